@@ -1,0 +1,782 @@
+#include "foundation/text_string.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+#include <vector>
+
+namespace {
+
+bool SameByte(char a, char b, int caseSensitive) {
+    return caseSensitive ? a == b : ToUpperAscii(a) == ToUpperAscii(b);
+}
+
+int SafeStrlen(const char* text) { return text ? static_cast<int>(std::strlen(text)) : 0; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Construction and assignment
+
+TextString::TextString() { Reserve(0); }
+
+TextString::TextString(const TextString& other) {
+    Reserve(0);
+    Assign(other.buffer);
+}
+
+TextString::TextString(TextString&& other) noexcept
+    : buffer(other.buffer), length(other.length), capacity(other.capacity), bufferSize(other.bufferSize) {
+    other.buffer = nullptr;
+    other.length = 0;
+    other.capacity = -1;
+    other.bufferSize = 0;
+    other.Reserve(0);
+}
+
+TextString::TextString(const char* text) {
+    Reserve(0);
+    Assign(text);
+}
+
+TextString::TextString(int value) {
+    Reserve(0);
+    AppendNumber('1', value, 0);
+}
+
+TextString::TextString(std::string_view text) {
+    Reserve(0);
+    AssignChars(text.data(), static_cast<int>(text.size()));
+}
+
+TextString::~TextString() {
+    delete[] buffer;
+    buffer = nullptr;
+    length = 0;
+    capacity = 0;
+}
+
+TextString& TextString::operator=(const TextString& other) {
+    if (this != &other) AssignChars(other.buffer, other.length);
+    return *this;
+}
+
+TextString& TextString::operator=(TextString&& other) noexcept {
+    if (this != &other) {
+        delete[] buffer;
+        buffer = other.buffer;
+        length = other.length;
+        capacity = other.capacity;
+        bufferSize = other.bufferSize;
+        other.buffer = nullptr;
+        other.length = 0;
+        other.capacity = -1;
+        other.bufferSize = 0;
+        other.Reserve(0);
+    }
+    return *this;
+}
+
+TextString& TextString::operator=(const char* text) {
+    Assign(text);
+    return *this;
+}
+
+void TextString::Reserve(int n) {
+    if (capacity >= n) return;
+    int64_t m = (static_cast<int64_t>(n) + 1) / 256 * 256;
+    int64_t size = m + 256;
+    if (size > INT32_MAX) size = INT32_MAX;  // texts beyond 2 GB are not supported
+    char* fresh = new char[static_cast<size_t>(size)];
+    if (buffer && length > 0) {
+        std::memcpy(fresh, buffer, static_cast<size_t>(length));
+    } else {
+        length = 0;
+    }
+    fresh[length] = '\0';
+    delete[] buffer;
+    buffer = fresh;
+    bufferSize = static_cast<int32_t>(size);
+    capacity = static_cast<int32_t>(size - 2);
+}
+
+void TextString::SetLength(int n) {
+    length = n;
+    buffer[length] = '\0';
+}
+
+int TextString::Assign(const char* text) {
+    if (text == buffer) return 1;
+    int n = SafeStrlen(text);
+    Reserve(n);
+    if (n > 0) std::memmove(buffer, text, static_cast<size_t>(n));
+    SetLength(n);
+    return 1;
+}
+
+int TextString::AssignChars(const char* source, int n) {
+    if (n < 0 || source == nullptr) n = 0;
+    if (source == buffer) {
+        if (n <= length) SetLength(n);
+        return 1;
+    }
+    Reserve(n);
+    if (n > 0) std::memmove(buffer, source, static_cast<size_t>(n));
+    SetLength(n);
+    return 1;
+}
+
+// A null source is the empty text; the start is clamped to the source and the
+// length is what was actually copied, so nothing beyond the source is read.
+int TextString::AssignSubstring(const char* source, int start, int n) {
+    if (source == nullptr) {
+        MakeEmpty();
+        return 1;
+    }
+    int sourceLength = SafeStrlen(source);
+    if (start < 0) start = 0;
+    if (start > sourceLength) start = sourceLength;
+    int available = sourceLength - start;
+    if (n < 0 || n > available) n = available;
+    TextString copy;  // the source may lie inside our own buffer
+    copy.Reserve(n);
+    std::memcpy(copy.buffer, source + start, static_cast<size_t>(n));
+    copy.SetLength(n);
+    AssignChars(copy.buffer, n);
+    return 1;
+}
+
+int TextString::Clear() {
+    if (!buffer) Reserve(0);
+    SetLength(0);
+    return 1;
+}
+
+int TextString::MakeEmpty() {
+    if (!buffer) Reserve(0);
+    SetLength(0);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------
+// Appending
+
+int TextString::AppendChar(char c) {
+    Reserve(length + 1);
+    buffer[length] = c;
+    SetLength(length + 1);
+    return 1;
+}
+
+int TextString::Append(const char* text) {
+    if (!text || !*text) return 1;
+    return AppendBytes(text, SafeStrlen(text));
+}
+
+int TextString::AppendBytes(const char* text, int n) {
+    if (!text || n <= 0) return 1;
+    if (text >= buffer && text < buffer + bufferSize) {
+        TextString copy;
+        copy.AssignChars(text, n);
+        return AppendBytes(copy.buffer, n);
+    }
+    Reserve(length + n);
+    std::memcpy(buffer + length, text, static_cast<size_t>(n));
+    SetLength(length + n);
+    return 1;
+}
+
+// Numbering styles: 'a'/'A' bijective base 26 (a .. zzz), 'i'/'I' roman
+// numerals, anything else decimal.  Values that a style cannot show (negative
+// letters or roman numerals, letters past "zzz") append nothing.
+int TextString::AppendNumber(char style, int value, int addBlank) {
+    if (style == 'a' || style == 'A') {
+        if (value > 0 && value <= 18278) {
+            // Bijective base 26: a zero digit borrows 26 from the digit on its left.
+            char letters[4] = {0, 0, 0, 0};
+            int n = 0;
+            for (int v = value; v > 0; v = (v - 1) / 26) letters[n++] = static_cast<char>('a' + (v - 1) % 26);
+            while (n > 0) {
+                char c = letters[--n];
+                AppendChar(style == 'A' ? ToUpperAscii(c) : c);
+            }
+        }
+    } else if (style == 'i' || style == 'I') {
+        if (value > 0) {
+            static const char* const kHundreds[] = {"", "c", "cc", "ccc", "cd", "d", "dc", "dcc", "dccc", "cm"};
+            static const char* const kTens[] = {"", "x", "xx", "xxx", "xl", "l", "lx", "lxx", "lxxx", "xc"};
+            static const char* const kUnits[] = {"", "i", "ii", "iii", "iv", "v", "vi", "vii", "viii", "ix"};
+            static const char* const kThousands[] = {"", "m", "mm", "mmm"};
+            TextString roman;
+            int thousands = value / 1000;
+            if (thousands >= 1 && thousands <= 3) roman.Append(kThousands[thousands]);
+            roman.Append(kHundreds[value % 1000 / 100]);
+            roman.Append(kTens[value % 100 / 10]);
+            roman.Append(kUnits[value % 10]);
+            if (style == 'I') {
+                for (int i = 0; i < roman.length; ++i) roman.buffer[i] = ToUpperAscii(roman.buffer[i]);
+            }
+            Append(roman.buffer);
+        }
+    } else {
+        char text[16];
+        std::snprintf(text, sizeof text, "%i", value);
+        Append(text);
+    }
+    if (addBlank) AppendChar(' ');
+    return 1;
+}
+
+int TextString::AppendReal(double value, int addBlank) {
+    char text[512];
+    std::snprintf(text, sizeof text, "%18.3f", value);
+    TextString formatted(text);
+    formatted.Trim(0, " ");
+    Append(formatted.buffer);
+    if (addBlank) AppendChar(' ');
+    return 1;
+}
+
+TextString TextString::operator+=(const TextString& other) {
+    Append(other);
+    return *this;
+}
+
+TextString TextString::operator+=(const char* text) {
+    Append(text);
+    return *this;
+}
+
+TextString TextString::operator+=(int value) {
+    AppendNumber('1', value, 0);
+    return *this;
+}
+
+TextString TextString::operator+(const TextString& other) const {
+    TextString result(*this);
+    result.Append(other);
+    return result;
+}
+
+TextString TextString::operator+(const char* text) const {
+    TextString result(*this);
+    result.Append(text);
+    return result;
+}
+
+TextString operator+(const char* text, const TextString& string) {
+    TextString result(text);
+    result.Append(string);
+    return result;
+}
+
+std::ostream& operator<<(std::ostream& stream, const TextString& string) {
+    return stream.write(string.buffer, string.length);
+}
+
+bool operator==(const TextString& a, const TextString& b) { return a.view() == b.view(); }
+bool operator==(const TextString& a, const char* b) { return b && a.view() == std::string_view(b); }
+
+// ---------------------------------------------------------------------------
+// Comparing and searching
+
+bool TextString::Matches(const char* text, int caseSensitive, int ignoreBlanks) const {
+    if (!text) return false;
+    if (!ignoreBlanks) {
+        int n = SafeStrlen(text);
+        if (n != length) return false;
+        for (int i = 0; i < n; ++i)
+            if (!SameByte(buffer[i], text[i], caseSensitive)) return false;
+        return true;
+    }
+    const char* a = buffer;
+    const char* b = text;
+    for (;;) {
+        while (IsBlankOrTab(*a)) ++a;
+        while (IsBlankOrTab(*b)) ++b;
+        if (!*a || !*b) return true;
+        if (!SameByte(*a, *b, caseSensitive)) return false;
+        ++a;
+        ++b;
+    }
+}
+
+bool TextString::StartsWith(const char* prefix, int caseSensitive) const {
+    if (!prefix || !*prefix || length == 0) return false;
+    int n = SafeStrlen(prefix);
+    if (length < n) return false;
+    return MatchAt(0, prefix, n, caseSensitive);
+}
+
+bool TextString::MatchAt(int pos, const char* pattern, int patternLength, int caseSensitive) const {
+    if (pos < 0 || pos + patternLength > length) return false;
+    for (int j = 0; j < patternLength; ++j)
+        if (!SameByte(buffer[pos + j], pattern[j], caseSensitive)) return false;
+    return true;
+}
+
+bool TextString::Find(int start, const char* text, int* position, int caseSensitive) const {
+    if (position) *position = -1;
+    if (start < 0 || start > length || !text || !*text || length == 0) return false;
+    int n = SafeStrlen(text);
+    if (caseSensitive) {
+        std::string_view hay = view();
+        size_t at = hay.find(std::string_view(text, static_cast<size_t>(n)), static_cast<size_t>(start));
+        if (at == std::string_view::npos) return false;
+        if (position) *position = static_cast<int>(at);
+        return true;
+    }
+    for (int i = start; i + n <= length; ++i) {
+        if (MatchAt(i, text, n, 0)) {
+            if (position) *position = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TextString::FindChar(int start, char c, int* position, int caseSensitive) const {
+    if (position) *position = -1;
+    if (start < 0 || start > length || length == 0) return false;
+    for (int i = start; i < length; ++i) {
+        if (SameByte(buffer[i], c, caseSensitive)) {
+            if (position) *position = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+char* TextString::FindNoCase(const char* text) const {
+    int position = -1;
+    if (!text || !*text) return nullptr;
+    if (!Find(0, text, &position, 0)) return nullptr;
+    return buffer + position;
+}
+
+int TextString::CountChar(char c) const {
+    int count = 0;
+    for (int i = 0; i < length; ++i)
+        if (buffer[i] == c) ++count;
+    return count;
+}
+
+int CompareTextN(const char* a, const char* b, int n, int ignoreCase) {
+    if (n <= 0) return 0;
+    if (!a) return b ? -1 : 0;
+    if (!b) return 1;
+    for (int i = 0; i < n; ++i) {
+        char ca = a[i];
+        char cb = b[i];
+        if (!ca && cb) return -1;
+        if (ca && !cb) return 1;
+        if (!ca && !cb) return 0;
+        if (ca == cb || (ignoreCase && ToUpperAscii(ca) == ToUpperAscii(cb))) continue;
+        // Differing bytes order by their value read as signed bytes.
+        return static_cast<signed char>(ca) < static_cast<signed char>(cb) ? -1 : 1;
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Predicates
+
+bool TextString::HasNoLetters() const {
+    for (int i = 0; i < length; ++i)
+        if (IsAsciiLetter(static_cast<unsigned char>(buffer[i]))) return false;
+    return true;
+}
+
+bool TextString::HasNoAlphanumerics() const {
+    for (int i = 0; i < length; ++i)
+        if (IsAsciiAlnum(static_cast<unsigned char>(buffer[i]))) return false;
+    return true;
+}
+
+bool TextString::IsUpperCase() const {
+    for (int i = 0; i < length; ++i)
+        if (IsAsciiLower(static_cast<unsigned char>(buffer[i]))) return false;
+    return true;
+}
+
+bool TextString::ContainsNoneOf(const char* set) const {
+    if (!set) return true;
+    for (int i = 0; i < length; ++i)
+        if (buffer[i] && std::strchr(set, buffer[i])) return false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Fields
+
+namespace {
+
+// Does the field that uses `delimiter` end at p?
+bool IsFieldEnd(const char* p, char delimiter) {
+    char c = *p;
+    if (delimiter == ' ') return IsBlankOrTab(c);
+    if (static_cast<unsigned char>(delimiter) == 0xBF) {
+        return IsBlankOrTab(c) || c == ',' || c == ';' || c == '<' || c == '>' ||
+               static_cast<unsigned char>(c) == 0xBF || std::strncmp(p, "&lt;", 4) == 0 ||
+               std::strncmp(p, "&gt;", 4) == 0;
+    }
+    return c == delimiter;
+}
+
+}  // namespace
+
+bool TextString::GetFieldFrom(const char* start, int n, char delimiter, TextString* out, int* offset) const {
+    const char* end = buffer + length;
+    if (n <= 0 || start == nullptr || start < buffer || start >= end) {
+        if (out) out->MakeEmpty();
+        return false;
+    }
+    const char* p = start;
+    for (int field = 1; field < n; ++field) {
+        if (delimiter == ' ') {
+            while (p < end && *p && !IsBlankOrTab(*p)) ++p;
+            if (p < end && *p)
+                while (p < end && IsBlankOrTab(*p)) ++p;
+            else
+                p = end;
+        } else {
+            while (p < end && *p && *p != delimiter) ++p;
+            p = (p < end && *p) ? p + 1 : end;
+        }
+        if (p >= end || !*p) {
+            if (out) out->MakeEmpty();
+            return false;
+        }
+    }
+    const char* fieldEnd = p;
+    while (fieldEnd < end && *fieldEnd && !IsFieldEnd(fieldEnd, delimiter)) ++fieldEnd;
+    if (offset) *offset = static_cast<int>(p - start);
+    if (out) {
+        if (out == this) {
+            TextString copy;
+            copy.AssignChars(p, static_cast<int>(fieldEnd - p));
+            *out = copy;
+        } else {
+            out->AssignChars(p, static_cast<int>(fieldEnd - p));
+        }
+    }
+    return true;
+}
+
+bool TextString::GetField(int n, char delimiter, TextString* out) const {
+    int offset = 0;
+    return GetFieldFrom(buffer, n, delimiter, out, &offset);
+}
+
+bool TextString::GetFieldWithOffset(int n, char delimiter, TextString* out, int* offset) const {
+    return GetFieldFrom(buffer, n, delimiter, out, offset);
+}
+
+bool TextString::GetNextField(int* position, char delimiter, TextString* out) const {
+    bool ok = false;
+    if (*position >= 0 && *position < length) {
+        int offset = 0;
+        ok = GetFieldFrom(buffer + *position, 1, delimiter, out, &offset);
+        if (ok) *position += out->length + 1;
+    } else if (out) {
+        out->MakeEmpty();
+    }
+    if (*position > length) *position = length;
+    return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Editing in place
+
+bool TextString::InsertChar(int position, char c) {
+    if (position < 0 || position > length) return false;
+    Reserve(length + 1);
+    std::memmove(buffer + position + 1, buffer + position, static_cast<size_t>(length - position));
+    buffer[position] = c;
+    SetLength(length + 1);
+    return true;
+}
+
+int TextString::Insert(int position, const char* text) {
+    if (position < 0 || position > length) return 0;
+    int n = SafeStrlen(text);
+    if (n == 0) return 1;
+    TextString copy(text);  // the text may lie inside our own buffer
+    Reserve(length + n);
+    std::memmove(buffer + position + n, buffer + position, static_cast<size_t>(length - position));
+    std::memcpy(buffer + position, copy.buffer, static_cast<size_t>(n));
+    SetLength(length + n);
+    return 1;
+}
+
+bool TextString::RemoveChar(int start, char c, int maxCount) {
+    if (start < 0 || start > length) return false;
+    int removed = 0;
+    int write = start;
+    for (int read = start; read < length; ++read) {
+        if (buffer[read] == c && (maxCount <= 0 || removed < maxCount)) {
+            ++removed;
+            continue;
+        }
+        buffer[write++] = buffer[read];
+    }
+    SetLength(write);
+    return maxCount <= 0 || removed == maxCount;
+}
+
+bool TextString::ReplaceChar(int start, char from, char to, int maxCount) {
+    if (length == 0) return true;
+    if (start < 0 || start > length) return false;
+    int replaced = 0;
+    for (int i = start; i < length; ++i) {
+        if (maxCount > 0 && replaced >= maxCount) break;
+        if (buffer[i] == from) {
+            buffer[i] = to;
+            ++replaced;
+        }
+    }
+    return maxCount <= 0 || replaced == maxCount;
+}
+
+bool TextString::Replace(const char* find, const char* with, int maxCount, int caseSensitive) {
+    return ReplaceFrom(0, find, with, maxCount, caseSensitive, nullptr, nullptr);
+}
+
+// Replaces occurrences of `find` at or after `start`.  A failed partial match
+// resumes one byte after the byte where it began (as Find does), so patterns
+// whose start repeats inside them are found.  The result is built in one pass,
+// so many replacements in a long text cost time in proportion to its length.
+bool TextString::ReplaceFrom(int start, const char* find, const char* with, int maxCount, int caseSensitive,
+                             const char* mask, int* count) {
+    if (start < 0 || start > length || !find || !*find || (!with && !mask)) return false;
+    if (length == 0) return true;
+    int n = SafeStrlen(find);
+    int replaced = 0;
+    if (!with) {
+        char fill = mask[0];
+        for (int i = start; i + n <= length;) {
+            if (maxCount > 0 && replaced >= maxCount) break;
+            if (MatchAt(i, find, n, caseSensitive)) {
+                std::memset(buffer + i, fill, static_cast<size_t>(n));
+                ++replaced;
+                if (count) ++*count;
+                i += n;
+            } else {
+                ++i;
+            }
+        }
+        return maxCount <= 0 || replaced == maxCount;
+    }
+    int withLength = SafeStrlen(with);
+    std::string result;
+    std::string replacement(with, static_cast<size_t>(withLength));  // `with` may point into our buffer
+    result.reserve(static_cast<size_t>(length));
+    result.append(buffer, static_cast<size_t>(start));
+    int i = start;
+    while (i < length) {
+        if ((maxCount <= 0 || replaced < maxCount) && i + n <= length && MatchAt(i, find, n, caseSensitive)) {
+            result.append(replacement);
+            ++replaced;
+            if (count) ++*count;
+            i += n;
+        } else {
+            result.push_back(buffer[i]);
+            ++i;
+        }
+    }
+    if (replaced > 0) {
+        Reserve(static_cast<int>(result.size()));
+        std::memcpy(buffer, result.data(), result.size());
+        SetLength(static_cast<int>(result.size()));
+    }
+    return maxCount <= 0 || replaced == maxCount;
+}
+
+bool TextString::SubString(int index, int n) {
+    if (index < 0 || index > length) return false;
+    if (n < 0) n = 0;
+    if (index + n > length) n = length - index;
+    if (index > 0 && n > 0) std::memmove(buffer, buffer + index, static_cast<size_t>(n));
+    SetLength(n);
+    return true;
+}
+
+int TextString::Trim(int trailingOnly, const char* set) {
+    if (!set) set = " ";
+    bool blankInSet = std::strchr(set, ' ') != nullptr;
+    auto inSet = [&](char c) { return (c && std::strchr(set, c)) || (blankInSet && c == '\t'); };
+    int first = 0;
+    if (!trailingOnly)
+        while (first < length && inSet(buffer[first])) ++first;
+    int last = length - 1;
+    while (last >= first && inSet(buffer[last])) --last;
+    if (first == 0 && last == length - 1) return 1;
+    int n = last >= first ? last - first + 1 : 0;
+    if (n > 0 && first > 0) std::memmove(buffer, buffer + first, static_cast<size_t>(n));
+    SetLength(n);
+    return 1;
+}
+
+int TextString::CollapseBlanks() {
+    int write = 0;
+    bool previousBlank = false;
+    for (int read = 0; read < length; ++read) {
+        bool blank = IsBlankOrTab(buffer[read]);
+        if (!(blank && previousBlank)) buffer[write++] = buffer[read];
+        previousBlank = blank;
+    }
+    SetLength(write);
+    return 1;
+}
+
+void TextString::ExpandTabs(int tabWidth) {
+    if (tabWidth < 1 || !std::memchr(buffer, '\t', static_cast<size_t>(length))) return;
+    std::string result;
+    result.reserve(static_cast<size_t>(length) + 64);
+    for (int i = 0; i < length; ++i) {
+        if (buffer[i] == '\t') {
+            size_t column = result.size();
+            size_t blanks = static_cast<size_t>(tabWidth) - column % static_cast<size_t>(tabWidth);
+            result.append(blanks, ' ');
+        } else {
+            result.push_back(buffer[i]);
+        }
+    }
+    AssignChars(result.data(), static_cast<int>(result.size()));
+}
+
+void TextString::RemoveCharClass(int kind) {
+    if (kind < 1 || kind > 4) return;
+    int write = 0;
+    for (int read = 0; read < length; ++read) {
+        unsigned char c = static_cast<unsigned char>(buffer[read]);
+        bool remove = false;
+        switch (kind) {
+            case 1: remove = IsAsciiLetter(c); break;
+            case 2: remove = IsAsciiDigit(c); break;
+            case 3: remove = !IsAsciiAlnum(c) && c != ' ' && c != '\t'; break;
+            case 4: remove = c == ' ' || c == '\t' || c == '\r' || c == '\n'; break;
+        }
+        if (!remove) buffer[write++] = buffer[read];
+    }
+    SetLength(write);
+}
+
+// ---------------------------------------------------------------------------
+// Conversion to numbers
+
+namespace {
+
+// Finds the number inside `text`: skips leading bytes that cannot start a
+// number and trailing bytes that cannot end one, failing on any letter met.
+// `allowPoint` says whether '.' belongs to the number.
+bool LocateNumber(const TextString& text, bool allowPoint, int* first, int* last) {
+    auto startsNumber = [&](unsigned char c) {
+        return IsAsciiDigit(c) || c == '+' || c == '-' || (allowPoint && c == '.');
+    };
+    auto endsNumber = [&](unsigned char c) { return IsAsciiDigit(c) || (allowPoint && c == '.'); };
+    int s = 0;
+    while (s < text.length && !startsNumber(static_cast<unsigned char>(text.buffer[s]))) {
+        if (IsAsciiLetter(static_cast<unsigned char>(text.buffer[s]))) return false;
+        ++s;
+    }
+    int e = text.length;
+    while (e >= s && e >= 0 && !endsNumber(static_cast<unsigned char>(text.buffer[e]))) {
+        if (IsAsciiLetter(static_cast<unsigned char>(text.buffer[e]))) return false;
+        --e;
+    }
+    if (s > e || s >= text.length) return false;
+    *first = s;
+    *last = e;
+    return true;
+}
+
+}  // namespace
+
+bool TextString::ToReal(double* out) const {
+    *out = -1.0;
+    int s = 0, e = 0;
+    if (!LocateNumber(*this, true, &s, &e)) return false;
+    int points = 0;
+    bool digits = false;
+    for (int i = s; i <= e; ++i) {
+        char c = buffer[i];
+        if (c == '.') {
+            if (++points > 1) return false;
+        } else if (c == '+' || c == '-') {
+            if (i != s) return false;
+        } else if (IsAsciiDigit(static_cast<unsigned char>(c))) {
+            digits = true;
+        } else {
+            return false;
+        }
+    }
+    if (!digits) return false;
+    std::string number(buffer + s, static_cast<size_t>(e - s + 1));
+    double value = 0;
+    if (std::sscanf(number.c_str(), "%lf", &value) != 1) return false;
+    *out = value;
+    return true;
+}
+
+bool TextString::ToInteger(char style, int* out) const {
+    *out = -1;
+    if (style == '1' || style == 'O') {
+        int s = 0, e = 0;
+        if (!LocateNumber(*this, false, &s, &e)) return false;
+        bool digits = false;
+        for (int i = s; i <= e; ++i) {
+            char c = buffer[i];
+            if (c == '+' || c == '-') {
+                if (i != s) return false;
+            } else if (IsAsciiDigit(static_cast<unsigned char>(c)) && (style == '1' || c < '8')) {
+                digits = true;
+            } else {
+                return false;
+            }
+        }
+        if (!digits) return false;
+        std::string number(buffer + s, static_cast<size_t>(e - s + 1));
+        errno = 0;
+        char* end = nullptr;
+        long value = std::strtol(number.c_str(), &end, style == '1' ? 10 : 8);
+        if (errno == ERANGE || value > INT_MAX || value < INT_MIN || end == number.c_str()) return false;
+        *out = static_cast<int>(value);
+        return true;
+    }
+    if (style == 'a' || style == 'A') {
+        for (int i = 0; i < length; ++i) {
+            unsigned char c = static_cast<unsigned char>(buffer[i]);
+            if (IsAsciiLetter(c)) {
+                *out = ToUpperAscii(static_cast<char>(c)) - 'A' + 1;
+                return true;
+            }
+        }
+        return false;
+    }
+    if (style == 'i' || style == 'I') {
+        struct Token {
+            const char* lower;
+            const char* upper;
+            int value;
+        };
+        static const Token kTokens[] = {{"xl", "XL", 40}, {"ix", "IX", 9}, {"iv", "IV", 4},   {"iii", "III", 3},
+                                        {"ii", "II", 2},  {"i", "I", 1},   {"v", "V", 5},     {"xxx", "XXX", 30},
+                                        {"xx", "XX", 20}, {"x", "X", 10},  {"l", "L", 50}};
+        TextString copy(*this);
+        int total = 0;
+        for (const Token& token : kTokens) {
+            if (copy.FindNoCase(token.lower)) {
+                total += token.value;
+                copy.Replace(token.lower, "", 1, 1);
+                copy.Replace(token.upper, "", 1, 1);
+            }
+        }
+        *out = total;
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,138 @@
+// TextString: the converter's own growable 8-bit string.
+//
+// Every engine subsystem keeps its texts in it.  The buffer is always
+// NUL-terminated, grows in 256-byte steps and is never shrunk; texts are plain
+// bytes with no character set implied.  Letter, digit and case tests are ASCII
+// only and independent of the locale.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+class TextString {
+public:
+    // The text, always NUL-terminated; never null after construction.
+    char* buffer = nullptr;
+    // Number of bytes of text.
+    int32_t length = 0;
+    // The longest text that fits without growing (buffer size - 2).
+    int32_t capacity = -1;
+
+    TextString();
+    TextString(const TextString& other);
+    TextString(TextString&& other) noexcept;
+    TextString(const char* text);  // NOLINT: implicit on purpose, as C texts are passed everywhere
+    explicit TextString(int value);
+    explicit TextString(std::string_view text);
+    virtual ~TextString();
+
+    TextString& operator=(const TextString& other);
+    TextString& operator=(TextString&& other) noexcept;
+    TextString& operator=(const char* text);
+
+    // ---- Construction and assignment ----
+    void Reserve(int n);
+    int Assign(const char* text);
+    int AssignChars(const char* source, int n);
+    int AssignSubstring(const char* source, int start, int n);
+    int Clear();
+    int MakeEmpty();
+
+    // ---- Appending ----
+    int AppendChar(char c);
+    int Append(const char* text);
+    int Append(const TextString& text) { return AppendBytes(text.buffer, text.length); }
+    int AppendBytes(const char* text, int n);
+    int AppendNumber(char style, int value, int addBlank);
+    int AppendReal(double value, int addBlank);
+    TextString operator+=(const TextString& other);
+    TextString operator+=(const char* text);
+    TextString operator+=(int value);
+    TextString operator+(const TextString& other) const;
+    TextString operator+(const char* text) const;
+
+    // ---- Comparing and searching ----
+    bool Matches(const char* text, int caseSensitive, int ignoreBlanks) const;
+    bool StartsWith(const char* prefix, int caseSensitive) const;
+    bool Find(int start, const char* text, int* position, int caseSensitive) const;
+    bool FindChar(int start, char c, int* position, int caseSensitive) const;
+    char* FindNoCase(const char* text) const;
+    int CountChar(char c) const;
+
+    // ---- Character predicates (refined by derived line classes) ----
+    virtual bool HasNoLetters() const;
+    virtual bool HasNoAlphanumerics() const;
+    virtual bool IsUpperCase() const;
+    virtual bool ContainsNoneOf(const char* set) const;
+
+    // ---- Fields ----
+    bool GetFieldFrom(const char* start, int n, char delimiter, TextString* out, int* offset) const;
+    bool GetField(int n, char delimiter, TextString* out) const;
+    bool GetFieldWithOffset(int n, char delimiter, TextString* out, int* offset) const;
+    bool GetNextField(int* position, char delimiter, TextString* out) const;
+
+    // ---- Editing in place ----
+    bool InsertChar(int position, char c);
+    int Insert(int position, const char* text);
+    bool RemoveChar(int start, char c, int maxCount);
+    bool ReplaceChar(int start, char from, char to, int maxCount);
+    bool Replace(const char* find, const char* with, int maxCount, int caseSensitive);
+    bool ReplaceFrom(int start, const char* find, const char* with, int maxCount, int caseSensitive,
+                     const char* mask, int* count);
+    bool SubString(int index, int n);
+    int Trim(int trailingOnly, const char* set);
+    int CollapseBlanks();
+    void ExpandTabs(int tabWidth);
+    void RemoveCharClass(int kind);
+
+    // ---- Conversion to numbers ----
+    bool ToReal(double* out) const;
+    bool ToInteger(char style, int* out) const;
+
+    // ---- Character-set transforms (text_string_charset.cpp) ----
+    void ConvertDOSCharacters(int convertLineDrawing, int markUnknown, int* lineDrawingCount);
+    void ConvertMacCharacters();
+    void ConvertSmartPunctuation();
+    void ConvertKOI8RToWindows1251();
+    void DecodeURLEscapes();
+    void RemoveTerminalEscapes(int* lineDrawingState, int* escapeSeen, TextString* message);
+    bool ConvertUTF16ToUTF8(int bigEndian);
+
+    // ---- Conveniences for modern callers ----
+    const char* c_str() const { return buffer; }
+    std::string_view view() const { return std::string_view(buffer, static_cast<size_t>(length)); }
+    std::string str() const { return std::string(buffer, static_cast<size_t>(length)); }
+    bool IsEmpty() const { return length == 0; }
+    char At(int i) const { return (i >= 0 && i < length) ? buffer[i] : '\0'; }
+    int BufferSize() const { return bufferSize; }
+
+private:
+    int32_t bufferSize = 0;  // bytes allocated for `buffer`
+    void SetLength(int n);
+    bool MatchAt(int pos, const char* pattern, int patternLength, int caseSensitive) const;
+};
+
+TextString operator+(const char* text, const TextString& string);
+std::ostream& operator<<(std::ostream& stream, const TextString& string);
+bool operator==(const TextString& a, const TextString& b);
+bool operator==(const TextString& a, const char* b);
+
+int CompareTextN(const char* a, const char* b, int n, int ignoreCase);
+
+// ASCII-only character classes, independent of the locale.
+inline bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+inline bool IsAsciiAlnum(unsigned char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
+inline bool IsAsciiLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
+inline bool IsAsciiUpper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
+inline char ToUpperAscii(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return IsAsciiLower(u) ? static_cast<char>(u - 'a' + 'A') : c;
+}
+inline char ToLowerAscii(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return IsAsciiUpper(u) ? static_cast<char>(u - 'A' + 'a') : c;
+}
+inline bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }

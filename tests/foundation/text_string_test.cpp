@@ -1,0 +1,289 @@
+#include "foundation/text_string.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(TextStringGrowth, NewStringAndSingleAppends) {
+    TextString s;
+    EXPECT_EQ(s.length, 0);
+    EXPECT_EQ(s.capacity, 254);
+    EXPECT_EQ(s.BufferSize(), 256);
+    for (int i = 0; i < 254; ++i) s.AppendChar('x');
+    EXPECT_EQ(s.BufferSize(), 256);
+    s.AppendChar('x');
+    EXPECT_EQ(s.length, 255);
+    EXPECT_EQ(s.capacity, 510);
+    EXPECT_EQ(s.BufferSize(), 512);
+    s.Reserve(766);
+    EXPECT_EQ(s.BufferSize(), 768);
+    EXPECT_EQ(s.str(), std::string(255, 'x'));
+}
+
+TEST(TextStringAppend, Numbers) {
+    struct Case { char style; int value; int blank; const char* expected; };
+    const Case cases[] = {
+        {'A', 703, 0, "AAA"}, {'A', 703, 1, "AAA "}, {'a', 676, 0, "yz"},  {'a', 1, 0, "a"},
+        {'a', 26, 0, "z"},    {'a', 27, 0, "aa"},    {'a', 52, 0, "az"},   {'a', 702, 0, "zz"},
+        {'a', 18278, 0, "zzz"}, {'a', 18279, 0, ""}, {'a', 0, 0, ""},      {'a', -5, 0, ""},
+        {'i', 1994, 0, "mcmxciv"}, {'I', 14, 0, "XIV"}, {'i', 4000, 0, ""}, {'i', 0, 0, ""},
+        {'i', -3, 0, ""},     {'1', -42, 0, "-42"},  {'1', 0, 0, "0"},
+    };
+    for (const Case& c : cases) {
+        TextString s;
+        s.AppendNumber(c.style, c.value, c.blank);
+        EXPECT_EQ(s.str(), c.expected) << c.style << " " << c.value;
+    }
+    TextString r;
+    r.AppendReal(3.14159, 0);
+    EXPECT_EQ(r.str(), "3.142");
+    r.MakeEmpty();
+    r.AppendReal(-2.0, 1);
+    EXPECT_EQ(r.str(), "-2.000 ");
+    EXPECT_EQ(TextString(-7).str(), "-7");
+}
+
+TEST(TextStringCompare, MatchesStartsWithFind) {
+    TextString ab("ab"), AB("AB");
+    EXPECT_TRUE(ab.Matches("ab", 1, 0));
+    EXPECT_FALSE(AB.Matches("ab", 1, 0));
+    EXPECT_TRUE(AB.Matches("ab", 0, 0));
+    EXPECT_TRUE(ab.Matches("a b", 1, 1));
+    EXPECT_TRUE(TextString("abc").Matches("ab", 1, 1));
+    EXPECT_FALSE(ab.Matches(nullptr, 1, 0));
+    EXPECT_TRUE(TextString("Hello").StartsWith("he", 0));
+    EXPECT_FALSE(TextString("Hello").StartsWith("he", 1));
+    EXPECT_FALSE(TextString("He").StartsWith("Hello", 0));
+    EXPECT_FALSE(TextString("He").StartsWith("", 0));
+
+    int pos = 0;
+    EXPECT_TRUE(TextString("aaab").Find(0, "aab", &pos, 1));
+    EXPECT_EQ(pos, 1);
+    EXPECT_FALSE(TextString("aaab").Find(-1, "a", &pos, 1));
+    EXPECT_EQ(pos, -1);
+    EXPECT_FALSE(TextString("").Find(0, "a", &pos, 1));
+    EXPECT_TRUE(TextString("xAbC").Find(0, "abc", &pos, 0));
+    EXPECT_EQ(pos, 1);
+    EXPECT_TRUE(TextString("abcabc").FindChar(1, 'A', &pos, 0));
+    EXPECT_EQ(pos, 3);
+    TextString hay("one TWO three");
+    EXPECT_EQ(hay.FindNoCase("two"), hay.buffer + 4);
+    EXPECT_EQ(hay.FindNoCase(""), nullptr);
+    EXPECT_EQ(TextString("a,b,,c").CountChar(','), 3);
+}
+
+TEST(TextStringCompare, CompareTextN) {
+    EXPECT_EQ(CompareTextN("abc", "abd", 2, 0), 0);
+    EXPECT_EQ(CompareTextN("ab", "abc", 3, 0), -1);
+    EXPECT_EQ(CompareTextN("abc", "ab", 3, 0), 1);
+    EXPECT_EQ(CompareTextN(nullptr, nullptr, 5, 0), 0);
+    EXPECT_EQ(CompareTextN(nullptr, "a", 5, 0), -1);
+    EXPECT_EQ(CompareTextN("a", nullptr, 5, 0), 1);
+    EXPECT_EQ(CompareTextN("ABC", "abc", 3, 1), 0);
+    EXPECT_EQ(CompareTextN("a", "b", 0, 0), 0);
+    // Bytes 128-255 sort before ASCII.
+    EXPECT_EQ(CompareTextN("\xE9", "a", 1, 0), -1);
+}
+
+TEST(TextStringPredicates, Classes) {
+    EXPECT_FALSE(TextString("a").HasNoLetters());
+    EXPECT_FALSE(TextString("Z").HasNoLetters());
+    EXPECT_TRUE(TextString("12 -").HasNoLetters());
+    EXPECT_FALSE(TextString("0").HasNoAlphanumerics());
+    EXPECT_TRUE(TextString("--").HasNoAlphanumerics());
+    EXPECT_TRUE(TextString("ABC 1").IsUpperCase());
+    EXPECT_FALSE(TextString("ABc").IsUpperCase());
+    EXPECT_TRUE(TextString("abc").ContainsNoneOf("xyz"));
+    EXPECT_FALSE(TextString("abc").ContainsNoneOf("c"));
+}
+
+TEST(TextStringFields, BlankCommaAndSpecialDelimiters) {
+    TextString out;
+    int offset = -1;
+    TextString lead("  abc");
+    EXPECT_TRUE(lead.GetField(1, ' ', &out));
+    EXPECT_EQ(out.str(), "");
+    EXPECT_TRUE(lead.GetFieldWithOffset(2, ' ', &out, &offset));
+    EXPECT_EQ(out.str(), "abc");
+    EXPECT_EQ(offset, 2);
+    EXPECT_FALSE(TextString("a,").GetField(2, ',', &out));
+    TextString commas("a,,b");
+    EXPECT_TRUE(commas.GetField(2, ',', &out));
+    EXPECT_EQ(out.str(), "");
+    EXPECT_TRUE(commas.GetField(3, ',', &out));
+    EXPECT_EQ(out.str(), "b");
+    EXPECT_FALSE(commas.GetField(0, ',', &out));
+    TextString words("one \t two  three");
+    EXPECT_TRUE(words.GetField(3, ' ', &out));
+    EXPECT_EQ(out.str(), "three");
+    EXPECT_FALSE(words.GetField(4, ' ', &out));
+    EXPECT_EQ(out.str(), "");
+    // Delimiter 0xBF: fields counted by 0xBF only, cut at a word end.
+    TextString marked("\xBF" "alpha,beta\xBF" "gamma&lt;x");
+    EXPECT_TRUE(marked.GetField(2, '\xBF', &out));
+    EXPECT_EQ(out.str(), "alpha");
+    EXPECT_TRUE(marked.GetField(3, '\xBF', &out));
+    EXPECT_EQ(out.str(), "gamma");
+
+    TextString list("x,y,z");
+    int position = 0;
+    std::string collected;
+    while (list.GetNextField(&position, ',', &out)) collected += out.str() + "|";
+    EXPECT_EQ(collected, "x|y|z|");
+    EXPECT_EQ(position, list.length);
+}
+
+TEST(TextStringEdit, InsertRemoveReplaceChar) {
+    TextString s("ace");
+    EXPECT_TRUE(s.InsertChar(1, 'b'));
+    EXPECT_FALSE(s.InsertChar(9, 'z'));
+    EXPECT_EQ(s.str(), "abce");
+    EXPECT_EQ(s.Insert(3, "d"), 1);
+    EXPECT_EQ(s.str(), "abcde");
+    EXPECT_EQ(s.Insert(-1, "x"), 0);
+    EXPECT_EQ(s.Insert(99, "x"), 0);
+    EXPECT_EQ(s.str(), "abcde");
+    s.Insert(0, s.buffer);  // inserting a copy of itself
+    EXPECT_EQ(s.str(), "abcdeabcde");
+
+    TextString r("banana");
+    EXPECT_TRUE(r.RemoveChar(0, 'a', 0));
+    EXPECT_EQ(r.str(), "bnn");
+    TextString r2("banana");
+    EXPECT_FALSE(r2.RemoveChar(0, 'a', 5));
+    EXPECT_EQ(r2.str(), "bnn");
+    TextString r3("banana");
+    EXPECT_TRUE(r3.ReplaceChar(2, 'a', 'o', 1));
+    EXPECT_EQ(r3.str(), "banona");
+    EXPECT_TRUE(TextString("").ReplaceChar(0, 'a', 'b', 3));
+}
+
+TEST(TextStringEdit, ReplaceCases) {
+    struct Case { const char* text; const char* find; const char* with; int max; bool ok; const char* expected; };
+    const Case cases[] = {
+        {"abcab", "ab", "x", 0, true, "xcx"},
+        {"aaab", "aab", "x", 0, true, "ax"},  // resumes one byte after a failed partial match
+        {"banana", "a", "", 0, true, "bnn"},
+        {"aXa", "a", "b", 1, true, "bXa"},
+        {"aXa", "a", "b", 3, false, "bXb"},
+        {"abc", "B", "yy", 0, true, "ayyc"},
+        {"", "a", "b", 0, true, ""},
+    };
+    for (const Case& c : cases) {
+        TextString s(c.text);
+        EXPECT_EQ(s.Replace(c.find, c.with, c.max, 0), c.ok) << c.text;
+        EXPECT_EQ(s.str(), c.expected) << c.text;
+    }
+    TextString s("abc");
+    EXPECT_FALSE(s.Replace("", "x", 0, 1));
+    EXPECT_FALSE(s.Replace(nullptr, "x", 0, 1));
+    int count = 5;
+    TextString m("secret password secret");
+    EXPECT_TRUE(m.ReplaceFrom(1, "secret", nullptr, 0, 1, "*", &count));
+    EXPECT_EQ(m.str(), "secret password ******");
+    EXPECT_EQ(count, 6);
+
+    // Long texts: many deletions stay linear and correct.
+    std::string big;
+    for (int i = 0; i < 5000; ++i) big += "ab";
+    TextString longText(big.c_str());
+    EXPECT_TRUE(longText.Replace("a", "", 0, 1));
+    EXPECT_EQ(longText.str(), std::string(5000, 'b'));
+}
+
+TEST(TextStringEdit, SubStringTrimCollapseTabs) {
+    TextString s("abcdef");
+    EXPECT_TRUE(s.SubString(2, 100));
+    EXPECT_EQ(s.str(), "cdef");
+    EXPECT_FALSE(s.SubString(-1, 2));
+    EXPECT_FALSE(s.SubString(5, 1));
+    EXPECT_EQ(s.str(), "cdef");
+
+    TextString t1("   ");
+    t1.Trim(1, nullptr);
+    EXPECT_EQ(t1.str(), "");
+    TextString t2("  a  ");
+    t2.Trim(0, nullptr);
+    EXPECT_EQ(t2.str(), "a");
+    TextString t3("\t a \t");
+    t3.Trim(0, " ");
+    EXPECT_EQ(t3.str(), "a");
+    TextString t4("  a  ");
+    t4.Trim(1, nullptr);
+    EXPECT_EQ(t4.str(), "  a");
+
+    TextString c("  a \t b");
+    c.CollapseBlanks();
+    EXPECT_EQ(c.str(), " a b");
+
+    TextString tab("ab\tc");
+    tab.ExpandTabs(8);
+    EXPECT_EQ(tab.str(), "ab      c");
+    TextString lone("\t");
+    lone.ExpandTabs(8);
+    EXPECT_EQ(lone.str(), std::string(8, ' '));
+    TextString wide("\tx");
+    wide.ExpandTabs(20);
+    EXPECT_EQ(wide.str(), std::string(20, ' ') + "x");
+    TextString zero("a\tb");
+    zero.ExpandTabs(0);
+    EXPECT_EQ(zero.str(), "a\tb");
+
+    TextString k("a1 b2\t-c");
+    k.RemoveCharClass(3);
+    EXPECT_EQ(k.str(), "a1 b2\tc");
+    k.RemoveCharClass(2);
+    EXPECT_EQ(k.str(), "a b\tc");
+    k.RemoveCharClass(4);
+    EXPECT_EQ(k.str(), "abc");
+    k.RemoveCharClass(1);
+    EXPECT_EQ(k.str(), "");
+}
+
+TEST(TextStringAssign, SubstringAndChars) {
+    TextString s;
+    s.AssignSubstring("abcdef", 2, 3);
+    EXPECT_EQ(s.str(), "cde");
+    s.AssignSubstring("abcdef", 4, -1);
+    EXPECT_EQ(s.str(), "ef");
+    s.AssignSubstring("abc", 10, 2);  // start clamped to the source end
+    EXPECT_EQ(s.str(), "");
+    s.AssignSubstring("abc", 1, 50);  // never reads past the source
+    EXPECT_EQ(s.str(), "bc");
+    EXPECT_EQ(s.length, 2);
+    s.AssignSubstring(nullptr, 0, 4);
+    EXPECT_EQ(s.length, 0);
+    s.AssignChars("a\0b", 3);
+    EXPECT_EQ(s.length, 3);
+    s.Assign(s.buffer);
+    EXPECT_EQ(s.length, 3);
+    TextString joined = "x" + TextString("y") + "z";
+    EXPECT_EQ(joined.str(), "xyz");
+}
+
+TEST(TextStringNumbers, ToRealAndToInteger) {
+    struct RealCase { const char* text; bool ok; double value; };
+    const RealCase reals[] = {
+        {" 12.5 %", true, 12.5}, {"$5", true, 5}, {"(5)", true, 5}, {".5", true, 0.5}, {"5.", true, 5},
+        {"-3", true, -3},        {"12px", false, -1}, {"1e5", false, -1}, {"1,000", false, -1},
+        {"1.2.3", false, -1},    {"3-4", false, -1},  {"", false, -1},    {"%", false, -1},
+    };
+    for (const RealCase& c : reals) {
+        double v = 0;
+        EXPECT_EQ(TextString(c.text).ToReal(&v), c.ok) << c.text;
+        EXPECT_DOUBLE_EQ(v, c.value) << c.text;
+    }
+    struct IntCase { char style; const char* text; bool ok; int value; };
+    const IntCase ints[] = {
+        {'1', " 42 ", true, 42}, {'1', "42%", true, 42}, {'1', "(7)", true, 7}, {'1', "3.5", false, -1},
+        {'1', "a5", false, -1}, {'1', "99999999999", false, -1}, {'1', "-2147483648", true, INT32_MIN},
+        {'O', "17", true, 15},  {'O', "19", false, -1}, {'a', "  c", true, 3}, {'A', "Q", true, 17},
+        {'a', "12", false, -1}, {'i', "XIV", true, 14}, {'i', "lix", true, 59}, {'i', "xix", true, 19},
+        {'i', "abc", true, 0},  {'x', "1", false, -1},
+    };
+    for (const IntCase& c : ints) {
+        int v = 0;
+        EXPECT_EQ(TextString(c.text).ToInteger(c.style, &v), c.ok) << c.style << c.text;
+        EXPECT_EQ(v, c.value) << c.style << c.text;
+    }
+}
