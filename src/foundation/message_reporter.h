@@ -1,0 +1,89 @@
+// MessageReporter: the one filter every message and status line passes
+// before anybody sees it.  A text is dropped by its level, by the display
+// switch or by one of five message classes; what passes goes to an installed
+// callback or, without one, to standard error (messages) or standard output
+// (status lines).
+//
+// MessageSink: the reporter held by a conversion run.  It also copies every
+// message and status line that passes the class filter into the run's log
+// file, whether or not the text is shown.
+#pragma once
+
+#include "foundation/text_string.h"
+
+class TextFile;
+
+// Receives one shown message or status line.  The dialog program installs the
+// status window's append routine; the reporter relies only on the call
+// returning.
+using MessageCallback = void (*)(const char* text);
+
+class MessageReporter {
+public:
+    MessageCallback messageCallback = nullptr;
+    MessageCallback statusCallback = nullptr;
+    TextString currentText;
+    int reportingLevel = 0;
+    int display = 1;
+    int suppressUrl = 1;
+    int suppressInfo = 1;
+    int suppressWarning = 1;
+    int suppressProgramError = 1;
+    int suppressTagError = 1;
+
+    MessageReporter();
+    virtual ~MessageReporter() = default;
+    MessageReporter(const MessageReporter&) = delete;
+    MessageReporter& operator=(const MessageReporter&) = delete;
+
+    // Resets the receiver (through its own Reset), then takes the callbacks,
+    // the level, the display switch and the five class flags of `other`.
+    virtual void CopySettings(const MessageReporter& other);
+    // Both callbacks null, level 0, display on, every class suppressed.
+    virtual void Reset();
+    // OutputMessage of the current text.
+    virtual void ReportText(int level);
+    virtual void OutputMessage(const char* text, int level);
+    // OutputStatus of the current text.
+    virtual void ReportTextAsStatus();
+    virtual void OutputStatus(const char* text);
+    // Non-zero when the text contains the class word of an enabled filter.
+    virtual int IsSuppressedByPrefix(const TextString& text);
+    // Non-zero when level < 10 - reporting level, or the display switch is off.
+    virtual int IsSuppressedByLevel(int level);
+
+    void SetReportingLevel(int level) { reportingLevel = level; }
+    void SetFilters(int displayMessages, int suppressUrlMessages, int suppressInfoMessages,
+                    int suppressWarningMessages, int suppressProgramErrorMessages,
+                    int suppressTagErrorMessages);
+    void SetMessageCallback(MessageCallback callback) { messageCallback = callback; }
+    void SetStatusCallback(MessageCallback callback) { statusCallback = callback; }
+    void SetText(const char* text) { currentText.Assign(text); }
+    void AppendText(const char* text) { currentText.Append(text); }
+};
+
+class MessageSink : public MessageReporter {
+public:
+    TextString logFileName;
+    TextFile* logFile = nullptr;  // not owned; never opened or closed here
+
+    MessageSink();
+
+    // The reporter's reset, then the log file is detached (not closed).
+    void Reset() override;
+    void OutputMessage(const char* text, int level) override;
+    void OutputStatus(const char* text) override;
+    // 1 when a log file is attached and open.
+    virtual int IsLogOpen();
+    // Writes the text as one line to the open log; 0 when there is none.
+    virtual int WriteToLog(const char* text);
+
+    int SetLogFileName(const char* name) {
+        logFileName.Assign(name);
+        return 1;
+    }
+    int SetLogFile(TextFile* file) {
+        logFile = file;
+        return 1;
+    }
+};
