@@ -1,0 +1,150 @@
+#include "foundation/message_reporter.h"
+
+#include <cstdio>
+
+#include "foundation/text_file.h"
+
+namespace {
+
+void WriteToStream(FILE* stream, const char* text) {
+    std::fputs(text, stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+const char* OrEmpty(const char* text) { return text ? text : ""; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// MessageReporter
+
+MessageReporter::MessageReporter() { MessageReporter::Reset(); }
+
+void MessageReporter::Reset() {
+    messageCallback = nullptr;
+    statusCallback = nullptr;
+    reportingLevel = 0;
+    display = 1;
+    suppressUrl = 1;
+    suppressInfo = 1;
+    suppressWarning = 1;
+    suppressProgramError = 1;
+    suppressTagError = 1;
+}
+
+void MessageReporter::CopySettings(const MessageReporter& other) {
+    if (&other == this) return;
+    Reset();
+    messageCallback = other.messageCallback;
+    statusCallback = other.statusCallback;
+    reportingLevel = other.reportingLevel;
+    display = other.display;
+    suppressUrl = other.suppressUrl;
+    suppressInfo = other.suppressInfo;
+    suppressWarning = other.suppressWarning;
+    suppressProgramError = other.suppressProgramError;
+    suppressTagError = other.suppressTagError;
+}
+
+void MessageReporter::SetFilters(int displayMessages, int suppressUrlMessages, int suppressInfoMessages,
+                                 int suppressWarningMessages, int suppressProgramErrorMessages,
+                                 int suppressTagErrorMessages) {
+    display = displayMessages;
+    suppressUrl = suppressUrlMessages;
+    suppressInfo = suppressInfoMessages;
+    suppressWarning = suppressWarningMessages;
+    suppressProgramError = suppressProgramErrorMessages;
+    suppressTagError = suppressTagErrorMessages;
+}
+
+void MessageReporter::ReportText(int level) { OutputMessage(currentText.buffer, level); }
+
+void MessageReporter::ReportTextAsStatus() { OutputStatus(currentText.buffer); }
+
+int MessageReporter::IsSuppressedByLevel(int level) {
+    return (level < 10 - reportingLevel || display == 0) ? 1 : 0;
+}
+
+// The class word may stand anywhere in the text, in any case.
+int MessageReporter::IsSuppressedByPrefix(const TextString& text) {
+    if (text.length == 0) return 0;
+    const struct {
+        const int& enabled;
+        const char* word;
+    } filters[] = {
+        {suppressUrl, "URL:"},
+        {suppressInfo, "INFO:"},
+        {suppressWarning, "WARNING:"},
+        {suppressProgramError, "PROGRAM ERROR:"},
+        {suppressTagError, "TAG ERROR:"},
+    };
+    for (const auto& filter : filters) {
+        if (filter.enabled && text.Find(0, filter.word, nullptr, 0)) return 1;
+    }
+    return 0;
+}
+
+void MessageReporter::OutputMessage(const char* text, int level) {
+    currentText.Assign(OrEmpty(text));
+    int byLevel = IsSuppressedByLevel(level);
+    int byClass = IsSuppressedByPrefix(currentText);
+    if (byLevel || byClass) return;
+    if (messageCallback)
+        messageCallback(currentText.buffer);
+    else
+        WriteToStream(stderr, currentText.buffer);
+}
+
+void MessageReporter::OutputStatus(const char* text) {
+    if (reportingLevel <= 0) return;
+    currentText.Assign(OrEmpty(text));
+    if (IsSuppressedByPrefix(currentText)) return;
+    if (statusCallback)
+        statusCallback(currentText.buffer);
+    else if (display)
+        WriteToStream(stdout, currentText.buffer);
+}
+
+// ---------------------------------------------------------------------------
+// MessageSink
+
+MessageSink::MessageSink() { MessageSink::Reset(); }
+
+void MessageSink::Reset() {
+    MessageReporter::Reset();
+    logFileName.MakeEmpty();
+    logFile = nullptr;
+}
+
+// Logged whenever the class filter lets it through; shown only when the
+// level and the display switch allow it as well.
+void MessageSink::OutputMessage(const char* text, int level) {
+    currentText.Assign(OrEmpty(text));
+    int byLevel = IsSuppressedByLevel(level);
+    int byClass = IsSuppressedByPrefix(currentText);
+    if (!byClass && logFile) WriteLine(logFile, currentText.buffer);
+    if (byLevel || byClass) return;
+    if (messageCallback)
+        messageCallback(currentText.buffer);
+    else
+        WriteToStream(stderr, currentText.buffer);
+}
+
+void MessageSink::OutputStatus(const char* text) {
+    if (reportingLevel <= 0) return;
+    currentText.Assign(OrEmpty(text));
+    if (IsSuppressedByPrefix(currentText)) return;
+    if (logFile) WriteLine(logFile, currentText.buffer);
+    if (statusCallback)
+        statusCallback(currentText.buffer);
+    else if (display)
+        WriteToStream(stdout, currentText.buffer);
+}
+
+int MessageSink::IsLogOpen() { return (logFile && logFile->IsOpen()) ? 1 : 0; }
+
+int MessageSink::WriteToLog(const char* text) {
+    if (!IsLogOpen()) return 0;
+    return logFile->PutLine(OrEmpty(text)) ? 1 : 0;
+}

@@ -1,0 +1,122 @@
+// TextFile: line-oriented text input and output.
+//
+// For reading it keeps a stack of open files, so that an included file is
+// read to its end and reading then resumes in the file that included it.
+// Each file is tested for a byte-order mark when it is first read; 16-bit
+// files (either byte order) are converted to UTF-8 line by line.  The most
+// recent lines read are kept in a history.  For writing, each line goes to
+// the top file, to an attached StringList, or to standard output.
+//
+// Files are opened in binary mode: line ends are handled here, not by the
+// C library.  Reading drops the LF and the CR of a CR LF pair; writing ends
+// every line with a single LF.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/string_list.h"
+#include "foundation/text_string.h"
+
+class TextFile {
+public:
+    // Longest 8-bit line returned at once; longer lines arrive in pieces.
+    static constexpr int kMaxLineBytes = 4095;
+    // Longest 16-bit line in bytes (whole units), so later lines stay aligned.
+    static constexpr int kMaxLineBytes16 = 4094;
+    // Deepest nesting of stacked files.
+    static constexpr int kMaxDepth = 32;
+    // Most switches that succeed in one object's life.
+    static constexpr int kMaxSwitches = 9;
+
+    int toConsole = 0;       // output goes to standard output; nothing is opened or closed
+    int depth = 0;           // number of files on the stack
+    int maxDepth = 0;        // deepest nesting reached
+    std::vector<std::string> fileNames;  // index depth - 1 is the top
+    std::vector<FILE*> fileHandles;
+    int isOpen = 0;
+    int forReading = 0;
+    int littleEndian16 = 0;  // the top file is 16-bit, low byte first
+    int bigEndian16 = 0;     // the top file is 16-bit, high byte first
+    int pureAscii = 1;       // cleared once a 16-bit file brings a character above 0x7F
+    int switchCount = 0;
+    int linesRead = 0;       // lines read from files since the last OpenForRead
+    std::vector<std::unique_ptr<TextString>> history;  // oldest first
+    int historyCount = 0;
+    int historyLimit = 100;
+    int historyDrop = 90;
+    StringList* inputList = nullptr;   // not owned; read from instead of files when set
+    StringList* outputList = nullptr;  // not owned; lines written are added to it when set
+    int inputPosition = 0;             // next entry of inputList
+    int binaryMode = 0;                // the last file opened for writing asked for binary mode
+
+    TextFile() = default;
+    virtual ~TextFile();
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+
+    // Closes every stacked file, then resets the stack.  Returns 1.
+    virtual int CloseAll();
+    // Opens `name` for writing (or only notes console / list output).
+    virtual bool OpenForWrite(const char* name, int toConsoleOutput, int binary);
+    // Opens `name` for reading on top of the stack.  Refuses an empty name, a
+    // file that is already on the stack (by name or by canonical path) and a
+    // stack that is already kMaxDepth deep.
+    virtual bool OpenForRead(const char* name);
+    // Closes the top file and opens `name` in its place; at most nine
+    // switches succeed per object.
+    virtual bool SwitchToFile(const char* name);
+    // Closes any stacked handle, forgets the stack and the attached lists.
+    virtual int ResetFileStack();
+    // Closes the top file and resumes the one below it.  Returns 1.
+    virtual int CloseTopFile();
+    // Pushes an opened file.  Returns 1, or 0 when the stack is full or the
+    // file (by canonical path) is already on it; the caller then keeps the
+    // handle.
+    virtual int PushFile(FILE* handle, const char* name);
+    // Some stacked name equals `name` exactly.
+    virtual bool IsFileOpen(const char* name);
+    // Reads the next line; `out` receives it.
+    virtual bool ReadLine(TextString& out);
+    // Reads the next line into the history.  False at the end of all input.
+    virtual bool ReadRawLine();
+    virtual bool PutString(const TextString& text);
+    virtual bool PutLine(const char* text);
+    virtual int IsOpen() { return isOpen; }
+
+    // Text of history line n, 1 = oldest; null outside 1 .. historyCount.
+    const char* GetHistoryLine(int n) const;
+    // Takes ownership of `line`; beyond historyLimit the historyDrop oldest
+    // lines are dropped.
+    void AddHistoryLine(TextString* line);
+    // Drops the n oldest lines; returns the new count.
+    int DropOldestLines(int n);
+    // Name of the top file, or null when none is open.
+    const char* GetTopFileName() const { return depth > 0 ? fileNames.back().c_str() : nullptr; }
+
+private:
+    enum class Encoding { Unknown, EightBit, LittleEndian16, BigEndian16 };
+    struct FileState {
+        Encoding encoding = Encoding::Unknown;
+        std::string canonicalPath;  // empty when it cannot be resolved
+        std::string pushedBack;     // bytes read ahead and given back, next byte last
+    };
+    std::vector<FileState> fileStates;
+
+    int ReadByte();
+    void UnreadByte(int c);
+    void DetectEncoding();
+    bool ReadEightBitLine(std::string& line);
+    bool ReadSixteenBitLine(std::string& line);
+    int ReadUnit(bool bigEndian);
+    void UnreadUnit(int unit, bool bigEndian);
+    void UpdateEncodingFlags();
+    bool IsCanonicalPathOnStack(const std::string& path) const;
+};
+
+// Writes `text` and a line end to the file's output list, its top file or
+// standard output.  False for a null file, with nothing open, or when the
+// stream reports an error.
+bool WriteLine(TextFile* file, const char* text);
