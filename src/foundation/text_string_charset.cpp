@@ -5,6 +5,7 @@
 // ASCII) that the rest of the converter works in.
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "foundation/text_string.h"
@@ -22,7 +23,9 @@ constexpr int kBoxDrawing = -2;
 // 0x98 (y diaeresis) -> 0xFD, 0x9E (peseta) -> '.', 0xA7 (masculine ordinal)
 // -> degree sign, 0xAA (not sign) -> 0xCA, 0xF9 (bullet operator) -> bullet,
 // 0xFA (middle dot) -> '.', 0xFC (superscript n) -> 'n'.
-constexpr int kDosToWindows[128] = {
+constexpr int B = kBoxDrawing;
+constexpr int U = kNoCounterpart;
+constexpr int kDosToWindows[] = {
     // 0x80: C-cedilla u-uml e-acute a-circ a-uml a-grave a-ring c-cedilla
     0xC7, 0xFC, 0xE9, 0xE2, 0xE4, 0xE0, 0xE5, 0xE7,
     // 0x88: e-circ e-uml e-grave i-uml i-circ i-grave A-uml A-ring
@@ -34,27 +37,25 @@ constexpr int kDosToWindows[128] = {
     // 0xA0: a-acute i-acute o-acute u-acute n-tilde N-tilde fem-ord masc-ord(own)
     0xE1, 0xED, 0xF3, 0xFA, 0xF1, 0xD1, 0xAA, 0xB0,
     // 0xA8: inv-question reversed-not not(own) half quarter inv-excl left-guill right-guill
-    0xBF, kNoCounterpart, 0xCA, 0xBD, 0xBC, 0xA1, 0xAB, 0xBB,
-    // 0xB0: three shades, then box drawing
-    kNoCounterpart, kNoCounterpart, kNoCounterpart, kBoxDrawing,
-    kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing,
-    // 0xB8-0xDA: box drawing
-    kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing,
-    kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing,
-    kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing, kBoxDrawing,
-    kBoxDrawing, kBoxDrawing, kBoxDrawing,
-    // 0xDB-0xDF: blocks
-    kNoCounterpart, kNoCounterpart, kNoCounterpart, kNoCounterpart, kNoCounterpart,
+    0xBF, U, 0xCA, 0xBD, 0xBC, 0xA1, 0xAB, 0xBB,
+    // 0xB0: three shades, then box drawing from 0xB3
+    U, U, U, B, B, B, B, B,
+    // 0xB8-0xD7: box drawing
+    B, B, B, B, B, B, B, B,
+    B, B, B, B, B, B, B, B,
+    B, B, B, B, B, B, B, B,
+    B, B, B, B, B, B, B, B,
+    // 0xD8: box drawing to 0xDA, then blocks
+    B, B, B, U, U, U, U, U,
     // 0xE0-0xEF: Greek letters and mathematical symbols
-    kNoCounterpart, kNoCounterpart, kNoCounterpart, kNoCounterpart,
-    kNoCounterpart, kNoCounterpart, kNoCounterpart, kNoCounterpart,
-    kNoCounterpart, kNoCounterpart, kNoCounterpart, kNoCounterpart,
-    kNoCounterpart, kNoCounterpart, kNoCounterpart, kNoCounterpart,
+    U, U, U, U, U, U, U, U,
+    U, U, U, U, U, U, U, U,
     // 0xF0: identical-to plus-minus >= <= integral-top integral-bottom divide approx
-    kNoCounterpart, 0xB1, kNoCounterpart, kNoCounterpart, kNoCounterpart, kNoCounterpart, 0xF7, kNoCounterpart,
+    U, 0xB1, U, U, U, U, 0xF7, U,
     // 0xF8: degree bullet-op(own) middle-dot(own) root superscript-n(own) superscript-2 square nbsp
-    0xB0, 0x95, '.', kNoCounterpart, 'n', 0xB2, kNoCounterpart, kNoCounterpart,
+    0xB0, 0x95, '.', U, 'n', 0xB2, U, U,
 };
+static_assert(std::size(kDosToWindows) == 128);
 
 // Box-drawing bytes whose right-hand stroke is single, so that a following
 // single horizontal line (0xC4) continues them.
@@ -92,7 +93,7 @@ char BoxDrawingToAscii(unsigned char c) {
 // symbols both code pages share map to the same character; box drawing
 // becomes ASCII art; 0x95 (bullet operator) -> 0x9E, 0x9D (superscript two)
 // -> '2', 0x9F (division sign) -> '/'; everything else becomes '?'.
-constexpr unsigned char kKoi8rToWindows1251[128] = {
+constexpr unsigned char kKoi8rToWindows1251[] = {
     // 0x80: box drawing
     '-', '|', '+', '+', '+', '+', '+', '+', '+', '+', '+', '?', '?', '?', '?', '?',
     // 0x90: shades, integral, bullet operator, root, approx, <=, >=, nbsp, integral, degree, superscript 2, middle dot, divide
@@ -109,6 +110,7 @@ constexpr unsigned char kKoi8rToWindows1251[128] = {
     0xDE, 0xC0, 0xC1, 0xD6, 0xC4, 0xC5, 0xD4, 0xC3, 0xD5, 0xC8, 0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE,
     0xCF, 0xDF, 0xD0, 0xD1, 0xD2, 0xD3, 0xC6, 0xC2, 0xDC, 0xDB, 0xC7, 0xD8, 0xDD, 0xD9, 0xD7, 0xDA,
 };
+static_assert(std::size(kKoi8rToWindows1251) == 128);
 
 int HexDigitValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
