@@ -1,0 +1,477 @@
+#include "foundation/utilities.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// The position of the last directory separator ('/' or '\'), or -1.
+int LastSeparator(const char* text, int length) {
+    for (int i = length - 1; i >= 0; --i)
+        if (IsSeparator(text[i])) return i;
+    return -1;
+}
+
+// One directory level of a path: its text and the separator that ends it.
+struct PathLevel {
+    std::string text;
+    char separator = '\\';
+};
+
+// Splits `path` into the levels that end in a separator; the text after the
+// last separator (the file part) goes to `rest`.
+std::vector<PathLevel> SplitLevels(const std::string& path, std::string* rest) {
+    std::vector<PathLevel> levels;
+    size_t from = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsSeparator(path[i])) {
+            levels.push_back(PathLevel{path.substr(from, i - from), path[i]});
+            from = i + 1;
+        }
+    }
+    if (rest) *rest = path.substr(from);
+    return levels;
+}
+
+bool HasParentStep(const std::vector<PathLevel>& levels) {
+    for (const PathLevel& level : levels)
+        if (level.text == "..") return true;
+    return false;
+}
+
+bool EqualIgnoringCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        if (ToUpperAscii(*a) != ToUpperAscii(*b)) return false;
+        if (*a == '\0') return true;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Names and paths
+
+void GetDirectoryPart(const char* path, TextString* out) {
+    out->MakeEmpty();
+    if (!path) return;
+    int last = -1;
+    for (int i = 0; path[i]; ++i)
+        if (IsSeparator(path[i]) || path[i] == ']') last = i;
+    if (last >= 0) out->AssignChars(path, last + 1);
+}
+
+void GetDirectoryPart(const TextString& path, TextString* out) {
+    out->MakeEmpty();
+    int last = -1;
+    for (int i = 0; i < path.length; ++i)
+        if (IsSeparator(path.buffer[i]) || path.buffer[i] == ']') last = i;
+    if (last >= 0) out->AssignChars(path.buffer, last + 1);
+}
+
+void SplitPath(const TextString& path, TextString* directory, TextString* name, TextString* extension) {
+    if (directory) directory->MakeEmpty();
+    if (name) name->MakeEmpty();
+    if (extension) extension->MakeEmpty();
+    if (path.length == 0) return;
+
+    const int separator = LastSeparator(path.buffer, path.length);
+    const int restStart = separator + 1;
+    if (directory && restStart > 0) directory->AssignChars(path.buffer, restStart);
+
+    int dot = -1;
+    for (int i = path.length - 1; i >= restStart; --i) {
+        if (path.buffer[i] == '.') {
+            dot = i;
+            break;
+        }
+    }
+    const int nameEnd = dot >= 0 ? dot : path.length;
+    if (name) name->AssignSubstring(path.buffer, restStart, nameEnd - restStart);
+    if (extension && dot >= 0) extension->AssignSubstring(path.buffer, dot, path.length - dot);
+}
+
+bool IsRelativePath(const TextString& name) {
+    if (name.length > 0 && name.buffer[0] == '/') return false;
+    int position = 0;
+    return !name.Find(0, ":\\", &position, 1);
+}
+
+void ResolveRelativePath(const TextString& base, const TextString& name, TextString* out) {
+    TextString nameDirectory;
+    GetDirectoryPart(name, &nameDirectory);
+    if (nameDirectory.IsEmpty()) {
+        *out = base + name;
+        return;
+    }
+
+    std::string fileName;
+    const std::vector<PathLevel> steps = SplitLevels(name.str(), &fileName);
+    if (!HasParentStep(steps)) {
+        if (IsRelativePath(name))
+            *out = base + name;
+        else
+            *out = name;
+        return;
+    }
+
+    // Parent steps: walk the name's levels on top of the base's (or, for an
+    // absolute name, on top of nothing).  The first level of an absolute
+    // path is its root ("" before a leading separator, or a drive "C:") and
+    // is never climbed over; surplus steps above a relative base are kept.
+    std::vector<PathLevel> levels;
+    bool rooted = true;
+    if (IsRelativePath(name)) {
+        levels = SplitLevels(base.str(), nullptr);
+        rooted = !levels.empty() &&
+                 (levels.front().text.empty() || levels.front().text.find(':') != std::string::npos);
+    }
+    const size_t floor = rooted ? 1 : 0;
+    std::vector<PathLevel> keptSteps;
+    for (const PathLevel& step : steps) {
+        if (step.text != "..") {
+            levels.push_back(step);
+        } else if (levels.size() > floor) {
+            levels.pop_back();
+        } else if (!rooted) {
+            keptSteps.push_back(step);
+        }
+    }
+
+    std::string result;
+    for (const PathLevel& step : keptSteps) result += step.text + step.separator;
+    for (const PathLevel& level : levels) result += level.text + level.separator;
+    result += fileName;
+    out->AssignChars(result.data(), static_cast<int>(result.size()));
+}
+
+void MakeShortName(TextString* name) {
+    if (name->length < 9) return;
+    // The checksum is defined on signed bytes, so characters above 127 count
+    // negative whatever the signedness of char.
+    int64_t sum = 0;
+    for (int i = 0; i < name->length; ++i) sum += static_cast<signed char>(name->buffer[i]) - 65;
+    const int checksum = static_cast<int>((sum - 1) % 10000 + 1);
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%5.5i", checksum);
+    TextString shortName;
+    shortName.AssignChars(name->buffer, 3);
+    shortName.AppendBytes(digits, 5);
+    *name = shortName;
+}
+
+// ---------------------------------------------------------------------------
+// Date
+
+void FormatDateText(int day, int month, int year, TextString* out) {
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const char* monthName = (month >= 1 && month <= 12) ? kMonths[month - 1] : "???";
+    char text[64];
+    std::snprintf(text, sizeof text, "%d-%s-%04d", day, monthName, year);
+    out->Assign(text);
+}
+
+void GetDateText(TextString* out) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) == nullptr) {
+        out->MakeEmpty();
+        return;
+    }
+    FormatDateText(local.tm_mday, local.tm_mon + 1, local.tm_year + 1900, out);
+}
+
+// ---------------------------------------------------------------------------
+// Languages
+
+namespace {
+
+struct LanguageEntry {
+    const char* name;
+    int id;
+};
+
+// Names as the RTF language lists of word processors spell them.
+const LanguageEntry kLanguages[] = {
+    {"English (United Kingdom)", 2057},
+    {"English (United States)", 1033},
+    {"No language", 1024},
+    {"Afrikaans", 1078},
+    {"Albanian", 1052},
+    {"Basque", 1069},
+    {"Belarusian", 1059},
+    {"Bulgarian", 1026},
+    {"Catalan", 1027},
+    {"Croatian", 1050},
+    {"Czech", 1029},
+    {"Danish", 1030},
+    {"Dutch (Belgian)", 2087},
+    {"Dutch (Standard)", 1043},
+    {"English (Australia)", 3081},
+    {"English (Canada)", 4105},
+    {"English (Carribean)", 9225},
+    {"English (Ireland)", 6153},
+    {"English (Jamaica)", 8201},
+    {"English (New Zealand)", 5129},
+    {"English (South Africa)", 7177},
+    {"Estonian", 1061},
+    {"Finnish", 1035},
+    {"French (Belgian)", 2060},
+    {"French (Canadia)", 3084},
+    {"French (Luxembourg)", 5132},
+    {"French (Standard)", 1036},
+    {"French (Swiss)", 4108},
+    {"German (Austria)", 3079},
+    {"German (Liechtenstein)", 5127},
+    {"German (Luxembourg)", 4103},
+    {"German (Standard)", 1031},
+    {"German (Swiss)", 2055},
+    {"Greek", 1032},
+    {"Hungarian", 1038},
+    {"Icelandic", 1039},
+    {"Indonesian", 1057},
+    {"Italian (Standard)", 1040},
+    {"Italian (Swiss)", 2064},
+    {"Japanese", 1033},
+    {"Korean", 1033},
+    {"Latvian", 1062},
+    {"Lithuanian", 1063},
+    {"Macedonian (FYROM)", 1071},
+    {"Malay (Malaysia)", 1086},
+    {"Norwegian (Bokmal)", 1044},
+    {"Norwegian (Nynorsk)", 2068},
+    {"Polish", 1045},
+    {"Swedish", 1053},
+    {"Turkish", 1055},
+    {"Ukrainian", 1058},
+    {"Portuguese (Brazilian)", 1046},
+    {"Portuguese (Standard)", 2070},
+    {"Romanian", 1048},
+    {"Russian", 1049},
+    {"Serbian (Cyrillic)", 3098},
+    {"Slovak", 1051},
+    {"Slovenian", 1060},
+    {"Spanish (Argentina)", 11274},
+    {"Spanish (Bolivia)", 16394},
+    {"Spanish (Chile)", 13322},
+    {"Spanish (Colombia)", 9226},
+    {"Spanish (Costa Rica)", 5130},
+    {"Spanish (Dominican Republic)", 7178},
+    {"Spanish (Ecuador)", 12298},
+    {"Spanish (El Salvador)", 17418},
+    {"Spanish (Guatemala)", 4106},
+    {"Spanish (Honduras)", 18442},
+    {"Spanish (International Sort)", 3082},
+    {"Spanish (Mexico)", 2058},
+    {"Spanish (Nicaragua)", 19466},
+    {"Spanish (Panama)", 6154},
+    {"Spanish (Paraguay)", 15370},
+    {"Spanish (Peru)", 10250},
+    {"Spanish (Peurto Rico)", 20490},
+    {"Spanish (Traditional Sort)", 1034},
+    {"Spanish (Uruguay)", 14346},
+    {"Spanish (Venezuela)", 8202},
+};
+
+static_assert(sizeof kLanguages / sizeof kLanguages[0] == 78, "78 language names");
+
+}  // namespace
+
+int LanguageNameToId(const TextString& name, int* id) {
+    for (const LanguageEntry& entry : kLanguages) {
+        if (EqualIgnoringCase(name.buffer, entry.name)) {
+            if (id) *id = entry.id;
+            return 1;
+        }
+    }
+    if (id) *id = 1033;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Units
+
+int CmToTwips(const TextString& text, int* twips) {
+    double centimetres = 0.0;
+    if (!text.ToReal(&centimetres)) return 0;
+    const double value = centimetres * 0.39370078740157477 * 1440 + 0.5;
+    // The integer part must fit an int; anything else is refused rather than
+    // converted with an undefined result.
+    if (!std::isfinite(value) || value >= 2147483648.0 || value <= -2147483649.0) return 0;
+    *twips = static_cast<int>(value);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------
+// Argument splitting
+
+int SplitAtSeparators(TextString* text, const char* separators, int dropNames, TextString* out) {
+    out->MakeEmpty();
+
+    char marker = '\0';
+    for (const char* candidate = "|#?/\\+^&*=~"; *candidate; ++candidate) {
+        if (std::memchr(text->buffer, *candidate, static_cast<size_t>(text->length)) == nullptr) {
+            marker = *candidate;
+            break;
+        }
+    }
+    if (marker == '\0') return 0;
+
+    // The first character is only a placeholder in front of the arguments,
+    // so quoting is followed from the second character on.
+    auto outsideQuotes = [&](auto visit) {
+        bool quoted = false;
+        for (int i = 1; i < text->length; ++i) {
+            if (text->buffer[i] == '"')
+                quoted = !quoted;
+            else if (!quoted)
+                visit(i);
+        }
+    };
+
+    char separator = ',';
+    if (separators) {
+        bool found = false;
+        for (const char* s = separators; *s && !found; ++s) {
+            outsideQuotes([&](int i) {
+                if (text->buffer[i] == *s) found = true;
+            });
+            if (found) separator = *s;
+        }
+    }
+
+    if (text->length > 0) text->buffer[0] = marker;
+    outsideQuotes([&](int i) {
+        if (text->buffer[i] == separator) text->buffer[i] = marker;
+    });
+
+    // The fields are the pieces between markers, after the leading one.
+    int start = text->length > 0 ? 1 : 0;
+    TextString field;
+    for (;;) {
+        int end = start;
+        while (end < text->length && text->buffer[end] != marker) ++end;
+        field.AssignSubstring(text->buffer, start, end - start);
+        field.Trim(0, nullptr);
+        if (dropNames) {
+            int equals = -1, quote = -1;
+            const bool hasEquals = field.FindChar(0, '=', &equals, 1);
+            const bool hasQuote = field.FindChar(0, '"', &quote, 1);
+            if (hasEquals && (!hasQuote || equals < quote)) {
+                field.SubString(equals + 1, field.length - equals - 1);
+                field.Trim(0, nullptr);
+            }
+        }
+        if (field.length > 0 && field.buffer[field.length - 1] == '"') field.SubString(0, field.length - 1);
+        if (field.length > 0 && field.buffer[0] == '"') field.SubString(1, field.length - 1);
+        field.Replace("\"\"", "\"", 0, 1);
+        out->AppendChar(marker);
+        out->Append(field);
+        if (end >= text->length) break;
+        start = end + 1;
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------------------
+// Character classes
+
+void CountCharacterClasses(const char* text, CharacterClassCounts* counts) {
+    *counts = CharacterClassCounts{};
+    if (!text || !*text) return;
+
+    const int n = static_cast<int>(std::strlen(text));
+    int first = -1, last = -1;
+    for (int i = 0; i < n; ++i) {
+        if (text[i] != ' ') {
+            if (first < 0) first = i;
+            last = i;
+        }
+    }
+    counts->characters = n;
+    counts->span = first >= 0 ? last - first + 1 : 0;
+
+    char previous = '\0';
+    for (int i = 0; i < n; ++i) {
+        const char c = text[i];
+        const unsigned char u = static_cast<unsigned char>(c);
+        const bool letter = IsAsciiLetter(u);
+        const bool previousLetter = i > 0 && IsAsciiLetter(static_cast<unsigned char>(previous));
+        if (c == ' ') {
+            ++counts->blanks;
+            if (i > first && i < last) ++counts->innerBlanks;
+            if (previousLetter) ++counts->letterChanges;
+        } else if (letter) {
+            ++counts->letters;
+            if (i > 0 && previous == ' ') ++counts->letterChanges;
+            if (previousLetter && previous != c) ++counts->letterChanges;
+        } else if (IsAsciiDigit(u)) {
+            ++counts->digits;
+        } else {
+            ++counts->punctuation;
+            if (std::strchr("*-=_~", c)) ++counts->ruleMarks;
+            if (std::strchr("&./:<>?", c)) ++counts->marks;
+        }
+        if (letter && i > 0 && previous == c) ++counts->letterRepeats;
+        previous = c;
+    }
+}
+
+void CountCharacterClasses(const char* text, int* characters, int* span, int* blanks, int* innerBlanks,
+                           int* ruleMarks, int* punctuation, int* letters, int* digits, int* letterChanges,
+                           int* marks, int* letterRepeats) {
+    CharacterClassCounts counts;
+    CountCharacterClasses(text, &counts);
+    if (characters) *characters = counts.characters;
+    if (span) *span = counts.span;
+    if (blanks) *blanks = counts.blanks;
+    if (innerBlanks) *innerBlanks = counts.innerBlanks;
+    if (ruleMarks) *ruleMarks = counts.ruleMarks;
+    if (punctuation) *punctuation = counts.punctuation;
+    if (letters) *letters = counts.letters;
+    if (digits) *digits = counts.digits;
+    if (letterChanges) *letterChanges = counts.letterChanges;
+    if (marks) *marks = counts.marks;
+    if (letterRepeats) *letterRepeats = counts.letterRepeats;
+}
+
+bool IsMostlyPunctuation(const char* text) {
+    CharacterClassCounts k;
+    CountCharacterClasses(text, &k);
+    int p = k.punctuation;
+    if (4 * k.marks > 3 * p) p -= k.marks;
+    const int span = k.span;
+    const int c = p + k.innerBlanks + k.letterRepeats;
+    if (span <= 3) return (p > 0 && p == span) || (p > 1 && c == span);
+    if (span >= 20) return k.characters / 2 < p || (span < 4 * p && 3 * c >= span);
+    return 3 * p >= 2 * span || (span < 3 * p && 3 * c >= 2 * span) || (p > 0 && 5 * c >= 4 * span) ||
+           c >= span - 1;
+}
+
+bool IsRuleLine(const char* text) {
+    if (!text || !*text) return false;
+    auto isRule = [](char c) { return c == '-' || c == '=' || c == '_'; };
+    bool ruleAfterFirst = false;
+    for (int i = 0; text[i]; ++i) {
+        const char c = text[i];
+        const char previous = i > 0 ? text[i - 1] : '\0';
+        if (isRule(c)) {
+            // A run continues with its own character or starts afresh at the
+            // beginning or after a blank.
+            if (i > 0 && previous != ' ' && previous != c) return false;
+            if (i > 0) ruleAfterFirst = true;
+        } else if (c == ' ') {
+            if (i > 0 && !isRule(previous)) return false;
+        } else {
+            return false;
+        }
+    }
+    return ruleAfterFirst;
+}
