@@ -1,0 +1,74 @@
+#include "platform/file_search.h"
+
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+
+#include "foundation/text_string.h"
+
+// Owns an open directory stream.
+struct FileSearch::DirectoryHandle {
+    DIR* dir;
+    explicit DirectoryHandle(DIR* opened) : dir(opened) {}
+    ~DirectoryHandle() { closedir(dir); }
+    DirectoryHandle(const DirectoryHandle&) = delete;
+    DirectoryHandle& operator=(const DirectoryHandle&) = delete;
+};
+
+namespace {
+
+std::string LowerAscii(const char* text) {
+    std::string lowered;
+    for (; *text; ++text) lowered += ToLowerAscii(*text);
+    return lowered;
+}
+
+// Turns a pattern that knows only '*' and '?' into an fnmatch pattern:
+// brackets and backslashes are escaped so that they stand for themselves.
+std::string ToFnmatchPattern(const char* pattern) {
+    std::string out;
+    for (; *pattern; ++pattern) {
+        const char c = *pattern;
+        if (c == '[' || c == ']' || c == '\\') out += '\\';
+        out += ToLowerAscii(c);
+    }
+    return out;
+}
+
+}  // namespace
+
+bool MatchesFilePattern(const char* pattern, const char* name) {
+    if (!pattern || !name) return false;
+    return fnmatch(ToFnmatchPattern(pattern).c_str(), LowerAscii(name).c_str(), 0) == 0;
+}
+
+FileSearch::FileSearch() = default;
+FileSearch::~FileSearch() { Close(); }
+
+bool FileSearch::Begin(const std::string& directory, const std::string& pattern) {
+    Close();
+    directoryPath = directory;
+    if (!directoryPath.empty() && directoryPath.back() != '/') directoryPath += '/';
+    loweredPattern = ToFnmatchPattern(pattern.c_str());
+    DIR* dir = opendir(directoryPath.empty() ? "." : directoryPath.c_str());
+    if (!dir) return false;
+    handle = std::make_unique<DirectoryHandle>(dir);
+    return true;
+}
+
+bool FileSearch::Next(FoundFile* out) {
+    if (!handle) return false;
+    while (const dirent* entry = readdir(handle->dir)) {
+        if (fnmatch(loweredPattern.c_str(), LowerAscii(entry->d_name).c_str(), 0) != 0) continue;
+        struct stat info {};
+        const std::string path = directoryPath + entry->d_name;
+        if (stat(path.c_str(), &info) != 0) continue;
+        out->name = entry->d_name;
+        out->isDirectory = S_ISDIR(info.st_mode);
+        out->size = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
+        return true;
+    }
+    return false;
+}
+
+void FileSearch::Close() { handle.reset(); }

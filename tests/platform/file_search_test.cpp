@@ -1,0 +1,56 @@
+#include "platform/file_search.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+TEST(FileSearch, PatternKnowsOnlyStarAndQuestionMark) {
+    struct Case { const char* pattern; const char* name; bool expected; };
+    const Case cases[] = {
+        {"*.txt", "A.TXT", true},
+        {"*.txt", "notes.txt.bak", false},
+        {"?.txt", "ab.txt", false},
+        {"a?c", "AbC", true},
+        {"*", ".hidden", true},
+        {"[x].txt", "x.txt", false},
+        {"a\\b", "a\\b", true},
+        {"*.*", "README", false},
+        {"", "", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MatchesFilePattern(c.pattern, c.name), c.expected) << c.pattern << " ~ " << c.name;
+}
+
+TEST(FileSearch, ListsMatchingEntriesWithKindAndSize) {
+    std::string pattern = testing::TempDir() + "file_search_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path root = pattern;
+    std::ofstream(root / "one.log") << "12345";
+    std::ofstream(root / "TWO.LOG");
+    std::ofstream(root / "three.txt") << "x";
+    std::filesystem::create_directory(root / "sub.log");
+
+    std::map<std::string, FoundFile> found;
+    {
+        FileSearch search;
+        ASSERT_TRUE(search.Begin(root.string(), "*.log"));
+        FoundFile entry;
+        while (search.Next(&entry)) found[entry.name] = entry;
+        EXPECT_FALSE(search.Next(&entry));
+    }
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_FALSE(found["one.log"].isDirectory);
+    EXPECT_EQ(found["one.log"].size, 5u);
+    EXPECT_EQ(found["TWO.LOG"].size, 0u);
+    EXPECT_TRUE(found["sub.log"].isDirectory);
+
+    FileSearch missing;
+    EXPECT_FALSE(missing.Begin((root / "nowhere").string(), "*"));
+    FoundFile entry;
+    EXPECT_FALSE(missing.Next(&entry));
+    std::filesystem::remove_all(root);
+}
