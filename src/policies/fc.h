@@ -1,0 +1,243 @@
+// FC: the policy set of a conversion.  It holds every named policy of the
+// catalogue, the lists that policy files add (indent and hanging positions,
+// definition and bullet characters, heading numbering, newsgroups, document
+// sections, link definitions, text commands), the default table configuration
+// and its queue, and the small per-run state that writers and the
+// preprocessor share.  Nearly every engine routine takes an FC first.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "foundation/string_list.h"
+#include "foundation/text_string.h"
+#include "policies/heading_level_spec.h"
+#include "policies/policy_value.h"
+
+class Context;
+class LinkDictionary;
+class TabConfig;
+class TextCommandList;
+class TextFile;
+class TextLine;
+class SourcePosition;
+
+// Every policy of the catalogue, in the writer's order.
+enum class Pol : int {
+#define POLICY(id, key, kind, category, number, text, section, flags) id,
+#include "policies/policy_catalogue.def"
+#undef POLICY
+    Count
+};
+constexpr int kPolicyCount = static_cast<int>(Pol::Count);
+
+// The policy-file sections, in the order the writer writes them.
+enum class PolicySection : int {
+    Messages,
+    Tarnell,
+    Tagging,
+    GeneralAnalysis,
+    Bullets,
+    Headings,
+    PreFormatted,
+    AddedHTML,
+    AddedRTF,
+    CompositionUnits,
+    Frames,
+    Hyperlinks,
+    FileGeneration,
+    Contents,
+    DirectoryPage,
+    Preprocessor,
+    Style,
+    PageFormatting,
+    TableGeneration,
+    LinkDictionary,
+    TextSubstitution,
+    NotWritten,
+};
+
+struct PolicyDefinition {
+    Pol id;
+    const char* key;
+    int kind;
+    int category;
+    int defaultNumber;
+    const char* defaultText;
+    PolicySection section;
+    bool optionalInt;  // an Int written "(none)" when 0 or less
+};
+const PolicyDefinition& GetPolicyDefinition(Pol id);
+
+// The 78 language names of "Language (for proofing)", joined by commas.
+const char* GetProofingLanguageChoices();
+
+// Flags that say which of the set's own lists a policy file supplied.
+struct PolicyListFlags {
+    int indentPositions = 0;
+    int hangingPositions = 0;
+    int definitionChars = 0;
+    int sectionFilter = 0;
+    int linkDictionary = 0;
+    int textCommands = 0;
+    int bulletChars = 0;
+    int headingNumbering = 0;
+    int usenetGroups = 0;
+};
+
+// Names of the files of the run.
+struct PolicyFileNames {
+    TextString outputExtension{".html"};
+    TextString contentsFileName;
+    TextString policyFileName;
+    TextString sectionName;
+};
+
+class FC {
+public:
+    FC();
+    FC(const FC&) = delete;
+    FC& operator=(const FC&) = delete;
+    virtual ~FC();
+
+    // ---- Policy access ----
+    PolicyValue& Policy(Pol id) { return *policies[static_cast<size_t>(id)]; }
+    const PolicyValue& Policy(Pol id) const { return *policies[static_cast<size_t>(id)]; }
+    IntPolicyValue& IntPolicy(Pol id);
+    BoolPolicyValue& BoolPolicy(Pol id);
+    TextPolicyValue& TextPolicy(Pol id);  // Text, Colour and Font
+    ChoicePolicyValue& ChoicePolicy(Pol id);
+    NumberPolicyValue& NumberPolicy(Pol id);  // Int, Bool, Alignment, Choice
+    int GetInt(Pol id) const;                 // Int, Bool, Alignment and Choice values
+    bool IsOn(Pol id) const { return GetInt(id) != 0; }
+    const TextString& GetText(Pol id) const;  // Text, Colour and Font values
+    bool IsSet(Pol id) const { return Policy(id).isSet != 0; }
+    void SetInt(Pol id, int value, bool markSet = true);
+    void SetText(Pol id, const char* text, bool markSet = true);
+    // Finds the policy whose key equals `key` (ignoring case); null when none.
+    PolicyValue* FindPolicy(const char* key);
+
+    // ---- Reset, copy and merge ----
+    void ResetPolicies(const char* keep = nullptr);
+    void ResetRunState(const char* keep = nullptr);
+    void CopyPolicies(const FC& other);
+    void MergeChangedPolicies(const FC& other, int withFlags);
+    void CopyReporterSettings(const FC& other);
+    void ClearOwnedLists();
+
+    // ---- Context, rule sets and format defaults ----
+    void SetContext(Context* context);
+    void ApplyRuleSetAndFormatDefaults(int force);
+    void ApplyRunParameters(Context& context);
+
+    // ---- File names, sections, bullets ----
+    void MakeContentsFileName(const char* inputName);
+    void MakePolicyFileName(const char* inputName);
+    void SetSectionName(const TextString& name);
+    int IsSectionIncluded() const;
+    void SetFileNameRoot(const char* path);
+    int IsBulletChar(char c) const;
+    int GetIndentLevel(int column) const;
+
+    // ---- Messages ----
+    void ReportMessage(const char* text, int level);
+    void OutputMessage(const char* text, int level);
+    void ReportStatus(const char* text);
+    // Reports the set's own message text.
+    void ReportMessage(int level) { ReportMessage(TextString(messageText).buffer, level); }
+
+    // ---- Table configurations ----
+    TabConfig* GetDefaultTabConfig() const { return defaultTabConfig.get(); }
+    TabConfig* GetCurrentTabConfig() const;
+    TabConfig* GetOldestTabConfig() const;
+    void CreateNewTabConfig();
+    int GetTableExtendingFactor() const;
+    void SetTableBorderSize(int value);
+    void SetTableHeaderRows(int value);
+    void SetTableHeaderCols(int value);
+    void SetTableCellSpacing(int value);
+    void SetTableCellPadding(int value);
+    void SetMinColumnSeparation(int value);
+    void SetConvertTableXRefs(int value);
+    void SetExpectSparseTable(int value);
+    void SetTableCellAlignment(int value);
+    void SetTableAlignment(int value);
+    void SetColourDataRows(int value);
+    void SetAddTableWidth(int value);
+    void SetUsePercentageWidths(int value);
+    void SetTableColour(const char* colour);
+    void SetTableBorderColour(const char* colour);
+    void SetTableOddRowColour(const char* colour);
+    void SetTableEvenRowColour(const char* colour);
+    void SetTableCaption(const char* text);
+    void SetTableDelimiter(const char* text);
+    void SetTableWidth(const char* text);
+    void SetTableLayout(const char* text);
+    void HideTableColumn(int column);
+    void SetTabConfigFromTag(const TextString& line, const char* tagName, const TextString& arguments);
+
+    // ---- Link dictionary and text commands ----
+    int AddLinkDefinition(const char* phrase, const char* linkText, const char* url, const char* anchorMarkup,
+                          int occurrence, int column);
+    int AddLinkDefinition(const char* phrase, const char* linkText, const char* url);
+    int MatchLinkWord(const TextString& word, TextString* out);
+    int ApplyLinkDefinitions(const SourcePosition* position, const TextString* sourceLine, int occurrence,
+                             int firstColumn, int lastColumn, const TextString* text, TextString* out);
+    int ApplyTextCommands(TextLine* target, const TextLine* source, TextString* out);
+    void WriteLinkDictionary(TextFile& sink) const;
+    int GetLinkDefinitionCount() const;
+    LinkDictionary* GetLinkDictionary() const { return linkDictionary.get(); }
+    TextCommandList& GetTextCommands() const { return *textCommands; }
+
+    // ---- Policy files ----
+    int ReadPolicyFile(TextFile& reader);
+    int ParsePolicyLine(TextString& line, int& category, bool checkRepeats);
+    void WritePolicyFile(TextFile& sink, bool all) const;
+
+    // ---- The set's own lists ----
+    int indentMode = 0;
+    int indentCount = 1;
+    std::array<int, 6> indentPositions{0, -1, -1, -1, -1, -1};
+    int hangingCount = 0;
+    std::array<int, 6> hangingPositions{-1, -1, -1, -1, -1, -1};
+    int dashDefinition = 1;   // '-' is a definition character
+    int dashStrong = 0;
+    int colonDefinition = 1;  // ':' is a definition character
+    int colonStrong = 0;
+    int bulletDerived = 0;
+    int bulletsExpected = 1;  // bullets are recognised at all
+    int ownBulletSwitch = 1;  // the set's own bullet characters are in use
+    int bulletCount = -1;     // number of own bullet characters; -1 none given
+    std::array<unsigned char, 8> bulletChars{};
+    std::array<HeadingLevelSpec, 6> headingLevels;
+    std::array<HeadingLevelSpec, 6> contentsLevels;
+    int recognisedHeadings = 0;  // heading levels with a numbering style
+    StringList usenetGroups;
+    StringList sectionFilter;
+
+    // ---- Per-run state ----
+    int ruleSetCode = 0;  // 0 none, 1 Tarnell, 2 SEC
+    TextString strongOpen, strongClose, emphasisOpen, emphasisClose;
+    int ruleSetChosen = 0;
+    PolicyListFlags listSet;
+    Context* context = nullptr;  // not owned
+    TextString fileLabel{"unknown"};
+    PolicyFileNames names;
+    TextString generatorText{"qqqqqqqq ?.?"};
+    TextString messageText;  // callers compose a message here before ReportMessage
+    StringList indentationLevels;
+    TextString indentOpen, indentClose;
+
+private:
+    std::vector<std::unique_ptr<PolicyValue>> policies;
+    std::unique_ptr<TextCommandList> textCommands;
+    std::unique_ptr<LinkDictionary> linkDictionary;
+    std::unique_ptr<TabConfig> defaultTabConfig;
+    std::vector<std::unique_ptr<TabConfig>> tabConfigQueue;
+
+    void NamePolicies();
+    void RecomputeBulletsExpected();
+    void SetOutputExtension();
+    void ApplyRuleSetValues(int force);
+};

@@ -1,0 +1,811 @@
+// Policy files: the reader (comments, include and switch directives, link
+// dictionary files), the line parser every source of policy lines uses, and
+// the writer that turns a policy set back into a file the reader reads again.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "context/context.h"
+#include "foundation/message_reporter.h"
+#include "foundation/text_file.h"
+#include "foundation/utilities.h"
+#include "policies/fc.h"
+#include "policies/link_dictionary.h"
+#include "policies/tab_config.h"
+#include "policies/text_commands.h"
+
+namespace {
+
+bool Contains(const TextString& text, const char* word) { return text.FindNoCase(word) != nullptr; }
+
+// The special keys of the parser: lines whose key is a list or a structure
+// of the set rather than a single policy.
+enum class Special {
+    None,
+    RuleSet,
+    IndentPositions,
+    HangingPositions,
+    DefinitionChar,
+    BulletChar,
+    RecognisedHeadings,
+    HeadingLevel,
+    ContentsLevel,
+    UsenetGroups,
+    DocumentSections,
+    LinkDefinition,
+    TextCommand,
+};
+
+// One step of the parser's offering sequence: a catalogue policy, a table
+// policy of the default configuration, or a special key.
+struct OfferStep {
+    enum Kind { Catalogue, Table, SpecialKey } kind;
+    Pol policy = Pol::Count;
+    TabPol tablePolicy = TabPol::Count;
+    Special special = Special::None;
+    const char* key = nullptr;
+};
+
+const char* KeyOf(const OfferStep& step) { return step.key; }
+
+bool StartsWithNoCase(const char* text, const char* prefix) {
+    size_t n = std::strlen(prefix);
+    return std::strlen(text) >= n && CompareTextN(text, prefix, static_cast<int>(n), 1) == 0;
+}
+
+// The fixed offering sequence: the catalogue in the writer's order with the
+// special keys at the end of the sections they belong to and the table
+// policies after "Attempt TABLE generation".  Where one key begins with
+// another, the longer is moved in front of the shorter so that it is offered
+// first ("Output policy filename" before "Output policy file").
+const std::vector<OfferStep>& OfferSequence() {
+    static const std::vector<OfferStep> sequence = [] {
+        std::vector<OfferStep> steps;
+        auto special = [&](Special which, const char* key) {
+            steps.push_back({OfferStep::SpecialKey, Pol::Count, TabPol::Count, which, key});
+        };
+        special(Special::RuleSet, "Rule set to be used");
+        PolicySection previous = PolicySection::Messages;
+        auto closeSection = [&](PolicySection section) {
+            switch (section) {
+                case PolicySection::GeneralAnalysis:
+                    special(Special::IndentPositions, "Indent position(s)");
+                    special(Special::HangingPositions, "Hanging paragraph position(s)");
+                    special(Special::DefinitionChar, "Definition Char");
+                    break;
+                case PolicySection::Bullets: special(Special::BulletChar, "bullet char"); break;
+                case PolicySection::Headings:
+                    special(Special::RecognisedHeadings, " recognised headings");
+                    special(Special::HeadingLevel, "Heading level");
+                    special(Special::ContentsLevel, "Contents level");
+                    break;
+                case PolicySection::Hyperlinks: special(Special::UsenetGroups, "Recognised USENET groups"); break;
+                case PolicySection::Preprocessor:
+                    special(Special::DocumentSections, "Include document section");
+                    break;
+                case PolicySection::TableGeneration:
+                    for (TabPol id : TablePoliciesInWriterOrder())
+                        steps.push_back(
+                            {OfferStep::Table, Pol::Count, id, Special::None, GetTablePolicyDefinition(id).key});
+                    break;
+                case PolicySection::LinkDictionary: special(Special::LinkDefinition, "Link definition"); break;
+                case PolicySection::TextSubstitution: special(Special::TextCommand, "Text command"); break;
+                default: break;
+            }
+        };
+        for (int i = 0; i < kPolicyCount; ++i) {
+            const PolicyDefinition& definition = GetPolicyDefinition(static_cast<Pol>(i));
+            if (definition.section != previous) {
+                closeSection(previous);
+                previous = definition.section;
+            }
+            steps.push_back({OfferStep::Catalogue, definition.id, TabPol::Count, Special::None, definition.key});
+        }
+        closeSection(previous);
+        // Longer keys before the shorter keys they begin with.
+        for (size_t i = 0; i < steps.size(); ++i) {
+            if (steps[i].kind == OfferStep::SpecialKey) continue;
+            for (size_t j = i + 1; j < steps.size(); ++j) {
+                if (steps[j].kind == OfferStep::SpecialKey) continue;
+                if (std::strlen(KeyOf(steps[j])) > std::strlen(KeyOf(steps[i])) &&
+                    StartsWithNoCase(KeyOf(steps[j]), KeyOf(steps[i]))) {
+                    OfferStep moved = steps[j];
+                    steps.erase(steps.begin() + static_cast<std::ptrdiff_t>(j));
+                    steps.insert(steps.begin() + static_cast<std::ptrdiff_t>(i), moved);
+                }
+            }
+        }
+        return steps;
+    }();
+    return sequence;
+}
+
+struct AlternativeKey {
+    const char* alternative;
+    const char* key;
+};
+
+const AlternativeKey kAlternativeKeys[] = {
+    {"HTML Header", "HTML header file"},
+    {"HTML Footer", "HTML footer file"},
+    {"HTML Fragments File", "Fragments file"},
+    {"Recognise 'o' as a bullet", "Recognise 'o' as a bullet"},
+    {"Recognise '-' as a bullet", "Recognise '-' as a bullet"},
+    {"Allow email begining with numbers", "Allow email beginning with numbers"},
+    {"Default TABLE color", "Default TABLE colour"},
+    {"Default TABLE border color", "Default TABLE border colour"},
+    {"Color data rows", "Colour data rows"},
+    {"Default TABLE odd row color", "Default TABLE odd row colour"},
+    {"Default TABLE even row color", "Default TABLE even row colour"},
+    {"Header frame background color", "Header frame background colour"},
+    {"Header frame text color", "Header frame text colour"},
+    {"Contents frame background color", "Contents frame background colour"},
+    {"Contents frame text color", "Contents frame text colour"},
+    {"Footer frame background color", "Footer frame background colour"},
+    {"Footer frame text color", "Footer frame text colour"},
+    {"Background color", "Background Colour"},
+    {"Text color", "Text Colour"},
+    {"Unvisited link color", "Unvisited Link Colour"},
+    {"Visited link color", "Visited Link Colour"},
+    {"Active link color", "Active Link Colour"},
+    {"Suppress all colour markup", "Suppress all colour markup"},
+    {"Suppress all font markup", "Suppress all font markup"},
+    {"Scope COLOR tags globally", "Scope COLOUR tags globally"},
+};
+
+// Lines without a colon that are not reported as missing one.
+bool IsExcusedFromColon(const TextString& line) {
+    return line.Matches("!", 1, 0) || line.CountChar('[') > 0 || line.CountChar(']') > 0 || line.length == 0 ||
+           IsPolicySectionHeader(line) || line.FindNoCase(" recognised headings") != nullptr ||
+           line.FindNoCase("Contents level") != nullptr || line.FindNoCase("Heading level") != nullptr;
+}
+
+// Reads up to five blank-separated numbers of `value` into the six slots;
+// returns how many were read.
+int ReadPositions(const TextString& value, std::array<int, 6>& slots) {
+    slots.fill(-1);
+    TextString word;
+    int count = 0;
+    for (int n = 1; count < 5 && value.GetField(n, ' ', &word); ++n) {
+        if (word.length == 0) continue;
+        int number = 0;
+        if (!word.ToInteger('1', &number)) break;
+        slots[static_cast<size_t>(count++)] = number;
+    }
+    return count;
+}
+
+void AddWords(StringList& list, const TextString& value) {
+    TextString word;
+    for (int n = 1; value.GetField(n, ' ', &word); ++n)
+        if (word.length > 0) list.Add(word.buffer);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The line parser
+
+int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
+    static MessageReporter ownReporter;  // stays at its reset defaults
+    PolicyLine line;
+    line.Prepare(given.buffer);
+    line.checkRepeats = checkRepeats ? 1 : 0;
+    if (context) {
+        MessageSink& sink = context->sink;
+        sink.SetReportingLevel(GetInt(Pol::ErrorReportingLevel));
+        sink.SetFilters(GetInt(Pol::DisplayMessages), GetInt(Pol::SuppressURLMessages),
+                        GetInt(Pol::SuppressINFOMessages), GetInt(Pol::SuppressWARNINGMessages),
+                        GetInt(Pol::SuppressProgramERRORMessages), GetInt(Pol::SuppressTAGERRORMessages));
+        line.reporter = &sink;
+    } else {
+        line.reporter = &ownReporter;
+    }
+    const TextString original(given);
+    category = 0;
+
+    if (line.text.length == 0 || line.text.buffer[0] == '!' || line.text.buffer[0] == '#') return 0;
+    if (line.text.CountChar(':') == 0 && !IsExcusedFromColon(line.text)) {
+        TextString message("POLICY: Ignored - Missing colon in \"");
+        message.Append(line.text);
+        message.AppendChar('"');
+        ReportMessage(message.buffer, 10);
+    }
+
+    for (const OfferStep& step : OfferSequence()) {
+        if (line.taken) break;
+        if (step.kind == OfferStep::Catalogue) {
+            PolicyValue& value = Policy(step.policy);
+            value.ParseLine(line);
+            if (step.policy == Pol::ExpectNumberedBullets || step.policy == Pol::ExpectAlphabeticBullets ||
+                step.policy == Pol::ExpectRomanNumeralBullets) {
+                if (IsOn(step.policy)) bulletsExpected = 1;
+            }
+            if (step.policy == Pol::DOSFilenameRoot) {
+                TextString& root = TextPolicy(Pol::DOSFilenameRoot).tValue;
+                if (root.length > 5) root.SubString(0, 5);
+            }
+            continue;
+        }
+        if (step.kind == OfferStep::Table) {
+            PolicyValue& value = GetDefaultTabConfig()->Policy(step.tablePolicy);
+            value.ParseLine(line);
+            if (line.taken && step.tablePolicy == TabPol::TableLayout && line.accepted) {
+                if (line.isNone)
+                    value.isSet = 0;
+                else
+                    SetTableLayout(line.value.buffer);
+            }
+            continue;
+        }
+        if (!Contains(line.text, step.key)) continue;
+        switch (step.special) {
+            case Special::LinkDefinition: {
+                TextString phrase, linkText, url;
+                original.GetField(2, '"', &phrase);
+                original.GetField(4, '"', &linkText);
+                original.GetField(6, '"', &url);
+                AddLinkDefinition(phrase.buffer, linkText.buffer, url.buffer);
+                line.taken = 1;
+                line.category = 4;
+                listSet.linkDictionary = 1;
+                if (context && (context->htmlOutput || context->annotationOutput || context->rtfOutput) &&
+                    GetLinkDictionary()->rulesBuilt)
+                    GetLinkDictionary()->BuildRules(this);
+                break;
+            }
+            case Special::TextCommand:
+                if (GetTextCommands().Add(this, original.buffer)) {
+                    line.taken = 1;
+                    line.category = 1;
+                    listSet.textCommands = 1;
+                }
+                break;
+            case Special::RuleSet: {
+                line.taken = 1;
+                line.category = 3;
+                int code = -1;
+                if (Contains(line.value, "Tarnell"))
+                    code = 1;
+                else if (Contains(line.value, "SEC"))
+                    code = 2;
+                else if (Contains(line.value, "none"))
+                    code = 0;
+                if (code < 0) {
+                    line.accepted = 0;
+                    break;
+                }
+                if (ruleSetCode != 0 && code != ruleSetCode) {
+                    TextString message("WARNING: Changing rule set - ");
+                    message.Append(line.text);
+                    ReportMessage(message.buffer, 10);
+                }
+                ruleSetCode = code;
+                ruleSetChosen = 1;
+                if (context) context->ruleSetCode = code;
+                break;
+            }
+            case Special::IndentPositions:
+                line.taken = 1;
+                line.category = 1;
+                if (Contains(line.text, "none")) {
+                    indentPositions.fill(-1);
+                    indentCount = 0;
+                    indentMode = 0;
+                } else {
+                    indentCount = ReadPositions(line.value, indentPositions);
+                }
+                listSet.indentPositions = 1;
+                break;
+            case Special::HangingPositions:
+                line.taken = 1;
+                line.category = 1;
+                if (Contains(line.text, "none")) {
+                    hangingPositions.fill(-1);
+                    hangingCount = 0;
+                } else {
+                    hangingCount = ReadPositions(line.value, hangingPositions);
+                }
+                listSet.hangingPositions = 1;
+                break;
+            case Special::DocumentSections:
+                line.taken = 1;
+                listSet.sectionFilter = 1;
+                if (Contains(line.text, "none")) {
+                    sectionFilter.Clear();
+                } else {
+                    AddWords(sectionFilter, line.value);
+                    line.category = 3;
+                }
+                break;
+            case Special::DefinitionChar: {
+                bool found = false;
+                if (Contains(line.text, "':'")) {
+                    colonDefinition = 1;
+                    colonStrong = Contains(line.text, "strong") ? 1 : 0;
+                    found = true;
+                }
+                if (Contains(line.text, "none")) {
+                    colonDefinition = dashDefinition = colonStrong = dashStrong = 0;
+                    found = true;
+                }
+                if (Contains(line.text, "'-'")) {
+                    dashDefinition = 1;
+                    dashStrong = Contains(line.text, "strong") ? 1 : 0;
+                    found = true;
+                }
+                if (found) {
+                    line.taken = 1;
+                    line.category = 1;
+                    listSet.definitionChars = 1;
+                }
+                break;
+            }
+            case Special::UsenetGroups:
+                line.taken = 1;
+                line.category = 4;
+                listSet.usenetGroups = 1;
+                if (Contains(line.text, "none"))
+                    usenetGroups.Clear();
+                else
+                    AddWords(usenetGroups, line.value);
+                break;
+            case Special::RecognisedHeadings: {
+                line.taken = 1;
+                line.category = 1;
+                TextString word;
+                int number = 0;
+                if (line.text.GetField(3, ' ', &word) && word.ToInteger('1', &number) && number >= 0 &&
+                    number <= 6) {
+                    recognisedHeadings = number;
+                    listSet.headingNumbering = 1;
+                } else {
+                    line.accepted = 0;
+                }
+                break;
+            }
+            case Special::HeadingLevel:
+            case Special::ContentsLevel: {
+                TextString word;
+                if (!line.text.GetField(3, ' ', &word)) {
+                    line.taken = 1;
+                    break;
+                }
+                int level = -1;
+                if (!word.ToInteger('1', &level) || level < 0 || level > 5) {
+                    line.taken = 1;
+                    line.accepted = 0;
+                    break;
+                }
+                int equals = -1;
+                TextString styleText;
+                if (line.text.FindChar(0, '=', &equals, 1)) styleText.Assign(line.text.buffer + equals + 1);
+                styleText.Trim(0, " ");
+                HeadingLevelSpec& spec = step.special == Special::HeadingLevel ? headingLevels[static_cast<size_t>(level)]
+                                                                              : contentsLevels[static_cast<size_t>(level)];
+                HeadingLevelSpec parsed;
+                if (!parsed.Parse(level, styleText)) break;
+                spec = parsed;
+                line.taken = 1;
+                line.category = 1;
+                listSet.headingNumbering = 1;
+                if (parsed.indent != -1) SetInt(Pol::ExpectSecondWordHeadings, 1, true);
+                break;
+            }
+            case Special::BulletChar: {
+                if (Contains(line.text, "none")) {
+                    bulletCount = -1;
+                    line.taken = 1;
+                    line.category = 1;
+                    listSet.bulletChars = 1;
+                    break;
+                }
+                if (bulletCount >= 7) break;
+                TextString quoted;
+                line.taken = 1;
+                line.category = 1;
+                if (!line.text.GetField(2, '\'', &quoted) || quoted.length == 0) {
+                    line.accepted = 0;
+                    break;
+                }
+                char c = quoted.buffer[0];
+                if (c == 'o') {
+                    SetInt(Pol::RecogniseOBullet, 1, true);
+                } else if (c == '-') {
+                    SetInt(Pol::RecogniseDashBullet, 1, true);
+                } else {
+                    if (bulletCount < 0) bulletCount = 0;
+                    bulletChars[static_cast<size_t>(bulletCount++)] = static_cast<unsigned char>(c);
+                }
+                listSet.bulletChars = 1;
+                break;
+            }
+            case Special::None: break;
+        }
+    }
+
+    // Alternative spellings of keys, each offered to its own policy.
+    for (const AlternativeKey& alternative : kAlternativeKeys) {
+        if (line.taken) break;
+        line.alternativeKey.Assign(alternative.alternative);
+        PolicyValue* value = FindPolicy(alternative.key);
+        if (!value) {
+            for (int i = 0; i < kTablePolicyCount; ++i) {
+                PolicyValue& candidate = GetDefaultTabConfig()->Policy(static_cast<TabPol>(i));
+                if (candidate.key.Matches(alternative.key, 0, 0)) value = &candidate;
+            }
+        }
+        if (value) value->ParseLine(line);
+    }
+    line.alternativeKey.MakeEmpty();
+
+    if (!line.taken && IsPolicySectionHeader(line.text)) {
+        line.taken = 1;
+        line.category = 0;
+    }
+    category = line.category;
+    if (!line.taken) return 1;
+    return line.accepted ? 0 : 2;
+}
+
+// ---------------------------------------------------------------------------
+// The reader
+
+int FC::ReadPolicyFile(TextFile& reader) {
+    int result = 1;
+    TextString folder, name, extension;
+    const char* fileName = reader.GetTopFileName();
+    SplitPath(TextString(fileName ? fileName : ""), &folder, &name, &extension);
+    if (context) context->policyFolder = folder;
+
+    auto openNested = [&](const TextString& value, bool isDictionary) {
+        TextString resolved;
+        ResolveRelativePath(folder, value, &resolved);
+        bool opened = reader.OpenForRead(resolved.buffer);
+        if (!opened && context && GetText(Pol::InputDirectory).length > 0) {
+            ResolveRelativePath(GetText(Pol::InputDirectory), value, &resolved);
+            opened = reader.OpenForRead(resolved.buffer);
+        }
+        if (!opened) {
+            TextString message(isDictionary ? "** Failed to open Link Dictionary file " :
+                                              "** Failed to open policy include file ");
+            message.Append(value);
+            message.Append(" ***");
+            ReportMessage(message.buffer, 10);
+            result = 0;
+        }
+    };
+
+    TextString line;
+    while (reader.ReadLine(line)) {
+        while (line.length > 0 && (line.buffer[line.length - 1] == '\r' || line.buffer[line.length - 1] == '\n'))
+            line.SubString(0, line.length - 1);
+        bool comment = line.length > 0 && line.buffer[0] == '!';
+        TextString value;
+        int colon = -1;
+        if (line.FindChar(0, ':', &colon, 1)) {
+            value.Assign(line.buffer + colon + 1);
+            value.Trim(0, " ");
+        } else if (!comment) {
+            TextString trimmed(line);
+            trimmed.Trim(0, " ");
+            if (!IsExcusedFromColon(trimmed)) {
+                TextString message("POLICY: Ignored - Missing colon in \"");
+                message.Append(line);
+                message.AppendChar('"');
+                ReportMessage(message.buffer, 10);
+            }
+        }
+        bool none = value.Matches("(none)", 0, 0) || value.Matches("none", 0, 0);
+        if (comment) continue;
+
+        TextString given(line);
+        int category = 0;
+        int parsed = ParsePolicyLine(given, category, true);
+
+        // A link dictionary file is opened whether or not the policy of the
+        // same name took the line.
+        if (line.FindNoCase("Link Dictionary File") && !none && value.length > 0) {
+            openNested(value, true);
+            continue;
+        }
+        if (parsed == 0) continue;
+        if (line.FindNoCase("Switch to file")) {
+            if (none || value.length == 0) continue;
+            TextString resolved;
+            ResolveRelativePath(folder, value, &resolved);
+            if (!reader.SwitchToFile(resolved.buffer)) {
+                TextString message("** Failed to open policy include file ");
+                message.Append(value);
+                message.Append(" ***");
+                ReportMessage(message.buffer, 10);
+                result = 0;
+            }
+            continue;
+        }
+        if (line.FindNoCase("include file")) {
+            if (!none && value.length > 0) openNested(value, false);
+            continue;
+        }
+        if (line.FindNoCase("Link Dictionary File")) continue;  // its value is none
+        TextString trimmed(line);
+        trimmed.Trim(0, " ");
+        if (trimmed.length > 0) {
+            TextString message("POLICY: Ignored - \\");
+            message.Append(line);
+            message.AppendChar('\\');
+            ReportMessage(message.buffer, 10);
+            result = 0;
+        }
+    }
+    ApplyRuleSetAndFormatDefaults(0);
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// The writer
+
+void FC::WritePolicyFile(TextFile& sink, bool all) const {
+    FC& self = const_cast<FC&>(*this);  // the values' writers are const; access needs the non-const accessors
+    int sectionsWritten = 0;
+    auto heading = [&](const char* name) {
+        ++sectionsWritten;
+        sink.PutLine("");
+        if (sectionsWritten > 5) sink.PutLine("");
+        sink.PutLine(name);
+        sink.PutLine("");
+    };
+    auto anySet = [&](std::initializer_list<Pol> ids) {
+        for (Pol id : ids)
+            if (IsSet(id)) return true;
+        return false;
+    };
+    auto writePolicy = [&](Pol id) {
+        const PolicyDefinition& definition = GetPolicyDefinition(id);
+        if (definition.optionalInt && id != Pol::ErrorReportingLevel)
+            WriteOptionalIntLine(sink, all, self.IntPolicy(id));
+        else
+            Policy(id).WriteLine(sink, all);
+    };
+    auto sectionPolicies = [&](PolicySection section) {
+        std::vector<Pol> ids;
+        for (int i = 0; i < kPolicyCount; ++i)
+            if (GetPolicyDefinition(static_cast<Pol>(i)).section == section) ids.push_back(static_cast<Pol>(i));
+        return ids;
+    };
+    auto sectionSet = [&](const std::vector<Pol>& ids) {
+        for (Pol id : ids)
+            if (IsSet(id)) return true;
+        return false;
+    };
+    // A plain section: heading when anything is to be written, then its policies.
+    auto plainSection = [&](PolicySection section, const char* name, bool extra = false) {
+        std::vector<Pol> ids = sectionPolicies(section);
+        if (!all && !sectionSet(ids) && !extra) return false;
+        heading(name);
+        for (Pol id : ids) writePolicy(id);
+        return true;
+    };
+    // A group of policies preceded by an empty line when anything of it is written.
+    auto subGroup = [&](std::initializer_list<Pol> ids, bool blankLine) {
+        if (!all && !anySet(ids)) return;
+        if (blankLine) sink.PutLine("");
+        for (Pol id : ids) writePolicy(id);
+    };
+
+    // [Rule Set]
+    if (all || ruleSetChosen) {
+        heading("[Rule Set]");
+        switch (ruleSetCode) {
+            case 0: sink.PutLine("Rule set to be used              : (none)"); break;
+            case 1: sink.PutLine("Rule set to be used              : Tarnell"); break;
+            case 2: sink.PutLine("Rule set to be used              : SEC"); break;
+            default: self.ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10); break;
+        }
+    } else {
+        ++sectionsWritten;  // the first five sections keep their single empty line
+    }
+    if (!plainSection(PolicySection::Messages, "[Messages]")) ++sectionsWritten;
+    if (ruleSetCode == 1 || ruleSetCode == 2) {
+        if (!plainSection(PolicySection::Tarnell, "[Tarnell]")) ++sectionsWritten;
+    } else {
+        ++sectionsWritten;
+    }
+    if (!plainSection(PolicySection::Tagging, "[Tagging]")) ++sectionsWritten;
+
+    // [General Analysis]
+    {
+        std::vector<Pol> ids = sectionPolicies(PolicySection::GeneralAnalysis);
+        bool lists = listSet.indentPositions || listSet.hangingPositions || listSet.definitionChars;
+        if (all || sectionSet(ids) || lists) {
+            heading("[General Analysis]");
+            if (all || listSet.indentPositions) {
+                if (indentCount <= 0) {
+                    sink.PutLine("Indent position(s)               : (none)");
+                } else {
+                    TextString line("Indent position(s)               : ");
+                    for (int i = 0; i < indentCount && i < 6; ++i)
+                        line.AppendNumber('1', indentPositions[static_cast<size_t>(i)], 1);
+                    sink.PutLine(line.buffer);
+                }
+            }
+            if (all || listSet.hangingPositions) {
+                if (IsOn(Pol::LookForHangingParagraphs) && hangingCount > 0) {
+                    TextString line("Hanging paragraph position(s)    : ");
+                    for (int i = 0; i < hangingCount && i < 6; ++i)
+                        line.AppendNumber('1', hangingPositions[static_cast<size_t>(i)], 1);
+                    sink.PutLine(line.buffer);
+                } else {
+                    sink.PutLine("Hanging paragraph position(s)    : (none)");
+                }
+            }
+            if (all || IsSet(Pol::SearchForDefinitions) || listSet.definitionChars) {
+                sink.PutLine("");
+                writePolicy(Pol::SearchForDefinitions);
+                if (all || listSet.definitionChars) {
+                    // "(none)" first, so that a character that is off stays off when read back.
+                    sink.PutLine("Definition Char                  : (none)");
+                    if (dashDefinition)
+                        sink.PutLine(dashStrong ? "Definition Char                  : '-' (strong) "
+                                                : "Definition Char                  : '-' (weak)");
+                    if (colonDefinition)
+                        sink.PutLine(colonStrong ? "Definition Char                  : ':' (strong) "
+                                                 : "Definition Char                  : ':' (weak) ");
+                }
+            }
+            subGroup({Pol::PageWidth, Pol::TabSize, Pol::TextJustification}, true);
+            std::vector<Pol> paragraphs = {Pol::ExpectBlankLinesBetweenParas, Pol::NewParagraphOffset,
+                                           Pol::PreserveNewParagraphOffset, Pol::InputJapanese,
+                                           Pol::InputDOSCharacters, Pol::InputPCLCodes, Pol::InputUnicode,
+                                           Pol::InputMIME, Pol::InputDoubleSpaced, Pol::InputChangeBars,
+                                           Pol::InputPageMarkers};
+            if (IsOn(Pol::InputPageMarkers)) paragraphs.push_back(Pol::PageMarkerSize);
+            if (all || sectionSet(paragraphs)) {
+                sink.PutLine("");
+                for (Pol id : paragraphs) writePolicy(id);
+            }
+            std::vector<Pol> analysis;
+            bool inRange = false;
+            for (Pol id : ids) {
+                if (id == Pol::KeepItSimple) inRange = true;
+                if (inRange) analysis.push_back(id);
+                if (id == Pol::MinimumRulerLength) inRange = false;
+            }
+            if (all || sectionSet(analysis)) {
+                sink.PutLine("");
+                for (Pol id : analysis) writePolicy(id);
+            }
+        } else {
+            ++sectionsWritten;
+        }
+    }
+
+    // [Bullets]
+    if (plainSection(PolicySection::Bullets, "[Bullets]", listSet.bulletChars != 0) &&
+        (all || listSet.bulletChars)) {
+        sink.PutLine("");
+        if (bulletCount <= 0) sink.PutLine("Bullet Char                      : (none)");
+        if (ownBulletSwitch) {
+            for (int i = 0; i < bulletCount && i < 8; ++i) {
+                TextString line("Bullet Char                      : '");
+                line.AppendChar(static_cast<char>(bulletChars[static_cast<size_t>(i)]));
+                line.AppendChar('\'');
+                sink.PutLine(line.buffer);
+            }
+        }
+    }
+
+    // [Headings]: "Expect Second Word Headings" is written once, with the
+    // numbering lines when they are written, else with the other policies.
+    {
+        std::vector<Pol> ids = sectionPolicies(PolicySection::Headings);
+        bool numbering = all || listSet.headingNumbering;
+        if (all || sectionSet(ids) || listSet.headingNumbering) {
+            heading("[Headings]");
+            for (Pol id : ids)
+                if (!(numbering && id == Pol::ExpectSecondWordHeadings)) writePolicy(id);
+            if (numbering) {
+                writePolicy(Pol::ExpectSecondWordHeadings);
+                sink.PutLine("");
+                TextString count("We have ");
+                count.AppendNumber('1', recognisedHeadings, 1);
+                count.Append(" recognised headings");
+                sink.PutLine(count.buffer);
+                for (int pass = 0; pass < 2; ++pass) {
+                    for (int level = 0; level < recognisedHeadings && level < 6; ++level) {
+                        TextString line(pass == 0 ? "    Heading level " : "    Contents level ");
+                        line.AppendNumber('1', level, 0);
+                        line.Append(" = ");
+                        TextString style;
+                        const HeadingLevelSpec& spec =
+                            pass == 0 ? headingLevels[static_cast<size_t>(level)] : contentsLevels[static_cast<size_t>(level)];
+                        spec.Format(level, &style);
+                        line.Append(style);
+                        sink.PutLine(line.buffer);
+                    }
+                }
+            }
+        }
+    }
+
+    plainSection(PolicySection::PreFormatted, "[Pre-formatted text]");
+    plainSection(PolicySection::AddedHTML, "[Added HTML]");
+    plainSection(PolicySection::AddedRTF, "[Added RTF]");
+    if (all || IsOn(Pol::InputIsCompositionUnit)) {
+        heading("[Composition Units]");
+        writePolicy(Pol::InputIsCompositionUnit);
+    }
+    plainSection(PolicySection::Frames, "[Frames]");
+    if (plainSection(PolicySection::Hyperlinks, "[Hyperlinks]", listSet.usenetGroups != 0) &&
+        (all || listSet.usenetGroups)) {
+        if (usenetGroups.count == 0) {
+            sink.PutLine("Recognised USENET groups         : (none)");
+        } else {
+            TextString line("Recognised USENET groups         : ");
+            TextString joined;
+            usenetGroups.Join(&joined, " ");
+            line.Append(joined);
+            sink.PutLine(line.buffer);
+        }
+    }
+
+    // [File generation]
+    {
+        std::vector<Pol> ids = sectionPolicies(PolicySection::FileGeneration);
+        if (all || sectionSet(ids)) {
+            heading("[File generation]");
+            subGroup({Pol::HTMLVersion, Pol::UseHTMExtension, Pol::OutputFileExtension}, false);
+            subGroup({Pol::UseDOSFilenames, Pol::DOSFilenameRoot}, true);
+            std::vector<Pol> rest(std::find(ids.begin(), ids.end(), Pol::SplitLevel), ids.end());
+            if (all || sectionSet(rest)) {
+                sink.PutLine("");
+                for (Pol id : rest) writePolicy(id);
+            }
+        }
+    }
+    plainSection(PolicySection::Contents, "[Contents]");
+    plainSection(PolicySection::DirectoryPage, "[Directory Page]");
+    if (plainSection(PolicySection::Preprocessor, "[Preprocessor]", listSet.sectionFilter != 0) &&
+        (all || listSet.sectionFilter)) {
+        if (sectionFilter.count == 0) {
+            sink.PutLine("Include document section(s)      : (none)");
+        } else {
+            TextString line("Include document section(s)      : ");
+            TextString joined;
+            sectionFilter.Join(&joined, " ");
+            line.Append(joined);
+            sink.PutLine(line.buffer);
+        }
+    }
+    plainSection(PolicySection::Style, "[Style]");
+    plainSection(PolicySection::PageFormatting, "[Page Formatting]");
+
+    // [Table generation]
+    {
+        const TabConfig* table = GetDefaultTabConfig();
+        bool anyTableSet = false;
+        for (TabPol id : TablePoliciesInWriterOrder()) anyTableSet = anyTableSet || table->IsSet(id);
+        if (all || IsSet(Pol::AttemptTableGeneration) || anyTableSet) {
+            heading("[Table generation]");
+            writePolicy(Pol::AttemptTableGeneration);
+            for (TabPol id : TablePoliciesInWriterOrder()) {
+                const PolicyValue& value = table->Policy(id);
+                if (GetTablePolicyDefinition(id).optionalInt)
+                    WriteOptionalIntLine(sink, all, dynamic_cast<const IntPolicyValue&>(value));
+                else
+                    value.WriteLine(sink, all);
+            }
+        }
+    }
+
+    if (all || IsSet(Pol::LinkDictionaryFile)) {
+        heading("[Link Dictionary]");
+        writePolicy(Pol::LinkDictionaryFile);
+    }
+    WriteLinkDictionary(sink);
+    if (all || IsSet(Pol::TextSubstitutionFile)) {
+        heading("[Text Substitution]");
+        writePolicy(Pol::TextSubstitutionFile);
+    }
+    GetTextCommands().Write(sink);
+}

@@ -1,0 +1,112 @@
+// Table configuration: the table policies that shape the conversion of one
+// table, the per-column configurations of a TABLE_LAYOUT, the table-analysis
+// state that the table engine fills in, and the table font.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "foundation/fonts.h"
+#include "foundation/text_string.h"
+#include "policies/policy_value.h"
+
+class FC;
+
+enum class TabPol : int {
+#define TABLE_POLICY(id, key, kind, category, number, text, writer, flags) id,
+#include "policies/tab_config.def"
+#undef TABLE_POLICY
+    Count
+};
+constexpr int kTablePolicyCount = static_cast<int>(TabPol::Count);
+
+struct TablePolicyDefinition {
+    TabPol id;
+    const char* key;
+    int kind;
+    int category;
+    int defaultNumber;
+    const char* defaultText;
+    int writerPosition;  // 0: neither written nor offered by the parser
+    bool optionalInt;    // written "(none)" when 0 or less
+};
+const TablePolicyDefinition& GetTablePolicyDefinition(TabPol id);
+// The table policies in the writer's (and the parser's) order.
+const std::vector<TabPol>& TablePoliciesInWriterOrder();
+
+// One laid-out column.
+class ColConfig {
+public:
+    int valid = 0;
+    int firstColumn = -1;
+    int lastColumn = -1;
+    int alignment = 1;
+    std::unique_ptr<FontSpec> font;
+    TextString text1, text2, text3, text4;  // column texts used by the table engine
+    int hidden = 0;
+    int value1 = -1;
+    int fallbackWidth = -1;  // width used for RTF output when `width` is 0
+    TextString text5;
+    int value3 = -1;
+    int value4 = -1;
+    TextString text6;
+    int value5 = -1;
+    int lastChar = 0;
+    int firstChar = 0;
+    int width = 0;
+    int spacing = 0;
+    int offset = 0;
+
+    ColConfig() = default;
+    ColConfig(const ColConfig& other);
+    ColConfig& operator=(const ColConfig& other);
+    // A column from a TABLE_LAYOUT argument: the 1-based column number.
+    explicit ColConfig(const TextString& text);
+
+    void Reset();
+    int GetCharWidth() const;
+    int GetWidth(int format) const;
+    int GetSpacing(int format) const;
+    int GetOffset(int format) const;
+};
+
+class TabConfig {
+public:
+    TabConfig();
+    TabConfig(const TabConfig& other);
+    TabConfig& operator=(const TabConfig& other);
+    ~TabConfig();
+
+    PolicyValue& Policy(TabPol id) { return *policies[static_cast<size_t>(id)]; }
+    const PolicyValue& Policy(TabPol id) const { return *policies[static_cast<size_t>(id)]; }
+    int GetInt(TabPol id) const;           // Int, Bool and Alignment values
+    const TextString& GetText(TabPol id) const;  // Text and Colour values
+    bool IsSet(TabPol id) const { return Policy(id).isSet != 0; }
+    void SetInt(TabPol id, int value, bool markSet = true);
+    void SetText(TabPol id, const char* text, bool markSet = true);
+
+    void CopyFrom(const TabConfig& other);
+    int RegisterTabConfigPolicies(bool fresh);
+    void ParseTableLayoutTag(FC& set, const TextString& text);
+    void HideColumn(int column);
+    void SetColumnCount(int n, const TabConfig* source);
+
+    int columnCount = 0;
+    std::array<int, 4> analysisA{};   // table-analysis state set by the table engine
+    std::vector<std::unique_ptr<ColConfig>> columns;
+    std::array<int, 10> analysisB{};  // further table-analysis state
+    FontSpec tableFont;
+
+    ColConfig* Column(int index) const {
+        return (index >= 0 && index < columnCount) ? columns[static_cast<size_t>(index)].get() : nullptr;
+    }
+
+private:
+    std::vector<std::unique_ptr<PolicyValue>> policies;
+    void ResetAnalysisState();
+};
+
+// The hook for table-begin tags: BEGIN_DELIMITED_TABLE, BEGIN_COMMA_DELIMITED_TABLE
+// and BEGIN_USER_TABLE change nothing; any other name is reported.
+void SetTabConfigFromTag(TabConfig& config, FC& set, const char* tagName, const TextString& tagText);
