@@ -1,0 +1,29 @@
+#include "output/link_target.h"
+
+#include "policies/fc.h"
+
+namespace {
+
+void WindowName(const TextString& name, TextString& target) {
+    if (name.length > 0)
+        target = name;
+    else
+        target = "_top";
+}
+
+}  // namespace
+
+void HTML_GetLinkTarget(FC* policies, int requireScheme, const TextString& url, TextString& target) {
+    TextString address(url);  // `url` and `target` may be the same string
+    target.MakeEmpty();
+    if (!policies) return;
+    if (address.At(0) == '#') return;
+    if (requireScheme && !address.Find(0, "://", nullptr, 1)) return;
+    if (policies->IsOn(Pol::PlaceDocumentInFrames) &&
+        (policies->IsSet(Pol::OpenFrameLinksInNewWindow) || policies->IsOn(Pol::OpenFrameLinksInNewWindow))) {
+        if (policies->IsOn(Pol::OpenFrameLinksInNewWindow))
+            WindowName(policies->GetText(Pol::NewFrameLinkWindowName), target);
+        return;
+    }
+    if (policies->IsOn(Pol::OpenLinksInNewWindow)) WindowName(policies->GetText(Pol::NewBrowserWindowName), target);
+}
