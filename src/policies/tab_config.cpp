@@ -1,0 +1,299 @@
+// Table configuration: the 28 table policies, the per-column configurations
+// of a TABLE_LAYOUT, the table-analysis state and the table font.
+#include "policies/tab_config.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+#include "analysis/inline_tag_args.h"
+#include "policies/fc.h"
+
+// ---------------------------------------------------------------------------
+// The table policy catalogue
+
+namespace {
+
+// Tokens of the catalogue file.
+constexpr int Align = kPolicyAlignment;
+constexpr int Int = kPolicyInt;
+constexpr int Bool = kPolicyBool;
+constexpr int Text = kPolicyText;
+constexpr int Colour = kPolicyColour;
+constexpr bool NONE = false;
+constexpr bool OPT = true;
+
+const TablePolicyDefinition kTablePolicies[] = {
+#define TABLE_POLICY(id, key, kind, category, number, text, writer, flags) \
+    {TabPol::id, key, kind, category, number, text, writer, flags},
+#include "policies/tab_config.def"
+#undef TABLE_POLICY
+};
+static_assert(sizeof(kTablePolicies) / sizeof(kTablePolicies[0]) == kTablePolicyCount,
+              "one definition per table policy");
+
+bool IsNumberKind(int kind) { return kind == kPolicyInt || kind == kPolicyBool || kind == kPolicyAlignment; }
+
+// HTML widths are given in pixels, about 1.34 per character-width unit.
+int ScaleForHtml(int value) {
+    const int64_t scaled = static_cast<int64_t>(value) * 134 / 100;
+    return static_cast<int>(std::clamp<int64_t>(scaled, INT_MIN, INT_MAX));
+}
+
+}  // namespace
+
+const TablePolicyDefinition& GetTablePolicyDefinition(TabPol id) {
+    static const TablePolicyDefinition kNone{TabPol::Count, "", 0, 0, 0, "", 0, false};
+    const int index = static_cast<int>(id);
+    if (index < 0 || index >= kTablePolicyCount) return kNone;
+    return kTablePolicies[index];
+}
+
+const std::vector<TabPol>& TablePoliciesInWriterOrder() {
+    static const std::vector<TabPol> order = [] {
+        std::vector<const TablePolicyDefinition*> written;
+        for (const TablePolicyDefinition& definition : kTablePolicies)
+            if (definition.writerPosition > 0) written.push_back(&definition);
+        std::stable_sort(written.begin(), written.end(),
+                         [](const TablePolicyDefinition* a, const TablePolicyDefinition* b) {
+                             return a->writerPosition < b->writerPosition;
+                         });
+        std::vector<TabPol> ids;
+        for (const TablePolicyDefinition* definition : written) ids.push_back(definition->id);
+        return ids;
+    }();
+    return order;
+}
+
+// ---------------------------------------------------------------------------
+// ColConfig
+
+ColConfig::ColConfig(const ColConfig& other) { *this = other; }
+
+ColConfig& ColConfig::operator=(const ColConfig& other) {
+    if (this == &other) return *this;
+    valid = other.valid;
+    firstColumn = other.firstColumn;
+    lastColumn = other.lastColumn;
+    alignment = other.alignment;
+    font = other.font ? std::make_unique<FontSpec>(*other.font) : nullptr;
+    text1 = other.text1;
+    text2 = other.text2;
+    text3 = other.text3;
+    text4 = other.text4;
+    hidden = other.hidden;
+    value1 = other.value1;
+    fallbackWidth = other.fallbackWidth;
+    text5 = other.text5;
+    value3 = other.value3;
+    value4 = other.value4;
+    text6 = other.text6;
+    value5 = other.value5;
+    lastChar = other.lastChar;
+    firstChar = other.firstChar;
+    width = other.width;
+    spacing = other.spacing;
+    offset = other.offset;
+    return *this;
+}
+
+// The text is the 1-based column number of a TABLE_LAYOUT argument; the
+// column is valid only when it reads as a number.
+ColConfig::ColConfig(const TextString& text) {
+    int position = -1;
+    if (text.ToInteger('1', &position)) {
+        valid = 1;
+        firstColumn = position - 1;
+        lastColumn = position - 1;
+    }
+}
+
+void ColConfig::Reset() {
+    alignment = 1;
+    font.reset();
+    text1.MakeEmpty();
+    text2.MakeEmpty();
+    text3.MakeEmpty();
+    text4.MakeEmpty();
+    hidden = 0;
+    value1 = -1;
+    fallbackWidth = -1;
+    text5.MakeEmpty();
+    value3 = -1;
+    value4 = -1;
+    text6.MakeEmpty();
+    value5 = -1;
+    lastChar = 0;
+    firstChar = 0;
+    width = 0;
+    spacing = 0;
+    offset = 0;
+}
+
+int ColConfig::GetCharWidth() const { return lastChar > 0 ? lastChar - firstChar + 1 : 0; }
+
+int ColConfig::GetWidth(int format) const {
+    switch (format) {
+        case 0:
+            return ScaleForHtml(width);
+        case 1: {
+            const int result = width != 0 ? width : fallbackWidth;
+            return result > 0 ? result : 50;
+        }
+        default:
+            return width;
+    }
+}
+
+int ColConfig::GetSpacing(int format) const { return format == 0 ? ScaleForHtml(spacing) : spacing; }
+
+int ColConfig::GetOffset(int format) const { return format == 0 ? ScaleForHtml(offset) : offset; }
+
+// ---------------------------------------------------------------------------
+// TabConfig
+
+TabConfig::TabConfig() {
+    policies.reserve(kTablePolicyCount);
+    for (const TablePolicyDefinition& definition : kTablePolicies) policies.push_back(MakePolicyValue(definition.kind));
+    RegisterTabConfigPolicies(true);
+}
+
+TabConfig::TabConfig(const TabConfig& other) : TabConfig() { CopyFrom(other); }
+
+TabConfig& TabConfig::operator=(const TabConfig& other) {
+    CopyFrom(other);
+    return *this;
+}
+
+TabConfig::~TabConfig() = default;
+
+int TabConfig::GetInt(TabPol id) const {
+    const PolicyValue& value = Policy(id);
+    if (!IsNumberKind(value.kind)) return 0;
+    return static_cast<const NumberPolicyValue&>(value).iValue;
+}
+
+const TextString& TabConfig::GetText(TabPol id) const {
+    static const TextString kEmpty;
+    const PolicyValue& value = Policy(id);
+    if (IsNumberKind(value.kind)) return kEmpty;
+    return static_cast<const TextPolicyValue&>(value).tValue;
+}
+
+void TabConfig::SetInt(TabPol id, int value, bool markSet) {
+    PolicyValue& policy = Policy(id);
+    if (!IsNumberKind(policy.kind)) return;
+    static_cast<NumberPolicyValue&>(policy).iValue = value;
+    if (markSet) policy.isSet = 1;
+}
+
+void TabConfig::SetText(TabPol id, const char* text, bool markSet) {
+    PolicyValue& policy = Policy(id);
+    if (IsNumberKind(policy.kind)) return;
+    static_cast<TextPolicyValue&>(policy).tValue.Assign(text ? text : "");
+    if (markSet) policy.isSet = 1;
+}
+
+// Makes this configuration equal to `other`: policy values with their set
+// flags, analysis state, table font and columns.  A source without columns
+// leaves this one without columns too, so no layout of an earlier table
+// survives the copy.
+void TabConfig::CopyFrom(const TabConfig& other) {
+    if (this == &other) return;
+    for (size_t i = 0; i < policies.size(); ++i) policies[i]->CopyFrom(*other.policies[i]);
+    analysisA = other.analysisA;
+    analysisB = other.analysisB;
+    tableFont = other.tableFont;
+    SetColumnCount(other.columnCount, &other);
+}
+
+int TabConfig::RegisterTabConfigPolicies(bool /*fresh*/) {
+    for (const TablePolicyDefinition& definition : kTablePolicies) {
+        PolicyValue& value = *policies[static_cast<size_t>(definition.id)];
+        if (IsNumberKind(definition.kind))
+            value.Name(definition.key, definition.category, &definition.defaultNumber, nullptr);
+        else
+            value.Name(definition.key, definition.category, definition.defaultText, nullptr);
+    }
+    tableFont.Reset();
+    // The columns are owned by the vector, so a fresh configuration and a
+    // reused one are cleared alike.
+    columns.clear();
+    columnCount = 0;
+    ResetAnalysisState();
+    return -1;
+}
+
+void TabConfig::ResetAnalysisState() {
+    analysisA = {0, 0, 0, 0};
+    analysisB = {0, 0, 0, 0, -1, 1, -1, 6, 0, 0};
+}
+
+void TabConfig::ParseTableLayoutTag(FC& set, const TextString& text) {
+    // A policy value holds only the arguments; a tag or directive holds the
+    // name as well.  Both are read as a tag.
+    TextString tagText(text);
+    if (!tagText.FindNoCase("TABLE_LAYOUT")) tagText.Insert(0, "TABLE_LAYOUT ");
+
+    TextString name, arguments, error;
+    int level = -1;
+    int count = -1;
+    if (!RecogniseTag(set, tagText, name, arguments, error, level) || !name.Matches("TABLE_LAYOUT", 0, 0) ||
+        !TryGetTagInteger(set, arguments, 1, count) || count < 0) {
+        set.ReportMessage("TAG ERROR: Failed to parse TABLE_LAYOUT", 10);
+        return;
+    }
+
+    std::vector<std::unique_ptr<ColConfig>> built;
+    for (int i = 1; i <= count; ++i) {
+        TextString argument;
+        if (!TryGetTagString(set, arguments, i + 1, argument)) break;
+        auto column = std::make_unique<ColConfig>(argument);
+        if (!column->valid) break;
+        built.push_back(std::move(column));
+    }
+    if (static_cast<int>(built.size()) != count) {
+        set.ReportMessage("TAG ERROR: Failed to parse table layout", 10);
+        return;
+    }
+    columns = std::move(built);
+    columnCount = count;
+}
+
+void TabConfig::HideColumn(int column) {
+    if (column < 1 || column > columnCount) return;
+    if (ColConfig* config = Column(column - 1)) config->hidden = 1;
+}
+
+// Makes `n` columns: copies of the source's first columns, reset ones for
+// any the source does not have.  The new columns are built before the old
+// ones go, so the source may be this configuration itself.
+void TabConfig::SetColumnCount(int n, const TabConfig* source) {
+    if (n < 0) n = 0;
+    std::vector<std::unique_ptr<ColConfig>> made;
+    made.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const ColConfig* from = source ? source->Column(i) : nullptr;
+        made.push_back(from ? std::make_unique<ColConfig>(*from) : std::make_unique<ColConfig>());
+    }
+    columns = std::move(made);
+    columnCount = n;
+}
+
+// ---------------------------------------------------------------------------
+// Table-begin tags
+
+void SetTabConfigFromTag(TabConfig& /*config*/, FC& set, const char* tagName, const TextString& tagText) {
+    const char* name = tagName ? tagName : "";
+    // The delimited and user tables take their configuration from the
+    // policies already in force; the tag itself carries nothing to store.
+    if (std::strcmp(name, "BEGIN_DELIMITED_TABLE") == 0 || std::strcmp(name, "BEGIN_COMMA_DELIMITED_TABLE") == 0 ||
+        std::strcmp(name, "BEGIN_USER_TABLE") == 0)
+        return;
+    TextString message("TAG ERROR: Setting table config from tag ");
+    message.Append(name);
+    message.Append("\n\t");
+    message.Append(tagText);
+    set.ReportMessage(message.buffer, 10);
+}
