@@ -628,8 +628,12 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
     }
 
     // 12: whether fonts are written as FONT tags.
+    // A font counts as the user's when it was set to something other than its
+    // format default: a written "all" policy file sets every font to its
+    // default, and reading it back must not change how fonts are marked up.
     bool anyFontSet = false;
-    for (const FontDefault& font : kFontDefaults) anyFontSet = anyFontSet || IsSet(font.id);
+    for (const FontDefault& font : kFontDefaults)
+        anyFontSet = anyFontSet || (IsSet(font.id) && !GetText(font.id).Matches(rtf ? font.rtf : font.html, 0, 0));
     bool css = IsOn(Pol::UseCSSForFonts);
     if (context) {
         context->fontTagSwitch = (anyFontSet && css && version > 1) ? 0 : 1;
@@ -638,7 +642,9 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
 
     // 13: the embedded style sheet.
     if (ruleSetCode != 2 && GetInt(Pol::IndentationMarkupCode) > 1) SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
-    if (IsSet(Pol::HeadingsColour) && css) SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
+    // A headings colour set to "(none)" gives no colour, and needs no sheet.
+    if (IsSet(Pol::HeadingsColour) && GetText(Pol::HeadingsColour).length > 0 && css)
+        SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
 
     // 14: FONT markup.
     int htmlSize = PointSizeToHTMLSize(GetInt(Pol::BaseFontSize) + GetInt(Pol::DeltaFontSize));

@@ -382,6 +382,14 @@ TextString InvalidFontMessage(const char* font) {
 
 }  // namespace
 
+void ColourPolicyValue::Name(const char* newKey, int newCategory, const void* defaultValue, const char* choices) {
+    TextPolicyValue::Name(newKey, newCategory, defaultValue, choices);
+    // Defaults are kept in the normalised form that parsing gives, so that a
+    // written default reads back as the same text.
+    TextString normalised;
+    if (tDefault.length > 0 && NormaliseHTMLColour(tDefault, &normalised)) tDefault = tValue = normalised;
+}
+
 void ColourPolicyValue::SetRuleSetValue(FC& set, const void* value, bool force) {
     if (fromRuleSet && !force) return;
     if (!isSet || force) {
@@ -514,14 +522,16 @@ void ChoicePolicyValue::Reset() {
 void ChoicePolicyValue::ParseLine(PolicyLine& line) {
     if (!Claim(line, "PROGRAM ERROR: Missing text policy text")) return;
     if (!PassesRepeatRule(line)) return;
-    if (line.isNone) {
-        iValue = -1;
-        isSet = 1;
-        return;
-    }
+    // A choice item that reads like the none word ("None" of the language
+    // list) is that item, so that a written choice reads back unchanged.
     int index = -1;
     if (FindChoice(line.value, index)) {
         iValue = index;
+        isSet = 1;
+        return;
+    }
+    if (line.isNone) {
+        iValue = -1;
         isSet = 1;
         return;
     }

@@ -148,6 +148,7 @@ public:
 class ColourPolicyValue : public TextPolicyValue {
 public:
     ColourPolicyValue() { kind = kPolicyColour; }
+    void Name(const char* key, int category, const void* defaultValue, const char* choices) override;
     void SetRuleSetValue(FC& set, const void* value, bool force) override;
     void ParseLine(PolicyLine& line) override;
 };

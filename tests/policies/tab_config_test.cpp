@@ -47,7 +47,10 @@ TEST(TabConfig, NewConfigurationHoldsTheCatalogueDefaults) {
         EXPECT_EQ(value.kind, definition.kind) << definition.key;
         EXPECT_EQ(value.category, definition.category) << definition.key;
         EXPECT_EQ(value.isSet, 0) << definition.key;
-        if (definition.kind == kPolicyText || definition.kind == kPolicyColour) {
+        if (definition.kind == kPolicyColour && definition.defaultText[0] != '\0') {
+            // Colour defaults are kept normalised, as a policy line would give them.
+            EXPECT_EQ(config.GetText(id).str(), std::string("#") + definition.defaultText) << definition.key;
+        } else if (definition.kind == kPolicyText || definition.kind == kPolicyColour) {
             EXPECT_EQ(config.GetText(id).str(), definition.defaultText) << definition.key;
         } else {
             EXPECT_EQ(config.GetInt(id), definition.defaultNumber) << definition.key;
