@@ -55,8 +55,8 @@ std::string AfterFirstWord(std::string_view text) {
     return Trimmed(rest.substr(end));
 }
 
-// The parts of a text between double quotes: part 0 stands before the first
-// quote, part 1 is the first quoted text, part 2 what follows it up to the
+// The pieces of a text cut at double quotes: piece 0 stands before the first
+// quote, piece 1 is the first quoted text, piece 2 what follows it up to the
 // next quote, and so on.
 std::vector<std::string> SplitAtQuotes(std::string_view text) {
     std::vector<std::string> parts;
@@ -74,7 +74,7 @@ std::vector<std::string> SplitAtQuotes(std::string_view text) {
 
 std::string PartAt(const std::vector<std::string>& parts, size_t n) { return n < parts.size() ? parts[n] : ""; }
 
-// Everything from part n on, with the quotes between the parts put back.
+// Everything from piece n on, with the quotes between the pieces put back.
 std::string PartsFrom(const std::vector<std::string>& parts, size_t n) {
     std::string joined;
     for (size_t i = n; i < parts.size(); ++i) {
