@@ -78,6 +78,7 @@ int LinkDictionary::Add(FC* set, const char* phrase, const char* linkText, const
                 set->ReportMessage(4);
             }
             entry->linkText = linkText ? linkText : "";
+            entry->givenLinkText = entry->linkText;
             EscapeLinkText(set, entry->linkText);
             entry->url = url ? url : "";
             entry->anchorMarkup = "";
@@ -96,7 +97,9 @@ int LinkDictionary::Add(FC* set, const char* phrase, const char* linkText, const
 
     auto entry = std::make_unique<LinkDefinition>();
     entry->phrase = trimmedPhrase;
+    entry->givenPhrase = trimmedPhrase;
     entry->linkText = linkText ? linkText : "";
+    entry->givenLinkText = entry->linkText;
     entry->outputPhrase = trimmedPhrase;
     EscapeForOutput(set, entry->outputPhrase);
     EscapeLinkText(set, entry->linkText);
@@ -136,7 +139,7 @@ int LinkDictionary::AddAll(FC* set, const LinkDictionary& other) {
     std::vector<Copy> copies;
     copies.reserve(other.entries.size());
     for (const auto& entry : other.entries)
-        copies.push_back({entry->phrase, entry->linkText, entry->url, entry->anchorMarkup});
+        copies.push_back({entry->givenPhrase, entry->givenLinkText, entry->url, entry->anchorMarkup});
     for (const Copy& copy : copies)
         Add(set, copy.phrase.buffer, copy.linkText.buffer, copy.url.buffer, copy.anchorMarkup.buffer, -1, -1);
     return static_cast<int>(copies.size());
@@ -285,9 +288,9 @@ void LinkDictionary::Write(TextFile& sink) const {
     for (const auto& entry : entries) {
         if (!entry->global) continue;
         line = "Link definition: \"";
-        line.Append(entry->phrase);
+        line.Append(entry->givenPhrase);
         line.Append("\" = \"");
-        line.Append(entry->linkText);
+        line.Append(entry->givenLinkText);
         line.Append("\" + \"");
         line.Append(entry->url);
         line.Append("\"");

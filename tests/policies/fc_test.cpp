@@ -450,3 +450,22 @@ TEST(PolicyFileReader, BadInputNeverCrashes) {
         EXPECT_GE(result, 0) << name;
     }
 }
+
+TEST(PolicySet, CopiedLinkDefinitionsAreEscapedOnce) {
+    Context context(1, 0);
+    FC source;
+    source.SetContext(&context);
+    source.AddLinkDefinition("less", "a<b & c", "less.htm");
+    FC copy;
+    copy.SetContext(&context);
+    copy.CopyPolicies(source);
+    ASSERT_EQ(copy.GetLinkDefinitionCount(), 1);
+    EXPECT_EQ(copy.GetLinkDictionary()->GetAt(0)->linkText.str(), "a&lt;b &amp; c");
+    StringList lines;
+    TextFile sink;
+    sink.outputList = &lines;
+    sink.OpenForWrite("x", 0, 0);
+    copy.WriteLinkDictionary(sink);
+    ASSERT_EQ(lines.count, 1);
+    EXPECT_EQ(lines.GetAt(0)->text.str(), "Link definition: \"less\" = \"a<b & c\" + \"less.htm\"");
+}
