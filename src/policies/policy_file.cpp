@@ -53,60 +53,29 @@ bool StartsWithNoCase(const char* text, const char* prefix) {
     return std::strlen(text) >= n && CompareTextN(text, prefix, static_cast<int>(n), 1) == 0;
 }
 
-// The fixed offering sequence: the catalogue in the writer's order with the
-// special keys at the end of the sections they belong to and the table
-// policies after "Attempt TABLE generation".  Where one key begins with
-// another, the longer is moved in front of the shorter so that it is offered
-// first ("Output policy filename" before "Output policy file").
+// The fixed offering sequence: every policy of the catalogue in the writer's
+// order, with the table policies of the default configuration after
+// "Attempt TABLE generation", and then the special keys.  The special keys
+// match anywhere in a line, so they come after the catalogue keys (which
+// match only at its start): a line such as "Document Keywords : Link
+// definition" belongs to its policy, not to the link dictionary.  Where one
+// key begins with another, the longer is moved in front of the shorter so
+// that it is offered first ("Output policy filename" before "Output policy
+// file").
 const std::vector<OfferStep>& OfferSequence() {
     static const std::vector<OfferStep> sequence = [] {
         std::vector<OfferStep> steps;
-        auto special = [&](Special which, const char* key) {
-            steps.push_back({OfferStep::SpecialKey, Pol::Count, TabPol::Count, which, key});
-        };
-        special(Special::RuleSet, "Rule set to be used");
-        PolicySection previous = PolicySection::Messages;
-        auto closeSection = [&](PolicySection section) {
-            switch (section) {
-                case PolicySection::GeneralAnalysis:
-                    special(Special::IndentPositions, "Indent position(s)");
-                    special(Special::HangingPositions, "Hanging paragraph position(s)");
-                    special(Special::DefinitionChar, "Definition Char");
-                    break;
-                case PolicySection::Bullets: special(Special::BulletChar, "bullet char"); break;
-                case PolicySection::Headings:
-                    special(Special::RecognisedHeadings, " recognised headings");
-                    special(Special::HeadingLevel, "Heading level");
-                    special(Special::ContentsLevel, "Contents level");
-                    break;
-                case PolicySection::Hyperlinks: special(Special::UsenetGroups, "Recognised USENET groups"); break;
-                case PolicySection::Preprocessor:
-                    special(Special::DocumentSections, "Include document section");
-                    break;
-                case PolicySection::TableGeneration:
-                    for (TabPol id : TablePoliciesInWriterOrder())
-                        steps.push_back(
-                            {OfferStep::Table, Pol::Count, id, Special::None, GetTablePolicyDefinition(id).key});
-                    break;
-                case PolicySection::LinkDictionary: special(Special::LinkDefinition, "Link definition"); break;
-                case PolicySection::TextSubstitution: special(Special::TextCommand, "Text command"); break;
-                default: break;
-            }
-        };
         for (int i = 0; i < kPolicyCount; ++i) {
             const PolicyDefinition& definition = GetPolicyDefinition(static_cast<Pol>(i));
-            if (definition.section != previous) {
-                closeSection(previous);
-                previous = definition.section;
-            }
             steps.push_back({OfferStep::Catalogue, definition.id, TabPol::Count, Special::None, definition.key});
+            if (definition.id == Pol::AttemptTableGeneration) {
+                for (TabPol id : TablePoliciesInWriterOrder())
+                    steps.push_back(
+                        {OfferStep::Table, Pol::Count, id, Special::None, GetTablePolicyDefinition(id).key});
+            }
         }
-        closeSection(previous);
-        // Longer keys before the shorter keys they begin with.
         for (size_t i = 0; i < steps.size(); ++i) {
-            if (steps[i].kind == OfferStep::SpecialKey) continue;
             for (size_t j = i + 1; j < steps.size(); ++j) {
-                if (steps[j].kind == OfferStep::SpecialKey) continue;
                 if (std::strlen(KeyOf(steps[j])) > std::strlen(KeyOf(steps[i])) &&
                     StartsWithNoCase(KeyOf(steps[j]), KeyOf(steps[i]))) {
                     OfferStep moved = steps[j];
@@ -115,6 +84,22 @@ const std::vector<OfferStep>& OfferSequence() {
                 }
             }
         }
+        const std::pair<Special, const char*> specials[] = {
+            {Special::LinkDefinition, "Link definition"},
+            {Special::TextCommand, "Text command"},
+            {Special::RuleSet, "Rule set to be used"},
+            {Special::IndentPositions, "Indent position(s)"},
+            {Special::HangingPositions, "Hanging paragraph position(s)"},
+            {Special::DocumentSections, "Include document section"},
+            {Special::DefinitionChar, "Definition Char"},
+            {Special::UsenetGroups, "Recognised USENET groups"},
+            {Special::RecognisedHeadings, " recognised headings"},
+            {Special::HeadingLevel, "Heading level"},
+            {Special::ContentsLevel, "Contents level"},
+            {Special::BulletChar, "bullet char"},
+        };
+        for (const auto& [which, key] : specials)
+            steps.push_back({OfferStep::SpecialKey, Pol::Count, TabPol::Count, which, key});
         return steps;
     }();
     return sequence;

@@ -212,6 +212,10 @@ TEST(PolicySet, SpecialKeys) {
     EXPECT_EQ(Parse(set, "Output policy filename : x.pol"), 0);
     EXPECT_EQ(set.GetText(Pol::OutputPolicyFilename).str(), "x.pol");
     EXPECT_FALSE(set.IsSet(Pol::OutputPolicyFile));
+    // Special keys match anywhere, so they are offered after the policy keys.
+    EXPECT_EQ(Parse(set, "Document Keywords : Link definition, bullet char"), 0);
+    EXPECT_EQ(set.GetText(Pol::DocumentKeywords).str(), "Link definition, bullet char");
+    EXPECT_EQ(set.GetLinkDefinitionCount(), 0);
     EXPECT_EQ(Parse(set, "Default TABLE color : red"), 0);
     EXPECT_EQ(set.GetDefaultTabConfig()->GetText(TabPol::TableColour).str(), "red");
 }
