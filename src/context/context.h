@@ -1,54 +1,198 @@
-// Context: the state of one conversion run that the policy set reads and
-// writes.  This is the part of the run state that policies need; the rest of
-// the run (keyword tables, trackers, block and definition lists, styles)
-// joins it as the context grows.
+// Context: the state of one conversion run.  It holds what the application
+// shell set for the run (run parameters and file lists), the state of the
+// file being converted (pass and output flags, definition, tag and heading
+// lists, open blocks, fonts, META tags), the keyword tables, the RTF style
+// set, the three position trackers and the logging message sink.
 #pragma once
 
-#include <initializer_list>
-#include <utility>
+#include <array>
+#include <memory>
 #include <vector>
 
+#include "analysis/heading_list.h"
+#include "context/analysis_statistics.h"
+#include "context/block_list.h"
+#include "context/definitions.h"
+#include "context/keyword_tables.h"
+#include "context/option_groups.h"
+#include "context/style_set.h"
+#include "context/tracker.h"
+#include "foundation/fonts.h"
 #include "foundation/message_reporter.h"
+#include "foundation/string_list.h"
 #include "foundation/text_string.h"
+
+class FC;
+class TextFile;
+
+// The parsed command line of a run: what the qualifiers and the file
+// specifications asked for.  The shell fills it; the policy set copies the
+// relevant switches into policies (FC::ApplyRunParameters).
+struct RunParameters {
+    int usageWanted = 0;
+    int sourceIsHTML = 0;
+    int logFile = 0;
+    int contentsList = 0;
+    int consoleOutput = 0;
+    int compositionUnit = 0;
+    int contextInput = 0;
+    int debug = 0;
+    int dosNames = 0;
+    int frames = 0;
+    int index = 0;
+    int listFiles = 0;
+    int links = 0;
+    int documentPolicies = 0;
+    int rtf = 0;
+    int simple = 0;
+    int commaDelimited = 0;
+    int tabDelimited = 0;
+    int plainTable = 0;
+    int tags = 0;
+    int outputDirectoryGiven = 0;
+    int consoleEcho = 1;  // session lines are echoed to standard output
+    TextString logFileName;
+    TextString outputSpec, outputDirectory, outputName, outputExtension;
+    TextString tocOutput, tocDirectory, tocName, tocExtension;
+    TextString contextInputFile;
+    TextString contextOutput, contextOutputDirectory, contextOutputName, contextOutputExtension;
+    TextString indexFile;
+    TextString linksFile;
+    TextString policyDocumentationFile;
+    TextString ruleSetName;
+    TextString inputSpec;
+    TextString policyFile;
+    int value1 = -1;
+    int value2 = -1;
+    int value3 = 0;
+    TextString policyDirectory;  // folder of the policy file of the run
+    int value4 = 0;
+    int messages = 1;  // messages are displayed (off with /SILENT)
+    int switch2 = 1;
+    int switch3 = 1;
+};
+
+// The per-file state.
+class DocumentState {
+public:
+    int analysisPass = 1;   // definitions and tags may be recorded
+    int secondPass = 0;
+    int htmlOutput = 0;     // HTML output is being written (on for every format during a conversion)
+    int outputInt = 0;
+    int rtfOutput = 0;      // RTF output is being written
+    TextFile* annotationOutput = nullptr;  // not owned; never attached in this program
+    AnalysisStatistics statistics;
+    TextString inputFileName, inputDirectory, inputName, inputExtension;
+    TagList tags;
+    DefineList defines;
+    StringList list1;
+    std::array<int, 6> fileSwitches{};
+    BlockList blocks;
+    BlockList savedBlocks;
+    int pendingFontFlag = 0;
+    FontSpec pendingFont;
+    FontSpec currentFont;
+    int index = -1;
+    int currentBold = 0;
+    int currentItalic = 0;
+    int switch1 = 0;
+    std::array<TextString, 4> texts;
+    StringList outputFiles;
+    int outputCounter = 0;
+    HeadingList anchors;
+    HeadingList contents;
+    HeadingList headings;
+    std::unique_ptr<StringList> nameValuePairs;
+    std::unique_ptr<HeadingList> replacementHeadings;
+    StringList list2;
+    int headingInt = 0;
+    std::array<int, 8> headingSwitches{};  // what the in-line tag handling has met (see below)
+    std::vector<MetaTagEntry> metaTags;
+    std::array<TextString, 11> documentTexts;
+    std::array<TextString, 12> headerTexts;  // "** UNKNOWN **" for each new file
+
+    // Indexes into headingSwitches.
+    static constexpr int kFontTagsUsed = 0;  // the input uses FONT, COLOUR or COLOR tags
+    static constexpr int kTextTagsUsed = 1;  // the input uses TEXT, OT or CT tags
+    static constexpr int kInlineTagsSeen = 2;
+
+    bool FindOutputFile(const TextString& name, int* index) const;
+    void AddMetaTag(Context* context, const char* name, const char* content);
+};
 
 class Context {
 public:
+    Context(const int& productCode, const int& outputFormat);
+    Context() : Context(1, 0) {}
+    virtual ~Context();
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+
+    // ---- Run parameters and lists ----
+    RunParameters runParameters;
+    StringList inputFiles;
+    StringList policyFiles;
+    StringList steeringLines;
+    std::array<int, 4> runCounters{};
+    TextString runText;
+    TextString pendingLog;
+    int logInts[2] = {0, 0};
+
+    DocumentState documentState;
+    StyleSet styleSet;
+    InlineTagKeywordTable inlineTags;
+    TrackerSet trackers;
+    DirectiveKeywordTable directives;
+    MessageSink sink;
+    int member10 = 0;
+    TagRemovalOptionList optionGroups;
     int productCode = 1;
     int outputFormat = 0;  // 0 HTML, 1 RTF
-    int ruleSetCode = 0;   // rule set chosen for the run (0 none, 1 Tarnell, 2 SEC)
-    int codeLocation = 0;  // 1 reading input, 2 line analysis, 3 output
-    int htmlOutput = 0;    // output pass flags
-    int annotationOutput = 0;
-    int rtfOutput = 0;
-    int characterConversion = 1;  // code-page conversion of input characters is on
-    int fontTagSwitch = 1;        // fonts are written as FONT tags
 
+    // ---- State the policy set reads and writes ----
+    int ruleSetCode = 0;           // rule set chosen for the run (0 none, 1 Tarnell, 2 SEC)
+    int characterConversion = 1;   // code-page conversion of input characters is on
+    int fontTagSwitch = 1;         // fonts are written as FONT tags
     TextString policyFolder;       // folder of the policy file being read
     TextString contentsFolder;     // contents-file parts given for composition units
     TextString contentsName;
     TextString contentsExtension;
-    TextString policyFileNameText; // policy file name given for the run
-    TextString fileNameRoot;       // root of the output file names
+    TextString policyFileNameText;  // policy file name given for the run
+    TextString fileNameRoot;        // root of the output file names
 
-    MessageSink sink;
+    // ---- Operations ----
+    FC* GetPolicies() const { return ownPolicies.get(); }
+    void ResetRunParameters();
+    void ResetRunLists();
+    void StartNewFile(const char* inputFileName);
+    void ResetTagDefaults();
+    void ResetStyleSet();
+    void RegisterInlineTagKeywords(const FC* policies);
+    void RegisterDirectiveKeywords(const FC* policies);
+    Tracker* pGetTracker();
+    void LogSessionLine(const TextString& text);
+    FontSpec* GetCurrentFont();
+    void AddHeadingEntry(FC* set, const int& lineType, const TextString& text, const TextString& title,
+                         const TextString& anchorStem, const SourcePosition& position, const TextString& extra1,
+                         const TextString& extra2, const TextString& extra3);
+    void AddAnchor(FC* set, const TextString& name, const SourcePosition& position);
+    bool FindReferencedSection(FC* set, int lineType, const TextString& reference, TextString& outFileName,
+                               TextString& outExtension);
+    void ChangeFont(FC* set, const FontSpec& font, int deferred);
+    void ApplyPendingFontChange(FC* set);
+    void AddMetaTag(const char* name, const char* content) { documentState.AddMetaTag(this, name, content); }
 
-    // META tags collected from the document being converted, in the order
-    // they were found (the META tag text command adds to them).  Name and
-    // content are kept with each run of blanks reduced to one and trimmed.
-    struct MetaTag {
-        TextString name;
-        TextString content;
-    };
-    std::vector<MetaTag> metaTags;
-    void AddMetaTag(const char* name, const char* content) {
-        MetaTag tag{TextString(name ? name : ""), TextString(content ? content : "")};
-        for (TextString* text : {&tag.name, &tag.content}) {
-            text->CollapseBlanks();
-            text->Trim(0, " ");
-        }
-        metaTags.push_back(std::move(tag));
-    }
+    // Convenience views of the pass flags.
+    int IsOutputPass() const { return documentState.htmlOutput || documentState.rtfOutput; }
 
-    Context() = default;
-    Context(int product, int format) : productCode(product), outputFormat(format) {}
+    // Forgets a line that is about to be reset or deleted, so that no tracker
+    // keeps a pointer to it.
+    void ForgetLine(const AnalysedLine* line);
+
+private:
+    std::unique_ptr<FC> ownPolicies;
 };
+
+// Replays a directive statement on a tracker: contents and HTML sections,
+// ALLOW and DISALLOW.
+void ApplyStatementToTracker(FC* set, Tracker* tracker, const TextString& line, int statementType);

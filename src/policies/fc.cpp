@@ -648,7 +648,7 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
 
     // 14: FONT markup.
     int htmlSize = PointSizeToHTMLSize(GetInt(Pol::BaseFontSize) + GetInt(Pol::DeltaFontSize));
-    if (htmlSize != 3 && context && (context->htmlOutput || context->outputFormat == 0)) {
+    if (htmlSize != 3 && context && (context->documentState.htmlOutput || context->outputFormat == 0)) {
         SetInt(Pol::AddFontMarkup, 1, false);
         SetInt(Pol::AddFontSizeMarkup, 1, false);
     }
@@ -886,7 +886,7 @@ TabConfig* FC::GetOldestTabConfig() const {
 }
 
 void FC::CreateNewTabConfig() {
-    if (context && (context->htmlOutput || context->rtfOutput)) return;
+    if (context && (context->documentState.htmlOutput || context->documentState.rtfOutput)) return;
     tabConfigQueue.push_back(std::make_unique<TabConfig>(*defaultTabConfig));
 }
 

@@ -234,7 +234,7 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
                 line.taken = 1;
                 line.category = 4;
                 listSet.linkDictionary = 1;
-                if (context && (context->htmlOutput || context->annotationOutput || context->rtfOutput) &&
+                if (context && (context->documentState.htmlOutput || context->documentState.outputInt || context->documentState.rtfOutput) &&
                     GetLinkDictionary()->rulesBuilt)
                     GetLinkDictionary()->BuildRules(this);
                 break;

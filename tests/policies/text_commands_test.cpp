@@ -135,18 +135,18 @@ TEST_F(TextCommandsTest, MetaTagLineAddsTheLineToTheContext) {
     EXPECT_EQ(command->metaTagName, "keywords");
     EXPECT_EQ(command->removeMatchText, 1);
     EXPECT_EQ(line, "  keywords:  tables,  text ");
-    ASSERT_EQ(context.metaTags.size(), 1u);
-    EXPECT_EQ(context.metaTags[0].name, "keywords");
+    ASSERT_EQ(context.documentState.metaTags.size(), 1u);
+    EXPECT_EQ(context.documentState.metaTags[0].name, "keywords");
     // The match is removed the way it was matched, here without regard to case.
-    EXPECT_EQ(context.metaTags[0].content, "tables, text");
+    EXPECT_EQ(context.documentState.metaTags[0].content, "tables, text");
 
     Run("Text command: meta_tag_line \"author\" containing exact_phrase \"by\"", "Written by Ann");
-    ASSERT_EQ(context.metaTags.size(), 2u);
-    EXPECT_EQ(context.metaTags[1].name, "author");
-    EXPECT_EQ(context.metaTags[1].content, "Written by Ann");
+    ASSERT_EQ(context.documentState.metaTags.size(), 2u);
+    EXPECT_EQ(context.documentState.metaTags[1].name, "author");
+    EXPECT_EQ(context.documentState.metaTags[1].content, "Written by Ann");
 
     Run("Text command: meta_tag_line \"author\" containing exact_phrase \"by\"", "Standby");
-    EXPECT_EQ(context.metaTags.size(), 2u);
+    EXPECT_EQ(context.documentState.metaTags.size(), 2u);
 }
 
 TEST_F(TextCommandsTest, EmptyMatchReportsTwoMessages) {
