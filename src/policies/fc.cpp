@@ -362,6 +362,7 @@ void FC::MergeChangedPolicies(const FC& other, int withFlags) {
         textCommands->AddAll(this, *other.textCommands);
         if (withFlags) listSet.textCommands = 1;
     }
+    if (context) context->styleSet.ReadStylesFile(this);
     ApplyRuleSetAndFormatDefaults(0);
 }
 
@@ -397,8 +398,53 @@ void FC::SetContext(Context* newContext) {
     ApplyRuleSetAndFormatDefaults(0);
 }
 
-void FC::ApplyRunParameters(Context&) {
-    ReportMessage("PROGRAM ERROR: FC::ApplyRunParameters needs the run parameters of the context", 10);
+void FC::ApplyRunParameters(Context& run) {
+    RunParameters& parameters = run.runParameters;
+    // The value always; the "set" flag only when the parameter is on.
+    auto apply = [&](Pol id, int on) {
+        SetInt(id, on ? 1 : 0, false);
+        if (on) Policy(id).isSet = 1;
+    };
+    apply(Pol::MakeDirectory, parameters.index);
+    apply(Pol::UseDOSFilenames, parameters.dosNames);
+    if (parameters.dosNames)
+        names.outputExtension.Assign(".HTM");
+    else if (GetText(Pol::OutputFileExtension).length > 0)
+        names.outputExtension = GetText(Pol::OutputFileExtension);
+    else
+        names.outputExtension.Assign(".html");
+    apply(Pol::KeepItSimple, parameters.simple);
+    apply(Pol::OutputPolicyFile, parameters.documentPolicies);
+    apply(Pol::CreateLogFile, parameters.logFile);
+    if (parameters.logFile) SetText(Pol::OutputLogFilename, parameters.logFileName.buffer, true);
+    apply(Pol::PlaceDocumentInFrames, parameters.frames);
+    apply(Pol::ShowTagsInOutput, parameters.tags);
+    SetInt(Pol::DisplayMessages, parameters.messages ? 1 : 0, false);
+    if (!parameters.messages) Policy(Pol::DisplayMessages).isSet = 1;
+    if (parameters.contentsList)
+        SetInt(Pol::AddContentsList, 1, true);
+    else if (!IsSet(Pol::AddContentsList))
+        SetInt(Pol::AddContentsList, 0, false);
+    if (parameters.rtf) {
+        run.outputFormat = 1;
+        ApplyRuleSetAndFormatDefaults(0);
+    }
+    if (parameters.compositionUnit) SetInt(Pol::InputIsCompositionUnit, 1, true);
+    if (parameters.outputDirectory.length > 0) SetText(Pol::OutputDirectory, parameters.outputDirectory.buffer, true);
+    if (parameters.ruleSetName.length > 0) {
+        TextString line("Rule set to be used : ");
+        line.Append(parameters.ruleSetName);
+        int category = 0;
+        if (ParsePolicyLine(line, category, false) != 0) {
+            TextString message("CTX.Command ERROR: Unrecognised RuleSet \"");
+            message.Append(parameters.ruleSetName);
+            message.AppendChar('"');
+            ReportMessage(message.buffer, 10);
+            parameters.ruleSetName.MakeEmpty();
+        } else {
+            ApplyRuleSetAndFormatDefaults(0);
+        }
+    }
 }
 
 void FC::ApplyRuleSetValues(int force) {
@@ -831,8 +877,21 @@ int FC::GetIndentLevel(int column) const {
 // Messages
 
 void FC::ReportMessage(const char* text, int level) {
-    // Messages about the line being processed are routed to that line once the
-    // context keeps trackers; until then every message goes to the reporter.
+    if (!text) return;
+    if (context) {
+        int location = context->trackers.codeLocation;
+        if (location >= 1 && location <= 3) {
+            Tracker* tracker = context->pGetTracker();
+            if (tracker->position.unit == 0 && tracker->currentLine) {
+                // A message about a line of the main input file belongs to that
+                // line: the line asks the sink whether its class is suppressed
+                // and keeps nothing, so during a conversion it is neither shown
+                // nor logged.
+                context->sink.IsSuppressedByPrefix(TextString(text));
+                return;
+            }
+        }
+    }
     OutputMessage(text, level);
 }
 

@@ -197,6 +197,11 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
         ReportMessage(message.buffer, 10);
     }
 
+    if (context) {
+        context->optionGroups.skiv.ParseLine(line);
+        context->optionGroups.formatting.ParseLine(line);
+        context->optionGroups.mailTidy.ParseLine(line);
+    }
     for (const OfferStep& step : OfferSequence()) {
         if (line.taken) break;
         if (step.kind == OfferStep::Catalogue) {
@@ -523,6 +528,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
             result = 0;
         }
     }
+    if (context) context->styleSet.ReadStylesFile(this);
     ApplyRuleSetAndFormatDefaults(0);
     return result;
 }
@@ -577,6 +583,12 @@ void FC::WritePolicyFile(TextFile& sink, bool all) const {
         if (blankLine) sink.PutLine("");
         for (Pol id : ids) writePolicy(id);
     };
+
+    if (context) {
+        context->optionGroups.skiv.Write(sink, all);
+        context->optionGroups.formatting.Write(sink, all);
+        context->optionGroups.mailTidy.Write(sink, all);
+    }
 
     // [Rule Set]
     if (all || ruleSetChosen) {
