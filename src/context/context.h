@@ -91,6 +91,8 @@ public:
     BlockList savedBlocks;
     int pendingFontFlag = 0;
     FontSpec pendingFont;
+    int currentIndentLevel = 0;     // open list levels of the body text; 0 outside lists
+    int pendingVerticalSpace = 0;   // points still to be written; -12 after a paragraph end
     FontSpec currentFont;
     int index = -1;
     int currentBold = 0;
