@@ -29,32 +29,60 @@ public:
     TextLine& operator=(const TextLine&) = default;
     ~TextLine() override = default;
 
+    // Clears the text unless `keepText`; type, counter and first-word length
+    // go back to their initial values.  The raw text and the links stay.
     void Reset(int keepText);
     void Relink(int keepText, TextLine* previousLine);
+    // Links this line after `previousLine` (which may be null) as the last
+    // line of the chain.
     void LinkAfter(TextLine* previousLine);
 
     virtual int GetMaxLength() const { return 1024; }
     // The acceptance test of the source reader: 1 accepted; 0 with an empty
     // text dropped; 0 with text kept: incomplete, the next physical line is
-    // appended to it.
+    // appended to it.  Fills the character-encoding counters of the context.
     virtual int GatherCharsetStatistics(FC* set);
     virtual void SetLineType(int type) { lineType = type; }
     virtual void AnalyseLine(FC* set);
+    // Removes a final carriage return and refreshes the raw text.
     virtual void PreprocessLine(FC* set);
     virtual void TidyLine(FC* set);
+    // Cuts the piece of at most about `width` characters that begins at
+    // `start` into `out` (emptied first); *nextStart is where the next piece
+    // begins.  False when `start` lies beyond the text.
     virtual bool CutWrappedPiece(int width, int start, const char* whiteSpace, const char* breakAfter,
                                  const char* breakBefore, TextString* out, int* nextStart, int checkDoubleByte,
                                  int option);
+    // Puts the index of the last character of the next piece into *breakPos
+    // and 0 into *insideMarkup.  Returns 0, or with `checkDoubleByte` the byte
+    // value at the break position.
     virtual int FindBreakPoint(int start, int width, const char* whiteSpace, const char* breakAfter,
                                const char* breakBefore, int* breakPos, int* insideMarkup, int checkDoubleByte,
                                int option);
 
     using TextString::ExpandTabs;
+    // Expands tabs with the "TAB size" policy.
     void ExpandTabs(FC* set);
+    // Runs the policy set's text commands on this line.
     void ApplyTextCommands(FC* set);
+    // Writes every byte from 128 up as an RTF hexadecimal escape ("\'e9").
     void EscapeForRTF(FC* set);
 };
 
-// The acceptance test's reading state (page-marker skipping and double
-// spacing) carries from line to line; a new top-level input starts afresh.
+// The reading state that carries from one physical line to the next while
+// input is read.  There is one such record for the whole program.
+struct LineAcceptanceState {
+    // The last line was dropped, by a page marker or as the first blank
+    // line of a double-spaced pair.
+    int lastLineDropped = 0;
+    // Lines still to drop after a page marker (the marker line included).
+    int linesToSkip = 0;
+    // Line-drawing mode of terminal escape sequences, switched on by one line
+    // and kept for the following ones.
+    int lineDrawingState = 0;
+};
+
+LineAcceptanceState& GetLineAcceptanceState();
+
+// The reading state never carries from one top-level input to the next.
 void ResetLineAcceptanceState();
