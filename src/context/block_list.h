@@ -41,7 +41,7 @@ public:
     int writerValue3 = 0;
     int itemCount = 0;
     int counting = 0;  // while set, paragraphs and tables opened inside count as items
-    int writerValue4 = 0;
+    int writerValue4 = 0;  // reset with the item counter when another block opens inside
 };
 
 class BlockList {
@@ -50,10 +50,18 @@ public:
     BlockList(const BlockList&) = delete;
     BlockList& operator=(const BlockList&) = delete;
 
+    // Block type of a start tag or, when the start tag is absent or
+    // unrecognised, of an end tag.
     static int GetBlockType(FC* set, const TextString* startTag, const TextString* endTag);
+    // Writes the start tag and opens its block (unless the tag is blank).
     void Add(FC* set, OutputDocument* document, TextString& startTag);
+    // Closes exactly one block, the innermost, writing the closing markup it
+    // still owes and then the end tag, whatever end tag is given.
     void Decrement(FC* set, OutputDocument* document, TextString& endTag);
+    // Counts an item in the current block (see GetCurrent).
     void CountItem();
+    // The innermost block, or the block around it when the innermost is a
+    // paragraph; null when no block is open.
     BlockEntry* GetCurrent() const;
     BlockEntry* Innermost() const { return entries.empty() ? nullptr : entries.back().get(); }
     BlockEntry* GetAt(int index) const {
@@ -63,6 +71,9 @@ public:
     void Clear() { entries.clear(); }
 
 private:
+    // Removes the innermost block and writes its end tag.
     void Pop(FC* set, OutputDocument* document, TextString& endTag);
+    static bool IsMismatch(FC* set, int endType, const BlockEntry& innermost);
+    static void ReportMismatch(FC* set, const TextString& endTag, const BlockEntry& innermost);
     std::vector<std::unique_ptr<BlockEntry>> entries;
 };
