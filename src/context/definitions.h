@@ -25,6 +25,8 @@ public:
     DefinitionScope scope;
 };
 
+// Definitions in the order they were made.  Adding needs the context's
+// analysis pass; lookups compare names without regard to case.
 class DefineList {
 public:
     void Add(FC* set, int kind, const TextString& name, const SourcePosition& position, int scopeKind,
@@ -44,6 +46,11 @@ private:
     std::vector<std::unique_ptr<DefinitionEntry>> entries;
 };
 
+// The value of a variable at a position: its nearest definition at or
+// before the position, else at or after it; failing that, the folio
+// variables (page numbers, templates, format codes) are built from their
+// parts with fixed fallbacks.  An unresolved variable gives its own name,
+// reported as a TAG ERROR, and false.
 bool ResolveFolioVariable(DefineList* list, FC* set, const char* name, const SourcePosition& position,
                           TextString& out);
 
@@ -55,6 +62,8 @@ public:
     SourcePosition position;
 };
 
+// In-line tags in the order they were met.  Lookups compare names without
+// regard to case; an empty name matches every tag.
 class TagList {
 public:
     void Add(FC* set, const TextString& name, const TextString& text, int value, const SourcePosition& position);
