@@ -136,6 +136,8 @@ void Context::StartNewFile(const char* inputFileName) {
     state.outputFiles.Clear();
     state.outputCounter = 0;
     state.headingInt = 0;
+    state.currentIndentLevel = 0;
+    state.pendingVerticalSpace = 0;
 
     state.anchors.Reset();
     state.contents.Reset();
