@@ -230,12 +230,7 @@ void FC::ResetPolicies(const char* keep) {
         GetProductInfo(name, version, full);
         generatorText = name + " " + version;
     }
-    if (context) {
-        context->sink.SetReportingLevel(GetInt(Pol::ErrorReportingLevel));
-        context->sink.SetFilters(GetInt(Pol::DisplayMessages), GetInt(Pol::SuppressURLMessages),
-                                 GetInt(Pol::SuppressINFOMessages), GetInt(Pol::SuppressWARNINGMessages),
-                                 GetInt(Pol::SuppressProgramERRORMessages), GetInt(Pol::SuppressTAGERRORMessages));
-    }
+    if (context) LoadReporter();
     tabConfigQueue.clear();
     ApplyRuleSetAndFormatDefaults(0);
 }
@@ -876,6 +871,15 @@ int FC::GetIndentLevel(int column) const {
 // ---------------------------------------------------------------------------
 // Messages
 
+MessageSink& FC::LoadReporter() {
+    MessageSink& sink = context->sink;
+    sink.SetReportingLevel(GetInt(Pol::ErrorReportingLevel));
+    sink.SetFilters(GetInt(Pol::DisplayMessages), GetInt(Pol::SuppressURLMessages),
+                    GetInt(Pol::SuppressINFOMessages), GetInt(Pol::SuppressWARNINGMessages),
+                    GetInt(Pol::SuppressProgramERRORMessages), GetInt(Pol::SuppressTAGERRORMessages));
+    return sink;
+}
+
 void FC::ReportMessage(const char* text, int level) {
     if (!text) return;
     if (context) {
@@ -898,11 +902,7 @@ void FC::ReportMessage(const char* text, int level) {
 void FC::OutputMessage(const char* text, int level) {
     if (!text) return;
     if (context) {
-        MessageSink& sink = context->sink;
-        sink.SetReportingLevel(GetInt(Pol::ErrorReportingLevel));
-        sink.SetFilters(GetInt(Pol::DisplayMessages), GetInt(Pol::SuppressURLMessages),
-                        GetInt(Pol::SuppressINFOMessages), GetInt(Pol::SuppressWARNINGMessages),
-                        GetInt(Pol::SuppressProgramERRORMessages), GetInt(Pol::SuppressTAGERRORMessages));
+        MessageSink& sink = LoadReporter();
         TextString copy(text);  // the text may be the sink's own current text
         sink.OutputMessage(copy.buffer, level);
         return;
@@ -917,11 +917,7 @@ void FC::OutputMessage(const char* text, int level) {
 void FC::ReportStatus(const char* text) {
     if (!text) return;
     if (context) {
-        MessageSink& sink = context->sink;
-        sink.SetReportingLevel(GetInt(Pol::ErrorReportingLevel));
-        sink.SetFilters(GetInt(Pol::DisplayMessages), GetInt(Pol::SuppressURLMessages),
-                        GetInt(Pol::SuppressINFOMessages), GetInt(Pol::SuppressWARNINGMessages),
-                        GetInt(Pol::SuppressProgramERRORMessages), GetInt(Pol::SuppressTAGERRORMessages));
+        MessageSink& sink = LoadReporter();
         TextString copy(text);
         sink.OutputStatus(copy.buffer);
         return;

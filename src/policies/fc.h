@@ -16,6 +16,7 @@
 #include "policies/policy_value.h"
 
 class Context;
+class MessageSink;
 class LinkDictionary;
 class TabConfig;
 class TextCommandList;
@@ -237,6 +238,8 @@ private:
     std::vector<std::unique_ptr<TabConfig>> tabConfigQueue;
 
     void NamePolicies();
+    // Loads the context's message sink from the message policies.
+    MessageSink& LoadReporter();
     void RecomputeBulletsExpected();
     void SetOutputExtension();
     void ApplyRuleSetValues(int force);

@@ -177,12 +177,7 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
     line.Prepare(given.buffer);
     line.checkRepeats = checkRepeats ? 1 : 0;
     if (context) {
-        MessageSink& sink = context->sink;
-        sink.SetReportingLevel(GetInt(Pol::ErrorReportingLevel));
-        sink.SetFilters(GetInt(Pol::DisplayMessages), GetInt(Pol::SuppressURLMessages),
-                        GetInt(Pol::SuppressINFOMessages), GetInt(Pol::SuppressWARNINGMessages),
-                        GetInt(Pol::SuppressProgramERRORMessages), GetInt(Pol::SuppressTAGERRORMessages));
-        line.reporter = &sink;
+        line.reporter = &LoadReporter();
     } else {
         line.reporter = &ownReporter;
     }

@@ -36,6 +36,43 @@ void AppendQuoted(TextString& out, const char* text) {
     out.AppendChar('"');
 }
 
+// The value kinds share these steps; each passes the field that holds its
+// current value.
+template <class Kind, class Field>
+void CopyCurrentValue(Kind& self, const PolicyValue& other, Field field) {
+    const auto* source = dynamic_cast<const Kind*>(&other);
+    if (!source) return;
+    self.*field = source->*field;
+    self.isSet = source->isSet;
+}
+
+template <class Kind, class Field>
+void MergeCurrentValue(Kind& self, bool withFlags, const PolicyValue& other, Field field) {
+    const auto* source = dynamic_cast<const Kind*>(&other);
+    if (!source || !source->isSet) return;
+    self.*field = source->*field;
+    if (withFlags) {
+        self.isSet = source->isSet;
+        self.fromRuleSet = source->fromRuleSet;
+    }
+}
+
+// A rule set offers a value: it is stored unless the user set the policy
+// (then the user's value, described by `describeKept`, is reported as kept).
+template <class Store, class Describe>
+void OfferRuleSetValue(PolicyValue& value, FC& set, bool force, Store store, Describe describeKept) {
+    if (value.fromRuleSet && !force) return;
+    if (!value.isSet || force) {
+        store();
+        value.isSet = 1;
+    } else {
+        TextString kept(" : ");
+        describeKept(kept);
+        value.ReportOverride(set, kept);
+    }
+    value.fromRuleSet = 1;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -156,20 +193,11 @@ void NumberPolicyValue::Name(const char* newKey, int newCategory, const void* de
 }
 
 void NumberPolicyValue::CopyFrom(const PolicyValue& other) {
-    const auto* source = dynamic_cast<const NumberPolicyValue*>(&other);
-    if (!source) return;
-    iValue = source->iValue;
-    isSet = source->isSet;
+    CopyCurrentValue(*this, other, &NumberPolicyValue::iValue);
 }
 
 void NumberPolicyValue::MergeFrom(bool withFlags, const PolicyValue& other) {
-    const auto* source = dynamic_cast<const NumberPolicyValue*>(&other);
-    if (!source || !source->isSet) return;
-    iValue = source->iValue;
-    if (withFlags) {
-        isSet = source->isSet;
-        fromRuleSet = source->fromRuleSet;
-    }
+    MergeCurrentValue(*this, withFlags, other, &NumberPolicyValue::iValue);
 }
 
 void NumberPolicyValue::Reset() {
@@ -179,23 +207,18 @@ void NumberPolicyValue::Reset() {
 }
 
 void NumberPolicyValue::SetRuleSetValue(FC& set, const void* value, bool force) {
-    if (fromRuleSet && !force) return;
-    if (!isSet || force) {
-        iValue = *static_cast<const int*>(value);
-        isSet = 1;
-    } else {
-        TextString kept(" : ");
-        if (kind == kPolicyInt) {
-            kept.AppendNumber('1', iValue, 0);
-        } else if (kind == kPolicyBool) {
-            kept.Append(iValue ? "Yes" : "No");
-        } else {
-            TextString number(iValue);
-            AppendQuoted(kept, number.buffer);
-        }
-        ReportOverride(set, kept);
-    }
-    fromRuleSet = 1;
+    OfferRuleSetValue(
+        *this, set, force, [&] { iValue = *static_cast<const int*>(value); },
+        [&](TextString& kept) {
+            if (kind == kPolicyInt) {
+                kept.AppendNumber('1', iValue, 0);
+            } else if (kind == kPolicyBool) {
+                kept.Append(iValue ? "Yes" : "No");
+            } else {
+                TextString number(iValue);
+                AppendQuoted(kept, number.buffer);
+            }
+        });
 }
 
 void NumberPolicyValue::WriteLine(TextFile& sink, bool all) const {
@@ -299,20 +322,11 @@ void TextPolicyValue::Name(const char* newKey, int newCategory, const void* defa
 }
 
 void TextPolicyValue::CopyFrom(const PolicyValue& other) {
-    const auto* source = dynamic_cast<const TextPolicyValue*>(&other);
-    if (!source) return;
-    tValue = source->tValue;
-    isSet = source->isSet;
+    CopyCurrentValue(*this, other, &TextPolicyValue::tValue);
 }
 
 void TextPolicyValue::MergeFrom(bool withFlags, const PolicyValue& other) {
-    const auto* source = dynamic_cast<const TextPolicyValue*>(&other);
-    if (!source || !source->isSet) return;
-    tValue = source->tValue;
-    if (withFlags) {
-        isSet = source->isSet;
-        fromRuleSet = source->fromRuleSet;
-    }
+    MergeCurrentValue(*this, withFlags, other, &TextPolicyValue::tValue);
 }
 
 void TextPolicyValue::Reset() {
@@ -322,16 +336,9 @@ void TextPolicyValue::Reset() {
 }
 
 void TextPolicyValue::SetRuleSetValue(FC& set, const void* value, bool force) {
-    if (fromRuleSet && !force) return;
-    if (!isSet || force) {
-        tValue.Assign(static_cast<const char*>(value));
-        isSet = 1;
-    } else {
-        TextString kept(" : ");
-        AppendQuoted(kept, tValue.buffer);
-        ReportOverride(set, kept);
-    }
-    fromRuleSet = 1;
+    OfferRuleSetValue(
+        *this, set, force, [&] { tValue.Assign(static_cast<const char*>(value)); },
+        [&](TextString& kept) { AppendQuoted(kept, tValue.buffer); });
 }
 
 void TextPolicyValue::WriteLine(TextFile& sink, bool all) const {
@@ -391,23 +398,18 @@ void ColourPolicyValue::Name(const char* newKey, int newCategory, const void* de
 }
 
 void ColourPolicyValue::SetRuleSetValue(FC& set, const void* value, bool force) {
-    if (fromRuleSet && !force) return;
-    if (!isSet || force) {
-        tValue.Assign(static_cast<const char*>(value));
-        isSet = 1;
-        if (tValue.length > 0) {
+    OfferRuleSetValue(
+        *this, set, force,
+        [&] {
+            tValue.Assign(static_cast<const char*>(value));
             TextString normalised;
+            if (tValue.length == 0) return;
             if (NormaliseHTMLColour(tValue, &normalised))
                 tValue = normalised;
             else
                 set.ReportMessage(NotStandardColourMessage(tValue).buffer, 7);
-        }
-    } else {
-        TextString kept(" : ");
-        AppendQuoted(kept, tValue.buffer);
-        ReportOverride(set, kept);
-    }
-    fromRuleSet = 1;
+        },
+        [&](TextString& kept) { AppendQuoted(kept, tValue.buffer); });
 }
 
 void ColourPolicyValue::ParseLine(PolicyLine& line) {
@@ -453,20 +455,16 @@ void FontPolicyValue::Name(const char* newKey, int newCategory, const void* defa
 }
 
 void FontPolicyValue::SetRuleSetValue(FC& set, const void* value, bool force) {
-    if (fromRuleSet && !force) return;
     const char* text = static_cast<const char*>(value);
-    if (!isSet || force) {
-        if (IsValidFontSpec(text))
-            tValue.Assign(text);
-        else
-            set.ReportMessage(InvalidFontMessage(text).buffer, 10);
-        isSet = 1;
-    } else {
-        TextString kept(" : ");
-        AppendQuoted(kept, tValue.buffer);
-        ReportOverride(set, kept);
-    }
-    fromRuleSet = 1;
+    OfferRuleSetValue(
+        *this, set, force,
+        [&] {
+            if (IsValidFontSpec(text))
+                tValue.Assign(text);
+            else
+                set.ReportMessage(InvalidFontMessage(text).buffer, 10);
+        },
+        [&](TextString& kept) { AppendQuoted(kept, tValue.buffer); });
 }
 
 void FontPolicyValue::ParseLine(PolicyLine& line) {

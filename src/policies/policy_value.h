@@ -74,6 +74,10 @@ public:
     // The value as a policy-file value text ("Yes", "12 ", "(none)" ...).
     virtual void FormatValue(TextString& out) const = 0;
 
+    // Reports that the user's value (" : " + the value) was kept against a
+    // rule set; only while the set belongs to a run.
+    void ReportOverride(FC& set, const TextString& keptValue) const;
+
 protected:
     // Claims the line when its text begins with the key (or holds the
     // alternative key).  Returns false when the line is not ours.
@@ -81,7 +85,6 @@ protected:
     // The repeated-line rule; returns false when the line is refused.
     bool PassesRepeatRule(PolicyLine& line) const;
     void WriteKeyAndValue(TextFile& sink, const TextString& valueText) const;
-    void ReportOverride(FC& set, const TextString& keptValue) const;
 };
 
 // Int, Bool and Alignment values: a number.
