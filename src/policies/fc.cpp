@@ -271,27 +271,7 @@ void FC::CopyPolicies(const FC& other) {
     for (int i = 0; i < kTablePolicyCount; ++i)
         defaultTabConfig->Policy(static_cast<TabPol>(i)).CopyFrom(other.defaultTabConfig->Policy(static_cast<TabPol>(i)));
 
-    indentMode = other.indentMode;
-    indentCount = other.indentCount;
-    indentPositions = other.indentPositions;
-    hangingCount = other.hangingCount;
-    hangingPositions = other.hangingPositions;
-    dashDefinition = other.dashDefinition;
-    dashStrong = other.dashStrong;
-    colonDefinition = other.colonDefinition;
-    colonStrong = other.colonStrong;
-    bulletCount = other.bulletCount;
-    bulletChars = other.bulletChars;
-    ownBulletSwitch = other.ownBulletSwitch;
-    headingLevels = other.headingLevels;
-    contentsLevels = other.contentsLevels;
-    recognisedHeadings = other.recognisedHeadings;
-    usenetGroups.Assign(&other.usenetGroups);
-    sectionFilter.Assign(&other.sectionFilter);
-    linkDictionary->Clear();
-    linkDictionary->AddAll(this, *other.linkDictionary);
-    textCommands->Clear();
-    textCommands->AddAll(this, *other.textCommands);
+    for (int list = 0; list < kOwnListCount; ++list) TakeList(list, other);
     RecomputeBulletsExpected();
     ApplyRuleSetAndFormatDefaults(0);
 }
@@ -309,56 +289,64 @@ void FC::MergeChangedPolicies(const FC& other, int withFlags) {
             .MergeFrom(withFlags != 0, other.defaultTabConfig->Policy(static_cast<TabPol>(i)));
     if (other.IsSet(Pol::UseDOSFilenames)) names.outputExtension = other.names.outputExtension;
 
-    if (other.listSet.indentPositions && other.indentCount > 0) {
-        indentMode = other.indentMode;
-        indentCount = other.indentCount;
-        indentPositions = other.indentPositions;
-        if (withFlags) listSet.indentPositions = 1;
-    }
-    if (other.listSet.hangingPositions) {
-        hangingCount = other.hangingCount;
-        hangingPositions = other.hangingPositions;
-        if (withFlags) listSet.hangingPositions = 1;
-    }
-    if (other.listSet.definitionChars) {
-        dashDefinition = other.dashDefinition;
-        dashStrong = other.dashStrong;
-        colonDefinition = other.colonDefinition;
-        colonStrong = other.colonStrong;
-        if (withFlags) listSet.definitionChars = 1;
-    }
-    if (other.listSet.bulletChars) {
-        bulletCount = other.bulletCount;
-        bulletChars = other.bulletChars;
-        ownBulletSwitch = other.ownBulletSwitch;
-        if (withFlags) listSet.bulletChars = 1;
-    }
-    if (other.listSet.headingNumbering) {
-        headingLevels = other.headingLevels;
-        contentsLevels = other.contentsLevels;
-        recognisedHeadings = other.recognisedHeadings;
-        if (withFlags) listSet.headingNumbering = 1;
-    }
-    if (other.listSet.usenetGroups) {
-        usenetGroups.Assign(&other.usenetGroups);
-        if (withFlags) listSet.usenetGroups = 1;
-    }
-    if (other.listSet.sectionFilter) {
-        sectionFilter.Assign(&other.sectionFilter);
-        if (withFlags) listSet.sectionFilter = 1;
-    }
-    if (other.listSet.linkDictionary) {
-        linkDictionary->Clear();
-        linkDictionary->AddAll(this, *other.linkDictionary);
-        if (withFlags) listSet.linkDictionary = 1;
-    }
-    if (other.listSet.textCommands) {
-        textCommands->Clear();
-        textCommands->AddAll(this, *other.textCommands);
-        if (withFlags) listSet.textCommands = 1;
+    // Each list only when the other set's policy file supplied it.
+    int* given[kOwnListCount] = {&listSet.indentPositions, &listSet.hangingPositions, &listSet.definitionChars,
+                                 &listSet.bulletChars,     &listSet.headingNumbering, &listSet.usenetGroups,
+                                 &listSet.sectionFilter,   &listSet.linkDictionary,   &listSet.textCommands};
+    const int* otherGiven[kOwnListCount] = {
+        &other.listSet.indentPositions, &other.listSet.hangingPositions, &other.listSet.definitionChars,
+        &other.listSet.bulletChars,     &other.listSet.headingNumbering, &other.listSet.usenetGroups,
+        &other.listSet.sectionFilter,   &other.listSet.linkDictionary,   &other.listSet.textCommands};
+    for (int list = 0; list < kOwnListCount; ++list) {
+        if (!*otherGiven[list]) continue;
+        if (list == kIndentList && other.indentCount <= 0) continue;
+        TakeList(list, other);
+        if (withFlags) *given[list] = 1;
     }
     if (context) context->styleSet.ReadStylesFile(this);
     ApplyRuleSetAndFormatDefaults(0);
+}
+
+// Takes one of the set's own lists from another set.
+void FC::TakeList(int list, const FC& other) {
+    switch (list) {
+        case kIndentList:
+            indentMode = other.indentMode;
+            indentCount = other.indentCount;
+            indentPositions = other.indentPositions;
+            break;
+        case kHangingList:
+            hangingCount = other.hangingCount;
+            hangingPositions = other.hangingPositions;
+            break;
+        case kDefinitionCharList:
+            dashDefinition = other.dashDefinition;
+            dashStrong = other.dashStrong;
+            colonDefinition = other.colonDefinition;
+            colonStrong = other.colonStrong;
+            break;
+        case kBulletCharList:
+            bulletCount = other.bulletCount;
+            bulletChars = other.bulletChars;
+            ownBulletSwitch = other.ownBulletSwitch;
+            break;
+        case kHeadingNumberingList:
+            headingLevels = other.headingLevels;
+            contentsLevels = other.contentsLevels;
+            recognisedHeadings = other.recognisedHeadings;
+            break;
+        case kUsenetList: usenetGroups.Assign(&other.usenetGroups); break;
+        case kSectionList: sectionFilter.Assign(&other.sectionFilter); break;
+        case kLinkList:
+            linkDictionary->Clear();
+            linkDictionary->AddAll(this, *other.linkDictionary);
+            break;
+        case kTextCommandList:
+            textCommands->Clear();
+            textCommands->AddAll(this, *other.textCommands);
+            break;
+        default: break;
+    }
 }
 
 void FC::CopyReporterSettings(const FC& other) {

@@ -238,6 +238,12 @@ private:
     std::vector<std::unique_ptr<TabConfig>> tabConfigQueue;
 
     void NamePolicies();
+    // The set's own lists, in the order of PolicyListFlags.
+    enum OwnList : int {
+        kIndentList, kHangingList, kDefinitionCharList, kBulletCharList, kHeadingNumberingList, kUsenetList,
+        kSectionList, kLinkList, kTextCommandList, kOwnListCount
+    };
+    void TakeList(int list, const FC& other);
     // Loads the context's message sink from the message policies.
     MessageSink& LoadReporter();
     void RecomputeBulletsExpected();
