@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "analysis/analysed_line.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
 #include "output/colours.h"
@@ -271,6 +272,12 @@ void Context::ForgetLine(const AnalysedLine* line) {
         if (tracker->currentLine == line) tracker->currentLine = nullptr;
 }
 
+void Context::SetCurrentLine(Tracker* tracker, AnalysedLine* line) {
+    if (!tracker) return;
+    tracker->currentLine = line;
+    if (line) line->trackingContext = this;
+}
+
 void Context::LogSessionLine(const TextString& text) {
     if (runParameters.consoleEcho) {
         std::fwrite(text.buffer, 1, static_cast<size_t>(text.length), stdout);
@@ -295,7 +302,7 @@ FontSpec* Context::GetCurrentFont() {
 
 namespace {
 
-bool IsHeadingType(int type) {
+bool IsHeadingListType(int type) {
     return (type >= 101 && type <= 106) || (type >= 111 && type <= 116) || type == 120 || type == 121 ||
            (type >= 131 && type <= 136) || type == 250;
 }
@@ -306,7 +313,7 @@ void Context::AddHeadingEntry(FC* set, const int& lineType, const TextString& te
                               const TextString& anchorStem, const SourcePosition& position,
                               const TextString& extra1, const TextString& extra2, const TextString& extra3) {
     HeadingList* list = nullptr;
-    if (IsHeadingType(lineType))
+    if (IsHeadingListType(lineType))
         list = &documentState.headings;
     else if (lineType >= 151 && lineType <= 156)
         list = &documentState.contents;

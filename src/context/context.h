@@ -190,6 +190,9 @@ public:
     // Forgets a line that is about to be reset or deleted, so that no tracker
     // keeps a pointer to it.
     void ForgetLine(const AnalysedLine* line);
+    // Makes `line` the tracker's current line (or none); the line learns the
+    // context so that it can withdraw itself when it is reset or deleted.
+    void SetCurrentLine(Tracker* tracker, AnalysedLine* line);
 
 private:
     std::unique_ptr<FC> ownPolicies;

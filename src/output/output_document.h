@@ -4,6 +4,7 @@
 // line to the line's own tag handler.
 #pragma once
 
+#include "context/wrapped_text_file.h"
 #include "foundation/text_file.h"
 #include "foundation/text_line.h"
 #include "foundation/text_string.h"
@@ -11,7 +12,7 @@
 class FC;
 class AnalysedLine;
 
-class OutputDocument : public TextFile {
+class OutputDocument : public WrappedTextFile {
 public:
     TextString currentFileName;  // name of the file being written
     TextLine pending;            // output collected before it is written

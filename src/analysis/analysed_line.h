@@ -1,0 +1,114 @@
+// AnalysedLine: one input line as the converter sees it: the text line
+// extended by what the line analysis finds out about it (kind, indentation,
+// lengths, section number, source positions, directive code, attribute
+// flags) and by the texts the line conversion produces.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "foundation/source_position.h"
+#include "foundation/text_line.h"
+#include "foundation/text_string.h"
+
+class Context;
+class FC;
+class OutputDocument;
+
+// Attribute bits of the flag word.
+enum AnalysedLineFlag : uint32_t {
+    kFlagPreformattedByScore = 0x1,
+    kFlagUniformRuler = 0x2,
+    kFlagDefinitionSeparator = 0x4,
+    kFlagCentred = 0x8,
+    kFlagUnderlined = 0x10,
+    kFlagPreformatted = 0x20,
+    kFlagHeaderLine = 0x40,
+    kFlagShortLine = 0x80,
+    kFlagHasLink = 0x100,
+    kFlagBarLine = 0x200,
+    kFlagKeepLineBreak = 0x400,
+    kFlagRefusedHeading = 0x800,
+    kFlagNotAnalysed = 0x1000,
+    kFlagProtected = 0x2000,
+    kFlagDefault = 0x4000,
+    kFlagIgnored = 0x8000,
+    kFlagCodeLine = 0x10000,
+    kFlagInContentsList = 0x20000,
+    kFlagHasHeadingTag = 0x40000,
+};
+
+// Line type groups used by range tests.
+bool IsHeadingType(int lineType);   // 101-106, 111-116, 120, 121, 131-136
+bool IsListItemType(int lineType);  // 210-216, 219
+bool IsListBlankType(int lineType); // 217, 218
+bool IsContentsType(int lineType);  // 151-156
+bool IsTaggedType(int lineType);    // 1001-1034
+
+class AnalysedLine : public TextLine {
+public:
+    int mark = 0;
+    uint32_t flags = kFlagDefault;
+    int trimmedLength = -1;
+    int leadingBlanks = -1;
+    int preFormatKind = 0;
+    int extraWrapWidth = 0;
+    TextString taggedText;  // the text before output escaping, in-line tags kept ("unescaped text")
+    TextString plainText;   // working copy for the text tests; in-line tags taken out
+    TextString inputText;   // the text after the reading-time conversion ("original text")
+    std::array<int, 6> sectionLevels{-1, -1, -1, -1, -1, -1};
+    SourcePosition position;
+    SourcePosition originPosition;
+    int tagCode = -3;
+    int specialBlock = 0;  // kind of the special block the preprocessor was in
+    std::unique_ptr<TextString> annotation;
+    int firstPairPresent = 0;
+    std::unique_ptr<TextString> firstFind, firstReplacement;
+    int firstPairStart = -1;
+    int secondPairPresent = 0;
+    std::unique_ptr<TextString> secondFind, secondReplacement;
+    int secondPairStart = -1;
+
+    AnalysedLine() { Reset(1); }
+    explicit AnalysedLine(AnalysedLine* previousLine) : TextLine(previousLine) { Reset(1); }
+    AnalysedLine(const AnalysedLine&) = delete;
+    AnalysedLine& operator=(const AnalysedLine&) = delete;
+    ~AnalysedLine() override;
+
+    bool HasFlag(uint32_t bit) const { return (flags & bit) != 0; }
+    void SetFlag(uint32_t bit, bool on) { flags = on ? (flags | bit) : (flags & ~bit); }
+
+    void Reset(int keep);
+    void CopyAnalysis(const AnalysedLine* other);
+    void SetText(const char* text);
+    void SetPosition(FC* set, const SourcePosition& where);
+    void SetOriginPosition(FC* set, const SourcePosition& where);
+    int GetTextIndent() const;
+
+    // Overrides of the text line.
+    bool IsUpperCase() const override;
+    int GetMaxLength() const override { return 255; }
+    void PreprocessLine(FC* set) override;
+    void TidyLine(FC* set) override;
+    bool CutWrappedPiece(int width, int start, const char* whiteSpace, const char* breakAfter,
+                         const char* breakBefore, TextString* out, int* nextStart, int checkDoubleByte,
+                         int option) override;
+    int FindBreakPoint(int start, int width, const char* whiteSpace, const char* breakAfter,
+                       const char* breakBefore, int* breakPos, int* insideMarkup, int checkDoubleByte,
+                       int option) override;
+
+    // Reading-time conversion.
+    void ConvertInputLine(FC* set, int skipInTable, int trim);
+    void StripTerminalEscapes(FC* set);
+
+    // Messages about this line and the line's own tag handling.
+    void LineMessage(Context& context, const TextString& text, int level);
+    virtual void ProcessInLineTag(const TextString& tag, FC& set);
+    virtual bool ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set,
+                            TextString& messages, int& level);
+
+    // The context whose trackers may point at this line; Reset and the
+    // destructor make it forget the line (set by Context::SetCurrentLine).
+    Context* trackingContext = nullptr;
+};
