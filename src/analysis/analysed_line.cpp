@@ -23,25 +23,7 @@ void AnalysedLine::SetText(const char* text) { Assign(text); }
 void AnalysedLine::SetPosition(FC*, const SourcePosition& where) { position = where; }
 void AnalysedLine::SetOriginPosition(FC*, const SourcePosition& where) { originPosition = where; }
 int AnalysedLine::GetTextIndent() const { return 0; }
-bool AnalysedLine::IsUpperCase() const { return TextString::IsUpperCase(); }
 void AnalysedLine::PreprocessLine(FC* set) { TextLine::PreprocessLine(set); }
 void AnalysedLine::TidyLine(FC*) {}
-bool AnalysedLine::CutWrappedPiece(int width, int start, const char* whiteSpace, const char* breakAfter,
-                                   const char* breakBefore, TextString* out, int* nextStart, int checkDoubleByte,
-                                   int option) {
-    return TextLine::CutWrappedPiece(width, start, whiteSpace, breakAfter, breakBefore, out, nextStart,
-                                     checkDoubleByte, option);
-}
-int AnalysedLine::FindBreakPoint(int start, int width, const char* whiteSpace, const char* breakAfter,
-                                 const char* breakBefore, int* breakPos, int* insideMarkup, int checkDoubleByte,
-                                 int option) {
-    return TextLine::FindBreakPoint(start, width, whiteSpace, breakAfter, breakBefore, breakPos, insideMarkup,
-                                    checkDoubleByte, option);
-}
 void AnalysedLine::ConvertInputLine(FC*, int, int) {}
 void AnalysedLine::StripTerminalEscapes(FC*) {}
-void AnalysedLine::LineMessage(Context& context, const TextString& text, int) {
-    context.sink.IsSuppressedByPrefix(text);
-}
-void AnalysedLine::ProcessInLineTag(const TextString&, FC&) {}
-bool AnalysedLine::ExecuteTag(int, OutputDocument*, const TextString&, FC&, TextString&, int&) { return false; }
