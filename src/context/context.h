@@ -118,6 +118,18 @@ public:
     static constexpr int kTextTagsUsed = 1;  // the input uses TEXT, OT or CT tags
     static constexpr int kInlineTagsSeen = 2;
 
+    // Indexes into documentTexts: the texts the directives give the document.
+    static constexpr int kDocumentTitle = 0;
+    static constexpr int kDocumentDescription = 1;
+    static constexpr int kDocumentKeywords = 2;
+    static constexpr int kDocumentBaseHref = 3;
+    static constexpr int kDocumentShortcutIcon = 4;
+    static constexpr int kDocumentStyleSheet = 5;
+    // Indexes into fileSwitches: directives met in the file.
+    static constexpr int kTocDirectiveSeen = 0;
+    static constexpr int kContentsListDirectiveSeen = 1;
+    static constexpr int kNewFileDirectiveSeen = 2;
+
     bool FindOutputFile(const TextString& name, int* index) const;
     void AddMetaTag(Context* context, const char* name, const char* content);
 };

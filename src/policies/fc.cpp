@@ -255,6 +255,7 @@ void FC::ResetRunState(const char* keep) {
     names.policyFileName.MakeEmpty();
     names.sectionName.MakeEmpty();
     indentationLevels.Clear();
+    preprocessor.Reset();
     if (keep || !context)
         names.outputExtension.Assign(".html");
     else

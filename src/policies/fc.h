@@ -87,6 +87,24 @@ struct PolicyListFlags {
     int usenetGroups = 0;
 };
 
+// The preprocessor's state for the file being read: ignored blocks, the
+// current document section, the special block (table, code, diagram,
+// pre-formatted text) that is open, open fragment definitions and the
+// contents list.  Cleared for each file by FC::ResetRunState.
+struct PreprocessorState {
+    int ignoreDepth = 0;       // nesting of BEGIN_IGNORE / BEGIN_ASCII blocks (one counter)
+    int sectionIncluded = 1;   // the current document section is converted
+    int inSpecialBlock = 0;    // between the start and end directive of a special block
+    int specialBlockKind = 0;  // 1 table, 2 code, 3 diagram, 4 pre-formatted, 6 user, 7 delimited, 8 comma
+    int inHtmlFragmentDefinition = 0;
+    int inTextFragmentDefinition = 0;
+    int inContentsList = 0;
+    int contentsListSeen = 0;
+    int contentsListEnded = 0;
+
+    void Reset() { *this = PreprocessorState{}; }
+};
+
 // Names of the files of the run.
 struct PolicyFileNames {
     TextString outputExtension{".html"};
@@ -229,6 +247,7 @@ public:
     TextString messageText;  // callers compose a message here before ReportMessage
     StringList indentationLevels;
     TextString indentOpen, indentClose;
+    PreprocessorState preprocessor;
 
 private:
     std::vector<std::unique_ptr<PolicyValue>> policies;
