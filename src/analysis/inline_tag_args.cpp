@@ -1,10 +1,17 @@
-// In-line tag syntax: tag recognition, argument normalisation and the integer
-// and text argument readers.
+// In-line tag syntax: tag recognition, argument normalisation, the argument
+// readers, tag removal, page scopes and the tag rule for heading texts.
 #include "analysis/inline_tag_args.h"
 
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <string>
 
+#include "analysis/analysed_line.h"
+#include "analysis/tag_executors.h"
+#include "context/context.h"
+#include "foundation/pattern_rules.h"
+#include "foundation/source_position.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
 
@@ -46,6 +53,108 @@ std::string UpperCased(const char* text) {
 
 bool IsNameEnd(char c) { return c == ' ' || c == ',' || c == '='; }
 
+// The content of a tag text and its name: blanks collapsed, the delimiters
+// (or the directive prefix) cut off, trimmed; the name runs up to the first
+// blank, comma or "=" after its first character and ends at `nameEnd`.
+// False for a nested or incomplete tag (a second start delimiter).
+bool SplitTagContent(const FC& policies, const TextString& tagText, TextString& content, TextString& name,
+                     int& nameEnd) {
+    content = tagText;
+    content.CollapseBlanks();
+    name.MakeEmpty();
+    nameEnd = 0;
+
+    const TextString& start = policies.GetText(Pol::StartTagDelimiter);
+    const TextString& end = policies.GetText(Pol::EndTagDelimiter);
+    const TextString& prefix = policies.GetText(Pol::DirectiveDelimiter);
+    int at = -1;
+    if (!start.IsEmpty() && content.Find(0, start.buffer, &at, 0)) {
+        int again = -1;
+        if (content.Find(at + 1, start.buffer, &again, 0) && again > 0) return false;
+        if (content.length > start.length + end.length)
+            content.SubString(start.length, content.length - start.length - end.length);
+    } else if (!prefix.IsEmpty() && content.StartsWith(prefix.buffer, 0)) {
+        content.SubString(prefix.length, content.length - prefix.length);
+    }
+    content.Trim(0, " ");
+
+    nameEnd = content.length;
+    for (int i = 1; i < content.length; ++i) {
+        if (IsNameEnd(content.buffer[i])) {
+            nameEnd = i;
+            break;
+        }
+    }
+    name.AssignSubstring(content.buffer, 0, nameEnd);
+    return true;
+}
+
+// Argument n, trimmed, with any "name=" in front dropped.
+TextString ArgumentValue(FC& policies, const TextString& arguments, int n) {
+    TextString argument;
+    GetTagArgument(policies, arguments, n, argument);
+    argument.Trim(0, " ");
+    int equals = -1;
+    if (argument.FindChar(0, '=', &equals, 1)) {
+        argument.SubString(equals + 1, argument.length - equals - 1);
+        argument.Trim(0, " ");
+    }
+    return argument;
+}
+
+// A code reader: the argument's first letter, looked up in `letters`, gives
+// the code 1, 2, ... .  An unknown letter is reported.
+bool GetTagCode(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault, int defaultValue,
+                const char* letters, const char* what) {
+    const TextString value = ArgumentValue(policies, arguments, n);
+    if (!value.IsEmpty()) {
+        const char letter = ToUpperAscii(value.buffer[0]);
+        const char* found = letter ? std::strchr(letters, letter) : nullptr;
+        if (found) {
+            out = static_cast<int>(found - letters) + 1;
+            return true;
+        }
+        TextString message("TAG ERROR: Bad ");
+        message.Append(what);
+        message.Append(" code '");
+        message.Append(value);
+        message.Append("' ");
+        if (hasDefault) message.Append("using default value instead");
+        policies.ReportMessage(message.buffer, 10);
+    }
+    out = hasDefault ? defaultValue : 0;
+    return hasDefault;
+}
+
+// Whether `name` stands in a comma-separated list (both compared without
+// regard to case).  An empty name stands in no list.
+bool ListNames(const char* list, const TextString& name) {
+    if (name.IsEmpty() || !list || !*list) return false;
+    TextString framed(",");
+    framed.Append(list);
+    framed.Append(",");
+    TextString wanted(",");
+    wanted.Append(name);
+    wanted.Append(",");
+    int at = -1;
+    return framed.Find(0, wanted.buffer, &at, 0);
+}
+
+// Takes `n` characters at `start` out of the text.
+void EraseRange(TextString& text, int start, int n) {
+    TextString rest;
+    rest.AssignSubstring(text.buffer, start + n, text.length - start - n);
+    text.SubString(0, start);
+    text.Append(rest);
+}
+
+// Appends one message to an error text, on a continuation line when the
+// text already holds one.
+void AppendError(TextString& error, const TextString& message) {
+    if (!error.IsEmpty()) error.Append("\n           ");
+    error.Append(message);
+}
+
 }  // namespace
 
 bool IsKnownTagName(const char* name) {
@@ -66,37 +175,16 @@ bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, Tex
     error.MakeEmpty();
     level = -1;
 
-    TextString content(tagText);
-    content.CollapseBlanks();
-
-    const TextString& start = policies.GetText(Pol::StartTagDelimiter);
-    const TextString& end = policies.GetText(Pol::EndTagDelimiter);
-    const TextString& prefix = policies.GetText(Pol::DirectiveDelimiter);
-    int at = -1;
-    if (!start.IsEmpty() && content.Find(0, start.buffer, &at, 0)) {
-        int again = -1;
-        if (content.Find(at + 1, start.buffer, &again, 0) && again > 0) {
-            error.Assign("Incomplete tag, or nested tag - \"");
-            error.Append(tagText);
-            error.Append("\"");
-            level = 10;
-            return false;
-        }
-        if (content.length > start.length + end.length)
-            content.SubString(start.length, content.length - start.length - end.length);
-    } else if (!prefix.IsEmpty() && content.StartsWith(prefix.buffer, 0)) {
-        content.SubString(prefix.length, content.length - prefix.length);
+    TextString content;
+    int cut = 0;
+    if (!SplitTagContent(policies, tagText, content, name, cut)) {
+        name.MakeEmpty();
+        error.Assign("Incomplete tag, or nested tag - \"");
+        error.Append(tagText);
+        error.Append("\"");
+        level = 10;
+        return false;
     }
-    content.Trim(0, " ");
-
-    int cut = content.length;
-    for (int i = 1; i < content.length; ++i) {
-        if (IsNameEnd(content.buffer[i])) {
-            cut = i;
-            break;
-        }
-    }
-    name.AssignSubstring(content.buffer, 0, cut);
     const bool known = IsKnownTagName(name.buffer);
 
     bool parsed = true;
@@ -117,14 +205,24 @@ bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, Tex
         level = 10;
         return false;
     }
-    return parsed;
+    if (!parsed) {
+        // The parser has reported the fault; the caller still learns why.
+        error.Assign("Can't parse tag \"");
+        error.Append(tagText);
+        error.Append("\"");
+        level = 10;
+        return false;
+    }
+    return true;
 }
 
 bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
-    if (tagName && *tagName) text.Replace(tagName, "", 1, 1);
+    // Names are recognised without regard to case, so a name written in
+    // another case than the caller's keyword must go all the same.
+    if (tagName && *tagName) text.Replace(tagName, "", 1, 0);
     text.CollapseBlanks();
     const TextString& prefix = policies.GetText(Pol::DirectiveDelimiter);
-    if (!prefix.IsEmpty() && text.StartsWith(prefix.buffer, 0)) text.Replace(prefix.buffer, "", 1, 0);
+    if (!prefix.IsEmpty() && text.StartsWith(prefix.buffer, 0)) text.SubString(prefix.length, text.length - prefix.length);
 
     TextString split;
     if (!SplitAtSeparators(&text, ", ", 1, &split)) {
@@ -156,17 +254,55 @@ bool GetTagArgument(FC&, const TextString& arguments, int n, TextString& out) {
     }
 }
 
+TextString JoinTagArguments(const TextString& arguments) {
+    TextString out;
+    if (arguments.IsEmpty()) return out;
+    const char marker = arguments.buffer[0];
+    out.AssignSubstring(arguments.buffer, 1, arguments.length - 1);
+    for (int i = 0; i < out.length; ++i)
+        if (out.buffer[i] == marker) out.buffer[i] = ' ';
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Argument readers
+
+bool GetTagAlignment(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault,
+                     int defaultValue) {
+    return GetTagCode(policies, arguments, n, out, hasDefault, defaultValue, "LCRJ", "alignment");
+}
+
+bool GetTagAlignmentOrDefault(FC& policies, const TextString& arguments, int n, int& out, int defaultValue) {
+    return GetTagAlignment(policies, arguments, n, out, true, defaultValue);
+}
+
+bool TryGetTagAlignment(FC& policies, const TextString& arguments, int n, int& out) {
+    return GetTagAlignment(policies, arguments, n, out, false, 0);
+}
+
+bool GetTagVerticalAlignment(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault,
+                             int defaultValue) {
+    return GetTagCode(policies, arguments, n, out, hasDefault, defaultValue, "TBC", "vertical alignment");
+}
+
+bool TryGetTagVerticalAlignment(FC& policies, const TextString& arguments, int n, int& out) {
+    return GetTagVerticalAlignment(policies, arguments, n, out, false, 0);
+}
+
+bool GetTagListStyle(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault,
+                     int defaultValue) {
+    return GetTagCode(policies, arguments, n, out, hasDefault, defaultValue, "BP", "list style");
+}
+
+bool GetTagListStyleOrDefault(FC& policies, const TextString& arguments, int n, int& out, int defaultValue) {
+    return GetTagListStyle(policies, arguments, n, out, true, defaultValue);
+}
+
 bool GetTagInteger(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault,
                    int defaultValue) {
-    TextString argument;
-    GetTagArgument(policies, arguments, n, argument);
-    argument.Trim(0, " ");
-    int equals = -1;
-    if (argument.FindChar(0, '=', &equals, 1)) {
-        argument.SubString(equals + 1, argument.length - equals - 1);
-        argument.Trim(0, " ");
-    }
+    const TextString argument = ArgumentValue(policies, arguments, n);
     int value = -1;
+    // ToInteger refuses values outside the range of int.
     if (!argument.IsEmpty() && argument.ToInteger('1', &value)) {
         out = value;
         return true;
@@ -181,6 +317,23 @@ bool TryGetTagInteger(FC& policies, const TextString& arguments, int n, int& out
 
 bool GetTagIntegerOrDefault(FC& policies, const TextString& arguments, int n, int& out, int defaultValue) {
     return GetTagInteger(policies, arguments, n, out, true, defaultValue);
+}
+
+bool GetTagReal(FC& policies, const TextString& arguments, int n, double& out, bool hasDefault,
+                double defaultValue) {
+    const TextString argument = ArgumentValue(policies, arguments, n);
+    double value = -1.0;
+    // A run of digits too long for a double reads as infinity: not a value.
+    if (!argument.IsEmpty() && argument.ToReal(&value) && std::isfinite(value)) {
+        out = value;
+        return true;
+    }
+    out = hasDefault ? defaultValue : -1.0;
+    return hasDefault;
+}
+
+bool GetTagRealOrDefault(FC& policies, const TextString& arguments, int n, double& out, double defaultValue) {
+    return GetTagReal(policies, arguments, n, out, true, defaultValue);
 }
 
 // The text reader takes the argument as the normalisation left it.  That
@@ -212,4 +365,165 @@ bool TryGetTagString(FC& policies, const TextString& arguments, int n, TextStrin
 bool GetTagStringOrDefault(FC& policies, const TextString& arguments, int n, TextString& out,
                            const char* defaultValue) {
     return GetTagString(policies, arguments, n, out, true, defaultValue);
+}
+
+// ---------------------------------------------------------------------------
+// Tag removal
+
+int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimiter, const char* keepList,
+               const char* removeList, const TextString& text, TextString& out) {
+    TextString work(text);
+    if (!startDelimiter || !*startDelimiter || !endDelimiter || !*endDelimiter ||
+        !work.FindChar(0, startDelimiter[0], nullptr, 1)) {
+        out = work;
+        return 0;
+    }
+    const bool hasKeep = keepList && *keepList;
+    const bool hasRemove = removeList && *removeList;
+    const bool markup = std::strcmp(startDelimiter, "<") == 0 && std::strcmp(endDelimiter, ">") == 0;
+    const int endLength = static_cast<int>(std::strlen(endDelimiter));
+
+    int kept = 0;
+    int position = 0;
+    while (position < work.length) {
+        int start = -1, end = -1;
+        if (!work.Find(position, startDelimiter, &start, 0) || !work.Find(position, endDelimiter, &end, 0)) break;
+        if (end < start) {
+            position = end + endLength;
+            continue;
+        }
+        const int tagLength = end + endLength - start;
+        bool remove = true;
+        if (hasKeep || hasRemove) {
+            TextString tag, content, name;
+            tag.AssignSubstring(work.buffer, start, tagLength);
+            int nameEnd = 0;
+            SplitTagContent(policies, tag, content, name, nameEnd);
+            if (markup) {
+                name.Replace("</", "", 0, 1);
+                name.Replace("<", "", 0, 1);
+                name.Replace(">", "", 0, 1);
+            }
+            remove = hasKeep ? !ListNames(keepList, name) : ListNames(removeList, name);
+        }
+        if (remove) {
+            // The search goes on from the same place in the shortened text.
+            EraseRange(work, start, tagLength);
+        } else {
+            ++kept;
+            position = start + tagLength;
+        }
+    }
+    out = work;
+    return kept;
+}
+
+int RemoveInLineTags(FC& policies, const char* keepList, const char* removeList, const TextString& text,
+                     TextString& out) {
+    return RemoveTags(policies, policies.GetText(Pol::StartTagDelimiter).buffer,
+                      policies.GetText(Pol::EndTagDelimiter).buffer, keepList, removeList, text, out);
+}
+
+// ---------------------------------------------------------------------------
+// Page scopes
+
+bool ParsePageScope(FC& policies, TextString& words, SourcePosition& from, int& pageScope, int& global,
+                    TextString& error, int& level) {
+    global = 1;
+    pageScope = 0;
+    error.MakeEmpty();
+    level = -1;
+    Context* context = policies.context;
+    from = context ? context->trackers.input.position : SourcePosition();
+    if (from.line >= 0 && from.line < INT_MAX) from.line += 1;
+
+    words.CollapseBlanks();
+    words.Trim(0, " ");
+    const char separator = words.FindChar(0, ',', nullptr, 1) ? ',' : ' ';
+
+    bool ok = true;
+    bool pageWordSeen = false;
+    bool folioWordSeen = false;
+    int position = 0;
+    TextString word;
+    while (position < words.length) {
+        int end = position;
+        while (end < words.length && words.buffer[end] != separator) ++end;
+        word.AssignSubstring(words.buffer, position, end - position);
+        position = end + 1;
+        word.Trim(0, " ");
+        // Empty words (a doubled or final comma) name nothing.
+        if (word.IsEmpty()) continue;
+        for (int i = 0; i < word.length; ++i) word.buffer[i] = ToUpperAscii(word.buffer[i]);
+
+        const char* fault = nullptr;
+        if (!ok) {
+            fault = "TAG ERROR: Unknown scope attribute \"";
+        } else if (word == "ALL_PAGES" || word == "ODD_PAGES_ONLY" || word == "EVEN_PAGES_ONLY") {
+            if (pageWordSeen) {
+                fault = "TAG ERROR: Page scope conflict \"";
+            } else {
+                pageWordSeen = true;
+                pageScope = word == "ALL_PAGES" ? 0 : (word == "ODD_PAGES_ONLY" ? 1 : 2);
+            }
+        } else if (word == "GLOBAL" || word == "FROM_NEXT_FOLIO" || word == "FROM_LAST_FOLIO") {
+            if (folioWordSeen) {
+                fault = "TAG ERROR: Folio scope conflict \"";
+            } else {
+                folioWordSeen = true;
+                global = word == "GLOBAL" ? 1 : 0;
+                if (word == "FROM_LAST_FOLIO") {
+                    int index = -1;
+                    const TagEntry* last = nullptr;
+                    if (context && context->documentState.tags.FindPrevious(TextString("FOLIO"), from, &index, false))
+                        last = context->documentState.tags.GetAt(index);
+                    from = last ? last->position : SourcePosition(0, 1);
+                }
+            }
+        } else {
+            fault = "TAG ERROR: Unknown scope attribute \"";
+        }
+        if (fault) {
+            TextString message(fault);
+            message.Append(word);
+            message.Append("\"");
+            AppendError(error, message);
+            level = 10;
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Tags in heading texts
+
+int ConvertTaggedTextRule(PatternList* list, PatternRule*, PatternMatch* match, CharBuffer* working,
+                          int* position, void* userData) {
+    FC* policies = static_cast<FC*>(userData);
+    TextString tag;
+    if (!policies || !list || !PatternList::GetMatchText(match, working, &tag)) return kPatternNoChange;
+
+    TextString name, arguments, error;
+    int level = -1;
+    RecogniseTag(*policies, tag, name, arguments, error, level);
+    const std::string upper = UpperCased(name.buffer);
+
+    TextString replacement(" ");
+    if (upper == "SUPER" || upper == "SUB" || upper == "CAD" || upper == "CAAD") {
+        // SUPER and SUB take the markup of their executor; CAD and CAAD are
+        // offered too, and stay as they are, as no executor takes them.
+        AnalysedLine scratch;
+        int replace = 0;
+        replacement.MakeEmpty();
+        const int mode = (upper == "SUPER" || upper == "SUB") ? 8 : 0;
+        if (!ExecuteInlineTag(mode, &scratch, tag, name, arguments, nullptr, policies, &replace, &replacement) ||
+            !replace)
+            return kPatternNoChange;
+    }
+    if (auto* rewriter = dynamic_cast<PatternRewriter*>(list)) {
+        rewriter->EmitReplacement(match, working, position, replacement.buffer);
+        return kPatternChanged;
+    }
+    return PatternList::ReplaceMatchText(match, working, position, replacement.buffer);
 }

@@ -167,3 +167,274 @@ TEST(InlineTagArgs, StringReader) {
     EXPECT_TRUE(GetTagStringOrDefault(set, TextString("|Arial"), 2, out, "Times"));
     EXPECT_EQ(out.str(), "Times");
 }
+
+// ---------------------------------------------------------------------------
+
+#include <cmath>
+
+#include "context/context.h"
+#include "foundation/pattern_rules.h"
+#include "foundation/source_position.h"
+
+namespace {
+
+// Runs `body` and returns what it wrote to standard error (the messages a
+// policy set without a context shows).
+template <typename Body>
+std::string StderrOf(Body body) {
+    testing::internal::CaptureStderr();
+    body();
+    return testing::internal::GetCapturedStderr();
+}
+
+}  // namespace
+
+TEST(InlineTagArgs, NamesAreRemovedWithoutRegardToCase) {
+    FC set;
+    // A directive keyword given in upper case is cut from a line written in
+    // lower case, as it was recognised without regard to case.
+    TextString directive("$_$_define_block Name, GLOBAL");
+    ASSERT_TRUE(ParseTagArguments(set, directive, "DEFINE_BLOCK"));
+    EXPECT_EQ(ArgumentsOf(set, directive), (Args{"Name", "GLOBAL"}));
+
+    TextString tag("Text hello");
+    ASSERT_TRUE(ParseTagArguments(set, tag, "TEXT"));
+    EXPECT_EQ(ArgumentsOf(set, tag), (Args{"hello"}));
+
+    const Recognised r = Recognise(set, "[[text TEXT]]");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.name, "text");
+    EXPECT_EQ(r.arguments, (Args{"TEXT"}));
+}
+
+TEST(InlineTagArgs, UnterminatedAndDelimiterOnlyTagsAreRefusedQuietly) {
+    FC set;
+    for (const char* tag : {"[[", "]]", "[[]]", "[[BR", "[[[[]]]]", "", "   "}) {
+        const Recognised r = Recognise(set, tag);
+        EXPECT_FALSE(r.ok) << tag;
+        EXPECT_EQ(r.level, 10) << tag;
+    }
+}
+
+TEST(InlineTagArgs, CodeReaders) {
+    FC set;
+    using Reader = bool (*)(FC&, const TextString&, int, int&, bool, int);
+    struct Case {
+        Reader reader;
+        const char* argument;
+        bool hasDefault;
+        bool ok;
+        int value;
+        const char* message;  // expected on standard error, "" for none
+    };
+    const Case cases[] = {
+        {GetTagAlignment, "|L", false, true, 1, ""},
+        {GetTagAlignment, "|centre", false, true, 2, ""},
+        {GetTagAlignment, "| Right ", false, true, 3, ""},
+        {GetTagAlignment, "|j", false, true, 4, ""},
+        {GetTagAlignment, "|align=R", false, true, 3, ""},
+        {GetTagAlignment, "|X", true, true, 2, "TAG ERROR: Bad alignment code 'X' using default value instead"},
+        {GetTagAlignment, "|X", false, false, 0, "TAG ERROR: Bad alignment code 'X' "},
+        {GetTagAlignment, "|", false, false, 0, ""},
+        {GetTagAlignment, "|", true, true, 2, ""},
+        {GetTagVerticalAlignment, "|top", false, true, 1, ""},
+        {GetTagVerticalAlignment, "|B", false, true, 2, ""},
+        {GetTagVerticalAlignment, "|c", false, true, 3, ""},
+        {GetTagVerticalAlignment, "|L", false, false, 0, "TAG ERROR: Bad vertical alignment code 'L' "},
+        {GetTagListStyle, "|bullet", false, true, 1, ""},
+        {GetTagListStyle, "|P", false, true, 2, ""},
+        {GetTagListStyle, "|Q", true, true, 2, "TAG ERROR: Bad list style code 'Q' using default value instead"},
+    };
+    for (const Case& c : cases) {
+        int value = 99;
+        bool ok = false;
+        const std::string shown = StderrOf([&] { ok = c.reader(set, TextString(c.argument), 1, value, c.hasDefault, 2); });
+        EXPECT_EQ(ok, c.ok) << c.argument;
+        EXPECT_EQ(value, c.value) << c.argument;
+        if (*c.message) {
+            EXPECT_NE(shown.find(c.message), std::string::npos) << c.argument << ": " << shown;
+        } else {
+            EXPECT_EQ(shown, "") << c.argument;
+        }
+    }
+    int value = 0;
+    EXPECT_TRUE(TryGetTagAlignment(set, TextString("|x|C"), 2, value));
+    EXPECT_EQ(value, 2);
+    EXPECT_TRUE(GetTagAlignmentOrDefault(set, TextString("|x"), 3, value, 4));
+    EXPECT_EQ(value, 4);
+    EXPECT_TRUE(TryGetTagVerticalAlignment(set, TextString("|b"), 1, value));
+    EXPECT_EQ(value, 2);
+    EXPECT_TRUE(GetTagListStyleOrDefault(set, TextString("|"), 1, value, 1));
+    EXPECT_EQ(value, 1);
+}
+
+TEST(InlineTagArgs, RealReader) {
+    FC set;
+    const std::string huge = "|1" + std::string(400, '0');
+    struct Case {
+        std::string arguments;
+        bool ok;
+        double value;
+    };
+    const Case cases[] = {
+        {"|2.5", true, 2.5},   {"|-1.25", true, -1.25}, {"|size= 7", true, 7.0}, {"|x", false, -1.0},
+        {"|1e5", false, -1.0}, {"|1.2.3", false, -1.0}, {"|", false, -1.0},      {huge, false, -1.0},
+    };
+    for (const Case& c : cases) {
+        double value = 123.0;
+        EXPECT_EQ(GetTagReal(set, TextString(c.arguments.c_str()), 1, value, false, 0.0), c.ok) << c.arguments;
+        EXPECT_DOUBLE_EQ(value, c.value) << c.arguments;
+    }
+    double value = 0;
+    EXPECT_TRUE(GetTagRealOrDefault(set, TextString("|abc"), 1, value, 0.5));
+    EXPECT_DOUBLE_EQ(value, 0.5);
+}
+
+TEST(InlineTagArgs, RemovesTags) {
+    FC set;
+    struct Case {
+        const char* start;
+        const char* end;
+        const char* keep;
+        const char* remove;
+        const char* text;
+        const char* out;
+        int kept;
+    };
+    const Case cases[] = {
+        {"<", ">", "B", nullptr, "<B>bold</B> <I>it</I>", "<B>bold</B> it", 2},
+        {"<", ">", nullptr, "i", "<B>bold</B> <I>it</I>", "<B>bold</B> it", 2},
+        {"<", ">", nullptr, nullptr, "<B>bold</B> <I>it</I>", "bold it", 0},
+        {"<", ">", "A", nullptr, "see <A HREF=\"x\">here</A>.", "see <A HREF=\"x\">here</A>.", 2},
+        // A keep list wins over a remove list.
+        {"<", ">", "B", "B", "<B>x</B><I>y</I>", "<B>x</B>y", 2},
+        {"[[", "]]", nullptr, nullptr, "a [[BR]] b [[FONT 1, x]]c", "a  b c", 0},
+        {"[[", "]]", "font", nullptr, "a [[BR]] b [[FONT 1, x]]c", "a  b [[FONT 1, x]]c", 1},
+        {"[[", "]]", "", "", "a [[br]]b", "a b", 0},
+        // An end delimiter before the next start delimiter is passed over.
+        {"[[", "]]", nullptr, nullptr, "]] x [[BR]] y", "]] x  y", 0},
+        {"[[", "]]", nullptr, nullptr, "a [[BR", "a [[BR", 0},
+        {"[[", "]]", nullptr, nullptr, "no tags", "no tags", 0},
+        {"[[", "]]", nullptr, nullptr, "[[[[]]]]", "]]", 0},
+        {"[[", "]]", nullptr, nullptr, "[[]][[]]", "", 0},
+    };
+    for (const Case& c : cases) {
+        TextString out("junk");
+        EXPECT_EQ(RemoveTags(set, c.start, c.end, c.keep, c.remove, TextString(c.text), out), c.kept) << c.text;
+        EXPECT_EQ(out.str(), c.out) << c.text;
+    }
+    TextString out;
+    EXPECT_EQ(RemoveInLineTags(set, "TEXT", nullptr, TextString("[[TEXT a]] [[NB]]"), out), 1);
+    EXPECT_EQ(out.str(), "[[TEXT a]] ");
+    // The text may be the output too.
+    TextString same("x [[BR]] y");
+    RemoveInLineTags(set, nullptr, nullptr, same, same);
+    EXPECT_EQ(same.str(), "x  y");
+}
+
+TEST(InlineTagArgs, JoinsArguments) {
+    EXPECT_EQ(JoinTagArguments(TextString("|a|b c|d")).str(), "a b c d");
+    EXPECT_EQ(JoinTagArguments(TextString("#a|b")).str(), "a|b");
+    EXPECT_EQ(JoinTagArguments(TextString("")).str(), "");
+}
+
+class PageScopeTest : public testing::Test {
+protected:
+    void SetUp() override {
+        set.SetContext(&context);
+        context.trackers.codeLocation = 1;
+        context.trackers.input.position = SourcePosition(0, 20);
+    }
+    struct Result {
+        bool ok = false;
+        int pageScope = -9, global = -9, level = -9;
+        SourcePosition from;
+        std::string error;
+    };
+    Result Parse(const char* words) {
+        Result r;
+        TextString text(words);
+        TextString error("junk");
+        r.ok = ParsePageScope(set, text, r.from, r.pageScope, r.global, error, r.level);
+        r.error = error.str();
+        return r;
+    }
+    Context context;
+    FC set;
+};
+
+TEST_F(PageScopeTest, ReadsScopeWords) {
+    struct Case {
+        const char* words;
+        bool ok;
+        int pageScope, global;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"", true, 0, 1, ""},
+        {"ALL_PAGES", true, 0, 1, ""},
+        {"odd_pages_only", true, 1, 1, ""},
+        {"  EVEN_PAGES_ONLY    FROM_NEXT_FOLIO ", true, 2, 0, ""},
+        {"GLOBAL, EVEN_PAGES_ONLY,", true, 2, 1, ""},
+        {"ALL_PAGES, ODD_PAGES_ONLY", false, 0, 1, "TAG ERROR: Page scope conflict \"ODD_PAGES_ONLY\""},
+        {"GLOBAL FROM_NEXT_FOLIO", false, 0, 1, "TAG ERROR: Folio scope conflict \"FROM_NEXT_FOLIO\""},
+        // After the first fault every further word is unknown.
+        {"bogus, ALL_PAGES",
+         false,
+         0,
+         1,
+         "TAG ERROR: Unknown scope attribute \"BOGUS\"\n           TAG ERROR: Unknown scope attribute \"ALL_PAGES\""},
+    };
+    for (const Case& c : cases) {
+        const Result r = Parse(c.words);
+        EXPECT_EQ(r.ok, c.ok) << c.words;
+        EXPECT_EQ(r.pageScope, c.pageScope) << c.words;
+        EXPECT_EQ(r.global, c.global) << c.words;
+        EXPECT_EQ(r.error, c.error) << c.words;
+        EXPECT_EQ(r.level, c.ok ? -1 : 10) << c.words;
+        if (c.ok) {
+            EXPECT_EQ(r.from.Compare(SourcePosition(0, 21)), 0) << c.words;
+        }
+    }
+}
+
+TEST_F(PageScopeTest, FromLastFolioGoesBackToTheLastFolioTag) {
+    Result r = Parse("FROM_LAST_FOLIO");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.global, 0);
+    EXPECT_EQ(r.from.Compare(SourcePosition(0, 1)), 0);
+
+    TagList& tags = context.documentState.tags;
+    tags.Add(&set, "FOLIO", "", 0, SourcePosition(0, 5));
+    tags.Add(&set, "QUAD", "", 0, SourcePosition(0, 7));
+    tags.Add(&set, "folio", "", 0, SourcePosition(0, 9));
+    tags.Add(&set, "FOLIO", "", 0, SourcePosition(0, 30));
+    r = Parse("FROM_LAST_FOLIO, ODD_PAGES_ONLY");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.pageScope, 1);
+    EXPECT_EQ(r.from.Compare(SourcePosition(0, 9)), 0);
+}
+
+TEST(InlineTagArgs, TaggedTextRuleBlanksTags) {
+    FC set;
+    TextString pattern;
+    AppendPatternLiteral(&pattern, "[[");
+    pattern.Append("**");
+    AppendPatternLiteral(&pattern, "]]");
+
+    PatternRewriter rewriter;
+    ASSERT_NE(rewriter.AddCallbackRule(kRuleRewriteCallback, pattern.buffer, nullptr, 0, ConvertTaggedTextRule, &set),
+              nullptr);
+    rewriter.Apply("Intro [[FONT 1, Arial]]text [[BR]]end [[CAD x]]");
+    TextString out;
+    rewriter.GetResult(&out);
+    // CAD has no executor and stays as written.
+    EXPECT_EQ(out.str(), "Intro  text  end [[CAD x]]");
+
+    // Without a policy set nothing is changed.
+    PatternRewriter bare;
+    bare.AddCallbackRule(kRuleRewriteCallback, pattern.buffer, nullptr, 0, ConvertTaggedTextRule, nullptr);
+    bare.Apply("a [[BR]] b");
+    bare.GetResult(&out);
+    EXPECT_EQ(out.str(), "a [[BR]] b");
+}
