@@ -1,29 +1,244 @@
-// Interim definitions: the line's own tag handling is being built.
+// The analysed line's messages, its own handling of in-line tags, and its
+// overrides of the text line's wrapping and upper-case test.
+#include <climits>
+#include <string>
+
 #include "analysis/analysed_line.h"
-
+#include "analysis/inline_tag_args.h"
+#include "analysis/tag_executors.h"
 #include "context/context.h"
+#include "foundation/fonts.h"
+#include "policies/fc.h"
 
-bool AnalysedLine::IsUpperCase() const { return TextString::IsUpperCase(); }
+namespace {
 
-bool AnalysedLine::CutWrappedPiece(int width, int start, const char* whiteSpace, const char* breakAfter,
-                                   const char* breakBefore, TextString* out, int* nextStart, int checkDoubleByte,
-                                   int option) {
-    return TextLine::CutWrappedPiece(width, start, whiteSpace, breakAfter, breakBefore, out, nextStart,
-                                     checkDoubleByte, option);
+bool NameIs(const TextString& name, const char* wanted) { return name.Matches(wanted, 0, 0); }
+
+// Replaces the first occurrence of `tag` (case-sensitive) by `replacement`.
+void ReplaceFirst(TextString& text, const TextString& tag, const TextString& replacement) {
+    if (tag.IsEmpty()) return;
+    text.Replace(tag.buffer, replacement.buffer, 1, 1);
 }
 
-int AnalysedLine::FindBreakPoint(int start, int width, const char* whiteSpace, const char* breakAfter,
-                                 const char* breakBefore, int* breakPos, int* insideMarkup, int checkDoubleByte,
-                                 int option) {
-    return TextLine::FindBreakPoint(start, width, whiteSpace, breakAfter, breakBefore, breakPos, insideMarkup,
-                                    checkDoubleByte, option);
+// The font list key of a FONT tag's font: alternate face, face, extra style
+// flag and style ("3" bold and italic, "2" bold, "1" italic, "0" neither).
+TextString FontKey(const FontSpec& font) {
+    TextString key(font.alternateFace);
+    key.Append("-");
+    key.Append(font.faceName);
+    key.Append(font.extraStyle ? "-1" : "-0");
+    if (font.bold && font.italic)
+        key.Append("-3");
+    else if (font.bold)
+        key.Append("-2");
+    else if (font.italic)
+        key.Append("-1");
+    else
+        key.Append("-0");
+    return key;
 }
 
+// One line after `position`, without running over.
+SourcePosition OneLineOn(SourcePosition position) {
+    if (position.line < INT_MAX) position.line += 1;
+    return position;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Messages
+
+// During a conversion no message about a line is shown, logged or kept with
+// the line: the sink is only asked whether the message's class is
+// suppressed.
 void AnalysedLine::LineMessage(Context& context, const TextString& text, int) {
     context.sink.IsSuppressedByPrefix(text);
 }
 
-void AnalysedLine::ProcessInLineTag(const TextString&, FC&) {}
+// ---------------------------------------------------------------------------
+// In-line tags
 
-bool AnalysedLine::ExecuteTag(int, OutputDocument*, const TextString&, FC&, TextString&, int&) { return false; }
+bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set,
+                              TextString& messages, int& level) {
+    TextString name, arguments, error;
+    int recogniseLevel = -1;
+    if (!RecogniseTag(set, tag, name, arguments, error, recogniseLevel)) {
+        if (!messages.IsEmpty()) messages.Append("\n           ");
+        messages.Append("TAG ERROR: ");
+        messages.Append(error);
+        level = 10;
+        return false;
+    }
 
+    // The executor writes the tag's markup.  A tag it does not take (no
+    // executor, or one that leaves the tag to the line) is handled by the
+    // line itself, without a message.  While no executors are installed
+    // (ExecuteInlineTag answers false for every tag) every tag takes this
+    // road.
+    int replace = 0;
+    TextString replacement;
+    const bool executed =
+        ExecuteInlineTag(mode, this, tag, name, arguments, document, &set, &replace, &replacement);
+    if (!executed) ProcessInLineTag(tag, set);
+
+    // A blank line that held an executed tag now holds text.
+    if (executed && lineType == 1) SetLineType(0);
+    if (replace) ReplaceFirst(*this, tag, replacement);
+    return executed;
+}
+
+void AnalysedLine::ProcessInLineTag(const TextString& tag, FC& set) {
+    TextString replacement(" ");
+    TextString name, arguments, error;
+    int level = -1;
+    const bool recognised = RecogniseTag(set, tag, name, arguments, error, level);
+    Context* context = set.context;
+    DocumentState* state = context ? &context->documentState : nullptr;
+    if (recognised && state) state->headingSwitches[DocumentState::kInlineTagsSeen] = 1;
+
+    if (recognised && NameIs(name, "DEBUG")) {
+        TextString status("DEBUG: Tag ");
+        status.Append(name);
+        status.Append("= ");
+        status.Append(arguments);
+        set.ReportStatus(status.buffer);
+        for (int n = 1; n <= 4; ++n) {
+            TextString argument;
+            const bool present = GetTagArgument(set, arguments, n, argument);
+            status.Assign("DEBUG:    arg No.");
+            status.AppendNumber('1', n, 0);
+            status.Append("= ");
+            status.Append(present ? argument.buffer : "(****)");
+            set.ReportStatus(status.buffer);
+        }
+    }
+
+    if (NameIs(name, "ENTITY") || NameIs(name, "CAD")) {
+        // An entity stands for one character on the page.
+        replacement.Assign("?");
+    } else if (NameIs(name, "SUPER") || NameIs(name, "SUB")) {
+        replacement.Assign(" ");
+        replacement.Append(JoinTagArguments(arguments));
+    } else if (NameIs(name, "COLOUR") || NameIs(name, "COLOR")) {
+        if (state) state->headingSwitches[DocumentState::kFontTagsUsed] = 1;
+    } else if (NameIs(name, "TEXT") || NameIs(name, "CT") || NameIs(name, "OT")) {
+        if (state) state->headingSwitches[DocumentState::kTextTagsUsed] = 1;
+        if (NameIs(name, "TEXT"))
+            replacement = JoinTagArguments(arguments);
+        else
+            replacement.Assign(NameIs(name, "OT") ? "++" : "--");
+    } else if (NameIs(name, "FONT")) {
+        if (state) state->headingSwitches[DocumentState::kFontTagsUsed] = 1;
+        FontSpec font;
+        if (GetTagFont(&set, this, name, arguments, font) && state) {
+            const TextString key = FontKey(font);
+            if (!state->list2.Find(&key, nullptr)) state->list2.Add(key.buffer);
+        }
+    } else if (NameIs(name, "FOLIO")) {
+        TextString first, pageNumber;
+        if (context && TryGetTagString(set, arguments, 1, first) && TryGetTagString(set, arguments, 2, pageNumber)) {
+            // The definitions are made on behalf of the reading side, one
+            // line after the line being read.
+            const int savedLocation = context->trackers.codeLocation;
+            context->trackers.codeLocation = 1;
+            auto define = [&](const char* variable, const TextString& value) {
+                state->defines.Add(&set, kDefinitionVariable, TextString(variable), SourcePosition(), 0, 0, &value);
+                ++context->trackers.definitionUnits;
+            };
+            define("PAGE_NUMBER", pageNumber);
+            TextString value;
+            if (TryGetTagString(set, arguments, 3, value)) define("FOLIO_FORMAT_CODE", value);
+            if (TryGetTagString(set, arguments, 4, value)) define("FOLIO_TEMPLATE", value);
+            context->trackers.codeLocation = savedLocation;
+        }
+    } else if (NameIs(name, "GOTO")) {
+        replacement = JoinTagArguments(arguments);
+        replacement.Trim(0, " ");
+    } else if (NameIs(name, "HYPERLINK")) {
+        TextString target;
+        GetTagStringOrDefault(set, arguments, 2, target, "[HYPERLINK]");
+        GetTagStringOrDefault(set, arguments, 3, replacement, target.buffer);
+    }
+
+    // QUAD, PAGE_MARKER and FOLIO are remembered with the line after the one
+    // being read.
+    const bool quad = NameIs(name, "QUAD");
+    if (context && (quad || NameIs(name, "PAGE_MARKER") || NameIs(name, "FOLIO"))) {
+        int value = 0;
+        bool enter = true;
+        if (quad && !TryGetTagAlignment(set, arguments, 1, value)) {
+            ReportTagParseFault(&set, this, tag, name, 1);
+            enter = false;
+        }
+        if (enter) {
+            const Tracker* tracker = context->pGetTracker();
+            // Within an included unit the tag counts where the unit was
+            // included from, as lookups measure positions in the main file.
+            SourcePosition where = tracker->position;
+            if (where.unit > 0 && tracker->outerPosition.IsValid()) where = tracker->outerPosition;
+            state->tags.Add(&set, name, arguments, value, OneLineOn(where));
+        }
+    }
+
+    ReplaceFirst(inputText, tag, replacement);
+    ReplaceFirst(plainText, tag, replacement);
+    ReplaceFirst(*this, tag, replacement);
+    trimmedLength = plainText.length;
+}
+
+// ---------------------------------------------------------------------------
+// Wrapping and the upper-case test
+
+bool AnalysedLine::CutWrappedPiece(int width, int start, const char* whiteSpace, const char* breakAfter,
+                                   const char* breakBefore, TextString* out, int* nextStart, int checkDoubleByte,
+                                   int option) {
+    // A pre-formatted line keeps its layout; a line that received a link may
+    // run longer before it is wrapped.
+    int used = width;
+    if (HasFlag(kFlagPreformatted))
+        used = length;
+    else if (extraWrapWidth > 0 && width <= INT_MAX - 15 - extraWrapWidth)
+        used = width + extraWrapWidth + 15;
+    return TextLine::CutWrappedPiece(used, start, whiteSpace, breakAfter, breakBefore, out, nextStart,
+                                     checkDoubleByte, option);
+}
+
+// With `option` set, *insideMarkup tells whether the break falls inside an
+// HTML tag: a '<' before it, back to `start`, with no '>' after that '<'.
+int AnalysedLine::FindBreakPoint(int start, int width, const char* whiteSpace, const char* breakAfter,
+                                 const char* breakBefore, int* breakPos, int* insideMarkup, int checkDoubleByte,
+                                 int option) {
+    int position = -1;
+    int inside = 0;
+    const int result = TextLine::FindBreakPoint(start, width, whiteSpace, breakAfter, breakBefore, &position,
+                                                &inside, checkDoubleByte, option);
+    inside = 0;
+    if (option && position >= 0 && position >= start) {
+        int open = -1, close = -1;
+        const int from = position < length ? position : length - 1;
+        for (int j = from; j >= start && j >= 0; --j) {
+            const char c = buffer[j];
+            if (open < 0 && c == '<') open = j;
+            if (close < 0 && c == '>' && j > 0) close = j;
+            if (open >= 0 && close >= 0) break;
+        }
+        inside = (open >= 0 && close < open) ? 1 : 0;
+    }
+    if (breakPos) *breakPos = position;
+    if (insideMarkup) *insideMarkup = inside;
+    return result;
+}
+
+// An upper-case line may hold the entity "&amp;".
+bool AnalysedLine::IsUpperCase() const {
+    for (int i = 0; i < length; ++i) {
+        if (!IsAsciiLower(static_cast<unsigned char>(buffer[i]))) continue;
+        if (CompareTextN(buffer + i, "amp;", 4, 0) == 0) {
+            i += 3;
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
