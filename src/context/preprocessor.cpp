@@ -1,0 +1,313 @@
+#include "context/preprocessor.h"
+
+#include <climits>
+
+#include "analysis/analysed_line.h"
+#include "analysis/inline_tag_args.h"
+#include "context/context.h"
+#include "context/wrapped_text_file.h"
+#include "output/output_document.h"
+#include "policies/fc.h"
+
+namespace {
+
+constexpr const char* kDefaultDirectivePrefix = "$_$_";
+
+// Sets the line's current text and every copy of it.
+void SetAllTexts(AnalysedLine& line, const TextString& text) {
+    line.AssignChars(text.buffer, text.length);
+    line.rawText = text;
+    line.taggedText = text;
+    line.plainText = text;
+    line.inputText = text;
+}
+
+void AppendBlankToAllTexts(AnalysedLine& line) {
+    line.AppendChar(' ');
+    line.rawText.AppendChar(' ');
+    line.taggedText.AppendChar(' ');
+    line.plainText.AppendChar(' ');
+    line.inputText.AppendChar(' ');
+}
+
+// A part of a cut line: trailing blanks dropped, then one blank added; a
+// part with nothing but blanks is empty.
+TextString FinishPart(TextString part) {
+    part.Trim(1, " ");
+    if (part.length > 0) part.AppendChar(' ');
+    return part;
+}
+
+bool ContainsText(const TextString& text, const TextString& what) {
+    if (what.length == 0) return false;
+    int position = -1;
+    return text.Find(0, what.buffer, &position, 1);
+}
+
+// Marks the line with the preprocessor state it was read in.
+void MarkLine(AnalysedLine& line, const PreprocessorState& state, const Context& context, int htmlLineFlag) {
+    line.SetFlag(kFlagInContentsList, state.inContentsList != 0);
+    bool html = context.trackers.input.inHTML != 0 || htmlLineFlag != 0;
+    if (line.tagCode == kStatementBeginHTML) html = false;
+    line.SetFlag(kFlagProtected, html);
+    line.SetFlag(kFlagDefault, state.sectionIncluded != 0);
+    line.specialBlock = state.specialBlockKind;
+    line.SetFlag(kFlagNotAnalysed, state.specialBlockKind != 0);
+    line.SetFlag(kFlagIgnored, state.ignoreDepth > 0);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Keywords
+
+TextString GetDirectivePrefix(const FC& policies) {
+    const TextString& prefix = policies.GetText(Pol::DirectiveDelimiter);
+    // An empty prefix would make every line a directive: keep the default.
+    return prefix.length > 0 ? prefix : TextString(kDefaultDirectivePrefix);
+}
+
+void EnsureDirectiveKeywords(FC& policies) {
+    Context* context = policies.context;
+    if (!context) return;
+    DirectiveKeywordTable& table = context->directives;
+    const TextString prefix = GetDirectivePrefix(policies);
+    const TextString& probe = table[kDirAllow];
+    const int nameLength = 5;  // "ALLOW"
+    if (table.registered && probe.length == prefix.length + nameLength &&
+        CompareTextN(probe.buffer, prefix.buffer, prefix.length, 0) == 0)
+        return;
+    if (policies.GetText(Pol::DirectiveDelimiter).length > 0)
+        context->RegisterDirectiveKeywords(&policies);
+    else
+        table.Register(nullptr, true);
+}
+
+bool LineStartsWith(const TextString& text, const char* keyword) {
+    if (!keyword || !*keyword) return false;
+    int n = 0;
+    while (keyword[n]) ++n;
+    if (text.length < n) return false;
+    return CompareTextN(text.buffer, keyword, n, 1) == 0;
+}
+
+void RemoveDirectiveFromLine(FC& policies, TextString& text, const char* keyword) {
+    int position = -1;
+    if (keyword && *keyword && text.Find(0, keyword, &position, 0)) {
+        int n = 0;
+        while (keyword[n]) ++n;
+        TextString rest(text.buffer + position + n);
+        text.SubString(0, position);
+        text.Append(rest);
+        return;
+    }
+    TextString message("TAG ERROR: Failed to remove directive \"");
+    message.Append(keyword ? keyword : "");
+    message.Append("\" from input line (may be case sensitive)");
+    policies.ReportMessage(message.buffer, 10);
+}
+
+// ---------------------------------------------------------------------------
+// Small services of the directive table
+
+void CheckMissingEndTable(FC& policies, AnalysedLine& line, const char* name) {
+    PreprocessorState& state = policies.preprocessor;
+    if (!state.inSpecialBlock) return;
+    if (policies.context) {
+        TextString message("TAG ERROR: Missing \"End Table\" tag detected at ");
+        message.Append(name ? name : "");
+        message.Append(" tag");
+        line.LineMessage(*policies.context, message, 10);
+    }
+    state.inSpecialBlock = 0;
+    state.specialBlockKind = kSpecialNone;
+}
+
+void RecordDirectiveTag(FC& policies, const char* name, const TextString& text) {
+    Context* context = policies.context;
+    if (!context) return;
+    TextString arguments(text);
+    ParseTagArguments(policies, arguments, name ? name : "");
+    const SourcePosition& current = context->trackers.input.position;
+    SourcePosition where(0, 0);
+    if (current.unit == 0) where = SourcePosition(0, current.line < INT32_MAX ? current.line + 1 : current.line);
+    context->documentState.tags.Add(&policies, TextString(name ? name : ""), arguments, 0, where);
+}
+
+// ---------------------------------------------------------------------------
+// In-line LINERULE split
+
+bool SplitInlineLineRule(WrappedTextFile& reader, AnalysedLine& line, FC& policies) {
+    Context* context = policies.context;
+    if (!context || !policies.IsOn(Pol::UsePreprocessor)) return false;
+    const InlineTagKeywordTable& tags = context->inlineTags;
+    if (tags.startDelimiter.length == 0) return false;
+    TextString opening(tags.startDelimiter);
+    opening.Append("LINERULE");
+
+    TextString whole(line.taggedText);
+    whole.Trim(0, " ");
+    int at = -1;
+    if (!whole.Find(0, opening.buffer, &at, 0)) return false;
+
+    EnsureDirectiveKeywords(policies);
+    const TextString& keyword = context->directives[kDirLineRule];
+
+    TextString before;
+    before.AssignChars(whole.buffer, at);
+    TextString rest(keyword);
+    rest.Append(whole.buffer + at + opening.length);
+
+    TextString directive(rest);
+    TextString trailing;
+    int end = -1;
+    if (tags.endDelimiter.length > 0 && rest.Find(keyword.length, tags.endDelimiter.buffer, &end, 1)) {
+        directive.AssignChars(rest.buffer, end);
+        trailing.Assign(rest.buffer + end + tags.endDelimiter.length);
+    }
+
+    before = FinishPart(before);
+    directive = FinishPart(directive);
+    trailing = FinishPart(trailing);
+
+    // Every part that goes back to the reader is read and cut again, so each
+    // must be shorter than the line it came from, or the cutting would never
+    // end (a directive prefix that holds the tag opening itself).
+    const bool directiveQueued = before.length > 0;
+    if (trailing.length >= whole.length) return false;
+    if (directiveQueued && directive.length >= whole.length) return false;
+
+    TextString current = directiveQueued ? before : directive;
+    if (trailing.length > 0) reader.InsertPending(trailing.buffer);
+    if (directiveQueued) reader.InsertPending(directive.buffer);
+
+    // The part that stays is tidied again, so that its text is escaped for
+    // the output format like that of every other line.
+    SetAllTexts(line, current);
+    line.TidyLine(&policies);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// The preprocessor
+
+int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, TextString& text, int& htmlLineFlag) {
+    Context* context = policies.context;
+    if (!context) return 0;
+    EnsureDirectiveKeywords(policies);
+    if (!policies.IsOn(Pol::UsePreprocessor)) return 0;
+
+    PreprocessorState& state = policies.preprocessor;
+    const DirectiveKeywordTable& keywords = context->directives;
+    int result = 1;
+    bool matched = false;
+
+    if (state.ignoreDepth == 0 && LineStartsWith(text, keywords[kDirSection].buffer)) {
+        // The name as written, before output escaping, so that it compares
+        // with the section names of the policies.
+        TextString name;
+        text.GetField(2, ' ', &name);
+        policies.SetSectionName(name);
+        state.sectionIncluded = policies.IsSectionIncluded();
+        if (!state.sectionIncluded) {
+            TextString message("INFO: Preprocessor is ignoring \"");
+            message.Append(name);
+            message.AppendChar('"');
+            line.LineMessage(*context, message, 10);
+        }
+        matched = true;
+    } else {
+        struct IgnoreDirective {
+            int slot;
+            bool begin;
+            const char* surplusMessage;
+        };
+        static const IgnoreDirective kIgnoreDirectives[] = {
+            {kDirBeginIgnore, true, nullptr},
+            {kDirEndIgnore, false, "TAG ERROR: Too many END_IGNORE directives"},
+            {kDirBeginAscii, true, nullptr},
+            {kDirEndAscii, false, "TAG ERROR: Too many END_ASCII directives"},
+        };
+        for (const IgnoreDirective& directive : kIgnoreDirectives) {
+            if (!LineStartsWith(text, keywords[directive.slot].buffer)) continue;
+            matched = true;
+            if (directive.begin) {
+                ++state.ignoreDepth;
+            } else {
+                if (state.ignoreDepth < 1)
+                    line.LineMessage(*context, TextString(directive.surplusMessage), 10);
+                else
+                    --state.ignoreDepth;
+                line.tagCode = kStatementEndIgnore;
+                result = 0;
+            }
+            break;
+        }
+    }
+
+    bool tableTested = false;
+    if (state.sectionIncluded && state.ignoreDepth <= 0 && !matched) {
+        tableTested = true;
+        matched = ApplyDirectiveTable(reader, line, policies, *context, text, htmlLineFlag, result);
+    }
+
+    ApplyStatementToTracker(&policies, &context->trackers.input, text, line.tagCode);
+
+    if (!matched) {
+        result = 1;
+        if (tableTested) {
+            TextString message("WARNING: Unknown directive ignored - \"");
+            message.Append(text);
+            message.AppendChar('"');
+            policies.OutputMessage(message.buffer, 7);
+        }
+    }
+    return result;
+}
+
+int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& policies) {
+    Context* context = policies.context;
+    if (context) context->trackers.codeLocation = 1;
+    PreprocessorState& state = policies.preprocessor;
+    int result = 0;
+    int htmlLineFlag = 0;
+
+    for (;;) {
+        htmlLineFlag = 0;
+        line.Reset(0);
+        if (!reader.ReadSourceLine(line, policies)) {
+            result = 0;
+            break;
+        }
+        if (!context) {
+            result = 1;
+            break;
+        }
+        if (policies.ruleSetCode == 1 || policies.ruleSetCode == 2) AppendBlankToAllTexts(line);
+
+        SplitInlineLineRule(reader, line, policies);
+
+        TextString copy(line.taggedText);
+
+        const InlineTagKeywordTable& tags = context->inlineTags;
+        if (!state.inHtmlFragmentDefinition && !state.inTextFragmentDefinition && state.ignoreDepth <= 0 &&
+            ContainsText(copy, tags.startDelimiter) && ContainsText(copy, tags.endDelimiter)) {
+            if (auto* document = dynamic_cast<OutputDocument*>(&reader)) document->ProcessInLineTags(&line, &policies);
+        }
+
+        const TextString prefix = GetDirectivePrefix(policies);
+        if (LineStartsWith(copy, prefix.buffer)) {
+            if (ProcessDirective(reader, line, policies, copy, htmlLineFlag) == 1) continue;
+        }
+
+        if (!state.sectionIncluded || state.ignoreDepth > 0) continue;
+        result = 1;
+        break;
+    }
+
+    if (context) {
+        MarkLine(line, state, *context, htmlLineFlag);
+        context->trackers.codeLocation = 0;
+    }
+    return result;
+}
