@@ -1,0 +1,310 @@
+#include "analysis/recognisers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "context/context.h"
+#include "policies/fc.h"
+#include "support/recording_document.h"
+
+namespace {
+
+struct DomainCase {
+    const char* word;
+    int mode;
+    bool accepted;
+    const char* host;  // expected host text; null: the word itself
+    int rewritten;
+};
+
+bool CheckDomain(const char* word, int mode, TextString& host, int& rewritten) {
+    return IsDomainName(word, static_cast<int>(std::strlen(word)), mode, host, rewritten);
+}
+
+TEST(RecognisersTest, DomainNamesAndAddresses) {
+    const DomainCase cases[] = {
+        {"www.example.com", kDomainWeb, true, nullptr, 0},
+        {"WWW.EXAMPLE.COM", kDomainWeb, true, nullptr, 0},
+        {"http://www.example.org/index.html", kDomainWeb, true, nullptr, 0},
+        {"https://user@secure.example.net:443/a?b=c", kDomainHttps, true, nullptr, 0},
+        {"ftp://ftp.example.museum/pub/", kDomainFtp, true, nullptr, 0},
+        {"john@example.co.uk", kDomainWeb, true, nullptr, 0},
+        {"mailto:john@example.de", kDomainWeb, true, nullptr, 0},
+        {"\"www.example.com\"", kDomainWeb, true, nullptr, 0},
+        {"www.example.com\xE9\xE9", kDomainWeb, true, nullptr, 0},
+        {"example.de", kDomainEmail, true, nullptr, 0},
+        // The e-mail domain mode takes no user part.
+        {"john@example.de", kDomainEmail, false, nullptr, 0},
+        // File names are not hosts.
+        {"readme.txt", kDomainWeb, false, nullptr, 0},
+        {"setup.exe", kDomainWeb, false, nullptr, 0},
+        {"x.uk", kDomainWeb, false, nullptr, 0},  // four characters or fewer
+        {"a.com", kDomainWeb, true, nullptr, 0},
+        {"x..com", kDomainWeb, false, nullptr, 0},
+        {"www.ex ample.com", kDomainWeb, false, nullptr, 0},
+        {"http://", kDomainWeb, false, nullptr, 0},
+        {"www.example.com.", kDomainWeb, false, nullptr, 0},
+        // Numeric addresses.
+        {"192.168.1.1", kDomainWeb, true, nullptr, 0},
+        {"http://192.168.1.1/", kDomainWeb, true, nullptr, 0},
+        {"010.1.2.3", kDomainWeb, true, "8.1.2.3", 1},
+        {"0300.0250.1.1", kDomainWeb, true, "192.168.1.1", 1},
+        {"256.1.1.1", kDomainWeb, false, nullptr, 0},
+        {"09.1.1.1", kDomainWeb, false, nullptr, 0},
+        {"1.2.3.", kDomainWeb, false, nullptr, 0},
+        {"3232235777", kDomainWeb, true, "192.168.1.1", 0},
+        {"16777215", kDomainWeb, false, nullptr, 0},     // first byte 0
+        {"4294967296", kDomainWeb, false, nullptr, 0},   // 2^32 is no address
+        {"4311810305", kDomainWeb, false, nullptr, 0},   // 2^32 + 1.1.1.1 is not folded
+        {"99999999999999999999999", kDomainWeb, false, nullptr, 0},
+        // Percent escapes are decoded.
+        {"www.%65xample.com", kDomainWeb, true, "www.example.com", 1},
+    };
+    for (const DomainCase& c : cases) {
+        TextString host("old");
+        int rewritten = -1;
+        EXPECT_EQ(CheckDomain(c.word, c.mode, host, rewritten), c.accepted) << c.word;
+        if (!c.accepted) continue;
+        EXPECT_EQ(host.str(), std::string(c.host ? c.host : c.word)) << c.word;
+        EXPECT_EQ(rewritten, c.rewritten) << c.word;
+    }
+}
+
+TEST(RecognisersTest, DomainNameUsesOnlyTheGivenLength) {
+    const char* text = "www.example.com and more";
+    TextString host;
+    int rewritten = 0;
+    EXPECT_TRUE(IsDomainName(text, 15, kDomainWeb, host, rewritten));
+    EXPECT_EQ(host.str(), "www.example.com");
+    EXPECT_FALSE(IsDomainName(text, 13, kDomainWeb, host, rewritten));  // "www.example.c"
+    EXPECT_FALSE(IsDomainName(nullptr, 20, kDomainWeb, host, rewritten));
+    EXPECT_TRUE(host.IsEmpty());
+}
+
+TEST(RecognisersTest, DomainNameSurvivesLongAndOddWords) {
+    TextString host;
+    int rewritten = 0;
+    for (char fill : {'.', '1', '/', ':', '@', '%', '"', 'a'}) {
+        std::string word(10000, fill);
+        EXPECT_FALSE(CheckDomain(word.c_str(), kDomainWeb, host, rewritten)) << fill;
+    }
+    std::string longName(5000, 'a');
+    longName += ".com";
+    EXPECT_TRUE(CheckDomain(longName.c_str(), kDomainWeb, host, rewritten));
+}
+
+TEST(RecognisersTest, DomainLists) {
+    EXPECT_EQ(GetGenericDomainList().str(),
+              ".arpa.com.edu.gov.int.mil.net.org.firm.shop.web.arts.rec.info.nom.biz.name.pro.museum.coop.aero.");
+    const std::string countries = GetCountryDomainList().str();
+    ASSERT_EQ(countries.size(), 239u * 3 + 1);
+    for (size_t i = 0; i + 1 < countries.size(); i += 3) {
+        EXPECT_EQ(countries[i], '.');
+        EXPECT_TRUE(IsAsciiLower(static_cast<unsigned char>(countries[i + 1])));
+        EXPECT_TRUE(IsAsciiLower(static_cast<unsigned char>(countries[i + 2])));
+    }
+    EXPECT_EQ(countries.substr(0, 4), ".ac.");
+    EXPECT_EQ(countries.substr(countries.size() - 4), ".zw.");
+    EXPECT_STREQ(GetSecondLevelLabels(), ".ac.co.or.ltd.");
+
+    for (const char* label : {"com", "AERO", "uk", "De", "zw", "co", "tp"})
+        EXPECT_TRUE(IsTopLevelDomainLabel(label, static_cast<int>(std::strlen(label)))) << label;
+    for (const char* label : {"txt", "xx", "ltd", "c", "comedu", "com.edu", ""})
+        EXPECT_FALSE(IsTopLevelDomainLabel(label, static_cast<int>(std::strlen(label)))) << label;
+}
+
+TEST(RecognisersTest, FormatNumericAddress) {
+    const struct {
+        int64_t number;
+        const char* text;  // null: refused
+    } cases[] = {
+        {16909060, "1.2.3.4"},
+        {16777216, "1.0.0.0"},
+        {3232235777LL, "192.168.1.1"},
+        {4294967295LL, "255.255.255.255"},
+        {16777215, nullptr},
+        {0, nullptr},
+        {-1, nullptr},
+        {4294967296LL, nullptr},
+        {8589934591LL, nullptr},
+    };
+    for (const auto& c : cases) {
+        TextString text("unchanged");
+        EXPECT_EQ(FormatNumericAddress(c.number, text), c.text != nullptr) << c.number;
+        EXPECT_EQ(text.str(), c.text ? c.text : "unchanged") << c.number;
+    }
+}
+
+TEST(RecognisersTest, CodeLines) {
+    const struct {
+        const char* text;
+        bool basic;
+        bool extended;
+    } cases[] = {
+        {"int count = 0;", true, true},
+        {"int count;", true, true},
+        {"  return;", true, true},
+        {"INT X;", true, true},
+        {"printf(\"hello\");", true, true},
+        {"i++;", true, true},
+        {"x = y;", true, true},
+        {"class Foo;", false, true},
+        {"The end;", false, true},
+        {"x = 5", false, false},
+        {"Hello world.", false, false},
+        {"", false, false},
+        {"    ", false, false},
+        {"if (x > 0) y", true, true},
+        {"IF (X) Y", true, true},
+        {"a == b", true, true},
+        {"a === b", false, false},
+        {"{", true, true},
+        {"   }   ", true, true},
+        {"case 1:", true, true},
+        {"Note:", false, false},
+        {"#include <stdio.h>", true, true},
+        {"#include &lt;stdio.h&gt;", true, true},
+        {"#define MAX 10", true, true},
+        {"#endif", true, true},
+        {"#1 priority", false, false},
+        {"# while (x)", true, true},
+        {"see http://www.example.com", false, false},
+        {"// a comment", true, true},
+        {"x // y", true, true},
+        {"/* block */", true, true},
+        {"a/b", false, false},
+        {"Fish &amp; chips &amp;", false, false},
+        {"less &lt;", false, false},
+        {"foo(bar)", false, true},
+        {"public void run", false, true},
+        {"a != b", false, true},
+        {"a >= b", false, true},
+        {"std::string name", false, true},
+        {"p-&gt;next", false, true},
+        {"a &amp;&amp; b", false, true},
+        {"char *p", false, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsCodeLine(TextString(c.text), 0), c.basic) << "basic: " << c.text;
+        EXPECT_EQ(IsCodeLine(TextString(c.text), 1), c.extended) << "extended: " << c.text;
+    }
+    for (char fill : {'/', ';', '&', '#', '*', '=', ':'}) {
+        TextString text(std::string(10000, fill));
+        IsCodeLine(text, 1);
+    }
+}
+
+class RecognisersContextTest : public ::testing::Test {
+protected:
+    Context context;
+    FC set;
+    std::unique_ptr<MessageRecorder> messages;
+
+    void SetUp() override {
+        set.SetContext(&context);
+        messages = std::make_unique<MessageRecorder>(context);
+    }
+};
+
+TEST_F(RecognisersContextTest, TaggedTypes) {
+    for (int type : {-4, -1, 0, 1, 101, 235, 1000}) EXPECT_FALSE(IsTaggedType(&set, type)) << type;
+    for (int type : {1001, 1012, 1034}) EXPECT_TRUE(IsTaggedType(&set, type)) << type;
+    EXPECT_TRUE(messages->Messages().empty());
+    EXPECT_TRUE(IsTaggedType(&set, 1035));
+    ASSERT_EQ(messages->Messages().size(), 1u);
+    EXPECT_EQ(messages->Messages()[0], "UNSUPPORTED CASE: Probably tagged type in IsTaggedType");
+    EXPECT_TRUE(IsTaggedType(nullptr, 2000));
+}
+
+TEST_F(RecognisersContextTest, CapitalisedLeadIns) {
+    const struct {
+        const char* line;
+        const char* leadIn;  // null: none
+    } cases[] = {
+        {"IMPORTANT NOTE. This is it", "IMPORTANT NOTE."},
+        {"WARNINGSIGNALS everywhere", "WARNINGSIGNALS"},
+        {"12345 67890 1<B>bold</B>", "12345 67890"},
+        {"NOTE: see below", nullptr},  // too short
+        {"\"QUOTED TEXT HERE\" and", nullptr},
+        {"'QUOTED TEXT HERE' and", nullptr},
+        {"lower case line", nullptr},
+        {"ALLCAPSWORDWITHOUTANYBREAK", nullptr},
+        {"1234 5678 9012 3456 x", nullptr},  // no capital and not before markup
+        {"", nullptr},
+    };
+    for (const auto& c : cases) {
+        TextString leadIn("unchanged");
+        EXPECT_EQ(FindCapitalisedLeadIn(&set, TextString(c.line), leadIn), c.leadIn != nullptr) << c.line;
+        EXPECT_EQ(leadIn.str(), c.leadIn ? c.leadIn : "unchanged") << c.line;
+    }
+}
+
+TEST_F(RecognisersContextTest, DataValues) {
+    const struct {
+        const char* text;
+        int kind;
+        int specialKind;  // under the special rule sets
+    } cases[] = {
+        {"$12.50", kValueCurrency, kValueCurrency},
+        {"\xA3" "12", kValueCurrency, kValueCurrency},
+        {"12/25/2003", kValueDate, kValueDate},
+        {"12:30", kValueTime, kValueTime},
+        {"12:30:45", kValueTime, kValueTime},
+        {"1:2:3:4", kValueText, kValueText},
+        {"45%", kValueNumber, kValueNumber},
+        {"1,234.56", kValueNumber, kValueNumber},
+        {"-12", kValueNumber, kValueNumber},
+        {"(1,234)", kValueNumber, kValueNumber},
+        {"1234a", kValueNumber, kValueText},
+        {"hello", kValueText, kValueText},
+        {"abc123", kValueText, kValueText},
+        {"1/2", kValueOneSlash, kValueText},
+        {"12/34", kValueOneSlash, kValueOneSlash},
+        {"1/2/3/4", kValueText, kValueText},
+        {"12:30/1", kValueText, kValueText},
+        {"$5:00", kValueText, kValueText},
+        {"$1/2", kValueText, kValueText},
+        {"12$/50", kValueCurrencyOneSlash, kValueCurrencyOneSlash},
+        {"1$/2", kValueText, kValueText},  // neither mostly numeric nor longer than 4
+        {"12$", kValueText, kValueText},
+    };
+    for (const auto& c : cases) {
+        set.ruleSetCode = 0;
+        EXPECT_EQ(ClassifyDataValue(&set, 9, TextString(c.text)), c.kind) << c.text;
+        set.ruleSetCode = 2;
+        EXPECT_EQ(ClassifyDataValue(&set, 9, TextString(c.text)), c.specialKind) << "special: " << c.text;
+    }
+    set.ruleSetCode = 0;
+    EXPECT_EQ(ClassifyDataValue(&set, 9, TextString("")), 9);
+    EXPECT_EQ(ClassifyDataValue(nullptr, 1, TextString(std::string(10000, '7'))), kValueNumber);
+}
+
+TEST(RecognisersTest, BlankColumns) {
+    const struct {
+        const char* first;
+        const char* second;
+        int runs;
+        double ratio;
+    } cases[] = {
+        {"a  b  c", "x  y  z", 2, 1.0},
+        {"a    b", "x  y  ", 1, 2.0},   // columns 2 and 4 shared, 3 not
+        {"a  b", "abcd", 1, 0.0},
+        {"a b c", "a b c", 2, 0.0},     // single blanks share nothing
+        {"abc", "a b", 0, 0.0},
+        {"a   b", "a ", 1, 0.0},        // the shorter text ends the walk
+        {"", "", 0, 0.0},
+    };
+    for (const auto& c : cases) {
+        double ratio = -1;
+        int runs = -1;
+        double result = CompareBlankColumns(TextString(c.first), TextString(c.second), ratio, runs);
+        EXPECT_EQ(runs, c.runs) << c.first;
+        EXPECT_DOUBLE_EQ(ratio, c.ratio) << c.first;
+        EXPECT_DOUBLE_EQ(result, ratio) << c.first;
+    }
+}
+
+}  // namespace
