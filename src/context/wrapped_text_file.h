@@ -13,35 +13,58 @@ class FC;
 
 class WrappedTextFile : public TextFile {
 public:
-    TextString whiteSpace{"\n\t "};
-    TextString breakAfter{")]}>,;"};
-    TextString breakBefore{"([{<!=+-\""};
-    int width = 80;
-    StringList pendingLines;
-    int nextPending = 0;
-    int endOfInputSeen = 0;
-    int linesToSkip = 0;
+    TextString whiteSpace{"\n\t "};         // a line may break here; the character is dropped
+    TextString breakAfter{")]}>,;"};        // a line may break after these
+    TextString breakBefore{"([{<!=+-\""};   // a line may break before these
+    int width = 80;                         // longest piece written
+    StringList pendingLines;                // delivered before further file lines (duplicates allowed)
+    int nextPending = 0;                    // index of the next pending line to deliver
+    int endOfInputSeen = 0;                 // the file ran dry and the end marker was considered
+    int linesToSkip = 0;                    // file lines still to drop at the start of the file
 
     WrappedTextFile() = default;
+    // Empties the pending list; a held-back remainder of this reader is
+    // dropped with it.
     ~WrappedTextFile() override;
 
-    // Writes one line wrapped; a file open for reading writes nothing.
+    // Writes one line wrapped; a file open for reading writes nothing and
+    // returns 0.
     virtual int WriteWrapped(TextLine* line);
     // Delivers the next source line into `line` (whose text the caller has
-    // emptied) and returns 1, or 0 when the input is exhausted.
+    // emptied) and returns 1, or 0 when the input is exhausted.  The order is:
+    // the remainder held back after a form feed, the pending lines, then the
+    // file's own lines (after the lines to skip).  Each delivered line has
+    // passed the acceptance test (not the held-back remainder), then goes
+    // through the line's PreprocessLine, the text commands, the raw copy, tab
+    // expansion (not under rule sets 1 and 2) and the line's TidyLine.
     virtual int ReadSourceLine(TextLine& line, FC& policies);
 
-    // Queues a line to be delivered before further file lines.
+    // Queues a line to be delivered after the lines already queued.
     void AppendPending(const char* text) { pendingLines.Add(text); }
     // Inserts a line so that it is the very next one delivered.
     void InsertPending(const char* text) { pendingLines.InsertAt(nextPending, text); }
+    // Number of queued lines not yet delivered.
+    int PendingCount() const { return pendingLines.count - nextPending; }
+
+private:
+    // Appends the next pending line to `line` and runs the acceptance test;
+    // false when no pending line is left.  *accepted tells the test's result.
+    bool TakePendingLine(TextLine& line, FC& policies, int* accepted);
 };
 
 // Writes `line` to `file`, cut into pieces of at most the file's width at its
-// break characters unless `noWrap`; continuation pieces keep the line's
-// indent.  Returns 1 when every piece was written.
+// break characters unless `noWrap`; every piece keeps the line's indent.
+// optionA and optionB go unchanged to the line's CutWrappedPiece.  Returns 1
+// when every piece was written.
 int WriteWrappedLine(WrappedTextFile* file, TextLine* line, int noWrap, int optionA, int optionB);
 
 // The reader's held-back remainder (the rest of a line that began with a form
-// feed) is one slot shared by all readers; a new top-level input clears it.
+// feed) is one slot shared by all readers, and only the reader that held it
+// back takes it.  A new top-level input clears it.
 void ResetHeldBackRemainder();
+
+// When the policy "Preserve file structure using <PRE>" is on, queues the
+// END_PRE directive line (spelled with the current "Directive delimiter") on
+// the reader's pending list.  The reader calls it once, when its input has
+// run dry.
+void AppendEndPreMarker(FC* policies, WrappedTextFile* reader);
