@@ -1,7 +1,9 @@
-// Interim definitions: the analysed line is being built.
 #include "analysis/analysed_line.h"
 
+#include <initializer_list>
+
 #include "context/context.h"
+#include "policies/fc.h"
 
 bool IsHeadingType(int t) {
     return (t >= 101 && t <= 106) || (t >= 111 && t <= 116) || t == 120 || t == 121 || (t >= 131 && t <= 136);
@@ -11,19 +13,189 @@ bool IsListBlankType(int t) { return t == 217 || t == 218; }
 bool IsContentsType(int t) { return t >= 151 && t <= 156; }
 bool IsTaggedType(int t) { return t >= 1001 && t <= 1034; }
 
+namespace {
+
+int CountLeadingBlanks(const TextString& text) {
+    int n = 0;
+    while (n < text.length && text.buffer[n] == ' ') ++n;
+    return n;
+}
+
+int LengthWithoutTrailingBlanks(const TextString& text) {
+    int n = text.length;
+    while (n > 0 && text.buffer[n - 1] == ' ') --n;
+    return n;
+}
+
+std::unique_ptr<TextString> CopyOwned(const std::unique_ptr<TextString>& text) {
+    return text ? std::make_unique<TextString>(*text) : nullptr;
+}
+
+}  // namespace
+
 AnalysedLine::~AnalysedLine() {
     if (trackingContext) trackingContext->ForgetLine(this);
 }
+
 void AnalysedLine::Reset(int keep) {
     if (trackingContext) trackingContext->ForgetLine(this);
     TextLine::Reset(keep);
+    lineType = 0;
+    trimmedLength = -1;
+    leadingBlanks = -1;
+    position.Clear();
+    originPosition.Clear();
+    tagCode = -3;
+    taggedText.MakeEmpty();
+    plainText.MakeEmpty();
+    extraWrapWidth = 0;
+    mark = 0;
+    flags = kFlagDefault;
+    preFormatKind = 0;
+    specialBlock = 0;
+    sectionLevels.fill(-1);
+    firstPairPresent = 0;
+    firstPairStart = -1;
+    secondPairPresent = 0;
+    secondPairStart = -1;
+    if (!keep) {
+        annotation.reset();
+        firstFind.reset();
+        firstReplacement.reset();
+        secondFind.reset();
+        secondReplacement.reset();
+    }
 }
-void AnalysedLine::CopyAnalysis(const AnalysedLine*) {}
-void AnalysedLine::SetText(const char* text) { Assign(text); }
-void AnalysedLine::SetPosition(FC*, const SourcePosition& where) { position = where; }
-void AnalysedLine::SetOriginPosition(FC*, const SourcePosition& where) { originPosition = where; }
-int AnalysedLine::GetTextIndent() const { return 0; }
-void AnalysedLine::PreprocessLine(FC* set) { TextLine::PreprocessLine(set); }
-void AnalysedLine::TidyLine(FC*) {}
-void AnalysedLine::ConvertInputLine(FC*, int, int) {}
-void AnalysedLine::StripTerminalEscapes(FC*) {}
+
+void AnalysedLine::CopyAnalysis(const AnalysedLine* other) {
+    if (other == this) return;
+    // The analysis is replaced; the line's own current text stays.
+    TextString currentText(static_cast<const TextString&>(*this));
+    Reset(0);
+    AssignChars(currentText.buffer, currentText.length);
+    if (!other) return;
+
+    lineType = other->lineType;
+    rawText = other->rawText;
+    firstWordLength = other->firstWordLength;
+    trimmedLength = other->trimmedLength;
+    leadingBlanks = other->leadingBlanks;
+    position = other->position;
+    originPosition = other->originPosition;
+    tagCode = other->tagCode;
+    taggedText = other->taggedText;
+    plainText = other->plainText;
+    inputText = other->inputText;
+    extraWrapWidth = other->extraWrapWidth;
+    mark = other->mark;
+    flags = other->flags;
+    preFormatKind = other->preFormatKind;
+    specialBlock = other->specialBlock;
+    sectionLevels = other->sectionLevels;
+    firstPairPresent = other->firstPairPresent;
+    firstPairStart = other->firstPairStart;
+    secondPairPresent = other->secondPairPresent;
+    secondPairStart = other->secondPairStart;
+    annotation = CopyOwned(other->annotation);
+    firstFind = CopyOwned(other->firstFind);
+    firstReplacement = CopyOwned(other->firstReplacement);
+    secondFind = CopyOwned(other->secondFind);
+    secondReplacement = CopyOwned(other->secondReplacement);
+}
+
+void AnalysedLine::SetText(const char* text) {
+    if (!text) {
+        MakeEmpty();
+        rawText.MakeEmpty();
+        taggedText.MakeEmpty();
+        plainText.MakeEmpty();
+        inputText.MakeEmpty();
+        trimmedLength = 0;
+        leadingBlanks = 0;
+        return;
+    }
+    // The text may be one of this line's own texts: copy it first.
+    const TextString copy(text);
+    Assign(copy.buffer);
+    rawText = copy;
+    taggedText = copy;
+    plainText = copy;
+    inputText = copy;
+    leadingBlanks = CountLeadingBlanks(copy);
+    trimmedLength = LengthWithoutTrailingBlanks(copy);
+    if (trimmedLength == 0) leadingBlanks = 0;
+}
+
+void AnalysedLine::SetPosition(FC* set, const SourcePosition& where) {
+    if (!where.IsValid()) return;
+    position = where;
+    Context* context = set ? set->context : nullptr;
+    if (!context) return;
+    // The tracker of the running code location; between the code locations
+    // (location 0) the output tracker, which is what the tracker lookup falls
+    // back to, but without its program error.
+    const int location = context->trackers.codeLocation;
+    Tracker* tracker = (location >= 1 && location <= 3) ? context->pGetTracker() : &context->trackers.output;
+    tracker->position = where;
+}
+
+void AnalysedLine::SetOriginPosition(FC*, const SourcePosition& where) {
+    if (where.IsValid()) originPosition = where;
+}
+
+int AnalysedLine::GetTextIndent() const {
+    // A following line that continues this one's text tells where it runs on.
+    if (next) {
+        const int nextType = next->lineType;
+        if (nextType == 0 || nextType == 161 || nextType == 216 || nextType == 219 || nextType == 231) {
+            const auto* following = dynamic_cast<const AnalysedLine*>(next);
+            if (following && following->leadingBlanks >= 0) return following->leadingBlanks;
+            return CountLeadingBlanks(*next);
+        }
+    }
+    // Otherwise the column of the second word (the text after a bullet,
+    // number or term); a line of one word runs on at its first.
+    const int blanks = leadingBlanks >= 0 ? leadingBlanks : CountLeadingBlanks(*this);
+    int i = CountLeadingBlanks(*this);
+    const int textStart = i;
+    while (i < length && !IsBlankOrTab(buffer[i])) ++i;
+    while (i < length && IsBlankOrTab(buffer[i])) ++i;
+    if (i >= length) return blanks;
+    return blanks + (i - textStart);
+}
+
+void AnalysedLine::PreprocessLine(FC* set) {
+    // A final carriage return goes (the raw copy follows).
+    TextLine::PreprocessLine(set);
+    trimmedLength = length;
+
+    const TextString startDelimiter = set ? set->GetText(Pol::StartTagDelimiter) : TextString("[[");
+    const TextString endDelimiter = set ? set->GetText(Pol::EndTagDelimiter) : TextString("]]");
+
+    // A page break with text after it: the form feed becomes a NEW_PAGE tag.
+    // A form feed alone stays as it is.
+    if (length > 1 && buffer[0] == '\f') {
+        TextString tag = startDelimiter;
+        tag.Append("NEW_PAGE");
+        tag.Append(endDelimiter);
+        TextString rest;
+        rest.AssignChars(buffer + 1, length - 1);
+        AssignChars(tag.buffer, tag.length);
+        Append(rest);
+    }
+
+    // The two special rule sets read SGML-marked filings: the table and page
+    // markup goes, red-lined text is marked with tags.
+    if (set && (set->ruleSetCode == 1 || set->ruleSetCode == 2)) {
+        Trim(0, " ");
+        if (FindChar(0, '<', nullptr, 1)) {
+            for (const char* markup : {"<Table>", "</Table>", "<Page>", "<S>", "<C>"}) Replace(markup, "", 0, 0);
+            const TextString startRedline = startDelimiter + "START_REDLINE" + endDelimiter;
+            const TextString endRedline = startDelimiter + "END_REDLINE" + endDelimiter;
+            Replace("<R>", startRedline.buffer, 0, 0);
+            Replace("</R>", endRedline.buffer, 0, 0);
+            Trim(0, " ");
+        }
+        if (length == 0) SetLineType(-1);
+    }
+}

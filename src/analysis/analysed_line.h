@@ -79,11 +79,20 @@ public:
     bool HasFlag(uint32_t bit) const { return (flags & bit) != 0; }
     void SetFlag(uint32_t bit, bool on) { flags = on ? (flags | bit) : (flags & ~bit); }
 
+    // Back to the state of a fresh line (the input text is kept); the text
+    // and the owned texts are kept only when `keep` is set.
     void Reset(int keep);
+    // Takes over the whole analysis of `other` (owned texts copied), keeping
+    // this line's current text; a null `other` only resets.
     void CopyAnalysis(const AnalysedLine* other);
+    // All five texts become `text` (null: empty); blanks are measured.
     void SetText(const char* text);
+    // A valid position becomes the line's source position and the current
+    // position of the running code location's tracker (the output tracker
+    // between code locations).
     void SetPosition(FC* set, const SourcePosition& where);
     void SetOriginPosition(FC* set, const SourcePosition& where);
+    // The column at which the line's text runs on.
     int GetTextIndent() const;
 
     // Overrides of the text line.
@@ -98,8 +107,11 @@ public:
                        const char* breakBefore, int* breakPos, int* insideMarkup, int checkDoubleByte,
                        int option) override;
 
-    // Reading-time conversion.
+    // Reading-time conversion (only while the input is read): Macintosh
+    // characters, terminal escapes, then the input text kept (trimmed when
+    // `trim`; left alone inside a user-defined table when `skipInTable`).
     void ConvertInputLine(FC* set, int skipInTable, int trim);
+    // Removes terminal escape sequences from every copy of the line.
     void StripTerminalEscapes(FC* set);
 
     // Messages about this line and the line's own tag handling.

@@ -1,0 +1,179 @@
+#include "analysis/analysed_line.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "context/context.h"
+#include "policies/fc.h"
+
+namespace {
+
+// A line carrying analysis in every field that Reset and CopyAnalysis touch.
+void FillAnalysis(AnalysedLine& line) {
+    line.SetText("  source  ");
+    line.lineType = 230;
+    line.firstWordLength = 6;
+    line.position = SourcePosition(0, 12);
+    line.tagCode = 1003;
+    line.mark = 7;
+    line.flags = kFlagCentred | kFlagCodeLine;
+    line.sectionLevels = {2, 3, 1, -1, -1, -1};
+    line.annotation = std::make_unique<TextString>("*** note");
+    line.firstPairPresent = 1;
+    line.firstFind = std::make_unique<TextString>("*");
+    line.firstReplacement = std::make_unique<TextString>("<B>");
+    line.secondReplacement = std::make_unique<TextString>("</B>");
+}
+
+TEST(AnalysedLine, ResetKeepsTextAndOwnedTextsOnlyWhenAsked) {
+    for (int keep : {0, 1}) {
+        AnalysedLine line;
+        FillAnalysis(line);
+        line.Reset(keep);
+        EXPECT_EQ(line.str(), keep ? "  source  " : "");
+        EXPECT_EQ(line.inputText.str(), "  source  ");
+        EXPECT_EQ(line.taggedText.str(), "");
+        EXPECT_EQ(line.lineType, 0);
+        EXPECT_EQ(line.trimmedLength, -1);
+        EXPECT_EQ(line.tagCode, -3);
+        EXPECT_EQ(line.flags, static_cast<uint32_t>(kFlagDefault));
+        EXPECT_EQ(line.sectionLevels[0], -1);
+        EXPECT_FALSE(line.position.IsValid());
+        EXPECT_EQ(line.firstPairPresent, 0);
+        EXPECT_EQ(line.annotation != nullptr, keep == 1);
+    }
+}
+
+TEST(AnalysedLine, CopyAnalysisCopiesDeeplyAndKeepsTheCurrentText) {
+    AnalysedLine source;
+    FillAnalysis(source);
+    AnalysedLine copy;
+    copy.Assign("own text");
+    copy.CopyAnalysis(&source);
+    EXPECT_EQ(copy.str(), "own text");
+    EXPECT_EQ(copy.rawText.str(), "  source  ");
+    EXPECT_EQ(copy.plainText.str(), "  source  ");
+    EXPECT_EQ(copy.lineType, 230);
+    EXPECT_EQ(copy.firstWordLength, 6);
+    EXPECT_EQ(copy.leadingBlanks, 2);
+    EXPECT_EQ(copy.position.line, 12);
+    EXPECT_EQ(copy.flags, source.flags);
+    EXPECT_EQ(copy.sectionLevels, source.sectionLevels);
+    ASSERT_TRUE(copy.annotation && copy.firstFind && copy.firstReplacement && copy.secondReplacement);
+    EXPECT_EQ(copy.secondFind, nullptr);
+    EXPECT_NE(copy.annotation.get(), source.annotation.get());
+    source.annotation->Assign("changed");
+    source.firstReplacement.reset();
+    EXPECT_EQ(copy.annotation->str(), "*** note");
+    EXPECT_EQ(copy.firstReplacement->str(), "<B>");
+
+    copy.CopyAnalysis(nullptr);
+    EXPECT_EQ(copy.str(), "own text");
+    EXPECT_EQ(copy.lineType, 0);
+    EXPECT_EQ(copy.annotation, nullptr);
+    source.CopyAnalysis(&source);
+    EXPECT_EQ(source.annotation->str(), "changed");
+}
+
+TEST(AnalysedLine, SetTextMeasuresBlanks) {
+    const struct {
+        const char* text;
+        int leading, trimmed;
+    } cases[] = {{"   ", 0, 0}, {"", 0, 0}, {"  ab  ", 2, 4}, {"\tab", 0, 3}};
+    for (const auto& c : cases) {
+        AnalysedLine line;
+        line.SetText(c.text);
+        EXPECT_EQ(line.leadingBlanks, c.leading) << c.text;
+        EXPECT_EQ(line.trimmedLength, c.trimmed) << c.text;
+        for (const TextString* t : std::initializer_list<const TextString*>{
+                 &line, &line.rawText, &line.taggedText, &line.plainText, &line.inputText})
+            EXPECT_EQ(t->str(), c.text);
+    }
+    AnalysedLine line;
+    line.SetText("own");
+    line.SetText(line.taggedText.buffer);
+    EXPECT_EQ(line.inputText.str(), "own");
+    line.SetText(nullptr);
+    EXPECT_EQ(line.rawText.str() + line.inputText.str(), "");
+}
+
+TEST(AnalysedLine, SetPositionRecordsTheTrackerPositionWithoutMessages) {
+    Context context;
+    FC set;
+    set.SetContext(&context);
+    static int shown = 0;
+    context.sink.SetMessageCallback([](const char*) { ++shown; });
+
+    AnalysedLine line;
+    line.SetPosition(&set, SourcePosition(-1, 4));
+    EXPECT_FALSE(line.position.IsValid());
+    context.trackers.codeLocation = 2;
+    line.SetPosition(&set, SourcePosition(0, 4));
+    EXPECT_EQ(context.trackers.analysis.position.line, 4);
+    context.trackers.codeLocation = 0;
+    line.SetPosition(&set, SourcePosition(1, 9));
+    line.SetOriginPosition(&set, SourcePosition(0, 3));
+    EXPECT_EQ(context.trackers.output.position.line, 9);
+    EXPECT_EQ(line.position.line, 9);
+    EXPECT_EQ(line.originPosition.line, 3);
+    EXPECT_EQ(shown, 0);
+    context.sink.SetMessageCallback(nullptr);
+}
+
+TEST(AnalysedLine, TrackerForgetsAResetOrDeletedLine) {
+    Context context;
+    auto line = std::make_unique<AnalysedLine>();
+    context.SetCurrentLine(&context.trackers.input, line.get());
+    line->Reset(1);
+    EXPECT_EQ(context.trackers.input.currentLine, nullptr);
+    context.SetCurrentLine(&context.trackers.output, line.get());
+    line.reset();
+    EXPECT_EQ(context.trackers.output.currentLine, nullptr);
+}
+
+TEST(AnalysedLine, TextIndent) {
+    const struct {
+        const char* text;
+        int nextType, nextLeading, expected;
+    } cases[] = {{"  1.  Hello", 216, 8, 8}, {"  1.  Hello", 0, 5, 5},   {"  1.  Hello", 1, 5, 6},
+                 {"  1.  Hello", -1, 0, 6},  {"Term  text", 230, 3, 6}, {"   single", 4, 0, 3}};
+    for (const auto& c : cases) {
+        AnalysedLine line;
+        line.SetText(c.text);
+        AnalysedLine following(&line);
+        following.SetText((std::string(static_cast<size_t>(c.nextLeading), ' ') + "more").c_str());
+        following.lineType = c.nextType;
+        if (c.nextType < 0) line.next = nullptr;
+        EXPECT_EQ(line.GetTextIndent(), c.expected) << c.text << " / " << c.nextType;
+    }
+}
+
+TEST(AnalysedLine, PreprocessLine) {
+    const struct {
+        int ruleSet;
+        const char* input;
+        const char* expected;
+        int type;
+    } cases[] = {
+        {0, "\f", "\f", 0},
+        {0, "\fText", "[[NEW_PAGE]]Text", 0},
+        {0, "ends in return\r", "ends in return", 0},
+        {0, "  <S> kept  ", "  <S> kept  ", 0},
+        {1, "  <S>   <C>  ", "", -1},
+        {2, " <TABLE>", "", -1},
+        {1, "<R>new</R> text <Page>", "[[START_REDLINE]]new[[END_REDLINE]] text", 0},
+    };
+    for (const auto& c : cases) {
+        FC set;
+        set.ruleSetCode = c.ruleSet;
+        AnalysedLine line;
+        line.Assign(c.input);
+        line.PreprocessLine(&set);
+        EXPECT_EQ(line.str(), c.expected) << c.input;
+        EXPECT_EQ(line.lineType, c.type) << c.input;
+    }
+}
+
+}  // namespace
