@@ -26,41 +26,22 @@ bool CheckDomain(const char* word, int mode, TextString& host, int& rewritten) {
 
 TEST(RecognisersTest, DomainNamesAndAddresses) {
     const DomainCase cases[] = {
-        {"www.example.com", kDomainWeb, true, nullptr, 0},
-        {"WWW.EXAMPLE.COM", kDomainWeb, true, nullptr, 0},
-        {"http://www.example.org/index.html", kDomainWeb, true, nullptr, 0},
+        {"www.example.com", kDomainWeb, true, nullptr, 0}, {"john@example.co.uk", kDomainWeb, true, nullptr, 0},
         {"https://user@secure.example.net:443/a?b=c", kDomainHttps, true, nullptr, 0},
         {"ftp://ftp.example.museum/pub/", kDomainFtp, true, nullptr, 0},
-        {"john@example.co.uk", kDomainWeb, true, nullptr, 0},
-        {"mailto:john@example.de", kDomainWeb, true, nullptr, 0},
-        {"\"www.example.com\"", kDomainWeb, true, nullptr, 0},
-        {"www.example.com\xE9\xE9", kDomainWeb, true, nullptr, 0},
+        {"mailto:john@example.DE", kDomainWeb, true, nullptr, 0},
+        {"\"www.example.com\"\xE9", kDomainWeb, true, nullptr, 0},
         {"example.de", kDomainEmail, true, nullptr, 0},
-        // The e-mail domain mode takes no user part.
-        {"john@example.de", kDomainEmail, false, nullptr, 0},
-        // File names are not hosts.
-        {"readme.txt", kDomainWeb, false, nullptr, 0},
-        {"setup.exe", kDomainWeb, false, nullptr, 0},
-        {"x.uk", kDomainWeb, false, nullptr, 0},  // four characters or fewer
-        {"a.com", kDomainWeb, true, nullptr, 0},
-        {"x..com", kDomainWeb, false, nullptr, 0},
-        {"www.ex ample.com", kDomainWeb, false, nullptr, 0},
-        {"http://", kDomainWeb, false, nullptr, 0},
-        {"www.example.com.", kDomainWeb, false, nullptr, 0},
-        // Numeric addresses.
-        {"192.168.1.1", kDomainWeb, true, nullptr, 0},
-        {"http://192.168.1.1/", kDomainWeb, true, nullptr, 0},
-        {"010.1.2.3", kDomainWeb, true, "8.1.2.3", 1},
-        {"0300.0250.1.1", kDomainWeb, true, "192.168.1.1", 1},
-        {"256.1.1.1", kDomainWeb, false, nullptr, 0},
-        {"09.1.1.1", kDomainWeb, false, nullptr, 0},
-        {"1.2.3.", kDomainWeb, false, nullptr, 0},
-        {"3232235777", kDomainWeb, true, "192.168.1.1", 0},
-        {"16777215", kDomainWeb, false, nullptr, 0},     // first byte 0
-        {"4294967296", kDomainWeb, false, nullptr, 0},   // 2^32 is no address
-        {"4311810305", kDomainWeb, false, nullptr, 0},   // 2^32 + 1.1.1.1 is not folded
+        {"john@example.de", kDomainEmail, false, nullptr, 0},  // no user part in this mode
+        {"readme.txt", kDomainWeb, false, nullptr, 0},       {"x.uk", kDomainWeb, false, nullptr, 0},  // too short
+        {"x..com", kDomainWeb, false, nullptr, 0},           {"www.ex ample.com", kDomainWeb, false, nullptr, 0},
+        {"http://", kDomainWeb, false, nullptr, 0},          {"192.168.1.1", kDomainWeb, true, nullptr, 0},
+        {"0300.0250.1.010", kDomainWeb, true, "192.168.1.8", 1},  // octal parts
+        {"256.1.1.1", kDomainWeb, false, nullptr, 0},        {"09.1.1.1", kDomainWeb, false, nullptr, 0},
+        {"1.2.3.", kDomainWeb, false, nullptr, 0},           {"3232235777", kDomainWeb, true, "192.168.1.1", 0},
+        {"16777215", kDomainWeb, false, nullptr, 0},  // first byte 0
+        {"4311810305", kDomainWeb, false, nullptr, 0},  // 2^32 + 1.1.1.1 is not folded
         {"99999999999999999999999", kDomainWeb, false, nullptr, 0},
-        // Percent escapes are decoded.
         {"www.%65xample.com", kDomainWeb, true, "www.example.com", 1},
     };
     for (const DomainCase& c : cases) {
@@ -73,27 +54,16 @@ TEST(RecognisersTest, DomainNamesAndAddresses) {
     }
 }
 
-TEST(RecognisersTest, DomainNameUsesOnlyTheGivenLength) {
-    const char* text = "www.example.com and more";
+TEST(RecognisersTest, DomainNameReadsOnlyItsLengthAndSurvivesOddWords) {
     TextString host;
     int rewritten = 0;
-    EXPECT_TRUE(IsDomainName(text, 15, kDomainWeb, host, rewritten));
+    EXPECT_TRUE(IsDomainName("www.example.com and more", 15, kDomainWeb, host, rewritten));
     EXPECT_EQ(host.str(), "www.example.com");
-    EXPECT_FALSE(IsDomainName(text, 13, kDomainWeb, host, rewritten));  // "www.example.c"
+    EXPECT_FALSE(IsDomainName("www.example.com", 13, kDomainWeb, host, rewritten));  // "www.example.c"
     EXPECT_FALSE(IsDomainName(nullptr, 20, kDomainWeb, host, rewritten));
-    EXPECT_TRUE(host.IsEmpty());
-}
-
-TEST(RecognisersTest, DomainNameSurvivesLongAndOddWords) {
-    TextString host;
-    int rewritten = 0;
-    for (char fill : {'.', '1', '/', ':', '@', '%', '"', 'a'}) {
-        std::string word(10000, fill);
-        EXPECT_FALSE(CheckDomain(word.c_str(), kDomainWeb, host, rewritten)) << fill;
-    }
-    std::string longName(5000, 'a');
-    longName += ".com";
-    EXPECT_TRUE(CheckDomain(longName.c_str(), kDomainWeb, host, rewritten));
+    for (char fill : {'.', '1', '/', ':', '@', '%', '"'})
+        EXPECT_FALSE(CheckDomain(std::string(10000, fill).c_str(), kDomainWeb, host, rewritten)) << fill;
+    EXPECT_TRUE(CheckDomain((std::string(5000, 'a') + ".com").c_str(), kDomainWeb, host, rewritten));
 }
 
 TEST(RecognisersTest, DomainLists) {
@@ -106,13 +76,11 @@ TEST(RecognisersTest, DomainLists) {
         EXPECT_TRUE(IsAsciiLower(static_cast<unsigned char>(countries[i + 1])));
         EXPECT_TRUE(IsAsciiLower(static_cast<unsigned char>(countries[i + 2])));
     }
-    EXPECT_EQ(countries.substr(0, 4), ".ac.");
-    EXPECT_EQ(countries.substr(countries.size() - 4), ".zw.");
     EXPECT_STREQ(GetSecondLevelLabels(), ".ac.co.or.ltd.");
 
     for (const char* label : {"com", "AERO", "uk", "De", "zw", "co", "tp"})
         EXPECT_TRUE(IsTopLevelDomainLabel(label, static_cast<int>(std::strlen(label)))) << label;
-    for (const char* label : {"txt", "xx", "ltd", "c", "comedu", "com.edu", ""})
+    for (const char* label : {"txt", "xx", "ltd", "c", "com.edu", ""})
         EXPECT_FALSE(IsTopLevelDomainLabel(label, static_cast<int>(std::strlen(label)))) << label;
 }
 
@@ -121,14 +89,8 @@ TEST(RecognisersTest, FormatNumericAddress) {
         int64_t number;
         const char* text;  // null: refused
     } cases[] = {
-        {16909060, "1.2.3.4"},
-        {16777216, "1.0.0.0"},
-        {3232235777LL, "192.168.1.1"},
-        {4294967295LL, "255.255.255.255"},
-        {16777215, nullptr},
-        {0, nullptr},
-        {-1, nullptr},
-        {4294967296LL, nullptr},
+        {16777216, "1.0.0.0"},   {3232235777LL, "192.168.1.1"}, {4294967295LL, "255.255.255.255"},
+        {16777215, nullptr},     {-1, nullptr},                 {4294967296LL, nullptr},  // 2^32 is not folded
         {8589934591LL, nullptr},
     };
     for (const auto& c : cases) {
@@ -144,47 +106,17 @@ TEST(RecognisersTest, CodeLines) {
         bool basic;
         bool extended;
     } cases[] = {
-        {"int count = 0;", true, true},
-        {"int count;", true, true},
-        {"  return;", true, true},
-        {"INT X;", true, true},
-        {"printf(\"hello\");", true, true},
-        {"i++;", true, true},
-        {"x = y;", true, true},
-        {"class Foo;", false, true},
-        {"The end;", false, true},
-        {"x = 5", false, false},
-        {"Hello world.", false, false},
-        {"", false, false},
-        {"    ", false, false},
-        {"if (x > 0) y", true, true},
-        {"IF (X) Y", true, true},
-        {"a == b", true, true},
-        {"a === b", false, false},
-        {"{", true, true},
-        {"   }   ", true, true},
-        {"case 1:", true, true},
-        {"Note:", false, false},
-        {"#include <stdio.h>", true, true},
-        {"#include &lt;stdio.h&gt;", true, true},
-        {"#define MAX 10", true, true},
-        {"#endif", true, true},
-        {"#1 priority", false, false},
-        {"# while (x)", true, true},
-        {"see http://www.example.com", false, false},
-        {"// a comment", true, true},
-        {"x // y", true, true},
-        {"/* block */", true, true},
-        {"a/b", false, false},
-        {"Fish &amp; chips &amp;", false, false},
-        {"less &lt;", false, false},
-        {"foo(bar)", false, true},
-        {"public void run", false, true},
-        {"a != b", false, true},
-        {"a >= b", false, true},
-        {"std::string name", false, true},
-        {"p-&gt;next", false, true},
-        {"a &amp;&amp; b", false, true},
+        {"int count;", true, true},        {"  RETURN;", true, true},         {"printf(\"x\");", true, true},
+        {"i++;", true, true},              {"x = y;", true, true},            {"class Foo;", false, true},
+        {"The end;", false, true},         {"x = 5", false, false},           {"Hello world.", false, false},
+        {"   ", false, false},             {"IF (x) y", true, true},          {"a == b", true, true},
+        {"a === b", false, false},         {"   }   ", true, true},           {"case 1:", true, true},
+        {"Note:", false, false},           {"#include &lt;a.h&gt;", true, true}, {"#define MAX 10", true, true},
+        {"#1 priority", false, false},     {"# while (x)", true, true},       {"see http://a.com", false, false},
+        {"x // y", true, true},            {"/* block */", true, true},       {"a/b", false, false},
+        {"Fish &amp; chips &amp;", false, false},                            {"less &lt;", false, false},
+        {"foo(bar)", false, true},         {"public void run", false, true},  {"a >= b", false, true},
+        {"std::string name", false, true}, {"p-&gt;next", false, true},       {"a &amp;&amp; b", false, true},
         {"char *p", false, true},
     };
     for (const auto& c : cases) {
@@ -224,14 +156,9 @@ TEST_F(RecognisersContextTest, CapitalisedLeadIns) {
         const char* line;
         const char* leadIn;  // null: none
     } cases[] = {
-        {"IMPORTANT NOTE. This is it", "IMPORTANT NOTE."},
-        {"WARNINGSIGNALS everywhere", "WARNINGSIGNALS"},
-        {"12345 67890 1<B>bold</B>", "12345 67890"},
-        {"NOTE: see below", nullptr},  // too short
-        {"\"QUOTED TEXT HERE\" and", nullptr},
-        {"'QUOTED TEXT HERE' and", nullptr},
-        {"lower case line", nullptr},
-        {"ALLCAPSWORDWITHOUTANYBREAK", nullptr},
+        {"IMPORTANT NOTE. This is it", "IMPORTANT NOTE."},   {"WARNINGSIGNALS everywhere", "WARNINGSIGNALS"},
+        {"12345 67890 1<B>bold</B>", "12345 67890"},         {"NOTE: see below", nullptr},  // too short
+        {"'QUOTED TEXT HERE' and", nullptr},                 {"ALLCAPSWORDWITHOUTANYBREAK", nullptr},
         {"1234 5678 9012 3456 x", nullptr},  // no capital and not before markup
         {"", nullptr},
     };
@@ -248,28 +175,16 @@ TEST_F(RecognisersContextTest, DataValues) {
         int kind;
         int specialKind;  // under the special rule sets
     } cases[] = {
-        {"$12.50", kValueCurrency, kValueCurrency},
-        {"\xA3" "12", kValueCurrency, kValueCurrency},
-        {"12/25/2003", kValueDate, kValueDate},
-        {"12:30", kValueTime, kValueTime},
-        {"12:30:45", kValueTime, kValueTime},
-        {"1:2:3:4", kValueText, kValueText},
-        {"45%", kValueNumber, kValueNumber},
-        {"1,234.56", kValueNumber, kValueNumber},
-        {"-12", kValueNumber, kValueNumber},
-        {"(1,234)", kValueNumber, kValueNumber},
-        {"1234a", kValueNumber, kValueText},
-        {"hello", kValueText, kValueText},
-        {"abc123", kValueText, kValueText},
-        {"1/2", kValueOneSlash, kValueText},
-        {"12/34", kValueOneSlash, kValueOneSlash},
-        {"1/2/3/4", kValueText, kValueText},
-        {"12:30/1", kValueText, kValueText},
-        {"$5:00", kValueText, kValueText},
-        {"$1/2", kValueText, kValueText},
+        {"$12.50", kValueCurrency, kValueCurrency},        {"\xA3" "12", kValueCurrency, kValueCurrency},
+        {"12/25/2003", kValueDate, kValueDate},            {"12:30", kValueTime, kValueTime},
+        {"1:2:3:4", kValueText, kValueText},                {"45%", kValueNumber, kValueNumber},
+        {"1,234.56", kValueNumber, kValueNumber},          {"(1,234)", kValueNumber, kValueNumber},
+        {"1234a", kValueNumber, kValueText},               {"abc123", kValueText, kValueText},
+        {"1/2", kValueOneSlash, kValueText},               {"12/34", kValueOneSlash, kValueOneSlash},
+        {"1/2/3/4", kValueText, kValueText},               {"12:30/1", kValueText, kValueText},
+        {"$5:00", kValueText, kValueText},                 {"$1/2", kValueText, kValueText},
         {"12$/50", kValueCurrencyOneSlash, kValueCurrencyOneSlash},
         {"1$/2", kValueText, kValueText},  // neither mostly numeric nor longer than 4
-        {"12$", kValueText, kValueText},
     };
     for (const auto& c : cases) {
         set.ruleSetCode = 0;
@@ -289,13 +204,9 @@ TEST(RecognisersTest, BlankColumns) {
         int runs;
         double ratio;
     } cases[] = {
-        {"a  b  c", "x  y  z", 2, 1.0},
-        {"a    b", "x  y  ", 1, 2.0},   // columns 2 and 4 shared, 3 not
-        {"a  b", "abcd", 1, 0.0},
-        {"a b c", "a b c", 2, 0.0},     // single blanks share nothing
-        {"abc", "a b", 0, 0.0},
-        {"a   b", "a ", 1, 0.0},        // the shorter text ends the walk
-        {"", "", 0, 0.0},
+        {"a  b  c", "x  y  z", 2, 1.0}, {"a    b", "x  y  ", 1, 2.0},  // columns 2 and 4 shared, 3 not
+        {"a  b", "abcd", 1, 0.0},       {"a b c", "a b c", 2, 0.0},   // single blanks share nothing
+        {"abc", "a b", 0, 0.0},         {"a   b", "a ", 1, 0.0},      // the shorter text ends the walk
     };
     for (const auto& c : cases) {
         double ratio = -1;
