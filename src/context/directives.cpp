@@ -251,9 +251,12 @@ const DirectiveRow kDirectiveRows[] = {
     {kDirEndPre, [](DirectiveCall& c) { c.CloseBlock(); }},
     {kDirTitle,
      [](DirectiveCall& c) {
-         TextString& title = DocumentText(c, DocumentState::kDocumentTitle);
-         AppendWithSeparator(title, c.Argument(true), ' ');
-         title.CollapseBlanks();
+         // The title built by TITLE lines is kept trimmed with single blanks,
+         // so only the added text needs collapsing; collapsing the whole
+         // title each time would make many TITLE lines take quadratic time.
+         TextString addition = c.Argument(true);
+         addition.CollapseBlanks();
+         AppendWithSeparator(DocumentText(c, DocumentState::kDocumentTitle), addition, ' ');
      }},
     {kDirShortcutIcon,
      [](DirectiveCall& c) { DocumentText(c, DocumentState::kDocumentShortcutIcon) = c.Argument(false); }},

@@ -61,17 +61,18 @@ void MarkLine(AnalysedLine& line, const PreprocessorState& state, const Context&
 // ---------------------------------------------------------------------------
 // Keywords
 
-TextString GetDirectivePrefix(const FC& policies) {
+const TextString& GetDirectivePrefix(const FC& policies) {
+    static const TextString defaultPrefix(kDefaultDirectivePrefix);
     const TextString& prefix = policies.GetText(Pol::DirectiveDelimiter);
     // An empty prefix would make every line a directive: keep the default.
-    return prefix.length > 0 ? prefix : TextString(kDefaultDirectivePrefix);
+    return prefix.length > 0 ? prefix : defaultPrefix;
 }
 
 void EnsureDirectiveKeywords(FC& policies) {
     Context* context = policies.context;
     if (!context) return;
     DirectiveKeywordTable& table = context->directives;
-    const TextString prefix = GetDirectivePrefix(policies);
+    const TextString& prefix = GetDirectivePrefix(policies);
     const TextString& probe = table[kDirAllow];
     const int nameLength = 5;  // "ALLOW"
     if (table.registered && probe.length == prefix.length + nameLength &&
@@ -141,13 +142,13 @@ bool SplitInlineLineRule(WrappedTextFile& reader, AnalysedLine& line, FC& polici
     Context* context = policies.context;
     if (!context || !policies.IsOn(Pol::UsePreprocessor)) return false;
     const InlineTagKeywordTable& tags = context->inlineTags;
-    if (tags.startDelimiter.length == 0) return false;
+    int at = -1;
+    if (tags.startDelimiter.length == 0 || !line.taggedText.Find(0, tags.startDelimiter.buffer, &at, 0)) return false;
     TextString opening(tags.startDelimiter);
     opening.Append("LINERULE");
 
     TextString whole(line.taggedText);
     whole.Trim(0, " ");
-    int at = -1;
     if (!whole.Find(0, opening.buffer, &at, 0)) return false;
 
     EnsureDirectiveKeywords(policies);
@@ -295,7 +296,7 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
             if (auto* document = dynamic_cast<OutputDocument*>(&reader)) document->ProcessInLineTags(&line, &policies);
         }
 
-        const TextString prefix = GetDirectivePrefix(policies);
+        const TextString& prefix = GetDirectivePrefix(policies);
         if (LineStartsWith(copy, prefix.buffer)) {
             if (ProcessDirective(reader, line, policies, copy, htmlLineFlag) == 1) continue;
         }

@@ -96,7 +96,7 @@ void RecordDirectiveTag(FC& policies, const char* name, const TextString& text);
 
 // The directive prefix in force: the "Directive delimiter" policy, or "$_$_"
 // when that policy is empty.
-TextString GetDirectivePrefix(const FC& policies);
+const TextString& GetDirectivePrefix(const FC& policies);
 
 // Refills the context's directive keyword table when it was built with
 // another prefix than the one in force.
