@@ -1,6 +1,6 @@
 #include "context/preprocessor.h"
 
-#include <climits>
+#include <cstdint>
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"

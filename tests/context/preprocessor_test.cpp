@@ -129,6 +129,13 @@ TEST(PreprocessorKeywords, TheKeywordTableFollowsTheDirectiveDelimiter) {
     EXPECT_EQ(harness.lines[0].tagCode, -3);
     EXPECT_EQ(harness.lines[2].text, "##LINERULE 2 ");
     EXPECT_EQ(harness.lines[2].tagCode, kStatementLineRule);
+
+    // The end marker the reader adds closes the block under the new prefix.
+    harness.SetPolicy("Preserve file structure using <PRE> : yes");
+    harness.ReadText("##BEGIN_PRE\ntext\n");
+    ASSERT_EQ(harness.lines.size(), 2u);
+    EXPECT_EQ(harness.lines[1].text, "##END_PRE");
+    EXPECT_EQ(harness.lines[1].tagCode, kStatementEndSpecialBlock);
 }
 
 TEST(PreprocessorKeywords, AnEmptyDirectiveDelimiterKeepsTheDefaultPrefix) {
@@ -172,6 +179,10 @@ TEST(PreprocessorDirectives, AllowAndDisallowWorkInAnyCase) {
     EXPECT_EQ(tracker.permissions[kAllowHeading1], 1);
     ASSERT_EQ(harness.lines.size(), 1u);
     EXPECT_EQ(harness.lines[0].tagCode, kStatementDisallow);
+
+    harness.context.trackers.input.permissions[kAllowList1] = 0;
+    harness.ReadText("$_$_allow Lists\n");
+    EXPECT_EQ(harness.context.trackers.input.permissions[kAllowList1], 1);
 }
 
 TEST(PreprocessorDirectives, StructureDirectivesRecordTagsAndSwitches) {
@@ -442,12 +453,23 @@ TEST(PreprocessorUnknown, UnknownDirectivesAreConsumedWithAWarning) {
     EXPECT_EQ(harness.messages.size(), 4u);
 }
 
-TEST(PreprocessorUnknown, NoWarningInsideIgnoredOrExcludedText) {
+TEST(PreprocessorUnknown, IgnoredOrExcludedTextSetsNothingAndWarnsOfNothing) {
     ReadingHarness harness;
     harness.SetPolicy("Include document section : Intro");
     harness.ReadFile(DataPath("sections.txt"));
+    EXPECT_EQ(DocumentText(harness, DocumentState::kDocumentTitle).str(), "");
     harness.ReadText("$_$_BEGIN_IGNORE\n$_$_BOGUS\n$_$_END_IGNORE\n");
     EXPECT_EQ(harness.CountMessages("Unknown directive"), 0);
+}
+
+TEST(PreprocessorUnknown, EachFileStartsWithAFreshState) {
+    ReadingHarness harness;
+    harness.ReadText("$_$_BEGIN_CODE\n$_$_BEGIN_IGNORE\n");
+    EXPECT_EQ(harness.policies.preprocessor.ignoreDepth, 1);
+    EXPECT_EQ(harness.policies.preprocessor.specialBlockKind, kSpecialCode);
+    harness.ReadText("seen\n");
+    ASSERT_EQ(harness.lines.size(), 1u);
+    EXPECT_EQ(harness.lines[0].flags, static_cast<uint32_t>(kFlagDefault));
 }
 
 TEST(PreprocessorUnknown, SectionsCompareTheirNamesAsWritten) {
@@ -456,13 +478,6 @@ TEST(PreprocessorUnknown, SectionsCompareTheirNamesAsWritten) {
     harness.ReadText("$_$_SECTION R&D\nkept\n$_$_SECTION Other\ndropped\n");
     ASSERT_EQ(harness.lines.size(), 1u);
     EXPECT_EQ(harness.lines[0].text, "kept");
-    EXPECT_EQ(DocumentText(harness, DocumentState::kDocumentTitle).str(), "");
-}
-
-TEST(PreprocessorUnknown, ExcludedSectionsSetNothing) {
-    ReadingHarness harness;
-    harness.SetPolicy("Include document section : Intro");
-    harness.ReadFile(DataPath("sections.txt"));
     EXPECT_EQ(DocumentText(harness, DocumentState::kDocumentTitle).str(), "");
 }
 
