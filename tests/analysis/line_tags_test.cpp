@@ -48,7 +48,9 @@ TEST_F(LineTagsTest, TagsBecomeTheTextTheyStandFor) {
     };
     const Case cases[] = {
         {"a [[TEXT hi]] b", "[[TEXT hi]]", "a hi b"},
-        {"[[TEXT Hello, world]]!", "[[TEXT Hello, world]]", "Hello world!"},
+        // TEXT keeps its text as written, commas included.
+        {"[[TEXT Hello, world]]!", "[[TEXT Hello, world]]", "Hello, world!"},
+        {"[[TEXT  two  blanks ]]", "[[TEXT  two  blanks ]]", " two  blanks "},
         {"[[OT]]x", "[[OT]]", "++x"},
         {"x[[ct]]", "[[ct]]", "x--"},
         {"caf[[ENTITY 233]]", "[[ENTITY 233]]", "caf?"},
