@@ -120,6 +120,39 @@ public:
     virtual bool ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set,
                             TextString& messages, int& level);
 
+    // Lists, definitions, rulers, pre-formatted text (src/analysis/lists.cpp).
+    // The "previous line" of these tests is GetAnalysisPreviousLine(this)
+    // (lists.h).  Each test that types this line acts only while its type is
+    // still 0, unless said otherwise.
+    // The bullet test: a list-item type (210-215) or 0.  The type is not set.
+    int CheckBulletLine(FC* set);
+    // After this line became a list item: up to 3 blank lines (type 1) just
+    // before it become list blanks (217) when a list line precedes them.
+    void MarkListBlanksBeforeItem();
+    // The definition test: 230, or -3 for no decision; sets flag 0x4 when a
+    // separator stands at an accepted column.  The type is not set.
+    int CheckDefinitionLine(FC* set);
+    // Hanging paragraphs and dash bullets: may make the previous line 160
+    // and this one 161, or the previous line 210 and this one 216.
+    void CheckHangingParagraph(FC* set);
+    // Known hanging columns: this line becomes 160.
+    void CheckHangingColumns(FC* set);
+    // The ruler test: 4 (ruler), -2 (underlines the previous line, which may
+    // become an underlined heading) or -3 (no ruler).  The type is not set;
+    // the ruler flags (0x2, or 0x1 and 0x20 with kind 10) and the changes to
+    // the lines above are made.
+    int CheckRulerLine(FC* set);
+    // List continuation (216) after a list item or a list blank.
+    void CheckListContinuation(FC* set);
+    // Definition continuation: 161 after 160/161, 231 after 230/231.
+    void CheckDefinitionContinuation(FC* set);
+    // Paragraph start by white space (3; a 3 after a 160 becomes 161).
+    void CheckWhiteSpace(FC* set);
+    // A short line after a long one: the next line becomes 3.
+    void CheckShortPreviousLine(FC* set);
+    // The pre-formatted tidy at the end of the analysis of a line.
+    void TidyPreformatting(FC* set);
+
     // The context whose trackers may point at this line; Reset and the
     // destructor make it forget the line (set by Context::SetCurrentLine).
     Context* trackingContext = nullptr;

@@ -1,0 +1,79 @@
+// Lists, definitions, rulers and pre-formatted text: the line tests that
+// look at a line together with its neighbours.  The tests themselves are
+// members of AnalysedLine (see its "Lists, definitions, rulers,
+// pre-formatted text" block); this header holds what the line typing shares
+// with them: the summary of a line, the previous line the tests look at, the
+// pre-formatted-text score, the tracker slots they read and the number of a
+// LIST_ITEM tag.
+#pragma once
+
+#include "context/tracker.h"
+#include "foundation/text_string.h"
+
+class AnalysedLine;
+class FC;
+
+// ---- Tracker slots read by the list tests ----
+
+// The ALLOW/DISALLOW permissions that switch the list and underline tests.
+// The four list permissions are, in order: bullets, numbered, alphabetic and
+// roman items; the second heading permission is the underlined-heading one.
+constexpr int kPermissionBullets = kAllowList1;
+constexpr int kPermissionNumberedItems = kAllowList2;
+constexpr int kPermissionAlphabeticItems = kAllowList3;
+constexpr int kPermissionRomanItems = kAllowList4;
+constexpr int kPermissionNumberedHeadings = kAllowHeading1;
+constexpr int kPermissionUnderlinedHeadings = kAllowHeading2;
+
+// The number of the open LIST_ITEM (0 when none): the line typing sets it
+// from LIST_ITEM lines and the list tests read it.  It lives in the
+// tracker's first spare int.
+inline int& TrackerListItemNumber(Tracker& tracker) { return tracker.int1; }
+
+// ---- Line summaries ----
+
+// What the line typing needs to know about one line, or about no line.
+struct LineSummary {
+    AnalysedLine* line = nullptr;
+    int lineType = 1;
+    int leadingBlanks = -1;
+    int trimmedLength = -1;
+    int inputTrimmedLength = -1;  // the input text without trailing blanks
+    int plainLength = -1;
+    bool centred = false;         // flag 0x8
+    bool preformatted = false;    // flag 0x20
+    bool notAnalysed = false;     // flag 0x1000
+    bool isHeading = false;       // 101-106, 111-116, 120, 121, 131-136
+    bool isListItem = false;      // 210-216, 219
+    bool isListBlank = false;     // 217, 218
+    bool isListBoundary = false;  // 1004, 1006, and 1005 while a list item is open
+    bool isShort = false;         // flag 0x80
+    bool isHeaderLine = false;    // flag 0x40
+    bool isBarLine = false;       // flag 0x200
+    int mark = 0;
+};
+
+// Summarises the line; a null line gives the summary of no line (type 1,
+// lengths and leading blanks -1, no flags).  The list-boundary test reads the
+// current tracker's list item number.
+void SummariseLine(FC* set, const AnalysedLine* line, LineSummary& summary);
+
+// The previous line as the line tests see it: the immediate previous line,
+// or, when that is of type -4, -2 or -1 and has a previous line itself, the
+// one before it (one step only).  Null when there is none.
+AnalysedLine* GetAnalysisPreviousLine(const AnalysedLine* line);
+
+// ---- Pre-formatted text ----
+
+// How strongly the line looks like text whose layout must be kept (program
+// code, diagrams, tables typed with blanks): 0 (not at all) to 9.
+// `neighbour` is the previous line or null; `mode` 1 is the score of the
+// line analysis, mode 0 the stricter one used for underlined headings.
+int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode);
+
+// ---- LIST_ITEM tags ----
+
+// The first integer argument of a LIST_ITEM tag (or directive line).  A tag
+// of another name, or one that cannot be read, gives 0 and a "TAG ERROR: "
+// message at level 10.
+int GetListItemNumber(FC* set, const TextString& tagText);
