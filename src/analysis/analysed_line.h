@@ -153,6 +153,28 @@ public:
     // The pre-formatted tidy at the end of the analysis of a line.
     void TidyPreformatting(FC* set);
 
+    // Headings and section numbers (headings.cpp).  Each works on this
+    // line's section levels and the context's heading state; `deepest` is
+    // the index of the line's deepest section level.
+    //
+    // The numbered-heading test: `words` is the text whose first word holds
+    // the number (the line's first, second or third word, `wordCount` 1-3),
+    // `underlineStyle` 0-3 for a line that the next line underlines (-1 for
+    // none), `mayStandHere` false for a line inside running text.  Returns
+    // 101-106, 111-114, 151-156, or 0 (a line refused by the numbering
+    // checks gets flag 0x800).
+    int CheckNumberedHeading(FC* set, const TextString& words, int wordCount, int underlineStyle,
+                             bool mayStandHere);
+    // Compares levels 1..deepest+1 with the current numbers (SectionCheckResult).
+    // Missing (15) and repeated (14) numbers are reported and give 0.
+    int CheckSectionProgression(FC* set, int deepest, bool contentsMode, bool report);
+    // Chapter numbers too close to the previous chapter: 4 (only blank lines
+    // between; the earlier heading is undone) or 5, else 0.
+    int CheckChapterSpacing(FC* set, int deepest, bool contentsMode, bool report);
+    // Whether a number that passed the progression check starts, continues
+    // or ends a contents list (ContentsCheckState), or the progression result.
+    int CheckContentsState(FC* set, int deepest, bool contentsMode, int progression, bool report);
+
     // The context whose trackers may point at this line; Reset and the
     // destructor make it forget the line (set by Context::SetCurrentLine).
     Context* trackingContext = nullptr;

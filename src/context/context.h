@@ -113,6 +113,36 @@ public:
     std::array<TextString, 11> documentTexts;
     std::array<TextString, 12> headerTexts;  // "** UNKNOWN **" for each new file
 
+    // ---- Headings and section numbers (analysis/headings.cpp) ----
+    // The document's section numbering and the heading and contents-list
+    // state of the line analysis; reset with each file.
+    struct HeadingState {
+        // Per level 1-6 (index 0-5), -1 = none: the current section number,
+        // the numbers before the last accepted heading (so that it can be
+        // undone), and the lowest and highest numbers seen.
+        std::array<int, 6> current{-1, -1, -1, -1, -1, -1};
+        std::array<int, 6> previous{-1, -1, -1, -1, -1, -1};
+        std::array<int, 6> lowest{-1, -1, -1, -1, -1, -1};
+        std::array<int, 6> highest{-1, -1, -1, -1, -1, -1};
+        SourcePosition lastContentsPosition;  // the last contents-list line
+        SourcePosition lastChapterPosition;   // the last level-1 heading
+        int lastHeadingType = 0;              // the last accepted heading type; 0 while none
+        int contentsActive = 0;               // a contents list is being read
+        int contentsEnded = 0;                // the contents list has ended; it does not start again
+        int contentsLocked = 0;               // contents detection is locked
+        int contentsRejected = 0;             // a heading was accepted outside a contents list
+        int contentsGate = 0;                 // 0 while contents lists may be found
+        // Output splits before headings.
+        int statementSplitMode = 0;  // HTML output splits only at NEWFILE lines
+        int pageCount = 0;           // CHANGE_POLICY lines met by the split test
+        int splitLineCount = 0;      // line count at the last split, and at the one before
+        int previousSplitLineCount = 0;
+        int splitChapter = -1;       // chapter number of the last split
+
+        void Reset() { *this = HeadingState{}; }
+    };
+    HeadingState headingState;
+
     // Indexes into headingSwitches.
     static constexpr int kFontTagsUsed = 0;  // the input uses FONT, COLOUR or COLOR tags
     static constexpr int kTextTagsUsed = 1;  // the input uses TEXT, OT or CT tags
@@ -173,6 +203,7 @@ public:
     TextString contentsExtension;
     TextString policyFileNameText;  // policy file name given for the run
     TextString fileNameRoot;        // root of the output file names
+    TextString noFramesText;        // NOFRAMES_URL fragment value when "NOFRAMES link URL" is empty
 
     // ---- Operations ----
     FC* GetPolicies() const { return ownPolicies.get(); }
