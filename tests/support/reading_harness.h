@@ -25,6 +25,16 @@ struct DeliveredLine {
     std::string taggedText;  // the unescaped text
 };
 
+// One line as the table conversion hands it on after the line analysis.
+struct TypedLine {
+    int number = 0;  // the line's place in the delivered input, from 1
+    int lineType = 0;
+    int preFormatKind = 0;
+    uint32_t flags = 0;
+    int tagCode = -3;
+    std::string text;  // the line's text after the analysis
+};
+
 class ReadingHarness {
 public:
     // Output format 0 HTML, 1 RTF.
@@ -59,12 +69,32 @@ public:
     // One line per delivered line: number, tag code, flags in hexadecimal,
     // then the text between bars; bytes below 32 and from 127 up as \xNN.
     std::string Dump() const;
+
+    // ---- Reading with the line analysis ----
+    // Reads the file the way the table conversion does: a ring of 40 linked
+    // lines, each line analysed once its successor has been read (the last
+    // one at the end of the input), the source positions and definition
+    // units counted as the conversion counts them, and "Lines to ignore at
+    // end of file" applied.  Every line that leaves the ring, and every line
+    // of the final flush, is kept in `typed` in input order, directive and
+    // consumed lines included.  Returns TypeDump().
+    std::string AnalyseFile(const std::string& path);
+    // Writes `content` to "input.txt" and analyses it.
+    std::string AnalyseText(const std::string& content);
+    std::vector<TypedLine> typed;
+    // One line per typed line: number, line type, pre-format kind, flags in
+    // hexadecimal, then the text between bars (as in Dump).
+    std::string TypeDump() const;
+    // The types of the typed lines, in order.
+    std::vector<int> Types() const;
     // Number of messages (and status lines) holding `text`.
     int CountMessages(const std::string& text) const;
     int CountStatus(const std::string& text) const;
 
 private:
     std::string folder;
+    // The per-file reset of the table conversion.
+    void BeginFile(const std::string& path);
 };
 
 // The text with bytes below 32 and from 127 up written as \xNN.
