@@ -1,0 +1,758 @@
+// Lists, definitions, rulers and pre-formatted text: the line tests that
+// compare a line with its neighbours.  Most of them compare indentation
+// columns: a bullet's text and the lines that continue it, a term and the
+// hanging text beside it, a ruler and the text it underlines.
+
+#include "analysis/lists.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "analysis/analysed_line.h"
+#include "analysis/analysis_routines.h"
+#include "analysis/inline_tag_args.h"
+#include "analysis/recognisers.h"
+#include "context/context.h"
+#include "foundation/utilities.h"
+#include "policies/fc.h"
+
+namespace {
+
+bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
+
+// The tracker of the current code location; outside the three locations the
+// output tracker stands in (without the context's program-error message).
+Tracker* CurrentTracker(FC* set) {
+    if (!set || !set->context) return nullptr;
+    Context* context = set->context;
+    const int location = context->trackers.codeLocation;
+    if (location >= 1 && location <= 3) return context->pGetTracker();
+    return &context->trackers.output;
+}
+
+// A permission of the current tracker; on when there is no tracker.
+bool Permitted(FC* set, int slot) {
+    Tracker* tracker = CurrentTracker(set);
+    return !tracker || tracker->permissions[static_cast<size_t>(slot)] != 0;
+}
+
+bool IsOn(const FC* set, Pol id) { return set && set->IsOn(id); }
+int GetInt(const FC* set, Pol id, int fallback) { return set ? set->GetInt(id) : fallback; }
+
+int CountLeadingBlanks(const TextString& text) {
+    int n = 0;
+    while (n < text.length && IsBlankOrTab(text.buffer[n])) ++n;
+    return n;
+}
+
+int LengthWithoutTrailingBlanks(const TextString& text) {
+    int n = text.length;
+    while (n > 0 && IsBlankOrTab(text.buffer[n - 1])) --n;
+    return n;
+}
+
+bool HasNoText(const TextString& text) { return LengthWithoutTrailingBlanks(text) == 0; }
+
+// Leading blanks and trimmed length as the line keeps them, measured when
+// the line has not been measured yet.
+int LeadingBlanks(const AnalysedLine& line) {
+    return line.leadingBlanks >= 0 ? line.leadingBlanks : (HasNoText(line) ? 0 : CountLeadingBlanks(line));
+}
+int TrimmedLength(const AnalysedLine& line) {
+    return line.trimmedLength >= 0 ? line.trimmedLength : LengthWithoutTrailingBlanks(line);
+}
+
+bool IsBlankLine(const AnalysedLine* line) { return line && (line->lineType == 1 || HasNoText(*line)); }
+
+AnalysedLine* AsAnalysed(TextLine* line) { return dynamic_cast<AnalysedLine*>(line); }
+
+// The column (in the whole text) at which word n (from 1) begins; -1 when
+// the text has fewer words.
+int WordColumn(const TextString& text, int n) {
+    int i = 0;
+    for (int word = 1;; ++word) {
+        while (i < text.length && IsBlankOrTab(text.buffer[i])) ++i;
+        if (i >= text.length) return -1;
+        if (word == n) return i;
+        while (i < text.length && !IsBlankOrTab(text.buffer[i])) ++i;
+    }
+}
+
+// The length of word n (from 1); 0 when the text has fewer words.
+int WordLength(const TextString& text, int n) {
+    int start = WordColumn(text, n);
+    if (start < 0) return 0;
+    int end = start;
+    while (end < text.length && !IsBlankOrTab(text.buffer[end])) ++end;
+    return end - start;
+}
+
+// A text trimmed at one or both ends of blanks.
+TextString Trimmed(const TextString& text, bool bothEnds) {
+    int start = CountLeadingBlanks(text);
+    int end = bothEnds ? std::max(start, LengthWithoutTrailingBlanks(text)) : text.length;
+    TextString out;
+    out.AssignSubstring(text.buffer, start, end - start);
+    return out;
+}
+
+// A line whose first word is a single bullet character ("*", "-", "o" is
+// not one: it is a letter).
+bool IsOneCharacterBulletLine(FC* set, const AnalysedLine& line) {
+    const int start = WordColumn(line, 1);
+    if (start < 0 || WordLength(line, 1) != 1) return false;
+    return set ? set->IsBulletChar(line.buffer[start]) != 0 : false;
+}
+
+// Empties the line's pre-formatted mark.
+void ClearPreformatted(AnalysedLine& line) {
+    line.SetFlag(kFlagPreformatted | kFlagPreformattedByScore, false);
+    line.preFormatKind = 0;
+}
+
+// The "New Paragraph Offset" policy; -1 when unset.
+int NewParagraphOffset(const FC* set) { return GetInt(set, Pol::NewParagraphOffset, -1); }
+
+// The base column of the pre-formatted score: four past the last indent
+// position, or 6 without indent positions.
+int PreformattedBaseColumn(const FC* set) {
+    if (!set || set->indentCount <= 0) return 6;
+    const int last = std::min(set->indentCount, static_cast<int>(set->indentPositions.size())) - 1;
+    return set->indentPositions[static_cast<size_t>(last)] + 4;
+}
+
+// The last indent position of the set, or -1 when there is none.
+int LastIndentPosition(const FC* set) {
+    if (!set || set->indentCount <= 0) return -1;
+    const int last = std::min(set->indentCount, static_cast<int>(set->indentPositions.size())) - 1;
+    return set->indentPositions[static_cast<size_t>(last)];
+}
+
+int FirstIndentPosition(const FC* set) {
+    if (!set || set->indentCount <= 0) return -1;
+    return set->indentPositions[0];
+}
+
+bool IsHeadingOrContentsType(int type) { return IsHeadingType(type) || IsContentsType(type); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Summaries and neighbours
+
+AnalysedLine* GetAnalysisPreviousLine(const AnalysedLine* line) {
+    if (!line) return nullptr;
+    AnalysedLine* previous = AsAnalysed(line->previous);
+    if (!previous) return nullptr;
+    const int type = previous->lineType;
+    if ((type == -4 || type == -2 || type == -1) && previous->previous) {
+        if (AnalysedLine* before = AsAnalysed(previous->previous)) return before;
+    }
+    return previous;
+}
+
+void SummariseLine(FC* set, const AnalysedLine* line, LineSummary& summary) {
+    summary = LineSummary{};
+    if (!line) return;
+    summary.line = const_cast<AnalysedLine*>(line);
+    summary.lineType = line->lineType;
+    summary.leadingBlanks = line->leadingBlanks;
+    summary.trimmedLength = line->trimmedLength;
+    summary.inputTrimmedLength = LengthWithoutTrailingBlanks(line->inputText);
+    summary.plainLength = line->plainText.length;
+    summary.centred = line->HasFlag(kFlagCentred);
+    summary.preformatted = line->HasFlag(kFlagPreformatted);
+    summary.notAnalysed = line->HasFlag(kFlagNotAnalysed);
+    summary.isHeading = IsHeadingType(line->lineType);
+    summary.isListItem = IsListItemType(line->lineType);
+    summary.isListBlank = IsListBlankType(line->lineType);
+    int listItem = 0;
+    if (Tracker* tracker = CurrentTracker(set)) listItem = TrackerListItemNumber(*tracker);
+    summary.isListBoundary = line->lineType == 1004 || line->lineType == 1006 || (line->lineType == 1005 && listItem > 0);
+    summary.isShort = line->HasFlag(kFlagShortLine);
+    summary.isHeaderLine = line->HasFlag(kFlagHeaderLine);
+    summary.isBarLine = line->HasFlag(kFlagBarLine);
+    summary.mark = line->mark;
+}
+
+// ---------------------------------------------------------------------------
+// Bullets
+
+int AnalysedLine::CheckBulletLine(FC* set) {
+    if (!set || !set->IsOn(Pol::LookForBullets) || !set->bulletsExpected) return 0;
+    const int blanks = LeadingBlanks(*this);
+    const int lastIndent = LastIndentPosition(set);
+    if (lastIndent >= 0 && blanks > lastIndent + 6) return 0;
+
+    const TextString work = Trimmed(*this, false);
+    if (work.IsEmpty()) return 0;
+    const bool bulletsAllowed = Permitted(set, kPermissionBullets);
+
+    if (bulletsAllowed) {
+        // "- item" (but not "- - -"), "o item", or one of the set's own
+        // bullet characters followed by a blank.
+        if (work.StartsWith("- ", 1) && !work.Find(0, "- -", nullptr, 1)) return 210;
+        if (work.StartsWith("o ", 1)) return 210;
+        const int own = std::min(set->bulletCount, static_cast<int>(set->bulletChars.size()));
+        for (int i = 0; i < own; ++i)
+            if (work.length >= 2 && static_cast<unsigned char>(work.buffer[0]) == set->bulletChars[static_cast<size_t>(i)] &&
+                work.buffer[1] == ' ')
+                return 210;
+    }
+
+    // A first word of one bullet character, '-' or found only once in the
+    // line, in a line that holds some letter or digit.
+    if (WordLength(work, 1) == 1 && set->IsBulletChar(work.buffer[0])) {
+        const char c = work.buffer[0];
+        bool alphanumeric = false;
+        for (int i = 0; i < work.length && !alphanumeric; ++i)
+            alphanumeric = IsAsciiAlnum(static_cast<unsigned char>(work.buffer[i]));
+        if ((c == '-' || work.CountChar(c) == 1) && alphanumeric) return bulletsAllowed ? 210 : 0;
+    }
+
+    // Numbered, alphabetic and roman items.
+    TextString text(work), bullet;
+    const int type = DetermineBulletType(set, text, set->IsOn(Pol::ExpectNumberedBullets) ? 1 : 0,
+                                         set->IsOn(Pol::ExpectRomanNumeralBullets) ? 1 : 0,
+                                         set->IsOn(Pol::ExpectAlphabeticBullets) ? 1 : 0, bullet);
+    switch (type) {
+        case 210: return bulletsAllowed ? 210 : 0;
+        case 211: return Permitted(set, kPermissionNumberedItems) ? 211 : 0;
+        case 212:
+        case 214: return Permitted(set, kPermissionAlphabeticItems) ? type : 0;
+        case 213:
+        case 215: return Permitted(set, kPermissionRomanItems) ? type : 0;
+        default: return 0;
+    }
+}
+
+void AnalysedLine::MarkListBlanksBeforeItem() {
+    constexpr int kMostBlanks = 3;
+    AnalysedLine* blanks[kMostBlanks] = {};
+    int count = 0;
+    AnalysedLine* reached = AsAnalysed(previous);
+    while (reached && reached->lineType == 1 && count < kMostBlanks) {
+        blanks[count++] = reached;
+        reached = AsAnalysed(reached->previous);
+    }
+    if (count == 0 || !reached || reached->lineType < 210 || reached->lineType > 219) return;
+    for (int i = 0; i < count; ++i) blanks[i]->lineType = 217;
+}
+
+// ---------------------------------------------------------------------------
+// Definitions and hanging paragraphs
+
+int AnalysedLine::CheckDefinitionLine(FC* set) {
+    if (!set || lineType != 0 || !set->IsOn(Pol::SearchForDefinitions)) return -3;
+    const bool wideForm = set->dashStrong || set->colonStrong;
+
+    // Whether to look at all depends on what came before.
+    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    const int previousType = before ? before->lineType : 1;
+    bool look;
+    if (previousType == 1 || previousType == 230 || IsHeadingType(previousType))
+        look = true;
+    else if (previousType == 0)
+        look = !set->IsOn(Pol::ExpectBlankLinesBetweenParas) && wideForm;
+    else
+        look = wideForm;
+    if (!look) return -3;
+
+    const TextString work = Trimmed(*this, false);
+    constexpr int kNone = 999;
+    int dash = kNone, colon = kNone, equals = kNone, at = -1;
+    if (set->dashDefinition && work.Find(0, " - ", &at, 1)) dash = at;
+    if (set->colonDefinition && work.Find(0, ": ", &at, 1)) colon = at;
+    if (work.Find(0, "= ", &at, 1)) equals = at;
+    const int column = std::min({dash, colon, equals});
+    if (column >= kNone) return -3;
+
+    const int width = set->GetInt(Pol::PageWidth);
+    const bool startsWell = work.length > 0 && IsAsciiAlnum(static_cast<unsigned char>(work.buffer[0]));
+    // The separator must stand near the start of the line; the wide form of
+    // a separator lets it stand further in.
+    auto accepted = [&](int wide) {
+        if (!startsWell) return false;
+        if (column * 4 < width && column <= 40) return true;
+        return wide && column * 2 < width && column <= 50;
+    };
+    bool found = false;
+    if (column == dash)
+        found = accepted(set->dashStrong);
+    else if (column == colon)
+        found = accepted(set->colonStrong);
+    else
+        found = true;
+    if (found) SetFlag(kFlagDefinitionSeparator, true);
+
+    if (!HasFlag(kFlagDefinitionSeparator)) return -3;
+    if (HasFlag(kFlagNotAnalysed) && !set->IsOn(Pol::AllowDefinitionsInsidePre)) return -3;
+    return 230;
+}
+
+void AnalysedLine::CheckHangingParagraph(FC* set) {
+    if (!set || lineType != 0 || NewParagraphOffset(set) >= 0) return;
+    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    if (!before) return;
+    const int blanks = LeadingBlanks(*this);
+    if (LeadingBlanks(*before) >= blanks || IsListItemType(before->lineType)) return;
+    const int previousType = before->lineType;
+    const bool previousPreformatted = before->HasFlag(kFlagPreformatted);
+    if (!(previousType == 0 || previousType == 4 || previousType == 230 || previousType == 1001 ||
+          previousPreformatted))
+        return;
+    // The previous line's second word must begin where this line begins.
+    if (WordColumn(*before, 2) != blanks) return;
+
+    const bool previousIsBullet = IsOneCharacterBulletLine(set, *before);
+    if (!previousIsBullet) {
+        AnalysedLine* earlier = AsAnalysed(before->previous);
+        const bool earlierPreformatted = earlier && earlier->HasFlag(kFlagPreformatted) && !IsBlankLine(earlier);
+        const TextString work = Trimmed(*this, false);
+        const bool startsWithRule = work.length > 0 && (work.buffer[0] == '=' || work.buffer[0] == '-');
+        if (earlierPreformatted || !set->IsOn(Pol::LookForHangingParagraphs) || startsWithRule) return;
+        bool hanging = previousType == 0 || previousType == 230;
+        if (!hanging && previousPreformatted) {
+            const int earlierType = earlier ? earlier->lineType : 1;
+            hanging = earlierType == 1 || earlierType == 0;
+        }
+        if (hanging) {
+            before->lineType = 160;
+            lineType = 161;
+        }
+    } else if (Permitted(set, kPermissionBullets) && set->IsOn(Pol::LookForBullets)) {
+        before->lineType = 210;
+        lineType = 216;
+    }
+}
+
+void AnalysedLine::CheckHangingColumns(FC* set) {
+    if (!set || lineType != 0 || !set->IsOn(Pol::LookForHangingParagraphs)) return;
+    const int first = WordColumn(*this, 1);
+    const int second = WordColumn(*this, 2);
+    if (first < 0 || second < 0 || second - first <= 3) return;
+    const int count = std::min(set->hangingCount, static_cast<int>(set->hangingPositions.size()));
+    for (int i = 0; i < count; ++i)
+        if (set->hangingPositions[static_cast<size_t>(i)] == second) {
+            lineType = 160;
+            return;
+        }
+}
+
+// ---------------------------------------------------------------------------
+// Rulers
+
+namespace {
+
+// The ruler lies close to the text above it: their starts or their ends lie
+// at most 4 columns apart, and the text above has at least 3 characters.
+bool LiesCloseTo(const AnalysedLine& ruler, const AnalysedLine& above) {
+    const int aboveStart = LeadingBlanks(above);
+    const int aboveEnd = TrimmedLength(above);
+    if (aboveEnd - aboveStart < 3) return false;
+    const int startDistance = std::abs(LeadingBlanks(ruler) - aboveStart);
+    const int endDistance = std::abs(TrimmedLength(ruler) - aboveEnd);
+    return std::min(startDistance, endDistance) <= 4;
+}
+
+// The heading style an underline character gives.
+int UnderlineStyle(char c) {
+    switch (c) {
+        case '*': return 0;
+        case '-':
+        case '_':
+        case '~': return 2;
+        case '.': return 3;
+        default: return 1;
+    }
+}
+
+}  // namespace
+
+int AnalysedLine::CheckRulerLine(FC* set) {
+    if (!set || lineType != 0) return -3;
+    const TextString ruler = Trimmed(plainText, true);
+
+    // The lengths the ruler must cover: the whole line, with or without its
+    // leading blanks, as it stands now or as it was read.
+    const int blanks = LeadingBlanks(*this);
+    const int lineLength = TrimmedLength(*this);
+    const int inputLength = LengthWithoutTrailingBlanks(inputText);
+    auto coversLine = [&](int n) {
+        return n > 0 && (n == lineLength || n == lineLength - blanks || n == inputLength || n == inputLength - blanks);
+    };
+    if (!ruler.Find(0, "- ", nullptr, 1) && !(ruler.length > 2 && coversLine(ruler.length))) return -3;
+
+    // A blank may stand only before a ruler character other than '+' and '.'.
+    int end = 0;
+    bool dotted = false, uniform = true;
+    char first = '\0';
+    int marks = 0;
+    for (; end < ruler.length; ++end) {
+        const char c = ruler.buffer[end];
+        if (c == ' ') {
+            if (end + 1 < ruler.length && InSet(ruler.buffer[end + 1], "*-/=_~")) continue;
+            break;
+        }
+        if (!InSet(c, "*+-/=_~.")) break;
+        if (c == '.') dotted = true;
+        if (marks == 0) first = c;
+        if (c != first) uniform = false;
+        ++marks;
+    }
+    if (!coversLine(end)) return -3;
+    if (dotted && (!uniform || marks < 5)) return -3;
+
+    if (uniform) {
+        SetFlag(kFlagUniformRuler, true);
+    } else {
+        preFormatKind = 10;
+        SetFlag(kFlagPreformattedByScore | kFlagPreformatted, true);
+    }
+
+    AnalysedLine* above = GetAnalysisPreviousLine(this);
+    AnalysedLine* twoUp = above ? AsAnalysed(above->previous) : nullptr;
+    if (above && IsHeadingOrContentsType(above->lineType)) {
+        // A ruler under a heading: the heading is underlined, and a ruler
+        // above the heading belongs to it as well.
+        if (twoUp && twoUp->lineType == 4) twoUp->lineType = -2;
+        above->SetFlag(kFlagUnderlined, true);
+        return -2;
+    }
+
+    if (above && (above->lineType == 0 || above->lineType == 230) && Permitted(set, kPermissionUnderlinedHeadings) &&
+        set->IsOn(Pol::ExpectUnderlinedHeadings) && LiesCloseTo(*this, *above) &&
+        PreformattedScore(set, above, nullptr, 0) <= 8 &&
+        PreformattedScore(set, AsAnalysed(next), nullptr, 0) <= 8) {
+        const int style = UnderlineStyle(ruler.buffer[0]);
+        TextString word;
+        const int start = WordColumn(*above, 1);
+        word.AssignSubstring(above->buffer, start, WordLength(*above, 1));
+        above->lineType = above->CheckNumberedHeading(set, word, 1, style, 1);
+        if (twoUp && twoUp->lineType == 4) twoUp->lineType = -2;
+        above->SetFlag(kFlagUnderlined, true);
+        if (set->IsOn(Pol::UseFirstHeadingAsTitle) && set->context) {
+            TextString& title = set->context->documentState.documentTexts[DocumentState::kDocumentTitle];
+            if (title.IsEmpty()) title = Trimmed(*above, true);
+        }
+        return -2;
+    }
+
+    if (above && set->IsOn(Pol::LookForUnderlinedText) && LiesCloseTo(*this, *above) &&
+        std::abs(ruler.length - set->GetInt(Pol::PageWidth)) > 2) {
+        above->SetFlag(kFlagUnderlined, true);
+        return -2;
+    }
+    return 4;
+}
+
+// ---------------------------------------------------------------------------
+// Continuations
+
+void AnalysedLine::CheckListContinuation(FC* set) {
+    if (!set || lineType != 0 || HasFlag(kFlagNotAnalysed)) return;
+    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    if (!before) return;
+    const int blanks = LeadingBlanks(*this);
+    const int previousBlanks = LeadingBlanks(*before);
+    const int previousType = before->lineType;
+
+    if (previousType == 216 || previousType == 219) {
+        if (previousBlanks >= 0 && blanks >= previousBlanks) lineType = 216;
+        return;
+    }
+    if (previousType >= 210 && previousType <= 215) {
+        if (previousBlanks >= 0 && blanks >= previousBlanks)
+            lineType = 216;
+        else if (set->IsOn(Pol::ExpectBlankLinesBetweenParas) && blanks == 0 &&
+                 previousBlanks == NewParagraphOffset(set))
+            lineType = 216;
+        return;
+    }
+    if (!IsListBlankType(previousType)) return;
+
+    // After list blanks: the list line above them decides.
+    AnalysedLine* item = before;
+    while (item && IsListBlankType(item->lineType)) item = AsAnalysed(item->previous);
+    if (!item) return;
+    const int itemBlanks = LeadingBlanks(*item);
+    if (item->lineType >= 210 && item->lineType <= 215) {
+        const int second = WordColumn(*item, 2);
+        const int third = WordColumn(*item, 3);
+        if (second < 0 || third < 0) return;
+        const int firstWord = item->firstWordLength >= 0 ? item->firstWordLength : WordLength(*item, 1);
+        if (itemBlanks + firstWord + (third - second) == blanks + 4) lineType = 216;
+    } else if ((item->lineType == 216 || item->lineType == 219) && itemBlanks == blanks) {
+        lineType = 216;
+    }
+}
+
+void AnalysedLine::CheckDefinitionContinuation(FC* set) {
+    if (!set || lineType != 0) return;
+    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    if (!before) return;
+    const int blanks = LeadingBlanks(*this);
+    const int previousBlanks = LeadingBlanks(*before);
+    switch (before->lineType) {
+        case 160: {
+            const int column = WordColumn(*before, 2);
+            if (column > 0 && blanks == column) lineType = 161;
+            break;
+        }
+        case 161:
+            if (previousBlanks > 0 && blanks == previousBlanks) lineType = 161;
+            break;
+        case 230:
+            if (blanks >= previousBlanks && preFormatKind < 5) lineType = 231;
+            break;
+        case 231:
+            if ((blanks >= previousBlanks || (blanks == 0 && previousBlanks == NewParagraphOffset(set))) &&
+                preFormatKind < 5)
+                lineType = 231;
+            break;
+        default: break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Paragraph starts without blank lines
+
+void AnalysedLine::CheckWhiteSpace(FC* set) {
+    if (!set || lineType != 0 || !set->IsOn(Pol::LookForWhiteSpace)) return;
+    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    const int offset = NewParagraphOffset(set);
+    const int a = before ? LeadingBlanks(*before) : -1;
+    const int b = LeadingBlanks(*this);
+    const int previousType = before ? before->lineType : 1;
+
+    const bool shifted = (!set->IsOn(Pol::ExpectBlankLinesBetweenParas) && previousType == 3 && a == b) ||
+                         (a != b && previousType != 3 && offset >= 1 && before);
+    if (!shifted || !(a == 0 || a == offset)) return;
+
+    const AnalysedLine* immediate = AsAnalysed(previous);
+    const int immediateType = immediate ? immediate->lineType : 1;
+    const bool startsAfter = immediateType == -4 || immediateType == -2 || immediateType == -1 ||
+                             immediateType == 0 || immediateType == 1 || immediateType == 3 ||
+                             IsHeadingOrContentsType(immediateType) || IsListBlankType(immediateType) ||
+                             immediateType == 230;
+    if (!startsAfter || b < 1 || b > 9) return;
+
+    const AnalysedLine* following = AsAnalysed(next);
+    bool start = false;
+    if (!following) {
+        start = true;
+    } else {
+        const int c = LeadingBlanks(*following);
+        start = (c >= 0 && c < b) || (offset >= 1 && c == b && b == offset);
+    }
+    if (!start) return;
+    lineType = previousType == 160 ? 161 : 3;
+}
+
+void AnalysedLine::CheckShortPreviousLine(FC* set) {
+    if (!set || lineType != 0 || set->IsOn(Pol::ExpectBlankLinesBetweenParas)) return;
+    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    AnalysedLine* following = AsAnalysed(next);
+    if (!before || !following) return;
+    const int width = set->GetInt(Pol::PageWidth);
+    if (3 * TrimmedLength(*this) < 2 * width && 3 * TrimmedLength(*before) > 2 * width) {
+        // Only a line that no earlier step has typed (a line dropped by a
+        // text command or consumed by the preprocessor keeps its type).
+        if (following->lineType == 0 || following->lineType == -3) following->lineType = 3;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Pre-formatted text
+
+namespace {
+
+struct LineShape {
+    int bars = 0;       // '|', runs of '+', repeated '-', '=' or '|'
+    int runs[6] = {};   // runs[k]: runs of at least k blanks (k = 2..5)
+    int longest = 0;    // the longest run of blanks
+};
+
+LineShape MeasureShape(const TextString& text) {
+    LineShape shape;
+    const TextString work = Trimmed(text, true);
+    int run = 0;
+    for (int i = 0; i <= work.length; ++i) {
+        const char c = i < work.length ? work.buffer[i] : '\0';
+        const char before = i > 0 ? work.buffer[i - 1] : '\0';
+        if (c == ' ') {
+            ++run;
+            continue;
+        }
+        if (run > 0) {
+            for (int k = 2; k <= 5; ++k)
+                if (run >= k) ++shape.runs[k];
+            shape.longest = std::max(shape.longest, run);
+            run = 0;
+        }
+        if (c == '|') ++shape.bars;
+        if (c == '+' && (i + 1 >= work.length || work.buffer[i + 1] != '+')) ++shape.bars;
+        if (InSet(c, "-=|") && c == before) ++shape.bars;
+    }
+    return shape;
+}
+
+// The part of the score that the line's own shape gives.
+int ShapeScore(FC* set, const AnalysedLine& line, int mode) {
+    const LineShape shape = MeasureShape(line.taggedText);
+    const int h = LeadingBlanks(line);
+    const int width = GetInt(set, Pol::PageWidth, 80);
+    const bool justified = GetInt(set, Pol::TextJustification, 1) == 4;
+    const int r2 = shape.runs[2], r3 = shape.runs[3], r4 = shape.runs[4], r5 = shape.runs[5];
+    int value;
+    if (mode == 1) {
+        int indentClass = 2;
+        if (2 * h > width)
+            indentClass = 4;
+        else if (3 * h > width)
+            indentClass = 3;
+        else if (h <= 20)
+            indentClass = 0;
+        if (justified) {
+            value = (r5 >= 2 || r4 >= 3) ? 7 : shape.bars >= 3 ? 6 : r4 >= 2 ? 3 : indentClass;
+        } else {
+            value = (r3 >= 2 || r2 >= 4) ? 7 : shape.bars >= 3 ? 6 : r2 >= 3 ? 3 : indentClass;
+        }
+        if (shape.longest >= 3) value = 7;
+    } else {
+        int indentClass = 0;
+        if (2 * h > width)
+            indentClass = 2;
+        else if (h > 20 || 3 * h > width)
+            indentClass = 1;
+        if (justified) {
+            value = r5 >= 3 ? 7 : (r5 < 2 && r4 < 3) ? indentClass : 3;
+        } else {
+            value = (r3 >= 3 || r2 >= 5) ? 7 : (r3 < 2 && r2 < 4) ? indentClass : 3;
+        }
+        if (shape.bars >= 4) value = 7;
+        if (shape.longest >= 6) value = 9;
+    }
+    return value;
+}
+
+// The part of the score that the neighbour gives; -1 when the score is 0
+// at once.  `similar` says whether the blank columns are still compared.
+int NeighbourScore(FC* set, const AnalysedLine& line, const AnalysedLine& neighbour, bool& compare) {
+    const int base = PreformattedBaseColumn(set);
+    const int blanks = LeadingBlanks(line);
+    const int neighbourBlanks = LeadingBlanks(neighbour);
+    compare = true;
+    int d = 0;
+    if (neighbour.HasFlag(kFlagPreformatted)) {
+        int kind = neighbour.preFormatKind;
+        const AnalysedLine* above = AsAnalysed(neighbour.previous);
+        if (neighbour.lineType == -2 && above &&
+            ((above->lineType >= 101 && above->lineType <= 106) || (above->lineType >= 111 && above->lineType <= 116)))
+            kind = 0;
+        d = std::max(0, kind - 2);
+        if (line.lineType == 0 && blanks == neighbourBlanks && blanks >= base && blanks > FirstIndentPosition(set)) {
+            d = std::max(d, 7);
+            compare = false;
+        } else if (line.lineType != 0 && blanks >= base && d <= 3) {
+            d = 3;
+        }
+        if (d > 6) compare = false;
+        return d;
+    }
+
+    const AnalysedLine* above = AsAnalysed(neighbour.previous);
+    if (IsBlankLine(&line) && IsBlankLine(above)) return -1;
+    if (neighbour.lineType == 0 && above && above->HasFlag(kFlagPreformatted) && neighbourBlanks >= base &&
+        LeadingBlanks(*above) >= base) {
+        d = 3;
+    } else if (neighbour.lineType == 0 && above && above->lineType == 0) {
+        const AnalysedLine* twoAbove = AsAnalysed(above->previous);
+        if (twoAbove && twoAbove->HasFlag(kFlagPreformatted) && neighbourBlanks >= base &&
+            LeadingBlanks(*above) >= base && LeadingBlanks(*twoAbove) >= base)
+            d = 3;
+    }
+    return d;
+}
+
+}  // namespace
+
+int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode) {
+    if (!line) return 0;
+    if (TrimmedLength(*line) > 200 || line->HasFlag(kFlagProtected)) return 0;
+    // No line counts as a blank one.
+    if (IsBlankLine(line) && (!neighbour || IsBlankLine(neighbour))) return 0;
+
+    int d = 0;
+    if (neighbour) {
+        bool compare = true;
+        d = NeighbourScore(set, *line, *neighbour, compare);
+        if (d < 0) return 0;
+        if (compare && d < 7) {
+            double ratio = 0.0;
+            int runs = 0;
+            CompareBlankColumns(*line, *neighbour, ratio, runs);
+            if (ratio > 0.8 && runs > 4) d += 3;
+        }
+    }
+
+    int score = std::max(d, ShapeScore(set, *line, mode));
+    if (score < 5 && neighbour && IsOn(set, Pol::LookForDiagrams) && IsMostlyPunctuation(neighbour->plainText.buffer)) {
+        const TextString own = Trimmed(line->plainText, true);
+        if (IsMostlyPunctuation(line->plainText.buffer))
+            score = 7;
+        else if (own.length == 1)
+            score = 5;
+    }
+    return std::min(score, 9);
+}
+
+void AnalysedLine::TidyPreformatting(FC* set) {
+    Tracker* tracker = CurrentTracker(set);
+    const bool neverPreformatted = TrimmedLength(*this) > 110 || (tracker && tracker->inHTML);
+    if (neverPreformatted) ClearPreformatted(*this);
+
+    const int type = lineType;
+    if ((type >= 0 && type <= 3) || type == 230 || type == 1032 || type == -3) {
+        if (neverPreformatted || HasFlag(kFlagBarLine) || !IsOn(set, Pol::LookForPreformattedText)) return;
+        const int score = PreformattedScore(set, this, GetAnalysisPreviousLine(this), 1);
+        if (score > 0) {
+            preFormatKind = score;
+            SetFlag(kFlagPreformattedByScore | kFlagPreformatted, true);
+        } else if (HasFlag(kFlagPreformattedByScore)) {
+            SetFlag(kFlagPreformatted, true);
+        }
+        return;
+    }
+    ClearPreformatted(*this);
+    if (type == 161 || type == 231)
+        if (AnalysedLine* before = GetAnalysisPreviousLine(this)) ClearPreformatted(*before);
+}
+
+// ---------------------------------------------------------------------------
+// LIST_ITEM tags
+
+int GetListItemNumber(FC* set, const TextString& tagText) {
+    if (!set) return 0;
+    TextString name, arguments, error;
+    int level = -1;
+    const bool recognised = RecogniseTag(*set, tagText, name, arguments, error, level);
+    // LIST_ITEM is a directive rather than an in-line tag, so the tag
+    // recogniser calls it unknown; it still gives its name and arguments.
+    const bool listItem = name.Matches("LIST_ITEM", 0, 0);
+    if (!recognised && !listItem) {
+        TextString message("TAG ERROR: ");
+        message.Append(error);
+        set->ReportMessage(message.buffer, 10);
+        return 0;
+    }
+    int number = 0;
+    if (!listItem || !TryGetTagInteger(*set, arguments, 1, number)) {
+        TextString message("TAG ERROR: Failed to parse: ");
+        message.Append(tagText);
+        set->ReportMessage(message.buffer, 10);
+        return 0;
+    }
+    return number;
+}
