@@ -175,6 +175,29 @@ public:
     // or ends a contents list (ContentsCheckState), or the progression result.
     int CheckContentsState(FC* set, int deepest, bool contentsMode, int progression, bool report);
 
+    // Line typing (src/analysis/line_typing.cpp).
+    // Decides what the line is (text, blank, page break, paragraph start,
+    // ruler, heading, contents line, list item or continuation, definition,
+    // quoted text, program code, mail header, pre-formatted) from its text
+    // and its neighbours: the lines before it are already analysed, the next
+    // one has only been read.  Sets the type and the attribute flags and may
+    // relabel the previous line or two.
+    void AnalyseLine(FC* set) override;
+    // A line framed by one bar ("| text" or "text |"): flag 0x200, the bar
+    // blanked in all five texts, the blanks measured again.  True when it was.
+    bool CheckBarLine();
+    // A mail or news header line ("From: ..."): pre-format kind 7 and flags
+    // 0x40 and 0x20.  `workingText` is the text without its leading blanks.
+    bool CheckMailHeaderLine(const TextString& workingText);
+    // Sets flag 0x8 when the line stands centred in the page width (and takes
+    // it from a centred previous line that the next line shows was not).
+    void CheckCentring(FC* set);
+    // Whether the line is quoted text ("> text", "!text", "]text").
+    bool IsQuotedLine() const;
+    // Whether the text before a header line's ':' (`length` bytes) is one of
+    // the known mail and news header names, compared without regard to case.
+    static bool IsMailHeaderName(const char* name, int length);
+
     // The context whose trackers may point at this line; Reset and the
     // destructor make it forget the line (set by Context::SetCurrentLine).
     Context* trackingContext = nullptr;

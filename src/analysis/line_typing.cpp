@@ -1,0 +1,611 @@
+// Line typing: AnalysedLine::AnalyseLine decides what each input line is
+// and the tests of its own: bar lines, mail and news headers, centring and
+// quoted text.  The heading, list, definition, ruler and pre-formatted text
+// tests it calls are in headings.cpp and lists.cpp.
+#include <cstdlib>
+
+#include "analysis/analysed_line.h"
+#include "analysis/analysis_routines.h"
+#include "analysis/emphasis.h"
+#include "analysis/headings.h"
+#include "analysis/inline_tag_args.h"
+#include "analysis/lists.h"
+#include "analysis/recognisers.h"
+#include "context/context.h"
+#include "context/tracker.h"
+#include "policies/fc.h"
+
+namespace {
+
+// Tracker slots beyond the seven ALLOW/DISALLOW permissions: the
+// definition, quoted-text and code-line tests have switches of their own,
+// which nothing turns off at present.
+constexpr int kPermissionDefinitions = 7;
+constexpr int kPermissionQuotedText = 8;
+constexpr int kPermissionCodeLines = 9;
+
+// Whether the tracker is inside a DEFINE_BLOCK (or fragment definition):
+// kept in the tracker's second spare int, from the definition line to its
+// END_BLOCK.
+int& BlockDefinitionState(Tracker& tracker) { return tracker.int2; }
+
+// Every way out of the line analysis leaves the code location at 0.
+class CodeLocationGuard {
+public:
+    explicit CodeLocationGuard(Context& context) : context(context) { context.trackers.codeLocation = 2; }
+    ~CodeLocationGuard() { context.trackers.codeLocation = 0; }
+    CodeLocationGuard(const CodeLocationGuard&) = delete;
+    CodeLocationGuard& operator=(const CodeLocationGuard&) = delete;
+
+private:
+    Context& context;
+};
+
+AnalysedLine* AsAnalysed(TextLine* line) { return dynamic_cast<AnalysedLine*>(line); }
+
+int CountLeadingBlanks(const TextString& text) {
+    int n = 0;
+    while (n < text.length && text.buffer[n] == ' ') ++n;
+    return n;
+}
+
+int LengthWithoutTrailingBlanks(const TextString& text) {
+    int n = text.length;
+    while (n > 0 && text.buffer[n - 1] == ' ') --n;
+    return n;
+}
+
+// True when the text holds nothing but blanks and tabs.
+bool IsBlankText(const TextString& text) {
+    for (int i = 0; i < text.length; ++i)
+        if (!IsBlankOrTab(text.buffer[i])) return false;
+    return true;
+}
+
+// The working text of a line split into its first three blank-separated
+// words; each word remembers where it starts, so that the rest of the text
+// from that word on can be handed to the numbered-heading test.
+struct LineWords {
+    TextString words[3];
+    int starts[3] = {-1, -1, -1};
+    int count = 0;
+
+    explicit LineWords(const TextString& text) {
+        int i = 0;
+        while (count < 3) {
+            while (i < text.length && IsBlankOrTab(text.buffer[i])) ++i;
+            if (i >= text.length) break;
+            const int start = i;
+            while (i < text.length && !IsBlankOrTab(text.buffer[i])) ++i;
+            starts[count] = start;
+            words[count].AssignSubstring(text.buffer, start, i - start);
+            ++count;
+        }
+    }
+    bool Has(int n) const { return n < count; }
+    // The text from word n (0-based) to the end.
+    TextString From(const TextString& text, int n) const {
+        TextString rest;
+        if (Has(n)) rest.AssignSubstring(text.buffer, starts[n], text.length - starts[n]);
+        return rest;
+    }
+};
+
+// A text that names a heading by keyword ("Chapter 3", "Section 2.1").
+bool HoldsHeadingKeyword(const TextString& word) {
+    return word.FindNoCase("Chapter") || word.FindNoCase("Subject") || word.FindNoCase("Section");
+}
+
+// Whether the word is the prefix text of a heading or contents numbering
+// style ("Part" for '"Part" N. at indent 0').
+bool IsNumberingPrefix(const FC& set, const TextString& word) {
+    for (const auto* levels : {&set.headingLevels, &set.contentsLevels}) {
+        for (const HeadingLevelSpec& spec : *levels) {
+            if (spec.prefix.length > 0 && word.Matches(spec.prefix.buffer, 0, 0)) return true;
+        }
+    }
+    return false;
+}
+
+// The line type a blank line gets inside an open list: 217 for a line that
+// holds nothing, else 219 when only HTML tags stand in its tagged text and
+// 218 when other tags do.
+int ListBlankType(FC& set, const AnalysedLine& line) {
+    if (IsBlankText(line.taggedText)) return 217;
+    TextString htmlTagStart(set.GetText(Pol::StartTagDelimiter));
+    htmlTagStart.Append("HTML");
+    TextString rest;
+    RemoveTags(set, htmlTagStart.buffer, set.GetText(Pol::EndTagDelimiter).buffer, nullptr, nullptr, line.taggedText,
+               rest);
+    return IsBlankText(rest) ? 219 : 218;
+}
+
+// The balance of a centred line: the difference between its right and left
+// margins within the page width.
+int CentringBalance(int leadingBlanks, int coreLength, int pageWidth) {
+    return std::abs(2 * leadingBlanks + coreLength - pageWidth);
+}
+
+// Leading blanks and length without outer blanks of a line, from its
+// measured values when it has them.
+void MeasureLine(const AnalysedLine& line, int& leading, int& core) {
+    leading = line.leadingBlanks >= 0 ? line.leadingBlanks : CountLeadingBlanks(line);
+    const int trimmed = line.trimmedLength >= 0 ? line.trimmedLength : LengthWithoutTrailingBlanks(line);
+    core = trimmed - leading;
+    if (core < 0) core = 0;
+}
+
+// BEGIN_USER_TABLE inside a list item: the table's indentation (its second
+// argument) tells whether it still belongs to the item.
+void CheckUserTableIndent(FC& set, const AnalysedLine& line, Tracker& tracker) {
+    TextString tagText(line.rawText);
+    const TextString& prefix = set.GetText(Pol::DirectiveDelimiter);
+    if (prefix.length > 0 && tagText.StartsWith(prefix.buffer, 1)) tagText.SubString(prefix.length, tagText.length);
+    TextString name, arguments, error;
+    int level = -1;
+    RecogniseTag(set, tagText, name, arguments, error, level);
+    int indent = 0;
+    if (!TryGetTagInteger(set, arguments, 2, indent)) return;
+    if (IndentToLevel(set, indent) != TrackerListItemNumber(tracker)) TrackerListItemNumber(tracker) = 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Mail and news headers
+
+namespace {
+
+const char* const kMailHeaderNames[] = {
+    "Abuse-Reports-To", "Also-Control", "Alternate-Recipient", "Apparently-To", "Approved", "Approved-By",
+    "Article-Names", "Article-Updates", "Autoforwarded", "Auto-Forwarded", "bcc", "Cache-Post-Path", "cc",
+    "Comments", "Content-Alias", "Content-Alternative", "Content-Base", "Content-Class", "Content-Conversion",
+    "Content-Description", "Content-Disposition", "Content-Features", "Content-ID", "Content-Identifier",
+    "Content-Language", "Content-Length", "Content-Location", "Content-MD5", "Content-Return",
+    "Content-SGML-Entity", "Content-Transfer-Encoding", "Content-Type", "Control", "Conversion",
+    "Conversion-With-Loss", "Date", "Delivered-To", "Delivery-Date", "Discarded-X400-IPMS-Extensions",
+    "Discarded-X400-MTS-Extensions", "Disclose-Recipients", "Disposition-Notification-Options",
+    "Disposition-Notification-To", "Distribution", "DL-Expansion-History-Indication", "Encoding", "Errors-To",
+    "Envelope-ID", "Expires", "Expiry-Date", "Fax", "Fcc", "Followup-To", "For-Approval", "For-Comment",
+    "For-Handling", "From", "Generate-Delivery-Report", "Importance", "In-Reply-To", "Incomplete-Copy",
+    "Injector-Info", "Keywords", "Language", "Lines", "List-Archive", "List-Digest", "List-ID", "List-Owner",
+    "List-Post", "List-Software", "List-Subscribe", "List-Unsubscribe", "List-URL", "Mail-Copies-To",
+    "Mail-Reply-Requested-By", "Mail-System-Version", "Mailer", "Mailing-List", "Message-ID", "Message-Type",
+    "MIME-Version", "Newsgroups", "NNTP-Posting-Date", "NNTP-Posting-Host", "NNTP-Posting-Time",
+    "NNTP-Proxy-Relay", "Obsoletes", "Old-Date", "Old-X-Envelope-From", "Old-X-Envelope-To", "Organisation",
+    "Organization", "Original-Encoded-Information-Typestypes", "Original-Recipient", "Originating-Client",
+    "Originator", "Originator-Info", "Path", "Phone", "PICS-Label", "Posted-To", "Precedence",
+    "Prevent-NonDelivery-Report", "Priority", "Read-Receipt-To", "Received", "References", "Replaces",
+    "Reply-By", "Reply-To", "Resent-bcc", "Resent-cc", "Resent-Date", "Resent-From", "Resent-Message-ID",
+    "Resent-Reply-To", "Resent-Sender", "Resent-Subject", "Resent-To", "Return-Path",
+    "Return-Receipt-Requested", "Return-Receipt-To", "See-Also", "Sender", "Sensitivity", "Speech-Act",
+    "Status", "Subject", "Summary", "Supersedes", "Telefax", "To", "Translated-By", "Translation-Of",
+    "User-Agent", "X-Abuse-Info", "X-Accept-Language", "X-Admin", "X-Article-Creation-Date", "X-Attribution",
+    "X-Authenticated-IP", "X-Authenticated-Sender", "X-Authentication-Warning", "X-Cache", "X-Comments",
+    "X-Complaints-To", "X-Confirm-reading-to", "X-Envelope-From", "X-Envelope-To", "X-Face", "X-Flags",
+    "X-Folder", "X-Http-Proxy", "X-Http-User-Agent", "X-IMAP", "X-Last-Updated", "X-List-Host", "X-Listserver",
+    "X-Loop", "X-Mailer", "X-Mailer-Info", "X-Mailing-List", "X-MIME-Autoconverted", "X-MimeOLE",
+    "X-MIMETrack", "X-MSMail-Priority", "X-MyDeja-Info", "X-Newsreader", "X-NNTP-Posting-Host", "X-No-Archive",
+    "X-Notice", "X-Orig-Message-ID", "X-Original-Envelope-From", "X-Original-NNTP-Posting-Host",
+    "X-Original-Trace", "X-OriginalArrivalTime", "X-Originating-IP", "X-PMFLAGS", "X-Posted-By",
+    "X-Posting-Agent", "X-Priority", "X-RCPT-TO", "X-Report", "X-Report-Abuse-To", "X-Sender", "X-Server-Date",
+    "X-Trace", "X-UIDL", "X-UML-Sequence", "X-URI", "X-URL", "X-X-Sender", "X400-Content-Return", "XPident",
+    "Xref", "Archive-name", "Comment", "List-Help", "Meaning", "Newsgroups", "Posting-Frequency",
+    "Relay-Version", "Thread-Index", "Thread-Topic", "Sent", "Subj", "Website", "X-Article", "X-BeenThere",
+    "X-Comment", "X-Converted-To-Plain-Text", "X-eGroups-Return", "X-eGroups-Moderators", "X-Encoding",
+    "X-Loop-Detect", "X-Mailman-Version", "X-Message-flag", "X-MX-warning", "X-Persona", "X-POP3-Rcpt",
+    "X-Precedence-ref", "X-Precedence", "X-NEWS", "X-Received", "X-Sender", "X-To", "X-Unsent", "X-VMS-To",
+    "Message", "Messages",
+};
+
+// The header names as one text, "|" before each and "|" after the last,
+// built on first use.
+const TextString& MailHeaderNameList() {
+    static const TextString list = [] {
+        TextString names("|");
+        for (const char* name : kMailHeaderNames) {
+            names.Append(name);
+            names.AppendChar('|');
+        }
+        return names;
+    }();
+    return list;
+}
+
+}  // namespace
+
+bool AnalysedLine::IsMailHeaderName(const char* name, int length) {
+    if (!name || length <= 0) return false;
+    // A bar inside the name would let "From|Date" match two neighbouring
+    // names of the list.
+    for (int i = 0; i < length; ++i)
+        if (name[i] == '|') return false;
+    TextString key("|");
+    key.AppendBytes(name, length);
+    key.AppendChar('|');
+    return MailHeaderNameList().FindNoCase(key.buffer) != nullptr;
+}
+
+bool AnalysedLine::CheckMailHeaderLine(const TextString& workingText) {
+    int colon = -1;
+    if (!workingText.FindChar(0, ':', &colon, 1)) return false;
+    if (!IsMailHeaderName(workingText.buffer, colon)) return false;
+    preFormatKind = 7;
+    SetFlag(kFlagHeaderLine, true);
+    SetFlag(kFlagPreformatted, true);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Bar lines, centring, quoted text
+
+bool AnalysedLine::CheckBarLine() {
+    if (plainText.CountChar('|') != 1) return false;
+    const int start = CountLeadingBlanks(plainText);
+    const int end = LengthWithoutTrailingBlanks(plainText);
+    const bool opens = end - start >= 2 && plainText.buffer[start] == '|' && plainText.buffer[start + 1] == ' ';
+    const bool closes = end - start >= 2 && plainText.buffer[end - 1] == '|' && plainText.buffer[end - 2] == ' ';
+    if (!opens && !closes) return false;
+
+    SetFlag(kFlagBarLine, true);
+    SetFlag(kFlagPreformattedByScore, false);
+    SetFlag(kFlagPreformatted, false);
+    preFormatKind = 0;
+    ReplaceChar(0, '|', ' ', -1);
+    rawText.ReplaceChar(0, '|', ' ', -1);
+    taggedText.ReplaceChar(0, '|', ' ', -1);
+    plainText.ReplaceChar(0, '|', ' ', -1);
+    inputText.ReplaceChar(0, '|', ' ', -1);
+    leadingBlanks = CountLeadingBlanks(*this);
+    trimmedLength = LengthWithoutTrailingBlanks(*this);
+    if (trimmedLength == 0) leadingBlanks = 0;
+    return true;
+}
+
+void AnalysedLine::CheckCentring(FC* set) {
+    if (!set) return;
+    const int width = set->GetInt(Pol::PageWidth);
+    const int tolerance = set->GetInt(Pol::AutomaticCentringTolerance);
+    AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
+
+    // A following line of text that is not centred shows that this line and
+    // the one before it only happen to stand near the middle.
+    const AnalysedLine* following = AsAnalysed(next);
+    if (following && following->lineType != 1 && following->lineType != -3 && !IsBlankText(*following)) {
+        int leading = 0, core = 0;
+        MeasureLine(*following, leading, core);
+        if (CentringBalance(leading, core, width) >= tolerance) {
+            SetFlag(kFlagCentred, false);
+            if (previousLine) previousLine->SetFlag(kFlagCentred, false);
+            return;
+        }
+    }
+
+    int leading = 0, core = 0;
+    MeasureLine(*this, leading, core);
+    if (CentringBalance(leading, core, width) >= tolerance) return;
+    const bool previousCentred = previousLine && previousLine->HasFlag(kFlagCentred);
+    const bool previousBlank = !previousLine || previousLine->lineType == 1;
+    if (previousCentred || (leading > 6 && previousBlank)) SetFlag(kFlagCentred, true);
+}
+
+bool AnalysedLine::IsQuotedLine() const {
+    TextString text(plainText);
+    text.Trim(0, " \t");
+    if (text.length == 0) return false;
+
+    // Where the first word ends: a '>' beyond it is a comparison, not a quote.
+    int wordEnd = 0;
+    while (wordEnd < text.length && !IsBlankOrTab(text.buffer[wordEnd])) ++wordEnd;
+
+    bool quoted = false;
+    int at = -1;
+    if (text.FindChar(0, '>', &at, 1)) {
+        // An arrow ("->", ":>") is no quote mark, nor is the end of a tag.
+        const char before = at > 0 ? text.buffer[at - 1] : '\0';
+        int open = -1;
+        const bool tagBefore = text.FindChar(0, '<', &open, 1) && open < at;
+        if (before != '-' && before != ':' && !tagBefore && at < 5 && at < wordEnd) quoted = true;
+    }
+    if (!quoted && at != 0) {
+        int bang = -1;
+        if (text.FindChar(0, '!', &bang, 1) && bang == 0) {
+            quoted = true;
+        } else {
+            int bracket = -1;
+            quoted = text.FindChar(0, ']', &bracket, 1) && bracket == 0;
+        }
+    }
+    if (!quoted) return false;
+
+    // A single quote character alone is quoted text only next to other quoted
+    // text or before more text.
+    if (text.length > 1) return true;
+    const AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
+    if (previousLine && previousLine->lineType == 235) return true;
+    const AnalysedLine* following = AsAnalysed(next);
+    return following && !IsBlankText(*following);
+}
+
+// ---------------------------------------------------------------------------
+// The line analysis
+
+void AnalysedLine::AnalyseLine(FC* set) {
+    Context* context = set ? set->context : nullptr;
+    if (!context) {
+        if (lineType == -3) lineType = 0;
+        return;
+    }
+    if (context->outputFormat == 2) {
+        lineType = 0;
+        return;
+    }
+
+    CodeLocationGuard location(*context);
+    Tracker& tracker = *context->pGetTracker();
+    DocumentState::HeadingState& headings = context->documentState.headingState;
+
+    // The test switches: off under the two special rule sets.
+    const bool switchesOn = set->ruleSetCode != 1 && set->ruleSetCode != 2;
+
+    // Statements that open and close block definitions.
+    switch (tagCode) {
+        case 1017:
+        case 1025:
+        case 1026:
+            if (BlockDefinitionState(tracker))
+                set->ReportMessage("TAG ERROR: recursive DEFINE_BLOCK detected.", 10);
+            else
+                BlockDefinitionState(tracker) = 1;
+            lineType = tagCode;
+            return;
+        case 1018:
+            if (BlockDefinitionState(tracker))
+                BlockDefinitionState(tracker) = 0;
+            else
+                set->ReportMessage("TAG ERROR: END_BLOCK not expected here.", 10);
+            lineType = tagCode;
+            return;
+        case 1021:
+        case 1027:
+        case 1028:
+            return;
+        default:
+            break;
+    }
+    if (BlockDefinitionState(tracker)) {
+        lineType = -1;
+        return;
+    }
+    if (tagCode == 1024) {
+        lineType = 1024;
+        return;
+    }
+    if (lineType == -1 || lineType == -4) return;
+
+    // The tracker follows the line; directive statements act on it.
+    tracker.position = position;
+    if (position.unit == 0) tracker.outerPosition = position;
+    context->SetCurrentLine(&tracker, this);
+    ApplyStatementToTracker(set, &tracker, taggedText, tagCode);
+
+    if (tagCode == 1005) {
+        TextString messages;
+        int level = 0;
+        const TextString tag(taggedText);
+        ExecuteTag(0, nullptr, tag, *set, messages, level);
+        if (!messages.IsEmpty()) LineMessage(*context, messages, level);
+    } else if (tagCode == 1006) {
+        TrackerListItemNumber(tracker) = GetListItemNumber(set, taggedText);
+    } else if (tagCode == 1033 && TrackerListItemNumber(tracker) > 0) {
+        CheckUserTableIndent(*set, *this, tracker);
+    }
+
+    if (context->characterConversion) plainText.ConvertDOSCharacters(0, context->outputFormat != 1, nullptr);
+
+    TextString headingTag(set->GetText(Pol::StartTagDelimiter));
+    headingTag.Append("HEADING");
+    if (taggedText.FindNoCase(headingTag.buffer)) {
+        SetFlag(kFlagHasHeadingTag, true);
+        if (TrackerListItemNumber(tracker) > 0) TrackerListItemNumber(tracker) = 0;
+    }
+
+    if (position.line < 1)
+        LineMessage(*context, TextString("PROGRAM ERROR: Invalid Source line Number!!"), 10);
+
+    // The working text: the line without its leading blanks.
+    TextString working;
+    const int lead = CountLeadingBlanks(*this);
+    working.AssignSubstring(buffer, lead, length - lead);
+    const LineWords words(working);
+
+    if (set->IsOn(Pol::SearchForEmphasis) && length > 0 && !HasFlag(kFlagProtected) &&
+        !HasFlag(kFlagPreformatted) && (CountChar('_') > 0 || CountChar('*') > 0))
+        TidyEmphasisLine(*set, *this, this);
+
+    TextString& title = context->documentState.documentTexts[DocumentState::kDocumentTitle];
+    if (set->IsOn(Pol::UseFirstLineAsTitle) && title.IsEmpty() && length > 2) {
+        title = inputText;
+        title.Trim(0, " ");
+    }
+
+    AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
+    AnalysedLine* lineBeforePrevious = previousLine ? AsAnalysed(previousLine->previous) : nullptr;
+    LineSummary previousSummary, beforePreviousSummary;
+    SummariseLine(set, previousLine, previousSummary);
+    SummariseLine(set, lineBeforePrevious, beforePreviousSummary);
+    if (lineType == -3) lineType = 0;
+
+    // Directive lines are typed by their statement.
+    if (tagCode == 241 || tagCode == 242 || (tagCode >= 1001 && tagCode <= 1023) ||
+        (tagCode >= 1025 && tagCode <= 1034)) {
+        lineType = tagCode;
+        return;
+    }
+    if (tagCode != -3) {
+        TextString message("UNSUPPORTED CASE: Tagged line type : ");
+        message.AppendNumber('1', tagCode, 0);
+        LineMessage(*context, message, 10);
+    }
+
+    if (HasFlag(kFlagNotAnalysed)) return;
+
+    const bool previousInList = previousSummary.isListItem || previousSummary.isListBlank;
+
+    // Blank lines, and blank lines inside an open list.
+    TextString trimmedWorking(working);
+    trimmedWorking.Trim(0, " ");
+    if (trimmedWorking.length == 0 || length == 0) {
+        if (TrackerListItemNumber(tracker) > 0 && (previousInList || previousSummary.isListBoundary))
+            lineType = ListBlankType(*set, *this);
+        else
+            lineType = 1;
+        if (!previousInList) return;
+    }
+
+    // A page break: a form feed alone.
+    if (length > 0 && buffer[0] == '\f' && trimmedLength == 1) {
+        lineType = 2;
+        if (!previousInList) return;
+    }
+
+    if (headings.contentsGate == 0 && !headings.contentsLocked) UpdateContentsListBoundary(set, *this);
+
+    if (switchesOn) CheckBarLine();
+
+    if (switchesOn && set->IsOn(Pol::LookForPreformattedText) && !HasFlag(kFlagBarLine) &&
+        !HasFlag(kFlagNotAnalysed) && !HasFlag(kFlagProtected)) {
+        const int score = PreformattedScore(set, this, previousLine, 1);
+        if (score > 0) {
+            preFormatKind = score;
+            SetFlag(kFlagPreformattedByScore, true);
+            SetFlag(kFlagPreformatted, true);
+        }
+    }
+
+    if (switchesOn && set->IsOn(Pol::LookForMailHeaders) && !HasFlag(kFlagNotAnalysed) &&
+        !HasFlag(kFlagProtected) && working.CountChar(':') > 0)
+        CheckMailHeaderLine(working);
+
+    if (switchesOn) CheckCentring(set);
+
+    // Numbered headings: a level-1 number inside running text does not make
+    // a heading.
+    const bool mayStandHere = !(previousSummary.lineType == 0 && beforePreviousSummary.lineType == 0 &&
+                                set->IsOn(Pol::ExpectBlankLinesBetweenParas));
+    int candidate = 0;
+    if (words.Has(0)) candidate = CheckNumberedHeading(set, working, 1, -1, mayStandHere);
+
+    // "Chapter 3", "Section 2.1", or a numbering style's prefix before the
+    // number.
+    if (candidate == 0 && (lineType == 0 || lineType == 230) && words.Has(1) &&
+        (HoldsHeadingKeyword(words.words[0]) || IsNumberingPrefix(*set, words.words[0]))) {
+        candidate = CheckNumberedHeading(set, words.From(working, 1), 2, -1, mayStandHere);
+        if (candidate == 0 && HoldsHeadingKeyword(words.words[1]) && words.Has(2))
+            candidate = CheckNumberedHeading(set, words.From(working, 2), 3, -1, mayStandHere);
+    }
+
+    if (candidate == 0 && (lineType == 0 || lineType == 3)) {
+        const int keyPhrase = FindKeyPhraseHeading(set, *this);
+        if (keyPhrase > 0) lineType = keyPhrase;
+    }
+
+    int bulletType = 0;
+    if (set->IsOn(Pol::LookForBullets) && !previousSummary.preformatted) bulletType = CheckBulletLine(set);
+
+    if (candidate != 0) {
+        lineType = candidate;
+        headings.lastHeadingType = candidate;
+        preFormatKind = 0;
+        SetFlag(kFlagPreformatted, false);
+        SetFlag(kFlagHeaderLine, false);
+        const bool numberedOrUnderlined = (candidate >= 101 && candidate <= 106) || (candidate >= 111 && candidate <= 116);
+        if (numberedOrUnderlined && !headings.contentsLocked) EndContentsList(set, this);
+        if (previousLine && previousLine->lineType == 4) previousLine->lineType = -2;
+        if (set->IsOn(Pol::UseFirstHeadingAsTitle) && title.IsEmpty()) {
+            title = words.From(working, 1);
+            title.Trim(0, " ");
+        }
+        return;
+    }
+
+    if (bulletType != 0) {
+        lineType = bulletType;
+        SetFlag(kFlagPreformatted, false);
+        preFormatKind = 0;
+        MarkListBlanksBeforeItem();
+        return;
+    }
+
+    const auto allowed = [&tracker](int slot) { return tracker.permissions[static_cast<size_t>(slot)] != 0; };
+
+    if (lineType == 0 && allowed(kPermissionDefinitions) && switchesOn) {
+        const int definition = CheckDefinitionLine(set);
+        if (definition != -3) lineType = definition;
+    }
+
+    if (lineType == 0 && allowed(kPermissionQuotedText) && set->IsOn(Pol::LookForQuotedText) && IsQuotedLine())
+        lineType = 235;
+
+    if ((lineType == 0 || lineType == 235) && allowed(kPermissionCodeLines) && switchesOn &&
+        IsCodeLine(inputText, 0)) {
+        preFormatKind = 10;
+        SetFlag(kFlagPreformatted, true);
+        SetFlag(kFlagCodeLine, true);
+    }
+
+    if (lineType == 0 && set->GetInt(Pol::NewParagraphOffset) < 0) CheckHangingParagraph(set);
+    if (lineType == 0) CheckHangingColumns(set);
+
+    if (lineType == 0 && switchesOn) {
+        const int ruler = CheckRulerLine(set);
+        if (ruler == -2) {
+            lineType = -2;
+            return;
+        }
+        if (ruler != -3) lineType = ruler;
+    }
+
+    if (lineType == 0) CheckListContinuation(set);
+    if (lineType == 0) CheckDefinitionContinuation(set);
+
+    // The special rule sets put everything inside a LIST_ITEM into the item.
+    if (!switchesOn && TrackerListItemNumber(tracker) > 0) {
+        if (lineType == 0 || lineType == -3) {
+            lineType = 216;
+            if (tagCode == 1006) {
+                TextString text(static_cast<const TextString&>(*this));
+                TextString bullet;
+                const int itemType = DetermineBulletType(set, text, 1, 1, 1, bullet);
+                if (itemType != 0) lineType = itemType;
+            }
+        } else if (lineType == 1) {
+            lineType = 217;
+        }
+    }
+
+    if (lineType == 0) CheckWhiteSpace(set);
+    if (lineType == 0) CheckShortPreviousLine(set);
+
+    if (set->IsOn(Pol::LookForShortLines)) {
+        const int width = set->GetInt(Pol::PageWidth);
+        const int shortLength = set->GetInt(Pol::ShortLineLength);
+        const int measured = LengthWithoutTrailingBlanks(*this);
+        if (2 * measured < width || (set->IsOn(Pol::KeepItSimple) && 4 * measured < 3 * width) ||
+            (shortLength > 0 && measured <= shortLength))
+            SetFlag(kFlagShortLine, true);
+    }
+
+    if (set->IsOn(Pol::TreatEachLineAsParagraph) &&
+        (lineType == 0 || lineType == 160 || lineType == 161 || lineType == 216 || lineType == 230 ||
+         lineType == 231))
+        lineType = 3;
+
+    if (lineType == 0 && set->IsOn(Pol::PreserveLineStructure)) SetFlag(kFlagKeepLineBreak, true);
+
+    TidyPreformatting(set);
+
+    // A single quoted line inside running text was not a quotation after all.
+    if (lineType == 0 && previousLine && previousLine->lineType == 235 && beforePreviousSummary.lineType == 0)
+        previousLine->lineType = 0;
+}
