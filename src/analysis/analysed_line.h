@@ -198,6 +198,29 @@ public:
     // the known mail and news header names, compared without regard to case.
     static bool IsMailHeaderName(const char* name, int length);
 
+    // Output-time conversion (src/analysis/line_conversion.cpp; the word
+    // tidiers are in word_tidiers.h).  Each works only while output is
+    // written (code location 3) and leaves plain-text output alone.
+    //
+    // Turns the text of a line about to be written into output text: the
+    // word scan (addresses, newsgroups, overstruck words), section references,
+    // emphasis, the replacement pairs of `source` (the analysed input line,
+    // may be null, whose keep-line-break bit also travels both ways), the link
+    // dictionary, and trimming.  Directive lines get the word scan only.
+    void ConvertForOutput(FC& set, AnalysedLine* source, int doWords, int doReferences, int doEmphasis,
+                          int doReplacements, int doLinkDictionary, int trim);
+    // The word scan: words cut at blanks and tabs (`blankWords` 1) or also at
+    // ',', ';', '<', '>', "&lt;" and "&gt;" (0); `html` for HTML output.
+    // Words inside in-line tags, markup and existing links are left alone.
+    void ConvertLine(FC& set, int blankWords, int html);
+    // Section numbers of known numbered headings ("see 2.1") become links to
+    // the heading's anchor (only with "Expect Numbered Headings").
+    void ConvertReferences(FC& set);
+    // Rewrites the text through the policy set's link dictionary: the text
+    // before the first tag and, for HTML, each text between two tags that is
+    // not already the visible text of a link.
+    void ApplyLinkDictionary(FC& set);
+
     // The context whose trackers may point at this line; Reset and the
     // destructor make it forget the line (set by Context::SetCurrentLine).
     Context* trackingContext = nullptr;

@@ -1,0 +1,490 @@
+// Output-time conversion of a line: the word scan that turns addresses,
+// newsgroup names and overstruck words into links and markup, section
+// references to links, emphasis, replacement pairs and the link dictionary.
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "analysis/analysed_line.h"
+#include "analysis/analysis_routines.h"
+#include "analysis/heading_list.h"
+#include "analysis/word_tidiers.h"
+#include "context/context.h"
+#include "foundation/pattern_rules.h"
+#include "output/heading_anchors.h"
+#include "output/rtf_links.h"
+#include "policies/fc.h"
+
+#if __has_include("analysis/emphasis.h")
+#include "analysis/emphasis.h"
+#define VENDREL_HAVE_EMPHASIS 1
+#endif
+
+namespace {
+
+constexpr int kWritingOutput = 3;
+
+void SendLineMessage(FC& set, AnalysedLine& line, const TextString& text, int level) {
+    if (set.context)
+        line.LineMessage(*set.context, text, level);
+    else
+        set.ReportMessage(text.buffer, level);
+}
+
+// A stretch of the text that the word scan must not touch, from `start` to
+// `end` inclusive; `start` is -1 when there is none (further on).
+struct Stretch {
+    int start = -1;
+    int end = -1;
+    bool Holds(int position) const { return start >= 0 && position >= start && position <= end; }
+};
+
+// The next stretch at or after `from` that opens with `open` and closes with
+// the end of the next `close` after the opening (the `closeCount`th one).
+Stretch FindStretch(const TextString& text, int from, const char* open, const char* close, int closeCount,
+                    int caseSensitive) {
+    Stretch stretch;
+    if (!open || !*open || !close || !*close) return stretch;
+    int at = -1;
+    if (!text.Find(from, open, &at, caseSensitive)) return stretch;
+    const int openLength = static_cast<int>(std::char_traits<char>::length(open));
+    const int closeLength = static_cast<int>(std::char_traits<char>::length(close));
+    int search = at + openLength;
+    int closeAt = -1;
+    for (int k = 0; k < closeCount; ++k) {
+        if (!text.Find(search, close, &closeAt, caseSensitive)) return stretch;
+        search = closeAt + closeLength;
+    }
+    stretch.start = at;
+    stretch.end = closeAt + closeLength - 1;
+    return stretch;
+}
+
+// The link forms whose presence marks a line as holding a link; the first
+// five also keep its line break under "Add <BR> to lines with URLs".
+constexpr const char* kLinkForms[] = {"HREF=\"http:", "HREF=\"https:", "HREF=\"ftp:",
+                                      "HREF=\"news:", "HREF=\"snews:", "HREF=\"mailto:"};
+
+// Lowest and highest number seen at each section level (index 0 is level
+// 1) among the known numbered headings; both -1 for a level never seen.
+struct SectionRange {
+    int lowest = -1;
+    int highest = -1;
+    bool Seen() const { return lowest >= 0 && highest >= 0; }
+    bool Holds(int number) const { return Seen() && number >= lowest && number <= highest; }
+};
+using SectionRanges = std::array<SectionRange, 6>;
+
+// The numbers of a normalised section reference ("2.10" gives 2 and 10);
+// false when there are more than six or one does not read.
+bool ReadSectionNumbers(const TextString& reference, std::array<int, 6>& numbers, int& count) {
+    count = 0;
+    int start = 0;
+    for (int i = 0; i <= reference.length; ++i) {
+        if (i < reference.length && reference.buffer[i] != '.' && reference.buffer[i] != '-') continue;
+        if (count >= 6) return false;
+        TextString field;
+        field.AssignChars(reference.buffer + start, i - start);
+        const int value = ParseSectionField(field.buffer, '.');
+        if (value < 0 || value >= kSectionNumberOutOfRange) return false;
+        numbers[static_cast<size_t>(count++)] = value;
+        start = i + 1;
+    }
+    return count > 0;
+}
+
+SectionRanges GatherSectionRanges(const HeadingList& headings) {
+    SectionRanges ranges;
+    for (int i = 0; i < headings.Count(); ++i) {
+        const HeadingListEntry* entry = headings.GetAt(i);
+        if (!entry || entry->lineType < 101 || entry->lineType > 106) continue;
+        std::array<int, 6> numbers{};
+        int count = 0;
+        if (!ReadSectionNumbers(entry->number, numbers, count)) continue;
+        for (int level = 0; level < count; ++level) {
+            SectionRange& range = ranges[static_cast<size_t>(level)];
+            const int value = numbers[static_cast<size_t>(level)];
+            if (range.lowest < 0 || value < range.lowest) range.lowest = value;
+            if (range.highest < 0 || value > range.highest) range.highest = value;
+        }
+    }
+    return ranges;
+}
+
+// The name of the output file being written (the last one of the file list).
+TextString CurrentOutputFileName(const Context& context) {
+    const StringList& files = context.documentState.outputFiles;
+    const char* name = files.TextAt(files.count - 1);
+    return TextString(name ? name : "");
+}
+
+bool ListHoldsExactly(const StringList& list, const TextString& text) {
+    for (int i = 0; i < list.count; ++i) {
+        const StringListEntry* entry = list.GetAt(i);
+        if (entry && entry->text.view() == text.view()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The whole conversion of an output line
+
+void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, int doReferences, int doEmphasis,
+                                    int doReplacements, int doLinkDictionary, int trim) {
+    Context* context = set.context;
+    if (!context || context->trackers.codeLocation != kWritingOutput || context->outputFormat == 2) return;
+    const int format = context->outputFormat;
+
+    if (set.ruleSetCode == 1 || set.ruleSetCode == 2) {
+        doReferences = doEmphasis = doReplacements = doLinkDictionary = 0;
+        if (set.ruleSetCode == 2) doWords = 0;
+    }
+    // A directive line gets the word scan only.
+    if (tagCode != -3) doReferences = doEmphasis = doReplacements = doLinkDictionary = 0;
+
+    if (source) SetFlag(kFlagKeepLineBreak, source->HasFlag(kFlagKeepLineBreak));
+    if (doWords) {
+        ConvertLine(set, 1, format == 0);
+        ConvertLine(set, 0, format == 0);
+    }
+    if (source) source->SetFlag(kFlagKeepLineBreak, HasFlag(kFlagKeepLineBreak));
+
+    if (doReferences) ConvertReferences(set);
+#ifdef VENDREL_HAVE_EMPHASIS
+    if (doEmphasis && length > 0 && (FindChar(0, '_', nullptr, 1) || FindChar(0, '*', nullptr, 1)))
+        TidyEmphasisLine(set, *this, this);
+#else
+    (void)doEmphasis;
+#endif
+
+    if (doReplacements && source) {
+        auto applyPair = [&](int present, const std::unique_ptr<TextString>& find,
+                             const std::unique_ptr<TextString>& replacement, int start) {
+            if (!present || !find || find->IsEmpty()) return;
+            if (start < 0 || start > length) start = 0;
+            ReplaceFrom(start, find->buffer, replacement ? replacement->buffer : "", 1, 1, nullptr, nullptr);
+        };
+        applyPair(source->firstPairPresent, source->firstFind, source->firstReplacement, source->firstPairStart);
+        applyPair(source->secondPairPresent, source->secondFind, source->secondReplacement, source->secondPairStart);
+    }
+    if (doLinkDictionary) ApplyLinkDictionary(set);
+    if (trim) Trim(0, " ");
+    // A line that ends in an RTF field gets a blank, so that the text of the
+    // next line does not run into the field.
+    if (format == 1 && length > 3 && view().substr(static_cast<size_t>(length - 3)) == "}}}") AppendChar(' ');
+}
+
+// ---------------------------------------------------------------------------
+// The word scan
+
+void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
+    Context* context = set.context;
+    if (!context || context->outputFormat == 2 || context->trackers.codeLocation != kWritingOutput) return;
+    const int format = context->outputFormat;
+    // Contents lines of a contents list keep their words.
+    if (set.preprocessor.inContentsList && lineType >= 151 && lineType <= 156) return;
+
+    const bool markupPresent = format == 0 && FindChar(0, '<', nullptr, 1);
+    const bool tagsSeen = context->documentState.headingSwitches[DocumentState::kInlineTagsSeen] != 0;
+    const TextString startDelimiter = set.GetText(Pol::StartTagDelimiter);
+    const TextString endDelimiter = set.GetText(Pol::EndTagDelimiter);
+    const bool linkPolicies = set.IsOn(Pol::CreateHyperlinks) || set.IsOn(Pol::CreateFTPLinks) ||
+                              set.IsOn(Pol::CreateGopherLinks) || set.IsOn(Pol::CreateTelnetLinks);
+    const bool mailtoLinks = set.IsOn(Pol::CreateMailtoLinks);
+    const char delimiter = blankWords ? ' ' : static_cast<char>(0xBF);
+
+    // The protected stretches: in-line tags, markup, existing links.
+    Stretch tag, markup, link;
+    auto findTag = [&](int from) {
+        return tagsSeen ? FindStretch(*this, from, startDelimiter.buffer, endDelimiter.buffer, 1, 1) : Stretch{};
+    };
+    auto findMarkup = [&](int from) {
+        return (html && markupPresent) ? FindStretch(*this, from, "<", ">", 1, 1) : Stretch{};
+    };
+    auto findLink = [&](int from) {
+        if (format == 0) return markupPresent ? FindStretch(*this, from, "<A HREF", "</A>", 1, 0) : Stretch{};
+        if (format == 1) return FindStretch(*this, from, "{\\field{", "}}}", 2, 1);
+        return Stretch{};
+    };
+    auto searchAll = [&](int from) {
+        tag = findTag(from);
+        markup = findMarkup(from);
+        link = findLink(from);
+    };
+    auto advance = [&](int position) {
+        if (tag.start >= 0 && position > tag.end) tag = findTag(tag.end + 1);
+        if (markup.start >= 0 && position > markup.end) markup = findMarkup(markup.end + 1);
+        if (link.start >= 0 && position > link.end) link = findLink(link.end + 1);
+    };
+    searchAll(0);
+
+    int emphasisWords = 0;
+    int position = 0;
+    TextString word, replacement, display, refusedCore;
+    while (position < length) {
+        advance(position);
+        if (html && markup.start == position) {
+            position = markup.end + 1;
+            continue;
+        }
+        GetFieldFrom(buffer + position, 1, delimiter, &word, nullptr);
+        const int n = word.length;
+        if (n < 5) {
+            if (n >= 1 && n <= 3)
+                position += n;
+            else if (n == 4 && (CompareTextN(buffer + position, "&lt;", 4, 0) == 0 ||
+                                CompareTextN(buffer + position, "&gt;", 4, 0) == 0))
+                position += 4;
+            else
+                position += 1;
+            continue;
+        }
+        if (tag.Holds(position) || markup.Holds(position) || link.Holds(position)) {
+            position += n;
+            continue;
+        }
+
+        const int dots = word.CountChar('.');
+        const int slashes = word.CountChar('/');
+        const int ats = word.CountChar('@');
+        const bool urlLike = dots > 0 || slashes > 2;
+        int replaced = 0;
+        int urlType = kURLNone;
+        replacement.MakeEmpty();
+        display.MakeEmpty();
+        refusedCore.MakeEmpty();
+        if (urlLike && linkPolicies) urlType = TidyHTTPWord(set, *this, word, replaced, replacement, display);
+        if (!blankWords) {
+            const int replacedBefore = replaced;
+            TidyUnixWord(set, *this, word, replaced, replacement);
+            if (replaced && !replacedBefore) ++emphasisWords;
+            if (ats == 1 && !replaced && mailtoLinks)
+                urlType = TidyEmailWord(set, *this, word, replaced, replacement, display);
+            if (urlLike && !replaced)
+                urlType = TidyUSENETWord(set, *this, word, replaced, replacement, refusedCore, display);
+        }
+        if (urlLike || ats == 1) ReportURLCandidate(set, *this, urlType, blankWords, word, refusedCore);
+
+        if (!replaced) {
+            position += n;
+            continue;
+        }
+        if (urlType != kURLNone && context->runParameters.links) {
+            StringList& found = context->trackers.list;
+            if (!ListHoldsExactly(found, display)) found.Add(display.buffer);
+        }
+        // The word stands at the scan position; it is replaced there.
+        std::string text(view().substr(0, static_cast<size_t>(position)));
+        text.append(replacement.view());
+        text.append(view().substr(static_cast<size_t>(position + n)));
+        AssignChars(text.data(), static_cast<int>(text.size()));
+        position += replacement.length;
+        searchAll(position);
+        if (urlType >= kURLHttp && urlType <= kURLHostAsFtp) {
+            TextString message("URL: ");
+            message.Append(GetURLMessageLead(urlType));
+            message.Append(display);
+            message.AppendChar('"');
+            SendLineMessage(set, *this, message, 10);
+        }
+    }
+
+    if (FindChar(0, ':', nullptr, 1)) {
+        bool anyLink = false;
+        bool breakingLink = false;
+        for (size_t i = 0; i < std::size(kLinkForms); ++i) {
+            if (!Find(0, kLinkForms[i], nullptr, 0)) continue;
+            anyLink = true;
+            if (i < 5) breakingLink = true;
+        }
+        if (anyLink) SetFlag(kFlagHasLink, true);
+        if (breakingLink && set.IsOn(Pol::AddBRToLinesWithURLs)) SetFlag(kFlagKeepLineBreak, true);
+    }
+
+    // Neighbouring overstruck words become one emphasised stretch.
+    if (emphasisWords > 1) {
+        switch (format) {
+            case 0:
+                if (FindChar(0, '<', nullptr, 1)) {
+                    Replace("</U> <U>", " ", 0, 1);
+                    Replace("</B> <B>", " ", 0, 1);
+                    Replace("</STRONG> <STRONG>", " ", 0, 1);
+                }
+                break;
+            case 1:  // RTF emphasis groups stay separate
+            case 3: break;
+            default:
+                SendLineMessage(set, *this, TextString("UNSUPPORTED CASE: Output Format in ConvertLine (2)"), 10);
+                break;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Section references
+
+void AnalysedLine::ConvertReferences(FC& set) {
+    Context* context = set.context;
+    if (!context || !set.IsOn(Pol::ExpectNumberedHeadings) || context->trackers.codeLocation != kWritingOutput)
+        return;
+    const int format = context->outputFormat;
+    if (format == 2) return;
+    if (format != 0 && format != 1 && format != 3) {
+        SendLineMessage(set, *this, TextString("UNSUPPORTED CASE: Output Format in ConvertReferences"), 10);
+        return;
+    }
+    const TextString startDelimiter = set.GetText(Pol::StartTagDelimiter);
+    const TextString endDelimiter = set.GetText(Pol::EndTagDelimiter);
+    auto findTag = [&](int from) { return FindStretch(*this, from, startDelimiter.buffer, endDelimiter.buffer, 1, 1); };
+    Stretch tag = findTag(0);
+
+    const SectionRanges ranges = GatherSectionRanges(context->documentState.headings);
+    const int leastLevels = set.GetInt(Pol::CrossRefsAtLevel);
+    const TextString currentFile = CurrentOutputFileName(*context);
+    TextString word, core, normalised, fileName, extension, anchor, link;
+
+    int position = 0;
+    while (position < length) {
+        GetFieldFrom(buffer + position, 1, ' ', &word, nullptr);
+        if (word.IsEmpty() || !word.FindChar(0, '.', nullptr, 1)) {
+            position += std::max(1, word.length);
+            continue;
+        }
+        const int wordLength = word.length;
+        TrimReferenceEnd(&set, word, core);
+        while (tag.start >= 0 && tag.end < position) tag = findTag(tag.end + 1);
+        if (core.IsEmpty() || tag.Holds(position)) {
+            position += wordLength;
+            continue;
+        }
+
+        int separators = -1, depth = -1, valid = 0, withinLimit = 0;
+        ParseSectionReference(&set, core, 1, 0, normalised, separators, depth, valid, withinLimit);
+        // Levels run from 1 to 6: a deeper reference names no heading.
+        bool reference = depth >= 0 && depth < 6 && separators >= 0 && separators < 6 &&
+                         ranges[static_cast<size_t>(depth)].Seen() && depth + 1 >= leastLevels;
+        if (reference) {
+            std::array<int, 6> numbers{};
+            int count = 0;
+            reference = ReadSectionNumbers(normalised, numbers, count) && count == separators + 1;
+            for (int level = 0; reference && level < count; ++level)
+                reference = ranges[static_cast<size_t>(level)].Holds(numbers[static_cast<size_t>(level)]);
+        }
+        if (!reference) {
+            position += wordLength;
+            continue;
+        }
+
+        const int headingType = 101 + separators;
+        if (!context->FindReferencedSection(&set, headingType, normalised, fileName, extension)) {
+            TextString message("WARNING: Can't find section for possible hyperlink \"");
+            message.Append(core);
+            message.AppendChar('"');
+            SendLineMessage(set, *this, message, 10);
+            position += wordLength;
+            continue;
+        }
+        GetHeadingLinkName(core, headingType, &set, 0, anchor);
+        switch (format) {
+            case 0: {
+                TextString target;
+                if (!(fileName.view() == currentFile.view())) {
+                    target = fileName;
+                    target.Append(extension);
+                }
+                target.AppendChar('#');
+                target.Append(anchor);
+                link.Assign("<A HREF=\"");
+                AppendHrefTarget(link, target);
+                link.Append("\">");
+                link.Append(core);
+                link.Append("</A>");
+                break;
+            }
+            case 1:
+                if (set.IsOn(Pol::MakeWindowsHelpSource))
+                    RTF_FormatLink(&set, 1, 0, anchor, core, link);
+                else
+                    RTF_FormatHyperlinkField(&set, 1, anchor, core, link);
+                break;
+            default:
+                position += wordLength;
+                continue;
+        }
+        int at = -1;
+        if (!Find(position, core.buffer, &at, 1)) {
+            position += wordLength;
+            continue;
+        }
+        std::string text(view().substr(0, static_cast<size_t>(at)));
+        text.append(link.view());
+        text.append(view().substr(static_cast<size_t>(at + core.length)));
+        AssignChars(text.data(), static_cast<int>(text.size()));
+        position = at + link.length;
+        tag = findTag(position);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The link dictionary
+
+void AnalysedLine::ApplyLinkDictionary(FC& set) {
+    Context* context = set.context;
+    if (!context || context->trackers.codeLocation != kWritingOutput || context->outputFormat == 2) return;
+    if (set.GetLinkDefinitionCount() < 1) return;
+    const bool html = context->outputFormat == 0;
+
+    int split = length;
+    if (html) {
+        int at = -1;
+        if (FindChar(0, '<', &at, 1)) split = at;
+    }
+    TextString head;
+    head.AssignChars(buffer, split);
+    TextString tail;
+    tail.AssignChars(buffer + split, length - split);
+
+    bool headChanged = false;
+    if (!head.IsEmpty()) {
+        TextString rewritten;
+        if (set.MatchLinkWord(head, &rewritten)) {
+            headChanged = true;
+            head = rewritten;
+        }
+    }
+
+    bool tailChanged = false;
+    if (html && !tail.IsEmpty()) {
+        // The text after the last tag needs a '<' after it to be matched; the
+        // dummy tag that provides it never reaches the output.
+        static constexpr const char* kDummyTag = "<DUMMY>";
+        const bool dummy = tail.buffer[tail.length - 1] != '<';
+        TextString scanned(tail);
+        if (dummy) scanned.Append(kDummyTag);
+        PatternList rules;
+        rules.AddRule(kRuleCallback, ">**<", nullptr, 0, ApplyLinkDictionaryBetweenTags, &set);
+        ScanOptions options;
+        options.oneActionPerPosition = 1;
+        options.resetAfterChange = 1;
+        rules.Scan(scanned, &options);
+        TextString result;
+        rules.GetResult(&result);
+        if (!(result.view() == scanned.view())) {
+            tailChanged = true;
+            const int dummyLength = static_cast<int>(std::char_traits<char>::length(kDummyTag));
+            if (dummy && result.length >= dummyLength &&
+                result.view().substr(static_cast<size_t>(result.length - dummyLength)) == kDummyTag)
+                result.SubString(0, result.length - dummyLength);
+            tail = result;
+        }
+    }
+
+    if (!headChanged && !tailChanged) return;
+    TextString text(head);
+    text.Append(tail);
+    AssignChars(text.buffer, text.length);
+    SetFlag(kFlagHasLink, true);
+}

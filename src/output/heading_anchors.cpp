@@ -1,0 +1,153 @@
+#include "output/heading_anchors.h"
+
+#include <array>
+
+#include "analysis/analysed_line.h"
+#include "analysis/analysis_routines.h"
+#include "foundation/utilities.h"
+#include "output/colours.h"
+#include "output/entities.h"
+#include "policies/fc.h"
+#include "policies/heading_level_spec.h"
+
+namespace {
+
+// What an accented Latin-1 letter becomes in an anchor name; 0 for a byte
+// that becomes '_'.
+char PlainLatin1Letter(unsigned char c) {
+    if ((c >= 192 && c <= 194) || c == 196 || (c >= 224 && c <= 226) || c == 228) return 'a';
+    if ((c >= 200 && c <= 203) || (c >= 232 && c <= 235)) return 'e';
+    if ((c >= 204 && c <= 207) || (c >= 236 && c <= 239)) return 'i';
+    if ((c >= 210 && c <= 212) || c == 214 || (c >= 242 && c <= 244) || c == 246) return 'o';
+    if ((c >= 217 && c <= 220) || (c >= 249 && c <= 252)) return 'u';
+    return 0;
+}
+
+bool IsNumberedType(int lineType) {
+    return (lineType >= 101 && lineType <= 106) || (lineType >= 151 && lineType <= 156);
+}
+
+bool IsNamedByText(int lineType) {
+    return (lineType >= 111 && lineType <= 116) || lineType == 120 || lineType == 121 ||
+           (lineType >= 131 && lineType <= 136) || lineType == 250;
+}
+
+// The numbering style of the heading or contents level of a numbered type.
+const HeadingLevelSpec* LevelStyle(const FC* policies, int lineType) {
+    if (!policies) return nullptr;
+    const int level = GetHeadingLevel(lineType);
+    if (level < 1 || level > 6) return nullptr;
+    const auto index = static_cast<size_t>(level - 1);
+    return lineType >= 151 ? &policies->contentsLevels[index] : &policies->headingLevels[index];
+}
+
+// The word that holds the section number of a numbered heading text.
+TextString SectionNumberWord(const TextString& text, int lineType, FC* policies, int useNumbering) {
+    TextString number;
+    text.GetField(1, ' ', &number);
+    const HeadingLevelSpec* style = LevelStyle(policies, lineType);
+    if (!useNumbering || !style || !style->hasPrefix) return number;
+    // A prefix ("Chapter") stands before the number.
+    TextString second;
+    text.GetField(2, ' ', &second);
+    for (int field = 2; field <= 3; ++field) {
+        TextString word;
+        if (!text.GetField(field, ' ', &word) || word.IsEmpty()) continue;
+        TextString stripped(word);
+        char separator = '.';
+        StripNumberDecoration(policies, stripped, separator, 0);
+        std::array<int, 6> levels{};
+        int deepest = -1;
+        if (ParseSectionNumber(policies, stripped, separator, nullptr, nullptr, levels, deepest)) return word;
+    }
+    return second;
+}
+
+}  // namespace
+
+void MakeAnchorText(FC*, const TextString* text, TextString* out) {
+    if (!out) return;
+    TextString decoded;
+    if (text) {
+        EntityDecodeOptions options;
+        options.text = text;
+        options.result = &decoded;
+        options.latin1 = 1;
+        DecodeEntities(options);
+    }
+    TextString anchor;
+    for (int i = 0; i < decoded.length; ++i) {
+        const char c = ToLowerAscii(decoded.buffer[i]);
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 128) {
+            const char plain = PlainLatin1Letter(byte);
+            anchor.AppendChar(plain ? plain : '_');
+        } else if (c == ' ' || c == '!' || c == '"' || c == '%' || c == '&' || c == '\'' || c == '*' || c == ':' ||
+                   c == '<' || c == '>' || c == '?') {
+            anchor.AppendChar('_');
+        } else {
+            anchor.AppendChar(c);
+        }
+    }
+    *out = anchor;
+}
+
+void GetHeadingLinkName(const TextString& text, int lineType, FC* policies, int useNumbering, TextString& out) {
+    GetHeadingLinkName(&text, lineType, policies, useNumbering, &out);
+}
+
+void GetHeadingLinkName(const TextString* text, int lineType, FC* policies, int useNumbering, TextString* out) {
+    if (!out) return;
+    TextString name;
+    if (lineType == -5 || !text || text->IsEmpty()) {
+        *out = name;
+        return;
+    }
+    TextString copy(*text);
+    copy.CollapseBlanks();
+    copy.Trim(0, " -=*");
+    if (lineType == 250) {
+        int lineFeed = -1;
+        if (copy.FindChar(0, '\n', &lineFeed, 1)) copy.SubString(0, lineFeed);
+    }
+    if (IsNamedByText(lineType)) MakeAnchorText(policies, &copy, &copy);
+    if (copy.length > 60) {
+        TextString shortName(copy);
+        MakeShortName(&shortName);
+        copy.SubString(0, 30);
+        copy.Append("__");
+        copy.Append(shortName);
+    }
+
+    if (IsNamedByText(lineType)) {
+        name = copy;
+    } else if (IsNumberedType(lineType)) {
+        TextString number = SectionNumberWord(copy, lineType, policies, useNumbering);
+        NormaliseSectionReference(policies, number);
+        name.Assign("Section_");
+        name.Append(number);
+    } else {
+        if (policies) {
+            TextString message("UNSUPPORTED CASE: Unknown heading type GetHeadingLinkName - ");
+            message.AppendNumber('1', lineType, 0);
+            message.AppendChar(' ');
+            policies->ReportMessage(message.buffer, 10);
+        }
+        MakeAnchorText(policies, &copy, &copy);
+        TextString first;
+        copy.GetField(1, ' ', &first);
+        name.Assign("Section_");
+        name.Append(first);
+    }
+    *out = name;
+}
+
+void GetLineHeadingLinkName(AnalysedLine* line, FC* policies, int useNumbering, TextString* out) {
+    if (!out) return;
+    if (!line) {
+        out->MakeEmpty();
+        return;
+    }
+    const TextString text(static_cast<const TextString&>(*line));
+    GetHeadingLinkName(&text, line->lineType, policies, useNumbering, out);
+}

@@ -1,0 +1,99 @@
+#include "output/navigation.h"
+
+#include "analysis/analysed_line.h"
+#include "context/context.h"
+#include "output/colours.h"
+#include "output/heading_anchors.h"
+#include "policies/fc.h"
+
+namespace {
+
+bool SameNameIgnoringCase(const TextString& a, const TextString& b) {
+    return a.length == b.length && CompareTextN(a.buffer, b.buffer, a.length, 1) == 0;
+}
+
+// The name of the external contents file without its folder and extension,
+// as the names of the output-file list are kept.
+TextString ContentsFileBaseName(const FC& policies) {
+    const TextString& path = policies.names.contentsFileName;
+    int start = 0;
+    for (int i = 0; i < path.length; ++i)
+        if (path.buffer[i] == '/' || path.buffer[i] == '\\') start = i + 1;
+    int end = path.length;
+    for (int i = path.length - 1; i >= start; --i)
+        if (path.buffer[i] == '.') {
+            end = i;
+            break;
+        }
+    TextString name;
+    name.AssignChars(path.buffer + start, end - start);
+    return name;
+}
+
+}  // namespace
+
+void GetNavigationFileNames(FC* policies, const TextString& fileName, AnalysedLine* line, int& fileIndex,
+                            TextString& next, TextString& current, TextString& previous, TextString& first,
+                            TextString& contentsLink) {
+    next.MakeEmpty();
+    current.MakeEmpty();
+    previous.MakeEmpty();
+    first.MakeEmpty();
+    contentsLink.MakeEmpty();
+    Context* context = policies ? policies->context : nullptr;
+
+    TextString name;
+    if (!fileName.IsEmpty()) {
+        int dot = -1;
+        name = fileName;
+        if (name.FindChar(0, '.', &dot, 1)) name.SubString(0, dot);
+    } else if (context) {
+        const StringList& files = context->documentState.outputFiles;
+        const char* last = files.TextAt(files.count - 1);
+        name.Assign(last ? last : "");
+    }
+
+    const StringList* files = context ? &context->documentState.outputFiles : nullptr;
+    int index = fileIndex;
+    if (index < -1) {
+        index = -1;
+        if (context) context->documentState.FindOutputFile(name, &index);
+    }
+    // An index given by the caller is checked like a looked-up one.
+    if (!files || index < 0 || index >= files->count) {
+        index = -1;
+        if (policies) {
+            TextString message("PROGRAM ERROR: Can't locate file \"");
+            message.Append(name);
+            message.Append("\" in file list");
+            policies->ReportMessage(message.buffer, 10);
+        }
+    } else {
+        if (index > 0) previous.Assign(files->TextAt(index - 1));
+        current.Assign(files->TextAt(index));
+        if (index < files->count - 1) next.Assign(files->TextAt(index + 1));
+        if (policies->IsOn(Pol::GenerateExternalContentsFile))
+            first = ContentsFileBaseName(*policies);
+        else
+            first.Assign(files->TextAt(0));
+        if (SameNameIgnoringCase(first, name)) first.MakeEmpty();
+    }
+    fileIndex = index;
+
+    const TextString extension = policies ? policies->names.outputExtension : TextString(".html");
+    for (TextString* result : {&previous, &current, &next, &first}) {
+        if (result->IsEmpty()) *result = name;
+        result->Append(extension);
+    }
+
+    contentsLink = first;
+    // Only a heading or contents line has an anchor in the contents list.
+    if (line && GetHeadingLevel(line->lineType) > 0) {
+        TextString anchor;
+        GetLineHeadingLinkName(line, policies, 1, &anchor);
+        if (!anchor.IsEmpty()) {
+            contentsLink.Append("#TOC_");
+            contentsLink.Append(anchor);
+        }
+    }
+}
