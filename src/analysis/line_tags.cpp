@@ -91,9 +91,7 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
 
     // The executor writes the tag's markup.  A tag it does not take (no
     // executor, or one that leaves the tag to the line) is handled by the
-    // line itself, without a message.  While no executors are installed
-    // (ExecuteInlineTag answers false for every tag) every tag takes this
-    // road.
+    // line itself, without a message.
     int replace = 0;
     TextString replacement;
     const bool executed =
