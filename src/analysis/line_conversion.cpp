@@ -8,18 +8,13 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/analysis_routines.h"
-#include "analysis/heading_list.h"
+#include "analysis/emphasis.h"
 #include "analysis/word_tidiers.h"
 #include "context/context.h"
 #include "foundation/pattern_rules.h"
 #include "output/heading_anchors.h"
 #include "output/rtf_links.h"
 #include "policies/fc.h"
-
-#if __has_include("analysis/emphasis.h")
-#include "analysis/emphasis.h"
-#define VENDREL_HAVE_EMPHASIS 1
-#endif
 
 namespace {
 
@@ -66,16 +61,6 @@ Stretch FindStretch(const TextString& text, int from, const char* open, const ch
 constexpr const char* kLinkForms[] = {"HREF=\"http:", "HREF=\"https:", "HREF=\"ftp:",
                                       "HREF=\"news:", "HREF=\"snews:", "HREF=\"mailto:"};
 
-// Lowest and highest number seen at each section level (index 0 is level
-// 1) among the known numbered headings; both -1 for a level never seen.
-struct SectionRange {
-    int lowest = -1;
-    int highest = -1;
-    bool Seen() const { return lowest >= 0 && highest >= 0; }
-    bool Holds(int number) const { return Seen() && number >= lowest && number <= highest; }
-};
-using SectionRanges = std::array<SectionRange, 6>;
-
 // The numbers of a normalised section reference ("2.10" gives 2 and 10);
 // false when there are more than six or one does not read.
 bool ReadSectionNumbers(const TextString& reference, std::array<int, 6>& numbers, int& count) {
@@ -92,24 +77,6 @@ bool ReadSectionNumbers(const TextString& reference, std::array<int, 6>& numbers
         start = i + 1;
     }
     return count > 0;
-}
-
-SectionRanges GatherSectionRanges(const HeadingList& headings) {
-    SectionRanges ranges;
-    for (int i = 0; i < headings.Count(); ++i) {
-        const HeadingListEntry* entry = headings.GetAt(i);
-        if (!entry || entry->lineType < 101 || entry->lineType > 106) continue;
-        std::array<int, 6> numbers{};
-        int count = 0;
-        if (!ReadSectionNumbers(entry->number, numbers, count)) continue;
-        for (int level = 0; level < count; ++level) {
-            SectionRange& range = ranges[static_cast<size_t>(level)];
-            const int value = numbers[static_cast<size_t>(level)];
-            if (range.lowest < 0 || value < range.lowest) range.lowest = value;
-            if (range.highest < 0 || value > range.highest) range.highest = value;
-        }
-    }
-    return ranges;
 }
 
 // The name of the output file being written (the last one of the file list).
@@ -153,12 +120,8 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     if (source) source->SetFlag(kFlagKeepLineBreak, HasFlag(kFlagKeepLineBreak));
 
     if (doReferences) ConvertReferences(set);
-#ifdef VENDREL_HAVE_EMPHASIS
     if (doEmphasis && length > 0 && (FindChar(0, '_', nullptr, 1) || FindChar(0, '*', nullptr, 1)))
         TidyEmphasisLine(set, *this, this);
-#else
-    (void)doEmphasis;
-#endif
 
     if (doReplacements && source) {
         auto applyPair = [&](int present, const std::unique_ptr<TextString>& find,
@@ -341,7 +304,9 @@ void AnalysedLine::ConvertReferences(FC& set) {
     auto findTag = [&](int from) { return FindStretch(*this, from, startDelimiter.buffer, endDelimiter.buffer, 1, 1); };
     Stretch tag = findTag(0);
 
-    const SectionRanges ranges = GatherSectionRanges(context->documentState.headings);
+    // The lowest and highest section numbers that the heading analysis has
+    // seen at each level (index 0 is level 1).
+    const DocumentState::HeadingState& numbering = context->documentState.headingState;
     const int leastLevels = set.GetInt(Pol::CrossRefsAtLevel);
     const TextString currentFile = CurrentOutputFileName(*context);
     TextString word, core, normalised, fileName, extension, anchor, link;
@@ -364,14 +329,18 @@ void AnalysedLine::ConvertReferences(FC& set) {
         int separators = -1, depth = -1, valid = 0, withinLimit = 0;
         ParseSectionReference(&set, core, 1, 0, normalised, separators, depth, valid, withinLimit);
         // Levels run from 1 to 6: a deeper reference names no heading.
-        bool reference = depth >= 0 && depth < 6 && separators >= 0 && separators < 6 &&
-                         ranges[static_cast<size_t>(depth)].Seen() && depth + 1 >= leastLevels;
-        if (reference) {
-            std::array<int, 6> numbers{};
-            int count = 0;
-            reference = ReadSectionNumbers(normalised, numbers, count) && count == separators + 1;
-            for (int level = 0; reference && level < count; ++level)
-                reference = ranges[static_cast<size_t>(level)].Holds(numbers[static_cast<size_t>(level)]);
+        bool reference = depth >= 0 && depth < 6 && separators >= 0 && separators < 6 && depth + 1 >= leastLevels;
+        auto seen = [&](int level) {
+            return numbering.lowest[static_cast<size_t>(level)] >= 0 && numbering.highest[static_cast<size_t>(level)] >= 0;
+        };
+        std::array<int, 6> numbers{};
+        int count = 0;
+        reference = reference && seen(depth) && ReadSectionNumbers(normalised, numbers, count) &&
+                    count == separators + 1;
+        for (int level = 0; reference && level < count; ++level) {
+            const auto index = static_cast<size_t>(level);
+            reference = seen(level) && numbers[index] >= numbering.lowest[index] &&
+                        numbers[index] <= numbering.highest[index];
         }
         if (!reference) {
             position += wordLength;
