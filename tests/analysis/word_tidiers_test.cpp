@@ -301,13 +301,7 @@ TEST_F(WordTidiersTest, RtfLinksAreHyperlinkFields) {
     EXPECT_NE(out.replacement.find(" HYPERLINK news:comp.lang.misc }"), std::string::npos);
 }
 
-TEST(WordTidiers, MessageLeadsAndHrefTargets) {
-    EXPECT_STREQ(GetURLMessageLead(kURLHttp), "\"");
-    EXPECT_STREQ(GetURLMessageLead(kURLEmail), "(email) \"");
-    EXPECT_STREQ(GetURLMessageLead(kURLHostAsFtp), "(FTP) \"");
-    EXPECT_STREQ(GetURLMessageLead(kURLBareTelnet), "(Telnet) \"");
-    EXPECT_STREQ(GetURLMessageLead(kURLNewsgroup), "(Newsgroup) \"");
-    EXPECT_STREQ(GetURLMessageLead(kURLRefusedWww), "");
+TEST(WordTidiers, QuotesInHrefTargets) {
     TextString out("x");
     AppendHrefTarget(out, TextString("a\"b\"\"c"));
     EXPECT_EQ(out.str(), "xa%22b%22%22c");
