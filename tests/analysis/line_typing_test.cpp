@@ -5,6 +5,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/analysed_line.h"
@@ -117,42 +118,21 @@ protected:
 };
 
 TEST_F(LineTypingTest, HeaderNamesMatchWholeNamesWithoutRegardToCase) {
-    struct Case {
-        const char* name;
-        bool known;
-    };
-    const Case cases[] = {
-        {"From", true},       {"from", true},        {"FROM", true},  {"X-Mailer", true}, {"x-mailer", true},
-        {"Newsgroups", true}, {"Messages", true},    {"Subj", true},  {"Fro", false},     {"Frome", false},
-        {"From|Date", false}, {"Reply-To|", false},  {"", false},     {"From ", false},   {"|", false},
-    };
-    for (const Case& c : cases) {
-        const int length = static_cast<int>(std::string(c.name).size());
-        EXPECT_EQ(AnalysedLine::IsMailHeaderName(c.name, length), c.known) << c.name;
-    }
-}
+    for (const char* name : {"From", "from", "FROM", "x-mailer", "Newsgroups", "Messages", "Subj"})
+        EXPECT_TRUE(AnalysedLine::IsMailHeaderName(name, static_cast<int>(std::string(name).size()))) << name;
+    // A bar in the name must not join two neighbouring names of the list.
+    for (const char* name : {"Fro", "Frome", "From|Date", "Reply-To|", "", "From ", "|"})
+        EXPECT_FALSE(AnalysedLine::IsMailHeaderName(name, static_cast<int>(std::string(name).size()))) << name;
 
-TEST_F(LineTypingTest, AHeaderLineNeedsTheColonAfterItsName) {
-    struct Case {
-        const char* text;
-        bool header;
-    };
-    const Case cases[] = {
-        {"From: Jane <jane@example.org>", true},
-        {"FROM: Jane", true},
-        {"Received: from host", true},
-        {"From Jane", false},
-        {"From : Jane", false},
-        {"Note: this is text", false},
-        {": nothing before", false},
-    };
-    for (const Case& c : cases) {
+    const std::pair<const char*, bool> texts[] = {
+        {"From: Jane <jane@example.org>", true}, {"FROM: Jane", true}, {"From Jane", false},
+        {"From : Jane", false}, {": x", false}};
+    for (const auto& [text, header] : texts) {
         lines.clear();
-        AnalysedLine* line = Add(c.text);
-        EXPECT_EQ(line->CheckMailHeaderLine(TextString(c.text)), c.header) << c.text;
-        EXPECT_EQ(line->HasFlag(kFlagHeaderLine), c.header) << c.text;
-        EXPECT_EQ(line->HasFlag(kFlagPreformatted), c.header) << c.text;
-        EXPECT_EQ(line->preFormatKind, c.header ? 7 : 0) << c.text;
+        AnalysedLine* line = Add(text);
+        EXPECT_EQ(line->CheckMailHeaderLine(TextString(text)), header) << text;
+        EXPECT_EQ(line->HasFlag(kFlagHeaderLine) && line->HasFlag(kFlagPreformatted), header) << text;
+        EXPECT_EQ(line->preFormatKind, header ? 7 : 0) << text;
     }
 }
 
@@ -224,68 +204,41 @@ TEST_F(LineTypingTest, QuotedTextBeginsWithAQuoteMark) {
 }
 
 TEST_F(LineTypingTest, ALoneQuoteMarkNeedsQuotedTextAroundIt) {
-    Add("Text before.");
-    AnalysedLine* mark = Add(">");
-    EXPECT_FALSE(mark->IsQuotedLine());  // nothing follows
-    Add("");
-    EXPECT_FALSE(mark->IsQuotedLine());  // a blank line follows
-
-    lines.clear();
-    Add("Text before.");
-    mark = Add(">");
-    Add("more text");
-    EXPECT_TRUE(mark->IsQuotedLine());
-
-    lines.clear();
-    Add("> quoted", 235);
-    mark = Add(">");
-    EXPECT_TRUE(mark->IsQuotedLine());
+    for (int aroundIt : {0, 1, 2}) {
+        lines.clear();
+        Add(aroundIt == 2 ? "> quoted" : "Text before.", aroundIt == 2 ? 235 : 0);
+        AnalysedLine* mark = Add(">");
+        if (aroundIt == 1) Add("more text");
+        EXPECT_EQ(mark->IsQuotedLine(), aroundIt != 0) << aroundIt;
+    }
 }
 
-TEST_F(LineTypingTest, ACentredLineNeedsACentredOrBlankLineBefore) {
-    // Page width 80, tolerance 2: 30 blanks and 20 characters stand centred.
-    const std::string centred = std::string(30, ' ') + std::string(20, 'c');
-    const std::string offCentre = std::string(10, ' ') + std::string(20, 'x');
-
-    Add("", 1);
-    AnalysedLine* line = Add(centred);
-    line->CheckCentring(&set);
-    EXPECT_TRUE(line->HasFlag(kFlagCentred));
-
-    // After text that is not centred, a centred line is not taken as one.
-    lines.clear();
-    Add("Some text of the paragraph.");
-    line = Add(centred);
-    line->CheckCentring(&set);
-    EXPECT_FALSE(line->HasFlag(kFlagCentred));
-
-    // A line with few leading blanks after a blank line is not centred either.
-    lines.clear();
-    Add("", 1);
-    line = Add(std::string(5, ' ') + std::string(70, 'w'));
-    line->CheckCentring(&set);
-    EXPECT_FALSE(line->HasFlag(kFlagCentred));
-}
-
-TEST_F(LineTypingTest, ATextLineAfterACentredPairTakesTheCentringBack) {
-    const std::string centred = std::string(30, ' ') + std::string(20, 'c');
-    AnalysedLine* first = Add(centred);
-    first->SetFlag(kFlagCentred, true);
-    AnalysedLine* second = Add(centred);
-    Add("This line of text starts at the margin and runs on.");
-    second->CheckCentring(&set);
-    EXPECT_FALSE(second->HasFlag(kFlagCentred));
-    EXPECT_FALSE(first->HasFlag(kFlagCentred));
-
-    // With a centred line after it, the pair stays centred.
-    lines.clear();
-    first = Add(centred);
-    first->SetFlag(kFlagCentred, true);
-    second = Add(centred);
-    Add(centred);
-    second->CheckCentring(&set);
-    EXPECT_TRUE(second->HasFlag(kFlagCentred));
-    EXPECT_TRUE(first->HasFlag(kFlagCentred));
+TEST_F(LineTypingTest, CentringNeedsACentredOrBlankLineBeforeAndNoOffCentreLineAfter) {
+    const std::string centred = std::string(30, ' ') + std::string(20, 'c');  // balance 0 in 80 columns
+    struct Case {
+        std::string before;  // empty: a blank line
+        std::string line;
+        std::string after;  // empty: no next line
+        bool lineCentred;
+        bool beforeCentred;
+    };
+    const Case cases[] = {
+        {"", centred, "", true, false},
+        {"Some text of the paragraph.", centred, "", false, false},
+        {"", std::string(5, ' ') + std::string(70, 'w'), "", false, false},  // too few leading blanks
+        {centred, centred, "This line starts at the margin and runs on.", false, false},
+        {centred, centred, centred, true, true},
+    };
+    for (const Case& c : cases) {
+        lines.clear();
+        AnalysedLine* before = Add(c.before, c.before.empty() ? 1 : 0);
+        before->SetFlag(kFlagCentred, c.before == centred);
+        AnalysedLine* line = Add(c.line);
+        if (!c.after.empty()) Add(c.after);
+        line->CheckCentring(&set);
+        EXPECT_EQ(line->HasFlag(kFlagCentred), c.lineCentred) << c.before << "/" << c.after;
+        EXPECT_EQ(before->HasFlag(kFlagCentred), c.beforeCentred) << c.before << "/" << c.after;
+    }
 }
 
 TEST_F(LineTypingTest, BlockDefinitionsReportNestingAndASurplusEnd) {
@@ -311,34 +264,6 @@ TEST_F(LineTypingTest, BlockDefinitionsReportNestingAndASurplusEnd) {
     EXPECT_EQ(messages.Count("TAG ERROR: recursive DEFINE_BLOCK detected."), 1);
     EXPECT_EQ(messages.Count("TAG ERROR: END_BLOCK not expected here."), 1);
     EXPECT_EQ(context.trackers.codeLocation, 0);
-}
-
-TEST_F(LineTypingTest, ResetStatementsAndConsumedLinesKeepTheirType) {
-    AnalysedLine* reset = Add("$_$_RESET_BLOCK One", 77);
-    reset->tagCode = 1021;
-    AnalysedLine* ignored = Add("- ignored by a text command", -4);
-    AnalysedLine* consumed = Add("1 Consumed", -1);
-    AnalysedLine* variable = Add("$_$_DEFINE_VARIABLE x, 1");
-    variable->tagCode = 1024;
-    AnalysedLine* contents = Add("$_$_CONTENTS_LIST");
-    contents->tagCode = 241;
-    AnalysedLine* linkPoint = Add("$_$_LINKPOINT here");
-    linkPoint->tagCode = 1029;
-    for (auto& line : lines) line->AnalyseLine(&set);
-    EXPECT_EQ(reset->lineType, 77);
-    EXPECT_EQ(ignored->lineType, -4);
-    EXPECT_EQ(consumed->lineType, -1);
-    EXPECT_EQ(variable->lineType, 1024);
-    EXPECT_EQ(contents->lineType, 241);
-    EXPECT_EQ(linkPoint->lineType, 1029);
-}
-
-TEST_F(LineTypingTest, AnUnknownTagCodeIsTypedAsText) {
-    AnalysedLine* line = Add("Some text");
-    line->tagCode = 1500;
-    line->lineType = -3;
-    line->AnalyseLine(&set);
-    EXPECT_EQ(line->lineType, 0);
 }
 
 TEST_F(LineTypingTest, PlainTextOutputTypesEveryLineAsText) {
@@ -371,21 +296,6 @@ TEST_F(LineTypingTest, UnderTheSpecialRuleSetsTheTextTestsAreOff) {
 // ---------------------------------------------------------------------------
 // Typing through the reading harness
 
-TEST(LineTypingRead, ACodeLineIsCodeWhateverTheCodeSamplePolicy) {
-    for (const char* policy : {"Expect code samples : No", "Expect code samples : Yes"}) {
-        ReadingHarness harness;
-        harness.SetPolicy(policy);
-        harness.AnalyseText("Call it like this:\n\nfoo(bar);\n\nx = y\n");
-        const TypedLine* code = Find(harness, "foo(bar);");
-        ASSERT_NE(code, nullptr);
-        EXPECT_EQ(code->preFormatKind, 10) << policy;
-        EXPECT_EQ(code->flags & (kFlagPreformatted | kFlagCodeLine), kFlagPreformatted | kFlagCodeLine) << policy;
-        const TypedLine* assignment = Find(harness, "x = y");
-        ASSERT_NE(assignment, nullptr);
-        EXPECT_EQ(assignment->flags & kFlagCodeLine, 0u) << policy;
-    }
-}
-
 TEST(LineTypingRead, ASingleQuotedLineInRunningTextIsText) {
     ReadingHarness harness;
     harness.AnalyseText("Some text of a paragraph\n>not really a quote\nand more of the paragraph.\n\n> a quote\n> of two lines\n");
@@ -405,21 +315,6 @@ TEST(LineTypingRead, KeywordHeadingsReadTheNumberAfterTheKeyword) {
     EXPECT_EQ(TypeOf(harness, "Subject Chapter 2"), 101);
     EXPECT_EQ(TypeOf(harness, "Part 3"), 101);
     EXPECT_EQ(harness.context.documentState.headingState.current[0], 3);
-}
-
-TEST(LineTypingRead, AnUndoneHeadingRestoresTheSectionNumbers) {
-    ReadingHarness harness;
-    harness.SetPolicy("Expect Contents List : No");
-    harness.SetPolicy("Expect Numbered bullets : No");
-    harness.AnalyseText("1 Start\nText.\n\n2 Apples\n\n3 Pears\nText after.\n");
-    EXPECT_EQ(TypeOf(harness, "1 Start"), 101);
-    EXPECT_EQ(TypeOf(harness, "2 Apples"), 0);
-    const TypedLine* pears = Find(harness, "3 Pears");
-    ASSERT_NE(pears, nullptr);
-    EXPECT_EQ(pears->lineType, 0);
-    EXPECT_NE(pears->flags & kFlagRefusedHeading, 0u);
-    // The numbering is back at 1, as before "2 Apples".
-    EXPECT_EQ(harness.context.documentState.headingState.current[0], 1);
 }
 
 TEST(LineTypingRead, ALevelOneNumberInRunningTextIsNoHeading) {
@@ -497,14 +392,9 @@ TEST(LineTypingRead, BlankLinesInsideAListItemShowWhatTheyHold) {
     ReadingHarness harness;
     harness.AnalyseText(
         "$_$_LIST_ITEM 1\n\n[[HTML <br>]]\n[[COLOUR red]]\n\n$_$_END_LIST\nText after the list.\n");
-    const std::vector<int> types = harness.Types();
-    ASSERT_EQ(types.size(), 7u);
-    EXPECT_EQ(types[0], 1006);
-    EXPECT_EQ(types[1], 217);  // nothing in it
-    EXPECT_EQ(types[2], 219);  // only HTML markup
-    EXPECT_EQ(types[3], 218);  // another tag
-    EXPECT_EQ(types[4], 217);
-    EXPECT_EQ(types[5], 1005);
+    // Nothing in it (217), only HTML markup (219), another tag (218).
+    const std::vector<int> expected{1006, 217, 219, 218, 217, 1005, 0};
+    EXPECT_EQ(harness.Types(), expected);
 }
 
 TEST(LineTypingRead, AHeadingTagClosesTheOpenListItem) {
@@ -581,15 +471,6 @@ TEST(LineTypingRing, LinesToIgnoreAtTheEndNeverLeaveTheRing) {
         }
         EXPECT_EQ(harness.CountMessages("ERROR: Ignore end of file cannot be larger than 20"), c.messages);
     }
-}
-
-TEST(LineTypingRing, DefinitionBodiesAreCountedAsTheirOwnUnit) {
-    ReadingHarness harness;
-    harness.AnalyseText("one\n$_$_DEFINE_BLOCK Sig\nbody a\nbody b\n$_$_END_BLOCK\ntwo\n");
-    const std::vector<int> types = harness.Types();
-    const std::vector<int> expected{0, 1017, -1, -1, 1018, 0};
-    EXPECT_EQ(types, expected);
-    EXPECT_EQ(harness.context.trackers.definitionUnits, 1);
 }
 
 // ---------------------------------------------------------------------------
