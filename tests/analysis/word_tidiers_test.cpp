@@ -98,7 +98,9 @@ TEST(SplitURLWord, CutsTheAddressOutOfItsSurroundings) {
     for (const Case& c : cases) {
         TextString core("unset");
         EXPECT_EQ(SplitURLWord(c.kind, TextString(c.word), core, c.html), c.result) << c.word;
-        if (c.result) EXPECT_EQ(core.str(), c.core) << c.word;
+        if (c.result) {
+            EXPECT_EQ(core.str(), c.core) << c.word;
+        }
     }
     TextString core("kept");
     EXPECT_EQ(SplitURLWord(1, TextString(""), core, 1), 1);
@@ -139,7 +141,9 @@ TEST_F(WordTidiersTest, WebAddresses) {
         const Outcome out = Http(c.word);
         EXPECT_EQ(out.type, c.type) << c.word;
         EXPECT_EQ(out.replaced, c.replacement ? 1 : 0) << c.word;
-        if (c.replacement) EXPECT_EQ(out.replacement, c.replacement) << c.word;
+        if (c.replacement) {
+            EXPECT_EQ(out.replacement, c.replacement) << c.word;
+        }
     }
     EXPECT_EQ(Http("www.example.com").display, "http://www.example.com/");
 }
@@ -210,7 +214,9 @@ TEST_F(WordTidiersTest, EmailAddresses) {
         const Outcome out = Email(c.word);
         EXPECT_EQ(out.type, c.replacement ? kURLEmail : 0) << c.word;
         EXPECT_EQ(out.replaced, c.replacement ? 1 : 0) << c.word;
-        if (c.replacement) EXPECT_EQ(out.replacement, c.replacement) << c.word;
+        if (c.replacement) {
+            EXPECT_EQ(out.replacement, c.replacement) << c.word;
+        }
     }
     EXPECT_EQ(Email("john.smith@example.org.").display, "john.smith@example.org");
 
@@ -246,7 +252,9 @@ TEST_F(WordTidiersTest, Newsgroups) {
         const Outcome out = Usenet(c.word);
         EXPECT_EQ(out.type, c.type) << c.word;
         EXPECT_EQ(out.replaced, c.type == kURLNewsgroup ? 1 : 0) << c.word;
-        if (c.replacement) EXPECT_EQ(out.replacement, c.replacement) << c.word;
+        if (c.replacement) {
+            EXPECT_EQ(out.replacement, c.replacement) << c.word;
+        }
         EXPECT_EQ(out.refused, c.refused) << c.word;
     }
     EXPECT_EQ(Usenet("comp.lang.misc").display, "news:comp.lang.misc");
