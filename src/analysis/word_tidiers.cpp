@@ -3,7 +3,7 @@
 #include "analysis/word_tidiers.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -574,8 +574,7 @@ int TidyUSENETWord(FC& set, AnalysedLine& line, const TextString& word, int& rep
         shortest = std::min(shortest, length);
         longest = std::max(longest, length);
     };
-    size_t i = 0;
-    for (; plausible && i < n; ++i) {
+    for (size_t i = 0; plausible && i < n; ++i) {
         const char c = w[i];
         if (InSet(c, "!*+/;<=>|")) {
             plausible = false;
