@@ -136,6 +136,8 @@ TEST_F(WordTidiersTest, WebAddresses) {
         {"files.example.com", kURLNone, nullptr},  // bare hosts are ftp links only when allowed
         {"a,b/http://www.example.com/", kURLNone, nullptr},
         {"http://www.example.zzz/", kURLNone, nullptr},
+        // An address pieced together from parts of the word is not the word's.
+        {"http://www.exa&gt;mple.com/", kURLNone, nullptr},
     };
     for (const Case& c : cases) {
         const Outcome out = Http(c.word);
