@@ -309,12 +309,16 @@ TEST(LineTypingRead, KeywordHeadingsReadTheNumberAfterTheKeyword) {
     harness.SetPolicy("Expect Contents List : No");
     harness.policies.headingLevels[2].prefix = "Part";
     harness.AnalyseText(
-        "Chapter 1 The start\nText.\n\nSection 1.1 More\nText.\n\nSubject Chapter 2 Later\nText.\n\nPart 3 Last\nText.\n");
+        "Chapter 1 The start\nText.\n\nSection 1.1 More\nText.\n\nSubject Chapter 2 Later\nText.\n\nPart 3 Last\nText.\n"
+        "\n4Chapter 9 Odd\nText.\n");
     EXPECT_EQ(TypeOf(harness, "Chapter 1"), 101);
     EXPECT_EQ(TypeOf(harness, "Section 1.1"), 102);
     EXPECT_EQ(TypeOf(harness, "Subject Chapter 2"), 101);
     EXPECT_EQ(TypeOf(harness, "Part 3"), 101);
-    EXPECT_EQ(harness.context.documentState.headingState.current[0], 3);
+    // A first word that is a number already is not read a second time for
+    // the number after it.
+    EXPECT_EQ(TypeOf(harness, "4Chapter"), 101);
+    EXPECT_EQ(harness.context.documentState.headingState.current[0], 4);
 }
 
 TEST(LineTypingRead, ALevelOneNumberInRunningTextIsNoHeading) {
