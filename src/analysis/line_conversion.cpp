@@ -236,7 +236,7 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
             continue;
         }
         if (urlType != kURLNone && context->runParameters.links) {
-            StringList& found = context->trackers.list;
+            StringList& found = context->documentState.linksFound;
             if (!ListHoldsExactly(found, display)) found.Add(display.buffer);
         }
         // The word stands at the scan position; it is replaced there.

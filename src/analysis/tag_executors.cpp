@@ -1034,11 +1034,6 @@ constexpr ExecutorEntry kExecutors[] = {
     {"VERTICAL_ALIGNMENT", ExecuteVerticalAlignment},
 };
 
-std::map<const Context*, InlineTagState>& InlineTagStates() {
-    static std::map<const Context*, InlineTagState> states;
-    return states;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -1182,16 +1177,9 @@ void ConvertTaggedText(FC* policies, bool noEscape, const TextString& text, Text
 // The executors' state
 
 InlineTagState* GetInlineTagState(Context* context) {
-    if (!context) return nullptr;
-    InlineTagState& state = InlineTagStates()[context];
-    const TextString& fileName = context->documentState.inputFileName;
-    if (!(state.fileName == fileName)) {
-        state = InlineTagState();
-        state.fileName = fileName;
-    }
-    return &state;
+    return context ? &context->documentState.inlineTagState : nullptr;
 }
 
 void ResetInlineTagState(Context* context) {
-    if (context) InlineTagStates().erase(context);
+    if (context) context->documentState.inlineTagState = InlineTagState();
 }

@@ -12,6 +12,8 @@
 // A set replace flag with an empty replacement removes the tag.
 #pragma once
 
+#include "context/inline_tag_state.h"
+
 #include "foundation/source_position.h"
 #include "foundation/text_string.h"
 
@@ -80,28 +82,8 @@ void ConvertTaggedText(FC* policies, bool noEscape, const TextString& text, Text
 
 // ---- State the executors keep for the file being written ----
 
-// A heading opened by a HEADING tag and not yet closed by END_HEADING.
-struct TaggedHeading {
-    int open = 0;
-    int level = 2;          // 1-6; negative: written as a paragraph, not as <Hn>
-    int alignment = 1;      // 1 left, 2 centre, 3 right, 4 justified
-    int leftIndent = 0;     // the indent change in force when the heading began
-    int rightIndent = 0;
-    int extraLeading = 0;   // points of space wanted before the heading
-    TextString text;        // the HEADING tag's text; empty: the collected text is used
-    TextString anchorText;  // the HEADING tag's anchor text
-    TextString collected;   // line text gathered up to END_HEADING
-    SourcePosition position;
-};
-
-struct InlineTagState {
-    int indentChange[2] = {0, 0};  // the two values of the last CHANGE_INDENT tag
-    TaggedHeading heading;
-    TextString fileName;           // the input file the state belongs to
-};
-
-// The executors' state for the context's current input file; a state left
-// from another input file is reset first.  Null without a context.
+// The executors' state for the file being written (kept by the context and
+// reset with each new file).  Null without a context.
 InlineTagState* GetInlineTagState(Context* context);
 // Forgets the executors' state of the context (at the start of each file and
 // when the context goes away).

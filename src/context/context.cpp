@@ -149,6 +149,8 @@ void Context::StartNewFile(const char* inputFileName) {
     for (TextString& text : state.documentTexts) text.MakeEmpty();
     for (TextString& text : state.headerTexts) text.Assign("** UNKNOWN **");
     state.metaTags.clear();
+    state.inlineTagState = InlineTagState();
+    state.linksFound.Clear();
     state.headingState.Reset();  // section numbering and contents-list state
 
     // Reading state never carries from one input file to the next.

@@ -13,6 +13,7 @@
 #include "context/analysis_statistics.h"
 #include "context/block_list.h"
 #include "context/definitions.h"
+#include "context/inline_tag_state.h"
 #include "context/keyword_tables.h"
 #include "context/option_groups.h"
 #include "context/style_set.h"
@@ -110,6 +111,8 @@ public:
     int headingInt = 0;
     std::array<int, 8> headingSwitches{};  // what the in-line tag handling has met (see below)
     std::vector<MetaTagEntry> metaTags;
+    InlineTagState inlineTagState;  // what the in-line tag executors keep for this file
+    StringList linksFound;          // display texts of the links made, while /LINKS asks for them
     std::array<TextString, 11> documentTexts;
     std::array<TextString, 12> headerTexts;  // "** UNKNOWN **" for each new file
 

@@ -97,8 +97,8 @@ TEST_F(LineConversionTest, FlagsAndTheListOfLinksFound) {
     EXPECT_TRUE(line.HasFlag(kFlagHasLink));
     EXPECT_TRUE(line.HasFlag(kFlagKeepLineBreak));
     EXPECT_TRUE(source.HasFlag(kFlagKeepLineBreak));
-    ASSERT_EQ(context.trackers.list.count, 1);
-    EXPECT_STREQ(context.trackers.list.TextAt(0), "http://www.example.com/");
+    ASSERT_EQ(context.documentState.linksFound.count, 1);
+    EXPECT_STREQ(context.documentState.linksFound.TextAt(0), "http://www.example.com/");
 
     // An e-mail link marks the line but keeps no line break.
     AnalysedLine mail;

@@ -466,7 +466,7 @@ TEST_F(TagExecutorsTest, TaggedHeadingsAreCollectedAndWritten) {
     EXPECT_EQ(messages.Count("TAG ERROR: END_HEADER tag seen with no matching HEADING tag"), 1);
 }
 
-TEST_F(TagExecutorsTest, ExecutorStateFollowsTheInputFile) {
+TEST_F(TagExecutorsTest, ExecutorStateStartsAfreshWithEachFile) {
     Replaced("[[CHANGE_INDENT 3, 4]]");
     InlineTagState* state = GetInlineTagState(&context);
     ASSERT_NE(state, nullptr);
@@ -476,7 +476,7 @@ TEST_F(TagExecutorsTest, ExecutorStateFollowsTheInputFile) {
     EXPECT_EQ(state->indentChange[1], 0);
     Replaced("[[CHANGE_INDENT 5]]");
     Replaced("[[HEADING 2]]");
-    context.documentState.inputFileName = "next.txt";
+    context.StartNewFile("next.txt");  // a new file starts with fresh executor state
     state = GetInlineTagState(&context);
     EXPECT_EQ(state->indentChange[0], 0);
     EXPECT_EQ(state->heading.open, 0);
