@@ -1,7 +1,9 @@
 // OutputDocument: the base of the output writers.  Every markup routine
 // writes through these operations (a wrapped line, an unwrapped text, a flush
-// of the pending output), and the line-tag scan hands each in-line tag of a
-// line to the line's own tag handler.
+// of the pending output), a writer opens its output files through Open /
+// OpenAtLine, and the two tag scans hand each in-line tag of a line to the
+// line: the input-side scan to its tag handler, the output-side scan to its
+// tag executor.
 #pragma once
 
 #include "context/wrapped_text_file.h"
@@ -14,13 +16,31 @@ class AnalysedLine;
 
 class OutputDocument : public WrappedTextFile {
 public:
-    TextString currentFileName;  // name of the file being written
+    TextString currentFileName;  // name (stem) of the file being written
     TextLine pending;            // output collected before it is written
-    int fileStarted = 0;
+    int fileStarted = 0;         // 1 once an output file has been started
     int paragraphOpen = 0;       // an HTML paragraph is open (set by the HTML writer)
 
     OutputDocument() = default;
     ~OutputDocument() override = default;
+
+    // Forwards unchanged to the text file.
+    bool OpenForWrite(const char* name, int toConsoleOutput, int binary) override {
+        return TextFile::OpenForWrite(name, toConsoleOutput, binary);
+    }
+    // An output document is never read as a source: no line.
+    int ReadSourceLine(TextLine& line, FC& policies) override;
+
+    // The full output file name for an input name.  Each writer builds its
+    // own; the base gives an empty name and 0.
+    virtual int GetOutputFileName(const char* inputName, FC* set, TextString* out);
+    // Opens the next output file: OpenAtLine with no line and no previous
+    // document.
+    virtual int Open(const char* name, FC* set, int flag);
+    // Opens the next output file and writes its document head; a previous
+    // document given here is finished first.  The base opens nothing and
+    // returns 0.
+    virtual int OpenAtLine(const char* name, FC* set, AnalysedLine* line, OutputDocument* previous, int flag);
 
     // Writes one output line; wrapped unless `unwrapped` is set.
     virtual int WriteLine(FC* set, OutputDocument* document, TextString* text, int unwrapped) = 0;
@@ -30,4 +50,11 @@ public:
     virtual int FlushBuffer(FC* set, OutputDocument* document, int final) = 0;
     // Input-side tag scan: hands every in-line tag of the line to the line.
     virtual void ProcessInLineTags(AnalysedLine* line, FC* set);
+    // Output-side tag scan: executes every in-line tag of the line's current
+    // (tagged) text with AnalysedLine::ExecuteTag.  Runs for kind 6 or when
+    // the input has been seen to contain in-line tags.  *result is raised to
+    // the largest result a tag returned (the caller initialises it).  A lone
+    // delimiter reports "TAG ERROR: Unbalanced in-line tag delimiters".
+    virtual void ExecuteLineTags(int kind, OutputDocument* document, AnalysedLine* line, FC* set,
+                                 TextString* outText, int* result);
 };

@@ -1,0 +1,72 @@
+// HTMLFile: the output document that writes one HTML file.  It forms the
+// output file name, starts the file (status line, listing banner, document
+// head) and, while the output pass runs, holds generated HTML in its pending
+// buffer so that the tidy passes can rewrite it before it is written; long
+// lines are wrapped to 90 columns at blanks.
+#pragma once
+
+#include "output/output_document.h"
+#include "foundation/text_string.h"
+
+class FC;
+class AnalysedLine;
+
+class HTMLFile : public OutputDocument {
+public:
+    // A buffered write flushes first when more than this many characters
+    // are pending.
+    static constexpr int kFlushThreshold = 1024;
+    // A flush that is not final keeps the most recent output, at most this
+    // many characters, in the buffer.
+    static constexpr int kKeepAfterFlush = 341;
+    static constexpr int kWrapWidth = 90;
+
+    FC* policies = nullptr;  // not owned; set when a file is started
+    int insidePre = 0;       // the lines written last are inside <PRE> .. </PRE>
+
+    // Sets the HTML wrap settings: white space "\n\t ", break before "([{",
+    // break after ")]},", width 90.
+    HTMLFile();
+    // Owners call Close first so that the buffer is written out.
+    ~HTMLFile() override;
+
+    // Writes out the whole buffer (when a file was started), then closes
+    // every file.
+    int CloseAll() override;
+    int Close() { return CloseAll(); }
+
+    // The full output file name: output directory, name, extension, taken
+    // from the output specification where it gives them.  Returns 1.
+    int GetOutputFileName(const char* inputName, FC* set, TextString* out) override;
+    // Starts a file: OpenWithValue (name, set, 0, 0).  The console flag is
+    // not passed on: HTML output always goes to a named file (or an attached
+    // string list).
+    int Open(const char* name, FC* set, int consoleFlag) override;
+    // Never used for HTML documents: OpenNewFile (name, set, 0, flag).
+    int OpenAtLine(const char* name, FC* set, AnalysedLine* line, OutputDocument* previous, int flag) override;
+    virtual int OpenWithValue(const char* name, FC* set, int firstPageOption, int consoleFlag);
+    // 1 when the file was opened and its head written; 0 (with an error
+    // naming the file) when it could not be opened or would overwrite the
+    // input file.
+    int OpenNewFile(const char* name, FC* set, int firstPageOption, int consoleFlag);
+
+    // The buffer belongs to this writer; `document` is the file written to
+    // and the owner of the started flag (every caller passes the writer).
+    int WriteLine(FC* set, OutputDocument* document, TextString* text, int unwrapped) override;
+    int WriteText(FC* set, OutputDocument* document, const char* text) override;
+    // Tidies the buffer (buffered mode) and writes lines from its front; a
+    // flush that is not `all` keeps the last output, at most 341 characters.
+    int FlushBuffer(FC* set, OutputDocument* document, int all) override;
+
+    // True while the output pass buffers this document's output.
+    bool IsBuffered(FC* set, OutputDocument* document) const;
+
+private:
+    // Writes one line through the wrapping writer, keeping track of <PRE>
+    // sections: lines inside one are never wrapped.
+    int WriteOneLine(FC* set, OutputDocument* document, TextLine* line, int unwrapped);
+};
+
+// Indents a copy of the text by `levels` levels (the current indent level
+// when negative) and writes it unwrapped through the document.
+int HTML_WriteIndentedText(FC* set, OutputDocument* document, const TextString* text, int levels);
