@@ -208,6 +208,32 @@ public:
     TextString fileNameRoot;        // root of the output file names
     TextString noFramesText;        // NOFRAMES_URL fragment value when "NOFRAMES link URL" is empty
 
+    // ---- Output files (output/html_file.cpp, output/file_names.cpp) ----
+    TextString firstOutputFileName;    // the run's first output file; set once
+    TextString currentOutputFileName;  // the output file being written
+    TextString currentDocumentStem;    // stem of the current output file
+    TextFile* listingFile = nullptr;   // not owned; the open listing file, if any
+    int noWrap = 0;                    // generated HTML lines are never wrapped
+    int dosFileCounter = 0;            // output files opened while "Use DOS filenames" is on
+    int runFileCount = 0;              // input files of the run
+    // Output naming of the run (MakeOutputFileNames).
+    TextString alternativeOutputDirectory;
+    int alternativeOutputSwitch = 0;  // the alternative output directory is used
+    int listingSwitch = 0;            // write a listing (".lis1") and a statistics file
+    int secondListingSwitch = 0;      // write the listings only
+    int shortExtensions = 0;          // ".ls1" and ".sts" in place of ".lis1" and ".stats"
+    // Where the contents list goes (SetContentsListMode): at most one of the
+    // first four is set; a CONTENTS_LIST directive sets the last two.
+    struct ContentsListMode {
+        int useExisting = 0;
+        int separatePage = 0;
+        int inDocument = 0;
+        int externalFile = 0;
+        int directiveSeen = 0;  // the document has a CONTENTS_LIST directive
+        int atDirective = 0;    // the list goes where the directive stands
+    };
+    ContentsListMode contentsListMode;
+
     // ---- Operations ----
     FC* GetPolicies() const { return ownPolicies.get(); }
     void ResetRunParameters();
