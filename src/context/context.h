@@ -94,6 +94,9 @@ public:
     FontSpec pendingFont;
     int currentIndentLevel = 0;     // open list levels of the body text; 0 outside lists
     int pendingVerticalSpace = 0;   // points still to be written; -12 after a paragraph end
+    // ---- Document head and paragraphs (output/html_document.cpp, output/paragraphs.cpp) ----
+    int documentStarted = 0;        // the head is written and no paragraph has been started since
+    int listNestingCount = 0;       // lists of the body text open inside one another
     FontSpec currentFont;
     int index = -1;
     int currentBold = 0;
