@@ -21,8 +21,9 @@ public:
     static constexpr int kKeepAfterFlush = 341;
     static constexpr int kWrapWidth = 90;
 
-    FC* policies = nullptr;  // not owned; set when a file is started
-    int insidePre = 0;       // the lines written last are inside <PRE> .. </PRE>
+    FC* policies = nullptr;        // not owned; set when a file is started
+    int insidePre = 0;             // the lines written last are inside <PRE> .. </PRE>
+    int writeFailureReported = 0;  // the file's open or write failure has been reported
 
     // Sets the HTML wrap settings: white space "\n\t ", break before "([{",
     // break after ")]},", width 90.
@@ -64,7 +65,9 @@ public:
 private:
     // Writes one line through the wrapping writer, keeping track of <PRE>
     // sections: lines inside one are never wrapped.
-    int WriteOneLine(FC* set, OutputDocument* document, TextLine* line, int unwrapped);
+    int WriteOneLine(FC* set, OutputDocument* document, const TextString& text, int unwrapped);
+    // Reports the first failed write of the file ("ERROR: Can't write file").
+    void ReportWriteFailure();
 };
 
 // Indents a copy of the text by `levels` levels (the current indent level

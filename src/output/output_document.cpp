@@ -7,7 +7,10 @@
 #include "context/context.h"
 #include "policies/fc.h"
 
-int OutputDocument::ReadSourceLine(TextLine&, FC&) { return 0; }
+int OutputDocument::ReadSourceLine(TextLine& line, FC& policies) {
+    if (!forReading) return 0;
+    return WrappedTextFile::ReadSourceLine(line, policies);
+}
 
 int OutputDocument::GetOutputFileName(const char*, FC*, TextString* out) {
     if (out) out->Clear();

@@ -28,7 +28,9 @@ public:
     bool OpenForWrite(const char* name, int toConsoleOutput, int binary) override {
         return TextFile::OpenForWrite(name, toConsoleOutput, binary);
     }
-    // An output document is never read as a source: no line.
+    // An output document is not a source: no line, unless the document has
+    // been opened for reading (the converter reads its input through an
+    // HTMLFile); then it reads like any wrapped text file.
     int ReadSourceLine(TextLine& line, FC& policies) override;
 
     // The full output file name for an input name.  Each writer builds its

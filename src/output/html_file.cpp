@@ -1,0 +1,416 @@
+// The HTML output file: naming, starting a file with its head, buffering and
+// tidying generated HTML, and writing it wrapped at blanks.
+#include "output/html_file.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "analysis/analysed_line.h"
+#include "context/context.h"
+#include "foundation/text_line.h"
+#include "foundation/utilities.h"
+#include "output/html_document.h"
+#include "output/html_tidy.h"
+#include "output/paragraphs.h"
+#include "policies/fc.h"
+
+namespace {
+
+// A line that wraps only at blanks.  A break at a punctuation character, or
+// a hard cut inside a long word, would show in the browser as a space that
+// the text does not have, so a word longer than the width stays whole.  With
+// `avoidTagBreaks` a blank inside markup ("<...>") is not a break point.
+// Continuation pieces are cut so that they fit the width after the indent
+// that the writer puts in front of them.
+class BlankBreakLine : public TextLine {
+public:
+    BlankBreakLine(const TextString& text, int avoidTagBreaks) : avoidTags(avoidTagBreaks) { Assign(text.buffer); }
+
+    bool CutWrappedPiece(int width, int start, const char*, const char*, const char*, TextString* out,
+                         int* nextStart, int, int) override {
+        if (out) out->MakeEmpty();
+        if (nextStart) *nextStart = -1;
+        if (start > length) return false;
+        start = start < 0 ? 0 : start;
+
+        int indent = 0;
+        while (indent < length && buffer[indent] == ' ') ++indent;
+        // The first piece keeps its indent; a continuation piece loses its
+        // blanks (the writer gives it the indent).
+        int from = start;
+        if (start > 0)
+            while (from < length && buffer[from] == ' ') ++from;
+        const int columnsBefore = start > 0 ? indent : 0;
+        int limit = from + (width - columnsBefore);  // first index that no longer fits
+        if (limit <= from) limit = from + 1;
+
+        int breakAt = length;  // index of the blank that ends the piece; length: the rest
+        if (length > limit) {
+            breakAt = -1;
+            for (int j = limit; j > from; --j)
+                if (IsBreakBlank(j)) {
+                    breakAt = j;
+                    break;
+                }
+            if (breakAt < 0) {
+                breakAt = length;
+                for (int j = limit + 1; j < length; ++j)
+                    if (IsBreakBlank(j)) {
+                        breakAt = j;
+                        break;
+                    }
+            }
+        }
+        int to = breakAt - 1;
+        if (breakAt < length)
+            while (to >= from && buffer[to] == ' ') --to;
+        if (out && to >= from) out->AppendBytes(buffer + from, to - from + 1);
+
+        int next = breakAt;
+        while (next < length && buffer[next] == ' ') ++next;
+        if (nextStart) *nextStart = next >= length ? length : breakAt;
+        return true;
+    }
+
+private:
+    int avoidTags;
+
+    bool IsBreakBlank(int index) const {
+        if (index < 0 || index >= length || buffer[index] != ' ') return false;
+        if (!avoidTags) return true;
+        // Inside markup when the nearest '<' before it is not closed by a '>'.
+        for (int k = index - 1; k >= 0; --k) {
+            if (buffer[k] == '>') return true;
+            if (buffer[k] == '<') return false;
+        }
+        return true;
+    }
+};
+
+bool MatchesNoCaseAt(const TextString& text, int position, const char* word) {
+    for (int i = 0; word[i]; ++i)
+        if (ToUpperAscii(text.At(position + i)) != ToUpperAscii(word[i])) return false;
+    return true;
+}
+
+// Whether a "<PRE" or "</PRE" tag name ends at `position` (a '>' or white
+// space follows, so "<PREFIX>" is not taken).
+bool TagNameEndsAt(const TextString& text, int position) {
+    const char c = text.At(position);
+    return c == '>' || c == ' ' || c == '\t' || c == '\n';
+}
+
+// Follows the <PRE> sections through one line.  Returns whether any part of
+// the line is pre-formatted content (the line starts inside a section or
+// opens one); *inside becomes the state at the end of the line.
+bool TrackPreSections(const TextString& text, int* inside) {
+    bool touched = *inside != 0;
+    for (int i = 0; i < text.length; ++i) {
+        if (text.buffer[i] != '<') continue;
+        if (MatchesNoCaseAt(text, i, "<PRE") && TagNameEndsAt(text, i + 4)) {
+            *inside = 1;
+            touched = true;
+        } else if (MatchesNoCaseAt(text, i, "</PRE") && TagNameEndsAt(text, i + 5)) {
+            *inside = 0;
+        }
+    }
+    return touched;
+}
+
+// Removes `prefix` from the front of `name` when the name starts with it.
+void RemovePrefix(TextString* name, const TextString& prefix) {
+    if (prefix.IsEmpty() || !name->StartsWith(prefix.buffer, 1)) return;
+    name->SubString(prefix.length, name->length - prefix.length);
+}
+
+// The name with the "Input directory" removed from its front; a directory
+// that is still left in front of it and equals the output directory is
+// removed too, so that the output directory is never put in front twice.
+void StripKnownDirectories(FC* set, const TextString& outputDirectory, TextString* name) {
+    RemovePrefix(name, set->GetText(Pol::InputDirectory));
+    RemovePrefix(name, outputDirectory);
+}
+
+// Sets "Output directory" to the name's directory part when it is empty;
+// returns the output directory in force.
+TextString DefaultOutputDirectory(FC* set, const char* name) {
+    if (set->GetText(Pol::OutputDirectory).IsEmpty()) {
+        TextString directory;
+        GetDirectoryPart(name, &directory);
+        if (!directory.IsEmpty()) set->SetText(Pol::OutputDirectory, directory.buffer, false);
+    }
+    return set->GetText(Pol::OutputDirectory);
+}
+
+// Whether writing `outputName` would replace the file `inputName`.
+bool IsSameFile(const TextString& outputName, const TextString& inputName) {
+    if (outputName.IsEmpty() || inputName.IsEmpty()) return false;
+    if (outputName == inputName) return true;
+    std::error_code error;
+    return std::filesystem::equivalent(outputName.buffer, inputName.buffer, error) && !error;
+}
+
+void ReportFileError(FC* set, const char* what, const TextString& name) {
+    if (!set) return;
+    TextString message("ERROR: ");
+    message.Append(what);
+    message.Append(" \"");
+    message.Append(name);
+    message.Append("\"");
+    set->ReportMessage(message.buffer, 10);
+}
+
+// The first non-empty of the policy's value and the context's text.
+TextString HeadText(FC* set, Pol policy, int documentText) {
+    TextString text = set->GetText(policy);
+    if (text.IsEmpty() && set->context)
+        text = set->context->documentState.documentTexts[static_cast<size_t>(documentText)];
+    return text;
+}
+
+}  // namespace
+
+HTMLFile::HTMLFile() {
+    whiteSpace = "\n\t ";
+    breakBefore = "([{";
+    breakAfter = ")]},";
+    width = kWrapWidth;
+}
+
+HTMLFile::~HTMLFile() = default;
+
+int HTMLFile::CloseAll() {
+    if (policies) FlushBuffer(policies, this, 1);
+    // Buffered file output only shows a failed write when it is flushed.
+    if (!forReading && !toConsole && !outputList && depth > 0 && std::fflush(fileHandles.back()) != 0)
+        ReportWriteFailure();
+    return TextFile::CloseAll();
+}
+
+bool HTMLFile::IsBuffered(FC* set, OutputDocument* document) const {
+    return document && document->fileStarted && set && set->context &&
+           set->context->documentState.htmlOutput;
+}
+
+int HTMLFile::GetOutputFileName(const char* inputName, FC* set, TextString* out) {
+    if (!out) return 1;
+    out->MakeEmpty();
+    if (!set) return 1;
+    TextString name(inputName ? inputName : "");
+    const TextString outputDirectory = DefaultOutputDirectory(set, name.buffer);
+    StripKnownDirectories(set, outputDirectory, &name);
+
+    TextString specDirectory, specName, specExtension;
+    const TextString spec = set->context ? set->context->runParameters.outputSpec : TextString();
+    if (!spec.IsEmpty()) {
+        SplitPath(spec, &specDirectory, &specName, &specExtension);
+        int position = 0;
+        if (specDirectory.Find(0, "[*]", &position, 1)) specDirectory.MakeEmpty();
+        if (specName == "*") specName.MakeEmpty();
+        if (specExtension.Find(0, ".*", &position, 1)) specExtension.MakeEmpty();
+    }
+    out->Assign(specDirectory.IsEmpty() ? outputDirectory.buffer : specDirectory.buffer);
+    out->Append(specName.IsEmpty() ? name : specName);
+    out->Append(specExtension.IsEmpty() ? set->names.outputExtension : specExtension);
+    return 1;
+}
+
+int HTMLFile::Open(const char* name, FC* set, int) { return OpenWithValue(name, set, 0, 0); }
+
+int HTMLFile::OpenAtLine(const char* name, FC* set, AnalysedLine*, OutputDocument*, int flag) {
+    return OpenNewFile(name, set, 0, flag);
+}
+
+int HTMLFile::OpenWithValue(const char* name, FC* set, int firstPageOption, int consoleFlag) {
+    return OpenNewFile(name, set, firstPageOption, consoleFlag);
+}
+
+int HTMLFile::OpenNewFile(const char* name, FC* set, int firstPageOption, int consoleFlag) {
+    if (!set) return 0;
+    policies = set;
+    fileStarted = 1;
+    Context* context = set->context;
+
+    // The stem: the name without the known directories, or the DOS file
+    // name root.
+    TextString stem(name ? name : "");
+    const TextString outputDirectory = DefaultOutputDirectory(set, stem.buffer);
+    StripKnownDirectories(set, outputDirectory, &stem);
+    if (set->IsOn(Pol::UseDOSFilenames) && set->GetText(Pol::DOSFilenameRoot).IsEmpty()) {
+        TextString root(stem);
+        if (set->GetInt(Pol::SplitLevel) > 0 && root.length > 5) root.SubString(0, 5);
+        set->SetText(Pol::DOSFilenameRoot, root.buffer, false);
+        stem = root;
+    }
+    currentFileName = stem;
+    if (context) context->trackers.codeLocation = 3;
+
+    TextString fullName;
+    GetOutputFileName(name, set, &fullName);
+    if (!outputList) {
+        TextString status("Generating HTML file ");
+        status.Append(fullName);
+        set->ReportStatus(status.buffer);
+    }
+    if (context && context->listingFile && context->listingFile->IsOpen()) {
+        TextString banner(">>> Start of HTML file ");
+        banner.Append(fullName);
+        banner.Append(" <<<");
+        ::WriteLine(context->listingFile, "");
+        ::WriteLine(context->listingFile, banner.buffer);
+        ::WriteLine(context->listingFile, "");
+    }
+    if (context) {
+        if (context->firstOutputFileName.IsEmpty()) context->firstOutputFileName = fullName;
+        context->currentOutputFileName = fullName;
+    }
+
+    // Opening for writing empties the file: the input must never be the
+    // file written.
+    if (!outputList && context && IsSameFile(fullName, context->documentState.inputFileName)) {
+        ReportFileError(set, "Output file would overwrite the input file", fullName);
+        writeFailureReported = 1;
+        return 0;
+    }
+    const bool opened = OpenForWrite(fullName.buffer, consoleFlag, 0);
+    if (set->IsOn(Pol::UseDOSFilenames) && context) ++context->dosFileCounter;
+    if (!opened) {
+        ReportFileError(set, "Can't open file", fullName);
+        writeFailureReported = 1;
+        return 0;
+    }
+    writeFailureReported = 0;
+
+    TextString title;
+    if (context) title = context->documentState.documentTexts[DocumentState::kDocumentTitle];
+    if (title.IsEmpty()) title = set->GetText(Pol::DocumentTitle);
+    const TextString description = HeadText(set, Pol::DocumentDescription, DocumentState::kDocumentDescription);
+    const TextString keywords = HeadText(set, Pol::DocumentKeywords, DocumentState::kDocumentKeywords);
+    const TextString styleSheet = HeadText(set, Pol::DocumentStyleSheet, DocumentState::kDocumentStyleSheet);
+    const TextString baseURL = HeadText(set, Pol::DocumentBaseURL, DocumentState::kDocumentBaseHref);
+    if (context) context->currentDocumentStem = stem;
+
+    TextString header = set->GetText(Pol::HTMLHeaderFile);
+    if (context) {
+        int index = -1;
+        if (context->documentState.defines.FindPreviousDefinition(2, TextString("HTML_HEADER"),
+                                                                  context->pGetTracker()->position, 0, &index, true) &&
+            index >= 0)
+            header = "*HTML_HEADER*";
+    }
+    PageEndOptions options;
+    options.pageOption = firstPageOption;
+    options.navigationBar = 1;
+    options.option2 = 1;
+    options.option3 = 1;
+    options.option4 = 1;
+    options.directoryPage = 0;
+    options.option6 = 0;
+    options.option7 = 0;
+    HTML_StartDocument(this, nullptr, stem, title, styleSheet, baseURL, keywords, description,
+                       set->GetText(Pol::HTMLScriptFile), header, set, options);
+    return 1;
+}
+
+void HTMLFile::ReportWriteFailure() {
+    if (writeFailureReported) return;
+    writeFailureReported = 1;
+    TextString name;
+    if (policies && policies->context) name = policies->context->currentOutputFileName;
+    if (name.IsEmpty() && GetTopFileName()) name = GetTopFileName();
+    ReportFileError(policies, "Can't write file", name);
+}
+
+int HTMLFile::WriteOneLine(FC* set, OutputDocument* document, const TextString& text, int unwrapped) {
+    const bool preformatted = TrackPreSections(text, &insidePre);
+    const int avoidTagBreaks = set && set->IsOn(Pol::AvoidTagBreaks) ? 1 : 0;
+    const int japanese = set && set->IsOn(Pol::InputJapanese) ? 1 : 0;
+    BlankBreakLine line(text, avoidTagBreaks);
+    const int result = WriteWrappedLine(document, &line, unwrapped || preformatted ? 1 : 0, japanese, avoidTagBreaks);
+    if (!result && document == this) ReportWriteFailure();
+    return result;
+}
+
+int HTMLFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int unwrapped) {
+    const TextString empty;
+    const TextString& line = text ? *text : empty;
+    if (IsBuffered(set, document)) {
+        int result = 1;
+        if (pending.length > kFlushThreshold) result = FlushBuffer(set, document, 0);
+        pending.Append(line);
+        pending.AppendChar('\n');
+        return result;
+    }
+    // Everything still buffered is older than this line: all of it goes
+    // first, so that the output stays in order.
+    if (document && document->fileStarted && !pending.IsEmpty()) FlushBuffer(set, document, 1);
+    return WriteOneLine(set, document, line, unwrapped);
+}
+
+int HTMLFile::WriteText(FC* set, OutputDocument* document, const char* text) {
+    TextString line(text ? text : "");
+    if (IsBuffered(set, document)) return WriteLine(set, document, &line, 0);
+    if (document && document->fileStarted && !pending.IsEmpty()) FlushBuffer(set, document, 1);
+    TrackPreSections(line, &insidePre);
+    const int result = ::WriteLine(document, line.buffer) ? 1 : 0;
+    if (!result && document == this) ReportWriteFailure();
+    return result;
+}
+
+int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
+    Context* context = set ? set->context : nullptr;
+    const bool unwrapAll = !set || !set->IsOn(Pol::BreakUpLongHTMLLines) || (context && context->noWrap);
+    if (pending.IsEmpty()) return 1;
+
+    if (context && context->documentState.htmlOutput) {
+        TidyBuffer tidy;
+        HTML_ScanTidyBuffer(set, &tidy, pending);
+        if (set->IsOn(Pol::RemoveRedundantTags))
+            HTML_TidyEmphasis(set, &tidy);
+        else
+            HTML_TidyMarkup(set, &tidy);
+        pending.Assign(tidy.text.buffer);
+    }
+
+    // Lines leave from the front while more than kKeepAfterFlush characters
+    // would be left behind; the rest stays for the next tidy pass.
+    const TextString text(pending);
+    const int total = text.length;
+    int written = 0;
+    int result = 1;
+    bool keeping = false;
+    TextString remainder;
+    TextString line;
+    int start = 0;
+    while (start < total) {
+        int end = total;
+        text.FindChar(start, '\n', &end, 1);
+        if (end < 0) end = total;
+        line.AssignSubstring(text.buffer, start, end - start);
+        start = end + 1;
+        if (!keeping && (all || total - written > kKeepAfterFlush)) {
+            written += line.length;
+            if (result) {
+                int unwrapped = unwrapAll ? 1 : 0;
+                int position = 0;
+                if (!unwrapped && line.Find(0, "HREF=", &position, 0)) unwrapped = 1;
+                if (!WriteOneLine(set, document, line, unwrapped)) result = 0;
+            }
+        } else {
+            keeping = true;
+            remainder.Append(line);
+            remainder.AppendChar('\n');
+        }
+    }
+    pending.Assign(remainder.buffer);
+    return result;
+}
+
+int HTML_WriteIndentedText(FC* set, OutputDocument* document, const TextString* text, int levels) {
+    if (!document) return 0;
+    TextString copy(text ? *text : TextString());
+    if (levels < 0) levels = (set && set->context) ? set->context->documentState.currentIndentLevel : 0;
+    HTML_IndentSource(set, levels, &copy);
+    return document->WriteText(set, document, copy.buffer);
+}
