@@ -1,0 +1,284 @@
+#include "output/html_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "context/context.h"
+#include "policies/fc.h"
+#include "support/recording_document.h"
+
+namespace {
+
+std::string Words(int count, const char* word = "word") {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += (i ? " " : "") + std::string(word);
+    return text;
+}
+
+class HTMLFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        set.SetContext(&context);
+        folder = std::filesystem::path(testing::TempDir()) / ("html_file_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // A started writer whose lines go to `written`; buffered when `buffered`.
+    void Start(bool buffered) {
+        file.outputList = &written;
+        file.OpenForWrite("", 0, 0);
+        file.fileStarted = 1;
+        file.policies = &set;
+        context.documentState.htmlOutput = buffered ? 1 : 0;
+    }
+    int Write(const std::string& text, int unwrapped = 0) {
+        TextString line(text.c_str());
+        return file.WriteLine(&set, &file, &line, unwrapped);
+    }
+    std::vector<std::string> Written() const {
+        std::vector<std::string> lines;
+        for (int i = 0; i < written.count; ++i) lines.push_back(written.TextAt(i));
+        return lines;
+    }
+
+    Context context;
+    FC set;
+    HTMLFile file;
+    StringList written;
+    std::filesystem::path folder;
+};
+
+TEST_F(HTMLFileTest, BufferedLinesWaitUntilMoreThan1024CharactersArePending) {
+    Start(true);
+    // Ten lines of 101 characters with their newlines, then one of 14: 1024.
+    for (int i = 0; i < 10; ++i) Write(std::string(100, static_cast<char>('a' + i)));
+    Write(std::string(13, 'k'));
+    ASSERT_EQ(file.pending.length, 1024);
+    Write("x");
+    EXPECT_EQ(written.count, 0);
+    ASSERT_EQ(file.pending.length, 1026);
+    Write("y");
+    // The flush wrote from the front while more than 341 characters were
+    // left; what is left is the newest output, whole lines, at most 341.
+    const std::vector<std::string> out = Written();
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.front(), std::string(100, 'a'));
+    EXPECT_LE(file.pending.length - 2, 341);
+    std::string all;
+    for (const std::string& line : out) all += line + "\n";
+    all += file.pending.str();
+    std::string expected;
+    for (int i = 0; i < 10; ++i) expected += std::string(100, static_cast<char>('a' + i)) + "\n";
+    expected += std::string(13, 'k') + "\nx\ny\n";
+    EXPECT_EQ(all, expected);
+}
+
+TEST_F(HTMLFileTest, AFlushThatIsNotFinalKeepsUpTo341Characters) {
+    Start(true);
+    Write(std::string(300, 'a'));
+    Write(std::string(40, 'b'));  // 301 + 41 = 342 pending
+    EXPECT_EQ(file.FlushBuffer(&set, &file, 0), 1);
+    EXPECT_EQ(Written(), std::vector<std::string>{std::string(300, 'a')});
+    EXPECT_EQ(file.pending.str(), std::string(40, 'b') + "\n");
+    // 41 characters are not more than 341: kept whole.
+    file.FlushBuffer(&set, &file, 0);
+    EXPECT_EQ(written.count, 1);
+    file.FlushBuffer(&set, &file, 1);
+    EXPECT_EQ(written.count, 2);
+    EXPECT_TRUE(file.pending.IsEmpty());
+}
+
+TEST_F(HTMLFileTest, LongLinesWrapAt90ColumnsOnlyAtBlanks) {
+    Start(false);
+    struct Case {
+        std::string text;
+        std::vector<std::string> lines;
+    };
+    const std::string longWord(120, 'w');
+    const std::string punctuated = "f(x)[y]{z}," + std::string(100, 'p');
+    const std::vector<Case> cases = {
+        {Words(18), {Words(18)}},  // 89 columns: one line
+        {Words(19), {Words(18), "word"}},
+        // No blank: no cut, also not at punctuation.
+        {longWord, {longWord}},
+        {punctuated, {punctuated}},
+        {"a " + longWord + " b", {"a", longWord, "b"}},
+        // Continuation lines keep the indent and still fit the width.
+        {"    " + Words(30), {"    " + Words(17), "    " + Words(13)}},
+        // Trailing blanks do not make an empty continuation line.
+        {Words(18) + "     ", {Words(18)}},
+    };
+    for (const Case& c : cases) {
+        written.Clear();
+        Write(c.text);
+        EXPECT_EQ(Written(), c.lines) << c.text;
+        for (const std::string& line : Written()) {
+            if (line.find(' ', line.find_first_not_of(' ')) != std::string::npos) {
+                EXPECT_LE(line.size(), 90u);
+            }
+        }
+    }
+    // The caller may ask for a whole line.
+    written.Clear();
+    Write(Words(40), 1);
+    EXPECT_EQ(Written(), std::vector<std::string>{Words(40)});
+}
+
+TEST_F(HTMLFileTest, BufferedLinksAndUnwrappedOutputStayWhole) {
+    const std::string link = "<A HREF=\"x.html\">" + Words(30) + "</A>";
+    const std::string lower = "<a href=\"x.html\">" + Words(30) + "</a>";
+    Start(true);
+    Write(link);
+    Write(lower);
+    Write(Words(30));
+    file.FlushBuffer(&set, &file, 1);
+    EXPECT_EQ(Written(), (std::vector<std::string>{link, lower, Words(18), Words(12)}));
+
+    // "Break up long HTML lines" off: buffered output is written whole, but an
+    // unbuffered line is still wrapped.
+    written.Clear();
+    set.SetInt(Pol::BreakUpLongHTMLLines, 0);
+    Write(Words(30));
+    file.FlushBuffer(&set, &file, 1);
+    context.documentState.htmlOutput = 0;
+    Write(Words(30));
+    EXPECT_EQ(Written(), (std::vector<std::string>{Words(30), Words(18), Words(12)}));
+}
+
+TEST_F(HTMLFileTest, PreformattedContentIsWrittenAsItIs) {
+    const std::vector<std::string> lines = {
+        "<PRE>" + Words(25), "", "    " + Words(25), "   ", "</PRE>", Words(19),
+        "<pre class=\"x\">",     Words(20), "</pre>", "<PREFIX>" + Words(19),
+    };
+    const std::vector<std::string> expected = {
+        "<PRE>" + Words(25), "", "    " + Words(25), "   ", "</PRE>", Words(18), "word",
+        "<pre class=\"x\">",     Words(20), "</pre>", "<PREFIX>" + Words(16), Words(3),
+    };
+    for (bool buffered : {true, false}) {
+        written.Clear();
+        file.insidePre = 0;
+        Start(buffered);
+        for (const std::string& line : lines) Write(line);
+        file.FlushBuffer(&set, &file, 1);
+        EXPECT_EQ(Written(), expected) << (buffered ? "buffered" : "unbuffered");
+    }
+}
+
+TEST_F(HTMLFileTest, UnbufferedWritesComeAfterEverythingBuffered) {
+    Start(true);
+    for (int i = 0; i < 5; ++i) Write("line " + std::to_string(i));
+    context.documentState.htmlOutput = 0;
+    Write("after");
+    file.WriteText(&set, &file, "text");
+    EXPECT_EQ(Written(), (std::vector<std::string>{"line 0", "line 1", "line 2", "line 3", "line 4", "after",
+                                                   "text"}));
+}
+
+TEST_F(HTMLFileTest, OutputFileNames) {
+    struct Case {
+        const char* input;
+        const char* inputDirectory;
+        const char* outputDirectory;
+        const char* outputSpec;
+        const char* expected;
+    };
+    const std::vector<Case> cases = {
+        {"report", "", "out/", "", "out/report.html"},
+        {"docs/report", "", "", "", "docs/report.html"},
+        {"in/report", "in/", "out/", "", "out/report.html"},
+        // The input directory only goes as a prefix.
+        {"x/in/report", "in/", "out/", "", "out/x/in/report.html"},
+        {"report", "", "out/", "*.*", "out/report.html"},
+        {"report", "", "out/", "[*]spec/*.htm", "out/report.htm"},
+        {"report", "", "out/", "other/name.xhtml", "other/name.xhtml"},
+        {"report", "", "out/", "name", "out/name.html"},
+        // The extension comes from the last path component only.
+        {"report", "", "out/", "v1.2/name", "v1.2/name.html"},
+        {"report", "", "dir.d/", "", "dir.d/report.html"},
+    };
+    for (const Case& c : cases) {
+        set.SetText(Pol::InputDirectory, c.inputDirectory);
+        set.SetText(Pol::OutputDirectory, c.outputDirectory);
+        context.runParameters.outputSpec = c.outputSpec;
+        TextString name;
+        EXPECT_EQ(file.GetOutputFileName(c.input, &set, &name), 1);
+        EXPECT_EQ(name.str(), c.expected) << c.input << " " << c.outputSpec;
+    }
+}
+
+TEST_F(HTMLFileTest, OpeningNamesTheStemAndReportsTheFile) {
+    MessageRecorder messages(context);
+    const std::string directory = folder.string() + "/";
+    set.SetText(Pol::OutputDirectory, directory.c_str());
+    set.SetInt(Pol::UseDOSFilenames, 1);
+    set.SetInt(Pol::SplitLevel, 1);
+    ASSERT_EQ(file.Open("annualreport", &set, 1), 1);
+    EXPECT_EQ(file.currentFileName.str(), "annua");
+    EXPECT_EQ(set.GetText(Pol::DOSFilenameRoot).str(), "annua");
+    EXPECT_EQ(context.currentOutputFileName.str(), directory + "annualreport" + set.names.outputExtension.str());
+    EXPECT_EQ(context.firstOutputFileName, context.currentOutputFileName);
+    EXPECT_EQ(context.dosFileCounter, 1);
+    file.Close();
+    // The console flag is not passed on: the named file was written.
+    EXPECT_TRUE(std::filesystem::exists(context.currentOutputFileName.buffer));
+
+    // The root is taken: the next file keeps its own name as the stem.
+    HTMLFile next;
+    ASSERT_EQ(next.Open("summary", &set, 0), 1);
+    EXPECT_EQ(next.currentFileName.str(), "summary");
+    EXPECT_EQ(context.firstOutputFileName.str(), directory + "annualreport" + set.names.outputExtension.str());
+    next.Close();
+}
+
+TEST_F(HTMLFileTest, FailedOpensAndWritesAreReported) {
+    MessageRecorder messages(context);
+    const std::string missing = folder.string() + "/missing/";
+    set.SetText(Pol::OutputDirectory, missing.c_str());
+    EXPECT_EQ(file.Open("report", &set, 0), 0);
+    EXPECT_EQ(messages.Count("ERROR: Can't open file \"" + missing + "report.html\""), 1);
+    EXPECT_EQ(Write("text"), 0);
+
+    // The output file would be the input file: refused before it is emptied.
+    const std::string input = folder.string() + "/same.html";
+    std::ofstream(input) << "input text\n";
+    context.documentState.inputFileName = input.c_str();
+    set.SetText(Pol::OutputDirectory, (folder.string() + "/").c_str());
+    HTMLFile same;
+    EXPECT_EQ(same.Open("same", &set, 0), 0);
+    EXPECT_EQ(messages.Count("ERROR: Output file would overwrite the input file \"" + input + "\""), 1);
+    std::ifstream in(input);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "input text");
+
+    // A device that takes no data: the failure shows when the file is closed.
+    if (std::filesystem::exists("/dev/full")) {
+        HTMLFile full;
+        ASSERT_TRUE(full.OpenForWrite("/dev/full", 0, 0));
+        full.fileStarted = 1;
+        full.policies = &set;
+        TextString line("text");
+        full.WriteLine(&set, &full, &line, 0);
+        full.Close();
+        EXPECT_EQ(messages.Count("ERROR: Can't write file"), 1);
+    }
+}
+
+TEST_F(HTMLFileTest, IndentedTextTakesTheCurrentLevel) {
+    Start(true);
+    context.documentState.currentIndentLevel = 2;
+    TextString text(" <UL> ");
+    EXPECT_EQ(HTML_WriteIndentedText(&set, &file, &text, -1), 1);
+    EXPECT_EQ(HTML_WriteIndentedText(&set, &file, &text, 1), 1);
+    file.FlushBuffer(&set, &file, 1);
+    EXPECT_EQ(Written(), (std::vector<std::string>{"    <UL>", "  <UL>"}));
+}
+
+}  // namespace
