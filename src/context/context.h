@@ -218,7 +218,8 @@ public:
     TextFile* listingFile = nullptr;   // not owned; the open listing file, if any
     int noWrap = 0;                    // generated HTML lines are never wrapped
     int dosFileCounter = 0;            // output files opened while "Use DOS filenames" is on
-    int runFileCount = 0;              // input files of the run
+    TextString lastFileNameValue;      // the last FILENAME value taken (GetTaggedFileDetails)
+    TextString fragmentsFolder;        // where the fragments file and its includes are looked for next
     // Output naming of the run (MakeOutputFileNames).
     TextString alternativeOutputDirectory;
     int alternativeOutputSwitch = 0;  // the alternative output directory is used

@@ -109,3 +109,26 @@ void GetEndFontMarkup(int kind, FC* policies, const FontSpec* font, TextString* 
         if (font->italic) out->Insert(0, strongEm ? "</EM>" : "</I>");
     }
 }
+
+void GetChangeFontMarkup(int kind, FC* policies, const FontSpec* from, const FontSpec* to, TextString* endMarkup,
+                         TextString* startMarkup, const char*) {
+    if (endMarkup) endMarkup->MakeEmpty();
+    if (startMarkup) startMarkup->MakeEmpty();
+    if (!policies || !policies->context || (!from && !to)) return;
+    if (from && to) {
+        int equal[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
+        from->Compare(*to, &equal[0], &equal[1], &equal[2], &equal[3], &equal[4], &equal[5], &equal[6], &equal[7],
+                      &equal[8]);
+        bool same = true;
+        for (int flag : equal) same = same && flag != 0;
+        if (same) return;
+    }
+    const DocumentState& state = policies->context->documentState;
+    if (!state.htmlOutput && !state.rtfOutput) {
+        policies->ReportMessage("UNSUPPORTED CASE: output format in GetChangeFontMarkup", 10);
+        return;
+    }
+    TextString scratch;
+    GetEndFontMarkup(kind, policies, from, endMarkup ? endMarkup : &scratch);
+    GetStartFontMarkup(kind, policies, to, startMarkup ? startMarkup : &scratch);
+}

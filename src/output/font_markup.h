@@ -21,3 +21,10 @@ void GetStartFontMarkup(int kind, FC* policies, const FontSpec* font, TextString
 // The markup that closes `font`: the italic and bold end tags, then
 // "</FONT>" ("</EM></STRONG></FONT>").  `out` is emptied first.
 void GetEndFontMarkup(int kind, FC* policies, const FontSpec* font, TextString* out);
+
+// The markup that changes from font `from` to font `to`: the end markup of
+// `from` and the start markup of `to`, both empty when neither font is given
+// or the two are alike in every attribute.  Outside an output pass nothing
+// is made and the case is reported.  `name` is not used.
+void GetChangeFontMarkup(int kind, FC* policies, const FontSpec* from, const FontSpec* to, TextString* endMarkup,
+                         TextString* startMarkup, const char* name);
