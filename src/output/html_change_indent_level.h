@@ -1,12 +1,5 @@
-// List levels of the HTML body text.
+// The paragraph, list-level, margin and vertical-space routines of HTML
+// output are declared with the paragraph routines.
 #pragma once
 
-class FC;
-class OutputDocument;
-
-// Moves the body text to list level `level`, opening levels with the policy
-// set's indentation start tag and closing the levels above it.
-//
-// Not built yet: reports "PROGRAM ERROR: HTML_ChangeIndentLevel is not built
-// yet" and writes nothing.
-void HTML_ChangeIndentLevel(OutputDocument* document, int level, FC* policies);
+#include "output/paragraphs.h"

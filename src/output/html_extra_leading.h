@@ -1,12 +1,5 @@
-// Extra vertical space in HTML output.
+// The paragraph, list-level, margin and vertical-space routines of HTML
+// output are declared with the paragraph routines.
 #pragma once
 
-class FC;
-class OutputDocument;
-
-// Writes `points` of extra vertical space (line breaks) to the document.
-// Always returns 1.
-//
-// Not built yet: reports "PROGRAM ERROR: HTML_ExtraLeading is not built yet"
-// and writes nothing.
-int HTML_ExtraLeading(FC* policies, int points, OutputDocument* document);
+#include "output/paragraphs.h"

@@ -507,7 +507,6 @@ TEST_F(TagExecutorsTest, VariablesStylesAndPageBreaks) {
     MessageRecorder messages(context);
     EXPECT_EQ(Run("[[NEW_PAGE]]", 0, nullptr, &document).text, "");
     EXPECT_TRUE(document.entries.empty());
-    EXPECT_EQ(messages.Count("PROGRAM ERROR: HTML_ChangeIndentLevel is not built yet"), 1);
     EXPECT_EQ(messages.Count("PROGRAM ERROR: HTML_WriteRule is not built yet"), 1);
     context.documentState.htmlOutput = 0;
     EXPECT_EQ(Replaced("[[NEW_PAGE]]"), " ");
@@ -546,16 +545,11 @@ TEST_F(TagExecutorsTest, WriterRoutinesNotBuiltYetSayAndWriteNothing) {
     EXPECT_EQ(out.str(), "");
     HTML_WriteRule(&set, &document, 0, TextString("<HR>"));
     EXPECT_EQ(HTML_OutputHTMLFragment(&set, &document, "F", SourcePosition(), 0, 0, &out), 0);
-    HTML_ChangeIndentLevel(&document, 0, &set);
     HTML_WriteHeadingAnchor(&set, &document, 102, SourcePosition(), out, out, out);
-    EXPECT_EQ(HTML_ExtraLeading(&set, 24, &document), 1);
-    EXPECT_EQ(HTML_AdjustMarginForIndent(&set, 40), 0);
-    EXPECT_EQ(HTML_ClampMargin(&set, 40), 0);
     RTF_WriteCustomStyle(&set, &document, font, &out);
     EXPECT_TRUE(document.entries.empty());
-    for (const char* name : {"HTML_ChangeFont", "HTML_WriteRule", "HTML_OutputHTMLFragment", "HTML_ChangeIndentLevel",
-                             "HTML_WriteHeadingAnchor", "HTML_ExtraLeading", "HTML_AdjustMarginForIndent",
-                             "HTML_ClampMargin", "RTF_WriteCustomStyle"})
+    for (const char* name : {"HTML_ChangeFont", "HTML_WriteRule", "HTML_OutputHTMLFragment",
+                             "HTML_WriteHeadingAnchor", "RTF_WriteCustomStyle"})
         EXPECT_EQ(messages.Count(std::string("PROGRAM ERROR: ") + name + " is not built yet"), 1) << name;
 }
 
