@@ -1,0 +1,47 @@
+#include "output/insert_include_file.h"
+
+#include "foundation/text_file.h"
+#include "foundation/utilities.h"
+#include "output/output_document.h"
+#include "policies/fc.h"
+
+namespace {
+
+// The file's name and extension between double quotes.
+TextString QuotedShortName(const TextString& path) {
+    TextString directory, name, extension;
+    SplitPath(path, &directory, &name, &extension);
+    TextString quoted("\"");
+    quoted.Append(name);
+    quoted.Append(extension);
+    quoted.Append("\"");
+    return quoted;
+}
+
+void WriteFramed(FC* policies, OutputDocument* document, const TextString& line) {
+    document->WriteText(policies, document, "");
+    document->WriteText(policies, document, line.buffer);
+}
+
+}  // namespace
+
+int InsertIncludeFile(OutputDocument* document, const TextString& name, FC* policies) {
+    if (!document || !document->IsOpen() || name.IsEmpty()) return 0;
+    const TextString shortName = QuotedShortName(name);
+
+    TextFile file;
+    if (!file.OpenForRead(name.buffer)) {
+        WriteFramed(policies, document, TextString("<!-- Failed to find include file ") + shortName + " -->");
+        document->WriteText(policies, document, "");
+        const TextString message = TextString("ERROR: Failed to find include file ") + shortName;
+        if (policies) policies->ReportMessage(message.buffer, 10);
+        return 0;
+    }
+    WriteFramed(policies, document, TextString("<!-- Start of include file ") + shortName + " -->");
+    TextString line;
+    while (file.ReadLine(line)) document->WriteText(policies, document, line.buffer);
+    document->WriteText(policies, document, (TextString("<!--   End of include file ") + shortName + " -->").buffer);
+    document->WriteText(policies, document, "");
+    file.CloseAll();
+    return 1;
+}
