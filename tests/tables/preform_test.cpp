@@ -1,0 +1,106 @@
+#include "tables/preform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/analysed_line.h"
+#include "context/context.h"
+#include "policies/fc.h"
+#include "policies/tab_config.h"
+#include "support/recording_document.h"
+
+namespace {
+
+class PreFormTest : public testing::Test {
+protected:
+    Context context;
+    MessageRecorder messages{context};
+    FC set;
+
+    void SetUp() override { set.SetContext(&context); }
+
+    static void Add(PreForm& engine, const char* text, uint32_t flags = kFlagDefault) {
+        AnalysedLine line;
+        line.SetText(text);
+        line.flags = flags;
+        engine.AddLine(line);
+    }
+};
+
+TEST_F(PreFormTest, LineIntakeMeasuresTheBlock) {
+    struct Case {
+        std::vector<const char*> lines;
+        int longest, shortest, smallestIndent;
+    };
+    const std::vector<Case> cases = {
+        // Lines of blanks change none of the measures; trailing blanks do not count.
+        {{"    abc", "      ", "    defgh   ", ""}, 9, 7, 4},
+        {{"   ", ""}, -1, -1, 80},
+        // A rule line further left does not move the smallest indent.
+        {{" --------", "    text"}, 9, 8, 4},
+    };
+    for (const Case& c : cases) {
+        PreForm engine(nullptr, &set, nullptr);
+        for (const char* text : c.lines) Add(engine, text);
+        EXPECT_EQ(engine.lineCount, static_cast<int>(c.lines.size()));
+        EXPECT_EQ(engine.longestLength, c.longest) << c.lines[0];
+        EXPECT_EQ(engine.shortestLength, c.shortest) << c.lines[0];
+        EXPECT_EQ(engine.smallestIndent, c.smallestIndent) << c.lines[0];
+    }
+}
+
+TEST_F(PreFormTest, LineKeepsItsTextsAndCountsMailHeaders) {
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "From: someone   ", kFlagDefault | kFlagHeaderLine);
+    Add(engine, "  body");
+    EXPECT_EQ(engine.mailHeaderLineCount, 1);
+    const PreFormLine& line = *engine.lines[1];
+    EXPECT_EQ(line.layoutText.str(), "  body");
+    EXPECT_EQ(line.length, 6);
+    EXPECT_EQ(line.indent, 2);
+    EXPECT_EQ(engine.lines[0]->displayText.str(), "From: someone");
+}
+
+TEST_F(PreFormTest, TableLayoutBuildsColumnsAndReportsOverlaps) {
+    set.GetDefaultTabConfig()->ParseTableLayoutTag(set, TextString("3, 10, 8, 20"));
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, std::string(30, 'x').c_str());
+    engine.ApplyTableLayout();
+    ASSERT_EQ(engine.columnCount, 3);
+    EXPECT_EQ(engine.columns[0]->boundary, 10);
+    EXPECT_EQ(engine.columns[1]->boundary, 8);
+    EXPECT_EQ(engine.columns[2]->boundary, 29);
+    EXPECT_EQ(engine.cellRow.Count(), 3);
+    EXPECT_EQ(engine.layoutColumns, 1);
+    EXPECT_EQ(messages.Count("TAG_ERROR: TABLE_LAYOUT columns 1 and 2 overlap"), 1);
+    EXPECT_EQ(messages.Count("overlap"), 1);
+}
+
+TEST_F(PreFormTest, ProcessWritesParagraphsAndNoDirectiveLines) {
+    RecordingDocument document;
+    PreForm engine(&document, &set, nullptr);
+    Add(engine, "First line");
+    Add(engine, "second line");
+    Add(engine, "");
+    AnalysedLine directive;
+    directive.SetText("$_$_END_BLOCK");
+    directive.tagCode = 1018;
+    directive.lineType = 1018;
+    engine.AddLine(directive);
+    Add(engine, "third & last");
+    context.documentState.htmlOutput = 1;
+    engine.Process(1);
+
+    std::vector<std::string> texts;
+    for (std::string text : document.Texts()) {
+        text.erase(0, text.find_first_not_of(' '));
+        if (!text.empty()) texts.push_back(text);
+    }
+    const std::vector<std::string> expected = {"<P>", "First line", "second line", "</P>",
+                                               "<P>", "third & last", "</P>"};
+    EXPECT_EQ(texts, expected);
+}
+
+}  // namespace
