@@ -1,0 +1,172 @@
+#include "tables/convert_to_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/analysed_line.h"
+#include "context/context.h"
+#include "policies/fc.h"
+#include "support/recording_document.h"
+
+namespace {
+
+struct RingStep {
+    RingEvent event;
+    int line;  // the line's number in the main file
+};
+
+std::vector<RingStep>* gSteps = nullptr;
+
+void RecordStep(RingEvent event, const AnalysedLine& line, void*) {
+    if (gSteps) gSteps->push_back({event, line.position.line});
+}
+
+void IgnoreStatus(const char*) {}
+
+std::string NumberedLines(int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i) text += "plain words " + std::to_string(i) + "\n";
+    return text;
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+class ConvertToTableTest : public testing::Test {
+protected:
+    Context context;
+    MessageRecorder messages{context};
+    FC master, run, file;
+    std::string folder;
+    std::vector<RingStep> steps;
+
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "vendrel_convert_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        master.SetContext(&context);
+        run.SetContext(&context);
+        context.sink.SetStatusCallback(IgnoreStatus);
+        gSteps = &steps;
+        SetLineRingObserver(RecordStep, nullptr);
+    }
+    void TearDown() override {
+        SetLineRingObserver(nullptr, nullptr);
+        gSteps = nullptr;
+        context.sink.SetStatusCallback(nullptr);
+        std::error_code error;
+        std::filesystem::remove_all(folder, error);
+    }
+
+    std::string Path(const std::string& name) const { return folder + "/" + name; }
+
+    bool Convert(const std::string& content) {
+        steps.clear();
+        std::ofstream(Path("input.txt"), std::ios::binary) << content;
+        return ConvertToTable(master, run, file, context, TextString(Path("input.txt").c_str()), TextString(), 1,
+                              nullptr);
+    }
+
+    // The numbers of the lines handed to the table engine, in order.
+    std::vector<int> HandedOn() const {
+        std::vector<int> lines;
+        for (const RingStep& step : steps)
+            if (step.event == RingEvent::HandedOn) lines.push_back(step.line);
+        return lines;
+    }
+};
+
+std::vector<int> OneTo(int n) {
+    std::vector<int> numbers;
+    for (int i = 1; i <= n; ++i) numbers.push_back(i);
+    return numbers;
+}
+
+TEST_F(ConvertToTableTest, EveryLineIsAnalysedAfterItsSuccessorAndHandedOnOnceInOrder) {
+    for (int count : {0, 1, 38, 39, 40, 41, 1000}) {
+        SCOPED_TRACE(count);
+        ASSERT_TRUE(Convert(NumberedLines(count)));
+        const size_t slots = static_cast<size_t>(count) + 2;
+        std::vector<int> readAt(slots, -1), analysedAt(slots, -1), handedAt(slots, -1);
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const RingStep& step = steps[i];
+            ASSERT_GE(step.line, 1);
+            ASSERT_LE(step.line, count);
+            std::vector<int>& at = step.event == RingEvent::Read       ? readAt
+                                   : step.event == RingEvent::Analysed ? analysedAt
+                                                                       : handedAt;
+            EXPECT_EQ(at[static_cast<size_t>(step.line)], -1) << "line " << step.line << " twice";
+            at[static_cast<size_t>(step.line)] = static_cast<int>(i);
+        }
+        EXPECT_EQ(HandedOn(), OneTo(count));
+        for (int k = 1; k <= count; ++k) {
+            const size_t line = static_cast<size_t>(k);
+            ASSERT_NE(analysedAt[line], -1) << "line " << k;
+            if (k < count) {
+                EXPECT_GT(analysedAt[line], readAt[line + 1]) << "line " << k;
+            }
+            EXPECT_GT(handedAt[line], analysedAt[line]) << "line " << k;
+        }
+        // Only a full ring lets a line go before the end of the input.
+        if (count > 0) {
+            EXPECT_EQ(handedAt[1] < analysedAt[static_cast<size_t>(count)], count >= 40);
+        }
+    }
+}
+
+TEST_F(ConvertToTableTest, LinesToIgnoreAtEndDropTheLastLines) {
+    struct Case {
+        int ignore;
+        int lines;
+        int handed;
+        int messages;
+    };
+    for (const Case& c : {Case{2, 10, 8, 0}, Case{2, 50, 48, 0}, Case{25, 30, 10, 1}, Case{25, 60, 40, 1},
+                          Case{-3, 10, 10, 0}, Case{5, 3, 0, 0}}) {
+        SCOPED_TRACE(testing::Message() << c.ignore << " of " << c.lines);
+        master.SetInt(Pol::LinesToIgnoreAtEnd, c.ignore);
+        messages.Clear();
+        ASSERT_TRUE(Convert(NumberedLines(c.lines)));
+        EXPECT_EQ(HandedOn(), OneTo(c.handed));
+        EXPECT_EQ(messages.Count("ERROR: Ignore end of file cannot be larger than 20"), c.messages);
+        const std::string html = ReadWhole(Path("input.html"));
+        EXPECT_NE(html.find("</HTML>"), std::string::npos);
+        const bool lastWritten = html.find("plain words " + std::to_string(c.lines)) != std::string::npos;
+        EXPECT_EQ(lastWritten, c.handed == c.lines);
+    }
+}
+
+TEST_F(ConvertToTableTest, DefinitionsAreStoredAndDirectiveLinesNeverWritten) {
+    ASSERT_TRUE(Convert("Opening words\n"
+                        "$_$_DEFINE_BLOCK NOTE\n"
+                        "stored body\n"
+                        "$_$_END_BLOCK\n"
+                        "$_$_DEFINE_BLOCK\n"
+                        "visible text\n"
+                        "$_$_END_BLOCK\n"
+                        "Closing words\n"));
+    const std::string html = ReadWhole(Path("input.html"));
+    for (const char* kept : {"Opening words", "visible text", "Closing words"})
+        EXPECT_NE(html.find(kept), std::string::npos) << kept;
+    for (const char* dropped : {"stored body", "DEFINE_BLOCK", "END_BLOCK", "$_$_"})
+        EXPECT_EQ(html.find(dropped), std::string::npos) << dropped;
+
+    // Only the named block is a definition; the nameless one swallows nothing.
+    const DefineList& defines = context.documentState.defines;
+    ASSERT_EQ(defines.Count(), 1);
+    EXPECT_EQ(defines.GetAt(0)->name.str(), "NOTE");
+    ASSERT_EQ(defines.GetAt(0)->lines.count, 1);
+    EXPECT_STREQ(defines.GetAt(0)->lines.TextAt(0), "stored body");
+}
+
+}  // namespace
