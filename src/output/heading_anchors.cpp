@@ -7,6 +7,8 @@
 #include "foundation/utilities.h"
 #include "output/colours.h"
 #include "output/entities.h"
+#include "output/escaping.h"
+#include "context/context.h"
 #include "policies/fc.h"
 #include "policies/heading_level_spec.h"
 
@@ -63,7 +65,90 @@ TextString SectionNumberWord(const TextString& text, int lineType, FC* policies,
     return second;
 }
 
+// Whether a word (decoration stripped) reads as a section number.
+bool IsSectionNumberWord(FC* policies, const TextString& word) {
+    TextString stripped(word);
+    char separator = '.';
+    StripNumberDecoration(policies, stripped, separator, 0);
+    std::array<int, 6> levels{};
+    int deepest = -1;
+    return ParseSectionNumber(policies, stripped, separator, nullptr, nullptr, levels, deepest);
+}
+
+// The n-th blank-separated word (from 1); empty when there are fewer.
+TextString NthWord(const TextString& text, int n) {
+    int position = 0;
+    for (int index = 1;; ++index) {
+        while (position < text.length && text.buffer[position] == ' ') ++position;
+        if (position >= text.length) return TextString();
+        int end = position;
+        while (end < text.length && text.buffer[end] != ' ') ++end;
+        if (index == n) {
+            TextString word;
+            word.AssignSubstring(text.buffer, position, end - position);
+            return word;
+        }
+        position = end;
+    }
+}
+
 }  // namespace
+
+void SplitHeadingNumber(FC* policies, const int* lineType, int noEscaping, const TextString* text,
+                        TextString* number, TextString* title) {
+    TextString work(text ? *text : TextString());
+    const int type = lineType ? *lineType : 0;
+    // "1)Intro": the closing bracket of a first word gets a blank after it.
+    const TextString first = NthWord(work, 1);
+    int brackets = 0, bracketAt = -1;
+    for (int i = 0; i < first.length; ++i) {
+        const char c = first.buffer[i];
+        if (c == ')' || c == ']' || c == '}') {
+            if (bracketAt < 0) bracketAt = i;
+            ++brackets;
+        }
+    }
+    if (brackets == 1) {
+        int start = 0;
+        while (start < work.length && work.buffer[start] == ' ') ++start;
+        work.Insert(start + bracketAt + 1, " ");
+    }
+    if (!noEscaping && policies) {
+        if (policies->context && policies->context->outputFormat == 1)
+            RTF_EscapeText(policies, work);
+        else
+            HTML_EscapeText(policies, work);
+    }
+
+    TextString numberText, titleText(work);
+    const HeadingLevelSpec* style = LevelStyle(policies, type);
+    const bool prefixed = style && style->hasPrefix;
+    if (type >= 101 && type <= 106) {
+        numberText = NthWord(work, 1);
+        titleText.Replace(numberText.buffer, "", 1, 1);
+        for (int n = 2; prefixed && n <= 3; ++n) {
+            const TextString word = NthWord(work, n);
+            if (word.IsEmpty()) break;
+            numberText.AppendChar(' ');
+            numberText.Append(word);
+            titleText.Replace(word.buffer, "", 1, 1);
+            if (IsSectionNumberWord(policies, word)) break;
+        }
+        titleText.Trim(0, " ");
+    } else if (type >= 151 && type <= 156) {
+        numberText = NthWord(work, 1);
+        titleText.Replace(numberText.buffer, "", 1, 1);
+        const TextString second = NthWord(work, 2);
+        if (prefixed && !second.IsEmpty()) {
+            numberText.AppendChar(' ');
+            numberText.Append(second);
+            titleText.Replace(second.buffer, "", 1, 1);
+        }
+        titleText.Trim(0, " ");
+    }
+    if (number) *number = numberText;
+    if (title) *title = titleText;
+}
 
 void MakeAnchorText(FC*, const TextString* text, TextString* out) {
     if (!out) return;

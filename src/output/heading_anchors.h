@@ -29,3 +29,14 @@ void GetHeadingLinkName(const TextString& text, int lineType, FC* policies, int 
 
 // GetHeadingLinkName with the line's type and text; empty without a line.
 void GetLineHeadingLinkName(AnalysedLine* line, FC* policies, int useNumbering, TextString* out);
+
+// Splits a heading text into its section number and title.  A first word
+// with exactly one closing bracket (")", "]" or "}") gets a blank after it;
+// the text is escaped for the output format unless `noEscaping`.  Numbered
+// headings (101-106): the number is the first word, and when the level's
+// numbering style has a prefix ("Chapter 3") the next words up to the one
+// that reads as a section number (at most the third word); the title is the
+// text without them.  Contents lines (151-156): the first word, or the first
+// two with a prefix.  Other types: no number, the whole text as title.
+void SplitHeadingNumber(FC* policies, const int* lineType, int noEscaping, const TextString* text,
+                        TextString* number, TextString* title);

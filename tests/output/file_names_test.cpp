@@ -12,6 +12,7 @@
 #include "context/context.h"
 #include "context/wrapped_text_file.h"
 #include "foundation/text_line.h"
+#include "output/heading_anchors.h"
 #include "policies/fc.h"
 #include "policies/link_dictionary.h"
 #include "support/recording_document.h"
@@ -200,6 +201,34 @@ TEST_F(FileNamesTest, SourceAnchorsBecomeLinkDefinitions) {
     EXPECT_EQ(dictionary->GetAt(0)->anchorMarkup.str(), "<a href=\"t.html\">");
     EXPECT_EQ(dictionary->GetAt(0)->occurrence, 1);
     EXPECT_EQ(dictionary->GetAt(1)->occurrence, 3);
+}
+
+TEST_F(FileNamesTest, HeadingNumbersAndTitles) {
+    set.headingLevels[0].hasPrefix = 1;
+    set.contentsLevels[1].hasPrefix = 1;
+    struct Case {
+        int lineType;
+        int noEscaping;
+        const char* text;
+        const char* number;
+        const char* title;
+    };
+    const std::vector<Case> cases = {
+        {102, 1, "2.1 Methods  used", "2.1", "Methods  used"},
+        {102, 1, "1)Scope", "1)", "Scope"},
+        {102, 1, "a)(b) Scope", "a)(b)", "Scope"},  // two brackets: left alone
+        {101, 1, "Chapter 3 Results", "Chapter 3", "Results"},
+        {101, 1, "Part One 4 End", "Part One 4", "End"},
+        {152, 1, "Part 2  Tools", "Part 2", "Tools"},
+        {153, 0, "3.1.1 A & B", "3.1.1", "A &amp; B"},
+        {111, 1, "Plain heading", "", "Plain heading"},
+    };
+    for (const Case& c : cases) {
+        TextString text(c.text), number, title;
+        SplitHeadingNumber(&set, &c.lineType, c.noEscaping, &text, &number, &title);
+        EXPECT_EQ(number.str(), c.number) << c.text;
+        EXPECT_EQ(title.str(), c.title) << c.text;
+    }
 }
 
 }  // namespace
