@@ -45,17 +45,19 @@ public:
         int limit = from + (width - columnsBefore);  // first index that no longer fits
         if (limit <= from) limit = from + 1;
 
+        // The first piece never breaks inside its own indent.
+        const int lowest = start == 0 ? indent : from;
         int breakAt = length;  // index of the blank that ends the piece; length: the rest
         if (length > limit) {
             breakAt = -1;
-            for (int j = limit; j > from; --j)
+            for (int j = limit; j > lowest; --j)
                 if (IsBreakBlank(j)) {
                     breakAt = j;
                     break;
                 }
             if (breakAt < 0) {
                 breakAt = length;
-                for (int j = limit + 1; j < length; ++j)
+                for (int j = (limit > lowest ? limit : lowest) + 1; j < length; ++j)
                     if (IsBreakBlank(j)) {
                         breakAt = j;
                         break;

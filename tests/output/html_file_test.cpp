@@ -105,6 +105,8 @@ TEST_F(HTMLFileTest, LongLinesWrapAt90ColumnsOnlyAtBlanks) {
         {"a " + longWord + " b", {"a", longWord, "b"}},
         // Continuation lines keep the indent and still fit the width.
         {"    " + Words(30), {"    " + Words(17), "    " + Words(13)}},
+        // An indent wider than the width is not a break point.
+        {std::string(95, ' ') + "a b", {std::string(95, ' ') + "a", std::string(95, ' ') + "b"}},
         // Trailing blanks do not make an empty continuation line.
         {Words(18) + "     ", {Words(18)}},
     };
