@@ -169,4 +169,11 @@ TEST_F(ConvertToTableTest, DefinitionsAreStoredAndDirectiveLinesNeverWritten) {
     EXPECT_STREQ(defines.GetAt(0)->lines.TextAt(0), "stored body");
 }
 
+TEST_F(ConvertToTableTest, AFailedWriteOfTheOutputIsReported) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    std::filesystem::create_symlink("/dev/full", Path("input.html"));
+    EXPECT_FALSE(Convert("Some text\n"));
+    EXPECT_EQ(messages.Count("ERROR: Can't write file"), 1);
+}
+
 }  // namespace
