@@ -139,6 +139,8 @@ void Context::StartNewFile(const char* inputFileName) {
     state.headingInt = 0;
     state.currentIndentLevel = 0;
     state.pendingVerticalSpace = 0;
+    state.documentStarted = 0;
+    state.listNestingCount = 0;
 
     state.anchors.Reset();
     state.contents.Reset();
