@@ -4,6 +4,9 @@ namespace {
 
 constexpr int kVendrelProductCode = 1;
 
+// The maker's web site; every product address is built from it.
+constexpr const char* kMakerSite = "http://www.halvex.com/";
+
 }  // namespace
 
 int GetCurrentProductCode() { return kVendrelProductCode; }
@@ -22,4 +25,15 @@ void GetProductInfoForCode(int productCode, TextString& name, TextString& shortV
     name = "qqqqqqqq";
     shortVersion = "?.?";
     fullVersion = "?.?.?";
+}
+
+void GetDocumentationAddress(TextString& folderAddress, TextString& pageName) {
+    folderAddress = kMakerSite;
+    folderAddress.Append("vendrel/doc/");
+    pageName = "vdrdoco.html";
+}
+
+void GetProductHomePage(TextString& address) {
+    address = kMakerSite;
+    address.Append("vendrel/");
 }

@@ -1,4 +1,4 @@
-// The running product's code, name and version texts.
+// The running product's code, name, version texts and web addresses.
 #pragma once
 
 #include "foundation/text_string.h"
@@ -12,3 +12,10 @@ void GetProductInfo(TextString& name, TextString& shortVersion, TextString& full
 // The same for a given product code; an unknown code gives place-holder
 // texts ("qqqqqqqq", "?.?", "?.?.?") that stand out wherever they appear.
 void GetProductInfoForCode(int productCode, TextString& name, TextString& shortVersion, TextString& fullVersion);
+
+// The documentation folder on the maker's web site and the page name of the
+// documentation ("vdrdoco.html"); local look-ups use only the page name.
+void GetDocumentationAddress(TextString& folderAddress, TextString& pageName);
+
+// The product's home page on the maker's web site.
+void GetProductHomePage(TextString& address);

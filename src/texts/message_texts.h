@@ -1,0 +1,66 @@
+// Built-in texts of the application shell (message boxes, folder choosers,
+// file-dialog filters, choice lists and the conversion log) in the current
+// user-interface language.
+//
+// Texts are looked up by slot number.  Some carry placeholders ("xxxxxx",
+// "ffffff", "ccc", "url", "nnn") that the caller fills in after the lookup;
+// FillMessagePlaceholders does that safely for several at once.
+#pragma once
+
+#include <initializer_list>
+#include <utility>
+
+#include "foundation/text_string.h"
+
+// Language codes shared by the user-interface text tables.
+enum LanguageCode : int {
+    kLanguageKeep = -1,  // keep the texts that are loaded
+    kLanguageEnglish = 1,
+    kLanguageGerman = 2,
+    kLanguageSpanish = 3,
+    kLanguageFrench = 4,
+    kLanguagePortuguese = 5,
+    kLanguageItalian = 6,
+    kLanguageSwedish = 7,
+};
+
+class MessageTextTable {
+public:
+    static constexpr int kSlotCount = 115;
+    static constexpr int kNoLanguage = -2;
+
+    MessageTextTable();
+
+    // The text of a slot; "???" outside 0..kSlotCount-1.  Loads English first
+    // when no language has been chosen yet.  The text stays valid until the
+    // next language change.
+    const char* GetText(int slot);
+
+    // Records the code and loads its language: 2..7 that language over the
+    // English texts, -1 nothing (English when nothing was ever loaded, so no
+    // slot in use is ever empty), any other code English.  Nothing happens
+    // when the code equals the current one.
+    void SetLanguage(int code);
+
+    int CurrentLanguage() const { return currentCode_; }
+
+private:
+    void LoadEnglishBase();
+
+    TextString slots_[kSlotCount];
+    int currentCode_ = kNoLanguage;
+    bool anyLoaded_ = false;
+};
+
+// The program's one table.
+MessageTextTable& TheMessageTextTable();
+
+const char* GetMessageText(int slot);
+void SetMessageLanguage(int code);
+
+// Replaces the first occurrence of each placeholder (case-sensitive) in
+// `text` by its value.  All placeholders are found in the text as it was
+// before any filling, so a value that happens to contain another placeholder
+// (a command "curl" holds "url") is never itself rewritten.
+void FillMessagePlaceholders(TextString& text,
+                             std::initializer_list<std::pair<const char*, const char*>> values);
