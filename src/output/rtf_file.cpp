@@ -1,0 +1,619 @@
+// The RTF output document: naming, opening, the header, buffered writing and
+// the end of the document.
+#include "output/rtf_file.h"
+
+#include <cstdio>
+#include <ctime>
+#include <set>
+
+#include "analysis/analysed_line.h"
+#include "context/context.h"
+#include "foundation/fonts.h"
+#include "foundation/text_line.h"
+#include "foundation/utilities.h"
+#include "output/escaping.h"
+#include "output/rtf_paragraphs.h"
+#include "policies/fc.h"
+
+namespace {
+
+// Style table: position, name, style number, based-on, alignment (0 the
+// text alignment, 1 left), plain, in table, keep with next, space before,
+// space after, group code.
+struct StyleRow {
+    const char* name;
+    int number;
+    int basedOn;
+    int leftAligned;
+    int plain;
+    int inTable;
+    int keep;
+    int before;
+    int after;
+    int group;
+};
+
+constexpr StyleRow kStyleRows[kStyleCount] = {
+    {"Normal", 0, -1, 0, 1, 0, 0, 60, 60, 1},         {"Body", 1, -1, 0, 1, 0, 0, 60, 60, 1},
+    {"Short line", 11, 1, 0, 1, 0, 0, 0, 0, 9},       {"Bullet", 12, 1, 0, 1, 0, 0, 30, 0, 9},
+    {"Quotes", 13, 1, 1, 1, 0, 0, 0, 0, 5},           {"Hanging list", 14, 1, 0, 1, 0, 0, 60, 60, 9},
+    {"Definition", 15, 1, 0, 1, 0, 0, 120, 120, 9},   {"Table", 2, -1, 1, 0, 1, 1, 0, 0, 11},
+    {"Preformatted", 3, -1, 1, 1, 0, 1, 0, 0, 6},     {"Diagram", 4, -1, 1, 1, 0, 1, 0, 0, 6},
+    {"Code", 5, -1, 1, 1, 0, 1, 0, 0, 6},             {"All Headings", 6, -1, 1, 1, 0, 1, 240, 120, 14},
+    {"Heading 1", 61, 6, 1, 1, 0, 1, 240, 120, 14},   {"Heading 2", 62, 6, 1, 1, 0, 1, 180, 120, 14},
+    {"Heading 3", 63, 6, 1, 1, 0, 1, 180, 120, 14},   {"Heading 4", 64, 6, 1, 1, 0, 1, 180, 60, 14},
+    {"Heading 5", 65, 6, 1, 1, 0, 1, 180, 60, 14},    {"Heading 6", 66, 6, 1, 1, 0, 1, 180, 60, 14},
+    {"All TOC", 7, -1, 1, 1, 0, 1, 0, 0, 14},         {"TOC 1", 71, 7, 1, 1, 0, 1, 0, 0, 14},
+    {"TOC 2", 72, 7, 1, 1, 0, 1, 0, 0, 14},           {"TOC 3", 73, 7, 1, 1, 0, 1, 0, 0, 14},
+    {"TOC 4", 74, 7, 1, 1, 0, 1, 0, 0, 14},           {"TOC 5", 75, 7, 1, 1, 0, 1, 0, 0, 14},
+    {"TOC 6", 76, 7, 1, 1, 0, 1, 0, 0, 14},
+};
+
+bool EqualsNoCase(const TextString& a, const char* b) {
+    int i = 0;
+    for (; b[i]; ++i)
+        if (i >= a.length || ToUpperAscii(a.buffer[i]) != ToUpperAscii(b[i])) return false;
+    return i == a.length;
+}
+
+bool EncodingIs(FC* set, const char* name) { return EqualsNoCase(set->GetText(Pol::CharacterEncoding), name); }
+
+// The first blank-separated word of "Character encoding".
+TextString EncodingWord(FC* set) {
+    TextString text(set->GetText(Pol::CharacterEncoding));
+    text.Trim(0, " \t");
+    int end = 0;
+    while (end < text.length && text.buffer[end] != ' ' && text.buffer[end] != '\t') ++end;
+    text.SubString(0, end);
+    return text;
+}
+
+bool OneOf(const TextString& word, std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        if (EqualsNoCase(word, name)) return true;
+    return false;
+}
+
+void Write(RTFFile* document, FC* set, const TextString& text) { document->WriteText(set, document, text.buffer); }
+
+// The text with its in-line tags executed, then escaped for RTF.
+TextString InfoText(FC* set, RTFFile* document, const TextString& text, bool executeTags) {
+    TextString result(text);
+    if (executeTags && document) {
+        AnalysedLine line;
+        line.SetText(text.buffer);
+        TextString messages;
+        int level = -1;
+        document->ExecuteLineTags(6, document, &line, set, &messages, &level);
+        if (!messages.IsEmpty()) set->ReportMessage(messages.buffer, level > 0 ? level : 10);
+        result = static_cast<const TextString&>(line);
+        if (set->context) set->context->ForgetLine(&line);
+    }
+    RTF_EscapeText(set, result);
+    return result;
+}
+
+// The output directory in force for a name ("Output directory", defaulted
+// to the name's directory) and the name without the "Input directory".
+TextString PrepareName(FC* set, const char* inputName, TextString* name) {
+    name->Assign(inputName ? inputName : "");
+    if (set->GetText(Pol::OutputDirectory).IsEmpty()) {
+        TextString directory;
+        GetDirectoryPart(name->buffer, &directory);
+        set->SetText(Pol::OutputDirectory, directory.buffer, false);
+    }
+    const TextString& inputDirectory = set->GetText(Pol::InputDirectory);
+    int position = 0;
+    if (!inputDirectory.IsEmpty() && name->Find(0, inputDirectory.buffer, &position, 1)) {
+        TextString rest(*name);
+        rest.SubString(position + inputDirectory.length, name->length - position - inputDirectory.length);
+        name->SubString(0, position);
+        name->Append(rest);
+    }
+    return set->GetText(Pol::OutputDirectory);
+}
+
+// Every font number the font table gives to style fonts.
+std::set<int> StyleFontNumbers(FC* set) {
+    std::set<int> numbers;
+    if (!set || !set->context) return numbers;
+    const StyleSet& styles = set->context->styleSet;
+    for (const FontSpec& font : styles.fonts) numbers.insert(font.fontIndex);
+    for (int i = 0; i < styles.FontCount(); ++i) numbers.insert(200 + i);
+    return numbers;
+}
+
+}  // namespace
+
+RTFFile::RTFFile(FC& set) {
+    whiteSpace = "\n\t ";
+    breakBefore = "\\([{<!=";
+    breakAfter = ")]}>,";
+    width = 80;
+    if (!set.context) return;
+
+    int textA = 1, textB = 1;  // justified
+    switch (set.GetInt(Pol::TextJustification)) {
+        case 1: textA = 1; textB = 0; break;
+        case 2: textA = 0; textB = 0; break;
+        case 3: textA = 0; textB = 1; break;
+        default: break;
+    }
+    if (set.IsOn(Pol::InputJapanese)) {
+        textA = 1;
+        textB = 0;
+    }
+    if (EncodingIs(&set, "iso-8859-8") || EncodingIs(&set, "windows-1256")) {
+        textA = 0;
+        textB = 1;
+    }
+    StyleSet& styles = set.context->styleSet;
+    for (int i = 0; i < kStyleCount; ++i) {
+        const StyleRow& row = kStyleRows[i];
+        const int a = row.leftAligned ? 1 : textA;
+        const int b = row.leftAligned ? 0 : textB;
+        styles.styles[static_cast<size_t>(i)].Set(row.number, row.basedOn, row.name, a, b, row.plain, row.inTable,
+                                                  row.keep, &styles.fonts[static_cast<size_t>(i)], row.before,
+                                                  row.after, row.group);
+    }
+}
+
+RTFFile::~RTFFile() = default;
+
+int RTFFile::CloseAll() {
+    if (policies) FlushBuffer(policies, this, 1);
+    return TextFile::CloseAll();
+}
+
+bool RTFFile::IsBuffered(FC* set) const {
+    return fileStarted && set && set->context && set->context->documentState.rtfOutput;
+}
+
+int RTFFile::GetOutputFileName(const char* inputName, FC* set, TextString* out) {
+    if (!out) return 1;
+    out->MakeEmpty();
+    if (!set) return 1;
+    TextString name;
+    const TextString outputDirectory = PrepareName(set, inputName, &name);
+    TextString specDirectory, specName, specExtension;
+    const TextString spec = set->context ? set->context->runParameters.outputSpec : TextString();
+    if (!spec.IsEmpty()) {
+        SplitPath(spec, &specDirectory, &specName, &specExtension);
+        int position = 0;
+        if (specDirectory.Find(0, "[*]", &position, 1)) specDirectory.MakeEmpty();
+        if (specName == "*") specName.MakeEmpty();
+        if (specExtension.Find(0, ".*", &position, 1)) specExtension.MakeEmpty();
+    }
+    out->Assign(specDirectory.IsEmpty() ? outputDirectory.buffer : specDirectory.buffer);
+    out->Append(specName.IsEmpty() ? name : specName);
+    out->Append(specExtension.IsEmpty() ? TextString(".rtf") : specExtension);
+    return 1;
+}
+
+int RTFFile::OpenAtLine(const char* name, FC* set, AnalysedLine* line, OutputDocument* previous, int flag) {
+    return OpenRTFFile(this, name, set, line, dynamic_cast<RTFFile*>(previous), flag);
+}
+
+int RTFFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int) {
+    if (!text) return 0;
+    if (set) {
+        if (EncodingIs(set, "koi8-r")) text->ConvertKOI8RToWindows1251();
+        const TextString& encoding = set->GetText(Pol::CharacterEncoding);
+        if (set->IsOn(Pol::InputJapanese) ||
+            (!encoding.IsEmpty() && !EncodingIs(set, "ascii") && !EncodingIs(set, "iso-8859-1"))) {
+            TextLine escaped;
+            escaped.Assign(text->buffer);
+            escaped.EscapeForRTF(set);
+            text->Assign(escaped.buffer);
+        }
+    }
+    if (document && document->fileStarted && IsBuffered(set)) {
+        int result = 1;
+        if (pending.length > kFlushThreshold) result = FlushBuffer(set, document, 0);
+        pending.Append(*text);
+        pending.AppendChar('\n');
+        return result;
+    }
+    if (!pending.IsEmpty()) FlushBuffer(set, document, 1);
+    if (!document) return 0;
+    // Unwrapped: RTF reads a line end as nothing, so a line broken at a
+    // blank would lose that blank.
+    return ::WriteLine(document, text->buffer) ? 1 : 0;
+}
+
+int RTFFile::WriteText(FC* set, OutputDocument* document, const char* text) {
+    TextString line(text ? text : "");
+    if (set && set->IsOn(Pol::InputJapanese)) {
+        TextLine escaped;
+        escaped.Assign(line.buffer);
+        escaped.EscapeForRTF(set);
+        line.Assign(escaped.buffer);
+    }
+    if (document && document->fileStarted && IsBuffered(set)) return WriteLine(set, document, &line, 0);
+    if (!pending.IsEmpty()) FlushBuffer(set, document, 1);
+    return document && ::WriteLine(document, line.buffer) ? 1 : 0;
+}
+
+int RTFFile::FlushBuffer(FC* set, OutputDocument* document, int) {
+    if (pending.IsEmpty()) return 1;
+    if (IsBuffered(set)) RTF_TidyBuffer(set, pending);
+    TextString text(pending);
+    pending.MakeEmpty();
+    if (!document) return 0;
+    int start = 0;
+    while (start < text.length) {
+        int end = start;
+        while (end < text.length && text.buffer[end] != '\n') ++end;
+        TextString piece(text);
+        piece.SubString(start, end - start);
+        if (!::WriteLine(document, piece.buffer)) return 0;
+        start = end + 1;
+    }
+    return 1;
+}
+
+int OpenRTFFile(RTFFile* document, const char* inputName, FC* set, AnalysedLine*, RTFFile* previous,
+                int toConsole) {
+    if (!document || !set) return 0;
+    document->policies = set;
+    document->fileStarted = 1;
+    if (previous) CloseRTFFile(previous, set);
+    if (document->IsOpen()) document->TextFile::CloseAll();
+    Context* context = set->context;
+
+    TextString name;
+    PrepareName(set, inputName, &name);
+    if (set->IsOn(Pol::UseDOSFilenames) && set->GetText(Pol::DOSFilenameRoot).IsEmpty()) {
+        TextString root(name);
+        if (set->GetInt(Pol::SplitLevel) > 0 && root.length > 5) root.SubString(0, 5);
+        set->SetText(Pol::DOSFilenameRoot, root.buffer, false);
+        name = root;
+    }
+    document->currentFileName = name;
+
+    TextString fullName;
+    document->GetOutputFileName(inputName, set, &fullName);
+    if (!document->outputList) set->ReportStatus((TextString("Generating RTF file ") + fullName).buffer);
+    if (context && context->listingFile && context->listingFile->IsOpen()) {
+        ::WriteLine(context->listingFile, "");
+        ::WriteLine(context->listingFile, (TextString(">>> Start of RTF file ") + fullName + " <<<").buffer);
+        ::WriteLine(context->listingFile, "");
+    }
+    if (context) {
+        if (context->firstOutputFileName.IsEmpty()) context->firstOutputFileName = fullName;
+        context->currentOutputFileName = fullName;
+    }
+    const int opened = document->OpenForWrite(fullName.buffer, toConsole, 0) ? 1 : 0;
+    if (set->IsOn(Pol::UseDOSFilenames) && context) ++context->dosFileCounter;
+    if (!opened) {
+        set->ReportMessage((TextString("ERROR: Can't open file \"") + fullName + "\"").buffer, 10);
+        return 0;
+    }
+    WriteRTFHeader(document, set);
+    return opened;
+}
+
+void WriteRTFHeader(RTFFile* document, FC* set) {
+    if (!document || !set) return;
+    Context* context = set->context;
+    if (context) {
+        FontSpec* base = context->GetCurrentFont();
+        if (base && set->IsSet(Pol::BaseFontSize))
+            base->SetSize(set->GetInt(Pol::BaseFontSize) + set->GetInt(Pol::DeltaFontSize));
+        if (base) base->set = 1;
+    }
+    TextString languageName;
+    set->ChoicePolicy(Pol::LanguageForProofing).GetChoiceText(languageName);
+    int language = 1033;
+    LanguageNameToId(languageName, &language);
+    const bool japanese = set->IsOn(Pol::InputJapanese);
+
+    Write(document, set, TextString(japanese ? "{\\rtf1\\ansi" : "{\\rtf1\\ansi\\ansicpg1252\\uc1"));
+    Write(document, set, TextString("\\deff100\\deflang") + TextString(language) + "\\deflangfe1033");
+
+    // Font table.
+    Write(document, set, TextString("{\\fonttbl"));
+    Write(document, set, TextString("{\\f1\\froman\\fcharset2\\fprq2 Symbol;}"));
+    Write(document, set, TextString("{\\f2\\fmodern Courier New;}"));
+    Write(document, set, TextString("{\\f4\\froman\\fcharset0\\fprq2 Times New Roman;}"));
+    Write(document, set, TextString("{\\f5\\fswiss\\fcharset0\\fprq2 Arial;}"));
+    if (japanese) Write(document, set, TextString("{\\f16\\fmodern\\fcharset128\\fprq1 MS Gothic;}"));
+    if (context) {
+        StyleSet& styles = context->styleSet;
+        for (const FontSpec& font : styles.fonts) RTF_WriteFontEntry(set, document, &font);
+        for (int i = 0; i < styles.FontCount(); ++i) {
+            FontSpec* font = styles.FontAt(i);
+            font->SetFontIndex(200 + i);
+            RTF_WriteFontEntry(set, document, font);
+        }
+    }
+    RTF_WriteTagFontEntries(set, document);
+    Write(document, set, TextString("}"));
+
+    // Colour table.
+    static const char* const kColourLines[] = {
+        "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;",
+        "\\red0\\green255\\blue255;\\red0\\green255\\blue0;",
+        "\\red255\\green0\\blue255;\\red255\\green0\\blue0;",
+        "\\red255\\green255\\blue0;\\red255\\green255\\blue255;",
+        "\\red0\\green0\\blue128;\\red0\\green128\\blue128;",
+        "\\red0\\green128\\blue0;\\red128\\green0\\blue128;",
+        "\\red128\\green0\\blue0;\\red128\\green128\\blue0;",
+        "\\red128\\green128\\blue128;\\red192\\green192\\blue192;}",
+    };
+    for (const char* line : kColourLines) Write(document, set, TextString(line));
+
+    // Stylesheet.
+    Write(document, set,
+          TextString("{\\stylesheet{\\widctlpar \\f4\\fs20\\lang") + TextString(language) +
+              " \\snext0 Normal;}");
+    const bool help = set->IsOn(Pol::MakeWindowsHelpSource);
+    const bool arabic = EncodingIs(set, "windows-1256");
+    if (context) {
+        for (int i = 0; i < kStyleCount; ++i) {
+            const RTFStyle& style = context->styleSet.styles[static_cast<size_t>(i)];
+            TextString line("{\\s");
+            line.Append(TextString(style.number));
+            if (style.spaceBefore != 0) line.Append(TextString("\\sb") + TextString(style.spaceBefore));
+            if (style.spaceAfter != 0) line.Append(TextString("\\sa") + TextString(style.spaceAfter));
+            if (help ? style.keepWithNext != 0 : (i >= 12 && i <= 17)) line.Append("\\keepn");
+            line.Append("\\widctlpar ");
+            if (arabic) line.Append(TextString("\\ltrch \\af") + TextString(style.fontIndex) + " \\rltch ");
+            if (style.bold) line.Append("\\b");
+            if (style.italic) line.Append("\\i");
+            line.Append(TextString("\\f") + TextString(style.fontIndex));
+            line.Append(TextString("\\fs") + TextString(style.halfPointSize));
+            line.Append("\\kerning28");
+            if (style.alignA == 0 && style.alignB == 1)
+                line.Append("\\qr");
+            else if (style.alignA == 1 && style.alignB == 1)
+                line.Append("\\qj");
+            else if (style.alignA == 0 && style.alignB == 0)
+                line.Append("\\qc");
+            line.Append(" \\sbasedon");
+            line.Append(TextString(style.basedOn >= 1 ? style.basedOn : 0));
+            line.Append(" ");
+            line.Append(style.name);
+            line.Append(";}");
+            Write(document, set, line);
+        }
+    }
+    Write(document, set, TextString("{\\*\\cs10 \\additive Default Paragraph Font;}"));
+    Write(document, set, TextString("{\\*\\cs32 \\additive \\ul\\cf2 \\sbasedon10 Hyperlink;}"));
+    Write(document, set, TextString("{\\*\\cs33 \\additive \\f5\\fs20\\sbasedon10 footnote reference;}"));
+    Write(document, set, TextString("}"));
+
+    // Document information.
+    Write(document, set, TextString("{\\info"));
+    TextString title;
+    if (context) title = context->documentState.documentTexts[DocumentState::kDocumentTitle];
+    if (title.IsEmpty()) title = set->GetText(Pol::DocumentTitle);
+    Write(document, set, TextString("{\\title ") + InfoText(set, document, title, true) + "}");
+    if (set->IsSet(Pol::DocumentAuthor))
+        Write(document, set,
+              TextString("{\\author ") + InfoText(set, document, set->GetText(Pol::DocumentAuthor), false) + "}");
+    Write(document, set, TextString("{\\operator Pellion auto-convert}"));
+    TextString subject;
+    if (set->IsSet(Pol::DocumentDescription)) subject = set->GetText(Pol::DocumentDescription);
+    if (set->IsSet(Pol::DocumentSubject)) subject = set->GetText(Pol::DocumentSubject);
+    subject = InfoText(set, document, subject, true);
+    if (!subject.IsEmpty()) Write(document, set, TextString("{\\subject ") + subject + "}");
+    static const struct {
+        const char* keyword;
+        Pol policy;
+    } kInfoItems[] = {
+        {"{\\manager ", Pol::DocumentManager},   {"{\\company ", Pol::DocumentCompanyName},
+        {"{\\category ", Pol::DocumentCategory}, {"{\\keywords ", Pol::DocumentKeywords},
+        {"{\\comment ", Pol::DocumentComments},
+    };
+    for (const auto& item : kInfoItems)
+        if (set->IsSet(item.policy))
+            Write(document, set,
+                  TextString(item.keyword) + InfoText(set, document, set->GetText(item.policy), false) + "}");
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char created[96];
+    std::snprintf(created, sizeof created, "{\\creatim\\yr%04d\\mo%d\\dy%d\\hr%d\\min%d}", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
+    Write(document, set, TextString(created));
+    Write(document, set, TextString("{\\version1}{\\edmins0}{\\nofpages1}"));
+    Write(document, set, TextString("}"));
+
+    // Page setup.
+    int paperWidth = 0, paperHeight = 0, top = 0, bottom = 0, left = 0, right = 0;
+    RTF_GetPaperSize(set, &paperWidth, &paperHeight);
+    RTF_GetMargins(set, &top, &bottom, &left, &right);
+    char page[160];
+    std::snprintf(page, sizeof page, "\\paperw%d\\paperh%d\\margl%d\\margr%d\\margt%d\\margb%d\\gutter0", paperWidth,
+                  paperHeight, left, right, top, bottom);
+    Write(document, set, TextString(page));
+    Write(document, set,
+          TextString("\\widowctrl\\ftnbj\\aenddoc") + (set->IsOn(Pol::MirrorMargins) ? "\\margmirror" : "") +
+              "\\formshade");
+    Write(document, set, TextString("\\fet0\\sectd"));
+    Write(document, set,
+          TextString(set->IsOn(Pol::UseLandscapeMode) ? "\\lndscpsxn\\psz9" : "") +
+              "\\linex0\\headery709\\footery709\\colsx709\\endnhere");
+
+    // Heading numbering.
+    static const char* const kNumbering[] = {
+        "{\\*\\pnseclvl1\\pnucrm\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}",
+        "{\\*\\pnseclvl2\\pnucltr\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}",
+        "{\\*\\pnseclvl3\\pndec\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}",
+        "{\\*\\pnseclvl4\\pnlcltr\\pnstart1\\pnindent720\\pnhang{\\pntxta )}}",
+        "{\\*\\pnseclvl5\\pndec\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta )}}",
+        "{\\*\\pnseclvl6\\pnlcltr\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta )}}",
+        "{\\*\\pnseclvl7\\pnlcrm\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta )}}",
+        "{\\*\\pnseclvl8\\pnlcltr\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta )}}",
+        "{\\*\\pnseclvl9\\pnlcrm\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta )}}",
+    };
+    for (const char* line : kNumbering) Write(document, set, TextString(line));
+
+    // The "Body" paragraph and its text group stay open until the end.
+    TextString start;
+    RTF_StartPara(set, document, kStyleBody, nullptr, start, nullptr);
+    Write(document, set, TextString("{") + start + "{");
+}
+
+int CloseRTFFile(RTFFile* document, FC* set) {
+    if (!document) return 0;
+    document->WriteText(set, document, "\\par}");
+    document->WriteText(set, document, "}}");
+    document->FlushBuffer(set, document, 1);
+    return 0;
+}
+
+void RTF_WriteFontEntry(FC* set, RTFFile* document, const FontSpec* font) {
+    if (!set || !document || !font) return;
+    const TextString e = EncodingWord(set);
+    const bool japanese = set->IsOn(Pol::InputJapanese);
+    const bool fixed = !font->proportional;
+    const bool serif = font->extraStyle != 0;
+
+    const char* family;
+    if (japanese || OneOf(e, {"big5", "gb2312", "iso-2022-kr"}))
+        family = "\\fmodern\\fprq1";
+    else if (EqualsNoCase(e, "windows-1256"))
+        family = fixed ? "\\fbidi \\fmodern\\fprq1" : serif ? "\\fbidi \\froman\\fprq2" : "\\fbidi \\fswiss\\fprq2";
+    else if (EqualsNoCase(e, "tis-620"))
+        family = "\\fswiss\\fprq2";
+    else
+        family = fixed ? "\\fmodern\\fprq1" : serif ? "\\froman\\fprq2" : "\\fswiss\\fprq2";
+
+    static const struct {
+        std::initializer_list<const char*> names;
+        const char* charset;
+    } kCharsets[] = {
+        {{"big5"}, "\\fcharset136 "},
+        {{"gb2312"}, "\\fcharset134 "},
+        {{"iso-2022-kr"}, "\\fcharset129 "},
+        {{"tis-620"}, "\\fcharset222 "},
+        {{"shift_jis", "x-sjis", "ms_Kanji", "iso-2022-jp", "x-euc-jp"}, "\\fcharset128 "},
+        {{"windows-1253", "iso-8859-7"}, "\\fcharset161 "},
+        {{"windows-1254", "iso-8859-9"}, "\\fcharset162 "},
+        {{"iso-8859-8"}, "\\fcharset177 "},
+        {{"windows-1256", "iso-8859-6"}, "\\fcharset178 "},
+        {{"windows-1251", "koi8-r", "iso-8859-5"}, "\\fcharset204 "},
+        {{"iso-8859-4"}, "\\fcharset238 "},
+    };
+    const char* charset = "\\fcharset0 ";
+    for (const auto& entry : kCharsets)
+        if (OneOf(e, entry.names)) {
+            charset = entry.charset;
+            break;
+        }
+
+    TextString face;
+    if (japanese || EqualsNoCase(e, "iso-2022-jp"))
+        face = "MS Gothic";
+    else if (EqualsNoCase(e, "gb2312"))
+        face = "MS Hei{\\*\\falt SimSun}";
+    else if (EqualsNoCase(e, "big5"))
+        face = "MingLiU";
+    else if (EqualsNoCase(e, "iso-2022-kr"))
+        face = "GulimChe";
+    else if (EqualsNoCase(e, "tis-620"))
+        face = "Tahoma";
+    else {
+        face = font->faceName;
+        int comma = 0;
+        if (face.Find(0, ",", &comma, 0)) face.SubString(0, comma);
+    }
+    TextString line("{\\f");
+    line.Append(TextString(font->fontIndex));
+    line.Append(family);
+    line.Append(charset);
+    line.Append(face);
+    line.Append(";}");
+    Write(document, set, line);
+}
+
+int RTF_TagFontNumber(FC* set, int n) {
+    const int count = set && set->context ? set->context->documentState.list2.count : 0;
+    const std::set<int> used = StyleFontNumbers(set);
+    bool collides = false;
+    for (int i = 0; i < count && !collides; ++i) collides = used.count(100 + i) != 0;
+    if (!collides) return 100 + n;
+    return (used.empty() ? 100 : *used.rbegin() + 1) + n;
+}
+
+void RTF_WriteTagFontEntries(FC* set, RTFFile* document) {
+    if (!set || !set->context || !document) return;
+    const StringList& fonts = set->context->documentState.list2;
+    for (int n = 0; n < fonts.count; ++n) {
+        // The third "-"-separated field is the sans-serif flag.
+        const TextString entry(fonts.TextAt(n));
+        TextString field;
+        int flag = 0;
+        if (!entry.GetField(3, '-', &field) || !field.ToInteger('1', &flag)) flag = 0;
+        TextString line("{\\f");
+        line.Append(TextString(RTF_TagFontNumber(set, n)));
+        line.Append(flag ? " \\fswiss" : " \\froman");
+        line.Append("\\fcharset0\\fprq2");
+        line.Append(flag ? " Arial;{\\*\\falt Geneva;}}" : " Times;{\\*\\falt Times;}}");
+        Write(document, set, line);
+    }
+}
+
+void RTF_GetPaperSize(FC* set, int* width, int* height) {
+    int w = 11906, h = 16838;
+    if (set) {
+        switch (set->GetInt(Pol::PaperSize)) {
+            case 2: w = 12240; h = 15840; break;
+            case 3: w = 12240; h = 20160; break;
+            case 4: w = 10438; h = 15122; break;
+            default: break;
+        }
+        if (set->IsOn(Pol::UseLandscapeMode)) std::swap(w, h);
+    }
+    if (width) *width = w;
+    if (height) *height = h;
+}
+
+void RTF_GetMargins(FC* set, int* top, int* bottom, int* left, int* right) {
+    const struct {
+        Pol policy;
+        int* out;
+        int fallback;
+    } items[] = {{Pol::TopMargin, top, 1440},
+                 {Pol::BottomMargin, bottom, 1440},
+                 {Pol::LeftMargin, left, 1800},
+                 {Pol::RightMargin, right, 1800}};
+    for (const auto& item : items) {
+        if (!item.out) continue;
+        int twips = 0;
+        if (set && set->IsSet(item.policy) && CmToTwips(set->GetText(item.policy), &twips))
+            *item.out = twips;
+        else
+            *item.out = item.fallback;
+    }
+}
+
+int RTF_TidyBuffer(FC*, TextString& buffer) {
+    static const struct {
+        const char* from;
+        const char* to;
+    } kReplacements[] = {
+        {"\\b0}\n", "\\b0} \n"}, {"\\i0}\n", "\\i0} \n"}, {"\\line\\cell", "\\cell"}, {"\\par\\cell", "\\cell"},
+        {"  \n", " \n"},         {"\\par \n", "\\par\n"}, {"}}}\n", "}}} \n"},
+    };
+    for (const auto& item : kReplacements) {
+        TextString result;
+        const TextString from(item.from);
+        int position = 0;
+        int found = 0;
+        while (buffer.Find(position, item.from, &found, 0)) {
+            TextString before(buffer);
+            before.SubString(position, found - position);
+            result.Append(before);
+            result.Append(item.to);
+            position = found + from.length;
+        }
+        TextString rest(buffer);
+        rest.SubString(position, buffer.length - position);
+        result.Append(rest);
+        buffer = result;
+    }
+    return 1;
+}
