@@ -220,6 +220,8 @@ public:
     int dosFileCounter = 0;            // output files opened while "Use DOS filenames" is on
     TextString lastFileNameValue;      // the last FILENAME value taken (GetTaggedFileDetails)
     TextString fragmentsFolder;        // where the fragments file and its includes are looked for next
+    int includeDirectorySwitch = 0;    // include files not found as named are looked for in includeDirectory
+    TextString includeDirectory;       // ends in a separator
     // Output naming of the run (MakeOutputFileNames).
     TextString alternativeOutputDirectory;
     int alternativeOutputSwitch = 0;  // the alternative output directory is used

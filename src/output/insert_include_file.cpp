@@ -1,5 +1,6 @@
 #include "output/insert_include_file.h"
 
+#include "context/context.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "output/output_document.h"
@@ -30,7 +31,15 @@ int InsertIncludeFile(OutputDocument* document, const TextString& name, FC* poli
     const TextString shortName = QuotedShortName(name);
 
     TextFile file;
-    if (!file.OpenForRead(name.buffer)) {
+    bool opened = file.OpenForRead(name.buffer);
+    // A name not found as given is looked for in the run's include directory.
+    Context* context = policies ? policies->context : nullptr;
+    if (!opened && context && context->includeDirectorySwitch) {
+        TextString resolved;
+        ResolveRelativePath(context->includeDirectory, name, &resolved);
+        opened = file.OpenForRead(resolved.buffer);
+    }
+    if (!opened) {
         WriteFramed(policies, document, TextString("<!-- Failed to find include file ") + shortName + " -->");
         document->WriteText(policies, document, "");
         const TextString message = TextString("ERROR: Failed to find include file ") + shortName;

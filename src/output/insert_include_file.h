@@ -10,7 +10,8 @@ class OutputDocument;
 // "<!-- Start of include file \"x.ext\" -->" and
 // "<!--   End of include file \"x.ext\" -->" (the comments name the file
 // without its directory), each framed by an empty text.  Every line of the
-// file is written unchanged as one unwrapped line.  A file that cannot be
+// file is written unchanged as one unwrapped line.  A file not found as named
+// is looked for in the Context's include directory when its switch is on.  A file that cannot be
 // opened leaves "<!-- Failed to find include file \"x.ext\" -->" in the output
 // and reports "ERROR: Failed to find include file \"x.ext\"" (level 10).
 // Returns 1 when the file was copied; 0 otherwise, and without writing when

@@ -1,0 +1,365 @@
+#include "tables/command_line.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+
+#include "context/context.h"
+#include "foundation/utilities.h"
+
+namespace {
+
+// A blank-separated word of a line: [start, end).  Blanks inside double
+// quotes do not end a word, so a quoted value stays with its qualifier.
+struct Word {
+    size_t start = 0;
+    size_t end = 0;
+};
+
+bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+std::vector<Word> SplitWords(const std::string& line, CommandLineSource source) {
+    std::vector<Word> words;
+    if (source == CommandLineSource::kProgramArgument) {
+        if (!line.empty()) words.push_back({0, line.size()});
+        return words;
+    }
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlankOrTab(line[i])) ++i;
+        if (i >= line.size()) break;
+        Word word;
+        word.start = i;
+        bool quoted = false;
+        while (i < line.size() && (quoted || !IsBlankOrTab(line[i]))) {
+            if (line[i] == '"') quoted = !quoted;
+            ++i;
+        }
+        word.end = i;
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text) c = ToUpperAscii(c);
+    return text;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() && UpperAscii(text.substr(0, prefix.size())) == UpperAscii(prefix);
+}
+
+bool PathExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+// A word beginning with "-" is a qualifier word.  A word beginning with "/"
+// is one unless it looks like or names a path: a second "/" before any "=",
+// or an existing file or directory of that name.
+bool IsQualifierWord(const std::string& word) {
+    if (word.size() > 1 && word[0] == '-') return true;
+    if (word.empty() || word[0] != '/') return false;
+    const std::string beforeEquals = word.substr(0, word.find('='));
+    if (beforeEquals.find('/', 1) != std::string::npos) return false;
+    return !PathExists(word);
+}
+
+// The qualifier as typed, up to any "=", trailing blanks removed.
+std::string TypedName(const std::string& word) {
+    std::string name = word.substr(0, word.find('='));
+    while (!name.empty() && IsBlankOrTab(name.back())) name.pop_back();
+    return name;
+}
+
+// The typed name in "/" form ("-rtf" becomes "/rtf").
+std::string CanonicalName(const std::string& word) {
+    std::string name = TypedName(word);
+    if (!name.empty() && name[0] == '-') name[0] = '/';
+    return name;
+}
+
+void Log(Context& context, const std::string& text) { context.LogSessionLine(TextString(std::string_view(text))); }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Applies the rule for a file named by a qualifier whose extension must not
+// be one of `refused` (upper case, with the dot): such a name gets `newExtension`.
+TextString CheckedFileName(Context& context, const TextString& value, std::initializer_list<const char*> refused,
+                           const char* purpose, const char* newExtension) {
+    TextString directory, name, extension;
+    SplitPath(value, &directory, &name, &extension);
+    const std::string upper = UpperAscii(extension.str());
+    for (const char* bad : refused) {
+        if (upper != bad) continue;
+        Log(context, "Can't use " + Quoted(extension.str()) + " for " + purpose + ".  Changing to " +
+                         Quoted(newExtension));
+        return directory + name + newExtension;
+    }
+    return value;
+}
+
+void SplitInto(const TextString& value, TextString* whole, TextString* directory, TextString* name,
+               TextString* extension) {
+    *whole = value;
+    SplitPath(value, directory, name, extension);
+}
+
+void Append(TextString& line, const std::string& text) { line.AppendBytes(text.data(), static_cast<int>(text.size())); }
+
+}  // namespace
+
+QualifierDef::QualifierDef(const char* name, int n) : fullForm("/") {
+    fullForm.Append(name);
+    minimumLength = n + 1;
+    shortForm.AssignChars(fullForm.buffer, minimumLength);
+}
+
+const std::vector<QualifierDef>& CommandLineQualifiers() {
+    static const std::vector<QualifierDef> qualifiers = {
+        {"?", 1},      {"HELP", 2},    {"HTML", 2},   {"LOG", 2},     {"OUTPUT", 1}, {"TOC_OUT", 3},
+        {"CONTENTS", 4}, {"CONSOLE", 4}, {"CU", 2},   {"CTX_IN", 5},  {"CTX_OUT", 5}, {"DEBUG", 2},
+        {"DOS", 2},    {"FRAMES", 1},  {"INDEX", 1},  {"LIST", 3},    {"LINKS", 3},  {"POLICY", 1},
+        {"RTF", 2},    {"RULESET", 2}, {"SIMPLE", 3}, {"SILENT", 3},  {"COMMA", 3},  {"TABBED", 4},
+        {"TABLE", 4},  {"TAGS", 3},
+    };
+    return qualifiers;
+}
+
+bool ExtractQualifier(TextString& line, Context& context, const QualifierDef& qualifier, TextString* value,
+                      CommandLineSource source) {
+    value->MakeEmpty();
+    const std::string text = line.str();
+    const std::vector<Word> words = SplitWords(text, source);
+    const std::string fullForm = qualifier.fullForm.str();
+    for (size_t index = 0; index < words.size(); ++index) {
+        const Word& word = words[index];
+        const std::string wordText = text.substr(word.start, word.end - word.start);
+        if (!IsQualifierWord(wordText)) continue;
+        const std::string name = CanonicalName(wordText);
+        if (!StartsWithNoCase(name, qualifier.shortForm.str())) continue;
+        if (!StartsWithNoCase(fullForm, name)) {
+            Log(context, "Illegal Qualifier : " + TypedName(wordText));
+            continue;
+        }
+        // The value follows "=" in the same word, or in the next word of a
+        // line when it is written "/LOG =x".
+        size_t removeEnd = word.end;
+        bool hasEquals = false;
+        std::string rest;
+        size_t restEnd = word.end;
+        const size_t equals = wordText.find('=');
+        if (equals != std::string::npos) {
+            hasEquals = true;
+            rest = wordText.substr(equals + 1);
+        } else if (index + 1 < words.size() && text[words[index + 1].start] == '=') {
+            const Word& next = words[index + 1];
+            hasEquals = true;
+            rest = text.substr(next.start + 1, next.end - next.start - 1);
+            restEnd = removeEnd = next.end;
+        }
+        if (hasEquals) {
+            if (rest.empty()) {
+                if (restEnd < text.size())
+                    Log(context, "Missing value after " + Quoted("=") + " for qualifier " + fullForm);
+            } else if (rest[0] == '"') {
+                const size_t close = rest.find('"', 1);
+                if (close == std::string::npos) {
+                    Log(context, "Missing end-quote in qualifier value " + fullForm);
+                    *value = TextString(std::string_view(rest).substr(1));
+                } else {
+                    *value = TextString(std::string_view(rest).substr(1, close - 1));
+                }
+            } else {
+                *value = TextString(std::string_view(rest));
+            }
+        }
+        TextString changed;
+        Append(changed, text.substr(0, word.start));
+        changed.AppendChar(' ');
+        Append(changed, text.substr(removeEnd));
+        line = changed;
+        return true;
+    }
+    return false;
+}
+
+TextString CommandLineUsageText() {
+    struct UsageLine {
+        const char* name;
+        const char* valueMark;
+        const char* description;
+    };
+    static const UsageLine lines[] = {
+        {"COMMA", "", "Input file is a comma-delimited table"},
+        {"CONSOLE", "", "Write HTML output to console"},
+        {"CONTENTS", "", "Generate contents list (if possible)"},
+        {"DOS", "", "Generate DOS compatible 8.3 names"},
+        {"FRAMES", "", "Generate HTML output in FRAMES"},
+        {"HELP", "", "Display this useful list of commands (\"/?\" also works)"},
+        {"HTML", "", "Source file is HTML (as opposed to text)"},
+        {"INDEX", "[=filename]", "Generate a directory index of all files converted"},
+        {"LOG", "[=filename]", "Generate a .log file"},
+        {"LIST", "[=filename]", "Generate .lis and .lis1 diagnostic files"},
+        {"OUTPUT", "[=filespec]", "Filespec for output file(s)"},
+        {"POLICY", "[=filename]", "Document policies used in a .pol file"},
+        {"RTF", "", "Generate RTF (instead of HTML)"},
+        {"SILENT", "", "Suppress all output messages (except these :-)"},
+        {"SIMPLE", "", "Treat file as structure-free \"simple\" file"},
+        {"TABLE", "", "Input file is plain text table"},
+        {"TABBED", "", "Input file is tab-delimited table"},
+    };
+    std::string text = "Command is:  Morvane filespec1 filespec2 [policy_file.pol] [/qualifiers]\n";
+    text += "\nRecognised qualifiers include\n";
+    for (const UsageLine& line : lines) {
+        std::string start = std::string("   /") + line.name + line.valueMark;
+        // The description begins in column 25.
+        if (start.size() < 24) start.append(24 - start.size(), ' ');
+        text += start + line.description + "\n";
+    }
+    text += "Qualifiers are case insensitive and may be reduced to shortest unique\n";
+    text += "name (e.g \"/lo\" for \"/log\")";
+    return TextString(std::string_view(text));
+}
+
+int ParseCommandLine(TextString& line, Context& context, CommandLineSource source) {
+    if (line.At(0) == '!' || line.At(0) == '#') {
+        Log(context, "INFO: Steering file: Ignoring comment line " + Quoted(line.str()));
+        return 0;
+    }
+    RunParameters& run = context.runParameters;
+    const std::vector<QualifierDef>& qualifiers = CommandLineQualifiers();
+    TextString value;
+    for (const QualifierDef& qualifier : qualifiers) {
+        const std::string name = qualifier.fullForm.str().substr(1);
+        const bool accepted = ExtractQualifier(line, context, qualifier, &value, source);
+        if (!accepted) {
+        } else if (name == "?" || name == "HELP") {
+            run.usageWanted = 1;
+        } else if (name == "HTML") {
+            run.sourceIsHTML = 1;
+        } else if (name == "LOG") {
+            run.logFile = 1;
+            run.logFileName = value.IsEmpty() ? TextString("Morvane.log")
+                                              : CheckedFileName(context, value, {".POL", ".TXT", ".DAT"},
+                                                                "a log file", ".log");
+        } else if (name == "OUTPUT") {
+            if (!value.IsEmpty()) {
+                const TextString checked =
+                    CheckedFileName(context, value, {".POL"}, "an output file", ".html");
+                SplitInto(checked, &run.outputSpec, &run.outputDirectory, &run.outputName, &run.outputExtension);
+            }
+        } else if (name == "TOC_OUT") {
+            SplitInto(value, &run.tocOutput, &run.tocDirectory, &run.tocName, &run.tocExtension);
+        } else if (name == "CONTENTS") {
+            run.contentsList = 1;
+        } else if (name == "CONSOLE") {
+            run.consoleOutput = 1;
+        } else if (name == "CU") {
+            run.compositionUnit = 1;
+        } else if (name == "CTX_IN") {
+            run.contextInput = 1;
+            run.contextInputFile = value;
+            if (value.IsEmpty()) {
+                Log(context, "Value missing for " + qualifier.fullForm.str() + " qualifier");
+                run.contextInput = 0;
+            }
+        } else if (name == "CTX_OUT") {
+            SplitInto(value, &run.contextOutput, &run.contextOutputDirectory, &run.contextOutputName,
+                      &run.contextOutputExtension);
+        } else if (name == "DEBUG") {
+            run.debug = 1;
+        } else if (name == "DOS") {
+            run.dosNames = 1;
+        } else if (name == "FRAMES") {
+            run.frames = 1;
+        } else if (name == "INDEX") {
+            run.index = 1;
+            run.indexFile = value.IsEmpty() ? TextString()
+                                            : CheckedFileName(context, value, {".POL", ".TXT", ".DAT"},
+                                                              "an index file", ".html");
+        } else if (name == "LIST") {
+            run.listFiles = 1;
+        } else if (name == "LINKS") {
+            run.links = 1;
+            run.linksFile = value.IsEmpty() ? TextString("FoundLinks.txt") : value;
+        } else if (name == "POLICY") {
+            run.documentPolicies = 1;
+            run.policyDocumentationFile = value;
+        } else if (name == "RTF") {
+            run.rtf = 1;
+        } else if (name == "RULESET") {
+            if (!value.IsEmpty()) run.ruleSetName = value;
+        } else if (name == "SIMPLE") {
+            run.simple = 1;
+        } else if (name == "SILENT") {
+            run.messages = 0;
+        } else if (name == "COMMA") {
+            run.commaDelimited = 1;
+        } else if (name == "TABBED") {
+            run.tabDelimited = 1;
+        } else if (name == "TABLE") {
+            run.plainTable = 1;
+        } else if (name == "TAGS") {
+            run.tags = 1;
+        }
+        // The usage text goes out once the HTML qualifier has been looked at.
+        if (name == "HTML" && run.usageWanted) {
+            const TextString usage = CommandLineUsageText();
+            std::fwrite(usage.buffer, 1, static_cast<size_t>(usage.length), stdout);
+            std::fputc('\n', stdout);
+            std::fflush(stdout);
+        }
+    }
+
+    // What is left: unaccepted qualifier words are reported and dropped; the
+    // other words are file specifications and the policy file.
+    const std::string text = line.str();
+    std::string unrecognised;
+    std::vector<std::string> remaining;
+    for (const Word& word : SplitWords(text, source)) {
+        std::string wordText = text.substr(word.start, word.end - word.start);
+        if (source == CommandLineSource::kProgramArgument) {
+            const size_t first = wordText.find_first_not_of(" \t");
+            if (first == std::string::npos) continue;
+            wordText = wordText.substr(first, wordText.find_last_not_of(" \t") - first + 1);
+        }
+        if (IsQualifierWord(wordText))
+            unrecognised += wordText + " ";
+        else
+            remaining.push_back(wordText);
+    }
+    if (!unrecognised.empty()) Log(context, "*** Unrecognised, ambiguous or repeated qualifiers : " + unrecognised);
+
+    if (run.consoleOutput) {
+        run.index = 0;
+        run.indexFile.MakeEmpty();
+        run.messages = 0;
+        run.outputSpec.MakeEmpty();
+        run.outputDirectory.MakeEmpty();
+        run.outputName.MakeEmpty();
+        run.outputExtension.MakeEmpty();
+    }
+
+    TextString rest;
+    for (const std::string& word : remaining) {
+        if (word[0] == '@' && source != CommandLineSource::kSteeringLine) {
+            Log(context, "Steering files not yet supported");
+            continue;
+        }
+        if (!rest.IsEmpty()) rest.AppendChar(' ');
+        Append(rest, word);
+        TextString directory, name, extension;
+        SplitPath(TextString(std::string_view(word)), &directory, &name, &extension);
+        if (UpperAscii(extension.str()) == ".POL") {
+            run.policyFile = TextString(std::string_view(word));
+            continue;
+        }
+        if (!run.inputSpec.IsEmpty()) run.inputSpec.AppendChar(' ');
+        Append(run.inputSpec, word);
+    }
+    line = rest;
+    return 1;
+}
