@@ -7,9 +7,10 @@ class FC;
 class FontSpec;
 class OutputDocument;
 
-// The paragraph start of a user-defined style with the font `style`: put
-// into `out` when it is given (emptied first), else written to the document.
-//
-// Not built yet: reports "PROGRAM ERROR: RTF_WriteCustomStyle is not built
-// yet", writes nothing and leaves `out` empty.
+// The start of a text group in the font `style` (an in-line font tag's
+// font): "{" + the font part of the open paragraph's style (see
+// RTF_GetStyleForKind) with face, size, bold and italic taken from `style`
+// (a negative font index keeps the style's face).  Put into `out` when it is
+// given (emptied first), else written to the document.  The caller closes
+// the text group before it, so the start opens exactly one group.
 void RTF_WriteCustomStyle(FC* policies, OutputDocument* document, const FontSpec& style, TextString* out);
