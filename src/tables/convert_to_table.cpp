@@ -14,6 +14,7 @@
 #include "output/file_names.h"
 #include "output/html_document.h"
 #include "output/html_file.h"
+#include "output/rtf_file.h"
 #include "policies/fc.h"
 #include "tables/preform.h"
 
@@ -404,9 +405,11 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
             state.rtfOutput = 0;
             break;
         case 1:
-            file.ReportMessage("PROGRAM ERROR: RTFFile is not built yet", 10);
-            reader.CloseAll();
-            return false;
+            writer = std::make_unique<RTFFile>(file);
+            state.htmlOutput = 1;
+            state.outputInt = 0;
+            state.rtfOutput = 1;
+            break;
         case 2:
             // No writer writes plain text: the file is refused before it is read.
             file.ReportMessage("UNSUPPORTED CASE: target format in ConvertToTable", 10);
@@ -466,6 +469,9 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
             options.option6 = 0;
             options.option7 = 0;
             HTML_EndDocument(writer.get(), nullptr, &file, footer, options);
+        } else if (auto* rtf = dynamic_cast<RTFFile*>(writer.get())) {
+            // Closes the paragraph, text and document groups the header opened.
+            CloseRTFFile(rtf, &file);
         }
     }
 

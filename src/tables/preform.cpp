@@ -5,6 +5,8 @@
 #include "foundation/utilities.h"
 #include "output/output_document.h"
 #include "output/paragraphs.h"
+#include "output/rtf_file.h"
+#include "output/rtf_paragraphs.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 
@@ -160,34 +162,49 @@ void PreForm::Process(int) {
     }
     const int savedLocation = context->trackers.codeLocation;
     context->trackers.codeLocation = kWritingOutput;
-    if (htmlOutput && htmlWriter) {
-        htmlWriter->FlushBuffer(policies, htmlWriter, 1);
+    OutputDocument* writer = htmlOutput ? htmlWriter : (rtfOutput ? rtfWriter : nullptr);
+    if (writer) {
+        writer->FlushBuffer(policies, writer, 1);
         WriteAsText();
-        htmlWriter->FlushBuffer(policies, htmlWriter, 1);
+        writer->FlushBuffer(policies, writer, 1);
     }
     context->trackers.codeLocation = savedLocation;
 }
 
 void PreForm::WriteAsText() {
-    OutputDocument* document = htmlWriter;
+    OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
+    RTFFile* rtf = htmlOutput ? nullptr : dynamic_cast<RTFFile*>(rtfWriter);
     FC& set = *policies;
     Context& context = *set.context;
     bool paragraphOpen = false;
+
+    // RTF keeps one paragraph open from the header to the end of the
+    // document: a paragraph ends with "\par" and the next one starts in the
+    // same groups.
+    auto endPara = [&]() {
+        if (rtf)
+            document->WriteText(&set, document, "\\par ");
+        else
+            HTML_EndPara(document, &set, "ON2");
+    };
 
     for (const std::unique_ptr<PreFormLine>& entry : lines) {
         const PreFormLine& line = *entry;
         if (IsDirectiveLine(line) || line.lineType < 0) continue;
         if (line.lineType == kTypeBlank || line.lineType == kTypePageBreak || IsBlankText(line.displayText)) {
-            if (paragraphOpen) HTML_EndPara(document, &set, "ON2");
+            if (paragraphOpen) endPara();
             paragraphOpen = false;
             continue;
         }
         if (paragraphOpen && line.lineType == kTypeParagraphStart) {
-            HTML_EndPara(document, &set, "ON2");
+            endPara();
             paragraphOpen = false;
         }
         if (!paragraphOpen) {
-            HTML_StartPara(document, &set, 1, "ON1", 0, 1, nullptr);
+            if (rtf)
+                RTF_SetStyleIfChanged(&set, rtf, kRTFParagraphOrdinary, 0);
+            else
+                HTML_StartPara(document, &set, 1, "ON1", 0, 1, nullptr);
             paragraphOpen = true;
         }
 
@@ -208,8 +225,10 @@ void PreForm::WriteAsText() {
         document->ExecuteLineTags(0, document, &scratch, &set, &messages, &result);
         if (result > 0 && !messages.IsEmpty()) set.ReportMessage(messages.buffer, 10);
         scratch.Trim(1, " ");
+        // RTF readers drop line ends, so the words of two lines need a blank.
+        if (rtf) scratch.Append(" ");
         document->WriteLine(&set, document, &scratch, 0);
         context.ForgetLine(&scratch);
     }
-    if (paragraphOpen) HTML_EndPara(document, &set, "ON2");
+    if (paragraphOpen && !rtf) HTML_EndPara(document, &set, "ON2");
 }
