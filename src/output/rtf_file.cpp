@@ -94,7 +94,8 @@ TextString InfoText(FC* set, RTFFile* document, const TextString& text, bool exe
 }
 
 // The output directory in force for a name ("Output directory", defaulted
-// to the name's directory) and the name without the "Input directory".
+// to the name's directory) and the name without the "Input directory"
+// (its first occurrence).
 TextString PrepareName(FC* set, const char* inputName, TextString* name) {
     name->Assign(inputName ? inputName : "");
     if (set->GetText(Pol::OutputDirectory).IsEmpty()) {
@@ -110,7 +111,13 @@ TextString PrepareName(FC* set, const char* inputName, TextString* name) {
         name->SubString(0, position);
         name->Append(rest);
     }
-    return set->GetText(Pol::OutputDirectory);
+    // A name that still starts with the output directory (the converter
+    // passes output directory + name) loses it, so that the directory is
+    // not put in front twice.
+    const TextString& outputDirectory = set->GetText(Pol::OutputDirectory);
+    if (!outputDirectory.IsEmpty() && name->StartsWith(outputDirectory.buffer, 1))
+        name->SubString(outputDirectory.length, name->length - outputDirectory.length);
+    return outputDirectory;
 }
 
 // Every font number the font table gives to style fonts.

@@ -1,0 +1,227 @@
+#include "output/rtf_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "context/context.h"
+#include "policies/fc.h"
+#include "support/rtf_braces.h"
+
+namespace {
+
+class RTFFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        set.SetContext(&context);
+        folder = std::filesystem::path(testing::TempDir()) / ("rtf_file_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // Converts nothing: opens a document for "doc.txt", ends it and returns
+    // the lines of the RTF file.
+    std::vector<std::string> EmptyDocument() {
+        context.outputFormat = 1;
+        context.styleSet.SetDefaultFonts(&set);
+        RTFFile document(set);
+        context.documentState.rtfOutput = 1;
+        const std::string input = (folder / "doc").string();
+        if (document.Open(input.c_str(), &set, 0) == 0) ADD_FAILURE() << "not opened";
+        CloseRTFFile(&document, &set);
+        document.Close();
+        std::ifstream stream(folder / "doc.rtf");
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(stream, line);) lines.push_back(line);
+        return lines;
+    }
+    static std::string Joined(const std::vector<std::string>& lines) {
+        std::string text;
+        for (const auto& line : lines) text += line + "\n";
+        return text;
+    }
+    static int IndexOf(const std::vector<std::string>& lines, const std::string& wanted) {
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i] == wanted) return static_cast<int>(i);
+        return -1;
+    }
+
+    Context context;
+    FC set;
+    std::filesystem::path folder;
+};
+
+TEST_F(RTFFileTest, FreshDocumentHasTheHeaderAndEndOfADefaultDocument) {
+    const auto lines = EmptyDocument();
+    ASSERT_GT(lines.size(), 60u);
+    EXPECT_EQ(lines[0], "{\\rtf1\\ansi\\ansicpg1252\\uc1");
+    EXPECT_EQ(lines[1], "\\deff100\\deflang1033\\deflangfe1033");
+    EXPECT_EQ(lines[2], "{\\fonttbl");
+    EXPECT_EQ(lines[3], "{\\f1\\froman\\fcharset2\\fprq2 Symbol;}");
+    EXPECT_EQ(lines[4], "{\\f2\\fmodern Courier New;}");
+    EXPECT_EQ(lines[5], "{\\f4\\froman\\fcharset0\\fprq2 Times New Roman;}");
+    EXPECT_EQ(lines[6], "{\\f5\\fswiss\\fcharset0\\fprq2 Arial;}");
+    // The 25 style fonts follow; no tag fonts are registered.
+    EXPECT_EQ(lines[7 + kStyleCount], "}");
+
+    const int colours = IndexOf(lines, "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;");
+    ASSERT_EQ(colours, 8 + kStyleCount);
+    EXPECT_EQ(lines[static_cast<size_t>(colours + 7)], "\\red128\\green128\\blue128;\\red192\\green192\\blue192;}");
+    EXPECT_EQ(lines[static_cast<size_t>(colours + 8)], "{\\stylesheet{\\widctlpar \\f4\\fs20\\lang1033 \\snext0 Normal;}");
+    EXPECT_NE(IndexOf(lines, "{\\*\\cs32 \\additive \\ul\\cf2 \\sbasedon10 Hyperlink;}"), -1);
+
+    const int info = IndexOf(lines, "{\\info");
+    ASSERT_NE(info, -1);
+    EXPECT_EQ(lines[static_cast<size_t>(info + 1)].rfind("{\\title ", 0), 0u);
+    EXPECT_EQ(lines[static_cast<size_t>(info + 2)], "{\\operator Pellion auto-convert}");
+    EXPECT_TRUE(std::regex_match(lines[static_cast<size_t>(info + 3)],
+                                 std::regex(R"(\{\\creatim\\yr\d{4}\\mo([1-9]|1[0-2])\\dy\d+\\hr\d+\\min\d+\})")))
+        << lines[static_cast<size_t>(info + 3)];
+    EXPECT_NE(IndexOf(lines, "\\paperw11906\\paperh16838\\margl1800\\margr1800\\margt1440\\margb1440\\gutter0"), -1);
+    EXPECT_NE(IndexOf(lines, "\\linex0\\headery709\\footery709\\colsx709\\endnhere"), -1);
+
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "\\par}");
+    EXPECT_EQ(lines.back(), "}}");
+    EXPECT_TRUE(RtfBracesBalance(Joined(lines))) << Joined(lines);
+}
+
+TEST_F(RTFFileTest, StylesheetEntriesFollowTheStyleTable) {
+    set.SetInt(Pol::TextJustification, 2);  // centred body text
+    const auto lines = EmptyDocument();
+    const std::string text = Joined(lines);
+    // "Body" takes the text alignment; "Quotes" is always left; headings keep
+    // with the next paragraph.
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(\n\{\\s1\\sb60\\sa60\\widctlpar \\f\d+\\fs\d+\\kerning28\\qc \\sbasedon0 Body;\}\n)")));
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(\n\{\\s13\\widctlpar (\\i)?\\f\d+\\fs\d+\\kerning28 \\sbasedon1 Quotes;\}\n)")))
+        << text;
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(\n\{\\s61\\sb240\\sa120\\keepn\\widctlpar .*\\sbasedon6 Heading 1;\}\n)")));
+    EXPECT_TRUE(std::regex_search(text, std::regex(R"(\n\{\\s7\\widctlpar .*\\sbasedon0 All TOC;\}\n)")));
+}
+
+TEST_F(RTFFileTest, LegalLandscapeExchangesWidthAndHeight) {
+    set.SetInt(Pol::PaperSize, 3);
+    set.SetInt(Pol::UseLandscapeMode, 1);
+    const auto lines = EmptyDocument();
+    EXPECT_NE(IndexOf(lines, "\\paperw20160\\paperh12240\\margl1800\\margr1800\\margt1440\\margb1440\\gutter0"), -1);
+    EXPECT_NE(IndexOf(lines, "\\lndscpsxn\\psz9\\linex0\\headery709\\footery709\\colsx709\\endnhere"), -1);
+}
+
+TEST_F(RTFFileTest, MarginsTakeOnlyPoliciesThatWereSet) {
+    int top = 0, bottom = 0, left = 0, right = 0;
+    RTF_GetMargins(&set, &top, &bottom, &left, &right);
+    EXPECT_EQ(std::vector<int>({top, bottom, left, right}), std::vector<int>({1440, 1440, 1800, 1800}));
+    set.SetText(Pol::TopMargin, "1");
+    set.SetText(Pol::LeftMargin, "wide");
+    RTF_GetMargins(&set, &top, &bottom, &left, &right);
+    EXPECT_EQ(std::vector<int>({top, bottom, left, right}), std::vector<int>({567, 1440, 1800, 1800}));
+}
+
+// Fonts registered by FONT tags would be numbered 100, 101 ... where the
+// style fonts already are; they are numbered after the style fonts instead,
+// so every font-table number names one font.
+TEST_F(RTFFileTest, TagFontNumbersNeverCollideWithStyleFonts) {
+    context.documentState.list2.Add("Arial-Arial-1-0");
+    context.documentState.list2.Add("Times-Times-0-2");
+    const auto lines = EmptyDocument();
+    ASSERT_GT(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "\\deff100\\deflang1033\\deflangfe1033");
+
+    std::set<int> numbers;
+    const std::regex entry(R"(^\{\\f(\d+)[\\ ])");
+    int entries = 0;
+    for (size_t i = 3; i < lines.size() && lines[i] != "}"; ++i) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_search(lines[i], match, entry)) << lines[i];
+        numbers.insert(std::stoi(match[1]));
+        ++entries;
+    }
+    EXPECT_EQ(static_cast<int>(numbers.size()), entries);
+    const int first = RTF_TagFontNumber(&set, 0);
+    EXPECT_GT(first, 176);
+    EXPECT_NE(IndexOf(lines, "{\\f" + std::to_string(first) + " \\fswiss\\fcharset0\\fprq2 Arial;{\\*\\falt Geneva;}}"), -1);
+    EXPECT_NE(IndexOf(lines, "{\\f" + std::to_string(first + 1) + " \\froman\\fcharset0\\fprq2 Times;{\\*\\falt Times;}}"),
+              -1);
+}
+
+TEST_F(RTFFileTest, FontEntryFollowsTheCharacterEncoding) {
+    FontSpec font;
+    font.SetFontIndex(120);
+    font.SetFaceName("Verdana, Helvetica");
+    font.SetProportional(1);
+    struct Case {
+        const char* encoding;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", "{\\f120\\fswiss\\fprq2\\fcharset0 Verdana;}"},
+        {"iso-8859-8 (Hebrew)", "{\\f120\\fswiss\\fprq2\\fcharset177 Verdana;}"},
+        {"WINDOWS-1256", "{\\f120\\fbidi \\fswiss\\fprq2\\fcharset178 Verdana;}"},
+        {"big5", "{\\f120\\fmodern\\fprq1\\fcharset136 MingLiU;}"},
+    };
+    for (const Case& c : cases) {
+        set.SetText(Pol::CharacterEncoding, c.encoding);
+        StringList written;
+        RTFFile document(set);
+        document.outputList = &written;
+        document.OpenForWrite("", 0, 0);
+        RTF_WriteFontEntry(&set, &document, &font);
+        ASSERT_EQ(written.count, 1) << c.encoding;
+        EXPECT_STREQ(written.TextAt(0), c.expected) << c.encoding;
+    }
+}
+
+// Long RTF lines are never broken: a line end between two words would make
+// the words run together.
+TEST_F(RTFFileTest, LongLinesKeepTheirBlanks) {
+    StringList written;
+    RTFFile document(set);
+    document.outputList = &written;
+    document.OpenForWrite("", 0, 0);
+    document.fileStarted = 1;
+    context.documentState.rtfOutput = 1;
+    std::string text;
+    for (int i = 0; i < 40; ++i) text += "word ";
+    TextString line(text.c_str());
+    document.WriteLine(&set, &document, &line, 0);
+    EXPECT_EQ(written.count, 0);  // buffered
+    document.FlushBuffer(&set, &document, 1);
+    ASSERT_EQ(written.count, 1);
+    EXPECT_EQ(std::string(written.TextAt(0)), text);
+}
+
+TEST(RTFTidyBuffer, RewritesLineEndsAndCells) {
+    struct Case {
+        const char* in;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"{\\b bold\\b0}\nnext\n", "{\\b bold\\b0} \nnext\n"},
+        {"{\\i it\\i0}\n", "{\\i it\\i0} \n"},
+        {"a\\line\\cell b\\par\\cell\n", "a\\cell b\\cell\n"},
+        {"text  \n", "text \n"},
+        {"\\par \n", "\\par\n"},
+        {"x}}}\n", "x}}} \n"},
+        {"\\par}}}\n", "\\par}}} \n"},
+    };
+    for (const Case& c : cases) {
+        TextString buffer(c.in);
+        EXPECT_EQ(RTF_TidyBuffer(nullptr, buffer), 1);
+        EXPECT_EQ(buffer.str(), c.out) << c.in;
+    }
+}
+
+TEST(RtfBraces, EscapedBracesAreText) {
+    EXPECT_TRUE(RtfBracesBalance("{\\rtf1 {a\\{b} \\\\}"));
+    EXPECT_FALSE(RtfBracesBalance("{a\\}"));
+    EXPECT_FALSE(RtfBracesBalance("}{"));
+}
+
+}  // namespace
