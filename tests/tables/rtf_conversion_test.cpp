@@ -23,7 +23,9 @@ const char kSample[] =
     "Plain words in a first paragraph, with braces {kept} and a back\\slash.\n"
     "A second line of the same paragraph.\n"
     "\n"
-    "Then a *strong* word in the next paragraph.\n";
+    "Then a *strong* word in the next paragraph.\n"
+    "\n"
+    "See http://example.com/a\\b for more.\n";
 
 // Converts the text to RTF in a fresh folder; the RTF text, or "" when the
 // conversion failed.
@@ -68,6 +70,9 @@ TEST(RTFConversionTest, SmallFileBecomesWellFormedRTF) {
     EXPECT_NE(rtf.find("braces \\'7bkept\\'7d and a back\\\\slash."), std::string::npos) << rtf;
     EXPECT_NE(rtf.find("paragraph. \n\\par\nThen"), std::string::npos) << rtf;
     EXPECT_NE(rtf.find("{\\b strong\\b0}"), std::string::npos) << rtf;
+    // The link target and its shown text are escaped once.
+    EXPECT_NE(rtf.find(" HYPERLINK http://example.com/a\\\\b }"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find(" http://example.com/a\\\\b}}} for more."), std::string::npos) << rtf;
 }
 
 // Reads the converted sample back with unrtf: every word arrives intact.
@@ -84,7 +89,7 @@ TEST(RTFConversionTest, UnrtfReadsTheWordsBack) {
         pclose(pipe);
     }
     for (const char* words : {"Plain words in a first paragraph, with braces {kept} and a back\\slash. A second line",
-                              "Then a strong word in the next paragraph."})
+                              "Then a strong word in the next paragraph.", "See http://example.com/a\\b for more."})
         EXPECT_NE(text.find(words), std::string::npos) << words << "\n" << text;
 }
 
