@@ -359,14 +359,13 @@ TEST_F(TagExecutorsTest, FontTagsReadThreeArgumentsAndRecordTheChange) {
     EXPECT_EQ(font.size, 12);
     EXPECT_EQ(font.lineHeight, 14);
 
-    // RTF: the context takes the font at once; the style's paragraph start
-    // cannot be written yet, so nothing is closed in the text.
+    // RTF: the context takes the font at once; the open style group is
+    // closed and a group with the tag's font is opened.
     UseRtf();
     context.documentState.headingSwitches[DocumentState::kFontTagsUsed] = 1;
     MessageRecorder messages(context);
-    EXPECT_EQ(Replaced(tag.str()), "");
+    EXPECT_EQ(Replaced(tag.str()), " }{\\f0\\fs24\\b0\\i0 ");
     EXPECT_EQ(context.documentState.currentFont.size, 12);
-    EXPECT_EQ(messages.Count("PROGRAM ERROR: RTF_WriteCustomStyle is not built yet"), 1);
 
     // HTML outside the line modes: the markup cannot be made yet, so the
     // change waits for the next paragraph.
@@ -546,10 +545,9 @@ TEST_F(TagExecutorsTest, WriterRoutinesNotBuiltYetSayAndWriteNothing) {
     HTML_WriteRule(&set, &document, 0, TextString("<HR>"));
     EXPECT_EQ(HTML_OutputHTMLFragment(&set, &document, "F", SourcePosition(), 0, 0, &out), 0);
     HTML_WriteHeadingAnchor(&set, &document, 102, SourcePosition(), out, out, out);
-    RTF_WriteCustomStyle(&set, &document, font, &out);
     EXPECT_TRUE(document.entries.empty());
     for (const char* name : {"HTML_ChangeFont", "HTML_WriteRule", "HTML_OutputHTMLFragment",
-                             "HTML_WriteHeadingAnchor", "RTF_WriteCustomStyle"})
+                             "HTML_WriteHeadingAnchor"})
         EXPECT_EQ(messages.Count(std::string("PROGRAM ERROR: ") + name + " is not built yet"), 1) << name;
 }
 
