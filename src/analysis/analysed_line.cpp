@@ -15,17 +15,6 @@ bool IsTaggedType(int t) { return t >= 1001 && t <= 1034; }
 
 namespace {
 
-int CountLeadingBlanks(const TextString& text) {
-    int n = 0;
-    while (n < text.length && text.buffer[n] == ' ') ++n;
-    return n;
-}
-
-int LengthWithoutTrailingBlanks(const TextString& text) {
-    int n = text.length;
-    while (n > 0 && text.buffer[n - 1] == ' ') --n;
-    return n;
-}
 
 std::unique_ptr<TextString> CopyOwned(const std::unique_ptr<TextString>& text) {
     return text ? std::make_unique<TextString>(*text) : nullptr;

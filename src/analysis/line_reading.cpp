@@ -21,17 +21,6 @@ bool InUserTable(const FC* set) {
     return set->preprocessor.inSpecialBlock && set->preprocessor.specialBlockKind == 6;
 }
 
-int CountLeadingBlanks(const TextString& text) {
-    int n = 0;
-    while (n < text.length && text.buffer[n] == ' ') ++n;
-    return n;
-}
-
-int LengthWithoutTrailingBlanks(const TextString& text) {
-    int n = text.length;
-    while (n > 0 && text.buffer[n - 1] == ' ') --n;
-    return n;
-}
 
 }  // namespace
 

@@ -43,17 +43,6 @@ private:
 
 AnalysedLine* AsAnalysed(TextLine* line) { return dynamic_cast<AnalysedLine*>(line); }
 
-int CountLeadingBlanks(const TextString& text) {
-    int n = 0;
-    while (n < text.length && text.buffer[n] == ' ') ++n;
-    return n;
-}
-
-int LengthWithoutTrailingBlanks(const TextString& text) {
-    int n = text.length;
-    while (n > 0 && text.buffer[n - 1] == ' ') --n;
-    return n;
-}
 
 // True when the text holds nothing but blanks and tabs.
 bool IsBlankText(const TextString& text) {

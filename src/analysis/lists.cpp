@@ -40,27 +40,27 @@ bool Permitted(FC* set, int slot) {
 bool IsOn(const FC* set, Pol id) { return set && set->IsOn(id); }
 int GetInt(const FC* set, Pol id, int fallback) { return set ? set->GetInt(id) : fallback; }
 
-int CountLeadingBlanks(const TextString& text) {
+int CountLeadingWhiteSpace(const TextString& text) {
     int n = 0;
     while (n < text.length && IsBlankOrTab(text.buffer[n])) ++n;
     return n;
 }
 
-int LengthWithoutTrailingBlanks(const TextString& text) {
+int LengthWithoutTrailingWhiteSpace(const TextString& text) {
     int n = text.length;
     while (n > 0 && IsBlankOrTab(text.buffer[n - 1])) --n;
     return n;
 }
 
-bool HasNoText(const TextString& text) { return LengthWithoutTrailingBlanks(text) == 0; }
+bool HasNoText(const TextString& text) { return LengthWithoutTrailingWhiteSpace(text) == 0; }
 
 // Leading blanks and trimmed length as the line keeps them, measured when
 // the line has not been measured yet.
 int LeadingBlanks(const AnalysedLine& line) {
-    return line.leadingBlanks >= 0 ? line.leadingBlanks : (HasNoText(line) ? 0 : CountLeadingBlanks(line));
+    return line.leadingBlanks >= 0 ? line.leadingBlanks : (HasNoText(line) ? 0 : CountLeadingWhiteSpace(line));
 }
 int TrimmedLength(const AnalysedLine& line) {
-    return line.trimmedLength >= 0 ? line.trimmedLength : LengthWithoutTrailingBlanks(line);
+    return line.trimmedLength >= 0 ? line.trimmedLength : LengthWithoutTrailingWhiteSpace(line);
 }
 
 bool IsBlankLine(const AnalysedLine* line) { return line && (line->lineType == 1 || HasNoText(*line)); }
@@ -90,8 +90,8 @@ int WordLength(const TextString& text, int n) {
 
 // A text trimmed at one or both ends of blanks.
 TextString Trimmed(const TextString& text, bool bothEnds) {
-    int start = CountLeadingBlanks(text);
-    int end = bothEnds ? std::max(start, LengthWithoutTrailingBlanks(text)) : text.length;
+    int start = CountLeadingWhiteSpace(text);
+    int end = bothEnds ? std::max(start, LengthWithoutTrailingWhiteSpace(text)) : text.length;
     TextString out;
     out.AssignSubstring(text.buffer, start, end - start);
     return out;
@@ -159,7 +159,7 @@ void SummariseLine(FC* set, const AnalysedLine* line, LineSummary& summary) {
     summary.lineType = line->lineType;
     summary.leadingBlanks = line->leadingBlanks;
     summary.trimmedLength = line->trimmedLength;
-    summary.inputTrimmedLength = LengthWithoutTrailingBlanks(line->inputText);
+    summary.inputTrimmedLength = LengthWithoutTrailingWhiteSpace(line->inputText);
     summary.plainLength = line->plainText.length;
     summary.centred = line->HasFlag(kFlagCentred);
     summary.preformatted = line->HasFlag(kFlagPreformatted);
@@ -378,7 +378,7 @@ int AnalysedLine::CheckRulerLine(FC* set) {
     // leading blanks, as it stands now or as it was read.
     const int blanks = LeadingBlanks(*this);
     const int lineLength = TrimmedLength(*this);
-    const int inputLength = LengthWithoutTrailingBlanks(inputText);
+    const int inputLength = LengthWithoutTrailingWhiteSpace(inputText);
     auto coversLine = [&](int n) {
         return n > 0 && (n == lineLength || n == lineLength - blanks || n == inputLength || n == inputLength - blanks);
     };

@@ -136,3 +136,17 @@ inline char ToLowerAscii(char c) {
     return IsAsciiUpper(u) ? static_cast<char>(u - 'A' + 'a') : c;
 }
 inline bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+// Number of blanks (spaces) at the start of a text.
+inline int CountLeadingBlanks(const TextString& text) {
+    int n = 0;
+    while (n < text.length && text.buffer[n] == ' ') ++n;
+    return n;
+}
+
+// Length of a text without its trailing blanks (spaces).
+inline int LengthWithoutTrailingBlanks(const TextString& text) {
+    int n = text.length;
+    while (n > 0 && text.buffer[n - 1] == ' ') --n;
+    return n;
+}

@@ -381,3 +381,20 @@ void AddAnchorsToLinkDictionary(FC* policies, const TextLine* line, TextString* 
     }
     *out = text;
 }
+
+void ApplyOutputSpecification(FC* policies, const TextString& defaultDirectory, const TextString& defaultName,
+                              const TextString& defaultExtension, TextString* out) {
+    TextString specDirectory, specName, specExtension;
+    const TextString spec =
+        (policies && policies->context) ? policies->context->runParameters.outputSpec : TextString();
+    if (!spec.IsEmpty()) {
+        SplitPath(spec, &specDirectory, &specName, &specExtension);
+        int position = 0;
+        if (specDirectory.Find(0, "[*]", &position, 1)) specDirectory.MakeEmpty();
+        if (specName == "*") specName.MakeEmpty();
+        if (specExtension.Find(0, ".*", &position, 1)) specExtension.MakeEmpty();
+    }
+    out->Assign(specDirectory.IsEmpty() ? defaultDirectory.buffer : specDirectory.buffer);
+    out->Append(specName.IsEmpty() ? defaultName : specName);
+    out->Append(specExtension.IsEmpty() ? defaultExtension : specExtension);
+}

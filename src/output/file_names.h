@@ -28,6 +28,12 @@ void MakeOutputFileNames(const TextString& inputPath, const TextString& outputPa
 // CONTENTS_LIST directive.
 void SetContentsListMode(FC* policies);
 
+// Applies the run's output specification (the /OUTPUT qualifier) to an output
+// name: its folder, name and extension replace the defaults where given ("[*]",
+// "*" and ".*" keep the default).  `out` = folder + name + extension.
+void ApplyOutputSpecification(FC* policies, const TextString& defaultDirectory, const TextString& defaultName,
+                              const TextString& defaultExtension, TextString* out);
+
 // For HTML output under rule sets 1 and 2, queues the lines that define the
 // default folio blocks; then BEGIN_PRE under "Preserve file structure using
 // <PRE>", then the fragments file when one is named.  Directive lines use the

@@ -1,6 +1,7 @@
 // The HTML output file: naming, starting a file with its head, buffering and
 // tidying generated HTML, and writing it wrapped at blanks.
 #include "output/html_file.h"
+#include "output/file_names.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -203,18 +204,7 @@ int HTMLFile::GetOutputFileName(const char* inputName, FC* set, TextString* out)
     const TextString outputDirectory = DefaultOutputDirectory(set, name.buffer);
     StripKnownDirectories(set, outputDirectory, &name);
 
-    TextString specDirectory, specName, specExtension;
-    const TextString spec = set->context ? set->context->runParameters.outputSpec : TextString();
-    if (!spec.IsEmpty()) {
-        SplitPath(spec, &specDirectory, &specName, &specExtension);
-        int position = 0;
-        if (specDirectory.Find(0, "[*]", &position, 1)) specDirectory.MakeEmpty();
-        if (specName == "*") specName.MakeEmpty();
-        if (specExtension.Find(0, ".*", &position, 1)) specExtension.MakeEmpty();
-    }
-    out->Assign(specDirectory.IsEmpty() ? outputDirectory.buffer : specDirectory.buffer);
-    out->Append(specName.IsEmpty() ? name : specName);
-    out->Append(specExtension.IsEmpty() ? set->names.outputExtension : specExtension);
+    ApplyOutputSpecification(set, outputDirectory, name, set->names.outputExtension, out);
     return 1;
 }
 

@@ -1,6 +1,7 @@
 // The RTF output document: naming, opening, the header, buffered writing and
 // the end of the document.
 #include "output/rtf_file.h"
+#include "output/file_names.h"
 
 #include <cstdio>
 #include <ctime>
@@ -182,18 +183,7 @@ int RTFFile::GetOutputFileName(const char* inputName, FC* set, TextString* out) 
     if (!set) return 1;
     TextString name;
     const TextString outputDirectory = PrepareName(set, inputName, &name);
-    TextString specDirectory, specName, specExtension;
-    const TextString spec = set->context ? set->context->runParameters.outputSpec : TextString();
-    if (!spec.IsEmpty()) {
-        SplitPath(spec, &specDirectory, &specName, &specExtension);
-        int position = 0;
-        if (specDirectory.Find(0, "[*]", &position, 1)) specDirectory.MakeEmpty();
-        if (specName == "*") specName.MakeEmpty();
-        if (specExtension.Find(0, ".*", &position, 1)) specExtension.MakeEmpty();
-    }
-    out->Assign(specDirectory.IsEmpty() ? outputDirectory.buffer : specDirectory.buffer);
-    out->Append(specName.IsEmpty() ? name : specName);
-    out->Append(specExtension.IsEmpty() ? TextString(".rtf") : specExtension);
+    ApplyOutputSpecification(set, outputDirectory, name, TextString(".rtf"), out);
     return 1;
 }
 
