@@ -184,6 +184,7 @@ HTMLFile::HTMLFile() {
 HTMLFile::~HTMLFile() = default;
 
 int HTMLFile::CloseAll() {
+    WriteDeferredHead();  // a file closed before its body was written still gets its head
     if (policies) FlushBuffer(policies, this, 1);
     // Buffered file output only shows a failed write when it is flushed.
     if (!forReading && !toConsole && !outputList && depth > 0 && std::fflush(fileHandles.back()) != 0)
@@ -273,6 +274,22 @@ int HTMLFile::OpenNewFile(const char* name, FC* set, int firstPageOption, int co
         return 0;
     }
     writeFailureReported = 0;
+    if (context) context->currentDocumentStem = stem;
+    pendingStem = stem;
+    pendingFirstPageOption = firstPageOption;
+    headPending = 1;
+    if (!deferHead) WriteDeferredHead();
+    return 1;
+}
+
+void HTMLFile::WriteDeferredHead() {
+    if (!headPending || !policies) return;
+    headPending = 0;
+    FC* set = policies;
+    Context* context = set->context;
+    if (context) context->trackers.codeLocation = 3;
+    const TextString stem = pendingStem;
+    const int firstPageOption = pendingFirstPageOption;
 
     TextString title;
     if (context) title = context->documentState.documentTexts[DocumentState::kDocumentTitle];
@@ -281,7 +298,6 @@ int HTMLFile::OpenNewFile(const char* name, FC* set, int firstPageOption, int co
     const TextString keywords = HeadText(set, Pol::DocumentKeywords, DocumentState::kDocumentKeywords);
     const TextString styleSheet = HeadText(set, Pol::DocumentStyleSheet, DocumentState::kDocumentStyleSheet);
     const TextString baseURL = HeadText(set, Pol::DocumentBaseURL, DocumentState::kDocumentBaseHref);
-    if (context) context->currentDocumentStem = stem;
 
     TextString header = set->GetText(Pol::HTMLHeaderFile);
     if (context) {
@@ -302,7 +318,6 @@ int HTMLFile::OpenNewFile(const char* name, FC* set, int firstPageOption, int co
     options.option7 = 0;
     HTML_StartDocument(this, nullptr, stem, title, styleSheet, baseURL, keywords, description,
                        set->GetText(Pol::HTMLScriptFile), header, set, options);
-    return 1;
 }
 
 void HTMLFile::ReportWriteFailure() {

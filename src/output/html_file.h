@@ -24,6 +24,9 @@ public:
     FC* policies = nullptr;        // not owned; set when a file is started
     int insidePre = 0;             // the lines written last are inside <PRE> .. </PRE>
     int writeFailureReported = 0;  // the file's open or write failure has been reported
+    int headPending = 0;           // the head of the opened file is still to be written
+    int pendingFirstPageOption = 0;
+    TextString pendingStem;
 
     // Sets the HTML wrap settings: white space "\n\t ", break before "([{",
     // break after ")]},", width 90.
@@ -50,6 +53,14 @@ public:
     // naming the file) when it could not be opened or would overwrite the
     // input file.
     int OpenNewFile(const char* name, FC* set, int firstPageOption, int consoleFlag);
+
+    // A conversion reads its whole input before anything of the body is
+    // written, so it asks for the document head to be written after the
+    // input was read: TITLE, KEYWORDS, DESCRIPTION, BASEHREF and STYLE_SHEET
+    // directives and HTML_HEADER fragments of the text then reach the head.
+    int deferHead = 0;
+    // Writes the head of the opened file now, when it was deferred.
+    void WriteDeferredHead();
 
     // The buffer belongs to this writer; `document` is the file written to
     // and the owner of the started flag (every caller passes the writer).

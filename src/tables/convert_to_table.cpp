@@ -400,6 +400,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
     switch (context.outputFormat) {
         case 0:
             writer = std::make_unique<HTMLFile>();
+            static_cast<HTMLFile*>(writer.get())->deferHead = 1;
             state.htmlOutput = 1;
             state.outputInt = 0;
             state.rtfOutput = 0;
@@ -450,6 +451,8 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
 
         // The end of the input: the last lines, then the block is written.
         ring.Flush(LinesToIgnoreAtEnd(file));
+        // The head waited for the whole input (see HTMLFile::deferHead).
+        if (auto* html = dynamic_cast<HTMLFile*>(writer.get())) html->WriteDeferredHead();
         engine.Process(specialFormatCode);
 
         // The document foot.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -177,3 +178,22 @@ TEST_F(ConvertToTableTest, AFailedWriteOfTheOutputIsReported) {
 }
 
 }  // namespace
+
+// The head is written once the input has been read, so directives anywhere
+// in the text reach it.
+TEST(ConvertToTableHead, TitleDirectivesReachTheHead) {
+    char pattern[] = "/tmp/vendrel_head_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    const std::string input = folder + "/titled.txt";
+    std::ofstream(input) << "Some text first.\n\n$_$_TITLE Quarterly & Annual\n$_$_KEYWORDS sales, regions\n";
+    Context context(1, 0);
+    FC master, run, file;
+    ASSERT_TRUE(ConvertToTable(master, run, file, context, TextString(input.c_str()), TextString(""), 1, nullptr));
+    std::ifstream in(folder + "/titled.html");
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(html.find("<TITLE>Quarterly &amp; Annual</TITLE>"), std::string::npos) << html;
+    EXPECT_NE(html.find("sales, regions"), std::string::npos);
+    EXPECT_LT(html.find("</HEAD>"), html.find("Some text first."));
+    std::system(("rm -rf '" + folder + "'").c_str());
+}
