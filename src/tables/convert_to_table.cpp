@@ -407,6 +407,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
             break;
         case 1:
             writer = std::make_unique<RTFFile>(file);
+            static_cast<RTFFile*>(writer.get())->deferHeader = 1;
             state.htmlOutput = 1;
             state.outputInt = 0;
             state.rtfOutput = 1;
@@ -453,6 +454,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
         ring.Flush(LinesToIgnoreAtEnd(file));
         // The head waited for the whole input (see HTMLFile::deferHead).
         if (auto* html = dynamic_cast<HTMLFile*>(writer.get())) html->WriteDeferredHead();
+        if (auto* rtf = dynamic_cast<RTFFile*>(writer.get())) rtf->WriteDeferredHeader();
         engine.Process(specialFormatCode);
 
         // The document foot.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -94,3 +95,21 @@ TEST(RTFConversionTest, UnrtfReadsTheWordsBack) {
 }
 
 }  // namespace
+
+// The header waits for the input, so a TITLE directive reaches the RTF title.
+TEST(RTFConversionHead, TitleDirectiveReachesTheInfoGroup) {
+    char pattern[] = "/tmp/vendrel_rtf_head_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    const std::string input = folder + "/titled.txt";
+    std::ofstream(input) << "Body text.\n\n$_$_TITLE Annual Figures\n";
+    Context context(1, 1);
+    FC master, run, file;
+    ASSERT_TRUE(ConvertToTable(master, run, file, context, TextString(input.c_str()), TextString(""), 1, nullptr));
+    std::ifstream in(folder + "/titled.rtf");
+    const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(rtf.rfind("{\\rtf", 0), 0u);
+    EXPECT_NE(rtf.find("{\\title Annual Figures}"), std::string::npos);
+    EXPECT_LT(rtf.find("{\\title"), rtf.find("Body text."));
+    std::system(("rm -rf '" + folder + "'").c_str());
+}
