@@ -24,7 +24,6 @@ public:
     FC* policies = nullptr;        // not owned; set when a file is started
     int insidePre = 0;             // the lines written last are inside <PRE> .. </PRE>
     int writeFailureReported = 0;  // the file's open or write failure has been reported
-    int headPending = 0;           // the head of the opened file is still to be written
     int pendingFirstPageOption = 0;
     TextString pendingStem;
 
@@ -54,13 +53,7 @@ public:
     // input file.
     int OpenNewFile(const char* name, FC* set, int firstPageOption, int consoleFlag);
 
-    // A conversion reads its whole input before anything of the body is
-    // written, so it asks for the document head to be written after the
-    // input was read: TITLE, KEYWORDS, DESCRIPTION, BASEHREF and STYLE_SHEET
-    // directives and HTML_HEADER fragments of the text then reach the head.
-    int deferHead = 0;
-    // Writes the head of the opened file now, when it was deferred.
-    void WriteDeferredHead();
+    void WriteDeferredHead() override;
 
     // The buffer belongs to this writer; `document` is the file written to
     // and the owner of the started flag (every caller passes the writer).

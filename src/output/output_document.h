@@ -20,6 +20,14 @@ public:
     TextLine pending;            // output collected before it is written
     int fileStarted = 0;         // 1 once an output file has been started
     int paragraphOpen = 0;       // an HTML paragraph is open (set by the HTML writer)
+    // A conversion reads its whole input before any of the body is written,
+    // so it asks for the document head to be written only after the input
+    // was read: TITLE, KEYWORDS, DESCRIPTION, BASEHREF and STYLE_SHEET
+    // directives and HTML_HEADER fragments of the text then reach the head.
+    int deferHead = 0;
+    int headPending = 0;  // the head of the opened file is still to be written
+    // Writes the head of the opened file now, when it is still pending.
+    virtual void WriteDeferredHead() {}
 
     OutputDocument() = default;
     ~OutputDocument() override = default;

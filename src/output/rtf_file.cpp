@@ -169,7 +169,7 @@ RTFFile::RTFFile(FC& set) {
 RTFFile::~RTFFile() = default;
 
 int RTFFile::CloseAll() {
-    WriteDeferredHeader();  // a file closed before its body was written still gets its header
+    WriteDeferredHead();  // a file closed before its body was written still gets its header
     if (policies) FlushBuffer(policies, this, 1);
     return TextFile::CloseAll();
 }
@@ -287,14 +287,14 @@ int OpenRTFFile(RTFFile* document, const char* inputName, FC* set, AnalysedLine*
         set->ReportMessage((TextString("ERROR: Can't open file \"") + fullName + "\"").buffer, 10);
         return 0;
     }
-    document->headerPending = 1;
-    if (!document->deferHeader) document->WriteDeferredHeader();
+    document->headPending = 1;
+    if (!document->deferHead) document->WriteDeferredHead();
     return opened;
 }
 
-void RTFFile::WriteDeferredHeader() {
-    if (!headerPending || !policies) return;
-    headerPending = 0;
+void RTFFile::WriteDeferredHead() {
+    if (!headPending || !policies) return;
+    headPending = 0;
     WriteRTFHeader(this, policies);
 }
 
@@ -463,7 +463,7 @@ void WriteRTFHeader(RTFFile* document, FC* set) {
 
 int CloseRTFFile(RTFFile* document, FC* set) {
     if (!document) return 0;
-    document->WriteDeferredHeader();
+    document->WriteDeferredHead();
     document->WriteText(set, document, "\\par}");
     document->WriteText(set, document, "}}");
     document->FlushBuffer(set, document, 1);

@@ -26,12 +26,9 @@ public:
     int paragraphKind = 1;   // the current RTFParagraphKind
     int indentLevel = 0;     // the current indent level
     int indentStep = 360;    // twips per indent level
-    // As for HTML, a conversion asks for the header (with the document
-    // title and information) to be written after the input was read.
-    int deferHeader = 0;
-    int headerPending = 0;
-    // Writes the header of the opened file now, when it was deferred.
-    void WriteDeferredHeader();
+    // Writes the RTF header (fonts, styles, document information) when it is
+    // still pending.
+    void WriteDeferredHead() override;
 
     // Builds the document and sets the 25 styles of the set's context's
     // style set from the style fonts and the alignment policies.

@@ -8,21 +8,14 @@
 #include "context/context.h"
 #include "foundation/utilities.h"
 #include "output/colours.h"
+#include "policies/catalogue_tokens.h"
 #include "policies/link_dictionary.h"
 #include "policies/tab_config.h"
 #include "policies/text_commands.h"
 
 namespace {
 
-constexpr int Int = kPolicyInt;
-constexpr int Bool = kPolicyBool;
-constexpr int Text = kPolicyText;
-constexpr int Align = kPolicyAlignment;
-constexpr int Colour = kPolicyColour;
-constexpr int Font = kPolicyFont;
-constexpr int Choice = kPolicyChoice;
-constexpr bool OPT = true;
-constexpr bool NONE = false;
+using namespace catalogue_tokens;
 
 const PolicyDefinition kCatalogue[] = {
 #define POLICY(id, key, kind, category, number, text, section, flags) \

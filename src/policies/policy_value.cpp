@@ -160,6 +160,14 @@ void PolicyValue::ReportOverride(FC& set, const TextString& keptValue) const {
     set.ReportMessage(message.buffer, 10);
 }
 
+void PolicyValue::Init(int newId, int newKind, int newSection, int newCategory, const void* defaultValue,
+                       const char* choices, const char* newKey) {
+    id = newId;
+    kind = newKind;
+    sectionCode = newSection;
+    Name(newKey, newCategory, defaultValue, choices);
+}
+
 std::unique_ptr<PolicyValue> MakePolicyValue(int kind) {
     switch (kind) {
         case kPolicyInt: return std::make_unique<IntPolicyValue>();
@@ -175,14 +183,6 @@ std::unique_ptr<PolicyValue> MakePolicyValue(int kind) {
 
 // ---------------------------------------------------------------------------
 // Number values (Int, Bool, Alignment; Choice shares copy and merge)
-
-void NumberPolicyValue::Init(int newId, int newKind, int newSection, int newCategory, const void* defaultValue,
-                             const char* choices, const char* newKey) {
-    id = newId;
-    kind = newKind;
-    sectionCode = newSection;
-    Name(newKey, newCategory, defaultValue, choices);
-}
 
 void NumberPolicyValue::Name(const char* newKey, int newCategory, const void* defaultValue, const char*) {
     key.Assign(newKey);
@@ -303,14 +303,6 @@ void AlignmentPolicyValue::FormatValue(TextString& out) const { out.Assign(Align
 
 // ---------------------------------------------------------------------------
 // Text values (Text, Colour, Font)
-
-void TextPolicyValue::Init(int newId, int newKind, int newSection, int newCategory, const void* defaultValue,
-                           const char* choices, const char* newKey) {
-    id = newId;
-    kind = newKind;
-    sectionCode = newSection;
-    Name(newKey, newCategory, defaultValue, choices);
-}
 
 void TextPolicyValue::Name(const char* newKey, int newCategory, const void* defaultValue, const char*) {
     key.Assign(newKey);
@@ -433,14 +425,6 @@ void ColourPolicyValue::ParseLine(PolicyLine& line) {
     isSet = line.accepted;
 }
 
-void FontPolicyValue::Init(int newId, int newKind, int newSection, int newCategory, const void* defaultValue,
-                           const char* choices, const char* newKey) {
-    id = newId;
-    kind = newKind;
-    sectionCode = newSection;
-    Name(newKey, newCategory, defaultValue, choices);
-}
-
 void FontPolicyValue::Name(const char* newKey, int newCategory, const void* defaultValue, const char*) {
     key.Assign(newKey);
     category = newCategory;
@@ -497,14 +481,6 @@ void FontPolicyValue::GetFontSpec(FontSpec& font) const {
 
 // ---------------------------------------------------------------------------
 // Choice values
-
-void ChoicePolicyValue::Init(int newId, int newKind, int newSection, int newCategory, const void* defaultValue,
-                             const char* choices, const char* newKey) {
-    id = newId;
-    kind = newKind;
-    sectionCode = newSection;
-    Name(newKey, newCategory, defaultValue, choices);
-}
 
 void ChoicePolicyValue::Name(const char* newKey, int newCategory, const void* defaultValue, const char* choices) {
     NumberPolicyValue::Name(newKey, newCategory, defaultValue, choices);

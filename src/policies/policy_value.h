@@ -57,8 +57,9 @@ public:
 
     virtual ~PolicyValue() = default;
 
+    // Stores id, kind and section, then names the value (Name).
     virtual void Init(int id, int kind, int sectionCode, int category, const void* defaultValue,
-                      const char* choices, const char* key) = 0;
+                      const char* choices, const char* key);
     virtual void SetRuleSetValue(FC& set, const void* value, bool force) = 0;
     virtual void CopyFrom(const PolicyValue& other) = 0;
     virtual void WriteLine(TextFile& sink, bool all) const = 0;
@@ -93,8 +94,6 @@ public:
     int iDefault = 0;
     int iValue = 0;
 
-    void Init(int id, int kind, int sectionCode, int category, const void* defaultValue, const char* choices,
-              const char* key) override;
     void Name(const char* key, int category, const void* defaultValue, const char* choices) override;
     void CopyFrom(const PolicyValue& other) override;
     void MergeFrom(bool withFlags, const PolicyValue& other) override;
@@ -135,8 +134,6 @@ public:
     TextString tValue;
 
     TextPolicyValue() { kind = kPolicyText; }
-    void Init(int id, int kind, int sectionCode, int category, const void* defaultValue, const char* choices,
-              const char* key) override;
     void Name(const char* key, int category, const void* defaultValue, const char* choices) override;
     void CopyFrom(const PolicyValue& other) override;
     void MergeFrom(bool withFlags, const PolicyValue& other) override;
@@ -159,8 +156,6 @@ public:
 class FontPolicyValue : public TextPolicyValue {
 public:
     FontPolicyValue() { kind = kPolicyFont; }
-    void Init(int id, int kind, int sectionCode, int category, const void* defaultValue, const char* choices,
-              const char* key) override;
     void Name(const char* key, int category, const void* defaultValue, const char* choices) override;
     void SetRuleSetValue(FC& set, const void* value, bool force) override;
     void ParseLine(PolicyLine& line) override;
@@ -174,8 +169,6 @@ public:
     TextString tChoices;
 
     ChoicePolicyValue() { kind = kPolicyChoice; }
-    void Init(int id, int kind, int sectionCode, int category, const void* defaultValue, const char* choices,
-              const char* key) override;
     void Name(const char* key, int category, const void* defaultValue, const char* choices) override;
     void Reset() override;
     void ParseLine(PolicyLine& line) override;

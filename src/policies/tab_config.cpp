@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "analysis/inline_tag_args.h"
+#include "policies/catalogue_tokens.h"
 #include "policies/fc.h"
 
 // ---------------------------------------------------------------------------
@@ -15,14 +16,7 @@
 
 namespace {
 
-// Tokens of the catalogue file.
-constexpr int Align = kPolicyAlignment;
-constexpr int Int = kPolicyInt;
-constexpr int Bool = kPolicyBool;
-constexpr int Text = kPolicyText;
-constexpr int Colour = kPolicyColour;
-constexpr bool NONE = false;
-constexpr bool OPT = true;
+using namespace catalogue_tokens;
 
 const TablePolicyDefinition kTablePolicies[] = {
 #define TABLE_POLICY(id, key, kind, category, number, text, writer, flags) \

@@ -400,14 +400,12 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
     switch (context.outputFormat) {
         case 0:
             writer = std::make_unique<HTMLFile>();
-            static_cast<HTMLFile*>(writer.get())->deferHead = 1;
             state.htmlOutput = 1;
             state.outputInt = 0;
             state.rtfOutput = 0;
             break;
         case 1:
             writer = std::make_unique<RTFFile>(file);
-            static_cast<RTFFile*>(writer.get())->deferHeader = 1;
             state.htmlOutput = 1;
             state.outputInt = 0;
             state.rtfOutput = 1;
@@ -422,6 +420,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
             return false;
     }
     if (outputList) writer->outputList = outputList;
+    writer->deferHead = 1;
     TextString outputFile(outputDirectory);
     outputFile.Append(outputName);
     if (!writer->Open(outputFile.buffer, &file, 0)) {
@@ -452,9 +451,8 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
 
         // The end of the input: the last lines, then the block is written.
         ring.Flush(LinesToIgnoreAtEnd(file));
-        // The head waited for the whole input (see HTMLFile::deferHead).
-        if (auto* html = dynamic_cast<HTMLFile*>(writer.get())) html->WriteDeferredHead();
-        if (auto* rtf = dynamic_cast<RTFFile*>(writer.get())) rtf->WriteDeferredHeader();
+        // The head waited for the whole input (see OutputDocument::deferHead).
+        writer->WriteDeferredHead();
         engine.Process(specialFormatCode);
 
         // The document foot.
