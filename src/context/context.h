@@ -198,6 +198,11 @@ public:
     TagRemovalOptionList optionGroups;
     int productCode = 1;
     int outputFormat = 0;  // 0 HTML, 1 RTF
+    // Tables written in this run: "table_" + the counter names the next
+    // one.  No per-file reset touches it.
+    int tableCounter = 0;
+    // A block of the table engine is being written (the tidy pass reads it).
+    int blockOutputInProgress = 0;
 
     // ---- State the policy set reads and writes ----
     int ruleSetCode = 0;           // rule set chosen for the run (0 none, 1 Tarnell, 2 SEC)

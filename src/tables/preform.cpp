@@ -12,32 +12,10 @@
 
 namespace {
 
-constexpr int kWritingOutput = 3;
-
-// Line types of the text output: a blank line and a page break end the
-// paragraph they follow.
-constexpr int kTypeBlank = 1;
-constexpr int kTypePageBreak = 2;
-// A paragraph start without a blank line before it.
-constexpr int kTypeParagraphStart = 3;
-
 TextString WithoutTrailingBlanks(const TextString& text) {
     TextString copy(text);
     copy.Trim(1, " ");
     return copy;
-}
-
-// A directive line (a statement the preprocessor delivered, or a line the
-// analysis typed as one) is never written as text: its text is the
-// directive itself.
-bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == 241 || line.lineType == 242;
-}
-
-bool IsBlankText(const TextString& text) {
-    for (int i = 0; i < text.length; ++i)
-        if (!IsBlankOrTab(text.buffer[i])) return false;
-    return true;
 }
 
 }  // namespace
@@ -49,24 +27,51 @@ PreFormLine::PreFormLine() = default;
 PreFormLine::~PreFormLine() = default;
 
 PreFormLine::PreFormLine(const AnalysedLine& line)
-    : displayText(WithoutTrailingBlanks(line)),
-      layoutText(WithoutTrailingBlanks(line.taggedText)),
-      rawText(WithoutTrailingBlanks(line.rawText)),
-      length(layoutText.length),
+    : length(0),
       indent(line.leadingBlanks > 0 ? line.leadingBlanks : 0),
       lineType(line.lineType),
       position(line.position),
       originPosition(line.originPosition),
       tagCode(line.tagCode),
-      flags(line.flags) {
+      flags(line.flags),
+      layoutText(WithoutTrailingBlanks(line.taggedText)) {
+    length = layoutText.length;
+    SetDisplay(WithoutTrailingBlanks(line));
+    SetRaw(WithoutTrailingBlanks(line.rawText));
     if (line.firstPairPresent || line.secondPairPresent) {
         replacements = std::make_unique<AnalysedLine>();
         replacements->CopyAnalysis(&line);
     }
 }
 
-TableCell::TableCell(FC*, const SourcePosition& where, const FontSpec* cellFont) : font(cellFont), position(where) {
-    format.position = where;
+TextString& PreFormLine::MutableLayout() {
+    if (displaySame) {
+        displayText = layoutText;
+        displaySame = false;
+    }
+    if (rawSame) {
+        rawText = layoutText;
+        rawSame = false;
+    }
+    return layoutText;
+}
+
+void PreFormLine::SetLayout(const TextString& text) { MutableLayout() = text; }
+
+void PreFormLine::SetDisplay(const TextString& text) {
+    displaySame = text == layoutText;
+    if (displaySame)
+        displayText.MakeEmpty();
+    else
+        displayText = text;
+}
+
+void PreFormLine::SetRaw(const TextString& text) {
+    rawSame = text == layoutText;
+    if (rawSame)
+        rawText.MakeEmpty();
+    else
+        rawText = text;
 }
 
 // ---------------------------------------------------------------------------
@@ -98,7 +103,7 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
     lineCount = static_cast<int>(lines.size());
     const PreFormLine& line = *lines.back();
 
-    TextString trimmed(line.layoutText);
+    TextString trimmed(line.Layout());
     trimmed.Trim(0, " ");
     if (line.length - line.indent > 0) {
         if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
@@ -147,88 +152,3 @@ void PreForm::ApplyTableLayout() {
     layoutColumns = 1;
 }
 
-// ---------------------------------------------------------------------------
-// Output
-
-// The least form of block processing: the block analysis and the table,
-// code, diagram and mail-header writers replace it.  Until then every block
-// is written as ordinary text.
-void PreForm::Process(int) {
-    if (!policies) return;
-    Context* context = policies->context;
-    if (!context) {
-        policies->ReportMessage("PROGRAM ERROR : No Context passed to PreForm::Process", 10);
-        return;
-    }
-    const int savedLocation = context->trackers.codeLocation;
-    context->trackers.codeLocation = kWritingOutput;
-    OutputDocument* writer = htmlOutput ? htmlWriter : (rtfOutput ? rtfWriter : nullptr);
-    if (writer) {
-        writer->FlushBuffer(policies, writer, 1);
-        WriteAsText();
-        writer->FlushBuffer(policies, writer, 1);
-    }
-    context->trackers.codeLocation = savedLocation;
-}
-
-void PreForm::WriteAsText() {
-    OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
-    RTFFile* rtf = htmlOutput ? nullptr : dynamic_cast<RTFFile*>(rtfWriter);
-    FC& set = *policies;
-    Context& context = *set.context;
-    bool paragraphOpen = false;
-
-    // RTF keeps one paragraph open from the header to the end of the
-    // document: a paragraph ends with "\par" and the next one starts in the
-    // same groups.
-    auto endPara = [&]() {
-        if (rtf)
-            document->WriteText(&set, document, "\\par ");
-        else
-            HTML_EndPara(document, &set, "ON2");
-    };
-
-    for (const std::unique_ptr<PreFormLine>& entry : lines) {
-        const PreFormLine& line = *entry;
-        if (IsDirectiveLine(line) || line.lineType < 0) continue;
-        if (line.lineType == kTypeBlank || line.lineType == kTypePageBreak || IsBlankText(line.displayText)) {
-            if (paragraphOpen) endPara();
-            paragraphOpen = false;
-            continue;
-        }
-        if (paragraphOpen && line.lineType == kTypeParagraphStart) {
-            endPara();
-            paragraphOpen = false;
-        }
-        if (!paragraphOpen) {
-            if (rtf)
-                RTF_SetStyleIfChanged(&set, rtf, kRTFParagraphOrdinary, 0);
-            else
-                HTML_StartPara(document, &set, 1, "ON1", 0, 1, nullptr);
-            paragraphOpen = true;
-        }
-
-        // A scratch line carries the text through the output conversion and
-        // the tag execution; the tracker follows the line written.
-        AnalysedLine scratch;
-        scratch.SetText(line.displayText.buffer);
-        scratch.rawText = line.rawText;
-        scratch.lineType = line.lineType;
-        scratch.flags = line.flags;
-        scratch.position = line.position;
-        scratch.originPosition = line.originPosition;
-        context.trackers.output.position = line.position;
-        scratch.ConvertForOutput(set, line.replacements.get(), 1, 1, 1, line.replacements ? 1 : 0, 1, 0);
-
-        TextString messages;
-        int result = -1;
-        document->ExecuteLineTags(0, document, &scratch, &set, &messages, &result);
-        if (result > 0 && !messages.IsEmpty()) set.ReportMessage(messages.buffer, 10);
-        scratch.Trim(1, " ");
-        // RTF readers drop line ends, so the words of two lines need a blank.
-        if (rtf) scratch.Append(" ");
-        document->WriteLine(&set, document, &scratch, 0);
-        context.ForgetLine(&scratch);
-    }
-    if (paragraphOpen && !rtf) HTML_EndPara(document, &set, "ON2");
-}

@@ -23,26 +23,27 @@ class FontSpec;
 class OutputDocument;
 class TabConfig;
 
-// One line of the block.
+// One line of the block.  The layout text is always kept; the display and
+// raw texts are kept apart only when they differ from it (for a plain ASCII
+// table all three are the same, and a large table would otherwise be held
+// three times).  Read them through Display() and Raw(); change the layout
+// text only through MutableLayout(), which first gives the other two texts
+// their own copies.
 class PreFormLine {
 public:
-    TextString displayText;  // the analysed line's text as converted for the output format
-    TextString layoutText;   // the text before output escaping (tabs expanded): column detection works on it
-    TextString rawText;      // the line as read: delimiter splitting works on it
     int length = 0;          // length of the layout text
     int indent = 0;          // leading blanks of the analysed line
     int lineType = 0;
     SourcePosition position;
     SourcePosition originPosition;
-    // Filled by the block statistics and used by table output.
+    // Filled by the block statistics and used by table parsing and output.
     int isRuleLine = 0;
-    int isBlankLine = 0;
-    int cellCount = 0;
-    int firstNonEmptyCell = 0;  // -1 when the line has no non-empty cell
-    int spansColumns = 0;
-    int outputValue1 = 0;
-    int outputValue2 = 0;
-    int outputValue3 = 0;
+    int isBlank = 0;
+    int filledCellCount = 0;     // cells of the line with text
+    int firstFilledCell = -1;    // -1 when the line has no filled cell
+    int hasSpanningCell = 0;     // a cell before the last spans more than one column
+    int onlyLastCellFilled = 0;  // every cell but the last is empty
+    int lastCellEmpty = 0;
     int rowIndex = -1;
     // What the output of the line still needs from its analysed line: the
     // directive code, the attribute flags, and (only for a line on which an
@@ -58,6 +59,26 @@ public:
     ~PreFormLine();
     PreFormLine(const PreFormLine&) = delete;
     PreFormLine& operator=(const PreFormLine&) = delete;
+
+    // The text before output escaping (tabs expanded, code-page conversions
+    // done): column detection and cell cutting work on it.
+    const TextString& Layout() const { return layoutText; }
+    // The analysed line's text as converted for the output format.
+    const TextString& Display() const { return displaySame ? layoutText : displayText; }
+    // The line as read (tabs kept): delimiter splitting works on it.
+    const TextString& Raw() const { return rawSame ? layoutText : rawText; }
+    TextString& MutableLayout();
+    // Replaces one of the texts (the others keep their values).
+    void SetLayout(const TextString& text);
+    void SetDisplay(const TextString& text);
+    void SetRaw(const TextString& text);
+
+private:
+    TextString layoutText;
+    TextString displayText;  // empty while displaySame
+    TextString rawText;      // empty while rawSame
+    bool displaySame = false;
+    bool rawSame = false;
 };
 
 // One detected column.
@@ -82,6 +103,9 @@ public:
     int isAlphanumeric = 1;
     int isSymbolic = 0;
     int isNumeric = 0;
+    int hasDominantValue = 0;    // first column: one value dominates its cells (set by the column statistics)
+    int defaultVAlignment = 0;   // vertical alignment a fresh cell of the column gets (0 none)
+    int width = 0;     // characters
     int rtfWidth = 0;  // twips
     int total = 0;
 
@@ -112,17 +136,77 @@ public:
     SourcePosition position{0, 1};
 };
 
-// One cell of the cell row.  The table cell routines fill in its content;
-// the line intake gives each new column a cell placed at the block's first
-// line.
+class PreForm;
+
+// One cell of a cell row: its text and format while the table is built and
+// written.
 class TableCell {
 public:
-    CellFormat format;
-    TextString content;
-    const FontSpec* font = nullptr;  // not owned
+    // ---- Texts ----
+    TextString beforeText;  // text before the content
+    TextString text;        // the content
+    TextString afterText;   // text after the content
+    TextString secondText;  // a second copy of the content
+    TextString formatText;
+    TextString gutterText;  // laid-out columns only
+    TextString stubText;    // laid-out columns only
+    TextString linkAnchor;  // contents tables: the anchor the cell links to
+
+    // ---- Format ----
+    int span = 1;            // columns the cell covers
+    int rowSpan = 1;
+    int alignment = 1;       // 1 left, 2 centre, 3 right
+    int secondAlignment = 0;
+    int vAlignment = 0;          // from a cell tag: 1 top, 2 bottom, 3 centre; 0 none
+    int vAlignmentOverride = 0;  // 0 none
+    int contentAdded = 0;
+    int isAlphanumeric = 1;
+    int isSymbolic = 0;
+    int valueKind = 0;       // ClassifyDataValue: 1 text, 2 number ...
+    int lineCount = 0;       // source lines joined into the cell
+    int isHeaderCell = 0;
+    int isContinuation = 1;
+    int row = -1;
+    int column = -1;
+    int firstRow = -1;
+    int firstColumn = -1;
+    int spanSwitch = 1;
+    int lineBreakCount = 0;
+    // Set by the cell-tag handler.
+    int tuMode = 0;
+    int dotLeaders = 0;
+    int quadAlignment = 0;
+    int noCharacter = 0;
+    int stubIndent = 0;
+    int ignoreStub = 0;
+    int baseline = 0;
+    int contentsLinkMode = 0;  // 1 yes, 2 no
+    int holdsBreak = 0;
+    int leading = 0;
+    std::array<int, 4> switches{1, 1, 1, 1};
+
+    const FontSpec* font = nullptr;  // not owned: a given font or the Context's table font
     SourcePosition position;
 
     TableCell(FC* set, const SourcePosition& where, const FontSpec* cellFont);
+
+    // The alignment a cell text suggests in its column: 1 left, 2 centre,
+    // 3 right.
+    int GuessAlignment(const PreForm* engine, int columnIndex, int columnWidth, const TextString& cellText,
+                       int force) const;
+    // Drops one pair of enclosing double quotes of a delimited field that
+    // holds a comma; a doubled quote inside becomes one.
+    void Unquote();
+    // Counts the line breaks inside the content.
+    void CountLineBreaks(const PreForm* engine);
+    // Lines the content needs at a width (0: no width known).
+    int LinesNeeded(const PreForm* engine, int width, int useBreaks, int fontSize) const;
+    // Width of the widest line of the content; its text goes to `out`.
+    int WidestLine(const PreForm* engine, FC* set, TextString* out) const;
+    // Whether nothing but layout tags and line breaks is in the cell.
+    bool IsEffectivelyEmpty(FC* set, const PreForm* engine) const;
+    // Puts the content of the cell below beside this one, line by line.
+    void JoinBelow(FC* set, TableCell* other);
 };
 
 // The cells of one row, one per column.
@@ -134,18 +218,31 @@ public:
     TableCell* GetAt(int index) const {
         return (index >= 0 && index < Count()) ? cells[static_cast<size_t>(index)].get() : nullptr;
     }
+    // Removes the cells after `lastKept` up to `lastRemoved`.
+    void RemoveRange(int lastKept, int lastRemoved);
+    // n fresh cells placed at `where` with `font`.
+    void Reset(int n, FC* set, const SourcePosition& where, const FontSpec* font);
 
 private:
     std::vector<std::unique_ptr<TableCell>> cells;
 };
 
+// Field `fieldNumber` (from 1) of a delimited line, quotes honoured: 1 when
+// the field exists (also when empty), 0 when the line has fewer fields.
+int GetDelimitedField(const char* text, int fieldNumber, char delimiter, TextString* out);
+
+// Formats the lines of a cell text: trimmed pieces between "<BR>", empty
+// ones as "&nbsp;", a leading superscript or subscript protected.  `text`
+// and `out` may be the same string.
+void HTML_FormatCellLines(const TextString* text, TextString* out);
+
 class PreForm {
 public:
     // ---- Counters ----
     int lineCount = 0;
-    int blankLineCount = 0;
+    int blankLineCount = 0;   // blank lines below the header lines
     int codeLineCount = 0;
-    int ruleLineCount = 0;
+    int ruleLineCount = 0;    // rule lines below the header lines
     int firstRuleLine = -1;
     int secondRuleLine = -1;
     int lastRuleLine = -1;
@@ -179,14 +276,27 @@ public:
     int looksLikeDiagram = 0;
     int looksLikeCode = 0;
     int looksLikeMailHeader = 0;
-    int canUseDefinitionList = 0;  // two columns
+    int canUseDefinitionList = 0;  // two columns (RTF)
     int isTextBlock = 0;           // a single column
     int isSparse = 0;
     int blankSeparatedRows = 0;
+    int mergeCount = 0;            // merges of the analysis
+    int minimumSeparation = 1;     // column separation of the last detection
+    int extraSpans = 0;            // data lines: span - 1 summed over spanning cells
+    int spanningCells = 0;         // data lines: cells spanning several columns
+    int spanningLines = 0;         // data lines with a spanning cell
     char delimiter = '\t';
-    int leftMargin = 0;
+    int leftMargin = 0;   // the block's margin in characters (cut off the layout texts by the analysis)
+    int tableMargin = 0;  // points, from the table directive; 0 when none
 
-    TableCellRow cellRow;
+    // ---- Table parsing ----
+    TableCellRow cellRow;     // the row being assembled
+    TableCellRow scratchRow;  // the row each line is cut into
+    int headerRowCount = 0;
+    int leadingBlankCount = 0;
+    int headerColumnCount = 0;
+    int centreTable = 0;       // the table start chose to centre the table
+    int defaultVAlignment = 0; // vertical alignment of rows that need none of their own
 
     // ---- Policies and writers ----
     FC* policies = nullptr;                  // not owned
@@ -205,6 +315,7 @@ public:
     int dataRowCount = 0;
     TextString messageText;  // the block's collected messages
     int messageLevel = 0;
+    int cellTagsReported = 0;  // the missing cell-tag handler has been reported for this block
 
     // `writer` becomes the HTML writer, or the RTF writer when the
     // Context's output format is 1 or 3 (which also turns HTML output off
@@ -217,6 +328,7 @@ public:
     void SetHTMLWriter(OutputDocument* writer) { htmlWriter = writer; }
     void SetRTFWriter(OutputDocument* writer) { rtfWriter = writer; }
 
+    // ---- Line intake (preform.cpp) ----
     // Appends one line and updates the longest and shortest lengths, the
     // smallest indent and the count of mail-header lines.
     void AddLine(const AnalysedLine& line);
@@ -229,12 +341,73 @@ public:
     // A cell format back to its defaults.
     static void ResetCellFormat(CellFormat& format);
 
-    // Writes the block.  Until the table analysis is built, every line is
-    // written as ordinary text (see preform.cpp).
+    // ---- Block processing (block_processing.cpp) ----
+    // Classifies the block and writes it.
     void Process(int specialFormatCode);
+    // Block-kind flags from a special format code.
+    void SetSpecialFormat(int specialFormatCode);
+    // Collects a message of the block (reported when the block is written).
+    void Message(const char* text, int level);
+    // Applies the CHANGE_POLICY line at that index of the block.
+    void ApplyPolicyLine(int lineIndex);
 
-private:
-    // Writes the block as HTML paragraphs: blank lines and page breaks end
-    // a paragraph, directive lines are never written.
-    void WriteAsText();
+    // ---- Block analysis (block_analysis.cpp) ----
+    void Analyse();
+    void AnalyseLineStatistics();
+    void GatherPositionStatistics();
+    void DetectColumns(int separation);
+    void GatherColumnStatistics();
+
+    // ---- Cells (table_cells.cpp) ----
+    // Cuts line `lineIndex` into `row` (by columns, or by the delimiter);
+    // without `noConvert` each cell is escaped and converted for output.
+    void SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert);
+    void SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert);
+    void SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, int noConvert);
+    int GetSpanWidth(const TableCell* cell, int ignoreStub, int firstColumn, int span) const;
+    void CountCellLines(TableCellRow* row);
+    int GuessHeaderVerticalAlignment(TableCellRow* row, int* mixed);
+    int GuessRowVerticalAlignment(TableCellRow* row, int rowNumber);
+    // The font of block line `lineIndex` (the first line's outside the block).
+    const FontSpec* LineFont(int lineIndex) const;
+
+    // ---- Table parsing (table_parsing.cpp) ----
+    void ParseTable(int parseType);
+    void StartTable(int parseType, int* bordered, int* hasHeader);
+    void EndRow(int parseType, int lineIndex);
+    void EndTable(int parseType);
+    void AddCellLineBreak(int parseType, int column);
+    // Every cell of `row` empty, line count 0, span 1, the column's default
+    // alignments and the font of line `lineIndex`.
+    void ResetRowForLine(TableCellRow* row, int lineIndex);
+
+    // ---- Table output (table_output.cpp) ----
+    void OutputTableStart(int* bordered, int* hasHeader);
+    void OutputTableEnd();
+    void OutputTableRow(int lineIndex);
+    void OutputHtmlCell(int rowVAlign, int vAlign, int column, const TableCell* previousCell, TableCell* cell,
+                        TextString* gutterText, TextString* stubText, TextString* text, int isRule,
+                        int isHeaderRow, int isHeaderColumn, int extraLeading);
+    // 1 left, 2 centre, 3 right.
+    int TableAlignment() const;
+
+    // ---- Other block output (other_block_output.cpp) ----
+    void OutputCodeSample();
+    void OutputPreformatted();
+    void OutputAsNormal();
+    void OutputMailHeader();
+    void OutputTextBlock();
+    void OutputInversePyramid();
+    void StartDefinitionList(int* bordered, int* hasHeader);
+    void OutputDefinitionRow(int lineIndex);
+    void EndDefinitionList();
+    void MergeColumns(int first, int last);
+    void MergeLastTwoColumns();
+
+    // ---- Cell tags and user tables (cell_tags.cpp, user_tables.cpp) ----
+    void ProcessCellTags(TableCell* cell, TextString* text, const SourcePosition& where);
+    void ApplyCellFontAndLink(TableCell* cell, TextString* text, const FontSpec* font, const SourcePosition& where,
+                              int linkFlag);
+    void ProcessWSTags(TableCell* cell, TextString* text);
+    void ParseUserTable();
 };

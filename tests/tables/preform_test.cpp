@@ -57,10 +57,10 @@ TEST_F(PreFormTest, LineKeepsItsTextsAndCountsMailHeaders) {
     Add(engine, "  body");
     EXPECT_EQ(engine.mailHeaderLineCount, 1);
     const PreFormLine& line = *engine.lines[1];
-    EXPECT_EQ(line.layoutText.str(), "  body");
+    EXPECT_EQ(line.Layout().str(), "  body");
     EXPECT_EQ(line.length, 6);
     EXPECT_EQ(line.indent, 2);
-    EXPECT_EQ(engine.lines[0]->displayText.str(), "From: someone");
+    EXPECT_EQ(engine.lines[0]->Display().str(), "From: someone");
 }
 
 TEST_F(PreFormTest, TableLayoutBuildsColumnsAndReportsOverlaps) {
