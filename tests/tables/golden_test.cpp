@@ -1,12 +1,16 @@
-// End-to-end conversions compared byte for byte with the expected HTML in
+// End-to-end conversions compared byte for byte with the expected output in
 // tests/data/golden.  The inputs are tests/data/golden/*.txt and the files of
-// examples/.  Set VENDREL_REGENERATE_GOLDEN=1 to write the expected files
-// from the current output instead of comparing.
+// examples/.  An input may have a file of options beside it (same name,
+// ".args"): "code N" converts it with special format code N (1, a table, by
+// default, as the program does), "format rtf" writes RTF instead of HTML.
+// Set VENDREL_REGENERATE_GOLDEN=1 to write the expected files from the
+// current output instead of comparing.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -46,9 +50,30 @@ std::vector<fs::path> GoldenInputs() {
     return inputs;
 }
 
+struct GoldenOptions {
+    int code = 1;
+    bool rtf = false;
+};
+
+GoldenOptions ReadOptions(const fs::path& input) {
+    GoldenOptions options;
+    std::ifstream in(fs::path(input).replace_extension(".args"));
+    std::string word;
+    while (in >> word) {
+        if (word == "code")
+            in >> options.code;
+        else if (word == "format") {
+            in >> word;
+            options.rtf = word == "rtf";
+        }
+    }
+    return options;
+}
+
 // Converts a copy of the input in a fresh folder with the default policies;
-// the folder and today's date are replaced by "@FOLDER@" and "@DATE@".
-std::string ConvertCopy(const fs::path& input) {
+// the folder and today's date are replaced by "@FOLDER@" and "@DATE@", and
+// the creation time of an RTF document by "@TIME@".
+std::string ConvertCopy(const fs::path& input, const GoldenOptions& options) {
     std::string folder = testing::TempDir() + "vendrel_golden_XXXXXX";
     if (!mkdtemp(folder.data())) return "cannot make a folder";
     const fs::path copy = fs::path(folder) / input.filename();
@@ -57,23 +82,26 @@ std::string ConvertCopy(const fs::path& input) {
     Context context;
     context.sink.SetMessageCallback(IgnoreText);
     context.sink.SetStatusCallback(IgnoreText);
+    context.outputFormat = options.rtf ? 1 : 0;
     FC master, run, file;
     master.SetContext(&context);
     run.SetContext(&context);
     TextString before;
     GetDateText(&before);
-    const bool converted =
-        ConvertToTable(master, run, file, context, TextString(copy.string().c_str()), TextString(), 1, nullptr);
+    const bool converted = ConvertToTable(master, run, file, context, TextString(copy.string().c_str()), TextString(),
+                                          options.code, nullptr);
     TextString after;
     GetDateText(&after);
 
-    std::string html = converted ? ReadWhole(fs::path(copy).replace_extension(".html")) : "conversion failed";
-    ReplaceAll(html, folder, "@FOLDER@");
-    ReplaceAll(html, before.str(), "@DATE@");
-    ReplaceAll(html, after.str(), "@DATE@");
+    std::string output =
+        converted ? ReadWhole(fs::path(copy).replace_extension(options.rtf ? ".rtf" : ".html")) : "conversion failed";
+    ReplaceAll(output, folder, "@FOLDER@");
+    ReplaceAll(output, before.str(), "@DATE@");
+    ReplaceAll(output, after.str(), "@DATE@");
+    if (options.rtf) output = std::regex_replace(output, std::regex(R"(\\creatim[^}]*)"), "\\creatim@TIME@");
     std::error_code error;
     fs::remove_all(folder, error);
-    return html;
+    return output;
 }
 
 TEST(GoldenConversionTest, DefaultPoliciesGiveTheExpectedHTML) {
@@ -82,15 +110,40 @@ TEST(GoldenConversionTest, DefaultPoliciesGiveTheExpectedHTML) {
     ASSERT_GE(inputs.size(), 2u);
     for (const fs::path& input : inputs) {
         SCOPED_TRACE(input.string());
-        const std::string actual = ConvertCopy(input);
-        EXPECT_NE(actual.find("</HTML>"), std::string::npos);
-        const fs::path expected = kGoldenFolder / fs::path(input.filename()).replace_extension(".html");
+        const GoldenOptions options = ReadOptions(input);
+        const std::string actual = ConvertCopy(input, options);
+        EXPECT_NE(actual.find(options.rtf ? "{\\rtf" : "</HTML>"), std::string::npos);
+        const fs::path expected =
+            kGoldenFolder / fs::path(input.filename()).replace_extension(options.rtf ? ".rtf" : ".html");
         if (regenerate) {
             std::ofstream(expected, std::ios::binary) << actual;
             continue;
         }
         ASSERT_TRUE(fs::exists(expected)) << "run with VENDREL_REGENERATE_GOLDEN=1 to create " << expected;
         EXPECT_EQ(actual, ReadWhole(expected));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Every block writer escapes "&", "<" and the 8-bit "é" exactly once: the
+// table cells, code, pre-formatted text, mail header and ordinary text.
+TEST(GoldenConversionTest, EveryBlockWriterEscapesOnce) {
+    for (const char* name : {"escape_table", "escape_code", "escape_pre", "escape_mail", "escape_text"}) {
+        SCOPED_TRACE(name);
+        const fs::path input = kGoldenFolder / (std::string(name) + ".txt");
+        const std::string html = ConvertCopy(input, ReadOptions(input));
+        const size_t body = html.find("<BODY");
+        ASSERT_NE(body, std::string::npos);
+        const std::string text = html.substr(body);
+        EXPECT_NE(text.find("&amp;"), std::string::npos);
+        EXPECT_NE(text.find("&lt;"), std::string::npos);
+        EXPECT_NE(text.find("&eacute;"), std::string::npos);
+        for (const char* twice : {"&amp;amp;", "&amp;lt;", "&amp;eacute;", "&amp;gt;"})
+            EXPECT_EQ(text.find(twice), std::string::npos) << twice;
+        EXPECT_EQ(text.find("caf\xe9"), std::string::npos);
     }
 }
 
