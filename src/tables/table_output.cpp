@@ -1,30 +1,739 @@
-// Table output: the markup of a table in HTML and RTF.
+// Table output: the markup of a table found by the table engine, in HTML and
+// in RTF.  ParseTable calls OutputTableStart once, OutputTableRow once per
+// assembled row and OutputTableEnd once; the user-specified tables reuse
+// OutputHtmlCell.  Every output line is one WriteText call on the block's
+// writer (long HTML cell lines go through the wrapping WriteLine).
 #include "tables/preform.h"
 
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "analysis/inline_tag_args.h"
+#include "context/context.h"
+#include "context/style_set.h"
+#include "foundation/fonts.h"
+#include "foundation/utilities.h"
+#include "output/colours.h"
+#include "output/html_tidy.h"
+#include "output/output_document.h"
+#include "output/paragraphs.h"
+#include "output/rtf_file.h"
+#include "output/rtf_paragraphs.h"
 #include "policies/fc.h"
+#include "policies/tab_config.h"
 
 namespace {
 
-// Reports that a routine of the table engine is missing; the block goes on
-// without it.
-void NotBuilt(FC* set, const char* name) {
-    TextString message("PROGRAM ERROR: ");
-    message.Append(name);
-    message.Append(" is not built yet");
-    if (set) set->ReportMessage(message.buffer, 10);
+constexpr int kRuleLineType = 4;
+constexpr int kRtfColumnGap = 216;       // twips between the cell edges beyond the column widths
+constexpr int kLongCellLine = 131;       // longer cell lines go through the wrapping writer
+constexpr int kLooseBlockLines = 39;     // larger blocks are not kept together on one page
+constexpr int kDefaultPageWidth = 80;    // stands in for a "Page Width" of 0 or less
+
+// Padding short rows to the table's column count writes one empty cell per
+// missing column.  A row thousands of columns wide followed by many short rows
+// would turn a small input into a huge output, so the empty cells written at
+// the ends of rows are counted per table; past this count a warning is given
+// once and from then on the trailing empty cells of a row are written as one
+// cell spanning them.
+constexpr long kPaddingCellLimit = 200000;
+
+struct PaddingState {
+    const PreForm* table = nullptr;
+    long filledCells = 0;
+    bool merging = false;
+};
+
+// One table is written at a time.
+PaddingState& PaddingFor(const PreForm* table) {
+    static PaddingState state;
+    if (state.table != table) state = PaddingState{table, 0, false};
+    return state;
+}
+
+TabConfig* ConfigOf(const PreForm& engine) {
+    if (engine.tabConfig) return engine.tabConfig;
+    return engine.policies ? engine.policies->GetDefaultTabConfig() : nullptr;
+}
+
+bool IsOn(const FC* set, Pol id) { return set && set->IsOn(id); }
+
+void WriteLineText(FC* set, OutputDocument* document, const TextString& text) {
+    if (document) document->WriteText(set, document, text.buffer);
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    size_t first = 0;
+    while (first < text.size() && IsBlankOrTab(text[first])) ++first;
+    size_t last = text.size();
+    while (last > first && IsBlankOrTab(text[last - 1])) --last;
+    return text.substr(first, last - first);
+}
+
+bool MatchesAt(std::string_view text, size_t at, std::string_view pattern) {
+    if (at + pattern.size() > text.size()) return false;
+    return CompareTextN(text.data() + at, pattern.data(), static_cast<int>(pattern.size()), 1) == 0;
+}
+
+// Position of the first `pattern` (an upper-case tag such as "<BR>") at or
+// after `from`, in any letter case; npos when there is none.
+size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
+    for (size_t at = text.find('<', from); at != std::string_view::npos; at = text.find('<', at + 1))
+        if (MatchesAt(text, at, pattern)) return at;
+    return std::string_view::npos;
+}
+
+// A cell without text of its own: nothing but blanks, or the "&nbsp;" that
+// the cell splitter gives an empty HTML cell.
+bool HasNoText(const TableCell& cell) {
+    const std::string_view text = TrimBlanks(cell.text.view());
+    return text.empty() || text == "&nbsp;";
+}
+
+// An empty cell that only fills a column: no text and no laid-out extras.
+bool IsFillerCell(const TableCell& cell) {
+    return HasNoText(cell) && cell.stubText.IsEmpty() && cell.gutterText.IsEmpty();
+}
+
+int StepOf(const TableCell& cell) { return cell.span > 1 ? cell.span : 1; }
+
+// Removes every piece of `text` from `start` up to the next `end`
+// (inclusive); an unclosed start is left in place.
+void RemoveSpans(TextString& text, std::string_view start, char end) {
+    const std::string_view in = text.view();
+    if (in.find(start) == std::string_view::npos) return;
+    std::string out;
+    out.reserve(in.size());
+    size_t at = 0;
+    while (at < in.size()) {
+        const size_t found = in.find(start, at);
+        if (found == std::string_view::npos) break;
+        const size_t close = in.find(end, found + start.size());
+        if (close == std::string_view::npos) break;
+        out.append(in.substr(at, found - at));
+        at = close + 1;
+    }
+    out.append(in.substr(at));
+    text.AssignChars(out.data(), static_cast<int>(out.size()));
+}
+
+// Whether nothing but "&nbsp;", "<BR>" and blanks is left of `text`.
+bool IsOnlySpacing(std::string_view text) {
+    size_t at = 0;
+    while (at < text.size()) {
+        if (IsBlankOrTab(text[at])) {
+            ++at;
+        } else if (MatchesAt(text, at, "&nbsp;")) {
+            at += 6;
+        } else if (MatchesAt(text, at, "<BR>")) {
+            at += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes the text of one HTML cell as lines cut after each "<BR>"; a "<BR>"
+// followed by nothing but the end tag stays on its line, so that the last
+// line runs to the end tag.  Continuation lines are indented by 6 blanks
+// unless the HTML is minimised; lines longer than 131 characters go through
+// the wrapping writer.
+void WriteCellLines(FC* set, OutputDocument* document, const TextString& cell, std::string_view endTag,
+                    bool minimise) {
+    const std::string_view text = cell.view();
+    TextString line;
+    auto emit = [&](std::string_view piece, bool continuation) {
+        line.MakeEmpty();
+        if (continuation && !minimise) line.Append("      ");
+        line.AppendBytes(piece.data(), static_cast<int>(piece.size()));
+        if (line.length > kLongCellLine)
+            document->WriteLine(set, document, &line, 0);
+        else
+            document->WriteText(set, document, line.buffer);
+    };
+    size_t start = 0;
+    bool continuation = false;
+    for (size_t at = FindTag(text, "<BR>", 0); at != std::string_view::npos; at = FindTag(text, "<BR>", at + 4)) {
+        const size_t cut = at + 4;
+        if (cut >= text.size() || text.substr(cut) == endTag) break;
+        emit(text.substr(start, cut - start), continuation);
+        continuation = true;
+        start = cut;
+    }
+    if (start < text.size() || !continuation) emit(text.substr(start), continuation);
+}
+
+// The sum of the laid-out columns' HTML widths and spacings: the table width
+// against which percentage widths are taken (0 when there is no layout; the
+// percentage routine then takes 800).
+int LaidOutTableWidth(const TabConfig* config) {
+    if (!config) return 0;
+    long total = 0;
+    for (int i = 0; i < config->columnCount; ++i) {
+        const ColConfig* column = config->Column(i);
+        if (!column || column->hidden) continue;
+        total += column->GetWidth(0) + column->GetSpacing(0);
+    }
+    return static_cast<int>(std::min<long>(total, 1L << 30));
+}
+
+void AppendVerticalAlignment(TextString& tag, int vAlign) {
+    if (vAlign == 1)
+        tag.Append(" VALIGN=\"TOP\"");
+    else if (vAlign == 2)
+        tag.Append(" VALIGN=\"BOTTOM\"");
+    else if (vAlign == 3)
+        tag.Append(" VALIGN=\"CENTER\"");
 }
 
 }  // namespace
 
-void PreForm::OutputTableStart(int*, int*) { NotBuilt(policies, "PreForm::OutputTableStart"); }
-void PreForm::OutputTableEnd() { NotBuilt(policies, "PreForm::OutputTableEnd"); }
-void PreForm::OutputTableRow(int) { NotBuilt(policies, "PreForm::OutputTableRow"); }
-void PreForm::OutputHtmlCell(int, int, int, const TableCell*, TableCell*, TextString*, TextString*, TextString*, int,
-                             int, int, int) {
-    NotBuilt(policies, "PreForm::OutputHtmlCell");
+// ---------------------------------------------------------------------------
+// Table alignment
+
+int PreForm::TableAlignment() const {
+    const TabConfig* config = tabConfig ? tabConfig : (policies ? policies->GetDefaultTabConfig() : nullptr);
+    if (config && config->IsSet(TabPol::TableAlignment)) {
+        const int alignment = config->GetInt(TabPol::TableAlignment);
+        if (alignment != 0) return alignment;
+    }
+    return centreTable ? 2 : 1;
 }
-int PreForm::TableAlignment() const { return 1; }
+
+// ---------------------------------------------------------------------------
+// Table start and end
+
+void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
+    int ownBordered = 0;
+    int ownHeader = 0;
+    if (!bordered) bordered = &ownBordered;
+    if (!hasHeader) hasHeader = &ownHeader;
+    *bordered = 0;
+    *hasHeader = 0;
+    if (!policies) return;
+    Context* context = policies->context;
+    TabConfig* config = ConfigOf(*this);
+    PaddingFor(this) = PaddingState{this, 0, false};
+    const bool html = htmlOutput && htmlWriter;
+    const bool rtf = rtfOutput && rtfWriter;
+
+    // Header rows: a header-row policy, or rule lines placed as under a
+    // heading.
+    const int lineTotal = static_cast<int>(lines.size());
+    auto isRule = [&](int index) { return index >= 0 && index < lineTotal && lines[index]->isRuleLine; };
+    bool header = config && config->GetInt(TabPol::HeaderRows) > 0;
+    if (!header) header = ruleLineCount == 1 && firstRuleLine == 1 && lineCount == 3;
+    if (!header) header = ruleLineCount == 1 && firstRuleLine < 4 && firstRuleLine < lineCount - 2;
+    if (!header)
+        header = ruleLineCount == 2 && firstRuleLine < 4 && secondRuleLine < lineCount - 2 &&
+                 lineCount == lastRuleLine + 1;
+    if (!header)
+        header = ruleLineCount == 3 && secondRuleLine < 4 && secondRuleLine < lineCount - 2 &&
+                 lineCount == lastRuleLine + 1;
+    if (!header && ruleLineCount == 3) {
+        // A rule above the heading, one under it and one at the end.
+        int middle = -1;
+        for (int index : {4, 3, 2})
+            if (isRule(index)) {
+                middle = index;
+                break;
+            }
+        const bool top = isRule(0) || isRule(1);
+        const bool bottom = isRule(lineCount - 1) || isRule(lineCount - 2);
+        if (top && middle >= 0 && bottom) {
+            header = true;
+            firstRuleLine = middle;
+        }
+    }
+
+    // Indentation: an indented table goes into the list level of its margin;
+    // one indented far without indent positions is centred instead.
+    centreTable = 0;
+    int level = policies->GetIndentLevel(leftMargin);
+    if (level == 0 && leftMargin > 0) {
+        level = leftMargin / 6;
+        if (level > 2) {
+            centreTable = 1;
+            level = 0;
+        }
+    }
+    if (html) HTML_ChangeIndentLevel(htmlWriter, level, policies);
+
+    if (html) {
+        const char* comment = "<!-- Automatically detected TABLE structure -->";
+        if (isTable)
+            comment = "<!-- User-specified TABLE structure -->";
+        else if (isDelimited)
+            comment = "<!-- User-specified DELIMITED TABLE structure -->";
+        else if (isTextBlock)
+            comment = "<!-- Automatically detected Text Block structure -->";
+        htmlWriter->WriteText(policies, htmlWriter, comment);
+    }
+
+    // The start tag.
+    TextString tag;
+    const int alignment = TableAlignment();
+    if (alignment != 1) {
+        tag.Append("<DIV ALIGN=\"");
+        tag.Append(alignment == 2 ? "CENTER" : (alignment == 3 ? "RIGHT" : "LEFT"));
+        tag.Append("\">");
+    }
+    tag.Append("<TABLE");
+    tag.Append(" ID=\"table_");
+    tag += context ? context->tableCounter++ : 0;
+    tag.Append("\"");
+
+    if (config && config->IsSet(TabPol::BorderSize)) {
+        const int size = config->GetInt(TabPol::BorderSize);
+        if (size > 0) {
+            tag.Append(" BORDER=");
+            tag += size;
+            *bordered = 1;
+        } else {
+            tag.Append(" BORDER=0");
+        }
+    } else if (header && lineCount > 3) {
+        tag.Append(" BORDER=2");
+        *bordered = 1;
+    } else if (ruleLineCount > 1 || firstRuleLine > 3 ||
+               lineCount - headerLineCount - blankLineCount - ruleLineCount < 4) {
+        tag.Append(" BORDER=0");
+    } else if (columnCount == 2 && !columns.empty() && columns[0]->hasDominantValue) {
+        // A list of names and values reads better without a grid.
+    } else {
+        tag.Append(" BORDER=2");
+        *bordered = 1;
+    }
+
+    if (config && config->IsSet(TabPol::Width) && !config->GetText(TabPol::Width).IsEmpty()) {
+        tag.Append(" WIDTH=\"");
+        tag.Append(config->GetText(TabPol::Width));
+        tag.Append("\"");
+    }
+
+    int spacing = 0;
+    if (config && config->IsSet(TabPol::CellSpacing) && config->GetInt(TabPol::CellSpacing) >= 1)
+        spacing = config->GetInt(TabPol::CellSpacing);
+    int padding = *bordered ? 2 : 4;
+    if (config && config->IsSet(TabPol::CellPadding)) padding = std::max(0, config->GetInt(TabPol::CellPadding));
+    tag.Append(" CELLSPACING=");
+    tag += spacing;
+    tag.Append(" CELLPADDING=");
+    tag += padding;
+
+    if (config && !IsOn(policies, Pol::SuppressAllColourMarkup)) {
+        if (config->IsSet(TabPol::TableColour) && !config->GetText(TabPol::TableColour).IsEmpty()) {
+            tag.Append(" BGCOLOR=\"");
+            tag.Append(config->GetText(TabPol::TableColour));
+            tag.Append("\"");
+        }
+        if (config->IsSet(TabPol::BorderColour) && !config->GetText(TabPol::BorderColour).IsEmpty()) {
+            tag.Append(" BORDERCOLOR=\"");
+            tag.Append(config->GetText(TabPol::BorderColour));
+            tag.Append("\"");
+        }
+    }
+
+    if (html) {
+        tag.Append(">");
+        if (context)
+            context->documentState.blocks.Add(policies, htmlWriter, tag);
+        else
+            WriteLineText(policies, htmlWriter, tag);
+        if (config && config->IsSet(TabPol::Caption) && !config->GetText(TabPol::Caption).IsEmpty()) {
+            TextString caption("<CAPTION>");
+            caption.Append(config->GetText(TabPol::Caption));
+            caption.Append("</CAPTION>");
+            WriteLineText(policies, htmlWriter, caption);
+        }
+    }
+    if (rtf) rtfWriter->WriteText(policies, rtfWriter, "{");
+    *hasHeader = header ? 1 : 0;
+}
+
+void PreForm::OutputTableEnd() {
+    if (!policies) return;
+    Context* context = policies->context;
+    if (htmlOutput && htmlWriter) {
+        TextString end("</TABLE>");
+        if (TableAlignment() != 1) end.Append("</DIV>");
+        if (context)
+            context->documentState.blocks.Decrement(policies, htmlWriter, end);
+        else
+            WriteLineText(policies, htmlWriter, end);
+        const char* comment = "<!-- end of automatically detected TABLE structure -->";
+        if (isTable)
+            comment = "<!-- end of user-specified TABLE structure -->";
+        else if (isDelimited)
+            comment = "<!-- end of DELIMITED TABLE structure -->";
+        else if (isTextBlock)
+            comment = "<!-- end of automatically detected Text Block structure -->";
+        htmlWriter->WriteText(policies, htmlWriter, comment);
+    }
+    if (rtfOutput && rtfWriter) rtfWriter->WriteText(policies, rtfWriter, "}");
+}
+
+// ---------------------------------------------------------------------------
+// Rows
+
+void PreForm::OutputTableRow(int lineIndex) {
+    if (!policies || columnCount <= 0) return;
+    const int count = cellRow.Count();
+    if (count == 0) return;
+
+    // The highest line count up to the first cell with text; a row without
+    // any text is not written.
+    int highest = 0;
+    int firstFilled = -1;
+    for (int c = 0; c < count; ++c) {
+        const TableCell& cell = *cellRow.GetAt(c);
+        highest = std::max(highest, cell.lineCount);
+        if (!HasNoText(cell)) {
+            firstFilled = c;
+            break;
+        }
+    }
+    if (firstFilled < 0) return;
+    bool uniform = true;
+    for (int c = 0; c < count && uniform; ++c) uniform = cellRow.GetAt(c)->lineCount == highest;
+
+    // The empty cells that only fill the columns after the last cell with
+    // text, and whether they are written as one cell (see kPaddingCellLimit).
+    int tailStart = 0;
+    long tailCells = 0;
+    for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
+        if (IsFillerCell(*cellRow.GetAt(c))) {
+            ++tailCells;
+        } else {
+            tailStart = std::min(count, c + StepOf(*cellRow.GetAt(c)));
+            tailCells = 0;
+        }
+    }
+    PaddingState& padding = PaddingFor(this);
+    padding.filledCells += tailCells;
+    if (!padding.merging && padding.filledCells > kPaddingCellLimit) {
+        padding.merging = true;
+        Message("WARNING: Table has too many empty cells; empty cells at the ends of rows are merged", 10);
+    }
+    const bool mergeTail = padding.merging && tailCells > 1;
+
+    const bool headerRow = lineIndex < headerRowCount + leadingBlankCount;
+    const bool winHelp = IsOn(policies, Pol::MakeWindowsHelpSource);
+    const bool lastLine = lineIndex >= lineCount - 1;
+
+    if (rtfOutput && rtfWriter) {
+        RTFFile* rtf = dynamic_cast<RTFFile*>(rtfWriter);
+        // Cell edges in twips, from the left of the table.
+        static std::vector<long> edges;
+        edges.assign(static_cast<size_t>(count), 0);
+        long edge = 0;
+        for (int c = 0; c < count; ++c) {
+            const int width = c < static_cast<int>(columns.size()) ? columns[static_cast<size_t>(c)]->rtfWidth : 0;
+            edge += width + kRtfColumnGap;
+            edges[static_cast<size_t>(c)] = edge;
+        }
+        const long offset = tableMargin != 0 ? std::max(0L, static_cast<long>(tableMargin) * 20)
+                                             : static_cast<long>(policies->GetIndentLevel(leftMargin)) * 360 - 108;
+
+        TextString borders;
+        if (!winHelp) {
+            auto isRule = [&](int index) {
+                if (index < 0 || index >= static_cast<int>(lines.size())) return false;
+                const PreFormLine& line = *lines[static_cast<size_t>(index)];
+                return line.lineType == kRuleLineType || line.isRuleLine != 0;
+            };
+            if (isRule(lineIndex + 1)) borders.Append("\\clbrdrb\\brdrs");
+            if (isRule(lineIndex - 1)) borders.Append("\\clbrdrt\\brdrs");
+        }
+
+        TextString line("\\trowd \\trgaph108\\trleft");
+        line.AppendNumber('1', static_cast<int>(offset), 0);
+        WriteLineText(policies, rtfWriter, line);
+        for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
+            int last = std::min(count - 1, c + StepOf(*cellRow.GetAt(c)) - 1);
+            if (mergeTail && c >= tailStart) last = count - 1;
+            line = borders;
+            line.Append("\\cellx");
+            line.AppendNumber('1', static_cast<int>(offset + edges[static_cast<size_t>(last)]), 0);
+            WriteLineText(policies, rtfWriter, line);
+            if (last == count - 1) break;
+        }
+
+        // Rows are kept with the next one, except in large blocks, in
+        // Windows Help source and on the last line of the block.
+        const bool loose = lineCount < 2 || lineCount > kLooseBlockLines || winHelp;
+        if (!lastLine || lineCount == 1) {
+            const FontSpec* tableFont = policies->context ? &policies->context->styleSet.fonts[kStyleTable] : nullptr;
+            RTFFontOverride font;
+            font.faceMode = 1;
+            font.sizeMode = 1;
+            font.styleMode = 1;
+            font.font = tableFont;
+            TextString start;
+            if (loose) {
+                RTFParagraphParts parts{1, 1, 1, 1, 1, 1, 0};
+                RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, &parts, tableFont ? &font : nullptr);
+                line = "\\widctlpar\\intbl\\adjustright";
+            } else {
+                RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, nullptr, tableFont ? &font : nullptr);
+                line = "\\keepn\\widctlpar\\intbl\\adjustright";
+            }
+            line.Append(start);
+        } else {
+            line = "\\widctlpar\\intbl\\adjustright";
+        }
+        line.Append("{");
+        WriteLineText(policies, rtfWriter, line);
+
+        const char* firstPrefix = (lastLine || lineCount > kLooseBlockLines || winHelp) ? "\\intbl " : "\\keepn\\intbl ";
+        bool first = true;
+        TextString text;
+        for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
+            TableCell* cell = cellRow.GetAt(c);
+            const bool merged = mergeTail && c >= tailStart;
+            text = merged ? TextString() : cell->text;
+            if (text.IsEmpty()) text = " ";
+            if (!merged) ProcessCellTags(cell, &text, cell->position);
+            if (first) {
+                text.Insert(0, firstPrefix);
+                first = false;
+            }
+            TextString opening;
+            TextString closing;
+            if (!merged && (headerRow || c < headerColumnCount)) {
+                opening.Append("\\b ");
+                closing.Append("\\b0 ");
+            }
+            if (!merged && cell->alignment == 2) opening.Append("\\qc ");
+            if (!merged && cell->alignment == 3) opening.Append("\\qr ");
+            if (opening.IsEmpty()) {
+                line = text;
+                line.Append("\\cell");
+            } else {
+                line = "{";
+                line.Append(opening);
+                line.Append(text);
+                line.Append(closing);
+                line.Append("\\cell}");
+            }
+            WriteLineText(policies, rtfWriter, line);
+            if (merged) break;
+        }
+        rtfWriter->WriteText(policies, rtfWriter, "}\\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row }");
+    }
+
+    if (htmlOutput && htmlWriter) {
+        const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
+        const TabConfig* config = ConfigOf(*this);
+        TextString tag(minimise ? "<TR" : "  <TR");
+        if (headerRow) {
+            dataRowCount = 0;
+        } else {
+            ++dataRowCount;
+            if (config && config->GetInt(TabPol::ColourDataRows) &&
+                !IsOn(policies, Pol::SuppressAllColourMarkup)) {
+                const TextString& colour =
+                    config->GetText(dataRowCount % 2 == 1 ? TabPol::OddRowColour : TabPol::EvenRowColour);
+                if (!colour.IsEmpty()) {
+                    tag.Append(" BGCOLOR=\"");
+                    tag.Append(colour);
+                    tag.Append("\"");
+                }
+            }
+        }
+        int rowVAlign = 0;
+        if (uniform && highest <= 1) {
+            tag.Append(">");
+        } else {
+            tag.Append(" VALIGN=\"TOP\">");
+            rowVAlign = 1;
+        }
+        WriteLineText(policies, htmlWriter, tag);
+
+        const TableCell* previous = nullptr;
+        TextString text, gutter, stub;
+        for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
+            TableCell* cell = cellRow.GetAt(c);
+            if (mergeTail && c >= tailStart) {
+                TableCell filler(policies, cell->position, cell->font);
+                filler.span = count - c;
+                text.MakeEmpty();
+                gutter.MakeEmpty();
+                stub.MakeEmpty();
+                OutputHtmlCell(rowVAlign, 0, c + 1, previous, &filler, &gutter, &stub, &text, 0, headerRow ? 1 : 0, 0,
+                               0);
+                break;
+            }
+            text = cell->text;
+            gutter = cell->gutterText;
+            stub = cell->stubText;
+            int isRule = text.Find(0, "<HR", nullptr, 1) ? 1 : 0;
+            if (!isRule && cell->lineCount == 1 && text.length > 3 && IsRuleLine(text.buffer)) {
+                text = "<HR>";
+                isRule = 1;
+            }
+            int vAlign = cell->vAlignment;
+            if (cell->vAlignmentOverride != 0) vAlign = cell->vAlignmentOverride;
+            if (vAlign == rowVAlign) vAlign = 0;
+            OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &gutter, &stub, &text, isRule, headerRow ? 1 : 0,
+                           c < headerColumnCount ? 1 : 0, 0);
+            previous = cell;
+        }
+        htmlWriter->WriteText(policies, htmlWriter, minimise ? "</TR>" : "  </TR>");
+    }
+}
+
+// ---------------------------------------------------------------------------
+// One HTML cell
+
+void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, TableCell* cell, TextString* gutterText,
+                             TextString* stubText, TextString* text, int isRule, int isHeaderRow, int isHeaderColumn,
+                             int extraLeading) {
+    if (!policies || !htmlWriter || !cell || !text) return;
+    const TabConfig* config = ConfigOf(*this);
+    const bool laidOut = config && config->columnCount > 0;
+    const ColConfig* layout = laidOut ? config->Column(column - 1) : nullptr;
+    if (layout && layout->hidden) return;
+    const bool hasGutter = gutterText && !gutterText->IsEmpty();
+    const bool hasStub = stubText && !stubText->IsEmpty();
+    if (hasGutter && !laidOut) Message("PROGRAM ERROR: Gutter text found where not expected", 10);
+
+    // Extra leading: one line break for each 12 points from 6 up.
+    if (extraLeading >= 6) {
+        TextString breaks;
+        for (int points = extraLeading; points >= 6; points -= 12) breaks.Append("<BR>");
+        text->Insert(0, breaks.buffer);
+    }
+
+    // What is left of the text without layout tags decides whether the cell
+    // is blank or holds only spacing.
+    TextString cleaned;
+    RemoveInLineTags(*policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", *text, cleaned);
+    if (policies->ruleSetCode == 2) {
+        RemoveSpans(cleaned, "<R", '>');
+        RemoveSpans(cleaned, "<!--", '>');
+    }
+    cleaned.Trim(0, " ");
+    const bool blank = cleaned.IsEmpty();
+    const bool onlySpacing = !hasStub && !hasGutter && IsOnlySpacing(cleaned.view());
+
+    auto markEmpty = [&]() {
+        text->Trim(0, " ");
+        text->Append("&nbsp;");
+    };
+    if (IsOn(policies, Pol::ApplyFontToEmptyCells)) {
+        // The font markup goes around the "&nbsp;" of an empty cell.
+        if (blank) markEmpty();
+        HTML_FormatCellLines(text, text);
+        ApplyCellFontAndLink(cell, text, cell->font, cell->position, 1);
+    } else {
+        ApplyCellFontAndLink(cell, text, cell->font, cell->position, 1);
+        if (blank) markEmpty();
+        HTML_FormatCellLines(text, text);
+    }
+
+    const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
+    TextString markup(minimise ? "" : "    ");
+    markup.Append(isHeaderRow ? "<TH" : "<TD");
+
+    // Width: the laid-out columns' width, or for the first column of a
+    // names-and-values list its share of the page.
+    int width = laidOut ? GetSpanWidth(cell, 0, column - 1, cell->span) : 0;
+    if (width == 0 && column == 1 && !columns.empty() && columns[0]->hasDominantValue) {
+        const long characters = static_cast<long>(columns[0]->width) + leftMargin;
+        int page = policies->GetInt(Pol::PageWidth);
+        if (page <= 0) page = kDefaultPageWidth;
+        long scaled = characters * 800 / page;
+        if (scaled < characters) scaled = characters * 120 / 100;
+        width = static_cast<int>(std::clamp(scaled, 0L, 1L << 30));
+    }
+    const int span = cell->span;
+    if (width > 0 && span <= 1) {
+        markup.Append(" WIDTH=");
+        if (config && config->GetInt(TabPol::UsePercentageWidths)) {
+            TextString percent;
+            FormatPercentWidth(policies, width, &percent, LaidOutTableWidth(config));
+            markup.Append(percent);
+        } else {
+            markup += width;
+        }
+    }
+    if (span > 1) {
+        markup.Append(" COLSPAN=");
+        markup += span;
+    }
+    if (cell->rowSpan > 1) {
+        markup.Append(" ROWSPAN=");
+        markup += cell->rowSpan;
+    }
+
+    int alignment = cell->alignment;
+    if (config && config->GetInt(TabPol::CellAlignment) != 0) alignment = config->GetInt(TabPol::CellAlignment);
+    if (layout) alignment = layout->alignment;
+    const char* alignText = alignment == 2 ? "CENTER" : (alignment == 3 ? "RIGHT" : (isHeaderRow ? "LEFT" : nullptr));
+    if (alignText && !onlySpacing) {
+        markup.Append(" ALIGN=\"");
+        markup.Append(alignText);
+        markup.Append("\"");
+    }
+    if (!isHeaderRow) AppendVerticalAlignment(markup, vAlign);
+    markup.Append(">");
+
+    const bool strong = !isHeaderRow && isHeaderColumn;
+    const bool emStrong = IsOn(policies, Pol::UseEmAndStrongMarkup);
+    if (strong) markup.Append(emStrong ? "<STRONG>" : "<B>");
+    markup.Append(*text);
+    if (strong) markup.Append(emStrong ? "</STRONG>" : "</B>");
+    if (!isRule) markup.Append("<BR>");
+    const char* endTag = isHeaderRow ? "</TH>" : "</TD>";
+    markup.Append(endTag);
+
+    TidyBuffer buffer;
+    HTML_ScanTidyBuffer(policies, &buffer, markup);
+    HTML_TidyEmphasis(policies, &buffer);
+    WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise);
+}
+
+// ---------------------------------------------------------------------------
+// Cell lines
+
 void HTML_FormatCellLines(const TextString* text, TextString* out) {
-    if (out && text && out != text) *out = *text;
-    NotBuilt(nullptr, "HTML_FormatCellLines");
+    if (!out) return;
+    const std::string_view in = text ? text->view() : std::string_view();
+    TextString result;
+    if (in.find('<') == std::string_view::npos) {
+        const std::string_view trimmed = TrimBlanks(in);
+        if (trimmed.empty())
+            result.Assign("&nbsp;");
+        else
+            result.AssignChars(trimmed.data(), static_cast<int>(trimmed.size()));
+    } else {
+        // Trimmed pieces between the line breaks; an empty piece keeps its
+        // line with "&nbsp;", except an empty last piece after a break.
+        result.Reserve(static_cast<int>(in.size()) + 16);
+        size_t start = 0;
+        bool afterBreak = false;
+        for (;;) {
+            const size_t at = FindTag(in, "<BR>", start);
+            const bool last = at == std::string_view::npos;
+            const std::string_view piece = TrimBlanks(in.substr(start, last ? std::string_view::npos : at - start));
+            if (!piece.empty())
+                result.AppendBytes(piece.data(), static_cast<int>(piece.size()));
+            else if (!(last && afterBreak))
+                result.Append("&nbsp;");
+            if (last) break;
+            result.Append("<BR>");
+            afterBreak = true;
+            start = at + 4;
+        }
+    }
+    // A superscript or subscript at the very start would be raised above an
+    // empty line; a blank in front keeps it on the line.
+    const std::string_view formatted = result.view();
+    const size_t sup = FindTag(formatted, "<SUP>", 0);
+    const bool protect = sup != std::string_view::npos ? sup == 0 : FindTag(formatted, "<SUB>", 0) == 0;
+    if (protect) result.Insert(0, "&nbsp;");
+    *out = result;
 }
