@@ -1,126 +1,241 @@
-// Block processing: how a collected block is written.  Until the analysis
-// and the writers are in place the block is written as ordinary text.
+// Block processing: the collected block is classified by the analysis and
+// handed to the writer of its kind; the block's messages are collected here
+// and reported once the block is written.
 #include "tables/preform.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
-#include "foundation/utilities.h"
+#include "context/keyword_tables.h"
 #include "output/output_document.h"
-#include "output/paragraphs.h"
-#include "output/rtf_file.h"
-#include "output/rtf_paragraphs.h"
 #include "policies/fc.h"
+#include "policies/tab_config.h"
 
 namespace {
 
 constexpr int kWritingOutput = 3;
-constexpr int kTypeBlank = 1;
-constexpr int kTypePageBreak = 2;
-constexpr int kTypeParagraphStart = 3;
+// Separates the messages collected for one block: a new line indented under
+// the text of the first message.
+constexpr const char* kMessageSeparator = "\n           ";
 
+// Directive lines carry no text of the block.
 bool IsDirectiveLine(const PreFormLine& line) {
     return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == 241 || line.lineType == 242;
 }
 
-bool IsBlankText(const TextString& text) {
+bool HasNonBlankText(const TextString& text) {
     for (int i = 0; i < text.length; ++i)
-        if (!IsBlankOrTab(text.buffer[i])) return false;
-    return true;
+        if (!IsBlankOrTab(text.buffer[i])) return true;
+    return false;
 }
 
-void WriteAsText(PreForm& engine) {
-    auto& htmlOutput = engine.htmlOutput;
-    auto& htmlWriter = engine.htmlWriter;
-    auto& rtfWriter = engine.rtfWriter;
-    auto& lines = engine.lines;
-    FC* policies = engine.policies;
-    OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
-    RTFFile* rtf = htmlOutput ? nullptr : dynamic_cast<RTFFile*>(rtfWriter);
-    FC& set = *policies;
-    Context& context = *set.context;
-    bool paragraphOpen = false;
+// Whether any line of the block holds text to write.  A block of blank or
+// directive lines only writes nothing: no empty table, no table number used.
+bool HasContent(const PreForm& engine) {
+    for (const std::unique_ptr<PreFormLine>& line : engine.lines)
+        if (line && !IsDirectiveLine(*line) && HasNonBlankText(line->Layout())) return true;
+    return false;
+}
 
-    // RTF keeps one paragraph open from the header to the end of the
-    // document: a paragraph ends with "\par" and the next one starts in the
-    // same groups.
-    auto endPara = [&]() {
-        if (rtf)
-            document->WriteText(&set, document, "\\par ");
-        else
-            HTML_EndPara(document, &set, "ON2");
-    };
+// The leading lines that the statistics skip as the table's header, for a
+// block of `lines` lines.
+int HeaderLinesToSkip(int lines) {
+    int count = 0;
+    if (lines > 25)
+        count = lines / 5;
+    else if (lines >= 8)
+        count = 5;
+    else
+        count = lines - 2;
+    return count < 0 ? 0 : count;
+}
 
-    for (const std::unique_ptr<PreFormLine>& entry : lines) {
-        const PreFormLine& line = *entry;
-        if (IsDirectiveLine(line) || line.lineType < 0) continue;
-        if (line.lineType == kTypeBlank || line.lineType == kTypePageBreak || IsBlankText(line.Display())) {
-            if (paragraphOpen) endPara();
-            paragraphOpen = false;
-            continue;
-        }
-        if (paragraphOpen && line.lineType == kTypeParagraphStart) {
-            endPara();
-            paragraphOpen = false;
-        }
-        if (!paragraphOpen) {
-            if (rtf)
-                RTF_SetStyleIfChanged(&set, rtf, kRTFParagraphOrdinary, 0);
-            else
-                HTML_StartPara(document, &set, 1, "ON1", 0, 1, nullptr);
-            paragraphOpen = true;
-        }
+void FlushWriters(PreForm& engine) {
+    if (engine.htmlOutput && engine.htmlWriter) engine.htmlWriter->FlushBuffer(engine.policies, engine.htmlWriter, 1);
+    if (engine.rtfOutput && engine.rtfWriter) engine.rtfWriter->FlushBuffer(engine.policies, engine.rtfWriter, 1);
+}
 
-        // A scratch line carries the text through the output conversion and
-        // the tag execution; the tracker follows the line written.
-        AnalysedLine scratch;
-        scratch.SetText(line.Display().buffer);
-        scratch.rawText = line.Raw();
-        scratch.lineType = line.lineType;
-        scratch.flags = line.flags;
-        scratch.position = line.position;
-        scratch.originPosition = line.originPosition;
-        context.trackers.output.position = line.position;
-        scratch.ConvertForOutput(set, line.replacements.get(), 1, 1, 1, line.replacements ? 1 : 0, 1, 0);
+// Appends to a text that may grow large, doubling its room so that many
+// appends stay linear.
+void AppendGrowing(TextString& text, const char* more) {
+    const int extra = static_cast<int>(std::strlen(more));
+    const int needed = text.length + extra;
+    if (needed > text.capacity) text.Reserve(std::max(needed, text.capacity * 2));
+    text.AppendBytes(more, extra);
+}
 
-        TextString messages;
-        int result = -1;
-        document->ExecuteLineTags(0, document, &scratch, &set, &messages, &result);
-        if (result > 0 && !messages.IsEmpty()) set.ReportMessage(messages.buffer, 10);
-        scratch.Trim(1, " ");
-        // RTF readers drop line ends, so the words of two lines need a blank.
-        if (rtf) scratch.Append(" ");
-        document->WriteLine(&set, document, &scratch, 0);
-        context.ForgetLine(&scratch);
+// Reports the messages collected for the block as one message.  The block
+// summary belongs to no single input line, so no line is current while it
+// is reported (a message about a current line of the main input is kept
+// with that line and not shown).
+void ReportBlockMessages(PreForm& engine, Context* context) {
+    if (engine.messageText.IsEmpty()) return;
+    if (context) {
+        context->SetCurrentLine(&context->trackers.input, nullptr);
+        context->SetCurrentLine(&context->trackers.output, nullptr);
     }
-    if (paragraphOpen && !rtf) HTML_EndPara(document, &set, "ON2");
+    const TextString text(engine.messageText);
+    const int level = engine.messageLevel;
+    engine.messageText.MakeEmpty();
+    engine.messageLevel = 0;
+    engine.policies->ReportMessage(text.buffer, level);
 }
 
 }  // namespace
 
-// The least form of block processing: the block analysis and the table,
-// code, diagram and mail-header writers replace it.  Until then every block
-// is written as ordinary text.
-void PreForm::Process(int) {
+void PreForm::Process(int specialFormatCode) {
     if (!policies) return;
     Context* context = policies->context;
     if (!context) {
-        policies->ReportMessage("PROGRAM ERROR : No Context passed to PreForm::Process", 10);
+        Message("PROGRAM ERROR : No Context passed to PreForm::Process", 10);
+        ReportBlockMessages(*this, nullptr);
         return;
     }
     const int savedLocation = context->trackers.codeLocation;
     context->trackers.codeLocation = kWritingOutput;
-    OutputDocument* writer = htmlOutput ? htmlWriter : (rtfOutput ? rtfWriter : nullptr);
-    if (writer) {
-        writer->FlushBuffer(policies, writer, 1);
-        WriteAsText(*this);
-        writer->FlushBuffer(policies, writer, 1);
+    context->blockOutputInProgress = 1;
+
+    SetSpecialFormat(specialFormatCode);
+    FlushWriters(*this);
+
+    // A table marked by a directive uses the configuration its opening
+    // directive queued; every other block the default one.
+    TabConfig* config = nullptr;
+    if (isTable || isUserTable || isDelimited || isUnderwriter || isInversePyramid)
+        config = policies->GetOldestTabConfig();
+    if (!config) config = policies->GetDefaultTabConfig();
+    tabConfig = config;
+
+    if (config) {
+        if (config->GetInt(TabPol::IgnoreHeaderInAnalysis)) headerLineCount = HeaderLinesToSkip(lineCount);
+        if (config->IsSet(TabPol::TableLayout)) {
+            const TextString layout(config->GetText(TabPol::TableLayout));
+            config->ParseTableLayoutTag(*policies, layout);
+        }
+        const TextString& delimiterText = config->GetText(TabPol::DelimiterCharacter);
+        if (!delimiterText.IsEmpty()) delimiter = delimiterText.buffer[0];
+        config->tableFont.CopyValues(context->documentState.currentFont);
     }
+    dataRowCount = 0;
+
+    if (HasContent(*this)) {
+        Analyse();
+
+        if (isUserTable) {
+            ParseUserTable();
+        } else if (isDelimited) {
+            ParseTable(1);
+        } else if (isUnderwriter) {
+            Message("PROGRAM ERROR : Underwriter sections not supported in this variant", 10);
+        } else if (isInversePyramid) {
+            OutputInversePyramid();
+        } else if (isDiagram || (looksLikeDiagram && !isTable && !isCode && !isPreformatted)) {
+            // A single real line is not worth a diagram.
+            if (lineCount - headerLineCount - blankLineCount > 1 || isDiagram)
+                OutputPreformatted();
+            else
+                OutputAsNormal();
+        } else if (isCode || (looksLikeCode && !isTable && !isPreformatted)) {
+            if (config && config->GetInt(TabPol::UseCodeMarkup))
+                OutputCodeSample();
+            else
+                OutputPreformatted();
+        } else if (looksLikeMailHeader) {
+            OutputMailHeader();
+        } else if (isPreformatted) {
+            OutputPreformatted();
+        } else if (isTextBlock) {
+            OutputTextBlock();
+        } else if (isTable ||
+                   (lineCount - headerLineCount - ruleLineCount - blankLineCount >= 2 && looksLikeTable)) {
+            ParseTable(canUseDefinitionList ? 2 : 1);
+        } else {
+            OutputAsNormal();
+        }
+    }
+
+    FlushWriters(*this);
+    context->blockOutputInProgress = 0;
+    ReportBlockMessages(*this, context);
     context->trackers.codeLocation = savedLocation;
 }
 
-
-void PreForm::SetSpecialFormat(int) {}
-void PreForm::Message(const char* text, int level) {
-    if (policies) policies->ReportMessage(text, level);
+void PreForm::SetSpecialFormat(int specialFormatCode) {
+    isTable = 0;
+    isCode = 0;
+    isPreformatted = 0;
+    isDiagram = 0;
+    isUserTable = 0;
+    isDelimited = 0;
+    isUnderwriter = 0;
+    isInversePyramid = 0;
+    delimiter = '\t';
+    switch (specialFormatCode) {
+        case 0: break;
+        case 1: isTable = 1; break;
+        case 2: isCode = 1; break;
+        case 3: isDiagram = 1; break;
+        case 4: isPreformatted = 1; break;
+        case 5:
+        case 6: isUserTable = 1; break;
+        case 7: isDelimited = 1; break;
+        case 8:
+            isDelimited = 1;
+            delimiter = ',';
+            break;
+        case 9: isUnderwriter = 1; break;
+        case 10: isInversePyramid = 1; break;
+        default: {
+            TextString message("UNSUPPORTED CASE: Special Format Code ");
+            message.AppendNumber('1', specialFormatCode, 0);
+            Message(message.buffer, 10);
+            break;
+        }
+    }
 }
-void PreForm::ApplyPolicyLine(int) {}
+
+// Messages are collected in every pass: the block's analysis runs while the
+// output is written, and its findings would otherwise never be shown.
+void PreForm::Message(const char* text, int level) {
+    if (!text) return;
+    if (!policies) {
+        std::fputs(text, stdout);
+        std::fputc('\n', stdout);
+        return;
+    }
+    if (level < 10 - policies->GetInt(Pol::ErrorReportingLevel)) return;
+    if (level > messageLevel) messageLevel = level;
+    if (!messageText.IsEmpty()) AppendGrowing(messageText, kMessageSeparator);
+    AppendGrowing(messageText, text);
+}
+
+void PreForm::ApplyPolicyLine(int lineIndex) {
+    if (!policies || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size()) ||
+        !lines[static_cast<size_t>(lineIndex)]) return;
+    Context* context = policies->context;
+    TextString line(lines[static_cast<size_t>(lineIndex)]->Layout());
+
+    if (context) {
+        const TextString& directive = context->directives[kDirChangePolicy];
+        int removed = 0;
+        if (!directive.IsEmpty()) line.ReplaceFrom(0, directive.buffer, "", 1, 1, nullptr, &removed);
+        if (removed == 0 && context->IsOutputPass()) {
+            TextString message("TAG ERROR: Failed to remove directive \"");
+            message.Append(directive);
+            message.Append("\" from input line (may be case sensitive)");
+            policies->ReportMessage(message.buffer, 10);
+        }
+    }
+
+    line.Trim(0, " ");
+    TextString message("POLICY: Changed - ");
+    message.Append(line);
+    policies->ReportMessage(message.buffer, 7);
+
+    int category = 0;
+    policies->ParsePolicyLine(line, category, false);
+    policies->ApplyRuleSetAndFormatDefaults(0);
+}

@@ -1,25 +1,390 @@
 // Table parsing: the lines of a block with known columns become rows of
-// cells.
+// cells, which the table output (or, for two-column RTF tables, the
+// definition-list output) writes.  Rows are one line each unless continued:
+// a line with one filled cell runs on in the row, blank lines separate rows
+// of tables that are laid out that way, rule lines end rows, and a line with
+// a spanning cell is a row of its own.  Parse type 0 is a silent trial that
+// only decides whether a two-column table can be written as a definition
+// list.
 #include "tables/preform.h"
 
+#include <algorithm>
+
+#include "output/paragraphs.h"
 #include "policies/fc.h"
+#include "policies/tab_config.h"
 
 namespace {
 
-// Reports that a routine of the table engine is missing; the block goes on
-// without it.
-void NotBuilt(FC* set, const char* name) {
-    TextString message("PROGRAM ERROR: ");
-    message.Append(name);
-    message.Append(" is not built yet");
-    if (set) set->ReportMessage(message.buffer, 10);
+constexpr int kChangePolicyLineType = 1008;
+
+void ReportParseType(PreForm& engine, int parseType) {
+    TextString message("UNSUPPORTED CASE: Parse type ");
+    message.AppendNumber('1', parseType, 0);
+    engine.Message(message.buffer, 10);
+}
+
+// Whether a cut cell holds text: the splitter gives an empty HTML cell the
+// text "&nbsp;", which is no text of the line.
+bool CellHasText(const TableCell* cell) {
+    if (!cell) return false;
+    const TextString& text = cell->text;
+    int first = 0;
+    int last = text.length - 1;
+    while (first <= last && IsBlankOrTab(text.buffer[first])) ++first;
+    while (last >= first && IsBlankOrTab(text.buffer[last])) --last;
+    if (first > last) return false;
+    return !(last - first + 1 == 6 && CompareTextN(text.buffer + first, "&nbsp;", 6, 1) == 0);
+}
+
+// Appends to a cell text.  The room is doubled when it runs out, so that a
+// cell that collects many lines (a text block, a long continued row) grows
+// in linear time.
+void AppendToCell(TextString& text, const char* more, int count) {
+    const int needed = text.length + count;
+    if (needed > text.capacity) text.Reserve(std::max(needed, text.capacity * 2));
+    text.AppendBytes(more, count);
+}
+
+void AppendToCell(TextString& text, const TextString& more) { AppendToCell(text, more.buffer, more.length); }
+
+// A cut cell becomes the row's cell: its text, span and alignments.
+void CopyCell(TableCell& to, const TableCell& from) {
+    to.text = from.text;
+    to.span = from.span;
+    to.alignment = from.alignment;
+    to.secondAlignment = from.secondAlignment;
+    to.vAlignment = from.vAlignment;
+    to.vAlignmentOverride = from.vAlignmentOverride;
+}
+
+// A cell back to the state of a fresh cell of its column.  The texts keep
+// their buffers: rows are reset for every line of a table.
+void ResetCell(TableCell& cell, int column, int alignment, int vAlignment, const FontSpec* font,
+               const SourcePosition& where) {
+    cell.beforeText.MakeEmpty();
+    cell.text.MakeEmpty();
+    cell.afterText.MakeEmpty();
+    cell.secondText.MakeEmpty();
+    cell.formatText.MakeEmpty();
+    cell.gutterText.MakeEmpty();
+    cell.stubText.MakeEmpty();
+    cell.linkAnchor.MakeEmpty();
+    cell.span = 1;
+    cell.rowSpan = 1;
+    cell.alignment = alignment;
+    cell.secondAlignment = 0;
+    cell.vAlignment = vAlignment;
+    cell.vAlignmentOverride = 0;
+    cell.contentAdded = 0;
+    cell.isAlphanumeric = 1;
+    cell.isSymbolic = 0;
+    cell.valueKind = 0;
+    cell.lineCount = 0;
+    cell.isHeaderCell = 0;
+    cell.isContinuation = 1;
+    cell.row = -1;
+    cell.column = column;
+    cell.firstRow = -1;
+    cell.firstColumn = -1;
+    cell.spanSwitch = 1;
+    cell.lineBreakCount = 0;
+    cell.tuMode = 0;
+    cell.dotLeaders = 0;
+    cell.quadAlignment = 0;
+    cell.noCharacter = 0;
+    cell.stubIndent = 0;
+    cell.ignoreStub = 0;
+    cell.baseline = 0;
+    cell.contentsLinkMode = 0;
+    cell.holdsBreak = 0;
+    cell.leading = 0;
+    cell.switches = {1, 1, 1, 1};
+    cell.font = font;
+    cell.position = where;
 }
 
 }  // namespace
 
-void PreForm::ParseTable(int) { NotBuilt(policies, "ParseTable"); }
-void PreForm::StartTable(int, int*, int*) { NotBuilt(policies, "PreForm::StartTable"); }
-void PreForm::EndRow(int, int) { NotBuilt(policies, "PreForm::EndRow"); }
-void PreForm::EndTable(int) { NotBuilt(policies, "PreForm::EndTable"); }
-void PreForm::AddCellLineBreak(int, int) { NotBuilt(policies, "PreForm::AddCellLineBreak"); }
-void PreForm::ResetRowForLine(TableCellRow*, int) { NotBuilt(policies, "PreForm::ResetRowForLine"); }
+void PreForm::ParseTable(int parseType) {
+    if (htmlOutput && !htmlWriter) {
+        Message("PROGRAM ERROR : No HTMLFile inside ParseTable", 10);
+        return;
+    }
+    if (rtfOutput && !rtfWriter) {
+        Message("PROGRAM ERROR : No RTFFile inside ParseTable", 10);
+        return;
+    }
+    const TabConfig* config = tabConfig ? tabConfig : (policies ? policies->GetDefaultTabConfig() : nullptr);
+    const int count = std::min(lineCount, static_cast<int>(lines.size()));
+    const bool trial = parseType == 0;
+
+    int bordered = 0;
+    int hasHeader = 0;
+    StartTable(parseType, &bordered, &hasHeader);
+    if (hasHeader) {
+        const int policyRows = config ? config->GetInt(TabPol::HeaderRows) : 0;
+        if (policyRows >= 1) {
+            headerRowCount = policyRows;
+        } else {
+            // A rule line under the first rows marks them as the header; a
+            // rule on the last line does not, nor one at the very top (the
+            // table's upper border), where the second rule line counts.
+            const int first = firstRuleLine >= lineCount - 1 ? 0 : firstRuleLine;
+            headerRowCount = first != 0 ? first : secondRuleLine;
+        }
+        // No rule line (-1) means no header rows.
+        if (headerRowCount > lineCount / 2 || headerRowCount < 0) headerRowCount = 0;
+        const int policyColumns = config ? config->GetInt(TabPol::HeaderCols) : 0;
+        if (policyColumns > 0) headerColumnCount = policyColumns;
+    }
+
+    ResetRowForLine(&cellRow, 0);
+    ResetRowForLine(&scratchRow, 0);
+    leadingBlankCount = 0;
+    int lastRowEnd = -1;
+    bool textSeen = false;
+
+    // Ends the row at line `end` and starts a fresh one for line `next`.
+    auto endRow = [&](int end, int next) {
+        EndRow(parseType, end);
+        ResetRowForLine(&cellRow, next);
+        lastRowEnd = end;
+    };
+    auto copyScratchRow = [&]() {
+        for (int j = 0; j < columnCount; ++j) {
+            TableCell* cell = cellRow.GetAt(j);
+            const TableCell* cut = scratchRow.GetAt(j);
+            if (!cell || !cut) continue;
+            CopyCell(*cell, *cut);
+            cell->lineCount = 1;
+        }
+    };
+
+    for (int i = 0; i < count; ++i) {
+        const PreFormLine& line = *lines[static_cast<size_t>(i)];
+        const bool policyLine = line.lineType == kChangePolicyLineType;
+        if (policyLine) {
+            if (parseType >= 1 && parseType <= 3)
+                ApplyPolicyLine(i);
+            else if (parseType != 0)
+                Message("UNSUPPORTED CASE: Policy line inside ParseTable", 10);
+            continue;
+        }
+        SplitLineIntoCells(&scratchRow, i, 0);
+        if (!textSeen) {
+            if (line.isBlank)
+                ++leadingBlankCount;
+            else
+                textSeen = true;
+        }
+
+        if (parseType == 3) {
+            // A text block is one row: every line adds a line to each cell.
+            for (int j = 0; j < columnCount; ++j) {
+                TableCell* cell = cellRow.GetAt(j);
+                const TableCell* cut = scratchRow.GetAt(j);
+                if (!cell || !cut) continue;
+                AddCellLineBreak(parseType, j);
+                if (CellHasText(cut)) {
+                    if (line.isRuleLine && j > 0 && htmlOutput)
+                        AppendToCell(cell->text, "<HR NOSHADE>", 12);
+                    else
+                        AppendToCell(cell->text, cut->text);
+                }
+                ++cell->lineCount;
+            }
+        } else if (line.isBlank) {
+            if (blankSeparatedRows || !bordered) {
+                endRow(i - 1, i);
+            } else {
+                // In a bordered table the blank line stays inside the row.
+                for (int j = 0; j < columnCount; ++j) {
+                    TableCell* cell = cellRow.GetAt(j);
+                    if (!cell) continue;
+                    if (trial) {
+                        if (CellHasText(scratchRow.GetAt(j))) ++cell->lineCount;
+                        continue;
+                    }
+                    AddCellLineBreak(parseType, j);
+                    ++cell->lineCount;
+                }
+            }
+        } else if (line.isRuleLine) {
+            endRow(i - 1, i);
+            // In the body of a table without border a rule line becomes a
+            // row of rules (one heavy rule for a run of rule lines), written
+            // when the next row ends.
+            if (!blankSeparatedRows && !bordered && headerRowCount + leadingBlankCount < i) {
+                const bool previousRule = i > 0 && lines[static_cast<size_t>(i - 1)]->isRuleLine;
+                const bool nextRule = i + 1 < count && lines[static_cast<size_t>(i + 1)]->isRuleLine;
+                const FontSpec* font = LineFont(0);
+                for (int j = 0; j < columnCount; ++j) {
+                    TableCell* cell = cellRow.GetAt(j);
+                    if (!cell) continue;
+                    cell->font = font;
+                    if (htmlOutput && !previousRule) {
+                        cell->text = nextRule ? "<HR SIZE=5 NOSHADE>" : "<HR>";
+                        cell->lineCount = 1;
+                    }
+                }
+            }
+        } else if (line.hasSpanningCell && !blankSeparatedRows) {
+            // A line with a spanning cell is always a row of its own.
+            endRow(i - 1, i);
+            copyScratchRow();
+            endRow(i, i + 1);
+        } else if (blankSeparatedRows) {
+            if (!trial) {
+                // Cells that change their span between the lines of a row
+                // cannot be joined: such a line starts a new row.  A row
+                // that holds no line yet takes the spans of its first line.
+                bool changed = false;
+                for (int j = 0; j < columnCount; ++j) {
+                    const TableCell* cell = cellRow.GetAt(j);
+                    const TableCell* cut = scratchRow.GetAt(j);
+                    if (!cell || !cut || cell->lineCount <= 0 || cell->span == cut->span) continue;
+                    TextString message("WARNING: Ambiguous ColSpan Creating new row at (");
+                    message.AppendNumber('1', i, 0);
+                    message.AppendChar(',');
+                    message.AppendNumber('1', j, 0);
+                    message.Append(") was ");
+                    message.AppendNumber('1', cell->span, 0);
+                    message.Append(" now ");
+                    message.AppendNumber('1', cut->span, 0);
+                    Message(message.buffer, 10);
+                    changed = true;
+                }
+                if (changed) endRow(i - 1, i);
+            }
+            for (int j = 0; j < columnCount; ++j) {
+                TableCell* cell = cellRow.GetAt(j);
+                const TableCell* cut = scratchRow.GetAt(j);
+                if (!cell || !cut) continue;
+                if (trial) {
+                    if (CellHasText(cut)) ++cell->lineCount;
+                    continue;
+                }
+                AddCellLineBreak(parseType, j);
+                if (cell->lineCount == 0) cell->span = cut->span;
+                if (CellHasText(cut)) AppendToCell(cell->text, cut->text);
+                ++cell->lineCount;
+                const int span = cut->span;
+                if (cell->span == span) continue;
+                if (span < cell->span) {
+                    // The wider row cell also takes the text under the rest
+                    // of its span.
+                    for (int k = j + span; k < j + cell->span && k < columnCount; ++k) {
+                        const TableCell* covered = scratchRow.GetAt(k);
+                        if (!CellHasText(covered)) continue;
+                        AppendToCell(cell->text, " ", 1);
+                        AppendToCell(cell->text, covered->text);
+                    }
+                } else {
+                    TableCell* right = cellRow.GetAt(j + 1);
+                    if (right) cell->JoinBelow(policies, right);
+                    const TableCell* cutRight = scratchRow.GetAt(j + 1);
+                    cell->span = (cutRight && cutRight->span >= span) ? cutRight->span + 1 : span;
+                    if (right) right->span = 1;
+                }
+            }
+        } else {
+            const int filled = line.filledCellCount;
+            const int column = line.firstFilledCell;
+            if (!isDelimited && filled == 1 && column >= 0 && column < columnCount) {
+                // One filled cell: the line continues the row.
+                TableCell* cell = cellRow.GetAt(column);
+                const TableCell* cut = scratchRow.GetAt(column);
+                if (cell && cut) {
+                    AddCellLineBreak(parseType, column);
+                    if (!trial && CellHasText(cut)) AppendToCell(cell->text, cut->text);
+                    ++cell->lineCount;
+                }
+            } else if (!isDelimited && filled == 0) {
+                endRow(i - 1, i);
+            } else {
+                endRow(i - 1, i);
+                copyScratchRow();
+            }
+        }
+        ResetRowForLine(&scratchRow, i);
+    }
+
+    if (lastRowEnd != count - 1) EndRow(parseType, lastRowEnd + 1);
+    EndTable(parseType);
+    if (htmlWriter && !trial) HTML_ChangeIndentLevel(htmlWriter, 0, policies);
+}
+
+void PreForm::StartTable(int parseType, int* bordered, int* hasHeader) {
+    switch (parseType) {
+        case 0:
+            // The definition-list form suits two columns whose first column
+            // is not one repeated value.
+            if (!(columnCount == 2 && columns[0] && !columns[0]->hasDominantValue)) canUseDefinitionList = 0;
+            break;
+        case 1:
+        case 3: OutputTableStart(bordered, hasHeader); break;
+        case 2: StartDefinitionList(bordered, hasHeader); break;
+        default: ReportParseType(*this, parseType); break;
+    }
+}
+
+void PreForm::EndRow(int parseType, int lineIndex) {
+    switch (parseType) {
+        case 0: {
+            // A term of the definition list holds one line; a header row
+            // (a row over a rule line near the top) may hold two.
+            const TableCell* first = cellRow.GetAt(0);
+            const int firstLines = first ? first->lineCount : 0;
+            const int count = std::min(lineCount, static_cast<int>(lines.size()));
+            const bool headerRow = lineIndex < 4 && lineIndex >= -1 && lineIndex + 1 < count &&
+                                   lines[static_cast<size_t>(lineIndex + 1)]->isRuleLine;
+            if (firstLines > (headerRow ? 2 : 1)) canUseDefinitionList = 0;
+            break;
+        }
+        case 1:
+        case 3: OutputTableRow(lineIndex); break;
+        case 2: OutputDefinitionRow(lineIndex); break;
+        default: ReportParseType(*this, parseType); break;
+    }
+}
+
+void PreForm::EndTable(int parseType) {
+    switch (parseType) {
+        case 0: break;
+        case 1:
+        case 3: OutputTableEnd(); break;
+        case 2: EndDefinitionList(); break;
+        default: ReportParseType(*this, parseType); break;
+    }
+}
+
+void PreForm::AddCellLineBreak(int parseType, int column) {
+    if (parseType == 0) return;
+    TableCell* cell = cellRow.GetAt(column);
+    // Only a cell that already holds lines needs a break before more text.
+    if (!cell || cell->lineCount <= 0) return;
+    if (canUseDefinitionList)
+        AppendToCell(cell->text, " ", 1);
+    else if (htmlOutput)
+        AppendToCell(cell->text, "<BR>", 4);
+    else if (rtfOutput)
+        AppendToCell(cell->text, "\\par ", 5);
+}
+
+void PreForm::ResetRowForLine(TableCellRow* row, int lineIndex) {
+    if (!row) return;
+    const int count = static_cast<int>(lines.size());
+    const PreFormLine* line = (lineIndex >= 0 && lineIndex < count) ? lines[static_cast<size_t>(lineIndex)].get()
+                                                                   : (count > 0 ? lines.front().get() : nullptr);
+    const SourcePosition where = line ? line->position : SourcePosition();
+    const FontSpec* font = LineFont(lineIndex);
+    if (row->Count() != columnCount) row->Reset(columnCount, policies, where, font);
+    for (int j = 0; j < columnCount && j < static_cast<int>(columns.size()); ++j) {
+        TableCell* cell = row->GetAt(j);
+        const PreFormColumn* column = columns[static_cast<size_t>(j)].get();
+        if (!cell) continue;
+        ResetCell(*cell, j, column ? column->typicalAlignment : 1, column ? column->defaultVAlignment : 0, font,
+                  where);
+    }
+}
