@@ -1,23 +1,819 @@
 // Block analysis: what a collected block is and where its columns are.
-#include "tables/preform.h"
+//
+// The analysis works on the layout texts of the block's lines.  It cuts the
+// common margin, classifies the lines (blank, rule, code-like), gathers per
+// character position how often a blank or a separator stands there, finds
+// the column boundaries from those counts, and then refines the columns by
+// merging until the column statistics stop asking for it.  Its results are
+// flags on the engine that block processing uses to choose a writer.
+//
+// Bounds that keep pathological input linear:
+// - per-position statistics cover at most kMaxPositions character positions;
+//   text beyond them belongs to the last column;
+// - column detection makes at most kMaxDetectedColumns columns; a block that
+//   would need more is not treated as a table (it may still be a diagram);
+// - a delimited block has at most kMaxDelimitedColumns columns; the last one
+//   holds the rest of a longer line;
+// - the merging loop runs at most kMaxMergeSweeps sweeps (each sweep gathers
+//   the column statistics of every line once).
+#include <algorithm>
+#include <climits>
+#include <string>
+#include <unordered_map>
 
+#include "analysis/recognisers.h"
+#include "context/context.h"
+#include "foundation/fonts.h"
 #include "policies/fc.h"
+#include "policies/tab_config.h"
+#include "tables/preform.h"
 
 namespace {
 
-// Reports that a routine of the table engine is missing; the block goes on
-// without it.
-void NotBuilt(FC* set, const char* name) {
-    TextString message("PROGRAM ERROR: ");
-    message.Append(name);
-    message.Append(" is not built yet");
-    if (set) set->ReportMessage(message.buffer, 10);
+constexpr int kMaxPositions = 4096;
+constexpr int kMaxDetectedColumns = 256;
+constexpr int kMaxDelimitedColumns = 1024;
+constexpr int kMaxMergeSweeps = 64;
+// An RTF column is never wider than this many twips, so that the cell edges
+// summed over the widest delimited table stay far from overflowing.
+constexpr long long kMaxRtfWidth = 1000000;
+constexpr int kTypeChangePolicy = 1008;
+
+bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
+
+bool IsBlankText(const TextString& text) {
+    for (int i = 0; i < text.length; ++i)
+        if (!IsBlankChar(text.buffer[i])) return false;
+    return true;
+}
+
+// A rule line is made of blanks and the characters + - = _ ~ for more than
+// 95% of its length.
+bool IsRuleText(const TextString& text) {
+    if (text.length <= 0) return false;
+    long long ruleChars = 0;
+    for (int i = 0; i < text.length; ++i) {
+        switch (text.buffer[i]) {
+            case ' ': case '+': case '-': case '=': case '_': case '~': ++ruleChars; break;
+            default: break;
+        }
+    }
+    return static_cast<long long>(text.length) * 95 < ruleChars * 100;
+}
+
+// The most frequent value of a table and how often it occurs.  Ties go to
+// the smaller value, so the result does not depend on the order in which the
+// values arrived (nor on whether the table has been sorted by count).  An
+// empty table gives `none` with count 0.
+struct Top {
+    int value;
+    int count;
+};
+
+Top MostFrequent(const FrequencyTable& table, int none) {
+    Top top{none, 0};
+    for (int i = 0; i < table.count; ++i) {
+        const FrequencyEntry* entry = table.EntryAt(i);
+        if (!entry) continue;
+        if (entry->occurrences > top.count || (entry->occurrences == top.count && entry->value < top.value))
+            top = Top{entry->value, entry->occurrences};
+    }
+    return top;
+}
+
+int CountOf(const FrequencyTable& table, int value) {
+    for (int i = 0; i < table.count; ++i) {
+        const FrequencyEntry* entry = table.EntryAt(i);
+        if (entry && entry->value == value) return entry->occurrences;
+    }
+    return 0;
+}
+
+const TabConfig* ConfigOf(const PreForm& engine) {
+    if (engine.tabConfig) return engine.tabConfig;
+    return engine.policies ? engine.policies->GetDefaultTabConfig() : nullptr;
+}
+
+int TableSetting(const PreForm& engine, TabPol id) {
+    const TabConfig* config = ConfigOf(engine);
+    return config ? config->GetInt(id) : GetTablePolicyDefinition(id).defaultNumber;
+}
+
+int Setting(const PreForm& engine, Pol id, int fallback) {
+    return engine.policies ? engine.policies->GetInt(id) : fallback;
+}
+
+int PageWidth(const PreForm& engine) {
+    const int width = Setting(engine, Pol::PageWidth, 80);
+    return width > 0 ? width : 80;
+}
+
+int DataLineCount(const PreForm& engine) {
+    const int n = engine.lineCount - engine.headerLineCount - engine.ruleLineCount - engine.blankLineCount;
+    return n > 0 ? n : 0;
+}
+
+bool IsDataLine(const PreForm& engine, int index) {
+    const PreFormLine& line = *engine.lines[static_cast<size_t>(index)];
+    return index >= engine.headerLineCount && !line.isBlank && !line.isRuleLine;
+}
+
+// Width in twips of one character of the table font.
+double TwipsOf(const PreForm& engine, const char* character) {
+    const Context* context = engine.policies ? engine.policies->context : nullptr;
+    const FontSpec* font = context ? &context->styleSet.fonts[kStyleTable] : nullptr;
+    const int size = font && font->size > 0 ? font->size : 12;
+    const int fixed = font ? !font->proportional : 0;
+    const double factor = font && font->widthFactor > 0 ? font->widthFactor : 1.0;
+    const int thousandths =
+        SumCharWidths(character, fixed, font ? font->bold : 0, font ? font->italic : 0, 0, 0);
+    return thousandths * size * 20 / 1000.0 * factor;
+}
+
+int ClampRtfWidth(double twips) {
+    if (twips <= 0) return 0;
+    if (twips >= static_cast<double>(kMaxRtfWidth)) return static_cast<int>(kMaxRtfWidth);
+    return static_cast<int>(twips + 0.5);
+}
+
+// Removes every column and its cell.
+void DropColumns(PreForm& engine) {
+    engine.columns.clear();
+    engine.columnCount = 0;
+    engine.cellRow.Clear();
+}
+
+// Column detection on the per-position statistics; true when the block
+// would need more than kMaxDetectedColumns columns (the columns made stop
+// there and the last one runs to the end of the longest line).
+bool DetectColumnsBounded(PreForm& engine, int separation) {
+    DropColumns(engine);
+    engine.separatorColumns = 0;
+    const int s = separation < 1 ? 1 : separation;
+    engine.minimumSeparation = s;
+    if (engine.positionStatistics.empty()) engine.GatherPositionStatistics();
+    const int longest = engine.longestLength < 1 ? 1 : engine.longestLength;
+    const int positions = static_cast<int>(engine.positionStatistics.size());
+    if (positions == 0) {
+        engine.AddColumn(0, longest - 1, longest - 1, -1);
+        return false;
+    }
+
+    const int sparse = TableSetting(engine, TabPol::ExpectSparseTables);
+    const int blockLines = engine.lineCount - engine.headerLineCount;
+    int separatorRuns = 0;
+    int previousSeparator = 0;
+    for (int p = 0; p < positions; ++p) {
+        PositionStatistics& at = *engine.positionStatistics[static_cast<size_t>(p)];
+        const int counted = at.linesCounted;
+        // The most frequent of blank / not blank and separator / not: a tie
+        // goes to "not", an empty record counts as blank.
+        const int g = counted == 0 || 2 * at.blankCount > counted ? 1 : 0;
+        const int f = counted > 0 && 2 * at.separatorCount > counted ? 1 : 0;
+        if (f == 1 && previousSeparator == 0) ++separatorRuns;
+        previousSeparator = f;
+        at.isSeparator = f;
+        if (sparse) {
+            const int v = at.blankCount > 0 ? at.blankCount : (f == 1 ? at.separatorCount : 0);
+            const int rest = counted - engine.ruleLineCount;
+            const double q = rest > 0 ? static_cast<double>(v) / rest : 0.0;
+            const double needed = blockLines < 6 ? 0.5 : (blockLines >= 100 ? 0.9 : 0.8);
+            at.isGap = q > needed ? 1 : 0;
+        } else {
+            at.isGap = (g == 1 || f == 1) ? 1 : 0;
+        }
+    }
+
+    auto record = [&](int p) -> const PositionStatistics& { return *engine.positionStatistics[static_cast<size_t>(p)]; };
+    auto open = [&](int p) { return record(p).isGap == 1 || record(p).isSeparator == 1; };
+    bool overflow = false;
+
+    if (separatorRuns >= 3) {
+        engine.separatorColumns = 1;
+        int start = 1;
+        const int last = std::min(longest - s - 1, positions - 1);
+        for (int k = 1; k <= last; ++k) {
+            if (!record(k).isSeparator) continue;
+            if (engine.columnCount >= kMaxDetectedColumns - 1) {
+                overflow = true;
+                break;
+            }
+            engine.AddColumn(start, k, k, record(k).separatorCount);
+            start = k + 1;
+        }
+        engine.AddColumn(start, longest - 1, longest - 1, -1);
+        return overflow;
+    }
+
+    // Gaps: runs of gap or separator positions.  The walk stops where the
+    // next position still has a record, so that the end of every gap can be
+    // seen.
+    const int last = std::min(longest - s - 1, positions - 2);
+    int start = 0;
+    bool firstGapSeen = false;
+    int lastBoundary = -1;
+    bool inGap = false;
+    int gapOpen = 0;
+    int bestPosition = -1;
+    int bestScore = -1;
+    int gapLines = 0;
+    for (int p = 1; p <= last && !overflow; ++p) {
+        if (!open(p)) {
+            inGap = false;
+            continue;
+        }
+        if (!inGap) {
+            inGap = true;
+            gapOpen = p;
+            if (!firstGapSeen) {
+                firstGapSeen = true;
+                start = p;
+            }
+            bestPosition = -1;
+            bestScore = -1;
+            gapLines = 0;
+        }
+        const PositionStatistics& at = record(p);
+        const int score = at.separatorCount + at.blankCount;
+        if (score >= bestScore) {
+            bestScore = score;
+            bestPosition = p;
+            gapLines = at.linesCounted;
+        }
+        if (open(p + 1)) continue;
+        // The gap ends at p.  It counts when it is at least s positions wide.
+        inGap = false;
+        const int runStart = (gapOpen == 1 && open(0)) ? 0 : gapOpen;
+        if (p - s + 1 < runStart) continue;
+        if (gapLines < 1 || static_cast<double>(bestScore) / gapLines > 0.6) {
+            if (engine.columnCount >= kMaxDetectedColumns - 1) {
+                overflow = true;
+                break;
+            }
+            engine.AddColumn(start, p, bestPosition, bestScore);
+            lastBoundary = bestPosition;
+            start = p + 1;
+        }
+    }
+    engine.AddColumn(overflow ? start : lastBoundary + 1, longest - 1, longest - 1, -1);
+    return overflow;
+}
+
+// Alphanumeric columns against symbolic ones: a block whose columns hold
+// mostly symbols is a drawing.
+void CheckDiagram(PreForm& engine) {
+    if (!Setting(engine, Pol::LookForDiagrams, 1) || engine.layoutColumns) return;
+    long long w = 0;
+    long long y = 0;
+    long long t = 0;
+    for (const auto& column : engine.columns) {
+        t += column->width;
+        if (column->isAlphanumeric) w += column->width;
+        if (column->isSymbolic) y += column->width;
+    }
+    if ((w == 0 || !engine.separatorColumns) && (w < y || 4 * w < t)) {
+        engine.Message("INFO: Diagram detected", 4);
+        engine.looksLikeDiagram = 1;
+        engine.looksLikeTable = 0;
+    }
+}
+
+// Too many cells span columns for the block to be a table.
+void CheckMalformed(PreForm& engine) {
+    const int d = DataLineCount(engine);
+    const double a = d > 0 ? static_cast<double>(engine.extraSpans) / d : 0.0;
+    const double b = d > 0 ? static_cast<double>(engine.spanningCells) / d : 0.0;
+    bool malformed;
+    if (d <= 4)
+        malformed = a > 1.5 && b > 0.67;
+    else if (d <= 9)
+        malformed = a > 0.7 && b > 0.5;
+    else if (d <= 19)
+        malformed = a > 0.5 && b > 0.25;
+    else
+        malformed = a > 0.4 && b > 0.2;
+    if (malformed && Setting(engine, Pol::LookForDiagrams, 1) && TableSetting(engine, TabPol::MergingFactor) >= 2 &&
+        !engine.separatorColumns && !engine.layoutColumns) {
+        engine.Message("WARNING: Mal-formed table", 7);
+        engine.looksLikeDiagram = 1;
+        engine.looksLikeTable = 0;
+    }
+}
+
+// Merges columns j and j + 1 (or the last two); true when the column count
+// went down.
+bool MergePair(PreForm& engine, int first) {
+    const int before = engine.columnCount;
+    engine.MergeColumns(first, first + 1);
+    return engine.columnCount < before;
+}
+
+bool MergeLastTwo(PreForm& engine) {
+    const int before = engine.columnCount;
+    engine.MergeLastTwoColumns();
+    return engine.columnCount < before;
+}
+
+// The line-driven merge of blank-separated rows: the first line that is not
+// alone between blank lines and holds a cell spanning two columns of which
+// one is not numeric merges those columns.
+bool MergeSpannedColumns(PreForm& engine) {
+    const int n = engine.lineCount;
+    for (int i = std::max(engine.headerLineCount, 0); i < n; ++i) {
+        const bool blankBefore = i == 0 || engine.lines[static_cast<size_t>(i - 1)]->isBlank;
+        const bool blankAfter = i + 1 >= n || engine.lines[static_cast<size_t>(i + 1)]->isBlank;
+        if (blankBefore && blankAfter) continue;
+        engine.SplitLineIntoCells(&engine.scratchRow, i, 1);
+        const int count = engine.columnCount;
+        for (int j = 0; j < count - 2;) {
+            const TableCell* cell = engine.scratchRow.GetAt(j);
+            const int span = cell && cell->span > 1 ? cell->span : 1;
+            if (span >= 2 && (!engine.columns[static_cast<size_t>(j)]->isNumeric ||
+                              !engine.columns[static_cast<size_t>(j + 1)]->isNumeric)) {
+                const bool merged = MergePair(engine, j);
+                engine.mergeCount = 0;
+                return merged;
+            }
+            j += span;
+        }
+    }
+    return false;
+}
+
+// The merging loop: each sweep gathers the column statistics and merges
+// what they ask for; the loop goes on while a sweep merged columns, for at
+// most kMaxMergeSweeps sweeps.
+void MergeColumnsLoop(PreForm& engine) {
+    const int sparse = TableSetting(engine, TabPol::ExpectSparseTables);
+    const int factor = TableSetting(engine, TabPol::MergingFactor);
+    for (int sweep = 0; sweep < kMaxMergeSweeps; ++sweep) {
+        engine.GatherColumnStatistics();
+        bool merged = false;
+        if (!engine.separatorColumns && !engine.layoutColumns && !sparse && engine.columnCount >= 2 &&
+            engine.columns.back()->isMostlyEmpty) {
+            merged = MergeLastTwo(engine);
+            ++engine.mergeCount;
+        }
+        if (factor >= 5) {
+            if (!engine.separatorColumns && !engine.layoutColumns && !merged) {
+                for (int j = 0; j < engine.columnCount - 1; ++j) {
+                    if (engine.columns[static_cast<size_t>(j)]->typicalSpan <= 1) continue;
+                    if (MergePair(engine, j)) merged = true;
+                    ++engine.mergeCount;
+                }
+            }
+            if (!engine.separatorColumns) {
+                if (!engine.layoutColumns && !sparse && !merged) {
+                    for (int j = 1; j <= engine.columnCount - 3; ++j) {
+                        if (!engine.columns[static_cast<size_t>(j)]->isMostlyEmpty) continue;
+                        merged = MergePair(engine, j - 1);
+                        engine.mergeCount = 0;
+                        break;
+                    }
+                }
+                if (!engine.layoutColumns && engine.blankSeparatedRows && !merged)
+                    merged = MergeSpannedColumns(engine);
+            }
+        }
+        if (!merged) return;
+    }
+}
+
+// Puts the block's margin back as a column of its own in front of the one
+// text column.
+void AddIndentColumn(PreForm& engine, int m) {
+    auto column = std::make_unique<PreFormColumn>(0, m - 1, m - 1, m - 1);
+    column->isMostlyEmpty = 1;
+    column->isConsistent = 1;
+    for (auto& existing : engine.columns) {
+        existing->start += m;
+        existing->gapEnd += m;
+        existing->boundary += m;
+    }
+    engine.columns.insert(engine.columns.begin(), std::move(column));
+    engine.columnCount = static_cast<int>(engine.columns.size());
+    engine.positionStatistics.clear();
+    engine.longestLength += m;
+    engine.shortestLength += m;
+    const std::string blanks(static_cast<size_t>(m), ' ');
+    for (auto& line : engine.lines) {
+        if (line->lineType == kTypeChangePolicy) continue;
+        line->MutableLayout().Insert(0, blanks.c_str());
+        line->length = line->Layout().length;
+        // The column statistics that follow count every line's cells afresh.
+    }
+    engine.smallestIndent = 0;
+    engine.leftMargin = 0;
+    const SourcePosition where = engine.lines.empty() ? SourcePosition() : engine.lines.front()->originPosition;
+    engine.cellRow.Add(std::make_unique<TableCell>(engine.policies, where, nullptr));
+}
+
+// One detection pass: columns, the kinds of block, merging and the shape
+// checks.
+void DetectionPass(PreForm& engine, int s) {
+    const TabConfig* config = ConfigOf(engine);
+    bool overflow = false;
+    if (config && config->columnCount > 0) {
+        engine.ApplyTableLayout();
+        engine.layoutColumns = 1;
+    } else {
+        overflow = DetectColumnsBounded(engine, s);
+    }
+
+    const int data = DataLineCount(engine);
+    if (Setting(engine, Pol::ExpectCodeSamples, 0) && data >= 1 && engine.codeLineCount * 10 > data * 7) {
+        engine.Message("INFO: Code sample detected", 4);
+        engine.looksLikeCode = 1;
+        engine.looksLikeTable = 0;
+    }
+    if (data >= 1 && engine.mailHeaderLineCount * 10 > data * 7) {
+        engine.Message("INFO: Mail header detected", 4);
+        engine.looksLikeMailHeader = 1;
+        engine.looksLikeTable = 0;
+    }
+    const int counted = engine.lineCount - engine.headerLineCount;
+    if (TableSetting(engine, TabPol::BlankLineSeparated) && counted >= 1 &&
+        engine.blankLineCount >= engine.ruleLineCount && engine.blankLineCount * 100 > counted * 15 &&
+        engine.blankLineCount >= 3)
+        engine.blankSeparatedRows = 1;
+
+    if (overflow) {
+        // Far more columns than any table has: not a table, though it may
+        // be a drawing.
+        engine.GatherColumnStatistics();
+        engine.looksLikeTable = 0;
+        CheckDiagram(engine);
+        return;
+    }
+
+    if (engine.rtfOutput && engine.columnCount == 2) {
+        engine.GatherColumnStatistics();
+        engine.canUseDefinitionList = 1;
+        engine.ParseTable(0);
+    }
+
+    MergeColumnsLoop(engine);
+
+    if (engine.columnCount == 2 && engine.columns[0]->isMostlyEmpty && engine.columns[0]->isConsistent) {
+        engine.looksLikeTable = 0;
+        engine.isTextBlock = 1;
+    } else if (engine.columnCount == 1) {
+        const bool headingRuleValue =
+            engine.lineCount == 3 && engine.ruleLineCount == 1 && engine.lines[1]->isRuleLine;
+        if (!headingRuleValue) {
+            engine.looksLikeTable = 0;
+            if (engine.smallestIndent >= PageWidth(engine) / 4) engine.isTextBlock = 1;
+        }
+    }
+
+    if (engine.isTextBlock && engine.columnCount == 1) {
+        // Only a margin that was cut can become the indent column; without
+        // one the block is no text block (it would have no text column).
+        if (engine.leftMargin >= 1)
+            AddIndentColumn(engine, engine.leftMargin);
+        else
+            engine.isTextBlock = 0;
+    }
+    if (engine.isTextBlock) engine.GatherColumnStatistics();
+
+    CheckDiagram(engine);
+    CheckMalformed(engine);
+}
+
+// Field count of a delimited line in one pass.  Comma fields honour double
+// quotes as the field reader does: a quote outside quotes opens a quoted
+// part, a doubled quote inside stays inside, a single one closes it.
+int CountFields(const TextString& text, char delimiter) {
+    int fields = 1;
+    bool quoted = false;
+    const bool quotes = delimiter == ',';
+    for (int i = 0; i < text.length; ++i) {
+        const char c = text.buffer[i];
+        if (quotes && quoted) {
+            if (c == '"') {
+                if (i + 1 < text.length && text.buffer[i + 1] == '"')
+                    ++i;
+                else
+                    quoted = false;
+            }
+            continue;
+        }
+        if (quotes && c == '"')
+            quoted = true;
+        else if (c == delimiter)
+            ++fields;
+    }
+    return fields;
+}
+
+void AnalyseDelimited(PreForm& engine) {
+    // A delimited block keeps its lines as they are: no margin is cut.
+    engine.smallestIndent = 0;
+    engine.leftMargin = 0;
+    engine.longestLength = 1;
+    engine.shortestLength = 1;
+    engine.AnalyseLineStatistics();
+    int most = 0;
+    for (const auto& line : engine.lines) {
+        if (line->lineType == kTypeChangePolicy) continue;
+        most = std::max(most, CountFields(line->Raw(), engine.delimiter));
+    }
+    most = std::min(most, kMaxDelimitedColumns);
+    DropColumns(engine);
+    for (int i = 0; i < most; ++i) engine.AddColumn(-1, -1, -1, -1);
+    engine.GatherColumnStatistics();
 }
 
 }  // namespace
 
-void PreForm::Analyse() { NotBuilt(policies, "PreForm::Analyse"); }
-void PreForm::AnalyseLineStatistics() { NotBuilt(policies, "PreForm::AnalyseLineStatistics"); }
-void PreForm::GatherPositionStatistics() { NotBuilt(policies, "PreForm::GatherPositionStatistics"); }
-void PreForm::DetectColumns(int) { NotBuilt(policies, "PreForm::DetectColumns"); }
-void PreForm::GatherColumnStatistics() { NotBuilt(policies, "PreForm::GatherColumnStatistics"); }
+void PreForm::Analyse() {
+    if (isDiagram || isCode || isPreformatted || isUserTable || isUnderwriter || isInversePyramid) return;
+    if (isDelimited) {
+        AnalyseDelimited(*this);
+        return;
+    }
+
+    // The common margin of the block is cut off; table output indents the
+    // table by it instead.
+    const int m = smallestIndent;
+    leftMargin = 0;
+    if (m >= 1 && m <= 79) {
+        for (auto& line : lines) {
+            if (line->lineType == kTypeChangePolicy || line->Layout().length == 0) continue;
+            TextString& text = line->MutableLayout();
+            if (text.length > m)
+                text.SubString(m, text.length - m);
+            else
+                text.MakeEmpty();
+            line->length = text.length;
+        }
+        longestLength -= m;
+        shortestLength -= m;
+        leftMargin = m;
+    }
+    if (longestLength < 1) longestLength = 1;
+    if (shortestLength < 1) shortestLength = 1;
+
+    AnalyseLineStatistics();
+    bool anyText = false;
+    for (const auto& line : lines)
+        if (!line->isBlank) anyText = true;
+    if (!anyText) {
+        // Nothing to find columns in.
+        DropColumns(*this);
+        looksLikeTable = 0;
+        return;
+    }
+    GatherPositionStatistics();
+
+    int s = TableSetting(*this, TabPol::MinColumnSeparation);
+    if (lineCount <= 5 && s < 2) s = 2;
+
+    for (;;) {
+        DetectionPass(*this, s);
+        if (!looksLikeTable || layoutColumns) break;
+        const int factor = TableSetting(*this, TabPol::MergingFactor);
+        if (mergeCount != 0 || factor < 2 || columnCount <= 2 || s > 1) break;
+        DetectColumnsBounded(*this, 2);
+        if (columnCount <= 1) {
+            DetectColumnsBounded(*this, 1);
+            // The columns are back to the first detection: their statistics
+            // and the line flags must describe them.
+            GatherColumnStatistics();
+            break;
+        }
+        Message("INFO: Increasing min column separation in table to 2 spaces", 10);
+        s = 2;
+    }
+    // The two-column (definition list) form needs two columns.
+    if (columnCount != 2) canUseDefinitionList = 0;
+}
+
+void PreForm::AnalyseLineStatistics() {
+    codeLineCount = 0;
+    blankLineCount = 0;
+    ruleLineCount = 0;
+    firstRuleLine = secondRuleLine = lastRuleLine = -1;
+    for (int i = 0; i < lineCount; ++i) {
+        PreFormLine& line = *lines[static_cast<size_t>(i)];
+        const TextString& text = line.Layout();
+        const bool counted = i >= headerLineCount;
+        line.isBlank = IsBlankText(text) ? 1 : 0;
+        line.isRuleLine = !line.isBlank && IsRuleText(text) ? 1 : 0;
+        if (line.isBlank) {
+            if (counted) ++blankLineCount;
+            continue;
+        }
+        if (!counted) continue;
+        if (IsCodeLine(text, 1)) ++codeLineCount;
+        if (line.isRuleLine) {
+            // Rule lines below the header lines are counted and remembered.
+            ++ruleLineCount;
+            if (firstRuleLine < 0)
+                firstRuleLine = i;
+            else if (secondRuleLine < 0)
+                secondRuleLine = i;
+            lastRuleLine = i;
+        }
+    }
+}
+
+// Per position: how many counted lines have a blank (or nothing) there and
+// how many a separator.  Positions past a line's end are blanks; they are
+// counted from a histogram of line ends, so the work is the characters read
+// plus the positions, not lines times positions.
+void PreForm::GatherPositionStatistics() {
+    positionStatistics.clear();
+    const int positions = std::min(longestLength < 1 ? 1 : longestLength, kMaxPositions);
+    std::vector<int> blanks(static_cast<size_t>(positions), 0);
+    std::vector<int> separators(static_cast<size_t>(positions), 0);
+    std::vector<int> ends(static_cast<size_t>(positions) + 1, 0);
+    int counted = 0;
+    for (int i = std::max(headerLineCount, 0); i < lineCount; ++i) {
+        const PreFormLine& line = *lines[static_cast<size_t>(i)];
+        if (line.isBlank) continue;
+        ++counted;
+        const TextString& text = line.Layout();
+        const int n = std::min(text.length, positions);
+        for (int p = 0; p < n; ++p) {
+            const char c = text.buffer[p];
+            if (IsBlankChar(c))
+                ++blanks[static_cast<size_t>(p)];
+            else if (c == '*' || c == '|' || (c == '+' && p > 0 && (text.buffer[p - 1] == '-' || text.buffer[p - 1] == '=')))
+                ++separators[static_cast<size_t>(p)];
+        }
+        ++ends[static_cast<size_t>(n)];
+    }
+    positionStatistics.reserve(static_cast<size_t>(positions));
+    int ended = 0;
+    for (int p = 0; p < positions; ++p) {
+        ended += ends[static_cast<size_t>(p)];
+        auto record = std::make_unique<PositionStatistics>();
+        record->linesCounted = counted;
+        record->blankCount = blanks[static_cast<size_t>(p)] + ended;
+        record->separatorCount = separators[static_cast<size_t>(p)];
+        positionStatistics.push_back(std::move(record));
+    }
+}
+
+void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separation); }
+
+// The statistics of every column over the data lines, the cell flags of
+// every line and the columns' widths.
+//
+// A column "has a dominant value" when the most frequent (trimmed,
+// non-empty) text of its cells occurs at least twice and on more than half
+// of the data lines; only the first column is judged.  Such a first column
+// holds labels that repeat (Yes/No, a unit, a category) rather than a list
+// of terms.
+void PreForm::GatherColumnStatistics() {
+    extraSpans = spanningCells = spanningLines = 0;
+    const int count = columnCount;
+    for (auto& column : columns) {
+        column->alignments.Clear();
+        column->spans.Clear();
+        column->emptyCells.Clear();
+        column->alphanumericCells.Clear();
+        column->symbolicCells.Clear();
+        column->numericCells.Clear();
+        column->hasDominantValue = 0;
+    }
+    std::vector<int> widest(static_cast<size_t>(count), 0);
+    std::unordered_map<std::string, int> firstTexts;
+    std::string key;
+    TextString value;
+    int dataLines = 0;
+
+    for (int i = 0; i < lineCount; ++i) {
+        PreFormLine& line = *lines[static_cast<size_t>(i)];
+        line.filledCellCount = 0;
+        line.firstFilledCell = -1;
+        line.hasSpanningCell = 0;
+        line.onlyLastCellFilled = 0;
+        line.lastCellEmpty = 1;
+        if (count == 0) continue;
+        SplitLineIntoCells(&scratchRow, i, 1);
+        const bool data = IsDataLine(*this, i);
+        if (data) ++dataLines;
+        bool lineSpans = false;
+        bool lastFilled = false;
+        for (int k = 0; k < count;) {
+            const TableCell* cell = scratchRow.GetAt(k);
+            int span = cell ? cell->span : 1;
+            if (span < 1) span = 1;
+            if (span > count - k) span = count - k;
+            // The text without the blanks around it.
+            const char* text = cell ? cell->text.buffer : "";
+            int first = 0;
+            int end = cell ? cell->text.length : 0;
+            while (first < end && IsBlankChar(text[first])) ++first;
+            while (end > first && IsBlankChar(text[end - 1])) --end;
+            const bool filled = end > first;
+            const bool isLast = k + span >= count;
+            if (filled) {
+                ++line.filledCellCount;
+                if (line.firstFilledCell < 0) line.firstFilledCell = k;
+            }
+            if (isLast) lastFilled = filled;
+            if (span > 1 && !isLast) line.hasSpanningCell = 1;
+            if (isDelimited && line.lineType != kTypeChangePolicy && cell)
+                widest[static_cast<size_t>(k)] = std::max(widest[static_cast<size_t>(k)], cell->text.length);
+
+            if (data) {
+                PreFormColumn& column = *columns[static_cast<size_t>(k)];
+                column.spans.Add(span);
+                if (filled) {
+                    column.emptyCells.Add(0);
+                    column.alignments.Add(cell->alignment);
+                    // Letters (bytes above 127 count as letters of the code
+                    // page) and digits against the other characters.
+                    int alphanumerics = 0;
+                    int others = 0;
+                    for (int c = first; c < end; ++c) {
+                        const unsigned char u = static_cast<unsigned char>(text[c]);
+                        if (IsAsciiAlnum(u) || u >= 0x80)
+                            ++alphanumerics;
+                        else if (!IsBlankChar(text[c]))
+                            ++others;
+                    }
+                    const bool symbolic = alphanumerics * 5 < end - first || alphanumerics < others;
+                    column.alphanumericCells.Add(symbolic ? 0 : 1);
+                    column.symbolicCells.Add(symbolic ? 1 : 0);
+                    value.AssignChars(text + first, end - first);
+                    column.numericCells.Add(ClassifyDataValue(policies, 1, value) == kValueNumber ? 1 : 0);
+                    if (k == 0) {
+                        key.assign(text + first, static_cast<size_t>(end - first));
+                        ++firstTexts[key];
+                    }
+                } else {
+                    column.emptyCells.Add(1);
+                }
+                if (span > 1) {
+                    ++spanningCells;
+                    extraSpans += span - 1;
+                    lineSpans = true;
+                }
+                // The columns a cell covers count as empty cells of span 1.
+                for (int c = k + 1; c < k + span; ++c) {
+                    PreFormColumn& covered = *columns[static_cast<size_t>(c)];
+                    covered.spans.Add(1);
+                    covered.emptyCells.Add(1);
+                }
+            }
+            k += span;
+        }
+        line.lastCellEmpty = lastFilled ? 0 : 1;
+        line.onlyLastCellFilled = lastFilled && line.filledCellCount == 1 ? 1 : 0;
+        if (data && lineSpans) ++spanningLines;
+    }
+
+    for (auto& pointer : columns) {
+        PreFormColumn& column = *pointer;
+        column.typicalAlignment = MostFrequent(column.alignments, 1).value;
+        column.typicalSpan = MostFrequent(column.spans, 1).value;
+        if (column.typicalSpan == 1 && column.spans.samples > 0 &&
+            CountOf(column.spans, 1) * 5 < column.spans.samples * 4)
+            column.typicalSpan = 2;
+        const Top empty = MostFrequent(column.emptyCells, 0);
+        column.isMostlyEmpty =
+            empty.value == 1 && column.emptyCells.samples > 0 && empty.count * 4 > column.emptyCells.samples * 3 ? 1 : 0;
+        column.isConsistent = column.isMostlyEmpty && column.emptyCells.count == 1 ? 1 : 0;
+        column.isSymbolic = MostFrequent(column.symbolicCells, 0).value;
+        column.isAlphanumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.alphanumericCells, 0).value;
+        if (column.isSymbolic ||
+            CountOf(column.alphanumericCells, 1) * 5 < column.alphanumericCells.samples * 4)
+            column.isAlphanumeric = 0;
+        column.isNumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.numericCells, 0).value;
+    }
+
+    if (count > 0 && dataLines > 0) {
+        int most = 0;
+        for (const auto& entry : firstTexts) most = std::max(most, entry.second);
+        columns[0]->hasDominantValue = most >= 2 && most * 2 > dataLines ? 1 : 0;
+    }
+
+    // Widths: characters from the boundary of the column before to the
+    // column's own boundary (the last column to the longest line), or the
+    // widest field of a delimited column; in twips at the width of an "n"
+    // of the table font, the average lower-case letter.
+    const double perCharacter = TwipsOf(*this, "n");
+    for (int k = 0; k < count; ++k) {
+        PreFormColumn& column = *columns[static_cast<size_t>(k)];
+        long long width;
+        if (isDelimited) {
+            width = widest[static_cast<size_t>(k)];
+        } else {
+            const long long end = k == count - 1 ? static_cast<long long>(longestLength) - 1 : column.boundary;
+            const long long before = k == 0 ? -1 : columns[static_cast<size_t>(k - 1)]->boundary;
+            width = end - before;
+        }
+        if (width < 0) width = 0;
+        if (width > INT_MAX) width = INT_MAX;
+        column.width = static_cast<int>(width);
+        column.rtfWidth = ClampRtfWidth(static_cast<double>(width) * perCharacter);
+    }
+    if (rtfOutput && count == 2 && columns[0]->isMostlyEmpty) {
+        const int least = ClampRtfWidth(TwipsOf(*this, " ") * columns[0]->boundary + 108);
+        columns[0]->rtfWidth = std::max(columns[0]->rtfWidth, least);
+    }
+}
