@@ -124,7 +124,8 @@ int ExecuteTags(OutputDocument* document, FC& set, AnalysedLine& scratch, int mo
 
 // The HTML list level of the block's margin, as a table start computes it:
 // the policy set's indent positions, else one level per 6 characters; a
-// margin that deep is not indented at all.
+// margin that deep is not indented at all (a table would be centred instead,
+// which text does not need).
 int BlockIndentLevel(const PreForm& engine) {
     int level = engine.policies->GetIndentLevel(engine.leftMargin);
     if (level == 0 && engine.leftMargin > 0) {
@@ -385,12 +386,14 @@ void PreForm::OutputAsNormal() {
             ApplyPolicyLine(static_cast<int>(i));
             continue;
         }
+        // Ignored and dropped input lines are not part of the text.
         if (IsDirectiveLine(line) || type == kTypeIgnored || type == kTypeDropped) continue;
 
         std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display());
         scratch->ConvertForOutput(set, line.replacements.get(), 1, 1, 1, 0, 1, 1);
         ApplyLinkDefinitions(set, line, *scratch);
         TextString messages;
+        // Mode 3 gets its turn when no tag of mode 0 gave a result.
         int result = ExecuteTags(document, set, *scratch, 0, messages);
         if (result < 0) result = ExecuteTags(document, set, *scratch, 3, messages);
         const int textResult = ExecuteTags(document, set, *scratch, 5, messages);
