@@ -1,43 +1,511 @@
 // Table cells: the cell records, cutting a line into cells, and the
 // measurements the analysis and the output take from a cell.
-#include "tables/preform.h"
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
 
+#include "analysis/analysed_line.h"
+#include "analysis/inline_tag_args.h"
+#include "context/context.h"
+#include "foundation/fonts.h"
+#include "output/escaping.h"
 #include "policies/fc.h"
+#include "policies/tab_config.h"
+#include "tables/preform.h"
 
 namespace {
 
-// Reports that a routine of the table engine is missing; the block goes on
-// without it.
-void NotBuilt(FC* set, const char* name) {
-    TextString message("PROGRAM ERROR: ");
-    message.Append(name);
-    message.Append(" is not built yet");
-    if (set) set->ReportMessage(message.buffer, 10);
+constexpr int kWritingOutput = 3;
+constexpr unsigned char kPoundSign = 0xA3;
+
+// The tags that leave a cell empty when nothing else is in it.
+constexpr const char* kLayoutOnlyTags = "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS";
+
+const TabConfig* ConfigOf(const PreForm* engine) {
+    if (!engine) return nullptr;
+    if (engine->tabConfig) return engine->tabConfig;
+    return engine->policies ? engine->policies->GetDefaultTabConfig() : nullptr;
+}
+
+// RTF output for the engine (the engine's switches), or for a policy set
+// (its Context's output format).
+bool EngineWritesRtf(const PreForm* engine) { return engine && !engine->htmlOutput && engine->rtfOutput; }
+bool SetWritesRtf(const FC* set) {
+    const Context* context = set ? set->context : nullptr;
+    return context && (context->outputFormat == 1 || context->outputFormat == 3);
+}
+
+// ---------------------------------------------------------------------------
+// Delimited fields
+
+// Walks the fields of a delimited text from left to right.  With quotes
+// honoured, a '"' outside quotes opens a quoted part, in which the delimiter
+// does not separate; inside it a doubled '"' stands for one and a single '"'
+// closes it.  A field that met a quote and both begins and ends with '"'
+// loses those two characters and has each doubled '"' made single.  The walk
+// is linear in the text length.
+class DelimitedFieldReader {
+public:
+    DelimitedFieldReader(const char* text, int length, char delimiter, bool honourQuotes)
+        : text(text), length(text ? length : 0), delimiter(delimiter), quotes(honourQuotes), done(text == nullptr) {}
+
+    // The next field into `out` (empty for an empty field); false when the
+    // text holds no further field.
+    bool Next(TextString* out) {
+        if (done) {
+            if (out) out->MakeEmpty();
+            return false;
+        }
+        const int start = position;
+        bool inQuote = false;
+        bool quoteMet = false;
+        int i = start;
+        while (i < length) {
+            const char c = text[i];
+            if (inQuote) {
+                if (c == '"') {
+                    if (i + 1 < length && text[i + 1] == '"') {
+                        i += 2;
+                        continue;
+                    }
+                    inQuote = false;
+                }
+                ++i;
+                continue;
+            }
+            if (c == delimiter) break;
+            if (quotes && c == '"') inQuote = quoteMet = true;
+            ++i;
+        }
+        if (i >= length)
+            done = true;
+        else
+            position = i + 1;
+        if (!out) return true;
+        const int n = i - start;
+        if (n >= 2 && quoteMet && text[start] == '"' && text[i - 1] == '"') {
+            out->MakeEmpty();
+            for (int k = start + 1; k < i - 1; ++k) {
+                out->AppendChar(text[k]);
+                if (text[k] == '"' && k + 1 < i - 1 && text[k + 1] == '"') ++k;
+            }
+        } else {
+            out->AssignChars(text + start, n);
+        }
+        return true;
+    }
+
+private:
+    const char* text;
+    int length;
+    char delimiter;
+    bool quotes;
+    int position = 0;
+    bool done;
+};
+
+// ---------------------------------------------------------------------------
+// In-line tags in a line being cut
+
+// The in-line tags of a text, looked at from left to right: a start
+// delimiter and the next end delimiter after it.  A start delimiter without
+// an end is no tag.  Queries must come at positions that do not go back, so
+// that a whole line costs one pass.
+class TagSpans {
+public:
+    TagSpans(const TextString& text, const TextString& open, const TextString& close)
+        : text(text.view()), open(open.view()), close(close.view()) {
+        exhausted = this->open.empty() || this->close.empty();
+    }
+
+    // Whether a cut after position `p` would split a tag.
+    bool Splits(int p) {
+        while (!exhausted && tagEnd < p) Advance();
+        return !exhausted && tagStart <= p && p < tagEnd;
+    }
+
+private:
+    std::string_view text, open, close;
+    int tagStart = -1;
+    int tagEnd = -1;  // last character of the end delimiter
+    bool exhausted = false;
+
+    void Advance() {
+        const size_t from = static_cast<size_t>(tagEnd + 1);
+        const size_t s = text.find(open, from);
+        if (s == std::string_view::npos) {
+            exhausted = true;
+            return;
+        }
+        const size_t e = text.find(close, s + open.size());
+        if (e == std::string_view::npos) {
+            exhausted = true;
+            return;
+        }
+        tagStart = static_cast<int>(s);
+        tagEnd = static_cast<int>(e + close.size()) - 1;
+    }
+};
+
+// Whether the text holds an end delimiter that no start delimiter opened.
+bool HasUnbalancedEnd(const TextString& text, const TextString& openText, const TextString& closeText) {
+    const std::string_view line = text.view(), open = openText.view(), close = closeText.view();
+    if (open.empty() || close.empty()) return false;
+    size_t cursor = 0;
+    while (cursor < line.size()) {
+        const size_t s = line.find(open, cursor);
+        const size_t e = line.find(close, cursor);
+        if (e == std::string_view::npos) return false;
+        if (s == std::string_view::npos || e < s) return true;
+        const size_t tagEnd = line.find(close, s + open.size());
+        if (tagEnd == std::string_view::npos) return false;
+        cursor = tagEnd + close.size();
+    }
+    return false;
+}
+
+// A column boundary ends a cell where it holds one of these.
+bool EndsCellAtBoundary(char c) { return c == ' ' || c == '\t' || c == '*' || c == '+' || c == '-' || c == '|'; }
+
+void TrimBlanks(TextString& text) { text.Trim(0, " "); }
+
+// ---------------------------------------------------------------------------
+// Cell rows
+
+// Makes `row` hold one empty cell per column of the engine, placed at the
+// line's position with the line's font.  A row of the right size keeps its
+// cells (and their text buffers): rows are cut for every line several times.
+void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
+    static const TableCell kFreshCell(nullptr, SourcePosition(), nullptr);
+    const int n = static_cast<int>(engine.columns.size());
+    const bool validLine = lineIndex >= 0 && lineIndex < static_cast<int>(engine.lines.size());
+    const SourcePosition where = validLine ? engine.lines[static_cast<size_t>(lineIndex)]->position : SourcePosition();
+    const FontSpec* font = engine.LineFont(lineIndex);
+    if (row->Count() != n) {
+        row->Reset(n, engine.policies, where, font);
+        return;
+    }
+    for (int c = 0; c < n; ++c) {
+        TableCell* cell = row->GetAt(c);
+        *cell = kFreshCell;
+        cell->position = where;
+        cell->font = font;
+    }
+}
+
+// Escapes the text of each cell as the reader escapes a line, converts it for
+// output (links, emphasis, link dictionary and, when the table asks for it,
+// section references) and gives an empty HTML cell a non-breaking space.
+void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& line) {
+    FC* set = engine.policies;
+    Context* context = set ? set->context : nullptr;
+    const TabConfig* config = ConfigOf(&engine);
+    const int references = config && config->GetInt(TabPol::ConvertXRefs) ? 1 : 0;
+    const int savedLocation = context ? context->trackers.codeLocation : 0;
+    if (context) context->trackers.codeLocation = kWritingOutput;
+
+    AnalysedLine scratch;
+    for (int c = 0; c < row->Count(); ++c) {
+        TextString& text = row->GetAt(c)->text;
+        if (!text.IsEmpty()) {
+            if (engine.htmlOutput) {
+                HTML_EscapeText(set, text);
+                text.ConvertMacCharacters();
+            } else if (engine.rtfOutput) {
+                RTF_EscapeText(set, text);
+            }
+            if (context) {
+                scratch.Reset(0);
+                scratch.SetText(text.buffer);
+                scratch.rawText = text;
+                scratch.lineType = line.lineType;
+                scratch.flags = line.flags;
+                scratch.position = line.position;
+                scratch.originPosition = line.originPosition;
+                context->trackers.output.position = line.position;
+                scratch.ConvertForOutput(*set, nullptr, 1, references, 1, 0, 1, 1);
+                text.AssignChars(scratch.buffer, scratch.length);
+                context->ForgetLine(&scratch);
+            }
+        }
+        if (engine.htmlOutput && text.IsEmpty()) text.Assign("&nbsp;");
+    }
+    if (context) context->trackers.codeLocation = savedLocation;
+}
+
+// ---------------------------------------------------------------------------
+// Texts without markup, and their widths
+
+// The cell text as it reads: in-line tags removed and, for HTML, markup
+// removed and "&nbsp;" made a blank; in RTF the paragraph and line breaks
+// removed.  Trimmed.
+void PlainCellText(FC* set, bool rtf, const TextString& text, TextString& out) {
+    out = text;
+    if (set) {
+        RemoveInLineTags(*set, nullptr, nullptr, out, out);
+        if (!rtf) RemoveTags(*set, "<", ">", nullptr, nullptr, out, out);
+    }
+    if (rtf) {
+        out.Replace("\\par ", "", 0, 1);
+        out.Replace("\\par", "", 0, 1);
+        out.Replace("\\line", "", 0, 1);
+    } else {
+        out.Replace("&nbsp;", " ", 0, 0);
+    }
+    TrimBlanks(out);
+}
+
+// The font a cell is measured in: its own, else the table font of the
+// Context, else a fresh record.
+const FontSpec& MeasuringFont(const TableCell* cell, const PreForm* engine) {
+    static const FontSpec kDefaultFont;
+    if (cell && cell->font) return *cell->font;
+    const FontSpec* tableFont = engine ? engine->LineFont(0) : nullptr;
+    return tableFont ? *tableFont : kDefaultFont;
+}
+
+// Width of a text in points at `size`; HTML widths run 134 / 100 wider.
+int64_t MeasurePoints(const char* text, const FontSpec& font, int size, bool html) {
+    const int64_t em = SumCharWidths(text, font.proportional ? 0 : 1, font.bold, font.italic, 1, 0);
+    int64_t points = em * size / 1000;
+    if (html) points = points * 134 / 100;
+    return points;
+}
+
+// Splits a cell text into its lines: at line feeds and at the line breaks of
+// the output format ("<BR>" in any case for HTML; "\par " and "\line" for
+// RTF).
+std::vector<std::string> CellLines(const TextString& text, bool rtf) {
+    TextString work(text);
+    if (rtf) {
+        work.Replace("\\par ", "\n", 0, 1);
+        work.Replace("\\line", "\n", 0, 1);
+    } else {
+        work.Replace("<BR>", "\n", 0, 0);
+    }
+    std::vector<std::string> pieces;
+    std::string_view rest = work.view();
+    while (true) {
+        const size_t at = rest.find('\n');
+        pieces.emplace_back(rest.substr(0, at));
+        if (at == std::string_view::npos) break;
+        rest.remove_prefix(at + 1);
+    }
+    return pieces;
+}
+
+// The lines the cell needs at the width its span gives it.
+int CellLinesNeeded(const PreForm& engine, const TableCell* cell, int column) {
+    const int span = cell->span > 0 ? cell->span : 1;
+    const int width = engine.GetSpanWidth(cell, 0, column, span);
+    return cell->LinesNeeded(&engine, width, 1, MeasuringFont(cell, &engine).size);
 }
 
 }  // namespace
 
+// ---------------------------------------------------------------------------
+// TableCell
+
 TableCell::TableCell(FC*, const SourcePosition& where, const FontSpec* cellFont) : font(cellFont), position(where) {}
 
-int TableCell::GuessAlignment(const PreForm* engine, int, int, const TextString&, int) const {
-    NotBuilt(engine ? engine->policies : nullptr, "TableCell::GuessAlignment");
+int TableCell::GuessAlignment(const PreForm* engine, int columnIndex, int columnWidth, const TextString& cellText,
+                              int force) const {
+    const TabConfig* config = ConfigOf(engine);
+    if (config) {
+        const int configured = config->GetInt(TabPol::CellAlignment);
+        if (configured != 0) return configured;
+    }
+    if (!force && span == 1 && engine && columnIndex >= 0 && columnIndex < static_cast<int>(engine->columns.size()))
+        return engine->columns[static_cast<size_t>(columnIndex)]->typicalAlignment;
+    const int length = cellText.length;
+    if (length == 0) return 1;
+
+    const char* s = cellText.buffer;
+    int i = 0;
+    while (i < length && IsBlankOrTab(s[i])) ++i;
+    int j = 0;
+    while (j < length && IsBlankOrTab(s[length - 1 - j])) ++j;
+
+    const bool extended = engine && engine->extendedMarkupMode;
+    bool numeric = i < length - j;
+    for (int k = i; numeric && k < length - j; ++k) {
+        const unsigned char c = static_cast<unsigned char>(s[k]);
+        bool accepted = IsAsciiDigit(c) || c == '%' || c == '*' || c == ',' || c == '.' || c == ':';
+        if (!accepted && extended)
+            accepted = c == '$' || c == '(' || c == ')' || c == '+' || c == '-' || c == kPoundSign;
+        numeric = accepted;
+    }
+    if (length < columnWidth) j += columnWidth - length;
+
+    const bool delimited = engine && engine->isDelimited;
+    if (!delimited && columnWidth > 0 && i + j >= columnWidth) return 1;
+    if (numeric) return 3;
+    if (i == 0) return 1;
+    if (j == 0 && i > 1) return 3;
+    if (i + j >= length) return 1;
+    if (i - j < 2 && j - i < 2 && i > 1) return 2;
+    if (j < i && i > 1) return 3;
     return 1;
 }
-void TableCell::Unquote() {}
-void TableCell::CountLineBreaks(const PreForm* engine) { NotBuilt(engine ? engine->policies : nullptr, "TableCell::CountLineBreaks"); }
-int TableCell::LinesNeeded(const PreForm* engine, int, int, int) const {
-    NotBuilt(engine ? engine->policies : nullptr, "TableCell::LinesNeeded");
-    return 1;
+
+void TableCell::Unquote() {
+    if (text.length < 2 || text.buffer[0] != '"' || text.buffer[text.length - 1] != '"') return;
+    if (!text.FindChar(0, ',', nullptr, 1)) return;
+    text.SubString(1, text.length - 2);
+    text.Replace("\"\"", "\"", 0, 1);
 }
-int TableCell::WidestLine(const PreForm*, FC* set, TextString*) const {
-    NotBuilt(set, "TableCell::WidestLine");
-    return 0;
+
+void TableCell::CountLineBreaks(const PreForm* engine) {
+    const bool rtf = EngineWritesRtf(engine);
+    const std::string_view content = text.view();
+    lineBreakCount = 0;
+    // A break counts when text other than blanks follows it.
+    auto restHasText = [&](size_t from) {
+        for (size_t k = from; k < content.size(); ++k)
+            if (!IsBlankOrTab(content[k])) return true;
+        return false;
+    };
+    size_t at = 0;
+    while (at < content.size()) {
+        size_t found = std::string_view::npos;
+        size_t markerLength = 0;
+        if (rtf) {
+            const size_t par = content.find("\\par ", at);
+            const size_t line = content.find("\\line", at);
+            found = std::min(par, line);
+            markerLength = 5;  // both markers are five characters long
+        } else {
+            for (size_t k = at; k + 4 <= content.size(); ++k) {
+                if (content[k] == '<' && (content[k + 1] == 'B' || content[k + 1] == 'b') &&
+                    (content[k + 2] == 'R' || content[k + 2] == 'r') && content[k + 3] == '>') {
+                    found = k;
+                    markerLength = 4;
+                    break;
+                }
+            }
+        }
+        if (found == std::string_view::npos) break;
+        at = found + markerLength;
+        if (!restHasText(at)) break;
+        ++lineBreakCount;
+    }
 }
-bool TableCell::IsEffectivelyEmpty(FC* set, const PreForm*) const {
-    NotBuilt(set, "TableCell::IsEffectivelyEmpty");
-    return false;
+
+int TableCell::LinesNeeded(const PreForm* engine, int width, int useBreaks, int fontSize) const {
+    if (useBreaks && lineBreakCount > 0) return lineBreakCount + 1;
+    const bool rtf = EngineWritesRtf(engine);
+    FC* set = engine ? engine->policies : nullptr;
+    TextString plain;
+    PlainCellText(set, rtf, text, plain);
+
+    int lines = 1;
+    if (width <= 0) {
+        const TabConfig* config = ConfigOf(engine);
+        const int configured = config ? config->columnCount : 0;
+        int perLine = 20;
+        if (column > 0) perLine = configured > 0 ? std::max(65 / configured, 10) : 10;
+        const int cellSpan = span > 0 ? span : 1;
+        lines = plain.length / (perLine * cellSpan) + 1;
+        lines = std::min(lines, plain.CountChar(' ') + 1);
+    } else {
+        const FontSpec& font = MeasuringFont(this, engine);
+        const int size = fontSize > 0 ? fontSize : font.size;
+        const bool html = !rtf;
+        if (MeasurePoints(plain.buffer, font, size, html) > width) {
+            // Words are filled into lines of the width; a word wider than
+            // the width has a line of its own.
+            const int64_t blank = MeasurePoints(" ", font, size, html);
+            TextString word;
+            int64_t used = -1;  // -1: the current line holds nothing yet
+            lines = 1;
+            int k = 0;
+            while (k < plain.length) {
+                while (k < plain.length && IsBlankOrTab(plain.buffer[k])) ++k;
+                const int start = k;
+                while (k < plain.length && !IsBlankOrTab(plain.buffer[k])) ++k;
+                if (k == start) break;
+                word.AssignChars(plain.buffer + start, k - start);
+                const int64_t wide = MeasurePoints(word.buffer, font, size, html);
+                if (used < 0) {
+                    used = wide;
+                } else if (used + blank + wide <= width) {
+                    used += blank + wide;
+                } else {
+                    ++lines;
+                    used = wide;
+                }
+            }
+        }
+    }
+    return std::max(lines, lineBreakCount + 1);
 }
-void TableCell::JoinBelow(FC* set, TableCell*) { NotBuilt(set, "TableCell::JoinBelow"); }
+
+int TableCell::WidestLine(const PreForm* engine, FC* set, TextString* out) const {
+    const bool rtf = engine ? EngineWritesRtf(engine) : SetWritesRtf(set);
+    FC* policies = set ? set : (engine ? engine->policies : nullptr);
+    const FontSpec& font = MeasuringFont(this, engine);
+    int64_t widest = 0;
+    bool first = true;
+    TextString piece, plain;
+    for (const std::string& line : CellLines(text, rtf)) {
+        piece.AssignChars(line.data(), static_cast<int>(line.size()));
+        PlainCellText(policies, rtf, piece, plain);
+        const int64_t wide = MeasurePoints(plain.buffer, font, font.size, !rtf);
+        if (first || wide > widest) {
+            widest = wide;
+            if (out) *out = plain;
+            first = false;
+        }
+    }
+    return static_cast<int>(std::min<int64_t>(widest, INT32_MAX));
+}
+
+bool TableCell::IsEffectivelyEmpty(FC* set, const PreForm* engine) const {
+    // Cells the cell tags marked hold something even without text.
+    if (tuMode != 0 || dotLeaders != 0 || noCharacter != 0) return false;
+    TextString joined(beforeText);
+    joined.Append(text);
+    joined.Append(afterText);
+    if (joined.IsEmpty()) return true;
+    FC* policies = set ? set : (engine ? engine->policies : nullptr);
+    if (policies) RemoveInLineTags(*policies, nullptr, kLayoutOnlyTags, joined, joined);
+    const bool rtf = engine ? EngineWritesRtf(engine) : SetWritesRtf(policies);
+    if (!rtf) {
+        joined.Replace("<BR>", "", 0, 0);
+        // The cell splitter gives an empty HTML cell a non-breaking space.
+        joined.Replace("&nbsp;", "", 0, 0);
+    }
+    TrimBlanks(joined);
+    return joined.IsEmpty();
+}
+
+void TableCell::JoinBelow(FC* set, TableCell* other) {
+    if (!other || other == this) return;
+    const bool rtf = SetWritesRtf(set);
+    const std::vector<std::string> mine = CellLines(text, rtf);
+    const std::vector<std::string> theirs = CellLines(other->text, rtf);
+    // Every line of either cell is kept, even when the joined-line count is
+    // smaller than the lines the texts hold.
+    const size_t count =
+        std::max({static_cast<size_t>(lineCount > 0 ? lineCount : 1), mine.size(), theirs.size()});
+    std::string joined;
+    for (size_t k = 0; k < count; ++k) {
+        if (k > 0) joined += rtf ? "\\par " : "<BR>";
+        const std::string left = k < mine.size() ? mine[k] : std::string();
+        const std::string right = k < theirs.size() ? theirs[k] : std::string();
+        joined += left;
+        if (!left.empty() && !right.empty()) joined += ' ';
+        joined += right;
+    }
+    text.AssignChars(joined.data(), static_cast<int>(joined.size()));
+    other->text.MakeEmpty();
+}
+
+// ---------------------------------------------------------------------------
+// TableCellRow
 
 void TableCellRow::RemoveRange(int lastKept, int lastRemoved) {
     if (lastKept + 1 > lastRemoved || lastKept + 1 >= Count()) return;
@@ -49,26 +517,235 @@ void TableCellRow::Reset(int n, FC* set, const SourcePosition& where, const Font
     for (int i = 0; i < n; ++i) cells.push_back(std::make_unique<TableCell>(set, where, font));
 }
 
-int GetDelimitedField(const char*, int, char, TextString* out) {
+// ---------------------------------------------------------------------------
+// Delimited fields
+
+int GetDelimitedField(const char* text, int fieldNumber, char delimiter, TextString* out) {
     if (out) out->MakeEmpty();
-    NotBuilt(nullptr, "GetDelimitedField");
-    return 0;
+    if (!text || fieldNumber < 1) return 0;
+    DelimitedFieldReader reader(text, static_cast<int>(std::strlen(text)), delimiter, true);
+    for (int n = 1; n < fieldNumber; ++n)
+        if (!reader.Next(nullptr)) return 0;
+    return reader.Next(out) ? 1 : 0;
 }
 
-void PreForm::SplitLineIntoCells(TableCellRow*, int, int) { NotBuilt(policies, "PreForm::SplitLineIntoCells"); }
-void PreForm::SplitLineIntoCellsByColumns(TableCellRow*, int, int) { NotBuilt(policies, "PreForm::SplitLineIntoCellsByColumns"); }
-void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow*, int, int) { NotBuilt(policies, "PreForm::SplitLineIntoCellsByDelimiter"); }
-int PreForm::GetSpanWidth(const TableCell*, int, int, int) const {
-    NotBuilt(policies, "PreForm::GetSpanWidth");
-    return 0;
+// ---------------------------------------------------------------------------
+// Cutting lines into cells
+
+void PreForm::SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert) {
+    if (isDelimited)
+        SplitLineIntoCellsByDelimiter(row, lineIndex, noConvert);
+    else
+        SplitLineIntoCellsByColumns(row, lineIndex, noConvert);
 }
-void PreForm::CountCellLines(TableCellRow*) { NotBuilt(policies, "PreForm::CountCellLines"); }
-int PreForm::GuessHeaderVerticalAlignment(TableCellRow*, int*) {
-    NotBuilt(policies, "PreForm::GuessHeaderVerticalAlignment");
-    return 1;
+
+// Cuts the layout text at the column boundaries.  A cell ends at its
+// column's boundary when the character there is a blank, "*", "+", "-" or
+// "|" (or lies beyond the line), or always with "Column boundaries have zero
+// width"; otherwise it runs on into the next column.  A cut never falls
+// inside an in-line tag.  The last column takes the rest of the line.
+//
+// The statistics cut every line (`noConvert`): the alignment is then guessed
+// from the text itself, which is what the column's typical alignment is made
+// from; for output a cell of one column takes its column's typical
+// alignment.
+void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert) {
+    if (!row) return;
+    PrepareRow(*this, row, lineIndex);
+    const int n = static_cast<int>(columns.size());
+    if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return;
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    const TextString& layout = line.Layout();
+    const int length = layout.length;
+    const TabConfig* config = ConfigOf(this);
+    const bool zeroWidth = config && config->GetInt(TabPol::ZeroWidthBoundaries);
+
+    static const TextString kNoDelimiter;
+    const TextString& open = policies ? policies->GetText(Pol::StartTagDelimiter) : kNoDelimiter;
+    const TextString& close = policies ? policies->GetText(Pol::EndTagDelimiter) : kNoDelimiter;
+    TagSpans tags(layout, open, close);
+
+    int position = 0;   // first character of the next cell
+    int boundary = -1;  // boundaries that go backwards are taken as the one before
+    for (int c = 0; c < n;) {
+        const int start = position;
+        int last = c;
+        boundary = std::max(boundary, columns[static_cast<size_t>(c)]->boundary);
+        int end = boundary;
+        while (true) {
+            if (last == n - 1) {
+                end = std::max(length - 1, boundary);
+                break;
+            }
+            if (boundary < start) break;  // nothing of the line is left for this column
+            if (boundary >= length) break;
+            if (!tags.Splits(boundary) && (zeroWidth || EndsCellAtBoundary(layout.buffer[boundary]))) break;
+            ++last;
+            boundary = std::max(boundary, columns[static_cast<size_t>(last)]->boundary);
+            end = boundary;
+        }
+        position = end + 1;
+
+        // The piece of the line, without the runs of "|" at either end.
+        int first = start;
+        int stop = std::min(end, length - 1);
+        while (first <= stop && layout.buffer[first] == '|') ++first;
+        while (stop >= first && layout.buffer[stop] == '|') --stop;
+
+        TableCell* cell = row->GetAt(c);
+        cell->column = c;
+        cell->span = last - c + 1;
+        if (stop >= first)
+            cell->text.AssignChars(layout.buffer + first, stop - first + 1);
+        else
+            cell->text.MakeEmpty();
+        cell->alignment = cell->GuessAlignment(this, c, boundary - start + 1, cell->text, noConvert);
+        TrimBlanks(cell->text);
+        for (int k = c + 1; k <= last; ++k) {
+            TableCell* covered = row->GetAt(k);
+            covered->column = k;
+            covered->alignment = covered->GuessAlignment(this, k, 0, covered->text, noConvert);
+        }
+        c = last + 1;
+    }
+
+    if (!noConvert) {
+        if (HasUnbalancedEnd(layout, open, close)) {
+            TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
+            message.Append(close);
+            message.AppendChar('"');
+            Message(message.buffer, 10);
+        }
+        ConvertRowForOutput(*this, row, line);
+    }
 }
-int PreForm::GuessRowVerticalAlignment(TableCellRow*, int) {
-    NotBuilt(policies, "PreForm::GuessRowVerticalAlignment");
-    return defaultVAlignment;
+
+// Cuts the raw text at the delimiter.  Comma fields are read (and unquoted
+// once) as GetDelimitedField reads them; other delimiters cut wherever they
+// stand, as the block analysis counts their fields.  Fields beyond the last
+// column are appended to the last cell with their delimiters.
+void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, int noConvert) {
+    if (!row) return;
+    PrepareRow(*this, row, lineIndex);
+    const int n = static_cast<int>(columns.size());
+    if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return;
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    const TextString& raw = line.Raw();
+
+    DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, delimiter == ',');
+    static TextString extra;
+    TableCell* lastCell = row->GetAt(n - 1);
+    for (int field = 0;; ++field) {
+        if (field < n) {
+            if (!reader.Next(&row->GetAt(field)->text)) break;
+        } else {
+            if (!reader.Next(&extra)) break;
+            lastCell->text.AppendChar(delimiter);
+            lastCell->text.Append(extra);
+        }
+    }
+    for (int c = 0; c < n; ++c) {
+        TableCell* cell = row->GetAt(c);
+        cell->column = c;
+        cell->span = 1;
+        cell->alignment = cell->GuessAlignment(this, c, 0, cell->text, noConvert);
+        TrimBlanks(cell->text);
+    }
+    if (!noConvert) ConvertRowForOutput(*this, row, line);
 }
-const FontSpec* PreForm::LineFont(int) const { return nullptr; }
+
+// ---------------------------------------------------------------------------
+// Widths and vertical alignment
+
+int PreForm::GetSpanWidth(const TableCell*, int, int firstColumn, int span) const {
+    const TabConfig* config = ConfigOf(this);
+    if (!config || config->columnCount <= 0 || firstColumn >= config->columnCount) return 0;
+    // The cell's stub indent is not subtracted: the column configuration
+    // keeps no stub indent yet.
+    const int format = htmlOutput ? 0 : 1;
+    if (span < 1) span = 1;
+    if (firstColumn < 0) firstColumn = 0;
+    const int lastColumn = std::min(firstColumn + span - 1, config->columnCount - 1);
+    int64_t width = 0;
+    const ColConfig* previous = nullptr;
+    for (int k = firstColumn; k <= lastColumn; ++k) {
+        const ColConfig* column = config->Column(k);
+        if (!column || column->hidden) continue;
+        if (previous) width += previous->GetSpacing(format);
+        width += column->GetWidth(format);
+        previous = column;
+    }
+    if (format == 1) {
+        const ColConfig* gap = config->Column(std::min(firstColumn + span - 1, config->columnCount - 1));
+        if (gap) width += gap->GetSpacing(format);
+    }
+    return static_cast<int>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
+}
+
+void PreForm::CountCellLines(TableCellRow* row) {
+    if (!row) return;
+    for (int c = 0; c < row->Count(); ++c) ++row->GetAt(c)->lineCount;
+}
+
+int PreForm::GuessHeaderVerticalAlignment(TableCellRow* row, int* mixed) {
+    if (mixed) *mixed = 0;
+    if (!row) return 1;
+    int multiLine = 0;
+    int inFirstColumn = 0;
+    for (int c = 0; c < row->Count();) {
+        const TableCell* cell = row->GetAt(c);
+        if (CellLinesNeeded(*this, cell, c) > 1) {
+            ++multiLine;
+            if (c == 0) ++inFirstColumn;
+        }
+        c += cell->span > 0 ? cell->span : 1;
+    }
+    if (multiLine == 0) return 1;
+    if (multiLine != inFirstColumn) {
+        if (mixed) *mixed = 1;
+        if (inFirstColumn * 10 <= multiLine * 7) return 1;
+    }
+    return 2;
+}
+
+int PreForm::GuessRowVerticalAlignment(TableCellRow* row, int rowNumber) {
+    if (!row || row->Count() == 0) return defaultVAlignment;
+    const TableCell* firstCell = row->GetAt(0);
+    const int firstLines = CellLinesNeeded(*this, firstCell, 0);
+    int otherLines = 0;
+    for (int c = firstCell->span > 0 ? firstCell->span : 1; c < row->Count();) {
+        const TableCell* cell = row->GetAt(c);
+        otherLines = std::max(otherLines, CellLinesNeeded(*this, cell, c));
+        c += cell->span > 0 ? cell->span : 1;
+    }
+    int result;
+    if (firstLines > 1)
+        result = otherLines > 1 ? 1 : 2;
+    else if (otherLines <= 1)
+        result = defaultVAlignment;
+    else
+        result = 1;
+
+    if (result != defaultVAlignment) {
+        TextString message("INFO: Adjusting vert. alignment in row.");
+        message.AppendNumber('1', rowNumber, 0);
+        if (firstLines == 1) {
+            TextString plain;
+            PlainCellText(policies, EngineWritesRtf(this), firstCell->text, plain);
+            if (plain.length > 17) {
+                plain.SubString(0, 17);
+                plain.Append("...");
+            }
+            message.Append(" for \"");
+            message.Append(plain);
+            message.AppendChar('"');
+        }
+        Message(message.buffer, 7);
+    }
+    return result;
+}
+
+const FontSpec* PreForm::LineFont(int) const {
+    if (!policies || !policies->context) return nullptr;
+    return &policies->context->styleSet.fonts[kStyleTable];
+}

@@ -1,0 +1,381 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/analysed_line.h"
+#include "context/context.h"
+#include "policies/fc.h"
+#include "policies/tab_config.h"
+#include "support/recording_document.h"
+#include "tables/preform.h"
+
+namespace {
+
+class TableCellsTest : public testing::Test {
+protected:
+    Context context;
+    MessageRecorder messages{context};
+    FC set;
+
+    void SetUp() override { set.SetContext(&context); }
+
+    static void Add(PreForm& engine, const char* text) {
+        AnalysedLine line;
+        line.SetText(text);
+        engine.AddLine(line);
+    }
+    // Columns ending at the given boundaries; the last one runs to 79.
+    static void Columns(PreForm& engine, const std::vector<int>& boundaries) {
+        int start = 0;
+        for (int boundary : boundaries) {
+            engine.AddColumn(start, boundary, boundary, -1);
+            start = boundary + 1;
+        }
+        engine.AddColumn(start, 79, 79, -1);
+    }
+    static std::vector<std::string> Texts(const TableCellRow& row) {
+        std::vector<std::string> texts;
+        for (int c = 0; c < row.Count(); ++c) texts.push_back(row.GetAt(c)->text.str());
+        return texts;
+    }
+    static std::vector<int> Spans(const TableCellRow& row) {
+        std::vector<int> spans;
+        for (int c = 0; c < row.Count(); ++c) spans.push_back(row.GetAt(c)->span);
+        return spans;
+    }
+};
+
+TEST_F(TableCellsTest, GuessAlignmentFollowsItsOrderOfTests) {
+    struct Case {
+        const char* text;
+        int width;
+        int expected;
+    };
+    const std::vector<Case> cases = {
+        {"  12,345 ", 10, 3},   // numeric
+        {"abc", 10, 1},         // at the start of the column
+        {"   abc   ", 10, 2},   // blanks on both sides
+        {"     abc", 8, 3},     // nothing after it
+        {"    abc ", 8, 3},     // more before than after
+        {"  a b c", 20, 1},     // the blanks after it outweigh the text
+        {"      x     ", 8, 1}, // a run-on text that is mostly blanks
+        {"   ", 10, 1},
+        {"", 10, 1},
+        {" 12.5%", 0, 3},
+        {"$12", 0, 1},          // "$" counts only in the extended markup modes
+    };
+    PreForm engine(nullptr, &set, nullptr);
+    TableCell cell(&set, SourcePosition(), nullptr);
+    for (const Case& c : cases)
+        EXPECT_EQ(cell.GuessAlignment(&engine, 0, c.width, TextString(c.text), 1), c.expected) << '"' << c.text << '"';
+
+    engine.extendedMarkupMode = 1;
+    EXPECT_EQ(cell.GuessAlignment(&engine, 0, 0, TextString("$(12)"), 1), 3);
+
+    // Not forced, a one-column cell takes its column's typical alignment.
+    Columns(engine, {});
+    engine.columns[0]->typicalAlignment = 2;
+    EXPECT_EQ(cell.GuessAlignment(&engine, 0, 10, TextString("abc"), 0), 2);
+    cell.span = 2;
+    EXPECT_EQ(cell.GuessAlignment(&engine, 0, 10, TextString("abc"), 0), 1);
+
+    // A configured cell alignment overrides everything.
+    set.GetDefaultTabConfig()->SetInt(TabPol::CellAlignment, 3);
+    EXPECT_EQ(cell.GuessAlignment(&engine, 0, 10, TextString("abc"), 1), 3);
+}
+
+TEST_F(TableCellsTest, DelimitedFieldsAreUnquotedOnce) {
+    struct Case {
+        const char* text;
+        int field;
+        int result;
+        const char* expected;
+    };
+    const std::vector<Case> cases = {
+        {"a,\"b,c\",d", 2, 1, "b,c"},
+        {"a,\"b,c\",d", 3, 1, "d"},
+        {"a,\"b,c\",d", 4, 0, ""},
+        {"x,,y", 2, 1, ""},
+        {"x,", 2, 1, ""},
+        {"x,", 3, 0, ""},
+        {"\"say \"\"hi\"\"\"", 1, 1, "say \"hi\""},
+        {"\"\"\"a,b\"\"\"", 1, 1, "\"a,b\""},
+        {" a b ,c", 1, 1, " a b "},
+        {"a,\"open,b", 2, 1, "\"open,b"},
+        {"a", 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        TextString out("stale");
+        EXPECT_EQ(GetDelimitedField(c.text, c.field, ',', &out), c.result) << c.text << " #" << c.field;
+        EXPECT_EQ(out.str(), c.expected) << c.text << " #" << c.field;
+    }
+    TextString out;
+    EXPECT_EQ(GetDelimitedField("a\tb", 2, '\t', &out), 1);
+    EXPECT_EQ(out.str(), "b");
+}
+
+TEST_F(TableCellsTest, UnquoteNeedsEnclosingQuotesAndAComma) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"\"a,b\"", "a,b"},
+        {"\"x \"\"y\"\", z\"", "x \"y\", z"},
+        {"\"ab\"", "\"ab\""},
+        {"\"", "\""},
+    };
+    for (const auto& [text, expected] : cases) {
+        TableCell cell(&set, SourcePosition(), nullptr);
+        cell.text = text;
+        cell.Unquote();
+        EXPECT_EQ(cell.text.str(), expected) << text;
+    }
+}
+
+TEST_F(TableCellsTest, LinesAreCutAtBoundariesOnlyWhereTheyMayEnd) {
+    struct Case {
+        const char* line;
+        std::vector<int> boundaries;
+        std::vector<std::string> texts;
+        std::vector<int> spans;
+    };
+    const std::vector<Case> cases = {
+        {"Name   Age  City", {6, 11}, {"Name", "Age", "City"}, {1, 1, 1}},
+        // "here" crosses the first boundary: the cell spans two columns.
+        {"Long name here  5", {6, 14}, {"Long name here", "", "5"}, {2, 1, 1}},
+        // A cut is never made inside an in-line tag.
+        {"[[FONT 1, Arial]] x", {6, 19}, {"[[FONT 1, Arial]] x", "", ""}, {2, 1, 1}},
+        // Runs of "|" at the ends of a cell are skipped.
+        {"| a  | b  ||", {5, 10}, {"a", "b", ""}, {1, 1, 1}},
+        // A short line leaves the last columns empty.
+        {"ab", {6, 11}, {"ab", "", ""}, {1, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        PreForm engine(nullptr, &set, nullptr);
+        Add(engine, c.line);
+        Columns(engine, c.boundaries);
+        engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
+        EXPECT_EQ(Texts(engine.scratchRow), c.texts) << c.line;
+        EXPECT_EQ(Spans(engine.scratchRow), c.spans) << c.line;
+        for (int k = 0; k < engine.scratchRow.Count(); ++k) EXPECT_EQ(engine.scratchRow.GetAt(k)->column, k);
+    }
+
+    // With zero-width boundaries every boundary cuts.
+    set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, 1);
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "Long name here  5");
+    Columns(engine, {6, 14});
+    engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"Long na", "me here", "5"}));
+}
+
+TEST_F(TableCellsTest, CellsAreReusedFromLineToLine) {
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "Long name here  5");
+    Add(engine, "a      b       c");
+    Columns(engine, {6, 14});
+    engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
+    const TableCell* first = engine.scratchRow.GetAt(0);
+    engine.SplitLineIntoCells(&engine.scratchRow, 1, 1);
+    EXPECT_EQ(engine.scratchRow.GetAt(0), first);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(Spans(engine.scratchRow), (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(engine.scratchRow.GetAt(0)->font, &context.styleSet.fonts[kStyleTable]);
+}
+
+TEST_F(TableCellsTest, ReservedCharactersAreCutLikePlainOnesAndEscapedAfterwards) {
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "a&b   x<y   \xE9t\xE9");
+    Add(engine, "abc   xyz   ete");
+    Add(engine, "abc         ete");
+    Columns(engine, {5, 11});
+    engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"a&b", "x<y", "\xE9t\xE9"}));
+    EXPECT_EQ(Spans(engine.scratchRow), (std::vector<int>{1, 1, 1}));
+
+    engine.SplitLineIntoCells(&engine.scratchRow, 0, 0);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"a&amp;b", "x&lt;y", "&eacute;t&eacute;"}));
+    // An empty HTML cell gets a non-breaking space only when converted.
+    engine.SplitLineIntoCells(&engine.scratchRow, 2, 0);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"abc", "&nbsp;", "ete"}));
+    EXPECT_EQ(context.trackers.codeLocation, 0);
+}
+
+TEST_F(TableCellsTest, RtfCellsAreEscapedForRtf) {
+    Context rtfContext(1, 1);
+    FC rtfSet;
+    rtfSet.SetContext(&rtfContext);
+    PreForm engine(nullptr, &rtfSet, nullptr);
+    ASSERT_EQ(engine.rtfOutput, 1);
+    Add(engine, "{a}   b\\c");
+    Columns(engine, {5});
+    engine.SplitLineIntoCells(&engine.scratchRow, 0, 0);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"\\'7ba\\'7d", "b\\\\c"}));
+}
+
+TEST_F(TableCellsTest, UnbalancedEndDelimiterIsReportedWhenConverting) {
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "a]]    b");
+    Columns(engine, {5});
+    engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
+    EXPECT_TRUE(engine.messageText.IsEmpty());
+    engine.SplitLineIntoCells(&engine.scratchRow, 0, 0);
+    EXPECT_EQ(engine.messageText.str(), "INFO: Unbalanced tag delimiter inside table cell :\"]]\"");
+}
+
+TEST_F(TableCellsTest, DelimitedLinesKeepQuotedCommasAndAppendExtraFields) {
+    PreForm engine(nullptr, &set, nullptr);
+    engine.isDelimited = 1;
+    engine.delimiter = ',';
+    Add(engine, "1,\"a,b\",\"\"\",x\"\"\",extra,more");
+    Add(engine, " 42 ,\"\"");
+    for (int c = 0; c < 3; ++c) engine.AddColumn(-1, -1, -1, -1);
+    engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"1", "a,b", "\",x\",extra,more"}));
+    engine.SplitLineIntoCells(&engine.scratchRow, 1, 1);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"42", "", ""}));
+    EXPECT_EQ(engine.scratchRow.GetAt(0)->alignment, 3);
+    engine.SplitLineIntoCells(&engine.scratchRow, 1, 0);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"42", "&nbsp;", "&nbsp;"}));
+
+    // Tab fields are cut at every tab, quotes or not, as the analysis counts them.
+    engine.delimiter = '\t';
+    Add(engine, "5\" pipe\t\"x\ty\"");
+    engine.SplitLineIntoCells(&engine.scratchRow, 2, 1);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"5\" pipe", "\"x", "y\""}));
+}
+
+TEST_F(TableCellsTest, EffectivelyEmptyCellsHoldOnlyLayoutTags) {
+    PreForm engine(nullptr, &set, nullptr);
+    const std::vector<std::pair<const char*, bool>> cases = {
+        {"", true},
+        {"[[FONT 1, Arial, 12]]", true},
+        {" [[COLOUR red]] <BR> ", true},
+        {"&nbsp;", true},
+        {"[[FONT 1, Arial, 12]]x", false},
+        {"[[BR]]", false},
+    };
+    for (const auto& [text, expected] : cases) {
+        TableCell cell(&set, SourcePosition(), nullptr);
+        cell.text = text;
+        EXPECT_EQ(cell.IsEffectivelyEmpty(&set, &engine), expected) << text;
+    }
+    TableCell marked(&set, SourcePosition(), nullptr);
+    marked.tuMode = 1;
+    EXPECT_FALSE(marked.IsEffectivelyEmpty(&set, &engine));
+}
+
+TEST_F(TableCellsTest, LineBreaksAndLinesNeeded) {
+    PreForm engine(nullptr, &set, nullptr);
+    TableCell cell(&set, SourcePosition(), nullptr);
+    cell.text = "a<BR>b<br>c<BR> ";
+    cell.CountLineBreaks(&engine);
+    EXPECT_EQ(cell.lineBreakCount, 2);
+    EXPECT_EQ(cell.LinesNeeded(&engine, 0, 1, 12), 3);
+
+    // Without a width: 20 characters a line in the first column, 10 in the
+    // others, never more lines than words.
+    TableCell words(&set, SourcePosition(), nullptr);
+    words.text = "aaaa bbbb cccc dddd eeee ffff gggg hhhh";  // 39 characters, 7 blanks
+    words.column = 0;
+    EXPECT_EQ(words.LinesNeeded(&engine, 0, 1, 12), 2);
+    words.column = 1;
+    EXPECT_EQ(words.LinesNeeded(&engine, 0, 1, 12), 4);
+    words.text = "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz";
+    EXPECT_EQ(words.LinesNeeded(&engine, 0, 1, 12), 1);
+
+    // With a width the words are filled into lines.
+    TableCell wide(&set, SourcePosition(), nullptr);
+    wide.text = "mmmm mmmm mmmm mmmm";
+    const int one = wide.WidestLine(&engine, &set, nullptr);
+    EXPECT_EQ(wide.LinesNeeded(&engine, one + 1, 1, 0), 1);
+    TableCell word(&set, SourcePosition(), nullptr);
+    word.text = "mmmm";
+    const int wordWidth = word.WidestLine(&engine, &set, nullptr);
+    EXPECT_EQ(wide.LinesNeeded(&engine, wordWidth + 1, 1, 0), 4);
+}
+
+TEST_F(TableCellsTest, WidestLineMeasuresTheTextWithoutMarkup) {
+    PreForm engine(nullptr, &set, nullptr);
+    TableCell cell(&set, SourcePosition(), nullptr);
+    cell.text = "<B>ab</B><BR>a&nbsp;longer&nbsp;line<BR>[[FONT 1, Arial, 12]]x";
+    TextString widest;
+    const int width = cell.WidestLine(&engine, &set, &widest);
+    EXPECT_EQ(widest.str(), "a longer line");
+    TableCell plain(&set, SourcePosition(), nullptr);
+    plain.text = "a longer line";
+    EXPECT_EQ(plain.WidestLine(&engine, &set, nullptr), width);
+    EXPECT_GT(width, 0);
+}
+
+TEST_F(TableCellsTest, JoinBelowPutsLinesSideBySide) {
+    TableCell top(&set, SourcePosition(), nullptr);
+    TableCell below(&set, SourcePosition(), nullptr);
+    top.text = "a<BR>b";
+    top.lineCount = 2;
+    below.text = "c<BR>d<BR>e";
+    top.JoinBelow(&set, &below);
+    EXPECT_EQ(top.text.str(), "a c<BR>b d<BR>e");
+    EXPECT_TRUE(below.text.IsEmpty());
+}
+
+TEST_F(TableCellsTest, SpanWidthsComeFromTheTableLayout) {
+    PreForm engine(nullptr, &set, nullptr);
+    TableCell cell(&set, SourcePosition(), nullptr);
+    EXPECT_EQ(engine.GetSpanWidth(&cell, 0, 0, 2), 0);
+
+    TabConfig* config = set.GetDefaultTabConfig();
+    config->SetColumnCount(3, nullptr);
+    for (int k = 0; k < 3; ++k) {
+        config->Column(k)->width = 100;
+        config->Column(k)->spacing = 10;
+    }
+    engine.htmlOutput = 0;
+    engine.rtfOutput = 1;
+    EXPECT_EQ(engine.GetSpanWidth(&cell, 0, 0, 2), 100 + 10 + 100 + 10);
+    config->Column(1)->hidden = 1;
+    EXPECT_EQ(engine.GetSpanWidth(&cell, 0, 0, 3), 100 + 10 + 100 + 10);
+    engine.htmlOutput = 1;
+    engine.rtfOutput = 0;
+    EXPECT_EQ(engine.GetSpanWidth(&cell, 0, 2, 1), 134);
+}
+
+TEST_F(TableCellsTest, VerticalAlignmentGuesses) {
+    PreForm engine(nullptr, &set, nullptr);
+    TableCellRow row;
+    row.Reset(3, &set, SourcePosition(), nullptr);
+    auto fill = [&](const char* a, const char* b, const char* c) {
+        const char* texts[] = {a, b, c};
+        for (int k = 0; k < 3; ++k) {
+            row.GetAt(k)->text = texts[k];
+            row.GetAt(k)->column = k;
+            row.GetAt(k)->CountLineBreaks(&engine);
+        }
+    };
+    int mixed = -1;
+    fill("a", "b", "c");
+    EXPECT_EQ(engine.GuessHeaderVerticalAlignment(&row, &mixed), 1);
+    fill("a<BR>b", "b", "c");
+    EXPECT_EQ(engine.GuessHeaderVerticalAlignment(&row, &mixed), 2);
+    EXPECT_EQ(mixed, 0);
+    fill("a<BR>b", "b<BR>c", "c");
+    EXPECT_EQ(engine.GuessHeaderVerticalAlignment(&row, &mixed), 1);
+    EXPECT_EQ(mixed, 1);
+
+    engine.defaultVAlignment = 0;
+    fill("first<BR>second", "b", "c");
+    EXPECT_EQ(engine.GuessRowVerticalAlignment(&row, 4), 2);
+    EXPECT_EQ(engine.messageText.str(), "INFO: Adjusting vert. alignment in row.4");
+    engine.messageText.MakeEmpty();
+    fill("[[FONT 1, Arial, 12]]a rather long cell", "b<BR>c", "c");
+    EXPECT_EQ(engine.GuessRowVerticalAlignment(&row, 5), 1);
+    EXPECT_EQ(engine.messageText.str(), "INFO: Adjusting vert. alignment in row.5 for \"a rather long cel...\"");
+    engine.messageText.MakeEmpty();
+    fill("a", "b", "c");
+    EXPECT_EQ(engine.GuessRowVerticalAlignment(&row, 6), 0);
+    EXPECT_TRUE(engine.messageText.IsEmpty());
+
+    engine.CountCellLines(&row);
+    engine.CountCellLines(&row);
+    EXPECT_EQ(row.GetAt(2)->lineCount, 2);
+}
+
+}  // namespace
