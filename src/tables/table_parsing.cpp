@@ -62,44 +62,11 @@ void CopyCell(TableCell& to, const TableCell& from) {
 // their buffers: rows are reset for every line of a table.
 void ResetCell(TableCell& cell, int column, int alignment, int vAlignment, const FontSpec* font,
                const SourcePosition& where) {
-    cell.beforeText.MakeEmpty();
-    cell.text.MakeEmpty();
-    cell.afterText.MakeEmpty();
-    cell.secondText.MakeEmpty();
-    cell.formatText.MakeEmpty();
-    cell.gutterText.MakeEmpty();
-    cell.stubText.MakeEmpty();
-    cell.linkAnchor.MakeEmpty();
-    cell.span = 1;
-    cell.rowSpan = 1;
-    cell.alignment = alignment;
-    cell.secondAlignment = 0;
-    cell.vAlignment = vAlignment;
-    cell.vAlignmentOverride = 0;
-    cell.contentAdded = 0;
-    cell.isAlphanumeric = 1;
-    cell.isSymbolic = 0;
-    cell.valueKind = 0;
-    cell.lineCount = 0;
-    cell.isHeaderCell = 0;
-    cell.isContinuation = 1;
-    cell.row = -1;
+    static const TableCell kFreshCell(nullptr, SourcePosition(), nullptr);
+    cell = kFreshCell;
     cell.column = column;
-    cell.firstRow = -1;
-    cell.firstColumn = -1;
-    cell.spanSwitch = 1;
-    cell.lineBreakCount = 0;
-    cell.tuMode = 0;
-    cell.dotLeaders = 0;
-    cell.quadAlignment = 0;
-    cell.noCharacter = 0;
-    cell.stubIndent = 0;
-    cell.ignoreStub = 0;
-    cell.baseline = 0;
-    cell.contentsLinkMode = 0;
-    cell.holdsBreak = 0;
-    cell.leading = 0;
-    cell.switches = {1, 1, 1, 1};
+    cell.alignment = alignment;
+    cell.vAlignment = vAlignment;
     cell.font = font;
     cell.position = where;
 }
@@ -223,7 +190,7 @@ void PreForm::ParseTable(int parseType) {
                     TableCell* cell = cellRow.GetAt(j);
                     if (!cell) continue;
                     cell->font = font;
-                    if (htmlOutput && !previousRule) {
+                    if (htmlOutput && !previousRule && !trial) {
                         cell->text = nextRule ? "<HR SIZE=5 NOSHADE>" : "<HR>";
                         cell->lineCount = 1;
                     }
