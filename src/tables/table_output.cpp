@@ -71,9 +71,15 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, last - first);
 }
 
+// Appends without measuring the text again: the cell writers run once per
+// cell of a table.
+void Add(TextString& text, std::string_view piece) { text.AppendBytes(piece.data(), static_cast<int>(piece.size())); }
+
 bool MatchesAt(std::string_view text, size_t at, std::string_view pattern) {
     if (at + pattern.size() > text.size()) return false;
-    return CompareTextN(text.data() + at, pattern.data(), static_cast<int>(pattern.size()), 1) == 0;
+    for (size_t i = 0; i < pattern.size(); ++i)
+        if (ToUpperAscii(text[at + i]) != ToUpperAscii(pattern[i])) return false;
+    return true;
 }
 
 // Position of the first `pattern` (an upper-case tag such as "<BR>") at or
@@ -143,10 +149,10 @@ bool IsOnlySpacing(std::string_view text) {
 void WriteCellLines(FC* set, OutputDocument* document, const TextString& cell, std::string_view endTag,
                     bool minimise) {
     const std::string_view text = cell.view();
-    TextString line;
+    static TextString line;
     auto emit = [&](std::string_view piece, bool continuation) {
         line.MakeEmpty();
-        if (continuation && !minimise) line.Append("      ");
+        if (continuation && !minimise) Add(line, "      ");
         line.AppendBytes(piece.data(), static_cast<int>(piece.size()));
         if (line.length > kLongCellLine)
             document->WriteLine(set, document, &line, 0);
@@ -155,7 +161,14 @@ void WriteCellLines(FC* set, OutputDocument* document, const TextString& cell, s
     };
     size_t start = 0;
     bool continuation = false;
-    for (size_t at = FindTag(text, "<BR>", 0); at != std::string_view::npos; at = FindTag(text, "<BR>", at + 4)) {
+    const size_t firstBreak = FindTag(text, "<BR>", 0);
+    if ((firstBreak == std::string_view::npos || text.substr(firstBreak + 4) == endTag) &&
+        cell.length <= kLongCellLine) {
+        // The common case: the whole cell on one line.
+        document->WriteText(set, document, cell.buffer);
+        return;
+    }
+    for (size_t at = firstBreak; at != std::string_view::npos; at = FindTag(text, "<BR>", at + 4)) {
         const size_t cut = at + 4;
         if (cut >= text.size() || text.substr(cut) == endTag) break;
         emit(text.substr(start, cut - start), continuation);
@@ -282,14 +295,14 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     }
     tag.Append("<TABLE");
     tag.Append(" ID=\"table_");
-    tag += context ? context->tableCounter++ : 0;
+    tag.AppendNumber('1', context ? context->tableCounter++ : 0, 0);
     tag.Append("\"");
 
     if (config && config->IsSet(TabPol::BorderSize)) {
         const int size = config->GetInt(TabPol::BorderSize);
         if (size > 0) {
             tag.Append(" BORDER=");
-            tag += size;
+            tag.AppendNumber('1', size, 0);
             *bordered = 1;
         } else {
             tag.Append(" BORDER=0");
@@ -319,9 +332,9 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     int padding = *bordered ? 2 : 4;
     if (config && config->IsSet(TabPol::CellPadding)) padding = std::max(0, config->GetInt(TabPol::CellPadding));
     tag.Append(" CELLSPACING=");
-    tag += spacing;
+    tag.AppendNumber('1', spacing, 0);
     tag.Append(" CELLPADDING=");
-    tag += padding;
+    tag.AppendNumber('1', padding, 0);
 
     if (config && !IsOn(policies, Pol::SuppressAllColourMarkup)) {
         if (config->IsSet(TabPol::TableColour) && !config->GetText(TabPol::TableColour).IsEmpty()) {
@@ -437,25 +450,26 @@ void PreForm::OutputTableRow(int lineIndex) {
         const long offset = tableMargin != 0 ? std::max(0L, static_cast<long>(tableMargin) * 20)
                                              : static_cast<long>(policies->GetIndentLevel(leftMargin)) * 360 - 108;
 
-        TextString borders;
+        static TextString borders, line, text, opening, closing;
+        borders.MakeEmpty();
         if (!winHelp) {
             auto isRule = [&](int index) {
                 if (index < 0 || index >= static_cast<int>(lines.size())) return false;
                 const PreFormLine& line = *lines[static_cast<size_t>(index)];
                 return line.lineType == kRuleLineType || line.isRuleLine != 0;
             };
-            if (isRule(lineIndex + 1)) borders.Append("\\clbrdrb\\brdrs");
-            if (isRule(lineIndex - 1)) borders.Append("\\clbrdrt\\brdrs");
+            if (isRule(lineIndex + 1)) Add(borders, "\\clbrdrb\\brdrs");
+            if (isRule(lineIndex - 1)) Add(borders, "\\clbrdrt\\brdrs");
         }
 
-        TextString line("\\trowd \\trgaph108\\trleft");
+        line = "\\trowd \\trgaph108\\trleft";
         line.AppendNumber('1', static_cast<int>(offset), 0);
         WriteLineText(policies, rtfWriter, line);
         for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
             int last = std::min(count - 1, c + StepOf(*cellRow.GetAt(c)) - 1);
             if (mergeTail && c >= tailStart) last = count - 1;
             line = borders;
-            line.Append("\\cellx");
+            Add(line, "\\cellx");
             line.AppendNumber('1', static_cast<int>(offset + edges[static_cast<size_t>(last)]), 0);
             WriteLineText(policies, rtfWriter, line);
             if (last == count - 1) break;
@@ -484,12 +498,11 @@ void PreForm::OutputTableRow(int lineIndex) {
         } else {
             line = "\\widctlpar\\intbl\\adjustright";
         }
-        line.Append("{");
+        Add(line, "{");
         WriteLineText(policies, rtfWriter, line);
 
         const char* firstPrefix = (lastLine || lineCount > kLooseBlockLines || winHelp) ? "\\intbl " : "\\keepn\\intbl ";
         bool first = true;
-        TextString text;
         for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
             TableCell* cell = cellRow.GetAt(c);
             const bool merged = mergeTail && c >= tailStart;
@@ -500,23 +513,23 @@ void PreForm::OutputTableRow(int lineIndex) {
                 text.Insert(0, firstPrefix);
                 first = false;
             }
-            TextString opening;
-            TextString closing;
+            opening.MakeEmpty();
+            closing.MakeEmpty();
             if (!merged && (headerRow || c < headerColumnCount)) {
-                opening.Append("\\b ");
-                closing.Append("\\b0 ");
+                Add(opening, "\\b ");
+                Add(closing, "\\b0 ");
             }
-            if (!merged && cell->alignment == 2) opening.Append("\\qc ");
-            if (!merged && cell->alignment == 3) opening.Append("\\qr ");
+            if (!merged && cell->alignment == 2) Add(opening, "\\qc ");
+            if (!merged && cell->alignment == 3) Add(opening, "\\qr ");
             if (opening.IsEmpty()) {
                 line = text;
-                line.Append("\\cell");
+                Add(line, "\\cell");
             } else {
                 line = "{";
                 line.Append(opening);
                 line.Append(text);
                 line.Append(closing);
-                line.Append("\\cell}");
+                Add(line, "\\cell}");
             }
             WriteLineText(policies, rtfWriter, line);
             if (merged) break;
@@ -545,7 +558,7 @@ void PreForm::OutputTableRow(int lineIndex) {
         }
         int rowVAlign = 0;
         if (uniform && highest <= 1) {
-            tag.Append(">");
+            Add(tag, ">");
         } else {
             tag.Append(" VALIGN=\"TOP\">");
             rowVAlign = 1;
@@ -553,7 +566,7 @@ void PreForm::OutputTableRow(int lineIndex) {
         WriteLineText(policies, htmlWriter, tag);
 
         const TableCell* previous = nullptr;
-        TextString text, gutter, stub;
+        static TextString text, gutter, stub;
         for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
             TableCell* cell = cellRow.GetAt(c);
             if (mergeTail && c >= tailStart) {
@@ -569,7 +582,7 @@ void PreForm::OutputTableRow(int lineIndex) {
             text = cell->text;
             gutter = cell->gutterText;
             stub = cell->stubText;
-            int isRule = text.Find(0, "<HR", nullptr, 1) ? 1 : 0;
+            int isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
             if (!isRule && cell->lineCount == 1 && text.length > 3 && IsRuleLine(text.buffer)) {
                 text = "<HR>";
                 isRule = 1;
@@ -603,25 +616,29 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // Extra leading: one line break for each 12 points from 6 up.
     if (extraLeading >= 6) {
         TextString breaks;
-        for (int points = extraLeading; points >= 6; points -= 12) breaks.Append("<BR>");
+        for (int points = extraLeading; points >= 6; points -= 12) Add(breaks, "<BR>");
         text->Insert(0, breaks.buffer);
     }
 
     // What is left of the text without layout tags decides whether the cell
     // is blank or holds only spacing.
-    TextString cleaned;
-    RemoveInLineTags(*policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", *text, cleaned);
+    static TextString cleaned;
+    const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
+    if (tagStart.IsEmpty() || text->view().find(tagStart.view()) != std::string_view::npos)
+        RemoveInLineTags(*policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", *text, cleaned);
+    else
+        cleaned = *text;
     if (policies->ruleSetCode == 2) {
         RemoveSpans(cleaned, "<R", '>');
         RemoveSpans(cleaned, "<!--", '>');
     }
-    cleaned.Trim(0, " ");
-    const bool blank = cleaned.IsEmpty();
-    const bool onlySpacing = !hasStub && !hasGutter && IsOnlySpacing(cleaned.view());
+    const std::string_view remaining = TrimBlanks(cleaned.view());
+    const bool blank = remaining.empty();
+    const bool onlySpacing = !hasStub && !hasGutter && IsOnlySpacing(remaining);
 
     auto markEmpty = [&]() {
         text->Trim(0, " ");
-        text->Append("&nbsp;");
+        Add(*text, "&nbsp;");
     };
     if (IsOn(policies, Pol::ApplyFontToEmptyCells)) {
         // The font markup goes around the "&nbsp;" of an empty cell.
@@ -635,8 +652,9 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     }
 
     const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
-    TextString markup(minimise ? "" : "    ");
-    markup.Append(isHeaderRow ? "<TH" : "<TD");
+    static TextString markup;
+    markup = minimise ? "" : "    ";
+    Add(markup, isHeaderRow ? "<TH" : "<TD");
 
     // Width: the laid-out columns' width, or for the first column of a
     // names-and-values list its share of the page.
@@ -651,22 +669,22 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     }
     const int span = cell->span;
     if (width > 0 && span <= 1) {
-        markup.Append(" WIDTH=");
+        Add(markup, " WIDTH=");
         if (config && config->GetInt(TabPol::UsePercentageWidths)) {
             TextString percent;
             FormatPercentWidth(policies, width, &percent, LaidOutTableWidth(config));
             markup.Append(percent);
         } else {
-            markup += width;
+            markup.AppendNumber('1', width, 0);
         }
     }
     if (span > 1) {
-        markup.Append(" COLSPAN=");
-        markup += span;
+        Add(markup, " COLSPAN=");
+        markup.AppendNumber('1', span, 0);
     }
     if (cell->rowSpan > 1) {
-        markup.Append(" ROWSPAN=");
-        markup += cell->rowSpan;
+        Add(markup, " ROWSPAN=");
+        markup.AppendNumber('1', cell->rowSpan, 0);
     }
 
     int alignment = cell->alignment;
@@ -675,22 +693,22 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     const char* alignText = alignment == 2 ? "CENTER" : (alignment == 3 ? "RIGHT" : (isHeaderRow ? "LEFT" : nullptr));
     if (alignText && !onlySpacing) {
         markup.Append(" ALIGN=\"");
-        markup.Append(alignText);
+        Add(markup, alignText);
         markup.Append("\"");
     }
     if (!isHeaderRow) AppendVerticalAlignment(markup, vAlign);
-    markup.Append(">");
+    Add(markup, ">");
 
     const bool strong = !isHeaderRow && isHeaderColumn;
     const bool emStrong = IsOn(policies, Pol::UseEmAndStrongMarkup);
-    if (strong) markup.Append(emStrong ? "<STRONG>" : "<B>");
+    if (strong) Add(markup, emStrong ? "<STRONG>" : "<B>");
     markup.Append(*text);
-    if (strong) markup.Append(emStrong ? "</STRONG>" : "</B>");
-    if (!isRule) markup.Append("<BR>");
+    if (strong) Add(markup, emStrong ? "</STRONG>" : "</B>");
+    if (!isRule) Add(markup, "<BR>");
     const char* endTag = isHeaderRow ? "</TH>" : "</TD>";
-    markup.Append(endTag);
+    Add(markup, endTag);
 
-    TidyBuffer buffer;
+    static TidyBuffer buffer;
     HTML_ScanTidyBuffer(policies, &buffer, markup);
     HTML_TidyEmphasis(policies, &buffer);
     WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise);
@@ -702,7 +720,14 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
 void HTML_FormatCellLines(const TextString* text, TextString* out) {
     if (!out) return;
     const std::string_view in = text ? text->view() : std::string_view();
-    TextString result;
+    if (!in.empty() && in.find('<') == std::string_view::npos && !IsBlankOrTab(in.front()) &&
+        !IsBlankOrTab(in.back())) {
+        // Nothing to trim, no line breaks and no raised start.
+        if (out != text) *out = *text;
+        return;
+    }
+    static TextString result;
+    result.MakeEmpty();
     if (in.find('<') == std::string_view::npos) {
         const std::string_view trimmed = TrimBlanks(in);
         if (trimmed.empty())
@@ -722,9 +747,9 @@ void HTML_FormatCellLines(const TextString* text, TextString* out) {
             if (!piece.empty())
                 result.AppendBytes(piece.data(), static_cast<int>(piece.size()));
             else if (!(last && afterBreak))
-                result.Append("&nbsp;");
+                Add(result, "&nbsp;");
             if (last) break;
-            result.Append("<BR>");
+            Add(result, "<BR>");
             afterBreak = true;
             start = at + 4;
         }

@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/analysed_line.h"
+#include "context/context.h"
+#include "policies/fc.h"
+#include "policies/tab_config.h"
+#include "support/recording_document.h"
+#include "tables/preform.h"
+
+namespace {
+
+class TableOutputTest : public testing::Test {
+protected:
+    Context context;
+    MessageRecorder messages{context};
+    FC set;
+    RecordingDocument document;
+    TabConfig* config = nullptr;
+
+    void SetUp() override {
+        set.SetContext(&context);
+        context.documentState.htmlOutput = 1;
+        context.trackers.codeLocation = 3;
+        TextString body("<BODY>");
+        context.documentState.blocks.Add(&set, &document, body);
+        document.Clear();
+        config = set.GetDefaultTabConfig();
+    }
+
+    // An engine of `lineCount` lines and `columnCount` columns writing to
+    // `writer`.
+    std::unique_ptr<PreForm> Engine(int lineCount, int columnCount, OutputDocument* writer = nullptr) {
+        auto engine = std::make_unique<PreForm>(writer ? writer : &document, &set, nullptr);
+        for (int i = 0; i < lineCount; ++i) {
+            AnalysedLine line;
+            line.SetText("some text");
+            engine->AddLine(line);
+        }
+        for (int c = 0; c < columnCount; ++c) engine->AddColumn(c * 10, c * 10, c * 10 + 9, -1);
+        engine->tabConfig = config;
+        return engine;
+    }
+    static void SetRow(PreForm& engine, const std::vector<const char*>& texts, int lineCount = 1) {
+        for (size_t c = 0; c < texts.size(); ++c) {
+            TableCell* cell = engine.cellRow.GetAt(static_cast<int>(c));
+            cell->text = texts[c];
+            cell->lineCount = lineCount;
+        }
+    }
+    // The start tag a table start writes (the line after the comment).
+    std::string StartTag(PreForm& engine) {
+        document.Clear();
+        int bordered = 0, hasHeader = 0;
+        engine.OutputTableStart(&bordered, &hasHeader);
+        return document.entries.size() >= 2 ? document.entries[1].text : "";
+    }
+};
+
+TEST_F(TableOutputTest, StartTagFollowsBorderAndPaddingRules) {
+    struct Case {
+        int lines, columns, rules, firstRule, dominant;
+        const char* expected;
+    };
+    const std::vector<Case> cases = {
+        // A names-and-values list of four or more lines gets no grid.
+        {5, 2, 0, -1, 1, "<TABLE ID=\"table_0\" CELLSPACING=0 CELLPADDING=4>"},
+        {5, 2, 0, -1, 0, "<TABLE ID=\"table_0\" BORDER=2 CELLSPACING=0 CELLPADDING=2>"},
+        {5, 3, 0, -1, 1, "<TABLE ID=\"table_0\" BORDER=2 CELLSPACING=0 CELLPADDING=2>"},
+        // Fewer than four content lines.
+        {3, 2, 0, -1, 0, "<TABLE ID=\"table_0\" BORDER=0 CELLSPACING=0 CELLPADDING=4>"},
+        // A rule under the first line makes a header and a grid.
+        {5, 2, 1, 1, 1, "<TABLE ID=\"table_0\" BORDER=2 CELLSPACING=0 CELLPADDING=2>"},
+    };
+    for (const Case& c : cases) {
+        context.tableCounter = 0;
+        auto engine = Engine(c.lines, c.columns);
+        engine->ruleLineCount = c.rules;
+        engine->firstRuleLine = c.firstRule;
+        engine->columns[0]->hasDominantValue = c.dominant;
+        EXPECT_EQ(StartTag(*engine), c.expected) << c.lines << " lines, " << c.columns << " columns";
+        EXPECT_EQ(document.entries[0].text, "<!-- Automatically detected TABLE structure -->");
+    }
+
+    context.tableCounter = 0;
+    config->SetInt(TabPol::BorderSize, 3);
+    config->SetInt(TabPol::CellSpacing, 5);
+    config->SetInt(TabPol::CellPadding, -1);
+    config->SetInt(TabPol::TableAlignment, 3);
+    config->SetText(TabPol::TableColour, "Red");
+    auto engine = Engine(5, 2);
+    EXPECT_EQ(StartTag(*engine),
+              "<DIV ALIGN=\"RIGHT\"><TABLE ID=\"table_0\" BORDER=3 CELLSPACING=5 CELLPADDING=0 BGCOLOR=\"Red\">");
+    document.Clear();
+    engine->OutputTableEnd();
+    EXPECT_EQ(document.Joined(), "</TABLE></DIV>|<!-- end of automatically detected TABLE structure -->");
+}
+
+TEST_F(TableOutputTest, TablesAreNumberedThroughTheRun) {
+    for (const char* expected : {"table_0", "table_1"}) {
+        auto engine = Engine(5, 2);
+        EXPECT_NE(StartTag(*engine).find(expected), std::string::npos) << expected;
+        engine->OutputTableEnd();
+    }
+    EXPECT_EQ(context.tableCounter, 2);
+}
+
+TEST_F(TableOutputTest, RowsWriteCellsWithTheirAttributes) {
+    auto engine = Engine(5, 4);
+    engine->headerColumnCount = 1;
+    SetRow(*engine, {"name", "x", "&nbsp;", "-----"});
+    engine->cellRow.GetAt(1)->alignment = 2;
+    engine->cellRow.GetAt(2)->alignment = 3;
+    engine->OutputTableRow(2);
+    EXPECT_EQ(document.Texts(), (std::vector<std::string>{
+                                    "  <TR>",
+                                    "    <TD><STRONG>name</STRONG><BR></TD>",
+                                    "    <TD ALIGN=\"CENTER\">x<BR></TD>",
+                                    "    <TD>&nbsp;<BR></TD>",  // only spacing: no ALIGN
+                                    "    <TD><HR></TD>",
+                                    "  </TR>",
+                                }));
+
+    // A header row, a spanning cell and a cell of two lines.
+    document.Clear();
+    engine->headerRowCount = 1;
+    SetRow(*engine, {"a <BR> b", "wide", "", "c"});
+    engine->cellRow.GetAt(0)->lineCount = 2;
+    engine->cellRow.GetAt(1)->span = 2;
+    engine->cellRow.GetAt(1)->alignment = 1;
+    engine->OutputTableRow(0);
+    EXPECT_EQ(document.Texts(), (std::vector<std::string>{
+                                    "  <TR VALIGN=\"TOP\">",
+                                    "    <TH ALIGN=\"LEFT\">a<BR>",
+                                    "      b<BR></TH>",
+                                    "    <TH COLSPAN=2 ALIGN=\"LEFT\">wide<BR></TH>",
+                                    "    <TH ALIGN=\"LEFT\">c<BR></TH>",
+                                    "  </TR>",
+                                }));
+
+    document.Clear();
+    set.SetInt(Pol::MinimiseHTMLFileSize, 1);
+    engine->OutputTableRow(0);
+    EXPECT_EQ(document.Joined(), "<TR VALIGN=\"TOP\">|<TH ALIGN=\"LEFT\">a<BR>|b<BR></TH>|"
+                                 "<TH COLSPAN=2 ALIGN=\"LEFT\">wide<BR></TH>|<TH ALIGN=\"LEFT\">c<BR></TH>|</TR>");
+}
+
+TEST_F(TableOutputTest, EmptyRowsAreNotWritten) {
+    auto engine = Engine(5, 3);
+    SetRow(*engine, {"", "  ", "&nbsp;"});
+    engine->OutputTableRow(1);
+    EXPECT_TRUE(document.entries.empty());
+}
+
+TEST_F(TableOutputTest, DataRowsAlternateColoursAfterEachHeaderRow) {
+    config->SetInt(TabPol::ColourDataRows, 1);
+    config->SetText(TabPol::OddRowColour, "#F0F0F0");
+    config->SetText(TabPol::EvenRowColour, "Silver");
+    auto engine = Engine(6, 1);
+    engine->headerRowCount = 1;
+    SetRow(*engine, {"x"});
+    std::vector<std::string> rows;
+    for (int line : {0, 1, 2, 3, 0, 1}) {
+        document.Clear();
+        engine->OutputTableRow(line);
+        rows.push_back(document.entries.front().text);
+    }
+    const std::string odd = "  <TR BGCOLOR=\"#F0F0F0\">", even = "  <TR BGCOLOR=\"Silver\">";
+    EXPECT_EQ(rows, (std::vector<std::string>{"  <TR>", odd, even, odd, "  <TR>", odd}));
+}
+
+TEST_F(TableOutputTest, FirstColumnOfAListTakesItsShareOfThePage) {
+    for (auto [page, expected] : {std::pair{0, " WIDTH=100>"}, {40, " WIDTH=200>"}, {1000, " WIDTH=12>"}}) {
+        set.SetInt(Pol::PageWidth, page);
+        auto engine = Engine(5, 2);
+        engine->columns[0]->hasDominantValue = 1;
+        engine->columns[0]->width = 10;
+        SetRow(*engine, {"name", "value"});
+        document.Clear();
+        engine->OutputTableRow(1);
+        EXPECT_NE(document.entries[1].text.find(expected), std::string::npos) << page << document.entries[1].text;
+    }
+}
+
+TEST_F(TableOutputTest, RtfRowsKeepTogetherOnlyInSmallBlocks) {
+    context.outputFormat = 1;
+    for (int lines : {5, 40}) {
+        document.Clear();
+        auto engine = Engine(lines, 2);
+        engine->columns[0]->rtfWidth = 1000;
+        engine->columns[1]->rtfWidth = 500;
+        engine->headerRowCount = 1;
+        SetRow(*engine, {"head", "x"});
+        engine->cellRow.GetAt(1)->alignment = 3;
+        engine->OutputTableRow(0);
+        const std::vector<std::string> texts = document.Texts();
+        ASSERT_EQ(texts.size(), 7u);
+        EXPECT_EQ(texts[0], "\\trowd \\trgaph108\\trleft-108");
+        EXPECT_EQ(texts[1], "\\cellx1108");
+        EXPECT_EQ(texts[2], "\\cellx1824");
+        EXPECT_EQ(texts[6], "}\\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row }");
+        if (lines == 40) {
+            EXPECT_EQ(document.Joined().find("\\keepn"), std::string::npos);
+            EXPECT_EQ(texts[4], "{\\b \\intbl head\\b0 \\cell}");
+        } else {
+            EXPECT_EQ(texts[3].rfind("\\keepn\\widctlpar\\intbl\\adjustright", 0), 0u) << texts[3];
+            EXPECT_EQ(texts[4], "{\\b \\keepn\\intbl head\\b0 \\cell}");
+        }
+        EXPECT_EQ(texts[5], "{\\b \\qr x\\b0 \\cell}");
+    }
+}
+
+// Counts the lines written and keeps those that contain a marker.
+class CountingDocument : public RecordingDocument {
+public:
+    long lines = 0;
+    std::vector<std::string> kept;
+    std::vector<std::string> markers;
+
+    int WriteText(FC*, OutputDocument*, const char* text) override {
+        ++lines;
+        for (const std::string& marker : markers)
+            if (std::strstr(text, marker.c_str())) kept.push_back(text);
+        return 1;
+    }
+    int WriteLine(FC* set, OutputDocument* document, TextString* text, int) override {
+        return WriteText(set, document, text->buffer);
+    }
+};
+
+TEST_F(TableOutputTest, PaddingOfShortRowsIsCappedPerTable) {
+    // Each row of one filled cell pads 2001 empty cells: the 100th row passes
+    // 200,000 filled-in cells, and from it on the padding is one cell.
+    constexpr int kColumns = 2002;
+    CountingDocument html, rtf;
+    html.markers = {"COLSPAN"};
+    rtf.markers = {"\\cellx"};
+    auto engine = Engine(200, kColumns, &html);
+    engine->rtfOutput = 1;
+    engine->SetRTFWriter(&rtf);
+    for (int c = 0; c < kColumns; ++c) engine->columns[static_cast<size_t>(c)]->rtfWidth = 100;
+    engine->OutputTableStart(nullptr, nullptr);
+    SetRow(*engine, {"x"});
+    for (int row = 0; row < 101; ++row) engine->OutputTableRow(row);
+
+    // The block collects its messages; the warning is given once.
+    const std::string collected = engine->messageText.str();
+    EXPECT_EQ(collected.rfind("WARNING: Table has too many empty cells"), collected.find("WARNING: Table has"));
+    EXPECT_NE(collected.find("WARNING: Table has too many empty cells"), std::string::npos) << collected;
+    EXPECT_EQ(html.kept, (std::vector<std::string>(2, "    <TD COLSPAN=2001>&nbsp;<BR></TD>")));
+    // Rows: TR and /TR lines and one line per cell.
+    EXPECT_EQ(html.lines, 2 + 99L * (kColumns + 2) + 2L * 4);
+    // RTF: the merged cell ends at the table's last edge.
+    ASSERT_EQ(rtf.kept.size(), 99u * kColumns + 2 * 2);
+    EXPECT_EQ(rtf.kept.back(), "\\cellx" + std::to_string(kColumns * 316 - 108));
+    EXPECT_EQ(rtf.kept[rtf.kept.size() - 2], "\\cellx208");
+
+    // The next table starts counting afresh.
+    engine->OutputTableEnd();
+    engine->OutputTableStart(nullptr, nullptr);
+    html.kept.clear();
+    engine->OutputTableRow(1);
+    EXPECT_TRUE(html.kept.empty());
+}
+
+TEST(FormatCellLinesTest, TrimsPiecesAndProtectsRaisedStarts) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"  plain  ", "plain"},
+        {"   ", "&nbsp;"},
+        {"<br>", "&nbsp;<BR>"},
+        {"a<BR>", "a<BR>"},
+        {" a <BR>  b <Br> c ", "a<BR>b<BR>c"},
+        {"a<BR> <BR>b", "a<BR>&nbsp;<BR>b"},
+        {"<SUP>2</SUP> m", "&nbsp;<SUP>2</SUP> m"},
+        {"<sub>i</sub>", "&nbsp;<sub>i</sub>"},
+        {"x<SUP>2</SUP>", "x<SUP>2</SUP>"},
+        // The first superscript decides, not a subscript at the start.
+        {"<SUB>i</SUB><SUP>2</SUP>", "<SUB>i</SUB><SUP>2</SUP>"},
+    };
+    for (const auto& [in, expected] : cases) {
+        TextString text(in);
+        HTML_FormatCellLines(&text, &text);
+        EXPECT_EQ(text.str(), expected) << in;
+    }
+}
+
+}  // namespace
