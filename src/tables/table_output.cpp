@@ -90,16 +90,16 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
     return std::string_view::npos;
 }
 
-// A cell without text of its own: nothing but blanks, or the "&nbsp;" that
-// the cell splitter gives an empty HTML cell.
-bool HasNoText(const TableCell& cell) {
+// A cell without text of its own: nothing but blanks, or in HTML the
+// "&nbsp;" that the cell splitter gives an empty cell.
+bool HasNoText(const TableCell& cell, bool html) {
     const std::string_view text = TrimBlanks(cell.text.view());
-    return text.empty() || text == "&nbsp;";
+    return text.empty() || (html && text == "&nbsp;");
 }
 
 // An empty cell that only fills a column: no text and no laid-out extras.
-bool IsFillerCell(const TableCell& cell) {
-    return HasNoText(cell) && cell.stubText.IsEmpty() && cell.gutterText.IsEmpty();
+bool IsFillerCell(const TableCell& cell, bool html) {
+    return HasNoText(cell, html) && cell.stubText.IsEmpty() && cell.gutterText.IsEmpty();
 }
 
 int StepOf(const TableCell& cell) { return cell.span > 1 ? cell.span : 1; }
@@ -395,6 +395,7 @@ void PreForm::OutputTableRow(int lineIndex) {
     if (!policies || columnCount <= 0) return;
     const int count = cellRow.Count();
     if (count == 0) return;
+    const bool html = htmlOutput && htmlWriter;
 
     // The highest line count up to the first cell with text; a row without
     // any text is not written.
@@ -403,7 +404,7 @@ void PreForm::OutputTableRow(int lineIndex) {
     for (int c = 0; c < count; ++c) {
         const TableCell& cell = *cellRow.GetAt(c);
         highest = std::max(highest, cell.lineCount);
-        if (!HasNoText(cell)) {
+        if (!HasNoText(cell, html)) {
             firstFilled = c;
             break;
         }
@@ -417,7 +418,7 @@ void PreForm::OutputTableRow(int lineIndex) {
     int tailStart = 0;
     long tailCells = 0;
     for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
-        if (IsFillerCell(*cellRow.GetAt(c))) {
+        if (IsFillerCell(*cellRow.GetAt(c), html)) {
             ++tailCells;
         } else {
             tailStart = std::min(count, c + StepOf(*cellRow.GetAt(c)));
@@ -455,8 +456,8 @@ void PreForm::OutputTableRow(int lineIndex) {
         if (!winHelp) {
             auto isRule = [&](int index) {
                 if (index < 0 || index >= static_cast<int>(lines.size())) return false;
-                const PreFormLine& line = *lines[static_cast<size_t>(index)];
-                return line.lineType == kRuleLineType || line.isRuleLine != 0;
+                const PreFormLine& entry = *lines[static_cast<size_t>(index)];
+                return entry.lineType == kRuleLineType || entry.isRuleLine != 0;
             };
             if (isRule(lineIndex + 1)) Add(borders, "\\clbrdrb\\brdrs");
             if (isRule(lineIndex - 1)) Add(borders, "\\clbrdrt\\brdrs");
@@ -506,7 +507,10 @@ void PreForm::OutputTableRow(int lineIndex) {
         for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
             TableCell* cell = cellRow.GetAt(c);
             const bool merged = mergeTail && c >= tailStart;
-            text = merged ? TextString() : cell->text;
+            if (merged)
+                text.MakeEmpty();
+            else
+                text = cell->text;
             if (text.IsEmpty()) text = " ";
             if (!merged) ProcessCellTags(cell, &text, cell->position);
             if (first) {
