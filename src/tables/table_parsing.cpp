@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "analysis/analysed_line.h"
 #include "output/paragraphs.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
@@ -17,6 +18,12 @@
 namespace {
 
 constexpr int kChangePolicyLineType = 1008;
+
+// Directive lines other than CHANGE_POLICY have done their work when the
+// file was read; they are no rows of the table.
+bool IsDirectiveLine(const PreFormLine& line) {
+    return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == 241 || line.lineType == 242;
+}
 
 void ReportParseType(PreForm& engine, int parseType) {
     TextString message("UNSUPPORTED CASE: Parse type ");
@@ -138,6 +145,7 @@ void PreForm::ParseTable(int parseType) {
                 Message("UNSUPPORTED CASE: Policy line inside ParseTable", 10);
             continue;
         }
+        if (IsDirectiveLine(line) || line.lineType == -1 || line.lineType == -4) continue;
         SplitLineIntoCells(&scratchRow, i, 0);
         if (!textSeen) {
             if (line.isBlank)

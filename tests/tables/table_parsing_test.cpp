@@ -230,15 +230,21 @@ TEST_F(TableParsingTest, CellLineBreakFollowsTheOutput) {
     }
 }
 
-TEST_F(TableParsingTest, PolicyLineInsideATableIsApplied) {
+TEST_F(TableParsingTest, PolicyLineIsAppliedAndDirectiveLinesAreNoRows) {
     auto engine = Engine({"alpha     one", "beta      two"});
-    AnalysedLine policy;
-    policy.SetText("$_$_CHANGE_POLICY Page Width : 60");
-    policy.lineType = 1008;
-    engine->AddLine(policy);
+    for (int type : {1008, 1018}) {
+        AnalysedLine directive;
+        directive.SetText(type == 1008 ? "$_$_CHANGE_POLICY Page Width : 60" : "$_$_END_BLOCK");
+        directive.lineType = type;
+        directive.tagCode = type;
+        engine->AddLine(directive);
+        engine->lines.back()->filledCellCount = 1;
+        engine->lines.back()->firstFilledCell = 0;
+    }
     engine->ParseTable(1);
     EXPECT_EQ(set.GetInt(Pol::PageWidth), 60);
-    EXPECT_EQ(Count(Html(), "CHANGE_POLICY"), 0) << Html();
+    EXPECT_EQ(Count(Html(), "$_$_"), 0) << Html();
+    EXPECT_EQ(Count(Html(), "<TR"), 2) << Html();
 }
 
 TEST_F(TableParsingTest, UnknownParseTypeIsReported) {
