@@ -196,6 +196,30 @@ void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
     }
 }
 
+// Whether HTML escaping would change the text: it touches only "&", "<",
+// ">" and bytes above 160.  Most cells hold none, and the escaping itself
+// allocates.
+bool NeedsHtmlEscaping(const TextString& text) {
+    for (int i = 0; i < text.length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text.buffer[i]);
+        if (c == '&' || c == '<' || c == '>' || c > 160) return true;
+    }
+    return false;
+}
+
+// Gives the scratch line `text` as all five of its texts, as SetText does,
+// but into the buffers the line already has: this runs for every cell.
+void LoadScratchLine(AnalysedLine& scratch, const TextString& text) {
+    scratch.AssignChars(text.buffer, text.length);
+    scratch.rawText = text;
+    scratch.taggedText = text;
+    scratch.plainText = text;
+    scratch.inputText = text;
+    scratch.leadingBlanks = CountLeadingBlanks(text);
+    scratch.trimmedLength = LengthWithoutTrailingBlanks(text);
+    if (scratch.trimmedLength == 0) scratch.leadingBlanks = 0;
+}
+
 // Escapes the text of each cell as the reader escapes a line, converts it for
 // output (links, emphasis, link dictionary and, when the table asks for it,
 // section references) and gives an empty HTML cell a non-breaking space.
@@ -212,15 +236,13 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
         TextString& text = row->GetAt(c)->text;
         if (!text.IsEmpty()) {
             if (engine.htmlOutput) {
-                HTML_EscapeText(set, text);
+                if (NeedsHtmlEscaping(text)) HTML_EscapeText(set, text);
                 text.ConvertMacCharacters();
             } else if (engine.rtfOutput) {
                 RTF_EscapeText(set, text);
             }
             if (context) {
-                scratch.Reset(0);
-                scratch.SetText(text.buffer);
-                scratch.rawText = text;
+                LoadScratchLine(scratch, text);
                 scratch.lineType = line.lineType;
                 scratch.flags = line.flags;
                 scratch.position = line.position;
