@@ -109,9 +109,11 @@ void PreForm::ParseTable(int parseType) {
         }
         // No rule line (-1) means no header rows.
         if (headerRowCount > lineCount / 2 || headerRowCount < 0) headerRowCount = 0;
-        const int policyColumns = config ? config->GetInt(TabPol::HeaderCols) : 0;
-        if (policyColumns > 0) headerColumnCount = policyColumns;
     }
+    // Header columns asked for by the policy apply with or without header
+    // rows.
+    const int policyColumns = config ? config->GetInt(TabPol::HeaderCols) : 0;
+    if (policyColumns > 0) headerColumnCount = policyColumns;
 
     ResetRowForLine(&cellRow, 0);
     ResetRowForLine(&scratchRow, 0);

@@ -159,6 +159,15 @@ TEST_F(TableParsingTest, HeaderRowsCountFromTheFirstLineAfterLeadingBlanks) {
     EXPECT_EQ(Count(html, "<TD"), 4) << html;
 }
 
+TEST_F(TableParsingTest, HeaderColumnsApplyWithoutHeaderRows) {
+    set.GetDefaultTabConfig()->SetInt(TabPol::HeaderCols, 1);
+    auto engine = Engine({"alpha     one", "beta      two"});
+    engine->ParseTable(1);
+    EXPECT_EQ(engine->headerColumnCount, 1);
+    EXPECT_EQ(engine->headerRowCount, 0);
+    EXPECT_EQ(Count(Html(), "<STRONG>alpha</STRONG>") + Count(Html(), "<STRONG>beta</STRONG>"), 2) << Html();
+}
+
 TEST_F(TableParsingTest, LineWithASpanningCellIsARowOfItsOwn) {
     auto engine = Engine({"alpha     one", "Headings across", "          more", "beta      two"});
     ASSERT_EQ(engine->lines[1]->hasSpanningCell, 1);
