@@ -185,3 +185,34 @@ TEST_F(BlockProcessingTest, PolicyLineIsApplied) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BlockProcessingTest, TwoColumnRtfTableIsADefinitionListUnlessATermRunsOn) {
+    context.outputFormat = 1;
+    context.documentState.htmlOutput = 0;
+    context.documentState.rtfOutput = 1;
+    struct Case {
+        std::vector<const char*> lines;
+        bool list;
+    };
+    const std::vector<Case> cases = {
+        {{"apple     A red fruit that", "          grows on trees", "banana    A yellow fruit",
+          "cherry    A small stone fruit", "date      A sweet fruit"},
+         true},
+        {{"apple     A red fruit that", "green     grows on trees", "tart", "banana    A yellow fruit",
+          "cherry    A small stone fruit", "date      A sweet fruit"},
+         false},
+    };
+    for (const Case& c : cases) {
+        document.Clear();
+        auto engine = Engine(c.lines);
+        ASSERT_EQ(engine->rtfOutput, 1);
+        engine->Process(1);
+        const std::string rtf = Html();
+        EXPECT_EQ(rtf.find("\\trowd") == std::string::npos, c.list) << rtf;
+        EXPECT_EQ(rtf.find("\\tab") != std::string::npos, c.list) << rtf;
+    }
+}
+
+}  // namespace
