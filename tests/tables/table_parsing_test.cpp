@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/analysed_line.h"
@@ -35,8 +36,8 @@ protected:
         document.Clear();
     }
 
-    // An engine holding `texts` with two columns (0-9 and 10 on), and the
-    // line flags the analysis would give them.
+    // An engine holding `texts` in two columns (0-9 and 10 on), with the
+    // line flags and rule-line positions the analysis would give them.
     std::unique_ptr<PreForm> Engine(const std::vector<const char*>& texts) {
         auto engine = std::make_unique<PreForm>(&document, &set, nullptr);
         for (const char* text : texts) {
@@ -47,27 +48,20 @@ protected:
         engine->AddColumn(0, 9, 9, -1);
         engine->AddColumn(10, 40, 40, -1);
         engine->tabConfig = set.GetDefaultTabConfig();
-        engine->smallestIndent = 0;
         TableCellRow row;
         for (int i = 0; i < engine->lineCount; ++i) {
             PreFormLine& line = *engine->lines[static_cast<size_t>(i)];
             const std::string layout = line.Layout().str();
             line.isBlank = layout.find_first_not_of(' ') == std::string::npos;
             line.isRuleLine = !line.isBlank && layout.find_first_not_of("-= ") == std::string::npos;
-            if (line.isBlank) ++engine->blankLineCount;
             if (line.isRuleLine) {
-                if (engine->ruleLineCount == 0) engine->firstRuleLine = i;
-                if (engine->ruleLineCount == 1) engine->secondRuleLine = i;
-                engine->lastRuleLine = i;
+                (engine->ruleLineCount == 0 ? engine->firstRuleLine : engine->secondRuleLine) = i;
                 ++engine->ruleLineCount;
             }
             engine->SplitLineIntoCells(&row, i, 1);
-            line.filledCellCount = 0;
-            line.firstFilledCell = -1;
             for (int c = 0; c < row.Count(); ++c) {
-                const TableCell* cell = row.GetAt(c);
-                if (cell->span > 1) line.hasSpanningCell = 1;
-                if (cell->text.IsEmpty()) continue;
+                if (row.GetAt(c)->span > 1) line.hasSpanningCell = 1;
+                if (row.GetAt(c)->text.IsEmpty()) continue;
                 if (line.firstFilledCell < 0) line.firstFilledCell = c;
                 ++line.filledCellCount;
             }
@@ -83,113 +77,57 @@ protected:
     }
 };
 
-TEST_F(TableParsingTest, LinesWithOneFilledCellContinueTheRow) {
-    auto engine = Engine({"Name      Value", "alpha     one", "          two", "          three", "beta      four"});
-    engine->ParseTable(1);
-    const std::string html = Html();
-    EXPECT_NE(html.find("one<BR>two<BR>three"), std::string::npos) << html;
-    EXPECT_EQ(Count(html, "<TR"), 3) << html;
-}
-
-TEST_F(TableParsingTest, RuleUnderFirstRowMakesAHeaderRowAndNoRuleRow) {
-    auto engine = Engine({"Name      Value", "---------------", "alpha     one", "beta      two", "gamma     three"});
-    engine->ParseTable(1);
-    const std::string html = Html();
-    EXPECT_EQ(engine->headerRowCount, 1);
-    EXPECT_EQ(Count(html, "<TR"), 4) << html;
-    EXPECT_EQ(Count(html, "<TH"), 2) << html;
-    EXPECT_EQ(Count(html, "<HR"), 0) << html;
-}
-
-TEST_F(TableParsingTest, RuleLinesInTheBodyOfAnUnborderedTableBecomeRuleRows) {
+TEST_F(TableParsingTest, LinesBecomeRows) {
     struct Case {
         std::vector<const char*> lines;
-        const char* rule;
-        int rows;
+        std::vector<std::pair<const char*, int>> counts;  // markup and how often it is written
+        int parseType = 1, headerRows = 0, headerCols = 0, blankSeparated = 0;
     };
     const std::vector<Case> cases = {
-        {{"a         1", "b         2", "c         3", "d         4", "---------------", "e         5",
-          "f         6"},
-         "<HR>", 7},
-        // A run of rule lines gives one heavy rule row.
-        {{"a         1", "b         2", "c         3", "d         4", "---------------", "===============",
-          "e         5", "f         6"},
-         "<HR SIZE=5 NOSHADE>", 7},
+        // Lines with one filled cell continue the row.
+        {{"Name      Value", "alpha     one", "          two", "          three", "beta      four"},
+         {{"one<BR>two<BR>three<BR>", 1}, {"<TR", 3}}},
+        // A rule under the first row makes it a header row, and no rule row.
+        {{"Name      Value", "---------------", "alpha     one", "beta      two", "gamma     three"},
+         {{"<TH", 2}, {"<TR", 4}, {"<HR", 0}}},
+        // Rules in the body of an unbordered table become rule rows; a run
+        // of them one heavy rule row.
+        {{"a         1", "b         2", "c         3", "d         4", "---------------", "e         5"},
+         {{"BORDER=0", 1}, {"<TD><HR></TD>", 2}, {"<TR", 6}}},
+        {{"a         1", "b         2", "c         3", "d         4", "-----------", "===========", "e         5"},
+         {{"<TD><HR SIZE=5 NOSHADE></TD>", 2}, {"<HR", 2}, {"<TR", 6}}},
+        // In a bordered table a blank line stays inside the row.
+        {{"Name      Value", "---------------", "alpha     one", "", "          two", "beta      three"},
+         {{"BORDER=2", 1}, {"one<BR>&nbsp;<BR>two<BR>", 1}, {"<TR", 3}}},
+        // A text block is one row; rules show in the later columns.
+        {{"          first line", "          ----------", "          last line"},
+         {{"<TR", 1}, {"first line<BR><HR NOSHADE><BR>last line", 1}},
+         3},
+        // Header rows count from the first line after the leading blanks.
+        {{"", "h1        x", "h2        y", "h3        z", "d1        1", "d2        2"}, {{"<TH", 6}, {"<TD", 4}}, 1, 3},
+        // Header columns apply without header rows.
+        {{"alpha     one", "beta      two"}, {{"<TD><STRONG>", 2}, {"<TH", 0}}, 1, 0, 1},
+        // A line with a spanning cell is a row of its own.
+        {{"alpha     one", "Headings across", "          more", "beta      two"}, {{"COLSPAN=2", 1}, {"<TR", 4}}},
+        {{"alpha     one", "          more", "", "Headings across", "", "beta      two", "Spanning heading"},
+         {{"one<BR>more", 1}, {"COLSPAN=2", 2}, {"<TR", 4}},
+         1, 0, 0, 1},
     };
     for (const Case& c : cases) {
         document.Clear();
+        set.GetDefaultTabConfig()->SetInt(TabPol::HeaderRows, c.headerRows);
+        set.GetDefaultTabConfig()->SetInt(TabPol::HeaderCols, c.headerCols);
         auto engine = Engine(c.lines);
-        engine->ParseTable(1);
-        const std::string html = Html();
-        EXPECT_NE(html.find("BORDER=0"), std::string::npos) << html;
-        EXPECT_EQ(Count(html, c.rule), 2) << html;
-        EXPECT_EQ(Count(html, "<HR"), 2) << html;
-        EXPECT_EQ(Count(html, "<TR"), c.rows) << html;
+        engine->isTextBlock = c.parseType == 3;
+        engine->blankSeparatedRows = c.blankSeparated;
+        engine->ParseTable(c.parseType);
+        for (const auto& [markup, expected] : c.counts)
+            EXPECT_EQ(Count(Html(), markup), expected) << markup << "\n" << Html();
+        EXPECT_EQ(engine->leadingBlankCount, c.headerRows ? 1 : 0);
+        // Only a change of span inside a row is ambiguous, not a row's first line.
+        EXPECT_EQ(engine->messageText.str(),
+                  c.blankSeparated ? "WARNING: Ambiguous ColSpan Creating new row at (6,0) was 1 now 2" : "");
     }
-}
-
-TEST_F(TableParsingTest, BlankLineInsideABorderedRowAddsAnEmptyLine) {
-    auto engine = Engine({"Name      Value", "---------------", "alpha     one", "", "          two", "beta      three"});
-    engine->ParseTable(1);
-    const std::string html = Html();
-    EXPECT_NE(html.find("BORDER=2"), std::string::npos) << html;
-    EXPECT_NE(html.find("one<BR>&nbsp;<BR>two"), std::string::npos) << html;
-    EXPECT_EQ(Count(html, "<TR"), 3) << html;
-}
-
-TEST_F(TableParsingTest, TextBlockIsOneRowWithRulesInLaterColumns) {
-    auto engine = Engine({"          first line", "          ----------", "          last line"});
-    engine->isTextBlock = 1;
-    engine->ParseTable(3);
-    const std::string html = Html();
-    EXPECT_EQ(Count(html, "<TR"), 1) << html;
-    EXPECT_NE(html.find("first line<BR>"), std::string::npos) << html;
-    EXPECT_NE(html.find("<HR NOSHADE><BR>"), std::string::npos) << html;
-    EXPECT_NE(html.find("last line"), std::string::npos) << html;
-}
-
-TEST_F(TableParsingTest, HeaderRowsCountFromTheFirstLineAfterLeadingBlanks) {
-    set.GetDefaultTabConfig()->SetInt(TabPol::HeaderRows, 3);
-    auto engine = Engine({"", "h1        x", "h2        y", "h3        z", "d1        1", "d2        2"});
-    engine->ParseTable(1);
-    EXPECT_EQ(engine->headerRowCount, 3);
-    EXPECT_EQ(engine->leadingBlankCount, 1);
-    const std::string html = Html();
-    EXPECT_EQ(Count(html, "<TH"), 6) << html;
-    EXPECT_EQ(Count(html, "<TD"), 4) << html;
-}
-
-TEST_F(TableParsingTest, HeaderColumnsApplyWithoutHeaderRows) {
-    set.GetDefaultTabConfig()->SetInt(TabPol::HeaderCols, 1);
-    auto engine = Engine({"alpha     one", "beta      two"});
-    engine->ParseTable(1);
-    EXPECT_EQ(engine->headerColumnCount, 1);
-    EXPECT_EQ(engine->headerRowCount, 0);
-    EXPECT_EQ(Count(Html(), "<STRONG>alpha</STRONG>") + Count(Html(), "<STRONG>beta</STRONG>"), 2) << Html();
-}
-
-TEST_F(TableParsingTest, LineWithASpanningCellIsARowOfItsOwn) {
-    auto engine = Engine({"alpha     one", "Headings across", "          more", "beta      two"});
-    ASSERT_EQ(engine->lines[1]->hasSpanningCell, 1);
-    engine->ParseTable(1);
-    const std::string html = Html();
-    EXPECT_EQ(Count(html, "COLSPAN=2"), 1) << html;
-    EXPECT_EQ(Count(html, "<TR"), 4) << html;
-}
-
-TEST_F(TableParsingTest, BlankSeparatedRowsJoinTheirLinesAndSplitOnChangedSpans) {
-    auto engine = Engine({"alpha     one", "          more", "", "Headings across", "", "beta      two",
-                          "Spanning heading"});
-    engine->blankSeparatedRows = 1;
-    engine->ParseTable(1);
-    const std::string html = Html();
-    EXPECT_NE(html.find("one<BR>more"), std::string::npos) << html;
-    EXPECT_EQ(Count(html, "COLSPAN=2"), 2) << html;
-    // Only the change of span inside a row is ambiguous, not a row's first line.
-    EXPECT_EQ(Count(engine->messageText.str(), "Ambiguous"), 1) << engine->messageText;
-    EXPECT_NE(engine->messageText.str().find("WARNING: Ambiguous ColSpan Creating new row at (6,0) was 1 now 2"),
-              std::string::npos)
-        << engine->messageText;
 }
 
 TEST_F(TableParsingTest, TrialGivesUpTheDefinitionListForLongTerms) {
@@ -216,24 +154,18 @@ TEST_F(TableParsingTest, TrialGivesUpTheDefinitionListForLongTerms) {
 
 TEST_F(TableParsingTest, CellLineBreakFollowsTheOutput) {
     struct Case {
-        int parseType, html, rtf, definitionList;
+        int parseType, html, definitionList;
         const char* expected;
     };
-    const std::vector<Case> cases = {
-        {1, 1, 0, 0, "a<BR>"}, {1, 0, 1, 0, "a\\par "}, {2, 0, 1, 1, "a "}, {0, 1, 0, 0, "a"},
-    };
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{1, 1, 0, "a<BR>"}, Case{1, 0, 0, "a\\par "}, Case{2, 0, 1, "a "}, Case{0, 1, 0, "a"}}) {
         auto engine = Engine({"a"});
         engine->htmlOutput = c.html;
-        engine->rtfOutput = c.rtf;
+        engine->rtfOutput = !c.html;
         engine->canUseDefinitionList = c.definitionList;
         TableCell* cell = engine->cellRow.GetAt(0);
         cell->text = "a";
+        engine->AddCellLineBreak(c.parseType, 0);  // a cell without lines needs none
         cell->lineCount = 1;
-        engine->AddCellLineBreak(c.parseType, 0);
-        EXPECT_EQ(cell->text.str(), c.expected);
-        // A cell without lines needs no break.
-        cell->lineCount = 0;
         engine->AddCellLineBreak(c.parseType, 0);
         EXPECT_EQ(cell->text.str(), c.expected);
     }
@@ -244,8 +176,7 @@ TEST_F(TableParsingTest, PolicyLineIsAppliedAndDirectiveLinesAreNoRows) {
     for (int type : {1008, 1018}) {
         AnalysedLine directive;
         directive.SetText(type == 1008 ? "$_$_CHANGE_POLICY Page Width : 60" : "$_$_END_BLOCK");
-        directive.lineType = type;
-        directive.tagCode = type;
+        directive.lineType = directive.tagCode = type;
         engine->AddLine(directive);
         engine->lines.back()->filledCellCount = 1;
         engine->lines.back()->firstFilledCell = 0;
@@ -254,19 +185,6 @@ TEST_F(TableParsingTest, PolicyLineIsAppliedAndDirectiveLinesAreNoRows) {
     EXPECT_EQ(set.GetInt(Pol::PageWidth), 60);
     EXPECT_EQ(Count(Html(), "$_$_"), 0) << Html();
     EXPECT_EQ(Count(Html(), "<TR"), 2) << Html();
-}
-
-TEST_F(TableParsingTest, UnknownParseTypeIsReported) {
-    auto engine = Engine({"alpha     one"});
-    engine->ParseTable(7);
-    EXPECT_NE(engine->messageText.str().find("UNSUPPORTED CASE: Parse type 7"), std::string::npos);
-    EXPECT_TRUE(document.entries.empty());
-}
-
-TEST_F(TableParsingTest, MissingWriterIsReported) {
-    PreForm engine(nullptr, &set, nullptr);
-    engine.ParseTable(1);
-    EXPECT_EQ(engine.messageText.str(), "PROGRAM ERROR : No HTMLFile inside ParseTable");
 }
 
 }  // namespace
