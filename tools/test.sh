@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vendrel and runs the whole test suite twice: an optimised build, and a
 # build with AddressSanitizer and UndefinedBehaviorSanitizer so that memory
-# faults fail the run.
+# faults fail the run.  Then builds the conversion fuzzer with clang (libFuzzer,
+# with the same sanitizers) and runs it for a minute from the test inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -17,3 +18,15 @@ for variant in release asan; do
   echo "=== $variant tests ==="
   ctest --test-dir "build/$variant" -j "$jobs" --output-on-failure
 done
+
+clangxx=$(command -v clang++-14 || command -v clang++ || true)
+if [ -z "$clangxx" ]; then
+  echo "clang++ is missing: the fuzz test needs clang and libFuzzer (apt-get install clang-14 libclang-rt-14-dev)" >&2
+  exit 1
+fi
+echo "=== fuzz build ==="
+cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER="$clangxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENDREL_FUZZ=ON \
+  -DVENDREL_FUZZ_SECONDS=60 -DVENDREL_TESTS=OFF -DVENDREL_BENCH=OFF > /dev/null
+cmake --build build/fuzz -j "$jobs"
+echo "=== fuzz test ==="
+ctest --test-dir build/fuzz -L fuzz --output-on-failure

@@ -1,0 +1,60 @@
+#include "fuzz_conversion.h"
+
+#include <cstdio>
+
+#include "context/context.h"
+#include "foundation/string_list.h"
+#include "policies/fc.h"
+#include "tables/convert_to_table.h"
+
+namespace {
+
+void DropText(const char*) {}
+
+bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size) {
+    FILE* handle = std::fopen(path.c_str(), "wb");
+    if (!handle) return false;
+    const bool written = size == 0 || std::fwrite(data, 1, size, handle) == size;
+    return std::fclose(handle) == 0 && written;
+}
+
+}  // namespace
+
+ConversionOutcome ConvertFileInMemory(const std::string& inputPath, int outputFormat, int formatCode,
+                                      std::string* output) {
+    ConversionOutcome outcome;
+    Context context(1, outputFormat);
+    context.sink.SetMessageCallback(DropText);
+    context.sink.SetStatusCallback(DropText);
+    FC master, run, file;
+    master.SetContext(&context);
+    run.SetContext(&context);
+    StringList lines;
+    outcome.converted =
+        ConvertToTable(master, run, file, context, TextString(inputPath.c_str()), TextString(), formatCode, &lines);
+    for (int i = 0; i < lines.count; ++i) {
+        const StringListEntry* entry = lines.GetAt(i);
+        const size_t length = static_cast<size_t>(entry->text.length);
+        outcome.outputBytes += length + 1;
+        if (output) {
+            output->append(entry->text.buffer, length);
+            output->push_back('\n');
+        }
+    }
+    outcome.outputLines = static_cast<size_t>(lines.count);
+    return outcome;
+}
+
+size_t ConvertWithEveryFormat(const std::string& inputPath, const uint8_t* data, size_t size) {
+    if (!WriteWholeFile(inputPath, data, size)) return 0;
+    size_t total = 0;
+    for (int outputFormat : kFuzzOutputFormats)
+        for (int formatCode : kFuzzFormatCodes) total += ConvertFileInMemory(inputPath, outputFormat, formatCode).outputBytes;
+    return total;
+}
+
+size_t ConvertWithChosenFormat(const std::string& inputPath, const uint8_t* data, size_t size) {
+    if (!WriteWholeFile(inputPath, data, size)) return 0;
+    const int choice = size > 0 ? data[0] % 8 : 0;
+    return ConvertFileInMemory(inputPath, kFuzzOutputFormats[choice / 4], kFuzzFormatCodes[choice % 4]).outputBytes;
+}

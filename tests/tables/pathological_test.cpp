@@ -1,0 +1,160 @@
+// Pathological inputs converted end to end through ConvertToTable, to HTML and
+// to RTF, as an automatic block (code 0) and as a table (code 1, what the
+// program uses): a row 100,000 columns wide over 10,000 short rows, a 10 MB
+// single line, 50,000 alternating rule and text lines, binary bytes and an
+// empty file.  Each must finish (CTest gives these tests their own, longer
+// time-out) and its output must stay linear in its input.
+//
+// The bound is kGrowth x input + kFixed bytes:
+// - kFixed (64 KB) covers what every document carries whatever its input:
+//   the HTML head and foot, the RTF header with its font, colour and style
+//   tables.
+// - kGrowth (64) covers the densest markup one input byte can cause: a
+//   one-character cell ("a" and its separating blank, two bytes) written as
+//   an indented "<TD ...>" with width and alignment attributes, "<BR>" and
+//   "</TD>", or as an RTF cell definition with borders and "\cellx" plus the
+//   cell text and "\cell", stays below 128 bytes; an escaped byte ("&#nnn;",
+//   "\'xx") is far below that.  The cells that padding short rows fills in
+//   (at most 200,000 per table, some 40 bytes each) fit in what the wide row
+//   of that case (about 480 KB) allows.
+// An output that grows with rows x columns, or with the square of a line's
+// length, breaks the bound by orders of magnitude on these inputs.
+// Timing is never asserted: the benchmarks under bench/ measure speed.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <random>
+#include <string>
+#include <tuple>
+
+#include "fuzz_conversion.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kGrowth = 64;
+constexpr size_t kFixed = 64u << 10;
+
+// "a", "b" ... "z", "aa", "ab" ...: the n-th short word (n from 0).
+std::string Word(size_t n) {
+    std::string word;
+    for (++n; n > 0; n = (n - 1) / 26) word.insert(word.begin(), static_cast<char>('a' + (n - 1) % 26));
+    return word;
+}
+
+std::string WideRowThenShortRows() {
+    std::string text;
+    for (size_t i = 0; i < 100000; ++i) {
+        if (i) text += ' ';
+        text += Word(i);
+    }
+    text += '\n';
+    for (int row = 0; row < 10000; ++row) text += "x y z\n";
+    return text;
+}
+
+std::string TenMegabyteLine() {
+    std::string text;
+    text.reserve((10u << 20) + 16);
+    for (size_t i = 0; text.size() < (10u << 20); ++i) {
+        text += Word(i % 5000);
+        text += (i % 7 == 6) ? "   " : " ";
+    }
+    text += '\n';
+    return text;
+}
+
+std::string AlternatingRuleAndTextLines() {
+    std::string text;
+    for (int i = 0; i < 25000; ++i) {
+        text += "--------------------------------\n";
+        text += "Item " + std::to_string(i) + "    " + Word(static_cast<size_t>(i)) + "    " +
+                std::to_string(i * 7 % 1000) + "\n";
+    }
+    return text;
+}
+
+std::string EveryByteValue() {
+    std::string text;
+    for (int round = 0; round < 64; ++round)
+        for (int value = 0; value < 256; ++value) text += static_cast<char>(value);
+    return text;
+}
+
+std::string RandomBytes() {
+    std::mt19937 generator(1);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::string text(1u << 20, '\0');
+    for (char& c : text) c = static_cast<char>(byte(generator));
+    return text;
+}
+
+struct PathologicalCase {
+    const char* name;
+    std::string (*make)();
+};
+
+void PrintTo(const PathologicalCase& test, std::ostream* out) { *out << test.name; }
+
+std::string Nothing() { return ""; }
+
+const PathologicalCase kCases[] = {
+    {"WideRowThenShortRows", WideRowThenShortRows},
+    {"TenMegabyteLine", TenMegabyteLine},
+    {"AlternatingRuleAndTextLines", AlternatingRuleAndTextLines},
+    {"EveryByteValue", EveryByteValue},
+    {"RandomBytes", RandomBytes},
+    {"EmptyFile", Nothing},
+};
+
+// One conversion per test: the case, the output format (0 HTML, 1 RTF) and
+// the format code (0 automatic, 1 table), so that each has its own time-out
+// and they run in parallel.
+using PathologicalConversion = std::tuple<PathologicalCase, int, int>;
+
+class PathologicalInput : public testing::TestWithParam<PathologicalConversion> {
+protected:
+    std::string folder;
+
+    void SetUp() override {
+        folder = testing::TempDir() + "vendrel_pathological_XXXXXX";
+        ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    }
+    void TearDown() override {
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+};
+
+TEST_P(PathologicalInput, ConvertsWithOutputLinearInItsInput) {
+    const auto& [test, outputFormat, formatCode] = GetParam();
+    const std::string input = test.make();
+    const std::string path = folder + "/input.txt";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(input.data(), static_cast<std::streamsize>(input.size()));
+        ASSERT_TRUE(out.good());
+    }
+    const ConversionOutcome outcome = ConvertFileInMemory(path, outputFormat, formatCode);
+    EXPECT_TRUE(outcome.converted);
+    EXPECT_GT(outcome.outputLines, 0u);
+    EXPECT_LE(outcome.outputBytes, kGrowth * input.size() + kFixed) << "input " << input.size() << " bytes";
+    RecordProperty("input_bytes", std::to_string(input.size()));
+    RecordProperty("output_bytes", std::to_string(outcome.outputBytes));
+}
+
+std::string ConversionName(const testing::TestParamInfo<PathologicalConversion>& info) {
+    const auto& [test, outputFormat, formatCode] = info.param;
+    return std::string(test.name) + (outputFormat ? "_RTF" : "_HTML") + "_Code" + std::to_string(formatCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pathological, PathologicalInput,
+                         testing::Combine(testing::ValuesIn(kCases), testing::Values(0, 1), testing::Values(0, 1)),
+                         ConversionName);
+
+}  // namespace
