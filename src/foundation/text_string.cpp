@@ -21,39 +21,46 @@ int SafeStrlen(const char* text) { return text ? static_cast<int>(std::strlen(te
 // ---------------------------------------------------------------------------
 // Construction and assignment
 
-TextString::TextString() { Reserve(0); }
+namespace {
 
-TextString::TextString(const TextString& other) {
-    Reserve(0);
-    Assign(other.buffer);
+// The buffer of every text that has never held a byte: an empty string costs
+// no allocation.  Nothing but its terminating NUL is ever in it (see
+// SetLength), and a text that grows leaves it for a buffer of its own.
+char gEmptyBuffer[1] = {'\0'};
+
+// Heap blocks come in 16-byte steps with an 8-byte header; sizes of 16k + 8
+// use the whole block.
+int64_t FittedSize(int64_t size) {
+    if (size < 24) return 24;
+    return (size + 8 + 15) / 16 * 16 - 8;
+}
+
+}  // namespace
+
+TextString::TextString() : buffer(gEmptyBuffer), length(0), capacity(0) {}
+
+TextString::TextString(const TextString& other) : TextString() {
+    // A copy ends at the first NUL, as a C text does.
+    AssignChars(other.buffer, static_cast<int>(std::strlen(other.buffer)));
 }
 
 TextString::TextString(TextString&& other) noexcept
-    : buffer(other.buffer), length(other.length), capacity(other.capacity), bufferSize(other.bufferSize) {
-    other.buffer = nullptr;
+    : buffer(other.buffer), length(other.length), capacity(other.capacity) {
+    other.buffer = gEmptyBuffer;
     other.length = 0;
-    other.capacity = -1;
-    other.bufferSize = 0;
-    other.Reserve(0);
+    other.capacity = 0;
 }
 
-TextString::TextString(const char* text) {
-    Reserve(0);
-    Assign(text);
-}
+TextString::TextString(const char* text) : TextString() { Assign(text); }
 
-TextString::TextString(int value) {
-    Reserve(0);
-    AppendNumber('1', value, 0);
-}
+TextString::TextString(int value) : TextString() { AppendNumber('1', value, 0); }
 
-TextString::TextString(std::string_view text) {
-    Reserve(0);
+TextString::TextString(std::string_view text) : TextString() {
     AssignChars(text.data(), static_cast<int>(text.size()));
 }
 
 TextString::~TextString() {
-    delete[] buffer;
+    if (buffer != gEmptyBuffer) delete[] buffer;
     buffer = nullptr;
     length = 0;
     capacity = 0;
@@ -66,16 +73,13 @@ TextString& TextString::operator=(const TextString& other) {
 
 TextString& TextString::operator=(TextString&& other) noexcept {
     if (this != &other) {
-        delete[] buffer;
+        if (buffer != gEmptyBuffer) delete[] buffer;
         buffer = other.buffer;
         length = other.length;
         capacity = other.capacity;
-        bufferSize = other.bufferSize;
-        other.buffer = nullptr;
+        other.buffer = gEmptyBuffer;
         other.length = 0;
-        other.capacity = -1;
-        other.bufferSize = 0;
-        other.Reserve(0);
+        other.capacity = 0;
     }
     return *this;
 }
@@ -85,10 +89,19 @@ TextString& TextString::operator=(const char* text) {
     return *this;
 }
 
+int TextString::BufferSize() const { return buffer == gEmptyBuffer ? 0 : capacity + 2; }
+
+// A text gets a buffer that fits it; when it grows beyond a buffer it
+// already had, the new one is half as large again, so that a text built by
+// appending costs time in proportion to its length.
 void TextString::Reserve(int n) {
     if (capacity >= n) return;
-    int64_t m = (static_cast<int64_t>(n) + 1) / 256 * 256;
-    int64_t size = m + 256;
+    int64_t wanted = static_cast<int64_t>(n) + 2;
+    if (buffer != gEmptyBuffer && buffer != nullptr) {
+        const int64_t grown = static_cast<int64_t>(capacity) + 2 + (static_cast<int64_t>(capacity) + 2) / 2;
+        if (grown > wanted) wanted = grown;
+    }
+    int64_t size = FittedSize(wanted);
     if (size > INT32_MAX) size = INT32_MAX;  // texts beyond 2 GB are not supported
     char* fresh = new char[static_cast<size_t>(size)];
     if (buffer && length > 0) {
@@ -97,15 +110,14 @@ void TextString::Reserve(int n) {
         length = 0;
     }
     fresh[length] = '\0';
-    delete[] buffer;
+    if (buffer != gEmptyBuffer) delete[] buffer;
     buffer = fresh;
-    bufferSize = static_cast<int32_t>(size);
     capacity = static_cast<int32_t>(size - 2);
 }
 
 void TextString::SetLength(int n) {
     length = n;
-    buffer[length] = '\0';
+    if (buffer != gEmptyBuffer) buffer[length] = '\0';
 }
 
 int TextString::Assign(const char* text) {
@@ -150,13 +162,11 @@ int TextString::AssignSubstring(const char* source, int start, int n) {
 }
 
 int TextString::Clear() {
-    if (!buffer) Reserve(0);
     SetLength(0);
     return 1;
 }
 
 int TextString::MakeEmpty() {
-    if (!buffer) Reserve(0);
     SetLength(0);
     return 1;
 }
@@ -178,7 +188,7 @@ int TextString::Append(const char* text) {
 
 int TextString::AppendBytes(const char* text, int n) {
     if (!text || n <= 0) return 1;
-    if (text >= buffer && text < buffer + bufferSize) {
+    if (text >= buffer && text < buffer + BufferSize()) {
         TextString copy;
         copy.AssignChars(text, n);
         return AppendBytes(copy.buffer, n);

@@ -1,8 +1,9 @@
 // TextString: the converter's own growable 8-bit string.
 //
 // Every engine subsystem keeps its texts in it.  The buffer is always
-// NUL-terminated, grows in 256-byte steps and is never shrunk; texts are plain
-// bytes with no character set implied.  Letter, digit and case tests are ASCII
+// NUL-terminated and is never shrunk; an empty text owns no buffer, a text
+// gets one that fits it, and a growing text grows by half again each time.
+// Texts are plain bytes with no character set implied.  Letter, digit and case tests are ASCII
 // only and independent of the locale.
 #pragma once
 
@@ -17,8 +18,9 @@ public:
     char* buffer = nullptr;
     // Number of bytes of text.
     int32_t length = 0;
-    // The longest text that fits without growing (buffer size - 2).
-    int32_t capacity = -1;
+    // The longest text that fits without growing (buffer size - 2; 0 while
+    // no buffer is owned).
+    int32_t capacity = 0;
 
     TextString();
     TextString(const TextString& other);
@@ -106,10 +108,10 @@ public:
     std::string str() const { return std::string(buffer, static_cast<size_t>(length)); }
     bool IsEmpty() const { return length == 0; }
     char At(int i) const { return (i >= 0 && i < length) ? buffer[i] : '\0'; }
-    int BufferSize() const { return bufferSize; }
+    // Bytes allocated for `buffer` (0 while no buffer is owned).
+    int BufferSize() const;
 
 private:
-    int32_t bufferSize = 0;  // bytes allocated for `buffer`
     void SetLength(int n);
     bool MatchAt(int pos, const char* pattern, int patternLength, int caseSensitive) const;
 };

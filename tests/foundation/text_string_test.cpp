@@ -4,20 +4,38 @@
 
 #include <string>
 
-TEST(TextStringGrowth, NewStringAndSingleAppends) {
+TEST(TextStringGrowth, EmptyTextsOwnNoBufferAndCopiesFit) {
     TextString s;
     EXPECT_EQ(s.length, 0);
-    EXPECT_EQ(s.capacity, 254);
-    EXPECT_EQ(s.BufferSize(), 256);
-    for (int i = 0; i < 254; ++i) s.AppendChar('x');
-    EXPECT_EQ(s.BufferSize(), 256);
-    s.AppendChar('x');
-    EXPECT_EQ(s.length, 255);
-    EXPECT_EQ(s.capacity, 510);
-    EXPECT_EQ(s.BufferSize(), 512);
+    EXPECT_EQ(s.BufferSize(), 0);
+    EXPECT_STREQ(s.buffer, "");
+    s.MakeEmpty();
+    TextString moved(std::move(s));
+    EXPECT_EQ(moved.BufferSize(), 0);
+
+    const TextString line(std::string(80, 'x'));
+    const TextString copy(line);
+    EXPECT_GE(copy.capacity, 80);
+    EXPECT_LE(copy.BufferSize(), 96);
     s.Reserve(766);
-    EXPECT_EQ(s.BufferSize(), 768);
-    EXPECT_EQ(s.str(), std::string(255, 'x'));
+    EXPECT_GE(s.capacity, 766);
+    EXPECT_EQ(s.BufferSize(), s.capacity + 2);
+}
+
+TEST(TextStringGrowth, AppendingGrowsGeometrically) {
+    TextString s;
+    int reallocations = 0;
+    const char* last = s.buffer;
+    for (int i = 0; i < 100000; ++i) {
+        s.AppendChar(static_cast<char>('a' + i % 26));
+        if (s.buffer != last) ++reallocations;
+        last = s.buffer;
+        ASSERT_GE(s.capacity, s.length);
+    }
+    EXPECT_LE(reallocations, 30);
+    EXPECT_EQ(s.length, 100000);
+    EXPECT_EQ(s.buffer[s.length], '\0');
+    EXPECT_EQ(s.At(27), 'b');
 }
 
 TEST(TextStringAppend, Numbers) {
