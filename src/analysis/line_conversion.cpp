@@ -3,6 +3,7 @@
 // references to links, emphasis, replacement pairs and the link dictionary.
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -84,6 +85,27 @@ TextString CurrentOutputFileName(const Context& context) {
     const StringList& files = context.documentState.outputFiles;
     const char* name = files.TextAt(files.count - 1);
     return TextString(name ? name : "");
+}
+
+// The length of the word that starts at `p` (as the first field of the text
+// from `p` with that delimiter): it ends at the end of the text, at a NUL
+// byte, or where the field ends (a blank or tab; with 0xBF also at ",", ";",
+// "<", ">", 0xBF, "&lt;" and "&gt;").
+int WordLengthAt(const char* p, const char* end, char delimiter) {
+    const bool wide = static_cast<unsigned char>(delimiter) == 0xBF;
+    const char* q = p;
+    for (; q < end && *q; ++q) {
+        const char c = *q;
+        if (delimiter == ' ' || wide) {
+            if (IsBlankOrTab(c)) break;
+            if (wide && (c == ',' || c == ';' || c == '<' || c == '>' || static_cast<unsigned char>(c) == 0xBF ||
+                         (c == '&' && (std::strncmp(q, "&lt;", 4) == 0 || std::strncmp(q, "&gt;", 4) == 0))))
+                break;
+        } else if (c == delimiter) {
+            break;
+        }
+    }
+    return static_cast<int>(q - p);
 }
 
 bool ListHoldsExactly(const StringList& list, const TextString& text) {
@@ -193,8 +215,7 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
             position = markup.end + 1;
             continue;
         }
-        GetFieldFrom(buffer + position, 1, delimiter, &word, nullptr);
-        const int n = word.length;
+        const int n = WordLengthAt(buffer + position, buffer + length, delimiter);
         if (n < 5) {
             if (n >= 1 && n <= 3)
                 position += n;
@@ -209,6 +230,7 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
             position += n;
             continue;
         }
+        word.AssignChars(buffer + position, n);
 
         const int dots = word.CountChar('.');
         const int slashes = word.CountChar('/');
@@ -313,11 +335,12 @@ void AnalysedLine::ConvertReferences(FC& set) {
 
     int position = 0;
     while (position < length) {
-        GetFieldFrom(buffer + position, 1, ' ', &word, nullptr);
-        if (word.IsEmpty() || !word.FindChar(0, '.', nullptr, 1)) {
-            position += std::max(1, word.length);
+        const int n = WordLengthAt(buffer + position, buffer + length, ' ');
+        if (n == 0 || !std::memchr(buffer + position, '.', static_cast<size_t>(n))) {
+            position += std::max(1, n);
             continue;
         }
+        word.AssignChars(buffer + position, n);
         const int wordLength = word.length;
         TrimReferenceEnd(&set, word, core);
         while (tag.start >= 0 && tag.end < position) tag = findTag(tag.end + 1);

@@ -576,11 +576,16 @@ struct LineShape {
 
 LineShape MeasureShape(const TextString& text) {
     LineShape shape;
-    const TextString work = Trimmed(text, true);
+    // The text without its leading and trailing white space.
+    const int start = CountLeadingWhiteSpace(text);
+    const int end = std::max(start, LengthWithoutTrailingWhiteSpace(text));
+    const char* work = text.buffer + start;
+    int n = end - start;
+    // A NUL byte ends the text here as it ends a copy of it.
+    if (const void* nul = std::memchr(work, '\0', static_cast<size_t>(n))) n = static_cast<int>(static_cast<const char*>(nul) - work);
     int run = 0;
-    for (int i = 0; i <= work.length; ++i) {
-        const char c = i < work.length ? work.buffer[i] : '\0';
-        const char before = i > 0 ? work.buffer[i - 1] : '\0';
+    for (int i = 0; i <= n; ++i) {
+        const char c = i < n ? work[i] : '\0';
         if (c == ' ') {
             ++run;
             continue;
@@ -592,8 +597,8 @@ LineShape MeasureShape(const TextString& text) {
             run = 0;
         }
         if (c == '|') ++shape.bars;
-        if (c == '+' && (i + 1 >= work.length || work.buffer[i + 1] != '+')) ++shape.bars;
-        if (InSet(c, "-=|") && c == before) ++shape.bars;
+        if (c == '+' && (i + 1 >= n || work[i + 1] != '+')) ++shape.bars;
+        if ((c == '-' || c == '=' || c == '|') && i > 0 && c == work[i - 1]) ++shape.bars;
     }
     return shape;
 }

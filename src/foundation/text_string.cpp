@@ -323,10 +323,29 @@ bool TextString::StartsWith(const char* prefix, int caseSensitive) const {
 
 bool TextString::MatchAt(int pos, const char* pattern, int patternLength, int caseSensitive) const {
     if (pos < 0 || pos + patternLength > length) return false;
+    if (caseSensitive) return std::memcmp(buffer + pos, pattern, static_cast<size_t>(patternLength)) == 0;
     for (int j = 0; j < patternLength; ++j)
-        if (!SameByte(buffer[pos + j], pattern[j], caseSensitive)) return false;
+        if (!SameByte(buffer[pos + j], pattern[j], 0)) return false;
     return true;
 }
+
+namespace {
+
+// The first position at or after `from` (and before `end`) of a byte that
+// equals `c` in either case: one scan for letters, memchr for other bytes.
+const char* FindByteNoCase(const char* from, const char* end, char c) {
+    if (from >= end) return nullptr;
+    if (!IsAsciiLetter(static_cast<unsigned char>(c)))
+        return static_cast<const char*>(std::memchr(from, c, static_cast<size_t>(end - from)));
+    // For an ASCII letter, setting bit 0x20 maps exactly its two cases onto
+    // the lower-case letter.
+    const char lower = ToLowerAscii(c);
+    for (const char* p = from; p < end; ++p)
+        if (static_cast<char>(*p | 0x20) == lower) return p;
+    return nullptr;
+}
+
+}  // namespace
 
 bool TextString::Find(int start, const char* text, int* position, int caseSensitive) const {
     if (position) *position = -1;
@@ -339,9 +358,14 @@ bool TextString::Find(int start, const char* text, int* position, int caseSensit
         if (position) *position = static_cast<int>(at);
         return true;
     }
-    for (int i = start; i + n <= length; ++i) {
-        if (MatchAt(i, text, n, 0)) {
-            if (position) *position = i;
+    if (n > length - start) return false;
+    // Candidates are the places of the first byte; the rest is compared there.
+    const char* last = buffer + (length - n) + 1;  // one past the last possible start
+    for (const char* p = FindByteNoCase(buffer + start, last, text[0]); p; p = FindByteNoCase(p + 1, last, text[0])) {
+        int j = 1;
+        while (j < n && SameByte(p[j], text[j], 0)) ++j;
+        if (j == n) {
+            if (position) *position = static_cast<int>(p - buffer);
             return true;
         }
     }
@@ -351,13 +375,12 @@ bool TextString::Find(int start, const char* text, int* position, int caseSensit
 bool TextString::FindChar(int start, char c, int* position, int caseSensitive) const {
     if (position) *position = -1;
     if (start < 0 || start > length || length == 0) return false;
-    for (int i = start; i < length; ++i) {
-        if (SameByte(buffer[i], c, caseSensitive)) {
-            if (position) *position = i;
-            return true;
-        }
-    }
-    return false;
+    const char* end = buffer + length;
+    const char* at = caseSensitive ? static_cast<const char*>(std::memchr(buffer + start, c, static_cast<size_t>(length - start)))
+                                   : FindByteNoCase(buffer + start, end, c);
+    if (!at) return false;
+    if (position) *position = static_cast<int>(at - buffer);
+    return true;
 }
 
 char* TextString::FindNoCase(const char* text) const {
@@ -616,8 +639,23 @@ bool TextString::SubString(int index, int n) {
 
 int TextString::Trim(int trailingOnly, const char* set) {
     if (!set) set = " ";
-    bool blankInSet = std::strchr(set, ' ') != nullptr;
-    auto inSet = [&](char c) { return (c && std::strchr(set, c)) || (blankInSet && c == '\t'); };
+    if (set[0] == ' ' && set[1] == '\0') {
+        // Blanks and tabs, the common case.
+        int first = 0;
+        if (!trailingOnly)
+            while (first < length && IsBlankOrTab(buffer[first])) ++first;
+        int last = length;
+        while (last > first && IsBlankOrTab(buffer[last - 1])) --last;
+        if (first == 0 && last == length) return 1;
+        if (last > first && first > 0) std::memmove(buffer, buffer + first, static_cast<size_t>(last - first));
+        SetLength(last - first);
+        return 1;
+    }
+    // The bytes to trim: those of the set, and a tab when a blank is in it.
+    bool trimmed[256] = {};
+    for (const char* c = set; *c; ++c) trimmed[static_cast<unsigned char>(*c)] = true;
+    if (trimmed[static_cast<unsigned char>(' ')]) trimmed[static_cast<unsigned char>('\t')] = true;
+    auto inSet = [&](char c) { return trimmed[static_cast<unsigned char>(c)]; };
     int first = 0;
     if (!trailingOnly)
         while (first < length && inSet(buffer[first])) ++first;
