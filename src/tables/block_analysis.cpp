@@ -17,9 +17,12 @@
 // - the merging loop runs at most kMaxMergeSweeps sweeps (each sweep gathers
 //   the column statistics of every line once).
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <climits>
 #include <string>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "analysis/recognisers.h"
 #include "context/context.h"
@@ -524,6 +527,91 @@ void AnalyseDelimited(PreForm& engine) {
     engine.GatherColumnStatistics();
 }
 
+// Counts of the few values one column statistic takes (alignments, spans),
+// kept per column while the lines are read and put into the column's
+// frequency table once at the end.
+class ValueCounts {
+public:
+    void Add(int value) {
+        for (auto& entry : counts) {
+            if (entry.first == value) {
+                ++entry.second;
+                return;
+            }
+        }
+        counts.emplace_back(value, 1);
+    }
+    void FillTable(FrequencyTable& table) const {
+        table.Clear();
+        for (const auto& entry : counts) AddTimes(table, entry.first, entry.second);
+    }
+    // Adds `value` to the table `times` times (the table counts it as that
+    // many additions).
+    static void AddTimes(FrequencyTable& table, int value, int times) {
+        if (times <= 0) return;
+        table.Add(value);
+        for (int i = 0; i < table.count; ++i) {
+            FrequencyEntry* entry = table.EntryAt(i);
+            if (entry && entry->value == value) {
+                entry->occurrences += times - 1;
+                break;
+            }
+        }
+        table.samples += times - 1;
+        table.sumOfValues += value * (times - 1);
+    }
+
+private:
+    std::vector<std::pair<int, int>> counts;
+};
+
+void FillBinary(FrequencyTable& table, const std::array<int, 2>& counts) {
+    table.Clear();
+    ValueCounts::AddTimes(table, 0, counts[0]);
+    ValueCounts::AddTimes(table, 1, counts[1]);
+}
+
+struct ColumnTally {
+    ValueCounts alignments;
+    ValueCounts spans;
+    std::array<int, 2> empty{};
+    std::array<int, 2> alphanumeric{};
+    std::array<int, 2> symbolic{};
+    std::array<int, 2> numeric{};
+    int widest = 0;
+};
+
+// A 64-bit hash of a text (FNV-1a); equal texts of the first column are
+// counted by their hashes.
+uint64_t HashText(const char* text, int length) {
+    uint64_t hash = 1469598103934665603ull;
+    for (int i = 0; i < length; ++i) {
+        hash ^= static_cast<unsigned char>(text[i]);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+// How often the value held by more than half of the entries occurs (found
+// by a majority vote in one pass and counted in a second); when no value has
+// a majority the count returned is at most half.
+int MajorityCount(const std::vector<uint64_t>& values) {
+    uint64_t candidate = 0;
+    int votes = 0;
+    for (uint64_t value : values) {
+        if (votes == 0) {
+            candidate = value;
+            votes = 1;
+        } else {
+            votes += value == candidate ? 1 : -1;
+        }
+    }
+    int count = 0;
+    for (uint64_t value : values)
+        if (value == candidate) ++count;
+    return votes > 0 ? count : 0;
+}
+
 }  // namespace
 
 void PreForm::Analyse() {
@@ -589,7 +677,10 @@ void PreForm::Analyse() {
     if (columnCount != 2) canUseDefinitionList = 0;
 }
 
+// Code-like lines are counted only when code samples are expected: the
+// count decides nothing else, and the test reads the whole line.
 void PreForm::AnalyseLineStatistics() {
+    const bool countCode = Setting(*this, Pol::ExpectCodeSamples, 0) != 0;
     codeLineCount = 0;
     blankLineCount = 0;
     ruleLineCount = 0;
@@ -605,7 +696,7 @@ void PreForm::AnalyseLineStatistics() {
             continue;
         }
         if (!counted) continue;
-        if (IsCodeLine(text, 1)) ++codeLineCount;
+        if (countCode && IsCodeLine(text, 1)) ++codeLineCount;
         if (line.isRuleLine) {
             // Rule lines below the header lines are counted and remembered.
             ++ruleLineCount;
@@ -669,18 +760,8 @@ void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separa
 void PreForm::GatherColumnStatistics() {
     extraSpans = spanningCells = spanningLines = 0;
     const int count = columnCount;
-    for (auto& column : columns) {
-        column->alignments.Clear();
-        column->spans.Clear();
-        column->emptyCells.Clear();
-        column->alphanumericCells.Clear();
-        column->symbolicCells.Clear();
-        column->numericCells.Clear();
-        column->hasDominantValue = 0;
-    }
-    std::vector<int> widest(static_cast<size_t>(count), 0);
-    std::unordered_map<std::string, int> firstTexts;
-    std::string key;
+    std::vector<ColumnTally> tallies(static_cast<size_t>(count));
+    std::vector<uint64_t> firstTexts;
     TextString value;
     int dataLines = 0;
 
@@ -716,15 +797,15 @@ void PreForm::GatherColumnStatistics() {
             }
             if (isLast) lastFilled = filled;
             if (span > 1 && !isLast) line.hasSpanningCell = 1;
+            ColumnTally& tally = tallies[static_cast<size_t>(k)];
             if (isDelimited && line.lineType != kTypeChangePolicy && cell)
-                widest[static_cast<size_t>(k)] = std::max(widest[static_cast<size_t>(k)], cell->text.length);
+                tally.widest = std::max(tally.widest, cell->text.length);
 
             if (data) {
-                PreFormColumn& column = *columns[static_cast<size_t>(k)];
-                column.spans.Add(span);
+                tally.spans.Add(span);
                 if (filled) {
-                    column.emptyCells.Add(0);
-                    column.alignments.Add(cell->alignment);
+                    ++tally.empty[0];
+                    tally.alignments.Add(cell->alignment);
                     // Letters (bytes above 127 count as letters of the code
                     // page) and digits against the other characters.
                     int alphanumerics = 0;
@@ -736,17 +817,18 @@ void PreForm::GatherColumnStatistics() {
                         else if (!IsBlankChar(text[c]))
                             ++others;
                     }
-                    const bool symbolic = alphanumerics * 5 < end - first || alphanumerics < others;
-                    column.alphanumericCells.Add(symbolic ? 0 : 1);
-                    column.symbolicCells.Add(symbolic ? 1 : 0);
-                    value.AssignChars(text + first, end - first);
-                    column.numericCells.Add(ClassifyDataValue(policies, 1, value) == kValueNumber ? 1 : 0);
-                    if (k == 0) {
-                        key.assign(text + first, static_cast<size_t>(end - first));
-                        ++firstTexts[key];
+                    const int symbolic = alphanumerics * 5 < end - first || alphanumerics < others ? 1 : 0;
+                    ++tally.symbolic[symbolic];
+                    ++tally.alphanumeric[1 - symbolic];
+                    const TextString* trimmed = &cell->text;
+                    if (first > 0 || end < cell->text.length) {
+                        value.AssignChars(text + first, end - first);
+                        trimmed = &value;
                     }
+                    ++tally.numeric[ClassifyDataValue(policies, 1, *trimmed) == kValueNumber ? 1 : 0];
+                    if (k == 0) firstTexts.push_back(HashText(text + first, end - first));
                 } else {
-                    column.emptyCells.Add(1);
+                    ++tally.empty[1];
                 }
                 if (span > 1) {
                     ++spanningCells;
@@ -755,9 +837,9 @@ void PreForm::GatherColumnStatistics() {
                 }
                 // The columns a cell covers count as empty cells of span 1.
                 for (int c = k + 1; c < k + span; ++c) {
-                    PreFormColumn& covered = *columns[static_cast<size_t>(c)];
+                    ColumnTally& covered = tallies[static_cast<size_t>(c)];
                     covered.spans.Add(1);
-                    covered.emptyCells.Add(1);
+                    ++covered.empty[1];
                 }
             }
             k += span;
@@ -767,8 +849,17 @@ void PreForm::GatherColumnStatistics() {
         if (data && lineSpans) ++spanningLines;
     }
 
-    for (auto& pointer : columns) {
-        PreFormColumn& column = *pointer;
+    for (int k = 0; k < count; ++k) {
+        PreFormColumn& column = *columns[static_cast<size_t>(k)];
+        const ColumnTally& tally = tallies[static_cast<size_t>(k)];
+        tally.alignments.FillTable(column.alignments);
+        tally.spans.FillTable(column.spans);
+        FillBinary(column.emptyCells, tally.empty);
+        FillBinary(column.alphanumericCells, tally.alphanumeric);
+        FillBinary(column.symbolicCells, tally.symbolic);
+        FillBinary(column.numericCells, tally.numeric);
+        column.hasDominantValue = 0;
+
         column.typicalAlignment = MostFrequent(column.alignments, 1).value;
         column.typicalSpan = MostFrequent(column.spans, 1).value;
         if (column.typicalSpan == 1 && column.spans.samples > 0 &&
@@ -787,8 +878,7 @@ void PreForm::GatherColumnStatistics() {
     }
 
     if (count > 0 && dataLines > 0) {
-        int most = 0;
-        for (const auto& entry : firstTexts) most = std::max(most, entry.second);
+        const int most = MajorityCount(firstTexts);
         columns[0]->hasDominantValue = most >= 2 && most * 2 > dataLines ? 1 : 0;
     }
 
@@ -801,7 +891,7 @@ void PreForm::GatherColumnStatistics() {
         PreFormColumn& column = *columns[static_cast<size_t>(k)];
         long long width;
         if (isDelimited) {
-            width = widest[static_cast<size_t>(k)];
+            width = tallies[static_cast<size_t>(k)].widest;
         } else {
             const long long end = k == count - 1 ? static_cast<long long>(longestLength) - 1 : column.boundary;
             const long long before = k == 0 ? -1 : columns[static_cast<size_t>(k - 1)]->boundary;

@@ -1,0 +1,340 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/analysed_line.h"
+#include "context/context.h"
+#include "policies/fc.h"
+#include "policies/tab_config.h"
+#include "support/recording_document.h"
+#include "tables/preform.h"
+
+namespace {
+
+class BlockAnalysisTest : public testing::Test {
+protected:
+    Context context;
+    MessageRecorder messages{context};
+    FC set;
+    std::unique_ptr<PreForm> engine;
+
+    void SetUp() override {
+        set.SetContext(&context);
+        set.SetInt(Pol::ErrorReportingLevel, 10);
+        engine = std::make_unique<PreForm>(nullptr, &set, nullptr);
+        engine->tabConfig = set.GetDefaultTabConfig();
+    }
+    TabConfig& Config() { return *set.GetDefaultTabConfig(); }
+
+    void Add(const std::string& text, uint32_t flags = kFlagDefault) {
+        AnalysedLine line;
+        line.SetText(text.c_str());
+        line.flags = flags;
+        engine->AddLine(line);
+    }
+    PreForm& Analyse(const std::vector<std::string>& lines) {
+        for (const std::string& text : lines) Add(text);
+        engine->Analyse();
+        return *engine;
+    }
+    // Columns ending at the given boundaries; the last one runs to the
+    // longest line.
+    void Columns(const std::vector<int>& boundaries) {
+        int start = 0;
+        for (int boundary : boundaries) {
+            engine->AddColumn(start, boundary, boundary, -1);
+            start = boundary + 1;
+        }
+        engine->AddColumn(start, engine->longestLength - 1, engine->longestLength - 1, -1);
+    }
+    std::vector<int> Boundaries() const {
+        std::vector<int> result;
+        for (const auto& column : engine->columns) result.push_back(column->boundary);
+        return result;
+    }
+    bool Collected(const char* text) const { return engine->messageText.view().find(text) != std::string::npos; }
+};
+
+TEST_F(BlockAnalysisTest, AFiveLineBlockSeparatesColumnsByTwoBlanks) {
+    // The single blanks inside "New York" and "San Jose" would make a column
+    // with separation 1.
+    PreForm& block = Analyse({"New York  12", "Boston    7", "San Jose  3"});
+    EXPECT_EQ(block.minimumSeparation, 2);
+    EXPECT_EQ(Boundaries(), (std::vector<int>{9, 11}));
+    EXPECT_EQ(block.looksLikeTable, 1);
+}
+
+TEST_F(BlockAnalysisTest, SingleBlankGapsAreRetriedWithSeparationTwo) {
+    // Six lines with separation 1 give three columns that nothing merges;
+    // separation 2 still finds two, so the block is detected again with it.
+    PreForm& block = Analyse({"AB CD  12", "EF GH  34", "IJ KL  56", "MN OP  78", "QR ST  90", "UV WX  11"});
+    EXPECT_TRUE(Collected("INFO: Increasing min column separation in table to 2 spaces"));
+    EXPECT_EQ(block.minimumSeparation, 2);
+    EXPECT_EQ(Boundaries(), (std::vector<int>{6, 8}));
+
+    // When separation 2 leaves one column, the first columns come back with
+    // statistics that match them.
+    SetUp();
+    PreForm& words = Analyse({"AB CD EF", "GH IJ KL", "MN OP QR", "ST UV WX", "YZ AB CD", "EF GH IJ"});
+    EXPECT_FALSE(Collected("Increasing"));
+    EXPECT_EQ(words.columnCount, 3);
+    EXPECT_EQ(words.lines[0]->filledCellCount, 3);
+    EXPECT_EQ(words.columns[2]->width, 2);
+}
+
+TEST_F(BlockAnalysisTest, TheMarginIsCutAndKeptAsTheBlockIndent) {
+    PreForm& block = Analyse({"    alpha   10", "    beta    20", "    gamma   30"});
+    EXPECT_EQ(block.leftMargin, 4);
+    EXPECT_EQ(block.lines[0]->Layout().str(), "alpha   10");
+    EXPECT_EQ(block.lines[0]->length, 10);
+    EXPECT_EQ(block.longestLength, 10);
+    EXPECT_EQ(block.columnCount, 2);
+}
+
+TEST_F(BlockAnalysisTest, CodeSamplesAreFoundOnlyWhenExpected) {
+    const std::vector<std::string> code = {"int count = 0;", "for (i = 0; i < n; i++) {", "    count += i;", "}"};
+    for (int expect : {1, 0}) {
+        SetUp();
+        set.SetInt(Pol::ExpectCodeSamples, expect);
+        PreForm& block = Analyse(code);
+        EXPECT_EQ(block.codeLineCount, 4 * expect);
+        EXPECT_EQ(block.looksLikeCode, expect);
+        EXPECT_EQ(Collected("INFO: Code sample detected"), expect == 1);
+        if (expect) {
+            EXPECT_EQ(block.looksLikeTable, 0);
+        }
+    }
+}
+
+TEST_F(BlockAnalysisTest, BarsMakeSeparatorColumnsThatAreNeverMerged) {
+    PreForm& block = Analyse({"| Name  | Qty | Note |", "| apple |   3 |      |", "| pear  |  12 |      |",
+                              "| plum  |   7 |      |", "| fig   |   1 |      |", "| lime  |   9 |      |"});
+    EXPECT_EQ(block.separatorColumns, 1);
+    EXPECT_EQ(block.mergeCount, 0);
+    // The bars at both ends make no column of their own; the mostly empty
+    // last column stays.
+    EXPECT_EQ(Boundaries(), (std::vector<int>{8, 14, 21}));
+    block.SplitLineIntoCells(&block.scratchRow, 1, 1);
+    EXPECT_EQ(block.scratchRow.GetAt(0)->text.str(), "apple");
+    EXPECT_EQ(block.scratchRow.GetAt(2)->text.str(), "");
+    EXPECT_EQ(block.looksLikeTable, 1);
+}
+
+TEST_F(BlockAnalysisTest, AnIndentedSingleColumnBecomesTwoColumns) {
+    const std::string indent(30, ' ');
+    PreForm& block = Analyse({indent + "The quick brown fox jumps", indent + "over the lazy dog and runs",
+                              indent + "far away into the woods."});
+    EXPECT_EQ(block.isTextBlock, 1);
+    EXPECT_EQ(block.looksLikeTable, 0);
+    ASSERT_EQ(block.columnCount, 2);
+    EXPECT_EQ(block.cellRow.Count(), 2);
+    EXPECT_EQ(block.columns[0]->boundary, 29);
+    EXPECT_EQ(block.columns[0]->isMostlyEmpty, 1);
+    EXPECT_EQ(block.lines[1]->Layout().str(), indent + "over the lazy dog and runs");
+    EXPECT_EQ(block.lines[1]->firstFilledCell, 1);
+    EXPECT_EQ(block.leftMargin, 0);
+    EXPECT_EQ(block.smallestIndent, 0);
+}
+
+TEST_F(BlockAnalysisTest, HeadingRuleAndValueAreAOneColumnTable) {
+    PreForm& table = Analyse({"Total", "-----", "42"});
+    EXPECT_EQ(table.columnCount, 1);
+    EXPECT_EQ(table.ruleLineCount, 1);
+    EXPECT_EQ(table.firstRuleLine, 1);
+    EXPECT_EQ(table.looksLikeTable, 1);
+
+    SetUp();
+    EXPECT_EQ(Analyse({"Total", "of all", "42"}).looksLikeTable, 0);
+}
+
+TEST_F(BlockAnalysisTest, ManySpanningCellsMakeAMalformedTable) {
+    // Ten data lines in seven columns five positions apart; three lines run
+    // text across three columns each (6 extra spans, 3 spanning cells), in
+    // different columns so that no column's typical span changes.
+    const std::string base = "a1   b1   c1   d1   e1   f1   g1";
+    auto across = [&](size_t from, size_t to) {
+        return base.substr(0, from) + std::string(to - from + 1, 'x') + base.substr(to + 1);
+    };
+    std::vector<std::string> lines(7, base);
+    lines.push_back(across(5, 18));
+    lines.push_back(across(15, 28));
+    lines.push_back(across(0, 13));
+    PreForm& block = Analyse(lines);
+    EXPECT_EQ(block.columnCount, 7);
+    EXPECT_EQ(block.extraSpans, 6);
+    EXPECT_EQ(block.spanningCells, 3);
+    EXPECT_TRUE(Collected("WARNING: Mal-formed table"));
+    EXPECT_EQ(block.looksLikeDiagram, 1);
+    EXPECT_EQ(block.looksLikeTable, 0);
+}
+
+TEST_F(BlockAnalysisTest, MailHeadersAndDiagramsAreRecognised) {
+    Add("From: someone@example.com", kFlagDefault | kFlagHeaderLine);
+    Add("To: another@example.com", kFlagDefault | kFlagHeaderLine);
+    Add("Subject: the plan", kFlagDefault | kFlagHeaderLine);
+    engine->Analyse();
+    EXPECT_EQ(engine->looksLikeMailHeader, 1);
+    EXPECT_EQ(engine->looksLikeTable, 0);
+
+    SetUp();
+    PreForm& drawing = Analyse({"    /\\      /\\", "   /  \\    /  \\", "  /    \\  /    \\", " /      \\/      \\"});
+    EXPECT_EQ(drawing.looksLikeDiagram, 1);
+    EXPECT_TRUE(Collected("INFO: Diagram detected"));
+}
+
+TEST_F(BlockAnalysisTest, DelimitedBlocksHaveAsManyColumnsAsTheWidestLine) {
+    struct Case {
+        char delimiter;
+        std::vector<std::string> lines;
+        int columns;
+    };
+    const std::vector<Case> cases = {
+        // A comma inside quotes separates nothing; a doubled quote stays inside.
+        {',', {"a,\"b,c\",d", "x,,y", "\"say \"\"hi, there\"\"\",1"}, 3},
+        {',', {"one", "", "\"open, never closed"}, 1},
+        // Quotes mean nothing between tabs.
+        {'\t', {"a\t\"b\tc\"", "x"}, 3},
+        {',', {std::string(3000, ',')}, 1024},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        engine->SetSpecialFormat(c.delimiter == ',' ? 8 : 7);
+        engine->delimiter = c.delimiter;
+        PreForm& block = Analyse(c.lines);
+        EXPECT_EQ(block.columnCount, c.columns) << c.lines[0].substr(0, 20);
+        EXPECT_EQ(block.cellRow.Count(), c.columns);
+        EXPECT_GE(block.longestLength, 1);
+    }
+    // The width of a delimited column is its widest field.
+    SetUp();
+    engine->SetSpecialFormat(8);
+    Analyse({"a,\"b,c\",dd", "xyz,,y"});
+    EXPECT_EQ(engine->columns[0]->width, 3);
+    EXPECT_EQ(engine->columns[1]->width, 3);
+    EXPECT_EQ(engine->columns[2]->width, 2);
+}
+
+TEST_F(BlockAnalysisTest, EmptyAndBlankBlocksAreNoTables) {
+    EXPECT_EQ(Analyse({}).looksLikeTable, 0);
+    EXPECT_EQ(engine->longestLength, 1);
+    SetUp();
+    PreForm& blank = Analyse({"", "   ", ""});
+    EXPECT_EQ(blank.looksLikeTable, 0);
+    EXPECT_EQ(blank.columnCount, 0);
+    EXPECT_EQ(blank.blankLineCount, 3);
+}
+
+TEST_F(BlockAnalysisTest, LinesGetTheirCellFlags) {
+    Add("one       two       three");
+    Add("                    alone");
+    Add("a long text running  here");
+    Add("first");
+    Columns({9, 19});
+    engine->AnalyseLineStatistics();
+    engine->GatherColumnStatistics();
+    struct Expected {
+        int filled, first, spanning, onlyLast, lastEmpty;
+    };
+    const std::vector<Expected> expected = {{3, 0, 0, 0, 0}, {1, 2, 0, 1, 0}, {2, 0, 1, 0, 0}, {1, 0, 0, 0, 1}};
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const PreFormLine& line = *engine->lines[i];
+        EXPECT_EQ(line.filledCellCount, expected[i].filled) << i;
+        EXPECT_EQ(line.firstFilledCell, expected[i].first) << i;
+        EXPECT_EQ(line.hasSpanningCell, expected[i].spanning) << i;
+        EXPECT_EQ(line.onlyLastCellFilled, expected[i].onlyLast) << i;
+        EXPECT_EQ(line.lastCellEmpty, expected[i].lastEmpty) << i;
+    }
+    EXPECT_EQ(engine->spanningCells, 1);
+    EXPECT_EQ(engine->extraSpans, 1);
+    EXPECT_EQ(engine->spanningLines, 1);
+    // Widths in characters, and in twips in proportion to them.
+    EXPECT_EQ(engine->columns[0]->width, 10);
+    EXPECT_EQ(engine->columns[1]->width, 10);
+    EXPECT_EQ(engine->columns[2]->width, 5);
+    EXPECT_GT(engine->columns[2]->rtfWidth, 0);
+    EXPECT_NEAR(engine->columns[0]->rtfWidth, 2 * engine->columns[2]->rtfWidth, 1);
+}
+
+TEST_F(BlockAnalysisTest, TiesInTheColumnStatisticsGoToTheSmallerValue) {
+    // One left-aligned and one right-aligned cell: alignment 1 (left)
+    // whichever comes first.
+    for (const auto& order : {std::vector<std::string>{"left       x", "     right x"},
+                              std::vector<std::string>{"     right x", "left       x"}}) {
+        SetUp();
+        for (const std::string& text : order) Add(text);
+        Columns({10});
+        engine->AnalyseLineStatistics();
+        engine->GatherColumnStatistics();
+        EXPECT_EQ(engine->columns[0]->alignments.count, 2);
+        EXPECT_EQ(engine->columns[0]->typicalAlignment, 1);
+    }
+}
+
+TEST_F(BlockAnalysisTest, AFirstColumnOfRepeatedLabelsHasADominantValue) {
+    struct Case {
+        std::vector<std::string> lines;
+        int dominant;
+    };
+    const std::vector<Case> cases = {
+        {{"Yes   first", "Yes   second", "No    third"}, 1},
+        {{"Yes   first", "No    second", "Maybe third", "Yes   fourth"}, 0},  // half is not more than half
+        {{"Alpha first", "Beta  second", "Gamma third"}, 0},
+        {{"Yes   only"}, 0},  // a single line repeats nothing
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        for (const std::string& text : c.lines) Add(text);
+        Columns({5});
+        engine->AnalyseLineStatistics();
+        engine->GatherColumnStatistics();
+        EXPECT_EQ(engine->columns[0]->hasDominantValue, c.dominant) << c.lines[0];
+        EXPECT_EQ(engine->columns[1]->hasDominantValue, 0);
+    }
+}
+
+// The bounds: these must finish quickly (the benchmarks measure them); here
+// only their results are checked.
+TEST_F(BlockAnalysisTest, AWideRowOverShortRowsIsAnalysedWithinBounds) {
+    std::string wide;
+    for (int i = 0; i < 100000; ++i) wide += "ab ";
+    Add(wide);
+    for (int i = 0; i < 10000; ++i) Add("x y");
+    engine->Analyse();
+    EXPECT_EQ(engine->positionStatistics.size(), 4096u);
+    EXPECT_LE(engine->columnCount, 256);
+    EXPECT_EQ(engine->columns.back()->boundary, engine->longestLength - 1);
+}
+
+TEST_F(BlockAnalysisTest, ABlockWithTooManyColumnsIsNoTable) {
+    std::string row;
+    for (int i = 0; i < 300; ++i) row += "ab  ";
+    for (int i = 0; i < 8; ++i) Add(row);
+    engine->Analyse();
+    EXPECT_EQ(engine->columnCount, 256);
+    EXPECT_EQ(engine->looksLikeTable, 0);
+}
+
+TEST_F(BlockAnalysisTest, ALongLineAndManyRuleLinesAreAnalysed) {
+    std::string line;
+    while (line.size() < (10u << 20)) line += "word and  another ";
+    Add(line);
+    engine->Analyse();
+    EXPECT_EQ(engine->positionStatistics.size(), 4096u);
+    EXPECT_GE(engine->columnCount, 1);
+    EXPECT_EQ(engine->columns.back()->width, engine->longestLength - 1 - (engine->columnCount > 1 ? engine->columns[engine->columnCount - 2]->boundary : -1));
+
+    SetUp();
+    for (int i = 0; i < 25000; ++i) {
+        Add("--------------------------------");
+        Add("Item " + std::to_string(i) + "    " + std::to_string(i * 7 % 1000));
+    }
+    engine->Analyse();
+    EXPECT_EQ(engine->ruleLineCount, 25000);
+    EXPECT_EQ(engine->firstRuleLine, 0);
+    EXPECT_EQ(engine->secondRuleLine, 2);
+    EXPECT_EQ(engine->lastRuleLine, 49998);
+    EXPECT_EQ(engine->blankLineCount, 0);
+}
+
+}  // namespace
