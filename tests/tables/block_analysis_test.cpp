@@ -137,6 +137,22 @@ TEST_F(BlockAnalysisTest, AnIndentedSingleColumnBecomesTwoColumns) {
     EXPECT_EQ(block.smallestIndent, 0);
 }
 
+TEST_F(BlockAnalysisTest, ASingleColumnIsATextBlockFromAQuarterOfThePageWidth) {
+    struct Case {
+        int indent, pageWidth, textBlock, columns;
+    };
+    // A page width of 0 counts as 80; without a margin there is no indent
+    // column to make, and the block stays one column of ordinary text.
+    for (const Case& c : {Case{10, 80, 0, 1}, Case{10, 40, 1, 2}, Case{10, 0, 0, 1}, Case{0, 2, 0, 1}}) {
+        SetUp();
+        set.SetInt(Pol::PageWidth, c.pageWidth);
+        const std::string indent(static_cast<size_t>(c.indent), ' ');
+        PreForm& block = Analyse({indent + "The quick brown fox", indent + "jumps over the lazy dog"});
+        EXPECT_EQ(block.isTextBlock, c.textBlock) << c.indent << " " << c.pageWidth;
+        EXPECT_EQ(block.columnCount, c.columns) << c.indent << " " << c.pageWidth;
+    }
+}
+
 TEST_F(BlockAnalysisTest, HeadingRuleAndValueAreAOneColumnTable) {
     PreForm& table = Analyse({"Total", "-----", "42"});
     EXPECT_EQ(table.columnCount, 1);
@@ -321,8 +337,10 @@ TEST_F(BlockAnalysisTest, ALongLineAndManyRuleLinesAreAnalysed) {
     Add(line);
     engine->Analyse();
     EXPECT_EQ(engine->positionStatistics.size(), 4096u);
-    EXPECT_GE(engine->columnCount, 1);
-    EXPECT_EQ(engine->columns.back()->width, engine->longestLength - 1 - (engine->columnCount > 1 ? engine->columns[engine->columnCount - 2]->boundary : -1));
+    // The text beyond the positions belongs to the last column, whose RTF
+    // width is bounded.
+    EXPECT_GE(engine->columns.back()->width, engine->longestLength - 4096);
+    EXPECT_EQ(engine->columns.back()->rtfWidth, 1000000);
 
     SetUp();
     for (int i = 0; i < 25000; ++i) {
