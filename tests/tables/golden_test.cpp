@@ -29,6 +29,13 @@ const fs::path kExamplesFolder = fs::path(VENDREL_TEST_DATA_DIR) / ".." / ".." /
 
 void IgnoreText(const char*) {}
 
+// The messages of the conversion being run.
+std::string gMessages;
+void KeepMessage(const char* text) {
+    gMessages += text;
+    gMessages += '\n';
+}
+
 std::string ReadWhole(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream content;
@@ -72,7 +79,8 @@ GoldenOptions ReadOptions(const fs::path& input) {
 
 // Converts a copy of the input in a fresh folder with the default policies;
 // the folder and today's date are replaced by "@FOLDER@" and "@DATE@", and
-// the creation time of an RTF document by "@TIME@".
+// the creation time of an RTF document by "@TIME@".  The messages of the
+// conversion are left in gMessages.
 std::string ConvertCopy(const fs::path& input, const GoldenOptions& options) {
     std::string folder = testing::TempDir() + "vendrel_golden_XXXXXX";
     if (!mkdtemp(folder.data())) return "cannot make a folder";
@@ -80,7 +88,8 @@ std::string ConvertCopy(const fs::path& input, const GoldenOptions& options) {
     fs::copy_file(input, copy);
 
     Context context;
-    context.sink.SetMessageCallback(IgnoreText);
+    gMessages.clear();
+    context.sink.SetMessageCallback(KeepMessage);
     context.sink.SetStatusCallback(IgnoreText);
     context.outputFormat = options.rtf ? 1 : 0;
     FC master, run, file;
@@ -115,10 +124,16 @@ TEST(GoldenConversionTest, DefaultPoliciesGiveTheExpectedHTML) {
         EXPECT_NE(actual.find(options.rtf ? "{\\rtf" : "</HTML>"), std::string::npos);
         const fs::path expected =
             kGoldenFolder / fs::path(input.filename()).replace_extension(options.rtf ? ".rtf" : ".html");
+        // The messages, when there are any, are kept beside the output.
+        const fs::path messages = fs::path(expected).replace_extension(".messages");
+        std::string reported = gMessages;
+        ReplaceAll(reported, kGoldenFolder.string(), "@GOLDEN@");
         if (regenerate) {
             std::ofstream(expected, std::ios::binary) << actual;
+            if (!reported.empty()) std::ofstream(messages, std::ios::binary) << reported;
             continue;
         }
+        EXPECT_EQ(reported, fs::exists(messages) ? ReadWhole(messages) : std::string());
         ASSERT_TRUE(fs::exists(expected)) << "run with VENDREL_REGENERATE_GOLDEN=1 to create " << expected;
         EXPECT_EQ(actual, ReadWhole(expected));
     }

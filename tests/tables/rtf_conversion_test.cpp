@@ -47,7 +47,8 @@ struct RTFConversion {
         FC master, run, file;
         master.SetContext(&context);
         run.SetContext(&context);
-        if (!ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), 1, nullptr))
+        // Automatic classification: prose is written as ordinary text.
+        if (!ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), 0, nullptr))
             return "";
         output = fs::path(input).replace_extension(".rtf");
         std::ifstream in(output, std::ios::binary);
@@ -67,9 +68,9 @@ TEST(RTFConversionTest, SmallFileBecomesWellFormedRTF) {
     ASSERT_EQ(rtf.rfind("{\\rtf", 0), 0u) << rtf;
     for (const char* html : {"<P>", "<BR>", "</"}) EXPECT_EQ(rtf.find(html), std::string::npos) << html;
     EXPECT_TRUE(RtfBracesBalance(rtf)) << rtf;
-    // The text is escaped once; the paragraph ends once; emphasis is a group.
+    // The text is escaped once; each line ends once; emphasis is a group.
     EXPECT_NE(rtf.find("braces \\'7bkept\\'7d and a back\\\\slash."), std::string::npos) << rtf;
-    EXPECT_NE(rtf.find("paragraph. \n\\par\nThen"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("paragraph.\\par\n\\par\nThen"), std::string::npos) << rtf;
     EXPECT_NE(rtf.find("{\\b strong\\b0}"), std::string::npos) << rtf;
     // The link target and its shown text are escaped once.
     EXPECT_NE(rtf.find(" HYPERLINK http://example.com/a\\\\b }"), std::string::npos) << rtf;
@@ -89,7 +90,8 @@ TEST(RTFConversionTest, UnrtfReadsTheWordsBack) {
         while ((n = fread(chunk, 1, sizeof chunk, pipe)) > 0) text.append(chunk, n);
         pclose(pipe);
     }
-    for (const char* words : {"Plain words in a first paragraph, with braces {kept} and a back\\slash. A second line",
+    for (const char* words : {"Plain words in a first paragraph, with braces {kept} and a back\\slash.",
+                              "A second line of the same paragraph.",
                               "Then a strong word in the next paragraph.", "See http://example.com/a\\b for more."})
         EXPECT_NE(text.find(words), std::string::npos) << words << "\n" << text;
 }
