@@ -37,8 +37,6 @@ constexpr int kKeepTogetherLines = 40;
 
 bool IsDirectiveLine(const PreFormLine& line) { return line.tagCode != -3 || IsTaggedType(line.lineType); }
 
-bool IsRule(const PreFormLine* line) { return line && (line->isRuleLine || line->lineType == kTypeRule); }
-
 void Write(OutputDocument* document, FC* set, const TextString& text) {
     if (document) document->WriteText(set, document, text.buffer);
 }
@@ -120,50 +118,6 @@ int ExecuteTags(OutputDocument* document, FC& set, AnalysedLine& scratch, int mo
     int result = -1;
     if (document) document->ExecuteLineTags(mode, document, &scratch, &set, &messages, &result);
     return result;
-}
-
-// The HTML list level of the block's margin, as a table start computes it:
-// the policy set's indent positions, else one level per 6 characters; a
-// margin that deep is not indented at all (a table would be centred instead,
-// which text does not need).
-int BlockIndentLevel(const PreForm& engine) {
-    int level = engine.policies->GetIndentLevel(engine.leftMargin);
-    if (level == 0 && engine.leftMargin > 0) {
-        level = engine.leftMargin / 6;
-        if (level > 2) level = 0;
-    }
-    return level;
-}
-
-// Whether the block has header rows, decided as a table start decides it
-// from the header-rows policy and the rule lines; may move `firstRuleLine`
-// to the rule line that ends the header.
-bool DecideHeader(PreForm& engine) {
-    const TabConfig* config = Configuration(engine);
-    const int n = engine.lineCount;
-    const int rules = engine.ruleLineCount;
-    const int firstRule = engine.firstRuleLine;
-    const int secondRule = engine.secondRuleLine;
-    const int lastRule = engine.lastRuleLine;
-    if (config && config->GetInt(TabPol::HeaderRows) > 0) return true;
-    if (rules == 1 && firstRule == 1 && n == 3) return true;
-    if (rules == 1 && firstRule < 4 && firstRule < n - 2) return true;
-    if (rules == 2 && firstRule < 4 && secondRule < n - 2 && n == lastRule + 1) return true;
-    if (rules == 3 && secondRule < 4 && secondRule < n - 2 && n == lastRule + 1) return true;
-    if (rules != 3) return false;
-    const int count = static_cast<int>(engine.lines.size());
-    auto ruleAt = [&](int index) {
-        return index >= 0 && index < count && IsRule(engine.lines[static_cast<size_t>(index)].get());
-    };
-    if (!(ruleAt(0) || ruleAt(1))) return false;
-    if (!(ruleAt(2) || ruleAt(3) || ruleAt(4))) return false;
-    if (!(ruleAt(count - 1) || ruleAt(count - 2))) return false;
-    for (int index = 4; index >= 2; --index)
-        if (ruleAt(index)) {
-            engine.firstRuleLine = index;
-            break;
-        }
-    return true;
 }
 
 // The hanging indent of a two-column RTF form: the first column's width in
@@ -357,7 +311,7 @@ void PreForm::OutputAsNormal() {
     }
     if (htmlOutput) {
         Write(htmlWriter, &set, startComment);
-        HTML_ChangeIndentLevel(htmlWriter, BlockIndentLevel(*this), &set);
+        HTML_ChangeIndentLevel(htmlWriter, TableIndentLevel(nullptr), &set);
         HTML_StartPara(htmlWriter, &set, 1, "ON1", 0, 1, nullptr);
     }
     if (rtfOutput) RTF_SetStyleIfChanged(&set, AsRTF(rtfWriter), kRTFParagraphOrdinary, set.GetIndentLevel(leftMargin));
@@ -538,7 +492,7 @@ void PreForm::OutputTextBlock() {
 
 void PreForm::StartDefinitionList(int* bordered, int* hasHeader) {
     if (!policies) return;
-    const bool header = DecideHeader(*this);
+    const bool header = DecideTableHeader();
     if (hasHeader) *hasHeader = header ? 1 : 0;
     if (bordered) *bordered = 0;
     if (!rtfOutput || !rtfWriter) return;

@@ -390,6 +390,12 @@ public:
                         int isHeaderRow, int isHeaderColumn, int extraLeading);
     // 1 left, 2 centre, 3 right.
     int TableAlignment() const;
+    // Whether the block has header rows, from the header-rows policy and the
+    // rule lines; may move `firstRuleLine` to the rule that ends the header.
+    bool DecideTableHeader();
+    // The HTML indent level of a block at `leftMargin`; a block indented far
+    // without indent positions gets level 0 and `*centre` set.
+    int TableIndentLevel(int* centre) const;
 
     // ---- Other block output (other_block_output.cpp) ----
     void OutputCodeSample();

@@ -218,6 +218,48 @@ int PreForm::TableAlignment() const {
 // ---------------------------------------------------------------------------
 // Table start and end
 
+bool PreForm::DecideTableHeader() {
+    const TabConfig* config = ConfigOf(*this);
+    const int lineTotal = static_cast<int>(lines.size());
+    auto isRule = [&](int index) { return index >= 0 && index < lineTotal && lines[index]->isRuleLine; };
+    if (config && config->GetInt(TabPol::HeaderRows) > 0) return true;
+    if (ruleLineCount == 1 && firstRuleLine == 1 && lineCount == 3) return true;
+    if (ruleLineCount == 1 && firstRuleLine < 4 && firstRuleLine < lineCount - 2) return true;
+    if (ruleLineCount == 2 && firstRuleLine < 4 && secondRuleLine < lineCount - 2 && lineCount == lastRuleLine + 1)
+        return true;
+    if (ruleLineCount == 3 && secondRuleLine < 4 && secondRuleLine < lineCount - 2 && lineCount == lastRuleLine + 1)
+        return true;
+    if (ruleLineCount != 3) return false;
+    // A rule above the heading, one under it and one at the end.
+    int middle = -1;
+    for (int index : {4, 3, 2})
+        if (isRule(index)) {
+            middle = index;
+            break;
+        }
+    const bool top = isRule(0) || isRule(1);
+    const bool bottom = isRule(lineCount - 1) || isRule(lineCount - 2);
+    if (!top || middle < 0 || !bottom) return false;
+    firstRuleLine = middle;
+    return true;
+}
+
+// An indented table goes into the list level of its margin; one indented
+// far without indent positions is centred instead.
+int PreForm::TableIndentLevel(int* centre) const {
+    if (centre) *centre = 0;
+    if (!policies) return 0;
+    int level = policies->GetIndentLevel(leftMargin);
+    if (level == 0 && leftMargin > 0) {
+        level = leftMargin / 6;
+        if (level > 2) {
+            if (centre) *centre = 1;
+            level = 0;
+        }
+    }
+    return level;
+}
+
 void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     int ownBordered = 0;
     int ownHeader = 0;
@@ -232,46 +274,8 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     const bool html = htmlOutput && htmlWriter;
     const bool rtf = rtfOutput && rtfWriter;
 
-    // Header rows: a header-row policy, or rule lines placed as under a
-    // heading.
-    const int lineTotal = static_cast<int>(lines.size());
-    auto isRule = [&](int index) { return index >= 0 && index < lineTotal && lines[index]->isRuleLine; };
-    bool header = config && config->GetInt(TabPol::HeaderRows) > 0;
-    if (!header) header = ruleLineCount == 1 && firstRuleLine == 1 && lineCount == 3;
-    if (!header) header = ruleLineCount == 1 && firstRuleLine < 4 && firstRuleLine < lineCount - 2;
-    if (!header)
-        header = ruleLineCount == 2 && firstRuleLine < 4 && secondRuleLine < lineCount - 2 &&
-                 lineCount == lastRuleLine + 1;
-    if (!header)
-        header = ruleLineCount == 3 && secondRuleLine < 4 && secondRuleLine < lineCount - 2 &&
-                 lineCount == lastRuleLine + 1;
-    if (!header && ruleLineCount == 3) {
-        // A rule above the heading, one under it and one at the end.
-        int middle = -1;
-        for (int index : {4, 3, 2})
-            if (isRule(index)) {
-                middle = index;
-                break;
-            }
-        const bool top = isRule(0) || isRule(1);
-        const bool bottom = isRule(lineCount - 1) || isRule(lineCount - 2);
-        if (top && middle >= 0 && bottom) {
-            header = true;
-            firstRuleLine = middle;
-        }
-    }
-
-    // Indentation: an indented table goes into the list level of its margin;
-    // one indented far without indent positions is centred instead.
-    centreTable = 0;
-    int level = policies->GetIndentLevel(leftMargin);
-    if (level == 0 && leftMargin > 0) {
-        level = leftMargin / 6;
-        if (level > 2) {
-            centreTable = 1;
-            level = 0;
-        }
-    }
+    const bool header = DecideTableHeader();
+    const int level = TableIndentLevel(&centreTable);
     if (html) HTML_ChangeIndentLevel(htmlWriter, level, policies);
 
     if (html) {
