@@ -1,0 +1,111 @@
+// Showing the output of a conversion: HTML in the user's browser, RTF, text
+// and PDF in a viewer.
+//
+// Viewers and the browser are found as the desktop's opener "xdg-open" on
+// PATH (the settings' own commands come first); the mail program is
+// "xdg-email".  HTML is offered to a running browser over DDE first, which
+// this platform does not have (the connection always fails), so the browser
+// program is started with the file's address.  Programs are started with an
+// argument vector, never through a shell, and not waited for.
+#pragma once
+
+#include <functional>
+
+#include "foundation/text_string.h"
+
+class ProgramSettings;
+class UiServices;
+
+class ResultViewer {
+public:
+    // `languageCode` is the current user-interface language (1 English ...
+    // 7 Swedish), used for addresses on the maker's web site.
+    ResultViewer(ProgramSettings& settings, UiServices& services, int languageCode = 1);
+
+    void SetLanguageCode(int code) { languageCode_ = code; }
+
+    // The viewer command for files with `extension` (or `alternative`): the
+    // desktop's opener "xdg-open" when it is found on PATH.  False when it is
+    // not found, or when called while another look-up is running (command
+    // then unchanged); true with the full path in command otherwise.
+    bool FindViewerCommand(TextString& command, const char* extension, const char* alternative);
+    // The browser; when none is found the user is told (message 31, caption
+    // 5), command becomes the "\BrowserCommand" setting and the result is
+    // still true.  False only for a nested call.
+    bool FindBrowser(TextString& command);
+    bool FindRtfViewer(TextString& command);
+    bool FindPdfViewer(TextString& command);
+    bool FindTextViewer(TextString& command);
+    // FindRtfViewer when the conversion type is 2 or 3, else FindBrowser.
+    bool FindViewerForOutput(TextString& command, int conversionType);
+    // The mail program "xdg-email"; when none is found the user is told as
+    // in FindBrowser and command is empty; true either way except for a
+    // nested call.
+    bool FindMailClient(TextString& command);
+    // The documentation page in the program file's folder; false when the
+    // program file cannot be found.
+    bool FindLocalDocumentation(TextString& path);
+
+    // The address of a file: with the "\AddURLPrefix" setting on,
+    // "file://localhost" followed by the file's absolute path (a relative
+    // path is taken from the current directory); otherwise the path as given.
+    void MakeFileUrl(const TextString& path, TextString& address);
+
+    // Opens an address in the browser: DDE first when allowDde and the
+    // "\UseDDEToViewHTML" setting are on, then the browser program started
+    // with the address as its one argument.  Failures are shown as message
+    // boxes.  True when the browser was reached.
+    bool OpenUrlInBrowser(TextString address, TextString browserCommand, bool allowDde);
+
+    // Starts `command` (the RTF viewer when empty) with `file` as its one
+    // argument.  Failures are shown as message boxes.  True when started.
+    bool StartViewer(TextString file, TextString command);
+
+    // Shows the message box for the last error of a DDE conversation; 0
+    // shows nothing.
+    void ReportDdeError(int errorCode);
+    // The text of a DDE error code.
+    static TextString DdeErrorText(int errorCode);
+
+    // What the conversion run hands over for showing its results.
+    struct RunResults {
+        bool runSucceeded = false;      // every file converted; a failed run never shows anything
+        bool batchMode = false;         // batch: "\DragAndDrop\ViewResults" decides, else "\AutoDDEUpdates"
+        int outputMode = 0;             // the main dialog's output kind; 2 (clipboard) shows nothing
+        int outputFormat = 0;           // the Context's output format: 1 RTF, 2 text, 3 PDF, other HTML
+        TextString outputDirectory;     // with its trailing "/" (or empty)
+        TextString lastOutputFileName;  // empty: nothing to show
+        // Where the status line of a skipped batch viewing goes (the run's
+        // status-message callback); may be empty.
+        std::function<void(const char*)> status;
+    };
+
+    enum class ShowOutcome {
+        kNotAsked,     // failed run, clipboard output, viewing off or no output file
+        kNoDesktop,    // batch mode without DISPLAY and WAYLAND_DISPLAY: one status line, nothing started
+        kStarted,      // the browser or viewer was started
+        kStartFailed,  // starting it failed (the user was told)
+    };
+
+    // The end of a conversion run: decides whether results are shown and
+    // shows them.  RTF uses "\ViewRTFCommand", text "\ViewTextCommand" (each,
+    // when empty, the registered viewer, stored back into the setting), PDF
+    // the registered viewer, HTML "\BrowserCommand" (or the detected browser,
+    // stored back) with the file's address.
+    ShowOutcome ShowRunResults(const RunResults& results);
+
+    // True when a desktop session is available (DISPLAY or WAYLAND_DISPLAY
+    // set and not empty).
+    static bool HasDesktop();
+
+    // The status line of a batch run that skips showing its results.
+    static const char* const kNoDesktopStatus;
+
+private:
+    bool StartOrReport(const TextString& command, const TextString& argument);
+
+    ProgramSettings& settings_;
+    UiServices& services_;
+    int languageCode_;
+    bool lookupRunning_ = false;
+};
