@@ -321,14 +321,20 @@ void AnalysedLine::ConvertReferences(FC& set) {
         SendLineMessage(set, *this, TextString("UNSUPPORTED CASE: Output Format in ConvertReferences"), 10);
         return;
     }
+    // The lowest and highest section numbers that the heading analysis has
+    // seen at each level (index 0 is level 1).  A word is a reference only
+    // to a level that has been seen: with none seen, no word is one.
+    const DocumentState::HeadingState& numbering = context->documentState.headingState;
+    bool anyLevelSeen = false;
+    for (size_t level = 0; level < 6; ++level)
+        anyLevelSeen = anyLevelSeen || (numbering.lowest[level] >= 0 && numbering.highest[level] >= 0);
+    if (!anyLevelSeen) return;
+
     const TextString startDelimiter = set.GetText(Pol::StartTagDelimiter);
     const TextString endDelimiter = set.GetText(Pol::EndTagDelimiter);
     auto findTag = [&](int from) { return FindStretch(*this, from, startDelimiter.buffer, endDelimiter.buffer, 1, 1); };
     Stretch tag = findTag(0);
 
-    // The lowest and highest section numbers that the heading analysis has
-    // seen at each level (index 0 is level 1).
-    const DocumentState::HeadingState& numbering = context->documentState.headingState;
     const int leastLevels = set.GetInt(Pol::CrossRefsAtLevel);
     const TextString currentFile = CurrentOutputFileName(*context);
     TextString word, core, normalised, fileName, extension, anchor, link;

@@ -1,6 +1,8 @@
 // The reading-time conversion of a line: blanks measured, the characters the
 // output format reserves escaped, Macintosh characters and terminal escape
 // sequences converted, and the cleaned text kept as the line's input text.
+#include <cstring>
+
 #include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "output/escaping.h"
@@ -97,6 +99,8 @@ void AnalysedLine::StripTerminalEscapes(FC*) {
     // rest of the reading state for each input file.
     int& lineDrawingState = GetLineAcceptanceState().lineDrawingState;
     const int stateBefore = lineDrawingState;
+    // Outside line-drawing mode a line without an escape byte stays as it is.
+    if (lineDrawingState != 1 && !std::memchr(buffer, 27, static_cast<size_t>(length))) return;
 
     TextString stripped(static_cast<const TextString&>(*this));
     int escapeSeen = 0;

@@ -295,6 +295,12 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
     const int format = OutputFormat(set);
     if (format == 2 || !set.IsOn(Pol::CreateHyperlinks) || replaced) return 0;
     string_view whole = word.view();
+    // Every scheme and host stem below holds letters, so a word without any
+    // (a number such as "1,234.50") can only be a dotted numeric host, which
+    // needs two dots at least.
+    if (Count(whole, '.') < 2 &&
+        std::none_of(whole.begin(), whole.end(), [](char c) { return IsAsciiLetter(static_cast<unsigned char>(c)); }))
+        return 0;
 
     // Which words may be addresses at all.
     if (whole.find('/') == npos) {

@@ -316,27 +316,27 @@ void TextString::RemoveTerminalEscapes(int* lineDrawingState, int* escapeSeen, T
         if (*lineDrawingState == 1) buffer[i] = LineDrawingLetterToAscii(buffer[i]);
     }
 
-    // Pass 1: remove the sequences, starting again from the front after each.
-    bool removed = true;
-    while (removed) {
-        removed = false;
-        for (int i = 0; i < length; ++i) {
-            if (buffer[i] != kEscape) continue;
-            if (escapeSeen) *escapeSeen = 1;
-            CollectEscapeSequence(buffer, length, i + 1, sequence);
-            bool known = false;
-            int sequenceBytes = EscapeBytesToRemove(sequence, &known);
-            if (!known && message) {
-                message->Assign("Unknown Escape sequence : ESC ");
-                message->AppendBytes(sequence.data(), static_cast<int>(sequence.size()));
-            }
-            int n = 1 + sequenceBytes;
-            std::memmove(buffer + i, buffer + i + n, static_cast<size_t>(length - i - n));
-            SetLength(length - n);
-            removed = true;
-            break;
+    // Pass 1: remove the sequences.  The bytes before a sequence hold no
+    // escape and the bytes after it are read as they stand, so one pass that
+    // copies the kept bytes forward removes them all in linear time.
+    if (length <= 0 || !std::memchr(buffer, kEscape, static_cast<size_t>(length))) return;
+    int write = 0;
+    for (int read = 0; read < length;) {
+        if (buffer[read] != kEscape) {
+            buffer[write++] = buffer[read++];
+            continue;
         }
+        if (escapeSeen) *escapeSeen = 1;
+        CollectEscapeSequence(buffer, length, read + 1, sequence);
+        bool known = false;
+        int sequenceBytes = EscapeBytesToRemove(sequence, &known);
+        if (!known && message) {
+            message->Assign("Unknown Escape sequence : ESC ");
+            message->AppendBytes(sequence.data(), static_cast<int>(sequence.size()));
+        }
+        read += 1 + sequenceBytes;
     }
+    SetLength(write);
 }
 
 // The text is read as 16-bit units (a trailing odd byte is dropped) and

@@ -319,6 +319,13 @@ int DecodeEntities(EntityDecodeOptions& options) {
 // Escaping
 
 void EscapeMarkupCharacters(FC* policies, TextString* text) {
+    // Without a markup character there is nothing to escape.
+    bool any = false;
+    for (int i = 0; i < text->length && !any; ++i) {
+        const char c = text->buffer[i];
+        any = c == '&' || c == '<' || c == '>';
+    }
+    if (!any) return;
     TextString startDelimiter("[[");
     TextString endDelimiter("]]");
     if (policies) {

@@ -133,6 +133,8 @@ TEST(CharsetTest, TerminalEscapes) {
         {"\x1B[10;20H!", 0, "!", 0, 1, "Unknown Escape sequence : ESC [10;20H"},
         {"\x1B(0\x1B[1mx", 0, "|", 1, 1, "Unknown Escape sequence : ESC [1m"},  // 'm' is no line letter
         {"abc\x1B", 0, "abc", 0, 1, "Unknown Escape sequence : ESC "},
+        {"\x1B\x1B[1mx\x1B", 0, "x", 0, 1, "Unknown Escape sequence : ESC "},  // back-to-back sequences
+        {"a\x1B(Bb\x1B[2;3 Gc", 0, "abc", 0, 1, ""},
     };
     for (const auto& c : cases) {
         TextString text = Bytes(c.input), message;
@@ -143,6 +145,17 @@ TEST(CharsetTest, TerminalEscapes) {
         EXPECT_EQ(seen, c.escapeSeen) << testing::PrintToString(c.input);
         EXPECT_EQ(message.str(), c.message) << testing::PrintToString(c.input);
     }
+}
+
+// A line full of sequences loses them all in one pass.
+TEST(CharsetTest, ManyTerminalEscapesInOneLine) {
+    std::string input;
+    for (int i = 0; i < 50000; ++i) input += "x\x1B[1m";
+    TextString text = Bytes(input), message;
+    int state = 0, seen = 0;
+    text.RemoveTerminalEscapes(&state, &seen, &message);
+    EXPECT_EQ(text.str(), std::string(50000, 'x'));
+    EXPECT_EQ(message.str(), "Unknown Escape sequence : ESC [1m");
 }
 
 TEST(CharsetTest, Utf16ToUtf8) {
