@@ -32,9 +32,9 @@ public:
     // ${XDG_CONFIG_HOME}/Halvex/<product>/settings, with ~/.config when
     // XDG_CONFIG_HOME is unset, empty or not an absolute path.  Empty when
     // neither that variable nor a home directory can be found.
-    static std::string DefaultPath();
+    static std::string DefaultPath(const char* product = "Vendrel");
 
-    // A store on the default path.
+    // A store on the default path of this product.
     SettingsStore();
     // A store on the given file (tests, or an explicit configuration).
     explicit SettingsStore(std::string path);

@@ -1,0 +1,335 @@
+#include "app/result_viewing.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/product_identity.h"
+#include "app/program_settings.h"
+#include "app/ui_services.h"
+#include "platform/process_launch.h"
+#include "texts/message_texts.h"
+
+namespace {
+
+// The desktop's opener, which picks the program for a file or address by its
+// type, and its mail composer.
+constexpr const char* kDesktopOpener = "xdg-open";
+constexpr const char* kDesktopMailer = "xdg-email";
+
+constexpr const char* kDdeDefaultService = "IExplore";
+constexpr const char* kDdeTopic = "WWW_OpenURL";
+constexpr int kDdeTimeoutMilliseconds = 2000;
+
+// Marks a look-up as running for its lifetime; a nested look-up sees the
+// flag and gives up.
+class LookupGuard {
+public:
+    explicit LookupGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~LookupGuard() { flag_ = false; }
+    LookupGuard(const LookupGuard&) = delete;
+    LookupGuard& operator=(const LookupGuard&) = delete;
+
+private:
+    bool& flag_;
+};
+
+// The host part of the maker's web site ("www.halvex.com"), taken from the
+// product's home page.
+std::string MakerHost() {
+    TextString home;
+    GetProductHomePage(home);
+    std::string address = home.str();
+    size_t start = address.find("://");
+    start = start == std::string::npos ? 0 : start + 3;
+    size_t end = address.find('/', start);
+    return address.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// True when the address is on the maker's web site: its host, after the
+// scheme, is the maker's.
+bool IsMakerAddress(const TextString& address) {
+    const std::string host = MakerHost();
+    std::string_view text = address.view();
+    size_t start = text.find("://");
+    start = start == std::string_view::npos ? 0 : start + 3;
+    if (text.size() - start < host.size()) return false;
+    if (CompareTextN(text.data() + start, host.c_str(), static_cast<int>(host.size()), 1) != 0) return false;
+    size_t after = start + host.size();
+    return after == text.size() || text[after] == '/' || text[after] == ':' || text[after] == '?';
+}
+
+const char* LanguageQuery(int code) {
+    switch (code) {
+        case 2: return "&l=g";
+        case 3: return "&l=s";
+        case 4: return "&l=f";
+        case 5: return "&l=p";
+        case 6: return "&l=i";
+        case 7: return "&l=sw";
+        default: return "";
+    }
+}
+
+struct DdeErrorName {
+    int code;
+    const char* text;
+};
+
+constexpr DdeErrorName kDdeErrors[] = {
+    {0x4000, "DDE Error: adv ack timeout!"},
+    {0x4001, "DDE Error: busy"},
+    {0x4002, "DDE Error: ack timeout"},
+    {0x4003, "DDE Error: DLL not initialised"},
+    {0x4004, "DDE Error: DLL usage"},
+    {0x4005, "DDE Error: EXE ack Timeout"},
+    {0x4006, "DDE Error: invalid parameter"},
+    {0x4007, "DDE Error: low memory"},
+    {0x4008, "DDE Error: memory error"},
+    {0x4009, "DDE Error: not processed"},
+    {0x400A, "DDE Error: no conversation established"},
+    {0x400B, "DDE Error: Poke ack timeout"},
+    {0x400C, "DDE Error: post message failed"},
+    {0x400D, "DDE Error: reentrancy detected"},
+    {0x400E, "DDE Error: server died"},
+    {0x400F, "DDE Error: sys error"},
+    {0x4010, "DDE Error: unadv Ack Timeout"},
+    {0x4011, "DDE Error: Unfound Queue ID"},
+};
+
+bool IsSetAndNotEmpty(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && value[0] != '\0';
+}
+
+}  // namespace
+
+const char* const ResultViewer::kNoDesktopStatus =
+    "INFO: No desktop display (DISPLAY and WAYLAND_DISPLAY are not set): results not shown";
+
+ResultViewer::ResultViewer(ProgramSettings& settings, UiServices& services, int languageCode)
+    : settings_(settings), services_(services), languageCode_(languageCode) {}
+
+bool ResultViewer::HasDesktop() { return IsSetAndNotEmpty("DISPLAY") || IsSetAndNotEmpty("WAYLAND_DISPLAY"); }
+
+// The desktop's opener serves every file type, so the extensions only say
+// what is being looked for.
+bool ResultViewer::FindViewerCommand(TextString& command, const char*, const char*) {
+    if (lookupRunning_) return false;
+    LookupGuard guard(lookupRunning_);
+    command.MakeEmpty();
+    std::string path;
+    if (!FindProgramOnPath(kDesktopOpener, &path)) return false;
+    command.AssignChars(path.data(), static_cast<int>(path.size()));
+    return true;
+}
+
+bool ResultViewer::FindBrowser(TextString& command) {
+    if (lookupRunning_) return false;
+    if (FindViewerCommand(command, ".html", ".htm")) return true;
+    services_.ShowMessageSlots(5, 31);
+    command = settings_.browserCommand;
+    return true;
+}
+
+bool ResultViewer::FindRtfViewer(TextString& command) { return FindViewerCommand(command, ".rtf", ".doc"); }
+
+bool ResultViewer::FindPdfViewer(TextString& command) { return FindViewerCommand(command, ".pdf", ".doc"); }
+
+bool ResultViewer::FindTextViewer(TextString& command) { return FindViewerCommand(command, ".txt", ""); }
+
+bool ResultViewer::FindViewerForOutput(TextString& command, int conversionType) {
+    if (conversionType == 2 || conversionType == 3) return FindRtfViewer(command);
+    return FindBrowser(command);
+}
+
+bool ResultViewer::FindMailClient(TextString& command) {
+    if (lookupRunning_) return false;
+    bool found = false;
+    {
+        LookupGuard guard(lookupRunning_);
+        command.MakeEmpty();
+        std::string path;
+        found = FindProgramOnPath(kDesktopMailer, &path);
+        if (found) command.AssignChars(path.data(), static_cast<int>(path.size()));
+    }
+    if (!found) services_.ShowMessageSlots(5, 31);
+    return true;
+}
+
+bool ResultViewer::FindLocalDocumentation(TextString& path) {
+    std::string program(4096, '\0');
+    ssize_t n = readlink("/proc/self/exe", program.data(), program.size());
+    if (n <= 0 || static_cast<size_t>(n) >= program.size()) return false;
+    program.resize(static_cast<size_t>(n));
+    size_t slash = program.find_last_of('/');
+    if (slash == std::string::npos) return false;
+    TextString folderAddress, pageName;
+    GetDocumentationAddress(folderAddress, pageName);
+    path.AssignChars(program.data(), static_cast<int>(slash + 1));
+    path.Append(pageName);
+    return true;
+}
+
+void ResultViewer::MakeFileUrl(const TextString& path, TextString& address) {
+    if (!settings_.addUrlPrefix) {
+        address = path;
+        return;
+    }
+    TextString absolute;
+    if (path.At(0) != '/') {
+        std::string here(4096, '\0');
+        while (getcwd(here.data(), here.size()) == nullptr && errno == ERANGE) here.resize(here.size() * 2);
+        here.resize(std::strlen(here.c_str()));
+        absolute.AssignChars(here.data(), static_cast<int>(here.size()));
+        if (absolute.length == 0 || absolute.buffer[absolute.length - 1] != '/') absolute.AppendChar('/');
+        // "./a.html" names a file in the current folder.
+        int skip = 0;
+        while (path.At(skip) == '.' && path.At(skip + 1) == '/') skip += 2;
+        absolute.AppendBytes(path.buffer + skip, path.length - skip);
+    } else {
+        absolute = path;
+    }
+    address = "file://localhost";
+    address.Append(absolute);
+}
+
+bool ResultViewer::StartOrReport(const TextString& command, const TextString& argument) {
+    int error = StartProgram(command.str(), argument.str());
+    if (error == 0) return true;
+    TextString text(GetMessageText(47));
+    TextString number(error);
+    FillMessagePlaceholders(text, {{"ccc", command.buffer}, {"url", argument.buffer}, {"nnn", number.buffer}});
+    TextString caption(GetMessageText(8));
+    services_.ShowMessage(caption.buffer, text.buffer);
+    return false;
+}
+
+bool ResultViewer::OpenUrlInBrowser(TextString address, TextString browserCommand, bool allowDde) {
+    if (address.IsEmpty()) {
+        services_.ShowMessage("", GetMessageText(45));
+        return false;
+    }
+    if (address.CountChar('?') > 0 && IsMakerAddress(address)) {
+        if (address.FindNoCase("checkversion.pl") == nullptr) {
+            TextString name, shortVersion, fullVersion;
+            GetProductInfo(name, shortVersion, fullVersion);
+            address.Append("&p=");
+            address.Append(name);
+        }
+        address.Append(LanguageQuery(languageCode_));
+    }
+    if (browserCommand.IsEmpty()) FindBrowser(browserCommand);
+
+    if (allowDde && settings_.useDdeToViewHtml) {
+        bool shown = false;
+        DdeClient dde;
+        if (!dde.Initialise()) {
+            ReportDdeError(dde.LastError());
+            ReportDdeError(dde.LastError());
+        } else {
+            const char* service = settings_.ddeServerName.IsEmpty() ? kDdeDefaultService : settings_.ddeServerName.buffer;
+            // "No" stays behind when the connection attempt never returns,
+            // so that the next start can warn and turn DDE off.
+            settings_.SaveDdeWorking("No");
+            bool connected = dde.Connect(service, kDdeTopic);
+            settings_.SaveDdeWorking("Yes");
+            if (!connected) {
+                if (dde.LastError() != DdeClient::kDdeNoConversation) ReportDdeError(dde.LastError());
+            } else {
+                TextString item("\"");
+                item.Append(address);
+                item.Append("\",,-1,0,,,,");
+                shown = dde.Request(item.buffer, kDdeTimeoutMilliseconds);
+                if (!shown) ReportDdeError(dde.LastError());
+                dde.Disconnect();
+            }
+            dde.Uninitialise();
+        }
+        if (shown) return true;
+    }
+
+    // The address is the program's one argument, passed without a shell, so
+    // neither the command nor the address needs quotes.
+    if (browserCommand.IsEmpty()) return false;
+    return StartOrReport(browserCommand, address);
+}
+
+bool ResultViewer::StartViewer(TextString file, TextString command) {
+    if (file.IsEmpty()) {
+        services_.ShowMessage("", GetMessageText(46));
+        return false;
+    }
+    if (command.IsEmpty()) FindRtfViewer(command);
+    return StartOrReport(command, file);
+}
+
+TextString ResultViewer::DdeErrorText(int errorCode) {
+    for (const DdeErrorName& entry : kDdeErrors) {
+        if (entry.code == errorCode) return TextString(entry.text);
+    }
+    TextString text("Unknown DDE Error : ");
+    text.AppendNumber('1', errorCode, 0);
+    return text;
+}
+
+void ResultViewer::ReportDdeError(int errorCode) {
+    if (errorCode == 0) return;
+    TextString text = DdeErrorText(errorCode);
+    services_.ShowMessage("", text.buffer);
+}
+
+ResultViewer::ShowOutcome ResultViewer::ShowRunResults(const RunResults& results) {
+    if (!results.runSucceeded || results.outputMode == 2) return ShowOutcome::kNotAsked;
+    if (!(results.batchMode ? settings_.viewResults : settings_.autoDdeUpdates)) return ShowOutcome::kNotAsked;
+    if (results.lastOutputFileName.IsEmpty()) return ShowOutcome::kNotAsked;
+    // A terminal or CI run has nowhere to show a browser or viewer.
+    if (results.batchMode && !HasDesktop()) {
+        if (results.status) results.status(kNoDesktopStatus);
+        return ShowOutcome::kNoDesktop;
+    }
+
+    TextString file(results.outputDirectory);
+    if (!file.IsEmpty() && file.buffer[file.length - 1] != '/') file.AppendChar('/');
+    file.Append(results.lastOutputFileName);
+
+    bool started = false;
+    TextString command;
+    switch (results.outputFormat) {
+        case 1:
+            command = settings_.viewRtfCommand;
+            if (command.IsEmpty()) {
+                FindViewerCommand(command, ".rtf", ".doc");
+                settings_.viewRtfCommand = command;
+            }
+            started = StartViewer(file, command);
+            break;
+        case 2:
+            command = settings_.viewTextCommand;
+            if (command.IsEmpty()) {
+                FindViewerCommand(command, ".txt", "");
+                settings_.viewTextCommand = command;
+            }
+            started = StartViewer(file, command);
+            break;
+        case 3:
+            FindViewerCommand(command, ".pdf", ".doc");
+            started = StartViewer(file, command);
+            break;
+        default: {
+            command = settings_.browserCommand;
+            if (command.IsEmpty()) {
+                FindBrowser(command);
+                settings_.browserCommand = command;
+            }
+            TextString address;
+            MakeFileUrl(file, address);
+            started = OpenUrlInBrowser(address, command, true);
+            break;
+        }
+    }
+    return started ? ShowOutcome::kStarted : ShowOutcome::kStartFailed;
+}

@@ -1,0 +1,48 @@
+#include "app/ui_services.h"
+
+#include <cstdio>
+
+#include "app/product_identity.h"
+#include "texts/message_texts.h"
+
+UiServices::~UiServices() = default;
+
+void UiServices::ShowMessageSlots(int captionSlot, int textSlot) {
+    // The caption is copied: looking up the text must not be able to move it.
+    TextString caption(GetMessageText(captionSlot));
+    ShowMessage(caption.buffer, GetMessageText(textSlot));
+}
+
+TextString ConsoleUiServices::FormatMessageLine(const char* caption, const char* text) {
+    TextString line;
+    if (caption == nullptr || caption[0] == '\0') {
+        TextString shortVersion, fullVersion;
+        GetProductInfo(line, shortVersion, fullVersion);
+    } else {
+        line = caption;
+    }
+    line.Append(": ");
+    // A line break and the blanks that indent the next line become one blank.
+    for (const char* p = text != nullptr ? text : ""; *p != '\0'; ++p) {
+        if (*p == '\n' || *p == '\r') {
+            while (p[1] == '\n' || p[1] == '\r' || p[1] == ' ') ++p;
+            line.AppendChar(' ');
+        } else {
+            line.AppendChar(*p);
+        }
+    }
+    return line;
+}
+
+MessageAnswer ConsoleUiServices::ShowMessage(const char* caption, const char* text, MessageButtons buttons,
+                                             MessageIcon, int defaultButton) {
+    TextString line = FormatMessageLine(caption, text);
+    std::fprintf(stderr, "%s\n", line.buffer);
+    std::fflush(stderr);
+    if (buttons == MessageButtons::kYesNo) return defaultButton == 2 ? MessageAnswer::kNo : MessageAnswer::kYes;
+    return MessageAnswer::kOk;
+}
+
+bool ConsoleUiServices::ChooseFile(bool, const char*, const char*, TextString&) { return false; }
+
+bool ConsoleUiServices::ChooseFolder(const char*, TextString&) { return false; }
