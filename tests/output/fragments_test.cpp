@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "context/context.h"
+#include "output/html_document.h"
 #include "output/html_output_html_fragment.h"
 #include "output/html_output_navigation_bar.h"
 #include "policies/fc.h"
@@ -126,6 +127,35 @@ TEST_F(FragmentsTest, NavigationBarOfUnknownFileHasNoLinks) {
     document.isOpen = 0;
     EXPECT_TRUE(Bar("report.html").empty());
     EXPECT_EQ(messages.Count("PROGRAM ERROR: File not open in HTML_OutputNavigationBar!"), 1);
+}
+
+// The bottom bar of the last file: its NAVBAR_BOTTOM_LAST fragment, else the
+// NAVBAR_BOTTOM fragment, else the built-in bar.
+TEST_F(FragmentsTest, BottomBarFragmentFallsBackToPlainNameThenBuiltIn) {
+    SetFiles({"report", "report_1"});
+    set.SetInt(Pol::AddNavigationBar, 1);
+    set.SetInt(Pol::SplitLevel, 1);
+    auto foot = [&] {
+        // The foot closes every block down to BODY.
+        TextString body("<BODY>");
+        if (context.documentState.blocks.Count() == 0) context.documentState.blocks.Add(&set, &document, body);
+        document.Clear();
+        HTML_EndDocument(&document, nullptr, &set, TextString(), PageEndOptions());
+        return document.Joined("\n");
+    };
+    std::string page = foot();
+    EXPECT_NE(page.find("<!-- Start of Navigation Bar -->"), std::string::npos) << page;
+    EXPECT_NE(page.find("<A HREF=\"report.html\">Prev</A> "), std::string::npos);
+
+    Define("NAVBAR_BOTTOM", 1, {"<DIV>plain bar</DIV>"});
+    page = foot();
+    EXPECT_EQ(page.find("Start of Navigation Bar"), std::string::npos);
+    EXPECT_NE(page.find("<DIV>plain bar</DIV>"), std::string::npos);
+
+    Define("NAVBAR_BOTTOM_LAST", 1, {"<DIV>last bar</DIV>"});
+    page = foot();
+    EXPECT_EQ(page.find("plain bar"), std::string::npos);
+    EXPECT_NE(page.find("<DIV>last bar</DIV>"), std::string::npos);
 }
 
 void IgnoreStatus(const char*) {}
