@@ -1,0 +1,162 @@
+#include "app/program_settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/ui_services.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingServices : public UiServices {
+public:
+    std::vector<std::string> lines;
+    MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons, MessageIcon, int) override {
+        lines.push_back(std::string(caption) + ": " + text);
+        return MessageAnswer::kOk;
+    }
+    bool ChooseFile(bool, const char*, const char*, TextString&) override { return false; }
+    bool ChooseFolder(const char*, TextString&) override { return false; }
+};
+
+class ProgramSettingsTest : public testing::Test {
+protected:
+    fs::path folder;
+    std::string savedPath, savedConfig;
+    RecordingServices services;
+
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "program_settings_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        savedPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+        savedConfig = std::getenv("XDG_CONFIG_HOME") != nullptr ? std::getenv("XDG_CONFIG_HOME") : "";
+        setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+        setenv("PATH", (folder / "bin").c_str(), 1);  // no desktop opener unless a test puts one there
+    }
+    void TearDown() override {
+        setenv("PATH", savedPath.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+    fs::path SettingsFile() const { return folder / "config" / "Halvex" / "Vendrel" / "settings"; }
+    void PutOpener(const fs::path& directory) {
+        fs::create_directories(directory);
+        std::ofstream(directory / "xdg-open") << "#!/bin/sh\n";
+        chmod((directory / "xdg-open").c_str(), 0755);
+        setenv("PATH", directory.c_str(), 1);
+    }
+    void WriteFile(const std::string& content) {
+        fs::create_directories(SettingsFile().parent_path());
+        std::ofstream(SettingsFile()) << content;
+    }
+};
+
+TEST_F(ProgramSettingsTest, AFreshUserGetsTheBuiltInDefaultsAndIsToldNoBrowserWasFound) {
+    ProgramSettings settings;
+    EXPECT_TRUE(settings.LoadSettings(&services));
+    EXPECT_EQ(settings.browserCommand, "");
+    EXPECT_EQ(settings.ddeServerName, "IExplore");
+    EXPECT_EQ(settings.ddeWorking, "Yes");
+    EXPECT_FALSE(settings.useDdeToViewHtml);
+    EXPECT_TRUE(settings.addUrlPrefix);
+    EXPECT_TRUE(settings.viewResults);
+    EXPECT_TRUE(settings.displayStatusDialog);
+    EXPECT_EQ(settings.language, "English");
+    EXPECT_EQ(settings.windowPositions[9], -1);
+    ASSERT_EQ(services.lines.size(), 1u);
+    EXPECT_EQ(services.lines[0],
+              "Failed to auto-detect default browser: Please use the Settings Menu to locate your browser manually");
+}
+
+TEST_F(ProgramSettingsTest, TheDetectedBrowsersNameSetsTheDdeDefaults) {
+    struct Case {
+        const char* folderName;
+        bool useDde;
+        const char* service;
+    } cases[] = {{"IExplore.exe", true, "IExplore"}, {"netscp6.exe", false, "Mozilla"}, {"bin", false, "IExplore"}};
+    for (const Case& c : cases) {
+        const fs::path directory = folder / c.folderName;
+        PutOpener(directory);
+        ProgramSettings settings;
+        settings.LoadSettings(&services);
+        EXPECT_EQ(settings.browserCommand.str(), (directory / "xdg-open").string()) << c.folderName;
+        EXPECT_EQ(settings.useDdeToViewHtml, c.useDde) << c.folderName;
+        EXPECT_EQ(settings.autoDdeUpdates, c.useDde) << c.folderName;
+        EXPECT_EQ(settings.ddeServerName, c.service) << c.folderName;
+    }
+    EXPECT_TRUE(services.lines.empty());
+}
+
+TEST_F(ProgramSettingsTest, SavingWritesEverySettingOnceAndLoadingReadsItBack) {
+    ProgramSettings settings;
+    settings.LoadSettings();
+    settings.browserCommand = "/usr/bin/my browser";
+    settings.viewResults = false;
+    settings.alwaysReload = true;
+    settings.conversionType = 2;
+    settings.windowPositions[3] = 120;
+    settings.filesHistory[0] = "a.txt";
+    settings.inDirHistory[9] = "/data/in dir";
+    ASSERT_TRUE(settings.SaveSettings());
+
+    auto entries = SettingsStore::Parse([&] {
+        std::ifstream in(SettingsFile());
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }());
+    // 10 texts, 10 positions, 13 booleans, 2 integers, 10 lists of 10.
+    EXPECT_EQ(entries.size(), 135u);
+    int booleans = 0;
+    for (const auto& entry : entries) booleans += entry.value == "Yes" || entry.value == "No";
+    EXPECT_EQ(booleans, 14);  // the 13 booleans and "\DDEWorking"
+
+    ProgramSettings again;
+    again.LoadSettings();
+    EXPECT_EQ(again.browserCommand, "/usr/bin/my browser");
+    EXPECT_FALSE(again.viewResults);
+    EXPECT_TRUE(again.alwaysReload);
+    EXPECT_EQ(again.conversionType, 2);
+    EXPECT_EQ(again.windowPositions[3], 120);
+    EXPECT_EQ(again.filesHistory[0], "a.txt");
+    EXPECT_EQ(again.inDirHistory[9], "/data/in dir");
+}
+
+TEST_F(ProgramSettingsTest, OnlyExactYesAndNoAndRealNumbersChangeTheDefaults) {
+    WriteFile("\\BrowserCommand=x\n\\AddURLPrefix=no\n\\DragAndDrop\\StartProgram=yes\n"
+              "\\Dialogs\\DisplayToolTips=No\n\\options\\outputtype=4\n\\Options\\ConversionType=two\n"
+              "\\DIALOGS\\MAIN\\LEFT=15\n");
+    ProgramSettings settings;
+    settings.LoadSettings(&services);
+    EXPECT_TRUE(settings.addUrlPrefix);
+    EXPECT_FALSE(settings.startProgram);
+    EXPECT_FALSE(settings.displayToolTips);
+    EXPECT_EQ(settings.outputType, 4);
+    EXPECT_EQ(settings.conversionType, 0);
+    EXPECT_EQ(settings.windowPositions[0], 15);
+    EXPECT_TRUE(services.lines.empty());  // a saved browser command: no detection
+}
+
+TEST_F(ProgramSettingsTest, OtherAndUnknownLanguagesAreEnglish) {
+    const std::pair<const char*, int> cases[] = {{"English", 1}, {"German", 2}, {"Swedish", 7}, {"Portuguese", 5},
+                                                 {"Other", 1},   {"Klingon", 1}, {"", 1}};
+    for (const auto& [name, code] : cases) EXPECT_EQ(LanguageCodeFromName(name), code) << name;
+}
+
+TEST_F(ProgramSettingsTest, TheDdeMarkIsWrittenAtOnce) {
+    ProgramSettings settings;
+    settings.LoadSettings();
+    settings.SaveDdeWorking("No");
+    ProgramSettings other;
+    other.LoadSettings();
+    EXPECT_EQ(other.ddeWorking, "No");
+}
+
+}  // namespace

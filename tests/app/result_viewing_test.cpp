@@ -1,0 +1,187 @@
+#include "app/result_viewing.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/program_settings.h"
+#include "app/ui_services.h"
+#include "platform/process_launch.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingServices : public UiServices {
+public:
+    std::vector<std::string> lines;
+    MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons, MessageIcon, int) override {
+        lines.push_back(ConsoleUiServices::FormatMessageLine(caption, text).str());
+        return MessageAnswer::kOk;
+    }
+    bool ChooseFile(bool, const char*, const char*, TextString&) override { return false; }
+    bool ChooseFolder(const char*, TextString&) override { return false; }
+};
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+class ResultViewingTest : public testing::Test {
+protected:
+    fs::path folder, record, script;
+    std::optional<ScopedEnv> config, display, wayland;
+    std::optional<ProgramSettings> settings;
+    RecordingServices services;
+
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "result viewing XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        config.emplace("XDG_CONFIG_HOME", (folder / "config").c_str());
+        display.emplace("DISPLAY", ":0");
+        wayland.emplace("WAYLAND_DISPLAY", nullptr);
+        record = folder / "argv.txt";
+        script = folder / "browser";
+        std::ofstream(script) << "#!/bin/sh\n{ echo \"$#\"; for a; do echo \"[$a]\"; done; } > '" << record.string()
+                              << "'\n";
+        chmod(script.c_str(), 0755);
+        settings.emplace();
+        settings->browserCommand = script.c_str();
+    }
+    void TearDown() override {
+        WaitForStartedPrograms();
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+    ResultViewer::RunResults Batch(const char* name, int format = 0) {
+        ResultViewer::RunResults results;
+        results.runSucceeded = true;
+        results.batchMode = true;
+        results.outputFormat = format;
+        results.outputDirectory = (folder.string() + "/").c_str();
+        results.lastOutputFileName = name;
+        return results;
+    }
+    // What the recording program received; empty when it never ran.
+    std::string Received() {
+        WaitForStartedPrograms();
+        std::ifstream in(record);
+        std::stringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+};
+
+TEST_F(ResultViewingTest, TheBrowserGetsOneFileAddressWithBlanksAndQuotesIntact) {
+    ResultViewer viewer(*settings, services);
+    EXPECT_EQ(viewer.ShowRunResults(Batch("my \"a\" 'b'.html")), ResultViewer::ShowOutcome::kStarted);
+    EXPECT_EQ(Received(), "1\n[file://localhost" + folder.string() + "/my \"a\" 'b'.html]\n");
+    EXPECT_TRUE(services.lines.empty());
+}
+
+TEST_F(ResultViewingTest, WithoutThePrefixTheBrowserGetsThePlainPath) {
+    settings->addUrlPrefix = false;
+    ResultViewer viewer(*settings, services);
+    viewer.ShowRunResults(Batch("a.html"));
+    EXPECT_EQ(Received(), "1\n[" + folder.string() + "/a.html]\n");
+}
+
+TEST_F(ResultViewingTest, RtfGoesToTheRtfViewerAsAPlainPath) {
+    settings->viewRtfCommand = script.c_str();
+    settings->browserCommand = "/nonexistent";
+    ResultViewer viewer(*settings, services);
+    EXPECT_EQ(viewer.ShowRunResults(Batch("a b.rtf", 1)), ResultViewer::ShowOutcome::kStarted);
+    EXPECT_EQ(Received(), "1\n[" + folder.string() + "/a b.rtf]\n");
+}
+
+TEST_F(ResultViewingTest, NothingIsStartedWhenNotAskedFor) {
+    ResultViewer viewer(*settings, services);
+    auto failed = Batch("a.html");
+    failed.runSucceeded = false;
+    auto clipboard = Batch("a.html");
+    clipboard.outputMode = 2;
+    auto graphical = Batch("a.html");
+    graphical.batchMode = false;  // "\AutoDDEUpdates" is off
+    auto noOutput = Batch("");
+    for (const auto& results : {failed, clipboard, graphical, noOutput})
+        EXPECT_EQ(viewer.ShowRunResults(results), ResultViewer::ShowOutcome::kNotAsked);
+    settings->viewResults = false;
+    EXPECT_EQ(viewer.ShowRunResults(Batch("a.html")), ResultViewer::ShowOutcome::kNotAsked);
+    EXPECT_EQ(Received(), "");
+}
+
+TEST_F(ResultViewingTest, ABatchRunWithoutDesktopSaysSoOnceAndStartsNothing) {
+    ScopedEnv noDisplay("DISPLAY", "");
+    ResultViewer viewer(*settings, services);
+    std::vector<std::string> status;
+    auto results = Batch("a.html");
+    results.status = [&](const char* line) { status.push_back(line); };
+    EXPECT_EQ(viewer.ShowRunResults(results), ResultViewer::ShowOutcome::kNoDesktop);
+    EXPECT_EQ(status, std::vector<std::string>{ResultViewer::kNoDesktopStatus});
+    EXPECT_EQ(Received(), "");
+}
+
+TEST_F(ResultViewingTest, DdeFallsThroughToTheBrowserProgramAndLeavesItsMarkAtYes) {
+    settings->useDdeToViewHtml = true;
+    ResultViewer viewer(*settings, services);
+    EXPECT_EQ(viewer.ShowRunResults(Batch("a.html")), ResultViewer::ShowOutcome::kStarted);
+    EXPECT_EQ(Received(), "1\n[file://localhost" + folder.string() + "/a.html]\n");
+    EXPECT_TRUE(services.lines.empty());  // no conversation is not an error worth a message
+    ProgramSettings saved;
+    saved.LoadSettings();
+    EXPECT_EQ(saved.ddeWorking, "Yes");
+}
+
+TEST_F(ResultViewingTest, AFailedStartIsReportedWithCommandAddressAndErrorNumber) {
+    settings->browserCommand = "/nonexistent/browser";
+    ResultViewer viewer(*settings, services);
+    EXPECT_EQ(viewer.ShowRunResults(Batch("a.html")), ResultViewer::ShowOutcome::kStartFailed);
+    ASSERT_EQ(services.lines.size(), 1u);
+    EXPECT_EQ(services.lines[0], "Error launching browser: Command \"/nonexistent/browser file://localhost" +
+                                     folder.string() + "/a.html\" failed. Error code=2");
+}
+
+TEST_F(ResultViewingTest, AddressesOnTheMakersSiteCarryProductAndLanguage) {
+    ResultViewer viewer(*settings, services, 2);
+    viewer.OpenUrlInBrowser("http://www.halvex.com/cgi/find.pl?q=1", script.c_str(), false);
+    EXPECT_EQ(Received(), "1\n[http://www.halvex.com/cgi/find.pl?q=1&p=Vendrel&l=g]\n");
+    viewer.OpenUrlInBrowser("http://www.halvex.com/checkversion.pl?v=4", script.c_str(), false);
+    EXPECT_EQ(Received(), "1\n[http://www.halvex.com/checkversion.pl?v=4&l=g]\n");
+    viewer.OpenUrlInBrowser("http://example.org/?q=1", script.c_str(), false);
+    EXPECT_EQ(Received(), "1\n[http://example.org/?q=1]\n");
+}
+
+TEST_F(ResultViewingTest, EmptyAddressesAndFileNamesAreRefused) {
+    ResultViewer viewer(*settings, services);
+    EXPECT_FALSE(viewer.OpenUrlInBrowser("", script.c_str(), false));
+    EXPECT_FALSE(viewer.StartViewer("", script.c_str()));
+    ASSERT_EQ(services.lines.size(), 2u);
+    EXPECT_EQ(services.lines[0], "Vendrel: No URL supplied.  Cannot launch browser");
+    EXPECT_EQ(services.lines[1], "Vendrel: No Filename supplied.  Cannot launch viewer");
+}
+
+TEST(DdeErrorTextTest, KnownAndUnknownCodes) {
+    EXPECT_EQ(ResultViewer::DdeErrorText(0x4007), "DDE Error: low memory");
+    EXPECT_EQ(ResultViewer::DdeErrorText(0x4011), "DDE Error: Unfound Queue ID");
+    EXPECT_EQ(ResultViewer::DdeErrorText(5), "Unknown DDE Error : 5");
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+#include "platform/process_launch.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProcessLaunchTest : public testing::Test {
+protected:
+    fs::path folder;
+
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "process_launch_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override {
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+    fs::path Script(const std::string& name, const std::string& body) {
+        fs::path script = folder / name;
+        std::ofstream(script) << "#!/bin/sh\n" << body;
+        chmod(script.c_str(), 0755);
+        return script;
+    }
+};
+
+TEST_F(ProcessLaunchTest, TheArgumentArrivesAsOneWordWithoutAShell) {
+    const fs::path record = folder / "argv.txt";
+    const fs::path script =
+        Script("record", "{ echo \"$#\"; for a; do echo \"[$a]\"; done; } > '" + record.string() + "'\n");
+    const std::string argument = "/tmp/a b/\"q\" 'x' $HOME;|*.html";
+    pid_t pid = 0;
+    ASSERT_EQ(StartProgram(script.string(), argument, &pid), 0);
+    EXPECT_GT(pid, 0);
+    WaitForStartedPrograms();
+    std::ifstream in(record);
+    std::stringstream content;
+    content << in.rdbuf();
+    EXPECT_EQ(content.str(), "1\n[" + argument + "]\n");
+    // Reaped: no zombie is left to wait for.
+    EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(ProcessLaunchTest, AMissingProgramGivesTheSystemErrorNumber) {
+    EXPECT_EQ(StartProgram((folder / "no such program").string(), "x"), ENOENT);
+    EXPECT_EQ(StartProgram("", "x"), ENOENT);
+}
+
+TEST_F(ProcessLaunchTest, FinishedProgramsAreReapedAtTheNextStart) {
+    pid_t first = 0;
+    ASSERT_EQ(StartProgram("true", "x", &first), 0);
+    // Give it time to end, then a further start reaps it.
+    for (int i = 0; i < 200; ++i) {
+        siginfo_t info{};
+        if (waitid(P_PID, static_cast<id_t>(first), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == first)
+            break;
+        usleep(10000);
+    }
+    ASSERT_EQ(StartProgram("true", "y"), 0);
+    EXPECT_EQ(waitpid(first, nullptr, WNOHANG), -1);
+    WaitForStartedPrograms();
+}
+
+TEST_F(ProcessLaunchTest, ProgramsAreFoundOnlyWhenExecutableOnPath) {
+    Script("xdg-open", "exit 0\n");
+    std::ofstream(folder / "not-executable") << "x";
+    const char* saved = std::getenv("PATH");
+    std::string restore = saved != nullptr ? saved : "";
+    setenv("PATH", ("/nonexistent:" + folder.string()).c_str(), 1);
+    std::string found;
+    EXPECT_TRUE(FindProgramOnPath("xdg-open", &found));
+    EXPECT_EQ(found, (folder / "xdg-open").string());
+    EXPECT_FALSE(FindProgramOnPath("not-executable", &found));
+    EXPECT_FALSE(FindProgramOnPath("xdg-email", &found));
+    EXPECT_TRUE(FindProgramOnPath((folder / "xdg-open").c_str(), &found));
+    setenv("PATH", restore.c_str(), 1);
+}
+
+TEST_F(ProcessLaunchTest, DdeNeverConnects) {
+    DdeClient dde;
+    EXPECT_TRUE(dde.Initialise());
+    EXPECT_EQ(dde.LastError(), 0);
+    EXPECT_FALSE(dde.Connect("IExplore", "WWW_OpenURL"));
+    EXPECT_EQ(dde.LastError(), DdeClient::kDdeNoConversation);
+}
+
+}  // namespace
