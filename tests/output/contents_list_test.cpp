@@ -100,6 +100,14 @@ TEST_F(ContentsListTest, DepthLimitsAndContentsModes) {
     list = List(0, 1, 1);  // mode 1 leaves out the first entry
     EXPECT_EQ(count(list, "Intro"), 0);
     EXPECT_EQ(count(list, "CLASS=TOC"), 3);
+
+    // Mode 2 lists the sub-headings of the chapter that holds the position.
+    context.trackers.output.position = SourcePosition(0, 25);
+    list = List(0, 1, 2);
+    EXPECT_EQ(list, (Lines{"<!-- TOC_BEGIN -->", "", "<UL>",
+                           "  <SPAN CLASS=TOC2>1.1 <A HREF=\"#Section_1.1\">Scope</A><BR></SPAN>", "  <UL>",
+                           "    <SPAN CLASS=TOC3>1.1.1 <A HREF=\"#Section_1.1.1\">Detail</A><BR></SPAN>", "  </UL>",
+                           "</UL>", "<!-- TOC_END -->"}));
 }
 
 TEST_F(ContentsListTest, LineStylesAndHyperlinksOnNumbers) {
