@@ -338,7 +338,7 @@ void HTML_OutputContentsLine(FC* policies, OutputDocument* document, HeadingList
         // The second name equals the link name under composition units; the
         // same anchor is not written twice.
         for (const TextString* name : {&secondName, &linkName}) {
-            if (name->IsEmpty() || (name == &secondName && secondName.Matches(linkName.buffer, 1, 0))) continue;
+            if (name->IsEmpty() || (name == &secondName && secondName.view() == linkName.view())) continue;
             WriteIndented(policies, document, TextString("<A NAME=\"TOC_") + *name + "\">&nbsp;</A>",
                           *contentsLevel);
         }
