@@ -73,7 +73,10 @@ int LanguageCodeFromName(const TextString& name) {
 
 ProgramSettings::ProgramSettings() : store_(ProductSettingsPath()) { ResetToBuiltInDefaults(); }
 
-ProgramSettings::ProgramSettings(std::string storePath) : store_(std::move(storePath)) { ResetToBuiltInDefaults(); }
+ProgramSettings::ProgramSettings(std::string storePath)
+    : store_(storePath.empty() ? ProductSettingsPath() : std::move(storePath)) {
+    ResetToBuiltInDefaults();
+}
 
 void ProgramSettings::ResetToBuiltInDefaults() {
     ddeServerName = kDefaultDdeService;

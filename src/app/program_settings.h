@@ -30,7 +30,8 @@ int LanguageCodeFromName(const TextString& name);
 
 class ProgramSettings {
 public:
-    // Settings on the default settings file, or on `storePath`.
+    // Settings on the default settings file, or on `storePath` (an empty
+    // path also stands for the default file).
     ProgramSettings();
     explicit ProgramSettings(std::string storePath);
 
