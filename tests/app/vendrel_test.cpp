@@ -1,14 +1,21 @@
-// The vendrel program run as a user runs it: files named on the command line
-// are converted to HTML beside them.
+// The vendrel program run as a user runs it, on a temporary folder with its
+// own settings folder (XDG_CONFIG_HOME): files named on the command line are
+// converted beside them, status lines go to standard error, and the exit
+// status says whether every file converted.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -21,9 +28,34 @@ std::string ReadWhole(const fs::path& path) {
     return content.str();
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The settings file as name -> list of values (a name saved twice shows up
+// with two values).
+std::map<std::string, std::vector<std::string>> ParseSettings(const std::string& text) {
+    std::map<std::string, std::vector<std::string>> settings;
+    for (const std::string& line : Lines(text)) {
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        std::string name = line.substr(0, equals);
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        settings[name].push_back(line.substr(equals + 1));
+    }
+    return settings;
+}
+
+const char* const kTable = "Name    Age   City\nAnn     31    Oslo\nBob     45    Rome\n";
+const char* const kCompleteLine = "%%%%%%%%%%%%%%%%%%% Conversion complete %%%%%%%%%%%%%%%%%%";
+
 class VendrelTest : public testing::Test {
 protected:
     fs::path folder;
+    std::string runIn;  // the folder below `folder` the program runs in ("" for the folder itself)
     std::string out, err;
 
     void SetUp() override {
@@ -42,57 +74,156 @@ protected:
     // The program's output is kept beside the folder, so that a folder the
     // program may not write to can be tested too.
     fs::path Capture(const char* suffix) const { return folder.string() + suffix; }
+    fs::path SettingsFile() const { return folder / "cfg" / "Halvex" / "Vendrel" / "settings"; }
 
     void Write(const std::string& name, const std::string& content) {
         std::ofstream(folder / name, std::ios::binary) << content;
     }
+    void WriteSettings(const std::string& lines) {
+        fs::create_directories(SettingsFile().parent_path());
+        std::ofstream(SettingsFile(), std::ios::binary) << lines;
+    }
 
-    // Runs the program in the folder with the arguments; returns its exit
-    // status, or -1 when it did not exit normally (a crash).
-    int Run(const std::string& arguments) {
-        const std::string command = "cd '" + folder.string() + "' && '" VENDREL_BINARY "' " + arguments + " > '" +
-                                    Capture(".out").string() + "' 2> '" + Capture(".err").string() + "'";
+    std::string Command(const std::string& arguments, const std::string& environment) const {
+        return "cd '" + (folder / runIn).string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
+               (folder / "cfg").string() + "' " + environment + " '" VENDREL_BINARY "' " + arguments;
+    }
+
+    // Runs the program in the folder with the arguments and no desktop;
+    // returns its exit status, or -1 when it did not exit normally.
+    int Run(const std::string& arguments, const std::string& environment = "") {
+        const std::string command = Command(arguments, environment) + " > '" + Capture(".out").string() +
+                                    "' 2> '" + Capture(".err").string() + "'";
         const int status = std::system(command.c_str());
         out = ReadWhole(Capture(".out"));
         err = ReadWhole(Capture(".err"));
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+
+    bool ErrHas(const std::string& text) const { return err.find(text) != std::string::npos; }
 };
 
-TEST_F(VendrelTest, ConvertsTheExampleBesideIt) {
+TEST_F(VendrelTest, ConvertsBesideTheInputWithTheStatusOnStandardError) {
+    Write("a.txt", kTable);
+    fs::create_directory(folder / "elsewhere");
+    for (const std::string& argument : {std::string("a.txt"), (folder / "a.txt").string()}) {
+        SCOPED_TRACE(argument);
+        fs::remove(folder / "a.html");
+        // An absolute path is given from another folder.
+        runIn = argument[0] == '/' ? "elsewhere" : "";
+        EXPECT_EQ(Run(argument[0] == '/' ? "'" + argument + "'" : argument), 0) << err;
+        EXPECT_EQ(ReadWhole(folder / "a.txt"), kTable);
+        const std::string html = ReadWhole(folder / "a.html");
+        EXPECT_NE(html.find("<TD>Oslo</TD>"), std::string::npos) << html;
+        const std::vector<std::string> status = Lines(err);
+        ASSERT_FALSE(status.empty());
+        EXPECT_NE(std::find(status.begin(), status.end(), std::string(50, '%')), status.end()) << err;
+        EXPECT_TRUE(ErrHas("Processing : \"a.txt\"")) << err;
+        // The complete line closes the run; only the note that results are
+        // not shown without a desktop follows it.
+        const auto complete = std::find(status.begin(), status.end(), kCompleteLine);
+        ASSERT_NE(complete, status.end()) << err;
+        EXPECT_LE(status.end() - complete, 2) << err;
+        EXPECT_EQ(out.find("Processing"), std::string::npos) << out;
+    }
+}
+
+TEST_F(VendrelTest, TheExampleConverts) {
     const fs::path example = fs::path(VENDREL_TEST_DATA_DIR) / ".." / ".." / "examples" / "quarterly_report.txt";
     const std::string input = ReadWhole(example);
     ASSERT_FALSE(input.empty());
     fs::copy_file(example, folder / "quarterly_report.txt");
-
     EXPECT_EQ(Run("quarterly_report.txt"), 0) << err;
-    EXPECT_NE(out.find("Processing : \"quarterly_report.txt\""), std::string::npos) << out;
     const std::string html = ReadWhole(folder / "quarterly_report.html");
     for (const char* part : {"<HTML>", "<BODY", "Quarterly Sales Report", "</BODY>", "</HTML>"})
         EXPECT_NE(html.find(part), std::string::npos) << part;
     EXPECT_EQ(ReadWhole(folder / "quarterly_report.txt"), input);
 }
 
-TEST_F(VendrelTest, FailuresGiveAMessageAndANonZeroExit) {
+TEST_F(VendrelTest, LogFiles) {
+    Write("a.txt", kTable);
+    ASSERT_EQ(Run("a.txt /LOG"), 0) << err;
+    EXPECT_NE(ReadWhole(folder / "Morvane.log").find("Processing : \"a.txt\""), std::string::npos);
+
+    ASSERT_EQ(Run("a.txt /LOG=run.txt"), 0) << err;
+    EXPECT_FALSE(fs::exists(folder / "run.txt"));
+    EXPECT_NE(ReadWhole(folder / "run.log").find("SESSION: "), std::string::npos);
+
+    fs::remove(folder / "Morvane.log");
+    ASSERT_EQ(Run("a.txt /LOG=missing/deeper/x.log"), 0) << err;
+    const std::string log = ReadWhole(folder / "Morvane.log");
+    EXPECT_NE(log.find("SESSION: *** Failed to open log file : missing/deeper/x.log ***"), std::string::npos) << log;
+    EXPECT_NE(log.find("SESSION:     Opening " + (folder / "Morvane.log").string() + " instead"), std::string::npos);
+    EXPECT_NE(log.find("Processing : \"a.txt\""), std::string::npos);
+}
+
+TEST_F(VendrelTest, RtfOutput) {
+    Write("a.txt", kTable);
+    EXPECT_EQ(Run("-rtf a.txt"), 0) << err;
+    EXPECT_EQ(ReadWhole(folder / "a.rtf").rfind("{\\rtf", 0), 0u);
+    EXPECT_FALSE(fs::exists(folder / "a.html"));
+}
+
+TEST_F(VendrelTest, EveryMatchOfEverySpecificationInOrder) {
+    fs::create_directory(folder / "sub");
+    Write("b.txt", kTable);
+    Write("sub/c2.txt", kTable);
+    Write("sub/c1.txt", kTable);
+    EXPECT_EQ(Run("b.txt 'sub/c*.txt'"), 0) << err;
+    const size_t b = err.find("Processing : \"b.txt\"");
+    const size_t c1 = err.find("Processing : \"c1.txt\"");
+    const size_t c2 = err.find("Processing : \"c2.txt\"");
+    ASSERT_NE(c2, std::string::npos) << err;
+    EXPECT_LT(b, c1);
+    EXPECT_LT(c1, c2);
+    for (const char* name : {"b.html", "sub/c1.html", "sub/c2.html"}) EXPECT_TRUE(fs::exists(folder / name)) << name;
+}
+
+TEST_F(VendrelTest, PolicyFiles) {
+    Write("a.txt", kTable);
+    Write("P2.POL", "Document Title: Title from P2\n");
+    Write("other.pol", "Document Title: Title from other\n");
+    EXPECT_EQ(Run("a.txt P2.POL"), 0) << err;
+    EXPECT_NE(ReadWhole(folder / "a.html").find("<TITLE>Title from P2</TITLE>"), std::string::npos);
+
+    // The default policy file of the settings wins over the command line's.
+    WriteSettings("\\DefaultPolicy\\File=" + (folder / "other.pol").string() + "\n");
+    EXPECT_EQ(Run("a.txt P2.POL"), 0) << err;
+    EXPECT_NE(ReadWhole(folder / "a.html").find("<TITLE>Title from other</TITLE>"), std::string::npos);
+
+    // A policy file that cannot be read: converted with the defaults, but
+    // the exit status says the policies were not applied.
+    WriteSettings("");
+    EXPECT_EQ(Run("a.txt nothing.pol"), 1);
+    EXPECT_TRUE(ErrHas("Policy File Error: Can't find policy file \"nothing.pol\"")) << err;
+    EXPECT_TRUE(fs::exists(folder / "a.html"));
+    EXPECT_EQ(ReadWhole(folder / "a.html").find("Title from"), std::string::npos);
+}
+
+TEST_F(VendrelTest, FailuresGiveTheirMessagesAndANonZeroExitAtOnce) {
     struct Case {
-        const char* name;
+        const char* arguments;
         const char* file;       // the input written, or null for none
         const char* blockedAs;  // a folder in the place of the output file, or null
         const char* message;
     };
     const Case cases[] = {
-        {"missing.txt", nullptr, nullptr, "ERROR: Error opening missing.txt"},
+        {"missing.txt", nullptr, nullptr, "Vendrel: Unable to locate file \"missing.txt\""},
+        {"adir", nullptr, "adir", "File selection error: No files found"},
         {"report.txt", "Some text\n", "report.html", "ERROR: Can't open file"},
         {"page.html", "Already HTML\n", nullptr, "ERROR: Output file would overwrite the input file"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.file) Write(c.name, c.file);
+        SCOPED_TRACE(c.arguments);
+        if (c.file) Write(c.arguments, c.file);
         if (c.blockedAs) fs::create_directory(folder / c.blockedAs);
-        EXPECT_EQ(Run(c.name), 1);
-        EXPECT_NE(err.find(c.message), std::string::npos) << err;
+        // No terminal to wait on: standard input is closed.
+        EXPECT_EQ(Run(std::string(c.arguments) + " < /dev/null"), 1);
+        EXPECT_TRUE(ErrHas(c.message)) << err;
+        EXPECT_TRUE(ErrHas("Convert Error: Conversion failed")) << err;
+        EXPECT_EQ(err.find(kCompleteLine) != std::string::npos, c.file != nullptr) << err;
         if (c.file) {
-            EXPECT_EQ(ReadWhole(folder / c.name), c.file);
+            EXPECT_EQ(ReadWhole(folder / c.arguments), c.file);
         }
     }
 }
@@ -104,18 +235,96 @@ TEST_F(VendrelTest, AnUnwritableOutputFolderIsReported) {
     std::ofstream probe(folder / "probe");
     if (probe) GTEST_SKIP() << "the folder stays writable for this user";
     EXPECT_EQ(Run("notes.txt"), 1);
-    EXPECT_NE(err.find("ERROR: Can't open file"), std::string::npos) << err;
+    EXPECT_TRUE(ErrHas("Directory Error: Invalid Output Directory. Must be writable")) << err;
 }
 
 TEST_F(VendrelTest, AnEmptyInputGivesAWarningAndAnEmptyDocument) {
     Write("empty.txt", "");
     EXPECT_EQ(Run("empty.txt"), 0) << err;
-    EXPECT_NE(err.find("WARNING: File is empty"), std::string::npos) << err;
+    EXPECT_TRUE(ErrHas("WARNING: File is empty")) << err;
     const std::string html = ReadWhole(folder / "empty.html");
     EXPECT_NE(html.find("<HEAD>"), std::string::npos);
     EXPECT_NE(html.find("</HTML>"), std::string::npos);
     EXPECT_EQ(html.find("<TABLE"), std::string::npos);
-    EXPECT_EQ(html.find("<P>"), std::string::npos);
+}
+
+TEST_F(VendrelTest, MasterIndexPage) {
+    Write("a.txt", kTable);
+    Write("b.txt", kTable);
+    EXPECT_EQ(Run("a.txt b.txt /INDEX"), 0) << err;
+    const std::string page = ReadWhole(folder / "dirindex.html");
+    EXPECT_EQ(page.rfind("<!DOCTYPE", 0), 0u) << page;
+    for (const char* part : {"<HEAD>", "</HEAD>", "<TITLE>Directory listing</TITLE>", "<A HREF=\"a.html\">a.html</A>",
+                             "<A HREF=\"b.html\">b.html</A>"})
+        EXPECT_NE(page.find(part), std::string::npos) << part << "\n" << page;
+    const size_t body = page.find("</BODY>");
+    ASSERT_NE(body, std::string::npos) << page;
+    EXPECT_EQ(page.find("</BODY>", body + 1), std::string::npos) << page;
+    EXPECT_EQ(page.substr(page.size() - 8), "</HTML>\n");
+}
+
+TEST_F(VendrelTest, WithoutFilesTheWindowIsNotAvailable) {
+    EXPECT_EQ(Run(""), 2);
+    EXPECT_NE(out.find("Command is:"), std::string::npos) << out;
+    EXPECT_TRUE(ErrHas("main window is not available")) << err;
+
+    Write("a.txt", kTable);
+    EXPECT_EQ(Run("a.txt /?"), 0);
+    EXPECT_NE(out.find("Recognised qualifiers include"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(folder / "a.html"));
+}
+
+TEST_F(VendrelTest, SettingsAreSavedWithEverySettingOnce) {
+    Write("a.txt", kTable);
+    ASSERT_EQ(Run("a.txt"), 0) << err;
+    const auto settings = ParseSettings(ReadWhole(SettingsFile()));
+    for (const auto& [name, values] : settings) EXPECT_EQ(values.size(), 1u) << name;
+    for (const char* name : {"\\draganddrop\\viewresults", "\\addurlprefix", "\\dialogs\\displaytooltips"}) {
+        ASSERT_EQ(settings.count(name), 1u) << name;
+        EXPECT_TRUE(settings.at(name)[0] == "Yes" || settings.at(name)[0] == "No") << name;
+    }
+    for (const char* list : {"\\files", "\\indir", "\\policy", "\\htmlscript"})
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(settings.count(std::string(list) + "\\mru0" + std::to_string(i)), 1u);
+    // The run's file is on top of the files history.
+    EXPECT_EQ(settings.at("\\files\\mru00")[0], (folder / "a.txt").string());
+
+    // Five runs at once leave a file that still parses with each name once.
+    std::vector<std::thread> runs;
+    for (int i = 0; i < 5; ++i) {
+        Write("f" + std::to_string(i) + ".txt", kTable);
+        runs.emplace_back([this, i] {
+            const std::string command =
+                Command("f" + std::to_string(i) + ".txt", "") + " > /dev/null 2>&1";
+            EXPECT_EQ(std::system(command.c_str()), 0);
+        });
+    }
+    for (std::thread& run : runs) run.join();
+    const auto after = ParseSettings(ReadWhole(SettingsFile()));
+    EXPECT_EQ(after.size(), settings.size());
+    for (const auto& [name, values] : after) EXPECT_EQ(values.size(), 1u) << name;
+}
+
+TEST_F(VendrelTest, ResultsAreShownThroughTheBrowserCommand) {
+    const fs::path record = folder / "arguments.txt";
+    const fs::path script = folder / "browser.sh";
+    std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << record.string()
+                          << ".part' && mv '" << record.string() << ".part' '" << record.string() << "'\n";
+    fs::permissions(script, fs::perms::owner_all);
+    WriteSettings("\\BrowserCommand=" + script.string() + "\n");
+
+    const std::string name = "my \"best\" notes";
+    Write(name + ".txt", kTable);
+    ASSERT_EQ(Run("'" + name + ".txt'", "DISPLAY=:99"), 0) << err;
+    for (int i = 0; i < 100 && !fs::exists(record); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(ReadWhole(record), "file://localhost" + (folder / (name + ".html")).string() + "\n");
+
+    // Nothing is started after a failed run.
+    fs::remove(record);
+    fs::create_directory(folder / "blocked.html");
+    Write("blocked.txt", kTable);
+    EXPECT_EQ(Run("blocked.txt < /dev/null", "DISPLAY=:99"), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(fs::exists(record));
 }
 
 }  // namespace

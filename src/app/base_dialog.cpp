@@ -1,0 +1,182 @@
+#include "app/base_dialog.h"
+
+#include <cstring>
+
+#include "app/product_identity.h"
+#include "app/ui_services.h"
+#include "context/context.h"
+#include "texts/combo_history.h"
+#include "texts/message_texts.h"
+
+BaseDialog::BaseDialog(UiServices& uiServices, const std::string& settingsPath)
+    : settings(settingsPath.empty() ? ProgramSettings() : ProgramSettings(settingsPath)),
+      context(std::make_unique<Context>(GetCurrentProductCode(), 0)),
+      services(uiServices) {
+    for (PolicySetSlot slot : {kPolicyFileSet, kSecondSet, kThirdSet, kAnalysedFileSet, kWorkingSet})
+        PolicySet(slot).SetContext(context.get());
+}
+
+BaseDialog::~BaseDialog() = default;
+
+MainDialog::MainDialog(UiServices& uiServices, const std::string& settingsPath)
+    : BaseDialog(uiServices, settingsPath) {
+    // The browser is detected quietly: a console run has no window in
+    // which to ask the user to locate one.
+    settings.LoadSettings(nullptr);
+    PolicyFileText = settings.defaultPolicyFile;
+    // "Other" and unknown language names are English.
+    ChangeLanguage(settings.LanguageCode());
+}
+
+MainDialog::~MainDialog() {
+    settings.SaveSettings();
+    for (FC& set : policySets) set.ClearOwnedLists();
+}
+
+void MainDialog::ApplyCommandLineSwitches() {
+    const RunParameters& run = context->runParameters;
+    if (run.rtf) {
+        ExtensionChoice = 2;
+        OutputKind = 1;
+    }
+    InputFileType = 0;
+    if (run.tabDelimited) InputFileType = 1;
+    if (run.commaDelimited) InputFileType = 2;
+}
+
+void MainDialog::SetFileName(const TextString& name) {
+    OutputFileName = name;
+    RefreshControls();
+}
+
+void MainDialog::ResetToDefaults() {
+    PolicyFileSet().ResetPolicies();
+    WorkingSet().ResetPolicies();
+    SecondSet().ResetPolicies();
+    fileAnalysed = 0;
+    policyFileLoaded = 0;
+    policiesEdited = 0;
+    settings.defaultPolicyFile.MakeEmpty();
+    PolicyFileText.MakeEmpty();
+    RefreshControls();
+    services.ShowMessageSlots(14, 53);
+}
+
+void MainDialog::SetConversionType(int type) {
+    ExtensionChoice = type;
+    TextString directory, rest;
+    SplitFileSpec(FileSpec, directory, rest);
+    MakeOutputFileName(rest, OutputFileName);
+    RefreshControls();
+}
+
+void MainDialog::ApplySettingsToContext() {
+    ContextFileSettings& file = contextFileSettings;
+    file.inputDirectory = InputDirectory;
+    file.inputDirectorySet = InputDirectoryFixed ? 1 : 0;
+    file.outputDirectory = OutputDirectory;
+    file.outputDirectorySet = OutputDirectoryChosen ? 1 : 0;
+    file.outputExtension = ExtensionChoice == 1 ? ".htm" : ExtensionChoice == 2 ? ".rtf" : ".html";
+    file.outputExtensionSet = ExtensionChosen ? 1 : 0;
+}
+
+void MainDialog::SetContextOutputFormat(FC& set) {
+    set.SetInt(Pol::UseHTMExtension, ExtensionChoice == 1 ? 1 : 0, true);
+    if (Context* own = set.context) {
+        RunParameters& run = own->runParameters;
+        own->outputFormat = 0;
+        if (!commandLineRun) run.rtf = 0;
+        if (ExtensionChoice == 2) {
+            own->outputFormat = 1;
+            if (!commandLineRun) run.rtf = 1;
+        }
+        // The format the qualifiers asked for is the one written.
+        if (run.rtf) own->outputFormat = 1;
+    }
+    StoreToPolicySet(set);
+    set.ApplyRuleSetAndFormatDefaults(0);
+}
+
+void MainDialog::OnConversionDone(FC& set) {
+    const TextString& extension = set.GetText(Pol::OutputFileExtension);
+    if (set.IsSet(Pol::OutputFileExtension) && !extension.IsEmpty()) {
+        // Only an RTF extension asks for RTF output; ".shtml" and the like
+        // are HTML files under another name.
+        if (extension.Matches(".rtf", 0, 0)) SetConversionType(2);
+    } else if (set.IsSet(Pol::UseHTMExtension) && set.IsOn(Pol::UseHTMExtension)) {
+        SetConversionType(1);
+    }
+    StoreToPolicySet(set);
+    set.ApplyRuleSetAndFormatDefaults(0);
+}
+
+int MainDialog::GetInputTypeCode() {
+    TakeControlValues();
+    if (InputFileType == 1 || InputFileType == 3) return 7;
+    if (InputFileType == 2) return 8;
+    return 1;
+}
+
+void MainDialog::FillInputFileCombo(const TextString& text) {
+    if (text.IsEmpty()) return;
+    TextString* history = settings.filesHistory;
+    int found = kHistoryCount - 1;  // not found: the last entry is dropped
+    for (int i = 0; i < kHistoryCount; ++i) {
+        if (std::strcmp(history[i].buffer, text.buffer) == 0) {
+            found = i;
+            break;
+        }
+    }
+    if (found == 0 && std::strcmp(history[0].buffer, text.buffer) == 0) return;
+    for (int i = found; i > 0; --i) history[i] = history[i - 1];
+    history[0] = text;
+    RefreshControls();
+}
+
+void MainDialog::LoadFromPolicySet(FC& set, FC&) {
+    if (set.context && set.context->outputFormat == 1)
+        ExtensionChoice = 2;
+    else
+        ExtensionChoice = set.IsOn(Pol::UseHTMExtension) ? 1 : 0;
+    InputDirectory = set.GetText(Pol::InputDirectory);
+    if (!OutputDirectoryChosen) OutputDirectory = set.GetText(Pol::OutputDirectory);
+    if (!InputDirectory.IsEmpty()) settings.currentDir = InputDirectory;
+    RefreshControls();
+}
+
+void MainDialog::StoreToPolicySet(FC& set) {
+    set.SetText(Pol::InputDirectory, InputDirectory.buffer, false);
+    set.SetText(Pol::OutputDirectory, OutputDirectory.buffer, false);
+    FC& sixth = SixthSet();
+    const bool isSixth = &set == &sixth;
+    if (!isSixth) {
+        sixth.ResetPolicies();
+        sixth.MergeChangedPolicies(WorkingSet(), 1);
+    }
+    set.SetInt(Pol::UseHTMExtension, ExtensionChoice == 1 ? 1 : 0, true);
+    set.MakeContentsFileName(FileSpec.buffer);
+    set.MakePolicyFileName(FileSpec.buffer);
+    if (!isSixth) {
+        sixth.ResetPolicies();
+        sixth.MergeChangedPolicies(WorkingSet(), 1);
+    }
+    set.SetInt(Pol::OmitHeadAndBody, OutputKind == 2 ? 1 : 0, true);
+    set.SetInt(Pol::MinimiseHTMLFileSize, 1, true);
+    sixth.ApplyRuleSetAndFormatDefaults(0);
+}
+
+void MainDialog::SetPolicyFileName(const TextString& name) {
+    ComboBoxList combo;
+    FillComboFromList(&combo, kHistoryCount, settings.policyHistory);
+    UpdateComboHistory(&combo, kHistoryCount, settings.policyHistory, name.buffer);
+    RefreshControls();
+}
+
+void MainDialog::ChangeLanguage(int code) {
+    if (code == LanguageCode) return;
+    SetMessageLanguage(code);
+    LanguageCode = code;
+    static const char* const kNames[] = {"English", "German", "Spanish", "French", "Portuguese", "Italian", "Swedish"};
+    if (code >= 1 && code <= 7) settings.language = kNames[code - 1];
+    RefreshControls();
+}

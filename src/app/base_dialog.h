@@ -1,0 +1,217 @@
+// BaseDialog: everything a conversion needs for the whole life of the
+// program (the Context, seven policy sets, the program settings) and the
+// conversion run built on them; MainDialog: the main dialog's data (the
+// files to convert, input and output types, directories, output file name,
+// policy file) and the operations the run and batch mode call on it.
+//
+// This is the data half of the main dialog: the window, its controls and
+// their handlers come with the dialogs.  Every "when the window exists"
+// step of the operations is a virtual hook that does nothing here.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/program_settings.h"
+#include "foundation/text_string.h"
+#include "policies/fc.h"
+
+class Context;
+class StringList;
+class UiServices;
+
+// Slots of BaseDialog's seven policy sets.
+enum PolicySetSlot : int {
+    kSettingsViewSet = 0,   // scratch set the output and settings sheets are loaded from
+    kPolicyFileSet = 1,     // what the loaded policy file gave; the run's master set
+    kSecondSet = 2,         // each file's own set; the dialog is loaded from it after each file
+    kThirdSet = 3,          // reset before each file
+    kAnalysedFileSet = 4,   // reset before each file
+    kWorkingSet = 5,        // what the sheets edit
+    kSixthSet = 6,          // the working set merged in before each file; the run set of ConvertToTable
+    kPolicySetCount = 7,
+};
+
+// What the dialog asks of the Context's input- and output-directory and
+// output-extension settings (each a text with a "set" flag).
+struct ContextFileSettings {
+    TextString inputDirectory;
+    int inputDirectorySet = 0;
+    TextString outputDirectory;
+    int outputDirectorySet = 0;
+    TextString outputExtension{".html"};
+    int outputExtensionSet = 0;
+};
+
+class BaseDialog {
+public:
+    // Builds the Context (product code 1, output format 0) and attaches it
+    // to the policy-file, second, third, analysed-file and working sets.
+    // The settings are those of the settings file of the running product,
+    // or of `settingsPath` when given; LoadSettings is left to the derived
+    // dialog's constructor.
+    BaseDialog(UiServices& services, const std::string& settingsPath = std::string());
+    virtual ~BaseDialog();
+    BaseDialog(const BaseDialog&) = delete;
+    BaseDialog& operator=(const BaseDialog&) = delete;
+
+    // ---- Members ----
+    int policiesEdited = 0;      // the user changed policies in a sheet
+    TextString scratch;
+    ProgramSettings settings;
+    TextString runPolicyFileName;  // the policy file LoadPolicyFile loads and the run uses as master
+    // The Context outlives the policy sets that point to it.
+    std::unique_ptr<Context> context;
+    std::array<FC, kPolicySetCount> policySets;
+    TextString fileSpecPart;        // the input file spec without its directory part
+    TextString lastOutputFileName;  // what "View Results" shows
+    int policyFileLoaded = 0;
+    int fileAnalysed = 0;
+    int batchMode = 0;              // set only during a batch run
+    int commandLineRun = 0;         // a run from the command line is in progress (keeps the RTF request)
+    int LanguageCode = 1;           // the user-interface language in force
+    // Flags the main dialog raises for the re-analysis command and the
+    // output-changed notifications.
+    int reanalysisNeeded = 1;
+    std::array<int, 2> outputChanged{};
+    ContextFileSettings contextFileSettings;
+    // The file specifications the command line named, each as a full path,
+    // in order.  When not empty the run converts every match of each of them
+    // from its own directory (the quoted multi-file form of the input file
+    // spec is then only what the user sees).
+    std::vector<TextString> commandLineSpecs;
+    // A named policy file failed to load: the run goes on with default
+    // policies, but its exit status reports the failure.
+    int policyFileFailed = 0;
+    UiServices& services;
+
+    FC& PolicySet(PolicySetSlot slot) { return policySets[static_cast<size_t>(slot)]; }
+    FC& SettingsView() { return PolicySet(kSettingsViewSet); }
+    FC& PolicyFileSet() { return PolicySet(kPolicyFileSet); }
+    FC& SecondSet() { return PolicySet(kSecondSet); }
+    FC& ThirdSet() { return PolicySet(kThirdSet); }
+    FC& AnalysedFileSet() { return PolicySet(kAnalysedFileSet); }
+    FC& WorkingSet() { return PolicySet(kWorkingSet); }
+    FC& SixthSet() { return PolicySet(kSixthSet); }
+
+    // ---- Operations of the main dialog, in slot order ----
+    virtual TextString GetFileName() = 0;
+    virtual void SetFileName(const TextString& name) = 0;
+    virtual TextString GetInputFileSpec() = 0;
+    virtual void SetInputFileSpec(const TextString& spec) = 0;
+    virtual TextString GetInputDirectory() = 0;
+    virtual void SetInputDirectory(const TextString& directory) = 0;
+    virtual TextString GetOutputDirectory() = 0;
+    virtual void SetOutputDirectory(const TextString& directory) = 0;
+    virtual int GetOutputMode() = 0;
+    virtual void ResetToDefaults() = 0;
+    virtual int GetConversionType() = 0;
+    virtual void SetConversionType(int type) = 0;
+    virtual void ApplySettingsToContext() = 0;
+    virtual void SetContextOutputFormat(FC& set) = 0;
+    virtual void OnConversionDone(FC& set) = 0;
+    virtual void UnnamedOperation(int) {}
+    virtual int GetInputTypeCode() { return 1; }
+    virtual void ReapplyPolicies() = 0;
+    virtual void FillInputFileCombo(const TextString& text) = 0;
+    virtual bool IsConversionTypeZero() = 0;
+    virtual void LoadFromPolicySet(FC& set, FC& sixth) = 0;
+    virtual void StoreToPolicySet(FC& set) = 0;
+    virtual void SetPolicyFileName(const TextString& name) = 0;
+    virtual void ChangeLanguage(int code) = 0;
+    virtual void EnableToolTips() {}
+
+    // Whether the dialog's window exists; the data half has none.
+    virtual bool WindowExists() const { return false; }
+    // Takes the control values into the members (when the window exists).
+    virtual void TakeControlValues() {}
+    // Puts the member values into the controls (when the window exists).
+    virtual void RefreshControls() {}
+
+    // ---- The conversion run (conversion_run.cpp) ----
+    // One run over every file of the input specification: true when every
+    // file converted; false when a directory is invalid, no file matched or
+    // a file failed.
+    bool RunConversion();
+    bool ConvertOneFile(const TextString& path);
+    void ReanalyseFile(const TextString& path);
+    // The output name of a file spec: its base name (the last dot of its
+    // last path component cut off) and the extension of the conversion type;
+    // "*" and false for an empty spec or one beginning with a double quote
+    // or a blank.
+    bool MakeOutputFileName(const TextString& fileSpec, TextString& outName);
+    bool LoadPolicyFile();
+    static void SplitFileSpec(const TextString& spec, TextString& directory, TextString& rest);
+    // A directory that exists (the current directory when empty) and, unless
+    // readOnlyAllowed, may be written to.
+    static bool CheckDirectory(const TextString& path, bool readOnlyAllowed);
+    void AttachCallbacks(FC& set);
+    void NotifyPoliciesChanged(int kind);
+    void RunSavePolicyDialog();
+
+private:
+    // The per-file policy preparation and conversion shared by ConvertOneFile
+    // and ReanalyseFile.
+    bool PrepareAndConvert(const TextString& path, const TextString& outputName, int code, StringList* outputList);
+    // Reads the master policy file into `set` (AlwaysReload); an unopenable
+    // file is reported and leaves the set as it was.
+    void ReloadMasterPolicyFile(FC& set);
+};
+
+class MainDialog : public BaseDialog {
+public:
+    // Constructs the data of the dialog: empty texts, types 0, flags clear,
+    // the settings loaded, the user-interface language taken from them, the
+    // policy file field from the default policy file setting.
+    explicit MainDialog(UiServices& services, const std::string& settingsPath = std::string());
+    // Saves the program settings.
+    ~MainDialog() override;
+
+    // ---- Members ----
+    TextString FileSpec;        // the files to convert: one full path, or the multi-file form
+    TextString DelimiterText;   // the delimiter of input type 3
+    int OutputKind = 0;         // 0 HTML files, 1 RTF file, 2 HTML to the clipboard
+    int InputFileType = 0;      // 0 plain text, 1 tab-, 2 comma-, 3 other-delimited; -1 none
+    TextString OutputDirectory;
+    TextString OutputFileName;
+    TextString PolicyFileText;
+    int ExtensionChoice = 0;    // 0 ".html", 1 ".htm", 2 ".rtf"; -1 none
+    TextString InputDirectory;
+    bool InputDirectoryFixed = false;
+    bool OutputDirectoryChosen = false;
+    bool ExtensionChosen = false;
+    bool DelimiterEdited = false;
+    bool PolicySelectionBusy = false;
+
+    // The input and output choices the command-line qualifiers ask for:
+    // "/RTF" selects ".rtf" (and RTF output), "/TABBED" and "/COMMA" the
+    // tab- and comma-delimited input types.
+    void ApplyCommandLineSwitches();
+
+    // ---- BaseDialog operations ----
+    TextString GetFileName() override { return OutputFileName; }
+    void SetFileName(const TextString& name) override;
+    TextString GetInputFileSpec() override { return FileSpec; }
+    void SetInputFileSpec(const TextString& spec) override { FileSpec = spec; }
+    TextString GetInputDirectory() override { return InputDirectory; }
+    void SetInputDirectory(const TextString& directory) override { InputDirectory = directory; }
+    TextString GetOutputDirectory() override { return OutputDirectory; }
+    void SetOutputDirectory(const TextString& directory) override { OutputDirectory = directory; }
+    int GetOutputMode() override { return OutputKind == 2 ? 2 : 0; }
+    void ResetToDefaults() override;
+    int GetConversionType() override { return ExtensionChoice; }
+    void SetConversionType(int type) override;
+    void ApplySettingsToContext() override;
+    void SetContextOutputFormat(FC& set) override;
+    void OnConversionDone(FC& set) override;
+    int GetInputTypeCode() override;
+    void ReapplyPolicies() override {}  // reloads the analysis sheet, which the data half has not
+    void FillInputFileCombo(const TextString& text) override;
+    bool IsConversionTypeZero() override { return ExtensionChoice == 0; }
+    void LoadFromPolicySet(FC& set, FC& sixth) override;
+    void StoreToPolicySet(FC& set) override;
+    void SetPolicyFileName(const TextString& name) override;
+    void ChangeLanguage(int code) override;
+};

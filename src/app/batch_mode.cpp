@@ -1,0 +1,199 @@
+#include "app/batch_mode.h"
+
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "app/base_dialog.h"
+#include "app/conversion_run.h"
+#include "app/ui_services.h"
+#include "context/context.h"
+#include "foundation/utilities.h"
+#include "tables/command_line.h"
+#include "texts/message_texts.h"
+
+const char* const kNoWindowLine =
+    "The main window is not available in this version: name the files to convert on the command line.";
+
+namespace {
+
+// A word beginning with "-", or with "/" when it does not look like or name
+// a path, is a qualifier.
+bool IsQualifierWord(const char* word) {
+    if (word[0] == '-') return word[1] != '\0';
+    if (word[0] != '/') return false;
+    const char* equals = std::strchr(word, '=');
+    const char* second = std::strchr(word + 1, '/');
+    if (second && (!equals || second < equals)) return false;
+    struct stat info {};
+    return ::stat(word, &info) != 0;
+}
+
+// The word as a full path: a relative word is taken from the current
+// directory.
+TextString FullPath(const char* word) {
+    if (word[0] == '/') return TextString(word);
+    std::error_code error;
+    std::string directory = std::filesystem::current_path(error).string();
+    if (error) return TextString(word);
+    if (directory.empty() || directory.back() != '/') directory.push_back('/');
+    return TextString(std::string_view(directory + word));
+}
+
+void PrintUsageAndNoWindowLine() {
+    const TextString usage = CommandLineUsageText();
+    std::fwrite(usage.buffer, 1, static_cast<size_t>(usage.length), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", kNoWindowLine);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+void ConverterCommandLineInfo::ParseArguments(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* word = argv[i] ? argv[i] : "";
+        const bool qualifier = IsQualifierWord(word);
+        ParseParam(qualifier ? word + 1 : word, qualifier, i == argc - 1);
+    }
+}
+
+void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bool) {
+    MainDialog& dialog = dialog_;
+    if (isQualifier) {
+        if (!dialog.context) return;
+        Context& context = *dialog.context;
+        TextString line("/");
+        line.Append(word);
+        // The usage text goes out once for each help qualifier, not again
+        // with every later qualifier.
+        const int usageWanted = context.runParameters.usageWanted;
+        context.runParameters.usageWanted = 0;
+        ParseCommandLine(line, context, CommandLineSource::kProgramArgument);
+        context.runParameters.usageWanted |= usageWanted;
+        return;
+    }
+    const size_t length = std::strlen(word);
+    if (length >= 4 && ::strcasecmp(word + length - 4, ".pol") == 0) {
+        dialog.runPolicyFileName = word;
+        return;
+    }
+    if (std::strchr(word, '@')) {
+        dialog.services.ShowMessage("", "Steering files not yet supported");
+        return;
+    }
+
+    fileWordSeen = true;
+    const TextString full = FullPath(word);
+    TextString match;
+    if (!FindFirstMatch(full, false, &match)) {
+        TextString text(GetMessageText(49));
+        FillMessagePlaceholders(text, {{"ffffff", word}});
+        dialog.services.ShowMessage("", text.buffer);
+        return;
+    }
+    if (dialog.FileSpec.IsEmpty()) {
+        TextString directory, name, extension;
+        SplitPath(TextString(word), &directory, &name, &extension);
+        dialog.SetInputFileSpec(name + extension);
+        TextString fullDirectory;
+        const char* slash = std::strrchr(full.buffer, '/');
+        fullDirectory.AssignChars(full.buffer, slash ? static_cast<int>(slash - full.buffer) + 1 : 0);
+        dialog.SetOutputDirectory(fullDirectory);
+        dialog.SetInputDirectory(fullDirectory);
+    } else {
+        TextString spec = dialog.GetInputFileSpec();
+        if (spec.buffer[0] != '"') spec = TextString("\"/") + spec + "\"";
+        spec.Append(" \"/");
+        spec.Append(match);
+        spec.Append("\"");
+        dialog.SetInputFileSpec(spec);
+    }
+    dialog.commandLineSpecs.push_back(full);
+}
+
+int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
+    ProgramSettings& settings = dialog.settings;
+    if (!settings.defaultPolicyFile.IsEmpty()) dialog.runPolicyFileName = settings.defaultPolicyFile;
+
+    const TextString spec = dialog.GetInputFileSpec();
+    if (spec.IsEmpty() || spec == " ") {
+        if (fileWordSeen) {
+            // Every file named was missing: a failed run, not the window.
+            dialog.services.ShowMessageSlots(9, 48);
+            return kExitFailed;
+        }
+        if (settings.useDdeToViewHtml && settings.ddeWorking == "No") {
+            dialog.services.ShowMessageSlots(24, 25);
+            settings.useDdeToViewHtml = false;
+        }
+        PrintUsageAndNoWindowLine();
+        return kExitNoWindow;
+    }
+
+    dialog.commandLineRun = 1;
+    dialog.ApplyCommandLineSwitches();
+    const TextString path = dialog.GetInputDirectory() + spec;
+    dialog.SetInputFileSpec(path);
+    TextString name;
+    if (!FindFirstMatch(path, false, &name)) dialog.MakeOutputFileName(path, name);
+    const TextString inputDirectory = dialog.GetInputDirectory();
+    if (!inputDirectory.IsEmpty()) {
+        if (const char* at = std::strstr(name.buffer, inputDirectory.buffer)) {
+            const int start = static_cast<int>(at - name.buffer);
+            TextString cut;
+            cut.AssignChars(name.buffer, start);
+            cut.Append(at + inputDirectory.length);
+            name = cut;
+        }
+    }
+    dialog.SetFileName(name);
+    dialog.batchMode = 1;
+
+    if (!dialog.runPolicyFileName.IsEmpty() && !dialog.LoadPolicyFile()) dialog.policyFileFailed = 1;
+    StatusWindow& status = TheStatusWindow();
+    if (settings.viewStatusWindow) {
+        status.Clear();
+        status.Show();
+    }
+    dialog.FillInputFileCombo(path);
+    const bool converted = dialog.RunConversion();
+    if (!converted) dialog.services.ShowMessageSlots(9, 48);
+    if (!converted || settings.startProgram) {
+        dialog.batchMode = 0;
+        // The user would go on in the main window; a failed run never
+        // waits for input.
+        if (converted) {
+            std::fprintf(stderr, "%s\n", kNoWindowLine);
+            std::fflush(stderr);
+        }
+    }
+    dialog.commandLineRun = 0;
+    if (!converted || dialog.policyFileFailed) return kExitFailed;
+    return kExitConverted;
+}
+
+int ConverterApp::InitInstance(int argc, char** argv) {
+    ConsoleUiServices services;
+    MainDialog dialog(services);
+    StatusWindow& status = TheStatusWindow();
+    status.Owner = &dialog;
+    status.CloseAutomatically = dialog.settings.autoDismissStatusDialog ? 1 : 0;
+
+    ConverterCommandLineInfo info(dialog);
+    info.ParseArguments(argc, argv);
+    int result = kExitConverted;
+    if (!dialog.context->runParameters.usageWanted) {
+        // "/SILENT" keeps the status lines off the console too.
+        status.consoleEcho = dialog.context->runParameters.messages != 0;
+        result = RunFromCommandLine(dialog, info.fileWordSeen);
+    }
+    status.Owner = nullptr;
+    return result;
+}

@@ -1,0 +1,60 @@
+// Start-up and batch mode: the program's entry routine, the sorting of the
+// command line's words into qualifiers, the policy file and file
+// specifications, and the decision between the graphical mode (no file
+// named) and batch mode (the named files are converted at once through the
+// conversion run).
+//
+// Exit statuses: 0 when every file converted (and for help), 1 when the run
+// failed, found no file or could not apply a named policy file, 2 when the
+// graphical mode is asked for but cannot start (the main window comes with
+// the dialogs).
+#pragma once
+
+#include "foundation/text_string.h"
+
+class MainDialog;
+
+constexpr int kExitConverted = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitNoWindow = 2;
+
+// The line printed, after the usage text, when the main window is asked for.
+extern const char* const kNoWindowLine;
+
+class ConverterCommandLineInfo {
+public:
+    explicit ConverterCommandLineInfo(MainDialog& dialog) : dialog_(dialog) {}
+
+    // Hands every argument to ParseParam, in order.  A word beginning with
+    // "-", or with "/" when it is not a path (no second "/" before any "="
+    // and no file or directory of that name), is a qualifier: its first
+    // character is taken off.
+    void ParseArguments(int argc, char** argv);
+
+    // One word: a qualifier goes to the qualifier parser (with "/" put back
+    // in front); a word ending in ".pol" (any case) is the run policy file;
+    // a word with "@" is refused (steering files); any other word is a file
+    // specification, which must match a file or directory: the first sets
+    // the input file spec and the input and output directories, further
+    // ones make the quoted multi-file form.
+    void ParseParam(const char* word, bool isQualifier, bool isLast);
+
+    // A file specification was named (whether or not it matched).
+    bool fileWordSeen = false;
+
+private:
+    MainDialog& dialog_;
+};
+
+// Runs what the parsed command line asks for: batch mode when files were
+// named, else the graphical mode (not available: the usage text and
+// kNoWindowLine).  Returns the exit status.
+int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen);
+
+// The application: builds the main dialog (which loads the settings),
+// parses the command line and runs it; the dialog saves the settings when
+// it ends.  Returns the exit status.
+class ConverterApp {
+public:
+    int InitInstance(int argc, char** argv);
+};

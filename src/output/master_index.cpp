@@ -1,0 +1,244 @@
+#include "output/master_index.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "context/context.h"
+#include "foundation/fonts.h"
+#include "foundation/utilities.h"
+#include "output/colours.h"
+#include "output/font_markup.h"
+#include "output/html_document.h"
+#include "output/html_file.h"
+#include "output/paragraphs.h"
+#include "policies/fc.h"
+
+namespace {
+
+// The contents level and style class of an entry: a level-1 heading.
+constexpr int kEntryHeadingLevel = 1;
+
+// The first non-empty of a directory policy and its document fallback.
+TextString TextOrFallback(FC& set, Pol primary, Pol fallback) {
+    const TextString& text = set.GetText(primary);
+    return text.IsEmpty() ? set.GetText(fallback) : text;
+}
+
+// The link text of a file name: the characters that would be markup are
+// escaped.
+TextString EscapeLinkText(const TextString& text) {
+    TextString out;
+    out.Reserve(text.length + 16);
+    for (int i = 0; i < text.length; ++i) {
+        switch (text.buffer[i]) {
+            case '&': out.Append("&amp;"); break;
+            case '<': out.Append("&lt;"); break;
+            case '>': out.Append("&gt;"); break;
+            case '"': out.Append("&quot;"); break;
+            default: out.AppendChar(text.buffer[i]);
+        }
+    }
+    return out;
+}
+
+bool IsUnreservedUrlByte(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~' || c == '/';
+}
+
+// The font of an entry line when fonts are written as FONT tags: a copy of
+// the current font at the size of a level-1 contents line, bounded by the
+// allowed <Hn> sizes, bold unless the contents style asks for normal lines.
+FontSpec EntryFont(FC& set, Context& context, bool bold) {
+    FontSpec font;
+    if (const FontSpec* current = context.GetCurrentFont()) font = *current;
+    font.set = 1;
+    if (set.ruleSetCode == 1 || set.ruleSetCode == 2) {
+        font.size = font.size + 1;
+    } else {
+        int base = 3;
+        if (set.IsSet(Pol::BaseFontSize))
+            base = PointSizeToHTMLSize(set.GetInt(Pol::BaseFontSize) + set.GetInt(Pol::DeltaFontSize));
+        int size = base - kEntryHeadingLevel + 1;
+        if (size > 6 - set.GetInt(Pol::LargestAllowedHn)) size = 6 - set.GetInt(Pol::LargestAllowedHn);
+        if (size < 6 - set.GetInt(Pol::SmallestAllowedHn)) size = 6 - set.GetInt(Pol::SmallestAllowedHn);
+        font.size = HTMLSizeToPointSize(size);
+    }
+    font.bold = bold ? 1 : 0;
+    return font;
+}
+
+}  // namespace
+
+MasterIndex::MasterIndex() = default;
+MasterIndex::~MasterIndex() {
+    if (document) document->CloseAll();
+}
+
+void GetDirectoryPageTexts(FC& set, TextString* title, TextString* description, TextString* keywords,
+                           TextString* styleSheet, TextString* scriptFile, TextString* pageHeader,
+                           TextString* pageFooter) {
+    if (title) {
+        *title = set.GetText(Pol::DirectoryTitle);
+        if (title->IsEmpty()) {
+            const TextString& documentTitle = set.GetText(Pol::DocumentTitle);
+            // A title made per file names no page of its own.
+            if (!documentTitle.FindNoCase("[[FILENAME]]")) *title = documentTitle;
+        }
+        if (title->IsEmpty()) title->Assign("Directory listing");
+    }
+    if (keywords) *keywords = TextOrFallback(set, Pol::DirectoryKeywords, Pol::DocumentKeywords);
+    if (description) *description = TextOrFallback(set, Pol::DirectoryDescription, Pol::DocumentDescription);
+    if (scriptFile) *scriptFile = TextOrFallback(set, Pol::DirectoryScriptFile, Pol::HTMLScriptFile);
+    if (pageHeader) *pageHeader = TextOrFallback(set, Pol::DirectoryHeaderFile, Pol::HTMLHeaderFile);
+    if (pageFooter) *pageFooter = TextOrFallback(set, Pol::DirectoryFooterFile, Pol::HTMLFooterFile);
+    if (styleSheet) *styleSheet = set.GetText(Pol::DocumentStyleSheet);
+}
+
+TextString MasterIndexPageName(FC& set, Context& context, const TextString& directory) {
+    TextString name;
+    if (!context.runParameters.indexFile.IsEmpty()) {
+        name = context.runParameters.indexFile;
+    } else if (set.GetText(Pol::DirectoryFilename).IsEmpty()) {
+        name = directory;
+        name.Append("dirindex");
+        if (set.IsOn(Pol::UseDOSFilenames)) {
+            name.Append(".HTM");
+        } else if (set.IsOn(Pol::UseHTMExtension)) {
+            name.Append(".htm");
+        } else if (set.names.outputExtension.IsEmpty() || set.names.outputExtension.Matches(".rtf", 0, 0)) {
+            // The page is HTML even when the run writes RTF.
+            name.Append(".html");
+        } else {
+            name.Append(set.names.outputExtension);
+        }
+    } else {
+        name = set.GetText(Pol::DirectoryFilename);
+    }
+    TextString resolved;
+    ResolveRelativePath(set.GetText(Pol::OutputDirectory), name, &resolved);
+    return resolved;
+}
+
+void HTML_StartMasterIndex(FC& set, Context& context, const TextString& directory, MasterIndex& index) {
+    if (!set.IsOn(Pol::MakeDirectory)) return;
+    index.pageFileName = MasterIndexPageName(set, context, directory);
+    index.listLevel = 0;
+    index.entryCount = 0;
+
+    TextString status("Generating Master index file \"");
+    status.Append(index.pageFileName);
+    status.Append("\"");
+    set.ReportStatus(status.buffer);
+    set.ReportStatus("");
+
+    auto document = std::make_unique<HTMLFile>();
+    if (!document->OpenForWrite(index.pageFileName.buffer, 0, 0)) {
+        TextString message("ERROR: Can't open file \"");
+        message.Append(index.pageFileName);
+        message.Append("\"");
+        set.ReportMessage(message.buffer, 10);
+        return;
+    }
+    index.document = std::move(document);
+
+    TextString title, description, keywords, styleSheet, scriptFile, pageHeader;
+    GetDirectoryPageTexts(set, &title, &description, &keywords, &styleSheet, &scriptFile, &pageHeader, nullptr);
+    PageEndOptions options;
+    options.navigationBar = 1;
+    options.directoryPage = 1;
+    HTML_StartDocument(index.document.get(), nullptr, index.pageFileName, title, styleSheet, TextString(), keywords,
+                       description, scriptFile, pageHeader, &set, options);
+    HTML_SetContentsIndentLevel(index.document.get(), 0, &index.listLevel, &set);
+}
+
+TextString MakeIndexLink(const TextString& pageDirectory, const TextString& target) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path base = fs::absolute(fs::path(pageDirectory.IsEmpty() ? "." : pageDirectory.buffer), error);
+    fs::path to = fs::absolute(fs::path(target.buffer), error).lexically_normal();
+    fs::path link = to.lexically_relative(base.lexically_normal());
+    if (link.empty()) link = to;
+    const std::string text = link.generic_string();
+    TextString out;
+    out.Reserve(static_cast<int>(text.size()) + 16);
+    static const char kHex[] = "0123456789ABCDEF";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (IsUnreservedUrlByte(byte)) {
+            out.AppendChar(c);
+        } else {
+            out.AppendChar('%');
+            out.AppendChar(kHex[byte >> 4]);
+            out.AppendChar(kHex[byte & 15]);
+        }
+    }
+    return out;
+}
+
+TextString FormatMasterIndexLine(FC& set, Context& context, const TextString& url, const TextString& text) {
+    bool bold = true;
+    const int style = set.GetInt(Pol::ContentsStyleCode);
+    if (style == 1) {
+        bold = false;
+    } else if (style != 0) {
+        TextString message("UNSUPPORTED CASE: Unknown contents style");
+        message.AppendNumber('1', style, 1);
+        set.ReportMessage(message.buffer, 10);
+    }
+
+    TextString prefix, endMarkup, closingSpan;
+    if (!context.fontTagSwitch) {
+        prefix.Assign("<SPAN CLASS=TOC1>");
+        closingSpan.Assign("</SPAN>");
+    } else {
+        const FontSpec font = EntryFont(set, context, bold);
+        GetStartFontMarkup(kFontKindForced, &set, &font, &prefix);
+        GetEndFontMarkup(kFontKindForced, &set, &font, &endMarkup);
+    }
+    TextString line(prefix);
+    line.Append("<A HREF=\"");
+    line.Append(url);
+    line.Append("\">");
+    line.Append(text);
+    line.Append("</A>");
+    line.Append(endMarkup);
+    line.Append("<BR>");
+    line.Append(closingSpan);
+    return line;
+}
+
+void HTML_AddMasterIndexEntry(FC& set, Context& context, MasterIndex& index, const TextString& outputPath) {
+    if (!index.document || !index.document->IsOpen() || outputPath.IsEmpty()) return;
+    TextString pageDirectory;
+    GetDirectoryPart(index.pageFileName, &pageDirectory);
+    TextString directory, name, extension;
+    SplitPath(outputPath, &directory, &name, &extension);
+
+    HTML_SetContentsIndentLevel(index.document.get(), kEntryHeadingLevel - 1, &index.listLevel, &set);
+    TextString line = FormatMasterIndexLine(set, context, MakeIndexLink(pageDirectory, outputPath),
+                                            EscapeLinkText(name + extension));
+    HTML_IndentSource(&set, index.listLevel, &line);
+    index.document->WriteLine(&set, index.document.get(), &line, 1);
+    ++index.entryCount;
+}
+
+void HTML_EndMasterIndex(FC& set, Context& context, MasterIndex& index) {
+    if (!set.IsOn(Pol::MakeDirectory)) return;
+    if (!index.document) return;
+    HTML_SetContentsIndentLevel(index.document.get(), 0, &index.listLevel, &set);
+    // The blocks and list levels left in the Context belong to the last
+    // converted file (each file clears them when it starts): the page closes
+    // only what it opened itself, and its BODY is closed by its own end tag.
+    context.documentState.blocks.Clear();
+    context.documentState.currentIndentLevel = 0;
+    index.document->paragraphOpen = 0;
+
+    TextString pageFooter;
+    GetDirectoryPageTexts(set, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &pageFooter);
+    PageEndOptions options;
+    options.navigationBar = 1;
+    HTML_EndDocument(index.document.get(), nullptr, &set, pageFooter, options);
+    index.document->CloseAll();
+    index.document.reset();
+}
