@@ -1,0 +1,97 @@
+#include "app/batch_mode.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/base_dialog.h"
+#include "app/conversion_run.h"
+#include "app/ui_services.h"
+#include "context/context.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingServices : public UiServices {
+public:
+    std::vector<std::pair<std::string, std::string>> boxes;  // caption, text
+
+    MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons, MessageIcon, int) override {
+        boxes.emplace_back(caption ? caption : "", text ? text : "");
+        return MessageAnswer::kOk;
+    }
+    bool ChooseFile(bool, const char*, const char*, TextString&) override { return false; }
+    bool ChooseFolder(const char*, TextString&) override { return false; }
+};
+
+class BatchModeTest : public testing::Test {
+protected:
+    fs::path folder;
+    std::string directory;  // with its trailing "/"
+    RecordingServices services;
+    std::unique_ptr<MainDialog> dialog;
+
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "batch_mode_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        directory = folder.string() + "/";
+        TheStatusWindow().consoleEcho = false;
+        dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
+        dialog->settings.viewResults = false;
+    }
+    void TearDown() override {
+        dialog.reset();
+        TheStatusWindow().consoleEcho = true;
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+    void Write(const std::string& name) { std::ofstream(folder / name) << "Name  Age\nAnn   31\n"; }
+
+    // Parses the words as the program's arguments.
+    bool Parse(std::vector<std::string> words) {
+        std::vector<char*> argv{const_cast<char*>("vendrel")};
+        for (std::string& word : words) argv.push_back(word.data());
+        ConverterCommandLineInfo info(*dialog);
+        info.ParseArguments(static_cast<int>(argv.size()), argv.data());
+        return info.fileWordSeen;
+    }
+};
+
+TEST_F(BatchModeTest, WordsAreSorted) {
+    Write("a.txt");
+    Write("b.txt");
+    EXPECT_TRUE(Parse({directory + "a.txt", "-rtf", "/TABBED", "P2.POL", directory + "b.txt", "list@host"}));
+    EXPECT_EQ(dialog->runPolicyFileName.str(), "P2.POL");
+    EXPECT_EQ(dialog->GetInputDirectory().str(), directory);
+    EXPECT_EQ(dialog->GetOutputDirectory().str(), directory);
+    EXPECT_EQ(dialog->GetInputFileSpec().str(), "\"/a.txt\" \"/b.txt\"");
+    ASSERT_EQ(dialog->commandLineSpecs.size(), 2u);
+    EXPECT_EQ(dialog->commandLineSpecs[1].str(), directory + "b.txt");
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].second, "Steering files not yet supported");
+
+    const RunParameters& run = dialog->context->runParameters;
+    EXPECT_EQ(run.rtf, 1);
+    EXPECT_EQ(run.tabDelimited, 1);
+    dialog->ApplyCommandLineSwitches();
+    EXPECT_EQ(dialog->GetConversionType(), 2);
+    EXPECT_EQ(dialog->GetInputTypeCode(), 7);
+}
+
+TEST_F(BatchModeTest, AWildcardAndAPolicyFileLookAlike) {
+    Write("c1.txt");
+    EXPECT_TRUE(Parse({directory + "c*.txt", directory + "x.pol.txt"}));
+    EXPECT_EQ(dialog->GetInputFileSpec().str(), "c*.txt");
+    EXPECT_TRUE(dialog->runPolicyFileName.IsEmpty());
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].second, "Unable to locate file \"" + directory + "x.pol.txt\"");
+}
+
+}  // namespace

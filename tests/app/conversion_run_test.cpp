@@ -1,0 +1,234 @@
+#include "app/conversion_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/base_dialog.h"
+#include "app/ui_services.h"
+#include "context/context.h"
+#include "texts/message_texts.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingServices : public UiServices {
+public:
+    std::vector<std::pair<std::string, std::string>> boxes;  // caption, text
+
+    MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons, MessageIcon, int) override {
+        boxes.emplace_back(caption ? caption : "", text ? text : "");
+        return MessageAnswer::kOk;
+    }
+    bool ChooseFile(bool, const char*, const char*, TextString&) override { return false; }
+    bool ChooseFolder(const char*, TextString&) override { return false; }
+};
+
+bool HasLine(const StringList& lines, const std::string& text) {
+    for (int i = 0; i < lines.count; ++i)
+        if (text == lines.TextAt(i)) return true;
+    return false;
+}
+
+class ConversionRunTest : public testing::Test {
+protected:
+    fs::path folder;
+    std::string directory;  // with its trailing "/"
+    RecordingServices services;
+    std::unique_ptr<MainDialog> dialog;
+
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "conversion_run_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        directory = folder.string() + "/";
+        TheStatusWindow().consoleEcho = false;
+        TheStatusWindow().Clear();
+        dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
+        // No browser is started from a test.
+        dialog->settings.viewResults = false;
+        dialog->settings.autoDdeUpdates = false;
+    }
+    void TearDown() override {
+        dialog.reset();
+        TheStatusWindow().consoleEcho = true;
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+    void Write(const std::string& name, const std::string& content) {
+        std::ofstream(folder / name, std::ios::binary) << content;
+    }
+    TextString Path(const std::string& name) const { return TextString((directory + name).c_str()); }
+};
+
+TEST(SplitFileSpecTest, Cases) {
+    struct Case {
+        const char* spec;
+        const char* directory;
+        const char* rest;
+    };
+    const Case cases[] = {
+        {"", "", ""},
+        {"/a/b/c.txt", "/a/b/", "c.txt"},
+        {"c.txt", "", "c.txt"},
+        {"/a/\"/x.txt\" \"/y.txt\"", "/a/", "\"/x.txt\" \"/y.txt\""},
+        {"/a/my \"best\" notes.txt", "/a/my ", "\"best\" notes.txt"},
+    };
+    for (const Case& c : cases) {
+        TextString directory("junk"), rest("junk");
+        BaseDialog::SplitFileSpec(TextString(c.spec), directory, rest);
+        EXPECT_EQ(directory.str(), c.directory) << c.spec;
+        EXPECT_EQ(rest.str(), c.rest) << c.spec;
+    }
+}
+
+TEST_F(ConversionRunTest, OutputFileNames) {
+    Write("only.txt", "x\n");
+    dialog->SetInputDirectory(TextString(directory.c_str()));
+    struct Case {
+        const char* spec;
+        int type;
+        const char* name;
+        bool result;
+    };
+    const Case cases[] = {
+        {"report.txt", 1, "report.htm", true},
+        {"a.b.txt", 2, "a.b.rtf", true},
+        {"dir.v2/notes", 0, "dir.v2/notes.html", true},  // the dot of a folder is no extension
+        {".profile", 0, ".profile.html", true},
+        {"\"/x.txt\" \"/y.txt\"", 0, "*.html", false},
+        {" x", 1, "*.htm", false},
+        {"*.txt", 0, "only.html", true},  // a wildcard is named by its first match
+    };
+    for (const Case& c : cases) {
+        dialog->ExtensionChoice = c.type;
+        TextString name;
+        EXPECT_EQ(dialog->MakeOutputFileName(TextString(c.spec), name), c.result) << c.spec;
+        EXPECT_EQ(name.str(), c.name) << c.spec;
+        EXPECT_EQ(dialog->context->outputFormat, c.type == 2 ? 1 : 0) << c.spec;
+    }
+    // The format the qualifiers ask for stays.
+    dialog->context->runParameters.rtf = 1;
+    dialog->ExtensionChoice = 0;
+    TextString name;
+    dialog->MakeOutputFileName(TextString("a.txt"), name);
+    EXPECT_EQ(dialog->context->outputFormat, 1);
+}
+
+TEST_F(ConversionRunTest, Directories) {
+    Write("file.txt", "x\n");
+    EXPECT_TRUE(BaseDialog::CheckDirectory(TextString(), false));  // the current directory
+    EXPECT_TRUE(BaseDialog::CheckDirectory(Path(""), false));
+    EXPECT_FALSE(BaseDialog::CheckDirectory(Path("missing/"), true));
+    EXPECT_FALSE(BaseDialog::CheckDirectory(Path("file.txt"), true));
+}
+
+TEST_F(ConversionRunTest, FileHistoryKeepsTenWithoutDuplicates) {
+    for (int i = 0; i < 12; ++i) dialog->FillInputFileCombo(TextString(("f" + std::to_string(i)).c_str()));
+    const TextString* history = dialog->settings.filesHistory;
+    EXPECT_EQ(history[0].str(), "f11");
+    EXPECT_EQ(history[9].str(), "f2");
+    dialog->FillInputFileCombo(TextString("f5"));
+    EXPECT_EQ(history[0].str(), "f5");
+    EXPECT_EQ(history[1].str(), "f11");
+    EXPECT_EQ(history[6].str(), "f6");
+    EXPECT_EQ(history[7].str(), "f4");
+    EXPECT_EQ(history[9].str(), "f2");
+    dialog->FillInputFileCombo(TextString("F5"));  // case matters
+    EXPECT_EQ(history[1].str(), "f5");
+    dialog->FillInputFileCombo(TextString());
+    EXPECT_EQ(history[0].str(), "F5");
+}
+
+TEST_F(ConversionRunTest, LoadingPolicyFiles) {
+    EXPECT_FALSE(dialog->LoadPolicyFile());
+    EXPECT_EQ(dialog->policyFileLoaded, 0);
+    EXPECT_TRUE(services.boxes.empty());
+
+    dialog->runPolicyFileName = Path("none.pol");
+    EXPECT_FALSE(dialog->LoadPolicyFile());
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].first, "Policy File Error");
+    EXPECT_EQ(services.boxes[0].second, "Can't find policy file \"" + directory + "none.pol\"");
+
+    Write("p.pol", "Document Title: From the file\n");
+    dialog->runPolicyFileName = Path("p.pol");
+    EXPECT_TRUE(dialog->LoadPolicyFile());
+    EXPECT_EQ(dialog->policyFileLoaded, 1);
+    EXPECT_EQ(dialog->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From the file");
+}
+
+TEST_F(ConversionRunTest, RunsThatFindNothing) {
+    dialog->SetInputDirectory(Path("missing/"));
+    dialog->SetOutputDirectory(Path(""));
+    dialog->SetInputFileSpec(Path("missing/a.txt"));
+    EXPECT_FALSE(dialog->RunConversion());
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0], std::make_pair(std::string("Directory Error"), std::string("Invalid Input Directory")));
+
+    services.boxes.clear();
+    dialog->SetInputDirectory(Path(""));
+    dialog->SetInputFileSpec(Path("nothing*.txt"));
+    EXPECT_FALSE(dialog->RunConversion());
+    ASSERT_EQ(services.boxes.size(), 1u);
+    EXPECT_EQ(services.boxes[0].first, "File selection error");
+    EXPECT_EQ(services.boxes[0].second, "No files found \"" + directory + "nothing*.txt\"");
+    EXPECT_TRUE(HasLine(TheStatusWindow().Lines, "ERROR: No files found \"" + directory + "nothing*.txt\""));
+}
+
+TEST_F(ConversionRunTest, ARunOverTwoSpecifications) {
+    fs::create_directory(folder / "sub");
+    Write("a.txt", "Name  Age\nAnn   31\n");
+    Write("sub/b.txt", "Name  Age\nBob   45\n");
+    dialog->SetInputDirectory(Path(""));
+    dialog->SetOutputDirectory(Path(""));
+    dialog->SetInputFileSpec(TextString((directory + "\"/a.txt\" \"/b.txt\"").c_str()));
+    dialog->commandLineSpecs = {Path("a.txt"), Path("sub/b.txt")};
+    dialog->batchMode = 1;
+    EXPECT_TRUE(dialog->RunConversion());
+    EXPECT_TRUE(fs::exists(folder / "a.html"));
+    EXPECT_TRUE(fs::exists(folder / "sub" / "b.html"));
+    EXPECT_EQ(dialog->lastOutputFileName.str(), "b.html");
+    // The dialog follows the last file.
+    EXPECT_EQ(dialog->GetOutputDirectory().str(), directory + "sub/");
+    const StringList& lines = TheStatusWindow().Lines;
+    EXPECT_TRUE(HasLine(lines, "Processing : \"a.txt\""));
+    EXPECT_TRUE(HasLine(lines, "Processing : \"b.txt\""));
+    EXPECT_EQ(std::string(lines.TextAt(lines.count - 1)), GetMessageText(71));
+    EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST(StatusWindowTest, EachPieceOfAMessageIsALine) {
+    StatusWindow window;
+    window.consoleEcho = false;
+    window.AddMessage("one\ntwo\r\n\nthree");
+    ASSERT_EQ(window.Lines.count, 4);
+    EXPECT_STREQ(window.Lines.TextAt(1), "two");
+    EXPECT_STREQ(window.Lines.TextAt(2), "");
+    window.Clear();
+    EXPECT_EQ(window.Lines.count, 0);
+}
+
+TEST_F(ConversionRunTest, Languages) {
+    dialog->ChangeLanguage(2);
+    EXPECT_EQ(dialog->LanguageCode, 2);
+    EXPECT_EQ(dialog->settings.language.str(), "German");
+    dialog->ChangeLanguage(1);
+    EXPECT_EQ(dialog->settings.language.str(), "English");
+    dialog.reset();
+
+    // A saved "Other" is English and stays as saved.
+    std::ofstream(folder / "settings") << "\\Languages\\Language=Other\n";
+    dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
+    EXPECT_EQ(dialog->LanguageCode, 1);
+    EXPECT_EQ(dialog->settings.language.str(), "Other");
+    EXPECT_STREQ(GetMessageText(48), "Conversion failed");
+}
+
+}  // namespace
