@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -202,6 +203,24 @@ TEST_F(ConversionRunTest, ARunOverTwoSpecifications) {
     EXPECT_TRUE(HasLine(lines, "Processing : \"b.txt\""));
     EXPECT_EQ(std::string(lines.TextAt(lines.count - 1)), GetMessageText(71));
     EXPECT_TRUE(services.boxes.empty());
+}
+
+TEST_F(ConversionRunTest, AMissingMasterPolicyFileKeepsThePoliciesLoaded) {
+    Write("a.txt", "Name  Age\nAnn   31\n");
+    Write("p.pol", "Document Title: Kept\n");
+    dialog->runPolicyFileName = Path("p.pol");
+    ASSERT_TRUE(dialog->LoadPolicyFile());
+    fs::remove(folder / "p.pol");
+    dialog->settings.alwaysReload = true;
+    dialog->SetInputDirectory(Path(""));
+    dialog->SetOutputDirectory(Path(""));
+    dialog->SetInputFileSpec(Path("a.txt"));
+    dialog->SetFileName(TextString("a.html"));
+    EXPECT_TRUE(dialog->RunConversion());
+    EXPECT_TRUE(HasLine(TheStatusWindow().Lines, "ERROR: Can't find master policy file " + directory + "p.pol"));
+    std::ifstream page(folder / "a.html");
+    const std::string html((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+    EXPECT_NE(html.find("<TITLE>Kept</TITLE>"), std::string::npos) << html;
 }
 
 TEST(StatusWindowTest, EachPieceOfAMessageIsALine) {
