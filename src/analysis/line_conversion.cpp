@@ -174,8 +174,8 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
 
     const bool markupPresent = format == 0 && FindChar(0, '<', nullptr, 1);
     const bool tagsSeen = context->documentState.headingSwitches[DocumentState::kInlineTagsSeen] != 0;
-    const TextString startDelimiter = set.GetText(Pol::StartTagDelimiter);
-    const TextString endDelimiter = set.GetText(Pol::EndTagDelimiter);
+    const TextString& startDelimiter = set.GetText(Pol::StartTagDelimiter);
+    const TextString& endDelimiter = set.GetText(Pol::EndTagDelimiter);
     const bool linkPolicies = set.IsOn(Pol::CreateHyperlinks) || set.IsOn(Pol::CreateFTPLinks) ||
                               set.IsOn(Pol::CreateGopherLinks) || set.IsOn(Pol::CreateTelnetLinks);
     const bool mailtoLinks = set.IsOn(Pol::CreateMailtoLinks);
@@ -330,8 +330,8 @@ void AnalysedLine::ConvertReferences(FC& set) {
         anyLevelSeen = anyLevelSeen || (numbering.lowest[level] >= 0 && numbering.highest[level] >= 0);
     if (!anyLevelSeen) return;
 
-    const TextString startDelimiter = set.GetText(Pol::StartTagDelimiter);
-    const TextString endDelimiter = set.GetText(Pol::EndTagDelimiter);
+    const TextString& startDelimiter = set.GetText(Pol::StartTagDelimiter);
+    const TextString& endDelimiter = set.GetText(Pol::EndTagDelimiter);
     auto findTag = [&](int from) { return FindStretch(*this, from, startDelimiter.buffer, endDelimiter.buffer, 1, 1); };
     Stretch tag = findTag(0);
 

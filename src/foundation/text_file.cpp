@@ -1,6 +1,7 @@
 #include "foundation/text_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -380,8 +381,9 @@ bool WriteLine(TextFile* file, const char* text) {
     if (!file->toConsole) {
         if (file->depth == 0) return false;
         FILE* handle = file->fileHandles.back();
-        int written = std::fprintf(handle, "%s\n", text);
-        return written > 0 && !std::ferror(handle);
+        const size_t n = std::strlen(text);
+        const bool written = fwrite_unlocked(text, 1, n, handle) == n && putc_unlocked('\n', handle) != EOF;
+        return written && !std::ferror(handle);
     }
     std::fputs(text, stdout);
     std::fputc('\n', stdout);

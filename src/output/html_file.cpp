@@ -3,7 +3,9 @@
 #include "output/html_file.h"
 #include "output/file_names.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -109,8 +111,11 @@ bool TagNameEndsAt(const TextString& text, int position) {
 // opens one); *inside becomes the state at the end of the line.
 bool TrackPreSections(const TextString& text, int* inside) {
     bool touched = *inside != 0;
-    for (int i = 0; i < text.length; ++i) {
-        if (text.buffer[i] != '<') continue;
+    const char* const end = text.buffer + text.length;
+    for (const char* at = text.buffer; at < end; ++at) {
+        at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
+        if (!at) break;
+        const int i = static_cast<int>(at - text.buffer);
         if (MatchesNoCaseAt(text, i, "<PRE") && TagNameEndsAt(text, i + 4)) {
             *inside = 1;
             touched = true;
@@ -331,10 +336,17 @@ void HTMLFile::ReportWriteFailure() {
 
 int HTMLFile::WriteOneLine(FC* set, OutputDocument* document, const TextString& text, int unwrapped) {
     const bool preformatted = TrackPreSections(text, &insidePre);
-    const int avoidTagBreaks = set && set->IsOn(Pol::AvoidTagBreaks) ? 1 : 0;
-    const int japanese = set && set->IsOn(Pol::InputJapanese) ? 1 : 0;
-    BlankBreakLine line(text, avoidTagBreaks);
-    const int result = WriteWrappedLine(document, &line, unwrapped || preformatted ? 1 : 0, japanese, avoidTagBreaks);
+    int result = 0;
+    // A line that fits the width (up to a NUL byte, where the wrapped copy
+    // would end too) is written as it stands, as the wrapping would write it.
+    if (document && static_cast<int>(std::strlen(text.buffer)) <= std::max(document->width, 1)) {
+        result = document->IsOpen() && document->PutLine(text.buffer) ? 1 : 0;
+    } else {
+        const int avoidTagBreaks = set && set->IsOn(Pol::AvoidTagBreaks) ? 1 : 0;
+        const int japanese = set && set->IsOn(Pol::InputJapanese) ? 1 : 0;
+        BlankBreakLine line(text, avoidTagBreaks);
+        result = WriteWrappedLine(document, &line, unwrapped || preformatted ? 1 : 0, japanese, avoidTagBreaks);
+    }
     if (!result && document == this) ReportWriteFailure();
     return result;
 }
@@ -384,6 +396,9 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     // would be left behind; the rest stays for the next tidy pass.
     const TextString text(pending);
     const int total = text.length;
+    // A NUL byte ends the text the lines are cut from.
+    const void* nul = std::memchr(text.buffer, '\0', static_cast<size_t>(total));
+    const int textEnd = nul ? static_cast<int>(static_cast<const char*>(nul) - text.buffer) : total;
     int written = 0;
     int result = 1;
     bool keeping = false;
@@ -394,14 +409,17 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
         int end = total;
         text.FindChar(start, '\n', &end, 1);
         if (end < 0) end = total;
-        line.AssignSubstring(text.buffer, start, end - start);
+        const int from = std::min(start, textEnd);
+        line.AssignChars(text.buffer + from, std::min(end, textEnd) - from);
         start = end + 1;
         if (!keeping && (all || total - written > kKeepAfterFlush)) {
             written += line.length;
             if (result) {
                 int unwrapped = unwrapAll ? 1 : 0;
                 int position = 0;
-                if (!unwrapped && line.Find(0, "HREF=", &position, 0)) unwrapped = 1;
+                // (A line that fits the width is written whole either way.)
+                if (!unwrapped && document && line.length > document->width && line.Find(0, "HREF=", &position, 0))
+                    unwrapped = 1;
                 if (!WriteOneLine(set, document, line, unwrapped)) result = 0;
             }
         } else {
