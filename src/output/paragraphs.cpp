@@ -102,7 +102,7 @@ TextString ParagraphStyle(FC* set, int alignment) {
     } else if (alignment == 2) {
         style.Assign("text-align:center; ");
     } else if (alignment > 4) {
-        style.Assign("text-align:justified; ");
+        style.Assign("text-align:justify; ");
         style.Append(margins);
         set->ReportMessage("UNSUPPORTED CASE: Alignment code in HTML_StartPara", 10);
     } else {

@@ -173,7 +173,8 @@ TEST_F(OtherBlockOutputTest, MailHeaderNeedsSubjectAndSender) {
     Add(engine, "Subject: second subject");
     Add(engine, "Date: Mon, 1 Jan");
     engine.OutputMailHeader();
-    EXPECT_EQ(Written(), (Lines{"<!-- Start of auto-detected Mail header -->", "<H2>Fish &amp; chips</H2>",
+    EXPECT_EQ(Written(), (Lines{"<A NAME=\"fish___chips\"> </A>", "<!-- Start of auto-detected Mail header -->",
+                                "<H2>Fish &amp; chips</H2>",
                                 "<EM>Ann Lee</EM><BR>", "<EM>Mon, 1 Jan</EM><BR>",
                                 "<!-- end of auto-detected mail header -->"}));
 
