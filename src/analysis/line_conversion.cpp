@@ -230,12 +230,21 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
             position += n;
             continue;
         }
-        word.AssignChars(buffer + position, n);
-
-        const int dots = word.CountChar('.');
-        const int slashes = word.CountChar('/');
-        const int ats = word.CountChar('@');
+        int dots = 0, slashes = 0, ats = 0, backspaces = 0;
+        for (const char* c = buffer + position; c < buffer + position + n; ++c) {
+            dots += *c == '.';
+            slashes += *c == '/';
+            ats += *c == '@';
+            backspaces += *c == '\b';
+        }
         const bool urlLike = dots > 0 || slashes > 2;
+        // Only an address-like word, a word with one "@" or an overstruck
+        // word (with backspaces, looked at without `blankWords`) can change.
+        if (!urlLike && ats != 1 && (blankWords || backspaces == 0)) {
+            position += n;
+            continue;
+        }
+        word.AssignChars(buffer + position, n);
         int replaced = 0;
         int urlType = kURLNone;
         replacement.MakeEmpty();

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
@@ -142,22 +143,26 @@ int TextString::AssignChars(const char* source, int n) {
 }
 
 // A null source is the empty text; the start is clamped to the source and the
-// length is what was actually copied, so nothing beyond the source is read.
+// length is what was actually copied, so nothing beyond the source is read
+// (nor beyond the last byte the copy can need).
 int TextString::AssignSubstring(const char* source, int start, int n) {
     if (source == nullptr) {
         MakeEmpty();
         return 1;
     }
-    int sourceLength = SafeStrlen(source);
     if (start < 0) start = 0;
+    const size_t limit = n < 0 ? SIZE_MAX : static_cast<size_t>(start) + static_cast<size_t>(n);
+    int sourceLength = static_cast<int>(strnlen(source, limit));
     if (start > sourceLength) start = sourceLength;
     int available = sourceLength - start;
     if (n < 0 || n > available) n = available;
-    TextString copy;  // the source may lie inside our own buffer
-    copy.Reserve(n);
-    std::memcpy(copy.buffer, source + start, static_cast<size_t>(n));
-    copy.SetLength(n);
-    AssignChars(copy.buffer, n);
+    if (source + start >= buffer && source + start < buffer + BufferSize()) {
+        TextString copy;  // the source lies inside our own buffer
+        copy.AssignChars(source + start, n);
+        AssignChars(copy.buffer, n);
+        return 1;
+    }
+    AssignChars(source + start, n);
     return 1;
 }
 

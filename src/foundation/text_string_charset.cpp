@@ -121,6 +121,19 @@ int HexDigitValue(unsigned char c) {
 
 constexpr char kEscape = 27;
 
+// The index of the first byte above 127 (`n` when there is none), looked
+// for eight bytes at a time: the conversions leave plain ASCII alone.
+int FirstByteAbove127(const char* text, int n) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text + i, sizeof word);
+        if (word & 0x8080808080808080ull) break;
+    }
+    while (i < n && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+    return i;
+}
+
 // The bytes of a terminal escape sequence after its ESC: an optional '[',
 // parameter bytes 0x26-0x3F, intermediate bytes 0x20-0x2F, one final byte.
 // Returns the number of bytes; `sequence` receives them.
@@ -205,7 +218,7 @@ bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 }  // namespace
 
 void TextString::ConvertDOSCharacters(int convertLineDrawing, int markUnknown, int* lineDrawingCount) {
-    for (int i = 0; i < length; ++i) {
+    for (int i = FirstByteAbove127(buffer, length); i < length; ++i) {
         unsigned char c = static_cast<unsigned char>(buffer[i]);
         if (c < 0x80) continue;
         int target = kDosToWindows[c - 0x80];
@@ -226,7 +239,7 @@ void TextString::ConvertDOSCharacters(int convertLineDrawing, int markUnknown, i
 }
 
 void TextString::ConvertMacCharacters() {
-    for (int i = 0; i < length; ++i) {
+    for (int i = FirstByteAbove127(buffer, length); i < length; ++i) {
         switch (static_cast<unsigned char>(buffer[i])) {
             case 0x92: case 0xD5: buffer[i] = '\''; break;
             case 0xD2: case 0xD3: buffer[i] = '"'; break;
