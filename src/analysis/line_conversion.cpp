@@ -92,18 +92,27 @@ TextString CurrentOutputFileName(const Context& context) {
 // byte, or where the field ends (a blank or tab; with 0xBF also at ",", ";",
 // "<", ">", 0xBF, "&lt;" and "&gt;").
 int WordLengthAt(const char* p, const char* end, char delimiter) {
-    const bool wide = static_cast<unsigned char>(delimiter) == 0xBF;
-    const char* q = p;
-    for (; q < end && *q; ++q) {
-        const char c = *q;
-        if (delimiter == ' ' || wide) {
-            if (IsBlankOrTab(c)) break;
-            if (wide && (c == ',' || c == ';' || c == '<' || c == '>' || static_cast<unsigned char>(c) == 0xBF ||
-                         (c == '&' && (std::strncmp(q, "&lt;", 4) == 0 || std::strncmp(q, "&gt;", 4) == 0))))
-                break;
-        } else if (c == delimiter) {
-            break;
+    // The bytes that end a word: for a blank delimiter NUL, blank and tab;
+    // for 0xBF also ",;<>", 0xBF and "&" when it opens "&lt;" or "&gt;".
+    struct StopTables {
+        bool blank[256] = {};
+        bool wide[256] = {};
+        StopTables() {
+            for (unsigned char c : {'\0', ' ', '\t'}) blank[c] = wide[c] = true;
+            for (unsigned char c : {',', ';', '<', '>', '&'}) wide[c] = true;
+            wide[0xBF] = true;
         }
+    };
+    static const StopTables tables;
+    const char* q = p;
+    if (delimiter == ' ' || static_cast<unsigned char>(delimiter) == 0xBF) {
+        const bool* stop = delimiter == ' ' ? tables.blank : tables.wide;
+        for (; q < end; ++q) {
+            if (!stop[static_cast<unsigned char>(*q)]) continue;
+            if (*q != '&' || std::strncmp(q, "&lt;", 4) == 0 || std::strncmp(q, "&gt;", 4) == 0) break;
+        }
+    } else {
+        while (q < end && *q && *q != delimiter) ++q;
     }
     return static_cast<int>(q - p);
 }

@@ -409,7 +409,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
     const LineWords words(working);
 
     if (set->IsOn(Pol::SearchForEmphasis) && length > 0 && !HasFlag(kFlagProtected) &&
-        !HasFlag(kFlagPreformatted) && (CountChar('_') > 0 || CountChar('*') > 0))
+        !HasFlag(kFlagPreformatted) && (FindChar(0, '_', nullptr, 1) || FindChar(0, '*', nullptr, 1)))
         TidyEmphasisLine(*set, *this, this);
 
     TextString& title = context->documentState.documentTexts[DocumentState::kDocumentTitle];

@@ -584,22 +584,34 @@ LineShape MeasureShape(const TextString& text) {
     // A NUL byte ends the text here as it ends a copy of it.
     if (const void* nul = std::memchr(work, '\0', static_cast<size_t>(n))) n = static_cast<int>(static_cast<const char*>(nul) - work);
     int run = 0;
-    for (int i = 0; i <= n; ++i) {
-        const char c = i < n ? work[i] : '\0';
+    auto endRun = [&]() {
+        for (int k = 2; k <= 5 && run >= k; ++k) ++shape.runs[k];
+        shape.longest = std::max(shape.longest, run);
+        run = 0;
+    };
+    for (int i = 0; i < n; ++i) {
+        const char c = work[i];
         if (c == ' ') {
             ++run;
             continue;
         }
-        if (run > 0) {
-            for (int k = 2; k <= 5; ++k)
-                if (run >= k) ++shape.runs[k];
-            shape.longest = std::max(shape.longest, run);
-            run = 0;
+        if (run > 0) endRun();
+        switch (c) {
+            case '|':
+                ++shape.bars;
+                if (i > 0 && work[i - 1] == '|') ++shape.bars;
+                break;
+            case '+':
+                if (i + 1 >= n || work[i + 1] != '+') ++shape.bars;
+                break;
+            case '-':
+            case '=':
+                if (i > 0 && work[i - 1] == c) ++shape.bars;
+                break;
+            default: break;
         }
-        if (c == '|') ++shape.bars;
-        if (c == '+' && (i + 1 >= n || work[i + 1] != '+')) ++shape.bars;
-        if ((c == '-' || c == '=' || c == '|') && i > 0 && c == work[i - 1]) ++shape.bars;
     }
+    if (run > 0) endRun();
     return shape;
 }
 

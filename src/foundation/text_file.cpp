@@ -226,13 +226,21 @@ bool TextFile::ReadEightBitLine(std::string& line) {
     int c = ReadByte();
     if (c == EOF) return false;
     bool endedWithLineFeed = false;
+    // The bytes go to a local buffer first (a line is at most kMaxLineBytes
+    // long); the bytes not given back are read straight from the file.
+    char bytes[kMaxLineBytes];
+    int count = 0;
+    FileState& state = fileStates.back();
+    FILE* handle = fileHandles.back();
     while (c != EOF) {
         if (c == kLineFeed) {
             endedWithLineFeed = true;
             break;
         }
-        line.push_back(static_cast<char>(c));
-        if (static_cast<int>(line.size()) == kMaxLineBytes) {
+        bytes[count++] = static_cast<char>(c);
+        if (count == kMaxLineBytes) {
+            line.assign(bytes, static_cast<size_t>(count));
+            count = 0;
             int next = ReadByte();
             if (next == kLineFeed) {
                 endedWithLineFeed = true;
@@ -247,8 +255,9 @@ bool TextFile::ReadEightBitLine(std::string& line) {
             }
             break;
         }
-        c = ReadByte();
+        c = state.pushedBack.empty() ? getc_unlocked(handle) : ReadByte();
     }
+    if (count > 0) line.assign(bytes, static_cast<size_t>(count));
     if (endedWithLineFeed && !line.empty() && line.back() == '\r') line.pop_back();
     size_t nul = line.find('\0');
     if (nul != std::string::npos) line.resize(nul);

@@ -88,6 +88,16 @@ void CountCharsetPairs(const TextString& text, CharsetStatistics& stats) {
         if (a != ' ') ++stats.nonBlankChars;
         if (a != b && a != ' ' && b != ' ') ++stats.samplePairs;
 
+        // Two ASCII bytes count only as an ISO-2022 pair; the skips still run.
+        if (a < 0x80 && b < 0x80) {
+            if (doubleByteSkip > 0) --doubleByteSkip;
+            if (shiftJisSkip > 0) --shiftJisSkip;
+            if (utf8Skip > 0) --utf8Skip;
+            if ((a == 0x1B || a == '$' || a == '(' || a == '!' || a == '#') && PairIn(pair, kIso2022Pairs))
+                ++stats.iso2022Pairs;
+            continue;
+        }
+
         const bool trailByte = InRange(b, 0x40, 0xFD);
         if (doubleByteSkip > 0) {
             --doubleByteSkip;

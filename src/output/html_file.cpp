@@ -116,6 +116,9 @@ bool TrackPreSections(const TextString& text, int* inside) {
         at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
         if (!at) break;
         const int i = static_cast<int>(at - text.buffer);
+        // Only "<P..." and "</..." can open or close a PRE section.
+        const char after = text.At(i + 1);
+        if (after != '/' && after != 'P' && after != 'p') continue;
         if (MatchesNoCaseAt(text, i, "<PRE") && TagNameEndsAt(text, i + 4)) {
             *inside = 1;
             touched = true;
