@@ -1,8 +1,19 @@
 // The tidy passes over buffered HTML output: before a buffered flush writes
 // the generated HTML, redundant and empty markup is removed and the white
-// space around tags is normalised.  Pre-formatted content (between <PRE> and
-// </PRE>) is exempt from the white-space passes.
+// space around tags is normalised.  The table cell writer runs the same
+// passes over each cell.
+//
+// The passes run on the pattern engine (PatternList, PatternRewriter):
+// shortest match first, one element of look-ahead, no backtracking, so a
+// rule such as "<P **>*W</P>" never reaches over a paragraph that holds text.
+//
+// Pre-formatted content is never touched: everything from a "<PRE" tag to
+// the end of its "</PRE>" tag (or to the end of the text while a section is
+// open) is set aside before the passes run and put back unchanged after, so
+// that no blank line in it is removed and no line of it is joined.
 #pragma once
+
+#include <cstdint>
 
 #include "foundation/text_string.h"
 
@@ -10,36 +21,46 @@ class FC;
 
 // One buffer of generated HTML being tidied: the text (changed in place), a
 // copy of it before tidying, and one presence flag per tag kind found in it
-// by the scan.
+// by the scan (outside pre-formatted sections).
 struct TidyBuffer {
     TextString text;
     TextString original;
-    int paragraphStart = 0, paragraphEnd = 0;
-    int emphasis = 0;
-    int fontStart = 0, fontEnd = 0;
-    int listItemStart = 0, listItemEnd = 0;
-    int dataCellStart = 0, dataCellEnd = 0;
-    int headerCellStart = 0, headerCellEnd = 0;
-    int rowStart = 0, rowEnd = 0;
-    int headingStart = 0, headingEnd = 0;
-    int definitionList = 0, definitionData = 0;
-    int unorderedList = 0, orderedList = 0;
-    int blockQuote = 0;
-    int commentStart = 0, commentEnd = 0;
-    int lineBreak = 0, newline = 0, nonBreakingSpace = 0;
-    int tableMarkup = 0;
+    // Set by the caller before the scan when the text begins inside a
+    // <PRE> section (a writer knows it from the lines it has written).  A
+    // text whose first PRE tag is a "</PRE" is taken to begin inside one in
+    // any case.  The scan leaves it as it is.
+    int startsInsidePre = 0;
+    int paragraphStart = 0, paragraphEnd = 0;  // "<P>", "</P>"
+    int emphasis = 0;                           // one of the set's bold and italic markup texts
+    int fontStart = 0, fontEnd = 0;             // "<FONT", "</FONT" (only while fonts are FONT tags)
+    int listItemStart = 0, listItemEnd = 0;     // "<LI ", "</LI"
+    int dataCellStart = 0, dataCellEnd = 0;     // "<TD", "</TD"
+    int headerCellStart = 0, headerCellEnd = 0; // "<TH", "</TH"
+    int rowStart = 0, rowEnd = 0;               // "<TR", "</TR"
+    int headingStart = 0, headingEnd = 0;       // "<H", "</H"
+    int definitionList = 0, definitionData = 0; // "<DL" or "</DL"; "<DD" or "</DD"
+    int unorderedList = 0, orderedList = 0;     // "<UL" or "</UL"; "<OL" or "</OL"
+    int blockQuote = 0;                         // "<BLOCKQUOTE" or "</BLOCKQUOTE"
+    int commentStart = 0, commentEnd = 0;       // "<!--", "-->"
+    int lineBreak = 0, newline = 0, nonBreakingSpace = 0;  // "<BR>", a newline, "&nbsp;"
+    int tableMarkup = 0;                        // any of the row and cell flags
+    // Also found by the scan: whether the text holds pre-formatted sections
+    // (which the passes set aside), and a sketch of the kinds of tags in it
+    // (one bit per hash of the two characters after a "<", and one for a
+    // newline) by which the rule lists skip texts they cannot match.
+    int preformatted = 0;
+    uint64_t tagKinds = 0;
 };
 
-// Copies `text` into the record and sets its presence flags.
-//
-// Not built yet: only copies the text; no flag is set.
+// Copies `text` into the record (and into its copy of the original) and
+// sets its presence flags; every flag is cleared first.  The tidy passes
+// below expect the record as the scan left it.
 void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& text);
-// Removes redundant emphasis and FONT markup, then runs HTML_TidyMarkup.
-// Returns 1.
-//
-// Not built yet: runs HTML_TidyMarkup only.
+// With "Remove redundant tags" on: removes empty and blank emphasis spans,
+// joins adjacent lists and block quotes and removes empty FONT spans; then
+// (in every case) runs HTML_TidyMarkup.  Returns 1.
 int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer);
-// Normalises the markup and white space of the buffer.  Returns 1.
-//
-// Not built yet: leaves the text as it is.
+// Removes empty paragraphs and cell-ending line breaks, pulls emphasis and
+// FONT tags up to the tags around them and normalises the newlines of the
+// buffer.  Each step runs only when the scan found its tags.  Returns 1.
 int HTML_TidyMarkup(FC* policies, TidyBuffer* buffer);
