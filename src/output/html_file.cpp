@@ -387,6 +387,8 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
 
     if (context && context->documentState.htmlOutput) {
         TidyBuffer tidy;
+        // The buffer begins where the lines written so far end.
+        tidy.startsInsidePre = insidePre;
         HTML_ScanTidyBuffer(set, &tidy, pending);
         if (set->IsOn(Pol::RemoveRedundantTags))
             HTML_TidyEmphasis(set, &tidy);
