@@ -117,6 +117,15 @@ int WordLengthAt(const char* p, const char* end, char delimiter) {
     return static_cast<int>(q - p);
 }
 
+// Whether any byte of `set` is in the text.
+bool HoldsAnyOf(const TextString& text, const char* set) {
+    bool wanted[256] = {};
+    for (const char* c = set; *c; ++c) wanted[static_cast<unsigned char>(*c)] = true;
+    for (int i = 0; i < text.length; ++i)
+        if (wanted[static_cast<unsigned char>(text.buffer[i])]) return true;
+    return false;
+}
+
 bool ListHoldsExactly(const StringList& list, const TextString& text) {
     for (int i = 0; i < list.count; ++i) {
         const StringListEntry* entry = list.GetAt(i);
@@ -180,6 +189,10 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
     const int format = context->outputFormat;
     // Contents lines of a contents list keep their words.
     if (set.preprocessor.inContentsList && lineType >= 151 && lineType <= 156) return;
+
+    // Only a word with ".", "/", "@" or a backspace can change, and only a
+    // ":" marks a link: a text with none of them stays as it is.
+    if (!HoldsAnyOf(*this, ".:/@\b")) return;
 
     const bool markupPresent = format == 0 && FindChar(0, '<', nullptr, 1);
     const bool tagsSeen = context->documentState.headingSwitches[DocumentState::kInlineTagsSeen] != 0;
@@ -262,7 +275,7 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
         if (urlLike && linkPolicies) urlType = TidyHTTPWord(set, *this, word, replaced, replacement, display);
         if (!blankWords) {
             const int replacedBefore = replaced;
-            TidyUnixWord(set, *this, word, replaced, replacement);
+            if (backspaces > 0) TidyUnixWord(set, *this, word, replaced, replacement);
             if (replaced && !replacedBefore) ++emphasisWords;
             if (ats == 1 && !replaced && mailtoLinks)
                 urlType = TidyEmailWord(set, *this, word, replaced, replacement, display);

@@ -1,5 +1,8 @@
 #include "tables/preform.h"
 
+#include <cstring>
+#include <string_view>
+
 #include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "foundation/utilities.h"
@@ -12,10 +15,18 @@
 
 namespace {
 
-TextString WithoutTrailingBlanks(const TextString& text) {
-    TextString copy(text);
-    copy.Trim(1, " ");
-    return copy;
+// The text as a copy of it keeps it (up to a NUL byte) without its trailing
+// blanks and tabs.
+std::string_view WithoutTrailingBlanks(const TextString& text) {
+    size_t n = strnlen(text.buffer, static_cast<size_t>(text.length));
+    while (n > 0 && IsBlankOrTab(text.buffer[n - 1])) --n;
+    return std::string_view(text.buffer, n);
+}
+
+bool HasNonBlank(const TextString& text) {
+    for (int i = 0; i < text.length; ++i)
+        if (!IsBlankOrTab(text.buffer[i])) return true;
+    return false;
 }
 
 }  // namespace
@@ -36,8 +47,14 @@ PreFormLine::PreFormLine(const AnalysedLine& line)
       flags(line.flags),
       layoutText(WithoutTrailingBlanks(line.taggedText)) {
     length = layoutText.length;
-    SetDisplay(WithoutTrailingBlanks(line));
-    SetRaw(WithoutTrailingBlanks(line.rawText));
+    // The display and raw texts are kept only when they differ from the
+    // layout text (compared in place, copied only when kept).
+    const std::string_view display = WithoutTrailingBlanks(line);
+    displaySame = display == layoutText.view();
+    if (!displaySame) displayText = TextString(display);
+    const std::string_view raw = WithoutTrailingBlanks(line.rawText);
+    rawSame = raw == layoutText.view();
+    if (!rawSame) rawText = TextString(raw);
     if (line.firstPairPresent || line.secondPairPresent) {
         replacements = std::make_unique<AnalysedLine>();
         replacements->CopyAnalysis(&line);
@@ -103,12 +120,11 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
     lineCount = static_cast<int>(lines.size());
     const PreFormLine& line = *lines.back();
 
-    TextString trimmed(line.Layout());
-    trimmed.Trim(0, " ");
     if (line.length - line.indent > 0) {
         if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
         if (shortestLength < 0 || line.length < shortestLength) shortestLength = line.length;
-        if (line.indent < smallestIndent && !trimmed.IsEmpty() && line.length > 0 && !IsRuleLine(analysed.buffer))
+        if (line.indent < smallestIndent && HasNonBlank(line.Layout()) && line.length > 0 &&
+            !IsRuleLine(analysed.buffer))
             smallestIndent = line.indent;
     }
     if (analysed.HasFlag(kFlagHeaderLine)) ++mailHeaderLineCount;
