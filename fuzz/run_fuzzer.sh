@@ -16,8 +16,10 @@ find "$source/tests/data" "$source/examples" -type f \( -name '*.txt' -o -path '
   done
 cd "$scratch/work"
 status=0
+# The dictionary holds the directive and tag words, which random mutation
+# would seldom spell.
 "$fuzzer" -seed=1 -max_total_time="$seconds" -max_len=65536 -timeout=30 -rss_limit_mb=4096 \
-  -print_final_stats=1 -close_fd_mask=1 -artifact_prefix="$scratch/artifacts/" "$scratch/corpus" || status=$?
+  -dict="$source/fuzz/convert.dict" -print_final_stats=1 -close_fd_mask=1 -artifact_prefix="$scratch/artifacts/" "$scratch/corpus" || status=$?
 if [ "$status" -ne 0 ]; then
   echo "The fuzzer found a fault; copy the input from $scratch/artifacts/ to tests/data/fuzz/." >&2
   ls -l "$scratch/artifacts/" >&2
