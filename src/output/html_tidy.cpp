@@ -132,7 +132,7 @@ constexpr char kPlaceholder = '\x01';
 inline bool PreTagAt(std::string_view v, size_t i, bool closing) {
     const char* name = closing ? "</PRE" : "<PRE";
     const size_t n = closing ? 5 : 4;
-    if (v.size() - i < n || v[i + 1] != name[1]) return false;
+    if (v.size() - i < n || ToUpperAscii(v[i + 1]) != name[1]) return false;
     for (size_t k = 2; k < n; ++k) {
         if (ToUpperAscii(v[i + k]) != name[k]) return false;
     }
@@ -1216,7 +1216,9 @@ void TidyEmphasisCovered(FC* policies, TidyBuffer* b) {
         EmphasisRules(s).RunTwiceIfChanged(text, b->tagKinds);
         if (b->unorderedList) RemoveAll(text, "</UL>\n<UL>");
         if (b->blockQuote) RemoveAll(text, "</BLOCKQUOTE>\n<BLOCKQUOTE>");
-        if (b->fontStart && b->fontEnd) FontSpanPass(text, s, true);
+        // The FONT-span pass looks for "<FONT" and "</FONT" itself: FONT
+        // markup from in-line font tags counts while fonts are not FONT tags.
+        FontSpanPass(text, s, true);
     }
     TidyMarkupCovered(policies, b);
 }

@@ -1,0 +1,212 @@
+#include "output/html_tidy.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "context/context.h"
+#include "policies/fc.h"
+
+namespace {
+
+class HtmlTidyTest : public ::testing::Test {
+protected:
+    Context context;
+    FC set;
+
+    void SetUp() override {
+        set.SetContext(&context);
+        context.documentState.htmlOutput = 1;
+        context.fontTagSwitch = 1;
+    }
+
+    // Scans and tidies `text` as a buffered flush does; `adjust` may change
+    // the record between the scan and the passes.
+    template <typename Adjust>
+    std::string Tidy(const std::string& text, Adjust adjust, bool emphasis = false, int startsInsidePre = 0) {
+        TidyBuffer buffer;
+        buffer.startsInsidePre = startsInsidePre;
+        HTML_ScanTidyBuffer(&set, &buffer, TextString(text));
+        adjust(buffer);
+        EXPECT_EQ(emphasis ? HTML_TidyEmphasis(&set, &buffer) : HTML_TidyMarkup(&set, &buffer), 1);
+        EXPECT_EQ(buffer.original.str(), text);
+        return buffer.text.str();
+    }
+    std::string Tidy(const std::string& text) {
+        return Tidy(text, [](TidyBuffer&) {});
+    }
+    std::string TidyEmphasis(const std::string& text) {
+        set.SetInt(Pol::RemoveRedundantTags, 1);
+        return Tidy(text, [](TidyBuffer&) {}, true);
+    }
+};
+
+struct Case {
+    const char* name;
+    std::string input;
+    std::string expected;
+};
+
+// Each step of HTML_TidyMarkup, in order, on a text that holds what it acts on.
+TEST_F(HtmlTidyTest, MarkupStepsInOrder) {
+    const Case cases[] = {
+        {"1 empty paragraph", "<P>\n  </P>\n", "<BR>\n"},
+        {"1 paragraph with text stays", "<P>Some text</P>\n", "<P>Some text</P>\n\n"},
+        {"1 paragraph holding a rule", "<P> <HR> </P>\n", "<HR>\n"},
+        {"2 newlines", "a\n  \n\n\t\nb\n", "a\nb\n"},
+        {"3 non-breaking spaces", "a &nbsp; b&nbsp;<BR>\n", "a&nbsp;b<BR>\n"},
+        {"4 newline moves behind </FONT>", "<FONT SIZE=2>x\n  </FONT>y\n", "<FONT SIZE=2>x</FONT>\n  y\n"},
+        {"5 cell-ending line breaks", "<TD>x<BR><BR></TD><TD><BR></TD><TD> <BR></TD>",
+         "<TD>x</TD><TD>&nbsp;</TD><TD> &nbsp;</TD>"},
+        {"5 header cells", "<TH ALIGN=\"LEFT\">a<BR></TH><TH><BR></TH>", "<TH ALIGN=\"LEFT\">a</TH><TH>&nbsp;</TH>"},
+        {"6 emphasis pulled to paragraph tags", "<P>x <EM>y</EM>  </P>\n", "<P>x <EM>y</EM></P>\n\n"},
+        {"6 newline before </EM>", "<P>x <EM>y\n</EM></P>\n", "<P>x <EM>y </EM></P>\n\n"},
+        {"6 FONT pulled to paragraph tags", "<P> <FONT SIZE=2>x</FONT> </P>\n", "<P><FONT SIZE=2>x</FONT></P>\n\n"},
+        {"6 adjacent FONT spans", "<FONT SIZE=2>x</FONT>\n<FONT SIZE=3>y</FONT>",
+         "<FONT SIZE=2>x</FONT> <FONT SIZE=3>y</FONT>"},
+        {"6 definition lists", "<DL>\n<DT>t</DT>\n<DD>d</DD>\n</DL>\n", "<DL>\n<DT>t</DT><DD>d</DD></DL>\n"},
+        {"7 empty attribute paragraph", "<P ALIGN=\"CENTER\">\n</P>\n", ""},
+        {"7 line end before </LI>", "<LI CLASS=\"x\">one\n  </LI>\n", "<LI CLASS=\"x\">one</LI>\n\n"},
+        {"8 white space after <P>", "<P>\n   words</P>\n", "<P>words</P>\n\n"},
+        {"9 FONT line join", "x <FONT SIZE=2>\n  alpha   beta\n", "x <FONT SIZE=2>alpha \nbeta\n"},
+        {"10 comments on lines of their own", "x<!-- c -->y\n", "x\n<!-- c -->\ny\n"},
+        {"13-15 paragraph ends", "<P>a<BR></P><P>b\n</P>\n", "<P>a</P>\n<P>b</P>\n\n"},
+        {"16 list item ends", "<UL>\n<LI CLASS=\"x\">a</LI><LI CLASS=\"x\">b</LI>\n</UL>\n",
+         "<UL>\n<LI CLASS=\"x\">a</LI>\n<LI CLASS=\"x\">b</LI>\n\n</UL>\n"},
+        {"17 newline runs", "<P>a</P>\n<P>b</P>\n", "<P>a</P>\n\n<P>b</P>\n\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Tidy(c.input), c.expected);
+    }
+}
+
+// A step whose tags the scan did not find is skipped.
+TEST_F(HtmlTidyTest, StepsNeedTheirTags) {
+    struct Skip {
+        const char* name;
+        std::string input;
+        int TidyBuffer::*flag;
+        std::string expected;
+    };
+    const Skip cases[] = {
+        {"paragraph spans", "<P>\n</P>\n", &TidyBuffer::paragraphStart, "<P></P>\n\n"},
+        {"newline pass", "a\n \nb\n", &TidyBuffer::newline, "a\n \nb\n"},
+        {"non-breaking spaces", "a &nbsp; b\n", &TidyBuffer::nonBreakingSpace, "a &nbsp; b\n"},
+        {"cell ends", "<TD><BR></TD>", &TidyBuffer::lineBreak, "<TD><BR></TD>"},
+        {"comments", "x<!-- c -->\n", &TidyBuffer::commentStart, "x<!-- c -->\n"},
+        {"list item ends", "<LI CLASS=\"x\">a</LI>", &TidyBuffer::listItemEnd, "<LI CLASS=\"x\">a</LI>"},
+    };
+    for (const Skip& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Tidy(c.input, [&c](TidyBuffer& b) { b.*c.flag = 0; }), c.expected);
+    }
+    // "<LI>" without attributes is no list item start for the scan.
+    EXPECT_EQ(Tidy("<LI>  x\n"), "<LI>  x\n");
+}
+
+TEST_F(HtmlTidyTest, ScanSetsPresenceFlags) {
+    TidyBuffer buffer;
+    HTML_ScanTidyBuffer(&set, &buffer, TextString("<TABLE>\n<TR><TD>a<BR></TD></TR>\n</TABLE>&nbsp;"));
+    EXPECT_TRUE(buffer.rowStart && buffer.rowEnd && buffer.dataCellStart && buffer.dataCellEnd);
+    EXPECT_TRUE(buffer.tableMarkup && buffer.lineBreak && buffer.newline && buffer.nonBreakingSpace);
+    EXPECT_FALSE(buffer.paragraphStart || buffer.headerCellStart || buffer.commentStart || buffer.preformatted);
+    // A record used before is cleared by the next scan; FONT tags count
+    // only while fonts are written as FONT tags.
+    context.fontTagSwitch = 0;
+    HTML_ScanTidyBuffer(&set, &buffer, TextString("<P><FONT SIZE=2>x</FONT></P>"));
+    EXPECT_TRUE(buffer.paragraphStart && buffer.paragraphEnd);
+    EXPECT_FALSE(buffer.rowStart || buffer.lineBreak || buffer.newline || buffer.fontStart || buffer.fontEnd);
+}
+
+TEST_F(HtmlTidyTest, PreformattedSectionsStayByteForByte) {
+    const std::string pre =
+        "<PRE>\n\n   \nint a;   \n\n\n\n<P>\n</P>\n&nbsp; x <FONT SIZE=2>\nw1 w2\n</FONT>\n<!-- c --><TD><BR></TD>\n</PRE>";
+    const std::string tidied = Tidy("<P>\n</P>\n\n\n" + pre + "\n\n\n<P>a</P>\n");
+    EXPECT_EQ(tidied, "<BR>\n" + pre + "\n\n<P>a</P>\n\n");
+    const std::string emphasised = TidyEmphasis("<EM> </EM>" + pre + "<STRONG></STRONG>\n");
+    EXPECT_EQ(emphasised, pre + "\n");
+    // A text that begins inside a section, said so or shown by a section
+    // end before any start, and one whose section runs past its end.
+    const std::string inside = "\n\n  a\n\n\n</PRE>";
+    EXPECT_EQ(Tidy(inside + "\n\n\n<P>\n</P>\n", [](TidyBuffer&) {}, false, 1), inside + "\n<BR>\n");
+    EXPECT_EQ(Tidy(inside + "\n<P>\n</P>\n"), inside + "\n<BR>\n");
+    const std::string open = "<pre>\n\n\n  x\n\n";
+    EXPECT_EQ(Tidy("<P>\n</P>\n\n" + open), "<BR>\n" + open);
+    // A placeholder byte of the input is left alone too.
+    EXPECT_EQ(Tidy("a\x01\n\n\nb\n"), "a\x01\nb\n");
+}
+
+TEST_F(HtmlTidyTest, ParagraphsWithContentAreNeverDeleted) {
+    const Case cases[] = {
+        {"attribute paragraphs", "<P ALIGN=\"CENTER\">words</P>\n<P ALIGN=\"CENTER\"> </P>\n",
+         "<P ALIGN=\"CENTER\">words</P>\n\n"},
+        {"span over two paragraphs", "<P>one\n<P>\n</P>\n", "<P>one\n\n<P></P>\n\n"},
+        {"link only", "<P><A HREF=\"x.html\"></A></P>\n", "<P><A HREF=\"x.html\"></A></P>\n\n"},
+        {"text and a rule", "<P>text <HR></P>\n", "text \n<HR>\n"},
+        {"non-breaking space", "<P>&nbsp;</P>\n", "<P>&nbsp;</P>\n\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Tidy(c.input), c.expected);
+    }
+}
+
+TEST_F(HtmlTidyTest, EmptyParagraphsAndFontSpans) {
+    const Case cases[] = {
+        {"blank FONT span", "<P><FONT SIZE=2>   </FONT></P>\n", "<BR>\n"},
+        {"non-breaking FONT span alone", "<P><FONT SIZE=2>&nbsp;</FONT></P>\n", "<BR>\n"},
+        {"non-breaking FONT span beside content",
+         "<P><FONT SIZE=2>&nbsp;</FONT><FONT SIZE=3>x</FONT></P>\n",
+         "<P><FONT SIZE=2>&nbsp;</FONT><FONT SIZE=3>x</FONT></P>\n\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Tidy(c.input), c.expected);
+    }
+    set.ruleSetCode = 1;
+    EXPECT_EQ(Tidy("<P>\n</P>\nx\n"), "x\n");
+}
+
+TEST_F(HtmlTidyTest, RedundantTags) {
+    const Case cases[] = {
+        {"blank EM span", "a<EM>  </EM>b", "ab"},
+        {"STRONG holding a non-breaking space", "a<STRONG> &nbsp;</STRONG>b", "a&nbsp;b"},
+        {"adjacent lists", "<UL>\n<LI CLASS=\"x\">a</LI>\n</UL>\n<UL>\n<LI CLASS=\"x\">b</LI>\n</UL>\n",
+         "<UL>\n<LI CLASS=\"x\">a</LI>\n\n<LI CLASS=\"x\">b</LI>\n\n</UL>\n"},
+        {"empty FONT span", "a<FONT SIZE=2> </FONT>b", "ab"},
+        {"non-breaking FONT span survives", "a<FONT SIZE=2>&nbsp;</FONT>b", "a<FONT SIZE=2>&nbsp;</FONT>b"},
+        {"FONT span around a line break", "a<FONT SIZE=2><BR></FONT>b", "a<BR>b"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(TidyEmphasis(c.input), c.expected);
+    }
+    // With the setting off only the markup passes run.
+    set.SetInt(Pol::RemoveRedundantTags, 0);
+    EXPECT_EQ(Tidy("a<EM>  </EM>b", [](TidyBuffer&) {}, true), "a<EM>  </EM>b");
+}
+
+// The rule lists follow the settings of each file, not those of the first.
+TEST_F(HtmlTidyTest, RulesFollowTheEmphasisSetting) {
+    set.SetInt(Pol::UseEmAndStrongMarkup, 1);
+    EXPECT_EQ(Tidy("<P>x <EM>y</EM>  </P>\n"), "<P>x <EM>y</EM></P>\n\n");
+    set.SetInt(Pol::UseEmAndStrongMarkup, 0);
+    EXPECT_EQ(Tidy("<P>x <EM>y</EM>  </P>\n"), "<P>x <EM>y</EM>  </P>\n\n");
+    EXPECT_EQ(Tidy("<P>x <I>y</I>  </P>\n"), "<P>x <I>y</I></P>\n\n");
+    EXPECT_EQ(TidyEmphasis("a<B> </B>b<STRONG> </STRONG>"), "ab<STRONG> </STRONG>");
+    set.SetInt(Pol::UseEmAndStrongMarkup, 1);
+    EXPECT_EQ(Tidy("<P>x <I>y</I>  </P>\n"), "<P>x <I>y</I>  </P>\n\n");
+    EXPECT_EQ(TidyEmphasis("a<B> </B>b<STRONG> </STRONG>"), "a<B> </B>b");
+}
+
+// A buffer is written in parts, each tidied with what follows it: a part
+// never begins with an empty line, and white space before its first line
+// break folds away as after any other line end.
+TEST_F(HtmlTidyTest, TextsBeginAtALineStart) {
+    EXPECT_EQ(Tidy("\n\n<P>a</P>\n"), "<P>a</P>\n\n");
+    EXPECT_EQ(Tidy("  <!-- c -->\n<P>a</P>\n"), "<!-- c -->\n\n<P>a</P>\n\n");
+    EXPECT_EQ(Tidy("<TD>a<BR></TD>"), "<TD>a</TD>");
+}
+
+}  // namespace
