@@ -68,7 +68,15 @@ TextString::~TextString() {
 }
 
 TextString& TextString::operator=(const TextString& other) {
-    if (this != &other) AssignChars(other.buffer, other.length);
+    if (this == &other) return *this;
+    const int n = other.length;
+    if (n <= capacity) {
+        // Fits the buffer we have (two texts never share a heap buffer).
+        if (n > 0) std::memcpy(buffer, other.buffer, static_cast<size_t>(n));
+        SetLength(n);
+        return *this;
+    }
+    AssignChars(other.buffer, n);
     return *this;
 }
 
@@ -118,7 +126,8 @@ void TextString::Reserve(int n) {
 
 void TextString::SetLength(int n) {
     length = n;
-    if (buffer != gEmptyBuffer) buffer[length] = '\0';
+    // Only an owned buffer has room (the shared empty one reports none).
+    if (capacity > 0) buffer[length] = '\0';
 }
 
 int TextString::Assign(const char* text) {
