@@ -141,7 +141,6 @@ inline bool PreTagAt(std::string_view v, size_t i, bool closing) {
 }
 
 // Whether the text holds a PRE tag, a placeholder or a NUL byte.
-// Whether the text holds a PRE tag, a placeholder or a NUL byte.
 bool AnyProtectedPart(std::string_view v) {
     if (std::memchr(v.data(), kPlaceholder, v.size()) || std::memchr(v.data(), '\0', v.size())) return true;
     for (size_t i = v.find('<'); i != std::string_view::npos; i = v.find('<', i + 1)) {
@@ -223,15 +222,15 @@ public:
         } else {
             static TextString uncovered;
             uncovered.MakeEmpty();
-            size_t next = 0;
-            for (int i = 0; i < text.length; ++i) {
-                if (text.buffer[i] != kPlaceholder) {
-                    uncovered.AppendChar(text.buffer[i]);
-                    continue;
-                }
-                const auto& [start, end] = regions_[next++];
-                uncovered.AppendBytes(original_.buffer + start, static_cast<int>(end - start));
+            const char* from = text.buffer;
+            const char* const end = text.buffer + text.length;
+            for (const auto& [start, stop] : regions_) {
+                const char* at = static_cast<const char*>(std::memchr(from, kPlaceholder, end - from));
+                uncovered.AppendBytes(from, static_cast<int>(at - from));
+                uncovered.AppendBytes(original_.buffer + start, static_cast<int>(stop - start));
+                from = at + 1;
             }
+            uncovered.AppendBytes(from, static_cast<int>(end - from));
             text.AssignChars(uncovered.buffer, uncovered.length);
         }
         regions_.clear();
@@ -246,11 +245,13 @@ private:
 // Rule lists
 //
 // A list of replacing rules is run only over the rules that can match the
-// text: a rule needs every run of literal characters of its pattern to occur
-// in it.  A match never takes in text that an earlier action of the same
-// scan wrote (all matches start afresh after a change, after the
-// replacement), so leaving out rules that cannot match gives the same
-// result.  The lists built for each combination of possible rules are kept.
+// text: a rule needs the kinds of tags its runs of literal characters open
+// (a quick test on the scan's sketch), every one of those runs somewhere in
+// the text, and its opening shape (a run, white space, a run).  A match never
+// takes in text that an earlier action of the same scan wrote (all matches
+// start afresh after a change, after the replacement), so leaving out rules
+// that cannot match gives the same result as running them all.  The lists
+// built for each combination of possible rules are kept.
 
 // A pattern as runs of literal characters and the wildcards between them.
 struct PatternPiece {
@@ -321,7 +322,7 @@ public:
         const std::vector<PatternPiece> pieces = SplitPattern(pattern);
         for (const PatternPiece& piece : pieces) {
             if (piece.run.empty()) continue;
-            rule.sketch |= RunKinds(piece.run);
+            rule.kinds |= RunKinds(piece.run);
             int index = -1;
             for (size_t k = 0; k < runs_.size(); ++k) {
                 if (runs_[k] == piece.run) index = static_cast<int>(k);
@@ -349,15 +350,14 @@ public:
     // `kinds`; true when the text changed.
     bool Run(TextString& text, uint64_t kinds) {
         // First the kinds of tags, then the runs, then the shapes.
-        const uint64_t sketch = kinds;
         bool possible = false;
-        for (const Rule& rule : rules_) possible = possible || (rule.sketch & sketch) == rule.sketch;
+        for (const Rule& rule : rules_) possible = possible || (rule.kinds & kinds) == rule.kinds;
         if (!possible) return false;
         const uint64_t present = PresentRuns(text.view());
         if (present == 0) return false;  // every rule holds a run
         uint64_t usable = 0;
         for (size_t i = 0; i < rules_.size(); ++i) {
-            if ((rules_[i].sketch & sketch) == rules_[i].sketch && (rules_[i].needs & present) == rules_[i].needs &&
+            if ((rules_[i].kinds & kinds) == rules_[i].kinds && (rules_[i].needs & present) == rules_[i].needs &&
                 HasShape(text.view(), rules_[i]))
                 usable |= uint64_t{1} << i;
         }
@@ -383,8 +383,8 @@ private:
         int kind;
         std::string pattern;
         std::string text;
-        uint64_t needs;   // the runs the pattern holds
-        uint64_t sketch;  // what its runs leave in a text's sketch
+        uint64_t needs;  // the runs the pattern holds
+        uint64_t kinds;  // the kinds of tags those runs open
         // The opening shape: lead, a wildcard of class wildClass ('\0' when
         // the pattern has no such shape), follow.
         std::string lead;
