@@ -3,6 +3,7 @@
 // quoted text.  The heading, list, definition, ruler and pre-formatted text
 // tests it calls are in headings.cpp and lists.cpp.
 #include <cstdlib>
+#include <cstring>
 
 #include "analysis/analysed_line.h"
 #include "analysis/analysis_routines.h"
@@ -279,37 +280,40 @@ void AnalysedLine::CheckCentring(FC* set) {
 }
 
 bool AnalysedLine::IsQuotedLine() const {
-    TextString text(plainText);
-    text.Trim(0, " \t");
-    if (text.length == 0) return false;
+    // The plain text (as a copy keeps it, up to a NUL byte) without its
+    // leading and trailing blanks and tabs, looked at in place.
+    int end = static_cast<int>(strnlen(plainText.buffer, static_cast<size_t>(plainText.length)));
+    int start = 0;
+    while (start < end && IsBlankOrTab(plainText.buffer[start])) ++start;
+    while (end > start && IsBlankOrTab(plainText.buffer[end - 1])) --end;
+    const char* text = plainText.buffer + start;
+    const int length = end - start;
+    if (length == 0) return false;
 
     // Where the first word ends: a '>' beyond it is a comparison, not a quote.
     int wordEnd = 0;
-    while (wordEnd < text.length && !IsBlankOrTab(text.buffer[wordEnd])) ++wordEnd;
+    while (wordEnd < length && !IsBlankOrTab(text[wordEnd])) ++wordEnd;
+    auto first = [&](char c) {
+        const void* found = std::memchr(text, c, static_cast<size_t>(length));
+        return found ? static_cast<int>(static_cast<const char*>(found) - text) : -1;
+    };
 
     bool quoted = false;
-    int at = -1;
-    if (text.FindChar(0, '>', &at, 1)) {
+    const int at = first('>');
+    if (at >= 0) {
         // An arrow ("->", ":>") is no quote mark, nor is the end of a tag.
-        const char before = at > 0 ? text.buffer[at - 1] : '\0';
-        int open = -1;
-        const bool tagBefore = text.FindChar(0, '<', &open, 1) && open < at;
+        const char before = at > 0 ? text[at - 1] : '\0';
+        const int open = first('<');
+        const bool tagBefore = open >= 0 && open < at;
         if (before != '-' && before != ':' && !tagBefore && at < 5 && at < wordEnd) quoted = true;
     }
-    if (!quoted && at != 0) {
-        int bang = -1;
-        if (text.FindChar(0, '!', &bang, 1) && bang == 0) {
-            quoted = true;
-        } else {
-            int bracket = -1;
-            quoted = text.FindChar(0, ']', &bracket, 1) && bracket == 0;
-        }
-    }
+    // A line that starts with "!" or "]".
+    if (!quoted && at != 0) quoted = text[0] == '!' || text[0] == ']';
     if (!quoted) return false;
 
     // A single quote character alone is quoted text only next to other quoted
     // text or before more text.
-    if (text.length > 1) return true;
+    if (length > 1) return true;
     const AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
     if (previousLine && previousLine->lineType == 235) return true;
     const AnalysedLine* following = AsAnalysed(next);

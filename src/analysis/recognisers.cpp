@@ -281,8 +281,9 @@ bool IsCodeLine(const TextString& line, int extended) {
         if (holdsAny({"ifdef ", "undef", "endif", "else", "ifndef ", "define ", "include "})) return true;
         if (Holds(text, "while") && HoldsChar(text, '(')) return true;
     }
-    if (Holds(text, "if (")) return true;
-    if (Holds(text, "==") && !Holds(text, "===")) return true;
+    // (The searches below need their punctuation in the line.)
+    if (HoldsChar(text, '(') && Holds(text, "if (")) return true;
+    if (hasEquals && Holds(text, "==") && !Holds(text, "===")) return true;
     if (hasSlash) {
         // "//" starts a comment, except after ':' as in "http://".
         int at = -1;

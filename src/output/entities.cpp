@@ -1,6 +1,7 @@
 #include "output/entities.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -320,12 +321,10 @@ int DecodeEntities(EntityDecodeOptions& options) {
 
 void EscapeMarkupCharacters(FC* policies, TextString* text) {
     // Without a markup character there is nothing to escape.
-    bool any = false;
-    for (int i = 0; i < text->length && !any; ++i) {
-        const char c = text->buffer[i];
-        any = c == '&' || c == '<' || c == '>';
-    }
-    if (!any) return;
+    const size_t bytes = text->length > 0 ? static_cast<size_t>(text->length) : 0;
+    if (!std::memchr(text->buffer, '&', bytes) && !std::memchr(text->buffer, '<', bytes) &&
+        !std::memchr(text->buffer, '>', bytes))
+        return;
     TextString startDelimiter("[[");
     TextString endDelimiter("]]");
     if (policies) {
@@ -363,8 +362,14 @@ void EscapeMarkupCharacters(FC* policies, TextString* text) {
 }
 
 void EscapeEightBitCharacters(TextString* text) {
+    // Plain ASCII (looked at eight bytes at a time) has nothing above 160.
+    int first = 0;
+    for (uint64_t word = 0; first + 8 <= text->length; first += 8) {
+        std::memcpy(&word, text->buffer + first, sizeof word);
+        if (word & 0x8080808080808080ull) break;
+    }
     bool any = false;
-    for (int i = 0; i < text->length && !any; ++i) any = static_cast<unsigned char>(text->buffer[i]) > 160;
+    for (int i = first; i < text->length && !any; ++i) any = static_cast<unsigned char>(text->buffer[i]) > 160;
     if (!any) return;
     std::string out;
     out.reserve(static_cast<size_t>(text->length) + 32);
