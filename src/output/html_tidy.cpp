@@ -50,7 +50,9 @@ bool SpecialRuleSet(const TidySettings& s) { return s.ruleSet == 1 || s.ruleSet 
 
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
-bool Contains(const TextString& text, std::string_view what) { return text.view().find(what) != std::string_view::npos; }
+bool Contains(const TextString& text, std::string_view what) {
+    return text.view().find(what) != std::string_view::npos;
+}
 
 // Replaces every occurrence (case-sensitive, left to right, replacements are
 // not searched again); true when there was one.
@@ -363,7 +365,8 @@ public:
         }
         if (usable == 0) return false;
         PatternList& list = ListFor(usable);
-        const int actions = copying_ ? static_cast<PatternRewriter&>(list).Apply(text.c_str()) : list.Scan(text.c_str());
+        const int actions =
+            copying_ ? static_cast<PatternRewriter&>(list).Apply(text.c_str()) : list.Scan(text.c_str());
         if (actions == 0) return false;
         const CharBuffer& result = list.Result();
         if (result.Length() == text.length && std::memcmp(result.Text(), text.buffer, text.length) == 0) return false;
@@ -1097,31 +1100,19 @@ void ScanTag(std::string_view v, size_t at, bool fontTags, TidyBuffer* b) {
 void ScanFlags(FC* policies, std::string_view v, TidyBuffer* b) {
     ClearFlags(b);
     const bool fontTags = policies && policies->context && policies->context->fontTagSwitch;
-    // The emphasis texts that open with "<" are looked for at each "<", the
-    // others (if a policy file makes them so) by a search of their own.
-    std::array<std::string_view, 4> tagTexts{};
-    size_t tagTextCount = 0;
     if (policies) {
         for (const TextString* text : {&policies->strongOpen, &policies->strongClose, &policies->emphasisOpen,
                                        &policies->emphasisClose}) {
-            if (text->IsEmpty()) continue;
-            if (text->buffer[0] == '<') {
-                tagTexts[tagTextCount++] = text->view();
-            } else if (v.find(text->view()) != std::string_view::npos) {
-                b->emphasis = 1;
-            }
+            if (!text->IsEmpty() && v.find(text->view()) != std::string_view::npos) b->emphasis = 1;
+            if (b->emphasis) break;
         }
     }
     uint64_t kinds = 0;
     for (size_t at = v.find('<'); at != std::string_view::npos; at = v.find('<', at + 1)) {
         kinds |= TagKindAt(v, at);
         ScanTag(v, at, fontTags, b);
-        if (PreTagAt(v, at, false) || PreTagAt(v, at, true)) b->preformatted = 1;
-        for (size_t k = 0; k < tagTextCount && !b->emphasis; ++k) {
-            const std::string_view tag = tagTexts[k];
-            if (at + 1 < v.size() && tag.size() > 1 && v[at + 1] != tag[1]) continue;
-            if (v.compare(at, tag.size(), tag) == 0) b->emphasis = 1;
-        }
+        const char second = at + 1 < v.size() ? ToUpperAscii(v[at + 1]) : '\0';
+        if ((second == 'P' || second == '/') && (PreTagAt(v, at, false) || PreTagAt(v, at, true))) b->preformatted = 1;
     }
     b->newline = v.find('\n') != std::string_view::npos;
     b->tagKinds = kinds | (b->newline ? kNewlineKind : 0);

@@ -121,7 +121,8 @@ TEST_F(HtmlTidyTest, ScanSetsPresenceFlags) {
 
 TEST_F(HtmlTidyTest, PreformattedSectionsStayByteForByte) {
     const std::string pre =
-        "<PRE>\n\n   \nint a;   \n\n\n\n<P>\n</P>\n&nbsp; x <FONT SIZE=2>\nw1 w2\n</FONT>\n<!-- c --><TD><BR></TD>\n</PRE>";
+        "<PRE>\n\n   \nint a;   \n\n\n\n<P>\n</P>\n&nbsp; x <FONT SIZE=2>\nw1 w2\n</FONT>\n"
+        "<!-- c --><TD><BR></TD>\n</PRE>";
     const std::string tidied = Tidy("<P>\n</P>\n\n\n" + pre + "\n\n\n<P>a</P>\n");
     EXPECT_EQ(tidied, "<BR>\n" + pre + "\n\n<P>a</P>\n\n");
     const std::string emphasised = TidyEmphasis("<EM> </EM>" + pre + "<STRONG></STRONG>\n");
