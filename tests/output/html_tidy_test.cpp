@@ -134,8 +134,11 @@ TEST_F(HtmlTidyTest, PreformattedSectionsStayByteForByte) {
     EXPECT_EQ(Tidy(inside + "\n<P>\n</P>\n"), inside + "\n<BR>\n");
     const std::string open = "<pre>\n\n\n  x\n\n";
     EXPECT_EQ(Tidy("<P>\n</P>\n\n" + open), "<BR>\n" + open);
-    // A placeholder byte of the input is left alone too.
+    // Placeholder and NUL bytes of the input are left alone too, and the
+    // text after a NUL byte is tidied, not lost.
     EXPECT_EQ(Tidy("a\x01\n\n\nb\n"), "a\x01\nb\n");
+    using namespace std::string_literals;
+    EXPECT_EQ(Tidy("a\0\n\n\nb<TD><BR></TD>"s), "a\0\nb<TD>&nbsp;</TD>"s);
 }
 
 TEST_F(HtmlTidyTest, ParagraphsWithContentAreNeverDeleted) {
@@ -146,6 +149,9 @@ TEST_F(HtmlTidyTest, ParagraphsWithContentAreNeverDeleted) {
         {"link only", "<P><A HREF=\"x.html\"></A></P>\n", "<P><A HREF=\"x.html\"></A></P>\n\n"},
         {"text and a rule", "<P>text <HR></P>\n", "text \n<HR>\n"},
         {"non-breaking space", "<P>&nbsp;</P>\n", "<P>&nbsp;</P>\n\n"},
+        {"FONT spans in attribute paragraphs",
+         "<P ALIGN=\"LEFT\"> <FONT SIZE=2>words</FONT> </P>\n<P ALIGN=\"LEFT\"> <FONT SIZE=2> </FONT> </P>\n",
+         "<P ALIGN=\"LEFT\"> <FONT SIZE=2>words</FONT></P>\n\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
