@@ -143,7 +143,7 @@ TEST_F(ConvertToTableTest, LinesToIgnoreAtEndDropTheLastLines) {
         const std::string html = ReadWhole(Path("input.html"));
         EXPECT_NE(html.find("</HTML>"), std::string::npos);
         // The lines form a table of three columns: the number is a cell.
-        const bool lastWritten = html.find(">" + std::to_string(c.lines) + "<BR>") != std::string::npos;
+        const bool lastWritten = html.find(">" + std::to_string(c.lines) + "</TD>") != std::string::npos;
         EXPECT_EQ(lastWritten, c.handed == c.lines);
     }
 }

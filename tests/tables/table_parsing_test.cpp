@@ -86,19 +86,19 @@ TEST_F(TableParsingTest, LinesBecomeRows) {
     const std::vector<Case> cases = {
         // Lines with one filled cell continue the row.
         {{"Name      Value", "alpha     one", "          two", "          three", "beta      four"},
-         {{"one<BR>two<BR>three<BR>", 1}, {"<TR", 3}}},
+         {{"one<BR>two<BR>three</TD>", 1}, {"<TR", 3}}},
         // A rule under the first row makes it a header row, and no rule row.
         {{"Name      Value", "---------------", "alpha     one", "beta      two", "gamma     three"},
          {{"<TH", 2}, {"<TR", 4}, {"<HR", 0}}},
         // Rules in the body of an unbordered table become rule rows; a run
         // of them one heavy rule row.
         {{"a         1", "b         2", "c         3", "d         4", "---------------", "e         5"},
-         {{"BORDER=0", 1}, {"<TD><HR></TD>", 2}, {"<TR", 6}}},
+         {{"BORDER=0", 1}, {"<TD>\n\n<HR></TD>", 2}, {"<TR", 6}}},
         {{"a         1", "b         2", "c         3", "d         4", "-----------", "===========", "e         5"},
          {{"<TD><HR SIZE=5 NOSHADE></TD>", 2}, {"<HR", 2}, {"<TR", 6}}},
         // In a bordered table a blank line stays inside the row.
         {{"Name      Value", "---------------", "alpha     one", "", "          two", "beta      three"},
-         {{"BORDER=2", 1}, {"one<BR>&nbsp;<BR>two<BR>", 1}, {"<TR", 3}}},
+         {{"BORDER=2", 1}, {"one<BR><BR>two</TD>", 1}, {"<TR", 3}}},
         // A text block is one row; rules show in the later columns.
         {{"          first line", "          ----------", "          last line"},
          {{"<TR", 1}, {"first line<BR><HR NOSHADE><BR>last line", 1}},
