@@ -49,3 +49,18 @@ void RTF_EscapeText(FC* /*policies*/, TextString& text) {
     }
     text.AssignChars(out.data(), static_cast<int>(out.size()));
 }
+
+TextString HTML_EscapeAttribute(const TextString& text) {
+    TextString out;
+    out.Reserve(text.length + 16);
+    for (int i = 0; i < text.length; ++i) {
+        switch (text.buffer[i]) {
+            case '&': out.Append("&amp;"); break;
+            case '<': out.Append("&lt;"); break;
+            case '>': out.Append("&gt;"); break;
+            case '"': out.Append("&quot;"); break;
+            default: out.AppendChar(text.buffer[i]); break;
+        }
+    }
+    return out;
+}

@@ -18,3 +18,8 @@ void HTML_EscapeText(FC* policies, TextString& text);
 // and "}" becomes "\'7d".  Text must be escaped exactly once: escaping it a
 // second time doubles the backslashes it added.
 void RTF_EscapeText(FC* policies, TextString& text);
+
+// Text for a double-quoted HTML attribute value (or link text): "&", "<",
+// ">" and '"' become entities, so the value can never end the attribute
+// early.
+TextString HTML_EscapeAttribute(const TextString& text);

@@ -30,23 +30,6 @@ void LineBreaksToUnderscores(TextString& text) {
     text.ReplaceChar(0, '\r', '_', 0);
 }
 
-// Text for a double-quoted attribute value: "&", "<", ">" and '"' become
-// entities, so that an address can never end the attribute early.
-TextString EscapeAttribute(const TextString& text) {
-    TextString out;
-    out.Reserve(text.length + 8);
-    for (int i = 0; i < text.length; ++i) {
-        switch (text.buffer[i]) {
-        case '&': out.Append("&amp;"); break;
-        case '<': out.Append("&lt;"); break;
-        case '>': out.Append("&gt;"); break;
-        case '"': out.Append("&quot;"); break;
-        default: out.AppendChar(text.buffer[i]); break;
-        }
-    }
-    return out;
-}
-
 TextString Escaped(FC* policies, const TextString& text) {
     TextString out(text);
     HTML_EscapeText(policies, out);
@@ -350,7 +333,7 @@ void HTML_OutputContentsLine(FC* policies, OutputDocument* document, HeadingList
         const TextString name = Escaped(policies, entry.extra1);
         if (!entry.extra2.IsEmpty()) {
             sender.Append("<A HREF=\"mailto:");
-            sender.Append(EscapeAttribute(entry.extra2));
+            sender.Append(HTML_EscapeAttribute(entry.extra2));
             sender.Append("\">");
             sender.Append(name);
             sender.Append("</A>");

@@ -7,6 +7,7 @@
 #include "foundation/fonts.h"
 #include "foundation/utilities.h"
 #include "output/colours.h"
+#include "output/escaping.h"
 #include "output/font_markup.h"
 #include "output/html_document.h"
 #include "output/html_file.h"
@@ -22,23 +23,6 @@ constexpr int kEntryHeadingLevel = 1;
 TextString TextOrFallback(FC& set, Pol primary, Pol fallback) {
     const TextString& text = set.GetText(primary);
     return text.IsEmpty() ? set.GetText(fallback) : text;
-}
-
-// The link text of a file name: the characters that would be markup are
-// escaped.
-TextString EscapeLinkText(const TextString& text) {
-    TextString out;
-    out.Reserve(text.length + 16);
-    for (int i = 0; i < text.length; ++i) {
-        switch (text.buffer[i]) {
-            case '&': out.Append("&amp;"); break;
-            case '<': out.Append("&lt;"); break;
-            case '>': out.Append("&gt;"); break;
-            case '"': out.Append("&quot;"); break;
-            default: out.AppendChar(text.buffer[i]);
-        }
-    }
-    return out;
 }
 
 bool IsUnreservedUrlByte(unsigned char c) {
@@ -217,7 +201,7 @@ void HTML_AddMasterIndexEntry(FC& set, Context& context, MasterIndex& index, con
 
     HTML_SetContentsIndentLevel(index.document.get(), kEntryHeadingLevel - 1, &index.listLevel, &set);
     TextString line = FormatMasterIndexLine(set, context, MakeIndexLink(pageDirectory, outputPath),
-                                            EscapeLinkText(name + extension));
+                                            HTML_EscapeAttribute(name + extension));
     HTML_IndentSource(&set, index.listLevel, &line);
     index.document->WriteLine(&set, index.document.get(), &line, 1);
     ++index.entryCount;
