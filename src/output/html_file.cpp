@@ -371,8 +371,15 @@ int HTMLFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int
 }
 
 int HTMLFile::WriteText(FC* set, OutputDocument* document, const char* text) {
+    if (IsBuffered(set, document)) {
+        // As WriteLine buffers a line, without a copy of the text first.
+        int result = 1;
+        if (pending.length > kFlushThreshold) result = FlushBuffer(set, document, 0);
+        pending.Append(text ? text : "");
+        pending.AppendChar('\n');
+        return result;
+    }
     TextString line(text ? text : "");
-    if (IsBuffered(set, document)) return WriteLine(set, document, &line, 0);
     if (document && document->fileStarted && !pending.IsEmpty()) FlushBuffer(set, document, 1);
     TrackPreSections(line, &insidePre);
     const int result = ::WriteLine(document, line.buffer) ? 1 : 0;
@@ -399,11 +406,10 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
 
     // Lines leave from the front while more than kKeepAfterFlush characters
     // would be left behind; the rest stays for the next tidy pass.
-    const TextString text(pending);
-    const int total = text.length;
-    // A NUL byte ends the text the lines are cut from.
-    const void* nul = std::memchr(text.buffer, '\0', static_cast<size_t>(total));
-    const int textEnd = nul ? static_cast<int>(static_cast<const char*>(nul) - text.buffer) : total;
+    // The buffer's text (up to a NUL byte, as a copy of it would end) is
+    // taken over; what stays behind is put back below.
+    const TextString text(std::move(pending));
+    const int total = static_cast<int>(strnlen(text.buffer, static_cast<size_t>(text.length)));
     int written = 0;
     int result = 1;
     bool keeping = false;
@@ -411,11 +417,9 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     TextString line;
     int start = 0;
     while (start < total) {
-        int end = total;
-        text.FindChar(start, '\n', &end, 1);
-        if (end < 0) end = total;
-        const int from = std::min(start, textEnd);
-        line.AssignChars(text.buffer + from, std::min(end, textEnd) - from);
+        const void* feed = std::memchr(text.buffer + start, '\n', static_cast<size_t>(total - start));
+        const int end = feed ? static_cast<int>(static_cast<const char*>(feed) - text.buffer) : total;
+        line.AssignChars(text.buffer + start, end - start);
         start = end + 1;
         if (!keeping && (all || total - written > kKeepAfterFlush)) {
             written += line.length;
