@@ -120,15 +120,6 @@ private:
     bool open_ = false;
 };
 
-// The run set's message policies decide what the run shows from its start
-// (the file search reports empty files before any file is converted).
-void LoadMessageFilters(const FC& set, MessageSink& sink) {
-    sink.SetReportingLevel(set.GetInt(Pol::ErrorReportingLevel));
-    sink.SetFilters(set.GetInt(Pol::DisplayMessages), set.GetInt(Pol::SuppressURLMessages),
-                    set.GetInt(Pol::SuppressINFOMessages), set.GetInt(Pol::SuppressWARNINGMessages),
-                    set.GetInt(Pol::SuppressProgramERRORMessages), set.GetInt(Pol::SuppressTAGERRORMessages));
-}
-
 }  // namespace
 
 bool FindFirstMatch(const TextString& path, bool filesOnly, TextString* name) {
@@ -425,7 +416,7 @@ bool BaseDialog::RunConversion() {
     for (FC* set : {&AnalysedFileSet(), &ThirdSet(), &WorkingSet(), &PolicyFileSet(), &SecondSet()})
         set->SetContext(&run);
     run.ResetRunLists();
-    LoadMessageFilters(runSet, run.sink);
+    runSet.LoadMessageFilters(run.sink);
     // What the qualifiers ask of the run itself: the master index page
     // ("/INDEX") and its DOS name.
     if (run.runParameters.index) runSet.SetInt(Pol::MakeDirectory, 1, true);

@@ -866,13 +866,16 @@ int FC::GetIndentLevel(int column) const {
 // ---------------------------------------------------------------------------
 // Messages
 
-MessageSink& FC::LoadReporter() {
-    MessageSink& sink = context->sink;
+void FC::LoadMessageFilters(MessageSink& sink) const {
     sink.SetReportingLevel(GetInt(Pol::ErrorReportingLevel));
     sink.SetFilters(GetInt(Pol::DisplayMessages), GetInt(Pol::SuppressURLMessages),
                     GetInt(Pol::SuppressINFOMessages), GetInt(Pol::SuppressWARNINGMessages),
                     GetInt(Pol::SuppressProgramERRORMessages), GetInt(Pol::SuppressTAGERRORMessages));
-    return sink;
+}
+
+MessageSink& FC::LoadReporter() {
+    LoadMessageFilters(context->sink);
+    return context->sink;
 }
 
 void FC::ReportMessage(const char* text, int level) {

@@ -161,6 +161,8 @@ public:
 
     // ---- Messages ----
     void ReportMessage(const char* text, int level);
+    // Gives the sink this set's reporting level and message-class filters.
+    void LoadMessageFilters(MessageSink& sink) const;
     void OutputMessage(const char* text, int level);
     void ReportStatus(const char* text);
     // Reports the set's own message text.
