@@ -57,6 +57,23 @@ std::vector<fs::path> GoldenInputs() {
     return inputs;
 }
 
+// Outside pre-formatted text the HTML has no line over 90 columns (except
+// lines holding a link target) and never three newlines in a row.
+void ExpectTidyLayout(const std::string& html) {
+    std::istringstream lines(html);
+    std::string line;
+    bool inPre = false;
+    int blankRun = 0;
+    while (std::getline(lines, line)) {
+        if (line.find("<PRE>") != std::string::npos) inPre = true;
+        if (line.find("</PRE>") != std::string::npos) inPre = false;
+        if (inPre) continue;
+        if (line.find("HREF") == std::string::npos) EXPECT_LE(line.size(), 90u) << line;
+        blankRun = line.empty() ? blankRun + 1 : 0;
+        EXPECT_LT(blankRun, 2) << "three newlines in a row before: " << line;
+    }
+}
+
 struct GoldenOptions {
     int code = 1;
     bool rtf = false;
@@ -134,6 +151,7 @@ TEST(GoldenConversionTest, DefaultPoliciesGiveTheExpectedHTML) {
             continue;
         }
         EXPECT_EQ(reported, fs::exists(messages) ? ReadWhole(messages) : std::string());
+        if (!options.rtf) ExpectTidyLayout(actual);
         ASSERT_TRUE(fs::exists(expected)) << "run with VENDREL_REGENERATE_GOLDEN=1 to create " << expected;
         EXPECT_EQ(actual, ReadWhole(expected));
     }
