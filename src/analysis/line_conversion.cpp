@@ -117,12 +117,18 @@ int WordLengthAt(const char* p, const char* end, char delimiter) {
     return static_cast<int>(q - p);
 }
 
-// Whether any byte of `set` is in the text.
-bool HoldsAnyOf(const TextString& text, const char* set) {
-    bool wanted[256] = {};
-    for (const char* c = set; *c; ++c) wanted[static_cast<unsigned char>(*c)] = true;
+// Whether the text holds a byte that can start a change by the word scan:
+// ".", ":", "/", "@" or a backspace.
+bool HoldsWordScanCharacter(const TextString& text) {
+    struct Table {
+        bool wanted[256] = {};
+        Table() {
+            for (unsigned char c : {'.', ':', '/', '@', '\b'}) wanted[c] = true;
+        }
+    };
+    static const Table table;
     for (int i = 0; i < text.length; ++i)
-        if (wanted[static_cast<unsigned char>(text.buffer[i])]) return true;
+        if (table.wanted[static_cast<unsigned char>(text.buffer[i])]) return true;
     return false;
 }
 
@@ -192,7 +198,7 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
 
     // Only a word with ".", "/", "@" or a backspace can change, and only a
     // ":" marks a link: a text with none of them stays as it is.
-    if (!HoldsAnyOf(*this, ".:/@\b")) return;
+    if (!HoldsWordScanCharacter(*this)) return;
 
     const bool markupPresent = format == 0 && FindChar(0, '<', nullptr, 1);
     const bool tagsSeen = context->documentState.headingSwitches[DocumentState::kInlineTagsSeen] != 0;

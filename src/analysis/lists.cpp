@@ -589,8 +589,20 @@ LineShape MeasureShape(const TextString& text) {
         shape.longest = std::max(shape.longest, run);
         run = 0;
     };
+    // The characters the shape looks at; all others only end a run.
+    struct ShapeCharacters {
+        bool marked[256] = {};
+        ShapeCharacters() {
+            for (unsigned char c : {' ', '|', '+', '-', '='}) marked[c] = true;
+        }
+    };
+    static const ShapeCharacters shapeCharacters;
     for (int i = 0; i < n; ++i) {
         const char c = work[i];
+        if (!shapeCharacters.marked[static_cast<unsigned char>(c)]) {
+            if (run > 0) endRun();
+            continue;
+        }
         if (c == ' ') {
             ++run;
             continue;
