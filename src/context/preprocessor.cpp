@@ -86,10 +86,15 @@ void EnsureDirectiveKeywords(FC& policies) {
 
 bool LineStartsWith(const TextString& text, const char* keyword) {
     if (!keyword || !*keyword) return false;
+    // Byte by byte, case-blind, stopping at the first difference (a NUL in
+    // the text differs from every keyword byte).
     int n = 0;
-    while (keyword[n]) ++n;
-    if (text.length < n) return false;
-    return CompareTextN(text.buffer, keyword, n, 1) == 0;
+    for (; keyword[n]; ++n) {
+        if (n >= text.length) return false;
+        const char a = text.buffer[n];
+        if (a != keyword[n] && ToUpperAscii(a) != ToUpperAscii(keyword[n])) return false;
+    }
+    return true;
 }
 
 void RemoveDirectiveFromLine(FC& policies, TextString& text, const char* keyword) {

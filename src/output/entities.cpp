@@ -325,30 +325,33 @@ void EscapeMarkupCharacters(FC* policies, TextString* text) {
     if (!std::memchr(text->buffer, '&', bytes) && !std::memchr(text->buffer, '<', bytes) &&
         !std::memchr(text->buffer, '>', bytes))
         return;
-    TextString startDelimiter("[[");
-    TextString endDelimiter("]]");
-    if (policies) {
-        startDelimiter = policies->GetText(Pol::StartTagDelimiter);
-        endDelimiter = policies->GetText(Pol::EndTagDelimiter);
-    }
+    static const TextString kStart("[["), kEnd("]]");
+    const TextString& startDelimiter = policies ? policies->GetText(Pol::StartTagDelimiter) : kStart;
+    const TextString& endDelimiter = policies ? policies->GetText(Pol::EndTagDelimiter) : kEnd;
     const char* s = text->buffer;
     int n = text->length;
     std::string out;
     out.reserve(static_cast<size_t>(n) + 16);
     bool changed = false;
+    // Searches for an end delimiter from here on or later all fail once one
+    // has: a line of start delimiters alone is not searched again and again.
+    int noCloseFrom = n + 1;
     int i = 0;
     while (i < n) {
         if (startDelimiter.length > 0 && endDelimiter.length > 0 && i + startDelimiter.length <= n &&
+            s[i] == startDelimiter.buffer[0] &&
             std::memcmp(s + i, startDelimiter.buffer, static_cast<size_t>(startDelimiter.length)) == 0) {
             // An in-line tag is copied as it stands; a start delimiter
             // without an end delimiter is ordinary text.
             int close = -1;
-            if (text->Find(i + startDelimiter.length, endDelimiter.buffer, &close, 1)) {
+            const int from = i + startDelimiter.length;
+            if (from < noCloseFrom && text->Find(from, endDelimiter.buffer, &close, 1)) {
                 int end = close + endDelimiter.length;
                 out.append(s + i, static_cast<size_t>(end - i));
                 i = end;
                 continue;
             }
+            if (from < noCloseFrom) noCloseFrom = from;
         }
         switch (s[i]) {
             case '&': out.append("&amp;"); changed = true; break;

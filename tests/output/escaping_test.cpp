@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "context/context.h"
 #include "policies/fc.h"
 
@@ -19,6 +21,20 @@ TEST(HTMLEscapeText, EscapesMarkupAndLatin1Characters) {
         HTML_EscapeText(&set, text);
         EXPECT_EQ(text.str(), c.out) << c.in;
     }
+}
+
+TEST(HTMLEscapeText, UnclosedTagOpeningsStayText) {
+    FC set;
+    TextString text("a [[ b < c [[ d ]] & [[ e > f [[");
+    HTML_EscapeText(&set, text);
+    EXPECT_EQ(text.str(), "a [[ b < c [[ d ]] &amp; [[ e &gt; f [[");
+    // A long line of openings without a closing one is escaped in one pass.
+    std::string many;
+    for (int i = 0; i < 20000; ++i) many += "[[&";
+    TextString longText(many.c_str());
+    HTML_EscapeText(&set, longText);
+    EXPECT_EQ(longText.length, 20000 * 7);
+    EXPECT_TRUE(longText.StartsWith("[[&amp;[[&amp;", 1));
 }
 
 TEST(HTMLEscapeText, EightBitStepOnlyForLatin1Text) {
