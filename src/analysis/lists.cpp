@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "analysis/analysed_line.h"
 #include "analysis/analysis_routines.h"
@@ -627,9 +628,45 @@ LineShape MeasureShape(const TextString& text) {
     return shape;
 }
 
+// The shape and blank-column comparison of a line are each asked for twice
+// in a row for the same texts (when the line is typed and when its
+// pre-formatting is tidied): the last result is kept with the texts it was
+// worked out from, and given again for the same texts.
+LineShape MeasureShapeOnce(const TextString& text) {
+    struct Memo {
+        std::string text;
+        LineShape shape;
+        bool valid = false;
+    };
+    static Memo memo;
+    if (memo.valid && memo.text == text.view()) return memo.shape;
+    memo.shape = MeasureShape(text);
+    memo.text.assign(text.view());
+    memo.valid = true;
+    return memo.shape;
+}
+
+void CompareBlankColumnsOnce(const TextString& first, const TextString& second, double& ratio, int& runs) {
+    struct Memo {
+        std::string first, second;
+        double ratio = 0.0;
+        int runs = 0;
+        bool valid = false;
+    };
+    static Memo memo;
+    if (!(memo.valid && memo.first == first.view() && memo.second == second.view())) {
+        CompareBlankColumns(first, second, memo.ratio, memo.runs);
+        memo.first.assign(first.view());
+        memo.second.assign(second.view());
+        memo.valid = true;
+    }
+    ratio = memo.ratio;
+    runs = memo.runs;
+}
+
 // The part of the score that the line's own shape gives.
 int ShapeScore(FC* set, const AnalysedLine& line, int mode) {
-    const LineShape shape = MeasureShape(line.taggedText);
+    const LineShape shape = MeasureShapeOnce(line.taggedText);
     const int h = LeadingBlanks(line);
     const int width = GetInt(set, Pol::PageWidth, 80);
     const bool justified = GetInt(set, Pol::TextJustification, 1) == 4;
@@ -721,7 +758,7 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
         if (compare && d < 7) {
             double ratio = 0.0;
             int runs = 0;
-            CompareBlankColumns(*line, *neighbour, ratio, runs);
+            CompareBlankColumnsOnce(*line, *neighbour, ratio, runs);
             if (ratio > 0.8 && runs > 4) d += 3;
         }
     }
