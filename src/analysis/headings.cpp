@@ -139,13 +139,17 @@ void UpdateContentsListBoundary(FC* set, AnalysedLine& line) {
     if (!state.contentsActive && !state.contentsEnded && set->IsOn(Pol::ExpectContentsList)) {
         int start = 0;
         while (start < line.length && IsBlankOrTab(line.buffer[start])) ++start;
-        TextString working;
-        working.AssignSubstring(line.buffer, start, line.length - start);
-        for (const char* opening : {"Table of Contents", "Index of", "Contents", "C O N T E N T S"})
-            if (working.StartsWith(opening, 0)) {
-                state.contentsActive = 1;
-                break;
-            }
+        // Every opening starts with "T", "I" or "C" (in either case).
+        const char first = ToUpperAscii(line.At(start));
+        if (first == 'T' || first == 'I' || first == 'C') {
+            TextString working;
+            working.AssignSubstring(line.buffer, start, line.length - start);
+            for (const char* opening : {"Table of Contents", "Index of", "Contents", "C O N T E N T S"})
+                if (working.StartsWith(opening, 0)) {
+                    state.contentsActive = 1;
+                    break;
+                }
+        }
     }
     if (!state.contentsEnded && state.current[0] > 0 && state.lastContentsPosition.line > 0 &&
         line.position.line > state.lastContentsPosition.line + 7)

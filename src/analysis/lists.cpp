@@ -373,6 +373,8 @@ int UnderlineStyle(char c) {
 
 int AnalysedLine::CheckRulerLine(FC* set) {
     if (!set || lineType != 0) return -3;
+    // A ruler starts with a ruler character (an empty text is none).
+    if (!InSet(plainText.At(CountLeadingWhiteSpace(plainText)), "*+-/=_~.")) return -3;
     const TextString ruler = Trimmed(plainText, true);
 
     // The lengths the ruler must cover: the whole line, with or without its
