@@ -68,7 +68,9 @@ void ExpectTidyLayout(const std::string& html) {
         if (line.find("<PRE>") != std::string::npos) inPre = true;
         if (line.find("</PRE>") != std::string::npos) inPre = false;
         if (inPre) continue;
-        if (line.find("HREF") == std::string::npos) EXPECT_LE(line.size(), 90u) << line;
+        if (line.find("HREF") == std::string::npos) {
+            EXPECT_LE(line.size(), 90u) << line;
+        }
         blankRun = line.empty() ? blankRun + 1 : 0;
         EXPECT_LT(blankRun, 2) << "three newlines in a row before: " << line;
     }
