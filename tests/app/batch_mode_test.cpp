@@ -13,22 +13,11 @@
 #include "app/conversion_run.h"
 #include "app/ui_services.h"
 #include "context/context.h"
+#include "support/recording_services.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingServices : public UiServices {
-public:
-    std::vector<std::pair<std::string, std::string>> boxes;  // caption, text
-
-    MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons, MessageIcon, int) override {
-        boxes.emplace_back(caption ? caption : "", text ? text : "");
-        return MessageAnswer::kOk;
-    }
-    bool ChooseFile(bool, const char*, const char*, TextString&) override { return false; }
-    bool ChooseFolder(const char*, TextString&) override { return false; }
-};
 
 class BatchModeTest : public testing::Test {
 protected:

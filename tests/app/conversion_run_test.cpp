@@ -13,23 +13,12 @@
 #include "app/base_dialog.h"
 #include "app/ui_services.h"
 #include "context/context.h"
+#include "support/recording_services.h"
 #include "texts/message_texts.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingServices : public UiServices {
-public:
-    std::vector<std::pair<std::string, std::string>> boxes;  // caption, text
-
-    MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons, MessageIcon, int) override {
-        boxes.emplace_back(caption ? caption : "", text ? text : "");
-        return MessageAnswer::kOk;
-    }
-    bool ChooseFile(bool, const char*, const char*, TextString&) override { return false; }
-    bool ChooseFolder(const char*, TextString&) override { return false; }
-};
 
 bool HasLine(const StringList& lines, const std::string& text) {
     for (int i = 0; i < lines.count; ++i)

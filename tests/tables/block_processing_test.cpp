@@ -8,35 +8,15 @@
 #include "context/context.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
+#include "support/engine_fixture.h"
 #include "support/recording_document.h"
 #include "tables/preform.h"
 
 namespace {
 
-class BlockProcessingTest : public testing::Test {
+class BlockProcessingTest : public EngineFixture {
 protected:
-    Context context;
-    MessageRecorder messages{context};
-    FC set;
-    RecordingDocument document;
-
-    void SetUp() override {
-        set.SetContext(&context);
-        context.documentState.htmlOutput = 1;
-        TextString body("<BODY>");
-        context.documentState.blocks.Add(&set, &document, body);
-        document.Clear();
-    }
-
-    std::unique_ptr<PreForm> Engine(const std::vector<const char*>& texts) {
-        auto engine = std::make_unique<PreForm>(&document, &set, nullptr);
-        for (const char* text : texts) {
-            AnalysedLine line;
-            line.SetText(text);
-            engine->AddLine(line);
-        }
-        return engine;
-    }
+    std::unique_ptr<PreForm> Engine(const std::vector<const char*>& texts) { return EngineWithLines(texts); }
 
     std::string Output() const { return document.Joined("\n"); }
 };

@@ -9,6 +9,7 @@
 #include "context/context.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
+#include "support/engine_fixture.h"
 #include "support/recording_document.h"
 #include "tables/preform.h"
 
@@ -20,31 +21,17 @@ int Count(const std::string& text, const std::string& part) {
     return n;
 }
 
-class TableParsingTest : public testing::Test {
+class TableParsingTest : public EngineFixture {
 protected:
-    Context context;
-    MessageRecorder messages{context};
-    FC set;
-    RecordingDocument document;
-
     void SetUp() override {
-        set.SetContext(&context);
-        context.documentState.htmlOutput = 1;
+        EngineFixture::SetUp();
         context.trackers.codeLocation = 3;
-        TextString body("<BODY>");
-        context.documentState.blocks.Add(&set, &document, body);
-        document.Clear();
     }
 
     // An engine holding `texts` in two columns (0-9 and 10 on), with the
     // line flags and rule-line positions the analysis would give them.
     std::unique_ptr<PreForm> Engine(const std::vector<const char*>& texts) {
-        auto engine = std::make_unique<PreForm>(&document, &set, nullptr);
-        for (const char* text : texts) {
-            AnalysedLine line;
-            line.SetText(text);
-            engine->AddLine(line);
-        }
+        auto engine = EngineWithLines(texts);
         engine->AddColumn(0, 9, 9, -1);
         engine->AddColumn(10, 40, 40, -1);
         engine->tabConfig = set.GetDefaultTabConfig();
