@@ -77,13 +77,13 @@ ColConfig& ColConfig::operator=(const ColConfig& other) {
     text3 = other.text3;
     text4 = other.text4;
     hidden = other.hidden;
-    value1 = other.value1;
+    vAlignment = other.vAlignment;
     fallbackWidth = other.fallbackWidth;
     text5 = other.text5;
-    value3 = other.value3;
-    value4 = other.value4;
+    gutterWidth = other.gutterWidth;
+    stubWidth = other.stubWidth;
     text6 = other.text6;
-    value5 = other.value5;
+    stubIndent = other.stubIndent;
     lastChar = other.lastChar;
     firstChar = other.firstChar;
     width = other.width;
@@ -111,13 +111,13 @@ void ColConfig::Reset() {
     text3.MakeEmpty();
     text4.MakeEmpty();
     hidden = 0;
-    value1 = -1;
+    vAlignment = -1;
     fallbackWidth = -1;
     text5.MakeEmpty();
-    value3 = -1;
-    value4 = -1;
+    gutterWidth = -1;
+    stubWidth = -1;
     text6.MakeEmpty();
-    value5 = -1;
+    stubIndent = -1;
     lastChar = 0;
     firstChar = 0;
     width = 0;
@@ -196,8 +196,20 @@ void TabConfig::SetText(TabPol id, const char* text, bool markSet) {
 void TabConfig::CopyFrom(const TabConfig& other) {
     if (this == &other) return;
     for (size_t i = 0; i < policies.size(); ++i) policies[i]->CopyFrom(*other.policies[i]);
-    analysisA = other.analysisA;
-    analysisB = other.analysisB;
+    centreTable = other.centreTable;
+    totalWidth = other.totalWidth;
+    widthIsPercent = other.widthIsPercent;
+    specifiedWidth = other.specifiedWidth;
+    dotLeadersUsed = other.dotLeadersUsed;
+    stubIndentUsed = other.stubIndentUsed;
+    largestStubIndent = other.largestStubIndent;
+    extraWidth = other.extraWidth;
+    indentPosition = other.indentPosition;
+    defaultVAlignment = other.defaultVAlignment;
+    smallestStubIndent = other.smallestStubIndent;
+    lastGap = other.lastGap;
+    rowsCarryVAlign = other.rowsCarryVAlign;
+    reservedState = other.reservedState;
     tableFont = other.tableFont;
     SetColumnCount(other.columnCount, &other);
 }
@@ -220,8 +232,20 @@ int TabConfig::RegisterTabConfigPolicies(bool /*fresh*/) {
 }
 
 void TabConfig::ResetAnalysisState() {
-    analysisA = {0, 0, 0, 0};
-    analysisB = {0, 0, 0, 0, -1, 1, -1, 6, 0, 0};
+    centreTable = 0;
+    totalWidth = 0;
+    widthIsPercent = 0;
+    specifiedWidth = 0;
+    dotLeadersUsed = 0;
+    stubIndentUsed = 0;
+    largestStubIndent = 0;
+    extraWidth = 0;
+    indentPosition = -1;
+    defaultVAlignment = 1;
+    smallestStubIndent = -1;
+    lastGap = 6;
+    rowsCarryVAlign = 0;
+    reservedState = 0;
 }
 
 void TabConfig::ParseTableLayoutTag(FC& set, const TextString& text) {

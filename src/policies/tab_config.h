@@ -43,15 +43,15 @@ public:
     int lastColumn = -1;
     int alignment = 1;
     std::unique_ptr<FontSpec> font;
-    TextString text1, text2, text3, text4;  // column texts used by the table engine
+    TextString text1, text2, text3, text4;  // column texts kept for the table engine
     int hidden = 0;
-    int value1 = -1;
+    int vAlignment = -1;     // vertical alignment of the column's cells: 1 top, 2 bottom, 3 centre; -1 none
     int fallbackWidth = -1;  // width used for RTF output when `width` is 0
     TextString text5;
-    int value3 = -1;
-    int value4 = -1;
+    int gutterWidth = -1;    // points reserved for gutter text at the column's right; -1 none
+    int stubWidth = -1;      // points of the stub cell written before the column's cells; -1 none
     TextString text6;
-    int value5 = -1;
+    int stubIndent = -1;     // the smallest positive STUB_INDENT of the column's cells; -1 none
     int lastChar = 0;
     int firstChar = 0;
     int width = 0;
@@ -93,9 +93,22 @@ public:
     void SetColumnCount(int n, const TabConfig* source);
 
     int columnCount = 0;
-    std::array<int, 4> analysisA{};   // table-analysis state set by the table engine
+    // Table-analysis state, set and read by the table engine.
+    int centreTable = 0;     // the table is centred
+    int totalWidth = 0;      // total table width (points) that percentage widths refer to; 0 unknown
+    int widthIsPercent = 0;  // the layout's specified width is a percentage
+    int specifiedWidth = 0;  // the layout's specified width; 0 none
     std::vector<std::unique_ptr<ColConfig>> columns;
-    std::array<int, 10> analysisB{};  // further table-analysis state
+    int dotLeadersUsed = 0;     // a cell asked for dot leaders
+    int stubIndentUsed = 0;     // a cell of the first column carries a stub indent
+    int largestStubIndent = 0;  // the largest stub indent of the first column's cells
+    int extraWidth = 0;         // points added to the sum of the column widths (user tables)
+    int indentPosition = -1;    // the table's indent position (characters); -1 from the block
+    int defaultVAlignment = 1;  // 0/1 top, 2 bottom, 3 centre
+    int smallestStubIndent = -1;  // the smallest positive stub indent; -1 none
+    int lastGap = 6;            // points after the last column (RTF)
+    int rowsCarryVAlign = 0;    // user tables: rows carry their own vertical alignment
+    int reservedState = 0;
     FontSpec tableFont;
 
     ColConfig* Column(int index) const {

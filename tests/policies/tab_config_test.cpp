@@ -35,6 +35,22 @@ void ExpectColumns(const TabConfig& config, const std::vector<int>& indexes, con
 constexpr std::array<int, 4> kAnalysisAReset{0, 0, 0, 0};
 constexpr std::array<int, 10> kAnalysisBReset{0, 0, 0, 0, -1, 1, -1, 6, 0, 0};
 
+// The fourteen analysis-state ints in declared order: the four before the
+// columns and the ten after them.
+std::array<int, 4> StateBeforeColumns(const TabConfig& c) {
+    return {c.centreTable, c.totalWidth, c.widthIsPercent, c.specifiedWidth};
+}
+std::array<int, 10> StateAfterColumns(const TabConfig& c) {
+    return {c.dotLeadersUsed, c.stubIndentUsed, c.largestStubIndent, c.extraWidth,    c.indentPosition,
+            c.defaultVAlignment, c.smallestStubIndent, c.lastGap, c.rowsCarryVAlign, c.reservedState};
+}
+void SetState(TabConfig& c, const std::array<int, 4>& a, const std::array<int, 10>& b) {
+    c.centreTable = a[0], c.totalWidth = a[1], c.widthIsPercent = a[2], c.specifiedWidth = a[3];
+    c.dotLeadersUsed = b[0], c.stubIndentUsed = b[1], c.largestStubIndent = b[2], c.extraWidth = b[3];
+    c.indentPosition = b[4], c.defaultVAlignment = b[5], c.smallestStubIndent = b[6], c.lastGap = b[7];
+    c.rowsCarryVAlign = b[8], c.reservedState = b[9];
+}
+
 }  // namespace
 
 TEST(TabConfig, NewConfigurationHoldsTheCatalogueDefaults) {
@@ -57,8 +73,8 @@ TEST(TabConfig, NewConfigurationHoldsTheCatalogueDefaults) {
         }
     }
     EXPECT_EQ(config.columnCount, 0);
-    EXPECT_EQ(config.analysisA, kAnalysisAReset);
-    EXPECT_EQ(config.analysisB, kAnalysisBReset);
+    EXPECT_EQ(StateBeforeColumns(config), kAnalysisAReset);
+    EXPECT_EQ(StateAfterColumns(config), kAnalysisBReset);
 }
 
 // The "[Table generation]" lines of a new configuration in the writer's
@@ -103,7 +119,7 @@ TEST(TabConfig, RegisterReturnsToTheCatalogueState) {
     TabConfig config;
     config.SetInt(TabPol::CellSpacing, 9);
     config.SetText(TabPol::TableColour, "Red");
-    config.analysisB[7] = 0;
+    config.lastGap = 0;
     config.tableFont.SetFaceName(TextString("Arial"));
     config.ParseTableLayoutTag(set, TextString("2, 1, 10"));
     ASSERT_EQ(config.columnCount, 2);
@@ -112,7 +128,7 @@ TEST(TabConfig, RegisterReturnsToTheCatalogueState) {
     EXPECT_EQ(config.GetInt(TabPol::CellSpacing), 2);
     EXPECT_FALSE(config.IsSet(TabPol::CellSpacing));
     EXPECT_EQ(config.GetText(TabPol::TableColour).str(), "");
-    EXPECT_EQ(config.analysisB, kAnalysisBReset);
+    EXPECT_EQ(StateAfterColumns(config), kAnalysisBReset);
     EXPECT_EQ(config.tableFont.faceName.str(), FontSpec().faceName.str());
     EXPECT_EQ(config.columnCount, 0);
     EXPECT_TRUE(config.columns.empty());
@@ -192,8 +208,7 @@ TEST(TabConfig, CopyIsDeep) {
     }
     original.SetInt(TabPol::HeaderRows, 2);
     original.SetText(TabPol::Width, "80%");
-    original.analysisA = {1, 2, 3, 4};
-    original.analysisB = {9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
+    SetState(original, {1, 2, 3, 4}, {9, 8, 7, 6, 5, 4, 3, 2, 1, 0});
     original.tableFont.SetFaceName(TextString("Arial"));
 
     TabConfig copy(original);
@@ -211,8 +226,8 @@ TEST(TabConfig, CopyIsDeep) {
     EXPECT_TRUE(copy.IsSet(TabPol::HeaderRows));
     EXPECT_EQ(copy.GetText(TabPol::Width).str(), "80%");
     EXPECT_FALSE(copy.IsSet(TabPol::CellSpacing));
-    EXPECT_EQ(copy.analysisA, original.analysisA);
-    EXPECT_EQ(copy.analysisB, original.analysisB);
+    EXPECT_EQ(StateBeforeColumns(copy), StateBeforeColumns(original));
+    EXPECT_EQ(StateAfterColumns(copy), StateAfterColumns(original));
     EXPECT_EQ(copy.tableFont.faceName.str(), "Arial");
 
     copy.Column(0)->font->SetFaceName(TextString("Times New Roman"));
@@ -355,14 +370,14 @@ TEST(ColConfig, CopiesAreDeep) {
     original.font = std::make_unique<FontSpec>();
     original.font->SetFaceName(TextString("Arial"));
     original.text3 = "t3";
-    original.value4 = 8;
+    original.stubWidth = 8;
 
     ColConfig copy(original);
     ASSERT_NE(copy.font, nullptr);
     EXPECT_NE(copy.font.get(), original.font.get());
     EXPECT_EQ(copy.firstColumn, 3);
     EXPECT_EQ(copy.text3.str(), "t3");
-    EXPECT_EQ(copy.value4, 8);
+    EXPECT_EQ(copy.stubWidth, 8);
     copy.font->SetFaceName(TextString("Symbol"));
     EXPECT_EQ(original.font->faceName.str(), "Arial");
 
