@@ -22,6 +22,8 @@ class FC;
 class FontSpec;
 class OutputDocument;
 class TabConfig;
+class UserTableGrid;     // user_tables.h
+class UserTableSection;  // user_tables.h
 
 // One line of the block.  The layout text is always kept; the display and
 // raw texts are kept apart only when they differ from it (for a plain ASCII
@@ -410,10 +412,26 @@ public:
     void MergeColumns(int first, int last);
     void MergeLastTwoColumns();
 
-    // ---- Cell tags and user tables (cell_tags.cpp, user_tables.cpp) ----
+    // ---- Cell tags (cell_tags.cpp) ----
     void ProcessCellTags(TableCell* cell, TextString* text, const SourcePosition& where);
+    // Handles the tag between `tagStart` and `tagEnd` (inclusive) of the
+    // scratch line's text; mode 1 while the configuration is built, mode 2
+    // for output.  Returns 1 when the tag was consumed.
+    int ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, int* position, int tagStart, int tagEnd,
+                       const TextString& tagText, int* keep);
     void ApplyCellFontAndLink(TableCell* cell, TextString* text, const FontSpec* font, const SourcePosition& where,
                               int linkFlag);
     void ProcessWSTags(TableCell* cell, TextString* text);
+
+    // ---- User-specified tables (user_tables.cpp) ----
     void ParseUserTable();
+    void AddUserTableLine(TableCell* cell, const TextString& line);
+    void AddCellText(TableCell* cell, const TextString& text);
+    void OutputUserTable(int* started, int indentLevel, UserTableSection* section);
+    int PlaceUserTableCells(UserTableGrid* grid, int isHeader);
+    void OutputUserTableStart();
+    void OutputUserTableEnd();
+    void OutputUserTableRows(UserTableGrid* grid, int isHeader);
+    void OutputUserTableRtfRows(UserTableGrid* grid, int isHeader);
+    void OutputRtfCell(TableCell* cell, int isHeaderRow, int isHeaderColumn);
 };
