@@ -1,32 +1,686 @@
-// In-line tags inside table cells.  The full handling of cell tags is not
-// built yet: a cell without tags needs none, and a cell holding tags is
-// reported once per block and written with its tags as they are.
+// In-line tags inside table cells.  A cell may carry tags that change how it
+// is written (font, colour, a rule inside the cell, line breaks, the header
+// cell's vertical alignment, the stub indent of the first column ...).  Each
+// cell's content passes through PreForm::ProcessCellTags before it is
+// written; PreForm::ApplyCellFontAndLink puts the cell's font markup and, in
+// contents tables, a link around it.
+//
+// Cell positions: the cells of user-specified tables carry their row and
+// column numbers counted from 1; the cells the column analysis cuts carry
+// 0-based indexes.  Messages show both counted from 1.
 #include "tables/preform.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "analysis/analysed_line.h"
+#include "analysis/inline_tag_args.h"
+#include "analysis/tag_executors.h"
+#include "context/context.h"
+#include "foundation/fonts.h"
+#include "output/colours.h"
+#include "output/font_markup.h"
+#include "output/output_document.h"
 #include "policies/fc.h"
+#include "policies/policy_value.h"
+#include "policies/tab_config.h"
 
 namespace {
 
-// Reports that a routine of the table engine is missing; the block goes on
-// without it.
-void NotBuilt(FC* set, const char* name) {
-    TextString message("PROGRAM ERROR: ");
-    message.Append(name);
-    message.Append(" is not built yet");
-    if (set) set->ReportMessage(message.buffer, 10);
+// The executor mode in which OT, CT and TEXT stand for their literal text.
+constexpr int kLiteralTagMode = 5;
+// The font-change kind of the markup written around cell contents.
+constexpr int kCellFontKind = 0;
+
+bool NameIs(const TextString& name, const char* wanted) { return name.Matches(wanted, 0, 0); }
+
+TabConfig* ConfigOf(const PreForm& engine) {
+    if (engine.tabConfig) return engine.tabConfig;
+    return engine.policies ? engine.policies->GetDefaultTabConfig() : nullptr;
+}
+
+// The row and column of a cell counted from 1 (an unknown index, -1, of a
+// found table gives 0).
+int RowNumber(const PreForm& engine, const TableCell* cell) {
+    const int row = cell ? cell->row : -1;
+    return engine.isUserTable || row == INT_MAX ? row : row + 1;
+}
+int ColumnNumber(const PreForm& engine, const TableCell* cell) {
+    const int column = cell ? cell->column : -1;
+    return engine.isUserTable || column == INT_MAX ? column : column + 1;
+}
+
+// Replaces `count` characters of `text` at `start` by `with`.
+void ReplaceRange(TextString& text, int start, int count, const char* with) {
+    TextString out;
+    out.AssignSubstring(text.buffer, 0, start);
+    out.Append(with);
+    out.AppendBytes(text.buffer + start + count, text.length - start - count);
+    text.AssignChars(out.buffer, out.length);
+}
+
+// The next tag of `text` at or after `from`: its first and last character.
+// When a second start delimiter stands before the end delimiter, the tag is
+// the one that starts last: "a [[ b [[BR]]" holds the tag "[[BR]]" and the
+// text before it stays text.
+bool FindCellTag(const TextString& text, int from, const TextString& start, const TextString& end, int* first,
+                 int* last) {
+    int open = -1;
+    if (from < 0 || from >= text.length || !text.Find(from, start.buffer, &open, 0)) return false;
+    int close = -1;
+    if (!text.Find(open + start.length, end.buffer, &close, 0)) return false;
+    int again = -1;
+    while (text.Find(open + 1, start.buffer, &again, 0) && again + start.length <= close) open = again;
+    *first = open;
+    *last = close + end.length - 1;
+    return true;
+}
+
+// Splits a tag text into its name (up to the first blank, comma or "=" after
+// its first character) and its normalised argument list.  False when it
+// cannot be split.
+bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& arguments) {
+    const TextString& start = set.GetText(Pol::StartTagDelimiter);
+    const TextString& end = set.GetText(Pol::EndTagDelimiter);
+    if (tag.length < start.length + end.length) return false;
+    TextString content;
+    content.AssignSubstring(tag.buffer, start.length, tag.length - start.length - end.length);
+    content.CollapseBlanks();
+    content.Trim(0, " ");
+    if (content.IsEmpty()) return false;
+    int nameEnd = content.length;
+    for (int i = 1; i < content.length; ++i) {
+        const char c = content.buffer[i];
+        if (c == ' ' || c == ',' || c == '=') {
+            nameEnd = i;
+            break;
+        }
+    }
+    name.AssignSubstring(content.buffer, 0, nameEnd);
+    arguments = content;
+    return ParseTagArguments(set, arguments, name.buffer);
+}
+
+// A vertical alignment letter: T 1 (top), B 2 (bottom), C 3 (centre); 0 for
+// anything else.
+int VerticalCode(FC& set, const TextString& arguments) {
+    TextString value;
+    if (!TryGetTagString(set, arguments, 1, value)) return 0;
+    value.Trim(0, " ");
+    switch (ToUpperAscii(value.At(0))) {
+        case 'T': return 1;
+        case 'B': return 2;
+        case 'C': return 3;
+        default: return 0;
+    }
 }
 
 }  // namespace
 
-void PreForm::ProcessCellTags(TableCell*, TextString* text, const SourcePosition&) {
-    if (!text || !policies || cellTagsReported) return;
+// ---------------------------------------------------------------------------
+// The scan over a cell's tags
+
+void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePosition& where) {
+    if (!text || !policies) return;
     const TextString& start = policies->GetText(Pol::StartTagDelimiter);
-    if (start.length == 0 || !text->Find(0, start.buffer, nullptr, 0)) return;
-    cellTagsReported = 1;
-    NotBuilt(policies, "PreForm::ProcessCellTags");
+    const TextString& end = policies->GetText(Pol::EndTagDelimiter);
+    if (start.IsEmpty() || end.IsEmpty() || !text->Find(0, start.buffer, nullptr, 0)) return;
+
+    // The tags run on a line of their own, placed at the cell's source, so
+    // that executed tags see where the cell came from.
+    AnalysedLine scratch;
+    scratch.SetText(text->buffer);
+    scratch.SetPosition(policies, where);
+    scratch.SetOriginPosition(policies, where);
+
+    int position = 0;
+    int first = -1, last = -1;
+    while (FindCellTag(scratch, position, start, end, &first, &last)) {
+        TextString tag;
+        tag.AssignSubstring(scratch.buffer, first, last - first + 1);
+        const int remaining = scratch.length - first;
+        int next = first;
+        int keep = 0;
+        ProcessCellTag(2, cell, &scratch, &next, first, last, tag, &keep);
+        // Whatever the handler did, the text left to scan must shrink: a tag
+        // left as it was, or markup that starts with a delimiter again, is
+        // never looked at a second time.
+        next = std::clamp(next, 0, scratch.length);
+        if (scratch.length - next >= remaining) next = scratch.length - remaining + 1;
+        position = next;
+    }
+
+    text->AssignChars(scratch.buffer, scratch.length);
+    if (scratch.annotation && !scratch.annotation->IsEmpty()) {
+        if (!messageText.IsEmpty()) messageText.Append("\n           ");
+        messageText.Append(*scratch.annotation);
+    }
+    if (policies->context) policies->context->ForgetLine(&scratch);
 }
-void PreForm::ApplyCellFontAndLink(TableCell* cell, TextString* text, const FontSpec*, const SourcePosition& where, int) {
-    if (!text || text->IsEmpty()) return;
+
+
+// ---------------------------------------------------------------------------
+// Rules inside cells
+
+namespace {
+
+// The cell's font when it is a valid one; the markup around cell contents
+// opens it.
+const FontSpec* CellFont(const TableCell* cell) {
+    return cell && cell->font && cell->font->set ? cell->font : nullptr;
+}
+
+// The markup that closes the cell's font before a rule, and the markup that
+// opens it again after the rule.
+TextString CloseFontMarkup(FC* set, const TableCell* cell, const char* name) {
+    TextString end, start;
+    if (const FontSpec* font = CellFont(cell))
+        GetChangeFontMarkup(kCellFontKind, set, font, nullptr, &end, &start, name);
+    return end;
+}
+TextString OpenFontMarkup(FC* set, const TableCell* cell, const char* name) {
+    TextString end, start;
+    if (const FontSpec* font = CellFont(cell))
+        GetChangeFontMarkup(kCellFontKind, set, nullptr, font, &end, &start, name);
+    return start;
+}
+
+void AppendColourAttribute(const FC& set, const TextString& colour, TextString& out) {
+    if (colour.IsEmpty()) return;
+    if (set.GetInt(Pol::HTMLVersion) > 1) {
+        out.Append(" STYLE=\"color:");
+        out.Append(colour);
+        out.Append(";\"");
+    } else {
+        out.Append(" COLOR=\"");
+        out.Append(colour);
+        out.Append("\"");
+    }
+}
+
+// A rule length given as "N%": true with N.
+bool ReadPercent(const TextString& text, int* percent) {
+    TextString value(text);
+    value.Trim(0, " ");
+    if (value.length < 2 || value.buffer[value.length - 1] != '%') return false;
+    value.SubString(0, value.length - 1);
+    int number = 0;
+    if (!value.ToInteger('1', &number) || number < 0) return false;
+    *percent = number;
+    return true;
+}
+
+// Twips from points, without overflow.
+int PointsToTwips(int64_t points) { return static_cast<int>(std::clamp<int64_t>(points * 20, 0, INT_MAX)); }
+
+// A colour argument of rule markup: empty when none is given, when it is
+// not an HTML colour (which is warned about) or when colours are suppressed.
+TextString RuleColour(PreForm& engine, const TextString& arguments, int n) {
+    TextString given, colour;
+    if (!TryGetTagString(*engine.policies, arguments, n, given)) return colour;
+    if (!NormaliseHTMLColour(given, &colour)) {
+        TextString warning("WARNING: \"");
+        warning.Append(given);
+        warning.Append("\" is not a standard HTML colour");
+        engine.Message(warning.buffer, 7);
+        colour.MakeEmpty();
+    }
+    if (engine.policies->IsOn(Pol::SuppressAllColourMarkup)) colour.MakeEmpty();
+    return colour;
+}
+
+// The markup of a LINERULE tag in a cell: a rule below the text before it.
+// Arguments as for the in-line LINERULE tag: 1 the length ("N%" of the cell,
+// or points), 2 the thickness, 5 the colour.
+TextString CellLineRule(PreForm& engine, const TableCell* cell, const TextString& arguments) {
+    TextString out;
+    if (!engine.policies) return out;
+    FC& set = *engine.policies;
+    TextString length;
+    const bool hasLength = TryGetTagString(set, arguments, 1, length);
+    int percent = -1;
+    const bool isPercent = hasLength && ReadPercent(length, &percent);
+    int points = -1;
+    if (hasLength && !isPercent && (!TryGetTagInteger(set, arguments, 1, points) || points < 0)) points = -1;
+    const int column = std::max(ColumnNumber(engine, cell) - 1, 0);  // 0-based
+    const int span = cell && cell->span > 0 ? cell->span : 1;
+
+    if (engine.htmlOutput) {
+        out = CloseFontMarkup(&set, cell, "LR1");
+        out.Append("<BR><HR NOSHADE");
+        if (set.IsOn(Pol::CreateEmbeddedStyleSheet) || !set.GetText(Pol::DocumentStyleSheet).IsEmpty())
+            out.Append(" CLASS=TableLineRule");
+        // Only a rule shorter than half the cell is given its width.
+        const int cellWidth = engine.GetSpanWidth(cell, 0, column, span);
+        TextString width;
+        if (isPercent && percent < 50) {
+            width.Assign("\"");
+            width.AppendNumber('1', percent, 0);
+            width.Append("%\"");
+        } else if (points >= 0 && cellWidth > 0 && static_cast<int64_t>(points) * 2 < cellWidth) {
+            FormatPercentWidth(&set, points, &width, cellWidth);
+        }
+        if (!width.IsEmpty()) {
+            out.Append(" ALIGN=\"LEFT\" WIDTH=");
+            out.Append(width);
+        }
+        int thickness = 1;
+        GetTagIntegerOrDefault(set, arguments, 2, thickness, 1);
+        if (thickness > 5) {
+            out.Append(" SIZE=");
+            out.AppendNumber('1', thickness, 0);
+        }
+        AppendColourAttribute(set, RuleColour(engine, arguments, 5), out);
+        out.Append(">");
+        out.Append(OpenFontMarkup(&set, cell, "LR2"));
+        return out;
+    }
+
+    // RTF: a right tab at the rule's end, reached by a struck-out tab.
+    int cellTwips = 0;
+    const TabConfig* config = ConfigOf(engine);
+    if (config && config->columnCount > 0) {
+        cellTwips = PointsToTwips(engine.GetSpanWidth(cell, 0, column, span));
+    } else {
+        int64_t sum = 0;
+        for (int k = column; k < column + span && k < static_cast<int>(engine.columns.size()); ++k)
+            sum += engine.columns[static_cast<size_t>(k)]->rtfWidth;
+        cellTwips = static_cast<int>(std::clamp<int64_t>(sum, 0, INT_MAX));
+    }
+    int tab = cellTwips;
+    if (isPercent)
+        tab = static_cast<int>(static_cast<int64_t>(cellTwips) * std::min(percent, 100) / 100);
+    else if (points >= 0)
+        tab = PointsToTwips(points);
+    out.Assign("\\line{\\pard\\plain \\s1\\tqr\\intbl\\tx");
+    out.AppendNumber('1', tab, 0);
+    if (set.IsOn(Pol::InputJapanese)) out.Append("\\loch\\af5\\hich\\af5\\dbch\\f16");
+    out.Append("{\\strike\\tab}\\par}");
+    return out;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// One tag
+
+int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, int* position, int tagStart,
+                            int tagEnd, const TextString& tagText, int* keep) {
+    int localPosition = tagStart;
+    int localKeep = 0;
+    int& next = position ? *position : localPosition;
+    int& kept = keep ? *keep : localKeep;
+    kept = 0;
+    next = tagStart;
+    if (!policies || !scratch || tagStart < 0 || tagEnd < tagStart || tagEnd >= scratch->length) return 0;
+    FC& set = *policies;
+    const int tagLength = tagEnd - tagStart + 1;
+    TabConfig* config = ConfigOf(*this);
+    // Mode 1 builds the table configuration from the first data; any other
+    // mode writes the cell.
+    const bool building = mode == 1;
+
+    // The ways a tag leaves the handler; each sets `next`, where the scan
+    // goes on.
+    auto replace = [&](const char* with) {
+        ReplaceRange(*scratch, tagStart, tagLength, with);
+        next = tagStart + static_cast<int>(std::strlen(with));
+        return 1;
+    };
+    auto remove = [&]() { return replace(""); };
+    auto skip = [&]() {
+        kept = 1;
+        next = tagEnd + 1;
+        return 1;
+    };
+    // The tag runs as an ordinary in-line tag of the scratch line, which
+    // replaces it by its markup.  The scan goes on after the markup (after
+    // the tag when it was left as it was); when the executor changed the
+    // line elsewhere the scan looks again from the tag's place.
+    auto execute = [&](int executorMode) {
+        const TextString before(*scratch);
+        TextString messages;
+        int level = -1;
+        OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
+        scratch->ExecuteTag(executorMode, document, tagText, set, messages, level);
+        if (!messages.IsEmpty()) Message(messages.buffer, level >= 0 ? level : 10);
+        const int tail = before.length - tagEnd - 1;
+        const int markupEnd = scratch->length - tail;
+        const bool headSame = scratch->length >= tagStart &&
+                              std::memcmp(scratch->buffer, before.buffer, static_cast<size_t>(tagStart)) == 0;
+        const bool tailSame =
+            markupEnd >= tagStart &&
+            std::memcmp(scratch->buffer + markupEnd, before.buffer + tagEnd + 1, static_cast<size_t>(tail)) == 0;
+        next = headSame && tailSame ? markupEnd : tagStart;
+        return 1;
+    };
+    auto fault = [&](const char* text) {
+        TextString composed(text);
+        composed.Append(tagText);
+        Message(composed.buffer, 10);
+    };
+
+    TextString name, arguments;
+    if (!SplitCellTag(set, tagText, name, arguments)) {
+        remove();
+        return 0;
+    }
+
+    if (NameIs(name, "FONT")) {
+        FontSpec font;
+        if (!GetTagFont(&set, scratch, name, arguments, font)) {
+            fault("TAG ERROR: Invalid FONT tag in table cell: ");
+            remove();
+            return 0;
+        }
+        if (!building) return execute(mode);
+        if (config) {
+            config->tableFont = font;
+            config->tableFont.set = 1;
+        }
+        return skip();
+    }
+
+    if (NameIs(name, "TU") || NameIs(name, "TU2")) {
+        if (cell) cell->tuMode = NameIs(name, "TU") ? 1 : 2;
+        if (building) return skip();
+        if (htmlOutput) {
+            // A rule across the cell, outside the cell's font markup.
+            TextString markup(CloseFontMarkup(&set, cell, "TT1"));
+            markup.Append("<HR NOSHADE");
+            AppendColourAttribute(set, RuleColour(*this, arguments, 1), markup);
+            markup.Append(">");
+            markup.Append(OpenFontMarkup(&set, cell, "TT2"));
+            return replace(markup.buffer);
+        }
+        return remove();
+    }
+
+    if (NameIs(name, "DOT_LEADERS")) {
+        if (config) config->dotLeadersUsed = 1;
+        if (cell) cell->dotLeaders = 1;
+        return htmlOutput ? replace(" ") : remove();
+    }
+
+    if (NameIs(name, "QUAD")) {
+        if (cell && cell->quadAlignment != 0) fault("TAG ERROR: Duplicate QUAD tag in table cell: ");
+        TextString value;
+        TryGetTagString(set, arguments, 1, value);
+        const int alignment = ParseAlignmentLetter(value.buffer);
+        if (alignment == 0)
+            fault("TAG ERROR: Invalid QUAD tag in table cell: ");
+        else if (cell)
+            cell->quadAlignment = alignment;
+        if (cell) {
+            cell->holdsBreak = 1;
+            ++cell->lineBreakCount;
+        }
+        return replace(htmlOutput ? "<BR>" : "\\par ");
+    }
+
+    if (NameIs(name, "LEADING")) {
+        if (!building) return execute(mode);
+        int leading = 0;
+        if (config && TryGetTagInteger(set, arguments, 1, leading) && leading > 0)
+            config->tableFont.lineHeight = leading;
+        return skip();
+    }
+
+    if (NameIs(name, "LINERULE")) {
+        if (building) return remove();
+        return replace(CellLineRule(*this, cell, arguments).buffer);
+    }
+
+    if (NameIs(name, "BR")) {
+        if (cell) {
+            cell->holdsBreak = 1;
+            ++cell->lineBreakCount;
+        }
+        return replace(htmlOutput ? "<BR>" : "\\par ");
+    }
+
+    if (NameIs(name, "CURRENCY") || NameIs(name, "GUTTER")) return skip();
+
+    if (NameIs(name, "EM")) return replace("--");
+
+    if (NameIs(name, "VERTICAL_ALIGNMENT")) {
+        if (cell && !cell->isHeaderCell) {
+            Message("TAG ERROR: VERTICAL_ALIGNMMENT tag only allowed in header cells", 10);
+            return remove();
+        }
+        const int alignment = VerticalCode(set, arguments);
+        if (alignment == 0) {
+            fault("TAG ERROR: Failed to parse - ");
+            return remove();
+        }
+        if (cell) {
+            if (cell->vAlignment != 0) Message("WARNING: Vertical alignment multiply defined for header cell", 10);
+            cell->vAlignment = alignment;
+        }
+        return remove();
+    }
+
+    if (NameIs(name, "STUB_INDENT")) {
+        if (config) config->stubIndentUsed = 1;
+        if (cell && cell->isHeaderCell) {
+            Message("TAG ERROR: STUB_INDENT tag only allowed in data cells", 10);
+            return remove();
+        }
+        if (cell && ColumnNumber(*this, cell) != 1) {
+            TextString text("TAG ERROR: STUB_INDENT tag only allowed in column 1, not at [");
+            text.AppendNumber('1', RowNumber(*this, cell), 0);
+            text.Append(",");
+            text.AppendNumber('1', ColumnNumber(*this, cell), 0);
+            text.Append("]");
+            Message(text.buffer, 10);
+            return remove();
+        }
+        int indent = 0;
+        if (!TryGetTagInteger(set, arguments, 1, indent)) {
+            fault("TAG ERROR: Failed to parse - ");
+            return remove();
+        }
+        if (cell) {
+            if (cell->stubIndent != 0) Message("WARNING: STUB_INDENT multiply defined", 10);
+            cell->stubIndent = indent;
+        }
+        if (indent > 0 && config) {
+            if (ColConfig* first = config->Column(0); first && (first->stubIndent < 0 || indent < first->stubIndent))
+                first->stubIndent = indent;
+            if (config->smallestStubIndent < 0 || indent < config->smallestStubIndent)
+                config->smallestStubIndent = indent;
+            config->largestStubIndent = std::max(config->largestStubIndent, indent);
+        }
+        return remove();
+    }
+
+    if (NameIs(name, "SUPER") || NameIs(name, "SUB") || NameIs(name, "FOLIO"))
+        return building ? skip() : execute(mode);
+
+    if (NameIs(name, "WS")) {
+        if (building) return skip();
+        remove();
+        // The cell's text loses the blanks at its ends with the tag.
+        int leading = 0;
+        while (leading < scratch->length && scratch->buffer[leading] == ' ') ++leading;
+        scratch->Trim(0, " ");
+        next = std::clamp(tagStart - leading, 0, scratch->length);
+        return 1;
+    }
+
+    if (NameIs(name, "NULL_CHAR")) {
+        if (cell) cell->noCharacter = 1;
+        return remove();
+    }
+
+    if (NameIs(name, "VALIGN")) {
+        if (cell && cell->vAlignmentOverride != 0) fault("TAG ERROR: Duplicate VALIGN tag in table cell: ");
+        const int alignment = VerticalCode(set, arguments);
+        if (alignment == 0)
+            fault("TAG ERROR: Invalid VALIGN tag in table cell: ");
+        else if (cell)
+            cell->vAlignmentOverride = alignment;
+        return remove();
+    }
+
+    if (NameIs(name, "TOCLINK")) {
+        TextString value;
+        GetTagStringOrDefault(set, arguments, 1, value, "yes");
+        for (int i = 0; i < value.length; ++i) value.buffer[i] = ToLowerAscii(value.buffer[i]);
+        int at = -1;
+        if (value.Find(0, "no", &at, 1)) {
+            if (cell) cell->contentsLinkMode = 2;
+        } else if (value.Find(0, "yes", &at, 1)) {
+            if (cell) cell->contentsLinkMode = 1;
+        } else {
+            TextString text("TAG_ERROR: Invalid TOCLINK value \"");
+            text.Append(value);
+            text.Append("\" in row ");
+            text.AppendNumber('1', RowNumber(*this, cell), 0);
+            text.Append(" ");
+            set.ReportMessage(text.buffer, 10);
+        }
+        return remove();
+    }
+
+    if (NameIs(name, "CANCEL_HANG") || NameIs(name, "CANCEL_LEAD")) return remove();
+
+    if (NameIs(name, "COLOR") || NameIs(name, "COLOUR")) {
+        if (!building) return execute(mode);
+        TextString colour;
+        if (!GetTagColour(&set, scratch, name, arguments, colour)) {
+            TextString text("TAG ERROR: Invalid ");
+            text.Append(name);
+            text.Append(" tag in table cell: ");
+            text.Append(tagText);
+            Message(text.buffer, 10);
+        } else if (config) {
+            config->tableFont.SetColour(colour);
+        }
+        return skip();
+    }
+
+    if (NameIs(name, "BASELINE")) {
+        if (cell && cell->isHeaderCell)
+            cell->baseline = 1;
+        else
+            Message("TAG ERROR: BASELINE tag is only valid inside a HEAD_CELL", 10);
+        return remove();
+    }
+
+    if (NameIs(name, "OT") || NameIs(name, "CT") || NameIs(name, "TEXT")) return execute(kLiteralTagMode);
+
+    return execute(mode);
+}
+
+// ---------------------------------------------------------------------------
+// Font and link around a cell
+
+void PreForm::ApplyCellFontAndLink(TableCell* cell, TextString* text, const FontSpec* font, const SourcePosition& where,
+                                   int linkFlag) {
+    if (!text || text->IsEmpty() || !policies) return;
+    Context* context = policies->context;
+    // Font markup is HTML: the cell changes from the font around the table
+    // to its own font and back.
+    const bool markFont = htmlOutput && context && context->IsOutputPass();
+    const FontSpec* cellFont = font && font->set ? font : nullptr;
+    TextString opening, closing;
+    if (markFont) {
+        // Both changes are made before the cell's own tags run, as those may
+        // change the current font.
+        const FontSpec* around = context->GetCurrentFont();
+        TextString end, start;
+        GetChangeFontMarkup(kCellFontKind, policies, around, cellFont, &end, &start, "Apply1");
+        opening = end + start;
+        GetChangeFontMarkup(kCellFontKind, policies, cellFont, around, &end, &start, "Apply2");
+        closing = end + start;
+    }
+    if (!opening.IsEmpty()) text->Insert(0, opening.buffer);
     ProcessCellTags(cell, text, where);
+    text->Append(closing);
+    // A TOCLINK tag saying "no" keeps the cell out of the contents links.
+    if (linkFlag && cell && !cell->linkAnchor.IsEmpty() && cell->contentsLinkMode != 2) {
+        TextString linked("<A HREF=\"#");
+        linked.Append(cell->linkAnchor);
+        linked.Append("\">");
+        linked.Append(*text);
+        linked.Append("</A>");
+        *text = linked;
+    }
 }
-void PreForm::ProcessWSTags(TableCell*, TextString*) {}
+
+// ---------------------------------------------------------------------------
+// WS tags
+
+void PreForm::ProcessWSTags(TableCell* cell, TextString* text) {
+    if (!cell || !text || !policies) return;
+    FC& set = *policies;
+    const TextString& start = set.GetText(Pol::StartTagDelimiter);
+    const TextString& end = set.GetText(Pol::EndTagDelimiter);
+    if (start.IsEmpty() || end.IsEmpty()) return;
+    const TextString opening = start + "WS";
+    if (!text->Find(0, opening.buffer, nullptr, 0)) return;
+
+    // Only the WS tags are left in a copy of the text, without markup.
+    TextString copy;
+    RemoveInLineTags(set, "WS", nullptr, *text, copy);
+    RemoveTags(set, "<", ">", nullptr, nullptr, copy, copy);
+    copy.Trim(0, " ");
+
+    struct Place {
+        int first;
+        int last;
+    };
+    std::vector<Place> tags;
+    int first = -1, last = -1;
+    for (int position = 0; FindCellTag(copy, position, start, end, &first, &last); position = last + 1) {
+        TextString tag, name, arguments;
+        tag.AssignSubstring(copy.buffer, first, last - first + 1);
+        if (SplitCellTag(set, tag, name, arguments) && NameIs(name, "WS")) tags.push_back({first, last});
+    }
+
+    // A WS tag is at the start when only blanks and WS tags stand before it,
+    // at the end when only blanks and WS tags follow it.
+    std::vector<int> atStart(tags.size(), 0), atEnd(tags.size(), 0);
+    int reach = 0;
+    for (size_t k = 0; k < tags.size(); ++k) {
+        while (reach < copy.length && copy.buffer[reach] == ' ') ++reach;
+        if (tags[k].first != reach) break;
+        atStart[k] = 1;
+        reach = tags[k].last + 1;
+    }
+    reach = copy.length - 1;
+    for (size_t k = tags.size(); k-- > 0;) {
+        while (reach >= 0 && copy.buffer[reach] == ' ') --reach;
+        if (tags[k].last != reach) break;
+        atEnd[k] = 1;
+        reach = tags[k].first - 1;
+    }
+    bool leading = false, trailing = false, middle = false;
+    for (size_t k = 0; k < tags.size(); ++k) {
+        leading = leading || atStart[k];
+        trailing = trailing || atEnd[k];
+        middle = middle || (!atStart[k] && !atEnd[k]);
+    }
+
+    TextString message;
+    if (leading && trailing) {
+        message.Assign("INFO: WS tags interpreted as QUAD=C in row ");
+        cell->quadAlignment = 2;
+    } else if (leading) {
+        message.Assign("INFO: WS tags interpreted as QUAD=R in row ");
+        cell->quadAlignment = 3;
+    } else if (trailing) {
+        message.Assign("INFO: WS tags interpreted as QUAD=L in row ");
+        cell->quadAlignment = 1;
+    } else if (middle) {
+        message.Assign("INFO: Middle WS tags not implemented.  Row ");
+    } else {
+        message.Assign("WARNING: Failed to interpret WS tag placement in row ");
+    }
+    message.AppendNumber('1', RowNumber(*this, cell), 0);
+    Message(message.buffer, 10);
+}
