@@ -178,18 +178,44 @@ void WriteCellLines(FC* set, OutputDocument* document, const TextString& cell, s
     if (start < text.size() || !continuation) emit(text.substr(start), continuation);
 }
 
-// The sum of the laid-out columns' HTML widths and spacings: the table width
-// against which percentage widths are taken (0 when there is no layout; the
-// percentage routine then takes 800).
+// The width of the table that percentage widths refer to: the laid-out
+// columns' HTML widths and spacings with their stub cells, plus the extra
+// width of a user table (0 when there is no layout; the percentage routine
+// then takes 800).  The reserved indent positions lie inside the width of
+// their column.
 int LaidOutTableWidth(const TabConfig* config) {
-    if (!config) return 0;
-    long total = 0;
+    if (!config || config->columnCount <= 0) return 0;
+    long total = config->extraWidth;
     for (int i = 0; i < config->columnCount; ++i) {
         const ColConfig* column = config->Column(i);
         if (!column || column->hidden) continue;
-        total += column->GetWidth(0) + column->GetSpacing(0);
+        total += static_cast<long>(column->GetWidth(0)) + column->GetSpacing(0);
+        if (column->stubWidth > 0) total += column->stubWidth;
     }
-    return static_cast<int>(std::min<long>(total, 1L << 30));
+    return static_cast<int>(std::clamp<long>(total, 0L, 1L << 30));
+}
+
+// Percentages are taken against the width filled in when the table started;
+// a table written without that start (user tables) measures its layout.
+int PercentBase(const TabConfig* config) {
+    if (!config || config->columnCount <= 0) return 0;
+    return config->totalWidth > 0 ? config->totalWidth : LaidOutTableWidth(config);
+}
+
+// A stub-indented column reserves room at its left for the deepest indent
+// of its cells: one position of 15 points per indent level, each written as
+// a spacer cell in front of a cell indented that far and covered by the
+// COLSPAN of a cell indented less.
+constexpr int kIndentPositionWidth = 15;
+// STUB_INDENT levels are small; a level far beyond this would write
+// thousands of spacer cells in every row.
+constexpr int kMaxIndentPositions = 20;
+
+// The indent positions that laid-out column `column` (from 0) reserves.
+int ReservedIndentPositions(const TabConfig* config, int column) {
+    const ColConfig* layout = config ? config->Column(column) : nullptr;
+    if (!layout || layout->stubIndent <= 0 || config->largestStubIndent <= 0) return 0;
+    return std::min(config->largestStubIndent, kMaxIndentPositions);
 }
 
 void AppendVerticalAlignment(TextString& tag, int vAlign) {
@@ -277,6 +303,16 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     const bool header = DecideTableHeader();
     const int level = TableIndentLevel(&centreTable);
     if (html) HTML_ChangeIndentLevel(htmlWriter, level, policies);
+    if (config) {
+        config->centreTable = centreTable;
+        // Percentage widths of the cells refer to this width.
+        config->totalWidth = LaidOutTableWidth(config);
+        for (int c = 0; c < config->columnCount; ++c)
+            if (config->largestStubIndent > kMaxIndentPositions && ReservedIndentPositions(config, c) > 0) {
+                Message("WARNING: Stub indent too deep; levels beyond 20 are written at level 20", 10);
+                break;
+            }
+    }
 
     if (html) {
         const char* comment = "<!-- Automatically detected TABLE structure -->";
@@ -596,6 +632,8 @@ void PreForm::OutputTableRow(int lineIndex) {
                 isRule = 1;
             }
             int vAlign = cell->vAlignment;
+            const ColConfig* layout = config && config->columnCount > 0 ? config->Column(c) : nullptr;
+            if (layout && layout->vAlignment >= 0) vAlign = layout->vAlignment;
             if (cell->vAlignmentOverride != 0) vAlign = cell->vAlignmentOverride;
             if (vAlign == rowVAlign) vAlign = 0;
             OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &gutter, &stub, &text, isRule, headerRow ? 1 : 0,
@@ -620,6 +658,50 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     const bool hasGutter = gutterText && !gutterText->IsEmpty();
     const bool hasStub = stubText && !stubText->IsEmpty();
     if (hasGutter && !laidOut) Message("PROGRAM ERROR: Gutter text found where not expected", 10);
+    const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
+    const bool percent = config && config->GetInt(TabPol::UsePercentageWidths);
+    const char* cellTag = isHeaderRow ? "<TH" : "<TD";
+    const char* endTag = isHeaderRow ? "</TH>" : "</TD>";
+
+    // A laid-out column with a stub writes the stub text in a cell of its
+    // own in front of the cell.  Header rows get one too (without vertical
+    // alignment, as header cells never carry it), so that every row has the
+    // same columns.
+    static TextString extra;
+    if (layout && layout->stubWidth >= 0) {
+        extra = minimise ? "" : "    ";
+        Add(extra, cellTag);
+        Add(extra, " WIDTH=");
+        extra.AppendNumber('1', layout->stubWidth, 0);
+        if (!isHeaderRow) AppendVerticalAlignment(extra, vAlign);
+        Add(extra, ">");
+        TextString stub;
+        if (hasStub) stub = *stubText;
+        HTML_FormatCellLines(&stub, &stub);
+        extra.Append(stub);
+        Add(extra, endTag);
+        WriteCellLines(policies, htmlWriter, extra, endTag, minimise);
+    }
+
+    // Indent positions: one spacer cell per level of the cell's stub
+    // indent; the positions it does not fill are covered by its COLSPAN.
+    const int reserved = laidOut ? ReservedIndentPositions(config, column - 1) : 0;
+    const int indentSteps = std::clamp(cell->stubIndent, 0, reserved);
+    if (indentSteps > 0) {
+        extra = minimise ? "" : "    ";
+        Add(extra, cellTag);
+        Add(extra, " WIDTH=");
+        if (percent) {
+            TextString share;
+            FormatPercentWidth(policies, kIndentPositionWidth, &share, PercentBase(config));
+            extra.Append(share);
+        } else {
+            extra.AppendNumber('1', kIndentPositionWidth, 0);
+        }
+        Add(extra, ">&nbsp;");
+        Add(extra, endTag);
+        for (int step = 0; step < indentSteps; ++step) htmlWriter->WriteText(policies, htmlWriter, extra.buffer);
+    }
 
     // Extra leading: one line break for each 12 points from 6 up.
     if (extraLeading >= 6) {
@@ -659,15 +741,45 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         HTML_FormatCellLines(text, text);
     }
 
-    const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
     static TextString markup;
     markup = minimise ? "" : "    ";
-    Add(markup, isHeaderRow ? "<TH" : "<TD");
+    Add(markup, cellTag);
 
-    // Width: the laid-out columns' width, or for the first column of a
-    // names-and-values list its share of the page.
-    int width = laidOut ? GetSpanWidth(cell, 0, column - 1, cell->span) : 0;
-    if (width == 0 && column == 1 && !columns.empty() && columns[0]->hasDominantValue) {
+    // The columns the cell covers.  Without a layout that is its span; in a
+    // laid-out table hidden columns inside the span drop out, and the stub
+    // cells of the other spanned columns and the indent positions the cell
+    // leaves free come in.
+    int span = cell->span;
+    int visibleColumns = span;
+    if (laidOut) {
+        visibleColumns = 0;
+        const long first = column - 1;
+        const long last = first + std::max(1, cell->span) - 1;
+        long covered = 0;
+        for (long k = first; k <= std::min<long>(last, config->columnCount - 1); ++k) {
+            const ColConfig* spanned = config->Column(static_cast<int>(k));
+            if (!spanned || spanned->hidden) continue;
+            covered += k > first && spanned->stubWidth >= 0 ? 2 : 1;
+            ++visibleColumns;
+        }
+        // Columns beyond the layout are plain columns.
+        if (last >= config->columnCount) {
+            const long beyond = last - std::max<long>(first, config->columnCount) + 1;
+            covered += beyond;
+            visibleColumns = static_cast<int>(std::min<long>(visibleColumns + beyond, 1L << 30));
+        }
+        span = static_cast<int>(std::min<long>(covered + reserved - indentSteps, 1L << 30));
+    }
+
+    // Width: the laid-out columns' width (less the indent positions filled
+    // in front of the cell), or for the first column of a names-and-values
+    // list its share of the page.
+    int width = 0;
+    if (laidOut) {
+        width = GetSpanWidth(cell, reserved > 0 ? 1 : 0, column - 1, cell->span);
+        width -= indentSteps * kIndentPositionWidth;
+    }
+    if (width <= 0 && column == 1 && !columns.empty() && columns[0]->hasDominantValue) {
         const long characters = static_cast<long>(columns[0]->width) + leftMargin;
         int page = policies->GetInt(Pol::PageWidth);
         if (page <= 0) page = kDefaultPageWidth;
@@ -675,13 +787,12 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         if (scaled < characters) scaled = characters * 120 / 100;
         width = static_cast<int>(std::clamp(scaled, 0L, 1L << 30));
     }
-    const int span = cell->span;
-    if (width > 0 && span <= 1) {
+    if (width > 0 && visibleColumns <= 1) {
         Add(markup, " WIDTH=");
-        if (config && config->GetInt(TabPol::UsePercentageWidths)) {
-            TextString percent;
-            FormatPercentWidth(policies, width, &percent, LaidOutTableWidth(config));
-            markup.Append(percent);
+        if (percent) {
+            TextString share;
+            FormatPercentWidth(policies, width, &share, PercentBase(config));
+            markup.Append(share);
         } else {
             markup.AppendNumber('1', width, 0);
         }
@@ -707,13 +818,21 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     if (!isHeaderRow) AppendVerticalAlignment(markup, vAlign);
     Add(markup, ">");
 
+    // Gutter text stands in front of the cell's text, as a currency sign
+    // stands in front of the amounts of its column.
+    if (hasGutter && laidOut) {
+        TextString gutter(*gutterText);
+        HTML_FormatCellLines(&gutter, &gutter);
+        markup.Append(gutter);
+        Add(markup, "&nbsp;");
+    }
+
     const bool strong = !isHeaderRow && isHeaderColumn;
     const bool emStrong = IsOn(policies, Pol::UseEmAndStrongMarkup);
     if (strong) Add(markup, emStrong ? "<STRONG>" : "<B>");
     markup.Append(*text);
     if (strong) Add(markup, emStrong ? "</STRONG>" : "</B>");
     if (!isRule) Add(markup, "<BR>");
-    const char* endTag = isHeaderRow ? "</TH>" : "</TD>";
     Add(markup, endTag);
 
     static TidyBuffer buffer;
