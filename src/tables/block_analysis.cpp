@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <climits>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,17 +52,22 @@ bool IsBlankText(const TextString& text) {
 }
 
 // A rule line is made of blanks and the characters + - = _ ~ for more than
-// 95% of its length.
+// 95% of its length, that is other characters make up less than 5% of it.
+// The count stops as soon as the others reach 5% (on a line of text, after a
+// few characters).
 bool IsRuleText(const TextString& text) {
     if (text.length <= 0) return false;
-    long long ruleChars = 0;
+    const long long enough = static_cast<long long>(text.length) * 5;
+    long long others = 0;
     for (int i = 0; i < text.length; ++i) {
         switch (text.buffer[i]) {
-            case ' ': case '+': case '-': case '=': case '_': case '~': ++ruleChars; break;
-            default: break;
+            case ' ': case '+': case '-': case '=': case '_': case '~': break;
+            default:
+                if (++others * 100 >= enough) return false;
+                break;
         }
     }
-    return static_cast<long long>(text.length) * 95 < ruleChars * 100;
+    return true;
 }
 
 // The most frequent value of a table and how often it occurs.  Ties go to
@@ -319,8 +325,9 @@ bool MergeLastTwo(PreForm& engine) {
 
 // The line-driven merge of blank-separated rows: the first line that is not
 // alone between blank lines and holds a cell spanning two columns of which
-// one is not numeric merges those columns.
-bool MergeSpannedColumns(PreForm& engine) {
+// one is not numeric merges those columns.  `*attempted` is set when it
+// merges.
+bool MergeSpannedColumns(PreForm& engine, bool* attempted) {
     const int n = engine.lineCount;
     for (int i = std::max(engine.headerLineCount, 0); i < n; ++i) {
         const bool blankBefore = i == 0 || engine.lines[static_cast<size_t>(i - 1)]->isBlank;
@@ -333,6 +340,7 @@ bool MergeSpannedColumns(PreForm& engine) {
             const int span = cell && cell->span > 1 ? cell->span : 1;
             if (span >= 2 && (!engine.columns[static_cast<size_t>(j)]->isNumeric ||
                               !engine.columns[static_cast<size_t>(j + 1)]->isNumeric)) {
+                *attempted = true;
                 const bool merged = MergePair(engine, j);
                 engine.mergeCount = 0;
                 return merged;
@@ -345,15 +353,18 @@ bool MergeSpannedColumns(PreForm& engine) {
 
 // The merging loop: each sweep gathers the column statistics and merges
 // what they ask for; the loop goes on while a sweep merged columns, for at
-// most kMaxMergeSweeps sweeps.
-void MergeColumnsLoop(PreForm& engine) {
+// most kMaxMergeSweeps sweeps.  Returns true when it gathered the
+// statistics once and tried no merge (the columns are as it found them).
+bool MergeColumnsLoop(PreForm& engine) {
     const int sparse = TableSetting(engine, TabPol::ExpectSparseTables);
     const int factor = TableSetting(engine, TabPol::MergingFactor);
+    bool attempted = false;
     for (int sweep = 0; sweep < kMaxMergeSweeps; ++sweep) {
         engine.GatherColumnStatistics();
         bool merged = false;
         if (!engine.separatorColumns && !engine.layoutColumns && !sparse && engine.columnCount >= 2 &&
             engine.columns.back()->isMostlyEmpty) {
+            attempted = true;
             merged = MergeLastTwo(engine);
             ++engine.mergeCount;
         }
@@ -361,6 +372,7 @@ void MergeColumnsLoop(PreForm& engine) {
             if (!engine.separatorColumns && !engine.layoutColumns && !merged) {
                 for (int j = 0; j < engine.columnCount - 1; ++j) {
                     if (engine.columns[static_cast<size_t>(j)]->typicalSpan <= 1) continue;
+                    attempted = true;
                     if (MergePair(engine, j)) merged = true;
                     ++engine.mergeCount;
                 }
@@ -369,17 +381,19 @@ void MergeColumnsLoop(PreForm& engine) {
                 if (!engine.layoutColumns && !sparse && !merged) {
                     for (int j = 1; j <= engine.columnCount - 3; ++j) {
                         if (!engine.columns[static_cast<size_t>(j)]->isMostlyEmpty) continue;
+                        attempted = true;
                         merged = MergePair(engine, j - 1);
                         engine.mergeCount = 0;
                         break;
                     }
                 }
                 if (!engine.layoutColumns && engine.blankSeparatedRows && !merged)
-                    merged = MergeSpannedColumns(engine);
+                    merged = MergeSpannedColumns(engine, &attempted);
             }
         }
-        if (!merged) return;
+        if (!merged) return sweep == 0 && !attempted;
     }
+    return false;
 }
 
 // Puts the block's margin back as a column of its own in front of the one
@@ -411,9 +425,23 @@ void AddIndentColumn(PreForm& engine, int m) {
     engine.cellRow.Add(std::make_unique<TableCell>(engine.policies, where, nullptr));
 }
 
+// Whether two column lists stand at the same positions with the same scores.
+bool SamePositions(const std::vector<std::unique_ptr<PreFormColumn>>& a,
+                   const std::vector<std::unique_ptr<PreFormColumn>>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k) {
+        const PreFormColumn& x = *a[k];
+        const PreFormColumn& y = *b[k];
+        if (x.start != y.start || x.gapEnd != y.gapEnd || x.boundary != y.boundary || x.score != y.score) return false;
+    }
+    return true;
+}
+
 // One detection pass: columns, the kinds of block, merging and the shape
-// checks.
-void DetectionPass(PreForm& engine, int s) {
+// checks.  Returns true when the pass gathered the column statistics once
+// and changed neither the columns nor the lines: a pass over the same
+// columns would then do exactly the same work.
+bool DetectionPass(PreForm& engine, int s) {
     const TabConfig* config = ConfigOf(engine);
     bool overflow = false;
     if (config && config->columnCount > 0) {
@@ -446,16 +474,18 @@ void DetectionPass(PreForm& engine, int s) {
         engine.GatherColumnStatistics();
         engine.looksLikeTable = 0;
         CheckDiagram(engine);
-        return;
+        return false;
     }
 
+    bool repeatable = true;
     if (engine.rtfOutput && engine.columnCount == 2) {
         engine.GatherColumnStatistics();
         engine.canUseDefinitionList = 1;
         engine.ParseTable(0);
+        repeatable = false;
     }
 
-    MergeColumnsLoop(engine);
+    if (!MergeColumnsLoop(engine)) repeatable = false;
 
     if (engine.columnCount == 2 && engine.columns[0]->isMostlyEmpty && engine.columns[0]->isConsistent) {
         engine.looksLikeTable = 0;
@@ -476,11 +506,16 @@ void DetectionPass(PreForm& engine, int s) {
             AddIndentColumn(engine, engine.leftMargin);
         else
             engine.isTextBlock = 0;
+        repeatable = false;
     }
-    if (engine.isTextBlock) engine.GatherColumnStatistics();
+    if (engine.isTextBlock) {
+        engine.GatherColumnStatistics();
+        repeatable = false;
+    }
 
     CheckDiagram(engine);
     CheckMalformed(engine);
+    return repeatable;
 }
 
 // Field count of a delimited line in one pass.  Comma fields honour double
@@ -581,6 +616,20 @@ struct ColumnTally {
     int widest = 0;
 };
 
+// What a character of a cell is to the column statistics: 0 a blank or tab,
+// 1 a letter or digit (bytes above 127 are letters of the code page), 2 any
+// other character.
+struct CharacterKinds {
+    unsigned char of[256] = {};
+    CharacterKinds() {
+        for (int c = 0; c < 256; ++c) {
+            const unsigned char u = static_cast<unsigned char>(c);
+            of[c] = IsAsciiAlnum(u) || u >= 0x80 ? 1 : (IsBlankChar(static_cast<char>(u)) ? 0 : 2);
+        }
+    }
+};
+const CharacterKinds kCharacterKinds;
+
 // A 64-bit hash of a text (FNV-1a); equal texts of the first column are
 // counted by their hashes.
 uint64_t HashText(const char* text, int length) {
@@ -592,13 +641,13 @@ uint64_t HashText(const char* text, int length) {
     return hash;
 }
 
-// How often the value held by more than half of the entries occurs (found
-// by a majority vote in one pass and counted in a second); when no value has
-// a majority the count returned is at most half.
-int MajorityCount(const std::vector<uint64_t>& values) {
+// The majority vote over a sequence of values: the value held by more than
+// half of them, if any, is the candidate at the end (with votes left).  Its
+// count then takes a second pass over the values.
+struct MajorityVote {
     uint64_t candidate = 0;
     int votes = 0;
-    for (uint64_t value : values) {
+    void Add(uint64_t value) {
         if (votes == 0) {
             candidate = value;
             votes = 1;
@@ -606,11 +655,7 @@ int MajorityCount(const std::vector<uint64_t>& values) {
             votes += value == candidate ? 1 : -1;
         }
     }
-    int count = 0;
-    for (uint64_t value : values)
-        if (value == candidate) ++count;
-    return votes > 0 ? count : 0;
-}
+};
 
 }  // namespace
 
@@ -658,10 +703,11 @@ void PreForm::Analyse() {
     if (lineCount <= 5 && s < 2) s = 2;
 
     for (;;) {
-        DetectionPass(*this, s);
+        const bool repeatable = DetectionPass(*this, s);
         if (!looksLikeTable || layoutColumns) break;
         const int factor = TableSetting(*this, TabPol::MergingFactor);
         if (mergeCount != 0 || factor < 2 || columnCount <= 2 || s > 1) break;
+        std::vector<std::unique_ptr<PreFormColumn>> previous = std::move(columns);
         DetectColumnsBounded(*this, 2);
         if (columnCount <= 1) {
             DetectColumnsBounded(*this, 1);
@@ -672,6 +718,14 @@ void PreForm::Analyse() {
         }
         Message("INFO: Increasing min column separation in table to 2 spaces", 10);
         s = 2;
+        if (repeatable && SamePositions(previous, columns)) {
+            // The wider separation finds the columns the pass just worked
+            // on, and the pass left the block as it found it: a second pass
+            // would repeat it step by step (and then end the loop, as the
+            // separation is 2).  The columns keep the statistics it made.
+            columns = std::move(previous);
+            break;
+        }
     }
     // The two-column (definition list) form needs two columns.
     if (columnCount != 2) canUseDefinitionList = 0;
@@ -719,6 +773,17 @@ void PreForm::GatherPositionStatistics() {
     std::vector<int> blanks(static_cast<size_t>(positions), 0);
     std::vector<int> separators(static_cast<size_t>(positions), 0);
     std::vector<int> ends(static_cast<size_t>(positions) + 1, 0);
+    // What a character is to the statistics: 1 blank or tab, 2 separator
+    // ("*", "|"), 3 "+" (a separator directly after "-" or "=").
+    struct Kinds {
+        unsigned char of[256] = {};
+        Kinds() {
+            of[static_cast<unsigned char>(' ')] = of[static_cast<unsigned char>('\t')] = 1;
+            of[static_cast<unsigned char>('*')] = of[static_cast<unsigned char>('|')] = 2;
+            of[static_cast<unsigned char>('+')] = 3;
+        }
+    };
+    static const Kinds kinds;
     int counted = 0;
     for (int i = std::max(headerLineCount, 0); i < lineCount; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
@@ -727,10 +792,11 @@ void PreForm::GatherPositionStatistics() {
         const TextString& text = line.Layout();
         const int n = std::min(text.length, positions);
         for (int p = 0; p < n; ++p) {
-            const char c = text.buffer[p];
-            if (IsBlankChar(c))
+            const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[p])];
+            if (kind == 0) continue;
+            if (kind == 1)
                 ++blanks[static_cast<size_t>(p)];
-            else if (c == '*' || c == '|' || (c == '+' && p > 0 && (text.buffer[p - 1] == '-' || text.buffer[p - 1] == '=')))
+            else if (kind == 2 || (p > 0 && (text.buffer[p - 1] == '-' || text.buffer[p - 1] == '=')))
                 ++separators[static_cast<size_t>(p)];
         }
         ++ends[static_cast<size_t>(n)];
@@ -761,10 +827,19 @@ void PreForm::GatherColumnStatistics() {
     extraSpans = spanningCells = spanningLines = 0;
     const int count = columnCount;
     std::vector<ColumnTally> tallies(static_cast<size_t>(count));
-    std::vector<uint64_t> firstTexts;
+    // The texts of the first column vote as they are read; the count of the
+    // winner is taken in a second pass.  A block with columns cuts its first
+    // cells again for it, so that nothing is kept per line; a delimited
+    // block, whose split costs more, keeps the texts' hashes.
+    MajorityVote firstTexts;
+    std::vector<uint64_t> delimitedFirstTexts;
     TextString value;
     int dataLines = 0;
 
+    // Lines of a block with columns are cut without cells (the texts stay
+    // in the lines); a delimited block is split into the scratch row.
+    std::vector<CellCut> cuts;
+    const bool byColumns = !isDelimited;
     for (int i = 0; i < lineCount; ++i) {
         PreFormLine& line = *lines[static_cast<size_t>(i)];
         line.filledCellCount = 0;
@@ -773,20 +848,42 @@ void PreForm::GatherColumnStatistics() {
         line.onlyLastCellFilled = 0;
         line.lastCellEmpty = 1;
         if (count == 0) continue;
-        SplitLineIntoCells(&scratchRow, i, 1);
+        if (byColumns)
+            CutLineAtColumns(i, 1, &cuts);
+        else
+            SplitLineIntoCells(&scratchRow, i, 1);
         const bool data = IsDataLine(*this, i);
         if (data) ++dataLines;
         bool lineSpans = false;
         bool lastFilled = false;
+        size_t nextCut = 0;
         for (int k = 0; k < count;) {
-            const TableCell* cell = scratchRow.GetAt(k);
-            int span = cell ? cell->span : 1;
+            // The cell that starts at column k: its span, text and alignment.
+            const TableCell* cell = nullptr;
+            const CellCut* cut = nullptr;
+            const char* text = "";
+            int textLength = 0;
+            int span = 1;
+            if (byColumns) {
+                if (nextCut < cuts.size() && cuts[nextCut].column == k) cut = &cuts[nextCut++];
+                if (cut) {
+                    span = cut->span;
+                    text = line.Layout().buffer + cut->first;
+                    textLength = cut->length;
+                }
+            } else {
+                cell = scratchRow.GetAt(k);
+                if (cell) {
+                    span = cell->span;
+                    text = cell->text.buffer;
+                    textLength = cell->text.length;
+                }
+            }
             if (span < 1) span = 1;
             if (span > count - k) span = count - k;
             // The text without the blanks around it.
-            const char* text = cell ? cell->text.buffer : "";
             int first = 0;
-            int end = cell ? cell->text.length : 0;
+            int end = textLength;
             while (first < end && IsBlankChar(text[first])) ++first;
             while (end > first && IsBlankChar(text[end - 1])) --end;
             const bool filled = end > first;
@@ -805,28 +902,27 @@ void PreForm::GatherColumnStatistics() {
                 tally.spans.Add(span);
                 if (filled) {
                     ++tally.empty[0];
-                    tally.alignments.Add(cell->alignment);
+                    tally.alignments.Add(cut ? cut->alignment : cell->alignment);
                     // Letters (bytes above 127 count as letters of the code
                     // page) and digits against the other characters.
-                    int alphanumerics = 0;
-                    int others = 0;
-                    for (int c = first; c < end; ++c) {
-                        const unsigned char u = static_cast<unsigned char>(text[c]);
-                        if (IsAsciiAlnum(u) || u >= 0x80)
-                            ++alphanumerics;
-                        else if (!IsBlankChar(text[c]))
-                            ++others;
-                    }
+                    int counts[3] = {0, 0, 0};  // blanks, alphanumerics, others
+                    for (int c = first; c < end; ++c) ++counts[kCharacterKinds.of[static_cast<unsigned char>(text[c])]];
+                    const int alphanumerics = counts[1];
+                    const int others = counts[2];
                     const int symbolic = alphanumerics * 5 < end - first || alphanumerics < others ? 1 : 0;
                     ++tally.symbolic[symbolic];
                     ++tally.alphanumeric[1 - symbolic];
-                    const TextString* trimmed = &cell->text;
-                    if (first > 0 || end < cell->text.length) {
+                    const TextString* trimmed = cell ? &cell->text : nullptr;
+                    if (!cell || first > 0 || end < textLength) {
                         value.AssignChars(text + first, end - first);
                         trimmed = &value;
                     }
                     ++tally.numeric[ClassifyDataValue(policies, 1, *trimmed) == kValueNumber ? 1 : 0];
-                    if (k == 0) firstTexts.push_back(HashText(text + first, end - first));
+                    if (k == 0) {
+                        const uint64_t hash = HashText(text + first, end - first);
+                        firstTexts.Add(hash);
+                        if (!byColumns) delimitedFirstTexts.push_back(hash);
+                    }
                 } else {
                     ++tally.empty[1];
                 }
@@ -848,6 +944,30 @@ void PreForm::GatherColumnStatistics() {
         line.onlyLastCellFilled = lastFilled && line.filledCellCount == 1 ? 1 : 0;
         if (data && lineSpans) ++spanningLines;
     }
+    // How often the first column holds the winner of the vote: its filled
+    // cells on the data lines, cut again.
+    int most = 0;
+    if (!byColumns) {
+        for (uint64_t hash : delimitedFirstTexts)
+            if (hash == firstTexts.candidate) ++most;
+    } else if (count > 0 && dataLines > 0 && firstTexts.votes > 0) {
+        for (int i = 0; i < lineCount; ++i) {
+            if (!IsDataLine(*this, i)) continue;
+            const char* text = "";
+            int end = 0;
+            if (CutLineAtColumns(i, 1, &cuts, 1) && !cuts.empty()) {
+                text = lines[static_cast<size_t>(i)]->Layout().buffer + cuts[0].first;
+                end = cuts[0].length;
+            }
+            int first = 0;
+            while (first < end && IsBlankChar(text[first])) ++first;
+            while (end > first && IsBlankChar(text[end - 1])) --end;
+            if (end > first && HashText(text + first, end - first) == firstTexts.candidate) ++most;
+        }
+    }
+    // The scratch row is left holding the last line's cells, as a split of
+    // every line would leave it.
+    if (byColumns && count > 0 && lineCount > 0) SplitLineIntoCells(&scratchRow, lineCount - 1, 1);
 
     for (int k = 0; k < count; ++k) {
         PreFormColumn& column = *columns[static_cast<size_t>(k)];
@@ -877,10 +997,8 @@ void PreForm::GatherColumnStatistics() {
         column.isNumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.numericCells, 0).value;
     }
 
-    if (count > 0 && dataLines > 0) {
-        const int most = MajorityCount(firstTexts);
+    if (count > 0 && dataLines > 0 && firstTexts.votes > 0)
         columns[0]->hasDominantValue = most >= 2 && most * 2 > dataLines ? 1 : 0;
-    }
 
     // Widths: characters from the boundary of the column before to the
     // column's own boundary (the last column to the longest line), or the

@@ -1,6 +1,7 @@
 #include "tables/preform.h"
 
 #include <cstring>
+#include <mutex>
 #include <string_view>
 
 #include "analysis/analysed_line.h"
@@ -32,6 +33,97 @@ bool HasNonBlank(const TextString& text) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// The line allocator
+
+namespace {
+
+// Line records are carved from slabs of kSlabRecords records: a large block
+// then costs the records' own size and no allocator header per line.  Freed
+// records go on a free list; when the last live record is freed (the end of a
+// file's conversion) the slabs are given back.  A record size other than
+// PreFormLine's (a derived class) goes to the global allocator.  Under
+// AddressSanitizer every record is a heap block of its own, so that misuse
+// of a freed line is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPoolLines = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kPoolLines = false;
+#else
+constexpr bool kPoolLines = true;
+#endif
+#else
+constexpr bool kPoolLines = true;
+#endif
+
+class LineSlabs {
+public:
+    void* Allocate() {
+        std::lock_guard<std::mutex> guard(mutex);
+        ++live;
+        if (freeList) {
+            FreeRecord* record = freeList;
+            freeList = record->next;
+            return record;
+        }
+        if (slabs.empty() || used == kSlabRecords) {
+            slabs.push_back(std::unique_ptr<Record[]>(new Record[kSlabRecords]));
+            used = 0;
+        }
+        return &slabs.back()[used++];
+    }
+
+    void Release(void* pointer) {
+        std::lock_guard<std::mutex> guard(mutex);
+        auto* record = static_cast<FreeRecord*>(pointer);
+        record->next = freeList;
+        freeList = record;
+        if (--live == 0) {
+            slabs.clear();
+            freeList = nullptr;
+            used = 0;
+        }
+    }
+
+private:
+    static constexpr size_t kSlabRecords = 1024;
+    struct FreeRecord {
+        FreeRecord* next;
+    };
+    struct Record {
+        alignas(PreFormLine) unsigned char bytes[sizeof(PreFormLine)];
+    };
+    std::mutex mutex;
+    std::vector<std::unique_ptr<Record[]>> slabs;
+    size_t used = 0;  // records handed out from the newest slab
+    FreeRecord* freeList = nullptr;
+    size_t live = 0;
+};
+
+// Never destroyed, so that a line freed during static destruction still
+// finds its allocator.
+LineSlabs& Slabs() {
+    static LineSlabs* slabs = new LineSlabs;
+    return *slabs;
+}
+
+}  // namespace
+
+void* PreFormLine::operator new(size_t size) {
+    if (!kPoolLines || size != sizeof(PreFormLine)) return ::operator new(size);
+    return Slabs().Allocate();
+}
+
+void PreFormLine::operator delete(void* record, size_t size) noexcept {
+    if (!record) return;
+    if (!kPoolLines || size != sizeof(PreFormLine)) {
+        ::operator delete(record);
+        return;
+    }
+    Slabs().Release(record);
+}
+
+// ---------------------------------------------------------------------------
 // Records
 
 PreFormLine::PreFormLine() = default;
@@ -43,32 +135,52 @@ PreFormLine::PreFormLine(const AnalysedLine& line)
       lineType(line.lineType),
       position(line.position),
       originPosition(line.originPosition),
-      tagCode(line.tagCode),
       flags(line.flags),
+      tagCode(static_cast<int16_t>(line.tagCode)),
       layoutText(WithoutTrailingBlanks(line.taggedText)) {
     length = layoutText.length;
     // The display and raw texts are kept only when they differ from the
     // layout text (compared in place, copied only when kept).
     const std::string_view display = WithoutTrailingBlanks(line);
-    displaySame = display == layoutText.view();
-    if (!displaySame) displayText = TextString(display);
+    if (display != layoutText.view()) {
+        Other().display = Source::Own;
+        other->displayText = TextString(display);
+    }
     const std::string_view raw = WithoutTrailingBlanks(line.rawText);
-    rawSame = raw == layoutText.view();
-    if (!rawSame) rawText = TextString(raw);
+    if (raw != layoutText.view()) {
+        if (Other().display == Source::Own && raw == other->displayText.view()) {
+            other->raw = Source::Display;
+        } else {
+            other->raw = Source::Own;
+            other->rawText = TextString(raw);
+        }
+    }
     if (line.firstPairPresent || line.secondPairPresent) {
         replacements = std::make_unique<AnalysedLine>();
         replacements->CopyAnalysis(&line);
     }
 }
 
+PreFormLine::OtherTexts& PreFormLine::Other() {
+    if (!other) other = std::make_unique<OtherTexts>();
+    return *other;
+}
+
+void PreFormLine::DropOtherWhenUnused() {
+    if (other && other->display == Source::Layout && other->raw == Source::Layout) other.reset();
+}
+
+// The display and raw texts that are the layout text get the one copy of it
+// they then share.
 TextString& PreFormLine::MutableLayout() {
-    if (displaySame) {
-        displayText = layoutText;
-        displaySame = false;
-    }
-    if (rawSame) {
-        rawText = layoutText;
-        rawSame = false;
+    OtherTexts& texts = Other();
+    if (texts.display == Source::Layout) {
+        texts.displayText = layoutText;
+        texts.display = Source::Own;
+        if (texts.raw == Source::Layout) texts.raw = Source::Display;
+    } else if (texts.raw == Source::Layout) {
+        texts.rawText = layoutText;
+        texts.raw = Source::Own;
     }
     return layoutText;
 }
@@ -76,19 +188,32 @@ TextString& PreFormLine::MutableLayout() {
 void PreFormLine::SetLayout(const TextString& text) { MutableLayout() = text; }
 
 void PreFormLine::SetDisplay(const TextString& text) {
-    displaySame = text == layoutText;
-    if (displaySame)
-        displayText.MakeEmpty();
-    else
-        displayText = text;
+    // A raw text that shares the display text keeps its value.
+    if (other && other->raw == Source::Display) {
+        other->rawText = other->displayText;
+        other->raw = Source::Own;
+    }
+    if (text == layoutText) {
+        if (!other) return;
+        other->display = Source::Layout;
+        other->displayText.MakeEmpty();
+        DropOtherWhenUnused();
+    } else {
+        Other().display = Source::Own;
+        other->displayText = text;
+    }
 }
 
 void PreFormLine::SetRaw(const TextString& text) {
-    rawSame = text == layoutText;
-    if (rawSame)
-        rawText.MakeEmpty();
-    else
-        rawText = text;
+    if (text == layoutText) {
+        if (!other) return;
+        other->raw = Source::Layout;
+        other->rawText.MakeEmpty();
+        DropOtherWhenUnused();
+    } else {
+        Other().raw = Source::Own;
+        other->rawText = text;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -116,6 +241,9 @@ PreForm::~PreForm() = default;
 void PreForm::ResetCellFormat(CellFormat& format) { format = CellFormat{}; }
 
 void PreForm::AddLine(const AnalysedLine& analysed) {
+    // The array grows by a quarter at a time (rather than doubling): a large
+    // block keeps little spare room at the end of the file.
+    if (lines.size() == lines.capacity()) lines.reserve(lines.size() + lines.size() / 4 + 16);
     lines.push_back(std::make_unique<PreFormLine>(analysed));
     lineCount = static_cast<int>(lines.size());
     const PreFormLine& line = *lines.back();

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -31,6 +32,12 @@ class UserTableSection;  // user_tables.h
 // three times).  Read them through Display() and Raw(); change the layout
 // text only through MutableLayout(), which first gives the other two texts
 // their own copies.
+//
+// A block holds one record per source line for the whole conversion, so the
+// record is kept small: the 0/1 flags are bits, the texts that differ from
+// the layout text sit behind one pointer that is null for most lines, and
+// the records are allocated from slabs (see preform.cpp) rather than one
+// heap block each.
 class PreFormLine {
 public:
     int length = 0;          // length of the layout text
@@ -39,19 +46,21 @@ public:
     SourcePosition position;
     SourcePosition originPosition;
     // Filled by the block statistics and used by table parsing and output.
-    int isRuleLine = 0;
-    int isBlank = 0;
     int filledCellCount = 0;     // cells of the line with text
     int firstFilledCell = -1;    // -1 when the line has no filled cell
-    int hasSpanningCell = 0;     // a cell before the last spans more than one column
-    int onlyLastCellFilled = 0;  // every cell but the last is empty
-    int lastCellEmpty = 0;
     int rowIndex = -1;
     // What the output of the line still needs from its analysed line: the
-    // directive code, the attribute flags, and (only for a line on which an
+    // attribute flags, the directive code (-3 or a statement code of the
+    // preprocessor, all within 16 bits), and (only for a line on which an
     // emphasis phrase across lines starts or ends) the replacement pairs.
-    int tagCode = -3;
     uint32_t flags = 0;
+    int16_t tagCode = -3;
+    // 0/1 flags, filled by the block statistics.
+    uint8_t isRuleLine : 1 = 0;
+    uint8_t isBlank : 1 = 0;
+    uint8_t hasSpanningCell : 1 = 0;     // a cell before the last spans more than one column
+    uint8_t onlyLastCellFilled : 1 = 0;  // every cell but the last is empty
+    uint8_t lastCellEmpty : 1 = 0;
     std::unique_ptr<AnalysedLine> replacements;
 
     PreFormLine();
@@ -62,13 +71,22 @@ public:
     PreFormLine(const PreFormLine&) = delete;
     PreFormLine& operator=(const PreFormLine&) = delete;
 
+    // The records come from slabs of the engine's line allocator.
+    static void* operator new(size_t size);
+    static void operator delete(void* record, size_t size) noexcept;
+
     // The text before output escaping (tabs expanded, code-page conversions
     // done): column detection and cell cutting work on it.
     const TextString& Layout() const { return layoutText; }
     // The analysed line's text as converted for the output format.
-    const TextString& Display() const { return displaySame ? layoutText : displayText; }
+    const TextString& Display() const {
+        return other && other->display == Source::Own ? other->displayText : layoutText;
+    }
     // The line as read (tabs kept): delimiter splitting works on it.
-    const TextString& Raw() const { return rawSame ? layoutText : rawText; }
+    const TextString& Raw() const {
+        if (!other || other->raw == Source::Layout) return layoutText;
+        return other->raw == Source::Own ? other->rawText : Display();
+    }
     TextString& MutableLayout();
     // Replaces one of the texts (the others keep their values).
     void SetLayout(const TextString& text);
@@ -76,11 +94,24 @@ public:
     void SetRaw(const TextString& text);
 
 private:
+    // Where the display or raw text is held: it is the layout text, a text
+    // of its own, or (raw only) the display text.
+    enum class Source : uint8_t { Layout, Own, Display };
+    // The display and raw texts of a line on which one of them differs from
+    // the layout text.  The raw text shares the display text when the two
+    // are equal (as they are after the margin is cut off a plain line).
+    struct OtherTexts {
+        TextString displayText;  // empty unless display is Own
+        TextString rawText;      // empty unless raw is Own
+        Source display = Source::Layout;
+        Source raw = Source::Layout;
+    };
     TextString layoutText;
-    TextString displayText;  // empty while displaySame
-    TextString rawText;      // empty while rawSame
-    bool displaySame = false;
-    bool rawSame = false;
+    std::unique_ptr<OtherTexts> other;  // null while both are the layout text
+
+    OtherTexts& Other();
+    // Drops the other texts once both are the layout text again.
+    void DropOtherWhenUnused();
 };
 
 // One detected column.
@@ -140,21 +171,10 @@ public:
 
 class PreForm;
 
-// One cell of a cell row: its text and format while the table is built and
-// written.
-class TableCell {
-public:
-    // ---- Texts ----
-    TextString beforeText;  // text before the content
-    TextString text;        // the content
-    TextString afterText;   // text after the content
-    TextString secondText;  // a second copy of the content
-    TextString formatText;
-    TextString gutterText;  // laid-out columns only
-    TextString stubText;    // laid-out columns only
-    TextString linkAnchor;  // contents tables: the anchor the cell links to
-
-    // ---- Format ----
+// The format part of a table cell: plain values only, so that a cell is
+// put back to its fresh state by one assignment (rows are reset for every
+// line of a table).
+struct TableCellFields {
     int span = 1;            // columns the cell covers
     int rowSpan = 1;
     int alignment = 1;       // 1 left, 2 centre, 3 right
@@ -189,8 +209,28 @@ public:
 
     const FontSpec* font = nullptr;  // not owned: a given font or the Context's table font
     SourcePosition position;
+};
+
+// One cell of a cell row: its text and format while the table is built and
+// written.
+class TableCell : public TableCellFields {
+public:
+    // ---- Texts ----
+    TextString beforeText;  // text before the content
+    TextString text;        // the content
+    TextString afterText;   // text after the content
+    TextString secondText;  // a second copy of the content
+    TextString formatText;
+    TextString gutterText;  // laid-out columns only
+    TextString stubText;    // laid-out columns only
+    TextString linkAnchor;  // contents tables: the anchor the cell links to
+
+    // ---- Format: see TableCellFields ----
 
     TableCell(FC* set, const SourcePosition& where, const FontSpec* cellFont);
+    // Back to a fresh cell placed at `where` with `cellFont`; the texts are
+    // emptied but keep their buffers.
+    void Reset(const SourcePosition& where, const FontSpec* cellFont);
 
     // The alignment a cell text suggests in its column: 1 left, 2 centre,
     // 3 right.
@@ -209,6 +249,18 @@ public:
     bool IsEffectivelyEmpty(FC* set, const PreForm* engine) const;
     // Puts the content of the cell below beside this one, line by line.
     void JoinBelow(FC* set, TableCell* other);
+};
+
+// One cell of a line cut at the column boundaries, without its text copied:
+// the cell's column and span, its text (the piece of the layout text from
+// `first`, `length` bytes, without the blanks and tabs around it) and the
+// alignment guessed from the piece as it stood.
+struct CellCut {
+    int column = 0;
+    int span = 1;
+    int first = 0;
+    int length = 0;
+    int alignment = 1;
 };
 
 // The cells of one row, one per column.
@@ -366,6 +418,12 @@ public:
     void SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert);
     void SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert);
     void SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, int noConvert);
+    // The cut of SplitLineIntoCellsByColumns without the cells: one entry
+    // per cell of line `lineIndex`, alignments guessed from the text when
+    // `force` is set (else a cell of one column takes its column's typical
+    // alignment); with a `cellLimit` above 0 the cut stops after that many
+    // cells.  False, with no cuts, when there are no columns or no such line.
+    bool CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit = 0) const;
     int GetSpanWidth(const TableCell* cell, int ignoreStub, int firstColumn, int span) const;
     void CountCellLines(TableCellRow* row);
     int GuessHeaderVerticalAlignment(TableCellRow* row, int* mixed);
@@ -424,14 +482,35 @@ public:
     void ProcessWSTags(TableCell* cell, TextString* text);
 
     // ---- User-specified tables (user_tables.cpp) ----
+    // >>> user-table state: the table being written by ParseUserTable.
+    int userTableColumns = 0;       // the table's column count: the most NEW_CELLs in one row
+    int userTableIndentLevel = 0;   // list level (HTML) or indent level (RTF offset) of the table
+    int userTableLandscape = 0;     // RTF: the table was set in a landscape section of its own
+    int userTableSavedIndent = 0;   // HTML: list level of the text around the table
+    int userTableInListItem = 0;    // HTML: the table stands inside a list item
+    std::vector<int> userColumnWidths;      // points given by COLUMN_DETAILS, per column; 0 none
+    std::vector<int> userColumnAlignments;  // alignment given by COLUMN_DETAILS, per column; 0 none
+    TextString userTextAfterTable;  // unplaced text written after the table
+    // <<< user-table state
+    // Reads the NEW_ROW, NEW_CELL and COLUMN_DETAILS lines of the block into
+    // its tables and writes them.
     void ParseUserTable();
+    // Adds a LINERULE or BEGIN_USER_TABLE line to a cell as an in-line tag.
     void AddUserTableLine(TableCell* cell, const TextString& line);
+    // Escapes and converts a text for output, runs its in-line tags and
+    // joins it to the cell's text.
     void AddCellText(TableCell* cell, const TextString& text);
+    // Writes one table section; the first that writes anything starts the
+    // table and sets `*started`.
     void OutputUserTable(int* started, int indentLevel, UserTableSection* section);
+    // Checks the cells of a grid and builds its occupancy map; 0 when the
+    // grid is not to be written.
     int PlaceUserTableCells(UserTableGrid* grid, int isHeader);
     void OutputUserTableStart();
     void OutputUserTableEnd();
+    // The rows of a placed grid, in HTML or in RTF.
     void OutputUserTableRows(UserTableGrid* grid, int isHeader);
     void OutputUserTableRtfRows(UserTableGrid* grid, int isHeader);
+    // One RTF cell: font size, bold and italic, alignment or gutter tabs.
     void OutputRtfCell(TableCell* cell, int isHeaderRow, int isHeaderColumn);
 };

@@ -172,6 +172,72 @@ bool EndsCellAtBoundary(char c) { return c == ' ' || c == '\t' || c == '*' || c 
 
 void TrimBlanks(TextString& text) { text.Trim(0, " "); }
 
+// The table configuration's "Default TABLE cell alignment" (0 when none).
+int ConfiguredAlignment(const PreForm* engine) {
+    const TabConfig* config = ConfigOf(engine);
+    return config ? config->GetInt(TabPol::CellAlignment) : 0;
+}
+
+// The blanks and tabs at the start (`*leading`) and at the end
+// (`*trailing`) of the `length` bytes at `s`; a text of blanks only has
+// `length` of each.
+void CountOuterBlanks(const char* s, int length, int* leading, int* trailing) {
+    int i = 0;
+    while (i < length && IsBlankOrTab(s[i])) ++i;
+    int j = 0;
+    if (i == length) {
+        j = length;
+    } else {
+        while (IsBlankOrTab(s[length - 1 - j])) ++j;
+    }
+    *leading = i;
+    *trailing = j;
+}
+
+// TableCell::GuessAlignment for the `length` bytes at `s` of a cell that
+// spans `span` columns, with the configured alignment already read and the
+// outer blanks counted (CountOuterBlanks): the cell splitter guesses from
+// the piece of the line before it copies it.
+int GuessTextAlignment(const PreForm* engine, int configured, int span, int columnIndex, int columnWidth,
+                       const char* s, int length, int leading, int trailing, int force) {
+    if (configured != 0) return configured;
+    if (!force && span == 1 && engine && columnIndex >= 0 && columnIndex < static_cast<int>(engine->columns.size()))
+        return engine->columns[static_cast<size_t>(columnIndex)]->typicalAlignment;
+    if (length <= 0) return 1;
+
+    const int i = leading;
+    int j = trailing;
+
+    // Numeric characters: 1 always, 2 only in the extended markup mode.
+    struct Numerics {
+        unsigned char kind[256] = {};
+        Numerics() {
+            for (unsigned char c = '0'; c <= '9'; ++c) kind[c] = 1;
+            for (unsigned char c : {'%', '*', ',', '.', ':'}) kind[c] = 1;
+            for (unsigned char c : {'$', '(', ')', '+', '-'}) kind[c] = 2;
+            kind[kPoundSign] = 2;
+        }
+    };
+    static const Numerics numerics;
+    const unsigned char accepted = engine && engine->extendedMarkupMode ? 2 : 1;
+    bool numeric = i < length - j;
+    for (int k = i; numeric && k < length - j; ++k) {
+        const unsigned char kind = numerics.kind[static_cast<unsigned char>(s[k])];
+        numeric = kind != 0 && kind <= accepted;
+    }
+    if (length < columnWidth) j += columnWidth - length;
+
+    const bool delimited = engine && engine->isDelimited;
+    if (!delimited && columnWidth > 0 && i + j >= columnWidth) return 1;
+    if (numeric) return 3;
+    if (i == 0) return 1;
+    if (j == 0 && i > 1) return 3;
+    if (i + j >= length) return 1;
+    if (i - j < 2 && j - i < 2 && i > 1) return 2;
+    if (j < i && i > 1) return 3;
+    return 1;
+}
+
 // ---------------------------------------------------------------------------
 // Cell rows
 
@@ -179,7 +245,6 @@ void TrimBlanks(TextString& text) { text.Trim(0, " "); }
 // line's position with the line's font.  A row of the right size keeps its
 // cells (and their text buffers): rows are cut for every line several times.
 void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
-    static const TableCell kFreshCell(nullptr, SourcePosition(), nullptr);
     const int n = static_cast<int>(engine.columns.size());
     const bool validLine = lineIndex >= 0 && lineIndex < static_cast<int>(engine.lines.size());
     const SourcePosition where = validLine ? engine.lines[static_cast<size_t>(lineIndex)]->position : SourcePosition();
@@ -188,37 +253,64 @@ void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
         row->Reset(n, engine.policies, where, font);
         return;
     }
-    for (int c = 0; c < n; ++c) {
-        TableCell* cell = row->GetAt(c);
-        *cell = kFreshCell;
-        cell->position = where;
-        cell->font = font;
-    }
+    for (int c = 0; c < n; ++c) row->GetAt(c)->Reset(where, font);
 }
 
-// Whether HTML escaping would change the text: it touches only "&", "<",
-// ">" and bytes above 160.  Most cells hold none, and the escaping itself
-// allocates.
-bool NeedsHtmlEscaping(const TextString& text) {
-    for (int i = 0; i < text.length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text.buffer[i]);
-        if (c == '&' || c == '<' || c == '>' || c > 160) return true;
-    }
+// Whether HTML escaping or the Macintosh character conversion could change
+// the text: escaping touches only "&", "<", ">" and bytes above 160, the
+// conversion only bytes above 127.  Most cells hold none, and the escaping
+// itself allocates.
+bool MayNeedHtmlEscaping(const TextString& text) {
+    struct Table {
+        bool wanted[256] = {};
+        Table() {
+            for (int c = 128; c < 256; ++c) wanted[c] = true;
+            for (unsigned char c : {'&', '<', '>'}) wanted[c] = true;
+        }
+    };
+    static const Table table;
+    for (int i = 0; i < text.length; ++i)
+        if (table.wanted[static_cast<unsigned char>(text.buffer[i])]) return true;
     return false;
 }
 
+// Copies a text into a buffer that already has room for it, as the
+// assignment does; this runs four times for every cell.
+void CopyText(TextString& to, const TextString& from) {
+    const int n = from.length;
+    if (n > 0 && n <= to.capacity) {
+        std::memcpy(to.buffer, from.buffer, static_cast<size_t>(n));
+        to.length = n;
+        to.buffer[n] = '\0';
+    } else {
+        to = from;
+    }
+}
+
+// Exchanges the texts of two strings (each owns its buffer).
+void SwapTexts(TextString& a, TextString& b) {
+    std::swap(a.buffer, b.buffer);
+    std::swap(a.length, b.length);
+    std::swap(a.capacity, b.capacity);
+}
+
 // Gives the scratch line `text` as all five of its texts, as SetText does,
-// but into the buffers the line already has: this runs for every cell.
-void LoadScratchLine(AnalysedLine& scratch, const TextString& text) {
-    scratch.AssignChars(text.buffer, text.length);
-    scratch.rawText = text;
-    scratch.taggedText = text;
-    scratch.plainText = text;
-    scratch.inputText = text;
+// but into the buffers the line already has: this runs for every cell.  The
+// main text is taken over from `text` (which gets the scratch line's old
+// one); PutBackScratchLine returns it.
+void LoadScratchLine(AnalysedLine& scratch, TextString& text) {
+    CopyText(scratch.rawText, text);
+    CopyText(scratch.taggedText, text);
+    CopyText(scratch.plainText, text);
+    CopyText(scratch.inputText, text);
     scratch.leadingBlanks = CountLeadingBlanks(text);
     scratch.trimmedLength = LengthWithoutTrailingBlanks(text);
     if (scratch.trimmedLength == 0) scratch.leadingBlanks = 0;
+    SwapTexts(scratch, text);
 }
+
+// The converted main text of the scratch line back into `text`.
+void PutBackScratchLine(AnalysedLine& scratch, TextString& text) { SwapTexts(scratch, text); }
 
 // Escapes the text of each cell as the reader escapes a line, converts it for
 // output (links, emphasis, link dictionary and, when the table asks for it,
@@ -231,13 +323,18 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     const int savedLocation = context ? context->trackers.codeLocation : 0;
     if (context) context->trackers.codeLocation = kWritingOutput;
 
-    AnalysedLine scratch;
+    // One scratch line serves every cell of every row: its texts keep their
+    // buffers, and each cell gives it the texts and attributes the
+    // conversion reads.
+    static AnalysedLine scratch;
     for (int c = 0; c < row->Count(); ++c) {
         TextString& text = row->GetAt(c)->text;
         if (!text.IsEmpty()) {
             if (engine.htmlOutput) {
-                if (NeedsHtmlEscaping(text)) HTML_EscapeText(set, text);
-                text.ConvertMacCharacters();
+                if (MayNeedHtmlEscaping(text)) {
+                    HTML_EscapeText(set, text);
+                    text.ConvertMacCharacters();
+                }
             } else if (engine.rtfOutput) {
                 RTF_EscapeText(set, text);
             }
@@ -249,8 +346,9 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
                 scratch.originPosition = line.originPosition;
                 context->trackers.output.position = line.position;
                 scratch.ConvertForOutput(*set, nullptr, 1, references, 1, 0, 1, 1);
-                text.AssignChars(scratch.buffer, scratch.length);
+                PutBackScratchLine(scratch, text);
                 context->ForgetLine(&scratch);
+                scratch.trackingContext = nullptr;  // the Context may end before the scratch line
             }
         }
         if (engine.htmlOutput && text.IsEmpty()) text.Assign("&nbsp;");
@@ -331,46 +429,35 @@ int CellLinesNeeded(const PreForm& engine, const TableCell* cell, int column) {
 // ---------------------------------------------------------------------------
 // TableCell
 
-TableCell::TableCell(FC*, const SourcePosition& where, const FontSpec* cellFont) : font(cellFont), position(where) {}
+TableCell::TableCell(FC*, const SourcePosition& where, const FontSpec* cellFont) {
+    font = cellFont;
+    position = where;
+}
+
+void TableCell::Reset(const SourcePosition& where, const FontSpec* cellFont) {
+    static_cast<TableCellFields&>(*this) = TableCellFields{};
+    font = cellFont;
+    position = where;
+    auto empty = [](TextString& part) {
+        if (part.length != 0) part.MakeEmpty();
+    };
+    empty(beforeText);
+    empty(text);
+    empty(afterText);
+    empty(secondText);
+    empty(formatText);
+    empty(gutterText);
+    empty(stubText);
+    empty(linkAnchor);
+}
 
 int TableCell::GuessAlignment(const PreForm* engine, int columnIndex, int columnWidth, const TextString& cellText,
                               int force) const {
-    const TabConfig* config = ConfigOf(engine);
-    if (config) {
-        const int configured = config->GetInt(TabPol::CellAlignment);
-        if (configured != 0) return configured;
-    }
-    if (!force && span == 1 && engine && columnIndex >= 0 && columnIndex < static_cast<int>(engine->columns.size()))
-        return engine->columns[static_cast<size_t>(columnIndex)]->typicalAlignment;
-    const int length = cellText.length;
-    if (length == 0) return 1;
-
-    const char* s = cellText.buffer;
-    int i = 0;
-    while (i < length && IsBlankOrTab(s[i])) ++i;
-    int j = 0;
-    while (j < length && IsBlankOrTab(s[length - 1 - j])) ++j;
-
-    const bool extended = engine && engine->extendedMarkupMode;
-    bool numeric = i < length - j;
-    for (int k = i; numeric && k < length - j; ++k) {
-        const unsigned char c = static_cast<unsigned char>(s[k]);
-        bool accepted = IsAsciiDigit(c) || c == '%' || c == '*' || c == ',' || c == '.' || c == ':';
-        if (!accepted && extended)
-            accepted = c == '$' || c == '(' || c == ')' || c == '+' || c == '-' || c == kPoundSign;
-        numeric = accepted;
-    }
-    if (length < columnWidth) j += columnWidth - length;
-
-    const bool delimited = engine && engine->isDelimited;
-    if (!delimited && columnWidth > 0 && i + j >= columnWidth) return 1;
-    if (numeric) return 3;
-    if (i == 0) return 1;
-    if (j == 0 && i > 1) return 3;
-    if (i + j >= length) return 1;
-    if (i - j < 2 && j - i < 2 && i > 1) return 2;
-    if (j < i && i > 1) return 3;
-    return 1;
+    int leading = 0;
+    int trailing = 0;
+    CountOuterBlanks(cellText.buffer, cellText.length, &leading, &trailing);
+    return GuessTextAlignment(engine, ConfiguredAlignment(engine), span, columnIndex, columnWidth, cellText.buffer,
+                              cellText.length, leading, trailing, force);
 }
 
 void TableCell::Unquote() {
@@ -574,13 +661,46 @@ void PreForm::SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert
 void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert) {
     if (!row) return;
     PrepareRow(*this, row, lineIndex);
-    const int n = static_cast<int>(columns.size());
-    if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return;
+    static std::vector<CellCut> cuts;
+    if (!CutLineAtColumns(lineIndex, noConvert, &cuts)) return;
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
     const TextString& layout = line.Layout();
+    for (const CellCut& cut : cuts) {
+        TableCell* cell = row->GetAt(cut.column);
+        cell->column = cut.column;
+        cell->span = cut.span;
+        cell->alignment = cut.alignment;
+        cell->text.AssignChars(layout.buffer + cut.first, cut.length);
+        for (int k = cut.column + 1; k < cut.column + cut.span; ++k) {
+            TableCell* covered = row->GetAt(k);
+            covered->column = k;
+            covered->alignment = covered->GuessAlignment(this, k, 0, covered->text, noConvert);
+        }
+    }
+
+    if (!noConvert) {
+        static const TextString kNoDelimiter;
+        const TextString& open = policies ? policies->GetText(Pol::StartTagDelimiter) : kNoDelimiter;
+        const TextString& close = policies ? policies->GetText(Pol::EndTagDelimiter) : kNoDelimiter;
+        if (HasUnbalancedEnd(layout, open, close)) {
+            TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
+            message.Append(close);
+            message.AppendChar('"');
+            Message(message.buffer, 10);
+        }
+        ConvertRowForOutput(*this, row, line);
+    }
+}
+
+bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit) const {
+    cuts->clear();
+    const int n = static_cast<int>(columns.size());
+    if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return false;
+    const TextString& layout = lines[static_cast<size_t>(lineIndex)]->Layout();
     const int length = layout.length;
     const TabConfig* config = ConfigOf(this);
     const bool zeroWidth = config && config->GetInt(TabPol::ZeroWidthBoundaries);
+    const int configured = ConfiguredAlignment(this);
 
     static const TextString kNoDelimiter;
     const TextString& open = policies ? policies->GetText(Pol::StartTagDelimiter) : kNoDelimiter;
@@ -614,32 +734,25 @@ void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
         while (first <= stop && layout.buffer[first] == '|') ++first;
         while (stop >= first && layout.buffer[stop] == '|') --stop;
 
-        TableCell* cell = row->GetAt(c);
-        cell->column = c;
-        cell->span = last - c + 1;
-        if (stop >= first)
-            cell->text.AssignChars(layout.buffer + first, stop - first + 1);
-        else
-            cell->text.MakeEmpty();
-        cell->alignment = cell->GuessAlignment(this, c, boundary - start + 1, cell->text, noConvert);
-        TrimBlanks(cell->text);
-        for (int k = c + 1; k <= last; ++k) {
-            TableCell* covered = row->GetAt(k);
-            covered->column = k;
-            covered->alignment = covered->GuessAlignment(this, k, 0, covered->text, noConvert);
-        }
+        // The alignment is guessed from the piece as it stands; the cell
+        // text is the piece without the blanks and tabs around it.
+        CellCut cut;
+        cut.column = c;
+        cut.span = last - c + 1;
+        const char* piece = layout.buffer + first;
+        const int pieceLength = stop >= first ? stop - first + 1 : 0;
+        int leading = 0;
+        int trailing = 0;
+        CountOuterBlanks(piece, pieceLength, &leading, &trailing);
+        cut.alignment = GuessTextAlignment(this, configured, cut.span, c, boundary - start + 1, piece, pieceLength,
+                                           leading, trailing, force);
+        cut.first = leading < pieceLength ? first + leading : 0;
+        cut.length = leading < pieceLength ? pieceLength - leading - trailing : 0;
+        cuts->push_back(cut);
+        if (cellLimit > 0 && static_cast<int>(cuts->size()) >= cellLimit) break;
         c = last + 1;
     }
-
-    if (!noConvert) {
-        if (HasUnbalancedEnd(layout, open, close)) {
-            TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
-            message.Append(close);
-            message.AppendChar('"');
-            Message(message.buffer, 10);
-        }
-        ConvertRowForOutput(*this, row, line);
-    }
+    return true;
 }
 
 // Cuts the raw text at the delimiter.  Comma fields are read (and unquoted
@@ -679,15 +792,15 @@ void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
 // ---------------------------------------------------------------------------
 // Widths and vertical alignment
 
-int PreForm::GetSpanWidth(const TableCell*, int, int firstColumn, int span) const {
+int PreForm::GetSpanWidth(const TableCell* cell, int ignoreStub, int firstColumn, int span) const {
     const TabConfig* config = ConfigOf(this);
     if (!config || config->columnCount <= 0 || firstColumn >= config->columnCount) return 0;
-    // The cell's stub indent is not subtracted: the column configuration
-    // keeps no stub indent yet.
     const int format = htmlOutput ? 0 : 1;
     if (span < 1) span = 1;
     if (firstColumn < 0) firstColumn = 0;
-    const int lastColumn = std::min(firstColumn + span - 1, config->columnCount - 1);
+    // A span running past the layout ends at its last column.
+    const int lastColumn =
+        static_cast<int>(std::min<int64_t>(static_cast<int64_t>(firstColumn) + span - 1, config->columnCount - 1));
     int64_t width = 0;
     const ColConfig* previous = nullptr;
     for (int k = firstColumn; k <= lastColumn; ++k) {
@@ -697,8 +810,14 @@ int PreForm::GetSpanWidth(const TableCell*, int, int firstColumn, int span) cons
         width += column->GetWidth(format);
         previous = column;
     }
+    // The stub indent of a stub-indented first column is taken off, unless
+    // the caller or the cell asks to ignore it; a width that would turn
+    // negative is unknown (0).
+    const ColConfig* first = config->Column(firstColumn);
+    if (first && !first->hidden && first->stubIndent > 0 && !ignoreStub && !(cell && cell->ignoreStub))
+        width = std::max<int64_t>(0, width - first->stubIndent);
     if (format == 1) {
-        const ColConfig* gap = config->Column(std::min(firstColumn + span - 1, config->columnCount - 1));
+        const ColConfig* gap = config->Column(lastColumn);
         if (gap) width += gap->GetSpacing(format);
     }
     return static_cast<int>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));

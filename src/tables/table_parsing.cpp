@@ -69,13 +69,10 @@ void CopyCell(TableCell& to, const TableCell& from) {
 // their buffers: rows are reset for every line of a table.
 void ResetCell(TableCell& cell, int column, int alignment, int vAlignment, const FontSpec* font,
                const SourcePosition& where) {
-    static const TableCell kFreshCell(nullptr, SourcePosition(), nullptr);
-    cell = kFreshCell;
+    cell.Reset(where, font);
     cell.column = column;
     cell.alignment = alignment;
     cell.vAlignment = vAlignment;
-    cell.font = font;
-    cell.position = where;
 }
 
 }  // namespace
@@ -119,6 +116,7 @@ void PreForm::ParseTable(int parseType) {
     ResetRowForLine(&scratchRow, 0);
     leadingBlankCount = 0;
     int lastRowEnd = -1;
+    int lastCut = -1;  // the last line cut into the scratch row
     bool textSeen = false;
 
     // Ends the row at line `end` and starts a fresh one for line `next`.
@@ -149,6 +147,7 @@ void PreForm::ParseTable(int parseType) {
         }
         if (IsDirectiveLine(line) || line.lineType == -1 || line.lineType == -4) continue;
         SplitLineIntoCells(&scratchRow, i, 0);
+        lastCut = i;
         if (!textSeen) {
             if (line.isBlank)
                 ++leadingBlankCount;
@@ -284,8 +283,10 @@ void PreForm::ParseTable(int parseType) {
                 copyScratchRow();
             }
         }
-        ResetRowForLine(&scratchRow, i);
     }
+    // The scratch row is reset after each line; as every line is cut into a
+    // fresh row, only the reset after the last one is ever seen.
+    if (lastCut >= 0) ResetRowForLine(&scratchRow, lastCut);
 
     if (lastRowEnd != count - 1) EndRow(parseType, lastRowEnd + 1);
     EndTable(parseType);

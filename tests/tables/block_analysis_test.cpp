@@ -83,6 +83,47 @@ TEST_F(BlockAnalysisTest, SingleBlankGapsAreRetriedWithSeparationTwo) {
     EXPECT_EQ(words.columns[2]->width, 2);
 }
 
+TEST_F(BlockAnalysisTest, ColumnsFoundAgainWithSeparationTwoMatchAFreshAnalysis) {
+    // Separation 2 finds the columns of separation 1 again; the analysis
+    // keeps the first pass's work, which must equal a block analysed with
+    // separation 2 from the start.
+    const std::vector<std::string> block = {"Name              Count   City",
+                                            "----------------  -----   --------------",
+                                            "Alice Li             12   Oslo",
+                                            "Bo Chen           1,204   Rio de Janeiro",
+                                            "Dolores Smith        7   Lyon",
+                                            "Emil Novak          305",
+                                            "Fatima Haddad        44   Cape Town",
+                                            "Gregor Ivanov       9.5   Accra",
+                                            "Hanna Petersen    2,000   Kuala Lumpur"};
+    auto summary = [](const PreForm& engine) {
+        std::vector<std::vector<int>> result;
+        for (const auto& column : engine.columns)
+            result.push_back({column->start, column->gapEnd, column->boundary, column->score,
+                              column->typicalAlignment, column->typicalSpan, column->isConsistent,
+                              column->isMostlyEmpty, column->isAlphanumeric, column->isSymbolic, column->isNumeric,
+                              column->hasDominantValue, column->width, column->rtfWidth, column->alignments.samples,
+                              column->spans.count, column->emptyCells.samples, column->numericCells.sumOfValues});
+        for (const auto& line : engine.lines)
+            result.push_back({line->filledCellCount, line->firstFilledCell, line->hasSpanningCell,
+                              line->onlyLastCellFilled, line->lastCellEmpty});
+        result.push_back({engine.extraSpans, engine.spanningCells, engine.spanningLines, engine.looksLikeTable,
+                          engine.isTextBlock, engine.looksLikeDiagram, engine.minimumSeparation, engine.mergeCount,
+                          engine.columnCount, engine.cellRow.Count()});
+        return result;
+    };
+    Analyse(block);
+    ASSERT_TRUE(Collected("INFO: Increasing min column separation in table to 2 spaces"));
+    const auto retried = summary(*engine);
+
+    SetUp();
+    Config().SetInt(TabPol::MinColumnSeparation, 2);
+    Analyse(block);
+    EXPECT_FALSE(Collected("Increasing"));
+    EXPECT_EQ(summary(*engine), retried);
+    EXPECT_GT(engine->columnCount, 2);
+}
+
 TEST_F(BlockAnalysisTest, TheMarginIsCutAndKeptAsTheBlockIndent) {
     PreForm& block = Analyse({"    alpha   10", "    beta    20", "    gamma   30"});
     EXPECT_EQ(block.leftMargin, 4);
@@ -306,6 +347,14 @@ TEST_F(BlockAnalysisTest, AFirstColumnOfRepeatedLabelsHasADominantValue) {
         engine->GatherColumnStatistics();
         EXPECT_EQ(engine->columns[0]->hasDominantValue, c.dominant) << c.lines[0];
         EXPECT_EQ(engine->columns[1]->hasDominantValue, 0);
+
+        // The same labels as the first fields of a comma-delimited block.
+        SetUp();
+        for (const std::string& text : c.lines) Add(text.substr(0, 5) + "," + text.substr(6));
+        engine->SetSpecialFormat(8);
+        engine->Analyse();
+        ASSERT_EQ(engine->columnCount, 2);
+        EXPECT_EQ(engine->columns[0]->hasDominantValue, c.dominant) << c.lines[0] << " (delimited)";
     }
 }
 

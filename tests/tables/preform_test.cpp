@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,67 @@ TEST_F(PreFormTest, LineKeepsItsTextsAndCountsMailHeaders) {
     EXPECT_EQ(line.length, 6);
     EXPECT_EQ(line.indent, 2);
     EXPECT_EQ(engine.lines[0]->Display().str(), "From: someone");
+}
+
+TEST_F(PreFormTest, DisplayAndRawTextsKeepTheirValuesWhenTheLayoutChanges) {
+    // Lines whose three texts agree hold one text; each change of one text
+    // leaves the other two as they were.
+    AnalysedLine tabbed;
+    tabbed.SetText("a       b");
+    tabbed.rawText = "a\tb";
+    tabbed.taggedText = "a       b";
+    AnalysedLine escaped;
+    escaped.SetText("x &amp; y");
+    escaped.taggedText = "x & y";
+    escaped.rawText = "x & y";
+    struct Case {
+        const AnalysedLine* line;
+        std::string layout, display, raw;
+    };
+    const std::vector<Case> cases = {
+        {nullptr, "plain", "plain", "plain"},
+        {&tabbed, "a       b", "a       b", "a\tb"},
+        {&escaped, "x & y", "x &amp; y", "x & y"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.layout);
+        AnalysedLine own;
+        own.SetText("plain");
+        PreFormLine line(c.line ? *c.line : own);
+        auto texts = [&] {
+            return std::vector<std::string>{line.Layout().str(), line.Display().str(), line.Raw().str()};
+        };
+        EXPECT_EQ(texts(), (std::vector<std::string>{c.layout, c.display, c.raw}));
+        line.MutableLayout().Assign("cut");
+        EXPECT_EQ(texts(), (std::vector<std::string>{"cut", c.display, c.raw}));
+        // The display text made the layout text again: the raw text stays.
+        line.SetDisplay(TextString("cut"));
+        EXPECT_EQ(texts(), (std::vector<std::string>{"cut", "cut", c.raw}));
+        line.SetRaw(TextString("cut"));
+        EXPECT_EQ(texts(), (std::vector<std::string>{"cut", "cut", "cut"}));
+        line.SetRaw(TextString("raw"));
+        line.SetLayout(TextString("new"));
+        EXPECT_EQ(texts(), (std::vector<std::string>{"new", "cut", "raw"}));
+    }
+}
+
+TEST_F(PreFormTest, LinesOfSeveralEnginesAreKeptApart) {
+    // Line records come from shared slabs; engines that end in any order
+    // leave the others' lines intact.
+    auto first = std::make_unique<PreForm>(nullptr, &set, nullptr);
+    auto second = std::make_unique<PreForm>(nullptr, &set, nullptr);
+    for (int i = 0; i < 3000; ++i) {
+        Add(*first, ("first " + std::to_string(i)).c_str());
+        Add(*second, ("second " + std::to_string(i)).c_str());
+    }
+    first.reset();
+    for (int i = 3000; i < 5000; ++i) Add(*second, ("second " + std::to_string(i)).c_str());
+    for (int i = 0; i < 5000; i += 499)
+        EXPECT_EQ(second->lines[static_cast<size_t>(i)]->Layout().str(), "second " + std::to_string(i));
+    second.reset();
+    PreForm third(nullptr, &set, nullptr);
+    Add(third, "third");
+    EXPECT_EQ(third.lines[0]->Layout().str(), "third");
 }
 
 TEST_F(PreFormTest, TableLayoutBuildsColumnsAndReportsOverlaps) {

@@ -174,11 +174,85 @@ TEST_F(TableCellsTest, LinesAreCutAtBoundariesOnlyWhereTheyMayEnd) {
     EXPECT_EQ(engine.scratchRow.GetAt(0)->font, &context.styleSet.fonts[kStyleTable]);
 }
 
+TEST_F(TableCellsTest, CutsWithoutCellsMatchTheSplit) {
+    // The column statistics cut lines without cells; each cut must give the
+    // text, span and alignment the split into cells gives.
+    const std::vector<const char*> lines = {
+        "Name   Age  City",     "Long name here  5",  "[[FONT 1, Arial]] x", "| a  | b  ||",
+        "ab",                   "  12    7.5    x  ", "a]] b [[c  d]] e",     "      ",
+        "Tab\there  4  end", "1234567890123456789 beyond the last boundary"};
+    for (int zeroWidth : {0, 1}) {
+        set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
+        PreForm engine(nullptr, &set, nullptr);
+        for (const char* line : lines) Add(engine, line);
+        Columns(engine, {6, 11, 14});
+        std::vector<CellCut> cuts;
+        for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+            for (int force : {0, 1}) {
+                SCOPED_TRACE(testing::Message() << lines[static_cast<size_t>(i)] << " zero width " << zeroWidth
+                                                << " force " << force);
+                ASSERT_TRUE(engine.CutLineAtColumns(i, force, &cuts));
+                engine.SplitLineIntoCells(&engine.scratchRow, i, force);
+                std::vector<std::string> texts(4);
+                std::vector<int> spans(4, 1);
+                int next = 0;
+                for (const CellCut& cut : cuts) {
+                    ASSERT_EQ(cut.column, next);
+                    texts[static_cast<size_t>(cut.column)] = engine.lines[static_cast<size_t>(i)]->Layout().view().substr(
+                        static_cast<size_t>(cut.first), static_cast<size_t>(cut.length));
+                    spans[static_cast<size_t>(cut.column)] = cut.span;
+                    EXPECT_EQ(cut.alignment, engine.scratchRow.GetAt(cut.column)->alignment);
+                    next += cut.span;
+                }
+                EXPECT_EQ(next, 4);
+                if (force) {  // (the split for output converts the texts)
+                    EXPECT_EQ(texts, Texts(engine.scratchRow));
+                }
+                EXPECT_EQ(spans, Spans(engine.scratchRow));
+                // A limited cut stops after the first cell.
+                const CellCut first = cuts.front();
+                ASSERT_TRUE(engine.CutLineAtColumns(i, force, &cuts, 1));
+                ASSERT_EQ(cuts.size(), 1u);
+                EXPECT_EQ(cuts[0].first, first.first);
+                EXPECT_EQ(cuts[0].length, first.length);
+            }
+        }
+    }
+}
+
+TEST_F(TableCellsTest, AResetCellIsAFreshCell) {
+    const FontSpec font;
+    const SourcePosition where(2, 7);
+    TableCell cell(&set, SourcePosition(1, 1), nullptr);
+    for (TextString* part : {&cell.beforeText, &cell.text, &cell.afterText, &cell.secondText, &cell.formatText,
+                             &cell.gutterText, &cell.stubText, &cell.linkAnchor})
+        *part = "x";
+    cell.span = cell.rowSpan = cell.alignment = cell.lineCount = cell.column = cell.leading = 5;
+    cell.isContinuation = cell.tuMode = cell.contentsLinkMode = 0;
+    cell.switches = {0, 0, 0, 0};
+    const char* const kept = cell.text.buffer;
+    cell.Reset(where, &font);
+
+    const TableCell fresh(&set, where, &font);
+    for (const TextString* part : {&cell.beforeText, &cell.text, &cell.afterText, &cell.secondText, &cell.formatText,
+                                   &cell.gutterText, &cell.stubText, &cell.linkAnchor})
+        EXPECT_EQ(part->str(), "");
+    EXPECT_EQ(cell.text.buffer, kept);  // the buffers are kept for the next line
+    EXPECT_EQ((std::vector<int>{cell.span, cell.rowSpan, cell.alignment, cell.lineCount, cell.column, cell.leading,
+                                cell.isContinuation, cell.tuMode, cell.contentsLinkMode}),
+              (std::vector<int>{fresh.span, fresh.rowSpan, fresh.alignment, fresh.lineCount, fresh.column,
+                                fresh.leading, fresh.isContinuation, fresh.tuMode, fresh.contentsLinkMode}));
+    EXPECT_EQ(cell.switches, fresh.switches);
+    EXPECT_EQ(cell.font, &font);
+    EXPECT_EQ(cell.position.line, 7);
+}
+
 TEST_F(TableCellsTest, ReservedCharactersAreCutLikePlainOnesAndEscapedAfterwards) {
     PreForm engine(nullptr, &set, nullptr);
     Add(engine, "a&b   x<y   \xE9t\xE9");
     Add(engine, "abc   xyz   ete");
     Add(engine, "abc         ete");
+    Add(engine, "it\x92s  x     \xD2q\x96");
     Columns(engine, {5, 11});
     engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"a&b", "x<y", "\xE9t\xE9"}));
@@ -189,6 +263,10 @@ TEST_F(TableCellsTest, ReservedCharactersAreCutLikePlainOnesAndEscapedAfterwards
     // An empty HTML cell gets a non-breaking space only when converted.
     engine.SplitLineIntoCells(&engine.scratchRow, 2, 0);
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"abc", "&nbsp;", "ete"}));
+    // Macintosh punctuation below 161 (which the escaping leaves alone) is
+    // converted too.
+    engine.SplitLineIntoCells(&engine.scratchRow, 3, 0);
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"it's", "x", "&Ograve;q-"}));
     EXPECT_EQ(context.trackers.codeLocation, 0);
 }
 
