@@ -1,19 +1,1346 @@
-// User-specified tables: tables built from NEW_ROW and NEW_CELL tags.
-#include "tables/preform.h"
+// User-specified tables: tables whose rows and cells are marked with NEW_ROW
+// and NEW_CELL directive lines instead of being found by column analysis.
+// ParseUserTable gathers the cells of one or more tables (sections) into
+// grids; each grid is placed on an occupancy map, checked, and written as
+// HTML rows or RTF rows.  RTF tables too wide for the page are fitted by
+// moving their left margin or by setting them in a landscape section.
+#include "tables/user_tables.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "analysis/analysed_line.h"
+#include "analysis/inline_tag_args.h"
+#include "analysis/recognisers.h"
+#include "context/context.h"
+#include "context/keyword_tables.h"
+#include "foundation/fonts.h"
+#include "foundation/utilities.h"
+#include "output/colours.h"
+#include "output/escaping.h"
+#include "output/output_document.h"
+#include "output/paragraphs.h"
+#include "output/rtf_file.h"
 #include "policies/fc.h"
+#include "policies/tab_config.h"
 
 namespace {
 
-// Reports that a routine of the table engine is missing; the block goes on
-// without it.
-void NotBuilt(FC* set, const char* name) {
-    TextString message("PROGRAM ERROR: ");
-    message.Append(name);
-    message.Append(" is not built yet");
-    if (set) set->ReportMessage(message.buffer, 10);
+constexpr int kWritingOutput = 3;
+constexpr int kLongRowTag = 131;       // a longer row tag gets its ">" on a line of its own
+constexpr int kLooseBlockLines = 40;   // blocks this long are not kept together on one page
+constexpr int kNaturalWidthMargin = 5; // points added to the widest text of a column
+
+// The kinds of the lines of a user-table block.
+enum class LineKind { Text, NewRow, NewCell, ColumnDetails, CellDirective, OtherDirective };
+
+// The kinds of row that NEW_ROW opens.
+enum class RowKind { None, Head, Data, Line };
+
+TabConfig* ConfigOf(const PreForm& engine) {
+    if (engine.tabConfig) return engine.tabConfig;
+    return engine.policies ? engine.policies->GetDefaultTabConfig() : nullptr;
+}
+
+bool IsOn(const FC* set, Pol id) { return set && set->IsOn(id); }
+
+void Write(OutputDocument* document, FC* set, const TextString& text) {
+    if (document) document->WriteText(set, document, text.buffer);
+}
+void Write(OutputDocument* document, FC* set, const char* text) {
+    if (document) document->WriteText(set, document, text);
+}
+
+// The text of a block line without its leading blanks.
+TextString LineText(const PreFormLine& line) {
+    const TextString& text = line.Layout();
+    int start = 0;
+    while (start < text.length && IsBlankOrTab(text.buffer[start])) ++start;
+    TextString out;
+    out.AssignChars(text.buffer + start, text.length - start);
+    return out;
+}
+
+// Whether `text` starts with `keyword` (any case) as a whole word.
+bool StartsWithKeyword(const TextString& text, const TextString& keyword) {
+    if (keyword.IsEmpty() || !text.StartsWith(keyword.buffer, 0)) return false;
+    const unsigned char next = static_cast<unsigned char>(text.At(keyword.length));
+    return !IsAsciiAlnum(next) && next != '_';
+}
+
+LineKind KindOf(const FC& set, const Context& context, const TextString& text) {
+    const TextString& prefix = set.GetText(Pol::DirectiveDelimiter);
+    if (prefix.IsEmpty() || !text.StartsWith(prefix.buffer, 0)) return LineKind::Text;
+    if (StartsWithKeyword(text, context.directives[kDirNewRow])) return LineKind::NewRow;
+    if (StartsWithKeyword(text, context.directives[kDirNewCell])) return LineKind::NewCell;
+    if (StartsWithKeyword(text, context.directives[kDirColumnDetails])) return LineKind::ColumnDetails;
+    if (StartsWithKeyword(text, context.directives[kDirLineRule]) ||
+        StartsWithKeyword(text, context.directives[kDirBeginUserTable]))
+        return LineKind::CellDirective;
+    return LineKind::OtherDirective;
+}
+
+// The row kind of a NEW_ROW line: "head", "line", or "data" (also for any
+// other word and when none is given).
+RowKind RowKindOf(FC& set, const TextString& text) {
+    TextString arguments(text);
+    if (!ParseTagArguments(set, arguments, "NEW_ROW")) return RowKind::Data;
+    TextString kind;
+    if (!TryGetTagString(set, arguments, 1, kind)) return RowKind::Data;
+    if (kind.Matches("head", 0, 0)) return RowKind::Head;
+    if (kind.Matches("line", 0, 0)) return RowKind::Line;
+    return RowKind::Data;
+}
+
+// The in-line line-break tag: start delimiter, "BR", end delimiter.
+TextString LineBreakTag(const FC& set) {
+    TextString tag(set.GetText(Pol::StartTagDelimiter));
+    tag.Append("BR");
+    tag.Append(set.GetText(Pol::EndTagDelimiter));
+    return tag;
+}
+
+bool EndsWithNoCase(const TextString& text, const char* tail) {
+    const int n = static_cast<int>(std::char_traits<char>::length(tail));
+    if (text.length < n) return false;
+    for (int i = 0; i < n; ++i)
+        if (ToUpperAscii(text.buffer[text.length - n + i]) != ToUpperAscii(tail[i])) return false;
+    return true;
+}
+
+// Removes one line break from the end of a cell text (blanks after it
+// first); true when one was there.
+bool RemoveTrailingBreak(TextString& text, bool rtf) {
+    static const char* const kRtfBreaks[] = {"\\par", "\\line", nullptr};
+    static const char* const kHtmlBreaks[] = {"<BR>", nullptr};
+    text.Trim(1, " ");
+    for (const char* const* each = rtf ? kRtfBreaks : kHtmlBreaks; *each; ++each) {
+        const char* tail = *each;
+        if (!EndsWithNoCase(text, tail)) continue;
+        text.SubString(0, text.length - static_cast<int>(std::char_traits<char>::length(tail)));
+        return true;
+    }
+    return false;
+}
+
+// The text of a cell as it is written: without the line breaks at its end,
+// which would leave an empty line at the foot of the cell.
+TextString OutputText(const TableCell& cell, bool rtf) {
+    TextString text(cell.text);
+    while (RemoveTrailingBreak(text, rtf)) {
+    }
+    text.Trim(1, " ");
+    return text;
+}
+
+// The text of a cell as it reads: in-line tags and markup removed, the line
+// breaks of the output format and non-breaking spaces read as blanks.
+TextString ReadableText(FC& set, const TextString& text, bool rtf) {
+    TextString out(text);
+    RemoveInLineTags(set, nullptr, nullptr, out, out);
+    if (rtf) {
+        out.Replace("\\par", " ", 0, 1);
+        out.Replace("\\line", " ", 0, 1);
+    } else {
+        out.Replace("<BR>", " ", 0, 0);
+        RemoveTags(set, "<", ">", nullptr, nullptr, out, out);
+        out.Replace("&nbsp;", " ", 0, 0);
+    }
+    out.Trim(0, " ");
+    return out;
+}
+
+bool CellIsEmpty(FC& set, const TableCell& cell, bool rtf) {
+    if (cell.tuMode != 0 || cell.dotLeaders != 0 || cell.noCharacter != 0) return false;
+    TextString text(cell.text);
+    RemoveInLineTags(set, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", text, text);
+    if (rtf) {
+        text.Replace("\\par", " ", 0, 1);
+        text.Replace("\\line", " ", 0, 1);
+    } else {
+        text.Replace("<BR>", " ", 0, 0);
+        text.Replace("&nbsp;", " ", 0, 0);
+    }
+    text.Trim(0, " ");
+    return text.IsEmpty();
+}
+
+// Width of a cell's text in points, from its font's character widths, size
+// and width factor.
+int NaturalWidth(FC& set, const TableCell& cell, bool rtf, bool bold) {
+    static const FontSpec kDefaultFont;
+    const FontSpec& font = cell.font ? *cell.font : kDefaultFont;
+    const TextString text = ReadableText(set, cell.text, rtf);
+    if (text.IsEmpty()) return 0;
+    const int em = SumCharWidths(text.buffer, font.proportional ? 0 : 1, bold || font.bold, font.italic, 1, 0);
+    const double points = static_cast<double>(em) * font.size * font.widthFactor / 1000.0;
+    return static_cast<int>(std::clamp(points + 0.5, 0.0, 1.0e6));
+}
+
+// "(" row "," column ")".
+TextString Position(int row, int column) {
+    TextString text("(");
+    text.AppendNumber('1', row, 0);
+    text.Append(",");
+    text.AppendNumber('1', column, 0);
+    text.Append(")");
+    return text;
+}
+
+// The blocks of the Context's block list include a list item.
+bool InsideListItem(const Context& context) {
+    const BlockList& blocks = context.documentState.blocks;
+    for (int i = 0; i < blocks.Count(); ++i)
+        if (blocks.GetAt(i)->type == kBlockListItem) return true;
+    return false;
+}
+
+// A text written on its own outside the table: an HTML paragraph (of the
+// class given, if any) or an RTF paragraph.  Tags are removed and the text
+// is escaped for the output format.
+void WriteLooseText(PreForm& engine, const TextString& source, const char* className) {
+    FC& set = *engine.policies;
+    // The lines of the text were kept with a line-break tag each.
+    TextString text(source);
+    text.Replace(LineBreakTag(set).buffer, " ", 0, 0);
+    RemoveInLineTags(set, nullptr, nullptr, text, text);
+    text.CollapseBlanks();
+    text.Trim(0, " ");
+    if (text.IsEmpty()) return;
+    if (engine.htmlOutput && engine.htmlWriter) {
+        TextString html(text);
+        HTML_EscapeText(&set, html);
+        TextString line(className ? "<P CLASS=\"" : "<P>");
+        if (className) {
+            line.Append(className);
+            line.Append("\">");
+        }
+        line.Append(html);
+        line.Append("</P>");
+        Write(engine.htmlWriter, &set, line);
+    }
+    if (engine.rtfOutput && engine.rtfWriter) {
+        TextString rtf(text);
+        RTF_EscapeText(&set, rtf);
+        rtf.Append("\\par");
+        Write(engine.rtfWriter, &set, rtf);
+    }
+}
+
+// Executes the in-line tags of a scratch line, each where it stands, as the
+// output does for a line of text.  Messages of the tags are collected.
+void ExecuteCellTags(FC& set, OutputDocument* document, AnalysedLine& scratch, int mode, TextString& messages,
+                     int& level) {
+    const TextString& start = set.GetText(Pol::StartTagDelimiter);
+    const TextString& end = set.GetText(Pol::EndTagDelimiter);
+    if (start.IsEmpty() || end.IsEmpty()) return;
+    TextString work(scratch);
+    TextString tag, rest;
+    int position = 0;
+    while (true) {
+        int from = -1, to = -1;
+        if (!work.Find(position, start.buffer, &from, 0)) break;
+        if (!work.Find(from + start.length, end.buffer, &to, 0)) break;
+        tag.AssignSubstring(work.buffer, from, to + end.length - from);
+        rest.AssignSubstring(work.buffer, to + end.length, work.length - to - end.length);
+        work.SubString(0, from);
+        work.Append(rest);
+        position = from;
+        int tagLevel = -1;
+        scratch.ExecuteTag(mode, document, tag, set, messages, tagLevel);
+        level = std::max(level, tagLevel);
+    }
 }
 
 }  // namespace
 
-void PreForm::ParseUserTable() { NotBuilt(policies, "PreForm::ParseUserTable"); }
+// ---------------------------------------------------------------------------
+// Grids
+
+TableCell* UserTableGrid::Add(FC* set, int row, int column, const SourcePosition& where, const FontSpec* font) {
+    auto cell = std::make_unique<TableCell>(set, where, font);
+    cell->row = row;
+    cell->column = column;
+    cell->firstRow = row;
+    cell->firstColumn = column;
+    cells.push_back(std::move(cell));
+    return cells.back().get();
+}
+
+int UserTableGrid::OwnerAt(int row, int column) const {
+    if (row < firstRow || row > lastRow || column < 1 || column > width) return -1;
+    const std::vector<Run>& row_runs = runs[static_cast<size_t>(row - firstRow)];
+    auto after = std::upper_bound(row_runs.begin(), row_runs.end(), column,
+                                  [](int c, const Run& run) { return c < run.first; });
+    if (after == row_runs.begin()) return -1;
+    const Run& run = *(after - 1);
+    return column <= run.last ? run.owner : -1;
+}
+
+bool ParseUserColumnWidth(const TextString& source, int* points) {
+    TextString text(source);
+    text.Trim(0, " ");
+    int i = 0;
+    bool digits = false, point = false;
+    while (i < text.length) {
+        const char c = text.buffer[i];
+        if (IsAsciiDigit(static_cast<unsigned char>(c))) {
+            digits = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+        ++i;
+    }
+    if (!digits) return false;
+    const double value = std::strtod(std::string(text.buffer, static_cast<size_t>(i)).c_str(), nullptr);
+    while (i < text.length && IsBlankOrTab(text.buffer[i])) ++i;
+    TextString unit;
+    unit.AssignChars(text.buffer + i, text.length - i);
+    double factor = 0.0;
+    if (unit.IsEmpty() || unit.Matches("pt", 0, 0) || unit.Matches("pts", 0, 0))
+        factor = 1.0;
+    else if (unit.Matches("in", 0, 0) || unit.Matches("ins", 0, 0))
+        factor = 72.0;
+    else if (unit.Matches("cm", 0, 0))
+        factor = 28.346456692913385;
+    else
+        return false;
+    const double result = value * factor;
+    if (!std::isfinite(result) || result > 1.0e6) return false;
+    if (points) *points = static_cast<int>(result + 0.5);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Parsing the block
+
+void PreForm::ParseUserTable() {
+    if (!policies || !policies->context) return;
+    FC& set = *policies;
+    Context& context = *set.context;
+    if (htmlOutput && !htmlWriter) {
+        Message("PROGRAM ERROR : No HTMLFile inside ParseUserTable", 10);
+        return;
+    }
+    if (rtfOutput && !rtfWriter) {
+        Message("PROGRAM ERROR : No RTFFile inside ParseUserTable", 10);
+        return;
+    }
+    TabConfig* config = ConfigOf(*this);
+    if (!config) return;
+    // The policy set's default configuration serves every later table: what
+    // this table lays out in it is given back at the end.
+    std::unique_ptr<TabConfig> saved;
+    if (config == set.GetDefaultTabConfig()) saved = std::make_unique<TabConfig>(*config);
+
+    context.RegisterDirectiveKeywords(&set);
+    int indentLevel = 0;
+    if (htmlOutput) {
+        int position = config->indentPosition;
+        if (position < 0) position = smallestIndent >= 0 && smallestIndent < 80 ? smallestIndent : 0;
+        indentLevel = set.GetIndentLevel(position);
+    }
+
+    std::vector<TextString> texts;
+    std::vector<LineKind> kinds;
+    texts.reserve(lines.size());
+    kinds.reserve(lines.size());
+    for (const std::unique_ptr<PreFormLine>& line : lines) {
+        texts.push_back(LineText(*line));
+        kinds.push_back(KindOf(set, context, texts.back()));
+    }
+    const int count = static_cast<int>(lines.size());
+
+    // First pass: the column count (the most cells in one row), the
+    // sections, and whether any column is described.
+    int columns = 0;
+    int cellsInRow = 0;
+    int sectionCount = 0;
+    bool hasDetails = false;
+    RowKind rowKind = RowKind::None;
+    for (int i = 0; i < count; ++i) {
+        switch (kinds[static_cast<size_t>(i)]) {
+            case LineKind::NewRow: {
+                const RowKind kind = RowKindOf(set, texts[static_cast<size_t>(i)]);
+                if (rowKind == RowKind::None || (kind == RowKind::Head && rowKind != RowKind::Head)) ++sectionCount;
+                rowKind = kind;
+                cellsInRow = 0;
+                break;
+            }
+            case LineKind::NewCell:
+                if (rowKind == RowKind::Head || rowKind == RowKind::Data) columns = std::max(columns, ++cellsInRow);
+                break;
+            case LineKind::ColumnDetails: hasDetails = true; break;
+            default: break;
+        }
+    }
+
+    userTableColumns = columns;
+    config->SetColumnCount(columns, nullptr);
+    this->columns.clear();
+    columnCount = 0;
+    cellRow.Clear();
+    for (int c = 0; c < columns; ++c) AddColumn(0, 0, 0, -1);
+    userColumnWidths.assign(static_cast<size_t>(columns), 0);
+    userColumnAlignments.assign(static_cast<size_t>(columns), 0);
+    userTextAfterTable.MakeEmpty();
+    userTableLandscape = 0;
+
+    // Second pass: the column descriptions.
+    for (int i = 0; hasDetails && i < count; ++i) {
+        if (kinds[static_cast<size_t>(i)] != LineKind::ColumnDetails) continue;
+        TextString arguments(texts[static_cast<size_t>(i)]);
+        if (!ParseTagArguments(set, arguments, "COLUMN_DETAILS")) continue;  // the parser has reported it
+        int column = 0;
+        if (!TryGetTagInteger(set, arguments, 1, column) || column < 1 || column > columns) {
+            TextString message("TAG ERROR: No such column in COLUMN_DETAILS - ");
+            message.Append(texts[static_cast<size_t>(i)]);
+            Message(message.buffer, 10);
+            continue;
+        }
+        ColConfig* layout = config->Column(column - 1);
+        TextString value;
+        int alignment = 0;
+        if (TryGetTagString(set, arguments, 4, value) && TryGetTagAlignment(set, arguments, 4, alignment) &&
+            alignment > 0) {
+            layout->alignment = alignment;
+            userColumnAlignments[static_cast<size_t>(column - 1)] = alignment;
+        }
+        if (TryGetTagString(set, arguments, 5, value)) {
+            int points = 0;
+            if (ParseUserColumnWidth(value, &points)) {
+                layout->width = points;
+                userColumnWidths[static_cast<size_t>(column - 1)] = points;
+            } else {
+                Message("TAG ERROR: Unable to read column width", 10);
+            }
+        }
+    }
+
+    // Third pass: the cells.
+    std::vector<std::unique_ptr<UserTableSection>> sections;
+    sections.reserve(static_cast<size_t>(std::max(sectionCount, 1)));
+    UserTableSection* section = nullptr;
+    bool sectionHasRows = false;
+    TableCell* cell = nullptr;
+    int row = 0;
+    int cellNumber = 0;
+    rowKind = RowKind::None;
+    const TextString lineBreak = LineBreakTag(set);
+    for (int i = 0; i < count; ++i) {
+        const TextString& text = texts[static_cast<size_t>(i)];
+        const PreFormLine& line = *lines[static_cast<size_t>(i)];
+        switch (kinds[static_cast<size_t>(i)]) {
+            case LineKind::NewRow: {
+                const RowKind kind = RowKindOf(set, text);
+                if (rowKind == RowKind::None || (kind == RowKind::Head && rowKind != RowKind::Head)) {
+                    // A new table: its rows count from 1.  The text met
+                    // before the first row stays with the first table.
+                    if (!section || sectionHasRows) {
+                        sections.push_back(std::make_unique<UserTableSection>());
+                        section = sections.back().get();
+                    }
+                    sectionHasRows = true;
+                    row = 1;
+                } else {
+                    ++row;
+                }
+                rowKind = kind;
+                cellNumber = 0;
+                cell = nullptr;
+                if (kind == RowKind::Line) {
+                    TableCell* rule = section->data.Add(&set, row, 1, line.position, LineFont(i));
+                    rule->text = "-------";
+                    rule->span = std::max(columns, 1);
+                    rule->lineCount = 1;
+                    rule->contentAdded = 1;
+                }
+                break;
+            }
+            case LineKind::NewCell:
+                if (section && (rowKind == RowKind::Head || rowKind == RowKind::Data)) {
+                    UserTableGrid& grid = rowKind == RowKind::Head ? section->header : section->data;
+                    cell = grid.Add(&set, row, ++cellNumber, line.position, LineFont(i));
+                    cell->isHeaderCell = rowKind == RowKind::Head ? 1 : 0;
+                } else {
+                    Message("TAG ERROR: Can't place NEW_CELL tag here", 10);
+                    cell = nullptr;
+                }
+                break;
+            case LineKind::ColumnDetails: break;
+            case LineKind::OtherDirective: {
+                TextString message("TAG ERROR: Ignoring directive in user table - ");
+                message.Append(text);
+                Message(message.buffer, 10);
+                break;
+            }
+            case LineKind::Text:
+            case LineKind::CellDirective: {
+                const bool directive = kinds[static_cast<size_t>(i)] == LineKind::CellDirective;
+                if (cell) {
+                    TextString content(text);
+                    content.Trim(0, " ");
+                    if (directive) {
+                        AddUserTableLine(cell, content);
+                    } else {
+                        AddCellText(cell, content);
+                        cell->contentAdded = 1;
+                    }
+                    AddCellText(cell, lineBreak);
+                    ++cell->lineCount;
+                    break;
+                }
+                TextString unplaced(text);
+                unplaced.CollapseBlanks();
+                unplaced.Trim(0, " ");
+                // A blank line between cells holds nothing to place.
+                if (unplaced.IsEmpty()) break;
+                TextString message("TAG ERROR: No NEW_CELL definition for \"");
+                message.Append(text);
+                message.Append("\"");
+                Message(message.buffer, 10);
+                if (!section) {
+                    sections.push_back(std::make_unique<UserTableSection>());
+                    section = sections.back().get();
+                }
+                section->unplacedText.Append(unplaced);
+                section->unplacedText.Append(lineBreak);
+                break;
+            }
+        }
+    }
+
+    // Writing: each section, then the end of the table.
+    int started = 0;
+    for (const std::unique_ptr<UserTableSection>& each : sections) OutputUserTable(&started, indentLevel, each.get());
+    if (started) {
+        OutputUserTableEnd();
+    } else if (!userTextAfterTable.IsEmpty()) {
+        WriteLooseText(*this, userTextAfterTable, nullptr);
+        userTextAfterTable.MakeEmpty();
+    }
+    if (saved) *config = *saved;
+}
+
+void PreForm::AddUserTableLine(TableCell* cell, const TextString& line) {
+    if (!policies) return;
+    if (!cell) {
+        TextString message("PROGRAM ERROR: No cell definition for \"");
+        message.Append(line);
+        message.Append("\"");
+        Message(message.buffer, 10);
+        return;
+    }
+    FC& set = *policies;
+    // The directive makes its own break (a rule), so the break after the
+    // line before goes.
+    if (htmlOutput) RemoveTrailingBreak(cell->text, false);
+    cell->contentAdded = 1;
+
+    const TextString& start = set.GetText(Pol::StartTagDelimiter);
+    const TextString& prefix = set.GetText(Pol::DirectiveDelimiter);
+    int cut = line.length;
+    if (!start.IsEmpty()) line.Find(0, start.buffer, &cut, 1);
+    if (cut < 0) cut = line.length;
+    TextString directive;
+    directive.AssignChars(line.buffer, cut);
+    if (!prefix.IsEmpty() && directive.StartsWith(prefix.buffer, 0))
+        directive.SubString(prefix.length, directive.length - prefix.length);
+    directive.Trim(0, " ");
+    TextString tag(start);
+    tag.Append(directive);
+    tag.Append(set.GetText(Pol::EndTagDelimiter));
+    AddCellText(cell, tag);
+
+    if (cut < line.length) {
+        Message("WARNING: Inline tags found on directive line", 10);
+        TextString rest;
+        rest.AssignChars(line.buffer + cut, line.length - cut);
+        AddCellText(cell, rest);
+    }
+}
+
+void PreForm::AddCellText(TableCell* cell, const TextString& text) {
+    if (!cell || !policies) return;
+    FC& set = *policies;
+    Context* context = set.context;
+    OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
+    const bool rtf = !htmlOutput && rtfOutput;
+
+    TextString converted(text);
+    if (htmlOutput)
+        HTML_EscapeText(&set, converted);
+    else if (rtfOutput)
+        RTF_EscapeText(&set, converted);
+    if (context) {
+        const TabConfig* config = ConfigOf(*this);
+        const int references = config && config->GetInt(TabPol::ConvertXRefs) ? 1 : 0;
+        const int savedLocation = context->trackers.codeLocation;
+        context->trackers.codeLocation = kWritingOutput;
+        AnalysedLine scratch;
+        scratch.SetText(converted.buffer);
+        scratch.position = cell->position;
+        scratch.originPosition = cell->position;
+        context->trackers.output.position = cell->position;
+        scratch.ConvertForOutput(set, nullptr, 1, references, 1, 0, 1, 1);
+        TextString messages;
+        int level = -1;
+        ExecuteCellTags(set, document, scratch, rtf ? 5 : 0, messages, level);
+        converted.AssignChars(scratch.buffer, scratch.length);
+        context->ForgetLine(&scratch);
+        context->trackers.codeLocation = savedLocation;
+        if (!messages.IsEmpty()) Message(messages.buffer, level >= 0 ? level : 10);
+    }
+    if (converted.IsEmpty()) return;
+    // Texts are joined with a blank; after a line break none is needed.
+    const char* lineBreak = rtf ? "\\par" : "<BR>";
+    if (!cell->text.IsEmpty() && !EndsWithNoCase(cell->text, rtf ? "\\par " : "<BR>") &&
+        !EndsWithNoCase(cell->text, " ") && !converted.StartsWith(lineBreak, 0))
+        cell->text.AppendChar(' ');
+    cell->text.Append(converted);
+}
+
+// ---------------------------------------------------------------------------
+// Writing one section
+
+void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* section) {
+    if (!policies || !started || !section) return;
+    FC& set = *policies;
+    TabConfig* config = ConfigOf(*this);
+    if (!config) return;
+    const bool html = htmlOutput && htmlWriter;
+    const bool rtf = rtfOutput && rtfWriter;
+    const bool rtfText = !htmlOutput && rtfOutput;
+    UserTableGrid& header = section->header;
+    UserTableGrid& data = section->data;
+    userTableIndentLevel = indentLevel;
+
+    const bool placedHeader = !header.cells.empty() && PlaceUserTableCells(&header, 1);
+    const bool placedData = !data.cells.empty() && PlaceUserTableCells(&data, 0);
+    if (!placedHeader && !placedData) {
+        // Nothing of this section is written; its loose text goes after the
+        // table.
+        if (!section->unplacedText.IsEmpty()) {
+            userTextAfterTable.Append(section->unplacedText);
+            if (*started) Message("INFO: Moving unplaced text to end to table", 10);
+            section->unplacedText.MakeEmpty();
+        }
+        return;
+    }
+
+    // 1. The natural width of each column not given one: its widest text.
+    const int tableColumns = config->columnCount;
+    std::vector<int> widest(static_cast<size_t>(tableColumns), 0);
+    for (const UserTableGrid* grid : {&header, &data}) {
+        for (const std::unique_ptr<TableCell>& cell : grid->cells) {
+            if (cell->span > 1 || cell->column < 1 || cell->column > tableColumns) continue;
+            int& w = widest[static_cast<size_t>(cell->column - 1)];
+            w = std::max(w, NaturalWidth(set, *cell, rtfText, grid == &header));
+        }
+    }
+    for (int c = 0; c < tableColumns; ++c) {
+        const int given = c < static_cast<int>(userColumnWidths.size()) ? userColumnWidths[static_cast<size_t>(c)] : 0;
+        config->Column(c)->width = given > 0 ? given : widest[static_cast<size_t>(c)] + kNaturalWidthMargin;
+    }
+
+    // 2. RTF page fitting, once per table.
+    int pageWidth = 0, pageHeight = 0, top = 0, bottom = 0, left = 0, right = 0;
+    RTF_GetPaperSize(&set, &pageWidth, &pageHeight);
+    RTF_GetMargins(&set, &top, &bottom, &left, &right);
+    auto leftOffset = [&]() -> long {
+        if (tableMargin != 0) return std::max(static_cast<long>(tableMargin) * 20, static_cast<long>(108 - left));
+        return static_cast<long>(userTableIndentLevel) * 360 - 108;
+    };
+    if (rtf && !*started) {
+        long width = leftOffset();
+        for (int c = 0; c < tableColumns; ++c) width += static_cast<long>(GetSpanWidth(nullptr, 1, c, 1)) * 20;
+        if (width > pageWidth - left - right) {
+            const char* message = nullptr;
+            long against = pageWidth;
+            if (width < pageWidth) {
+                tableMargin += static_cast<int>((pageWidth - 2L * left - width) / 40);
+                message = "WARNING: Adjusting margin to fit table";
+            } else if (IsOn(&set, Pol::UseLandscapeMode)) {
+                tableMargin = 108 - left;
+                message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
+            } else {
+                userTableLandscape = 1;
+                if (width < pageHeight - left) {
+                    message = "WARNING: Setting table in Landscape mode";
+                    against = pageHeight - left;
+                } else if (width < pageHeight) {
+                    tableMargin += static_cast<int>((static_cast<long>(pageHeight) - left - right - width) / 40);
+                    message = "WARNING: Switch to Landscape and adjusting margin to fit table";
+                    against = pageHeight;
+                } else {
+                    tableMargin = 108 - left;
+                    message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
+                    against = pageHeight;
+                }
+            }
+            Message(message, 10);
+            const std::string console =
+                "Total page width = " + std::to_string(width) + " cf. " + std::to_string(against) + "\n";
+            std::fwrite(console.data(), 1, console.size(), stdout);
+        }
+    }
+
+    // 3. Text met where no cell was open.
+    if (!section->unplacedText.IsEmpty()) {
+        if (*started) {
+            userTextAfterTable.Append(section->unplacedText);
+            Message("INFO: Moving unplaced text to end to table", 10);
+        } else {
+            WriteLooseText(*this, section->unplacedText, "pretable");
+        }
+        section->unplacedText.MakeEmpty();
+    }
+
+    // 4. The table start.
+    if (!*started) {
+        if (html) {
+            Context* context = set.context;
+            userTableSavedIndent = context ? context->documentState.currentIndentLevel : 0;
+            userTableInListItem = context && InsideListItem(*context) ? 1 : 0;
+            HTML_ChangeIndentLevel(htmlWriter, indentLevel, &set);
+            Write(htmlWriter, &set, "<!-- User-specified TAGGED TABLE -->");
+            OutputUserTableStart();
+        }
+        if (rtf) {
+            if (userTableLandscape) {
+                Write(rtfWriter, &set, "\\par \\sect");
+                TextString landscape("\\sectd \\lndscpsxn\\psz9\\pgwsxn");
+                landscape.AppendNumber('1', pageHeight, 0);
+                landscape.Append("\\pghsxn");
+                landscape.AppendNumber('1', pageWidth, 0);
+                landscape.Append("\\marglsxn");
+                landscape.AppendNumber('1', left, 0);
+                landscape.Append("\\margrsxn");
+                landscape.AppendNumber('1', right, 0);
+                landscape.Append("\\margtsxn");
+                landscape.AppendNumber('1', top, 0);
+                landscape.Append("\\margbsxn");
+                landscape.AppendNumber('1', bottom, 0);
+                landscape.Append("\\linex0\\headery709\\footery709\\colsx709\\endnhere");
+                Write(rtfWriter, &set, landscape);
+            }
+            Write(rtfWriter, &set, "{");
+        }
+        *started = 1;
+    }
+
+    // 5. Alignments, the table's vertical alignment, then the rows.
+    for (UserTableGrid* grid : {&header, &data}) {
+        for (const std::unique_ptr<TableCell>& cell : grid->cells) {
+            const int c = cell->column - 1;
+            const int given =
+                c >= 0 && c < static_cast<int>(userColumnAlignments.size()) ? userColumnAlignments[static_cast<size_t>(c)] : 0;
+            if (given > 0) {
+                cell->alignment = given;
+            } else {
+                cell->valueKind = ClassifyDataValue(&set, 1, ReadableText(set, cell->text, rtfText));
+                cell->alignment = cell->valueKind == 2 ? 3 : 1;
+            }
+        }
+    }
+    // Rows whose cells all hold one line sit in the middle; a cell of
+    // several lines makes the table's rows start at the top.
+    config->defaultVAlignment = 3;
+    for (const std::unique_ptr<TableCell>& cell : data.cells)
+        if (cell->lineCount > 1) config->defaultVAlignment = 1;
+
+    struct Part {
+        UserTableGrid* grid;
+        int isHeader;
+        bool placed;
+    };
+    for (const Part& part : {Part{&header, 1, placedHeader}, Part{&data, 0, placedData}}) {
+        if (!part.placed) continue;
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass == 0 && !html) continue;
+            if (pass == 1 && !rtf) continue;
+            std::fill(part.grid->written.begin(), part.grid->written.end(), 0);
+            if (pass == 0)
+                OutputUserTableRows(part.grid, part.isHeader);
+            else
+                OutputUserTableRtfRows(part.grid, part.isHeader);
+            for (size_t k = 0; k < part.grid->cells.size(); ++k) {
+                if (part.grid->written[k]) continue;
+                const TableCell& cell = *part.grid->cells[k];
+                TextString message("PROGRAM ERROR: Failed to output cell at ");
+                message.Append(Position(cell.row, cell.column));
+                message.Append(" \"");
+                message.Append(cell.text);
+                message.Append("\"");
+                Message(message.buffer, 10);
+            }
+        }
+    }
+}
+
+int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids are placed alike*/) {
+    if (!policies || !grid) return 0;
+    FC& set = *policies;
+    const bool rtf = !htmlOutput && rtfOutput;
+    std::vector<std::unique_ptr<TableCell>>& cells = grid->cells;
+    grid->runs.clear();
+    grid->rowCells.clear();
+    grid->written.clear();
+    grid->firstRow = 0;
+    grid->lastRow = -1;
+    grid->width = 0;
+    if (cells.empty()) return 0;
+
+    // Rows and columns count from 1: a cell before them cannot be placed and
+    // is dropped before its numbers are used as positions.
+    int smallest = cells.front()->row;
+    for (const std::unique_ptr<TableCell>& cell : cells) smallest = std::min(smallest, cell->row);
+    if (smallest < 1) {
+        TextString message("WARNING: Negative row numbers ");
+        message.AppendNumber('1', smallest, 0);
+        message.Append(":0 will be discarded!!");
+        Message(message.buffer, 10);
+    }
+    for (const std::unique_ptr<TableCell>& cell : cells) {
+        if (cell->row < 1 || cell->column >= 1) continue;
+        TextString message("WARNING: Column number ");
+        message.AppendNumber('1', cell->column, 0);
+        message.Append(" in row ");
+        message.AppendNumber('1', cell->row, 0);
+        message.Append(" will be discarded");
+        Message(message.buffer, 10);
+    }
+    std::erase_if(cells, [](const std::unique_ptr<TableCell>& cell) { return cell->row < 1 || cell->column < 1; });
+    if (cells.empty()) return 0;
+
+    bool allEmpty = true;
+    for (const std::unique_ptr<TableCell>& cell : cells)
+        if (!CellIsEmpty(set, *cell, rtf)) allEmpty = false;
+    if (allEmpty) {
+        TextString message("WARNING: Empty data section detected - discarding (");
+        message.AppendNumber('1', static_cast<int>(cells.size()), 0);
+        message.Append(" cells)");
+        Message(message.buffer, 10);
+        return 0;
+    }
+
+    int first = cells.front()->row, last = first;
+    for (const std::unique_ptr<TableCell>& cell : cells) {
+        first = std::min(first, cell->row);
+        last = std::max(last, cell->row);
+    }
+    // Spans end at the edges of the table.
+    const int tableColumns = std::max(userTableColumns, 0);
+    int used = 0;
+    for (const std::unique_ptr<TableCell>& cell : cells) {
+        if (cell->span < 1) cell->span = 1;
+        if (cell->rowSpan < 1) cell->rowSpan = 1;
+        if (cell->span > 1 && cell->column + cell->span - 1 > tableColumns) {
+            const int clipped = std::max(1, tableColumns - cell->column + 1);
+            TextString message("WARNING: Cell ");
+            message.Append(Position(cell->row, cell->column));
+            message.Append(" spans past the last column - column span cut to ");
+            message.AppendNumber('1', clipped, 0);
+            Message(message.buffer, 10);
+            cell->span = clipped;
+        }
+        if (cell->rowSpan > 1 && cell->row + cell->rowSpan - 1 > last) {
+            const int clipped = last - cell->row + 1;
+            TextString message("WARNING: Cell ");
+            message.Append(Position(cell->row, cell->column));
+            message.Append(" spans past the last row - row span cut to ");
+            message.AppendNumber('1', clipped, 0);
+            Message(message.buffer, 10);
+            cell->rowSpan = clipped;
+        }
+        used = std::max(used, cell->column + cell->span - 1);
+    }
+    if (used < tableColumns) {
+        TextString message("WARNING: Only found data for ");
+        message.AppendNumber('1', used, 0);
+        message.Append(" of the expected ");
+        message.AppendNumber('1', tableColumns, 0);
+        message.Append(" columns");
+        Message(message.buffer, 10);
+    }
+
+    // The occupancy map, wide enough for the table and for every cell.  A
+    // position keeps the first cell that claims it; a later cell takes the
+    // free positions of its area only.
+    grid->firstRow = first;
+    grid->lastRow = last;
+    grid->width = std::max(tableColumns, used);
+    const size_t rows = static_cast<size_t>(last - first + 1);
+    grid->runs.assign(rows, {});
+    grid->rowCells.assign(rows, {});
+    grid->written.assign(cells.size(), 0);
+    // Cells in reading order: by row, then by column.
+    std::stable_sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) {
+        return a->row != b->row ? a->row < b->row : a->column < b->column;
+    });
+    for (size_t k = 0; k < cells.size(); ++k) {
+        const TableCell& cell = *cells[k];
+        grid->rowCells[static_cast<size_t>(cell.row - first)].push_back(static_cast<int>(k));
+        bool clash = false;
+        const int end = cell.column + cell.span - 1;
+        for (int r = cell.row; r < cell.row + cell.rowSpan; ++r) {
+            std::vector<UserTableGrid::Run>& row = grid->runs[static_cast<size_t>(r - first)];
+            // The runs of the row that meet the cell's columns, and the free
+            // gaps between them.
+            auto at = std::lower_bound(row.begin(), row.end(), cell.column,
+                                       [](const UserTableGrid::Run& run, int c) { return run.last < c; });
+            std::vector<UserTableGrid::Run> free;
+            int c = cell.column;
+            for (auto it = at; it != row.end() && it->first <= end; ++it) {
+                if (!clash) {
+                    clash = true;
+                    TextString message("ERROR: Data overlap at cell ");
+                    message.Append(Position(r, std::max(c, it->first)));
+                    Message(message.buffer, 10);
+                }
+                if (c < it->first) free.push_back({c, it->first - 1, static_cast<int>(k)});
+                c = it->last + 1;
+            }
+            if (c <= end) free.push_back({c, end, static_cast<int>(k)});
+            for (const UserTableGrid::Run& run : free) {
+                auto place = std::lower_bound(row.begin(), row.end(), run.first,
+                                              [](const UserTableGrid::Run& each, int f) { return each.first < f; });
+                row.insert(place, run);
+            }
+        }
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------------------
+// HTML
+
+void PreForm::OutputUserTableStart() {
+    if (!policies || !htmlOutput || !htmlWriter) return;
+    FC& set = *policies;
+    Context* context = set.context;
+    TabConfig* config = ConfigOf(*this);
+    if (!config) return;
+
+    TextString tag;
+    const int alignment = TableAlignment();
+    if (alignment != 1) {
+        tag.Append("<DIV ALIGN=\"");
+        tag.Append(alignment == 2 ? "CENTER" : (alignment == 3 ? "RIGHT" : "LEFT"));
+        tag.Append("\">");
+    }
+    tag.Append("<TABLE ID=\"table_");
+    tag.AppendNumber('1', context ? context->tableCounter++ : 0, 0);
+    tag.Append("\"");
+
+    // Width: the columns' widths and spacings, or the width the layout
+    // specifies.
+    if (config->GetInt(TabPol::AddTableWidth)) {
+        long sum = config->extraWidth;
+        for (int c = 0; c < config->columnCount; ++c) {
+            const ColConfig* column = config->Column(c);
+            if (column && !column->hidden) sum += column->GetWidth(0) + column->GetSpacing(0);
+        }
+        sum = std::clamp(sum, 0L, 1L << 30);
+        config->totalWidth = static_cast<int>(sum);
+        if (config->specifiedWidth > 0 && config->widthIsPercent) {
+            tag.Append(" WIDTH=\"");
+            tag.AppendNumber('1', config->specifiedWidth, 0);
+            tag.Append("%\"");
+        } else {
+            long width = sum;
+            if (config->specifiedWidth > 0) {
+                if (config->specifiedWidth < sum) {
+                    TextString message("WARNING: Specified Table width ");
+                    message.AppendNumber('1', config->specifiedWidth, 0);
+                    message.Append(" is less than the sum of column widths ");
+                    message.AppendNumber('1', static_cast<int>(sum), 0);
+                    Message(message.buffer, 10);
+                }
+                width = config->specifiedWidth;
+            }
+            tag.Append(" WIDTH=");
+            if (config->GetInt(TabPol::UsePercentageWidths) && width <= 810) {
+                TextString percent;
+                FormatPercentWidth(&set, static_cast<int>(width), &percent, 800);
+                tag.Append(percent);
+            } else {
+                tag.AppendNumber('1', static_cast<int>(width), 0);
+            }
+        }
+    } else if (config->IsSet(TabPol::Width) && !config->GetText(TabPol::Width).IsEmpty()) {
+        tag.Append(" WIDTH=\"");
+        tag.Append(config->GetText(TabPol::Width));
+        tag.Append("\"");
+    }
+
+    const int border = config->IsSet(TabPol::BorderSize) ? config->GetInt(TabPol::BorderSize) : 0;
+    tag.Append(" BORDER=");
+    tag.AppendNumber('1', border > 0 ? border : 0, 0);
+    const int spacing = config->IsSet(TabPol::CellSpacing) ? std::max(0, config->GetInt(TabPol::CellSpacing)) : 0;
+    const int padding = config->IsSet(TabPol::CellPadding) ? std::max(0, config->GetInt(TabPol::CellPadding))
+                                                            : (border > 0 ? 4 : 0);
+    tag.Append(" CELLSPACING=");
+    tag.AppendNumber('1', spacing, 0);
+    tag.Append(" CELLPADDING=");
+    tag.AppendNumber('1', padding, 0);
+
+    if (!IsOn(&set, Pol::SuppressAllColourMarkup)) {
+        if (config->IsSet(TabPol::TableColour) && !config->GetText(TabPol::TableColour).IsEmpty()) {
+            tag.Append(" BGCOLOR=\"");
+            tag.Append(config->GetText(TabPol::TableColour));
+            tag.Append("\"");
+        }
+        if (config->IsSet(TabPol::BorderColour) && !config->GetText(TabPol::BorderColour).IsEmpty()) {
+            tag.Append(" BORDERCOLOR=\"");
+            tag.Append(config->GetText(TabPol::BorderColour));
+            tag.Append("\"");
+        }
+    }
+    tag.Append(">");
+    if (context)
+        context->documentState.blocks.Add(&set, htmlWriter, tag);
+    else
+        Write(htmlWriter, &set, tag);
+    if (config->IsSet(TabPol::Caption) && !config->GetText(TabPol::Caption).IsEmpty()) {
+        TextString caption("<CAPTION>");
+        caption.Append(config->GetText(TabPol::Caption));
+        caption.Append("</CAPTION>");
+        Write(htmlWriter, &set, caption);
+    }
+}
+
+void PreForm::OutputUserTableRows(UserTableGrid* grid, int isHeader) {
+    if (!policies || !grid || !htmlWriter) return;
+    FC& set = *policies;
+    const TabConfig* config = ConfigOf(*this);
+    const bool minimise = IsOn(&set, Pol::MinimiseHTMLFileSize);
+    const int headerColumns = config ? config->GetInt(TabPol::HeaderCols) : 0;
+    std::vector<std::unique_ptr<TableCell>>& cells = grid->cells;
+
+    for (int r = grid->firstRow; r <= grid->lastRow; ++r) {
+        const std::vector<int>& starting = grid->rowCells[static_cast<size_t>(r - grid->firstRow)];
+        const std::vector<UserTableGrid::Run>& runs = grid->runs[static_cast<size_t>(r - grid->firstRow)];
+        if (runs.empty()) continue;
+        bool empty = true;
+        for (int k : starting)
+            if (!CellIsEmpty(set, *cells[static_cast<size_t>(k)], false)) empty = false;
+        if (empty && !isHeader) {
+            for (int k : starting) grid->written[static_cast<size_t>(k)] = 1;
+            continue;
+        }
+
+        // The row tag.
+        TextString tag(minimise ? "<TR" : "  <TR");
+        int rowVAlign = 2;
+        if (isHeader) {
+            tag.Append(" VALIGN=\"BOTTOM\"");
+            dataRowCount = 0;
+        } else {
+            ++dataRowCount;
+            const bool odd = dataRowCount % 2 == 1;
+            if (config && config->GetInt(TabPol::ColourDataRows)) {
+                const TextString& colour = config->GetText(odd ? TabPol::OddRowColour : TabPol::EvenRowColour);
+                if (!colour.IsEmpty() && !IsOn(&set, Pol::SuppressAllColourMarkup)) {
+                    tag.Append(" BGCOLOR=\"");
+                    tag.Append(colour);
+                    tag.Append("\"");
+                }
+            } else if (set.GetInt(Pol::HTMLVersion) > 1 && IsOn(&set, Pol::LabelStyleClasses)) {
+                tag.Append(odd ? " CLASS=\"OddRow\"" : " CLASS=\"EvenRow\"");
+            }
+            rowVAlign = config ? config->defaultVAlignment : 1;
+            if (config && config->rowsCarryVAlign) {
+                for (int k : starting) {
+                    const int own = cells[static_cast<size_t>(k)]->vAlignment;
+                    if (own != 0) {
+                        rowVAlign = own;
+                        break;
+                    }
+                }
+            }
+            switch (rowVAlign) {
+                case 0:
+                case 1: tag.Append(" VALIGN=\"TOP\""); break;
+                case 2: tag.Append(" VALIGN=\"BOTTOM\""); break;
+                case 3: break;
+                default: {
+                    TextString message("UNSUPPORTED CASE: Vertical alignment code ");
+                    message.AppendNumber('1', rowVAlign, 0);
+                    Message(message.buffer, 10);
+                    break;
+                }
+            }
+        }
+        if (tag.length + 1 > kLongRowTag) {
+            Write(htmlWriter, &set, tag);
+            Write(htmlWriter, &set, ">");
+        } else {
+            tag.Append(">");
+            Write(htmlWriter, &set, tag);
+        }
+
+        // The cells in column order; a gap between cells is written as
+        // empty cells, so that the cells after it keep their columns.
+        const TableCell* previous = nullptr;
+        TextString text, gutter, stub;
+        int p = 1;
+        for (const UserTableGrid::Run& run : runs) {
+            for (; p < run.first; ++p) {
+                TableCell filler(&set, SourcePosition(), LineFont(0));
+                filler.row = r;
+                filler.column = p;
+                text.MakeEmpty();
+                gutter.MakeEmpty();
+                stub.MakeEmpty();
+                OutputHtmlCell(rowVAlign, 0, p, previous, &filler, &gutter, &stub, &text, 0, isHeader,
+                               p - 1 < headerColumns ? 1 : 0, 0);
+            }
+            p = run.last + 1;
+            TableCell* cell = cells[static_cast<size_t>(run.owner)].get();
+            // Covered by a cell above, or the rest of a cell that another
+            // cell cut into.
+            if (cell->row != r || cell->column != run.first) continue;
+            const int span = run.last - run.first + 1;
+            if (span < cell->span) {
+                TextString message("ERROR: Cell overlap detected at ");
+                message.Append(Position(r, run.last + 1));
+                Message(message.buffer, 10);
+            }
+            text = OutputText(*cell, false);
+            gutter = cell->gutterText;
+            stub = cell->stubText;
+            int isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
+            if (!isRule && cell->lineCount == 1 && text.length > 3 && IsRuleLine(text.buffer)) {
+                text = "<HR NOSHADE>";
+                isRule = 1;
+            }
+            const int vAlign = cell->vAlignment == rowVAlign ? 0 : cell->vAlignment;
+            const int fullSpan = cell->span;
+            cell->span = span;
+            OutputHtmlCell(rowVAlign, vAlign, run.first, previous, cell, &gutter, &stub, &text, isRule, isHeader,
+                           run.first - 1 < headerColumns ? 1 : 0, cell->leading);
+            cell->span = fullSpan;
+            grid->written[static_cast<size_t>(run.owner)] = 1;
+            previous = cell;
+        }
+        // A cell whose place another cell took.
+        for (int k : starting) {
+            const TableCell& cell = *cells[static_cast<size_t>(k)];
+            if (grid->OwnerAt(r, cell.column) == k) continue;
+            TextString message("ERROR: Cell overlap detected at ");
+            message.Append(Position(r, cell.column));
+            Message(message.buffer, 10);
+            grid->written[static_cast<size_t>(k)] = 1;
+        }
+        Write(htmlWriter, &set, minimise ? "</TR>" : "  </TR>");
+    }
+}
+
+// ---------------------------------------------------------------------------
+// RTF
+
+void PreForm::OutputUserTableRtfRows(UserTableGrid* grid, int isHeader) {
+    if (!policies || !grid || !rtfWriter) return;
+    FC& set = *policies;
+    const TabConfig* config = ConfigOf(*this);
+    const int headerColumns = config ? config->GetInt(TabPol::HeaderCols) : 0;
+    const bool winHelp = IsOn(&set, Pol::MakeWindowsHelpSource);
+    int top = 0, bottom = 0, left = 0, right = 0;
+    RTF_GetMargins(&set, &top, &bottom, &left, &right);
+    const long offset = tableMargin != 0
+                            ? std::max(static_cast<long>(tableMargin) * 20, static_cast<long>(108 - left))
+                            : static_cast<long>(userTableIndentLevel) * 360 - 108;
+    std::vector<std::unique_ptr<TableCell>>& cells = grid->cells;
+
+    const char* vAlignment = "";
+    if (isHeader) {
+        vAlignment = "\\clvertalb";
+    } else {
+        const int code = config ? config->defaultVAlignment : 1;
+        if (code == 2) {
+            vAlignment = "\\clvertalb";
+        } else if (code == 3) {
+            vAlignment = "\\clvertalc";
+        } else if (code != 0 && code != 1) {
+            TextString message("UNSUPPORTED CASE: Vertical alignment code");
+            message.AppendNumber('1', code, 0);
+            Message(message.buffer, 10);
+        }
+    }
+
+    for (int r = grid->firstRow; r <= grid->lastRow; ++r) {
+        const std::vector<int>& starting = grid->rowCells[static_cast<size_t>(r - grid->firstRow)];
+        bool empty = true;
+        for (int k : starting)
+            if (!CellIsEmpty(set, *cells[static_cast<size_t>(k)], true)) empty = false;
+        if (empty) {
+            TextString message("INFO: Discarding empty ");
+            message.Append(isHeader ? "header row No." : "data row No.");
+            message.AppendNumber('1', r, 0);
+            Message(message.buffer, 4);
+            for (int k : starting) grid->written[static_cast<size_t>(k)] = 1;
+            continue;
+        }
+
+        // The cell definitions; each entry is the cell written at that
+        // place, or none for a place that is covered or holds no cell.
+        std::vector<TextString> definitions;
+        std::vector<TableCell*> entries;
+        long running = 0;
+        auto define = [&](const char* merge, int column, int span, TableCell* written) {
+            TextString definition(merge);
+            definition.Append(vAlignment);
+            running += GetSpanWidth(written, 1, column - 1, span);
+            definition.Append("\\cellx");
+            definition.AppendNumber('1', static_cast<int>(std::clamp(offset + running * 20, -(1L << 30), 1L << 30)),
+                                    0);
+            definitions.push_back(definition);
+            entries.push_back(written);
+        };
+        int p = 1;
+        for (const UserTableGrid::Run& run : grid->runs[static_cast<size_t>(r - grid->firstRow)]) {
+            for (; p < run.first; ++p) define("", p, 1, nullptr);
+            p = run.last + 1;
+            TableCell* cell = cells[static_cast<size_t>(run.owner)].get();
+            const int span = run.last - run.first + 1;
+            if (cell->column != run.first) {
+                define("", run.first, span, nullptr);  // the rest of a cell another cell cut into
+            } else if (cell->row < r) {
+                define("\\clvmrg", run.first, span, nullptr);
+            } else {
+                define(cell->rowSpan > 1 ? "\\clvmgf" : "", run.first, span, cell);
+                grid->written[static_cast<size_t>(run.owner)] = 1;
+            }
+        }
+
+        Write(rtfWriter, &set, "");
+        TextString line("\\trowd \\trgaph108\\trleft");
+        line.AppendNumber('1', static_cast<int>(offset), 0);
+        Write(rtfWriter, &set, line);
+        for (const TextString& definition : definitions) Write(rtfWriter, &set, definition);
+        const bool loose = (!isHeader && r == grid->lastRow) || lineCount >= kLooseBlockLines || winHelp;
+        line = loose ? "\\widctlpar\\intbl\\adjustright" : "\\keepn\\widctlpar\\intbl\\adjustright";
+        line.Append("{");
+        Write(rtfWriter, &set, line);
+        for (TableCell* cell : entries) {
+            if (cell)
+                OutputRtfCell(cell, isHeader, cell->column - 1 < headerColumns ? 1 : 0);
+            else
+                Write(rtfWriter, &set, "\\cell");
+        }
+        Write(rtfWriter, &set, "}\\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row }");
+    }
+}
+
+void PreForm::OutputRtfCell(TableCell* cell, int isHeaderRow, int isHeaderColumn) {
+    if (!policies || !cell || !rtfWriter) return;
+    FC& set = *policies;
+    const TabConfig* config = ConfigOf(*this);
+    const FontSpec* tableFont = LineFont(0);
+    const int size = tableFont ? tableFont->size : 10;
+    const bool bold = isHeaderRow || isHeaderColumn || (tableFont && tableFont->bold);
+    const bool italic = tableFont && tableFont->italic;
+
+    // The font size ends with a blank so that a text starting with a digit
+    // is not read as part of the number.
+    TextString opening("\\fs");
+    opening.AppendNumber('1', size * 2, 0);
+    opening.Append(" ");
+    TextString closing;
+    if (bold) {
+        opening.Append("\\b ");
+        closing.Append("\\b0 ");
+    }
+    if (italic) {
+        opening.Append("\\i ");
+        closing.Insert(0, "\\i0 ");
+    }
+    TextString text = OutputText(*cell, true);
+    const ColConfig* layout = config ? config->Column(cell->column - 1) : nullptr;
+    if (!cell->gutterText.IsEmpty()) {
+        const ColConfig* next = config ? config->Column(cell->column) : nullptr;
+        const int nextOffset = std::max(next ? next->GetOffset(1) : 0, 10);
+        const int tab = (GetSpanWidth(cell, 1, cell->column - 1, cell->span) - nextOffset) * 20 - 30;
+        opening.Append("\\tqr\\tx");
+        opening.AppendNumber('1', tab, 0);
+        opening.Append("\\tx");
+        opening.AppendNumber('1', tab + 30, 0);
+        TextString joined(cell->gutterText);
+        joined.Append("\\tab ");
+        joined.Append(text);
+        joined.Append("\\tab ");
+        text = joined;
+    } else {
+        int alignment = config ? config->GetInt(TabPol::CellAlignment) : 0;
+        if (alignment == 0 && layout) alignment = layout->alignment;
+        if (alignment == 2) opening.Append("\\qc ");
+        if (alignment == 3) opening.Append("\\qr ");
+    }
+    TextString line("{");
+    line.Append(opening);
+    line.Append(text);
+    line.Append(closing);
+    line.Append("\\cell}");
+    Write(rtfWriter, &set, line);
+}
+
+// ---------------------------------------------------------------------------
+// The end of the table
+
+void PreForm::OutputUserTableEnd() {
+    if (!policies) return;
+    FC& set = *policies;
+    Context* context = set.context;
+    if (htmlOutput && htmlWriter) {
+        TextString end("</TABLE>");
+        if (TableAlignment() != 1) end.Append("</DIV>");
+        if (context)
+            context->documentState.blocks.Decrement(&set, htmlWriter, end);
+        else
+            Write(htmlWriter, &set, end);
+        Write(htmlWriter, &set, "<!-- end of user-specified TAGGED TABLE -->");
+    }
+    if (rtfOutput && rtfWriter) Write(rtfWriter, &set, "}");
+
+    if (!userTextAfterTable.IsEmpty()) {
+        WriteLooseText(*this, userTextAfterTable, nullptr);
+        userTextAfterTable.MakeEmpty();
+    }
+
+    if (htmlOutput && htmlWriter) {
+        // The text around the table goes on at its own list level, inside
+        // its list item.
+        HTML_ChangeIndentLevel(htmlWriter, userTableSavedIndent, &set);
+        if (userTableInListItem && context) {
+            TextString paragraph("<P CLASS=\"bullet par2\">");
+            context->documentState.blocks.Add(&set, htmlWriter, paragraph);
+        }
+    }
+    if (rtfOutput && rtfWriter && userTableLandscape) {
+        int pageWidth = 0, pageHeight = 0, top = 0, bottom = 0, left = 0, right = 0;
+        RTF_GetPaperSize(&set, &pageWidth, &pageHeight);
+        RTF_GetMargins(&set, &top, &bottom, &left, &right);
+        Write(rtfWriter, &set, "\\par \\sect");
+        TextString section("\\sectd \\pgwsxn");
+        section.AppendNumber('1', pageWidth, 0);
+        section.Append("\\pghsxn");
+        section.AppendNumber('1', pageHeight, 0);
+        section.Append("\\marglsxn");
+        section.AppendNumber('1', left, 0);
+        section.Append("\\margrsxn");
+        section.AppendNumber('1', right, 0);
+        section.Append("\\margtsxn");
+        section.AppendNumber('1', top, 0);
+        section.Append("\\margbsxn");
+        section.AppendNumber('1', bottom, 0);
+        section.Append("\\psz9\\linex0\\headery709\\footery709\\colsx709\\endnhere");
+        Write(rtfWriter, &set, section);
+        userTableLandscape = 0;
+    }
+}
