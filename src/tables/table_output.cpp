@@ -477,6 +477,17 @@ void PreForm::OutputTableRow(int lineIndex) {
     const bool winHelp = IsOn(policies, Pol::MakeWindowsHelpSource);
     const bool lastLine = lineIndex >= lineCount - 1;
 
+    // The cell tags read whether a cell is a header cell and where it
+    // stands; the placement of WS tags is read before the tags are handled.
+    for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
+        TableCell* cell = cellRow.GetAt(c);
+        cell->isHeaderCell = headerRow ? 1 : 0;
+        cell->row = lineIndex - headerRowCount - leadingBlankCount;
+        if (headerRow) cell->row = lineIndex;
+        if (cell->column < 0) cell->column = c;
+        ProcessWSTags(cell, &cell->text);
+    }
+
     if (rtfOutput && rtfWriter) {
         RTFFile* rtf = dynamic_cast<RTFFile*>(rtfWriter);
         // Cell edges in twips, from the left of the table.
