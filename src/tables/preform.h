@@ -369,7 +369,6 @@ public:
     int dataRowCount = 0;
     TextString messageText;  // the block's collected messages
     int messageLevel = 0;
-    int cellTagsReported = 0;  // the missing cell-tag handler has been reported for this block
 
     // `writer` becomes the HTML writer, or the RTF writer when the
     // Context's output format is 1 or 3 (which also turns HTML output off
