@@ -137,7 +137,7 @@ int AnalysedLine::GetTextIndent() const {
     if (next) {
         const int nextType = next->lineType;
         if (nextType == 0 || nextType == 161 || nextType == 216 || nextType == 219 || nextType == 231) {
-            const auto* following = dynamic_cast<const AnalysedLine*>(next);
+            const auto* following = AsAnalysedLine(next);
             if (following && following->leadingBlanks >= 0) return following->leadingBlanks;
             return CountLeadingBlanks(*next);
         }
@@ -158,12 +158,17 @@ void AnalysedLine::PreprocessLine(FC* set) {
     TextLine::PreprocessLine(set);
     trimmedLength = length;
 
-    const TextString startDelimiter = set ? set->GetText(Pol::StartTagDelimiter) : TextString("[[");
-    const TextString endDelimiter = set ? set->GetText(Pol::EndTagDelimiter) : TextString("]]");
+    const bool specialRules = set && (set->ruleSetCode == 1 || set->ruleSetCode == 2);
+    const bool pageBreakWithText = length > 1 && buffer[0] == '\f';
+    if (!pageBreakWithText && !specialRules) return;
+
+    static const TextString defaultStart("[["), defaultEnd("]]");
+    const TextString startDelimiter = set ? set->GetText(Pol::StartTagDelimiter) : defaultStart;
+    const TextString endDelimiter = set ? set->GetText(Pol::EndTagDelimiter) : defaultEnd;
 
     // A page break with text after it: the form feed becomes a NEW_PAGE tag.
     // A form feed alone stays as it is.
-    if (length > 1 && buffer[0] == '\f') {
+    if (pageBreakWithText) {
         TextString tag = startDelimiter;
         tag.Append("NEW_PAGE");
         tag.Append(endDelimiter);

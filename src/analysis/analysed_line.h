@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <typeinfo>
 
 #include "foundation/source_position.h"
 #include "foundation/text_line.h"
@@ -38,6 +39,12 @@ enum AnalysedLineFlag : uint32_t {
     kFlagInContentsList = 0x20000,
     kFlagHasHeadingTag = 0x40000,
 };
+
+// The analysed line that `line` is, or null: a plain AnalysedLine is told
+// by its type at once, other lines (derived kinds) by a dynamic cast.
+class AnalysedLine;
+inline AnalysedLine* AsAnalysedLine(TextLine* line);
+inline const AnalysedLine* AsAnalysedLine(const TextLine* line);
 
 // Line type groups used by range tests.
 bool IsHeadingType(int lineType);   // 101-106, 111-116, 120, 121, 131-136
@@ -225,3 +232,13 @@ public:
     // destructor make it forget the line (set by Context::SetCurrentLine).
     Context* trackingContext = nullptr;
 };
+
+inline AnalysedLine* AsAnalysedLine(TextLine* line) {
+    if (!line) return nullptr;
+    if (typeid(*line) == typeid(AnalysedLine)) return static_cast<AnalysedLine*>(line);
+    return dynamic_cast<AnalysedLine*>(line);
+}
+
+inline const AnalysedLine* AsAnalysedLine(const TextLine* line) {
+    return AsAnalysedLine(const_cast<TextLine*>(line));
+}

@@ -101,7 +101,7 @@ void DiscardSecondPair(AnalysedLine& line) {
 
 // The line before `line` in the chain, when it is an analysed line.
 AnalysedLine* PreviousLine(const AnalysedLine* line) {
-    return line && line->previous ? dynamic_cast<AnalysedLine*>(line->previous) : nullptr;
+    return line && line->previous ? AsAnalysedLine(line->previous) : nullptr;
 }
 
 struct PhraseMarkup {

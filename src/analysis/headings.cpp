@@ -35,7 +35,7 @@ bool IsRtfOutput(const Context& context) { return context.documentState.rtfOutpu
 bool IsSkippedType(int type) { return type == 1 || type == -4 || type == -2 || type == -1; }
 
 AnalysedLine* PreviousOf(const TextLine* line) {
-    return line ? dynamic_cast<AnalysedLine*>(line->previous) : nullptr;
+    return line ? AsAnalysedLine(line->previous) : nullptr;
 }
 
 void Tell(FC* set, AnalysedLine& line, const TextString& text, int level) {
@@ -499,6 +499,20 @@ int AnalysedLine::CheckNumberedHeading(FC* set, const TextString& words, int, in
     }
 
     if (!tracker.permissions[kNumberedHeadingPermission]) return 0;
+    {
+        // A first word without a digit holds no section number, whatever
+        // decoration is taken off it: the number test only clears the levels.
+        int start = 0;
+        while (start < words.length && IsBlankOrTab(words.buffer[start])) ++start;
+        int stop = start;
+        bool digit = false;
+        for (; stop < words.length && !IsBlankOrTab(words.buffer[stop]); ++stop)
+            digit = digit || IsAsciiDigit(static_cast<unsigned char>(words.buffer[stop]));
+        if (!digit) {
+            sectionLevels.fill(-1);
+            return 0;
+        }
+    }
     TextString word;
     FirstWord(words, 0, word);
     char separator = '.';

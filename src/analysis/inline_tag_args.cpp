@@ -2,10 +2,12 @@
 // readers, tag removal, page scopes and the tag rule for heading texts.
 #include "analysis/inline_tag_args.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "analysis/analysed_line.h"
 #include "analysis/tag_executors.h"
@@ -159,13 +161,21 @@ void AppendError(TextString& error, const TextString& message) {
 
 bool IsKnownTagName(const char* name) {
     if (!name || !*name) return false;
-    const std::string upper = UpperCased(name);
-    // A name holding the frame character could otherwise match across entries.
-    if (upper.find('!') != std::string::npos) return false;
-    if (LiveTagNames().find("!" + upper + "!") != std::string::npos) return true;
-    for (const char* extra : kExtraTagNames)
-        if (upper == extra) return true;
-    return false;
+    // The names of the list and the extra names, sorted once for lookup; a
+    // name is known when it equals one of them without regard to case.
+    static const std::vector<std::string> known = [] {
+        std::vector<std::string> names;
+        const std::string& list = LiveTagNames();
+        for (size_t start = 1; start < list.size();) {
+            const size_t end = list.find('!', start);
+            names.push_back(list.substr(start, end - start));
+            start = end + 1;
+        }
+        for (const char* extra : kExtraTagNames) names.emplace_back(extra);
+        std::sort(names.begin(), names.end());
+        return names;
+    }();
+    return std::binary_search(known.begin(), known.end(), UpperCased(name));
 }
 
 bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,

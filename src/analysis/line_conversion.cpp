@@ -117,20 +117,51 @@ int WordLengthAt(const char* p, const char* end, char delimiter) {
     return static_cast<int>(q - p);
 }
 
-// Whether the text holds a byte that can start a change by the word scan:
-// ".", ":", "/", "@" or a backspace.
-bool HoldsWordScanCharacter(const TextString& text) {
+// The bytes a text is looked at for before its conversion: those that can
+// start a change by the word scan (".", ":", "/", "@" and a backspace) and
+// those that can mark emphasis ("_" and "*").
+constexpr unsigned char kWordScanByte = 1;
+constexpr unsigned char kEmphasisByte = 2;
+
+// Which of the two kinds of byte the text holds (both bits as soon as both
+// are seen).
+unsigned char ConversionBytesIn(const TextString& text) {
     struct Table {
-        bool wanted[256] = {};
+        unsigned char kind[256] = {};
         Table() {
-            for (unsigned char c : {'.', ':', '/', '@', '\b'}) wanted[c] = true;
+            for (unsigned char c : {'.', ':', '/', '@', '\b'}) kind[c] = kWordScanByte;
+            for (unsigned char c : {'_', '*'}) kind[c] = kEmphasisByte;
         }
     };
     static const Table table;
-    for (int i = 0; i < text.length; ++i)
-        if (table.wanted[static_cast<unsigned char>(text.buffer[i])]) return true;
-    return false;
+    unsigned char seen = 0;
+    for (int i = 0; i < text.length && seen != (kWordScanByte | kEmphasisByte); ++i)
+        seen |= table.kind[static_cast<unsigned char>(text.buffer[i])];
+    return seen;
 }
+
+// Whether the word scan leaves the text as it is, judged in one pass: it
+// holds no ':' (which could mark a link) and every run of bytes between
+// blanks, tabs and NUL bytes is a word no tidier changes: without letters,
+// '@' and backspaces, and with fewer than two dots (such as "1,234.50").
+// The words of both scans lie inside these runs and are such words too.
+bool WordScanLeavesAlone(const TextString& text) {
+    int dots = 0;
+    for (int i = 0; i < text.length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text.buffer[i]);
+        if (c == ' ' || c == '\t' || c == '\0') {
+            dots = 0;
+        } else if (c == '.') {
+            if (++dots >= 2) return false;
+        } else if (c == ':' || c == '@' || c == '\b' || IsAsciiLetter(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the text holds a byte that can start a change by the word scan.
+bool HoldsWordScanCharacter(const TextString& text) { return (ConversionBytesIn(text) & kWordScanByte) != 0; }
 
 bool ListHoldsExactly(const StringList& list, const TextString& text) {
     for (int i = 0; i < list.count; ++i) {
@@ -159,15 +190,24 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     if (tagCode != -3) doReferences = doEmphasis = doReplacements = doLinkDictionary = 0;
 
     if (source) SetFlag(kFlagKeepLineBreak, source->HasFlag(kFlagKeepLineBreak));
-    if (doWords) {
+    // One look at the text tells whether the word scan can change anything
+    // (it leaves a text without such bytes alone) and whether emphasis can
+    // be marked; after a conversion that ran, the text is looked at again.
+    unsigned char bytes = ConversionBytesIn(*this);
+    if (doWords && (bytes & kWordScanByte) && !WordScanLeavesAlone(*this)) {
         ConvertLine(set, 1, format == 0);
         ConvertLine(set, 0, format == 0);
+        bytes = ConversionBytesIn(*this);
     }
     if (source) source->SetFlag(kFlagKeepLineBreak, HasFlag(kFlagKeepLineBreak));
 
-    if (doReferences) ConvertReferences(set);
-    if (doEmphasis && length > 0 && (FindChar(0, '_', nullptr, 1) || FindChar(0, '*', nullptr, 1)))
-        TidyEmphasisLine(set, *this, this);
+    if (doReferences) {
+        // A reference made a link is longer than the number it replaces.
+        const int lengthBefore = length;
+        ConvertReferences(set);
+        if (length != lengthBefore) bytes = ConversionBytesIn(*this);
+    }
+    if (doEmphasis && length > 0 && (bytes & kEmphasisByte)) TidyEmphasisLine(set, *this, this);
 
     if (doReplacements && source) {
         auto applyPair = [&](int present, const std::unique_ptr<TextString>& find,
@@ -258,12 +298,20 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
             position += n;
             continue;
         }
-        int dots = 0, slashes = 0, ats = 0, backspaces = 0;
+        int dots = 0, slashes = 0, ats = 0, backspaces = 0, letters = 0;
         for (const char* c = buffer + position; c < buffer + position + n; ++c) {
             dots += *c == '.';
             slashes += *c == '/';
             ats += *c == '@';
             backspaces += *c == '\b';
+            letters += IsAsciiLetter(static_cast<unsigned char>(*c));
+        }
+        // A word without letters, '@' or backspaces and with fewer than two
+        // dots (a number such as "1,234.50") is no address, no newsgroup and
+        // no overstruck word: every tidier leaves it alone, without a report.
+        if (letters == 0 && dots < 2 && ats == 0 && backspaces == 0) {
+            position += n;
+            continue;
         }
         const bool urlLike = dots > 0 || slashes > 2;
         // Only an address-like word, a word with one "@" or an overstruck

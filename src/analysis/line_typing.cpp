@@ -4,6 +4,7 @@
 // tests it calls are in headings.cpp and lists.cpp.
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "analysis/analysed_line.h"
 #include "analysis/analysis_routines.h"
@@ -42,7 +43,7 @@ private:
     Context& context;
 };
 
-AnalysedLine* AsAnalysed(TextLine* line) { return dynamic_cast<AnalysedLine*>(line); }
+AnalysedLine* AsAnalysed(TextLine* line) { return AsAnalysedLine(line); }
 
 
 // True when the text holds nothing but blanks and tabs.
@@ -52,11 +53,33 @@ bool IsBlankText(const TextString& text) {
     return true;
 }
 
+// Whether `needle` stands in `text`, compared without regard to (ASCII) case.
+bool ContainsNoCase(std::string_view text, std::string_view needle) {
+    if (needle.empty() || needle.size() > text.size()) return false;
+    const char first = ToUpperAscii(needle[0]);
+    for (size_t at = 0; at + needle.size() <= text.size(); ++at) {
+        if (ToUpperAscii(text[at]) != first) continue;
+        size_t j = 1;
+        while (j < needle.size() && ToUpperAscii(text[at + j]) == ToUpperAscii(needle[j])) ++j;
+        if (j == needle.size()) return true;
+    }
+    return false;
+}
+
+// Whether the two texts are equal without regard to (ASCII) case.
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (ToUpperAscii(a[i]) != ToUpperAscii(b[i])) return false;
+    return true;
+}
+
 // The working text of a line split into its first three blank-separated
-// words; each word remembers where it starts, so that the rest of the text
-// from that word on can be handed to the numbered-heading test.
+// words, looked at in place; each word remembers where it starts, so that
+// the rest of the text from that word on can be handed to the
+// numbered-heading test.
 struct LineWords {
-    TextString words[3];
+    std::string_view words[3];
     int starts[3] = {-1, -1, -1};
     int count = 0;
 
@@ -68,7 +91,7 @@ struct LineWords {
             const int start = i;
             while (i < text.length && !IsBlankOrTab(text.buffer[i])) ++i;
             starts[count] = start;
-            words[count].AssignSubstring(text.buffer, start, i - start);
+            words[count] = std::string_view(text.buffer + start, static_cast<size_t>(i - start));
             ++count;
         }
     }
@@ -82,16 +105,18 @@ struct LineWords {
 };
 
 // A text that names a heading by keyword ("Chapter 3", "Section 2.1").
-bool HoldsHeadingKeyword(const TextString& word) {
-    return word.FindNoCase("Chapter") || word.FindNoCase("Subject") || word.FindNoCase("Section");
+bool HoldsHeadingKeyword(std::string_view word) {
+    return ContainsNoCase(word, "Chapter") || ContainsNoCase(word, "Subject") || ContainsNoCase(word, "Section");
 }
 
 // Whether the word is the prefix text of a heading or contents numbering
 // style ("Part" for '"Part" N. at indent 0').
-bool IsNumberingPrefix(const FC& set, const TextString& word) {
+bool IsNumberingPrefix(const FC& set, std::string_view word) {
     for (const auto* levels : {&set.headingLevels, &set.contentsLevels}) {
         for (const HeadingLevelSpec& spec : *levels) {
-            if (spec.prefix.length > 0 && word.Matches(spec.prefix.buffer, 0, 0)) return true;
+            if (spec.prefix.length > 0 &&
+                EqualsNoCase(word, std::string_view(spec.prefix.buffer, std::strlen(spec.prefix.buffer))))
+                return true;
         }
     }
     return false;
@@ -396,7 +421,11 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     if (context->characterConversion) plainText.ConvertDOSCharacters(0, context->outputFormat != 1, nullptr);
 
-    TextString headingTag(set->GetText(Pol::StartTagDelimiter));
+    // The opening of a HEADING tag, made again for each line in a text that
+    // keeps its room.
+    static TextString headingTag;
+    const TextString& startDelimiter = set->GetText(Pol::StartTagDelimiter);
+    headingTag.AssignChars(startDelimiter.buffer, static_cast<int>(std::strlen(startDelimiter.buffer)));
     headingTag.Append("HEADING");
     if (taggedText.FindNoCase(headingTag.buffer)) {
         SetFlag(kFlagHasHeadingTag, true);
@@ -406,8 +435,18 @@ void AnalysedLine::AnalyseLine(FC* set) {
     if (position.line < 1)
         LineMessage(*context, TextString("PROGRAM ERROR: Invalid Source line Number!!"), 10);
 
-    // The working text: the line without its leading blanks.
-    TextString working;
+    // The working text: the line without its leading blanks (up to a NUL
+    // byte).  It keeps its room from one line to the next; an analysis
+    // started from inside this one has a text of its own.
+    static int analysisDepth = 0;
+    struct DepthCount {
+        int& depth;
+        explicit DepthCount(int& d) : depth(d) { ++depth; }
+        ~DepthCount() { --depth; }
+    } depthCount(analysisDepth);
+    static TextString sharedWorking;
+    TextString ownWorking;
+    TextString& working = analysisDepth == 1 ? sharedWorking : ownWorking;
     const int lead = CountLeadingBlanks(*this);
     working.AssignSubstring(buffer, lead, length - lead);
     const LineWords words(working);
@@ -446,9 +485,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
     const bool previousInList = previousSummary.isListItem || previousSummary.isListBlank;
 
     // Blank lines, and blank lines inside an open list.
-    TextString trimmedWorking(working);
-    trimmedWorking.Trim(0, " ");
-    if (trimmedWorking.length == 0 || length == 0) {
+    if (IsBlankText(working) || length == 0) {
         if (TrackerListItemNumber(tracker) > 0 && (previousInList || previousSummary.isListBoundary))
             lineType = ListBlankType(*set, *this);
         else
@@ -477,7 +514,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
     }
 
     if (switchesOn && set->IsOn(Pol::LookForMailHeaders) && !HasFlag(kFlagNotAnalysed) &&
-        !HasFlag(kFlagProtected) && working.CountChar(':') > 0)
+        !HasFlag(kFlagProtected) && working.FindChar(0, ':', nullptr, 1))
         CheckMailHeaderLine(working);
 
     if (switchesOn) CheckCentring(set);

@@ -66,7 +66,7 @@ int TrimmedLength(const AnalysedLine& line) {
 
 bool IsBlankLine(const AnalysedLine* line) { return line && (line->lineType == 1 || HasNoText(*line)); }
 
-AnalysedLine* AsAnalysed(TextLine* line) { return dynamic_cast<AnalysedLine*>(line); }
+AnalysedLine* AsAnalysed(TextLine* line) { return AsAnalysedLine(line); }
 
 // The column (in the whole text) at which word n (from 1) begins; -1 when
 // the text has fewer words.

@@ -240,6 +240,23 @@ bool IsDomainName(const char* word, int length, int mode, TextString& host, int&
 // Lines
 
 bool IsCodeLine(const TextString& line, int extended) {
+    {
+        // Most lines show at once that they are no code: without the
+        // extended tests only a line that ends in ';', '{', '}' or ':',
+        // begins with '#', or holds '(', '=' or '/' can be.  Looked at in
+        // place (up to a NUL byte, as a copy would end), without blanks and
+        // tabs at either end.
+        const char* begin = line.buffer;
+        const char* end = begin + strnlen(line.buffer, static_cast<size_t>(line.length));
+        while (begin < end && IsBlankOrTab(*begin)) ++begin;
+        while (end > begin && IsBlankOrTab(end[-1])) --end;
+        if (begin == end) return false;
+        const char last = end[-1];
+        const auto size = static_cast<size_t>(end - begin);
+        if (!extended && last != ';' && last != '{' && last != '}' && last != ':' && *begin != '#' &&
+            !std::memchr(begin, '(', size) && !std::memchr(begin, '=', size) && !std::memchr(begin, '/', size))
+            return false;
+    }
     TextString text(line);
     text.Trim(0, " ");
     if (text.length == 0) return false;
@@ -349,36 +366,69 @@ int ClassifyDataValue(FC* set, int defaultKind, const TextString& text) {
     bool currencyBefore = false;
     bool currencyAmong = false;
 
+    // What each byte means in the three parts of the value, looked up in
+    // tables made once for each rule set kind.
+    enum : unsigned char {
+        kBeforeDigit = 1,     // before the number: the first digit ends the part
+        kBeforeCurrency = 2,  // before the number: a currency sign
+        kBeforeCounts = 4,    // before the number: counts as numeric
+        kAfterCounts = 8,     // after the number: counts as numeric
+    };
+    enum : unsigned char { kInEnd, kInNumeric, kInCurrency, kInSlash, kInColon };
+    struct ByteTables {
+        unsigned char outside[256] = {};
+        unsigned char inside[256] = {};
+        explicit ByteTables(bool specialRules) {
+            for (int c = '0'; c <= '9'; ++c) {
+                outside[c] |= kBeforeDigit;
+                inside[c] = kInNumeric;
+            }
+            for (unsigned char c : {static_cast<unsigned char>('$'), kPound}) {
+                outside[c] |= kBeforeCurrency;
+                inside[c] = kInCurrency;
+            }
+            for (unsigned char c : {'.', '*'}) outside[c] |= kBeforeCounts;
+            if (specialRules)
+                for (unsigned char c : {' ', '$', '(', '+', '-'}) outside[c] |= kBeforeCounts;
+            if (specialRules) outside[kPound] |= kBeforeCounts;
+            for (unsigned char c : {',', '-', '.'}) inside[c] = kInNumeric;
+            inside[static_cast<unsigned char>('/')] = kInSlash;
+            inside[static_cast<unsigned char>(':')] = kInColon;
+            for (unsigned char c : {'%', '*', '.', ':'}) outside[c] |= kAfterCounts;
+            if (specialRules)
+                for (unsigned char c : {' ', ')'}) outside[c] |= kAfterCounts;
+        }
+    };
+    static const ByteTables plainTables(false), specialTables(true);
+    const ByteTables& tables = special ? specialTables : plainTables;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.buffer);
+
     int i = 0;
     // Before the first digit.
     for (; i < text.length; ++i) {
-        unsigned char c = static_cast<unsigned char>(text.buffer[i]);
-        if (IsAsciiDigit(c)) break;
-        if (c == '$' || c == kPound) currencyBefore = true;
-        if (c == '.' || c == '*' ||
-            (special && (c == ' ' || c == '$' || c == '(' || c == '+' || c == '-' || c == kPound)))
-            ++numeric;
+        const unsigned char kind = tables.outside[bytes[i]];
+        if (kind & kBeforeDigit) break;
+        if (kind & kBeforeCurrency) currencyBefore = true;
+        if (kind & kBeforeCounts) ++numeric;
     }
     // The number itself.
     for (; i < text.length; ++i) {
-        unsigned char c = static_cast<unsigned char>(text.buffer[i]);
-        if (IsAsciiDigit(c) || c == ',' || c == '-' || c == '.') {
+        const unsigned char kind = tables.inside[bytes[i]];
+        if (kind == kInNumeric) {
             ++numeric;
-        } else if (c == '$' || c == kPound) {
+        } else if (kind == kInCurrency) {
             currencyAmong = true;
-        } else if (c == '/') {
+        } else if (kind == kInSlash) {
             ++slashes;
-        } else if (c == ':') {
+        } else if (kind == kInColon) {
             ++colons;
         } else {
             break;
         }
     }
     // What follows it.
-    for (; i < text.length; ++i) {
-        unsigned char c = static_cast<unsigned char>(text.buffer[i]);
-        if (c == '%' || c == '*' || c == '.' || c == ':' || (special && (c == ' ' || c == ')'))) ++numeric;
-    }
+    for (; i < text.length; ++i)
+        if (tables.outside[bytes[i]] & kAfterCounts) ++numeric;
 
     const int length = text.length;
     const int nonNumeric = length - numeric;
@@ -402,15 +452,16 @@ double CompareBlankColumns(const TextString& first, const TextString& second, do
     runs = 0;
     int shared = 0;
     const int n = first.length < second.length ? first.length : second.length;
-    bool inRun = false;
-    for (int i = 0; i < n; ++i) {
-        bool blank = IsBlankOrTab(first.buffer[i]);
-        if (blank && !inRun) {
-            ++runs;
-        } else if (blank && IsBlankOrTab(second.buffer[i])) {
-            ++shared;
-        }
-        inRun = blank;
+    // Each run of blanks in the first text counts once; the blanks after
+    // the first of a run are shared where the second text has one too.
+    const char* a = first.buffer;
+    const char* b = second.buffer;
+    int i = 0;
+    while (i < n) {
+        while (i < n && !IsBlankOrTab(a[i])) ++i;
+        if (i >= n) break;
+        ++runs;
+        for (++i; i < n && IsBlankOrTab(a[i]); ++i) shared += IsBlankOrTab(b[i]) ? 1 : 0;
     }
     ratio = runs > 0 ? static_cast<double>(shared) / runs : 0.0;
     return ratio;

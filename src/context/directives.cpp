@@ -414,9 +414,28 @@ const DirectiveRow kDirectiveRows[] = {
 
 bool ApplyDirectiveTable(WrappedTextFile& reader, AnalysedLine& line, FC& policies, Context& context,
                          TextString& text, int& htmlLineFlag, int& result) {
+    // The keywords are compared with the start of the text in upper case,
+    // made once for the whole table (as LineStartsWith compares: case-blind,
+    // a NUL byte in the text matching no keyword byte), last byte first, as
+    // most keywords share their first bytes (the prefix).  The table builds
+    // every keyword from C texts, so its length is that of its C text.  A
+    // keyword longer than that start is compared by LineStartsWith itself.
+    constexpr int kStartBytes = 64;
+    char start[kStartBytes];
+    const int startLength = text.length < kStartBytes ? text.length : kStartBytes;
+    for (int i = 0; i < startLength; ++i) start[i] = ToUpperAscii(text.buffer[i]);
+    auto startsWithKeyword = [&](const TextString& keyword) {
+        const int n = keyword.length;
+        if (n == 0 || n > text.length) return false;
+        if (n > kStartBytes) return LineStartsWith(text, keyword.buffer);
+        if (start[n - 1] != ToUpperAscii(keyword.buffer[n - 1])) return false;
+        for (int i = 0; i < n - 1; ++i)
+            if (start[i] != ToUpperAscii(keyword.buffer[i])) return false;
+        return true;
+    };
     for (const DirectiveRow& row : kDirectiveRows) {
         const TextString& keyword = context.directives[row.slot];
-        if (!LineStartsWith(text, keyword.buffer)) continue;
+        if (!startsWithKeyword(keyword)) continue;
         DirectiveCall call{reader, line, policies, context, text, htmlLineFlag, keyword.buffer, 1};
         row.apply(call);
         result = call.result;

@@ -1,6 +1,8 @@
 #include "context/preprocessor.h"
 
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
@@ -38,10 +40,9 @@ TextString FinishPart(TextString part) {
     return part;
 }
 
-bool ContainsText(const TextString& text, const TextString& what) {
-    if (what.length == 0) return false;
-    int position = -1;
-    return text.Find(0, what.buffer, &position, 1);
+bool ContainsText(std::string_view text, const TextString& what) {
+    if (what.length == 0 || text.empty() || !*what.buffer) return false;
+    return text.find(std::string_view(what.buffer, std::strlen(what.buffer))) != std::string_view::npos;
 }
 
 // Marks the line with the preprocessor state it was read in.
@@ -149,8 +150,13 @@ bool SplitInlineLineRule(WrappedTextFile& reader, AnalysedLine& line, FC& polici
     const InlineTagKeywordTable& tags = context->inlineTags;
     int at = -1;
     if (tags.startDelimiter.length == 0 || !line.taggedText.Find(0, tags.startDelimiter.buffer, &at, 0)) return false;
-    TextString opening(tags.startDelimiter);
+    // The tag opening, made again for each line in a text that keeps its
+    // room.  A line that does not hold it (in any case) is not cut: the
+    // trimmed copy below holds no more than the line.
+    static TextString opening;
+    opening.AssignChars(tags.startDelimiter.buffer, static_cast<int>(std::strlen(tags.startDelimiter.buffer)));
     opening.Append("LINERULE");
+    if (!line.taggedText.Find(0, opening.buffer, &at, 0)) return false;
 
     TextString whole(line.taggedText);
     whole.Trim(0, " ");
@@ -293,16 +299,27 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
 
         SplitInlineLineRule(reader, line, policies);
 
-        TextString copy(line.taggedText);
+        // The directive test sees the text as it was before the in-line tags
+        // were carried out (up to a NUL byte, as a copy of it would hold).
+        // The copy is made only where the text can change or a directive
+        // works on it.
+        TextString copy;
+        bool copied = false;
+        const std::string_view before(line.taggedText.buffer, std::strlen(line.taggedText.buffer));
 
         const InlineTagKeywordTable& tags = context->inlineTags;
         if (!state.inHtmlFragmentDefinition && !state.inTextFragmentDefinition && state.ignoreDepth <= 0 &&
-            ContainsText(copy, tags.startDelimiter) && ContainsText(copy, tags.endDelimiter)) {
-            if (auto* document = dynamic_cast<OutputDocument*>(&reader)) document->ProcessInLineTags(&line, &policies);
+            ContainsText(before, tags.startDelimiter) && ContainsText(before, tags.endDelimiter)) {
+            if (auto* document = dynamic_cast<OutputDocument*>(&reader)) {
+                copy.AssignChars(before.data(), static_cast<int>(before.size()));
+                copied = true;
+                document->ProcessInLineTags(&line, &policies);
+            }
         }
 
         const TextString& prefix = GetDirectivePrefix(policies);
-        if (LineStartsWith(copy, prefix.buffer)) {
+        if (copied ? LineStartsWith(copy, prefix.buffer) : LineStartsWith(line.taggedText, prefix.buffer)) {
+            if (!copied) copy.AssignChars(before.data(), static_cast<int>(before.size()));
             if (ProcessDirective(reader, line, policies, copy, htmlLineFlag) == 1) continue;
         }
 

@@ -170,8 +170,18 @@ int TextFile::ReadByte() {
         state.pushedBack.pop_back();
         return c;
     }
-    // The files are read from one thread only: no locking per byte.
-    return getc_unlocked(fileHandles.back());
+    if (!RefillChunk(state)) return EOF;
+    return static_cast<unsigned char>(state.chunk[state.chunkPos++]);
+}
+
+bool TextFile::RefillChunk(FileState& state) {
+    if (state.chunkPos < state.chunkEnd) return true;
+    // The files are read from one thread only: no locking per block.
+    constexpr size_t kChunkBytes = 64 * 1024;
+    if (state.chunk.size() < kChunkBytes) state.chunk.resize(kChunkBytes);
+    state.chunkPos = 0;
+    state.chunkEnd = fread_unlocked(state.chunk.data(), 1, kChunkBytes, fileHandles.back());
+    return state.chunkEnd > 0;
 }
 
 void TextFile::UnreadByte(int c) {
@@ -226,38 +236,55 @@ bool TextFile::ReadEightBitLine(std::string& line) {
     int c = ReadByte();
     if (c == EOF) return false;
     bool endedWithLineFeed = false;
-    // The bytes go to a local buffer first (a line is at most kMaxLineBytes
-    // long); the bytes not given back are read straight from the file.
-    char bytes[kMaxLineBytes];
-    int count = 0;
     FileState& state = fileStates.back();
-    FILE* handle = fileHandles.back();
-    while (c != EOF) {
-        if (c == kLineFeed) {
-            endedWithLineFeed = true;
-            break;
-        }
-        bytes[count++] = static_cast<char>(c);
-        if (count == kMaxLineBytes) {
-            line.assign(bytes, static_cast<size_t>(count));
-            count = 0;
-            int next = ReadByte();
-            if (next == kLineFeed) {
-                endedWithLineFeed = true;
-            } else if (next == kCarriageReturn) {
-                int after = ReadByte();
-                if (after != kLineFeed) {
-                    UnreadByte(after);
+    const size_t limit = static_cast<size_t>(kMaxLineBytes);
+    if (c == kLineFeed) {
+        endedWithLineFeed = true;
+    } else {
+        line.push_back(static_cast<char>(c));
+        for (;;) {
+            if (line.size() == limit) {
+                int next = ReadByte();
+                if (next == kLineFeed) {
+                    endedWithLineFeed = true;
+                } else if (next == kCarriageReturn) {
+                    int after = ReadByte();
+                    if (after != kLineFeed) {
+                        UnreadByte(after);
+                        UnreadByte(next);
+                    }
+                } else {
                     UnreadByte(next);
                 }
-            } else {
-                UnreadByte(next);
+                break;
             }
-            break;
+            if (!state.pushedBack.empty()) {
+                c = ReadByte();
+                if (c == EOF) break;
+                if (c == kLineFeed) {
+                    endedWithLineFeed = true;
+                    break;
+                }
+                line.push_back(static_cast<char>(c));
+                continue;
+            }
+            // The bytes up to the line feed, or as many as the line still
+            // takes, straight from the chunk.
+            if (!RefillChunk(state)) break;
+            const char* from = state.chunk.data() + state.chunkPos;
+            const size_t available = std::min(limit - line.size(), state.chunkEnd - state.chunkPos);
+            const void* feed = std::memchr(from, kLineFeed, available);
+            if (feed) {
+                const size_t n = static_cast<size_t>(static_cast<const char*>(feed) - from);
+                line.append(from, n);
+                state.chunkPos += n + 1;
+                endedWithLineFeed = true;
+                break;
+            }
+            line.append(from, available);
+            state.chunkPos += available;
         }
-        c = state.pushedBack.empty() ? getc_unlocked(handle) : ReadByte();
     }
-    if (count > 0) line.assign(bytes, static_cast<size_t>(count));
     if (endedWithLineFeed && !line.empty() && line.back() == '\r') line.pop_back();
     size_t nul = line.find('\0');
     if (nul != std::string::npos) line.resize(nul);
@@ -325,13 +352,22 @@ bool TextFile::ReadRawLine() {
         ++inputPosition;
         return true;
     }
-    std::string line;
+    std::string& line = lineBuffer;
     while (depth > 0) {
         if (fileStates.back().encoding == Encoding::Unknown) DetectEncoding();
         bool got = fileStates.back().encoding == Encoding::EightBit ? ReadEightBitLine(line)
                                                                      : ReadSixteenBitLine(line);
         if (got) {
-            AddHistoryLine(new TextString(std::string_view(line)));
+            // A dropped history line is filled again rather than a new one made.
+            TextString* entry = nullptr;
+            if (!spareLines.empty()) {
+                entry = spareLines.back().release();
+                spareLines.pop_back();
+                entry->AssignChars(line.data(), static_cast<int>(line.size()));
+            } else {
+                entry = new TextString(std::string_view(line));
+            }
+            AddHistoryLine(entry);
             ++linesRead;
             return true;
         }
@@ -367,6 +403,9 @@ void TextFile::AddHistoryLine(TextString* line) {
 int TextFile::DropOldestLines(int n) {
     if (n > 0) {
         n = std::min(n, historyCount);
+        // The dropped lines are kept for reuse, as many as one drop gives.
+        for (int i = 0; i < n && static_cast<int>(spareLines.size()) < std::max(historyDrop, 1); ++i)
+            spareLines.push_back(std::move(history[static_cast<size_t>(i)]));
         history.erase(history.begin(), history.begin() + n);
         historyCount = static_cast<int>(history.size());
     }

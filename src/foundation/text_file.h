@@ -102,10 +102,22 @@ private:
         Encoding encoding = Encoding::Unknown;
         std::string canonicalPath;  // empty when it cannot be resolved
         std::string pushedBack;     // bytes read ahead and given back, next byte last
+        // Bytes read from the file in blocks and not yet taken, from
+        // chunkPos up to the end of the chunk.
+        std::vector<char> chunk;
+        size_t chunkPos = 0;
+        size_t chunkEnd = 0;
     };
     std::vector<FileState> fileStates;
+    // History lines dropped, kept to be filled again by later reads.
+    std::vector<std::unique_ptr<TextString>> spareLines;
+    // The line being read (its room kept from one line to the next).
+    std::string lineBuffer;
 
     int ReadByte();
+    // Fills the top file's chunk when it is used up; false at the end of
+    // the file.
+    bool RefillChunk(FileState& state);
     void UnreadByte(int c);
     void DetectEncoding();
     bool ReadEightBitLine(std::string& line);

@@ -405,9 +405,14 @@ char* TextString::FindNoCase(const char* text) const {
 }
 
 int TextString::CountChar(char c) const {
+    // From one occurrence to the next: the byte counted is mostly rare.
     int count = 0;
-    for (int i = 0; i < length; ++i)
-        if (buffer[i] == c) ++count;
+    const char* end = buffer + length;
+    for (const char* p = buffer; p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, c, static_cast<size_t>(end - p)));
+        if (!p) break;
+        ++count;
+    }
     return count;
 }
 
@@ -618,23 +623,37 @@ bool TextString::ReplaceFrom(int start, const char* find, const char* with, int 
         return maxCount <= 0 || replaced == maxCount;
     }
     int withLength = SafeStrlen(with);
-    std::string result;
-    std::string replacement(with, static_cast<size_t>(withLength));  // `with` may point into our buffer
-    result.reserve(static_cast<size_t>(length));
-    result.append(buffer, static_cast<size_t>(start));
-    int i = start;
-    while (i < length) {
-        if ((maxCount <= 0 || replaced < maxCount) && i + n <= length && MatchAt(i, find, n, caseSensitive)) {
-            result.append(replacement);
-            ++replaced;
-            if (count) ++*count;
-            i += n;
-        } else {
-            result.push_back(buffer[i]);
-            ++i;
+    const std::string replacement(with, static_cast<size_t>(withLength));  // `with` may point into our buffer
+    // The leftmost occurrence at or after `from`, or -1: the occurrences a
+    // scan from left to right meets, each taken whole before the next.
+    auto next = [&](int from) -> int {
+        if (from + n > length) return -1;
+        if (caseSensitive) {
+            const size_t at = view().find(std::string_view(find, static_cast<size_t>(n)), static_cast<size_t>(from));
+            return at == std::string_view::npos ? -1 : static_cast<int>(at);
         }
+        const char* last = buffer + (length - n) + 1;  // one past the last possible start
+        for (const char* p = FindByteNoCase(buffer + from, last, find[0]); p; p = FindByteNoCase(p + 1, last, find[0]))
+            if (MatchAt(static_cast<int>(p - buffer), find, n, 0)) return static_cast<int>(p - buffer);
+        return -1;
+    };
+    std::string result;
+    int i = start;  // the bytes before i are settled
+    while (maxCount <= 0 || replaced < maxCount) {
+        const int at = next(i);
+        if (at < 0) break;
+        if (replaced == 0) {
+            result.reserve(static_cast<size_t>(length) + replacement.size());
+            result.append(buffer, static_cast<size_t>(i));
+        }
+        result.append(buffer + i, static_cast<size_t>(at - i));
+        result.append(replacement);
+        ++replaced;
+        if (count) ++*count;
+        i = at + n;
     }
     if (replaced > 0) {
+        result.append(buffer + i, static_cast<size_t>(length - i));
         Reserve(static_cast<int>(result.size()));
         std::memcpy(buffer, result.data(), result.size());
         SetLength(static_cast<int>(result.size()));

@@ -117,7 +117,8 @@ TEST(RecognisersTest, CodeLines) {
         {"Fish &amp; chips &amp;", false, false},                            {"less &lt;", false, false},
         {"foo(bar)", false, true},         {"public void run", false, true},  {"a >= b", false, true},
         {"std::string name", false, true}, {"p-&gt;next", false, true},       {"a &amp;&amp; b", false, true},
-        {"char *p", false, true},
+        {"char *p", false, true},          {"\t x = y;\t ", true, true},     {"\tfoo(bar) \t", false, true},
+        {"Name   Date  Amount", false, false}, {"  a.b,c", false, false},     {"\t#\t", false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsCodeLine(TextString(c.text), 0), c.basic) << "basic: " << c.text;
@@ -185,6 +186,7 @@ TEST_F(RecognisersContextTest, DataValues) {
         {"$5:00", kValueText, kValueText},                 {"$1/2", kValueText, kValueText},
         {"12$/50", kValueCurrencyOneSlash, kValueCurrencyOneSlash},
         {"1$/2", kValueText, kValueText},  // neither mostly numeric nor longer than 4
+        {"+12 )", kValueText, kValueNumber},               {"*.5", kValueNumber, kValueNumber},
     };
     for (const auto& c : cases) {
         set.ruleSetCode = 0;
@@ -207,6 +209,8 @@ TEST(RecognisersTest, BlankColumns) {
         {"a  b  c", "x  y  z", 2, 1.0}, {"a    b", "x  y  ", 1, 2.0},  // columns 2 and 4 shared, 3 not
         {"a  b", "abcd", 1, 0.0},       {"a b c", "a b c", 2, 0.0},   // single blanks share nothing
         {"abc", "a b", 0, 0.0},         {"a   b", "a ", 1, 0.0},      // the shorter text ends the walk
+        {"\t\ta b\t \tc", "\t  b \t\t ", 3, 1.0},  // tabs are blanks; runs at the start count
+        {"a  ", "b  ", 1, 1.0},         {"", "  ", 0, 0.0},
     };
     for (const auto& c : cases) {
         double ratio = -1;

@@ -138,6 +138,18 @@ TEST(PreprocessorKeywords, TheKeywordTableFollowsTheDirectiveDelimiter) {
     EXPECT_EQ(harness.lines[1].tagCode, kStatementEndSpecialBlock);
 }
 
+TEST(PreprocessorKeywords, KeywordsLongerThanTheComparedStartOfTheLine) {
+    // A prefix of 70 bytes makes every keyword longer than the start of the
+    // line that the directive table compares at once.
+    const std::string prefix(70, '%');
+    ReadingHarness harness;
+    harness.SetPolicy(("Directive delimiter : " + prefix).c_str());
+    harness.ReadText(prefix + "title Long\n" + prefix + "TITLE more\n" + std::string(69, '%') + "TITLE no\n");
+    EXPECT_EQ(DocumentText(harness, DocumentState::kDocumentTitle).str(), "Long more");
+    ASSERT_EQ(harness.lines.size(), 1u);
+    EXPECT_EQ(harness.lines[0].text, std::string(69, '%') + "TITLE no");
+}
+
 TEST(PreprocessorKeywords, AnEmptyDirectiveDelimiterKeepsTheDefaultPrefix) {
     ReadingHarness harness;
     harness.policies.SetText(Pol::DirectiveDelimiter, "");

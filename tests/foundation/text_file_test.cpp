@@ -178,6 +178,61 @@ TEST_F(TextFileTest, HistoryKeepsTheNewestLines) {
     EXPECT_EQ(file.DropOldestLines(100), 0);
 }
 
+// The lines of 8-bit bytes as a byte-by-byte reader cuts them: at each LF
+// (a CR before it dropped), at 4095 bytes (the line end taken along when it
+// follows at once), each line ending at its first NUL byte.
+Lines ReferenceLines(const std::string& bytes) {
+    Lines lines;
+    size_t i = 0;
+    while (i < bytes.size()) {
+        std::string line;
+        bool feed = false;
+        while (i < bytes.size()) {
+            const char c = bytes[i++];
+            if (c == '\n') {
+                feed = true;
+                break;
+            }
+            line.push_back(c);
+            if (line.size() == 4095) {
+                if (i < bytes.size() && bytes[i] == '\n') {
+                    feed = true;
+                    ++i;
+                } else if (i + 1 < bytes.size() && bytes[i] == '\r' && bytes[i + 1] == '\n') {
+                    i += 2;
+                }
+                break;
+            }
+        }
+        if (feed && !line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line.substr(0, line.find('\0')));
+    }
+    return lines;
+}
+
+TEST_F(TextFileTest, LinesAcrossReadBlocksAndReusedHistory) {
+    // Far more than one read block, with lines of every length up to past
+    // the limit, CR LF and NUL bytes placed to fall on block boundaries.
+    std::string bytes;
+    unsigned seed = 7;
+    while (bytes.size() < 300000) {
+        seed = seed * 1103515245u + 12345u;
+        const size_t length = (seed >> 8) % 5 == 0 ? (seed >> 12) % 9000 : (seed >> 12) % 90;
+        for (size_t k = 0; k < length; ++k) bytes.push_back(static_cast<char>('a' + (k + seed) % 26));
+        if ((seed >> 20) % 7 == 0) bytes.push_back('\0');
+        bytes += (seed >> 16) % 3 == 0 ? "\r\n" : "\n";
+    }
+    bytes += std::string(4095, 'z') + "\r\nlast";
+    const Lines expected = ReferenceLines(bytes);
+    TextFile file;
+    ASSERT_TRUE(file.OpenForRead(Write("blocks.txt", bytes).c_str()));
+    EXPECT_EQ(ReadLines(file), expected);
+    // The history holds the newest lines, whatever earlier lines it reused.
+    ASSERT_GE(file.historyCount, 1);
+    EXPECT_STREQ(file.GetHistoryLine(file.historyCount), "last");
+    EXPECT_EQ(std::string(file.GetHistoryLine(file.historyCount - 1)), std::string(4095, 'z'));
+}
+
 TEST_F(TextFileTest, SwitchToFileSucceedsNineTimes) {
     TextFile file;
     ASSERT_TRUE(file.OpenForRead(Write("s0", "file 0").c_str()));

@@ -209,6 +209,55 @@ TEST(TextStringEdit, ReplaceCases) {
     EXPECT_EQ(longText.str(), std::string(5000, 'b'));
 }
 
+// The replacement as a scan from left to right does it: at each byte a
+// match (within the count) is replaced and passed, otherwise the byte is kept.
+std::string ReplacedByScan(const std::string& text, const std::string& find, const std::string& with, int maxCount,
+                           bool caseSensitive, int start, int& replaced) {
+    auto same = [&](char a, char b) {
+        return caseSensitive ? a == b : ToUpperAscii(a) == ToUpperAscii(b);
+    };
+    std::string result = text.substr(0, static_cast<size_t>(start));
+    replaced = 0;
+    for (size_t i = static_cast<size_t>(start); i < text.size();) {
+        bool match = (maxCount <= 0 || replaced < maxCount) && i + find.size() <= text.size();
+        for (size_t k = 0; match && k < find.size(); ++k) match = same(text[i + k], find[k]);
+        if (match) {
+            result += with;
+            ++replaced;
+            i += find.size();
+        } else {
+            result += text[i++];
+        }
+    }
+    return result;
+}
+
+TEST(TextStringEdit, ReplaceFindsWhatAScanFinds) {
+    const char* const texts[] = {"aaaa", "abababa", "xAbAbx ab", "[[TEXT a]] [[text b]] [[TEXT a]]", "", "a",
+                                 "mississippi", "Na\xE9ve NA\xC9VE"};
+    const char* const finds[] = {"a", "aa", "aba", "ab", "[[TEXT a]]", "ss", "issi", "i", "x", "\xE9v", "NAÉ"};
+    for (const char* text : texts)
+        for (const char* find : finds)
+            for (int maxCount : {0, 1, 2})
+                for (int caseSensitive : {1, 0})
+                    for (int start : {0, 1, 3}) {
+                        if (start > static_cast<int>(std::string(text).size())) continue;
+                        int expectedCount = 0;
+                        const std::string expected =
+                            ReplacedByScan(text, find, "<>", maxCount, caseSensitive != 0, start, expectedCount);
+                        TextString s(text);
+                        int count = 0;
+                        const bool ok = s.ReplaceFrom(start, find, "<>", maxCount, caseSensitive, nullptr, &count);
+                        const std::string where = std::string(text) + " / " + find + " / " + std::to_string(maxCount) +
+                                                  " / " + std::to_string(caseSensitive) + " / " + std::to_string(start);
+                        EXPECT_EQ(s.str(), std::string(text).empty() ? std::string() : expected) << where;
+                        EXPECT_EQ(count, expectedCount) << where;
+                        if (!std::string(text).empty()) {
+                            EXPECT_EQ(ok, maxCount <= 0 || expectedCount == maxCount) << where;
+                        }
+                    }
+}
+
 TEST(TextStringEdit, SubStringTrimCollapseTabs) {
     TextString s("abcdef");
     EXPECT_TRUE(s.SubString(2, 100));
