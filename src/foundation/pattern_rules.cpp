@@ -682,6 +682,29 @@ struct PatternEngine {
         EnsureState(*rule.program_, m);
         m.Reset();
     }
+
+    // Whether the rule's matches begin with a run of single-character
+    // elements (or never begin: an invalid pattern matches nothing).
+    static bool OpensWithRun(const PatternRule& rule) {
+        return !rule.program_->valid || rule.program_->prefixLength > 0;
+    }
+
+    // Whether a match of a rule that opens with a run may begin at c.
+    static bool MayBeginWith(const PatternRule& rule, unsigned char c) {
+        const PatternProgram& p = *rule.program_;
+        return p.valid && p.prefixLength > 0 && (p.masks[static_cast<size_t>(c) * static_cast<size_t>(p.words)] & 1) != 0;
+    }
+
+    // Whether the match of a rule that opens with a run has no attempt in
+    // progress.  Fed a character that cannot begin a match, it stays so and
+    // completes nothing.
+    static bool Waits(const PatternMatch& m) {
+        if (m.complete || m.inBody_) return false;
+        for (const uint64_t bits : m.prefixAlive_) {
+            if (bits != 0) return false;
+        }
+        return true;
+    }
 };
 
 int AdvanceMatch(PatternRule* rule, int position, const CharBuffer* text, PatternMatch* match) {
@@ -709,6 +732,7 @@ PatternRule* PatternList::AddRule(int kind, const char* pattern, const char* tex
     PatternEngine::PrepareMatch(*rule, *match);
     rules_.push_back(std::move(rule));
     matches_.push_back(std::move(match));
+    startBytesRules_ = -1;
     return rules_.back().get();
 }
 
@@ -716,6 +740,7 @@ void PatternList::ClearRules() {
     if (locked_) return;
     rules_.clear();
     matches_.clear();
+    startBytesRules_ = -1;
     completedMatches_ = 0;
     locked_ = 0;
     working_.Clear(0);
@@ -732,6 +757,22 @@ PatternMatch* PatternList::GetMatch(int i) const {
 
 void PatternList::ResetAllMatches() {
     for (auto& match : matches_) match->Reset();
+}
+
+void PatternList::PrepareStartBytes() {
+    if (startBytesRules_ == RuleCount()) return;
+    startBytesRules_ = RuleCount();
+    startBytesUsable_ = true;
+    startBytes_.fill(false);
+    for (const auto& rule : rules_) {
+        if (!PatternEngine::OpensWithRun(*rule)) {
+            startBytesUsable_ = false;
+            return;
+        }
+        for (int c = 0; c < 256; ++c) {
+            if (PatternEngine::MayBeginWith(*rule, static_cast<unsigned char>(c))) startBytes_[static_cast<size_t>(c)] = true;
+        }
+    }
 }
 
 void PatternList::AdjustOtherMatches(int actingRule, int oldPosition, int actingStart, int delta) {
@@ -777,9 +818,21 @@ int PatternList::Scan(const char* text, const ScanOptions* options) {
     const bool resetAfterChange = options == nullptr || options->resetAfterChange;
     const bool restartAfterChange = options != nullptr && options->restartAfterChange && !copiesText_;
     const bool stopAfterAction = options != nullptr && options->stopAfterAction;
+    // While every match waits for its first character, the characters that
+    // begin none are passed over: fed to the matches they would change
+    // nothing.  (Not for rules that open with a wildcard.)
+    PrepareStartBytes();
+    const bool skipping = startBytesUsable_;
+    bool allWaiting = true;  // every match has been reset above
     int actions = 0;
     bool stop = false;
     while (scanPosition_ < textEnd_ && !stop) {
+        if (skipping && allWaiting) {
+            while (scanPosition_ < textEnd_ &&
+                   !startBytes_[static_cast<unsigned char>(working_.At(scanPosition_))])
+                ++scanPosition_;
+            if (scanPosition_ >= textEnd_) break;
+        }
         bool anyComplete = false;
         for (int i = 0; i < RuleCount(); ++i) {
             if (AdvanceMatch(rules_[static_cast<size_t>(i)].get(), scanPosition_, &working_,
@@ -824,6 +877,15 @@ int PatternList::Scan(const char* text, const ScanOptions* options) {
         if (changed) {
             if (resetAfterChange || restartAfterChange) ResetAllMatches();
             if (restartAfterChange) scanPosition_ = -1;
+        }
+        if (skipping) {
+            allWaiting = true;
+            for (const auto& match : matches_) {
+                if (!PatternEngine::Waits(*match)) {
+                    allWaiting = false;
+                    break;
+                }
+            }
         }
         ++scanPosition_;
     }

@@ -27,6 +27,7 @@
 // wildcard that opens the pattern are not part of the match.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -287,6 +288,16 @@ protected:
 private:
     void AdjustOtherMatches(int actingRule, int oldPosition, int actingStart, int delta);
     void ResetAllMatches();
+    // Fills startBytes_ for the rules of the list, unless it is up to date.
+    void PrepareStartBytes();
+
+    // The characters that may begin a match of some rule, for passing over
+    // the text where every rule waits for one: valid while startBytesRules_
+    // is the number of rules; startBytesUsable_ is false when some rule opens
+    // with a wildcard (which takes any character in its class).
+    std::array<bool, 256> startBytes_{};
+    int startBytesRules_ = -1;
+    bool startBytesUsable_ = false;
 };
 
 // The copying variant: the scanned text stays as it is and the output is

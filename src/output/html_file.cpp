@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "analysis/analysed_line.h"
@@ -93,32 +94,35 @@ private:
     }
 };
 
-bool MatchesNoCaseAt(const TextString& text, int position, const char* word) {
-    for (int i = 0; word[i]; ++i)
-        if (ToUpperAscii(text.At(position + i)) != ToUpperAscii(word[i])) return false;
+// Whether `word` (upper case) stands at `position`, in any letter case.
+bool MatchesNoCaseAt(std::string_view text, size_t position, const char* word) {
+    for (size_t i = 0; word[i]; ++i)
+        if (position + i >= text.size() || ToUpperAscii(text[position + i]) != word[i]) return false;
     return true;
 }
 
 // Whether a "<PRE" or "</PRE" tag name ends at `position` (a '>' or white
 // space follows, so "<PREFIX>" is not taken).
-bool TagNameEndsAt(const TextString& text, int position) {
-    const char c = text.At(position);
+bool TagNameEndsAt(std::string_view text, size_t position) {
+    const char c = position < text.size() ? text[position] : '\0';
     return c == '>' || c == ' ' || c == '\t' || c == '\n';
 }
 
 // Follows the <PRE> sections through one line.  Returns whether any part of
 // the line is pre-formatted content (the line starts inside a section or
 // opens one); *inside becomes the state at the end of the line.
-bool TrackPreSections(const TextString& text, int* inside) {
+bool TrackPreSections(std::string_view text, int* inside) {
     bool touched = *inside != 0;
-    const char* const end = text.buffer + text.length;
-    for (const char* at = text.buffer; at < end; ++at) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    for (const char* at = begin; at < end; ++at) {
         at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
         if (!at) break;
-        const int i = static_cast<int>(at - text.buffer);
-        // Only "<P..." and "</..." can open or close a PRE section.
-        const char after = text.At(i + 1);
-        if (after != '/' && after != 'P' && after != 'p') continue;
+        const size_t i = static_cast<size_t>(at - begin);
+        // Only "<P..." and "</P..." can open or close a PRE section.
+        const char after = i + 1 < text.size() ? at[1] : '\0';
+        const char name = after == '/' ? (i + 2 < text.size() ? at[2] : '\0') : after;
+        if (name != 'P' && name != 'p') continue;
         if (MatchesNoCaseAt(text, i, "<PRE") && TagNameEndsAt(text, i + 4)) {
             *inside = 1;
             touched = true;
@@ -338,7 +342,7 @@ void HTMLFile::ReportWriteFailure() {
 }
 
 int HTMLFile::WriteOneLine(FC* set, OutputDocument* document, const TextString& text, int unwrapped) {
-    const bool preformatted = TrackPreSections(text, &insidePre);
+    const bool preformatted = TrackPreSections(text.view(), &insidePre);
     int result = 0;
     // A line that fits the width (up to a NUL byte, where the wrapped copy
     // would end too) is written as it stands, as the wrapping would write it.
@@ -381,7 +385,7 @@ int HTMLFile::WriteText(FC* set, OutputDocument* document, const char* text) {
     }
     TextString line(text ? text : "");
     if (document && document->fileStarted && !pending.IsEmpty()) FlushBuffer(set, document, 1);
-    TrackPreSections(line, &insidePre);
+    TrackPreSections(line.view(), &insidePre);
     const int result = ::WriteLine(document, line.buffer) ? 1 : 0;
     if (!result && document == this) ReportWriteFailure();
     return result;
@@ -393,7 +397,8 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     if (pending.IsEmpty()) return 1;
 
     if (context && context->documentState.htmlOutput) {
-        TidyBuffer tidy;
+        // The record's texts keep their room from one flush to the next.
+        static TidyBuffer tidy;
         // The buffer begins where the lines written so far end.
         tidy.startsInsidePre = insidePre;
         HTML_ScanTidyBuffer(set, &tidy, pending);
@@ -401,43 +406,67 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
             HTML_TidyEmphasis(set, &tidy);
         else
             HTML_TidyMarkup(set, &tidy);
-        pending.Assign(tidy.text.buffer);
+        std::swap(static_cast<TextString&>(pending), tidy.text);
     }
 
     // Lines leave from the front while more than kKeepAfterFlush characters
-    // would be left behind; the rest stays for the next tidy pass.
-    // The buffer's text (up to a NUL byte, as a copy of it would end) is
-    // taken over; what stays behind is put back below.
-    const TextString text(std::move(pending));
-    const int total = static_cast<int>(strnlen(text.buffer, static_cast<size_t>(text.length)));
-    int written = 0;
+    // would be left behind; the rest stays for the next tidy pass.  The
+    // buffer's text counts up to a NUL byte, as a copy of it would end.
+    char* const data = pending.buffer;
+    const int total = static_cast<int>(strnlen(data, static_cast<size_t>(pending.length)));
+    // Lines written to a file or the console as they stand (those that fit
+    // the width) are passed on together: a run of them is one text with
+    // newlines inside, which the line writer ends with the last newline.
+    const bool joinLines = document && !document->outputList;
+    int runStart = -1;  // the run of lines not yet passed on: [runStart, runEnd)
+    int runEnd = -1;
     int result = 1;
-    bool keeping = false;
-    TextString remainder;
-    TextString line;
+    auto writeRun = [&]() {
+        if (runStart < 0) return;
+        const char saved = data[runEnd];
+        data[runEnd] = '\0';
+        const bool written = document->IsOpen() && document->PutLine(data + runStart);
+        data[runEnd] = saved;
+        runStart = -1;
+        if (!written) {
+            result = 0;
+            if (document == this) ReportWriteFailure();
+        }
+    };
+    static TextString line;
+    int written = 0;
     int start = 0;
-    while (start < total) {
-        const void* feed = std::memchr(text.buffer + start, '\n', static_cast<size_t>(total - start));
-        const int end = feed ? static_cast<int>(static_cast<const char*>(feed) - text.buffer) : total;
-        line.AssignChars(text.buffer + start, end - start);
-        start = end + 1;
-        if (!keeping && (all || total - written > kKeepAfterFlush)) {
-            written += line.length;
-            if (result) {
+    while (start < total && (all || total - written > kKeepAfterFlush)) {
+        const void* feed = std::memchr(data + start, '\n', static_cast<size_t>(total - start));
+        const int end = feed ? static_cast<int>(static_cast<const char*>(feed) - data) : total;
+        const int length = end - start;
+        written += length;
+        if (result) {
+            if (joinLines && length <= std::max(document->width, 1)) {
+                // A line that fits the width is written whole either way.
+                TrackPreSections(std::string_view(data + start, static_cast<size_t>(length)), &insidePre);
+                if (runStart < 0) runStart = start;
+                runEnd = end;
+            } else {
+                writeRun();
+                line.AssignChars(data + start, length);
                 int unwrapped = unwrapAll ? 1 : 0;
                 int position = 0;
-                // (A line that fits the width is written whole either way.)
                 if (!unwrapped && document && line.length > document->width && line.Find(0, "HREF=", &position, 0))
                     unwrapped = 1;
-                if (!WriteOneLine(set, document, line, unwrapped)) result = 0;
+                if (result && !WriteOneLine(set, document, line, unwrapped)) result = 0;
             }
-        } else {
-            keeping = true;
-            remainder.Append(line);
-            remainder.AppendChar('\n');
         }
+        start = end + 1;
     }
-    pending.Assign(remainder.buffer);
+    if (result) writeRun();
+    // What stays: the lines not written, each ended by a newline.
+    if (start >= total) {
+        pending.MakeEmpty();
+    } else {
+        pending.SubString(start, total - start);
+        if (pending.buffer[pending.length - 1] != '\n') pending.AppendChar('\n');
+    }
     return result;
 }
 

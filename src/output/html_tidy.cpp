@@ -11,6 +11,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "context/context.h"
 #include "foundation/pattern_rules.h"
 #include "policies/fc.h"
@@ -50,20 +54,61 @@ bool SpecialRuleSet(const TidySettings& s) { return s.ruleSet == 1 || s.ruleSet 
 
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
-bool Contains(const TextString& text, std::string_view what) {
-    return text.view().find(what) != std::string_view::npos;
+constexpr size_t kNotFound = std::string_view::npos;
+
+// The first occurrence of `what` (not empty) in `v` from `from` on, or
+// kNotFound.  The first character is searched for with memchr and the
+// second compared before the rest: a text full of tags holds the "<" that
+// most searched texts begin with at every tag.
+// Whether the `n` characters at `a` and `b` are the same; short texts are
+// compared in line.
+inline bool SameChars(const char* a, const char* b, size_t n) {
+    if (n > 8) return std::memcmp(a, b, n) == 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
 }
+
+size_t FindText(std::string_view v, std::string_view what, size_t from = 0) {
+    const size_t n = what.size();
+    if (n == 0 || from >= v.size() || v.size() - from < n) return kNotFound;
+    const char* p = v.data() + from;
+    const char* const last = v.data() + (v.size() - n);  // the last place it can begin
+    if (n >= 2 && what[0] == '<' && what[1] == '/') {
+        // A closing tag: its "/" is rarer in markup than the "<" of every tag.
+        for (p = p + 1; p <= last + 1; ++p) {
+            p = static_cast<const char*>(std::memchr(p, '/', static_cast<size_t>(last + 1 - p) + 1));
+            if (p == nullptr) return kNotFound;
+            if (p[-1] == '<' && SameChars(p + 1, what.data() + 2, n - 2)) return static_cast<size_t>(p - 1 - v.data());
+        }
+        return kNotFound;
+    }
+    const char first = what[0];
+    while (p <= last) {
+        p = static_cast<const char*>(std::memchr(p, first, static_cast<size_t>(last - p) + 1));
+        if (p == nullptr) return kNotFound;
+        if (n == 1 || (p[1] == what[1] && SameChars(p + 2, what.data() + 2, n - 2)))
+            return static_cast<size_t>(p - v.data());
+        ++p;
+    }
+    return kNotFound;
+}
+
+bool Contains(std::string_view v, std::string_view what) { return FindText(v, what) != kNotFound; }
+
+bool Contains(const TextString& text, std::string_view what) { return Contains(text.view(), what); }
 
 // Replaces every occurrence (case-sensitive, left to right, replacements are
 // not searched again); true when there was one.
 bool ReplaceAll(TextString& text, std::string_view find, std::string_view with) {
     const std::string_view v = text.view();
-    size_t at = v.find(find);
-    if (at == std::string_view::npos) return false;
+    size_t at = FindText(v, find);
+    if (at == kNotFound) return false;
     static TextString out;
     out.MakeEmpty();
     size_t copied = 0;
-    for (; at != std::string_view::npos; at = v.find(find, copied)) {
+    for (; at != kNotFound; at = FindText(v, find, copied)) {
         out.AppendBytes(v.data() + copied, static_cast<int>(at - copied));
         out.AppendBytes(with.data(), static_cast<int>(with.size()));
         copied = at + find.size();
@@ -86,8 +131,8 @@ bool ContainsNoCase(const TextString& text, const char* what) {
     return false;
 }
 
-// Removes every occurrence of `what` (case-sensitive).
-void RemoveAll(TextString& text, const char* what) { ReplaceAll(text, what, ""); }
+// Removes every occurrence of `what` (case-sensitive); true when there was one.
+bool RemoveAll(TextString& text, const char* what) { return ReplaceAll(text, what, ""); }
 
 // Removes every "<FONT" tag (up to the first ">" after it).
 void RemoveFontStartTags(TextString& text) {
@@ -96,7 +141,7 @@ void RemoveFontStartTags(TextString& text) {
     static TextString out;
     out.MakeEmpty();
     size_t copied = 0;
-    for (size_t at = v.find("<FONT"); at != std::string_view::npos; at = v.find("<FONT", copied)) {
+    for (size_t at = FindText(v, "<FONT"); at != kNotFound; at = FindText(v, "<FONT", copied)) {
         const size_t close = v.find('>', at + 5);
         if (close == std::string_view::npos) break;
         out.AppendBytes(v.data() + copied, static_cast<int>(at - copied));
@@ -106,9 +151,27 @@ void RemoveFontStartTags(TextString& text) {
     text.AssignChars(out.buffer, out.length);
 }
 
+// Whether the text holds `count` (2 or 3) newlines in a row.
+bool HasNewlines(std::string_view v, size_t count) {
+    const char* const data = v.data();
+    const size_t size = v.size();
+    for (const char* p = static_cast<const char*>(std::memchr(data, '\n', size)); p != nullptr;) {
+        const size_t at = static_cast<size_t>(p - data);
+        if (size - at < count) return false;
+        size_t k = 1;
+        while (k < count && p[k] == '\n') ++k;
+        if (k == count) return true;
+        // The character at p + k is no newline: look on after it.
+        const size_t next = at + k + 1;
+        if (next >= size) return false;
+        p = static_cast<const char*>(std::memchr(data + next, '\n', size - next));
+    }
+    return false;
+}
+
 // Every run of three or more newlines becomes two.
 void FoldNewlineRuns(TextString& text) {
-    if (!Contains(text, "\n\n\n")) return;
+    if (!HasNewlines(text.view(), 3)) return;
     int write = 0;
     int run = 0;
     for (int read = 0; read < text.length; ++read) {
@@ -299,12 +362,19 @@ std::vector<PatternPiece> SplitPattern(const char* pattern) {
 constexpr uint64_t kNewlineKind = uint64_t{1} << 63;
 constexpr uint64_t kAnyKinds = ~uint64_t{0};
 
-uint64_t TagKind(char second, char third) {
-    return uint64_t{1} << ((static_cast<unsigned char>(second) * 7u + static_cast<unsigned char>(third)) % 63u);
+// The bit of each value of second * 7 + third, taken from a table.  The
+// values are mixed so that the common tags (cells, rows, line breaks,
+// paragraphs, emphasis, FONT ...) nearly all have bits of their own.
+constexpr std::array<uint8_t, 2048> kKindBits = [] {
+    std::array<uint8_t, 2048> bits{};
+    for (uint32_t h = 0; h < bits.size(); ++h) bits[h] = static_cast<uint8_t>(((h * 2847632843u) >> 17) % 63u);
+    return bits;
+}();
+
+constexpr uint64_t TagKind(char second, char third) {
+    return uint64_t{1} << kKindBits[static_cast<unsigned char>(second) * 7u + static_cast<unsigned char>(third)];
 }
 
-// The kind of the tag opening at `at` (a "<").
-uint64_t TagKindAt(std::string_view v, size_t at) { return at + 2 < v.size() ? TagKind(v[at + 1], v[at + 2]) : 0; }
 
 uint64_t RunKinds(const std::string& run) {
     if (run[0] == '\n') return kNewlineKind;
@@ -346,20 +416,21 @@ public:
             rule.follow = pieces[2].run;
         }
         rules_.push_back(std::move(rule));
+        kindsCache_ = {};
+        lastValid_ = false;
     }
 
     // Runs the rules once over the text, whose kinds of tags are among
     // `kinds`; true when the text changed.
     bool Run(TextString& text, uint64_t kinds) {
         // First the kinds of tags, then the runs, then the shapes.
-        bool possible = false;
-        for (const Rule& rule : rules_) possible = possible || (rule.kinds & kinds) == rule.kinds;
-        if (!possible) return false;
+        const uint64_t possible = lastValid_ && kinds == lastKinds_ ? lastRules_ : RulesForKinds(kinds);
+        if (possible == 0) return false;
         const uint64_t present = PresentRuns(text.view());
         if (present == 0) return false;  // every rule holds a run
         uint64_t usable = 0;
         for (size_t i = 0; i < rules_.size(); ++i) {
-            if ((rules_[i].kinds & kinds) == rules_[i].kinds && (rules_[i].needs & present) == rules_[i].needs &&
+            if ((possible >> i & 1) && (rules_[i].needs & present) == rules_[i].needs &&
                 HasShape(text.view(), rules_[i]))
                 usable |= uint64_t{1} << i;
         }
@@ -396,6 +467,24 @@ private:
         std::string follow;
     };
 
+    // The rules whose kinds of tags are all among `kinds`, one bit per rule.
+    // Texts of one sort (table cells, say) keep meeting the same sketch, so
+    // the answers for the last few sketches are kept.
+    uint64_t RulesForKinds(uint64_t kinds) {
+        KindsEntry& entry = kindsCache_[(kinds ^ kinds >> 29 ^ kinds >> 47) % kindsCache_.size()];
+        if (!entry.valid || entry.kinds != kinds) {
+            uint64_t rules = 0;
+            for (size_t i = 0; i < rules_.size(); ++i) {
+                if ((rules_[i].kinds & kinds) == rules_[i].kinds) rules |= uint64_t{1} << i;
+            }
+            entry = KindsEntry{true, kinds, rules};
+        }
+        lastValid_ = true;
+        lastKinds_ = kinds;
+        lastRules_ = entry.rules;
+        return entry.rules;
+    }
+
     // Whether the text has the rule's opening shape somewhere: its lead run,
     // then characters of the wildcard's class, and its follow run where the
     // wildcard may end (shortest first, so the follow run may begin inside
@@ -406,7 +495,7 @@ private:
         size_t examinedUpTo = 0;  // class-run positions before this were tried
         size_t runFrom = std::string_view::npos;
         size_t runEnd = 0;  // the class run measured last: [runFrom, runEnd)
-        for (size_t at = v.find(rule.lead); at != std::string_view::npos; at = v.find(rule.lead, at + 1)) {
+        for (size_t at = FindText(v, rule.lead); at != kNotFound; at = FindText(v, rule.lead, at + 1)) {
             const size_t from = at + rule.lead.size();
             size_t end = from;
             if (runFrom != std::string_view::npos && from >= runFrom && from <= runEnd) {
@@ -509,7 +598,17 @@ private:
         return *slot;
     }
 
+    struct KindsEntry {
+        bool valid = false;
+        uint64_t kinds = 0;
+        uint64_t rules = 0;
+    };
+
     static constexpr size_t kMaxLists = 64;
+    std::array<KindsEntry, 16> kindsCache_{};
+    bool lastValid_ = false;  // the sketch asked for last and its rules
+    uint64_t lastKinds_ = 0;
+    uint64_t lastRules_ = 0;
     bool copying_;
     std::vector<Rule> rules_;
     std::vector<std::string> runs_;
@@ -605,29 +704,30 @@ bool HasNewlineRun(std::string_view v) {
 }
 
 // Every newline followed by white space and another newline becomes one
-// newline; repeated, ten runs at most, while a run changes the text.
+// newline; repeated, ten runs at most, while a run changes the text.  True
+// when the text is known to hold no such run afterwards.
 bool NewlinePass(TextString& text) {
     static PairRule rule{"\n", "\n", "\n", false, false};
     static const std::string pattern = PairPattern("\n", false, "\n");
     static CallbackPass pass({pattern.c_str()}, PairCallback, &rule);
-    bool changed = false;
-    for (int run = 0; run < 10 && HasNewlineRun(text.view()); ++run) {
-        if (!pass.Run(text)) break;
-        changed = true;
+    for (int run = 0; run < 10; ++run) {
+        if (!HasNewlineRun(text.view())) return true;
+        if (!pass.Run(text)) return false;
     }
-    return changed;
+    return false;
 }
 
 // Whether `tag` is followed by white space somewhere.
 bool TagFollowedBySpace(std::string_view v, std::string_view tag) {
-    for (size_t at = v.find(tag); at != std::string_view::npos; at = v.find(tag, at + 1)) {
+    for (size_t at = FindText(v, tag); at != kNotFound; at = FindText(v, tag, at + 1)) {
         if (at + tag.size() < v.size() && IsWhite(v[at + tag.size()])) return true;
     }
     return false;
 }
 
 // The white space after a "<P>" or "<LI>", line breaks included, goes.
-void StartTagPass(TextString& text, bool listItem) {
+// True when the text changed.
+bool StartTagPass(TextString& text, bool listItem) {
     static PairRule paragraph{"<P>", "", "<P>", false, false};
     static const std::string paragraphNewline = PairPattern("<P>", true, "");
     static const std::string paragraphSpace = PairPattern("<P>", false, "");
@@ -636,13 +736,13 @@ void StartTagPass(TextString& text, bool listItem) {
     static const std::string itemNewline = PairPattern("<LI>", true, "");
     static const std::string itemSpace = PairPattern("<LI>", false, "");
     static CallbackPass itemPass({itemNewline.c_str(), itemSpace.c_str()}, PairCallback, &item);
-    if (!TagFollowedBySpace(text.view(), listItem ? "<LI>" : "<P>")) return;
-    (listItem ? itemPass : paragraphPass).Run(text);
+    if (!TagFollowedBySpace(text.view(), listItem ? "<LI>" : "<P>")) return false;
+    return (listItem ? itemPass : paragraphPass).Run(text);
 }
 
 // Whether white space holding a newline stands in front of a "</FONT>".
 bool NewlineBeforeFontEnd(std::string_view v) {
-    for (size_t at = v.find("</FONT>"); at != std::string_view::npos; at = v.find("</FONT>", at + 1)) {
+    for (size_t at = FindText(v, "</FONT>"); at != kNotFound; at = FindText(v, "</FONT>", at + 1)) {
         for (size_t i = at; i > 0 && IsWhite(v[i - 1]); --i) {
             if (v[i - 1] == '\n') return true;
         }
@@ -651,14 +751,15 @@ bool NewlineBeforeFontEnd(std::string_view v) {
 }
 
 // White space in front of "</FONT>" that holds a newline moves behind it,
-// the newline first.
-void FontEndPass(TextString& text) {
+// the newline first.  True when the text changed.
+bool FontEndPass(TextString& text) {
     static PairRule rule{"", "</FONT>", "</FONT>", true, true};
     static const std::string newlineForm = PairPattern("", true, "</FONT>");
     static const std::string spaceForm = PairPattern("", false, "</FONT>");
     static CallbackPass pass({newlineForm.c_str(), spaceForm.c_str()}, PairCallback, &rule);
-    if (!NewlineBeforeFontEnd(text.view())) return;
-    if (pass.Run(text)) NewlinePass(text);
+    if (!NewlineBeforeFontEnd(text.view()) || !pass.Run(text)) return false;
+    NewlinePass(text);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -792,12 +893,12 @@ int ParagraphCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffe
     // Non-breaking spaces in its FONT spans stay when one of them has content.
     bool fontContent = false;
     const std::string_view v = span.view();
-    for (size_t at = v.find("<FONT"); at != std::string_view::npos && !fontContent;) {
-        const size_t end = v.find("</FONT>", at + 5);
-        if (end == std::string_view::npos) break;
+    for (size_t at = FindText(v, "<FONT"); at != kNotFound && !fontContent;) {
+        const size_t end = FindText(v, "</FONT>", at + 5);
+        if (end == kNotFound) break;
         font.AssignChars(v.data() + at, static_cast<int>(end + 7 - at));
         fontContent = FontSpanHasContent(font, s.emStrong);
-        at = v.find("<FONT", end + 7);
+        at = FindText(v, "<FONT", end + 7);
     }
     tidied = span;
     FontSpanPass(tidied, s, fontContent);
@@ -852,29 +953,65 @@ bool CellEmptyBefore(std::string_view v, size_t end, size_t floor, std::string_v
 }
 
 // "<BR>" in front of a cell end goes, again and again; a cell left with
-// nothing gets a non-breaking space instead of its last one.
-void DropCellEndBreaks(TextString& text, const char* startTag, const char* endTag) {
+// nothing gets a non-breaking space instead of its last one.  The text is
+// edited in place from the front while every edit shortens it (what is
+// written never reaches what is still to be read); from an edit that
+// lengthens it on, the rest is copied.  True when the text changed.
+bool DropCellEndBreaks(TextString& text, const char* startTag, const char* endTag) {
+    const std::string_view v = text.view();  // the text not yet read stays as it was
+    const std::string_view endView(endTag);
+    char* const data = text.buffer;
     static TextString out;
-    const std::string_view v = text.view();
-    const std::string_view end(endTag);
+    bool copying = false;
     bool changed = false;
-    size_t copied = 0;
+    size_t write = 0;  // in place: the end of the text edited so far
+    size_t read = 0;   // the start of the text not yet taken over
     size_t floor = 0;
-    for (size_t at = v.find(end); at != std::string_view::npos; at = v.find(end, at + end.size())) {
+    // The end tags, found by their "/" (rarer in markup than "<").
+    const char* const end = v.data() + v.size();
+    for (const char* slash = static_cast<const char*>(std::memchr(v.data(), '/', v.size())); slash != nullptr;
+         slash = static_cast<const char*>(std::memchr(slash + 1, '/', static_cast<size_t>(end - slash - 1)))) {
+        if (slash == v.data() || slash[-1] != '<' || static_cast<size_t>(end - slash) < endView.size() - 1 ||
+            !SameChars(slash + 1, endView.data() + 2, endView.size() - 2))
+            continue;
+        const size_t at = static_cast<size_t>(slash - 1 - v.data());
+        if (at < floor) continue;  // inside the end tag found before (not for "</TD>" or "</TH>")
         size_t first = at;
-        while (first >= floor + 4 && v.compare(first - 4, 4, "<BR>") == 0) first -= 4;
+        while (first >= floor + 4 && std::memcmp(v.data() + first - 4, "<BR>", 4) == 0) first -= 4;
         if (first < at) {
-            if (!changed) out.MakeEmpty();
+            const bool space = CellEmptyBefore(v, first, floor, startTag);
+            if (!changed) write = read = first;  // nothing before it moves
             changed = true;
-            out.AppendBytes(v.data() + copied, static_cast<int>(first - copied));
-            if (CellEmptyBefore(v, first, floor, startTag)) out.Append("&nbsp;");
-            copied = at;
+            if (!copying && space && at - first < 6) {
+                // The non-breaking space needs more room than it gets.
+                copying = true;
+                out.AssignChars(data, static_cast<int>(write));
+            }
+            if (copying) {
+                out.AppendBytes(v.data() + read, static_cast<int>(first - read));
+                if (space) out.AppendBytes("&nbsp;", 6);
+            } else {
+                if (first > read) std::memmove(data + write, data + read, first - read);
+                write += first - read;
+                if (space) {
+                    std::memcpy(data + write, "&nbsp;", 6);
+                    write += 6;
+                }
+            }
+            read = at;
         }
-        floor = at + end.size();
+        floor = at + endView.size();
+        slash = v.data() + floor - 1;  // the search goes on after this end tag
     }
-    if (!changed) return;
-    out.AppendBytes(v.data() + copied, static_cast<int>(v.size() - copied));
-    std::swap(text, out);
+    if (!changed) return false;
+    if (copying) {
+        out.AppendBytes(v.data() + read, static_cast<int>(v.size() - read));
+        std::swap(text, out);
+    } else {
+        std::memmove(data + write, data + read, v.size() - read);
+        text.SubString(0, static_cast<int>(write + v.size() - read));
+    }
+    return true;
 }
 
 // Whether the line ends with a tag that begins "<FONT".
@@ -1046,81 +1183,235 @@ void ClearFlags(TidyBuffer* b) {
     b->tagKinds = 0;
 }
 
-// Sets the flags of the tag that opens at `at` (a "<").
-void ScanTag(std::string_view v, size_t at, bool fontTags, TidyBuffer* b) {
-    const bool closing = at + 1 < v.size() && v[at + 1] == '/';
-    const std::string_view name = v.substr(at + (closing ? 2 : 1));
-    auto is = [&name](const char* prefix) {
-        for (size_t i = 0; prefix[i] != '\0'; ++i) {
-            if (i >= name.size() || name[i] != prefix[i]) return false;
+// The scan of one text for the presence flags.  Every "<" is a tag for the
+// flags, the sketch of tag kinds, the emphasis texts that begin with "<" and
+// the PRE check; the other texts looked for are a newline, "&nbsp;", "-->",
+// and the placeholder and NUL bytes.  The bytes that matter are found sixteen
+// at a time where the processor compares vectors of bytes (SSE2), else with a
+// table (short texts) or memchr (long ones).
+class FlagScanner {
+public:
+    FlagScanner(FC* policies, std::string_view v, TidyBuffer* b)
+        : v_(v), end_(v.data() + v.size()), b_(b),
+          fontTags_(policies && policies->context && policies->context->fontTagSwitch) {
+        if (!policies) return;
+        for (const TextString* text : {&policies->strongOpen, &policies->strongClose, &policies->emphasisOpen,
+                                       &policies->emphasisClose}) {
+            if (text->IsEmpty()) continue;
+            if (text->buffer[0] == '<') {
+                tagEmphasis_[tagEmphasisCount_++] = text;
+                // A text too short to have a kind is compared at every tag.
+                if (text->length >= 3)
+                    emphasisKinds_ |= TagKind(text->buffer[1], text->buffer[2]);
+                else
+                    emphasisEverywhere_ = true;
+            } else if (!b->emphasis && Contains(v, text->view())) {
+                b->emphasis = 1;
+            }
         }
-        return true;
-    };
-    if (name.empty()) return;
-    switch (name[0]) {
-        case 'P':
-            if (is("P>")) (closing ? b->paragraphEnd : b->paragraphStart) = 1;
-            break;
-        case 'F':
-            if (fontTags && is("FONT")) (closing ? b->fontEnd : b->fontStart) = 1;
-            break;
-        case 'L':
-            if (closing ? is("LI") : is("LI ")) (closing ? b->listItemEnd : b->listItemStart) = 1;
-            break;
-        case 'T':
-            if (is("TD")) (closing ? b->dataCellEnd : b->dataCellStart) = 1;
-            if (is("TH")) (closing ? b->headerCellEnd : b->headerCellStart) = 1;
-            if (is("TR")) (closing ? b->rowEnd : b->rowStart) = 1;
-            break;
-        case 'H':
-            (closing ? b->headingEnd : b->headingStart) = 1;
-            break;
-        case 'D':
-            if (is("DL")) b->definitionList = 1;
-            if (is("DD")) b->definitionData = 1;
-            break;
-        case 'U':
-            if (is("UL")) b->unorderedList = 1;
-            break;
-        case 'O':
-            if (is("OL")) b->orderedList = 1;
-            break;
-        case 'B':
-            if (is("BLOCKQUOTE")) b->blockQuote = 1;
-            if (!closing && is("BR>")) b->lineBreak = 1;
-            break;
-        case '!':
-            if (!closing && is("!--")) b->commentStart = 1;
-            break;
-        default:
-            break;
     }
-}
+
+    void Scan() {
+#if defined(__SSE2__)
+        ScanVectors();
+#else
+        if (v_.size() <= kShortText)
+            ScanBytes();
+        else
+            ScanSearching();
+#endif
+        b_->tagKinds = kinds_ | (b_->newline ? kNewlineKind : 0);
+        b_->tableMarkup = b_->rowStart || b_->rowEnd || b_->dataCellStart || b_->dataCellEnd ||
+                          b_->headerCellStart || b_->headerCellEnd;
+    }
+
+private:
+    // What a byte is for the scan.
+    enum ByteClass : uint8_t { kPlain, kTagOpen, kNewline, kAmpersand, kDash, kProtected };
+    static constexpr std::array<uint8_t, 256> kByteClasses = [] {
+        std::array<uint8_t, 256> classes{};
+        classes[static_cast<unsigned char>('<')] = kTagOpen;
+        classes[static_cast<unsigned char>('\n')] = kNewline;
+        classes[static_cast<unsigned char>('&')] = kAmpersand;
+        classes[static_cast<unsigned char>('-')] = kDash;
+        classes[static_cast<unsigned char>(kPlaceholder)] = kProtected;
+        classes[0] = kProtected;
+        return classes;
+    }();
+
+    // The byte at `p`, which is not plain.
+    void Special(const char* p) {
+        switch (kByteClasses[static_cast<unsigned char>(*p)]) {
+            case kTagOpen:
+                AnyTag(p);
+                break;
+            case kNewline:
+                b_->newline = 1;
+                break;
+            case kAmpersand:
+                if (end_ - p >= 6 && std::memcmp(p, "&nbsp;", 6) == 0) b_->nonBreakingSpace = 1;
+                break;
+            case kDash:
+                if (end_ - p >= 3 && p[1] == '-' && p[2] == '>') b_->commentEnd = 1;
+                break;
+            case kProtected:
+                b_->preformatted = 1;
+                break;
+            default:
+                break;
+        }
+    }
+
+#if defined(__SSE2__)
+    void ScanVectors() {
+        const char* p = v_.data();
+        const __m128i tagOpen = _mm_set1_epi8('<'), newline = _mm_set1_epi8('\n'), ampersand = _mm_set1_epi8('&');
+        const __m128i dash = _mm_set1_epi8('-'), placeholder = _mm_set1_epi8(kPlaceholder);
+        const __m128i zero = _mm_setzero_si128();
+        for (; end_ - p >= 16; p += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i others =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, ampersand)),
+                             _mm_or_si128(_mm_cmpeq_epi8(bytes, dash),
+                                          _mm_or_si128(_mm_cmpeq_epi8(bytes, placeholder),
+                                                       _mm_cmpeq_epi8(bytes, zero))));
+            // The flags only ever go on, so tags and the other bytes are
+            // taken in two rounds.
+            for (unsigned tags = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tagOpen))); tags != 0;
+                 tags &= tags - 1)
+                AnyTag(p + __builtin_ctz(tags));
+            for (unsigned rest = static_cast<unsigned>(_mm_movemask_epi8(others)); rest != 0; rest &= rest - 1)
+                Special(p + __builtin_ctz(rest));
+        }
+        for (; p < end_; ++p) {
+            if (kByteClasses[static_cast<unsigned char>(*p)] != kPlain) Special(p);
+        }
+    }
+#else
+    static constexpr size_t kShortText = 160;
+
+    void ScanBytes() {
+        auto classOf = [](const char* at) { return kByteClasses[static_cast<unsigned char>(*at)]; };
+        for (const char* p = v_.data(); p < end_; ++p) {
+            // Plain bytes are passed over four at a time.
+            while (end_ - p >= 4 && (classOf(p) | classOf(p + 1) | classOf(p + 2) | classOf(p + 3)) == kPlain)
+                p += 4;
+            if (p == end_) break;
+            if (classOf(p) != kPlain) Special(p);
+        }
+    }
+
+    void ScanSearching() {
+        const char* const data = v_.data();
+        const size_t size = v_.size();
+        for (const char* p = static_cast<const char*>(std::memchr(data, '<', size)); p != nullptr;
+             p = static_cast<const char*>(std::memchr(p + 1, '<', static_cast<size_t>(end_ - p - 1))))
+            AnyTag(p);
+        if (std::memchr(data, '\n', size)) b_->newline = 1;
+        if (std::memchr(data, kPlaceholder, size) || std::memchr(data, '\0', size)) b_->preformatted = 1;
+        if (Contains(v_, "&nbsp;")) b_->nonBreakingSpace = 1;
+        if (Contains(v_, "-->")) b_->commentEnd = 1;
+    }
+#endif
+
+    // The tag that opens at `p` (a "<").
+    void AnyTag(const char* p) {
+        if (end_ - p >= 8)
+            Tag<false>(p);
+        else
+            Tag<true>(p);
+    }
+
+    // The tag that opens at `p`.  Its name is compared character by
+    // character; a character beyond the end reads as NUL, which matches no
+    // character of a name.  `kNearEnd`: the text may end within eight
+    // characters of the "<", so each character read is checked.
+    template <bool kNearEnd>
+    void Tag(const char* p) {
+        const size_t left = static_cast<size_t>(end_ - p);
+        auto at = [p, left](size_t i) {
+            if constexpr (kNearEnd) return i < left ? p[i] : '\0';
+            return p[i];  // i < 6 here
+        };
+        const char c1 = at(1);
+        const char c2 = at(2);
+        const uint64_t kind = left > 2 ? TagKind(c1, c2) : 0;
+        kinds_ |= kind;
+        TidyBuffer* const b = b_;
+        const bool closing = c1 == '/';
+        const size_t n = closing ? 2 : 1;  // where the name begins
+        switch (at(n)) {
+            case 'P':
+                if (at(n + 1) == '>') (closing ? b->paragraphEnd : b->paragraphStart) = 1;
+                break;
+            case 'F':
+                if (fontTags_ && at(n + 1) == 'O' && at(n + 2) == 'N' && at(n + 3) == 'T')
+                    (closing ? b->fontEnd : b->fontStart) = 1;
+                break;
+            case 'L':
+                if (at(n + 1) == 'I' && (closing || at(n + 2) == ' ')) (closing ? b->listItemEnd : b->listItemStart) = 1;
+                break;
+            case 'T': {
+                const char second = at(n + 1);
+                if (second == 'D') (closing ? b->dataCellEnd : b->dataCellStart) = 1;
+                if (second == 'H') (closing ? b->headerCellEnd : b->headerCellStart) = 1;
+                if (second == 'R') (closing ? b->rowEnd : b->rowStart) = 1;
+                break;
+            }
+            case 'H':
+                (closing ? b->headingEnd : b->headingStart) = 1;
+                break;
+            case 'D':
+                if (at(n + 1) == 'L') b->definitionList = 1;
+                if (at(n + 1) == 'D') b->definitionData = 1;
+                break;
+            case 'U':
+                if (at(n + 1) == 'L') b->unorderedList = 1;
+                break;
+            case 'O':
+                if (at(n + 1) == 'L') b->orderedList = 1;
+                break;
+            case 'B':
+                if (at(n + 1) == 'L' && left >= n + 10 && std::memcmp(p + n, "BLOCKQUOTE", 10) == 0) b->blockQuote = 1;
+                if (!closing && at(n + 1) == 'R' && at(n + 2) == '>') b->lineBreak = 1;
+                break;
+            case '!':
+                if (!closing && at(n + 1) == '-' && at(n + 2) == '-') b->commentStart = 1;
+                break;
+            default:
+                break;
+        }
+        if (!b->emphasis && ((kind & emphasisKinds_) != 0 || emphasisEverywhere_)) {
+            for (int k = 0; k < tagEmphasisCount_; ++k) {
+                const TextString& e = *tagEmphasis_[k];
+                if (static_cast<size_t>(e.length) <= left &&
+                    std::memcmp(p, e.buffer, static_cast<size_t>(e.length)) == 0) {
+                    b->emphasis = 1;
+                    break;
+                }
+            }
+        }
+        if ((c1 == 'P' || c1 == 'p' || (closing && (c2 == 'P' || c2 == 'p'))) &&
+            PreTagAt(v_, static_cast<size_t>(p - v_.data()), closing))
+            b->preformatted = 1;
+    }
+
+    std::string_view v_;
+    const char* end_;
+    TidyBuffer* b_;
+    bool fontTags_;
+    // Emphasis texts that begin with "<", compared only at the tags whose
+    // kind (the hash of the two characters after the "<") they share.
+    const TextString* tagEmphasis_[4] = {};
+    int tagEmphasisCount_ = 0;
+    uint64_t emphasisKinds_ = 0;
+    bool emphasisEverywhere_ = false;
+    uint64_t kinds_ = 0;
+};
 
 void ScanFlags(FC* policies, std::string_view v, TidyBuffer* b) {
     ClearFlags(b);
-    const bool fontTags = policies && policies->context && policies->context->fontTagSwitch;
-    if (policies) {
-        for (const TextString* text : {&policies->strongOpen, &policies->strongClose, &policies->emphasisOpen,
-                                       &policies->emphasisClose}) {
-            if (!text->IsEmpty() && v.find(text->view()) != std::string_view::npos) b->emphasis = 1;
-            if (b->emphasis) break;
-        }
-    }
-    uint64_t kinds = 0;
-    for (size_t at = v.find('<'); at != std::string_view::npos; at = v.find('<', at + 1)) {
-        kinds |= TagKindAt(v, at);
-        ScanTag(v, at, fontTags, b);
-        const char second = at + 1 < v.size() ? ToUpperAscii(v[at + 1]) : '\0';
-        if ((second == 'P' || second == '/') && (PreTagAt(v, at, false) || PreTagAt(v, at, true))) b->preformatted = 1;
-    }
-    b->newline = v.find('\n') != std::string_view::npos;
-    b->tagKinds = kinds | (b->newline ? kNewlineKind : 0);
-    if (std::memchr(v.data(), kPlaceholder, v.size()) || std::memchr(v.data(), '\0', v.size())) b->preformatted = 1;
-    b->nonBreakingSpace = v.find("&nbsp;") != std::string_view::npos;
-    b->commentEnd = v.find("-->") != std::string_view::npos;
-    b->tableMarkup = b->rowStart || b->rowEnd || b->dataCellStart || b->dataCellEnd || b->headerCellStart ||
-                     b->headerCellEnd;
+    FlagScanner(policies, v, b).Scan();
 }
 
 // ---------------------------------------------------------------------------
@@ -1150,68 +1441,83 @@ void DropLeadingNewlines(TextString& text) {
 // ---------------------------------------------------------------------------
 // The passes over a text whose pre-formatted parts are covered
 
-void TidyMarkupCovered(FC* policies, TidyBuffer* b) {
-    const TidySettings s = ReadSettings(policies);
+void TidyMarkupCovered(const TidySettings& s, TidyBuffer* b) {
     TextString& text = b->text;
+    // Whether the text is known to hold no newline followed by white space
+    // and another newline: left so by a newline pass and not changed since.
+    // The newline pass and the folding of newline runs are then skipped, as
+    // they would find nothing to do.
+    bool runFree = false;
+    auto note = [&runFree](bool changed) {
+        if (changed) runFree = false;
+    };
     if (b->paragraphStart && b->paragraphEnd) ParagraphSpanPass(text, s);
-    if (b->newline) NewlinePass(text);
+    if (b->newline) runFree = NewlinePass(text);
     if (b->nonBreakingSpace) {
-        ReplaceAll(text, " &nbsp;", "&nbsp;");
-        ReplaceAll(text, "&nbsp; ", "&nbsp;");
-        ReplaceAll(text, "&nbsp;<BR>", "<BR>");
+        note(ReplaceAll(text, " &nbsp;", "&nbsp;"));
+        note(ReplaceAll(text, "&nbsp; ", "&nbsp;"));
+        note(ReplaceAll(text, "&nbsp;<BR>", "<BR>"));
     }
-    if (b->fontEnd) FontEndPass(text);
-    if (b->dataCellStart && b->dataCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TD", "</TD>");
-    if (b->headerCellStart && b->headerCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TH", "</TH>");
+    if (b->fontEnd) note(FontEndPass(text));
+    if (b->dataCellStart && b->dataCellEnd && b->lineBreak) note(DropCellEndBreaks(text, "<TD", "</TD>"));
+    if (b->headerCellStart && b->headerCellEnd && b->lineBreak) note(DropCellEndBreaks(text, "<TH", "</TH>"));
     // The passes so far wrote no new kind of tag but "<BR>" for an empty
     // paragraph and "<BR>" or "<HR>" in place of the same tag in other
     // letter case.
     uint64_t kinds = b->tagKinds;
-    auto anyCase = [kinds](char first, char second) {
-        const char upper[] = {ToUpperAscii(first), ToUpperAscii(second)};
-        const char lower[] = {ToLowerAscii(first), ToLowerAscii(second)};
-        return (kinds & (TagKind(upper[0], upper[1]) | TagKind(upper[0], lower[1]) | TagKind(lower[0], upper[1]) |
-                         TagKind(lower[0], lower[1]))) != 0;
+    // The kinds of a two-letter tag name in any letter case.
+    constexpr auto anyCase = [](char upper0, char upper1) {
+        const char lower0 = static_cast<char>(upper0 - 'A' + 'a'), lower1 = static_cast<char>(upper1 - 'A' + 'a');
+        return TagKind(upper0, upper1) | TagKind(upper0, lower1) | TagKind(lower0, upper1) | TagKind(lower0, lower1);
     };
-    if ((b->paragraphStart && b->paragraphEnd) || anyCase('B', 'R')) kinds |= TagKind('B', 'R');
-    if (anyCase('H', 'R')) kinds |= TagKind('H', 'R');
+    constexpr uint64_t kLineBreakKinds = anyCase('B', 'R');
+    constexpr uint64_t kRuleKinds = anyCase('H', 'R');
+    if ((b->paragraphStart && b->paragraphEnd) || (kinds & kLineBreakKinds) != 0) kinds |= TagKind('B', 'R');
+    if ((kinds & kRuleKinds) != 0) kinds |= TagKind('H', 'R');
     const bool firstChanged = FirstMarkupRules(s).RunTwiceIfChanged(text, kinds);
-    SecondMarkupRules(s).Run(text, firstChanged ? kinds | kNewlineKind : kinds);
-    if (b->paragraphStart) StartTagPass(text, false);
-    if (b->listItemStart) StartTagPass(text, true);
-    if (b->fontStart || b->fontEnd) FontLineJoinPass(text);
-    if (b->commentStart) ReplaceAll(text, "<!--", "\n<!--");
-    if (b->commentEnd) ReplaceAll(text, "-->", "-->\n");
-    if (SpecialRuleSet(s)) {
-        ReplaceAll(text, "<R>", "\n<R>\n");
-        ReplaceAll(text, "</R>", "\n</R>\n");
+    note(firstChanged);
+    note(SecondMarkupRules(s).Run(text, firstChanged ? kinds | kNewlineKind : kinds));
+    if (b->paragraphStart) note(StartTagPass(text, false));
+    if (b->listItemStart) note(StartTagPass(text, true));
+    if (b->fontStart || b->fontEnd) {
+        // The pass may drop empty lines without moving a word.
+        const int before = text.length;
+        note(FontLineJoinPass(text) || text.length != before);
     }
-    if (b->newline) NewlinePass(text);
-    if (b->paragraphEnd) ReplaceAll(text, "<BR></P>", "</P>");
-    if (b->paragraphStart) ReplaceAll(text, "\n<P>", "\n\n<P>");
+    if (b->commentStart) note(ReplaceAll(text, "<!--", "\n<!--"));
+    if (b->commentEnd) note(ReplaceAll(text, "-->", "-->\n"));
+    if (SpecialRuleSet(s)) {
+        note(ReplaceAll(text, "<R>", "\n<R>\n"));
+        note(ReplaceAll(text, "</R>", "\n</R>\n"));
+    }
+    if (b->newline && !runFree) runFree = NewlinePass(text);
+    if (b->paragraphEnd) note(ReplaceAll(text, "<BR></P>", "</P>"));
+    if (b->paragraphStart) note(ReplaceAll(text, "\n<P>", "\n\n<P>"));
     // With list items the replacement runs once more; the newline it adds
     // is folded away by the last step.
-    if (b->listItemStart) ReplaceAll(text, "\n<P>", "\n\n<P>");
+    if (b->listItemStart) note(ReplaceAll(text, "\n<P>", "\n\n<P>"));
     if (b->paragraphEnd) {
-        ReplaceAll(text, "\n</P>", "</P>");
-        ReplaceAll(text, "</P>", "</P>\n");
+        note(ReplaceAll(text, "\n</P>", "</P>"));
+        note(ReplaceAll(text, "</P>", "</P>\n"));
     }
-    if (b->listItemEnd) ReplaceAll(text, "</LI>", "</LI>\n");
-    FoldNewlineRuns(text);
+    if (b->listItemEnd) note(ReplaceAll(text, "</LI>", "</LI>\n"));
+    if (!runFree) FoldNewlineRuns(text);
 }
 
 void TidyEmphasisCovered(FC* policies, TidyBuffer* b) {
+    const TidySettings s = ReadSettings(policies);
     if (policies->IsOn(Pol::RemoveRedundantTags)) {
-        const TidySettings s = ReadSettings(policies);
         TextString& text = b->text;
-        EmphasisRules(s).RunTwiceIfChanged(text, b->tagKinds);
-        if (b->unorderedList) RemoveAll(text, "</UL>\n<UL>");
-        if (b->blockQuote) RemoveAll(text, "</BLOCKQUOTE>\n<BLOCKQUOTE>");
+        bool changed = EmphasisRules(s).RunTwiceIfChanged(text, b->tagKinds);
+        if (b->unorderedList) changed = RemoveAll(text, "</UL>\n<UL>") || changed;
+        if (b->blockQuote) changed = RemoveAll(text, "</BLOCKQUOTE>\n<BLOCKQUOTE>") || changed;
         // The FONT-span pass looks for "<FONT" and "</FONT" itself: FONT
         // markup from in-line font tags counts while fonts are not FONT tags.
-        FontSpanPass(text, s, true);
+        // A text as scanned holds no "<FONT" unless the sketch has its kind.
+        constexpr uint64_t kFontKind = TagKind('F', 'O');
+        if (changed || (b->tagKinds & kFontKind) != 0) FontSpanPass(text, s, true);
     }
-    TidyMarkupCovered(policies, b);
+    TidyMarkupCovered(s, b);
 }
 
 }  // namespace
@@ -1256,7 +1562,7 @@ int HTML_TidyMarkup(FC* policies, TidyBuffer* buffer) {
     const bool covered = buffer->preformatted || buffer->startsInsidePre;
     if (covered) shield.Cover(buffer->text, buffer->startsInsidePre != 0);
     StartAtLineStart(buffer->text);
-    TidyMarkupCovered(policies, buffer);
+    TidyMarkupCovered(ReadSettings(policies), buffer);
     DropLeadingNewlines(buffer->text);
     if (covered) shield.Uncover(buffer->text);
     return 1;

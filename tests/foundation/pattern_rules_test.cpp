@@ -510,3 +510,52 @@ TEST(PatternRules, PatternLiteralsAndLongPrefixes) {
     const std::string text = "x" + std::string(75, 'a') + "y";
     EXPECT_EQ(RunListRule(kRuleReplace, (word + "y").c_str(), "!", 0, text.c_str()), "x" + std::string(5, 'a') + "!");
 }
+
+// While every rule waits for the first character of a match, a scan passes
+// over the characters that begin none.  A rule that opens with a wildcard
+// (here one that never completes) turns that off: both scans must agree.
+TEST(PatternRules, PassingOverTextAgreesWithReadingEveryCharacter) {
+    struct Rule {
+        int kind;
+        const char* pattern;
+        const char* text;
+        int caseSensitive;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Rule> rules;
+        const char* input;
+    };
+    const Case cases[] = {
+        {"replace at the start, middle and end", {{kRuleReplace, "<P>?W<EM>", "<P><EM>", 1}},
+         "<P> <EM>a b c <P>\t<EM> d <P>  <EM>"},
+        {"letters in any case", {{kRuleReplace, "font", "F", 0}, {kRuleDelete, "x%1", "", 1}}, "aFoNt b x1 FONTx2"},
+        {"a class opens the run", {{kRuleReplace, "%1%1-", "#", 1}}, "ab12-c 3-45-"},
+        {"inserted text", {{kRuleInsertBefore, "<B>", "[", 1}, {kRuleInsertAfter, "</B>", "]", 1}},
+         "x<B>y</B>z<B></B>"},
+        {"runs that restart", {{kRuleReplace, "aab", "!", 1}, {kRuleReplace, "ab*Wc", "?", 1}}, "aaab ab  c aabc"},
+        {"newlines", {{kRuleReplace, "|n*W|n", "\n", 1}}, "a\n \n\nb\n\t\nc\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int rewriting = 0; rewriting < 2; ++rewriting) {
+            std::string results[2];
+            int actions[2] = {0, 0};
+            for (int everyCharacter = 0; everyCharacter < 2; ++everyCharacter) {
+                PatternList list;
+                PatternRewriter rewriter;
+                PatternList& rules = rewriting ? static_cast<PatternList&>(rewriter) : list;
+                for (const Rule& rule : c.rules)
+                    ASSERT_NE(rules.AddTextRule(rule.kind, rule.pattern, rule.text, rule.caseSensitive), nullptr);
+                if (everyCharacter) {
+                    ASSERT_NE(rules.AddTextRule(kRuleReplace, "*W|t|t|t|t|t", "", 1), nullptr);
+                }
+                actions[everyCharacter] = rewriting ? rewriter.Apply(c.input) : list.Scan(c.input);
+                results[everyCharacter] = Result(rules);
+            }
+            EXPECT_EQ(results[0], results[1]);
+            EXPECT_EQ(actions[0], actions[1]);
+            EXPECT_GT(actions[0], 0);
+        }
+    }
+}

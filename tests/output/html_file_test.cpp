@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,39 @@ TEST_F(HTMLFileTest, PreformattedContentIsWrittenAsItIs) {
         file.FlushBuffer(&set, &file, 1);
         EXPECT_EQ(Written(), expected) << (buffered ? "buffered" : "unbuffered");
     }
+}
+
+// A file takes the lines that fit the width several at a time; it gets the
+// same lines as a string list, which takes them one by one: short and long
+// lines, links, empty lines and pre-formatted sections, over many flushes.
+TEST_F(HTMLFileTest, AFileGetsTheLinesAStringListGets) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 200; ++i) {
+        lines.push_back("<TD>" + std::to_string(i) + "</TD>");
+        if (i % 7 == 0) lines.push_back(Words(25 + i % 3));
+        if (i % 11 == 0) lines.push_back("<A HREF=\"x.html\">" + Words(20) + "</A>");
+        if (i % 13 == 0) lines.push_back("");
+        if (i % 17 == 0) lines.insert(lines.end(), {"<PRE>", Words(30), "</PRE>"});
+    }
+    Start(true);
+    const std::string path = (folder / "lines.html").string();
+    HTMLFile toFile;
+    ASSERT_TRUE(toFile.OpenForWrite(path.c_str(), 0, 0));
+    toFile.fileStarted = 1;
+    toFile.policies = &set;
+    for (const std::string& line : lines) {
+        Write(line);
+        TextString text(line.c_str());
+        EXPECT_EQ(toFile.WriteLine(&set, &toFile, &text, 0), 1);
+    }
+    file.Close();
+    toFile.Close();
+    std::string expected;
+    for (const std::string& line : Written()) expected += line + "\n";
+    std::ifstream in(path, std::ios::binary);
+    const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(got, expected);
+    EXPECT_GT(written.count, static_cast<int>(lines.size()));  // long lines were wrapped
 }
 
 TEST_F(HTMLFileTest, UnbufferedWritesComeAfterEverythingBuffered) {

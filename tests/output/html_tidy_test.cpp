@@ -207,6 +207,75 @@ TEST_F(HtmlTidyTest, RulesFollowTheEmphasisSetting) {
     EXPECT_EQ(TidyEmphasis("a<B> </B>b<STRONG> </STRONG>"), "a<B> </B>b");
 }
 
+// The scan finds each text wherever it stands: at the start, across the
+// blocks of sixteen characters it reads at a time, and in the last few
+// characters of short and long texts; a text cut short by the end is no
+// find.
+TEST_F(HtmlTidyTest, ScanFindsTextsAtEveryPosition) {
+    struct Probe {
+        std::string text;
+        int TidyBuffer::*flag;
+        std::string cutShort;  // the text without its last character
+    };
+    const Probe probes[] = {
+        {"<TD", &TidyBuffer::dataCellStart, "<T"},      {"</TH", &TidyBuffer::headerCellEnd, "</T"},
+        {"<BR>", &TidyBuffer::lineBreak, "<BR"},        {"<P>", &TidyBuffer::paragraphStart, "<P"},
+        {"</FONT", &TidyBuffer::fontEnd, "</FON"},      {"<LI ", &TidyBuffer::listItemStart, "<LI"},
+        {"<!--", &TidyBuffer::commentStart, "<!-"},     {"-->", &TidyBuffer::commentEnd, "--"},
+        {"&nbsp;", &TidyBuffer::nonBreakingSpace, "&nbsp"},
+        {"</BLOCKQUOTE", &TidyBuffer::blockQuote, "</BLOCKQUOT"},
+        {"<STRONG>", &TidyBuffer::emphasis, "<STRONG"}, {"\n", &TidyBuffer::newline, ""},
+        {"<PRE>", &TidyBuffer::preformatted, "<PR"},   {"\x01", &TidyBuffer::preformatted, ""},
+    };
+    for (const Probe& probe : probes) {
+        for (size_t before : {size_t{0}, size_t{1}, size_t{13}, size_t{15}, size_t{16}, size_t{30}, size_t{200}}) {
+            for (size_t after : {size_t{0}, size_t{1}, size_t{5}, size_t{17}}) {
+                SCOPED_TRACE(probe.text + " after " + std::to_string(before) + ", before " + std::to_string(after));
+                const std::string pad(before, 'x'), tail(after, 'y');
+                TidyBuffer buffer;
+                HTML_ScanTidyBuffer(&set, &buffer, TextString((pad + probe.text + tail).c_str()));
+                EXPECT_EQ(buffer.*probe.flag, 1);
+                if (probe.cutShort.empty()) continue;
+                HTML_ScanTidyBuffer(&set, &buffer, TextString((pad + probe.cutShort).c_str()));
+                EXPECT_EQ(buffer.*probe.flag, 0);
+            }
+        }
+    }
+}
+
+// Line breaks that end cells go in place while each edit shortens the text;
+// a cell that needs a non-breaking space for its one line break lengthens
+// it, before or after edits made in place.
+TEST_F(HtmlTidyTest, CellEndBreaksInAnyOrderOfEdits) {
+    const Case cases[] = {
+        {"shorter, then longer", "<TD>a<BR></TD><TD><BR></TD>", "<TD>a</TD><TD>&nbsp;</TD>"},
+        {"longer, then shorter", "<TD><BR></TD><TD>a<BR><BR></TD>", "<TD>&nbsp;</TD><TD>a</TD>"},
+        {"two breaks for a space", "<TD><BR><BR></TD><TD>b<BR></TD>", "<TD>&nbsp;</TD><TD>b</TD>"},
+        {"cells apart", "<TD>a<BR></TD>x<TD> <BR></TD><TD>c<BR></TD>", "<TD>a</TD>x<TD> &nbsp;</TD><TD>c</TD>"},
+        {"header and data cells", "<TH>a<BR></TH><TD><BR></TD><TH><BR></TH>",
+         "<TH>a</TH><TD>&nbsp;</TD><TH>&nbsp;</TH>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Tidy(c.input), c.expected);
+    }
+}
+
+// Newline runs made by the steps after the first newline pass are folded
+// by the second; the second is left out only when it would change nothing.
+TEST_F(HtmlTidyTest, NewlineRunsMadeByLaterSteps) {
+    const Case cases[] = {
+        {"comment lines", "a<!-- c -->\n \nb\n", "a\n<!-- c -->\nb\n"},
+        {"comment after a run", "a\n \n<!-- c -->\nb", "a\n<!-- c -->\nb"},
+        {"rule", "x<HR>\n\ny\n", "x\n<HR>\ny\n"},
+        {"cells", "<TD>a<BR></TD>\n\n\n<TD><BR></TD>\n", "<TD>a</TD>\n<TD>&nbsp;</TD>\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Tidy(c.input), c.expected);
+    }
+}
+
 // A buffer is written in parts, each tidied with what follows it: a part
 // never begins with an empty line, and white space before its first line
 // break folds away as after any other line end.
