@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
@@ -49,6 +50,22 @@ bool IsOn(const FC* set, Pol id) { return set && set->IsOn(id); }
 
 void Write(OutputDocument* document, FC* set, const TextString& text) {
     if (document) document->WriteText(set, document, text.buffer);
+}
+
+// An RTF section definition: page width and height, the four margins, with
+// the texts that open and close it.
+TextString SectionText(const char* opening, int width, int height, int left, int right, int top, int bottom,
+                       const char* closing) {
+    TextString text(opening);
+    const std::pair<const char*, int> parts[] = {{"\\pgwsxn", width},    {"\\pghsxn", height},
+                                                 {"\\marglsxn", left},   {"\\margrsxn", right},
+                                                 {"\\margtsxn", top},    {"\\margbsxn", bottom}};
+    for (const auto& [word, value] : parts) {
+        text.Append(word);
+        text.AppendNumber('1', value, 0);
+    }
+    text.Append(closing);
+    return text;
 }
 void Write(OutputDocument* document, FC* set, const char* text) {
     if (document) document->WriteText(set, document, text);
@@ -714,20 +731,9 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
         if (rtf) {
             if (userTableLandscape) {
                 Write(rtfWriter, &set, "\\par \\sect");
-                TextString landscape("\\sectd \\lndscpsxn\\psz9\\pgwsxn");
-                landscape.AppendNumber('1', pageHeight, 0);
-                landscape.Append("\\pghsxn");
-                landscape.AppendNumber('1', pageWidth, 0);
-                landscape.Append("\\marglsxn");
-                landscape.AppendNumber('1', left, 0);
-                landscape.Append("\\margrsxn");
-                landscape.AppendNumber('1', right, 0);
-                landscape.Append("\\margtsxn");
-                landscape.AppendNumber('1', top, 0);
-                landscape.Append("\\margbsxn");
-                landscape.AppendNumber('1', bottom, 0);
-                landscape.Append("\\linex0\\headery709\\footery709\\colsx709\\endnhere");
-                Write(rtfWriter, &set, landscape);
+                Write(rtfWriter, &set,
+                      SectionText("\\sectd \\lndscpsxn\\psz9", pageHeight, pageWidth, left, right, top, bottom,
+                                  "\\linex0\\headery709\\footery709\\colsx709\\endnhere"));
             }
             Write(rtfWriter, &set, "{");
         }
@@ -1327,20 +1333,9 @@ void PreForm::OutputUserTableEnd() {
         RTF_GetPaperSize(&set, &pageWidth, &pageHeight);
         RTF_GetMargins(&set, &top, &bottom, &left, &right);
         Write(rtfWriter, &set, "\\par \\sect");
-        TextString section("\\sectd \\pgwsxn");
-        section.AppendNumber('1', pageWidth, 0);
-        section.Append("\\pghsxn");
-        section.AppendNumber('1', pageHeight, 0);
-        section.Append("\\marglsxn");
-        section.AppendNumber('1', left, 0);
-        section.Append("\\margrsxn");
-        section.AppendNumber('1', right, 0);
-        section.Append("\\margtsxn");
-        section.AppendNumber('1', top, 0);
-        section.Append("\\margbsxn");
-        section.AppendNumber('1', bottom, 0);
-        section.Append("\\psz9\\linex0\\headery709\\footery709\\colsx709\\endnhere");
-        Write(rtfWriter, &set, section);
+        Write(rtfWriter, &set,
+              SectionText("\\sectd ", pageWidth, pageHeight, left, right, top, bottom,
+                          "\\psz9\\linex0\\headery709\\footery709\\colsx709\\endnhere"));
         userTableLandscape = 0;
     }
 }
