@@ -1330,8 +1330,12 @@ private:
     void Tag(const char* p) {
         const size_t left = static_cast<size_t>(end_ - p);
         auto at = [p, left](size_t i) {
-            if constexpr (kNearEnd) return i < left ? p[i] : '\0';
-            return p[i];  // i < 6 here
+            if constexpr (kNearEnd) {
+                return i < left ? p[i] : '\0';
+            } else {
+                (void)left;
+                return p[i];  // i < 6 here
+            }
         };
         const char c1 = at(1);
         const char c2 = at(2);
