@@ -62,6 +62,20 @@ void ReplaceRange(TextString& text, int start, int count, const char* with) {
     text.AssignChars(out.buffer, out.length);
 }
 
+// False when `text` cannot hold `delimiter`, found as TextString::Find finds
+// it without regard to letter case: the delimiter's first byte, in either
+// case, is nowhere in the text.  Most cells hold no tag, and this spares
+// them the full search (and the work set up for it).
+bool MayHold(const TextString& text, const TextString& delimiter) {
+    if (text.length <= 0 || delimiter.length <= 0) return false;
+    const size_t size = static_cast<size_t>(text.length);
+    const char first = delimiter.buffer[0];
+    const char lower = ToLowerAscii(first);
+    const char upper = ToUpperAscii(first);
+    if (std::memchr(text.buffer, lower, size)) return true;
+    return upper != lower && std::memchr(text.buffer, upper, size);
+}
+
 // The next tag of `text` at or after `from`: its first and last character.
 // When a second start delimiter stands before the end delimiter, the tag is
 // the one that starts last: "a [[ b [[BR]]" holds the tag "[[BR]]" and the
@@ -126,6 +140,7 @@ int VerticalCode(FC& set, const TextString& arguments) {
 void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePosition& where) {
     if (!text || !policies) return;
     const TextString& start = policies->GetText(Pol::StartTagDelimiter);
+    if (!MayHold(*text, start)) return;
     const TextString& end = policies->GetText(Pol::EndTagDelimiter);
     if (start.IsEmpty() || end.IsEmpty() || !text->Find(0, start.buffer, nullptr, 0)) return;
 
@@ -166,6 +181,16 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
 // Rules inside cells
 
 namespace {
+
+// Whether a change of font around cell contents can write any markup or
+// touch the document state.  With fonts not written as FONT tags, nothing
+// is; with font markup turned off, only the pending-font flag is cleared,
+// which does nothing when it is clear already.  Most tables come out this
+// way, and the markup builders need not run for each of their cells.
+bool FontChangeMayWriteMarkup(const FC& set, const Context& context) {
+    if (!context.fontTagSwitch) return false;
+    return set.IsOn(Pol::AddFontMarkup) || context.documentState.pendingFontFlag != 0;
+}
 
 // The cell's font when it is a valid one; the markup around cell contents
 // opens it.
@@ -586,21 +611,24 @@ void PreForm::ApplyCellFontAndLink(TableCell* cell, TextString* text, const Font
     // Font markup is HTML: the cell changes from the font around the table
     // to its own font and back.
     const bool markFont = htmlOutput && context && context->IsOutputPass();
-    const FontSpec* cellFont = font && font->set ? font : nullptr;
-    TextString opening, closing;
-    if (markFont) {
+    if (!markFont || !FontChangeMayWriteMarkup(*policies, *context)) {
+        // No font markup: the font changes would come out empty and leave
+        // the document state as it is.
+        ProcessCellTags(cell, text, where);
+    } else {
         // Both changes are made before the cell's own tags run, as those may
         // change the current font.
+        const FontSpec* cellFont = font && font->set ? font : nullptr;
         const FontSpec* around = context->GetCurrentFont();
         TextString end, start;
         GetChangeFontMarkup(kCellFontKind, policies, around, cellFont, &end, &start, "Apply1");
-        opening = end + start;
+        const TextString opening = end + start;
         GetChangeFontMarkup(kCellFontKind, policies, cellFont, around, &end, &start, "Apply2");
-        closing = end + start;
+        const TextString closing = end + start;
+        if (!opening.IsEmpty()) text->Insert(0, opening.buffer);
+        ProcessCellTags(cell, text, where);
+        text->Append(closing);
     }
-    if (!opening.IsEmpty()) text->Insert(0, opening.buffer);
-    ProcessCellTags(cell, text, where);
-    text->Append(closing);
     // A TOCLINK tag saying "no" keeps the cell out of the contents links.
     if (linkFlag && cell && !cell->linkAnchor.IsEmpty() && cell->contentsLinkMode != 2) {
         TextString linked("<A HREF=\"#");
@@ -619,6 +647,7 @@ void PreForm::ProcessWSTags(TableCell* cell, TextString* text) {
     if (!cell || !text || !policies) return;
     FC& set = *policies;
     const TextString& start = set.GetText(Pol::StartTagDelimiter);
+    if (!MayHold(*text, start)) return;
     const TextString& end = set.GetText(Pol::EndTagDelimiter);
     if (start.IsEmpty() || end.IsEmpty()) return;
     const TextString opening = start + "WS";

@@ -6,6 +6,7 @@
 #include "tables/preform.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -71,9 +72,23 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, last - first);
 }
 
-// Appends without measuring the text again: the cell writers run once per
-// cell of a table.
-void Add(TextString& text, std::string_view piece) { text.AppendBytes(piece.data(), static_cast<int>(piece.size())); }
+// Appends without measuring the text again.  The cell writers run once per
+// cell of a table and their scratch texts keep their room from cell to cell:
+// a text with room for the piece takes it in place.
+[[gnu::noinline]] void AddGrowing(TextString& text, const char* from, int n) { text.AppendBytes(from, n); }
+
+inline void Add(TextString& text, std::string_view piece) {
+    const int n = static_cast<int>(piece.size());
+    const char* from = piece.data();
+    const bool inside = from >= text.buffer && from <= text.buffer + text.capacity;
+    if (n > 0 && !inside && n <= text.capacity - text.length) {
+        std::memcpy(text.buffer + text.length, from, piece.size());
+        text.length += n;
+        text.buffer[text.length] = '\0';
+        return;
+    }
+    AddGrowing(text, from, n);
+}
 
 bool MatchesAt(std::string_view text, size_t at, std::string_view pattern) {
     if (at + pattern.size() > text.size()) return false;
@@ -85,8 +100,18 @@ bool MatchesAt(std::string_view text, size_t at, std::string_view pattern) {
 // Position of the first `pattern` (an upper-case tag such as "<BR>") at or
 // after `from`, in any letter case; npos when there is none.
 size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
-    for (size_t at = text.find('<', from); at != std::string_view::npos; at = text.find('<', at + 1))
-        if (MatchesAt(text, at, pattern)) return at;
+    if (from >= text.size() || pattern.size() < 2) return std::string_view::npos;
+    // Every cell line is searched: the places of "<" come from memchr, and
+    // the letter after it rules out most of them before the full compare.
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char second = ToUpperAscii(pattern[1]);
+    for (const char* at = begin + from; at < end; ++at) {
+        at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
+        if (!at) break;
+        if (at + 1 < end && ToUpperAscii(at[1]) == second && MatchesAt(text, static_cast<size_t>(at - begin), pattern))
+            return static_cast<size_t>(at - begin);
+    }
     return std::string_view::npos;
 }
 
@@ -595,7 +620,9 @@ void PreForm::OutputTableRow(int lineIndex) {
     if (htmlOutput && htmlWriter) {
         const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
         const TabConfig* config = ConfigOf(*this);
-        TextString tag(minimise ? "<TR" : "  <TR");
+        static TextString tag;
+        tag.MakeEmpty();
+        Add(tag, minimise ? "<TR" : "  <TR");
         if (headerRow) {
             dataRowCount = 0;
         } else {
@@ -621,6 +648,8 @@ void PreForm::OutputTableRow(int lineIndex) {
         WriteLineText(policies, htmlWriter, tag);
 
         const TableCell* previous = nullptr;
+        // The cell writer changes the text it is given but only reads the
+        // gutter and stub texts: a cell's own are passed for those.
         static TextString text, gutter, stub;
         for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
             TableCell* cell = cellRow.GetAt(c);
@@ -635,8 +664,6 @@ void PreForm::OutputTableRow(int lineIndex) {
                 break;
             }
             text = cell->text;
-            gutter = cell->gutterText;
-            stub = cell->stubText;
             int isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
             if (!isRule && cell->lineCount == 1 && text.length > 3 && IsRuleLine(text.buffer)) {
                 text = "<HR>";
@@ -647,8 +674,8 @@ void PreForm::OutputTableRow(int lineIndex) {
             if (layout && layout->vAlignment >= 0) vAlign = layout->vAlignment;
             if (cell->vAlignmentOverride != 0) vAlign = cell->vAlignmentOverride;
             if (vAlign == rowVAlign) vAlign = 0;
-            OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &gutter, &stub, &text, isRule, headerRow ? 1 : 0,
-                           c < headerColumnCount ? 1 : 0, 0);
+            OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &cell->gutterText, &cell->stubText, &text, isRule,
+                           headerRow ? 1 : 0, c < headerColumnCount ? 1 : 0, 0);
             previous = cell;
         }
         htmlWriter->WriteText(policies, htmlWriter, minimise ? "</TR>" : "  </TR>");
@@ -722,18 +749,24 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     }
 
     // What is left of the text without layout tags decides whether the cell
-    // is blank or holds only spacing.
+    // is blank or holds only spacing.  Most cells hold neither layout tags
+    // nor spans to remove: their text is read as it is.
     static TextString cleaned;
+    std::string_view left = text->view();
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
-    if (tagStart.IsEmpty() || text->view().find(tagStart.view()) != std::string_view::npos)
-        RemoveInLineTags(*policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", *text, cleaned);
-    else
-        cleaned = *text;
-    if (policies->ruleSetCode == 2) {
-        RemoveSpans(cleaned, "<R", '>');
-        RemoveSpans(cleaned, "<!--", '>');
+    const bool tagged = tagStart.IsEmpty() || left.find(tagStart.view()) != std::string_view::npos;
+    if (tagged || policies->ruleSetCode == 2) {
+        if (tagged)
+            RemoveInLineTags(*policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", *text, cleaned);
+        else
+            cleaned = *text;
+        if (policies->ruleSetCode == 2) {
+            RemoveSpans(cleaned, "<R", '>');
+            RemoveSpans(cleaned, "<!--", '>');
+        }
+        left = cleaned.view();
     }
-    const std::string_view remaining = TrimBlanks(cleaned.view());
+    const std::string_view remaining = TrimBlanks(left);
     const bool blank = remaining.empty();
     const bool onlySpacing = !hasStub && !hasGutter && IsOnlySpacing(remaining);
 
@@ -753,7 +786,8 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     }
 
     static TextString markup;
-    markup = minimise ? "" : "    ";
+    markup.MakeEmpty();
+    if (!minimise) Add(markup, "    ");
     Add(markup, cellTag);
 
     // The columns the cell covers.  Without a layout that is its span; in a
@@ -820,12 +854,10 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     int alignment = cell->alignment;
     if (config && config->GetInt(TabPol::CellAlignment) != 0) alignment = config->GetInt(TabPol::CellAlignment);
     if (layout) alignment = layout->alignment;
-    const char* alignText = alignment == 2 ? "CENTER" : (alignment == 3 ? "RIGHT" : (isHeaderRow ? "LEFT" : nullptr));
-    if (alignText && !onlySpacing) {
-        markup.Append(" ALIGN=\"");
-        Add(markup, alignText);
-        markup.Append("\"");
-    }
+    const char* alignAttribute =
+        alignment == 2 ? " ALIGN=\"CENTER\""
+                       : (alignment == 3 ? " ALIGN=\"RIGHT\"" : (isHeaderRow ? " ALIGN=\"LEFT\"" : nullptr));
+    if (alignAttribute && !onlySpacing) Add(markup, alignAttribute);
     if (!isHeaderRow) AppendVerticalAlignment(markup, vAlign);
     Add(markup, ">");
 
@@ -841,10 +873,12 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     const bool strong = !isHeaderRow && isHeaderColumn;
     const bool emStrong = IsOn(policies, Pol::UseEmAndStrongMarkup);
     if (strong) Add(markup, emStrong ? "<STRONG>" : "<B>");
-    markup.Append(*text);
+    Add(markup, text->view());
     if (strong) Add(markup, emStrong ? "</STRONG>" : "</B>");
-    if (!isRule) Add(markup, "<BR>");
-    Add(markup, endTag);
+    if (isRule)
+        Add(markup, endTag);
+    else
+        Add(markup, isHeaderRow ? "<BR></TH>" : "<BR></TD>");
 
     static TidyBuffer buffer;
     HTML_ScanTidyBuffer(policies, &buffer, markup);

@@ -260,4 +260,54 @@ TEST_F(CellTagsTest, CellFontAndLinkWrapTheText) {
     EXPECT_EQ(text.str(), "");
 }
 
+// Delimiters made of letters are found in either case; the quick test that
+// lets cells without tags through must find them the same way.
+TEST_F(CellTagsTest, LetterDelimitersAreFoundInEitherCase) {
+    set.SetText(Pol::StartTagDelimiter, "q(");
+    set.SetText(Pol::EndTagDelimiter, ")q");
+    EXPECT_EQ(Tags("aQ(BR)Qb"), "a<BR>b");
+    EXPECT_EQ(Tags("aq(BR)qb"), "a<BR>b");
+    EXPECT_EQ(Tags("a(BR)b"), "a(BR)b");
+
+    TextString text("Q(WS)Q x");
+    engine->ProcessWSTags(cell.get(), &text);
+    EXPECT_EQ(cell->quadAlignment, 3);
+    EXPECT_EQ(text.str(), "Q(WS)Q x");
+}
+
+// Without font markup the changes around a cell write nothing; the one
+// thing they still do, clearing a pending font, is kept.
+TEST_F(CellTagsTest, CellFontChangesWithoutFontMarkup) {
+    FontSpec font;
+    font.SetFaceName(TextString("Arial"));
+    font.set = 1;
+    struct Case {
+        int addMarkup;
+        int fontTags;
+        int pending;
+        bool marked;
+        int pendingAfter;
+    };
+    const std::vector<Case> cases = {
+        {0, 1, 0, false, 0},
+        {0, 1, 1, false, 0},
+        {1, 0, 1, false, 1},
+        {0, 0, 1, false, 1},
+        {1, 1, 1, true, 0},
+    };
+    for (const Case& c : cases) {
+        set.SetInt(Pol::AddFontMarkup, c.addMarkup);
+        context.fontTagSwitch = c.fontTags;
+        context.documentState.pendingFontFlag = c.pending;
+        TextString text("x");
+        engine->ApplyCellFontAndLink(cell.get(), &text, &font, cell->position, 0);
+        const std::string out = text.str();
+        if (c.marked)
+            EXPECT_EQ(out.rfind("<FONT FACE=\"Arial\"", 0), 0u) << out;
+        else
+            EXPECT_EQ(out, "x") << c.addMarkup << c.fontTags << c.pending;
+        EXPECT_EQ(context.documentState.pendingFontFlag, c.pendingAfter) << c.addMarkup << c.fontTags << c.pending;
+    }
+}
+
 }  // namespace

@@ -274,6 +274,7 @@ TEST(FormatCellLinesTest, TrimsPiecesAndProtectsRaisedStarts) {
         {"<br>", "&nbsp;<BR>"},
         {"a<BR>", "a<BR>"},
         {" a <BR>  b <Br> c ", "a<BR>b<BR>c"},
+        {"<B>a</B> <bR> b<", "<B>a</B><BR>b<"},
         {"a<BR> <BR>b", "a<BR>&nbsp;<BR>b"},
         {"<SUP>2</SUP> m", "&nbsp;<SUP>2</SUP> m"},
         {"<sub>i</sub>", "&nbsp;<sub>i</sub>"},
