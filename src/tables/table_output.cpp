@@ -853,7 +853,9 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
 
     int alignment = cell->alignment;
     if (config && config->GetInt(TabPol::CellAlignment) != 0) alignment = config->GetInt(TabPol::CellAlignment);
-    if (layout) alignment = layout->alignment;
+    // A user table has already given its cells the column's alignment where
+    // COLUMN_DETAILS set one, and the content's otherwise.
+    if (layout && !isUserTable) alignment = layout->alignment;
     const char* alignAttribute =
         alignment == 2 ? " ALIGN=\"CENTER\""
                        : (alignment == 3 ? " ALIGN=\"RIGHT\"" : (isHeaderRow ? " ALIGN=\"LEFT\"" : nullptr));

@@ -1283,7 +1283,12 @@ void PreForm::OutputRtfCell(TableCell* cell, int isHeaderRow, int isHeaderColumn
         joined.Append("\\tab ");
         text = joined;
     } else {
+        // The cell's own alignment already holds the column's COLUMN_DETAILS
+        // alignment where one was given, else the one its content suggests
+        // (the column record alone would make every cell without details
+        // left-aligned).
         int alignment = config ? config->GetInt(TabPol::CellAlignment) : 0;
+        if (alignment == 0) alignment = cell->alignment;
         if (alignment == 0 && layout) alignment = layout->alignment;
         if (alignment == 2) opening.Append("\\qc ");
         if (alignment == 3) opening.Append("\\qr ");
