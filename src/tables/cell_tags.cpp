@@ -9,6 +9,7 @@
 // column numbers counted from 1; the cells the column analysis cuts carry
 // 0-based indexes.  Messages show both counted from 1.
 #include "tables/preform.h"
+#include "tables/engine_support.h"
 
 #include <algorithm>
 #include <climits>
@@ -30,6 +31,10 @@
 
 namespace {
 
+using engine_support::ConfigOf;
+using engine_support::IsOn;
+using engine_support::Write;
+
 // The executor mode in which OT, CT and TEXT stand for their literal text.
 constexpr int kLiteralTagMode = 5;
 // The font-change kind of the markup written around cell contents.
@@ -37,10 +42,6 @@ constexpr int kCellFontKind = 0;
 
 bool NameIs(const TextString& name, const char* wanted) { return name.Matches(wanted, 0, 0); }
 
-TabConfig* ConfigOf(const PreForm& engine) {
-    if (engine.tabConfig) return engine.tabConfig;
-    return engine.policies ? engine.policies->GetDefaultTabConfig() : nullptr;
-}
 
 // The row and column of a cell counted from 1 (an unknown index, -1, of a
 // found table gives 0).

@@ -7,6 +7,7 @@
 // already escaped for the output format: nothing here escapes again, so each
 // "&", "<" or accented letter of the input is escaped exactly once.
 #include "tables/preform.h"
+#include "tables/engine_support.h"
 
 #include <memory>
 
@@ -23,6 +24,10 @@
 
 namespace {
 
+using engine_support::ConfigOf;
+using engine_support::IsOn;
+using engine_support::Write;
+
 constexpr int kTypePageBreak = 2;
 constexpr int kTypeRule = 4;
 constexpr int kTypeUnderline = -2;
@@ -37,12 +42,6 @@ constexpr int kKeepTogetherLines = 40;
 
 bool IsDirectiveLine(const PreFormLine& line) { return line.tagCode != -3 || IsTaggedType(line.lineType); }
 
-void Write(OutputDocument* document, FC* set, const TextString& text) {
-    if (document) document->WriteText(set, document, text.buffer);
-}
-void Write(OutputDocument* document, FC* set, const char* text) {
-    if (document) document->WriteText(set, document, text);
-}
 
 RTFFile* AsRTF(OutputDocument* document) { return dynamic_cast<RTFFile*>(document); }
 

@@ -4,6 +4,7 @@
 // OutputHtmlCell.  Every output line is one WriteText call on the block's
 // writer (long HTML cell lines go through the wrapping WriteLine).
 #include "tables/preform.h"
+#include "tables/engine_support.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,6 +26,10 @@
 #include "policies/tab_config.h"
 
 namespace {
+
+using engine_support::ConfigOf;
+using engine_support::IsOn;
+using engine_support::Write;
 
 constexpr int kRuleLineType = 4;
 constexpr int kRtfColumnGap = 216;       // twips between the cell edges beyond the column widths
@@ -53,16 +58,8 @@ PaddingState& PaddingFor(const PreForm* table) {
     return state;
 }
 
-TabConfig* ConfigOf(const PreForm& engine) {
-    if (engine.tabConfig) return engine.tabConfig;
-    return engine.policies ? engine.policies->GetDefaultTabConfig() : nullptr;
-}
 
-bool IsOn(const FC* set, Pol id) { return set && set->IsOn(id); }
 
-void WriteLineText(FC* set, OutputDocument* document, const TextString& text) {
-    if (document) document->WriteText(set, document, text.buffer);
-}
 
 std::string_view TrimBlanks(std::string_view text) {
     size_t first = 0;
@@ -419,12 +416,12 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
         if (context)
             context->documentState.blocks.Add(policies, htmlWriter, tag);
         else
-            WriteLineText(policies, htmlWriter, tag);
+            Write(htmlWriter, policies, tag);
         if (config && config->IsSet(TabPol::Caption) && !config->GetText(TabPol::Caption).IsEmpty()) {
             TextString caption("<CAPTION>");
             caption.Append(config->GetText(TabPol::Caption));
             caption.Append("</CAPTION>");
-            WriteLineText(policies, htmlWriter, caption);
+            Write(htmlWriter, policies, caption);
         }
     }
     if (rtf) rtfWriter->WriteText(policies, rtfWriter, "{");
@@ -440,7 +437,7 @@ void PreForm::OutputTableEnd() {
         if (context)
             context->documentState.blocks.Decrement(policies, htmlWriter, end);
         else
-            WriteLineText(policies, htmlWriter, end);
+            Write(htmlWriter, policies, end);
         const char* comment = "<!-- end of automatically detected TABLE structure -->";
         if (isTable)
             comment = "<!-- end of user-specified TABLE structure -->";
@@ -541,14 +538,14 @@ void PreForm::OutputTableRow(int lineIndex) {
 
         line = "\\trowd \\trgaph108\\trleft";
         line.AppendNumber('1', static_cast<int>(offset), 0);
-        WriteLineText(policies, rtfWriter, line);
+        Write(rtfWriter, policies, line);
         for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
             int last = std::min(count - 1, c + StepOf(*cellRow.GetAt(c)) - 1);
             if (mergeTail && c >= tailStart) last = count - 1;
             line = borders;
             Add(line, "\\cellx");
             line.AppendNumber('1', static_cast<int>(offset + edges[static_cast<size_t>(last)]), 0);
-            WriteLineText(policies, rtfWriter, line);
+            Write(rtfWriter, policies, line);
             if (last == count - 1) break;
         }
 
@@ -576,7 +573,7 @@ void PreForm::OutputTableRow(int lineIndex) {
             line = "\\widctlpar\\intbl\\adjustright";
         }
         Add(line, "{");
-        WriteLineText(policies, rtfWriter, line);
+        Write(rtfWriter, policies, line);
 
         const char* firstPrefix = (lastLine || lineCount > kLooseBlockLines || winHelp) ? "\\intbl " : "\\keepn\\intbl ";
         bool first = true;
@@ -611,7 +608,7 @@ void PreForm::OutputTableRow(int lineIndex) {
                 line.Append(closing);
                 Add(line, "\\cell}");
             }
-            WriteLineText(policies, rtfWriter, line);
+            Write(rtfWriter, policies, line);
             if (merged) break;
         }
         rtfWriter->WriteText(policies, rtfWriter, "}\\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row }");
@@ -645,7 +642,7 @@ void PreForm::OutputTableRow(int lineIndex) {
             tag.Append(" VALIGN=\"TOP\">");
             rowVAlign = 1;
         }
-        WriteLineText(policies, htmlWriter, tag);
+        Write(htmlWriter, policies, tag);
 
         const TableCell* previous = nullptr;
         // The cell writer changes the text it is given but only reads the

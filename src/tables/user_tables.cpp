@@ -5,6 +5,7 @@
 // HTML rows or RTF rows.  RTF tables too wide for the page are fitted by
 // moving their left margin or by setting them in a landscape section.
 #include "tables/user_tables.h"
+#include "tables/engine_support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,6 +31,10 @@
 
 namespace {
 
+using engine_support::ConfigOf;
+using engine_support::IsOn;
+using engine_support::Write;
+
 constexpr int kWritingOutput = 3;
 constexpr int kLongRowTag = 131;       // a longer row tag gets its ">" on a line of its own
 constexpr int kLooseBlockLines = 40;   // blocks this long are not kept together on one page
@@ -41,16 +46,8 @@ enum class LineKind { Text, NewRow, NewCell, ColumnDetails, CellDirective, Other
 // The kinds of row that NEW_ROW opens.
 enum class RowKind { None, Head, Data, Line };
 
-TabConfig* ConfigOf(const PreForm& engine) {
-    if (engine.tabConfig) return engine.tabConfig;
-    return engine.policies ? engine.policies->GetDefaultTabConfig() : nullptr;
-}
 
-bool IsOn(const FC* set, Pol id) { return set && set->IsOn(id); }
 
-void Write(OutputDocument* document, FC* set, const TextString& text) {
-    if (document) document->WriteText(set, document, text.buffer);
-}
 
 // An RTF section definition: page width and height, the four margins, with
 // the texts that open and close it.
@@ -66,9 +63,6 @@ TextString SectionText(const char* opening, int width, int height, int left, int
     }
     text.Append(closing);
     return text;
-}
-void Write(OutputDocument* document, FC* set, const char* text) {
-    if (document) document->WriteText(set, document, text);
 }
 
 // The text of a block line without its leading blanks.
