@@ -319,8 +319,12 @@ void PreForm::OutputAsNormal() {
     for (size_t i = 0; i < lines.size(); ++i) {
         const PreFormLine& line = *lines[i];
         const int type = line.lineType;
-        if (type == kTypePageBreak || type == kTypeRule || type == kTypeRuleDirective || type == kTypeNewPage ||
-            type == kTypeUnderline) {
+        // A rule drawn in the text (a line of dashes, an underline) has no
+        // RTF rule to become, so in RTF it is written as the line it is
+        // rather than dropped.
+        const bool drawnRule = type == kTypeRule || type == kTypeUnderline;
+        if ((type == kTypePageBreak || type == kTypeRuleDirective || type == kTypeNewPage || drawnRule) &&
+            (htmlOutput || !drawnRule)) {
             if (!htmlOutput) continue;
             TextString rule("<HR NOSHADE");
             if (type != kTypePageBreak && type != kTypeNewPage) {
