@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -630,6 +631,18 @@ struct CharacterKinds {
 };
 const CharacterKinds kCharacterKinds;
 
+// Puts the `n` bytes at `source` (not inside `to`) into `to`, without the
+// calls of AssignChars when its buffer has room: this runs for every cell.
+void AssignPiece(TextString& to, const char* source, int n) {
+    if (n > 0 && n <= to.capacity) {
+        std::memcpy(to.buffer, source, static_cast<size_t>(n));
+        to.length = n;
+        to.buffer[n] = '\0';
+    } else {
+        to.AssignChars(source, n);
+    }
+}
+
 // A 64-bit hash of a text (FNV-1a); equal texts of the first column are
 // counted by their hashes.
 uint64_t HashText(const char* text, int length) {
@@ -914,7 +927,7 @@ void PreForm::GatherColumnStatistics() {
                     ++tally.alphanumeric[1 - symbolic];
                     const TextString* trimmed = cell ? &cell->text : nullptr;
                     if (!cell || first > 0 || end < textLength) {
-                        value.AssignChars(text + first, end - first);
+                        AssignPiece(value, text + first, end - first);
                         trimmed = &value;
                     }
                     ++tally.numeric[ClassifyDataValue(policies, 1, *trimmed) == kValueNumber ? 1 : 0];

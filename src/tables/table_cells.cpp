@@ -220,11 +220,13 @@ int GuessTextAlignment(const PreForm* engine, int configured, int span, int colu
     };
     static const Numerics numerics;
     const unsigned char accepted = engine && engine->extendedMarkupMode ? 2 : 1;
-    bool numeric = i < length - j;
-    for (int k = i; numeric && k < length - j; ++k) {
-        const unsigned char kind = numerics.kind[static_cast<unsigned char>(s[k])];
-        numeric = kind != 0 && kind <= accepted;
-    }
+    // Numeric when every byte between the outer blanks is of kind 1 to
+    // `accepted` (kind - 1 wraps round for kind 0).
+    const auto* p = reinterpret_cast<const unsigned char*>(s) + i;
+    const auto* end = reinterpret_cast<const unsigned char*>(s) + (length - j);
+    const bool nonEmpty = p < end;
+    while (p < end && static_cast<unsigned char>(numerics.kind[*p] - 1) < accepted) ++p;
+    const bool numeric = nonEmpty && p == end;
     if (length < columnWidth) j += columnWidth - length;
 
     const bool delimited = engine && engine->isDelimited;
@@ -256,22 +258,58 @@ void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
     for (int c = 0; c < n; ++c) row->GetAt(c)->Reset(where, font);
 }
 
-// Whether HTML escaping or the Macintosh character conversion could change
-// the text: escaping touches only "&", "<", ">" and bytes above 160, the
-// conversion only bytes above 127.  Most cells hold none, and the escaping
-// itself allocates.
-bool MayNeedHtmlEscaping(const TextString& text) {
-    struct Table {
-        bool wanted[256] = {};
-        Table() {
-            for (int c = 128; c < 256; ++c) wanted[c] = true;
-            for (unsigned char c : {'&', '<', '>'}) wanted[c] = true;
-        }
-    };
-    static const Table table;
-    for (int i = 0; i < text.length; ++i)
-        if (table.wanted[static_cast<unsigned char>(text.buffer[i])]) return true;
-    return false;
+// What a cell byte is to the conversion for output (ConvertRowForOutput):
+// escaped in HTML ("&", "<", ">" and bytes above 127, which the Macintosh
+// character conversion also looks at), an ASCII letter, a dot, or a byte
+// that can start a change by the word scan (":", "/", "@", a backspace) or
+// mark emphasis ("_", "*").
+constexpr unsigned char kEscapedByte = 1;
+constexpr unsigned char kLetterByte = 2;
+constexpr unsigned char kDotByte = 4;
+constexpr unsigned char kConvertedByte = 8;
+
+struct CellByteKinds {
+    unsigned char of[256] = {};
+    CellByteKinds() {
+        for (int c = 128; c < 256; ++c) of[c] = kEscapedByte;
+        for (unsigned char c : {'&', '<', '>'}) of[c] = kEscapedByte;
+        for (int c = 'A'; c <= 'Z'; ++c) of[c] = of[c + ('a' - 'A')] = kLetterByte;
+        of[static_cast<unsigned char>('.')] = kDotByte;
+        for (unsigned char c : {':', '/', '@', '\b', '_', '*'}) of[c] = kConvertedByte;
+    }
+};
+const CellByteKinds kCellByteKinds;
+
+// The kinds of byte a text holds (CellByteKinds, or-ed).
+unsigned char LookAtCellBytes(const TextString& text) {
+    unsigned char seen = 0;
+    for (int i = 0; i < text.length; ++i) seen |= kCellByteKinds.of[static_cast<unsigned char>(text.buffer[i])];
+    return seen;
+}
+
+// Whether the output conversion of a cell (AnalysedLine::ConvertForOutput
+// with the word scan, emphasis, the link dictionary and trimming) surely
+// leaves `text` as it is, so that it need not run:
+// - the word scan changes only words with ".", ":", "/", "@" or a
+//   backspace, and leaves a word without letters and with fewer than two
+//   dots alone (a number such as "1234.50");
+// - section references are words with a dot, and are looked for only when
+//   the table asks for them and numbered headings are expected;
+// - emphasis needs "_" or "*";
+// - the link dictionary can match any word: it must be empty;
+// - trimming removes outer blanks and tabs, and an RTF text ending in "}}}"
+//   gets a blank: the text must start and end with neither.
+bool ConversionLeavesAlone(const TextString& text, unsigned char kinds, bool dotsMayBeReferences) {
+    if (kinds & kConvertedByte) return false;
+    if (kinds & kDotByte) {
+        if ((kinds & kLetterByte) || dotsMayBeReferences) return false;
+        const char* dot = static_cast<const char*>(std::memchr(text.buffer, '.', static_cast<size_t>(text.length)));
+        const char* end = text.buffer + text.length;
+        if (dot && std::memchr(dot + 1, '.', static_cast<size_t>(end - dot - 1))) return false;
+    }
+    const char first = text.buffer[0];
+    const char last = text.buffer[text.length - 1];
+    return !IsBlankOrTab(first) && !IsBlankOrTab(last) && last != '}';
 }
 
 // Copies a text into a buffer that already has room for it, as the
@@ -284,6 +322,18 @@ void CopyText(TextString& to, const TextString& from) {
         to.buffer[n] = '\0';
     } else {
         to = from;
+    }
+}
+
+// Puts the `n` bytes at `source` (not inside `to`) into `to`, without the
+// calls of AssignChars when its buffer has room: this runs for every cell.
+void AssignPiece(TextString& to, const char* source, int n) {
+    if (n > 0 && n <= to.capacity) {
+        std::memcpy(to.buffer, source, static_cast<size_t>(n));
+        to.length = n;
+        to.buffer[n] = '\0';
+    } else {
+        to.AssignChars(source, n);
     }
 }
 
@@ -323,6 +373,11 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     const int savedLocation = context ? context->trackers.codeLocation : 0;
     if (context) context->trackers.codeLocation = kWritingOutput;
 
+    // Most cells are words and numbers that the conversion cannot change:
+    // they skip it (ConversionLeavesAlone).
+    const bool dictionaryEmpty = set && set->GetLinkDefinitionCount() < 1;
+    const bool dotsMayBeReferences = references && set && set->IsOn(Pol::ExpectNumberedHeadings);
+
     // One scratch line serves every cell of every row: its texts keep their
     // buffers, and each cell gives it the texts and attributes the
     // conversion reads.
@@ -330,15 +385,23 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     for (int c = 0; c < row->Count(); ++c) {
         TextString& text = row->GetAt(c)->text;
         if (!text.IsEmpty()) {
+            unsigned char bytes;
             if (engine.htmlOutput) {
-                if (MayNeedHtmlEscaping(text)) {
+                bytes = LookAtCellBytes(text);
+                if (bytes & kEscapedByte) {
                     HTML_EscapeText(set, text);
                     text.ConvertMacCharacters();
+                    bytes = LookAtCellBytes(text);
                 }
-            } else if (engine.rtfOutput) {
-                RTF_EscapeText(set, text);
+            } else {
+                if (engine.rtfOutput) RTF_EscapeText(set, text);
+                bytes = LookAtCellBytes(text);
             }
-            if (context) {
+            const bool untouched =
+                dictionaryEmpty && !text.IsEmpty() && ConversionLeavesAlone(text, bytes, dotsMayBeReferences);
+            if (context && untouched) {
+                context->trackers.output.position = line.position;
+            } else if (context) {
                 LoadScratchLine(scratch, text);
                 scratch.lineType = line.lineType;
                 scratch.flags = line.flags;
@@ -670,7 +733,7 @@ void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
         cell->column = cut.column;
         cell->span = cut.span;
         cell->alignment = cut.alignment;
-        cell->text.AssignChars(layout.buffer + cut.first, cut.length);
+        AssignPiece(cell->text, layout.buffer + cut.first, cut.length);
         for (int k = cut.column + 1; k < cut.column + cut.span; ++k) {
             TableCell* covered = row->GetAt(k);
             covered->column = k;
@@ -744,8 +807,11 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         int leading = 0;
         int trailing = 0;
         CountOuterBlanks(piece, pieceLength, &leading, &trailing);
-        cut.alignment = GuessTextAlignment(this, configured, cut.span, c, boundary - start + 1, piece, pieceLength,
-                                           leading, trailing, force);
+        if (configured == 0 && !force && cut.span == 1)  // the column's typical alignment (GuessTextAlignment)
+            cut.alignment = columns[static_cast<size_t>(c)]->typicalAlignment;
+        else
+            cut.alignment = GuessTextAlignment(this, configured, cut.span, c, boundary - start + 1, piece,
+                                               pieceLength, leading, trailing, force);
         cut.first = leading < pieceLength ? first + leading : 0;
         cut.length = leading < pieceLength ? pieceLength - leading - trailing : 0;
         cuts->push_back(cut);

@@ -64,6 +64,8 @@ TEST_F(TableCellsTest, GuessAlignmentFollowsItsOrderOfTests) {
         {"", 10, 1},
         {" 12.5%", 0, 3},
         {"$12", 0, 1},          // "$" counts only in the extended markup modes
+        {"          1234567890.25", 0, 3},
+        {"12,5x", 0, 1},         // a numeric start is not enough
     };
     PreForm engine(nullptr, &set, nullptr);
     TableCell cell(&set, SourcePosition(), nullptr);
@@ -268,6 +270,49 @@ TEST_F(TableCellsTest, ReservedCharactersAreCutLikePlainOnesAndEscapedAfterwards
     engine.SplitLineIntoCells(&engine.scratchRow, 3, 0);
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"it's", "x", "&Ograve;q-"}));
     EXPECT_EQ(context.trackers.codeLocation, 0);
+}
+
+TEST_F(TableCellsTest, CellsThatSkipTheConversionComeOutAsConverted) {
+    // Cells the conversion cannot change skip it; each cell must come out as
+    // the whole conversion of its text leaves it, with section references,
+    // links, emphasis and the link dictionary in play.
+    const std::vector<std::string> texts = {
+        "Alice Smith", "2001-03-04", "12345.67", "2.1",  "1.2.3",   "a.b",          "Version 2.1", "x_y_",
+        "*bold*",      "12:30",      "3/4",      "a@b.cd", "Vendrel", "www.vendrel.example", "see 2.1x", "(42)"};
+    auto check = [&](int references, const char* label) {
+        PreForm engine(nullptr, &set, nullptr);
+        for (const std::string& text : texts) Add(engine, text.c_str());
+        Columns(engine, {});
+        int changed = 0;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            engine.SplitLineIntoCells(&engine.scratchRow, static_cast<int>(i), 0);
+            context.trackers.codeLocation = 3;
+            AnalysedLine line;
+            line.Assign(texts[i].c_str());
+            line.ConvertForOutput(set, nullptr, 1, references, 1, 0, 1, 1);
+            context.trackers.codeLocation = 0;
+            changed += line.str() != texts[i];
+            EXPECT_EQ(engine.scratchRow.GetAt(0)->text.str(), line.str()) << label << ": " << texts[i];
+        }
+        EXPECT_GT(changed, 0) << label;
+    };
+    check(0, "plain");
+
+    // Section references: numbered headings seen, references asked for.
+    for (const char* heading : {"2 Methods", "2.1 Setup"})
+        context.AddHeadingEntry(&set, heading[1] == '.' ? 102 : 101, TextString(heading), TextString(heading),
+                                TextString(heading), SourcePosition(0, 1), TextString(), TextString(), TextString());
+    auto& numbering = context.documentState.headingState;
+    numbering.lowest[0] = numbering.highest[0] = 2;
+    numbering.lowest[1] = numbering.highest[1] = 1;
+    set.SetInt(Pol::ExpectNumberedHeadings, 1);
+    set.GetDefaultTabConfig()->SetInt(TabPol::ConvertXRefs, 1);
+    check(1, "references");
+    set.GetDefaultTabConfig()->SetInt(TabPol::ConvertXRefs, 0);
+
+    // A link dictionary can match any word.
+    set.AddLinkDefinition("Vendrel", "Vendrel", "http://vendrel.example/");
+    check(0, "dictionary");
 }
 
 TEST_F(TableCellsTest, RtfCellsAreEscapedForRtf) {
