@@ -56,6 +56,15 @@ void AnalysedLine::Reset(int keep) {
     }
 }
 
+void AnalysedLine::Recycle(AnalysedLine* previousLine) {
+    Reset(0);
+    // The texts Reset leaves alone, and what a new record does not have yet.
+    rawText.MakeEmpty();
+    inputText.MakeEmpty();
+    trackingContext = nullptr;
+    LinkAfter(previousLine);
+}
+
 void AnalysedLine::CopyAnalysis(const AnalysedLine* other) {
     if (other == this) return;
     // The analysis is replaced; the line's own current text stays.

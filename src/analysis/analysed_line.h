@@ -89,6 +89,9 @@ public:
     // Back to the state of a fresh line (the input text is kept); the text
     // and the owned texts are kept only when `keep` is set.
     void Reset(int keep);
+    // Makes the record what a new one linked after `previousLine` is, its
+    // texts keeping the buffers they have.
+    void Recycle(AnalysedLine* previousLine);
     // Takes over the whole analysis of `other` (owned texts copied), keeping
     // this line's current text; a null `other` only resets.
     void CopyAnalysis(const AnalysedLine* other);

@@ -84,14 +84,16 @@ struct LineWords {
     int count = 0;
 
     explicit LineWords(const TextString& text) {
+        const char* const bytes = text.buffer;
+        const int n = text.length;
         int i = 0;
         while (count < 3) {
-            while (i < text.length && IsBlankOrTab(text.buffer[i])) ++i;
-            if (i >= text.length) break;
+            while (i < n && IsBlankOrTab(bytes[i])) ++i;
+            if (i >= n) break;
             const int start = i;
-            while (i < text.length && !IsBlankOrTab(text.buffer[i])) ++i;
+            while (i < n && !IsBlankOrTab(bytes[i])) ++i;
             starts[count] = start;
-            words[count] = std::string_view(text.buffer + start, static_cast<size_t>(i - start));
+            words[count] = std::string_view(bytes + start, static_cast<size_t>(i - start));
             ++count;
         }
     }

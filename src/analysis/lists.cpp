@@ -18,6 +18,10 @@
 #include "foundation/utilities.h"
 #include "policies/fc.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
@@ -600,17 +604,36 @@ LineShape MeasureShape(const TextString& text) {
         }
     };
     static const ShapeCharacters shapeCharacters;
+    // The first byte from `i` on that the shape looks at (n when none): most
+    // bytes are words, passed over sixteen at a time where the processor can.
+    auto nextMarked = [&](int i) {
+#if defined(__SSE2__)
+        const __m128i blank = _mm_set1_epi8(' '), bar = _mm_set1_epi8('|'), plus = _mm_set1_epi8('+');
+        const __m128i dash = _mm_set1_epi8('-'), equals = _mm_set1_epi8('=');
+        for (; i + 16 <= n; i += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(work + i));
+            const __m128i hits = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, bar)),
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, plus),
+                             _mm_or_si128(_mm_cmpeq_epi8(bytes, dash), _mm_cmpeq_epi8(bytes, equals))));
+            if (const int found = _mm_movemask_epi8(hits)) return i + __builtin_ctz(static_cast<unsigned>(found));
+        }
+#endif
+        while (i < n && !shapeCharacters.marked[static_cast<unsigned char>(work[i])]) ++i;
+        return i;
+    };
     for (int i = 0; i < n; ++i) {
+        i = nextMarked(i);
+        if (i >= n) break;
         const char c = work[i];
-        if (!shapeCharacters.marked[static_cast<unsigned char>(c)]) {
-            if (run > 0) endRun();
-            continue;
-        }
         if (c == ' ') {
-            ++run;
+            // A run of blanks ends at the first other byte or at the end.
+            const int runStart = i;
+            while (i + 1 < n && work[i + 1] == ' ') ++i;
+            run = i + 1 - runStart;
+            endRun();
             continue;
         }
-        if (run > 0) endRun();
         switch (c) {
             case '|':
                 ++shape.bars;
@@ -626,7 +649,6 @@ LineShape MeasureShape(const TextString& text) {
             default: break;
         }
     }
-    if (run > 0) endRun();
     return shape;
 }
 

@@ -8,6 +8,7 @@
 
 #include "context/context.h"
 #include "policies/fc.h"
+#include "policies/text_commands.h"
 
 namespace {
 
@@ -216,7 +217,9 @@ void TextLine::ExpandTabs(FC* set) {
 }
 
 void TextLine::ApplyTextCommands(FC* set) {
-    if (set) set->ApplyTextCommands(this, this, this);
+    // Without text commands the line stays as it is: it is not copied to
+    // and fro.
+    if (set && set->GetTextCommands().count > 0) set->ApplyTextCommands(this, this, this);
 }
 
 void TextLine::EscapeForRTF(FC*) {

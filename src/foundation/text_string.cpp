@@ -67,16 +67,9 @@ TextString::~TextString() {
     capacity = 0;
 }
 
-TextString& TextString::operator=(const TextString& other) {
-    if (this == &other) return *this;
-    const int n = other.length;
-    if (n <= capacity) {
-        // Fits the buffer we have (two texts never share a heap buffer).
-        if (n > 0) std::memcpy(buffer, other.buffer, static_cast<size_t>(n));
-        SetLength(n);
-        return *this;
-    }
-    AssignChars(other.buffer, n);
+// A copy that needs a larger buffer (two texts never share a heap buffer).
+TextString& TextString::CopyGrowing(const TextString& other) {
+    if (this != &other) AssignChars(other.buffer, other.length);
     return *this;
 }
 
@@ -202,6 +195,13 @@ int TextString::Append(const char* text) {
 
 int TextString::AppendBytes(const char* text, int n) {
     if (!text || n <= 0) return 1;
+    if (n <= capacity - length) {
+        // The bytes fit the buffer we have (so it is our own); memmove
+        // copies them rightly even when they lie in this text itself.
+        std::memmove(buffer + length, text, static_cast<size_t>(n));
+        SetLength(length + n);
+        return 1;
+    }
     if (text >= buffer && text < buffer + BufferSize()) {
         TextString copy;
         copy.AssignChars(text, n);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -30,7 +31,15 @@ public:
     explicit TextString(std::string_view text);
     virtual ~TextString();
 
-    TextString& operator=(const TextString& other);
+    // Copies are made for nearly every line and cell: a copy that fits the
+    // buffer already owned is made here, without a call.
+    TextString& operator=(const TextString& other) {
+        if (this == &other || other.length > capacity) return CopyGrowing(other);
+        if (other.length > 0) std::memcpy(buffer, other.buffer, static_cast<size_t>(other.length));
+        length = other.length;
+        if (capacity > 0) buffer[length] = '\0';  // the shared empty buffer has no room
+        return *this;
+    }
     TextString& operator=(TextString&& other) noexcept;
     TextString& operator=(const char* text);
 
@@ -113,6 +122,7 @@ public:
 
 private:
     void SetLength(int n);
+    TextString& CopyGrowing(const TextString& other);
     bool MatchAt(int pos, const char* pattern, int patternLength, int caseSensitive) const;
 };
 

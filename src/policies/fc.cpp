@@ -108,28 +108,10 @@ TextPolicyValue& FC::TextPolicy(Pol id) { return dynamic_cast<TextPolicyValue&>(
 ChoicePolicyValue& FC::ChoicePolicy(Pol id) { return dynamic_cast<ChoicePolicyValue&>(Policy(id)); }
 NumberPolicyValue& FC::NumberPolicy(Pol id) { return dynamic_cast<NumberPolicyValue&>(Policy(id)); }
 
-// Lookups by kind rather than dynamic_cast: policies are read for every line
-// and every word, so this is on the hot path.
-int FC::GetInt(Pol id) const {
-    const PolicyValue& value = Policy(id);
-    switch (value.kind) {
-        case kPolicyInt:
-        case kPolicyBool:
-        case kPolicyAlignment:
-        case kPolicyChoice: return static_cast<const NumberPolicyValue&>(value).iValue;
-        default: return 0;
-    }
-}
-
-const TextString& FC::GetText(Pol id) const {
+// What a text read gives for a policy that holds no text.
+const TextString& FC::NoText() {
     static const TextString empty;
-    const PolicyValue& value = Policy(id);
-    switch (value.kind) {
-        case kPolicyText:
-        case kPolicyColour:
-        case kPolicyFont: return static_cast<const TextPolicyValue&>(value).tValue;
-        default: return empty;
-    }
+    return empty;
 }
 
 void FC::SetInt(Pol id, int value, bool markSet) {

@@ -270,4 +270,29 @@ private:
     void RecomputeBulletsExpected();
     void SetOutputExtension();
     void ApplyRuleSetValues(int force);
+    static const TextString& NoText();
 };
+
+// The value readers are called for nearly every line, word and cell: they
+// look at the kind rather than cast, and are inline, so that a read is a
+// few loads.
+inline int FC::GetInt(Pol id) const {
+    const PolicyValue& value = Policy(id);
+    switch (value.kind) {
+        case kPolicyInt:
+        case kPolicyBool:
+        case kPolicyAlignment:
+        case kPolicyChoice: return static_cast<const NumberPolicyValue&>(value).iValue;
+        default: return 0;
+    }
+}
+
+inline const TextString& FC::GetText(Pol id) const {
+    const PolicyValue& value = Policy(id);
+    switch (value.kind) {
+        case kPolicyText:
+        case kPolicyColour:
+        case kPolicyFont: return static_cast<const TextPolicyValue&>(value).tValue;
+        default: return NoText();
+    }
+}

@@ -222,12 +222,14 @@ public:
             return;
         }
         const int oldestSlot = After(index);
-        std::unique_ptr<AnalysedLine> oldest = std::move(slots[static_cast<size_t>(oldestSlot)]);
-        HandOn(*oldest);
+        AnalysedLine& oldest = *slots[static_cast<size_t>(oldestSlot)];
+        HandOn(oldest);
         if (AnalysedLine* newOldest = slots[static_cast<size_t>(After(oldestSlot))].get())
             newOldest->previous = nullptr;
-        oldest.reset();
-        slots[static_cast<size_t>(oldestSlot)] = std::make_unique<AnalysedLine>(&current);
+        // The record handed on takes the next line: it is made new again but
+        // keeps the buffers of its texts, so that reading a line allocates
+        // nothing once the ring is full.
+        oldest.Recycle(&current);
         index = oldestSlot;
     }
 

@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "context/context.h"
 #include "policies/fc.h"
@@ -75,6 +77,51 @@ TEST(AnalysedLine, CopyAnalysisCopiesDeeplyAndKeepsTheCurrentText) {
     EXPECT_EQ(copy.annotation, nullptr);
     source.CopyAnalysis(&source);
     EXPECT_EQ(source.annotation->str(), "changed");
+}
+
+TEST(AnalysedLine, ARecycledRecordIsANewOneWithItsBuffers) {
+    Context context;
+    AnalysedLine before, after, used;
+    FillAnalysis(used);
+    used.inputText = "input";
+    used.plainText = "plain";
+    used.trimmedLength = 8;
+    used.leadingBlanks = 2;
+    used.preFormatKind = 7;
+    used.extraWrapWidth = 3;
+    used.specialBlock = 2;
+    used.counter = 4;
+    used.originPosition = SourcePosition(1, 2);
+    used.secondPairPresent = 1;
+    used.firstPairStart = used.secondPairStart = 5;
+    used.secondFind = std::make_unique<TextString>("x");
+    used.LinkAfter(&before);
+    used.next = &after;
+    context.SetCurrentLine(&context.trackers.analysis, &used);
+
+    AnalysedLine previous;
+    used.Recycle(&previous);
+    EXPECT_EQ(previous.next, &used);
+    const AnalysedLine fresh(&previous);
+    EXPECT_EQ(context.trackers.analysis.currentLine, nullptr);
+    EXPECT_EQ(used.trackingContext, nullptr);
+    EXPECT_EQ(used.previous, &previous);
+    EXPECT_EQ(used.next, nullptr);
+    for (const auto& [own, anew] : {std::pair{&used.rawText, &fresh.rawText}, {&used.taggedText, &fresh.taggedText},
+                                    {&used.plainText, &fresh.plainText}, {&used.inputText, &fresh.inputText}})
+        EXPECT_EQ(own->str(), anew->str());
+    EXPECT_EQ(used.str(), fresh.str());
+    EXPECT_GT(used.rawText.BufferSize(), 0);  // the buffers stay
+    const auto numbers = [](const AnalysedLine& l) {
+        return std::vector<int>{l.lineType, l.counter, l.firstWordLength, l.mark, static_cast<int>(l.flags),
+                                l.trimmedLength, l.leadingBlanks, l.preFormatKind, l.extraWrapWidth,
+                                l.position.unit, l.position.line, l.originPosition.unit, l.originPosition.line,
+                                l.tagCode, l.specialBlock, l.firstPairPresent, l.firstPairStart,
+                                l.secondPairPresent, l.secondPairStart, l.sectionLevels[0], l.sectionLevels[5],
+                                l.annotation != nullptr, l.firstFind != nullptr, l.firstReplacement != nullptr,
+                                l.secondFind != nullptr, l.secondReplacement != nullptr};
+    };
+    EXPECT_EQ(numbers(used), numbers(fresh));
 }
 
 TEST(AnalysedLine, SetTextMeasuresBlanks) {

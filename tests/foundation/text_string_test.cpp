@@ -38,6 +38,21 @@ TEST(TextStringGrowth, AppendingGrowsGeometrically) {
     EXPECT_EQ(s.At(27), 'b');
 }
 
+TEST(TextStringAppend, PiecesOfItselfWithAndWithoutRoom) {
+    for (const int room : {0, 64}) {
+        TextString s("abcdef");
+        s.Reserve(s.length + room);
+        const char* before = s.buffer;
+        s.AppendBytes(s.buffer + 2, 3);  // "cde"
+        s.Append(s.buffer + 7);          // "de"
+        EXPECT_EQ(s.str(), "abcdefcdede") << room;
+        EXPECT_EQ(s.buffer[s.length], '\0');
+        if (room > 0) {
+            EXPECT_EQ(s.buffer, before);  // no new buffer while the bytes fit
+        }
+    }
+}
+
 TEST(TextStringAppend, Numbers) {
     struct Case { char style; int value; int blank; const char* expected; };
     const Case cases[] = {
