@@ -103,15 +103,19 @@ bool MatchesNoCaseAt(std::string_view text, size_t position, const char* word) {
 
 // Whether a "<PRE" or "</PRE" tag name ends at `position` (a '>' or white
 // space follows, so "<PREFIX>" is not taken).
-bool TagNameEndsAt(std::string_view text, size_t position) {
+// With `linesJoined` the text is several lines, each ended by a newline but
+// the last: a newline then ends the line as the end of the text would.
+bool TagNameEndsAt(std::string_view text, size_t position, bool linesJoined = false) {
     const char c = position < text.size() ? text[position] : '\0';
-    return c == '>' || c == ' ' || c == '\t' || c == '\n';
+    return c == '>' || c == ' ' || c == '\t' || (c == '\n' && !linesJoined);
 }
 
 // Follows the <PRE> sections through one line.  Returns whether any part of
 // the line is pre-formatted content (the line starts inside a section or
 // opens one); *inside becomes the state at the end of the line.
-bool TrackPreSections(std::string_view text, int* inside) {
+// With `linesJoined` the text is several lines joined by newlines, followed
+// as one line after the other.
+bool TrackPreSections(std::string_view text, int* inside, bool linesJoined = false) {
     bool touched = *inside != 0;
     const char* const begin = text.data();
     const char* const end = begin + text.size();
@@ -123,10 +127,10 @@ bool TrackPreSections(std::string_view text, int* inside) {
         const char after = i + 1 < text.size() ? at[1] : '\0';
         const char name = after == '/' ? (i + 2 < text.size() ? at[2] : '\0') : after;
         if (name != 'P' && name != 'p') continue;
-        if (MatchesNoCaseAt(text, i, "<PRE") && TagNameEndsAt(text, i + 4)) {
+        if (MatchesNoCaseAt(text, i, "<PRE") && TagNameEndsAt(text, i + 4, linesJoined)) {
             *inside = 1;
             touched = true;
-        } else if (MatchesNoCaseAt(text, i, "</PRE") && TagNameEndsAt(text, i + 5)) {
+        } else if (MatchesNoCaseAt(text, i, "</PRE") && TagNameEndsAt(text, i + 5, linesJoined)) {
             *inside = 0;
         }
     }
@@ -396,7 +400,12 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     const bool unwrapAll = !set || !set->IsOn(Pol::BreakUpLongHTMLLines) || (context && context->noWrap);
     if (pending.IsEmpty()) return 1;
 
-    if (context && context->documentState.htmlOutput) {
+    // A buffer the passes cannot change (table rows whose cells were tidied
+    // one by one, as a rule) is written as it stands; it holds no PRE tag,
+    // so the lines written from it leave the writer outside a section.
+    const bool tidied = context && context->documentState.htmlOutput;
+    const bool plain = tidied && !insidePre && HTML_TidyLeavesUnchanged(pending);
+    if (tidied && !plain) {
         // The record's texts keep their room from one flush to the next.
         static TidyBuffer tidy;
         // The buffer begins where the lines written so far end.
@@ -423,6 +432,10 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     int result = 1;
     auto writeRun = [&]() {
         if (runStart < 0) return;
+        // The run's lines are followed through the PRE sections together.
+        if (!plain)
+            TrackPreSections(std::string_view(data + runStart, static_cast<size_t>(runEnd - runStart)), &insidePre,
+                             true);
         const char saved = data[runEnd];
         data[runEnd] = '\0';
         const bool written = document->IsOpen() && document->PutLine(data + runStart);
@@ -443,8 +456,8 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
         written += length;
         if (result) {
             if (joinLines && length <= std::max(document->width, 1)) {
-                // A line that fits the width is written whole either way.
-                TrackPreSections(std::string_view(data + start, static_cast<size_t>(length)), &insidePre);
+                // A line that fits the width is written whole either way;
+                // its PRE sections are followed when the run is written.
                 if (runStart < 0) runStart = start;
                 runEnd = end;
             } else {

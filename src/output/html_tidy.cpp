@@ -693,12 +693,33 @@ std::string PairPattern(const char* first, bool withNewline, const char* second)
     return pattern.str();
 }
 
-// Whether a newline is followed by white space and another newline.
+// Whether the text from `p` on (just after a newline) opens with blanks and
+// tabs, if any, and then another newline.
+inline bool NewlineRunAt(const char* p, const char* end) {
+    // Indented lines open with blanks four at a time.
+    while (end - p >= 4 && std::memcmp(p, "    ", 4) == 0) p += 4;
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    return p < end && *p == '\n';
+}
+
+// Whether a newline is followed by white space and another newline.  The
+// newlines are found sixteen bytes at a time where the processor compares
+// vectors of bytes: a buffer of many short lines costs no call per line.
 bool HasNewlineRun(std::string_view v) {
-    for (size_t at = v.find('\n'); at != std::string_view::npos; at = v.find('\n', at + 1)) {
-        size_t i = at + 1;
-        while (i < v.size() && (v[i] == ' ' || v[i] == '\t')) ++i;
-        if (i < v.size() && v[i] == '\n') return true;
+    const char* p = v.data();
+    const char* const end = p + v.size();
+#if defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        for (unsigned found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, newline))); found != 0;
+             found &= found - 1) {
+            if (NewlineRunAt(p + __builtin_ctz(found) + 1, end)) return true;
+        }
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\n' && NewlineRunAt(p + 1, end)) return true;
     }
     return false;
 }
@@ -1181,6 +1202,7 @@ void ClearFlags(TidyBuffer* b) {
     b->tableMarkup = 0;
     b->preformatted = 0;
     b->tagKinds = 0;
+    b->plainTableText = 0;
 }
 
 // The scan of one text for the presence flags.  Every "<" is a tag for the
@@ -1315,7 +1337,7 @@ private:
 #endif
 
     // The tag that opens at `p` (a "<").
-    void AnyTag(const char* p) {
+    [[gnu::always_inline]] void AnyTag(const char* p) {
         if (end_ - p >= 8)
             Tag<false>(p);
         else
@@ -1327,7 +1349,7 @@ private:
     // character of a name.  `kNearEnd`: the text may end within eight
     // characters of the "<", so each character read is checked.
     template <bool kNearEnd>
-    void Tag(const char* p) {
+    [[gnu::always_inline]] void Tag(const char* p) {
         const size_t left = static_cast<size_t>(end_ - p);
         auto at = [p, left](size_t i) {
             if constexpr (kNearEnd) {
@@ -1526,10 +1548,167 @@ void TidyEmphasisCovered(FC* policies, TidyBuffer* b) {
 
 }  // namespace
 
+namespace {
+
+// Whether the text is a plain table text: every tag in it is a table row or
+// cell tag ("<TR", "<TD", "<TH" or an end tag of these, in upper case, the
+// name ended by ">" or a blank) or, with `allowBreaks`, a "<BR>"; and it
+// holds no "&", no "-->", no placeholder or NUL byte, and no empty or blank
+// line (nor begins with one).  With `flags`, the presence flags of the tags
+// and newlines found are set as the scan sets them (the caller clears them).
+//
+// Every pass looks for something such a text cannot hold: a tag of another
+// kind ("<P", "<FONT", "<EM>", "</LI>", "<!--", ...), "&nbsp;", "-->", a
+// newline followed by white space and another newline, or a pre-formatted
+// part; and the newline put in front of a text of several lines is taken
+// off again when the text does not begin with a blank line.  Only the pass
+// over cell-ending line breaks can act on it, and only on its "<BR>" tags.
+bool PlainTableText(const char* const begin, const char* const end, bool allowBreaks, TidyBuffer* flags) {
+    if (begin == end) return true;
+    if (NewlineRunAt(begin, end) || *begin == '\n') return false;  // begins with an empty or blank line
+    uint64_t kinds = 0;
+    bool newline = false;
+    // Whether the byte at `p`, one of those looked for, keeps the text plain.
+    auto plain = [&](const char* p) __attribute__((always_inline)) {
+        switch (*p) {
+            case '<': {
+                const bool closing = p[1] == '/';  // the text is NUL-terminated
+                const char* name = closing ? p + 2 : p + 1;
+                if (end - name < 3) return false;
+                if (name[0] == 'T' && (name[2] == '>' || name[2] == ' ')) {
+                    if (!flags) return name[1] == 'R' || name[1] == 'D' || name[1] == 'H';
+                    switch (name[1]) {
+                        case 'R':
+                            (closing ? flags->rowEnd : flags->rowStart) = 1;
+                            break;
+                        case 'D':
+                            (closing ? flags->dataCellEnd : flags->dataCellStart) = 1;
+                            break;
+                        case 'H':
+                            (closing ? flags->headerCellEnd : flags->headerCellStart) = 1;
+                            break;
+                        default:
+                            return false;
+                    }
+                    kinds |= TagKind(p[1], p[2]);
+                    return true;
+                }
+                if (allowBreaks && !closing && name[0] == 'B' && name[1] == 'R' && name[2] == '>') {
+                    if (flags) {
+                        flags->lineBreak = 1;
+                        kinds |= TagKind('B', 'R');
+                    }
+                    return true;
+                }
+                return false;
+            }
+            case '\n':
+                newline = true;
+                return !NewlineRunAt(p + 1, end);
+            case '-':
+                return !(end - p >= 3 && p[1] == '-' && p[2] == '>');
+            default:  // "&", a placeholder or a NUL byte
+                return false;
+        }
+    };
+    const char* p = begin;
+#if defined(__SSE2__)
+    const __m128i tagOpen = _mm_set1_epi8('<'), newlines = _mm_set1_epi8('\n'), ampersand = _mm_set1_epi8('&');
+    const __m128i dash = _mm_set1_epi8('-'), placeholder = _mm_set1_epi8(kPlaceholder);
+    const __m128i zero = _mm_setzero_si128();
+    // The bytes looked for among the 16 at `at`, those whose bits are in `keep`.
+    auto block = [&](const char* at, unsigned keep) __attribute__((always_inline)) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i wanted =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, tagOpen), _mm_cmpeq_epi8(bytes, newlines)),
+                         _mm_or_si128(_mm_cmpeq_epi8(bytes, ampersand),
+                                      _mm_or_si128(_mm_cmpeq_epi8(bytes, placeholder), _mm_cmpeq_epi8(bytes, zero))));
+        // A dash matters only in front of another (dates and ranges hold
+        // single ones); the last byte's neighbour is in the next block.
+        const unsigned dashes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, dash)));
+        unsigned found = (static_cast<unsigned>(_mm_movemask_epi8(wanted)) | (dashes & ((dashes >> 1) | 0x8000u))) & keep;
+        for (; found != 0; found &= found - 1) {
+            if (!plain(at + __builtin_ctz(found))) return false;
+        }
+        return true;
+    };
+    for (; end - p >= 16; p += 16) {
+        if (!block(p, 0xFFFFu)) return false;
+    }
+    // The rest of a text of 16 bytes or more: the 16 that end it, without
+    // the bytes already looked at.
+    if (p < end && end - begin >= 16) {
+        if (!block(end - 16, (0xFFFFu << (16 - (end - p))) & 0xFFFFu)) return false;
+        p = end;
+    }
+#endif
+    for (; p < end; ++p) {
+        const char c = *p;
+        if ((c == '<' || c == '\n' || c == '&' || c == '-' || c == kPlaceholder || c == '\0') && !plain(p))
+            return false;
+    }
+    if (flags) {
+        flags->newline = newline ? 1 : 0;
+        flags->tagKinds = kinds | (newline ? kNewlineKind : 0);
+        flags->tableMarkup = flags->rowStart || flags->rowEnd || flags->dataCellStart || flags->dataCellEnd ||
+                             flags->headerCellStart || flags->headerCellEnd;
+    }
+    return true;
+}
+
+// Whether one of the set's bold and italic markup texts is in a plain table
+// text.  Those that begin with "<" can stand only at one of its tags.
+bool EmphasisInPlainText(FC* policies, std::string_view v) {
+    if (!policies) return false;
+    for (const TextString* text : {&policies->strongOpen, &policies->strongClose, &policies->emphasisOpen,
+                                   &policies->emphasisClose}) {
+        if (text->IsEmpty()) continue;
+        if (text->buffer[0] == '<' && text->length >= 2 && text->buffer[1] != 'T' && text->buffer[1] != '/' &&
+            text->buffer[1] != 'B')
+            continue;
+        if (Contains(v, text->view())) return true;
+    }
+    return false;
+}
+
+// The tidy passes over a plain table text (see PlainTableText): the
+// cell-ending line breaks go, as the full passes would take them.
+void TidyPlainTableText(TidyBuffer* b) {
+    TextString& text = b->text;
+    StartAtLineStart(text);
+    if (b->dataCellStart && b->dataCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TD", "</TD>");
+    if (b->headerCellStart && b->headerCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TH", "</TH>");
+    DropLeadingNewlines(text);
+}
+
+// Whether the passes may take the buffer as a plain table text.
+bool PlainBuffer(const TidyBuffer* b) {
+    if (b->preformatted || b->startsInsidePre) return false;
+    // The scan's verdict holds while the text is still the one scanned.
+    if (b->plainTableText && b->text == b->original) return true;
+    return PlainTableText(b->text.buffer, b->text.buffer + b->text.length, true, nullptr);
+}
+
+}  // namespace
+
+bool HTML_TidyLeavesUnchanged(const TextString& text) {
+    return PlainTableText(text.buffer, text.buffer + text.length, false, nullptr);
+}
+
 void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& text) {
     if (!buffer) return;
     buffer->text = text;
     buffer->original = text;
+    if (!buffer->startsInsidePre) {
+        // A plain table text (a table cell, as a rule) has its few flags set
+        // without the full scan.
+        ClearFlags(buffer);
+        if (PlainTableText(text.buffer, text.buffer + text.length, true, buffer)) {
+            buffer->emphasis = EmphasisInPlainText(policies, text.view()) ? 1 : 0;
+            buffer->plainTableText = 1;
+            return;
+        }
+    }
     ScanFlags(policies, text.view(), buffer);
     if (!buffer->preformatted && !buffer->startsInsidePre) return;
     // Tags inside pre-formatted sections do not count: scan again without them.
@@ -1550,6 +1729,10 @@ void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& tex
 
 int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer) {
     if (!policies || !buffer) return 1;
+    if (PlainBuffer(buffer)) {
+        TidyPlainTableText(buffer);
+        return 1;
+    }
     static PreShield shield;
     const bool covered = buffer->preformatted || buffer->startsInsidePre;
     if (covered) shield.Cover(buffer->text, buffer->startsInsidePre != 0);
@@ -1562,6 +1745,10 @@ int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer) {
 
 int HTML_TidyMarkup(FC* policies, TidyBuffer* buffer) {
     if (!policies || !buffer) return 1;
+    if (PlainBuffer(buffer)) {
+        TidyPlainTableText(buffer);
+        return 1;
+    }
     static PreShield shield;
     const bool covered = buffer->preformatted || buffer->startsInsidePre;
     if (covered) shield.Cover(buffer->text, buffer->startsInsidePre != 0);

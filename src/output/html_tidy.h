@@ -50,6 +50,10 @@ struct TidyBuffer {
     // newline) by which the rule lists skip texts they cannot match.
     int preformatted = 0;
     uint64_t tagKinds = 0;
+    // Set by the scan when the text is a plain table text (table row, cell
+    // and line-break tags only; see HTML_TidyLeavesUnchanged), which the
+    // passes then take the short way.
+    int plainTableText = 0;
 };
 
 // Copies `text` into the record (and into its copy of the original) and
@@ -60,6 +64,14 @@ void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& tex
 // joins adjacent lists and block quotes and removes empty FONT spans; then
 // (in every case) runs HTML_TidyMarkup.  Returns 1.
 int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer);
+// Whether the tidy passes (either entry point, whatever the settings) are
+// known to leave the text as it is, for a text that does not begin inside
+// a <PRE> section: every tag in it is a table row or cell tag ("<TR", "<TD",
+// "<TH" or an end tag of these, in upper case, the name ended by ">" or a
+// blank), and it holds no "&", no "-->", no placeholder or NUL byte and no
+// empty or blank line.  A buffer of table rows whose cells were tidied one
+// by one usually is such a text.  False when in doubt.
+bool HTML_TidyLeavesUnchanged(const TextString& text);
 // Removes empty paragraphs and cell-ending line breaks, pulls emphasis and
 // FONT tags up to the tags around them and normalises the newlines of the
 // buffer.  Each step runs only when the scan found its tags.  Returns 1.

@@ -285,4 +285,75 @@ TEST_F(HtmlTidyTest, TextsBeginAtALineStart) {
     EXPECT_EQ(Tidy("<TD>a<BR></TD>"), "<TD>a</TD>");
 }
 
+// A buffer the check passes is written without the passes, so the passes
+// must leave every such text as it is, under every setting; the near misses
+// (most of which the passes do change) must fail the check.
+TEST_F(HtmlTidyTest, TextsTheCheckPassesStayUnchanged) {
+    const std::pair<std::string, bool> cases[] = {
+        {"<TR>\n    <TD ALIGN=\"RIGHT\">12.5</TD>\n    <TH>a - b</TH>\n</TR>\n", true},
+        {"    <TD>1990-01-02</TD>\n  \t<TD WIDTH=30>x > y</TD>\n", true},
+        {"\n<TR>\n", false},                    // begins with an empty line
+        {"  \n<TR>\n", false},                  // begins with a blank line
+        {"<TR>\n \t\n</TR>\n", false},          // a blank line
+        {"<TD>a<BR></TD>\n", false},            // a line break
+        {"<TD>&nbsp;</TD>\n", false},           // a non-breaking space
+        {"<TD>a --> b</TD>\n", false},          // a comment end
+        {"<TD><!-- c --></TD>\n", false},       // a comment
+        {"<TD>a</TD>\n<P>b</P>\n", false},      // a paragraph
+        {"<TD><HR></TD>\n", false},             // a rule
+        {"<TD><PRE>a\n\nb</PRE></TD>\n", false},
+        {"<td>a</td>\n", false},                // lower case
+        {"<TDX>a</TDX>\n", false},              // another name
+        {std::string("<TD>a\x01</TD>\n"), false},
+        {"<TD>a</TD>\n<", false},
+    };
+    for (const auto& [text, passes] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(HTML_TidyLeavesUnchanged(TextString(text)), passes);
+        if (!passes) continue;
+        for (int variant = 0; variant < 4; ++variant) {
+            context.fontTagSwitch = variant & 1;
+            set.SetInt(Pol::UseEmAndStrongMarkup, variant >> 1 & 1);
+            set.ruleSetCode = variant == 3 ? 2 : 0;
+            EXPECT_EQ(Tidy(text), text);
+            EXPECT_EQ(TidyEmphasis(text), text);
+            set.SetInt(Pol::RemoveRedundantTags, 0);
+        }
+    }
+}
+
+// Plain table texts (cells, as a rule) are scanned and tidied the short way;
+// a stray "&" at the end sends the same text the full way, which must give
+// the same flags and the same text.
+TEST_F(HtmlTidyTest, PlainTableTextsTakeTheShortWayAlike) {
+    const std::string texts[] = {
+        "    <TD ALIGN=\"RIGHT\">1990-01-02<BR></TD>",
+        "<TD><BR></TD>",
+        "<TD> <BR><BR></TD><TH>x<BR></TH>",
+        "<TD>a<BR>b<BR></TD>\n<TH>c<BR></TH>\n</TR>",
+        "</TD><BR></TD>",
+        "<TR><TD>a - b</TD></TR>",
+    };
+    set.strongOpen = "<TD>";  // an emphasis text that a cell tag matches
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        TidyBuffer plain;
+        TidyBuffer full;
+        HTML_ScanTidyBuffer(&set, &plain, TextString(text));
+        HTML_ScanTidyBuffer(&set, &full, TextString(text + "&"));
+        EXPECT_EQ(plain.plainTableText, 1);
+        EXPECT_EQ(full.plainTableText, 0);
+        const int TidyBuffer::*const fields[] = {
+            &TidyBuffer::dataCellStart, &TidyBuffer::dataCellEnd, &TidyBuffer::headerCellStart,
+            &TidyBuffer::headerCellEnd, &TidyBuffer::rowStart,    &TidyBuffer::rowEnd,
+            &TidyBuffer::lineBreak,     &TidyBuffer::newline,     &TidyBuffer::tableMarkup,
+            &TidyBuffer::emphasis,      &TidyBuffer::preformatted};
+        for (const auto field : fields) EXPECT_EQ(plain.*field, full.*field);
+        EXPECT_EQ(plain.tagKinds, full.tagKinds);
+        EXPECT_EQ(Tidy(text) + "&", Tidy(text + "&"));
+        EXPECT_EQ(TidyEmphasis(text) + "&", TidyEmphasis(text + "&"));
+        set.SetInt(Pol::RemoveRedundantTags, 0);
+    }
+}
+
 }  // namespace
