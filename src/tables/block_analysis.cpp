@@ -32,6 +32,7 @@
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 #include "tables/preform.h"
+#include "tables/engine_support.h"
 
 namespace {
 
@@ -631,17 +632,7 @@ struct CharacterKinds {
 };
 const CharacterKinds kCharacterKinds;
 
-// Puts the `n` bytes at `source` (not inside `to`) into `to`, without the
-// calls of AssignChars when its buffer has room: this runs for every cell.
-void AssignPiece(TextString& to, const char* source, int n) {
-    if (n > 0 && n <= to.capacity) {
-        std::memcpy(to.buffer, source, static_cast<size_t>(n));
-        to.length = n;
-        to.buffer[n] = '\0';
-    } else {
-        to.AssignChars(source, n);
-    }
-}
+using engine_support::AssignPiece;
 
 // A 64-bit hash of a text (FNV-1a); equal texts of the first column are
 // counted by their hashes.

@@ -3,9 +3,12 @@
 // missing, and whole-line writes to an output document that may be missing.
 #pragma once
 
+#include <cstring>
+
 #include "foundation/text_string.h"
 #include "output/output_document.h"
 #include "policies/fc.h"
+#include "policies/tab_config.h"
 #include "tables/preform.h"
 
 namespace engine_support {
@@ -22,5 +25,33 @@ inline void Write(OutputDocument* document, FC* set, const char* text) {
     if (document) document->WriteText(set, document, text);
 }
 inline void Write(OutputDocument* document, FC* set, const TextString& text) { Write(document, set, text.buffer); }
+
+// Puts the `n` bytes at `source` (not inside `to`) into `to`, without the
+// calls of AssignChars when its buffer has room: this runs for every cell.
+inline void AssignPiece(TextString& to, const char* source, int n) {
+    if (n > 0 && n <= to.capacity) {
+        std::memcpy(to.buffer, source, static_cast<size_t>(n));
+        to.length = n;
+        to.buffer[n] = '\0';
+    } else {
+        to.AssignChars(source, n);
+    }
+}
+
+// The table's background and border colours as TABLE attributes, unless
+// colour markup is suppressed.
+inline void AppendTableColours(TextString& tag, const TabConfig& config, const FC* set) {
+    if (IsOn(set, Pol::SuppressAllColourMarkup)) return;
+    if (config.IsSet(TabPol::TableColour) && !config.GetText(TabPol::TableColour).IsEmpty()) {
+        tag.Append(" BGCOLOR=\"");
+        tag.Append(config.GetText(TabPol::TableColour));
+        tag.Append("\"");
+    }
+    if (config.IsSet(TabPol::BorderColour) && !config.GetText(TabPol::BorderColour).IsEmpty()) {
+        tag.Append(" BORDERCOLOR=\"");
+        tag.Append(config.GetText(TabPol::BorderColour));
+        tag.Append("\"");
+    }
+}
 
 }  // namespace engine_support

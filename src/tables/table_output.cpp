@@ -398,18 +398,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     tag.Append(" CELLPADDING=");
     tag.AppendNumber('1', padding, 0);
 
-    if (config && !IsOn(policies, Pol::SuppressAllColourMarkup)) {
-        if (config->IsSet(TabPol::TableColour) && !config->GetText(TabPol::TableColour).IsEmpty()) {
-            tag.Append(" BGCOLOR=\"");
-            tag.Append(config->GetText(TabPol::TableColour));
-            tag.Append("\"");
-        }
-        if (config->IsSet(TabPol::BorderColour) && !config->GetText(TabPol::BorderColour).IsEmpty()) {
-            tag.Append(" BORDERCOLOR=\"");
-            tag.Append(config->GetText(TabPol::BorderColour));
-            tag.Append("\"");
-        }
-    }
+    if (config) engine_support::AppendTableColours(tag, *config, policies);
 
     if (html) {
         tag.Append(">");

@@ -990,18 +990,7 @@ void PreForm::OutputUserTableStart() {
     tag.Append(" CELLPADDING=");
     tag.AppendNumber('1', padding, 0);
 
-    if (!IsOn(&set, Pol::SuppressAllColourMarkup)) {
-        if (config->IsSet(TabPol::TableColour) && !config->GetText(TabPol::TableColour).IsEmpty()) {
-            tag.Append(" BGCOLOR=\"");
-            tag.Append(config->GetText(TabPol::TableColour));
-            tag.Append("\"");
-        }
-        if (config->IsSet(TabPol::BorderColour) && !config->GetText(TabPol::BorderColour).IsEmpty()) {
-            tag.Append(" BORDERCOLOR=\"");
-            tag.Append(config->GetText(TabPol::BorderColour));
-            tag.Append("\"");
-        }
-    }
+    engine_support::AppendTableColours(tag, *config, &set);
     tag.Append(">");
     if (context)
         context->documentState.blocks.Add(&set, htmlWriter, tag);
