@@ -1727,8 +1727,12 @@ void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& tex
     buffer->preformatted = 1;
 }
 
-int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer) {
-    if (!policies || !buffer) return 1;
+namespace {
+
+// Runs `passes` over the buffer with its PRE sections set aside; plain
+// table text needs only the cell-end pass.
+template <typename Passes>
+int RunTidyPasses(TidyBuffer* buffer, Passes passes) {
     if (PlainBuffer(buffer)) {
         TidyPlainTableText(buffer);
         return 1;
@@ -1737,24 +1741,20 @@ int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer) {
     const bool covered = buffer->preformatted || buffer->startsInsidePre;
     if (covered) shield.Cover(buffer->text, buffer->startsInsidePre != 0);
     StartAtLineStart(buffer->text);
-    TidyEmphasisCovered(policies, buffer);
+    passes();
     DropLeadingNewlines(buffer->text);
     if (covered) shield.Uncover(buffer->text);
     return 1;
 }
 
+}  // namespace
+
+int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer) {
+    if (!policies || !buffer) return 1;
+    return RunTidyPasses(buffer, [&] { TidyEmphasisCovered(policies, buffer); });
+}
+
 int HTML_TidyMarkup(FC* policies, TidyBuffer* buffer) {
     if (!policies || !buffer) return 1;
-    if (PlainBuffer(buffer)) {
-        TidyPlainTableText(buffer);
-        return 1;
-    }
-    static PreShield shield;
-    const bool covered = buffer->preformatted || buffer->startsInsidePre;
-    if (covered) shield.Cover(buffer->text, buffer->startsInsidePre != 0);
-    StartAtLineStart(buffer->text);
-    TidyMarkupCovered(ReadSettings(policies), buffer);
-    DropLeadingNewlines(buffer->text);
-    if (covered) shield.Uncover(buffer->text);
-    return 1;
+    return RunTidyPasses(buffer, [&] { TidyMarkupCovered(ReadSettings(policies), buffer); });
 }

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "context/context.h"
 #include "foundation/text_string.h"
 #include "output/output_document.h"
 #include "policies/fc.h"
@@ -52,6 +53,19 @@ inline void AppendTableColours(TextString& tag, const TabConfig& config, const F
         tag.Append(config.GetText(TabPol::BorderColour));
         tag.Append("\"");
     }
+}
+
+// The opening of an HTML table: a DIV for a centred or right-aligned table
+// (alignment 2 or 3), then "<TABLE ID=" with the run's next table number.
+inline void AppendTableOpening(TextString& tag, int alignment, Context* context) {
+    if (alignment != 1) {
+        tag.Append("<DIV ALIGN=\"");
+        tag.Append(alignment == 2 ? "CENTER" : (alignment == 3 ? "RIGHT" : "LEFT"));
+        tag.Append("\">");
+    }
+    tag.Append("<TABLE ID=\"table_");
+    tag.AppendNumber('1', context ? context->tableCounter++ : 0, 0);
+    tag.Append("\"");
 }
 
 }  // namespace engine_support

@@ -349,16 +349,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
 
     // The start tag.
     TextString tag;
-    const int alignment = TableAlignment();
-    if (alignment != 1) {
-        tag.Append("<DIV ALIGN=\"");
-        tag.Append(alignment == 2 ? "CENTER" : (alignment == 3 ? "RIGHT" : "LEFT"));
-        tag.Append("\">");
-    }
-    tag.Append("<TABLE");
-    tag.Append(" ID=\"table_");
-    tag.AppendNumber('1', context ? context->tableCounter++ : 0, 0);
-    tag.Append("\"");
+    engine_support::AppendTableOpening(tag, TableAlignment(), context);
 
     if (config && config->IsSet(TabPol::BorderSize)) {
         const int size = config->GetInt(TabPol::BorderSize);

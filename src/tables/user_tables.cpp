@@ -840,24 +840,19 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
     for (const std::unique_ptr<TableCell>& cell : cells) {
         if (cell->span < 1) cell->span = 1;
         if (cell->rowSpan < 1) cell->rowSpan = 1;
-        if (cell->span > 1 && cell->column + cell->span - 1 > tableColumns) {
-            const int clipped = std::max(1, tableColumns - cell->column + 1);
+        // A span reaching past the table is cut back to its edge.
+        auto clip = [&](int& span, int first, int edge, const char* what) {
+            if (span <= 1 || first + span - 1 <= edge) return;
+            const int clipped = std::max(1, edge - first + 1);
             TextString message("WARNING: Cell ");
             message.Append(Position(cell->row, cell->column));
-            message.Append(" spans past the last column - column span cut to ");
+            message.Append(what);
             message.AppendNumber('1', clipped, 0);
             Message(message.buffer, 10);
-            cell->span = clipped;
-        }
-        if (cell->rowSpan > 1 && cell->row + cell->rowSpan - 1 > last) {
-            const int clipped = last - cell->row + 1;
-            TextString message("WARNING: Cell ");
-            message.Append(Position(cell->row, cell->column));
-            message.Append(" spans past the last row - row span cut to ");
-            message.AppendNumber('1', clipped, 0);
-            Message(message.buffer, 10);
-            cell->rowSpan = clipped;
-        }
+            span = clipped;
+        };
+        clip(cell->span, cell->column, tableColumns, " spans past the last column - column span cut to ");
+        clip(cell->rowSpan, cell->row, last, " spans past the last row - row span cut to ");
         used = std::max(used, cell->column + cell->span - 1);
     }
     if (used < tableColumns) {
@@ -928,15 +923,7 @@ void PreForm::OutputUserTableStart() {
     if (!config) return;
 
     TextString tag;
-    const int alignment = TableAlignment();
-    if (alignment != 1) {
-        tag.Append("<DIV ALIGN=\"");
-        tag.Append(alignment == 2 ? "CENTER" : (alignment == 3 ? "RIGHT" : "LEFT"));
-        tag.Append("\">");
-    }
-    tag.Append("<TABLE ID=\"table_");
-    tag.AppendNumber('1', context ? context->tableCounter++ : 0, 0);
-    tag.Append("\"");
+    engine_support::AppendTableOpening(tag, TableAlignment(), context);
 
     // Width: the columns' widths and spacings, or the width the layout
     // specifies.
