@@ -368,8 +368,7 @@ int HTMLFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int
     if (IsBuffered(set, document)) {
         int result = 1;
         if (pending.length > kFlushThreshold) result = FlushBuffer(set, document, 0);
-        pending.Append(line);
-        pending.AppendChar('\n');
+        AddPendingLine(line.buffer, line.length, false);
         return result;
     }
     // Everything still buffered is older than this line: all of it goes
@@ -383,8 +382,8 @@ int HTMLFile::WriteText(FC* set, OutputDocument* document, const char* text) {
         // As WriteLine buffers a line, without a copy of the text first.
         int result = 1;
         if (pending.length > kFlushThreshold) result = FlushBuffer(set, document, 0);
-        pending.Append(text ? text : "");
-        pending.AppendChar('\n');
+        const char* const from = text ? text : "";
+        AddPendingLine(from, static_cast<int>(std::strlen(from)), false);
         return result;
     }
     TextString line(text ? text : "");
@@ -393,6 +392,28 @@ int HTMLFile::WriteText(FC* set, OutputDocument* document, const char* text) {
     const int result = ::WriteLine(document, line.buffer) ? 1 : 0;
     if (!result && document == this) ReportWriteFailure();
     return result;
+}
+
+int HTMLFile::WritePlainLine(FC* set, OutputDocument* document, const TextString& line) {
+    if (!IsBuffered(set, document)) return WriteText(set, document, line.buffer);
+    int result = 1;
+    if (pending.length > kFlushThreshold) result = FlushBuffer(set, document, 0);
+    AddPendingLine(line.buffer, line.length, true);
+    return result;
+}
+
+void HTMLFile::AddPendingLine(const char* text, int length, bool knownPlain) {
+    // While all of the buffer is known to be plain, each line added is
+    // scanned as it comes (a short text, still in the cache) so that the
+    // flush need not scan the buffer again.
+    const bool extend = plainLength == pending.length;
+    const int before = pending.length;
+    pending.AppendBytes(text, length);
+    pending.AppendChar('\n');
+    if (extend &&
+        (knownPlain || HTML_TidyLeavesUnchanged(std::string_view(pending.buffer + before,
+                                                                  static_cast<size_t>(pending.length - before)))))
+        plainLength = pending.length;
 }
 
 int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
@@ -404,7 +425,11 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     // one by one, as a rule) is written as it stands; it holds no PRE tag,
     // so the lines written from it leave the writer outside a section.
     const bool tidied = context && context->documentState.htmlOutput;
-    const bool plain = tidied && !insidePre && HTML_TidyLeavesUnchanged(pending);
+    const bool plain =
+        tidied && !insidePre &&
+        (plainLength == pending.length ||
+         HTML_TidyLeavesUnchanged(std::string_view(pending.buffer + std::min(plainLength, pending.length),
+                                                   static_cast<size_t>(pending.length - std::min(plainLength, pending.length)))));
     if (tidied && !plain) {
         // The record's texts keep their room from one flush to the next.
         static TidyBuffer tidy;
@@ -480,6 +505,9 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
         pending.SubString(start, total - start);
         if (pending.buffer[pending.length - 1] != '\n') pending.AppendChar('\n');
     }
+    // What stays of a plain buffer is plain; what stays of a tidied one is
+    // looked at once, so that the lines added next can be followed again.
+    plainLength = plain || HTML_TidyLeavesUnchanged(pending) ? pending.length : 0;
     return result;
 }
 

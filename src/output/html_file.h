@@ -23,6 +23,10 @@ public:
 
     FC* policies = nullptr;        // not owned; set when a file is started
     int insidePre = 0;             // the lines written last are inside <PRE> .. </PRE>
+    // The front of the pending buffer, whole lines, that is known to be a
+    // text the tidy passes leave unchanged (see HTML_TidyLeavesUnchanged):
+    // a flush scans only what was added after it.
+    int plainLength = 0;
     int writeFailureReported = 0;  // the file's open or write failure has been reported
     int pendingFirstPageOption = 0;
     TextString pendingStem;
@@ -59,6 +63,10 @@ public:
     // and the owner of the started flag (every caller passes the writer).
     int WriteLine(FC* set, OutputDocument* document, TextString* text, int unwrapped) override;
     int WriteText(FC* set, OutputDocument* document, const char* text) override;
+    // WriteText for a line the caller knows the tidy passes leave unchanged
+    // and that holds no newline (a table cell written as one line); in
+    // buffered mode it is not scanned again.
+    int WritePlainLine(FC* set, OutputDocument* document, const TextString& line);
     // Tidies the buffer (buffered mode) and writes lines from its front; a
     // flush that is not `all` keeps the last output, at most 341 characters.
     int FlushBuffer(FC* set, OutputDocument* document, int all) override;
@@ -70,6 +78,9 @@ private:
     // Writes one line through the wrapping writer, keeping track of <PRE>
     // sections: lines inside one are never wrapped.
     int WriteOneLine(FC* set, OutputDocument* document, const TextString& text, int unwrapped);
+    // Adds a line and its newline to the pending buffer, following how much
+    // of the buffer is known to be plain.
+    void AddPendingLine(const char* text, int length, bool knownPlain);
     // Reports the first failed write of the file ("ERROR: Can't write file").
     void ReportWriteFailure();
 };

@@ -1695,6 +1695,10 @@ bool HTML_TidyLeavesUnchanged(const TextString& text) {
     return PlainTableText(text.buffer, text.buffer + text.length, false, nullptr);
 }
 
+bool HTML_TidyLeavesUnchanged(std::string_view text) {
+    return PlainTableText(text.data(), text.data() + text.size(), false, nullptr);
+}
+
 void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& text) {
     if (!buffer) return;
     buffer->text = text;

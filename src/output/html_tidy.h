@@ -13,6 +13,8 @@
 // that no blank line in it is removed and no line of it is joined.
 #pragma once
 
+#include <string_view>
+
 #include <cstdint>
 
 #include "foundation/text_string.h"
@@ -72,6 +74,9 @@ int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer);
 // empty or blank line.  A buffer of table rows whose cells were tidied one
 // by one usually is such a text.  False when in doubt.
 bool HTML_TidyLeavesUnchanged(const TextString& text);
+// The same for a piece of a text: the byte after the piece must be readable
+// (a NUL-terminated text's end, or more of the text).
+bool HTML_TidyLeavesUnchanged(std::string_view text);
 // Removes empty paragraphs and cell-ending line breaks, pulls emphasis and
 // FONT tags up to the tags around them and normalises the newlines of the
 // buffer.  Each step runs only when the scan found its tags.  Returns 1.

@@ -183,16 +183,6 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
 
 namespace {
 
-// Whether a change of font around cell contents can write any markup or
-// touch the document state.  With fonts not written as FONT tags, nothing
-// is; with font markup turned off, only the pending-font flag is cleared,
-// which does nothing when it is clear already.  Most tables come out this
-// way, and the markup builders need not run for each of their cells.
-bool FontChangeMayWriteMarkup(const FC& set, const Context& context) {
-    if (!context.fontTagSwitch) return false;
-    return set.IsOn(Pol::AddFontMarkup) || context.documentState.pendingFontFlag != 0;
-}
-
 // The cell's font when it is a valid one; the markup around cell contents
 // opens it.
 const FontSpec* CellFont(const TableCell* cell) {
@@ -611,8 +601,7 @@ void PreForm::ApplyCellFontAndLink(TableCell* cell, TextString* text, const Font
     Context* context = policies->context;
     // Font markup is HTML: the cell changes from the font around the table
     // to its own font and back.
-    const bool markFont = htmlOutput && context && context->IsOutputPass();
-    if (!markFont || !FontChangeMayWriteMarkup(*policies, *context)) {
+    if (!engine_support::CellFontMarkupPossible(*this)) {
         // No font markup: the font changes would come out empty and leave
         // the document state as it is.
         ProcessCellTags(cell, text, where);

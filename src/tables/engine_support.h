@@ -22,6 +22,19 @@ inline TabConfig* ConfigOf(const PreForm& engine) {
 
 inline bool IsOn(const FC* set, Pol id) { return set && set->IsOn(id); }
 
+// Whether the font changes around an HTML cell can write any markup or
+// touch the document state: only while the output pass runs with fonts
+// written as FONT tags, and then only when font markup is asked for or a
+// font change is still pending (with font markup off, only the pending-font
+// flag is cleared, which does nothing when it is clear already).  Most
+// tables come out without, and the markup builders need not run for each of
+// their cells.
+inline bool CellFontMarkupPossible(const PreForm& engine) {
+    const Context* context = engine.policies ? engine.policies->context : nullptr;
+    if (!engine.htmlOutput || !context || !context->IsOutputPass() || !context->fontTagSwitch) return false;
+    return engine.policies->IsOn(Pol::AddFontMarkup) || context->documentState.pendingFontFlag != 0;
+}
+
 inline void Write(OutputDocument* document, FC* set, const char* text) {
     if (document) document->WriteText(set, document, text);
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
 #include "analysis/inline_tag_args.h"
@@ -17,6 +18,7 @@
 #include "foundation/fonts.h"
 #include "foundation/utilities.h"
 #include "output/colours.h"
+#include "output/html_file.h"
 #include "output/html_tidy.h"
 #include "output/output_document.h"
 #include "output/paragraphs.h"
@@ -110,6 +112,43 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
             return static_cast<size_t>(at - begin);
     }
     return std::string_view::npos;
+}
+
+// Whether a cell's text, put between its start tag and "<BR>" and its end
+// tag, leaves the tidy passes nothing to do but take off that line break:
+// text without markup, entities, newlines or control bytes the passes look
+// for, which does not end in white space (a cell that looks empty is given
+// "&nbsp;" by the passes).  Cell text is escaped, so that most cells are
+// such a text.
+bool IsPlainCellText(std::string_view text) {
+    if (text.empty()) return false;
+    for (const char c : text) {
+        switch (c) {
+            case '<':
+            case '>':
+            case '&':
+            case '\n':
+            case '\0':
+            case '\x01':  // the passes' placeholder for set-aside text
+                return false;
+            default:
+                break;
+        }
+    }
+    const char last = text.back();
+    return last != ' ' && last != '\t';
+}
+
+// Whether the text may hold a tag: whether the first character of the tag
+// start delimiter is in it, in either letter case (as the cell tag scan
+// looks for it).
+bool MayHoldTag(std::string_view text, const TextString& start) {
+    const char first = start.buffer[0];
+    const char lower = ToLowerAscii(first);
+    const char upper = ToUpperAscii(first);
+    for (const char c : text)
+        if (c == lower || c == upper) return true;
+    return false;
 }
 
 // A cell without text of its own: nothing but blanks, or in HTML the
@@ -725,13 +764,22 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         text->Insert(0, breaks.buffer);
     }
 
+    // A plain cell (see IsPlainCellText) that holds no tag, needs no font
+    // markup or link and is neither blank nor padded with blanks comes
+    // through the tags, the font and link markup and the line formatting
+    // unchanged: those steps are left out for it.
+    const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
+    const bool plainCell = extraLeading < 6 && policies->ruleSetCode != 2 && !tagStart.IsEmpty() &&
+                           IsPlainCellText(text->view()) && !IsBlankOrTab(text->buffer[0]) &&
+                           !MayHoldTag(text->view(), tagStart) && cell->linkAnchor.IsEmpty() &&
+                           !engine_support::CellFontMarkupPossible(*this);
+
     // What is left of the text without layout tags decides whether the cell
     // is blank or holds only spacing.  Most cells hold neither layout tags
     // nor spans to remove: their text is read as it is.
     static TextString cleaned;
     std::string_view left = text->view();
-    const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
-    const bool tagged = tagStart.IsEmpty() || left.find(tagStart.view()) != std::string_view::npos;
+    const bool tagged = !plainCell && (tagStart.IsEmpty() || left.find(tagStart.view()) != std::string_view::npos);
     if (tagged || policies->ruleSetCode == 2) {
         if (tagged)
             RemoveInLineTags(*policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", *text, cleaned);
@@ -743,15 +791,17 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         }
         left = cleaned.view();
     }
-    const std::string_view remaining = TrimBlanks(left);
+    const std::string_view remaining = plainCell ? left : TrimBlanks(left);
     const bool blank = remaining.empty();
-    const bool onlySpacing = !hasStub && !hasGutter && IsOnlySpacing(remaining);
+    const bool onlySpacing = !plainCell && !hasStub && !hasGutter && IsOnlySpacing(remaining);
 
     auto markEmpty = [&]() {
         text->Trim(0, " ");
         Add(*text, "&nbsp;");
     };
-    if (IsOn(policies, Pol::ApplyFontToEmptyCells)) {
+    if (plainCell) {
+        // Nothing to do.
+    } else if (IsOn(policies, Pol::ApplyFontToEmptyCells)) {
         // The font markup goes around the "&nbsp;" of an empty cell.
         if (blank) markEmpty();
         HTML_FormatCellLines(text, text);
@@ -850,6 +900,18 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     }
 
     const bool strong = !isHeaderRow && isHeaderColumn;
+    if (!strong && !(hasGutter && laidOut) && (plainCell || IsPlainCellText(text->view()))) {
+        // The tidy passes would only take off the line break in front of
+        // the end tag: the cell is written as one line as it stands.
+        Add(markup, text->view());
+        Add(markup, endTag);
+        // The HTML file writer takes the line without scanning it again.
+        if (markup.length <= kLongCellLine && typeid(*htmlWriter) == typeid(HTMLFile))
+            static_cast<HTMLFile*>(htmlWriter)->WritePlainLine(policies, htmlWriter, markup);
+        else
+            WriteCellLines(policies, htmlWriter, markup, endTag, minimise);
+        return;
+    }
     const bool emStrong = IsOn(policies, Pol::UseEmAndStrongMarkup);
     if (strong) Add(markup, emStrong ? "<STRONG>" : "<B>");
     Add(markup, text->view());
