@@ -120,32 +120,41 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 // for, which does not end in white space (a cell that looks empty is given
 // "&nbsp;" by the passes).  Cell text is escaped, so that most cells are
 // such a text.
+struct PlainCellBytes {
+    bool stops[256] = {};  // the bytes the tidy passes look for
+    constexpr PlainCellBytes() {
+        // '\x01' is the passes' placeholder for text set aside.
+        for (const unsigned char c : {'<', '>', '&', '\n', '\0', '\x01'}) stops[c] = true;
+    }
+};
+constexpr PlainCellBytes kPlainCellBytes;
+
 bool IsPlainCellText(std::string_view text) {
     if (text.empty()) return false;
-    for (const char c : text) {
-        switch (c) {
-            case '<':
-            case '>':
-            case '&':
-            case '\n':
-            case '\0':
-            case '\x01':  // the passes' placeholder for set-aside text
-                return false;
-            default:
-                break;
-        }
-    }
-    const char last = text.back();
-    return last != ' ' && last != '\t';
+    for (const char c : text)
+        if (kPlainCellBytes.stops[static_cast<unsigned char>(c)]) return false;
+    return !IsBlankOrTab(text.back());
+}
+
+// IsPlainCellText, for a text that also neither starts with a blank nor may
+// hold a tag (the first character of the tag start delimiter `start` is not
+// in it, in either letter case, as the cell tag scan looks for it).
+bool IsPlainUntaggedCellText(std::string_view text, const TextString& start) {
+    if (text.empty() || start.IsEmpty() || IsBlankOrTab(text.front()) || IsBlankOrTab(text.back())) return false;
+    const char lower = ToLowerAscii(start.buffer[0]);
+    const char upper = ToUpperAscii(start.buffer[0]);
+    for (const char c : text)
+        if (kPlainCellBytes.stops[static_cast<unsigned char>(c)] || c == lower || c == upper) return false;
+    return true;
 }
 
 // Whether the text may hold a tag: whether the first character of the tag
-// start delimiter is in it, in either letter case (as the cell tag scan
-// looks for it).
+// start delimiter is in it, in either letter case, as the cell tag scans
+// look for it (true when there is no delimiter: the scans decide).
 bool MayHoldTag(std::string_view text, const TextString& start) {
-    const char first = start.buffer[0];
-    const char lower = ToLowerAscii(first);
-    const char upper = ToUpperAscii(first);
+    if (start.IsEmpty()) return true;
+    const char lower = ToLowerAscii(start.buffer[0]);
+    const char upper = ToUpperAscii(start.buffer[0]);
     for (const char c : text)
         if (c == lower || c == upper) return true;
     return false;
@@ -520,13 +529,14 @@ void PreForm::OutputTableRow(int lineIndex) {
 
     // The cell tags read whether a cell is a header cell and where it
     // stands; the placement of WS tags is read before the tags are handled.
+    const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
     for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
         TableCell* cell = cellRow.GetAt(c);
         cell->isHeaderCell = headerRow ? 1 : 0;
         cell->row = lineIndex - headerRowCount - leadingBlankCount;
         if (headerRow) cell->row = lineIndex;
         if (cell->column < 0) cell->column = c;
-        ProcessWSTags(cell, &cell->text);
+        if (MayHoldTag(cell->text.view(), tagStart)) ProcessWSTags(cell, &cell->text);
     }
 
     if (rtfOutput && rtfWriter) {
@@ -661,7 +671,14 @@ void PreForm::OutputTableRow(int lineIndex) {
             tag.Append(" VALIGN=\"TOP\">");
             rowVAlign = 1;
         }
-        Write(htmlWriter, policies, tag);
+        // Row tags and plain cells go to the HTML file writer as lines it
+        // need not scan again.
+        HTMLFile* const plainWriter =
+            typeid(*htmlWriter) == typeid(HTMLFile) ? static_cast<HTMLFile*>(htmlWriter) : nullptr;
+        if (plainWriter && HTML_TidyLeavesUnchanged(tag.view()))
+            plainWriter->WritePlainLine(policies, htmlWriter, tag);
+        else
+            Write(htmlWriter, policies, tag);
 
         const TableCell* previous = nullptr;
         // The cell writer changes the text it is given but only reads the
@@ -694,7 +711,11 @@ void PreForm::OutputTableRow(int lineIndex) {
                            headerRow ? 1 : 0, c < headerColumnCount ? 1 : 0, 0);
             previous = cell;
         }
-        htmlWriter->WriteText(policies, htmlWriter, minimise ? "</TR>" : "  </TR>");
+        static const TextString rowEnd("  </TR>"), minimisedRowEnd("</TR>");
+        if (plainWriter)
+            plainWriter->WritePlainLine(policies, htmlWriter, minimise ? minimisedRowEnd : rowEnd);
+        else
+            htmlWriter->WriteText(policies, htmlWriter, minimise ? "</TR>" : "  </TR>");
     }
 }
 
@@ -769,9 +790,8 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // through the tags, the font and link markup and the line formatting
     // unchanged: those steps are left out for it.
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
-    const bool plainCell = extraLeading < 6 && policies->ruleSetCode != 2 && !tagStart.IsEmpty() &&
-                           IsPlainCellText(text->view()) && !IsBlankOrTab(text->buffer[0]) &&
-                           !MayHoldTag(text->view(), tagStart) && cell->linkAnchor.IsEmpty() &&
+    const bool plainCell = extraLeading < 6 && policies->ruleSetCode != 2 && cell->linkAnchor.IsEmpty() &&
+                           IsPlainUntaggedCellText(text->view(), tagStart) &&
                            !engine_support::CellFontMarkupPossible(*this);
 
     // What is left of the text without layout tags decides whether the cell
