@@ -10,6 +10,10 @@
 #include <string_view>
 #include <system_error>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "foundation/text_line.h"
@@ -93,6 +97,22 @@ private:
         return true;
     }
 };
+
+// The first newline at or after `p`, or `end`.  Buffered lines are short:
+// sixteen bytes are compared at a time without a library call.
+inline const char* NextNewline(const char* p, const char* const end) {
+#if defined(__SSE2__)
+    const __m128i newline = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const unsigned found = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), newline)));
+        if (found) return p + __builtin_ctz(found);
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == '\n') return p;
+    return end;
+}
 
 // Whether `word` (upper case) stands at `position`, in any letter case.
 bool MatchesNoCaseAt(std::string_view text, size_t position, const char* word) {
@@ -408,8 +428,12 @@ void HTMLFile::AddPendingLine(const char* text, int length, bool knownPlain) {
     // flush need not scan the buffer again.
     const bool extend = plainLength == pending.length;
     const int before = pending.length;
-    pending.AppendBytes(text, length);
-    pending.AppendChar('\n');
+    if (length < 0) length = 0;
+    if (pending.capacity - before < length + 1) pending.Reserve(before + length + 1);
+    if (length > 0) std::memcpy(pending.buffer + before, text, static_cast<size_t>(length));
+    pending.buffer[before + length] = '\n';
+    pending.length = before + length + 1;
+    pending.buffer[pending.length] = '\0';
     if (extend &&
         (knownPlain || HTML_TidyLeavesUnchanged(std::string_view(pending.buffer + before,
                                                                   static_cast<size_t>(pending.length - before)))))
@@ -475,8 +499,7 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     int written = 0;
     int start = 0;
     while (start < total && (all || total - written > kKeepAfterFlush)) {
-        const void* feed = std::memchr(data + start, '\n', static_cast<size_t>(total - start));
-        const int end = feed ? static_cast<int>(static_cast<const char*>(feed) - data) : total;
+        const int end = static_cast<int>(NextNewline(data + start, data + total) - data);
         const int length = end - start;
         written += length;
         if (result) {

@@ -301,3 +301,48 @@ TEST_F(HTMLFileTest, FailedOpensAndWritesAreReported) {
 }
 
 }  // namespace
+
+// Lines the caller knows to be plain table text skip the writer's scan; what
+// comes out must not change, whatever is buffered around them (text the tidy
+// passes do change, blank lines, a PRE section).
+TEST_F(HTMLFileTest, PlainLinesComeOutAsIfWrittenAsText) {
+    const std::vector<std::pair<std::string, bool>> lines = {
+        {"  <TR>", true},
+        {"    <TD ALIGN=\"RIGHT\">12.50</TD>", true},
+        {"<P>", false},
+        {"</P>", false},
+        {"    <TD>a</TD>", true},
+        {"   ", false},
+        {"", false},
+        {"    <TD>b</TD>", true},
+        {"<PRE>", false},
+        {"    <TD>c</TD>", true},
+        {"</PRE>", false},
+        {"    <TD>x&nbsp;y</TD>", false},
+        {"  </TR>", true},
+    };
+    auto run = [&](bool usePlain) {
+        HTMLFile writer;
+        StringList out;
+        writer.outputList = &out;
+        writer.OpenForWrite("", 0, 0);
+        writer.fileStarted = 1;
+        writer.policies = &set;
+        context.documentState.htmlOutput = 1;
+        for (int round = 0; round < 40; ++round)
+            for (const auto& [text, plain] : lines) {
+                const TextString line(text.c_str());
+                if (usePlain && plain)
+                    writer.WritePlainLine(&set, &writer, line);
+                else
+                    writer.WriteText(&set, &writer, line.buffer);
+            }
+        writer.FlushBuffer(&set, &writer, 1);
+        std::vector<std::string> result;
+        for (int i = 0; i < out.count; ++i) result.push_back(out.TextAt(i));
+        return result;
+    };
+    const std::vector<std::string> asText = run(false);
+    ASSERT_GT(asText.size(), 100u);
+    EXPECT_EQ(run(true), asText);
+}

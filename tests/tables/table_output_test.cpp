@@ -7,6 +7,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "output/html_tidy.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 #include "support/recording_document.h"
@@ -147,6 +148,31 @@ TEST_F(TableOutputTest, RowsWriteCellsWithTheirAttributes) {
     engine->OutputTableRow(0);
     EXPECT_EQ(document.Joined(), "<TR VALIGN=\"TOP\">|<TH ALIGN=\"LEFT\">a<BR>|b</TH>|"
                                  "<TH COLSPAN=2 ALIGN=\"LEFT\">wide</TH>|<TH ALIGN=\"LEFT\">c</TH>|</TR>");
+}
+
+// A cell written as one line without the tidy passes must come out as the
+// passes would have made it: texts that look plain but are not, and texts
+// that are, each against the tidied markup of the cell.
+TEST_F(TableOutputTest, CellsComeOutAsTheTidyPassesMakeThem) {
+    const std::vector<std::string> texts = {
+        "Rio de Janeiro", "2024-01-31", "12.50", "a &amp; b", "x&gt;", "x>", "a-->b", "-- dashes --", "a\tb",
+        "Z\xfcrich", "trailing ", "  leading", "<B>bold</B>", "<HR>", "&nbsp;", "a\x01b"};
+    auto engine = Engine(3, 1);
+    for (const std::string& cellText : texts) {
+        SCOPED_TRACE(cellText);
+        TextString formatted(cellText.c_str());
+        HTML_FormatCellLines(&formatted, &formatted);
+        TidyBuffer tidy;
+        HTML_ScanTidyBuffer(&set, &tidy, TextString(("    <TD>" + formatted.str() + "<BR></TD>").c_str()));
+        HTML_TidyEmphasis(&set, &tidy);
+
+        document.Clear();
+        TableCell* cell = engine->cellRow.GetAt(0);
+        cell->text = cellText.c_str();
+        TextString text(cell->text), gutter, stub;
+        engine->OutputHtmlCell(0, 0, 1, nullptr, cell, &gutter, &stub, &text, 0, 0, 0, 0);
+        EXPECT_EQ(document.Joined(), tidy.text.str());
+    }
 }
 
 TEST_F(TableOutputTest, EmptyRowsAreNotWritten) {
