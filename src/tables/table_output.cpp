@@ -722,6 +722,76 @@ void PreForm::OutputTableRow(int lineIndex) {
 // ---------------------------------------------------------------------------
 // One HTML cell
 
+namespace {
+
+// For the first column of a names-and-values list (its first column has a
+// dominant value), the column's share of the page as a width; else 0.
+int FirstColumnShare(const PreForm& table, int column) {
+    if (column != 1 || table.columns.empty() || !table.columns[0]->hasDominantValue) return 0;
+    const long characters = static_cast<long>(table.columns[0]->width) + table.leftMargin;
+    int page = table.policies->GetInt(Pol::PageWidth);
+    if (page <= 0) page = kDefaultPageWidth;
+    long scaled = characters * 800 / page;
+    if (scaled < characters) scaled = characters * 120 / 100;
+    return static_cast<int>(std::clamp(scaled, 0L, 1L << 30));
+}
+
+// The attributes of a cell's start tag after its name, and the ">" that
+// ends it: the width (for a cell covering one visible column), the column
+// and row spans, the horizontal alignment (header cells are left-aligned
+// unless told otherwise; a cell holding only spacing gets none) and, for a
+// data cell, the vertical alignment.
+struct CellAttributes {
+    int width = 0;
+    int visibleColumns = 1;
+    int span = 1;
+    int rowSpan = 1;
+    int alignment = 0;
+    int vAlign = 0;
+    bool onlySpacing = false;
+    bool header = false;
+};
+
+void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* set, const TabConfig* config,
+                          bool percent) {
+    if (cell.width > 0 && cell.visibleColumns <= 1) {
+        Add(markup, " WIDTH=");
+        if (percent) {
+            TextString share;
+            FormatPercentWidth(set, cell.width, &share, PercentBase(config));
+            markup.Append(share);
+        } else {
+            markup.AppendNumber('1', cell.width, 0);
+        }
+    }
+    if (cell.span > 1) {
+        Add(markup, " COLSPAN=");
+        markup.AppendNumber('1', cell.span, 0);
+    }
+    if (cell.rowSpan > 1) {
+        Add(markup, " ROWSPAN=");
+        markup.AppendNumber('1', cell.rowSpan, 0);
+    }
+    const char* alignAttribute =
+        cell.alignment == 2 ? " ALIGN=\"CENTER\""
+                            : (cell.alignment == 3 ? " ALIGN=\"RIGHT\"" : (cell.header ? " ALIGN=\"LEFT\"" : nullptr));
+    if (alignAttribute && !cell.onlySpacing) Add(markup, alignAttribute);
+    if (!cell.header) AppendVerticalAlignment(markup, cell.vAlign);
+    Add(markup, ">");
+}
+
+// Writes a cell line the tidy passes leave as it is; the HTML file writer
+// takes it without scanning it again.
+void WritePlainCellLine(FC* set, OutputDocument* writer, const TextString& line, std::string_view endTag,
+                        bool minimise) {
+    if (line.length <= kLongCellLine && typeid(*writer) == typeid(HTMLFile))
+        static_cast<HTMLFile*>(writer)->WritePlainLine(set, writer, line);
+    else
+        WriteCellLines(set, writer, line, endTag, minimise);
+}
+
+}  // namespace
+
 void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, TableCell* cell, TextString* gutterText,
                              TextString* stubText, TextString* text, int isRule, int isHeaderRow, int isHeaderColumn,
                              int extraLeading) {
@@ -737,6 +807,36 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     const bool percent = config && config->GetInt(TabPol::UsePercentageWidths);
     const char* cellTag = isHeaderRow ? "<TH" : "<TD";
     const char* endTag = isHeaderRow ? "</TH>" : "</TD>";
+    const int configAlignment = config ? config->GetInt(TabPol::CellAlignment) : 0;
+    static TextString markup;
+
+    // A plain cell (see IsPlainCellText) that holds no tag, needs no font
+    // markup, link or emphasis, is neither blank nor padded with blanks and
+    // stands in a table without a layout comes through the tags, the font
+    // and link markup, the line formatting and the tidy passes unchanged:
+    // it is written as its start tag, its text and its end tag.
+    const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
+    const bool strong = !isHeaderRow && isHeaderColumn;
+    const bool plainCell = extraLeading < 6 && policies->ruleSetCode != 2 && cell->linkAnchor.IsEmpty() &&
+                           IsPlainUntaggedCellText(text->view(), tagStart) &&
+                           !engine_support::CellFontMarkupPossible(*this);
+    if (plainCell && !laidOut && !hasGutter && !hasStub && !strong) {
+        markup.MakeEmpty();
+        if (!minimise) Add(markup, "    ");
+        Add(markup, cellTag);
+        CellAttributes attributes;
+        attributes.width = FirstColumnShare(*this, column);
+        attributes.visibleColumns = attributes.span = cell->span;
+        attributes.rowSpan = cell->rowSpan;
+        attributes.alignment = configAlignment != 0 ? configAlignment : cell->alignment;
+        attributes.vAlign = vAlign;
+        attributes.header = isHeaderRow != 0;
+        AppendCellAttributes(markup, attributes, policies, config, percent);
+        Add(markup, text->view());
+        Add(markup, endTag);
+        WritePlainCellLine(policies, htmlWriter, markup, endTag, minimise);
+        return;
+    }
 
     // A laid-out column with a stub writes the stub text in a cell of its
     // own in front of the cell.  Header rows get one too (without vertical
@@ -785,15 +885,8 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         text->Insert(0, breaks.buffer);
     }
 
-    // A plain cell (see IsPlainCellText) that holds no tag, needs no font
-    // markup or link and is neither blank nor padded with blanks comes
-    // through the tags, the font and link markup and the line formatting
-    // unchanged: those steps are left out for it.
-    const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
-    const bool plainCell = extraLeading < 6 && policies->ruleSetCode != 2 && cell->linkAnchor.IsEmpty() &&
-                           IsPlainUntaggedCellText(text->view(), tagStart) &&
-                           !engine_support::CellFontMarkupPossible(*this);
-
+    // A plain cell comes through the tags, the font and link markup and the
+    // line formatting unchanged: those steps are left out for it.
     // What is left of the text without layout tags decides whether the cell
     // is blank or holds only spacing.  Most cells hold neither layout tags
     // nor spans to remove: their text is read as it is.
@@ -832,7 +925,6 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         HTML_FormatCellLines(text, text);
     }
 
-    static TextString markup;
     markup.MakeEmpty();
     if (!minimise) Add(markup, "    ");
     Add(markup, cellTag);
@@ -871,44 +963,21 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         width = GetSpanWidth(cell, reserved > 0 ? 1 : 0, column - 1, cell->span);
         width -= indentSteps * kIndentPositionWidth;
     }
-    if (width <= 0 && column == 1 && !columns.empty() && columns[0]->hasDominantValue) {
-        const long characters = static_cast<long>(columns[0]->width) + leftMargin;
-        int page = policies->GetInt(Pol::PageWidth);
-        if (page <= 0) page = kDefaultPageWidth;
-        long scaled = characters * 800 / page;
-        if (scaled < characters) scaled = characters * 120 / 100;
-        width = static_cast<int>(std::clamp(scaled, 0L, 1L << 30));
-    }
-    if (width > 0 && visibleColumns <= 1) {
-        Add(markup, " WIDTH=");
-        if (percent) {
-            TextString share;
-            FormatPercentWidth(policies, width, &share, PercentBase(config));
-            markup.Append(share);
-        } else {
-            markup.AppendNumber('1', width, 0);
-        }
-    }
-    if (span > 1) {
-        Add(markup, " COLSPAN=");
-        markup.AppendNumber('1', span, 0);
-    }
-    if (cell->rowSpan > 1) {
-        Add(markup, " ROWSPAN=");
-        markup.AppendNumber('1', cell->rowSpan, 0);
-    }
+    if (width <= 0) width = FirstColumnShare(*this, column);
 
-    int alignment = cell->alignment;
-    if (config && config->GetInt(TabPol::CellAlignment) != 0) alignment = config->GetInt(TabPol::CellAlignment);
+    CellAttributes attributes;
+    attributes.width = width;
+    attributes.visibleColumns = visibleColumns;
+    attributes.span = span;
+    attributes.rowSpan = cell->rowSpan;
+    attributes.alignment = configAlignment != 0 ? configAlignment : cell->alignment;
     // A user table has already given its cells the column's alignment where
     // COLUMN_DETAILS set one, and the content's otherwise.
-    if (layout && !isUserTable) alignment = layout->alignment;
-    const char* alignAttribute =
-        alignment == 2 ? " ALIGN=\"CENTER\""
-                       : (alignment == 3 ? " ALIGN=\"RIGHT\"" : (isHeaderRow ? " ALIGN=\"LEFT\"" : nullptr));
-    if (alignAttribute && !onlySpacing) Add(markup, alignAttribute);
-    if (!isHeaderRow) AppendVerticalAlignment(markup, vAlign);
-    Add(markup, ">");
+    if (layout && !isUserTable) attributes.alignment = layout->alignment;
+    attributes.onlySpacing = onlySpacing;
+    attributes.vAlign = vAlign;
+    attributes.header = isHeaderRow != 0;
+    AppendCellAttributes(markup, attributes, policies, config, percent);
 
     // Gutter text stands in front of the cell's text, as a currency sign
     // stands in front of the amounts of its column.
@@ -919,17 +988,12 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         Add(markup, "&nbsp;");
     }
 
-    const bool strong = !isHeaderRow && isHeaderColumn;
     if (!strong && !(hasGutter && laidOut) && (plainCell || IsPlainCellText(text->view()))) {
         // The tidy passes would only take off the line break in front of
         // the end tag: the cell is written as one line as it stands.
         Add(markup, text->view());
         Add(markup, endTag);
-        // The HTML file writer takes the line without scanning it again.
-        if (markup.length <= kLongCellLine && typeid(*htmlWriter) == typeid(HTMLFile))
-            static_cast<HTMLFile*>(htmlWriter)->WritePlainLine(policies, htmlWriter, markup);
-        else
-            WriteCellLines(policies, htmlWriter, markup, endTag, minimise);
+        WritePlainCellLine(policies, htmlWriter, markup, endTag, minimise);
         return;
     }
     const bool emStrong = IsOn(policies, Pol::UseEmAndStrongMarkup);
