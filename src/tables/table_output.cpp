@@ -120,19 +120,40 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 // for, which does not end in white space (a cell that looks empty is given
 // "&nbsp;" by the passes).  Cell text is escaped, so that most cells are
 // such a text.
-struct PlainCellBytes {
-    bool stops[256] = {};  // the bytes the tidy passes look for
-    constexpr PlainCellBytes() {
+constexpr unsigned char kStopsPlain = 1;  // a byte the tidy passes look for
+constexpr unsigned char kMayStartTag = 2;  // the first character of the tag start delimiter
+
+// The kinds of every byte value for cells scanned with the tag start
+// delimiter `start` (the delimiter rarely changes: the table is kept).
+// Without a delimiter, the table as it stands (its kStopsPlain bits are the
+// same for every delimiter).
+const unsigned char* CellByteKinds(const TextString* start) {
+    static unsigned char kinds[256];
+    static int builtFor = -1;  // the delimiter character the table is for; 256: none
+    const int first = !start ? (builtFor < 0 ? 256 : builtFor)
+                             : (start->IsEmpty() ? 256 : static_cast<unsigned char>(start->buffer[0]));
+    if (first != builtFor) {
+        std::memset(kinds, 0, sizeof kinds);
         // '\x01' is the passes' placeholder for text set aside.
-        for (const unsigned char c : {'<', '>', '&', '\n', '\0', '\x01'}) stops[c] = true;
+        for (const unsigned char c : {'<', '>', '&', '\n', '\0', '\x01'}) kinds[c] = kStopsPlain;
+        if (first < 256) {
+            kinds[static_cast<unsigned char>(ToLowerAscii(static_cast<char>(first)))] |= kMayStartTag;
+            kinds[static_cast<unsigned char>(ToUpperAscii(static_cast<char>(first)))] |= kMayStartTag;
+        }
+        builtFor = first;
     }
-};
-constexpr PlainCellBytes kPlainCellBytes;
+    return kinds;
+}
+
+// The row writer has found this text (a cell's own) to be a plain untagged
+// cell text: the cell writer need not scan it again.  Set for one call.
+const TextString* gKnownPlainCellText = nullptr;
 
 bool IsPlainCellText(std::string_view text) {
     if (text.empty()) return false;
+    const unsigned char* const kinds = CellByteKinds(nullptr);
     for (const char c : text)
-        if (kPlainCellBytes.stops[static_cast<unsigned char>(c)]) return false;
+        if (kinds[static_cast<unsigned char>(c)] & kStopsPlain) return false;
     return !IsBlankOrTab(text.back());
 }
 
@@ -141,10 +162,9 @@ bool IsPlainCellText(std::string_view text) {
 // in it, in either letter case, as the cell tag scan looks for it).
 bool IsPlainUntaggedCellText(std::string_view text, const TextString& start) {
     if (text.empty() || start.IsEmpty() || IsBlankOrTab(text.front()) || IsBlankOrTab(text.back())) return false;
-    const char lower = ToLowerAscii(start.buffer[0]);
-    const char upper = ToUpperAscii(start.buffer[0]);
+    const unsigned char* const kinds = CellByteKinds(&start);
     for (const char c : text)
-        if (kPlainCellBytes.stops[static_cast<unsigned char>(c)] || c == lower || c == upper) return false;
+        if (kinds[static_cast<unsigned char>(c)]) return false;
     return true;
 }
 
@@ -153,10 +173,9 @@ bool IsPlainUntaggedCellText(std::string_view text, const TextString& start) {
 // look for it (true when there is no delimiter: the scans decide).
 bool MayHoldTag(std::string_view text, const TextString& start) {
     if (start.IsEmpty()) return true;
-    const char lower = ToLowerAscii(start.buffer[0]);
-    const char upper = ToUpperAscii(start.buffer[0]);
+    const unsigned char* const kinds = CellByteKinds(&start);
     for (const char c : text)
-        if (c == lower || c == upper) return true;
+        if (kinds[static_cast<unsigned char>(c)] & kMayStartTag) return true;
     return false;
 }
 
@@ -529,14 +548,23 @@ void PreForm::OutputTableRow(int lineIndex) {
 
     // The cell tags read whether a cell is a header cell and where it
     // stands; the placement of WS tags is read before the tags are handled.
+    // Whether each cell is a plain cell whose text the HTML cell writer
+    // leaves as it is (see IsPlainUntaggedCellText): such a cell holds no
+    // tag, and it is written from its own text.
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
+    const bool cellsMayBePlain = html && policies->ruleSetCode != 2 && !engine_support::CellFontMarkupPossible(*this);
+    static std::vector<unsigned char> plainCells;
+    plainCells.assign(static_cast<size_t>(count), 0);
     for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
         TableCell* cell = cellRow.GetAt(c);
         cell->isHeaderCell = headerRow ? 1 : 0;
         cell->row = lineIndex - headerRowCount - leadingBlankCount;
         if (headerRow) cell->row = lineIndex;
         if (cell->column < 0) cell->column = c;
-        if (MayHoldTag(cell->text.view(), tagStart)) ProcessWSTags(cell, &cell->text);
+        plainCells[static_cast<size_t>(c)] =
+            cellsMayBePlain && cell->linkAnchor.IsEmpty() && IsPlainUntaggedCellText(cell->text.view(), tagStart);
+        if (!plainCells[static_cast<size_t>(c)] && MayHoldTag(cell->text.view(), tagStart))
+            ProcessWSTags(cell, &cell->text);
     }
 
     if (rtfOutput && rtfWriter) {
@@ -696,10 +724,20 @@ void PreForm::OutputTableRow(int lineIndex) {
                                0);
                 break;
             }
-            text = cell->text;
-            int isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
-            if (!isRule && cell->lineCount == 1 && text.length > 3 && IsRuleLine(text.buffer)) {
+            // A plain cell is written from its own text, which the cell
+            // writer then does not change; any other from a copy.
+            TextString* given = &cell->text;
+            bool plainText = plainCells[static_cast<size_t>(c)] != 0;
+            int isRule = 0;
+            if (!plainText) {
+                text = cell->text;
+                given = &text;
+                isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
+            }
+            if (!isRule && cell->lineCount == 1 && given->length > 3 && IsRuleLine(given->buffer)) {
                 text = "<HR>";
+                given = &text;
+                plainText = false;
                 isRule = 1;
             }
             int vAlign = cell->vAlignment;
@@ -707,8 +745,10 @@ void PreForm::OutputTableRow(int lineIndex) {
             if (layout && layout->vAlignment >= 0) vAlign = layout->vAlignment;
             if (cell->vAlignmentOverride != 0) vAlign = cell->vAlignmentOverride;
             if (vAlign == rowVAlign) vAlign = 0;
-            OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &cell->gutterText, &cell->stubText, &text, isRule,
+            gKnownPlainCellText = plainText ? given : nullptr;
+            OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &cell->gutterText, &cell->stubText, given, isRule,
                            headerRow ? 1 : 0, c < headerColumnCount ? 1 : 0, 0);
+            gKnownPlainCellText = nullptr;
             previous = cell;
         }
         static const TextString rowEnd("  </TR>"), minimisedRowEnd("</TR>");
@@ -818,7 +858,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
     const bool strong = !isHeaderRow && isHeaderColumn;
     const bool plainCell = extraLeading < 6 && policies->ruleSetCode != 2 && cell->linkAnchor.IsEmpty() &&
-                           IsPlainUntaggedCellText(text->view(), tagStart) &&
+                           (text == gKnownPlainCellText || IsPlainUntaggedCellText(text->view(), tagStart)) &&
                            !engine_support::CellFontMarkupPossible(*this);
     if (plainCell && !laidOut && !hasGutter && !hasStub && !strong) {
         markup.MakeEmpty();
