@@ -703,7 +703,7 @@ void PreForm::OutputTableRow(int lineIndex) {
         // need not scan again.
         HTMLFile* const plainWriter =
             typeid(*htmlWriter) == typeid(HTMLFile) ? static_cast<HTMLFile*>(htmlWriter) : nullptr;
-        if (plainWriter && HTML_TidyLeavesUnchanged(tag.view()))
+        if (plainWriter && HTML_TidyLeavesUnchanged(tag.view()) && !std::memchr(tag.buffer, '\n', tag.view().size()))
             plainWriter->WritePlainLine(policies, htmlWriter, tag);
         else
             Write(htmlWriter, policies, tag);
