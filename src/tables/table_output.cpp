@@ -522,12 +522,24 @@ void PreForm::OutputTableRow(int lineIndex) {
     bool uniform = true;
     for (int c = 0; c < count && uniform; ++c) uniform = cellRow.GetAt(c)->lineCount == highest;
 
+    // Whether each cell is a plain cell whose text the HTML cell writer
+    // leaves as it is (see IsPlainUntaggedCellText): such a cell holds no
+    // tag, has text, and is written from its own text.
+    const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
+    const bool cellsMayBePlain = html && policies->ruleSetCode != 2 && !engine_support::CellFontMarkupPossible(*this);
+    static std::vector<unsigned char> plainCells;
+    plainCells.assign(static_cast<size_t>(count), 0);
+
     // The empty cells that only fill the columns after the last cell with
     // text, and whether they are written as one cell (see kPaddingCellLimit).
     int tailStart = 0;
     long tailCells = 0;
     for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
-        if (IsFillerCell(*cellRow.GetAt(c), html)) {
+        const TableCell& cell = *cellRow.GetAt(c);
+        const bool plain =
+            cellsMayBePlain && cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(cell.text.view(), tagStart);
+        plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
+        if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
         } else {
             tailStart = std::min(count, c + StepOf(*cellRow.GetAt(c)));
@@ -547,22 +559,14 @@ void PreForm::OutputTableRow(int lineIndex) {
     const bool lastLine = lineIndex >= lineCount - 1;
 
     // The cell tags read whether a cell is a header cell and where it
-    // stands; the placement of WS tags is read before the tags are handled.
-    // Whether each cell is a plain cell whose text the HTML cell writer
-    // leaves as it is (see IsPlainUntaggedCellText): such a cell holds no
-    // tag, and it is written from its own text.
-    const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
-    const bool cellsMayBePlain = html && policies->ruleSetCode != 2 && !engine_support::CellFontMarkupPossible(*this);
-    static std::vector<unsigned char> plainCells;
-    plainCells.assign(static_cast<size_t>(count), 0);
+    // stands; the placement of WS tags is read before the tags are handled
+    // (a plain cell holds no tag).
     for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
         TableCell* cell = cellRow.GetAt(c);
         cell->isHeaderCell = headerRow ? 1 : 0;
         cell->row = lineIndex - headerRowCount - leadingBlankCount;
         if (headerRow) cell->row = lineIndex;
         if (cell->column < 0) cell->column = c;
-        plainCells[static_cast<size_t>(c)] =
-            cellsMayBePlain && cell->linkAnchor.IsEmpty() && IsPlainUntaggedCellText(cell->text.view(), tagStart);
         if (!plainCells[static_cast<size_t>(c)] && MayHoldTag(cell->text.view(), tagStart))
             ProcessWSTags(cell, &cell->text);
     }
