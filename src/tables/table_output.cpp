@@ -497,6 +497,119 @@ void PreForm::OutputTableEnd() {
     if (rtfOutput && rtfWriter) rtfWriter->WriteText(policies, rtfWriter, "}");
 }
 
+namespace {
+
+// For the first column of a names-and-values list (its first column has a
+// dominant value), the column's share of the page as a width; else 0.
+int FirstColumnShare(const PreForm& table, int column) {
+    if (column != 1 || table.columns.empty() || !table.columns[0]->hasDominantValue) return 0;
+    const long characters = static_cast<long>(table.columns[0]->width) + table.leftMargin;
+    int page = table.policies->GetInt(Pol::PageWidth);
+    if (page <= 0) page = kDefaultPageWidth;
+    long scaled = characters * 800 / page;
+    if (scaled < characters) scaled = characters * 120 / 100;
+    return static_cast<int>(std::clamp(scaled, 0L, 1L << 30));
+}
+
+// The attributes of a cell's start tag after its name, and the ">" that
+// ends it: the width (for a cell covering one visible column), the column
+// and row spans, the horizontal alignment (header cells are left-aligned
+// unless told otherwise; a cell holding only spacing gets none) and, for a
+// data cell, the vertical alignment.
+struct CellAttributes {
+    int width = 0;
+    int visibleColumns = 1;
+    int span = 1;
+    int rowSpan = 1;
+    int alignment = 0;
+    int vAlign = 0;
+    bool onlySpacing = false;
+    bool header = false;
+};
+
+void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* set, const TabConfig* config,
+                          bool percent) {
+    if (cell.width > 0 && cell.visibleColumns <= 1) {
+        Add(markup, " WIDTH=");
+        if (percent) {
+            TextString share;
+            FormatPercentWidth(set, cell.width, &share, PercentBase(config));
+            markup.Append(share);
+        } else {
+            markup.AppendNumber('1', cell.width, 0);
+        }
+    }
+    if (cell.span > 1) {
+        Add(markup, " COLSPAN=");
+        markup.AppendNumber('1', cell.span, 0);
+    }
+    if (cell.rowSpan > 1) {
+        Add(markup, " ROWSPAN=");
+        markup.AppendNumber('1', cell.rowSpan, 0);
+    }
+    const char* alignAttribute =
+        cell.alignment == 2 ? " ALIGN=\"CENTER\""
+                            : (cell.alignment == 3 ? " ALIGN=\"RIGHT\"" : (cell.header ? " ALIGN=\"LEFT\"" : nullptr));
+    if (alignAttribute && !cell.onlySpacing) Add(markup, alignAttribute);
+    if (!cell.header) AppendVerticalAlignment(markup, cell.vAlign);
+    Add(markup, ">");
+}
+
+// Writes a cell line the tidy passes leave as it is; the HTML file writer
+// takes it without scanning it again.
+void WritePlainCellLine(FC* set, OutputDocument* writer, const TextString& line, std::string_view endTag,
+                        bool minimise) {
+    if (line.length <= kLongCellLine && typeid(*writer) == typeid(HTMLFile))
+        static_cast<HTMLFile*>(writer)->WritePlainLine(set, writer, line);
+    else
+        WriteCellLines(set, writer, line, endTag, minimise);
+}
+
+// What writing a plain cell needs of its table and row, the same for every
+// cell of a row.
+struct PlainCellSettings {
+    FC* set = nullptr;
+    OutputDocument* writer = nullptr;
+    const TabConfig* config = nullptr;
+    bool minimise = false;
+    bool percent = false;
+    int configAlignment = 0;  // the configuration's cell alignment; 0: the cell's own
+
+    PlainCellSettings(FC* policies, OutputDocument* htmlWriter, const TabConfig* tableConfig)
+        : set(policies), writer(htmlWriter), config(tableConfig) {
+        minimise = IsOn(set, Pol::MinimiseHTMLFileSize);
+        percent = config && config->GetInt(TabPol::UsePercentageWidths);
+        configAlignment = config ? config->GetInt(TabPol::CellAlignment) : 0;
+    }
+};
+
+// Writes a plain cell (see IsPlainUntaggedCellText) of a table without a
+// layout, neither a header-column cell of a data row nor one with gutter or
+// stub text: it comes through the tags, the font and link markup, the line
+// formatting and the tidy passes unchanged, so it is written as its start
+// tag, its text and its end tag.
+void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, const TableCell& cell,
+                    std::string_view text, int column, int vAlign, bool header) {
+    static TextString markup;
+    markup.MakeEmpty();
+    if (!settings.minimise) Add(markup, "    ");
+    Add(markup, header ? "<TH" : "<TD");
+    CellAttributes attributes;
+    attributes.width = FirstColumnShare(table, column);
+    attributes.visibleColumns = attributes.span = cell.span;
+    attributes.rowSpan = cell.rowSpan;
+    attributes.alignment = settings.configAlignment != 0 ? settings.configAlignment : cell.alignment;
+    attributes.vAlign = vAlign;
+    attributes.header = header;
+    AppendCellAttributes(markup, attributes, settings.set, settings.config, settings.percent);
+    Add(markup, text);
+    const char* endTag = header ? "</TH>" : "</TD>";
+    Add(markup, endTag);
+    WritePlainCellLine(settings.set, settings.writer, markup, endTag, settings.minimise);
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // Rows
 
@@ -713,6 +826,8 @@ void PreForm::OutputTableRow(int lineIndex) {
             Write(htmlWriter, policies, tag);
 
         const TableCell* previous = nullptr;
+        const bool laidOutTable = config && config->columnCount > 0;
+        const PlainCellSettings plainSettings(policies, htmlWriter, config);
         // The cell writer changes the text it is given but only reads the
         // gutter and stub texts: a cell's own are passed for those.
         static TextString text, gutter, stub;
@@ -749,6 +864,12 @@ void PreForm::OutputTableRow(int lineIndex) {
             if (layout && layout->vAlignment >= 0) vAlign = layout->vAlignment;
             if (cell->vAlignmentOverride != 0) vAlign = cell->vAlignmentOverride;
             if (vAlign == rowVAlign) vAlign = 0;
+            if (plainText && !laidOutTable && cell->gutterText.IsEmpty() && cell->stubText.IsEmpty() &&
+                (headerRow || c >= headerColumnCount)) {
+                WritePlainCell(plainSettings, *this, *cell, given->view(), c + 1, vAlign, headerRow);
+                previous = cell;
+                continue;
+            }
             gKnownPlainCellText = plainText ? given : nullptr;
             OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &cell->gutterText, &cell->stubText, given, isRule,
                            headerRow ? 1 : 0, c < headerColumnCount ? 1 : 0, 0);
@@ -765,76 +886,6 @@ void PreForm::OutputTableRow(int lineIndex) {
 
 // ---------------------------------------------------------------------------
 // One HTML cell
-
-namespace {
-
-// For the first column of a names-and-values list (its first column has a
-// dominant value), the column's share of the page as a width; else 0.
-int FirstColumnShare(const PreForm& table, int column) {
-    if (column != 1 || table.columns.empty() || !table.columns[0]->hasDominantValue) return 0;
-    const long characters = static_cast<long>(table.columns[0]->width) + table.leftMargin;
-    int page = table.policies->GetInt(Pol::PageWidth);
-    if (page <= 0) page = kDefaultPageWidth;
-    long scaled = characters * 800 / page;
-    if (scaled < characters) scaled = characters * 120 / 100;
-    return static_cast<int>(std::clamp(scaled, 0L, 1L << 30));
-}
-
-// The attributes of a cell's start tag after its name, and the ">" that
-// ends it: the width (for a cell covering one visible column), the column
-// and row spans, the horizontal alignment (header cells are left-aligned
-// unless told otherwise; a cell holding only spacing gets none) and, for a
-// data cell, the vertical alignment.
-struct CellAttributes {
-    int width = 0;
-    int visibleColumns = 1;
-    int span = 1;
-    int rowSpan = 1;
-    int alignment = 0;
-    int vAlign = 0;
-    bool onlySpacing = false;
-    bool header = false;
-};
-
-void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* set, const TabConfig* config,
-                          bool percent) {
-    if (cell.width > 0 && cell.visibleColumns <= 1) {
-        Add(markup, " WIDTH=");
-        if (percent) {
-            TextString share;
-            FormatPercentWidth(set, cell.width, &share, PercentBase(config));
-            markup.Append(share);
-        } else {
-            markup.AppendNumber('1', cell.width, 0);
-        }
-    }
-    if (cell.span > 1) {
-        Add(markup, " COLSPAN=");
-        markup.AppendNumber('1', cell.span, 0);
-    }
-    if (cell.rowSpan > 1) {
-        Add(markup, " ROWSPAN=");
-        markup.AppendNumber('1', cell.rowSpan, 0);
-    }
-    const char* alignAttribute =
-        cell.alignment == 2 ? " ALIGN=\"CENTER\""
-                            : (cell.alignment == 3 ? " ALIGN=\"RIGHT\"" : (cell.header ? " ALIGN=\"LEFT\"" : nullptr));
-    if (alignAttribute && !cell.onlySpacing) Add(markup, alignAttribute);
-    if (!cell.header) AppendVerticalAlignment(markup, cell.vAlign);
-    Add(markup, ">");
-}
-
-// Writes a cell line the tidy passes leave as it is; the HTML file writer
-// takes it without scanning it again.
-void WritePlainCellLine(FC* set, OutputDocument* writer, const TextString& line, std::string_view endTag,
-                        bool minimise) {
-    if (line.length <= kLongCellLine && typeid(*writer) == typeid(HTMLFile))
-        static_cast<HTMLFile*>(writer)->WritePlainLine(set, writer, line);
-    else
-        WriteCellLines(set, writer, line, endTag, minimise);
-}
-
-}  // namespace
 
 void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, TableCell* cell, TextString* gutterText,
                              TextString* stubText, TextString* text, int isRule, int isHeaderRow, int isHeaderColumn,
@@ -854,31 +905,16 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     const int configAlignment = config ? config->GetInt(TabPol::CellAlignment) : 0;
     static TextString markup;
 
-    // A plain cell (see IsPlainCellText) that holds no tag, needs no font
-    // markup, link or emphasis, is neither blank nor padded with blanks and
-    // stands in a table without a layout comes through the tags, the font
-    // and link markup, the line formatting and the tidy passes unchanged:
-    // it is written as its start tag, its text and its end tag.
+    // A plain cell that holds no tag, needs no font markup, link or emphasis,
+    // and stands in a table without a layout: see WritePlainCell.
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
     const bool strong = !isHeaderRow && isHeaderColumn;
     const bool plainCell = extraLeading < 6 && policies->ruleSetCode != 2 && cell->linkAnchor.IsEmpty() &&
                            (text == gKnownPlainCellText || IsPlainUntaggedCellText(text->view(), tagStart)) &&
                            !engine_support::CellFontMarkupPossible(*this);
     if (plainCell && !laidOut && !hasGutter && !hasStub && !strong) {
-        markup.MakeEmpty();
-        if (!minimise) Add(markup, "    ");
-        Add(markup, cellTag);
-        CellAttributes attributes;
-        attributes.width = FirstColumnShare(*this, column);
-        attributes.visibleColumns = attributes.span = cell->span;
-        attributes.rowSpan = cell->rowSpan;
-        attributes.alignment = configAlignment != 0 ? configAlignment : cell->alignment;
-        attributes.vAlign = vAlign;
-        attributes.header = isHeaderRow != 0;
-        AppendCellAttributes(markup, attributes, policies, config, percent);
-        Add(markup, text->view());
-        Add(markup, endTag);
-        WritePlainCellLine(policies, htmlWriter, markup, endTag, minimise);
+        WritePlainCell(PlainCellSettings(policies, htmlWriter, config), *this, *cell, text->view(), column, vAlign,
+                       isHeaderRow != 0);
         return;
     }
 
