@@ -591,20 +591,46 @@ struct PlainCellSettings {
 void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, const TableCell& cell,
                     std::string_view text, int column, int vAlign, bool header) {
     static TextString markup;
-    markup.MakeEmpty();
-    if (!settings.minimise) Add(markup, "    ");
-    Add(markup, header ? "<TH" : "<TD");
-    CellAttributes attributes;
-    attributes.width = FirstColumnShare(table, column);
-    attributes.visibleColumns = attributes.span = cell.span;
-    attributes.rowSpan = cell.rowSpan;
-    attributes.alignment = settings.configAlignment != 0 ? settings.configAlignment : cell.alignment;
-    attributes.vAlign = vAlign;
-    attributes.header = header;
-    AppendCellAttributes(markup, attributes, settings.set, settings.config, settings.percent);
-    Add(markup, text);
-    const char* endTag = header ? "</TH>" : "</TD>";
-    Add(markup, endTag);
+    const std::string_view endTag = header ? "</TH>" : "</TD>";
+    const int alignment = settings.configAlignment != 0 ? settings.configAlignment : cell.alignment;
+    const int width = FirstColumnShare(table, column);
+    if (width == 0 && cell.span <= 1 && cell.rowSpan <= 1) {
+        // Most cells: the start tag holds at most the alignments.  The
+        // pieces are put together in one go.
+        const std::string_view indent = settings.minimise ? "" : "    ";
+        const std::string_view name = header ? "<TH" : "<TD";
+        const std::string_view align = alignment == 2   ? " ALIGN=\"CENTER\""
+                                       : alignment == 3 ? " ALIGN=\"RIGHT\""
+                                       : header         ? " ALIGN=\"LEFT\""
+                                                        : "";
+        const std::string_view valign = header || vAlign < 1 || vAlign > 3 ? ""
+                                        : vAlign == 1                      ? " VALIGN=\"TOP\""
+                                        : vAlign == 2                      ? " VALIGN=\"BOTTOM\""
+                                                                           : " VALIGN=\"CENTER\"";
+        const size_t length = indent.size() + name.size() + align.size() + valign.size() + 1 + text.size() + endTag.size();
+        markup.Reserve(static_cast<int>(length));
+        char* out = markup.buffer;
+        for (const std::string_view piece : {indent, name, align, valign, std::string_view(">"), text, endTag}) {
+            std::memcpy(out, piece.data(), piece.size());
+            out += piece.size();
+        }
+        markup.length = static_cast<int>(length);
+        markup.buffer[length] = '\0';
+    } else {
+        markup.MakeEmpty();
+        if (!settings.minimise) Add(markup, "    ");
+        Add(markup, header ? "<TH" : "<TD");
+        CellAttributes attributes;
+        attributes.width = width;
+        attributes.visibleColumns = attributes.span = cell.span;
+        attributes.rowSpan = cell.rowSpan;
+        attributes.alignment = alignment;
+        attributes.vAlign = vAlign;
+        attributes.header = header;
+        AppendCellAttributes(markup, attributes, settings.set, settings.config, settings.percent);
+        Add(markup, text);
+        Add(markup, endTag);
+    }
     WritePlainCellLine(settings.set, settings.writer, markup, endTag, settings.minimise);
 }
 
