@@ -565,6 +565,27 @@ void WritePlainCellLine(FC* set, OutputDocument* writer, const TextString& line,
         WriteCellLines(set, writer, line, endTag, minimise);
 }
 
+// The short pieces of a plain cell's line, each padded to sixteen bytes so
+// that it is copied as one block.
+struct ShortPiece {
+    char bytes[16] = {};
+    size_t size = 0;
+    constexpr ShortPiece() = default;
+    constexpr ShortPiece(std::string_view text) : size(text.size()) {
+        for (size_t i = 0; i < text.size() && i < 16; ++i) bytes[i] = text[i];
+    }
+};
+enum ShortPieceIndex {
+    kNothing, kIndent, kHeaderName, kDataName, kAlignCentre, kAlignRight, kAlignLeft,
+    kVAlignTop, kVAlignBottom, kVAlignCentre, kHeaderEnd, kDataEnd
+};
+constexpr ShortPiece kShortPieces[] = {
+    ShortPiece(""), ShortPiece("    "), ShortPiece("<TH"), ShortPiece("<TD"),
+    ShortPiece(" ALIGN=\"CENTER\""), ShortPiece(" ALIGN=\"RIGHT\""), ShortPiece(" ALIGN=\"LEFT\""),
+    ShortPiece(" VALIGN=\"TOP\""), ShortPiece(" VALIGN=\"BOTTOM\""), ShortPiece(" VALIGN=\"CENTER\""),
+    ShortPiece("</TH>"), ShortPiece("</TD>")};
+static_assert(sizeof(" VALIGN=\"BOTTOM\"") - 1 <= 16, "short pieces fit sixteen bytes");
+
 // What writing a plain cell needs of its table and row, the same for every
 // cell of a row.
 struct PlainCellSettings {
@@ -596,24 +617,29 @@ void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, con
     const int width = FirstColumnShare(table, column);
     if (width == 0 && cell.span <= 1 && cell.rowSpan <= 1) {
         // Most cells: the start tag holds at most the alignments.  The
-        // pieces are put together in one go.
-        const std::string_view indent = settings.minimise ? "" : "    ";
-        const std::string_view name = header ? "<TH" : "<TD";
-        const std::string_view align = alignment == 2   ? " ALIGN=\"CENTER\""
-                                       : alignment == 3 ? " ALIGN=\"RIGHT\""
-                                       : header         ? " ALIGN=\"LEFT\""
-                                                        : "";
-        const std::string_view valign = header || vAlign < 1 || vAlign > 3 ? ""
-                                        : vAlign == 1                      ? " VALIGN=\"TOP\""
-                                        : vAlign == 2                      ? " VALIGN=\"BOTTOM\""
-                                                                           : " VALIGN=\"CENTER\"";
-        const size_t length = indent.size() + name.size() + align.size() + valign.size() + 1 + text.size() + endTag.size();
-        markup.Reserve(static_cast<int>(length));
+        // pieces are put together in one go, each short one as sixteen
+        // bytes (the text's room has that much to spare).
+        const ShortPiece& indent = kShortPieces[settings.minimise ? kNothing : kIndent];
+        const ShortPiece& name = kShortPieces[header ? kHeaderName : kDataName];
+        const ShortPiece& align = kShortPieces[alignment == 2   ? kAlignCentre
+                                               : alignment == 3 ? kAlignRight
+                                               : header         ? kAlignLeft
+                                                                : kNothing];
+        const ShortPiece& valign =
+            kShortPieces[header || vAlign < 1 || vAlign > 3 ? kNothing : kVAlignTop + (vAlign - 1)];
+        const ShortPiece& end = kShortPieces[header ? kHeaderEnd : kDataEnd];
+        const size_t length =
+            indent.size + name.size + align.size + valign.size + 1 + text.size() + end.size;
+        markup.Reserve(static_cast<int>(length) + 16);
         char* out = markup.buffer;
-        for (const std::string_view piece : {indent, name, align, valign, std::string_view(">"), text, endTag}) {
-            std::memcpy(out, piece.data(), piece.size());
-            out += piece.size();
+        for (const ShortPiece* piece : {&indent, &name, &align, &valign}) {
+            std::memcpy(out, piece->bytes, 16);
+            out += piece->size;
         }
+        *out++ = '>';
+        std::memcpy(out, text.data(), text.size());
+        out += text.size();
+        std::memcpy(out, end.bytes, 16);
         markup.length = static_cast<int>(length);
         markup.buffer[length] = '\0';
     } else {
