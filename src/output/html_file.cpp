@@ -422,6 +422,24 @@ int HTMLFile::WritePlainLine(FC* set, OutputDocument* document, const TextString
     return result;
 }
 
+char* HTMLFile::PlainLineSpace(FC* set, OutputDocument* document, int room, int* result) {
+    if (!IsBuffered(set, document) || room < 0) return nullptr;
+    int flushed = 1;
+    if (pending.length > kFlushThreshold) flushed = FlushBuffer(set, document, 0);
+    if (result) *result = flushed;
+    const int before = pending.length;
+    if (pending.capacity - before < room + kPlainLineSpare + 1) pending.Reserve(before + room + kPlainLineSpare + 1);
+    return pending.buffer + before;
+}
+
+void HTMLFile::EndPlainLine(int length) {
+    const bool extend = plainLength == pending.length;
+    pending.buffer[pending.length + length] = '\n';
+    pending.length += length + 1;
+    pending.buffer[pending.length] = '\0';
+    if (extend) plainLength = pending.length;
+}
+
 void HTMLFile::AddPendingLine(const char* text, int length, bool knownPlain) {
     // While all of the buffer is known to be plain, each line added is
     // scanned as it comes (a short text, still in the cache) so that the

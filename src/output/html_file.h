@@ -67,6 +67,14 @@ public:
     // and that holds no newline (a table cell written as one line); in
     // buffered mode it is not scanned again.
     int WritePlainLine(FC* set, OutputDocument* document, const TextString& line);
+    // WritePlainLine with the line put together in the buffer itself: the
+    // place where a line of at most `room` bytes goes (with kPlainLineSpare
+    // bytes more that may be written to), after a flush when one is due
+    // (its result in *result); nullptr when the writer does not buffer.
+    // EndPlainLine adds the `length` bytes written there as a line.
+    static constexpr int kPlainLineSpare = 16;
+    char* PlainLineSpace(FC* set, OutputDocument* document, int room, int* result);
+    void EndPlainLine(int length);
     // Tidies the buffer (buffered mode) and writes lines from its front; a
     // flush that is not `all` keeps the last output, at most 341 characters.
     int FlushBuffer(FC* set, OutputDocument* document, int all) override;

@@ -630,16 +630,28 @@ void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, con
         const ShortPiece& end = kShortPieces[header ? kHeaderEnd : kDataEnd];
         const size_t length =
             indent.size + name.size + align.size + valign.size + 1 + text.size() + end.size;
-        markup.Reserve(static_cast<int>(length) + 16);
-        char* out = markup.buffer;
-        for (const ShortPiece* piece : {&indent, &name, &align, &valign}) {
-            std::memcpy(out, piece->bytes, 16);
-            out += piece->size;
+        auto put = [&](char* out) {
+            for (const ShortPiece* piece : {&indent, &name, &align, &valign}) {
+                std::memcpy(out, piece->bytes, 16);
+                out += piece->size;
+            }
+            *out++ = '>';
+            std::memcpy(out, text.data(), text.size());
+            out += text.size();
+            std::memcpy(out, end.bytes, 16);
+        };
+        // The HTML file writer takes the line straight into its buffer.
+        static_assert(HTMLFile::kPlainLineSpare >= 16, "the last piece is copied as sixteen bytes");
+        if (length <= static_cast<size_t>(kLongCellLine) && typeid(*settings.writer) == typeid(HTMLFile)) {
+            HTMLFile* const html = static_cast<HTMLFile*>(settings.writer);
+            if (char* const space = html->PlainLineSpace(settings.set, settings.writer, static_cast<int>(length), nullptr)) {
+                put(space);
+                html->EndPlainLine(static_cast<int>(length));
+                return;
+            }
         }
-        *out++ = '>';
-        std::memcpy(out, text.data(), text.size());
-        out += text.size();
-        std::memcpy(out, end.bytes, 16);
+        markup.Reserve(static_cast<int>(length) + 16);
+        put(markup.buffer);
         markup.length = static_cast<int>(length);
         markup.buffer[length] = '\0';
     } else {
