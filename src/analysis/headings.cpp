@@ -2,6 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "analysis/analysed_line.h"
 #include "analysis/analysis_routines.h"
@@ -9,6 +15,33 @@
 #include "context/context.h"
 #include "output/colours.h"
 #include "policies/fc.h"
+
+namespace {
+
+// Whether the word that starts at `i` (it ends at the first blank or tab, or
+// at `n`) holds a digit.  Sixteen bytes are looked at together while that
+// many are left.
+bool FirstWordHoldsDigit(const char* bytes, int i, int n) {
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+    const __m128i belowZero = _mm_set1_epi8('0' - 1), aboveNine = _mm_set1_epi8('9' + 1);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        const unsigned ends = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab))));
+        // Signed compares: bytes from 128 up are negative, below '0'.
+        const unsigned digits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(v, belowZero), _mm_cmplt_epi8(v, aboveNine))));
+        if (ends) return (digits & ((1u << __builtin_ctz(ends)) - 1)) != 0;
+        if (digits) return true;
+    }
+#endif
+    for (; i < n && !IsBlankOrTab(bytes[i]); ++i)
+        if (IsAsciiDigit(static_cast<unsigned char>(bytes[i]))) return true;
+    return false;
+}
+
+}  // namespace
 
 namespace {
 
@@ -142,13 +175,20 @@ void UpdateContentsListBoundary(FC* set, AnalysedLine& line) {
         // Every opening starts with "T", "I" or "C" (in either case).
         const char first = ToUpperAscii(line.At(start));
         if (first == 'T' || first == 'I' || first == 'C') {
-            TextString working;
-            working.AssignSubstring(line.buffer, start, line.length - start);
-            for (const char* opening : {"Table of Contents", "Index of", "Contents", "C O N T E N T S"})
-                if (working.StartsWith(opening, 0)) {
+            // The text from its first word on (up to a NUL byte, as a copy of
+            // it would hold), compared in place without regard to case.
+            const char* const text = line.buffer + start;
+            const size_t available = strnlen(text, static_cast<size_t>(line.length - start));
+            for (std::string_view opening : {std::string_view("Table of Contents"), std::string_view("Index of"),
+                                             std::string_view("Contents"), std::string_view("C O N T E N T S")}) {
+                if (available < opening.size()) continue;
+                size_t j = 0;
+                while (j < opening.size() && ToUpperAscii(text[j]) == ToUpperAscii(opening[j])) ++j;
+                if (j == opening.size()) {
                     state.contentsActive = 1;
                     break;
                 }
+            }
         }
     }
     if (!state.contentsEnded && state.current[0] > 0 && state.lastContentsPosition.line > 0 &&
@@ -504,11 +544,7 @@ int AnalysedLine::CheckNumberedHeading(FC* set, const TextString& words, int, in
         // decoration is taken off it: the number test only clears the levels.
         int start = 0;
         while (start < words.length && IsBlankOrTab(words.buffer[start])) ++start;
-        int stop = start;
-        bool digit = false;
-        for (; stop < words.length && !IsBlankOrTab(words.buffer[stop]); ++stop)
-            digit = digit || IsAsciiDigit(static_cast<unsigned char>(words.buffer[stop]));
-        if (!digit) {
+        if (!FirstWordHoldsDigit(words.buffer, start, words.length)) {
             sectionLevels.fill(-1);
             return 0;
         }

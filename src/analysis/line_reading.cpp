@@ -8,14 +8,92 @@
 #include "output/escaping.h"
 #include "policies/fc.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int kReadingInput = 1;
+
+// The end of the word that starts at `i`: the first blank or tab at or after
+// it, or `n`.  Sixteen bytes are looked at together while that many are left.
+int WordEnd(const char* bytes, int i, int n) {
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab)));
+        if (found) return i + __builtin_ctz(static_cast<unsigned>(found));
+    }
+#endif
+    while (i < n && !IsBlankOrTab(bytes[i])) ++i;
+    return i;
+}
 
 // The context when the input is being read, else null.
 Context* ReadingContext(FC* set) {
     Context* context = set ? set->context : nullptr;
     return (context && context->trackers.codeLocation == kReadingInput) ? context : nullptr;
+}
+
+// Whether HTML escaping can change the text: only the markup characters '&',
+// '<' and '>' and the bytes above 127 are escaped, so a text without any of
+// them stays as it is.  One pass, sixteen bytes at a time.
+bool MayNeedHTMLEscaping(const TextString& text) {
+    const char* const bytes = text.buffer;
+    const int n = text.length;
+#if defined(__SSE2__)
+    const __m128i amp = _mm_set1_epi8('&'), less = _mm_set1_epi8('<'), greater = _mm_set1_epi8('>');
+    auto hit = [&](const char* from) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i markup =
+            _mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_or_si128(_mm_cmpeq_epi8(v, less), _mm_cmpeq_epi8(v, greater)));
+        // The top bit of a byte above 127 is gathered with the markup hits.
+        return _mm_movemask_epi8(_mm_or_si128(markup, v)) != 0;
+    };
+    int i = 0;
+    for (; i + 16 <= n; i += 16)
+        if (hit(bytes + i)) return true;
+    if (i == n) return false;
+    if (n >= 16) return hit(bytes + n - 16);  // the last bytes, overlapping those looked at
+    for (; i < n; ++i) {
+#else
+    for (int i = 0; i < n; ++i) {
+#endif
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c == '&' || c == '<' || c == '>' || c > 127) return true;
+    }
+    return false;
+}
+
+// What the reading-time conversion looks for in a text: bytes above 127
+// (Macintosh characters) and the escape byte of terminal sequences.
+constexpr unsigned kHighBytes = 1, kEscapeByte = 2;
+
+unsigned FindConvertibleBytes(const TextString& text) {
+    const char* const bytes = text.buffer;
+    const int n = text.length;
+    unsigned found = 0;
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i escape = _mm_set1_epi8(27);
+    auto look = [&](const char* from) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        if (_mm_movemask_epi8(v)) found |= kHighBytes;
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, escape))) found |= kEscapeByte;
+    };
+    for (; i + 16 <= n; i += 16) look(bytes + i);
+    if (i < n && n >= 16) {
+        look(bytes + n - 16);  // the last bytes, overlapping those looked at
+        i = n;
+    }
+#endif
+    for (; i < n; ++i) {
+        if (static_cast<unsigned char>(bytes[i]) > 127) found |= kHighBytes;
+        if (bytes[i] == 27) found |= kEscapeByte;
+    }
+    return found;
 }
 
 // Lines of a user-defined table keep their text as it is.
@@ -42,7 +120,7 @@ void AnalysedLine::TidyLine(FC* set) {
     const int format = context->outputFormat;
     switch (format) {
         case 0:
-            if (!inHTMLBlock) HTML_EscapeText(set, *this);
+            if (!inHTMLBlock && MayNeedHTMLEscaping(*this)) HTML_EscapeText(set, *this);
             break;
         case 1:
             RTF_EscapeText(set, *this);
@@ -57,18 +135,25 @@ void AnalysedLine::TidyLine(FC* set) {
 
     // Escaping changes the length; trailing blanks still do not count.
     trimmedLength = LengthWithoutTrailingBlanks(*this);
-    inputText = static_cast<const TextString&>(*this);
 
-    if (!inHTMLBlock && format != 2) ConvertInputLine(set, 1, 1);
+    // The input text is the escaped text; the reading-time conversion makes
+    // it again from the converted text (outside a user-defined table).
+    const bool converted = !inHTMLBlock && format != 2;
+    const bool madeAgain = converted && (format == 0 || format == 1 || format == 3) && !InUserTable(set);
+    if (!madeAgain) inputText = static_cast<const TextString&>(*this);
+    if (converted) ConvertInputLine(set, 1, 1);
 }
 
 void AnalysedLine::ConvertInputLine(FC* set, int skipInTable, int trim) {
     Context* context = ReadingContext(set);
     if (!context || context->outputFormat == 2) return;
 
+    // Both conversions leave a text without the bytes they look for alone
+    // (outside the line-drawing mode of terminal sequences).
+    const unsigned found = FindConvertibleBytes(*this);
     switch (context->outputFormat) {
         case 0:
-            ConvertMacCharacters();
+            if (found & kHighBytes) ConvertMacCharacters();
             break;
         case 1:
         case 3:
@@ -78,7 +163,7 @@ void AnalysedLine::ConvertInputLine(FC* set, int skipInTable, int trim) {
             break;
     }
 
-    StripTerminalEscapes(set);
+    if ((found & kEscapeByte) || GetLineAcceptanceState().lineDrawingState == 1) StripTerminalEscapes(set);
 
     if (skipInTable && InUserTable(set)) return;
 
@@ -89,8 +174,7 @@ void AnalysedLine::ConvertInputLine(FC* set, int skipInTable, int trim) {
 
     int start = 0;
     while (start < inputText.length && IsBlankOrTab(inputText.buffer[start])) ++start;
-    int end = start;
-    while (end < inputText.length && !IsBlankOrTab(inputText.buffer[end])) ++end;
+    const int end = WordEnd(inputText.buffer, start, inputText.length);
     if (end > start) firstWordLength = end - start;
 }
 

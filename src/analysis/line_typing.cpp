@@ -17,6 +17,10 @@
 #include "context/tracker.h"
 #include "policies/fc.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Tracker slots beyond the seven ALLOW/DISALLOW permissions: the
@@ -53,6 +57,35 @@ bool IsBlankText(const TextString& text) {
     return true;
 }
 
+// Whether the text holds byte `a` or byte `b`: one pass over it.
+bool HoldsEither(const TextString& text, char a, char b) {
+    const char* const bytes = text.buffer;
+    const int n = text.length;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(a), second = _mm_set1_epi8(b);
+    auto hit = [&](const char* from) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        return _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, first), _mm_cmpeq_epi8(v, second))) != 0;
+    };
+    int i = 0;
+    for (; i + 16 <= n; i += 16)
+        if (hit(bytes + i)) return true;
+    if (i == n) return false;
+    // The last sixteen bytes, overlapping those already looked at; a
+    // shorter text from a copy padded with bytes that are neither.
+    if (n >= 16) return hit(bytes + n - 16);
+    char tail[16];
+    const char neither = static_cast<char>(a + 1) != b ? static_cast<char>(a + 1) : static_cast<char>(a + 2);
+    std::memset(tail, neither, sizeof tail);
+    std::memcpy(tail, bytes + i, static_cast<size_t>(n - i));
+    return hit(tail);
+#else
+    for (int i = 0; i < n; ++i)
+        if (bytes[i] == a || bytes[i] == b) return true;
+    return false;
+#endif
+}
+
 // Whether `needle` stands in `text`, compared without regard to (ASCII) case.
 bool ContainsNoCase(std::string_view text, std::string_view needle) {
     if (needle.empty() || needle.size() > text.size()) return false;
@@ -74,35 +107,60 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The working text of a line split into its first three blank-separated
-// words, looked at in place; each word remembers where it starts, so that
-// the rest of the text from that word on can be handed to the
-// numbered-heading test.
-struct LineWords {
-    std::string_view words[3];
-    int starts[3] = {-1, -1, -1};
-    int count = 0;
+// The working text of a line looked at as blank-separated words, in place:
+// the first word is found at once, the words after it only when they are
+// asked for (most lines never need more than whether a second word exists).
+// Each word remembers where it starts, so that the rest of the text from
+// that word on can be handed to the numbered-heading test.
+class LineWords {
+public:
+    explicit LineWords(const TextString& text) : bytes(text.buffer), n(text.length) { Scan(0, 0); }
 
-    explicit LineWords(const TextString& text) {
-        const char* const bytes = text.buffer;
-        const int n = text.length;
-        int i = 0;
-        while (count < 3) {
-            while (i < n && IsBlankOrTab(bytes[i])) ++i;
-            if (i >= n) break;
-            const int start = i;
-            while (i < n && !IsBlankOrTab(bytes[i])) ++i;
-            starts[count] = start;
-            words[count] = std::string_view(bytes + start, static_cast<size_t>(i - start));
-            ++count;
-        }
+    bool Has(int word) {
+        while (scanned <= word && scanned < 3 && starts[scanned - 1] >= 0) Scan(scanned, ends[scanned - 1]);
+        return word < 3 && starts[word] >= 0;
     }
-    bool Has(int n) const { return n < count; }
+    std::string_view Word(int word) {
+        if (!Has(word)) return {};
+        return std::string_view(bytes + starts[word], static_cast<size_t>(ends[word] - starts[word]));
+    }
     // The text from word n (0-based) to the end.
-    TextString From(const TextString& text, int n) const {
+    TextString From(const TextString& text, int word) {
         TextString rest;
-        if (Has(n)) rest.AssignSubstring(text.buffer, starts[n], text.length - starts[n]);
+        if (Has(word)) rest.AssignSubstring(text.buffer, starts[word], text.length - starts[word]);
         return rest;
+    }
+
+private:
+    const char* bytes;
+    int n;
+    int starts[3] = {-1, -1, -1};
+    int ends[3] = {0, 0, 0};
+    int scanned = 0;  // the words looked for so far
+
+    void Scan(int word, int from) {
+        int i = from;
+        while (i < n && IsBlankOrTab(bytes[i])) ++i;
+        scanned = word + 1;
+        if (i >= n) return;
+        starts[word] = i;
+        ends[word] = WordEnd(i);
+    }
+
+    // The end of the word that starts at `i`: the first blank or tab after
+    // it, or the end of the text.  Sixteen bytes are looked at together
+    // while that many are left.
+    int WordEnd(int i) const {
+#if defined(__SSE2__)
+        const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+        for (; i + 16 <= n; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab)));
+            if (found) return i + __builtin_ctz(static_cast<unsigned>(found));
+        }
+#endif
+        while (i < n && !IsBlankOrTab(bytes[i])) ++i;
+        return i;
     }
 };
 
@@ -114,14 +172,51 @@ bool HoldsHeadingKeyword(std::string_view word) {
 // Whether the word is the prefix text of a heading or contents numbering
 // style ("Part" for '"Part" N. at indent 0').
 bool IsNumberingPrefix(const FC& set, std::string_view word) {
-    for (const auto* levels : {&set.headingLevels, &set.contentsLevels}) {
-        for (const HeadingLevelSpec& spec : *levels) {
+    // Most styles have no prefix: the two fixed lists are passed over with
+    // one test of each style.
+    auto holds = [word](const auto& levels) {
+        for (const HeadingLevelSpec& spec : levels) {
             if (spec.prefix.length > 0 &&
                 EqualsNoCase(word, std::string_view(spec.prefix.buffer, std::strlen(spec.prefix.buffer))))
                 return true;
         }
+        return false;
+    };
+    return holds(set.headingLevels) || holds(set.contentsLevels);
+}
+
+// What the line typing reads of the two lines before a line, taken as they
+// stand before it is typed: the part of SummariseLine (lists.h) it uses.
+// No line reads as type 1 without flags.
+struct NeighbourSummary {
+    int lineType = 1;
+    bool preformatted = false;
+    bool isListItem = false;
+    bool isListBlank = false;
+    bool isListBoundary = false;
+};
+
+NeighbourSummary SummariseNeighbour(Context& context, const AnalysedLine* line) {
+    NeighbourSummary summary;
+    if (!line) return summary;
+    const int type = line->lineType;
+    summary.lineType = type;
+    summary.preformatted = line->HasFlag(kFlagPreformatted);
+    // The list types lie between 210 and 219.
+    if (type >= 210 && type <= 219) {
+        summary.isListItem = IsListItemType(type);
+        summary.isListBlank = IsListBlankType(type);
     }
-    return false;
+    if (type == 1004 || type == 1006) {
+        summary.isListBoundary = true;
+    } else if (type == 1005) {
+        // The list item number of the tracker of the running code location
+        // (the output tracker outside the three locations).
+        const int location = context.trackers.codeLocation;
+        Tracker& tracker = (location >= 1 && location <= 3) ? *context.pGetTracker() : context.trackers.output;
+        summary.isListBoundary = TrackerListItemNumber(tracker) > 0;
+    }
+    return summary;
 }
 
 // The line type a blank line gets inside an open list: 217 for a line that
@@ -283,7 +378,6 @@ void AnalysedLine::CheckCentring(FC* set) {
     if (!set) return;
     const int width = set->GetInt(Pol::PageWidth);
     const int tolerance = set->GetInt(Pol::AutomaticCentringTolerance);
-    AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
 
     // A following line of text that is not centred shows that this line and
     // the one before it only happen to stand near the middle.
@@ -293,7 +387,7 @@ void AnalysedLine::CheckCentring(FC* set) {
         MeasureLine(*following, leading, core);
         if (CentringBalance(leading, core, width) >= tolerance) {
             SetFlag(kFlagCentred, false);
-            if (previousLine) previousLine->SetFlag(kFlagCentred, false);
+            if (AnalysedLine* previousLine = GetAnalysisPreviousLine(this)) previousLine->SetFlag(kFlagCentred, false);
             return;
         }
     }
@@ -301,12 +395,26 @@ void AnalysedLine::CheckCentring(FC* set) {
     int leading = 0, core = 0;
     MeasureLine(*this, leading, core);
     if (CentringBalance(leading, core, width) >= tolerance) return;
+    const AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
     const bool previousCentred = previousLine && previousLine->HasFlag(kFlagCentred);
     const bool previousBlank = !previousLine || previousLine->lineType == 1;
     if (previousCentred || (leading > 6 && previousBlank)) SetFlag(kFlagCentred, true);
 }
 
 bool AnalysedLine::IsQuotedLine() const {
+    // Most lines hold no '>' and start with neither quote mark: they are
+    // told at once.  (A NUL byte before the first text ends the text: that
+    // line is no quote either.)
+    {
+        const char* const bytes = plainText.buffer;
+        const int n = plainText.length;
+        int first = 0;
+        while (first < n && IsBlankOrTab(bytes[first])) ++first;
+        if (first >= n) return false;
+        if (bytes[first] != '!' && bytes[first] != ']' &&
+            !std::memchr(bytes + first, '>', static_cast<size_t>(n - first)))
+            return false;
+    }
     // The plain text (as a copy keeps it, up to a NUL byte) without its
     // leading and trailing blanks and tabs, looked at in place.
     int end = static_cast<int>(strnlen(plainText.buffer, static_cast<size_t>(plainText.length)));
@@ -423,13 +531,24 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     if (context->characterConversion) plainText.ConvertDOSCharacters(0, context->outputFormat != 1, nullptr);
 
-    // The opening of a HEADING tag, made again for each line in a text that
-    // keeps its room.
+    // The opening of a HEADING tag, kept from line to line in a text that
+    // keeps its room; it is built again only when the delimiter changed.
     static TextString headingTag;
     const TextString& startDelimiter = set->GetText(Pol::StartTagDelimiter);
-    headingTag.AssignChars(startDelimiter.buffer, static_cast<int>(std::strlen(startDelimiter.buffer)));
-    headingTag.Append("HEADING");
-    if (taggedText.FindNoCase(headingTag.buffer)) {
+    const int delimiterLength = static_cast<int>(std::strlen(startDelimiter.buffer));
+    constexpr int kHeadingLength = 7;  // "HEADING"
+    if (headingTag.length != delimiterLength + kHeadingLength ||
+        std::memcmp(headingTag.buffer, startDelimiter.buffer, static_cast<size_t>(delimiterLength)) != 0) {
+        headingTag.AssignChars(startDelimiter.buffer, delimiterLength);
+        headingTag.Append("HEADING");
+    }
+    // A line without the tag's first byte (looked for at once when it is no
+    // letter) holds no HEADING tag.
+    const char tagStart = headingTag.buffer[0];
+    const bool mayHoldHeadingTag =
+        IsAsciiLetter(static_cast<unsigned char>(tagStart)) ||
+        (taggedText.length > 0 && std::memchr(taggedText.buffer, tagStart, static_cast<size_t>(taggedText.length)));
+    if (mayHoldHeadingTag && taggedText.FindNoCase(headingTag.buffer)) {
         SetFlag(kFlagHasHeadingTag, true);
         if (TrackerListItemNumber(tracker) > 0) TrackerListItemNumber(tracker) = 0;
     }
@@ -450,11 +569,11 @@ void AnalysedLine::AnalyseLine(FC* set) {
     TextString ownWorking;
     TextString& working = analysisDepth == 1 ? sharedWorking : ownWorking;
     const int lead = CountLeadingBlanks(*this);
-    working.AssignSubstring(buffer, lead, length - lead);
-    const LineWords words(working);
+    working.AssignChars(buffer + lead, static_cast<int>(strnlen(buffer + lead, static_cast<size_t>(length - lead))));
+    LineWords words(working);
 
     if (set->IsOn(Pol::SearchForEmphasis) && length > 0 && !HasFlag(kFlagProtected) &&
-        !HasFlag(kFlagPreformatted) && (FindChar(0, '_', nullptr, 1) || FindChar(0, '*', nullptr, 1)))
+        !HasFlag(kFlagPreformatted) && HoldsEither(*this, '_', '*'))
         TidyEmphasisLine(*set, *this, this);
 
     TextString& title = context->documentState.documentTexts[DocumentState::kDocumentTitle];
@@ -465,9 +584,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
     AnalysedLine* lineBeforePrevious = previousLine ? AsAnalysed(previousLine->previous) : nullptr;
-    LineSummary previousSummary, beforePreviousSummary;
-    SummariseLine(set, previousLine, previousSummary);
-    SummariseLine(set, lineBeforePrevious, beforePreviousSummary);
+    const NeighbourSummary previousSummary = SummariseNeighbour(*context, previousLine);
+    const NeighbourSummary beforePreviousSummary = SummariseNeighbour(*context, lineBeforePrevious);
     if (lineType == -3) lineType = 0;
 
     // Directive lines are typed by their statement.
@@ -531,9 +649,9 @@ void AnalysedLine::AnalyseLine(FC* set) {
     // "Chapter 3", "Section 2.1", or a numbering style's prefix before the
     // number.
     if (candidate == 0 && (lineType == 0 || lineType == 230) && words.Has(1) &&
-        (HoldsHeadingKeyword(words.words[0]) || IsNumberingPrefix(*set, words.words[0]))) {
+        (HoldsHeadingKeyword(words.Word(0)) || IsNumberingPrefix(*set, words.Word(0)))) {
         candidate = CheckNumberedHeading(set, words.From(working, 1), 2, -1, mayStandHere);
-        if (candidate == 0 && HoldsHeadingKeyword(words.words[1]) && words.Has(2))
+        if (candidate == 0 && HoldsHeadingKeyword(words.Word(1)) && words.Has(2))
             candidate = CheckNumberedHeading(set, words.From(working, 2), 3, -1, mayStandHere);
     }
 

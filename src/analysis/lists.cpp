@@ -6,6 +6,7 @@
 #include "analysis/lists.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -146,7 +147,11 @@ bool IsHeadingOrContentsType(int type) { return IsHeadingType(type) || IsContent
 // ---------------------------------------------------------------------------
 // Summaries and neighbours
 
-AnalysedLine* GetAnalysisPreviousLine(const AnalysedLine* line) {
+namespace {
+
+// GetAnalysisPreviousLine, made inline for the line tests of this file,
+// each of which asks for it.
+inline AnalysedLine* PreviousForAnalysis(const AnalysedLine* line) {
     if (!line) return nullptr;
     AnalysedLine* previous = AsAnalysed(line->previous);
     if (!previous) return nullptr;
@@ -156,6 +161,10 @@ AnalysedLine* GetAnalysisPreviousLine(const AnalysedLine* line) {
     }
     return previous;
 }
+
+}  // namespace
+
+AnalysedLine* GetAnalysisPreviousLine(const AnalysedLine* line) { return PreviousForAnalysis(line); }
 
 void SummariseLine(FC* set, const AnalysedLine* line, LineSummary& summary) {
     summary = LineSummary{};
@@ -172,8 +181,10 @@ void SummariseLine(FC* set, const AnalysedLine* line, LineSummary& summary) {
     summary.isHeading = IsHeadingType(line->lineType);
     summary.isListItem = IsListItemType(line->lineType);
     summary.isListBlank = IsListBlankType(line->lineType);
+    // The list item number counts only for a LIST_ITEM line.
     int listItem = 0;
-    if (Tracker* tracker = CurrentTracker(set)) listItem = TrackerListItemNumber(*tracker);
+    if (line->lineType == 1005)
+        if (Tracker* tracker = CurrentTracker(set)) listItem = TrackerListItemNumber(*tracker);
     summary.isListBoundary = line->lineType == 1004 || line->lineType == 1006 || (line->lineType == 1005 && listItem > 0);
     summary.isShort = line->HasFlag(kFlagShortLine);
     summary.isHeaderLine = line->HasFlag(kFlagHeaderLine);
@@ -253,7 +264,7 @@ int AnalysedLine::CheckDefinitionLine(FC* set) {
     const bool wideForm = set->dashStrong || set->colonStrong;
 
     // Whether to look at all depends on what came before.
-    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    AnalysedLine* before = PreviousForAnalysis(this);
     const int previousType = before ? before->lineType : 1;
     bool look;
     if (previousType == 1 || previousType == 230 || IsHeadingType(previousType))
@@ -298,7 +309,7 @@ int AnalysedLine::CheckDefinitionLine(FC* set) {
 
 void AnalysedLine::CheckHangingParagraph(FC* set) {
     if (!set || lineType != 0 || NewParagraphOffset(set) >= 0) return;
-    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    AnalysedLine* before = PreviousForAnalysis(this);
     if (!before) return;
     const int blanks = LeadingBlanks(*this);
     if (LeadingBlanks(*before) >= blanks || IsListItemType(before->lineType)) return;
@@ -334,10 +345,12 @@ void AnalysedLine::CheckHangingParagraph(FC* set) {
 
 void AnalysedLine::CheckHangingColumns(FC* set) {
     if (!set || lineType != 0 || !set->IsOn(Pol::LookForHangingParagraphs)) return;
+    // Without known hanging columns no line is one (the words are not looked at).
+    const int count = std::min(set->hangingCount, static_cast<int>(set->hangingPositions.size()));
+    if (count <= 0) return;
     const int first = WordColumn(*this, 1);
     const int second = WordColumn(*this, 2);
     if (first < 0 || second < 0 || second - first <= 3) return;
-    const int count = std::min(set->hangingCount, static_cast<int>(set->hangingPositions.size()));
     for (int i = 0; i < count; ++i)
         if (set->hangingPositions[static_cast<size_t>(i)] == second) {
             lineType = 160;
@@ -418,7 +431,7 @@ int AnalysedLine::CheckRulerLine(FC* set) {
         SetFlag(kFlagPreformattedByScore | kFlagPreformatted, true);
     }
 
-    AnalysedLine* above = GetAnalysisPreviousLine(this);
+    AnalysedLine* above = PreviousForAnalysis(this);
     AnalysedLine* twoUp = above ? AsAnalysed(above->previous) : nullptr;
     if (above && IsHeadingOrContentsType(above->lineType)) {
         // A ruler under a heading: the heading is underlined, and a ruler
@@ -459,7 +472,7 @@ int AnalysedLine::CheckRulerLine(FC* set) {
 
 void AnalysedLine::CheckListContinuation(FC* set) {
     if (!set || lineType != 0 || HasFlag(kFlagNotAnalysed)) return;
-    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    AnalysedLine* before = PreviousForAnalysis(this);
     if (!before) return;
     const int blanks = LeadingBlanks(*this);
     const int previousBlanks = LeadingBlanks(*before);
@@ -497,7 +510,7 @@ void AnalysedLine::CheckListContinuation(FC* set) {
 
 void AnalysedLine::CheckDefinitionContinuation(FC* set) {
     if (!set || lineType != 0) return;
-    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    AnalysedLine* before = PreviousForAnalysis(this);
     if (!before) return;
     const int blanks = LeadingBlanks(*this);
     const int previousBlanks = LeadingBlanks(*before);
@@ -527,7 +540,7 @@ void AnalysedLine::CheckDefinitionContinuation(FC* set) {
 
 void AnalysedLine::CheckWhiteSpace(FC* set) {
     if (!set || lineType != 0 || !set->IsOn(Pol::LookForWhiteSpace)) return;
-    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    AnalysedLine* before = PreviousForAnalysis(this);
     const int offset = NewParagraphOffset(set);
     const int a = before ? LeadingBlanks(*before) : -1;
     const int b = LeadingBlanks(*this);
@@ -559,7 +572,7 @@ void AnalysedLine::CheckWhiteSpace(FC* set) {
 
 void AnalysedLine::CheckShortPreviousLine(FC* set) {
     if (!set || lineType != 0 || set->IsOn(Pol::ExpectBlankLinesBetweenParas)) return;
-    AnalysedLine* before = GetAnalysisPreviousLine(this);
+    AnalysedLine* before = PreviousForAnalysis(this);
     AnalysedLine* following = AsAnalysed(next);
     if (!before || !following) return;
     const int width = set->GetInt(Pol::PageWidth);
@@ -577,9 +590,64 @@ namespace {
 
 struct LineShape {
     int bars = 0;       // '|', runs of '+', repeated '-', '=' or '|'
-    int runs[6] = {};   // runs[k]: runs of at least k blanks (k = 2..5)
-    int longest = 0;    // the longest run of blanks
+    int runs[7] = {};   // runs[k]: runs of at least k blanks (k = 2..6)
+    // Whether the longest run of blanks has at least k blanks (k = 2..6).
+    bool LongestAtLeast(int k) const { return runs[k] > 0; }
 };
+
+// The blanks and the other bytes the shape looks at ('|', '+', '-', '=') of
+// up to 64 bytes, one bit per byte (bit i for bytes[i]); no bit beyond `n`.
+// The text may be read back as far as `lowest`.
+void ShapeMasks(const char* bytes, int n, const char* lowest, uint64_t& blanks, uint64_t& marks) {
+    blanks = 0;
+    marks = 0;
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' '), bar = _mm_set1_epi8('|'), plus = _mm_set1_epi8('+');
+    const __m128i dash = _mm_set1_epi8('-'), equals = _mm_set1_epi8('=');
+    // Sixteen bytes from `from` give the bits from `at` on; the first `skip`
+    // of them are dropped.
+    auto block = [&](const char* from, int at, int skip) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i other = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, bar), _mm_cmpeq_epi8(v, plus)),
+                                           _mm_or_si128(_mm_cmpeq_epi8(v, dash), _mm_cmpeq_epi8(v, equals)));
+        const unsigned blankBits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))) >> skip;
+        const unsigned markBits = static_cast<unsigned>(_mm_movemask_epi8(other)) >> skip;
+        blanks |= static_cast<uint64_t>(blankBits) << at;
+        marks |= static_cast<uint64_t>(markBits) << at;
+    };
+    int i = 0;
+    for (; i + 16 <= n; i += 16) block(bytes + i, i, 0);
+    if (i < n) {
+        const int rest = n - i;
+        if (bytes + n - 16 >= lowest) {
+            // The sixteen bytes that end with the last one: those before
+            // `i` are dropped.
+            block(bytes + n - 16, i, 16 - rest);
+        } else {
+            // A short text, from a copy padded with NULs (which are neither).
+            char tail[16] = {};
+            std::memcpy(tail, bytes + i, static_cast<size_t>(rest));
+            block(tail, i, 0);
+        }
+    }
+#else
+    (void)lowest;
+    for (int i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c == ' ')
+            blanks |= uint64_t{1} << i;
+        else if (c == '|' || c == '+' || c == '-' || c == '=')
+            marks |= uint64_t{1} << i;
+    }
+#endif
+}
+
+int CountBits(uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0full;
+    return static_cast<int>((x * 0x0101010101010101ull) >> 56);
+}
 
 LineShape MeasureShape(const TextString& text) {
     LineShape shape;
@@ -590,66 +658,98 @@ LineShape MeasureShape(const TextString& text) {
     int n = end - start;
     // A NUL byte ends the text here as it ends a copy of it.
     if (const void* nul = std::memchr(work, '\0', static_cast<size_t>(n))) n = static_cast<int>(static_cast<const char*>(nul) - work);
-    int run = 0;
-    auto endRun = [&]() {
-        for (int k = 2; k <= 5 && run >= k; ++k) ++shape.runs[k];
-        shape.longest = std::max(shape.longest, run);
-        run = 0;
-    };
-    // The characters the shape looks at; all others only end a run.
-    struct ShapeCharacters {
-        bool marked[256] = {};
-        ShapeCharacters() {
-            for (unsigned char c : {' ', '|', '+', '-', '='}) marked[c] = true;
+    // The text is looked at 64 bytes at a time, as bit masks.  A run of k
+    // blanks or more is a blank that follows no blank and has blanks at the
+    // k - 1 places after it: every run is counted at once, the mask of the
+    // next 64 bytes giving the places beyond the block.  The few marked bytes
+    // are visited one by one.
+    uint64_t previousBlanks = 0, blanks = 0, marks = 0, nextBlanks = 0, nextMarks = 0;
+    if (n > 0) ShapeMasks(work, std::min(64, n), text.buffer, blanks, marks);
+    for (int base = 0; base < n; base += 64) {
+        if (base + 64 < n) {
+            ShapeMasks(work + base + 64, std::min(64, n - base - 64), text.buffer, nextBlanks, nextMarks);
+        } else {
+            nextBlanks = 0;
+            nextMarks = 0;
         }
-    };
-    static const ShapeCharacters shapeCharacters;
-    // The first byte from `i` on that the shape looks at (n when none): most
-    // bytes are words, passed over sixteen at a time where the processor can.
-    auto nextMarked = [&](int i) {
-#if defined(__SSE2__)
-        const __m128i blank = _mm_set1_epi8(' '), bar = _mm_set1_epi8('|'), plus = _mm_set1_epi8('+');
-        const __m128i dash = _mm_set1_epi8('-'), equals = _mm_set1_epi8('=');
-        for (; i + 16 <= n; i += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(work + i));
-            const __m128i hits = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, bar)),
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, plus),
-                             _mm_or_si128(_mm_cmpeq_epi8(bytes, dash), _mm_cmpeq_epi8(bytes, equals))));
-            if (const int found = _mm_movemask_epi8(hits)) return i + __builtin_ctz(static_cast<unsigned>(found));
+        uint64_t runs = blanks & ~((blanks << 1) | (previousBlanks >> 63));
+        for (int k = 2; k <= 6; ++k) {
+            runs &= (blanks >> (k - 1)) | (nextBlanks << (65 - k));
+            if (!runs) break;
+            shape.runs[k] += CountBits(runs);
         }
-#endif
-        while (i < n && !shapeCharacters.marked[static_cast<unsigned char>(work[i])]) ++i;
-        return i;
-    };
-    for (int i = 0; i < n; ++i) {
-        i = nextMarked(i);
-        if (i >= n) break;
-        const char c = work[i];
-        if (c == ' ') {
-            // A run of blanks ends at the first other byte or at the end.
-            const int runStart = i;
-            while (i + 1 < n && work[i + 1] == ' ') ++i;
-            run = i + 1 - runStart;
-            endRun();
-            continue;
+        while (marks) {
+            const int i = base + __builtin_ctzll(marks);
+            marks &= marks - 1;
+            const char c = work[i];
+            switch (c) {
+                case '|':
+                    ++shape.bars;
+                    if (i > 0 && work[i - 1] == '|') ++shape.bars;
+                    break;
+                case '+':
+                    if (i + 1 >= n || work[i + 1] != '+') ++shape.bars;
+                    break;
+                default:  // '-' and '='
+                    if (i > 0 && work[i - 1] == c) ++shape.bars;
+                    break;
+            }
         }
-        switch (c) {
-            case '|':
-                ++shape.bars;
-                if (i > 0 && work[i - 1] == '|') ++shape.bars;
-                break;
-            case '+':
-                if (i + 1 >= n || work[i + 1] != '+') ++shape.bars;
-                break;
-            case '-':
-            case '=':
-                if (i > 0 && work[i - 1] == c) ++shape.bars;
-                break;
-            default: break;
-        }
+        previousBlanks = blanks;
+        blanks = nextBlanks;
+        marks = nextMarks;
     }
     return shape;
+}
+
+// Whether the text (without its leading and trailing white space, up to a
+// NUL byte, as the shape is measured) holds a run of three blanks or more:
+// a blank with blanks at the two places before it.  Sixteen bytes at a
+// time, stopping at the first such run.
+bool HoldsRunOfThreeBlanks(const TextString& text) {
+    const int start = CountLeadingWhiteSpace(text);
+    const int end = std::max(start, LengthWithoutTrailingWhiteSpace(text));
+    const char* work = text.buffer + start;
+    const int n = end - start;
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' '), nul = _mm_setzero_si128();
+    unsigned previous = 0;  // the blanks of the sixteen bytes before
+    for (int i = 0; i < n; i += 16) {
+        const int m = std::min(16, n - i);
+        __m128i v;
+        int skip = 0;
+        if (m == 16) {
+            v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(work + i));
+        } else if (work + i + m - 16 >= text.buffer) {
+            // The sixteen bytes that end with the last one; those before
+            // `i` are dropped.
+            v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(work + i + m - 16));
+            skip = 16 - m;
+        } else {
+            char tail[16];
+            std::memset(tail, 'x', sizeof tail);
+            std::memcpy(tail, work + i, static_cast<size_t>(m));
+            v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tail));
+        }
+        unsigned blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))) >> skip;
+        const unsigned zeros = (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nul))) >> skip) &
+                               ((1u << m) - 1);
+        if (zeros) blanks &= (1u << __builtin_ctz(zeros)) - 1;  // a NUL ends the text
+        const unsigned oneBefore = (blanks << 1) | (previous >> 15);
+        const unsigned twoBefore = (blanks << 2) | (previous >> 14);
+        if (blanks & oneBefore & twoBefore) return true;
+        if (zeros) return false;
+        previous = blanks;
+    }
+    return false;
+#else
+    int run = 0;
+    for (int i = 0; i < n && work[i] != '\0'; ++i) {
+        run = work[i] == ' ' ? run + 1 : 0;
+        if (run >= 3) return true;
+    }
+    return false;
+#endif
 }
 
 // The shape and blank-column comparison of a line are each asked for twice
@@ -690,6 +790,9 @@ void CompareBlankColumnsOnce(const TextString& first, const TextString& second, 
 
 // The part of the score that the line's own shape gives.
 int ShapeScore(FC* set, const AnalysedLine& line, int mode) {
+    // In mode 1 a run of three blanks scores 7 whatever else the line holds:
+    // the rest of the shape is not measured.
+    if (mode == 1 && HoldsRunOfThreeBlanks(line.taggedText)) return 7;
     const LineShape shape = MeasureShapeOnce(line.taggedText);
     const int h = LeadingBlanks(line);
     const int width = GetInt(set, Pol::PageWidth, 80);
@@ -709,7 +812,7 @@ int ShapeScore(FC* set, const AnalysedLine& line, int mode) {
         } else {
             value = (r3 >= 2 || r2 >= 4) ? 7 : shape.bars >= 3 ? 6 : r2 >= 3 ? 3 : indentClass;
         }
-        if (shape.longest >= 3) value = 7;
+        if (shape.LongestAtLeast(3)) value = 7;
     } else {
         int indentClass = 0;
         if (2 * h > width)
@@ -722,7 +825,7 @@ int ShapeScore(FC* set, const AnalysedLine& line, int mode) {
             value = (r3 >= 3 || r2 >= 5) ? 7 : (r3 < 2 && r2 < 4) ? indentClass : 3;
         }
         if (shape.bars >= 4) value = 7;
-        if (shape.longest >= 6) value = 9;
+        if (shape.LongestAtLeast(6)) value = 9;
     }
     return value;
 }
@@ -806,7 +909,7 @@ void AnalysedLine::TidyPreformatting(FC* set) {
     const int type = lineType;
     if ((type >= 0 && type <= 3) || type == 230 || type == 1032 || type == -3) {
         if (neverPreformatted || HasFlag(kFlagBarLine) || !IsOn(set, Pol::LookForPreformattedText)) return;
-        const int score = PreformattedScore(set, this, GetAnalysisPreviousLine(this), 1);
+        const int score = PreformattedScore(set, this, PreviousForAnalysis(this), 1);
         if (score > 0) {
             preFormatKind = score;
             SetFlag(kFlagPreformattedByScore | kFlagPreformatted, true);
@@ -817,7 +920,7 @@ void AnalysedLine::TidyPreformatting(FC* set) {
     }
     ClearPreformatted(*this);
     if (type == 161 || type == 231)
-        if (AnalysedLine* before = GetAnalysisPreviousLine(this)) ClearPreformatted(*before);
+        if (AnalysedLine* before = PreviousForAnalysis(this)) ClearPreformatted(*before);
 }
 
 // ---------------------------------------------------------------------------

@@ -45,6 +45,18 @@ bool ContainsText(std::string_view text, const TextString& what) {
     return text.find(std::string_view(what.buffer, std::strlen(what.buffer))) != std::string_view::npos;
 }
 
+// Whether `text` may hold `delimiter`: its first byte (in either case) is in
+// the text.  A line without it holds neither an in-line tag nor a LINERULE
+// tag, and both tests are passed over.
+bool MayHoldDelimiter(const TextString& text, const TextString& delimiter) {
+    if (delimiter.length == 0 || delimiter.buffer[0] == '\0' || text.length == 0) return false;
+    const char c = delimiter.buffer[0];
+    const size_t n = static_cast<size_t>(text.length);
+    if (std::memchr(text.buffer, c, n)) return true;
+    const char otherCase = IsAsciiUpper(static_cast<unsigned char>(c)) ? ToLowerAscii(c) : ToUpperAscii(c);
+    return otherCase != c && std::memchr(text.buffer, otherCase, n) != nullptr;
+}
+
 // Marks the line with the preprocessor state it was read in.
 void MarkLine(AnalysedLine& line, const PreprocessorState& state, const Context& context, int htmlLineFlag) {
     line.SetFlag(kFlagInContentsList, state.inContentsList != 0);
@@ -297,7 +309,11 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
         }
         if (policies.ruleSetCode == 1 || policies.ruleSetCode == 2) AppendBlankToAllTexts(line);
 
-        SplitInlineLineRule(reader, line, policies);
+        // A line without the tag start delimiter (nearly every line) has no
+        // LINERULE tag to cut and no in-line tags to carry out.
+        const InlineTagKeywordTable& tags = context->inlineTags;
+        const bool mayHoldTags = MayHoldDelimiter(line.taggedText, tags.startDelimiter);
+        if (mayHoldTags) SplitInlineLineRule(reader, line, policies);
 
         // The directive test sees the text as it was before the in-line tags
         // were carried out (up to a NUL byte, as a copy of it would hold).
@@ -305,11 +321,15 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
         // works on it.
         TextString copy;
         bool copied = false;
-        const std::string_view before(line.taggedText.buffer, std::strlen(line.taggedText.buffer));
+        std::string_view before;
+        auto textBefore = [&line, &before]() {
+            if (!before.data()) before = std::string_view(line.taggedText.buffer, std::strlen(line.taggedText.buffer));
+            return before;
+        };
 
-        const InlineTagKeywordTable& tags = context->inlineTags;
-        if (!state.inHtmlFragmentDefinition && !state.inTextFragmentDefinition && state.ignoreDepth <= 0 &&
-            ContainsText(before, tags.startDelimiter) && ContainsText(before, tags.endDelimiter)) {
+        if (mayHoldTags && !state.inHtmlFragmentDefinition && !state.inTextFragmentDefinition &&
+            state.ignoreDepth <= 0 && ContainsText(textBefore(), tags.startDelimiter) &&
+            ContainsText(textBefore(), tags.endDelimiter)) {
             if (auto* document = dynamic_cast<OutputDocument*>(&reader)) {
                 copy.AssignChars(before.data(), static_cast<int>(before.size()));
                 copied = true;
@@ -319,7 +339,10 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
 
         const TextString& prefix = GetDirectivePrefix(policies);
         if (copied ? LineStartsWith(copy, prefix.buffer) : LineStartsWith(line.taggedText, prefix.buffer)) {
-            if (!copied) copy.AssignChars(before.data(), static_cast<int>(before.size()));
+            if (!copied) {
+                const std::string_view text = textBefore();
+                copy.AssignChars(text.data(), static_cast<int>(text.size()));
+            }
             if (ProcessDirective(reader, line, policies, copy, htmlLineFlag) == 1) continue;
         }
 

@@ -233,56 +233,70 @@ void TextFile::DetectEncoding() {
 // no empty line appears.
 bool TextFile::ReadEightBitLine(std::string& line) {
     line.clear();
-    int c = ReadByte();
-    if (c == EOF) return false;
+    const size_t limit = static_cast<size_t>(kMaxLineBytes);
     bool endedWithLineFeed = false;
     FileState& state = fileStates.back();
-    const size_t limit = static_cast<size_t>(kMaxLineBytes);
-    if (c == kLineFeed) {
-        endedWithLineFeed = true;
-    } else {
-        line.push_back(static_cast<char>(c));
-        for (;;) {
-            if (line.size() == limit) {
-                int next = ReadByte();
-                if (next == kLineFeed) {
-                    endedWithLineFeed = true;
-                } else if (next == kCarriageReturn) {
-                    int after = ReadByte();
-                    if (after != kLineFeed) {
-                        UnreadByte(after);
+    // Most lines end within the block already read: such a line is taken
+    // from it at once when its line feed lies within the limit.
+    if (state.pushedBack.empty() && state.chunkPos < state.chunkEnd) {
+        const char* from = state.chunk.data() + state.chunkPos;
+        const size_t window = std::min(limit, state.chunkEnd - state.chunkPos);
+        if (const void* feed = std::memchr(from, kLineFeed, window)) {
+            const size_t n = static_cast<size_t>(static_cast<const char*>(feed) - from);
+            line.assign(from, n);
+            state.chunkPos += n + 1;
+            endedWithLineFeed = true;
+        }
+    }
+    if (!endedWithLineFeed) {
+        int c = ReadByte();
+        if (c == EOF) return false;
+        if (c == kLineFeed) {
+            endedWithLineFeed = true;
+        } else {
+            line.push_back(static_cast<char>(c));
+            for (;;) {
+                if (line.size() == limit) {
+                    int next = ReadByte();
+                    if (next == kLineFeed) {
+                        endedWithLineFeed = true;
+                    } else if (next == kCarriageReturn) {
+                        int after = ReadByte();
+                        if (after != kLineFeed) {
+                            UnreadByte(after);
+                            UnreadByte(next);
+                        }
+                    } else {
                         UnreadByte(next);
                     }
-                } else {
-                    UnreadByte(next);
+                    break;
                 }
-                break;
-            }
-            if (!state.pushedBack.empty()) {
-                c = ReadByte();
-                if (c == EOF) break;
-                if (c == kLineFeed) {
+                if (!state.pushedBack.empty()) {
+                    c = ReadByte();
+                    if (c == EOF) break;
+                    if (c == kLineFeed) {
+                        endedWithLineFeed = true;
+                        break;
+                    }
+                    line.push_back(static_cast<char>(c));
+                    continue;
+                }
+                // The bytes up to the line feed, or as many as the line still
+                // takes, straight from the chunk.
+                if (!RefillChunk(state)) break;
+                const char* from = state.chunk.data() + state.chunkPos;
+                const size_t available = std::min(limit - line.size(), state.chunkEnd - state.chunkPos);
+                const void* feed = std::memchr(from, kLineFeed, available);
+                if (feed) {
+                    const size_t n = static_cast<size_t>(static_cast<const char*>(feed) - from);
+                    line.append(from, n);
+                    state.chunkPos += n + 1;
                     endedWithLineFeed = true;
                     break;
                 }
-                line.push_back(static_cast<char>(c));
-                continue;
+                line.append(from, available);
+                state.chunkPos += available;
             }
-            // The bytes up to the line feed, or as many as the line still
-            // takes, straight from the chunk.
-            if (!RefillChunk(state)) break;
-            const char* from = state.chunk.data() + state.chunkPos;
-            const size_t available = std::min(limit - line.size(), state.chunkEnd - state.chunkPos);
-            const void* feed = std::memchr(from, kLineFeed, available);
-            if (feed) {
-                const size_t n = static_cast<size_t>(static_cast<const char*>(feed) - from);
-                line.append(from, n);
-                state.chunkPos += n + 1;
-                endedWithLineFeed = true;
-                break;
-            }
-            line.append(from, available);
-            state.chunkPos += available;
         }
     }
     if (endedWithLineFeed && !line.empty() && line.back() == '\r') line.pop_back();

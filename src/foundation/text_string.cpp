@@ -672,8 +672,9 @@ bool TextString::SubString(int index, int n) {
 
 int TextString::Trim(int trailingOnly, const char* set) {
     if (!set) set = " ";
-    if (set[0] == ' ' && set[1] == '\0') {
-        // Blanks and tabs, the common case.
+    if ((set[0] == ' ' && (set[1] == '\0' || (set[1] == '\t' && set[2] == '\0'))) ||
+        (set[0] == '\t' && set[1] == ' ' && set[2] == '\0')) {
+        // Blanks and tabs (a blank in the set brings the tab), the common case.
         int first = 0;
         if (!trailingOnly)
             while (first < length && IsBlankOrTab(buffer[first])) ++first;

@@ -10,6 +10,10 @@
 
 #include "foundation/text_string.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Marks a code-page byte that has no counterpart in the target code page.
@@ -122,9 +126,23 @@ int HexDigitValue(unsigned char c) {
 constexpr char kEscape = 27;
 
 // The index of the first byte above 127 (`n` when there is none), looked
-// for eight bytes at a time: the conversions leave plain ASCII alone.
+// for many bytes at a time: the conversions leave plain ASCII alone.
 int FirstByteAbove127(const char* text, int n) {
     int i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: the top bit of each byte is what the mask
+    // gathers.
+    for (; i + 16 <= n; i += 16) {
+        const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)));
+        if (high) return i + __builtin_ctz(static_cast<unsigned>(high));
+    }
+    if (i < n && n >= 16) {
+        // The last sixteen bytes, overlapping those already looked at (which
+        // hold no such byte, so the first one found lies at or after i).
+        const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + n - 16)));
+        return high ? n - 16 + __builtin_ctz(static_cast<unsigned>(high)) : n;
+    }
+#endif
     for (; i + 8 <= n; i += 8) {
         uint64_t word;
         std::memcpy(&word, text + i, sizeof word);

@@ -223,6 +223,24 @@ TEST_F(HeadingsTest, FirstHeadingIsAContentsLineWhenContentsAreExpected) {
     EXPECT_EQ(Current(), (Levels{1, -1, -1, -1, -1, -1}));
 }
 
+TEST_F(HeadingsTest, ContentsOpeningsStandAtTheFirstWordInAnyCase) {
+    set.SetInt(Pol::ExpectContentsList, 1);
+    const struct {
+        const char* text;
+        int active;
+    } cases[] = {
+        {"Contents", 1},          {"  index of figures", 1}, {"\tC O N T E N T S", 1},
+        {"Content", 0},           {"Index", 0},              {"The contents", 0},
+        {"Tables of Contents", 0}, {"x Contents", 0},
+    };
+    for (const auto& c : cases) {
+        State().contentsActive = 0;
+        State().contentsEnded = 0;
+        Feed(c.text);
+        EXPECT_EQ(State().contentsActive, c.active) << c.text;
+    }
+}
+
 TEST_F(HeadingsTest, ContentsListThenBody) {
     Feed("Table of Contents");
     EXPECT_EQ(State().contentsActive, 0);  // not expected

@@ -193,6 +193,11 @@ TEST_F(LineTypingTest, QuotedTextBeginsWithAQuoteMark) {
         {"abcde> too far", false},
         {"plain text", false},
         {"text with ! inside", false},
+        {"   !after blanks", true},
+        {"\t]after a tab", true},
+        {"", false},
+        {"   \t ", false},
+        {"quote mark > at the end >", false},
     };
     for (const Case& c : cases) {
         lines.clear();
@@ -399,6 +404,29 @@ TEST(LineTypingRead, BlankLinesInsideAListItemShowWhatTheyHold) {
     // Nothing in it (217), only HTML markup (219), another tag (218).
     const std::vector<int> expected{1006, 217, 219, 218, 217, 1005, 0};
     EXPECT_EQ(harness.Types(), expected);
+}
+
+TEST(LineTypingRead, EmphasisMarksAreFoundAnywhereInTheLine) {
+    // The marks are looked for many bytes at a time: at the start, past the
+    // first sixteen bytes, among the last bytes of a line, and in a short one.
+    const std::string a20(20, 'a'), b40(40, 'b');
+    const struct {
+        std::string text;
+        std::string after;
+    } cases[] = {
+        {"*bold*", "<STRONG>bold</STRONG>"},
+        {a20 + " *bold* x", a20 + " <STRONG>bold</STRONG> x"},
+        {"x _it_ " + b40, "x <EM>it</EM> " + b40},
+        {b40 + " _last_", b40 + " <EM>last</EM>"},
+        {b40 + " no marks", b40 + " no marks"},
+    };
+    for (const auto& c : cases) {
+        ReadingHarness harness;
+        harness.SetPolicy("Search for emphasis : yes");
+        harness.AnalyseText(c.text + "\n");
+        ASSERT_FALSE(harness.typed.empty()) << c.text;
+        EXPECT_EQ(harness.typed[0].text, c.after) << c.text;
+    }
 }
 
 TEST(LineTypingRead, AHeadingTagClosesTheOpenListItem) {

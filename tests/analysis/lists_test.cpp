@@ -14,6 +14,13 @@
 
 namespace {
 
+// The text with a NUL byte shown as "\\0".
+std::string VisibleBytes(const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '\0' ? std::string("\\0") : std::string(1, c);
+    return out;
+}
+
 struct Line {
     std::string text;
     int type = 0;
@@ -398,6 +405,60 @@ TEST_F(ListsTest, PreformattedScores) {
     EXPECT_EQ(neighbour({{"+-----+"}, {"plain words"}}), 0);
     set.SetInt(Pol::LookForDiagrams, 0);
     EXPECT_EQ(neighbour({{"+-----+"}, {"x"}}), 0);
+}
+
+TEST_F(ListsTest, PreformattedScoresOfLongLinesLookAcross64ByteBlocks) {
+    // The shape is measured 64 bytes at a time: runs of blanks and the bar
+    // pairs that straddle a block boundary count as one.
+    const std::string x62(62, 'x'), x60(60, 'x'), x61(61, 'x'), x63(63, 'x');
+    const struct {
+        std::string text;
+        int mode1, mode0;
+    } cases[] = {
+        {x62 + "   y", 7, 0},          // a run of 3 over bytes 62..64
+        {x61 + "   y", 7, 0},          // a run of 3 that ends with the first block
+        {x62 + "  y", 0, 0},           // a run of 2 over the boundary is not 3
+        {x60 + "      y", 7, 9},       // a run of 6 over the boundary
+        {x60 + "     y", 7, 0},        // 5 is not 6
+        {x63 + "||x", 6, 0},           // a bar pair over the boundary
+        {x63 + "--x", 0, 0},           // a dash pair: one bar
+        {x63 + "+x", 0, 0},            // a lone plus
+        {std::string(70, 'x') + "  b  c  d  e", 7, 3},
+        {std::string(130, 'x') + "  b  c  d  e  f", 7, 7},  // a third block
+        {std::string(64, 'x') + std::string(64, ' ') + "y", 7, 9},  // a whole block of blanks
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Score(c.text, 1), c.mode1) << c.text;
+        EXPECT_EQ(Score(c.text, 0), c.mode0) << c.text;
+    }
+}
+
+TEST_F(ListsTest, ARunOfThreeBlanksAnywhereInTheShapeScoresSeven) {
+    // Mode 1 looks for the run sixteen bytes at a time: runs across a block
+    // boundary, in the last bytes and in a short text count; blanks outside
+    // the trimmed text or after a NUL byte do not.
+    const struct {
+        std::string tagged;
+        int mode1;
+    } cases[] = {
+        {"a   b", 7},
+        {std::string(13, 'x') + "   y", 7},
+        {std::string(14, 'x') + "   y", 7},
+        {std::string(15, 'x') + "   y", 7},
+        {std::string(30, 'x') + "   y", 7},
+        {std::string(17, 'x') + "  y  z", 0},
+        {"   " + std::string(20, 'x'), 0},
+        {std::string(20, 'x') + "   ", 0},
+        {std::string("x   ") + '\0' + "z", 7},
+        {std::string(20, 'x') + '\0' + "   z", 0},
+        {std::string(5, 'x') + '\0' + "   z", 0},
+    };
+    for (const auto& c : cases) {
+        lines.clear();
+        AnalysedLine* line = Add({"text"});
+        line->taggedText = TextString(std::string_view(c.tagged));
+        EXPECT_EQ(PreformattedScore(&set, line, nullptr, 1), c.mode1) << VisibleBytes(c.tagged);
+    }
 }
 
 TEST_F(ListsTest, PreformattedTidy) {

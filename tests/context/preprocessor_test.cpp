@@ -506,6 +506,18 @@ TEST(PreprocessorLineRule, TheStartTagIsFoundInAnyCase) {
     EXPECT_EQ(harness.lines[2].text, " B ");
 }
 
+TEST(PreprocessorLineRule, ADelimiterOfLettersIsFoundInAnyCase) {
+    ReadingHarness harness;
+    harness.SetPolicy("Start tag delimiter : Zq");
+    harness.SetPolicy("End tag delimiter : qZ");
+    harness.ReadText("A zQLINERULE 10qZ B\nplain\n");
+    ASSERT_EQ(harness.lines.size(), 4u);
+    EXPECT_EQ(harness.lines[0].text, "A ");
+    EXPECT_EQ(harness.lines[1].text, "$_$_LINERULE 10 ");
+    EXPECT_EQ(harness.lines[2].text, " B ");
+    EXPECT_EQ(harness.lines[3].text, "plain");
+}
+
 TEST(PreprocessorLineRule, ThePartBeforeTheTagIsEscaped) {
     ReadingHarness harness;
     harness.ReadText("a & b [[LINERULE]]\n");

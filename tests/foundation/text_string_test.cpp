@@ -293,6 +293,18 @@ TEST(TextStringEdit, SubStringTrimCollapseTabs) {
     TextString t4("  a  ");
     t4.Trim(1, nullptr);
     EXPECT_EQ(t4.str(), "  a");
+    // Sets of a blank and a tab trim blanks and tabs, as a blank alone does.
+    for (const char* set : {" \t", "\t "}) {
+        TextString both("\t  a b \t ");
+        both.Trim(0, set);
+        EXPECT_EQ(both.str(), "a b") << set;
+        TextString trailing("\t a\t ");
+        trailing.Trim(1, set);
+        EXPECT_EQ(trailing.str(), "\t a") << set;
+        TextString blank(" \t ");
+        blank.Trim(0, set);
+        EXPECT_EQ(blank.str(), "") << set;
+    }
 
     TextString c("  a \t b");
     c.CollapseBlanks();
