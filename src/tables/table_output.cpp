@@ -858,6 +858,7 @@ void PreForm::OutputTableRow(int lineIndex) {
         static TextString tag;
         tag.MakeEmpty();
         Add(tag, minimise ? "<TR" : "  <TR");
+        bool coloured = false;
         if (headerRow) {
             dataRowCount = 0;
         } else {
@@ -867,6 +868,7 @@ void PreForm::OutputTableRow(int lineIndex) {
                 const TextString& colour =
                     config->GetText(dataRowCount % 2 == 1 ? TabPol::OddRowColour : TabPol::EvenRowColour);
                 if (!colour.IsEmpty()) {
+                    coloured = true;
                     tag.Append(" BGCOLOR=\"");
                     tag.Append(colour);
                     tag.Append("\"");
@@ -884,7 +886,9 @@ void PreForm::OutputTableRow(int lineIndex) {
         // need not scan again.
         HTMLFile* const plainWriter =
             typeid(*htmlWriter) == typeid(HTMLFile) ? static_cast<HTMLFile*>(htmlWriter) : nullptr;
-        if (plainWriter && HTML_TidyLeavesUnchanged(tag.view()) && !std::memchr(tag.buffer, '\n', tag.view().size()))
+        // Only a colour can make the tag anything but plain.
+        if (plainWriter && (!coloured || (HTML_TidyLeavesUnchanged(tag.view()) &&
+                                          !std::memchr(tag.buffer, '\n', tag.view().size()))))
             plainWriter->WritePlainLine(policies, htmlWriter, tag);
         else
             Write(htmlWriter, policies, tag);
