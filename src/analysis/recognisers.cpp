@@ -4,6 +4,10 @@
 #include <initializer_list>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "policies/fc.h"
 
 namespace {
@@ -356,51 +360,66 @@ bool FindCapitalisedLeadIn(FC*, const TextString& line, TextString& leadIn) {
 // ---------------------------------------------------------------------------
 // Table values
 
+namespace {
+
+// What each byte means in the three parts of a table value (before the
+// number, the number, after it), looked up in tables made once for each
+// rule set kind.
+enum : unsigned char {
+    kBeforeDigit = 1,     // before the number: the first digit ends the part
+    kBeforeCurrency = 2,  // before the number: a currency sign
+    kBeforeCounts = 4,    // before the number: counts as numeric
+    kAfterCounts = 8,     // after the number: counts as numeric
+};
+enum : unsigned char { kInEnd, kInNumeric, kInCurrency, kInSlash, kInColon };
+
+struct ValueByteTables {
+    unsigned char outside[256] = {};
+    unsigned char inside[256] = {};
+    explicit ValueByteTables(bool specialRules) {
+        constexpr unsigned char kPound = 0xA3;
+        for (int c = '0'; c <= '9'; ++c) {
+            outside[c] |= kBeforeDigit;
+            inside[c] = kInNumeric;
+        }
+        for (unsigned char c : {static_cast<unsigned char>('$'), kPound}) {
+            outside[c] |= kBeforeCurrency;
+            inside[c] = kInCurrency;
+        }
+        for (unsigned char c : {'.', '*'}) outside[c] |= kBeforeCounts;
+        if (specialRules)
+            for (unsigned char c : {' ', '$', '(', '+', '-'}) outside[c] |= kBeforeCounts;
+        if (specialRules) outside[kPound] |= kBeforeCounts;
+        for (unsigned char c : {',', '-', '.'}) inside[c] = kInNumeric;
+        inside[static_cast<unsigned char>('/')] = kInSlash;
+        inside[static_cast<unsigned char>(':')] = kInColon;
+        for (unsigned char c : {'%', '*', '.', ':'}) outside[c] |= kAfterCounts;
+        if (specialRules)
+            for (unsigned char c : {' ', ')'}) outside[c] |= kAfterCounts;
+    }
+};
+
+const ValueByteTables kPlainValueTables(false);
+const ValueByteTables kSpecialValueTables(true);
+
+// The two special rule sets count more characters as numeric and need a
+// larger share of them.
+bool SpecialValueRules(const FC* set) { return set && (set->ruleSetCode == 1 || set->ruleSetCode == 2); }
+
+double NumericShareNeeded(bool special) { return special ? 0.95 : 0.6; }
+
+}  // namespace
+
 int ClassifyDataValue(FC* set, int defaultKind, const TextString& text) {
     if (text.length == 0) return defaultKind;
-    constexpr unsigned char kPound = 0xA3;
-    const bool special = set && (set->ruleSetCode == 1 || set->ruleSetCode == 2);
+    const bool special = SpecialValueRules(set);
     int numeric = 0;
     int slashes = 0;
     int colons = 0;
     bool currencyBefore = false;
     bool currencyAmong = false;
 
-    // What each byte means in the three parts of the value, looked up in
-    // tables made once for each rule set kind.
-    enum : unsigned char {
-        kBeforeDigit = 1,     // before the number: the first digit ends the part
-        kBeforeCurrency = 2,  // before the number: a currency sign
-        kBeforeCounts = 4,    // before the number: counts as numeric
-        kAfterCounts = 8,     // after the number: counts as numeric
-    };
-    enum : unsigned char { kInEnd, kInNumeric, kInCurrency, kInSlash, kInColon };
-    struct ByteTables {
-        unsigned char outside[256] = {};
-        unsigned char inside[256] = {};
-        explicit ByteTables(bool specialRules) {
-            for (int c = '0'; c <= '9'; ++c) {
-                outside[c] |= kBeforeDigit;
-                inside[c] = kInNumeric;
-            }
-            for (unsigned char c : {static_cast<unsigned char>('$'), kPound}) {
-                outside[c] |= kBeforeCurrency;
-                inside[c] = kInCurrency;
-            }
-            for (unsigned char c : {'.', '*'}) outside[c] |= kBeforeCounts;
-            if (specialRules)
-                for (unsigned char c : {' ', '$', '(', '+', '-'}) outside[c] |= kBeforeCounts;
-            if (specialRules) outside[kPound] |= kBeforeCounts;
-            for (unsigned char c : {',', '-', '.'}) inside[c] = kInNumeric;
-            inside[static_cast<unsigned char>('/')] = kInSlash;
-            inside[static_cast<unsigned char>(':')] = kInColon;
-            for (unsigned char c : {'%', '*', '.', ':'}) outside[c] |= kAfterCounts;
-            if (specialRules)
-                for (unsigned char c : {' ', ')'}) outside[c] |= kAfterCounts;
-        }
-    };
-    static const ByteTables plainTables(false), specialTables(true);
-    const ByteTables& tables = special ? specialTables : plainTables;
+    const ValueByteTables& tables = special ? kSpecialValueTables : kPlainValueTables;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.buffer);
 
     int i = 0;
@@ -433,7 +452,7 @@ int ClassifyDataValue(FC* set, int defaultKind, const TextString& text) {
     const int length = text.length;
     const int nonNumeric = length - numeric;
     const double share = static_cast<double>(numeric) / length;
-    const bool mostlyNumeric = share >= (special ? 0.95 : 0.6);
+    const bool mostlyNumeric = share >= NumericShareNeeded(special);
 
     if (currencyBefore || currencyAmong) {
         if (colons > 0) return kValueText;
@@ -448,20 +467,89 @@ int ClassifyDataValue(FC* set, int defaultKind, const TextString& text) {
     return mostlyNumeric ? kValueNumber : kValueText;
 }
 
+// The walk of ClassifyDataValue that stops as soon as the answer is known:
+// a currency sign, a slash or a colon makes the value something other than
+// a plain number, and so does a numeric count that can no longer reach the
+// share needed even if every byte left counted.  Text cells end after a few
+// bytes.
+bool IsNumberValue(FC* set, const char* text, int length) {
+    if (length <= 0) return false;
+    const bool special = SpecialValueRules(set);
+    // A count that can no longer reach the share: `most` numeric bytes out
+    // of `length` stay below it when most * 100 < share% * length (the
+    // margin is far wider than any rounding of the division below).
+    const long long percent = special ? 95 : 60;
+    auto outOfReach = [&](long long most) { return most * 100 < percent * length; };
+
+    const ValueByteTables& tables = special ? kSpecialValueTables : kPlainValueTables;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    int numeric = 0;
+    int i = 0;
+    for (; i < length; ++i) {
+        const unsigned char kind = tables.outside[bytes[i]];
+        if (kind & kBeforeDigit) break;
+        if (kind & kBeforeCurrency) return false;
+        if (kind & kBeforeCounts)
+            ++numeric;
+        else if (outOfReach(numeric + (length - i - 1)))
+            return false;
+    }
+    // The number: every byte of it counts, up to the first that ends it.
+    const int numberStart = i;
+    while (i < length && tables.inside[bytes[i]] == kInNumeric) ++i;
+    numeric += i - numberStart;
+    if (i < length && tables.inside[bytes[i]] != kInEnd) return false;  // a currency sign, a slash or a colon
+    for (; i < length; ++i) {
+        if (tables.outside[bytes[i]] & kAfterCounts)
+            ++numeric;
+        else if (outOfReach(numeric + (length - i - 1)))
+            return false;
+    }
+    return numeric == length || static_cast<double>(numeric) / length >= NumericShareNeeded(special);
+}
+
 double CompareBlankColumns(const TextString& first, const TextString& second, double& ratio, int& runs) {
     runs = 0;
     int shared = 0;
     const int n = first.length < second.length ? first.length : second.length;
     // Each run of blanks in the first text counts once; the blanks after
-    // the first of a run are shared where the second text has one too.
+    // the first of a run are shared where the second text has one too.  A
+    // blank starts a run when the byte before it is no blank.
     const char* a = first.buffer;
     const char* b = second.buffer;
     int i = 0;
-    while (i < n) {
-        while (i < n && !IsBlankOrTab(a[i])) ++i;
-        if (i >= n) break;
-        ++runs;
-        for (++i; i < n && IsBlankOrTab(a[i]); ++i) shared += IsBlankOrTab(b[i]) ? 1 : 0;
+    bool blankBefore = false;
+#if defined(__SSE2__)
+    // Sixteen columns at a time: bit k of a mask stands for column i + k.
+    const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+    auto blanksOf = [&](const char* text) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+        return static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab))));
+    };
+    auto bitsSet = [](unsigned x) {
+        x = x - ((x >> 1) & 0x5555u);
+        x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+        x = (x + (x >> 4)) & 0x0F0Fu;
+        return static_cast<int>((x + (x >> 8)) & 0x1Fu);
+    };
+    for (; i + 16 <= n; i += 16) {
+        const unsigned inFirst = blanksOf(a + i);
+        const unsigned before = ((inFirst << 1) | (blankBefore ? 1u : 0u)) & 0xFFFFu;
+        runs += bitsSet(inFirst & ~before);
+        shared += bitsSet(inFirst & before & blanksOf(b + i));
+        blankBefore = (inFirst >> 15) != 0;
+    }
+#endif
+    for (; i < n; ++i) {
+        const bool isBlank = IsBlankOrTab(a[i]);
+        if (isBlank) {
+            if (!blankBefore)
+                ++runs;
+            else if (IsBlankOrTab(b[i]))
+                ++shared;
+        }
+        blankBefore = isBlank;
     }
     ratio = runs > 0 ? static_cast<double>(shared) / runs : 0.0;
     return ratio;

@@ -26,6 +26,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "analysis/recognisers.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
@@ -569,13 +573,21 @@ void AnalyseDelimited(PreForm& engine) {
 // frequency table once at the end.
 class ValueCounts {
 public:
+    // A column's cells mostly repeat the value before, which is looked at
+    // first.
     void Add(int value) {
-        for (auto& entry : counts) {
-            if (entry.first == value) {
-                ++entry.second;
+        if (last < counts.size() && counts[last].first == value) {
+            ++counts[last].second;
+            return;
+        }
+        for (size_t k = 0; k < counts.size(); ++k) {
+            if (counts[k].first == value) {
+                ++counts[k].second;
+                last = k;
                 return;
             }
         }
+        last = counts.size();
         counts.emplace_back(value, 1);
     }
     void FillTable(FrequencyTable& table) const {
@@ -599,7 +611,8 @@ public:
     }
 
 private:
-    std::vector<std::pair<int, int>> counts;
+    std::vector<std::pair<int, int>> counts;  // in the order the values first came
+    size_t last = 0;                          // the entry of the value added last
 };
 
 void FillBinary(FrequencyTable& table, const std::array<int, 2>& counts) {
@@ -618,21 +631,80 @@ struct ColumnTally {
     int widest = 0;
 };
 
-// What a character of a cell is to the column statistics: 0 a blank or tab,
-// 1 a letter or digit (bytes above 127 are letters of the code page), 2 any
-// other character.
+// What a character of a cell adds to the column statistics' counts, three
+// counts of 21 bits in one word: nothing for a blank or tab; 1 to the
+// letters and digits (bytes above 127 are letters of the code page), and
+// for a digit 1 to the digits as well; 1 to the other characters.  One
+// addition per character keeps all three; a piece of at most kCountedPiece
+// bytes cannot overflow them.
+constexpr int kCountBits = 21;
+constexpr uint64_t kCountMask = (uint64_t{1} << kCountBits) - 1;
+constexpr uint64_t kCountsOther = uint64_t{1} << kCountBits;
+constexpr uint64_t kCountsDigit = uint64_t{1} << (2 * kCountBits);
+constexpr int kCountedPiece = 1 << 20;
 struct CharacterKinds {
-    unsigned char of[256] = {};
+    uint64_t of[256] = {};
     CharacterKinds() {
         for (int c = 0; c < 256; ++c) {
             const unsigned char u = static_cast<unsigned char>(c);
-            of[c] = IsAsciiAlnum(u) || u >= 0x80 ? 1 : (IsBlankChar(static_cast<char>(u)) ? 0 : 2);
+            if (IsAsciiDigit(u))
+                of[c] = 1 | kCountsDigit;
+            else if (IsAsciiAlnum(u) || u >= 0x80)
+                of[c] = 1;
+            else
+                of[c] = IsBlankChar(static_cast<char>(u)) ? 0 : kCountsOther;
         }
     }
 };
 const CharacterKinds kCharacterKinds;
 
-using engine_support::AssignPiece;
+// The bytes a plain number is made of when it starts with a digit: digits,
+// ",", "-" and ".".  Such a value is a number to ClassifyDataValue under
+// every rule set (all its bytes count as numeric), so the statistics need
+// not ask it; 1 marks the other bytes.
+struct NumberBytes {
+    unsigned char other[256] = {};
+    NumberBytes() {
+        for (int c = 0; c < 256; ++c) other[c] = 1;
+        for (int c = '0'; c <= '9'; ++c) other[c] = 0;
+        for (unsigned char c : {',', '-', '.'}) other[c] = 0;
+    }
+};
+const NumberBytes kNumberBytes;
+
+// What the column statistics read from the characters of a cell text.
+struct CellCounts {
+    long long alphanumerics = 0;  // letters and digits
+    long long digits = 0;
+    long long others = 0;         // neither blanks nor letters nor digits
+    bool notPlainNumber = false;  // a byte other than those of kNumberBytes
+};
+
+[[gnu::always_inline]] inline CellCounts CountCharacters(const unsigned char* bytes, int first, int end) {
+    CellCounts result;
+    unsigned char notNumber = 0;
+    for (int from = first; from < end;) {
+        const int to = end - from > kCountedPiece ? from + kCountedPiece : end;
+        uint64_t counts = 0;
+        int c = from;
+        for (; c + 4 <= to; c += 4) {
+            counts += kCharacterKinds.of[bytes[c]] + kCharacterKinds.of[bytes[c + 1]] +
+                      kCharacterKinds.of[bytes[c + 2]] + kCharacterKinds.of[bytes[c + 3]];
+            notNumber |= kNumberBytes.other[bytes[c]] | kNumberBytes.other[bytes[c + 1]] |
+                         kNumberBytes.other[bytes[c + 2]] | kNumberBytes.other[bytes[c + 3]];
+        }
+        for (; c < to; ++c) {
+            counts += kCharacterKinds.of[bytes[c]];
+            notNumber |= kNumberBytes.other[bytes[c]];
+        }
+        result.alphanumerics += static_cast<long long>(counts & kCountMask);
+        result.others += static_cast<long long>((counts >> kCountBits) & kCountMask);
+        result.digits += static_cast<long long>(counts >> (2 * kCountBits));
+        from = to;
+    }
+    result.notPlainNumber = notNumber != 0;
+    return result;
+}
 
 // A 64-bit hash of a text (FNV-1a); equal texts of the first column are
 // counted by their hashes.
@@ -771,6 +843,12 @@ void PreForm::AnalyseLineStatistics() {
 // how many a separator.  Positions past a line's end are blanks; they are
 // counted from a histogram of line ends, so the work is the characters read
 // plus the positions, not lines times positions.
+//
+// Where the processor compares vectors of bytes (SSE2), sixteen positions
+// are looked at together: their blanks go into byte counters that are added
+// to the totals every 255 lines, before they can overflow, and the rare
+// separators are counted one by one.  The rest of each line goes through the
+// byte loop.
 void PreForm::GatherPositionStatistics() {
     positionStatistics.clear();
     const int positions = std::min(longestLength < 1 ? 1 : longestLength, kMaxPositions);
@@ -788,6 +866,22 @@ void PreForm::GatherPositionStatistics() {
         }
     };
     static const Kinds kinds;
+    auto countSeparator = [&](const TextString& text, int p) {
+        const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[p])];
+        if (kind == 2 || (kind == 3 && p > 0 && (text.buffer[p - 1] == '-' || text.buffer[p - 1] == '=')))
+            ++separators[static_cast<size_t>(p)];
+    };
+#if defined(__SSE2__)
+    std::vector<uint8_t> recentBlanks(static_cast<size_t>(positions), 0);
+    int linesSinceFlush = 0;
+    auto flushBlanks = [&]() {
+        for (int p = 0; p < positions; ++p) blanks[static_cast<size_t>(p)] += recentBlanks[static_cast<size_t>(p)];
+        std::fill(recentBlanks.begin(), recentBlanks.end(), 0);
+        linesSinceFlush = 0;
+    };
+    const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+    const __m128i star = _mm_set1_epi8('*'), bar = _mm_set1_epi8('|'), plus = _mm_set1_epi8('+');
+#endif
     int counted = 0;
     for (int i = std::max(headerLineCount, 0); i < lineCount; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
@@ -795,16 +889,34 @@ void PreForm::GatherPositionStatistics() {
         ++counted;
         const TextString& text = line.Layout();
         const int n = std::min(text.length, positions);
-        for (int p = 0; p < n; ++p) {
+        int p = 0;
+#if defined(__SSE2__)
+        for (; p + 16 <= n; p += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer + p));
+            const __m128i isBlank = _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab));
+            auto* counters = reinterpret_cast<__m128i*>(recentBlanks.data() + p);
+            // A match is -1 in its byte: subtracting it counts it.
+            _mm_storeu_si128(counters, _mm_sub_epi8(_mm_loadu_si128(counters), isBlank));
+            const __m128i isSeparator = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, star), _mm_cmpeq_epi8(bytes, bar)), _mm_cmpeq_epi8(bytes, plus));
+            for (unsigned found = static_cast<unsigned>(_mm_movemask_epi8(isSeparator)); found != 0; found &= found - 1)
+                countSeparator(text, p + __builtin_ctz(found));
+        }
+        if (++linesSinceFlush == 255) flushBlanks();
+#endif
+        for (; p < n; ++p) {
             const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[p])];
             if (kind == 0) continue;
             if (kind == 1)
                 ++blanks[static_cast<size_t>(p)];
-            else if (kind == 2 || (p > 0 && (text.buffer[p - 1] == '-' || text.buffer[p - 1] == '=')))
-                ++separators[static_cast<size_t>(p)];
+            else
+                countSeparator(text, p);
         }
         ++ends[static_cast<size_t>(n)];
     }
+#if defined(__SSE2__)
+    flushBlanks();
+#endif
     positionStatistics.reserve(static_cast<size_t>(positions));
     int ended = 0;
     for (int p = 0; p < positions; ++p) {
@@ -837,7 +949,6 @@ void PreForm::GatherColumnStatistics() {
     // block, whose split costs more, keeps the texts' hashes.
     MajorityVote firstTexts;
     std::vector<uint64_t> delimitedFirstTexts;
-    TextString value;
     int dataLines = 0;
 
     // Lines of a block with columns are cut without cells (the texts stay
@@ -860,36 +971,17 @@ void PreForm::GatherColumnStatistics() {
         if (data) ++dataLines;
         bool lineSpans = false;
         bool lastFilled = false;
-        size_t nextCut = 0;
-        for (int k = 0; k < count;) {
-            // The cell that starts at column k: its span, text and alignment.
-            const TableCell* cell = nullptr;
-            const CellCut* cut = nullptr;
-            const char* text = "";
-            int textLength = 0;
-            int span = 1;
-            if (byColumns) {
-                if (nextCut < cuts.size() && cuts[nextCut].column == k) cut = &cuts[nextCut++];
-                if (cut) {
-                    span = cut->span;
-                    text = line.Layout().buffer + cut->first;
-                    textLength = cut->length;
-                }
-            } else {
-                cell = scratchRow.GetAt(k);
-                if (cell) {
-                    span = cell->span;
-                    text = cell->text.buffer;
-                    textLength = cell->text.length;
-                }
-            }
-            if (span < 1) span = 1;
-            if (span > count - k) span = count - k;
-            // The text without the blanks around it.
+        // The cell that starts at column k, of `span` columns: its text (the
+        // `textLength` bytes at `text`) and alignment.
+        auto countCell = [&](int k, int span, const char* text, int textLength, int alignment,
+                             const TableCell* cell) __attribute__((always_inline)) {
+            // The text without the blanks around it (a cut has none).
             int first = 0;
             int end = textLength;
-            while (first < end && IsBlankChar(text[first])) ++first;
-            while (end > first && IsBlankChar(text[end - 1])) --end;
+            if (!byColumns) {
+                while (first < end && IsBlankChar(text[first])) ++first;
+                while (end > first && IsBlankChar(text[end - 1])) --end;
+            }
             const bool filled = end > first;
             const bool isLast = k + span >= count;
             if (filled) {
@@ -901,48 +993,64 @@ void PreForm::GatherColumnStatistics() {
             ColumnTally& tally = tallies[static_cast<size_t>(k)];
             if (isDelimited && line.lineType != kTypeChangePolicy && cell)
                 tally.widest = std::max(tally.widest, cell->text.length);
-
-            if (data) {
-                tally.spans.Add(span);
-                if (filled) {
-                    ++tally.empty[0];
-                    tally.alignments.Add(cut ? cut->alignment : cell->alignment);
-                    // Letters (bytes above 127 count as letters of the code
-                    // page) and digits against the other characters.
-                    int counts[3] = {0, 0, 0};  // blanks, alphanumerics, others
-                    for (int c = first; c < end; ++c) ++counts[kCharacterKinds.of[static_cast<unsigned char>(text[c])]];
-                    const int alphanumerics = counts[1];
-                    const int others = counts[2];
-                    const int symbolic = alphanumerics * 5 < end - first || alphanumerics < others ? 1 : 0;
-                    ++tally.symbolic[symbolic];
-                    ++tally.alphanumeric[1 - symbolic];
-                    const TextString* trimmed = cell ? &cell->text : nullptr;
-                    if (!cell || first > 0 || end < textLength) {
-                        AssignPiece(value, text + first, end - first);
-                        trimmed = &value;
-                    }
-                    ++tally.numeric[ClassifyDataValue(policies, 1, *trimmed) == kValueNumber ? 1 : 0];
-                    if (k == 0) {
-                        const uint64_t hash = HashText(text + first, end - first);
-                        firstTexts.Add(hash);
-                        if (!byColumns) delimitedFirstTexts.push_back(hash);
-                    }
-                } else {
-                    ++tally.empty[1];
+            if (!data) return;
+            tally.spans.Add(span);
+            if (filled) {
+                ++tally.empty[0];
+                tally.alignments.Add(alignment);
+                // Letters (bytes above 127 count as letters of the code
+                // page) and digits against the other characters.
+                const CellCounts counts = CountCharacters(reinterpret_cast<const unsigned char*>(text), first, end);
+                const long long length = end - first;
+                const int symbolic = counts.alphanumerics * 5 < length || counts.alphanumerics < counts.others ? 1 : 0;
+                ++tally.symbolic[symbolic];
+                ++tally.alphanumeric[1 - symbolic];
+                // A number is numeric for at least 60% of its bytes, and
+                // letters never count: a cell with more letters is text
+                // whatever the rule set (the margin is far wider than any
+                // rounding of that share).
+                const long long letters = counts.alphanumerics - counts.digits;
+                const bool plainNumber =
+                    !counts.notPlainNumber && IsAsciiDigit(static_cast<unsigned char>(text[first]));
+                const bool mostlyLetters = (length - letters) * 100 < 60 * length;
+                const bool number =
+                    plainNumber || (!mostlyLetters && IsNumberValue(policies, text + first, end - first));
+                ++tally.numeric[number ? 1 : 0];
+                if (k == 0) {
+                    const uint64_t hash = HashText(text + first, end - first);
+                    firstTexts.Add(hash);
+                    if (!byColumns) delimitedFirstTexts.push_back(hash);
                 }
-                if (span > 1) {
-                    ++spanningCells;
-                    extraSpans += span - 1;
-                    lineSpans = true;
-                }
-                // The columns a cell covers count as empty cells of span 1.
-                for (int c = k + 1; c < k + span; ++c) {
-                    ColumnTally& covered = tallies[static_cast<size_t>(c)];
-                    covered.spans.Add(1);
-                    ++covered.empty[1];
-                }
+            } else {
+                ++tally.empty[1];
             }
-            k += span;
+            if (span > 1) {
+                ++spanningCells;
+                extraSpans += span - 1;
+                lineSpans = true;
+            }
+            // The columns a cell covers count as empty cells of span 1.
+            for (int c = k + 1; c < k + span; ++c) {
+                ColumnTally& covered = tallies[static_cast<size_t>(c)];
+                covered.spans.Add(1);
+                ++covered.empty[1];
+            }
+        };
+        if (byColumns) {
+            // The cuts follow each other over all the columns.
+            const char* layout = line.Layout().buffer;
+            for (const CellCut& cut : cuts)
+                countCell(cut.column, cut.span, layout + cut.first, cut.length, cut.alignment, nullptr);
+        } else {
+            for (int k = 0; k < count;) {
+                const TableCell* cell = scratchRow.GetAt(k);
+                int span = cell ? cell->span : 1;
+                if (span < 1) span = 1;
+                if (span > count - k) span = count - k;
+                countCell(k, span, cell ? cell->text.buffer : "", cell ? cell->text.length : 0,
+                          cell ? cell->alignment : 1, cell);
+                k += span;
+            }
         }
         line.lastCellEmpty = lastFilled ? 0 : 1;
         line.onlyLastCellFilled = lastFilled && line.filledCellCount == 1 ? 1 : 0;

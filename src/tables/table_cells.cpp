@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
@@ -122,6 +126,9 @@ public:
         exhausted = this->open.empty() || this->close.empty();
     }
 
+    // The text holds no tag (it lacks the first byte of the start delimiter).
+    void NoTags() { exhausted = true; }
+
     // Whether a cut after position `p` would split a tag.
     bool Splits(int p) {
         while (!exhausted && tagEnd < p) Advance();
@@ -157,9 +164,9 @@ bool HasUnbalancedEnd(const TextString& text, const TextString& openText, const 
     if (open.empty() || close.empty()) return false;
     size_t cursor = 0;
     while (cursor < line.size()) {
-        const size_t s = line.find(open, cursor);
         const size_t e = line.find(close, cursor);
-        if (e == std::string_view::npos) return false;
+        if (e == std::string_view::npos) return false;  // no end delimiter (most lines): nothing to look for
+        const size_t s = line.find(open, cursor);
         if (s == std::string_view::npos || e < s) return true;
         const size_t tagEnd = line.find(close, s + open.size());
         if (tagEnd == std::string_view::npos) return false;
@@ -168,8 +175,16 @@ bool HasUnbalancedEnd(const TextString& text, const TextString& openText, const 
     return false;
 }
 
-// A column boundary ends a cell where it holds one of these.
-bool EndsCellAtBoundary(char c) { return c == ' ' || c == '\t' || c == '*' || c == '+' || c == '-' || c == '|'; }
+// A column boundary ends a cell where it holds one of these: a blank, a
+// tab, "*", "+", "-" or "|".
+struct BoundaryEnds {
+    bool ends[256] = {};
+    BoundaryEnds() {
+        for (unsigned char c : {' ', '\t', '*', '+', '-', '|'}) ends[c] = true;
+    }
+};
+const BoundaryEnds kBoundaryEnds;
+bool EndsCellAtBoundary(char c) { return kBoundaryEnds.ends[static_cast<unsigned char>(c)]; }
 
 void TrimBlanks(TextString& text) { text.Trim(0, " "); }
 
@@ -195,12 +210,122 @@ void CountOuterBlanks(const char* s, int length, int* leading, int* trailing) {
     *trailing = j;
 }
 
+// Which bytes of a line are neither blanks nor tabs, one bit per byte (bit
+// p % 64 of word p / 64), so that the text of each cut piece is found
+// without reading its blanks.  Where the processor compares vectors of
+// bytes (SSE2) sixteen bytes are classified at a time; the rest of the line
+// byte by byte.  Lines of up to kInlineWords * 64 bytes need no heap.
+class NonBlankMap {
+public:
+    // `mark` is a byte whose presence on the line is noted as well (the
+    // first byte of the tag start delimiter).
+    NonBlankMap(const char* text, int length, char mark) {
+        const size_t words = (static_cast<size_t>(length) + 63) / 64;
+        if (words <= kInlineWords) {
+            bits = inlineBits;
+            // Cleared word by word: most lines need one or two.
+            inlineBits[0] = inlineBits[1] = 0;
+            for (size_t w = 2; w < words; ++w) inlineBits[w] = 0;
+        } else {
+            heapBits.assign(words, 0);
+            bits = heapBits.data();
+        }
+        int p = 0;
+#if defined(__SSE2__)
+        const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t'), bar = _mm_set1_epi8('|');
+        const __m128i marked = _mm_set1_epi8(mark);
+        __m128i bars = _mm_setzero_si128();
+        __m128i marks = _mm_setzero_si128();
+        for (; p + 16 <= length; p += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + p));
+            const unsigned blanks = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab))));
+            bits[p >> 6] |= static_cast<uint64_t>(~blanks & 0xFFFFu) << (p & 63);
+            bars = _mm_or_si128(bars, _mm_cmpeq_epi8(bytes, bar));
+            marks = _mm_or_si128(marks, _mm_cmpeq_epi8(bytes, marked));
+        }
+        if (p < length && length >= 16) {
+            // The last sixteen bytes, read again where they overlap.
+            const int from = length - 16;
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from));
+            const unsigned blanks = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab))));
+            const uint64_t found = ~blanks & 0xFFFFu;
+            const int shift = from & 63;
+            bits[from >> 6] |= found << shift;
+            if (shift > 48) bits[(from >> 6) + 1] |= found >> (64 - shift);
+            bars = _mm_or_si128(bars, _mm_cmpeq_epi8(bytes, bar));
+            marks = _mm_or_si128(marks, _mm_cmpeq_epi8(bytes, marked));
+            p = length;
+        }
+        if (_mm_movemask_epi8(bars) != 0) hasBar = true;
+        if (_mm_movemask_epi8(marks) != 0) hasMark = true;
+#endif
+        for (; p < length; ++p) {
+            if (!IsBlankOrTab(text[p])) bits[p >> 6] |= uint64_t{1} << (p & 63);
+            if (text[p] == '|') hasBar = true;
+            if (text[p] == mark) hasMark = true;
+        }
+    }
+    NonBlankMap(const NonBlankMap&) = delete;
+    NonBlankMap& operator=(const NonBlankMap&) = delete;
+
+    // Whether the line holds a "|" anywhere (else no piece needs its runs
+    // of "|" cut off).
+    bool HasBar() const { return hasBar; }
+    // Whether the line holds the marked byte anywhere.
+    bool HasMark() const { return hasMark; }
+
+    // The first text byte in [from, to), or `to` when there is none.
+    int FirstText(int from, int to) const {
+        while (from < to) {
+            const uint64_t word = bits[from >> 6] >> (from & 63);
+            if (word != 0) return std::min(from + __builtin_ctzll(word), to);
+            from = ((from >> 6) + 1) << 6;
+        }
+        return to;
+    }
+    // One past the last text byte in [from, to), or `from` when there is
+    // none.
+    int EndOfText(int from, int to) const {
+        while (to > from) {
+            const int last = to - 1;
+            const uint64_t word = bits[last >> 6] << (63 - (last & 63));  // bits up to `last`, at the top
+            if (word != 0) return std::max(last - __builtin_clzll(word) + 1, from);
+            to = (last >> 6) << 6;
+        }
+        return from;
+    }
+
+private:
+    static constexpr size_t kInlineWords = 16;
+    uint64_t inlineBits[kInlineWords];
+    std::vector<uint64_t> heapBits;
+    uint64_t* bits;
+    bool hasBar = false;
+    bool hasMark = false;
+};
+
+// Numeric characters to the alignment guess: kind 1 always, kind 2 only in
+// the extended markup mode.
+struct AlignmentNumerics {
+    unsigned char kind[256] = {};
+    AlignmentNumerics() {
+        for (unsigned char c = '0'; c <= '9'; ++c) kind[c] = 1;
+        for (unsigned char c : {'%', '*', ',', '.', ':'}) kind[c] = 1;
+        for (unsigned char c : {'$', '(', ')', '+', '-'}) kind[c] = 2;
+        kind[kPoundSign] = 2;
+    }
+};
+const AlignmentNumerics kAlignmentNumerics;
+
 // TableCell::GuessAlignment for the `length` bytes at `s` of a cell that
 // spans `span` columns, with the configured alignment already read and the
 // outer blanks counted (CountOuterBlanks): the cell splitter guesses from
 // the piece of the line before it copies it.
-int GuessTextAlignment(const PreForm* engine, int configured, int span, int columnIndex, int columnWidth,
-                       const char* s, int length, int leading, int trailing, int force) {
+[[gnu::always_inline]] inline int GuessTextAlignment(const PreForm* engine, int configured, int span, int columnIndex,
+                                                     int columnWidth, const char* s, int length, int leading,
+                                                     int trailing, int force) {
     if (configured != 0) return configured;
     if (!force && span == 1 && engine && columnIndex >= 0 && columnIndex < static_cast<int>(engine->columns.size()))
         return engine->columns[static_cast<size_t>(columnIndex)]->typicalAlignment;
@@ -209,17 +334,7 @@ int GuessTextAlignment(const PreForm* engine, int configured, int span, int colu
     const int i = leading;
     int j = trailing;
 
-    // Numeric characters: 1 always, 2 only in the extended markup mode.
-    struct Numerics {
-        unsigned char kind[256] = {};
-        Numerics() {
-            for (unsigned char c = '0'; c <= '9'; ++c) kind[c] = 1;
-            for (unsigned char c : {'%', '*', ',', '.', ':'}) kind[c] = 1;
-            for (unsigned char c : {'$', '(', ')', '+', '-'}) kind[c] = 2;
-            kind[kPoundSign] = 2;
-        }
-    };
-    static const Numerics numerics;
+    const AlignmentNumerics& numerics = kAlignmentNumerics;
     const unsigned char accepted = engine && engine->extendedMarkupMode ? 2 : 1;
     // Numeric when every byte between the outer blanks is of kind 1 to
     // `accepted` (kind - 1 wraps round for kind 0).
@@ -244,6 +359,29 @@ int GuessTextAlignment(const PreForm* engine, int configured, int span, int colu
 // ---------------------------------------------------------------------------
 // Cell rows
 
+// TableCell::Reset, inline for the rows that are reset for every line.
+const TableCellFields kFreshCell{};
+[[gnu::always_inline]] inline void ResetCell(TableCell& cell, const SourcePosition& where, const FontSpec* font) {
+    static_cast<TableCellFields&>(cell) = kFreshCell;
+    cell.font = font;
+    cell.position = where;
+    // As MakeEmpty does, without a call for each text.
+    auto empty = [](TextString& part) {
+        if (part.length != 0) {
+            part.length = 0;
+            if (part.capacity > 0) part.buffer[0] = '\0';
+        }
+    };
+    empty(cell.beforeText);
+    empty(cell.text);
+    empty(cell.afterText);
+    empty(cell.secondText);
+    empty(cell.formatText);
+    empty(cell.gutterText);
+    empty(cell.stubText);
+    empty(cell.linkAnchor);
+}
+
 // Makes `row` hold one empty cell per column of the engine, placed at the
 // line's position with the line's font.  A row of the right size keeps its
 // cells (and their text buffers): rows are cut for every line several times.
@@ -256,7 +394,7 @@ void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
         row->Reset(n, engine.policies, where, font);
         return;
     }
-    for (int c = 0; c < n; ++c) row->GetAt(c)->Reset(where, font);
+    for (int c = 0; c < n; ++c) ResetCell(*row->GetAt(c), where, font);
 }
 
 // What a cell byte is to the conversion for output (ConvertRowForOutput):
@@ -282,9 +420,15 @@ struct CellByteKinds {
 const CellByteKinds kCellByteKinds;
 
 // The kinds of byte a text holds (CellByteKinds, or-ed).
-unsigned char LookAtCellBytes(const TextString& text) {
+[[gnu::always_inline]] inline unsigned char LookAtCellBytes(const TextString& text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.buffer);
+    const int n = text.length;
     unsigned char seen = 0;
-    for (int i = 0; i < text.length; ++i) seen |= kCellByteKinds.of[static_cast<unsigned char>(text.buffer[i])];
+    int i = 0;
+    for (; i + 4 <= n; i += 4)
+        seen |= kCellByteKinds.of[bytes[i]] | kCellByteKinds.of[bytes[i + 1]] | kCellByteKinds.of[bytes[i + 2]] |
+                kCellByteKinds.of[bytes[i + 3]];
+    for (; i < n; ++i) seen |= kCellByteKinds.of[bytes[i]];
     return seen;
 }
 
@@ -304,9 +448,10 @@ bool ConversionLeavesAlone(const TextString& text, unsigned char kinds, bool dot
     if (kinds & kConvertedByte) return false;
     if (kinds & kDotByte) {
         if ((kinds & kLetterByte) || dotsMayBeReferences) return false;
-        const char* dot = static_cast<const char*>(std::memchr(text.buffer, '.', static_cast<size_t>(text.length)));
-        const char* end = text.buffer + text.length;
-        if (dot && std::memchr(dot + 1, '.', static_cast<size_t>(end - dot - 1))) return false;
+        // A cell is short: its dots are counted without a call.
+        int dots = 0;
+        for (int i = 0; i < text.length; ++i) dots += text.buffer[i] == '.' ? 1 : 0;
+        if (dots >= 2) return false;
     }
     const char first = text.buffer[0];
     const char last = text.buffer[text.length - 1];
@@ -488,22 +633,7 @@ TableCell::TableCell(FC*, const SourcePosition& where, const FontSpec* cellFont)
     position = where;
 }
 
-void TableCell::Reset(const SourcePosition& where, const FontSpec* cellFont) {
-    static_cast<TableCellFields&>(*this) = TableCellFields{};
-    font = cellFont;
-    position = where;
-    auto empty = [](TextString& part) {
-        if (part.length != 0) part.MakeEmpty();
-    };
-    empty(beforeText);
-    empty(text);
-    empty(afterText);
-    empty(secondText);
-    empty(formatText);
-    empty(gutterText);
-    empty(stubText);
-    empty(linkAnchor);
-}
+void TableCell::Reset(const SourcePosition& where, const FontSpec* cellFont) { ResetCell(*this, where, cellFont); }
 
 int TableCell::GuessAlignment(const PreForm* engine, int columnIndex, int columnWidth, const TextString& cellText,
                               int force) const {
@@ -751,19 +881,25 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     const int n = static_cast<int>(columns.size());
     if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return false;
     const TextString& layout = lines[static_cast<size_t>(lineIndex)]->Layout();
+    const char* text = layout.buffer;
     const int length = layout.length;
     const TabConfig* config = ConfigOf(this);
     const bool zeroWidth = config && config->GetInt(TabPol::ZeroWidthBoundaries);
-    const int configured = ConfiguredAlignment(this);
+    const int configured = config ? config->GetInt(TabPol::CellAlignment) : 0;  // ConfiguredAlignment
 
     static const TextString kNoDelimiter;
     const TextString& open = policies ? policies->GetText(Pol::StartTagDelimiter) : kNoDelimiter;
     const TextString& close = policies ? policies->GetText(Pol::EndTagDelimiter) : kNoDelimiter;
     TagSpans tags(layout, open, close);
+    const NonBlankMap textBytes(text, length, open.length > 0 ? open.buffer[0] : '\0');
+    if (!textBytes.HasMark()) tags.NoTags();
 
+    if (cuts->capacity() < static_cast<size_t>(n)) cuts->reserve(static_cast<size_t>(n));
+    const int limit = cellLimit > 0 ? std::min(cellLimit, n) : n;
+    int made = 0;
     int position = 0;   // first character of the next cell
     int boundary = -1;  // boundaries that go backwards are taken as the one before
-    for (int c = 0; c < n;) {
+    for (int c = 0; c < n && made < limit; ++made) {
         const int start = position;
         int last = c;
         boundary = std::max(boundary, columns[static_cast<size_t>(c)]->boundary);
@@ -775,7 +911,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
             }
             if (boundary < start) break;  // nothing of the line is left for this column
             if (boundary >= length) break;
-            if (!tags.Splits(boundary) && (zeroWidth || EndsCellAtBoundary(layout.buffer[boundary]))) break;
+            if ((zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary)) break;
             ++last;
             boundary = std::max(boundary, columns[static_cast<size_t>(last)]->boundary);
             end = boundary;
@@ -785,28 +921,36 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         // The piece of the line, without the runs of "|" at either end.
         int first = start;
         int stop = std::min(end, length - 1);
-        while (first <= stop && layout.buffer[first] == '|') ++first;
-        while (stop >= first && layout.buffer[stop] == '|') --stop;
+        if (textBytes.HasBar()) {
+            while (first <= stop && text[first] == '|') ++first;
+            while (stop >= first && text[stop] == '|') --stop;
+        }
 
         // The alignment is guessed from the piece as it stands; the cell
         // text is the piece without the blanks and tabs around it.
-        CellCut cut;
+        CellCut& cut = cuts->emplace_back();
+        const int span = last - c + 1;
         cut.column = c;
-        cut.span = last - c + 1;
-        const char* piece = layout.buffer + first;
+        cut.span = span;
+        cut.first = 0;
+        cut.length = 0;
         const int pieceLength = stop >= first ? stop - first + 1 : 0;
-        int leading = 0;
-        int trailing = 0;
-        CountOuterBlanks(piece, pieceLength, &leading, &trailing);
-        if (configured == 0 && !force && cut.span == 1)  // the column's typical alignment (GuessTextAlignment)
+        int leading = pieceLength;  // a piece of blanks only is all leading and trailing blanks
+        int trailing = pieceLength;
+        if (pieceLength > 0) {
+            const int textStart = textBytes.FirstText(first, stop + 1);
+            if (textStart <= stop) {
+                leading = textStart - first;
+                trailing = stop + 1 - textBytes.EndOfText(textStart, stop + 1);
+                cut.first = textStart;
+                cut.length = pieceLength - leading - trailing;
+            }
+        }
+        if (configured == 0 && !force && span == 1)  // the column's typical alignment (GuessTextAlignment)
             cut.alignment = columns[static_cast<size_t>(c)]->typicalAlignment;
         else
-            cut.alignment = GuessTextAlignment(this, configured, cut.span, c, boundary - start + 1, piece,
+            cut.alignment = GuessTextAlignment(this, configured, span, c, boundary - start + 1, text + first,
                                                pieceLength, leading, trailing, force);
-        cut.first = leading < pieceLength ? first + leading : 0;
-        cut.length = leading < pieceLength ? pieceLength - leading - trailing : 0;
-        cuts->push_back(cut);
-        if (cellLimit > 0 && static_cast<int>(cuts->size()) >= cellLimit) break;
         c = last + 1;
     }
     return true;

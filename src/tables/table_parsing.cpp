@@ -9,6 +9,7 @@
 #include "tables/preform.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "analysis/analysed_line.h"
 #include "output/paragraphs.h"
@@ -55,9 +56,13 @@ void AppendToCell(TextString& text, const char* more, int count) {
 
 void AppendToCell(TextString& text, const TextString& more) { AppendToCell(text, more.buffer, more.length); }
 
-// A cut cell becomes the row's cell: its text, span and alignments.
-void CopyCell(TableCell& to, const TableCell& from) {
-    to.text = from.text;
+// A cut cell becomes the row's cell: its text, span and alignments.  The
+// texts are exchanged rather than copied: `from` is left with the text `to`
+// had.
+void TakeCell(TableCell& to, TableCell& from) {
+    std::swap(to.text.buffer, from.text.buffer);
+    std::swap(to.text.length, from.text.length);
+    std::swap(to.text.capacity, from.text.capacity);
     to.span = from.span;
     to.alignment = from.alignment;
     to.secondAlignment = from.secondAlignment;
@@ -125,13 +130,34 @@ void PreForm::ParseTable(int parseType) {
         ResetRowForLine(&cellRow, next);
         lastRowEnd = end;
     };
+    // The cut cells become the row's cells; the row's (freshly reset) texts
+    // are handed to the scratch row in exchange, as nothing reads the cut
+    // after this and the next line is cut into a reset row.
     auto copyScratchRow = [&]() {
         for (int j = 0; j < columnCount; ++j) {
             TableCell* cell = cellRow.GetAt(j);
-            const TableCell* cut = scratchRow.GetAt(j);
+            TableCell* cut = scratchRow.GetAt(j);
             if (!cell || !cut) continue;
-            CopyCell(*cell, *cut);
+            TakeCell(*cell, *cut);
             cell->lineCount = 1;
+        }
+    };
+    // Ends the row at line i - 1 and starts the next with the cut of line i,
+    // as endRow(i - 1, i) and copyScratchRow() do.  The freshly cut cells are
+    // already what the reset and the copy would make of the row's cells
+    // (their column, the cut's texts, spans and alignments, every other field
+    // fresh, the line's position and font), so the two rows exchange their
+    // cells instead; the scratch row is reset before the next line is cut
+    // into it.
+    auto endRowAndTakeCut = [&](int i) {
+        EndRow(parseType, i - 1);
+        lastRowEnd = i - 1;
+        if (cellRow.Count() == columnCount && scratchRow.Count() == columnCount) {
+            std::swap(cellRow, scratchRow);
+            for (int j = 0; j < columnCount; ++j) cellRow.GetAt(j)->lineCount = 1;
+        } else {
+            ResetRowForLine(&cellRow, i);
+            copyScratchRow();
         }
     };
 
@@ -207,8 +233,7 @@ void PreForm::ParseTable(int parseType) {
             }
         } else if (line.hasSpanningCell && !blankSeparatedRows) {
             // A line with a spanning cell is always a row of its own.
-            endRow(i - 1, i);
-            copyScratchRow();
+            endRowAndTakeCut(i);
             endRow(i, i + 1);
         } else if (blankSeparatedRows) {
             if (!trial) {
@@ -279,8 +304,7 @@ void PreForm::ParseTable(int parseType) {
             } else if (!isDelimited && filled == 0) {
                 endRow(i - 1, i);
             } else {
-                endRow(i - 1, i);
-                copyScratchRow();
+                endRowAndTakeCut(i);
             }
         }
     }

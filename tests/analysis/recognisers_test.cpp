@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -199,6 +200,36 @@ TEST_F(RecognisersContextTest, DataValues) {
     EXPECT_EQ(ClassifyDataValue(nullptr, 1, TextString(std::string(10000, '7'))), kValueNumber);
 }
 
+// The early-ending number test agrees with the full classification on every
+// short value made of the bytes that matter to it (digits, signs, currency,
+// separators, blanks, a letter), under both kinds of rule set, and on longer
+// values near the share thresholds.
+TEST_F(RecognisersContextTest, NumberTestAgreesWithClassification) {
+    const std::string alphabet = std::string("0.,-/:$%*() +a") + '\xA3';
+    const int base = static_cast<int>(alphabet.size());
+    for (int rules : {0, 1}) {
+        set.ruleSetCode = rules;
+        for (int length = 0; length <= 4; ++length) {
+            int combinations = 1;
+            for (int k = 0; k < length; ++k) combinations *= base;
+            for (int n = 0; n < combinations; ++n) {
+                std::string value;
+                for (int k = 0, rest = n; k < length; ++k, rest /= base) value += alphabet[rest % base];
+                const bool expected = ClassifyDataValue(&set, 1, TextString(value.c_str())) == kValueNumber;
+                ASSERT_EQ(IsNumberValue(&set, value.data(), length), expected) << rules << " \"" << value << '"';
+            }
+        }
+        for (const char* value : {"12345abcd", "1234abc", "123456789a", "1234567890123456789a", "a1234567",
+                                  "..........a", "12345 678 x", "Bartholomew Smith-Barnes", "1994-02-28"}) {
+            const bool expected = ClassifyDataValue(&set, 1, TextString(value)) == kValueNumber;
+            EXPECT_EQ(IsNumberValue(&set, value, static_cast<int>(std::strlen(value))), expected) << rules << value;
+        }
+    }
+    set.ruleSetCode = 0;
+    EXPECT_FALSE(IsNumberValue(&set, "", 0));
+    EXPECT_TRUE(IsNumberValue(nullptr, std::string(10000, '7').data(), 10000));
+}
+
 TEST(RecognisersTest, BlankColumns) {
     const struct {
         const char* first;
@@ -219,6 +250,40 @@ TEST(RecognisersTest, BlankColumns) {
         EXPECT_EQ(runs, c.runs) << c.first;
         EXPECT_DOUBLE_EQ(ratio, c.ratio) << c.first;
         EXPECT_DOUBLE_EQ(result, ratio) << c.first;
+    }
+}
+
+// Long texts are compared sixteen columns at a time: runs that cross the
+// edges of those groups, texts of every length around them and one text
+// shorter than the other give the counts of a column-by-column reading.
+TEST(RecognisersTest, BlankColumnsOfLongTexts) {
+    auto reading = [](const std::string& a, const std::string& b, int& runs) {
+        const size_t n = std::min(a.size(), b.size());
+        int shared = 0;
+        runs = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const bool blank = a[i] == ' ' || a[i] == '\t';
+            const bool before = i > 0 && (a[i - 1] == ' ' || a[i - 1] == '\t');
+            if (blank && !before) ++runs;
+            if (blank && before && (b[i] == ' ' || b[i] == '\t')) ++shared;
+        }
+        return runs > 0 ? static_cast<double>(shared) / runs : 0.0;
+    };
+    unsigned seed = 7;
+    auto next = [&]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int length : {15, 16, 17, 31, 32, 33, 47, 48, 64, 100}) {
+        for (int trial = 0; trial < 20; ++trial) {
+            std::string a, b;
+            for (int k = 0; k < length; ++k) a += " \t  xy"[next() % 6];
+            for (int k = 0; k < length + static_cast<int>(next() % 3) - 1; ++k) b += "  \txy"[next() % 5];
+            int expectedRuns = 0;
+            const double expected = reading(a, b, expectedRuns);
+            double ratio = -1;
+            int runs = -1;
+            CompareBlankColumns(TextString(a.c_str()), TextString(b.c_str()), ratio, runs);
+            EXPECT_EQ(runs, expectedRuns) << '"' << a << "\" \"" << b << '"';
+            EXPECT_DOUBLE_EQ(ratio, expected) << '"' << a << "\" \"" << b << '"';
+        }
     }
 }
 

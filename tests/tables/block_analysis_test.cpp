@@ -313,6 +313,86 @@ TEST_F(BlockAnalysisTest, LinesGetTheirCellFlags) {
     EXPECT_NEAR(engine->columns[0]->rtfWidth, 2 * engine->columns[2]->rtfWidth, 1);
 }
 
+// Per position, the blanks (and the positions past a line's end) and the
+// separators are counted sixteen positions at a time where the processor
+// can, in byte counters emptied every 255 lines: many lines of every length
+// near sixteen bytes, with separators at the edges of the sixteen-byte
+// groups, count as a plain reading of them does.
+TEST_F(BlockAnalysisTest, PositionStatisticsCountEveryLine) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 700; ++i) {
+        std::string line(static_cast<size_t>(1 + (i * 13) % 47), 'x');
+        for (size_t p = 0; p < line.size(); ++p) {
+            const int k = static_cast<int>((p * 5 + static_cast<size_t>(i)) % 9);
+            if (k < 3) line[p] = ' ';
+            if (k == 3) line[p] = '\t';
+            if (k == 4 && i % 3 == 0) line[p] = '|';
+            if (k == 5 && i % 4 == 0) line[p] = '*';
+            if (k == 6) line[p] = i % 2 ? '-' : '=';
+            if (k == 7) line[p] = '+';  // a separator after "-" or "="
+        }
+        if (i % 50 == 0) line = "a               -+              -+";  // "+" at positions 17 and 33
+        line.back() = 'x';
+        lines.push_back(line);
+    }
+    for (const std::string& line : lines) Add(line);
+    engine->AnalyseLineStatistics();
+    engine->GatherPositionStatistics();
+    const int positions = static_cast<int>(engine->positionStatistics.size());
+    ASSERT_EQ(positions, engine->longestLength);
+    for (int p = 0; p < positions; ++p) {
+        int blanks = 0;
+        int separators = 0;
+        for (const std::string& line : lines) {
+            if (p >= static_cast<int>(line.size())) {
+                ++blanks;
+                continue;
+            }
+            const char c = line[static_cast<size_t>(p)];
+            const char before = p > 0 ? line[static_cast<size_t>(p - 1)] : '\0';
+            if (c == ' ' || c == '\t') ++blanks;
+            if (c == '|' || c == '*' || (c == '+' && (before == '-' || before == '='))) ++separators;
+        }
+        const PositionStatistics& at = *engine->positionStatistics[static_cast<size_t>(p)];
+        EXPECT_EQ(at.linesCounted, 700) << p;
+        EXPECT_EQ(at.blankCount, blanks) << p;
+        EXPECT_EQ(at.separatorCount, separators) << p;
+    }
+}
+
+// A column is numeric when most of its filled cells are numbers to
+// ClassifyDataValue, and symbolic when most of them hold more other
+// characters than letters and digits.  A value made of digits, ",", "-" and
+// "." that starts with a digit is a number without asking the
+// classification, one that starts with a sign is not; a value with many
+// letters is text.
+TEST_F(BlockAnalysisTest, NumericAndSymbolicColumnsFollowTheirCells) {
+    const struct {
+        std::vector<std::string> lines;
+        int numeric;
+        int symbolic;
+    } cases[] = {
+        {{"a  1,234.50", "b  12-31", "c  7"}, 1, 0},
+        {{"a  -5", "b  -7", "c  8"}, 0, 0},  // "-5" is text under the plain rules
+        {{"a  5-", "b  7.", "c  x"}, 1, 0},
+        {{"a  1994-02-28", "b  12/31", "c  9:30"}, 0, 0},
+        {{"a  12345678901234567890x", "b  45%", "c  ok"}, 1, 0},
+        {{"a  1a", "b  1234a", "c  Lyon"}, 0, 0},  // letters: text, a number, text
+        {{"a  --", "b  ++", "c  **"}, 0, 1},
+        // Cells longer than the counters of one pass hold are counted in parts.
+        {{"a  " + std::string(2200000, '7'), "b  " + std::string(2200000, '7') + "xy", "c  z"}, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        for (const std::string& text : c.lines) Add(text);
+        Columns({2});
+        engine->AnalyseLineStatistics();
+        engine->GatherColumnStatistics();
+        EXPECT_EQ(engine->columns[1]->isNumeric, c.numeric) << c.lines[0].substr(0, 20);
+        EXPECT_EQ(engine->columns[1]->isSymbolic, c.symbolic) << c.lines[0].substr(0, 20);
+    }
+}
+
 TEST_F(BlockAnalysisTest, TiesInTheColumnStatisticsGoToTheSmallerValue) {
     // One left-aligned and one right-aligned cell: alignment 1 (left)
     // whichever comes first.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/analysed_line.h"
@@ -218,6 +220,74 @@ TEST_F(TableCellsTest, CutsWithoutCellsMatchTheSplit) {
                 EXPECT_EQ(cuts[0].first, first.first);
                 EXPECT_EQ(cuts[0].length, first.length);
             }
+        }
+    }
+}
+
+// The text of a cut piece is found from a map of the line's non-blank
+// bytes, 64 to a word and built sixteen bytes at a time: lines of every
+// length around those sizes, blank runs across the words' edges, tabs and
+// runs of "|" are cut as a plain reading of each piece cuts them, and the
+// guessed alignments agree with the guess from the piece's text.
+TEST_F(TableCellsTest, PiecesOfLongLinesAreCutAsTheyRead) {
+    const std::vector<int> boundaries = {9, 15, 40, 90, 127, 128, 150};
+    auto reference = [](const std::string& line, int from, int to) {
+        to = std::min(to, static_cast<int>(line.size()) - 1);
+        if (from > to) return std::make_pair(std::string(), std::string());
+        auto blank = [&](int p) { return line[static_cast<size_t>(p)] == ' ' || line[static_cast<size_t>(p)] == '\t'; };
+        while (from <= to && line[static_cast<size_t>(from)] == '|') ++from;
+        while (to >= from && line[static_cast<size_t>(to)] == '|') --to;
+        const int pieceFrom = from;
+        const int pieceTo = to;
+        while (from <= to && blank(from)) ++from;
+        while (to >= from && blank(to)) --to;
+        return std::make_pair(line.substr(static_cast<size_t>(from), static_cast<size_t>(std::max(0, to - from + 1))),
+                              line.substr(static_cast<size_t>(pieceFrom),
+                                          static_cast<size_t>(std::max(0, pieceTo - pieceFrom + 1))));
+    };
+    std::vector<std::string> lines;
+    for (int length : {1, 15, 16, 17, 31, 63, 64, 65, 100, 127, 128, 129, 160, 200, 1100}) {
+        for (int pattern = 0; pattern < 6; ++pattern) {
+            std::string line(static_cast<size_t>(length), ' ');
+            for (int p = 0; p < length; ++p) {
+                const int k = (p * 7 + pattern * 3) % 11;
+                // Long blank runs, some across the edge of two words of the map.
+                if ((pattern == 3 && p > 20 && p < 120) || (pattern == 4 && p >= 45 && p < 100) ||
+                    (pattern == 5 && p >= 20 && p < 70))
+                    continue;
+                if (k < 4) line[static_cast<size_t>(p)] = static_cast<char>('a' + k);
+                if (k == 5) line[static_cast<size_t>(p)] = pattern == 1 ? '\t' : '7';
+                if (k == 6 && pattern == 2) line[static_cast<size_t>(p)] = '|';
+            }
+            line.back() = 'z';  // no trailing blanks in a layout text
+            for (int b : boundaries)  // every boundary cuts
+                if (b < length) line[static_cast<size_t>(b)] = b == length - 1 ? '|' : ' ';
+            lines.push_back(line);
+        }
+    }
+    PreForm engine(nullptr, &set, nullptr);
+    for (const std::string& line : lines) Add(engine, line.c_str());
+    Columns(engine, boundaries);
+    std::vector<CellCut> cuts;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        const std::string& line = lines[static_cast<size_t>(i)];
+        SCOPED_TRACE(line);
+        ASSERT_TRUE(engine.CutLineAtColumns(i, 1, &cuts));
+        ASSERT_EQ(cuts.size(), boundaries.size() + 1);
+        int start = 0;
+        int boundary = -1;  // the boundaries so far at their highest
+        for (const CellCut& cut : cuts) {
+            const bool last = cut.column == static_cast<int>(boundaries.size());
+            boundary = std::max(boundary, last ? 79 : boundaries[static_cast<size_t>(cut.column)]);
+            const int end = last ? std::max(static_cast<int>(line.size()) - 1, boundary) : boundary;
+            const auto [text, piece] = reference(line, start, end);
+            EXPECT_EQ(line.substr(static_cast<size_t>(cut.first), static_cast<size_t>(cut.length)), text)
+                << "column " << cut.column;
+            TableCell cell(&set, SourcePosition(), nullptr);
+            EXPECT_EQ(cut.alignment, cell.GuessAlignment(&engine, cut.column, boundary - start + 1,
+                                                         TextString(piece.c_str()), 1))
+                << "column " << cut.column;
+            start = end + 1;
         }
     }
 }
