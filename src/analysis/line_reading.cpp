@@ -37,39 +37,11 @@ Context* ReadingContext(FC* set) {
     return (context && context->trackers.codeLocation == kReadingInput) ? context : nullptr;
 }
 
-// Whether HTML escaping can change the text: only the markup characters '&',
-// '<' and '>' and the bytes above 127 are escaped, so a text without any of
-// them stays as it is.  One pass, sixteen bytes at a time.
-bool MayNeedHTMLEscaping(const TextString& text) {
-    const char* const bytes = text.buffer;
-    const int n = text.length;
-#if defined(__SSE2__)
-    const __m128i amp = _mm_set1_epi8('&'), less = _mm_set1_epi8('<'), greater = _mm_set1_epi8('>');
-    auto hit = [&](const char* from) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        const __m128i markup =
-            _mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_or_si128(_mm_cmpeq_epi8(v, less), _mm_cmpeq_epi8(v, greater)));
-        // The top bit of a byte above 127 is gathered with the markup hits.
-        return _mm_movemask_epi8(_mm_or_si128(markup, v)) != 0;
-    };
-    int i = 0;
-    for (; i + 16 <= n; i += 16)
-        if (hit(bytes + i)) return true;
-    if (i == n) return false;
-    if (n >= 16) return hit(bytes + n - 16);  // the last bytes, overlapping those looked at
-    for (; i < n; ++i) {
-#else
-    for (int i = 0; i < n; ++i) {
-#endif
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c == '&' || c == '<' || c == '>' || c > 127) return true;
-    }
-    return false;
-}
-
-// What the reading-time conversion looks for in a text: bytes above 127
-// (Macintosh characters) and the escape byte of terminal sequences.
-constexpr unsigned kHighBytes = 1, kEscapeByte = 2;
+// What the reading-time steps look for in a text, found in one pass: bytes
+// above 127 (Macintosh characters, escaped for HTML too), the escape byte of
+// terminal sequences, and the markup characters '&', '<' and '>' that HTML
+// escaping changes.  A text without them is left as it is by those steps.
+constexpr unsigned kHighBytes = 1, kEscapeByte = 2, kMarkupBytes = 4;
 
 unsigned FindConvertibleBytes(const TextString& text) {
     const char* const bytes = text.buffer;
@@ -77,21 +49,30 @@ unsigned FindConvertibleBytes(const TextString& text) {
     unsigned found = 0;
     int i = 0;
 #if defined(__SSE2__)
-    const __m128i escape = _mm_set1_epi8(27);
-    auto look = [&](const char* from) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        if (_mm_movemask_epi8(v)) found |= kHighBytes;
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, escape))) found |= kEscapeByte;
-    };
-    for (; i + 16 <= n; i += 16) look(bytes + i);
-    if (i < n && n >= 16) {
-        look(bytes + n - 16);  // the last bytes, overlapping those looked at
-        i = n;
+    if (n >= 16) {
+        const __m128i escape = _mm_set1_epi8(27), amp = _mm_set1_epi8('&'), less = _mm_set1_epi8('<'),
+                      greater = _mm_set1_epi8('>');
+        __m128i high = _mm_setzero_si128(), escapes = high, markup = high;
+        auto look = [&](const char* from) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+            high = _mm_or_si128(high, v);
+            escapes = _mm_or_si128(escapes, _mm_cmpeq_epi8(v, escape));
+            const __m128i lessOrGreater = _mm_or_si128(_mm_cmpeq_epi8(v, less), _mm_cmpeq_epi8(v, greater));
+            markup = _mm_or_si128(markup, _mm_or_si128(_mm_cmpeq_epi8(v, amp), lessOrGreater));
+        };
+        for (; i + 16 <= n; i += 16) look(bytes + i);
+        if (i < n) look(bytes + n - 16);  // the last bytes, overlapping those looked at
+        if (_mm_movemask_epi8(high)) found |= kHighBytes;
+        if (_mm_movemask_epi8(escapes)) found |= kEscapeByte;
+        if (_mm_movemask_epi8(markup)) found |= kMarkupBytes;
+        return found;
     }
 #endif
     for (; i < n; ++i) {
-        if (static_cast<unsigned char>(bytes[i]) > 127) found |= kHighBytes;
-        if (bytes[i] == 27) found |= kEscapeByte;
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c > 127) found |= kHighBytes;
+        if (c == 27) found |= kEscapeByte;
+        if (c == '&' || c == '<' || c == '>') found |= kMarkupBytes;
     }
     return found;
 }
@@ -99,6 +80,43 @@ unsigned FindConvertibleBytes(const TextString& text) {
 // Lines of a user-defined table keep their text as it is.
 bool InUserTable(const FC* set) {
     return set->preprocessor.inSpecialBlock && set->preprocessor.specialBlockKind == 6;
+}
+
+// The reading-time conversion of a line whose text holds the bytes `found`
+// tells (see ConvertInputLine).
+void ConvertReadLine(AnalysedLine& line, FC* set, const Context& context, int skipInTable, int trim,
+                     unsigned found) {
+    switch (context.outputFormat) {
+        case 0:
+            if (found & kHighBytes) line.ConvertMacCharacters();
+            break;
+        case 1:
+        case 3:
+            break;
+        default:
+            set->ReportMessage("UNSUPPORTED CASE: Output Format in ConvertLine (1)", 10);
+            break;
+    }
+
+    if ((found & kEscapeByte) || GetLineAcceptanceState().lineDrawingState == 1) line.StripTerminalEscapes(set);
+
+    if (skipInTable && InUserTable(set)) return;
+
+    // The input text is kept trimmed; the current text keeps its indentation,
+    // which the line analysis reads.
+    int start = 0;
+    if (trim) {
+        int end = line.length;
+        while (start < end && IsBlankOrTab(line.buffer[start])) ++start;
+        while (end > start && IsBlankOrTab(line.buffer[end - 1])) --end;
+        line.inputText.AssignChars(line.buffer + start, end - start);
+        start = 0;
+    } else {
+        line.inputText = static_cast<const TextString&>(line);
+        while (start < line.inputText.length && IsBlankOrTab(line.inputText.buffer[start])) ++start;
+    }
+    const int end = WordEnd(line.inputText.buffer, start, line.inputText.length);
+    if (end > start) line.firstWordLength = end - start;
 }
 
 
@@ -118,9 +136,20 @@ void AnalysedLine::TidyLine(FC* set) {
     plainText = static_cast<const TextString&>(*this);
 
     const int format = context->outputFormat;
+    // The bytes of the text are looked at once, for the escaping and for the
+    // conversion after it; a text that the escaping changes is looked at again.
+    unsigned found = 0;
+    bool foundValid = false;
+    if (format == 0 || format == 3) {
+        found = FindConvertibleBytes(*this);
+        foundValid = true;
+    }
     switch (format) {
         case 0:
-            if (!inHTMLBlock && MayNeedHTMLEscaping(*this)) HTML_EscapeText(set, *this);
+            if (!inHTMLBlock && (found & (kMarkupBytes | kHighBytes))) {
+                HTML_EscapeText(set, *this);
+                foundValid = false;
+            }
             break;
         case 1:
             RTF_EscapeText(set, *this);
@@ -141,41 +170,15 @@ void AnalysedLine::TidyLine(FC* set) {
     const bool converted = !inHTMLBlock && format != 2;
     const bool madeAgain = converted && (format == 0 || format == 1 || format == 3) && !InUserTable(set);
     if (!madeAgain) inputText = static_cast<const TextString&>(*this);
-    if (converted) ConvertInputLine(set, 1, 1);
+    if (converted) ConvertReadLine(*this, set, *context, 1, 1, foundValid ? found : FindConvertibleBytes(*this));
 }
 
 void AnalysedLine::ConvertInputLine(FC* set, int skipInTable, int trim) {
     Context* context = ReadingContext(set);
     if (!context || context->outputFormat == 2) return;
-
     // Both conversions leave a text without the bytes they look for alone
     // (outside the line-drawing mode of terminal sequences).
-    const unsigned found = FindConvertibleBytes(*this);
-    switch (context->outputFormat) {
-        case 0:
-            if (found & kHighBytes) ConvertMacCharacters();
-            break;
-        case 1:
-        case 3:
-            break;
-        default:
-            set->ReportMessage("UNSUPPORTED CASE: Output Format in ConvertLine (1)", 10);
-            break;
-    }
-
-    if ((found & kEscapeByte) || GetLineAcceptanceState().lineDrawingState == 1) StripTerminalEscapes(set);
-
-    if (skipInTable && InUserTable(set)) return;
-
-    // The input text is kept trimmed; the current text keeps its indentation,
-    // which the line analysis reads.
-    inputText = static_cast<const TextString&>(*this);
-    if (trim) inputText.Trim(0, " \t");
-
-    int start = 0;
-    while (start < inputText.length && IsBlankOrTab(inputText.buffer[start])) ++start;
-    const int end = WordEnd(inputText.buffer, start, inputText.length);
-    if (end > start) firstWordLength = end - start;
+    ConvertReadLine(*this, set, *context, skipInTable, trim, FindConvertibleBytes(*this));
 }
 
 void AnalysedLine::StripTerminalEscapes(FC*) {

@@ -149,22 +149,10 @@ bool IsHeadingOrContentsType(int type) { return IsHeadingType(type) || IsContent
 
 namespace {
 
-// GetAnalysisPreviousLine, made inline for the line tests of this file,
-// each of which asks for it.
-inline AnalysedLine* PreviousForAnalysis(const AnalysedLine* line) {
-    if (!line) return nullptr;
-    AnalysedLine* previous = AsAnalysed(line->previous);
-    if (!previous) return nullptr;
-    const int type = previous->lineType;
-    if ((type == -4 || type == -2 || type == -1) && previous->previous) {
-        if (AnalysedLine* before = AsAnalysed(previous->previous)) return before;
-    }
-    return previous;
-}
+// The previous line as the line tests see it (GetAnalysisPreviousLine).
+inline AnalysedLine* PreviousForAnalysis(const AnalysedLine* line) { return GetAnalysisPreviousLine(line); }
 
 }  // namespace
-
-AnalysedLine* GetAnalysisPreviousLine(const AnalysedLine* line) { return PreviousForAnalysis(line); }
 
 void SummariseLine(FC* set, const AnalysedLine* line, LineSummary& summary) {
     summary = LineSummary{};

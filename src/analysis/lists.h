@@ -7,6 +7,7 @@
 // LIST_ITEM tag.
 #pragma once
 
+#include "analysis/analysed_line.h"
 #include "context/tracker.h"
 #include "foundation/text_string.h"
 
@@ -61,7 +62,17 @@ void SummariseLine(FC* set, const AnalysedLine* line, LineSummary& summary);
 // The previous line as the line tests see it: the immediate previous line,
 // or, when that is of type -4, -2 or -1 and has a previous line itself, the
 // one before it (one step only).  Null when there is none.
-AnalysedLine* GetAnalysisPreviousLine(const AnalysedLine* line);
+// (Inline: nearly every line test asks for it.)
+inline AnalysedLine* GetAnalysisPreviousLine(const AnalysedLine* line) {
+    if (!line) return nullptr;
+    AnalysedLine* previous = AsAnalysedLine(line->previous);
+    if (!previous) return nullptr;
+    const int type = previous->lineType;
+    if ((type == -4 || type == -2 || type == -1) && previous->previous) {
+        if (AnalysedLine* before = AsAnalysedLine(previous->previous)) return before;
+    }
+    return previous;
+}
 
 // ---- Pre-formatted text ----
 

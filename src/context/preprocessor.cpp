@@ -289,7 +289,7 @@ int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, 
     return result;
 }
 
-int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& policies) {
+int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& policies, bool lineIsReset) {
     Context* context = policies.context;
     if (context) context->trackers.codeLocation = 1;
     PreprocessorState& state = policies.preprocessor;
@@ -298,7 +298,10 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
 
     for (;;) {
         htmlLineFlag = 0;
-        line.Reset(0);
+        // A directive line consumed below is followed by the next line in the
+        // same record, which is reset for it.
+        if (!lineIsReset) line.Reset(0);
+        lineIsReset = false;
         if (!reader.ReadSourceLine(line, policies)) {
             result = 0;
             break;

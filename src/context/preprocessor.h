@@ -67,8 +67,10 @@ enum SpecialBlockKind : int {
 };
 
 // Reads the next line the conversion is to see into `line`.  Returns 1, or
-// 0 at the end of the input (the line then holds nothing useful).
-int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& policies);
+// 0 at the end of the input (the line then holds nothing useful).  The line
+// is reset first, unless `lineIsReset` tells that it is a fresh or recycled
+// record that nothing has touched since.
+int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& policies, bool lineIsReset = false);
 
 // Carries out one directive line.  `text` is a copy of the line's unescaped
 // text, which begins with the directive prefix.  Returns 1 when the line is

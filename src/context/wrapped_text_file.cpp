@@ -94,7 +94,12 @@ int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
                     continue;
                 }
                 const TextString& newest = *history.back();
-                line.AppendBytes(newest.buffer, newest.length);
+                // Nearly always the line is empty here (a line held back by
+                // the acceptance test is the exception): a plain copy then.
+                if (line.length == 0)
+                    line.AssignChars(newest.buffer, newest.length);
+                else
+                    line.AppendBytes(newest.buffer, newest.length);
                 accepted = line.GatherCharsetStatistics(&policies);
                 continue;
             }

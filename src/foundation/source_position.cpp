@@ -1,10 +1,5 @@
 #include "foundation/source_position.h"
 
-void SourcePosition::Clear() {
-    unit = -1;
-    line = -1;
-}
-
 int SourcePosition::Compare(const SourcePosition& other) const {
     if (unit < other.unit) return -2;
     if (unit > other.unit) return 2;
@@ -12,8 +7,6 @@ int SourcePosition::Compare(const SourcePosition& other) const {
     if (line > other.line) return 1;
     return 0;
 }
-
-bool SourcePosition::IsValid() const { return unit >= 0 && line >= 0; }
 
 void DefinitionScope::Set(const SourcePosition& from, int scopeKind, int ownerValue) {
     start = from;

@@ -16,12 +16,15 @@ public:
     SourcePosition& operator=(const SourcePosition& other) = default;
 
     // Both fields back to -1.
-    void Clear();
+    void Clear() {
+        unit = -1;
+        line = -1;
+    }
     // -2 / 2 when this unit is below / above the other's; within the same
     // unit -1, 0 or 1 by line.
     int Compare(const SourcePosition& other) const;
     // Both fields set (>= 0).
-    bool IsValid() const;
+    bool IsValid() const { return unit >= 0 && line >= 0; }
 };
 
 // A lookup's question: which scope flag it needs and where it stands.

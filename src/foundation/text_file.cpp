@@ -6,6 +6,10 @@
 #include <string_view>
 #include <system_error>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The path of an existing file with every link and "." or ".." resolved, so
@@ -22,6 +26,24 @@ bool IsHighSurrogate(int unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
 constexpr int kLineFeed = 0x0A;
 constexpr int kCarriageReturn = 0x0D;
+
+// The offset of the first line feed or NUL byte among the `n` bytes at
+// `from`, or `n` when there is neither.  Sixteen bytes are looked at
+// together while that many are left.
+size_t FindLineFeedOrNul(const char* from, size_t n) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i feed = _mm_set1_epi8(kLineFeed), zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, feed), _mm_cmpeq_epi8(v, zero)));
+        if (hits) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+    }
+#endif
+    for (; i < n; ++i)
+        if (from[i] == kLineFeed || from[i] == '\0') return i;
+    return n;
+}
 
 }  // namespace
 
@@ -231,19 +253,27 @@ void TextFile::DetectEncoding() {
 // it, are removed; a NUL byte ends the text.  When a line is cut at the
 // limit and its line end follows at once, the line end is taken with it, so
 // no empty line appears.
-bool TextFile::ReadEightBitLine(std::string& line) {
-    line.clear();
-    const size_t limit = static_cast<size_t>(kMaxLineBytes);
+bool TextFile::ReadEightBitLine(TextString& line) {
+    line.MakeEmpty();
+    const int limit = kMaxLineBytes;
     bool endedWithLineFeed = false;
+    bool holdsNoNul = false;
     FileState& state = fileStates.back();
     // Most lines end within the block already read: such a line is taken
     // from it at once when its line feed lies within the limit.
     if (state.pushedBack.empty() && state.chunkPos < state.chunkEnd) {
         const char* from = state.chunk.data() + state.chunkPos;
-        const size_t window = std::min(limit, state.chunkEnd - state.chunkPos);
-        if (const void* feed = std::memchr(from, kLineFeed, window)) {
+        const size_t window = std::min(static_cast<size_t>(limit), state.chunkEnd - state.chunkPos);
+        const size_t stop = FindLineFeedOrNul(from, window);
+        if (stop < window && from[stop] == kLineFeed) {
+            // No NUL byte before the line feed: nothing to cut off below.
+            line.AssignChars(from, static_cast<int>(stop));
+            state.chunkPos += stop + 1;
+            endedWithLineFeed = true;
+            holdsNoNul = true;
+        } else if (const void* feed = std::memchr(from, kLineFeed, window)) {
             const size_t n = static_cast<size_t>(static_cast<const char*>(feed) - from);
-            line.assign(from, n);
+            line.AssignChars(from, static_cast<int>(n));
             state.chunkPos += n + 1;
             endedWithLineFeed = true;
         }
@@ -254,9 +284,9 @@ bool TextFile::ReadEightBitLine(std::string& line) {
         if (c == kLineFeed) {
             endedWithLineFeed = true;
         } else {
-            line.push_back(static_cast<char>(c));
+            line.AppendChar(static_cast<char>(c));
             for (;;) {
-                if (line.size() == limit) {
+                if (line.length == limit) {
                     int next = ReadByte();
                     if (next == kLineFeed) {
                         endedWithLineFeed = true;
@@ -278,30 +308,33 @@ bool TextFile::ReadEightBitLine(std::string& line) {
                         endedWithLineFeed = true;
                         break;
                     }
-                    line.push_back(static_cast<char>(c));
+                    line.AppendChar(static_cast<char>(c));
                     continue;
                 }
                 // The bytes up to the line feed, or as many as the line still
                 // takes, straight from the chunk.
                 if (!RefillChunk(state)) break;
                 const char* from = state.chunk.data() + state.chunkPos;
-                const size_t available = std::min(limit - line.size(), state.chunkEnd - state.chunkPos);
+                const size_t available =
+                    std::min(static_cast<size_t>(limit - line.length), state.chunkEnd - state.chunkPos);
                 const void* feed = std::memchr(from, kLineFeed, available);
                 if (feed) {
                     const size_t n = static_cast<size_t>(static_cast<const char*>(feed) - from);
-                    line.append(from, n);
+                    line.AppendBytes(from, static_cast<int>(n));
                     state.chunkPos += n + 1;
                     endedWithLineFeed = true;
                     break;
                 }
-                line.append(from, available);
+                line.AppendBytes(from, static_cast<int>(available));
                 state.chunkPos += available;
             }
         }
     }
-    if (endedWithLineFeed && !line.empty() && line.back() == '\r') line.pop_back();
-    size_t nul = line.find('\0');
-    if (nul != std::string::npos) line.resize(nul);
+    int n = line.length;
+    if (endedWithLineFeed && n > 0 && line.buffer[n - 1] == '\r') --n;
+    if (const void* nul = (n > 0 && !holdsNoNul) ? std::memchr(line.buffer, '\0', static_cast<size_t>(n)) : nullptr)
+        n = static_cast<int>(static_cast<const char*>(nul) - line.buffer);
+    if (n < line.length) line.AssignChars(line.buffer, n);
     return true;
 }
 
@@ -366,29 +399,34 @@ bool TextFile::ReadRawLine() {
         ++inputPosition;
         return true;
     }
-    std::string& line = lineBuffer;
+    // The line is read straight into its history entry: a dropped history
+    // line is filled again rather than a new one made.
+    std::unique_ptr<TextString> entry;
+    if (!spareLines.empty()) {
+        entry = std::move(spareLines.back());
+        spareLines.pop_back();
+    } else {
+        entry = std::make_unique<TextString>();
+    }
     while (depth > 0) {
         if (fileStates.back().encoding == Encoding::Unknown) DetectEncoding();
-        bool got = fileStates.back().encoding == Encoding::EightBit ? ReadEightBitLine(line)
-                                                                     : ReadSixteenBitLine(line);
+        bool got = false;
+        if (fileStates.back().encoding == Encoding::EightBit) {
+            got = ReadEightBitLine(*entry);
+        } else if (ReadSixteenBitLine(lineBuffer)) {
+            entry->AssignChars(lineBuffer.data(), static_cast<int>(lineBuffer.size()));
+            got = true;
+        }
         if (got) {
-            // A dropped history line is filled again rather than a new one made.
-            TextString* entry = nullptr;
-            if (!spareLines.empty()) {
-                entry = spareLines.back().release();
-                spareLines.pop_back();
-                entry->AssignChars(line.data(), static_cast<int>(line.size()));
-            } else {
-                entry = new TextString(std::string_view(line));
-            }
-            AddHistoryLine(entry);
+            AddHistoryLine(entry.release());
             ++linesRead;
             return true;
         }
         // The end of an included file: go on in the file that included it.
-        if (depth == 1) return false;
+        if (depth == 1) break;
         CloseTopFile();
     }
+    spareLines.push_back(std::move(entry));
     return false;
 }
 

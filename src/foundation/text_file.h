@@ -111,7 +111,8 @@ private:
     std::vector<FileState> fileStates;
     // History lines dropped, kept to be filled again by later reads.
     std::vector<std::unique_ptr<TextString>> spareLines;
-    // The line being read (its room kept from one line to the next).
+    // The 16-bit line being read (its room kept from one line to the next);
+    // 8-bit lines are read straight into their history entry.
     std::string lineBuffer;
 
     int ReadByte();
@@ -120,7 +121,7 @@ private:
     bool RefillChunk(FileState& state);
     void UnreadByte(int c);
     void DetectEncoding();
-    bool ReadEightBitLine(std::string& line);
+    bool ReadEightBitLine(TextString& line);
     bool ReadSixteenBitLine(std::string& line);
     int ReadUnit(bool bigEndian);
     void UnreadUnit(int unit, bool bigEndian);

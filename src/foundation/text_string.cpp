@@ -117,12 +117,6 @@ void TextString::Reserve(int n) {
     capacity = static_cast<int32_t>(size - 2);
 }
 
-void TextString::SetLength(int n) {
-    length = n;
-    // Only an owned buffer has room (the shared empty one reports none).
-    if (capacity > 0) buffer[length] = '\0';
-}
-
 int TextString::Assign(const char* text) {
     if (text == buffer) return 1;
     int n = SafeStrlen(text);
@@ -132,7 +126,7 @@ int TextString::Assign(const char* text) {
     return 1;
 }
 
-int TextString::AssignChars(const char* source, int n) {
+int TextString::AssignCharsGrowing(const char* source, int n) {
     if (n < 0 || source == nullptr) n = 0;
     if (source == buffer) {
         if (n <= length) SetLength(n);
@@ -165,16 +159,6 @@ int TextString::AssignSubstring(const char* source, int start, int n) {
         return 1;
     }
     AssignChars(source + start, n);
-    return 1;
-}
-
-int TextString::Clear() {
-    SetLength(0);
-    return 1;
-}
-
-int TextString::MakeEmpty() {
-    SetLength(0);
     return 1;
 }
 

@@ -46,10 +46,27 @@ public:
     // ---- Construction and assignment ----
     void Reserve(int n);
     int Assign(const char* text);
-    int AssignChars(const char* source, int n);
+    // A text that fits the buffer already owned is copied here, without a
+    // call (lines and their copies are assigned several times each).
+    int AssignChars(const char* source, int n) {
+        if (n > 0 && n <= capacity && source != nullptr && source != buffer) {
+            std::memmove(buffer, source, static_cast<size_t>(n));
+            length = n;
+            buffer[n] = '\0';
+            return 1;
+        }
+        return AssignCharsGrowing(source, n);
+    }
     int AssignSubstring(const char* source, int start, int n);
-    int Clear();
-    int MakeEmpty();
+    // Both empty the text; the buffer is kept.
+    int Clear() {
+        SetLength(0);
+        return 1;
+    }
+    int MakeEmpty() {
+        SetLength(0);
+        return 1;
+    }
 
     // ---- Appending ----
     int AppendChar(char c);
@@ -121,7 +138,12 @@ public:
     int BufferSize() const;
 
 private:
-    void SetLength(int n);
+    void SetLength(int n) {
+        length = n;
+        // Only an owned buffer has room (the shared empty one reports none).
+        if (capacity > 0) buffer[length] = '\0';
+    }
+    int AssignCharsGrowing(const char* source, int n);
     TextString& CopyGrowing(const TextString& other);
     bool MatchAt(int pos, const char* pattern, int patternLength, int caseSensitive) const;
 };

@@ -444,7 +444,9 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
         // Read, analyse, hand on.
         LineRing ring(file, engine);
         ReadingPosition reading;
-        while (ReadPreprocessedLine(reader, ring.Current(), file)) {
+        // The ring's current record is always fresh or just recycled, so the
+        // reader need not reset it again.
+        while (ReadPreprocessedLine(reader, ring.Current(), file, true)) {
             AnalysedLine& line = ring.Current();
             HandleDefinitionLine(file, context, reading, line);
             Notify(RingEvent::Read, line);

@@ -123,6 +123,14 @@ TEST(AnalysedLine, ARecycledRecordIsANewOneWithItsBuffers) {
                                 l.secondFind != nullptr, l.secondReplacement != nullptr};
     };
     EXPECT_EQ(numbers(used), numbers(fresh));
+    // The reader does not reset such a record again: resetting it would
+    // change nothing.
+    AnalysedLine again(&previous);
+    again.Reset(0);
+    EXPECT_EQ(numbers(again), numbers(fresh));
+    EXPECT_EQ(again.str() + again.rawText.str() + again.taggedText.str() + again.plainText.str() +
+                  again.inputText.str(),
+              "");
 }
 
 TEST(AnalysedLine, SetTextMeasuresBlanks) {

@@ -93,6 +93,20 @@ TEST_F(TextFileTest, EightBitLines) {
     EXPECT_EQ(file.pureAscii, 1);
 }
 
+TEST_F(TextFileTest, NulBytesEndTheTextWhereverTheyStand) {
+    // The line end and a NUL are looked for sixteen bytes at a time: a NUL
+    // before, at and after those boundaries ends the text of its line only.
+    const std::string line(40, 'x');
+    for (const size_t at : {size_t{0}, size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{32}, size_t{39}}) {
+        std::string bytes = line + "\r\n" + line + "\n";
+        bytes[at] = '\0';
+        EXPECT_EQ(ReadFile(bytes), (Lines{line.substr(0, at), line})) << at;
+        bytes = line + "\n" + line + "\r\n";
+        bytes[41 + at] = '\0';
+        EXPECT_EQ(ReadFile(bytes), (Lines{line, line.substr(0, at)})) << at;
+    }
+}
+
 TEST_F(TextFileTest, LongLinesArriveInPieces) {
     const std::string x4095(4095, 'x');
     EXPECT_EQ(ReadFile(std::string(5000, 'x') + "\nend"), (Lines{x4095, std::string(905, 'x'), "end"}));

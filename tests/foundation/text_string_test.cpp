@@ -355,6 +355,41 @@ TEST(TextStringAssign, SubstringAndChars) {
     EXPECT_EQ(joined.str(), "xyz");
 }
 
+TEST(TextStringAssign, CharsInPlaceFromAnywhere) {
+    // Copies that fit the buffer already owned are made in place, whatever
+    // the source: a part of this text, another text, nothing; copies that do
+    // not fit get a new buffer.
+    const std::string source = "abcdefghijklmnopqrstuvwxyz0123456789";
+    const struct {
+        bool self;     // a part of the text itself ("abcdefgh") or of `source`
+        int from, n;   // from -1: a null source
+        bool sameBuffer;
+    } cases[] = {
+        {true, 2, 4, true},   {true, 0, 8, true},   {true, 0, 3, true}, {true, 3, 0, true},
+        {false, -1, 3, true}, {false, 1, 20, true}, {false, 0, 36, false},
+    };
+    for (const auto& c : cases) {
+        TextString s("abcdefgh");
+        const char* before = s.buffer;
+        const std::string all = c.self ? std::string("abcdefgh") : source;
+        const std::string expected =
+            c.from < 0 ? "" : all.substr(static_cast<size_t>(c.from), static_cast<size_t>(c.n));
+        if (c.from < 0)
+            s.AssignChars(nullptr, c.n);
+        else
+            s.AssignChars((c.self ? s.buffer : source.data()) + c.from, c.n);
+        EXPECT_EQ(s.str(), expected) << c.self << " " << c.from << "+" << c.n;
+        EXPECT_EQ(s.buffer[s.length], '\0');
+        EXPECT_EQ(s.buffer == before, c.sameBuffer) << c.self << " " << c.from << "+" << c.n;
+    }
+    TextString empty;
+    empty.AssignChars("", 0);  // the shared empty buffer is never written
+    EXPECT_EQ(empty.BufferSize(), 0);
+    empty.MakeEmpty();
+    empty.Clear();
+    EXPECT_STREQ(empty.buffer, "");
+}
+
 TEST(TextStringNumbers, ToRealAndToInteger) {
     struct RealCase { const char* text; bool ok; double value; };
     const RealCase reals[] = {
