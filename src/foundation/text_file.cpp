@@ -58,6 +58,16 @@ int TextFile::CloseAll() {
     return 1;
 }
 
+void TextFile::CloseHandle(FILE* handle) {
+    std::fclose(handle);
+    // The file's buffer, if it was given one, is no longer used.
+    for (auto entry = writeBuffers.begin(); entry != writeBuffers.end(); ++entry)
+        if (entry->first == handle) {
+            writeBuffers.erase(entry);
+            break;
+        }
+}
+
 bool TextFile::OpenForWrite(const char* name, int toConsoleOutput, int binary) {
     if (toConsoleOutput) {
         toConsole = 1;
@@ -69,8 +79,15 @@ bool TextFile::OpenForWrite(const char* name, int toConsoleOutput, int binary) {
         binaryMode = binary ? 1 : 0;
         // Binary mode either way: every line end written is a single LF.
         FILE* handle = (name && *name) ? std::fopen(name, "wb") : nullptr;
+        // Output files are written in large pieces: the library's default
+        // of one disk block a write makes a system call every few lines.
+        if (handle) {
+            auto buffer = std::make_unique<char[]>(kWriteBufferSize);
+            if (std::setvbuf(handle, buffer.get(), _IOFBF, kWriteBufferSize) == 0)
+                writeBuffers.emplace_back(handle, std::move(buffer));
+        }
         if (handle && !PushFile(handle, name)) {
-            std::fclose(handle);
+            CloseHandle(handle);
             handle = nullptr;
         }
         if (!handle) {
@@ -124,7 +141,7 @@ int TextFile::ResetFileStack() {
     // Handles still stacked are closed here too, so none is ever leaked.
     if (!toConsole) {
         for (FILE* handle : fileHandles)
-            if (handle) std::fclose(handle);
+            if (handle) CloseHandle(handle);
     }
     fileNames.clear();
     fileHandles.clear();
@@ -141,7 +158,7 @@ int TextFile::ResetFileStack() {
 int TextFile::CloseTopFile() {
     if (depth == 0) return 1;
     FILE* handle = fileHandles.back();
-    if (!toConsole && handle) std::fclose(handle);
+    if (!toConsole && handle) CloseHandle(handle);
     fileNames.pop_back();
     fileHandles.pop_back();
     fileStates.pop_back();

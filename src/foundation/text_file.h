@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/string_list.h"
@@ -28,6 +29,8 @@ public:
     static constexpr int kMaxLineBytes16 = 4094;
     // Deepest nesting of stacked files.
     static constexpr int kMaxDepth = 32;
+    // The buffer of a file opened for writing, in bytes.
+    static constexpr size_t kWriteBufferSize = 256 * 1024;
     // Most switches that succeed in one object's life.
     static constexpr int kMaxSwitches = 9;
 
@@ -36,6 +39,9 @@ public:
     int maxDepth = 0;        // deepest nesting reached
     std::vector<std::string> fileNames;  // index depth - 1 is the top
     std::vector<FILE*> fileHandles;
+    // The buffers of the files opened for writing, each freed when its file
+    // is closed.
+    std::vector<std::pair<FILE*, std::unique_ptr<char[]>>> writeBuffers;
     int isOpen = 0;
     int forReading = 0;
     int littleEndian16 = 0;  // the top file is 16-bit, low byte first
@@ -76,6 +82,8 @@ public:
     // file (by canonical path) is already on it; the caller then keeps the
     // handle.
     virtual int PushFile(FILE* handle, const char* name);
+    // Closes a handle of the stack, and frees its write buffer.
+    void CloseHandle(FILE* handle);
     // Some stacked name equals `name` exactly.
     virtual bool IsFileOpen(const char* name);
     // Reads the next line; `out` receives it.

@@ -300,3 +300,27 @@ TEST_F(TextFileTest, ResetFileStackClosesHandles) {
 }
 
 }  // namespace
+
+// Written files are buffered in large pieces: everything written arrives,
+// in order, across many buffer fills, and each file's buffer goes when the
+// file is closed (a writer that opens file after file keeps none of them).
+TEST_F(TextFileTest, WrittenFilesArriveWholeAndTheirBuffersAreFreed) {
+    TextFile file;
+    std::string expected;
+    for (int round = 0; round < 3; ++round) {
+        const std::string path = Path("out" + std::to_string(round) + ".txt");
+        ASSERT_TRUE(file.OpenForWrite(path.c_str(), 0, 0));
+        EXPECT_EQ(file.writeBuffers.size(), 1u);
+        expected.clear();
+        for (int i = 0; i < 40000; ++i) {
+            const std::string line = "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 37), 'x');
+            ASSERT_TRUE(file.PutLine(line.c_str()));
+            expected += line + "\n";
+        }
+        ASSERT_GT(expected.size(), 3 * TextFile::kWriteBufferSize);
+        file.CloseAll();
+        EXPECT_TRUE(file.writeBuffers.empty());
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected);
+    }
+}
