@@ -5,6 +5,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "foundation/utilities.h"
 #include "output/escaping.h"
 #include "policies/fc.h"
 
@@ -15,21 +16,6 @@
 namespace {
 
 constexpr int kReadingInput = 1;
-
-// The end of the word that starts at `i`: the first blank or tab at or after
-// it, or `n`.  Sixteen bytes are looked at together while that many are left.
-int WordEnd(const char* bytes, int i, int n) {
-#if defined(__SSE2__)
-    const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
-    for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab)));
-        if (found) return i + __builtin_ctz(static_cast<unsigned>(found));
-    }
-#endif
-    while (i < n && !IsBlankOrTab(bytes[i])) ++i;
-    return i;
-}
 
 // The context when the input is being read, else null.
 Context* ReadingContext(FC* set) {

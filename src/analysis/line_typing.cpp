@@ -15,6 +15,7 @@
 #include "analysis/recognisers.h"
 #include "context/context.h"
 #include "context/tracker.h"
+#include "foundation/utilities.h"
 #include "policies/fc.h"
 
 #if defined(__SSE2__)
@@ -148,20 +149,8 @@ private:
     }
 
     // The end of the word that starts at `i`: the first blank or tab after
-    // it, or the end of the text.  Sixteen bytes are looked at together
-    // while that many are left.
-    int WordEnd(int i) const {
-#if defined(__SSE2__)
-        const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
-        for (; i + 16 <= n; i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-            const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab)));
-            if (found) return i + __builtin_ctz(static_cast<unsigned>(found));
-        }
-#endif
-        while (i < n && !IsBlankOrTab(bytes[i])) ++i;
-        return i;
-    }
+    // it, or the end of the text.
+    int WordEnd(int i) const { return ::WordEnd(bytes, i, n); }
 };
 
 // A text that names a heading by keyword ("Chapter 3", "Section 2.1").

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
@@ -474,4 +478,18 @@ bool IsRuleLine(const char* text) {
         }
     }
     return ruleAfterFirst;
+}
+
+int WordEnd(const char* bytes, int i, int n) {
+    // Sixteen bytes are looked at together while that many are left.
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab)));
+        if (found) return i + __builtin_ctz(static_cast<unsigned>(found));
+    }
+#endif
+    while (i < n && bytes[i] != ' ' && bytes[i] != '\t') ++i;
+    return i;
 }

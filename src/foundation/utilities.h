@@ -94,3 +94,7 @@ bool IsMostlyPunctuation(const char* text);
 // True for a ruler line such as "-----" or "--- ===": runs of '-', '=' or
 // '_' separated by single blanks.
 bool IsRuleLine(const char* text);
+
+// The end of the word that starts at `i` of the `n` bytes: the first blank
+// or tab at or after it, or `n`.
+int WordEnd(const char* bytes, int i, int n);
