@@ -12,6 +12,10 @@
 #include <typeinfo>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
 #include "context/style_set.h"
@@ -166,6 +170,27 @@ bool IsPlainUntaggedCellText(std::string_view text, const TextString& start) {
     for (const char c : text)
         if (kinds[static_cast<unsigned char>(c)]) return false;
     return true;
+}
+
+// The same for a cell's own text.  A text of at most sixteen bytes in a
+// buffer of at least that many (most cells: their buffers are reused row
+// after row) is looked at in one vector compare.
+bool IsPlainUntaggedCellText(const TextString& text, const TextString& start) {
+#if defined(__SSE2__)
+    if (text.length > 0 && text.length <= 16 && text.capacity >= 16 && !start.IsEmpty()) {
+        if (IsBlankOrTab(text.buffer[0]) || IsBlankOrTab(text.buffer[text.length - 1])) return false;
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer));
+        auto is = [&](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+        const __m128i stops = _mm_or_si128(_mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('\n'))),
+                                           _mm_or_si128(_mm_or_si128(is('\0'), is('\x01')),
+                                                        _mm_or_si128(is(ToLowerAscii(start.buffer[0])),
+                                                                     is(ToUpperAscii(start.buffer[0])))));
+        // Only the text's own bytes count, not what its buffer holds after it.
+        const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(stops)) & ((1u << text.length) - 1);
+        return found == 0;
+    }
+#endif
+    return IsPlainUntaggedCellText(text.view(), start);
 }
 
 // Whether the text may hold a tag: whether the first character of the tag
@@ -714,7 +739,7 @@ void PreForm::OutputTableRow(int lineIndex) {
     for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
         const TableCell& cell = *cellRow.GetAt(c);
         const bool plain =
-            cellsMayBePlain && cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(cell.text.view(), tagStart);
+            cellsMayBePlain && cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(cell.text, tagStart);
         plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
         if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
