@@ -631,17 +631,26 @@ struct ColumnTally {
     int widest = 0;
 };
 
-// What a character of a cell adds to the column statistics' counts, three
-// counts of 21 bits in one word: nothing for a blank or tab; 1 to the
+// What a character of a cell adds to the column statistics' counts, four
+// counts of 16 bits in one word: nothing for a blank or tab; 1 to the
 // letters and digits (bytes above 127 are letters of the code page), and
-// for a digit 1 to the digits as well; 1 to the other characters.  One
-// addition per character keeps all three; a piece of at most kCountedPiece
-// bytes cannot overflow them.
-constexpr int kCountBits = 21;
+// for a digit 1 to the digits as well; 1 to the other characters; and 1 to
+// the bytes a plain number is not made of (IsPlainNumberByte).  One addition per
+// character keeps all four; a piece of at most kCountedPiece bytes cannot
+// overflow them.
+constexpr int kCountBits = 16;
 constexpr uint64_t kCountMask = (uint64_t{1} << kCountBits) - 1;
 constexpr uint64_t kCountsOther = uint64_t{1} << kCountBits;
 constexpr uint64_t kCountsDigit = uint64_t{1} << (2 * kCountBits);
-constexpr int kCountedPiece = 1 << 20;
+constexpr uint64_t kCountsNotNumber = uint64_t{1} << (3 * kCountBits);
+constexpr int kCountedPiece = (1 << kCountBits) - 1;
+
+// The bytes a plain number is made of when it starts with a digit: digits,
+// ",", "-" and ".".  Such a value is a number to ClassifyDataValue under
+// every rule set (all its bytes count as numeric), so the statistics need
+// not ask it.
+bool IsPlainNumberByte(unsigned char c) { return IsAsciiDigit(c) || c == ',' || c == '-' || c == '.'; }
+
 struct CharacterKinds {
     uint64_t of[256] = {};
     CharacterKinds() {
@@ -653,66 +662,73 @@ struct CharacterKinds {
                 of[c] = 1;
             else
                 of[c] = IsBlankChar(static_cast<char>(u)) ? 0 : kCountsOther;
+            if (!IsPlainNumberByte(u)) of[c] |= kCountsNotNumber;
         }
     }
 };
 const CharacterKinds kCharacterKinds;
-
-// The bytes a plain number is made of when it starts with a digit: digits,
-// ",", "-" and ".".  Such a value is a number to ClassifyDataValue under
-// every rule set (all its bytes count as numeric), so the statistics need
-// not ask it; 1 marks the other bytes.
-struct NumberBytes {
-    unsigned char other[256] = {};
-    NumberBytes() {
-        for (int c = 0; c < 256; ++c) other[c] = 1;
-        for (int c = '0'; c <= '9'; ++c) other[c] = 0;
-        for (unsigned char c : {',', '-', '.'}) other[c] = 0;
-    }
-};
-const NumberBytes kNumberBytes;
 
 // What the column statistics read from the characters of a cell text.
 struct CellCounts {
     long long alphanumerics = 0;  // letters and digits
     long long digits = 0;
     long long others = 0;         // neither blanks nor letters nor digits
-    bool notPlainNumber = false;  // a byte other than those of kNumberBytes
+    bool notPlainNumber = false;  // a byte other than those of a plain number
 };
+
+// The four counts of the `end - first` (at most kCountedPiece) bytes from
+// `first`, packed as CharacterKinds packs them.
+[[gnu::always_inline]] inline uint64_t CountPiece(const unsigned char* bytes, int first, int end) {
+    uint64_t counts = 0;
+    int c = first;
+    for (; c + 4 <= end; c += 4)
+        counts += kCharacterKinds.of[bytes[c]] + kCharacterKinds.of[bytes[c + 1]] + kCharacterKinds.of[bytes[c + 2]] +
+                  kCharacterKinds.of[bytes[c + 3]];
+    for (; c < end; ++c) counts += kCharacterKinds.of[bytes[c]];
+    return counts;
+}
 
 [[gnu::always_inline]] inline CellCounts CountCharacters(const unsigned char* bytes, int first, int end) {
     CellCounts result;
-    unsigned char notNumber = 0;
-    for (int from = first; from < end;) {
-        const int to = end - from > kCountedPiece ? from + kCountedPiece : end;
-        uint64_t counts = 0;
-        int c = from;
-        for (; c + 4 <= to; c += 4) {
-            counts += kCharacterKinds.of[bytes[c]] + kCharacterKinds.of[bytes[c + 1]] +
-                      kCharacterKinds.of[bytes[c + 2]] + kCharacterKinds.of[bytes[c + 3]];
-            notNumber |= kNumberBytes.other[bytes[c]] | kNumberBytes.other[bytes[c + 1]] |
-                         kNumberBytes.other[bytes[c + 2]] | kNumberBytes.other[bytes[c + 3]];
-        }
-        for (; c < to; ++c) {
-            counts += kCharacterKinds.of[bytes[c]];
-            notNumber |= kNumberBytes.other[bytes[c]];
-        }
+    auto add = [&](uint64_t counts) {
         result.alphanumerics += static_cast<long long>(counts & kCountMask);
         result.others += static_cast<long long>((counts >> kCountBits) & kCountMask);
-        result.digits += static_cast<long long>(counts >> (2 * kCountBits));
+        result.digits += static_cast<long long>((counts >> (2 * kCountBits)) & kCountMask);
+        result.notPlainNumber = result.notPlainNumber || (counts >> (3 * kCountBits)) != 0;
+    };
+    if (end - first <= kCountedPiece) {  // a cell of any usual length: one piece
+        add(CountPiece(bytes, first, end));
+        return result;
+    }
+    for (int from = first; from < end;) {
+        const int to = end - from > kCountedPiece ? from + kCountedPiece : end;
+        add(CountPiece(bytes, from, to));
         from = to;
     }
-    result.notPlainNumber = notNumber != 0;
     return result;
 }
 
-// A 64-bit hash of a text (FNV-1a); equal texts of the first column are
-// counted by their hashes.
+// A 64-bit hash of a text; equal texts of the first column are counted by
+// their hashes.  Eight bytes are mixed in at a time (the last few one by
+// one into a word), and the length starts the hash.
 uint64_t HashText(const char* text, int length) {
-    uint64_t hash = 1469598103934665603ull;
-    for (int i = 0; i < length; ++i) {
-        hash ^= static_cast<unsigned char>(text[i]);
-        hash *= 1099511628211ull;
+    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    uint64_t hash = 1469598103934665603ull ^ static_cast<uint64_t>(length);
+    auto mix = [&](uint64_t word) {
+        hash = (hash ^ word) * kMultiplier;
+        hash ^= hash >> 29;
+    };
+    int i = 0;
+    for (; i + 8 <= length; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text + i, sizeof word);
+        mix(word);
+    }
+    if (i < length) {
+        uint64_t word = 0;
+        for (int k = 0; i < length; ++i, k += 8)
+            word |= static_cast<uint64_t>(static_cast<unsigned char>(text[i])) << k;
+        mix(word);
     }
     return hash;
 }
@@ -955,6 +971,8 @@ void PreForm::GatherColumnStatistics() {
     // in the lines); a delimited block is split into the scratch row.
     std::vector<CellCut> cuts;
     const bool byColumns = !isDelimited;
+    // Nothing in this pass changes the settings the cuts read.
+    const CutSettings cutSettings = ReadCutSettings();
     for (int i = 0; i < lineCount; ++i) {
         PreFormLine& line = *lines[static_cast<size_t>(i)];
         line.filledCellCount = 0;
@@ -964,7 +982,7 @@ void PreForm::GatherColumnStatistics() {
         line.lastCellEmpty = 1;
         if (count == 0) continue;
         if (byColumns)
-            CutLineAtColumns(i, 1, &cuts);
+            CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
         else
             SplitLineIntoCells(&scratchRow, i, 1);
         const bool data = IsDataLine(*this, i);
@@ -1067,7 +1085,7 @@ void PreForm::GatherColumnStatistics() {
             if (!IsDataLine(*this, i)) continue;
             const char* text = "";
             int end = 0;
-            if (CutLineAtColumns(i, 1, &cuts, 1) && !cuts.empty()) {
+            if (CutLineAtColumns(i, 1, &cuts, 1, cutSettings) && !cuts.empty()) {
                 text = lines[static_cast<size_t>(i)]->Layout().buffer + cuts[0].first;
                 end = cuts[0].length;
             }

@@ -1,5 +1,6 @@
 #include "tables/preform.h"
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string_view>
@@ -22,6 +23,12 @@ std::string_view WithoutTrailingBlanks(const TextString& text) {
     size_t n = strnlen(text.buffer, static_cast<size_t>(text.length));
     while (n > 0 && IsBlankOrTab(text.buffer[n - 1])) --n;
     return std::string_view(text.buffer, n);
+}
+
+// Whether two texts hold the same bytes.
+bool SameText(const TextString& a, const TextString& b) {
+    return a.length == b.length &&
+           (a.buffer == b.buffer || std::memcmp(a.buffer, b.buffer, static_cast<size_t>(a.length)) == 0);
 }
 
 bool HasNonBlank(const TextString& text) {
@@ -56,10 +63,27 @@ constexpr bool kPoolLines = true;
 constexpr bool kPoolLines = true;
 #endif
 
+// A lock for the few instructions of taking or giving back a record: a
+// flag that a thread sets to enter (and waits on while another holds it)
+// costs far less than a mutex for every line of a block.
+class SlabLock {
+public:
+    void lock() {
+        while (held.test_and_set(std::memory_order_acquire)) held.wait(true, std::memory_order_relaxed);
+    }
+    void unlock() {
+        held.clear(std::memory_order_release);
+        held.notify_one();
+    }
+
+private:
+    std::atomic_flag held = ATOMIC_FLAG_INIT;
+};
+
 class LineSlabs {
 public:
     void* Allocate() {
-        std::lock_guard<std::mutex> guard(mutex);
+        std::lock_guard<SlabLock> guard(mutex);
         ++live;
         if (freeList) {
             FreeRecord* record = freeList;
@@ -74,7 +98,7 @@ public:
     }
 
     void Release(void* pointer) {
-        std::lock_guard<std::mutex> guard(mutex);
+        std::lock_guard<SlabLock> guard(mutex);
         auto* record = static_cast<FreeRecord*>(pointer);
         record->next = freeList;
         freeList = record;
@@ -93,7 +117,7 @@ private:
     struct Record {
         alignas(PreFormLine) unsigned char bytes[sizeof(PreFormLine)];
     };
-    std::mutex mutex;
+    SlabLock mutex;
     std::vector<std::unique_ptr<Record[]>> slabs;
     size_t used = 0;  // records handed out from the newest slab
     FreeRecord* freeList = nullptr;
@@ -141,13 +165,17 @@ PreFormLine::PreFormLine(const AnalysedLine& line)
     length = layoutText.length;
     // The display and raw texts are kept only when they differ from the
     // layout text (compared in place, copied only when kept).
-    const std::string_view display = WithoutTrailingBlanks(line);
-    if (display != layoutText.view()) {
+    // A text equal to the tagged text (most lines: all three are) has the
+    // layout text's view without being measured again.
+    const TextString& tagged = line.taggedText;
+    const std::string_view display = SameText(line, tagged) ? layoutText.view() : WithoutTrailingBlanks(line);
+    if (display.data() != layoutText.buffer && display != layoutText.view()) {
         Other().display = Source::Own;
         other->displayText = TextString(display);
     }
-    const std::string_view raw = WithoutTrailingBlanks(line.rawText);
-    if (raw != layoutText.view()) {
+    const std::string_view raw =
+        SameText(line.rawText, tagged) ? layoutText.view() : WithoutTrailingBlanks(line.rawText);
+    if (raw.data() != layoutText.buffer && raw != layoutText.view()) {
         if (Other().display == Source::Own && raw == other->displayText.view()) {
             other->raw = Source::Display;
         } else {

@@ -272,6 +272,9 @@ public:
     TableCell* GetAt(int index) const {
         return (index >= 0 && index < Count()) ? cells[static_cast<size_t>(index)].get() : nullptr;
     }
+    // GetAt for an index known to be in [0, Count()): the loops over every
+    // cell of a row.
+    TableCell* CellAt(int index) const { return cells[static_cast<size_t>(index)].get(); }
     // Removes the cells after `lastKept` up to `lastRemoved`.
     void RemoveRange(int lastKept, int lastRemoved);
     // n fresh cells placed at `where` with `font`.
@@ -423,6 +426,19 @@ public:
     // alignment); with a `cellLimit` above 0 the cut stops after that many
     // cells.  False, with no cuts, when there are no columns or no such line.
     bool CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit = 0) const;
+    // The settings every cut reads (the table configuration's zero-width
+    // boundaries and cell alignment, the in-line tag delimiters), read once
+    // for a pass that cuts many lines while the settings cannot change.
+    struct CutSettings {
+        bool zeroWidth = false;
+        int configured = 0;
+        const TextString* open = nullptr;
+        const TextString* close = nullptr;
+    };
+    CutSettings ReadCutSettings() const;
+    // CutLineAtColumns with settings read by ReadCutSettings.
+    bool CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit,
+                          const CutSettings& settings) const;
     int GetSpanWidth(const TableCell* cell, int ignoreStub, int firstColumn, int span) const;
     void CountCellLines(TableCellRow* row);
     int GuessHeaderVerticalAlignment(TableCellRow* row, int* mixed);

@@ -210,6 +210,19 @@ void CountOuterBlanks(const char* s, int length, int* leading, int* trailing) {
     *trailing = j;
 }
 
+// Numeric characters to the alignment guess: kind 1 always, kind 2 only in
+// the extended markup mode.
+struct AlignmentNumerics {
+    unsigned char kind[256] = {};
+    AlignmentNumerics() {
+        for (unsigned char c = '0'; c <= '9'; ++c) kind[c] = 1;
+        for (unsigned char c : {'%', '*', ',', '.', ':'}) kind[c] = 1;
+        for (unsigned char c : {'$', '(', ')', '+', '-'}) kind[c] = 2;
+        kind[kPoundSign] = 2;
+    }
+};
+const AlignmentNumerics kAlignmentNumerics;
+
 // Which bytes of a line are neither blanks nor tabs, one bit per byte (bit
 // p % 64 of word p / 64), so that the text of each cut piece is found
 // without reading its blanks.  Where the processor compares vectors of
@@ -297,6 +310,26 @@ public:
         return from;
     }
 
+    // The first text byte in [from, to] and one past the last; false when
+    // there is none.  A range within one word of the map (most cells) takes
+    // a few operations on it.
+    bool TextWithin(int from, int to, int* textStart, int* textEnd) const {
+        const int word = from >> 6;
+        if (word == to >> 6) {
+            const uint64_t range = (~uint64_t{0} << (from & 63)) & (~uint64_t{0} >> (63 - (to & 63)));
+            const uint64_t found = bits[word] & range;
+            if (found == 0) return false;
+            *textStart = (word << 6) + __builtin_ctzll(found);
+            *textEnd = (word << 6) + 64 - __builtin_clzll(found);
+            return true;
+        }
+        const int start = FirstText(from, to + 1);
+        if (start > to) return false;
+        *textStart = start;
+        *textEnd = EndOfText(start, to + 1);
+        return true;
+    }
+
 private:
     static constexpr size_t kInlineWords = 16;
     uint64_t inlineBits[kInlineWords];
@@ -306,23 +339,14 @@ private:
     bool hasMark = false;
 };
 
-// Numeric characters to the alignment guess: kind 1 always, kind 2 only in
-// the extended markup mode.
-struct AlignmentNumerics {
-    unsigned char kind[256] = {};
-    AlignmentNumerics() {
-        for (unsigned char c = '0'; c <= '9'; ++c) kind[c] = 1;
-        for (unsigned char c : {'%', '*', ',', '.', ':'}) kind[c] = 1;
-        for (unsigned char c : {'$', '(', ')', '+', '-'}) kind[c] = 2;
-        kind[kPoundSign] = 2;
-    }
-};
-const AlignmentNumerics kAlignmentNumerics;
-
 // TableCell::GuessAlignment for the `length` bytes at `s` of a cell that
 // spans `span` columns, with the configured alignment already read and the
 // outer blanks counted (CountOuterBlanks): the cell splitter guesses from
 // the piece of the line before it copies it.
+//
+// A numeric text is right aligned (3) unless its blanks fill the column.
+// The text is read for that only when the guess from the blanks alone is
+// not right alignment anyway: the test would change nothing then.
 [[gnu::always_inline]] inline int GuessTextAlignment(const PreForm* engine, int configured, int span, int columnIndex,
                                                      int columnWidth, const char* s, int length, int leading,
                                                      int trailing, int force) {
@@ -333,27 +357,33 @@ const AlignmentNumerics kAlignmentNumerics;
 
     const int i = leading;
     int j = trailing;
-
-    const AlignmentNumerics& numerics = kAlignmentNumerics;
-    const unsigned char accepted = engine && engine->extendedMarkupMode ? 2 : 1;
-    // Numeric when every byte between the outer blanks is of kind 1 to
-    // `accepted` (kind - 1 wraps round for kind 0).
+    // The text between the outer blanks, before `j` takes in the rest of
+    // the column.
     const auto* p = reinterpret_cast<const unsigned char*>(s) + i;
     const auto* end = reinterpret_cast<const unsigned char*>(s) + (length - j);
-    const bool nonEmpty = p < end;
-    while (p < end && static_cast<unsigned char>(numerics.kind[*p] - 1) < accepted) ++p;
-    const bool numeric = nonEmpty && p == end;
     if (length < columnWidth) j += columnWidth - length;
 
     const bool delimited = engine && engine->isDelimited;
     if (!delimited && columnWidth > 0 && i + j >= columnWidth) return 1;
-    if (numeric) return 3;
-    if (i == 0) return 1;
-    if (j == 0 && i > 1) return 3;
-    if (i + j >= length) return 1;
-    if (i - j < 2 && j - i < 2 && i > 1) return 2;
-    if (j < i && i > 1) return 3;
-    return 1;
+    int byBlanks = 1;
+    if (i == 0)
+        byBlanks = 1;
+    else if (j == 0 && i > 1)
+        byBlanks = 3;
+    else if (i + j >= length)
+        byBlanks = 1;
+    else if (i - j < 2 && j - i < 2 && i > 1)
+        byBlanks = 2;
+    else if (j < i && i > 1)
+        byBlanks = 3;
+    if (byBlanks == 3 || p >= end) return byBlanks;
+
+    // Numeric when every byte between the outer blanks is of kind 1 to
+    // `accepted` (kind - 1 wraps round for kind 0).
+    const AlignmentNumerics& numerics = kAlignmentNumerics;
+    const unsigned char accepted = engine && engine->extendedMarkupMode ? 2 : 1;
+    while (p < end && static_cast<unsigned char>(numerics.kind[*p] - 1) < accepted) ++p;
+    return p == end ? 3 : byBlanks;
 }
 
 // ---------------------------------------------------------------------------
@@ -372,6 +402,12 @@ const TableCellFields kFreshCell{};
             if (part.capacity > 0) part.buffer[0] = '\0';
         }
     };
+    // Mostly only the main text holds something.
+    if ((cell.beforeText.length | cell.afterText.length | cell.secondText.length | cell.formatText.length |
+         cell.gutterText.length | cell.stubText.length | cell.linkAnchor.length) == 0) {
+        empty(cell.text);
+        return;
+    }
     empty(cell.beforeText);
     empty(cell.text);
     empty(cell.afterText);
@@ -394,7 +430,7 @@ void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
         row->Reset(n, engine.policies, where, font);
         return;
     }
-    for (int c = 0; c < n; ++c) ResetCell(*row->GetAt(c), where, font);
+    for (int c = 0; c < n; ++c) ResetCell(*row->CellAt(c), where, font);
 }
 
 // What a cell byte is to the conversion for output (ConvertRowForOutput):
@@ -432,6 +468,31 @@ const CellByteKinds kCellByteKinds;
     return seen;
 }
 
+// Whether the `n` bytes at `s` hold two dots or more.  A cell is short: its
+// bytes are read eight at a time without a call, a dot being a zero byte
+// of the word exclusive-or'ed with dots (0x80 marks each exactly).
+bool HasTwoDots(const char* s, int n) {
+    constexpr uint64_t kDots = 0x2E2E2E2E2E2E2E2Eull;
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    bool seen = false;
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, s + i, sizeof word);
+        const uint64_t x = word ^ kDots;
+        const uint64_t dots = ~(((x & kLow7) + kLow7) | x | kLow7);
+        if (dots == 0) continue;
+        if (seen || (dots & (dots - 1)) != 0) return true;
+        seen = true;
+    }
+    for (; i < n; ++i) {
+        if (s[i] != '.') continue;
+        if (seen) return true;
+        seen = true;
+    }
+    return false;
+}
+
 // Whether the output conversion of a cell (AnalysedLine::ConvertForOutput
 // with the word scan, emphasis, the link dictionary and trimming) surely
 // leaves `text` as it is, so that it need not run:
@@ -448,10 +509,7 @@ bool ConversionLeavesAlone(const TextString& text, unsigned char kinds, bool dot
     if (kinds & kConvertedByte) return false;
     if (kinds & kDotByte) {
         if ((kinds & kLetterByte) || dotsMayBeReferences) return false;
-        // A cell is short: its dots are counted without a call.
-        int dots = 0;
-        for (int i = 0; i < text.length; ++i) dots += text.buffer[i] == '.' ? 1 : 0;
-        if (dots >= 2) return false;
+        if (HasTwoDots(text.buffer, text.length)) return false;
     }
     const char first = text.buffer[0];
     const char last = text.buffer[text.length - 1];
@@ -518,8 +576,9 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     // buffers, and each cell gives it the texts and attributes the
     // conversion reads.
     static AnalysedLine scratch;
-    for (int c = 0; c < row->Count(); ++c) {
-        TextString& text = row->GetAt(c)->text;
+    const int count = row->Count();
+    for (int c = 0; c < count; ++c) {
+        TextString& text = row->CellAt(c)->text;
         if (!text.IsEmpty()) {
             unsigned char bytes;
             if (engine.htmlOutput) {
@@ -850,13 +909,13 @@ void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
     const TextString& layout = line.Layout();
     for (const CellCut& cut : cuts) {
-        TableCell* cell = row->GetAt(cut.column);
+        TableCell* cell = row->CellAt(cut.column);  // the row holds a cell per column
         cell->column = cut.column;
         cell->span = cut.span;
         cell->alignment = cut.alignment;
         AssignPiece(cell->text, layout.buffer + cut.first, cut.length);
         for (int k = cut.column + 1; k < cut.column + cut.span; ++k) {
-            TableCell* covered = row->GetAt(k);
+            TableCell* covered = row->CellAt(k);
             covered->column = k;
             covered->alignment = covered->GuessAlignment(this, k, 0, covered->text, noConvert);
         }
@@ -876,26 +935,45 @@ void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
     }
 }
 
+PreForm::CutSettings PreForm::ReadCutSettings() const {
+    static const TextString kNoDelimiter;
+    CutSettings settings;
+    const TabConfig* config = ConfigOf(this);
+    settings.zeroWidth = config && config->GetInt(TabPol::ZeroWidthBoundaries);
+    settings.configured = config ? config->GetInt(TabPol::CellAlignment) : 0;  // ConfiguredAlignment
+    settings.open = policies ? &policies->GetText(Pol::StartTagDelimiter) : &kNoDelimiter;
+    settings.close = policies ? &policies->GetText(Pol::EndTagDelimiter) : &kNoDelimiter;
+    return settings;
+}
+
 bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit) const {
-    cuts->clear();
+    return CutLineAtColumns(lineIndex, force, cuts, cellLimit, ReadCutSettings());
+}
+
+bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit,
+                               const CutSettings& settings) const {
     const int n = static_cast<int>(columns.size());
-    if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return false;
+    if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) {
+        cuts->clear();
+        return false;
+    }
     const TextString& layout = lines[static_cast<size_t>(lineIndex)]->Layout();
     const char* text = layout.buffer;
     const int length = layout.length;
-    const TabConfig* config = ConfigOf(this);
-    const bool zeroWidth = config && config->GetInt(TabPol::ZeroWidthBoundaries);
-    const int configured = config ? config->GetInt(TabPol::CellAlignment) : 0;  // ConfiguredAlignment
+    const bool zeroWidth = settings.zeroWidth;
+    const int configured = settings.configured;
+    const TextString& open = *settings.open;
+    const TextString& close = *settings.close;
+    const int limit = cellLimit > 0 ? std::min(cellLimit, n) : n;
+    // The cuts are written in place (every field of each), and the vector
+    // is cut back to the cells made at the end: a pass reuses one vector,
+    // which then keeps its size from line to line.
+    if (cuts->size() < static_cast<size_t>(limit)) cuts->resize(static_cast<size_t>(limit));
+    CellCut* const out = cuts->data();
 
-    static const TextString kNoDelimiter;
-    const TextString& open = policies ? policies->GetText(Pol::StartTagDelimiter) : kNoDelimiter;
-    const TextString& close = policies ? policies->GetText(Pol::EndTagDelimiter) : kNoDelimiter;
     TagSpans tags(layout, open, close);
     const NonBlankMap textBytes(text, length, open.length > 0 ? open.buffer[0] : '\0');
     if (!textBytes.HasMark()) tags.NoTags();
-
-    if (cuts->capacity() < static_cast<size_t>(n)) cuts->reserve(static_cast<size_t>(n));
-    const int limit = cellLimit > 0 ? std::min(cellLimit, n) : n;
     int made = 0;
     int position = 0;   // first character of the next cell
     int boundary = -1;  // boundaries that go backwards are taken as the one before
@@ -928,7 +1006,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
 
         // The alignment is guessed from the piece as it stands; the cell
         // text is the piece without the blanks and tabs around it.
-        CellCut& cut = cuts->emplace_back();
+        CellCut& cut = out[made];
         const int span = last - c + 1;
         cut.column = c;
         cut.span = span;
@@ -937,14 +1015,13 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         const int pieceLength = stop >= first ? stop - first + 1 : 0;
         int leading = pieceLength;  // a piece of blanks only is all leading and trailing blanks
         int trailing = pieceLength;
-        if (pieceLength > 0) {
-            const int textStart = textBytes.FirstText(first, stop + 1);
-            if (textStart <= stop) {
-                leading = textStart - first;
-                trailing = stop + 1 - textBytes.EndOfText(textStart, stop + 1);
-                cut.first = textStart;
-                cut.length = pieceLength - leading - trailing;
-            }
+        int textStart = 0;
+        int textEnd = 0;
+        if (pieceLength > 0 && textBytes.TextWithin(first, stop, &textStart, &textEnd)) {
+            leading = textStart - first;
+            trailing = stop + 1 - textEnd;
+            cut.first = textStart;
+            cut.length = textEnd - textStart;
         }
         if (configured == 0 && !force && span == 1)  // the column's typical alignment (GuessTextAlignment)
             cut.alignment = columns[static_cast<size_t>(c)]->typicalAlignment;
@@ -953,6 +1030,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
                                                pieceLength, leading, trailing, force);
         c = last + 1;
     }
+    cuts->resize(static_cast<size_t>(made));
     return true;
 }
 

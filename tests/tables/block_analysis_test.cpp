@@ -408,6 +408,31 @@ TEST_F(BlockAnalysisTest, TiesInTheColumnStatisticsGoToTheSmallerValue) {
     }
 }
 
+// The first column's labels are compared by hashes taken eight bytes at a
+// time: labels that differ only in their last bytes, or only in length,
+// are different labels.
+TEST_F(BlockAnalysisTest, LongLabelsAreToldApartByEveryByte) {
+    struct Case {
+        std::vector<std::string> labels;
+        int dominant;
+    };
+    const std::vector<Case> cases = {
+        {{"Eastern Region 01", "Eastern Region 02", "Eastern Region 01"}, 1},
+        {{"Eastern Region 01", "Eastern Region 02", "Eastern Region 03"}, 0},
+        {{"Northern", "Northerx", "Northern"}, 1},
+        {{"Northern", "Northerx", "Northera"}, 0},
+        {{"Whole wheat", "Whole wheat1", "Whole wheat12"}, 0},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        for (const std::string& label : c.labels) Add(label + std::string(20 - label.size(), ' ') + "x");
+        Columns({19});
+        engine->AnalyseLineStatistics();
+        engine->GatherColumnStatistics();
+        EXPECT_EQ(engine->columns[0]->hasDominantValue, c.dominant) << c.labels[1];
+    }
+}
+
 TEST_F(BlockAnalysisTest, AFirstColumnOfRepeatedLabelsHasADominantValue) {
     struct Case {
         std::vector<std::string> lines;

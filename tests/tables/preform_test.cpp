@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analysis/analysed_line.h"
@@ -75,6 +76,10 @@ TEST_F(PreFormTest, DisplayAndRawTextsKeepTheirValuesWhenTheLayoutChanges) {
     escaped.SetText("x &amp; y");
     escaped.taggedText = "x & y";
     escaped.rawText = "x & y";
+    AnalysedLine sameLength;  // texts of one length that differ
+    sameLength.SetText("abd  ");
+    sameLength.taggedText = "abc  ";
+    sameLength.rawText = "abe  ";
     struct Case {
         const AnalysedLine* line;
         std::string layout, display, raw;
@@ -83,6 +88,7 @@ TEST_F(PreFormTest, DisplayAndRawTextsKeepTheirValuesWhenTheLayoutChanges) {
         {nullptr, "plain", "plain", "plain"},
         {&tabbed, "a       b", "a       b", "a\tb"},
         {&escaped, "x & y", "x &amp; y", "x & y"},
+        {&sameLength, "abc", "abd", "abe"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.layout);
@@ -123,6 +129,33 @@ TEST_F(PreFormTest, LinesOfSeveralEnginesAreKeptApart) {
     PreForm third(nullptr, &set, nullptr);
     Add(third, "third");
     EXPECT_EQ(third.lines[0]->Layout().str(), "third");
+}
+
+TEST_F(PreFormTest, EnginesOnSeveralThreadsKeepTheirLines) {
+    // The shared slabs hand out and take back records for engines that
+    // run at the same time.
+    constexpr int kThreads = 4;
+    constexpr int kLines = 3000;
+    std::vector<int> wrong(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 3; ++round) {
+                PreForm engine(nullptr, &set, nullptr);
+                for (int i = 0; i < kLines; ++i) {
+                    AnalysedLine line;
+                    line.SetText((std::to_string(t) + " " + std::to_string(i)).c_str());
+                    engine.AddLine(line);
+                }
+                for (int i = 0; i < kLines; ++i)
+                    if (engine.lines[static_cast<size_t>(i)]->Layout().str() !=
+                        std::to_string(t) + " " + std::to_string(i))
+                        ++wrong[static_cast<size_t>(t)];
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(wrong, std::vector<int>(kThreads, 0));
 }
 
 TEST_F(PreFormTest, TableLayoutBuildsColumnsAndReportsOverlaps) {

@@ -68,6 +68,13 @@ TEST_F(TableCellsTest, GuessAlignmentFollowsItsOrderOfTests) {
         {"$12", 0, 1},          // "$" counts only in the extended markup modes
         {"          1234567890.25", 0, 3},
         {"12,5x", 0, 1},         // a numeric start is not enough
+        // A number is right aligned whatever its blanks alone would give,
+        // unless they fill the column.
+        {"12345    ", 9, 3},      // at the start of the column
+        {"  5", 10, 3},           // the rest of the column is blank
+        {" 12 ", 0, 3},           // as many blanks before as after
+        {"  7 ", 3, 1},           // blanks that fill the column
+        {"1 2", 0, 1},            // a blank inside is not numeric
     };
     PreForm engine(nullptr, &set, nullptr);
     TableCell cell(&set, SourcePosition(), nullptr);
