@@ -5,16 +5,7 @@
 #include "context/context.h"
 #include "policies/fc.h"
 
-bool IsHeadingType(int t) {
-    return (t >= 101 && t <= 106) || (t >= 111 && t <= 116) || t == 120 || t == 121 || (t >= 131 && t <= 136);
-}
-bool IsListItemType(int t) { return (t >= 210 && t <= 216) || t == 219; }
-bool IsListBlankType(int t) { return t == 217 || t == 218; }
-bool IsContentsType(int t) { return t >= 151 && t <= 156; }
-bool IsTaggedType(int t) { return t >= 1001 && t <= 1034; }
-
 namespace {
-
 
 std::unique_ptr<TextString> CopyOwned(const std::unique_ptr<TextString>& text) {
     return text ? std::make_unique<TextString>(*text) : nullptr;

@@ -46,12 +46,15 @@ class AnalysedLine;
 inline AnalysedLine* AsAnalysedLine(TextLine* line);
 inline const AnalysedLine* AsAnalysedLine(const TextLine* line);
 
-// Line type groups used by range tests.
-bool IsHeadingType(int lineType);   // 101-106, 111-116, 120, 121, 131-136
-bool IsListItemType(int lineType);  // 210-216, 219
-bool IsListBlankType(int lineType); // 217, 218
-bool IsContentsType(int lineType);  // 151-156
-bool IsTaggedType(int lineType);    // 1001-1034
+// Line type groups used by range tests (inline: the line typing asks
+// several of them for every line).
+inline bool IsHeadingType(int t) {
+    return (t >= 101 && t <= 106) || (t >= 111 && t <= 116) || t == 120 || t == 121 || (t >= 131 && t <= 136);
+}
+inline bool IsListItemType(int t) { return (t >= 210 && t <= 216) || t == 219; }
+inline bool IsListBlankType(int t) { return t == 217 || t == 218; }
+inline bool IsContentsType(int t) { return t >= 151 && t <= 156; }
+inline bool IsTaggedType(int t) { return t >= 1001 && t <= 1034; }
 
 class AnalysedLine : public TextLine {
 public:

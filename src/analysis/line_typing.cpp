@@ -153,8 +153,28 @@ private:
     int WordEnd(int i) const { return ::WordEnd(bytes, i, n); }
 };
 
+// Whether the word holds a digit; the text it stands in ends at `textEnd`.
+// A word of up to sixteen bytes with sixteen bytes of text from its start
+// is looked at in one go.
+bool WordHoldsDigit(std::string_view word, const char* textEnd) {
+#if defined(__SSE2__)
+    if (word.size() <= 16 && textEnd - word.data() >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(word.data()));
+        // Signed compares: bytes from 128 up are negative, below '0'.
+        const unsigned digits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
+                                            _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)))));
+        return (digits & ((1u << word.size()) - 1)) != 0;
+    }
+#endif
+    for (const char c : word)
+        if (c >= '0' && c <= '9') return true;
+    return false;
+}
+
 // A text that names a heading by keyword ("Chapter 3", "Section 2.1").
 bool HoldsHeadingKeyword(std::string_view word) {
+    if (word.size() < 7) return false;  // shorter than each keyword
     return ContainsNoCase(word, "Chapter") || ContainsNoCase(word, "Subject") || ContainsNoCase(word, "Section");
 }
 
@@ -623,7 +643,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
     }
 
     if (switchesOn && set->IsOn(Pol::LookForMailHeaders) && !HasFlag(kFlagNotAnalysed) &&
-        !HasFlag(kFlagProtected) && working.FindChar(0, ':', nullptr, 1))
+        !HasFlag(kFlagProtected) && working.length > 0 &&
+        std::memchr(working.buffer, ':', static_cast<size_t>(working.length)))
         CheckMailHeaderLine(working);
 
     if (switchesOn) CheckCentring(set);
@@ -635,9 +656,21 @@ void AnalysedLine::AnalyseLine(FC* set) {
     int candidate = 0;
     if (words.Has(0)) candidate = CheckNumberedHeading(set, working, 1, -1, mayStandHere);
 
+    // The keyword forms below test the text from the second word on, and
+    // from the third when the second names a heading.  A second word that
+    // holds no digit and names no heading gives no number: that test would
+    // only clear the section levels, so with the levels clear already the
+    // forms (and the keyword and prefix look-ups) are passed over.
+    const auto keywordFormsFindNothing = [this, &working](LineWords& words) {
+        for (const int level : sectionLevels)
+            if (level != -1) return false;
+        const std::string_view second = words.Word(1);
+        return !WordHoldsDigit(second, working.buffer + working.length) && !HoldsHeadingKeyword(second);
+    };
+
     // "Chapter 3", "Section 2.1", or a numbering style's prefix before the
     // number.
-    if (candidate == 0 && (lineType == 0 || lineType == 230) && words.Has(1) &&
+    if (candidate == 0 && (lineType == 0 || lineType == 230) && words.Has(1) && !keywordFormsFindNothing(words) &&
         (HoldsHeadingKeyword(words.Word(0)) || IsNumberingPrefix(*set, words.Word(0)))) {
         candidate = CheckNumberedHeading(set, words.From(working, 1), 2, -1, mayStandHere);
         if (candidate == 0 && HoldsHeadingKeyword(words.Word(1)) && words.Has(2))

@@ -19,6 +19,64 @@ bool Holds(const TextString& text, const char* what) { return text.Find(0, what,
 
 bool HoldsChar(const TextString& text, char c) { return text.FindChar(0, c, nullptr, 1); }
 
+// Where the text ends (its first NUL byte, else its length), and whether
+// '(', '=' or '/' stands before that end: the bytes the quick code-line
+// test needs, in one pass.
+int TextEndAndPunctuation(const char* bytes, int n, bool& punctuation) {
+    punctuation = false;
+#if defined(__SSE2__)
+    const __m128i nul = _mm_setzero_si128(), open = _mm_set1_epi8('('), equals = _mm_set1_epi8('='),
+                  slash = _mm_set1_epi8('/');
+    unsigned seen = 0;  // whether any of the three came before the end
+    // The masks of sixteen bytes; true when the text ends among them.
+    auto block = [&](const __m128i v, unsigned valid, int at, int& end) {
+        const unsigned zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nul))) & valid;
+        unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, equals)), _mm_cmpeq_epi8(v, slash))));
+        hits &= valid;
+        if (zeros) {
+            const int first = __builtin_ctz(zeros);
+            seen |= hits & ((1u << first) - 1);
+            end = at + first;
+            return true;
+        }
+        seen |= hits;
+        return false;
+    };
+    int end = n;
+    int i = 0;
+    bool ended = false;
+    for (; i + 16 <= n && !ended; i += 16)
+        ended = block(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i)), 0xFFFFu, i, end);
+    if (!ended && i < n) {
+        const int rest = n - i;
+        if (n >= 16) {
+            // The last sixteen bytes; those before `i` were looked at.
+            const int skip = 16 - rest;
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + n - 16));
+            int blockEnd = n;
+            if (block(v, (0xFFFFu << skip) & 0xFFFFu, n - 16, blockEnd)) end = blockEnd;
+        } else {
+            char tail[16] = {};
+            std::memcpy(tail, bytes + i, static_cast<size_t>(rest));
+            int blockEnd = n;
+            if (block(_mm_loadu_si128(reinterpret_cast<const __m128i*>(tail)), (1u << rest) - 1, i, blockEnd))
+                end = blockEnd;
+        }
+    }
+    punctuation = seen != 0;
+    return end;
+#else
+    int end = 0;
+    while (end < n && bytes[end] != '\0') {
+        const char c = bytes[end];
+        if (c == '(' || c == '=' || c == '/') punctuation = true;
+        ++end;
+    }
+    return end;
+#endif
+}
+
 bool EndsWith(const TextString& text, const char* suffix) {
     int n = static_cast<int>(std::strlen(suffix));
     if (n == 0 || text.length < n) return false;
@@ -250,15 +308,18 @@ bool IsCodeLine(const TextString& line, int extended) {
         // begins with '#', or holds '(', '=' or '/' can be.  Looked at in
         // place (up to a NUL byte, as a copy would end), without blanks and
         // tabs at either end.
+        // One pass finds the end of the text and whether '(', '=' or '/'
+        // stands before it; the blanks and tabs cut from the ends hold
+        // none of them.
+        bool punctuation = false;
+        const int textEnd = TextEndAndPunctuation(line.buffer, line.length, punctuation);
         const char* begin = line.buffer;
-        const char* end = begin + strnlen(line.buffer, static_cast<size_t>(line.length));
+        const char* end = begin + textEnd;
         while (begin < end && IsBlankOrTab(*begin)) ++begin;
         while (end > begin && IsBlankOrTab(end[-1])) --end;
         if (begin == end) return false;
         const char last = end[-1];
-        const auto size = static_cast<size_t>(end - begin);
-        if (!extended && last != ';' && last != '{' && last != '}' && last != ':' && *begin != '#' &&
-            !std::memchr(begin, '(', size) && !std::memchr(begin, '=', size) && !std::memchr(begin, '/', size))
+        if (!extended && last != ';' && last != '{' && last != '}' && last != ':' && *begin != '#' && !punctuation)
             return false;
     }
     TextString text(line);
@@ -520,26 +581,53 @@ double CompareBlankColumns(const TextString& first, const TextString& second, do
     int i = 0;
     bool blankBefore = false;
 #if defined(__SSE2__)
-    // Sixteen columns at a time: bit k of a mask stands for column i + k.
-    const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+    // Sixteen columns at a time, as byte masks (0xFF for a blank or tab):
+    // each lane counts the runs that start in it and the shared blanks, and
+    // the lane counts are added up every 255 blocks and at the end.
+    const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t'), zero = _mm_setzero_si128();
     auto blanksOf = [&](const char* text) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
-        return static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab))));
+        return _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab));
     };
-    auto bitsSet = [](unsigned x) {
-        x = x - ((x >> 1) & 0x5555u);
-        x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
-        x = (x + (x >> 4)) & 0x0F0Fu;
-        return static_cast<int>((x + (x >> 8)) & 0x1Fu);
+    __m128i runCounts = zero, sharedCounts = zero;
+    auto addUp = [&] {
+        const __m128i r = _mm_sad_epu8(runCounts, zero), s = _mm_sad_epu8(sharedCounts, zero);
+        runs += _mm_cvtsi128_si32(r) + _mm_extract_epi16(r, 4);
+        shared += _mm_cvtsi128_si32(s) + _mm_extract_epi16(s, 4);
+        runCounts = zero;
+        sharedCounts = zero;
     };
+    // A run starts at a blank whose column before holds none; the blanks
+    // after the first of a run count where the second text has one too.
+    auto count = [&](__m128i inFirst, __m128i before, __m128i inSecond, __m128i keep) {
+        runCounts = _mm_sub_epi8(runCounts, _mm_and_si128(_mm_andnot_si128(before, inFirst), keep));
+        sharedCounts =
+            _mm_sub_epi8(sharedCounts, _mm_and_si128(_mm_and_si128(_mm_and_si128(inFirst, before), inSecond), keep));
+    };
+    const __m128i all = _mm_cmpeq_epi8(zero, zero);
+    __m128i previous = zero;  // the blanks of the block before
+    int blocks = 0;
     for (; i + 16 <= n; i += 16) {
-        const unsigned inFirst = blanksOf(a + i);
-        const unsigned before = ((inFirst << 1) | (blankBefore ? 1u : 0u)) & 0xFFFFu;
-        runs += bitsSet(inFirst & ~before);
-        shared += bitsSet(inFirst & before & blanksOf(b + i));
-        blankBefore = (inFirst >> 15) != 0;
+        const __m128i inFirst = blanksOf(a + i);
+        count(inFirst, _mm_or_si128(_mm_slli_si128(inFirst, 1), _mm_srli_si128(previous, 15)), blanksOf(b + i), all);
+        previous = inFirst;
+        if (++blocks == 255) {
+            addUp();
+            blocks = 0;
+        }
     }
+    if (i < n && n >= 16) {
+        // The last columns, from the sixteen that end with the last one:
+        // the column before i is among them, and the columns before i are
+        // dropped.
+        const int skip = 16 - (n - i);
+        const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        const __m128i keep = _mm_cmpgt_epi8(lanes, _mm_set1_epi8(static_cast<char>(skip - 1)));
+        const __m128i inFirst = blanksOf(a + n - 16);
+        count(inFirst, _mm_slli_si128(inFirst, 1), blanksOf(b + n - 16), keep);
+        i = n;
+    }
+    addUp();
 #endif
     for (; i < n; ++i) {
         const bool isBlank = IsBlankOrTab(a[i]);

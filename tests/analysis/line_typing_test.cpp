@@ -326,6 +326,21 @@ TEST(LineTypingRead, KeywordHeadingsReadTheNumberAfterTheKeyword) {
     EXPECT_EQ(harness.context.documentState.headingState.current[0], 4);
 }
 
+// A keyword or prefix before a word without a digit makes no heading; a
+// second keyword still passes the number test on to the third word.
+TEST(LineTypingRead, KeywordsBeforeWordsWithoutNumbers) {
+    ReadingHarness harness;
+    harness.SetPolicy("Expect Contents List : No");
+    harness.policies.headingLevels[2].prefix = "Part";
+    harness.AnalyseText(
+        "Chapter Two 3 ideas\nText.\n\nPart Seven of a line long enough\nText.\n\nSection Chapter 1 Start\nText.\n\n"
+        "Part 2 of a line long enough to be read sixteen bytes at a time\nText.\n");
+    EXPECT_EQ(TypeOf(harness, "Chapter Two"), 0);
+    EXPECT_EQ(TypeOf(harness, "Part Seven"), 0);
+    EXPECT_EQ(TypeOf(harness, "Section Chapter 1"), 101);
+    EXPECT_EQ(TypeOf(harness, "Part 2"), 101);
+}
+
 TEST(LineTypingRead, ALevelOneNumberInRunningTextIsNoHeading) {
     ReadingHarness harness;
     harness.SetPolicy("Expect Contents List : No");

@@ -131,6 +131,28 @@ TEST(RecognisersTest, CodeLines) {
     }
 }
 
+// The quick code-line test looks for '(', '=' and '/' sixteen bytes at a
+// time: one of them at every place around the block edges is found, and
+// none after a NUL byte (which ends the text as a copy would end it).
+TEST(RecognisersTest, CodeLinePunctuationAtEveryPlace) {
+    for (int length : {1, 2, 15, 16, 17, 31, 32, 33, 40}) {
+        for (int at = 0; at < length; ++at) {
+            for (const char* mark : {"(", "=", "/"}) {
+                std::string line(static_cast<size_t>(length), 'a');
+                line[static_cast<size_t>(at)] = mark[0];
+                // "a(a" is no code but "aif (a" is, as are "a==a" and "a//a".
+                std::string code = line;
+                code.insert(static_cast<size_t>(at), mark[0] == '(' ? "if " : mark[0] == '=' ? "=" : "/");
+                EXPECT_TRUE(IsCodeLine(TextString(code), 0)) << code;
+                std::string hidden = line;
+                hidden.insert(static_cast<size_t>(at), 1, '\0');
+                EXPECT_FALSE(IsCodeLine(TextString(std::string_view(hidden.data(), hidden.size())), 0))
+                    << length << ' ' << at;
+            }
+        }
+    }
+}
+
 class RecognisersContextTest : public ::testing::Test {
 protected:
     Context context;
@@ -271,7 +293,7 @@ TEST(RecognisersTest, BlankColumnsOfLongTexts) {
     };
     unsigned seed = 7;
     auto next = [&]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
-    for (int length : {15, 16, 17, 31, 32, 33, 47, 48, 64, 100}) {
+    for (int length : {15, 16, 17, 31, 32, 33, 47, 48, 64, 100, 4095, 4096, 4100}) {
         for (int trial = 0; trial < 20; ++trial) {
             std::string a, b;
             for (int k = 0; k < length; ++k) a += " \t  xy"[next() % 6];
