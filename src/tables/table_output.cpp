@@ -713,7 +713,7 @@ void PreForm::OutputTableRow(int lineIndex) {
     int highest = 0;
     int firstFilled = -1;
     for (int c = 0; c < count; ++c) {
-        const TableCell& cell = *cellRow.GetAt(c);
+        const TableCell& cell = *cellRow.CellAt(c);
         highest = std::max(highest, cell.lineCount);
         if (!HasNoText(cell, html)) {
             firstFilled = c;
@@ -722,7 +722,7 @@ void PreForm::OutputTableRow(int lineIndex) {
     }
     if (firstFilled < 0) return;
     bool uniform = true;
-    for (int c = 0; c < count && uniform; ++c) uniform = cellRow.GetAt(c)->lineCount == highest;
+    for (int c = 0; c < count && uniform; ++c) uniform = cellRow.CellAt(c)->lineCount == highest;
 
     // Whether each cell is a plain cell whose text the HTML cell writer
     // leaves as it is (see IsPlainUntaggedCellText): such a cell holds no
@@ -736,15 +736,15 @@ void PreForm::OutputTableRow(int lineIndex) {
     // text, and whether they are written as one cell (see kPaddingCellLimit).
     int tailStart = 0;
     long tailCells = 0;
-    for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
-        const TableCell& cell = *cellRow.GetAt(c);
+    for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
+        const TableCell& cell = *cellRow.CellAt(c);
         const bool plain =
             cellsMayBePlain && cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(cell.text, tagStart);
         plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
         if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
         } else {
-            tailStart = std::min(count, c + StepOf(*cellRow.GetAt(c)));
+            tailStart = std::min(count, c + StepOf(*cellRow.CellAt(c)));
             tailCells = 0;
         }
     }
@@ -763,8 +763,8 @@ void PreForm::OutputTableRow(int lineIndex) {
     // The cell tags read whether a cell is a header cell and where it
     // stands; the placement of WS tags is read before the tags are handled
     // (a plain cell holds no tag).
-    for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
-        TableCell* cell = cellRow.GetAt(c);
+    for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
+        TableCell* cell = cellRow.CellAt(c);
         cell->isHeaderCell = headerRow ? 1 : 0;
         cell->row = lineIndex - headerRowCount - leadingBlankCount;
         if (headerRow) cell->row = lineIndex;
@@ -802,8 +802,8 @@ void PreForm::OutputTableRow(int lineIndex) {
         line = "\\trowd \\trgaph108\\trleft";
         line.AppendNumber('1', static_cast<int>(offset), 0);
         Write(rtfWriter, policies, line);
-        for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
-            int last = std::min(count - 1, c + StepOf(*cellRow.GetAt(c)) - 1);
+        for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
+            int last = std::min(count - 1, c + StepOf(*cellRow.CellAt(c)) - 1);
             if (mergeTail && c >= tailStart) last = count - 1;
             line = borders;
             Add(line, "\\cellx");
@@ -840,8 +840,8 @@ void PreForm::OutputTableRow(int lineIndex) {
 
         const char* firstPrefix = (lastLine || lineCount > kLooseBlockLines || winHelp) ? "\\intbl " : "\\keepn\\intbl ";
         bool first = true;
-        for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
-            TableCell* cell = cellRow.GetAt(c);
+        for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
+            TableCell* cell = cellRow.CellAt(c);
             const bool merged = mergeTail && c >= tailStart;
             if (merged)
                 text.MakeEmpty();
@@ -924,8 +924,8 @@ void PreForm::OutputTableRow(int lineIndex) {
         // The cell writer changes the text it is given but only reads the
         // gutter and stub texts: a cell's own are passed for those.
         static TextString text, gutter, stub;
-        for (int c = 0; c < count; c += StepOf(*cellRow.GetAt(c))) {
-            TableCell* cell = cellRow.GetAt(c);
+        for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
+            TableCell* cell = cellRow.CellAt(c);
             if (mergeTail && c >= tailStart) {
                 TableCell filler(policies, cell->position, cell->font);
                 filler.span = count - c;
