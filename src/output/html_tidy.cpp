@@ -1691,9 +1691,7 @@ bool PlainBuffer(const TidyBuffer* b) {
 
 }  // namespace
 
-bool HTML_TidyLeavesUnchanged(const TextString& text) {
-    return PlainTableText(text.buffer, text.buffer + text.length, false, nullptr);
-}
+bool HTML_TidyLeavesUnchanged(const TextString& text) { return HTML_TidyLeavesUnchanged(text.view()); }
 
 bool HTML_TidyLeavesUnchanged(std::string_view text) {
     return PlainTableText(text.data(), text.data() + text.size(), false, nullptr);

@@ -149,10 +149,6 @@ const unsigned char* CellByteKinds(const TextString* start) {
     return kinds;
 }
 
-// The row writer has found this text (a cell's own) to be a plain untagged
-// cell text: the cell writer need not scan it again.  Set for one call.
-const TextString* gKnownPlainCellText = nullptr;
-
 bool IsPlainCellText(std::string_view text) {
     if (text.empty()) return false;
     const unsigned char* const kinds = CellByteKinds(nullptr);
@@ -191,6 +187,20 @@ bool IsPlainUntaggedCellText(const TextString& text, const TextString& start) {
     }
 #endif
     return IsPlainUntaggedCellText(text.view(), start);
+}
+
+// Whether the table's cells can be plain cells at all: not under the rule
+// set that removes spans from them, and not while font changes around a
+// cell may write markup.
+bool PlainCellsPossible(const PreForm& table) {
+    return table.policies->ruleSetCode != 2 && !engine_support::CellFontMarkupPossible(table);
+}
+
+// Whether a cell of such a table, holding `text`, is a plain cell: its text
+// is a plain untagged cell text and it needs no contents link.  The HTML
+// cell writer leaves such a text as it is.
+bool IsPlainCell(const TableCell& cell, const TextString& text, const TextString& tagStart) {
+    return cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(text, tagStart);
 }
 
 // Whether the text may hold a tag: whether the first character of the tag
@@ -728,7 +738,7 @@ void PreForm::OutputTableRow(int lineIndex) {
     // leaves as it is (see IsPlainUntaggedCellText): such a cell holds no
     // tag, has text, and is written from its own text.
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
-    const bool cellsMayBePlain = html && policies->ruleSetCode != 2 && !engine_support::CellFontMarkupPossible(*this);
+    const bool cellsMayBePlain = html && PlainCellsPossible(*this);
     static std::vector<unsigned char> plainCells;
     plainCells.assign(static_cast<size_t>(count), 0);
 
@@ -738,8 +748,7 @@ void PreForm::OutputTableRow(int lineIndex) {
     long tailCells = 0;
     for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
         const TableCell& cell = *cellRow.CellAt(c);
-        const bool plain =
-            cellsMayBePlain && cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(cell.text, tagStart);
+        const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, tagStart);
         plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
         if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
@@ -963,10 +972,8 @@ void PreForm::OutputTableRow(int lineIndex) {
                 previous = cell;
                 continue;
             }
-            gKnownPlainCellText = plainText ? given : nullptr;
             OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &cell->gutterText, &cell->stubText, given, isRule,
                            headerRow ? 1 : 0, c < headerColumnCount ? 1 : 0, 0);
-            gKnownPlainCellText = nullptr;
             previous = cell;
         }
         static const TextString rowEnd("  </TR>"), minimisedRowEnd("</TR>");
@@ -1002,9 +1009,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // and stands in a table without a layout: see WritePlainCell.
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
     const bool strong = !isHeaderRow && isHeaderColumn;
-    const bool plainCell = extraLeading < 6 && policies->ruleSetCode != 2 && cell->linkAnchor.IsEmpty() &&
-                           (text == gKnownPlainCellText || IsPlainUntaggedCellText(text->view(), tagStart)) &&
-                           !engine_support::CellFontMarkupPossible(*this);
+    const bool plainCell = extraLeading < 6 && PlainCellsPossible(*this) && IsPlainCell(*cell, *text, tagStart);
     if (plainCell && !laidOut && !hasGutter && !hasStub && !strong) {
         WritePlainCell(PlainCellSettings(policies, htmlWriter, config), *this, *cell, text->view(), column, vAlign,
                        isHeaderRow != 0);
