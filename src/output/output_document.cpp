@@ -17,6 +17,26 @@ int OutputDocument::GetOutputFileName(const char*, FC*, TextString* out) {
     return 0;
 }
 
+void OutputDocument::ReportWriteFailure(FC* set, const TextString& name) {
+    if (writeFailureReported) return;
+    writeFailureReported = 1;
+    if (!set) return;
+    TextString message("ERROR: Can't write file \"");
+    message.Append(name);
+    message.Append("\"");
+    if (writeError) {
+        message.Append(": ");
+        message.Append(SystemErrorText(writeError).c_str());
+    }
+    set->ReportMessage(message.buffer, 10);
+}
+
+bool OutputDocument::CloseChecked(FC* set, const TextString& name) {
+    CloseAll();
+    if (writeError) ReportWriteFailure(set, name);
+    return !writeFailureReported && !writeError;
+}
+
 int OutputDocument::Open(const char* name, FC* set, int flag) {
     return OpenAtLine(name, set, nullptr, nullptr, flag);
 }

@@ -1,0 +1,34 @@
+// RunFiles: the files of the program's run that no write may replace.  The
+// run registers its inputs and every file named on the command line before
+// anything is written; every file opened for writing is checked against
+// them (TextFile::OpenForWrite), so that no input is ever opened for
+// writing, whatever writer asks.  The run also registers what it writes
+// (documents, the log, the index page): a file read during the run that is
+// one of them is refused when it is met.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/output_files.h"
+
+class RunFiles {
+public:
+    void Clear();
+    // `path` is read by the run and must not be written.
+    void AddInput(const std::string& path);
+    // `path` is written by the run.
+    void AddWriteTarget(const std::string& path);
+    // The input (as registered) that `path` names, or null.
+    const std::string* FindInput(const std::string& path) const;
+    // The write target (as registered) that `path` names, or null.
+    const std::string* FindWriteTarget(const std::string& path) const;
+
+private:
+    std::vector<std::pair<FileKey, std::string>> inputs_;
+    std::vector<std::pair<FileKey, std::string>> targets_;
+};
+
+// The files of the program's run; empty outside a run.
+RunFiles& TheRunFiles();
