@@ -619,6 +619,7 @@ bool BaseDialog::RunConversion() {
     std::vector<TextString> namedFiles = commandLineSpecs;
     if (namedFiles.empty()) namedFiles.push_back(spec);
     if (!runPolicyFileName.IsEmpty()) namedFiles.push_back(runPolicyFileName);
+    TheRunFiles().reporter = &run.sink;
     const TextString outputLocation = OutputLocation();
     RunPlan plan = PlanRun(run, namedFiles, [&](const TextString& input) {
         return OutputFilePath(PolicyFileSet(), SixthSet(), run, input, outputLocation);

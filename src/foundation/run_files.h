@@ -13,8 +13,13 @@
 
 #include "platform/output_files.h"
 
+class MessageReporter;
+
 class RunFiles {
 public:
+    // Where a refused read is reported; not owned, may be null.
+    MessageReporter* reporter = nullptr;
+
     void Clear();
     // `path` is read by the run and must not be written.
     void AddInput(const std::string& path);
@@ -24,6 +29,9 @@ public:
     const std::string* FindInput(const std::string& path) const;
     // The write target (as registered) that `path` names, or null.
     const std::string* FindWriteTarget(const std::string& path) const;
+    // Whether `path` may be read: false, reported with an "ERROR: " message
+    // naming it, when the run writes it.
+    bool MayRead(const std::string& path) const;
 
 private:
     std::vector<std::pair<FileKey, std::string>> inputs_;

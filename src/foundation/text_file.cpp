@@ -136,6 +136,8 @@ bool TextFile::OpenForRead(const char* name) {
         return true;
     }
     if (!name || !*name) return false;
+    // A file the run writes is not read while it is written.
+    if (!TheRunFiles().MayRead(name)) return false;
     // A file may not include itself, under its own name or any other.
     if (IsFileOpen(name)) return false;
     if (depth >= kMaxDepth) return false;

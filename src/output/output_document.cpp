@@ -18,9 +18,10 @@ int OutputDocument::GetOutputFileName(const char*, FC*, TextString* out) {
 }
 
 void OutputDocument::ReportWriteFailure(FC* set, const TextString& name) {
-    if (writeFailureReported) return;
+    // Without a policy set there is nobody to report to yet: the closing
+    // owner reports it.
+    if (writeFailureReported || !set) return;
     writeFailureReported = 1;
-    if (!set) return;
     TextString message("ERROR: Can't write file \"");
     message.Append(name);
     message.Append("\"");

@@ -105,7 +105,7 @@ mode_t CreationMode() {
 
 bool FileKey::operator==(const FileKey& other) const {
     if (exists && other.exists) return device == other.device && inode == other.inode;
-    if (exists != other.exists) return false;
+    // A file that did not exist yet when one key was taken is known by its path.
     return path == other.path;
 }
 

@@ -20,8 +20,8 @@
 #include <string>
 
 // The identity of a file named by a path.  Two keys are equal when both
-// files exist and have the same device and inode, or when neither exists
-// and the absolute paths, folders resolved through symbolic links, agree.
+// files exist and have the same device and inode, or otherwise when the
+// absolute paths, folders resolved through symbolic links, agree.
 struct FileKey {
     bool exists = false;
     dev_t device = 0;
