@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "app/base_dialog.h"
@@ -171,6 +173,8 @@ struct RunPlan {
     std::vector<PlannedFile> files;        // in run order
     std::vector<TextString> messages;      // what the decisions are reported as
     bool refused = false;                  // a file was refused: the run fails
+    // The documents written, by key text: the index of the file writing each.
+    std::unordered_map<std::string, size_t> documents;
 
     // What writing `path` would replace: an input of the run ("the input
     // file ...") or one of its documents ("the output of ..."); empty when
@@ -178,10 +182,8 @@ struct RunPlan {
     TextString WrittenOver(const TextString& path) const {
         if (const std::string* input = TheRunFiles().FindInput(path.str()))
             return TextString("the input file ") + Quoted(TextString(std::string_view(*input)));
-        const FileKey key = KeyOfFile(path.str());
-        for (const PlannedFile& file : files)
-            if (file.convert && !file.output.IsEmpty() && file.outputKey == key)
-                return TextString("the output of ") + Quoted(file.input);
+        const auto document = documents.find(KeyOfFile(path.str()).Text());
+        if (document != documents.end()) return TextString("the output of ") + Quoted(files[document->second].input);
         return TextString();
     }
 };
@@ -192,17 +194,21 @@ struct RunPlan {
 // once.  A file found only through a wildcard that is the document of
 // another input is that input's earlier output: not an input, and it may
 // be replaced.  A document that would replace an input, or a file an
-// earlier document writes, is refused.
+// earlier document writes, is refused.  Files are looked up hashed: a run
+// over many files plans in linear time.
 template <typename OutputOf>
 RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputOf outputOf) {
     RunPlan plan;
     RunFiles& runFiles = TheRunFiles();
-    std::vector<FileKey> namedKeys;
+    std::unordered_set<std::string> named;
     for (const TextString& name : namedFiles) {
         if (name.IsEmpty() || HasWildcard(name.buffer)) continue;
-        namedKeys.push_back(KeyOfFile(name.str()));
+        named.insert(KeyOfFile(name.str()).Text());
         runFiles.AddInput(name.str());
     }
+    std::unordered_set<std::string> seen;
+    // The first file writing each document, by key text.
+    std::unordered_map<std::string, size_t> outputs;
     for (int i = 0; i < run.inputFiles.count; ++i) {
         const char* entry = run.inputFiles.TextAt(i);
         if (!entry || !*entry) continue;
@@ -211,23 +217,25 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
         PlannedFile file;
         file.input = directory + name + extension;
         file.inputKey = KeyOfFile(file.input.str());
-        bool seen = false;
-        for (const PlannedFile& earlier : plan.files) seen = seen || earlier.inputKey == file.inputKey;
-        if (seen) continue;
-        for (const FileKey& key : namedKeys) file.named = file.named || key == file.inputKey;
+        if (!seen.insert(file.inputKey.Text()).second) continue;
+        file.named = named.count(file.inputKey.Text()) != 0;
         file.output = outputOf(file.input);
-        if (!file.output.IsEmpty()) file.outputKey = KeyOfFile(file.output.str());
+        if (!file.output.IsEmpty()) {
+            file.outputKey = KeyOfFile(file.output.str());
+            // A file whose output is itself is nobody's earlier output.
+            if (file.outputKey.Text() != file.inputKey.Text())
+                outputs.emplace(file.outputKey.Text(), plan.files.size());
+        }
         plan.files.push_back(std::move(file));
     }
-    for (PlannedFile& file : plan.files) {
+    for (size_t i = 0; i < plan.files.size(); ++i) {
+        PlannedFile& file = plan.files[i];
         if (file.named) continue;
-        for (const PlannedFile& other : plan.files) {
-            if (&other == &file || other.output.IsEmpty() || !(other.outputKey == file.inputKey)) continue;
-            file.convert = false;
-            plan.messages.push_back(TextString("INFO: ") + Quoted(file.input) + " is the output of " +
-                                    Quoted(other.input) + ", not an input: not converted");
-            break;
-        }
+        const auto producer = outputs.find(file.inputKey.Text());
+        if (producer == outputs.end() || producer->second == i) continue;
+        file.convert = false;
+        plan.messages.push_back(TextString("INFO: ") + Quoted(file.input) + " is the output of " +
+                                Quoted(plan.files[producer->second].input) + ", not an input: not converted");
     }
     for (const PlannedFile& file : plan.files)
         if (file.convert) runFiles.AddInput(file.input.str());
@@ -235,18 +243,16 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
         PlannedFile& file = plan.files[i];
         if (!file.convert || file.output.IsEmpty()) continue;
         TextString refusal;
+        const auto earlier = plan.documents.find(file.outputKey.Text());
         if (const std::string* input = runFiles.FindInput(file.output.str())) {
             refusal = TextString("ERROR: Output file would overwrite the input file ") +
                       Quoted(TextString(std::string_view(*input))) + ": " + Quoted(file.input) + " not converted";
-        } else {
-            for (size_t j = 0; j < i && refusal.IsEmpty(); ++j) {
-                const PlannedFile& earlier = plan.files[j];
-                if (earlier.convert && !earlier.output.IsEmpty() && earlier.outputKey == file.outputKey)
-                    refusal = TextString("ERROR: Output file ") + Quoted(file.output) + " is written for " +
-                              Quoted(earlier.input) + ": " + Quoted(file.input) + " not converted";
-            }
+        } else if (earlier != plan.documents.end()) {
+            refusal = TextString("ERROR: Output file ") + Quoted(file.output) + " is written for " +
+                      Quoted(plan.files[earlier->second].input) + ": " + Quoted(file.input) + " not converted";
         }
         if (refusal.IsEmpty()) {
+            plan.documents.emplace(file.outputKey.Text(), i);
             runFiles.AddWriteTarget(file.output.str());
             continue;
         }

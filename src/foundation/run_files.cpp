@@ -2,35 +2,37 @@
 
 #include "foundation/message_reporter.h"
 
-namespace {
-
-const std::string* Find(const std::vector<std::pair<FileKey, std::string>>& files, const std::string& path) {
-    if (files.empty() || path.empty()) return nullptr;
+void RunFiles::FileSet::Add(const std::string& path) {
+    if (path.empty()) return;
     const FileKey key = KeyOfFile(path);
-    for (const auto& [fileKey, name] : files)
-        if (fileKey == key) return &name;
-    return nullptr;
+    if (key.exists) byIdentity.emplace(key.Text(), path);
+    byPath.emplace(key.path, path);
 }
 
-}  // namespace
+const std::string* RunFiles::FileSet::Find(const std::string& path) const {
+    if (Empty() || path.empty()) return nullptr;
+    const FileKey key = KeyOfFile(path);
+    if (key.exists) {
+        const auto found = byIdentity.find(key.Text());
+        if (found != byIdentity.end()) return &found->second;
+    }
+    const auto found = byPath.find(key.path);
+    return found == byPath.end() ? nullptr : &found->second;
+}
 
 void RunFiles::Clear() {
-    inputs_.clear();
-    targets_.clear();
+    inputs_ = FileSet();
+    targets_ = FileSet();
     reporter = nullptr;
 }
 
-void RunFiles::AddInput(const std::string& path) {
-    if (!path.empty() && !FindInput(path)) inputs_.emplace_back(KeyOfFile(path), path);
-}
+void RunFiles::AddInput(const std::string& path) { inputs_.Add(path); }
 
-void RunFiles::AddWriteTarget(const std::string& path) {
-    if (!path.empty() && !FindWriteTarget(path)) targets_.emplace_back(KeyOfFile(path), path);
-}
+void RunFiles::AddWriteTarget(const std::string& path) { targets_.Add(path); }
 
-const std::string* RunFiles::FindInput(const std::string& path) const { return Find(inputs_, path); }
+const std::string* RunFiles::FindInput(const std::string& path) const { return inputs_.Find(path); }
 
-const std::string* RunFiles::FindWriteTarget(const std::string& path) const { return Find(targets_, path); }
+const std::string* RunFiles::FindWriteTarget(const std::string& path) const { return targets_.Find(path); }
 
 bool RunFiles::MayRead(const std::string& path) const {
     if (!FindWriteTarget(path)) return true;

@@ -5,11 +5,15 @@
 // writing, whatever writer asks.  The run also registers what it writes
 // (documents, the log, the index page): a file read during the run that is
 // one of them is refused when it is met.
+//
+// Files are compared as FileKey compares them (platform/output_files.h):
+// by device and inode where both exist, else by resolved path.  Each set is
+// kept hashed both ways, so that a run over many files looks each one up
+// in constant time.
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
+#include <unordered_map>
 
 #include "platform/output_files.h"
 
@@ -34,8 +38,18 @@ public:
     bool MayRead(const std::string& path) const;
 
 private:
-    std::vector<std::pair<FileKey, std::string>> inputs_;
-    std::vector<std::pair<FileKey, std::string>> targets_;
+    // Files by identity ("device:inode", existing files only) and by
+    // resolved path; each maps to the name registered.
+    struct FileSet {
+        std::unordered_map<std::string, std::string> byIdentity;
+        std::unordered_map<std::string, std::string> byPath;
+
+        void Add(const std::string& path);
+        const std::string* Find(const std::string& path) const;
+        bool Empty() const { return byPath.empty(); }
+    };
+    FileSet inputs_;
+    FileSet targets_;
 };
 
 // The files of the program's run; empty outside a run.

@@ -109,6 +109,12 @@ bool FileKey::operator==(const FileKey& other) const {
     return path == other.path;
 }
 
+std::string FileKey::Text() const {
+    if (!exists) return path;
+    return std::to_string(static_cast<unsigned long long>(device)) + ":" +
+           std::to_string(static_cast<unsigned long long>(inode));
+}
+
 FileKey KeyOfFile(const std::string& path) {
     FileKey key;
     key.path = AbsoluteWithResolvedFolder(path);

@@ -29,6 +29,9 @@ struct FileKey {
     std::string path;  // absolute, folder resolved; set in every case
 
     bool operator==(const FileKey& other) const;
+    // A text that is the same for equal keys of two files that both exist
+    // ("device:inode") or both do not (the path): for hashing.
+    std::string Text() const;
 };
 
 // The key of `path`; a relative path is taken from the current directory.
