@@ -158,6 +158,19 @@ public:
 
 TextString Quoted(const TextString& name) { return TextString("\"") + name + "\""; }
 
+// Reports that the run's log file or index page (`what`) at `path` is not
+// written: it would replace `clash`.
+void ReportNotWritten(Context& run, const char* what, const TextString& path, const TextString& clash) {
+    TextString message("ERROR: ");
+    message.Append(what);
+    message.AppendChar(' ');
+    message.Append(Quoted(path));
+    message.Append(" would overwrite ");
+    message.Append(clash);
+    message.Append(": not written");
+    run.sink.OutputMessage(message.buffer, 10);
+}
+
 // One input of the run and the document it writes.
 struct PlannedFile {
     TextString input;
@@ -638,9 +651,7 @@ bool BaseDialog::RunConversion() {
             log.Open(runSet, outputFolder, logPath);
             TheRunFiles().AddWriteTarget(logPath.str());
         } else {
-            run.sink.OutputMessage(
-                (TextString("ERROR: Log file ") + Quoted(logPath) + " would overwrite " + clash + ": not written").buffer,
-                10);
+            ReportNotWritten(run, "Log file", logPath, clash);
         }
     }
     for (const TextString& message : plan.messages) run.sink.OutputMessage(message.buffer, 10);
@@ -655,10 +666,7 @@ bool BaseDialog::RunConversion() {
             HTML_StartMasterIndex(runSet, run, outputFolder, index);
             TheRunFiles().AddWriteTarget(indexPath.str());
         } else {
-            run.sink.OutputMessage((TextString("ERROR: Index page ") + Quoted(indexPath) + " would overwrite " +
-                                    clash + ": not written")
-                                       .buffer,
-                                   10);
+            ReportNotWritten(run, "Index page", indexPath, clash);
         }
     }
 

@@ -285,9 +285,9 @@ TEST_F(ConversionRunTest, EveryWriterReportsAFailedWriteOrCloseOnce) {
             EXPECT_TRUE(TheRunStatus().Failed());
             const StringList& lines = TheStatusWindow().Lines;
             int errors = 0;
+            const std::string message = "ERROR: Can't write file \"" + directory + c.target + "\": ";
             for (int i = 0; i < lines.count; ++i)
-                if (std::string(lines.TextAt(i)).rfind("ERROR: Can't write file \"" + directory + c.target + "\": ", 0) == 0)
-                    ++errors;
+                if (std::string(lines.TextAt(i)).rfind(message, 0) == 0) ++errors;
             EXPECT_EQ(errors, 1);
             if (c.keepsEarlier) {
                 std::ifstream in(folder / c.target, std::ios::binary);

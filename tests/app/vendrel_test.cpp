@@ -365,20 +365,39 @@ TEST_F(VendrelTest, NoNamedFileIsEverReplaced) {
         std::vector<std::string> messages;
         std::vector<const char*> converted;  // documents the run writes
     };
-    const std::string one = (folder / "one.html").string();
+    const auto at = [this](const char* name) { return "\"" + (folder / name).string() + "\""; };
+    const std::string overwrites = "ERROR: Output file would overwrite the input file ";
     const std::vector<Case> cases = {
-        {"notes.md /LOG=notes.md", {{"notes.md", kTable}}, {"ERROR: Log file \"", "notes.md\" would overwrite the input file \""}, {"notes.html"}},
-        {"notes /LOG=notes", {{"notes", kTable}}, {"ERROR: Log file \"", "would overwrite the input file"}, {"notes.html"}},
-        {"notes.md /INDEX=notes.md", {{"notes.md", kTable}}, {"ERROR: Index page \"", "would overwrite the input file"}, {"notes.html"}},
-        {"b.txt b.html", {{"b.txt", kTable}, {"b.html", "<p>hand-written</p>\n"}},
-         {"ERROR: Output file would overwrite the input file \"" + (folder / "b.html").string() + "\": \"" + (folder / "b.txt").string() + "\" not converted",
-          "ERROR: Output file would overwrite the input file \"" + (folder / "b.html").string() + "\": \"" + (folder / "b.html").string() + "\" not converted"},
+        {"notes.md /LOG=notes.md",
+         {{"notes.md", kTable}},
+         {"ERROR: Log file " + at("notes.md") + " would overwrite the input file " + at("notes.md") + ": not written"},
+         {"notes.html"}},
+        {"notes /LOG=notes",
+         {{"notes", kTable}},
+         {"ERROR: Log file " + at("notes") + " would overwrite the input file"},
+         {"notes.html"}},
+        {"notes.md /INDEX=notes.md",
+         {{"notes.md", kTable}},
+         {"ERROR: Index page " + at("notes.md") + " would overwrite the input file"},
+         {"notes.html"}},
+        {"b.txt b.html",
+         {{"b.txt", kTable}, {"b.html", "<p>hand-written</p>\n"}},
+         {overwrites + at("b.html") + ": " + at("b.txt") + " not converted",
+          overwrites + at("b.html") + ": " + at("b.html") + " not converted"},
          {}},
-        {"'*.txt' /INDEX", {{"a.txt", kTable}, {"dirindex.txt", kOtherTable}},
-         {"ERROR: Index page \"", "dirindex.html\" would overwrite the output of \"" + (folder / "dirindex.txt").string()}, {"a.html", "dirindex.html"}},
-        {"a.txt /LOG=a.html", {{"a.txt", kTable}}, {"ERROR: Log file \"", "a.html\" would overwrite the output of \""}, {"a.html"}},
-        {"a.txt b.txt /OUTPUT=" + one, {{"a.txt", kTable}, {"b.txt", kOtherTable}},
-         {"ERROR: Output file \"" + one + "\" is written for \"" + (folder / "a.txt").string() + "\": \"" + (folder / "b.txt").string() + "\" not converted"}, {"one.html"}},
+        {"'*.txt' /INDEX",
+         {{"a.txt", kTable}, {"dirindex.txt", kOtherTable}},
+         {"ERROR: Index page " + at("dirindex.html") + " would overwrite the output of " + at("dirindex.txt")},
+         {"a.html", "dirindex.html"}},
+        {"a.txt /LOG=a.html",
+         {{"a.txt", kTable}},
+         {"ERROR: Log file " + at("a.html") + " would overwrite the output of " + at("a.txt")},
+         {"a.html"}},
+        {"a.txt b.txt /OUTPUT=" + (folder / "one.html").string(),
+         {{"a.txt", kTable}, {"b.txt", kOtherTable}},
+         {"ERROR: Output file " + at("one.html") + " is written for " + at("a.txt") + ": " + at("b.txt") +
+          " not converted"},
+         {"one.html"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -389,7 +408,8 @@ TEST_F(VendrelTest, NoNamedFileIsEverReplaced) {
         EXPECT_EQ(Run(c.arguments + " < /dev/null"), 1) << err;
         for (const std::string& message : c.messages) EXPECT_TRUE(ErrHas(message)) << message << "\n" << err;
         for (const auto& [name, content] : before) EXPECT_EQ(ReadWhole(folder / name), content) << name;
-        for (const char* name : c.converted) EXPECT_NE(ReadWhole(folder / name).find("<TD>"), std::string::npos) << name;
+        for (const char* name : c.converted)
+            EXPECT_NE(ReadWhole(folder / name).find("<TD>"), std::string::npos) << name;
         EXPECT_TRUE(HiddenFiles(folder).empty());
     }
     // The first of two documents for one path wrote it.
@@ -511,8 +531,8 @@ TEST_F(VendrelTest, WriteFailuresOnADeviceAreReported) {
         SCOPED_TRACE(c.arguments);
         fs::create_symlink("/dev/full", folder / c.link);
         EXPECT_EQ(Run(std::string(c.arguments) + " < /dev/null"), 1) << err;
-        EXPECT_EQ(Count(err, "ERROR: Can't write file \"" + (folder / c.link).string() + "\": No space left on device"), 1u)
-            << err;
+        const std::string message = "ERROR: Can't write file \"" + (folder / c.link).string() + "\": ";
+        EXPECT_EQ(Count(err, message + "No space left on device"), 1u) << err;
         EXPECT_EQ(Count(err, "ERROR: "), 1u) << err;
         EXPECT_TRUE(fs::is_symlink(folder / c.link));
         fs::remove(folder / c.link);
