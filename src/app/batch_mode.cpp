@@ -182,13 +182,13 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
 }
 
 int ConverterApp::InitInstance(int argc, char** argv) {
+    TheRunStatus().Reset();
     ConsoleUiServices services;
     MainDialog dialog(services);
     StatusWindow& status = TheStatusWindow();
     status.Owner = &dialog;
     status.CloseAutomatically = dialog.settings.autoDismissStatusDialog ? 1 : 0;
 
-    TheRunStatus().Reset();
     ConverterCommandLineInfo info(dialog);
     info.ParseArguments(argc, argv);
     int result = kExitConverted;
