@@ -133,7 +133,10 @@ public:
     // ---- The conversion run (conversion_run.cpp) ----
     // One run over every file of the input specification: true when every
     // file converted; false when a directory is invalid, no file matched or
-    // a file failed.
+    // a file failed.  A file that fails does not stop the run.  Before
+    // anything is written the run knows every input, every document, the
+    // log and the index page, and refuses what would replace an input or
+    // write one file twice.
     bool RunConversion();
     bool ConvertOneFile(const TextString& path);
     void ReanalyseFile(const TextString& path);
@@ -152,6 +155,13 @@ public:
     void RunSavePolicyDialog();
 
 private:
+    // Where ConvertOneFile asks a file's output to go: empty for a run over
+    // several files (each output named from its input), else the dialog's
+    // output file name.
+    TextString OutputLocation();
+    // The folder the run's output goes to: the folder part of "/OUTPUT=",
+    // else the dialog's output directory (the input's folder).
+    TextString RunOutputFolder();
     // The per-file policy preparation and conversion shared by ConvertOneFile
     // and ReanalyseFile.
     bool PrepareAndConvert(const TextString& path, const TextString& outputName, int code, StringList* outputList);

@@ -13,6 +13,7 @@
 #include "app/conversion_run.h"
 #include "app/ui_services.h"
 #include "context/context.h"
+#include "foundation/run_status.h"
 #include "foundation/utilities.h"
 #include "tables/command_line.h"
 #include "texts/message_texts.h"
@@ -96,6 +97,7 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
         TextString text(GetMessageText(49));
         FillMessagePlaceholders(text, {{"ffffff", word}});
         dialog.services.ShowMessage("", text.buffer);
+        TheRunStatus().NoteFailure();
         return;
     }
     if (dialog.FileSpec.IsEmpty()) {
@@ -175,11 +177,12 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
         }
     }
     dialog.commandLineRun = 0;
-    if (!converted || dialog.policyFileFailed) return kExitFailed;
-    return kExitConverted;
+    if (!converted || dialog.policyFileFailed) TheRunStatus().NoteFailure();
+    return TheRunStatus().Failed() ? kExitFailed : kExitConverted;
 }
 
 int ConverterApp::InitInstance(int argc, char** argv) {
+    TheRunStatus().Reset();
     ConsoleUiServices services;
     MainDialog dialog(services);
     StatusWindow& status = TheStatusWindow();
@@ -193,6 +196,8 @@ int ConverterApp::InitInstance(int argc, char** argv) {
         // "/SILENT" keeps the status lines off the console too.
         status.consoleEcho = dialog.context->runParameters.messages != 0;
         result = RunFromCommandLine(dialog, info.fileWordSeen);
+    } else if (TheRunStatus().Failed()) {
+        result = kExitFailed;
     }
     status.Owner = nullptr;
     return result;

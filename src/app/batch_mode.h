@@ -4,10 +4,12 @@
 // named) and batch mode (the named files are converted at once through the
 // conversion run).
 //
-// Exit statuses: 0 when every file converted (and for help), 1 when the run
-// failed, found no file or could not apply a named policy file, 2 when the
-// graphical mode is asked for but cannot start (the main window comes with
-// the dialogs).
+// Exit statuses, one rule for the whole program: 2 when no file was named
+// and help was not asked for (the usage text is shown), whatever else
+// happened; otherwise 1 when the run failed (see foundation/run_status.h:
+// a named file or wildcard found nothing, a file was not converted, an
+// "ERROR: " or "PROGRAM ERROR: " message was reported, a named policy file,
+// policy include file or link dictionary could not be read); otherwise 0.
 #pragma once
 
 #include "foundation/text_string.h"
@@ -16,7 +18,7 @@ class MainDialog;
 
 constexpr int kExitConverted = 0;
 constexpr int kExitFailed = 1;
-constexpr int kExitNoWindow = 2;
+constexpr int kExitNoWindow = 2;  // no file named: the usage text
 
 // The line printed, after the usage text, when the main window is asked for.
 extern const char* const kNoWindowLine;

@@ -4,15 +4,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "app/base_dialog.h"
 #include "app/result_viewing.h"
 #include "app/ui_services.h"
 #include "context/context.h"
 #include "context/option_groups.h"
+#include "foundation/run_files.h"
+#include "foundation/run_status.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "output/master_index.h"
@@ -50,7 +56,10 @@ StatusWindow& TheStatusWindow() {
     return window;
 }
 
-void StatusMessageCallback(const char* text) { TheStatusWindow().AddMessage(text); }
+void StatusMessageCallback(const char* text) {
+    TheRunStatus().NoteMessage(text ? text : "");
+    TheStatusWindow().AddMessage(text);
+}
 
 // ---------------------------------------------------------------------------
 // Helpers
@@ -71,19 +80,28 @@ TextString FilledMessage(int slot, const char* placeholder, const TextString& va
 class RunLog {
 public:
     explicit RunLog(Context& context) : context_(context) {}
-    ~RunLog() { Close(); }
+    ~RunLog() {
+        if (open_) context_.sink.SetLogFile(nullptr);
+    }
     RunLog(const RunLog&) = delete;
     RunLog& operator=(const RunLog&) = delete;
 
     // Opens the log the run asks for (step by step as the messages say):
     // the named file, else "Morvane.log" in the output directory.
-    void Open(FC& runSet, const TextString& outputDirectory) {
+    // The path of the log the run asks for: the named file, else
+    // "Morvane.log", in the output directory unless the name has a folder.
+    TextString Path(FC& runSet, const TextString& outputDirectory) const {
         TextString name = context_.runParameters.logFileName;
         if (name.IsEmpty()) name = runSet.GetText(Pol::OutputLogFilename);
         if (name.IsEmpty()) name = "Morvane.log";
         TextString directoryPart;
         GetDirectoryPart(name, &directoryPart);
-        TextString path = directoryPart.IsEmpty() ? outputDirectory + name : name;
+        return directoryPart.IsEmpty() ? outputDirectory + name : name;
+    }
+
+    // Opens the log at `path` (step by step as the messages say), else
+    // "Morvane.log" in the output directory.
+    void Open(FC& runSet, const TextString& outputDirectory, TextString path) {
         if (TryOpen(runSet, path)) return;
         context_.LogSessionLine(FilledMessage(69, "ffffff", path));
         path = outputDirectory + "Morvane.log";
@@ -92,15 +110,24 @@ public:
         context_.LogSessionLine(FilledMessage(69, "ffffff", path));
     }
 
-    void Close() {
+    // Closes the log; a write or close failure is reported once.
+    void Close(FC& runSet) {
         if (!open_) return;
         context_.sink.SetLogFile(nullptr);
         file_.CloseAll();
         open_ = false;
+        if (!file_.writeError) return;
+        TextString message("ERROR: Can't write file \"");
+        message.Append(context_.sink.logFileName);
+        message.Append("\": ");
+        message.Append(SystemErrorText(file_.writeError).c_str());
+        runSet.ReportMessage(message.buffer, 10);
     }
 
 private:
     bool TryOpen(FC& runSet, const TextString& path) {
+        // The log is read while the run goes on: it is written in place.
+        file_.writeInPlace = 1;
         if (!file_.OpenForWrite(path.buffer, 0, 0)) return false;
         open_ = true;
         context_.sink.SetLogFileName(path.buffer);
@@ -119,6 +146,135 @@ private:
     TextFile file_;
     bool open_ = false;
 };
+
+// The run's files are known to the writers only while it runs.
+class RunFilesScope {
+public:
+    RunFilesScope() { TheRunFiles().Clear(); }
+    ~RunFilesScope() { TheRunFiles().Clear(); }
+    RunFilesScope(const RunFilesScope&) = delete;
+    RunFilesScope& operator=(const RunFilesScope&) = delete;
+};
+
+TextString Quoted(const TextString& name) { return TextString("\"") + name + "\""; }
+
+// Reports that the run's log file or index page (`what`) at `path` is not
+// written: it would replace `clash`.
+void ReportNotWritten(Context& run, const char* what, const TextString& path, const TextString& clash) {
+    TextString message("ERROR: ");
+    message.Append(what);
+    message.AppendChar(' ');
+    message.Append(Quoted(path));
+    message.Append(" would overwrite ");
+    message.Append(clash);
+    message.Append(": not written");
+    run.sink.OutputMessage(message.buffer, 10);
+}
+
+// One input of the run and the document it writes.
+struct PlannedFile {
+    TextString input;
+    FileKey inputKey;
+    TextString output;  // empty when the output format has no writer
+    FileKey outputKey;
+    bool named = false;    // named on the command line, not only found through a wildcard
+    bool convert = true;   // false: an earlier output, or refused
+};
+
+// Every input and document of a run, decided before anything is written.
+struct RunPlan {
+    std::vector<PlannedFile> files;        // in run order
+    std::vector<TextString> messages;      // what the decisions are reported as
+    bool refused = false;                  // a file was refused: the run fails
+    // The documents written, by key text: the index of the file writing each.
+    std::unordered_map<std::string, size_t> documents;
+
+    // What writing `path` would replace: an input of the run ("the input
+    // file ...") or one of its documents ("the output of ..."); empty when
+    // nothing.
+    TextString WrittenOver(const TextString& path) const {
+        if (const std::string* input = TheRunFiles().FindInput(path.str()))
+            return TextString("the input file ") + Quoted(TextString(std::string_view(*input)));
+        const auto document = documents.find(KeyOfFile(path.str()).Text());
+        if (document != documents.end()) return TextString("the output of ") + Quoted(files[document->second].input);
+        return TextString();
+    }
+};
+
+// Plans the run over the Context's input files.  A file named on the
+// command line (`namedFiles`, wildcards left out) is always an input that
+// no write of the run may replace.  A file reached twice is converted
+// once.  A file found only through a wildcard that is the document of
+// another input is that input's earlier output: not an input, and it may
+// be replaced.  A document that would replace an input, or a file an
+// earlier document writes, is refused.  Files are looked up hashed: a run
+// over many files plans in linear time.
+template <typename OutputOf>
+RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputOf outputOf) {
+    RunPlan plan;
+    RunFiles& runFiles = TheRunFiles();
+    std::unordered_set<std::string> named;
+    for (const TextString& name : namedFiles) {
+        if (name.IsEmpty() || HasWildcard(name.buffer)) continue;
+        named.insert(KeyOfFile(name.str()).Text());
+        runFiles.AddInput(name.str());
+    }
+    std::unordered_set<std::string> seen;
+    // The first file writing each document, by key text.
+    std::unordered_map<std::string, size_t> outputs;
+    for (int i = 0; i < run.inputFiles.count; ++i) {
+        const char* entry = run.inputFiles.TextAt(i);
+        if (!entry || !*entry) continue;
+        TextString directory, name, extension;
+        SplitPath(TextString(entry), &directory, &name, &extension);
+        PlannedFile file;
+        file.input = directory + name + extension;
+        file.inputKey = KeyOfFile(file.input.str());
+        if (!seen.insert(file.inputKey.Text()).second) continue;
+        file.named = named.count(file.inputKey.Text()) != 0;
+        file.output = outputOf(file.input);
+        if (!file.output.IsEmpty()) {
+            file.outputKey = KeyOfFile(file.output.str());
+            // A file whose output is itself is nobody's earlier output.
+            if (file.outputKey.Text() != file.inputKey.Text())
+                outputs.emplace(file.outputKey.Text(), plan.files.size());
+        }
+        plan.files.push_back(std::move(file));
+    }
+    for (size_t i = 0; i < plan.files.size(); ++i) {
+        PlannedFile& file = plan.files[i];
+        if (file.named) continue;
+        const auto producer = outputs.find(file.inputKey.Text());
+        if (producer == outputs.end() || producer->second == i) continue;
+        file.convert = false;
+        plan.messages.push_back(TextString("INFO: ") + Quoted(file.input) + " is the output of " +
+                                Quoted(plan.files[producer->second].input) + ", not an input: not converted");
+    }
+    for (const PlannedFile& file : plan.files)
+        if (file.convert) runFiles.AddInput(file.input.str());
+    for (size_t i = 0; i < plan.files.size(); ++i) {
+        PlannedFile& file = plan.files[i];
+        if (!file.convert || file.output.IsEmpty()) continue;
+        TextString refusal;
+        const auto earlier = plan.documents.find(file.outputKey.Text());
+        if (const std::string* input = runFiles.FindInput(file.output.str())) {
+            refusal = TextString("ERROR: Output file would overwrite the input file ") +
+                      Quoted(TextString(std::string_view(*input))) + ": " + Quoted(file.input) + " not converted";
+        } else if (earlier != plan.documents.end()) {
+            refusal = TextString("ERROR: Output file ") + Quoted(file.output) + " is written for " +
+                      Quoted(plan.files[earlier->second].input) + ": " + Quoted(file.input) + " not converted";
+        }
+        if (refusal.IsEmpty()) {
+            plan.documents.emplace(file.outputKey.Text(), i);
+            runFiles.AddWriteTarget(file.output.str());
+            continue;
+        }
+        file.convert = false;
+        plan.refused = true;
+        plan.messages.push_back(refusal);
+    }
+    return plan;
+}
 
 }  // namespace
 
@@ -250,10 +406,18 @@ bool BaseDialog::LoadPolicyFile() {
     }
     policyFile.ResetPolicies();
     TextFile file;
-    if (!file.OpenForRead(runPolicyFileName.buffer)) {
-        const TextString text = FilledMessage(32, "xxxxxx", runPolicyFileName);
+    // A folder or a file that cannot be read is reported as a missing one
+    // is, with the system's reason.
+    const int unreadable = UnreadableFileError(runPolicyFileName.str());
+    if (unreadable || !file.OpenForRead(runPolicyFileName.buffer)) {
+        TextString text = FilledMessage(32, "xxxxxx", runPolicyFileName);
+        if (unreadable && unreadable != ENOENT) {
+            text.Append(": ");
+            text.Append(SystemErrorText(unreadable).c_str());
+        }
         const TextString caption(GetMessageText(6));
         services.ShowMessage(caption.buffer, text.buffer);
+        TheRunStatus().NoteFailure();
         return false;
     }
     AttachCallbacks(policyFile);
@@ -301,6 +465,23 @@ bool BaseDialog::PrepareAndConvert(const TextString& path, const TextString& out
     return ConvertToTable(policyFile, SixthSet(), SecondSet(), *context, path, outputName, code, outputList);
 }
 
+TextString BaseDialog::OutputLocation() {
+    // Several files, or a wildcard: each output is named from its input.
+    const TextString spec = GetInputFileSpec();
+    const bool several = std::strstr(spec.buffer, "\" \"") || std::strpbrk(spec.buffer, "*?%") ||
+                         commandLineSpecs.size() > 1;
+    if (several) return TextString();
+    const TextString name = GetFileName();
+    TextString directoryPart;
+    GetDirectoryPart(name, &directoryPart);
+    return directoryPart.IsEmpty() ? GetOutputDirectory() + name : name;
+}
+
+TextString BaseDialog::RunOutputFolder() {
+    const TextString& given = context->runParameters.outputDirectory;
+    return given.IsEmpty() ? GetOutputDirectory() : given;
+}
+
 bool BaseDialog::ConvertOneFile(const TextString& path) {
     TakeControlValues();
     int code = GetInputTypeCode();
@@ -315,17 +496,7 @@ bool BaseDialog::ConvertOneFile(const TextString& path) {
     AttachCallbacks(SecondSet());
     outputChanged = {1, 1};
 
-    // Several files, or a wildcard: each output is named from its input.
-    const TextString spec = GetInputFileSpec();
-    TextString outputName;
-    const bool several = std::strstr(spec.buffer, "\" \"") || std::strpbrk(spec.buffer, "*?%") ||
-                         commandLineSpecs.size() > 1;
-    if (!several) {
-        const TextString name = GetFileName();
-        TextString directoryPart;
-        GetDirectoryPart(name, &directoryPart);
-        outputName = directoryPart.IsEmpty() ? GetOutputDirectory() + name : name;
-    }
+    const TextString outputName = OutputLocation();
 
     StringList clipboardLines;
     StringList* outputList = GetOutputMode() == 2 ? &clipboardLines : nullptr;
@@ -380,12 +551,19 @@ void BaseDialog::ReanalyseFile(const TextString& path) {
 bool BaseDialog::RunConversion() {
     settings.SaveSettings();
     ApplySettingsToContext();
+    RunFilesScope runFiles;
+    RunStatus& runStatus = TheRunStatus();
     if (!CheckDirectory(GetInputDirectory(), true)) {
         services.ShowMessageSlots(3, 28);
+        runStatus.NoteFailure();
         return false;
     }
-    if (!CheckDirectory(GetOutputDirectory(), false)) {
+    // The output may go elsewhere than the input: the folder written to is
+    // the one that must be writable.
+    const TextString outputFolder = RunOutputFolder();
+    if (!CheckDirectory(outputFolder, false)) {
         services.ShowMessageSlots(3, 29);
+        runStatus.NoteFailure();
         return false;
     }
 
@@ -422,16 +600,6 @@ bool BaseDialog::RunConversion() {
     if (run.runParameters.index) runSet.SetInt(Pol::MakeDirectory, 1, true);
     if (run.runParameters.dosNames) runSet.SetInt(Pol::UseDOSFilenames, 1, true);
 
-    RunLog log(run);
-    if (run.runParameters.logFile || runSet.IsOn(Pol::CreateLogFile)) log.Open(runSet, GetOutputDirectory());
-
-    runSet.SetText(Pol::InputDirectory, GetInputDirectory().buffer, false);
-    runSet.SetText(Pol::OutputDirectory, GetOutputDirectory().buffer, false);
-    AttachCallbacks(runSet);
-
-    MasterIndex index;
-    HTML_StartMasterIndex(runSet, run, GetOutputDirectory(), index);
-
     // The files of the run.  Specifications from the command line are
     // expanded one by one, each match from its own directory; the dialog's
     // specification goes through the quoted multi-file form.
@@ -441,7 +609,11 @@ bool BaseDialog::RunConversion() {
     } else {
         ExpandFileSpecs(false, TextString(), spec, runPolicyFileName, run, false);
     }
+
+    RunLog log(run);
+    const bool logWanted = run.runParameters.logFile || runSet.IsOn(Pol::CreateLogFile);
     if (run.inputFiles.count == 0) {
+        if (logWanted) log.Open(runSet, outputFolder, log.Path(runSet, outputFolder));
         if (!commandLineSpecs.empty()) {
             spec = commandLineSpecs.front();
             for (size_t i = 1; i < commandLineSpecs.size(); ++i) spec = spec + " " + commandLineSpecs[i];
@@ -451,20 +623,60 @@ bool BaseDialog::RunConversion() {
         const TextString caption(GetMessageText(4));
         services.ShowMessage(caption.buffer, text.buffer);
         StatusMessageCallback((TextString("ERROR: ") + text).buffer);
-        HTML_EndMasterIndex(runSet, run, index);
+        runStatus.NoteFailure();
+        log.Close(runSet);
         return false;
     }
 
-    bool failed = false;
+    runSet.SetText(Pol::InputDirectory, GetInputDirectory().buffer, false);
+    runSet.SetText(Pol::OutputDirectory, outputFolder.buffer, false);
+    AttachCallbacks(runSet);
+
+    // Every document path is known before anything is written.
+    AttachCallbacks(PolicyFileSet());
+    SixthSet().MergeChangedPolicies(WorkingSet(), 1);
+    std::vector<TextString> namedFiles = commandLineSpecs;
+    if (namedFiles.empty()) namedFiles.push_back(spec);
+    if (!runPolicyFileName.IsEmpty()) namedFiles.push_back(runPolicyFileName);
+    TheRunFiles().reporter = &run.sink;
+    const TextString outputLocation = OutputLocation();
+    RunPlan plan = PlanRun(run, namedFiles, [&](const TextString& input) {
+        return OutputFilePath(PolicyFileSet(), SixthSet(), run, input, outputLocation);
+    });
+
+    if (logWanted) {
+        const TextString logPath = log.Path(runSet, outputFolder);
+        const TextString clash = plan.WrittenOver(logPath);
+        if (clash.IsEmpty()) {
+            log.Open(runSet, outputFolder, logPath);
+            TheRunFiles().AddWriteTarget(logPath.str());
+        } else {
+            ReportNotWritten(run, "Log file", logPath, clash);
+        }
+    }
+    for (const TextString& message : plan.messages) run.sink.OutputMessage(message.buffer, 10);
+
+    MasterIndex index;
+    if (runSet.IsOn(Pol::MakeDirectory)) {
+        const TextString indexPath = MasterIndexPageName(runSet, run, outputFolder);
+        TextString clash = plan.WrittenOver(indexPath);
+        if (clash.IsEmpty() && TheRunFiles().FindWriteTarget(indexPath.str()))
+            clash = TextString("the log file ") + Quoted(indexPath);
+        if (clash.IsEmpty()) {
+            HTML_StartMasterIndex(runSet, run, outputFolder, index);
+            TheRunFiles().AddWriteTarget(indexPath.str());
+        } else {
+            ReportNotWritten(run, "Index page", indexPath, clash);
+        }
+    }
+
+    // A file that fails is reported and the run goes on with the others.
+    bool failed = plan.refused;
     int fileIndex = 0;
-    while (!failed) {
+    for (const PlannedFile& file : plan.files) {
+        if (!file.convert) continue;
         ++fileIndex;
-        const char* entry = run.inputFiles.TextAt(fileIndex - 1);
-        const TextString inputPath(entry ? entry : "");
-        if (inputPath.IsEmpty()) break;
-        TextString directory, name, extension;
-        SplitPath(inputPath, &directory, &name, &extension);
-        const TextString path = directory + name + extension;
+        const TextString& path = file.input;
 
         FC& policyFile = PolicyFileSet();
         policyFile.SetInt(Pol::MakeDirectory, runSet.GetInt(Pol::MakeDirectory), true);
@@ -481,10 +693,11 @@ bool BaseDialog::RunConversion() {
     }
 
     HTML_EndMasterIndex(runSet, run, index);
-    log.Close();
+    log.Close(runSet);
     FC& second = SecondSet();
     second.messageText = GetMessageText(71);
     second.ReportStatus(TextString(second.messageText).buffer);
+    if (failed) runStatus.NoteFailure();
 
     if (!failed) {
         if (settings.autoDismissStatusDialog) status.Hide();

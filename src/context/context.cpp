@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "analysis/analysed_line.h"
+#include "foundation/run_status.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
 #include "output/colours.h"
@@ -284,6 +285,7 @@ void Context::SetCurrentLine(Tracker* tracker, AnalysedLine* line) {
 }
 
 void Context::LogSessionLine(const TextString& text) {
+    TheRunStatus().NoteMessage(text.view());
     if (runParameters.consoleEcho) {
         std::fwrite(text.buffer, 1, static_cast<size_t>(text.length), stdout);
         std::fputc('\n', stdout);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "foundation/run_status.h"
 #include "foundation/text_file.h"
 
 namespace {
@@ -87,6 +88,7 @@ int MessageReporter::IsSuppressedByPrefix(const TextString& text) {
 
 void MessageReporter::OutputMessage(const char* text, int level) {
     currentText.Assign(OrEmpty(text));
+    TheRunStatus().NoteMessage(currentText.view());
     int byLevel = IsSuppressedByLevel(level);
     int byClass = IsSuppressedByPrefix(currentText);
     if (byLevel || byClass) return;
@@ -97,6 +99,7 @@ void MessageReporter::OutputMessage(const char* text, int level) {
 }
 
 void MessageReporter::OutputStatus(const char* text) {
+    TheRunStatus().NoteMessage(OrEmpty(text));
     if (reportingLevel <= 0) return;
     currentText.Assign(OrEmpty(text));
     if (IsSuppressedByPrefix(currentText)) return;
@@ -121,6 +124,7 @@ void MessageSink::Reset() {
 // level and the display switch allow it as well.
 void MessageSink::OutputMessage(const char* text, int level) {
     currentText.Assign(OrEmpty(text));
+    TheRunStatus().NoteMessage(currentText.view());
     int byLevel = IsSuppressedByLevel(level);
     int byClass = IsSuppressedByPrefix(currentText);
     if (!byClass && logFile) WriteLine(logFile, currentText.buffer);
@@ -132,6 +136,7 @@ void MessageSink::OutputMessage(const char* text, int level) {
 }
 
 void MessageSink::OutputStatus(const char* text) {
+    TheRunStatus().NoteMessage(OrEmpty(text));
     if (reportingLevel <= 0) return;
     currentText.Assign(OrEmpty(text));
     if (IsSuppressedByPrefix(currentText)) return;

@@ -1,6 +1,7 @@
 #include "foundation/text_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
@@ -9,6 +10,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+#include "foundation/run_files.h"
 
 namespace {
 
@@ -59,7 +62,15 @@ int TextFile::CloseAll() {
 }
 
 void TextFile::CloseHandle(FILE* handle) {
-    std::fclose(handle);
+    auto output = std::find_if(outputStreams.begin(), outputStreams.end(),
+                               [handle](const OutputStream& entry) { return entry.stream == handle; });
+    if (output != outputStreams.end()) {
+        const int failure = CloseOutputStream(*output, writeError == 0);
+        if (failure && !writeError) writeError = failure;
+        outputStreams.erase(output);
+    } else {
+        std::fclose(handle);
+    }
     // The file's buffer, if it was given one, is no longer used.
     for (auto entry = writeBuffers.begin(); entry != writeBuffers.end(); ++entry)
         if (entry->first == handle) {
@@ -78,7 +89,17 @@ bool TextFile::OpenForWrite(const char* name, int toConsoleOutput, int binary) {
     if (!outputList) {
         binaryMode = binary ? 1 : 0;
         // Binary mode either way: every line end written is a single LF.
-        FILE* handle = (name && *name) ? std::fopen(name, "wb") : nullptr;
+        // An input of the run is never opened for writing.
+        if (name && TheRunFiles().FindInput(name)) {
+            errno = EEXIST;
+            if (depth == 0) isOpen = 0;
+            return false;
+        }
+        int failure = 0;
+        const OutputRoad road = writeInPlace ? OutputRoad::kInPlace : OutputRoad::kReplace;
+        OutputStream output = OpenOutputStream(name ? name : "", road, &failure);
+        FILE* handle = output.stream;
+        if (handle) outputStreams.push_back(std::move(output));
         // Output files are written in large pieces: the library's default
         // of one disk block a write makes a system call every few lines.
         if (handle) {
@@ -87,10 +108,16 @@ bool TextFile::OpenForWrite(const char* name, int toConsoleOutput, int binary) {
                 writeBuffers.emplace_back(handle, std::move(buffer));
         }
         if (handle && !PushFile(handle, name)) {
-            CloseHandle(handle);
+            // Nothing was written: the target stays as it was.
+            CloseOutputStream(outputStreams.back(), false);
+            outputStreams.pop_back();
+            writeBuffers.erase(std::remove_if(writeBuffers.begin(), writeBuffers.end(),
+                                              [handle](const auto& entry) { return entry.first == handle; }),
+                               writeBuffers.end());
             handle = nullptr;
         }
         if (!handle) {
+            errno = failure;
             // Files still stacked below stay open and usable.
             if (depth == 0) isOpen = 0;
             return false;
@@ -109,6 +136,8 @@ bool TextFile::OpenForRead(const char* name) {
         return true;
     }
     if (!name || !*name) return false;
+    // A file the run writes is not read while it is written.
+    if (!TheRunFiles().MayRead(name)) return false;
     // A file may not include itself, under its own name or any other.
     if (IsFileOpen(name)) return false;
     if (depth >= kMaxDepth) return false;
@@ -500,7 +529,9 @@ bool WriteLine(TextFile* file, const char* text) {
         FILE* handle = file->fileHandles.back();
         const size_t n = std::strlen(text);
         const bool written = fwrite_unlocked(text, 1, n, handle) == n && putc_unlocked('\n', handle) != EOF;
-        return written && !std::ferror(handle);
+        if (written && !std::ferror(handle)) return true;
+        if (!file->writeError) file->writeError = errno ? errno : EIO;
+        return false;
     }
     std::fputs(text, stdout);
     std::fputc('\n', stdout);

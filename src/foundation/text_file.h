@@ -20,6 +20,7 @@
 
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
+#include "platform/output_files.h"
 
 class TextFile {
 public:
@@ -42,6 +43,16 @@ public:
     // The buffers of the files opened for writing, each freed when its file
     // is closed.
     std::vector<std::pair<FILE*, std::unique_ptr<char[]>>> writeBuffers;
+    // The files opened for writing, each with what closing it has to do
+    // (see platform/output_files.h).
+    std::vector<OutputStream> outputStreams;
+    // Files opened for writing are written in place rather than replaced
+    // when complete (a log, read while it grows).
+    int writeInPlace = 0;
+    // The error number of the first failed write or close of a file opened
+    // for writing; 0 while none failed.  A file closed after a failure
+    // never replaces its target.
+    int writeError = 0;
     int isOpen = 0;
     int forReading = 0;
     int littleEndian16 = 0;  // the top file is 16-bit, low byte first

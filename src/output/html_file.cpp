@@ -4,6 +4,7 @@
 #include "output/file_names.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -223,8 +224,10 @@ int HTMLFile::CloseAll() {
     WriteDeferredHead();  // a file closed before its body was written still gets its head
     if (policies) FlushBuffer(policies, this, 1);
     // Buffered file output only shows a failed write when it is flushed.
-    if (!forReading && !toConsole && !outputList && depth > 0 && std::fflush(fileHandles.back()) != 0)
-        ReportWriteFailure();
+    if (!forReading && !toConsole && !outputList && depth > 0 && std::fflush(fileHandles.back()) != 0) {
+        if (!writeError) writeError = errno ? errno : EIO;
+        ReportOwnWriteFailure();
+    }
     return TextFile::CloseAll();
 }
 
@@ -356,13 +359,11 @@ void HTMLFile::WriteDeferredHead() {
                        set->GetText(Pol::HTMLScriptFile), header, set, options);
 }
 
-void HTMLFile::ReportWriteFailure() {
-    if (writeFailureReported) return;
-    writeFailureReported = 1;
+void HTMLFile::ReportOwnWriteFailure() {
     TextString name;
     if (policies && policies->context) name = policies->context->currentOutputFileName;
     if (name.IsEmpty() && GetTopFileName()) name = GetTopFileName();
-    ReportFileError(policies, "Can't write file", name);
+    OutputDocument::ReportWriteFailure(policies, name);
 }
 
 int HTMLFile::WriteOneLine(FC* set, OutputDocument* document, const TextString& text, int unwrapped) {
@@ -378,7 +379,7 @@ int HTMLFile::WriteOneLine(FC* set, OutputDocument* document, const TextString& 
         BlankBreakLine line(text, avoidTagBreaks);
         result = WriteWrappedLine(document, &line, unwrapped || preformatted ? 1 : 0, japanese, avoidTagBreaks);
     }
-    if (!result && document == this) ReportWriteFailure();
+    if (!result && document == this) ReportOwnWriteFailure();
     return result;
 }
 
@@ -410,7 +411,7 @@ int HTMLFile::WriteText(FC* set, OutputDocument* document, const char* text) {
     if (document && document->fileStarted && !pending.IsEmpty()) FlushBuffer(set, document, 1);
     TrackPreSections(line.view(), &insidePre);
     const int result = ::WriteLine(document, line.buffer) ? 1 : 0;
-    if (!result && document == this) ReportWriteFailure();
+    if (!result && document == this) ReportOwnWriteFailure();
     return result;
 }
 
@@ -510,7 +511,7 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
         runStart = -1;
         if (!written) {
             result = 0;
-            if (document == this) ReportWriteFailure();
+            if (document == this) ReportOwnWriteFailure();
         }
     };
     static TextString line;

@@ -27,7 +27,6 @@ public:
     // text the tidy passes leave unchanged (see HTML_TidyLeavesUnchanged):
     // a flush scans only what was added after it.
     int plainLength = 0;
-    int writeFailureReported = 0;  // the file's open or write failure has been reported
     int pendingFirstPageOption = 0;
     TextString pendingStem;
 
@@ -90,7 +89,7 @@ private:
     // of the buffer is known to be plain.
     void AddPendingLine(const char* text, int length, bool knownPlain);
     // Reports the first failed write of the file ("ERROR: Can't write file").
-    void ReportWriteFailure();
+    void ReportOwnWriteFailure();
 };
 
 // Indents a copy of the text by `levels` levels (the current indent level

@@ -223,6 +223,8 @@ void HTML_EndMasterIndex(FC& set, Context& context, MasterIndex& index) {
     PageEndOptions options;
     options.navigationBar = 1;
     HTML_EndDocument(index.document.get(), nullptr, &set, pageFooter, options);
-    index.document->CloseAll();
+    // A page that could not be written whole is reported; the earlier page
+    // stays as it was.
+    index.document->CloseChecked(&set, index.pageFileName);
     index.document.reset();
 }

@@ -17,6 +17,27 @@ int OutputDocument::GetOutputFileName(const char*, FC*, TextString* out) {
     return 0;
 }
 
+void OutputDocument::ReportWriteFailure(FC* set, const TextString& name) {
+    // Without a policy set there is nobody to report to yet: the closing
+    // owner reports it.
+    if (writeFailureReported || !set) return;
+    writeFailureReported = 1;
+    TextString message("ERROR: Can't write file \"");
+    message.Append(name);
+    message.Append("\"");
+    if (writeError) {
+        message.Append(": ");
+        message.Append(SystemErrorText(writeError).c_str());
+    }
+    set->ReportMessage(message.buffer, 10);
+}
+
+bool OutputDocument::CloseChecked(FC* set, const TextString& name) {
+    CloseAll();
+    if (writeError) ReportWriteFailure(set, name);
+    return !writeFailureReported && !writeError;
+}
+
 int OutputDocument::Open(const char* name, FC* set, int flag) {
     return OpenAtLine(name, set, nullptr, nullptr, flag);
 }

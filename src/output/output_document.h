@@ -26,11 +26,19 @@ public:
     // directives and HTML_HEADER fragments of the text then reach the head.
     int deferHead = 0;
     int headPending = 0;  // the head of the opened file is still to be written
+    int writeFailureReported = 0;  // the file's open, write or close failure has been reported
     // Writes the head of the opened file now, when it is still pending.
     virtual void WriteDeferredHead() {}
 
     OutputDocument() = default;
     ~OutputDocument() override = default;
+
+    // Reports, once, that the file `name` could not be written or closed:
+    // "ERROR: Can't write file" with the name and the system's reason.
+    void ReportWriteFailure(FC* set, const TextString& name);
+    // Closes every file (CloseAll), then reports a write or close failure
+    // of `name` not reported yet.  True when everything was written.
+    bool CloseChecked(FC* set, const TextString& name);
 
     // Forwards unchanged to the text file.
     bool OpenForWrite(const char* name, int toConsoleOutput, int binary) override {

@@ -6,6 +6,7 @@
 
 #include "app/product_identity.h"
 #include "context/context.h"
+#include "foundation/run_status.h"
 #include "foundation/utilities.h"
 #include "output/colours.h"
 #include "policies/catalogue_tokens.h"
@@ -862,6 +863,8 @@ MessageSink& FC::LoadReporter() {
 
 void FC::ReportMessage(const char* text, int level) {
     if (!text) return;
+    // Reported, whether or not it is shown or logged.
+    TheRunStatus().NoteMessage(text);
     if (context) {
         int location = context->trackers.codeLocation;
         if (location >= 1 && location <= 3) {

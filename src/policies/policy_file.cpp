@@ -7,6 +7,7 @@
 
 #include "context/context.h"
 #include "foundation/message_reporter.h"
+#include "foundation/run_status.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
@@ -457,6 +458,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
             message.Append(value);
             message.Append(" ***");
             ReportMessage(message.buffer, 10);
+            TheRunStatus().NoteFailure();
             result = 0;
         }
     };
@@ -504,6 +506,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
                 message.Append(value);
                 message.Append(" ***");
                 ReportMessage(message.buffer, 10);
+                TheRunStatus().NoteFailure();
                 result = 0;
             }
             continue;

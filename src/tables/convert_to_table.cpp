@@ -283,12 +283,32 @@ int LinesToIgnoreAtEnd(FC& set) {
     return count < 0 ? 0 : count;
 }
 
-// Closes the output file; false when a write failed (the writer has
-// reported it, naming the file).
-bool CloseWriter(OutputDocument& writer) {
-    writer.CloseAll();
-    auto* html = dynamic_cast<HTMLFile*>(&writer);
-    return !html || !html->writeFailureReported;
+// The names of one file's output.
+struct OutputNames {
+    TextString inputDirectory, outputDirectory, outputName, outputExtension;
+    TextString listingName, secondListingName, statisticsName;
+};
+
+// The output names of `inputPath`, computed in `naming` with the merged
+// policies of the run.
+void MakeNames(FC& master, FC& run, Context& context, const TextString& inputPath, const TextString& outputLocation,
+               FC& naming, OutputNames& names) {
+    naming.SetContext(&context);
+    naming.ApplyRunParameters(context);
+    naming.SetText(Pol::InputDirectory, "", false);
+    naming.SetText(Pol::OutputDirectory, "", false);
+    naming.MergeChangedPolicies(master, 1);
+    if (FC* ruleSet = context.GetPolicies()) naming.MergeChangedPolicies(*ruleSet, 0);
+    naming.MergeChangedPolicies(run, 0);
+    MakeOutputFileNames(inputPath, outputLocation, &naming, 0, &names.inputDirectory, &names.outputDirectory,
+                        &names.outputName, &names.outputExtension, &names.listingName, &names.secondListingName,
+                        &names.statisticsName);
+}
+
+// Closes the output file; false when a write or the close failed (reported
+// once, naming the file).
+bool CloseWriter(OutputDocument& writer, FC& set, Context& context) {
+    return writer.CloseChecked(&set, context.currentOutputFileName);
 }
 
 }  // namespace
@@ -316,6 +336,22 @@ bool IsPassedToTableEngine(int lineType) {
     }
 }
 
+TextString OutputFilePath(FC& master, FC& run, Context& context, const TextString& inputPath,
+                          const TextString& outputLocation) {
+    OutputNames names;
+    FC naming;
+    MakeNames(master, run, context, inputPath, outputLocation, naming, names);
+    naming.SetText(Pol::InputDirectory, names.inputDirectory.buffer, false);
+    naming.SetText(Pol::OutputDirectory, names.outputDirectory.buffer, false);
+    const TextString outputFile = names.outputDirectory + names.outputName;
+    TextString path;
+    if (context.outputFormat == 1)
+        RTFFile(naming).GetOutputFileName(outputFile.buffer, &naming, &path);
+    else if (context.outputFormat == 0)
+        HTMLFile().GetOutputFileName(outputFile.buffer, &naming, &path);
+    return path;
+}
+
 void SetLineRingObserver(LineRingObserver observer, void* data) {
     gObserver = observer;
     gObserverData = data;
@@ -324,20 +360,14 @@ void SetLineRingObserver(LineRingObserver observer, void* data) {
 bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextString& inputPath,
                     const TextString& outputLocation, int specialFormatCode, StringList* outputList) {
     // The output names, computed with the merged policies of the run.
-    TextString inputDirectory, outputDirectory, outputName, outputExtension;
-    TextString listingName, secondListingName, statisticsName;
+    OutputNames names;
     {
         FC naming;
-        naming.SetContext(&context);
-        naming.ApplyRunParameters(context);
-        naming.SetText(Pol::InputDirectory, "", false);
-        naming.SetText(Pol::OutputDirectory, "", false);
-        naming.MergeChangedPolicies(master, 1);
-        if (FC* ruleSet = context.GetPolicies()) naming.MergeChangedPolicies(*ruleSet, 0);
-        naming.MergeChangedPolicies(run, 0);
-        MakeOutputFileNames(inputPath, outputLocation, &naming, 0, &inputDirectory, &outputDirectory, &outputName,
-                            &outputExtension, &listingName, &secondListingName, &statisticsName);
+        MakeNames(master, run, context, inputPath, outputLocation, naming, names);
     }
+    const TextString& inputDirectory = names.inputDirectory;
+    const TextString& outputDirectory = names.outputDirectory;
+    const TextString& outputName = names.outputName;
 
     // Announce the file.
     AnnounceFile(master, context, inputPath);
@@ -484,5 +514,5 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
 
     // Close everything.
     reader.CloseAll();
-    return CloseWriter(*writer);
+    return CloseWriter(*writer, file, context);
 }

@@ -30,6 +30,12 @@ constexpr int kMaxLinesIgnoredAtEnd = 20;
 bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextString& inputPath,
                     const TextString& outputLocation, int specialFormatCode, StringList* outputList);
 
+// The path of the document ConvertToTable would write for `inputPath`
+// with the same policies, before anything is read or written; empty when
+// the output format has no writer.
+TextString OutputFilePath(FC& master, FC& run, Context& context, const TextString& inputPath,
+                          const TextString& outputLocation);
+
 // Whether a line of this type goes on to the table engine: directive lines
 // that have done their work (CHANGE_POLICY, ignore and contents sections,
 // resets, variables, ALLOW/DISALLOW, user tables) and consumed lines (-1,

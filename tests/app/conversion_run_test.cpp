@@ -13,6 +13,8 @@
 #include "app/base_dialog.h"
 #include "app/ui_services.h"
 #include "context/context.h"
+#include "foundation/run_status.h"
+#include "platform/output_files.h"
 #include "support/recording_services.h"
 #include "texts/message_texts.h"
 
@@ -237,6 +239,65 @@ TEST_F(ConversionRunTest, Languages) {
     EXPECT_EQ(dialog->LanguageCode, 1);
     EXPECT_EQ(dialog->settings.language.str(), "Other");
     EXPECT_STREQ(GetMessageText(48), "Conversion failed");
+}
+
+// A write or close that fails, in every writer: one error naming the file,
+// a failed run, and the file written before stays as it was (the log, read
+// while it grows, is written in place: it is only reported).
+TEST_F(ConversionRunTest, EveryWriterReportsAFailedWriteOrCloseOnce) {
+    struct Case {
+        const char* target;
+        bool rtf;
+        bool keepsEarlier;
+    };
+    const Case cases[] = {
+        {"a.html", false, true},
+        {"a.rtf", true, true},
+        {"run.log", false, false},
+        {"dirindex.html", false, true},
+    };
+    Write("a.txt", "Name  Age\nAnn   31\n");
+    for (const Case& c : cases) {
+        for (const WriteFault fault : {WriteFault::kWrite, WriteFault::kClose}) {
+            SCOPED_TRACE(std::string(c.target) + (fault == WriteFault::kWrite ? " write" : " close"));
+            Write(c.target, "earlier\n");
+            dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
+            dialog->settings.viewResults = false;
+            dialog->SetInputDirectory(Path(""));
+            dialog->SetOutputDirectory(Path(""));
+            dialog->SetInputFileSpec(Path("a.txt"));
+            dialog->SetFileName(TextString(c.rtf ? "a.rtf" : "a.html"));
+            dialog->commandLineSpecs = {Path("a.txt")};
+            dialog->batchMode = 1;
+            RunParameters& run = dialog->context->runParameters;
+            run.rtf = c.rtf ? 1 : 0;
+            dialog->commandLineRun = 1;
+            if (c.rtf) dialog->ExtensionChoice = 2;
+            run.logFile = 1;
+            run.logFileName = "run.log";
+            run.index = 1;
+            TheStatusWindow().Clear();
+            TheRunStatus().Reset();
+            SetWriteFault(fault, "/" + std::string(c.target));
+            dialog->RunConversion();
+            SetWriteFault(WriteFault::kNone, "");
+
+            EXPECT_TRUE(TheRunStatus().Failed());
+            const StringList& lines = TheStatusWindow().Lines;
+            int errors = 0;
+            const std::string message = "ERROR: Can't write file \"" + directory + c.target + "\": ";
+            for (int i = 0; i < lines.count; ++i)
+                if (std::string(lines.TextAt(i)).rfind(message, 0) == 0) ++errors;
+            EXPECT_EQ(errors, 1);
+            if (c.keepsEarlier) {
+                std::ifstream in(folder / c.target, std::ios::binary);
+                EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "earlier\n");
+            }
+            // No temporary file is left beside it.
+            for (const auto& entry : fs::directory_iterator(folder))
+                EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+        }
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // status says whether every file converted.
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -231,11 +232,14 @@ TEST_F(VendrelTest, FailuresGiveTheirMessagesAndANonZeroExitAtOnce) {
 
 TEST_F(VendrelTest, AnUnwritableOutputFolderIsReported) {
     Write("notes.txt", "Some text\n");
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    // A user who may write anyway (root) cannot show the fault this way.
+    // Root may write anyway: the run is then made as "nobody".
+    std::string asUser;
+    if (::geteuid() == 0 && std::system("setpriv --version > /dev/null 2>&1") == 0)
+        asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    fs::permissions(folder, asUser.empty() ? fs::perms::owner_read | fs::perms::owner_exec : fs::perms(0555));
     std::ofstream probe(folder / "probe");
-    if (probe) GTEST_SKIP() << "the folder stays writable for this user";
-    EXPECT_EQ(Run("notes.txt"), 1);
+    if (probe && asUser.empty()) GTEST_SKIP() << "the folder stays writable for this user";
+    EXPECT_EQ(Run("notes.txt", asUser), 1);
     EXPECT_TRUE(ErrHas("Directory Error: Invalid Output Directory. Must be writable")) << err;
 }
 
@@ -326,6 +330,291 @@ TEST_F(VendrelTest, ResultsAreShownThroughTheBrowserCommand) {
     EXPECT_EQ(Run("blocked.txt < /dev/null", "DISPLAY=:99"), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_FALSE(fs::exists(record));
+}
+
+// ---------------------------------------------------------------------------
+// Nothing lost, nothing hidden: what a run writes, and how it ends.
+
+const char* const kOtherTable = "Name    Age   City\nCid     52    Lima\n";
+
+// The whole content of every regular file of the folder (not below it),
+// by name: what a run must leave as it was.
+std::map<std::string, std::string> Contents(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.is_regular_file() && !entry.is_symlink())
+            files[entry.path().filename().string()] = ReadWhole(entry.path());
+    return files;
+}
+
+// Hidden files left in the folder (temporary files of a run).
+std::vector<std::string> HiddenFiles(const fs::path& folder) {
+    std::vector<std::string> hidden;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string()[0] == '.') hidden.push_back(entry.path().filename().string());
+    return hidden;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+TEST_F(VendrelTest, NoNamedFileIsEverReplaced) {
+    struct Case {
+        std::string arguments;
+        std::vector<std::pair<const char*, const char*>> files;  // written before the run
+        std::vector<std::string> messages;
+        std::vector<const char*> converted;  // documents the run writes
+    };
+    const auto at = [this](const char* name) { return "\"" + (folder / name).string() + "\""; };
+    const std::string overwrites = "ERROR: Output file would overwrite the input file ";
+    const std::vector<Case> cases = {
+        {"notes.md /LOG=notes.md",
+         {{"notes.md", kTable}},
+         {"ERROR: Log file " + at("notes.md") + " would overwrite the input file " + at("notes.md") + ": not written"},
+         {"notes.html"}},
+        {"notes /LOG=notes",
+         {{"notes", kTable}},
+         {"ERROR: Log file " + at("notes") + " would overwrite the input file"},
+         {"notes.html"}},
+        {"notes.md /INDEX=notes.md",
+         {{"notes.md", kTable}},
+         {"ERROR: Index page " + at("notes.md") + " would overwrite the input file"},
+         {"notes.html"}},
+        {"b.txt b.html",
+         {{"b.txt", kTable}, {"b.html", "<p>hand-written</p>\n"}},
+         {overwrites + at("b.html") + ": " + at("b.txt") + " not converted",
+          overwrites + at("b.html") + ": " + at("b.html") + " not converted"},
+         {}},
+        {"'*.txt' /INDEX",
+         {{"a.txt", kTable}, {"dirindex.txt", kOtherTable}},
+         {"ERROR: Index page " + at("dirindex.html") + " would overwrite the output of " + at("dirindex.txt")},
+         {"a.html", "dirindex.html"}},
+        {"a.txt /LOG=a.html",
+         {{"a.txt", kTable}},
+         {"ERROR: Log file " + at("a.html") + " would overwrite the output of " + at("a.txt")},
+         {"a.html"}},
+        {"a.txt b.txt /OUTPUT=" + (folder / "one.html").string(),
+         {{"a.txt", kTable}, {"b.txt", kOtherTable}},
+         {"ERROR: Output file " + at("one.html") + " is written for " + at("a.txt") + ": " + at("b.txt") +
+          " not converted"},
+         {"one.html"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.is_regular_file()) fs::remove(entry.path());
+        for (const auto& [name, content] : c.files) Write(name, content);
+        const auto before = Contents(folder);
+        EXPECT_EQ(Run(c.arguments + " < /dev/null"), 1) << err;
+        for (const std::string& message : c.messages) EXPECT_TRUE(ErrHas(message)) << message << "\n" << err;
+        for (const auto& [name, content] : before) EXPECT_EQ(ReadWhole(folder / name), content) << name;
+        for (const char* name : c.converted)
+            EXPECT_NE(ReadWhole(folder / name).find("<TD>"), std::string::npos) << name;
+        EXPECT_TRUE(HiddenFiles(folder).empty());
+    }
+    // The first of two documents for one path wrote it.
+    EXPECT_NE(ReadWhole(folder / "one.html").find("Oslo"), std::string::npos);
+}
+
+TEST_F(VendrelTest, AFailedFileDoesNotStopTheRun) {
+    Write("a.txt", kTable);
+    Write("c.txt", kOtherTable);
+    Write("a.html", "<p>mine</p>\n");
+    // Missing, refused as its own output, blocked by a folder: each second
+    // of three.
+    struct Case {
+        const char* arguments;
+        const char* message;
+    };
+    fs::create_directory(folder / "blocked.html");
+    Write("blocked.txt", kTable);
+    const Case cases[] = {
+        {"c.txt nothere.txt", "Unable to locate file \"nothere.txt\""},
+        {"a.html c.txt", "ERROR: Output file would overwrite the input file"},
+        {"c.txt blocked.txt b.txt", "ERROR: Can't open file"},
+    };
+    Write("b.txt", kOtherTable);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        fs::remove(folder / "c.html");
+        fs::remove(folder / "b.html");
+        EXPECT_EQ(Run(std::string(c.arguments) + " < /dev/null"), 1) << err;
+        EXPECT_TRUE(ErrHas(c.message)) << err;
+        EXPECT_TRUE(fs::exists(folder / "c.html")) << err;
+        EXPECT_EQ(ReadWhole(folder / "a.html"), "<p>mine</p>\n");
+    }
+    EXPECT_TRUE(fs::exists(folder / "b.html"));
+}
+
+TEST_F(VendrelTest, ASecondRunOverEverythingConvertsAgain) {
+    Write("a.txt", kTable);
+    Write("b.txt", kOtherTable);
+    ASSERT_EQ(Run("'*'"), 0) << err;
+    Write("a.html", "stale\n");
+    EXPECT_EQ(Run("'*'"), 0) << err;
+    EXPECT_TRUE(ErrHas("INFO: \"" + (folder / "a.html").string() + "\" is the output of \"" +
+                       (folder / "a.txt").string() + "\", not an input")) << err;
+    EXPECT_NE(ReadWhole(folder / "a.html").find("Oslo"), std::string::npos);
+    EXPECT_EQ(ReadWhole(folder / "a.txt"), kTable);
+    // The same file reached twice is converted once.
+    EXPECT_EQ(Run("a.txt ./a.txt '*.txt'"), 0) << err;
+    EXPECT_EQ(Count(err, "Processing : \"a.txt\""), 1u) << err;
+}
+
+TEST_F(VendrelTest, FailuresThatWereOnlyReportedFailTheRun) {
+    Write("a.txt", kTable);
+    Write("inc.txt", "$_$_INCLUDE nothere.inc\n" + std::string(kTable));
+    Write("inc.pol", "Include file: nothere.pol\n");
+    fs::create_directory(folder / "d.pol");
+    struct Case {
+        const char* arguments;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"inc.txt", "ERROR: Failed to open include file \"nothere.inc\""},
+        {"a.txt inc.pol", "** Failed to open policy include file nothere.pol"},
+        {"a.txt d.pol", "Policy File Error: Can't find policy file \"d.pol\": Is a directory"},
+        {"a.txt /INDEX=sub/", "ERROR: Can't open file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        EXPECT_EQ(Run(std::string(c.arguments) + " < /dev/null"), 1) << err;
+        EXPECT_TRUE(ErrHas(c.message)) << err;
+    }
+    // Whether messages are shown never changes the status.
+    EXPECT_EQ(Run("inc.txt /SILENT < /dev/null"), 1) << err;
+    EXPECT_EQ(Run("a.txt /SILENT"), 0) << err;
+}
+
+TEST_F(VendrelTest, TheLogAndTheIndexPageGoToTheOutputFolder) {
+    Write("a.txt", kTable);
+    Write("Morvane.log", "earlier log\n");
+    Write("dirindex.html", "earlier index\n");
+    fs::create_directory(folder / "out");
+    EXPECT_EQ(Run("a.txt /OUTPUT=out/ /LOG /INDEX"), 0) << err;
+    EXPECT_EQ(ReadWhole(folder / "Morvane.log"), "earlier log\n");
+    EXPECT_EQ(ReadWhole(folder / "dirindex.html"), "earlier index\n");
+    EXPECT_NE(ReadWhole(folder / "out" / "Morvane.log").find("a.txt"), std::string::npos);
+    EXPECT_NE(ReadWhole(folder / "out" / "dirindex.html").find("<A HREF=\"a.html\">"), std::string::npos);
+    EXPECT_TRUE(fs::exists(folder / "out" / "a.html"));
+}
+
+TEST_F(VendrelTest, OutputOntoALinkKeepsTheLink) {
+    Write("a.txt", kTable);
+    Write("real.html", "earlier\n");
+    fs::permissions(folder / "real.html", fs::perms(0640));
+    fs::create_symlink("real.html", folder / "link.html");
+    EXPECT_EQ(Run("a.txt /OUTPUT=" + (folder / "link.html").string()), 0) << err;
+    EXPECT_TRUE(fs::is_symlink(folder / "link.html"));
+    EXPECT_NE(ReadWhole(folder / "real.html").find("Oslo"), std::string::npos);
+    // The new file has the mode of the one it replaced.
+    EXPECT_EQ(fs::status(folder / "real.html").permissions(), fs::perms(0640));
+    EXPECT_TRUE(HiddenFiles(folder).empty());
+}
+
+// Targets that are links to /dev/full: written in place (a device is never
+// replaced), every write failure reported once.
+TEST_F(VendrelTest, WriteFailuresOnADeviceAreReported) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    Write("a.txt", kTable);
+    struct Case {
+        const char* link;
+        const char* arguments;
+    };
+    const Case cases[] = {
+        {"a.html", "a.txt"},
+        {"a.rtf", "a.txt /RTF"},
+        {"run.log", "a.txt /LOG=run.log"},
+        {"dirindex.html", "a.txt /INDEX"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        fs::create_symlink("/dev/full", folder / c.link);
+        EXPECT_EQ(Run(std::string(c.arguments) + " < /dev/null"), 1) << err;
+        const std::string message = "ERROR: Can't write file \"" + (folder / c.link).string() + "\": ";
+        EXPECT_EQ(Count(err, message + "No space left on device"), 1u) << err;
+        EXPECT_EQ(Count(err, "ERROR: "), 1u) << err;
+        EXPECT_TRUE(fs::is_symlink(folder / c.link));
+        fs::remove(folder / c.link);
+    }
+}
+
+// A disk that fills up: the temporary file is removed and the earlier
+// outputs stay.  Needs a small tmpfs, which only root may mount.
+TEST_F(VendrelTest, AFullDiskLeavesTheEarlierOutputs) {
+    const fs::path disk = folder / "disk";
+    fs::create_directory(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "a tmpfs cannot be mounted here (not root?)";
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{disk};
+    Write("a.txt", kTable);
+    ASSERT_EQ(Run("a.txt /OUTPUT=disk/ /INDEX"), 0) << err;
+    ASSERT_EQ(Run("a.txt /OUTPUT=disk/ /RTF"), 0) << err;
+    const auto before = Contents(disk);
+    ASSERT_EQ(before.size(), 3u);
+    {
+        // Everything left is taken.
+        std::ofstream filler(disk / "filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {
+        }
+    }
+    for (const char* arguments : {"a.txt /OUTPUT=disk/ /INDEX", "a.txt /OUTPUT=disk/ /RTF"}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(Run(std::string(arguments) + " < /dev/null"), 1) << err;
+        EXPECT_GE(Count(err, "ERROR: Can't write file \""), 1u) << err;
+        EXPECT_TRUE(ErrHas("No space left on device")) << err;
+        for (const auto& [name, content] : before) EXPECT_EQ(ReadWhole(disk / name), content) << name;
+        EXPECT_TRUE(HiddenFiles(disk).empty());
+    }
+}
+
+// Cases that need a user who cannot read or write everything: run as
+// "nobody" when the tests run as root.
+TEST_F(VendrelTest, FilesTheUserMayNotReadOrWrite) {
+    std::string asUser;
+    if (::geteuid() == 0) {
+        if (std::system("setpriv --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "setpriv is not installed";
+        asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+        fs::permissions(folder, fs::perms::all);
+        fs::permissions(fs::path(testing::TempDir()), fs::perms::others_exec, fs::perm_options::add);
+    }
+    fs::create_directories(folder / "cfg");
+    fs::permissions(folder / "cfg", fs::perms::all);
+    fs::create_directory(folder / "in");
+    fs::create_directory(folder / "out");
+    fs::permissions(folder / "out", fs::perms::all);
+    Write("in/a.txt", kTable);
+    Write("p.pol", "Document Title: Secret\n");
+    Write("a.txt", kTable);
+    Write("a.html", "read-only\n");
+    fs::permissions(folder / "p.pol", fs::perms::owner_write);
+    fs::permissions(folder / "a.html", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(folder / "in", fs::perms(0555));
+    fs::permissions(folder, fs::perms(0777));
+    {
+        std::ofstream probe(folder / "in" / "probe");
+        if (probe && asUser.empty()) GTEST_SKIP() << "this user may write everywhere";
+    }
+    fs::remove(folder / "in" / "probe");
+
+    // A read-only input folder, a writable output folder.
+    EXPECT_EQ(Run("in/a.txt /OUTPUT=out/", asUser), 0) << err;
+    EXPECT_TRUE(fs::exists(folder / "out" / "a.html")) << err;
+    // An unreadable policy file.
+    EXPECT_EQ(Run("in/a.txt /OUTPUT=out/ p.pol < /dev/null", asUser), 1) << err;
+    EXPECT_TRUE(ErrHas("Policy File Error: Can't find policy file \"p.pol\": Permission denied")) << err;
+    // An existing output the user may not write: refused, unchanged.
+    EXPECT_EQ(Run("a.txt < /dev/null", asUser), 1) << err;
+    EXPECT_TRUE(ErrHas("ERROR: Can't open file")) << err;
+    EXPECT_EQ(ReadWhole(folder / "a.html"), "read-only\n");
+    fs::permissions(folder / "in", fs::perms::owner_all);
 }
 
 }  // namespace

@@ -1,0 +1,49 @@
+#include "foundation/run_files.h"
+
+#include "foundation/message_reporter.h"
+
+void RunFiles::FileSet::Add(const std::string& path) {
+    if (path.empty()) return;
+    const FileKey key = KeyOfFile(path);
+    if (key.exists) byIdentity.emplace(key.Text(), path);
+    byPath.emplace(key.path, path);
+}
+
+const std::string* RunFiles::FileSet::Find(const std::string& path) const {
+    if (Empty() || path.empty()) return nullptr;
+    const FileKey key = KeyOfFile(path);
+    if (key.exists) {
+        const auto found = byIdentity.find(key.Text());
+        if (found != byIdentity.end()) return &found->second;
+    }
+    const auto found = byPath.find(key.path);
+    return found == byPath.end() ? nullptr : &found->second;
+}
+
+void RunFiles::Clear() {
+    inputs_ = FileSet();
+    targets_ = FileSet();
+    reporter = nullptr;
+}
+
+void RunFiles::AddInput(const std::string& path) { inputs_.Add(path); }
+
+void RunFiles::AddWriteTarget(const std::string& path) { targets_.Add(path); }
+
+const std::string* RunFiles::FindInput(const std::string& path) const { return inputs_.Find(path); }
+
+const std::string* RunFiles::FindWriteTarget(const std::string& path) const { return targets_.Find(path); }
+
+bool RunFiles::MayRead(const std::string& path) const {
+    if (!FindWriteTarget(path)) return true;
+    if (reporter) {
+        const std::string message = "ERROR: \"" + path + "\" is written by this run: not read";
+        reporter->OutputMessage(message.c_str(), 10);
+    }
+    return false;
+}
+
+RunFiles& TheRunFiles() {
+    static RunFiles files;
+    return files;
+}
