@@ -273,10 +273,10 @@ int TextLine::GatherCharsetStatistics(FC* set) {
         return 0;
     }
 
-    // The character-encoding statistics, while they are wanted and the
-    // sample is not yet large enough (tested once per line).
+    // The character-encoding statistics of 8-bit text, while they are wanted
+    // and the sample is not yet large enough (tested once per line).
     Context* context = StatisticsContext(set);
-    if (context && set->IsOn(Pol::LookForCharacterEncodings)) {
+    if (context && set->IsOn(Pol::LookForCharacterEncodings) && !context->documentState.utf8Text) {
         CharsetStatistics& stats = context->documentState.statistics.charset;
         const bool encodingGiven = set->IsSet(Pol::CharacterEncoding);
         const bool dosGiven = set->IsOn(Pol::InputDOSCharacters) && set->IsSet(Pol::InputDOSCharacters);

@@ -585,7 +585,7 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
                 bytes = LookAtCellBytes(text);
                 if (bytes & kEscapedByte) {
                     HTML_EscapeText(set, text);
-                    text.ConvertMacCharacters();
+                    HTML_MapPunctuation(set, text);
                     bytes = LookAtCellBytes(text);
                 }
             } else {

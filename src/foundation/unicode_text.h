@@ -1,0 +1,63 @@
+// UTF-8 text: decoding and encoding single characters, the display width of
+// a character (how many positions it takes in a fixed-width layout), the
+// Windows-1252 code page both ways, and the in-place line conversions the
+// reader makes (invalid bytes, box drawing, 8-bit text to and from UTF-8).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "foundation/text_string.h"
+
+namespace unicode {
+
+constexpr uint32_t kReplacementCharacter = 0xFFFD;
+
+// True when one of the `n` bytes at `text` is above 0x7F.
+bool HasNonAscii(const char* text, size_t n);
+inline bool HasNonAscii(const TextString& text) {
+    return text.length > 0 && HasNonAscii(text.buffer, static_cast<size_t>(text.length));
+}
+
+// The length (2 to 4) of the valid multi-byte sequence at `p`, of which `n`
+// bytes are available; 0 when the bytes are no valid sequence (overlong
+// forms, surrogates and values beyond U+10FFFF included); -1 when the `n`
+// bytes are the valid start of a longer sequence.
+int SequenceLength(const unsigned char* p, size_t n);
+
+// The character at text[*i] (of `length` bytes); *i moves past it.  An
+// invalid byte is returned as itself, one byte long.
+uint32_t NextCharacter(const char* text, int length, int* i);
+
+void AppendUtf8(std::string& out, uint32_t code);
+
+// The character of a Windows-1252 byte (U+FFFD for the five bytes the code
+// page leaves undefined); and the byte of a character, or -1 when the code
+// page lacks it.
+uint32_t FromWindows1252(unsigned char byte);
+int ToWindows1252(uint32_t code);
+
+// Display positions of one character: 2 for East Asian wide and fullwidth
+// characters, 0 for combining and format characters, 1 otherwise (every
+// ASCII character included, as the byte-counting path counts it).
+int DisplayWidth(uint32_t code);
+// Display positions of the `length` bytes of UTF-8 text at `text` (tabs
+// count 1 here; tab stops are the caller's).
+int DisplayWidth(const char* text, int length);
+
+// Bytes of UTF-8 text the reader makes whole: each invalid byte becomes its
+// Windows-1252 character, and box-drawing characters (U+2500 to U+257F)
+// become the ASCII characters they draw.  Returns true when an invalid byte
+// was met.
+bool MendUtf8Line(TextString& line);
+// Windows-1252 text to UTF-8.
+void Windows1252ToUtf8(TextString& line);
+// UTF-8 text to Windows-1252; a character the code page lacks becomes "?".
+// Returns true when that happened.
+bool Utf8ToWindows1252(TextString& line);
+
+// Whether a charset name (as "Character encoding" holds it) is UTF-8.
+bool NamesUtf8(const TextString& charset);
+
+}  // namespace unicode
