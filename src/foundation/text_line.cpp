@@ -7,6 +7,7 @@
 #include <string>
 
 #include "context/context.h"
+#include "foundation/unicode_text.h"
 #include "policies/fc.h"
 #include "policies/text_commands.h"
 
@@ -213,7 +214,32 @@ void TextLine::PreprocessLine(FC*) {
 void TextLine::TidyLine(FC*) {}
 
 void TextLine::ExpandTabs(FC* set) {
-    if (set) TextString::ExpandTabs(set->GetInt(Pol::TabSize));
+    if (!set) return;
+    const int tabWidth = set->GetInt(Pol::TabSize);
+    const bool utf8 = set->context && set->context->documentState.utf8Text;
+    if (!utf8 || tabWidth < 1 || !std::memchr(buffer, '\t', static_cast<size_t>(length)) ||
+        !unicode::HasNonAscii(*this)) {
+        TextString::ExpandTabs(tabWidth);
+        return;
+    }
+    // UTF-8 text with characters beyond ASCII: tab stops are counted in the
+    // positions the characters take.
+    std::string result;
+    result.reserve(static_cast<size_t>(length) + 64);
+    int column = 0;
+    for (int i = 0; i < length;) {
+        if (buffer[i] == '\t') {
+            const int blanks = tabWidth - column % tabWidth;
+            result.append(static_cast<size_t>(blanks), ' ');
+            column += blanks;
+            ++i;
+            continue;
+        }
+        const int from = i;
+        column += unicode::DisplayWidth(unicode::NextCharacter(buffer, length, &i));
+        result.append(buffer + from, static_cast<size_t>(i - from));
+    }
+    AssignChars(result.data(), static_cast<int>(result.size()));
 }
 
 void TextLine::ApplyTextCommands(FC* set) {

@@ -15,6 +15,7 @@
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/unicode_text.h"
 #include "output/escaping.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
@@ -957,9 +958,29 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         cuts->clear();
         return false;
     }
-    const TextString& layout = lines[static_cast<size_t>(lineIndex)]->Layout();
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    const TextString& layout = line.Layout();
     const char* text = layout.buffer;
     const int length = layout.length;
+    // The boundaries are display positions; on a wide line each is taken as
+    // the last byte of the character (with the marks that combine with it)
+    // that stands there.  Beyond the text, positions and bytes run on alike.
+    static std::vector<int> lastByteAt;
+    const bool wide = line.wide;
+    if (wide) {
+        lastByteAt.assign(static_cast<size_t>(line.length), -1);
+        int p = 0;
+        for (int i = 0; i < length;) {
+            const int width = unicode::DisplayWidth(unicode::NextCharacter(text, length, &i));
+            if (width == 0 && p > 0) lastByteAt[static_cast<size_t>(p - 1)] = i - 1;
+            for (int k = 0; k < width && p < line.length; ++k) lastByteAt[static_cast<size_t>(p++)] = i - 1;
+        }
+    }
+    auto atByte = [&](int position) {
+        if (!wide || position < 0) return position;
+        if (position < line.length) return lastByteAt[static_cast<size_t>(position)];
+        return length + (position - line.length);
+    };
     const bool zeroWidth = settings.zeroWidth;
     const int configured = settings.configured;
     const TextString& open = *settings.open;
@@ -980,7 +1001,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     for (int c = 0; c < n && made < limit; ++made) {
         const int start = position;
         int last = c;
-        boundary = std::max(boundary, columns[static_cast<size_t>(c)]->boundary);
+        boundary = std::max(boundary, atByte(columns[static_cast<size_t>(c)]->boundary));
         int end = boundary;
         while (true) {
             if (last == n - 1) {
@@ -991,7 +1012,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
             if (boundary >= length) break;
             if ((zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary)) break;
             ++last;
-            boundary = std::max(boundary, columns[static_cast<size_t>(last)]->boundary);
+            boundary = std::max(boundary, atByte(columns[static_cast<size_t>(last)]->boundary));
             end = boundary;
         }
         position = end + 1;
