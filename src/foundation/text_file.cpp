@@ -81,6 +81,11 @@ public:
             if (p[i] < 0x80) {
                 // Plain ASCII, many bytes at a time.
                 size_t next = i + 1;
+#if defined(__SSE2__)
+                while (next + 16 <= n &&
+                       !_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + next))))
+                    next += 16;
+#endif
                 while (next + 8 <= n) {
                     uint64_t word;
                     std::memcpy(&word, p + next, sizeof word);
@@ -489,11 +494,12 @@ bool TextFile::ReadSixteenBitLine(TextString& line) {
 
 void TextFile::ConvertLine(TextString& line) {
     FileState& state = fileStates.back();
-    if (!unicode::HasNonAscii(line)) return;
     if (state.encoding == Encoding::EightBit) {
+        // 8-bit text in 8-bit text stays as it is, unlooked at.
         if (utf8Text == 1) unicode::Windows1252ToUtf8(line);
         return;
     }
+    if (!unicode::HasNonAscii(line)) return;
     if (unicode::MendUtf8Line(line)) Warn(state.invalidWarned, "Bytes that are not UTF-8 read as Windows-1252 characters", state.lineNumber);
     if (utf8Text == 0 && unicode::Utf8ToWindows1252(line))
         Warn(state.lackingWarned, "Characters that Windows-1252 lacks written as \"?\"", state.lineNumber);

@@ -976,11 +976,14 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
             for (int k = 0; k < width && p < line.length; ++k) lastByteAt[static_cast<size_t>(p++)] = i - 1;
         }
     }
-    auto atByte = [&](int position) {
-        if (!wide || position < 0) return position;
-        if (position < line.length) return lastByteAt[static_cast<size_t>(position)];
-        return length + (position - line.length);
+    const int width = line.length;
+    auto boundaryByte = [&](int c) {
+        const int position = columns[static_cast<size_t>(c)]->boundary;
+        if (position < 0) return position;
+        if (position < width) return lastByteAt[static_cast<size_t>(position)];
+        return length + (position - width);
     };
+    auto boundaryAsItStands = [&](int c) { return columns[static_cast<size_t>(c)]->boundary; };
     const bool zeroWidth = settings.zeroWidth;
     const int configured = settings.configured;
     const TextString& open = *settings.open;
@@ -995,62 +998,68 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     TagSpans tags(layout, open, close);
     const NonBlankMap textBytes(text, length, open.length > 0 ? open.buffer[0] : '\0');
     if (!textBytes.HasMark()) tags.NoTags();
-    int made = 0;
-    int position = 0;   // first character of the next cell
-    int boundary = -1;  // boundaries that go backwards are taken as the one before
-    for (int c = 0; c < n && made < limit; ++made) {
-        const int start = position;
-        int last = c;
-        boundary = std::max(boundary, atByte(columns[static_cast<size_t>(c)]->boundary));
-        int end = boundary;
-        while (true) {
-            if (last == n - 1) {
-                end = std::max(length - 1, boundary);
-                break;
+    // The cutting, made once for each way of reading the boundaries, so that
+    // a line of ASCII text pays nothing for the wide ones.
+    auto cutAll = [&](auto boundaryAt) -> int {
+        int made = 0;
+        int position = 0;   // first character of the next cell
+        int boundary = -1;  // boundaries that go backwards are taken as the one before
+        for (int c = 0; c < n && made < limit; ++made) {
+            const int start = position;
+            int last = c;
+            boundary = std::max(boundary, boundaryAt(c));
+            int end = boundary;
+            while (true) {
+                if (last == n - 1) {
+                    end = std::max(length - 1, boundary);
+                    break;
+                }
+                if (boundary < start) break;  // nothing of the line is left for this column
+                if (boundary >= length) break;
+                if ((zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary)) break;
+                ++last;
+                boundary = std::max(boundary, boundaryAt(last));
+                end = boundary;
             }
-            if (boundary < start) break;  // nothing of the line is left for this column
-            if (boundary >= length) break;
-            if ((zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary)) break;
-            ++last;
-            boundary = std::max(boundary, atByte(columns[static_cast<size_t>(last)]->boundary));
-            end = boundary;
-        }
-        position = end + 1;
+            position = end + 1;
 
-        // The piece of the line, without the runs of "|" at either end.
-        int first = start;
-        int stop = std::min(end, length - 1);
-        if (textBytes.HasBar()) {
-            while (first <= stop && text[first] == '|') ++first;
-            while (stop >= first && text[stop] == '|') --stop;
-        }
+            // The piece of the line, without the runs of "|" at either end.
+            int first = start;
+            int stop = std::min(end, length - 1);
+            if (textBytes.HasBar()) {
+                while (first <= stop && text[first] == '|') ++first;
+                while (stop >= first && text[stop] == '|') --stop;
+            }
 
-        // The alignment is guessed from the piece as it stands; the cell
-        // text is the piece without the blanks and tabs around it.
-        CellCut& cut = out[made];
-        const int span = last - c + 1;
-        cut.column = c;
-        cut.span = span;
-        cut.first = 0;
-        cut.length = 0;
-        const int pieceLength = stop >= first ? stop - first + 1 : 0;
-        int leading = pieceLength;  // a piece of blanks only is all leading and trailing blanks
-        int trailing = pieceLength;
-        int textStart = 0;
-        int textEnd = 0;
-        if (pieceLength > 0 && textBytes.TextWithin(first, stop, &textStart, &textEnd)) {
-            leading = textStart - first;
-            trailing = stop + 1 - textEnd;
-            cut.first = textStart;
-            cut.length = textEnd - textStart;
+            // The alignment is guessed from the piece as it stands; the cell
+            // text is the piece without the blanks and tabs around it.
+            CellCut& cut = out[made];
+            const int span = last - c + 1;
+            cut.column = c;
+            cut.span = span;
+            cut.first = 0;
+            cut.length = 0;
+            const int pieceLength = stop >= first ? stop - first + 1 : 0;
+            int leading = pieceLength;  // a piece of blanks only is all leading and trailing blanks
+            int trailing = pieceLength;
+            int textStart = 0;
+            int textEnd = 0;
+            if (pieceLength > 0 && textBytes.TextWithin(first, stop, &textStart, &textEnd)) {
+                leading = textStart - first;
+                trailing = stop + 1 - textEnd;
+                cut.first = textStart;
+                cut.length = textEnd - textStart;
+            }
+            if (configured == 0 && !force && span == 1)  // the column's typical alignment (GuessTextAlignment)
+                cut.alignment = columns[static_cast<size_t>(c)]->typicalAlignment;
+            else
+                cut.alignment = GuessTextAlignment(this, configured, span, c, boundary - start + 1, text + first,
+                                                   pieceLength, leading, trailing, force);
+            c = last + 1;
         }
-        if (configured == 0 && !force && span == 1)  // the column's typical alignment (GuessTextAlignment)
-            cut.alignment = columns[static_cast<size_t>(c)]->typicalAlignment;
-        else
-            cut.alignment = GuessTextAlignment(this, configured, span, c, boundary - start + 1, text + first,
-                                               pieceLength, leading, trailing, force);
-        c = last + 1;
-    }
+        return made;
+    };
+    const int made = wide ? cutAll(boundaryByte) : cutAll(boundaryAsItStands);
     cuts->resize(static_cast<size_t>(made));
     return true;
 }
