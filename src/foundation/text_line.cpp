@@ -74,6 +74,8 @@ const std::initializer_list<unsigned> kMarkerBytesC = {0xC0, 0xB8, 0xB4, 0xC7, 0
 
 bool InRange(unsigned c, unsigned low, unsigned high) { return c >= low && c <= high; }
 
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
 // Counts every adjacent byte pair of the text into the statistics.  Only
 // bytes inside the text are read: the third byte of a UTF-8 sequence is
 // looked at only where the text has one.
@@ -367,8 +369,14 @@ int TextLine::FindBreakPoint(int start, int width, const char* whiteSpace, const
         if (d > k) pos = d;
         if (w >= 0 && w - 1 > pos) pos = w - 1;
     }
-    // 5. Nothing to break at: a hard break after `width` characters.
-    if (pos == start) pos = end - 1;
+    // 5. Nothing to break at: a hard break after `width` characters, moved
+    // back so that it does not cut a UTF-8 character in two.
+    if (pos == start) {
+        pos = end - 1;
+        int back = pos;
+        while (back > start && IsContinuationByte(At(back + 1))) --back;
+        if (back < pos && back > start && static_cast<unsigned char>(At(back + 1)) >= 0xC0) pos = back;
+    }
     // 6. Keep a double-byte character whole.
     if (checkDoubleByte) {
         const unsigned c = static_cast<unsigned char>(At(pos));

@@ -43,10 +43,11 @@ struct Conversion {
 
 // Converts `bytes` as a file of a fresh folder (code 1: a table; 7: a
 // delimited one).  The folder is removed afterwards.
-Conversion Convert(const std::string& bytes, bool rtf = false, int code = 1, const char* encoding = nullptr) {
+Conversion Convert(const std::string& bytes, bool rtf = false, int code = 1, const char* encoding = nullptr,
+                   const char* name = "table.txt") {
     std::string folder = testing::TempDir() + "vendrel_unicode_XXXXXX";
     if (!mkdtemp(folder.data())) return {"cannot make a folder", ""};
-    const fs::path input = fs::path(folder) / "table.txt";
+    const fs::path input = fs::path(folder) / name;
     std::ofstream(input, std::ios::binary) << bytes;
     Context context;
     gMessages.clear();
@@ -383,6 +384,13 @@ TEST(UnicodeTableTest, Utf8TextDeclaredInAnotherCharsetIsWrittenAsReferences) {
     const Conversion injected = Convert("a  b\nc  d\n", false, 1, "x\"><SCRIPT>");
     EXPECT_EQ(injected.output.find("<SCRIPT>"), std::string::npos);
     EXPECT_NE(injected.output.find("charset=x&quot;&gt;&lt;SCRIPT&gt;"), std::string::npos);
+}
+
+TEST(UnicodeTableTest, FileNamesAreUtf8TextInTheTitle) {
+    const std::string latin1 = Convert("caf\xE9  one\nx  y\n", false, 1, nullptr, "Z\u00fcrich.txt").output;
+    EXPECT_NE(latin1.find("Z&#252;rich.txt\"</TITLE>"), std::string::npos);
+    const std::string utf8 = Convert("caf\u00e9  one\nx  y\n", false, 1, nullptr, "Z\u00fcrich.txt").output;
+    EXPECT_NE(utf8.find("Z\u00fcrich.txt\"</TITLE>"), std::string::npos);
 }
 
 TEST(UnicodeTableTest, WideRowsAndLongCellsStayWhole) {
