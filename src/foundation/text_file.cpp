@@ -417,9 +417,9 @@ void TextFile::TakeCarriageReturnEnd(FileState& state) {
 }
 
 bool TextFile::ReadByteLine(TextString& line) {
-    line.MakeEmpty();
     FileState& state = fileStates.back();
-    bool any = false;
+    bool any = false;  // a byte of the line was taken
+    line.MakeEmpty();
     for (;;) {
         int c;
         if (!state.pushedBack.empty()) {
@@ -429,7 +429,10 @@ bool TextFile::ReadByteLine(TextString& line) {
             const char* from = state.chunk.data() + state.chunkPos;
             const size_t available = state.chunkEnd - state.chunkPos;
             const size_t stop = FindLineEndOrNul(from, available);
-            if (stop > 0) line.AppendBytes(from, static_cast<int>(stop));
+            if (!any)
+                line.AssignChars(from, static_cast<int>(stop));
+            else if (stop > 0)
+                line.AppendBytes(from, static_cast<int>(stop));
             state.chunkPos += stop;
             any = true;
             if (stop == available) continue;
@@ -537,8 +540,10 @@ bool TextFile::ReadRawLine() {
             got = ReadSixteenBitLine(*entry);
         }
         if (got) {
-            ++fileStates.back().lineNumber;
-            ConvertLine(*entry);
+            FileState& read = fileStates.back();
+            ++read.lineNumber;
+            // 8-bit text in 8-bit text stays as it was read.
+            if (read.encoding != Encoding::EightBit || utf8Text == 1) ConvertLine(*entry);
             AddHistoryLine(entry.release());
             ++linesRead;
             return true;

@@ -216,11 +216,10 @@ void TextLine::PreprocessLine(FC*) {
 void TextLine::TidyLine(FC*) {}
 
 void TextLine::ExpandTabs(FC* set) {
-    if (!set) return;
+    if (!set || !std::memchr(buffer, '\t', static_cast<size_t>(length))) return;
     const int tabWidth = set->GetInt(Pol::TabSize);
     const bool utf8 = set->context && set->context->documentState.utf8Text;
-    if (!utf8 || tabWidth < 1 || !std::memchr(buffer, '\t', static_cast<size_t>(length)) ||
-        !unicode::HasNonAscii(*this)) {
+    if (!utf8 || tabWidth < 1 || !unicode::HasNonAscii(*this)) {
         TextString::ExpandTabs(tabWidth);
         return;
     }

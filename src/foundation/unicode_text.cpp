@@ -265,6 +265,18 @@ bool HasNonAscii(const char* text, size_t n) {
     return false;
 }
 
+size_t AsciiPrefix(const char* text, size_t n) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16) {
+        const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)));
+        if (high) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+    }
+#endif
+    while (i < n && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+    return i;
+}
+
 int SequenceLength(const unsigned char* p, size_t n) {
     const unsigned c = p[0];
     int need;
@@ -338,12 +350,31 @@ int ToWindows1252(uint32_t code) {
     return -1;
 }
 
-int DisplayWidth(uint32_t code) {
-    if (code < 0x80) return 1;
+namespace {
+
+int WidthByRanges(uint32_t code) {
     if (InRanges(kZeroWidthRanges, code)) return 0;
     if (code >= 0x1100 && InRanges(kWideRanges, code)) return 2;
     return 1;
 }
+
+// The widths of the characters below U+10000, looked up rather than
+// searched for: wide text is measured character by character.
+struct BasicPlaneTable {
+    uint8_t of[0x10000];
+    BasicPlaneTable() {
+        for (uint32_t code = 0; code < 0x10000; ++code) of[code] = static_cast<uint8_t>(code < 0x80 ? 1 : WidthByRanges(code));
+    }
+};
+
+}  // namespace
+
+const uint8_t* BasicPlaneWidths() {
+    static const BasicPlaneTable table;
+    return table.of;
+}
+
+int WidthBeyondBasicPlane(uint32_t code) { return WidthByRanges(code); }
 
 int DisplayWidth(const char* text, int length) {
     int width = 0;

@@ -20,6 +20,10 @@ inline bool HasNonAscii(const TextString& text) {
     return text.length > 0 && HasNonAscii(text.buffer, static_cast<size_t>(text.length));
 }
 
+// How many of the `n` bytes at `text` are ASCII before the first that is
+// not.
+size_t AsciiPrefix(const char* text, size_t n);
+
 // The length (2 to 4) of the valid multi-byte sequence at `p`, of which `n`
 // bytes are available; 0 when the bytes are no valid sequence (overlong
 // forms, surrogates and values beyond U+10FFFF included); -1 when the `n`
@@ -38,10 +42,18 @@ void AppendUtf8(std::string& out, uint32_t code);
 uint32_t FromWindows1252(unsigned char byte);
 int ToWindows1252(uint32_t code);
 
+// The display widths of the characters below U+10000, one byte each, and
+// of a character beyond them.
+const uint8_t* BasicPlaneWidths();
+int WidthBeyondBasicPlane(uint32_t code);
+
 // Display positions of one character: 2 for East Asian wide and fullwidth
 // characters, 0 for combining and format characters, 1 otherwise (every
 // ASCII character included, as the byte-counting path counts it).
-int DisplayWidth(uint32_t code);
+inline int DisplayWidth(uint32_t code) {
+    if (code < 0x80) return 1;
+    return code < 0x10000 ? BasicPlaneWidths()[code] : WidthBeyondBasicPlane(code);
+}
 // Display positions of the `length` bytes of UTF-8 text at `text` (tabs
 // count 1 here; tab stops are the caller's).
 int DisplayWidth(const char* text, int length);

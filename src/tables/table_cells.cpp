@@ -965,23 +965,46 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     // The boundaries are display positions; on a wide line each is taken as
     // the last byte of the character (with the marks that combine with it)
     // that stands there.  Beyond the text, positions and bytes run on alike.
-    static std::vector<int> lastByteAt;
+    // The boundaries come in rising order: one walk along the line finds
+    // them all, and it stops at the last one.
     const bool wide = line.wide;
-    if (wide) {
-        lastByteAt.assign(static_cast<size_t>(line.length), -1);
-        int p = 0;
-        for (int i = 0; i < length;) {
-            const int width = unicode::DisplayWidth(unicode::NextCharacter(text, length, &i));
-            if (width == 0 && p > 0) lastByteAt[static_cast<size_t>(p - 1)] = i - 1;
-            for (int k = 0; k < width && p < line.length; ++k) lastByteAt[static_cast<size_t>(p++)] = i - 1;
+    int walkedPosition = 0;  // the character at byte walkedByte starts at this display position
+    int walkedByte = 0;
+    // The end of the character that ends at byte `end` - 1, with the marks
+    // that combine with it.
+    auto withMarks = [&](int end) {
+        while (end < length && static_cast<unsigned char>(text[end]) >= 0x80) {
+            int after = end;
+            if (unicode::DisplayWidth(unicode::NextCharacter(text, length, &after)) != 0) break;
+            end = after;
         }
-    }
-    const int width = line.length;
+        return end;
+    };
     auto boundaryByte = [&](int c) {
         const int position = columns[static_cast<size_t>(c)]->boundary;
         if (position < 0) return position;
-        if (position < width) return lastByteAt[static_cast<size_t>(position)];
-        return length + (position - width);
+        if (position < walkedPosition) walkedPosition = walkedByte = 0;
+        for (;;) {
+            if (walkedByte >= length) return length + (position - walkedPosition);
+            const int run =
+                static_cast<int>(unicode::AsciiPrefix(text + walkedByte, static_cast<size_t>(length - walkedByte)));
+            if (run > 0) {
+                // A run of ASCII: a position and a byte each character.
+                if (position < walkedPosition + run) {
+                    const int at = walkedByte + (position - walkedPosition);
+                    return at == walkedByte + run - 1 ? withMarks(at + 1) - 1 : at;
+                }
+                walkedPosition += run;
+                walkedByte += run;
+                continue;
+            }
+            int next = walkedByte;
+            const int width = unicode::DisplayWidth(unicode::NextCharacter(text, length, &next));
+            next = withMarks(next);
+            if (position < walkedPosition + width) return next - 1;
+            walkedPosition += width;
+            walkedByte = next;
+        }
     };
     auto boundaryAsItStands = [&](int c) { return columns[static_cast<size_t>(c)]->boundary; };
     const bool zeroWidth = settings.zeroWidth;
@@ -1000,7 +1023,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     if (!textBytes.HasMark()) tags.NoTags();
     // The cutting, made once for each way of reading the boundaries, so that
     // a line of ASCII text pays nothing for the wide ones.
-    auto cutAll = [&](auto boundaryAt) -> int {
+    auto cutAll = [&](auto boundaryAt) __attribute__((always_inline)) -> int {
         int made = 0;
         int position = 0;   // first character of the next cell
         int boundary = -1;  // boundaries that go backwards are taken as the one before
