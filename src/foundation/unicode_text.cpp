@@ -302,7 +302,7 @@ int SequenceLength(const unsigned char* p, size_t n) {
     return need;
 }
 
-uint32_t NextCharacter(const char* text, int length, int* i) {
+uint32_t NextCharacterChecked(const char* text, int length, int* i) {
     const auto* p = reinterpret_cast<const unsigned char*>(text + *i);
     const unsigned c = p[0];
     if (c < 0x80) {
@@ -358,21 +358,20 @@ int WidthByRanges(uint32_t code) {
     return 1;
 }
 
-// The widths of the characters below U+10000, looked up rather than
-// searched for: wide text is measured character by character.
-struct BasicPlaneTable {
-    uint8_t of[0x10000];
-    BasicPlaneTable() {
-        for (uint32_t code = 0; code < 0x10000; ++code) of[code] = static_cast<uint8_t>(code < 0x80 ? 1 : WidthByRanges(code));
-    }
-};
+// The widths of the basic plane, made when the program is compiled.
+constexpr BasicPlaneWidthTable MakeBasicPlaneTable() {
+    BasicPlaneWidthTable table{};
+    for (uint32_t code = 0; code < 0x10000; ++code) table.of[code] = 1;
+    for (const CodeRange& range : kWideRanges)
+        for (uint32_t code = range.first; code <= range.last && code < 0x10000; ++code) table.of[code] = 2;
+    for (const CodeRange& range : kZeroWidthRanges)
+        for (uint32_t code = range.first; code <= range.last && code < 0x10000; ++code) table.of[code] = 0;
+    return table;
+}
 
 }  // namespace
 
-const uint8_t* BasicPlaneWidths() {
-    static const BasicPlaneTable table;
-    return table.of;
-}
+constinit const BasicPlaneWidthTable kBasicPlaneWidths = MakeBasicPlaneTable();
 
 int WidthBeyondBasicPlane(uint32_t code) { return WidthByRanges(code); }
 
@@ -399,13 +398,10 @@ bool MendUtf8Line(TextString& line) {
             ++i;
             continue;
         }
-        const int k = SequenceLength(bytes + i, static_cast<size_t>(n - i));
-        if (k <= 0) {
-            change = true;
-        } else {
-            if (k == 3 && bytes[i] == 0xE2 && (bytes[i + 1] == 0x94 || bytes[i + 1] == 0x95)) change = true;
-            i += k;
-        }
+        const int at = i;
+        const uint32_t code = NextCharacter(line.buffer, n, &i);
+        // An invalid byte is taken alone.
+        change = i - at == 1 || IsBoxDrawing(code);
     }
     if (!change) return false;
     std::string out;

@@ -30,9 +30,30 @@ size_t AsciiPrefix(const char* text, size_t n);
 // bytes are the valid start of a longer sequence.
 int SequenceLength(const unsigned char* p, size_t n);
 
+// NextCharacter for what its quick path leaves.
+uint32_t NextCharacterChecked(const char* text, int length, int* i);
+
 // The character at text[*i] (of `length` bytes); *i moves past it.  An
-// invalid byte is returned as itself, one byte long.
-uint32_t NextCharacter(const char* text, int length, int* i);
+// invalid byte is returned as itself, one byte long.  ASCII and the two- and
+// three-byte characters that need no range check are decoded here.
+inline uint32_t NextCharacter(const char* text, int length, int* i) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text + *i);
+    const unsigned c = p[0];
+    if (c < 0x80) {
+        ++*i;
+        return c;
+    }
+    const int left = length - *i;
+    if (c >= 0xC2 && c <= 0xDF && left >= 2 && (p[1] & 0xC0) == 0x80) {
+        *i += 2;
+        return ((c & 0x1F) << 6) | (p[1] & 0x3F);
+    }
+    if (c >= 0xE1 && c <= 0xEF && c != 0xED && left >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+        *i += 3;
+        return ((c & 0x0F) << 12) | ((p[1] & 0x3FU) << 6) | (p[2] & 0x3F);
+    }
+    return NextCharacterChecked(text, length, i);
+}
 
 void AppendUtf8(std::string& out, uint32_t code);
 
@@ -44,7 +65,10 @@ int ToWindows1252(uint32_t code);
 
 // The display widths of the characters below U+10000, one byte each, and
 // of a character beyond them.
-const uint8_t* BasicPlaneWidths();
+struct BasicPlaneWidthTable {
+    uint8_t of[0x10000];
+};
+extern const BasicPlaneWidthTable kBasicPlaneWidths;
 int WidthBeyondBasicPlane(uint32_t code);
 
 // Display positions of one character: 2 for East Asian wide and fullwidth
@@ -52,7 +76,7 @@ int WidthBeyondBasicPlane(uint32_t code);
 // ASCII character included, as the byte-counting path counts it).
 inline int DisplayWidth(uint32_t code) {
     if (code < 0x80) return 1;
-    return code < 0x10000 ? BasicPlaneWidths()[code] : WidthBeyondBasicPlane(code);
+    return code < 0x10000 ? kBasicPlaneWidths.of[code] : WidthBeyondBasicPlane(code);
 }
 // Display positions of the `length` bytes of UTF-8 text at `text` (tabs
 // count 1 here; tab stops are the caller's).
