@@ -75,7 +75,10 @@ int WidthBeyondBasicPlane(uint32_t code);
 // characters, 0 for combining and format characters, 1 otherwise (every
 // ASCII character included, as the byte-counting path counts it).
 inline int DisplayWidth(uint32_t code) {
-    if (code < 0x80) return 1;
+    // The common blocks without a lookup: Latin (the soft hyphen is a
+    // format character), the CJK ideographs and the Hangul syllables.
+    if (code < 0x300) return code == 0xAD ? 0 : 1;
+    if ((code >= 0x4E00 && code <= 0x9FFF) || (code >= 0xAC00 && code <= 0xD7A3)) return 2;
     return code < 0x10000 ? kBasicPlaneWidths.of[code] : WidthBeyondBasicPlane(code);
 }
 // Display positions of the `length` bytes of UTF-8 text at `text` (tabs

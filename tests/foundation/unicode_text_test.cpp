@@ -25,6 +25,12 @@ TEST(UnicodeTextTest, DisplayWidths) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(unicode::DisplayWidth(c.text, static_cast<int>(std::string(c.text).size())), c.width) << c.text;
+    // The blocks measured without the table measure as the table does.
+    for (uint32_t code = 0x80; code < 0x10000; ++code) {
+        if (code < 0x300 || (code >= 0x4E00 && code <= 0x9FFF) || (code >= 0xAC00 && code <= 0xD7A3)) {
+            ASSERT_EQ(unicode::DisplayWidth(code), unicode::kBasicPlaneWidths.of[code]) << code;
+        }
+    }
 }
 
 TEST(UnicodeTextTest, SequenceLengths) {
