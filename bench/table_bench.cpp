@@ -1,6 +1,8 @@
 // Whole-file table conversion: generated space-aligned tables (a header, a
 // dashed rule and rows of a name, a date, three numbers and a city) converted
-// to HTML through ConvertToTable.  Reports bytes per second and the peak
+// to HTML through ConvertToTable; one table in ASCII, one in UTF-8 (names
+// and cities with accents, Cyrillic, Greek and wide CJK characters, aligned
+// by the positions their characters take).  Reports bytes per second and the peak
 // memory one conversion needs, measured in a child process so that earlier
 // iterations and the generated input do not count:
 //   peak_MB       the rise of the resident set over the conversion
@@ -12,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +24,7 @@
 #include <string>
 
 #include "context/context.h"
+#include "foundation/unicode_text.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
 
@@ -48,13 +52,36 @@ std::string MakeRow(unsigned n) {
     return row;
 }
 
-std::string MakeTable(size_t bytes, size_t lines) {
+// `text` followed by blanks up to `width` display positions.
+std::string Padded(const std::string& text, int width) {
+    const int taken = unicode::DisplayWidth(text.data(), static_cast<int>(text.size()));
+    return text + std::string(static_cast<size_t>(std::max(width - taken, 0)), ' ');
+}
+
+// The same row in UTF-8.
+std::string MakeUtf8Row(unsigned n) {
+    static const char* const kFirst[] = {"Zo\u00eb", "J\u00fcrgen", "\u674e", "Dolores", "\u00c9mile", "\u0424\u0430\u0442\u0438\u043c\u0430",
+                                         "Gr\u00e9goire", "\u0391\u03bd\u03bd\u03b1", "Ibrahim", "Jos\u00e9phine", "\u5c0f\u6797", "Ren\u00e9e"};
+    static const char* const kLast[] = {"M\u00fcller", "Okafor", "\u738b", "Smith-Barnes", "Nov\u00e1k", "\u0418\u0432\u0430\u043d\u043e\u0432",
+                                        "Petersen", "Garc\u00eda", "\u7530\u4e2d", "Mensah", "\u00d8stergaard"};
+    static const char* const kCities[] = {"Z\u00fcrich", "S\u00e3o Paulo", "\u6771\u4eac", "Cape Town", "Montr\u00e9al",
+                                          "\u041c\u043e\u0441\u043a\u0432\u0430", "Lyon", "\u0391\u03b8\u03ae\u03bd\u03b1", "K\u00f8benhavn", "\u5317\u4eac"};
+    unsigned h = n * 2654435761u;
+    char numbers[80];
+    std::snprintf(numbers, sizeof numbers, "%04u-%02u-%02u %9u.%02u %8u %10u.%u  ", 1990 + (h >> 4) % 35,
+                  1 + (h >> 9) % 12, 1 + (h >> 13) % 28, (h >> 3) % 1000000, (h >> 7) % 100, (h >> 11) % 100000,
+                  (h >> 5) % 10000000, (h >> 2) % 10);
+    return Padded(std::string(kFirst[h % 12]) + " " + kLast[(h >> 8) % 11], 22) + " " + numbers +
+           kCities[(h >> 17) % 10];
+}
+
+std::string MakeTable(size_t bytes, size_t lines, bool utf8 = false) {
     std::string text;
     text.reserve(bytes ? bytes + 256 : lines * 90);
     text += "Name                   Joined          Amount    Count     Balance  City\n";
     text += "---------------------- ---------- ------------ -------- ------------ --------------\n";
     for (unsigned n = 1; bytes ? text.size() < bytes : n <= lines; ++n) {
-        text += MakeRow(n);
+        text += utf8 ? MakeUtf8Row(n) : MakeRow(n);
         text += '\n';
     }
     return text;
@@ -80,14 +107,14 @@ const fs::path& Folder() {
 }
 
 // The input file of a size (in bytes) or of a number of lines; written once.
-std::string InputPath(const std::string& name, size_t bytes, size_t lines) {
+std::string InputPath(const std::string& name, size_t bytes, size_t lines, bool utf8 = false) {
     static std::map<std::string, std::string> made;
     auto found = made.find(name);
     if (found != made.end()) return found->second;
     const std::string path = (Folder() / (name + ".txt")).string();
     {
         std::ofstream out(path, std::ios::binary);
-        out << MakeTable(bytes, lines);
+        out << MakeTable(bytes, lines, utf8);
     }
     made[name] = path;
     return path;
@@ -161,6 +188,9 @@ void RunConversion(benchmark::State& state, const std::string& path) {
 
 void BM_ConvertTable1MB(benchmark::State& state) { RunConversion(state, InputPath("table_1mb", 1u << 20, 0)); }
 void BM_ConvertTable10MB(benchmark::State& state) { RunConversion(state, InputPath("table_10mb", 10u << 20, 0)); }
+void BM_ConvertUtf8Table10MB(benchmark::State& state) {
+    RunConversion(state, InputPath("table_utf8_10mb", 10u << 20, 0, true));
+}
 void BM_ConvertTable1MLines(benchmark::State& state) {
     RunConversion(state, InputPath("table_1m_lines", 0, 1000000));
     state.counters["lines_per_s"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate);
@@ -170,4 +200,5 @@ void BM_ConvertTable1MLines(benchmark::State& state) {
 
 BENCHMARK(BM_ConvertTable1MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertTable10MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertUtf8Table10MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertTable1MLines)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -74,7 +74,7 @@ void ConvertReadLine(AnalysedLine& line, FC* set, const Context& context, int sk
                      unsigned found) {
     switch (context.outputFormat) {
         case 0:
-            if (found & kHighBytes) line.ConvertMacCharacters();
+            if (found & kHighBytes) HTML_MapPunctuation(set, line);
             break;
         case 1:
         case 3:

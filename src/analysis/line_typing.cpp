@@ -538,7 +538,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
         CheckUserTableIndent(*set, *this, tracker);
     }
 
-    if (context->characterConversion) plainText.ConvertDOSCharacters(0, context->outputFormat != 1, nullptr);
+    if (context->characterConversion && !context->documentState.utf8Text)
+        plainText.ConvertDOSCharacters(0, context->outputFormat != 1, nullptr);
 
     // The opening of a HEADING tag, kept from line to line in a text that
     // keeps its room; it is built again only when the delimiter changed.

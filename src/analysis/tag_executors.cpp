@@ -16,6 +16,7 @@
 #include "context/style_set.h"
 #include "foundation/fonts.h"
 #include "foundation/pattern_rules.h"
+#include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "output/colours.h"
 #include "output/entities.h"
@@ -352,8 +353,14 @@ bool ExecuteFileName(TagCall& call) {
     TextString name;
     if (call.context) name = call.context->documentState.inputFileName;
     // A file name is text, never markup: "a&b.txt" or "C:\in\x.txt" must
-    // come out as written.
-    EscapeForOutput(call.set, call.output, name);
+    // come out as written.  It is UTF-8 text: in a page of 8-bit text its
+    // characters beyond ASCII are written as character references.
+    if (call.output == Output::Html && !IsUtf8Text(&call.set) && unicode::HasNonAscii(name)) {
+        EscapeMarkupCharacters(&call.set, &name);
+        HTML_WriteCharacterReferences(name);
+    } else {
+        EscapeForOutput(call.set, call.output, name);
+    }
     call.Replace(name);
     return true;
 }

@@ -81,6 +81,7 @@ public:
     int htmlOutput = 0;     // HTML output is being written (on for every format during a conversion)
     int outputInt = 0;
     int rtfOutput = 0;      // RTF output is being written
+    int utf8Text = 0;       // the input is read as UTF-8 text (8-bit text otherwise)
     TextFile* annotationOutput = nullptr;  // not owned; never attached in this program
     AnalysisStatistics statistics;
     TextString inputFileName, inputDirectory, inputName, inputExtension;

@@ -71,6 +71,12 @@ bool WrappedTextFile::TakePendingLine(TextLine& line, FC& policies, int* accepte
     return true;
 }
 
+void WrappedTextFile::ReportReadWarnings(FC& policies) {
+    if (readWarnings.empty()) return;
+    for (const std::string& warning : readWarnings) policies.ReportMessage(warning.c_str(), 10);
+    readWarnings.clear();
+}
+
 int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
     int result = 0;
 
@@ -89,6 +95,7 @@ int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
         // Then the file.
         while (!accepted) {
             if (ReadRawLine()) {
+                ReportReadWarnings(policies);
                 if (linesToSkip > 0) {
                     --linesToSkip;
                     continue;

@@ -39,6 +39,9 @@ public:
     // expansion (not under rule sets 1 and 2) and the line's TidyLine.
     virtual int ReadSourceLine(TextLine& line, FC& policies);
 
+    // Reports the warnings of the reading (as messages) and forgets them.
+    void ReportReadWarnings(FC& policies);
+
     // Queues a line to be delivered after the lines already queued.
     void AppendPending(const char* text) { pendingLines.Add(text); }
     // Inserts a line so that it is the very next one delivered.

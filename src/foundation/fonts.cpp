@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
+
+#include "foundation/unicode_text.h"
 
 namespace {
 
@@ -253,6 +257,19 @@ int SumCharWidths(const char* text, int fixedPitch, int bold, int italic, int sk
     long long total = 0;
     for (int i = 0; text[i] != '\0'; ++i) {
         char c = text[i];
+        // A UTF-8 character counts once, at the default width for each
+        // position it takes.
+        if (static_cast<unsigned char>(c) >= 0xC2) {
+            const auto* bytes = reinterpret_cast<const unsigned char*>(text + i);
+            const int n = unicode::SequenceLength(bytes, std::strlen(text + i));
+            if (n > 0) {
+                int at = i;
+                const uint32_t code = unicode::NextCharacter(text, i + n, &at);
+                total += static_cast<long long>(metrics.GetDefaultWidth()) * unicode::DisplayWidth(code);
+                i += n - 1;
+                continue;
+            }
+        }
         int entityEnd = -1;
         if (skipEntities != 0 && c == '&') entityEnd = EntityEnd(text, i);
         int width = metrics.GetCharWidth(fixedPitch != 0 ? 'M' : c, style);

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+
+#include "foundation/unicode_text.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -25,27 +28,118 @@ std::string CanonicalPath(const char* name) {
     return error ? std::string() : path.string();
 }
 
-bool IsHighSurrogate(int unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-
 constexpr int kLineFeed = 0x0A;
 constexpr int kCarriageReturn = 0x0D;
+constexpr size_t kChunkBytes = 64 * 1024;
 
-// The offset of the first line feed or NUL byte among the `n` bytes at
-// `from`, or `n` when there is neither.  Sixteen bytes are looked at
-// together while that many are left.
-size_t FindLineFeedOrNul(const char* from, size_t n) {
+bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// The offset of the first LF, CR or NUL byte among the `n` bytes at `from`,
+// or `n` when there is none.  Sixteen bytes are looked at together while
+// that many are left.
+size_t FindLineEndOrNul(const char* from, size_t n) {
     size_t i = 0;
 #if defined(__SSE2__)
-    const __m128i feed = _mm_set1_epi8(kLineFeed), zero = _mm_setzero_si128();
+    const __m128i feed = _mm_set1_epi8(kLineFeed), ret = _mm_set1_epi8(kCarriageReturn), zero = _mm_setzero_si128();
     for (; i + 16 <= n; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
-        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, feed), _mm_cmpeq_epi8(v, zero)));
-        if (hits) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, feed), _mm_cmpeq_epi8(v, ret)),
+                                          _mm_cmpeq_epi8(v, zero));
+        if (const int mask = _mm_movemask_epi8(hits)) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
     }
 #endif
     for (; i < n; ++i)
-        if (from[i] == kLineFeed || from[i] == '\0') return i;
+        if (from[i] == kLineFeed || from[i] == kCarriageReturn || from[i] == '\0') return i;
     return n;
+}
+
+// Counts the valid multi-byte sequences and the invalid bytes of UTF-8
+// text read in pieces; a sequence cut by the end of one piece is completed
+// from the next.
+class Utf8Tally {
+public:
+    size_t valid = 0;
+    size_t invalid = 0;
+
+    void Add(const char* text, size_t n) {
+        const auto* p = reinterpret_cast<const unsigned char*>(text);
+        size_t i = 0;
+        // A sequence begun at the end of the last piece.
+        while (carryLength > 0 && i < n) {
+            carry[carryLength++] = p[i++];
+            const int k = unicode::SequenceLength(carry, carryLength);
+            if (k < 0 && carryLength < 4) continue;
+            if (k > 0) {
+                ++valid;
+            } else {
+                // The lead byte is invalid; the bytes of this piece after
+                // it are looked at again.
+                ++invalid;
+                i = 0;
+            }
+            carryLength = 0;
+        }
+        for (; i < n;) {
+            if (p[i] < 0x80) {
+                // Plain ASCII, many bytes at a time.
+                size_t next = i + 1;
+#if defined(__SSE2__)
+                while (next + 16 <= n &&
+                       !_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + next))))
+                    next += 16;
+#endif
+                while (next + 8 <= n) {
+                    uint64_t word;
+                    std::memcpy(&word, p + next, sizeof word);
+                    if (word & 0x8080808080808080ull) break;
+                    next += 8;
+                }
+                while (next < n && p[next] < 0x80) ++next;
+                i = next;
+                continue;
+            }
+            const int k = unicode::SequenceLength(p + i, n - i);
+            if (k < 0) {
+                carryLength = n - i;
+                std::memcpy(carry, p + i, carryLength);
+                return;
+            }
+            if (k == 0) {
+                ++invalid;
+                ++i;
+            } else {
+                ++valid;
+                i += static_cast<size_t>(k);
+            }
+        }
+    }
+    // The end of the text: a sequence left unfinished is an invalid byte.
+    void Finish() {
+        if (carryLength > 0) ++invalid;
+        carryLength = 0;
+    }
+
+private:
+    unsigned char carry[4] = {};
+    size_t carryLength = 0;
+};
+
+// Whether the first bytes of a file are 16-bit text without a byte-order
+// mark: at least 90% of the bytes at odd offsets are zero and fewer than 10%
+// of those at even offsets (low byte first), or the reverse (high byte
+// first).  0 when neither, 1 low byte first, 2 high byte first.
+int SixteenBitOrder(const unsigned char* bytes, size_t n) {
+    if (n < 2) return 0;
+    size_t zeroEven = 0, zeroOdd = 0;
+    for (size_t i = 0; i < n; ++i)
+        if (bytes[i] == 0) ++((i & 1) ? zeroOdd : zeroEven);
+    const size_t even = (n + 1) / 2, odd = n / 2;
+    const auto atLeastNinety = [](size_t zeros, size_t all) { return zeros * 10 >= all * 9; };
+    const auto underTen = [](size_t zeros, size_t all) { return zeros * 10 < all; };
+    if (atLeastNinety(zeroOdd, odd) && underTen(zeroEven, even)) return 1;
+    if (atLeastNinety(zeroEven, even) && underTen(zeroOdd, odd)) return 2;
+    return 0;
 }
 
 }  // namespace
@@ -154,6 +248,7 @@ bool TextFile::OpenForRead(const char* name) {
         if (depth == 0) isOpen = 0;
         return false;
     }
+    DetectEncoding();
     isOpen = 1;
     forReading = 1;
     return true;
@@ -180,6 +275,7 @@ int TextFile::ResetFileStack() {
     outputList = nullptr;
     inputPosition = 0;
     isOpen = 0;
+    utf8Text = -1;
     UpdateEncodingFlags();
     return 1;
 }
@@ -245,7 +341,6 @@ int TextFile::ReadByte() {
 bool TextFile::RefillChunk(FileState& state) {
     if (state.chunkPos < state.chunkEnd) return true;
     // The files are read from one thread only: no locking per block.
-    constexpr size_t kChunkBytes = 64 * 1024;
     if (state.chunk.size() < kChunkBytes) state.chunk.resize(kChunkBytes);
     state.chunkPos = 0;
     state.chunkEnd = fread_unlocked(state.chunk.data(), 1, kChunkBytes, fileHandles.back());
@@ -273,167 +368,173 @@ void TextFile::UnreadUnit(int unit, bool bigEndian) {
     UnreadByte(bigEndian ? high : low);
 }
 
-// The first two bytes of a file decide its encoding: FF FE is 16-bit low
-// byte first, FE FF high byte first, anything else 8-bit.  The mark is not
-// part of the text, but it is a character above 0x7F, so the input is no
-// longer pure ASCII.
+// The encoding of the top file, decided from its first block before any
+// line is read: a byte-order mark (FF FE, FE FF: 16-bit; EF BB BF: UTF-8;
+// the mark is not part of the text); 16-bit text by the zero bytes of its
+// first kSixteenBitSample bytes; UTF-8 when "Character encoding" says so or
+// the bytes look like it (LooksLikeUtf8); otherwise 8-bit text.  The first
+// file of the stack decides the encoding of the text read.
 void TextFile::DetectEncoding() {
     FileState& state = fileStates.back();
-    int first = ReadByte();
-    int second = first == EOF ? EOF : ReadByte();
-    if (first == 0xFF && second == 0xFE) {
+    RefillChunk(state);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(state.chunk.data());
+    const size_t n = state.chunkEnd;
+    if (n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        state.encoding = Encoding::Utf8;
+        state.chunkPos = 3;
+    } else if (n >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
         state.encoding = Encoding::LittleEndian16;
-        pureAscii = 0;
-    } else if (first == 0xFE && second == 0xFF) {
+        state.chunkPos = 2;
+    } else if (n >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
         state.encoding = Encoding::BigEndian16;
-        pureAscii = 0;
+        state.chunkPos = 2;
+    } else if (const int order = SixteenBitOrder(bytes, std::min(n, kSixteenBitSample))) {
+        state.encoding = order == 1 ? Encoding::LittleEndian16 : Encoding::BigEndian16;
+    } else if (declaredUtf8 || LooksLikeUtf8(state)) {
+        state.encoding = Encoding::Utf8;
     } else {
         state.encoding = Encoding::EightBit;
-        UnreadByte(second);
-        UnreadByte(first);
     }
+    if (state.encoding == Encoding::LittleEndian16 || state.encoding == Encoding::BigEndian16) pureAscii = 0;
+    if (utf8Text < 0) utf8Text = state.encoding == Encoding::EightBit ? 0 : 1;
     UpdateEncodingFlags();
 }
 
-// Up to kMaxLineBytes bytes through the next LF.  The LF, and a CR before
-// it, are removed; a NUL byte ends the text.  When a line is cut at the
-// limit and its line end follows at once, the line end is taken with it, so
-// no empty line appears.
-bool TextFile::ReadEightBitLine(TextString& line) {
-    line.MakeEmpty();
-    const int limit = kMaxLineBytes;
-    bool endedWithLineFeed = false;
-    bool holdsNoNul = false;
+// The whole file is looked at: its block already read, then (when the file
+// can be read again from there) the rest, after which reading goes back to
+// where it was.
+bool TextFile::LooksLikeUtf8(FileState& state) {
+    Utf8Tally tally;
+    tally.Add(state.chunk.data() + state.chunkPos, state.chunkEnd - state.chunkPos);
+    FILE* handle = fileHandles.back();
+    if (state.chunkEnd == state.chunk.size()) {
+        const long resume = std::ftell(handle);
+        if (resume >= 0) {
+            std::vector<char> block(kChunkBytes);
+            for (size_t got; (got = fread_unlocked(block.data(), 1, block.size(), handle)) > 0;)
+                tally.Add(block.data(), got);
+            if (std::fseek(handle, resume, SEEK_SET) != 0) state.chunkEnd = state.chunkPos;  // read no further
+        }
+    }
+    tally.Finish();
+    return tally.valid > 0 && tally.valid > tally.invalid;
+}
+
+void TextFile::Warn(bool& given, const char* what, int line) {
+    if (given) return;
+    given = true;
+    std::string text = "WARNING: ";
+    text += what;
+    text += " in \"" + fileNames.back() + "\" from line " + std::to_string(line);
+    readWarnings.push_back(std::move(text));
+}
+
+void TextFile::TakeCarriageReturnEnd(FileState& state) {
+    int extra = 0;  // CRs after the first one
+    for (;;) {
+        const int c = ReadByte();
+        if (c == kCarriageReturn) {
+            ++extra;
+            continue;
+        }
+        if (c == kLineFeed) return;  // CR ... CR LF: one line end
+        UnreadByte(c);
+        break;
+    }
+    // Lone CRs: each ends a line of its own, an empty one.
+    state.blankLinesDue += extra;
+}
+
+bool TextFile::ReadByteLine(TextString& line) {
     FileState& state = fileStates.back();
-    // Most lines end within the block already read: such a line is taken
-    // from it at once when its line feed lies within the limit.
-    if (state.pushedBack.empty() && state.chunkPos < state.chunkEnd) {
-        const char* from = state.chunk.data() + state.chunkPos;
-        const size_t window = std::min(static_cast<size_t>(limit), state.chunkEnd - state.chunkPos);
-        const size_t stop = FindLineFeedOrNul(from, window);
-        if (stop < window && from[stop] == kLineFeed) {
-            // No NUL byte before the line feed: nothing to cut off below.
-            line.AssignChars(from, static_cast<int>(stop));
-            state.chunkPos += stop + 1;
-            endedWithLineFeed = true;
-            holdsNoNul = true;
-        } else if (const void* feed = std::memchr(from, kLineFeed, window)) {
-            const size_t n = static_cast<size_t>(static_cast<const char*>(feed) - from);
-            line.AssignChars(from, static_cast<int>(n));
-            state.chunkPos += n + 1;
-            endedWithLineFeed = true;
-        }
-    }
-    if (!endedWithLineFeed) {
-        int c = ReadByte();
-        if (c == EOF) return false;
-        if (c == kLineFeed) {
-            endedWithLineFeed = true;
+    bool any = false;  // a byte of the line was taken
+    line.MakeEmpty();
+    for (;;) {
+        int c;
+        if (!state.pushedBack.empty()) {
+            c = ReadByte();
         } else {
-            line.AppendChar(static_cast<char>(c));
-            for (;;) {
-                if (line.length == limit) {
-                    int next = ReadByte();
-                    if (next == kLineFeed) {
-                        endedWithLineFeed = true;
-                    } else if (next == kCarriageReturn) {
-                        int after = ReadByte();
-                        if (after != kLineFeed) {
-                            UnreadByte(after);
-                            UnreadByte(next);
-                        }
-                    } else {
-                        UnreadByte(next);
-                    }
-                    break;
-                }
-                if (!state.pushedBack.empty()) {
-                    c = ReadByte();
-                    if (c == EOF) break;
-                    if (c == kLineFeed) {
-                        endedWithLineFeed = true;
-                        break;
-                    }
-                    line.AppendChar(static_cast<char>(c));
-                    continue;
-                }
-                // The bytes up to the line feed, or as many as the line still
-                // takes, straight from the chunk.
-                if (!RefillChunk(state)) break;
-                const char* from = state.chunk.data() + state.chunkPos;
-                const size_t available =
-                    std::min(static_cast<size_t>(limit - line.length), state.chunkEnd - state.chunkPos);
-                const void* feed = std::memchr(from, kLineFeed, available);
-                if (feed) {
-                    const size_t n = static_cast<size_t>(static_cast<const char*>(feed) - from);
-                    line.AppendBytes(from, static_cast<int>(n));
-                    state.chunkPos += n + 1;
-                    endedWithLineFeed = true;
-                    break;
-                }
-                line.AppendBytes(from, static_cast<int>(available));
-                state.chunkPos += available;
-            }
+            if (!RefillChunk(state)) return any;
+            const char* from = state.chunk.data() + state.chunkPos;
+            const size_t available = state.chunkEnd - state.chunkPos;
+            const size_t stop = FindLineEndOrNul(from, available);
+            if (!any)
+                line.AssignChars(from, static_cast<int>(stop));
+            else if (stop > 0)
+                line.AppendBytes(from, static_cast<int>(stop));
+            state.chunkPos += stop;
+            any = true;
+            if (stop == available) continue;
+            c = static_cast<unsigned char>(state.chunk[state.chunkPos++]);
         }
+        if (c == EOF) return any;
+        any = true;
+        if (c == kLineFeed) return true;
+        if (c == kCarriageReturn) {
+            TakeCarriageReturnEnd(state);
+            return true;
+        }
+        if (c == '\0') {
+            Warn(state.nulWarned, "NUL bytes read as blanks", state.lineNumber + 1);
+            c = ' ';
+        }
+        line.AppendChar(static_cast<char>(c));
     }
-    int n = line.length;
-    if (endedWithLineFeed && n > 0 && line.buffer[n - 1] == '\r') --n;
-    if (const void* nul = (n > 0 && !holdsNoNul) ? std::memchr(line.buffer, '\0', static_cast<size_t>(n)) : nullptr)
-        n = static_cast<int>(static_cast<const char*>(nul) - line.buffer);
-    if (n < line.length) line.AssignChars(line.buffer, n);
+}
+
+// Whole 16-bit units through the next line end, decoded to UTF-8.  A
+// surrogate without its partner becomes U+FFFD; a NUL unit a blank.
+bool TextFile::ReadSixteenBitLine(TextString& line) {
+    const bool bigEndian = fileStates.back().encoding == Encoding::BigEndian16;
+    FileState& state = fileStates.back();
+    line.MakeEmpty();
+    int unit = ReadUnit(bigEndian);
+    if (unit == EOF) return false;
+    std::string text;
+    for (; unit != EOF; unit = ReadUnit(bigEndian)) {
+        if (unit == kLineFeed) break;
+        if (unit == kCarriageReturn) {
+            int extra = 0;
+            int next;
+            while ((next = ReadUnit(bigEndian)) == kCarriageReturn) ++extra;
+            if (next != kLineFeed) {
+                UnreadUnit(next, bigEndian);
+                state.blankLinesDue += extra;
+            }
+            break;
+        }
+        uint32_t code = static_cast<uint32_t>(unit);
+        if (code == 0) {
+            Warn(state.nulWarned, "NUL bytes read as blanks", state.lineNumber + 1);
+            code = ' ';
+        } else if (IsHighSurrogate(code)) {
+            const int next = ReadUnit(bigEndian);
+            if (next != EOF && IsLowSurrogate(static_cast<uint32_t>(next))) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<uint32_t>(next) - 0xDC00);
+            } else {
+                UnreadUnit(next, bigEndian);
+                code = unicode::kReplacementCharacter;
+            }
+        } else if (IsLowSurrogate(code)) {
+            code = unicode::kReplacementCharacter;
+        }
+        unicode::AppendUtf8(text, code);
+    }
+    line.AssignChars(text.data(), static_cast<int>(text.size()));
     return true;
 }
 
-// Whole 16-bit units through the next LF unit, at most kMaxLineBytes16
-// bytes, converted to UTF-8.  Line ends are removed as for 8-bit lines.  A
-// line cut at the limit never splits a surrogate pair.
-bool TextFile::ReadSixteenBitLine(std::string& line) {
-    bool bigEndian = fileStates.back().encoding == Encoding::BigEndian16;
-    line.clear();
-    int unit = ReadUnit(bigEndian);
-    if (unit == EOF) return false;
-    std::vector<int> units;
-    bool endedWithLineFeed = false;
-    while (unit != EOF) {
-        if (unit == kLineFeed) {
-            endedWithLineFeed = true;
-            break;
-        }
-        units.push_back(unit);
-        if (static_cast<int>(units.size()) * 2 == kMaxLineBytes16) {
-            int next = ReadUnit(bigEndian);
-            if (next == kLineFeed) {
-                endedWithLineFeed = true;
-            } else if (next == kCarriageReturn) {
-                int after = ReadUnit(bigEndian);
-                if (after != kLineFeed) {
-                    UnreadUnit(after, bigEndian);
-                    UnreadUnit(next, bigEndian);
-                }
-            } else {
-                UnreadUnit(next, bigEndian);
-            }
-            if (!endedWithLineFeed && IsHighSurrogate(units.back())) {
-                UnreadUnit(units.back(), bigEndian);
-                units.pop_back();
-            }
-            break;
-        }
-        unit = ReadUnit(bigEndian);
+void TextFile::ConvertLine(TextString& line) {
+    FileState& state = fileStates.back();
+    if (state.encoding == Encoding::EightBit) {
+        // 8-bit text in 8-bit text stays as it is, unlooked at.
+        if (utf8Text == 1) unicode::Windows1252ToUtf8(line);
+        return;
     }
-    if (endedWithLineFeed && !units.empty() && units.back() == kCarriageReturn) units.pop_back();
-
-    TextString text;
-    text.Reserve(static_cast<int>(units.size()) * 2);
-    for (int u : units) {
-        char high = static_cast<char>((u >> 8) & 0xFF);
-        char low = static_cast<char>(u & 0xFF);
-        text.AppendChar(bigEndian ? high : low);
-        text.AppendChar(bigEndian ? low : high);
-    }
-    if (!text.ConvertUTF16ToUTF8(bigEndian ? 1 : 0)) pureAscii = 0;
-    line.assign(text.buffer, static_cast<size_t>(text.length));
-    return true;
+    if (!unicode::HasNonAscii(line)) return;
+    if (unicode::MendUtf8Line(line)) Warn(state.invalidWarned, "Bytes that are not UTF-8 read as Windows-1252 characters", state.lineNumber);
+    if (utf8Text == 0 && unicode::Utf8ToWindows1252(line))
+        Warn(state.lackingWarned, "Characters that Windows-1252 lacks written as \"?\"", state.lineNumber);
 }
 
 bool TextFile::ReadRawLine() {
@@ -456,14 +557,22 @@ bool TextFile::ReadRawLine() {
     }
     while (depth > 0) {
         if (fileStates.back().encoding == Encoding::Unknown) DetectEncoding();
+        FileState& state = fileStates.back();
         bool got = false;
-        if (fileStates.back().encoding == Encoding::EightBit) {
-            got = ReadEightBitLine(*entry);
-        } else if (ReadSixteenBitLine(lineBuffer)) {
-            entry->AssignChars(lineBuffer.data(), static_cast<int>(lineBuffer.size()));
+        if (state.blankLinesDue > 0) {
+            --state.blankLinesDue;
+            entry->MakeEmpty();
             got = true;
+        } else if (state.encoding == Encoding::EightBit || state.encoding == Encoding::Utf8) {
+            got = ReadByteLine(*entry);
+        } else {
+            got = ReadSixteenBitLine(*entry);
         }
         if (got) {
+            FileState& read = fileStates.back();
+            ++read.lineNumber;
+            // 8-bit text in 8-bit text stays as it was read.
+            if (read.encoding != Encoding::EightBit || utf8Text == 1) ConvertLine(*entry);
             AddHistoryLine(entry.release());
             ++linesRead;
             return true;
@@ -517,9 +626,26 @@ bool TextFile::PutString(const TextString& text) { return PutLine(text.buffer); 
 
 bool TextFile::PutLine(const char* text) { return WriteLine(this, text); }
 
+namespace {
+
+bool WriteLineAsItStands(TextFile* file, const char* text);
+
+}  // namespace
+
 bool WriteLine(TextFile* file, const char* text) {
     if (!file) return false;
     if (!text) text = "";
+    if (file->writtenLineForm && unicode::HasNonAscii(text, std::strlen(text))) {
+        TextString line(text);
+        file->writtenLineForm(line);
+        return WriteLineAsItStands(file, line.buffer);
+    }
+    return WriteLineAsItStands(file, text);
+}
+
+namespace {
+
+bool WriteLineAsItStands(TextFile* file, const char* text) {
     if (file->outputList) {
         file->outputList->Add(text);
         return true;
@@ -537,3 +663,5 @@ bool WriteLine(TextFile* file, const char* text) {
     std::fputc('\n', stdout);
     return true;
 }
+
+}  // namespace

@@ -2,14 +2,19 @@
 //
 // For reading it keeps a stack of open files, so that an included file is
 // read to its end and reading then resumes in the file that included it.
-// Each file is tested for a byte-order mark when it is first read; 16-bit
-// files (either byte order) are converted to UTF-8 line by line.  The most
-// recent lines read are kept in a history.  For writing, each line goes to
-// the top file, to an attached StringList, or to standard output.
+// The encoding of each file is decided when it is opened (see
+// DetectEncoding): 16-bit text, UTF-8 text or 8-bit text.  The first file
+// of the stack decides whether the text read is UTF-8 or 8-bit; every file
+// stacked on it is converted to that (16-bit text is decoded to UTF-8
+// first).  The most recent lines read are kept in a history.  For writing,
+// each line goes to the top file, to an attached StringList, or to standard
+// output.
 //
 // Files are opened in binary mode: line ends are handled here, not by the
-// C library.  Reading drops the LF and the CR of a CR LF pair; writing ends
-// every line with a single LF.
+// C library.  LF, CR LF and a lone CR each end a line (CRs directly before
+// an LF belong to its line end); lines of any length are read whole.  A NUL
+// byte is read as a blank.  What reading finds worth a warning waits in
+// `readWarnings` for the caller.  Writing ends every line with a single LF.
 #pragma once
 
 #include <cstdio>
@@ -24,10 +29,9 @@
 
 class TextFile {
 public:
-    // Longest 8-bit line returned at once; longer lines arrive in pieces.
-    static constexpr int kMaxLineBytes = 4095;
-    // Longest 16-bit line in bytes (whole units), so later lines stay aligned.
-    static constexpr int kMaxLineBytes16 = 4094;
+    // The bytes at the start of a file looked at for 16-bit text without a
+    // byte-order mark.
+    static constexpr size_t kSixteenBitSample = 4096;
     // Deepest nesting of stacked files.
     static constexpr int kMaxDepth = 32;
     // The buffer of a file opened for writing, in bytes.
@@ -58,6 +62,16 @@ public:
     int littleEndian16 = 0;  // the top file is 16-bit, low byte first
     int bigEndian16 = 0;     // the top file is 16-bit, high byte first
     int pureAscii = 1;       // cleared once a 16-bit file brings a character above 0x7F
+    // "Character encoding" names UTF-8: a file that is not 16-bit is UTF-8
+    // text.  Set before the first file is opened.
+    int declaredUtf8 = 0;
+    // Whether the text read is UTF-8 (1) or 8-bit (0); -1 until the first
+    // file opened decides it.  A caller may set it beforehand, so that the
+    // files it reads are converted to the encoding of another reader's text.
+    int utf8Text = -1;
+    // Warnings about the files read, in the order met, for the caller to
+    // report and clear.
+    std::vector<std::string> readWarnings;
     int switchCount = 0;
     int linesRead = 0;       // lines read from files since the last OpenForRead
     std::vector<std::unique_ptr<TextString>> history;  // oldest first
@@ -68,6 +82,10 @@ public:
     StringList* outputList = nullptr;  // not owned; lines written are added to it when set
     int inputPosition = 0;             // next entry of inputList
     int binaryMode = 0;                // the last file opened for writing asked for binary mode
+    // Brings each line written that holds characters beyond ASCII to the
+    // form the document writes them in; null: lines are written as they
+    // stand.
+    void (*writtenLineForm)(TextString& line) = nullptr;
 
     TextFile() = default;
     virtual ~TextFile();
@@ -116,9 +134,14 @@ public:
     const char* GetTopFileName() const { return depth > 0 ? fileNames.back().c_str() : nullptr; }
 
 private:
-    enum class Encoding { Unknown, EightBit, LittleEndian16, BigEndian16 };
+    enum class Encoding { Unknown, EightBit, Utf8, LittleEndian16, BigEndian16 };
     struct FileState {
         Encoding encoding = Encoding::Unknown;
+        int lineNumber = 0;          // lines read from the file so far
+        int blankLinesDue = 0;       // lines ended by a run of lone CRs, still to deliver
+        bool nulWarned = false;      // each warning is given once per file
+        bool invalidWarned = false;
+        bool lackingWarned = false;
         std::string canonicalPath;  // empty when it cannot be resolved
         std::string pushedBack;     // bytes read ahead and given back, next byte last
         // Bytes read from the file in blocks and not yet taken, from
@@ -130,9 +153,6 @@ private:
     std::vector<FileState> fileStates;
     // History lines dropped, kept to be filled again by later reads.
     std::vector<std::unique_ptr<TextString>> spareLines;
-    // The 16-bit line being read (its room kept from one line to the next);
-    // 8-bit lines are read straight into their history entry.
-    std::string lineBuffer;
 
     int ReadByte();
     // Fills the top file's chunk when it is used up; false at the end of
@@ -140,10 +160,22 @@ private:
     bool RefillChunk(FileState& state);
     void UnreadByte(int c);
     void DetectEncoding();
-    bool ReadEightBitLine(TextString& line);
-    bool ReadSixteenBitLine(std::string& line);
+    // True when the rest of the file (from the chunk's start) holds at least
+    // one valid multi-byte sequence and more of them than invalid bytes.
+    bool LooksLikeUtf8(FileState& state);
+    // Reads the bytes through the next line end; false at the end of the
+    // file.  NUL bytes become blanks.
+    bool ReadByteLine(TextString& line);
+    // After a CR: takes the CRs and the LF that belong to the same line end.
+    void TakeCarriageReturnEnd(FileState& state);
+    bool ReadSixteenBitLine(TextString& line);
     int ReadUnit(bool bigEndian);
     void UnreadUnit(int unit, bool bigEndian);
+    // Brings a line of the top file to the encoding of the text read.
+    void ConvertLine(TextString& line);
+    // Notes the warning `what` about the top file, first met on `line`,
+    // unless it was given for the file already.
+    void Warn(bool& given, const char* what, int line);
     void UpdateEncodingFlags();
     bool IsCanonicalPathOnStack(const std::string& path) const;
 };

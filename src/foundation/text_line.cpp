@@ -7,6 +7,7 @@
 #include <string>
 
 #include "context/context.h"
+#include "foundation/unicode_text.h"
 #include "policies/fc.h"
 #include "policies/text_commands.h"
 
@@ -72,6 +73,8 @@ const std::initializer_list<unsigned> kMarkerBytesC = {0xC0, 0xB8, 0xB4, 0xC7, 0
                                                        0xB0, 0xC1, 0xCF, 0xB5, 0xB1};
 
 bool InRange(unsigned c, unsigned low, unsigned high) { return c >= low && c <= high; }
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // Counts every adjacent byte pair of the text into the statistics.  Only
 // bytes inside the text are read: the third byte of a UTF-8 sequence is
@@ -213,7 +216,31 @@ void TextLine::PreprocessLine(FC*) {
 void TextLine::TidyLine(FC*) {}
 
 void TextLine::ExpandTabs(FC* set) {
-    if (set) TextString::ExpandTabs(set->GetInt(Pol::TabSize));
+    if (!set || !std::memchr(buffer, '\t', static_cast<size_t>(length))) return;
+    const int tabWidth = set->GetInt(Pol::TabSize);
+    const bool utf8 = set->context && set->context->documentState.utf8Text;
+    if (!utf8 || tabWidth < 1 || !unicode::HasNonAscii(*this)) {
+        TextString::ExpandTabs(tabWidth);
+        return;
+    }
+    // UTF-8 text with characters beyond ASCII: tab stops are counted in the
+    // positions the characters take.
+    std::string result;
+    result.reserve(static_cast<size_t>(length) + 64);
+    int column = 0;
+    for (int i = 0; i < length;) {
+        if (buffer[i] == '\t') {
+            const int blanks = tabWidth - column % tabWidth;
+            result.append(static_cast<size_t>(blanks), ' ');
+            column += blanks;
+            ++i;
+            continue;
+        }
+        const int from = i;
+        column += unicode::DisplayWidth(unicode::NextCharacter(buffer, length, &i));
+        result.append(buffer + from, static_cast<size_t>(i - from));
+    }
+    AssignChars(result.data(), static_cast<int>(result.size()));
 }
 
 void TextLine::ApplyTextCommands(FC* set) {
@@ -273,10 +300,10 @@ int TextLine::GatherCharsetStatistics(FC* set) {
         return 0;
     }
 
-    // The character-encoding statistics, while they are wanted and the
-    // sample is not yet large enough (tested once per line).
+    // The character-encoding statistics of 8-bit text, while they are wanted
+    // and the sample is not yet large enough (tested once per line).
     Context* context = StatisticsContext(set);
-    if (context && set->IsOn(Pol::LookForCharacterEncodings)) {
+    if (context && set->IsOn(Pol::LookForCharacterEncodings) && !context->documentState.utf8Text) {
         CharsetStatistics& stats = context->documentState.statistics.charset;
         const bool encodingGiven = set->IsSet(Pol::CharacterEncoding);
         const bool dosGiven = set->IsOn(Pol::InputDOSCharacters) && set->IsSet(Pol::InputDOSCharacters);
@@ -341,8 +368,14 @@ int TextLine::FindBreakPoint(int start, int width, const char* whiteSpace, const
         if (d > k) pos = d;
         if (w >= 0 && w - 1 > pos) pos = w - 1;
     }
-    // 5. Nothing to break at: a hard break after `width` characters.
-    if (pos == start) pos = end - 1;
+    // 5. Nothing to break at: a hard break after `width` characters, moved
+    // back so that it does not cut a UTF-8 character in two.
+    if (pos == start) {
+        pos = end - 1;
+        int back = pos;
+        while (back > start && IsContinuationByte(At(back + 1))) --back;
+        if (back < pos && back > start && static_cast<unsigned char>(At(back + 1)) >= 0xC0) pos = back;
+    }
     // 6. Keep a double-byte character whole.
     if (checkDoubleByte) {
         const unsigned c = static_cast<unsigned char>(At(pos));

@@ -259,12 +259,8 @@ void TextString::ConvertDOSCharacters(int convertLineDrawing, int markUnknown, i
 void TextString::ConvertMacCharacters() {
     for (int i = FirstByteAbove127(buffer, length); i < length; ++i) {
         switch (static_cast<unsigned char>(buffer[i])) {
-            case 0x92: case 0xD5: buffer[i] = '\''; break;
-            case 0xD2: case 0xD3: buffer[i] = '"'; break;
-            case 0xD4: buffer[i] = '`'; break;
-            case 0x96: case 0xA5: buffer[i] = '-'; break;
-            case 0xAE: buffer[i] = '>'; break;
-            case 0xB4: buffer[i] = '*'; break;
+            case 0x92: buffer[i] = '\''; break;
+            case 0x96: buffer[i] = '-'; break;
             default: break;
         }
     }

@@ -1,8 +1,10 @@
 #include "output/escaping.h"
 
+#include <cstdint>
 #include <string>
 
 #include "context/context.h"
+#include "foundation/unicode_text.h"
 #include "output/entities.h"
 #include "policies/fc.h"
 
@@ -21,10 +23,69 @@ bool IsLatin1Text(FC* policies) {
 
 }  // namespace
 
+bool IsUtf8Text(const FC* policies) {
+    return policies && policies->context && policies->context->documentState.utf8Text;
+}
+
 void HTML_EscapeText(FC* policies, TextString& text) {
     if (policies && policies->context && policies->context->outputFormat == 2) return;
     EscapeMarkupCharacters(policies, &text);
-    if (IsLatin1Text(policies)) EscapeEightBitCharacters(&text);
+    if (!IsUtf8Text(policies) && IsLatin1Text(policies)) EscapeEightBitCharacters(&text);
+}
+
+void HTML_MapPunctuation(FC* policies, TextString& text) {
+    if (IsUtf8Text(policies) || !IsLatin1Text(policies) || !unicode::HasNonAscii(text)) return;
+    text.ConvertMacCharacters();
+    if (policies && !policies->GetText(Pol::CharacterEncoding).IsEmpty()) return;
+    std::string out;
+    bool changed = false;
+    for (int i = 0; i < text.length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text.buffer[i]);
+        if (c >= 0x80 && c <= 0x9F) {
+            if (!changed) out.assign(text.buffer, static_cast<size_t>(i));
+            changed = true;
+            out += "&#" + std::to_string(unicode::FromWindows1252(c)) + ";";
+        } else if (changed) {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    if (changed) text.AssignChars(out.data(), static_cast<int>(out.size()));
+}
+
+void HTML_WriteCharacterReferences(TextString& text) {
+    if (!unicode::HasNonAscii(text)) return;
+    std::string out;
+    out.reserve(static_cast<size_t>(text.length) + 32);
+    for (int i = 0; i < text.length;) {
+        const uint32_t code = unicode::NextCharacter(text.buffer, text.length, &i);
+        if (code < 0x80)
+            out.push_back(static_cast<char>(code));
+        else
+            out += "&#" + std::to_string(code) + ";";
+    }
+    text.AssignChars(out.data(), static_cast<int>(out.size()));
+}
+
+void RTF_WriteUnicodeCharacters(TextString& text) {
+    if (!unicode::HasNonAscii(text)) return;
+    std::string out;
+    out.reserve(static_cast<size_t>(text.length) + 32);
+    auto unit = [&](uint32_t value) {
+        const int n = value > 32767 ? static_cast<int>(value) - 65536 : static_cast<int>(value);
+        out += "\\u" + std::to_string(n) + "?";
+    };
+    for (int i = 0; i < text.length;) {
+        const uint32_t code = unicode::NextCharacter(text.buffer, text.length, &i);
+        if (code < 0x80) {
+            out.push_back(static_cast<char>(code));
+        } else if (code > 0xFFFF) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
+    }
+    text.AssignChars(out.data(), static_cast<int>(out.size()));
 }
 
 void RTF_EscapeText(FC* /*policies*/, TextString& text) {

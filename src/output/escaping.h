@@ -11,8 +11,28 @@ class FC;
 // entities ("&eacute;") only when the text is Latin-1: no "Character
 // encoding" given, or one of "us-ascii", "ascii", "windows-1252",
 // "iso-8859-1" (ignoring case), and "Input file contains Japanese characters"
-// off.  Does nothing for plain-text output (format 2).
+// off; UTF-8 text keeps its characters.  Does nothing for plain-text output
+// (format 2).
 void HTML_EscapeText(FC* policies, TextString& text);
+
+// Whether the text of the conversion is UTF-8 (rather than 8-bit text).
+bool IsUtf8Text(const FC* policies);
+
+// The punctuation mapping of HTML text read: the Windows bytes 0x92 and
+// 0x96 become "'" and "-".  Then, in a page without a declared charset, the
+// bytes 0x80 to 0x9F left become the character references of their
+// Windows-1252 characters ("&#8364;"), so that no browser guesses them.
+// UTF-8 text and text declared in another code page keep their bytes.
+void HTML_MapPunctuation(FC* policies, TextString& text);
+
+// Every character beyond ASCII of UTF-8 text as a numeric character
+// reference ("&#1061;"), for a page declared in another charset.
+void HTML_WriteCharacterReferences(TextString& text);
+
+// Every character beyond ASCII of UTF-8 text as "\uN?": N is the UTF-16 code
+// unit as a signed 16-bit number; a character beyond U+FFFF is written as
+// its two surrogate units.
+void RTF_WriteUnicodeCharacters(TextString& text);
 
 // Escapes text for RTF output in place: "\" becomes "\\", "{" becomes "\'7b"
 // and "}" becomes "\'7d".  Text must be escaped exactly once: escaping it a

@@ -5,6 +5,7 @@
 #include "context/context.h"
 #include "foundation/utilities.h"
 #include "output/colours.h"
+#include "output/escaping.h"
 #include "output/html_output_html_fragment.h"
 #include "output/html_output_navigation_bar.h"
 #include "output/html_write_style_sheet.h"
@@ -220,10 +221,14 @@ void WriteHead(OutputDocument* document, const TextString& title, const TextStri
     if (commentCode <= 1)
         WriteText(set, document,
                   TextString("  <META NAME=\"Generator\" CONTENT=\"Morvane from ") + kMakerWebHost + "\">");
-    const TextString& encoding = set->GetText(Pol::CharacterEncoding);
+    // UTF-8 text without a declared charset is declared UTF-8; a declared
+    // charset is written as a policy gives it, escaped as the value it is.
+    const TextString& declared = set->GetText(Pol::CharacterEncoding);
+    const TextString encoding = declared.IsEmpty() && IsUtf8Text(set) ? TextString("UTF-8") : declared;
     if (!encoding.IsEmpty())
         WriteText(set, document,
-                  TextString("  <META http-equiv=\"Content-Type\" content=\"text/html; charset=") + encoding + "\">");
+                  TextString("  <META http-equiv=\"Content-Type\" content=\"text/html; charset=") +
+                      HTML_EscapeAttribute(encoding) + "\">");
     if (set->IsOn(Pol::PlaceDocumentInFrames) && set->IsOn(Pol::OnlyAllowFramedViewing))
         WriteFrameScript(set, document);
 

@@ -18,7 +18,9 @@
 #include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "foundation/text_line.h"
+#include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
+#include "output/escaping.h"
 #include "output/html_document.h"
 #include "output/html_tidy.h"
 #include "output/paragraphs.h"
@@ -263,6 +265,12 @@ int HTMLFile::OpenNewFile(const char* name, FC* set, int firstPageOption, int co
     policies = set;
     fileStarted = 1;
     Context* context = set->context;
+    // UTF-8 text in a page declared in another charset: its characters
+    // beyond ASCII are written as character references.
+    const TextString& declared = set->GetText(Pol::CharacterEncoding);
+    writtenLineForm = IsUtf8Text(set) && !declared.IsEmpty() && !unicode::NamesUtf8(declared)
+                          ? HTML_WriteCharacterReferences
+                          : nullptr;
 
     // The stem: the name without the known directories, or the DOS file
     // name root.

@@ -31,9 +31,12 @@ int InsertIncludeFile(OutputDocument* document, const TextString& name, FC* poli
     const TextString shortName = QuotedShortName(name);
 
     TextFile file;
+    Context* context = policies ? policies->context : nullptr;
+    // The file is read in the encoding of the document's text, and written
+    // to the document as such.
+    if (context) file.utf8Text = context->documentState.utf8Text ? 1 : 0;
     bool opened = file.OpenForRead(name.buffer);
     // A name not found as given is looked for in the run's include directory.
-    Context* context = policies ? policies->context : nullptr;
     if (!opened && context && context->includeDirectorySwitch) {
         TextString resolved;
         ResolveRelativePath(context->includeDirectory, name, &resolved);
@@ -49,6 +52,8 @@ int InsertIncludeFile(OutputDocument* document, const TextString& name, FC* poli
     WriteFramed(policies, document, TextString("<!-- Start of include file ") + shortName + " -->");
     TextString line;
     while (file.ReadLine(line)) document->WriteText(policies, document, line.buffer);
+    if (policies)
+        for (const std::string& warning : file.readWarnings) policies->ReportMessage(warning.c_str(), 10);
     document->WriteText(policies, document, (TextString("<!--   End of include file ") + shortName + " -->").buffer);
     document->WriteText(policies, document, "");
     file.CloseAll();

@@ -195,10 +195,13 @@ int RTFFile::OpenAtLine(const char* name, FC* set, AnalysedLine* line, OutputDoc
 int RTFFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int) {
     if (!text) return 0;
     if (set) {
-        if (EncodingIs(set, "koi8-r")) text->ConvertKOI8RToWindows1251();
+        if (EncodingIs(set, "koi8-r") && !IsUtf8Text(set)) text->ConvertKOI8RToWindows1251();
         const TextString& encoding = set->GetText(Pol::CharacterEncoding);
-        if (set->IsOn(Pol::InputJapanese) ||
-            (!encoding.IsEmpty() && !EncodingIs(set, "ascii") && !EncodingIs(set, "iso-8859-1"))) {
+        // UTF-8 text is written as "\\uN?" as each line leaves (see
+        // writtenLineForm).
+        if (!IsUtf8Text(set) &&
+            (set->IsOn(Pol::InputJapanese) ||
+             (!encoding.IsEmpty() && !EncodingIs(set, "ascii") && !EncodingIs(set, "iso-8859-1")))) {
             TextLine escaped;
             escaped.Assign(text->buffer);
             escaped.EscapeForRTF(set);
@@ -221,7 +224,7 @@ int RTFFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int)
 
 int RTFFile::WriteText(FC* set, OutputDocument* document, const char* text) {
     TextString line(text ? text : "");
-    if (set && set->IsOn(Pol::InputJapanese)) {
+    if (set && set->IsOn(Pol::InputJapanese) && !IsUtf8Text(set)) {
         TextLine escaped;
         escaped.Assign(line.buffer);
         escaped.EscapeForRTF(set);
@@ -257,6 +260,7 @@ int OpenRTFFile(RTFFile* document, const char* inputName, FC* set, AnalysedLine*
     document->fileStarted = 1;
     if (previous) CloseRTFFile(previous, set);
     if (document->IsOpen()) document->TextFile::CloseAll();
+    document->writtenLineForm = IsUtf8Text(set) ? RTF_WriteUnicodeCharacters : nullptr;
     Context* context = set->context;
 
     TextString name;

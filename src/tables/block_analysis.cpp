@@ -33,6 +33,7 @@
 #include "analysis/recognisers.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/unicode_text.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 #include "tables/preform.h"
@@ -422,7 +423,7 @@ void AddIndentColumn(PreForm& engine, int m) {
     for (auto& line : engine.lines) {
         if (line->lineType == kTypeChangePolicy) continue;
         line->MutableLayout().Insert(0, blanks.c_str());
-        line->length = line->Layout().length;
+        line->Measure();
         // The column statistics that follow count every line's cells afresh.
     }
     engine.smallestIndent = 0;
@@ -770,7 +771,7 @@ void PreForm::Analyse() {
                 text.SubString(m, text.length - m);
             else
                 text.MakeEmpty();
-            line->length = text.length;
+            line->Measure();
         }
         longestLength -= m;
         shortestLength -= m;
@@ -898,12 +899,39 @@ void PreForm::GatherPositionStatistics() {
     const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
     const __m128i star = _mm_set1_epi8('*'), bar = _mm_set1_epi8('|'), plus = _mm_set1_epi8('+');
 #endif
+    // A wide line is read character by character, each at the display
+    // position it starts at.
+    auto countWideLine = [&](const TextString& text) {
+        int p = 0;
+        char before = '\0';
+        for (int i = 0; i < text.length && p < positions;) {
+            const char c = text.buffer[i];
+            if (static_cast<unsigned char>(c) < 0x80) {
+                const unsigned char kind = kinds.of[static_cast<unsigned char>(c)];
+                if (kind == 1)
+                    ++blanks[static_cast<size_t>(p)];
+                else if (kind == 2 || (kind == 3 && (before == '-' || before == '=')))
+                    ++separators[static_cast<size_t>(p)];
+                before = c;
+                ++i;
+                ++p;
+                continue;
+            }
+            p += unicode::DisplayWidth(unicode::NextCharacter(text.buffer, text.length, &i));
+            before = '\0';
+        }
+    };
     int counted = 0;
     for (int i = std::max(headerLineCount, 0); i < lineCount; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
         if (line.isBlank) continue;
         ++counted;
         const TextString& text = line.Layout();
+        if (line.wide) {
+            countWideLine(text);
+            ++ends[static_cast<size_t>(std::min(line.length, positions))];
+            continue;
+        }
         const int n = std::min(text.length, positions);
         int p = 0;
 #if defined(__SSE2__)
@@ -1010,7 +1038,8 @@ void PreForm::GatherColumnStatistics() {
             if (span > 1 && !isLast) line.hasSpanningCell = 1;
             ColumnTally& tally = tallies[static_cast<size_t>(k)];
             if (isDelimited && line.lineType != kTypeChangePolicy && cell)
-                tally.widest = std::max(tally.widest, cell->text.length);
+                tally.widest = std::max(tally.widest, line.wide ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
+                                                                : cell->text.length);
             if (!data) return;
             tally.spans.Add(span);
             if (filled) {

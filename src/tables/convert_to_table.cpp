@@ -10,6 +10,7 @@
 #include "context/definitions.h"
 #include "context/preprocessor.h"
 #include "context/wrapped_text_file.h"
+#include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "output/file_names.h"
 #include "output/html_document.h"
@@ -416,13 +417,16 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
         file.ReportStatus(line.buffer);
     }
 
-    // Open the input and the output.
+    // Open the input and the output.  The input's encoding is decided as it
+    // is opened; the files it includes are read in the same one.
+    reader.declaredUtf8 = unicode::NamesUtf8(file.GetText(Pol::CharacterEncoding)) ? 1 : 0;
     if (!reader.OpenForRead(inputPath.buffer)) {
         TextString message("ERROR: Error opening ");
         message.Append(inputPath);
         file.ReportMessage(message.buffer, 10);
         return false;
     }
+    context.documentState.utf8Text = reader.utf8Text == 1 ? 1 : 0;
     ResetHeldBackRemainder();
     reader.linesToSkip = file.GetInt(Pol::LinesToIgnoreAtStart);
     if (reader.linesToSkip < 0) reader.linesToSkip = 0;

@@ -7,6 +7,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "output/output_document.h"
 #include "output/paragraphs.h"
@@ -200,6 +201,10 @@ void PreFormLine::DropOtherWhenUnused() {
 
 // The display and raw texts that are the layout text get the one copy of it
 // they then share.
+void PreFormLine::Measure() {
+    length = wide ? unicode::DisplayWidth(layoutText.buffer, layoutText.length) : layoutText.length;
+}
+
 TextString& PreFormLine::MutableLayout() {
     OtherTexts& texts = Other();
     if (texts.display == Source::Layout) {
@@ -274,7 +279,14 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
     if (lines.size() == lines.capacity()) lines.reserve(lines.size() + lines.size() / 4 + 16);
     lines.push_back(std::make_unique<PreFormLine>(analysed));
     lineCount = static_cast<int>(lines.size());
-    const PreFormLine& line = *lines.back();
+    PreFormLine& line = *lines.back();
+    // Columns are measured in display positions: only a line of UTF-8 text
+    // with characters beyond ASCII needs them counted.
+    if (policies && policies->context && policies->context->documentState.utf8Text &&
+        unicode::HasNonAscii(line.Layout())) {
+        line.wide = 1;
+        line.Measure();
+    }
 
     if (line.length - line.indent > 0) {
         if (longestLength < 0 || line.length > longestLength) longestLength = line.length;

@@ -61,6 +61,9 @@ public:
     uint8_t hasSpanningCell : 1 = 0;     // a cell before the last spans more than one column
     uint8_t onlyLastCellFilled : 1 = 0;  // every cell but the last is empty
     uint8_t lastCellEmpty : 1 = 0;
+    // The layout text holds UTF-8 characters beyond ASCII: `length` counts
+    // the display positions its characters take, not its bytes.
+    uint8_t wide : 1 = 0;
     std::unique_ptr<AnalysedLine> replacements;
 
     PreFormLine();
@@ -88,6 +91,9 @@ public:
         return other->raw == Source::Own ? other->rawText : Display();
     }
     TextString& MutableLayout();
+    // Sets `length` from the layout text: its bytes, or for a wide line the
+    // positions its characters take.
+    void Measure();
     // Replaces one of the texts (the others keep their values).
     void SetLayout(const TextString& text);
     void SetDisplay(const TextString& text);

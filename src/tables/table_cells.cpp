@@ -15,6 +15,7 @@
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/unicode_text.h"
 #include "output/escaping.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
@@ -585,7 +586,7 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
                 bytes = LookAtCellBytes(text);
                 if (bytes & kEscapedByte) {
                     HTML_EscapeText(set, text);
-                    text.ConvertMacCharacters();
+                    HTML_MapPunctuation(set, text);
                     bytes = LookAtCellBytes(text);
                 }
             } else {
@@ -957,9 +958,55 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         cuts->clear();
         return false;
     }
-    const TextString& layout = lines[static_cast<size_t>(lineIndex)]->Layout();
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    const TextString& layout = line.Layout();
     const char* text = layout.buffer;
     const int length = layout.length;
+    // The boundaries are display positions; on a wide line each is taken as
+    // the last byte of the character (with the marks that combine with it)
+    // that stands there.  Beyond the text, positions and bytes run on alike.
+    // The boundaries come in rising order: one walk along the line finds
+    // them all, and it stops at the last one.
+    const bool wide = line.wide;
+    int walkedPosition = 0;  // the character at byte walkedByte starts at this display position
+    int walkedByte = 0;
+    // The end of the character that ends at byte `end` - 1, with the marks
+    // that combine with it.
+    auto withMarks = [&](int end) {
+        while (end < length && static_cast<unsigned char>(text[end]) >= 0x80) {
+            int after = end;
+            if (unicode::DisplayWidth(unicode::NextCharacter(text, length, &after)) != 0) break;
+            end = after;
+        }
+        return end;
+    };
+    auto boundaryByte = [&](int c) {
+        const int position = columns[static_cast<size_t>(c)]->boundary;
+        if (position < 0) return position;
+        if (position < walkedPosition) walkedPosition = walkedByte = 0;
+        for (;;) {
+            if (walkedByte >= length) return length + (position - walkedPosition);
+            const int run =
+                static_cast<int>(unicode::AsciiPrefix(text + walkedByte, static_cast<size_t>(length - walkedByte)));
+            if (run > 0) {
+                // A run of ASCII: a position and a byte each character.
+                if (position < walkedPosition + run) {
+                    const int at = walkedByte + (position - walkedPosition);
+                    return at == walkedByte + run - 1 ? withMarks(at + 1) - 1 : at;
+                }
+                walkedPosition += run;
+                walkedByte += run;
+                continue;
+            }
+            int next = walkedByte;
+            const int width = unicode::DisplayWidth(unicode::NextCharacter(text, length, &next));
+            next = withMarks(next);
+            if (position < walkedPosition + width) return next - 1;
+            walkedPosition += width;
+            walkedByte = next;
+        }
+    };
+    auto boundaryAsItStands = [&](int c) { return columns[static_cast<size_t>(c)]->boundary; };
     const bool zeroWidth = settings.zeroWidth;
     const int configured = settings.configured;
     const TextString& open = *settings.open;
@@ -974,62 +1021,68 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     TagSpans tags(layout, open, close);
     const NonBlankMap textBytes(text, length, open.length > 0 ? open.buffer[0] : '\0');
     if (!textBytes.HasMark()) tags.NoTags();
-    int made = 0;
-    int position = 0;   // first character of the next cell
-    int boundary = -1;  // boundaries that go backwards are taken as the one before
-    for (int c = 0; c < n && made < limit; ++made) {
-        const int start = position;
-        int last = c;
-        boundary = std::max(boundary, columns[static_cast<size_t>(c)]->boundary);
-        int end = boundary;
-        while (true) {
-            if (last == n - 1) {
-                end = std::max(length - 1, boundary);
-                break;
+    // The cutting, made once for each way of reading the boundaries, so that
+    // a line of ASCII text pays nothing for the wide ones.
+    auto cutAll = [&](auto boundaryAt) __attribute__((always_inline)) -> int {
+        int made = 0;
+        int position = 0;   // first character of the next cell
+        int boundary = -1;  // boundaries that go backwards are taken as the one before
+        for (int c = 0; c < n && made < limit; ++made) {
+            const int start = position;
+            int last = c;
+            boundary = std::max(boundary, boundaryAt(c));
+            int end = boundary;
+            while (true) {
+                if (last == n - 1) {
+                    end = std::max(length - 1, boundary);
+                    break;
+                }
+                if (boundary < start) break;  // nothing of the line is left for this column
+                if (boundary >= length) break;
+                if ((zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary)) break;
+                ++last;
+                boundary = std::max(boundary, boundaryAt(last));
+                end = boundary;
             }
-            if (boundary < start) break;  // nothing of the line is left for this column
-            if (boundary >= length) break;
-            if ((zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary)) break;
-            ++last;
-            boundary = std::max(boundary, columns[static_cast<size_t>(last)]->boundary);
-            end = boundary;
-        }
-        position = end + 1;
+            position = end + 1;
 
-        // The piece of the line, without the runs of "|" at either end.
-        int first = start;
-        int stop = std::min(end, length - 1);
-        if (textBytes.HasBar()) {
-            while (first <= stop && text[first] == '|') ++first;
-            while (stop >= first && text[stop] == '|') --stop;
-        }
+            // The piece of the line, without the runs of "|" at either end.
+            int first = start;
+            int stop = std::min(end, length - 1);
+            if (textBytes.HasBar()) {
+                while (first <= stop && text[first] == '|') ++first;
+                while (stop >= first && text[stop] == '|') --stop;
+            }
 
-        // The alignment is guessed from the piece as it stands; the cell
-        // text is the piece without the blanks and tabs around it.
-        CellCut& cut = out[made];
-        const int span = last - c + 1;
-        cut.column = c;
-        cut.span = span;
-        cut.first = 0;
-        cut.length = 0;
-        const int pieceLength = stop >= first ? stop - first + 1 : 0;
-        int leading = pieceLength;  // a piece of blanks only is all leading and trailing blanks
-        int trailing = pieceLength;
-        int textStart = 0;
-        int textEnd = 0;
-        if (pieceLength > 0 && textBytes.TextWithin(first, stop, &textStart, &textEnd)) {
-            leading = textStart - first;
-            trailing = stop + 1 - textEnd;
-            cut.first = textStart;
-            cut.length = textEnd - textStart;
+            // The alignment is guessed from the piece as it stands; the cell
+            // text is the piece without the blanks and tabs around it.
+            CellCut& cut = out[made];
+            const int span = last - c + 1;
+            cut.column = c;
+            cut.span = span;
+            cut.first = 0;
+            cut.length = 0;
+            const int pieceLength = stop >= first ? stop - first + 1 : 0;
+            int leading = pieceLength;  // a piece of blanks only is all leading and trailing blanks
+            int trailing = pieceLength;
+            int textStart = 0;
+            int textEnd = 0;
+            if (pieceLength > 0 && textBytes.TextWithin(first, stop, &textStart, &textEnd)) {
+                leading = textStart - first;
+                trailing = stop + 1 - textEnd;
+                cut.first = textStart;
+                cut.length = textEnd - textStart;
+            }
+            if (configured == 0 && !force && span == 1)  // the column's typical alignment (GuessTextAlignment)
+                cut.alignment = columns[static_cast<size_t>(c)]->typicalAlignment;
+            else
+                cut.alignment = GuessTextAlignment(this, configured, span, c, boundary - start + 1, text + first,
+                                                   pieceLength, leading, trailing, force);
+            c = last + 1;
         }
-        if (configured == 0 && !force && span == 1)  // the column's typical alignment (GuessTextAlignment)
-            cut.alignment = columns[static_cast<size_t>(c)]->typicalAlignment;
-        else
-            cut.alignment = GuessTextAlignment(this, configured, span, c, boundary - start + 1, text + first,
-                                               pieceLength, leading, trailing, force);
-        c = last + 1;
-    }
+        return made;
+    };
+    const int made = wide ? cutAll(boundaryByte) : cutAll(boundaryAsItStands);
     cuts->resize(static_cast<size_t>(made));
     return true;
 }

@@ -80,43 +80,52 @@ TEST_F(TextFileTest, OpenForReadRefusalsAndInputList) {
     EXPECT_EQ(ReadLines(fromList), (Lines{"first", "second"}));
 }
 
-TEST_F(TextFileTest, EightBitLines) {
+TEST_F(TextFileTest, LineEnds) {
     using S = std::string;
-    EXPECT_EQ(ReadFile("one\ntwo"), (Lines{"one", "two"}));
-    EXPECT_EQ(ReadFile("one\r\ntwo\r\n"), (Lines{"one", "two"}));
-    EXPECT_EQ(ReadFile("a\rb\n\r\n"), (Lines{"a\rb", ""}));
-    EXPECT_EQ(ReadFile(S("ab\0cd\nef\n", 9)), (Lines{"ab", "ef"}));
-    // Without a mark, 16-bit bytes are 8-bit bytes and the input stays ASCII.
-    TextFile file;
-    ASSERT_TRUE(file.OpenForRead(Write("plain.txt", S("H\0i\0\r\0\n\0", 8)).c_str()));
-    EXPECT_EQ(ReadLines(file), (Lines{"H", ""}));
-    EXPECT_EQ(file.pureAscii, 1);
+    const struct {
+        std::string bytes;
+        Lines lines;
+    } cases[] = {
+        {"one\ntwo", {"one", "two"}},
+        {"one\r\ntwo\r\n", {"one", "two"}},
+        {"one\rtwo\r", {"one", "two"}},
+        {"a\rb\n\r\n", {"a", "b", ""}},
+        {"a\r\r\nb", {"a", "b"}},             // CRs before an LF belong to its line end
+        {"a\r\r\r\nb\r\rc", {"a", "b", "", "c"}},
+        {"\r\r", {"", ""}},
+        {"\n", {""}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadFile(c.bytes), c.lines) << c.bytes;
+    // Line ends of 16-bit text are whole units.
+    EXPECT_EQ(ReadFile(kLeMark + Utf16le(u"a\rb\r\r\nc\r\rd")), (Lines{"a", "b", "c", "", "d"}));
+    EXPECT_EQ(ReadFile(S("a\0\r\0b\0", 6)), (Lines{"a", "b"}));
 }
 
-TEST_F(TextFileTest, NulBytesEndTheTextWhereverTheyStand) {
+TEST_F(TextFileTest, NulBytesAreReadAsBlanksWithOneWarningPerFile) {
     // The line end and a NUL are looked for sixteen bytes at a time: a NUL
-    // before, at and after those boundaries ends the text of its line only.
+    // before, at and after those boundaries becomes a blank.
     const std::string line(40, 'x');
     for (const size_t at : {size_t{0}, size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{32}, size_t{39}}) {
         std::string bytes = line + "\r\n" + line + "\n";
         bytes[at] = '\0';
-        EXPECT_EQ(ReadFile(bytes), (Lines{line.substr(0, at), line})) << at;
-        bytes = line + "\n" + line + "\r\n";
-        bytes[41 + at] = '\0';
-        EXPECT_EQ(ReadFile(bytes), (Lines{line, line.substr(0, at)})) << at;
+        bytes[41 + 1 + at] = '\0';
+        std::string blanked = line;
+        blanked[at] = ' ';
+        TextFile file;
+        ASSERT_TRUE(file.OpenForRead(Write("nul.txt", bytes).c_str()));
+        EXPECT_EQ(ReadLines(file), (Lines{blanked, blanked})) << at;
+        ASSERT_EQ(file.readWarnings.size(), 1u) << at;
+        EXPECT_NE(file.readWarnings[0].find("NUL"), std::string::npos);
+        EXPECT_NE(file.readWarnings[0].find("from line 1"), std::string::npos);
     }
 }
 
-TEST_F(TextFileTest, LongLinesArriveInPieces) {
-    const std::string x4095(4095, 'x');
-    EXPECT_EQ(ReadFile(std::string(5000, 'x') + "\nend"), (Lines{x4095, std::string(905, 'x'), "end"}));
-    // A line that fills the buffer exactly takes its line end along.
-    EXPECT_EQ(ReadFile(x4095 + "\r\nend"), (Lines{x4095, "end"}));
-    // 16-bit lines are cut at whole units, never inside a surrogate pair.
-    EXPECT_EQ(ReadFile(kLeMark + Utf16le(std::u16string(3000, u'x') + u"\nend")),
-              (Lines{std::string(2047, 'x'), std::string(953, 'x'), "end"}));
-    EXPECT_EQ(ReadFile(kLeMark + Utf16le(std::u16string(2046, u'x') + u"\U0001F600\n")),
-              (Lines{std::string(2046, 'x'), "\xF0\x9F\x98\x80"}));
+TEST_F(TextFileTest, LongLinesAreReadWhole) {
+    const std::string wide(200000, 'x');
+    EXPECT_EQ(ReadFile(std::string(5000, 'x') + "\nend"), (Lines{std::string(5000, 'x'), "end"}));
+    EXPECT_EQ(ReadFile(wide + "\r\n" + wide), (Lines{wide, wide}));
+    EXPECT_EQ(ReadFile(kLeMark + Utf16le(std::u16string(3000, u'x') + u"\U0001F600\nend")),
+              (Lines{std::string(3000, 'x') + "\xF0\x9F\x98\x80", "end"}));
 }
 
 TEST_F(TextFileTest, SixteenBitLines) {
@@ -126,30 +135,86 @@ TEST_F(TextFileTest, SixteenBitLines) {
     EXPECT_EQ(ReadLines(file), (Lines{"Hi"}));
     EXPECT_EQ(file.pureAscii, 0);
     EXPECT_EQ(file.littleEndian16, 1);
+    EXPECT_EQ(file.utf8Text, 1);
 
     EXPECT_EQ(ReadFile(kBeMark + std::string("\0H\0i\0\r\0\n\0A", 10)), (Lines{"Hi", "A"}));
     EXPECT_EQ(ReadFile(kLeMark + Utf16le(u"caf\u00e9\r\n\n") + "A"), (Lines{"caf\xC3\xA9", ""}));
     // Line ends count on unit boundaries only: 0A 00 inside U+0A41 U+0100 is none.
     EXPECT_EQ(ReadFile(kLeMark + Utf16le(u"\u0a41\u0100\nx")), (Lines{"\xE0\xA9\x81\xC4\x80", "x"}));
+    // A surrogate without its partner is U+FFFD.
+    EXPECT_EQ(ReadFile(kLeMark + Utf16le(u"a\xD800" u"b")), (Lines{"a\xEF\xBF\xBD" "b"}));
 }
 
-TEST_F(TextFileTest, IncludedFilesKeepTheirOwnEncoding) {
+// The encoding of a file is decided before its first line is read.
+TEST_F(TextFileTest, EncodingOfEachFile) {
+    const std::u16string zurich = u"Z\u00fcrich \u0425\u043e is a city of Switzerland\r\nx\n";
+    const std::string zurich8 = "Z\xC3\xBCrich \xD0\xA5\xD0\xBE is a city of Switzerland";
+    std::string bigEndian;
+    for (char16_t unit : zurich) {
+        bigEndian.push_back(static_cast<char>(unit >> 8));
+        bigEndian.push_back(static_cast<char>(unit & 0xFF));
+    }
+    const struct {
+        std::string bytes;
+        int declaredUtf8;
+        int utf8Text;
+        Lines lines;
+    } cases[] = {
+        {"plain\n", 0, 0, {"plain"}},
+        {"Z\xFCrich\n", 0, 0, {"Z\xFCrich"}},                        // Latin-1 stays 8-bit
+        {"Z\xFCrich\n", 1, 1, {"Z\xC3\xBCrich"}},                     // declared UTF-8: invalid byte as Windows-1252
+        {zurich8 + "\r\nx\n", 0, 1, {zurich8, "x"}},
+        {"\xEF\xBB\xBF" + zurich8 + "\r\nx\n", 0, 1, {zurich8, "x"}},  // the mark is dropped
+        {kLeMark + Utf16le(zurich), 0, 1, {zurich8, "x"}},
+        {Utf16le(zurich), 0, 1, {zurich8, "x"}},                      // no mark: by its zero bytes
+        {kBeMark + bigEndian, 0, 1, {zurich8, "x"}},
+        {bigEndian, 0, 1, {zurich8, "x"}},
+        // Box drawing becomes the ASCII it draws.
+        {"\xE2\x94\x8C\xE2\x94\x80\xE2\x94\xAC\xE2\x95\x90\xE2\x94\x90\n\xE2\x94\x82 a \xE2\x95\x91\n", 0, 1,
+         {"+-+=+", "| a |"}},
+    };
+    for (const auto& c : cases) {
+        TextFile file;
+        file.declaredUtf8 = c.declaredUtf8;
+        ASSERT_TRUE(file.OpenForRead(Write("in.txt", c.bytes).c_str()));
+        EXPECT_EQ(file.utf8Text, c.utf8Text) << c.bytes;
+        EXPECT_EQ(ReadLines(file), c.lines) << c.bytes;
+    }
+}
+
+TEST_F(TextFileTest, StrayWindowsBytesInUtf8TextGiveOneWarning) {
+    // Two lines of UTF-8, then Windows-1252 bytes: a euro sign, a quote and
+    // a byte the code page leaves undefined.
+    TextFile file;
+    ASSERT_TRUE(file.OpenForRead(Write("stray.txt", "caf\xC3\xA9\n\xC3\xBC\xC3\xB6 \xC3\xA0\n\x80 \x93x\x81\n").c_str()));
+    EXPECT_EQ(file.utf8Text, 1);
+    EXPECT_EQ(ReadLines(file),
+              (Lines{"caf\xC3\xA9", "\xC3\xBC\xC3\xB6 \xC3\xA0", "\xE2\x82\xAC \xE2\x80\x9Cx\xEF\xBF\xBD"}));
+    ASSERT_EQ(file.readWarnings.size(), 1u);
+    EXPECT_NE(file.readWarnings[0].find("stray.txt\" from line 3"), std::string::npos) << file.readWarnings[0];
+}
+
+TEST_F(TextFileTest, IncludedFilesAreConvertedToTheEncodingOfTheText) {
+    // 8-bit text including 16-bit text: the included characters in
+    // Windows-1252, those it lacks as "?" with one warning.
     TextFile file;
     ASSERT_TRUE(file.OpenForRead(Write("main.txt", "one\r\ntwo\nthree\n").c_str()));
     TextString line;
     ASSERT_TRUE(file.ReadLine(line));
-    ASSERT_TRUE(file.OpenForRead(Write("inner.txt", kLeMark + Utf16le(u"\u00e9\r\nx\r\n")).c_str()));
-    EXPECT_EQ(ReadLines(file), (Lines{"\xC3\xA9", "x", "two", "three"}));
+    ASSERT_TRUE(file.OpenForRead(Write("inner.txt", kLeMark + Utf16le(u"\u00e9\u20ac\r\n\u0425x\r\n\u4e2d\n")).c_str()));
+    EXPECT_EQ(ReadLines(file), (Lines{"\xE9\x80", "?x", "?", "two", "three"}));
     EXPECT_EQ(file.maxDepth, 2);
     EXPECT_EQ(file.littleEndian16, 0);
+    ASSERT_EQ(file.readWarnings.size(), 1u);
+    EXPECT_NE(file.readWarnings[0].find("from line 2"), std::string::npos);
 
-    // A 16-bit file including an 8-bit one pushed by its handle.
+    // UTF-8 text including an 8-bit file pushed by its handle.
     TextFile wide;
     ASSERT_TRUE(wide.OpenForRead(Write("main16.txt", kBeMark + std::string("\0a\0\n\0b", 6)).c_str()));
     ASSERT_TRUE(wide.ReadLine(line));
-    std::string inner = Write("inner8.txt", "p\nq");
+    std::string inner = Write("inner8.txt", "p\x80\nq");
     ASSERT_EQ(wide.PushFile(std::fopen(inner.c_str(), "rb"), inner.c_str()), 1);
-    EXPECT_EQ(ReadLines(wide), (Lines{"p", "q", "b"}));
+    EXPECT_EQ(ReadLines(wide), (Lines{"p\xE2\x82\xAC", "q", "b"}));
 }
 
 TEST_F(TextFileTest, SelfIncludesCyclesAndDeepNestingAreRefused) {
@@ -192,41 +257,33 @@ TEST_F(TextFileTest, HistoryKeepsTheNewestLines) {
     EXPECT_EQ(file.DropOldestLines(100), 0);
 }
 
-// The lines of 8-bit bytes as a byte-by-byte reader cuts them: at each LF
-// (a CR before it dropped), at 4095 bytes (the line end taken along when it
-// follows at once), each line ending at its first NUL byte.
+// The lines of 8-bit bytes as a byte-by-byte reader cuts them: at each LF,
+// CR LF (CRs before an LF belonging to its line end) or lone CR, each NUL
+// byte a blank.
 Lines ReferenceLines(const std::string& bytes) {
     Lines lines;
     size_t i = 0;
     while (i < bytes.size()) {
         std::string line;
-        bool feed = false;
         while (i < bytes.size()) {
             const char c = bytes[i++];
-            if (c == '\n') {
-                feed = true;
+            if (c == '\n') break;
+            if (c == '\r') {
+                size_t k = i;
+                while (k < bytes.size() && bytes[k] == '\r') ++k;
+                if (k < bytes.size() && bytes[k] == '\n') i = k + 1;
                 break;
             }
-            line.push_back(c);
-            if (line.size() == 4095) {
-                if (i < bytes.size() && bytes[i] == '\n') {
-                    feed = true;
-                    ++i;
-                } else if (i + 1 < bytes.size() && bytes[i] == '\r' && bytes[i + 1] == '\n') {
-                    i += 2;
-                }
-                break;
-            }
+            line.push_back(c == '\0' ? ' ' : c);
         }
-        if (feed && !line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line.substr(0, line.find('\0')));
+        lines.push_back(line);
     }
     return lines;
 }
 
 TEST_F(TextFileTest, LinesAcrossReadBlocksAndReusedHistory) {
-    // Far more than one read block, with lines of every length up to past
-    // the limit, CR LF and NUL bytes placed to fall on block boundaries.
+    // Far more than one read block, with lines of every length, CR LF, lone
+    // CRs and NUL bytes placed to fall on block boundaries.
     std::string bytes;
     unsigned seed = 7;
     while (bytes.size() < 300000) {
@@ -234,7 +291,7 @@ TEST_F(TextFileTest, LinesAcrossReadBlocksAndReusedHistory) {
         const size_t length = (seed >> 8) % 5 == 0 ? (seed >> 12) % 9000 : (seed >> 12) % 90;
         for (size_t k = 0; k < length; ++k) bytes.push_back(static_cast<char>('a' + (k + seed) % 26));
         if ((seed >> 20) % 7 == 0) bytes.push_back('\0');
-        bytes += (seed >> 16) % 3 == 0 ? "\r\n" : "\n";
+        bytes += (seed >> 16) % 3 == 0 ? "\r\n" : (seed >> 16) % 11 == 1 ? "\r" : "\n";
     }
     bytes += std::string(4095, 'z') + "\r\nlast";
     const Lines expected = ReferenceLines(bytes);

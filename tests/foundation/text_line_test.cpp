@@ -62,6 +62,7 @@ TEST(TextLineWrapTest, CutWrappedPieceCases) {
         {"abcdefghi).klmnopq", 0, 12, true, "abcdefghi).k", 12},  // not before '.'
         {"ab cdefghijklmnopqrstu(vwxyz", 0, 25, true, "ab cdefghijklmnopqrstu", 22},  // blank too far back
         {"aaaa bbbb", 4, 10, true, "bbbb", 10},  // one leading blank dropped
+        {"ab\xE6\x9D\xB1\xE4\xBA\xAC", 0, 4, true, "ab", 2},  // a hard break keeps a UTF-8 character whole
     };
     for (const auto& c : cases) {
         Piece piece = Cut(c.text, c.start, c.width);
@@ -71,6 +72,7 @@ TEST(TextLineWrapTest, CutWrappedPieceCases) {
     }
     EXPECT_EQ(Wrap("the quick brown fox jumps over the lazy dog", 10),
               (Lines{"the quick", "brown fox", "jumps over", "the lazy", "dog"}));
+    EXPECT_EQ(Wrap("\u6771\u4eac\u30bf", 4), (Lines{"\u6771", "\u4eac", "\u30bf"}));
 }
 
 // A width below one would cut empty pieces forever; it counts as one.

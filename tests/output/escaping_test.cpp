@@ -73,6 +73,47 @@ TEST(HTMLEscapeText, DoesNothingForTextOutput) {
     EXPECT_EQ(text.str(), "a<b & \xE9");
 }
 
+TEST(UnicodeCharacters, WrittenForHtmlAndRtf) {
+    TextString html("Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80 <");
+    HTML_WriteCharacterReferences(html);
+    EXPECT_EQ(html.str(), "Z&#252;rich &#8364; &#128512; <");
+    // Code units above 32767 are negative; beyond U+FFFF two surrogates.
+    TextString rtf("Z\xC3\xBCrich \xE6\x9D\xB1 \xEF\xBF\xBD \xF0\x9F\x98\x80");
+    RTF_WriteUnicodeCharacters(rtf);
+    EXPECT_EQ(rtf.str(), "Z\\u252?rich \\u26481? \\u-3? \\u-10179?\\u-8704?");
+}
+
+// The punctuation mapping of 8-bit text: only 0x92 and 0x96, only in
+// Latin-1 text; in a page without a declared charset the bytes 0x80 to 0x9F
+// left become character references.  UTF-8 text keeps its bytes.
+TEST(HTMLMapPunctuation, EightBitTextOnly) {
+    struct Case { const char* encoding; int utf8; const char* in; const char* out; };
+    const Case cases[] = {
+        {"", 0, "it\x92s \x96 \x80" "5 \x93q\x94 \xB4", "it's - &#8364;5 &#8220;q&#8221; \xB4"},
+        {"windows-1252", 0, "it\x92s \x80" "5", "it's \x80" "5"},
+        {"windows-1251", 0, "\xD5\x92\x96", "\xD5\x92\x96"},
+        {"", 1, "h\xC3\xB4tel \xE2\x95\x92", "h\xC3\xB4tel \xE2\x95\x92"},
+    };
+    for (const Case& c : cases) {
+        Context context;
+        context.documentState.utf8Text = c.utf8;
+        FC set;
+        set.context = &context;
+        set.SetText(Pol::CharacterEncoding, c.encoding);
+        TextString text(c.in);
+        HTML_MapPunctuation(&set, text);
+        EXPECT_EQ(text.str(), c.out) << c.encoding << " utf8=" << c.utf8;
+    }
+    // UTF-8 text keeps its characters through the escaping.
+    Context context;
+    context.documentState.utf8Text = 1;
+    FC set;
+    set.context = &context;
+    TextString text("a<b caf\xC3\xA9");
+    HTML_EscapeText(&set, text);
+    EXPECT_EQ(text.str(), "a&lt;b caf\xC3\xA9");
+}
+
 TEST(RTFEscapeText, EscapesBackslashesAndBraces) {
     struct Case { const char* in; const char* out; };
     const Case cases[] = {

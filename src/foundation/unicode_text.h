@@ -1,0 +1,102 @@
+// UTF-8 text: decoding and encoding single characters, the display width of
+// a character (how many positions it takes in a fixed-width layout), the
+// Windows-1252 code page both ways, and the in-place line conversions the
+// reader makes (invalid bytes, box drawing, 8-bit text to and from UTF-8).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "foundation/text_string.h"
+
+namespace unicode {
+
+constexpr uint32_t kReplacementCharacter = 0xFFFD;
+
+// True when one of the `n` bytes at `text` is above 0x7F.
+bool HasNonAscii(const char* text, size_t n);
+inline bool HasNonAscii(const TextString& text) {
+    return text.length > 0 && HasNonAscii(text.buffer, static_cast<size_t>(text.length));
+}
+
+// How many of the `n` bytes at `text` are ASCII before the first that is
+// not.
+size_t AsciiPrefix(const char* text, size_t n);
+
+// The length (2 to 4) of the valid multi-byte sequence at `p`, of which `n`
+// bytes are available; 0 when the bytes are no valid sequence (overlong
+// forms, surrogates and values beyond U+10FFFF included); -1 when the `n`
+// bytes are the valid start of a longer sequence.
+int SequenceLength(const unsigned char* p, size_t n);
+
+// NextCharacter for what its quick path leaves.
+uint32_t NextCharacterChecked(const char* text, int length, int* i);
+
+// The character at text[*i] (of `length` bytes); *i moves past it.  An
+// invalid byte is returned as itself, one byte long.  ASCII and the two- and
+// three-byte characters that need no range check are decoded here.
+inline uint32_t NextCharacter(const char* text, int length, int* i) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text + *i);
+    const unsigned c = p[0];
+    if (c < 0x80) {
+        ++*i;
+        return c;
+    }
+    const int left = length - *i;
+    if (c >= 0xC2 && c <= 0xDF && left >= 2 && (p[1] & 0xC0) == 0x80) {
+        *i += 2;
+        return ((c & 0x1F) << 6) | (p[1] & 0x3F);
+    }
+    if (c >= 0xE1 && c <= 0xEF && c != 0xED && left >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+        *i += 3;
+        return ((c & 0x0F) << 12) | ((p[1] & 0x3FU) << 6) | (p[2] & 0x3F);
+    }
+    return NextCharacterChecked(text, length, i);
+}
+
+void AppendUtf8(std::string& out, uint32_t code);
+
+// The character of a Windows-1252 byte (U+FFFD for the five bytes the code
+// page leaves undefined); and the byte of a character, or -1 when the code
+// page lacks it.
+uint32_t FromWindows1252(unsigned char byte);
+int ToWindows1252(uint32_t code);
+
+// The display widths of the characters below U+10000, one byte each, and
+// of a character beyond them.
+struct BasicPlaneWidthTable {
+    uint8_t of[0x10000];
+};
+extern const BasicPlaneWidthTable kBasicPlaneWidths;
+int WidthBeyondBasicPlane(uint32_t code);
+
+// Display positions of one character: 2 for East Asian wide and fullwidth
+// characters, 0 for combining and format characters, 1 otherwise (every
+// ASCII character included, as the byte-counting path counts it).
+inline int DisplayWidth(uint32_t code) {
+    // The common blocks without a lookup: Latin (the soft hyphen is a
+    // format character), the CJK ideographs and the Hangul syllables.
+    if (code < 0x300) return code == 0xAD ? 0 : 1;
+    if ((code >= 0x4E00 && code <= 0x9FFF) || (code >= 0xAC00 && code <= 0xD7A3)) return 2;
+    return code < 0x10000 ? kBasicPlaneWidths.of[code] : WidthBeyondBasicPlane(code);
+}
+// Display positions of the `length` bytes of UTF-8 text at `text` (tabs
+// count 1 here; tab stops are the caller's).
+int DisplayWidth(const char* text, int length);
+
+// Bytes of UTF-8 text the reader makes whole: each invalid byte becomes its
+// Windows-1252 character, and box-drawing characters (U+2500 to U+257F)
+// become the ASCII characters they draw.  Returns true when an invalid byte
+// was met.
+bool MendUtf8Line(TextString& line);
+// Windows-1252 text to UTF-8.
+void Windows1252ToUtf8(TextString& line);
+// UTF-8 text to Windows-1252; a character the code page lacks becomes "?".
+// Returns true when that happened.
+bool Utf8ToWindows1252(TextString& line);
+
+// Whether a charset name (as "Character encoding" holds it) is UTF-8.
+bool NamesUtf8(const TextString& charset);
+
+}  // namespace unicode

@@ -1,0 +1,88 @@
+#include "foundation/unicode_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(UnicodeTextTest, DisplayWidths) {
+    const struct {
+        const char* text;
+        int width;
+    } cases[] = {
+        {"abc", 3},
+        {"Z\u00fcrich", 6},
+        {"\u041c\u043e\u0441\u043a\u0432\u0430", 6},
+        {"\u6771\u4eac", 4},                 // wide
+        {"\uff21", 2},                       // fullwidth
+        {"e\u0301", 1},                      // combining mark
+        {"a\u200bb", 2},                     // format character
+        {"\u20dd", 0},                       // enclosing mark
+        {"\u2500\u00b1", 2},                 // ambiguous width counts one
+        {"\U0001F600", 2},                   // beyond the basic plane
+        {"\U00020000", 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(unicode::DisplayWidth(c.text, static_cast<int>(std::string(c.text).size())), c.width) << c.text;
+    // The blocks measured without the table measure as the table does.
+    for (uint32_t code = 0x80; code < 0x10000; ++code) {
+        if (code < 0x300 || (code >= 0x4E00 && code <= 0x9FFF) || (code >= 0xAC00 && code <= 0xD7A3)) {
+            ASSERT_EQ(unicode::DisplayWidth(code), unicode::kBasicPlaneWidths.of[code]) << code;
+        }
+    }
+}
+
+TEST(UnicodeTextTest, SequenceLengths) {
+    const struct {
+        std::string bytes;
+        int length;
+    } cases[] = {
+        {"\xC3\xA9", 2},         {"\xE2\x82\xAC", 3},     {"\xF0\x9F\x98\x80", 4},
+        {"\xC0\x80", 0},         {"\xC1\xBF", 0},         {"\xE0\x80\x80", 0},  // overlong
+        {"\xED\xA0\x80", 0},                                                  // surrogate
+        {"\xF4\x90\x80\x80", 0}, {"\xF5\x80\x80\x80", 0},                     // beyond U+10FFFF
+        {"\x80", 0},             {"\xC3\x41", 0},                             // no lead, no continuation
+        {"\xE2\x82", -1},        {"\xF0\x9F", -1},                            // cut short
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(unicode::SequenceLength(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size()),
+                  c.length)
+            << c.bytes;
+    // The quick and the checked decoding agree on every two- and three-byte
+    // lead with every second byte.
+    for (int lead = 0xC0; lead <= 0xEF; ++lead)
+        for (int second = 0x70; second <= 0xC0; ++second) {
+            const std::string bytes = {static_cast<char>(lead), static_cast<char>(second), '\x80'};
+            int quick = 0, checked = 0;
+            const uint32_t a = unicode::NextCharacter(bytes.data(), 3, &quick);
+            const uint32_t b = unicode::NextCharacterChecked(bytes.data(), 3, &checked);
+            ASSERT_EQ(a, b) << lead << " " << second;
+            ASSERT_EQ(quick, checked) << lead << " " << second;
+        }
+}
+
+TEST(UnicodeTextTest, LineConversions) {
+    // Invalid bytes as Windows-1252, the undefined ones as U+FFFD; box
+    // drawing as the ASCII it draws.
+    TextString line("a\x80" "b\x9D\xC3\xA9\xE2\x94\x80\xE2\x95\x90\xE2\x94\x82\xE2\x94\xBC");
+    EXPECT_TRUE(unicode::MendUtf8Line(line));
+    EXPECT_EQ(line.str(), "a\xE2\x82\xAC" "b\xEF\xBF\xBD\xC3\xA9-=|+");
+    TextString valid("caf\xC3\xA9");
+    EXPECT_FALSE(unicode::MendUtf8Line(valid));
+    EXPECT_EQ(valid.str(), "caf\xC3\xA9");
+
+    TextString eight("\x80\xE9\x93");
+    unicode::Windows1252ToUtf8(eight);
+    EXPECT_EQ(eight.str(), "\xE2\x82\xAC\xC3\xA9\xE2\x80\x9C");
+    EXPECT_FALSE(unicode::Utf8ToWindows1252(eight));
+    EXPECT_EQ(eight.str(), "\x80\xE9\x93");
+    TextString lacking("\xD0\xA5\xC3\xA9\xE4\xB8\xAD");
+    EXPECT_TRUE(unicode::Utf8ToWindows1252(lacking));
+    EXPECT_EQ(lacking.str(), "?\xE9?");
+
+    for (const char* name : {"UTF-8", "utf8", " utf-8 "}) EXPECT_TRUE(unicode::NamesUtf8(TextString(name))) << name;
+    for (const char* name : {"", "windows-1252", "utf-16"}) EXPECT_FALSE(unicode::NamesUtf8(TextString(name))) << name;
+}
+
+}  // namespace

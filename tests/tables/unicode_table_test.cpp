@@ -1,0 +1,443 @@
+// Tables in every encoding and with every line end, converted end to end:
+// each gives the rows and columns of its ASCII twin (each character beyond
+// ASCII replaced by "x" for each position it takes), and the text of every
+// cell, read back from the HTML or RTF, is the text of the input.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "context/context.h"
+#include "output/entities.h"
+#include "policies/fc.h"
+#include "tables/convert_to_table.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Rows = std::vector<std::vector<std::string>>;
+
+void IgnoreText(const char*) {}
+std::string gMessages;
+void KeepMessage(const char* text) {
+    gMessages += text;
+    gMessages += '\n';
+}
+
+std::string ReadWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+struct Conversion {
+    std::string output;
+    std::string messages;
+};
+
+// Converts `bytes` as a file of a fresh folder (code 1: a table; 7: a
+// delimited one).  The folder is removed afterwards.
+Conversion Convert(const std::string& bytes, bool rtf = false, int code = 1, const char* encoding = nullptr,
+                   const char* name = "table.txt") {
+    std::string folder = testing::TempDir() + "vendrel_unicode_XXXXXX";
+    if (!mkdtemp(folder.data())) return {"cannot make a folder", ""};
+    const fs::path input = fs::path(folder) / name;
+    std::ofstream(input, std::ios::binary) << bytes;
+    Context context;
+    gMessages.clear();
+    context.sink.SetMessageCallback(KeepMessage);
+    context.sink.SetStatusCallback(IgnoreText);
+    context.outputFormat = rtf ? 1 : 0;
+    FC master, run, file;
+    master.SetContext(&context);
+    run.SetContext(&context);
+    if (encoding) master.SetText(Pol::CharacterEncoding, encoding, true);
+    const bool converted =
+        ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), code, nullptr);
+    Conversion result{converted ? ReadWhole(fs::path(input).replace_extension(rtf ? ".rtf" : ".html"))
+                                : "conversion failed",
+                      gMessages};
+    std::error_code error;
+    fs::remove_all(folder, error);
+    return result;
+}
+
+void AppendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
+std::vector<uint32_t> Decode(const std::string& utf8) {
+    std::vector<uint32_t> codes;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        uint32_t code = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
+        for (int k = 1; k < n; ++k) code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        codes.push_back(code);
+        i += static_cast<size_t>(n);
+    }
+    return codes;
+}
+
+// Positions a character takes, for the characters these tests use:
+// combining accents none, CJK ideographs and kana two, the rest one.
+int Width(uint32_t code) {
+    if (code >= 0x300 && code <= 0x36F) return 0;
+    if ((code >= 0x3040 && code <= 0x9FFF) || (code >= 0xFF01 && code <= 0xFF60)) return 2;
+    return 1;
+}
+
+int Width(const std::string& utf8) {
+    int width = 0;
+    for (uint32_t code : Decode(utf8)) width += Width(code);
+    return width;
+}
+
+std::string Twin(const std::string& utf8) {
+    std::string out;
+    for (uint32_t code : Decode(utf8)) out += code < 0x80 ? std::string(1, static_cast<char>(code)) : std::string(static_cast<size_t>(Width(code)), 'x');
+    return out;
+}
+
+// The cells laid out at fixed display positions, lines ended by `end`.
+std::string Layout(const Rows& rows, const std::vector<int>& starts, const std::string& end) {
+    std::string text;
+    for (const auto& row : rows) {
+        std::string line;
+        int width = 0;
+        for (size_t k = 0; k < row.size(); ++k) {
+            line.append(static_cast<size_t>(starts[k] - width), ' ');
+            line += row[k];
+            width = starts[k] + Width(row[k]);
+        }
+        text += line + end;
+    }
+    return text;
+}
+
+std::string Utf16(const std::string& utf8, bool bigEndian) {
+    std::string out;
+    auto unit = [&](uint32_t u) {
+        const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+        out.push_back(bigEndian ? high : low);
+        out.push_back(bigEndian ? low : high);
+    };
+    for (uint32_t code : Decode(utf8)) {
+        if (code > 0xFFFF) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
+    }
+    return out;
+}
+
+int Count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+    return n;
+}
+
+std::string Latin1(const std::string& utf8) {
+    std::string out;
+    for (uint32_t code : Decode(utf8)) out.push_back(static_cast<char>(code));
+    return out;
+}
+
+// The text of an HTML cell: entities and character references decoded,
+// line breaks of the source read as blanks.
+std::string CellText(const std::string& html) {
+    std::string out;
+    for (size_t i = 0; i < html.size(); ++i) {
+        if (html[i] == '\n') {
+            out.push_back(' ');
+            continue;
+        }
+        if (html[i] == '&') {
+            const size_t end = html.find(';', i);
+            int code = -1;
+            if (end != std::string::npos && GetEntityCode(TextString(html.substr(i, end - i + 1).c_str()), &code)) {
+                AppendUtf8(out, code == 160 ? ' ' : static_cast<uint32_t>(code));
+                i = end;
+                continue;
+            }
+        }
+        out.push_back(html[i]);
+    }
+    return out;
+}
+
+// The rows of the first table of an HTML document, each the texts of its
+// cells.
+Rows HtmlTable(const std::string& html) {
+    Rows rows;
+    const size_t start = html.find("<TABLE");
+    const size_t end = html.find("</TABLE>");
+    if (start == std::string::npos || end == std::string::npos) return rows;
+    const std::string table = html.substr(start, end - start);
+    // Rows and cells are found by their tags (a pattern would recurse
+    // through a long cell).
+    for (size_t row = table.find("<TR"); row != std::string::npos; row = table.find("<TR", row + 3)) {
+        const size_t rowEnd = table.find("</TR>", row);
+        rows.emplace_back();
+        for (size_t cell = table.find("<T", row + 3); cell < rowEnd; cell = table.find("<T", cell + 2)) {
+            if (table[cell + 2] != 'D' && table[cell + 2] != 'H') continue;
+            const size_t open = table.find('>', cell) + 1;
+            const size_t close = table.find("</T", open);
+            rows.back().push_back(CellText(table.substr(open, close - open)));
+            cell = close;
+        }
+    }
+    return rows;
+}
+
+// The text of an RTF document as a reader shows it: groups and control words
+// skipped, "\'xx" read as Windows-1252, "\uN" as its UTF-16 unit (the
+// fallback character after it skipped), escaped braces and backslashes as
+// themselves.
+std::string RtfText(const std::string& rtf) {
+    static const uint16_t kHigh[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                       0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    std::string out;
+    uint32_t high = 0;  // a high surrogate waiting for its partner
+    for (size_t i = 0; i < rtf.size();) {
+        const char c = rtf[i];
+        if (c == '{' || c == '}' || c == '\n' || c == '\r') {
+            ++i;
+            continue;
+        }
+        if (c != '\\') {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        const char next = i + 1 < rtf.size() ? rtf[i + 1] : '\0';
+        if (next == '\\' || next == '{' || next == '}') {
+            out.push_back(next);
+            i += 2;
+        } else if (next == '\'') {
+            const auto byte = static_cast<unsigned char>(std::stoi(rtf.substr(i + 2, 2), nullptr, 16));
+            AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte);
+            i += 4;
+        } else if (next == 'u' && i + 2 < rtf.size() && (rtf[i + 2] == '-' || std::isdigit(static_cast<unsigned char>(rtf[i + 2])))) {
+            size_t used = 0;
+            int n = std::stoi(rtf.substr(i + 2), &used);
+            const uint32_t unit = static_cast<uint32_t>(n < 0 ? n + 65536 : n);
+            i += 2 + used + 1;  // the number, then one fallback character
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                high = unit;
+            } else if (unit >= 0xDC00 && unit <= 0xDFFF && high) {
+                AppendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+                high = 0;
+            } else {
+                AppendUtf8(out, unit);
+            }
+        } else {
+            // A control word and its number; one blank after it belongs to it.
+            ++i;
+            while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i]))) ++i;
+            if (i < rtf.size() && rtf[i] == '-') ++i;
+            while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i]))) ++i;
+            if (i < rtf.size() && rtf[i] == ' ') ++i;
+        }
+    }
+    return out;
+}
+
+const std::vector<int> kStarts = {0, 14, 30, 46};
+
+// A table of accents, Cyrillic, Greek, CJK (wide) and combining marks.
+const Rows kUtf8Rows = {
+    {"Name", "City", "Note", "Count"},
+    {"----", "----", "----", "-----"},
+    {"Zo\u00eb", "Gen\u00e8ve", "\u6771\u4eac\u30bf\u30ef\u30fc", "12"},
+    {"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1", "\u041c\u043e\u0441\u043a\u0432\u0430", "e\u0301te \u00e0 deux", "7"},
+    {"Anna", "Oslo", "plain text", "1234"},
+    {"J\u00fcrgen", "\u5317\u4eac", "\u00c7a va", "56"},
+};
+
+Rows Twins(const Rows& rows) {
+    Rows twins = rows;
+    for (auto& row : twins)
+        for (auto& cell : row) cell = Twin(cell);
+    return twins;
+}
+
+// The rows without the rule line, which is no row of the table.
+Rows DataRows(const Rows& rows) {
+    Rows data;
+    for (const auto& row : rows)
+        if (row[0] != "----") data.push_back(row);
+    return data;
+}
+
+TEST(UnicodeTableTest, EveryEncodingAndLineEndGivesTheTableOfItsAsciiTwin) {
+    const struct {
+        const char* name;
+        std::string end;
+    } lineEnds[] = {{"LF", "\n"}, {"CRLF", "\r\n"}, {"CR", "\r"}, {"CR CR LF", "\r\r\n"}};
+    for (const auto& lineEnd : lineEnds) {
+        SCOPED_TRACE(lineEnd.name);
+        const Rows twinTable = HtmlTable(Convert(Layout(Twins(kUtf8Rows), kStarts, lineEnd.end)).output);
+        ASSERT_EQ(twinTable, Twins(DataRows(kUtf8Rows)));
+        const std::string utf8 = Layout(kUtf8Rows, kStarts, lineEnd.end);
+        const struct {
+            const char* name;
+            std::string bytes;
+        } encodings[] = {
+            {"UTF-8", utf8},
+            {"UTF-8 with mark", "\xEF\xBB\xBF" + utf8},
+            {"UTF-16 LE with mark", "\xFF\xFE" + Utf16(utf8, false)},
+            {"UTF-16 LE", Utf16(utf8, false)},
+            {"UTF-16 BE with mark", "\xFE\xFF" + Utf16(utf8, true)},
+            {"UTF-16 BE", Utf16(utf8, true)},
+        };
+        for (const auto& encoding : encodings) {
+            SCOPED_TRACE(encoding.name);
+            const Conversion html = Convert(encoding.bytes);
+            EXPECT_EQ(HtmlTable(html.output), DataRows(kUtf8Rows));
+            EXPECT_NE(html.output.find("charset=UTF-8"), std::string::npos);
+            EXPECT_EQ(html.messages.find("WARNING"), std::string::npos) << html.messages;
+        }
+    }
+}
+
+TEST(UnicodeTableTest, Latin1TextGivesTheSameTable) {
+    const Rows rows = {{"Ville", "Pays", "Note", "Count"},
+                       {"----", "----", "----", "-----"},
+                       {"Z\u00fcrich", "Suisse", "tr\u00e8s bien", "12"},
+                       {"M\u00e1laga", "Espa\u00f1a", "\u00e0 voir", "7"},
+                       {"K\u00f8benhavn", "Danmark", "fin", "1234"}};
+    const Conversion html = Convert(Latin1(Layout(rows, kStarts, "\n")));
+    EXPECT_EQ(HtmlTable(html.output), DataRows(rows));
+    EXPECT_EQ(HtmlTable(Convert(Layout(Twins(rows), kStarts, "\n")).output), Twins(DataRows(rows)));
+    EXPECT_EQ(html.output.find("charset"), std::string::npos);
+}
+
+TEST(UnicodeTableTest, BoxDrawnTableIsTheAsciiBoxTableItDepicts) {
+    const std::string drawn =
+        "\u250c\u2500\u2500\u2500\u2500\u2500\u2500\u252c\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2510\n"
+        "\u2502 Name \u2502 City   \u2502\n"
+        "\u255e\u2550\u2550\u2550\u2550\u2550\u2550\u256a\u2550\u2550\u2550\u2550\u2550\u2550\u2550\u2550\u2561\n"
+        "\u2502 Anna \u2502 Oslo   \u2502\n"
+        "\u251c\u2500\u2500\u2500\u2500\u2500\u2500\u253c\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2524\n"
+        "\u2502 Emil \u2502 Lyon   \u2502\n"
+        "\u2514\u2500\u2500\u2500\u2500\u2500\u2500\u2534\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2518\n";
+    const std::string ascii =
+        "+------+--------+\n"
+        "| Name | City   |\n"
+        "+======+========+\n"
+        "| Anna | Oslo   |\n"
+        "+------+--------+\n"
+        "| Emil | Lyon   |\n"
+        "+------+--------+\n";
+    auto table = [](const std::string& html) {
+        const size_t start = html.find("<TABLE");
+        return start == std::string::npos ? std::string() : html.substr(start, html.find("</TABLE>") - start);
+    };
+    const std::string expected = table(Convert(ascii).output);
+    ASSERT_NE(expected.find("Emil"), std::string::npos);
+    EXPECT_EQ(table(Convert(drawn).output), expected);
+}
+
+TEST(UnicodeTableTest, RtfOfUtf8TextReadsBackAsTheInput) {
+    const Conversion rtf = Convert(Layout(kUtf8Rows, kStarts, "\n") + "Smile \U0001F600 too\n", true);
+    EXPECT_NE(rtf.output.find("\\ansicpg1252"), std::string::npos);
+    EXPECT_NE(rtf.output.find("\\uc1"), std::string::npos);
+    // Nothing beyond ASCII is written raw.
+    for (char c : rtf.output) ASSERT_LT(static_cast<unsigned char>(c), 0x80);
+    const std::string text = RtfText(rtf.output);
+    for (const auto& row : DataRows(kUtf8Rows))
+        for (const auto& cell : row) EXPECT_NE(text.find(cell), std::string::npos) << cell;
+    EXPECT_NE(text.find("\U0001F600"), std::string::npos);
+}
+
+TEST(UnicodeTableTest, Utf8TextDeclaredInAnotherCharsetIsWrittenAsReferences) {
+    const Conversion html = Convert(Layout(kUtf8Rows, kStarts, "\n"), false, 1, "windows-1251");
+    EXPECT_NE(html.output.find("charset=windows-1251"), std::string::npos);
+    for (char c : html.output) ASSERT_LT(static_cast<unsigned char>(c), 0x80);
+    EXPECT_EQ(HtmlTable(html.output), DataRows(kUtf8Rows));
+    // A declared charset is an attribute value, escaped as one.
+    const Conversion injected = Convert("a  b\nc  d\n", false, 1, "x\"><SCRIPT>");
+    EXPECT_EQ(injected.output.find("<SCRIPT>"), std::string::npos);
+    EXPECT_NE(injected.output.find("charset=x&quot;&gt;&lt;SCRIPT&gt;"), std::string::npos);
+}
+
+TEST(UnicodeTableTest, FileNamesAreUtf8TextInTheTitle) {
+    const std::string latin1 = Convert("caf\xE9  one\nx  y\n", false, 1, nullptr, "Z\u00fcrich.txt").output;
+    EXPECT_NE(latin1.find("Z&#252;rich.txt\"</TITLE>"), std::string::npos);
+    const std::string utf8 = Convert("caf\u00e9  one\nx  y\n", false, 1, nullptr, "Z\u00fcrich.txt").output;
+    EXPECT_NE(utf8.find("Z\u00fcrich.txt\"</TITLE>"), std::string::npos);
+}
+
+TEST(UnicodeTableTest, WideRowsAndLongCellsStayWhole) {
+    // 600 tab-delimited cells on one row.
+    std::string header, row;
+    for (int k = 0; k < 600; ++k) {
+        header += (k ? "\t" : "") + std::string("h") + std::to_string(k);
+        row += (k ? "\t" : "") + std::string("v") + std::to_string(1000000 + k);
+    }
+    const Rows delimited = HtmlTable(Convert(header + "\n" + row + "\n" + row + "\n", false, 7).output);
+    ASSERT_EQ(delimited.size(), 3u);
+    ASSERT_EQ(delimited[1].size(), 600u);
+    for (int k = 0; k < 600; ++k) ASSERT_EQ(delimited[1][static_cast<size_t>(k)], "v" + std::to_string(1000000 + k));
+
+    // A space-aligned table whose last column holds 60 KB cells.
+    const std::string big(60000, 'q');
+    const Rows rows = {{"Key", "Name", "Size", "Text"}, {"a1", "Anna", "12", big + "1"}, {"b2", "Emil", "345", big + "2"},
+                       {"c3", "Lena", "6", big + "3"}};
+    const Rows spaced = HtmlTable(Convert(Layout(rows, {0, 6, 14, 22}, "\n")).output);
+    EXPECT_EQ(spaced, rows);
+}
+
+TEST(UnicodeTableTest, NulBytesAndStrayBytesAreReadWithOneWarning) {
+    std::string bytes = Layout(kUtf8Rows, kStarts, "\n");
+    const size_t anna = bytes.find("Anna");
+    bytes.replace(anna, 4, std::string("An\0a", 4));
+    const size_t oslo = bytes.find("Oslo");
+    bytes.replace(oslo, 4, std::string("O\0\0o", 4));
+    const Conversion nul = Convert(bytes);
+    Rows expected = DataRows(kUtf8Rows);
+    expected[3][0] = "An a";
+    expected[3][1] = "O  o";
+    EXPECT_EQ(HtmlTable(nul.output), expected);
+    EXPECT_EQ(Count(nul.messages, "WARNING"), 1) << nul.messages;
+    EXPECT_NE(nul.messages.find("NUL"), std::string::npos);
+
+    // One Windows-1252 byte in UTF-8 text: still UTF-8, the byte read as
+    // its character.
+    std::string stray = Layout(kUtf8Rows, kStarts, "\n");
+    stray.replace(stray.find("plain"), 5, "pl\x92in");
+    const Conversion html = Convert(stray);
+    expected = DataRows(kUtf8Rows);
+    expected[3][2] = "pl\u2019in text";
+    EXPECT_EQ(HtmlTable(html.output), expected);
+    EXPECT_EQ(Count(html.messages, "WARNING"), 1) << html.messages;
+    EXPECT_NE(html.messages.find("from line 5"), std::string::npos) << html.messages;
+}
+
+}  // namespace
