@@ -5,9 +5,10 @@
 // conversion run).
 //
 // Exit statuses: 0 when every file converted (and for help), 1 when the run
-// failed, found no file or could not apply a named policy file, 2 when the
-// graphical mode is asked for but cannot start (the main window comes with
-// the dialogs).
+// failed, found no file, could not apply a named policy file or refused a
+// word of the command line (an unrecognised, ambiguous or repeated
+// qualifier, an "@" word), 2 when the graphical mode is asked for but cannot
+// start (the main window comes with the dialogs).
 #pragma once
 
 #include "foundation/text_string.h"
@@ -21,6 +22,9 @@ constexpr int kExitNoWindow = 2;
 // The line printed, after the usage text, when the main window is asked for.
 extern const char* const kNoWindowLine;
 
+// After this word no word of the command line is a qualifier.
+constexpr const char* kEndOfQualifiers = "--";
+
 class ConverterCommandLineInfo {
 public:
     explicit ConverterCommandLineInfo(MainDialog& dialog) : dialog_(dialog) {}
@@ -28,12 +32,14 @@ public:
     // Hands every argument to ParseParam, in order.  A word beginning with
     // "-", or with "/" when it is not a path (no second "/" before any "="
     // and no file or directory of that name), is a qualifier: its first
-    // character is taken off.
+    // character is taken off.  The first "--" is not handed on; the words
+    // after it are never qualifiers.
     void ParseArguments(int argc, char** argv);
 
     // One word: a qualifier goes to the qualifier parser (with "/" put back
     // in front); a word ending in ".pol" (any case) is the run policy file;
-    // a word with "@" is refused (steering files); any other word is a file
+    // a word beginning with "@" is refused (steering files) and counted in
+    // the run parameters' refusedWords; any other word is a file
     // specification, which must match a file or directory: the first sets
     // the input file spec and the input and output directories, further
     // ones make the quoted multi-file form.

@@ -103,7 +103,7 @@ void MessageReporter::OutputStatus(const char* text) {
     if (statusCallback)
         statusCallback(currentText.buffer);
     else if (display)
-        WriteToStream(stdout, currentText.buffer);
+        WriteToStream(stderr, currentText.buffer);
 }
 
 // ---------------------------------------------------------------------------
@@ -139,7 +139,7 @@ void MessageSink::OutputStatus(const char* text) {
     if (statusCallback)
         statusCallback(currentText.buffer);
     else if (display)
-        WriteToStream(stdout, currentText.buffer);
+        WriteToStream(stderr, currentText.buffer);
 }
 
 int MessageSink::IsLogOpen() { return (logFile && logFile->IsOpen()) ? 1 : 0; }

@@ -331,7 +331,10 @@ int ParseCommandLine(TextString& line, Context& context, CommandLineSource sourc
         else
             remaining.push_back(wordText);
     }
-    if (!unrecognised.empty()) Log(context, "*** Unrecognised, ambiguous or repeated qualifiers : " + unrecognised);
+    if (!unrecognised.empty()) {
+        Log(context, "*** Unrecognised, ambiguous or repeated qualifiers : " + unrecognised);
+        if (source != CommandLineSource::kSteeringLine) ++run.refusedWords;
+    }
 
     if (run.consoleOutput) {
         run.index = 0;
@@ -347,6 +350,7 @@ int ParseCommandLine(TextString& line, Context& context, CommandLineSource sourc
     for (const std::string& word : remaining) {
         if (word[0] == '@' && source != CommandLineSource::kSteeringLine) {
             Log(context, "Steering files not yet supported");
+            ++run.refusedWords;
             continue;
         }
         if (!rest.IsEmpty()) rest.AppendChar(' ');
