@@ -3,6 +3,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -77,6 +78,15 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
         Context& context = *dialog.context;
         TextString line("/");
         line.Append(word);
+        // Each argument is parsed on its own, so a qualifier given twice is
+        // caught here.
+        if (const QualifierDef* qualifier = FindQualifier(line)) {
+            if (std::find(qualifiersSeen_.begin(), qualifiersSeen_.end(), qualifier) != qualifiersSeen_.end()) {
+                ReportRepeatedQualifier(context, line);
+                return;
+            }
+            qualifiersSeen_.push_back(qualifier);
+        }
         // The usage text goes out once for each help qualifier, not again
         // with every later qualifier.
         const int usageWanted = context.runParameters.usageWanted;

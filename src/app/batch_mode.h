@@ -11,9 +11,12 @@
 // start (the main window comes with the dialogs).
 #pragma once
 
+#include <vector>
+
 #include "foundation/text_string.h"
 
 class MainDialog;
+struct QualifierDef;
 
 constexpr int kExitConverted = 0;
 constexpr int kExitFailed = 1;
@@ -50,6 +53,8 @@ public:
 
 private:
     MainDialog& dialog_;
+    // The qualifiers accepted so far: one given again is refused.
+    std::vector<const QualifierDef*> qualifiersSeen_;
 };
 
 // Runs what the parsed command line asks for: batch mode when files were

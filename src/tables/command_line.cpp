@@ -128,6 +128,22 @@ const std::vector<QualifierDef>& CommandLineQualifiers() {
     return qualifiers;
 }
 
+const QualifierDef* FindQualifier(const TextString& word) {
+    const std::string text = word.str();
+    if (!IsQualifierWord(text)) return nullptr;
+    const std::string name = CanonicalName(text);
+    for (const QualifierDef& qualifier : CommandLineQualifiers()) {
+        if (StartsWithNoCase(name, qualifier.shortForm.str()) && StartsWithNoCase(qualifier.fullForm.str(), name))
+            return &qualifier;
+    }
+    return nullptr;
+}
+
+void ReportRepeatedQualifier(Context& context, const TextString& word) {
+    Log(context, "*** Unrecognised, ambiguous or repeated qualifiers : " + word.str() + " ");
+    ++context.runParameters.refusedWords;
+}
+
 bool ExtractQualifier(TextString& line, Context& context, const QualifierDef& qualifier, TextString* value,
                       CommandLineSource source) {
     value->MakeEmpty();

@@ -320,6 +320,7 @@ TEST_F(VendrelTest, RefusedWordsAreReportedOnStandardErrorWithExitOne) {
     const Case cases[] = {
         {"a.txt /RFT", "*** Unrecognised, ambiguous or repeated qualifiers : /RFT"},
         {"a.txt /RTX", "Illegal Qualifier : /RTX"},
+        {"a.txt -rtf /RT", "*** Unrecognised, ambiguous or repeated qualifiers : /RT"},
         {"a.txt @steering.txt", "Steering files not yet supported"},
     };
     Write("a.txt", kTable);
