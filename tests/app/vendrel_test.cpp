@@ -128,16 +128,30 @@ TEST_F(VendrelTest, ConvertsBesideTheInputWithTheStatusOnStandardError) {
     }
 }
 
-TEST_F(VendrelTest, TheExampleConverts) {
-    const fs::path example = fs::path(VENDREL_TEST_DATA_DIR) / ".." / ".." / "examples" / "quarterly_report.txt";
-    const std::string input = ReadWhole(example);
-    ASSERT_FALSE(input.empty());
-    fs::copy_file(example, folder / "quarterly_report.txt");
-    EXPECT_EQ(Run("quarterly_report.txt"), 0) << err;
-    const std::string html = ReadWhole(folder / "quarterly_report.html");
-    for (const char* part : {"<HTML>", "<BODY", "Quarterly Sales Report", "</BODY>", "</HTML>"})
-        EXPECT_NE(html.find(part), std::string::npos) << part;
-    EXPECT_EQ(ReadWhole(folder / "quarterly_report.txt"), input);
+// The README's examples, converted as it says: every cell in its place.
+TEST_F(VendrelTest, TheExamplesConvert) {
+    struct Case {
+        const char* name;
+        const char* qualifier;
+        std::vector<const char*> parts;
+    };
+    const Case cases[] = {
+        {"quarterly_report", "", {"<TH ALIGN=\"LEFT\">Region</TH>", "<TD ALIGN=\"RIGHT\">15,100</TD>", "<TD>Total</TD>"}},
+        {"stock_tabbed", " /TABBED", {"<TD>Paper, A4 (box)</TD>", "<TD>Markup &amp; Co</TD>"}},
+        {"flights_comma", " /COMMA", {"<TD>VN 310</TD>", "<TD ALIGN=\"RIGHT\">Seats free</TD>"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = std::string(c.name) + ".txt";
+        const fs::path example = fs::path(VENDREL_TEST_DATA_DIR) / ".." / ".." / "examples" / file;
+        const std::string input = ReadWhole(example);
+        ASSERT_FALSE(input.empty());
+        fs::copy_file(example, folder / file);
+        EXPECT_EQ(Run(file + c.qualifier), 0) << err;
+        const std::string html = ReadWhole(folder / (std::string(c.name) + ".html"));
+        for (const char* part : c.parts) EXPECT_NE(html.find(part), std::string::npos) << part << "\n" << html;
+        EXPECT_EQ(ReadWhole(folder / file), input);
+    }
 }
 
 TEST_F(VendrelTest, LogFiles) {
