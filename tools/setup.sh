@@ -37,8 +37,13 @@ case ":$PATH:" in
   *":$prefix/bin:"*) echo "vendrel is installed as $prefix/bin/vendrel" ;;
   *)
     echo "vendrel is installed as $prefix/bin/vendrel, but $prefix/bin is not on your PATH yet."
-    echo "Add it for this shell and for later logins with:"
+    echo "For this shell:"
     echo "  export PATH=\"$prefix/bin:\$PATH\""
-    echo "  echo 'export PATH=\"$prefix/bin:\$PATH\"' >> ~/.profile"
+    if [ "$prefix" = "$HOME/.local" ]; then
+      echo "Debian's ~/.profile puts ~/.local/bin on the PATH from your next login on."
+    else
+      echo "For later logins:"
+      echo "  echo 'export PATH=\"$prefix/bin:\$PATH\"' >> ~/.profile"
+    fi
     ;;
 esac
