@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Builds Vendrel and runs the whole test suite twice: an optimised build, and a
-# build with AddressSanitizer and UndefinedBehaviorSanitizer so that memory
-# faults fail the run.  Then builds the conversion fuzzer with clang (libFuzzer,
-# with the same sanitizers) and runs it for a minute from the test inputs.
+# The test command: installs what a fresh Debian 12 machine lacks (as root, or
+# through sudo), then builds Vendrel and runs the whole test suite twice: an
+# optimised build, and a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer so that memory faults fail the run.  Then builds
+# the conversion fuzzer with clang (libFuzzer, with the same sanitizers) and
+# runs it for a minute from the test inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# unrtf reads the RTF output back in the tests; clang-14 and its runtime
+# libraries (libFuzzer, the sanitizers) build the fuzz test.
+bash tools/install_packages.sh g++ cmake make libgtest-dev libbenchmark-dev unrtf clang-14 libclang-rt-14-dev
 jobs=$(nproc)
 for variant in release asan; do
   if [ "$variant" = asan ]; then

@@ -559,7 +559,7 @@ bool ExecuteHTMLComment(TagCall& call) {
         return true;
     }
     TextString out("<!-- ");
-    out.Append(call.arguments);
+    out.Append(HTML_CommentText(call.arguments));
     out.Append(" -->");
     call.Replace(out);
     return true;
@@ -626,10 +626,10 @@ bool ExecuteStyle(TagCall& call) {
         return true;
     }
     if (format == 1) {
-        std::fputs("Storing style ", stdout);
-        std::fputs(call.tag.buffer, stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+        std::fputs("Storing style ", stderr);
+        std::fputs(call.tag.buffer, stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
         return true;
     }
     return false;

@@ -3,6 +3,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -46,11 +47,12 @@ TextString FullPath(const char* word) {
     return TextString(std::string_view(directory + word));
 }
 
+// Nobody asked for the usage text here: it goes with the run's messages to
+// standard error.
 void PrintUsageAndNoWindowLine() {
     const TextString usage = CommandLineUsageText();
-    std::fwrite(usage.buffer, 1, static_cast<size_t>(usage.length), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    std::fwrite(usage.buffer, 1, static_cast<size_t>(usage.length), stderr);
+    std::fputc('\n', stderr);
     std::fprintf(stderr, "%s\n", kNoWindowLine);
     std::fflush(stderr);
 }
@@ -58,9 +60,14 @@ void PrintUsageAndNoWindowLine() {
 }  // namespace
 
 void ConverterCommandLineInfo::ParseArguments(int argc, char** argv) {
+    bool qualifiersEnded = false;
     for (int i = 1; i < argc; ++i) {
         const char* word = argv[i] ? argv[i] : "";
-        const bool qualifier = IsQualifierWord(word);
+        if (!qualifiersEnded && std::strcmp(word, kEndOfQualifiers) == 0) {
+            qualifiersEnded = true;
+            continue;
+        }
+        const bool qualifier = !qualifiersEnded && IsQualifierWord(word);
         ParseParam(qualifier ? word + 1 : word, qualifier, i == argc - 1);
     }
 }
@@ -72,6 +79,15 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
         Context& context = *dialog.context;
         TextString line("/");
         line.Append(word);
+        // Each argument is parsed on its own, so a qualifier given twice is
+        // caught here.
+        if (const QualifierDef* qualifier = FindQualifier(line)) {
+            if (std::find(qualifiersSeen_.begin(), qualifiersSeen_.end(), qualifier) != qualifiersSeen_.end()) {
+                ReportRepeatedQualifier(context, line);
+                return;
+            }
+            qualifiersSeen_.push_back(qualifier);
+        }
         // The usage text goes out once for each help qualifier, not again
         // with every later qualifier.
         const int usageWanted = context.runParameters.usageWanted;
@@ -85,8 +101,9 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
         dialog.runPolicyFileName = word;
         return;
     }
-    if (std::strchr(word, '@')) {
+    if (word[0] == '@') {
         dialog.services.ShowMessage("", "Steering files not yet supported");
+        if (dialog.context) ++dialog.context->runParameters.refusedWords;
         return;
     }
 
@@ -122,6 +139,7 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
 
 int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
     ProgramSettings& settings = dialog.settings;
+    const bool wordsRefused = dialog.context && dialog.context->runParameters.refusedWords > 0;
     if (!settings.defaultPolicyFile.IsEmpty()) dialog.runPolicyFileName = settings.defaultPolicyFile;
 
     const TextString spec = dialog.GetInputFileSpec();
@@ -177,7 +195,7 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
         }
     }
     dialog.commandLineRun = 0;
-    if (!converted || dialog.policyFileFailed) TheRunStatus().NoteFailure();
+    if (!converted || dialog.policyFileFailed || wordsRefused) TheRunStatus().NoteFailure();
     return TheRunStatus().Failed() ? kExitFailed : kExitConverted;
 }
 
@@ -191,7 +209,7 @@ int ConverterApp::InitInstance(int argc, char** argv) {
 
     ConverterCommandLineInfo info(dialog);
     info.ParseArguments(argc, argv);
-    int result = kExitConverted;
+    int result = dialog.context->runParameters.refusedWords > 0 ? kExitFailed : kExitConverted;
     if (!dialog.context->runParameters.usageWanted) {
         // "/SILENT" keeps the status lines off the console too.
         status.consoleEcho = dialog.context->runParameters.messages != 0;

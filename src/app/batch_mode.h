@@ -9,12 +9,17 @@
 // happened; otherwise 1 when the run failed (see foundation/run_status.h:
 // a named file or wildcard found nothing, a file was not converted, an
 // "ERROR: " or "PROGRAM ERROR: " message was reported, a named policy file,
-// policy include file or link dictionary could not be read); otherwise 0.
+// policy include file or link dictionary could not be read, or a word of
+// the command line was refused: an unrecognised, ambiguous or repeated
+// qualifier, an "@" word); otherwise 0.
 #pragma once
+
+#include <vector>
 
 #include "foundation/text_string.h"
 
 class MainDialog;
+struct QualifierDef;
 
 constexpr int kExitConverted = 0;
 constexpr int kExitFailed = 1;
@@ -23,6 +28,9 @@ constexpr int kExitNoWindow = 2;  // no file named: the usage text
 // The line printed, after the usage text, when the main window is asked for.
 extern const char* const kNoWindowLine;
 
+// After this word no word of the command line is a qualifier.
+constexpr const char* kEndOfQualifiers = "--";
+
 class ConverterCommandLineInfo {
 public:
     explicit ConverterCommandLineInfo(MainDialog& dialog) : dialog_(dialog) {}
@@ -30,12 +38,14 @@ public:
     // Hands every argument to ParseParam, in order.  A word beginning with
     // "-", or with "/" when it is not a path (no second "/" before any "="
     // and no file or directory of that name), is a qualifier: its first
-    // character is taken off.
+    // character is taken off.  The first "--" is not handed on; the words
+    // after it are never qualifiers.
     void ParseArguments(int argc, char** argv);
 
     // One word: a qualifier goes to the qualifier parser (with "/" put back
     // in front); a word ending in ".pol" (any case) is the run policy file;
-    // a word with "@" is refused (steering files); any other word is a file
+    // a word beginning with "@" is refused (steering files) and counted in
+    // the run parameters' refusedWords; any other word is a file
     // specification, which must match a file or directory: the first sets
     // the input file spec and the input and output directories, further
     // ones make the quoted multi-file form.
@@ -46,6 +56,8 @@ public:
 
 private:
     MainDialog& dialog_;
+    // The qualifiers accepted so far: one given again is refused.
+    std::vector<const QualifierDef*> qualifiersSeen_;
 };
 
 // Runs what the parsed command line asks for: batch mode when files were

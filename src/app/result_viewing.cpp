@@ -193,8 +193,24 @@ void ResultViewer::MakeFileUrl(const TextString& path, TextString& address) {
     } else {
         absolute = path;
     }
-    address = "file://localhost";
-    address.Append(absolute);
+    // The host is left empty: "file://localhost/..." is refused by the
+    // desktop's opener.  Every byte outside the unreserved set (and "/") is
+    // percent-encoded, so a name holding "%", "#", "?", blanks or non-ASCII
+    // letters still addresses its own file.
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
+    address = "file://";
+    for (int i = 0; i < absolute.length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(absolute.buffer[i]);
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '.' || c == '_' || c == '~' || c == '/';
+        if (plain) {
+            address.AppendChar(static_cast<char>(c));
+        } else {
+            address.AppendChar('%');
+            address.AppendChar(kHexDigits[c >> 4]);
+            address.AppendChar(kHexDigits[c & 0x0F]);
+        }
+    }
 }
 
 bool ResultViewer::StartOrReport(const TextString& command, const TextString& argument) {

@@ -47,8 +47,10 @@ public:
     bool FindLocalDocumentation(TextString& path);
 
     // The address of a file: with the "\AddURLPrefix" setting on,
-    // "file://localhost" followed by the file's absolute path (a relative
-    // path is taken from the current directory); otherwise the path as given.
+    // "file://" followed by the file's absolute path (a relative path is
+    // taken from the current directory) with every byte other than A-Z, a-z,
+    // 0-9, "-", ".", "_", "~" and "/" written as "%" and two upper-case hex
+    // digits; otherwise the path as given.
     void MakeFileUrl(const TextString& path, TextString& address);
 
     // Opens an address in the browser: DDE first when allowDde and the

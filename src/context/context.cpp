@@ -287,9 +287,9 @@ void Context::SetCurrentLine(Tracker* tracker, AnalysedLine* line) {
 void Context::LogSessionLine(const TextString& text) {
     TheRunStatus().NoteMessage(text.view());
     if (runParameters.consoleEcho) {
-        std::fwrite(text.buffer, 1, static_cast<size_t>(text.length), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+        std::fwrite(text.buffer, 1, static_cast<size_t>(text.length), stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
     }
     if (pendingLog.length > 0) pendingLog.AppendChar('\n');
     pendingLog.Append("SESSION: ");

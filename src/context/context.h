@@ -51,7 +51,11 @@ struct RunParameters {
     int plainTable = 0;
     int tags = 0;
     int outputDirectoryGiven = 0;
-    int consoleEcho = 1;  // session lines are echoed to standard output
+    int consoleEcho = 1;  // session lines are echoed to standard error
+    // Words of the program's own command line that were reported and
+    // ignored: unrecognised, ambiguous or repeated qualifiers and "@" words.
+    // Any of them makes the run's exit status 1.
+    int refusedWords = 0;
     TextString logFileName;
     TextString outputSpec, outputDirectory, outputName, outputExtension;
     TextString tocOutput, tocDirectory, tocName, tocExtension;

@@ -223,7 +223,7 @@ void MetaTag(DirectiveCall& call) {
     TextString name, content;
     ParseMetaTagLine(call.text, name, content);
     std::string shown = "Meta Tag line - " + name.str() + "=" + content.str() + "\n";
-    std::fwrite(shown.data(), 1, shown.size(), stdout);
+    std::fwrite(shown.data(), 1, shown.size(), stderr);
     call.context.AddMetaTag(name.buffer, content.buffer);
 }
 

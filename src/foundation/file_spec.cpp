@@ -20,14 +20,8 @@ void ExpandSpecification(MessageReporter* reporter, const TextString& spec, Stri
     TextString directory, name, extension;
     SplitPath(spec, &directory, &name, &extension);
 
-    // A directory written with '\' separators is searched as its '/' form;
-    // the names handed out keep the directory as it was written.
-    std::string searchDirectory = directory.str();
-    for (char& c : searchDirectory)
-        if (c == '\\') c = '/';
-
     FileSearch search;
-    if (!search.Begin(searchDirectory, (name + extension).str())) return;
+    if (!search.Begin(directory.str(), (name + extension).str())) return;
     FoundFile found;
     while (search.Next(&found)) {
         if (found.isDirectory) continue;

@@ -106,7 +106,7 @@ void MessageReporter::OutputStatus(const char* text) {
     if (statusCallback)
         statusCallback(currentText.buffer);
     else if (display)
-        WriteToStream(stdout, currentText.buffer);
+        WriteToStream(stderr, currentText.buffer);
 }
 
 // ---------------------------------------------------------------------------
@@ -144,7 +144,7 @@ void MessageSink::OutputStatus(const char* text) {
     if (statusCallback)
         statusCallback(currentText.buffer);
     else if (display)
-        WriteToStream(stdout, currentText.buffer);
+        WriteToStream(stderr, currentText.buffer);
 }
 
 int MessageSink::IsLogOpen() { return (logFile && logFile->IsOpen()) ? 1 : 0; }

@@ -1,8 +1,8 @@
 // MessageReporter: the one filter every message and status line passes
 // before anybody sees it.  A text is dropped by its level, by the display
 // switch or by one of five message classes; what passes goes to an installed
-// callback or, without one, to standard error (messages) or standard output
-// (status lines).
+// callback or, without one, to standard error (messages and status lines
+// alike: standard output is left to what the user asked to see there).
 //
 // MessageSink: the reporter held by a conversion run.  It also copies every
 // message and status line that passes the class filter into the run's log

@@ -14,9 +14,11 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+// "/" is the only directory separator: "\" is an ordinary character of a
+// file name here ("back\slash.txt" is one name).
+bool IsSeparator(char c) { return c == '/'; }
 
-// The position of the last directory separator ('/' or '\'), or -1.
+// The position of the last directory separator, or -1.
 int LastSeparator(const char* text, int length) {
     for (int i = length - 1; i >= 0; --i)
         if (IsSeparator(text[i])) return i;

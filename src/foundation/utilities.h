@@ -2,28 +2,29 @@
 // short name, today's date, Windows language identifiers, centimetres to
 // twips, a quoted-argument splitter and character-class statistics.
 //
-// Paths: names taken from documents, policy files and the command line may
-// use '/' or '\' as the directory separator.  A name starting with '/' is
-// absolute, and so is one holding ":\" (drive letter).
+// Paths: '/' is the directory separator of names taken from documents,
+// policy files and the command line; '\' is an ordinary character of a name.
+// A name starting with '/' is absolute, and so is one holding ":\" (drive
+// letter).
 #pragma once
 
 #include "foundation/text_string.h"
 
 // ---- Names and paths ----
 
-// out = the path up to and including its last '/', '\' or ']'; empty when
+// out = the path up to and including its last '/' or ']'; empty when
 // there is none.
 void GetDirectoryPart(const char* path, TextString* out);
 void GetDirectoryPart(const TextString& path, TextString* out);
 
-// Splits a path into directory (up to and including the last '/' or '\'),
+// Splits a path into directory (up to and including the last '/'),
 // name and extension ('.' and the text after the last '.' of the rest).  A
 // rest ending in '.' gives the extension "." and the name without that dot,
 // so that name + extension always gives the rest back.
 void SplitPath(const TextString& path, TextString* directory, TextString* name, TextString* extension);
 
 // Resolves `name` against the directory `base` (which ends in a separator).
-// Parent steps ("..\" or "../") climb the base's levels; they never climb
+// Parent steps ("../") climb the base's levels; they never climb
 // above the root of an absolute base.  Absolute names are kept.
 void ResolveRelativePath(const TextString& base, const TextString& name, TextString* out);
 

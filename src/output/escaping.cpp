@@ -111,6 +111,16 @@ void RTF_EscapeText(FC* /*policies*/, TextString& text) {
     text.AssignChars(out.data(), static_cast<int>(out.size()));
 }
 
+TextString HTML_CommentText(const TextString& text) {
+    TextString out;
+    out.Reserve(text.length + 8);
+    for (int i = 0; i < text.length; ++i) {
+        out.AppendChar(text.buffer[i]);
+        if (text.buffer[i] == '-' && i + 1 < text.length && text.buffer[i + 1] == '-') out.AppendChar(' ');
+    }
+    return out;
+}
+
 TextString HTML_EscapeAttribute(const TextString& text) {
     TextString out;
     out.Reserve(text.length + 16);

@@ -43,3 +43,8 @@ void RTF_EscapeText(FC* policies, TextString& text);
 // ">" and '"' become entities, so the value can never end the attribute
 // early.
 TextString HTML_EscapeAttribute(const TextString& text);
+
+// Text to be written between "<!--" and "-->": every "--" becomes "- -"
+// ("---" becomes "- - -"), so the text can never end the comment early and
+// let what follows it through as live markup.
+TextString HTML_CommentText(const TextString& text);

@@ -3,6 +3,7 @@
 #include "context/context.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
+#include "output/escaping.h"
 #include "output/output_document.h"
 #include "policies/fc.h"
 
@@ -42,19 +43,21 @@ int InsertIncludeFile(OutputDocument* document, const TextString& name, FC* poli
         ResolveRelativePath(context->includeDirectory, name, &resolved);
         opened = file.OpenForRead(resolved.buffer);
     }
+    // A file name may hold "--" too.
+    const TextString commentName = HTML_CommentText(shortName);
     if (!opened) {
-        WriteFramed(policies, document, TextString("<!-- Failed to find include file ") + shortName + " -->");
+        WriteFramed(policies, document, TextString("<!-- Failed to find include file ") + commentName + " -->");
         document->WriteText(policies, document, "");
         const TextString message = TextString("ERROR: Failed to find include file ") + shortName;
         if (policies) policies->ReportMessage(message.buffer, 10);
         return 0;
     }
-    WriteFramed(policies, document, TextString("<!-- Start of include file ") + shortName + " -->");
+    WriteFramed(policies, document, TextString("<!-- Start of include file ") + commentName + " -->");
     TextString line;
     while (file.ReadLine(line)) document->WriteText(policies, document, line.buffer);
     if (policies)
         for (const std::string& warning : file.readWarnings) policies->ReportMessage(warning.c_str(), 10);
-    document->WriteText(policies, document, (TextString("<!--   End of include file ") + shortName + " -->").buffer);
+    document->WriteText(policies, document, (TextString("<!--   End of include file ") + commentName + " -->").buffer);
     document->WriteText(policies, document, "");
     file.CloseAll();
     return 1;

@@ -906,9 +906,9 @@ void FC::ReportStatus(const char* text) {
         return;
     }
     if (IsOn(Pol::DisplayMessages)) {
-        std::fputs(text, stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+        std::fputs(text, stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
     }
 }
 

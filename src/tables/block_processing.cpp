@@ -202,8 +202,8 @@ void PreForm::SetSpecialFormat(int specialFormatCode) {
 void PreForm::Message(const char* text, int level) {
     if (!text) return;
     if (!policies) {
-        std::fputs(text, stdout);
-        std::fputc('\n', stdout);
+        std::fputs(text, stderr);
+        std::fputc('\n', stderr);
         return;
     }
     if (level < 10 - policies->GetInt(Pol::ErrorReportingLevel)) return;

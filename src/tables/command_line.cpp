@@ -128,6 +128,22 @@ const std::vector<QualifierDef>& CommandLineQualifiers() {
     return qualifiers;
 }
 
+const QualifierDef* FindQualifier(const TextString& word) {
+    const std::string text = word.str();
+    if (!IsQualifierWord(text)) return nullptr;
+    const std::string name = CanonicalName(text);
+    for (const QualifierDef& qualifier : CommandLineQualifiers()) {
+        if (StartsWithNoCase(name, qualifier.shortForm.str()) && StartsWithNoCase(qualifier.fullForm.str(), name))
+            return &qualifier;
+    }
+    return nullptr;
+}
+
+void ReportRepeatedQualifier(Context& context, const TextString& word) {
+    Log(context, "*** Unrecognised, ambiguous or repeated qualifiers : " + word.str() + " ");
+    ++context.runParameters.refusedWords;
+}
+
 bool ExtractQualifier(TextString& line, Context& context, const QualifierDef& qualifier, TextString* value,
                       CommandLineSource source) {
     value->MakeEmpty();
@@ -331,7 +347,10 @@ int ParseCommandLine(TextString& line, Context& context, CommandLineSource sourc
         else
             remaining.push_back(wordText);
     }
-    if (!unrecognised.empty()) Log(context, "*** Unrecognised, ambiguous or repeated qualifiers : " + unrecognised);
+    if (!unrecognised.empty()) {
+        Log(context, "*** Unrecognised, ambiguous or repeated qualifiers : " + unrecognised);
+        if (source != CommandLineSource::kSteeringLine) ++run.refusedWords;
+    }
 
     if (run.consoleOutput) {
         run.index = 0;
@@ -347,6 +366,7 @@ int ParseCommandLine(TextString& line, Context& context, CommandLineSource sourc
     for (const std::string& word : remaining) {
         if (word[0] == '@' && source != CommandLineSource::kSteeringLine) {
             Log(context, "Steering files not yet supported");
+            ++run.refusedWords;
             continue;
         }
         if (!rest.IsEmpty()) rest.AppendChar(' ');

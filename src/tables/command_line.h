@@ -21,6 +21,15 @@ struct QualifierDef {
 // The qualifiers in the order in which ParseCommandLine tests them.
 const std::vector<QualifierDef>& CommandLineQualifiers();
 
+// The qualifier a word ("/rt", "-RTF", "/LOG=x") accepts as, or null when it
+// is no qualifier word or accepted by none.
+const QualifierDef* FindQualifier(const TextString& word);
+
+// Reports a qualifier word given again on the program's own command line
+// ("*** Unrecognised, ambiguous or repeated qualifiers : " and the word) and
+// counts it in the run parameters' refusedWords.
+void ReportRepeatedQualifier(Context& context, const TextString& word);
+
 // Where a line to parse comes from.
 enum class CommandLineSource {
     kSteeringLine,    // one line of a steering file

@@ -697,7 +697,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
             Message(message, 10);
             const std::string console =
                 "Total page width = " + std::to_string(width) + " cf. " + std::to_string(against) + "\n";
-            std::fwrite(console.data(), 1, console.size(), stdout);
+            std::fwrite(console.data(), 1, console.size(), stderr);
         }
     }
 

@@ -100,6 +100,7 @@ TEST_F(TagExecutorsTest, HtmlReplacements) {
         {"[[ENTITY 233]]", "&eacute;"},
         {"[[HTML <B>x</B>]]", "<B>x</B>"},
         {"[[HTML_COMMENT a note]]", "<!-- a note -->"},
+        {"[[HTML_COMMENT a -- b --> c --- d]]", "<!-- a - - b - -> c - - - d -->"},
         {"[[RULESET]]", "no Ruleset"},
         {"[[SOURCE_FILE]]", "source file"},
         {"[[SOURCE_FILE \"a, b.c\"]]", "a, b.c"},
@@ -497,9 +498,9 @@ TEST_F(TagExecutorsTest, VariablesStylesAndPageBreaks) {
 
     EXPECT_EQ(Replaced("[[STYLE a, b]]"), "");
     UseRtf();
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     const Result r = Run("[[STYLE a, b]]");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Storing style [[STYLE a, b]]\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Storing style [[STYLE a, b]]\n");
     EXPECT_TRUE(r.handled);
     EXPECT_EQ(r.replace, 0);
 

@@ -56,7 +56,7 @@ protected:
 TEST_F(BatchModeTest, WordsAreSorted) {
     Write("a.txt");
     Write("b.txt");
-    EXPECT_TRUE(Parse({directory + "a.txt", "-rtf", "/TABBED", "P2.POL", directory + "b.txt", "list@host"}));
+    EXPECT_TRUE(Parse({directory + "a.txt", "-rtf", "/TABBED", "P2.POL", directory + "b.txt", "@list"}));
     EXPECT_EQ(dialog->runPolicyFileName.str(), "P2.POL");
     EXPECT_EQ(dialog->GetInputDirectory().str(), directory);
     EXPECT_EQ(dialog->GetOutputDirectory().str(), directory);
@@ -65,6 +65,7 @@ TEST_F(BatchModeTest, WordsAreSorted) {
     EXPECT_EQ(dialog->commandLineSpecs[1].str(), directory + "b.txt");
     ASSERT_EQ(services.boxes.size(), 1u);
     EXPECT_EQ(services.boxes[0].second, "Steering files not yet supported");
+    EXPECT_EQ(dialog->context->runParameters.refusedWords, 1);
 
     const RunParameters& run = dialog->context->runParameters;
     EXPECT_EQ(run.rtf, 1);

@@ -90,10 +90,51 @@ protected:
     }
 };
 
-TEST_F(ResultViewingTest, TheBrowserGetsOneFileAddressWithBlanksAndQuotesIntact) {
-    ResultViewer viewer(*settings, services);
-    EXPECT_EQ(viewer.ShowRunResults(Batch("my \"a\" 'b'.html")), ResultViewer::ShowOutcome::kStarted);
-    EXPECT_EQ(Received(), "1\n[file://localhost" + folder.string() + "/my \"a\" 'b'.html]\n");
+// The test folder's address: its name holds a blank ("result viewing"); the
+// temporary folder above it is taken to need no encoding.
+std::string FolderAddress(const fs::path& folder) {
+    std::string address = "file://";
+    for (char c : folder.string()) address += c == ' ' ? std::string("%20") : std::string(1, c);
+    return address;
+}
+
+// Decodes "%XX" sequences: the path the desktop's opener will open.
+std::string Decoded(const std::string& address) {
+    std::string path;
+    for (size_t i = 0; i < address.size(); ++i) {
+        if (address[i] == '%' && i + 2 < address.size()) {
+            path += static_cast<char>(std::stoi(address.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            path += address[i];
+        }
+    }
+    return path;
+}
+
+TEST_F(ResultViewingTest, TheBrowserGetsOnePercentEncodedAddressOfTheRightFile) {
+    struct Case {
+        const char* name;
+        const char* encoded;
+    };
+    const Case cases[] = {
+        {"my \"a\" 'b'.html", "my%20%22a%22%20%27b%27.html"},
+        {"100% done.html", "100%25%20done.html"},
+        {"part#2.html", "part%232.html"},
+        {"why?.html", "why%3F.html"},
+        {"back\\slash.html", "back%5Cslash.html"},
+        {"Z\xC3\xBCrich & co.html", "Z%C3%BCrich%20%26%20co.html"},
+        {"plain-name_1.~x.html", "plain-name_1.~x.html"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(record);
+        ResultViewer viewer(*settings, services);
+        EXPECT_EQ(viewer.ShowRunResults(Batch(c.name)), ResultViewer::ShowOutcome::kStarted);
+        const std::string address = FolderAddress(folder) + "/" + c.encoded;
+        EXPECT_EQ(Received(), "1\n[" + address + "]\n");
+        EXPECT_EQ(Decoded(address.substr(7)), (folder / c.name).string());
+    }
     EXPECT_TRUE(services.lines.empty());
 }
 
@@ -143,7 +184,7 @@ TEST_F(ResultViewingTest, DdeFallsThroughToTheBrowserProgramAndLeavesItsMarkAtYe
     settings->useDdeToViewHtml = true;
     ResultViewer viewer(*settings, services);
     EXPECT_EQ(viewer.ShowRunResults(Batch("a.html")), ResultViewer::ShowOutcome::kStarted);
-    EXPECT_EQ(Received(), "1\n[file://localhost" + folder.string() + "/a.html]\n");
+    EXPECT_EQ(Received(), "1\n[" + FolderAddress(folder) + "/a.html]\n");
     EXPECT_TRUE(services.lines.empty());  // no conversation is not an error worth a message
     ProgramSettings saved;
     saved.LoadSettings();
@@ -155,8 +196,8 @@ TEST_F(ResultViewingTest, AFailedStartIsReportedWithCommandAddressAndErrorNumber
     ResultViewer viewer(*settings, services);
     EXPECT_EQ(viewer.ShowRunResults(Batch("a.html")), ResultViewer::ShowOutcome::kStartFailed);
     ASSERT_EQ(services.lines.size(), 1u);
-    EXPECT_EQ(services.lines[0], "Error launching browser: Command \"/nonexistent/browser file://localhost" +
-                                     folder.string() + "/a.html\" failed. Error code=2");
+    EXPECT_EQ(services.lines[0], "Error launching browser: Command \"/nonexistent/browser " + FolderAddress(folder) +
+                                     "/a.html\" failed. Error code=2");
 }
 
 TEST_F(ResultViewingTest, AddressesOnTheMakersSiteCarryProductAndLanguage) {

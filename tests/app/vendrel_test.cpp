@@ -129,16 +129,30 @@ TEST_F(VendrelTest, ConvertsBesideTheInputWithTheStatusOnStandardError) {
     }
 }
 
-TEST_F(VendrelTest, TheExampleConverts) {
-    const fs::path example = fs::path(VENDREL_TEST_DATA_DIR) / ".." / ".." / "examples" / "quarterly_report.txt";
-    const std::string input = ReadWhole(example);
-    ASSERT_FALSE(input.empty());
-    fs::copy_file(example, folder / "quarterly_report.txt");
-    EXPECT_EQ(Run("quarterly_report.txt"), 0) << err;
-    const std::string html = ReadWhole(folder / "quarterly_report.html");
-    for (const char* part : {"<HTML>", "<BODY", "Quarterly Sales Report", "</BODY>", "</HTML>"})
-        EXPECT_NE(html.find(part), std::string::npos) << part;
-    EXPECT_EQ(ReadWhole(folder / "quarterly_report.txt"), input);
+// The README's examples, converted as it says: every cell in its place.
+TEST_F(VendrelTest, TheExamplesConvert) {
+    struct Case {
+        const char* name;
+        const char* qualifier;
+        std::vector<const char*> parts;
+    };
+    const Case cases[] = {
+        {"quarterly_report", "", {"<TH ALIGN=\"LEFT\">Region</TH>", "<TD ALIGN=\"RIGHT\">15,100</TD>", "<TD>Total</TD>"}},
+        {"stock_tabbed", " /TABBED", {"<TD>Paper, A4 (box)</TD>", "<TD>Markup &amp; Co</TD>"}},
+        {"flights_comma", " /COMMA", {"<TD>VN 310</TD>", "<TD ALIGN=\"RIGHT\">Seats free</TD>"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = std::string(c.name) + ".txt";
+        const fs::path example = fs::path(VENDREL_TEST_DATA_DIR) / ".." / ".." / "examples" / file;
+        const std::string input = ReadWhole(example);
+        ASSERT_FALSE(input.empty());
+        fs::copy_file(example, folder / file);
+        EXPECT_EQ(Run(file + c.qualifier), 0) << err;
+        const std::string html = ReadWhole(folder / (std::string(c.name) + ".html"));
+        for (const char* part : c.parts) EXPECT_NE(html.find(part), std::string::npos) << part << "\n" << html;
+        EXPECT_EQ(ReadWhole(folder / file), input);
+    }
 }
 
 TEST_F(VendrelTest, LogFiles) {
@@ -269,14 +283,98 @@ TEST_F(VendrelTest, MasterIndexPage) {
 }
 
 TEST_F(VendrelTest, WithoutFilesTheWindowIsNotAvailable) {
+    // Nobody asked for the usage text: it goes to standard error.
     EXPECT_EQ(Run(""), 2);
-    EXPECT_NE(out.find("Command is:"), std::string::npos) << out;
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(ErrHas("Command is:")) << err;
     EXPECT_TRUE(ErrHas("main window is not available")) << err;
+    // A bad qualifier does not change that no file was named.
+    EXPECT_EQ(Run("/RFT"), 2);
 
     Write("a.txt", kTable);
     EXPECT_EQ(Run("a.txt /?"), 0);
     EXPECT_NE(out.find("Recognised qualifiers include"), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(folder / "a.html"));
+}
+
+// Words of the command line: "@" marks a steering file only at the start of
+// a word, "\" is an ordinary character of a file name, and after "--" no
+// word is a qualifier (a ".pol" word still names the policy file).
+TEST_F(VendrelTest, OrdinaryFileNamesConvert) {
+    struct Case {
+        const char* arguments;
+        const char* input;
+        const char* output;
+    };
+    const Case cases[] = {
+        {"a@b.txt", "a@b.txt", "a@b.html"},
+        {"'report@2024.txt'", "report@2024.txt", "report@2024.html"},
+        {"'back\\slash.txt'", "back\\slash.txt", "back\\slash.html"},
+        {"-- -dash.txt", "-dash.txt", "-dash.html"},
+        {"-- -rtf", "-rtf", "-rtf.html"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        Write(c.input, kTable);
+        EXPECT_EQ(Run(c.arguments), 0) << err;
+        EXPECT_NE(ReadWhole(folder / c.output).find("<TD>Oslo</TD>"), std::string::npos);
+        EXPECT_FALSE(ErrHas("Steering files")) << err;
+        EXPECT_FALSE(ErrHas("Unrecognised")) << err;
+        EXPECT_EQ(ReadWhole(folder / c.input), kTable);
+    }
+    Write("T.POL", "Document Title: From T\n");
+    EXPECT_EQ(Run("-- -dash.txt T.POL"), 0) << err;
+    EXPECT_NE(ReadWhole(folder / "-dash.html").find("<TITLE>From T</TITLE>"), std::string::npos);
+}
+
+// Standard output carries only what the user asked to see there; a word
+// that is reported and ignored makes the exit status 1 and the files are
+// converted all the same.
+TEST_F(VendrelTest, RefusedWordsAreReportedOnStandardErrorWithExitOne) {
+    struct Case {
+        const char* arguments;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"a.txt /RFT", "*** Unrecognised, ambiguous or repeated qualifiers : /RFT"},
+        {"a.txt /RTX", "Illegal Qualifier : /RTX"},
+        {"a.txt -rtf /RT", "*** Unrecognised, ambiguous or repeated qualifiers : /RT"},
+        {"a.txt @steering.txt", "Steering files not yet supported"},
+    };
+    Write("a.txt", kTable);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        fs::remove(folder / "a.html");
+        fs::remove(folder / "a.rtf");
+        EXPECT_EQ(Run(c.arguments), 1) << err;
+        EXPECT_EQ(out, "");
+        EXPECT_TRUE(ErrHas(c.message)) << err;
+        EXPECT_TRUE(fs::exists(folder / "a.html") || fs::exists(folder / "a.rtf"));
+    }
+    // Messages of the log-file check go to standard error as well.
+    EXPECT_EQ(Run("a.txt /LOG=run.txt"), 0) << err;
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(ErrHas("Can't use \".txt\" for a log file")) << err;
+    // With help asked for, the usage text is on standard output; the
+    // refused word still counts.
+    EXPECT_EQ(Run("a.txt /? /RFT"), 1);
+    EXPECT_NE(out.find("Recognised qualifiers include"), std::string::npos) << out;
+}
+
+TEST_F(VendrelTest, MetaTagLinesAndCommentsStayInTheirPlace) {
+    Write("m.txt",
+          "$_$_META_TAG author=Ann\n"
+          "Name    Age   City\n"
+          "Ann     31    Oslo [[HTML_COMMENT --> <script>x</script> <!-- ]]\n");
+    EXPECT_EQ(Run("m.txt"), 0) << err;
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(ErrHas("Meta Tag line - ")) << err;
+    const std::string html = ReadWhole(folder / "m.html");
+    // The whole text stays inside one comment: its first "-->" is its own end.
+    const std::string comment = "<!-- - -> <script>x</script> <!- - -->";
+    const size_t start = html.find(comment);
+    ASSERT_NE(start, std::string::npos) << html;
+    EXPECT_EQ(html.find("-->", start), start + comment.size() - 3);
 }
 
 TEST_F(VendrelTest, SettingsAreSavedWithEverySettingOnce) {
@@ -317,11 +415,30 @@ TEST_F(VendrelTest, ResultsAreShownThroughTheBrowserCommand) {
     fs::permissions(script, fs::perms::owner_all);
     WriteSettings("\\BrowserCommand=" + script.string() + "\n");
 
-    const std::string name = "my \"best\" notes";
-    Write(name + ".txt", kTable);
-    ASSERT_EQ(Run("'" + name + ".txt'", "DISPLAY=:99"), 0) << err;
-    for (int i = 0; i < 100 && !fs::exists(record); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(ReadWhole(record), "file://localhost" + (folder / (name + ".html")).string() + "\n");
+    // The opener gets one argument: the file's address, percent-encoded
+    // (the temporary folder's own name needs no encoding).
+    struct Case {
+        const char* name;
+        const char* encoded;
+    };
+    const Case cases[] = {
+        {"my \"best\" notes", "my%20%22best%22%20notes"},
+        {"100%#1?", "100%25%231%3F"},
+        {"back\\slash", "back%5Cslash"},
+        {"Z\xC3\xBCrich", "Z%C3%BCrich"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(record);
+        const std::string name = c.name;
+        Write(name + ".txt", kTable);
+        std::string quoted = "'";
+        for (char ch : name) quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+        ASSERT_EQ(Run(quoted + ".txt'", "DISPLAY=:99"), 0) << err;
+        for (int i = 0; i < 100 && !fs::exists(record); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(ReadWhole(record), "file://" + folder.string() + "/" + c.encoded + ".html\n");
+    }
 
     // Nothing is started after a failed run.
     fs::remove(record);

@@ -23,10 +23,14 @@ std::string StderrOf(MessageReporter& reporter, const char* text, int level) {
     return testing::internal::GetCapturedStderr();
 }
 
-std::string StdoutOfStatus(MessageReporter& reporter, const char* text) {
+// A status line goes to standard error as well; standard output stays empty.
+std::string StderrOfStatus(MessageReporter& reporter, const char* text) {
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     reporter.OutputStatus(text);
-    return testing::internal::GetCapturedStdout();
+    const std::string shown = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    return shown;
 }
 
 class MessageReporterTest : public testing::Test {
@@ -41,14 +45,14 @@ TEST_F(MessageReporterTest, ResetDefaultsAndStandardStreams) {
     MessageReporter reporter;
     EXPECT_EQ(StderrOf(reporter, "shown", 10), "shown\n");
     EXPECT_EQ(StderrOf(reporter, "dropped", 9), "");
-    EXPECT_EQ(StdoutOfStatus(reporter, "Processing : x"), "");
+    EXPECT_EQ(StderrOfStatus(reporter, "Processing : x"), "");
     for (const char* text : {"URL: a", "INFO: b", "WARNING: c", "PROGRAM ERROR: d", "TAG ERROR: e"})
         EXPECT_EQ(StderrOf(reporter, text, 10), "") << text;
     EXPECT_EQ(StderrOf(reporter, "ERROR: no filter of its own", 10), "ERROR: no filter of its own\n");
 
     reporter.SetReportingLevel(1);
     reporter.SetText("before");
-    EXPECT_EQ(StdoutOfStatus(reporter, "Processing : a.txt"), "Processing : a.txt\n");
+    EXPECT_EQ(StderrOfStatus(reporter, "Processing : a.txt"), "Processing : a.txt\n");
     // The callback takes the place of the stream.
     reporter.SetMessageCallback(RecordMessage);
     EXPECT_EQ(StderrOf(reporter, "to the window", 10), "");
@@ -99,7 +103,7 @@ TEST_F(MessageReporterTest, DisplaySwitch) {
     reporter.SetReportingLevel(10);
     reporter.SetFilters(0, 0, 0, 0, 0, 0);
     EXPECT_EQ(StderrOf(reporter, "message", 10), "");
-    EXPECT_EQ(StdoutOfStatus(reporter, "status"), "");
+    EXPECT_EQ(StderrOfStatus(reporter, "status"), "");
     reporter.SetMessageCallback(RecordMessage);
     reporter.SetStatusCallback(RecordStatus);
     reporter.OutputMessage("message", 10);

@@ -8,7 +8,8 @@
 TEST(Utilities, GetDirectoryPartKeepsLastSeparator) {
     struct Case { const char* path; const char* expected; };
     const Case cases[] = {
-        {"C:\\docs\\a.txt", "C:\\docs\\"},
+        {"docs/back\\slash.txt", "docs/"},  // "\" is part of the name
+        {"back\\slash.txt", ""},
         {"a.txt", ""},
         {"", ""},
         {"/usr/share/doc/x.txt", "/usr/share/doc/"},
@@ -28,12 +29,13 @@ TEST(Utilities, GetDirectoryPartKeepsLastSeparator) {
 TEST(Utilities, SplitPathGivesDirectoryNameAndExtension) {
     struct Case { const char* path; const char* directory; const char* name; const char* extension; };
     const Case cases[] = {
-        {"C:\\docs\\report.final.txt", "C:\\docs\\", "report.final", ".txt"},
+        {"/docs/report.final.txt", "/docs/", "report.final", ".txt"},
         {"README", "", "README", ""},
         {"", "", "", ""},
         {"/home/user/notes.TXT", "/home/user/", "notes", ".TXT"},
         {"dir.d/file", "dir.d/", "file", ""},  // a dot in the directory is not an extension
         {"a\\b/c.x", "a\\b/", "c", ".x"},
+        {"dir/back\\slash.txt", "dir/", "back\\slash", ".txt"},
         {"dir/*.txt", "dir/", "*", ".txt"},
         {".profile", "", "", ".profile"},
         // A name ending in '.' has the extension "." so that nothing is lost.
@@ -59,19 +61,15 @@ TEST(Utilities, IsRelativePathKnowsDrivesAndLeadingSlash) {
     for (const Case& c : cases) EXPECT_EQ(IsRelativePath(TextString(c.path)), c.relative) << c.path;
 }
 
-TEST(Utilities, ResolveRelativePathWindowsAndLinuxNames) {
+TEST(Utilities, ResolveRelativePathNames) {
     struct Case { const char* base; const char* name; const char* expected; };
     const Case cases[] = {
-        {"C:\\a\\b\\", "..\\c\\x.pol", "C:\\a\\c\\x.pol"},
-        {"C:\\a\\b\\", "sub\\x.pol", "C:\\a\\b\\sub\\x.pol"},
-        {"C:\\a\\b\\", "D:\\x.pol", "D:\\x.pol"},
-        {"C:\\a\\b\\", "x.pol", "C:\\a\\b\\x.pol"},
-        {"C:\\a\\b\\", "..\\..\\x.pol", "C:\\x.pol"},
         {"/a/b/", "../c/x.pol", "/a/c/x.pol"},
         {"/a/b/", "sub/x.pol", "/a/b/sub/x.pol"},
         {"/a/b/", "x.pol", "/a/b/x.pol"},
         {"/a/b/", "/etc/x.pol", "/etc/x.pol"},
-        {"/a/b/", "..\\c\\x.pol", "/a/c\\x.pol"},  // either separator climbs
+        {"/a/b/", "../back\\slash.pol", "/a/back\\slash.pol"},
+        {"/a/b/", "..\\c\\x.pol", "/a/b/..\\c\\x.pol"},  // "\" separates nothing
         {"/a/b/", "../../x.pol", "/x.pol"},
     };
     for (const Case& c : cases) {
@@ -85,15 +83,12 @@ TEST(Utilities, ResolveRelativePathNeverClimbsAboveTheRoot) {
     struct Case { const char* base; const char* name; const char* expected; };
     const Case cases[] = {
         // Surplus parent steps stop at the root of an absolute base.
-        {"C:\\a\\", "..\\..\\..\\..\\x.pol", "C:\\x.pol"},
         {"/a/b/", "../../../../x.pol", "/x.pol"},
         {"/", "../x.pol", "/x.pol"},
         // A parent step inside the name cancels the level before it.
         {"/a/b/", "sub/../x.pol", "/a/b/x.pol"},
-        {"C:\\a\\", "s\\t\\..\\..\\..\\x.pol", "C:\\x.pol"},
         // Absolute names with parent steps resolve on their own.
         {"/a/b/", "/x/../y.pol", "/y.pol"},
-        {"C:\\a\\b\\", "D:\\x\\..\\y.pol", "D:\\y.pol"},
         // Relative bases keep the steps they cannot take.
         {"docs/", "../x.pol", "x.pol"},
         {"docs/", "../../x.pol", "../x.pol"},

@@ -1,8 +1,9 @@
 // End-to-end conversions compared byte for byte with the expected output in
 // tests/data/golden.  The inputs are tests/data/golden/*.txt and the files of
-// examples/.  An input may have a file of options beside it (same name,
-// ".args"): "code N" converts it with special format code N (1, a table, by
-// default, as the program does), "format rtf" writes RTF instead of HTML.
+// examples/.  An input may have a file of options beside it, or in
+// tests/data/golden for an example (same name, ".args"): "code N" converts it
+// with special format code N (1, a table, by default, as the program does),
+// "format rtf" writes RTF instead of HTML.
 // Set VENDREL_REGENERATE_GOLDEN=1 to write the expected files from the
 // current output instead of comparing.
 #include <gtest/gtest.h>
@@ -83,7 +84,9 @@ struct GoldenOptions {
 
 GoldenOptions ReadOptions(const fs::path& input) {
     GoldenOptions options;
-    std::ifstream in(fs::path(input).replace_extension(".args"));
+    fs::path args = fs::path(input).replace_extension(".args");
+    if (!fs::exists(args)) args = kGoldenFolder / args.filename();
+    std::ifstream in(args);
     std::string word;
     while (in >> word) {
         if (word == "code")
