@@ -7,6 +7,7 @@
 // current output instead of comparing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,13 +58,18 @@ std::vector<fs::path> GoldenInputs() {
     return inputs;
 }
 
-// Outside pre-formatted text the HTML has no line over 90 columns (except
+// The head's lines are written whole, each on one line.  After the head,
+// outside pre-formatted text, the HTML has no line over 90 columns (except
 // lines holding a link target) and never three newlines in a row.
 void ExpectTidyLayout(const std::string& html) {
     std::istringstream lines(html);
     std::string line;
     bool inPre = false;
     int blankRun = 0;
+    while (std::getline(lines, line) && line.find("</HEAD>") == std::string::npos) {
+        EXPECT_EQ(line.find('"') == std::string::npos ? 0u : std::count(line.begin(), line.end(), '"') % 2, 0u)
+            << "a head line cut inside a quoted text: " << line;
+    }
     while (std::getline(lines, line)) {
         if (line.find("<PRE>") != std::string::npos) inPre = true;
         if (line.find("</PRE>") != std::string::npos) inPre = false;
