@@ -366,8 +366,9 @@ void PreForm::AddCellLineBreak(int parseType, int column) {
     TableCell* cell = cellRow.GetAt(column);
     // Only a cell that already holds lines needs a break before more text.
     if (!cell || cell->lineCount <= 0) return;
-    if (canUseDefinitionList)
-        AppendToCell(cell->text, " ", 1);
+    // The lines of a definition stay apart, as the rows of a table cell do.
+    if (parseType == 2)
+        AppendToCell(cell->text, "\\line ", 6);
     else if (htmlOutput)
         AppendToCell(cell->text, "<BR>", 4);
     else if (rtfOutput)
