@@ -525,6 +525,26 @@ TEST(PreprocessorLineRule, ThePartBeforeTheTagIsEscaped) {
     EXPECT_EQ(harness.lines[0].text, "a &amp; b ");
 }
 
+// In a table the tag is a cell tag: the line keeps its place and its cells.
+TEST(PreprocessorLineRule, TableLinesAreNotCut) {
+    {
+        ReadingHarness harness;
+        harness.wholeFileIsTable = true;
+        harness.ReadText("Alpha   one[[LINERULE 25%]]two\nBeta    plain\n");
+        ASSERT_EQ(harness.lines.size(), 2u);
+        EXPECT_EQ(harness.lines[0].text.rfind("Alpha   one", 0), 0u) << harness.lines[0].text;
+        EXPECT_NE(harness.lines[0].text.find("two"), std::string::npos) << harness.lines[0].text;
+    }
+    {
+        ReadingHarness harness;
+        harness.ReadText("$_$_BEGIN_TABLE\nAlpha   one[[LINERULE]]two\n$_$_END_TABLE\nx [[LINERULE]] y\n");
+        ASSERT_EQ(harness.lines.size(), 5u);
+        EXPECT_NE(harness.lines[0].text.find("two"), std::string::npos) << harness.lines[0].text;
+        EXPECT_EQ(harness.lines[2].text, "x ");
+        EXPECT_EQ(harness.lines[3].tagCode, kStatementLineRule);
+    }
+}
+
 TEST(PreprocessorLineRule, APrefixHoldingTheTagDoesNotCutForever) {
     ReadingHarness harness;
     harness.SetPolicy("Directive delimiter : z[[LINERULE");
