@@ -1007,7 +1007,10 @@ void PreForm::GatherColumnStatistics() {
                 if (line.firstFilledCell < 0) line.firstFilledCell = k;
             }
             if (isLast) lastFilled = filled;
-            if (span > 1 && !isLast) line.hasSpanningCell = 1;
+            // A cell that starts before the last column and spans more than
+            // one column (also one that runs across the last boundary)
+            // makes the line a row of its own.
+            if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
             ColumnTally& tally = tallies[static_cast<size_t>(k)];
             if (isDelimited && line.lineType != kTypeChangePolicy && cell)
                 tally.widest = std::max(tally.widest, cell->text.length);
