@@ -130,7 +130,7 @@ int DataLineCount(const PreForm& engine) {
 
 bool IsDataLine(const PreForm& engine, int index) {
     const PreFormLine& line = *engine.lines[static_cast<size_t>(index)];
-    return index >= engine.headerLineCount && !line.isBlank && !line.isRuleLine;
+    return index >= engine.headerLineCount && !line.isBlank && !line.isRuleLine && line.lineType != kTypeChangePolicy;
 }
 
 // Width in twips of one character of the table font.
@@ -901,7 +901,7 @@ void PreForm::GatherPositionStatistics() {
     int counted = 0;
     for (int i = std::max(headerLineCount, 0); i < lineCount; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
-        if (line.isBlank) continue;
+        if (line.isBlank || line.lineType == kTypeChangePolicy) continue;
         ++counted;
         const TextString& text = line.Layout();
         const int n = std::min(text.length, positions);

@@ -303,8 +303,9 @@ bool CloseWriter(OutputDocument& writer) {
 }  // namespace
 
 bool IsPassedToTableEngine(int lineType) {
+    // CHANGE_POLICY lines of the output policies go to the engine, which
+    // applies them where they stand.
     switch (lineType) {
-        case kStatementChangePolicy:
         case kStatementEndIgnore:
         case 1010:
         case kStatementEndSpecialBlock:

@@ -7,6 +7,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "context/preprocessor.h"
 #include "foundation/utilities.h"
 #include "output/output_document.h"
 #include "output/paragraphs.h"
@@ -276,7 +277,8 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
     lineCount = static_cast<int>(lines.size());
     const PreFormLine& line = *lines.back();
 
-    if (line.length - line.indent > 0) {
+    // A CHANGE_POLICY line is no part of the block's layout.
+    if (line.lineType != kStatementChangePolicy && line.length - line.indent > 0) {
         if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
         if (shortestLength < 0 || line.length < shortestLength) shortestLength = line.length;
         if (line.indent < smallestIndent && HasNonBlank(line.Layout()) && line.length > 0 &&

@@ -276,6 +276,35 @@ TEST(PreprocessorDirectives, ChangePolicyReachesTheContextsOwnSet) {
     EXPECT_EQ(harness.context.GetPolicies()->GetInt(Pol::PageWidth), 70);
 }
 
+// The text of a file never changes a policy that names a file, a folder or
+// a file name; the line is reported and changes nothing.
+TEST(PreprocessorDirectives, ChangePolicyNeverNamesAFile) {
+    struct Case {
+        const char* line;
+        Pol policy;
+    };
+    for (const Case& c : {Case{"HTML header file : /etc/passwd", Pol::HTMLHeaderFile},
+                          Case{"Input directory : /etc", Pol::InputDirectory},
+                          Case{"Link Dictionary file : links.txt", Pol::LinkDictionaryFile},
+                          Case{"Output file extension : .php", Pol::OutputFileExtension},
+                          Case{"Output log filename : /tmp/x.log", Pol::OutputLogFilename}}) {
+        SCOPED_TRACE(c.line);
+        ReadingHarness harness;
+        const TextString before = harness.policies.GetText(c.policy);
+        harness.ReadText(std::string("$_$_CHANGE_POLICY ") + c.line + "\nplain\n");
+        EXPECT_FALSE(harness.policies.IsSet(c.policy));
+        EXPECT_EQ(harness.policies.GetText(c.policy).str(), before.str());
+        EXPECT_EQ(harness.CountMessages(std::string("WARNING: Ignored CHANGE_POLICY line \"") + c.line + "\""), 1);
+        ASSERT_EQ(harness.lines.size(), 1u);  // the line is not handed on
+        EXPECT_EQ(harness.lines[0].text, "plain");
+    }
+    // An output policy is handed on to be applied where it stands.
+    ReadingHarness harness;
+    harness.ReadText("$_$_CHANGE_POLICY Default TABLE border size : 3\nplain\n");
+    ASSERT_EQ(harness.lines.size(), 2u);
+    EXPECT_EQ(harness.lines[0].tagCode, kStatementChangePolicy);
+}
+
 TEST(PreprocessorDirectives, ChangePolicyOfTheDirectiveDelimiterTakesEffect) {
     ReadingHarness harness;
     harness.ReadText("$_$_CHANGE_POLICY Directive delimiter : @@\n@@TITLE New\n$_$_TITLE Old\n");
