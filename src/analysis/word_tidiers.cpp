@@ -295,6 +295,24 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
     const int format = OutputFormat(set);
     if (format == 2 || !set.IsOn(Pol::CreateHyperlinks) || replaced) return 0;
     string_view whole = word.view();
+    // An address holds no '<' or '>' (in HTML text they stand escaped): one
+    // inside the word ends the address, so that the address is never cut
+    // inside an entity ("&amp;") and the rest stays text.
+    string_view tail;
+    {
+        const char* const open = format == 0 ? "&lt;" : "<";
+        const char* const close = format == 0 ? "&gt;" : ">";
+        const size_t from = StartsWithNoCase(whole, open) ? std::strlen(open) : 0;
+        size_t end = npos;
+        for (const char* angle : {open, close}) {
+            const size_t at = FindNoCase(whole.substr(from), angle);
+            if (at != npos) end = std::min(end, from + at);
+        }
+        if (end != npos && end > from) {
+            tail = whole.substr(end);
+            whole = whole.substr(0, end);
+        }
+    }
     // Every scheme and host stem below holds letters, so a word without any
     // (a number such as "1,234.50") can only be a dotted numeric host, which
     // needs two dots at least.
@@ -438,6 +456,7 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
     display = target;
     line.extraWrapWidth = core.length;
     replacement = ReplaceStretch(whole, coreAt, static_cast<size_t>(core.length), markup);
+    replacement.Append(ToText(tail));
     replaced = 1;
     return type;
 }

@@ -2,8 +2,10 @@
 // is read.  Rows are tested in order and the first whose keyword begins the
 // line wins, so where one keyword begins with another the earlier row must
 // be the longer one (TABLE_BORDERCOLOR before TABLE_BORDER).
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 #include "analysis/analysed_line.h"
@@ -160,15 +162,36 @@ FC& ScratchPolicySet() {
     return scratch;
 }
 
+// The policies that name a file, a folder or a file name.  The text of a
+// file cannot change them, so that it cannot make the run read or write
+// other files.
+constexpr Pol kFileNamingPolicies[] = {
+    Pol::HTMLScriptFile,    Pol::HTMLHeaderFile,        Pol::HTMLFooterFile,         Pol::FragmentsFile,
+    Pol::StyleFile,         Pol::LinkDictionaryFile,    Pol::TextSubstitutionFile,   Pol::OutputFileExtension,
+    Pol::DOSFilenameRoot,   Pol::OutputFrameName,       Pol::ExternalContentsFilename, Pol::DirectoryFilename,
+    Pol::DirectoryScriptFile, Pol::DirectoryHeaderFile, Pol::DirectoryFooterFile,    Pol::InputDirectory,
+    Pol::OutputDirectory,   Pol::OutputPolicyFilename,  Pol::OutputLogFilename,
+};
+
 void ChangePolicy(DirectiveCall& call) {
     const TextString argument = call.Argument(true);
     TextString probe(argument);
     int category = 0;
-    if (ScratchPolicySet().ParsePolicyLine(probe, category, false) == 1) {
+    FC& scratch = ScratchPolicySet();
+    scratch.ResetPolicies();  // what the line sets is then all that is set
+    scratch.SetInt(Pol::DisplayMessages, 0);
+    const int refused = scratch.ParsePolicyLine(probe, category, false);
+    const bool namesFile = std::any_of(std::begin(kFileNamingPolicies), std::end(kFileNamingPolicies),
+                                       [&scratch](Pol id) { return scratch.IsSet(id); });
+    if (refused == 1 || namesFile) {
         TextString message("WARNING: Ignored CHANGE_POLICY line \"");
         message.Append(argument);
         message.AppendChar('"');
-        call.LineMessage(message);
+        // A line that names a file is refused on purpose: the user is told.
+        if (namesFile)
+            call.policies.ReportMessage(message.buffer, 10);
+        else
+            call.LineMessage(message);
         return;
     }
     switch (category) {

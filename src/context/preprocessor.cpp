@@ -159,6 +159,10 @@ void RecordDirectiveTag(FC& policies, const char* name, const TextString& text) 
 bool SplitInlineLineRule(WrappedTextFile& reader, AnalysedLine& line, FC& policies) {
     Context* context = policies.context;
     if (!context || !policies.IsOn(Pol::UsePreprocessor)) return false;
+    // In a table the tag is a cell tag: the line keeps its place and its
+    // cells, and the rule is drawn inside its cell.
+    const PreprocessorState& state = policies.preprocessor;
+    if (state.wholeFileIsTable || (state.inSpecialBlock && state.specialBlockKind == kSpecialTable)) return false;
     const InlineTagKeywordTable& tags = context->inlineTags;
     int at = -1;
     if (tags.startDelimiter.length == 0 || !line.taggedText.Find(0, tags.startDelimiter.buffer, &at, 0)) return false;

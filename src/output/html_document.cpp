@@ -446,6 +446,7 @@ int HTML_StartDocument(OutputDocument* document, AnalysedLine* line, const TextS
         return 0;
     }
 
+    document->writingHead = 1;
     TextString text;
     HTML_GetDocTypeText(set, &text);
     WriteText(set, document, text);
@@ -459,6 +460,7 @@ int HTML_StartDocument(OutputDocument* document, AnalysedLine* line, const TextS
         WriteHead(document, title, styleSheet, baseURL, keywords, description, scriptFile, set, options);
         HTML_GetBodyTag(set, &body);
     }
+    document->writingHead = 0;
 
     SetDocumentFont(set);
     if (!omitHead) {

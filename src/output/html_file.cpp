@@ -234,7 +234,7 @@ int HTMLFile::CloseAll() {
 }
 
 bool HTMLFile::IsBuffered(FC* set, OutputDocument* document) const {
-    return document && document->fileStarted && set && set->context &&
+    return document && document->fileStarted && !document->writingHead && set && set->context &&
            set->context->documentState.htmlOutput;
 }
 

@@ -27,6 +27,9 @@ public:
     int deferHead = 0;
     int headPending = 0;  // the head of the opened file is still to be written
     int writeFailureReported = 0;  // the file's open, write or close failure has been reported
+    // The head's lines are being written: they go out as they stand, each
+    // unwrapped line whole, not through the buffer that wraps the body.
+    int writingHead = 0;
     // Writes the head of the opened file now, when it is still pending.
     virtual void WriteDeferredHead() {}
 

@@ -12,6 +12,8 @@ constexpr int Align = kPolicyAlignment;
 constexpr int Colour = kPolicyColour;
 constexpr int Font = kPolicyFont;
 constexpr int Choice = kPolicyChoice;
-constexpr bool OPT = true;   // an Int written "(none)" when 0 or less
-constexpr bool NONE = false;
+enum class WriteFlag { None, OptionalInt, WhenSet };
+constexpr WriteFlag OPT = WriteFlag::OptionalInt;  // an Int written "(none)" when 0 or less
+constexpr WriteFlag SET = WriteFlag::WhenSet;      // written only when set
+constexpr WriteFlag NONE = WriteFlag::None;
 }  // namespace catalogue_tokens

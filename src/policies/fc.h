@@ -101,6 +101,9 @@ struct PreprocessorState {
     int inContentsList = 0;
     int contentsListSeen = 0;
     int contentsListEnded = 0;
+    // The whole file is converted as a table (set by the conversion for the
+    // file after the reset): its in-line LINERULE tags are cell tags.
+    int wholeFileIsTable = 0;
 
     void Reset() { *this = PreprocessorState{}; }
 };

@@ -785,6 +785,7 @@ void FC::WritePolicyFile(TextFile& sink, bool all) const {
             writePolicy(Pol::AttemptTableGeneration);
             for (TabPol id : TablePoliciesInWriterOrder()) {
                 const PolicyValue& value = table->Policy(id);
+                if (GetTablePolicyDefinition(id).onlyWhenSet && !table->IsSet(id)) continue;
                 if (GetTablePolicyDefinition(id).optionalInt)
                     WriteOptionalIntLine(sink, all, dynamic_cast<const IntPolicyValue&>(value));
                 else

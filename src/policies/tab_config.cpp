@@ -20,7 +20,7 @@ using namespace catalogue_tokens;
 
 const TablePolicyDefinition kTablePolicies[] = {
 #define TABLE_POLICY(id, key, kind, category, number, text, writer, flags) \
-    {TabPol::id, key, kind, category, number, text, writer, flags},
+    {TabPol::id, key, kind, category, number, text, writer, flags == WriteFlag::OptionalInt, flags == WriteFlag::WhenSet},
 #include "policies/tab_config.def"
 #undef TABLE_POLICY
 };
@@ -38,7 +38,7 @@ int ScaleForHtml(int value) {
 }  // namespace
 
 const TablePolicyDefinition& GetTablePolicyDefinition(TabPol id) {
-    static const TablePolicyDefinition kNone{TabPol::Count, "", 0, 0, 0, "", 0, false};
+    static const TablePolicyDefinition kNone{TabPol::Count, "", 0, 0, 0, "", 0, false, false};
     const int index = static_cast<int>(id);
     if (index < 0 || index >= kTablePolicyCount) return kNone;
     return kTablePolicies[index];

@@ -30,6 +30,7 @@ struct TablePolicyDefinition {
     const char* defaultText;
     int writerPosition;  // 0: neither written nor offered by the parser
     bool optionalInt;    // written "(none)" when 0 or less
+    bool onlyWhenSet;    // written only when set (always offered)
 };
 const TablePolicyDefinition& GetTablePolicyDefinition(TabPol id);
 // The table policies in the writer's (and the parser's) order.

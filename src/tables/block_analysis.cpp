@@ -131,7 +131,7 @@ int DataLineCount(const PreForm& engine) {
 
 bool IsDataLine(const PreForm& engine, int index) {
     const PreFormLine& line = *engine.lines[static_cast<size_t>(index)];
-    return index >= engine.headerLineCount && !line.isBlank && !line.isRuleLine;
+    return index >= engine.headerLineCount && !line.isBlank && !line.isRuleLine && line.lineType != kTypeChangePolicy;
 }
 
 // Width in twips of one character of the table font.
@@ -924,7 +924,7 @@ void PreForm::GatherPositionStatistics() {
     int counted = 0;
     for (int i = std::max(headerLineCount, 0); i < lineCount; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
-        if (line.isBlank) continue;
+        if (line.isBlank || line.lineType == kTypeChangePolicy) continue;
         ++counted;
         const TextString& text = line.Layout();
         if (line.wide) {
@@ -1035,7 +1035,10 @@ void PreForm::GatherColumnStatistics() {
                 if (line.firstFilledCell < 0) line.firstFilledCell = k;
             }
             if (isLast) lastFilled = filled;
-            if (span > 1 && !isLast) line.hasSpanningCell = 1;
+            // A cell that starts before the last column and spans more than
+            // one column (also one that runs across the last boundary)
+            // makes the line a row of its own.
+            if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
             ColumnTally& tally = tallies[static_cast<size_t>(k)];
             if (isDelimited && line.lineType != kTypeChangePolicy && cell)
                 tally.widest = std::max(tally.widest, line.wide ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)

@@ -595,6 +595,64 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
 // ---------------------------------------------------------------------------
 // Font and link around a cell
 
+namespace {
+
+// The document's font state while one cell's tags run.  FONT markup never
+// crosses a cell's boundary: inside the cell, fonts change from the cell's
+// own font, and a font or colour a tag sets ends with the cell, since the
+// state is put back as it was when the cell is done.
+class CellFontScope {
+public:
+    CellFontScope(DocumentState& state, const FontSpec* cellFont)
+        : state_(state),
+          currentFont_(state.currentFont),
+          currentBold_(state.currentBold),
+          currentItalic_(state.currentItalic),
+          pendingFontFlag_(state.pendingFontFlag),
+          pendingFont_(state.pendingFont) {
+        for (const BlockList* list : {&state.blocks, &state.savedBlocks})
+            for (int i = 0; i < list->Count(); ++i) {
+                const BlockEntry* block = list->GetAt(i);
+                blocks_.push_back({block->blockFont, block->fontChanged});
+            }
+        FontSpec inside;
+        if (cellFont) inside = *cellFont;
+        state.currentFont = inside;
+        if (BlockEntry* innermost = state.blocks.Innermost()) innermost->blockFont = inside;
+    }
+    ~CellFontScope() {
+        state_.currentFont = currentFont_;
+        state_.currentBold = currentBold_;
+        state_.currentItalic = currentItalic_;
+        state_.pendingFontFlag = pendingFontFlag_;
+        state_.pendingFont = pendingFont_;
+        size_t next = 0;
+        for (const BlockList* list : {&state_.blocks, &state_.savedBlocks})
+            for (int i = 0; i < list->Count() && next < blocks_.size(); ++i, ++next) {
+                BlockEntry* block = list->GetAt(i);
+                block->blockFont = blocks_[next].font;
+                block->fontChanged = blocks_[next].changed;
+            }
+    }
+    CellFontScope(const CellFontScope&) = delete;
+    CellFontScope& operator=(const CellFontScope&) = delete;
+
+private:
+    struct BlockFont {
+        FontSpec font;
+        int changed;
+    };
+    DocumentState& state_;
+    const FontSpec currentFont_;
+    const int currentBold_;
+    const int currentItalic_;
+    const int pendingFontFlag_;
+    const FontSpec pendingFont_;
+    std::vector<BlockFont> blocks_;
+};
+
+}  // namespace
+
 void PreForm::ApplyCellFontAndLink(TableCell* cell, TextString* text, const FontSpec* font, const SourcePosition& where,
                                    int linkFlag) {
     if (!text || text->IsEmpty() || !policies) return;
@@ -606,17 +664,18 @@ void PreForm::ApplyCellFontAndLink(TableCell* cell, TextString* text, const Font
         // the document state as it is.
         ProcessCellTags(cell, text, where);
     } else {
-        // Both changes are made before the cell's own tags run, as those may
-        // change the current font.
+        // The cell's font is opened after the cell's start tag and closed
+        // before its end tag: the markup is balanced inside the cell.  The
+        // cell's tags change fonts from the cell's font, and what they open
+        // last is what the cell closes.
         const FontSpec* cellFont = font && font->set ? font : nullptr;
-        const FontSpec* around = context->GetCurrentFont();
-        TextString end, start;
-        GetChangeFontMarkup(kCellFontKind, policies, around, cellFont, &end, &start, "Apply1");
-        const TextString opening = end + start;
-        GetChangeFontMarkup(kCellFontKind, policies, cellFont, around, &end, &start, "Apply2");
-        const TextString closing = end + start;
+        TextString opening;
+        GetStartFontMarkup(kCellFontKind, policies, cellFont, &opening);  // takes up a pending font change
+        CellFontScope scope(context->documentState, cellFont);
         if (!opening.IsEmpty()) text->Insert(0, opening.buffer);
         ProcessCellTags(cell, text, where);
+        TextString closing;
+        GetEndFontMarkup(kCellFontKind, policies, context->GetCurrentFont(), &closing);
         text->Append(closing);
     }
     // A TOCLINK tag saying "no" keeps the cell out of the contents links.

@@ -21,6 +21,15 @@
 
 namespace {
 
+// The special format codes that convert the whole file as a table: a found
+// table, a tab-delimited and a comma-delimited one.
+constexpr int kFormatTable = 1;
+constexpr int kFormatTabDelimited = 7;
+constexpr int kFormatCommaDelimited = 8;
+bool IsTableFormatCode(int code) {
+    return code == kFormatTable || code == kFormatTabDelimited || code == kFormatCommaDelimited;
+}
+
 constexpr int kReadingInput = 1;
 
 LineRingObserver gObserver = nullptr;
@@ -315,8 +324,9 @@ bool CloseWriter(OutputDocument& writer, FC& set, Context& context) {
 }  // namespace
 
 bool IsPassedToTableEngine(int lineType) {
+    // CHANGE_POLICY lines of the output policies go to the engine, which
+    // applies them where they stand.
     switch (lineType) {
-        case kStatementChangePolicy:
         case kStatementEndIgnore:
         case 1010:
         case kStatementEndSpecialBlock:
@@ -389,6 +399,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
     // The preprocessor's state and the keyword tables follow the file's
     // policies (directive prefix, tag delimiters).
     file.ResetRunState(nullptr);
+    file.preprocessor.wholeFileIsTable = IsTableFormatCode(specialFormatCode) ? 1 : 0;
     context.RegisterInlineTagKeywords(&file);
     context.RegisterDirectiveKeywords(&file);
 

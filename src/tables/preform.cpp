@@ -7,6 +7,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "context/preprocessor.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "output/output_document.h"
@@ -288,7 +289,8 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
         line.Measure();
     }
 
-    if (line.length - line.indent > 0) {
+    // A CHANGE_POLICY line is no part of the block's layout.
+    if (line.lineType != kStatementChangePolicy && line.length - line.indent > 0) {
         if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
         if (shortestLength < 0 || line.length < shortestLength) shortestLength = line.length;
         if (line.indent < smallestIndent && HasNonBlank(line.Layout()) && line.length > 0 &&

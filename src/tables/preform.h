@@ -464,6 +464,11 @@ public:
 
     // ---- Table output (table_output.cpp) ----
     void OutputTableStart(int* bordered, int* hasHeader);
+    // RTF: narrows the columns of a table wider than the printable width of
+    // the page (their widths in twips) so that it fits, as far as it can.
+    void FitRtfTableToPage();
+    // RTF: the left edge of the table's rows, in twips from the margin.
+    long RtfTableOffset() const;
     void OutputTableEnd();
     void OutputTableRow(int lineIndex);
     void OutputHtmlCell(int rowVAlign, int vAlign, int column, const TableCell* previousCell, TableCell* cell,

@@ -7,6 +7,7 @@
 #include "tables/engine_support.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string_view>
 #include <typeinfo>
@@ -18,6 +19,7 @@
 
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
+#include "context/preprocessor.h"
 #include "context/style_set.h"
 #include "foundation/fonts.h"
 #include "foundation/utilities.h"
@@ -39,6 +41,7 @@ using engine_support::Write;
 
 constexpr int kRuleLineType = 4;
 constexpr int kRtfColumnGap = 216;       // twips between the cell edges beyond the column widths
+constexpr long kLeastFittedWidth = 720;  // twips: no column is narrowed below this (or its longest word)
 constexpr int kLongCellLine = 131;       // longer cell lines go through the wrapping writer
 constexpr int kLooseBlockLines = 39;     // larger blocks are not kept together on one page
 constexpr int kDefaultPageWidth = 80;    // stands in for a "Page Width" of 0 or less
@@ -410,6 +413,114 @@ int PreForm::TableIndentLevel(int* centre) const {
     return level;
 }
 
+long PreForm::RtfTableOffset() const {
+    if (tableMargin != 0) return std::max(0L, static_cast<long>(tableMargin) * 20);
+    return static_cast<long>(policies ? policies->GetIndentLevel(leftMargin) : 0) * 360 - 108;
+}
+
+// A table whose columns do not fit between the page margins is narrowed:
+// the columns narrower than an equal share of the room keep their widths,
+// the others share what is left in proportion to their widths, none
+// narrower than its longest word or kLeastFittedWidth, whichever is smaller.
+// Long cells then wrap in their columns.  When even those least widths do
+// not fit, they are used and the table is reported wider than the page.
+void PreForm::FitRtfTableToPage() {
+    const int count = std::min(columnCount, static_cast<int>(columns.size()));
+    if (count <= 0 || !policies) return;
+    int paperWidth = 0, paperHeight = 0, top = 0, bottom = 0, left = 0, right = 0;
+    RTF_GetPaperSize(policies, &paperWidth, &paperHeight);  // the landscape width when landscape
+    RTF_GetMargins(policies, &top, &bottom, &left, &right);
+    // The room for the columns: the widest cell edge stays within the
+    // printable width.
+    const long room = static_cast<long>(paperWidth) - left - right - RtfTableOffset() -
+                      static_cast<long>(count) * kRtfColumnGap;
+    long natural = 0;
+    long characters = 0;
+    for (int k = 0; k < count; ++k) {
+        natural += columns[static_cast<size_t>(k)]->rtfWidth;
+        characters += std::max(columns[static_cast<size_t>(k)]->width, 0);
+    }
+    if (natural <= room) return;
+
+    // The least width of each column: its longest word (at the columns'
+    // own twips per character), at most kLeastFittedWidth and at most its
+    // natural width.
+    const double perCharacter = characters > 0 ? static_cast<double>(natural) / static_cast<double>(characters) : 0.0;
+    std::vector<long> least(static_cast<size_t>(count), kLeastFittedWidth);
+    if (!isDelimited && perCharacter > 0) {
+        std::vector<int> longestWord(static_cast<size_t>(count), 0);
+        const int lineTotal = std::min(lineCount, static_cast<int>(lines.size()));
+        for (int i = 0; i < lineTotal; ++i) {
+            const PreFormLine& line = *lines[static_cast<size_t>(i)];
+            if (line.isBlank || line.isRuleLine || line.lineType == kStatementChangePolicy) continue;
+            const TextString& text = line.Layout();
+            int start = 0;
+            for (int k = 0; k < count && start < text.length; ++k) {
+                const int boundary = columns[static_cast<size_t>(k)]->boundary;
+                const int end = k == count - 1 ? text.length : std::min(text.length, boundary + 1);
+                int run = 0;
+                for (int at = start; at < end; ++at) {
+                    run = text.buffer[at] == ' ' || text.buffer[at] == '\t' ? 0 : run + 1;
+                    longestWord[static_cast<size_t>(k)] = std::max(longestWord[static_cast<size_t>(k)], run);
+                }
+                start = std::max(start, end);
+            }
+        }
+        for (int k = 0; k < count; ++k)
+            least[static_cast<size_t>(k)] =
+                std::min<long>(kLeastFittedWidth, std::lround(longestWord[static_cast<size_t>(k)] * perCharacter));
+    }
+    std::vector<long> fitted(static_cast<size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        fitted[static_cast<size_t>(k)] = columns[static_cast<size_t>(k)]->rtfWidth;
+        least[static_cast<size_t>(k)] = std::min(least[static_cast<size_t>(k)], fitted[static_cast<size_t>(k)]);
+    }
+
+    // Narrow columns keep their widths; the wide ones share the rest.
+    const long share = room > 0 ? room / count : 0;
+    std::vector<bool> shared(static_cast<size_t>(count), false);
+    long rest = room;
+    long wideLeast = 0;
+    for (int k = 0; k < count; ++k) {
+        if (fitted[static_cast<size_t>(k)] < share) {
+            rest -= fitted[static_cast<size_t>(k)];
+        } else {
+            shared[static_cast<size_t>(k)] = true;
+            wideLeast += least[static_cast<size_t>(k)];
+        }
+    }
+    if (rest < wideLeast) {
+        for (int k = 0; k < count; ++k)
+            if (shared[static_cast<size_t>(k)]) fitted[static_cast<size_t>(k)] = least[static_cast<size_t>(k)];
+        Message("WARNING: Table is wider than the page", 10);
+    } else {
+        // In proportion; a column that would come out below its least width
+        // takes that width and the others share again what is left.
+        for (bool again = true; again;) {
+            again = false;
+            long sharedNatural = 0;
+            for (int k = 0; k < count; ++k)
+                if (shared[static_cast<size_t>(k)]) sharedNatural += columns[static_cast<size_t>(k)]->rtfWidth;
+            if (sharedNatural <= 0) break;
+            for (int k = 0; k < count; ++k) {
+                if (!shared[static_cast<size_t>(k)]) continue;
+                const long width = static_cast<long>(static_cast<double>(rest) *
+                                                     columns[static_cast<size_t>(k)]->rtfWidth / sharedNatural);
+                if (width < least[static_cast<size_t>(k)]) {
+                    fitted[static_cast<size_t>(k)] = least[static_cast<size_t>(k)];
+                    rest -= least[static_cast<size_t>(k)];
+                    shared[static_cast<size_t>(k)] = false;
+                    again = true;
+                    break;
+                }
+                fitted[static_cast<size_t>(k)] = width;
+            }
+        }
+    }
+    for (int k = 0; k < count; ++k)
+        columns[static_cast<size_t>(k)]->rtfWidth = static_cast<int>(fitted[static_cast<size_t>(k)]);
+}
+
 void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     int ownBordered = 0;
     int ownHeader = 0;
@@ -424,6 +535,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     const bool html = htmlOutput && htmlWriter;
     const bool rtf = rtfOutput && rtfWriter;
 
+    if (rtf) FitRtfTableToPage();
     const bool header = DecideTableHeader();
     const int level = TableIndentLevel(&centreTable);
     if (html) HTML_ChangeIndentLevel(htmlWriter, level, policies);
@@ -793,8 +905,7 @@ void PreForm::OutputTableRow(int lineIndex) {
             edge += width + kRtfColumnGap;
             edges[static_cast<size_t>(c)] = edge;
         }
-        const long offset = tableMargin != 0 ? std::max(0L, static_cast<long>(tableMargin) * 20)
-                                             : static_cast<long>(policies->GetIndentLevel(leftMargin)) * 360 - 108;
+        const long offset = RtfTableOffset();
 
         static TextString borders, line, text, opening, closing;
         borders.MakeEmpty();

@@ -9,7 +9,10 @@
 #include "tables/preform.h"
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 #include "analysis/analysed_line.h"
 #include "output/paragraphs.h"
@@ -24,6 +27,35 @@ constexpr int kChangePolicyLineType = 1008;
 // file was read; they are no rows of the table.
 bool IsDirectiveLine(const PreFormLine& line) {
     return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == 241 || line.lineType == 242;
+}
+
+// The table policies read only where a table starts: a CHANGE_POLICY line
+// inside a table cannot change them for that table.
+constexpr TabPol kTableStartPolicies[] = {TabPol::BorderSize,  TabPol::BorderColour, TabPol::CellSpacing,
+                                          TabPol::CellPadding, TabPol::Width,        TabPol::Caption,
+                                          TabPol::TableAlignment, TabPol::TableColour};
+
+bool EndsWithNoCase(const TextString& text, const char* tail) {
+    const int length = static_cast<int>(std::strlen(tail));
+    return text.length >= length && TextString(text.buffer + text.length - length).Matches(tail, 0, 0);
+}
+
+// Whether a CHANGE_POLICY line sets one of the table-start policies: its key
+// (the text before the colon, after the directive) is one of theirs.
+bool SetsTableStartPolicy(const PreFormLine& line) {
+    const TextString& text = line.Layout();
+    int colon = -1;
+    if (!text.FindChar(0, ':', &colon, 1) || colon <= 0) return false;
+    TextString key;
+    key.AssignChars(text.buffer, colon);
+    key.Trim(0, " \t");
+    return std::any_of(std::begin(kTableStartPolicies), std::end(kTableStartPolicies), [&key](TabPol id) {
+        const char* name = GetTablePolicyDefinition(id).key;
+        if (!EndsWithNoCase(key, name)) return false;
+        // The key stands on its own: the start of the line, or a blank before it.
+        const int before = key.length - static_cast<int>(std::strlen(name)) - 1;
+        return before < 0 || key.buffer[before] == ' ' || key.buffer[before] == '\t';
+    });
 }
 
 void ReportParseType(PreForm& engine, int parseType) {
@@ -95,6 +127,19 @@ void PreForm::ParseTable(int parseType) {
     const int count = std::min(lineCount, static_cast<int>(lines.size()));
     const bool trial = parseType == 0;
 
+    // CHANGE_POLICY lines before the table's first row apply to the whole
+    // table; the loop below passes over them.
+    const bool applies = parseType >= 1 && parseType <= 3;
+    int leadingPolicyEnd = 0;
+    for (; leadingPolicyEnd < count; ++leadingPolicyEnd) {
+        const PreFormLine& line = *lines[static_cast<size_t>(leadingPolicyEnd)];
+        if (line.lineType == kChangePolicyLineType) {
+            if (applies) ApplyPolicyLine(leadingPolicyEnd);
+        } else if (!IsDirectiveLine(line) && line.lineType != -1 && line.lineType != -4) {
+            break;
+        }
+    }
+
     int bordered = 0;
     int hasHeader = 0;
     StartTable(parseType, &bordered, &hasHeader);
@@ -124,9 +169,23 @@ void PreForm::ParseTable(int parseType) {
     int lastCut = -1;  // the last line cut into the scratch row
     bool textSeen = false;
 
+    // CHANGE_POLICY lines met while a row was being gathered apply from the
+    // next row on: they wait until that row is written.
+    std::vector<int> waitingPolicyLines;
+    auto applyWaitingPolicyLines = [&]() {
+        for (int index : waitingPolicyLines) ApplyPolicyLine(index);
+        waitingPolicyLines.clear();
+    };
+    auto rowInProgress = [&]() {
+        for (int j = 0; j < cellRow.Count(); ++j)
+            if (const TableCell* cell = cellRow.GetAt(j); cell && cell->lineCount > 0) return true;
+        return false;
+    };
+
     // Ends the row at line `end` and starts a fresh one for line `next`.
     auto endRow = [&](int end, int next) {
         EndRow(parseType, end);
+        applyWaitingPolicyLines();
         ResetRowForLine(&cellRow, next);
         lastRowEnd = end;
     };
@@ -151,6 +210,7 @@ void PreForm::ParseTable(int parseType) {
     // into it.
     auto endRowAndTakeCut = [&](int i) {
         EndRow(parseType, i - 1);
+        applyWaitingPolicyLines();
         lastRowEnd = i - 1;
         if (cellRow.Count() == columnCount && scratchRow.Count() == columnCount) {
             std::swap(cellRow, scratchRow);
@@ -165,10 +225,23 @@ void PreForm::ParseTable(int parseType) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
         const bool policyLine = line.lineType == kChangePolicyLineType;
         if (policyLine) {
-            if (parseType >= 1 && parseType <= 3)
-                ApplyPolicyLine(i);
-            else if (parseType != 0)
+            if (i < leadingPolicyEnd) continue;  // applied before the table started
+            if (applies) {
+                if (SetsTableStartPolicy(line)) {
+                    TextString message("WARNING: ");
+                    TextString text(line.Layout());
+                    text.Trim(0, " ");
+                    message.Append(text);
+                    message.Append(" applies from the next table");
+                    Message(message.buffer, 10);
+                }
+                if (rowInProgress())
+                    waitingPolicyLines.push_back(i);
+                else
+                    ApplyPolicyLine(i);
+            } else if (parseType != 0) {
                 Message("UNSUPPORTED CASE: Policy line inside ParseTable", 10);
+            }
             continue;
         }
         if (IsDirectiveLine(line) || line.lineType == -1 || line.lineType == -4) continue;
@@ -313,6 +386,7 @@ void PreForm::ParseTable(int parseType) {
     if (lastCut >= 0) ResetRowForLine(&scratchRow, lastCut);
 
     if (lastRowEnd != count - 1) EndRow(parseType, lastRowEnd + 1);
+    applyWaitingPolicyLines();
     EndTable(parseType);
     if (htmlWriter && !trial) HTML_ChangeIndentLevel(htmlWriter, 0, policies);
 }
@@ -366,8 +440,9 @@ void PreForm::AddCellLineBreak(int parseType, int column) {
     TableCell* cell = cellRow.GetAt(column);
     // Only a cell that already holds lines needs a break before more text.
     if (!cell || cell->lineCount <= 0) return;
-    if (canUseDefinitionList)
-        AppendToCell(cell->text, " ", 1);
+    // The lines of a definition stay apart, as the rows of a table cell do.
+    if (parseType == 2)
+        AppendToCell(cell->text, "\\line ", 6);
     else if (htmlOutput)
         AppendToCell(cell->text, "<BR>", 4);
     else if (rtfOutput)

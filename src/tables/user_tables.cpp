@@ -19,6 +19,7 @@
 #include "analysis/recognisers.h"
 #include "context/context.h"
 #include "context/keyword_tables.h"
+#include "context/preprocessor.h"
 #include "foundation/fonts.h"
 #include "foundation/utilities.h"
 #include "output/colours.h"
@@ -485,6 +486,11 @@ void PreForm::ParseUserTable() {
                 break;
             case LineKind::ColumnDetails: break;
             case LineKind::OtherDirective: {
+                // A CHANGE_POLICY line applies from where it stands.
+                if (lines[static_cast<size_t>(i)]->lineType == kStatementChangePolicy) {
+                    ApplyPolicyLine(i);
+                    break;
+                }
                 TextString message("TAG ERROR: Ignoring directive in user table - ");
                 message.Append(text);
                 Message(message.buffer, 10);

@@ -276,6 +276,35 @@ TEST(PreprocessorDirectives, ChangePolicyReachesTheContextsOwnSet) {
     EXPECT_EQ(harness.context.GetPolicies()->GetInt(Pol::PageWidth), 70);
 }
 
+// The text of a file never changes a policy that names a file, a folder or
+// a file name; the line is reported and changes nothing.
+TEST(PreprocessorDirectives, ChangePolicyNeverNamesAFile) {
+    struct Case {
+        const char* line;
+        Pol policy;
+    };
+    for (const Case& c : {Case{"HTML header file : /etc/passwd", Pol::HTMLHeaderFile},
+                          Case{"Input directory : /etc", Pol::InputDirectory},
+                          Case{"Link Dictionary file : links.txt", Pol::LinkDictionaryFile},
+                          Case{"Output file extension : .php", Pol::OutputFileExtension},
+                          Case{"Output log filename : /tmp/x.log", Pol::OutputLogFilename}}) {
+        SCOPED_TRACE(c.line);
+        ReadingHarness harness;
+        const TextString before = harness.policies.GetText(c.policy);
+        harness.ReadText(std::string("$_$_CHANGE_POLICY ") + c.line + "\nplain\n");
+        EXPECT_FALSE(harness.policies.IsSet(c.policy));
+        EXPECT_EQ(harness.policies.GetText(c.policy).str(), before.str());
+        EXPECT_EQ(harness.CountMessages(std::string("WARNING: Ignored CHANGE_POLICY line \"") + c.line + "\""), 1);
+        ASSERT_EQ(harness.lines.size(), 1u);  // the line is not handed on
+        EXPECT_EQ(harness.lines[0].text, "plain");
+    }
+    // An output policy is handed on to be applied where it stands.
+    ReadingHarness harness;
+    harness.ReadText("$_$_CHANGE_POLICY Default TABLE border size : 3\nplain\n");
+    ASSERT_EQ(harness.lines.size(), 2u);
+    EXPECT_EQ(harness.lines[0].tagCode, kStatementChangePolicy);
+}
+
 TEST(PreprocessorDirectives, ChangePolicyOfTheDirectiveDelimiterTakesEffect) {
     ReadingHarness harness;
     harness.ReadText("$_$_CHANGE_POLICY Directive delimiter : @@\n@@TITLE New\n$_$_TITLE Old\n");
@@ -523,6 +552,26 @@ TEST(PreprocessorLineRule, ThePartBeforeTheTagIsEscaped) {
     harness.ReadText("a & b [[LINERULE]]\n");
     ASSERT_EQ(harness.lines.size(), 2u);
     EXPECT_EQ(harness.lines[0].text, "a &amp; b ");
+}
+
+// In a table the tag is a cell tag: the line keeps its place and its cells.
+TEST(PreprocessorLineRule, TableLinesAreNotCut) {
+    {
+        ReadingHarness harness;
+        harness.wholeFileIsTable = true;
+        harness.ReadText("Alpha   one[[LINERULE 25%]]two\nBeta    plain\n");
+        ASSERT_EQ(harness.lines.size(), 2u);
+        EXPECT_EQ(harness.lines[0].text.rfind("Alpha   one", 0), 0u) << harness.lines[0].text;
+        EXPECT_NE(harness.lines[0].text.find("two"), std::string::npos) << harness.lines[0].text;
+    }
+    {
+        ReadingHarness harness;
+        harness.ReadText("$_$_BEGIN_TABLE\nAlpha   one[[LINERULE]]two\n$_$_END_TABLE\nx [[LINERULE]] y\n");
+        ASSERT_EQ(harness.lines.size(), 5u);
+        EXPECT_NE(harness.lines[0].text.find("two"), std::string::npos) << harness.lines[0].text;
+        EXPECT_EQ(harness.lines[2].text, "x ");
+        EXPECT_EQ(harness.lines[3].tagCode, kStatementLineRule);
+    }
 }
 
 TEST(PreprocessorLineRule, APrefixHoldingTheTagDoesNotCutForever) {

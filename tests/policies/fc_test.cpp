@@ -358,6 +358,7 @@ TEST(PolicyFileWriter, FreshAllFileLines) {
     EXPECT_TRUE(has("Definition Char                  : (none)"));
     EXPECT_TRUE(has("Definition Char                  : '-' (weak)"));
     EXPECT_FALSE(has("Output log filename" + std::string(23, ' ') + ": Morvane.log"));
+    for (const std::string& line : lines) EXPECT_EQ(line.find("Default TABLE caption"), std::string::npos);
     EXPECT_EQ(lines[0], "");
     EXPECT_EQ(lines[1], "[Rule Set]");
 
@@ -385,6 +386,7 @@ TEST(PolicyFileWriter, WriteReadWriteIsByteIdentical) {
           "Recognised USENET groups : comp.lang misc", "Include document section(s) : intro",
           "Definition Char : ':' (strong)", "Paper size : Legal", "Default font : Arial, Bold, 11",
           "Default TABLE border size : 3", "Default TABLE colour : #00FF00", "Document Keywords : a, b: c",
+          "Default TABLE caption : Sales by region",
           "Link definition: \"Widget\" = \"the widget\" + \"widget.htm\"",
           "Text command: replace_text phrase \"colour\" by_string \"color\"", "Split level : 2",
           "New Paragraph Offset : (none)", "Input file has page markers : Yes", "Page marker size (in lines) : 3"}) {
@@ -403,6 +405,32 @@ TEST(PolicyFileWriter, WriteReadWriteIsByteIdentical) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         EXPECT_EQ(WritePolicies(again, all), written) << "all=" << all;
         EXPECT_EQ(again.GetInt(Pol::ErrorReportingLevel), 0);
+    }
+}
+
+// The caption is read from a policy file and written, when set, right after
+// the border colour.
+TEST(PolicyFileReader, TableCaptionIsReadAndWrittenAfterTheBorderColour) {
+    TempDir dir;
+    FC set;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ReadFile(set, dir.Write("caption.pol", "[Table generation]\nDefault TABLE caption : Sales by region\n")),
+              1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(set.GetDefaultTabConfig()->GetText(TabPol::Caption).str(), "Sales by region");
+    for (bool all : {false, true}) {
+        const std::vector<std::string> lines = WritePolicies(set, all);
+        size_t border = lines.size();
+        size_t caption = lines.size();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].rfind("Default TABLE border colour", 0) == 0) border = i;
+            if (lines[i].rfind("Default TABLE caption", 0) == 0) caption = i;
+        }
+        ASSERT_LT(caption, lines.size()) << "all=" << all;
+        EXPECT_NE(lines[caption].find(": Sales by region"), std::string::npos);
+        if (all) {
+            EXPECT_EQ(caption, border + 1);
+        }
     }
 }
 

@@ -195,6 +195,7 @@ void ReadingHarness::BeginFile(const std::string& path) {
     context.StartNewFile(path.c_str());
     context.ResetTagDefaults();
     policies.ResetRunState(nullptr);
+    policies.preprocessor.wholeFileIsTable = wholeFileIsTable ? 1 : 0;
     context.RegisterInlineTagKeywords(&policies);
     context.RegisterDirectiveKeywords(&policies);
     ResetHeldBackRemainder();

@@ -54,6 +54,8 @@ public:
     // reader that never ends).
     int lineLimit = 200000;
     bool limitReached = false;
+    // The file is read as a whole-file table is (format codes 1, 7 and 8).
+    bool wholeFileIsTable = false;
 
     // Parses a policy line ("Use Preprocessor : no") into the policy set.
     void SetPolicy(const char* line);

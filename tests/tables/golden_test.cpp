@@ -3,11 +3,13 @@
 // examples/.  An input may have a file of options beside it, or in
 // tests/data/golden for an example (same name, ".args"): "code N" converts it
 // with special format code N (1, a table, by default, as the program does),
-// "format rtf" writes RTF instead of HTML.
+// "format rtf" writes RTF instead of HTML, "policy NAME" reads the policy file
+// NAME (beside the input) first.
 // Set VENDREL_REGENERATE_GOLDEN=1 to write the expected files from the
 // current output instead of comparing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "context/context.h"
+#include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
@@ -58,13 +61,18 @@ std::vector<fs::path> GoldenInputs() {
     return inputs;
 }
 
-// Outside pre-formatted text the HTML has no line over 90 columns (except
+// The head's lines are written whole, each on one line.  After the head,
+// outside pre-formatted text, the HTML has no line over 90 columns (except
 // lines holding a link target) and never three newlines in a row.
 void ExpectTidyLayout(const std::string& html) {
     std::istringstream lines(html);
     std::string line;
     bool inPre = false;
     int blankRun = 0;
+    while (std::getline(lines, line) && line.find("</HEAD>") == std::string::npos) {
+        EXPECT_EQ(line.find('"') == std::string::npos ? 0u : std::count(line.begin(), line.end(), '"') % 2, 0u)
+            << "a head line cut inside a quoted text: " << line;
+    }
     while (std::getline(lines, line)) {
         if (line.find("<PRE>") != std::string::npos) inPre = true;
         if (line.find("</PRE>") != std::string::npos) inPre = false;
@@ -80,6 +88,7 @@ void ExpectTidyLayout(const std::string& html) {
 struct GoldenOptions {
     int code = 1;
     bool rtf = false;
+    std::string policy;  // a policy file beside the input, or empty
 };
 
 GoldenOptions ReadOptions(const fs::path& input) {
@@ -94,6 +103,8 @@ GoldenOptions ReadOptions(const fs::path& input) {
         else if (word == "format") {
             in >> word;
             options.rtf = word == "rtf";
+        } else if (word == "policy") {
+            in >> options.policy;
         }
     }
     return options;
@@ -117,6 +128,11 @@ std::string ConvertCopy(const fs::path& input, const GoldenOptions& options) {
     FC master, run, file;
     master.SetContext(&context);
     run.SetContext(&context);
+    if (!options.policy.empty()) {
+        TextFile reader;
+        if (!reader.OpenForRead((input.parent_path() / options.policy).c_str())) return "cannot read the policy file";
+        run.ReadPolicyFile(reader);
+    }
     TextString before;
     GetDateText(&before);
     const bool converted = ConvertToTable(master, run, file, context, TextString(copy.string().c_str()), TextString(),
@@ -183,6 +199,41 @@ TEST(GoldenConversionTest, EveryBlockWriterEscapesOnce) {
             EXPECT_EQ(text.find(twice), std::string::npos) << twice;
         EXPECT_EQ(text.find("caf\xe9"), std::string::npos);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// With FONT markup on, every table cell opens and closes its own FONT tags,
+// properly nested: a colour set in one cell never reaches the next.
+TEST(GoldenConversionTest, FontMarkupIsBalancedInEveryCell) {
+    const fs::path input = kGoldenFolder / "font_cells.txt";
+    const std::string html = ConvertCopy(input, ReadOptions(input));
+    const std::regex cellPattern(R"(<T([DH])[^>]*>([\s\S]*?)</T\1>)", std::regex::icase);
+    const std::regex fontTag(R"(<(/?)FONT\b)", std::regex::icase);
+    int cells = 0;
+    for (std::sregex_iterator cell(html.begin(), html.end(), cellPattern), end; cell != end; ++cell) {
+        ++cells;
+        const std::string content = (*cell)[2];
+        int depth = 0;
+        int opened = 0;
+        for (std::sregex_iterator tag(content.begin(), content.end(), fontTag); tag != end; ++tag) {
+            if ((*tag)[1].length() == 0) {
+                ++depth;
+                ++opened;
+            } else {
+                --depth;
+                EXPECT_GE(depth, 0) << content;
+            }
+        }
+        EXPECT_EQ(depth, 0) << content;
+        EXPECT_GE(opened, 1) << content;
+        if (content.find("plain") != std::string::npos) {
+            EXPECT_EQ(content.find("COLOR"), std::string::npos) << content;
+        }
+    }
+    EXPECT_EQ(cells, 8);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // End-to-end conversions of small files to RTF (output format 1).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "context/context.h"
 #include "policies/fc.h"
@@ -30,9 +32,18 @@ const char kSample[] =
 
 // Converts the text to RTF in a fresh folder; the RTF text, or "" when the
 // conversion failed.
+std::string gMessages;
+void KeepMessage(const char* text) {
+    gMessages += text;
+    gMessages += '\n';
+}
+
 struct RTFConversion {
     std::string folder;
     fs::path output;
+    int code = 0;                           // the special format code
+    std::vector<std::string> policyLines;  // policy lines for the run
+    std::string messages;                   // the conversion's messages
 
     std::string Convert(const std::string& text) {
         folder = testing::TempDir() + "vendrel_rtf_XXXXXX";
@@ -41,15 +52,23 @@ struct RTFConversion {
         std::ofstream(input, std::ios::binary) << text;
 
         Context context;
-        context.sink.SetMessageCallback(IgnoreText);
+        gMessages.clear();
+        context.sink.SetMessageCallback(KeepMessage);
         context.sink.SetStatusCallback(IgnoreText);
         context.outputFormat = 1;
         FC master, run, file;
         master.SetContext(&context);
         run.SetContext(&context);
-        // Automatic classification: prose is written as ordinary text.
-        if (!ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), 0, nullptr))
-            return "";
+        for (const std::string& line : policyLines) {
+            TextString policy(line.c_str());
+            int category = 0;
+            run.ParsePolicyLine(policy, category, true);
+        }
+        // Code 0, automatic classification: prose is written as ordinary text.
+        const bool converted =
+            ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), code, nullptr);
+        messages = gMessages;
+        if (!converted) return "";
         output = fs::path(input).replace_extension(".rtf");
         std::ifstream in(output, std::ios::binary);
         std::stringstream content;
@@ -94,6 +113,73 @@ TEST(RTFConversionTest, UnrtfReadsTheWordsBack) {
                               "A second line of the same paragraph.",
                               "Then a strong word in the next paragraph.", "See http://example.com/a\\b for more."})
         EXPECT_NE(text.find(words), std::string::npos) << words << "\n" << text;
+}
+
+// The \cellx edges of the rows, in twips from the margin.
+std::vector<long> CellEdges(const std::string& rtf) {
+    std::vector<long> edges;
+    for (size_t at = rtf.find("\\cellx"); at != std::string::npos; at = rtf.find("\\cellx", at + 1))
+        edges.push_back(std::strtol(rtf.c_str() + at + 6, nullptr, 10));
+    return edges;
+}
+
+// A table far wider than the page is narrowed to the printable width (paper
+// width less the margins: 11906 - 2 x 1800 in portrait A4, 16838 - 2 x 1800 in
+// landscape), every column's text still in the file; a narrow table keeps its
+// widths.
+TEST(RTFConversionTest, WideTablesAreFittedToThePage) {
+    std::string wide = "USER       PID %CPU %MEM    VSZ   RSS TTY      STAT START   TIME COMMAND\n";
+    for (int i = 0; i < 8; ++i)
+        wide += "root      " + std::to_string(1000 + i) +
+                "  0.0  0.1 169584 13280 ?        Ss   09:14   0:03 /usr/lib/systemd/systemd-service-number-" +
+                std::to_string(i) + " --system --deserialize=" + std::to_string(40 + i) +
+                " --log-target=journal-or-kmsg --unit=default.target\n";
+    struct Case {
+        const char* landscape;
+        long printable;
+    };
+    for (const Case& c : {Case{"Use Landscape mode : No", 8306}, Case{"Use Landscape mode : Yes", 13238}}) {
+        SCOPED_TRACE(c.landscape);
+        RTFConversion conversion;
+        conversion.code = 1;
+        conversion.policyLines = {c.landscape};
+        const std::string rtf = conversion.Convert(wide);
+        const std::vector<long> edges = CellEdges(rtf);
+        ASSERT_FALSE(edges.empty()) << rtf;
+        EXPECT_LE(*std::max_element(edges.begin(), edges.end()), c.printable);
+        EXPECT_GT(*std::max_element(edges.begin(), edges.end()), c.printable / 2);
+        for (const char* text : {"USER", "COMMAND", "1007", "169584", "Ss", "09:14", "--deserialize=47"})
+            EXPECT_NE(rtf.find(text), std::string::npos) << text;
+        EXPECT_EQ(conversion.messages.find("wider than the page"), std::string::npos) << conversion.messages;
+    }
+
+    const std::string narrow = "Name    Age   City\nAnn     31    Oslo\nBob     45    Rome\nCid     52    Bern\n";
+    RTFConversion portrait, landscape;
+    portrait.code = landscape.code = 1;
+    landscape.policyLines = {"Use Landscape mode : Yes"};
+    const std::vector<long> edges = CellEdges(portrait.Convert(narrow));
+    ASSERT_FALSE(edges.empty());
+    EXPECT_EQ(edges, CellEdges(landscape.Convert(narrow)));
+    EXPECT_LT(edges.back(), 8306 / 2);
+}
+
+// Columns that cannot be narrowed enough keep their least widths and one
+// warning says so.
+TEST(RTFConversionTest, ATableThatCannotFitIsReportedOnce) {
+    std::string text;
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 30; ++column) text += "word" + std::to_string(column % 10) + "    ";
+        text += "\n";
+    }
+    RTFConversion conversion;
+    conversion.code = 1;
+    const std::string rtf = conversion.Convert(text);
+    EXPECT_NE(rtf.find("word9"), std::string::npos);
+    const std::string warning = "WARNING: Table is wider than the page";
+    const size_t first = conversion.messages.find(warning);
+    EXPECT_NE(first, std::string::npos) << conversion.messages;
+    EXPECT_EQ(conversion.messages.find(warning, first + 1), std::string::npos) << conversion.messages;
+    EXPECT_EQ(conversion.messages.find("ERROR"), std::string::npos) << conversion.messages;
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ TEST_F(TableParsingTest, CellLineBreakFollowsTheOutput) {
         int parseType, html, definitionList;
         const char* expected;
     };
-    for (const Case& c : {Case{1, 1, 0, "a<BR>"}, Case{1, 0, 0, "a\\par "}, Case{2, 0, 1, "a "}, Case{0, 1, 0, "a"}}) {
+    for (const Case& c : {Case{1, 1, 0, "a<BR>"}, Case{1, 0, 0, "a\\par "}, Case{2, 0, 1, "a\\line "}, Case{0, 1, 0, "a"}}) {
         auto engine = Engine({"a"});
         engine->htmlOutput = c.html;
         engine->rtfOutput = !c.html;
