@@ -9,6 +9,7 @@
 #include <string>
 
 #include "foundation/text_string.h"
+#include "foundation/unicode_text.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -210,24 +211,6 @@ char LineDrawingLetterToAscii(char c) {
     }
 }
 
-void AppendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
-
 constexpr uint32_t kReplacementCharacter = 0xFFFD;
 
 bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
@@ -388,15 +371,15 @@ bool TextString::ConvertUTF16ToUTF8(int bigEndian) {
         if (IsHighSurrogate(unit)) {
             uint32_t next = k + 1 < units ? unitAt(k + 1) : 0;
             if (IsLowSurrogate(next)) {
-                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+                unicode::AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
                 ++k;
             } else {
-                AppendUtf8(out, kReplacementCharacter);
+                unicode::AppendUtf8(out, kReplacementCharacter);
             }
         } else if (IsLowSurrogate(unit)) {
-            AppendUtf8(out, kReplacementCharacter);
+            unicode::AppendUtf8(out, kReplacementCharacter);
         } else {
-            AppendUtf8(out, unit);
+            unicode::AppendUtf8(out, unit);
         }
     }
     AssignChars(out.data(), static_cast<int>(out.size()));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "context/context.h"
+#include "foundation/unicode_text.h"
 #include "output/entities.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
@@ -67,24 +68,6 @@ Conversion Convert(const std::string& bytes, bool rtf = false, int code = 1, con
     std::error_code error;
     fs::remove_all(folder, error);
     return result;
-}
-
-void AppendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
 }
 
 std::vector<uint32_t> Decode(const std::string& utf8) {
@@ -179,7 +162,7 @@ std::string CellText(const std::string& html) {
             const size_t end = html.find(';', i);
             int code = -1;
             if (end != std::string::npos && GetEntityCode(TextString(html.substr(i, end - i + 1).c_str()), &code)) {
-                AppendUtf8(out, code == 160 ? ' ' : static_cast<uint32_t>(code));
+                unicode::AppendUtf8(out, code == 160 ? ' ' : static_cast<uint32_t>(code));
                 i = end;
                 continue;
             }
@@ -241,7 +224,7 @@ std::string RtfText(const std::string& rtf) {
             i += 2;
         } else if (next == '\'') {
             const auto byte = static_cast<unsigned char>(std::stoi(rtf.substr(i + 2, 2), nullptr, 16));
-            AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte);
+            unicode::AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte);
             i += 4;
         } else if (next == 'u' && i + 2 < rtf.size() && (rtf[i + 2] == '-' || std::isdigit(static_cast<unsigned char>(rtf[i + 2])))) {
             size_t used = 0;
@@ -251,10 +234,10 @@ std::string RtfText(const std::string& rtf) {
             if (unit >= 0xD800 && unit <= 0xDBFF) {
                 high = unit;
             } else if (unit >= 0xDC00 && unit <= 0xDFFF && high) {
-                AppendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+                unicode::AppendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
                 high = 0;
             } else {
-                AppendUtf8(out, unit);
+                unicode::AppendUtf8(out, unit);
             }
         } else {
             // A control word and its number; one blank after it belongs to it.
