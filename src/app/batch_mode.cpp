@@ -175,7 +175,9 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
         }
     }
     dialog.commandLineRun = 0;
-    if (!converted || dialog.policyFileFailed) return kExitFailed;
+    // A file refused as not regular (an include, a header, a style file ...)
+    // fails the run even though the documents were written.
+    if (!converted || dialog.policyFileFailed || dialog.context->filesRefused > 0) return kExitFailed;
     return kExitConverted;
 }
 

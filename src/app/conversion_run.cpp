@@ -251,7 +251,12 @@ bool BaseDialog::LoadPolicyFile() {
     policyFile.ResetPolicies();
     TextFile file;
     if (!file.OpenForRead(runPolicyFileName.buffer)) {
-        const TextString text = FilledMessage(32, "xxxxxx", runPolicyFileName);
+        TextString text = FilledMessage(32, "xxxxxx", runPolicyFileName);
+        std::string refusedName, reason;
+        if (file.TakeRefusal(&refusedName, &reason)) {
+            text.Append(": ");
+            text.Append(reason.c_str());
+        }
         const TextString caption(GetMessageText(6));
         services.ShowMessage(caption.buffer, text.buffer);
         return false;
@@ -281,6 +286,12 @@ void BaseDialog::ReloadMasterPolicyFile(FC& set) {
         // The sets keep the policies they had.
         TextString message("ERROR: Can't find master policy file ");
         message.Append(runPolicyFileName);
+        std::string refusedName, reason;
+        if (file.TakeRefusal(&refusedName, &reason)) {
+            message.Append(": ");
+            message.Append(reason.c_str());
+            if (context) ++context->filesRefused;
+        }
         StatusMessageCallback(message.buffer);
         return;
     }

@@ -3,7 +3,6 @@
 // line wins, so where one keyword begins with another the earlier row must
 // be the longer one (TABLE_BORDERCOLOR before TABLE_BORDER).
 #include <cstdio>
-#include <filesystem>
 #include <system_error>
 
 #include "analysis/analysed_line.h"
@@ -130,15 +129,14 @@ void Include(DirectiveCall& call) {
     else
         path = name;
 
-    std::error_code error;
-    bool isDirectory = path.length > 0 && std::filesystem::is_directory(path.str(), error);
-    if (!isDirectory && path.length > 0 && call.reader.OpenForRead(path.buffer)) {
+    if (name.length > 0 && call.reader.OpenForRead(path.buffer)) {
         TextString message("INFO: Opened include file \"");
         message.Append(name);
         message.AppendChar('"');
         call.policies.ReportStatus(message.buffer);
         return;
     }
+    if (call.policies.ReportRefusedFile(call.reader)) return;
     TextString message("ERROR: Failed to open include file \"");
     message.Append(name);
     message.AppendChar('"');

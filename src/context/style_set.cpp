@@ -245,7 +245,7 @@ bool BuildFont(FC* set, const TextString& name, const TextString& description, F
 void StyleSet::ReadStylesFile(FC* set) {
     if (!set) return;
     const TextString& fileName = set->GetText(Pol::StyleFile);
-    if (fileName.IsEmpty() || loaded) return;
+    if (fileName.IsEmpty() || loaded || refused) return;
 
     TextFile file;
     TextString path;
@@ -255,6 +255,10 @@ void StyleSet::ReadStylesFile(FC* set) {
     if (!opened && context && !context->runParameters.policyDirectory.IsEmpty()) {
         ResolveInDirectory(context->runParameters.policyDirectory, fileName, &path);
         opened = file.OpenForRead(path.buffer);
+    }
+    if (!opened && set->ReportRefusedFile(file)) {
+        refused = 1;
+        return;
     }
     if (!opened) {
         TextString message("** Failed to open styles file ");

@@ -388,6 +388,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
 
     // Open the input and the output.
     if (!reader.OpenForRead(inputPath.buffer)) {
+        if (file.ReportRefusedFile(reader)) return false;
         TextString message("ERROR: Error opening ");
         message.Append(inputPath);
         file.ReportMessage(message.buffer, 10);

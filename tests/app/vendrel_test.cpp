@@ -4,6 +4,7 @@
 // status says whether every file converted.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -247,6 +248,72 @@ TEST_F(VendrelTest, AnEmptyInputGivesAWarningAndAnEmptyDocument) {
     EXPECT_NE(html.find("<HEAD>"), std::string::npos);
     EXPECT_NE(html.find("</HTML>"), std::string::npos);
     EXPECT_EQ(html.find("<TABLE"), std::string::npos);
+}
+
+// Anything but a regular file is refused wherever a file is read: a FIFO
+// would block for ever, /dev/zero and /dev/urandom never end.  Each case
+// ends at once with one message naming the file and exit status 1.
+TEST_F(VendrelTest, FilesThatAreNotRegularAreRefusedWhereverTheyAreRead) {
+    ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0);
+    fs::create_directory(folder / "folder");
+    struct Special {
+        std::string name;    // as written in the command, directive or policy
+        std::string reason;  // the system's words
+    };
+    const Special specials[] = {{"pipe", "Not a regular file"},
+                                {"/dev/zero", "Not a regular file"},
+                                {"/dev/urandom", "Not a regular file"},
+                                {"folder", "Is a directory"}};
+    struct Place {
+        const char* what;
+        const char* policyKey;  // the policy naming the file, or null
+    };
+    const Place places[] = {{"input", nullptr},
+                            {"include directive", nullptr},
+                            {"policy file", nullptr},
+                            {"policy include", "include file"},
+                            {"switch to file", "Switch to file"},
+                            {"link dictionary", "Link Dictionary file"},
+                            {"style file", "Style file"},
+                            {"header", "HTML header file"},
+                            {"footer", "HTML footer file"},
+                            {"fragments", "Fragments file"}};
+    Write("a.txt", kTable);
+    for (const Special& special : specials) {
+        const std::string path = special.name[0] == '/' ? special.name : (folder / special.name).string();
+        for (const Place& place : places) {
+            SCOPED_TRACE(special.name + " as " + place.what);
+            std::string arguments = "a.txt";
+            std::string expected = "ERROR: Can't read \"";
+            if (std::string(place.what) == "input") {
+                arguments = "'" + path + "'";
+                // A folder named as the input is no file to convert at all.
+                if (special.name == "folder") expected = "ERROR: No files found \"" + path;
+            } else if (std::string(place.what) == "include directive") {
+                Write("inc.txt", "Some text\n$_$_INCLUDE " + special.name + "\nMore text\n");
+                arguments = "inc.txt";
+            } else if (std::string(place.what) == "policy file") {
+                fs::remove(folder / "x.pol");
+                fs::create_symlink(path, folder / "x.pol");
+                arguments = "a.txt x.pol";
+                expected = "Policy File Error: Can't find policy file \"x.pol\": " + special.reason;
+            } else {
+                Write("x.pol", std::string(place.policyKey) + ": " + special.name + "\n");
+                arguments = "a.txt x.pol";
+            }
+            if (expected == "ERROR: Can't read \"") expected += "\": " + special.reason;
+            // The refusal must not depend on a timeout; this one only stops a
+            // hang from stopping the suite.
+            EXPECT_EQ(Run(arguments + " < /dev/null", "timeout 60"), 1) << err;
+            if (expected.starts_with("ERROR: Can't read")) {
+                EXPECT_TRUE(ErrHas(expected.substr(0, expected.find('"') + 1))) << err;
+                EXPECT_TRUE(ErrHas(special.name + "\": " + special.reason)) << err;
+            } else {
+                EXPECT_TRUE(ErrHas(expected)) << err;
+            }
+            fs::remove(folder / "x.pol");
+        }
+    }
 }
 
 TEST_F(VendrelTest, MasterIndexPage) {
