@@ -2,7 +2,9 @@
 // is read.  Rows are tested in order and the first whose keyword begins the
 // line wins, so where one keyword begins with another the earlier row must
 // be the longer one (TABLE_BORDERCOLOR before TABLE_BORDER).
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <system_error>
 
 #include "analysis/analysed_line.h"
@@ -12,6 +14,7 @@
 #include "foundation/utilities.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
+#include "policies/tab_config.h"
 
 namespace {
 
@@ -82,26 +85,66 @@ void AppendWithSeparator(TextString& target, const TextString& addition, char se
 
 // ---- Settings of the table configuration ----
 
+// The usual message of a directive whose value is refused.
+void ReportInvalidValue(DirectiveCall& call, const TextString& value) {
+    TextString message("TAG ERROR: Invalid value - \"");
+    message.Append(value);
+    call.LineMessage(message);
+}
+
 void SetAlignment(DirectiveCall& call, void (FC::*setter)(int)) {
     TextString value = call.Argument(false);
     int code = 0;
     if (!IsNone(value)) {
         code = ParseAlignmentLetter(value.buffer);
         if (code == 0) {
-            TextString message("TAG ERROR: Invalid value - \"");
-            message.Append(value);
-            call.LineMessage(message);
+            ReportInvalidValue(call, value);
             return;
         }
     }
     (call.policies.*setter)(code);
 }
 
-void SetNumber(DirectiveCall& call, void (FC::*setter)(int), const char* noneValue) {
+// A number for a table setting.  One that cannot be read (2^31 and above
+// among them), or lies outside the range of the table policy it sets, is
+// reported and changes nothing.
+void SetNumber(DirectiveCall& call, void (FC::*setter)(int), const char* noneValue,
+               std::optional<TabPol> policy = std::nullopt) {
     TextString value = call.Argument(false);
     if (noneValue && IsNone(value)) value.Assign(noneValue);
     int number = 0;
-    if (value.ToInteger('1', &number)) (call.policies.*setter)(number);
+    if (!value.ToInteger('1', &number) || (policy && !TablePolicyAllows(*policy, number))) {
+        ReportInvalidValue(call, value);
+        return;
+    }
+    (call.policies.*setter)(number);
+}
+
+// The largest table width written: in pixels, or 100 as a percentage.
+constexpr int kMaxTableWidthPixels = 100000;
+constexpr int kMaxTableWidthPercent = 100;
+
+// A table width: a number of pixels or a percentage; any other text is taken
+// as it is.
+void SetTableWidth(DirectiveCall& call) {
+    TextString value = call.Argument(false);
+    if (IsNone(value)) value.Assign("");
+    TextString digits(value);
+    digits.Trim(0, " ");
+    const bool percent = digits.length > 0 && digits.buffer[digits.length - 1] == '%';
+    if (percent) digits.SubString(0, digits.length - 1);
+    const bool numeric = digits.length > 0 && std::all_of(digits.buffer, digits.buffer + digits.length, [](char c) {
+                             return (c >= '0' && c <= '9') || c == '-' || c == '+';
+                         });
+    if (numeric) {
+        int number = 0;
+        if (!digits.ToInteger('1', &number) || number < 0 ||
+            number > (percent ? kMaxTableWidthPercent : kMaxTableWidthPixels)) {
+            ReportInvalidValue(call, value);
+            return;
+        }
+    }
+    call.policies.SetTableWidth(value.buffer);
 }
 
 void SetTextValue(DirectiveCall& call, void (FC::*setter)(const char*), const char* noneValue) {
@@ -162,11 +205,21 @@ void ChangePolicy(DirectiveCall& call) {
     const TextString argument = call.Argument(true);
     TextString probe(argument);
     int category = 0;
-    if (ScratchPolicySet().ParsePolicyLine(probe, category, false) == 1) {
+    const int parsed = ScratchPolicySet().ParsePolicyLine(probe, category, false);
+    if (parsed == 1) {
         TextString message("WARNING: Ignored CHANGE_POLICY line \"");
         message.Append(argument);
         message.AppendChar('"');
         call.LineMessage(message);
+        return;
+    }
+    if (parsed == 2) {
+        // A value that cannot be read, or is outside the policy's range,
+        // changes nothing.
+        TextString message("POLICY: Ignored - \\");
+        message.Append(argument);
+        message.AppendChar('\\');
+        call.policies.ReportMessage(message.buffer, 10);
         return;
     }
     switch (category) {
@@ -346,14 +399,14 @@ const DirectiveRow kDirectiveRows[] = {
     // Table settings.
     {kDirTableAlign, [](DirectiveCall& c) { SetAlignment(c, &FC::SetTableAlignment); }},
     {kDirTableBorderColor, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableBorderColour, ""); }},
-    {kDirTableBorder, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableBorderSize, "0"); }},
-    {kDirTableHeaderRows, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableHeaderRows, "0"); }},
-    {kDirTableHeaderCols, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableHeaderCols, "0"); }},
+    {kDirTableBorder, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableBorderSize, "0", TabPol::BorderSize); }},
+    {kDirTableHeaderRows, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableHeaderRows, "0", TabPol::HeaderRows); }},
+    {kDirTableHeaderCols, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableHeaderCols, "0", TabPol::HeaderCols); }},
     {kDirTableHideColumn, [](DirectiveCall& c) { SetNumber(c, &FC::HideTableColumn, nullptr); }},
-    {kDirTableCellPadding, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellPadding, "0"); }},
-    {kDirTableCellSpacing, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellSpacing, "0"); }},
+    {kDirTableCellPadding, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellPadding, "0", TabPol::CellPadding); }},
+    {kDirTableCellSpacing, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellSpacing, "0", TabPol::CellSpacing); }},
     {kDirTableCellAlign, [](DirectiveCall& c) { SetAlignment(c, &FC::SetTableCellAlignment); }},
-    {kDirTableMinColumnSeparation, [](DirectiveCall& c) { SetNumber(c, &FC::SetMinColumnSeparation, "1"); }},
+    {kDirTableMinColumnSeparation, [](DirectiveCall& c) { SetNumber(c, &FC::SetMinColumnSeparation, "1", TabPol::MinColumnSeparation); }},
     {kDirTableMayBeSparse, [](DirectiveCall& c) { c.policies.SetExpectSparseTable(1); }},
     {kDirTableConvertXRefs, [](DirectiveCall& c) { c.policies.SetConvertTableXRefs(1); }},
     {kDirTableBgColor, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableColour, ""); }},
@@ -367,7 +420,7 @@ const DirectiveRow kDirectiveRows[] = {
     {kDirTableAddTotalWidth, [](DirectiveCall& c) { SetSwitch(c, &FC::SetAddTableWidth); }},
     {kDirTableCaption, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableCaption, ""); }},
     {kDirTableDelimiter, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableDelimiter, ""); }},
-    {kDirTableWidth, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableWidth, ""); }},
+    {kDirTableWidth, [](DirectiveCall& c) { SetTableWidth(c); }},
     {kDirTableLayout, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableLayout, ""); }},
     // Structure of the document.
     {kDirPara, [](DirectiveCall& c) { c.DeliverChecked(kStatementPara, "PARA"); }},

@@ -1,5 +1,6 @@
 #include "policies/fc.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -24,6 +25,19 @@ const PolicyDefinition kCatalogue[] = {
 #undef POLICY
 };
 static_assert(sizeof kCatalogue / sizeof kCatalogue[0] == kPolicyCount);
+
+struct PolicyRange {
+    Pol id;
+    int minimum;
+    int maximum;
+};
+const PolicyRange kPolicyRanges[] = {
+#define POLICY(id, key, kind, category, number, text, section, flags)
+#define POLICY_RANGE(id, minimum, maximum) {Pol::id, minimum, maximum},
+#include "policies/policy_catalogue.def"
+#undef POLICY_RANGE
+#undef POLICY
+};
 
 // The five font policies and their defaults by output format.
 struct FontDefault {
@@ -171,6 +185,11 @@ void FC::NamePolicies() {
             if (definition.id == Pol::LanguageForProofing) choices = GetProofingLanguageChoices();
             value.Name(key, definition.category, &number, choices);
         }
+    }
+    for (const PolicyRange& range : kPolicyRanges) {
+        IntPolicyValue& value = IntPolicy(range.id);
+        value.lowest = range.minimum;
+        value.highest = range.maximum;
     }
     IntPolicy(Pol::ListMarkupCode).minimum = 0;
     IntPolicy(Pol::ListMarkupCode).maximum = 2;

@@ -262,6 +262,10 @@ void IntPolicyValue::ParseLine(PolicyLine& line) {
         isSet = 0;
         return;
     }
+    if (number < lowest || number > highest) {
+        line.accepted = 0;
+        return;
+    }
     iValue = number;
     isSet = 1;
 }

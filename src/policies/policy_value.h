@@ -4,6 +4,8 @@
 // set).  A value claims the policy lines whose text begins with its key.
 #pragma once
 
+#include <climits>
+
 #include <memory>
 #include <vector>
 
@@ -107,6 +109,10 @@ class IntPolicyValue : public NumberPolicyValue {
 public:
     int minimum = -1;  // range of accepted values; minimum >= maximum means no range
     int maximum = -1;
+    // The catalogue's range (POLICY_RANGE): a value outside it is refused as
+    // an unreadable one is, and the value in force stays.
+    int lowest = INT_MIN;
+    int highest = INT_MAX;
 
     IntPolicyValue() { kind = kPolicyInt; }
     void ParseLine(PolicyLine& line) override;

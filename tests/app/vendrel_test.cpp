@@ -18,6 +18,10 @@
 #include <thread>
 #include <vector>
 
+#include "policies/fc.h"
+#include "policies/policy_value.h"
+#include "policies/tab_config.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -312,6 +316,78 @@ TEST_F(VendrelTest, FilesThatAreNotRegularAreRefusedWhereverTheyAreRead) {
                 EXPECT_TRUE(ErrHas(expected)) << err;
             }
             fs::remove(folder / "x.pol");
+        }
+    }
+}
+
+// A number outside a policy's range is refused as an unreadable one is: the
+// line is reported and the value in force before it stays.
+TEST_F(VendrelTest, NumbersOutsideAPolicysRangeAreRefused) {
+    const std::string table = "Name\tValue\nAlpha\t1\n";
+    Write("plain.txt", table);
+    ASSERT_EQ(Run("plain.txt"), 0) << err;
+    const std::string plain = ReadWhole(folder / "plain.html");
+
+    Write("t.txt", "$_$_CHANGE_POLICY TAB size : 2147483647\n" + table);
+    EXPECT_EQ(Run("t.txt < /dev/null", "timeout 60"), 0) << err;
+    EXPECT_TRUE(ErrHas("POLICY: Ignored - \\TAB size : 2147483647\\")) << err;
+    EXPECT_FALSE(ErrHas("POLICY: Changed - TAB size")) << err;
+    std::string html = ReadWhole(folder / "t.html");
+    EXPECT_NE(html.find("<TD>Alpha</TD>"), std::string::npos) << html;
+
+    Write("p.txt", table);
+    Write("big.pol", "TAB size : 2147483647\nBase FONT Size in pts : 12\n");
+    EXPECT_EQ(Run("p.txt big.pol < /dev/null", "timeout 60"), 0) << err;
+    EXPECT_TRUE(ErrHas("POLICY: Ignored - \\TAB size : 2147483647\\")) << err;
+    EXPECT_NE(ReadWhole(folder / "p.html").find("<TD>Alpha</TD>"), std::string::npos);
+
+    // A directive's number: not written as given, and never ignored
+    // silently, 2^31 and above included.
+    const std::string tagged = "$_$_BEGIN_TABLE\nName    Value\nAlpha   1\n$_$_END_TABLE\n";
+    Write("d.txt", "$_$_TABLE_BORDER 3\n$_$_TABLE_BORDER 2147483647\n$_$_TABLE_CELLPADDING 4294967296\n" + tagged);
+    EXPECT_EQ(Run("d.txt < /dev/null", "timeout 60"), 0) << err;
+    html = ReadWhole(folder / "d.html");
+    EXPECT_NE(html.find("BORDER=3"), std::string::npos) << html;
+    EXPECT_EQ(html.find("2147483647"), std::string::npos) << html;
+    EXPECT_EQ(html.find("4294967296"), std::string::npos) << html;
+    EXPECT_NE(html.find("<TD>Alpha</TD>"), std::string::npos) << html;
+}
+
+// Every integer policy at the ends of int, through a policy file and through
+// CHANGE_POLICY lines, converts a small table to HTML, to RTF and as a
+// tab-delimited table (the sanitizer build fails on any overflow).
+TEST_F(VendrelTest, EveryIntegerPolicyAtTheEndsOfIntConverts) {
+    std::vector<std::string> keys;
+    for (int i = 0; i < kPolicyCount; ++i) {
+        const PolicyDefinition& definition = GetPolicyDefinition(static_cast<Pol>(i));
+        if (definition.kind == kPolicyInt) keys.emplace_back(definition.key);
+    }
+    for (int i = 0; i < kTablePolicyCount; ++i) {
+        const TablePolicyDefinition& definition = GetTablePolicyDefinition(static_cast<TabPol>(i));
+        if (definition.kind == kPolicyInt) keys.emplace_back(definition.key);
+    }
+    ASSERT_GT(keys.size(), 40u);
+    const std::string table = "Name\tValue\tCity\nAlpha\t1\tOslo\nBeta\t22\tRome\n";
+    for (const char* value : {"-2147483648", "-1", "0", "2147483647"}) {
+        std::string policies, changes;
+        for (const std::string& key : keys) {
+            policies += key + " : " + value + "\n";
+            changes += "$_$_CHANGE_POLICY " + key + " : " + value + "\n";
+        }
+        Write("ends.pol", policies);
+        Write("plain.txt", table);
+        Write("changed.txt", changes + table);
+        for (const char* arguments : {"plain.txt ends.pol", "changed.txt"}) {
+            for (const char* format : {"", " /RTF", " /TABBED"}) {
+                SCOPED_TRACE(std::string(arguments) + format + " at " + value);
+                const std::string input = std::string(arguments).substr(0, std::string(arguments).find('.'));
+                const fs::path output = folder / (input + (std::string(format) == " /RTF" ? ".rtf" : ".html"));
+                fs::remove(output);
+                // (An error reporting level of -1 keeps even the status lines back.)
+                EXPECT_EQ(Run(std::string(arguments) + format + " < /dev/null", "timeout 100"), 0) << err;
+                EXPECT_NE(ReadWhole(output).find("Alpha"), std::string::npos) << err;
+                EXPECT_FALSE(ErrHas("runtime error")) << err;
+            }
         }
     }
 }
