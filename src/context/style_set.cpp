@@ -83,7 +83,7 @@ void RTFStyle::Set(int newNumber, int newBasedOn, const char* newName, int a, in
         italic = font->italic;
         fontIndex = font->fontIndex;
         pointSize = font->size;
-        halfPointSize = 2 * font->size;
+        halfPointSize = ClampedSum(font->size, font->size);
     }
     spaceBefore = before;
     spaceAfter = after;
@@ -154,7 +154,7 @@ void StyleSet::SetDefaultFonts(FC* set) {
     for (int style = kStyleTOC1; style <= kStyleTOC6; ++style) {
         FontSpec& font = fonts[static_cast<size_t>(style)];
         font = contents;
-        if (style >= kStyleTOC4) font.SetSize(normalSize - 1);
+        if (style >= kStyleTOC4) font.SetSize(ClampedSum(normalSize, -1));
     }
 
     for (int style = 0; style < kStyleCount; ++style)

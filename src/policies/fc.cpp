@@ -684,7 +684,7 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
         SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
 
     // 14: FONT markup.
-    int htmlSize = PointSizeToHTMLSize(GetInt(Pol::BaseFontSize) + GetInt(Pol::DeltaFontSize));
+    int htmlSize = PointSizeToHTMLSize(ClampedSum(GetInt(Pol::BaseFontSize), GetInt(Pol::DeltaFontSize)));
     if (htmlSize != 3 && context && (context->documentState.htmlOutput || context->outputFormat == 0)) {
         SetInt(Pol::AddFontMarkup, 1, false);
         SetInt(Pol::AddFontSizeMarkup, 1, false);

@@ -105,6 +105,11 @@ public:
     int GetValueText(PolicyLine& query, TextString& out) const override;
 };
 
+// The sizes in points a font policy may give: what both an HTML style and an
+// RTF half-point size (at most 3276) can express.
+constexpr int kFontPolicySmallest = 1;
+constexpr int kFontPolicyLargest = 1638;
+
 class IntPolicyValue : public NumberPolicyValue {
 public:
     int minimum = -1;  // range of accepted values; minimum >= maximum means no range

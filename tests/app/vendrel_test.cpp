@@ -353,9 +353,10 @@ TEST_F(VendrelTest, NumbersOutsideAPolicysRangeAreRefused) {
     EXPECT_NE(html.find("<TD>Alpha</TD>"), std::string::npos) << html;
 }
 
-// Every integer policy at the ends of int, through a policy file and through
-// CHANGE_POLICY lines, converts a small table to HTML, to RTF and as a
-// tab-delimited table (the sanitizer build fails on any overflow).
+// Every integer policy, and every font policy's size, at the ends of int,
+// through a policy file and through CHANGE_POLICY lines, converts a small
+// table to HTML, to RTF and as a tab-delimited table (the sanitizer build
+// fails on any overflow).
 TEST_F(VendrelTest, EveryIntegerPolicyAtTheEndsOfIntConverts) {
     std::vector<std::string> keys;
     for (int i = 0; i < kPolicyCount; ++i) {
@@ -373,6 +374,14 @@ TEST_F(VendrelTest, EveryIntegerPolicyAtTheEndsOfIntConverts) {
         for (const std::string& key : keys) {
             policies += key + " : " + value + "\n";
             changes += "$_$_CHANGE_POLICY " + key + " : " + value + "\n";
+        }
+        // The font policies' sizes too.
+        for (int i = 0; i < kPolicyCount; ++i) {
+            const PolicyDefinition& definition = GetPolicyDefinition(static_cast<Pol>(i));
+            if (definition.kind != kPolicyFont) continue;
+            const std::string line = std::string(definition.key) + " : Arial, Bold, " + value + "\n";
+            policies += line;
+            changes += "$_$_CHANGE_POLICY " + line;
         }
         Write("ends.pol", policies);
         Write("plain.txt", table);
