@@ -99,8 +99,6 @@ void OutputDocument::ProcessInLineTags(AnalysedLine* line, FC* set) {
     const TextString& end = set->GetText(Pol::EndTagDelimiter);
     if (start.IsEmpty() || end.IsEmpty()) return;
 
-    // The scan works on a copy: what a tag does to the line is the line's
-    // business.
     const TextString work(line->taggedText);
     TagScan scan(work, start, end);
     TextString tag;
