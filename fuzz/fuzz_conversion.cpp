@@ -4,6 +4,7 @@
 
 #include "context/context.h"
 #include "foundation/string_list.h"
+#include "foundation/text_file.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
 
@@ -20,8 +21,10 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size) {
 
 }  // namespace
 
-ConversionOutcome ConvertFileInMemory(const std::string& inputPath, int outputFormat, int formatCode,
-                                      std::string* output) {
+namespace {
+
+ConversionOutcome Convert(const std::string& inputPath, const std::string* policyPath, int outputFormat,
+                          int formatCode, std::string* output) {
     ConversionOutcome outcome;
     Context context(1, outputFormat);
     context.sink.SetMessageCallback(DropText);
@@ -29,6 +32,13 @@ ConversionOutcome ConvertFileInMemory(const std::string& inputPath, int outputFo
     FC master, run, file;
     master.SetContext(&context);
     run.SetContext(&context);
+    if (policyPath) {
+        TextFile reader;
+        if (reader.OpenForRead(policyPath->c_str())) {
+            master.ReadPolicyFile(reader);
+            reader.CloseAll();
+        }
+    }
     StringList lines;
     outcome.converted =
         ConvertToTable(master, run, file, context, TextString(inputPath.c_str()), TextString(), formatCode, &lines);
@@ -43,6 +53,18 @@ ConversionOutcome ConvertFileInMemory(const std::string& inputPath, int outputFo
     }
     outcome.outputLines = static_cast<size_t>(lines.count);
     return outcome;
+}
+
+}  // namespace
+
+ConversionOutcome ConvertFileInMemory(const std::string& inputPath, int outputFormat, int formatCode,
+                                      std::string* output) {
+    return Convert(inputPath, nullptr, outputFormat, formatCode, output);
+}
+
+ConversionOutcome ConvertWithPolicyFileInMemory(const std::string& inputPath, const std::string& policyPath,
+                                                int outputFormat, int formatCode) {
+    return Convert(inputPath, &policyPath, outputFormat, formatCode, nullptr);
 }
 
 size_t ConvertWithEveryFormat(const std::string& inputPath, const uint8_t* data, size_t size) {

@@ -27,6 +27,12 @@ struct ConversionOutcome {
 ConversionOutcome ConvertFileInMemory(const std::string& inputPath, int outputFormat, int formatCode,
                                       std::string* output = nullptr);
 
+// Converts the file at `inputPath` as ConvertFileInMemory does, with the
+// policies of the policy file at `policyPath` read first (as the program
+// reads a policy file named on its command line).
+ConversionOutcome ConvertWithPolicyFileInMemory(const std::string& inputPath, const std::string& policyPath,
+                                                int outputFormat, int formatCode);
+
 // Writes the bytes to `inputPath` and converts that file with one pair of
 // output format and format code, chosen by the first byte (its value modulo 8:
 // the output format is the quotient by 4, the format code the remainder's

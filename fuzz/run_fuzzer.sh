@@ -1,26 +1,33 @@
 #!/usr/bin/env bash
-# Runs the conversion fuzzer for a fixed time with a fixed seed, starting from
-# a fresh corpus made of the test inputs.  Arguments: the fuzzer program, the
-# source tree, a scratch folder, the run time in seconds.  A fault ends the
+# Runs a fuzzer for a fixed time with a fixed seed, starting from a fresh
+# corpus made of the test inputs.  Arguments: the fuzzer program, the source
+# tree, a scratch folder, the run time in seconds; then, for a fuzzer of
+# other inputs than texts to convert, a folder of seed files and a
+# dictionary (by default the text inputs of the tests and
+# fuzz/convert.dict).  A fault ends the
 # run with a non-zero status; the input that caused it is left in
 # <scratch>/artifacts/ and belongs in tests/data/fuzz/ as a regression input.
 set -euo pipefail
-fuzzer=$1 source=$2 scratch=$3 seconds=${4:-60}
+fuzzer=$1 source=$2 scratch=$3 seconds=${4:-60} seeds=${5:-} dictionary=${6:-$2/fuzz/convert.dict}
 rm -rf "$scratch/corpus" "$scratch/work"
 mkdir -p "$scratch/corpus" "$scratch/work" "$scratch/artifacts"
 # Seeds: every text input of the tests and examples, and every input the
 # fuzzer has found a fault with before.
-find "$source/tests/data" "$source/examples" -type f \( -name '*.txt' -o -path '*/data/fuzz/*' \) -print0 |
-  while IFS= read -r -d '' seed; do
-    cp "$seed" "$scratch/corpus/$(printf '%s' "${seed#"$source"/}" | tr '/' '_')"
-  done
+if [ -n "$seeds" ]; then
+  cp "$seeds"/* "$scratch/corpus/"
+else
+  find "$source/tests/data" "$source/examples" -type f \( -name '*.txt' -o -path '*/data/fuzz/*' \) -print0 |
+    while IFS= read -r -d '' seed; do
+      cp "$seed" "$scratch/corpus/$(printf '%s' "${seed#"$source"/}" | tr '/' '_')"
+    done
+fi
 cd "$scratch/work"
 status=0
 # The dictionary holds the directive and tag words, which random mutation
 # would seldom spell; -len_control=0 lets inputs grow to the whole 64 KB at
 # once instead of creeping up from the seeds' few hundred bytes.
 "$fuzzer" -seed=1 -max_total_time="$seconds" -max_len=65536 -len_control=0 -timeout=30 -rss_limit_mb=4096 \
-  -dict="$source/fuzz/convert.dict" -print_final_stats=1 -close_fd_mask=1 -artifact_prefix="$scratch/artifacts/" "$scratch/corpus" || status=$?
+  -dict="$dictionary" -print_final_stats=1 -close_fd_mask=1 -artifact_prefix="$scratch/artifacts/" "$scratch/corpus" || status=$?
 if [ "$status" -ne 0 ]; then
   echo "The fuzzer found a fault; copy the input from $scratch/artifacts/ to tests/data/fuzz/." >&2
   ls -l "$scratch/artifacts/" >&2

@@ -3,8 +3,9 @@
 # through sudo), then builds Vendrel and runs the whole test suite twice: an
 # optimised build, and a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer so that memory faults fail the run.  Then builds
-# the conversion fuzzer with clang (libFuzzer, with the same sanitizers) and
-# runs it for a minute from the test inputs.
+# the fuzzers with clang (libFuzzer, with the same sanitizers) and runs them:
+# the conversion fuzzer for a minute from the test inputs, the policy-file
+# fuzzer for 20 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # unrtf reads the RTF output back in the tests; clang-14 and its runtime
@@ -31,7 +32,7 @@ if [ -z "$clangxx" ]; then
 fi
 echo "=== fuzz build ==="
 cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER="$clangxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENDREL_FUZZ=ON \
-  -DVENDREL_FUZZ_SECONDS=60 -DVENDREL_TESTS=OFF -DVENDREL_BENCH=OFF > /dev/null
+  -DVENDREL_FUZZ_SECONDS=60 -DVENDREL_POLICY_FUZZ_SECONDS=20 -DVENDREL_TESTS=OFF -DVENDREL_BENCH=OFF > /dev/null
 cmake --build build/fuzz -j "$jobs"
 echo "=== fuzz test ==="
 ctest --test-dir build/fuzz -L fuzz --output-on-failure

@@ -142,14 +142,6 @@ bool ListNames(const char* list, const TextString& name) {
     return framed.Find(0, wanted.buffer, &at, 0);
 }
 
-// Takes `n` characters at `start` out of the text.
-void EraseRange(TextString& text, int start, int n) {
-    TextString rest;
-    rest.AssignSubstring(text.buffer, start + n, text.length - start - n);
-    text.SubString(0, start);
-    text.Append(rest);
-}
-
 // Appends one message to an error text, on a continuation line when the
 // text already holds one.
 void AppendError(TextString& error, const TextString& message) {
@@ -393,11 +385,18 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
     const bool markup = std::strcmp(startDelimiter, "<") == 0 && std::strcmp(endDelimiter, ">") == 0;
     const int endLength = static_cast<int>(std::strlen(endDelimiter));
 
+    // One pass: the text between the tags, and the tags that stay, are
+    // copied to the result as the scan passes them.  A start delimiter found
+    // beyond an end delimiter is kept rather than searched for again.
+    TextString result;
     int kept = 0;
-    int position = 0;
+    int position = 0;  // where the search goes on
+    int copied = 0;    // the text before this is in the result
+    int start = -1, end = -1;
+    bool startFound = true;
     while (position < work.length) {
-        int start = -1, end = -1;
-        if (!work.Find(position, startDelimiter, &start, 0) || !work.Find(position, endDelimiter, &end, 0)) break;
+        if (start < position) startFound = work.Find(position, startDelimiter, &start, 0);
+        if (!startFound || !work.Find(position, endDelimiter, &end, 0)) break;
         if (end < start) {
             position = end + endLength;
             continue;
@@ -406,7 +405,7 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
         bool remove = true;
         if (hasKeep || hasRemove) {
             TextString tag, content, name;
-            tag.AssignSubstring(work.buffer, start, tagLength);
+            tag.AssignChars(work.buffer + start, tagLength);
             int nameEnd = 0;
             SplitTagContent(policies, tag, content, name, nameEnd);
             if (markup) {
@@ -417,14 +416,15 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
             remove = hasKeep ? !ListNames(keepList, name) : ListNames(removeList, name);
         }
         if (remove) {
-            // The search goes on from the same place in the shortened text.
-            EraseRange(work, start, tagLength);
+            result.AppendBytes(work.buffer + copied, start - copied);
+            copied = start + tagLength;
         } else {
             ++kept;
-            position = start + tagLength;
         }
+        position = start + tagLength;
     }
-    out = work;
+    result.AppendBytes(work.buffer + copied, work.length - copied);
+    out = result;
     return kept;
 }
 

@@ -411,9 +411,13 @@ bool BaseDialog::LoadPolicyFile() {
     const int unreadable = UnreadableFileError(runPolicyFileName.str());
     if (unreadable || !file.OpenForRead(runPolicyFileName.buffer)) {
         TextString text = FilledMessage(32, "xxxxxx", runPolicyFileName);
+        std::string refusedName, reason;
         if (unreadable && unreadable != ENOENT) {
             text.Append(": ");
             text.Append(SystemErrorText(unreadable).c_str());
+        } else if (file.TakeRefusal(&refusedName, &reason)) {
+            text.Append(": ");
+            text.Append(reason.c_str());
         }
         const TextString caption(GetMessageText(6));
         services.ShowMessage(caption.buffer, text.buffer);
@@ -445,6 +449,12 @@ void BaseDialog::ReloadMasterPolicyFile(FC& set) {
         // The sets keep the policies they had.
         TextString message("ERROR: Can't find master policy file ");
         message.Append(runPolicyFileName);
+        std::string refusedName, reason;
+        if (file.TakeRefusal(&refusedName, &reason)) {
+            message.Append(": ");
+            message.Append(reason.c_str());
+            if (context) ++context->filesRefused;
+        }
         StatusMessageCallback(message.buffer);
         return;
     }

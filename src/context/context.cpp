@@ -166,6 +166,7 @@ void Context::ResetTagDefaults() { trackers.Reset(); }
 void Context::ResetStyleSet() {
     styleSet.ClearFonts();
     styleSet.loaded = 0;
+    styleSet.refused = 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <system_error>
 
 #include "analysis/analysed_line.h"
@@ -15,6 +16,7 @@
 #include "foundation/utilities.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
+#include "policies/tab_config.h"
 
 namespace {
 
@@ -85,26 +87,66 @@ void AppendWithSeparator(TextString& target, const TextString& addition, char se
 
 // ---- Settings of the table configuration ----
 
+// The usual message of a directive whose value is refused.
+void ReportInvalidValue(DirectiveCall& call, const TextString& value) {
+    TextString message("TAG ERROR: Invalid value - \"");
+    message.Append(value);
+    call.LineMessage(message);
+}
+
 void SetAlignment(DirectiveCall& call, void (FC::*setter)(int)) {
     TextString value = call.Argument(false);
     int code = 0;
     if (!IsNone(value)) {
         code = ParseAlignmentLetter(value.buffer);
         if (code == 0) {
-            TextString message("TAG ERROR: Invalid value - \"");
-            message.Append(value);
-            call.LineMessage(message);
+            ReportInvalidValue(call, value);
             return;
         }
     }
     (call.policies.*setter)(code);
 }
 
-void SetNumber(DirectiveCall& call, void (FC::*setter)(int), const char* noneValue) {
+// A number for a table setting.  One that cannot be read (2^31 and above
+// among them), or lies outside the range of the table policy it sets, is
+// reported and changes nothing.
+void SetNumber(DirectiveCall& call, void (FC::*setter)(int), const char* noneValue,
+               std::optional<TabPol> policy = std::nullopt) {
     TextString value = call.Argument(false);
     if (noneValue && IsNone(value)) value.Assign(noneValue);
     int number = 0;
-    if (value.ToInteger('1', &number)) (call.policies.*setter)(number);
+    if (!value.ToInteger('1', &number) || (policy && !TablePolicyAllows(*policy, number))) {
+        ReportInvalidValue(call, value);
+        return;
+    }
+    (call.policies.*setter)(number);
+}
+
+// The largest table width written: in pixels, or 100 as a percentage.
+constexpr int kMaxTableWidthPixels = 100000;
+constexpr int kMaxTableWidthPercent = 100;
+
+// A table width: a number of pixels or a percentage; any other text is taken
+// as it is.
+void SetTableWidth(DirectiveCall& call) {
+    TextString value = call.Argument(false);
+    if (IsNone(value)) value.Assign("");
+    TextString digits(value);
+    digits.Trim(0, " ");
+    const bool percent = digits.length > 0 && digits.buffer[digits.length - 1] == '%';
+    if (percent) digits.SubString(0, digits.length - 1);
+    const bool numeric = digits.length > 0 && std::all_of(digits.buffer, digits.buffer + digits.length, [](char c) {
+                             return (c >= '0' && c <= '9') || c == '-' || c == '+';
+                         });
+    if (numeric) {
+        int number = 0;
+        if (!digits.ToInteger('1', &number) || number < 0 ||
+            number > (percent ? kMaxTableWidthPercent : kMaxTableWidthPixels)) {
+            ReportInvalidValue(call, value);
+            return;
+        }
+    }
+    call.policies.SetTableWidth(value.buffer);
 }
 
 void SetTextValue(DirectiveCall& call, void (FC::*setter)(const char*), const char* noneValue) {
@@ -132,15 +174,14 @@ void Include(DirectiveCall& call) {
     else
         path = name;
 
-    std::error_code error;
-    bool isDirectory = path.length > 0 && std::filesystem::is_directory(path.str(), error);
-    if (!isDirectory && path.length > 0 && call.reader.OpenForRead(path.buffer)) {
+    if (name.length > 0 && call.reader.OpenForRead(path.buffer)) {
         TextString message("INFO: Opened include file \"");
         message.Append(name);
         message.AppendChar('"');
         call.policies.ReportStatus(message.buffer);
         return;
     }
+    if (call.policies.ReportRefusedFile(call.reader)) return;
     TextString message("ERROR: Failed to open include file \"");
     message.Append(name);
     message.AppendChar('"');
@@ -192,6 +233,15 @@ void ChangePolicy(DirectiveCall& call) {
             call.policies.ReportMessage(message.buffer, 10);
         else
             call.LineMessage(message);
+        return;
+    }
+    if (refused == 2) {
+        // A value that cannot be read, or is outside the policy's range,
+        // changes nothing.
+        TextString message("POLICY: Ignored - \\");
+        message.Append(argument);
+        message.AppendChar('\\');
+        call.policies.ReportMessage(message.buffer, 10);
         return;
     }
     switch (category) {
@@ -371,14 +421,14 @@ const DirectiveRow kDirectiveRows[] = {
     // Table settings.
     {kDirTableAlign, [](DirectiveCall& c) { SetAlignment(c, &FC::SetTableAlignment); }},
     {kDirTableBorderColor, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableBorderColour, ""); }},
-    {kDirTableBorder, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableBorderSize, "0"); }},
-    {kDirTableHeaderRows, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableHeaderRows, "0"); }},
-    {kDirTableHeaderCols, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableHeaderCols, "0"); }},
+    {kDirTableBorder, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableBorderSize, "0", TabPol::BorderSize); }},
+    {kDirTableHeaderRows, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableHeaderRows, "0", TabPol::HeaderRows); }},
+    {kDirTableHeaderCols, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableHeaderCols, "0", TabPol::HeaderCols); }},
     {kDirTableHideColumn, [](DirectiveCall& c) { SetNumber(c, &FC::HideTableColumn, nullptr); }},
-    {kDirTableCellPadding, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellPadding, "0"); }},
-    {kDirTableCellSpacing, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellSpacing, "0"); }},
+    {kDirTableCellPadding, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellPadding, "0", TabPol::CellPadding); }},
+    {kDirTableCellSpacing, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellSpacing, "0", TabPol::CellSpacing); }},
     {kDirTableCellAlign, [](DirectiveCall& c) { SetAlignment(c, &FC::SetTableCellAlignment); }},
-    {kDirTableMinColumnSeparation, [](DirectiveCall& c) { SetNumber(c, &FC::SetMinColumnSeparation, "1"); }},
+    {kDirTableMinColumnSeparation, [](DirectiveCall& c) { SetNumber(c, &FC::SetMinColumnSeparation, "1", TabPol::MinColumnSeparation); }},
     {kDirTableMayBeSparse, [](DirectiveCall& c) { c.policies.SetExpectSparseTable(1); }},
     {kDirTableConvertXRefs, [](DirectiveCall& c) { c.policies.SetConvertTableXRefs(1); }},
     {kDirTableBgColor, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableColour, ""); }},
@@ -392,7 +442,7 @@ const DirectiveRow kDirectiveRows[] = {
     {kDirTableAddTotalWidth, [](DirectiveCall& c) { SetSwitch(c, &FC::SetAddTableWidth); }},
     {kDirTableCaption, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableCaption, ""); }},
     {kDirTableDelimiter, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableDelimiter, ""); }},
-    {kDirTableWidth, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableWidth, ""); }},
+    {kDirTableWidth, [](DirectiveCall& c) { SetTableWidth(c); }},
     {kDirTableLayout, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableLayout, ""); }},
     // Structure of the document.
     {kDirPara, [](DirectiveCall& c) { c.DeliverChecked(kStatementPara, "PARA"); }},

@@ -83,7 +83,7 @@ void RTFStyle::Set(int newNumber, int newBasedOn, const char* newName, int a, in
         italic = font->italic;
         fontIndex = font->fontIndex;
         pointSize = font->size;
-        halfPointSize = 2 * font->size;
+        halfPointSize = ClampedSum(font->size, font->size);
     }
     spaceBefore = before;
     spaceAfter = after;
@@ -154,7 +154,7 @@ void StyleSet::SetDefaultFonts(FC* set) {
     for (int style = kStyleTOC1; style <= kStyleTOC6; ++style) {
         FontSpec& font = fonts[static_cast<size_t>(style)];
         font = contents;
-        if (style >= kStyleTOC4) font.SetSize(normalSize - 1);
+        if (style >= kStyleTOC4) font.SetSize(ClampedSum(normalSize, -1));
     }
 
     for (int style = 0; style < kStyleCount; ++style)
@@ -245,7 +245,7 @@ bool BuildFont(FC* set, const TextString& name, const TextString& description, F
 void StyleSet::ReadStylesFile(FC* set) {
     if (!set) return;
     const TextString& fileName = set->GetText(Pol::StyleFile);
-    if (fileName.IsEmpty() || loaded) return;
+    if (fileName.IsEmpty() || loaded || refused) return;
 
     TextFile file;
     TextString path;
@@ -255,6 +255,10 @@ void StyleSet::ReadStylesFile(FC* set) {
     if (!opened && context && !context->runParameters.policyDirectory.IsEmpty()) {
         ResolveInDirectory(context->runParameters.policyDirectory, fileName, &path);
         opened = file.OpenForRead(path.buffer);
+    }
+    if (!opened && set->ReportRefusedFile(file)) {
+        refused = 1;
+        return;
     }
     if (!opened) {
         TextString message("** Failed to open styles file ");

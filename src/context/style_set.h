@@ -59,6 +59,7 @@ public:
     std::array<RTFStyle, kStyleCount> styles;
     std::array<FontSpec, kStyleCount> fonts;  // the font of each style
     int loaded = 0;                           // the styles file has been read
+    int refused = 0;                          // the styles file is not a regular file: not tried again
 
     StyleSet() = default;
     StyleSet(const StyleSet&) = delete;
@@ -67,7 +68,8 @@ public:
     // Derives the 25 style fonts from the set's font policies.
     void SetDefaultFonts(FC* set);
     // Reads the styles file named by the policy "Style file", once: the
-    // loaded flag stays clear when the file cannot be opened.
+    // loaded flag stays clear when the file cannot be opened.  A file refused
+    // as not regular is reported once.
     void ReadStylesFile(FC* set);
     // The first font of the font list whose alternate face name equals the
     // name (without regard to case); null when there is none.

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "foundation/unicode_text.h"
+#include "platform/regular_file.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -239,7 +240,13 @@ bool TextFile::OpenForRead(const char* name) {
     if (!canonical.empty() && IsCanonicalPathOnStack(canonical)) return false;
 
     linesRead = 0;
-    FILE* handle = std::fopen(name, "rb");
+    OpenedForReading opened = OpenRegularFileForReading(name);
+    if (opened.notRegular) {
+        refusal.name = name;
+        refusal.reason = std::move(opened.reason);
+    }
+    FILE* handle = opened.stream.release();
+    if (handle) refusal = Refusal();
     if (handle && !PushFile(handle, name)) {
         std::fclose(handle);
         handle = nullptr;
@@ -251,6 +258,14 @@ bool TextFile::OpenForRead(const char* name) {
     DetectEncoding();
     isOpen = 1;
     forReading = 1;
+    return true;
+}
+
+bool TextFile::TakeRefusal(std::string* name, std::string* reason) {
+    if (refusal.name.empty()) return false;
+    if (name) *name = std::move(refusal.name);
+    if (reason) *reason = std::move(refusal.reason);
+    refusal = Refusal();
     return true;
 }
 

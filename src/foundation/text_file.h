@@ -97,9 +97,14 @@ public:
     // Opens `name` for writing (or only notes console / list output).
     virtual bool OpenForWrite(const char* name, int toConsoleOutput, int binary);
     // Opens `name` for reading on top of the stack.  Refuses an empty name, a
-    // file that is already on the stack (by name or by canonical path) and a
-    // stack that is already kMaxDepth deep.
+    // file that is already on the stack (by name or by canonical path), a
+    // stack that is already kMaxDepth deep, and anything that is not a
+    // regular file (see TakeRefusal).
     virtual bool OpenForRead(const char* name);
+    // The last file refused by OpenForRead because it is not a regular file
+    // (a directory, FIFO, device or socket), with the system's reason; the
+    // refusal is forgotten once taken or when a later open succeeds.
+    bool TakeRefusal(std::string* name, std::string* reason);
     // Closes the top file and opens `name` in its place; at most nine
     // switches succeed per object.
     virtual bool SwitchToFile(const char* name);
@@ -151,6 +156,11 @@ private:
         size_t chunkEnd = 0;
     };
     std::vector<FileState> fileStates;
+    struct Refusal {
+        std::string name;  // empty when there is none
+        std::string reason;
+    };
+    Refusal refusal;
     // History lines dropped, kept to be filled again by later reads.
     std::vector<std::unique_ptr<TextString>> spareLines;
 

@@ -8,7 +8,16 @@
 // letter).
 #pragma once
 
+#include <climits>
+
 #include "foundation/text_string.h"
+
+// a + b held within the range of int: sizes and offsets taken from policies
+// and tags are added with it, so that extreme values never overflow.
+constexpr int ClampedSum(int a, int b) {
+    const long long sum = static_cast<long long>(a) + b;
+    return sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : static_cast<int>(sum);
+}
 
 // ---- Names and paths ----
 

@@ -232,6 +232,7 @@ void LoadFragmentsFile(FC* policies, WrappedTextFile* source) {
     if (fileName.IsEmpty()) return;
     TextFile reader;
     if (!OpenBesideInput(policies, reader, fileName)) {
+        if (policies->ReportRefusedFile(reader)) return;
         TextString message("ERROR: Can't find file ");
         message.Append(fileName);
         policies->ReportMessage(message.buffer, 10);
@@ -267,7 +268,9 @@ void LoadFragmentsFile(FC* policies, WrappedTextFile* source) {
         if (line.StartsWith(include.buffer, 0)) {
             const TextString name = Word(line, 2);
             const bool opened = !name.IsEmpty() && OpenBesideInput(policies, reader, name);
-            if (context && (context->documentState.htmlOutput || context->documentState.rtfOutput)) {
+            if (!opened && policies->ReportRefusedFile(reader)) {
+                // reported as refused
+            } else if (context && (context->documentState.htmlOutput || context->documentState.rtfOutput)) {
                 TextString message(opened ? "INFO: Opened include file \"" : "ERROR: Failed to open include file \"");
                 message.Append(name);
                 message.Append("\"");

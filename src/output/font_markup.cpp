@@ -2,6 +2,7 @@
 
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/utilities.h"
 #include "output/colours.h"
 #include "policies/fc.h"
 
@@ -58,15 +59,15 @@ void GetStartFontMarkup(int kind, FC* policies, const FontSpec* font, TextString
         TextString style;
         if (policies->IsOn(Pol::AddFontSizeMarkup)) {
             const int delta = policies->GetInt(Pol::DeltaFontSize);
-            const int points = delta + font->size;
+            const int points = ClampedSum(delta, font->size);
             const bool lineKinds = kind == 1 || kind == 2;
             if (version > 1 && policies->IsOn(Pol::AddFontStyleMarkup)) {
                 style.Append(" font-size:");
                 style.AppendNumber('1', points, 0);
                 style.Append("pt;");
-                const int lineHeight = delta + font->lineHeight;
+                const int lineHeight = ClampedSum(delta, font->lineHeight);
                 if (policies->ruleSetCode == 1 && !lineKinds && lineHeight > 7 &&
-                    font->lineHeight != font->size + 2) {
+                    font->lineHeight != ClampedSum(font->size, 2)) {
                     style.Append(" line-height:");
                     style.AppendNumber('1', lineHeight, 0);
                     style.Append("pt;");

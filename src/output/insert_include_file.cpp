@@ -48,6 +48,7 @@ int InsertIncludeFile(OutputDocument* document, const TextString& name, FC* poli
     if (!opened) {
         WriteFramed(policies, document, TextString("<!-- Failed to find include file ") + commentName + " -->");
         document->WriteText(policies, document, "");
+        if (policies && policies->ReportRefusedFile(file)) return 0;
         const TextString message = TextString("ERROR: Failed to find include file ") + shortName;
         if (policies) policies->ReportMessage(message.buffer, 10);
         return 0;

@@ -46,35 +46,65 @@ int OutputDocument::OpenAtLine(const char*, FC*, AnalysedLine*, OutputDocument*,
 
 namespace {
 
-// The next tag of `work` at or after `*position`: true with the tag (both
-// delimiters included) cut out of `work` into `tag`.  An end delimiter that
-// comes before the next start delimiter only moves the position on.  False
-// when no complete tag is left; *unbalanced tells whether exactly one of the
-// two delimiters was found at the point where the scan stopped.
-bool CutNextTag(TextString& work, int* position, const TextString& start, const TextString& end, TextString& tag,
-                bool* unbalanced) {
-    *unbalanced = false;
-    while (*position <= work.length) {
-        int from = -1, to = -1;
-        const bool hasStart = work.Find(*position, start.buffer, &from, 0);
-        const bool hasEnd = work.Find(*position, end.buffer, &to, 0);
-        if (!hasStart || !hasEnd) {
-            *unbalanced = hasStart != hasEnd;
-            return false;
+// The in-line tags of a text, one after another, found in one pass.  A tag
+// runs from a start delimiter to the first end delimiter after it; an end
+// delimiter that comes before the next start delimiter is passed over.  The
+// text is not changed: a start delimiter found beyond an end delimiter is
+// kept for the next look rather than searched for again, so that every byte
+// is looked at a bounded number of times however many tags there are.
+class TagScan {
+public:
+    TagScan(const TextString& text, const TextString& start, const TextString& end)
+        : text(text), start(start), end(end) {}
+
+    // The next tag, both delimiters included; false when no complete tag is
+    // left.
+    bool Next(TextString& tag) {
+        unbalanced = false;
+        while (position <= text.length) {
+            const bool hasStart = Look(start, startAt);
+            const bool hasEnd = Look(end, endAt);
+            if (!hasStart || !hasEnd) {
+                unbalanced = hasStart != hasEnd;
+                return false;
+            }
+            if (endAt <= startAt) {
+                position = endAt + end.length;
+                continue;
+            }
+            tag.AssignChars(text.buffer + startAt, endAt + end.length - startAt);
+            position = endAt + end.length;
+            return true;
         }
-        if (to <= from) {
-            *position = to + end.length;
-            continue;
-        }
-        tag.AssignSubstring(work.buffer, from, to + end.length - from);
-        TextString rest;
-        rest.AssignSubstring(work.buffer, to + end.length, work.length - to - end.length);
-        work.SubString(0, from);
-        work.Append(rest);
-        return true;
+        return false;
     }
-    return false;
-}
+    // After Next gave false: exactly one of the two delimiters was found
+    // where the scan stopped.
+    bool Unbalanced() const { return unbalanced; }
+
+private:
+    static constexpr int kNotSearched = -1;
+    static constexpr int kNone = -2;  // not in the text from where it was looked for on
+
+    // The place of `delimiter` at or after the position, kept in `at` while
+    // it stays ahead of the position.
+    bool Look(const TextString& delimiter, int& at) {
+        if (at == kNone) return false;
+        if (at < position) {
+            int found = -1;
+            at = text.Find(position, delimiter.buffer, &found, 0) ? found : kNone;
+        }
+        return at != kNone;
+    }
+
+    const TextString& text;
+    const TextString& start;
+    const TextString& end;
+    int position = 0;
+    int startAt = kNotSearched;
+    int endAt = kNotSearched;
+    bool unbalanced = false;
+};
 
 }  // namespace
 
@@ -90,11 +120,10 @@ void OutputDocument::ProcessInLineTags(AnalysedLine* line, FC* set) {
     const TextString& end = set->GetText(Pol::EndTagDelimiter);
     if (start.IsEmpty() || end.IsEmpty()) return;
 
-    TextString work(line->taggedText);
+    const TextString work(line->taggedText);
+    TagScan scan(work, start, end);
     TextString tag;
-    int position = 0;
-    bool unbalanced = false;
-    while (CutNextTag(work, &position, start, end, tag, &unbalanced)) line->ProcessInLineTag(tag, *set);
+    while (scan.Next(tag)) line->ProcessInLineTag(tag, *set);
 }
 
 // The output side works on a copy of the line's current text.  Each tag is
@@ -113,14 +142,13 @@ void OutputDocument::ExecuteLineTags(int kind, OutputDocument* document, Analyse
 
     TextString scratch;
     TextString& messages = outText ? *outText : scratch;
-    TextString work(*line);
+    const TextString work(*line);
+    TagScan scan(work, start, end);
     TextString tag;
-    int position = 0;
-    bool unbalanced = false;
-    while (CutNextTag(work, &position, start, end, tag, &unbalanced)) {
+    while (scan.Next(tag)) {
         int tagResult = -1;
         line->ExecuteTag(kind, document, tag, *set, messages, tagResult);
         if (result && tagResult > *result) *result = tagResult;
     }
-    if (unbalanced) set->ReportMessage("TAG ERROR: Unbalanced in-line tag delimiters", 10);
+    if (scan.Unbalanced()) set->ReportMessage("TAG ERROR: Unbalanced in-line tag delimiters", 10);
 }

@@ -5,6 +5,7 @@
 #include "context/style_set.h"
 #include "context/tracker.h"
 #include "foundation/fonts.h"
+#include "foundation/utilities.h"
 #include "output/rtf_file.h"
 #include "policies/fc.h"
 
@@ -121,7 +122,7 @@ void RTF_StartPara(FC* policies, RTFFile* document, int position, const RTFStyle
         out.Append("\\f");
         out += font;
         out.Append("\\fs");
-        out += 2 * size;
+        out += ClampedSum(size, size);  // half points
         out.Append(bold ? "\\b" : "\\b0");
         out.Append(italic ? "\\i" : "\\i0");
     }

@@ -1,5 +1,6 @@
 #include "policies/fc.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -25,6 +26,19 @@ const PolicyDefinition kCatalogue[] = {
 #undef POLICY
 };
 static_assert(sizeof kCatalogue / sizeof kCatalogue[0] == kPolicyCount);
+
+struct PolicyRange {
+    Pol id;
+    int minimum;
+    int maximum;
+};
+const PolicyRange kPolicyRanges[] = {
+#define POLICY(id, key, kind, category, number, text, section, flags)
+#define POLICY_RANGE(id, minimum, maximum) {Pol::id, minimum, maximum},
+#include "policies/policy_catalogue.def"
+#undef POLICY_RANGE
+#undef POLICY
+};
 
 // The five font policies and their defaults by output format.
 struct FontDefault {
@@ -172,6 +186,11 @@ void FC::NamePolicies() {
             if (definition.id == Pol::LanguageForProofing) choices = GetProofingLanguageChoices();
             value.Name(key, definition.category, &number, choices);
         }
+    }
+    for (const PolicyRange& range : kPolicyRanges) {
+        IntPolicyValue& value = IntPolicy(range.id);
+        value.lowest = range.minimum;
+        value.highest = range.maximum;
     }
     IntPolicy(Pol::ListMarkupCode).minimum = 0;
     IntPolicy(Pol::ListMarkupCode).maximum = 2;
@@ -666,7 +685,7 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
         SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
 
     // 14: FONT markup.
-    int htmlSize = PointSizeToHTMLSize(GetInt(Pol::BaseFontSize) + GetInt(Pol::DeltaFontSize));
+    int htmlSize = PointSizeToHTMLSize(ClampedSum(GetInt(Pol::BaseFontSize), GetInt(Pol::DeltaFontSize)));
     if (htmlSize != 3 && context && (context->documentState.htmlOutput || context->outputFormat == 0)) {
         SetInt(Pol::AddFontMarkup, 1, false);
         SetInt(Pol::AddFontSizeMarkup, 1, false);

@@ -164,6 +164,10 @@ public:
 
     // ---- Messages ----
     void ReportMessage(const char* text, int level);
+    // Reports the file `reader` last refused because it is not a regular file
+    // (a directory, FIFO, device or socket) as one "ERROR: " message naming
+    // it, and counts it against the run.  False when there is no refusal.
+    bool ReportRefusedFile(TextFile& reader);
     // Gives the sink this set's reporting level and message-class filters.
     void LoadMessageFilters(MessageSink& sink) const;
     void OutputMessage(const char* text, int level);

@@ -3,6 +3,7 @@
 // the writer that turns a policy set back into a file the reader reads again.
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "context/context.h"
@@ -437,6 +438,18 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
 // ---------------------------------------------------------------------------
 // The reader
 
+bool FC::ReportRefusedFile(TextFile& reader) {
+    std::string name, reason;
+    if (!reader.TakeRefusal(&name, &reason)) return false;
+    TextString message("ERROR: Can't read \"");
+    message.Append(name.c_str());
+    message.Append("\": ");
+    message.Append(reason.c_str());
+    OutputMessage(message.buffer, 10);
+    if (context) ++context->filesRefused;
+    return true;
+}
+
 int FC::ReadPolicyFile(TextFile& reader) {
     int result = 1;
     TextString folder, name, extension;
@@ -452,7 +465,9 @@ int FC::ReadPolicyFile(TextFile& reader) {
             ResolveRelativePath(GetText(Pol::InputDirectory), value, &resolved);
             opened = reader.OpenForRead(resolved.buffer);
         }
-        if (!opened) {
+        if (!opened && ReportRefusedFile(reader)) {
+            result = 0;
+        } else if (!opened) {
             TextString message(isDictionary ? "** Failed to open Link Dictionary file " :
                                               "** Failed to open policy include file ");
             message.Append(value);
@@ -502,10 +517,12 @@ int FC::ReadPolicyFile(TextFile& reader) {
             TextString resolved;
             ResolveRelativePath(folder, value, &resolved);
             if (!reader.SwitchToFile(resolved.buffer)) {
-                TextString message("** Failed to open policy include file ");
-                message.Append(value);
-                message.Append(" ***");
-                ReportMessage(message.buffer, 10);
+                if (!ReportRefusedFile(reader)) {
+                    TextString message("** Failed to open policy include file ");
+                    message.Append(value);
+                    message.Append(" ***");
+                    ReportMessage(message.buffer, 10);
+                }
                 TheRunStatus().NoteFailure();
                 result = 0;
             }

@@ -262,6 +262,10 @@ void IntPolicyValue::ParseLine(PolicyLine& line) {
         isSet = 0;
         return;
     }
+    if (number < lowest || number > highest) {
+        line.accepted = 0;
+        return;
+    }
     iValue = number;
     isSet = 1;
 }
@@ -460,6 +464,15 @@ void FontPolicyValue::ParseLine(PolicyLine& line) {
         return;
     }
     if (IsValidFontSpec(line.value.buffer)) {
+        // A size beyond what HTML and RTF can express is refused as an
+        // unreadable value is, and the font in force stays.
+        TextString face;
+        int bold = 0, italic = 0, size = kFontPolicySmallest;
+        if (ParseFontSpec(face, bold, italic, size, line.value.buffer) &&
+            (size < kFontPolicySmallest || size > kFontPolicyLargest)) {
+            line.accepted = 0;
+            return;
+        }
         tValue = line.value;
         isSet = 1;
         return;

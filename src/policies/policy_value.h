@@ -4,6 +4,8 @@
 // set).  A value claims the policy lines whose text begins with its key.
 #pragma once
 
+#include <climits>
+
 #include <memory>
 #include <vector>
 
@@ -103,10 +105,19 @@ public:
     int GetValueText(PolicyLine& query, TextString& out) const override;
 };
 
+// The sizes in points a font policy may give: what both an HTML style and an
+// RTF half-point size (at most 3276) can express.
+constexpr int kFontPolicySmallest = 1;
+constexpr int kFontPolicyLargest = 1638;
+
 class IntPolicyValue : public NumberPolicyValue {
 public:
     int minimum = -1;  // range of accepted values; minimum >= maximum means no range
     int maximum = -1;
+    // The catalogue's range (POLICY_RANGE): a value outside it is refused as
+    // an unreadable one is, and the value in force stays.
+    int lowest = INT_MIN;
+    int highest = INT_MAX;
 
     IntPolicyValue() { kind = kPolicyInt; }
     void ParseLine(PolicyLine& line) override;

@@ -27,6 +27,19 @@ const TablePolicyDefinition kTablePolicies[] = {
 static_assert(sizeof(kTablePolicies) / sizeof(kTablePolicies[0]) == kTablePolicyCount,
               "one definition per table policy");
 
+struct TablePolicyRange {
+    TabPol id;
+    int minimum;
+    int maximum;
+};
+const TablePolicyRange kTablePolicyRanges[] = {
+#define TABLE_POLICY(id, key, kind, category, number, text, writer, flags)
+#define TABLE_POLICY_RANGE(id, minimum, maximum) {TabPol::id, minimum, maximum},
+#include "policies/tab_config.def"
+#undef TABLE_POLICY_RANGE
+#undef TABLE_POLICY
+};
+
 bool IsNumberKind(int kind) { return kind == kPolicyInt || kind == kPolicyBool || kind == kPolicyAlignment; }
 
 // HTML widths are given in pixels, about 1.34 per character-width unit.
@@ -36,6 +49,12 @@ int ScaleForHtml(int value) {
 }
 
 }  // namespace
+
+bool TablePolicyAllows(TabPol id, int value) {
+    for (const TablePolicyRange& range : kTablePolicyRanges)
+        if (range.id == id) return value >= range.minimum && value <= range.maximum;
+    return true;
+}
 
 const TablePolicyDefinition& GetTablePolicyDefinition(TabPol id) {
     static const TablePolicyDefinition kNone{TabPol::Count, "", 0, 0, 0, "", 0, false, false};
@@ -221,6 +240,11 @@ int TabConfig::RegisterTabConfigPolicies(bool /*fresh*/) {
             value.Name(definition.key, definition.category, &definition.defaultNumber, nullptr);
         else
             value.Name(definition.key, definition.category, definition.defaultText, nullptr);
+    }
+    for (const TablePolicyRange& range : kTablePolicyRanges) {
+        auto& value = dynamic_cast<IntPolicyValue&>(*policies[static_cast<size_t>(range.id)]);
+        value.lowest = range.minimum;
+        value.highest = range.maximum;
     }
     tableFont.Reset();
     // The columns are owned by the vector, so a fresh configuration and a

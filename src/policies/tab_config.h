@@ -33,6 +33,9 @@ struct TablePolicyDefinition {
     bool onlyWhenSet;    // written only when set (always offered)
 };
 const TablePolicyDefinition& GetTablePolicyDefinition(TabPol id);
+// The value lies within the range the catalogue gives the table policy (any
+// value for a policy without one).
+bool TablePolicyAllows(TabPol id, int value);
 // The table policies in the writer's (and the parser's) order.
 const std::vector<TabPol>& TablePoliciesInWriterOrder();
 

@@ -143,7 +143,7 @@ double TwipsOf(const PreForm& engine, const char* character) {
     const double factor = font && font->widthFactor > 0 ? font->widthFactor : 1.0;
     const int thousandths =
         SumCharWidths(character, fixed, font ? font->bold : 0, font ? font->italic : 0, 0, 0);
-    return thousandths * size * 20 / 1000.0 * factor;
+    return static_cast<double>(thousandths) * size * 20 / 1000.0 * factor;  // in double: no int overflow
 }
 
 int ClampRtfWidth(double twips) {

@@ -15,6 +15,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "analysis/analysed_line.h"
@@ -152,24 +153,35 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
     scratch.SetPosition(policies, where);
     scratch.SetOriginPosition(policies, where);
 
+    // The result is built in one pass: `done` holds the text before the scan
+    // position with every tag dealt with, and the scratch line keeps the text
+    // from `position` on as it was.  (Rewriting the whole line at every tag
+    // made a cell of many tags take time quadratic in its length.)
+    TextString done;
     int position = 0;
     int first = -1, last = -1;
     while (FindCellTag(scratch, position, start, end, &first, &last)) {
+        done.AppendBytes(scratch.buffer + position, first - position);
         TextString tag;
-        tag.AssignSubstring(scratch.buffer, first, last - first + 1);
+        tag.AssignChars(scratch.buffer + first, last - first + 1);
         const int remaining = scratch.length - first;
         int next = first;
         int keep = 0;
-        ProcessCellTag(2, cell, &scratch, &next, first, last, tag, &keep);
+        ProcessCellTag(2, cell, &scratch, &next, first, last, tag, &keep, &done);
         // Whatever the handler did, the text left to scan must shrink: a tag
         // left as it was, or markup that starts with a delimiter again, is
-        // never looked at a second time.
+        // never looked at a second time (it is kept as text).
         next = std::clamp(next, 0, scratch.length);
-        if (scratch.length - next >= remaining) next = scratch.length - remaining + 1;
+        if (scratch.length - next >= remaining) {
+            const int passed = scratch.length - remaining + 1;
+            done.AppendBytes(scratch.buffer + next, passed - next);
+            next = passed;
+        }
         position = next;
     }
+    done.AppendBytes(scratch.buffer + position, scratch.length - position);
 
-    text->AssignChars(scratch.buffer, scratch.length);
+    text->AssignChars(done.buffer, done.length);
     if (scratch.annotation && !scratch.annotation->IsEmpty()) {
         if (!messageText.IsEmpty()) messageText.Append("\n           ");
         messageText.Append(*scratch.annotation);
@@ -324,7 +336,7 @@ TextString CellLineRule(PreForm& engine, const TableCell* cell, const TextString
 // One tag
 
 int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, int* position, int tagStart,
-                            int tagEnd, const TextString& tagText, int* keep) {
+                            int tagEnd, const TextString& tagText, int* keep, TextString* done) {
     int localPosition = tagStart;
     int localKeep = 0;
     int& next = position ? *position : localPosition;
@@ -342,6 +354,11 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
     // The ways a tag leaves the handler; each sets `next`, where the scan
     // goes on.
     auto replace = [&](const char* with) {
+        if (done) {
+            done->Append(with);
+            next = tagEnd + 1;
+            return 1;
+        }
         ReplaceRange(*scratch, tagStart, tagLength, with);
         next = tagStart + static_cast<int>(std::strlen(with));
         return 1;
@@ -349,6 +366,7 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
     auto remove = [&]() { return replace(""); };
     auto skip = [&]() {
         kept = 1;
+        if (done) done->AppendBytes(scratch->buffer + tagStart, tagLength);
         next = tagEnd + 1;
         return 1;
     };
@@ -356,21 +374,46 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
     // replaces it by its markup.  The scan goes on after the markup (after
     // the tag when it was left as it was); when the executor changed the
     // line elsewhere the scan looks again from the tag's place.
+    // In the one-pass scan, a handler that needs the whole line has what is
+    // done so far joined to the rest of the scratch line from `from` on;
+    // the returned shift moves a place of the scratch line into the joined
+    // one.  Splitting at `at` gives the text before it back to *done.
+    auto joinWhole = [&](int from) {
+        if (!done) return 0;
+        const int shift = done->length - from;
+        TextString whole(*done);
+        whole.AppendBytes(scratch->buffer + from, scratch->length - from);
+        scratch->AssignChars(whole.buffer, whole.length);
+        return shift;
+    };
+    auto splitAt = [&](int at) {
+        at = std::clamp(at, 0, scratch->length);
+        if (!done) return at;
+        done->AssignChars(scratch->buffer, at);
+        const TextString rest(std::string_view(scratch->buffer + at, static_cast<size_t>(scratch->length - at)));
+        scratch->AssignChars(rest.buffer, rest.length);
+        return 0;
+    };
     auto execute = [&](int executorMode) {
+        // The executor sees the whole line.
+        const int shift = joinWhole(tagStart);
+        const int from = tagStart + shift;  // the tag's place in the whole line
+        const int to = tagEnd + shift;
         const TextString before(*scratch);
         TextString messages;
         int level = -1;
         OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
         scratch->ExecuteTag(executorMode, document, tagText, set, messages, level);
         if (!messages.IsEmpty()) Message(messages.buffer, level >= 0 ? level : 10);
-        const int tail = before.length - tagEnd - 1;
+        const int tail = before.length - to - 1;
         const int markupEnd = scratch->length - tail;
-        const bool headSame = scratch->length >= tagStart &&
-                              std::memcmp(scratch->buffer, before.buffer, static_cast<size_t>(tagStart)) == 0;
+        const bool headSame = scratch->length >= from &&
+                              std::memcmp(scratch->buffer, before.buffer, static_cast<size_t>(from)) == 0;
         const bool tailSame =
-            markupEnd >= tagStart &&
-            std::memcmp(scratch->buffer + markupEnd, before.buffer + tagEnd + 1, static_cast<size_t>(tail)) == 0;
-        next = headSame && tailSame ? markupEnd : tagStart;
+            markupEnd >= from &&
+            std::memcmp(scratch->buffer + markupEnd, before.buffer + to + 1, static_cast<size_t>(tail)) == 0;
+        next = headSame && tailSame ? markupEnd : from;
+        if (done) next = splitAt(next);
         return 1;
     };
     auto fault = [&](const char* text) {
@@ -520,10 +563,12 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
         if (building) return skip();
         remove();
         // The cell's text loses the blanks at its ends with the tag.
+        const int place = done ? joinWhole(next) + next : tagStart;
         int leading = 0;
         while (leading < scratch->length && scratch->buffer[leading] == ' ') ++leading;
         scratch->Trim(0, " ");
-        next = std::clamp(tagStart - leading, 0, scratch->length);
+        next = std::clamp(place - leading, 0, scratch->length);
+        if (done) next = splitAt(next);
         return 1;
     }
 

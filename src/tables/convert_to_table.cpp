@@ -432,6 +432,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
     // is opened; the files it includes are read in the same one.
     reader.declaredUtf8 = unicode::NamesUtf8(file.GetText(Pol::CharacterEncoding)) ? 1 : 0;
     if (!reader.OpenForRead(inputPath.buffer)) {
+        if (file.ReportRefusedFile(reader)) return false;
         TextString message("ERROR: Error opening ");
         message.Append(inputPath);
         file.ReportMessage(message.buffer, 10);

@@ -7,6 +7,7 @@
 #include "foundation/file_spec.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
+#include "platform/regular_file.h"
 #include "tables/command_line.h"
 
 namespace {
@@ -35,6 +36,11 @@ bool ExpandSteeringFile(const TextString& steeringFileName, Context& context) {
         TextString message("ERROR: Can't open ");
         message.Append(steeringFileName);
         message.AppendChar('"');
+        std::string refusedName, reason;
+        if (file.TakeRefusal(&refusedName, &reason)) {
+            message.Append(": ");
+            message.Append(reason.c_str());
+        }
         context.LogSessionLine(message);
         return false;
     }
@@ -98,9 +104,9 @@ void AddMatchingFiles(Context& context, const TextString& fileSpec, const TextSt
     TextString match;
     GetMatchingFileName(&context.sink, fileSpec, 0, &match);
     if (match.IsEmpty()) return;
-    if (FILE* check = std::fopen(match.buffer, "rb")) {
-        std::fclose(check);
-    } else {
+    // A match that is not a regular file goes on to be refused, by name, when
+    // it is opened for converting.
+    if (const OpenedForReading check = OpenRegularFileForReading(match.buffer); !check.stream && !check.notRegular) {
         TextString message("ERROR: Can't find or open ");
         message.Append(fileSpec);
         context.LogSessionLine(message);

@@ -500,9 +500,14 @@ public:
     void ProcessCellTags(TableCell* cell, TextString* text, const SourcePosition& where);
     // Handles the tag between `tagStart` and `tagEnd` (inclusive) of the
     // scratch line's text; mode 1 while the configuration is built, mode 2
-    // for output.  Returns 1 when the tag was consumed.
+    // for output.  Returns 1 when the tag was consumed.  Without `done` the
+    // tag's replacement is written into the scratch line.  With it (the
+    // one-pass scan of ProcessCellTags) the replacement, or the kept tag, is
+    // appended to *done and *position is set after the tag; a tag run by its
+    // executor leaves *done holding everything up to where the scan goes on
+    // and the scratch line the rest, with *position 0.
     int ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, int* position, int tagStart, int tagEnd,
-                       const TextString& tagText, int* keep);
+                       const TextString& tagText, int* keep, TextString* done = nullptr);
     void ApplyCellFontAndLink(TableCell* cell, TextString* text, const FontSpec* font, const SourcePosition& where,
                               int linkFlag);
     void ProcessWSTags(TableCell* cell, TextString* text);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,10 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "policies/fc.h"
+#include "policies/policy_value.h"
+#include "policies/tab_config.h"
 
 namespace {
 
@@ -265,6 +270,153 @@ TEST_F(VendrelTest, AnEmptyInputGivesAWarningAndAnEmptyDocument) {
     EXPECT_NE(html.find("<HEAD>"), std::string::npos);
     EXPECT_NE(html.find("</HTML>"), std::string::npos);
     EXPECT_EQ(html.find("<TABLE"), std::string::npos);
+}
+
+// Anything but a regular file is refused wherever a file is read: a FIFO
+// would block for ever, /dev/zero and /dev/urandom never end.  Each case
+// ends at once with one message naming the file and exit status 1.
+TEST_F(VendrelTest, FilesThatAreNotRegularAreRefusedWhereverTheyAreRead) {
+    ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0);
+    fs::create_directory(folder / "folder");
+    struct Special {
+        std::string name;    // as written in the command, directive or policy
+        std::string reason;  // the system's words
+    };
+    const Special specials[] = {{"pipe", "Not a regular file"},
+                                {"/dev/zero", "Not a regular file"},
+                                {"/dev/urandom", "Not a regular file"},
+                                {"folder", "Is a directory"}};
+    struct Place {
+        const char* what;
+        const char* policyKey;  // the policy naming the file, or null
+    };
+    const Place places[] = {{"input", nullptr},
+                            {"include directive", nullptr},
+                            {"policy file", nullptr},
+                            {"policy include", "include file"},
+                            {"switch to file", "Switch to file"},
+                            {"link dictionary", "Link Dictionary file"},
+                            {"style file", "Style file"},
+                            {"header", "HTML header file"},
+                            {"footer", "HTML footer file"},
+                            {"fragments", "Fragments file"}};
+    Write("a.txt", kTable);
+    for (const Special& special : specials) {
+        const std::string path = special.name[0] == '/' ? special.name : (folder / special.name).string();
+        for (const Place& place : places) {
+            SCOPED_TRACE(special.name + " as " + place.what);
+            std::string arguments = "a.txt";
+            std::string expected = "ERROR: Can't read \"";
+            if (std::string(place.what) == "input") {
+                arguments = "'" + path + "'";
+                // A folder named as the input is no file to convert at all.
+                if (special.name == "folder") expected = "ERROR: No files found \"" + path;
+            } else if (std::string(place.what) == "include directive") {
+                Write("inc.txt", "Some text\n$_$_INCLUDE " + special.name + "\nMore text\n");
+                arguments = "inc.txt";
+            } else if (std::string(place.what) == "policy file") {
+                fs::remove(folder / "x.pol");
+                fs::create_symlink(path, folder / "x.pol");
+                arguments = "a.txt x.pol";
+                expected = "Policy File Error: Can't find policy file \"x.pol\": " + special.reason;
+            } else {
+                Write("x.pol", std::string(place.policyKey) + ": " + special.name + "\n");
+                arguments = "a.txt x.pol";
+            }
+            if (expected == "ERROR: Can't read \"") expected += "\": " + special.reason;
+            // The refusal must not depend on a timeout; this one only stops a
+            // hang from stopping the suite.
+            EXPECT_EQ(Run(arguments + " < /dev/null", "timeout 60"), 1) << err;
+            if (expected.starts_with("ERROR: Can't read")) {
+                EXPECT_TRUE(ErrHas(expected.substr(0, expected.find('"') + 1))) << err;
+                EXPECT_TRUE(ErrHas(special.name + "\": " + special.reason)) << err;
+            } else {
+                EXPECT_TRUE(ErrHas(expected)) << err;
+            }
+            fs::remove(folder / "x.pol");
+        }
+    }
+}
+
+// A number outside a policy's range is refused as an unreadable one is: the
+// line is reported and the value in force before it stays.
+TEST_F(VendrelTest, NumbersOutsideAPolicysRangeAreRefused) {
+    const std::string table = "Name\tValue\nAlpha\t1\n";
+    Write("plain.txt", table);
+    ASSERT_EQ(Run("plain.txt"), 0) << err;
+    const std::string plain = ReadWhole(folder / "plain.html");
+
+    Write("t.txt", "$_$_CHANGE_POLICY TAB size : 2147483647\n" + table);
+    EXPECT_EQ(Run("t.txt < /dev/null", "timeout 60"), 0) << err;
+    EXPECT_TRUE(ErrHas("POLICY: Ignored - \\TAB size : 2147483647\\")) << err;
+    EXPECT_FALSE(ErrHas("POLICY: Changed - TAB size")) << err;
+    std::string html = ReadWhole(folder / "t.html");
+    EXPECT_NE(html.find("<TD>Alpha</TD>"), std::string::npos) << html;
+
+    Write("p.txt", table);
+    Write("big.pol", "TAB size : 2147483647\nBase FONT Size in pts : 12\n");
+    EXPECT_EQ(Run("p.txt big.pol < /dev/null", "timeout 60"), 0) << err;
+    EXPECT_TRUE(ErrHas("POLICY: Ignored - \\TAB size : 2147483647\\")) << err;
+    EXPECT_NE(ReadWhole(folder / "p.html").find("<TD>Alpha</TD>"), std::string::npos);
+
+    // A directive's number: not written as given, and never ignored
+    // silently, 2^31 and above included.
+    const std::string tagged = "$_$_BEGIN_TABLE\nName    Value\nAlpha   1\n$_$_END_TABLE\n";
+    Write("d.txt", "$_$_TABLE_BORDER 3\n$_$_TABLE_BORDER 2147483647\n$_$_TABLE_CELLPADDING 4294967296\n" + tagged);
+    EXPECT_EQ(Run("d.txt < /dev/null", "timeout 60"), 0) << err;
+    html = ReadWhole(folder / "d.html");
+    EXPECT_NE(html.find("BORDER=3"), std::string::npos) << html;
+    EXPECT_EQ(html.find("2147483647"), std::string::npos) << html;
+    EXPECT_EQ(html.find("4294967296"), std::string::npos) << html;
+    EXPECT_NE(html.find("<TD>Alpha</TD>"), std::string::npos) << html;
+}
+
+// Every integer policy, and every font policy's size, at the ends of int,
+// through a policy file and through CHANGE_POLICY lines, converts a small
+// table to HTML, to RTF and as a tab-delimited table (the sanitizer build
+// fails on any overflow).
+TEST_F(VendrelTest, EveryIntegerPolicyAtTheEndsOfIntConverts) {
+    std::vector<std::string> keys;
+    for (int i = 0; i < kPolicyCount; ++i) {
+        const PolicyDefinition& definition = GetPolicyDefinition(static_cast<Pol>(i));
+        if (definition.kind == kPolicyInt) keys.emplace_back(definition.key);
+    }
+    for (int i = 0; i < kTablePolicyCount; ++i) {
+        const TablePolicyDefinition& definition = GetTablePolicyDefinition(static_cast<TabPol>(i));
+        if (definition.kind == kPolicyInt) keys.emplace_back(definition.key);
+    }
+    ASSERT_GT(keys.size(), 40u);
+    const std::string table = "Name\tValue\tCity\nAlpha\t1\tOslo\nBeta\t22\tRome\n";
+    for (const char* value : {"-2147483648", "-1", "0", "2147483647"}) {
+        std::string policies, changes;
+        for (const std::string& key : keys) {
+            policies += key + " : " + value + "\n";
+            changes += "$_$_CHANGE_POLICY " + key + " : " + value + "\n";
+        }
+        // The font policies' sizes too.
+        for (int i = 0; i < kPolicyCount; ++i) {
+            const PolicyDefinition& definition = GetPolicyDefinition(static_cast<Pol>(i));
+            if (definition.kind != kPolicyFont) continue;
+            const std::string line = std::string(definition.key) + " : Arial, Bold, " + value + "\n";
+            policies += line;
+            changes += "$_$_CHANGE_POLICY " + line;
+        }
+        Write("ends.pol", policies);
+        Write("plain.txt", table);
+        Write("changed.txt", changes + table);
+        for (const char* arguments : {"plain.txt ends.pol", "changed.txt"}) {
+            for (const char* format : {"", " /RTF", " /TABBED"}) {
+                SCOPED_TRACE(std::string(arguments) + format + " at " + value);
+                const std::string input = std::string(arguments).substr(0, std::string(arguments).find('.'));
+                const fs::path output = folder / (input + (std::string(format) == " /RTF" ? ".rtf" : ".html"));
+                fs::remove(output);
+                // (An error reporting level of -1 keeps even the status lines back.)
+                EXPECT_EQ(Run(std::string(arguments) + format + " < /dev/null", "timeout 100"), 0) << err;
+                EXPECT_NE(ReadWhole(output).find("Alpha"), std::string::npos) << err;
+                EXPECT_FALSE(ErrHas("runtime error")) << err;
+            }
+        }
+    }
 }
 
 TEST_F(VendrelTest, MasterIndexPage) {

@@ -465,7 +465,9 @@ TEST_F(PreprocessorInclude, RefusesItselfACycleAMissingFileAndADirectory) {
     EXPECT_EQ(Texts(), (std::vector<std::string>{"m1", "b1", "b2", "m2"}));
     EXPECT_EQ(harness.CountMessages("ERROR: Failed to open include file \"input.txt\""), 2);
     EXPECT_EQ(harness.CountMessages("ERROR: Failed to open include file \"missing.txt\""), 1);
-    EXPECT_EQ(harness.CountMessages("ERROR: Failed to open include file \"sub\""), 1);
+    // A folder is refused by name, with the system's reason.
+    EXPECT_EQ(harness.CountMessages("/sub\": Is a directory"), 1);
+    EXPECT_EQ(harness.CountMessages("ERROR: Failed to open include file \"sub\""), 0);
     EXPECT_EQ(harness.CountMessages("ERROR: Failed to open include file \"\""), 1);
 }
 

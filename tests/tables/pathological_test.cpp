@@ -1,8 +1,8 @@
 // Pathological inputs converted end to end through ConvertToTable, to HTML and
 // to RTF, as an automatic block (code 0) and as a table (code 1, what the
 // program uses): a row 100,000 columns wide over 10,000 short rows, a 10 MB
-// single line, 50,000 alternating rule and text lines, binary bytes and an
-// empty file.  Each must finish (CTest gives these tests their own, longer
+// single line, 50,000 alternating rule and text lines, binary bytes, an
+// empty file and a cell of 400,000 tags.  Each must finish (CTest gives these tests their own, longer
 // time-out) and its output must stay linear in its input.
 //
 // The bound is kGrowth x input + kFixed bytes:
@@ -94,6 +94,16 @@ std::string RandomBytes() {
     return text;
 }
 
+// One table cell holding 400,000 line-break tags: the cell's tags are dealt
+// with in one pass, not by rewriting the cell at every tag.
+std::string CellOfManyTags() {
+    std::string text = "Name    Value\nAlpha   ";
+    text.reserve(text.size() + 400000 * 7 + 32);
+    for (int i = 0; i < 400000; ++i) text += "x[[BR]]";
+    text += "END\nBeta    2\n";
+    return text;
+}
+
 struct PathologicalCase {
     const char* name;
     std::string (*make)();
@@ -110,6 +120,7 @@ const PathologicalCase kCases[] = {
     {"EveryByteValue", EveryByteValue},
     {"RandomBytes", RandomBytes},
     {"EmptyFile", Nothing},
+    {"CellOfManyTags", CellOfManyTags},
 };
 
 // One conversion per test: the case, the output format (0 HTML, 1 RTF) and
@@ -144,6 +155,13 @@ TEST_P(PathologicalInput, ConvertsWithOutputLinearInItsInput) {
     EXPECT_TRUE(outcome.converted);
     EXPECT_GT(outcome.outputLines, 0u);
     EXPECT_LE(outcome.outputBytes, kGrowth * input.size() + kFixed) << "input " << input.size() << " bytes";
+    // Nothing of the input is lost: its last word is in the output.
+    if (!input.empty() && std::string(test.name) == "CellOfManyTags") {
+        std::string output;
+        ConvertFileInMemory(path, outputFormat, formatCode, &output);
+        EXPECT_NE(output.find("END"), std::string::npos);
+        EXPECT_NE(output.find("Beta"), std::string::npos);
+    }
     RecordProperty("input_bytes", std::to_string(input.size()));
     RecordProperty("output_bytes", std::to_string(outcome.outputBytes));
 }

@@ -1,0 +1,66 @@
+#include "platform/regular_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kNotRegularReason = "Not a regular file";
+
+OpenedForReading Failure(int error) {
+    OpenedForReading result;
+    result.reason = std::strerror(error);
+    return result;
+}
+
+}  // namespace
+
+void StreamCloser::operator()(std::FILE* stream) const {
+    if (stream) std::fclose(stream);
+}
+
+OpenedForReading OpenRegularFileForReading(const char* path) {
+    if (!path || !*path) return Failure(ENOENT);
+    // Without O_NONBLOCK, opening a FIFO that nobody writes waits for ever.
+    const int descriptor = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0) {
+        // A socket cannot be opened at all: it is refused as not regular too.
+        const int error = errno;
+        OpenedForReading result = Failure(error);
+        struct stat info;
+        if (error == ENXIO && ::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
+            result.notRegular = true;
+            result.reason = kNotRegularReason;
+        }
+        return result;
+    }
+    struct stat info;
+    if (::fstat(descriptor, &info) != 0) {
+        const int error = errno;
+        ::close(descriptor);
+        return Failure(error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(descriptor);
+        OpenedForReading result;
+        result.notRegular = true;
+        result.reason = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : kNotRegularReason;
+        return result;
+    }
+    // A regular file never blocks, but the stream reads as usual all the same.
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags >= 0) ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* stream = ::fdopen(descriptor, "rb");
+    if (!stream) {
+        const int error = errno;
+        ::close(descriptor);
+        return Failure(error);
+    }
+    OpenedForReading result;
+    result.stream.reset(stream);
+    return result;
+}

@@ -1,0 +1,78 @@
+#include "platform/regular_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RegularFileTest : public testing::Test {
+protected:
+    fs::path folder;
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "vendrel_regular_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override {
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+};
+
+TEST_F(RegularFileTest, ARegularFileIsReadAsAStream) {
+    std::ofstream(folder / "a.txt") << "line\n";
+    OpenedForReading opened = OpenRegularFileForReading((folder / "a.txt").c_str());
+    ASSERT_TRUE(opened.stream);
+    EXPECT_FALSE(opened.notRegular);
+    EXPECT_TRUE(opened.reason.empty());
+    char buffer[16] = {};
+    EXPECT_EQ(std::fread(buffer, 1, sizeof buffer, opened.stream.get()), 5u);
+    EXPECT_STREQ(buffer, "line\n");
+}
+
+TEST_F(RegularFileTest, EverythingElseIsRefusedWithItsReason) {
+    fs::create_directory(folder / "dir");
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const std::string socketPath = (folder / "sock").string();
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(server, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    struct Case {
+        std::string path;
+        bool notRegular;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {(folder / "dir").string(), true, "Is a directory"},
+        {(folder / "fifo").string(), true, "Not a regular file"},  // no writer: must not block
+        {"/dev/zero", true, "Not a regular file"},
+        {"/dev/null", true, "Not a regular file"},
+        {socketPath, true, "Not a regular file"},
+        {(folder / "missing").string(), false, "No such file or directory"},
+        {"", false, "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const OpenedForReading opened = OpenRegularFileForReading(c.path.c_str());
+        EXPECT_FALSE(opened.stream);
+        EXPECT_EQ(opened.notRegular, c.notRegular);
+        EXPECT_EQ(opened.reason, c.reason);
+    }
+    ::close(server);
+}
+
+}  // namespace
