@@ -7,7 +7,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <typeinfo>
+#include <utility>
+#include <vector>
 
 #include "foundation/source_position.h"
 #include "foundation/text_line.h"
@@ -67,6 +70,10 @@ public:
     TextString taggedText;  // the text before output escaping, in-line tags kept ("unescaped text")
     TextString plainText;   // working copy for the text tests; in-line tags taken out
     TextString inputText;   // the text after the reading-time conversion ("original text")
+    // The tags read while a tag batch is open and their replacements, in the
+    // order they stand in the line.
+    bool tagBatchOpen = false;
+    std::vector<std::pair<std::string, std::string>> tagBatch;
     std::array<int, 6> sectionLevels{-1, -1, -1, -1, -1, -1};
     SourcePosition position;
     SourcePosition originPosition;
@@ -130,6 +137,13 @@ public:
     // Messages about this line and the line's own tag handling.
     void LineMessage(Context& context, const TextString& text, int level);
     virtual void ProcessInLineTag(const TextString& tag, FC& set);
+    // While a line's tags are read one after another (BeginTagBatch ..
+    // EndTagBatch), each tag's replacement is recorded and the line's texts
+    // are rebuilt once at the end, each in one pass: replacing tag by tag
+    // would move the rest of the line for every tag, and a line may hold
+    // hundreds of thousands of them.
+    void BeginTagBatch();
+    void EndTagBatch();
     virtual bool ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set,
                             TextString& messages, int& level);
 

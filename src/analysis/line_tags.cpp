@@ -2,6 +2,7 @@
 // overrides of the text line's wrapping and upper-case test.
 #include <climits>
 #include <string>
+#include <string_view>
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
@@ -197,10 +198,53 @@ void AnalysedLine::ProcessInLineTag(const TextString& tag, FC& set) {
         }
     }
 
+    if (tagBatchOpen) {
+        if (!tag.IsEmpty()) tagBatch.emplace_back(tag.str(), replacement.str());
+        return;
+    }
     ReplaceFirst(inputText, tag, replacement);
     ReplaceFirst(plainText, tag, replacement);
     ReplaceFirst(*this, tag, replacement);
     trimmedLength = plainText.length;
+}
+
+namespace {
+
+// Replaces, in order, the first occurrence of each batch tag that stands after
+// the previous one's: the one pass equal to replacing the tags one by one.
+void ReplaceTagsInOnePass(TextString& text, const std::vector<std::pair<std::string, std::string>>& batch) {
+    const std::string_view source = text.view();
+    std::string out;
+    out.reserve(source.size());
+    size_t cursor = 0;
+    for (const auto& [tag, replacement] : batch) {
+        const size_t at = source.find(tag, cursor);
+        if (at == std::string_view::npos) continue;
+        out.append(source.substr(cursor, at - cursor));
+        out.append(replacement);
+        cursor = at + tag.size();
+    }
+    if (cursor == 0) return;
+    out.append(source.substr(cursor));
+    text.AssignChars(out.data(), static_cast<int>(out.size()));
+}
+
+}  // namespace
+
+void AnalysedLine::BeginTagBatch() {
+    tagBatch.clear();
+    tagBatchOpen = true;
+}
+
+void AnalysedLine::EndTagBatch() {
+    tagBatchOpen = false;
+    if (tagBatch.empty()) return;
+    ReplaceTagsInOnePass(inputText, tagBatch);
+    ReplaceTagsInOnePass(plainText, tagBatch);
+    ReplaceTagsInOnePass(*this, tagBatch);
+    trimmedLength = plainText.length;
+    tagBatch.clear();
+    tagBatch.shrink_to_fit();
 }
 
 // ---------------------------------------------------------------------------

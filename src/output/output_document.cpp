@@ -123,7 +123,9 @@ void OutputDocument::ProcessInLineTags(AnalysedLine* line, FC* set) {
     const TextString work(line->taggedText);
     TagScan scan(work, start, end);
     TextString tag;
+    line->BeginTagBatch();
     while (scan.Next(tag)) line->ProcessInLineTag(tag, *set);
+    line->EndTagBatch();
 }
 
 // The output side works on a copy of the line's current text.  Each tag is
