@@ -453,7 +453,7 @@ void BaseDialog::ReloadMasterPolicyFile(FC& set) {
         if (file.TakeRefusal(&refusedName, &reason)) {
             message.Append(": ");
             message.Append(reason.c_str());
-            if (context) ++context->filesRefused;
+            TheRunStatus().NoteFailure();
         }
         StatusMessageCallback(message.buffer);
         return;

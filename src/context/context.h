@@ -236,7 +236,6 @@ public:
     TextString alternativeOutputDirectory;
     int alternativeOutputSwitch = 0;  // the alternative output directory is used
     int listingSwitch = 0;            // write a listing (".lis1") and a statistics file
-    int filesRefused = 0;             // files refused as not regular (FC::ReportRefusedFile): the run fails
     int secondListingSwitch = 0;      // write the listings only
     int shortExtensions = 0;          // ".ls1" and ".sts" in place of ".lis1" and ".stats"
     // Where the contents list goes (SetContentsListMode): at most one of the

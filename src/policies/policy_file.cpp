@@ -446,7 +446,7 @@ bool FC::ReportRefusedFile(TextFile& reader) {
     message.Append("\": ");
     message.Append(reason.c_str());
     OutputMessage(message.buffer, 10);
-    if (context) ++context->filesRefused;
+    TheRunStatus().NoteFailure();
     return true;
 }
 
