@@ -23,6 +23,7 @@
 #include "foundation/utilities.h"
 #include "output/master_index.h"
 #include "platform/file_search.h"
+#include "platform/regular_file.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
 #include "tables/file_specs.h"
@@ -408,16 +409,12 @@ bool BaseDialog::LoadPolicyFile() {
     TextFile file;
     // A folder or a file that cannot be read is reported as a missing one
     // is, with the system's reason.
-    const int unreadable = UnreadableFileError(runPolicyFileName.str());
-    if (unreadable || !file.OpenForRead(runPolicyFileName.buffer)) {
+    const OpenedForReading probe = OpenRegularFileForReading(runPolicyFileName.buffer);
+    if (!probe.stream || !file.OpenForRead(runPolicyFileName.buffer)) {
         TextString text = FilledMessage(32, "xxxxxx", runPolicyFileName);
-        std::string refusedName, reason;
-        if (unreadable && unreadable != ENOENT) {
+        if (probe.error != 0 && probe.error != ENOENT) {
             text.Append(": ");
-            text.Append(SystemErrorText(unreadable).c_str());
-        } else if (file.TakeRefusal(&refusedName, &reason)) {
-            text.Append(": ");
-            text.Append(reason.c_str());
+            text.Append(probe.reason.c_str());
         }
         const TextString caption(GetMessageText(6));
         services.ShowMessage(caption.buffer, text.buffer);

@@ -195,16 +195,6 @@ int CloseOutputStream(OutputStream& output, bool keep) {
     return failure;
 }
 
-int UnreadableFileError(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return errno;
-    if (S_ISDIR(info.st_mode)) return EISDIR;
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0) return errno;
-    ::close(descriptor);
-    return 0;
-}
-
 std::string SystemErrorText(int error) { return std::system_category().message(error); }
 
 void SetWriteFault(WriteFault fault, const std::string& pathEnding) {

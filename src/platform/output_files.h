@@ -59,9 +59,6 @@ OutputStream OpenOutputStream(const std::string& path, OutputRoad road, int* err
 // close or rename that failed.
 int CloseOutputStream(OutputStream& output, bool keep);
 
-// Why `path` cannot be read as a file: 0 when it can, else the error
-// number (EISDIR for a folder, EACCES, ENOENT...).
-int UnreadableFileError(const std::string& path);
 
 // The system's text for an error number ("No space left on device").
 std::string SystemErrorText(int error);

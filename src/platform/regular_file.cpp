@@ -14,6 +14,7 @@ constexpr const char* kNotRegularReason = "Not a regular file";
 OpenedForReading Failure(int error) {
     OpenedForReading result;
     result.reason = std::strerror(error);
+    result.error = error;
     return result;
 }
 
@@ -35,6 +36,7 @@ OpenedForReading OpenRegularFileForReading(const char* path) {
         if (error == ENXIO && ::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
             result.notRegular = true;
             result.reason = kNotRegularReason;
+            result.error = ENODEV;
         }
         return result;
     }
@@ -48,6 +50,7 @@ OpenedForReading OpenRegularFileForReading(const char* path) {
         ::close(descriptor);
         OpenedForReading result;
         result.notRegular = true;
+        result.error = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
         result.reason = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : kNotRegularReason;
         return result;
     }

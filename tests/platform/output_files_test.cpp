@@ -123,11 +123,4 @@ TEST_F(OutputFilesTest, LinksStayAndSharedFilesAreWrittenInPlace) {
     EXPECT_EQ(error, EISDIR);
 }
 
-TEST_F(OutputFilesTest, WhyAFileCannotBeRead) {
-    Write(folder / "a.pol", "x");
-    EXPECT_EQ(UnreadableFileError((folder / "a.pol").string()), 0);
-    EXPECT_EQ(UnreadableFileError(folder.string()), EISDIR);
-    EXPECT_EQ(UnreadableFileError((folder / "missing.pol").string()), ENOENT);
-}
-
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +36,7 @@ TEST_F(RegularFileTest, ARegularFileIsReadAsAStream) {
     ASSERT_TRUE(opened.stream);
     EXPECT_FALSE(opened.notRegular);
     EXPECT_TRUE(opened.reason.empty());
+    EXPECT_EQ(opened.error, 0);
     char buffer[16] = {};
     EXPECT_EQ(std::fread(buffer, 1, sizeof buffer, opened.stream.get()), 5u);
     EXPECT_STREQ(buffer, "line\n");
@@ -55,15 +57,16 @@ TEST_F(RegularFileTest, EverythingElseIsRefusedWithItsReason) {
         std::string path;
         bool notRegular;
         const char* reason;
+        int error;
     };
     const Case cases[] = {
-        {(folder / "dir").string(), true, "Is a directory"},
-        {(folder / "fifo").string(), true, "Not a regular file"},  // no writer: must not block
-        {"/dev/zero", true, "Not a regular file"},
-        {"/dev/null", true, "Not a regular file"},
-        {socketPath, true, "Not a regular file"},
-        {(folder / "missing").string(), false, "No such file or directory"},
-        {"", false, "No such file or directory"},
+        {(folder / "dir").string(), true, "Is a directory", EISDIR},
+        {(folder / "fifo").string(), true, "Not a regular file", ENODEV},  // no writer: must not block
+        {"/dev/zero", true, "Not a regular file", ENODEV},
+        {"/dev/null", true, "Not a regular file", ENODEV},
+        {socketPath, true, "Not a regular file", ENODEV},
+        {(folder / "missing").string(), false, "No such file or directory", ENOENT},
+        {"", false, "No such file or directory", ENOENT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -71,6 +74,7 @@ TEST_F(RegularFileTest, EverythingElseIsRefusedWithItsReason) {
         EXPECT_FALSE(opened.stream);
         EXPECT_EQ(opened.notRegular, c.notRegular);
         EXPECT_EQ(opened.reason, c.reason);
+        EXPECT_EQ(opened.error, c.error);
     }
     ::close(server);
 }
