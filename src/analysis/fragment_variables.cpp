@@ -10,11 +10,11 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
-#include "analysis/tag_executors.h"
+#include "analysis/tag_dispatch.h"
 #include "app/product_identity.h"
 #include "context/context.h"
 #include "foundation/utilities.h"
-#include "output/navigation.h"
+#include "output/markup/navigation.h"
 #include "policies/fc.h"
 
 namespace {
@@ -141,7 +141,7 @@ bool GetExecutorValue(FC& set, const TextString& tag, const TextString& inner, s
     int replace = 0;
     TextString replacement;
     const bool executed =
-        ExecuteTag(0, line ? line : &scratch, tag, tagName, arguments, nullptr, &set, &replace, &replacement);
+        ExecuteInlineTag(0, line ? line : &scratch, tag, tagName, arguments, nullptr, &set, &replace, &replacement);
     if (!executed || !replace) return false;
     value = replacement;
     return true;

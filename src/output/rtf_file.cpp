@@ -12,7 +12,7 @@
 #include "foundation/fonts.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
-#include "output/escaping.h"
+#include "output/markup/escaping.h"
 #include "output/rtf_paragraphs.h"
 #include "policies/fc.h"
 

@@ -9,7 +9,7 @@
 #include "context/context.h"
 #include "foundation/run_status.h"
 #include "foundation/utilities.h"
-#include "output/colours.h"
+#include "output/markup/colours.h"
 #include "policies/catalogue_tokens.h"
 #include "policies/link_dictionary.h"
 #include "policies/tab_config.h"

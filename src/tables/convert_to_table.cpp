@@ -16,6 +16,7 @@
 #include "output/html_document.h"
 #include "output/html_file.h"
 #include "output/rtf_file.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "tables/preform.h"
 
@@ -370,6 +371,9 @@ void SetLineRingObserver(LineRingObserver observer, void* data) {
 
 bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextString& inputPath,
                     const TextString& outputLocation, int specialFormatCode, StringList* outputList) {
+    // The analysis has its in-line tags carried out by the writers' executors.
+    InstallTagExecutors(context);
+
     // The output names, computed with the merged policies of the run.
     OutputNames names;
     {

@@ -23,7 +23,7 @@
 #include "context/style_set.h"
 #include "foundation/fonts.h"
 #include "foundation/utilities.h"
-#include "output/colours.h"
+#include "output/markup/colours.h"
 #include "output/html_file.h"
 #include "output/html_tidy.h"
 #include "output/output_document.h"
