@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/product_identity.h"
 #include "app/result_viewing.h"
 #include "app/ui_services.h"
+#include "foundation/product_identity.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/product_identity.h"
 #include "app/program_settings.h"
 #include "app/ui_services.h"
+#include "foundation/product_identity.h"
 #include "platform/process_launch.h"
 #include "texts/message_texts.h"
 

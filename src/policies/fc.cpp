@@ -5,8 +5,8 @@
 #include <cstring>
 #include <iostream>
 
-#include "app/product_identity.h"
 #include "context/context.h"
+#include "foundation/product_identity.h"
 #include "foundation/run_status.h"
 #include "foundation/utilities.h"
 #include "output/markup/colours.h"

@@ -5,11 +5,11 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
-#include "app/product_identity.h"
 #include "context/context.h"
 #include "context/definitions.h"
 #include "context/preprocessor.h"
 #include "context/wrapped_text_file.h"
+#include "foundation/product_identity.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "output/file_names.h"

@@ -19,8 +19,8 @@
 #include "output/markup/escaping.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
-#include "tables/preform.h"
 #include "tables/engine_support.h"
+#include "tables/preform.h"
 
 namespace {
 

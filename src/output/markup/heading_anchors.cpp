@@ -4,11 +4,11 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/analysis_routines.h"
+#include "context/context.h"
 #include "foundation/utilities.h"
 #include "output/markup/colours.h"
 #include "output/markup/entities.h"
 #include "output/markup/escaping.h"
-#include "context/context.h"
 #include "policies/fc.h"
 #include "policies/heading_level_spec.h"
 
