@@ -1,8 +1,6 @@
 #include "app/result_viewing.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "app/program_settings.h"
