@@ -56,7 +56,6 @@ Output OutputOf(const FC* policies) {
 
 bool SameName(const TextString& a, const char* b) { return a.Matches(b, 0, 0); }
 
-
 // One call of an executor: the dispatcher's arguments, with the policy set
 // known to be there and the outputs made writable.
 struct TagCall {
@@ -174,7 +173,6 @@ void AppendAttribute(TextString& out, const char* name, const TextString& value)
     }
     out.Append("\"");
 }
-
 
 // Under the special rule sets, HTML comments are written "<!-- text -->":
 // one blank after the opening and before the closing bracket.
