@@ -12,6 +12,7 @@
 #include "context/preprocessor.h"
 #include "context/wrapped_text_file.h"
 #include "output/output_document.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 
 namespace {
@@ -66,6 +67,7 @@ void BM_ReadPreprocessed(benchmark::State& state) {
     int64_t lines = 0;
     for (auto _ : state) {
         Context context(1, 0);
+        InstallTagExecutors(context);
         FC policies;
         policies.SetContext(&context);
         policies.SetInt(Pol::DisplayMessages, 0);

@@ -5,6 +5,7 @@
 #include "context/context.h"
 #include "foundation/string_list.h"
 #include "foundation/text_file.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
 
@@ -27,6 +28,7 @@ ConversionOutcome Convert(const std::string& inputPath, const std::string* polic
                           int formatCode, std::string* output) {
     ConversionOutcome outcome;
     Context context(1, outputFormat);
+    InstallTagExecutors(context);
     context.sink.SetMessageCallback(DropText);
     context.sink.SetStatusCallback(DropText);
     FC master, run, file;

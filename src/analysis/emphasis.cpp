@@ -8,7 +8,7 @@
 #include "analysis/heading_list.h"
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
-#include "output/colours.h"
+#include "output/markup/colours.h"
 #include "policies/fc.h"
 
 namespace {

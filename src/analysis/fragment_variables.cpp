@@ -2,19 +2,18 @@
 // lines.
 #include "analysis/fragment_variables.h"
 
-#include <sys/stat.h>
-
 #include <ctime>
 #include <string>
 #include <string_view>
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
-#include "analysis/tag_executors.h"
-#include "app/product_identity.h"
+#include "analysis/tag_dispatch.h"
 #include "context/context.h"
+#include "foundation/product_identity.h"
 #include "foundation/utilities.h"
-#include "output/navigation.h"
+#include "output/markup/navigation.h"
+#include "platform/file_status.h"
 #include "policies/fc.h"
 
 namespace {
@@ -141,7 +140,7 @@ bool GetExecutorValue(FC& set, const TextString& tag, const TextString& inner, s
     int replace = 0;
     TextString replacement;
     const bool executed =
-        ExecuteTag(0, line ? line : &scratch, tag, tagName, arguments, nullptr, &set, &replace, &replacement);
+        ExecuteInlineTag(0, line ? line : &scratch, tag, tagName, arguments, nullptr, &set, &replace, &replacement);
     if (!executed || !replace) return false;
     value = replacement;
     return true;
@@ -175,11 +174,10 @@ void ExpandTagFrom(FC& set, TextString& text, const TextString& tag, int from) {
 void GetFileDateText(const TextString& path, TextString& out) {
     out.MakeEmpty();
     if (path.IsEmpty()) return;
-    struct stat status {};
-    if (stat(path.buffer, &status) != 0) return;
-    const std::time_t when = status.st_mtime;
+    std::time_t when = 0;
+    if (!GetFileModificationTime(path.str(), &when)) return;
     std::tm local{};
-    if (localtime_r(&when, &local) == nullptr) return;
+    if (!GetLocalTime(when, &local)) return;
     FormatDateText(local.tm_mday, local.tm_mon + 1, local.tm_year + 1900, &out);
 }
 

@@ -6,8 +6,8 @@
 
 #include "context/context.h"
 #include "context/option_groups.h"
-#include "output/entities.h"
-#include "output/markup_removal.h"
+#include "output/markup/entities.h"
+#include "output/markup/markup_removal.h"
 #include "policies/fc.h"
 
 #if __has_include("analysis/analysis_routines.h")

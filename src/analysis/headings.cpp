@@ -13,7 +13,7 @@
 #include "analysis/analysis_routines.h"
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
-#include "output/colours.h"
+#include "output/markup/colours.h"
 #include "policies/fc.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/analysed_line.h"
-#include "analysis/tag_executors.h"
+#include "analysis/tag_dispatch.h"
 #include "context/context.h"
 #include "foundation/pattern_rules.h"
 #include "foundation/source_position.h"

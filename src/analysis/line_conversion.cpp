@@ -13,8 +13,8 @@
 #include "analysis/word_tidiers.h"
 #include "context/context.h"
 #include "foundation/pattern_rules.h"
-#include "output/heading_anchors.h"
-#include "output/rtf_links.h"
+#include "output/markup/heading_anchors.h"
+#include "output/markup/rtf_links.h"
 #include "policies/fc.h"
 
 namespace {

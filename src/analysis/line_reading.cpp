@@ -6,7 +6,7 @@
 #include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "foundation/utilities.h"
-#include "output/escaping.h"
+#include "output/markup/escaping.h"
 #include "policies/fc.h"
 
 #if defined(__SSE2__)

@@ -6,7 +6,7 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
-#include "analysis/tag_executors.h"
+#include "analysis/tag_dispatch.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
 #include "policies/fc.h"

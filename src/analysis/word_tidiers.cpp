@@ -12,8 +12,8 @@
 #include "analysis/recognisers.h"
 #include "context/context.h"
 #include "foundation/pattern_rules.h"
-#include "output/link_target.h"
-#include "output/rtf_links.h"
+#include "output/markup/link_target.h"
+#include "output/markup/rtf_links.h"
 #include "policies/fc.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/product_identity.h"
 #include "app/ui_services.h"
 #include "context/context.h"
+#include "foundation/product_identity.h"
 #include "texts/combo_history.h"
 #include "texts/message_texts.h"
 

@@ -1,7 +1,6 @@
 #include "app/batch_mode.h"
 
 #include <strings.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include "context/context.h"
 #include "foundation/run_status.h"
 #include "foundation/utilities.h"
+#include "platform/file_status.h"
 #include "tables/command_line.h"
 #include "texts/message_texts.h"
 
@@ -32,8 +32,7 @@ bool IsQualifierWord(const char* word) {
     const char* equals = std::strchr(word, '=');
     const char* second = std::strchr(word + 1, '/');
     if (second && (!equals || second < equals)) return false;
-    struct stat info {};
-    return ::stat(word, &info) != 0;
+    return KindOfPath(word) == PathKind::kMissing;
 }
 
 // The word as a full path: a relative word is taken from the current

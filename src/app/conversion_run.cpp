@@ -1,8 +1,6 @@
 #include "app/conversion_run.h"
 
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -23,6 +21,7 @@
 #include "foundation/utilities.h"
 #include "output/master_index.h"
 #include "platform/file_search.h"
+#include "platform/file_status.h"
 #include "platform/regular_file.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
@@ -286,8 +285,8 @@ bool FindFirstMatch(const TextString& path, bool filesOnly, TextString* name) {
     const std::string pattern = slash == std::string::npos ? whole : whole.substr(slash + 1);
     if (pattern.empty()) return false;
     if (!HasWildcard(pattern.c_str())) {
-        struct stat info {};
-        if (::stat(whole.c_str(), &info) != 0 || (filesOnly && S_ISDIR(info.st_mode))) return false;
+        const PathKind kind = KindOfPath(whole);
+        if (kind == PathKind::kMissing || (filesOnly && kind == PathKind::kDirectory)) return false;
         if (name) *name = TextString(std::string_view(pattern));
         return true;
     }
@@ -336,10 +335,7 @@ void BaseDialog::SplitFileSpec(const TextString& spec, TextString& directory, Te
 bool BaseDialog::CheckDirectory(const TextString& path, bool readOnlyAllowed) {
     // An empty directory is the current one.
     const char* directory = path.IsEmpty() ? "." : path.buffer;
-    struct stat info {};
-    if (::stat(directory, &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-    if (::access(directory, X_OK) != 0) return false;
-    return readOnlyAllowed || ::access(directory, W_OK) == 0;
+    return KindOfPath(directory) == PathKind::kDirectory && DirectoryAllows(directory, !readOnlyAllowed);
 }
 
 void BaseDialog::AttachCallbacks(FC& set) {

@@ -1,12 +1,36 @@
 #include "app/program_settings.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
-#include "app/product_identity.h"
 #include "app/result_viewing.h"
 #include "app/ui_services.h"
+#include "foundation/product_identity.h"
 
 namespace {
+
+// The settings store keeps standard strings; the program's settings are
+// texts.  These take and give texts under the store's routine names.
+bool ReadRegistryText(const SettingsStore& store, const char* name, TextString& out) {
+    std::string text;
+    if (!ReadRegistryText(store, name, text)) return false;
+    out.AssignChars(text.data(), static_cast<int>(text.size()));
+    return true;
+}
+
+void LoadHistoryList(const SettingsStore& store, const char* key, int count, TextString* entries) {
+    std::vector<std::string> texts(static_cast<size_t>(count));
+    LoadHistoryList(store, key, count, texts.data());
+    for (int i = 0; i < count; ++i) entries[i].AssignChars(texts[i].data(), static_cast<int>(texts[i].size()));
+}
+
+void SaveHistoryList(SettingsStore& store, const char* key, int count, const TextString* entries) {
+    std::vector<std::string> texts;
+    texts.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) texts.emplace_back(entries[i].buffer != nullptr ? entries[i].buffer : "");
+    SaveHistoryList(store, key, count, texts.data());
+}
 
 // The settings file of the running product.
 std::string ProductSettingsPath() {

@@ -1,15 +1,12 @@
 #include "app/result_viewing.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include "app/product_identity.h"
 #include "app/program_settings.h"
 #include "app/ui_services.h"
+#include "foundation/product_identity.h"
+#include "platform/file_status.h"
 #include "platform/process_launch.h"
 #include "texts/message_texts.h"
 
@@ -161,10 +158,7 @@ bool ResultViewer::FindMailClient(TextString& command) {
 }
 
 bool ResultViewer::FindLocalDocumentation(TextString& path) {
-    std::string program(4096, '\0');
-    ssize_t n = readlink("/proc/self/exe", program.data(), program.size());
-    if (n <= 0 || static_cast<size_t>(n) >= program.size()) return false;
-    program.resize(static_cast<size_t>(n));
+    const std::string program = RunningProgramPath();
     size_t slash = program.find_last_of('/');
     if (slash == std::string::npos) return false;
     TextString folderAddress, pageName;
@@ -181,9 +175,7 @@ void ResultViewer::MakeFileUrl(const TextString& path, TextString& address) {
     }
     TextString absolute;
     if (path.At(0) != '/') {
-        std::string here(4096, '\0');
-        while (getcwd(here.data(), here.size()) == nullptr && errno == ERANGE) here.resize(here.size() * 2);
-        here.resize(std::strlen(here.c_str()));
+        const std::string here = CurrentDirectory();
         absolute.AssignChars(here.data(), static_cast<int>(here.size()));
         if (absolute.length == 0 || absolute.buffer[absolute.length - 1] != '/') absolute.AppendChar('/');
         // "./a.html" names a file in the current folder.

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/product_identity.h"
+#include "foundation/product_identity.h"
 #include "texts/message_texts.h"
 
 UiServices::~UiServices() = default;

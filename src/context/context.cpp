@@ -7,7 +7,7 @@
 #include "foundation/run_status.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
-#include "output/colours.h"
+#include "output/markup/colours.h"
 #include "policies/fc.h"
 
 // ---------------------------------------------------------------------------

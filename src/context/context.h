@@ -23,7 +23,9 @@
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
 
+class AnalysedLine;
 class FC;
+class OutputDocument;
 class TextFile;
 
 // The parsed command line of a run: what the qualifiers and the file
@@ -203,6 +205,15 @@ public:
     TagRemovalOptionList optionGroups;
     int productCode = 1;
     int outputFormat = 0;  // 0 HTML, 1 RTF
+    // Carries out one recognised in-line tag for the output being written
+    // (ExecuteTag, output/tag_executors.h).  Whoever creates the writer
+    // installs it; the analysis reaches the executors only through it
+    // (ExecuteInlineTag, analysis/tag_dispatch.h).  Null: every tag is left
+    // to the line's own tag handling.
+    using TagExecutor = bool (*)(int mode, AnalysedLine* line, const TextString& tagText, const TextString& name,
+                                 const TextString& arguments, OutputDocument* document, FC* policies, int* replace,
+                                 TextString* replacement);
+    TagExecutor tagExecutor = nullptr;
     // Tables written in this run: "table_" + the counter names the next
     // one.  No per-file reset touches it.
     int tableCounter = 0;

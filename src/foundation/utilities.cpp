@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_status.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -187,7 +189,7 @@ void FormatDateText(int day, int month, int year, TextString* out) {
 void GetDateText(TextString* out) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) {
+    if (!GetLocalTime(now, &local)) {
         out->MakeEmpty();
         return;
     }

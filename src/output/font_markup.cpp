@@ -3,7 +3,7 @@
 #include "context/context.h"
 #include "foundation/fonts.h"
 #include "foundation/utilities.h"
-#include "output/colours.h"
+#include "output/markup/colours.h"
 #include "policies/fc.h"
 
 namespace {

@@ -20,9 +20,9 @@
 #include "foundation/text_line.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
-#include "output/escaping.h"
 #include "output/html_document.h"
 #include "output/html_tidy.h"
+#include "output/markup/escaping.h"
 #include "output/paragraphs.h"
 #include "policies/fc.h"
 

@@ -1,7 +1,7 @@
 #include "output/html_output_navigation_bar.h"
 
 #include "context/context.h"
-#include "output/navigation.h"
+#include "output/markup/navigation.h"
 #include "output/output_document.h"
 #include "output/paragraphs.h"
 #include "policies/fc.h"

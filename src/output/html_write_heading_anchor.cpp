@@ -5,7 +5,7 @@
 #include "analysis/emphasis.h"
 #include "analysis/heading_list.h"
 #include "context/context.h"
-#include "output/heading_anchors.h"
+#include "output/markup/heading_anchors.h"
 #include "output/output_document.h"
 #include "policies/fc.h"
 

@@ -3,7 +3,7 @@
 #include "context/context.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
-#include "output/escaping.h"
+#include "output/markup/escaping.h"
 #include "output/output_document.h"
 #include "policies/fc.h"
 

@@ -6,11 +6,11 @@
 #include "context/context.h"
 #include "foundation/fonts.h"
 #include "foundation/utilities.h"
-#include "output/colours.h"
-#include "output/escaping.h"
 #include "output/font_markup.h"
 #include "output/html_document.h"
 #include "output/html_file.h"
+#include "output/markup/colours.h"
+#include "output/markup/escaping.h"
 #include "output/paragraphs.h"
 #include "policies/fc.h"
 

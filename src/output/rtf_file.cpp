@@ -12,8 +12,9 @@
 #include "foundation/fonts.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
-#include "output/escaping.h"
+#include "output/markup/escaping.h"
 #include "output/rtf_paragraphs.h"
+#include "platform/file_status.h"
 #include "policies/fc.h"
 
 namespace {
@@ -421,7 +422,7 @@ void WriteRTFHeader(RTFFile* document, FC* set) {
                   TextString(item.keyword) + InfoText(set, document, set->GetText(item.policy), false) + "}");
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    GetLocalTime(now, &local);
     char created[96];
     std::snprintf(created, sizeof created, "{\\creatim\\yr%04d\\mo%d\\dy%d\\hr%d\\min%d}", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);

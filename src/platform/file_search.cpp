@@ -4,7 +4,7 @@
 #include <fnmatch.h>
 #include <sys/stat.h>
 
-#include "foundation/text_string.h"
+#include "platform/ascii_text.h"
 
 // Owns an open directory stream.
 struct FileSearch::DirectoryHandle {
@@ -17,12 +17,6 @@ struct FileSearch::DirectoryHandle {
 
 namespace {
 
-std::string LowerAscii(const char* text) {
-    std::string lowered;
-    for (; *text; ++text) lowered += ToLowerAscii(*text);
-    return lowered;
-}
-
 // Turns a pattern that knows only '*' and '?' into an fnmatch pattern:
 // brackets and backslashes are escaped so that they stand for themselves.
 std::string ToFnmatchPattern(const char* pattern) {
@@ -30,7 +24,7 @@ std::string ToFnmatchPattern(const char* pattern) {
     for (; *pattern; ++pattern) {
         const char c = *pattern;
         if (c == '[' || c == ']' || c == '\\') out += '\\';
-        out += ToLowerAscii(c);
+        out += LowerAsciiChar(c);
     }
     return out;
 }
@@ -39,7 +33,7 @@ std::string ToFnmatchPattern(const char* pattern) {
 
 bool MatchesFilePattern(const char* pattern, const char* name) {
     if (!pattern || !name) return false;
-    return fnmatch(ToFnmatchPattern(pattern).c_str(), LowerAscii(name).c_str(), 0) == 0;
+    return fnmatch(ToFnmatchPattern(pattern).c_str(), LowerAsciiText(name).c_str(), 0) == 0;
 }
 
 FileSearch::FileSearch() = default;
@@ -59,7 +53,7 @@ bool FileSearch::Begin(const std::string& directory, const std::string& pattern)
 bool FileSearch::Next(FoundFile* out) {
     if (!handle) return false;
     while (const dirent* entry = readdir(handle->dir)) {
-        if (fnmatch(loweredPattern.c_str(), LowerAscii(entry->d_name).c_str(), 0) != 0) continue;
+        if (fnmatch(loweredPattern.c_str(), LowerAsciiText(entry->d_name).c_str(), 0) != 0) continue;
         struct stat info {};
         const std::string path = directoryPath + entry->d_name;
         if (stat(path.c_str(), &info) != 0) continue;

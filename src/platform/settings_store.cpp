@@ -7,16 +7,57 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/ascii_text.h"
+
 namespace {
 
-std::string Lowered(std::string_view name) {
-    std::string lowered(name);
-    for (char& c : lowered) c = ToLowerAscii(c);
-    return lowered;
+std::string Lowered(std::string_view name) { return LowerAsciiText(name); }
+
+bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
+bool IsLetterChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Reads a decimal int from a setting's value.  The number may stand between
+// blanks or other marks, never next to a letter: "12", " -3 ", "(7)" read;
+// "12px", "x1", "1-2" and numbers beyond int do not.
+bool ParseSettingInt(const std::string& text, int& out) {
+    const long length = static_cast<long>(text.size());
+    // One past the end reads as the terminating NUL, which is neither.
+    auto at = [&](long i) { return i < length ? text[static_cast<size_t>(i)] : '\0'; };
+    long first = 0;
+    while (first < length && !IsDigitChar(at(first)) && at(first) != '+' && at(first) != '-') {
+        if (IsLetterChar(at(first))) return false;
+        ++first;
+    }
+    long last = length;
+    while (last >= first && !IsDigitChar(at(last))) {
+        if (IsLetterChar(at(last))) return false;
+        --last;
+    }
+    if (first > last || first >= length) return false;
+    bool digits = false;
+    for (long i = first; i <= last; ++i) {
+        const char c = at(i);
+        if (c == '+' || c == '-') {
+            if (i != first) return false;
+        } else if (IsDigitChar(c)) {
+            digits = true;
+        } else {
+            return false;
+        }
+    }
+    if (!digits) return false;
+    const std::string number = text.substr(static_cast<size_t>(first), static_cast<size_t>(last - first + 1));
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(number.c_str(), &end, 10);
+    if (errno == ERANGE || value > INT_MAX || value < INT_MIN || end == number.c_str()) return false;
+    out = static_cast<int>(value);
+    return true;
 }
 
 int HexDigitValue(char c) {
@@ -197,19 +238,18 @@ bool SettingsStore::Load() {
     return true;
 }
 
-bool SettingsStore::ReadText(const char* name, TextString& out) const {
+bool SettingsStore::ReadText(const char* name, std::string& out) const {
     auto it = index_.find(Lowered(name));
     if (it == index_.end()) return false;
-    const std::string& value = entries_[it->second].value;
-    out.AssignChars(value.data(), static_cast<int>(value.size()));
+    out = entries_[it->second].value;
     return true;
 }
 
 bool SettingsStore::ReadInt(const char* name, int& out) const {
-    TextString text;
+    std::string text;
     if (!ReadText(name, text)) return false;
     int value = 0;
-    if (!text.ToInteger('1', &value)) return false;
+    if (!ParseSettingInt(text, value)) return false;
     out = value;
     return true;
 }
@@ -314,7 +354,7 @@ bool SettingsStore::Save() {
     return ok;
 }
 
-bool ReadRegistryText(const SettingsStore& store, const char* name, TextString& out) {
+bool ReadRegistryText(const SettingsStore& store, const char* name, std::string& out) {
     return store.ReadText(name, out);
 }
 
@@ -337,12 +377,12 @@ std::string HistoryEntryName(const char* key, int i) {
 
 }  // namespace
 
-void LoadHistoryList(const SettingsStore& store, const char* key, int count, TextString* entries) {
+void LoadHistoryList(const SettingsStore& store, const char* key, int count, std::string* entries) {
     for (int i = 0; i < count; ++i) {
-        if (!store.ReadText(HistoryEntryName(key, i).c_str(), entries[i])) entries[i].MakeEmpty();
+        if (!store.ReadText(HistoryEntryName(key, i).c_str(), entries[i])) entries[i].clear();
     }
 }
 
-void SaveHistoryList(SettingsStore& store, const char* key, int count, const TextString* entries) {
-    for (int i = 0; i < count; ++i) store.WriteText(HistoryEntryName(key, i).c_str(), entries[i].buffer);
+void SaveHistoryList(SettingsStore& store, const char* key, int count, const std::string* entries) {
+    for (int i = 0; i < count; ++i) store.WriteText(HistoryEntryName(key, i).c_str(), entries[i].c_str());
 }

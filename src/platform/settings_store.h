@@ -24,8 +24,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "foundation/text_string.h"
-
 class SettingsStore {
 public:
     // The settings file of the running product:
@@ -47,7 +45,7 @@ public:
     bool Load();
 
     // The text of a setting; false (out unchanged) when there is none.
-    bool ReadText(const char* name, TextString& out) const;
+    bool ReadText(const char* name, std::string& out) const;
     // The setting as a decimal integer (leading and trailing blanks allowed);
     // false (out unchanged) when missing or not a number that fits an int.
     bool ReadInt(const char* name, int& out) const;
@@ -95,7 +93,7 @@ private:
 
 // The registry operations of the settings, on a store that stands for the
 // hive and the product's base key.  Each reads or writes the setting `name`.
-bool ReadRegistryText(const SettingsStore& store, const char* name, TextString& out);
+bool ReadRegistryText(const SettingsStore& store, const char* name, std::string& out);
 bool ReadRegistryInt(const SettingsStore& store, const char* name, int& out);
 bool WriteRegistryText(SettingsStore& store, const char* name, const char* text);
 void WriteRegistryInt(SettingsStore& store, const char* name, int value);
@@ -103,5 +101,5 @@ void WriteRegistryInt(SettingsStore& store, const char* name, int value);
 // A history list of `count` entries stored as key + "\MRU00" .. "\MRU09"
 // (two digits); a missing entry reads as empty, and saving writes every
 // entry, empty ones included.
-void LoadHistoryList(const SettingsStore& store, const char* key, int count, TextString* entries);
-void SaveHistoryList(SettingsStore& store, const char* key, int count, const TextString* entries);
+void LoadHistoryList(const SettingsStore& store, const char* key, int count, std::string* entries);
+void SaveHistoryList(SettingsStore& store, const char* key, int count, const std::string* entries);

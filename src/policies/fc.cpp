@@ -5,11 +5,11 @@
 #include <cstring>
 #include <iostream>
 
-#include "app/product_identity.h"
 #include "context/context.h"
+#include "foundation/product_identity.h"
 #include "foundation/run_status.h"
 #include "foundation/utilities.h"
-#include "output/colours.h"
+#include "output/markup/colours.h"
 #include "policies/catalogue_tokens.h"
 #include "policies/link_dictionary.h"
 #include "policies/tab_config.h"

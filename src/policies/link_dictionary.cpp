@@ -9,9 +9,9 @@
 #include "context/context.h"
 #include "foundation/pattern_rules.h"
 #include "foundation/text_file.h"
-#include "output/escaping.h"
-#include "output/link_target.h"
-#include "output/rtf_links.h"
+#include "output/markup/escaping.h"
+#include "output/markup/link_target.h"
+#include "output/markup/rtf_links.h"
 #include "policies/fc.h"
 
 namespace {

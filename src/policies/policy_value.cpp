@@ -7,7 +7,7 @@
 #include "foundation/message_reporter.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
-#include "output/colours.h"
+#include "output/markup/colours.h"
 #include "policies/fc.h"
 
 namespace {

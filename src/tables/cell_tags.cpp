@@ -20,11 +20,11 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
-#include "analysis/tag_executors.h"
+#include "analysis/tag_dispatch.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
-#include "output/colours.h"
 #include "output/font_markup.h"
+#include "output/markup/colours.h"
 #include "output/output_document.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"

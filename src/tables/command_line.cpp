@@ -1,12 +1,11 @@
 #include "tables/command_line.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string>
 
 #include "context/context.h"
 #include "foundation/utilities.h"
+#include "platform/file_status.h"
 
 namespace {
 
@@ -51,11 +50,6 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
     return text.size() >= prefix.size() && UpperAscii(text.substr(0, prefix.size())) == UpperAscii(prefix);
 }
 
-bool PathExists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 // A word beginning with "-" is a qualifier word.  A word beginning with "/"
 // is one unless it looks like or names a path: a second "/" before any "=",
 // or an existing file or directory of that name.
@@ -64,7 +58,7 @@ bool IsQualifierWord(const std::string& word) {
     if (word.empty() || word[0] != '/') return false;
     const std::string beforeEquals = word.substr(0, word.find('='));
     if (beforeEquals.find('/', 1) != std::string::npos) return false;
-    return !PathExists(word);
+    return KindOfPath(word) == PathKind::kMissing;
 }
 
 // The qualifier as typed, up to any "=", trailing blanks removed.

@@ -5,17 +5,18 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
-#include "app/product_identity.h"
 #include "context/context.h"
 #include "context/definitions.h"
 #include "context/preprocessor.h"
 #include "context/wrapped_text_file.h"
+#include "foundation/product_identity.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "output/file_names.h"
 #include "output/html_document.h"
 #include "output/html_file.h"
 #include "output/rtf_file.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "tables/preform.h"
 
@@ -370,6 +371,9 @@ void SetLineRingObserver(LineRingObserver observer, void* data) {
 
 bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextString& inputPath,
                     const TextString& outputLocation, int specialFormatCode, StringList* outputList) {
+    // The analysis has its in-line tags carried out by the writers' executors.
+    InstallTagExecutors(context);
+
     // The output names, computed with the merged policies of the run.
     OutputNames names;
     {

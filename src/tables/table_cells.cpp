@@ -16,11 +16,11 @@
 #include "context/context.h"
 #include "foundation/fonts.h"
 #include "foundation/unicode_text.h"
-#include "output/escaping.h"
+#include "output/markup/escaping.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
-#include "tables/preform.h"
 #include "tables/engine_support.h"
+#include "tables/preform.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "foundation/utilities.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
 #include "support/recording_document.h"
@@ -21,6 +22,7 @@ class FragmentVariablesTest : public testing::Test {
 protected:
     void SetUp() override {
         set.SetContext(&context);
+        InstallTagExecutors(context);
         recorder = std::make_unique<MessageRecorder>(context);
     }
     void SetPageWidth(int width) {

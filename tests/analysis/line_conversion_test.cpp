@@ -5,8 +5,8 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
-#include "output/heading_anchors.h"
-#include "output/navigation.h"
+#include "output/markup/heading_anchors.h"
+#include "output/markup/navigation.h"
 #include "policies/fc.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "context/context.h"
 #include "context/wrapped_text_file.h"
 #include "foundation/text_line.h"
-#include "output/heading_anchors.h"
+#include "output/markup/heading_anchors.h"
 #include "policies/fc.h"
 #include "policies/link_dictionary.h"
 #include "support/recording_document.h"

@@ -9,6 +9,7 @@
 
 #include "context/context.h"
 #include "output/paragraphs.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "support/recording_document.h"
 
@@ -30,6 +31,7 @@ protected:
 
     void SetUp() override {
         set.SetContext(&context);
+        InstallTagExecutors(context);
         context.documentState.htmlOutput = 1;
         context.documentState.inputFileName.Assign("report.txt");
         messages = std::make_unique<MessageRecorder>(context);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "context/context.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "support/recording_document.h"
 
@@ -27,6 +28,7 @@ class HTMLFileTest : public testing::Test {
 protected:
     void SetUp() override {
         set.SetContext(&context);
+        InstallTagExecutors(context);
         folder = std::filesystem::path(testing::TempDir()) / ("html_file_" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
     }

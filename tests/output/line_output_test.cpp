@@ -8,7 +8,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
-#include "output/escaping.h"
+#include "output/markup/escaping.h"
 #include "output/output_document.h"
 #include "policies/fc.h"
 #include "support/reading_harness.h"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "context/context.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "support/rtf_braces.h"
 
@@ -21,6 +22,7 @@ class RTFFileTest : public testing::Test {
 protected:
     void SetUp() override {
         set.SetContext(&context);
+        InstallTagExecutors(context);
         folder = std::filesystem::path(testing::TempDir()) / ("rtf_file_" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
     }

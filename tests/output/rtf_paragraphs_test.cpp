@@ -8,8 +8,8 @@
 #include "context/context.h"
 #include "context/style_set.h"
 #include "foundation/fonts.h"
+#include "output/markup/rtf_links.h"
 #include "output/rtf_file.h"
-#include "output/rtf_links.h"
 #include "output/rtf_write_custom_style.h"
 #include "policies/fc.h"
 

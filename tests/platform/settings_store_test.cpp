@@ -54,15 +54,15 @@ TEST_F(SettingsStoreTest, ValuesOfAnyLengthAndCharacterRoundTripAndNamesIgnoreCa
     int value = 0;
     EXPECT_TRUE(again.ReadInt("\\OPTIONS\\outputType", value));
     EXPECT_EQ(value, 4);
-    TextString text;
+    std::string text;
     EXPECT_TRUE(again.ReadText("\\browsercommand", text));
     EXPECT_EQ(text, "/opt/my browser/run \"%1\" a=b");
     EXPECT_TRUE(again.ReadText("\\Odd", text));
     EXPECT_EQ(text, "line one\nline two\r%0A");
     EXPECT_TRUE(again.ReadText("\\Long", text));
-    EXPECT_EQ(text.length, 100000);
+    EXPECT_EQ(text.size(), 100000u);
     EXPECT_FALSE(again.ReadText("\\Missing", text));
-    EXPECT_EQ(text.length, 100000);  // unchanged
+    EXPECT_EQ(text.size(), 100000u);  // unchanged
     // One line per setting: the line breaks of the value are encoded.
     const std::string content = FileContent();
     EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), 4);
@@ -78,23 +78,38 @@ TEST_F(SettingsStoreTest, ParsingKeepsEachNameOnceAndSkipsLinesWithoutName) {
 }
 
 TEST_F(SettingsStoreTest, NumbersAreReadOnlyWhenTheyAreNumbers) {
+    struct Case {
+        const char* text;
+        bool read;
+        int value;  // what the setting reads as (7, the value before, when it is not read)
+    };
+    // A number may stand between blanks and marks, never beside a letter.
+    const Case cases[] = {
+        {" -12 ", true, -12}, {"+5", true, 5},          {"(42)", true, 42},    {"$8.", true, 8},
+        {"0", true, 0},       {"2147483647", true, 2147483647}, {"-2147483648", true, -2147483647 - 1},
+        {"12px", false, 7},   {"x1", false, 7},         {"1-2", false, 7},     {"--1", false, 7},
+        {"1 2", false, 7},    {"", false, 7},           {"  ", false, 7},      {"-", false, 7},
+        {"2147483648", false, 7}, {"1.5", false, 7},
+    };
     SettingsStore store(path);
-    store.WriteText("\\N", " -12 ");
-    store.WriteText("\\X", "12px");
+    for (const Case& c : cases) {
+        store.WriteText("\\N", c.text);
+        int value = 7;
+        EXPECT_EQ(store.ReadInt("\\N", value), c.read) << '"' << c.text << '"';
+        EXPECT_EQ(value, c.value) << '"' << c.text << '"';
+    }
     int value = 7;
-    EXPECT_TRUE(store.ReadInt("\\N", value));
-    EXPECT_EQ(value, -12);
-    EXPECT_FALSE(store.ReadInt("\\X", value));
-    EXPECT_EQ(value, -12);
+    EXPECT_FALSE(store.ReadInt("\\Missing", value));
+    EXPECT_EQ(value, 7);
 }
 
 TEST_F(SettingsStoreTest, HistoryListsHaveTenTwoDigitEntries) {
     SettingsStore store(path);
-    TextString entries[10] = {"a", "b"};
+    std::string entries[10] = {"a", "b"};
     SaveHistoryList(store, "\\Files", 10, entries);
     EXPECT_TRUE(store.Contains("\\Files\\MRU00"));
     EXPECT_TRUE(store.Contains("\\Files\\MRU09"));
-    TextString loaded[10] = {"x", "x", "x"};
+    std::string loaded[10] = {"x", "x", "x"};
     LoadHistoryList(store, "\\files", 10, loaded);
     EXPECT_EQ(loaded[1], "b");
     EXPECT_EQ(loaded[2], "");

@@ -8,8 +8,8 @@
 #include "context/context.h"
 #include "foundation/string_list.h"
 #include "foundation/text_file.h"
-#include "output/escaping.h"
-#include "output/rtf_links.h"
+#include "output/markup/escaping.h"
+#include "output/markup/rtf_links.h"
 #include "policies/fc.h"
 
 namespace {

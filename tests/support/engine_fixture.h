@@ -9,6 +9,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "support/recording_document.h"
 #include "tables/preform.h"
@@ -22,6 +23,7 @@ protected:
 
     void SetUp() override {
         set.SetContext(&context);
+        InstallTagExecutors(context);
         context.documentState.htmlOutput = 1;
         TextString body("<BODY>");
         context.documentState.blocks.Add(&set, &document, body);

@@ -12,6 +12,7 @@
 #include "context/preprocessor.h"
 #include "context/wrapped_text_file.h"
 #include "foundation/text_line.h"
+#include "output/tag_executors.h"
 #include "support/recording_document.h"
 
 namespace {
@@ -60,6 +61,7 @@ std::string VisibleText(const std::string& text) {
 
 ReadingHarness::ReadingHarness(int outputFormat) : context(1, outputFormat), folder(MakeFolder()) {
     policies.SetContext(&context);
+    InstallTagExecutors(context);
     gMessages = &messages;
     gStatus = &statusLines;
     context.sink.SetMessageCallback(KeepMessage);

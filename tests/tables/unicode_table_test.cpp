@@ -15,7 +15,7 @@
 
 #include "context/context.h"
 #include "foundation/unicode_text.h"
-#include "output/entities.h"
+#include "output/markup/entities.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
 

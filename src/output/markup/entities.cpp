@@ -1,4 +1,4 @@
-#include "output/entities.h"
+#include "output/markup/entities.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "analysis/tag_executors.h"
+#include "output/tag_executors.h"
 
 #include <gtest/gtest.h>
 
@@ -7,14 +7,12 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
+#include "analysis/tag_dispatch.h"
 #include "context/context.h"
 #include "context/definitions.h"
 #include "context/style_set.h"
 #include "foundation/fonts.h"
 #include "output/html_change_font.h"
-#include "output/html_change_indent_level.h"
-#include "output/html_extra_leading.h"
-#include "output/html_margins.h"
 #include "output/html_output_html_fragment.h"
 #include "output/html_write_heading_anchor.h"
 #include "output/html_write_rule.h"
@@ -34,6 +32,7 @@ class TagExecutorsTest : public testing::Test {
 protected:
     void SetUp() override {
         set.SetContext(&context);
+        InstallTagExecutors(context);
         context.trackers.codeLocation = 3;
         context.documentState.htmlOutput = 1;
         ResetInlineTagState(&context);
@@ -387,40 +386,6 @@ TEST_F(TagExecutorsTest, FontTagsReadThreeArgumentsAndRecordTheChange) {
     EXPECT_EQ(Replaced("[[FONT 0, Arial, 9]]", 5), "");
     EXPECT_TRUE(messages.Messages().empty());
     EXPECT_FALSE(Run("[[FONT 7, Arial]]", 5).handled);
-}
-
-TEST_F(TagExecutorsTest, ColoursAreNormalisedAndChecked) {
-    MessageRecorder messages(context);
-    struct ColourCase {
-        const char* tag;
-        bool ok;
-        const char* colour;
-    };
-    const ColourCase cases[] = {
-        {"[[COLOUR red]]", true, "red"},
-        {"[[COLOUR #ff0000]]", true, "Red"},
-        {"[[COLOUR Black]]", true, ""},
-        {"[[COLOUR rgb, 1, 0, 0]]", true, "Red"},
-        {"[[COLOUR rgb, 0, 128, 255]]", true, "#0080FF"},
-        {"[[COLOUR chartreuse]]", true, "chartreuse"},
-        {"[[COLOUR \"red\"\" x\"]]", false, ""},
-        {"[[COLOUR]]", false, ""},
-    };
-    for (const ColourCase& c : cases) {
-        TextString name, arguments, error, colour("junk");
-        int level = -1;
-        RecogniseTag(set, TextString(c.tag), name, arguments, error, level);
-        EXPECT_EQ(GetTagColour(&set, nullptr, name, arguments, colour), c.ok) << c.tag;
-        EXPECT_EQ(colour.str(), c.colour) << c.tag;
-    }
-    EXPECT_EQ(messages.Count("WARNING: \"chartreuse\" is not a standard HTML colour"), 1);
-
-    set.ruleSetCode = 2;
-    TextString name, arguments, error, colour;
-    int level = -1;
-    RecogniseTag(set, TextString("[[COLOR #FFFFFF]]"), name, arguments, error, level);
-    EXPECT_FALSE(GetTagColour(&set, nullptr, name, arguments, colour));
-    EXPECT_EQ(messages.Count("TAG ERROR: \"white\" text not allowed against white background"), 1);
 }
 
 TEST_F(TagExecutorsTest, TaggedHeadingsAreCollectedAndWritten) {

@@ -1,4 +1,4 @@
-#include "output/escaping.h"
+#include "output/markup/escaping.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "output/link_target.h"
+#include "output/markup/link_target.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "output/entities.h"
+#include "output/markup/entities.h"
 
 #include <gtest/gtest.h>
 

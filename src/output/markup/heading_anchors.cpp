@@ -1,14 +1,14 @@
-#include "output/heading_anchors.h"
+#include "output/markup/heading_anchors.h"
 
 #include <array>
 
 #include "analysis/analysed_line.h"
 #include "analysis/analysis_routines.h"
-#include "foundation/utilities.h"
-#include "output/colours.h"
-#include "output/entities.h"
-#include "output/escaping.h"
 #include "context/context.h"
+#include "foundation/utilities.h"
+#include "output/markup/colours.h"
+#include "output/markup/entities.h"
+#include "output/markup/escaping.h"
 #include "policies/fc.h"
 #include "policies/heading_level_spec.h"
 

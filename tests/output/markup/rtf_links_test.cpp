@@ -1,4 +1,4 @@
-#include "output/rtf_links.h"
+#include "output/markup/rtf_links.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "context/context.h"
-#include "output/escaping.h"
+#include "output/markup/escaping.h"
 #include "policies/fc.h"
 
 namespace {

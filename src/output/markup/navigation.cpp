@@ -1,9 +1,9 @@
-#include "output/navigation.h"
+#include "output/markup/navigation.h"
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
-#include "output/colours.h"
-#include "output/heading_anchors.h"
+#include "output/markup/colours.h"
+#include "output/markup/heading_anchors.h"
 #include "policies/fc.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "output/markup_removal.h"
+#include "output/markup/markup_removal.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "context/option_groups.h"
 #include "foundation/message_reporter.h"
-#include "output/html_tags.h"
+#include "output/markup/html_tags.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "output/html_tags.h"
+#include "output/markup/html_tags.h"
 
 #include <cstring>
 #include <iterator>

@@ -1,11 +1,11 @@
-#include "output/escaping.h"
+#include "output/markup/escaping.h"
 
 #include <cstdint>
 #include <string>
 
 #include "context/context.h"
 #include "foundation/unicode_text.h"
-#include "output/entities.h"
+#include "output/markup/entities.h"
 #include "policies/fc.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "output/markup_removal.h"
+#include "output/markup/markup_removal.h"
 
 #include <cstring>
 #include <string>
@@ -8,8 +8,8 @@
 #include "context/option_groups.h"
 #include "foundation/message_reporter.h"
 #include "foundation/pattern_rules.h"
-#include "output/entities.h"
-#include "output/html_tags.h"
+#include "output/markup/entities.h"
+#include "output/markup/html_tags.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "output/rtf_links.h"
+#include "output/markup/rtf_links.h"
 
 #include <cstdio>
 #include <string>

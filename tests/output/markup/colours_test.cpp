@@ -1,4 +1,4 @@
-#include "output/colours.h"
+#include "output/markup/colours.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/product_identity.h"
+#include "foundation/product_identity.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,44 @@
+#include "platform/file_status.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+PathKind KindOfPath(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return PathKind::kMissing;
+    return S_ISDIR(info.st_mode) ? PathKind::kDirectory : PathKind::kOther;
+}
+
+bool DirectoryAllows(const std::string& path, bool write) {
+    if (::access(path.c_str(), X_OK) != 0) return false;
+    return !write || ::access(path.c_str(), W_OK) == 0;
+}
+
+bool GetFileModificationTime(const std::string& path, std::time_t* when) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    *when = info.st_mtime;
+    return true;
+}
+
+bool GetLocalTime(std::time_t when, std::tm* out) { return localtime_r(&when, out) != nullptr; }
+
+std::string RunningProgramPath() {
+    std::string program(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", program.data(), program.size());
+    if (n <= 0 || static_cast<size_t>(n) >= program.size()) return std::string();
+    program.resize(static_cast<size_t>(n));
+    return program;
+}
+
+std::string CurrentDirectory() {
+    std::string here(4096, '\0');
+    while (::getcwd(here.data(), here.size()) == nullptr) {
+        if (errno != ERANGE) return std::string();
+        here.resize(here.size() * 2);
+    }
+    here.resize(here.find('\0'));
+    return here;
+}
