@@ -1,10 +1,20 @@
-// Whole-file table conversion: generated space-aligned tables (a header, a
-// dashed rule and rows of a name, a date, three numbers and a city) converted
-// to HTML through ConvertToTable; one table in ASCII, one in UTF-8 (names
-// and cities with accents, Cyrillic, Greek and wide CJK characters, aligned
-// by the positions their characters take).  Reports bytes per second and the peak
-// memory one conversion needs, measured in a child process so that earlier
-// iterations and the generated input do not count:
+// Whole-file conversion to HTML through ConvertToTable (format code 1, as
+// the program converts), one benchmark per input shape and size (1, 10 and
+// 50 MB; the 50 MB inputs are converted once):
+//   SpaceAligned    a table of a header, a dashed rule and rows of a name, a
+//                   date, three numbers and a city, columns aligned by blanks
+//   TabDelimited    the same fields parted by tabs
+//   CommaDelimited  parted by commas, a quoted field with a comma now and then
+//   Prose           paragraphs of ordinary sentences wrapped at 72 characters
+//   OneLongLine     short words on a single line
+//   ShortLines      lines of one or two short words, 8 bytes on average
+//   Utf8Table       the space-aligned table in UTF-8 (names and cities with
+//                   accents, Cyrillic, Greek and wide CJK characters, aligned
+//                   by the positions their characters take)
+// The inputs are generated once per run into a temporary folder.  Reports
+// bytes and lines per second and the peak memory one conversion needs,
+// measured in a child process so that earlier iterations and the generated
+// input do not count:
 //   peak_MB       the rise of the resident set over the conversion
 //   peak_x_input  that rise divided by the size of the input file
 #include <benchmark/benchmark.h>
@@ -75,14 +85,118 @@ std::string MakeUtf8Row(unsigned n) {
            kCities[(h >> 17) % 10];
 }
 
-std::string MakeTable(size_t bytes, size_t lines, bool utf8 = false) {
+// The input shapes.  Each generator appends whole lines to `text` until it
+// holds `bytes`; all are deterministic, so that every run converts the same
+// bytes.
+enum class Shape { SpaceAligned, TabDelimited, CommaDelimited, Prose, OneLongLine, ShortLines, Utf8Table };
+
+// The fields of one row of the space-aligned table, without their padding,
+// joined by a delimiter.
+std::string MakeDelimitedRow(unsigned n, char delimiter) {
+    static const char* const kNames[] = {"Alice Johnson", "Bartholomew Okafor", "Chen Li", "Dolores Smith-Barnes",
+                                         "Emil Novak", "Fatima Haddad", "Gregor Ivanov", "Hanna Petersen",
+                                         "Ibrahim Garcia", "Josephine Tanaka", "Kofi Mensah"};
+    static const char* const kCities[] = {"London", "Rio de Janeiro", "Oslo", "Cape Town", "Montreal",
+                                          "Kuala Lumpur", "Lyon", "San Francisco", "Accra", "Tokyo"};
+    const unsigned h = n * 2654435761u;
+    char row[160];
+    std::snprintf(row, sizeof row, "%s%c%04u-%02u-%02u%c%u.%02u%c%u%c%u.%u%c%s", kNames[h % 11], delimiter,
+                  1990 + (h >> 4) % 35, 1 + (h >> 9) % 12, 1 + (h >> 13) % 28, delimiter, (h >> 3) % 1000000,
+                  (h >> 7) % 100, delimiter, (h >> 11) % 100000, delimiter, (h >> 5) % 10000000, (h >> 2) % 10,
+                  delimiter, kCities[(h >> 17) % 10]);
+    std::string out = row;
+    // Now and then a comma-delimited field holds a comma, and is quoted.
+    if (delimiter == ',' && n % 5 == 0) out += ",\"Smith, J\"";
+    return out;
+}
+
+// Ordinary sentences, wrapped at 72 characters, in paragraphs of 3 to 8
+// lines parted by blank lines.
+void AppendProse(std::string& text, size_t bytes) {
+    static const char* const kWords[] = {"the", "report", "shows", "that", "our", "customers", "in", "each",
+                                         "region", "were", "served", "well", "during", "a", "difficult",
+                                         "year,", "and", "results", "improved", "steadily", "across", "most",
+                                         "of", "market.", "We", "expect", "growth", "to", "continue."};
+    constexpr unsigned kWordCount = sizeof kWords / sizeof kWords[0];
+    unsigned h = 1;
+    std::string line;
+    int linesInParagraph = 0;
+    int paragraphLength = 4;
+    while (text.size() < bytes) {
+        h = h * 1103515245u + 12345u;
+        const char* word = kWords[(h >> 16) % kWordCount];
+        if (line.size() + 1 + std::strlen(word) > 72) {
+            text += line;
+            text += '\n';
+            line.clear();
+            if (++linesInParagraph == paragraphLength) {
+                text += '\n';
+                linesInParagraph = 0;
+                paragraphLength = 3 + static_cast<int>((h >> 8) % 6);
+            }
+        }
+        if (!line.empty()) line += ' ';
+        line += word;
+    }
+}
+
+// Short words parted by single blanks (and a wider gap now and then), all
+// on one line.
+void AppendOneLongLine(std::string& text, size_t bytes) {
+    for (unsigned n = 0; text.size() < bytes; ++n) {
+        const unsigned h = n * 2654435761u;
+        text += static_cast<char>('a' + h % 26);
+        text += static_cast<char>('a' + (h >> 8) % 26);
+        if ((h >> 12) % 3) text += static_cast<char>('a' + (h >> 16) % 26);
+        text += (n % 7 == 6) ? "   " : " ";
+    }
+    text += '\n';
+}
+
+// Lines of one or two short words, 8 bytes long on average with the line end.
+void AppendShortLines(std::string& text, size_t bytes) {
+    for (unsigned n = 0; text.size() < bytes; ++n) {
+        const unsigned h = n * 2654435761u;
+        char line[24];
+        if ((h >> 7) % 3)
+            std::snprintf(line, sizeof line, "%c%c %u\n", 'a' + h % 26, 'a' + (h >> 5) % 26, (h >> 9) % 1000);
+        else
+            std::snprintf(line, sizeof line, "%c%c%c%c\n", 'a' + h % 26, 'a' + (h >> 5) % 26, 'a' + (h >> 10) % 26,
+                          'a' + (h >> 15) % 26);
+        text += line;
+    }
+}
+
+std::string MakeInput(Shape shape, size_t bytes) {
     std::string text;
-    text.reserve(bytes ? bytes + 256 : lines * 90);
-    text += "Name                   Joined          Amount    Count     Balance  City\n";
-    text += "---------------------- ---------- ------------ -------- ------------ --------------\n";
-    for (unsigned n = 1; bytes ? text.size() < bytes : n <= lines; ++n) {
-        text += utf8 ? MakeUtf8Row(n) : MakeRow(n);
+    text.reserve(bytes + 256);
+    switch (shape) {
+    case Shape::SpaceAligned:
+    case Shape::Utf8Table:
+        text += "Name                   Joined          Amount    Count     Balance  City\n";
+        text += "---------------------- ---------- ------------ -------- ------------ --------------\n";
+        for (unsigned n = 1; text.size() < bytes; ++n) {
+            text += shape == Shape::Utf8Table ? MakeUtf8Row(n) : MakeRow(n);
+            text += '\n';
+        }
+        break;
+    case Shape::TabDelimited:
+    case Shape::CommaDelimited: {
+        const char delimiter = shape == Shape::TabDelimited ? '\t' : ',';
+        for (const char* field : {"Name", "Joined", "Amount", "Count", "Balance", "City"}) {
+            if (text.size()) text += delimiter;
+            text += field;
+        }
         text += '\n';
+        for (unsigned n = 1; text.size() < bytes; ++n) {
+            text += MakeDelimitedRow(n, delimiter);
+            text += '\n';
+        }
+        break;
+    }
+    case Shape::Prose: AppendProse(text, bytes); break;
+    case Shape::OneLongLine: AppendOneLongLine(text, bytes); break;
+    case Shape::ShortLines: AppendShortLines(text, bytes); break;
     }
     return text;
 }
@@ -106,15 +220,15 @@ const fs::path& Folder() {
     return folder.path;
 }
 
-// The input file of a size (in bytes) or of a number of lines; written once.
-std::string InputPath(const std::string& name, size_t bytes, size_t lines, bool utf8 = false) {
+// The input file of a shape and size (in bytes); written once.
+std::string InputPath(Shape shape, const std::string& name, size_t bytes) {
     static std::map<std::string, std::string> made;
     auto found = made.find(name);
     if (found != made.end()) return found->second;
     const std::string path = (Folder() / (name + ".txt")).string();
     {
         std::ofstream out(path, std::ios::binary);
-        out << MakeTable(bytes, lines, utf8);
+        out << MakeInput(shape, bytes);
     }
     made[name] = path;
     return path;
@@ -171,8 +285,23 @@ double PeakRise(const std::string& path) {
     return static_cast<double>(usage.ru_maxrss) * 1024.0 - before;
 }
 
-void RunConversion(benchmark::State& state, const std::string& path) {
+size_t CountLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    size_t lines = 0;
+    char block[1 << 16];
+    while (in.read(block, sizeof block) || in.gcount() > 0)
+        lines += static_cast<size_t>(std::count(block, block + in.gcount(), '\n'));
+    return lines;
+}
+
+// One conversion of the input per iteration, and its peak memory once.
+//   lines_per_s          input lines converted a second
+//   bytes_per_line_over  (short lines only) the peak rise above three times
+//                        the input, per input line
+void RunConversion(benchmark::State& state, Shape shape, const std::string& name, size_t bytes) {
+    const std::string path = InputPath(shape, name, bytes);
     const auto size = static_cast<int64_t>(fs::file_size(path));
+    const double lines = static_cast<double>(CountLines(path));
     const double rise = PeakRise(path);
     for (auto _ : state) {
         if (!ConvertOnce(path)) {
@@ -184,21 +313,39 @@ void RunConversion(benchmark::State& state, const std::string& path) {
     state.counters["input_MB"] = static_cast<double>(size) / 1e6;
     state.counters["peak_MB"] = rise / 1e6;
     state.counters["peak_x_input"] = rise / static_cast<double>(size);
+    state.counters["lines_per_s"] = benchmark::Counter(lines, benchmark::Counter::kIsIterationInvariantRate);
+    if (shape == Shape::ShortLines)
+        state.counters["bytes_per_line_over"] = (rise - 3.0 * static_cast<double>(size)) / lines;
 }
 
-void BM_ConvertTable1MB(benchmark::State& state) { RunConversion(state, InputPath("table_1mb", 1u << 20, 0)); }
-void BM_ConvertTable10MB(benchmark::State& state) { RunConversion(state, InputPath("table_10mb", 10u << 20, 0)); }
-void BM_ConvertUtf8Table10MB(benchmark::State& state) {
-    RunConversion(state, InputPath("table_utf8_10mb", 10u << 20, 0, true));
-}
-void BM_ConvertTable1MLines(benchmark::State& state) {
-    RunConversion(state, InputPath("table_1m_lines", 0, 1000000));
-    state.counters["lines_per_s"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate);
-}
+struct ShapeName {
+    Shape shape;
+    const char* name;
+};
+
+constexpr ShapeName kShapes[] = {
+    {Shape::SpaceAligned, "SpaceAligned"}, {Shape::TabDelimited, "TabDelimited"},
+    {Shape::CommaDelimited, "CommaDelimited"}, {Shape::Prose, "Prose"},
+    {Shape::OneLongLine, "OneLongLine"}, {Shape::ShortLines, "ShortLines"},
+    {Shape::Utf8Table, "Utf8Table"},
+};
+
+// Every shape at 1, 10 and 50 MB; the 50 MB inputs are converted once.
+[[maybe_unused]] const bool kRegistered = [] {
+    for (const ShapeName& shape : kShapes) {
+        for (const size_t megabytes : {1u, 10u, 50u}) {
+            const std::string name = std::string("BM_Convert/") + shape.name + "/" + std::to_string(megabytes) + "MB";
+            const std::string file = std::string(shape.name) + "_" + std::to_string(megabytes) + "mb";
+            const size_t bytes = megabytes << 20;
+            auto* bench = benchmark::RegisterBenchmark(
+                name.c_str(), [shape = shape.shape, file, bytes](benchmark::State& state) {
+                    RunConversion(state, shape, file, bytes);
+                });
+            bench->Unit(benchmark::kMillisecond);
+            if (megabytes == 50) bench->Iterations(1);
+        }
+    }
+    return true;
+}();
 
 }  // namespace
-
-BENCHMARK(BM_ConvertTable1MB)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ConvertTable10MB)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ConvertUtf8Table10MB)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ConvertTable1MLines)->Unit(benchmark::kMillisecond)->Iterations(1);
