@@ -33,7 +33,7 @@ bool SameText(const TextString& a, const TextString& b) {
            (a.buffer == b.buffer || std::memcmp(a.buffer, b.buffer, static_cast<size_t>(a.length)) == 0);
 }
 
-bool HasNonBlank(const TextString& text) {
+bool HasNonBlank(LineText text) {
     for (int i = 0; i < text.length; ++i)
         if (!IsBlankOrTab(text.buffer[i])) return true;
     return false;
@@ -42,212 +42,143 @@ bool HasNonBlank(const TextString& text) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// The line allocator
+// The texts of the block's lines
 
-namespace {
+LineTextArena::~LineTextArena() = default;
 
-// Line records are carved from slabs of kSlabRecords records: a large block
-// then costs the records' own size and no allocator header per line.  Freed
-// records go on a free list; when the last live record is freed (the end of a
-// file's conversion) the slabs are given back.  A record size other than
-// PreFormLine's (a derived class) goes to the global allocator.  Under
-// AddressSanitizer every record is a heap block of its own, so that misuse
-// of a freed line is still caught.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kPoolLines = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kPoolLines = false;
-#else
-constexpr bool kPoolLines = true;
-#endif
-#else
-constexpr bool kPoolLines = true;
-#endif
-
-// A lock for the few instructions of taking or giving back a record: a
-// flag that a thread sets to enter (and waits on while another holds it)
-// costs far less than a mutex for every line of a block.
-class SlabLock {
-public:
-    void lock() {
-        while (held.test_and_set(std::memory_order_acquire)) held.wait(true, std::memory_order_relaxed);
-    }
-    void unlock() {
-        held.clear(std::memory_order_release);
-        held.notify_one();
-    }
-
-private:
-    std::atomic_flag held = ATOMIC_FLAG_INIT;
-};
-
-class LineSlabs {
-public:
-    void* Allocate() {
-        std::lock_guard<SlabLock> guard(mutex);
-        ++live;
-        if (freeList) {
-            FreeRecord* record = freeList;
-            freeList = record->next;
-            return record;
+char* LineTextArena::Allocate(size_t bytes, size_t align) {
+    size_t skip = (align - reinterpret_cast<uintptr_t>(next) % align) % align;
+    if (skip + bytes > left) {
+        if (bytes > kOwnChunkBytes) {
+            // new[] of char gives memory aligned for any fundamental type.
+            chunks.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+            return chunks.back().get();
         }
-        if (slabs.empty() || used == kSlabRecords) {
-            slabs.push_back(std::unique_ptr<Record[]>(new Record[kSlabRecords]));
-            used = 0;
-        }
-        return &slabs.back()[used++];
+        chunks.push_back(std::make_unique_for_overwrite<char[]>(kChunkBytes));
+        next = chunks.back().get();
+        left = kChunkBytes;
+        skip = 0;
+        // The chunk of its own stays below the newest one that has room.
     }
-
-    void Release(void* pointer) {
-        std::lock_guard<SlabLock> guard(mutex);
-        auto* record = static_cast<FreeRecord*>(pointer);
-        record->next = freeList;
-        freeList = record;
-        if (--live == 0) {
-            slabs.clear();
-            freeList = nullptr;
-            used = 0;
-        }
-    }
-
-private:
-    static constexpr size_t kSlabRecords = 1024;
-    struct FreeRecord {
-        FreeRecord* next;
-    };
-    struct Record {
-        alignas(PreFormLine) unsigned char bytes[sizeof(PreFormLine)];
-    };
-    SlabLock mutex;
-    std::vector<std::unique_ptr<Record[]>> slabs;
-    size_t used = 0;  // records handed out from the newest slab
-    FreeRecord* freeList = nullptr;
-    size_t live = 0;
-};
-
-// Never destroyed, so that a line freed during static destruction still
-// finds its allocator.
-LineSlabs& Slabs() {
-    static LineSlabs* slabs = new LineSlabs;
-    return *slabs;
+    char* bytesAt = next + skip;
+    next += skip + bytes;
+    left -= skip + bytes;
+    return bytesAt;
 }
 
-}  // namespace
-
-void* PreFormLine::operator new(size_t size) {
-    if (!kPoolLines || size != sizeof(PreFormLine)) return ::operator new(size);
-    return Slabs().Allocate();
+LineText LineTextArena::Copy(std::string_view text) {
+    if (text.empty()) return LineText{};
+    char* bytes = Allocate(text.size() + 1);
+    std::memcpy(bytes, text.data(), text.size());
+    bytes[text.size()] = '\0';
+    return LineText{bytes, static_cast<int>(text.size())};
 }
 
-void PreFormLine::operator delete(void* record, size_t size) noexcept {
-    if (!record) return;
-    if (!kPoolLines || size != sizeof(PreFormLine)) {
-        ::operator delete(record);
-        return;
-    }
-    Slabs().Release(record);
+AnalysedLine* LineTextArena::Keep(std::unique_ptr<AnalysedLine> line) {
+    kept.push_back(std::move(line));
+    return kept.back().get();
 }
 
 // ---------------------------------------------------------------------------
 // Records
 
-PreFormLine::PreFormLine() = default;
-PreFormLine::~PreFormLine() = default;
+static_assert(sizeof(PreFormLine) <= 56, "the line record grew: every line of a block pays for it");
+static_assert(std::is_trivially_destructible_v<PreFormLine>, "records are dropped with their chunk");
 
-PreFormLine::PreFormLine(const AnalysedLine& line)
-    : length(0),
-      indent(line.leadingBlanks > 0 ? line.leadingBlanks : 0),
+PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text)
+    : indent(line.leadingBlanks > 0 ? line.leadingBlanks : 0),
       lineType(line.lineType),
       position(line.position),
       originPosition(line.originPosition),
       flags(line.flags),
-      tagCode(static_cast<int16_t>(line.tagCode)),
-      layoutText(WithoutTrailingBlanks(line.taggedText)) {
-    length = layoutText.length;
+      tagCode(static_cast<int16_t>(line.tagCode)) {
+    const std::string_view layout = WithoutTrailingBlanks(line.taggedText);
     // The display and raw texts are kept only when they differ from the
-    // layout text (compared in place, copied only when kept).
-    // A text equal to the tagged text (most lines: all three are) has the
-    // layout text's view without being measured again.
+    // layout text (compared in place, copied only when kept).  A text equal
+    // to the tagged text (most lines: all three are) is the layout text
+    // without being measured again.
     const TextString& tagged = line.taggedText;
-    const std::string_view display = SameText(line, tagged) ? layoutText.view() : WithoutTrailingBlanks(line);
-    if (display.data() != layoutText.buffer && display != layoutText.view()) {
-        Other().display = Source::Own;
-        other->displayText = TextString(display);
+    const std::string_view display = SameText(line, tagged) ? layout : WithoutTrailingBlanks(line);
+    const std::string_view raw = SameText(line.rawText, tagged) ? layout : WithoutTrailingBlanks(line.rawText);
+    const bool ownDisplay = display.data() != layout.data() && display != layout;
+    const bool ownRaw = raw.data() != layout.data() && raw != layout;
+    const bool pairs = line.firstPairPresent || line.secondPairPresent;
+    wide = utf8Text && unicode::HasNonAscii(layout.data(), layout.size());
+    if (!ownDisplay && !ownRaw && !pairs && !wide) {
+        const LineText copy = arena.Copy(layout);
+        layoutText = copy.buffer;
+        length = copy.length;
+        return;
     }
-    const std::string_view raw =
-        SameText(line.rawText, tagged) ? layoutText.view() : WithoutTrailingBlanks(line.rawText);
-    if (raw.data() != layoutText.buffer && raw != layoutText.view()) {
-        if (Other().display == Source::Own && raw == other->displayText.view()) {
-            other->raw = Source::Display;
-        } else {
-            other->raw = Source::Own;
-            other->rawText = TextString(raw);
-        }
-    }
-    if (line.firstPairPresent || line.secondPairPresent) {
-        replacements = std::make_unique<AnalysedLine>();
+    OtherTexts other;
+    if (ownDisplay) other.display = arena.Copy(display);
+    if (ownRaw) other.raw = ownDisplay && raw == display ? other.display : arena.Copy(raw);
+    if (pairs) {
+        auto replacements = std::make_unique<AnalysedLine>();
         replacements->CopyAnalysis(&line);
+        other.replacements = arena.Keep(std::move(replacements));
     }
+    Place(arena, layout, other, !ownDisplay, !ownRaw);
 }
 
-PreFormLine::OtherTexts& PreFormLine::Other() {
-    if (!other) other = std::make_unique<OtherTexts>();
-    return *other;
-}
-
-void PreFormLine::DropOtherWhenUnused() {
-    if (other && other->display == Source::Layout && other->raw == Source::Layout) other.reset();
-}
-
-// The display and raw texts that are the layout text get the one copy of it
-// they then share.
-void PreFormLine::Measure() {
-    length = wide ? unicode::DisplayWidth(layoutText.buffer, layoutText.length) : layoutText.length;
-}
-
-TextString& PreFormLine::MutableLayout() {
-    OtherTexts& texts = Other();
-    if (texts.display == Source::Layout) {
-        texts.displayText = layoutText;
-        texts.display = Source::Own;
-        if (texts.raw == Source::Layout) texts.raw = Source::Display;
-    } else if (texts.raw == Source::Layout) {
-        texts.rawText = layoutText;
-        texts.raw = Source::Own;
+void PreFormLine::Place(LineTextArena& arena, std::string_view text, OtherTexts other, bool displayIsLayout,
+                        bool rawIsLayout) {
+    if (!wide && !other.replacements && (displayIsLayout || other.display.view() == text) &&
+        (rawIsLayout || other.raw.view() == text)) {
+        // Nothing to keep beside the layout text.
+        const LineText copy = arena.Copy(text);
+        layoutText = copy.buffer;
+        length = copy.length;
+        hasOther = 0;
+        return;
     }
-    return layoutText;
+    char* block = arena.Allocate(sizeof(OtherTexts) + text.size() + 1, alignof(OtherTexts));
+    char* textAt = block + sizeof(OtherTexts);
+    if (!text.empty()) std::memcpy(textAt, text.data(), text.size());
+    textAt[text.size()] = '\0';
+    const LineText layout{textAt, static_cast<int>(text.size())};
+    other.layoutBytes = layout.length;
+    if (displayIsLayout) other.display = layout;
+    if (rawIsLayout) other.raw = layout;
+    new (block) OtherTexts(other);
+    layoutText = textAt;
+    hasOther = 1;
+    length = wide ? unicode::DisplayWidth(layout.buffer, layout.length) : layout.length;
 }
 
-void PreFormLine::SetLayout(const TextString& text) { MutableLayout() = text; }
-
-void PreFormLine::SetDisplay(const TextString& text) {
-    // A raw text that shares the display text keeps its value.
-    if (other && other->raw == Source::Display) {
-        other->rawText = other->displayText;
-        other->raw = Source::Own;
-    }
-    if (text == layoutText) {
-        if (!other) return;
-        other->display = Source::Layout;
-        other->displayText.MakeEmpty();
-        DropOtherWhenUnused();
-    } else {
-        Other().display = Source::Own;
-        other->displayText = text;
-    }
+PreFormLine::OtherTexts PreFormLine::CurrentOther() const {
+    if (hasOther) return Other();
+    OtherTexts other;
+    other.display = other.raw = Layout();
+    other.layoutBytes = length;
+    return other;
 }
 
-void PreFormLine::SetRaw(const TextString& text) {
-    if (text == layoutText) {
-        if (!other) return;
-        other->raw = Source::Layout;
-        other->rawText.MakeEmpty();
-        DropOtherWhenUnused();
-    } else {
-        Other().raw = Source::Own;
-        other->rawText = text;
-    }
+void PreFormLine::SetLayout(LineTextArena& arena, std::string_view text) {
+    // The display and raw texts keep the bytes they name.
+    const OtherTexts other = CurrentOther();
+    Place(arena, text, other, other.display.view() == text, other.raw.view() == text);
+}
+
+void PreFormLine::CutLayoutFront(LineTextArena& arena, int n) {
+    const LineText layout = Layout();
+    SetLayout(arena, n < layout.length ? layout.view().substr(static_cast<size_t>(n)) : std::string_view());
+}
+
+void PreFormLine::SetDisplay(LineTextArena& arena, std::string_view text) {
+    OtherTexts other = CurrentOther();
+    const LineText layout = Layout();
+    const bool isLayout = text == layout.view();
+    if (!isLayout) other.display = arena.Copy(text);
+    Place(arena, layout.view(), other, isLayout, other.raw.view() == layout.view());
+}
+
+void PreFormLine::SetRaw(LineTextArena& arena, std::string_view text) {
+    OtherTexts other = CurrentOther();
+    const LineText layout = Layout();
+    const bool isLayout = text == layout.view();
+    if (!isLayout) other.raw = arena.Copy(text);
+    Place(arena, layout.view(), other, other.display.view() == layout.view(), isLayout);
 }
 
 // ---------------------------------------------------------------------------
@@ -274,20 +205,20 @@ PreForm::~PreForm() = default;
 
 void PreForm::ResetCellFormat(CellFormat& format) { format = CellFormat{}; }
 
+PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
+    if (count % kChunkLines == 0) chunks.push_back(std::make_unique<PreFormLine[]>(kChunkLines));
+    PreFormLine& record = *(*this)[count];
+    record = PreFormLine(line, texts, utf8Text);
+    ++count;
+    return record;
+}
+
 void PreForm::AddLine(const AnalysedLine& analysed) {
-    // The array grows by a quarter at a time (rather than doubling): a large
-    // block keeps little spare room at the end of the file.
-    if (lines.size() == lines.capacity()) lines.reserve(lines.size() + lines.size() / 4 + 16);
-    lines.push_back(std::make_unique<PreFormLine>(analysed));
-    lineCount = static_cast<int>(lines.size());
-    PreFormLine& line = *lines.back();
     // Columns are measured in display positions: only a line of UTF-8 text
     // with characters beyond ASCII needs them counted.
-    if (policies && policies->context && policies->context->documentState.utf8Text &&
-        unicode::HasNonAscii(line.Layout())) {
-        line.wide = 1;
-        line.Measure();
-    }
+    const bool utf8Text = policies && policies->context && policies->context->documentState.utf8Text;
+    PreFormLine& line = lines.Add(analysed, utf8Text);
+    lineCount = static_cast<int>(lines.size());
 
     // A CHANGE_POLICY line is no part of the block's layout.
     if (line.lineType != kStatementChangePolicy && line.length - line.indent > 0) {

@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/source_position.h"
@@ -26,18 +28,69 @@ class TabConfig;
 class UserTableGrid;     // user_tables.h
 class UserTableSection;  // user_tables.h
 
-// One line of the block.  The layout text is always kept; the display and
-// raw texts are kept apart only when they differ from it (for a plain ASCII
-// table all three are the same, and a large table would otherwise be held
-// three times).  Read them through Display() and Raw(); change the layout
-// text only through MutableLayout(), which first gives the other two texts
-// their own copies.
-//
-// A block holds one record per source line for the whole conversion, so the
-// record is kept small: the 0/1 flags are bits, the texts that differ from
-// the layout text sit behind one pointer that is null for most lines, and
-// the records are allocated from slabs (see preform.cpp) rather than one
-// heap block each.
+// A text of a block line: `length` bytes at `buffer`, followed by a NUL.
+// The bytes belong to the line's block (see LineTextArena) and stay where
+// they are until the block is destroyed.
+struct LineText {
+    const char* buffer = "";
+    int length = 0;
+
+    std::string_view view() const { return std::string_view(buffer, static_cast<size_t>(length)); }
+    std::string str() const { return std::string(view()); }
+    bool IsEmpty() const { return length == 0; }
+};
+
+// The bytes of the texts of one block's lines.  A whole input file is one
+// block and every one of its lines is kept until the block is written, so
+// the texts are packed one after the other into large chunks rather than
+// held in a heap block each (an allocator header and rounding cost more
+// than the text of a short line).  Bytes once written are never changed or
+// moved: a line whose text changes gets new bytes, and the texts of other
+// lines (or the line's own other texts) that point at the old ones keep
+// their values.  The block also keeps the few analysed lines that hold the
+// replacement pairs of an emphasis phrase across lines.
+class LineTextArena {
+public:
+    LineTextArena() = default;
+    LineTextArena(const LineTextArena&) = delete;
+    LineTextArena& operator=(const LineTextArena&) = delete;
+    ~LineTextArena();
+
+    // `bytes` fresh bytes, at an address aligned to `align` (a power of two
+    // up to 16).
+    char* Allocate(size_t bytes, size_t align = 1);
+    // A copy of `text` followed by a NUL (the empty text needs no bytes).
+    LineText Copy(std::string_view text);
+    // Keeps `line` for the block's life; returns it.
+    AnalysedLine* Keep(std::unique_ptr<AnalysedLine> line);
+
+private:
+    // Texts are carved from chunks of kChunkBytes; a text larger than
+    // kOwnChunkBytes gets a chunk of its own, so that the unused tail of
+    // a chunk stays below a sixteenth of it.
+    static constexpr size_t kChunkBytes = 256u << 10;
+    static constexpr size_t kOwnChunkBytes = kChunkBytes / 16;
+    std::vector<std::unique_ptr<char[]>> chunks;
+    char* next = nullptr;  // the free bytes of the newest chunk
+    size_t left = 0;
+    std::vector<std::unique_ptr<AnalysedLine>> kept;
+};
+
+// One line of the block.  A block holds one record per source line for the
+// whole conversion, so the record is kept small (56 bytes):
+// - the texts live in the block's LineTextArena, the record points at them;
+// - the layout text is always kept; the display and raw texts are kept
+//   apart only when they differ from it (for a plain ASCII table all three
+//   are the same, and a large table would otherwise be held three times).
+//   A line that has them, or a wide line, or replacement pairs, carries
+//   them in a small record (OtherTexts) placed in the arena directly before
+//   its layout text, found through the `hasOther` bit: most lines need no
+//   pointer to it;
+// - the byte length of the layout text is `length` except on a wide line,
+//   whose OtherTexts holds it;
+// - the 0/1 flags are bits.
+// Read the texts through Layout(), Display() and Raw(); change them through
+// the Set and Cut calls, which leave the other texts as they were.
 class PreFormLine {
 public:
     int length = 0;          // length of the layout text
@@ -50,9 +103,8 @@ public:
     int firstFilledCell = -1;    // -1 when the line has no filled cell
     int rowIndex = -1;
     // What the output of the line still needs from its analysed line: the
-    // attribute flags, the directive code (-3 or a statement code of the
-    // preprocessor, all within 16 bits), and (only for a line on which an
-    // emphasis phrase across lines starts or ends) the replacement pairs.
+    // attribute flags and the directive code (-3 or a statement code of the
+    // preprocessor, all within 16 bits).
     uint32_t flags = 0;
     int16_t tagCode = -3;
     // 0/1 flags, filled by the block statistics.
@@ -62,62 +114,108 @@ public:
     uint8_t onlyLastCellFilled : 1 = 0;  // every cell but the last is empty
     uint8_t lastCellEmpty : 1 = 0;
     // The layout text holds UTF-8 characters beyond ASCII: `length` counts
-    // the display positions its characters take, not its bytes.
+    // the display positions its characters take, not its bytes.  Set when
+    // the record is made.
     uint8_t wide : 1 = 0;
-    std::unique_ptr<AnalysedLine> replacements;
+    // Kept by the record itself: an OtherTexts record stands before the
+    // layout text.  (A bit beside the others, so that it costs no byte.)
+    uint8_t hasOther : 1 = 0;
 
-    PreFormLine();
-    // The three texts (each without trailing blanks), length, indent, type,
-    // positions, tag code and flags of the analysed line.
-    explicit PreFormLine(const AnalysedLine& line);
-    ~PreFormLine();
-    PreFormLine(const PreFormLine&) = delete;
-    PreFormLine& operator=(const PreFormLine&) = delete;
-
-    // The records come from slabs of the engine's line allocator.
-    static void* operator new(size_t size);
-    static void operator delete(void* record, size_t size) noexcept;
+    PreFormLine() = default;
+    // The three texts (each without trailing blanks, and cut at a NUL byte),
+    // length, indent, type, positions, tag code, flags and replacement pairs
+    // of the analysed line; the texts go to `arena`.  `utf8Text`: the text
+    // read is UTF-8, so that a layout text with characters beyond ASCII is
+    // measured in display positions.
+    PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text = false);
 
     // The text before output escaping (tabs expanded, code-page conversions
     // done): column detection and cell cutting work on it.
-    const TextString& Layout() const { return layoutText; }
+    LineText Layout() const { return LineText{layoutText, hasOther ? Other().layoutBytes : length}; }
     // The analysed line's text as converted for the output format.
-    const TextString& Display() const {
-        return other && other->display == Source::Own ? other->displayText : layoutText;
-    }
+    LineText Display() const { return hasOther ? Other().display : Layout(); }
     // The line as read (tabs kept): delimiter splitting works on it.
-    const TextString& Raw() const {
-        if (!other || other->raw == Source::Layout) return layoutText;
-        return other->raw == Source::Own ? other->rawText : Display();
-    }
-    TextString& MutableLayout();
-    // Sets `length` from the layout text: its bytes, or for a wide line the
-    // positions its characters take.
-    void Measure();
-    // Replaces one of the texts (the others keep their values).
-    void SetLayout(const TextString& text);
-    void SetDisplay(const TextString& text);
-    void SetRaw(const TextString& text);
+    LineText Raw() const { return hasOther ? Other().raw : Layout(); }
+    // The analysed line that holds the replacement pairs of an emphasis
+    // phrase across lines, for a line on which one starts or ends; null for
+    // the others.
+    AnalysedLine* Replacements() const { return hasOther ? Other().replacements : nullptr; }
+
+    // Replaces one of the texts (the others keep their values); new bytes
+    // come from `arena`.  `length` follows the layout text.
+    void SetLayout(LineTextArena& arena, std::string_view text);
+    void SetDisplay(LineTextArena& arena, std::string_view text);
+    void SetRaw(LineTextArena& arena, std::string_view text);
+    // Drops the first n bytes of the layout text (all of it when it is not
+    // longer); the other texts keep their values.
+    void CutLayoutFront(LineTextArena& arena, int n);
 
 private:
-    // Where the display or raw text is held: it is the layout text, a text
-    // of its own, or (raw only) the display text.
-    enum class Source : uint8_t { Layout, Own, Display };
-    // The display and raw texts of a line on which one of them differs from
-    // the layout text.  The raw text shares the display text when the two
-    // are equal (as they are after the margin is cut off a plain line).
     struct OtherTexts {
-        TextString displayText;  // empty unless display is Own
-        TextString rawText;      // empty unless raw is Own
-        Source display = Source::Layout;
-        Source raw = Source::Layout;
+        LineText display;
+        LineText raw;
+        AnalysedLine* replacements = nullptr;  // kept by the arena
+        int layoutBytes = 0;
     };
-    TextString layoutText;
-    std::unique_ptr<OtherTexts> other;  // null while both are the layout text
+    static_assert(sizeof(OtherTexts) % alignof(OtherTexts) == 0);
 
-    OtherTexts& Other();
-    // Drops the other texts once both are the layout text again.
-    void DropOtherWhenUnused();
+    const char* layoutText = "";
+
+    const OtherTexts& Other() const { return reinterpret_cast<const OtherTexts*>(layoutText)[-1]; }
+    // Gives the line the layout text `text` (with `other` in front of it
+    // unless the line needs none), and measures it.  The display or raw
+    // text flagged as the layout text names the new bytes.
+    void Place(LineTextArena& arena, std::string_view text, OtherTexts other, bool displayIsLayout,
+               bool rawIsLayout);
+    // The line's OtherTexts record: its own, or one naming the layout text
+    // for the display and raw texts.
+    OtherTexts CurrentOther() const;
+};
+
+// The lines of a block, in order.  Records are kept by value in chunks of
+// kChunkLines (a record costs its 56 bytes, with no pointer or allocator
+// header beside it) and never move; lines[i] gives the record's address.
+class BlockLines {
+public:
+    class iterator {
+    public:
+        using value_type = PreFormLine*;
+        using difference_type = std::ptrdiff_t;
+        iterator(const BlockLines* owner, size_t at) : lines(owner), index(at) {}
+        PreFormLine* operator*() const { return (*lines)[index]; }
+        iterator& operator++() {
+            ++index;
+            return *this;
+        }
+        bool operator==(const iterator& other) const { return index == other.index; }
+
+    private:
+        const BlockLines* lines;
+        size_t index;
+    };
+
+    BlockLines() = default;
+    BlockLines(const BlockLines&) = delete;
+    BlockLines& operator=(const BlockLines&) = delete;
+
+    size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    PreFormLine* operator[](size_t i) const { return &chunks[i / kChunkLines][i % kChunkLines]; }
+    PreFormLine* front() const { return (*this)[0]; }
+    PreFormLine* back() const { return (*this)[count - 1]; }
+    iterator begin() const { return iterator(this, 0); }
+    iterator end() const { return iterator(this, count); }
+
+    // Appends the record of an analysed line (see PreFormLine).
+    PreFormLine& Add(const AnalysedLine& line, bool utf8Text);
+
+    // The bytes of the lines' texts.
+    LineTextArena texts;
+
+private:
+    static constexpr size_t kChunkLines = 4096;
+    std::vector<std::unique_ptr<PreFormLine[]>> chunks;
+    size_t count = 0;
 };
 
 // One detected column.
@@ -313,7 +411,7 @@ public:
     int headerLineCount = 0;  // leading lines the statistics skip
 
     // ---- The lines, the configuration, the measures ----
-    std::vector<std::unique_ptr<PreFormLine>> lines;
+    BlockLines lines;
     TabConfig* tabConfig = nullptr;  // not owned; chosen when the block is processed
     int longestLength = -1;
     int shortestLength = -1;

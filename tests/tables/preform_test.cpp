@@ -90,31 +90,91 @@ TEST_F(PreFormTest, DisplayAndRawTextsKeepTheirValuesWhenTheLayoutChanges) {
         {&escaped, "x & y", "x &amp; y", "x & y"},
         {&sameLength, "abc", "abd", "abe"},
     };
+    LineTextArena arena;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.layout);
         AnalysedLine own;
         own.SetText("plain");
-        PreFormLine line(c.line ? *c.line : own);
+        PreFormLine line(c.line ? *c.line : own, arena);
         auto texts = [&] {
             return std::vector<std::string>{line.Layout().str(), line.Display().str(), line.Raw().str()};
         };
         EXPECT_EQ(texts(), (std::vector<std::string>{c.layout, c.display, c.raw}));
-        line.MutableLayout().Assign("cut");
+        line.SetLayout(arena, "cut");
         EXPECT_EQ(texts(), (std::vector<std::string>{"cut", c.display, c.raw}));
         // The display text made the layout text again: the raw text stays.
-        line.SetDisplay(TextString("cut"));
+        line.SetDisplay(arena, "cut");
         EXPECT_EQ(texts(), (std::vector<std::string>{"cut", "cut", c.raw}));
-        line.SetRaw(TextString("cut"));
+        line.SetRaw(arena, "cut");
         EXPECT_EQ(texts(), (std::vector<std::string>{"cut", "cut", "cut"}));
-        line.SetRaw(TextString("raw"));
-        line.SetLayout(TextString("new"));
+        line.SetRaw(arena, "raw");
+        line.SetLayout(arena, "new");
         EXPECT_EQ(texts(), (std::vector<std::string>{"new", "cut", "raw"}));
+        EXPECT_EQ(line.length, 3);
+    }
+}
+
+TEST_F(PreFormTest, CuttingTheMarginKeepsTheOtherTextsAndMeasuresTheRest) {
+    // The margin goes from the layout text only; a wide line is measured
+    // in display positions, its bytes still read whole.
+    AnalysedLine tabbed;
+    tabbed.SetText("  a       b");
+    tabbed.rawText = "  a\tb";
+    tabbed.taggedText = "  a       b";
+    AnalysedLine wide;
+    wide.SetText("  \xe6\x9d\xb1\xe4\xba\xac x");
+    struct Case {
+        const AnalysedLine* line;
+        bool utf8;
+        int cut;
+        std::string layout, display, raw;
+        int length;
+    };
+    const std::vector<Case> cases = {
+        {&tabbed, false, 2, "a       b", "  a       b", "  a\tb", 9},
+        {&tabbed, false, 20, "", "  a       b", "  a\tb", 0},
+        {&wide, true, 2, "\xe6\x9d\xb1\xe4\xba\xac x", "  \xe6\x9d\xb1\xe4\xba\xac x",
+         "  \xe6\x9d\xb1\xe4\xba\xac x", 6},
+        {&wide, false, 2, "\xe6\x9d\xb1\xe4\xba\xac x", "  \xe6\x9d\xb1\xe4\xba\xac x",
+         "  \xe6\x9d\xb1\xe4\xba\xac x", 8},
+    };
+    LineTextArena arena;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.layout);
+        PreFormLine line(*c.line, arena, c.utf8);
+        line.CutLayoutFront(arena, c.cut);
+        EXPECT_EQ(line.Layout().str(), c.layout);
+        EXPECT_EQ(line.Layout().buffer[line.Layout().length], '\0');
+        EXPECT_EQ(line.Display().str(), c.display);
+        EXPECT_EQ(line.Raw().str(), c.raw);
+        EXPECT_EQ(line.length, c.length);
+        EXPECT_EQ(line.wide, c.utf8 ? 1 : 0);
+    }
+}
+
+TEST_F(PreFormTest, LongTextsAndManyLinesKeepTheirBytes) {
+    // Texts larger than a chunk's share get bytes of their own; the texts
+    // packed around them stay intact.
+    PreForm engine(nullptr, &set, nullptr);
+    std::vector<std::string> texts;
+    for (const size_t size : {size_t{3}, size_t{20000}, size_t{5}, size_t{300000}, size_t{70000}, size_t{1}}) {
+        for (int i = 0; i < 40; ++i) {
+            std::string text(size, static_cast<char>('a' + i % 26));
+            text.back() = 'z';
+            texts.push_back(text);
+            Add(engine, text.c_str());
+        }
+    }
+    ASSERT_EQ(engine.lines.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        ASSERT_EQ(engine.lines[i]->Layout().view(), texts[i]) << i;
+        ASSERT_EQ(engine.lines[i]->length, static_cast<int>(texts[i].size()));
     }
 }
 
 TEST_F(PreFormTest, LinesOfSeveralEnginesAreKeptApart) {
-    // Line records come from shared slabs; engines that end in any order
-    // leave the others' lines intact.
+    // Engines that end in any order leave the others' lines intact, across
+    // the chunks of records.
     auto first = std::make_unique<PreForm>(nullptr, &set, nullptr);
     auto second = std::make_unique<PreForm>(nullptr, &set, nullptr);
     for (int i = 0; i < 3000; ++i) {
@@ -132,8 +192,7 @@ TEST_F(PreFormTest, LinesOfSeveralEnginesAreKeptApart) {
 }
 
 TEST_F(PreFormTest, EnginesOnSeveralThreadsKeepTheirLines) {
-    // The shared slabs hand out and take back records for engines that
-    // run at the same time.
+    // Engines that run at the same time keep their lines apart.
     constexpr int kThreads = 4;
     constexpr int kLines = 3000;
     std::vector<int> wrong(kThreads, 0);
