@@ -101,7 +101,7 @@ std::unique_ptr<AnalysedLine> ScratchLine(Context& context, const PreFormLine& l
     scratch->lineType = line.lineType;
     scratch->flags = line.flags;
     scratch->position = line.position;
-    scratch->originPosition = line.originPosition;
+    scratch->originPosition = line.OriginPosition();
     context.trackers.output.position = line.position;
     return scratch;
 }
@@ -587,6 +587,6 @@ void PreForm::MergeLastTwoColumns() {
     kept.typicalSpan = 1;
     columns.pop_back();
     columnCount = static_cast<int>(columns.size());
-    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->originPosition;
+    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->OriginPosition();
     cellRow.Reset(columnCount, policies, where, LineFont(0));
 }

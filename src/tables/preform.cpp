@@ -82,82 +82,92 @@ AnalysedLine* LineTextArena::Keep(std::unique_ptr<AnalysedLine> line) {
 // ---------------------------------------------------------------------------
 // Records
 
-static_assert(sizeof(PreFormLine) <= 56, "the line record grew: every line of a block pays for it");
+static_assert(sizeof(PreFormLine) <= 48, "the line record grew: every line of a block pays for it");
 static_assert(std::is_trivially_destructible_v<PreFormLine>, "records are dropped with their chunk");
 
 PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text)
     : indent(line.leadingBlanks > 0 ? line.leadingBlanks : 0),
       lineType(line.lineType),
       position(line.position),
-      originPosition(line.originPosition),
       flags(line.flags),
       tagCode(static_cast<int16_t>(line.tagCode)) {
     const std::string_view layout = WithoutTrailingBlanks(line.taggedText);
-    // The display and raw texts are kept only when they differ from the
-    // layout text (compared in place, copied only when kept).  A text equal
-    // to the tagged text (most lines: all three are) is the layout text
-    // without being measured again.
+    // A text equal to the tagged text (most lines: all three are) is the
+    // layout text without being measured again.
     const TextString& tagged = line.taggedText;
     const std::string_view display = SameText(line, tagged) ? layout : WithoutTrailingBlanks(line);
     const std::string_view raw = SameText(line.rawText, tagged) ? layout : WithoutTrailingBlanks(line.rawText);
-    const bool ownDisplay = display.data() != layout.data() && display != layout;
-    const bool ownRaw = raw.data() != layout.data() && raw != layout;
-    const bool pairs = line.firstPairPresent || line.secondPairPresent;
+    AnalysedLine* replacements = nullptr;
+    if (line.firstPairPresent || line.secondPairPresent) {
+        auto pairs = std::make_unique<AnalysedLine>();
+        pairs->CopyAnalysis(&line);
+        replacements = arena.Keep(std::move(pairs));
+    }
     wide = utf8Text && unicode::HasNonAscii(layout.data(), layout.size());
-    if (!ownDisplay && !ownRaw && !pairs && !wide) {
-        const LineText copy = arena.Copy(layout);
-        layoutText = copy.buffer;
-        length = copy.length;
-        return;
-    }
-    OtherTexts other;
-    if (ownDisplay) other.display = arena.Copy(display);
-    if (ownRaw) other.raw = ownDisplay && raw == display ? other.display : arena.Copy(raw);
-    if (pairs) {
-        auto replacements = std::make_unique<AnalysedLine>();
-        replacements->CopyAnalysis(&line);
-        other.replacements = arena.Keep(std::move(replacements));
-    }
-    Place(arena, layout, other, !ownDisplay, !ownRaw);
+    Place(arena, layout, display, raw, replacements, line.originPosition);
 }
 
-void PreFormLine::Place(LineTextArena& arena, std::string_view text, OtherTexts other, bool displayIsLayout,
-                        bool rawIsLayout) {
-    if (!wide && !other.replacements && (displayIsLayout || other.display.view() == text) &&
-        (rawIsLayout || other.raw.view() == text)) {
+void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::string_view display,
+                        std::string_view raw, AnalysedLine* replacements, const SourcePosition& origin) {
+    // Compared in place, copied only when kept.
+    const bool ownDisplay = display.data() != layout.data() && display != layout;
+    const bool rawIsLayout = raw.data() == layout.data() || raw == layout;
+    const bool ownRaw = !rawIsLayout && !(ownDisplay && raw == display);
+    const bool sameOrigin = origin.unit == position.unit && origin.line == position.line;
+    if (!ownDisplay && rawIsLayout && !replacements && sameOrigin && !wide) {
         // Nothing to keep beside the layout text.
-        const LineText copy = arena.Copy(text);
+        const LineText copy = arena.Copy(layout);
         layoutText = copy.buffer;
         length = copy.length;
         hasOther = 0;
         return;
     }
-    char* block = arena.Allocate(sizeof(OtherTexts) + text.size() + 1, alignof(OtherTexts));
-    char* textAt = block + sizeof(OtherTexts);
-    if (!text.empty()) std::memcpy(textAt, text.data(), text.size());
-    textAt[text.size()] = '\0';
-    const LineText layout{textAt, static_cast<int>(text.size())};
-    other.layoutBytes = layout.length;
-    if (displayIsLayout) other.display = layout;
-    if (rawIsLayout) other.raw = layout;
+    OtherTexts other;
+    other.replacements = replacements;
+    other.originPosition = origin;
+    other.layoutBytes = static_cast<int>(layout.size());
+    other.display = ownDisplay ? Source::Own : Source::Layout;
+    other.displayBytes = ownDisplay ? static_cast<int>(display.size()) : 0;
+    other.raw = ownRaw ? Source::Own : rawIsLayout ? Source::Layout : Source::Display;
+    other.rawBytes = ownRaw ? static_cast<int>(raw.size()) : 0;
+    const size_t textBytes = layout.size() + 1 + (ownDisplay ? display.size() + 1 : 0) + (ownRaw ? raw.size() + 1 : 0);
+    char* block = arena.Allocate(sizeof(OtherTexts) + textBytes, alignof(OtherTexts));
     new (block) OtherTexts(other);
-    layoutText = textAt;
+    char* at = block + sizeof(OtherTexts);
+    layoutText = at;
     hasOther = 1;
-    length = wide ? unicode::DisplayWidth(layout.buffer, layout.length) : layout.length;
+    auto put = [&at](std::string_view text) {
+        if (!text.empty()) std::memcpy(at, text.data(), text.size());
+        at[text.size()] = '\0';
+        at += text.size() + 1;
+    };
+    put(layout);
+    if (ownDisplay) put(display);
+    if (ownRaw) put(raw);
+    length = wide ? unicode::DisplayWidth(layoutText, other.layoutBytes) : other.layoutBytes;
 }
 
-PreFormLine::OtherTexts PreFormLine::CurrentOther() const {
-    if (hasOther) return Other();
-    OtherTexts other;
-    other.display = other.raw = Layout();
-    other.layoutBytes = length;
-    return other;
+LineText PreFormLine::Display() const {
+    if (!hasOther) return Layout();
+    const OtherTexts& other = Other();
+    if (other.display == Source::Layout) return Layout();
+    return LineText{layoutText + other.layoutBytes + 1, other.displayBytes};
+}
+
+LineText PreFormLine::Raw() const {
+    if (!hasOther) return Layout();
+    const OtherTexts& other = Other();
+    if (other.raw == Source::Layout) return Layout();
+    if (other.raw == Source::Display) return Display();
+    const char* after = layoutText + other.layoutBytes + 1;
+    if (other.display == Source::Own) after += other.displayBytes + 1;
+    return LineText{after, other.rawBytes};
 }
 
 void PreFormLine::SetLayout(LineTextArena& arena, std::string_view text) {
-    // The display and raw texts keep the bytes they name.
-    const OtherTexts other = CurrentOther();
-    Place(arena, text, other, other.display.view() == text, other.raw.view() == text);
+    // The texts are placed anew; the old bytes stay where they are until
+    // the copies are made.
+    Place(arena, text, Display().view(), Raw().view(), Replacements(), OriginPosition());
 }
 
 void PreFormLine::CutLayoutFront(LineTextArena& arena, int n) {
@@ -166,19 +176,11 @@ void PreFormLine::CutLayoutFront(LineTextArena& arena, int n) {
 }
 
 void PreFormLine::SetDisplay(LineTextArena& arena, std::string_view text) {
-    OtherTexts other = CurrentOther();
-    const LineText layout = Layout();
-    const bool isLayout = text == layout.view();
-    if (!isLayout) other.display = arena.Copy(text);
-    Place(arena, layout.view(), other, isLayout, other.raw.view() == layout.view());
+    Place(arena, Layout().view(), text, Raw().view(), Replacements(), OriginPosition());
 }
 
 void PreFormLine::SetRaw(LineTextArena& arena, std::string_view text) {
-    OtherTexts other = CurrentOther();
-    const LineText layout = Layout();
-    const bool isLayout = text == layout.view();
-    if (!isLayout) other.raw = arena.Copy(text);
-    Place(arena, layout.view(), other, other.display.view() == layout.view(), isLayout);
+    Place(arena, Layout().view(), Display().view(), text, Replacements(), OriginPosition());
 }
 
 // ---------------------------------------------------------------------------
@@ -234,7 +236,7 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
 void PreForm::AddColumn(int start, int gapEnd, int boundary, int score) {
     columns.push_back(std::make_unique<PreFormColumn>(start, gapEnd, boundary, score));
     columnCount = static_cast<int>(columns.size());
-    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->originPosition;
+    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->OriginPosition();
     cellRow.Add(std::make_unique<TableCell>(policies, where, nullptr));
 }
 

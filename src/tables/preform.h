@@ -77,17 +77,18 @@ private:
 };
 
 // One line of the block.  A block holds one record per source line for the
-// whole conversion, so the record is kept small (56 bytes):
+// whole conversion, so the record is kept small (48 bytes):
 // - the texts live in the block's LineTextArena, the record points at them;
 // - the layout text is always kept; the display and raw texts are kept
 //   apart only when they differ from it (for a plain ASCII table all three
-//   are the same, and a large table would otherwise be held three times).
-//   A line that has them, or a wide line, or replacement pairs, carries
-//   them in a small record (OtherTexts) placed in the arena directly before
-//   its layout text, found through the `hasOther` bit: most lines need no
-//   pointer to it;
-// - the byte length of the layout text is `length` except on a wide line,
-//   whose OtherTexts holds it;
+//   are the same, and a large table would otherwise be held three times);
+// - what most lines do not need sits in a small record (OtherTexts) placed
+//   in the arena directly before the layout text and found through the
+//   `hasOther` bit, so that most lines pay no pointer for it: the display
+//   and raw texts that differ from the layout text (their bytes follow the
+//   layout text's), the position in the main file of a line read from an
+//   included file, the byte length of a wide line's layout text (`length`
+//   is that length on the others) and the replacement pairs;
 // - the 0/1 flags are bits.
 // Read the texts through Layout(), Display() and Raw(); change them through
 // the Set and Cut calls, which leave the other texts as they were.
@@ -97,7 +98,6 @@ public:
     int indent = 0;          // leading blanks of the analysed line
     int lineType = 0;
     SourcePosition position;
-    SourcePosition originPosition;
     // Filled by the block statistics and used by table parsing and output.
     int filledCellCount = 0;     // cells of the line with text
     int firstFilledCell = -1;    // -1 when the line has no filled cell
@@ -133,15 +133,18 @@ public:
     // done): column detection and cell cutting work on it.
     LineText Layout() const { return LineText{layoutText, hasOther ? Other().layoutBytes : length}; }
     // The analysed line's text as converted for the output format.
-    LineText Display() const { return hasOther ? Other().display : Layout(); }
+    LineText Display() const;
     // The line as read (tabs kept): delimiter splitting works on it.
-    LineText Raw() const { return hasOther ? Other().raw : Layout(); }
+    LineText Raw() const;
+    // Where the line stands in the main input file (for a line of an
+    // included file, the line that included it).
+    SourcePosition OriginPosition() const { return hasOther ? Other().originPosition : position; }
     // The analysed line that holds the replacement pairs of an emphasis
     // phrase across lines, for a line on which one starts or ends; null for
     // the others.
     AnalysedLine* Replacements() const { return hasOther ? Other().replacements : nullptr; }
 
-    // Replaces one of the texts (the others keep their values); new bytes
+    // Replace one of the texts (the others keep their values); new bytes
     // come from `arena`.  `length` follows the layout text.
     void SetLayout(LineTextArena& arena, std::string_view text);
     void SetDisplay(LineTextArena& arena, std::string_view text);
@@ -151,29 +154,31 @@ public:
     void CutLayoutFront(LineTextArena& arena, int n);
 
 private:
+    // Where the display or raw text is: the layout text, bytes of its own
+    // (after the layout text's), or (raw only) the display text.
+    enum class Source : uint8_t { Layout, Own, Display };
     struct OtherTexts {
-        LineText display;
-        LineText raw;
         AnalysedLine* replacements = nullptr;  // kept by the arena
+        SourcePosition originPosition;
         int layoutBytes = 0;
+        int displayBytes = 0;
+        int rawBytes = 0;
+        Source display = Source::Layout;
+        Source raw = Source::Layout;
     };
     static_assert(sizeof(OtherTexts) % alignof(OtherTexts) == 0);
 
     const char* layoutText = "";
 
     const OtherTexts& Other() const { return reinterpret_cast<const OtherTexts*>(layoutText)[-1]; }
-    // Gives the line the layout text `text` (with `other` in front of it
-    // unless the line needs none), and measures it.  The display or raw
-    // text flagged as the layout text names the new bytes.
-    void Place(LineTextArena& arena, std::string_view text, OtherTexts other, bool displayIsLayout,
-               bool rawIsLayout);
-    // The line's OtherTexts record: its own, or one naming the layout text
-    // for the display and raw texts.
-    OtherTexts CurrentOther() const;
+    // Gives the line its texts (with an OtherTexts record unless the line
+    // needs none) and measures the layout text.
+    void Place(LineTextArena& arena, std::string_view layout, std::string_view display, std::string_view raw,
+               AnalysedLine* replacements, const SourcePosition& origin);
 };
 
 // The lines of a block, in order.  Records are kept by value in chunks of
-// kChunkLines (a record costs its 56 bytes, with no pointer or allocator
+// kChunkLines (a record costs its 48 bytes, with no pointer or allocator
 // header beside it) and never move; lines[i] gives the record's address.
 class BlockLines {
 public:

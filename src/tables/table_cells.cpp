@@ -602,7 +602,7 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
                 scratch.lineType = line.lineType;
                 scratch.flags = line.flags;
                 scratch.position = line.position;
-                scratch.originPosition = line.originPosition;
+                scratch.originPosition = line.OriginPosition();
                 context->trackers.output.position = line.position;
                 scratch.ConvertForOutput(*set, nullptr, 1, references, 1, 0, 1, 1);
                 PutBackScratchLine(scratch, text);
