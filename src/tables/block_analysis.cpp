@@ -558,9 +558,10 @@ void AnalyseDelimited(PreForm& engine) {
     engine.shortestLength = 1;
     engine.AnalyseLineStatistics();
     int most = 0;
+    TextString rawScratch;
     for (const PreFormLine* line : engine.lines) {
         if (line->lineType == kTypeChangePolicy) continue;
-        most = std::max(most, CountFields(line->Raw(), engine.delimiter));
+        most = std::max(most, CountFields(line->Raw(rawScratch), engine.delimiter));
     }
     most = std::min(most, kMaxDelimitedColumns);
     DropColumns(engine);

@@ -96,7 +96,8 @@ void HighlightComment(FC* set, TextString& text, bool rtf) {
 std::unique_ptr<AnalysedLine> ScratchLine(Context& context, const PreFormLine& line, const char* text) {
     auto scratch = std::make_unique<AnalysedLine>();
     scratch->SetText(text);
-    const LineText raw = line.Raw();
+    TextString rawScratch;
+    const LineText raw = line.Raw(rawScratch);
     scratch->rawText.AssignChars(raw.buffer, raw.length);
     scratch->lineType = line.lineType;
     scratch->flags = line.flags;

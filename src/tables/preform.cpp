@@ -112,7 +112,7 @@ void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::stri
     // Compared in place, copied only when kept.
     const bool ownDisplay = display.data() != layout.data() && display != layout;
     const bool rawIsLayout = raw.data() == layout.data() || raw == layout;
-    const bool ownRaw = !rawIsLayout && !(ownDisplay && raw == display);
+    const bool rawIsDisplay = !rawIsLayout && ownDisplay && raw == display;
     const bool sameOrigin = origin.unit == position.unit && origin.line == position.line;
     if (!ownDisplay && rawIsLayout && !replacements && sameOrigin && !wide) {
         // Nothing to keep beside the layout text.
@@ -122,29 +122,63 @@ void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::stri
         hasOther = 0;
         return;
     }
+    std::string runs;
+    const bool tabRuns = !rawIsLayout && !rawIsDisplay && TabRuns::Encode(layout, raw, runs);
+    const bool ownRaw = !rawIsLayout && !rawIsDisplay && !tabRuns;
+
     OtherTexts other;
-    other.replacements = replacements;
-    other.originPosition = origin;
     other.layoutBytes = static_cast<int>(layout.size());
     other.display = ownDisplay ? Source::Own : Source::Layout;
     other.displayBytes = ownDisplay ? static_cast<int>(display.size()) : 0;
-    other.raw = ownRaw ? Source::Own : rawIsLayout ? Source::Layout : Source::Display;
-    other.rawBytes = ownRaw ? static_cast<int>(raw.size()) : 0;
-    const size_t textBytes = layout.size() + 1 + (ownDisplay ? display.size() + 1 : 0) + (ownRaw ? raw.size() + 1 : 0);
-    char* block = arena.Allocate(sizeof(OtherTexts) + textBytes, alignof(OtherTexts));
-    new (block) OtherTexts(other);
-    char* at = block + sizeof(OtherTexts);
+    other.raw = rawIsLayout    ? Source::Layout
+                : rawIsDisplay ? Source::Display
+                : tabRuns      ? Source::TabRuns
+                               : Source::Own;
+    other.rawBytes = static_cast<int>(raw.size());
+    other.before = static_cast<uint8_t>((sameOrigin ? 0 : kHasOrigin) | (replacements ? kHasReplacements : 0));
+    const size_t beforeBytes = (sameOrigin ? 0 : 8) + (replacements ? 8 : 0);
+    const size_t textBytes = layout.size() + 1 + (ownDisplay ? display.size() + 1 : 0) +
+                             (ownRaw ? raw.size() + 1 : 0) + (tabRuns ? runs.size() : 0);
+    char* at = arena.Allocate(beforeBytes + sizeof(OtherTexts) + textBytes, 8);
+    static_assert(sizeof(SourcePosition) == 8 && sizeof(AnalysedLine*) <= 8);
+    if (replacements) {
+        std::memcpy(at, &replacements, sizeof replacements);
+        at += 8;
+    }
+    if (!sameOrigin) {
+        std::memcpy(at, &origin, sizeof origin);
+        at += 8;
+    }
+    new (at) OtherTexts(other);
+    at += sizeof(OtherTexts);
     layoutText = at;
     hasOther = 1;
-    auto put = [&at](std::string_view text) {
+    auto put = [&at](std::string_view text, bool terminated) {
         if (!text.empty()) std::memcpy(at, text.data(), text.size());
-        at[text.size()] = '\0';
-        at += text.size() + 1;
+        at += text.size();
+        if (terminated) *at++ = '\0';
     };
-    put(layout);
-    if (ownDisplay) put(display);
-    if (ownRaw) put(raw);
+    put(layout, true);
+    if (ownDisplay) put(display, true);
+    if (ownRaw) put(raw, true);
+    if (tabRuns) put(runs, false);
     length = wide ? unicode::DisplayWidth(layoutText, other.layoutBytes) : other.layoutBytes;
+}
+
+SourcePosition PreFormLine::OriginPosition() const {
+    if (!hasOther || !(Other().before & kHasOrigin)) return position;
+    SourcePosition origin;
+    std::memcpy(&origin, reinterpret_cast<const char*>(&Other()) - 8, sizeof origin);
+    return origin;
+}
+
+AnalysedLine* PreFormLine::Replacements() const {
+    if (!hasOther || !(Other().before & kHasReplacements)) return nullptr;
+    const OtherTexts& other = Other();
+    AnalysedLine* replacements = nullptr;
+    std::memcpy(&replacements, reinterpret_cast<const char*>(&other) - ((other.before & kHasOrigin) ? 16 : 8),
+                sizeof replacements);
+    return replacements;
 }
 
 LineText PreFormLine::Display() const {
@@ -154,20 +188,31 @@ LineText PreFormLine::Display() const {
     return LineText{layoutText + other.layoutBytes + 1, other.displayBytes};
 }
 
-LineText PreFormLine::Raw() const {
-    if (!hasOther) return Layout();
+const char* PreFormLine::AfterTexts() const {
     const OtherTexts& other = Other();
-    if (other.raw == Source::Layout) return Layout();
-    if (other.raw == Source::Display) return Display();
     const char* after = layoutText + other.layoutBytes + 1;
     if (other.display == Source::Own) after += other.displayBytes + 1;
-    return LineText{after, other.rawBytes};
+    return after;
+}
+
+LineText PreFormLine::Raw(TextString& scratch) const {
+    if (!hasOther) return Layout();
+    const OtherTexts& other = Other();
+    switch (other.raw) {
+    case Source::Layout: return Layout();
+    case Source::Display: return Display();
+    case Source::Own: return LineText{AfterTexts(), other.rawBytes};
+    case Source::TabRuns: break;
+    }
+    TabRuns::Decode(Layout().view(), reinterpret_cast<const unsigned char*>(AfterTexts()), scratch);
+    return LineText{scratch.buffer, scratch.length};
 }
 
 void PreFormLine::SetLayout(LineTextArena& arena, std::string_view text) {
     // The texts are placed anew; the old bytes stay where they are until
     // the copies are made.
-    Place(arena, text, Display().view(), Raw().view(), Replacements(), OriginPosition());
+    TextString raw;
+    Place(arena, text, Display().view(), Raw(raw).view(), Replacements(), OriginPosition());
 }
 
 void PreFormLine::CutLayoutFront(LineTextArena& arena, int n) {
@@ -176,11 +221,82 @@ void PreFormLine::CutLayoutFront(LineTextArena& arena, int n) {
 }
 
 void PreFormLine::SetDisplay(LineTextArena& arena, std::string_view text) {
-    Place(arena, Layout().view(), text, Raw().view(), Replacements(), OriginPosition());
+    TextString raw;
+    Place(arena, Layout().view(), text, Raw(raw).view(), Replacements(), OriginPosition());
 }
 
 void PreFormLine::SetRaw(LineTextArena& arena, std::string_view text) {
     Place(arena, Layout().view(), Display().view(), text, Replacements(), OriginPosition());
+}
+
+// ---------------------------------------------------------------------------
+// Tab runs
+
+namespace {
+
+void PutNumber(std::string& out, size_t n) {
+    for (; n >= 0x80; n >>= 7) out += static_cast<char>(0x80 | (n & 0x7f));
+    out += static_cast<char>(n);
+}
+
+size_t TakeNumber(const unsigned char*& in) {
+    size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const unsigned char byte = *in++;
+        n |= static_cast<size_t>(byte & 0x7f) << shift;
+        if (!(byte & 0x80)) return n;
+    }
+}
+
+}  // namespace
+
+bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string& runs) {
+    std::string pairs;
+    size_t count = 0;
+    size_t j = 0;       // in the layout text
+    size_t lastEnd = 0;  // the end of the run before
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c != '\t') {
+            if (j >= layout.size() || layout[j] != c) return false;
+            ++j;
+            continue;
+        }
+        // The blanks that follow the tab in the raw text follow its run in
+        // the layout text.
+        size_t k = i + 1;
+        while (k < raw.size() && raw[k] == ' ') ++k;
+        if (k < raw.size() && raw[k] == '\t') return false;
+        const size_t following = k - (i + 1);
+        size_t blanks = 0;
+        while (j + blanks < layout.size() && layout[j + blanks] == ' ') ++blanks;
+        if (blanks < following + 1) return false;
+        const size_t run = blanks - following;
+        PutNumber(pairs, j - lastEnd);
+        PutNumber(pairs, run);
+        ++count;
+        j += run;
+        lastEnd = j;
+    }
+    if (j != layout.size() || count == 0) return false;
+    runs.clear();
+    PutNumber(runs, count);
+    runs += pairs;
+    return true;
+}
+
+void TabRuns::Decode(std::string_view layout, const unsigned char* runs, TextString& out) {
+    out.Clear();
+    size_t count = TakeNumber(runs);
+    size_t at = 0;
+    for (; count > 0; --count) {
+        const size_t gap = TakeNumber(runs);
+        const size_t run = TakeNumber(runs);
+        out.AppendBytes(layout.data() + at, static_cast<int>(gap));
+        out.AppendChar('\t');
+        at += gap + run;
+    }
+    out.AppendBytes(layout.data() + at, static_cast<int>(layout.size() - at));
 }
 
 // ---------------------------------------------------------------------------

@@ -82,13 +82,18 @@ private:
 // - the layout text is always kept; the display and raw texts are kept
 //   apart only when they differ from it (for a plain ASCII table all three
 //   are the same, and a large table would otherwise be held three times);
-// - what most lines do not need sits in a small record (OtherTexts) placed
-//   in the arena directly before the layout text and found through the
-//   `hasOther` bit, so that most lines pay no pointer for it: the display
-//   and raw texts that differ from the layout text (their bytes follow the
-//   layout text's), the position in the main file of a line read from an
-//   included file, the byte length of a wide line's layout text (`length`
-//   is that length on the others) and the replacement pairs;
+// - what most lines do not need sits in a small record (OtherTexts, 16
+//   bytes) placed in the arena directly before the layout text and found
+//   through the `hasOther` bit, so that most lines pay no pointer for it:
+//   the display and raw texts that differ from the layout text (their bytes
+//   follow the layout text's) and the byte length of a wide line's layout
+//   text (`length` is that length on the others); before it, only on the
+//   lines that have them, the position in the main file of a line read
+//   from an included file and the replacement pairs;
+// - a raw text that is the layout text with some runs of blanks standing
+//   for tabs (as in a table delimited by tabs, where it would double the
+//   text kept) is kept as the list of those runs (TabRuns) and rebuilt
+//   when asked for;
 // - the 0/1 flags are bits.
 // Read the texts through Layout(), Display() and Raw(); change them through
 // the Set and Cut calls, which leave the other texts as they were.
@@ -134,15 +139,17 @@ public:
     LineText Layout() const { return LineText{layoutText, hasOther ? Other().layoutBytes : length}; }
     // The analysed line's text as converted for the output format.
     LineText Display() const;
-    // The line as read (tabs kept): delimiter splitting works on it.
-    LineText Raw() const;
+    // The line as read (tabs kept): delimiter splitting works on it.  A raw
+    // text kept as the runs of its tabs is rebuilt into `scratch` (and is
+    // valid while `scratch` is unchanged); otherwise `scratch` is unused.
+    LineText Raw(TextString& scratch) const;
     // Where the line stands in the main input file (for a line of an
     // included file, the line that included it).
-    SourcePosition OriginPosition() const { return hasOther ? Other().originPosition : position; }
+    SourcePosition OriginPosition() const;
     // The analysed line that holds the replacement pairs of an emphasis
     // phrase across lines, for a line on which one starts or ends; null for
     // the others.
-    AnalysedLine* Replacements() const { return hasOther ? Other().replacements : nullptr; }
+    AnalysedLine* Replacements() const;
 
     // Replace one of the texts (the others keep their values); new bytes
     // come from `arena`.  `length` follows the layout text.
@@ -155,27 +162,47 @@ public:
 
 private:
     // Where the display or raw text is: the layout text, bytes of its own
-    // (after the layout text's), or (raw only) the display text.
-    enum class Source : uint8_t { Layout, Own, Display };
+    // (after the layout text's), (raw only) the display text, or (raw only)
+    // the layout text with the tab runs that follow the other bytes.
+    enum class Source : uint8_t { Layout, Own, Display, TabRuns };
+    // What stands before the OtherTexts record, each 8 bytes.
+    static constexpr uint8_t kHasOrigin = 1;        // the SourcePosition in the main file
+    static constexpr uint8_t kHasReplacements = 2;  // the AnalysedLine* (kept by the arena)
     struct OtherTexts {
-        AnalysedLine* replacements = nullptr;  // kept by the arena
-        SourcePosition originPosition;
         int layoutBytes = 0;
         int displayBytes = 0;
         int rawBytes = 0;
         Source display = Source::Layout;
         Source raw = Source::Layout;
+        uint8_t before = 0;  // kHasOrigin | kHasReplacements
     };
-    static_assert(sizeof(OtherTexts) % alignof(OtherTexts) == 0);
+    static_assert(sizeof(OtherTexts) == 16 && alignof(OtherTexts) <= 8);
 
     const char* layoutText = "";
 
     const OtherTexts& Other() const { return reinterpret_cast<const OtherTexts*>(layoutText)[-1]; }
+    // The bytes after the layout text, and after the display text when it
+    // has its own.
+    const char* AfterTexts() const;
     // Gives the line its texts (with an OtherTexts record unless the line
     // needs none) and measures the layout text.
     void Place(LineTextArena& arena, std::string_view layout, std::string_view display, std::string_view raw,
                AnalysedLine* replacements, const SourcePosition& origin);
 };
+
+// The runs of blanks of a layout text that stand for tabs of its raw text:
+// the raw text is the layout text with each run replaced by one tab.
+// Stored as a count and, per run, its distance from the end of the run
+// before and its length, each a variable-length number of 7-bit groups.
+namespace TabRuns {
+// Fills `runs` and returns true when `raw` is `layout` with runs of blanks
+// replaced by tabs and a run can be told from the blanks around it (no two
+// tabs are parted by blanks alone); false when the raw text has to be kept
+// as it is.
+bool Encode(std::string_view layout, std::string_view raw, std::string& runs);
+// The raw text again, into `out`.
+void Decode(std::string_view layout, const unsigned char* runs, TextString& out);
+}  // namespace TabRuns
 
 // The lines of a block, in order.  Records are kept by value in chunks of
 // kChunkLines (a record costs its 48 bytes, with no pointer or allocator

@@ -1097,7 +1097,8 @@ void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
     const int n = static_cast<int>(columns.size());
     if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return;
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
-    const LineText raw = line.Raw();
+    TextString rawScratch;
+    const LineText raw = line.Raw(rawScratch);
 
     DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, delimiter == ',');
     static TextString extra;

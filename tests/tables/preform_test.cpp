@@ -97,7 +97,8 @@ TEST_F(PreFormTest, DisplayAndRawTextsKeepTheirValuesWhenTheLayoutChanges) {
         own.SetText("plain");
         PreFormLine line(c.line ? *c.line : own, arena);
         auto texts = [&] {
-            return std::vector<std::string>{line.Layout().str(), line.Display().str(), line.Raw().str()};
+            TextString scratch;
+            return std::vector<std::string>{line.Layout().str(), line.Display().str(), line.Raw(scratch).str()};
         };
         EXPECT_EQ(texts(), (std::vector<std::string>{c.layout, c.display, c.raw}));
         line.SetLayout(arena, "cut");
@@ -146,9 +147,75 @@ TEST_F(PreFormTest, CuttingTheMarginKeepsTheOtherTextsAndMeasuresTheRest) {
         EXPECT_EQ(line.Layout().str(), c.layout);
         EXPECT_EQ(line.Layout().buffer[line.Layout().length], '\0');
         EXPECT_EQ(line.Display().str(), c.display);
-        EXPECT_EQ(line.Raw().str(), c.raw);
+        TextString scratch;
+        EXPECT_EQ(line.Raw(scratch).str(), c.raw);
         EXPECT_EQ(line.length, c.length);
         EXPECT_EQ(line.wide, c.utf8 ? 1 : 0);
+    }
+}
+
+TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
+    // `runs` < 0: the raw text has to be kept as it is.
+    struct Case {
+        std::string layout, raw;
+        int runs;
+    };
+    const std::vector<Case> cases = {
+        {"Name    Value   Unit", "Name\tValue\tUnit", 2},
+        {"a       b", "a\tb", 1},
+        {"        lead", "\tlead", 1},
+        {"a        b", "a\t b", 1},       // a blank after the tab stays a blank
+        {"a      x  b", "a\tx  b", 1},    // blanks elsewhere stay blanks
+        {std::string(300, 'x') + std::string(200, ' ') + "y", std::string(300, 'x') + "\ty", 1},
+        {"a        b", "a\t \tb", -1},    // two tabs parted by a blank: where one ends is unknown
+        {"a       b", "a\tc", -1},         // another difference
+        {"a b", "a\tb\tc", -1},           // the layout text ends first
+        {"a       b   ", "a\tb", -1},      // the layout text goes on
+        {"a b", "a b", -1},                 // no tab
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.raw);
+        std::string runs;
+        const bool encoded = TabRuns::Encode(c.layout, c.raw, runs);
+        EXPECT_EQ(encoded, c.runs >= 0);
+        if (!encoded) continue;
+        EXPECT_EQ(static_cast<int>(runs[0]), c.runs);
+        TextString out("left over");
+        TabRuns::Decode(c.layout, reinterpret_cast<const unsigned char*>(runs.data()), out);
+        EXPECT_EQ(out.str(), c.raw);
+    }
+}
+
+TEST_F(PreFormTest, LinesFromAnIncludedFileKeepTheirOriginAndPairs) {
+    // The position in the main file and the replacement pairs stand before
+    // the texts only on the lines that have them; each is read back whole
+    // beside the other texts.
+    struct Case {
+        bool included, pairs, tabbed;
+    };
+    const std::vector<Case> cases = {
+        {true, false, false}, {false, true, false}, {true, true, false}, {true, true, true}, {false, false, true},
+    };
+    LineTextArena arena;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.included << c.pairs << c.tabbed);
+        AnalysedLine analysed;
+        analysed.SetText(c.tabbed ? "a       b" : "a b");
+        analysed.taggedText = c.tabbed ? "a       b" : "a b";
+        analysed.rawText = c.tabbed ? "a\tb" : "a b";
+        analysed.position = SourcePosition(3, 7);
+        analysed.originPosition = c.included ? SourcePosition(0, 42) : SourcePosition(3, 7);
+        analysed.firstPairPresent = c.pairs ? 1 : 0;
+        const PreFormLine line(analysed, arena);
+        EXPECT_EQ(line.OriginPosition().unit, c.included ? 0 : 3);
+        EXPECT_EQ(line.OriginPosition().line, c.included ? 42 : 7);
+        EXPECT_EQ(line.Replacements() != nullptr, c.pairs);
+        if (line.Replacements()) {
+            EXPECT_EQ(line.Replacements()->firstPairPresent, 1);
+        }
+        TextString scratch;
+        EXPECT_EQ(line.Raw(scratch).str(), c.tabbed ? "a\tb" : "a b");
+        EXPECT_EQ(line.Layout().str(), c.tabbed ? "a       b" : "a b");
     }
 }
 
