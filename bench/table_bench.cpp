@@ -1,7 +1,7 @@
 // Whole-file conversion to HTML through ConvertToTable (format code 1, as
 // the program converts), one benchmark per input shape and size (1, 10 and
 // 50 MB; the 50 MB inputs are converted once).  The shapes are those of
-// tests/support/input_shapes.h.
+// input_shapes.h.
 // The inputs are generated once per run into a temporary folder.  Reports
 // bytes and lines per second and the peak memory one conversion needs,
 // measured in a child process so that earlier iterations and the generated
@@ -28,7 +28,7 @@
 #include "foundation/unicode_text.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
-#include "support/input_shapes.h"
+#include "input_shapes.h"
 
 namespace {
 

@@ -35,7 +35,7 @@
 #include <tuple>
 
 #include "fuzz_conversion.h"
-#include "support/input_shapes.h"
+#include "input_shapes.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Generated inputs of the shapes a converted file takes, for the benchmark
-// (bench/table_bench.cpp) and the pathological-input tests: deterministic,
+// (table_bench.cpp) and the pathological-input tests: deterministic,
 // so that every run converts the same bytes.
 //   SpaceAligned    a table of a header, a dashed rule and rows of a name, a
 //                   date, three numbers and a city, columns aligned by blanks
