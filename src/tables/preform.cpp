@@ -49,8 +49,10 @@ LineTextArena::~LineTextArena() = default;
 char* LineTextArena::Allocate(size_t bytes, size_t align) {
     size_t skip = (align - reinterpret_cast<uintptr_t>(next) % align) % align;
     if (skip + bytes > left) {
+        // A large text gets a chunk of its own; the newest chunk goes on
+        // taking the small ones.  (new[] of char gives memory aligned for
+        // any fundamental type.)
         if (bytes > kOwnChunkBytes) {
-            // new[] of char gives memory aligned for any fundamental type.
             chunks.push_back(std::make_unique_for_overwrite<char[]>(bytes));
             return chunks.back().get();
         }
@@ -58,7 +60,6 @@ char* LineTextArena::Allocate(size_t bytes, size_t align) {
         next = chunks.back().get();
         left = kChunkBytes;
         skip = 0;
-        // The chunk of its own stays below the newest one that has room.
     }
     char* bytesAt = next + skip;
     next += skip + bytes;

@@ -45,10 +45,10 @@ struct LineText {
 // the texts are packed one after the other into large chunks rather than
 // held in a heap block each (an allocator header and rounding cost more
 // than the text of a short line).  Bytes once written are never changed or
-// moved: a line whose text changes gets new bytes, and the texts of other
-// lines (or the line's own other texts) that point at the old ones keep
-// their values.  The block also keeps the few analysed lines that hold the
-// replacement pairs of an emphasis phrase across lines.
+// moved: a line whose text changes gets new bytes, so that a text read
+// before the change (a LineText) keeps its value.  The block also keeps the
+// few analysed lines that hold the replacement pairs of an emphasis phrase
+// across lines.
 class LineTextArena {
 public:
     LineTextArena() = default;
