@@ -488,24 +488,19 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
         DefineDefaultFolioBlocks(&file, &reader);
 
         // Read, analyse, hand on.
-        auto ring = std::make_unique<LineRing>(file, engine);
+        LineRing ring(file, engine);
         ReadingPosition reading;
         // The ring's current record is always fresh or just recycled, so the
         // reader need not reset it again.
-        while (ReadPreprocessedLine(reader, ring->Current(), file, true)) {
-            AnalysedLine& line = ring->Current();
+        while (ReadPreprocessedLine(reader, ring.Current(), file, true)) {
+            AnalysedLine& line = ring.Current();
             HandleDefinitionLine(file, context, reading, line);
             Notify(RingEvent::Read, line);
-            ring->LineRead(reading.linesRead);
+            ring.LineRead(reading.linesRead);
         }
 
         // The end of the input: the last lines, then the block is written.
-        ring->Flush(LinesToIgnoreAtEnd(file));
-        // Every line is with the engine now.  The ring's records hold
-        // several working copies of each of their lines (of a long line, as
-        // many times its length): they are given back before the block is
-        // written.
-        ring.reset();
+        ring.Flush(LinesToIgnoreAtEnd(file));
         // The head waited for the whole input (see OutputDocument::deferHead).
         writer->WriteDeferredHead();
         engine.Process(specialFormatCode);
