@@ -1,10 +1,11 @@
-// Whole-file table conversion: generated space-aligned tables (a header, a
-// dashed rule and rows of a name, a date, three numbers and a city) converted
-// to HTML through ConvertToTable; one table in ASCII, one in UTF-8 (names
-// and cities with accents, Cyrillic, Greek and wide CJK characters, aligned
-// by the positions their characters take).  Reports bytes per second and the peak
-// memory one conversion needs, measured in a child process so that earlier
-// iterations and the generated input do not count:
+// Whole-file conversion to HTML through ConvertToTable (format code 1, as
+// the program converts), one benchmark per input shape and size (1, 10 and
+// 50 MB; the 50 MB inputs are converted once).  The shapes are those of
+// input_shapes.h.
+// The inputs are generated once per run into a temporary folder.  Reports
+// bytes and lines per second and the peak memory one conversion needs,
+// measured in a child process so that earlier iterations and the generated
+// input do not count:
 //   peak_MB       the rise of the resident set over the conversion
 //   peak_x_input  that rise divided by the size of the input file
 #include <benchmark/benchmark.h>
@@ -27,65 +28,15 @@
 #include "foundation/unicode_text.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
+#include "input_shapes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using input_shapes::MakeInput;
+using input_shapes::Shape;
 
 void IgnoreText(const char*) {}
-
-// One row of the table, 70 to 90 characters wide, columns aligned by blanks.
-std::string MakeRow(unsigned n) {
-    static const char* const kFirst[] = {"Alice", "Bartholomew", "Chen", "Dolores", "Emil", "Fatima", "Gregor",
-                                         "Hanna", "Ibrahim", "Josephine", "Kofi", "Lena"};
-    static const char* const kLast[] = {"Johnson", "Okafor", "Li", "Smith-Barnes", "Novak", "Haddad", "Ivanov",
-                                        "Petersen", "Garcia", "Tanaka", "Mensah"};
-    static const char* const kCities[] = {"London", "Rio de Janeiro", "Oslo", "Cape Town", "Montreal",
-                                          "Kuala Lumpur", "Lyon", "San Francisco", "Accra", "Tokyo"};
-    unsigned h = n * 2654435761u;
-    char name[40];
-    std::snprintf(name, sizeof name, "%s %s", kFirst[h % 12], kLast[(h >> 8) % 11]);
-    char row[160];
-    std::snprintf(row, sizeof row, "%-22s %04u-%02u-%02u %9u.%02u %8u %10u.%u  %s", name, 1990 + (h >> 4) % 35,
-                  1 + (h >> 9) % 12, 1 + (h >> 13) % 28, (h >> 3) % 1000000, (h >> 7) % 100, (h >> 11) % 100000,
-                  (h >> 5) % 10000000, (h >> 2) % 10, kCities[(h >> 17) % 10]);
-    return row;
-}
-
-// `text` followed by blanks up to `width` display positions.
-std::string Padded(const std::string& text, int width) {
-    const int taken = unicode::DisplayWidth(text.data(), static_cast<int>(text.size()));
-    return text + std::string(static_cast<size_t>(std::max(width - taken, 0)), ' ');
-}
-
-// The same row in UTF-8.
-std::string MakeUtf8Row(unsigned n) {
-    static const char* const kFirst[] = {"Zo\u00eb", "J\u00fcrgen", "\u674e", "Dolores", "\u00c9mile", "\u0424\u0430\u0442\u0438\u043c\u0430",
-                                         "Gr\u00e9goire", "\u0391\u03bd\u03bd\u03b1", "Ibrahim", "Jos\u00e9phine", "\u5c0f\u6797", "Ren\u00e9e"};
-    static const char* const kLast[] = {"M\u00fcller", "Okafor", "\u738b", "Smith-Barnes", "Nov\u00e1k", "\u0418\u0432\u0430\u043d\u043e\u0432",
-                                        "Petersen", "Garc\u00eda", "\u7530\u4e2d", "Mensah", "\u00d8stergaard"};
-    static const char* const kCities[] = {"Z\u00fcrich", "S\u00e3o Paulo", "\u6771\u4eac", "Cape Town", "Montr\u00e9al",
-                                          "\u041c\u043e\u0441\u043a\u0432\u0430", "Lyon", "\u0391\u03b8\u03ae\u03bd\u03b1", "K\u00f8benhavn", "\u5317\u4eac"};
-    unsigned h = n * 2654435761u;
-    char numbers[80];
-    std::snprintf(numbers, sizeof numbers, "%04u-%02u-%02u %9u.%02u %8u %10u.%u  ", 1990 + (h >> 4) % 35,
-                  1 + (h >> 9) % 12, 1 + (h >> 13) % 28, (h >> 3) % 1000000, (h >> 7) % 100, (h >> 11) % 100000,
-                  (h >> 5) % 10000000, (h >> 2) % 10);
-    return Padded(std::string(kFirst[h % 12]) + " " + kLast[(h >> 8) % 11], 22) + " " + numbers +
-           kCities[(h >> 17) % 10];
-}
-
-std::string MakeTable(size_t bytes, size_t lines, bool utf8 = false) {
-    std::string text;
-    text.reserve(bytes ? bytes + 256 : lines * 90);
-    text += "Name                   Joined          Amount    Count     Balance  City\n";
-    text += "---------------------- ---------- ------------ -------- ------------ --------------\n";
-    for (unsigned n = 1; bytes ? text.size() < bytes : n <= lines; ++n) {
-        text += utf8 ? MakeUtf8Row(n) : MakeRow(n);
-        text += '\n';
-    }
-    return text;
-}
 
 // The folder of the generated inputs and their outputs, removed at exit.
 struct BenchFolder {
@@ -106,15 +57,15 @@ const fs::path& Folder() {
     return folder.path;
 }
 
-// The input file of a size (in bytes) or of a number of lines; written once.
-std::string InputPath(const std::string& name, size_t bytes, size_t lines, bool utf8 = false) {
+// The input file of a shape and size (in bytes); written once.
+std::string InputPath(Shape shape, const std::string& name, size_t bytes) {
     static std::map<std::string, std::string> made;
     auto found = made.find(name);
     if (found != made.end()) return found->second;
     const std::string path = (Folder() / (name + ".txt")).string();
     {
         std::ofstream out(path, std::ios::binary);
-        out << MakeTable(bytes, lines, utf8);
+        out << MakeInput(shape, bytes);
     }
     made[name] = path;
     return path;
@@ -171,8 +122,23 @@ double PeakRise(const std::string& path) {
     return static_cast<double>(usage.ru_maxrss) * 1024.0 - before;
 }
 
-void RunConversion(benchmark::State& state, const std::string& path) {
+size_t CountLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    size_t lines = 0;
+    char block[1 << 16];
+    while (in.read(block, sizeof block) || in.gcount() > 0)
+        lines += static_cast<size_t>(std::count(block, block + in.gcount(), '\n'));
+    return lines;
+}
+
+// One conversion of the input per iteration, and its peak memory once.
+//   lines_per_s          input lines converted a second
+//   bytes_per_line_over  (short lines only) the peak rise above three times
+//                        the input, per input line
+void RunConversion(benchmark::State& state, Shape shape, const std::string& name, size_t bytes) {
+    const std::string path = InputPath(shape, name, bytes);
     const auto size = static_cast<int64_t>(fs::file_size(path));
+    const double lines = static_cast<double>(CountLines(path));
     const double rise = PeakRise(path);
     for (auto _ : state) {
         if (!ConvertOnce(path)) {
@@ -184,21 +150,39 @@ void RunConversion(benchmark::State& state, const std::string& path) {
     state.counters["input_MB"] = static_cast<double>(size) / 1e6;
     state.counters["peak_MB"] = rise / 1e6;
     state.counters["peak_x_input"] = rise / static_cast<double>(size);
+    state.counters["lines_per_s"] = benchmark::Counter(lines, benchmark::Counter::kIsIterationInvariantRate);
+    if (shape == Shape::ShortLines)
+        state.counters["bytes_per_line_over"] = (rise - 3.0 * static_cast<double>(size)) / lines;
 }
 
-void BM_ConvertTable1MB(benchmark::State& state) { RunConversion(state, InputPath("table_1mb", 1u << 20, 0)); }
-void BM_ConvertTable10MB(benchmark::State& state) { RunConversion(state, InputPath("table_10mb", 10u << 20, 0)); }
-void BM_ConvertUtf8Table10MB(benchmark::State& state) {
-    RunConversion(state, InputPath("table_utf8_10mb", 10u << 20, 0, true));
-}
-void BM_ConvertTable1MLines(benchmark::State& state) {
-    RunConversion(state, InputPath("table_1m_lines", 0, 1000000));
-    state.counters["lines_per_s"] = benchmark::Counter(1e6, benchmark::Counter::kIsIterationInvariantRate);
-}
+struct ShapeName {
+    Shape shape;
+    const char* name;
+};
+
+constexpr ShapeName kShapes[] = {
+    {Shape::SpaceAligned, "SpaceAligned"}, {Shape::TabDelimited, "TabDelimited"},
+    {Shape::CommaDelimited, "CommaDelimited"}, {Shape::Prose, "Prose"},
+    {Shape::OneLongLine, "OneLongLine"}, {Shape::ShortLines, "ShortLines"},
+    {Shape::Utf8Table, "Utf8Table"},
+};
+
+// Every shape at 1, 10 and 50 MB; the 50 MB inputs are converted once.
+[[maybe_unused]] const bool kRegistered = [] {
+    for (const ShapeName& shape : kShapes) {
+        for (const size_t megabytes : {1u, 10u, 50u}) {
+            const std::string name = std::string("BM_Convert/") + shape.name + "/" + std::to_string(megabytes) + "MB";
+            const std::string file = std::string(shape.name) + "_" + std::to_string(megabytes) + "mb";
+            const size_t bytes = megabytes << 20;
+            auto* bench = benchmark::RegisterBenchmark(
+                name.c_str(), [shape = shape.shape, file, bytes](benchmark::State& state) {
+                    RunConversion(state, shape, file, bytes);
+                });
+            bench->Unit(benchmark::kMillisecond);
+            if (megabytes == 50) bench->Iterations(1);
+        }
+    }
+    return true;
+}();
 
 }  // namespace
-
-BENCHMARK(BM_ConvertTable1MB)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ConvertTable10MB)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ConvertUtf8Table10MB)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ConvertTable1MLines)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -301,7 +301,10 @@ bool IsDomainName(const char* word, int length, int mode, TextString& host, int&
 // ---------------------------------------------------------------------------
 // Lines
 
-bool IsCodeLine(const TextString& line, int extended) {
+bool IsCodeLine(const TextString& line, int extended) { return IsCodeLine(line.view(), extended); }
+
+bool IsCodeLine(std::string_view line, int extended) {
+    int textEnd = 0;
     {
         // Most lines show at once that they are no code: without the
         // extended tests only a line that ends in ';', '{', '}' or ':',
@@ -312,8 +315,8 @@ bool IsCodeLine(const TextString& line, int extended) {
         // stands before it; the blanks and tabs cut from the ends hold
         // none of them.
         bool punctuation = false;
-        const int textEnd = TextEndAndPunctuation(line.buffer, line.length, punctuation);
-        const char* begin = line.buffer;
+        textEnd = TextEndAndPunctuation(line.data(), static_cast<int>(line.size()), punctuation);
+        const char* begin = line.data();
         const char* end = begin + textEnd;
         while (begin < end && IsBlankOrTab(*begin)) ++begin;
         while (end > begin && IsBlankOrTab(end[-1])) --end;
@@ -322,7 +325,7 @@ bool IsCodeLine(const TextString& line, int extended) {
         if (!extended && last != ';' && last != '{' && last != '}' && last != ':' && *begin != '#' && !punctuation)
             return false;
     }
-    TextString text(line);
+    TextString text(line.substr(0, static_cast<size_t>(textEnd)));
     text.Trim(0, " ");
     if (text.length == 0) return false;
     const int n = text.length;

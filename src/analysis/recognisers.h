@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "foundation/text_string.h"
 
@@ -61,6 +62,7 @@ bool FormatNumericAddress(int64_t number, TextString& text);
 // preprocessor).  The extended form makes further tests and is used where
 // code samples are expected.
 bool IsCodeLine(const TextString& text, int extended);
+bool IsCodeLine(std::string_view text, int extended);  // the same test on bytes in place
 
 // True for the directive line types 1001-1034.  A type above 1034 is
 // reported as an unsupported case and counts as a directive.

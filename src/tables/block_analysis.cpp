@@ -52,7 +52,7 @@ constexpr int kTypeChangePolicy = 1008;
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
 
-bool IsBlankText(const TextString& text) {
+bool IsBlankText(LineText text) {
     for (int i = 0; i < text.length; ++i)
         if (!IsBlankChar(text.buffer[i])) return false;
     return true;
@@ -62,7 +62,7 @@ bool IsBlankText(const TextString& text) {
 // 95% of its length, that is other characters make up less than 5% of it.
 // The count stops as soon as the others reach 5% (on a line of text, after a
 // few characters).
-bool IsRuleText(const TextString& text) {
+bool IsRuleText(LineText text) {
     if (text.length <= 0) return false;
     const long long enough = static_cast<long long>(text.length) * 5;
     long long others = 0;
@@ -420,15 +420,14 @@ void AddIndentColumn(PreForm& engine, int m) {
     engine.longestLength += m;
     engine.shortestLength += m;
     const std::string blanks(static_cast<size_t>(m), ' ');
-    for (auto& line : engine.lines) {
+    for (PreFormLine* line : engine.lines) {
         if (line->lineType == kTypeChangePolicy) continue;
-        line->MutableLayout().Insert(0, blanks.c_str());
-        line->Measure();
+        line->SetLayout(engine.lines.texts, blanks + line->Layout().str());
         // The column statistics that follow count every line's cells afresh.
     }
     engine.smallestIndent = 0;
     engine.leftMargin = 0;
-    const SourcePosition where = engine.lines.empty() ? SourcePosition() : engine.lines.front()->originPosition;
+    const SourcePosition where = engine.lines.empty() ? SourcePosition() : engine.lines.front()->OriginPosition();
     engine.cellRow.Add(std::make_unique<TableCell>(engine.policies, where, nullptr));
 }
 
@@ -528,7 +527,7 @@ bool DetectionPass(PreForm& engine, int s) {
 // Field count of a delimited line in one pass.  Comma fields honour double
 // quotes as the field reader does: a quote outside quotes opens a quoted
 // part, a doubled quote inside stays inside, a single one closes it.
-int CountFields(const TextString& text, char delimiter) {
+int CountFields(LineText text, char delimiter) {
     int fields = 1;
     bool quoted = false;
     const bool quotes = delimiter == ',';
@@ -559,9 +558,10 @@ void AnalyseDelimited(PreForm& engine) {
     engine.shortestLength = 1;
     engine.AnalyseLineStatistics();
     int most = 0;
-    for (const auto& line : engine.lines) {
+    TextString rawScratch;
+    for (const PreFormLine* line : engine.lines) {
         if (line->lineType == kTypeChangePolicy) continue;
-        most = std::max(most, CountFields(line->Raw(), engine.delimiter));
+        most = std::max(most, CountFields(line->Raw(rawScratch), engine.delimiter));
     }
     most = std::min(most, kMaxDelimitedColumns);
     DropColumns(engine);
@@ -764,14 +764,9 @@ void PreForm::Analyse() {
     const int m = smallestIndent;
     leftMargin = 0;
     if (m >= 1 && m <= 79) {
-        for (auto& line : lines) {
+        for (PreFormLine* line : lines) {
             if (line->lineType == kTypeChangePolicy || line->Layout().length == 0) continue;
-            TextString& text = line->MutableLayout();
-            if (text.length > m)
-                text.SubString(m, text.length - m);
-            else
-                text.MakeEmpty();
-            line->Measure();
+            line->CutLayoutFront(lines.texts, m);
         }
         longestLength -= m;
         shortestLength -= m;
@@ -782,7 +777,7 @@ void PreForm::Analyse() {
 
     AnalyseLineStatistics();
     bool anyText = false;
-    for (const auto& line : lines)
+    for (const PreFormLine* line : lines)
         if (!line->isBlank) anyText = true;
     if (!anyText) {
         // Nothing to find columns in.
@@ -834,7 +829,7 @@ void PreForm::AnalyseLineStatistics() {
     firstRuleLine = secondRuleLine = lastRuleLine = -1;
     for (int i = 0; i < lineCount; ++i) {
         PreFormLine& line = *lines[static_cast<size_t>(i)];
-        const TextString& text = line.Layout();
+        const LineText text = line.Layout();
         const bool counted = i >= headerLineCount;
         line.isBlank = IsBlankText(text) ? 1 : 0;
         line.isRuleLine = !line.isBlank && IsRuleText(text) ? 1 : 0;
@@ -843,7 +838,7 @@ void PreForm::AnalyseLineStatistics() {
             continue;
         }
         if (!counted) continue;
-        if (countCode && IsCodeLine(text, 1)) ++codeLineCount;
+        if (countCode && IsCodeLine(text.view(), 1)) ++codeLineCount;
         if (line.isRuleLine) {
             // Rule lines below the header lines are counted and remembered.
             ++ruleLineCount;
@@ -883,7 +878,7 @@ void PreForm::GatherPositionStatistics() {
         }
     };
     static const Kinds kinds;
-    auto countSeparator = [&](const TextString& text, int p) {
+    auto countSeparator = [&](LineText text, int p) {
         const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[p])];
         if (kind == 2 || (kind == 3 && p > 0 && (text.buffer[p - 1] == '-' || text.buffer[p - 1] == '=')))
             ++separators[static_cast<size_t>(p)];
@@ -901,7 +896,7 @@ void PreForm::GatherPositionStatistics() {
 #endif
     // A wide line is read character by character, each at the display
     // position it starts at.
-    auto countWideLine = [&](const TextString& text) {
+    auto countWideLine = [&](LineText text) {
         int p = 0;
         char before = '\0';
         for (int i = 0; i < text.length && p < positions;) {
@@ -926,7 +921,7 @@ void PreForm::GatherPositionStatistics() {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
         if (line.isBlank || line.lineType == kTypeChangePolicy) continue;
         ++counted;
-        const TextString& text = line.Layout();
+        const LineText text = line.Layout();
         if (line.wide) {
             countWideLine(text);
             ++ends[static_cast<size_t>(std::min(line.length, positions))];

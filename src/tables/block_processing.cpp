@@ -26,7 +26,7 @@ bool IsDirectiveLine(const PreFormLine& line) {
     return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == 241 || line.lineType == 242;
 }
 
-bool HasNonBlankText(const TextString& text) {
+bool HasNonBlankText(LineText text) {
     for (int i = 0; i < text.length; ++i)
         if (!IsBlankOrTab(text.buffer[i])) return true;
     return false;
@@ -35,7 +35,7 @@ bool HasNonBlankText(const TextString& text) {
 // Whether any line of the block holds text to write.  A block of blank or
 // directive lines only writes nothing: no empty table, no table number used.
 bool HasContent(const PreForm& engine) {
-    for (const std::unique_ptr<PreFormLine>& line : engine.lines)
+    for (const PreFormLine* line : engine.lines)
         if (line && !IsDirectiveLine(*line) && HasNonBlankText(line->Layout())) return true;
     return false;
 }
@@ -216,7 +216,7 @@ void PreForm::ApplyPolicyLine(int lineIndex) {
     if (!policies || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size()) ||
         !lines[static_cast<size_t>(lineIndex)]) return;
     Context* context = policies->context;
-    TextString line(lines[static_cast<size_t>(lineIndex)]->Layout());
+    TextString line(lines[static_cast<size_t>(lineIndex)]->Layout().view());
 
     if (context) {
         const TextString& directive = context->directives[kDirChangePolicy];

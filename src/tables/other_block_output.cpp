@@ -93,14 +93,16 @@ void HighlightComment(FC* set, TextString& text, bool rtf) {
 
 // A scratch line that carries one block line through the output conversion
 // and the tag execution; the output tracker follows the line written.
-std::unique_ptr<AnalysedLine> ScratchLine(Context& context, const PreFormLine& line, const TextString& text) {
+std::unique_ptr<AnalysedLine> ScratchLine(Context& context, const PreFormLine& line, const char* text) {
     auto scratch = std::make_unique<AnalysedLine>();
-    scratch->SetText(text.buffer);
-    scratch->rawText = line.Raw();
+    scratch->SetText(text);
+    TextString rawScratch;
+    const LineText raw = line.Raw(rawScratch);
+    scratch->rawText.AssignChars(raw.buffer, raw.length);
     scratch->lineType = line.lineType;
     scratch->flags = line.flags;
     scratch->position = line.position;
-    scratch->originPosition = line.originPosition;
+    scratch->originPosition = line.OriginPosition();
     context.trackers.output.position = line.position;
     return scratch;
 }
@@ -108,7 +110,8 @@ std::unique_ptr<AnalysedLine> ScratchLine(Context& context, const PreFormLine& l
 // The positional link anchors of the line's source line put back.
 void ApplyLinkDefinitions(FC& set, const PreFormLine& line, AnalysedLine& scratch) {
     TextString out;
-    set.ApplyLinkDefinitions(&line.position, &line.Layout(), 0, -1, -1, &scratch, &out);
+    const TextString layout(line.Layout().view());
+    set.ApplyLinkDefinitions(&line.position, &layout, 0, -1, -1, &scratch, &out);
     scratch.AssignChars(out.buffer, out.length);
 }
 
@@ -131,7 +134,7 @@ int HangingIndent(const PreForm& engine) {
 // A mail-header value: the text after the key's colon, converted for output
 // with its blanks collapsed and trimmed.
 TextString ConvertHeaderValue(FC& set, Context& context, const PreFormLine& line, const TextString& value) {
-    std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, value);
+    std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, value.buffer);
     scratch->ConvertForOutput(set, nullptr, 1, 0, 0, 0, 1, 1);
     TextString out;
     out.AssignChars(scratch->buffer, scratch->length);
@@ -164,7 +167,7 @@ void PreForm::OutputCodeSample() {
             continue;
         }
         if (IsDirectiveLine(line)) continue;
-        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display());
+        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display().buffer);
         scratch->ApplyLinkDictionary(set);
         TextString text;
         text.AssignChars(scratch->buffer, scratch->length);
@@ -254,9 +257,9 @@ void PreForm::OutputPreformatted() {
             continue;
         }
         if (IsDirectiveLine(line)) continue;
-        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display());
-        scratch->ConvertForOutput(set, line.replacements.get(), 1, references, emphasis,
-                                  emphasis && line.replacements ? 1 : 0, 1, 0);
+        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display().buffer);
+        scratch->ConvertForOutput(set, line.Replacements(), 1, references, emphasis,
+                                  emphasis && line.Replacements() ? 1 : 0, 1, 0);
         ApplyLinkDefinitions(set, line, *scratch);
         TextString messages;
         const int result = ExecuteTags(document, set, *scratch, 5, messages);
@@ -346,8 +349,8 @@ void PreForm::OutputAsNormal() {
         // Ignored and dropped input lines are not part of the text.
         if (IsDirectiveLine(line) || type == kTypeIgnored || type == kTypeDropped) continue;
 
-        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display());
-        scratch->ConvertForOutput(set, line.replacements.get(), 1, 1, 1, 0, 1, 1);
+        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display().buffer);
+        scratch->ConvertForOutput(set, line.Replacements(), 1, 1, 1, 0, 1, 1);
         ApplyLinkDefinitions(set, line, *scratch);
         TextString messages;
         // Mode 3 gets its turn when no tag of mode 0 gave a result.
@@ -389,7 +392,7 @@ void PreForm::OutputMailHeader() {
     for (size_t i = 0; i < lines.size() && !(dateLine && senderLine && subjectLine); ++i) {
         const PreFormLine& line = *lines[i];
         if (line.lineType == kTypeChangePolicy) continue;
-        const TextString& text = line.Display();
+        const TextString text(line.Display().view());
         int colon = -1;
         if (!text.FindChar(0, ':', &colon, 1)) continue;
         // The key as the header test saw it: without the line's indentation.
@@ -585,6 +588,6 @@ void PreForm::MergeLastTwoColumns() {
     kept.typicalSpan = 1;
     columns.pop_back();
     columnCount = static_cast<int>(columns.size());
-    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->originPosition;
+    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->OriginPosition();
     cellRow.Reset(columnCount, policies, where, LineFont(0));
 }

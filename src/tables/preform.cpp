@@ -33,7 +33,7 @@ bool SameText(const TextString& a, const TextString& b) {
            (a.buffer == b.buffer || std::memcmp(a.buffer, b.buffer, static_cast<size_t>(a.length)) == 0);
 }
 
-bool HasNonBlank(const TextString& text) {
+bool HasNonBlank(LineText text) {
     for (int i = 0; i < text.length; ++i)
         if (!IsBlankOrTab(text.buffer[i])) return true;
     return false;
@@ -42,212 +42,262 @@ bool HasNonBlank(const TextString& text) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// The line allocator
+// The texts of the block's lines
 
-namespace {
+LineTextArena::~LineTextArena() = default;
 
-// Line records are carved from slabs of kSlabRecords records: a large block
-// then costs the records' own size and no allocator header per line.  Freed
-// records go on a free list; when the last live record is freed (the end of a
-// file's conversion) the slabs are given back.  A record size other than
-// PreFormLine's (a derived class) goes to the global allocator.  Under
-// AddressSanitizer every record is a heap block of its own, so that misuse
-// of a freed line is still caught.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kPoolLines = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kPoolLines = false;
-#else
-constexpr bool kPoolLines = true;
-#endif
-#else
-constexpr bool kPoolLines = true;
-#endif
-
-// A lock for the few instructions of taking or giving back a record: a
-// flag that a thread sets to enter (and waits on while another holds it)
-// costs far less than a mutex for every line of a block.
-class SlabLock {
-public:
-    void lock() {
-        while (held.test_and_set(std::memory_order_acquire)) held.wait(true, std::memory_order_relaxed);
-    }
-    void unlock() {
-        held.clear(std::memory_order_release);
-        held.notify_one();
-    }
-
-private:
-    std::atomic_flag held = ATOMIC_FLAG_INIT;
-};
-
-class LineSlabs {
-public:
-    void* Allocate() {
-        std::lock_guard<SlabLock> guard(mutex);
-        ++live;
-        if (freeList) {
-            FreeRecord* record = freeList;
-            freeList = record->next;
-            return record;
+char* LineTextArena::Allocate(size_t bytes, size_t align) {
+    size_t skip = (align - reinterpret_cast<uintptr_t>(next) % align) % align;
+    if (skip + bytes > left) {
+        // A large text gets a chunk of its own; the newest chunk goes on
+        // taking the small ones.  (new[] of char gives memory aligned for
+        // any fundamental type.)
+        if (bytes > kOwnChunkBytes) {
+            chunks.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+            return chunks.back().get();
         }
-        if (slabs.empty() || used == kSlabRecords) {
-            slabs.push_back(std::unique_ptr<Record[]>(new Record[kSlabRecords]));
-            used = 0;
-        }
-        return &slabs.back()[used++];
+        chunks.push_back(std::make_unique_for_overwrite<char[]>(kChunkBytes));
+        next = chunks.back().get();
+        left = kChunkBytes;
+        skip = 0;
     }
-
-    void Release(void* pointer) {
-        std::lock_guard<SlabLock> guard(mutex);
-        auto* record = static_cast<FreeRecord*>(pointer);
-        record->next = freeList;
-        freeList = record;
-        if (--live == 0) {
-            slabs.clear();
-            freeList = nullptr;
-            used = 0;
-        }
-    }
-
-private:
-    static constexpr size_t kSlabRecords = 1024;
-    struct FreeRecord {
-        FreeRecord* next;
-    };
-    struct Record {
-        alignas(PreFormLine) unsigned char bytes[sizeof(PreFormLine)];
-    };
-    SlabLock mutex;
-    std::vector<std::unique_ptr<Record[]>> slabs;
-    size_t used = 0;  // records handed out from the newest slab
-    FreeRecord* freeList = nullptr;
-    size_t live = 0;
-};
-
-// Never destroyed, so that a line freed during static destruction still
-// finds its allocator.
-LineSlabs& Slabs() {
-    static LineSlabs* slabs = new LineSlabs;
-    return *slabs;
+    char* bytesAt = next + skip;
+    next += skip + bytes;
+    left -= skip + bytes;
+    return bytesAt;
 }
 
-}  // namespace
-
-void* PreFormLine::operator new(size_t size) {
-    if (!kPoolLines || size != sizeof(PreFormLine)) return ::operator new(size);
-    return Slabs().Allocate();
+LineText LineTextArena::Copy(std::string_view text) {
+    if (text.empty()) return LineText{};
+    char* bytes = Allocate(text.size() + 1);
+    std::memcpy(bytes, text.data(), text.size());
+    bytes[text.size()] = '\0';
+    return LineText{bytes, static_cast<int>(text.size())};
 }
 
-void PreFormLine::operator delete(void* record, size_t size) noexcept {
-    if (!record) return;
-    if (!kPoolLines || size != sizeof(PreFormLine)) {
-        ::operator delete(record);
-        return;
-    }
-    Slabs().Release(record);
+AnalysedLine* LineTextArena::Keep(std::unique_ptr<AnalysedLine> line) {
+    kept.push_back(std::move(line));
+    return kept.back().get();
 }
 
 // ---------------------------------------------------------------------------
 // Records
 
-PreFormLine::PreFormLine() = default;
-PreFormLine::~PreFormLine() = default;
+static_assert(sizeof(PreFormLine) <= 48, "the line record grew: every line of a block pays for it");
+static_assert(std::is_trivially_destructible_v<PreFormLine>, "records are dropped with their chunk");
 
-PreFormLine::PreFormLine(const AnalysedLine& line)
-    : length(0),
-      indent(line.leadingBlanks > 0 ? line.leadingBlanks : 0),
+PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text)
+    : indent(line.leadingBlanks > 0 ? line.leadingBlanks : 0),
       lineType(line.lineType),
       position(line.position),
-      originPosition(line.originPosition),
       flags(line.flags),
-      tagCode(static_cast<int16_t>(line.tagCode)),
-      layoutText(WithoutTrailingBlanks(line.taggedText)) {
-    length = layoutText.length;
-    // The display and raw texts are kept only when they differ from the
-    // layout text (compared in place, copied only when kept).
-    // A text equal to the tagged text (most lines: all three are) has the
-    // layout text's view without being measured again.
+      tagCode(static_cast<int16_t>(line.tagCode)) {
+    const std::string_view layout = WithoutTrailingBlanks(line.taggedText);
+    // A text equal to the tagged text (most lines: all three are) is the
+    // layout text without being measured again.
     const TextString& tagged = line.taggedText;
-    const std::string_view display = SameText(line, tagged) ? layoutText.view() : WithoutTrailingBlanks(line);
-    if (display.data() != layoutText.buffer && display != layoutText.view()) {
-        Other().display = Source::Own;
-        other->displayText = TextString(display);
-    }
-    const std::string_view raw =
-        SameText(line.rawText, tagged) ? layoutText.view() : WithoutTrailingBlanks(line.rawText);
-    if (raw.data() != layoutText.buffer && raw != layoutText.view()) {
-        if (Other().display == Source::Own && raw == other->displayText.view()) {
-            other->raw = Source::Display;
-        } else {
-            other->raw = Source::Own;
-            other->rawText = TextString(raw);
-        }
-    }
+    const std::string_view display = SameText(line, tagged) ? layout : WithoutTrailingBlanks(line);
+    const std::string_view raw = SameText(line.rawText, tagged) ? layout : WithoutTrailingBlanks(line.rawText);
+    AnalysedLine* replacements = nullptr;
     if (line.firstPairPresent || line.secondPairPresent) {
-        replacements = std::make_unique<AnalysedLine>();
-        replacements->CopyAnalysis(&line);
+        auto pairs = std::make_unique<AnalysedLine>();
+        pairs->CopyAnalysis(&line);
+        replacements = arena.Keep(std::move(pairs));
+    }
+    wide = utf8Text && unicode::HasNonAscii(layout.data(), layout.size());
+    Place(arena, layout, display, raw, replacements, line.originPosition);
+}
+
+void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::string_view display,
+                        std::string_view raw, AnalysedLine* replacements, const SourcePosition& origin) {
+    // Compared in place, copied only when kept.
+    const bool ownDisplay = display.data() != layout.data() && display != layout;
+    const bool rawIsLayout = raw.data() == layout.data() || raw == layout;
+    const bool rawIsDisplay = !rawIsLayout && ownDisplay && raw == display;
+    const bool sameOrigin = origin.unit == position.unit && origin.line == position.line;
+    if (!ownDisplay && rawIsLayout && !replacements && sameOrigin && !wide) {
+        // Nothing to keep beside the layout text.
+        const LineText copy = arena.Copy(layout);
+        layoutText = copy.buffer;
+        length = copy.length;
+        hasOther = 0;
+        return;
+    }
+    std::string runs;
+    const bool tabRuns = !rawIsLayout && !rawIsDisplay && TabRuns::Encode(layout, raw, runs);
+    const bool ownRaw = !rawIsLayout && !rawIsDisplay && !tabRuns;
+
+    OtherTexts other;
+    other.layoutBytes = static_cast<int>(layout.size());
+    other.display = ownDisplay ? Source::Own : Source::Layout;
+    other.displayBytes = ownDisplay ? static_cast<int>(display.size()) : 0;
+    other.raw = rawIsLayout    ? Source::Layout
+                : rawIsDisplay ? Source::Display
+                : tabRuns      ? Source::TabRuns
+                               : Source::Own;
+    other.rawBytes = static_cast<int>(raw.size());
+    other.before = static_cast<uint8_t>((sameOrigin ? 0 : kHasOrigin) | (replacements ? kHasReplacements : 0));
+    const size_t beforeBytes = (sameOrigin ? 0 : 8) + (replacements ? 8 : 0);
+    const size_t textBytes = layout.size() + 1 + (ownDisplay ? display.size() + 1 : 0) +
+                             (ownRaw ? raw.size() + 1 : 0) + (tabRuns ? runs.size() : 0);
+    char* at = arena.Allocate(beforeBytes + sizeof(OtherTexts) + textBytes, 8);
+    static_assert(sizeof(SourcePosition) == 8 && sizeof(AnalysedLine*) <= 8);
+    if (replacements) {
+        std::memcpy(at, &replacements, sizeof replacements);
+        at += 8;
+    }
+    if (!sameOrigin) {
+        std::memcpy(at, &origin, sizeof origin);
+        at += 8;
+    }
+    new (at) OtherTexts(other);
+    at += sizeof(OtherTexts);
+    layoutText = at;
+    hasOther = 1;
+    auto put = [&at](std::string_view text, bool terminated) {
+        if (!text.empty()) std::memcpy(at, text.data(), text.size());
+        at += text.size();
+        if (terminated) *at++ = '\0';
+    };
+    put(layout, true);
+    if (ownDisplay) put(display, true);
+    if (ownRaw) put(raw, true);
+    if (tabRuns) put(runs, false);
+    length = wide ? unicode::DisplayWidth(layoutText, other.layoutBytes) : other.layoutBytes;
+}
+
+SourcePosition PreFormLine::OriginPosition() const {
+    if (!hasOther || !(Other().before & kHasOrigin)) return position;
+    SourcePosition origin;
+    std::memcpy(&origin, reinterpret_cast<const char*>(&Other()) - 8, sizeof origin);
+    return origin;
+}
+
+AnalysedLine* PreFormLine::Replacements() const {
+    if (!hasOther || !(Other().before & kHasReplacements)) return nullptr;
+    const OtherTexts& other = Other();
+    AnalysedLine* replacements = nullptr;
+    std::memcpy(&replacements, reinterpret_cast<const char*>(&other) - ((other.before & kHasOrigin) ? 16 : 8),
+                sizeof replacements);
+    return replacements;
+}
+
+LineText PreFormLine::Display() const {
+    if (!hasOther) return Layout();
+    const OtherTexts& other = Other();
+    if (other.display == Source::Layout) return Layout();
+    return LineText{layoutText + other.layoutBytes + 1, other.displayBytes};
+}
+
+const char* PreFormLine::AfterTexts() const {
+    const OtherTexts& other = Other();
+    const char* after = layoutText + other.layoutBytes + 1;
+    if (other.display == Source::Own) after += other.displayBytes + 1;
+    return after;
+}
+
+LineText PreFormLine::Raw(TextString& scratch) const {
+    if (!hasOther) return Layout();
+    const OtherTexts& other = Other();
+    switch (other.raw) {
+    case Source::Layout: return Layout();
+    case Source::Display: return Display();
+    case Source::Own: return LineText{AfterTexts(), other.rawBytes};
+    case Source::TabRuns: break;
+    }
+    TabRuns::Decode(Layout().view(), reinterpret_cast<const unsigned char*>(AfterTexts()), scratch);
+    return LineText{scratch.buffer, scratch.length};
+}
+
+void PreFormLine::SetLayout(LineTextArena& arena, std::string_view text) {
+    // The texts are placed anew; the old bytes stay where they are until
+    // the copies are made.
+    TextString raw;
+    Place(arena, text, Display().view(), Raw(raw).view(), Replacements(), OriginPosition());
+}
+
+void PreFormLine::CutLayoutFront(LineTextArena& arena, int n) {
+    const LineText layout = Layout();
+    SetLayout(arena, n < layout.length ? layout.view().substr(static_cast<size_t>(n)) : std::string_view());
+}
+
+void PreFormLine::SetDisplay(LineTextArena& arena, std::string_view text) {
+    TextString raw;
+    Place(arena, Layout().view(), text, Raw(raw).view(), Replacements(), OriginPosition());
+}
+
+void PreFormLine::SetRaw(LineTextArena& arena, std::string_view text) {
+    Place(arena, Layout().view(), Display().view(), text, Replacements(), OriginPosition());
+}
+
+// ---------------------------------------------------------------------------
+// Tab runs
+
+namespace {
+
+void PutNumber(std::string& out, size_t n) {
+    for (; n >= 0x80; n >>= 7) out += static_cast<char>(0x80 | (n & 0x7f));
+    out += static_cast<char>(n);
+}
+
+size_t TakeNumber(const unsigned char*& in) {
+    size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const unsigned char byte = *in++;
+        n |= static_cast<size_t>(byte & 0x7f) << shift;
+        if (!(byte & 0x80)) return n;
     }
 }
 
-PreFormLine::OtherTexts& PreFormLine::Other() {
-    if (!other) other = std::make_unique<OtherTexts>();
-    return *other;
-}
+}  // namespace
 
-void PreFormLine::DropOtherWhenUnused() {
-    if (other && other->display == Source::Layout && other->raw == Source::Layout) other.reset();
-}
-
-// The display and raw texts that are the layout text get the one copy of it
-// they then share.
-void PreFormLine::Measure() {
-    length = wide ? unicode::DisplayWidth(layoutText.buffer, layoutText.length) : layoutText.length;
-}
-
-TextString& PreFormLine::MutableLayout() {
-    OtherTexts& texts = Other();
-    if (texts.display == Source::Layout) {
-        texts.displayText = layoutText;
-        texts.display = Source::Own;
-        if (texts.raw == Source::Layout) texts.raw = Source::Display;
-    } else if (texts.raw == Source::Layout) {
-        texts.rawText = layoutText;
-        texts.raw = Source::Own;
+bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string& runs) {
+    std::string pairs;
+    size_t count = 0;
+    size_t j = 0;       // in the layout text
+    size_t lastEnd = 0;  // the end of the run before
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c != '\t') {
+            if (j >= layout.size() || layout[j] != c) return false;
+            ++j;
+            continue;
+        }
+        // The blanks that follow the tab in the raw text follow its run in
+        // the layout text.
+        size_t k = i + 1;
+        while (k < raw.size() && raw[k] == ' ') ++k;
+        if (k < raw.size() && raw[k] == '\t') return false;
+        const size_t following = k - (i + 1);
+        size_t blanks = 0;
+        while (j + blanks < layout.size() && layout[j + blanks] == ' ') ++blanks;
+        if (blanks < following + 1) return false;
+        const size_t run = blanks - following;
+        PutNumber(pairs, j - lastEnd);
+        PutNumber(pairs, run);
+        ++count;
+        j += run;
+        lastEnd = j;
     }
-    return layoutText;
+    if (j != layout.size() || count == 0) return false;
+    runs.clear();
+    PutNumber(runs, count);
+    runs += pairs;
+    return true;
 }
 
-void PreFormLine::SetLayout(const TextString& text) { MutableLayout() = text; }
-
-void PreFormLine::SetDisplay(const TextString& text) {
-    // A raw text that shares the display text keeps its value.
-    if (other && other->raw == Source::Display) {
-        other->rawText = other->displayText;
-        other->raw = Source::Own;
+void TabRuns::Decode(std::string_view layout, const unsigned char* runs, TextString& out) {
+    out.Clear();
+    size_t count = TakeNumber(runs);
+    size_t at = 0;
+    for (; count > 0; --count) {
+        const size_t gap = TakeNumber(runs);
+        const size_t run = TakeNumber(runs);
+        out.AppendBytes(layout.data() + at, static_cast<int>(gap));
+        out.AppendChar('\t');
+        at += gap + run;
     }
-    if (text == layoutText) {
-        if (!other) return;
-        other->display = Source::Layout;
-        other->displayText.MakeEmpty();
-        DropOtherWhenUnused();
-    } else {
-        Other().display = Source::Own;
-        other->displayText = text;
-    }
-}
-
-void PreFormLine::SetRaw(const TextString& text) {
-    if (text == layoutText) {
-        if (!other) return;
-        other->raw = Source::Layout;
-        other->rawText.MakeEmpty();
-        DropOtherWhenUnused();
-    } else {
-        Other().raw = Source::Own;
-        other->rawText = text;
-    }
+    out.AppendBytes(layout.data() + at, static_cast<int>(layout.size() - at));
 }
 
 // ---------------------------------------------------------------------------
@@ -274,20 +324,20 @@ PreForm::~PreForm() = default;
 
 void PreForm::ResetCellFormat(CellFormat& format) { format = CellFormat{}; }
 
+PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
+    if (count % kChunkLines == 0) chunks.push_back(std::make_unique<PreFormLine[]>(kChunkLines));
+    PreFormLine& record = *(*this)[count];
+    record = PreFormLine(line, texts, utf8Text);
+    ++count;
+    return record;
+}
+
 void PreForm::AddLine(const AnalysedLine& analysed) {
-    // The array grows by a quarter at a time (rather than doubling): a large
-    // block keeps little spare room at the end of the file.
-    if (lines.size() == lines.capacity()) lines.reserve(lines.size() + lines.size() / 4 + 16);
-    lines.push_back(std::make_unique<PreFormLine>(analysed));
-    lineCount = static_cast<int>(lines.size());
-    PreFormLine& line = *lines.back();
     // Columns are measured in display positions: only a line of UTF-8 text
     // with characters beyond ASCII needs them counted.
-    if (policies && policies->context && policies->context->documentState.utf8Text &&
-        unicode::HasNonAscii(line.Layout())) {
-        line.wide = 1;
-        line.Measure();
-    }
+    const bool utf8Text = policies && policies->context && policies->context->documentState.utf8Text;
+    PreFormLine& line = lines.Add(analysed, utf8Text);
+    lineCount = static_cast<int>(lines.size());
 
     // A CHANGE_POLICY line is no part of the block's layout.
     if (line.lineType != kStatementChangePolicy && line.length - line.indent > 0) {
@@ -303,7 +353,7 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
 void PreForm::AddColumn(int start, int gapEnd, int boundary, int score) {
     columns.push_back(std::make_unique<PreFormColumn>(start, gapEnd, boundary, score));
     columnCount = static_cast<int>(columns.size());
-    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->originPosition;
+    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->OriginPosition();
     cellRow.Add(std::make_unique<TableCell>(policies, where, nullptr));
 }
 

@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/source_position.h"
@@ -26,33 +28,88 @@ class TabConfig;
 class UserTableGrid;     // user_tables.h
 class UserTableSection;  // user_tables.h
 
-// One line of the block.  The layout text is always kept; the display and
-// raw texts are kept apart only when they differ from it (for a plain ASCII
-// table all three are the same, and a large table would otherwise be held
-// three times).  Read them through Display() and Raw(); change the layout
-// text only through MutableLayout(), which first gives the other two texts
-// their own copies.
-//
-// A block holds one record per source line for the whole conversion, so the
-// record is kept small: the 0/1 flags are bits, the texts that differ from
-// the layout text sit behind one pointer that is null for most lines, and
-// the records are allocated from slabs (see preform.cpp) rather than one
-// heap block each.
+// A text of a block line: `length` bytes at `buffer`, followed by a NUL.
+// The bytes belong to the line's block (see LineTextArena) and stay where
+// they are until the block is destroyed.
+struct LineText {
+    const char* buffer = "";
+    int length = 0;
+
+    std::string_view view() const { return std::string_view(buffer, static_cast<size_t>(length)); }
+    std::string str() const { return std::string(view()); }
+    bool IsEmpty() const { return length == 0; }
+};
+
+// The bytes of the texts of one block's lines.  A whole input file is one
+// block and every one of its lines is kept until the block is written, so
+// the texts are packed one after the other into large chunks rather than
+// held in a heap block each (an allocator header and rounding cost more
+// than the text of a short line).  Bytes once written are never changed or
+// moved: a line whose text changes gets new bytes, so that a text read
+// before the change (a LineText) keeps its value.  The block also keeps the
+// few analysed lines that hold the replacement pairs of an emphasis phrase
+// across lines.
+class LineTextArena {
+public:
+    LineTextArena() = default;
+    LineTextArena(const LineTextArena&) = delete;
+    LineTextArena& operator=(const LineTextArena&) = delete;
+    ~LineTextArena();
+
+    // `bytes` fresh bytes, at an address aligned to `align` (a power of two
+    // up to 16).
+    char* Allocate(size_t bytes, size_t align = 1);
+    // A copy of `text` followed by a NUL (the empty text needs no bytes).
+    LineText Copy(std::string_view text);
+    // Keeps `line` for the block's life; returns it.
+    AnalysedLine* Keep(std::unique_ptr<AnalysedLine> line);
+
+private:
+    // Texts are carved from chunks of kChunkBytes; a text larger than
+    // kOwnChunkBytes gets a chunk of its own, so that the unused tail of
+    // a chunk stays below a sixteenth of it.
+    static constexpr size_t kChunkBytes = 256u << 10;
+    static constexpr size_t kOwnChunkBytes = kChunkBytes / 16;
+    std::vector<std::unique_ptr<char[]>> chunks;
+    char* next = nullptr;  // the free bytes of the newest chunk
+    size_t left = 0;
+    std::vector<std::unique_ptr<AnalysedLine>> kept;
+};
+
+// One line of the block.  A block holds one record per source line for the
+// whole conversion, so the record is kept small (48 bytes):
+// - the texts live in the block's LineTextArena, the record points at them;
+// - the layout text is always kept; the display and raw texts are kept
+//   apart only when they differ from it (for a plain ASCII table all three
+//   are the same, and a large table would otherwise be held three times);
+// - what most lines do not need sits in a small record (OtherTexts, 16
+//   bytes) placed in the arena directly before the layout text and found
+//   through the `hasOther` bit, so that most lines pay no pointer for it:
+//   the display and raw texts that differ from the layout text (their bytes
+//   follow the layout text's) and the byte length of a wide line's layout
+//   text (`length` is that length on the others); before it, only on the
+//   lines that have them, the position in the main file of a line read
+//   from an included file and the replacement pairs;
+// - a raw text that is the layout text with some runs of blanks standing
+//   for tabs (as in a table delimited by tabs, where it would double the
+//   text kept) is kept as the list of those runs (TabRuns) and rebuilt
+//   when asked for;
+// - the 0/1 flags are bits.
+// Read the texts through Layout(), Display() and Raw(); change them through
+// the Set and Cut calls, which leave the other texts as they were.
 class PreFormLine {
 public:
     int length = 0;          // length of the layout text
     int indent = 0;          // leading blanks of the analysed line
     int lineType = 0;
     SourcePosition position;
-    SourcePosition originPosition;
     // Filled by the block statistics and used by table parsing and output.
     int filledCellCount = 0;     // cells of the line with text
     int firstFilledCell = -1;    // -1 when the line has no filled cell
     int rowIndex = -1;
     // What the output of the line still needs from its analysed line: the
-    // attribute flags, the directive code (-3 or a statement code of the
-    // preprocessor, all within 16 bits), and (only for a line on which an
-    // emphasis phrase across lines starts or ends) the replacement pairs.
+    // attribute flags and the directive code (-3 or a statement code of the
+    // preprocessor, all within 16 bits).
     uint32_t flags = 0;
     int16_t tagCode = -3;
     // 0/1 flags, filled by the block statistics.
@@ -62,62 +119,135 @@ public:
     uint8_t onlyLastCellFilled : 1 = 0;  // every cell but the last is empty
     uint8_t lastCellEmpty : 1 = 0;
     // The layout text holds UTF-8 characters beyond ASCII: `length` counts
-    // the display positions its characters take, not its bytes.
+    // the display positions its characters take, not its bytes.  Set when
+    // the record is made.
     uint8_t wide : 1 = 0;
-    std::unique_ptr<AnalysedLine> replacements;
+    // Kept by the record itself: an OtherTexts record stands before the
+    // layout text.  (A bit beside the others, so that it costs no byte.)
+    uint8_t hasOther : 1 = 0;
 
-    PreFormLine();
-    // The three texts (each without trailing blanks), length, indent, type,
-    // positions, tag code and flags of the analysed line.
-    explicit PreFormLine(const AnalysedLine& line);
-    ~PreFormLine();
-    PreFormLine(const PreFormLine&) = delete;
-    PreFormLine& operator=(const PreFormLine&) = delete;
-
-    // The records come from slabs of the engine's line allocator.
-    static void* operator new(size_t size);
-    static void operator delete(void* record, size_t size) noexcept;
+    PreFormLine() = default;
+    // The three texts (each without trailing blanks, and cut at a NUL byte),
+    // length, indent, type, positions, tag code, flags and replacement pairs
+    // of the analysed line; the texts go to `arena`.  `utf8Text`: the text
+    // read is UTF-8, so that a layout text with characters beyond ASCII is
+    // measured in display positions.
+    PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text = false);
 
     // The text before output escaping (tabs expanded, code-page conversions
     // done): column detection and cell cutting work on it.
-    const TextString& Layout() const { return layoutText; }
+    LineText Layout() const { return LineText{layoutText, hasOther ? Other().layoutBytes : length}; }
     // The analysed line's text as converted for the output format.
-    const TextString& Display() const {
-        return other && other->display == Source::Own ? other->displayText : layoutText;
-    }
-    // The line as read (tabs kept): delimiter splitting works on it.
-    const TextString& Raw() const {
-        if (!other || other->raw == Source::Layout) return layoutText;
-        return other->raw == Source::Own ? other->rawText : Display();
-    }
-    TextString& MutableLayout();
-    // Sets `length` from the layout text: its bytes, or for a wide line the
-    // positions its characters take.
-    void Measure();
-    // Replaces one of the texts (the others keep their values).
-    void SetLayout(const TextString& text);
-    void SetDisplay(const TextString& text);
-    void SetRaw(const TextString& text);
+    LineText Display() const;
+    // The line as read (tabs kept): delimiter splitting works on it.  A raw
+    // text kept as the runs of its tabs is rebuilt into `scratch` (and is
+    // valid while `scratch` is unchanged); otherwise `scratch` is unused.
+    LineText Raw(TextString& scratch) const;
+    // Where the line stands in the main input file (for a line of an
+    // included file, the line that included it).
+    SourcePosition OriginPosition() const;
+    // The analysed line that holds the replacement pairs of an emphasis
+    // phrase across lines, for a line on which one starts or ends; null for
+    // the others.
+    AnalysedLine* Replacements() const;
+
+    // Replace one of the texts (the others keep their values); new bytes
+    // come from `arena`.  `length` follows the layout text.
+    void SetLayout(LineTextArena& arena, std::string_view text);
+    void SetDisplay(LineTextArena& arena, std::string_view text);
+    void SetRaw(LineTextArena& arena, std::string_view text);
+    // Drops the first n bytes of the layout text (all of it when it is not
+    // longer); the other texts keep their values.
+    void CutLayoutFront(LineTextArena& arena, int n);
 
 private:
-    // Where the display or raw text is held: it is the layout text, a text
-    // of its own, or (raw only) the display text.
-    enum class Source : uint8_t { Layout, Own, Display };
-    // The display and raw texts of a line on which one of them differs from
-    // the layout text.  The raw text shares the display text when the two
-    // are equal (as they are after the margin is cut off a plain line).
+    // Where the display or raw text is: the layout text, bytes of its own
+    // (after the layout text's), (raw only) the display text, or (raw only)
+    // the layout text with the tab runs that follow the other bytes.
+    enum class Source : uint8_t { Layout, Own, Display, TabRuns };
+    // What stands before the OtherTexts record, each 8 bytes.
+    static constexpr uint8_t kHasOrigin = 1;        // the SourcePosition in the main file
+    static constexpr uint8_t kHasReplacements = 2;  // the AnalysedLine* (kept by the arena)
     struct OtherTexts {
-        TextString displayText;  // empty unless display is Own
-        TextString rawText;      // empty unless raw is Own
+        int layoutBytes = 0;
+        int displayBytes = 0;
+        int rawBytes = 0;
         Source display = Source::Layout;
         Source raw = Source::Layout;
+        uint8_t before = 0;  // kHasOrigin | kHasReplacements
     };
-    TextString layoutText;
-    std::unique_ptr<OtherTexts> other;  // null while both are the layout text
+    static_assert(sizeof(OtherTexts) == 16 && alignof(OtherTexts) <= 8);
 
-    OtherTexts& Other();
-    // Drops the other texts once both are the layout text again.
-    void DropOtherWhenUnused();
+    const char* layoutText = "";
+
+    const OtherTexts& Other() const { return reinterpret_cast<const OtherTexts*>(layoutText)[-1]; }
+    // The bytes after the layout text, and after the display text when it
+    // has its own.
+    const char* AfterTexts() const;
+    // Gives the line its texts (with an OtherTexts record unless the line
+    // needs none) and measures the layout text.
+    void Place(LineTextArena& arena, std::string_view layout, std::string_view display, std::string_view raw,
+               AnalysedLine* replacements, const SourcePosition& origin);
+};
+
+// The runs of blanks of a layout text that stand for tabs of its raw text:
+// the raw text is the layout text with each run replaced by one tab.
+// Stored as a count and, per run, its distance from the end of the run
+// before and its length, each a variable-length number of 7-bit groups.
+namespace TabRuns {
+// Fills `runs` and returns true when `raw` is `layout` with runs of blanks
+// replaced by tabs and a run can be told from the blanks around it (no two
+// tabs are parted by blanks alone); false when the raw text has to be kept
+// as it is.
+bool Encode(std::string_view layout, std::string_view raw, std::string& runs);
+// The raw text again, into `out`.
+void Decode(std::string_view layout, const unsigned char* runs, TextString& out);
+}  // namespace TabRuns
+
+// The lines of a block, in order.  Records are kept by value in chunks of
+// kChunkLines (a record costs its 48 bytes, with no pointer or allocator
+// header beside it) and never move; lines[i] gives the record's address.
+class BlockLines {
+public:
+    class iterator {
+    public:
+        using value_type = PreFormLine*;
+        using difference_type = std::ptrdiff_t;
+        iterator(const BlockLines* owner, size_t at) : lines(owner), index(at) {}
+        PreFormLine* operator*() const { return (*lines)[index]; }
+        iterator& operator++() {
+            ++index;
+            return *this;
+        }
+        bool operator==(const iterator& other) const { return index == other.index; }
+
+    private:
+        const BlockLines* lines;
+        size_t index;
+    };
+
+    BlockLines() = default;
+    BlockLines(const BlockLines&) = delete;
+    BlockLines& operator=(const BlockLines&) = delete;
+
+    size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    PreFormLine* operator[](size_t i) const { return &chunks[i / kChunkLines][i % kChunkLines]; }
+    PreFormLine* front() const { return (*this)[0]; }
+    PreFormLine* back() const { return (*this)[count - 1]; }
+    iterator begin() const { return iterator(this, 0); }
+    iterator end() const { return iterator(this, count); }
+
+    // Appends the record of an analysed line (see PreFormLine).
+    PreFormLine& Add(const AnalysedLine& line, bool utf8Text);
+
+    // The bytes of the lines' texts.
+    LineTextArena texts;
+
+private:
+    static constexpr size_t kChunkLines = 4096;
+    std::vector<std::unique_ptr<PreFormLine[]>> chunks;
+    size_t count = 0;
 };
 
 // One detected column.
@@ -313,7 +443,7 @@ public:
     int headerLineCount = 0;  // leading lines the statistics skip
 
     // ---- The lines, the configuration, the measures ----
-    std::vector<std::unique_ptr<PreFormLine>> lines;
+    BlockLines lines;
     TabConfig* tabConfig = nullptr;  // not owned; chosen when the block is processed
     int longestLength = -1;
     int shortestLength = -1;

@@ -122,8 +122,8 @@ private:
 // that a whole line costs one pass.
 class TagSpans {
 public:
-    TagSpans(const TextString& text, const TextString& open, const TextString& close)
-        : text(text.view()), open(open.view()), close(close.view()) {
+    TagSpans(std::string_view text, const TextString& open, const TextString& close)
+        : text(text), open(open.view()), close(close.view()) {
         exhausted = this->open.empty() || this->close.empty();
     }
 
@@ -160,8 +160,8 @@ private:
 };
 
 // Whether the text holds an end delimiter that no start delimiter opened.
-bool HasUnbalancedEnd(const TextString& text, const TextString& openText, const TextString& closeText) {
-    const std::string_view line = text.view(), open = openText.view(), close = closeText.view();
+bool HasUnbalancedEnd(std::string_view line, const TextString& openText, const TextString& closeText) {
+    const std::string_view open = openText.view(), close = closeText.view();
     if (open.empty() || close.empty()) return false;
     size_t cursor = 0;
     while (cursor < line.size()) {
@@ -602,7 +602,7 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
                 scratch.lineType = line.lineType;
                 scratch.flags = line.flags;
                 scratch.position = line.position;
-                scratch.originPosition = line.originPosition;
+                scratch.originPosition = line.OriginPosition();
                 context->trackers.output.position = line.position;
                 scratch.ConvertForOutput(*set, nullptr, 1, references, 1, 0, 1, 1);
                 PutBackScratchLine(scratch, text);
@@ -908,7 +908,7 @@ void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
     static std::vector<CellCut> cuts;
     if (!CutLineAtColumns(lineIndex, noConvert, &cuts)) return;
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
-    const TextString& layout = line.Layout();
+    const LineText layout = line.Layout();
     for (const CellCut& cut : cuts) {
         TableCell* cell = row->CellAt(cut.column);  // the row holds a cell per column
         cell->column = cut.column;
@@ -926,7 +926,7 @@ void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
         static const TextString kNoDelimiter;
         const TextString& open = policies ? policies->GetText(Pol::StartTagDelimiter) : kNoDelimiter;
         const TextString& close = policies ? policies->GetText(Pol::EndTagDelimiter) : kNoDelimiter;
-        if (HasUnbalancedEnd(layout, open, close)) {
+        if (HasUnbalancedEnd(layout.view(), open, close)) {
             TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
             message.Append(close);
             message.AppendChar('"');
@@ -959,7 +959,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         return false;
     }
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
-    const TextString& layout = line.Layout();
+    const LineText layout = line.Layout();
     const char* text = layout.buffer;
     const int length = layout.length;
     // The boundaries are display positions; on a wide line each is taken as
@@ -1018,7 +1018,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     if (cuts->size() < static_cast<size_t>(limit)) cuts->resize(static_cast<size_t>(limit));
     CellCut* const out = cuts->data();
 
-    TagSpans tags(layout, open, close);
+    TagSpans tags(layout.view(), open, close);
     const NonBlankMap textBytes(text, length, open.length > 0 ? open.buffer[0] : '\0');
     if (!textBytes.HasMark()) tags.NoTags();
     // The cutting, made once for each way of reading the boundaries, so that
@@ -1097,7 +1097,8 @@ void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
     const int n = static_cast<int>(columns.size());
     if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return;
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
-    const TextString& raw = line.Raw();
+    TextString rawScratch;
+    const LineText raw = line.Raw(rawScratch);
 
     DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, delimiter == ',');
     static TextString extra;

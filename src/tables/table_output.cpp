@@ -453,7 +453,7 @@ void PreForm::FitRtfTableToPage() {
         for (int i = 0; i < lineTotal; ++i) {
             const PreFormLine& line = *lines[static_cast<size_t>(i)];
             if (line.isBlank || line.isRuleLine || line.lineType == kStatementChangePolicy) continue;
-            const TextString& text = line.Layout();
+            const LineText text = line.Layout();
             int start = 0;
             for (int k = 0; k < count && start < text.length; ++k) {
                 const int boundary = columns[static_cast<size_t>(k)]->boundary;

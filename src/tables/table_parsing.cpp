@@ -43,11 +43,11 @@ bool EndsWithNoCase(const TextString& text, const char* tail) {
 // Whether a CHANGE_POLICY line sets one of the table-start policies: its key
 // (the text before the colon, after the directive) is one of theirs.
 bool SetsTableStartPolicy(const PreFormLine& line) {
-    const TextString& text = line.Layout();
-    int colon = -1;
-    if (!text.FindChar(0, ':', &colon, 1) || colon <= 0) return false;
+    const LineText text = line.Layout();
+    const size_t colon = text.view().find(':');
+    if (colon == std::string_view::npos || colon == 0) return false;
     TextString key;
-    key.AssignChars(text.buffer, colon);
+    key.AssignChars(text.buffer, static_cast<int>(colon));
     key.Trim(0, " \t");
     return std::any_of(std::begin(kTableStartPolicies), std::end(kTableStartPolicies), [&key](TabPol id) {
         const char* name = GetTablePolicyDefinition(id).key;
@@ -229,7 +229,7 @@ void PreForm::ParseTable(int parseType) {
             if (applies) {
                 if (SetsTableStartPolicy(line)) {
                     TextString message("WARNING: ");
-                    TextString text(line.Layout());
+                    TextString text(line.Layout().view());
                     text.Trim(0, " ");
                     message.Append(text);
                     message.Append(" applies from the next table");
@@ -452,8 +452,8 @@ void PreForm::AddCellLineBreak(int parseType, int column) {
 void PreForm::ResetRowForLine(TableCellRow* row, int lineIndex) {
     if (!row) return;
     const int count = static_cast<int>(lines.size());
-    const PreFormLine* line = (lineIndex >= 0 && lineIndex < count) ? lines[static_cast<size_t>(lineIndex)].get()
-                                                                   : (count > 0 ? lines.front().get() : nullptr);
+    const PreFormLine* line = (lineIndex >= 0 && lineIndex < count) ? lines[static_cast<size_t>(lineIndex)]
+                                                                   : (count > 0 ? lines.front() : nullptr);
     const SourcePosition where = line ? line->position : SourcePosition();
     const FontSpec* font = LineFont(lineIndex);
     if (row->Count() != columnCount) row->Reset(columnCount, policies, where, font);

@@ -67,8 +67,8 @@ TextString SectionText(const char* opening, int width, int height, int left, int
 }
 
 // The text of a block line without its leading blanks.
-TextString LineText(const PreFormLine& line) {
-    const TextString& text = line.Layout();
+TextString WithoutIndent(const PreFormLine& line) {
+    const LineText text = line.Layout();
     int start = 0;
     while (start < text.length && IsBlankOrTab(text.buffer[start])) ++start;
     TextString out;
@@ -362,8 +362,8 @@ void PreForm::ParseUserTable() {
     std::vector<LineKind> kinds;
     texts.reserve(lines.size());
     kinds.reserve(lines.size());
-    for (const std::unique_ptr<PreFormLine>& line : lines) {
-        texts.push_back(LineText(*line));
+    for (const PreFormLine* line : lines) {
+        texts.push_back(WithoutIndent(*line));
         kinds.push_back(KindOf(set, context, texts.back()));
     }
     const int count = static_cast<int>(lines.size());

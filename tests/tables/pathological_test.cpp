@@ -2,8 +2,11 @@
 // to RTF, as an automatic block (code 0) and as a table (code 1, what the
 // program uses): a row 100,000 columns wide over 10,000 short rows, a 10 MB
 // single line, 50,000 alternating rule and text lines, binary bytes, an
-// empty file and a cell of 400,000 tags.  Each must finish (CTest gives these tests their own, longer
-// time-out) and its output must stay linear in its input.
+// empty file and a cell of 400,000 tags; and each ordinary shape of a large
+// input (tables aligned by blanks, by tabs, by commas, prose, one long line,
+// many short lines, a UTF-8 table) at 1.5 MB.  Each must finish (CTest gives
+// these tests their own, longer time-out) and its output must stay linear in
+// its input.
 //
 // The bound is kGrowth x input + kFixed bytes:
 // - kFixed (64 KB) covers what every document carries whatever its input:
@@ -32,6 +35,7 @@
 #include <tuple>
 
 #include "fuzz_conversion.h"
+#include "input_shapes.h"
 
 namespace {
 
@@ -174,5 +178,103 @@ std::string ConversionName(const testing::TestParamInfo<PathologicalConversion>&
 INSTANTIATE_TEST_SUITE_P(Pathological, PathologicalInput,
                          testing::Combine(testing::ValuesIn(kCases), testing::Values(0, 1), testing::Values(0, 1)),
                          ConversionName);
+
+// The ordinary shapes of a large input, at about 1.5 MB: each converts
+// completely (its first and last words are in the output), and its output
+// grows in proportion to its input: the whole input gives at most a little
+// more than twice the output of its first half.  A cost per line or per
+// byte that grows with what came before breaks that by far.
+using input_shapes::Shape;
+
+struct ShapeCase {
+    const char* name;
+    Shape shape;
+};
+
+void PrintTo(const ShapeCase& test, std::ostream* out) { *out << test.name; }
+
+const ShapeCase kShapes[] = {
+    {"SpaceAligned", Shape::SpaceAligned}, {"TabDelimited", Shape::TabDelimited},
+    {"CommaDelimited", Shape::CommaDelimited}, {"Prose", Shape::Prose},
+    {"OneLongLine", Shape::OneLongLine}, {"ShortLines", Shape::ShortLines},
+    {"Utf8Table", Shape::Utf8Table},
+};
+
+constexpr size_t kShapeBytes = 3u << 19;  // 1.5 MB
+// Whole input against its first half: twice the output, and some room for
+// what one table more or less (a column width, a header row) changes.
+constexpr double kHalfToWhole = 2.2;
+
+// The input of a shape, with a first and a last word of its own.
+std::string ShapeInput(Shape shape, size_t bytes) {
+    std::string text = input_shapes::MakeInput(shape, bytes);
+    text.insert(0, "Firstword\n");
+    if (shape == Shape::OneLongLine) text.pop_back();  // the last word stays on the one line
+    text += " Lastword\n";
+    return text;
+}
+
+// The input cut after the line end nearest its middle (a single line is cut
+// at a blank instead).
+std::string FirstHalf(const std::string& text) {
+    size_t cut = text.find('\n', text.size() / 2);
+    if (cut == std::string::npos || cut + 1 >= text.size()) cut = text.find(' ', text.size() / 2);
+    return text.substr(0, cut) + "\n";
+}
+
+using ShapeConversion = std::tuple<ShapeCase, int, int>;
+
+class PathologicalShape : public testing::TestWithParam<ShapeConversion> {
+protected:
+    std::string folder;
+
+    void SetUp() override {
+        folder = testing::TempDir() + "vendrel_shape_XXXXXX";
+        ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    }
+    void TearDown() override {
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+
+    std::string Write(const std::string& name, const std::string& text) const {
+        const std::string path = folder + "/" + name;
+        std::ofstream out(path, std::ios::binary);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        return out.good() ? path : std::string();
+    }
+};
+
+TEST_P(PathologicalShape, ConvertsWholeWithOutputInProportionToItsInput) {
+    const auto& [test, outputFormat, formatCode] = GetParam();
+    const std::string input = ShapeInput(test.shape, kShapeBytes);
+    const std::string whole = Write("whole.txt", input);
+    const std::string half = Write("half.txt", FirstHalf(input));
+    ASSERT_FALSE(whole.empty());
+    ASSERT_FALSE(half.empty());
+
+    std::string output;
+    const ConversionOutcome outcome = ConvertFileInMemory(whole, outputFormat, formatCode, &output);
+    EXPECT_TRUE(outcome.converted);
+    EXPECT_NE(output.find("Firstword"), std::string::npos);
+    EXPECT_NE(output.find("Lastword"), std::string::npos);
+    EXPECT_LE(outcome.outputBytes, kGrowth * input.size() + kFixed) << "input " << input.size() << " bytes";
+
+    const ConversionOutcome halfOutcome = ConvertFileInMemory(half, outputFormat, formatCode);
+    EXPECT_TRUE(halfOutcome.converted);
+    EXPECT_LE(static_cast<double>(outcome.outputBytes), kHalfToWhole * static_cast<double>(halfOutcome.outputBytes))
+        << "half " << halfOutcome.outputBytes << " bytes, whole " << outcome.outputBytes << " bytes";
+    RecordProperty("input_bytes", std::to_string(input.size()));
+    RecordProperty("output_bytes", std::to_string(outcome.outputBytes));
+}
+
+std::string ShapeConversionName(const testing::TestParamInfo<ShapeConversion>& info) {
+    const auto& [test, outputFormat, formatCode] = info.param;
+    return std::string(test.name) + (outputFormat ? "_RTF" : "_HTML") + "_Code" + std::to_string(formatCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pathological, PathologicalShape,
+                         testing::Combine(testing::ValuesIn(kShapes), testing::Values(0, 1), testing::Values(0, 1)),
+                         ShapeConversionName);
 
 }  // namespace

@@ -90,31 +90,158 @@ TEST_F(PreFormTest, DisplayAndRawTextsKeepTheirValuesWhenTheLayoutChanges) {
         {&escaped, "x & y", "x &amp; y", "x & y"},
         {&sameLength, "abc", "abd", "abe"},
     };
+    LineTextArena arena;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.layout);
         AnalysedLine own;
         own.SetText("plain");
-        PreFormLine line(c.line ? *c.line : own);
+        PreFormLine line(c.line ? *c.line : own, arena);
         auto texts = [&] {
-            return std::vector<std::string>{line.Layout().str(), line.Display().str(), line.Raw().str()};
+            TextString scratch;
+            return std::vector<std::string>{line.Layout().str(), line.Display().str(), line.Raw(scratch).str()};
         };
         EXPECT_EQ(texts(), (std::vector<std::string>{c.layout, c.display, c.raw}));
-        line.MutableLayout().Assign("cut");
+        line.SetLayout(arena, "cut");
         EXPECT_EQ(texts(), (std::vector<std::string>{"cut", c.display, c.raw}));
         // The display text made the layout text again: the raw text stays.
-        line.SetDisplay(TextString("cut"));
+        line.SetDisplay(arena, "cut");
         EXPECT_EQ(texts(), (std::vector<std::string>{"cut", "cut", c.raw}));
-        line.SetRaw(TextString("cut"));
+        line.SetRaw(arena, "cut");
         EXPECT_EQ(texts(), (std::vector<std::string>{"cut", "cut", "cut"}));
-        line.SetRaw(TextString("raw"));
-        line.SetLayout(TextString("new"));
+        line.SetRaw(arena, "raw");
+        line.SetLayout(arena, "new");
         EXPECT_EQ(texts(), (std::vector<std::string>{"new", "cut", "raw"}));
+        EXPECT_EQ(line.length, 3);
+    }
+}
+
+TEST_F(PreFormTest, CuttingTheMarginKeepsTheOtherTextsAndMeasuresTheRest) {
+    // The margin goes from the layout text only; a wide line is measured
+    // in display positions, its bytes still read whole.
+    AnalysedLine tabbed;
+    tabbed.SetText("  a       b");
+    tabbed.rawText = "  a\tb";
+    tabbed.taggedText = "  a       b";
+    AnalysedLine wide;
+    wide.SetText("  \xe6\x9d\xb1\xe4\xba\xac x");
+    struct Case {
+        const AnalysedLine* line;
+        bool utf8;
+        int cut;
+        std::string layout, display, raw;
+        int length;
+    };
+    const std::vector<Case> cases = {
+        {&tabbed, false, 2, "a       b", "  a       b", "  a\tb", 9},
+        {&tabbed, false, 20, "", "  a       b", "  a\tb", 0},
+        {&wide, true, 2, "\xe6\x9d\xb1\xe4\xba\xac x", "  \xe6\x9d\xb1\xe4\xba\xac x",
+         "  \xe6\x9d\xb1\xe4\xba\xac x", 6},
+        {&wide, false, 2, "\xe6\x9d\xb1\xe4\xba\xac x", "  \xe6\x9d\xb1\xe4\xba\xac x",
+         "  \xe6\x9d\xb1\xe4\xba\xac x", 8},
+    };
+    LineTextArena arena;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.layout);
+        PreFormLine line(*c.line, arena, c.utf8);
+        line.CutLayoutFront(arena, c.cut);
+        EXPECT_EQ(line.Layout().str(), c.layout);
+        EXPECT_EQ(line.Layout().buffer[line.Layout().length], '\0');
+        EXPECT_EQ(line.Display().str(), c.display);
+        TextString scratch;
+        EXPECT_EQ(line.Raw(scratch).str(), c.raw);
+        EXPECT_EQ(line.length, c.length);
+        EXPECT_EQ(line.wide, c.utf8 ? 1 : 0);
+    }
+}
+
+TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
+    // `runs` < 0: the raw text has to be kept as it is.
+    struct Case {
+        std::string layout, raw;
+        int runs;
+    };
+    const std::vector<Case> cases = {
+        {"Name    Value   Unit", "Name\tValue\tUnit", 2},
+        {"a       b", "a\tb", 1},
+        {"        lead", "\tlead", 1},
+        {"a        b", "a\t b", 1},       // a blank after the tab stays a blank
+        {"a      x  b", "a\tx  b", 1},    // blanks elsewhere stay blanks
+        {std::string(300, 'x') + std::string(200, ' ') + "y", std::string(300, 'x') + "\ty", 1},
+        {"a        b", "a\t \tb", -1},    // two tabs parted by a blank: where one ends is unknown
+        {"a       b", "a\tc", -1},         // another difference
+        {"a b", "a\tb\tc", -1},           // the layout text ends first
+        {"a       b   ", "a\tb", -1},      // the layout text goes on
+        {"a b", "a b", -1},                 // no tab
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.raw);
+        std::string runs;
+        const bool encoded = TabRuns::Encode(c.layout, c.raw, runs);
+        EXPECT_EQ(encoded, c.runs >= 0);
+        if (!encoded) continue;
+        EXPECT_EQ(static_cast<int>(runs[0]), c.runs);
+        TextString out("left over");
+        TabRuns::Decode(c.layout, reinterpret_cast<const unsigned char*>(runs.data()), out);
+        EXPECT_EQ(out.str(), c.raw);
+    }
+}
+
+TEST_F(PreFormTest, LinesFromAnIncludedFileKeepTheirOriginAndPairs) {
+    // The position in the main file and the replacement pairs stand before
+    // the texts only on the lines that have them; each is read back whole
+    // beside the other texts.
+    struct Case {
+        bool included, pairs, tabbed;
+    };
+    const std::vector<Case> cases = {
+        {true, false, false}, {false, true, false}, {true, true, false}, {true, true, true}, {false, false, true},
+    };
+    LineTextArena arena;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.included << c.pairs << c.tabbed);
+        AnalysedLine analysed;
+        analysed.SetText(c.tabbed ? "a       b" : "a b");
+        analysed.taggedText = c.tabbed ? "a       b" : "a b";
+        analysed.rawText = c.tabbed ? "a\tb" : "a b";
+        analysed.position = SourcePosition(3, 7);
+        analysed.originPosition = c.included ? SourcePosition(0, 42) : SourcePosition(3, 7);
+        analysed.firstPairPresent = c.pairs ? 1 : 0;
+        const PreFormLine line(analysed, arena);
+        EXPECT_EQ(line.OriginPosition().unit, c.included ? 0 : 3);
+        EXPECT_EQ(line.OriginPosition().line, c.included ? 42 : 7);
+        EXPECT_EQ(line.Replacements() != nullptr, c.pairs);
+        if (line.Replacements()) {
+            EXPECT_EQ(line.Replacements()->firstPairPresent, 1);
+        }
+        TextString scratch;
+        EXPECT_EQ(line.Raw(scratch).str(), c.tabbed ? "a\tb" : "a b");
+        EXPECT_EQ(line.Layout().str(), c.tabbed ? "a       b" : "a b");
+    }
+}
+
+TEST_F(PreFormTest, LongTextsAndManyLinesKeepTheirBytes) {
+    // Texts larger than a chunk's share get bytes of their own; the texts
+    // packed around them stay intact.
+    PreForm engine(nullptr, &set, nullptr);
+    std::vector<std::string> texts;
+    for (const size_t size : {size_t{3}, size_t{20000}, size_t{5}, size_t{300000}, size_t{70000}, size_t{1}}) {
+        for (int i = 0; i < 40; ++i) {
+            std::string text(size, static_cast<char>('a' + i % 26));
+            text.back() = 'z';
+            texts.push_back(text);
+            Add(engine, text.c_str());
+        }
+    }
+    ASSERT_EQ(engine.lines.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        ASSERT_EQ(engine.lines[i]->Layout().view(), texts[i]) << i;
+        ASSERT_EQ(engine.lines[i]->length, static_cast<int>(texts[i].size()));
     }
 }
 
 TEST_F(PreFormTest, LinesOfSeveralEnginesAreKeptApart) {
-    // Line records come from shared slabs; engines that end in any order
-    // leave the others' lines intact.
+    // Engines that end in any order leave the others' lines intact, across
+    // the chunks of records.
     auto first = std::make_unique<PreForm>(nullptr, &set, nullptr);
     auto second = std::make_unique<PreForm>(nullptr, &set, nullptr);
     for (int i = 0; i < 3000; ++i) {
@@ -132,8 +259,7 @@ TEST_F(PreFormTest, LinesOfSeveralEnginesAreKeptApart) {
 }
 
 TEST_F(PreFormTest, EnginesOnSeveralThreadsKeepTheirLines) {
-    // The shared slabs hand out and take back records for engines that
-    // run at the same time.
+    // Engines that run at the same time keep their lines apart.
     constexpr int kThreads = 4;
     constexpr int kLines = 3000;
     std::vector<int> wrong(kThreads, 0);

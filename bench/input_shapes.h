@@ -1,0 +1,181 @@
+// Generated inputs of the shapes a converted file takes, for the benchmark
+// (table_bench.cpp) and the pathological-input tests: deterministic,
+// so that every run converts the same bytes.
+//   SpaceAligned    a table of a header, a dashed rule and rows of a name, a
+//                   date, three numbers and a city, columns aligned by blanks
+//   TabDelimited    the same fields parted by tabs
+//   CommaDelimited  parted by commas, a quoted field with a comma now and then
+//   Prose           paragraphs of ordinary sentences wrapped at 72 characters
+//   OneLongLine     short words on a single line
+//   ShortLines      lines of one or two short words, 8 bytes on average
+//   Utf8Table       the space-aligned table in UTF-8 (names and cities with
+//                   accents, Cyrillic, Greek and wide CJK characters, aligned
+//                   by the positions their characters take)
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "foundation/unicode_text.h"
+
+namespace input_shapes {
+
+enum class Shape { SpaceAligned, TabDelimited, CommaDelimited, Prose, OneLongLine, ShortLines, Utf8Table };
+
+// One row of the table, 70 to 90 characters wide, columns aligned by blanks.
+inline std::string MakeRow(unsigned n) {
+    static const char* const kFirst[] = {"Alice", "Bartholomew", "Chen", "Dolores", "Emil", "Fatima", "Gregor",
+                                         "Hanna", "Ibrahim", "Josephine", "Kofi", "Lena"};
+    static const char* const kLast[] = {"Johnson", "Okafor", "Li", "Smith-Barnes", "Novak", "Haddad", "Ivanov",
+                                        "Petersen", "Garcia", "Tanaka", "Mensah"};
+    static const char* const kCities[] = {"London", "Rio de Janeiro", "Oslo", "Cape Town", "Montreal",
+                                          "Kuala Lumpur", "Lyon", "San Francisco", "Accra", "Tokyo"};
+    unsigned h = n * 2654435761u;
+    char name[40];
+    std::snprintf(name, sizeof name, "%s %s", kFirst[h % 12], kLast[(h >> 8) % 11]);
+    char row[160];
+    std::snprintf(row, sizeof row, "%-22s %04u-%02u-%02u %9u.%02u %8u %10u.%u  %s", name, 1990 + (h >> 4) % 35,
+                  1 + (h >> 9) % 12, 1 + (h >> 13) % 28, (h >> 3) % 1000000, (h >> 7) % 100, (h >> 11) % 100000,
+                  (h >> 5) % 10000000, (h >> 2) % 10, kCities[(h >> 17) % 10]);
+    return row;
+}
+
+// `text` followed by blanks up to `width` display positions.
+inline std::string Padded(const std::string& text, int width) {
+    const int taken = unicode::DisplayWidth(text.data(), static_cast<int>(text.size()));
+    return text + std::string(static_cast<size_t>(std::max(width - taken, 0)), ' ');
+}
+
+// The same row in UTF-8.
+inline std::string MakeUtf8Row(unsigned n) {
+    static const char* const kFirst[] = {"Zo\u00eb", "J\u00fcrgen", "\u674e", "Dolores", "\u00c9mile", "\u0424\u0430\u0442\u0438\u043c\u0430",
+                                         "Gr\u00e9goire", "\u0391\u03bd\u03bd\u03b1", "Ibrahim", "Jos\u00e9phine", "\u5c0f\u6797", "Ren\u00e9e"};
+    static const char* const kLast[] = {"M\u00fcller", "Okafor", "\u738b", "Smith-Barnes", "Nov\u00e1k", "\u0418\u0432\u0430\u043d\u043e\u0432",
+                                        "Petersen", "Garc\u00eda", "\u7530\u4e2d", "Mensah", "\u00d8stergaard"};
+    static const char* const kCities[] = {"Z\u00fcrich", "S\u00e3o Paulo", "\u6771\u4eac", "Cape Town", "Montr\u00e9al",
+                                          "\u041c\u043e\u0441\u043a\u0432\u0430", "Lyon", "\u0391\u03b8\u03ae\u03bd\u03b1", "K\u00f8benhavn", "\u5317\u4eac"};
+    unsigned h = n * 2654435761u;
+    char numbers[80];
+    std::snprintf(numbers, sizeof numbers, "%04u-%02u-%02u %9u.%02u %8u %10u.%u  ", 1990 + (h >> 4) % 35,
+                  1 + (h >> 9) % 12, 1 + (h >> 13) % 28, (h >> 3) % 1000000, (h >> 7) % 100, (h >> 11) % 100000,
+                  (h >> 5) % 10000000, (h >> 2) % 10);
+    return Padded(std::string(kFirst[h % 12]) + " " + kLast[(h >> 8) % 11], 22) + " " + numbers +
+           kCities[(h >> 17) % 10];
+}
+
+// The fields of one row of the space-aligned table, without their padding,
+// joined by a delimiter.
+inline std::string MakeDelimitedRow(unsigned n, char delimiter) {
+    static const char* const kNames[] = {"Alice Johnson", "Bartholomew Okafor", "Chen Li", "Dolores Smith-Barnes",
+                                         "Emil Novak", "Fatima Haddad", "Gregor Ivanov", "Hanna Petersen",
+                                         "Ibrahim Garcia", "Josephine Tanaka", "Kofi Mensah"};
+    static const char* const kCities[] = {"London", "Rio de Janeiro", "Oslo", "Cape Town", "Montreal",
+                                          "Kuala Lumpur", "Lyon", "San Francisco", "Accra", "Tokyo"};
+    const unsigned h = n * 2654435761u;
+    char row[160];
+    std::snprintf(row, sizeof row, "%s%c%04u-%02u-%02u%c%u.%02u%c%u%c%u.%u%c%s", kNames[h % 11], delimiter,
+                  1990 + (h >> 4) % 35, 1 + (h >> 9) % 12, 1 + (h >> 13) % 28, delimiter, (h >> 3) % 1000000,
+                  (h >> 7) % 100, delimiter, (h >> 11) % 100000, delimiter, (h >> 5) % 10000000, (h >> 2) % 10,
+                  delimiter, kCities[(h >> 17) % 10]);
+    std::string out = row;
+    // Now and then a comma-delimited field holds a comma, and is quoted.
+    if (delimiter == ',' && n % 5 == 0) out += ",\"Smith, J\"";
+    return out;
+}
+
+// Ordinary sentences, wrapped at 72 characters, in paragraphs of 3 to 8
+// lines parted by blank lines.
+inline void AppendProse(std::string& text, size_t bytes) {
+    static const char* const kWords[] = {"the", "report", "shows", "that", "our", "customers", "in", "each",
+                                         "region", "were", "served", "well", "during", "a", "difficult",
+                                         "year,", "and", "results", "improved", "steadily", "across", "most",
+                                         "of", "market.", "We", "expect", "growth", "to", "continue."};
+    constexpr unsigned kWordCount = sizeof kWords / sizeof kWords[0];
+    unsigned h = 1;
+    std::string line;
+    int linesInParagraph = 0;
+    int paragraphLength = 4;
+    while (text.size() < bytes) {
+        h = h * 1103515245u + 12345u;
+        const char* word = kWords[(h >> 16) % kWordCount];
+        if (line.size() + 1 + std::strlen(word) > 72) {
+            text += line;
+            text += '\n';
+            line.clear();
+            if (++linesInParagraph == paragraphLength) {
+                text += '\n';
+                linesInParagraph = 0;
+                paragraphLength = 3 + static_cast<int>((h >> 8) % 6);
+            }
+        }
+        if (!line.empty()) line += ' ';
+        line += word;
+    }
+}
+
+// Short words parted by single blanks (and a wider gap now and then), all
+// on one line.
+inline void AppendOneLongLine(std::string& text, size_t bytes) {
+    for (unsigned n = 0; text.size() < bytes; ++n) {
+        const unsigned h = n * 2654435761u;
+        text += static_cast<char>('a' + h % 26);
+        text += static_cast<char>('a' + (h >> 8) % 26);
+        if ((h >> 12) % 3) text += static_cast<char>('a' + (h >> 16) % 26);
+        text += (n % 7 == 6) ? "   " : " ";
+    }
+    text += '\n';
+}
+
+// Lines of one or two short words, 8 bytes long on average with the line end.
+inline void AppendShortLines(std::string& text, size_t bytes) {
+    for (unsigned n = 0; text.size() < bytes; ++n) {
+        const unsigned h = n * 2654435761u;
+        char line[24];
+        if ((h >> 7) % 3)
+            std::snprintf(line, sizeof line, "%c%c%c %u\n", 'a' + h % 26, 'a' + (h >> 5) % 26, 'a' + (h >> 20) % 26,
+                          (h >> 9) % 10000);
+        else
+            std::snprintf(line, sizeof line, "%c%c%c%c%c\n", 'a' + h % 26, 'a' + (h >> 5) % 26, 'a' + (h >> 10) % 26,
+                          'a' + (h >> 15) % 26, 'a' + (h >> 20) % 26);
+        text += line;
+    }
+}
+
+// An input of `shape` of at least `bytes` bytes, in whole lines.
+inline std::string MakeInput(Shape shape, size_t bytes) {
+    std::string text;
+    text.reserve(bytes + 256);
+    switch (shape) {
+    case Shape::SpaceAligned:
+    case Shape::Utf8Table:
+        text += "Name                   Joined          Amount    Count     Balance  City\n";
+        text += "---------------------- ---------- ------------ -------- ------------ --------------\n";
+        for (unsigned n = 1; text.size() < bytes; ++n) {
+            text += shape == Shape::Utf8Table ? MakeUtf8Row(n) : MakeRow(n);
+            text += '\n';
+        }
+        break;
+    case Shape::TabDelimited:
+    case Shape::CommaDelimited: {
+        const char delimiter = shape == Shape::TabDelimited ? '\t' : ',';
+        for (const char* field : {"Name", "Joined", "Amount", "Count", "Balance", "City"}) {
+            if (text.size()) text += delimiter;
+            text += field;
+        }
+        text += '\n';
+        for (unsigned n = 1; text.size() < bytes; ++n) {
+            text += MakeDelimitedRow(n, delimiter);
+            text += '\n';
+        }
+        break;
+    }
+    case Shape::Prose: AppendProse(text, bytes); break;
+    case Shape::OneLongLine: AppendOneLongLine(text, bytes); break;
+    case Shape::ShortLines: AppendShortLines(text, bytes); break;
+    }
+    return text;
+}
+
+}  // namespace input_shapes
