@@ -189,7 +189,7 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     const int lastIndent = LastIndentPosition(set);
     if (lastIndent >= 0 && blanks > lastIndent + 6) return 0;
 
-    const TextString work = Trimmed(*this, false);
+    TextString work = Trimmed(*this, false);
     if (work.IsEmpty()) return 0;
     const bool bulletsAllowed = Permitted(set, kPermissionBullets);
 
@@ -215,9 +215,10 @@ int AnalysedLine::CheckBulletLine(FC* set) {
         if ((c == '-' || work.CountChar(c) == 1) && alphanumeric) return bulletsAllowed ? 210 : 0;
     }
 
-    // Numbered, alphabetic and roman items.
-    TextString text(work), bullet;
-    const int type = DetermineBulletType(set, text, set->IsOn(Pol::ExpectNumberedBullets) ? 1 : 0,
+    // Numbered, alphabetic and roman items.  The work text is not needed
+    // after this: the type is read from it in place.
+    TextString bullet;
+    const int type = DetermineBulletType(set, work, set->IsOn(Pol::ExpectNumberedBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectRomanNumeralBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectAlphabeticBullets) ? 1 : 0, bullet);
     switch (type) {
@@ -880,10 +881,10 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
 
     int score = std::max(d, ShapeScore(set, *line, mode));
     if (score < 5 && neighbour && IsOn(set, Pol::LookForDiagrams) && IsMostlyPunctuation(neighbour->plainText.buffer)) {
-        const TextString own = Trimmed(line->plainText, true);
-        if (IsMostlyPunctuation(line->plainText.buffer))
+        const TextString& own = line->plainText;
+        if (IsMostlyPunctuation(own.buffer))
             score = 7;
-        else if (own.length == 1)
+        else if (std::max(CountLeadingWhiteSpace(own), LengthWithoutTrailingWhiteSpace(own)) - CountLeadingWhiteSpace(own) == 1)
             score = 5;
     }
     return std::min(score, 9);

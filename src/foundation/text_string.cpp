@@ -606,8 +606,7 @@ bool TextString::ReplaceFrom(int start, const char* find, const char* with, int 
         }
         return maxCount <= 0 || replaced == maxCount;
     }
-    int withLength = SafeStrlen(with);
-    const std::string replacement(with, static_cast<size_t>(withLength));  // `with` may point into our buffer
+    const int withLength = SafeStrlen(with);
     // The leftmost occurrence at or after `from`, or -1: the occurrences a
     // scan from left to right meets, each taken whole before the next.
     auto next = [&](int from) -> int {
@@ -621,10 +620,15 @@ bool TextString::ReplaceFrom(int start, const char* find, const char* with, int 
             if (MatchAt(static_cast<int>(p - buffer), find, n, 0)) return static_cast<int>(p - buffer);
         return -1;
     };
+    // Most texts hold nothing to replace: they are left without a copy.
+    int found = next(start);
+    if (found < 0) return maxCount <= 0;
+    const std::string replacement(with, static_cast<size_t>(withLength));  // `with` may point into our buffer
     std::string result;
     int i = start;  // the bytes before i are settled
     while (maxCount <= 0 || replaced < maxCount) {
-        const int at = next(i);
+        const int at = found >= 0 ? found : next(i);
+        found = -1;
         if (at < 0) break;
         if (replaced == 0) {
             result.reserve(static_cast<size_t>(length) + replacement.size());
