@@ -278,15 +278,17 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
     // never join two words, so they are made on the words up to the first
     // one that is more than non-breaking spaces: a long line costs no more
     // than a short one.
-    TextString untagged;
+    // The working texts are kept from call to call (a line is typed with
+    // one call or two), unless a long line made them large.
+    static TextString untagged, work, candidate;
+    constexpr int kKeptText = 4096;
     const TextString* source = &lineText;
     if (set && lineText.view().find(set->GetText(Pol::StartTagDelimiter).view().substr(0, 1)) != std::string_view::npos) {
         RemoveInLineTags(*set, nullptr, nullptr, lineText, untagged);
         source = &untagged;
     }
-    TextString work;
     work.AssignChars(source->buffer, LeadingWordsLength(source->view()));
-    TextString candidate;
+    if (untagged.capacity > kKeptText) untagged = TextString();
     FirstWord(work, candidate);
     if (candidate.Find(0, "</SUP>", nullptr, 0))
         work.Replace("</SUP>", "</SUP> ", 1, 0);
@@ -366,6 +368,8 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
         message.AppendChar('"');
         set->ReportMessage(message.buffer, 7);
     }
+    for (TextString* kept : {&work, &candidate})
+        if (kept->capacity > kKeptText) *kept = TextString();
     return type;
 }
 
