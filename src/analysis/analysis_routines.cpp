@@ -59,7 +59,7 @@ int LeadingWordsLength(std::string_view text) {
         while (at < text.size() && !IsBlankOrTab(text[at])) ++at;
         bool spacesOnly = (at - start) % kNbsp.size() == 0;
         for (size_t k = start; spacesOnly && k < at; k += kNbsp.size())
-            spacesOnly = CompareTextN(text.data() + k, kNbsp.data(), static_cast<int>(kNbsp.size()), 0) == 0;
+            spacesOnly = CompareTextN(text.data() + k, kNbsp.data(), static_cast<int>(kNbsp.size()), 1) == 0;
         if (at > start && !spacesOnly) break;
     }
     return static_cast<int>(at);
