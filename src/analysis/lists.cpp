@@ -782,6 +782,24 @@ void CompareBlankColumnsOnce(const TextString& first, const TextString& second, 
     runs = memo.runs;
 }
 
+// Whether a text is mostly punctuation; asked for twice in a row for the
+// same neighbour, as the shape is (see MeasureShapeOnce).
+bool IsMostlyPunctuationOnce(const TextString& text) {
+    struct Memo {
+        std::string text;
+        bool result = false;
+        bool valid = false;
+    };
+    static Memo memo;
+    constexpr int kLongestKept = 4096;  // a longer text is not kept
+    if (text.length > kLongestKept) return IsMostlyPunctuation(text.buffer);
+    if (memo.valid && memo.text == text.view()) return memo.result;
+    memo.result = IsMostlyPunctuation(text.buffer);
+    memo.text.assign(text.view());
+    memo.valid = true;
+    return memo.result;
+}
+
 // The part of the score that the line's own shape gives.
 int ShapeScore(FC* set, const AnalysedLine& line, int mode) {
     // In mode 1 a run of three blanks scores 7 whatever else the line holds:
@@ -885,7 +903,7 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
     }
 
     int score = std::max(d, ShapeScore(set, *line, mode));
-    if (score < 5 && neighbour && IsOn(set, Pol::LookForDiagrams) && IsMostlyPunctuation(neighbour->plainText.buffer)) {
+    if (score < 5 && neighbour && IsOn(set, Pol::LookForDiagrams) && IsMostlyPunctuationOnce(neighbour->plainText)) {
         const TextString& own = line->plainText;
         if (IsMostlyPunctuation(own.buffer))
             score = 7;

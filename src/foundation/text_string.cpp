@@ -704,18 +704,24 @@ int TextString::CollapseBlanks() {
 
 void TextString::ExpandTabs(int tabWidth) {
     if (tabWidth < 1 || !std::memchr(buffer, '\t', static_cast<size_t>(length))) return;
-    std::string result;
+    // The expanded text is built in a buffer kept from line to line (a
+    // tab-delimited file expands every line), unless a long line made it
+    // large; the text between the tabs is copied a run at a time.
+    static std::string result;
+    constexpr size_t kKeptBuffer = 65536;
+    result.clear();
     result.reserve(static_cast<size_t>(length) + 64);
-    for (int i = 0; i < length; ++i) {
-        if (buffer[i] == '\t') {
-            size_t column = result.size();
-            size_t blanks = static_cast<size_t>(tabWidth) - column % static_cast<size_t>(tabWidth);
-            result.append(blanks, ' ');
-        } else {
-            result.push_back(buffer[i]);
-        }
+    const char* p = buffer;
+    const char* const end = buffer + length;
+    while (p < end) {
+        const char* tab = static_cast<const char*>(std::memchr(p, '\t', static_cast<size_t>(end - p)));
+        result.append(p, static_cast<size_t>((tab ? tab : end) - p));
+        if (!tab) break;
+        result.append(static_cast<size_t>(tabWidth) - result.size() % static_cast<size_t>(tabWidth), ' ');
+        p = tab + 1;
     }
     AssignChars(result.data(), static_cast<int>(result.size()));
+    if (result.capacity() > kKeptBuffer) std::string().swap(result);
 }
 
 void TextString::RemoveCharClass(int kind) {
