@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <ostream>
 #include <vector>
 
@@ -61,7 +62,7 @@ TextString::TextString(std::string_view text) : TextString() {
 }
 
 TextString::~TextString() {
-    if (buffer != gEmptyBuffer) delete[] buffer;
+    if (buffer != gEmptyBuffer) std::free(buffer);
     buffer = nullptr;
     length = 0;
     capacity = 0;
@@ -75,7 +76,7 @@ TextString& TextString::CopyGrowing(const TextString& other) {
 
 TextString& TextString::operator=(TextString&& other) noexcept {
     if (this != &other) {
-        if (buffer != gEmptyBuffer) delete[] buffer;
+        if (buffer != gEmptyBuffer) std::free(buffer);
         buffer = other.buffer;
         length = other.length;
         capacity = other.capacity;
@@ -95,7 +96,10 @@ int TextString::BufferSize() const { return buffer == gEmptyBuffer ? 0 : capacit
 
 // A text gets a buffer that fits it; when it grows beyond a buffer it
 // already had, the new one is half as large again, so that a text built by
-// appending costs time in proportion to its length.
+// appending costs time in proportion to its length.  Buffers come from
+// malloc and grow with realloc: a large one (a cell that collects a whole
+// text, a line of many megabytes) is then moved by the system without its
+// bytes being copied and its pages touched again.
 void TextString::Reserve(int n) {
     if (capacity >= n) return;
     int64_t wanted = static_cast<int64_t>(n) + 2;
@@ -105,14 +109,12 @@ void TextString::Reserve(int n) {
     }
     int64_t size = FittedSize(wanted);
     if (size > INT32_MAX) size = INT32_MAX;  // texts beyond 2 GB are not supported
-    char* fresh = new char[static_cast<size_t>(size)];
-    if (buffer && length > 0) {
-        std::memcpy(fresh, buffer, static_cast<size_t>(length));
-    } else {
-        length = 0;
-    }
+    const bool owned = buffer != gEmptyBuffer && buffer != nullptr;
+    char* fresh = static_cast<char*>(owned ? std::realloc(buffer, static_cast<size_t>(size))
+                                           : std::malloc(static_cast<size_t>(size)));
+    if (!fresh) throw std::bad_alloc();
+    if (!owned) length = 0;
     fresh[length] = '\0';
-    if (buffer != gEmptyBuffer) delete[] buffer;
     buffer = fresh;
     capacity = static_cast<int32_t>(size - 2);
 }
