@@ -290,16 +290,17 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
     work.AssignChars(source->buffer, LeadingWordsLength(source->view()));
     if (untagged.capacity > kKeptText) untagged = TextString();
     FirstWord(work, candidate);
-    if (candidate.Find(0, "</SUP>", nullptr, 0))
+    const bool markup = candidate.view().find('<') != std::string_view::npos;
+    if (markup && candidate.Find(0, "</SUP>", nullptr, 0))
         work.Replace("</SUP>", "</SUP> ", 1, 0);
-    else if (candidate.Find(0, "</SUB>", nullptr, 0))
+    else if (markup && candidate.Find(0, "</SUB>", nullptr, 0))
         work.Replace("</SUB>", "</SUB> ", 1, 0);
     else
         for (const char* spaced : {") ", "] ", "} "}) {
             const char closing[] = {spaced[0], '\0'};
-            work.Replace(closing, spaced, 0, 1);
+            if (work.view().find(closing[0]) != std::string_view::npos) work.Replace(closing, spaced, 0, 1);
         }
-    work.Replace("&nbsp;", " ", 0, 0);
+    if (work.view().find('&') != std::string_view::npos) work.Replace("&nbsp;", " ", 0, 0);
     work.Trim(0, " ");
     FirstWord(work, bullet);
 
