@@ -905,9 +905,11 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
     int score = std::max(d, ShapeScore(set, *line, mode));
     if (score < 5 && neighbour && IsOn(set, Pol::LookForDiagrams) && IsMostlyPunctuationOnce(neighbour->plainText)) {
         const TextString& own = line->plainText;
+        const int ownStart = CountLeadingWhiteSpace(own);
+        const int trimmedLength = std::max(ownStart, LengthWithoutTrailingWhiteSpace(own)) - ownStart;
         if (IsMostlyPunctuation(own.buffer))
             score = 7;
-        else if (std::max(CountLeadingWhiteSpace(own), LengthWithoutTrailingWhiteSpace(own)) - CountLeadingWhiteSpace(own) == 1)
+        else if (trimmedLength == 1)
             score = 5;
     }
     return std::min(score, 9);
