@@ -47,6 +47,24 @@ void CountDecoration(FC* set, int countFlag, unsigned char c) {
 
 bool SameIgnoringCase(const TextString& a, const TextString& b) { return a.Matches(b.buffer, 0, 0); }
 
+// The length of the text's leading blanks and words up to and including the
+// first word that is not made of "&nbsp;" alone (in any letter case), or the
+// whole text when it has no such word.
+int LeadingWordsLength(std::string_view text) {
+    constexpr std::string_view kNbsp = "&nbsp;";
+    size_t at = 0;
+    while (at < text.size()) {
+        while (at < text.size() && IsBlankOrTab(text[at])) ++at;
+        const size_t start = at;
+        while (at < text.size() && !IsBlankOrTab(text[at])) ++at;
+        bool spacesOnly = (at - start) % kNbsp.size() == 0;
+        for (size_t k = start; spacesOnly && k < at; k += kNbsp.size())
+            spacesOnly = CompareTextN(text.data() + k, kNbsp.data(), static_cast<int>(kNbsp.size()), 1) == 0;
+        if (at > start && !spacesOnly) break;
+    }
+    return static_cast<int>(at);
+}
+
 // Entities that stand for letters or for symbols that are no bullets.
 bool IsNonBulletEntity(const TextString& bullet) {
     for (const char* name : {"&lt;", "&gt;", "&amp;", "&sup3;", "&copy;"})
@@ -255,24 +273,34 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
     }
     if (!allowNumbered && !allowRoman && !allowAlphabetic) return 0;
 
-    TextString work;
-    if (set)
-        RemoveInLineTags(*set, nullptr, nullptr, lineText, work);
-    else
-        work = lineText;
-    TextString candidate;
+    // Only the first word of the line, once its tags are gone, can be the
+    // bullet.  The edits below split words or turn "&nbsp;" into a blank but
+    // never join two words, so they are made on the words up to the first
+    // one that is more than non-breaking spaces: a long line costs no more
+    // than a short one.
+    // The working texts are kept from call to call (a line is typed with
+    // one call or two), unless a long line made them large.
+    static TextString untagged, work, candidate;
+    constexpr int kKeptText = 4096;
+    const TextString* source = &lineText;
+    if (set && lineText.view().find(set->GetText(Pol::StartTagDelimiter).view().substr(0, 1)) != std::string_view::npos) {
+        RemoveInLineTags(*set, nullptr, nullptr, lineText, untagged);
+        source = &untagged;
+    }
+    work.AssignChars(source->buffer, LeadingWordsLength(source->view()));
+    if (untagged.capacity > kKeptText) untagged = TextString();
     FirstWord(work, candidate);
-    if (candidate.Find(0, "</SUP>", nullptr, 0))
+    const bool markup = candidate.view().find('<') != std::string_view::npos;
+    if (markup && candidate.Find(0, "</SUP>", nullptr, 0))
         work.Replace("</SUP>", "</SUP> ", 1, 0);
-    else if (candidate.Find(0, "</SUB>", nullptr, 0))
+    else if (markup && candidate.Find(0, "</SUB>", nullptr, 0))
         work.Replace("</SUB>", "</SUB> ", 1, 0);
     else
-        for (const char* closing : {")", "]", "}"}) {
-            TextString spaced(closing);
-            spaced.AppendChar(' ');
-            work.Replace(closing, spaced.buffer, 0, 1);
+        for (const char* spaced : {") ", "] ", "} "}) {
+            const char closing[] = {spaced[0], '\0'};
+            if (work.view().find(closing[0]) != std::string_view::npos) work.Replace(closing, spaced, 0, 1);
         }
-    work.Replace("&nbsp;", " ", 0, 0);
+    if (work.view().find('&') != std::string_view::npos) work.Replace("&nbsp;", " ", 0, 0);
     work.Trim(0, " ");
     FirstWord(work, bullet);
 
@@ -292,7 +320,8 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
         }
     }
 
-    for (const char* markup : {"<SUP>", "</SUP>", "<SUB>", "</SUB>"}) bullet.Replace(markup, "", 0, 0);
+    if (bullet.view().find('<') != std::string_view::npos)
+        for (const char* markup : {"<SUP>", "</SUP>", "<SUB>", "</SUB>"}) bullet.Replace(markup, "", 0, 0);
 
     int type = 0;
     int first = 0;
@@ -340,6 +369,8 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
         message.AppendChar('"');
         set->ReportMessage(message.buffer, 7);
     }
+    for (TextString* kept : {&work, &candidate})
+        if (kept->capacity > kKeptText) *kept = TextString();
     return type;
 }
 

@@ -374,12 +374,12 @@ bool GetTagStringOrDefault(FC& policies, const TextString& arguments, int n, Tex
 
 int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimiter, const char* keepList,
                const char* removeList, const TextString& text, TextString& out) {
-    TextString work(text);
     if (!startDelimiter || !*startDelimiter || !endDelimiter || !*endDelimiter ||
-        !work.FindChar(0, startDelimiter[0], nullptr, 1)) {
-        out = work;
+        text.view().find(startDelimiter[0]) == std::string_view::npos) {
+        out = text;
         return 0;
     }
+    const TextString work(text);
     const bool hasKeep = keepList && *keepList;
     const bool hasRemove = removeList && *removeList;
     const bool markup = std::strcmp(startDelimiter, "<") == 0 && std::strcmp(endDelimiter, ">") == 0;
@@ -424,7 +424,7 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
         position = start + tagLength;
     }
     result.AppendBytes(work.buffer + copied, work.length - copied);
-    out = result;
+    out = std::move(result);
     return kept;
 }
 

@@ -189,37 +189,43 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     const int lastIndent = LastIndentPosition(set);
     if (lastIndent >= 0 && blanks > lastIndent + 6) return 0;
 
-    const TextString work = Trimmed(*this, false);
-    if (work.IsEmpty()) return 0;
+    // The line from its first non-blank on, read in place.
+    const std::string_view work = view().substr(static_cast<size_t>(CountLeadingWhiteSpace(*this)));
+    if (work.empty()) return 0;
     const bool bulletsAllowed = Permitted(set, kPermissionBullets);
 
     if (bulletsAllowed) {
         // "- item" (but not "- - -"), "o item", or one of the set's own
         // bullet characters followed by a blank.
-        if (work.StartsWith("- ", 1) && !work.Find(0, "- -", nullptr, 1)) return 210;
-        if (work.StartsWith("o ", 1)) return 210;
+        if (work.starts_with("- ") && work.find("- -") == std::string_view::npos) return 210;
+        if (work.starts_with("o ")) return 210;
         const int own = std::min(set->bulletCount, static_cast<int>(set->bulletChars.size()));
         for (int i = 0; i < own; ++i)
-            if (work.length >= 2 && static_cast<unsigned char>(work.buffer[0]) == set->bulletChars[static_cast<size_t>(i)] &&
-                work.buffer[1] == ' ')
+            if (work.size() >= 2 && static_cast<unsigned char>(work[0]) == set->bulletChars[static_cast<size_t>(i)] &&
+                work[1] == ' ')
                 return 210;
     }
 
     // A first word of one bullet character, '-' or found only once in the
     // line, in a line that holds some letter or digit.
-    if (WordLength(work, 1) == 1 && set->IsBulletChar(work.buffer[0])) {
-        const char c = work.buffer[0];
-        bool alphanumeric = false;
-        for (int i = 0; i < work.length && !alphanumeric; ++i)
-            alphanumeric = IsAsciiAlnum(static_cast<unsigned char>(work.buffer[i]));
-        if ((c == '-' || work.CountChar(c) == 1) && alphanumeric) return bulletsAllowed ? 210 : 0;
+    if ((work.size() == 1 || IsBlankOrTab(work[1])) && set->IsBulletChar(work[0])) {
+        const char c = work[0];
+        const bool alphanumeric =
+            std::any_of(work.begin(), work.end(), [](char k) { return IsAsciiAlnum(static_cast<unsigned char>(k)); });
+        if ((c == '-' || std::count(work.begin(), work.end(), c) == 1) && alphanumeric) return bulletsAllowed ? 210 : 0;
     }
 
-    // Numbered, alphabetic and roman items.
-    TextString text(work), bullet;
+    // Numbered, alphabetic and roman items, read from a copy of the line
+    // (the type check may reorder its tags).  The copies are kept from line
+    // to line, unless a long line made them large.
+    static TextString text, bullet;
+    constexpr int kKeptCopy = 4096;
+    text.AssignChars(work.data(), static_cast<int>(work.size()));
     const int type = DetermineBulletType(set, text, set->IsOn(Pol::ExpectNumberedBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectRomanNumeralBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectAlphabeticBullets) ? 1 : 0, bullet);
+    if (text.capacity > kKeptCopy) text = TextString();
+    if (bullet.capacity > kKeptCopy) bullet = TextString();
     switch (type) {
         case 210: return bulletsAllowed ? 210 : 0;
         case 211: return Permitted(set, kPermissionNumberedItems) ? 211 : 0;
@@ -776,6 +782,24 @@ void CompareBlankColumnsOnce(const TextString& first, const TextString& second, 
     runs = memo.runs;
 }
 
+// Whether a text is mostly punctuation; asked for twice in a row for the
+// same neighbour, as the shape is (see MeasureShapeOnce).
+bool IsMostlyPunctuationOnce(const TextString& text) {
+    struct Memo {
+        std::string text;
+        bool result = false;
+        bool valid = false;
+    };
+    static Memo memo;
+    constexpr int kLongestKept = 4096;  // a longer text is not kept
+    if (text.length > kLongestKept) return IsMostlyPunctuation(text.buffer);
+    if (memo.valid && memo.text == text.view()) return memo.result;
+    memo.result = IsMostlyPunctuation(text.buffer);
+    memo.text.assign(text.view());
+    memo.valid = true;
+    return memo.result;
+}
+
 // The part of the score that the line's own shape gives.
 int ShapeScore(FC* set, const AnalysedLine& line, int mode) {
     // In mode 1 a run of three blanks scores 7 whatever else the line holds:
@@ -879,11 +903,13 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
     }
 
     int score = std::max(d, ShapeScore(set, *line, mode));
-    if (score < 5 && neighbour && IsOn(set, Pol::LookForDiagrams) && IsMostlyPunctuation(neighbour->plainText.buffer)) {
-        const TextString own = Trimmed(line->plainText, true);
-        if (IsMostlyPunctuation(line->plainText.buffer))
+    if (score < 5 && neighbour && IsOn(set, Pol::LookForDiagrams) && IsMostlyPunctuationOnce(neighbour->plainText)) {
+        const TextString& own = line->plainText;
+        const int ownStart = CountLeadingWhiteSpace(own);
+        const int trimmedLength = std::max(ownStart, LengthWithoutTrailingWhiteSpace(own)) - ownStart;
+        if (IsMostlyPunctuation(own.buffer))
             score = 7;
-        else if (own.length == 1)
+        else if (trimmedLength == 1)
             score = 5;
     }
     return std::min(score, 9);

@@ -361,6 +361,10 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
             progress = true;
         }
     }
+    // Every address taken below holds a "." or a "/" (and the removals
+    // below add neither): a plain word, as a word at the end of a sentence
+    // is once its full stop is off, goes no further.
+    if (whole.substr(b, e - b).find_first_of("./") == npos) return 0;
     std::string work(whole.substr(b, e - b));
     RemoveFirstNoCase(work, "URL:");
     RemoveFirstNoCase(work, "&gt;");

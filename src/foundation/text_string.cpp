@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <ostream>
 #include <vector>
 
@@ -61,7 +62,7 @@ TextString::TextString(std::string_view text) : TextString() {
 }
 
 TextString::~TextString() {
-    if (buffer != gEmptyBuffer) delete[] buffer;
+    if (buffer != gEmptyBuffer) std::free(buffer);
     buffer = nullptr;
     length = 0;
     capacity = 0;
@@ -75,7 +76,7 @@ TextString& TextString::CopyGrowing(const TextString& other) {
 
 TextString& TextString::operator=(TextString&& other) noexcept {
     if (this != &other) {
-        if (buffer != gEmptyBuffer) delete[] buffer;
+        if (buffer != gEmptyBuffer) std::free(buffer);
         buffer = other.buffer;
         length = other.length;
         capacity = other.capacity;
@@ -95,7 +96,10 @@ int TextString::BufferSize() const { return buffer == gEmptyBuffer ? 0 : capacit
 
 // A text gets a buffer that fits it; when it grows beyond a buffer it
 // already had, the new one is half as large again, so that a text built by
-// appending costs time in proportion to its length.
+// appending costs time in proportion to its length.  Buffers come from
+// malloc and grow with realloc: a large one (a cell that collects a whole
+// text, a line of many megabytes) is then moved by the system without its
+// bytes being copied and its pages touched again.
 void TextString::Reserve(int n) {
     if (capacity >= n) return;
     int64_t wanted = static_cast<int64_t>(n) + 2;
@@ -105,14 +109,12 @@ void TextString::Reserve(int n) {
     }
     int64_t size = FittedSize(wanted);
     if (size > INT32_MAX) size = INT32_MAX;  // texts beyond 2 GB are not supported
-    char* fresh = new char[static_cast<size_t>(size)];
-    if (buffer && length > 0) {
-        std::memcpy(fresh, buffer, static_cast<size_t>(length));
-    } else {
-        length = 0;
-    }
+    const bool owned = buffer != gEmptyBuffer && buffer != nullptr;
+    char* fresh = static_cast<char*>(owned ? std::realloc(buffer, static_cast<size_t>(size))
+                                           : std::malloc(static_cast<size_t>(size)));
+    if (!fresh) throw std::bad_alloc();
+    if (!owned) length = 0;
     fresh[length] = '\0';
-    if (buffer != gEmptyBuffer) delete[] buffer;
     buffer = fresh;
     capacity = static_cast<int32_t>(size - 2);
 }
@@ -606,8 +608,7 @@ bool TextString::ReplaceFrom(int start, const char* find, const char* with, int 
         }
         return maxCount <= 0 || replaced == maxCount;
     }
-    int withLength = SafeStrlen(with);
-    const std::string replacement(with, static_cast<size_t>(withLength));  // `with` may point into our buffer
+    const int withLength = SafeStrlen(with);
     // The leftmost occurrence at or after `from`, or -1: the occurrences a
     // scan from left to right meets, each taken whole before the next.
     auto next = [&](int from) -> int {
@@ -621,10 +622,15 @@ bool TextString::ReplaceFrom(int start, const char* find, const char* with, int 
             if (MatchAt(static_cast<int>(p - buffer), find, n, 0)) return static_cast<int>(p - buffer);
         return -1;
     };
+    // Most texts hold nothing to replace: they are left without a copy.
+    int found = next(start);
+    if (found < 0) return maxCount <= 0;
+    const std::string replacement(with, static_cast<size_t>(withLength));  // `with` may point into our buffer
     std::string result;
     int i = start;  // the bytes before i are settled
     while (maxCount <= 0 || replaced < maxCount) {
-        const int at = next(i);
+        const int at = found >= 0 ? found : next(i);
+        found = -1;
         if (at < 0) break;
         if (replaced == 0) {
             result.reserve(static_cast<size_t>(length) + replacement.size());
@@ -700,18 +706,24 @@ int TextString::CollapseBlanks() {
 
 void TextString::ExpandTabs(int tabWidth) {
     if (tabWidth < 1 || !std::memchr(buffer, '\t', static_cast<size_t>(length))) return;
-    std::string result;
+    // The expanded text is built in a buffer kept from line to line (a
+    // tab-delimited file expands every line), unless a long line made it
+    // large; the text between the tabs is copied a run at a time.
+    static std::string result;
+    constexpr size_t kKeptBuffer = 65536;
+    result.clear();
     result.reserve(static_cast<size_t>(length) + 64);
-    for (int i = 0; i < length; ++i) {
-        if (buffer[i] == '\t') {
-            size_t column = result.size();
-            size_t blanks = static_cast<size_t>(tabWidth) - column % static_cast<size_t>(tabWidth);
-            result.append(blanks, ' ');
-        } else {
-            result.push_back(buffer[i]);
-        }
+    const char* p = buffer;
+    const char* const end = buffer + length;
+    while (p < end) {
+        const char* tab = static_cast<const char*>(std::memchr(p, '\t', static_cast<size_t>(end - p)));
+        result.append(p, static_cast<size_t>((tab ? tab : end) - p));
+        if (!tab) break;
+        result.append(static_cast<size_t>(tabWidth) - result.size() % static_cast<size_t>(tabWidth), ' ');
+        p = tab + 1;
     }
     AssignChars(result.data(), static_cast<int>(result.size()));
+    if (result.capacity() > kKeptBuffer) std::string().swap(result);
 }
 
 void TextString::RemoveCharClass(int kind) {

@@ -391,45 +391,98 @@ int SplitAtSeparators(TextString* text, const char* separators, int dropNames, T
 // ---------------------------------------------------------------------------
 // Character classes
 
+namespace {
+
+// The class of every byte for CountCharacterClasses: one of the four kinds,
+// and for punctuation whether it is a rule mark or a mark.
+enum CharacterKindBits : uint8_t {
+    kKindPunctuation = 0,
+    kKindBlank = 1,
+    kKindLetter = 2,
+    kKindDigit = 3,
+    kKindMask = 3,
+    kRuleMarkBit = 4,
+    kMarkBit = 8,
+};
+
+struct CharacterKinds {
+    uint8_t kind[256] = {};
+    constexpr CharacterKinds() {
+        for (int c = 0; c < 256; ++c) {
+            if (c == ' ')
+                kind[c] = kKindBlank;
+            else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+                kind[c] = kKindLetter;
+            else if (c >= '0' && c <= '9')
+                kind[c] = kKindDigit;
+        }
+        for (const char* m = "*-=_~"; *m; ++m) kind[static_cast<unsigned char>(*m)] |= kRuleMarkBit;
+        for (const char* m = "&./:<>?"; *m; ++m) kind[static_cast<unsigned char>(*m)] |= kMarkBit;
+    }
+};
+
+constexpr CharacterKinds kCharacterKinds;
+
+}  // namespace
+
 void CountCharacterClasses(const char* text, CharacterClassCounts* counts) {
     *counts = CharacterClassCounts{};
     if (!text || !*text) return;
 
     const int n = static_cast<int>(std::strlen(text));
-    int first = -1, last = -1;
-    for (int i = 0; i < n; ++i) {
-        if (text[i] != ' ') {
-            if (first < 0) first = i;
-            last = i;
-        }
-    }
+    int first = 0;
+    while (first < n && text[first] == ' ') ++first;
+    int last = n - 1;
+    while (last >= first && text[last] == ' ') --last;
+    if (first == n) first = last = -1;
     counts->characters = n;
     counts->span = first >= 0 ? last - first + 1 : 0;
 
+    int blanks = 0, innerBlanks = 0, ruleMarks = 0, punctuation = 0, letters = 0, digits = 0, letterChanges = 0,
+        marks = 0, letterRepeats = 0;
     char previous = '\0';
+    bool previousLetter = false;
     for (int i = 0; i < n; ++i) {
         const char c = text[i];
-        const unsigned char u = static_cast<unsigned char>(c);
-        const bool letter = IsAsciiLetter(u);
-        const bool previousLetter = i > 0 && IsAsciiLetter(static_cast<unsigned char>(previous));
-        if (c == ' ') {
-            ++counts->blanks;
-            if (i > first && i < last) ++counts->innerBlanks;
-            if (previousLetter) ++counts->letterChanges;
-        } else if (letter) {
-            ++counts->letters;
-            if (i > 0 && previous == ' ') ++counts->letterChanges;
-            if (previousLetter && previous != c) ++counts->letterChanges;
-        } else if (IsAsciiDigit(u)) {
-            ++counts->digits;
-        } else {
-            ++counts->punctuation;
-            if (std::strchr("*-=_~", c)) ++counts->ruleMarks;
-            if (std::strchr("&./:<>?", c)) ++counts->marks;
+        const uint8_t kind = kCharacterKinds.kind[static_cast<unsigned char>(c)];
+        switch (kind & kKindMask) {
+            case kKindBlank:
+                ++blanks;
+                if (i > first && i < last) ++innerBlanks;
+                if (previousLetter) ++letterChanges;
+                previousLetter = false;
+                break;
+            case kKindLetter:
+                ++letters;
+                if (i > 0) {
+                    if (previous == ' ') ++letterChanges;
+                    if (previousLetter && previous != c) ++letterChanges;
+                    if (previous == c) ++letterRepeats;
+                }
+                previousLetter = true;
+                break;
+            case kKindDigit:
+                ++digits;
+                previousLetter = false;
+                break;
+            default:
+                ++punctuation;
+                if (kind & kRuleMarkBit) ++ruleMarks;
+                if (kind & kMarkBit) ++marks;
+                previousLetter = false;
+                break;
         }
-        if (letter && i > 0 && previous == c) ++counts->letterRepeats;
         previous = c;
     }
+    counts->blanks = blanks;
+    counts->innerBlanks = innerBlanks;
+    counts->ruleMarks = ruleMarks;
+    counts->punctuation = punctuation;
+    counts->letters = letters;
+    counts->digits = digits;
+    counts->letterChanges = letterChanges;
+    counts->marks = marks;
+    counts->letterRepeats = letterRepeats;
 }
 
 void CountCharacterClasses(const char* text, int* characters, int* span, int* blanks, int* innerBlanks,

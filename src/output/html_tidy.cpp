@@ -107,6 +107,9 @@ bool ReplaceAll(TextString& text, std::string_view find, std::string_view with) 
     if (at == kNotFound) return false;
     static TextString out;
     out.MakeEmpty();
+    // Room for the text and a few longer replacements: a long text is not
+    // copied again and again as the result grows.
+    out.Reserve(static_cast<int>(std::min<size_t>(v.size() + v.size() / 16 + 64, INT32_MAX - 2)));
     size_t copied = 0;
     for (; at != kNotFound; at = FindText(v, find, copied)) {
         out.AppendBytes(v.data() + copied, static_cast<int>(at - copied));
@@ -1697,9 +1700,11 @@ bool HTML_TidyLeavesUnchanged(std::string_view text) {
     return PlainTableText(text.data(), text.data() + text.size(), false, nullptr);
 }
 
-void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& text) {
-    if (!buffer) return;
-    buffer->text = text;
+namespace {
+
+// The scan of HTML_ScanTidyBuffer over the text already in the record.
+void ScanTidyText(FC* policies, TidyBuffer* buffer) {
+    const TextString& text = buffer->text;
     buffer->original = text;
     if (!buffer->startsInsidePre) {
         // A plain table text (a table cell, as a rule) has its few flags set
@@ -1727,6 +1732,20 @@ void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& tex
     outside.append(text.view().substr(copied));
     ScanFlags(policies, outside, buffer);
     buffer->preformatted = 1;
+}
+
+}  // namespace
+
+void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& text) {
+    if (!buffer) return;
+    buffer->text = text;
+    ScanTidyText(policies, buffer);
+}
+
+void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, TextString&& text) {
+    if (!buffer) return;
+    std::swap(buffer->text, text);
+    ScanTidyText(policies, buffer);
 }
 
 namespace {

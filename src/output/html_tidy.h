@@ -60,8 +60,10 @@ struct TidyBuffer {
 
 // Copies `text` into the record (and into its copy of the original) and
 // sets its presence flags; every flag is cleared first.  The tidy passes
-// below expect the record as the scan left it.
+// below expect the record as the scan left it.  A text given to be moved is
+// exchanged with the record's (it is left holding the record's earlier text).
 void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& text);
+void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, TextString&& text);
 // With "Remove redundant tags" on: removes empty and blank emphasis spans,
 // joins adjacent lists and block quotes and removes empty FONT spans; then
 // (in every case) runs HTML_TidyMarkup.  Returns 1.

@@ -1286,6 +1286,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         return;
     }
     const bool emStrong = IsOn(policies, Pol::UseEmAndStrongMarkup);
+    markup.Reserve(markup.length + text->length + 32);
     if (strong) Add(markup, emStrong ? "<STRONG>" : "<B>");
     Add(markup, text->view());
     if (strong) Add(markup, emStrong ? "</STRONG>" : "</B>");
@@ -1295,7 +1296,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         Add(markup, isHeaderRow ? "<BR></TH>" : "<BR></TD>");
 
     static TidyBuffer buffer;
-    HTML_ScanTidyBuffer(policies, &buffer, markup);
+    HTML_ScanTidyBuffer(policies, &buffer, std::move(markup));
     HTML_TidyEmphasis(policies, &buffer);
     WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise);
 }
@@ -1346,5 +1347,7 @@ void HTML_FormatCellLines(const TextString* text, TextString* out) {
     const size_t sup = FindTag(formatted, "<SUP>", 0);
     const bool protect = sup != std::string_view::npos ? sup == 0 : FindTag(formatted, "<SUB>", 0) == 0;
     if (protect) result.Insert(0, "&nbsp;");
-    *out = result;
+    // The result takes the place of the text; the text's buffer is kept for
+    // the next cell.
+    std::swap(*out, result);
 }

@@ -191,6 +191,9 @@ TEST_F(AnalysisRoutinesTest, BulletTypes) {
         {"(*) Text", 210, "(*)"},      {"&#149; Text", 210, "&#149;"}, {"&lt; Text", 0, "&lt;"},
         {"&eacute; Text", 0, "&eacute;"}, {"&ouml; Text", 0, "&ouml;"}, {"&copy; 2000", 0, "&copy;"},
         {"* Text", 0, "*"},            {"", 0, ""},
+        // Non-breaking spaces and closing brackets split the first words.
+        {"&NBSP;&nbsp; 2) Text", 211, "2)"}, {"\t&nbsp;\t(b) Text", 212, "(b)"}, {"a)b) Text", 212, "a)"},
+        {"&nbsp;x&nbsp;1. Text", 0, "x"},
     };
     for (const auto& c : cases) {
         TextString line(c.line);
@@ -200,6 +203,13 @@ TEST_F(AnalysisRoutinesTest, BulletTypes) {
         EXPECT_EQ(line.str(), c.line) << "line analysis leaves the line alone";
     }
     EXPECT_TRUE(messages->Messages().empty());
+
+    // Only the first words of a long line are read.
+    for (const auto& [start, type] : {std::pair{"7. ", 211}, {"&nbsp; &nbsp; c) ", 212}, {"Text ", 0}}) {
+        TextString line((start + Repeated("word ", 200000)).c_str());
+        TextString bullet;
+        EXPECT_EQ(Bullet(line, bullet), type) << start;
+    }
 
     TextString line("&bull; Text");
     TextString bullet;

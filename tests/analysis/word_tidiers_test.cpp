@@ -138,6 +138,9 @@ TEST_F(WordTidiersTest, WebAddresses) {
         {"http://www.example.zzz/", kURLNone, nullptr},
         // An address pieced together from parts of the word is not the word's.
         {"http://www.exa&gt;mple.com/", kURLNone, nullptr},
+        // Words whose dots and slashes are all at their edges hold no address.
+        {"figures.", kURLNone, nullptr}, {"(budget).", kURLNone, nullptr}, {"URL:&lt;abroad&gt;.", kURLNone, nullptr},
+        {"\"http:\".", kURLNone, nullptr},
     };
     for (const Case& c : cases) {
         const Outcome out = Http(c.word);

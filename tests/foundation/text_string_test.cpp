@@ -322,6 +322,24 @@ TEST(TextStringEdit, SubStringTrimCollapseTabs) {
     TextString zero("a\tb");
     zero.ExpandTabs(0);
     EXPECT_EQ(zero.str(), "a\tb");
+    // Runs of tabs, a tab at a tab stop, a tab at the end, and a long line
+    // between two short ones.
+    const struct {
+        std::string text;
+        int width;
+        std::string expanded;
+    } tabCases[] = {
+        {"a\t\tb", 4, "a       b"},
+        {"abcd\te", 4, "abcd    e"},
+        {"x\t", 8, "x       "},
+        {std::string(100000, 'x') + "\ty", 8, std::string(100000, 'x') + std::string(8, ' ') + "y"},
+        {"q\tr", 8, "q       r"},
+    };
+    for (const auto& tabCase : tabCases) {
+        TextString text(tabCase.text);
+        text.ExpandTabs(tabCase.width);
+        EXPECT_EQ(text.str(), tabCase.expanded) << tabCase.text.size();
+    }
 
     TextString k("a1 b2\t-c");
     k.RemoveCharClass(3);
