@@ -132,7 +132,9 @@ void AnalysedLine::TidyLine(FC* set) {
     }
     switch (format) {
         case 0:
-            if (!inHTMLBlock && (found & (kMarkupBytes | kHighBytes))) {
+            // UTF-8 text keeps its characters beyond ASCII: only the markup
+            // characters call for the escaping.
+            if (!inHTMLBlock && (found & (context->documentState.utf8Text ? kMarkupBytes : kMarkupBytes | kHighBytes))) {
                 HTML_EscapeText(set, *this);
                 foundValid = false;
             }

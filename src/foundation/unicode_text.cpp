@@ -265,18 +265,6 @@ bool HasNonAscii(const char* text, size_t n) {
     return false;
 }
 
-size_t AsciiPrefix(const char* text, size_t n) {
-    size_t i = 0;
-#if defined(__SSE2__)
-    for (; i + 16 <= n; i += 16) {
-        const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)));
-        if (high) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(high)));
-    }
-#endif
-    while (i < n && static_cast<unsigned char>(text[i]) < 0x80) ++i;
-    return i;
-}
-
 int SequenceLength(const unsigned char* p, size_t n) {
     const unsigned c = p[0];
     int need;
@@ -373,6 +361,37 @@ constexpr BasicPlaneWidthTable MakeBasicPlaneTable() {
 
 constinit const BasicPlaneWidthTable kBasicPlaneWidths = MakeBasicPlaneTable();
 
+namespace {
+
+// A lead byte may begin a character of no position when the code points its
+// sequences hold meet a range of such characters.  A byte read alone (not
+// the start of a valid sequence) is its own code point, which takes a
+// position unless it is 0xAD, the soft hyphen.
+constexpr LeadByteTable MakeLeadByteTable() {
+    LeadByteTable table{};
+    table.of[0xAD] = true;
+    for (unsigned byte = 0xC2; byte <= 0xF4; ++byte) {
+        uint32_t first, last;
+        if (byte <= 0xDF) {
+            first = (byte & 0x1F) << 6;
+            last = first + 0x3F;
+        } else if (byte <= 0xEF) {
+            first = (byte & 0x0F) << 12;
+            last = first + 0xFFF;
+        } else {
+            first = (byte & 0x07) << 18;
+            last = first + 0x3FFFF;
+        }
+        for (const CodeRange& range : kZeroWidthRanges)
+            if (range.first <= last && range.last >= first) table.of[byte] = true;
+    }
+    return table;
+}
+
+}  // namespace
+
+constinit const LeadByteTable kMayTakeNoPosition = MakeLeadByteTable();
+
 int WidthBeyondBasicPlane(uint32_t code) { return WidthByRanges(code); }
 
 int DisplayWidth(const char* text, int length) {
@@ -394,7 +413,7 @@ bool MendUtf8Line(TextString& line) {
     bool change = false;
     for (int i = 0; i < n && !change;) {
         if (bytes[i] < 0x80) {
-            ++i;
+            i += static_cast<int>(AsciiPrefix(line.buffer + i, static_cast<size_t>(n - i)));
             continue;
         }
         const int at = i;

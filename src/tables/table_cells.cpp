@@ -970,32 +970,36 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     const bool wide = line.wide;
     int walkedPosition = 0;  // the character at byte walkedByte starts at this display position
     int walkedByte = 0;
+    // The end of the run of ASCII bytes that walkedByte stands in (walkedByte
+    // itself when the byte there is not ASCII; below it while not looked
+    // for): several boundaries in one run look for its end once.
+    int runEnd = -1;
     // The end of the character that ends at byte `end` - 1, with the marks
     // that combine with it.
-    auto withMarks = [&](int end) {
-        while (end < length && static_cast<unsigned char>(text[end]) >= 0x80) {
-            int after = end;
-            if (unicode::DisplayWidth(unicode::NextCharacter(text, length, &after)) != 0) break;
-            end = after;
-        }
-        return end;
-    };
+    auto withMarks = [&](int end) { return unicode::NoPositionRunEnd(text, length, end); };
     auto boundaryByte = [&](int c) {
         const int position = columns[static_cast<size_t>(c)]->boundary;
         if (position < 0) return position;
-        if (position < walkedPosition) walkedPosition = walkedByte = 0;
+        if (position < walkedPosition) {
+            walkedPosition = walkedByte = 0;
+            runEnd = -1;
+        }
         for (;;) {
             if (walkedByte >= length) return length + (position - walkedPosition);
-            const int run =
-                static_cast<int>(unicode::AsciiPrefix(text + walkedByte, static_cast<size_t>(length - walkedByte)));
+            if (runEnd < walkedByte)
+                runEnd = walkedByte + static_cast<int>(unicode::AsciiPrefix(text + walkedByte,
+                                                                            static_cast<size_t>(length - walkedByte)));
+            const int run = runEnd - walkedByte;
             if (run > 0) {
-                // A run of ASCII: a position and a byte each character.
+                // A run of ASCII: a position and a byte each character.  The
+                // walk stops at the boundary's character, still in the run.
                 if (position < walkedPosition + run) {
-                    const int at = walkedByte + (position - walkedPosition);
-                    return at == walkedByte + run - 1 ? withMarks(at + 1) - 1 : at;
+                    walkedByte += position - walkedPosition;
+                    walkedPosition = position;
+                    return walkedByte == runEnd - 1 ? withMarks(runEnd) - 1 : walkedByte;
                 }
                 walkedPosition += run;
-                walkedByte += run;
+                walkedByte = runEnd;
                 continue;
             }
             int next = walkedByte;
