@@ -397,11 +397,14 @@ int WidthBeyondBasicPlane(uint32_t code) { return WidthByRanges(code); }
 int DisplayWidth(const char* text, int length) {
     int width = 0;
     for (int i = 0; i < length;) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) {
+            width += DisplayWidth(NextCharacter(text, length, &i));
+            continue;
+        }
         // A run of ASCII: a position each byte.
         const int run = static_cast<int>(AsciiPrefix(text + i, static_cast<size_t>(length - i)));
         width += run;
         i += run;
-        if (i < length) width += DisplayWidth(NextCharacter(text, length, &i));
     }
     return width;
 }
