@@ -580,7 +580,8 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     static AnalysedLine scratch;
     // UTF-8 text keeps its characters beyond ASCII: only the markup
     // characters call for the escaping.
-    const unsigned char escapedBytes = IsUtf8Text(set) ? kEscapedByte : kEscapedByte | kHighByte;
+    const unsigned char escapedBytes =
+        context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
     const int count = row->Count();
     for (int c = 0; c < count; ++c) {
         TextString& text = row->CellAt(c)->text;
@@ -981,7 +982,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     // The end of the character that ends at byte `end` - 1, with the marks
     // that combine with it.
     auto withMarks = [&](int end) { return unicode::NoPositionRunEnd(text, length, end); };
-    auto boundaryByte = [&](int c) {
+    auto boundaryByte = [&](int c) __attribute__((always_inline)) {
         const int position = columns[static_cast<size_t>(c)]->boundary;
         if (position < 0) return position;
         if (position < walkedPosition) {
