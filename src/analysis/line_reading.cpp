@@ -134,7 +134,8 @@ void AnalysedLine::TidyLine(FC* set) {
         case 0:
             // UTF-8 text keeps its characters beyond ASCII: only the markup
             // characters call for the escaping.
-            if (!inHTMLBlock && (found & (context->documentState.utf8Text ? kMarkupBytes : kMarkupBytes | kHighBytes))) {
+            if (!inHTMLBlock &&
+                ((found & kMarkupBytes) || ((found & kHighBytes) && !context->documentState.utf8Text))) {
                 HTML_EscapeText(set, *this);
                 foundValid = false;
             }

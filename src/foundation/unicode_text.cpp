@@ -359,7 +359,13 @@ constexpr BasicPlaneWidthTable MakeBasicPlaneTable() {
 
 }  // namespace
 
-constinit const BasicPlaneWidthTable kBasicPlaneWidths = MakeBasicPlaneTable();
+namespace {
+
+constexpr BasicPlaneWidthTable kMadeBasicPlaneWidths = MakeBasicPlaneTable();
+
+}  // namespace
+
+constinit const BasicPlaneWidthTable kBasicPlaneWidths = kMadeBasicPlaneWidths;
 
 namespace {
 
@@ -392,13 +398,44 @@ constexpr LeadByteTable MakeLeadByteTable() {
 
 constinit const LeadByteTable kMayTakeNoPosition = MakeLeadByteTable();
 
+namespace {
+
+// The widths of the blocks a lead byte begins: the two-byte leads (every
+// second byte valid) and the three-byte leads other than 0xE0 and 0xED
+// (whose second bytes are range-checked).
+constexpr LeadWidthTable MakeLeadWidthTable() {
+    const BasicPlaneWidthTable& widths = kMadeBasicPlaneWidths;
+    LeadWidthTable table{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        table.of[byte] = -1;
+        uint32_t first, count;
+        if (byte >= 0xC2 && byte <= 0xDF) {
+            first = (byte & 0x1F) << 6;
+            count = 0x40;
+        } else if (byte >= 0xE1 && byte <= 0xEF && byte != 0xED) {
+            first = (byte & 0x0F) << 12;
+            count = 0x1000;
+        } else {
+            continue;
+        }
+        bool same = true;
+        for (uint32_t code = first + 1; code < first + count; ++code) same = same && widths.of[code] == widths.of[first];
+        if (same) table.of[byte] = static_cast<int8_t>(widths.of[first]);
+    }
+    return table;
+}
+
+}  // namespace
+
+constinit const LeadWidthTable kLeadWidths = MakeLeadWidthTable();
+
 int WidthBeyondBasicPlane(uint32_t code) { return WidthByRanges(code); }
 
 int DisplayWidth(const char* text, int length) {
     int width = 0;
     for (int i = 0; i < length;) {
         if (static_cast<unsigned char>(text[i]) >= 0x80) {
-            width += DisplayWidth(NextCharacter(text, length, &i));
+            width += NextWidth(text, length, &i);
             continue;
         }
         // A run of ASCII: a position each byte.

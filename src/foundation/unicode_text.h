@@ -96,6 +96,40 @@ inline int DisplayWidth(uint32_t code) {
     if ((code >= 0x4E00 && code <= 0x9FFF) || (code >= 0xAC00 && code <= 0xD7A3)) return 2;
     return code < 0x10000 ? kBasicPlaneWidths.of[code] : WidthBeyondBasicPlane(code);
 }
+// Per byte: the display positions of every character a valid sequence led
+// by that byte holds, where they are all the same and no second byte needs
+// a range check (-1 otherwise).  Latin letters, Cyrillic and most CJK
+// ideographs are measured by their first byte.
+struct LeadWidthTable {
+    int8_t of[256];
+};
+extern const LeadWidthTable kLeadWidths;
+
+// Display positions of the character at text[*i] (of `length` bytes); *i
+// moves past it as NextCharacter moves.
+inline int NextWidth(const char* text, int length, int* i) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text + *i);
+    const unsigned c = p[0];
+    if (c < 0x80) {
+        ++*i;
+        return 1;
+    }
+    const int width = kLeadWidths.of[c];
+    if (width >= 0) {
+        const int left = length - *i;
+        if (c < 0xE0) {
+            if (left >= 2 && (p[1] & 0xC0) == 0x80) {
+                *i += 2;
+                return width;
+            }
+        } else if (left >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+            *i += 3;
+            return width;
+        }
+    }
+    return DisplayWidth(NextCharacter(text, length, i));
+}
+
 // Display positions of the `length` bytes of UTF-8 text at `text` (tabs
 // count 1 here; tab stops are the caller's).
 int DisplayWidth(const char* text, int length);

@@ -954,7 +954,7 @@ void PreForm::GatherPositionStatistics() {
                 ++p;
                 continue;
             }
-            p += unicode::DisplayWidth(unicode::NextCharacter(bytes, length, &i));
+            p += unicode::NextWidth(bytes, length, &i);
         }
     };
     int counted = 0;

@@ -994,7 +994,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
             if (static_cast<unsigned char>(text[walkedByte]) >= 0x80) {
                 // A character beyond ASCII, with the marks that combine with it.
                 int next = walkedByte;
-                const int width = unicode::DisplayWidth(unicode::NextCharacter(text, length, &next));
+                const int width = unicode::NextWidth(text, length, &next);
                 next = withMarks(next);
                 if (position < walkedPosition + width) return next - 1;
                 walkedPosition += width;

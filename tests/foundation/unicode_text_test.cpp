@@ -73,6 +73,32 @@ TEST(UnicodeTextTest, NoPositionRuns) {
     }
 }
 
+// Measuring a character by its first byte gives what decoding it gives, for
+// every character and for bytes that are no valid sequence.
+TEST(UnicodeTextTest, WidthsByTheFirstByte) {
+    auto agree = [](const std::string& bytes) {
+        int quick = 0, decoded = 0;
+        const int length = static_cast<int>(bytes.size());
+        const int width = unicode::NextWidth(bytes.data(), length, &quick);
+        const int expected = unicode::DisplayWidth(unicode::NextCharacter(bytes.data(), length, &decoded));
+        return width == expected && quick == decoded;
+    };
+    for (uint32_t code = 0; code <= 0x10FFFF; ++code) {
+        if (code >= 0xD800 && code <= 0xDFFF) continue;
+        std::string bytes;
+        unicode::AppendUtf8(bytes, code);
+        ASSERT_TRUE(agree(bytes)) << code;
+        ASSERT_TRUE(agree(bytes.substr(0, bytes.size() - 1))) << code;  // cut short
+    }
+    for (int lead = 0x80; lead <= 0xFF; ++lead)
+        for (int second : {0x41, 0x7F, 0x80, 0x9F, 0xA0, 0xBF, 0xC0})
+            for (int third : {0x41, 0x80, 0xBF, 0xC3}) {
+                const std::string bytes = {static_cast<char>(lead), static_cast<char>(second),
+                                           static_cast<char>(third)};
+                ASSERT_TRUE(agree(bytes)) << lead << " " << second << " " << third;
+            }
+}
+
 TEST(UnicodeTextTest, SequenceLengths) {
     const struct {
         std::string bytes;
