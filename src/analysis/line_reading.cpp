@@ -132,7 +132,10 @@ void AnalysedLine::TidyLine(FC* set) {
     }
     switch (format) {
         case 0:
-            if (!inHTMLBlock && (found & (kMarkupBytes | kHighBytes))) {
+            // UTF-8 text keeps its characters beyond ASCII: only the markup
+            // characters call for the escaping.
+            if (!inHTMLBlock &&
+                ((found & kMarkupBytes) || ((found & kHighBytes) && !context->documentState.utf8Text))) {
                 HTML_EscapeText(set, *this);
                 foundValid = false;
             }

@@ -100,6 +100,20 @@ public:
                 i = next;
                 continue;
             }
+            // The common two- and three-byte sequences, whose second byte
+            // needs no range check, without the call.
+            const unsigned c = p[i];
+            if (c >= 0xC2 && c <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+                ++valid;
+                i += 2;
+                continue;
+            }
+            if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 &&
+                (p[i + 2] & 0xC0) == 0x80) {
+                ++valid;
+                i += 3;
+                continue;
+            }
             const int k = unicode::SequenceLength(p + i, n - i);
             if (k < 0) {
                 carryLength = n - i;

@@ -265,18 +265,6 @@ bool HasNonAscii(const char* text, size_t n) {
     return false;
 }
 
-size_t AsciiPrefix(const char* text, size_t n) {
-    size_t i = 0;
-#if defined(__SSE2__)
-    for (; i + 16 <= n; i += 16) {
-        const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)));
-        if (high) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(high)));
-    }
-#endif
-    while (i < n && static_cast<unsigned char>(text[i]) < 0x80) ++i;
-    return i;
-}
-
 int SequenceLength(const unsigned char* p, size_t n) {
     const unsigned c = p[0];
     int need;
@@ -371,18 +359,89 @@ constexpr BasicPlaneWidthTable MakeBasicPlaneTable() {
 
 }  // namespace
 
-constinit const BasicPlaneWidthTable kBasicPlaneWidths = MakeBasicPlaneTable();
+namespace {
+
+constexpr BasicPlaneWidthTable kMadeBasicPlaneWidths = MakeBasicPlaneTable();
+
+}  // namespace
+
+constinit const BasicPlaneWidthTable kBasicPlaneWidths = kMadeBasicPlaneWidths;
+
+namespace {
+
+// A lead byte may begin a character of no position when the code points its
+// sequences hold meet a range of such characters.  A byte read alone (not
+// the start of a valid sequence) is its own code point, which takes a
+// position unless it is 0xAD, the soft hyphen.
+constexpr LeadByteTable MakeLeadByteTable() {
+    LeadByteTable table{};
+    table.of[0xAD] = true;
+    for (unsigned byte = 0xC2; byte <= 0xF4; ++byte) {
+        uint32_t first, last;
+        if (byte <= 0xDF) {
+            first = (byte & 0x1F) << 6;
+            last = first + 0x3F;
+        } else if (byte <= 0xEF) {
+            first = (byte & 0x0F) << 12;
+            last = first + 0xFFF;
+        } else {
+            first = (byte & 0x07) << 18;
+            last = first + 0x3FFFF;
+        }
+        for (const CodeRange& range : kZeroWidthRanges)
+            if (range.first <= last && range.last >= first) table.of[byte] = true;
+    }
+    return table;
+}
+
+}  // namespace
+
+constinit const LeadByteTable kMayTakeNoPosition = MakeLeadByteTable();
+
+namespace {
+
+// The widths of the blocks a lead byte begins: the two-byte leads (every
+// second byte valid) and the three-byte leads other than 0xE0 and 0xED
+// (whose second bytes are range-checked).
+constexpr LeadWidthTable MakeLeadWidthTable() {
+    const BasicPlaneWidthTable& widths = kMadeBasicPlaneWidths;
+    LeadWidthTable table{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        table.of[byte] = -1;
+        uint32_t first, count;
+        if (byte >= 0xC2 && byte <= 0xDF) {
+            first = (byte & 0x1F) << 6;
+            count = 0x40;
+        } else if (byte >= 0xE1 && byte <= 0xEF && byte != 0xED) {
+            first = (byte & 0x0F) << 12;
+            count = 0x1000;
+        } else {
+            continue;
+        }
+        bool same = true;
+        for (uint32_t code = first + 1; code < first + count; ++code) same = same && widths.of[code] == widths.of[first];
+        if (same) table.of[byte] = static_cast<int8_t>(widths.of[first]);
+    }
+    return table;
+}
+
+}  // namespace
+
+constinit const LeadWidthTable kLeadWidths = MakeLeadWidthTable();
 
 int WidthBeyondBasicPlane(uint32_t code) { return WidthByRanges(code); }
 
 int DisplayWidth(const char* text, int length) {
     int width = 0;
     for (int i = 0; i < length;) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) {
+            width += NextWidth(text, length, &i);
+            continue;
+        }
         // A run of ASCII: a position each byte.
         const int run = static_cast<int>(AsciiPrefix(text + i, static_cast<size_t>(length - i)));
         width += run;
         i += run;
-        if (i < length) width += DisplayWidth(NextCharacter(text, length, &i));
     }
     return width;
 }
@@ -394,7 +453,7 @@ bool MendUtf8Line(TextString& line) {
     bool change = false;
     for (int i = 0; i < n && !change;) {
         if (bytes[i] < 0x80) {
-            ++i;
+            i += static_cast<int>(AsciiPrefix(line.buffer + i, static_cast<size_t>(n - i)));
             continue;
         }
         const int at = i;

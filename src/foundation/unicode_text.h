@@ -10,6 +10,10 @@
 
 #include "foundation/text_string.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace unicode {
 
 constexpr uint32_t kReplacementCharacter = 0xFFFD;
@@ -21,8 +25,19 @@ inline bool HasNonAscii(const TextString& text) {
 }
 
 // How many of the `n` bytes at `text` are ASCII before the first that is
-// not.
-size_t AsciiPrefix(const char* text, size_t n);
+// not.  Inline: the column walks of wide lines call it for every run of
+// ASCII between two other characters.
+inline size_t AsciiPrefix(const char* text, size_t n) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16) {
+        const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)));
+        if (high) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(high)));
+    }
+#endif
+    while (i < n && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+    return i;
+}
 
 // The length (2 to 4) of the valid multi-byte sequence at `p`, of which `n`
 // bytes are available; 0 when the bytes are no valid sequence (overlong
@@ -81,9 +96,64 @@ inline int DisplayWidth(uint32_t code) {
     if ((code >= 0x4E00 && code <= 0x9FFF) || (code >= 0xAC00 && code <= 0xD7A3)) return 2;
     return code < 0x10000 ? kBasicPlaneWidths.of[code] : WidthBeyondBasicPlane(code);
 }
+// Per byte: the display positions of every character a valid sequence led
+// by that byte holds, where they are all the same and no second byte needs
+// a range check (-1 otherwise).  Latin letters, Cyrillic and most CJK
+// ideographs are measured by their first byte.
+struct LeadWidthTable {
+    int8_t of[256];
+};
+extern const LeadWidthTable kLeadWidths;
+
+// Display positions of the character at text[*i] (of `length` bytes); *i
+// moves past it as NextCharacter moves.
+inline int NextWidth(const char* text, int length, int* i) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text + *i);
+    const unsigned c = p[0];
+    if (c < 0x80) {
+        ++*i;
+        return 1;
+    }
+    const int width = kLeadWidths.of[c];
+    if (width >= 0) {
+        const int left = length - *i;
+        if (c < 0xE0) {
+            if (left >= 2 && (p[1] & 0xC0) == 0x80) {
+                *i += 2;
+                return width;
+            }
+        } else if (left >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+            *i += 3;
+            return width;
+        }
+    }
+    return DisplayWidth(NextCharacter(text, length, i));
+}
+
 // Display positions of the `length` bytes of UTF-8 text at `text` (tabs
 // count 1 here; tab stops are the caller's).
 int DisplayWidth(const char* text, int length);
+
+// Per byte: whether a character read from that byte on (a valid sequence
+// it leads, or the byte alone) may take no position.  False is sure; true
+// means the character must be looked at.  Most letters beyond ASCII (Latin,
+// Greek, Cyrillic, CJK) begin with a byte that cannot.
+struct LeadByteTable {
+    bool of[256];
+};
+extern const LeadByteTable kMayTakeNoPosition;
+
+// The end of the characters that take no position (combining marks and
+// format characters) from byte `at` of the `length` bytes at `text`: `at`
+// itself when the character there takes a position or is ASCII.
+inline int NoPositionRunEnd(const char* text, int length, int at) {
+    while (at < length && kMayTakeNoPosition.of[static_cast<unsigned char>(text[at])]) {
+        int after = at;
+        if (DisplayWidth(NextCharacter(text, length, &after)) != 0) break;
+        at = after;
+    }
+    return at;
+}
 
 // Bytes of UTF-8 text the reader makes whole: each invalid byte becomes its
 // Windows-1252 character, and box-drawing characters (U+2500 to U+257F)

@@ -223,8 +223,7 @@ void WriteHead(OutputDocument* document, const TextString& title, const TextStri
                   TextString("  <META NAME=\"Generator\" CONTENT=\"Morvane from ") + kMakerWebHost + "\">");
     // UTF-8 text without a declared charset is declared UTF-8; a declared
     // charset is written as a policy gives it, escaped as the value it is.
-    const TextString& declared = set->GetText(Pol::CharacterEncoding);
-    const TextString encoding = declared.IsEmpty() && IsUtf8Text(set) ? TextString("UTF-8") : declared;
+    const TextString encoding = HTML_DeclaredCharset(set);
     if (!encoding.IsEmpty())
         WriteText(set, document,
                   TextString("  <META http-equiv=\"Content-Type\" content=\"text/html; charset=") +
@@ -351,6 +350,12 @@ void HTML_GetGeneratorComment(FC* set, TextString* out) {
     out->Append(" -->");
 }
 
+TextString HTML_DeclaredCharset(FC* set) {
+    if (!set) return TextString();
+    const TextString& declared = set->GetText(Pol::CharacterEncoding);
+    return declared.IsEmpty() && IsUtf8Text(set) ? TextString("UTF-8") : declared;
+}
+
 void HTML_GetTitleText(FC* set, OutputDocument* document, int directoryPage, const TextString& title,
                        TextString* out) {
     if (!out) return;
@@ -363,6 +368,9 @@ void HTML_GetTitleText(FC* set, OutputDocument* document, int directoryPage, con
         }
         TextString name(set->context ? set->context->documentState.inputFileName : TextString());
         HTML_EscapeHeadText(&name, false);
+        // The name is UTF-8 text; a page of 8-bit text shows it through
+        // character references.
+        if (!IsUtf8Text(set)) HTML_WriteCharacterReferences(name);
         out->Assign("<TITLE>Converted from table \"");
         out->Append(name);
         out->Append("\"</TITLE>");

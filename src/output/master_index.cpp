@@ -5,6 +5,7 @@
 
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "output/font_markup.h"
 #include "output/html_document.h"
@@ -125,6 +126,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
         return;
     }
     index.document = std::move(document);
+    index.utf8Page = unicode::NamesUtf8(HTML_DeclaredCharset(&set));
 
     TextString title, description, keywords, styleSheet, scriptFile, pageHeader;
     GetDirectoryPageTexts(set, &title, &description, &keywords, &styleSheet, &scriptFile, &pageHeader, nullptr);
@@ -200,8 +202,9 @@ void HTML_AddMasterIndexEntry(FC& set, Context& context, MasterIndex& index, con
     SplitPath(outputPath, &directory, &name, &extension);
 
     HTML_SetContentsIndentLevel(index.document.get(), kEntryHeadingLevel - 1, &index.listLevel, &set);
-    TextString line = FormatMasterIndexLine(set, context, MakeIndexLink(pageDirectory, outputPath),
-                                            HTML_EscapeAttribute(name + extension));
+    TextString text = HTML_EscapeAttribute(name + extension);
+    if (!index.utf8Page) HTML_WriteCharacterReferences(text);
+    TextString line = FormatMasterIndexLine(set, context, MakeIndexLink(pageDirectory, outputPath), text);
     HTML_IndentSource(&set, index.listLevel, &line);
     index.document->WriteLine(&set, index.document.get(), &line, 1);
     ++index.entryCount;

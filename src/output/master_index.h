@@ -20,6 +20,7 @@ struct MasterIndex {
     std::unique_ptr<HTMLFile> document;     // null while no page is open
     int listLevel = 0;                      // contents-list levels open on the page
     int entryCount = 0;                     // entries written
+    bool utf8Page = false;                  // the page declares UTF-8: names are written as they are
 
     MasterIndex();
     ~MasterIndex();
@@ -46,7 +47,9 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
 
 // Adds the entry of one converted file: a contents line linking to
 // `outputPath` (a link relative to the page's folder), showing the output's
-// file name.  Nothing happens while no page is open.
+// file name: UTF-8 text, written as it is on a page declared UTF-8 and as
+// character references on any other.  Nothing happens while no page is
+// open.
 void HTML_AddMasterIndexEntry(FC& set, Context& context, MasterIndex& index, const TextString& outputPath);
 
 // Closes the page's list levels, writes its foot (with its own "</BODY>":

@@ -78,12 +78,15 @@ bool OneOf(const TextString& word, std::initializer_list<const char*> names) {
 
 void Write(RTFFile* document, FC* set, const TextString& text) { document->WriteText(set, document, text.buffer); }
 
-// The text with its in-line tags executed, then escaped for RTF.
+// The text escaped for RTF, then with its in-line tags executed.
 TextString InfoText(FC* set, RTFFile* document, const TextString& text, bool executeTags) {
     TextString result(text);
+    // Escaped as a line of the body is, before its tags run: what a tag puts
+    // in comes escaped already, and is not escaped a second time.
+    RTF_EscapeText(set, result);
     if (executeTags && document) {
         AnalysedLine line;
-        line.SetText(text.buffer);
+        line.SetText(result.buffer);
         TextString messages;
         int level = -1;
         document->ExecuteLineTags(6, document, &line, set, &messages, &level);
@@ -91,7 +94,6 @@ TextString InfoText(FC* set, RTFFile* document, const TextString& text, bool exe
         result = static_cast<const TextString&>(line);
         if (set->context) set->context->ForgetLine(&line);
     }
-    RTF_EscapeText(set, result);
     return result;
 }
 

@@ -317,11 +317,16 @@ bool ExecuteFileName(TagCall& call) {
     TextString name;
     if (call.context) name = call.context->documentState.inputFileName;
     // A file name is text, never markup: "a&b.txt" or "C:\in\x.txt" must
-    // come out as written.  It is UTF-8 text: in a page of 8-bit text its
-    // characters beyond ASCII are written as character references.
+    // come out as written.  It is UTF-8 text: in a document of 8-bit text its
+    // characters beyond ASCII are written as character references (HTML) or
+    // as "\uN?" (RTF); in a document of UTF-8 text the writer does that
+    // where it must.
     if (call.output == Output::Html && !IsUtf8Text(&call.set) && unicode::HasNonAscii(name)) {
         EscapeMarkupCharacters(&call.set, &name);
         HTML_WriteCharacterReferences(name);
+    } else if (call.output == Output::Rtf && !IsUtf8Text(&call.set) && unicode::HasNonAscii(name)) {
+        RTF_EscapeText(&call.set, name);
+        RTF_WriteUnicodeCharacters(name);
     } else {
         EscapeForOutput(call.set, call.output, name);
     }

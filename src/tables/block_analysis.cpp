@@ -878,9 +878,12 @@ void PreForm::GatherPositionStatistics() {
         }
     };
     static const Kinds kinds;
-    auto countSeparator = [&](LineText text, int p) {
-        const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[p])];
-        if (kind == 2 || (kind == 3 && p > 0 && (text.buffer[p - 1] == '-' || text.buffer[p - 1] == '=')))
+    // The byte at `at` of the text, standing at position `p` (the same but
+    // on a wide line).  The byte before a "+" is the character before it: on
+    // a wide line, a byte of a character beyond ASCII is neither "-" nor "=".
+    auto countSeparator = [&](LineText text, int at, int p) {
+        const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[at])];
+        if (kind == 2 || (kind == 3 && at > 0 && (text.buffer[at - 1] == '-' || text.buffer[at - 1] == '=')))
             ++separators[static_cast<size_t>(p)];
     };
 #if defined(__SSE2__)
@@ -893,27 +896,60 @@ void PreForm::GatherPositionStatistics() {
     };
     const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
     const __m128i star = _mm_set1_epi8('*'), bar = _mm_set1_epi8('|'), plus = _mm_set1_epi8('+');
+    const __m128i laneIndex = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    // The first `count` of the sixteen bytes at byte `at` of the text, which
+    // stand at positions p to p + 15 (all within the counters).
+    auto countSixteen = [&](LineText text, int at, int p, int count) __attribute__((always_inline)) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer + at));
+        __m128i isBlank = _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab));
+        __m128i isSeparator = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, star), _mm_cmpeq_epi8(bytes, bar)),
+                                           _mm_cmpeq_epi8(bytes, plus));
+        if (count < 16) {
+            const __m128i taken = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(count)), laneIndex);
+            isBlank = _mm_and_si128(isBlank, taken);
+            isSeparator = _mm_and_si128(isSeparator, taken);
+        }
+        auto* counters = reinterpret_cast<__m128i*>(recentBlanks.data() + p);
+        // A match is -1 in its byte: subtracting it counts it.
+        _mm_storeu_si128(counters, _mm_sub_epi8(_mm_loadu_si128(counters), isBlank));
+        for (unsigned found = static_cast<unsigned>(_mm_movemask_epi8(isSeparator)); found != 0; found &= found - 1) {
+            const int lane = __builtin_ctz(found);
+            countSeparator(text, at + lane, p + lane);
+        }
+    };
 #endif
     // A wide line is read character by character, each at the display
-    // position it starts at.
+    // position it starts at; its runs of ASCII (a byte a position) sixteen
+    // bytes at a time where the processor compares vectors.
     auto countWideLine = [&](LineText text) {
+        const char* const bytes = text.buffer;
+        const int length = text.length;
         int p = 0;
-        char before = '\0';
-        for (int i = 0; i < text.length && p < positions;) {
-            const char c = text.buffer[i];
-            if (static_cast<unsigned char>(c) < 0x80) {
-                const unsigned char kind = kinds.of[static_cast<unsigned char>(c)];
+        for (int i = 0; i < length && p < positions;) {
+#if defined(__SSE2__)
+            if (i + 16 <= length && p + 16 <= positions) {
+                const unsigned high = static_cast<unsigned>(
+                    _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i))));
+                const int ascii = high ? __builtin_ctz(high) : 16;
+                if (ascii > 0) {
+                    countSixteen(text, i, p, ascii);
+                    i += ascii;
+                    p += ascii;
+                    continue;
+                }
+            }
+#endif
+            if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+                const unsigned char kind = kinds.of[static_cast<unsigned char>(bytes[i])];
                 if (kind == 1)
                     ++blanks[static_cast<size_t>(p)];
-                else if (kind == 2 || (kind == 3 && (before == '-' || before == '=')))
-                    ++separators[static_cast<size_t>(p)];
-                before = c;
+                else if (kind != 0)
+                    countSeparator(text, i, p);
                 ++i;
                 ++p;
                 continue;
             }
-            p += unicode::DisplayWidth(unicode::NextCharacter(text.buffer, text.length, &i));
-            before = '\0';
+            p += unicode::NextWidth(bytes, length, &i);
         }
     };
     int counted = 0;
@@ -925,22 +961,15 @@ void PreForm::GatherPositionStatistics() {
         if (line.wide) {
             countWideLine(text);
             ++ends[static_cast<size_t>(std::min(line.length, positions))];
+#if defined(__SSE2__)
+            if (++linesSinceFlush == 255) flushBlanks();
+#endif
             continue;
         }
         const int n = std::min(text.length, positions);
         int p = 0;
 #if defined(__SSE2__)
-        for (; p + 16 <= n; p += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer + p));
-            const __m128i isBlank = _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab));
-            auto* counters = reinterpret_cast<__m128i*>(recentBlanks.data() + p);
-            // A match is -1 in its byte: subtracting it counts it.
-            _mm_storeu_si128(counters, _mm_sub_epi8(_mm_loadu_si128(counters), isBlank));
-            const __m128i isSeparator = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, star), _mm_cmpeq_epi8(bytes, bar)), _mm_cmpeq_epi8(bytes, plus));
-            for (unsigned found = static_cast<unsigned>(_mm_movemask_epi8(isSeparator)); found != 0; found &= found - 1)
-                countSeparator(text, p + __builtin_ctz(found));
-        }
+        for (; p + 16 <= n; p += 16) countSixteen(text, p, p, 16);
         if (++linesSinceFlush == 255) flushBlanks();
 #endif
         for (; p < n; ++p) {
@@ -949,7 +978,7 @@ void PreForm::GatherPositionStatistics() {
             if (kind == 1)
                 ++blanks[static_cast<size_t>(p)];
             else
-                countSeparator(text, p);
+                countSeparator(text, p, p);
         }
         ++ends[static_cast<size_t>(n)];
     }

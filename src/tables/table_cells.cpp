@@ -435,19 +435,20 @@ void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
 }
 
 // What a cell byte is to the conversion for output (ConvertRowForOutput):
-// escaped in HTML ("&", "<", ">" and bytes above 127, which the Macintosh
-// character conversion also looks at), an ASCII letter, a dot, or a byte
-// that can start a change by the word scan (":", "/", "@", a backspace) or
-// mark emphasis ("_", "*").
+// escaped in HTML ("&", "<", ">"; in 8-bit text the bytes above 127 too,
+// which the Macintosh character conversion also looks at), an ASCII letter,
+// a dot, or a byte that can start a change by the word scan (":", "/", "@",
+// a backspace) or mark emphasis ("_", "*").
 constexpr unsigned char kEscapedByte = 1;
 constexpr unsigned char kLetterByte = 2;
 constexpr unsigned char kDotByte = 4;
 constexpr unsigned char kConvertedByte = 8;
+constexpr unsigned char kHighByte = 16;
 
 struct CellByteKinds {
     unsigned char of[256] = {};
     CellByteKinds() {
-        for (int c = 128; c < 256; ++c) of[c] = kEscapedByte;
+        for (int c = 128; c < 256; ++c) of[c] = kHighByte;
         for (unsigned char c : {'&', '<', '>'}) of[c] = kEscapedByte;
         for (int c = 'A'; c <= 'Z'; ++c) of[c] = of[c + ('a' - 'A')] = kLetterByte;
         of[static_cast<unsigned char>('.')] = kDotByte;
@@ -577,6 +578,10 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     // buffers, and each cell gives it the texts and attributes the
     // conversion reads.
     static AnalysedLine scratch;
+    // UTF-8 text keeps its characters beyond ASCII: only the markup
+    // characters call for the escaping.
+    const unsigned char escapedBytes =
+        context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
     const int count = row->Count();
     for (int c = 0; c < count; ++c) {
         TextString& text = row->CellAt(c)->text;
@@ -584,7 +589,7 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
             unsigned char bytes;
             if (engine.htmlOutput) {
                 bytes = LookAtCellBytes(text);
-                if (bytes & kEscapedByte) {
+                if (bytes & escapedBytes) {
                     HTML_EscapeText(set, text);
                     HTML_MapPunctuation(set, text);
                     bytes = LookAtCellBytes(text);
@@ -970,40 +975,44 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     const bool wide = line.wide;
     int walkedPosition = 0;  // the character at byte walkedByte starts at this display position
     int walkedByte = 0;
+    // The end of the run of ASCII bytes that walkedByte stands in (below it
+    // while not looked for): several boundaries in one run look for its end
+    // once.
+    int runEnd = -1;
     // The end of the character that ends at byte `end` - 1, with the marks
     // that combine with it.
-    auto withMarks = [&](int end) {
-        while (end < length && static_cast<unsigned char>(text[end]) >= 0x80) {
-            int after = end;
-            if (unicode::DisplayWidth(unicode::NextCharacter(text, length, &after)) != 0) break;
-            end = after;
-        }
-        return end;
-    };
-    auto boundaryByte = [&](int c) {
+    auto withMarks = [&](int end) { return unicode::NoPositionRunEnd(text, length, end); };
+    auto boundaryByte = [&](int c) __attribute__((always_inline)) {
         const int position = columns[static_cast<size_t>(c)]->boundary;
         if (position < 0) return position;
-        if (position < walkedPosition) walkedPosition = walkedByte = 0;
+        if (position < walkedPosition) {
+            walkedPosition = walkedByte = 0;
+            runEnd = -1;
+        }
         for (;;) {
             if (walkedByte >= length) return length + (position - walkedPosition);
-            const int run =
-                static_cast<int>(unicode::AsciiPrefix(text + walkedByte, static_cast<size_t>(length - walkedByte)));
-            if (run > 0) {
-                // A run of ASCII: a position and a byte each character.
-                if (position < walkedPosition + run) {
-                    const int at = walkedByte + (position - walkedPosition);
-                    return at == walkedByte + run - 1 ? withMarks(at + 1) - 1 : at;
-                }
-                walkedPosition += run;
-                walkedByte += run;
+            if (static_cast<unsigned char>(text[walkedByte]) >= 0x80) {
+                // A character beyond ASCII, with the marks that combine with it.
+                int next = walkedByte;
+                const int width = unicode::NextWidth(text, length, &next);
+                next = withMarks(next);
+                if (position < walkedPosition + width) return next - 1;
+                walkedPosition += width;
+                walkedByte = next;
                 continue;
             }
-            int next = walkedByte;
-            const int width = unicode::DisplayWidth(unicode::NextCharacter(text, length, &next));
-            next = withMarks(next);
-            if (position < walkedPosition + width) return next - 1;
-            walkedPosition += width;
-            walkedByte = next;
+            // A run of ASCII: a position and a byte each character.  The walk
+            // stops at the boundary's character, still in the run.
+            if (runEnd < walkedByte)
+                runEnd = walkedByte + static_cast<int>(unicode::AsciiPrefix(text + walkedByte,
+                                                                            static_cast<size_t>(length - walkedByte)));
+            if (position < walkedPosition + (runEnd - walkedByte)) {
+                walkedByte += position - walkedPosition;
+                walkedPosition = position;
+                return walkedByte == runEnd - 1 ? withMarks(runEnd) - 1 : walkedByte;
+            }
+            walkedPosition += runEnd - walkedByte;
+            walkedByte = runEnd;
         }
     };
     auto boundaryAsItStands = [&](int c) { return columns[static_cast<size_t>(c)]->boundary; };

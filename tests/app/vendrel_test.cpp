@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "policies/fc.h"
 #include "policies/policy_value.h"
 #include "policies/tab_config.h"
+#include "support/document_text.h"
 
 namespace {
 
@@ -432,6 +434,36 @@ TEST_F(VendrelTest, MasterIndexPage) {
     ASSERT_NE(body, std::string::npos) << page;
     EXPECT_EQ(page.find("</BODY>", body + 1), std::string::npos) << page;
     EXPECT_EQ(page.substr(page.size() - 8), "</HTML>\n");
+}
+
+// A file named in letters beyond ASCII: the index page shows its output's
+// name and links to it, and the RTF title names it, in the characters of its
+// name.
+TEST_F(VendrelTest, NamesBeyondAsciiShowAsTheyAreNamed) {
+    const std::string stem = "Z\u00fcrich \u041c\u043e\u0441\u043a\u0432\u0430 \u6771\u4eac \U00020000";
+    Write(stem + ".txt", kTable);
+    ASSERT_EQ(Run("'" + stem + ".txt' /INDEX"), 0) << err;
+    ASSERT_TRUE(fs::exists(folder / (stem + ".html")));
+    const std::string page = ReadWhole(folder / "dirindex.html");
+    const size_t href = page.find("<A HREF=\"");
+    ASSERT_NE(href, std::string::npos) << page;
+    const size_t hrefEnd = page.find("\">", href);
+    const size_t textEnd = page.find("</A>", hrefEnd);
+    ASSERT_NE(textEnd, std::string::npos) << page;
+    EXPECT_TRUE(fs::exists(folder / PercentDecoded(page.substr(href + 9, hrefEnd - href - 9)))) << page;
+    EXPECT_EQ(HtmlText(page.substr(hrefEnd + 2, textEnd - hrefEnd - 2)), stem + ".html");
+    // The page declares no charset: a browser reads its bytes as 8-bit text.
+    auto ascii = [](const std::string& text) {
+        return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0; });
+    };
+    EXPECT_TRUE(ascii(page)) << page;
+
+    ASSERT_EQ(Run("-rtf '" + stem + ".txt'"), 0) << err;
+    std::string title;
+    for (const std::string& line : Lines(ReadWhole(folder / (stem + ".rtf"))))
+        if (line.rfind("{\\title ", 0) == 0) title = line;
+    EXPECT_NE(RtfText(title).find(stem + ".txt"), std::string::npos) << title;
+    EXPECT_TRUE(ascii(title)) << title;
 }
 
 TEST_F(VendrelTest, WithoutFilesTheWindowIsNotAvailable) {

@@ -33,6 +33,72 @@ TEST(UnicodeTextTest, DisplayWidths) {
     }
 }
 
+// The characters of no position after byte `at`: combining marks and
+// format characters, however many, and nothing else.
+TEST(UnicodeTextTest, NoPositionRuns) {
+    const struct {
+        const char* text;
+        int at;
+        int end;
+    } cases[] = {
+        {"e\u0301\u0302x", 1, 5},          // two combining accents
+        {"e\u0301", 1, 3},                 // up to the end of the text
+        {"\u00e9x", 0, 0},                 // a letter takes a position
+        {"a\u200bb", 1, 4},                // format character
+        {"a\u00adb", 1, 3},                // soft hyphen
+        {"a\xad" "b", 1, 2},               // the byte 0xAD alone is read as the soft hyphen
+        {"a\xc3" "b", 1, 1},               // a lead byte alone is read as itself
+        {"\u6771\u4eac", 3, 3},            // wide characters
+        {"x\U000E0001\U000E0020", 1, 9},   // tags beyond the basic plane
+        {"ab", 1, 1},
+    };
+    for (const auto& c : cases) {
+        const int length = static_cast<int>(std::string(c.text).size());
+        EXPECT_EQ(unicode::NoPositionRunEnd(c.text, length, c.at), c.end) << c.text;
+    }
+    // A byte said not to start a character of no position starts none: every
+    // character that takes no position has its first byte looked at.
+    for (uint32_t code = 0x80; code <= 0x10FFFF; ++code) {
+        if (code >= 0xD800 && code <= 0xDFFF) continue;
+        if (unicode::DisplayWidth(code) != 0) continue;
+        std::string bytes;
+        unicode::AppendUtf8(bytes, code);
+        ASSERT_TRUE(unicode::kMayTakeNoPosition.of[static_cast<unsigned char>(bytes[0])]) << code;
+    }
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        if (unicode::kMayTakeNoPosition.of[byte]) continue;
+        const char alone[] = {static_cast<char>(byte), 'x'};
+        int i = 0;
+        ASSERT_NE(unicode::DisplayWidth(unicode::NextCharacter(alone, 2, &i)), 0) << byte;
+    }
+}
+
+// Measuring a character by its first byte gives what decoding it gives, for
+// every character and for bytes that are no valid sequence.
+TEST(UnicodeTextTest, WidthsByTheFirstByte) {
+    auto agree = [](const std::string& bytes) {
+        int quick = 0, decoded = 0;
+        const int length = static_cast<int>(bytes.size());
+        const int width = unicode::NextWidth(bytes.data(), length, &quick);
+        const int expected = unicode::DisplayWidth(unicode::NextCharacter(bytes.data(), length, &decoded));
+        return width == expected && quick == decoded;
+    };
+    for (uint32_t code = 0; code <= 0x10FFFF; ++code) {
+        if (code >= 0xD800 && code <= 0xDFFF) continue;
+        std::string bytes;
+        unicode::AppendUtf8(bytes, code);
+        ASSERT_TRUE(agree(bytes)) << code;
+        ASSERT_TRUE(agree(bytes.substr(0, bytes.size() - 1))) << code;  // cut short
+    }
+    for (int lead = 0x80; lead <= 0xFF; ++lead)
+        for (int second : {0x41, 0x7F, 0x80, 0x9F, 0xA0, 0xBF, 0xC0})
+            for (int third : {0x41, 0x80, 0xBF, 0xC3}) {
+                const std::string bytes = {static_cast<char>(lead), static_cast<char>(second),
+                                           static_cast<char>(third)};
+                ASSERT_TRUE(agree(bytes)) << lead << " " << second << " " << third;
+            }
+}
+
 TEST(UnicodeTextTest, SequenceLengths) {
     const struct {
         std::string bytes;

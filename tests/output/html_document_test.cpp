@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "output/paragraphs.h"
 #include "output/tag_executors.h"
 #include "policies/fc.h"
+#include "support/document_text.h"
 #include "support/recording_document.h"
 
 namespace {
@@ -118,6 +120,33 @@ TEST_F(HtmlDocumentTest, HeadTextsAreEscapedOnce) {
         << head;
     EXPECT_NE(head.find("  <LINK REL=\"SHORTCUT ICON\" HREF=\"icon.ico?a=1&amp;b=2\">"), std::string::npos) << head;
     EXPECT_NE(head.find("        CONTENT=\"a &quot;b&quot; &amp; c&lt;d\">"), std::string::npos) << head;
+}
+
+// The input file's name (UTF-8 on this system) in the TITLE, given by a tag
+// or by the title made when none is given: as it is in a page of UTF-8 text,
+// as character references in a page of 8-bit text.
+TEST_F(HtmlDocumentTest, TitlesShowTheFileNameAsItIs) {
+    const char* const names[] = {"R&D <1>.txt", "Z\u00fcrich.txt", "\u041c\u043e\u0441\u043a\u0432\u0430.txt",
+                                 "\u6771\u4eac.txt", "\U00020000.txt"};
+    for (const char* title : {"[[FILENAME]]", ""}) {
+        for (const int utf8Text : {0, 1}) {
+            for (const char* name : names) {
+                SCOPED_TRACE(std::string(title) + (utf8Text ? " / UTF-8 text / " : " / 8-bit text / ") + name);
+                document.Clear();
+                context.documentState.utf8Text = utf8Text;
+                context.documentState.inputFileName.Assign(name);
+                Start(title);
+                const std::string head = document.Joined("\n");
+                const size_t open = head.find("<TITLE>");
+                const size_t close = head.find("</TITLE>");
+                ASSERT_TRUE(open != std::string::npos && close != std::string::npos) << head;
+                const std::string shown = HtmlText(head.substr(open + 7, close - open - 7));
+                EXPECT_NE(shown.find(name), std::string::npos) << shown;
+                const std::string line = head.substr(open, close - open);
+                EXPECT_TRUE(utf8Text || std::all_of(line.begin(), line.end(), [](char c) { return c >= 0; })) << line;
+            }
+        }
+    }
 }
 
 TEST_F(HtmlDocumentTest, FootClosesOpenBlocksOneByOneUntilTheBody) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "context/context.h"
 #include "output/html_file.h"
 #include "policies/fc.h"
+#include "support/document_text.h"
 
 namespace {
 
@@ -159,6 +161,45 @@ TEST_F(MasterIndexTest, AnUnopenablePageIsReported) {
     HTML_AddMasterIndexEntry(set, context, index, TextString("a.html"));
     HTML_EndMasterIndex(set, context, index);
     EXPECT_TRUE(fs::is_empty(folder));
+}
+
+// The names of the output files (UTF-8 on this system), on a page declared
+// UTF-8 and on pages of 8-bit text: the link text shows the name, the link
+// reaches the file, and a page not declared UTF-8 holds no byte beyond ASCII.
+TEST_F(MasterIndexTest, FileNamesShowAsTheyAreNamed) {
+    const char* const names[] = {
+        "plain report", "a&b <c>", "Z\u00fcrich \u00e9t\u00e9", "\u041c\u043e\u0441\u043a\u0432\u0430",
+        "\u6771\u4eac\u30bf\u30ef\u30fc", "\U00020000\U0002A6D6 plane two",
+    };
+    const char* const charsets[] = {"", "UTF-8", "iso-8859-1", "windows-1251"};
+    for (const char* charset : charsets) {
+        for (const char* name : names) {
+            SCOPED_TRACE(std::string(charset) + " / " + name);
+            const std::string file = std::string(name) + ".html";
+            Context own;
+            FC policies;
+            policies.SetContext(&own);
+            policies.SetInt(Pol::MakeDirectory, 1);
+            policies.SetText(Pol::OutputDirectory, directory.c_str());
+            if (*charset) policies.SetText(Pol::CharacterEncoding, charset);
+            MasterIndex index;
+            HTML_StartMasterIndex(policies, own, TextString(directory.c_str()), index);
+            ASSERT_NE(index.document, nullptr);
+            HTML_AddMasterIndexEntry(policies, own, index, TextString((directory + file).c_str()));
+            HTML_EndMasterIndex(policies, own, index);
+
+            const std::string page = ReadWhole(folder / "dirindex.html");
+            const size_t href = page.find("<A HREF=\"");
+            ASSERT_NE(href, std::string::npos) << page;
+            const size_t hrefEnd = page.find("\">", href);
+            const size_t textEnd = page.find("</A>", hrefEnd);
+            ASSERT_NE(textEnd, std::string::npos) << page;
+            EXPECT_EQ(PercentDecoded(page.substr(href + 9, hrefEnd - href - 9)), file);
+            EXPECT_EQ(HtmlText(page.substr(hrefEnd + 2, textEnd - hrefEnd - 2)), file);
+            const bool ascii = std::all_of(page.begin(), page.end(), [](char c) { return c >= 0; });
+            EXPECT_TRUE(ascii || std::string(charset) == "UTF-8") << page;
+        }
+    }
 }
 
 TEST(MasterIndexLinkTest, RelativeAndEncoded) {

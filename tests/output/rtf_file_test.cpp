@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -14,6 +15,7 @@
 #include "context/context.h"
 #include "output/tag_executors.h"
 #include "policies/fc.h"
+#include "support/document_text.h"
 #include "support/rtf_braces.h"
 
 namespace {
@@ -93,6 +95,34 @@ TEST_F(RTFFileTest, FreshDocumentHasTheHeaderAndEndOfADefaultDocument) {
     EXPECT_EQ(lines[lines.size() - 2], "\\par}");
     EXPECT_EQ(lines.back(), "}}");
     EXPECT_TRUE(RtfBracesBalance(Joined(lines))) << Joined(lines);
+}
+
+// The title of the information group names the input file through its tag.
+// The name (UTF-8 on this system) reads back as it is in a document of 8-bit
+// text and in one of UTF-8 text, every character beyond ASCII written as
+// "\uN?", and RTF's own characters escaped once.
+TEST_F(RTFFileTest, TheTitleShowsTheFileNameAsItIs) {
+    const char* const names[] = {
+        "plain.txt", "C:\\in\\{draft}.txt", "Z\u00fcrich \u00e9t\u00e9.txt",
+        "\u041c\u043e\u0441\u043a\u0432\u0430.txt", "\u6771\u4eac\u30bf\u30ef\u30fc.txt",
+        "\U00020000\U0002A6D6 {plane} two.txt",
+    };
+    set.SetText(Pol::DocumentTitle, "Report: [[FILENAME]]");
+    for (const int utf8Text : {0, 1}) {
+        for (const char* name : names) {
+            SCOPED_TRACE(std::string(utf8Text ? "UTF-8 text / " : "8-bit text / ") + name);
+            context.documentState.utf8Text = utf8Text;
+            context.documentState.inputFileName = name;
+            const auto lines = EmptyDocument();
+            const int info = IndexOf(lines, "{\\info");
+            ASSERT_NE(info, -1);
+            const std::string& title = lines[static_cast<size_t>(info + 1)];
+            ASSERT_EQ(title.rfind("{\\title ", 0), 0u) << title;
+            EXPECT_EQ(RtfText(title), std::string("Report: ") + name);
+            EXPECT_TRUE(std::all_of(title.begin(), title.end(), [](char c) { return c >= 0; })) << title;
+            EXPECT_TRUE(RtfBracesBalance(title)) << title;
+        }
+    }
 }
 
 TEST_F(RTFFileTest, StylesheetEntriesFollowTheStyleTable) {

@@ -360,6 +360,59 @@ TEST_F(BlockAnalysisTest, PositionStatisticsCountEveryLine) {
     }
 }
 
+// A block of UTF-8 text counts each position as its twin of ASCII text (each
+// character beyond ASCII an "x" for every position it takes): wide
+// characters take two, combining marks none, and a "+" after a character
+// beyond ASCII is no separator.  Lines are long enough to be counted sixteen
+// bytes at a time, and more than 255 of them have blanks at the same place.
+TEST_F(BlockAnalysisTest, PositionStatisticsOfUtf8TextCountDisplayPositions) {
+    std::vector<std::string> utf8, twins;
+    for (int i = 0; i < 600; ++i) {
+        std::string line, twin;
+        const int width = 20 + (i * 17) % 60;
+        for (int p = 0; p < width; ++p) {
+            const int k = (p * 7 + i) % 23;
+            if (k < 5 || p == 12 || p == 13) {  // positions 12 and 13 blank on every line
+                line += ' ', twin += ' ';
+            } else if (k == 5) {
+                line += i % 3 ? "\u00e9" : "\u0416", twin += 'x';
+            } else if (k == 6 && p + 1 < width) {
+                line += "\u6771", twin += "xx";
+                ++p;
+            } else if (k == 7) {
+                line += "a\u0301", twin += 'a';
+            } else if (k == 8) {
+                line += i % 2 ? "-+" : "\u00e9+", twin += i % 2 ? "-+" : "x+";
+                ++p;
+            } else if (k == 9 && i % 3 == 0) {
+                line += '|', twin += '|';
+            } else if (k == 10) {
+                line += '\t', twin += '\t';
+            } else {
+                line += 'y', twin += 'y';
+            }
+        }
+        utf8.push_back(line + "z");
+        twins.push_back(twin + "z");
+    }
+    auto statistics = [&](const std::vector<std::string>& lines) {
+        engine = std::make_unique<PreForm>(nullptr, &set, nullptr);
+        engine->tabConfig = set.GetDefaultTabConfig();
+        for (const std::string& line : lines) Add(line);
+        engine->AnalyseLineStatistics();
+        engine->GatherPositionStatistics();
+        std::vector<std::vector<int>> counts;
+        for (const auto& at : engine->positionStatistics)
+            counts.push_back({at->linesCounted, at->blankCount, at->separatorCount});
+        return counts;
+    };
+    context.documentState.utf8Text = 1;
+    const auto expected = statistics(twins);
+    const auto counted = statistics(utf8);
+    ASSERT_EQ(counted.size(), expected.size());
+    for (size_t p = 0; p < expected.size(); ++p) EXPECT_EQ(counted[p], expected[p]) << p;
+}
+
 // A column is numeric when most of its filled cells are numbers to
 // ClassifyDataValue, and symbolic when most of them hold more other
 // characters than letters and digits.  A value made of digits, ",", "-" and
