@@ -1,8 +1,6 @@
 #include "tables/preform.h"
 
-#include <atomic>
 #include <cstring>
-#include <mutex>
 #include <string_view>
 
 #include "analysis/analysed_line.h"
@@ -65,27 +63,11 @@ constexpr bool kPoolLines = true;
 constexpr bool kPoolLines = true;
 #endif
 
-// A lock for the few instructions of taking or giving back a record: a
-// flag that a thread sets to enter (and waits on while another holds it)
-// costs far less than a mutex for every line of a block.
-class SlabLock {
-public:
-    void lock() {
-        while (held.test_and_set(std::memory_order_acquire)) held.wait(true, std::memory_order_relaxed);
-    }
-    void unlock() {
-        held.clear(std::memory_order_release);
-        held.notify_one();
-    }
-
-private:
-    std::atomic_flag held = ATOMIC_FLAG_INIT;
-};
-
+// The program converts on one thread (ARCHITECTURE.md, "One thread"): the
+// slabs are shared by every engine without a lock.
 class LineSlabs {
 public:
     void* Allocate() {
-        std::lock_guard<SlabLock> guard(mutex);
         ++live;
         if (freeList) {
             FreeRecord* record = freeList;
@@ -100,7 +82,6 @@ public:
     }
 
     void Release(void* pointer) {
-        std::lock_guard<SlabLock> guard(mutex);
         auto* record = static_cast<FreeRecord*>(pointer);
         record->next = freeList;
         freeList = record;
@@ -119,7 +100,6 @@ private:
     struct Record {
         alignas(PreFormLine) unsigned char bytes[sizeof(PreFormLine)];
     };
-    SlabLock mutex;
     std::vector<std::unique_ptr<Record[]>> slabs;
     size_t used = 0;  // records handed out from the newest slab
     FreeRecord* freeList = nullptr;
