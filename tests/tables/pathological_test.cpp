@@ -23,7 +23,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -32,6 +31,7 @@
 #include <tuple>
 
 #include "fuzz_conversion.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -130,16 +130,10 @@ using PathologicalConversion = std::tuple<PathologicalCase, int, int>;
 
 class PathologicalInput : public testing::TestWithParam<PathologicalConversion> {
 protected:
-    std::string folder;
+    TempFolder temp{"vendrel_pathological"};
+    std::string folder = temp.Path().string();
 
-    void SetUp() override {
-        folder = testing::TempDir() + "vendrel_pathological_XXXXXX";
-        ASSERT_NE(mkdtemp(folder.data()), nullptr);
-    }
-    void TearDown() override {
-        std::error_code error;
-        fs::remove_all(folder, error);
-    }
+    void SetUp() override { ASSERT_TRUE(temp.Made()); }
 };
 
 TEST_P(PathologicalInput, ConvertsWithOutputLinearInItsInput) {
