@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "context/context.h"
 #include "output/html_file.h"
 #include "policies/fc.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -21,13 +21,6 @@ std::vector<std::string> gStatusLines;
 void RecordStatus(const char* text) { gStatusLines.push_back(text); }
 std::vector<std::string> gMessages;
 void RecordMessage(const char* text) { gMessages.push_back(text); }
-
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 size_t CountOf(const std::string& text, const std::string& part) {
     size_t count = 0;
@@ -39,23 +32,18 @@ class MasterIndexTest : public testing::Test {
 protected:
     Context context;
     FC set;
-    fs::path folder;
+    TempFolder temp{"master_index"};
+    fs::path folder = temp.Path();
     std::string directory;  // the folder with its trailing "/"
 
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "master_index_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        ASSERT_TRUE(temp.Made());
         directory = folder.string() + "/";
         set.SetContext(&context);
         gStatusLines.clear();
         gMessages.clear();
         context.sink.SetStatusCallback(RecordStatus);
         context.sink.SetMessageCallback(RecordMessage);
-    }
-    void TearDown() override {
-        std::error_code error;
-        fs::remove_all(folder, error);
     }
 };
 
