@@ -7,13 +7,13 @@
 #include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "context/context.h"
 #include "policies/fc.h"
 #include "support/rtf_braces.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -21,10 +21,8 @@ class RTFFileTest : public testing::Test {
 protected:
     void SetUp() override {
         set.SetContext(&context);
-        folder = std::filesystem::path(testing::TempDir()) / ("rtf_file_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
+        ASSERT_TRUE(temp.Made());
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
 
     // Converts nothing: opens a document for "doc.txt", ends it and returns
     // the lines of the RTF file.
@@ -55,7 +53,8 @@ protected:
 
     Context context;
     FC set;
-    std::filesystem::path folder;
+    TempFolder temp{"rtf_file"};
+    std::filesystem::path folder = temp.Path();
 };
 
 TEST_F(RTFFileTest, FreshDocumentHasTheHeaderAndEndOfADefaultDocument) {
