@@ -113,23 +113,6 @@ struct TagCall {
 
 // ---- Small helpers ----
 
-// The text of the tag after its name, exactly as written: commas, quotes and
-// runs of blanks kept, one separating blank dropped.  The argument list
-// splits at commas and collapses blanks, which would lose text.
-TextString RawArgumentText(const FC& set, const TextString& tag, const TextString& name) {
-    TextString text(tag);
-    const TextString& start = set.GetText(Pol::StartTagDelimiter);
-    const TextString& end = set.GetText(Pol::EndTagDelimiter);
-    if (start.length > 0 && text.StartsWith(start.buffer, 0)) text.SubString(start.length, text.length);
-    if (end.length > 0 && text.length >= end.length &&
-        CompareTextN(text.buffer + text.length - end.length, end.buffer, end.length, 1) == 0)
-        text.SubString(0, text.length - end.length);
-    int at = -1;
-    if (name.length > 0 && text.Find(0, name.buffer, &at, 0)) text.SubString(at + name.length, text.length);
-    if (text.length > 0 && IsBlankOrTab(text.buffer[0])) text.SubString(1, text.length);
-    return text;
-}
-
 int ArgumentCount(const TextString& arguments) {
     return arguments.IsEmpty() ? 0 : arguments.CountChar(arguments.buffer[0]);
 }
@@ -637,7 +620,7 @@ bool ExecuteStyle(TagCall& call) {
 
 bool ExecuteText(TagCall& call) {
     // In the literal mode a TEXT tag stands for its text exactly as written.
-    if (call.mode == 5) call.Replace(RawArgumentText(call.set, call.tag, call.name));
+    if (call.mode == 5) call.Replace(RawTagArgumentText(call.set, call.tag, call.name));
     return true;
 }
 
@@ -753,7 +736,7 @@ bool ExecuteScript(TagCall& call, const char* htmlOpen, const char* htmlClose, c
     // than one (a text with blanks or commas) as written.
     TextString text;
     if (ArgumentCount(call.arguments) > 1) {
-        text = RawArgumentText(call.set, call.tag, call.name);
+        text = RawTagArgumentText(call.set, call.tag, call.name);
         text.Trim(0, " ");
     } else {
         TryGetTagString(call.set, call.arguments, 1, text);
