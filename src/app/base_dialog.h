@@ -130,7 +130,7 @@ public:
     // Puts the member values into the controls (when the window exists).
     virtual void RefreshControls() {}
 
-    // ---- The conversion run (conversion_run.cpp) ----
+    // ---- The conversion run (base_dialog_run.cpp) ----
     // One run over every file of the input specification: true when every
     // file converted; false when a directory is invalid, no file matched or
     // a file failed.  A file that fails does not stop the run.  Before
