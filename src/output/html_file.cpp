@@ -357,12 +357,7 @@ void HTMLFile::WriteDeferredHead() {
     PageEndOptions options;
     options.pageOption = firstPageOption;
     options.navigationBar = 1;
-    options.option2 = 1;
-    options.option3 = 1;
-    options.option4 = 1;
     options.directoryPage = 0;
-    options.option6 = 0;
-    options.option7 = 0;
     HTML_StartDocument(this, nullptr, stem, title, styleSheet, baseURL, keywords, description,
                        set->GetText(Pol::HTMLScriptFile), header, set, options);
 }

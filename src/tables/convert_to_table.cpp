@@ -515,12 +515,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
             PageEndOptions options;
             options.pageOption = 1;
             options.navigationBar = 1;
-            options.option2 = 1;
-            options.option3 = 1;
-            options.option4 = 1;
             options.directoryPage = 0;
-            options.option6 = 0;
-            options.option7 = 0;
             HTML_EndDocument(writer.get(), nullptr, &file, footer, options);
         } else if (auto* rtf = dynamic_cast<RTFFile*>(writer.get())) {
             // Closes the paragraph, text and document groups the header opened.
