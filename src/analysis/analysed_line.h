@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "context/statement_codes.h"
 #include "foundation/source_position.h"
 #include "foundation/text_line.h"
 #include "foundation/text_string.h"
@@ -57,7 +58,7 @@ inline bool IsHeadingType(int t) {
 inline bool IsListItemType(int t) { return (t >= 210 && t <= 216) || t == 219; }
 inline bool IsListBlankType(int t) { return t == 217 || t == 218; }
 inline bool IsContentsType(int t) { return t >= 151 && t <= 156; }
-inline bool IsTaggedType(int t) { return t >= 1001 && t <= 1034; }
+inline bool IsTaggedType(int t) { return t >= kStatementFirst && t <= kStatementLast; }
 
 class AnalysedLine : public TextLine {
 public:

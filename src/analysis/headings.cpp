@@ -13,6 +13,7 @@
 #include "analysis/analysis_routines.h"
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
+#include "context/statement_codes.h"
 #include "output/colours.h"
 #include "policies/fc.h"
 
@@ -263,8 +264,8 @@ bool ShouldBreakBeforeHeading(int lineType, FC* set, AnalysedLine* line, int& ch
     };
 
     const bool rtf = context.outputFormat == 1;
-    if (!rtf && state.statementSplitMode) return lineType == 1012 ? record() : false;
-    if (lineType == 1008) {
+    if (!rtf && state.statementSplitMode) return lineType == kStatementNewFile ? record() : false;
+    if (lineType == kStatementChangePolicy) {
         ++state.pageCount;
         return false;
     }

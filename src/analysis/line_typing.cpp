@@ -14,6 +14,7 @@
 #include "analysis/lists.h"
 #include "analysis/recognisers.h"
 #include "context/context.h"
+#include "context/statement_codes.h"
 #include "context/tracker.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
@@ -216,9 +217,9 @@ NeighbourSummary SummariseNeighbour(Context& context, const AnalysedLine* line) 
         summary.isListItem = IsListItemType(type);
         summary.isListBlank = IsListBlankType(type);
     }
-    if (type == 1004 || type == 1006) {
+    if (type == kStatementBeginList || type == kStatementListItem) {
         summary.isListBoundary = true;
-    } else if (type == 1005) {
+    } else if (type == kStatementEndList) {
         // The list item number of the tracker of the running code location
         // (the output tracker outside the three locations).
         const int location = context.trackers.codeLocation;
@@ -487,25 +488,25 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     // Statements that open and close block definitions.
     switch (tagCode) {
-        case 1017:
-        case 1025:
-        case 1026:
+        case kStatementDefineBlock:
+        case kStatementDefineHTMLFragment:
+        case kStatementDefineTextFragment:
             if (BlockDefinitionState(tracker))
                 set->ReportMessage("TAG ERROR: recursive DEFINE_BLOCK detected.", 10);
             else
                 BlockDefinitionState(tracker) = 1;
             lineType = tagCode;
             return;
-        case 1018:
+        case kStatementEndBlock:
             if (BlockDefinitionState(tracker))
                 BlockDefinitionState(tracker) = 0;
             else
                 set->ReportMessage("TAG ERROR: END_BLOCK not expected here.", 10);
             lineType = tagCode;
             return;
-        case 1021:
-        case 1027:
-        case 1028:
+        case kStatementResetBlock:
+        case kStatementResetHTMLFragment:
+        case kStatementResetTextFragment:
             return;
         default:
             break;
@@ -514,8 +515,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
         lineType = -1;
         return;
     }
-    if (tagCode == 1024) {
-        lineType = 1024;
+    if (tagCode == kStatementDefineVariable) {
+        lineType = kStatementDefineVariable;
         return;
     }
     if (lineType == -1 || lineType == -4) return;
@@ -526,15 +527,15 @@ void AnalysedLine::AnalyseLine(FC* set) {
     context->SetCurrentLine(&tracker, this);
     ApplyStatementToTracker(set, &tracker, taggedText, tagCode);
 
-    if (tagCode == 1005) {
+    if (tagCode == kStatementEndList) {
         TextString messages;
         int level = 0;
         const TextString tag(taggedText);
         ExecuteTag(0, nullptr, tag, *set, messages, level);
         if (!messages.IsEmpty()) LineMessage(*context, messages, level);
-    } else if (tagCode == 1006) {
+    } else if (tagCode == kStatementListItem) {
         TrackerListItemNumber(tracker) = GetListItemNumber(set, taggedText);
-    } else if (tagCode == 1033 && TrackerListItemNumber(tracker) > 0) {
+    } else if (tagCode == kStatementBeginUserTable && TrackerListItemNumber(tracker) > 0) {
         CheckUserTableIndent(*set, *this, tracker);
     }
 
@@ -599,8 +600,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
     if (lineType == -3) lineType = 0;
 
     // Directive lines are typed by their statement.
-    if (tagCode == 241 || tagCode == 242 || (tagCode >= 1001 && tagCode <= 1023) ||
-        (tagCode >= 1025 && tagCode <= 1034)) {
+    if (tagCode == kStatementContentsList || tagCode == kStatementNavigationBar ||
+        (tagCode >= kStatementFirst && tagCode <= kStatementLast && tagCode != kStatementDefineVariable)) {
         lineType = tagCode;
         return;
     }
@@ -746,7 +747,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
     if (!switchesOn && TrackerListItemNumber(tracker) > 0) {
         if (lineType == 0 || lineType == -3) {
             lineType = 216;
-            if (tagCode == 1006) {
+            if (tagCode == kStatementListItem) {
                 TextString text(static_cast<const TextString&>(*this));
                 TextString bullet;
                 const int itemType = DetermineBulletType(set, text, 1, 1, 1, bullet);

@@ -16,6 +16,7 @@
 #include "analysis/inline_tag_args.h"
 #include "analysis/recognisers.h"
 #include "context/context.h"
+#include "context/statement_codes.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
 
@@ -171,9 +172,10 @@ void SummariseLine(FC* set, const AnalysedLine* line, LineSummary& summary) {
     summary.isListBlank = IsListBlankType(line->lineType);
     // The list item number counts only for a LIST_ITEM line.
     int listItem = 0;
-    if (line->lineType == 1005)
+    if (line->lineType == kStatementEndList)
         if (Tracker* tracker = CurrentTracker(set)) listItem = TrackerListItemNumber(*tracker);
-    summary.isListBoundary = line->lineType == 1004 || line->lineType == 1006 || (line->lineType == 1005 && listItem > 0);
+    summary.isListBoundary = line->lineType == kStatementBeginList || line->lineType == kStatementListItem ||
+                             (line->lineType == kStatementEndList && listItem > 0);
     summary.isShort = line->HasFlag(kFlagShortLine);
     summary.isHeaderLine = line->HasFlag(kFlagHeaderLine);
     summary.isBarLine = line->HasFlag(kFlagBarLine);
@@ -303,7 +305,7 @@ void AnalysedLine::CheckHangingParagraph(FC* set) {
     if (LeadingBlanks(*before) >= blanks || IsListItemType(before->lineType)) return;
     const int previousType = before->lineType;
     const bool previousPreformatted = before->HasFlag(kFlagPreformatted);
-    if (!(previousType == 0 || previousType == 4 || previousType == 230 || previousType == 1001 ||
+    if (!(previousType == 0 || previousType == 4 || previousType == 230 || previousType == kStatementLineRule ||
           previousPreformatted))
         return;
     // The previous line's second word must begin where this line begins.
@@ -895,7 +897,7 @@ void AnalysedLine::TidyPreformatting(FC* set) {
     if (neverPreformatted) ClearPreformatted(*this);
 
     const int type = lineType;
-    if ((type >= 0 && type <= 3) || type == 230 || type == 1032 || type == -3) {
+    if ((type >= 0 && type <= 3) || type == 230 || type == kStatementPage || type == -3) {
         if (neverPreformatted || HasFlag(kFlagBarLine) || !IsOn(set, Pol::LookForPreformattedText)) return;
         const int score = PreformattedScore(set, this, PreviousForAnalysis(this), 1);
         if (score > 0) {

@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "context/statement_codes.h"
 #include "policies/fc.h"
 
 namespace {
@@ -389,8 +390,8 @@ bool IsCodeLine(const TextString& line, int extended) {
 }
 
 bool IsTaggedType(FC* set, int lineType) {
-    if (lineType <= 1000) return false;
-    if (lineType > 1034 && set) set->ReportMessage("UNSUPPORTED CASE: Probably tagged type in IsTaggedType", 10);
+    if (lineType < kStatementFirst) return false;
+    if (lineType > kStatementLast && set) set->ReportMessage("UNSUPPORTED CASE: Probably tagged type in IsTaggedType", 10);
     return true;
 }
 

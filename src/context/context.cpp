@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "analysis/analysed_line.h"
+#include "context/statement_codes.h"
 #include "foundation/run_status.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
@@ -380,12 +381,12 @@ bool Context::FindReferencedSection(FC* set, int lineType, const TextString& ref
 void ApplyStatementToTracker(FC* set, Tracker* tracker, const TextString& line, int statementType) {
     if (!tracker) return;
     switch (statementType) {
-        case 1013: tracker->inContents = 1; break;
-        case 1014: tracker->inContents = 0; break;
-        case 1015: tracker->inHTML = 1; break;
-        case 1016: tracker->inHTML = 0; break;
-        case 1030: ApplyAllowDirective(set, tracker, line.buffer, 1); break;
-        case 1031: ApplyAllowDirective(set, tracker, line.buffer, 0); break;
+        case kStatementBeginContents: tracker->inContents = 1; break;
+        case kStatementEndContents: tracker->inContents = 0; break;
+        case kStatementBeginHTML: tracker->inHTML = 1; break;
+        case kStatementEndHTML: tracker->inHTML = 0; break;
+        case kStatementAllow: ApplyAllowDirective(set, tracker, line.buffer, 1); break;
+        case kStatementDisallow: ApplyAllowDirective(set, tracker, line.buffer, 0); break;
         default: break;
     }
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "context/statement_codes.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
 
@@ -159,7 +160,10 @@ int GetHeadingLevel(int lineType) {
 }
 
 int IsOutputDirectiveType(int lineType) {
-    return ((lineType >= 1001 && lineType <= 1016) || (lineType >= 1029 && lineType <= 1034)) ? 1 : 0;
+    return ((lineType >= kStatementLineRule && lineType <= kStatementEndHTML) ||
+            (lineType >= kStatementLinkPoint && lineType <= kStatementMetaTag))
+               ? 1
+               : 0;
 }
 
 int ParseAlignmentLetter(const char* word) {

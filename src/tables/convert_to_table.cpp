@@ -9,6 +9,7 @@
 #include "context/context.h"
 #include "context/definitions.h"
 #include "context/preprocessor.h"
+#include "context/statement_codes.h"
 #include "context/wrapped_text_file.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
@@ -328,7 +329,7 @@ bool IsPassedToTableEngine(int lineType) {
     // applies them where they stand.
     switch (lineType) {
         case kStatementEndIgnore:
-        case 1010:
+        case kStatementReserved:
         case kStatementEndSpecialBlock:
         case kStatementBeginContents:
         case kStatementEndContents:

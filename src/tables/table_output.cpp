@@ -3,6 +3,7 @@
 // assembled row and OutputTableEnd once; the user-specified tables reuse
 // OutputHtmlCell.  Every output line is one WriteText call on the block's
 // writer (long HTML cell lines go through the wrapping WriteLine).
+#include "foundation/line_types.h"
 #include "tables/preform.h"
 #include "tables/engine_support.h"
 
@@ -39,7 +40,6 @@ using engine_support::ConfigOf;
 using engine_support::IsOn;
 using engine_support::Write;
 
-constexpr int kRuleLineType = 4;
 constexpr int kRtfColumnGap = 216;       // twips between the cell edges beyond the column widths
 constexpr long kLeastFittedWidth = 720;  // twips: no column is narrowed below this (or its longest word)
 constexpr int kLongCellLine = 131;       // longer cell lines go through the wrapping writer
@@ -913,7 +913,7 @@ void PreForm::OutputTableRow(int lineIndex) {
             auto isRule = [&](int index) {
                 if (index < 0 || index >= static_cast<int>(lines.size())) return false;
                 const PreFormLine& entry = *lines[static_cast<size_t>(index)];
-                return entry.lineType == kRuleLineType || entry.isRuleLine != 0;
+                return entry.lineType == kLineRuler || entry.isRuleLine != 0;
             };
             if (isRule(lineIndex + 1)) Add(borders, "\\clbrdrb\\brdrs");
             if (isRule(lineIndex - 1)) Add(borders, "\\clbrdrt\\brdrs");
