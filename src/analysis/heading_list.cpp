@@ -12,6 +12,7 @@
 
 #if __has_include("analysis/analysis_routines.h")
 #include "analysis/analysis_routines.h"
+#include "policies/output_formats.h"
 #else
 namespace {
 // Stand-in until the shared section-reference routines are built: the word
@@ -143,8 +144,8 @@ bool WordsOverlap(const TextString& rawKey, const TextString& title) {
 
 // Decodes the entities that HTML escaping put into a text.
 void DecodeOutputEntities(FC* set, TextString& text) {
-    int format = (set && set->context) ? set->context->outputFormat : 0;
-    if (format != 0) return;
+    int format = (set && set->context) ? set->context->outputFormat : kOutputHTML;
+    if (format != kOutputHTML) return;
     EntityDecodeOptions options;
     options.text = &text;
     options.result = &text;

@@ -16,6 +16,7 @@
 #include "context/statement_codes.h"
 #include "output/colours.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -263,7 +264,7 @@ bool ShouldBreakBeforeHeading(int lineType, FC* set, AnalysedLine* line, int& ch
         return true;
     };
 
-    const bool rtf = context.outputFormat == 1;
+    const bool rtf = context.outputFormat == kOutputRTF;
     if (!rtf && state.statementSplitMode) return lineType == kStatementNewFile ? record() : false;
     if (lineType == kStatementChangePolicy) {
         ++state.pageCount;

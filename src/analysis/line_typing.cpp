@@ -18,6 +18,7 @@
 #include "context/tracker.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -474,7 +475,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
         if (lineType == -3) lineType = 0;
         return;
     }
-    if (context->outputFormat == 2) {
+    if (context->outputFormat == kOutputText) {
         lineType = 0;
         return;
     }
@@ -540,7 +541,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
     }
 
     if (context->characterConversion && !context->documentState.utf8Text)
-        plainText.ConvertDOSCharacters(0, context->outputFormat != 1, nullptr);
+        plainText.ConvertDOSCharacters(0, context->outputFormat != kOutputRTF, nullptr);
 
     // The opening of a HEADING tag, kept from line to line in a text that
     // keeps its room; it is built again only when the delimiter changed.

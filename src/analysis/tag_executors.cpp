@@ -32,6 +32,7 @@
 #include "output/paragraphs.h"
 #include "output/rtf_write_custom_style.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -52,8 +53,8 @@ enum class Output { Html, Rtf, Plain };
 Output OutputOf(const FC* policies) {
     const Context* context = policies ? policies->context : nullptr;
     if (!context) return Output::Plain;
-    if (context->outputFormat == 0 && context->documentState.htmlOutput) return Output::Html;
-    if (context->outputFormat == 1 && context->documentState.rtfOutput) return Output::Rtf;
+    if (context->outputFormat == kOutputHTML && context->documentState.htmlOutput) return Output::Html;
+    if (context->outputFormat == kOutputRTF && context->documentState.rtfOutput) return Output::Rtf;
     return Output::Plain;
 }
 
@@ -560,7 +561,8 @@ bool ExecuteNB(TagCall& call) {
 bool ExecutePopup(TagCall& call) {
     // A help popup in Windows Help source is made with the line's links;
     // everywhere else the tag is a GOTO.
-    if (call.context && call.context->outputFormat == 1 && call.set.IsOn(Pol::MakeWindowsHelpSource)) return true;
+    if (call.context && call.context->outputFormat == kOutputRTF && call.set.IsOn(Pol::MakeWindowsHelpSource))
+        return true;
     return ExecuteHandled(call);
 }
 
@@ -602,13 +604,13 @@ bool ExecuteStyle(TagCall& call) {
         ReportTagParseFault(&call.set, call.line, call.tag, call.name, 1);
         return false;
     }
-    const int format = call.context ? call.context->outputFormat : 0;
-    if (format == 0 || format == 2) {
+    const int format = call.context ? call.context->outputFormat : kOutputHTML;
+    if (format == kOutputHTML || format == kOutputText) {
         if (!call.context || !call.context->documentState.htmlOutput) return false;
         call.Remove();
         return true;
     }
-    if (format == 1) {
+    if (format == kOutputRTF) {
         std::fputs("Storing style ", stderr);
         std::fputs(call.tag.buffer, stderr);
         std::fputc('\n', stderr);
@@ -1142,10 +1144,10 @@ void ConvertTaggedText(FC* policies, bool noEscape, const TextString& text, Text
     out = text;
     if (!policies) return;
     if (!noEscape) {
-        const int format = policies->context ? policies->context->outputFormat : 0;
-        if (format == 0)
+        const int format = policies->context ? policies->context->outputFormat : kOutputHTML;
+        if (format == kOutputHTML)
             HTML_EscapeText(policies, out);
-        else if (format == 1)
+        else if (format == kOutputRTF)
             RTF_EscapeText(policies, out);
     }
     const TextString& start = policies->GetText(Pol::StartTagDelimiter);

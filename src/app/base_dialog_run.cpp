@@ -23,6 +23,7 @@
 #include "output/master_index.h"
 #include "platform/regular_file.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 #include "tables/convert_to_table.h"
 #include "tables/file_specs.h"
 #include "texts/message_texts.h"
@@ -324,7 +325,7 @@ bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outN
     if (Context* own = SecondSet().context) {
         own->outputFormat = rtf ? 1 : 0;
         // The format the qualifiers asked for is the one written.
-        if (own->runParameters.rtf) own->outputFormat = 1;
+        if (own->runParameters.rtf) own->outputFormat = kOutputRTF;
     }
     return result;
 }

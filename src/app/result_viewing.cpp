@@ -11,6 +11,7 @@
 #include "app/program_settings.h"
 #include "app/ui_services.h"
 #include "platform/process_launch.h"
+#include "policies/output_formats.h"
 #include "texts/message_texts.h"
 
 namespace {
@@ -315,7 +316,7 @@ ResultViewer::ShowOutcome ResultViewer::ShowRunResults(const RunResults& results
     bool started = false;
     TextString command;
     switch (results.outputFormat) {
-        case 1:
+        case kOutputRTF:
             command = settings_.viewRtfCommand;
             if (command.IsEmpty()) {
                 FindViewerCommand(command, ".rtf", ".doc");
@@ -323,7 +324,7 @@ ResultViewer::ShowOutcome ResultViewer::ShowRunResults(const RunResults& results
             }
             started = StartViewer(file, command);
             break;
-        case 2:
+        case kOutputText:
             command = settings_.viewTextCommand;
             if (command.IsEmpty()) {
                 FindViewerCommand(command, ".txt", "");
@@ -331,7 +332,7 @@ ResultViewer::ShowOutcome ResultViewer::ShowRunResults(const RunResults& results
             }
             started = StartViewer(file, command);
             break;
-        case 3:
+        case kOutputPDF:
             FindViewerCommand(command, ".pdf", ".doc");
             started = StartViewer(file, command);
             break;

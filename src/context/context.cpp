@@ -10,6 +10,7 @@
 #include "foundation/utilities.h"
 #include "output/colours.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 // ---------------------------------------------------------------------------
 // Trackers
@@ -77,7 +78,7 @@ Context::Context(const int& product, const int& format) : ownPolicies(std::make_
     productCode = product;
     outputFormat = format;
     optionGroups.ResetAll();
-    if (outputFormat == 1) {
+    if (outputFormat == kOutputRTF) {
         documentState.pendingFont.SetSize(10);
         documentState.currentFont.SetSize(10);
     }
@@ -122,7 +123,7 @@ void Context::StartNewFile(const char* inputFileName) {
     state.savedBlocks.Clear();
     state.currentFont.Reset();
     state.pendingFont.Reset();
-    if (outputFormat == 1) {
+    if (outputFormat == kOutputRTF) {
         state.pendingFont.SetSize(10);
         state.currentFont.SetSize(10);
     }

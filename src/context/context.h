@@ -22,6 +22,7 @@
 #include "foundation/message_reporter.h"
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
+#include "policies/output_formats.h"
 
 class FC;
 class TextFile;
@@ -202,7 +203,7 @@ public:
     int member10 = 0;
     TagRemovalOptionList optionGroups;
     int productCode = 1;
-    int outputFormat = 0;  // 0 HTML, 1 RTF
+    int outputFormat = kOutputHTML;  // 0 HTML, 1 RTF
     // Tables written in this run: "table_" + the counter names the next
     // one.  No per-file reset touches it.
     int tableCounter = 0;

@@ -11,6 +11,7 @@
 #include "context/context.h"
 #include "policies/fc.h"
 #include "policies/heading_level_spec.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ void SplitHeadingNumber(FC* policies, const int* lineType, int noEscaping, const
         work.Insert(start + bracketAt + 1, " ");
     }
     if (!noEscaping && policies) {
-        if (policies->context && policies->context->outputFormat == 1)
+        if (policies->context && policies->context->outputFormat == kOutputRTF)
             RTF_EscapeText(policies, work);
         else
             HTML_EscapeText(policies, work);

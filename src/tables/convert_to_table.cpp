@@ -18,6 +18,7 @@
 #include "output/html_file.h"
 #include "output/rtf_file.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 #include "tables/preform.h"
 
 namespace {
@@ -357,9 +358,9 @@ TextString OutputFilePath(FC& master, FC& run, Context& context, const TextStrin
     naming.SetText(Pol::OutputDirectory, names.outputDirectory.buffer, false);
     const TextString outputFile = names.outputDirectory + names.outputName;
     TextString path;
-    if (context.outputFormat == 1)
+    if (context.outputFormat == kOutputRTF)
         RTFFile(naming).GetOutputFileName(outputFile.buffer, &naming, &path);
-    else if (context.outputFormat == 0)
+    else if (context.outputFormat == kOutputHTML)
         HTMLFile().GetOutputFileName(outputFile.buffer, &naming, &path);
     return path;
 }
@@ -447,19 +448,19 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
     std::unique_ptr<OutputDocument> writer;
     DocumentState& state = context.documentState;
     switch (context.outputFormat) {
-        case 0:
+        case kOutputHTML:
             writer = std::make_unique<HTMLFile>();
             state.htmlOutput = 1;
             state.outputInt = 0;
             state.rtfOutput = 0;
             break;
-        case 1:
+        case kOutputRTF:
             writer = std::make_unique<RTFFile>(file);
             state.htmlOutput = 1;
             state.outputInt = 0;
             state.rtfOutput = 1;
             break;
-        case 2:
+        case kOutputText:
             // No writer writes plain text: the file is refused before it is read.
             file.ReportMessage("UNSUPPORTED CASE: target format in ConvertToTable", 10);
             reader.CloseAll();
@@ -481,7 +482,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
     // The ring, the engine, the default definitions.
     {
         PreForm engine(writer.get(), &file, nullptr);
-        if (context.outputFormat == 1)
+        if (context.outputFormat == kOutputRTF)
             engine.SetRTFWriter(writer.get());
         else
             engine.SetHTMLWriter(writer.get());
@@ -507,7 +508,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
         engine.Process(specialFormatCode);
 
         // The document foot.
-        if (context.outputFormat == 0) {
+        if (context.outputFormat == kOutputHTML) {
             TextString footer = file.GetText(Pol::HTMLFooterFile);
             int index = -1;
             if (state.defines.FindPreviousDefinition(kDefinitionFragment, TextString("HTML_FOOTER"), reading.current,
