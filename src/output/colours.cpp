@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "context/statement_codes.h"
+#include "policies/alignments.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
 
@@ -167,12 +168,12 @@ int IsOutputDirectiveType(int lineType) {
 }
 
 int ParseAlignmentLetter(const char* word) {
-    if (!word) return 0;
+    if (!word) return kAlignmentNone;
     switch (ToUpperAscii(word[0])) {
-        case 'L': return 1;
-        case 'C': return 2;
-        case 'R': return 3;
-        case 'J': return 4;
-        default: return 0;
+        case 'L': return kAlignmentLeft;
+        case 'C': return kAlignmentCentre;
+        case 'R': return kAlignmentRight;
+        case 'J': return kAlignmentJustified;
+        default: return kAlignmentNone;
     }
 }
