@@ -7,6 +7,7 @@
 #include "context/context.h"
 #include "policies/output_formats.h"
 #include "texts/combo_history.h"
+#include "texts/message_slots.h"
 #include "texts/message_texts.h"
 
 BaseDialog::BaseDialog(UiServices& uiServices, const std::string& settingsPath)
@@ -60,7 +61,7 @@ void MainDialog::ResetToDefaults() {
     settings.defaultPolicyFile.MakeEmpty();
     PolicyFileText.MakeEmpty();
     RefreshControls();
-    services.ShowMessageSlots(14, 53);
+    services.ShowMessageSlots(kMsgResetToDefaults, kMsgDone);
 }
 
 void MainDialog::SetConversionType(int type) {

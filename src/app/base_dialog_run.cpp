@@ -26,6 +26,7 @@
 #include "policies/output_formats.h"
 #include "tables/convert_to_table.h"
 #include "tables/file_specs.h"
+#include "texts/message_slots.h"
 #include "texts/message_texts.h"
 
 // ---------------------------------------------------------------------------
@@ -68,11 +69,11 @@ public:
     // "Morvane.log" in the output directory.
     void Open(FC& runSet, const TextString& outputDirectory, TextString path) {
         if (TryOpen(runSet, path)) return;
-        context_.LogSessionLine(FilledMessage(69, "ffffff", path));
+        context_.LogSessionLine(FilledMessage(kMsgLogFileFailed, "ffffff", path));
         path = outputDirectory + "Morvane.log";
-        context_.LogSessionLine(FilledMessage(70, "ffffff", path));
+        context_.LogSessionLine(FilledMessage(kMsgOpeningInstead, "ffffff", path));
         if (TryOpen(runSet, path)) return;
-        context_.LogSessionLine(FilledMessage(69, "ffffff", path));
+        context_.LogSessionLine(FilledMessage(kMsgLogFileFailed, "ffffff", path));
     }
 
     // Closes the log; a write or close failure is reported once.
@@ -345,12 +346,12 @@ bool BaseDialog::LoadPolicyFile() {
     // is, with the system's reason.
     const OpenedForReading probe = OpenRegularFileForReading(runPolicyFileName.buffer);
     if (!probe.stream || !file.OpenForRead(runPolicyFileName.buffer)) {
-        TextString text = FilledMessage(32, "xxxxxx", runPolicyFileName);
+        TextString text = FilledMessage(kMsgPolicyFileNotFound, "xxxxxx", runPolicyFileName);
         if (probe.error != 0 && probe.error != ENOENT) {
             text.Append(": ");
             text.Append(probe.reason.c_str());
         }
-        const TextString caption(GetMessageText(6));
+        const TextString caption(GetMessageText(kMsgPolicyFileError));
         services.ShowMessage(caption.buffer, text.buffer);
         TheRunStatus().NoteFailure();
         return false;
@@ -467,12 +468,12 @@ bool BaseDialog::ConvertOneFile(const TextString& path) {
 void BaseDialog::ReanalyseFile(const TextString& path) {
     TakeControlValues();
     if (path.IsEmpty()) {
-        services.ShowMessageSlots(1, 26);
+        services.ShowMessageSlots(kMsgNoFileSelected, kMsgChooseAFileFirst);
         return;
     }
     AttachCallbacks(SecondSet());
     if (!reanalysisNeeded) {
-        services.ShowMessageSlots(2, 27);
+        services.ShowMessageSlots(kMsgNoAnalysisNecessary, kMsgNoAnalysisNeeded);
         return;
     }
     outputChanged = {0, 0};
@@ -495,7 +496,7 @@ bool BaseDialog::RunConversion() {
     RunFilesScope runFiles;
     RunStatus& runStatus = TheRunStatus();
     if (!CheckDirectory(GetInputDirectory(), true)) {
-        services.ShowMessageSlots(3, 28);
+        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidInputDirectory);
         runStatus.NoteFailure();
         return false;
     }
@@ -503,7 +504,7 @@ bool BaseDialog::RunConversion() {
     // the one that must be writable.
     const TextString outputFolder = RunOutputFolder();
     if (!CheckDirectory(outputFolder, false)) {
-        services.ShowMessageSlots(3, 29);
+        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidOutputDirectory);
         runStatus.NoteFailure();
         return false;
     }
@@ -559,9 +560,9 @@ bool BaseDialog::RunConversion() {
             spec = commandLineSpecs.front();
             for (size_t i = 1; i < commandLineSpecs.size(); ++i) spec = spec + " " + commandLineSpecs[i];
         }
-        const TextString text = FilledMessage(30, "xxxxxx", spec);
+        const TextString text = FilledMessage(kMsgNoFilesFound, "xxxxxx", spec);
         status.Hide();
-        const TextString caption(GetMessageText(4));
+        const TextString caption(GetMessageText(kMsgFileSelectionError));
         services.ShowMessage(caption.buffer, text.buffer);
         StatusMessageCallback((TextString("ERROR: ") + text).buffer);
         runStatus.NoteFailure();
@@ -636,7 +637,7 @@ bool BaseDialog::RunConversion() {
     HTML_EndMasterIndex(runSet, run, index);
     log.Close(runSet);
     FC& second = SecondSet();
-    second.messageText = GetMessageText(71);
+    second.messageText = GetMessageText(kMsgConversionComplete);
     second.ReportStatus(TextString(second.messageText).buffer);
     if (failed) runStatus.NoteFailure();
 

@@ -12,6 +12,7 @@
 #include "app/ui_services.h"
 #include "platform/process_launch.h"
 #include "policies/output_formats.h"
+#include "texts/message_slots.h"
 #include "texts/message_texts.h"
 
 namespace {
@@ -131,7 +132,7 @@ bool ResultViewer::FindViewerCommand(TextString& command, const char*, const cha
 bool ResultViewer::FindBrowser(TextString& command) {
     if (lookupRunning_) return false;
     if (FindViewerCommand(command, ".html", ".htm")) return true;
-    services_.ShowMessageSlots(5, 31);
+    services_.ShowMessageSlots(kMsgBrowserNotDetected, kMsgLocateBrowser);
     command = settings_.browserCommand;
     return true;
 }
@@ -157,7 +158,7 @@ bool ResultViewer::FindMailClient(TextString& command) {
         found = FindProgramOnPath(kDesktopMailer, &path);
         if (found) command.AssignChars(path.data(), static_cast<int>(path.size()));
     }
-    if (!found) services_.ShowMessageSlots(5, 31);
+    if (!found) services_.ShowMessageSlots(kMsgBrowserNotDetected, kMsgLocateBrowser);
     return true;
 }
 
@@ -217,17 +218,17 @@ void ResultViewer::MakeFileUrl(const TextString& path, TextString& address) {
 bool ResultViewer::StartOrReport(const TextString& command, const TextString& argument) {
     int error = StartProgram(command.str(), argument.str());
     if (error == 0) return true;
-    TextString text(GetMessageText(47));
+    TextString text(GetMessageText(kMsgCommandFailed));
     TextString number(error);
     FillMessagePlaceholders(text, {{"ccc", command.buffer}, {"url", argument.buffer}, {"nnn", number.buffer}});
-    TextString caption(GetMessageText(8));
+    TextString caption(GetMessageText(kMsgBrowserLaunchError));
     services_.ShowMessage(caption.buffer, text.buffer);
     return false;
 }
 
 bool ResultViewer::OpenUrlInBrowser(TextString address, TextString browserCommand, bool allowDde) {
     if (address.IsEmpty()) {
-        services_.ShowMessage("", GetMessageText(45));
+        services_.ShowMessage("", GetMessageText(kMsgNoURL));
         return false;
     }
     if (address.CountChar('?') > 0 && IsMakerAddress(address)) {
@@ -277,7 +278,7 @@ bool ResultViewer::OpenUrlInBrowser(TextString address, TextString browserComman
 
 bool ResultViewer::StartViewer(TextString file, TextString command) {
     if (file.IsEmpty()) {
-        services_.ShowMessage("", GetMessageText(46));
+        services_.ShowMessage("", GetMessageText(kMsgNoFilename));
         return false;
     }
     if (command.IsEmpty()) FindRtfViewer(command);
