@@ -349,7 +349,7 @@ void HTMLFile::WriteDeferredHead() {
     TextString header = set->GetText(Pol::HTMLHeaderFile);
     if (context) {
         int index = -1;
-        if (context->documentState.defines.FindPreviousDefinition(2, TextString("HTML_HEADER"),
+        if (context->documentState.defines.FindPreviousDefinition(kDefinitionFragment, TextString("HTML_HEADER"),
                                                                   context->pGetTracker()->position, 0, &index, true) &&
             index >= 0)
             header = "*HTML_HEADER*";
