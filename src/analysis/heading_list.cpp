@@ -6,6 +6,7 @@
 
 #include "context/context.h"
 #include "context/option_groups.h"
+#include "foundation/line_types.h"
 #include "output/entities.h"
 #include "output/markup_removal.h"
 #include "policies/fc.h"
@@ -318,7 +319,7 @@ void HeadingList::Add(FC* set, int lineType, const TextString& text, const TextS
     entry->title = title;
     TidyBlanks(entry->title);
     entry->titleWithoutNumber = entry->title;
-    if (lineType >= 101 && lineType <= 106) {
+    if (lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) {
         int blank = -1;
         if (entry->titleWithoutNumber.FindChar(0, ' ', &blank, 1))
             entry->titleWithoutNumber.SubString(blank + 1, entry->titleWithoutNumber.length - blank - 1);

@@ -12,6 +12,7 @@
 #include "analysis/emphasis.h"
 #include "analysis/word_tidiers.h"
 #include "context/context.h"
+#include "foundation/line_types.h"
 #include "foundation/pattern_rules.h"
 #include "output/heading_anchors.h"
 #include "output/rtf_links.h"
@@ -235,7 +236,7 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
     if (!context || context->outputFormat == kOutputText || context->trackers.codeLocation != kWritingOutput) return;
     const int format = context->outputFormat;
     // Contents lines of a contents list keep their words.
-    if (set.preprocessor.inContentsList && lineType >= 151 && lineType <= 156) return;
+    if (set.preprocessor.inContentsList && lineType >= kLineContents && lineType <= kLineContentsLast) return;
 
     // Only a word with ".", "/", "@" or a backspace can change, and only a
     // ":" marks a link: a text with none of them stays as it is.
@@ -446,7 +447,8 @@ void AnalysedLine::ConvertReferences(FC& set) {
         // Levels run from 1 to 6: a deeper reference names no heading.
         bool reference = depth >= 0 && depth < 6 && separators >= 0 && separators < 6 && depth + 1 >= leastLevels;
         auto seen = [&](int level) {
-            return numbering.lowest[static_cast<size_t>(level)] >= 0 && numbering.highest[static_cast<size_t>(level)] >= 0;
+            return numbering.lowest[static_cast<size_t>(level)] >= 0 &&
+                   numbering.highest[static_cast<size_t>(level)] >= 0;
         };
         std::array<int, 6> numbers{};
         int count = 0;

@@ -9,6 +9,7 @@
 #include "analysis/tag_executors.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/line_types.h"
 #include "policies/fc.h"
 
 namespace {
@@ -82,7 +83,7 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
     if (!executed) ProcessInLineTag(tag, set);
 
     // A blank line that held an executed tag now holds text.
-    if (executed && lineType == 1) SetLineType(0);
+    if (executed && lineType == kLineBlank) SetLineType(kLineText);
     if (replace) ReplaceFirst(*this, tag, replacement);
     return executed;
 }

@@ -951,7 +951,7 @@ bool ExecuteEndHeading(TagCall& call) {
         else
             call.Report("UNSUPPORTED CASE: Align code", 10);
         if (call.line) {
-            call.line->SetLineType(100 + level);
+            call.line->SetLineType(kLineNumberedHeading - 1 + level);
             call.line->tagCode = 100 + level;
         }
         out.Append(text);

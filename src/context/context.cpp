@@ -5,6 +5,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/statement_codes.h"
+#include "foundation/line_types.h"
 #include "foundation/run_status.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
@@ -325,7 +326,7 @@ void Context::AddHeadingEntry(FC* set, const int& lineType, const TextString& te
     HeadingList* list = nullptr;
     if (IsHeadingListType(lineType))
         list = &documentState.headings;
-    else if (lineType >= 151 && lineType <= 156)
+    else if (lineType >= kLineContents && lineType <= kLineContentsLast)
         list = &documentState.contents;
     if (!list) {
         TextString message("UNSUPPORTED CASE: Unexpected contents line type : ");

@@ -16,11 +16,15 @@ enum LineType : int {
     kLineParagraphStart = 3,      // starts a paragraph without a blank line before it
     kLineRuler = 4,               // a run of one rule character
     kLineNumberedHeading = 101,   // 101-106: numbered heading of level 1-6
+    kLineNumberedHeadingLast = 106,
     kLineUnderlinedHeading = 111, // 111-116: underlined or forced heading of level 1-6
+    kLineUnderlinedHeadingLast = 116,
     kLineCapitalisedHeading = 120,  // in the heading range; no line receives it
     kLineEmbeddedHeading = 121,     // in the heading range; no line receives it
     kLineKeyPhraseHeading = 131,  // 131-136: key-phrase heading of group 1-6
+    kLineKeyPhraseHeadingLast = 136,
     kLineContents = 151,          // 151-156: contents-list line of level 1-6
+    kLineContentsLast = 156,
     kLineDefinitionTerm = 160,    // first line of a hanging paragraph
     kLineHangingContinuation = 161,
     kLineBulletItem = 210,
@@ -38,8 +42,3 @@ enum LineType : int {
     kLineQuoted = 235,            // ">" quoting
     kLineMailHeading = 250,       // a heading-list code (level 2) no line receives
 };
-
-// The line type of level `level` (1-6) of a heading or contents group
-// (kLineNumberedHeading, kLineUnderlinedHeading, kLineKeyPhraseHeading,
-// kLineContents).
-constexpr int LevelType(LineType group, int level) { return group + level - 1; }

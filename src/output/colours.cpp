@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "context/statement_codes.h"
+#include "foundation/line_types.h"
 #include "policies/alignments.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
@@ -153,10 +154,13 @@ void FormatPercentWidth(FC* /*policies*/, int width, TextString* out, int total)
 }
 
 int GetHeadingLevel(int lineType) {
-    if ((lineType >= 101 && lineType <= 106) || (lineType >= 111 && lineType <= 116) ||
-        (lineType >= 131 && lineType <= 136) || (lineType >= 151 && lineType <= 156))
+    if ((lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) ||
+        (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
+        (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) ||
+        (lineType >= kLineContents && lineType <= kLineContentsLast))
         return lineType % 10;
-    if (lineType == 120 || lineType == 121 || lineType == 250) return 2;
+    if (lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading || lineType == kLineMailHeading)
+        return 2;
     return 0;
 }
 

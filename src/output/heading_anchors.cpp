@@ -4,6 +4,7 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/analysis_routines.h"
+#include "foundation/line_types.h"
 #include "foundation/utilities.h"
 #include "output/colours.h"
 #include "output/entities.h"
@@ -27,12 +28,14 @@ char PlainLatin1Letter(unsigned char c) {
 }
 
 bool IsNumberedType(int lineType) {
-    return (lineType >= 101 && lineType <= 106) || (lineType >= 151 && lineType <= 156);
+    return (lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) ||
+           (lineType >= kLineContents && lineType <= kLineContentsLast);
 }
 
 bool IsNamedByText(int lineType) {
-    return (lineType >= 111 && lineType <= 116) || lineType == 120 || lineType == 121 ||
-           (lineType >= 131 && lineType <= 136) || lineType == 250;
+    return (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
+           lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading ||
+           (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) || lineType == kLineMailHeading;
 }
 
 // The numbering style of the heading or contents level of a numbered type.
@@ -41,7 +44,7 @@ const HeadingLevelSpec* LevelStyle(const FC* policies, int lineType) {
     const int level = GetHeadingLevel(lineType);
     if (level < 1 || level > 6) return nullptr;
     const auto index = static_cast<size_t>(level - 1);
-    return lineType >= 151 ? &policies->contentsLevels[index] : &policies->headingLevels[index];
+    return lineType >= kLineContents ? &policies->contentsLevels[index] : &policies->headingLevels[index];
 }
 
 // The word that holds the section number of a numbered heading text.
@@ -192,7 +195,7 @@ void GetHeadingLinkName(const TextString* text, int lineType, FC* policies, int 
     TextString copy(*text);
     copy.CollapseBlanks();
     copy.Trim(0, " -=*");
-    if (lineType == 250) {
+    if (lineType == kLineMailHeading) {
         int lineFeed = -1;
         if (copy.FindChar(0, '\n', &lineFeed, 1)) copy.SubString(0, lineFeed);
     }

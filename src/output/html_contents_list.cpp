@@ -132,16 +132,20 @@ void WriteFragmentContentsLine(FC* policies, OutputDocument* document, const Hea
 // The style class number of a contents line: its heading level, 2 for the
 // unnumbered level-2 kinds; 0 for a type that has none.
 int StyleClassLevel(int lineType) {
-    if ((lineType >= 101 && lineType <= 106) || (lineType >= 111 && lineType <= 116) ||
-        (lineType >= 131 && lineType <= 136) || (lineType >= 151 && lineType <= 156))
+    if ((lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) ||
+        (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
+        (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) ||
+        (lineType >= kLineContents && lineType <= kLineContentsLast))
         return lineType % 10;
-    if (lineType == 120 || lineType == 121 || lineType == kLineMailHeading) return 2;
+    if (lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading || lineType == kLineMailHeading)
+        return 2;
     return 0;
 }
 
 bool IsUnnumberedHeading(int lineType) {
-    return (lineType >= 111 && lineType <= 116) || lineType == 120 || lineType == 121 ||
-           (lineType >= 131 && lineType <= 136) || lineType == kLineMailHeading;
+    return (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
+           lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading ||
+           (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) || lineType == kLineMailHeading;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "foundation/line_types.h"
 #include "output/colours.h"
 #include "output/heading_anchors.h"
 #include "policies/fc.h"

@@ -11,6 +11,7 @@
 #include "context/preprocessor.h"
 #include "context/statement_codes.h"
 #include "context/wrapped_text_file.h"
+#include "foundation/line_types.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "output/file_names.h"
@@ -135,7 +136,7 @@ void HandleDefinitionLine(FC& set, Context& context, ReadingPosition& reading, A
             // (which stay text), nor be written itself: it is dropped as a
             // consumed line and no longer counts as a directive.
             line.tagCode = kStatementNone;
-            line.lineType = -4;
+            line.lineType = kLineIgnored;
             context.trackers.codeLocation = savedLocation;
             return;
         }
@@ -153,7 +154,7 @@ void HandleDefinitionLine(FC& set, Context& context, ReadingPosition& reading, A
     if (reading.insideDefinition && code != kStatementDefineBlock && code != kStatementEndBlock &&
         code != kStatementDefineHTMLFragment && code != kStatementDefineTextFragment) {
         if (state.analysisPass) state.defines.AppendLine(line.rawText);
-        line.lineType = -1;
+        line.lineType = kLineConsumed;
     }
 
     if (code == kStatementDefineVariable) {
@@ -253,7 +254,7 @@ public:
         for (int n = 0, slot = Before(index); n < ignoreAtEnd; ++n, slot = Before(slot)) {
             AnalysedLine* line = slots[static_cast<size_t>(slot)].get();
             if (!line) break;
-            line->lineType = 0;
+            line->lineType = kLineText;
             line->SetText(nullptr);
         }
         if (wrapped) {

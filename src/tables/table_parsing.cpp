@@ -7,6 +7,7 @@
 // only decides whether a two-column table can be written as a definition
 // list.
 #include "context/statement_codes.h"
+#include "foundation/line_types.h"
 #include "tables/preform.h"
 
 #include <algorithm>
@@ -136,7 +137,7 @@ void PreForm::ParseTable(int parseType) {
         const PreFormLine& line = *lines[static_cast<size_t>(leadingPolicyEnd)];
         if (line.lineType == kStatementChangePolicy) {
             if (applies) ApplyPolicyLine(leadingPolicyEnd);
-        } else if (!IsDirectiveLine(line) && line.lineType != -1 && line.lineType != -4) {
+        } else if (!IsDirectiveLine(line) && line.lineType != kLineConsumed && line.lineType != kLineIgnored) {
             break;
         }
     }
@@ -245,7 +246,7 @@ void PreForm::ParseTable(int parseType) {
             }
             continue;
         }
-        if (IsDirectiveLine(line) || line.lineType == -1 || line.lineType == -4) continue;
+        if (IsDirectiveLine(line) || line.lineType == kLineConsumed || line.lineType == kLineIgnored) continue;
         SplitLineIntoCells(&scratchRow, i, 0);
         lastCut = i;
         if (!textSeen) {
