@@ -225,12 +225,12 @@ int AnalysedLine::CheckBulletLine(FC* set) {
                                          set->IsOn(Pol::ExpectRomanNumeralBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectAlphabeticBullets) ? 1 : 0, bullet);
     switch (type) {
-        case 210: return bulletsAllowed ? 210 : 0;
-        case 211: return Permitted(set, kPermissionNumberedItems) ? 211 : 0;
-        case 212:
-        case 214: return Permitted(set, kPermissionAlphabeticItems) ? type : 0;
-        case 213:
-        case 215: return Permitted(set, kPermissionRomanItems) ? type : 0;
+        case kLineBulletItem: return bulletsAllowed ? kLineBulletItem : 0;
+        case kLineNumberItem: return Permitted(set, kPermissionNumberedItems) ? kLineNumberItem : 0;
+        case kLineAlphaItem:
+        case kLineCapitalAlphaItem: return Permitted(set, kPermissionAlphabeticItems) ? type : 0;
+        case kLineRomanItem:
+        case kLineCapitalRomanItem: return Permitted(set, kPermissionRomanItems) ? type : 0;
         default: return 0;
     }
 }
@@ -509,18 +509,18 @@ void AnalysedLine::CheckDefinitionContinuation(FC* set) {
     const int blanks = LeadingBlanks(*this);
     const int previousBlanks = LeadingBlanks(*before);
     switch (before->lineType) {
-        case 160: {
+        case kLineDefinitionTerm: {
             const int column = WordColumn(*before, 2);
             if (column > 0 && blanks == column) lineType = kLineHangingContinuation;
             break;
         }
-        case 161:
+        case kLineHangingContinuation:
             if (previousBlanks > 0 && blanks == previousBlanks) lineType = kLineHangingContinuation;
             break;
-        case 230:
+        case kLineDefinition:
             if (blanks >= previousBlanks && preFormatKind < 5) lineType = kLineDefinitionContinuation;
             break;
-        case 231:
+        case kLineDefinitionContinuation:
             if ((blanks >= previousBlanks || (blanks == 0 && previousBlanks == NewParagraphOffset(set))) &&
                 preFormatKind < 5)
                 lineType = kLineDefinitionContinuation;
