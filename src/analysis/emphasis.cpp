@@ -8,6 +8,7 @@
 #include "analysis/heading_list.h"
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
+#include "context/preprocessor.h"
 #include "output/colours.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr int kReadingInput = 1;
-constexpr int kSpecialUserTable = 6;
 // How far back a phrase's start is looked for.
 constexpr int kMaxPhraseLines = 20;
 
