@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what a fresh Debian 12 machine lacks (as root, or
-# through sudo), then builds Vendrel and runs the whole test suite twice: an
-# optimised build, and a build with AddressSanitizer and
+# through sudo), checks the layer rule of ARCHITECTURE.md over the includes of
+# src/, then builds Vendrel (warnings are errors) and runs the whole test
+# suite twice: an optimised build, and a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer so that memory faults fail the run.  Then builds
 # the fuzzers with clang (libFuzzer, with the same sanitizers) and runs them:
 # the conversion fuzzer for a minute from the test inputs, the policy-file
@@ -10,13 +11,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # unrtf reads the RTF output back in the tests; clang-14 and its runtime
 # libraries (libFuzzer, the sanitizers) build the fuzz test.
-bash tools/install_packages.sh g++ cmake make libgtest-dev libbenchmark-dev unrtf clang-14 libclang-rt-14-dev
+# python3 runs the layer check.
+bash tools/install_packages.sh g++ cmake make python3 libgtest-dev libbenchmark-dev unrtf clang-14 libclang-rt-14-dev
+echo "=== layer check ==="
+python3 tools/check_layers.py
 jobs=$(nproc)
 for variant in release asan; do
   if [ "$variant" = asan ]; then
-    flags=(-DCMAKE_BUILD_TYPE=Debug -DVENDREL_SANITIZE=ON -DVENDREL_BENCH=OFF)
+    flags=(-DCMAKE_BUILD_TYPE=Debug -DVENDREL_SANITIZE=ON -DVENDREL_BENCH=OFF -DVENDREL_WERROR=ON)
   else
-    flags=(-DCMAKE_BUILD_TYPE=Release)
+    flags=(-DCMAKE_BUILD_TYPE=Release -DVENDREL_WERROR=ON)
   fi
   echo "=== $variant build ==="
   cmake -S . -B "build/$variant" "${flags[@]}" > /dev/null

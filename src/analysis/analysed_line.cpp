@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "context/context.h"
+#include "foundation/line_types.h"
 #include "policies/fc.h"
 
 namespace {
@@ -20,7 +21,7 @@ AnalysedLine::~AnalysedLine() {
 void AnalysedLine::Reset(int keep) {
     if (trackingContext) trackingContext->ForgetLine(this);
     TextLine::Reset(keep);
-    lineType = 0;
+    lineType = kLineText;
     trimmedLength = -1;
     leadingBlanks = -1;
     position.Clear();
@@ -136,7 +137,8 @@ int AnalysedLine::GetTextIndent() const {
     // A following line that continues this one's text tells where it runs on.
     if (next) {
         const int nextType = next->lineType;
-        if (nextType == 0 || nextType == 161 || nextType == 216 || nextType == 219 || nextType == 231) {
+        if (nextType == kLineText || nextType == kLineHangingContinuation || nextType == kLineListContinuation ||
+            nextType == kLineListMarkupOnly || nextType == kLineDefinitionContinuation) {
             const auto* following = AsAnalysedLine(next);
             if (following && following->leadingBlanks >= 0) return following->leadingBlanks;
             return CountLeadingBlanks(*next);
@@ -190,6 +192,6 @@ void AnalysedLine::PreprocessLine(FC* set) {
             Replace("</R>", endRedline.buffer, 0, 0);
             Trim(0, " ");
         }
-        if (length == 0) SetLineType(-1);
+        if (length == 0) SetLineType(kLineConsumed);
     }
 }

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "context/statement_codes.h"
 #include "foundation/source_position.h"
 #include "foundation/text_line.h"
 #include "foundation/text_string.h"
@@ -52,12 +53,16 @@ inline const AnalysedLine* AsAnalysedLine(const TextLine* line);
 // Line type groups used by range tests (inline: the line typing asks
 // several of them for every line).
 inline bool IsHeadingType(int t) {
-    return (t >= 101 && t <= 106) || (t >= 111 && t <= 116) || t == 120 || t == 121 || (t >= 131 && t <= 136);
+    return (t >= kLineNumberedHeading && t <= kLineNumberedHeadingLast) ||
+           (t >= kLineUnderlinedHeading && t <= kLineUnderlinedHeadingLast) || t == kLineCapitalisedHeading ||
+           t == kLineEmbeddedHeading || (t >= kLineKeyPhraseHeading && t <= kLineKeyPhraseHeadingLast);
 }
-inline bool IsListItemType(int t) { return (t >= 210 && t <= 216) || t == 219; }
-inline bool IsListBlankType(int t) { return t == 217 || t == 218; }
-inline bool IsContentsType(int t) { return t >= 151 && t <= 156; }
-inline bool IsTaggedType(int t) { return t >= 1001 && t <= 1034; }
+inline bool IsListItemType(int t) {
+    return (t >= kLineBulletItem && t <= kLineListContinuation) || t == kLineListMarkupOnly;
+}
+inline bool IsListBlankType(int t) { return t == kLineListBlank || t == kLineListTaggedBlank; }
+inline bool IsContentsType(int t) { return t >= kLineContents && t <= kLineContentsLast; }
+inline bool IsTaggedType(int t) { return t >= kStatementFirst && t <= kStatementLast; }
 
 class AnalysedLine : public TextLine {
 public:

@@ -8,24 +8,20 @@
 #include "analysis/heading_list.h"
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
+#include "context/preprocessor.h"
 #include "output/markup/colours.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
-constexpr int kFormatHTML = 0;
-constexpr int kFormatRTF = 1;
-constexpr int kFormatPlain = 2;
-constexpr int kFormatNoMarkup = 3;
-
 constexpr int kReadingInput = 1;
-constexpr int kSpecialUserTable = 6;
 // How far back a phrase's start is looked for.
 constexpr int kMaxPhraseLines = 20;
 
 const char kNotFound[] = "INFO: Ignoring potential emphasis markup, start not found";
 
-int OutputFormat(const FC& set) { return set.context ? set.context->outputFormat : kFormatHTML; }
+int OutputFormat(const FC& set) { return set.context ? set.context->outputFormat : kOutputHTML; }
 
 int CodeLocation(const FC& set) { return set.context ? set.context->trackers.codeLocation : 0; }
 
@@ -114,7 +110,7 @@ struct PhraseMarkup {
 AnalysedLine* FindEarlierStart(FC& set, const PhraseMarkup& m, AnalysedLine* line, int& startPosition,
                                bool& spansBlank) {
     const int format = OutputFormat(set);
-    const char lastMarkupChar = format == kFormatRTF ? '}' : '>';
+    const char lastMarkupChar = format == kOutputRTF ? '}' : '>';
     spansBlank = false;
     AnalysedLine* earlier = PreviousLine(line);
     bool blankPassed = false;
@@ -180,7 +176,7 @@ int CloseEarlierPhrase(FC& set, const PhraseMarkup& m, TextString& text, Analyse
 // false when the output format has none.
 bool GetPhraseMarkup(FC& set, int pass, std::string& start, std::string& end) {
     const int format = OutputFormat(set);
-    if (format == kFormatHTML) {
+    if (format == kOutputHTML) {
         switch (pass) {
             case 1:
             case 2:
@@ -197,7 +193,7 @@ bool GetPhraseMarkup(FC& set, int pass, std::string& start, std::string& end) {
                 return true;
         }
     }
-    if (format == kFormatRTF) {
+    if (format == kOutputRTF) {
         switch (pass) {
             case 1:
             case 2:
@@ -214,7 +210,7 @@ bool GetPhraseMarkup(FC& set, int pass, std::string& start, std::string& end) {
                 return true;
         }
     }
-    if (format != kFormatNoMarkup) {
+    if (format != kOutputPDF) {
         TextString message("UNSUPPORTED CASE: Output Format in TidyEmphasisLine (");
         message.AppendNumber('d', pass, 0);
         message.Append(")");
@@ -233,13 +229,13 @@ bool GetWordMarkup(FC& set, WordForm form, const char*& start, const char*& end)
     static const char* const rtf[4][2] = {
         {"{\\b\\i ", "\\i0\\b0}"}, {"{\\b ", "\\b0}"}, {"{\\ul ", "\\ul0}"}, {"{\\i ", "\\i0}"}};
     const int index = static_cast<int>(form) - 1;
-    if (format == kFormatHTML || format == kFormatRTF) {
-        const auto& table = format == kFormatHTML ? html : rtf;
+    if (format == kOutputHTML || format == kOutputRTF) {
+        const auto& table = format == kOutputHTML ? html : rtf;
         start = table[index][0];
         end = table[index][1];
         return true;
     }
-    if (format != kFormatNoMarkup) {
+    if (format != kOutputPDF) {
         TextString message("UNSUPPORTED CASE: Output Format in TidyEmphasisWord (");
         message.AppendNumber('d', index + 1, 0);
         message.Append(")");
@@ -259,7 +255,7 @@ void ApplyWordForm(FC& set, WordForm form, const TextString& word, std::string_v
         result.append(end);
         out.AssignChars(result.data(), static_cast<int>(result.size()));
         changed = 1;
-    } else if (OutputFormat(set) == kFormatNoMarkup) {
+    } else if (OutputFormat(set) == kOutputPDF) {
         out = word;
         changed = 1;
     }
@@ -412,7 +408,7 @@ int FindEmphasisPhrase(FC& set, const char* startMarker, const char* endMarker, 
 void StripMarkupChars(FC& set, const TextString& text, TextString& out) {
     TextString copy;
     switch (OutputFormat(set)) {
-        case kFormatHTML: {
+        case kOutputHTML: {
             TextString work(text);
             UnescapeEntities(set, 0, work, copy);
             if (copy.FindChar(0, '&', nullptr, 1)) {
@@ -423,15 +419,15 @@ void StripMarkupChars(FC& set, const TextString& text, TextString& out) {
             copy.ReplaceChar(0, '>', '_', 0);
             break;
         }
-        case kFormatRTF:
+        case kOutputRTF:
             copy = text;
             copy.ReplaceChar(0, '{', '_', 0);
             copy.ReplaceChar(0, '}', '_', 0);
             break;
-        case kFormatPlain:
+        case kOutputText:
             copy = text;
             break;
-        case kFormatNoMarkup:
+        case kOutputPDF:
             break;
         default:
             set.ReportMessage("UNSUPPORTED CASE: Output Format in StripMarkupChars", 10);

@@ -6,12 +6,14 @@
 
 #include "context/context.h"
 #include "context/option_groups.h"
+#include "foundation/line_types.h"
 #include "output/markup/entities.h"
 #include "output/markup/markup_removal.h"
 #include "policies/fc.h"
 
 #if __has_include("analysis/analysis_routines.h")
 #include "analysis/analysis_routines.h"
+#include "policies/output_formats.h"
 #else
 namespace {
 // Stand-in until the shared section-reference routines are built: the word
@@ -143,8 +145,8 @@ bool WordsOverlap(const TextString& rawKey, const TextString& title) {
 
 // Decodes the entities that HTML escaping put into a text.
 void DecodeOutputEntities(FC* set, TextString& text) {
-    int format = (set && set->context) ? set->context->outputFormat : 0;
-    if (format != 0) return;
+    int format = (set && set->context) ? set->context->outputFormat : kOutputHTML;
+    if (format != kOutputHTML) return;
     EntityDecodeOptions options;
     options.text = &text;
     options.result = &text;
@@ -317,7 +319,7 @@ void HeadingList::Add(FC* set, int lineType, const TextString& text, const TextS
     entry->title = title;
     TidyBlanks(entry->title);
     entry->titleWithoutNumber = entry->title;
-    if (lineType >= 101 && lineType <= 106) {
+    if (lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) {
         int blank = -1;
         if (entry->titleWithoutNumber.FindChar(0, ' ', &blank, 1))
             entry->titleWithoutNumber.SubString(blank + 1, entry->titleWithoutNumber.length - blank - 1);

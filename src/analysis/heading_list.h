@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/line_types.h"
 #include "foundation/source_position.h"
 #include "foundation/text_string.h"
 
@@ -16,7 +17,7 @@ class FC;
 
 class HeadingListEntry {
 public:
-    int lineType = -3;
+    int lineType = kLineNotAnalysed;
     TextString text;                // the heading line's text, blanks collapsed and trimmed
     TextString title;               // the title text, blanks collapsed and trimmed
     TextString titleWithoutNumber;  // the title; for numbered headings without its first word

@@ -13,8 +13,11 @@
 #include "analysis/analysis_routines.h"
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
+#include "context/statement_codes.h"
+#include "foundation/line_types.h"
 #include "output/markup/colours.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -262,9 +265,9 @@ bool ShouldBreakBeforeHeading(int lineType, FC* set, AnalysedLine* line, int& ch
         return true;
     };
 
-    const bool rtf = context.outputFormat == 1;
-    if (!rtf && state.statementSplitMode) return lineType == 1012 ? record() : false;
-    if (lineType == 1008) {
+    const bool rtf = context.outputFormat == kOutputRTF;
+    if (!rtf && state.statementSplitMode) return lineType == kStatementNewFile ? record() : false;
+    if (lineType == kStatementChangePolicy) {
         ++state.pageCount;
         return false;
     }
@@ -293,7 +296,8 @@ bool ShouldBreakBeforeHeading(int lineType, FC* set, AnalysedLine* line, int& ch
     } else if (lineCount - state.pageCount < 10) {
         return false;
     }
-    const bool underlinedKind = (lineType >= 111 && lineType <= 116) || lineType == 120 || lineType == 121;
+    const bool underlinedKind = (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
+                                lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading;
     if (underlinedKind && set->IsOn(Pol::ExpectNumberedHeadings) && !windowsHelp && line->counter == 0)
         return false;
     return record();
@@ -406,8 +410,9 @@ int AnalysedLine::CheckChapterSpacing(FC* set, int deepest, bool contentsMode, b
 
     int result = kSectionAccepted;
     const int minimumChapter = set->GetInt(Pol::MinChapterSize);
-    if (!contentsMode && deepest == 0 && found && (found->lineType == 101 || found->lineType == 211) &&
-        passed <= 2 && found->leadingBlanks == leadingBlanks) {
+    if (!contentsMode && deepest == 0 && found &&
+        (found->lineType == kLineNumberedHeading || found->lineType == kLineNumberItem) && passed <= 2 &&
+        found->leadingBlanks == leadingBlanks) {
         result = kChaptersConsecutive;
     } else if (deepest == 0 && minimumChapter > 0 && position.line > 15 && state.lastChapterPosition.line >= 0 &&
                position.line - state.lastChapterPosition.line < minimumChapter) {
@@ -419,7 +424,7 @@ int AnalysedLine::CheckChapterSpacing(FC* set, int deepest, bool contentsMode, b
         // numbered list, not chapters: the earlier heading is undone and the
         // numbering goes back to what it was before it.  An earlier line that
         // is already a numbered item stays one.
-        if (found->lineType == 101) {
+        if (found->lineType == kLineNumberedHeading) {
             for (size_t k = 0; k < 6; ++k)
                 state.current[k] = static_cast<int>(k) <= deepest ? state.previous[k] : -1;
             found->lineType = set->IsOn(Pol::ExpectNumberedBullets) ? 211 : 0;

@@ -266,6 +266,20 @@ TextString JoinTagArguments(const TextString& arguments) {
     return out;
 }
 
+TextString RawTagArgumentText(const FC& set, const TextString& tag, const TextString& name) {
+    TextString text(tag);
+    const TextString& start = set.GetText(Pol::StartTagDelimiter);
+    const TextString& end = set.GetText(Pol::EndTagDelimiter);
+    if (start.length > 0 && text.StartsWith(start.buffer, 0)) text.SubString(start.length, text.length);
+    if (end.length > 0 && text.length >= end.length &&
+        CompareTextN(text.buffer + text.length - end.length, end.buffer, end.length, 1) == 0)
+        text.SubString(0, text.length - end.length);
+    int at = -1;
+    if (name.length > 0 && text.Find(0, name.buffer, &at, 0)) text.SubString(at + name.length, text.length);
+    if (text.length > 0 && IsBlankOrTab(text.buffer[0])) text.SubString(1, text.length);
+    return text;
+}
+
 // ---------------------------------------------------------------------------
 // Argument readers
 

@@ -47,6 +47,12 @@ bool GetTagArgument(FC& policies, const TextString& arguments, int n, TextString
 // further marker turned into a blank.
 TextString JoinTagArguments(const TextString& arguments);
 
+// The text of a tag after its name, exactly as written: commas, quotes and
+// runs of blanks kept, one separating blank dropped (what a TEXT tag stands
+// for on the page).  The argument list splits at commas and collapses
+// blanks, which would lose the commas of "[[TEXT Hello, world]]".
+TextString RawTagArgumentText(const FC& set, const TextString& tag, const TextString& name);
+
 // ---- Argument readers ----
 // Each reads argument n (from 1), trimmed, after any "name=".  True with the
 // value read; otherwise true with `defaultValue` when `hasDefault`, else

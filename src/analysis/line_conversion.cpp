@@ -12,10 +12,12 @@
 #include "analysis/emphasis.h"
 #include "analysis/word_tidiers.h"
 #include "context/context.h"
+#include "foundation/line_types.h"
 #include "foundation/pattern_rules.h"
 #include "output/markup/heading_anchors.h"
 #include "output/markup/rtf_links.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -179,7 +181,7 @@ bool ListHoldsExactly(const StringList& list, const TextString& text) {
 void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, int doReferences, int doEmphasis,
                                     int doReplacements, int doLinkDictionary, int trim) {
     Context* context = set.context;
-    if (!context || context->trackers.codeLocation != kWritingOutput || context->outputFormat == 2) return;
+    if (!context || context->trackers.codeLocation != kWritingOutput || context->outputFormat == kOutputText) return;
     const int format = context->outputFormat;
 
     if (set.ruleSetCode == 1 || set.ruleSetCode == 2) {
@@ -195,8 +197,8 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     // be marked; after a conversion that ran, the text is looked at again.
     unsigned char bytes = ConversionBytesIn(*this);
     if (doWords && (bytes & kWordScanByte) && !WordScanLeavesAlone(*this)) {
-        ConvertLine(set, 1, format == 0);
-        ConvertLine(set, 0, format == 0);
+        ConvertLine(set, 1, format == kOutputHTML);
+        ConvertLine(set, 0, format == kOutputHTML);
         bytes = ConversionBytesIn(*this);
     }
     if (source) source->SetFlag(kFlagKeepLineBreak, HasFlag(kFlagKeepLineBreak));
@@ -223,7 +225,7 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     if (trim) Trim(0, " ");
     // A line that ends in an RTF field gets a blank, so that the text of the
     // next line does not run into the field.
-    if (format == 1 && length > 3 && view().substr(static_cast<size_t>(length - 3)) == "}}}") AppendChar(' ');
+    if (format == kOutputRTF && length > 3 && view().substr(static_cast<size_t>(length - 3)) == "}}}") AppendChar(' ');
 }
 
 // ---------------------------------------------------------------------------
@@ -231,16 +233,16 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
 
 void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
     Context* context = set.context;
-    if (!context || context->outputFormat == 2 || context->trackers.codeLocation != kWritingOutput) return;
+    if (!context || context->outputFormat == kOutputText || context->trackers.codeLocation != kWritingOutput) return;
     const int format = context->outputFormat;
     // Contents lines of a contents list keep their words.
-    if (set.preprocessor.inContentsList && lineType >= 151 && lineType <= 156) return;
+    if (set.preprocessor.inContentsList && lineType >= kLineContents && lineType <= kLineContentsLast) return;
 
     // Only a word with ".", "/", "@" or a backspace can change, and only a
     // ":" marks a link: a text with none of them stays as it is.
     if (!HoldsWordScanCharacter(*this)) return;
 
-    const bool markupPresent = format == 0 && FindChar(0, '<', nullptr, 1);
+    const bool markupPresent = format == kOutputHTML && FindChar(0, '<', nullptr, 1);
     const bool tagsSeen = context->documentState.headingSwitches[DocumentState::kInlineTagsSeen] != 0;
     const TextString& startDelimiter = set.GetText(Pol::StartTagDelimiter);
     const TextString& endDelimiter = set.GetText(Pol::EndTagDelimiter);
@@ -258,8 +260,8 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
         return (html && markupPresent) ? FindStretch(*this, from, "<", ">", 1, 1) : Stretch{};
     };
     auto findLink = [&](int from) {
-        if (format == 0) return markupPresent ? FindStretch(*this, from, "<A HREF", "</A>", 1, 0) : Stretch{};
-        if (format == 1) return FindStretch(*this, from, "{\\field{", "}}}", 2, 1);
+        if (format == kOutputHTML) return markupPresent ? FindStretch(*this, from, "<A HREF", "</A>", 1, 0) : Stretch{};
+        if (format == kOutputRTF) return FindStretch(*this, from, "{\\field{", "}}}", 2, 1);
         return Stretch{};
     };
     auto searchAll = [&](int from) {
@@ -377,15 +379,15 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
     // Neighbouring overstruck words become one emphasised stretch.
     if (emphasisWords > 1) {
         switch (format) {
-            case 0:
+            case kOutputHTML:
                 if (FindChar(0, '<', nullptr, 1)) {
                     Replace("</U> <U>", " ", 0, 1);
                     Replace("</B> <B>", " ", 0, 1);
                     Replace("</STRONG> <STRONG>", " ", 0, 1);
                 }
                 break;
-            case 1:  // RTF emphasis groups stay separate
-            case 3: break;
+            case kOutputRTF:  // RTF emphasis groups stay separate
+            case kOutputPDF: break;
             default:
                 SendLineMessage(set, *this, TextString("UNSUPPORTED CASE: Output Format in ConvertLine (2)"), 10);
                 break;
@@ -401,8 +403,8 @@ void AnalysedLine::ConvertReferences(FC& set) {
     if (!context || !set.IsOn(Pol::ExpectNumberedHeadings) || context->trackers.codeLocation != kWritingOutput)
         return;
     const int format = context->outputFormat;
-    if (format == 2) return;
-    if (format != 0 && format != 1 && format != 3) {
+    if (format == kOutputText) return;
+    if (format != kOutputHTML && format != kOutputRTF && format != kOutputPDF) {
         SendLineMessage(set, *this, TextString("UNSUPPORTED CASE: Output Format in ConvertReferences"), 10);
         return;
     }
@@ -445,7 +447,8 @@ void AnalysedLine::ConvertReferences(FC& set) {
         // Levels run from 1 to 6: a deeper reference names no heading.
         bool reference = depth >= 0 && depth < 6 && separators >= 0 && separators < 6 && depth + 1 >= leastLevels;
         auto seen = [&](int level) {
-            return numbering.lowest[static_cast<size_t>(level)] >= 0 && numbering.highest[static_cast<size_t>(level)] >= 0;
+            return numbering.lowest[static_cast<size_t>(level)] >= 0 &&
+                   numbering.highest[static_cast<size_t>(level)] >= 0;
         };
         std::array<int, 6> numbers{};
         int count = 0;
@@ -472,7 +475,7 @@ void AnalysedLine::ConvertReferences(FC& set) {
         }
         GetHeadingLinkName(core, headingType, &set, 0, anchor);
         switch (format) {
-            case 0: {
+            case kOutputHTML: {
                 TextString target;
                 if (!(fileName.view() == currentFile.view())) {
                     target = fileName;
@@ -487,7 +490,7 @@ void AnalysedLine::ConvertReferences(FC& set) {
                 link.Append("</A>");
                 break;
             }
-            case 1:
+            case kOutputRTF:
                 if (set.IsOn(Pol::MakeWindowsHelpSource))
                     RTF_FormatLink(&set, 1, 0, anchor, core, link);
                 else
@@ -516,9 +519,9 @@ void AnalysedLine::ConvertReferences(FC& set) {
 
 void AnalysedLine::ApplyLinkDictionary(FC& set) {
     Context* context = set.context;
-    if (!context || context->trackers.codeLocation != kWritingOutput || context->outputFormat == 2) return;
+    if (!context || context->trackers.codeLocation != kWritingOutput || context->outputFormat == kOutputText) return;
     if (set.GetLinkDefinitionCount() < 1) return;
-    const bool html = context->outputFormat == 0;
+    const bool html = context->outputFormat == kOutputHTML;
 
     int split = length;
     if (html) {

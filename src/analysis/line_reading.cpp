@@ -8,6 +8,7 @@
 #include "foundation/utilities.h"
 #include "output/markup/escaping.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -73,11 +74,11 @@ bool InUserTable(const FC* set) {
 void ConvertReadLine(AnalysedLine& line, FC* set, const Context& context, int skipInTable, int trim,
                      unsigned found) {
     switch (context.outputFormat) {
-        case 0:
+        case kOutputHTML:
             if (found & kHighBytes) HTML_MapPunctuation(set, line);
             break;
-        case 1:
-        case 3:
+        case kOutputRTF:
+        case kOutputPDF:
             break;
         default:
             set->ReportMessage("UNSUPPORTED CASE: Output Format in ConvertLine (1)", 10);
@@ -126,12 +127,12 @@ void AnalysedLine::TidyLine(FC* set) {
     // conversion after it; a text that the escaping changes is looked at again.
     unsigned found = 0;
     bool foundValid = false;
-    if (format == 0 || format == 3) {
+    if (format == kOutputHTML || format == kOutputPDF) {
         found = FindConvertibleBytes(*this);
         foundValid = true;
     }
     switch (format) {
-        case 0:
+        case kOutputHTML:
             // UTF-8 text keeps its characters beyond ASCII: only the markup
             // characters call for the escaping.
             if (!inHTMLBlock &&
@@ -140,11 +141,11 @@ void AnalysedLine::TidyLine(FC* set) {
                 foundValid = false;
             }
             break;
-        case 1:
+        case kOutputRTF:
             RTF_EscapeText(set, *this);
             break;
-        case 2:
-        case 3:
+        case kOutputText:
+        case kOutputPDF:
             break;
         default:
             LineMessage(*context, TextString("UNSUPPORTED CASE: Output Format in TidyLine"), 10);
@@ -156,15 +157,16 @@ void AnalysedLine::TidyLine(FC* set) {
 
     // The input text is the escaped text; the reading-time conversion makes
     // it again from the converted text (outside a user-defined table).
-    const bool converted = !inHTMLBlock && format != 2;
-    const bool madeAgain = converted && (format == 0 || format == 1 || format == 3) && !InUserTable(set);
+    const bool converted = !inHTMLBlock && format != kOutputText;
+    const bool madeAgain =
+        converted && (format == kOutputHTML || format == kOutputRTF || format == kOutputPDF) && !InUserTable(set);
     if (!madeAgain) inputText = static_cast<const TextString&>(*this);
     if (converted) ConvertReadLine(*this, set, *context, 1, 1, foundValid ? found : FindConvertibleBytes(*this));
 }
 
 void AnalysedLine::ConvertInputLine(FC* set, int skipInTable, int trim) {
     Context* context = ReadingContext(set);
-    if (!context || context->outputFormat == 2) return;
+    if (!context || context->outputFormat == kOutputText) return;
     // Both conversions leave a text without the bytes they look for alone
     // (outside the line-drawing mode of terminal sequences).
     ConvertReadLine(*this, set, *context, skipInTable, trim, FindConvertibleBytes(*this));

@@ -9,6 +9,7 @@
 #include "analysis/tag_dispatch.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/line_types.h"
 #include "policies/fc.h"
 
 namespace {
@@ -60,24 +61,6 @@ void AnalysedLine::LineMessage(Context& context, const TextString& text, int) {
 // ---------------------------------------------------------------------------
 // In-line tags
 
-// The text of a tag after its name, exactly as written (commas and runs of
-// blanks kept): what a TEXT tag stands for on the page.  The argument list
-// that the recogniser builds splits at commas and collapses blanks, which
-// would lose the commas of "[[TEXT Hello, world]]".
-static TextString RawTagArgumentText(FC& set, const TextString& tag, const TextString& name) {
-    TextString text(tag);
-    const TextString& start = set.GetText(Pol::StartTagDelimiter);
-    const TextString& end = set.GetText(Pol::EndTagDelimiter);
-    if (start.length > 0 && text.StartsWith(start.buffer, 0)) text.SubString(start.length, text.length);
-    if (end.length > 0 && text.length >= end.length &&
-        CompareTextN(text.buffer + text.length - end.length, end.buffer, end.length, 1) == 0)
-        text.SubString(0, text.length - end.length);
-    int at = -1;
-    if (name.length > 0 && text.Find(0, name.buffer, &at, 0)) text.SubString(at + name.length, text.length);
-    if (text.length > 0 && (text.buffer[0] == ' ' || text.buffer[0] == '\t')) text.SubString(1, text.length);
-    return text;
-}
-
 bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set,
                               TextString& messages, int& level) {
     TextString name, arguments, error;
@@ -100,7 +83,7 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
     if (!executed) ProcessInLineTag(tag, set);
 
     // A blank line that held an executed tag now holds text.
-    if (executed && lineType == 1) SetLineType(0);
+    if (executed && lineType == kLineBlank) SetLineType(kLineText);
     if (replace) ReplaceFirst(*this, tag, replacement);
     return executed;
 }

@@ -14,9 +14,12 @@
 #include "analysis/lists.h"
 #include "analysis/recognisers.h"
 #include "context/context.h"
+#include "context/statement_codes.h"
 #include "context/tracker.h"
+#include "foundation/line_types.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -198,7 +201,7 @@ bool IsNumberingPrefix(const FC& set, std::string_view word) {
 // stand before it is typed: the part of SummariseLine (lists.h) it uses.
 // No line reads as type 1 without flags.
 struct NeighbourSummary {
-    int lineType = 1;
+    int lineType = kLineBlank;
     bool preformatted = false;
     bool isListItem = false;
     bool isListBlank = false;
@@ -216,9 +219,9 @@ NeighbourSummary SummariseNeighbour(Context& context, const AnalysedLine* line) 
         summary.isListItem = IsListItemType(type);
         summary.isListBlank = IsListBlankType(type);
     }
-    if (type == 1004 || type == 1006) {
+    if (type == kStatementBeginList || type == kStatementListItem) {
         summary.isListBoundary = true;
-    } else if (type == 1005) {
+    } else if (type == kStatementEndList) {
         // The list item number of the tracker of the running code location
         // (the output tracker outside the three locations).
         const int location = context.trackers.codeLocation;
@@ -391,7 +394,8 @@ void AnalysedLine::CheckCentring(FC* set) {
     // A following line of text that is not centred shows that this line and
     // the one before it only happen to stand near the middle.
     const AnalysedLine* following = AsAnalysed(next);
-    if (following && following->lineType != 1 && following->lineType != -3 && !IsBlankText(*following)) {
+    if (following && following->lineType != kLineBlank && following->lineType != kLineNotAnalysed &&
+        !IsBlankText(*following)) {
         int leading = 0, core = 0;
         MeasureLine(*following, leading, core);
         if (CentringBalance(leading, core, width) >= tolerance) {
@@ -406,7 +410,7 @@ void AnalysedLine::CheckCentring(FC* set) {
     if (CentringBalance(leading, core, width) >= tolerance) return;
     const AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
     const bool previousCentred = previousLine && previousLine->HasFlag(kFlagCentred);
-    const bool previousBlank = !previousLine || previousLine->lineType == 1;
+    const bool previousBlank = !previousLine || previousLine->lineType == kLineBlank;
     if (previousCentred || (leading > 6 && previousBlank)) SetFlag(kFlagCentred, true);
 }
 
@@ -459,7 +463,7 @@ bool AnalysedLine::IsQuotedLine() const {
     // text or before more text.
     if (length > 1) return true;
     const AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
-    if (previousLine && previousLine->lineType == 235) return true;
+    if (previousLine && previousLine->lineType == kLineQuoted) return true;
     const AnalysedLine* following = AsAnalysed(next);
     return following && !IsBlankText(*following);
 }
@@ -470,11 +474,11 @@ bool AnalysedLine::IsQuotedLine() const {
 void AnalysedLine::AnalyseLine(FC* set) {
     Context* context = set ? set->context : nullptr;
     if (!context) {
-        if (lineType == -3) lineType = 0;
+        if (lineType == kLineNotAnalysed) lineType = kLineText;
         return;
     }
-    if (context->outputFormat == 2) {
-        lineType = 0;
+    if (context->outputFormat == kOutputText) {
+        lineType = kLineText;
         return;
     }
 
@@ -487,38 +491,38 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     // Statements that open and close block definitions.
     switch (tagCode) {
-        case 1017:
-        case 1025:
-        case 1026:
+        case kStatementDefineBlock:
+        case kStatementDefineHTMLFragment:
+        case kStatementDefineTextFragment:
             if (BlockDefinitionState(tracker))
                 set->ReportMessage("TAG ERROR: recursive DEFINE_BLOCK detected.", 10);
             else
                 BlockDefinitionState(tracker) = 1;
             lineType = tagCode;
             return;
-        case 1018:
+        case kStatementEndBlock:
             if (BlockDefinitionState(tracker))
                 BlockDefinitionState(tracker) = 0;
             else
                 set->ReportMessage("TAG ERROR: END_BLOCK not expected here.", 10);
             lineType = tagCode;
             return;
-        case 1021:
-        case 1027:
-        case 1028:
+        case kStatementResetBlock:
+        case kStatementResetHTMLFragment:
+        case kStatementResetTextFragment:
             return;
         default:
             break;
     }
     if (BlockDefinitionState(tracker)) {
-        lineType = -1;
+        lineType = kLineConsumed;
         return;
     }
-    if (tagCode == 1024) {
-        lineType = 1024;
+    if (tagCode == kStatementDefineVariable) {
+        lineType = kStatementDefineVariable;
         return;
     }
-    if (lineType == -1 || lineType == -4) return;
+    if (lineType == kLineConsumed || lineType == kLineIgnored) return;
 
     // The tracker follows the line; directive statements act on it.
     tracker.position = position;
@@ -526,20 +530,20 @@ void AnalysedLine::AnalyseLine(FC* set) {
     context->SetCurrentLine(&tracker, this);
     ApplyStatementToTracker(set, &tracker, taggedText, tagCode);
 
-    if (tagCode == 1005) {
+    if (tagCode == kStatementEndList) {
         TextString messages;
         int level = 0;
         const TextString tag(taggedText);
         ExecuteTag(0, nullptr, tag, *set, messages, level);
         if (!messages.IsEmpty()) LineMessage(*context, messages, level);
-    } else if (tagCode == 1006) {
+    } else if (tagCode == kStatementListItem) {
         TrackerListItemNumber(tracker) = GetListItemNumber(set, taggedText);
-    } else if (tagCode == 1033 && TrackerListItemNumber(tracker) > 0) {
+    } else if (tagCode == kStatementBeginUserTable && TrackerListItemNumber(tracker) > 0) {
         CheckUserTableIndent(*set, *this, tracker);
     }
 
     if (context->characterConversion && !context->documentState.utf8Text)
-        plainText.ConvertDOSCharacters(0, context->outputFormat != 1, nullptr);
+        plainText.ConvertDOSCharacters(0, context->outputFormat != kOutputRTF, nullptr);
 
     // The opening of a HEADING tag, kept from line to line in a text that
     // keeps its room; it is built again only when the delimiter changed.
@@ -596,11 +600,11 @@ void AnalysedLine::AnalyseLine(FC* set) {
     AnalysedLine* lineBeforePrevious = previousLine ? AsAnalysed(previousLine->previous) : nullptr;
     const NeighbourSummary previousSummary = SummariseNeighbour(*context, previousLine);
     const NeighbourSummary beforePreviousSummary = SummariseNeighbour(*context, lineBeforePrevious);
-    if (lineType == -3) lineType = 0;
+    if (lineType == kLineNotAnalysed) lineType = kLineText;
 
     // Directive lines are typed by their statement.
-    if (tagCode == 241 || tagCode == 242 || (tagCode >= 1001 && tagCode <= 1023) ||
-        (tagCode >= 1025 && tagCode <= 1034)) {
+    if (tagCode == kStatementContentsList || tagCode == kStatementNavigationBar ||
+        (tagCode >= kStatementFirst && tagCode <= kStatementLast && tagCode != kStatementDefineVariable)) {
         lineType = tagCode;
         return;
     }
@@ -619,13 +623,13 @@ void AnalysedLine::AnalyseLine(FC* set) {
         if (TrackerListItemNumber(tracker) > 0 && (previousInList || previousSummary.isListBoundary))
             lineType = ListBlankType(*set, *this);
         else
-            lineType = 1;
+            lineType = kLineBlank;
         if (!previousInList) return;
     }
 
     // A page break: a form feed alone.
     if (length > 0 && buffer[0] == '\f' && trimmedLength == 1) {
-        lineType = 2;
+        lineType = kLinePageBreak;
         if (!previousInList) return;
     }
 
@@ -652,7 +656,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     // Numbered headings: a level-1 number inside running text does not make
     // a heading.
-    const bool mayStandHere = !(previousSummary.lineType == 0 && beforePreviousSummary.lineType == 0 &&
+    const bool mayStandHere = !(previousSummary.lineType == kLineText && beforePreviousSummary.lineType == kLineText &&
                                 set->IsOn(Pol::ExpectBlankLinesBetweenParas));
     int candidate = 0;
     if (words.Has(0)) candidate = CheckNumberedHeading(set, working, 1, -1, mayStandHere);
@@ -671,14 +675,15 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     // "Chapter 3", "Section 2.1", or a numbering style's prefix before the
     // number.
-    if (candidate == 0 && (lineType == 0 || lineType == 230) && words.Has(1) && !keywordFormsFindNothing(words) &&
+    if (candidate == 0 && (lineType == kLineText || lineType == kLineDefinition) && words.Has(1) &&
+        !keywordFormsFindNothing(words) &&
         (HoldsHeadingKeyword(words.Word(0)) || IsNumberingPrefix(*set, words.Word(0)))) {
         candidate = CheckNumberedHeading(set, words.From(working, 1), 2, -1, mayStandHere);
         if (candidate == 0 && HoldsHeadingKeyword(words.Word(1)) && words.Has(2))
             candidate = CheckNumberedHeading(set, words.From(working, 2), 3, -1, mayStandHere);
     }
 
-    if (candidate == 0 && (lineType == 0 || lineType == 3)) {
+    if (candidate == 0 && (lineType == kLineText || lineType == kLineParagraphStart)) {
         const int keyPhrase = FindKeyPhraseHeading(set, *this);
         if (keyPhrase > 0) lineType = keyPhrase;
     }
@@ -692,9 +697,11 @@ void AnalysedLine::AnalyseLine(FC* set) {
         preFormatKind = 0;
         SetFlag(kFlagPreformatted, false);
         SetFlag(kFlagHeaderLine, false);
-        const bool numberedOrUnderlined = (candidate >= 101 && candidate <= 106) || (candidate >= 111 && candidate <= 116);
+        const bool numberedOrUnderlined =
+            (candidate >= kLineNumberedHeading && candidate <= kLineNumberedHeadingLast) ||
+            (candidate >= kLineUnderlinedHeading && candidate <= kLineUnderlinedHeadingLast);
         if (numberedOrUnderlined && !headings.contentsLocked) EndContentsList(set, this);
-        if (previousLine && previousLine->lineType == 4) previousLine->lineType = -2;
+        if (previousLine && previousLine->lineType == kLineRuler) previousLine->lineType = kLineUnderline;
         if (set->IsOn(Pol::UseFirstHeadingAsTitle) && title.IsEmpty()) {
             title = words.From(working, 1);
             title.Trim(0, " ");
@@ -712,53 +719,53 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     const auto allowed = [&tracker](int slot) { return tracker.permissions[static_cast<size_t>(slot)] != 0; };
 
-    if (lineType == 0 && allowed(kPermissionDefinitions) && switchesOn) {
+    if (lineType == kLineText && allowed(kPermissionDefinitions) && switchesOn) {
         const int definition = CheckDefinitionLine(set);
         if (definition != -3) lineType = definition;
     }
 
-    if (lineType == 0 && allowed(kPermissionQuotedText) && set->IsOn(Pol::LookForQuotedText) && IsQuotedLine())
-        lineType = 235;
+    if (lineType == kLineText && allowed(kPermissionQuotedText) && set->IsOn(Pol::LookForQuotedText) && IsQuotedLine())
+        lineType = kLineQuoted;
 
-    if ((lineType == 0 || lineType == 235) && allowed(kPermissionCodeLines) && switchesOn &&
+    if ((lineType == kLineText || lineType == kLineQuoted) && allowed(kPermissionCodeLines) && switchesOn &&
         IsCodeLine(inputText, 0)) {
         preFormatKind = 10;
         SetFlag(kFlagPreformatted, true);
         SetFlag(kFlagCodeLine, true);
     }
 
-    if (lineType == 0 && set->GetInt(Pol::NewParagraphOffset) < 0) CheckHangingParagraph(set);
-    if (lineType == 0) CheckHangingColumns(set);
+    if (lineType == kLineText && set->GetInt(Pol::NewParagraphOffset) < 0) CheckHangingParagraph(set);
+    if (lineType == kLineText) CheckHangingColumns(set);
 
-    if (lineType == 0 && switchesOn) {
+    if (lineType == kLineText && switchesOn) {
         const int ruler = CheckRulerLine(set);
         if (ruler == -2) {
-            lineType = -2;
+            lineType = kLineUnderline;
             return;
         }
         if (ruler != -3) lineType = ruler;
     }
 
-    if (lineType == 0) CheckListContinuation(set);
-    if (lineType == 0) CheckDefinitionContinuation(set);
+    if (lineType == kLineText) CheckListContinuation(set);
+    if (lineType == kLineText) CheckDefinitionContinuation(set);
 
     // The special rule sets put everything inside a LIST_ITEM into the item.
     if (!switchesOn && TrackerListItemNumber(tracker) > 0) {
-        if (lineType == 0 || lineType == -3) {
-            lineType = 216;
-            if (tagCode == 1006) {
+        if (lineType == kLineText || lineType == kLineNotAnalysed) {
+            lineType = kLineListContinuation;
+            if (tagCode == kStatementListItem) {
                 TextString text(static_cast<const TextString&>(*this));
                 TextString bullet;
                 const int itemType = DetermineBulletType(set, text, 1, 1, 1, bullet);
                 if (itemType != 0) lineType = itemType;
             }
-        } else if (lineType == 1) {
-            lineType = 217;
+        } else if (lineType == kLineBlank) {
+            lineType = kLineListBlank;
         }
     }
 
-    if (lineType == 0) CheckWhiteSpace(set);
-    if (lineType == 0) CheckShortPreviousLine(set);
+    if (lineType == kLineText) CheckWhiteSpace(set);
+    if (lineType == kLineText) CheckShortPreviousLine(set);
 
     if (set->IsOn(Pol::LookForShortLines)) {
         const int width = set->GetInt(Pol::PageWidth);
@@ -770,15 +777,16 @@ void AnalysedLine::AnalyseLine(FC* set) {
     }
 
     if (set->IsOn(Pol::TreatEachLineAsParagraph) &&
-        (lineType == 0 || lineType == 160 || lineType == 161 || lineType == 216 || lineType == 230 ||
-         lineType == 231))
-        lineType = 3;
+        (lineType == kLineText || lineType == kLineDefinitionTerm || lineType == kLineHangingContinuation ||
+         lineType == kLineListContinuation || lineType == kLineDefinition || lineType == kLineDefinitionContinuation))
+        lineType = kLineParagraphStart;
 
-    if (lineType == 0 && set->IsOn(Pol::PreserveLineStructure)) SetFlag(kFlagKeepLineBreak, true);
+    if (lineType == kLineText && set->IsOn(Pol::PreserveLineStructure)) SetFlag(kFlagKeepLineBreak, true);
 
     TidyPreformatting(set);
 
     // A single quoted line inside running text was not a quotation after all.
-    if (lineType == 0 && previousLine && previousLine->lineType == 235 && beforePreviousSummary.lineType == 0)
-        previousLine->lineType = 0;
+    if (lineType == kLineText && previousLine && previousLine->lineType == kLineQuoted &&
+        beforePreviousSummary.lineType == kLineText)
+        previousLine->lineType = kLineText;
 }

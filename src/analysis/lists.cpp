@@ -16,6 +16,8 @@
 #include "analysis/inline_tag_args.h"
 #include "analysis/recognisers.h"
 #include "context/context.h"
+#include "context/statement_codes.h"
+#include "foundation/line_types.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
 
@@ -69,7 +71,7 @@ int TrimmedLength(const AnalysedLine& line) {
     return line.trimmedLength >= 0 ? line.trimmedLength : LengthWithoutTrailingWhiteSpace(line);
 }
 
-bool IsBlankLine(const AnalysedLine* line) { return line && (line->lineType == 1 || HasNoText(*line)); }
+bool IsBlankLine(const AnalysedLine* line) { return line && (line->lineType == kLineBlank || HasNoText(*line)); }
 
 AnalysedLine* AsAnalysed(TextLine* line) { return AsAnalysedLine(line); }
 
@@ -171,9 +173,10 @@ void SummariseLine(FC* set, const AnalysedLine* line, LineSummary& summary) {
     summary.isListBlank = IsListBlankType(line->lineType);
     // The list item number counts only for a LIST_ITEM line.
     int listItem = 0;
-    if (line->lineType == 1005)
+    if (line->lineType == kStatementEndList)
         if (Tracker* tracker = CurrentTracker(set)) listItem = TrackerListItemNumber(*tracker);
-    summary.isListBoundary = line->lineType == 1004 || line->lineType == 1006 || (line->lineType == 1005 && listItem > 0);
+    summary.isListBoundary = line->lineType == kStatementBeginList || line->lineType == kStatementListItem ||
+                             (line->lineType == kStatementEndList && listItem > 0);
     summary.isShort = line->HasFlag(kFlagShortLine);
     summary.isHeaderLine = line->HasFlag(kFlagHeaderLine);
     summary.isBarLine = line->HasFlag(kFlagBarLine);
@@ -227,12 +230,12 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     if (text.capacity > kKeptCopy) text = TextString();
     if (bullet.capacity > kKeptCopy) bullet = TextString();
     switch (type) {
-        case 210: return bulletsAllowed ? 210 : 0;
-        case 211: return Permitted(set, kPermissionNumberedItems) ? 211 : 0;
-        case 212:
-        case 214: return Permitted(set, kPermissionAlphabeticItems) ? type : 0;
-        case 213:
-        case 215: return Permitted(set, kPermissionRomanItems) ? type : 0;
+        case kLineBulletItem: return bulletsAllowed ? kLineBulletItem : 0;
+        case kLineNumberItem: return Permitted(set, kPermissionNumberedItems) ? kLineNumberItem : 0;
+        case kLineAlphaItem:
+        case kLineCapitalAlphaItem: return Permitted(set, kPermissionAlphabeticItems) ? type : 0;
+        case kLineRomanItem:
+        case kLineCapitalRomanItem: return Permitted(set, kPermissionRomanItems) ? type : 0;
         default: return 0;
     }
 }
@@ -242,28 +245,29 @@ void AnalysedLine::MarkListBlanksBeforeItem() {
     AnalysedLine* blanks[kMostBlanks] = {};
     int count = 0;
     AnalysedLine* reached = AsAnalysed(previous);
-    while (reached && reached->lineType == 1 && count < kMostBlanks) {
+    while (reached && reached->lineType == kLineBlank && count < kMostBlanks) {
         blanks[count++] = reached;
         reached = AsAnalysed(reached->previous);
     }
-    if (count == 0 || !reached || reached->lineType < 210 || reached->lineType > 219) return;
-    for (int i = 0; i < count; ++i) blanks[i]->lineType = 217;
+    if (count == 0 || !reached || reached->lineType < kLineBulletItem || reached->lineType > kLineListMarkupOnly)
+        return;
+    for (int i = 0; i < count; ++i) blanks[i]->lineType = kLineListBlank;
 }
 
 // ---------------------------------------------------------------------------
 // Definitions and hanging paragraphs
 
 int AnalysedLine::CheckDefinitionLine(FC* set) {
-    if (!set || lineType != 0 || !set->IsOn(Pol::SearchForDefinitions)) return -3;
+    if (!set || lineType != kLineText || !set->IsOn(Pol::SearchForDefinitions)) return -3;
     const bool wideForm = set->dashStrong || set->colonStrong;
 
     // Whether to look at all depends on what came before.
     AnalysedLine* before = PreviousForAnalysis(this);
     const int previousType = before ? before->lineType : 1;
     bool look;
-    if (previousType == 1 || previousType == 230 || IsHeadingType(previousType))
+    if (previousType == kLineBlank || previousType == kLineDefinition || IsHeadingType(previousType))
         look = true;
-    else if (previousType == 0)
+    else if (previousType == kLineText)
         look = !set->IsOn(Pol::ExpectBlankLinesBetweenParas) && wideForm;
     else
         look = wideForm;
@@ -302,15 +306,15 @@ int AnalysedLine::CheckDefinitionLine(FC* set) {
 }
 
 void AnalysedLine::CheckHangingParagraph(FC* set) {
-    if (!set || lineType != 0 || NewParagraphOffset(set) >= 0) return;
+    if (!set || lineType != kLineText || NewParagraphOffset(set) >= 0) return;
     AnalysedLine* before = PreviousForAnalysis(this);
     if (!before) return;
     const int blanks = LeadingBlanks(*this);
     if (LeadingBlanks(*before) >= blanks || IsListItemType(before->lineType)) return;
     const int previousType = before->lineType;
     const bool previousPreformatted = before->HasFlag(kFlagPreformatted);
-    if (!(previousType == 0 || previousType == 4 || previousType == 230 || previousType == 1001 ||
-          previousPreformatted))
+    if (!(previousType == kLineText || previousType == kLineRuler || previousType == kLineDefinition ||
+          previousType == kStatementLineRule || previousPreformatted))
         return;
     // The previous line's second word must begin where this line begins.
     if (WordColumn(*before, 2) != blanks) return;
@@ -322,23 +326,23 @@ void AnalysedLine::CheckHangingParagraph(FC* set) {
         const TextString work = Trimmed(*this, false);
         const bool startsWithRule = work.length > 0 && (work.buffer[0] == '=' || work.buffer[0] == '-');
         if (earlierPreformatted || !set->IsOn(Pol::LookForHangingParagraphs) || startsWithRule) return;
-        bool hanging = previousType == 0 || previousType == 230;
+        bool hanging = previousType == kLineText || previousType == kLineDefinition;
         if (!hanging && previousPreformatted) {
             const int earlierType = earlier ? earlier->lineType : 1;
             hanging = earlierType == 1 || earlierType == 0;
         }
         if (hanging) {
-            before->lineType = 160;
-            lineType = 161;
+            before->lineType = kLineDefinitionTerm;
+            lineType = kLineHangingContinuation;
         }
     } else if (Permitted(set, kPermissionBullets) && set->IsOn(Pol::LookForBullets)) {
-        before->lineType = 210;
-        lineType = 216;
+        before->lineType = kLineBulletItem;
+        lineType = kLineListContinuation;
     }
 }
 
 void AnalysedLine::CheckHangingColumns(FC* set) {
-    if (!set || lineType != 0 || !set->IsOn(Pol::LookForHangingParagraphs)) return;
+    if (!set || lineType != kLineText || !set->IsOn(Pol::LookForHangingParagraphs)) return;
     // Without known hanging columns no line is one (the words are not looked at).
     const int count = std::min(set->hangingCount, static_cast<int>(set->hangingPositions.size()));
     if (count <= 0) return;
@@ -347,7 +351,7 @@ void AnalysedLine::CheckHangingColumns(FC* set) {
     if (first < 0 || second < 0 || second - first <= 3) return;
     for (int i = 0; i < count; ++i)
         if (set->hangingPositions[static_cast<size_t>(i)] == second) {
-            lineType = 160;
+            lineType = kLineDefinitionTerm;
             return;
         }
 }
@@ -383,7 +387,7 @@ int UnderlineStyle(char c) {
 }  // namespace
 
 int AnalysedLine::CheckRulerLine(FC* set) {
-    if (!set || lineType != 0) return -3;
+    if (!set || lineType != kLineText) return -3;
     // A ruler starts with a ruler character (an empty text is none).
     if (!InSet(plainText.At(CountLeadingWhiteSpace(plainText)), "*+-/=_~.")) return -3;
     const TextString ruler = Trimmed(plainText, true);
@@ -430,21 +434,21 @@ int AnalysedLine::CheckRulerLine(FC* set) {
     if (above && IsHeadingOrContentsType(above->lineType)) {
         // A ruler under a heading: the heading is underlined, and a ruler
         // above the heading belongs to it as well.
-        if (twoUp && twoUp->lineType == 4) twoUp->lineType = -2;
+        if (twoUp && twoUp->lineType == kLineRuler) twoUp->lineType = kLineUnderline;
         above->SetFlag(kFlagUnderlined, true);
         return -2;
     }
 
-    if (above && (above->lineType == 0 || above->lineType == 230) && Permitted(set, kPermissionUnderlinedHeadings) &&
-        set->IsOn(Pol::ExpectUnderlinedHeadings) && LiesCloseTo(*this, *above) &&
-        PreformattedScore(set, above, nullptr, 0) <= 8 &&
+    if (above && (above->lineType == kLineText || above->lineType == kLineDefinition) &&
+        Permitted(set, kPermissionUnderlinedHeadings) && set->IsOn(Pol::ExpectUnderlinedHeadings) &&
+        LiesCloseTo(*this, *above) && PreformattedScore(set, above, nullptr, 0) <= 8 &&
         PreformattedScore(set, AsAnalysed(next), nullptr, 0) <= 8) {
         const int style = UnderlineStyle(ruler.buffer[0]);
         TextString word;
         const int start = WordColumn(*above, 1);
         word.AssignSubstring(above->buffer, start, WordLength(*above, 1));
         above->lineType = above->CheckNumberedHeading(set, word, 1, style, 1);
-        if (twoUp && twoUp->lineType == 4) twoUp->lineType = -2;
+        if (twoUp && twoUp->lineType == kLineRuler) twoUp->lineType = kLineUnderline;
         above->SetFlag(kFlagUnderlined, true);
         if (set->IsOn(Pol::UseFirstHeadingAsTitle) && set->context) {
             TextString& title = set->context->documentState.documentTexts[DocumentState::kDocumentTitle];
@@ -465,23 +469,23 @@ int AnalysedLine::CheckRulerLine(FC* set) {
 // Continuations
 
 void AnalysedLine::CheckListContinuation(FC* set) {
-    if (!set || lineType != 0 || HasFlag(kFlagNotAnalysed)) return;
+    if (!set || lineType != kLineText || HasFlag(kFlagNotAnalysed)) return;
     AnalysedLine* before = PreviousForAnalysis(this);
     if (!before) return;
     const int blanks = LeadingBlanks(*this);
     const int previousBlanks = LeadingBlanks(*before);
     const int previousType = before->lineType;
 
-    if (previousType == 216 || previousType == 219) {
-        if (previousBlanks >= 0 && blanks >= previousBlanks) lineType = 216;
+    if (previousType == kLineListContinuation || previousType == kLineListMarkupOnly) {
+        if (previousBlanks >= 0 && blanks >= previousBlanks) lineType = kLineListContinuation;
         return;
     }
-    if (previousType >= 210 && previousType <= 215) {
+    if (previousType >= kLineBulletItem && previousType <= kLineCapitalRomanItem) {
         if (previousBlanks >= 0 && blanks >= previousBlanks)
-            lineType = 216;
+            lineType = kLineListContinuation;
         else if (set->IsOn(Pol::ExpectBlankLinesBetweenParas) && blanks == 0 &&
                  previousBlanks == NewParagraphOffset(set))
-            lineType = 216;
+            lineType = kLineListContinuation;
         return;
     }
     if (!IsListBlankType(previousType)) return;
@@ -491,39 +495,40 @@ void AnalysedLine::CheckListContinuation(FC* set) {
     while (item && IsListBlankType(item->lineType)) item = AsAnalysed(item->previous);
     if (!item) return;
     const int itemBlanks = LeadingBlanks(*item);
-    if (item->lineType >= 210 && item->lineType <= 215) {
+    if (item->lineType >= kLineBulletItem && item->lineType <= kLineCapitalRomanItem) {
         const int second = WordColumn(*item, 2);
         const int third = WordColumn(*item, 3);
         if (second < 0 || third < 0) return;
         const int firstWord = item->firstWordLength >= 0 ? item->firstWordLength : WordLength(*item, 1);
-        if (itemBlanks + firstWord + (third - second) == blanks + 4) lineType = 216;
-    } else if ((item->lineType == 216 || item->lineType == 219) && itemBlanks == blanks) {
-        lineType = 216;
+        if (itemBlanks + firstWord + (third - second) == blanks + 4) lineType = kLineListContinuation;
+    } else if ((item->lineType == kLineListContinuation || item->lineType == kLineListMarkupOnly) &&
+               itemBlanks == blanks) {
+        lineType = kLineListContinuation;
     }
 }
 
 void AnalysedLine::CheckDefinitionContinuation(FC* set) {
-    if (!set || lineType != 0) return;
+    if (!set || lineType != kLineText) return;
     AnalysedLine* before = PreviousForAnalysis(this);
     if (!before) return;
     const int blanks = LeadingBlanks(*this);
     const int previousBlanks = LeadingBlanks(*before);
     switch (before->lineType) {
-        case 160: {
+        case kLineDefinitionTerm: {
             const int column = WordColumn(*before, 2);
-            if (column > 0 && blanks == column) lineType = 161;
+            if (column > 0 && blanks == column) lineType = kLineHangingContinuation;
             break;
         }
-        case 161:
-            if (previousBlanks > 0 && blanks == previousBlanks) lineType = 161;
+        case kLineHangingContinuation:
+            if (previousBlanks > 0 && blanks == previousBlanks) lineType = kLineHangingContinuation;
             break;
-        case 230:
-            if (blanks >= previousBlanks && preFormatKind < 5) lineType = 231;
+        case kLineDefinition:
+            if (blanks >= previousBlanks && preFormatKind < 5) lineType = kLineDefinitionContinuation;
             break;
-        case 231:
+        case kLineDefinitionContinuation:
             if ((blanks >= previousBlanks || (blanks == 0 && previousBlanks == NewParagraphOffset(set))) &&
                 preFormatKind < 5)
-                lineType = 231;
+                lineType = kLineDefinitionContinuation;
             break;
         default: break;
     }
@@ -533,15 +538,16 @@ void AnalysedLine::CheckDefinitionContinuation(FC* set) {
 // Paragraph starts without blank lines
 
 void AnalysedLine::CheckWhiteSpace(FC* set) {
-    if (!set || lineType != 0 || !set->IsOn(Pol::LookForWhiteSpace)) return;
+    if (!set || lineType != kLineText || !set->IsOn(Pol::LookForWhiteSpace)) return;
     AnalysedLine* before = PreviousForAnalysis(this);
     const int offset = NewParagraphOffset(set);
     const int a = before ? LeadingBlanks(*before) : -1;
     const int b = LeadingBlanks(*this);
     const int previousType = before ? before->lineType : 1;
 
-    const bool shifted = (!set->IsOn(Pol::ExpectBlankLinesBetweenParas) && previousType == 3 && a == b) ||
-                         (a != b && previousType != 3 && offset >= 1 && before);
+    const bool shifted =
+        (!set->IsOn(Pol::ExpectBlankLinesBetweenParas) && previousType == kLineParagraphStart && a == b) ||
+        (a != b && previousType != kLineParagraphStart && offset >= 1 && before);
     if (!shifted || !(a == 0 || a == offset)) return;
 
     const AnalysedLine* immediate = AsAnalysed(previous);
@@ -561,11 +567,11 @@ void AnalysedLine::CheckWhiteSpace(FC* set) {
         start = (c >= 0 && c < b) || (offset >= 1 && c == b && b == offset);
     }
     if (!start) return;
-    lineType = previousType == 160 ? 161 : 3;
+    lineType = previousType == kLineDefinitionTerm ? kLineHangingContinuation : kLineParagraphStart;
 }
 
 void AnalysedLine::CheckShortPreviousLine(FC* set) {
-    if (!set || lineType != 0 || set->IsOn(Pol::ExpectBlankLinesBetweenParas)) return;
+    if (!set || lineType != kLineText || set->IsOn(Pol::ExpectBlankLinesBetweenParas)) return;
     AnalysedLine* before = PreviousForAnalysis(this);
     AnalysedLine* following = AsAnalysed(next);
     if (!before || !following) return;
@@ -573,7 +579,8 @@ void AnalysedLine::CheckShortPreviousLine(FC* set) {
     if (3 * TrimmedLength(*this) < 2 * width && 3 * TrimmedLength(*before) > 2 * width) {
         // Only a line that no earlier step has typed (a line dropped by a
         // text command or consumed by the preprocessor keeps its type).
-        if (following->lineType == 0 || following->lineType == -3) following->lineType = 3;
+        if (following->lineType == kLineText || following->lineType == kLineNotAnalysed)
+            following->lineType = kLineParagraphStart;
     }
 }
 
@@ -651,7 +658,8 @@ LineShape MeasureShape(const TextString& text) {
     const char* work = text.buffer + start;
     int n = end - start;
     // A NUL byte ends the text here as it ends a copy of it.
-    if (const void* nul = std::memchr(work, '\0', static_cast<size_t>(n))) n = static_cast<int>(static_cast<const char*>(nul) - work);
+    if (const void* nul = std::memchr(work, '\0', static_cast<size_t>(n)))
+        n = static_cast<int>(static_cast<const char*>(nul) - work);
     // The text is looked at 64 bytes at a time, as bit masks.  A run of k
     // blanks or more is a blank that follows no blank and has blanks at the
     // k - 1 places after it: every run is counted at once, the mask of the
@@ -853,14 +861,16 @@ int NeighbourScore(FC* set, const AnalysedLine& line, const AnalysedLine& neighb
     if (neighbour.HasFlag(kFlagPreformatted)) {
         int kind = neighbour.preFormatKind;
         const AnalysedLine* above = AsAnalysed(neighbour.previous);
-        if (neighbour.lineType == -2 && above &&
-            ((above->lineType >= 101 && above->lineType <= 106) || (above->lineType >= 111 && above->lineType <= 116)))
+        if (neighbour.lineType == kLineUnderline && above &&
+            ((above->lineType >= kLineNumberedHeading && above->lineType <= kLineNumberedHeadingLast) ||
+             (above->lineType >= kLineUnderlinedHeading && above->lineType <= kLineUnderlinedHeadingLast)))
             kind = 0;
         d = std::max(0, kind - 2);
-        if (line.lineType == 0 && blanks == neighbourBlanks && blanks >= base && blanks > FirstIndentPosition(set)) {
+        if (line.lineType == kLineText && blanks == neighbourBlanks && blanks >= base &&
+            blanks > FirstIndentPosition(set)) {
             d = std::max(d, 7);
             compare = false;
-        } else if (line.lineType != 0 && blanks >= base && d <= 3) {
+        } else if (line.lineType != kLineText && blanks >= base && d <= 3) {
             d = 3;
         }
         if (d > 6) compare = false;
@@ -869,10 +879,10 @@ int NeighbourScore(FC* set, const AnalysedLine& line, const AnalysedLine& neighb
 
     const AnalysedLine* above = AsAnalysed(neighbour.previous);
     if (IsBlankLine(&line) && IsBlankLine(above)) return -1;
-    if (neighbour.lineType == 0 && above && above->HasFlag(kFlagPreformatted) && neighbourBlanks >= base &&
+    if (neighbour.lineType == kLineText && above && above->HasFlag(kFlagPreformatted) && neighbourBlanks >= base &&
         LeadingBlanks(*above) >= base) {
         d = 3;
-    } else if (neighbour.lineType == 0 && above && above->lineType == 0) {
+    } else if (neighbour.lineType == kLineText && above && above->lineType == kLineText) {
         const AnalysedLine* twoAbove = AsAnalysed(above->previous);
         if (twoAbove && twoAbove->HasFlag(kFlagPreformatted) && neighbourBlanks >= base &&
             LeadingBlanks(*above) >= base && LeadingBlanks(*twoAbove) >= base)
@@ -921,7 +931,7 @@ void AnalysedLine::TidyPreformatting(FC* set) {
     if (neverPreformatted) ClearPreformatted(*this);
 
     const int type = lineType;
-    if ((type >= 0 && type <= 3) || type == 230 || type == 1032 || type == -3) {
+    if ((type >= 0 && type <= 3) || type == 230 || type == kStatementPage || type == -3) {
         if (neverPreformatted || HasFlag(kFlagBarLine) || !IsOn(set, Pol::LookForPreformattedText)) return;
         const int score = PreformattedScore(set, this, PreviousForAnalysis(this), 1);
         if (score > 0) {

@@ -9,6 +9,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/tracker.h"
+#include "foundation/line_types.h"
 #include "foundation/text_string.h"
 
 class AnalysedLine;
@@ -36,7 +37,7 @@ inline int& TrackerListItemNumber(Tracker& tracker) { return tracker.int1; }
 // What the line typing needs to know about one line, or about no line.
 struct LineSummary {
     AnalysedLine* line = nullptr;
-    int lineType = 1;
+    int lineType = kLineBlank;
     int leadingBlanks = -1;
     int trimmedLength = -1;
     int inputTrimmedLength = -1;  // the input text without trailing blanks

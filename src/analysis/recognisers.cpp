@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "context/statement_codes.h"
 #include "policies/fc.h"
 
 namespace {
@@ -392,8 +393,8 @@ bool IsCodeLine(std::string_view line, int extended) {
 }
 
 bool IsTaggedType(FC* set, int lineType) {
-    if (lineType <= 1000) return false;
-    if (lineType > 1034 && set) set->ReportMessage("UNSUPPORTED CASE: Probably tagged type in IsTaggedType", 10);
+    if (lineType < kStatementFirst) return false;
+    if (lineType > kStatementLast && set) set->ReportMessage("UNSUPPORTED CASE: Probably tagged type in IsTaggedType", 10);
     return true;
 }
 

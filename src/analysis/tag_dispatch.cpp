@@ -14,6 +14,7 @@
 #include "output/markup/colours.h"
 #include "output/markup/escaping.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -159,10 +160,10 @@ void ConvertTaggedText(FC* policies, bool noEscape, const TextString& text, Text
     out = text;
     if (!policies) return;
     if (!noEscape) {
-        const int format = policies->context ? policies->context->outputFormat : 0;
-        if (format == 0)
+        const int format = policies->context ? policies->context->outputFormat : kOutputHTML;
+        if (format == kOutputHTML)
             HTML_EscapeText(policies, out);
-        else if (format == 1)
+        else if (format == kOutputRTF)
             RTF_EscapeText(policies, out);
     }
     const TextString& start = policies->GetText(Pol::StartTagDelimiter);

@@ -15,13 +15,14 @@
 #include "output/markup/link_target.h"
 #include "output/markup/rtf_links.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
 using std::string_view;
 constexpr size_t npos = string_view::npos;
 
-int OutputFormat(const FC& set) { return set.context ? set.context->outputFormat : 0; }
+int OutputFormat(const FC& set) { return set.context ? set.context->outputFormat : kOutputHTML; }
 
 // Messages about a word go to the line being converted, which keeps them to
 // itself during a conversion.
@@ -137,9 +138,9 @@ void BuildRtfLink(FC& set, int kind, const TextString& target, const TextString&
 bool BuildLink(FC& set, AnalysedLine& line, int kind, const TextString& target, const TextString& shown, bool frame,
                const char* routine, TextString& out) {
     switch (OutputFormat(set)) {
-        case 0: BuildHtmlLink(set, target, shown, frame, out); return true;
-        case 1: BuildRtfLink(set, kind, target, shown, out); return true;
-        case 3: out = shown; return true;
+        case kOutputHTML: BuildHtmlLink(set, target, shown, frame, out); return true;
+        case kOutputRTF: BuildRtfLink(set, kind, target, shown, out); return true;
+        case kOutputPDF: out = shown; return true;
         default: {
             TextString message(routine);
             SendLineMessage(set, line, message, 10);
@@ -293,15 +294,15 @@ int SplitURLWord(int kind, const TextString& word, TextString& core, int html) {
 int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& replaced, TextString& replacement,
                  TextString& display) {
     const int format = OutputFormat(set);
-    if (format == 2 || !set.IsOn(Pol::CreateHyperlinks) || replaced) return 0;
+    if (format == kOutputText || !set.IsOn(Pol::CreateHyperlinks) || replaced) return 0;
     string_view whole = word.view();
     // An address holds no '<' or '>' (in HTML text they stand escaped): one
     // inside the word ends the address, so that the address is never cut
     // inside an entity ("&amp;") and the rest stays text.
     string_view tail;
     {
-        const char* const open = format == 0 ? "&lt;" : "<";
-        const char* const close = format == 0 ? "&gt;" : ">";
+        const char* const open = format == kOutputHTML ? "&lt;" : "<";
+        const char* const close = format == kOutputHTML ? "&gt;" : ">";
         const size_t from = StartsWithNoCase(whole, open) ? std::strlen(open) : 0;
         size_t end = npos;
         for (const char* angle : {open, close}) {
@@ -431,7 +432,7 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
     if (work.find("..") != npos) return 0;
 
     TextString core;
-    if (!SplitURLWord(kURLWordWeb, copy, core, format == 0) || core.IsEmpty()) return 0;
+    if (!SplitURLWord(kURLWordWeb, copy, core, format == kOutputHTML) || core.IsEmpty()) return 0;
     const size_t coreAt = whole.find(core.view());
     if (coreAt == npos) return 0;  // the address was pieced together from parts of the word
 
@@ -471,7 +472,7 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
 int TidyEmailWord(FC& set, AnalysedLine& line, const TextString& word, int& replaced, TextString& replacement,
                   TextString& display) {
     const int format = OutputFormat(set);
-    if (format == 2 || replaced || word.CountChar('@') != 1) return 0;
+    if (format == kOutputText || replaced || word.CountChar('@') != 1) return 0;
     string_view whole = word.view();
 
     std::string copy(whole);
@@ -520,7 +521,7 @@ int TidyEmailWord(FC& set, AnalysedLine& line, const TextString& word, int& repl
     TextString host;
     int rewritten = 0;
     const TextString copyText = ToText(copy);
-    bool accepted = SplitURLWord(kURLWordEmail, copyText, core, format == 0) && !core.IsEmpty();
+    bool accepted = SplitURLWord(kURLWordEmail, copyText, core, format == kOutputHTML) && !core.IsEmpty();
     int coreAt = -1;
     if (accepted) {
         accepted = core.FindChar(0, '@', &coreAt, 1);
@@ -560,8 +561,8 @@ int TidyUSENETWord(FC& set, AnalysedLine& line, const TextString& word, int& rep
                    TextString& refusedCore, TextString& display) {
     const int format = OutputFormat(set);
     string_view w = word.view();
-    if (format == 2 || replaced || w.size() <= 4 || !set.IsOn(Pol::CreateNEWSLinks) || !HasLowerCaseLetter(w) ||
-        w.find('.') == npos)
+    if (format == kOutputText || replaced || w.size() <= 4 || !set.IsOn(Pol::CreateNEWSLinks) ||
+        !HasLowerCaseLetter(w) || w.find('.') == npos)
         return 0;
     const size_t n = w.size();
 
@@ -635,14 +636,14 @@ int TidyUSENETWord(FC& set, AnalysedLine& line, const TextString& word, int& rep
     const bool convert = isExplicit || known || (parts != 2 && !set.IsOn(Pol::OnlyUseKnownGroups));
     TextString core;
     if (!convert) {
-        if (SplitURLWord(kURLWordNewsgroup, word, core, format == 0) && !core.IsEmpty()) {
+        if (SplitURLWord(kURLWordNewsgroup, word, core, format == kOutputHTML) && !core.IsEmpty()) {
             refusedCore = core;
             return kURLRefusedNewsgroup;
         }
         return 0;
     }
 
-    if (!SplitURLWord(kURLWordNewsgroup, word, core, format == 0) || core.IsEmpty()) return 0;
+    if (!SplitURLWord(kURLWordNewsgroup, word, core, format == kOutputHTML) || core.IsEmpty()) return 0;
     size_t coreAt = w.find(core.view());
     if (coreAt == npos) return 0;
     const char* schemeText = secure ? "snews:" : "news:";
@@ -670,7 +671,7 @@ int TidyUSENETWord(FC& set, AnalysedLine& line, const TextString& word, int& rep
 
 void TidyUnixWord(FC& set, AnalysedLine& line, const TextString& word, int& replaced, TextString& replacement) {
     const int format = OutputFormat(set);
-    if (format == 2 || replaced) return;
+    if (format == kOutputText || replaced) return;
     string_view w = word.view();
     const size_t n = w.size();
     int backspaces = 0;
@@ -712,7 +713,7 @@ void TidyUnixWord(FC& set, AnalysedLine& line, const TextString& word, int& repl
     const bool underline = style != kBold;
     TextString markup;
     switch (format) {
-        case 0: {
+        case kOutputHTML: {
             // The bold markup of the policy set, made by its format defaults.
             const bool strong = set.IsOn(Pol::UseEmAndStrongMarkup);
             const TextString open = !set.strongOpen.IsEmpty() ? set.strongOpen : TextString(strong ? "<STRONG>" : "<B>");
@@ -723,12 +724,12 @@ void TidyUnixWord(FC& set, AnalysedLine& line, const TextString& word, int& repl
             markup.Append(underline ? TextString("</U>") : close);
             break;
         }
-        case 1:
+        case kOutputRTF:
             markup.Assign(underline ? "{\\ul " : "{\\b ");
             markup.Append(plain.c_str());
             markup.Append(underline ? "\\ul0}" : "\\b0}");
             break;
-        case 3: markup.Assign(plain.c_str()); break;
+        case kOutputPDF: markup.Assign(plain.c_str()); break;
         default: {
             SendLineMessage(set, line, TextString("UNSUPPORTED CASE: Output Format in TidyUnixWord"), 10);
             return;

@@ -5,7 +5,9 @@
 #include "app/ui_services.h"
 #include "context/context.h"
 #include "foundation/product_identity.h"
+#include "policies/output_formats.h"
 #include "texts/combo_history.h"
+#include "texts/message_slots.h"
 #include "texts/message_texts.h"
 
 BaseDialog::BaseDialog(UiServices& uiServices, const std::string& settingsPath)
@@ -59,7 +61,7 @@ void MainDialog::ResetToDefaults() {
     settings.defaultPolicyFile.MakeEmpty();
     PolicyFileText.MakeEmpty();
     RefreshControls();
-    services.ShowMessageSlots(14, 53);
+    services.ShowMessageSlots(kMsgResetToDefaults, kMsgDone);
 }
 
 void MainDialog::SetConversionType(int type) {
@@ -84,14 +86,14 @@ void MainDialog::SetContextOutputFormat(FC& set) {
     set.SetInt(Pol::UseHTMExtension, ExtensionChoice == 1 ? 1 : 0, true);
     if (Context* own = set.context) {
         RunParameters& run = own->runParameters;
-        own->outputFormat = 0;
+        own->outputFormat = kOutputHTML;
         if (!commandLineRun) run.rtf = 0;
         if (ExtensionChoice == 2) {
-            own->outputFormat = 1;
+            own->outputFormat = kOutputRTF;
             if (!commandLineRun) run.rtf = 1;
         }
         // The format the qualifiers asked for is the one written.
-        if (run.rtf) own->outputFormat = 1;
+        if (run.rtf) own->outputFormat = kOutputRTF;
     }
     StoreToPolicySet(set);
     set.ApplyRuleSetAndFormatDefaults(0);
@@ -134,7 +136,7 @@ void MainDialog::FillInputFileCombo(const TextString& text) {
 }
 
 void MainDialog::LoadFromPolicySet(FC& set, FC&) {
-    if (set.context && set.context->outputFormat == 1)
+    if (set.context && set.context->outputFormat == kOutputRTF)
         ExtensionChoice = 2;
     else
         ExtensionChoice = set.IsOn(Pol::UseHTMExtension) ? 1 : 0;

@@ -22,15 +22,17 @@ class Context;
 class StringList;
 class UiServices;
 
-// Slots of BaseDialog's seven policy sets.
+// Slots of BaseDialog's seven policy sets.  Three keep their ordinal names;
+// by role the second is the file set and the sixth the run set of each
+// ConvertToTable, and the third a spare set.
 enum PolicySetSlot : int {
     kSettingsViewSet = 0,   // scratch set the output and settings sheets are loaded from
     kPolicyFileSet = 1,     // what the loaded policy file gave; the run's master set
-    kSecondSet = 2,         // each file's own set; the dialog is loaded from it after each file
-    kThirdSet = 3,          // reset before each file
+    kSecondSet = 2,         // the file set: each file's own; the dialog is loaded from it after each file
+    kThirdSet = 3,          // the spare set: reset before each file
     kAnalysedFileSet = 4,   // reset before each file
     kWorkingSet = 5,        // what the sheets edit
-    kSixthSet = 6,          // the working set merged in before each file; the run set of ConvertToTable
+    kSixthSet = 6,          // the run set: the working set merged in before each file
     kPolicySetCount = 7,
 };
 
@@ -90,11 +92,11 @@ public:
     FC& PolicySet(PolicySetSlot slot) { return policySets[static_cast<size_t>(slot)]; }
     FC& SettingsView() { return PolicySet(kSettingsViewSet); }
     FC& PolicyFileSet() { return PolicySet(kPolicyFileSet); }
-    FC& SecondSet() { return PolicySet(kSecondSet); }
-    FC& ThirdSet() { return PolicySet(kThirdSet); }
+    FC& SecondSet() { return PolicySet(kSecondSet); }  // 2, the file set
+    FC& ThirdSet() { return PolicySet(kThirdSet); }    // 3, the spare set
     FC& AnalysedFileSet() { return PolicySet(kAnalysedFileSet); }
     FC& WorkingSet() { return PolicySet(kWorkingSet); }
-    FC& SixthSet() { return PolicySet(kSixthSet); }
+    FC& SixthSet() { return PolicySet(kSixthSet); }    // 6, the run set
 
     // ---- Operations of the main dialog, in slot order ----
     virtual TextString GetFileName() = 0;
@@ -130,7 +132,7 @@ public:
     // Puts the member values into the controls (when the window exists).
     virtual void RefreshControls() {}
 
-    // ---- The conversion run (conversion_run.cpp) ----
+    // ---- The conversion run (base_dialog_run.cpp) ----
     // One run over every file of the input specification: true when every
     // file converted; false when a directory is invalid, no file matched or
     // a file failed.  A file that fails does not stop the run.  Before

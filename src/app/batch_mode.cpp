@@ -17,6 +17,7 @@
 #include "foundation/utilities.h"
 #include "platform/file_status.h"
 #include "tables/command_line.h"
+#include "texts/message_slots.h"
 #include "texts/message_texts.h"
 
 const char* const kNoWindowLine =
@@ -110,7 +111,7 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
     const TextString full = FullPath(word);
     TextString match;
     if (!FindFirstMatch(full, false, &match)) {
-        TextString text(GetMessageText(49));
+        TextString text(GetMessageText(kMsgFileNotFound));
         FillMessagePlaceholders(text, {{"ffffff", word}});
         dialog.services.ShowMessage("", text.buffer);
         TheRunStatus().NoteFailure();
@@ -145,11 +146,11 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
     if (spec.IsEmpty() || spec == " ") {
         if (fileWordSeen) {
             // Every file named was missing: a failed run, not the window.
-            dialog.services.ShowMessageSlots(9, 48);
+            dialog.services.ShowMessageSlots(kMsgConvertError, kMsgConversionFailed);
             return kExitFailed;
         }
         if (settings.useDdeToViewHtml && settings.ddeWorking == "No") {
-            dialog.services.ShowMessageSlots(24, 25);
+            dialog.services.ShowMessageSlots(kMsgDdeProblems, kMsgDdeDisabled);
             settings.useDdeToViewHtml = false;
         }
         PrintUsageAndNoWindowLine();
@@ -183,7 +184,7 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
     }
     dialog.FillInputFileCombo(path);
     const bool converted = dialog.RunConversion();
-    if (!converted) dialog.services.ShowMessageSlots(9, 48);
+    if (!converted) dialog.services.ShowMessageSlots(kMsgConvertError, kMsgConversionFailed);
     if (!converted || settings.startProgram) {
         dialog.batchMode = 0;
         // The user would go on in the main window; a failed run never

@@ -1,6 +1,6 @@
-// The conversion run: BaseDialog::RunConversion and its helpers
-// (conversion_run.cpp), and the status window that shows every status line
-// and message of a run.
+// What the conversion run (BaseDialog::RunConversion, base_dialog_run.cpp)
+// shows and finds: the status window that shows every status line and
+// message of a run, and the search for the files a specification names.
 //
 // The status window here is its console form, the sink for status lines:
 // it keeps every line since the last Clear and writes each one to standard
@@ -39,6 +39,9 @@ StatusWindow& TheStatusWindow();
 // The message and status callback of a run: hands the text to the status
 // window.
 void StatusMessageCallback(const char* text);
+
+// Whether a file name holds the wildcards '*' or '?'.
+bool HasWildcard(const char* name);
 
 // The name (without directory) of the first entry matching `path`, whose
 // name part may hold the wildcards '*' and '?'; with `filesOnly` directories

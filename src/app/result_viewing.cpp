@@ -8,6 +8,8 @@
 #include "foundation/product_identity.h"
 #include "platform/file_status.h"
 #include "platform/process_launch.h"
+#include "policies/output_formats.h"
+#include "texts/message_slots.h"
 #include "texts/message_texts.h"
 
 namespace {
@@ -127,7 +129,7 @@ bool ResultViewer::FindViewerCommand(TextString& command, const char*, const cha
 bool ResultViewer::FindBrowser(TextString& command) {
     if (lookupRunning_) return false;
     if (FindViewerCommand(command, ".html", ".htm")) return true;
-    services_.ShowMessageSlots(5, 31);
+    services_.ShowMessageSlots(kMsgBrowserNotDetected, kMsgLocateBrowser);
     command = settings_.browserCommand;
     return true;
 }
@@ -153,7 +155,7 @@ bool ResultViewer::FindMailClient(TextString& command) {
         found = FindProgramOnPath(kDesktopMailer, &path);
         if (found) command.AssignChars(path.data(), static_cast<int>(path.size()));
     }
-    if (!found) services_.ShowMessageSlots(5, 31);
+    if (!found) services_.ShowMessageSlots(kMsgBrowserNotDetected, kMsgLocateBrowser);
     return true;
 }
 
@@ -208,17 +210,17 @@ void ResultViewer::MakeFileUrl(const TextString& path, TextString& address) {
 bool ResultViewer::StartOrReport(const TextString& command, const TextString& argument) {
     int error = StartProgram(command.str(), argument.str());
     if (error == 0) return true;
-    TextString text(GetMessageText(47));
+    TextString text(GetMessageText(kMsgCommandFailed));
     TextString number(error);
     FillMessagePlaceholders(text, {{"ccc", command.buffer}, {"url", argument.buffer}, {"nnn", number.buffer}});
-    TextString caption(GetMessageText(8));
+    TextString caption(GetMessageText(kMsgBrowserLaunchError));
     services_.ShowMessage(caption.buffer, text.buffer);
     return false;
 }
 
 bool ResultViewer::OpenUrlInBrowser(TextString address, TextString browserCommand, bool allowDde) {
     if (address.IsEmpty()) {
-        services_.ShowMessage("", GetMessageText(45));
+        services_.ShowMessage("", GetMessageText(kMsgNoURL));
         return false;
     }
     if (address.CountChar('?') > 0 && IsMakerAddress(address)) {
@@ -268,7 +270,7 @@ bool ResultViewer::OpenUrlInBrowser(TextString address, TextString browserComman
 
 bool ResultViewer::StartViewer(TextString file, TextString command) {
     if (file.IsEmpty()) {
-        services_.ShowMessage("", GetMessageText(46));
+        services_.ShowMessage("", GetMessageText(kMsgNoFilename));
         return false;
     }
     if (command.IsEmpty()) FindRtfViewer(command);
@@ -307,7 +309,7 @@ ResultViewer::ShowOutcome ResultViewer::ShowRunResults(const RunResults& results
     bool started = false;
     TextString command;
     switch (results.outputFormat) {
-        case 1:
+        case kOutputRTF:
             command = settings_.viewRtfCommand;
             if (command.IsEmpty()) {
                 FindViewerCommand(command, ".rtf", ".doc");
@@ -315,7 +317,7 @@ ResultViewer::ShowOutcome ResultViewer::ShowRunResults(const RunResults& results
             }
             started = StartViewer(file, command);
             break;
-        case 2:
+        case kOutputText:
             command = settings_.viewTextCommand;
             if (command.IsEmpty()) {
                 FindViewerCommand(command, ".txt", "");
@@ -323,7 +325,7 @@ ResultViewer::ShowOutcome ResultViewer::ShowRunResults(const RunResults& results
             }
             started = StartViewer(file, command);
             break;
-        case 3:
+        case kOutputPDF:
             FindViewerCommand(command, ".pdf", ".doc");
             started = StartViewer(file, command);
             break;

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "foundation/text_string.h"
+#include "policies/output_formats.h"
 
 class ProgramSettings;
 class UiServices;
@@ -74,7 +75,7 @@ public:
         bool runSucceeded = false;      // every file converted; a failed run never shows anything
         bool batchMode = false;         // batch: "\DragAndDrop\ViewResults" decides, else "\AutoDDEUpdates"
         int outputMode = 0;             // the main dialog's output kind; 2 (clipboard) shows nothing
-        int outputFormat = 0;           // the Context's output format: 1 RTF, 2 text, 3 PDF, other HTML
+        int outputFormat = kOutputHTML;  // the Context's output format; any other than RTF, text and PDF is HTML
         TextString outputDirectory;     // with its trailing "/" (or empty)
         TextString lastOutputFileName;  // empty: nothing to show
         // Where the status line of a skipped batch viewing goes (the run's

@@ -4,11 +4,14 @@
 #include <cstring>
 
 #include "analysis/analysed_line.h"
+#include "context/statement_codes.h"
+#include "foundation/line_types.h"
 #include "foundation/run_status.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
 #include "output/markup/colours.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 // ---------------------------------------------------------------------------
 // Trackers
@@ -76,7 +79,7 @@ Context::Context(const int& product, const int& format) : ownPolicies(std::make_
     productCode = product;
     outputFormat = format;
     optionGroups.ResetAll();
-    if (outputFormat == 1) {
+    if (outputFormat == kOutputRTF) {
         documentState.pendingFont.SetSize(10);
         documentState.currentFont.SetSize(10);
     }
@@ -121,7 +124,7 @@ void Context::StartNewFile(const char* inputFileName) {
     state.savedBlocks.Clear();
     state.currentFont.Reset();
     state.pendingFont.Reset();
-    if (outputFormat == 1) {
+    if (outputFormat == kOutputRTF) {
         state.pendingFont.SetSize(10);
         state.currentFont.SetSize(10);
     }
@@ -323,7 +326,7 @@ void Context::AddHeadingEntry(FC* set, const int& lineType, const TextString& te
     HeadingList* list = nullptr;
     if (IsHeadingListType(lineType))
         list = &documentState.headings;
-    else if (lineType >= 151 && lineType <= 156)
+    else if (lineType >= kLineContents && lineType <= kLineContentsLast)
         list = &documentState.contents;
     if (!list) {
         TextString message("UNSUPPORTED CASE: Unexpected contents line type : ");
@@ -380,12 +383,12 @@ bool Context::FindReferencedSection(FC* set, int lineType, const TextString& ref
 void ApplyStatementToTracker(FC* set, Tracker* tracker, const TextString& line, int statementType) {
     if (!tracker) return;
     switch (statementType) {
-        case 1013: tracker->inContents = 1; break;
-        case 1014: tracker->inContents = 0; break;
-        case 1015: tracker->inHTML = 1; break;
-        case 1016: tracker->inHTML = 0; break;
-        case 1030: ApplyAllowDirective(set, tracker, line.buffer, 1); break;
-        case 1031: ApplyAllowDirective(set, tracker, line.buffer, 0); break;
+        case kStatementBeginContents: tracker->inContents = 1; break;
+        case kStatementEndContents: tracker->inContents = 0; break;
+        case kStatementBeginHTML: tracker->inHTML = 1; break;
+        case kStatementEndHTML: tracker->inHTML = 0; break;
+        case kStatementAllow: ApplyAllowDirective(set, tracker, line.buffer, 1); break;
+        case kStatementDisallow: ApplyAllowDirective(set, tracker, line.buffer, 0); break;
         default: break;
     }
 }

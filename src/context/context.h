@@ -22,6 +22,7 @@
 #include "foundation/message_reporter.h"
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
+#include "policies/output_formats.h"
 
 class AnalysedLine;
 class FC;
@@ -204,7 +205,7 @@ public:
     int member10 = 0;
     TagRemovalOptionList optionGroups;
     int productCode = 1;
-    int outputFormat = 0;  // 0 HTML, 1 RTF
+    int outputFormat = kOutputHTML;  // 0 HTML, 1 RTF
     // Carries out one recognised in-line tag for the output being written
     // (ExecuteTag, output/tag_executors.h).  Whoever creates the writer
     // installs it; the analysis reaches the executors only through it

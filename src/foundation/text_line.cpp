@@ -7,6 +7,7 @@
 #include <string>
 
 #include "context/context.h"
+#include "foundation/line_types.h"
 #include "foundation/unicode_text.h"
 #include "policies/fc.h"
 #include "policies/text_commands.h"
@@ -186,7 +187,7 @@ void ResetLineAcceptanceState() { gAcceptanceState = LineAcceptanceState{}; }
 void TextLine::Reset(int keepText) {
     if (!keepText) MakeEmpty();
     firstWordLength = -1;
-    lineType = 0;
+    lineType = kLineText;
     counter = 0;
 }
 
@@ -204,7 +205,7 @@ void TextLine::LinkAfter(TextLine* previousLine) {
 // ---------------------------------------------------------------------------
 // Reading-time steps
 
-void TextLine::AnalyseLine(FC*) { lineType = 0; }
+void TextLine::AnalyseLine(FC*) { lineType = kLineText; }
 
 void TextLine::PreprocessLine(FC*) {
     if (length > 0 && buffer[length - 1] == '\r') {

@@ -7,6 +7,7 @@
 // analysed line of the line analysis derives from it.
 #pragma once
 
+#include "foundation/line_types.h"
 #include "foundation/text_string.h"
 
 class FC;
@@ -16,7 +17,7 @@ public:
     TextString rawText;
     TextLine* previous = nullptr;  // not owned
     TextLine* next = nullptr;      // not owned
-    int lineType = 0;
+    int lineType = kLineText;
     int counter = 0;
     int firstWordLength = -1;
 

@@ -8,6 +8,7 @@
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -202,7 +203,7 @@ void SetContentsListMode(FC* policies) {
 
 void DefineDefaultFolioBlocks(FC* policies, WrappedTextFile* source) {
     if (!policies || !source) return;
-    if (policies->context && policies->context->outputFormat == 1) return;
+    if (policies->context && policies->context->outputFormat == kOutputRTF) return;
     if (policies->ruleSetCode == 1 || policies->ruleSetCode == 2) {
         const char* lines[] = {
             "*DEFINE_BLOCK DEFAULT_FOLIO_FOOTER",

@@ -9,6 +9,7 @@
 #include "analysis/heading_list.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/line_types.h"
 #include "foundation/utilities.h"
 #include "output/font_markup.h"
 #include "output/markup/colours.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr int kMailHeaderType = 250;
 
 bool EqualNoCase(const TextString& a, const TextString& b) { return a.Matches(b.buffer, 0, 0); }
 
@@ -132,16 +132,20 @@ void WriteFragmentContentsLine(FC* policies, OutputDocument* document, const Hea
 // The style class number of a contents line: its heading level, 2 for the
 // unnumbered level-2 kinds; 0 for a type that has none.
 int StyleClassLevel(int lineType) {
-    if ((lineType >= 101 && lineType <= 106) || (lineType >= 111 && lineType <= 116) ||
-        (lineType >= 131 && lineType <= 136) || (lineType >= 151 && lineType <= 156))
+    if ((lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) ||
+        (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
+        (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) ||
+        (lineType >= kLineContents && lineType <= kLineContentsLast))
         return lineType % 10;
-    if (lineType == 120 || lineType == 121 || lineType == kMailHeaderType) return 2;
+    if (lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading || lineType == kLineMailHeading)
+        return 2;
     return 0;
 }
 
 bool IsUnnumberedHeading(int lineType) {
-    return (lineType >= 111 && lineType <= 116) || lineType == 120 || lineType == 121 ||
-           (lineType >= 131 && lineType <= 136) || lineType == kMailHeaderType;
+    return (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
+           lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading ||
+           (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) || lineType == kLineMailHeading;
 }
 
 }  // namespace
@@ -278,7 +282,7 @@ void HTML_OutputContentsLine(FC* policies, OutputDocument* document, HeadingList
     if (!policies || !policies->context || !document || !contentsLevel) return;
     Context* context = policies->context;
     const int level = GetHeadingLevel(entry.lineType);
-    const bool mailHeader = entry.lineType == kMailHeaderType;
+    const bool mailHeader = entry.lineType == kLineMailHeading;
     const TextString currentName = CurrentFileName(document);
 
     if (!mailHeader) {
@@ -392,7 +396,7 @@ void HTML_OutputContentsList(FC* policies, OutputDocument* document, int maximum
     int contentsLevel = 0;
     for (int i = 0; i < list->Count(); ++i) {
         HeadingListEntry* entry = list->GetAt(i);
-        if (entry->lineType == kMailHeaderType) LineBreaksToUnderscores(entry->anchorStem);
+        if (entry->lineType == kLineMailHeading) LineBreaksToUnderscores(entry->anchorStem);
         const int level = GetHeadingLevel(entry->lineType);
         if (IsInContentsRange(*policies, i, first, last, contentsMode) && level >= lowestShown &&
             level <= highestShown)

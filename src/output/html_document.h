@@ -19,18 +19,12 @@ class AnalysedLine;
 class FC;
 class OutputDocument;
 
-// The switches and texts each caller hands to the head and foot.  Only the
+// The switches each caller hands to the head and foot.  Only the
 // navigation-bar switch and the directory-page switch are read here.
 struct PageEndOptions {
     int pageOption = 0;     // the opener's first page option; not read here
     int navigationBar = 1;  // navigation bars may be written (every caller sets it)
-    int option2 = 1;
-    int option3 = 1;
-    int option4 = 1;
     int directoryPage = 0;  // the master index page is being written
-    int option6 = 0;
-    int option7 = 0;
-    TextString text1, text2, text3;
 };
 
 // Writes the document head.  The texts are empty when not given; the page

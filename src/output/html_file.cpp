@@ -349,7 +349,7 @@ void HTMLFile::WriteDeferredHead() {
     TextString header = set->GetText(Pol::HTMLHeaderFile);
     if (context) {
         int index = -1;
-        if (context->documentState.defines.FindPreviousDefinition(2, TextString("HTML_HEADER"),
+        if (context->documentState.defines.FindPreviousDefinition(kDefinitionFragment, TextString("HTML_HEADER"),
                                                                   context->pGetTracker()->position, 0, &index, true) &&
             index >= 0)
             header = "*HTML_HEADER*";
@@ -357,12 +357,7 @@ void HTMLFile::WriteDeferredHead() {
     PageEndOptions options;
     options.pageOption = firstPageOption;
     options.navigationBar = 1;
-    options.option2 = 1;
-    options.option3 = 1;
-    options.option4 = 1;
     options.directoryPage = 0;
-    options.option6 = 0;
-    options.option7 = 0;
     HTML_StartDocument(this, nullptr, stem, title, styleSheet, baseURL, keywords, description,
                        set->GetText(Pol::HTMLScriptFile), header, set, options);
 }

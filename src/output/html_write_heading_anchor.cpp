@@ -5,13 +5,13 @@
 #include "analysis/emphasis.h"
 #include "analysis/heading_list.h"
 #include "context/context.h"
+#include "foundation/line_types.h"
 #include "output/markup/heading_anchors.h"
 #include "output/output_document.h"
 #include "policies/fc.h"
 
 namespace {
 
-constexpr int kMailHeaderType = 250;
 
 bool Same(const TextString& a, const TextString& b) { return a.view() == b.view(); }
 
@@ -51,7 +51,7 @@ void HTML_WriteHeadingAnchor(FC* policies, OutputDocument* document, int lineTyp
     HeadingListEntry* entry =
         context->documentState.headings.Find(policies, strippedHeading, strippedTitle, where, &index, &matches);
     if (!entry) {
-        if (lineType != kMailHeaderType) {
+        if (lineType != kLineMailHeading) {
             TextString message("WARNING: Failed to match heading with known entry \"");
             message.Append(strippedReported);
             message.AppendChar('"');

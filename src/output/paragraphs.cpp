@@ -6,6 +6,7 @@
 #include "context/context.h"
 #include "output/font_markup.h"
 #include "output/output_document.h"
+#include "policies/alignments.h"
 #include "policies/fc.h"
 
 namespace {
@@ -96,12 +97,12 @@ TextString ParagraphStyle(FC* set, int alignment) {
         }
     }
     TextString style;
-    if (alignment == 3) {
+    if (alignment == kAlignmentRight) {
         style.Assign("text-align:right; ");
         style.Append(margins);
-    } else if (alignment == 2) {
+    } else if (alignment == kAlignmentCentre) {
         style.Assign("text-align:center; ");
-    } else if (alignment > 4) {
+    } else if (alignment > kAlignmentJustified) {
         style.Assign("text-align:justify; ");
         style.Append(margins);
         set->ReportMessage("UNSUPPORTED CASE: Alignment code in HTML_StartPara", 10);
@@ -158,13 +159,13 @@ void HTML_StartPara(OutputDocument* document, FC* set, int newParagraph, const c
     if (state.pendingVerticalSpace > 0) HTML_ExtraLeading(set, state.pendingVerticalSpace, document);
     state.pendingVerticalSpace = 0;
 
-    if (alignment == 0) alignment = 1;
+    if (alignment == kAlignmentNone) alignment = kAlignmentLeft;
     TextString text("<P");
-    if (alignment == 2)
+    if (alignment == kAlignmentCentre)
         text.Append(" ALIGN=\"CENTER\"");
-    else if (alignment == 3)
+    else if (alignment == kAlignmentRight)
         text.Append(" ALIGN=\"RIGHT\"");
-    else if (alignment > 4)
+    else if (alignment > kAlignmentJustified)
         set->ReportMessage("UNSUPPORTED CASE: Alignment code in HTML_StartPara", 10);
     if (set->GetInt(Pol::HTMLVersion) >= 2) {
         const TextString style = ParagraphStyle(set, alignment);

@@ -29,6 +29,7 @@
 #include "output/paragraphs.h"
 #include "output/rtf_write_custom_style.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -49,8 +50,8 @@ enum class Output { Html, Rtf, Plain };
 Output OutputOf(const FC* policies) {
     const Context* context = policies ? policies->context : nullptr;
     if (!context) return Output::Plain;
-    if (context->outputFormat == 0 && context->documentState.htmlOutput) return Output::Html;
-    if (context->outputFormat == 1 && context->documentState.rtfOutput) return Output::Rtf;
+    if (context->outputFormat == kOutputHTML && context->documentState.htmlOutput) return Output::Html;
+    if (context->outputFormat == kOutputRTF && context->documentState.rtfOutput) return Output::Rtf;
     return Output::Plain;
 }
 
@@ -98,23 +99,6 @@ struct TagCall {
 };
 
 // ---- Small helpers ----
-
-// The text of the tag after its name, exactly as written: commas, quotes and
-// runs of blanks kept, one separating blank dropped.  The argument list
-// splits at commas and collapses blanks, which would lose text.
-TextString RawArgumentText(const FC& set, const TextString& tag, const TextString& name) {
-    TextString text(tag);
-    const TextString& start = set.GetText(Pol::StartTagDelimiter);
-    const TextString& end = set.GetText(Pol::EndTagDelimiter);
-    if (start.length > 0 && text.StartsWith(start.buffer, 0)) text.SubString(start.length, text.length);
-    if (end.length > 0 && text.length >= end.length &&
-        CompareTextN(text.buffer + text.length - end.length, end.buffer, end.length, 1) == 0)
-        text.SubString(0, text.length - end.length);
-    int at = -1;
-    if (name.length > 0 && text.Find(0, name.buffer, &at, 0)) text.SubString(at + name.length, text.length);
-    if (text.length > 0 && IsBlankOrTab(text.buffer[0])) text.SubString(1, text.length);
-    return text;
-}
 
 int ArgumentCount(const TextString& arguments) {
     return arguments.IsEmpty() ? 0 : arguments.CountChar(arguments.buffer[0]);
@@ -546,7 +530,8 @@ bool ExecuteNB(TagCall& call) {
 bool ExecutePopup(TagCall& call) {
     // A help popup in Windows Help source is made with the line's links;
     // everywhere else the tag is a GOTO.
-    if (call.context && call.context->outputFormat == 1 && call.set.IsOn(Pol::MakeWindowsHelpSource)) return true;
+    if (call.context && call.context->outputFormat == kOutputRTF && call.set.IsOn(Pol::MakeWindowsHelpSource))
+        return true;
     return ExecuteHandled(call);
 }
 
@@ -588,13 +573,13 @@ bool ExecuteStyle(TagCall& call) {
         ReportTagParseFault(&call.set, call.line, call.tag, call.name, 1);
         return false;
     }
-    const int format = call.context ? call.context->outputFormat : 0;
-    if (format == 0 || format == 2) {
+    const int format = call.context ? call.context->outputFormat : kOutputHTML;
+    if (format == kOutputHTML || format == kOutputText) {
         if (!call.context || !call.context->documentState.htmlOutput) return false;
         call.Remove();
         return true;
     }
-    if (format == 1) {
+    if (format == kOutputRTF) {
         std::fputs("Storing style ", stderr);
         std::fputs(call.tag.buffer, stderr);
         std::fputc('\n', stderr);
@@ -606,7 +591,7 @@ bool ExecuteStyle(TagCall& call) {
 
 bool ExecuteText(TagCall& call) {
     // In the literal mode a TEXT tag stands for its text exactly as written.
-    if (call.mode == 5) call.Replace(RawArgumentText(call.set, call.tag, call.name));
+    if (call.mode == 5) call.Replace(RawTagArgumentText(call.set, call.tag, call.name));
     return true;
 }
 
@@ -722,7 +707,7 @@ bool ExecuteScript(TagCall& call, const char* htmlOpen, const char* htmlClose, c
     // than one (a text with blanks or commas) as written.
     TextString text;
     if (ArgumentCount(call.arguments) > 1) {
-        text = RawArgumentText(call.set, call.tag, call.name);
+        text = RawTagArgumentText(call.set, call.tag, call.name);
         text.Trim(0, " ");
     } else {
         TryGetTagString(call.set, call.arguments, 1, text);
@@ -935,7 +920,7 @@ bool ExecuteEndHeading(TagCall& call) {
         else
             call.Report("UNSUPPORTED CASE: Align code", 10);
         if (call.line) {
-            call.line->SetLineType(100 + level);
+            call.line->SetLineType(kLineNumberedHeading - 1 + level);
             call.line->tagCode = 100 + level;
         }
         out.Append(text);

@@ -12,6 +12,7 @@
 #include "output/markup/colours.h"
 #include "policies/catalogue_tokens.h"
 #include "policies/link_dictionary.h"
+#include "policies/output_formats.h"
 #include "policies/tab_config.h"
 #include "policies/text_commands.h"
 
@@ -154,7 +155,7 @@ PolicyValue* FC::FindPolicy(const char* key) {
 // Reset, copy and merge
 
 void FC::NamePolicies() {
-    bool rtf = context && context->outputFormat == 1;
+    bool rtf = context && context->outputFormat == kOutputRTF;
     TextString title;
     for (const PolicyDefinition& definition : kCatalogue) {
         PolicyValue& value = Policy(definition.id);
@@ -244,7 +245,7 @@ void FC::ResetPolicies(const char* keep) {
 }
 
 void FC::SetOutputExtension() {
-    if (context && context->outputFormat == 1) {
+    if (context && context->outputFormat == kOutputRTF) {
         names.outputExtension.Assign(".rtf");
     } else if (IsOn(Pol::UseDOSFilenames)) {
         names.outputExtension.Assign(".HTM");
@@ -418,7 +419,7 @@ void FC::ApplyRunParameters(Context& run) {
     else if (!IsSet(Pol::AddContentsList))
         SetInt(Pol::AddContentsList, 0, false);
     if (parameters.rtf) {
-        run.outputFormat = 1;
+        run.outputFormat = kOutputRTF;
         ApplyRuleSetAndFormatDefaults(0);
     }
     if (parameters.compositionUnit) SetInt(Pol::InputIsCompositionUnit, 1, true);
@@ -520,7 +521,7 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
         ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10);
 
     // 3: defaults that depend on the output format.
-    bool rtf = context && context->outputFormat == 1;
+    bool rtf = context && context->outputFormat == kOutputRTF;
     if (rtf) {
         SetInt(Pol::SearchForDefinitions, 0, false);
         dashDefinition = 0;
@@ -686,7 +687,7 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
 
     // 14: FONT markup.
     int htmlSize = PointSizeToHTMLSize(ClampedSum(GetInt(Pol::BaseFontSize), GetInt(Pol::DeltaFontSize)));
-    if (htmlSize != 3 && context && (context->documentState.htmlOutput || context->outputFormat == 0)) {
+    if (htmlSize != 3 && context && (context->documentState.htmlOutput || context->outputFormat == kOutputHTML)) {
         SetInt(Pol::AddFontMarkup, 1, false);
         SetInt(Pol::AddFontSizeMarkup, 1, false);
     }

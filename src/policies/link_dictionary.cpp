@@ -13,15 +13,16 @@
 #include "output/markup/link_target.h"
 #include "output/markup/rtf_links.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
 // The link kind of a web address for the RTF link routines.
 constexpr int kRTFWebLink = 2;
 
-int OutputFormatOf(const FC* set) { return (set && set->context) ? set->context->outputFormat : 0; }
+int OutputFormatOf(const FC* set) { return (set && set->context) ? set->context->outputFormat : kOutputHTML; }
 
-bool IsHTMLOutput(const FC* set) { return set && set->context && set->context->outputFormat == 0; }
+bool IsHTMLOutput(const FC* set) { return set && set->context && set->context->outputFormat == kOutputHTML; }
 
 void WriteAngleBracketsAsEntities(TextString& text) {
     text.Replace("<", "&lt;", 0, 1);
@@ -32,7 +33,7 @@ void WriteAngleBracketsAsEntities(TextString& text) {
 // for RTF output, HTML escaping for any other.  Nothing without a context.
 void EscapeForOutput(FC* set, TextString& text) {
     if (!set || !set->context) return;
-    if (set->context->outputFormat == 1)
+    if (set->context->outputFormat == kOutputRTF)
         RTF_EscapeText(set, text);
     else
         HTML_EscapeText(set, text);
@@ -157,7 +158,7 @@ void LinkDictionary::BuildRules(FC* set) {
         if (!entry->global) continue;
         replacement.MakeEmpty();
         switch (format) {
-            case 0:
+            case kOutputHTML:
                 if (entry->anchorMarkup.IsEmpty()) {
                     replacement = "<A HREF=\"";
                     replacement.Append(entry->url);
@@ -176,7 +177,7 @@ void LinkDictionary::BuildRules(FC* set) {
                 replacement.Append(entry->linkText);
                 replacement.Append("</A>");
                 break;
-            case 1: {
+            case kOutputRTF: {
                 // The link leads to the definition's URL and shows its link
                 // text; the link text was escaped when it was added, the URL
                 // is escaped here.
@@ -188,7 +189,7 @@ void LinkDictionary::BuildRules(FC* set) {
                     RTF_FormatHyperlinkField(set, kRTFWebLink, target, entry->linkText, replacement);
                 break;
             }
-            case 2:
+            case kOutputText:
                 break;
             default:
                 replacement = entry->linkText;

@@ -8,6 +8,7 @@
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "output/markup/colours.h"
+#include "policies/alignments.h"
 #include "policies/fc.h"
 
 namespace {
@@ -16,10 +17,10 @@ bool EqualsNoCase(const TextString& text, const char* word) { return text.Matche
 
 const char* AlignmentName(int code) {
     switch (code) {
-        case 1: return "left";
-        case 2: return "center";
-        case 3: return "right";
-        case 4: return "justified";
+        case kAlignmentLeft: return "left";
+        case kAlignmentCentre: return "center";
+        case kAlignmentRight: return "right";
+        case kAlignmentJustified: return "justified";
         default: return "(none)";
     }
 }

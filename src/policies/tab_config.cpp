@@ -1,5 +1,6 @@
 // Table configuration: the 28 table policies, the per-column configurations
 // of a TABLE_LAYOUT, the table-analysis state and the table font.
+#include "policies/output_formats.h"
 #include "policies/tab_config.h"
 
 #include <algorithm>
@@ -148,9 +149,9 @@ int ColConfig::GetCharWidth() const { return lastChar > 0 ? lastChar - firstChar
 
 int ColConfig::GetWidth(int format) const {
     switch (format) {
-        case 0:
+        case kOutputHTML:
             return ScaleForHtml(width);
-        case 1: {
+        case kOutputRTF: {
             const int result = width != 0 ? width : fallbackWidth;
             return result > 0 ? result : 50;
         }
@@ -159,9 +160,9 @@ int ColConfig::GetWidth(int format) const {
     }
 }
 
-int ColConfig::GetSpacing(int format) const { return format == 0 ? ScaleForHtml(spacing) : spacing; }
+int ColConfig::GetSpacing(int format) const { return format == kOutputHTML ? ScaleForHtml(spacing) : spacing; }
 
-int ColConfig::GetOffset(int format) const { return format == 0 ? ScaleForHtml(offset) : offset; }
+int ColConfig::GetOffset(int format) const { return format == kOutputHTML ? ScaleForHtml(offset) : offset; }
 
 // ---------------------------------------------------------------------------
 // TabConfig

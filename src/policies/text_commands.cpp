@@ -1,5 +1,6 @@
 // Text commands: parsing "Text command" policy lines and applying them to
 // source lines.
+#include "foundation/line_types.h"
 #include "policies/text_commands.h"
 
 #include <string>
@@ -230,7 +231,7 @@ TextCommand::TextCommand(FC* set, const char* line) {
 
     if (command == kTreatLine) {
         lineType = ParseLineType(lineTypeWord);
-        if (lineType == -3) fail("POLICY: text command - unknown line type " + Quoted(remainder));
+        if (lineType == kLineNotAnalysed) fail("POLICY: text command - unknown line type " + Quoted(remainder));
     }
 
     if (command == kMetaTagLine && !trailingWord.empty()) {
@@ -253,7 +254,7 @@ bool TextCommand::IsCaseSensitive() const { return dataType != kString && dataTy
 void TextCommand::ApplyLineEffect(FC* set, TextLine* target, const TextString& text) const {
     switch (command) {
         case kIgnoreLine:
-            if (target) target->lineType = -4;
+            if (target) target->lineType = kLineIgnored;
             break;
         case kTreatLine:
             if (target) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/line_types.h"
 #include "foundation/text_string.h"
 
 class FC;
@@ -28,7 +29,7 @@ public:
     int removeMatchText = 0;
     int replaceMode = 0;  // 1 by_string, 5 by_character
     TextString replacement;
-    int lineType = -3;
+    int lineType = kLineNotAnalysed;
 
     TextCommand(FC* set, const char* line);  // parses the line
     TextCommand(const TextCommand& other) = default;

@@ -32,6 +32,7 @@
 
 #include "analysis/recognisers.h"
 #include "context/context.h"
+#include "context/statement_codes.h"
 #include "foundation/fonts.h"
 #include "foundation/unicode_text.h"
 #include "policies/fc.h"
@@ -48,7 +49,6 @@ constexpr int kMaxMergeSweeps = 64;
 // An RTF column is never wider than this many twips, so that the cell edges
 // summed over the widest delimited table stay far from overflowing.
 constexpr long long kMaxRtfWidth = 1000000;
-constexpr int kTypeChangePolicy = 1008;
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
 
@@ -131,7 +131,7 @@ int DataLineCount(const PreForm& engine) {
 
 bool IsDataLine(const PreForm& engine, int index) {
     const PreFormLine& line = *engine.lines[static_cast<size_t>(index)];
-    return index >= engine.headerLineCount && !line.isBlank && !line.isRuleLine && line.lineType != kTypeChangePolicy;
+    return index >= engine.headerLineCount && !line.isBlank && !line.isRuleLine && line.lineType != kStatementChangePolicy;
 }
 
 // Width in twips of one character of the table font.
@@ -421,7 +421,7 @@ void AddIndentColumn(PreForm& engine, int m) {
     engine.shortestLength += m;
     const std::string blanks(static_cast<size_t>(m), ' ');
     for (PreFormLine* line : engine.lines) {
-        if (line->lineType == kTypeChangePolicy) continue;
+        if (line->lineType == kStatementChangePolicy) continue;
         line->SetLayout(engine.lines.texts, blanks + line->Layout().str());
         // The column statistics that follow count every line's cells afresh.
     }
@@ -560,7 +560,7 @@ void AnalyseDelimited(PreForm& engine) {
     int most = 0;
     TextString rawScratch;
     for (const PreFormLine* line : engine.lines) {
-        if (line->lineType == kTypeChangePolicy) continue;
+        if (line->lineType == kStatementChangePolicy) continue;
         most = std::max(most, CountFields(line->Raw(rawScratch), engine.delimiter));
     }
     most = std::min(most, kMaxDelimitedColumns);
@@ -765,7 +765,7 @@ void PreForm::Analyse() {
     leftMargin = 0;
     if (m >= 1 && m <= 79) {
         for (PreFormLine* line : lines) {
-            if (line->lineType == kTypeChangePolicy || line->Layout().length == 0) continue;
+            if (line->lineType == kStatementChangePolicy || line->Layout().length == 0) continue;
             line->CutLayoutFront(lines.texts, m);
         }
         longestLength -= m;
@@ -955,7 +955,7 @@ void PreForm::GatherPositionStatistics() {
     int counted = 0;
     for (int i = std::max(headerLineCount, 0); i < lineCount; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
-        if (line.isBlank || line.lineType == kTypeChangePolicy) continue;
+        if (line.isBlank || line.lineType == kStatementChangePolicy) continue;
         ++counted;
         const LineText text = line.Layout();
         if (line.wide) {
@@ -1064,7 +1064,7 @@ void PreForm::GatherColumnStatistics() {
             // makes the line a row of its own.
             if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
             ColumnTally& tally = tallies[static_cast<size_t>(k)];
-            if (isDelimited && line.lineType != kTypeChangePolicy && cell)
+            if (isDelimited && line.lineType != kStatementChangePolicy && cell)
                 tally.widest = std::max(tally.widest, line.wide ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
                                                                 : cell->text.length);
             if (!data) return;

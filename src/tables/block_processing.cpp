@@ -1,6 +1,7 @@
 // Block processing: the collected block is classified by the analysis and
 // handed to the writer of its kind; the block's messages are collected here
 // and reported once the block is written.
+#include "context/statement_codes.h"
 #include "tables/preform.h"
 
 #include <algorithm>
@@ -23,7 +24,8 @@ constexpr const char* kMessageSeparator = "\n           ";
 
 // Directive lines carry no text of the block.
 bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == 241 || line.lineType == 242;
+    return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == kStatementContentsList ||
+           line.lineType == kStatementNavigationBar;
 }
 
 bool HasNonBlankText(LineText text) {

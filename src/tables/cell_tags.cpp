@@ -8,6 +8,7 @@
 // Cell positions: the cells of user-specified tables carry their row and
 // column numbers counted from 1; the cells the column analysis cuts carry
 // 0-based indexes.  Messages show both counted from 1.
+#include "policies/alignments.h"
 #include "tables/preform.h"
 #include "tables/engine_support.h"
 
@@ -124,13 +125,13 @@ bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& 
 // anything else.
 int VerticalCode(FC& set, const TextString& arguments) {
     TextString value;
-    if (!TryGetTagString(set, arguments, 1, value)) return 0;
+    if (!TryGetTagString(set, arguments, 1, value)) return kVerticalNone;
     value.Trim(0, " ");
     switch (ToUpperAscii(value.At(0))) {
-        case 'T': return 1;
-        case 'B': return 2;
-        case 'C': return 3;
-        default: return 0;
+        case 'T': return kVerticalTop;
+        case 'B': return kVerticalBottom;
+        case 'C': return kVerticalCentre;
+        default: return kVerticalNone;
     }
 }
 
@@ -465,11 +466,11 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
     }
 
     if (NameIs(name, "QUAD")) {
-        if (cell && cell->quadAlignment != 0) fault("TAG ERROR: Duplicate QUAD tag in table cell: ");
+        if (cell && cell->quadAlignment != kAlignmentNone) fault("TAG ERROR: Duplicate QUAD tag in table cell: ");
         TextString value;
         TryGetTagString(set, arguments, 1, value);
         const int alignment = ParseAlignmentLetter(value.buffer);
-        if (alignment == 0)
+        if (alignment == kAlignmentNone)
             fault("TAG ERROR: Invalid QUAD tag in table cell: ");
         else if (cell)
             cell->quadAlignment = alignment;
@@ -511,12 +512,12 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
             return remove();
         }
         const int alignment = VerticalCode(set, arguments);
-        if (alignment == 0) {
+        if (alignment == kVerticalNone) {
             fault("TAG ERROR: Failed to parse - ");
             return remove();
         }
         if (cell) {
-            if (cell->vAlignment != 0) Message("WARNING: Vertical alignment multiply defined for header cell", 10);
+            if (cell->vAlignment != kVerticalNone) Message("WARNING: Vertical alignment multiply defined for header cell", 10);
             cell->vAlignment = alignment;
         }
         return remove();
@@ -578,9 +579,9 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
     }
 
     if (NameIs(name, "VALIGN")) {
-        if (cell && cell->vAlignmentOverride != 0) fault("TAG ERROR: Duplicate VALIGN tag in table cell: ");
+        if (cell && cell->vAlignmentOverride != kVerticalNone) fault("TAG ERROR: Duplicate VALIGN tag in table cell: ");
         const int alignment = VerticalCode(set, arguments);
-        if (alignment == 0)
+        if (alignment == kVerticalNone)
             fault("TAG ERROR: Invalid VALIGN tag in table cell: ");
         else if (cell)
             cell->vAlignmentOverride = alignment;

@@ -8,7 +8,9 @@
 #include "context/context.h"
 #include "context/definitions.h"
 #include "context/preprocessor.h"
+#include "context/statement_codes.h"
 #include "context/wrapped_text_file.h"
+#include "foundation/line_types.h"
 #include "foundation/product_identity.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
@@ -18,6 +20,7 @@
 #include "output/rtf_file.h"
 #include "output/tag_executors.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 #include "tables/preform.h"
 
 namespace {
@@ -134,7 +137,7 @@ void HandleDefinitionLine(FC& set, Context& context, ReadingPosition& reading, A
             // (which stay text), nor be written itself: it is dropped as a
             // consumed line and no longer counts as a directive.
             line.tagCode = kStatementNone;
-            line.lineType = -4;
+            line.lineType = kLineIgnored;
             context.trackers.codeLocation = savedLocation;
             return;
         }
@@ -152,7 +155,7 @@ void HandleDefinitionLine(FC& set, Context& context, ReadingPosition& reading, A
     if (reading.insideDefinition && code != kStatementDefineBlock && code != kStatementEndBlock &&
         code != kStatementDefineHTMLFragment && code != kStatementDefineTextFragment) {
         if (state.analysisPass) state.defines.AppendLine(line.rawText);
-        line.lineType = -1;
+        line.lineType = kLineConsumed;
     }
 
     if (code == kStatementDefineVariable) {
@@ -252,7 +255,7 @@ public:
         for (int n = 0, slot = Before(index); n < ignoreAtEnd; ++n, slot = Before(slot)) {
             AnalysedLine* line = slots[static_cast<size_t>(slot)].get();
             if (!line) break;
-            line->lineType = 0;
+            line->lineType = kLineText;
             line->SetText(nullptr);
         }
         if (wrapped) {
@@ -329,7 +332,7 @@ bool IsPassedToTableEngine(int lineType) {
     // applies them where they stand.
     switch (lineType) {
         case kStatementEndIgnore:
-        case 1010:
+        case kStatementReserved:
         case kStatementEndSpecialBlock:
         case kStatementBeginContents:
         case kStatementEndContents:
@@ -357,9 +360,9 @@ TextString OutputFilePath(FC& master, FC& run, Context& context, const TextStrin
     naming.SetText(Pol::OutputDirectory, names.outputDirectory.buffer, false);
     const TextString outputFile = names.outputDirectory + names.outputName;
     TextString path;
-    if (context.outputFormat == 1)
+    if (context.outputFormat == kOutputRTF)
         RTFFile(naming).GetOutputFileName(outputFile.buffer, &naming, &path);
-    else if (context.outputFormat == 0)
+    else if (context.outputFormat == kOutputHTML)
         HTMLFile().GetOutputFileName(outputFile.buffer, &naming, &path);
     return path;
 }
@@ -450,19 +453,19 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
     std::unique_ptr<OutputDocument> writer;
     DocumentState& state = context.documentState;
     switch (context.outputFormat) {
-        case 0:
+        case kOutputHTML:
             writer = std::make_unique<HTMLFile>();
             state.htmlOutput = 1;
             state.outputInt = 0;
             state.rtfOutput = 0;
             break;
-        case 1:
+        case kOutputRTF:
             writer = std::make_unique<RTFFile>(file);
             state.htmlOutput = 1;
             state.outputInt = 0;
             state.rtfOutput = 1;
             break;
-        case 2:
+        case kOutputText:
             // No writer writes plain text: the file is refused before it is read.
             file.ReportMessage("UNSUPPORTED CASE: target format in ConvertToTable", 10);
             reader.CloseAll();
@@ -484,7 +487,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
     // The ring, the engine, the default definitions.
     {
         PreForm engine(writer.get(), &file, nullptr);
-        if (context.outputFormat == 1)
+        if (context.outputFormat == kOutputRTF)
             engine.SetRTFWriter(writer.get());
         else
             engine.SetHTMLWriter(writer.get());
@@ -510,7 +513,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
         engine.Process(specialFormatCode);
 
         // The document foot.
-        if (context.outputFormat == 0) {
+        if (context.outputFormat == kOutputHTML) {
             TextString footer = file.GetText(Pol::HTMLFooterFile);
             int index = -1;
             if (state.defines.FindPreviousDefinition(kDefinitionFragment, TextString("HTML_FOOTER"), reading.current,
@@ -519,12 +522,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
             PageEndOptions options;
             options.pageOption = 1;
             options.navigationBar = 1;
-            options.option2 = 1;
-            options.option3 = 1;
-            options.option4 = 1;
             options.directoryPage = 0;
-            options.option6 = 0;
-            options.option7 = 0;
             HTML_EndDocument(writer.get(), nullptr, &file, footer, options);
         } else if (auto* rtf = dynamic_cast<RTFFile*>(writer.get())) {
             // Closes the paragraph, text and document groups the header opened.

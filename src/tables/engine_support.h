@@ -8,6 +8,7 @@
 #include "context/context.h"
 #include "foundation/text_string.h"
 #include "output/output_document.h"
+#include "policies/alignments.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 #include "tables/preform.h"
@@ -68,12 +69,11 @@ inline void AppendTableColours(TextString& tag, const TabConfig& config, const F
     }
 }
 
-// The opening of an HTML table: a DIV for a centred or right-aligned table
-// (alignment 2 or 3), then "<TABLE ID=" with the run's next table number.
+// The opening of an HTML table: a DIV for a table not aligned left, then "<TABLE ID=" with the run's next table number.
 inline void AppendTableOpening(TextString& tag, int alignment, Context* context) {
-    if (alignment != 1) {
+    if (alignment != kAlignmentLeft) {
         tag.Append("<DIV ALIGN=\"");
-        tag.Append(alignment == 2 ? "CENTER" : (alignment == 3 ? "RIGHT" : "LEFT"));
+        tag.Append(alignment == kAlignmentCentre ? "CENTER" : (alignment == kAlignmentRight ? "RIGHT" : "LEFT"));
         tag.Append("\">");
     }
     tag.Append("<TABLE ID=\"table_");

@@ -6,6 +6,8 @@
 // Every writer works on the lines' display texts, which the reader has
 // already escaped for the output format: nothing here escapes again, so each
 // "&", "<" or accented letter of the input is escaped exactly once.
+#include "context/statement_codes.h"
+#include "foundation/line_types.h"
 #include "tables/preform.h"
 #include "tables/engine_support.h"
 
@@ -28,15 +30,6 @@ using engine_support::ConfigOf;
 using engine_support::IsOn;
 using engine_support::Write;
 
-constexpr int kTypePageBreak = 2;
-constexpr int kTypeRule = 4;
-constexpr int kTypeUnderline = -2;
-constexpr int kTypeIgnored = -1;
-constexpr int kTypeDropped = -4;
-constexpr int kTypeRuleDirective = 1001;
-constexpr int kTypeChangePolicy = 1008;
-constexpr int kTypeNewPage = 1032;
-constexpr int kMailHeaderLevel = 250;
 // Blocks longer than this are written without the RTF keep-together option.
 constexpr int kKeepTogetherLines = 40;
 
@@ -162,7 +155,7 @@ void PreForm::OutputCodeSample() {
 
     for (size_t i = 0; i < lines.size(); ++i) {
         const PreFormLine& line = *lines[i];
-        if (line.lineType == kTypeChangePolicy) {
+        if (line.lineType == kStatementChangePolicy) {
             ApplyPolicyLine(static_cast<int>(i));
             continue;
         }
@@ -252,7 +245,7 @@ void PreForm::OutputPreformatted() {
     OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
     for (size_t i = 0; i < lines.size(); ++i) {
         const PreFormLine& line = *lines[i];
-        if (line.lineType == kTypeChangePolicy) {
+        if (line.lineType == kStatementChangePolicy) {
             ApplyPolicyLine(static_cast<int>(i));
             continue;
         }
@@ -325,12 +318,12 @@ void PreForm::OutputAsNormal() {
         // A rule drawn in the text (a line of dashes, an underline) has no
         // RTF rule to become, so in RTF it is written as the line it is
         // rather than dropped.
-        const bool drawnRule = type == kTypeRule || type == kTypeUnderline;
-        if ((type == kTypePageBreak || type == kTypeRuleDirective || type == kTypeNewPage || drawnRule) &&
+        const bool drawnRule = type == kLineRuler || type == kLineUnderline;
+        if ((type == kLinePageBreak || type == kStatementLineRule || type == kStatementPage || drawnRule) &&
             (htmlOutput || !drawnRule)) {
             if (!htmlOutput) continue;
             TextString rule("<HR NOSHADE");
-            if (type != kTypePageBreak && type != kTypeNewPage) {
+            if (type != kLinePageBreak && type != kStatementPage) {
                 const int percent = line.length * 100 / 80;
                 if (percent >= 1 && percent <= 74) {
                     rule.Append(" ALIGN=\"LEFT\" WIDTH=\"");
@@ -342,12 +335,12 @@ void PreForm::OutputAsNormal() {
             Write(htmlWriter, &set, rule);
             continue;
         }
-        if (type == kTypeChangePolicy) {
+        if (type == kStatementChangePolicy) {
             ApplyPolicyLine(static_cast<int>(i));
             continue;
         }
         // Ignored and dropped input lines are not part of the text.
-        if (IsDirectiveLine(line) || type == kTypeIgnored || type == kTypeDropped) continue;
+        if (IsDirectiveLine(line) || type == kLineConsumed || type == kLineIgnored) continue;
 
         std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display().buffer);
         scratch->ConvertForOutput(set, line.Replacements(), 1, 1, 1, 0, 1, 1);
@@ -391,7 +384,7 @@ void PreForm::OutputMailHeader() {
     TextString date, sender, subject;
     for (size_t i = 0; i < lines.size() && !(dateLine && senderLine && subjectLine); ++i) {
         const PreFormLine& line = *lines[i];
-        if (line.lineType == kTypeChangePolicy) continue;
+        if (line.lineType == kStatementChangePolicy) continue;
         const TextString text(line.Display().view());
         int colon = -1;
         if (!text.FindChar(0, ':', &colon, 1)) continue;
@@ -422,7 +415,7 @@ void PreForm::OutputMailHeader() {
 
     if (htmlOutput) {
         const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->position;
-        HTML_WriteHeadingAnchor(&set, htmlWriter, kMailHeaderLevel, where, subject, subject, subject);
+        HTML_WriteHeadingAnchor(&set, htmlWriter, kLineMailHeading, where, subject, subject, subject);
         Write(htmlWriter, &set, "<!-- Start of auto-detected Mail header -->");
         Write(htmlWriter, &set, TextString("<H2>") + subject + "</H2>");
         Write(htmlWriter, &set, TextString("<EM>") + sender + "</EM><BR>");
@@ -473,7 +466,7 @@ void PreForm::OutputTextBlock() {
 
     for (size_t i = 0; i < lines.size(); ++i) {
         const PreFormLine& line = *lines[i];
-        if (line.lineType == kTypeChangePolicy) {
+        if (line.lineType == kStatementChangePolicy) {
             ApplyPolicyLine(static_cast<int>(i));
             continue;
         }

@@ -1,8 +1,6 @@
 #include "tables/preform.h"
 
-#include <atomic>
 #include <cstring>
-#include <mutex>
 #include <string_view>
 
 #include "analysis/analysed_line.h"
@@ -15,6 +13,7 @@
 #include "output/rtf_file.h"
 #include "output/rtf_paragraphs.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 #include "policies/tab_config.h"
 
 namespace {
@@ -307,8 +306,8 @@ PreForm::PreForm(OutputDocument* writer, FC* set, AnalysedLine*) : policies(set)
     ResetCellFormat(defaultCellFormats[0]);
     ResetCellFormat(defaultCellFormats[1]);
     Context* context = set ? set->context : nullptr;
-    const int format = context ? context->outputFormat : 0;
-    if (format == 1 || format == 3) {
+    const int format = context ? context->outputFormat : kOutputHTML;
+    if (format == kOutputRTF || format == kOutputPDF) {
         htmlOutput = 0;
         rtfOutput = 1;
         rtfWriter = writer;

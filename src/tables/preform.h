@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/line_types.h"
 #include "foundation/source_position.h"
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
@@ -101,7 +102,7 @@ class PreFormLine {
 public:
     int length = 0;          // length of the layout text
     int indent = 0;          // leading blanks of the analysed line
-    int lineType = 0;
+    int lineType = kLineText;
     SourcePosition position;
     // Filled by the block statistics and used by table parsing and output.
     int filledCellCount = 0;     // cells of the line with text

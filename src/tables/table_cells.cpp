@@ -18,6 +18,7 @@
 #include "foundation/unicode_text.h"
 #include "output/markup/escaping.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 #include "policies/tab_config.h"
 #include "tables/engine_support.h"
 #include "tables/preform.h"
@@ -41,7 +42,7 @@ const TabConfig* ConfigOf(const PreForm* engine) {
 bool EngineWritesRtf(const PreForm* engine) { return engine && !engine->htmlOutput && engine->rtfOutput; }
 bool SetWritesRtf(const FC* set) {
     const Context* context = set ? set->context : nullptr;
-    return context && (context->outputFormat == 1 || context->outputFormat == 3);
+    return context && (context->outputFormat == kOutputRTF || context->outputFormat == kOutputPDF);
 }
 
 // ---------------------------------------------------------------------------
@@ -1137,7 +1138,7 @@ void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
 int PreForm::GetSpanWidth(const TableCell* cell, int ignoreStub, int firstColumn, int span) const {
     const TabConfig* config = ConfigOf(this);
     if (!config || config->columnCount <= 0 || firstColumn >= config->columnCount) return 0;
-    const int format = htmlOutput ? 0 : 1;
+    const int format = htmlOutput ? kOutputHTML : kOutputRTF;
     if (span < 1) span = 1;
     if (firstColumn < 0) firstColumn = 0;
     // A span running past the layout ends at its last column.
@@ -1158,7 +1159,7 @@ int PreForm::GetSpanWidth(const TableCell* cell, int ignoreStub, int firstColumn
     const ColConfig* first = config->Column(firstColumn);
     if (first && !first->hidden && first->stubIndent > 0 && !ignoreStub && !(cell && cell->ignoreStub))
         width = std::max<int64_t>(0, width - first->stubIndent);
-    if (format == 1) {
+    if (format == kOutputRTF) {
         const ColConfig* gap = config->Column(lastColumn);
         if (gap) width += gap->GetSpacing(format);
     }

@@ -3,6 +3,8 @@
 // assembled row and OutputTableEnd once; the user-specified tables reuse
 // OutputHtmlCell.  Every output line is one WriteText call on the block's
 // writer (long HTML cell lines go through the wrapping WriteLine).
+#include "foundation/line_types.h"
+#include "policies/alignments.h"
 #include "tables/preform.h"
 #include "tables/engine_support.h"
 
@@ -39,7 +41,6 @@ using engine_support::ConfigOf;
 using engine_support::IsOn;
 using engine_support::Write;
 
-constexpr int kRuleLineType = 4;
 constexpr int kRtfColumnGap = 216;       // twips between the cell edges beyond the column widths
 constexpr long kLeastFittedWidth = 720;  // twips: no column is narrowed below this (or its longest word)
 constexpr int kLongCellLine = 131;       // longer cell lines go through the wrapping writer
@@ -346,11 +347,11 @@ int ReservedIndentPositions(const TabConfig* config, int column) {
 }
 
 void AppendVerticalAlignment(TextString& tag, int vAlign) {
-    if (vAlign == 1)
+    if (vAlign == kVerticalTop)
         tag.Append(" VALIGN=\"TOP\"");
-    else if (vAlign == 2)
+    else if (vAlign == kVerticalBottom)
         tag.Append(" VALIGN=\"BOTTOM\"");
-    else if (vAlign == 3)
+    else if (vAlign == kVerticalCentre)
         tag.Append(" VALIGN=\"CENTER\"");
 }
 
@@ -363,9 +364,9 @@ int PreForm::TableAlignment() const {
     const TabConfig* config = tabConfig ? tabConfig : (policies ? policies->GetDefaultTabConfig() : nullptr);
     if (config && config->IsSet(TabPol::TableAlignment)) {
         const int alignment = config->GetInt(TabPol::TableAlignment);
-        if (alignment != 0) return alignment;
+        if (alignment != kAlignmentNone) return alignment;
     }
-    return centreTable ? 2 : 1;
+    return centreTable ? kAlignmentCentre : kAlignmentLeft;
 }
 
 // ---------------------------------------------------------------------------
@@ -695,8 +696,9 @@ void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* se
         markup.AppendNumber('1', cell.rowSpan, 0);
     }
     const char* alignAttribute =
-        cell.alignment == 2 ? " ALIGN=\"CENTER\""
-                            : (cell.alignment == 3 ? " ALIGN=\"RIGHT\"" : (cell.header ? " ALIGN=\"LEFT\"" : nullptr));
+        cell.alignment == kAlignmentCentre
+            ? " ALIGN=\"CENTER\""
+            : (cell.alignment == kAlignmentRight ? " ALIGN=\"RIGHT\"" : (cell.header ? " ALIGN=\"LEFT\"" : nullptr));
     if (alignAttribute && !cell.onlySpacing) Add(markup, alignAttribute);
     if (!cell.header) AppendVerticalAlignment(markup, cell.vAlign);
     Add(markup, ">");
@@ -768,8 +770,8 @@ void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, con
         // bytes (the text's room has that much to spare).
         const ShortPiece& indent = kShortPieces[settings.minimise ? kNothing : kIndent];
         const ShortPiece& name = kShortPieces[header ? kHeaderName : kDataName];
-        const ShortPiece& align = kShortPieces[alignment == 2   ? kAlignCentre
-                                               : alignment == 3 ? kAlignRight
+        const ShortPiece& align = kShortPieces[alignment == kAlignmentCentre  ? kAlignCentre
+                                               : alignment == kAlignmentRight ? kAlignRight
                                                : header         ? kAlignLeft
                                                                 : kNothing];
         const ShortPiece& valign =
@@ -913,7 +915,7 @@ void PreForm::OutputTableRow(int lineIndex) {
             auto isRule = [&](int index) {
                 if (index < 0 || index >= static_cast<int>(lines.size())) return false;
                 const PreFormLine& entry = *lines[static_cast<size_t>(index)];
-                return entry.lineType == kRuleLineType || entry.isRuleLine != 0;
+                return entry.lineType == kLineRuler || entry.isRuleLine != 0;
             };
             if (isRule(lineIndex + 1)) Add(borders, "\\clbrdrb\\brdrs");
             if (isRule(lineIndex - 1)) Add(borders, "\\clbrdrt\\brdrs");
@@ -979,8 +981,8 @@ void PreForm::OutputTableRow(int lineIndex) {
                 Add(opening, "\\b ");
                 Add(closing, "\\b0 ");
             }
-            if (!merged && cell->alignment == 2) Add(opening, "\\qc ");
-            if (!merged && cell->alignment == 3) Add(opening, "\\qr ");
+            if (!merged && cell->alignment == kAlignmentCentre) Add(opening, "\\qc ");
+            if (!merged && cell->alignment == kAlignmentRight) Add(opening, "\\qr ");
             if (opening.IsEmpty()) {
                 line = text;
                 Add(line, "\\cell");

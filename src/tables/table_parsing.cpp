@@ -6,6 +6,8 @@
 // a spanning cell is a row of its own.  Parse type 0 is a silent trial that
 // only decides whether a two-column table can be written as a definition
 // list.
+#include "context/statement_codes.h"
+#include "foundation/line_types.h"
 #include "tables/preform.h"
 
 #include <algorithm>
@@ -21,12 +23,12 @@
 
 namespace {
 
-constexpr int kChangePolicyLineType = 1008;
 
 // Directive lines other than CHANGE_POLICY have done their work when the
 // file was read; they are no rows of the table.
 bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == 241 || line.lineType == 242;
+    return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == kStatementContentsList ||
+           line.lineType == kStatementNavigationBar;
 }
 
 // The table policies read only where a table starts: a CHANGE_POLICY line
@@ -133,9 +135,9 @@ void PreForm::ParseTable(int parseType) {
     int leadingPolicyEnd = 0;
     for (; leadingPolicyEnd < count; ++leadingPolicyEnd) {
         const PreFormLine& line = *lines[static_cast<size_t>(leadingPolicyEnd)];
-        if (line.lineType == kChangePolicyLineType) {
+        if (line.lineType == kStatementChangePolicy) {
             if (applies) ApplyPolicyLine(leadingPolicyEnd);
-        } else if (!IsDirectiveLine(line) && line.lineType != -1 && line.lineType != -4) {
+        } else if (!IsDirectiveLine(line) && line.lineType != kLineConsumed && line.lineType != kLineIgnored) {
             break;
         }
     }
@@ -223,7 +225,7 @@ void PreForm::ParseTable(int parseType) {
 
     for (int i = 0; i < count; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
-        const bool policyLine = line.lineType == kChangePolicyLineType;
+        const bool policyLine = line.lineType == kStatementChangePolicy;
         if (policyLine) {
             if (i < leadingPolicyEnd) continue;  // applied before the table started
             if (applies) {
@@ -244,7 +246,7 @@ void PreForm::ParseTable(int parseType) {
             }
             continue;
         }
-        if (IsDirectiveLine(line) || line.lineType == -1 || line.lineType == -4) continue;
+        if (IsDirectiveLine(line) || line.lineType == kLineConsumed || line.lineType == kLineIgnored) continue;
         SplitLineIntoCells(&scratchRow, i, 0);
         lastCut = i;
         if (!textSeen) {

@@ -4,6 +4,7 @@
 // grids; each grid is placed on an occupancy map, checked, and written as
 // HTML rows or RTF rows.  RTF tables too wide for the page are fitted by
 // moving their left margin or by setting them in a landscape section.
+#include "policies/alignments.h"
 #include "tables/user_tables.h"
 #include "tables/engine_support.h"
 
@@ -1264,10 +1265,10 @@ void PreForm::OutputRtfCell(TableCell* cell, int isHeaderRow, int isHeaderColumn
         // (the column record alone would make every cell without details
         // left-aligned).
         int alignment = config ? config->GetInt(TabPol::CellAlignment) : 0;
-        if (alignment == 0) alignment = cell->alignment;
-        if (alignment == 0 && layout) alignment = layout->alignment;
-        if (alignment == 2) opening.Append("\\qc ");
-        if (alignment == 3) opening.Append("\\qr ");
+        if (alignment == kAlignmentNone) alignment = cell->alignment;
+        if (alignment == kAlignmentNone && layout) alignment = layout->alignment;
+        if (alignment == kAlignmentCentre) opening.Append("\\qc ");
+        if (alignment == kAlignmentRight) opening.Append("\\qr ");
     }
     TextString line("{");
     line.Append(opening);

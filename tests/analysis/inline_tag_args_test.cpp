@@ -419,3 +419,27 @@ TEST(InlineTagArgs, TaggedTextRuleBlanksTags) {
     EXPECT_EQ(out.str(), "Intro  text  end [[CAD x]]");
 
 }
+
+TEST(InlineTagArgs, RawArgumentTextKeepsWhatTheListWouldLose) {
+    struct Case {
+        const char* start;  // the tag delimiters
+        const char* end;
+        const char* tag;
+        const char* expected;
+    };
+    const std::vector<Case> cases = {
+        {"[[", "]]", "[[TEXT Hello, world]]", "Hello, world"},
+        {"[[", "]]", "[[TEXT   runs  of blanks ]]", "  runs  of blanks "},
+        {"[[", "]]", "[[TEXT \"quoted, kept\", next]]", "\"quoted, kept\", next"},
+        {"[[", "]]", "[[TEXT\tafter a tab]]", "after a tab"},
+        {"[[", "]]", "[[TEXT]]", ""},
+        {"<<", ">>", "<<TEXT a, b>>", "a, b"},
+        {"<<", ">>", "<<TEXT a]]>>", "a]]"},
+    };
+    for (const Case& c : cases) {
+        FC set;
+        set.SetText(Pol::StartTagDelimiter, c.start);
+        set.SetText(Pol::EndTagDelimiter, c.end);
+        EXPECT_EQ(RawTagArgumentText(set, TextString(c.tag), TextString("TEXT")).str(), c.expected) << c.tag;
+    }
+}

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,17 +13,11 @@
 #include "policies/fc.h"
 #include "support/reading_harness.h"
 #include "support/recording_document.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 std::string DataPath(const std::string& name) { return std::string(VENDREL_TEST_DATA_DIR) + "/analysis/" + name; }
-
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string Repeated(const std::string& piece, int times) {
     std::string text;

@@ -14,6 +14,7 @@
 #include "app/ui_services.h"
 #include "context/context.h"
 #include "support/recording_services.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -21,15 +22,14 @@ namespace fs = std::filesystem;
 
 class BatchModeTest : public testing::Test {
 protected:
-    fs::path folder;
+    TempFolder temp{"batch_mode"};
+    fs::path folder = temp.Path();
     std::string directory;  // with its trailing "/"
     RecordingServices services;
     std::unique_ptr<MainDialog> dialog;
 
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "batch_mode_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        ASSERT_TRUE(temp.Made());
         directory = folder.string() + "/";
         TheStatusWindow().consoleEcho = false;
         dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
@@ -38,8 +38,6 @@ protected:
     void TearDown() override {
         dialog.reset();
         TheStatusWindow().consoleEcho = true;
-        std::error_code error;
-        fs::remove_all(folder, error);
     }
     void Write(const std::string& name) { std::ofstream(folder / name) << "Name  Age\nAnn   31\n"; }
 

@@ -16,6 +16,7 @@
 #include "foundation/run_status.h"
 #include "platform/output_files.h"
 #include "support/recording_services.h"
+#include "support/temp_folder.h"
 #include "texts/message_texts.h"
 
 namespace {
@@ -30,15 +31,14 @@ bool HasLine(const StringList& lines, const std::string& text) {
 
 class ConversionRunTest : public testing::Test {
 protected:
-    fs::path folder;
+    TempFolder temp{"conversion_run"};
+    fs::path folder = temp.Path();
     std::string directory;  // with its trailing "/"
     RecordingServices services;
     std::unique_ptr<MainDialog> dialog;
 
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "conversion_run_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        ASSERT_TRUE(temp.Made());
         directory = folder.string() + "/";
         TheStatusWindow().consoleEcho = false;
         TheStatusWindow().Clear();
@@ -50,8 +50,6 @@ protected:
     void TearDown() override {
         dialog.reset();
         TheStatusWindow().consoleEcho = true;
-        std::error_code error;
-        fs::remove_all(folder, error);
     }
     void Write(const std::string& name, const std::string& content) {
         std::ofstream(folder / name, std::ios::binary) << content;

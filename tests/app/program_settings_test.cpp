@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ui_services.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -28,14 +29,13 @@ public:
 
 class ProgramSettingsTest : public testing::Test {
 protected:
-    fs::path folder;
+    TempFolder temp{"program_settings"};
+    fs::path folder = temp.Path();
     std::string savedPath, savedConfig;
     RecordingServices services;
 
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "program_settings_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        ASSERT_TRUE(temp.Made());
         savedPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
         savedConfig = std::getenv("XDG_CONFIG_HOME") != nullptr ? std::getenv("XDG_CONFIG_HOME") : "";
         setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
@@ -44,8 +44,6 @@ protected:
     void TearDown() override {
         setenv("PATH", savedPath.c_str(), 1);
         setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
-        std::error_code error;
-        fs::remove_all(folder, error);
     }
     fs::path SettingsFile() const { return folder / "config" / "Halvex" / "Vendrel" / "settings"; }
     void PutOpener(const fs::path& directory) {

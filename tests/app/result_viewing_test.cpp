@@ -7,13 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/program_settings.h"
 #include "app/ui_services.h"
 #include "platform/process_launch.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -46,15 +46,14 @@ private:
 
 class ResultViewingTest : public testing::Test {
 protected:
-    fs::path folder, record, script;
+    TempFolder temp{"result viewing"};
+    fs::path folder = temp.Path(), record, script;
     std::optional<ScopedEnv> config, display, wayland;
     std::optional<ProgramSettings> settings;
     RecordingServices services;
 
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "result viewing XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        ASSERT_TRUE(temp.Made());
         config.emplace("XDG_CONFIG_HOME", (folder / "config").c_str());
         display.emplace("DISPLAY", ":0");
         wayland.emplace("WAYLAND_DISPLAY", nullptr);
@@ -68,8 +67,6 @@ protected:
     }
     void TearDown() override {
         WaitForStartedPrograms();
-        std::error_code error;
-        fs::remove_all(folder, error);
     }
     ResultViewer::RunResults Batch(const char* name, int format = 0) {
         ResultViewer::RunResults results;
@@ -83,10 +80,7 @@ protected:
     // What the recording program received; empty when it never ran.
     std::string Received() {
         WaitForStartedPrograms();
-        std::ifstream in(record);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
+        return ReadWhole(record);
     }
 };
 

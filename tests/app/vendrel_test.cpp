@@ -24,17 +24,11 @@
 #include "policies/policy_value.h"
 #include "policies/tab_config.h"
 #include "support/document_text.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -62,19 +56,15 @@ const char* const kCompleteLine = "%%%%%%%%%%%%%%%%%%% Conversion complete %%%%%
 
 class VendrelTest : public testing::Test {
 protected:
-    fs::path folder;
+    TempFolder temp{"vendrel_app"};
+    fs::path folder = temp.Path();
     std::string runIn;  // the folder below `folder` the program runs in ("" for the folder itself)
     std::string out, err;
 
-    void SetUp() override {
-        std::string pattern = testing::TempDir() + "vendrel_app_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
+    void SetUp() override { ASSERT_TRUE(temp.Made()); }
     void TearDown() override {
         std::error_code error;
         fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, error);
-        fs::remove_all(folder, error);
         fs::remove(Capture(".out"), error);
         fs::remove(Capture(".err"), error);
     }

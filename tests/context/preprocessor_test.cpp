@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,17 +12,11 @@
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 #include "support/reading_harness.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 std::string DataPath(const std::string& name) { return std::string(VENDREL_TEST_DATA_DIR) + "/reading/" + name; }
-
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 const TextString& DocumentText(ReadingHarness& harness, int index) {
     return harness.context.documentState.documentTexts[static_cast<size_t>(index)];

@@ -1,15 +1,14 @@
 #include "context/style_set.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "context/context.h"
 #include "policies/fc.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -26,18 +25,10 @@ protected:
         set.SetContext(&context);
         gStyleMessages = &messages;
         context.sink.SetMessageCallback(CollectStyleMessage);
-        std::string pattern = testing::TempDir() + "vendrel_styles_XXXXXX";
-        directory = std::string(mkdtemp(pattern.data())) + "/";
     }
-    ~StyleSetFixture() override {
-        gStyleMessages = nullptr;
-        for (const std::string& file : files) std::remove(file.c_str());
-        std::remove(directory.c_str());
-    }
-    void WriteFile(const std::string& name, const std::string& text) {
-        files.push_back(directory + name);
-        std::ofstream(files.back(), std::ios::binary) << text;
-    }
+    ~StyleSetFixture() override { gStyleMessages = nullptr; }
+    void SetUp() override { ASSERT_TRUE(temp.Made()); }
+    void WriteFile(const std::string& name, const std::string& text) { WriteWhole(directory + name, text); }
     // Face, size, bold, italic, proportional and font index of each style, in order.
     void Check(const std::vector<std::pair<int, std::string>>& expected) {
         for (const auto& [style, text] : expected) {
@@ -53,8 +44,8 @@ protected:
     FC set;
     StyleSet& styles = context.styleSet;
     std::vector<std::string> messages;
-    std::string directory;
-    std::vector<std::string> files;
+    TempFolder temp{"vendrel_styles"};
+    std::string directory = temp.Path().string() + "/";
 };
 
 }  // namespace

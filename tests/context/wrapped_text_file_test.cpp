@@ -12,6 +12,7 @@
 #include "context/context.h"
 #include "policies/fc.h"
 #include "policies/text_commands.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -22,9 +23,7 @@ using Lines = std::vector<std::string>;
 class ReaderTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "wrapped_text_file_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
+        ASSERT_TRUE(temp.Made());
         ResetHeldBackRemainder();
         ResetLineAcceptanceState();
         set.SetContext(&context);
@@ -32,7 +31,6 @@ protected:
     }
     void TearDown() override {
         ResetHeldBackRemainder();
-        std::system(("rm -rf '" + dir + "'").c_str());
     }
     std::string Write(const std::string& bytes) {
         const std::string name = dir + "/in" + std::to_string(files++) + ".txt";
@@ -50,7 +48,8 @@ protected:
         return lines;
     }
 
-    std::string dir;
+    TempFolder temp{"wrapped_text_file"};
+    std::string dir = temp.Path().string();
     int files = 0;
     Context context;
     FC set;

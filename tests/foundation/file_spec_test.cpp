@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "foundation/message_reporter.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -21,19 +22,17 @@ public:
 
 class FileSpecTest : public testing::Test {
 protected:
-    std::filesystem::path root;
+    TempFolder temp{"file_spec"};
+    std::filesystem::path root = temp.Path();
 
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "file_spec_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        ASSERT_TRUE(temp.Made());
         std::filesystem::create_directory(root / "dir");
         Write("dir/b.txt", "bee\n");
         Write("dir/A.txt", "ay\n");
         Write("dir/other.doc", "doc\n");
         std::filesystem::create_directory(root / "dir" / "c.txt");
     }
-    void TearDown() override { std::filesystem::remove_all(root); }
 
     void Write(const std::string& relative, const std::string& content) {
         std::ofstream(root / relative, std::ios::binary) << content;

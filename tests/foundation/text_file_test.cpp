@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -35,15 +37,7 @@ Lines ReadLines(TextFile& file) {
 
 class TextFileTest : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = testing::TempDir() + "text_file_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::error_code error;
-        fs::remove_all(dir, error);
-    }
+    void SetUp() override { ASSERT_TRUE(temp.Made()); }
     std::string Write(const std::string& name, const std::string& bytes) {
         std::string path = (fs::path(dir) / name).string();
         std::ofstream(path, std::ios::binary) << bytes;
@@ -57,7 +51,8 @@ protected:
         return ReadLines(file);
     }
 
-    std::string dir;
+    TempFolder temp{"text_file_test"};
+    std::string dir = temp.Path().string();
 };
 
 TEST_F(TextFileTest, OpenForReadRefusalsAndInputList) {

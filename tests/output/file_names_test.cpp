@@ -16,6 +16,7 @@
 #include "policies/fc.h"
 #include "policies/link_dictionary.h"
 #include "support/recording_document.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -124,8 +125,9 @@ TEST_F(FileNamesTest, FolioBlocksAndPreUseTheCurrentDirectivePrefix) {
 
 TEST_F(FileNamesTest, FragmentsFileQueuesOnlyDefinitions) {
     MessageRecorder messages(context);
-    const std::filesystem::path folder =
-        std::filesystem::path(testing::TempDir()) / ("fragments_" + std::to_string(::getpid()));
+    TempFolder temp("fragments");
+    ASSERT_TRUE(temp.Made());
+    const std::filesystem::path& folder = temp.Path();
     std::filesystem::create_directories(folder / "alt");
     std::ofstream(folder / "frag.txt") << "$_$_DEFINE_HTML_FRAGMENT X\n<hr>\n$_$_END_BLOCK\nstray text\n"
                                           "$_$_include part.txt\n$_$_UNKNOWN\n";
@@ -148,7 +150,6 @@ TEST_F(FileNamesTest, FragmentsFileQueuesOnlyDefinitions) {
     LoadFragmentsFile(&set, &missing);
     EXPECT_TRUE(Pending(missing).empty());
     EXPECT_EQ(messages.Count("ERROR: Can't find file none.txt"), 1);
-    std::filesystem::remove_all(folder);
 }
 
 TEST_F(FileNamesTest, TaggedFileNamesNearTheCurrentLine) {

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "output/html_output_navigation_bar.h"
 #include "policies/fc.h"
 #include "support/recording_document.h"
+#include "support/temp_folder.h"
 #include "tables/convert_to_table.h"
 
 namespace {
@@ -163,9 +163,9 @@ void IgnoreStatus(const char*) {}
 // A fragment defined in the fragments file reaches the converted page: the
 // page header is the HTML_HEADER fragment when one is defined.
 TEST(FragmentsFileTest, HeaderFragmentFromFragmentsFileIsWritten) {
-    std::string pattern = testing::TempDir() + "vendrel_fragments_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::string folder = pattern;
+    TempFolder temp("vendrel_fragments");
+    ASSERT_TRUE(temp.Made());
+    const std::string folder = temp.Path().string();
     std::ofstream(folder + "/frag.txt") << "$_$_DEFINE_HTML_FRAGMENT HTML_HEADER\n<DIV CLASS=\"banner\">Site</DIV>\n"
                                            "$_$_END_BLOCK\n";
     std::ofstream(folder + "/input.txt") << "Name   Size\nalpha  1\nbeta   2\n";
@@ -187,8 +187,6 @@ TEST(FragmentsFileTest, HeaderFragmentFromFragmentsFileIsWritten) {
     EXPECT_LT(page.find("<BODY"), banner);
     EXPECT_GT(page.find("<TABLE"), banner);
     context.sink.SetStatusCallback(nullptr);
-    std::error_code error;
-    std::filesystem::remove_all(folder, error);
 }
 
 }  // namespace

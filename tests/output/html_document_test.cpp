@@ -14,6 +14,7 @@
 #include "policies/fc.h"
 #include "support/document_text.h"
 #include "support/recording_document.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -168,17 +169,14 @@ TEST_F(HtmlDocumentTest, FootClosesOpenBlocksOneByOneUntilTheBody) {
 TEST_F(HtmlDocumentTest, IncludeFilesFrameTheText) {
     set.SetInt(Pol::CommentGenerationCode, 2);
     set.SetInt(Pol::OmitHeadAndBody, 1);
-    const std::string directory = testing::TempDir();
-    const std::string path = directory + "/headfoot_header.inc";
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fputs("<DIV>Top</DIV>\nsecond line\n", file);
-    std::fclose(file);
+    TempFolder temp("vendrel_headfoot");
+    ASSERT_TRUE(temp.Made());
+    const std::string directory = temp.Path().string() + "/";
+    ASSERT_TRUE(WriteWhole(temp / "headfoot_header.inc", "<DIV>Top</DIV>\nsecond line\n"));
     set.SetText(Pol::InputDirectory, directory.c_str());
 
     Start("", "", "headfoot_header.inc");
     End("missing_footer.inc");
-    std::remove(path.c_str());
     EXPECT_EQ(document.Joined("|"),
               "||<!-- Start of include file \"headfoot_header.inc\" -->|<DIV>Top</DIV>|second line|"
               "<!--   End of include file \"headfoot_header.inc\" -->|||"

@@ -15,6 +15,7 @@
 #include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "support/recording_document.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -29,10 +30,8 @@ protected:
     void SetUp() override {
         set.SetContext(&context);
         InstallTagExecutors(context);
-        folder = std::filesystem::path(testing::TempDir()) / ("html_file_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
+        ASSERT_TRUE(temp.Made());
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
 
     // A started writer whose lines go to `written`; buffered when `buffered`.
     void Start(bool buffered) {
@@ -56,7 +55,8 @@ protected:
     FC set;
     HTMLFile file;
     StringList written;
-    std::filesystem::path folder;
+    TempFolder temp{"html_file"};
+    std::filesystem::path folder = temp.Path();
 };
 
 TEST_F(HTMLFileTest, BufferedLinesWaitUntilMoreThan1024CharactersArePending) {

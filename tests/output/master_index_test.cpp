@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "output/html_file.h"
 #include "policies/fc.h"
 #include "support/document_text.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -23,13 +23,6 @@ std::vector<std::string> gStatusLines;
 void RecordStatus(const char* text) { gStatusLines.push_back(text); }
 std::vector<std::string> gMessages;
 void RecordMessage(const char* text) { gMessages.push_back(text); }
-
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 size_t CountOf(const std::string& text, const std::string& part) {
     size_t count = 0;
@@ -41,23 +34,18 @@ class MasterIndexTest : public testing::Test {
 protected:
     Context context;
     FC set;
-    fs::path folder;
+    TempFolder temp{"master_index"};
+    fs::path folder = temp.Path();
     std::string directory;  // the folder with its trailing "/"
 
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "master_index_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        ASSERT_TRUE(temp.Made());
         directory = folder.string() + "/";
         set.SetContext(&context);
         gStatusLines.clear();
         gMessages.clear();
         context.sink.SetStatusCallback(RecordStatus);
         context.sink.SetMessageCallback(RecordMessage);
-    }
-    void TearDown() override {
-        std::error_code error;
-        fs::remove_all(folder, error);
     }
 };
 

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "policies/fc.h"
 #include "support/document_text.h"
 #include "support/rtf_braces.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -25,10 +25,8 @@ protected:
     void SetUp() override {
         set.SetContext(&context);
         InstallTagExecutors(context);
-        folder = std::filesystem::path(testing::TempDir()) / ("rtf_file_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
+        ASSERT_TRUE(temp.Made());
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
 
     // Converts nothing: opens a document for "doc.txt", ends it and returns
     // the lines of the RTF file.
@@ -59,7 +57,8 @@ protected:
 
     Context context;
     FC set;
-    std::filesystem::path folder;
+    TempFolder temp{"rtf_file"};
+    std::filesystem::path folder = temp.Path();
 };
 
 TEST_F(RTFFileTest, FreshDocumentHasTheHeaderAndEndOfADefaultDocument) {

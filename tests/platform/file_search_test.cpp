@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+#include "support/temp_folder.h"
+
 TEST(FileSearch, PatternKnowsOnlyStarAndQuestionMark) {
     struct Case { const char* pattern; const char* name; bool expected; };
     const Case cases[] = {
@@ -26,9 +28,9 @@ TEST(FileSearch, PatternKnowsOnlyStarAndQuestionMark) {
 }
 
 TEST(FileSearch, ListsMatchingEntriesWithKindAndSize) {
-    std::string pattern = testing::TempDir() + "file_search_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::filesystem::path root = pattern;
+    TempFolder temp("file_search");
+    ASSERT_TRUE(temp.Made());
+    const std::filesystem::path& root = temp.Path();
     std::ofstream(root / "one.log") << "12345";
     std::ofstream(root / "TWO.LOG");
     std::ofstream(root / "three.txt") << "x";
@@ -52,5 +54,4 @@ TEST(FileSearch, ListsMatchingEntriesWithKindAndSize) {
     EXPECT_FALSE(missing.Begin((root / "nowhere").string(), "*"));
     FoundFile entry;
     EXPECT_FALSE(missing.Next(&entry));
-    std::filesystem::remove_all(root);
 }

@@ -8,33 +8,22 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 class OutputFilesTest : public testing::Test {
 protected:
-    fs::path folder;
+    TempFolder temp{"output_files"};
+    fs::path folder = temp.Path();
 
-    void SetUp() override {
-        std::string pattern = testing::TempDir() + "output_files_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
+    void SetUp() override { ASSERT_TRUE(temp.Made()); }
     void TearDown() override {
         SetWriteFault(WriteFault::kNone, "");
-        std::error_code error;
-        fs::remove_all(folder, error);
     }
     void Write(const fs::path& path, const std::string& content) {
         std::ofstream(path, std::ios::binary) << content;

@@ -8,8 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -17,17 +18,10 @@ namespace fs = std::filesystem;
 
 class ProcessLaunchTest : public testing::Test {
 protected:
-    fs::path folder;
+    TempFolder temp{"process_launch"};
+    fs::path folder = temp.Path();
 
-    void SetUp() override {
-        std::string pattern = testing::TempDir() + "process_launch_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override {
-        std::error_code error;
-        fs::remove_all(folder, error);
-    }
+    void SetUp() override { ASSERT_TRUE(temp.Made()); }
     fs::path Script(const std::string& name, const std::string& body) {
         fs::path script = folder / name;
         std::ofstream(script) << "#!/bin/sh\n" << body;
@@ -45,10 +39,7 @@ TEST_F(ProcessLaunchTest, TheArgumentArrivesAsOneWordWithoutAShell) {
     ASSERT_EQ(StartProgram(script.string(), argument, &pid), 0);
     EXPECT_GT(pid, 0);
     WaitForStartedPrograms();
-    std::ifstream in(record);
-    std::stringstream content;
-    content << in.rdbuf();
-    EXPECT_EQ(content.str(), "1\n[" + argument + "]\n");
+    EXPECT_EQ(ReadWhole(record), "1\n[" + argument + "]\n");
     // Reaped: no zombie is left to wait for.
     EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);

@@ -12,22 +12,17 @@
 #include <fstream>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
 class RegularFileTest : public testing::Test {
 protected:
-    fs::path folder;
-    void SetUp() override {
-        std::string pattern = testing::TempDir() + "vendrel_regular_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override {
-        std::error_code error;
-        fs::remove_all(folder, error);
-    }
+    TempFolder temp{"vendrel_regular"};
+    fs::path folder = temp.Path();
+    void SetUp() override { ASSERT_TRUE(temp.Made()); }
 };
 
 TEST_F(RegularFileTest, ARegularFileIsReadAsAStream) {

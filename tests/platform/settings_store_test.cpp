@@ -7,8 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -16,25 +17,15 @@ namespace fs = std::filesystem;
 
 class SettingsStoreTest : public testing::Test {
 protected:
-    fs::path folder;
+    TempFolder temp{"settings_store"};
+    fs::path folder = temp.Path();
     std::string path;
 
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "settings_store_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        ASSERT_TRUE(temp.Made());
         path = (folder / "Halvex" / "Vendrel" / "settings").string();
     }
-    void TearDown() override {
-        std::error_code error;
-        fs::remove_all(folder, error);
-    }
-    std::string FileContent() const {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    std::string FileContent() const { return ReadWhole(path); }
 };
 
 TEST_F(SettingsStoreTest, ValuesOfAnyLengthAndCharacterRoundTripAndNamesIgnoreCase) {

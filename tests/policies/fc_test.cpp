@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <random>
 #include <string>
@@ -14,6 +13,7 @@
 #include "policies/link_dictionary.h"
 #include "policies/tab_config.h"
 #include "policies/text_commands.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -28,21 +28,15 @@ std::vector<std::string> WritePolicies(const FC& set, bool all) {
     return out;
 }
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = testing::TempDir() + "vendrel_fc_XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        path = mkdtemp(buffer.data());
-    }
-    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+// A temporary folder for policy files.
+struct PolicyFolder {
     std::string Write(const std::string& name, const std::string& content) const {
         std::string full = path + "/" + name;
-        std::ofstream(full, std::ios::binary) << content;
+        WriteWhole(full, content);
         return full;
     }
-    std::string path;
+    TempFolder folder{"vendrel_fc"};
+    std::string path = folder.Path().string();
 };
 
 // Reads a policy file into the set; returns the reader's result.
@@ -366,7 +360,7 @@ TEST(PolicyFileWriter, FreshAllFileLines) {
 }
 
 TEST(PolicyFileWriter, WriteReadWriteIsByteIdentical) {
-    TempDir dir;
+    PolicyFolder dir;
     FC fresh;
     std::vector<std::string> first = WritePolicies(fresh, true);
     std::string text;
@@ -411,7 +405,7 @@ TEST(PolicyFileWriter, WriteReadWriteIsByteIdentical) {
 // The caption is read from a policy file and written, when set, right after
 // the border colour.
 TEST(PolicyFileReader, TableCaptionIsReadAndWrittenAfterTheBorderColour) {
-    TempDir dir;
+    PolicyFolder dir;
     FC set;
     testing::internal::CaptureStderr();
     EXPECT_EQ(ReadFile(set, dir.Write("caption.pol", "[Table generation]\nDefault TABLE caption : Sales by region\n")),
@@ -435,7 +429,7 @@ TEST(PolicyFileReader, TableCaptionIsReadAndWrittenAfterTheBorderColour) {
 }
 
 TEST(PolicyFileReader, RepeatsIncludesAndFailures) {
-    TempDir dir;
+    PolicyFolder dir;
     dir.Write("inner.pol", "TAB size : 4\n");
     dir.Write("dictionary.txt", "Link definition: \"Gizmo\" = \"the gizmo\" + \"gizmo.htm\"\n");
     dir.Write("switched.pol", "Min chapter size : 12\n");
@@ -468,7 +462,7 @@ TEST(PolicyFileReader, RepeatsIncludesAndFailures) {
 }
 
 TEST(PolicyFileReader, BadInputNeverCrashes) {
-    TempDir dir;
+    PolicyFolder dir;
     std::mt19937 random(42);
     std::string noise;
     for (int i = 0; i < 20000; ++i) noise.push_back(static_cast<char>(random() & 0xFF));

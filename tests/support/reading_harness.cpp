@@ -28,14 +28,6 @@ void KeepStatus(const char* text) {
     if (gStatus) gStatus->push_back(text ? text : "");
 }
 
-std::string MakeFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vendrel_reading_XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const char* made = mkdtemp(buffer.data());
-    return made ? std::string(made) : std::string();
-}
-
 int Count(const std::vector<std::string>& texts, const std::string& text) {
     int count = 0;
     for (const std::string& entry : texts)
@@ -59,7 +51,7 @@ std::string VisibleText(const std::string& text) {
     return shown;
 }
 
-ReadingHarness::ReadingHarness(int outputFormat) : context(1, outputFormat), folder(MakeFolder()) {
+ReadingHarness::ReadingHarness(int outputFormat) : context(1, outputFormat) {
     policies.SetContext(&context);
     InstallTagExecutors(context);
     gMessages = &messages;
@@ -74,8 +66,6 @@ ReadingHarness::~ReadingHarness() {
     gMessages = nullptr;
     gStatus = nullptr;
     policies.SetContext(nullptr);
-    std::error_code error;
-    if (!folder.empty()) std::filesystem::remove_all(folder, error);
 }
 
 void ReadingHarness::SetPolicy(const char* line) {
@@ -87,8 +77,7 @@ void ReadingHarness::SetPolicy(const char* line) {
 std::string ReadingHarness::WriteFile(const std::string& name, const std::string& content) {
     std::string path = folder + "/" + name;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    WriteWhole(path, content);
     return path;
 }
 

@@ -13,6 +13,7 @@
 
 #include "context/context.h"
 #include "policies/fc.h"
+#include "support/temp_folder.h"
 
 class RecordingDocument;
 
@@ -94,7 +95,8 @@ public:
     int CountStatus(const std::string& text) const;
 
 private:
-    std::string folder;
+    TempFolder temp{"vendrel_reading"};
+    std::string folder = temp.Path().string();
     // The per-file reset of the table conversion.
     void BeginFile(const std::string& path);
 };

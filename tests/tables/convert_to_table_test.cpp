@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +11,7 @@
 #include "context/context.h"
 #include "policies/fc.h"
 #include "support/recording_document.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -36,25 +34,17 @@ std::string NumberedLines(int count) {
     return text;
 }
 
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 class ConvertToTableTest : public testing::Test {
 protected:
     Context context;
     MessageRecorder messages{context};
     FC master, run, file;
-    std::string folder;
+    TempFolder temp{"vendrel_convert"};
+    std::string folder = temp.Path().string();
     std::vector<RingStep> steps;
 
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "vendrel_convert_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        ASSERT_TRUE(temp.Made());
         master.SetContext(&context);
         run.SetContext(&context);
         context.sink.SetStatusCallback(IgnoreStatus);
@@ -65,8 +55,6 @@ protected:
         SetLineRingObserver(nullptr, nullptr);
         gSteps = nullptr;
         context.sink.SetStatusCallback(nullptr);
-        std::error_code error;
-        std::filesystem::remove_all(folder, error);
     }
 
     std::string Path(const std::string& name) const { return folder + "/" + name; }
@@ -183,18 +171,16 @@ TEST_F(ConvertToTableTest, AFailedWriteOfTheOutputIsReported) {
 // The head is written once the input has been read, so directives anywhere
 // in the text reach it.
 TEST(ConvertToTableHead, TitleDirectivesReachTheHead) {
-    char pattern[] = "/tmp/vendrel_head_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string folder = pattern;
+    TempFolder temp("vendrel_head");
+    ASSERT_TRUE(temp.Made());
+    const std::string folder = temp.Path().string();
     const std::string input = folder + "/titled.txt";
     std::ofstream(input) << "Some text first.\n\n$_$_TITLE Quarterly & Annual\n$_$_KEYWORDS sales, regions\n";
     Context context(1, 0);
     FC master, run, file;
     ASSERT_TRUE(ConvertToTable(master, run, file, context, TextString(input.c_str()), TextString(""), 1, nullptr));
-    std::ifstream in(folder + "/titled.html");
-    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string html = ReadWhole(temp / "titled.html");
     EXPECT_NE(html.find("<TITLE>Quarterly &amp; Annual</TITLE>"), std::string::npos) << html;
     EXPECT_NE(html.find("sales, regions"), std::string::npos);
     EXPECT_LT(html.find("</HEAD>"), html.find("Some text first."));
-    std::system(("rm -rf '" + folder + "'").c_str());
 }

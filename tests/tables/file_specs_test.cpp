@@ -11,6 +11,7 @@
 #include "output/insert_include_file.h"
 #include "policies/fc.h"
 #include "support/recording_document.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -18,16 +19,14 @@ namespace fs = std::filesystem;
 
 class FileSpecsTest : public ::testing::Test {
 protected:
-    fs::path dir;
+    TempFolder temp{"file_specs"};
+    fs::path dir = temp.Path();
     Context context;
 
     void SetUp() override {
-        dir = fs::path(::testing::TempDir()) / ("file_specs_" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        ASSERT_TRUE(temp.Made());
         context.runParameters.consoleEcho = 0;
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     std::string Write(const std::string& name, const std::string& text) {
         const fs::path path = dir / name;

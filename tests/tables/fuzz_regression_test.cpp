@@ -6,14 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "fuzz_conversion.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -30,19 +28,17 @@ std::vector<fs::path> RegressionInputs() {
 TEST(FuzzRegression, EveryFoundInputConvertsWithEveryFormat) {
     const std::vector<fs::path> inputs = RegressionInputs();
     if (inputs.empty()) GTEST_SKIP() << "the fuzzer has found no fault yet";
-    std::string folder = testing::TempDir() + "vendrel_fuzz_regression_XXXXXX";
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    TempFolder temp("vendrel_fuzz_regression");
+    ASSERT_TRUE(temp.Made());
+    const std::string folder = temp.Path().string();
     for (const fs::path& input : inputs) {
         SCOPED_TRACE(input.filename().string());
-        std::ifstream in(input, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string bytes = ReadWhole(input);
         const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
         // The pair the fuzzer picked for it, then every pair.
         ConvertWithChosenFormat(folder + "/input.txt", data, bytes.size());
         EXPECT_GT(ConvertWithEveryFormat(folder + "/input.txt", data, bytes.size()), 0u);
     }
-    std::error_code error;
-    fs::remove_all(folder, error);
 }
 
 }  // namespace

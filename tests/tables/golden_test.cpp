@@ -22,6 +22,7 @@
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
+#include "support/temp_folder.h"
 #include "tables/convert_to_table.h"
 
 namespace {
@@ -38,13 +39,6 @@ std::string gMessages;
 void KeepMessage(const char* text) {
     gMessages += text;
     gMessages += '\n';
-}
-
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
 }
 
 void ReplaceAll(std::string& text, const std::string& find, const std::string& with) {
@@ -115,8 +109,9 @@ GoldenOptions ReadOptions(const fs::path& input) {
 // the creation time of an RTF document by "@TIME@".  The messages of the
 // conversion are left in gMessages.
 std::string ConvertCopy(const fs::path& input, const GoldenOptions& options) {
-    std::string folder = testing::TempDir() + "vendrel_golden_XXXXXX";
-    if (!mkdtemp(folder.data())) return "cannot make a folder";
+    TempFolder temp("vendrel_golden");
+    if (!temp.Made()) return "cannot make a folder";
+    const std::string folder = temp.Path().string();
     const fs::path copy = fs::path(folder) / input.filename();
     fs::copy_file(input, copy);
 
@@ -146,8 +141,6 @@ std::string ConvertCopy(const fs::path& input, const GoldenOptions& options) {
     ReplaceAll(output, before.str(), "@DATE@");
     ReplaceAll(output, after.str(), "@DATE@");
     if (options.rtf) output = std::regex_replace(output, std::regex(R"(\\creatim[^}]*)"), "\\creatim@TIME@");
-    std::error_code error;
-    fs::remove_all(folder, error);
     return output;
 }
 

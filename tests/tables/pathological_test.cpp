@@ -26,7 +26,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -36,6 +35,7 @@
 
 #include "fuzz_conversion.h"
 #include "input_shapes.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -134,16 +134,10 @@ using PathologicalConversion = std::tuple<PathologicalCase, int, int>;
 
 class PathologicalInput : public testing::TestWithParam<PathologicalConversion> {
 protected:
-    std::string folder;
+    TempFolder temp{"vendrel_pathological"};
+    std::string folder = temp.Path().string();
 
-    void SetUp() override {
-        folder = testing::TempDir() + "vendrel_pathological_XXXXXX";
-        ASSERT_NE(mkdtemp(folder.data()), nullptr);
-    }
-    void TearDown() override {
-        std::error_code error;
-        fs::remove_all(folder, error);
-    }
+    void SetUp() override { ASSERT_TRUE(temp.Made()); }
 };
 
 TEST_P(PathologicalInput, ConvertsWithOutputLinearInItsInput) {

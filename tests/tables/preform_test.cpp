@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "analysis/analysed_line.h"
@@ -256,32 +255,6 @@ TEST_F(PreFormTest, LinesOfSeveralEnginesAreKeptApart) {
     PreForm third(nullptr, &set, nullptr);
     Add(third, "third");
     EXPECT_EQ(third.lines[0]->Layout().str(), "third");
-}
-
-TEST_F(PreFormTest, EnginesOnSeveralThreadsKeepTheirLines) {
-    // Engines that run at the same time keep their lines apart.
-    constexpr int kThreads = 4;
-    constexpr int kLines = 3000;
-    std::vector<int> wrong(kThreads, 0);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&, t] {
-            for (int round = 0; round < 3; ++round) {
-                PreForm engine(nullptr, &set, nullptr);
-                for (int i = 0; i < kLines; ++i) {
-                    AnalysedLine line;
-                    line.SetText((std::to_string(t) + " " + std::to_string(i)).c_str());
-                    engine.AddLine(line);
-                }
-                for (int i = 0; i < kLines; ++i)
-                    if (engine.lines[static_cast<size_t>(i)]->Layout().str() !=
-                        std::to_string(t) + " " + std::to_string(i))
-                        ++wrong[static_cast<size_t>(t)];
-            }
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    EXPECT_EQ(wrong, std::vector<int>(kThreads, 0));
 }
 
 TEST_F(PreFormTest, TableLayoutBuildsColumnsAndReportsOverlaps) {

@@ -6,14 +6,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "context/context.h"
 #include "policies/fc.h"
 #include "support/rtf_braces.h"
+#include "support/temp_folder.h"
 #include "tables/convert_to_table.h"
 
 namespace {
@@ -39,16 +39,16 @@ void KeepMessage(const char* text) {
 }
 
 struct RTFConversion {
-    std::string folder;
+    std::optional<TempFolder> folder;  // a fresh one for every conversion
     fs::path output;
     int code = 0;                           // the special format code
     std::vector<std::string> policyLines;  // policy lines for the run
     std::string messages;                   // the conversion's messages
 
     std::string Convert(const std::string& text) {
-        folder = testing::TempDir() + "vendrel_rtf_XXXXXX";
-        if (!mkdtemp(folder.data())) return "";
-        const fs::path input = fs::path(folder) / "sample.txt";
+        folder.emplace("vendrel_rtf");
+        if (!folder->Made()) return "";
+        const fs::path input = *folder / "sample.txt";
         std::ofstream(input, std::ios::binary) << text;
 
         Context context;
@@ -70,14 +70,7 @@ struct RTFConversion {
         messages = gMessages;
         if (!converted) return "";
         output = fs::path(input).replace_extension(".rtf");
-        std::ifstream in(output, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
-    ~RTFConversion() {
-        std::error_code error;
-        if (!folder.empty()) fs::remove_all(folder, error);
+        return ReadWhole(output);
     }
 };
 
@@ -186,18 +179,16 @@ TEST(RTFConversionTest, ATableThatCannotFitIsReportedOnce) {
 
 // The header waits for the input, so a TITLE directive reaches the RTF title.
 TEST(RTFConversionHead, TitleDirectiveReachesTheInfoGroup) {
-    char pattern[] = "/tmp/vendrel_rtf_head_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string folder = pattern;
+    TempFolder temp("vendrel_rtf_head");
+    ASSERT_TRUE(temp.Made());
+    const std::string folder = temp.Path().string();
     const std::string input = folder + "/titled.txt";
     std::ofstream(input) << "Body text.\n\n$_$_TITLE Annual Figures\n";
     Context context(1, 1);
     FC master, run, file;
     ASSERT_TRUE(ConvertToTable(master, run, file, context, TextString(input.c_str()), TextString(""), 1, nullptr));
-    std::ifstream in(folder + "/titled.rtf");
-    const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string rtf = ReadWhole(temp / "titled.rtf");
     EXPECT_EQ(rtf.rfind("{\\rtf", 0), 0u);
     EXPECT_NE(rtf.find("{\\title Annual Figures}"), std::string::npos);
     EXPECT_LT(rtf.find("{\\title"), rtf.find("Body text."));
-    std::system(("rm -rf '" + folder + "'").c_str());
 }

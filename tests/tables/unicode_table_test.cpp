@@ -3,12 +3,10 @@
 // ASCII replaced by "x" for each position it takes), and the text of every
 // cell, read back from the HTML or RTF, is the text of the input.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "foundation/unicode_text.h"
 #include "policies/fc.h"
 #include "support/document_text.h"
+#include "support/temp_folder.h"
 #include "tables/convert_to_table.h"
 
 namespace {
@@ -30,13 +29,6 @@ void KeepMessage(const char* text) {
     gMessages += '\n';
 }
 
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 struct Conversion {
     std::string output;
     std::string messages;
@@ -46,9 +38,9 @@ struct Conversion {
 // delimited one).  The folder is removed afterwards.
 Conversion Convert(const std::string& bytes, bool rtf = false, int code = 1, const char* encoding = nullptr,
                    const char* name = "table.txt") {
-    std::string folder = testing::TempDir() + "vendrel_unicode_XXXXXX";
-    if (!mkdtemp(folder.data())) return {"cannot make a folder", ""};
-    const fs::path input = fs::path(folder) / name;
+    TempFolder folder("vendrel_unicode");
+    if (!folder.Made()) return {"cannot make a folder", ""};
+    const fs::path input = folder / name;
     std::ofstream(input, std::ios::binary) << bytes;
     Context context;
     gMessages.clear();
@@ -64,8 +56,6 @@ Conversion Convert(const std::string& bytes, bool rtf = false, int code = 1, con
     Conversion result{converted ? ReadWhole(fs::path(input).replace_extension(rtf ? ".rtf" : ".html"))
                                 : "conversion failed",
                       gMessages};
-    std::error_code error;
-    fs::remove_all(folder, error);
     return result;
 }
 

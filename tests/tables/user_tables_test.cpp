@@ -15,6 +15,7 @@
 #include "policies/tab_config.h"
 #include "support/engine_fixture.h"
 #include "support/recording_document.h"
+#include "support/temp_folder.h"
 #include "tables/convert_to_table.h"
 #include "tables/preform.h"
 #include "tables/user_tables.h"
@@ -24,13 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kUserTableFolder = fs::path(VENDREL_TEST_DATA_DIR) / "user_tables";
-
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 int Occurrences(const std::string& text, const std::string& piece) {
     int count = 0;
@@ -333,9 +327,9 @@ void IgnoreStatus(const char*) {}
 // The whole conversion of a file handed to the engine as a user table: the
 // reader passes the NEW_ROW and NEW_CELL lines on to the table engine.
 TEST(UserTableConversionTest, AFileConvertedAsAUserTableKeepsItsCells) {
-    std::string folder = testing::TempDir() + "vendrel_user_table_XXXXXX";
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
-    const fs::path input = fs::path(folder) / "input.txt";
+    TempFolder folder("vendrel_user_table");
+    ASSERT_TRUE(folder.Made());
+    const fs::path input = folder / "input.txt";
     std::ofstream(input, std::ios::binary) << ReadWhole(kUserTableFolder / "three_by_three.txt");
     Context context;
     MessageRecorder messages{context};
@@ -347,8 +341,6 @@ TEST(UserTableConversionTest, AFileConvertedAsAUserTableKeepsItsCells) {
                                nullptr));
     const std::string html = ReadWhole(fs::path(input).replace_extension(".html"));
     context.sink.SetStatusCallback(nullptr);
-    std::error_code error;
-    fs::remove_all(folder, error);
     EXPECT_EQ(Occurrences(html, "<!-- User-specified TAGGED TABLE -->"), 1) << html;
     EXPECT_EQ(Occurrences(html, "<TH"), 3) << html;
     EXPECT_EQ(Occurrences(html, "1.20 &amp; up</TD>"), 1) << html;

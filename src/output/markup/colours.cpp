@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "context/statement_codes.h"
+#include "foundation/line_types.h"
+#include "policies/alignments.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
 
@@ -151,24 +154,30 @@ void FormatPercentWidth(FC* /*policies*/, int width, TextString* out, int total)
 }
 
 int GetHeadingLevel(int lineType) {
-    if ((lineType >= 101 && lineType <= 106) || (lineType >= 111 && lineType <= 116) ||
-        (lineType >= 131 && lineType <= 136) || (lineType >= 151 && lineType <= 156))
+    if ((lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) ||
+        (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
+        (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) ||
+        (lineType >= kLineContents && lineType <= kLineContentsLast))
         return lineType % 10;
-    if (lineType == 120 || lineType == 121 || lineType == 250) return 2;
+    if (lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading || lineType == kLineMailHeading)
+        return 2;
     return 0;
 }
 
 int IsOutputDirectiveType(int lineType) {
-    return ((lineType >= 1001 && lineType <= 1016) || (lineType >= 1029 && lineType <= 1034)) ? 1 : 0;
+    return ((lineType >= kStatementLineRule && lineType <= kStatementEndHTML) ||
+            (lineType >= kStatementLinkPoint && lineType <= kStatementMetaTag))
+               ? 1
+               : 0;
 }
 
 int ParseAlignmentLetter(const char* word) {
-    if (!word) return 0;
+    if (!word) return kAlignmentNone;
     switch (ToUpperAscii(word[0])) {
-        case 'L': return 1;
-        case 'C': return 2;
-        case 'R': return 3;
-        case 'J': return 4;
-        default: return 0;
+        case 'L': return kAlignmentLeft;
+        case 'C': return kAlignmentCentre;
+        case 'R': return kAlignmentRight;
+        case 'J': return kAlignmentJustified;
+        default: return kAlignmentNone;
     }
 }

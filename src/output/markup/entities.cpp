@@ -7,6 +7,7 @@
 
 #include "context/context.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -390,7 +391,7 @@ void EscapeEightBitCharacters(TextString* text) {
 }
 
 void EscapeHTMLCharacters(FC* policies, TextString* text) {
-    if (policies && policies->context && policies->context->outputFormat == 2) return;
+    if (policies && policies->context && policies->context->outputFormat == kOutputText) return;
     EscapeMarkupCharacters(policies, text);
     EscapeEightBitCharacters(text);
 }

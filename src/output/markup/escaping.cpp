@@ -7,6 +7,7 @@
 #include "foundation/unicode_text.h"
 #include "output/markup/entities.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ bool IsUtf8Text(const FC* policies) {
 }
 
 void HTML_EscapeText(FC* policies, TextString& text) {
-    if (policies && policies->context && policies->context->outputFormat == 2) return;
+    if (policies && policies->context && policies->context->outputFormat == kOutputText) return;
     EscapeMarkupCharacters(policies, &text);
     if (!IsUtf8Text(policies) && IsLatin1Text(policies)) EscapeEightBitCharacters(&text);
 }

@@ -4,6 +4,11 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/analysis_routines.h"
+#include "foundation/line_types.h"
+#include "foundation/utilities.h"
+#include "output/markup/colours.h"
+#include "output/markup/entities.h"
+#include "output/markup/escaping.h"
 #include "context/context.h"
 #include "foundation/utilities.h"
 #include "output/markup/colours.h"
@@ -11,6 +16,7 @@
 #include "output/markup/escaping.h"
 #include "policies/fc.h"
 #include "policies/heading_level_spec.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -26,12 +32,14 @@ char PlainLatin1Letter(unsigned char c) {
 }
 
 bool IsNumberedType(int lineType) {
-    return (lineType >= 101 && lineType <= 106) || (lineType >= 151 && lineType <= 156);
+    return (lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) ||
+           (lineType >= kLineContents && lineType <= kLineContentsLast);
 }
 
 bool IsNamedByText(int lineType) {
-    return (lineType >= 111 && lineType <= 116) || lineType == 120 || lineType == 121 ||
-           (lineType >= 131 && lineType <= 136) || lineType == 250;
+    return (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
+           lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading ||
+           (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) || lineType == kLineMailHeading;
 }
 
 // The numbering style of the heading or contents level of a numbered type.
@@ -40,7 +48,7 @@ const HeadingLevelSpec* LevelStyle(const FC* policies, int lineType) {
     const int level = GetHeadingLevel(lineType);
     if (level < 1 || level > 6) return nullptr;
     const auto index = static_cast<size_t>(level - 1);
-    return lineType >= 151 ? &policies->contentsLevels[index] : &policies->headingLevels[index];
+    return lineType >= kLineContents ? &policies->contentsLevels[index] : &policies->headingLevels[index];
 }
 
 // The word that holds the section number of a numbered heading text.
@@ -114,7 +122,7 @@ void SplitHeadingNumber(FC* policies, const int* lineType, int noEscaping, const
         work.Insert(start + bracketAt + 1, " ");
     }
     if (!noEscaping && policies) {
-        if (policies->context && policies->context->outputFormat == 1)
+        if (policies->context && policies->context->outputFormat == kOutputRTF)
             RTF_EscapeText(policies, work);
         else
             HTML_EscapeText(policies, work);
@@ -191,7 +199,7 @@ void GetHeadingLinkName(const TextString* text, int lineType, FC* policies, int 
     TextString copy(*text);
     copy.CollapseBlanks();
     copy.Trim(0, " -=*");
-    if (lineType == 250) {
+    if (lineType == kLineMailHeading) {
         int lineFeed = -1;
         if (copy.FindChar(0, '\n', &lineFeed, 1)) copy.SubString(0, lineFeed);
     }

@@ -2,6 +2,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "foundation/line_types.h"
 #include "output/markup/colours.h"
 #include "output/markup/heading_anchors.h"
 #include "policies/fc.h"

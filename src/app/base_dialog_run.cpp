@@ -1,0 +1,654 @@
+#include "app/base_dialog.h"
+
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "app/conversion_run.h"
+#include "app/result_viewing.h"
+#include "app/ui_services.h"
+#include "context/context.h"
+#include "context/option_groups.h"
+#include "foundation/run_files.h"
+#include "foundation/run_status.h"
+#include "foundation/text_file.h"
+#include "foundation/utilities.h"
+#include "output/master_index.h"
+#include "platform/file_status.h"
+#include "platform/regular_file.h"
+#include "policies/fc.h"
+#include "policies/output_formats.h"
+#include "tables/convert_to_table.h"
+#include "tables/file_specs.h"
+#include "texts/message_slots.h"
+#include "texts/message_texts.h"
+
+// ---------------------------------------------------------------------------
+// Helpers
+
+namespace {
+
+// A message-text slot with one placeholder filled in.
+TextString FilledMessage(int slot, const char* placeholder, const TextString& value) {
+    TextString text(GetMessageText(slot));
+    FillMessagePlaceholders(text, {{placeholder, value.buffer}});
+    return text;
+}
+
+// The run's log file: attached to the Context's logging sink while open,
+// detached when the run ends on any road.
+class RunLog {
+public:
+    explicit RunLog(Context& context) : context_(context) {}
+    ~RunLog() {
+        if (open_) context_.sink.SetLogFile(nullptr);
+    }
+    RunLog(const RunLog&) = delete;
+    RunLog& operator=(const RunLog&) = delete;
+
+    // Opens the log the run asks for (step by step as the messages say):
+    // the named file, else "Morvane.log" in the output directory.
+    // The path of the log the run asks for: the named file, else
+    // "Morvane.log", in the output directory unless the name has a folder.
+    TextString Path(FC& runSet, const TextString& outputDirectory) const {
+        TextString name = context_.runParameters.logFileName;
+        if (name.IsEmpty()) name = runSet.GetText(Pol::OutputLogFilename);
+        if (name.IsEmpty()) name = "Morvane.log";
+        TextString directoryPart;
+        GetDirectoryPart(name, &directoryPart);
+        return directoryPart.IsEmpty() ? outputDirectory + name : name;
+    }
+
+    // Opens the log at `path` (step by step as the messages say), else
+    // "Morvane.log" in the output directory.
+    void Open(FC& runSet, const TextString& outputDirectory, TextString path) {
+        if (TryOpen(runSet, path)) return;
+        context_.LogSessionLine(FilledMessage(kMsgLogFileFailed, "ffffff", path));
+        path = outputDirectory + "Morvane.log";
+        context_.LogSessionLine(FilledMessage(kMsgOpeningInstead, "ffffff", path));
+        if (TryOpen(runSet, path)) return;
+        context_.LogSessionLine(FilledMessage(kMsgLogFileFailed, "ffffff", path));
+    }
+
+    // Closes the log; a write or close failure is reported once.
+    void Close(FC& runSet) {
+        if (!open_) return;
+        context_.sink.SetLogFile(nullptr);
+        file_.CloseAll();
+        open_ = false;
+        if (!file_.writeError) return;
+        TextString message("ERROR: Can't write file \"");
+        message.Append(context_.sink.logFileName);
+        message.Append("\": ");
+        message.Append(SystemErrorText(file_.writeError).c_str());
+        runSet.ReportMessage(message.buffer, 10);
+    }
+
+private:
+    bool TryOpen(FC& runSet, const TextString& path) {
+        // The log is read while the run goes on: it is written in place.
+        file_.writeInPlace = 1;
+        if (!file_.OpenForWrite(path.buffer, 0, 0)) return false;
+        open_ = true;
+        context_.sink.SetLogFileName(path.buffer);
+        context_.sink.SetLogFile(&file_);
+        TextString status("Generating log file ");
+        status.Append(path);
+        runSet.ReportStatus(status.buffer);
+        if (context_.pendingLog.length >= 1) {
+            file_.PutLine(context_.pendingLog.buffer);
+            context_.pendingLog.MakeEmpty();
+        }
+        return true;
+    }
+
+    Context& context_;
+    TextFile file_;
+    bool open_ = false;
+};
+
+// The run's files are known to the writers only while it runs.
+class RunFilesScope {
+public:
+    RunFilesScope() { TheRunFiles().Clear(); }
+    ~RunFilesScope() { TheRunFiles().Clear(); }
+    RunFilesScope(const RunFilesScope&) = delete;
+    RunFilesScope& operator=(const RunFilesScope&) = delete;
+};
+
+TextString Quoted(const TextString& name) { return TextString("\"") + name + "\""; }
+
+// Reports that the run's log file or index page (`what`) at `path` is not
+// written: it would replace `clash`.
+void ReportNotWritten(Context& run, const char* what, const TextString& path, const TextString& clash) {
+    TextString message("ERROR: ");
+    message.Append(what);
+    message.AppendChar(' ');
+    message.Append(Quoted(path));
+    message.Append(" would overwrite ");
+    message.Append(clash);
+    message.Append(": not written");
+    run.sink.OutputMessage(message.buffer, 10);
+}
+
+// One input of the run and the document it writes.
+struct PlannedFile {
+    TextString input;
+    FileKey inputKey;
+    TextString output;  // empty when the output format has no writer
+    FileKey outputKey;
+    bool named = false;    // named on the command line, not only found through a wildcard
+    bool convert = true;   // false: an earlier output, or refused
+};
+
+// Every input and document of a run, decided before anything is written.
+struct RunPlan {
+    std::vector<PlannedFile> files;        // in run order
+    std::vector<TextString> messages;      // what the decisions are reported as
+    bool refused = false;                  // a file was refused: the run fails
+    // The documents written, by key text: the index of the file writing each.
+    std::unordered_map<std::string, size_t> documents;
+
+    // What writing `path` would replace: an input of the run ("the input
+    // file ...") or one of its documents ("the output of ..."); empty when
+    // nothing.
+    TextString WrittenOver(const TextString& path) const {
+        if (const std::string* input = TheRunFiles().FindInput(path.str()))
+            return TextString("the input file ") + Quoted(TextString(std::string_view(*input)));
+        const auto document = documents.find(KeyOfFile(path.str()).Text());
+        if (document != documents.end()) return TextString("the output of ") + Quoted(files[document->second].input);
+        return TextString();
+    }
+};
+
+// Plans the run over the Context's input files.  A file named on the
+// command line (`namedFiles`, wildcards left out) is always an input that
+// no write of the run may replace.  A file reached twice is converted
+// once.  A file found only through a wildcard that is the document of
+// another input is that input's earlier output: not an input, and it may
+// be replaced.  A document that would replace an input, or a file an
+// earlier document writes, is refused.  Files are looked up hashed: a run
+// over many files plans in linear time.
+template <typename OutputOf>
+RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputOf outputOf) {
+    RunPlan plan;
+    RunFiles& runFiles = TheRunFiles();
+    std::unordered_set<std::string> named;
+    for (const TextString& name : namedFiles) {
+        if (name.IsEmpty() || HasWildcard(name.buffer)) continue;
+        named.insert(KeyOfFile(name.str()).Text());
+        runFiles.AddInput(name.str());
+    }
+    std::unordered_set<std::string> seen;
+    // The first file writing each document, by key text.
+    std::unordered_map<std::string, size_t> outputs;
+    for (int i = 0; i < run.inputFiles.count; ++i) {
+        const char* entry = run.inputFiles.TextAt(i);
+        if (!entry || !*entry) continue;
+        TextString directory, name, extension;
+        SplitPath(TextString(entry), &directory, &name, &extension);
+        PlannedFile file;
+        file.input = directory + name + extension;
+        file.inputKey = KeyOfFile(file.input.str());
+        if (!seen.insert(file.inputKey.Text()).second) continue;
+        file.named = named.count(file.inputKey.Text()) != 0;
+        file.output = outputOf(file.input);
+        if (!file.output.IsEmpty()) {
+            file.outputKey = KeyOfFile(file.output.str());
+            // A file whose output is itself is nobody's earlier output.
+            if (file.outputKey.Text() != file.inputKey.Text())
+                outputs.emplace(file.outputKey.Text(), plan.files.size());
+        }
+        plan.files.push_back(std::move(file));
+    }
+    for (size_t i = 0; i < plan.files.size(); ++i) {
+        PlannedFile& file = plan.files[i];
+        if (file.named) continue;
+        const auto producer = outputs.find(file.inputKey.Text());
+        if (producer == outputs.end() || producer->second == i) continue;
+        file.convert = false;
+        plan.messages.push_back(TextString("INFO: ") + Quoted(file.input) + " is the output of " +
+                                Quoted(plan.files[producer->second].input) + ", not an input: not converted");
+    }
+    for (const PlannedFile& file : plan.files)
+        if (file.convert) runFiles.AddInput(file.input.str());
+    for (size_t i = 0; i < plan.files.size(); ++i) {
+        PlannedFile& file = plan.files[i];
+        if (!file.convert || file.output.IsEmpty()) continue;
+        TextString refusal;
+        const auto earlier = plan.documents.find(file.outputKey.Text());
+        if (const std::string* input = runFiles.FindInput(file.output.str())) {
+            refusal = TextString("ERROR: Output file would overwrite the input file ") +
+                      Quoted(TextString(std::string_view(*input))) + ": " + Quoted(file.input) + " not converted";
+        } else if (earlier != plan.documents.end()) {
+            refusal = TextString("ERROR: Output file ") + Quoted(file.output) + " is written for " +
+                      Quoted(plan.files[earlier->second].input) + ": " + Quoted(file.input) + " not converted";
+        }
+        if (refusal.IsEmpty()) {
+            plan.documents.emplace(file.outputKey.Text(), i);
+            runFiles.AddWriteTarget(file.output.str());
+            continue;
+        }
+        file.convert = false;
+        plan.refused = true;
+        plan.messages.push_back(refusal);
+    }
+    return plan;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// BaseDialog: the conversion run
+
+void BaseDialog::SplitFileSpec(const TextString& spec, TextString& directory, TextString& rest) {
+    directory.MakeEmpty();
+    rest.MakeEmpty();
+    if (spec.IsEmpty()) return;
+    const char* quote = std::strchr(spec.buffer, '"');
+    if (quote) {
+        const int at = static_cast<int>(quote - spec.buffer);
+        directory.AssignChars(spec.buffer, at);
+        rest.Assign(spec.buffer + at);
+        return;
+    }
+    const char* slash = std::strrchr(spec.buffer, '/');
+    if (!slash) {
+        rest = spec;
+        return;
+    }
+    const int cut = static_cast<int>(slash - spec.buffer) + 1;
+    directory.AssignChars(spec.buffer, cut);
+    rest.Assign(spec.buffer + cut);
+}
+
+bool BaseDialog::CheckDirectory(const TextString& path, bool readOnlyAllowed) {
+    // An empty directory is the current one.
+    const char* directory = path.IsEmpty() ? "." : path.buffer;
+    return KindOfPath(directory) == PathKind::kDirectory && DirectoryAllows(directory, !readOnlyAllowed);
+}
+
+void BaseDialog::AttachCallbacks(FC& set) {
+    SetContextOutputFormat(set);
+    if (set.context) {
+        set.context->sink.SetMessageCallback(StatusMessageCallback);
+        set.context->sink.SetStatusCallback(StatusMessageCallback);
+    }
+}
+
+void BaseDialog::NotifyPoliciesChanged(int kind) {
+    if (!context) return;
+    if (kind == 2) reanalysisNeeded = 1;
+    if (kind == 4) outputChanged = {1, 1};
+}
+
+void BaseDialog::RunSavePolicyDialog() {
+    PolicyFileSet().ReportMessage("PROGRAM ERROR: SavePolicyDialog is not built yet", 10);
+}
+
+bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outName) {
+    TextString name(fileSpec);
+    TextString match;
+    if (!fileSpec.IsEmpty() && FindFirstMatch(GetInputDirectory() + fileSpec, false, &match)) name = match;
+
+    // The extension dot is looked for in the last path component only, and
+    // not in its first character.
+    const char* slash = std::strrchr(name.buffer, '/');
+    const int start = slash ? static_cast<int>(slash - name.buffer) + 1 : 0;
+    int dot = -1;
+    for (int i = name.length - 1; i >= start && i >= 1; --i) {
+        if (name.buffer[i] == '.') {
+            dot = i;
+            break;
+        }
+    }
+    bool result = true;
+    if (name.IsEmpty() || name.buffer[0] == '"' || name.buffer[0] == ' ') {
+        outName = "*";
+        result = false;
+    } else if (dot >= 0) {
+        outName.AssignChars(name.buffer, dot);
+    } else {
+        outName = name;
+    }
+    const int type = GetConversionType();
+    const bool rtf = type != 0 && type != 1;
+    outName.Append(type == 0 ? ".html" : type == 1 ? ".htm" : ".rtf");
+    if (Context* own = SecondSet().context) {
+        own->outputFormat = rtf ? 1 : 0;
+        // The format the qualifiers asked for is the one written.
+        if (own->runParameters.rtf) own->outputFormat = kOutputRTF;
+    }
+    return result;
+}
+
+bool BaseDialog::LoadPolicyFile() {
+    WorkingSet().ResetPolicies();
+    policiesEdited = 0;
+    FC& policyFile = PolicyFileSet();
+    if (runPolicyFileName.IsEmpty()) {
+        policyFile.ResetPolicies();
+        policyFileLoaded = 0;
+        return false;
+    }
+    policyFile.ResetPolicies();
+    TextFile file;
+    // A folder or a file that cannot be read is reported as a missing one
+    // is, with the system's reason.
+    const OpenedForReading probe = OpenRegularFileForReading(runPolicyFileName.buffer);
+    if (!probe.stream || !file.OpenForRead(runPolicyFileName.buffer)) {
+        TextString text = FilledMessage(kMsgPolicyFileNotFound, "xxxxxx", runPolicyFileName);
+        if (probe.error != 0 && probe.error != ENOENT) {
+            text.Append(": ");
+            text.Append(probe.reason.c_str());
+        }
+        const TextString caption(GetMessageText(kMsgPolicyFileError));
+        services.ShowMessage(caption.buffer, text.buffer);
+        TheRunStatus().NoteFailure();
+        return false;
+    }
+    AttachCallbacks(policyFile);
+    TextString loading("Loading policy file ");
+    loading.Append(runPolicyFileName);
+    policyFile.ReportMessage(loading.buffer, 10);
+    StatusWindow& status = TheStatusWindow();
+    status.Clear();
+    // The reader's messages are in the status window.
+    if (!policyFile.ReadPolicyFile(file)) status.Show();
+    file.CloseAll();
+    if (policyFile.context) policyFile.context->styleSet.ReadStylesFile(&policyFile);
+
+    policyFileLoaded = 1;
+    if (context) context->policyFileNameText = runPolicyFileName;
+    RefreshControls();
+    OnConversionDone(policyFile);
+    LoadFromPolicySet(policyFile, SixthSet());
+    return true;
+}
+
+void BaseDialog::ReloadMasterPolicyFile(FC& set) {
+    TextFile file;
+    if (!file.OpenForRead(runPolicyFileName.buffer)) {
+        // The sets keep the policies they had.
+        TextString message("ERROR: Can't find master policy file ");
+        message.Append(runPolicyFileName);
+        std::string refusedName, reason;
+        if (file.TakeRefusal(&refusedName, &reason)) {
+            message.Append(": ");
+            message.Append(reason.c_str());
+            TheRunStatus().NoteFailure();
+        }
+        StatusMessageCallback(message.buffer);
+        return;
+    }
+    set.ResetPolicies();
+    set.ReadPolicyFile(file);
+    file.CloseAll();
+    if (set.context) set.context->styleSet.ReadStylesFile(&set);
+}
+
+bool BaseDialog::PrepareAndConvert(const TextString& path, const TextString& outputName, int code,
+                                   StringList* outputList) {
+    FC& policyFile = PolicyFileSet();
+    for (FC* set : {&AnalysedFileSet(), &ThirdSet(), &SecondSet()}) {
+        set->ResetPolicies();
+        set->CopyReporterSettings(policyFile);
+    }
+    context->RegisterInlineTagKeywords(&policyFile);
+    return ConvertToTable(policyFile, SixthSet(), SecondSet(), *context, path, outputName, code, outputList);
+}
+
+TextString BaseDialog::OutputLocation() {
+    // Several files, or a wildcard: each output is named from its input.
+    const TextString spec = GetInputFileSpec();
+    const bool several = std::strstr(spec.buffer, "\" \"") || std::strpbrk(spec.buffer, "*?%") ||
+                         commandLineSpecs.size() > 1;
+    if (several) return TextString();
+    const TextString name = GetFileName();
+    TextString directoryPart;
+    GetDirectoryPart(name, &directoryPart);
+    return directoryPart.IsEmpty() ? GetOutputDirectory() + name : name;
+}
+
+TextString BaseDialog::RunOutputFolder() {
+    const TextString& given = context->runParameters.outputDirectory;
+    return given.IsEmpty() ? GetOutputDirectory() : given;
+}
+
+bool BaseDialog::ConvertOneFile(const TextString& path) {
+    TakeControlValues();
+    int code = GetInputTypeCode();
+    if (context->runParameters.tabDelimited) code = 7;
+    if (context->runParameters.commaDelimited) code = 8;
+
+    AnalysedFileSet().ResetPolicies();
+    ThirdSet().ResetPolicies();
+    SecondSet().ResetPolicies();
+    AttachCallbacks(PolicyFileSet());
+    AttachCallbacks(AnalysedFileSet());
+    AttachCallbacks(SecondSet());
+    outputChanged = {1, 1};
+
+    const TextString outputName = OutputLocation();
+
+    StringList clipboardLines;
+    StringList* outputList = GetOutputMode() == 2 ? &clipboardLines : nullptr;
+    SixthSet().MergeChangedPolicies(WorkingSet(), 1);
+    if (!PrepareAndConvert(path, outputName, code, outputList)) return false;
+
+    // The name "View Results" shows: a framed document is seen through its
+    // frame page.
+    TextString directory, name, extension;
+    SplitPath(context->currentOutputFileName, &directory, &name, &extension);
+    FC& second = SecondSet();
+    TextString display = name + extension;
+    if (second.IsOn(Pol::PlaceDocumentInFrames)) {
+        if (second.IsSet(Pol::OutputFrameName) && !second.GetText(Pol::OutputFrameName).IsEmpty())
+            display = second.GetText(Pol::OutputFrameName);
+        else
+            display = name + "_frame" + extension;
+    }
+    lastOutputFileName = display;
+    SetFileName(name + extension);
+    LoadFromPolicySet(second, SixthSet());
+
+    if (outputList) PolicyFileSet().ReportMessage("PROGRAM ERROR: Clipboard output is not built yet", 10);
+    return true;
+}
+
+void BaseDialog::ReanalyseFile(const TextString& path) {
+    TakeControlValues();
+    if (path.IsEmpty()) {
+        services.ShowMessageSlots(kMsgNoFileSelected, kMsgChooseAFileFirst);
+        return;
+    }
+    AttachCallbacks(SecondSet());
+    if (!reanalysisNeeded) {
+        services.ShowMessageSlots(kMsgNoAnalysisNecessary, kMsgNoAnalysisNeeded);
+        return;
+    }
+    outputChanged = {0, 0};
+    const RunParameters& run = context->runParameters;
+    const int code = run.commaDelimited ? 8 : run.tabDelimited ? 7 : 1;
+    SixthSet().MergeChangedPolicies(WorkingSet(), 1);
+    if (PrepareAndConvert(path, TextString(), code, nullptr)) {
+        const TextString name = context->currentOutputFileName;
+        lastOutputFileName = name;
+        MakeOutputFileName(name, scratch);
+        SetFileName(name);
+        LoadFromPolicySet(SecondSet(), SixthSet());
+    }
+    reanalysisNeeded = 0;
+}
+
+bool BaseDialog::RunConversion() {
+    settings.SaveSettings();
+    ApplySettingsToContext();
+    RunFilesScope runFiles;
+    RunStatus& runStatus = TheRunStatus();
+    if (!CheckDirectory(GetInputDirectory(), true)) {
+        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidInputDirectory);
+        runStatus.NoteFailure();
+        return false;
+    }
+    // The output may go elsewhere than the input: the folder written to is
+    // the one that must be writable.
+    const TextString outputFolder = RunOutputFolder();
+    if (!CheckDirectory(outputFolder, false)) {
+        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidOutputDirectory);
+        runStatus.NoteFailure();
+        return false;
+    }
+
+    StatusWindow& status = TheStatusWindow();
+    if (!batchMode || settings.viewStatusWindow) {
+        status.Clear();
+        if (settings.displayStatusDialog) status.Show();
+    }
+
+    TextString directoryPart;
+    SplitFileSpec(GetInputFileSpec(), directoryPart, fileSpecPart);
+
+    // The run's own policy set: the master policy file, the loaded policy
+    // file and the user's changes.
+    FC runSet;
+    if (settings.alwaysReload && !runPolicyFileName.IsEmpty()) {
+        ReloadMasterPolicyFile(runSet);
+        ReloadMasterPolicyFile(PolicyFileSet());
+    }
+    if (policyFileLoaded) runSet.CopyPolicies(PolicyFileSet());
+    if (policiesEdited) runSet.MergeChangedPolicies(WorkingSet(), 1);
+
+    Context& run = *context;
+    runSet.SetContext(&run);
+    PolicyFileSet().SetContext(&run);
+    run.sink.SetMessageCallback(StatusMessageCallback);
+    run.sink.SetStatusCallback(StatusMessageCallback);
+    for (FC* set : {&AnalysedFileSet(), &ThirdSet(), &WorkingSet(), &PolicyFileSet(), &SecondSet()})
+        set->SetContext(&run);
+    run.ResetRunLists();
+    runSet.LoadMessageFilters(run.sink);
+    // What the qualifiers ask of the run itself: the master index page
+    // ("/INDEX") and its DOS name.
+    if (run.runParameters.index) runSet.SetInt(Pol::MakeDirectory, 1, true);
+    if (run.runParameters.dosNames) runSet.SetInt(Pol::UseDOSFilenames, 1, true);
+
+    // The files of the run.  Specifications from the command line are
+    // expanded one by one, each match from its own directory; the dialog's
+    // specification goes through the quoted multi-file form.
+    TextString spec = GetInputDirectory() + fileSpecPart;
+    if (!commandLineSpecs.empty()) {
+        for (const TextString& one : commandLineSpecs) AddMatchingFiles(run, one, runPolicyFileName, TextString());
+    } else {
+        ExpandFileSpecs(false, TextString(), spec, runPolicyFileName, run, false);
+    }
+
+    RunLog log(run);
+    const bool logWanted = run.runParameters.logFile || runSet.IsOn(Pol::CreateLogFile);
+    if (run.inputFiles.count == 0) {
+        if (logWanted) log.Open(runSet, outputFolder, log.Path(runSet, outputFolder));
+        if (!commandLineSpecs.empty()) {
+            spec = commandLineSpecs.front();
+            for (size_t i = 1; i < commandLineSpecs.size(); ++i) spec = spec + " " + commandLineSpecs[i];
+        }
+        const TextString text = FilledMessage(kMsgNoFilesFound, "xxxxxx", spec);
+        status.Hide();
+        const TextString caption(GetMessageText(kMsgFileSelectionError));
+        services.ShowMessage(caption.buffer, text.buffer);
+        StatusMessageCallback((TextString("ERROR: ") + text).buffer);
+        runStatus.NoteFailure();
+        log.Close(runSet);
+        return false;
+    }
+
+    runSet.SetText(Pol::InputDirectory, GetInputDirectory().buffer, false);
+    runSet.SetText(Pol::OutputDirectory, outputFolder.buffer, false);
+    AttachCallbacks(runSet);
+
+    // Every document path is known before anything is written.
+    AttachCallbacks(PolicyFileSet());
+    SixthSet().MergeChangedPolicies(WorkingSet(), 1);
+    std::vector<TextString> namedFiles = commandLineSpecs;
+    if (namedFiles.empty()) namedFiles.push_back(spec);
+    if (!runPolicyFileName.IsEmpty()) namedFiles.push_back(runPolicyFileName);
+    TheRunFiles().reporter = &run.sink;
+    const TextString outputLocation = OutputLocation();
+    RunPlan plan = PlanRun(run, namedFiles, [&](const TextString& input) {
+        return OutputFilePath(PolicyFileSet(), SixthSet(), run, input, outputLocation);
+    });
+
+    if (logWanted) {
+        const TextString logPath = log.Path(runSet, outputFolder);
+        const TextString clash = plan.WrittenOver(logPath);
+        if (clash.IsEmpty()) {
+            log.Open(runSet, outputFolder, logPath);
+            TheRunFiles().AddWriteTarget(logPath.str());
+        } else {
+            ReportNotWritten(run, "Log file", logPath, clash);
+        }
+    }
+    for (const TextString& message : plan.messages) run.sink.OutputMessage(message.buffer, 10);
+
+    MasterIndex index;
+    if (runSet.IsOn(Pol::MakeDirectory)) {
+        const TextString indexPath = MasterIndexPageName(runSet, run, outputFolder);
+        TextString clash = plan.WrittenOver(indexPath);
+        if (clash.IsEmpty() && TheRunFiles().FindWriteTarget(indexPath.str()))
+            clash = TextString("the log file ") + Quoted(indexPath);
+        if (clash.IsEmpty()) {
+            HTML_StartMasterIndex(runSet, run, outputFolder, index);
+            TheRunFiles().AddWriteTarget(indexPath.str());
+        } else {
+            ReportNotWritten(run, "Index page", indexPath, clash);
+        }
+    }
+
+    // A file that fails is reported and the run goes on with the others.
+    bool failed = plan.refused;
+    int fileIndex = 0;
+    for (const PlannedFile& file : plan.files) {
+        if (!file.convert) continue;
+        ++fileIndex;
+        const TextString& path = file.input;
+
+        FC& policyFile = PolicyFileSet();
+        policyFile.SetInt(Pol::MakeDirectory, runSet.GetInt(Pol::MakeDirectory), true);
+        policyFile.SetText(Pol::DirectoryFilename, runSet.GetText(Pol::DirectoryFilename).buffer, true);
+        policyFile.SetContext(&run);
+        if (batchMode) run.optionGroups.skiv.SetBool(kOptRemoveAllTags, 1);
+        if (fileIndex >= 2) fileAnalysed = 0;
+        if (ConvertOneFile(path)) {
+            fileAnalysed = 1;
+            HTML_AddMasterIndexEntry(runSet, run, index, run.currentOutputFileName);
+        } else {
+            failed = true;
+        }
+    }
+
+    HTML_EndMasterIndex(runSet, run, index);
+    log.Close(runSet);
+    FC& second = SecondSet();
+    second.messageText = GetMessageText(kMsgConversionComplete);
+    second.ReportStatus(TextString(second.messageText).buffer);
+    if (failed) runStatus.NoteFailure();
+
+    if (!failed) {
+        if (settings.autoDismissStatusDialog) status.Hide();
+        ResultViewer viewer(settings, services, LanguageCode);
+        ResultViewer::RunResults results;
+        results.runSucceeded = true;
+        results.batchMode = batchMode != 0;
+        results.outputMode = GetOutputMode();
+        results.outputFormat = run.outputFormat;
+        results.outputDirectory = GetOutputDirectory();
+        results.lastOutputFileName = lastOutputFileName;
+        results.status = StatusMessageCallback;
+        viewer.ShowRunResults(results);
+    }
+    return !failed;
+}

@@ -1,0 +1,145 @@
+// tools/check_layers.py: the layer rule read from ARCHITECTURE.md holds on the
+// source tree, and the check refuses a tree that breaks it.  Small fake trees
+// (an ARCHITECTURE.md and a few sources) are built in a temporary folder.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CheckResult {
+    int status = -1;  // the exit status, -1 when the script did not exit
+    std::string output;
+};
+
+CheckResult RunCheck(const fs::path& root, const fs::path& scratch) {
+    const fs::path output = scratch / "check.out";
+    const std::string command = "'" VENDREL_PYTHON3 "' '" VENDREL_SOURCE_DIR "/tools/check_layers.py' '" +
+                                root.string() + "' > '" + output.string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWhole(output)};
+}
+
+// The layers of the fake trees: a sub-folder layer (output/markup) between
+// its parent and the ground floors, as in the real table.
+constexpr const char* kLayerTable =
+    "# Layers\n\n"
+    "| Folder | May include |\n"
+    "|---|---|\n"
+    "| platform | — |\n"
+    "| foundation | platform |\n"
+    "| output/markup | platform, foundation |\n"
+    "| output | platform, foundation, output/markup |\n\n";
+
+constexpr const char* kExceptionHead =
+    "| File | Includes | Reason |\n"
+    "|---|---|---|\n";
+
+struct LayerCase {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> files;  // path under src/, content
+    const char* exceptions;                                   // rows of the exception table
+    int status;
+    const char* said;  // a text the check prints
+};
+
+const LayerCase kCases[] = {
+    {"DownwardIncludesPass",
+     {{"platform/p.h", "#pragma once\n"},
+      {"foundation/a.h", "#include \"platform/p.h\"\n"},
+      {"output/markup/m.h", "#include \"foundation/a.h\"\n"},
+      {"output/w.cpp", "#include \"output/markup/m.h\"\n#include \"w.h\"\n#include <vector>\n"},
+      {"output/w.h", "#pragma once\n"}},
+     "",
+     0,
+     "every include keeps the layer rule"},
+    {"UpwardIncludeFails",
+     {{"platform/p.cpp", "#include <string>\n\n#include \"foundation/a.h\"\n"}, {"foundation/a.h", "#pragma once\n"}},
+     "",
+     1,
+     "src/platform/p.cpp:3: platform/ may not include \"foundation/a.h\" (foundation/)"},
+    {"SubFolderLayerMayNotIncludeItsParent",
+     {{"output/markup/m.h", "#include \"output/w.h\"\n"}, {"output/w.h", "#pragma once\n"}},
+     "",
+     1,
+     "output/markup/ may not include \"output/w.h\" (output/)"},
+    {"IncludeBesideTheFileIsFoundThere",
+     {{"output/markup/m.cpp", "#include \"../w.h\"\n"}, {"output/w.h", "#pragma once\n"}},
+     "",
+     1,
+     "src/output/markup/m.cpp:1: output/markup/ may not include \"../w.h\" (output/)"},
+    {"ListedHeaderExceptionPasses",
+     {{"platform/p.cpp", "#include \"foundation/a.h\"\n"}, {"foundation/a.h", "#pragma once\n"}},
+     "| platform/p.cpp | foundation/a.h | a reason |\n",
+     0,
+     "every include keeps the layer rule"},
+    {"ListedFolderExceptionCoversItsSubFolders",
+     {{"foundation/a.cpp", "#include \"output/markup/m.h\"\n"}, {"output/markup/m.h", "#pragma once\n"}},
+     "| foundation/a.cpp | output/ | a reason |\n",
+     0,
+     "every include keeps the layer rule"},
+    {"ExceptionOfAnotherFileDoesNotCover",
+     {{"platform/p.cpp", "#include \"foundation/a.h\"\n"},
+      {"platform/q.cpp", "#include \"foundation/a.h\"\n"},
+      {"foundation/a.h", "#pragma once\n"}},
+     "| platform/p.cpp | foundation/a.h | a reason |\n",
+     1,
+     "src/platform/q.cpp:1: platform/ may not include"},
+    {"UnneededExceptionIsNamed",
+     {{"platform/p.cpp", "#include <string>\n"}, {"foundation/a.h", "#pragma once\n"}},
+     "| platform/p.cpp | foundation/a.h | a reason |\n",
+     0,
+     "the exception for src/platform/p.cpp including foundation/a.h is no longer needed"},
+    {"FileOutsideEveryLayerFails",
+     {{"platform/p.h", "#pragma once\n"}, {"extra/x.cpp", "#include \"platform/p.h\"\n"}},
+     "",
+     2,
+     "src/extra/x.cpp: lies in no folder of the layer table"},
+};
+
+class CheckLayersTest : public testing::TestWithParam<LayerCase> {};
+
+TEST_P(CheckLayersTest, JudgesTheFakeTree) {
+    const LayerCase& c = GetParam();
+    TempFolder root("vendrel_layers");
+    ASSERT_TRUE(root.Made());
+    ASSERT_TRUE(WriteWhole(root / "ARCHITECTURE.md", std::string(kLayerTable) + kExceptionHead + c.exceptions));
+    for (const auto& [path, content] : c.files) {
+        fs::create_directories((root / "src" / path).parent_path());
+        ASSERT_TRUE(WriteWhole(root / "src" / path, content));
+    }
+    TempFolder scratch("vendrel_layers_out");
+    const CheckResult result = RunCheck(root.Path(), scratch.Path());
+    EXPECT_EQ(result.status, c.status) << result.output;
+    EXPECT_NE(result.output.find(c.said), std::string::npos) << result.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(FakeTrees, CheckLayersTest, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<LayerCase>& info) { return std::string(info.param.name); });
+
+TEST(CheckLayers, DocumentWithoutItsTablesIsRefused) {
+    TempFolder root("vendrel_layers");
+    ASSERT_TRUE(root.Made());
+    fs::create_directories(root / "src" / "platform");
+    ASSERT_TRUE(WriteWhole(root / "ARCHITECTURE.md", kLayerTable));
+    TempFolder scratch("vendrel_layers_out");
+    const CheckResult result = RunCheck(root.Path(), scratch.Path());
+    EXPECT_EQ(result.status, 2) << result.output;
+    EXPECT_NE(result.output.find("File | Includes | Reason"), std::string::npos) << result.output;
+}
+
+TEST(CheckLayers, TheSourceTreeKeepsTheRule) {
+    TempFolder scratch("vendrel_layers_out");
+    const CheckResult result = RunCheck(VENDREL_SOURCE_DIR, scratch.Path());
+    EXPECT_EQ(result.status, 0) << result.output;
+}
+
+}  // namespace
