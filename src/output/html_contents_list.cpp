@@ -129,18 +129,9 @@ void WriteFragmentContentsLine(FC* policies, OutputDocument* document, const Hea
     document->WriteText(policies, document, joined.buffer);
 }
 
-// The style class number of a contents line: its heading level, 2 for the
-// unnumbered level-2 kinds; 0 for a type that has none.
-int StyleClassLevel(int lineType) {
-    if ((lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) ||
-        (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
-        (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) ||
-        (lineType >= kLineContents && lineType <= kLineContentsLast))
-        return lineType % 10;
-    if (lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading || lineType == kLineMailHeading)
-        return 2;
-    return 0;
-}
+// The style class number of a contents line: its heading level (2 for the
+// unnumbered level-2 kinds; 0 for a type that has none).
+int StyleClassLevel(int lineType) { return GetHeadingLevel(lineType); }
 
 bool IsUnnumberedHeading(int lineType) {
     return (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||

@@ -177,13 +177,10 @@ TEST_F(MasterIndexTest, FileNamesShowAsTheyAreNamed) {
             HTML_EndMasterIndex(policies, own, index);
 
             const std::string page = ReadWhole(folder / "dirindex.html");
-            const size_t href = page.find("<A HREF=\"");
-            ASSERT_NE(href, std::string::npos) << page;
-            const size_t hrefEnd = page.find("\">", href);
-            const size_t textEnd = page.find("</A>", hrefEnd);
-            ASSERT_NE(textEnd, std::string::npos) << page;
-            EXPECT_EQ(PercentDecoded(page.substr(href + 9, hrefEnd - href - 9)), file);
-            EXPECT_EQ(HtmlText(page.substr(hrefEnd + 2, textEnd - hrefEnd - 2)), file);
+            const std::optional<PageLink> link = FirstLink(page);
+            ASSERT_TRUE(link) << page;
+            EXPECT_EQ(PercentDecoded(link->href), file);
+            EXPECT_EQ(HtmlText(link->text), file);
             const bool ascii = std::all_of(page.begin(), page.end(), [](char c) { return c >= 0; });
             EXPECT_TRUE(ascii || std::string(charset) == "UTF-8") << page;
         }

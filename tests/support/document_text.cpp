@@ -102,3 +102,15 @@ std::string PercentDecoded(const std::string& url) {
     }
     return out;
 }
+
+std::optional<PageLink> FirstLink(const std::string& page) {
+    static const std::string kOpen = "<A HREF=\"";
+    const size_t href = page.find(kOpen);
+    if (href == std::string::npos) return std::nullopt;
+    const size_t hrefEnd = page.find("\">", href);
+    if (hrefEnd == std::string::npos) return std::nullopt;
+    const size_t textEnd = page.find("</A>", hrefEnd);
+    if (textEnd == std::string::npos) return std::nullopt;
+    const size_t start = href + kOpen.size();
+    return PageLink{page.substr(start, hrefEnd - start), page.substr(hrefEnd + 2, textEnd - hrefEnd - 2)};
+}

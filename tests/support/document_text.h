@@ -2,6 +2,7 @@
 // a document shows with the text that went in.
 #pragma once
 
+#include <optional>
 #include <string>
 
 // HTML text (a cell, a link text, a title): entities and character
@@ -16,3 +17,11 @@ std::string RtfText(const std::string& rtf);
 
 // A URL path with its "%XX" escapes decoded to the bytes they stand for.
 std::string PercentDecoded(const std::string& url);
+
+// The first link of an HTML page: its target as written in HREF and the HTML
+// of its link text; nothing when the page has no whole link.
+struct PageLink {
+    std::string href;
+    std::string text;
+};
+std::optional<PageLink> FirstLink(const std::string& page);
