@@ -37,6 +37,10 @@ using engine_support::ConfigOf;
 using engine_support::IsOn;
 using engine_support::Write;
 
+// The modes of PreForm::ProcessCellTag: the table configuration is built
+// from the first data, or the cell is written.
+constexpr int kBuildConfigurationMode = 1;
+constexpr int kWriteCellMode = 2;
 // The executor mode in which OT, CT and TEXT stand for their literal text.
 constexpr int kLiteralTagMode = 5;
 // The font-change kind of the markup written around cell contents.
@@ -168,7 +172,7 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
         const int remaining = scratch.length - first;
         int next = first;
         int keep = 0;
-        ProcessCellTag(2, cell, &scratch, &next, first, last, tag, &keep, &done);
+        ProcessCellTag(kWriteCellMode, cell, &scratch, &next, first, last, tag, &keep, &done);
         // Whatever the handler did, the text left to scan must shrink: a tag
         // left as it was, or markup that starts with a delimiter again, is
         // never looked at a second time (it is kept as text).
@@ -334,6 +338,389 @@ TextString CellLineRule(PreForm& engine, const TableCell* cell, const TextString
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// One tag: the call and the ways a tag leaves its handler
+
+namespace {
+
+// One cell tag being handled: where it stands in the scratch line, what it
+// says, and the ways it leaves its handler.  Each way sets `next`, where the
+// scan goes on.
+struct CellTagCall {
+    PreForm& engine;
+    FC& set;
+    TabConfig* config;
+    TableCell* cell;
+    AnalysedLine& scratch;
+    const int mode;
+    // Mode 1 builds the table configuration from the first data; any other
+    // mode writes the cell.
+    const bool building;
+    const int tagStart;
+    const int tagEnd;
+    const int tagLength;
+    const TextString& tagText;
+    int& next;
+    int& kept;
+    TextString* done;
+    TextString name;
+    TextString arguments;
+
+    int Replace(const char* with);
+    int Remove() { return Replace(""); }
+    int Skip();
+    int JoinWhole(int from);
+    int SplitAt(int at);
+    int Execute(int executorMode);
+    void Fault(const char* text) const;
+};
+
+int CellTagCall::Replace(const char* with) {
+    if (done) {
+        done->Append(with);
+        next = tagEnd + 1;
+        return 1;
+    }
+    ReplaceRange(scratch, tagStart, tagLength, with);
+    next = tagStart + static_cast<int>(std::strlen(with));
+    return 1;
+}
+
+int CellTagCall::Skip() {
+    kept = 1;
+    if (done) done->AppendBytes(scratch.buffer + tagStart, tagLength);
+    next = tagEnd + 1;
+    return 1;
+}
+
+// In the one-pass scan, a handler that needs the whole line has what is
+// done so far joined to the rest of the scratch line from `from` on;
+// the returned shift moves a place of the scratch line into the joined
+// one.  Splitting at `at` gives the text before it back to *done.
+int CellTagCall::JoinWhole(int from) {
+    if (!done) return 0;
+    const int shift = done->length - from;
+    TextString whole(*done);
+    whole.AppendBytes(scratch.buffer + from, scratch.length - from);
+    scratch.AssignChars(whole.buffer, whole.length);
+    return shift;
+}
+
+int CellTagCall::SplitAt(int at) {
+    at = std::clamp(at, 0, scratch.length);
+    if (!done) return at;
+    done->AssignChars(scratch.buffer, at);
+    const TextString rest(std::string_view(scratch.buffer + at, static_cast<size_t>(scratch.length - at)));
+    scratch.AssignChars(rest.buffer, rest.length);
+    return 0;
+}
+
+// The tag runs as an ordinary in-line tag of the scratch line, which
+// replaces it by its markup.  The scan goes on after the markup (after
+// the tag when it was left as it was); when the executor changed the
+// line elsewhere the scan looks again from the tag's place.
+int CellTagCall::Execute(int executorMode) {
+    // The executor sees the whole line.
+    const int shift = JoinWhole(tagStart);
+    const int from = tagStart + shift;  // the tag's place in the whole line
+    const int to = tagEnd + shift;
+    const TextString before(scratch);
+    TextString messages;
+    int level = -1;
+    OutputDocument* document = engine.htmlOutput ? engine.htmlWriter : engine.rtfWriter;
+    scratch.ExecuteTag(executorMode, document, tagText, set, messages, level);
+    if (!messages.IsEmpty()) engine.Message(messages.buffer, level >= 0 ? level : 10);
+    const int tail = before.length - to - 1;
+    const int markupEnd = scratch.length - tail;
+    const bool headSame =
+        scratch.length >= from && std::memcmp(scratch.buffer, before.buffer, static_cast<size_t>(from)) == 0;
+    const bool tailSame =
+        markupEnd >= from &&
+        std::memcmp(scratch.buffer + markupEnd, before.buffer + to + 1, static_cast<size_t>(tail)) == 0;
+    next = headSame && tailSame ? markupEnd : from;
+    if (done) next = SplitAt(next);
+    return 1;
+}
+
+void CellTagCall::Fault(const char* text) const {
+    TextString composed(text);
+    composed.Append(tagText);
+    engine.Message(composed.buffer, 10);
+}
+
+// A line break inside the cell (BR, and the break a QUAD tag makes).
+int BreakLine(CellTagCall& call) {
+    if (call.cell) {
+        call.cell->holdsBreak = 1;
+        ++call.cell->lineBreakCount;
+    }
+    return call.Replace(call.engine.htmlOutput ? "<BR>" : "\\par ");
+}
+
+// ---------------------------------------------------------------------------
+// One tag: the handlers
+
+int HandleFont(CellTagCall& call) {
+    FontSpec font;
+    if (!GetTagFont(&call.set, &call.scratch, call.name, call.arguments, font)) {
+        call.Fault("TAG ERROR: Invalid FONT tag in table cell: ");
+        call.Remove();
+        return 0;
+    }
+    if (!call.building) return call.Execute(call.mode);
+    if (call.config) {
+        call.config->tableFont = font;
+        call.config->tableFont.set = 1;
+    }
+    return call.Skip();
+}
+
+// TU and TU2.
+int HandleCellRule(CellTagCall& call) {
+    if (call.cell) call.cell->tuMode = NameIs(call.name, "TU") ? 1 : 2;
+    if (call.building) return call.Skip();
+    if (call.engine.htmlOutput) {
+        // A rule across the cell, outside the cell's font markup.
+        TextString markup(CloseFontMarkup(&call.set, call.cell, "TT1"));
+        markup.Append("<HR NOSHADE");
+        AppendColourAttribute(call.set, RuleColour(call.engine, call.arguments, 1), markup);
+        markup.Append(">");
+        markup.Append(OpenFontMarkup(&call.set, call.cell, "TT2"));
+        return call.Replace(markup.buffer);
+    }
+    return call.Remove();
+}
+
+int HandleDotLeaders(CellTagCall& call) {
+    if (call.config) call.config->dotLeadersUsed = 1;
+    if (call.cell) call.cell->dotLeaders = 1;
+    return call.engine.htmlOutput ? call.Replace(" ") : call.Remove();
+}
+
+int HandleQuad(CellTagCall& call) {
+    TableCell* cell = call.cell;
+    if (cell && cell->quadAlignment != kAlignmentNone) call.Fault("TAG ERROR: Duplicate QUAD tag in table cell: ");
+    TextString value;
+    TryGetTagString(call.set, call.arguments, 1, value);
+    const int alignment = ParseAlignmentLetter(value.buffer);
+    if (alignment == kAlignmentNone)
+        call.Fault("TAG ERROR: Invalid QUAD tag in table cell: ");
+    else if (cell)
+        cell->quadAlignment = alignment;
+    return BreakLine(call);
+}
+
+int HandleLeading(CellTagCall& call) {
+    if (!call.building) return call.Execute(call.mode);
+    int leading = 0;
+    if (call.config && TryGetTagInteger(call.set, call.arguments, 1, leading) && leading > 0)
+        call.config->tableFont.lineHeight = leading;
+    return call.Skip();
+}
+
+int HandleLineRule(CellTagCall& call) {
+    if (call.building) return call.Remove();
+    return call.Replace(CellLineRule(call.engine, call.cell, call.arguments).buffer);
+}
+
+// CURRENCY and GUTTER stay in the text.
+int KeepTag(CellTagCall& call) { return call.Skip(); }
+
+int HandleEmDash(CellTagCall& call) { return call.Replace("--"); }
+
+int HandleVerticalAlignment(CellTagCall& call) {
+    TableCell* cell = call.cell;
+    if (cell && !cell->isHeaderCell) {
+        call.engine.Message("TAG ERROR: VERTICAL_ALIGNMMENT tag only allowed in header cells", 10);
+        return call.Remove();
+    }
+    const int alignment = VerticalCode(call.set, call.arguments);
+    if (alignment == kVerticalNone) {
+        call.Fault("TAG ERROR: Failed to parse - ");
+        return call.Remove();
+    }
+    if (cell) {
+        if (cell->vAlignment != kVerticalNone)
+            call.engine.Message("WARNING: Vertical alignment multiply defined for header cell", 10);
+        cell->vAlignment = alignment;
+    }
+    return call.Remove();
+}
+
+// A STUB_INDENT tag's indent is kept by the cell, and the smallest and
+// largest indents given by the table's configuration and its first column.
+void RecordStubIndent(TabConfig* config, int indent) {
+    if (indent <= 0 || !config) return;
+    if (ColConfig* first = config->Column(0); first && (first->stubIndent < 0 || indent < first->stubIndent))
+        first->stubIndent = indent;
+    if (config->smallestStubIndent < 0 || indent < config->smallestStubIndent) config->smallestStubIndent = indent;
+    config->largestStubIndent = std::max(config->largestStubIndent, indent);
+}
+
+int HandleStubIndent(CellTagCall& call) {
+    PreForm& engine = call.engine;
+    TableCell* cell = call.cell;
+    if (call.config) call.config->stubIndentUsed = 1;
+    if (cell && cell->isHeaderCell) {
+        engine.Message("TAG ERROR: STUB_INDENT tag only allowed in data cells", 10);
+        return call.Remove();
+    }
+    if (cell && ColumnNumber(engine, cell) != 1) {
+        TextString text("TAG ERROR: STUB_INDENT tag only allowed in column 1, not at [");
+        text.AppendNumber('1', RowNumber(engine, cell), 0);
+        text.Append(",");
+        text.AppendNumber('1', ColumnNumber(engine, cell), 0);
+        text.Append("]");
+        engine.Message(text.buffer, 10);
+        return call.Remove();
+    }
+    int indent = 0;
+    if (!TryGetTagInteger(call.set, call.arguments, 1, indent)) {
+        call.Fault("TAG ERROR: Failed to parse - ");
+        return call.Remove();
+    }
+    if (cell) {
+        if (cell->stubIndent != 0) engine.Message("WARNING: STUB_INDENT multiply defined", 10);
+        cell->stubIndent = indent;
+    }
+    RecordStubIndent(call.config, indent);
+    return call.Remove();
+}
+
+// SUPER, SUB and FOLIO are kept while the configuration is built and run
+// when the cell is written.
+int ExecuteWhenWriting(CellTagCall& call) { return call.building ? call.Skip() : call.Execute(call.mode); }
+
+int HandleWhiteSpace(CellTagCall& call) {
+    if (call.building) return call.Skip();
+    call.Remove();
+    // The cell's text loses the blanks at its ends with the tag.
+    AnalysedLine& scratch = call.scratch;
+    const int place = call.done ? call.JoinWhole(call.next) + call.next : call.tagStart;
+    int leading = 0;
+    while (leading < scratch.length && scratch.buffer[leading] == ' ') ++leading;
+    scratch.Trim(0, " ");
+    call.next = std::clamp(place - leading, 0, scratch.length);
+    if (call.done) call.next = call.SplitAt(call.next);
+    return 1;
+}
+
+int HandleNullChar(CellTagCall& call) {
+    if (call.cell) call.cell->noCharacter = 1;
+    return call.Remove();
+}
+
+int HandleVAlign(CellTagCall& call) {
+    TableCell* cell = call.cell;
+    if (cell && cell->vAlignmentOverride != kVerticalNone) call.Fault("TAG ERROR: Duplicate VALIGN tag in table cell: ");
+    const int alignment = VerticalCode(call.set, call.arguments);
+    if (alignment == kVerticalNone)
+        call.Fault("TAG ERROR: Invalid VALIGN tag in table cell: ");
+    else if (cell)
+        cell->vAlignmentOverride = alignment;
+    return call.Remove();
+}
+
+int HandleContentsLink(CellTagCall& call) {
+    TableCell* cell = call.cell;
+    TextString value;
+    GetTagStringOrDefault(call.set, call.arguments, 1, value, "yes");
+    for (int i = 0; i < value.length; ++i) value.buffer[i] = ToLowerAscii(value.buffer[i]);
+    int at = -1;
+    if (value.Find(0, "no", &at, 1)) {
+        if (cell) cell->contentsLinkMode = 2;
+    } else if (value.Find(0, "yes", &at, 1)) {
+        if (cell) cell->contentsLinkMode = 1;
+    } else {
+        TextString text("TAG_ERROR: Invalid TOCLINK value \"");
+        text.Append(value);
+        text.Append("\" in row ");
+        text.AppendNumber('1', RowNumber(call.engine, cell), 0);
+        text.Append(" ");
+        call.set.ReportMessage(text.buffer, 10);
+    }
+    return call.Remove();
+}
+
+// CANCEL_HANG and CANCEL_LEAD mean nothing in a cell.
+int RemoveTag(CellTagCall& call) { return call.Remove(); }
+
+// COLOR and COLOUR.
+int HandleColour(CellTagCall& call) {
+    if (!call.building) return call.Execute(call.mode);
+    TextString colour;
+    if (!GetTagColour(&call.set, &call.scratch, call.name, call.arguments, colour)) {
+        TextString text("TAG ERROR: Invalid ");
+        text.Append(call.name);
+        text.Append(" tag in table cell: ");
+        text.Append(call.tagText);
+        call.engine.Message(text.buffer, 10);
+    } else if (call.config) {
+        call.config->tableFont.SetColour(colour);
+    }
+    return call.Skip();
+}
+
+int HandleBaseline(CellTagCall& call) {
+    if (call.cell && call.cell->isHeaderCell)
+        call.cell->baseline = 1;
+    else
+        call.engine.Message("TAG ERROR: BASELINE tag is only valid inside a HEAD_CELL", 10);
+    return call.Remove();
+}
+
+// OT, CT and TEXT stand for their literal text.
+int ExecuteLiteral(CellTagCall& call) { return call.Execute(kLiteralTagMode); }
+
+using CellTagHandler = int (*)(CellTagCall&);
+
+struct CellTagEntry {
+    const char* name;
+    CellTagHandler handle;
+};
+
+// The tags a cell handles itself, by name (without regard to letter case).
+// Every other tag runs as an ordinary in-line tag.
+constexpr CellTagEntry kCellTagHandlers[] = {
+    {"FONT", HandleFont},
+    {"TU", HandleCellRule},
+    {"TU2", HandleCellRule},
+    {"DOT_LEADERS", HandleDotLeaders},
+    {"QUAD", HandleQuad},
+    {"LEADING", HandleLeading},
+    {"LINERULE", HandleLineRule},
+    {"BR", BreakLine},
+    {"CURRENCY", KeepTag},
+    {"GUTTER", KeepTag},
+    {"EM", HandleEmDash},
+    {"VERTICAL_ALIGNMENT", HandleVerticalAlignment},
+    {"STUB_INDENT", HandleStubIndent},
+    {"SUPER", ExecuteWhenWriting},
+    {"SUB", ExecuteWhenWriting},
+    {"FOLIO", ExecuteWhenWriting},
+    {"WS", HandleWhiteSpace},
+    {"NULL_CHAR", HandleNullChar},
+    {"VALIGN", HandleVAlign},
+    {"TOCLINK", HandleContentsLink},
+    {"CANCEL_HANG", RemoveTag},
+    {"CANCEL_LEAD", RemoveTag},
+    {"COLOR", HandleColour},
+    {"COLOUR", HandleColour},
+    {"BASELINE", HandleBaseline},
+    {"OT", ExecuteLiteral},
+    {"CT", ExecuteLiteral},
+    {"TEXT", ExecuteLiteral},
+};
+
+// The handler of the tag named `name`; null when the cell has none for it.
+CellTagHandler FindCellTagHandler(const TextString& name) {
+    for (const CellTagEntry& entry : kCellTagHandlers)
+        if (NameIs(name, entry.name)) return entry.handle;
+    return nullptr;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
 // One tag
 
 int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, int* position, int tagStart,
@@ -345,297 +732,32 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
     kept = 0;
     next = tagStart;
     if (!policies || !scratch || tagStart < 0 || tagEnd < tagStart || tagEnd >= scratch->length) return 0;
-    FC& set = *policies;
-    const int tagLength = tagEnd - tagStart + 1;
-    TabConfig* config = ConfigOf(*this);
-    // Mode 1 builds the table configuration from the first data; any other
-    // mode writes the cell.
-    const bool building = mode == 1;
+    CellTagCall call{.engine = *this,
+                     .set = *policies,
+                     .config = ConfigOf(*this),
+                     .cell = cell,
+                     .scratch = *scratch,
+                     .mode = mode,
+                     .building = mode == kBuildConfigurationMode,
+                     .tagStart = tagStart,
+                     .tagEnd = tagEnd,
+                     .tagLength = tagEnd - tagStart + 1,
+                     .tagText = tagText,
+                     .next = next,
+                     .kept = kept,
+                     .done = done,
+                     .name = {},
+                     .arguments = {}};
 
-    // The ways a tag leaves the handler; each sets `next`, where the scan
-    // goes on.
-    auto replace = [&](const char* with) {
-        if (done) {
-            done->Append(with);
-            next = tagEnd + 1;
-            return 1;
-        }
-        ReplaceRange(*scratch, tagStart, tagLength, with);
-        next = tagStart + static_cast<int>(std::strlen(with));
-        return 1;
-    };
-    auto remove = [&]() { return replace(""); };
-    auto skip = [&]() {
-        kept = 1;
-        if (done) done->AppendBytes(scratch->buffer + tagStart, tagLength);
-        next = tagEnd + 1;
-        return 1;
-    };
-    // The tag runs as an ordinary in-line tag of the scratch line, which
-    // replaces it by its markup.  The scan goes on after the markup (after
-    // the tag when it was left as it was); when the executor changed the
-    // line elsewhere the scan looks again from the tag's place.
-    // In the one-pass scan, a handler that needs the whole line has what is
-    // done so far joined to the rest of the scratch line from `from` on;
-    // the returned shift moves a place of the scratch line into the joined
-    // one.  Splitting at `at` gives the text before it back to *done.
-    auto joinWhole = [&](int from) {
-        if (!done) return 0;
-        const int shift = done->length - from;
-        TextString whole(*done);
-        whole.AppendBytes(scratch->buffer + from, scratch->length - from);
-        scratch->AssignChars(whole.buffer, whole.length);
-        return shift;
-    };
-    auto splitAt = [&](int at) {
-        at = std::clamp(at, 0, scratch->length);
-        if (!done) return at;
-        done->AssignChars(scratch->buffer, at);
-        const TextString rest(std::string_view(scratch->buffer + at, static_cast<size_t>(scratch->length - at)));
-        scratch->AssignChars(rest.buffer, rest.length);
-        return 0;
-    };
-    auto execute = [&](int executorMode) {
-        // The executor sees the whole line.
-        const int shift = joinWhole(tagStart);
-        const int from = tagStart + shift;  // the tag's place in the whole line
-        const int to = tagEnd + shift;
-        const TextString before(*scratch);
-        TextString messages;
-        int level = -1;
-        OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
-        scratch->ExecuteTag(executorMode, document, tagText, set, messages, level);
-        if (!messages.IsEmpty()) Message(messages.buffer, level >= 0 ? level : 10);
-        const int tail = before.length - to - 1;
-        const int markupEnd = scratch->length - tail;
-        const bool headSame = scratch->length >= from &&
-                              std::memcmp(scratch->buffer, before.buffer, static_cast<size_t>(from)) == 0;
-        const bool tailSame =
-            markupEnd >= from &&
-            std::memcmp(scratch->buffer + markupEnd, before.buffer + to + 1, static_cast<size_t>(tail)) == 0;
-        next = headSame && tailSame ? markupEnd : from;
-        if (done) next = splitAt(next);
-        return 1;
-    };
-    auto fault = [&](const char* text) {
-        TextString composed(text);
-        composed.Append(tagText);
-        Message(composed.buffer, 10);
-    };
-
-    TextString name, arguments;
-    if (!SplitCellTag(set, tagText, name, arguments)) {
-        remove();
+    // A tag that cannot be split into its name and arguments is dropped.
+    if (!SplitCellTag(call.set, tagText, call.name, call.arguments)) {
+        call.Remove();
         return 0;
     }
-
-    if (NameIs(name, "FONT")) {
-        FontSpec font;
-        if (!GetTagFont(&set, scratch, name, arguments, font)) {
-            fault("TAG ERROR: Invalid FONT tag in table cell: ");
-            remove();
-            return 0;
-        }
-        if (!building) return execute(mode);
-        if (config) {
-            config->tableFont = font;
-            config->tableFont.set = 1;
-        }
-        return skip();
-    }
-
-    if (NameIs(name, "TU") || NameIs(name, "TU2")) {
-        if (cell) cell->tuMode = NameIs(name, "TU") ? 1 : 2;
-        if (building) return skip();
-        if (htmlOutput) {
-            // A rule across the cell, outside the cell's font markup.
-            TextString markup(CloseFontMarkup(&set, cell, "TT1"));
-            markup.Append("<HR NOSHADE");
-            AppendColourAttribute(set, RuleColour(*this, arguments, 1), markup);
-            markup.Append(">");
-            markup.Append(OpenFontMarkup(&set, cell, "TT2"));
-            return replace(markup.buffer);
-        }
-        return remove();
-    }
-
-    if (NameIs(name, "DOT_LEADERS")) {
-        if (config) config->dotLeadersUsed = 1;
-        if (cell) cell->dotLeaders = 1;
-        return htmlOutput ? replace(" ") : remove();
-    }
-
-    if (NameIs(name, "QUAD")) {
-        if (cell && cell->quadAlignment != kAlignmentNone) fault("TAG ERROR: Duplicate QUAD tag in table cell: ");
-        TextString value;
-        TryGetTagString(set, arguments, 1, value);
-        const int alignment = ParseAlignmentLetter(value.buffer);
-        if (alignment == kAlignmentNone)
-            fault("TAG ERROR: Invalid QUAD tag in table cell: ");
-        else if (cell)
-            cell->quadAlignment = alignment;
-        if (cell) {
-            cell->holdsBreak = 1;
-            ++cell->lineBreakCount;
-        }
-        return replace(htmlOutput ? "<BR>" : "\\par ");
-    }
-
-    if (NameIs(name, "LEADING")) {
-        if (!building) return execute(mode);
-        int leading = 0;
-        if (config && TryGetTagInteger(set, arguments, 1, leading) && leading > 0)
-            config->tableFont.lineHeight = leading;
-        return skip();
-    }
-
-    if (NameIs(name, "LINERULE")) {
-        if (building) return remove();
-        return replace(CellLineRule(*this, cell, arguments).buffer);
-    }
-
-    if (NameIs(name, "BR")) {
-        if (cell) {
-            cell->holdsBreak = 1;
-            ++cell->lineBreakCount;
-        }
-        return replace(htmlOutput ? "<BR>" : "\\par ");
-    }
-
-    if (NameIs(name, "CURRENCY") || NameIs(name, "GUTTER")) return skip();
-
-    if (NameIs(name, "EM")) return replace("--");
-
-    if (NameIs(name, "VERTICAL_ALIGNMENT")) {
-        if (cell && !cell->isHeaderCell) {
-            Message("TAG ERROR: VERTICAL_ALIGNMMENT tag only allowed in header cells", 10);
-            return remove();
-        }
-        const int alignment = VerticalCode(set, arguments);
-        if (alignment == kVerticalNone) {
-            fault("TAG ERROR: Failed to parse - ");
-            return remove();
-        }
-        if (cell) {
-            if (cell->vAlignment != kVerticalNone) Message("WARNING: Vertical alignment multiply defined for header cell", 10);
-            cell->vAlignment = alignment;
-        }
-        return remove();
-    }
-
-    if (NameIs(name, "STUB_INDENT")) {
-        if (config) config->stubIndentUsed = 1;
-        if (cell && cell->isHeaderCell) {
-            Message("TAG ERROR: STUB_INDENT tag only allowed in data cells", 10);
-            return remove();
-        }
-        if (cell && ColumnNumber(*this, cell) != 1) {
-            TextString text("TAG ERROR: STUB_INDENT tag only allowed in column 1, not at [");
-            text.AppendNumber('1', RowNumber(*this, cell), 0);
-            text.Append(",");
-            text.AppendNumber('1', ColumnNumber(*this, cell), 0);
-            text.Append("]");
-            Message(text.buffer, 10);
-            return remove();
-        }
-        int indent = 0;
-        if (!TryGetTagInteger(set, arguments, 1, indent)) {
-            fault("TAG ERROR: Failed to parse - ");
-            return remove();
-        }
-        if (cell) {
-            if (cell->stubIndent != 0) Message("WARNING: STUB_INDENT multiply defined", 10);
-            cell->stubIndent = indent;
-        }
-        if (indent > 0 && config) {
-            if (ColConfig* first = config->Column(0); first && (first->stubIndent < 0 || indent < first->stubIndent))
-                first->stubIndent = indent;
-            if (config->smallestStubIndent < 0 || indent < config->smallestStubIndent)
-                config->smallestStubIndent = indent;
-            config->largestStubIndent = std::max(config->largestStubIndent, indent);
-        }
-        return remove();
-    }
-
-    if (NameIs(name, "SUPER") || NameIs(name, "SUB") || NameIs(name, "FOLIO"))
-        return building ? skip() : execute(mode);
-
-    if (NameIs(name, "WS")) {
-        if (building) return skip();
-        remove();
-        // The cell's text loses the blanks at its ends with the tag.
-        const int place = done ? joinWhole(next) + next : tagStart;
-        int leading = 0;
-        while (leading < scratch->length && scratch->buffer[leading] == ' ') ++leading;
-        scratch->Trim(0, " ");
-        next = std::clamp(place - leading, 0, scratch->length);
-        if (done) next = splitAt(next);
-        return 1;
-    }
-
-    if (NameIs(name, "NULL_CHAR")) {
-        if (cell) cell->noCharacter = 1;
-        return remove();
-    }
-
-    if (NameIs(name, "VALIGN")) {
-        if (cell && cell->vAlignmentOverride != kVerticalNone) fault("TAG ERROR: Duplicate VALIGN tag in table cell: ");
-        const int alignment = VerticalCode(set, arguments);
-        if (alignment == kVerticalNone)
-            fault("TAG ERROR: Invalid VALIGN tag in table cell: ");
-        else if (cell)
-            cell->vAlignmentOverride = alignment;
-        return remove();
-    }
-
-    if (NameIs(name, "TOCLINK")) {
-        TextString value;
-        GetTagStringOrDefault(set, arguments, 1, value, "yes");
-        for (int i = 0; i < value.length; ++i) value.buffer[i] = ToLowerAscii(value.buffer[i]);
-        int at = -1;
-        if (value.Find(0, "no", &at, 1)) {
-            if (cell) cell->contentsLinkMode = 2;
-        } else if (value.Find(0, "yes", &at, 1)) {
-            if (cell) cell->contentsLinkMode = 1;
-        } else {
-            TextString text("TAG_ERROR: Invalid TOCLINK value \"");
-            text.Append(value);
-            text.Append("\" in row ");
-            text.AppendNumber('1', RowNumber(*this, cell), 0);
-            text.Append(" ");
-            set.ReportMessage(text.buffer, 10);
-        }
-        return remove();
-    }
-
-    if (NameIs(name, "CANCEL_HANG") || NameIs(name, "CANCEL_LEAD")) return remove();
-
-    if (NameIs(name, "COLOR") || NameIs(name, "COLOUR")) {
-        if (!building) return execute(mode);
-        TextString colour;
-        if (!GetTagColour(&set, scratch, name, arguments, colour)) {
-            TextString text("TAG ERROR: Invalid ");
-            text.Append(name);
-            text.Append(" tag in table cell: ");
-            text.Append(tagText);
-            Message(text.buffer, 10);
-        } else if (config) {
-            config->tableFont.SetColour(colour);
-        }
-        return skip();
-    }
-
-    if (NameIs(name, "BASELINE")) {
-        if (cell && cell->isHeaderCell)
-            cell->baseline = 1;
-        else
-            Message("TAG ERROR: BASELINE tag is only valid inside a HEAD_CELL", 10);
-        return remove();
-    }
-
-    if (NameIs(name, "OT") || NameIs(name, "CT") || NameIs(name, "TEXT")) return execute(kLiteralTagMode);
-
-    return execute(mode);
+    // The cell's own handler of the tag, or else the tag runs as an ordinary
+    // in-line tag.
+    if (const CellTagHandler handle = FindCellTagHandler(call.name)) return handle(call);
+    return call.Execute(mode);
 }
 
 // ---------------------------------------------------------------------------
