@@ -826,275 +826,386 @@ void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, con
 // ---------------------------------------------------------------------------
 // Rows
 
-void PreForm::OutputTableRow(int lineIndex) {
-    if (!policies || columnCount <= 0) return;
-    const int count = cellRow.Count();
-    if (count == 0) return;
-    const bool html = htmlOutput && htmlWriter;
+namespace {
 
-    // The highest line count up to the first cell with text; a row without
-    // any text is not written.
+// What the shared steps find out about a row; both row writers read it.
+struct RowShape {
+    int lineIndex = 0;
+    int count = 0;           // the cells of the row
+    int highest = 0;         // the highest line count up to the first cell with text
+    bool uniform = true;     // every cell has `highest` lines
+    int tailStart = 0;       // the first of the empty cells that only fill the columns
+    bool mergeTail = false;  // those are written as one cell (see kPaddingCellLimit)
+    bool headerRow = false;
+    bool winHelp = false;
+    bool lastLine = false;
+    const std::vector<unsigned char>* plainCells = nullptr;  // per cell: 1 for a plain cell
+
+    bool IsPlain(int c) const { return (*plainCells)[static_cast<size_t>(c)] != 0; }
+    bool IsMerged(int c) const { return mergeTail && c >= tailStart; }
+};
+
+// The highest line count up to the first cell with text; a row without
+// any text is not written (false).
+bool MeasureRowLines(const TableCellRow& row, bool html, RowShape& shape) {
+    const int count = shape.count;
     int highest = 0;
     int firstFilled = -1;
     for (int c = 0; c < count; ++c) {
-        const TableCell& cell = *cellRow.CellAt(c);
+        const TableCell& cell = *row.CellAt(c);
         highest = std::max(highest, cell.lineCount);
         if (!HasNoText(cell, html)) {
             firstFilled = c;
             break;
         }
     }
-    if (firstFilled < 0) return;
+    if (firstFilled < 0) return false;
     bool uniform = true;
-    for (int c = 0; c < count && uniform; ++c) uniform = cellRow.CellAt(c)->lineCount == highest;
+    for (int c = 0; c < count && uniform; ++c) uniform = row.CellAt(c)->lineCount == highest;
+    shape.highest = highest;
+    shape.uniform = uniform;
+    return true;
+}
 
+// Marks the plain cells in `plainCells` and finds the empty cells that only
+// fill the columns after the last cell with text; gives their count.
+long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& tagStart,
+                           std::vector<unsigned char>& plainCells, RowShape& shape) {
     // Whether each cell is a plain cell whose text the HTML cell writer
     // leaves as it is (see IsPlainUntaggedCellText): such a cell holds no
     // tag, has text, and is written from its own text.
-    const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
-    const bool cellsMayBePlain = html && PlainCellsPossible(*this);
-    static std::vector<unsigned char> plainCells;
+    const TableCellRow& row = table.cellRow;
+    const int count = shape.count;
+    const bool cellsMayBePlain = html && PlainCellsPossible(table);
     plainCells.assign(static_cast<size_t>(count), 0);
 
     // The empty cells that only fill the columns after the last cell with
     // text, and whether they are written as one cell (see kPaddingCellLimit).
     int tailStart = 0;
     long tailCells = 0;
-    for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
-        const TableCell& cell = *cellRow.CellAt(c);
+    for (int c = 0; c < count; c += StepOf(*row.CellAt(c))) {
+        const TableCell& cell = *row.CellAt(c);
         const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, tagStart);
         plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
         if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
         } else {
-            tailStart = std::min(count, c + StepOf(*cellRow.CellAt(c)));
+            tailStart = std::min(count, c + StepOf(*row.CellAt(c)));
             tailCells = 0;
         }
     }
-    PaddingState& padding = PaddingFor(this);
+    shape.tailStart = tailStart;
+    return tailCells;
+}
+
+// Counts a row's trailing empty cells against the table's padding limit;
+// whether they are written as one cell.
+bool MergesTrailingCells(PreForm& table, long tailCells) {
+    PaddingState& padding = PaddingFor(&table);
     padding.filledCells += tailCells;
     if (!padding.merging && padding.filledCells > kPaddingCellLimit) {
         padding.merging = true;
-        Message("WARNING: Table has too many empty cells; empty cells at the ends of rows are merged", 10);
+        table.Message("WARNING: Table has too many empty cells; empty cells at the ends of rows are merged", 10);
     }
-    const bool mergeTail = padding.merging && tailCells > 1;
+    return padding.merging && tailCells > 1;
+}
 
-    const bool headerRow = lineIndex < headerRowCount + leadingBlankCount;
-    const bool winHelp = IsOn(policies, Pol::MakeWindowsHelpSource);
-    const bool lastLine = lineIndex >= lineCount - 1;
-
-    // The cell tags read whether a cell is a header cell and where it
-    // stands; the placement of WS tags is read before the tags are handled
-    // (a plain cell holds no tag).
-    for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
-        TableCell* cell = cellRow.CellAt(c);
-        cell->isHeaderCell = headerRow ? 1 : 0;
-        cell->row = lineIndex - headerRowCount - leadingBlankCount;
-        if (headerRow) cell->row = lineIndex;
+// The cell tags read whether a cell is a header cell and where it
+// stands; the placement of WS tags is read before the tags are handled
+// (a plain cell holds no tag).
+void PlaceCellsAndReadWSTags(PreForm& table, const RowShape& shape, const TextString& tagStart) {
+    const int lineIndex = shape.lineIndex;
+    for (int c = 0; c < shape.count; c += StepOf(*table.cellRow.CellAt(c))) {
+        TableCell* cell = table.cellRow.CellAt(c);
+        cell->isHeaderCell = shape.headerRow ? 1 : 0;
+        cell->row = lineIndex - table.headerRowCount - table.leadingBlankCount;
+        if (shape.headerRow) cell->row = lineIndex;
         if (cell->column < 0) cell->column = c;
-        if (!plainCells[static_cast<size_t>(c)] && MayHoldTag(cell->text.view(), tagStart))
-            ProcessWSTags(cell, &cell->text);
+        if (!shape.IsPlain(c) && MayHoldTag(cell->text.view(), tagStart)) table.ProcessWSTags(cell, &cell->text);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// RTF rows
+
+// The row definition: "\trowd" with the table's offset and one "\cellx" per
+// written cell (its right edge), with rule borders from the lines around.
+void WriteRtfRowDefinition(const PreForm& table, const RowShape& shape) {
+    const int count = shape.count;
+    const int lineIndex = shape.lineIndex;
+    // Cell edges in twips, from the left of the table.
+    static std::vector<long> edges;
+    edges.assign(static_cast<size_t>(count), 0);
+    long edge = 0;
+    for (int c = 0; c < count; ++c) {
+        const int width =
+            c < static_cast<int>(table.columns.size()) ? table.columns[static_cast<size_t>(c)]->rtfWidth : 0;
+        edge += width + kRtfColumnGap;
+        edges[static_cast<size_t>(c)] = edge;
+    }
+    const long offset = table.RtfTableOffset();
+
+    static TextString borders, line;
+    borders.MakeEmpty();
+    if (!shape.winHelp) {
+        auto isRule = [&](int index) {
+            if (index < 0 || index >= static_cast<int>(table.lines.size())) return false;
+            const PreFormLine& entry = *table.lines[static_cast<size_t>(index)];
+            return entry.lineType == kLineRuler || entry.isRuleLine != 0;
+        };
+        if (isRule(lineIndex + 1)) Add(borders, "\\clbrdrb\\brdrs");
+        if (isRule(lineIndex - 1)) Add(borders, "\\clbrdrt\\brdrs");
     }
 
-    if (rtfOutput && rtfWriter) {
-        RTFFile* rtf = dynamic_cast<RTFFile*>(rtfWriter);
-        // Cell edges in twips, from the left of the table.
-        static std::vector<long> edges;
-        edges.assign(static_cast<size_t>(count), 0);
-        long edge = 0;
-        for (int c = 0; c < count; ++c) {
-            const int width = c < static_cast<int>(columns.size()) ? columns[static_cast<size_t>(c)]->rtfWidth : 0;
-            edge += width + kRtfColumnGap;
-            edges[static_cast<size_t>(c)] = edge;
-        }
-        const long offset = RtfTableOffset();
+    line = "\\trowd \\trgaph108\\trleft";
+    line.AppendNumber('1', static_cast<int>(offset), 0);
+    Write(table.rtfWriter, table.policies, line);
+    for (int c = 0; c < count; c += StepOf(*table.cellRow.CellAt(c))) {
+        int last = std::min(count - 1, c + StepOf(*table.cellRow.CellAt(c)) - 1);
+        if (shape.IsMerged(c)) last = count - 1;
+        line = borders;
+        Add(line, "\\cellx");
+        line.AppendNumber('1', static_cast<int>(offset + edges[static_cast<size_t>(last)]), 0);
+        Write(table.rtfWriter, table.policies, line);
+        if (last == count - 1) break;
+    }
+}
 
-        static TextString borders, line, text, opening, closing;
-        borders.MakeEmpty();
-        if (!winHelp) {
-            auto isRule = [&](int index) {
-                if (index < 0 || index >= static_cast<int>(lines.size())) return false;
-                const PreFormLine& entry = *lines[static_cast<size_t>(index)];
-                return entry.lineType == kLineRuler || entry.isRuleLine != 0;
-            };
-            if (isRule(lineIndex + 1)) Add(borders, "\\clbrdrb\\brdrs");
-            if (isRule(lineIndex - 1)) Add(borders, "\\clbrdrt\\brdrs");
-        }
-
-        line = "\\trowd \\trgaph108\\trleft";
-        line.AppendNumber('1', static_cast<int>(offset), 0);
-        Write(rtfWriter, policies, line);
-        for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
-            int last = std::min(count - 1, c + StepOf(*cellRow.CellAt(c)) - 1);
-            if (mergeTail && c >= tailStart) last = count - 1;
-            line = borders;
-            Add(line, "\\cellx");
-            line.AppendNumber('1', static_cast<int>(offset + edges[static_cast<size_t>(last)]), 0);
-            Write(rtfWriter, policies, line);
-            if (last == count - 1) break;
-        }
-
-        // Rows are kept with the next one, except in large blocks, in
-        // Windows Help source and on the last line of the block.
-        const bool loose = lineCount < 2 || lineCount > kLooseBlockLines || winHelp;
-        if (!lastLine || lineCount == 1) {
-            const FontSpec* tableFont = policies->context ? &policies->context->styleSet.fonts[kStyleTable] : nullptr;
-            RTFFontOverride font;
-            font.faceMode = 1;
-            font.sizeMode = 1;
-            font.styleMode = 1;
-            font.font = tableFont;
-            TextString start;
-            if (loose) {
-                RTFParagraphParts parts{1, 1, 1, 1, 1, 1, 0};
-                RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, &parts, tableFont ? &font : nullptr);
-                line = "\\widctlpar\\intbl\\adjustright";
-            } else {
-                RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, nullptr, tableFont ? &font : nullptr);
-                line = "\\keepn\\widctlpar\\intbl\\adjustright";
-            }
-            line.Append(start);
-        } else {
+// The paragraph the row's cells are in, and the group the cells open.
+void WriteRtfRowParagraph(const PreForm& table, const RowShape& shape) {
+    FC* const policies = table.policies;
+    const int lineCount = table.lineCount;
+    static TextString line;
+    // Rows are kept with the next one, except in large blocks, in
+    // Windows Help source and on the last line of the block.
+    const bool loose = lineCount < 2 || lineCount > kLooseBlockLines || shape.winHelp;
+    if (!shape.lastLine || lineCount == 1) {
+        RTFFile* rtf = dynamic_cast<RTFFile*>(table.rtfWriter);
+        const FontSpec* tableFont = policies->context ? &policies->context->styleSet.fonts[kStyleTable] : nullptr;
+        RTFFontOverride font;
+        font.faceMode = 1;
+        font.sizeMode = 1;
+        font.styleMode = 1;
+        font.font = tableFont;
+        TextString start;
+        if (loose) {
+            RTFParagraphParts parts{1, 1, 1, 1, 1, 1, 0};
+            RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, &parts, tableFont ? &font : nullptr);
             line = "\\widctlpar\\intbl\\adjustright";
+        } else {
+            RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, nullptr, tableFont ? &font : nullptr);
+            line = "\\keepn\\widctlpar\\intbl\\adjustright";
         }
-        Add(line, "{");
-        Write(rtfWriter, policies, line);
-
-        const char* firstPrefix = (lastLine || lineCount > kLooseBlockLines || winHelp) ? "\\intbl " : "\\keepn\\intbl ";
-        bool first = true;
-        for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
-            TableCell* cell = cellRow.CellAt(c);
-            const bool merged = mergeTail && c >= tailStart;
-            if (merged)
-                text.MakeEmpty();
-            else
-                text = cell->text;
-            if (text.IsEmpty()) text = " ";
-            if (!merged) ProcessCellTags(cell, &text, cell->position);
-            if (first) {
-                text.Insert(0, firstPrefix);
-                first = false;
-            }
-            opening.MakeEmpty();
-            closing.MakeEmpty();
-            if (!merged && (headerRow || c < headerColumnCount)) {
-                Add(opening, "\\b ");
-                Add(closing, "\\b0 ");
-            }
-            if (!merged && cell->alignment == kAlignmentCentre) Add(opening, "\\qc ");
-            if (!merged && cell->alignment == kAlignmentRight) Add(opening, "\\qr ");
-            if (opening.IsEmpty()) {
-                line = text;
-                Add(line, "\\cell");
-            } else {
-                line = "{";
-                line.Append(opening);
-                line.Append(text);
-                line.Append(closing);
-                Add(line, "\\cell}");
-            }
-            Write(rtfWriter, policies, line);
-            if (merged) break;
-        }
-        rtfWriter->WriteText(policies, rtfWriter, "}\\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row }");
+        line.Append(start);
+    } else {
+        line = "\\widctlpar\\intbl\\adjustright";
     }
+    Add(line, "{");
+    Write(table.rtfWriter, policies, line);
+}
 
-    if (htmlOutput && htmlWriter) {
-        const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
-        const TabConfig* config = ConfigOf(*this);
-        static TextString tag;
-        tag.MakeEmpty();
-        Add(tag, minimise ? "<TR" : "  <TR");
-        bool coloured = false;
-        if (headerRow) {
-            dataRowCount = 0;
-        } else {
-            ++dataRowCount;
-            if (config && config->GetInt(TabPol::ColourDataRows) &&
-                !IsOn(policies, Pol::SuppressAllColourMarkup)) {
-                const TextString& colour =
-                    config->GetText(dataRowCount % 2 == 1 ? TabPol::OddRowColour : TabPol::EvenRowColour);
-                if (!colour.IsEmpty()) {
-                    coloured = true;
-                    tag.Append(" BGCOLOR=\"");
-                    tag.Append(colour);
-                    tag.Append("\"");
-                }
-            }
-        }
-        int rowVAlign = 0;
-        if (uniform && highest <= 1) {
-            Add(tag, ">");
-        } else {
-            tag.Append(" VALIGN=\"TOP\">");
-            rowVAlign = 1;
-        }
-        // Row tags and plain cells go to the HTML file writer as lines it
-        // need not scan again.
-        HTMLFile* const plainWriter =
-            typeid(*htmlWriter) == typeid(HTMLFile) ? static_cast<HTMLFile*>(htmlWriter) : nullptr;
-        // Only a colour can make the tag anything but plain.
-        if (plainWriter && (!coloured || (HTML_TidyLeavesUnchanged(tag.view()) &&
-                                          !std::memchr(tag.buffer, '\n', tag.view().size()))))
-            plainWriter->WritePlainLine(policies, htmlWriter, tag);
+// One "\cell" line per written cell, its tags handled, bold in the header
+// row and columns, with the cell's alignment; merged trailing cells are one.
+void WriteRtfCells(PreForm& table, const RowShape& shape) {
+    const int lineCount = table.lineCount;
+    static TextString line, text, opening, closing;
+    const char* firstPrefix =
+        (shape.lastLine || lineCount > kLooseBlockLines || shape.winHelp) ? "\\intbl " : "\\keepn\\intbl ";
+    bool first = true;
+    for (int c = 0; c < shape.count; c += StepOf(*table.cellRow.CellAt(c))) {
+        TableCell* cell = table.cellRow.CellAt(c);
+        const bool merged = shape.IsMerged(c);
+        if (merged)
+            text.MakeEmpty();
         else
-            Write(htmlWriter, policies, tag);
+            text = cell->text;
+        if (text.IsEmpty()) text = " ";
+        if (!merged) table.ProcessCellTags(cell, &text, cell->position);
+        if (first) {
+            text.Insert(0, firstPrefix);
+            first = false;
+        }
+        opening.MakeEmpty();
+        closing.MakeEmpty();
+        if (!merged && (shape.headerRow || c < table.headerColumnCount)) {
+            Add(opening, "\\b ");
+            Add(closing, "\\b0 ");
+        }
+        if (!merged && cell->alignment == kAlignmentCentre) Add(opening, "\\qc ");
+        if (!merged && cell->alignment == kAlignmentRight) Add(opening, "\\qr ");
+        if (opening.IsEmpty()) {
+            line = text;
+            Add(line, "\\cell");
+        } else {
+            line = "{";
+            line.Append(opening);
+            line.Append(text);
+            line.Append(closing);
+            Add(line, "\\cell}");
+        }
+        Write(table.rtfWriter, table.policies, line);
+        if (merged) break;
+    }
+}
 
-        const TableCell* previous = nullptr;
-        const bool laidOutTable = config && config->columnCount > 0;
-        const PlainCellSettings plainSettings(policies, htmlWriter, config);
-        // The cell writer changes the text it is given but only reads the
-        // gutter and stub texts: a cell's own are passed for those.
-        static TextString text, gutter, stub;
-        for (int c = 0; c < count; c += StepOf(*cellRow.CellAt(c))) {
-            TableCell* cell = cellRow.CellAt(c);
-            if (mergeTail && c >= tailStart) {
-                TableCell filler(policies, cell->position, cell->font);
-                filler.span = count - c;
-                text.MakeEmpty();
-                gutter.MakeEmpty();
-                stub.MakeEmpty();
-                OutputHtmlCell(rowVAlign, 0, c + 1, previous, &filler, &gutter, &stub, &text, 0, headerRow ? 1 : 0, 0,
-                               0);
-                break;
+void WriteRtfRow(PreForm& table, const RowShape& shape) {
+    WriteRtfRowDefinition(table, shape);
+    WriteRtfRowParagraph(table, shape);
+    WriteRtfCells(table, shape);
+    table.rtfWriter->WriteText(table.policies, table.rtfWriter,
+                               "}\\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row }");
+}
+
+// ---------------------------------------------------------------------------
+// HTML rows
+
+// Writes the row's start tag, with the colour of a data row and a top
+// vertical alignment when its cells differ in height; gives that alignment
+// (1: top, 0: none), which the cells then need not repeat.
+int WriteHtmlRowStart(PreForm& table, const RowShape& shape, HTMLFile* plainWriter) {
+    FC* const policies = table.policies;
+    const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
+    const TabConfig* config = ConfigOf(table);
+    static TextString tag;
+    tag.MakeEmpty();
+    Add(tag, minimise ? "<TR" : "  <TR");
+    bool coloured = false;
+    if (shape.headerRow) {
+        table.dataRowCount = 0;
+    } else {
+        ++table.dataRowCount;
+        if (config && config->GetInt(TabPol::ColourDataRows) && !IsOn(policies, Pol::SuppressAllColourMarkup)) {
+            const TextString& colour =
+                config->GetText(table.dataRowCount % 2 == 1 ? TabPol::OddRowColour : TabPol::EvenRowColour);
+            if (!colour.IsEmpty()) {
+                coloured = true;
+                tag.Append(" BGCOLOR=\"");
+                tag.Append(colour);
+                tag.Append("\"");
             }
-            // A plain cell is written from its own text, which the cell
-            // writer then does not change; any other from a copy.
-            TextString* given = &cell->text;
-            bool plainText = plainCells[static_cast<size_t>(c)] != 0;
-            int isRule = 0;
-            if (!plainText) {
-                text = cell->text;
-                given = &text;
-                isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
-            }
-            if (!isRule && cell->lineCount == 1 && given->length > 3 && IsRuleLine(given->buffer)) {
-                text = "<HR>";
-                given = &text;
-                plainText = false;
-                isRule = 1;
-            }
-            int vAlign = cell->vAlignment;
-            const ColConfig* layout = config && config->columnCount > 0 ? config->Column(c) : nullptr;
-            if (layout && layout->vAlignment >= 0) vAlign = layout->vAlignment;
-            if (cell->vAlignmentOverride != 0) vAlign = cell->vAlignmentOverride;
-            if (vAlign == rowVAlign) vAlign = 0;
-            if (plainText && !laidOutTable && cell->gutterText.IsEmpty() && cell->stubText.IsEmpty() &&
-                (headerRow || c >= headerColumnCount)) {
-                WritePlainCell(plainSettings, *this, *cell, given->view(), c + 1, vAlign, headerRow);
-                previous = cell;
-                continue;
-            }
-            OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &cell->gutterText, &cell->stubText, given, isRule,
-                           headerRow ? 1 : 0, c < headerColumnCount ? 1 : 0, 0);
+        }
+    }
+    int rowVAlign = 0;
+    if (shape.uniform && shape.highest <= 1) {
+        Add(tag, ">");
+    } else {
+        tag.Append(" VALIGN=\"TOP\">");
+        rowVAlign = 1;
+    }
+    // Only a colour can make the tag anything but plain.
+    if (plainWriter && (!coloured || (HTML_TidyLeavesUnchanged(tag.view()) &&
+                                      !std::memchr(tag.buffer, '\n', tag.view().size()))))
+        plainWriter->WritePlainLine(policies, table.htmlWriter, tag);
+    else
+        Write(table.htmlWriter, policies, tag);
+    return rowVAlign;
+}
+
+// Writes the row's cells: plain cells straight, the others through the
+// HTML cell writer; merged trailing cells as one spanning filler cell.
+void WriteHtmlCells(PreForm& table, const RowShape& shape, int rowVAlign) {
+    FC* const policies = table.policies;
+    const int count = shape.count;
+    const bool headerRow = shape.headerRow;
+    const TabConfig* config = ConfigOf(table);
+    const TableCell* previous = nullptr;
+    const bool laidOutTable = config && config->columnCount > 0;
+    const PlainCellSettings plainSettings(policies, table.htmlWriter, config);
+    // The cell writer changes the text it is given but only reads the
+    // gutter and stub texts: a cell's own are passed for those.
+    static TextString text, gutter, stub;
+    for (int c = 0; c < count; c += StepOf(*table.cellRow.CellAt(c))) {
+        TableCell* cell = table.cellRow.CellAt(c);
+        if (shape.IsMerged(c)) {
+            TableCell filler(policies, cell->position, cell->font);
+            filler.span = count - c;
+            text.MakeEmpty();
+            gutter.MakeEmpty();
+            stub.MakeEmpty();
+            table.OutputHtmlCell(rowVAlign, 0, c + 1, previous, &filler, &gutter, &stub, &text, 0, headerRow ? 1 : 0,
+                                 0, 0);
+            break;
+        }
+        // A plain cell is written from its own text, which the cell
+        // writer then does not change; any other from a copy.
+        TextString* given = &cell->text;
+        bool plainText = shape.IsPlain(c);
+        int isRule = 0;
+        if (!plainText) {
+            text = cell->text;
+            given = &text;
+            isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
+        }
+        if (!isRule && cell->lineCount == 1 && given->length > 3 && IsRuleLine(given->buffer)) {
+            text = "<HR>";
+            given = &text;
+            plainText = false;
+            isRule = 1;
+        }
+        int vAlign = cell->vAlignment;
+        const ColConfig* layout = config && config->columnCount > 0 ? config->Column(c) : nullptr;
+        if (layout && layout->vAlignment >= 0) vAlign = layout->vAlignment;
+        if (cell->vAlignmentOverride != 0) vAlign = cell->vAlignmentOverride;
+        if (vAlign == rowVAlign) vAlign = 0;
+        if (plainText && !laidOutTable && cell->gutterText.IsEmpty() && cell->stubText.IsEmpty() &&
+            (headerRow || c >= table.headerColumnCount)) {
+            WritePlainCell(plainSettings, table, *cell, given->view(), c + 1, vAlign, headerRow);
             previous = cell;
+            continue;
         }
-        static const TextString rowEnd("  </TR>"), minimisedRowEnd("</TR>");
-        if (plainWriter)
-            plainWriter->WritePlainLine(policies, htmlWriter, minimise ? minimisedRowEnd : rowEnd);
-        else
-            htmlWriter->WriteText(policies, htmlWriter, minimise ? "</TR>" : "  </TR>");
+        table.OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &cell->gutterText, &cell->stubText, given,
+                             isRule, headerRow ? 1 : 0, c < table.headerColumnCount ? 1 : 0, 0);
+        previous = cell;
     }
+}
+
+void WriteHtmlRow(PreForm& table, const RowShape& shape) {
+    FC* const policies = table.policies;
+    OutputDocument* const htmlWriter = table.htmlWriter;
+    const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
+    // Row tags and plain cells go to the HTML file writer as lines it
+    // need not scan again.
+    HTMLFile* const plainWriter =
+        typeid(*htmlWriter) == typeid(HTMLFile) ? static_cast<HTMLFile*>(htmlWriter) : nullptr;
+    const int rowVAlign = WriteHtmlRowStart(table, shape, plainWriter);
+    WriteHtmlCells(table, shape, rowVAlign);
+    static const TextString rowEnd("  </TR>"), minimisedRowEnd("</TR>");
+    if (plainWriter)
+        plainWriter->WritePlainLine(policies, htmlWriter, minimise ? minimisedRowEnd : rowEnd);
+    else
+        htmlWriter->WriteText(policies, htmlWriter, minimise ? "</TR>" : "  </TR>");
+}
+
+}  // namespace
+
+// Writes one assembled row: the shared steps (which cells have text, which
+// are plain, which only pad the row, where each stands), then the RTF row
+// and the HTML row.
+void PreForm::OutputTableRow(int lineIndex) {
+    if (!policies || columnCount <= 0) return;
+    const int count = cellRow.Count();
+    if (count == 0) return;
+    const bool html = htmlOutput && htmlWriter;
+
+    RowShape shape;
+    shape.lineIndex = lineIndex;
+    shape.count = count;
+    if (!MeasureRowLines(cellRow, html, shape)) return;
+
+    const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
+    static std::vector<unsigned char> plainCells;
+    shape.plainCells = &plainCells;
+    const long tailCells = MarkPlainCellsAndTail(*this, html, tagStart, plainCells, shape);
+    shape.mergeTail = MergesTrailingCells(*this, tailCells);
+
+    shape.headerRow = lineIndex < headerRowCount + leadingBlankCount;
+    shape.winHelp = IsOn(policies, Pol::MakeWindowsHelpSource);
+    shape.lastLine = lineIndex >= lineCount - 1;
+
+    PlaceCellsAndReadWSTags(*this, shape, tagStart);
+
+    if (rtfOutput && rtfWriter) WriteRtfRow(*this, shape);
+    if (htmlOutput && htmlWriter) WriteHtmlRow(*this, shape);
 }
 
 // ---------------------------------------------------------------------------

@@ -114,6 +114,281 @@ void ResetCell(TableCell& cell, int column, int alignment, int vAlignment, const
     cell.vAlignment = vAlignment;
 }
 
+// CHANGE_POLICY lines before the table's first row apply to the whole
+// table; the loop of ParseTable passes over them.  Gives the index of the
+// first line past them.
+int ApplyLeadingPolicyLines(PreForm& table, int count, bool applies) {
+    int leadingPolicyEnd = 0;
+    for (; leadingPolicyEnd < count; ++leadingPolicyEnd) {
+        const PreFormLine& line = *table.lines[static_cast<size_t>(leadingPolicyEnd)];
+        if (line.lineType == kStatementChangePolicy) {
+            if (applies) table.ApplyPolicyLine(leadingPolicyEnd);
+        } else if (!IsDirectiveLine(line) && line.lineType != kLineConsumed && line.lineType != kLineIgnored) {
+            break;
+        }
+    }
+    return leadingPolicyEnd;
+}
+
+// The header rows (of a table with a header) and the header columns.
+void DecideHeaderRowsAndColumns(PreForm& table, const TabConfig* config, int hasHeader) {
+    if (hasHeader) {
+        const int policyRows = config ? config->GetInt(TabPol::HeaderRows) : 0;
+        if (policyRows >= 1) {
+            table.headerRowCount = policyRows;
+        } else {
+            // A rule line under the first rows marks them as the header; a
+            // rule on the last line does not, nor one at the very top (the
+            // table's upper border), where the second rule line counts.
+            const int first = table.firstRuleLine >= table.lineCount - 1 ? 0 : table.firstRuleLine;
+            table.headerRowCount = first != 0 ? first : table.secondRuleLine;
+        }
+        // No rule line (-1) means no header rows.
+        if (table.headerRowCount > table.lineCount / 2 || table.headerRowCount < 0) table.headerRowCount = 0;
+    }
+    // Header columns asked for by the policy apply with or without header
+    // rows.
+    const int policyColumns = config ? config->GetInt(TabPol::HeaderCols) : 0;
+    if (policyColumns > 0) table.headerColumnCount = policyColumns;
+}
+
+// Gathers the lines of a table into rows: one step per kind of line, and
+// the row endings they share.
+class RowGatherer {
+public:
+    RowGatherer(PreForm& engine, int type, int lines, int isBordered)
+        : table(engine), parseType(type), count(lines), trial(type == 0), applies(type >= 1 && type <= 3),
+          bordered(isBordered) {}
+
+    int lastRowEnd = -1;
+
+    // A CHANGE_POLICY line inside the table.
+    void AddPolicyLine(int i, const PreFormLine& line) {
+        if (applies) {
+            if (SetsTableStartPolicy(line)) {
+                TextString message("WARNING: ");
+                TextString text(line.Layout().view());
+                text.Trim(0, " ");
+                message.Append(text);
+                message.Append(" applies from the next table");
+                table.Message(message.buffer, 10);
+            }
+            if (RowInProgress())
+                waitingPolicyLines.push_back(i);
+            else
+                table.ApplyPolicyLine(i);
+        } else if (parseType != 0) {
+            table.Message("UNSUPPORTED CASE: Policy line inside ParseTable", 10);
+        }
+    }
+
+    // A text block is one row: every line adds a line to each cell.
+    void AddTextBlockLine(const PreFormLine& line) {
+        for (int j = 0; j < table.columnCount; ++j) {
+            TableCell* cell = table.cellRow.GetAt(j);
+            const TableCell* cut = table.scratchRow.GetAt(j);
+            if (!cell || !cut) continue;
+            table.AddCellLineBreak(parseType, j);
+            if (CellHasText(cut)) {
+                if (line.isRuleLine && j > 0 && table.htmlOutput)
+                    AppendToCell(cell->text, "<HR NOSHADE>", 12);
+                else
+                    AppendToCell(cell->text, cut->text);
+            }
+            ++cell->lineCount;
+        }
+    }
+
+    void AddBlankLine(int i) {
+        if (table.blankSeparatedRows || !bordered) {
+            EndRowAt(i - 1, i);
+            return;
+        }
+        // In a bordered table the blank line stays inside the row.
+        for (int j = 0; j < table.columnCount; ++j) {
+            TableCell* cell = table.cellRow.GetAt(j);
+            if (!cell) continue;
+            if (trial) {
+                if (CellHasText(table.scratchRow.GetAt(j))) ++cell->lineCount;
+                continue;
+            }
+            table.AddCellLineBreak(parseType, j);
+            ++cell->lineCount;
+        }
+    }
+
+    void AddRuleLine(int i) {
+        EndRowAt(i - 1, i);
+        // In the body of a table without border a rule line becomes a
+        // row of rules (one heavy rule for a run of rule lines), written
+        // when the next row ends.
+        if (!table.blankSeparatedRows && !bordered && table.headerRowCount + table.leadingBlankCount < i) {
+            const bool previousRule = i > 0 && table.lines[static_cast<size_t>(i - 1)]->isRuleLine;
+            const bool nextRule = i + 1 < count && table.lines[static_cast<size_t>(i + 1)]->isRuleLine;
+            const FontSpec* font = table.LineFont(0);
+            for (int j = 0; j < table.columnCount; ++j) {
+                TableCell* cell = table.cellRow.GetAt(j);
+                if (!cell) continue;
+                cell->font = font;
+                if (table.htmlOutput && !previousRule && !trial) {
+                    cell->text = nextRule ? "<HR SIZE=5 NOSHADE>" : "<HR>";
+                    cell->lineCount = 1;
+                }
+            }
+        }
+    }
+
+    // A line with a spanning cell is always a row of its own.
+    void AddSpanningLine(int i) {
+        EndRowAndTakeCut(i);
+        EndRowAt(i, i + 1);
+    }
+
+    // A line of a table whose rows are separated by blank lines joins the
+    // row being gathered.
+    void AddBlankSeparatedLine(int i) {
+        if (!trial && SpansChanged(i)) EndRowAt(i - 1, i);
+        for (int j = 0; j < table.columnCount; ++j) {
+            TableCell* cell = table.cellRow.GetAt(j);
+            const TableCell* cut = table.scratchRow.GetAt(j);
+            if (!cell || !cut) continue;
+            if (trial) {
+                if (CellHasText(cut)) ++cell->lineCount;
+                continue;
+            }
+            table.AddCellLineBreak(parseType, j);
+            if (cell->lineCount == 0) cell->span = cut->span;
+            if (CellHasText(cut)) AppendToCell(cell->text, cut->text);
+            ++cell->lineCount;
+            const int span = cut->span;
+            if (cell->span == span) continue;
+            if (span < cell->span) {
+                // The wider row cell also takes the text under the rest
+                // of its span.
+                for (int k = j + span; k < j + cell->span && k < table.columnCount; ++k) {
+                    const TableCell* covered = table.scratchRow.GetAt(k);
+                    if (!CellHasText(covered)) continue;
+                    AppendToCell(cell->text, " ", 1);
+                    AppendToCell(cell->text, covered->text);
+                }
+            } else {
+                TableCell* right = table.cellRow.GetAt(j + 1);
+                if (right) cell->JoinBelow(table.policies, right);
+                const TableCell* cutRight = table.scratchRow.GetAt(j + 1);
+                cell->span = (cutRight && cutRight->span >= span) ? cutRight->span + 1 : span;
+                if (right) right->span = 1;
+            }
+        }
+    }
+
+    // Any other line: one filled cell continues the row, no filled cell
+    // ends it, more start a row of their own.
+    void AddRowLine(int i, const PreFormLine& line) {
+        const int filled = line.filledCellCount;
+        const int column = line.firstFilledCell;
+        if (!table.isDelimited && filled == 1 && column >= 0 && column < table.columnCount) {
+            // One filled cell: the line continues the row.
+            TableCell* cell = table.cellRow.GetAt(column);
+            const TableCell* cut = table.scratchRow.GetAt(column);
+            if (cell && cut) {
+                table.AddCellLineBreak(parseType, column);
+                if (!trial && CellHasText(cut)) AppendToCell(cell->text, cut->text);
+                ++cell->lineCount;
+            }
+        } else if (!table.isDelimited && filled == 0) {
+            EndRowAt(i - 1, i);
+        } else {
+            EndRowAndTakeCut(i);
+        }
+    }
+
+    // CHANGE_POLICY lines met while a row was being gathered apply from the
+    // next row on: they wait until that row is written.
+    void ApplyWaitingPolicyLines() {
+        for (int index : waitingPolicyLines) table.ApplyPolicyLine(index);
+        waitingPolicyLines.clear();
+    }
+
+private:
+    PreForm& table;
+    const int parseType;
+    const int count;
+    const bool trial;
+    const bool applies;
+    const int bordered;
+    std::vector<int> waitingPolicyLines;
+
+    bool RowInProgress() const {
+        for (int j = 0; j < table.cellRow.Count(); ++j)
+            if (const TableCell* cell = table.cellRow.GetAt(j); cell && cell->lineCount > 0) return true;
+        return false;
+    }
+
+    // Ends the row at line `end` and starts a fresh one for line `next`.
+    void EndRowAt(int end, int next) {
+        table.EndRow(parseType, end);
+        ApplyWaitingPolicyLines();
+        table.ResetRowForLine(&table.cellRow, next);
+        lastRowEnd = end;
+    }
+
+    // The cut cells become the row's cells; the row's (freshly reset) texts
+    // are handed to the scratch row in exchange, as nothing reads the cut
+    // after this and the next line is cut into a reset row.
+    void CopyScratchRow() {
+        for (int j = 0; j < table.columnCount; ++j) {
+            TableCell* cell = table.cellRow.GetAt(j);
+            TableCell* cut = table.scratchRow.GetAt(j);
+            if (!cell || !cut) continue;
+            TakeCell(*cell, *cut);
+            cell->lineCount = 1;
+        }
+    }
+
+    // Ends the row at line i - 1 and starts the next with the cut of line i,
+    // as EndRowAt(i - 1, i) and CopyScratchRow() do.  The freshly cut cells
+    // are already what the reset and the copy would make of the row's cells
+    // (their column, the cut's texts, spans and alignments, every other field
+    // fresh, the line's position and font), so the two rows exchange their
+    // cells instead; the scratch row is reset before the next line is cut
+    // into it.
+    void EndRowAndTakeCut(int i) {
+        table.EndRow(parseType, i - 1);
+        ApplyWaitingPolicyLines();
+        lastRowEnd = i - 1;
+        if (table.cellRow.Count() == table.columnCount && table.scratchRow.Count() == table.columnCount) {
+            std::swap(table.cellRow, table.scratchRow);
+            for (int j = 0; j < table.columnCount; ++j) table.cellRow.GetAt(j)->lineCount = 1;
+        } else {
+            table.ResetRowForLine(&table.cellRow, i);
+            CopyScratchRow();
+        }
+    }
+
+    // Cells that change their span between the lines of a row cannot be
+    // joined: such a line starts a new row.  A row that holds no line yet
+    // takes the spans of its first line.
+    bool SpansChanged(int i) {
+        bool changed = false;
+        for (int j = 0; j < table.columnCount; ++j) {
+            const TableCell* cell = table.cellRow.GetAt(j);
+            const TableCell* cut = table.scratchRow.GetAt(j);
+            if (!cell || !cut || cell->lineCount <= 0 || cell->span == cut->span) continue;
+            TextString message("WARNING: Ambiguous ColSpan Creating new row at (");
+            message.AppendNumber('1', i, 0);
+            message.AppendChar(',');
+            message.AppendNumber('1', j, 0);
+            message.Append(") was ");
+            message.AppendNumber('1', cell->span, 0);
+            message.Append(" now ");
+            message.AppendNumber('1', cut->span, 0);
+            table.Message(message.buffer, 10);
+            changed = true;
+        }
+        return changed;
+    }
+};
+
 }  // namespace
 
 void PreForm::ParseTable(int parseType) {
@@ -129,121 +404,25 @@ void PreForm::ParseTable(int parseType) {
     const int count = std::min(lineCount, static_cast<int>(lines.size()));
     const bool trial = parseType == 0;
 
-    // CHANGE_POLICY lines before the table's first row apply to the whole
-    // table; the loop below passes over them.
     const bool applies = parseType >= 1 && parseType <= 3;
-    int leadingPolicyEnd = 0;
-    for (; leadingPolicyEnd < count; ++leadingPolicyEnd) {
-        const PreFormLine& line = *lines[static_cast<size_t>(leadingPolicyEnd)];
-        if (line.lineType == kStatementChangePolicy) {
-            if (applies) ApplyPolicyLine(leadingPolicyEnd);
-        } else if (!IsDirectiveLine(line) && line.lineType != kLineConsumed && line.lineType != kLineIgnored) {
-            break;
-        }
-    }
+    const int leadingPolicyEnd = ApplyLeadingPolicyLines(*this, count, applies);
 
     int bordered = 0;
     int hasHeader = 0;
     StartTable(parseType, &bordered, &hasHeader);
-    if (hasHeader) {
-        const int policyRows = config ? config->GetInt(TabPol::HeaderRows) : 0;
-        if (policyRows >= 1) {
-            headerRowCount = policyRows;
-        } else {
-            // A rule line under the first rows marks them as the header; a
-            // rule on the last line does not, nor one at the very top (the
-            // table's upper border), where the second rule line counts.
-            const int first = firstRuleLine >= lineCount - 1 ? 0 : firstRuleLine;
-            headerRowCount = first != 0 ? first : secondRuleLine;
-        }
-        // No rule line (-1) means no header rows.
-        if (headerRowCount > lineCount / 2 || headerRowCount < 0) headerRowCount = 0;
-    }
-    // Header columns asked for by the policy apply with or without header
-    // rows.
-    const int policyColumns = config ? config->GetInt(TabPol::HeaderCols) : 0;
-    if (policyColumns > 0) headerColumnCount = policyColumns;
+    DecideHeaderRowsAndColumns(*this, config, hasHeader);
 
     ResetRowForLine(&cellRow, 0);
     ResetRowForLine(&scratchRow, 0);
     leadingBlankCount = 0;
-    int lastRowEnd = -1;
     int lastCut = -1;  // the last line cut into the scratch row
     bool textSeen = false;
-
-    // CHANGE_POLICY lines met while a row was being gathered apply from the
-    // next row on: they wait until that row is written.
-    std::vector<int> waitingPolicyLines;
-    auto applyWaitingPolicyLines = [&]() {
-        for (int index : waitingPolicyLines) ApplyPolicyLine(index);
-        waitingPolicyLines.clear();
-    };
-    auto rowInProgress = [&]() {
-        for (int j = 0; j < cellRow.Count(); ++j)
-            if (const TableCell* cell = cellRow.GetAt(j); cell && cell->lineCount > 0) return true;
-        return false;
-    };
-
-    // Ends the row at line `end` and starts a fresh one for line `next`.
-    auto endRow = [&](int end, int next) {
-        EndRow(parseType, end);
-        applyWaitingPolicyLines();
-        ResetRowForLine(&cellRow, next);
-        lastRowEnd = end;
-    };
-    // The cut cells become the row's cells; the row's (freshly reset) texts
-    // are handed to the scratch row in exchange, as nothing reads the cut
-    // after this and the next line is cut into a reset row.
-    auto copyScratchRow = [&]() {
-        for (int j = 0; j < columnCount; ++j) {
-            TableCell* cell = cellRow.GetAt(j);
-            TableCell* cut = scratchRow.GetAt(j);
-            if (!cell || !cut) continue;
-            TakeCell(*cell, *cut);
-            cell->lineCount = 1;
-        }
-    };
-    // Ends the row at line i - 1 and starts the next with the cut of line i,
-    // as endRow(i - 1, i) and copyScratchRow() do.  The freshly cut cells are
-    // already what the reset and the copy would make of the row's cells
-    // (their column, the cut's texts, spans and alignments, every other field
-    // fresh, the line's position and font), so the two rows exchange their
-    // cells instead; the scratch row is reset before the next line is cut
-    // into it.
-    auto endRowAndTakeCut = [&](int i) {
-        EndRow(parseType, i - 1);
-        applyWaitingPolicyLines();
-        lastRowEnd = i - 1;
-        if (cellRow.Count() == columnCount && scratchRow.Count() == columnCount) {
-            std::swap(cellRow, scratchRow);
-            for (int j = 0; j < columnCount; ++j) cellRow.GetAt(j)->lineCount = 1;
-        } else {
-            ResetRowForLine(&cellRow, i);
-            copyScratchRow();
-        }
-    };
+    RowGatherer rows(*this, parseType, count, bordered);
 
     for (int i = 0; i < count; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
-        const bool policyLine = line.lineType == kStatementChangePolicy;
-        if (policyLine) {
-            if (i < leadingPolicyEnd) continue;  // applied before the table started
-            if (applies) {
-                if (SetsTableStartPolicy(line)) {
-                    TextString message("WARNING: ");
-                    TextString text(line.Layout().view());
-                    text.Trim(0, " ");
-                    message.Append(text);
-                    message.Append(" applies from the next table");
-                    Message(message.buffer, 10);
-                }
-                if (rowInProgress())
-                    waitingPolicyLines.push_back(i);
-                else
-                    ApplyPolicyLine(i);
-            } else if (parseType != 0) {
-                Message("UNSUPPORTED CASE: Policy line inside ParseTable", 10);
-            }
+        if (line.lineType == kStatementChangePolicy) {
+            if (i >= leadingPolicyEnd) rows.AddPolicyLine(i, line);  // the leading ones are applied
             continue;
         }
         if (IsDirectiveLine(line) || line.lineType == kLineConsumed || line.lineType == kLineIgnored) continue;
@@ -256,139 +435,25 @@ void PreForm::ParseTable(int parseType) {
                 textSeen = true;
         }
 
-        if (parseType == 3) {
-            // A text block is one row: every line adds a line to each cell.
-            for (int j = 0; j < columnCount; ++j) {
-                TableCell* cell = cellRow.GetAt(j);
-                const TableCell* cut = scratchRow.GetAt(j);
-                if (!cell || !cut) continue;
-                AddCellLineBreak(parseType, j);
-                if (CellHasText(cut)) {
-                    if (line.isRuleLine && j > 0 && htmlOutput)
-                        AppendToCell(cell->text, "<HR NOSHADE>", 12);
-                    else
-                        AppendToCell(cell->text, cut->text);
-                }
-                ++cell->lineCount;
-            }
-        } else if (line.isBlank) {
-            if (blankSeparatedRows || !bordered) {
-                endRow(i - 1, i);
-            } else {
-                // In a bordered table the blank line stays inside the row.
-                for (int j = 0; j < columnCount; ++j) {
-                    TableCell* cell = cellRow.GetAt(j);
-                    if (!cell) continue;
-                    if (trial) {
-                        if (CellHasText(scratchRow.GetAt(j))) ++cell->lineCount;
-                        continue;
-                    }
-                    AddCellLineBreak(parseType, j);
-                    ++cell->lineCount;
-                }
-            }
-        } else if (line.isRuleLine) {
-            endRow(i - 1, i);
-            // In the body of a table without border a rule line becomes a
-            // row of rules (one heavy rule for a run of rule lines), written
-            // when the next row ends.
-            if (!blankSeparatedRows && !bordered && headerRowCount + leadingBlankCount < i) {
-                const bool previousRule = i > 0 && lines[static_cast<size_t>(i - 1)]->isRuleLine;
-                const bool nextRule = i + 1 < count && lines[static_cast<size_t>(i + 1)]->isRuleLine;
-                const FontSpec* font = LineFont(0);
-                for (int j = 0; j < columnCount; ++j) {
-                    TableCell* cell = cellRow.GetAt(j);
-                    if (!cell) continue;
-                    cell->font = font;
-                    if (htmlOutput && !previousRule && !trial) {
-                        cell->text = nextRule ? "<HR SIZE=5 NOSHADE>" : "<HR>";
-                        cell->lineCount = 1;
-                    }
-                }
-            }
-        } else if (line.hasSpanningCell && !blankSeparatedRows) {
-            // A line with a spanning cell is always a row of its own.
-            endRowAndTakeCut(i);
-            endRow(i, i + 1);
-        } else if (blankSeparatedRows) {
-            if (!trial) {
-                // Cells that change their span between the lines of a row
-                // cannot be joined: such a line starts a new row.  A row
-                // that holds no line yet takes the spans of its first line.
-                bool changed = false;
-                for (int j = 0; j < columnCount; ++j) {
-                    const TableCell* cell = cellRow.GetAt(j);
-                    const TableCell* cut = scratchRow.GetAt(j);
-                    if (!cell || !cut || cell->lineCount <= 0 || cell->span == cut->span) continue;
-                    TextString message("WARNING: Ambiguous ColSpan Creating new row at (");
-                    message.AppendNumber('1', i, 0);
-                    message.AppendChar(',');
-                    message.AppendNumber('1', j, 0);
-                    message.Append(") was ");
-                    message.AppendNumber('1', cell->span, 0);
-                    message.Append(" now ");
-                    message.AppendNumber('1', cut->span, 0);
-                    Message(message.buffer, 10);
-                    changed = true;
-                }
-                if (changed) endRow(i - 1, i);
-            }
-            for (int j = 0; j < columnCount; ++j) {
-                TableCell* cell = cellRow.GetAt(j);
-                const TableCell* cut = scratchRow.GetAt(j);
-                if (!cell || !cut) continue;
-                if (trial) {
-                    if (CellHasText(cut)) ++cell->lineCount;
-                    continue;
-                }
-                AddCellLineBreak(parseType, j);
-                if (cell->lineCount == 0) cell->span = cut->span;
-                if (CellHasText(cut)) AppendToCell(cell->text, cut->text);
-                ++cell->lineCount;
-                const int span = cut->span;
-                if (cell->span == span) continue;
-                if (span < cell->span) {
-                    // The wider row cell also takes the text under the rest
-                    // of its span.
-                    for (int k = j + span; k < j + cell->span && k < columnCount; ++k) {
-                        const TableCell* covered = scratchRow.GetAt(k);
-                        if (!CellHasText(covered)) continue;
-                        AppendToCell(cell->text, " ", 1);
-                        AppendToCell(cell->text, covered->text);
-                    }
-                } else {
-                    TableCell* right = cellRow.GetAt(j + 1);
-                    if (right) cell->JoinBelow(policies, right);
-                    const TableCell* cutRight = scratchRow.GetAt(j + 1);
-                    cell->span = (cutRight && cutRight->span >= span) ? cutRight->span + 1 : span;
-                    if (right) right->span = 1;
-                }
-            }
-        } else {
-            const int filled = line.filledCellCount;
-            const int column = line.firstFilledCell;
-            if (!isDelimited && filled == 1 && column >= 0 && column < columnCount) {
-                // One filled cell: the line continues the row.
-                TableCell* cell = cellRow.GetAt(column);
-                const TableCell* cut = scratchRow.GetAt(column);
-                if (cell && cut) {
-                    AddCellLineBreak(parseType, column);
-                    if (!trial && CellHasText(cut)) AppendToCell(cell->text, cut->text);
-                    ++cell->lineCount;
-                }
-            } else if (!isDelimited && filled == 0) {
-                endRow(i - 1, i);
-            } else {
-                endRowAndTakeCut(i);
-            }
-        }
+        if (parseType == 3)
+            rows.AddTextBlockLine(line);
+        else if (line.isBlank)
+            rows.AddBlankLine(i);
+        else if (line.isRuleLine)
+            rows.AddRuleLine(i);
+        else if (line.hasSpanningCell && !blankSeparatedRows)
+            rows.AddSpanningLine(i);
+        else if (blankSeparatedRows)
+            rows.AddBlankSeparatedLine(i);
+        else
+            rows.AddRowLine(i, line);
     }
     // The scratch row is reset after each line; as every line is cut into a
     // fresh row, only the reset after the last one is ever seen.
     if (lastCut >= 0) ResetRowForLine(&scratchRow, lastCut);
 
-    if (lastRowEnd != count - 1) EndRow(parseType, lastRowEnd + 1);
-    applyWaitingPolicyLines();
+    if (rows.lastRowEnd != count - 1) EndRow(parseType, rows.lastRowEnd + 1);
+    rows.ApplyWaitingPolicyLines();
     EndTable(parseType);
     if (htmlWriter && !trial) HTML_ChangeIndentLevel(htmlWriter, 0, policies);
 }
