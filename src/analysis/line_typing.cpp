@@ -121,7 +121,10 @@ public:
     explicit LineWords(const TextString& text) : bytes(text.buffer), n(text.length) { Scan(0, 0); }
 
     bool Has(int word) {
-        while (scanned <= word && scanned < 3 && starts[scanned - 1] >= 0) Scan(scanned, ends[scanned - 1]);
+        // (`scanned` is at least 1 from the construction on; the test says so
+        // to the compiler, which cannot always see it.)
+        while (scanned > 0 && scanned <= word && scanned < 3 && starts[scanned - 1] >= 0)
+            Scan(scanned, ends[scanned - 1]);
         return word < 3 && starts[word] >= 0;
     }
     std::string_view Word(int word) {
@@ -469,7 +472,337 @@ bool AnalysedLine::IsQuotedLine() const {
 }
 
 // ---------------------------------------------------------------------------
-// The line analysis
+// The line analysis, step by step
+
+namespace {
+
+// Statements that open and close block definitions, and the lines inside a
+// definition: true when the line analysis ends here.
+bool TypeBlockDefinitionLine(FC& set, AnalysedLine& line, Tracker& tracker) {
+    switch (line.tagCode) {
+        case kStatementDefineBlock:
+        case kStatementDefineHTMLFragment:
+        case kStatementDefineTextFragment:
+            if (BlockDefinitionState(tracker))
+                set.ReportMessage("TAG ERROR: recursive DEFINE_BLOCK detected.", 10);
+            else
+                BlockDefinitionState(tracker) = 1;
+            line.lineType = line.tagCode;
+            return true;
+        case kStatementEndBlock:
+            if (BlockDefinitionState(tracker))
+                BlockDefinitionState(tracker) = 0;
+            else
+                set.ReportMessage("TAG ERROR: END_BLOCK not expected here.", 10);
+            line.lineType = line.tagCode;
+            return true;
+        case kStatementResetBlock:
+        case kStatementResetHTMLFragment:
+        case kStatementResetTextFragment:
+            return true;
+        default:
+            break;
+    }
+    if (BlockDefinitionState(tracker)) {
+        line.lineType = kLineConsumed;
+        return true;
+    }
+    if (line.tagCode == kStatementDefineVariable) {
+        line.lineType = kStatementDefineVariable;
+        return true;
+    }
+    return line.lineType == kLineConsumed || line.lineType == kLineIgnored;
+}
+
+// The tracker follows the line; directive statements act on it.
+void FollowLineWithTracker(FC& set, Context& context, AnalysedLine& line, Tracker& tracker) {
+    tracker.position = line.position;
+    if (line.position.unit == 0) tracker.outerPosition = line.position;
+    context.SetCurrentLine(&tracker, &line);
+    ApplyStatementToTracker(&set, &tracker, line.taggedText, line.tagCode);
+
+    if (line.tagCode == kStatementEndList) {
+        TextString messages;
+        int level = 0;
+        const TextString tag(line.taggedText);
+        line.ExecuteTag(0, nullptr, tag, set, messages, level);
+        if (!messages.IsEmpty()) line.LineMessage(context, messages, level);
+    } else if (line.tagCode == kStatementListItem) {
+        TrackerListItemNumber(tracker) = GetListItemNumber(&set, line.taggedText);
+    } else if (line.tagCode == kStatementBeginUserTable && TrackerListItemNumber(tracker) > 0) {
+        CheckUserTableIndent(set, line, tracker);
+    }
+}
+
+// A line that holds a HEADING tag gets its flag and ends an open list item.
+void MarkHeadingTag(FC& set, AnalysedLine& line, Tracker& tracker) {
+    // The opening of a HEADING tag, kept from line to line in a text that
+    // keeps its room; it is built again only when the delimiter changed.
+    static TextString headingTag;
+    const TextString& startDelimiter = set.GetText(Pol::StartTagDelimiter);
+    const int delimiterLength = static_cast<int>(std::strlen(startDelimiter.buffer));
+    constexpr int kHeadingLength = 7;  // "HEADING"
+    if (headingTag.length != delimiterLength + kHeadingLength ||
+        std::memcmp(headingTag.buffer, startDelimiter.buffer, static_cast<size_t>(delimiterLength)) != 0) {
+        headingTag.AssignChars(startDelimiter.buffer, delimiterLength);
+        headingTag.Append("HEADING");
+    }
+    // A line without the tag's first byte (looked for at once when it is no
+    // letter) holds no HEADING tag.
+    const TextString& taggedText = line.taggedText;
+    const char tagStart = headingTag.buffer[0];
+    const bool mayHoldHeadingTag =
+        IsAsciiLetter(static_cast<unsigned char>(tagStart)) ||
+        (taggedText.length > 0 && std::memchr(taggedText.buffer, tagStart, static_cast<size_t>(taggedText.length)));
+    if (mayHoldHeadingTag && taggedText.FindNoCase(headingTag.buffer)) {
+        line.SetFlag(kFlagHasHeadingTag, true);
+        if (TrackerListItemNumber(tracker) > 0) TrackerListItemNumber(tracker) = 0;
+    }
+}
+
+// The working text: the line without its leading blanks (up to a NUL
+// byte).  It keeps its room from one line to the next; an analysis
+// started from inside this one has a text of its own.
+class WorkingText {
+public:
+    explicit WorkingText(const AnalysedLine& line) : text(++analysisDepth == 1 ? sharedText : ownText) {
+        const int lead = CountLeadingBlanks(line);
+        text.AssignChars(line.buffer + lead,
+                         static_cast<int>(strnlen(line.buffer + lead, static_cast<size_t>(line.length - lead))));
+    }
+    ~WorkingText() { --analysisDepth; }
+    WorkingText(const WorkingText&) = delete;
+    WorkingText& operator=(const WorkingText&) = delete;
+
+    TextString& Text() { return text; }
+
+private:
+    inline static int analysisDepth = 0;
+    inline static TextString sharedText;
+    TextString ownText;
+    TextString& text;
+};
+
+// Emphasis tidied in the line, and the first line taken as the document's
+// title when it asks for one.
+void TidyEmphasisAndTakeTitle(FC& set, Context& context, AnalysedLine& line) {
+    if (set.IsOn(Pol::SearchForEmphasis) && line.length > 0 && !line.HasFlag(kFlagProtected) &&
+        !line.HasFlag(kFlagPreformatted) && HoldsEither(line, '_', '*'))
+        TidyEmphasisLine(set, line, &line);
+
+    TextString& title = context.documentState.documentTexts[DocumentState::kDocumentTitle];
+    if (set.IsOn(Pol::UseFirstLineAsTitle) && title.IsEmpty() && line.length > 2) {
+        title = line.inputText;
+        title.Trim(0, " ");
+    }
+}
+
+// Directive lines are typed by their statement: true when the line was one.
+bool TypeDirectiveLine(Context& context, AnalysedLine& line) {
+    const int tagCode = line.tagCode;
+    if (tagCode == kStatementContentsList || tagCode == kStatementNavigationBar ||
+        (tagCode >= kStatementFirst && tagCode <= kStatementLast && tagCode != kStatementDefineVariable)) {
+        line.lineType = tagCode;
+        return true;
+    }
+    if (tagCode != -3) {
+        TextString message("UNSUPPORTED CASE: Tagged line type : ");
+        message.AppendNumber('1', tagCode, 0);
+        line.LineMessage(context, message, 10);
+    }
+    return false;
+}
+
+// Blank lines, blank lines inside an open list and page breaks: true when
+// the line analysis ends here (it goes on after a list line).
+bool TypeBlankOrPageBreak(FC& set, AnalysedLine& line, Tracker& tracker, const TextString& working,
+                          const NeighbourSummary& previousSummary) {
+    const bool previousInList = previousSummary.isListItem || previousSummary.isListBlank;
+
+    // Blank lines, and blank lines inside an open list.
+    if (IsBlankText(working) || line.length == 0) {
+        if (TrackerListItemNumber(tracker) > 0 && (previousInList || previousSummary.isListBoundary))
+            line.lineType = ListBlankType(set, line);
+        else
+            line.lineType = kLineBlank;
+        if (!previousInList) return true;
+    }
+
+    // A page break: a form feed alone.
+    if (line.length > 0 && line.buffer[0] == '\f' && line.trimmedLength == 1) {
+        line.lineType = kLinePageBreak;
+        if (!previousInList) return true;
+    }
+    return false;
+}
+
+// The tests that mark the line without typing it: the contents list
+// boundary, bar lines, pre-formatted text, mail headers and centring.
+void MarkLineLayout(FC& set, Context& context, AnalysedLine& line, AnalysedLine* previousLine,
+                    const TextString& working, bool switchesOn) {
+    const DocumentState::HeadingState& headings = context.documentState.headingState;
+    if (headings.contentsGate == 0 && !headings.contentsLocked) UpdateContentsListBoundary(&set, line);
+
+    if (switchesOn) line.CheckBarLine();
+
+    if (switchesOn && set.IsOn(Pol::LookForPreformattedText) && !line.HasFlag(kFlagBarLine) &&
+        !line.HasFlag(kFlagNotAnalysed) && !line.HasFlag(kFlagProtected)) {
+        const int score = PreformattedScore(&set, &line, previousLine, 1);
+        if (score > 0) {
+            line.preFormatKind = score;
+            line.SetFlag(kFlagPreformattedByScore, true);
+            line.SetFlag(kFlagPreformatted, true);
+        }
+    }
+
+    if (switchesOn && set.IsOn(Pol::LookForMailHeaders) && !line.HasFlag(kFlagNotAnalysed) &&
+        !line.HasFlag(kFlagProtected) && working.length > 0 &&
+        std::memchr(working.buffer, ':', static_cast<size_t>(working.length)))
+        line.CheckMailHeaderLine(working);
+
+    if (switchesOn) line.CheckCentring(&set);
+}
+
+// The numbered-heading tests: the heading type the line would be, or 0.
+// `mayStandHere` is false for a line inside running text.
+int FindNumberedHeading(FC& set, AnalysedLine& line, const TextString& working, LineWords& words,
+                        bool mayStandHere) {
+    int candidate = 0;
+    if (words.Has(0)) candidate = line.CheckNumberedHeading(&set, working, 1, -1, mayStandHere);
+
+    // The keyword forms below test the text from the second word on, and
+    // from the third when the second names a heading.  A second word that
+    // holds no digit and names no heading gives no number: that test would
+    // only clear the section levels, so with the levels clear already the
+    // forms (and the keyword and prefix look-ups) are passed over.
+    const auto keywordFormsFindNothing = [&line, &working](LineWords& words) {
+        for (const int level : line.sectionLevels)
+            if (level != -1) return false;
+        const std::string_view second = words.Word(1);
+        return !WordHoldsDigit(second, working.buffer + working.length) && !HoldsHeadingKeyword(second);
+    };
+
+    // "Chapter 3", "Section 2.1", or a numbering style's prefix before the
+    // number.
+    if (candidate == 0 && (line.lineType == kLineText || line.lineType == kLineDefinition) && words.Has(1) &&
+        !keywordFormsFindNothing(words) &&
+        (HoldsHeadingKeyword(words.Word(0)) || IsNumberingPrefix(set, words.Word(0)))) {
+        candidate = line.CheckNumberedHeading(&set, words.From(working, 1), 2, -1, mayStandHere);
+        if (candidate == 0 && HoldsHeadingKeyword(words.Word(1)) && words.Has(2))
+            candidate = line.CheckNumberedHeading(&set, words.From(working, 2), 3, -1, mayStandHere);
+    }
+    return candidate;
+}
+
+// The line becomes the heading `candidate`: it ends a contents list, turns
+// a ruler above it into its underline and may give the document its title.
+void AcceptHeading(FC& set, Context& context, AnalysedLine& line, int candidate, AnalysedLine* previousLine,
+                   const TextString& working, LineWords& words) {
+    DocumentState::HeadingState& headings = context.documentState.headingState;
+    line.lineType = candidate;
+    headings.lastHeadingType = candidate;
+    line.preFormatKind = 0;
+    line.SetFlag(kFlagPreformatted, false);
+    line.SetFlag(kFlagHeaderLine, false);
+    const bool numberedOrUnderlined =
+        (candidate >= kLineNumberedHeading && candidate <= kLineNumberedHeadingLast) ||
+        (candidate >= kLineUnderlinedHeading && candidate <= kLineUnderlinedHeadingLast);
+    if (numberedOrUnderlined && !headings.contentsLocked) EndContentsList(&set, &line);
+    if (previousLine && previousLine->lineType == kLineRuler) previousLine->lineType = kLineUnderline;
+    TextString& title = context.documentState.documentTexts[DocumentState::kDocumentTitle];
+    if (set.IsOn(Pol::UseFirstHeadingAsTitle) && title.IsEmpty()) {
+        title = words.From(working, 1);
+        title.Trim(0, " ");
+    }
+}
+
+// The line becomes the list item `bulletType`.
+void AcceptListItem(AnalysedLine& line, int bulletType) {
+    line.lineType = bulletType;
+    line.SetFlag(kFlagPreformatted, false);
+    line.preFormatKind = 0;
+    line.MarkListBlanksBeforeItem();
+}
+
+// The tests of a line still typed as text: definitions, quoted text, program
+// code, hanging paragraphs and columns, rulers, list and definition
+// continuations.  True when the line analysis ends here (the line underlines
+// the one above it).
+bool TypeTextLine(FC& set, AnalysedLine& line, Tracker& tracker, bool switchesOn) {
+    const auto allowed = [&tracker](int slot) { return tracker.permissions[static_cast<size_t>(slot)] != 0; };
+
+    if (line.lineType == kLineText && allowed(kPermissionDefinitions) && switchesOn) {
+        const int definition = line.CheckDefinitionLine(&set);
+        if (definition != -3) line.lineType = definition;
+    }
+
+    if (line.lineType == kLineText && allowed(kPermissionQuotedText) && set.IsOn(Pol::LookForQuotedText) &&
+        line.IsQuotedLine())
+        line.lineType = kLineQuoted;
+
+    if ((line.lineType == kLineText || line.lineType == kLineQuoted) && allowed(kPermissionCodeLines) &&
+        switchesOn && IsCodeLine(line.inputText, 0)) {
+        line.preFormatKind = 10;
+        line.SetFlag(kFlagPreformatted, true);
+        line.SetFlag(kFlagCodeLine, true);
+    }
+
+    if (line.lineType == kLineText && set.GetInt(Pol::NewParagraphOffset) < 0) line.CheckHangingParagraph(&set);
+    if (line.lineType == kLineText) line.CheckHangingColumns(&set);
+
+    if (line.lineType == kLineText && switchesOn) {
+        const int ruler = line.CheckRulerLine(&set);
+        if (ruler == -2) {
+            line.lineType = kLineUnderline;
+            return true;
+        }
+        if (ruler != -3) line.lineType = ruler;
+    }
+
+    if (line.lineType == kLineText) line.CheckListContinuation(&set);
+    if (line.lineType == kLineText) line.CheckDefinitionContinuation(&set);
+    return false;
+}
+
+// The special rule sets put everything inside a LIST_ITEM into the item.
+void PutLineIntoListItem(FC& set, AnalysedLine& line) {
+    if (line.lineType == kLineText || line.lineType == kLineNotAnalysed) {
+        line.lineType = kLineListContinuation;
+        if (line.tagCode == kStatementListItem) {
+            TextString text(static_cast<const TextString&>(line));
+            TextString bullet;
+            const int itemType = DetermineBulletType(&set, text, 1, 1, 1, bullet);
+            if (itemType != 0) line.lineType = itemType;
+        }
+    } else if (line.lineType == kLineBlank) {
+        line.lineType = kLineListBlank;
+    }
+}
+
+// Paragraph starts, short lines and kept line breaks.
+void MarkParagraphsAndLineBreaks(FC& set, AnalysedLine& line) {
+    if (line.lineType == kLineText) line.CheckWhiteSpace(&set);
+    if (line.lineType == kLineText) line.CheckShortPreviousLine(&set);
+
+    if (set.IsOn(Pol::LookForShortLines)) {
+        const int width = set.GetInt(Pol::PageWidth);
+        const int shortLength = set.GetInt(Pol::ShortLineLength);
+        const int measured = LengthWithoutTrailingBlanks(line);
+        if (2 * measured < width || (set.IsOn(Pol::KeepItSimple) && 4 * measured < 3 * width) ||
+            (shortLength > 0 && measured <= shortLength))
+            line.SetFlag(kFlagShortLine, true);
+    }
+
+    const int lineType = line.lineType;
+    if (set.IsOn(Pol::TreatEachLineAsParagraph) &&
+        (lineType == kLineText || lineType == kLineDefinitionTerm || lineType == kLineHangingContinuation ||
+         lineType == kLineListContinuation || lineType == kLineDefinition || lineType == kLineDefinitionContinuation))
+        line.lineType = kLineParagraphStart;
+
+    if (line.lineType == kLineText && set.IsOn(Pol::PreserveLineStructure)) line.SetFlag(kFlagKeepLineBreak, true);
+}
+
+}  // namespace
 
 void AnalysedLine::AnalyseLine(FC* set) {
     Context* context = set ? set->context : nullptr;
@@ -484,117 +817,26 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     CodeLocationGuard location(*context);
     Tracker& tracker = *context->pGetTracker();
-    DocumentState::HeadingState& headings = context->documentState.headingState;
 
     // The test switches: off under the two special rule sets.
     const bool switchesOn = set->ruleSetCode != 1 && set->ruleSetCode != 2;
 
-    // Statements that open and close block definitions.
-    switch (tagCode) {
-        case kStatementDefineBlock:
-        case kStatementDefineHTMLFragment:
-        case kStatementDefineTextFragment:
-            if (BlockDefinitionState(tracker))
-                set->ReportMessage("TAG ERROR: recursive DEFINE_BLOCK detected.", 10);
-            else
-                BlockDefinitionState(tracker) = 1;
-            lineType = tagCode;
-            return;
-        case kStatementEndBlock:
-            if (BlockDefinitionState(tracker))
-                BlockDefinitionState(tracker) = 0;
-            else
-                set->ReportMessage("TAG ERROR: END_BLOCK not expected here.", 10);
-            lineType = tagCode;
-            return;
-        case kStatementResetBlock:
-        case kStatementResetHTMLFragment:
-        case kStatementResetTextFragment:
-            return;
-        default:
-            break;
-    }
-    if (BlockDefinitionState(tracker)) {
-        lineType = kLineConsumed;
-        return;
-    }
-    if (tagCode == kStatementDefineVariable) {
-        lineType = kStatementDefineVariable;
-        return;
-    }
-    if (lineType == kLineConsumed || lineType == kLineIgnored) return;
-
-    // The tracker follows the line; directive statements act on it.
-    tracker.position = position;
-    if (position.unit == 0) tracker.outerPosition = position;
-    context->SetCurrentLine(&tracker, this);
-    ApplyStatementToTracker(set, &tracker, taggedText, tagCode);
-
-    if (tagCode == kStatementEndList) {
-        TextString messages;
-        int level = 0;
-        const TextString tag(taggedText);
-        ExecuteTag(0, nullptr, tag, *set, messages, level);
-        if (!messages.IsEmpty()) LineMessage(*context, messages, level);
-    } else if (tagCode == kStatementListItem) {
-        TrackerListItemNumber(tracker) = GetListItemNumber(set, taggedText);
-    } else if (tagCode == kStatementBeginUserTable && TrackerListItemNumber(tracker) > 0) {
-        CheckUserTableIndent(*set, *this, tracker);
-    }
+    if (TypeBlockDefinitionLine(*set, *this, tracker)) return;
+    FollowLineWithTracker(*set, *context, *this, tracker);
 
     if (context->characterConversion && !context->documentState.utf8Text)
         plainText.ConvertDOSCharacters(0, context->outputFormat != kOutputRTF, nullptr);
 
-    // The opening of a HEADING tag, kept from line to line in a text that
-    // keeps its room; it is built again only when the delimiter changed.
-    static TextString headingTag;
-    const TextString& startDelimiter = set->GetText(Pol::StartTagDelimiter);
-    const int delimiterLength = static_cast<int>(std::strlen(startDelimiter.buffer));
-    constexpr int kHeadingLength = 7;  // "HEADING"
-    if (headingTag.length != delimiterLength + kHeadingLength ||
-        std::memcmp(headingTag.buffer, startDelimiter.buffer, static_cast<size_t>(delimiterLength)) != 0) {
-        headingTag.AssignChars(startDelimiter.buffer, delimiterLength);
-        headingTag.Append("HEADING");
-    }
-    // A line without the tag's first byte (looked for at once when it is no
-    // letter) holds no HEADING tag.
-    const char tagStart = headingTag.buffer[0];
-    const bool mayHoldHeadingTag =
-        IsAsciiLetter(static_cast<unsigned char>(tagStart)) ||
-        (taggedText.length > 0 && std::memchr(taggedText.buffer, tagStart, static_cast<size_t>(taggedText.length)));
-    if (mayHoldHeadingTag && taggedText.FindNoCase(headingTag.buffer)) {
-        SetFlag(kFlagHasHeadingTag, true);
-        if (TrackerListItemNumber(tracker) > 0) TrackerListItemNumber(tracker) = 0;
-    }
+    MarkHeadingTag(*set, *this, tracker);
 
     if (position.line < 1)
         LineMessage(*context, TextString("PROGRAM ERROR: Invalid Source line Number!!"), 10);
 
-    // The working text: the line without its leading blanks (up to a NUL
-    // byte).  It keeps its room from one line to the next; an analysis
-    // started from inside this one has a text of its own.
-    static int analysisDepth = 0;
-    struct DepthCount {
-        int& depth;
-        explicit DepthCount(int& d) : depth(d) { ++depth; }
-        ~DepthCount() { --depth; }
-    } depthCount(analysisDepth);
-    static TextString sharedWorking;
-    TextString ownWorking;
-    TextString& working = analysisDepth == 1 ? sharedWorking : ownWorking;
-    const int lead = CountLeadingBlanks(*this);
-    working.AssignChars(buffer + lead, static_cast<int>(strnlen(buffer + lead, static_cast<size_t>(length - lead))));
+    WorkingText workingText(*this);
+    TextString& working = workingText.Text();
     LineWords words(working);
 
-    if (set->IsOn(Pol::SearchForEmphasis) && length > 0 && !HasFlag(kFlagProtected) &&
-        !HasFlag(kFlagPreformatted) && HoldsEither(*this, '_', '*'))
-        TidyEmphasisLine(*set, *this, this);
-
-    TextString& title = context->documentState.documentTexts[DocumentState::kDocumentTitle];
-    if (set->IsOn(Pol::UseFirstLineAsTitle) && title.IsEmpty() && length > 2) {
-        title = inputText;
-        title.Trim(0, " ");
-    }
+    TidyEmphasisAndTakeTitle(*set, *context, *this);
 
     AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
     AnalysedLine* lineBeforePrevious = previousLine ? AsAnalysed(previousLine->previous) : nullptr;
@@ -602,86 +844,19 @@ void AnalysedLine::AnalyseLine(FC* set) {
     const NeighbourSummary beforePreviousSummary = SummariseNeighbour(*context, lineBeforePrevious);
     if (lineType == kLineNotAnalysed) lineType = kLineText;
 
-    // Directive lines are typed by their statement.
-    if (tagCode == kStatementContentsList || tagCode == kStatementNavigationBar ||
-        (tagCode >= kStatementFirst && tagCode <= kStatementLast && tagCode != kStatementDefineVariable)) {
-        lineType = tagCode;
-        return;
-    }
-    if (tagCode != -3) {
-        TextString message("UNSUPPORTED CASE: Tagged line type : ");
-        message.AppendNumber('1', tagCode, 0);
-        LineMessage(*context, message, 10);
-    }
+    if (TypeDirectiveLine(*context, *this)) return;
 
     if (HasFlag(kFlagNotAnalysed)) return;
 
-    const bool previousInList = previousSummary.isListItem || previousSummary.isListBlank;
+    if (TypeBlankOrPageBreak(*set, *this, tracker, working, previousSummary)) return;
 
-    // Blank lines, and blank lines inside an open list.
-    if (IsBlankText(working) || length == 0) {
-        if (TrackerListItemNumber(tracker) > 0 && (previousInList || previousSummary.isListBoundary))
-            lineType = ListBlankType(*set, *this);
-        else
-            lineType = kLineBlank;
-        if (!previousInList) return;
-    }
-
-    // A page break: a form feed alone.
-    if (length > 0 && buffer[0] == '\f' && trimmedLength == 1) {
-        lineType = kLinePageBreak;
-        if (!previousInList) return;
-    }
-
-    if (headings.contentsGate == 0 && !headings.contentsLocked) UpdateContentsListBoundary(set, *this);
-
-    if (switchesOn) CheckBarLine();
-
-    if (switchesOn && set->IsOn(Pol::LookForPreformattedText) && !HasFlag(kFlagBarLine) &&
-        !HasFlag(kFlagNotAnalysed) && !HasFlag(kFlagProtected)) {
-        const int score = PreformattedScore(set, this, previousLine, 1);
-        if (score > 0) {
-            preFormatKind = score;
-            SetFlag(kFlagPreformattedByScore, true);
-            SetFlag(kFlagPreformatted, true);
-        }
-    }
-
-    if (switchesOn && set->IsOn(Pol::LookForMailHeaders) && !HasFlag(kFlagNotAnalysed) &&
-        !HasFlag(kFlagProtected) && working.length > 0 &&
-        std::memchr(working.buffer, ':', static_cast<size_t>(working.length)))
-        CheckMailHeaderLine(working);
-
-    if (switchesOn) CheckCentring(set);
+    MarkLineLayout(*set, *context, *this, previousLine, working, switchesOn);
 
     // Numbered headings: a level-1 number inside running text does not make
     // a heading.
     const bool mayStandHere = !(previousSummary.lineType == kLineText && beforePreviousSummary.lineType == kLineText &&
                                 set->IsOn(Pol::ExpectBlankLinesBetweenParas));
-    int candidate = 0;
-    if (words.Has(0)) candidate = CheckNumberedHeading(set, working, 1, -1, mayStandHere);
-
-    // The keyword forms below test the text from the second word on, and
-    // from the third when the second names a heading.  A second word that
-    // holds no digit and names no heading gives no number: that test would
-    // only clear the section levels, so with the levels clear already the
-    // forms (and the keyword and prefix look-ups) are passed over.
-    const auto keywordFormsFindNothing = [this, &working](LineWords& words) {
-        for (const int level : sectionLevels)
-            if (level != -1) return false;
-        const std::string_view second = words.Word(1);
-        return !WordHoldsDigit(second, working.buffer + working.length) && !HoldsHeadingKeyword(second);
-    };
-
-    // "Chapter 3", "Section 2.1", or a numbering style's prefix before the
-    // number.
-    if (candidate == 0 && (lineType == kLineText || lineType == kLineDefinition) && words.Has(1) &&
-        !keywordFormsFindNothing(words) &&
-        (HoldsHeadingKeyword(words.Word(0)) || IsNumberingPrefix(*set, words.Word(0)))) {
-        candidate = CheckNumberedHeading(set, words.From(working, 1), 2, -1, mayStandHere);
-        if (candidate == 0 && HoldsHeadingKeyword(words.Word(1)) && words.Has(2))
-            candidate = CheckNumberedHeading(set, words.From(working, 2), 3, -1, mayStandHere);
-    }
+    const int candidate = FindNumberedHeading(*set, *this, working, words, mayStandHere);
 
     if (candidate == 0 && (lineType == kLineText || lineType == kLineParagraphStart)) {
         const int keyPhrase = FindKeyPhraseHeading(set, *this);
@@ -692,96 +867,20 @@ void AnalysedLine::AnalyseLine(FC* set) {
     if (set->IsOn(Pol::LookForBullets) && !previousSummary.preformatted) bulletType = CheckBulletLine(set);
 
     if (candidate != 0) {
-        lineType = candidate;
-        headings.lastHeadingType = candidate;
-        preFormatKind = 0;
-        SetFlag(kFlagPreformatted, false);
-        SetFlag(kFlagHeaderLine, false);
-        const bool numberedOrUnderlined =
-            (candidate >= kLineNumberedHeading && candidate <= kLineNumberedHeadingLast) ||
-            (candidate >= kLineUnderlinedHeading && candidate <= kLineUnderlinedHeadingLast);
-        if (numberedOrUnderlined && !headings.contentsLocked) EndContentsList(set, this);
-        if (previousLine && previousLine->lineType == kLineRuler) previousLine->lineType = kLineUnderline;
-        if (set->IsOn(Pol::UseFirstHeadingAsTitle) && title.IsEmpty()) {
-            title = words.From(working, 1);
-            title.Trim(0, " ");
-        }
+        AcceptHeading(*set, *context, *this, candidate, previousLine, working, words);
         return;
     }
 
     if (bulletType != 0) {
-        lineType = bulletType;
-        SetFlag(kFlagPreformatted, false);
-        preFormatKind = 0;
-        MarkListBlanksBeforeItem();
+        AcceptListItem(*this, bulletType);
         return;
     }
 
-    const auto allowed = [&tracker](int slot) { return tracker.permissions[static_cast<size_t>(slot)] != 0; };
+    if (TypeTextLine(*set, *this, tracker, switchesOn)) return;
 
-    if (lineType == kLineText && allowed(kPermissionDefinitions) && switchesOn) {
-        const int definition = CheckDefinitionLine(set);
-        if (definition != -3) lineType = definition;
-    }
+    if (!switchesOn && TrackerListItemNumber(tracker) > 0) PutLineIntoListItem(*set, *this);
 
-    if (lineType == kLineText && allowed(kPermissionQuotedText) && set->IsOn(Pol::LookForQuotedText) && IsQuotedLine())
-        lineType = kLineQuoted;
-
-    if ((lineType == kLineText || lineType == kLineQuoted) && allowed(kPermissionCodeLines) && switchesOn &&
-        IsCodeLine(inputText, 0)) {
-        preFormatKind = 10;
-        SetFlag(kFlagPreformatted, true);
-        SetFlag(kFlagCodeLine, true);
-    }
-
-    if (lineType == kLineText && set->GetInt(Pol::NewParagraphOffset) < 0) CheckHangingParagraph(set);
-    if (lineType == kLineText) CheckHangingColumns(set);
-
-    if (lineType == kLineText && switchesOn) {
-        const int ruler = CheckRulerLine(set);
-        if (ruler == -2) {
-            lineType = kLineUnderline;
-            return;
-        }
-        if (ruler != -3) lineType = ruler;
-    }
-
-    if (lineType == kLineText) CheckListContinuation(set);
-    if (lineType == kLineText) CheckDefinitionContinuation(set);
-
-    // The special rule sets put everything inside a LIST_ITEM into the item.
-    if (!switchesOn && TrackerListItemNumber(tracker) > 0) {
-        if (lineType == kLineText || lineType == kLineNotAnalysed) {
-            lineType = kLineListContinuation;
-            if (tagCode == kStatementListItem) {
-                TextString text(static_cast<const TextString&>(*this));
-                TextString bullet;
-                const int itemType = DetermineBulletType(set, text, 1, 1, 1, bullet);
-                if (itemType != 0) lineType = itemType;
-            }
-        } else if (lineType == kLineBlank) {
-            lineType = kLineListBlank;
-        }
-    }
-
-    if (lineType == kLineText) CheckWhiteSpace(set);
-    if (lineType == kLineText) CheckShortPreviousLine(set);
-
-    if (set->IsOn(Pol::LookForShortLines)) {
-        const int width = set->GetInt(Pol::PageWidth);
-        const int shortLength = set->GetInt(Pol::ShortLineLength);
-        const int measured = LengthWithoutTrailingBlanks(*this);
-        if (2 * measured < width || (set->IsOn(Pol::KeepItSimple) && 4 * measured < 3 * width) ||
-            (shortLength > 0 && measured <= shortLength))
-            SetFlag(kFlagShortLine, true);
-    }
-
-    if (set->IsOn(Pol::TreatEachLineAsParagraph) &&
-        (lineType == kLineText || lineType == kLineDefinitionTerm || lineType == kLineHangingContinuation ||
-         lineType == kLineListContinuation || lineType == kLineDefinition || lineType == kLineDefinitionContinuation))
-        lineType = kLineParagraphStart;
-
-    if (lineType == kLineText && set->IsOn(Pol::PreserveLineStructure)) SetFlag(kFlagKeepLineBreak, true);
+    MarkParagraphsAndLineBreaks(*set, *this);
 
     TidyPreformatting(set);
 
