@@ -38,6 +38,10 @@ enum class Special {
     TextCommand,
 };
 
+// Takes a line that holds a special key into the set (`which` tells the keys
+// that share a handler apart).
+using SpecialHandler = void (*)(FC& set, PolicyLine& line, const TextString& original, Special which);
+
 // One step of the parser's offering sequence: a catalogue policy, a table
 // policy of the default configuration, or a special key.
 struct OfferStep {
@@ -46,6 +50,7 @@ struct OfferStep {
     TabPol tablePolicy = TabPol::Count;
     Special special = Special::None;
     const char* key = nullptr;
+    SpecialHandler take = nullptr;
 };
 
 const char* KeyOf(const OfferStep& step) { return step.key; }
@@ -53,58 +58,6 @@ const char* KeyOf(const OfferStep& step) { return step.key; }
 bool StartsWithNoCase(const char* text, const char* prefix) {
     size_t n = std::strlen(prefix);
     return std::strlen(text) >= n && CompareTextN(text, prefix, static_cast<int>(n), 1) == 0;
-}
-
-// The fixed offering sequence: every policy of the catalogue in the writer's
-// order, with the table policies of the default configuration after
-// "Attempt TABLE generation", and then the special keys.  The special keys
-// match anywhere in a line, so they come after the catalogue keys (which
-// match only at its start): a line such as "Document Keywords : Link
-// definition" belongs to its policy, not to the link dictionary.  Where one
-// key begins with another, the longer is moved in front of the shorter so
-// that it is offered first ("Output policy filename" before "Output policy
-// file").
-const std::vector<OfferStep>& OfferSequence() {
-    static const std::vector<OfferStep> sequence = [] {
-        std::vector<OfferStep> steps;
-        for (int i = 0; i < kPolicyCount; ++i) {
-            const PolicyDefinition& definition = GetPolicyDefinition(static_cast<Pol>(i));
-            steps.push_back({OfferStep::Catalogue, definition.id, TabPol::Count, Special::None, definition.key});
-            if (definition.id == Pol::AttemptTableGeneration) {
-                for (TabPol id : TablePoliciesInWriterOrder())
-                    steps.push_back(
-                        {OfferStep::Table, Pol::Count, id, Special::None, GetTablePolicyDefinition(id).key});
-            }
-        }
-        for (size_t i = 0; i < steps.size(); ++i) {
-            for (size_t j = i + 1; j < steps.size(); ++j) {
-                if (std::strlen(KeyOf(steps[j])) > std::strlen(KeyOf(steps[i])) &&
-                    StartsWithNoCase(KeyOf(steps[j]), KeyOf(steps[i]))) {
-                    OfferStep moved = steps[j];
-                    steps.erase(steps.begin() + static_cast<std::ptrdiff_t>(j));
-                    steps.insert(steps.begin() + static_cast<std::ptrdiff_t>(i), moved);
-                }
-            }
-        }
-        const std::pair<Special, const char*> specials[] = {
-            {Special::LinkDefinition, "Link definition"},
-            {Special::TextCommand, "Text command"},
-            {Special::RuleSet, "Rule set to be used"},
-            {Special::IndentPositions, "Indent position(s)"},
-            {Special::HangingPositions, "Hanging paragraph position(s)"},
-            {Special::DocumentSections, "Include document section"},
-            {Special::DefinitionChar, "Definition Char"},
-            {Special::UsenetGroups, "Recognised USENET groups"},
-            {Special::RecognisedHeadings, " recognised headings"},
-            {Special::HeadingLevel, "Heading level"},
-            {Special::ContentsLevel, "Contents level"},
-            {Special::BulletChar, "bullet char"},
-        };
-        for (const auto& [which, key] : specials)
-            steps.push_back({OfferStep::SpecialKey, Pol::Count, TabPol::Count, which, key});
-        return steps;
-    }();
-    return sequence;
 }
 
 struct AlternativeKey {
@@ -168,12 +121,322 @@ void AddWords(StringList& list, const TextString& value) {
         if (word.length > 0) list.Add(word.buffer);
 }
 
+// ---------------------------------------------------------------------------
+// The special keys: each handler takes a line whose text holds its key (the
+// line's claim state is untouched when it does not take it).
+
+void TakeLinkDefinition(FC& set, PolicyLine& line, const TextString& original, Special) {
+    TextString phrase, linkText, url;
+    original.GetField(2, '"', &phrase);
+    original.GetField(4, '"', &linkText);
+    original.GetField(6, '"', &url);
+    set.AddLinkDefinition(phrase.buffer, linkText.buffer, url.buffer);
+    line.taken = 1;
+    line.category = 4;
+    set.listSet.linkDictionary = 1;
+    Context* context = set.context;
+    if (context && (context->documentState.htmlOutput || context->documentState.outputInt || context->documentState.rtfOutput) &&
+        set.GetLinkDictionary()->rulesBuilt)
+        set.GetLinkDictionary()->BuildRules(&set);
+}
+
+void TakeTextCommand(FC& set, PolicyLine& line, const TextString& original, Special) {
+    if (set.GetTextCommands().Add(&set, original.buffer)) {
+        line.taken = 1;
+        line.category = 1;
+        set.listSet.textCommands = 1;
+    }
+}
+
+void TakeRuleSet(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    line.category = 3;
+    int code = -1;
+    if (Contains(line.value, "Tarnell"))
+        code = 1;
+    else if (Contains(line.value, "SEC"))
+        code = 2;
+    else if (Contains(line.value, "none"))
+        code = 0;
+    if (code < 0) {
+        line.accepted = 0;
+        return;
+    }
+    if (set.ruleSetCode != 0 && code != set.ruleSetCode) {
+        TextString message("WARNING: Changing rule set - ");
+        message.Append(line.text);
+        set.ReportMessage(message.buffer, 10);
+    }
+    set.ruleSetCode = code;
+    set.ruleSetChosen = 1;
+    if (set.context) set.context->ruleSetCode = code;
+}
+
+void TakeIndentPositions(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    line.category = 1;
+    if (Contains(line.text, "none")) {
+        set.indentPositions.fill(-1);
+        set.indentCount = 0;
+        set.indentMode = 0;
+    } else {
+        set.indentCount = ReadPositions(line.value, set.indentPositions);
+    }
+    set.listSet.indentPositions = 1;
+}
+
+void TakeHangingPositions(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    line.category = 1;
+    if (Contains(line.text, "none")) {
+        set.hangingPositions.fill(-1);
+        set.hangingCount = 0;
+    } else {
+        set.hangingCount = ReadPositions(line.value, set.hangingPositions);
+    }
+    set.listSet.hangingPositions = 1;
+}
+
+void TakeDocumentSections(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    set.listSet.sectionFilter = 1;
+    if (Contains(line.text, "none")) {
+        set.sectionFilter.Clear();
+    } else {
+        AddWords(set.sectionFilter, line.value);
+        line.category = 3;
+    }
+}
+
+void TakeDefinitionChar(FC& set, PolicyLine& line, const TextString&, Special) {
+    bool found = false;
+    if (Contains(line.text, "':'")) {
+        set.colonDefinition = 1;
+        set.colonStrong = Contains(line.text, "strong") ? 1 : 0;
+        found = true;
+    }
+    if (Contains(line.text, "none")) {
+        set.colonDefinition = set.dashDefinition = set.colonStrong = set.dashStrong = 0;
+        found = true;
+    }
+    if (Contains(line.text, "'-'")) {
+        set.dashDefinition = 1;
+        set.dashStrong = Contains(line.text, "strong") ? 1 : 0;
+        found = true;
+    }
+    if (found) {
+        line.taken = 1;
+        line.category = 1;
+        set.listSet.definitionChars = 1;
+    }
+}
+
+void TakeUsenetGroups(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    line.category = 4;
+    set.listSet.usenetGroups = 1;
+    if (Contains(line.text, "none"))
+        set.usenetGroups.Clear();
+    else
+        AddWords(set.usenetGroups, line.value);
+}
+
+void TakeRecognisedHeadings(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    line.category = 1;
+    TextString word;
+    int number = 0;
+    if (line.text.GetField(3, ' ', &word) && word.ToInteger('1', &number) && number >= 0 && number <= 6) {
+        set.recognisedHeadings = number;
+        set.listSet.headingNumbering = 1;
+    } else {
+        line.accepted = 0;
+    }
+}
+
+// "Heading level" and "Contents level": the numbering style of one level.
+void TakeLevelStyle(FC& set, PolicyLine& line, const TextString&, Special which) {
+    TextString word;
+    if (!line.text.GetField(3, ' ', &word)) {
+        line.taken = 1;
+        return;
+    }
+    int level = -1;
+    if (!word.ToInteger('1', &level) || level < 0 || level > 5) {
+        line.taken = 1;
+        line.accepted = 0;
+        return;
+    }
+    int equals = -1;
+    TextString styleText;
+    if (line.text.FindChar(0, '=', &equals, 1)) styleText.Assign(line.text.buffer + equals + 1);
+    styleText.Trim(0, " ");
+    HeadingLevelSpec& spec = which == Special::HeadingLevel ? set.headingLevels[static_cast<size_t>(level)]
+                                                            : set.contentsLevels[static_cast<size_t>(level)];
+    HeadingLevelSpec parsed;
+    if (!parsed.Parse(level, styleText)) return;
+    spec = parsed;
+    line.taken = 1;
+    line.category = 1;
+    set.listSet.headingNumbering = 1;
+    if (parsed.indent != -1) set.SetInt(Pol::ExpectSecondWordHeadings, 1, true);
+}
+
+void TakeBulletChar(FC& set, PolicyLine& line, const TextString&, Special) {
+    if (Contains(line.text, "none")) {
+        set.bulletCount = -1;
+        line.taken = 1;
+        line.category = 1;
+        set.listSet.bulletChars = 1;
+        return;
+    }
+    if (set.bulletCount >= 7) return;
+    TextString quoted;
+    line.taken = 1;
+    line.category = 1;
+    if (!line.text.GetField(2, '\'', &quoted) || quoted.length == 0) {
+        line.accepted = 0;
+        return;
+    }
+    char c = quoted.buffer[0];
+    if (c == 'o') {
+        set.SetInt(Pol::RecogniseOBullet, 1, true);
+    } else if (c == '-') {
+        set.SetInt(Pol::RecogniseDashBullet, 1, true);
+    } else {
+        if (set.bulletCount < 0) set.bulletCount = 0;
+        set.bulletChars[static_cast<size_t>(set.bulletCount++)] = static_cast<unsigned char>(c);
+    }
+    set.listSet.bulletChars = 1;
+}
+
+// The special keys in the order they are offered, each with its handler.
+struct SpecialKey {
+    Special which;
+    const char* key;
+    SpecialHandler take;
+};
+
+const SpecialKey kSpecialKeys[] = {
+    {Special::LinkDefinition, "Link definition", TakeLinkDefinition},
+    {Special::TextCommand, "Text command", TakeTextCommand},
+    {Special::RuleSet, "Rule set to be used", TakeRuleSet},
+    {Special::IndentPositions, "Indent position(s)", TakeIndentPositions},
+    {Special::HangingPositions, "Hanging paragraph position(s)", TakeHangingPositions},
+    {Special::DocumentSections, "Include document section", TakeDocumentSections},
+    {Special::DefinitionChar, "Definition Char", TakeDefinitionChar},
+    {Special::UsenetGroups, "Recognised USENET groups", TakeUsenetGroups},
+    {Special::RecognisedHeadings, " recognised headings", TakeRecognisedHeadings},
+    {Special::HeadingLevel, "Heading level", TakeLevelStyle},
+    {Special::ContentsLevel, "Contents level", TakeLevelStyle},
+    {Special::BulletChar, "bullet char", TakeBulletChar},
+};
+
+// The fixed offering sequence: every policy of the catalogue in the writer's
+// order, with the table policies of the default configuration after
+// "Attempt TABLE generation", and then the special keys.  The special keys
+// match anywhere in a line, so they come after the catalogue keys (which
+// match only at its start): a line such as "Document Keywords : Link
+// definition" belongs to its policy, not to the link dictionary.  Where one
+// key begins with another, the longer is moved in front of the shorter so
+// that it is offered first ("Output policy filename" before "Output policy
+// file").
+const std::vector<OfferStep>& OfferSequence() {
+    static const std::vector<OfferStep> sequence = [] {
+        std::vector<OfferStep> steps;
+        for (int i = 0; i < kPolicyCount; ++i) {
+            const PolicyDefinition& definition = GetPolicyDefinition(static_cast<Pol>(i));
+            steps.push_back({OfferStep::Catalogue, definition.id, TabPol::Count, Special::None, definition.key});
+            if (definition.id == Pol::AttemptTableGeneration) {
+                for (TabPol id : TablePoliciesInWriterOrder())
+                    steps.push_back(
+                        {OfferStep::Table, Pol::Count, id, Special::None, GetTablePolicyDefinition(id).key});
+            }
+        }
+        for (size_t i = 0; i < steps.size(); ++i) {
+            for (size_t j = i + 1; j < steps.size(); ++j) {
+                if (std::strlen(KeyOf(steps[j])) > std::strlen(KeyOf(steps[i])) &&
+                    StartsWithNoCase(KeyOf(steps[j]), KeyOf(steps[i]))) {
+                    OfferStep moved = steps[j];
+                    steps.erase(steps.begin() + static_cast<std::ptrdiff_t>(j));
+                    steps.insert(steps.begin() + static_cast<std::ptrdiff_t>(i), moved);
+                }
+            }
+        }
+        for (const SpecialKey& special : kSpecialKeys)
+            steps.push_back(
+                {OfferStep::SpecialKey, Pol::Count, TabPol::Count, special.which, special.key, special.take});
+        return steps;
+    }();
+    return sequence;
+}
+
+// Offers the line to one catalogue policy, then applies what the set derives
+// from that policy's value.
+void OfferToCatalogue(FC& set, PolicyLine& line, Pol policy) {
+    PolicyValue& value = set.Policy(policy);
+    value.ParseLine(line);
+    if (policy == Pol::ExpectNumberedBullets || policy == Pol::ExpectAlphabeticBullets ||
+        policy == Pol::ExpectRomanNumeralBullets) {
+        if (set.IsOn(policy)) set.bulletsExpected = 1;
+    }
+    if (policy == Pol::DOSFilenameRoot) {
+        TextString& root = set.TextPolicy(Pol::DOSFilenameRoot).tValue;
+        if (root.length > 5) root.SubString(0, 5);
+    }
+}
+
+// Offers the line to one table policy of the default configuration; a table
+// layout it takes is applied at once.
+void OfferToTablePolicy(FC& set, PolicyLine& line, TabPol tablePolicy) {
+    PolicyValue& value = set.GetDefaultTabConfig()->Policy(tablePolicy);
+    value.ParseLine(line);
+    if (line.taken && tablePolicy == TabPol::TableLayout && line.accepted) {
+        if (line.isNone)
+            value.isSet = 0;
+        else
+            set.SetTableLayout(line.value.buffer);
+    }
+}
+
+// Offers the line along the offering sequence until one step takes it.
+void OfferAlongSequence(FC& set, PolicyLine& line, const TextString& original) {
+    for (const OfferStep& step : OfferSequence()) {
+        if (line.taken) break;
+        switch (step.kind) {
+            case OfferStep::Catalogue: OfferToCatalogue(set, line, step.policy); break;
+            case OfferStep::Table: OfferToTablePolicy(set, line, step.tablePolicy); break;
+            case OfferStep::SpecialKey:
+                if (Contains(line.text, step.key)) step.take(set, line, original, step.special);
+                break;
+        }
+    }
+}
+
+// Alternative spellings of keys, each offered to its own policy.
+void OfferAlternativeKeys(FC& set, PolicyLine& line) {
+    for (const AlternativeKey& alternative : kAlternativeKeys) {
+        if (line.taken) break;
+        line.alternativeKey.Assign(alternative.alternative);
+        PolicyValue* value = set.FindPolicy(alternative.key);
+        if (!value) {
+            for (int i = 0; i < kTablePolicyCount; ++i) {
+                PolicyValue& candidate = set.GetDefaultTabConfig()->Policy(static_cast<TabPol>(i));
+                if (candidate.key.Matches(alternative.key, 0, 0)) value = &candidate;
+            }
+        }
+        if (value) value->ParseLine(line);
+    }
+    line.alternativeKey.MakeEmpty();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // The line parser
 
 int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
+    // Prepare the line: its reporter is the context's sink, else one of our own.
     static MessageReporter ownReporter;  // stays at its reset defaults
     PolicyLine line;
     line.Prepare(given.buffer);
@@ -186,6 +449,7 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
     const TextString original(given);
     category = 0;
 
+    // Comments and empty lines are nothing; a line without its colon is reported.
     if (line.text.length == 0 || line.text.buffer[0] == '!' || line.text.buffer[0] == '#') return 0;
     if (line.text.CountChar(':') == 0 && !IsExcusedFromColon(line.text)) {
         TextString message("POLICY: Ignored - Missing colon in \"");
@@ -194,238 +458,17 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
         ReportMessage(message.buffer, 10);
     }
 
+    // The context's option groups, then the offering sequence, then the
+    // alternative spellings.
     if (context) {
         context->optionGroups.skiv.ParseLine(line);
         context->optionGroups.formatting.ParseLine(line);
         context->optionGroups.mailTidy.ParseLine(line);
     }
-    for (const OfferStep& step : OfferSequence()) {
-        if (line.taken) break;
-        if (step.kind == OfferStep::Catalogue) {
-            PolicyValue& value = Policy(step.policy);
-            value.ParseLine(line);
-            if (step.policy == Pol::ExpectNumberedBullets || step.policy == Pol::ExpectAlphabeticBullets ||
-                step.policy == Pol::ExpectRomanNumeralBullets) {
-                if (IsOn(step.policy)) bulletsExpected = 1;
-            }
-            if (step.policy == Pol::DOSFilenameRoot) {
-                TextString& root = TextPolicy(Pol::DOSFilenameRoot).tValue;
-                if (root.length > 5) root.SubString(0, 5);
-            }
-            continue;
-        }
-        if (step.kind == OfferStep::Table) {
-            PolicyValue& value = GetDefaultTabConfig()->Policy(step.tablePolicy);
-            value.ParseLine(line);
-            if (line.taken && step.tablePolicy == TabPol::TableLayout && line.accepted) {
-                if (line.isNone)
-                    value.isSet = 0;
-                else
-                    SetTableLayout(line.value.buffer);
-            }
-            continue;
-        }
-        if (!Contains(line.text, step.key)) continue;
-        switch (step.special) {
-            case Special::LinkDefinition: {
-                TextString phrase, linkText, url;
-                original.GetField(2, '"', &phrase);
-                original.GetField(4, '"', &linkText);
-                original.GetField(6, '"', &url);
-                AddLinkDefinition(phrase.buffer, linkText.buffer, url.buffer);
-                line.taken = 1;
-                line.category = 4;
-                listSet.linkDictionary = 1;
-                if (context && (context->documentState.htmlOutput || context->documentState.outputInt || context->documentState.rtfOutput) &&
-                    GetLinkDictionary()->rulesBuilt)
-                    GetLinkDictionary()->BuildRules(this);
-                break;
-            }
-            case Special::TextCommand:
-                if (GetTextCommands().Add(this, original.buffer)) {
-                    line.taken = 1;
-                    line.category = 1;
-                    listSet.textCommands = 1;
-                }
-                break;
-            case Special::RuleSet: {
-                line.taken = 1;
-                line.category = 3;
-                int code = -1;
-                if (Contains(line.value, "Tarnell"))
-                    code = 1;
-                else if (Contains(line.value, "SEC"))
-                    code = 2;
-                else if (Contains(line.value, "none"))
-                    code = 0;
-                if (code < 0) {
-                    line.accepted = 0;
-                    break;
-                }
-                if (ruleSetCode != 0 && code != ruleSetCode) {
-                    TextString message("WARNING: Changing rule set - ");
-                    message.Append(line.text);
-                    ReportMessage(message.buffer, 10);
-                }
-                ruleSetCode = code;
-                ruleSetChosen = 1;
-                if (context) context->ruleSetCode = code;
-                break;
-            }
-            case Special::IndentPositions:
-                line.taken = 1;
-                line.category = 1;
-                if (Contains(line.text, "none")) {
-                    indentPositions.fill(-1);
-                    indentCount = 0;
-                    indentMode = 0;
-                } else {
-                    indentCount = ReadPositions(line.value, indentPositions);
-                }
-                listSet.indentPositions = 1;
-                break;
-            case Special::HangingPositions:
-                line.taken = 1;
-                line.category = 1;
-                if (Contains(line.text, "none")) {
-                    hangingPositions.fill(-1);
-                    hangingCount = 0;
-                } else {
-                    hangingCount = ReadPositions(line.value, hangingPositions);
-                }
-                listSet.hangingPositions = 1;
-                break;
-            case Special::DocumentSections:
-                line.taken = 1;
-                listSet.sectionFilter = 1;
-                if (Contains(line.text, "none")) {
-                    sectionFilter.Clear();
-                } else {
-                    AddWords(sectionFilter, line.value);
-                    line.category = 3;
-                }
-                break;
-            case Special::DefinitionChar: {
-                bool found = false;
-                if (Contains(line.text, "':'")) {
-                    colonDefinition = 1;
-                    colonStrong = Contains(line.text, "strong") ? 1 : 0;
-                    found = true;
-                }
-                if (Contains(line.text, "none")) {
-                    colonDefinition = dashDefinition = colonStrong = dashStrong = 0;
-                    found = true;
-                }
-                if (Contains(line.text, "'-'")) {
-                    dashDefinition = 1;
-                    dashStrong = Contains(line.text, "strong") ? 1 : 0;
-                    found = true;
-                }
-                if (found) {
-                    line.taken = 1;
-                    line.category = 1;
-                    listSet.definitionChars = 1;
-                }
-                break;
-            }
-            case Special::UsenetGroups:
-                line.taken = 1;
-                line.category = 4;
-                listSet.usenetGroups = 1;
-                if (Contains(line.text, "none"))
-                    usenetGroups.Clear();
-                else
-                    AddWords(usenetGroups, line.value);
-                break;
-            case Special::RecognisedHeadings: {
-                line.taken = 1;
-                line.category = 1;
-                TextString word;
-                int number = 0;
-                if (line.text.GetField(3, ' ', &word) && word.ToInteger('1', &number) && number >= 0 &&
-                    number <= 6) {
-                    recognisedHeadings = number;
-                    listSet.headingNumbering = 1;
-                } else {
-                    line.accepted = 0;
-                }
-                break;
-            }
-            case Special::HeadingLevel:
-            case Special::ContentsLevel: {
-                TextString word;
-                if (!line.text.GetField(3, ' ', &word)) {
-                    line.taken = 1;
-                    break;
-                }
-                int level = -1;
-                if (!word.ToInteger('1', &level) || level < 0 || level > 5) {
-                    line.taken = 1;
-                    line.accepted = 0;
-                    break;
-                }
-                int equals = -1;
-                TextString styleText;
-                if (line.text.FindChar(0, '=', &equals, 1)) styleText.Assign(line.text.buffer + equals + 1);
-                styleText.Trim(0, " ");
-                HeadingLevelSpec& spec = step.special == Special::HeadingLevel ? headingLevels[static_cast<size_t>(level)]
-                                                                              : contentsLevels[static_cast<size_t>(level)];
-                HeadingLevelSpec parsed;
-                if (!parsed.Parse(level, styleText)) break;
-                spec = parsed;
-                line.taken = 1;
-                line.category = 1;
-                listSet.headingNumbering = 1;
-                if (parsed.indent != -1) SetInt(Pol::ExpectSecondWordHeadings, 1, true);
-                break;
-            }
-            case Special::BulletChar: {
-                if (Contains(line.text, "none")) {
-                    bulletCount = -1;
-                    line.taken = 1;
-                    line.category = 1;
-                    listSet.bulletChars = 1;
-                    break;
-                }
-                if (bulletCount >= 7) break;
-                TextString quoted;
-                line.taken = 1;
-                line.category = 1;
-                if (!line.text.GetField(2, '\'', &quoted) || quoted.length == 0) {
-                    line.accepted = 0;
-                    break;
-                }
-                char c = quoted.buffer[0];
-                if (c == 'o') {
-                    SetInt(Pol::RecogniseOBullet, 1, true);
-                } else if (c == '-') {
-                    SetInt(Pol::RecogniseDashBullet, 1, true);
-                } else {
-                    if (bulletCount < 0) bulletCount = 0;
-                    bulletChars[static_cast<size_t>(bulletCount++)] = static_cast<unsigned char>(c);
-                }
-                listSet.bulletChars = 1;
-                break;
-            }
-            case Special::None: break;
-        }
-    }
+    OfferAlongSequence(*this, line, original);
+    OfferAlternativeKeys(*this, line);
 
-    // Alternative spellings of keys, each offered to its own policy.
-    for (const AlternativeKey& alternative : kAlternativeKeys) {
-        if (line.taken) break;
-        line.alternativeKey.Assign(alternative.alternative);
-        PolicyValue* value = FindPolicy(alternative.key);
-        if (!value) {
-            for (int i = 0; i < kTablePolicyCount; ++i) {
-                PolicyValue& candidate = GetDefaultTabConfig()->Policy(static_cast<TabPol>(i));
-                if (candidate.key.Matches(alternative.key, 0, 0)) value = &candidate;
-            }
-        }
-        if (value) value->ParseLine(line);
-    }
-    line.alternativeKey.MakeEmpty();
-
+    // A section header is taken as nothing.
     if (!line.taken && IsPolicySectionHeader(line.text)) {
         line.taken = 1;
         line.category = 0;
