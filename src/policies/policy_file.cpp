@@ -2,6 +2,7 @@
 // dictionary files), the line parser every source of policy lines uses, and
 // the writer that turns a policy set back into a file the reader reads again.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -592,276 +593,401 @@ int FC::ReadPolicyFile(TextFile& reader) {
 }
 
 // ---------------------------------------------------------------------------
-// The writer
+// The writer's sections
 
-void FC::WritePolicyFile(TextFile& sink, bool all) const {
-    FC& self = const_cast<FC&>(*this);  // the values' writers are const; access needs the non-const accessors
-    int sectionsWritten = 0;
-    auto heading = [&](const char* name) {
-        ++sectionsWritten;
-        sink.PutLine("");
-        if (sectionsWritten > 5) sink.PutLine("");
-        sink.PutLine(name);
-        sink.PutLine("");
+namespace {
+
+// Reports a message of the writer.  The writer reads a const set, so it
+// cannot call FC::ReportMessage; this takes the same way that does: noted
+// for the run, swallowed for a line of the main input file being
+// converted, else through the context's sink with the set's filters, or
+// to the console when there is no context.
+void ReportFromWriter(const FC& set, const char* text, int level) {
+    TheRunStatus().NoteMessage(text);
+    Context* context = set.context;
+    if (context) {
+        int location = context->trackers.codeLocation;
+        if (location >= 1 && location <= 3) {
+            Tracker* tracker = context->pGetTracker();
+            if (tracker->position.unit == 0 && tracker->currentLine) {
+                context->sink.IsSuppressedByPrefix(TextString(text));
+                return;
+            }
+        }
+        set.LoadMessageFilters(context->sink);
+        TextString copy(text);
+        context->sink.OutputMessage(copy.buffer, level);
+        return;
+    }
+    if (set.IsOn(Pol::DisplayMessages)) {
+        std::fputs(text, stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+}
+
+// Writes a policy set section by section.  Every section writer says
+// whether it wrote its heading.
+class PolicyFileWriter {
+public:
+    PolicyFileWriter(const FC& set, TextFile& sink, bool all) : set_(set), sink_(sink), all_(all) {}
+
+    // One section of the file.
+    struct Section {
+        PolicySection section;  // NotWritten for the rule set, which has no catalogue policies
+        const char* name;
+        bool (PolicyFileWriter::*write)(const Section&);
+        // The first five sections count whether or not they are written, so
+        // that they keep their single empty line.
+        bool countedWhenSkipped;
     };
-    auto anySet = [&](std::initializer_list<Pol> ids) {
+
+    void Write();
+
+private:
+    static const Section kSections[];  // in the order they are written
+
+    const FC& set_;
+    TextFile& sink_;
+    bool all_;
+    int sectionsWritten_ = 0;
+
+    void Heading(const char* name) {
+        ++sectionsWritten_;
+        sink_.PutLine("");
+        if (sectionsWritten_ > 5) sink_.PutLine("");
+        sink_.PutLine(name);
+        sink_.PutLine("");
+    }
+    template <typename Ids>
+    bool AnySet(const Ids& ids) const {
         for (Pol id : ids)
-            if (IsSet(id)) return true;
+            if (set_.IsSet(id)) return true;
         return false;
-    };
-    auto writePolicy = [&](Pol id) {
+    }
+    void WritePolicy(Pol id) {
         const PolicyDefinition& definition = GetPolicyDefinition(id);
         if (definition.optionalInt && id != Pol::ErrorReportingLevel)
-            WriteOptionalIntLine(sink, all, self.IntPolicy(id));
+            WriteOptionalIntLine(sink_, all_, dynamic_cast<const IntPolicyValue&>(set_.Policy(id)));
         else
-            Policy(id).WriteLine(sink, all);
-    };
-    auto sectionPolicies = [&](PolicySection section) {
+            set_.Policy(id).WriteLine(sink_, all_);
+    }
+    static std::vector<Pol> SectionPolicies(PolicySection section) {
         std::vector<Pol> ids;
         for (int i = 0; i < kPolicyCount; ++i)
             if (GetPolicyDefinition(static_cast<Pol>(i)).section == section) ids.push_back(static_cast<Pol>(i));
         return ids;
-    };
-    auto sectionSet = [&](const std::vector<Pol>& ids) {
-        for (Pol id : ids)
-            if (IsSet(id)) return true;
-        return false;
-    };
+    }
     // A plain section: heading when anything is to be written, then its policies.
-    auto plainSection = [&](PolicySection section, const char* name, bool extra = false) {
-        std::vector<Pol> ids = sectionPolicies(section);
-        if (!all && !sectionSet(ids) && !extra) return false;
-        heading(name);
-        for (Pol id : ids) writePolicy(id);
+    bool PlainSection(PolicySection section, const char* name, bool extra = false) {
+        std::vector<Pol> ids = SectionPolicies(section);
+        if (!all_ && !AnySet(ids) && !extra) return false;
+        Heading(name);
+        for (Pol id : ids) WritePolicy(id);
         return true;
-    };
+    }
     // A group of policies preceded by an empty line when anything of it is written.
-    auto subGroup = [&](std::initializer_list<Pol> ids, bool blankLine) {
-        if (!all && !anySet(ids)) return;
-        if (blankLine) sink.PutLine("");
-        for (Pol id : ids) writePolicy(id);
-    };
-
-    if (context) {
-        context->optionGroups.skiv.Write(sink, all);
-        context->optionGroups.formatting.Write(sink, all);
-        context->optionGroups.mailTidy.Write(sink, all);
+    void SubGroup(std::initializer_list<Pol> ids, bool blankLine) {
+        if (!all_ && !AnySet(ids)) return;
+        if (blankLine) sink_.PutLine("");
+        for (Pol id : ids) WritePolicy(id);
     }
-
-    // [Rule Set]
-    if (all || ruleSetChosen) {
-        heading("[Rule Set]");
-        switch (ruleSetCode) {
-            case 0: sink.PutLine("Rule set to be used              : (none)"); break;
-            case 1: sink.PutLine("Rule set to be used              : Tarnell"); break;
-            case 2: sink.PutLine("Rule set to be used              : SEC"); break;
-            default: self.ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10); break;
-        }
-    } else {
-        ++sectionsWritten;  // the first five sections keep their single empty line
-    }
-    if (!plainSection(PolicySection::Messages, "[Messages]")) ++sectionsWritten;
-    if (ruleSetCode == 1 || ruleSetCode == 2) {
-        if (!plainSection(PolicySection::Tarnell, "[Tarnell]")) ++sectionsWritten;
-    } else {
-        ++sectionsWritten;
-    }
-    if (!plainSection(PolicySection::Tagging, "[Tagging]")) ++sectionsWritten;
-
-    // [General Analysis]
-    {
-        std::vector<Pol> ids = sectionPolicies(PolicySection::GeneralAnalysis);
-        bool lists = listSet.indentPositions || listSet.hangingPositions || listSet.definitionChars;
-        if (all || sectionSet(ids) || lists) {
-            heading("[General Analysis]");
-            if (all || listSet.indentPositions) {
-                if (indentCount <= 0) {
-                    sink.PutLine("Indent position(s)               : (none)");
-                } else {
-                    TextString line("Indent position(s)               : ");
-                    for (int i = 0; i < indentCount && i < 6; ++i)
-                        line.AppendNumber('1', indentPositions[static_cast<size_t>(i)], 1);
-                    sink.PutLine(line.buffer);
-                }
-            }
-            if (all || listSet.hangingPositions) {
-                if (IsOn(Pol::LookForHangingParagraphs) && hangingCount > 0) {
-                    TextString line("Hanging paragraph position(s)    : ");
-                    for (int i = 0; i < hangingCount && i < 6; ++i)
-                        line.AppendNumber('1', hangingPositions[static_cast<size_t>(i)], 1);
-                    sink.PutLine(line.buffer);
-                } else {
-                    sink.PutLine("Hanging paragraph position(s)    : (none)");
-                }
-            }
-            if (all || IsSet(Pol::SearchForDefinitions) || listSet.definitionChars) {
-                sink.PutLine("");
-                writePolicy(Pol::SearchForDefinitions);
-                if (all || listSet.definitionChars) {
-                    // "(none)" first, so that a character that is off stays off when read back.
-                    sink.PutLine("Definition Char                  : (none)");
-                    if (dashDefinition)
-                        sink.PutLine(dashStrong ? "Definition Char                  : '-' (strong) "
-                                                : "Definition Char                  : '-' (weak)");
-                    if (colonDefinition)
-                        sink.PutLine(colonStrong ? "Definition Char                  : ':' (strong) "
-                                                 : "Definition Char                  : ':' (weak) ");
-                }
-            }
-            subGroup({Pol::PageWidth, Pol::TabSize, Pol::TextJustification}, true);
-            std::vector<Pol> paragraphs = {Pol::ExpectBlankLinesBetweenParas, Pol::NewParagraphOffset,
-                                           Pol::PreserveNewParagraphOffset, Pol::InputJapanese,
-                                           Pol::InputDOSCharacters, Pol::InputPCLCodes, Pol::InputUnicode,
-                                           Pol::InputMIME, Pol::InputDoubleSpaced, Pol::InputChangeBars,
-                                           Pol::InputPageMarkers};
-            if (IsOn(Pol::InputPageMarkers)) paragraphs.push_back(Pol::PageMarkerSize);
-            if (all || sectionSet(paragraphs)) {
-                sink.PutLine("");
-                for (Pol id : paragraphs) writePolicy(id);
-            }
-            std::vector<Pol> analysis;
-            bool inRange = false;
-            for (Pol id : ids) {
-                if (id == Pol::KeepItSimple) inRange = true;
-                if (inRange) analysis.push_back(id);
-                if (id == Pol::MinimumRulerLength) inRange = false;
-            }
-            if (all || sectionSet(analysis)) {
-                sink.PutLine("");
-                for (Pol id : analysis) writePolicy(id);
-            }
+    // A list line: its key, then the list's words, or "(none)".
+    void ListLine(const char* key, const StringList& list) {
+        if (list.count == 0) {
+            TextString line(key);
+            line.Append("(none)");
+            sink_.PutLine(line.buffer);
         } else {
-            ++sectionsWritten;
-        }
-    }
-
-    // [Bullets]
-    if (plainSection(PolicySection::Bullets, "[Bullets]", listSet.bulletChars != 0) &&
-        (all || listSet.bulletChars)) {
-        sink.PutLine("");
-        if (bulletCount <= 0) sink.PutLine("Bullet Char                      : (none)");
-        if (ownBulletSwitch) {
-            for (int i = 0; i < bulletCount && i < 8; ++i) {
-                TextString line("Bullet Char                      : '");
-                line.AppendChar(static_cast<char>(bulletChars[static_cast<size_t>(i)]));
-                line.AppendChar('\'');
-                sink.PutLine(line.buffer);
-            }
-        }
-    }
-
-    // [Headings]: "Expect Second Word Headings" is written once, with the
-    // numbering lines when they are written, else with the other policies.
-    {
-        std::vector<Pol> ids = sectionPolicies(PolicySection::Headings);
-        bool numbering = all || listSet.headingNumbering;
-        if (all || sectionSet(ids) || listSet.headingNumbering) {
-            heading("[Headings]");
-            for (Pol id : ids)
-                if (!(numbering && id == Pol::ExpectSecondWordHeadings)) writePolicy(id);
-            if (numbering) {
-                writePolicy(Pol::ExpectSecondWordHeadings);
-                sink.PutLine("");
-                TextString count("We have ");
-                count.AppendNumber('1', recognisedHeadings, 1);
-                count.Append(" recognised headings");
-                sink.PutLine(count.buffer);
-                for (int pass = 0; pass < 2; ++pass) {
-                    for (int level = 0; level < recognisedHeadings && level < 6; ++level) {
-                        TextString line(pass == 0 ? "    Heading level " : "    Contents level ");
-                        line.AppendNumber('1', level, 0);
-                        line.Append(" = ");
-                        TextString style;
-                        const HeadingLevelSpec& spec =
-                            pass == 0 ? headingLevels[static_cast<size_t>(level)] : contentsLevels[static_cast<size_t>(level)];
-                        spec.Format(level, &style);
-                        line.Append(style);
-                        sink.PutLine(line.buffer);
-                    }
-                }
-            }
-        }
-    }
-
-    plainSection(PolicySection::PreFormatted, "[Pre-formatted text]");
-    plainSection(PolicySection::AddedHTML, "[Added HTML]");
-    plainSection(PolicySection::AddedRTF, "[Added RTF]");
-    if (all || IsOn(Pol::InputIsCompositionUnit)) {
-        heading("[Composition Units]");
-        writePolicy(Pol::InputIsCompositionUnit);
-    }
-    plainSection(PolicySection::Frames, "[Frames]");
-    if (plainSection(PolicySection::Hyperlinks, "[Hyperlinks]", listSet.usenetGroups != 0) &&
-        (all || listSet.usenetGroups)) {
-        if (usenetGroups.count == 0) {
-            sink.PutLine("Recognised USENET groups         : (none)");
-        } else {
-            TextString line("Recognised USENET groups         : ");
+            TextString line(key);
             TextString joined;
-            usenetGroups.Join(&joined, " ");
+            list.Join(&joined, " ");
             line.Append(joined);
-            sink.PutLine(line.buffer);
+            sink_.PutLine(line.buffer);
         }
     }
 
-    // [File generation]
-    {
-        std::vector<Pol> ids = sectionPolicies(PolicySection::FileGeneration);
-        if (all || sectionSet(ids)) {
-            heading("[File generation]");
-            subGroup({Pol::HTMLVersion, Pol::UseHTMExtension, Pol::OutputFileExtension}, false);
-            subGroup({Pol::UseDOSFilenames, Pol::DOSFilenameRoot}, true);
-            std::vector<Pol> rest(std::find(ids.begin(), ids.end(), Pol::SplitLevel), ids.end());
-            if (all || sectionSet(rest)) {
-                sink.PutLine("");
-                for (Pol id : rest) writePolicy(id);
-            }
-        }
-    }
-    plainSection(PolicySection::Contents, "[Contents]");
-    plainSection(PolicySection::DirectoryPage, "[Directory Page]");
-    if (plainSection(PolicySection::Preprocessor, "[Preprocessor]", listSet.sectionFilter != 0) &&
-        (all || listSet.sectionFilter)) {
-        if (sectionFilter.count == 0) {
-            sink.PutLine("Include document section(s)      : (none)");
-        } else {
-            TextString line("Include document section(s)      : ");
-            TextString joined;
-            sectionFilter.Join(&joined, " ");
-            line.Append(joined);
-            sink.PutLine(line.buffer);
-        }
-    }
-    plainSection(PolicySection::Style, "[Style]");
-    plainSection(PolicySection::PageFormatting, "[Page Formatting]");
+    bool Plain(const Section& section) { return PlainSection(section.section, section.name); }
+    bool RuleSet(const Section& section);
+    bool Tarnell(const Section& section);
+    bool GeneralAnalysis(const Section& section);
+    void PositionLines();
+    void DefinitionLines();
+    void ParagraphAndAnalysisGroups(const std::vector<Pol>& ids);
+    bool Bullets(const Section& section);
+    bool Headings(const Section& section);
+    void HeadingNumberingLines();
+    bool CompositionUnits(const Section& section);
+    bool Hyperlinks(const Section& section);
+    bool FileGeneration(const Section& section);
+    bool Preprocessor(const Section& section);
+    bool TableGeneration(const Section& section);
+    bool LinkDictionary(const Section& section);
+    bool TextSubstitution(const Section& section);
+};
 
-    // [Table generation]
-    {
-        const TabConfig* table = GetDefaultTabConfig();
-        bool anyTableSet = false;
-        for (TabPol id : TablePoliciesInWriterOrder()) anyTableSet = anyTableSet || table->IsSet(id);
-        if (all || IsSet(Pol::AttemptTableGeneration) || anyTableSet) {
-            heading("[Table generation]");
-            writePolicy(Pol::AttemptTableGeneration);
-            for (TabPol id : TablePoliciesInWriterOrder()) {
-                const PolicyValue& value = table->Policy(id);
-                if (GetTablePolicyDefinition(id).onlyWhenSet && !table->IsSet(id)) continue;
-                if (GetTablePolicyDefinition(id).optionalInt)
-                    WriteOptionalIntLine(sink, all, dynamic_cast<const IntPolicyValue&>(value));
-                else
-                    value.WriteLine(sink, all);
-            }
-        }
-    }
+using W = PolicyFileWriter;
+const W::Section W::kSections[] = {
+    {PolicySection::NotWritten, "[Rule Set]", &W::RuleSet, true},
+    {PolicySection::Messages, "[Messages]", &W::Plain, true},
+    {PolicySection::Tarnell, "[Tarnell]", &W::Tarnell, true},
+    {PolicySection::Tagging, "[Tagging]", &W::Plain, true},
+    {PolicySection::GeneralAnalysis, "[General Analysis]", &W::GeneralAnalysis, true},
+    {PolicySection::Bullets, "[Bullets]", &W::Bullets, false},
+    {PolicySection::Headings, "[Headings]", &W::Headings, false},
+    {PolicySection::PreFormatted, "[Pre-formatted text]", &W::Plain, false},
+    {PolicySection::AddedHTML, "[Added HTML]", &W::Plain, false},
+    {PolicySection::AddedRTF, "[Added RTF]", &W::Plain, false},
+    {PolicySection::CompositionUnits, "[Composition Units]", &W::CompositionUnits, false},
+    {PolicySection::Frames, "[Frames]", &W::Plain, false},
+    {PolicySection::Hyperlinks, "[Hyperlinks]", &W::Hyperlinks, false},
+    {PolicySection::FileGeneration, "[File generation]", &W::FileGeneration, false},
+    {PolicySection::Contents, "[Contents]", &W::Plain, false},
+    {PolicySection::DirectoryPage, "[Directory Page]", &W::Plain, false},
+    {PolicySection::Preprocessor, "[Preprocessor]", &W::Preprocessor, false},
+    {PolicySection::Style, "[Style]", &W::Plain, false},
+    {PolicySection::PageFormatting, "[Page Formatting]", &W::Plain, false},
+    {PolicySection::TableGeneration, "[Table generation]", &W::TableGeneration, false},
+    {PolicySection::LinkDictionary, "[Link Dictionary]", &W::LinkDictionary, false},
+    {PolicySection::TextSubstitution, "[Text Substitution]", &W::TextSubstitution, false},
+};
 
-    if (all || IsSet(Pol::LinkDictionaryFile)) {
-        heading("[Link Dictionary]");
-        writePolicy(Pol::LinkDictionaryFile);
+void PolicyFileWriter::Write() {
+    if (set_.context) {
+        set_.context->optionGroups.skiv.Write(sink_, all_);
+        set_.context->optionGroups.formatting.Write(sink_, all_);
+        set_.context->optionGroups.mailTidy.Write(sink_, all_);
     }
-    WriteLinkDictionary(sink);
-    if (all || IsSet(Pol::TextSubstitutionFile)) {
-        heading("[Text Substitution]");
-        writePolicy(Pol::TextSubstitutionFile);
-    }
-    GetTextCommands().Write(sink);
+    for (const Section& section : kSections)
+        if (!(this->*section.write)(section) && section.countedWhenSkipped) ++sectionsWritten_;
 }
+
+bool PolicyFileWriter::RuleSet(const Section& section) {
+    if (!all_ && !set_.ruleSetChosen) return false;
+    Heading(section.name);
+    switch (set_.ruleSetCode) {
+        case 0: sink_.PutLine("Rule set to be used              : (none)"); break;
+        case 1: sink_.PutLine("Rule set to be used              : Tarnell"); break;
+        case 2: sink_.PutLine("Rule set to be used              : SEC"); break;
+        default: ReportFromWriter(set_, "UNSUPPORTED CASE: Unexpected Rule Set", 10); break;
+    }
+    return true;
+}
+
+// Written only under a rule set.
+bool PolicyFileWriter::Tarnell(const Section& section) {
+    if (set_.ruleSetCode != 1 && set_.ruleSetCode != 2) return false;
+    return PlainSection(section.section, section.name);
+}
+
+bool PolicyFileWriter::GeneralAnalysis(const Section& section) {
+    std::vector<Pol> ids = SectionPolicies(section.section);
+    const PolicyListFlags& listSet = set_.listSet;
+    bool lists = listSet.indentPositions || listSet.hangingPositions || listSet.definitionChars;
+    if (!all_ && !AnySet(ids) && !lists) return false;
+    Heading(section.name);
+    PositionLines();
+    DefinitionLines();
+    SubGroup({Pol::PageWidth, Pol::TabSize, Pol::TextJustification}, true);
+    ParagraphAndAnalysisGroups(ids);
+    return true;
+}
+
+// The indent and hanging paragraph positions.
+void PolicyFileWriter::PositionLines() {
+    if (all_ || set_.listSet.indentPositions) {
+        if (set_.indentCount <= 0) {
+            sink_.PutLine("Indent position(s)               : (none)");
+        } else {
+            TextString line("Indent position(s)               : ");
+            for (int i = 0; i < set_.indentCount && i < 6; ++i)
+                line.AppendNumber('1', set_.indentPositions[static_cast<size_t>(i)], 1);
+            sink_.PutLine(line.buffer);
+        }
+    }
+    if (all_ || set_.listSet.hangingPositions) {
+        if (set_.IsOn(Pol::LookForHangingParagraphs) && set_.hangingCount > 0) {
+            TextString line("Hanging paragraph position(s)    : ");
+            for (int i = 0; i < set_.hangingCount && i < 6; ++i)
+                line.AppendNumber('1', set_.hangingPositions[static_cast<size_t>(i)], 1);
+            sink_.PutLine(line.buffer);
+        } else {
+            sink_.PutLine("Hanging paragraph position(s)    : (none)");
+        }
+    }
+}
+
+// "Search for definitions" and the definition characters.
+void PolicyFileWriter::DefinitionLines() {
+    if (!all_ && !set_.IsSet(Pol::SearchForDefinitions) && !set_.listSet.definitionChars) return;
+    sink_.PutLine("");
+    WritePolicy(Pol::SearchForDefinitions);
+    if (all_ || set_.listSet.definitionChars) {
+        // "(none)" first, so that a character that is off stays off when read back.
+        sink_.PutLine("Definition Char                  : (none)");
+        if (set_.dashDefinition)
+            sink_.PutLine(set_.dashStrong ? "Definition Char                  : '-' (strong) "
+                                          : "Definition Char                  : '-' (weak)");
+        if (set_.colonDefinition)
+            sink_.PutLine(set_.colonStrong ? "Definition Char                  : ':' (strong) "
+                                           : "Definition Char                  : ':' (weak) ");
+    }
+}
+
+// The input and paragraph policies, then the analysis policies from "Keep it
+// simple" to "Minimum ruler length".
+void PolicyFileWriter::ParagraphAndAnalysisGroups(const std::vector<Pol>& ids) {
+    std::vector<Pol> paragraphs = {Pol::ExpectBlankLinesBetweenParas, Pol::NewParagraphOffset,
+                                   Pol::PreserveNewParagraphOffset, Pol::InputJapanese,
+                                   Pol::InputDOSCharacters, Pol::InputPCLCodes, Pol::InputUnicode,
+                                   Pol::InputMIME, Pol::InputDoubleSpaced, Pol::InputChangeBars,
+                                   Pol::InputPageMarkers};
+    if (set_.IsOn(Pol::InputPageMarkers)) paragraphs.push_back(Pol::PageMarkerSize);
+    if (all_ || AnySet(paragraphs)) {
+        sink_.PutLine("");
+        for (Pol id : paragraphs) WritePolicy(id);
+    }
+    std::vector<Pol> analysis;
+    bool inRange = false;
+    for (Pol id : ids) {
+        if (id == Pol::KeepItSimple) inRange = true;
+        if (inRange) analysis.push_back(id);
+        if (id == Pol::MinimumRulerLength) inRange = false;
+    }
+    if (all_ || AnySet(analysis)) {
+        sink_.PutLine("");
+        for (Pol id : analysis) WritePolicy(id);
+    }
+}
+
+bool PolicyFileWriter::Bullets(const Section& section) {
+    if (!PlainSection(section.section, section.name, set_.listSet.bulletChars != 0)) return false;
+    if (!all_ && !set_.listSet.bulletChars) return true;
+    sink_.PutLine("");
+    if (set_.bulletCount <= 0) sink_.PutLine("Bullet Char                      : (none)");
+    if (set_.ownBulletSwitch) {
+        for (int i = 0; i < set_.bulletCount && i < 8; ++i) {
+            TextString line("Bullet Char                      : '");
+            line.AppendChar(static_cast<char>(set_.bulletChars[static_cast<size_t>(i)]));
+            line.AppendChar('\'');
+            sink_.PutLine(line.buffer);
+        }
+    }
+    return true;
+}
+
+// [Headings]: "Expect Second Word Headings" is written once, with the
+// numbering lines when they are written, else with the other policies.
+bool PolicyFileWriter::Headings(const Section& section) {
+    std::vector<Pol> ids = SectionPolicies(section.section);
+    bool numbering = all_ || set_.listSet.headingNumbering;
+    if (!all_ && !AnySet(ids) && !set_.listSet.headingNumbering) return false;
+    Heading(section.name);
+    for (Pol id : ids)
+        if (!(numbering && id == Pol::ExpectSecondWordHeadings)) WritePolicy(id);
+    if (numbering) HeadingNumberingLines();
+    return true;
+}
+
+void PolicyFileWriter::HeadingNumberingLines() {
+    WritePolicy(Pol::ExpectSecondWordHeadings);
+    sink_.PutLine("");
+    TextString count("We have ");
+    count.AppendNumber('1', set_.recognisedHeadings, 1);
+    count.Append(" recognised headings");
+    sink_.PutLine(count.buffer);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int level = 0; level < set_.recognisedHeadings && level < 6; ++level) {
+            TextString line(pass == 0 ? "    Heading level " : "    Contents level ");
+            line.AppendNumber('1', level, 0);
+            line.Append(" = ");
+            TextString style;
+            const HeadingLevelSpec& spec = pass == 0 ? set_.headingLevels[static_cast<size_t>(level)]
+                                                     : set_.contentsLevels[static_cast<size_t>(level)];
+            spec.Format(level, &style);
+            line.Append(style);
+            sink_.PutLine(line.buffer);
+        }
+    }
+}
+
+bool PolicyFileWriter::CompositionUnits(const Section& section) {
+    if (!all_ && !set_.IsOn(Pol::InputIsCompositionUnit)) return false;
+    Heading(section.name);
+    WritePolicy(Pol::InputIsCompositionUnit);
+    return true;
+}
+
+bool PolicyFileWriter::Hyperlinks(const Section& section) {
+    if (!PlainSection(section.section, section.name, set_.listSet.usenetGroups != 0)) return false;
+    if (all_ || set_.listSet.usenetGroups) ListLine("Recognised USENET groups         : ", set_.usenetGroups);
+    return true;
+}
+
+bool PolicyFileWriter::FileGeneration(const Section& section) {
+    std::vector<Pol> ids = SectionPolicies(section.section);
+    if (!all_ && !AnySet(ids)) return false;
+    Heading(section.name);
+    SubGroup({Pol::HTMLVersion, Pol::UseHTMExtension, Pol::OutputFileExtension}, false);
+    SubGroup({Pol::UseDOSFilenames, Pol::DOSFilenameRoot}, true);
+    std::vector<Pol> rest(std::find(ids.begin(), ids.end(), Pol::SplitLevel), ids.end());
+    if (all_ || AnySet(rest)) {
+        sink_.PutLine("");
+        for (Pol id : rest) WritePolicy(id);
+    }
+    return true;
+}
+
+bool PolicyFileWriter::Preprocessor(const Section& section) {
+    if (!PlainSection(section.section, section.name, set_.listSet.sectionFilter != 0)) return false;
+    if (all_ || set_.listSet.sectionFilter) ListLine("Include document section(s)      : ", set_.sectionFilter);
+    return true;
+}
+
+// "Attempt TABLE generation", then the policies of the default table configuration.
+bool PolicyFileWriter::TableGeneration(const Section& section) {
+    const TabConfig* table = set_.GetDefaultTabConfig();
+    bool anyTableSet = false;
+    for (TabPol id : TablePoliciesInWriterOrder()) anyTableSet = anyTableSet || table->IsSet(id);
+    if (!all_ && !set_.IsSet(Pol::AttemptTableGeneration) && !anyTableSet) return false;
+    Heading(section.name);
+    WritePolicy(Pol::AttemptTableGeneration);
+    for (TabPol id : TablePoliciesInWriterOrder()) {
+        const PolicyValue& value = table->Policy(id);
+        if (GetTablePolicyDefinition(id).onlyWhenSet && !table->IsSet(id)) continue;
+        if (GetTablePolicyDefinition(id).optionalInt)
+            WriteOptionalIntLine(sink_, all_, dynamic_cast<const IntPolicyValue&>(value));
+        else
+            value.WriteLine(sink_, all_);
+    }
+    return true;
+}
+
+// The file policy, then the definitions themselves, with or without the heading.
+bool PolicyFileWriter::LinkDictionary(const Section& section) {
+    bool written = all_ || set_.IsSet(Pol::LinkDictionaryFile);
+    if (written) {
+        Heading(section.name);
+        WritePolicy(Pol::LinkDictionaryFile);
+    }
+    set_.WriteLinkDictionary(sink_);
+    return written;
+}
+
+// The file policy, then the text commands themselves, with or without the heading.
+bool PolicyFileWriter::TextSubstitution(const Section& section) {
+    bool written = all_ || set_.IsSet(Pol::TextSubstitutionFile);
+    if (written) {
+        Heading(section.name);
+        WritePolicy(Pol::TextSubstitutionFile);
+    }
+    set_.GetTextCommands().Write(sink_);
+    return written;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The writer
+
+void FC::WritePolicyFile(TextFile& sink, bool all) const { PolicyFileWriter(*this, sink, all).Write(); }
