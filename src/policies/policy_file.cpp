@@ -694,17 +694,15 @@ private:
     }
     // A list line: its key, then the list's words, or "(none)".
     void ListLine(const char* key, const StringList& list) {
+        TextString line(key);
         if (list.count == 0) {
-            TextString line(key);
             line.Append("(none)");
-            sink_.PutLine(line.buffer);
         } else {
-            TextString line(key);
             TextString joined;
             list.Join(&joined, " ");
             line.Append(joined);
-            sink_.PutLine(line.buffer);
         }
+        sink_.PutLine(line.buffer);
     }
 
     bool Plain(const Section& section) { return PlainSection(section.section, section.name); }
