@@ -2,6 +2,7 @@
 // dictionary files), the line parser every source of policy lines uses, and
 // the writer that turns a policy set back into a file the reader reads again.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ enum class Special {
     TextCommand,
 };
 
+// Takes a line that holds a special key into the set (`which` tells the keys
+// that share a handler apart).
+using SpecialHandler = void (*)(FC& set, PolicyLine& line, const TextString& original, Special which);
+
 // One step of the parser's offering sequence: a catalogue policy, a table
 // policy of the default configuration, or a special key.
 struct OfferStep {
@@ -46,6 +51,7 @@ struct OfferStep {
     TabPol tablePolicy = TabPol::Count;
     Special special = Special::None;
     const char* key = nullptr;
+    SpecialHandler take = nullptr;
 };
 
 const char* KeyOf(const OfferStep& step) { return step.key; }
@@ -53,58 +59,6 @@ const char* KeyOf(const OfferStep& step) { return step.key; }
 bool StartsWithNoCase(const char* text, const char* prefix) {
     size_t n = std::strlen(prefix);
     return std::strlen(text) >= n && CompareTextN(text, prefix, static_cast<int>(n), 1) == 0;
-}
-
-// The fixed offering sequence: every policy of the catalogue in the writer's
-// order, with the table policies of the default configuration after
-// "Attempt TABLE generation", and then the special keys.  The special keys
-// match anywhere in a line, so they come after the catalogue keys (which
-// match only at its start): a line such as "Document Keywords : Link
-// definition" belongs to its policy, not to the link dictionary.  Where one
-// key begins with another, the longer is moved in front of the shorter so
-// that it is offered first ("Output policy filename" before "Output policy
-// file").
-const std::vector<OfferStep>& OfferSequence() {
-    static const std::vector<OfferStep> sequence = [] {
-        std::vector<OfferStep> steps;
-        for (int i = 0; i < kPolicyCount; ++i) {
-            const PolicyDefinition& definition = GetPolicyDefinition(static_cast<Pol>(i));
-            steps.push_back({OfferStep::Catalogue, definition.id, TabPol::Count, Special::None, definition.key});
-            if (definition.id == Pol::AttemptTableGeneration) {
-                for (TabPol id : TablePoliciesInWriterOrder())
-                    steps.push_back(
-                        {OfferStep::Table, Pol::Count, id, Special::None, GetTablePolicyDefinition(id).key});
-            }
-        }
-        for (size_t i = 0; i < steps.size(); ++i) {
-            for (size_t j = i + 1; j < steps.size(); ++j) {
-                if (std::strlen(KeyOf(steps[j])) > std::strlen(KeyOf(steps[i])) &&
-                    StartsWithNoCase(KeyOf(steps[j]), KeyOf(steps[i]))) {
-                    OfferStep moved = steps[j];
-                    steps.erase(steps.begin() + static_cast<std::ptrdiff_t>(j));
-                    steps.insert(steps.begin() + static_cast<std::ptrdiff_t>(i), moved);
-                }
-            }
-        }
-        const std::pair<Special, const char*> specials[] = {
-            {Special::LinkDefinition, "Link definition"},
-            {Special::TextCommand, "Text command"},
-            {Special::RuleSet, "Rule set to be used"},
-            {Special::IndentPositions, "Indent position(s)"},
-            {Special::HangingPositions, "Hanging paragraph position(s)"},
-            {Special::DocumentSections, "Include document section"},
-            {Special::DefinitionChar, "Definition Char"},
-            {Special::UsenetGroups, "Recognised USENET groups"},
-            {Special::RecognisedHeadings, " recognised headings"},
-            {Special::HeadingLevel, "Heading level"},
-            {Special::ContentsLevel, "Contents level"},
-            {Special::BulletChar, "bullet char"},
-        };
-        for (const auto& [which, key] : specials)
-            steps.push_back({OfferStep::SpecialKey, Pol::Count, TabPol::Count, which, key});
-        return steps;
-    }();
-    return sequence;
 }
 
 struct AlternativeKey {
@@ -168,12 +122,322 @@ void AddWords(StringList& list, const TextString& value) {
         if (word.length > 0) list.Add(word.buffer);
 }
 
+// ---------------------------------------------------------------------------
+// The special keys: each handler takes a line whose text holds its key (the
+// line's claim state is untouched when it does not take it).
+
+void TakeLinkDefinition(FC& set, PolicyLine& line, const TextString& original, Special) {
+    TextString phrase, linkText, url;
+    original.GetField(2, '"', &phrase);
+    original.GetField(4, '"', &linkText);
+    original.GetField(6, '"', &url);
+    set.AddLinkDefinition(phrase.buffer, linkText.buffer, url.buffer);
+    line.taken = 1;
+    line.category = 4;
+    set.listSet.linkDictionary = 1;
+    Context* context = set.context;
+    if (context && (context->documentState.htmlOutput || context->documentState.outputInt || context->documentState.rtfOutput) &&
+        set.GetLinkDictionary()->rulesBuilt)
+        set.GetLinkDictionary()->BuildRules(&set);
+}
+
+void TakeTextCommand(FC& set, PolicyLine& line, const TextString& original, Special) {
+    if (set.GetTextCommands().Add(&set, original.buffer)) {
+        line.taken = 1;
+        line.category = 1;
+        set.listSet.textCommands = 1;
+    }
+}
+
+void TakeRuleSet(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    line.category = 3;
+    int code = -1;
+    if (Contains(line.value, "Tarnell"))
+        code = 1;
+    else if (Contains(line.value, "SEC"))
+        code = 2;
+    else if (Contains(line.value, "none"))
+        code = 0;
+    if (code < 0) {
+        line.accepted = 0;
+        return;
+    }
+    if (set.ruleSetCode != 0 && code != set.ruleSetCode) {
+        TextString message("WARNING: Changing rule set - ");
+        message.Append(line.text);
+        set.ReportMessage(message.buffer, 10);
+    }
+    set.ruleSetCode = code;
+    set.ruleSetChosen = 1;
+    if (set.context) set.context->ruleSetCode = code;
+}
+
+void TakeIndentPositions(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    line.category = 1;
+    if (Contains(line.text, "none")) {
+        set.indentPositions.fill(-1);
+        set.indentCount = 0;
+        set.indentMode = 0;
+    } else {
+        set.indentCount = ReadPositions(line.value, set.indentPositions);
+    }
+    set.listSet.indentPositions = 1;
+}
+
+void TakeHangingPositions(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    line.category = 1;
+    if (Contains(line.text, "none")) {
+        set.hangingPositions.fill(-1);
+        set.hangingCount = 0;
+    } else {
+        set.hangingCount = ReadPositions(line.value, set.hangingPositions);
+    }
+    set.listSet.hangingPositions = 1;
+}
+
+void TakeDocumentSections(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    set.listSet.sectionFilter = 1;
+    if (Contains(line.text, "none")) {
+        set.sectionFilter.Clear();
+    } else {
+        AddWords(set.sectionFilter, line.value);
+        line.category = 3;
+    }
+}
+
+void TakeDefinitionChar(FC& set, PolicyLine& line, const TextString&, Special) {
+    bool found = false;
+    if (Contains(line.text, "':'")) {
+        set.colonDefinition = 1;
+        set.colonStrong = Contains(line.text, "strong") ? 1 : 0;
+        found = true;
+    }
+    if (Contains(line.text, "none")) {
+        set.colonDefinition = set.dashDefinition = set.colonStrong = set.dashStrong = 0;
+        found = true;
+    }
+    if (Contains(line.text, "'-'")) {
+        set.dashDefinition = 1;
+        set.dashStrong = Contains(line.text, "strong") ? 1 : 0;
+        found = true;
+    }
+    if (found) {
+        line.taken = 1;
+        line.category = 1;
+        set.listSet.definitionChars = 1;
+    }
+}
+
+void TakeUsenetGroups(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    line.category = 4;
+    set.listSet.usenetGroups = 1;
+    if (Contains(line.text, "none"))
+        set.usenetGroups.Clear();
+    else
+        AddWords(set.usenetGroups, line.value);
+}
+
+void TakeRecognisedHeadings(FC& set, PolicyLine& line, const TextString&, Special) {
+    line.taken = 1;
+    line.category = 1;
+    TextString word;
+    int number = 0;
+    if (line.text.GetField(3, ' ', &word) && word.ToInteger('1', &number) && number >= 0 && number <= 6) {
+        set.recognisedHeadings = number;
+        set.listSet.headingNumbering = 1;
+    } else {
+        line.accepted = 0;
+    }
+}
+
+// "Heading level" and "Contents level": the numbering style of one level.
+void TakeLevelStyle(FC& set, PolicyLine& line, const TextString&, Special which) {
+    TextString word;
+    if (!line.text.GetField(3, ' ', &word)) {
+        line.taken = 1;
+        return;
+    }
+    int level = -1;
+    if (!word.ToInteger('1', &level) || level < 0 || level > 5) {
+        line.taken = 1;
+        line.accepted = 0;
+        return;
+    }
+    int equals = -1;
+    TextString styleText;
+    if (line.text.FindChar(0, '=', &equals, 1)) styleText.Assign(line.text.buffer + equals + 1);
+    styleText.Trim(0, " ");
+    HeadingLevelSpec& spec = which == Special::HeadingLevel ? set.headingLevels[static_cast<size_t>(level)]
+                                                            : set.contentsLevels[static_cast<size_t>(level)];
+    HeadingLevelSpec parsed;
+    if (!parsed.Parse(level, styleText)) return;
+    spec = parsed;
+    line.taken = 1;
+    line.category = 1;
+    set.listSet.headingNumbering = 1;
+    if (parsed.indent != -1) set.SetInt(Pol::ExpectSecondWordHeadings, 1, true);
+}
+
+void TakeBulletChar(FC& set, PolicyLine& line, const TextString&, Special) {
+    if (Contains(line.text, "none")) {
+        set.bulletCount = -1;
+        line.taken = 1;
+        line.category = 1;
+        set.listSet.bulletChars = 1;
+        return;
+    }
+    if (set.bulletCount >= 7) return;
+    TextString quoted;
+    line.taken = 1;
+    line.category = 1;
+    if (!line.text.GetField(2, '\'', &quoted) || quoted.length == 0) {
+        line.accepted = 0;
+        return;
+    }
+    char c = quoted.buffer[0];
+    if (c == 'o') {
+        set.SetInt(Pol::RecogniseOBullet, 1, true);
+    } else if (c == '-') {
+        set.SetInt(Pol::RecogniseDashBullet, 1, true);
+    } else {
+        if (set.bulletCount < 0) set.bulletCount = 0;
+        set.bulletChars[static_cast<size_t>(set.bulletCount++)] = static_cast<unsigned char>(c);
+    }
+    set.listSet.bulletChars = 1;
+}
+
+// The special keys in the order they are offered, each with its handler.
+struct SpecialKey {
+    Special which;
+    const char* key;
+    SpecialHandler take;
+};
+
+const SpecialKey kSpecialKeys[] = {
+    {Special::LinkDefinition, "Link definition", TakeLinkDefinition},
+    {Special::TextCommand, "Text command", TakeTextCommand},
+    {Special::RuleSet, "Rule set to be used", TakeRuleSet},
+    {Special::IndentPositions, "Indent position(s)", TakeIndentPositions},
+    {Special::HangingPositions, "Hanging paragraph position(s)", TakeHangingPositions},
+    {Special::DocumentSections, "Include document section", TakeDocumentSections},
+    {Special::DefinitionChar, "Definition Char", TakeDefinitionChar},
+    {Special::UsenetGroups, "Recognised USENET groups", TakeUsenetGroups},
+    {Special::RecognisedHeadings, " recognised headings", TakeRecognisedHeadings},
+    {Special::HeadingLevel, "Heading level", TakeLevelStyle},
+    {Special::ContentsLevel, "Contents level", TakeLevelStyle},
+    {Special::BulletChar, "bullet char", TakeBulletChar},
+};
+
+// The fixed offering sequence: every policy of the catalogue in the writer's
+// order, with the table policies of the default configuration after
+// "Attempt TABLE generation", and then the special keys.  The special keys
+// match anywhere in a line, so they come after the catalogue keys (which
+// match only at its start): a line such as "Document Keywords : Link
+// definition" belongs to its policy, not to the link dictionary.  Where one
+// key begins with another, the longer is moved in front of the shorter so
+// that it is offered first ("Output policy filename" before "Output policy
+// file").
+const std::vector<OfferStep>& OfferSequence() {
+    static const std::vector<OfferStep> sequence = [] {
+        std::vector<OfferStep> steps;
+        for (int i = 0; i < kPolicyCount; ++i) {
+            const PolicyDefinition& definition = GetPolicyDefinition(static_cast<Pol>(i));
+            steps.push_back({OfferStep::Catalogue, definition.id, TabPol::Count, Special::None, definition.key});
+            if (definition.id == Pol::AttemptTableGeneration) {
+                for (TabPol id : TablePoliciesInWriterOrder())
+                    steps.push_back(
+                        {OfferStep::Table, Pol::Count, id, Special::None, GetTablePolicyDefinition(id).key});
+            }
+        }
+        for (size_t i = 0; i < steps.size(); ++i) {
+            for (size_t j = i + 1; j < steps.size(); ++j) {
+                if (std::strlen(KeyOf(steps[j])) > std::strlen(KeyOf(steps[i])) &&
+                    StartsWithNoCase(KeyOf(steps[j]), KeyOf(steps[i]))) {
+                    OfferStep moved = steps[j];
+                    steps.erase(steps.begin() + static_cast<std::ptrdiff_t>(j));
+                    steps.insert(steps.begin() + static_cast<std::ptrdiff_t>(i), moved);
+                }
+            }
+        }
+        for (const SpecialKey& special : kSpecialKeys)
+            steps.push_back(
+                {OfferStep::SpecialKey, Pol::Count, TabPol::Count, special.which, special.key, special.take});
+        return steps;
+    }();
+    return sequence;
+}
+
+// Offers the line to one catalogue policy, then applies what the set derives
+// from that policy's value.
+void OfferToCatalogue(FC& set, PolicyLine& line, Pol policy) {
+    PolicyValue& value = set.Policy(policy);
+    value.ParseLine(line);
+    if (policy == Pol::ExpectNumberedBullets || policy == Pol::ExpectAlphabeticBullets ||
+        policy == Pol::ExpectRomanNumeralBullets) {
+        if (set.IsOn(policy)) set.bulletsExpected = 1;
+    }
+    if (policy == Pol::DOSFilenameRoot) {
+        TextString& root = set.TextPolicy(Pol::DOSFilenameRoot).tValue;
+        if (root.length > 5) root.SubString(0, 5);
+    }
+}
+
+// Offers the line to one table policy of the default configuration; a table
+// layout it takes is applied at once.
+void OfferToTablePolicy(FC& set, PolicyLine& line, TabPol tablePolicy) {
+    PolicyValue& value = set.GetDefaultTabConfig()->Policy(tablePolicy);
+    value.ParseLine(line);
+    if (line.taken && tablePolicy == TabPol::TableLayout && line.accepted) {
+        if (line.isNone)
+            value.isSet = 0;
+        else
+            set.SetTableLayout(line.value.buffer);
+    }
+}
+
+// Offers the line along the offering sequence until one step takes it.
+void OfferAlongSequence(FC& set, PolicyLine& line, const TextString& original) {
+    for (const OfferStep& step : OfferSequence()) {
+        if (line.taken) break;
+        switch (step.kind) {
+            case OfferStep::Catalogue: OfferToCatalogue(set, line, step.policy); break;
+            case OfferStep::Table: OfferToTablePolicy(set, line, step.tablePolicy); break;
+            case OfferStep::SpecialKey:
+                if (Contains(line.text, step.key)) step.take(set, line, original, step.special);
+                break;
+        }
+    }
+}
+
+// Alternative spellings of keys, each offered to its own policy.
+void OfferAlternativeKeys(FC& set, PolicyLine& line) {
+    for (const AlternativeKey& alternative : kAlternativeKeys) {
+        if (line.taken) break;
+        line.alternativeKey.Assign(alternative.alternative);
+        PolicyValue* value = set.FindPolicy(alternative.key);
+        if (!value) {
+            for (int i = 0; i < kTablePolicyCount; ++i) {
+                PolicyValue& candidate = set.GetDefaultTabConfig()->Policy(static_cast<TabPol>(i));
+                if (candidate.key.Matches(alternative.key, 0, 0)) value = &candidate;
+            }
+        }
+        if (value) value->ParseLine(line);
+    }
+    line.alternativeKey.MakeEmpty();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // The line parser
 
 int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
+    // Prepare the line: its reporter is the context's sink, else one of our own.
     static MessageReporter ownReporter;  // stays at its reset defaults
     PolicyLine line;
     line.Prepare(given.buffer);
@@ -186,6 +450,7 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
     const TextString original(given);
     category = 0;
 
+    // Comments and empty lines are nothing; a line without its colon is reported.
     if (line.text.length == 0 || line.text.buffer[0] == '!' || line.text.buffer[0] == '#') return 0;
     if (line.text.CountChar(':') == 0 && !IsExcusedFromColon(line.text)) {
         TextString message("POLICY: Ignored - Missing colon in \"");
@@ -194,238 +459,17 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
         ReportMessage(message.buffer, 10);
     }
 
+    // The context's option groups, then the offering sequence, then the
+    // alternative spellings.
     if (context) {
         context->optionGroups.skiv.ParseLine(line);
         context->optionGroups.formatting.ParseLine(line);
         context->optionGroups.mailTidy.ParseLine(line);
     }
-    for (const OfferStep& step : OfferSequence()) {
-        if (line.taken) break;
-        if (step.kind == OfferStep::Catalogue) {
-            PolicyValue& value = Policy(step.policy);
-            value.ParseLine(line);
-            if (step.policy == Pol::ExpectNumberedBullets || step.policy == Pol::ExpectAlphabeticBullets ||
-                step.policy == Pol::ExpectRomanNumeralBullets) {
-                if (IsOn(step.policy)) bulletsExpected = 1;
-            }
-            if (step.policy == Pol::DOSFilenameRoot) {
-                TextString& root = TextPolicy(Pol::DOSFilenameRoot).tValue;
-                if (root.length > 5) root.SubString(0, 5);
-            }
-            continue;
-        }
-        if (step.kind == OfferStep::Table) {
-            PolicyValue& value = GetDefaultTabConfig()->Policy(step.tablePolicy);
-            value.ParseLine(line);
-            if (line.taken && step.tablePolicy == TabPol::TableLayout && line.accepted) {
-                if (line.isNone)
-                    value.isSet = 0;
-                else
-                    SetTableLayout(line.value.buffer);
-            }
-            continue;
-        }
-        if (!Contains(line.text, step.key)) continue;
-        switch (step.special) {
-            case Special::LinkDefinition: {
-                TextString phrase, linkText, url;
-                original.GetField(2, '"', &phrase);
-                original.GetField(4, '"', &linkText);
-                original.GetField(6, '"', &url);
-                AddLinkDefinition(phrase.buffer, linkText.buffer, url.buffer);
-                line.taken = 1;
-                line.category = 4;
-                listSet.linkDictionary = 1;
-                if (context && (context->documentState.htmlOutput || context->documentState.outputInt || context->documentState.rtfOutput) &&
-                    GetLinkDictionary()->rulesBuilt)
-                    GetLinkDictionary()->BuildRules(this);
-                break;
-            }
-            case Special::TextCommand:
-                if (GetTextCommands().Add(this, original.buffer)) {
-                    line.taken = 1;
-                    line.category = 1;
-                    listSet.textCommands = 1;
-                }
-                break;
-            case Special::RuleSet: {
-                line.taken = 1;
-                line.category = 3;
-                int code = -1;
-                if (Contains(line.value, "Tarnell"))
-                    code = 1;
-                else if (Contains(line.value, "SEC"))
-                    code = 2;
-                else if (Contains(line.value, "none"))
-                    code = 0;
-                if (code < 0) {
-                    line.accepted = 0;
-                    break;
-                }
-                if (ruleSetCode != 0 && code != ruleSetCode) {
-                    TextString message("WARNING: Changing rule set - ");
-                    message.Append(line.text);
-                    ReportMessage(message.buffer, 10);
-                }
-                ruleSetCode = code;
-                ruleSetChosen = 1;
-                if (context) context->ruleSetCode = code;
-                break;
-            }
-            case Special::IndentPositions:
-                line.taken = 1;
-                line.category = 1;
-                if (Contains(line.text, "none")) {
-                    indentPositions.fill(-1);
-                    indentCount = 0;
-                    indentMode = 0;
-                } else {
-                    indentCount = ReadPositions(line.value, indentPositions);
-                }
-                listSet.indentPositions = 1;
-                break;
-            case Special::HangingPositions:
-                line.taken = 1;
-                line.category = 1;
-                if (Contains(line.text, "none")) {
-                    hangingPositions.fill(-1);
-                    hangingCount = 0;
-                } else {
-                    hangingCount = ReadPositions(line.value, hangingPositions);
-                }
-                listSet.hangingPositions = 1;
-                break;
-            case Special::DocumentSections:
-                line.taken = 1;
-                listSet.sectionFilter = 1;
-                if (Contains(line.text, "none")) {
-                    sectionFilter.Clear();
-                } else {
-                    AddWords(sectionFilter, line.value);
-                    line.category = 3;
-                }
-                break;
-            case Special::DefinitionChar: {
-                bool found = false;
-                if (Contains(line.text, "':'")) {
-                    colonDefinition = 1;
-                    colonStrong = Contains(line.text, "strong") ? 1 : 0;
-                    found = true;
-                }
-                if (Contains(line.text, "none")) {
-                    colonDefinition = dashDefinition = colonStrong = dashStrong = 0;
-                    found = true;
-                }
-                if (Contains(line.text, "'-'")) {
-                    dashDefinition = 1;
-                    dashStrong = Contains(line.text, "strong") ? 1 : 0;
-                    found = true;
-                }
-                if (found) {
-                    line.taken = 1;
-                    line.category = 1;
-                    listSet.definitionChars = 1;
-                }
-                break;
-            }
-            case Special::UsenetGroups:
-                line.taken = 1;
-                line.category = 4;
-                listSet.usenetGroups = 1;
-                if (Contains(line.text, "none"))
-                    usenetGroups.Clear();
-                else
-                    AddWords(usenetGroups, line.value);
-                break;
-            case Special::RecognisedHeadings: {
-                line.taken = 1;
-                line.category = 1;
-                TextString word;
-                int number = 0;
-                if (line.text.GetField(3, ' ', &word) && word.ToInteger('1', &number) && number >= 0 &&
-                    number <= 6) {
-                    recognisedHeadings = number;
-                    listSet.headingNumbering = 1;
-                } else {
-                    line.accepted = 0;
-                }
-                break;
-            }
-            case Special::HeadingLevel:
-            case Special::ContentsLevel: {
-                TextString word;
-                if (!line.text.GetField(3, ' ', &word)) {
-                    line.taken = 1;
-                    break;
-                }
-                int level = -1;
-                if (!word.ToInteger('1', &level) || level < 0 || level > 5) {
-                    line.taken = 1;
-                    line.accepted = 0;
-                    break;
-                }
-                int equals = -1;
-                TextString styleText;
-                if (line.text.FindChar(0, '=', &equals, 1)) styleText.Assign(line.text.buffer + equals + 1);
-                styleText.Trim(0, " ");
-                HeadingLevelSpec& spec = step.special == Special::HeadingLevel ? headingLevels[static_cast<size_t>(level)]
-                                                                              : contentsLevels[static_cast<size_t>(level)];
-                HeadingLevelSpec parsed;
-                if (!parsed.Parse(level, styleText)) break;
-                spec = parsed;
-                line.taken = 1;
-                line.category = 1;
-                listSet.headingNumbering = 1;
-                if (parsed.indent != -1) SetInt(Pol::ExpectSecondWordHeadings, 1, true);
-                break;
-            }
-            case Special::BulletChar: {
-                if (Contains(line.text, "none")) {
-                    bulletCount = -1;
-                    line.taken = 1;
-                    line.category = 1;
-                    listSet.bulletChars = 1;
-                    break;
-                }
-                if (bulletCount >= 7) break;
-                TextString quoted;
-                line.taken = 1;
-                line.category = 1;
-                if (!line.text.GetField(2, '\'', &quoted) || quoted.length == 0) {
-                    line.accepted = 0;
-                    break;
-                }
-                char c = quoted.buffer[0];
-                if (c == 'o') {
-                    SetInt(Pol::RecogniseOBullet, 1, true);
-                } else if (c == '-') {
-                    SetInt(Pol::RecogniseDashBullet, 1, true);
-                } else {
-                    if (bulletCount < 0) bulletCount = 0;
-                    bulletChars[static_cast<size_t>(bulletCount++)] = static_cast<unsigned char>(c);
-                }
-                listSet.bulletChars = 1;
-                break;
-            }
-            case Special::None: break;
-        }
-    }
+    OfferAlongSequence(*this, line, original);
+    OfferAlternativeKeys(*this, line);
 
-    // Alternative spellings of keys, each offered to its own policy.
-    for (const AlternativeKey& alternative : kAlternativeKeys) {
-        if (line.taken) break;
-        line.alternativeKey.Assign(alternative.alternative);
-        PolicyValue* value = FindPolicy(alternative.key);
-        if (!value) {
-            for (int i = 0; i < kTablePolicyCount; ++i) {
-                PolicyValue& candidate = GetDefaultTabConfig()->Policy(static_cast<TabPol>(i));
-                if (candidate.key.Matches(alternative.key, 0, 0)) value = &candidate;
-            }
-        }
-        if (value) value->ParseLine(line);
-    }
-    line.alternativeKey.MakeEmpty();
-
+    // A section header is taken as nothing.
     if (!line.taken && IsPolicySectionHeader(line.text)) {
         line.taken = 1;
         line.category = 0;
@@ -549,276 +593,399 @@ int FC::ReadPolicyFile(TextFile& reader) {
 }
 
 // ---------------------------------------------------------------------------
-// The writer
+// The writer's sections
 
-void FC::WritePolicyFile(TextFile& sink, bool all) const {
-    FC& self = const_cast<FC&>(*this);  // the values' writers are const; access needs the non-const accessors
-    int sectionsWritten = 0;
-    auto heading = [&](const char* name) {
-        ++sectionsWritten;
-        sink.PutLine("");
-        if (sectionsWritten > 5) sink.PutLine("");
-        sink.PutLine(name);
-        sink.PutLine("");
+namespace {
+
+// Reports a message of the writer.  The writer reads a const set, so it
+// cannot call FC::ReportMessage; this takes the same way that does: noted
+// for the run, swallowed for a line of the main input file being
+// converted, else through the context's sink with the set's filters, or
+// to the console when there is no context.
+void ReportFromWriter(const FC& set, const char* text, int level) {
+    TheRunStatus().NoteMessage(text);
+    Context* context = set.context;
+    if (context) {
+        int location = context->trackers.codeLocation;
+        if (location >= 1 && location <= 3) {
+            Tracker* tracker = context->pGetTracker();
+            if (tracker->position.unit == 0 && tracker->currentLine) {
+                context->sink.IsSuppressedByPrefix(TextString(text));
+                return;
+            }
+        }
+        set.LoadMessageFilters(context->sink);
+        TextString copy(text);
+        context->sink.OutputMessage(copy.buffer, level);
+        return;
+    }
+    if (set.IsOn(Pol::DisplayMessages)) {
+        std::fputs(text, stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+}
+
+// Writes a policy set section by section.  Every section writer says
+// whether it wrote its heading.
+class PolicyFileWriter {
+public:
+    PolicyFileWriter(const FC& set, TextFile& sink, bool all) : set_(set), sink_(sink), all_(all) {}
+
+    // One section of the file.
+    struct Section {
+        PolicySection section;  // NotWritten for the rule set, which has no catalogue policies
+        const char* name;
+        bool (PolicyFileWriter::*write)(const Section&);
+        // The first five sections count whether or not they are written, so
+        // that they keep their single empty line.
+        bool countedWhenSkipped;
     };
-    auto anySet = [&](std::initializer_list<Pol> ids) {
+
+    void Write();
+
+private:
+    static const Section kSections[];  // in the order they are written
+
+    const FC& set_;
+    TextFile& sink_;
+    bool all_;
+    int sectionsWritten_ = 0;
+
+    void Heading(const char* name) {
+        ++sectionsWritten_;
+        sink_.PutLine("");
+        if (sectionsWritten_ > 5) sink_.PutLine("");
+        sink_.PutLine(name);
+        sink_.PutLine("");
+    }
+    template <typename Ids>
+    bool AnySet(const Ids& ids) const {
         for (Pol id : ids)
-            if (IsSet(id)) return true;
+            if (set_.IsSet(id)) return true;
         return false;
-    };
-    auto writePolicy = [&](Pol id) {
+    }
+    void WritePolicy(Pol id) {
         const PolicyDefinition& definition = GetPolicyDefinition(id);
         if (definition.optionalInt && id != Pol::ErrorReportingLevel)
-            WriteOptionalIntLine(sink, all, self.IntPolicy(id));
+            WriteOptionalIntLine(sink_, all_, dynamic_cast<const IntPolicyValue&>(set_.Policy(id)));
         else
-            Policy(id).WriteLine(sink, all);
-    };
-    auto sectionPolicies = [&](PolicySection section) {
+            set_.Policy(id).WriteLine(sink_, all_);
+    }
+    static std::vector<Pol> SectionPolicies(PolicySection section) {
         std::vector<Pol> ids;
         for (int i = 0; i < kPolicyCount; ++i)
             if (GetPolicyDefinition(static_cast<Pol>(i)).section == section) ids.push_back(static_cast<Pol>(i));
         return ids;
-    };
-    auto sectionSet = [&](const std::vector<Pol>& ids) {
-        for (Pol id : ids)
-            if (IsSet(id)) return true;
-        return false;
-    };
+    }
     // A plain section: heading when anything is to be written, then its policies.
-    auto plainSection = [&](PolicySection section, const char* name, bool extra = false) {
-        std::vector<Pol> ids = sectionPolicies(section);
-        if (!all && !sectionSet(ids) && !extra) return false;
-        heading(name);
-        for (Pol id : ids) writePolicy(id);
+    bool PlainSection(PolicySection section, const char* name, bool extra = false) {
+        std::vector<Pol> ids = SectionPolicies(section);
+        if (!all_ && !AnySet(ids) && !extra) return false;
+        Heading(name);
+        for (Pol id : ids) WritePolicy(id);
         return true;
-    };
+    }
     // A group of policies preceded by an empty line when anything of it is written.
-    auto subGroup = [&](std::initializer_list<Pol> ids, bool blankLine) {
-        if (!all && !anySet(ids)) return;
-        if (blankLine) sink.PutLine("");
-        for (Pol id : ids) writePolicy(id);
-    };
-
-    if (context) {
-        context->optionGroups.skiv.Write(sink, all);
-        context->optionGroups.formatting.Write(sink, all);
-        context->optionGroups.mailTidy.Write(sink, all);
+    void SubGroup(std::initializer_list<Pol> ids, bool blankLine) {
+        if (!all_ && !AnySet(ids)) return;
+        if (blankLine) sink_.PutLine("");
+        for (Pol id : ids) WritePolicy(id);
     }
-
-    // [Rule Set]
-    if (all || ruleSetChosen) {
-        heading("[Rule Set]");
-        switch (ruleSetCode) {
-            case 0: sink.PutLine("Rule set to be used              : (none)"); break;
-            case 1: sink.PutLine("Rule set to be used              : Tarnell"); break;
-            case 2: sink.PutLine("Rule set to be used              : SEC"); break;
-            default: self.ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10); break;
-        }
-    } else {
-        ++sectionsWritten;  // the first five sections keep their single empty line
-    }
-    if (!plainSection(PolicySection::Messages, "[Messages]")) ++sectionsWritten;
-    if (ruleSetCode == 1 || ruleSetCode == 2) {
-        if (!plainSection(PolicySection::Tarnell, "[Tarnell]")) ++sectionsWritten;
-    } else {
-        ++sectionsWritten;
-    }
-    if (!plainSection(PolicySection::Tagging, "[Tagging]")) ++sectionsWritten;
-
-    // [General Analysis]
-    {
-        std::vector<Pol> ids = sectionPolicies(PolicySection::GeneralAnalysis);
-        bool lists = listSet.indentPositions || listSet.hangingPositions || listSet.definitionChars;
-        if (all || sectionSet(ids) || lists) {
-            heading("[General Analysis]");
-            if (all || listSet.indentPositions) {
-                if (indentCount <= 0) {
-                    sink.PutLine("Indent position(s)               : (none)");
-                } else {
-                    TextString line("Indent position(s)               : ");
-                    for (int i = 0; i < indentCount && i < 6; ++i)
-                        line.AppendNumber('1', indentPositions[static_cast<size_t>(i)], 1);
-                    sink.PutLine(line.buffer);
-                }
-            }
-            if (all || listSet.hangingPositions) {
-                if (IsOn(Pol::LookForHangingParagraphs) && hangingCount > 0) {
-                    TextString line("Hanging paragraph position(s)    : ");
-                    for (int i = 0; i < hangingCount && i < 6; ++i)
-                        line.AppendNumber('1', hangingPositions[static_cast<size_t>(i)], 1);
-                    sink.PutLine(line.buffer);
-                } else {
-                    sink.PutLine("Hanging paragraph position(s)    : (none)");
-                }
-            }
-            if (all || IsSet(Pol::SearchForDefinitions) || listSet.definitionChars) {
-                sink.PutLine("");
-                writePolicy(Pol::SearchForDefinitions);
-                if (all || listSet.definitionChars) {
-                    // "(none)" first, so that a character that is off stays off when read back.
-                    sink.PutLine("Definition Char                  : (none)");
-                    if (dashDefinition)
-                        sink.PutLine(dashStrong ? "Definition Char                  : '-' (strong) "
-                                                : "Definition Char                  : '-' (weak)");
-                    if (colonDefinition)
-                        sink.PutLine(colonStrong ? "Definition Char                  : ':' (strong) "
-                                                 : "Definition Char                  : ':' (weak) ");
-                }
-            }
-            subGroup({Pol::PageWidth, Pol::TabSize, Pol::TextJustification}, true);
-            std::vector<Pol> paragraphs = {Pol::ExpectBlankLinesBetweenParas, Pol::NewParagraphOffset,
-                                           Pol::PreserveNewParagraphOffset, Pol::InputJapanese,
-                                           Pol::InputDOSCharacters, Pol::InputPCLCodes, Pol::InputUnicode,
-                                           Pol::InputMIME, Pol::InputDoubleSpaced, Pol::InputChangeBars,
-                                           Pol::InputPageMarkers};
-            if (IsOn(Pol::InputPageMarkers)) paragraphs.push_back(Pol::PageMarkerSize);
-            if (all || sectionSet(paragraphs)) {
-                sink.PutLine("");
-                for (Pol id : paragraphs) writePolicy(id);
-            }
-            std::vector<Pol> analysis;
-            bool inRange = false;
-            for (Pol id : ids) {
-                if (id == Pol::KeepItSimple) inRange = true;
-                if (inRange) analysis.push_back(id);
-                if (id == Pol::MinimumRulerLength) inRange = false;
-            }
-            if (all || sectionSet(analysis)) {
-                sink.PutLine("");
-                for (Pol id : analysis) writePolicy(id);
-            }
+    // A list line: its key, then the list's words, or "(none)".
+    void ListLine(const char* key, const StringList& list) {
+        TextString line(key);
+        if (list.count == 0) {
+            line.Append("(none)");
         } else {
-            ++sectionsWritten;
-        }
-    }
-
-    // [Bullets]
-    if (plainSection(PolicySection::Bullets, "[Bullets]", listSet.bulletChars != 0) &&
-        (all || listSet.bulletChars)) {
-        sink.PutLine("");
-        if (bulletCount <= 0) sink.PutLine("Bullet Char                      : (none)");
-        if (ownBulletSwitch) {
-            for (int i = 0; i < bulletCount && i < 8; ++i) {
-                TextString line("Bullet Char                      : '");
-                line.AppendChar(static_cast<char>(bulletChars[static_cast<size_t>(i)]));
-                line.AppendChar('\'');
-                sink.PutLine(line.buffer);
-            }
-        }
-    }
-
-    // [Headings]: "Expect Second Word Headings" is written once, with the
-    // numbering lines when they are written, else with the other policies.
-    {
-        std::vector<Pol> ids = sectionPolicies(PolicySection::Headings);
-        bool numbering = all || listSet.headingNumbering;
-        if (all || sectionSet(ids) || listSet.headingNumbering) {
-            heading("[Headings]");
-            for (Pol id : ids)
-                if (!(numbering && id == Pol::ExpectSecondWordHeadings)) writePolicy(id);
-            if (numbering) {
-                writePolicy(Pol::ExpectSecondWordHeadings);
-                sink.PutLine("");
-                TextString count("We have ");
-                count.AppendNumber('1', recognisedHeadings, 1);
-                count.Append(" recognised headings");
-                sink.PutLine(count.buffer);
-                for (int pass = 0; pass < 2; ++pass) {
-                    for (int level = 0; level < recognisedHeadings && level < 6; ++level) {
-                        TextString line(pass == 0 ? "    Heading level " : "    Contents level ");
-                        line.AppendNumber('1', level, 0);
-                        line.Append(" = ");
-                        TextString style;
-                        const HeadingLevelSpec& spec =
-                            pass == 0 ? headingLevels[static_cast<size_t>(level)] : contentsLevels[static_cast<size_t>(level)];
-                        spec.Format(level, &style);
-                        line.Append(style);
-                        sink.PutLine(line.buffer);
-                    }
-                }
-            }
-        }
-    }
-
-    plainSection(PolicySection::PreFormatted, "[Pre-formatted text]");
-    plainSection(PolicySection::AddedHTML, "[Added HTML]");
-    plainSection(PolicySection::AddedRTF, "[Added RTF]");
-    if (all || IsOn(Pol::InputIsCompositionUnit)) {
-        heading("[Composition Units]");
-        writePolicy(Pol::InputIsCompositionUnit);
-    }
-    plainSection(PolicySection::Frames, "[Frames]");
-    if (plainSection(PolicySection::Hyperlinks, "[Hyperlinks]", listSet.usenetGroups != 0) &&
-        (all || listSet.usenetGroups)) {
-        if (usenetGroups.count == 0) {
-            sink.PutLine("Recognised USENET groups         : (none)");
-        } else {
-            TextString line("Recognised USENET groups         : ");
             TextString joined;
-            usenetGroups.Join(&joined, " ");
+            list.Join(&joined, " ");
             line.Append(joined);
-            sink.PutLine(line.buffer);
         }
+        sink_.PutLine(line.buffer);
     }
 
-    // [File generation]
-    {
-        std::vector<Pol> ids = sectionPolicies(PolicySection::FileGeneration);
-        if (all || sectionSet(ids)) {
-            heading("[File generation]");
-            subGroup({Pol::HTMLVersion, Pol::UseHTMExtension, Pol::OutputFileExtension}, false);
-            subGroup({Pol::UseDOSFilenames, Pol::DOSFilenameRoot}, true);
-            std::vector<Pol> rest(std::find(ids.begin(), ids.end(), Pol::SplitLevel), ids.end());
-            if (all || sectionSet(rest)) {
-                sink.PutLine("");
-                for (Pol id : rest) writePolicy(id);
-            }
-        }
-    }
-    plainSection(PolicySection::Contents, "[Contents]");
-    plainSection(PolicySection::DirectoryPage, "[Directory Page]");
-    if (plainSection(PolicySection::Preprocessor, "[Preprocessor]", listSet.sectionFilter != 0) &&
-        (all || listSet.sectionFilter)) {
-        if (sectionFilter.count == 0) {
-            sink.PutLine("Include document section(s)      : (none)");
-        } else {
-            TextString line("Include document section(s)      : ");
-            TextString joined;
-            sectionFilter.Join(&joined, " ");
-            line.Append(joined);
-            sink.PutLine(line.buffer);
-        }
-    }
-    plainSection(PolicySection::Style, "[Style]");
-    plainSection(PolicySection::PageFormatting, "[Page Formatting]");
+    bool Plain(const Section& section) { return PlainSection(section.section, section.name); }
+    bool RuleSet(const Section& section);
+    bool Tarnell(const Section& section);
+    bool GeneralAnalysis(const Section& section);
+    void PositionLines();
+    void DefinitionLines();
+    void ParagraphAndAnalysisGroups(const std::vector<Pol>& ids);
+    bool Bullets(const Section& section);
+    bool Headings(const Section& section);
+    void HeadingNumberingLines();
+    bool CompositionUnits(const Section& section);
+    bool Hyperlinks(const Section& section);
+    bool FileGeneration(const Section& section);
+    bool Preprocessor(const Section& section);
+    bool TableGeneration(const Section& section);
+    bool LinkDictionary(const Section& section);
+    bool TextSubstitution(const Section& section);
+};
 
-    // [Table generation]
-    {
-        const TabConfig* table = GetDefaultTabConfig();
-        bool anyTableSet = false;
-        for (TabPol id : TablePoliciesInWriterOrder()) anyTableSet = anyTableSet || table->IsSet(id);
-        if (all || IsSet(Pol::AttemptTableGeneration) || anyTableSet) {
-            heading("[Table generation]");
-            writePolicy(Pol::AttemptTableGeneration);
-            for (TabPol id : TablePoliciesInWriterOrder()) {
-                const PolicyValue& value = table->Policy(id);
-                if (GetTablePolicyDefinition(id).onlyWhenSet && !table->IsSet(id)) continue;
-                if (GetTablePolicyDefinition(id).optionalInt)
-                    WriteOptionalIntLine(sink, all, dynamic_cast<const IntPolicyValue&>(value));
-                else
-                    value.WriteLine(sink, all);
-            }
-        }
-    }
+using W = PolicyFileWriter;
+const W::Section W::kSections[] = {
+    {PolicySection::NotWritten, "[Rule Set]", &W::RuleSet, true},
+    {PolicySection::Messages, "[Messages]", &W::Plain, true},
+    {PolicySection::Tarnell, "[Tarnell]", &W::Tarnell, true},
+    {PolicySection::Tagging, "[Tagging]", &W::Plain, true},
+    {PolicySection::GeneralAnalysis, "[General Analysis]", &W::GeneralAnalysis, true},
+    {PolicySection::Bullets, "[Bullets]", &W::Bullets, false},
+    {PolicySection::Headings, "[Headings]", &W::Headings, false},
+    {PolicySection::PreFormatted, "[Pre-formatted text]", &W::Plain, false},
+    {PolicySection::AddedHTML, "[Added HTML]", &W::Plain, false},
+    {PolicySection::AddedRTF, "[Added RTF]", &W::Plain, false},
+    {PolicySection::CompositionUnits, "[Composition Units]", &W::CompositionUnits, false},
+    {PolicySection::Frames, "[Frames]", &W::Plain, false},
+    {PolicySection::Hyperlinks, "[Hyperlinks]", &W::Hyperlinks, false},
+    {PolicySection::FileGeneration, "[File generation]", &W::FileGeneration, false},
+    {PolicySection::Contents, "[Contents]", &W::Plain, false},
+    {PolicySection::DirectoryPage, "[Directory Page]", &W::Plain, false},
+    {PolicySection::Preprocessor, "[Preprocessor]", &W::Preprocessor, false},
+    {PolicySection::Style, "[Style]", &W::Plain, false},
+    {PolicySection::PageFormatting, "[Page Formatting]", &W::Plain, false},
+    {PolicySection::TableGeneration, "[Table generation]", &W::TableGeneration, false},
+    {PolicySection::LinkDictionary, "[Link Dictionary]", &W::LinkDictionary, false},
+    {PolicySection::TextSubstitution, "[Text Substitution]", &W::TextSubstitution, false},
+};
 
-    if (all || IsSet(Pol::LinkDictionaryFile)) {
-        heading("[Link Dictionary]");
-        writePolicy(Pol::LinkDictionaryFile);
+void PolicyFileWriter::Write() {
+    if (set_.context) {
+        set_.context->optionGroups.skiv.Write(sink_, all_);
+        set_.context->optionGroups.formatting.Write(sink_, all_);
+        set_.context->optionGroups.mailTidy.Write(sink_, all_);
     }
-    WriteLinkDictionary(sink);
-    if (all || IsSet(Pol::TextSubstitutionFile)) {
-        heading("[Text Substitution]");
-        writePolicy(Pol::TextSubstitutionFile);
-    }
-    GetTextCommands().Write(sink);
+    for (const Section& section : kSections)
+        if (!(this->*section.write)(section) && section.countedWhenSkipped) ++sectionsWritten_;
 }
+
+bool PolicyFileWriter::RuleSet(const Section& section) {
+    if (!all_ && !set_.ruleSetChosen) return false;
+    Heading(section.name);
+    switch (set_.ruleSetCode) {
+        case 0: sink_.PutLine("Rule set to be used              : (none)"); break;
+        case 1: sink_.PutLine("Rule set to be used              : Tarnell"); break;
+        case 2: sink_.PutLine("Rule set to be used              : SEC"); break;
+        default: ReportFromWriter(set_, "UNSUPPORTED CASE: Unexpected Rule Set", 10); break;
+    }
+    return true;
+}
+
+// Written only under a rule set.
+bool PolicyFileWriter::Tarnell(const Section& section) {
+    if (set_.ruleSetCode != 1 && set_.ruleSetCode != 2) return false;
+    return PlainSection(section.section, section.name);
+}
+
+bool PolicyFileWriter::GeneralAnalysis(const Section& section) {
+    std::vector<Pol> ids = SectionPolicies(section.section);
+    const PolicyListFlags& listSet = set_.listSet;
+    bool lists = listSet.indentPositions || listSet.hangingPositions || listSet.definitionChars;
+    if (!all_ && !AnySet(ids) && !lists) return false;
+    Heading(section.name);
+    PositionLines();
+    DefinitionLines();
+    SubGroup({Pol::PageWidth, Pol::TabSize, Pol::TextJustification}, true);
+    ParagraphAndAnalysisGroups(ids);
+    return true;
+}
+
+// The indent and hanging paragraph positions.
+void PolicyFileWriter::PositionLines() {
+    if (all_ || set_.listSet.indentPositions) {
+        if (set_.indentCount <= 0) {
+            sink_.PutLine("Indent position(s)               : (none)");
+        } else {
+            TextString line("Indent position(s)               : ");
+            for (int i = 0; i < set_.indentCount && i < 6; ++i)
+                line.AppendNumber('1', set_.indentPositions[static_cast<size_t>(i)], 1);
+            sink_.PutLine(line.buffer);
+        }
+    }
+    if (all_ || set_.listSet.hangingPositions) {
+        if (set_.IsOn(Pol::LookForHangingParagraphs) && set_.hangingCount > 0) {
+            TextString line("Hanging paragraph position(s)    : ");
+            for (int i = 0; i < set_.hangingCount && i < 6; ++i)
+                line.AppendNumber('1', set_.hangingPositions[static_cast<size_t>(i)], 1);
+            sink_.PutLine(line.buffer);
+        } else {
+            sink_.PutLine("Hanging paragraph position(s)    : (none)");
+        }
+    }
+}
+
+// "Search for definitions" and the definition characters.
+void PolicyFileWriter::DefinitionLines() {
+    if (!all_ && !set_.IsSet(Pol::SearchForDefinitions) && !set_.listSet.definitionChars) return;
+    sink_.PutLine("");
+    WritePolicy(Pol::SearchForDefinitions);
+    if (all_ || set_.listSet.definitionChars) {
+        // "(none)" first, so that a character that is off stays off when read back.
+        sink_.PutLine("Definition Char                  : (none)");
+        if (set_.dashDefinition)
+            sink_.PutLine(set_.dashStrong ? "Definition Char                  : '-' (strong) "
+                                          : "Definition Char                  : '-' (weak)");
+        if (set_.colonDefinition)
+            sink_.PutLine(set_.colonStrong ? "Definition Char                  : ':' (strong) "
+                                           : "Definition Char                  : ':' (weak) ");
+    }
+}
+
+// The input and paragraph policies, then the analysis policies from "Keep it
+// simple" to "Minimum ruler length".
+void PolicyFileWriter::ParagraphAndAnalysisGroups(const std::vector<Pol>& ids) {
+    std::vector<Pol> paragraphs = {Pol::ExpectBlankLinesBetweenParas, Pol::NewParagraphOffset,
+                                   Pol::PreserveNewParagraphOffset, Pol::InputJapanese,
+                                   Pol::InputDOSCharacters, Pol::InputPCLCodes, Pol::InputUnicode,
+                                   Pol::InputMIME, Pol::InputDoubleSpaced, Pol::InputChangeBars,
+                                   Pol::InputPageMarkers};
+    if (set_.IsOn(Pol::InputPageMarkers)) paragraphs.push_back(Pol::PageMarkerSize);
+    if (all_ || AnySet(paragraphs)) {
+        sink_.PutLine("");
+        for (Pol id : paragraphs) WritePolicy(id);
+    }
+    std::vector<Pol> analysis;
+    bool inRange = false;
+    for (Pol id : ids) {
+        if (id == Pol::KeepItSimple) inRange = true;
+        if (inRange) analysis.push_back(id);
+        if (id == Pol::MinimumRulerLength) inRange = false;
+    }
+    if (all_ || AnySet(analysis)) {
+        sink_.PutLine("");
+        for (Pol id : analysis) WritePolicy(id);
+    }
+}
+
+bool PolicyFileWriter::Bullets(const Section& section) {
+    if (!PlainSection(section.section, section.name, set_.listSet.bulletChars != 0)) return false;
+    if (!all_ && !set_.listSet.bulletChars) return true;
+    sink_.PutLine("");
+    if (set_.bulletCount <= 0) sink_.PutLine("Bullet Char                      : (none)");
+    if (set_.ownBulletSwitch) {
+        for (int i = 0; i < set_.bulletCount && i < 8; ++i) {
+            TextString line("Bullet Char                      : '");
+            line.AppendChar(static_cast<char>(set_.bulletChars[static_cast<size_t>(i)]));
+            line.AppendChar('\'');
+            sink_.PutLine(line.buffer);
+        }
+    }
+    return true;
+}
+
+// [Headings]: "Expect Second Word Headings" is written once, with the
+// numbering lines when they are written, else with the other policies.
+bool PolicyFileWriter::Headings(const Section& section) {
+    std::vector<Pol> ids = SectionPolicies(section.section);
+    bool numbering = all_ || set_.listSet.headingNumbering;
+    if (!all_ && !AnySet(ids) && !set_.listSet.headingNumbering) return false;
+    Heading(section.name);
+    for (Pol id : ids)
+        if (!(numbering && id == Pol::ExpectSecondWordHeadings)) WritePolicy(id);
+    if (numbering) HeadingNumberingLines();
+    return true;
+}
+
+void PolicyFileWriter::HeadingNumberingLines() {
+    WritePolicy(Pol::ExpectSecondWordHeadings);
+    sink_.PutLine("");
+    TextString count("We have ");
+    count.AppendNumber('1', set_.recognisedHeadings, 1);
+    count.Append(" recognised headings");
+    sink_.PutLine(count.buffer);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int level = 0; level < set_.recognisedHeadings && level < 6; ++level) {
+            TextString line(pass == 0 ? "    Heading level " : "    Contents level ");
+            line.AppendNumber('1', level, 0);
+            line.Append(" = ");
+            TextString style;
+            const HeadingLevelSpec& spec = pass == 0 ? set_.headingLevels[static_cast<size_t>(level)]
+                                                     : set_.contentsLevels[static_cast<size_t>(level)];
+            spec.Format(level, &style);
+            line.Append(style);
+            sink_.PutLine(line.buffer);
+        }
+    }
+}
+
+bool PolicyFileWriter::CompositionUnits(const Section& section) {
+    if (!all_ && !set_.IsOn(Pol::InputIsCompositionUnit)) return false;
+    Heading(section.name);
+    WritePolicy(Pol::InputIsCompositionUnit);
+    return true;
+}
+
+bool PolicyFileWriter::Hyperlinks(const Section& section) {
+    if (!PlainSection(section.section, section.name, set_.listSet.usenetGroups != 0)) return false;
+    if (all_ || set_.listSet.usenetGroups) ListLine("Recognised USENET groups         : ", set_.usenetGroups);
+    return true;
+}
+
+bool PolicyFileWriter::FileGeneration(const Section& section) {
+    std::vector<Pol> ids = SectionPolicies(section.section);
+    if (!all_ && !AnySet(ids)) return false;
+    Heading(section.name);
+    SubGroup({Pol::HTMLVersion, Pol::UseHTMExtension, Pol::OutputFileExtension}, false);
+    SubGroup({Pol::UseDOSFilenames, Pol::DOSFilenameRoot}, true);
+    std::vector<Pol> rest(std::find(ids.begin(), ids.end(), Pol::SplitLevel), ids.end());
+    if (all_ || AnySet(rest)) {
+        sink_.PutLine("");
+        for (Pol id : rest) WritePolicy(id);
+    }
+    return true;
+}
+
+bool PolicyFileWriter::Preprocessor(const Section& section) {
+    if (!PlainSection(section.section, section.name, set_.listSet.sectionFilter != 0)) return false;
+    if (all_ || set_.listSet.sectionFilter) ListLine("Include document section(s)      : ", set_.sectionFilter);
+    return true;
+}
+
+// "Attempt TABLE generation", then the policies of the default table configuration.
+bool PolicyFileWriter::TableGeneration(const Section& section) {
+    const TabConfig* table = set_.GetDefaultTabConfig();
+    bool anyTableSet = false;
+    for (TabPol id : TablePoliciesInWriterOrder()) anyTableSet = anyTableSet || table->IsSet(id);
+    if (!all_ && !set_.IsSet(Pol::AttemptTableGeneration) && !anyTableSet) return false;
+    Heading(section.name);
+    WritePolicy(Pol::AttemptTableGeneration);
+    for (TabPol id : TablePoliciesInWriterOrder()) {
+        const PolicyValue& value = table->Policy(id);
+        if (GetTablePolicyDefinition(id).onlyWhenSet && !table->IsSet(id)) continue;
+        if (GetTablePolicyDefinition(id).optionalInt)
+            WriteOptionalIntLine(sink_, all_, dynamic_cast<const IntPolicyValue&>(value));
+        else
+            value.WriteLine(sink_, all_);
+    }
+    return true;
+}
+
+// The file policy, then the definitions themselves, with or without the heading.
+bool PolicyFileWriter::LinkDictionary(const Section& section) {
+    bool written = all_ || set_.IsSet(Pol::LinkDictionaryFile);
+    if (written) {
+        Heading(section.name);
+        WritePolicy(Pol::LinkDictionaryFile);
+    }
+    set_.WriteLinkDictionary(sink_);
+    return written;
+}
+
+// The file policy, then the text commands themselves, with or without the heading.
+bool PolicyFileWriter::TextSubstitution(const Section& section) {
+    bool written = all_ || set_.IsSet(Pol::TextSubstitutionFile);
+    if (written) {
+        Heading(section.name);
+        WritePolicy(Pol::TextSubstitutionFile);
+    }
+    set_.GetTextCommands().Write(sink_);
+    return written;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The writer
+
+void FC::WritePolicyFile(TextFile& sink, bool all) const { PolicyFileWriter(*this, sink, all).Write(); }
