@@ -876,12 +876,12 @@ void FC::LoadMessageFilters(MessageSink& sink) const {
                     GetInt(Pol::SuppressProgramERRORMessages), GetInt(Pol::SuppressTAGERRORMessages));
 }
 
-MessageSink& FC::LoadReporter() {
+MessageSink& FC::LoadReporter() const {
     LoadMessageFilters(context->sink);
     return context->sink;
 }
 
-void FC::ReportMessage(const char* text, int level) {
+void FC::ReportMessage(const char* text, int level) const {
     if (!text) return;
     // Reported, whether or not it is shown or logged.
     TheRunStatus().NoteMessage(text);
@@ -902,7 +902,7 @@ void FC::ReportMessage(const char* text, int level) {
     OutputMessage(text, level);
 }
 
-void FC::OutputMessage(const char* text, int level) {
+void FC::OutputMessage(const char* text, int level) const {
     if (!text) return;
     if (context) {
         MessageSink& sink = LoadReporter();

@@ -163,17 +163,19 @@ public:
     int GetIndentLevel(int column) const;
 
     // ---- Messages ----
-    void ReportMessage(const char* text, int level);
+    // A message does not change the set: it goes to the run status and the
+    // context's sink (or the console), so a const set may report.
+    void ReportMessage(const char* text, int level) const;
     // Reports the file `reader` last refused because it is not a regular file
     // (a directory, FIFO, device or socket) as one "ERROR: " message naming
     // it, and counts it against the run.  False when there is no refusal.
     bool ReportRefusedFile(TextFile& reader);
     // Gives the sink this set's reporting level and message-class filters.
     void LoadMessageFilters(MessageSink& sink) const;
-    void OutputMessage(const char* text, int level);
+    void OutputMessage(const char* text, int level) const;
     void ReportStatus(const char* text);
     // Reports the set's own message text.
-    void ReportMessage(int level) { ReportMessage(TextString(messageText).buffer, level); }
+    void ReportMessage(int level) const { ReportMessage(TextString(messageText).buffer, level); }
 
     // ---- Table configurations ----
     TabConfig* GetDefaultTabConfig() const { return defaultTabConfig.get(); }
@@ -273,7 +275,7 @@ private:
     };
     void TakeList(int list, const FC& other);
     // Loads the context's message sink from the message policies.
-    MessageSink& LoadReporter();
+    MessageSink& LoadReporter() const;
     void RecomputeBulletsExpected();
     void SetOutputExtension();
     void ApplyRuleSetValues(int force);

@@ -597,35 +597,6 @@ int FC::ReadPolicyFile(TextFile& reader) {
 
 namespace {
 
-// Reports a message of the writer.  The writer reads a const set, so it
-// cannot call FC::ReportMessage; this takes the same way that does: noted
-// for the run, swallowed for a line of the main input file being
-// converted, else through the context's sink with the set's filters, or
-// to the console when there is no context.
-void ReportFromWriter(const FC& set, const char* text, int level) {
-    TheRunStatus().NoteMessage(text);
-    Context* context = set.context;
-    if (context) {
-        int location = context->trackers.codeLocation;
-        if (location >= 1 && location <= 3) {
-            Tracker* tracker = context->pGetTracker();
-            if (tracker->position.unit == 0 && tracker->currentLine) {
-                context->sink.IsSuppressedByPrefix(TextString(text));
-                return;
-            }
-        }
-        set.LoadMessageFilters(context->sink);
-        TextString copy(text);
-        context->sink.OutputMessage(copy.buffer, level);
-        return;
-    }
-    if (set.IsOn(Pol::DisplayMessages)) {
-        std::fputs(text, stderr);
-        std::fputc('\n', stderr);
-        std::fflush(stderr);
-    }
-}
-
 // Writes a policy set section by section.  Every section writer says
 // whether it wrote its heading.
 class PolicyFileWriter {
@@ -767,7 +738,7 @@ bool PolicyFileWriter::RuleSet(const Section& section) {
         case 0: sink_.PutLine("Rule set to be used              : (none)"); break;
         case 1: sink_.PutLine("Rule set to be used              : Tarnell"); break;
         case 2: sink_.PutLine("Rule set to be used              : SEC"); break;
-        default: ReportFromWriter(set_, "UNSUPPORTED CASE: Unexpected Rule Set", 10); break;
+        default: set_.ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10); break;
     }
     return true;
 }
