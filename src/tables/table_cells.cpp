@@ -824,7 +824,7 @@ int TableCell::WidestLine(const PreForm* engine, FC* set, TextString* out) const
 
 bool TableCell::IsEffectivelyEmpty(FC* set, const PreForm* engine) const {
     // Cells the cell tags marked hold something even without text.
-    if (tuMode != 0 || dotLeaders != 0 || noCharacter != 0) return false;
+    if (tuMode != kCellRuleNone || dotLeaders != 0 || noCharacter != 0) return false;
     TextString joined(beforeText);
     joined.Append(text);
     joined.Append(afterText);

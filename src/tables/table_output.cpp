@@ -55,18 +55,6 @@ constexpr int kDefaultPageWidth = 80;    // stands in for a "Page Width" of 0 or
 // cell spanning them.
 constexpr long kPaddingCellLimit = 200000;
 
-struct PaddingState {
-    const PreForm* table = nullptr;
-    long filledCells = 0;
-    bool merging = false;
-};
-
-// One table is written at a time.
-PaddingState& PaddingFor(const PreForm* table) {
-    static PaddingState state;
-    if (state.table != table) state = PaddingState{table, 0, false};
-    return state;
-}
 
 
 
@@ -532,7 +520,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     if (!policies) return;
     Context* context = policies->context;
     TabConfig* config = ConfigOf(*this);
-    PaddingFor(this) = PaddingState{this, 0, false};
+    rowPadding = PaddingState{};
     const bool html = htmlOutput && htmlWriter;
     const bool rtf = rtfOutput && rtfWriter;
 
@@ -901,7 +889,7 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
 // Counts a row's trailing empty cells against the table's padding limit;
 // whether they are written as one cell.
 bool MergesTrailingCells(PreForm& table, long tailCells) {
-    PaddingState& padding = PaddingFor(&table);
+    PreForm::PaddingState& padding = table.rowPadding;
     padding.filledCells += tailCells;
     if (!padding.merging && padding.filledCells > kPaddingCellLimit) {
         padding.merging = true;

@@ -167,7 +167,7 @@ TextString ReadableText(FC& set, const TextString& text, bool rtf) {
 }
 
 bool CellIsEmpty(FC& set, const TableCell& cell, bool rtf) {
-    if (cell.tuMode != 0 || cell.dotLeaders != 0 || cell.noCharacter != 0) return false;
+    if (cell.tuMode != kCellRuleNone || cell.dotLeaders != 0 || cell.noCharacter != 0) return false;
     TextString text(cell.text);
     RemoveInLineTags(set, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", text, text);
     if (rtf) {
@@ -393,16 +393,16 @@ void PreForm::ParseUserTable() {
         }
     }
 
-    userTableColumns = columns;
+    userTable.columns = columns;
     config->SetColumnCount(columns, nullptr);
     this->columns.clear();
     columnCount = 0;
     cellRow.Clear();
     for (int c = 0; c < columns; ++c) AddColumn(0, 0, 0, -1);
-    userColumnWidths.assign(static_cast<size_t>(columns), 0);
-    userColumnAlignments.assign(static_cast<size_t>(columns), 0);
-    userTextAfterTable.MakeEmpty();
-    userTableLandscape = 0;
+    userTable.columnWidths.assign(static_cast<size_t>(columns), 0);
+    userTable.columnAlignments.assign(static_cast<size_t>(columns), 0);
+    userTable.textAfterTable.MakeEmpty();
+    userTable.landscape = 0;
 
     // Second pass: the column descriptions.
     for (int i = 0; hasDetails && i < count; ++i) {
@@ -422,13 +422,13 @@ void PreForm::ParseUserTable() {
         if (TryGetTagString(set, arguments, 4, value) && TryGetTagAlignment(set, arguments, 4, alignment) &&
             alignment > 0) {
             layout->alignment = alignment;
-            userColumnAlignments[static_cast<size_t>(column - 1)] = alignment;
+            userTable.columnAlignments[static_cast<size_t>(column - 1)] = alignment;
         }
         if (TryGetTagString(set, arguments, 5, value)) {
             int points = 0;
             if (ParseUserColumnWidth(value, &points)) {
                 layout->width = points;
-                userColumnWidths[static_cast<size_t>(column - 1)] = points;
+                userTable.columnWidths[static_cast<size_t>(column - 1)] = points;
             } else {
                 Message("TAG ERROR: Unable to read column width", 10);
             }
@@ -538,9 +538,9 @@ void PreForm::ParseUserTable() {
     for (const std::unique_ptr<UserTableSection>& each : sections) OutputUserTable(&started, indentLevel, each.get());
     if (started) {
         OutputUserTableEnd();
-    } else if (!userTextAfterTable.IsEmpty()) {
-        WriteLooseText(*this, userTextAfterTable, nullptr);
-        userTextAfterTable.MakeEmpty();
+    } else if (!userTable.textAfterTable.IsEmpty()) {
+        WriteLooseText(*this, userTable.textAfterTable, nullptr);
+        userTable.textAfterTable.MakeEmpty();
     }
     if (saved) *config = *saved;
 }
@@ -636,7 +636,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
     const bool rtfText = !htmlOutput && rtfOutput;
     UserTableGrid& header = section->header;
     UserTableGrid& data = section->data;
-    userTableIndentLevel = indentLevel;
+    userTable.indentLevel = indentLevel;
 
     const bool placedHeader = !header.cells.empty() && PlaceUserTableCells(&header, 1);
     const bool placedData = !data.cells.empty() && PlaceUserTableCells(&data, 0);
@@ -644,7 +644,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
         // Nothing of this section is written; its loose text goes after the
         // table.
         if (!section->unplacedText.IsEmpty()) {
-            userTextAfterTable.Append(section->unplacedText);
+            userTable.textAfterTable.Append(section->unplacedText);
             if (*started) Message("INFO: Moving unplaced text to end to table", 10);
             section->unplacedText.MakeEmpty();
         }
@@ -662,7 +662,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
         }
     }
     for (int c = 0; c < tableColumns; ++c) {
-        const int given = c < static_cast<int>(userColumnWidths.size()) ? userColumnWidths[static_cast<size_t>(c)] : 0;
+        const int given = c < static_cast<int>(userTable.columnWidths.size()) ? userTable.columnWidths[static_cast<size_t>(c)] : 0;
         config->Column(c)->width = given > 0 ? given : widest[static_cast<size_t>(c)] + kNaturalWidthMargin;
     }
 
@@ -672,7 +672,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
     RTF_GetMargins(&set, &top, &bottom, &left, &right);
     auto leftOffset = [&]() -> long {
         if (tableMargin != 0) return std::max(static_cast<long>(tableMargin) * 20, static_cast<long>(108 - left));
-        return static_cast<long>(userTableIndentLevel) * 360 - 108;
+        return static_cast<long>(userTable.indentLevel) * 360 - 108;
     };
     if (rtf && !*started) {
         long width = leftOffset();
@@ -687,7 +687,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
                 tableMargin = 108 - left;
                 message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
             } else {
-                userTableLandscape = 1;
+                userTable.landscape = 1;
                 if (width < pageHeight - left) {
                     message = "WARNING: Setting table in Landscape mode";
                     against = pageHeight - left;
@@ -711,7 +711,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
     // 3. Text met where no cell was open.
     if (!section->unplacedText.IsEmpty()) {
         if (*started) {
-            userTextAfterTable.Append(section->unplacedText);
+            userTable.textAfterTable.Append(section->unplacedText);
             Message("INFO: Moving unplaced text to end to table", 10);
         } else {
             WriteLooseText(*this, section->unplacedText, "pretable");
@@ -723,14 +723,14 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
     if (!*started) {
         if (html) {
             Context* context = set.context;
-            userTableSavedIndent = context ? context->documentState.currentIndentLevel : 0;
-            userTableInListItem = context && InsideListItem(*context) ? 1 : 0;
+            userTable.savedIndent = context ? context->documentState.currentIndentLevel : 0;
+            userTable.inListItem = context && InsideListItem(*context) ? 1 : 0;
             HTML_ChangeIndentLevel(htmlWriter, indentLevel, &set);
             Write(htmlWriter, &set, "<!-- User-specified TAGGED TABLE -->");
             OutputUserTableStart();
         }
         if (rtf) {
-            if (userTableLandscape) {
+            if (userTable.landscape) {
                 Write(rtfWriter, &set, "\\par \\sect");
                 Write(rtfWriter, &set,
                       SectionText("\\sectd \\lndscpsxn\\psz9", pageHeight, pageWidth, left, right, top, bottom,
@@ -746,7 +746,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
         for (const std::unique_ptr<TableCell>& cell : grid->cells) {
             const int c = cell->column - 1;
             const int given =
-                c >= 0 && c < static_cast<int>(userColumnAlignments.size()) ? userColumnAlignments[static_cast<size_t>(c)] : 0;
+                c >= 0 && c < static_cast<int>(userTable.columnAlignments.size()) ? userTable.columnAlignments[static_cast<size_t>(c)] : 0;
             if (given > 0) {
                 cell->alignment = given;
             } else {
@@ -842,7 +842,7 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
         last = std::max(last, cell->row);
     }
     // Spans end at the edges of the table.
-    const int tableColumns = std::max(userTableColumns, 0);
+    const int tableColumns = std::max(userTable.columns, 0);
     int used = 0;
     for (const std::unique_ptr<TableCell>& cell : cells) {
         if (cell->span < 1) cell->span = 1;
@@ -1138,7 +1138,7 @@ void PreForm::OutputUserTableRtfRows(UserTableGrid* grid, int isHeader) {
     RTF_GetMargins(&set, &top, &bottom, &left, &right);
     const long offset = tableMargin != 0
                             ? std::max(static_cast<long>(tableMargin) * 20, static_cast<long>(108 - left))
-                            : static_cast<long>(userTableIndentLevel) * 360 - 108;
+                            : static_cast<long>(userTable.indentLevel) * 360 - 108;
     std::vector<std::unique_ptr<TableCell>>& cells = grid->cells;
 
     const char* vAlignment = "";
@@ -1296,21 +1296,21 @@ void PreForm::OutputUserTableEnd() {
     }
     if (rtfOutput && rtfWriter) Write(rtfWriter, &set, "}");
 
-    if (!userTextAfterTable.IsEmpty()) {
-        WriteLooseText(*this, userTextAfterTable, nullptr);
-        userTextAfterTable.MakeEmpty();
+    if (!userTable.textAfterTable.IsEmpty()) {
+        WriteLooseText(*this, userTable.textAfterTable, nullptr);
+        userTable.textAfterTable.MakeEmpty();
     }
 
     if (htmlOutput && htmlWriter) {
         // The text around the table goes on at its own list level, inside
         // its list item.
-        HTML_ChangeIndentLevel(htmlWriter, userTableSavedIndent, &set);
-        if (userTableInListItem && context) {
+        HTML_ChangeIndentLevel(htmlWriter, userTable.savedIndent, &set);
+        if (userTable.inListItem && context) {
             TextString paragraph("<P CLASS=\"bullet par2\">");
             context->documentState.blocks.Add(&set, htmlWriter, paragraph);
         }
     }
-    if (rtfOutput && rtfWriter && userTableLandscape) {
+    if (rtfOutput && rtfWriter && userTable.landscape) {
         int pageWidth = 0, pageHeight = 0, top = 0, bottom = 0, left = 0, right = 0;
         RTF_GetPaperSize(&set, &pageWidth, &pageHeight);
         RTF_GetMargins(&set, &top, &bottom, &left, &right);
@@ -1318,6 +1318,6 @@ void PreForm::OutputUserTableEnd() {
         Write(rtfWriter, &set,
               SectionText("\\sectd ", pageWidth, pageHeight, left, right, top, bottom,
                           "\\psz9\\linex0\\headery709\\footery709\\colsx709\\endnhere"));
-        userTableLandscape = 0;
+        userTable.landscape = 0;
     }
 }
