@@ -332,6 +332,219 @@ bool ParseUserColumnWidth(const TextString& source, int* points) {
 // ---------------------------------------------------------------------------
 // Parsing the block
 
+namespace {
+
+// The lines of a user-table block without their indents, with their kinds.
+struct BlockTexts {
+    std::vector<TextString> texts;
+    std::vector<LineKind> kinds;
+
+    int Count() const { return static_cast<int>(texts.size()); }
+    const TextString& Text(int i) const { return texts[static_cast<size_t>(i)]; }
+    LineKind Kind(int i) const { return kinds[static_cast<size_t>(i)]; }
+};
+
+BlockTexts ReadBlockTexts(const PreForm& engine, const FC& set, const Context& context) {
+    BlockTexts block;
+    block.texts.reserve(engine.lines.size());
+    block.kinds.reserve(engine.lines.size());
+    for (const PreFormLine* line : engine.lines) {
+        block.texts.push_back(WithoutIndent(*line));
+        block.kinds.push_back(KindOf(set, context, block.texts.back()));
+    }
+    return block;
+}
+
+// What the first pass finds: the column count (the most cells in one row),
+// the number of sections, and whether any column is described.
+struct BlockShape {
+    int columns = 0;
+    int sectionCount = 0;
+    bool hasDetails = false;
+};
+
+// First pass.
+BlockShape MeasureBlock(FC& set, const BlockTexts& block) {
+    BlockShape shape;
+    int cellsInRow = 0;
+    RowKind rowKind = RowKind::None;
+    for (int i = 0; i < block.Count(); ++i) {
+        switch (block.Kind(i)) {
+            case LineKind::NewRow: {
+                const RowKind kind = RowKindOf(set, block.Text(i));
+                if (rowKind == RowKind::None || (kind == RowKind::Head && rowKind != RowKind::Head))
+                    ++shape.sectionCount;
+                rowKind = kind;
+                cellsInRow = 0;
+                break;
+            }
+            case LineKind::NewCell:
+                if (rowKind == RowKind::Head || rowKind == RowKind::Data)
+                    shape.columns = std::max(shape.columns, ++cellsInRow);
+                break;
+            case LineKind::ColumnDetails: shape.hasDetails = true; break;
+            default: break;
+        }
+    }
+    return shape;
+}
+
+// Second pass: the column descriptions, into the table configuration and
+// the user-table state.
+void ReadColumnDetails(PreForm& engine, FC& set, TabConfig& config, const BlockTexts& block, int columns) {
+    for (int i = 0; i < block.Count(); ++i) {
+        if (block.Kind(i) != LineKind::ColumnDetails) continue;
+        TextString arguments(block.Text(i));
+        if (!ParseTagArguments(set, arguments, "COLUMN_DETAILS")) continue;  // the parser has reported it
+        int column = 0;
+        if (!TryGetTagInteger(set, arguments, 1, column) || column < 1 || column > columns) {
+            TextString message("TAG ERROR: No such column in COLUMN_DETAILS - ");
+            message.Append(block.Text(i));
+            engine.Message(message.buffer, 10);
+            continue;
+        }
+        ColConfig* layout = config.Column(column - 1);
+        TextString value;
+        int alignment = 0;
+        if (TryGetTagString(set, arguments, 4, value) && TryGetTagAlignment(set, arguments, 4, alignment) &&
+            alignment > 0) {
+            layout->alignment = alignment;
+            engine.userTable.columnAlignments[static_cast<size_t>(column - 1)] = alignment;
+        }
+        if (TryGetTagString(set, arguments, 5, value)) {
+            int points = 0;
+            if (ParseUserColumnWidth(value, &points)) {
+                layout->width = points;
+                engine.userTable.columnWidths[static_cast<size_t>(column - 1)] = points;
+            } else {
+                engine.Message("TAG ERROR: Unable to read column width", 10);
+            }
+        }
+    }
+}
+
+// Third pass: the cells, gathered line by line into sections (tables),
+// each with a header grid and a data grid.
+class CellGatherer {
+public:
+    CellGatherer(PreForm& owner, FC& policySet, int columnCount, int sectionCount)
+        : engine(owner), set(policySet), columns(columnCount), lineBreak(LineBreakTag(policySet)) {
+        sections.reserve(static_cast<size_t>(std::max(sectionCount, 1)));
+    }
+
+    void Gather(const BlockTexts& block) {
+        for (int i = 0; i < block.Count(); ++i) {
+            const TextString& text = block.Text(i);
+            switch (block.Kind(i)) {
+                case LineKind::NewRow: NewRow(i, text); break;
+                case LineKind::NewCell: NewCell(i); break;
+                case LineKind::ColumnDetails: break;
+                case LineKind::OtherDirective: OtherDirective(i, text); break;
+                case LineKind::Text: Content(text, false); break;
+                case LineKind::CellDirective: Content(text, true); break;
+            }
+        }
+    }
+
+    std::vector<std::unique_ptr<UserTableSection>> sections;
+
+private:
+    const PreFormLine& Line(int i) const { return *engine.lines[static_cast<size_t>(i)]; }
+
+    void NewSection() {
+        sections.push_back(std::make_unique<UserTableSection>());
+        section = sections.back().get();
+    }
+
+    void NewRow(int i, const TextString& text) {
+        const RowKind kind = RowKindOf(set, text);
+        if (rowKind == RowKind::None || (kind == RowKind::Head && rowKind != RowKind::Head)) {
+            // A new table: its rows count from 1.  The text met before the
+            // first row stays with the first table.
+            if (!section || sectionHasRows) NewSection();
+            sectionHasRows = true;
+            row = 1;
+        } else {
+            ++row;
+        }
+        rowKind = kind;
+        cellNumber = 0;
+        cell = nullptr;
+        if (kind == RowKind::Line) {
+            TableCell* rule = section->data.Add(&set, row, 1, Line(i).position, engine.LineFont(i));
+            rule->text = "-------";
+            rule->span = std::max(columns, 1);
+            rule->lineCount = 1;
+            rule->contentAdded = 1;
+        }
+    }
+
+    void NewCell(int i) {
+        if (section && (rowKind == RowKind::Head || rowKind == RowKind::Data)) {
+            UserTableGrid& grid = rowKind == RowKind::Head ? section->header : section->data;
+            cell = grid.Add(&set, row, ++cellNumber, Line(i).position, engine.LineFont(i));
+            cell->isHeaderCell = rowKind == RowKind::Head ? 1 : 0;
+        } else {
+            engine.Message("TAG ERROR: Can't place NEW_CELL tag here", 10);
+            cell = nullptr;
+        }
+    }
+
+    void OtherDirective(int i, const TextString& text) {
+        // A CHANGE_POLICY line applies from where it stands.
+        if (Line(i).lineType == kStatementChangePolicy) {
+            engine.ApplyPolicyLine(i);
+            return;
+        }
+        TextString message("TAG ERROR: Ignoring directive in user table - ");
+        message.Append(text);
+        engine.Message(message.buffer, 10);
+    }
+
+    // A line of text, or a LINERULE or BEGIN_USER_TABLE line, for the open
+    // cell; with no cell open it is kept as the section's unplaced text.
+    void Content(const TextString& text, bool directive) {
+        if (cell) {
+            TextString content(text);
+            content.Trim(0, " ");
+            if (directive) {
+                engine.AddUserTableLine(cell, content);
+            } else {
+                engine.AddCellText(cell, content);
+                cell->contentAdded = 1;
+            }
+            engine.AddCellText(cell, lineBreak);
+            ++cell->lineCount;
+            return;
+        }
+        TextString unplaced(text);
+        unplaced.CollapseBlanks();
+        unplaced.Trim(0, " ");
+        // A blank line between cells holds nothing to place.
+        if (unplaced.IsEmpty()) return;
+        TextString message("TAG ERROR: No NEW_CELL definition for \"");
+        message.Append(text);
+        message.Append("\"");
+        engine.Message(message.buffer, 10);
+        if (!section) NewSection();
+        section->unplacedText.Append(unplaced);
+        section->unplacedText.Append(lineBreak);
+    }
+
+    PreForm& engine;
+    FC& set;
+    const int columns;
+    const TextString lineBreak;
+    UserTableSection* section = nullptr;
+    bool sectionHasRows = false;
+    TableCell* cell = nullptr;
+    int row = 0;
+    int cellNumber = 0;
+    RowKind rowKind = RowKind::None;
+};
+
+}  // namespace
+
 void PreForm::ParseUserTable() {
     if (!policies || !policies->context) return;
     FC& set = *policies;
@@ -359,40 +572,11 @@ void PreForm::ParseUserTable() {
         indentLevel = set.GetIndentLevel(position);
     }
 
-    std::vector<TextString> texts;
-    std::vector<LineKind> kinds;
-    texts.reserve(lines.size());
-    kinds.reserve(lines.size());
-    for (const PreFormLine* line : lines) {
-        texts.push_back(WithoutIndent(*line));
-        kinds.push_back(KindOf(set, context, texts.back()));
-    }
-    const int count = static_cast<int>(lines.size());
+    const BlockTexts block = ReadBlockTexts(*this, set, context);
+    const BlockShape shape = MeasureBlock(set, block);
 
-    // First pass: the column count (the most cells in one row), the
-    // sections, and whether any column is described.
-    int columns = 0;
-    int cellsInRow = 0;
-    int sectionCount = 0;
-    bool hasDetails = false;
-    RowKind rowKind = RowKind::None;
-    for (int i = 0; i < count; ++i) {
-        switch (kinds[static_cast<size_t>(i)]) {
-            case LineKind::NewRow: {
-                const RowKind kind = RowKindOf(set, texts[static_cast<size_t>(i)]);
-                if (rowKind == RowKind::None || (kind == RowKind::Head && rowKind != RowKind::Head)) ++sectionCount;
-                rowKind = kind;
-                cellsInRow = 0;
-                break;
-            }
-            case LineKind::NewCell:
-                if (rowKind == RowKind::Head || rowKind == RowKind::Data) columns = std::max(columns, ++cellsInRow);
-                break;
-            case LineKind::ColumnDetails: hasDetails = true; break;
-            default: break;
-        }
-    }
-
+    // The columns, and the user-table state of a fresh table.
+    const int columns = shape.columns;
     userTable.columns = columns;
     config->SetColumnCount(columns, nullptr);
     this->columns.clear();
@@ -404,138 +588,14 @@ void PreForm::ParseUserTable() {
     userTable.textAfterTable.MakeEmpty();
     userTable.landscape = 0;
 
-    // Second pass: the column descriptions.
-    for (int i = 0; hasDetails && i < count; ++i) {
-        if (kinds[static_cast<size_t>(i)] != LineKind::ColumnDetails) continue;
-        TextString arguments(texts[static_cast<size_t>(i)]);
-        if (!ParseTagArguments(set, arguments, "COLUMN_DETAILS")) continue;  // the parser has reported it
-        int column = 0;
-        if (!TryGetTagInteger(set, arguments, 1, column) || column < 1 || column > columns) {
-            TextString message("TAG ERROR: No such column in COLUMN_DETAILS - ");
-            message.Append(texts[static_cast<size_t>(i)]);
-            Message(message.buffer, 10);
-            continue;
-        }
-        ColConfig* layout = config->Column(column - 1);
-        TextString value;
-        int alignment = 0;
-        if (TryGetTagString(set, arguments, 4, value) && TryGetTagAlignment(set, arguments, 4, alignment) &&
-            alignment > 0) {
-            layout->alignment = alignment;
-            userTable.columnAlignments[static_cast<size_t>(column - 1)] = alignment;
-        }
-        if (TryGetTagString(set, arguments, 5, value)) {
-            int points = 0;
-            if (ParseUserColumnWidth(value, &points)) {
-                layout->width = points;
-                userTable.columnWidths[static_cast<size_t>(column - 1)] = points;
-            } else {
-                Message("TAG ERROR: Unable to read column width", 10);
-            }
-        }
-    }
-
-    // Third pass: the cells.
-    std::vector<std::unique_ptr<UserTableSection>> sections;
-    sections.reserve(static_cast<size_t>(std::max(sectionCount, 1)));
-    UserTableSection* section = nullptr;
-    bool sectionHasRows = false;
-    TableCell* cell = nullptr;
-    int row = 0;
-    int cellNumber = 0;
-    rowKind = RowKind::None;
-    const TextString lineBreak = LineBreakTag(set);
-    for (int i = 0; i < count; ++i) {
-        const TextString& text = texts[static_cast<size_t>(i)];
-        const PreFormLine& line = *lines[static_cast<size_t>(i)];
-        switch (kinds[static_cast<size_t>(i)]) {
-            case LineKind::NewRow: {
-                const RowKind kind = RowKindOf(set, text);
-                if (rowKind == RowKind::None || (kind == RowKind::Head && rowKind != RowKind::Head)) {
-                    // A new table: its rows count from 1.  The text met
-                    // before the first row stays with the first table.
-                    if (!section || sectionHasRows) {
-                        sections.push_back(std::make_unique<UserTableSection>());
-                        section = sections.back().get();
-                    }
-                    sectionHasRows = true;
-                    row = 1;
-                } else {
-                    ++row;
-                }
-                rowKind = kind;
-                cellNumber = 0;
-                cell = nullptr;
-                if (kind == RowKind::Line) {
-                    TableCell* rule = section->data.Add(&set, row, 1, line.position, LineFont(i));
-                    rule->text = "-------";
-                    rule->span = std::max(columns, 1);
-                    rule->lineCount = 1;
-                    rule->contentAdded = 1;
-                }
-                break;
-            }
-            case LineKind::NewCell:
-                if (section && (rowKind == RowKind::Head || rowKind == RowKind::Data)) {
-                    UserTableGrid& grid = rowKind == RowKind::Head ? section->header : section->data;
-                    cell = grid.Add(&set, row, ++cellNumber, line.position, LineFont(i));
-                    cell->isHeaderCell = rowKind == RowKind::Head ? 1 : 0;
-                } else {
-                    Message("TAG ERROR: Can't place NEW_CELL tag here", 10);
-                    cell = nullptr;
-                }
-                break;
-            case LineKind::ColumnDetails: break;
-            case LineKind::OtherDirective: {
-                // A CHANGE_POLICY line applies from where it stands.
-                if (lines[static_cast<size_t>(i)]->lineType == kStatementChangePolicy) {
-                    ApplyPolicyLine(i);
-                    break;
-                }
-                TextString message("TAG ERROR: Ignoring directive in user table - ");
-                message.Append(text);
-                Message(message.buffer, 10);
-                break;
-            }
-            case LineKind::Text:
-            case LineKind::CellDirective: {
-                const bool directive = kinds[static_cast<size_t>(i)] == LineKind::CellDirective;
-                if (cell) {
-                    TextString content(text);
-                    content.Trim(0, " ");
-                    if (directive) {
-                        AddUserTableLine(cell, content);
-                    } else {
-                        AddCellText(cell, content);
-                        cell->contentAdded = 1;
-                    }
-                    AddCellText(cell, lineBreak);
-                    ++cell->lineCount;
-                    break;
-                }
-                TextString unplaced(text);
-                unplaced.CollapseBlanks();
-                unplaced.Trim(0, " ");
-                // A blank line between cells holds nothing to place.
-                if (unplaced.IsEmpty()) break;
-                TextString message("TAG ERROR: No NEW_CELL definition for \"");
-                message.Append(text);
-                message.Append("\"");
-                Message(message.buffer, 10);
-                if (!section) {
-                    sections.push_back(std::make_unique<UserTableSection>());
-                    section = sections.back().get();
-                }
-                section->unplacedText.Append(unplaced);
-                section->unplacedText.Append(lineBreak);
-                break;
-            }
-        }
-    }
+    if (shape.hasDetails) ReadColumnDetails(*this, set, *config, block, columns);
+    CellGatherer gatherer(*this, set, columns, shape.sectionCount);
+    gatherer.Gather(block);
 
     // Writing: each section, then the end of the table.
     int started = 0;
-    for (const std::unique_ptr<UserTableSection>& each : sections) OutputUserTable(&started, indentLevel, each.get());
+    for (const std::unique_ptr<UserTableSection>& each : gatherer.sections)
+        OutputUserTable(&started, indentLevel, each.get());
     if (started) {
         OutputUserTableEnd();
     } else if (!userTable.textAfterTable.IsEmpty()) {
