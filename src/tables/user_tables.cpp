@@ -686,6 +686,122 @@ void PreForm::AddCellText(TableCell* cell, const TextString& text) {
 // ---------------------------------------------------------------------------
 // Writing one section
 
+namespace {
+
+// The page of the RTF document: its size and margins.
+struct PageGeometry {
+    int width = 0, height = 0, top = 0, bottom = 0, left = 0, right = 0;
+};
+
+PageGeometry ReadPageGeometry(FC& set) {
+    PageGeometry page;
+    RTF_GetPaperSize(&set, &page.width, &page.height);
+    RTF_GetMargins(&set, &page.top, &page.bottom, &page.left, &page.right);
+    return page;
+}
+
+// 1. The natural width of each column not given one: its widest text.
+void SetNaturalWidths(const PreForm& engine, FC& set, TabConfig& config, const UserTableSection& section,
+                      bool rtfText) {
+    const int tableColumns = config.columnCount;
+    const std::vector<int>& givenWidths = engine.userTable.columnWidths;
+    std::vector<int> widest(static_cast<size_t>(tableColumns), 0);
+    for (const UserTableGrid* grid : {&section.header, &section.data}) {
+        for (const std::unique_ptr<TableCell>& cell : grid->cells) {
+            if (cell->span > 1 || cell->column < 1 || cell->column > tableColumns) continue;
+            int& w = widest[static_cast<size_t>(cell->column - 1)];
+            w = std::max(w, NaturalWidth(set, *cell, rtfText, grid == &section.header));
+        }
+    }
+    for (int c = 0; c < tableColumns; ++c) {
+        const int given = c < static_cast<int>(givenWidths.size()) ? givenWidths[static_cast<size_t>(c)] : 0;
+        config.Column(c)->width = given > 0 ? given : widest[static_cast<size_t>(c)] + kNaturalWidthMargin;
+    }
+}
+
+// 2. RTF page fitting, once per table: a table wider than the page between
+// its margins moves its left margin, or is set in a landscape section of its
+// own.
+void FitUserTableToPage(PreForm& engine, FC& set, const TabConfig& config, const PageGeometry& page) {
+    const int tableColumns = config.columnCount;
+    long width = engine.tableMargin != 0
+                     ? std::max(static_cast<long>(engine.tableMargin) * 20, static_cast<long>(108 - page.left))
+                     : static_cast<long>(engine.userTable.indentLevel) * 360 - 108;
+    for (int c = 0; c < tableColumns; ++c) width += static_cast<long>(engine.GetSpanWidth(nullptr, 1, c, 1)) * 20;
+    if (width <= page.width - page.left - page.right) return;
+    const char* message = nullptr;
+    long against = page.width;
+    if (width < page.width) {
+        engine.tableMargin += static_cast<int>((page.width - 2L * page.left - width) / 40);
+        message = "WARNING: Adjusting margin to fit table";
+    } else if (IsOn(&set, Pol::UseLandscapeMode)) {
+        engine.tableMargin = 108 - page.left;
+        message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
+    } else {
+        engine.userTable.landscape = 1;
+        if (width < page.height - page.left) {
+            message = "WARNING: Setting table in Landscape mode";
+            against = page.height - page.left;
+        } else if (width < page.height) {
+            engine.tableMargin +=
+                static_cast<int>((static_cast<long>(page.height) - page.left - page.right - width) / 40);
+            message = "WARNING: Switch to Landscape and adjusting margin to fit table";
+            against = page.height;
+        } else {
+            engine.tableMargin = 108 - page.left;
+            message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
+            against = page.height;
+        }
+    }
+    engine.Message(message, 10);
+    const std::string console = "Total page width = " + std::to_string(width) + " cf. " + std::to_string(against) + "\n";
+    std::fwrite(console.data(), 1, console.size(), stderr);
+}
+
+// 4. The table start: HTML keeps the indent of the text around the table
+// and writes the table tag; RTF opens the landscape section, if the table
+// needs one, and the table's group.
+void StartUserTable(PreForm& engine, FC& set, int indentLevel, const PageGeometry& page) {
+    if (engine.htmlOutput && engine.htmlWriter) {
+        Context* context = set.context;
+        engine.userTable.savedIndent = context ? context->documentState.currentIndentLevel : 0;
+        engine.userTable.inListItem = context && InsideListItem(*context) ? 1 : 0;
+        HTML_ChangeIndentLevel(engine.htmlWriter, indentLevel, &set);
+        Write(engine.htmlWriter, &set, "<!-- User-specified TAGGED TABLE -->");
+        engine.OutputUserTableStart();
+    }
+    if (engine.rtfOutput && engine.rtfWriter) {
+        if (engine.userTable.landscape) {
+            Write(engine.rtfWriter, &set, "\\par \\sect");
+            Write(engine.rtfWriter, &set,
+                  SectionText("\\sectd \\lndscpsxn\\psz9", page.height, page.width, page.left, page.right, page.top,
+                              page.bottom, "\\linex0\\headery709\\footery709\\colsx709\\endnhere"));
+        }
+        Write(engine.rtfWriter, &set, "{");
+    }
+}
+
+// 5. The alignment of each cell: its column's given alignment, else right
+// for a number and left for anything else.
+void SetCellAlignments(const PreForm& engine, FC& set, UserTableSection& section, bool rtfText) {
+    const std::vector<int>& givenAlignments = engine.userTable.columnAlignments;
+    for (UserTableGrid* grid : {&section.header, &section.data}) {
+        for (const std::unique_ptr<TableCell>& cell : grid->cells) {
+            const int c = cell->column - 1;
+            const int given =
+                c >= 0 && c < static_cast<int>(givenAlignments.size()) ? givenAlignments[static_cast<size_t>(c)] : 0;
+            if (given > 0) {
+                cell->alignment = given;
+            } else {
+                cell->valueKind = ClassifyDataValue(&set, 1, ReadableText(set, cell->text, rtfText));
+                cell->alignment = cell->valueKind == 2 ? 3 : 1;
+            }
+        }
+    }
+}
+
+}  // namespace
+
 void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* section) {
     if (!policies || !started || !section) return;
     FC& set = *policies;
@@ -711,62 +827,12 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
         return;
     }
 
-    // 1. The natural width of each column not given one: its widest text.
-    const int tableColumns = config->columnCount;
-    std::vector<int> widest(static_cast<size_t>(tableColumns), 0);
-    for (const UserTableGrid* grid : {&header, &data}) {
-        for (const std::unique_ptr<TableCell>& cell : grid->cells) {
-            if (cell->span > 1 || cell->column < 1 || cell->column > tableColumns) continue;
-            int& w = widest[static_cast<size_t>(cell->column - 1)];
-            w = std::max(w, NaturalWidth(set, *cell, rtfText, grid == &header));
-        }
-    }
-    for (int c = 0; c < tableColumns; ++c) {
-        const int given = c < static_cast<int>(userTable.columnWidths.size()) ? userTable.columnWidths[static_cast<size_t>(c)] : 0;
-        config->Column(c)->width = given > 0 ? given : widest[static_cast<size_t>(c)] + kNaturalWidthMargin;
-    }
+    // 1. The natural widths of the columns.
+    SetNaturalWidths(*this, set, *config, *section, rtfText);
 
     // 2. RTF page fitting, once per table.
-    int pageWidth = 0, pageHeight = 0, top = 0, bottom = 0, left = 0, right = 0;
-    RTF_GetPaperSize(&set, &pageWidth, &pageHeight);
-    RTF_GetMargins(&set, &top, &bottom, &left, &right);
-    auto leftOffset = [&]() -> long {
-        if (tableMargin != 0) return std::max(static_cast<long>(tableMargin) * 20, static_cast<long>(108 - left));
-        return static_cast<long>(userTable.indentLevel) * 360 - 108;
-    };
-    if (rtf && !*started) {
-        long width = leftOffset();
-        for (int c = 0; c < tableColumns; ++c) width += static_cast<long>(GetSpanWidth(nullptr, 1, c, 1)) * 20;
-        if (width > pageWidth - left - right) {
-            const char* message = nullptr;
-            long against = pageWidth;
-            if (width < pageWidth) {
-                tableMargin += static_cast<int>((pageWidth - 2L * left - width) / 40);
-                message = "WARNING: Adjusting margin to fit table";
-            } else if (IsOn(&set, Pol::UseLandscapeMode)) {
-                tableMargin = 108 - left;
-                message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
-            } else {
-                userTable.landscape = 1;
-                if (width < pageHeight - left) {
-                    message = "WARNING: Setting table in Landscape mode";
-                    against = pageHeight - left;
-                } else if (width < pageHeight) {
-                    tableMargin += static_cast<int>((static_cast<long>(pageHeight) - left - right - width) / 40);
-                    message = "WARNING: Switch to Landscape and adjusting margin to fit table";
-                    against = pageHeight;
-                } else {
-                    tableMargin = 108 - left;
-                    message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
-                    against = pageHeight;
-                }
-            }
-            Message(message, 10);
-            const std::string console =
-                "Total page width = " + std::to_string(width) + " cf. " + std::to_string(against) + "\n";
-            std::fwrite(console.data(), 1, console.size(), stderr);
-        }
-    }
+    const PageGeometry page = ReadPageGeometry(set);
+    if (rtf && !*started) FitUserTableToPage(*this, set, *config, page);
 
     // 3. Text met where no cell was open.
     if (!section->unplacedText.IsEmpty()) {
@@ -781,40 +847,12 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
 
     // 4. The table start.
     if (!*started) {
-        if (html) {
-            Context* context = set.context;
-            userTable.savedIndent = context ? context->documentState.currentIndentLevel : 0;
-            userTable.inListItem = context && InsideListItem(*context) ? 1 : 0;
-            HTML_ChangeIndentLevel(htmlWriter, indentLevel, &set);
-            Write(htmlWriter, &set, "<!-- User-specified TAGGED TABLE -->");
-            OutputUserTableStart();
-        }
-        if (rtf) {
-            if (userTable.landscape) {
-                Write(rtfWriter, &set, "\\par \\sect");
-                Write(rtfWriter, &set,
-                      SectionText("\\sectd \\lndscpsxn\\psz9", pageHeight, pageWidth, left, right, top, bottom,
-                                  "\\linex0\\headery709\\footery709\\colsx709\\endnhere"));
-            }
-            Write(rtfWriter, &set, "{");
-        }
+        StartUserTable(*this, set, indentLevel, page);
         *started = 1;
     }
 
     // 5. Alignments, the table's vertical alignment, then the rows.
-    for (UserTableGrid* grid : {&header, &data}) {
-        for (const std::unique_ptr<TableCell>& cell : grid->cells) {
-            const int c = cell->column - 1;
-            const int given =
-                c >= 0 && c < static_cast<int>(userTable.columnAlignments.size()) ? userTable.columnAlignments[static_cast<size_t>(c)] : 0;
-            if (given > 0) {
-                cell->alignment = given;
-            } else {
-                cell->valueKind = ClassifyDataValue(&set, 1, ReadableText(set, cell->text, rtfText));
-                cell->alignment = cell->valueKind == 2 ? 3 : 1;
-            }
-        }
-    }
+    SetCellAlignments(*this, set, *section, rtfText);
     // Rows whose cells all hold one line sit in the middle; a cell of
     // several lines makes the table's rows start at the top.
     config->defaultVAlignment = 3;
