@@ -999,6 +999,236 @@ void PreForm::GatherPositionStatistics() {
 
 void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separation); }
 
+namespace {
+
+// The tallies of GatherColumnStatistics: one pass over the lines of the
+// block fills the tallies of every column over the data lines and sets the
+// cell flags of every line.
+class ColumnTallyPass {
+public:
+    explicit ColumnTallyPass(PreForm& owner)
+        : engine(owner), count(owner.columnCount), byColumns(!owner.isDelimited),
+          cutSettings(owner.ReadCutSettings()), tallies(static_cast<size_t>(owner.columnCount)) {}
+
+    // Tallies line `i` and sets its cell flags.
+    void TallyLine(int i) {
+        PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
+        line.filledCellCount = 0;
+        line.firstFilledCell = -1;
+        line.hasSpanningCell = 0;
+        line.onlyLastCellFilled = 0;
+        line.lastCellEmpty = 1;
+        if (count == 0) return;
+        if (byColumns)
+            engine.CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
+        else
+            engine.SplitLineIntoCells(&engine.scratchRow, i, 1);
+        LineTally tally{line, IsDataLine(engine, i)};
+        if (tally.data) ++dataLines;
+        if (byColumns) {
+            // The cuts follow each other over all the columns.
+            const char* layout = line.Layout().buffer;
+            for (const CellCut& cut : cuts)
+                CountCell(tally, cut.column, cut.span, layout + cut.first, cut.length, cut.alignment, nullptr);
+        } else {
+            for (int k = 0; k < count;) {
+                const TableCell* cell = engine.scratchRow.GetAt(k);
+                int span = cell ? cell->span : 1;
+                if (span < 1) span = 1;
+                if (span > count - k) span = count - k;
+                CountCell(tally, k, span, cell ? cell->text.buffer : "", cell ? cell->text.length : 0,
+                          cell ? cell->alignment : 1, cell);
+                k += span;
+            }
+        }
+        line.lastCellEmpty = tally.lastFilled ? 0 : 1;
+        line.onlyLastCellFilled = tally.lastFilled && line.filledCellCount == 1 ? 1 : 0;
+        if (tally.data && tally.spans) ++engine.spanningLines;
+    }
+
+    // How often the first column holds the winner of the vote: its filled
+    // cells on the data lines, cut again.
+    int CountFirstColumnWinner() {
+        int most = 0;
+        if (!byColumns) {
+            for (uint64_t hash : delimitedFirstTexts)
+                if (hash == firstTexts.candidate) ++most;
+        } else if (count > 0 && dataLines > 0 && firstTexts.votes > 0) {
+            for (int i = 0; i < engine.lineCount; ++i) {
+                if (!IsDataLine(engine, i)) continue;
+                const char* text = "";
+                int end = 0;
+                if (engine.CutLineAtColumns(i, 1, &cuts, 1, cutSettings) && !cuts.empty()) {
+                    text = engine.lines[static_cast<size_t>(i)]->Layout().buffer + cuts[0].first;
+                    end = cuts[0].length;
+                }
+                int first = 0;
+                while (first < end && IsBlankChar(text[first])) ++first;
+                while (end > first && IsBlankChar(text[end - 1])) --end;
+                if (end > first && HashText(text + first, end - first) == firstTexts.candidate) ++most;
+            }
+        }
+        return most;
+    }
+
+    // Whether the first column's cells voted at all.
+    bool FirstColumnVoted() const { return count > 0 && dataLines > 0 && firstTexts.votes > 0; }
+    int DataLines() const { return dataLines; }
+    const ColumnTally& Tally(int k) const { return tallies[static_cast<size_t>(k)]; }
+
+private:
+    // The line being tallied: whether it is a data line, whether a cell of
+    // it spans columns, and whether its last cell is filled.
+    struct LineTally {
+        PreFormLine& line;
+        bool data;
+        bool spans = false;
+        bool lastFilled = false;
+    };
+
+    // The cell that starts at column k, of `span` columns: its text (the
+    // `textLength` bytes at `text`) and alignment.
+    [[gnu::always_inline]] inline void CountCell(LineTally& state, int k, int span, const char* text,
+                                                  int textLength, int alignment, const TableCell* cell) {
+        PreFormLine& line = state.line;
+        // The text without the blanks around it (a cut has none).
+        int first = 0;
+        int end = textLength;
+        if (!byColumns) {
+            while (first < end && IsBlankChar(text[first])) ++first;
+            while (end > first && IsBlankChar(text[end - 1])) --end;
+        }
+        const bool filled = end > first;
+        const bool isLast = k + span >= count;
+        if (filled) {
+            ++line.filledCellCount;
+            if (line.firstFilledCell < 0) line.firstFilledCell = k;
+        }
+        if (isLast) state.lastFilled = filled;
+        // A cell that starts before the last column and spans more than
+        // one column (also one that runs across the last boundary)
+        // makes the line a row of its own.
+        if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
+        ColumnTally& tally = tallies[static_cast<size_t>(k)];
+        if (engine.isDelimited && line.lineType != kStatementChangePolicy && cell)
+            tally.widest = std::max(tally.widest, line.wide ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
+                                                            : cell->text.length);
+        if (!state.data) return;
+        tally.spans.Add(span);
+        if (filled) {
+            ++tally.empty[0];
+            tally.alignments.Add(alignment);
+            // Letters (bytes above 127 count as letters of the code
+            // page) and digits against the other characters.
+            const CellCounts counts = CountCharacters(reinterpret_cast<const unsigned char*>(text), first, end);
+            const long long length = end - first;
+            const int symbolic = counts.alphanumerics * 5 < length || counts.alphanumerics < counts.others ? 1 : 0;
+            ++tally.symbolic[symbolic];
+            ++tally.alphanumeric[1 - symbolic];
+            // A number is numeric for at least 60% of its bytes, and
+            // letters never count: a cell with more letters is text
+            // whatever the rule set (the margin is far wider than any
+            // rounding of that share).
+            const long long letters = counts.alphanumerics - counts.digits;
+            const bool plainNumber = !counts.notPlainNumber && IsAsciiDigit(static_cast<unsigned char>(text[first]));
+            const bool mostlyLetters = (length - letters) * 100 < 60 * length;
+            const bool number =
+                plainNumber || (!mostlyLetters && IsNumberValue(engine.policies, text + first, end - first));
+            ++tally.numeric[number ? 1 : 0];
+            if (k == 0) {
+                const uint64_t hash = HashText(text + first, end - first);
+                firstTexts.Add(hash);
+                if (!byColumns) delimitedFirstTexts.push_back(hash);
+            }
+        } else {
+            ++tally.empty[1];
+        }
+        if (span > 1) {
+            ++engine.spanningCells;
+            engine.extraSpans += span - 1;
+            state.spans = true;
+        }
+        // The columns a cell covers count as empty cells of span 1.
+        for (int c = k + 1; c < k + span; ++c) {
+            ColumnTally& covered = tallies[static_cast<size_t>(c)];
+            covered.spans.Add(1);
+            ++covered.empty[1];
+        }
+    }
+
+    PreForm& engine;
+    const int count;
+    // Lines of a block with columns are cut without cells (the texts stay
+    // in the lines); a delimited block is split into the scratch row.
+    const bool byColumns;
+    std::vector<CellCut> cuts;
+    // Nothing in this pass changes the settings the cuts read.
+    const PreForm::CutSettings cutSettings;
+    std::vector<ColumnTally> tallies;
+    // The texts of the first column vote as they are read; the count of the
+    // winner is taken in a second pass.  A block with columns cuts its first
+    // cells again for it, so that nothing is kept per line; a delimited
+    // block, whose split costs more, keeps the texts' hashes.
+    MajorityVote firstTexts;
+    std::vector<uint64_t> delimitedFirstTexts;
+    int dataLines = 0;
+};
+
+// The derived values of a column from its tallies.
+void DeriveColumnValues(PreFormColumn& column, const ColumnTally& tally) {
+    tally.alignments.FillTable(column.alignments);
+    tally.spans.FillTable(column.spans);
+    FillBinary(column.emptyCells, tally.empty);
+    FillBinary(column.alphanumericCells, tally.alphanumeric);
+    FillBinary(column.symbolicCells, tally.symbolic);
+    FillBinary(column.numericCells, tally.numeric);
+    column.hasDominantValue = 0;
+
+    column.typicalAlignment = MostFrequent(column.alignments, 1).value;
+    column.typicalSpan = MostFrequent(column.spans, 1).value;
+    if (column.typicalSpan == 1 && column.spans.samples > 0 && CountOf(column.spans, 1) * 5 < column.spans.samples * 4)
+        column.typicalSpan = 2;
+    const Top empty = MostFrequent(column.emptyCells, 0);
+    column.isMostlyEmpty =
+        empty.value == 1 && column.emptyCells.samples > 0 && empty.count * 4 > column.emptyCells.samples * 3 ? 1 : 0;
+    column.isConsistent = column.isMostlyEmpty && column.emptyCells.count == 1 ? 1 : 0;
+    column.isSymbolic = MostFrequent(column.symbolicCells, 0).value;
+    column.isAlphanumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.alphanumericCells, 0).value;
+    if (column.isSymbolic || CountOf(column.alphanumericCells, 1) * 5 < column.alphanumericCells.samples * 4)
+        column.isAlphanumeric = 0;
+    column.isNumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.numericCells, 0).value;
+}
+
+// Widths: characters from the boundary of the column before to the
+// column's own boundary (the last column to the longest line), or the
+// widest field of a delimited column; in twips at the width of an "n"
+// of the table font, the average lower-case letter.
+void SetColumnWidths(PreForm& engine, const ColumnTallyPass& pass) {
+    const int count = engine.columnCount;
+    const double perCharacter = TwipsOf(engine, "n");
+    for (int k = 0; k < count; ++k) {
+        PreFormColumn& column = *engine.columns[static_cast<size_t>(k)];
+        long long width;
+        if (engine.isDelimited) {
+            width = pass.Tally(k).widest;
+        } else {
+            const long long end = k == count - 1 ? static_cast<long long>(engine.longestLength) - 1 : column.boundary;
+            const long long before = k == 0 ? -1 : engine.columns[static_cast<size_t>(k - 1)]->boundary;
+            width = end - before;
+        }
+        if (width < 0) width = 0;
+        if (width > INT_MAX) width = INT_MAX;
+        column.width = static_cast<int>(width);
+        column.rtfWidth = ClampRtfWidth(static_cast<double>(width) * perCharacter);
+    }
+    if (engine.rtfOutput && count == 2 && engine.columns[0]->isMostlyEmpty) {
+        const int least = ClampRtfWidth(TwipsOf(engine, " ") * engine.columns[0]->boundary + 108);
+        engine.columns[0]->rtfWidth = std::max(engine.columns[0]->rtfWidth, least);
+    }
+}
+
+}  // namespace
+
 // The statistics of every column over the data lines, the cell flags of
 // every line and the columns' widths.
 //
@@ -1010,204 +1240,15 @@ void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separa
 void PreForm::GatherColumnStatistics() {
     extraSpans = spanningCells = spanningLines = 0;
     const int count = columnCount;
-    std::vector<ColumnTally> tallies(static_cast<size_t>(count));
-    // The texts of the first column vote as they are read; the count of the
-    // winner is taken in a second pass.  A block with columns cuts its first
-    // cells again for it, so that nothing is kept per line; a delimited
-    // block, whose split costs more, keeps the texts' hashes.
-    MajorityVote firstTexts;
-    std::vector<uint64_t> delimitedFirstTexts;
-    int dataLines = 0;
-
-    // Lines of a block with columns are cut without cells (the texts stay
-    // in the lines); a delimited block is split into the scratch row.
-    std::vector<CellCut> cuts;
-    const bool byColumns = !isDelimited;
-    // Nothing in this pass changes the settings the cuts read.
-    const CutSettings cutSettings = ReadCutSettings();
-    for (int i = 0; i < lineCount; ++i) {
-        PreFormLine& line = *lines[static_cast<size_t>(i)];
-        line.filledCellCount = 0;
-        line.firstFilledCell = -1;
-        line.hasSpanningCell = 0;
-        line.onlyLastCellFilled = 0;
-        line.lastCellEmpty = 1;
-        if (count == 0) continue;
-        if (byColumns)
-            CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
-        else
-            SplitLineIntoCells(&scratchRow, i, 1);
-        const bool data = IsDataLine(*this, i);
-        if (data) ++dataLines;
-        bool lineSpans = false;
-        bool lastFilled = false;
-        // The cell that starts at column k, of `span` columns: its text (the
-        // `textLength` bytes at `text`) and alignment.
-        auto countCell = [&](int k, int span, const char* text, int textLength, int alignment,
-                             const TableCell* cell) __attribute__((always_inline)) {
-            // The text without the blanks around it (a cut has none).
-            int first = 0;
-            int end = textLength;
-            if (!byColumns) {
-                while (first < end && IsBlankChar(text[first])) ++first;
-                while (end > first && IsBlankChar(text[end - 1])) --end;
-            }
-            const bool filled = end > first;
-            const bool isLast = k + span >= count;
-            if (filled) {
-                ++line.filledCellCount;
-                if (line.firstFilledCell < 0) line.firstFilledCell = k;
-            }
-            if (isLast) lastFilled = filled;
-            // A cell that starts before the last column and spans more than
-            // one column (also one that runs across the last boundary)
-            // makes the line a row of its own.
-            if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
-            ColumnTally& tally = tallies[static_cast<size_t>(k)];
-            if (isDelimited && line.lineType != kStatementChangePolicy && cell)
-                tally.widest = std::max(tally.widest, line.wide ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
-                                                                : cell->text.length);
-            if (!data) return;
-            tally.spans.Add(span);
-            if (filled) {
-                ++tally.empty[0];
-                tally.alignments.Add(alignment);
-                // Letters (bytes above 127 count as letters of the code
-                // page) and digits against the other characters.
-                const CellCounts counts = CountCharacters(reinterpret_cast<const unsigned char*>(text), first, end);
-                const long long length = end - first;
-                const int symbolic = counts.alphanumerics * 5 < length || counts.alphanumerics < counts.others ? 1 : 0;
-                ++tally.symbolic[symbolic];
-                ++tally.alphanumeric[1 - symbolic];
-                // A number is numeric for at least 60% of its bytes, and
-                // letters never count: a cell with more letters is text
-                // whatever the rule set (the margin is far wider than any
-                // rounding of that share).
-                const long long letters = counts.alphanumerics - counts.digits;
-                const bool plainNumber =
-                    !counts.notPlainNumber && IsAsciiDigit(static_cast<unsigned char>(text[first]));
-                const bool mostlyLetters = (length - letters) * 100 < 60 * length;
-                const bool number =
-                    plainNumber || (!mostlyLetters && IsNumberValue(policies, text + first, end - first));
-                ++tally.numeric[number ? 1 : 0];
-                if (k == 0) {
-                    const uint64_t hash = HashText(text + first, end - first);
-                    firstTexts.Add(hash);
-                    if (!byColumns) delimitedFirstTexts.push_back(hash);
-                }
-            } else {
-                ++tally.empty[1];
-            }
-            if (span > 1) {
-                ++spanningCells;
-                extraSpans += span - 1;
-                lineSpans = true;
-            }
-            // The columns a cell covers count as empty cells of span 1.
-            for (int c = k + 1; c < k + span; ++c) {
-                ColumnTally& covered = tallies[static_cast<size_t>(c)];
-                covered.spans.Add(1);
-                ++covered.empty[1];
-            }
-        };
-        if (byColumns) {
-            // The cuts follow each other over all the columns.
-            const char* layout = line.Layout().buffer;
-            for (const CellCut& cut : cuts)
-                countCell(cut.column, cut.span, layout + cut.first, cut.length, cut.alignment, nullptr);
-        } else {
-            for (int k = 0; k < count;) {
-                const TableCell* cell = scratchRow.GetAt(k);
-                int span = cell ? cell->span : 1;
-                if (span < 1) span = 1;
-                if (span > count - k) span = count - k;
-                countCell(k, span, cell ? cell->text.buffer : "", cell ? cell->text.length : 0,
-                          cell ? cell->alignment : 1, cell);
-                k += span;
-            }
-        }
-        line.lastCellEmpty = lastFilled ? 0 : 1;
-        line.onlyLastCellFilled = lastFilled && line.filledCellCount == 1 ? 1 : 0;
-        if (data && lineSpans) ++spanningLines;
-    }
-    // How often the first column holds the winner of the vote: its filled
-    // cells on the data lines, cut again.
-    int most = 0;
-    if (!byColumns) {
-        for (uint64_t hash : delimitedFirstTexts)
-            if (hash == firstTexts.candidate) ++most;
-    } else if (count > 0 && dataLines > 0 && firstTexts.votes > 0) {
-        for (int i = 0; i < lineCount; ++i) {
-            if (!IsDataLine(*this, i)) continue;
-            const char* text = "";
-            int end = 0;
-            if (CutLineAtColumns(i, 1, &cuts, 1, cutSettings) && !cuts.empty()) {
-                text = lines[static_cast<size_t>(i)]->Layout().buffer + cuts[0].first;
-                end = cuts[0].length;
-            }
-            int first = 0;
-            while (first < end && IsBlankChar(text[first])) ++first;
-            while (end > first && IsBlankChar(text[end - 1])) --end;
-            if (end > first && HashText(text + first, end - first) == firstTexts.candidate) ++most;
-        }
-    }
+    ColumnTallyPass pass(*this);
+    for (int i = 0; i < lineCount; ++i) pass.TallyLine(i);
+    const int most = pass.CountFirstColumnWinner();
     // The scratch row is left holding the last line's cells, as a split of
     // every line would leave it.
-    if (byColumns && count > 0 && lineCount > 0) SplitLineIntoCells(&scratchRow, lineCount - 1, 1);
+    if (!isDelimited && count > 0 && lineCount > 0) SplitLineIntoCells(&scratchRow, lineCount - 1, 1);
 
-    for (int k = 0; k < count; ++k) {
-        PreFormColumn& column = *columns[static_cast<size_t>(k)];
-        const ColumnTally& tally = tallies[static_cast<size_t>(k)];
-        tally.alignments.FillTable(column.alignments);
-        tally.spans.FillTable(column.spans);
-        FillBinary(column.emptyCells, tally.empty);
-        FillBinary(column.alphanumericCells, tally.alphanumeric);
-        FillBinary(column.symbolicCells, tally.symbolic);
-        FillBinary(column.numericCells, tally.numeric);
-        column.hasDominantValue = 0;
+    for (int k = 0; k < count; ++k) DeriveColumnValues(*columns[static_cast<size_t>(k)], pass.Tally(k));
+    if (pass.FirstColumnVoted()) columns[0]->hasDominantValue = most >= 2 && most * 2 > pass.DataLines() ? 1 : 0;
 
-        column.typicalAlignment = MostFrequent(column.alignments, 1).value;
-        column.typicalSpan = MostFrequent(column.spans, 1).value;
-        if (column.typicalSpan == 1 && column.spans.samples > 0 &&
-            CountOf(column.spans, 1) * 5 < column.spans.samples * 4)
-            column.typicalSpan = 2;
-        const Top empty = MostFrequent(column.emptyCells, 0);
-        column.isMostlyEmpty =
-            empty.value == 1 && column.emptyCells.samples > 0 && empty.count * 4 > column.emptyCells.samples * 3 ? 1 : 0;
-        column.isConsistent = column.isMostlyEmpty && column.emptyCells.count == 1 ? 1 : 0;
-        column.isSymbolic = MostFrequent(column.symbolicCells, 0).value;
-        column.isAlphanumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.alphanumericCells, 0).value;
-        if (column.isSymbolic ||
-            CountOf(column.alphanumericCells, 1) * 5 < column.alphanumericCells.samples * 4)
-            column.isAlphanumeric = 0;
-        column.isNumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.numericCells, 0).value;
-    }
-
-    if (count > 0 && dataLines > 0 && firstTexts.votes > 0)
-        columns[0]->hasDominantValue = most >= 2 && most * 2 > dataLines ? 1 : 0;
-
-    // Widths: characters from the boundary of the column before to the
-    // column's own boundary (the last column to the longest line), or the
-    // widest field of a delimited column; in twips at the width of an "n"
-    // of the table font, the average lower-case letter.
-    const double perCharacter = TwipsOf(*this, "n");
-    for (int k = 0; k < count; ++k) {
-        PreFormColumn& column = *columns[static_cast<size_t>(k)];
-        long long width;
-        if (isDelimited) {
-            width = tallies[static_cast<size_t>(k)].widest;
-        } else {
-            const long long end = k == count - 1 ? static_cast<long long>(longestLength) - 1 : column.boundary;
-            const long long before = k == 0 ? -1 : columns[static_cast<size_t>(k - 1)]->boundary;
-            width = end - before;
-        }
-        if (width < 0) width = 0;
-        if (width > INT_MAX) width = INT_MAX;
-        column.width = static_cast<int>(width);
-        column.rtfWidth = ClampRtfWidth(static_cast<double>(width) * perCharacter);
-    }
-    if (rtfOutput && count == 2 && columns[0]->isMostlyEmpty) {
-        const int least = ClampRtfWidth(TwipsOf(*this, " ") * columns[0]->boundary + 108);
-        columns[0]->rtfWidth = std::max(columns[0]->rtfWidth, least);
-    }
+    SetColumnWidths(*this, pass);
 }
