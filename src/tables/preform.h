@@ -28,6 +28,7 @@ class OutputDocument;
 class TabConfig;
 class UserTableGrid;     // user_tables.h
 class UserTableSection;  // user_tables.h
+struct TidyBuffer;       // output/html_tidy.h
 
 // A text of a block line: `length` bytes at `buffer`, followed by a NUL.
 // The bytes belong to the line's block (see LineTextArena) and stay where
@@ -529,6 +530,39 @@ public:
         bool merging = false;
     };
     PaddingState rowPadding;
+
+    // ---- Scratch buffers ----
+    // Texts and lists that the cell cutting and the table writers refill for
+    // every line, row or cell.  Kept here rather than in statics of those
+    // functions, they keep their room from one use to the next and belong to
+    // this engine alone.  Each serves the one function named beside it, and
+    // nothing in one outlives the call that fills it.
+    struct ScratchBuffers {
+        std::unique_ptr<AnalysedLine> cellLine;  // ConvertRowForOutput (made on first use)
+        std::vector<CellCut> cuts;               // SplitLineIntoCellsByColumns
+        TextString extraField;                   // SplitLineIntoCellsByDelimiter
+        TextString plainCellMarkup;              // WritePlainCell
+        std::vector<long> rtfEdges;              // WriteRtfRowDefinition
+        TextString rtfBorders;                   // WriteRtfRowDefinition
+        TextString rtfDefinitionLine;            // WriteRtfRowDefinition
+        TextString rtfParagraphLine;             // WriteRtfRowParagraph
+        TextString rtfCellLine;                  // WriteRtfCells
+        TextString rtfCellText;                  // WriteRtfCells
+        TextString rtfOpening;                   // WriteRtfCells
+        TextString rtfClosing;                   // WriteRtfCells
+        TextString rowTag;                       // WriteHtmlRowStart
+        TextString cellText;                     // WriteHtmlCells
+        TextString cellGutter;                   // WriteHtmlCells
+        TextString cellStub;                     // WriteHtmlCells
+        std::vector<unsigned char> plainCells;   // OutputTableRow
+        TextString cellMarkup;                   // OutputHtmlCell
+        TextString stubCell;                     // OutputHtmlCell
+        TextString cleanedText;                  // OutputHtmlCell
+        std::unique_ptr<TidyBuffer> tidy;        // OutputHtmlCell (made on first use)
+    };
+    // Scratch only: the writers that read the engine through a const
+    // reference fill it too.
+    mutable ScratchBuffers scratchBuffers;
 
     // ---- User-specified tables: the table being written by ParseUserTable ----
     struct UserTableState {
