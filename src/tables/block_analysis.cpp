@@ -851,6 +851,171 @@ void PreForm::AnalyseLineStatistics() {
     }
 }
 
+namespace {
+
+// The counts of GatherPositionStatistics, per position of the first
+// `positions`: blanks, separators, and the lines that end there.
+class PositionCounter {
+public:
+    explicit PositionCounter(int positionCount)
+        : positions(positionCount),
+          blanks(static_cast<size_t>(positionCount), 0),
+          separators(static_cast<size_t>(positionCount), 0),
+          ends(static_cast<size_t>(positionCount) + 1, 0)
+#if defined(__SSE2__)
+          ,
+          recentBlanks(static_cast<size_t>(positionCount), 0)
+#endif
+    {
+    }
+
+    // Counts the layout text of one line.
+    void CountLine(const PreFormLine& line) {
+        const LineText text = line.Layout();
+        if (line.wide) {
+            CountWideLine(text);
+            ++ends[static_cast<size_t>(std::min(line.length, positions))];
+#if defined(__SSE2__)
+            if (++linesSinceFlush == 255) FlushBlanks();
+#endif
+            return;
+        }
+        const int n = std::min(text.length, positions);
+        int p = 0;
+#if defined(__SSE2__)
+        for (; p + 16 <= n; p += 16) CountSixteen(text, p, p, 16);
+        if (++linesSinceFlush == 255) FlushBlanks();
+#endif
+        for (; p < n; ++p) {
+            const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[p])];
+            if (kind == 0) continue;
+            if (kind == 1)
+                ++blanks[static_cast<size_t>(p)];
+            else
+                CountSeparator(text, p, p);
+        }
+        ++ends[static_cast<size_t>(n)];
+    }
+
+    // The records of the positions, after the last line: `counted` lines
+    // were counted.
+    void Fill(std::vector<std::unique_ptr<PositionStatistics>>& records, int counted) {
+#if defined(__SSE2__)
+        FlushBlanks();
+#endif
+        records.reserve(static_cast<size_t>(positions));
+        int ended = 0;
+        for (int p = 0; p < positions; ++p) {
+            ended += ends[static_cast<size_t>(p)];
+            auto record = std::make_unique<PositionStatistics>();
+            record->linesCounted = counted;
+            record->blankCount = blanks[static_cast<size_t>(p)] + ended;
+            record->separatorCount = separators[static_cast<size_t>(p)];
+            records.push_back(std::move(record));
+        }
+    }
+
+private:
+    // What a character is to the statistics: 1 blank or tab, 2 separator
+    // ("*", "|"), 3 "+" (a separator directly after "-" or "=").
+    struct Kinds {
+        unsigned char of[256] = {};
+        Kinds() {
+            of[static_cast<unsigned char>(' ')] = of[static_cast<unsigned char>('\t')] = 1;
+            of[static_cast<unsigned char>('*')] = of[static_cast<unsigned char>('|')] = 2;
+            of[static_cast<unsigned char>('+')] = 3;
+        }
+    };
+    static inline const Kinds kinds;
+
+    // The byte at `at` of the text, standing at position `p` (the same but
+    // on a wide line).  The byte before a "+" is the character before it: on
+    // a wide line, a byte of a character beyond ASCII is neither "-" nor "=".
+    [[gnu::always_inline]] inline void CountSeparator(LineText text, int at, int p) {
+        const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[at])];
+        if (kind == 2 || (kind == 3 && at > 0 && (text.buffer[at - 1] == '-' || text.buffer[at - 1] == '=')))
+            ++separators[static_cast<size_t>(p)];
+    }
+
+#if defined(__SSE2__)
+    void FlushBlanks() {
+        for (int p = 0; p < positions; ++p) blanks[static_cast<size_t>(p)] += recentBlanks[static_cast<size_t>(p)];
+        std::fill(recentBlanks.begin(), recentBlanks.end(), 0);
+        linesSinceFlush = 0;
+    }
+
+    // The first `count` of the sixteen bytes at byte `at` of the text, which
+    // stand at positions p to p + 15 (all within the counters).
+    [[gnu::always_inline]] inline void CountSixteen(LineText text, int at, int p, int count) {
+        const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+        const __m128i star = _mm_set1_epi8('*'), bar = _mm_set1_epi8('|'), plus = _mm_set1_epi8('+');
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer + at));
+        __m128i isBlank = _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab));
+        __m128i isSeparator = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, star), _mm_cmpeq_epi8(bytes, bar)),
+                                           _mm_cmpeq_epi8(bytes, plus));
+        if (count < 16) {
+            const __m128i laneIndex = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+            const __m128i taken = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(count)), laneIndex);
+            isBlank = _mm_and_si128(isBlank, taken);
+            isSeparator = _mm_and_si128(isSeparator, taken);
+        }
+        auto* counters = reinterpret_cast<__m128i*>(recentBlanks.data() + p);
+        // A match is -1 in its byte: subtracting it counts it.
+        _mm_storeu_si128(counters, _mm_sub_epi8(_mm_loadu_si128(counters), isBlank));
+        for (unsigned found = static_cast<unsigned>(_mm_movemask_epi8(isSeparator)); found != 0; found &= found - 1) {
+            const int lane = __builtin_ctz(found);
+            CountSeparator(text, at + lane, p + lane);
+        }
+    }
+#endif
+
+    // A wide line is read character by character, each at the display
+    // position it starts at; its runs of ASCII (a byte a position) sixteen
+    // bytes at a time where the processor compares vectors.
+    void CountWideLine(LineText text) {
+        const char* const bytes = text.buffer;
+        const int length = text.length;
+        int p = 0;
+        for (int i = 0; i < length && p < positions;) {
+#if defined(__SSE2__)
+            if (i + 16 <= length && p + 16 <= positions) {
+                const unsigned high = static_cast<unsigned>(
+                    _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i))));
+                const int ascii = high ? __builtin_ctz(high) : 16;
+                if (ascii > 0) {
+                    CountSixteen(text, i, p, ascii);
+                    i += ascii;
+                    p += ascii;
+                    continue;
+                }
+            }
+#endif
+            if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+                const unsigned char kind = kinds.of[static_cast<unsigned char>(bytes[i])];
+                if (kind == 1)
+                    ++blanks[static_cast<size_t>(p)];
+                else if (kind != 0)
+                    CountSeparator(text, i, p);
+                ++i;
+                ++p;
+                continue;
+            }
+            p += unicode::NextWidth(bytes, length, &i);
+        }
+    }
+
+    const int positions;
+    std::vector<int> blanks;
+    std::vector<int> separators;
+    std::vector<int> ends;
+#if defined(__SSE2__)
+    std::vector<uint8_t> recentBlanks;
+    int linesSinceFlush = 0;
+#endif
+};
+
+}  // namespace
+
 // Per position: how many counted lines have a blank (or nothing) there and
 // how many a separator.  Positions past a line's end are blanks; they are
 // counted from a histogram of line ends, so the work is the characters read
@@ -864,137 +1029,15 @@ void PreForm::AnalyseLineStatistics() {
 void PreForm::GatherPositionStatistics() {
     positionStatistics.clear();
     const int positions = std::min(longestLength < 1 ? 1 : longestLength, kMaxPositions);
-    std::vector<int> blanks(static_cast<size_t>(positions), 0);
-    std::vector<int> separators(static_cast<size_t>(positions), 0);
-    std::vector<int> ends(static_cast<size_t>(positions) + 1, 0);
-    // What a character is to the statistics: 1 blank or tab, 2 separator
-    // ("*", "|"), 3 "+" (a separator directly after "-" or "=").
-    struct Kinds {
-        unsigned char of[256] = {};
-        Kinds() {
-            of[static_cast<unsigned char>(' ')] = of[static_cast<unsigned char>('\t')] = 1;
-            of[static_cast<unsigned char>('*')] = of[static_cast<unsigned char>('|')] = 2;
-            of[static_cast<unsigned char>('+')] = 3;
-        }
-    };
-    static const Kinds kinds;
-    // The byte at `at` of the text, standing at position `p` (the same but
-    // on a wide line).  The byte before a "+" is the character before it: on
-    // a wide line, a byte of a character beyond ASCII is neither "-" nor "=".
-    auto countSeparator = [&](LineText text, int at, int p) {
-        const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[at])];
-        if (kind == 2 || (kind == 3 && at > 0 && (text.buffer[at - 1] == '-' || text.buffer[at - 1] == '=')))
-            ++separators[static_cast<size_t>(p)];
-    };
-#if defined(__SSE2__)
-    std::vector<uint8_t> recentBlanks(static_cast<size_t>(positions), 0);
-    int linesSinceFlush = 0;
-    auto flushBlanks = [&]() {
-        for (int p = 0; p < positions; ++p) blanks[static_cast<size_t>(p)] += recentBlanks[static_cast<size_t>(p)];
-        std::fill(recentBlanks.begin(), recentBlanks.end(), 0);
-        linesSinceFlush = 0;
-    };
-    const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
-    const __m128i star = _mm_set1_epi8('*'), bar = _mm_set1_epi8('|'), plus = _mm_set1_epi8('+');
-    const __m128i laneIndex = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    // The first `count` of the sixteen bytes at byte `at` of the text, which
-    // stand at positions p to p + 15 (all within the counters).
-    auto countSixteen = [&](LineText text, int at, int p, int count) __attribute__((always_inline)) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer + at));
-        __m128i isBlank = _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab));
-        __m128i isSeparator = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, star), _mm_cmpeq_epi8(bytes, bar)),
-                                           _mm_cmpeq_epi8(bytes, plus));
-        if (count < 16) {
-            const __m128i taken = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(count)), laneIndex);
-            isBlank = _mm_and_si128(isBlank, taken);
-            isSeparator = _mm_and_si128(isSeparator, taken);
-        }
-        auto* counters = reinterpret_cast<__m128i*>(recentBlanks.data() + p);
-        // A match is -1 in its byte: subtracting it counts it.
-        _mm_storeu_si128(counters, _mm_sub_epi8(_mm_loadu_si128(counters), isBlank));
-        for (unsigned found = static_cast<unsigned>(_mm_movemask_epi8(isSeparator)); found != 0; found &= found - 1) {
-            const int lane = __builtin_ctz(found);
-            countSeparator(text, at + lane, p + lane);
-        }
-    };
-#endif
-    // A wide line is read character by character, each at the display
-    // position it starts at; its runs of ASCII (a byte a position) sixteen
-    // bytes at a time where the processor compares vectors.
-    auto countWideLine = [&](LineText text) {
-        const char* const bytes = text.buffer;
-        const int length = text.length;
-        int p = 0;
-        for (int i = 0; i < length && p < positions;) {
-#if defined(__SSE2__)
-            if (i + 16 <= length && p + 16 <= positions) {
-                const unsigned high = static_cast<unsigned>(
-                    _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i))));
-                const int ascii = high ? __builtin_ctz(high) : 16;
-                if (ascii > 0) {
-                    countSixteen(text, i, p, ascii);
-                    i += ascii;
-                    p += ascii;
-                    continue;
-                }
-            }
-#endif
-            if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-                const unsigned char kind = kinds.of[static_cast<unsigned char>(bytes[i])];
-                if (kind == 1)
-                    ++blanks[static_cast<size_t>(p)];
-                else if (kind != 0)
-                    countSeparator(text, i, p);
-                ++i;
-                ++p;
-                continue;
-            }
-            p += unicode::NextWidth(bytes, length, &i);
-        }
-    };
+    PositionCounter counter(positions);
     int counted = 0;
     for (int i = std::max(headerLineCount, 0); i < lineCount; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
         if (line.isBlank || line.lineType == kStatementChangePolicy) continue;
         ++counted;
-        const LineText text = line.Layout();
-        if (line.wide) {
-            countWideLine(text);
-            ++ends[static_cast<size_t>(std::min(line.length, positions))];
-#if defined(__SSE2__)
-            if (++linesSinceFlush == 255) flushBlanks();
-#endif
-            continue;
-        }
-        const int n = std::min(text.length, positions);
-        int p = 0;
-#if defined(__SSE2__)
-        for (; p + 16 <= n; p += 16) countSixteen(text, p, p, 16);
-        if (++linesSinceFlush == 255) flushBlanks();
-#endif
-        for (; p < n; ++p) {
-            const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[p])];
-            if (kind == 0) continue;
-            if (kind == 1)
-                ++blanks[static_cast<size_t>(p)];
-            else
-                countSeparator(text, p, p);
-        }
-        ++ends[static_cast<size_t>(n)];
+        counter.CountLine(line);
     }
-#if defined(__SSE2__)
-    flushBlanks();
-#endif
-    positionStatistics.reserve(static_cast<size_t>(positions));
-    int ended = 0;
-    for (int p = 0; p < positions; ++p) {
-        ended += ends[static_cast<size_t>(p)];
-        auto record = std::make_unique<PositionStatistics>();
-        record->linesCounted = counted;
-        record->blankCount = blanks[static_cast<size_t>(p)] + ended;
-        record->separatorCount = separators[static_cast<size_t>(p)];
-        positionStatistics.push_back(std::move(record));
-    }
+    counter.Fill(positionStatistics, counted);
 }
 
 void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separation); }
