@@ -1154,8 +1154,9 @@ private:
         if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
         ColumnTally& tally = tallies[static_cast<size_t>(k)];
         if (engine.isDelimited && line.lineType != kStatementChangePolicy && cell)
-            tally.widest = std::max(tally.widest, line.wide ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
-                                                            : cell->text.length);
+            tally.widest = std::max(tally.widest, line.wide
+                                                      ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
+                                                      : cell->text.length);
         if (!state.data) return;
         tally.spans.Add(span);
         if (filled) {

@@ -53,11 +53,7 @@ constexpr int kDefaultPageWidth = 80;    // stands in for a "Page Width" of 0 or
 // the ends of rows are counted per table; past this count a warning is given
 // once and from then on the trailing empty cells of a row are written as one
 // cell spanning them.
-constexpr long kPaddingCellLimit = 200000;
-
-
-
-
+constexpr long kPaddingCellLimit = 200000;  // counted in PreForm::rowPadding
 
 std::string_view TrimBlanks(std::string_view text) {
     size_t first = 0;

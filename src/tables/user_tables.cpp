@@ -48,9 +48,6 @@ enum class LineKind { Text, NewRow, NewCell, ColumnDetails, CellDirective, Other
 // The kinds of row that NEW_ROW opens.
 enum class RowKind { None, Head, Data, Line };
 
-
-
-
 // An RTF section definition: page width and height, the four margins, with
 // the texts that open and close it.
 TextString SectionText(const char* opening, int width, int height, int left, int right, int top, int bottom,
@@ -754,7 +751,8 @@ void FitUserTableToPage(PreForm& engine, FC& set, const TabConfig& config, const
         }
     }
     engine.Message(message, 10);
-    const std::string console = "Total page width = " + std::to_string(width) + " cf. " + std::to_string(against) + "\n";
+    const std::string console =
+        "Total page width = " + std::to_string(width) + " cf. " + std::to_string(against) + "\n";
     std::fwrite(console.data(), 1, console.size(), stderr);
 }
 
