@@ -851,6 +851,171 @@ void PreForm::AnalyseLineStatistics() {
     }
 }
 
+namespace {
+
+// The counts of GatherPositionStatistics, per position of the first
+// `positions`: blanks, separators, and the lines that end there.
+class PositionCounter {
+public:
+    explicit PositionCounter(int positionCount)
+        : positions(positionCount),
+          blanks(static_cast<size_t>(positionCount), 0),
+          separators(static_cast<size_t>(positionCount), 0),
+          ends(static_cast<size_t>(positionCount) + 1, 0)
+#if defined(__SSE2__)
+          ,
+          recentBlanks(static_cast<size_t>(positionCount), 0)
+#endif
+    {
+    }
+
+    // Counts the layout text of one line.
+    void CountLine(const PreFormLine& line) {
+        const LineText text = line.Layout();
+        if (line.wide) {
+            CountWideLine(text);
+            ++ends[static_cast<size_t>(std::min(line.length, positions))];
+#if defined(__SSE2__)
+            if (++linesSinceFlush == 255) FlushBlanks();
+#endif
+            return;
+        }
+        const int n = std::min(text.length, positions);
+        int p = 0;
+#if defined(__SSE2__)
+        for (; p + 16 <= n; p += 16) CountSixteen(text, p, p, 16);
+        if (++linesSinceFlush == 255) FlushBlanks();
+#endif
+        for (; p < n; ++p) {
+            const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[p])];
+            if (kind == 0) continue;
+            if (kind == 1)
+                ++blanks[static_cast<size_t>(p)];
+            else
+                CountSeparator(text, p, p);
+        }
+        ++ends[static_cast<size_t>(n)];
+    }
+
+    // The records of the positions, after the last line: `counted` lines
+    // were counted.
+    void Fill(std::vector<std::unique_ptr<PositionStatistics>>& records, int counted) {
+#if defined(__SSE2__)
+        FlushBlanks();
+#endif
+        records.reserve(static_cast<size_t>(positions));
+        int ended = 0;
+        for (int p = 0; p < positions; ++p) {
+            ended += ends[static_cast<size_t>(p)];
+            auto record = std::make_unique<PositionStatistics>();
+            record->linesCounted = counted;
+            record->blankCount = blanks[static_cast<size_t>(p)] + ended;
+            record->separatorCount = separators[static_cast<size_t>(p)];
+            records.push_back(std::move(record));
+        }
+    }
+
+private:
+    // What a character is to the statistics: 1 blank or tab, 2 separator
+    // ("*", "|"), 3 "+" (a separator directly after "-" or "=").
+    struct Kinds {
+        unsigned char of[256] = {};
+        Kinds() {
+            of[static_cast<unsigned char>(' ')] = of[static_cast<unsigned char>('\t')] = 1;
+            of[static_cast<unsigned char>('*')] = of[static_cast<unsigned char>('|')] = 2;
+            of[static_cast<unsigned char>('+')] = 3;
+        }
+    };
+    static inline const Kinds kinds;
+
+    // The byte at `at` of the text, standing at position `p` (the same but
+    // on a wide line).  The byte before a "+" is the character before it: on
+    // a wide line, a byte of a character beyond ASCII is neither "-" nor "=".
+    [[gnu::always_inline]] inline void CountSeparator(LineText text, int at, int p) {
+        const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[at])];
+        if (kind == 2 || (kind == 3 && at > 0 && (text.buffer[at - 1] == '-' || text.buffer[at - 1] == '=')))
+            ++separators[static_cast<size_t>(p)];
+    }
+
+#if defined(__SSE2__)
+    void FlushBlanks() {
+        for (int p = 0; p < positions; ++p) blanks[static_cast<size_t>(p)] += recentBlanks[static_cast<size_t>(p)];
+        std::fill(recentBlanks.begin(), recentBlanks.end(), 0);
+        linesSinceFlush = 0;
+    }
+
+    // The first `count` of the sixteen bytes at byte `at` of the text, which
+    // stand at positions p to p + 15 (all within the counters).
+    [[gnu::always_inline]] inline void CountSixteen(LineText text, int at, int p, int count) {
+        const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+        const __m128i star = _mm_set1_epi8('*'), bar = _mm_set1_epi8('|'), plus = _mm_set1_epi8('+');
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer + at));
+        __m128i isBlank = _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab));
+        __m128i isSeparator = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, star), _mm_cmpeq_epi8(bytes, bar)),
+                                           _mm_cmpeq_epi8(bytes, plus));
+        if (count < 16) {
+            const __m128i laneIndex = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+            const __m128i taken = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(count)), laneIndex);
+            isBlank = _mm_and_si128(isBlank, taken);
+            isSeparator = _mm_and_si128(isSeparator, taken);
+        }
+        auto* counters = reinterpret_cast<__m128i*>(recentBlanks.data() + p);
+        // A match is -1 in its byte: subtracting it counts it.
+        _mm_storeu_si128(counters, _mm_sub_epi8(_mm_loadu_si128(counters), isBlank));
+        for (unsigned found = static_cast<unsigned>(_mm_movemask_epi8(isSeparator)); found != 0; found &= found - 1) {
+            const int lane = __builtin_ctz(found);
+            CountSeparator(text, at + lane, p + lane);
+        }
+    }
+#endif
+
+    // A wide line is read character by character, each at the display
+    // position it starts at; its runs of ASCII (a byte a position) sixteen
+    // bytes at a time where the processor compares vectors.
+    void CountWideLine(LineText text) {
+        const char* const bytes = text.buffer;
+        const int length = text.length;
+        int p = 0;
+        for (int i = 0; i < length && p < positions;) {
+#if defined(__SSE2__)
+            if (i + 16 <= length && p + 16 <= positions) {
+                const unsigned high = static_cast<unsigned>(
+                    _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i))));
+                const int ascii = high ? __builtin_ctz(high) : 16;
+                if (ascii > 0) {
+                    CountSixteen(text, i, p, ascii);
+                    i += ascii;
+                    p += ascii;
+                    continue;
+                }
+            }
+#endif
+            if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+                const unsigned char kind = kinds.of[static_cast<unsigned char>(bytes[i])];
+                if (kind == 1)
+                    ++blanks[static_cast<size_t>(p)];
+                else if (kind != 0)
+                    CountSeparator(text, i, p);
+                ++i;
+                ++p;
+                continue;
+            }
+            p += unicode::NextWidth(bytes, length, &i);
+        }
+    }
+
+    const int positions;
+    std::vector<int> blanks;
+    std::vector<int> separators;
+    std::vector<int> ends;
+#if defined(__SSE2__)
+    std::vector<uint8_t> recentBlanks;
+    int linesSinceFlush = 0;
+#endif
+};
+
+}  // namespace
+
 // Per position: how many counted lines have a blank (or nothing) there and
 // how many a separator.  Positions past a line's end are blanks; they are
 // counted from a histogram of line ends, so the work is the characters read
@@ -864,140 +1029,249 @@ void PreForm::AnalyseLineStatistics() {
 void PreForm::GatherPositionStatistics() {
     positionStatistics.clear();
     const int positions = std::min(longestLength < 1 ? 1 : longestLength, kMaxPositions);
-    std::vector<int> blanks(static_cast<size_t>(positions), 0);
-    std::vector<int> separators(static_cast<size_t>(positions), 0);
-    std::vector<int> ends(static_cast<size_t>(positions) + 1, 0);
-    // What a character is to the statistics: 1 blank or tab, 2 separator
-    // ("*", "|"), 3 "+" (a separator directly after "-" or "=").
-    struct Kinds {
-        unsigned char of[256] = {};
-        Kinds() {
-            of[static_cast<unsigned char>(' ')] = of[static_cast<unsigned char>('\t')] = 1;
-            of[static_cast<unsigned char>('*')] = of[static_cast<unsigned char>('|')] = 2;
-            of[static_cast<unsigned char>('+')] = 3;
-        }
-    };
-    static const Kinds kinds;
-    // The byte at `at` of the text, standing at position `p` (the same but
-    // on a wide line).  The byte before a "+" is the character before it: on
-    // a wide line, a byte of a character beyond ASCII is neither "-" nor "=".
-    auto countSeparator = [&](LineText text, int at, int p) {
-        const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[at])];
-        if (kind == 2 || (kind == 3 && at > 0 && (text.buffer[at - 1] == '-' || text.buffer[at - 1] == '=')))
-            ++separators[static_cast<size_t>(p)];
-    };
-#if defined(__SSE2__)
-    std::vector<uint8_t> recentBlanks(static_cast<size_t>(positions), 0);
-    int linesSinceFlush = 0;
-    auto flushBlanks = [&]() {
-        for (int p = 0; p < positions; ++p) blanks[static_cast<size_t>(p)] += recentBlanks[static_cast<size_t>(p)];
-        std::fill(recentBlanks.begin(), recentBlanks.end(), 0);
-        linesSinceFlush = 0;
-    };
-    const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
-    const __m128i star = _mm_set1_epi8('*'), bar = _mm_set1_epi8('|'), plus = _mm_set1_epi8('+');
-    const __m128i laneIndex = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    // The first `count` of the sixteen bytes at byte `at` of the text, which
-    // stand at positions p to p + 15 (all within the counters).
-    auto countSixteen = [&](LineText text, int at, int p, int count) __attribute__((always_inline)) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer + at));
-        __m128i isBlank = _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(bytes, tab));
-        __m128i isSeparator = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, star), _mm_cmpeq_epi8(bytes, bar)),
-                                           _mm_cmpeq_epi8(bytes, plus));
-        if (count < 16) {
-            const __m128i taken = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(count)), laneIndex);
-            isBlank = _mm_and_si128(isBlank, taken);
-            isSeparator = _mm_and_si128(isSeparator, taken);
-        }
-        auto* counters = reinterpret_cast<__m128i*>(recentBlanks.data() + p);
-        // A match is -1 in its byte: subtracting it counts it.
-        _mm_storeu_si128(counters, _mm_sub_epi8(_mm_loadu_si128(counters), isBlank));
-        for (unsigned found = static_cast<unsigned>(_mm_movemask_epi8(isSeparator)); found != 0; found &= found - 1) {
-            const int lane = __builtin_ctz(found);
-            countSeparator(text, at + lane, p + lane);
-        }
-    };
-#endif
-    // A wide line is read character by character, each at the display
-    // position it starts at; its runs of ASCII (a byte a position) sixteen
-    // bytes at a time where the processor compares vectors.
-    auto countWideLine = [&](LineText text) {
-        const char* const bytes = text.buffer;
-        const int length = text.length;
-        int p = 0;
-        for (int i = 0; i < length && p < positions;) {
-#if defined(__SSE2__)
-            if (i + 16 <= length && p + 16 <= positions) {
-                const unsigned high = static_cast<unsigned>(
-                    _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i))));
-                const int ascii = high ? __builtin_ctz(high) : 16;
-                if (ascii > 0) {
-                    countSixteen(text, i, p, ascii);
-                    i += ascii;
-                    p += ascii;
-                    continue;
-                }
-            }
-#endif
-            if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-                const unsigned char kind = kinds.of[static_cast<unsigned char>(bytes[i])];
-                if (kind == 1)
-                    ++blanks[static_cast<size_t>(p)];
-                else if (kind != 0)
-                    countSeparator(text, i, p);
-                ++i;
-                ++p;
-                continue;
-            }
-            p += unicode::NextWidth(bytes, length, &i);
-        }
-    };
+    PositionCounter counter(positions);
     int counted = 0;
     for (int i = std::max(headerLineCount, 0); i < lineCount; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
         if (line.isBlank || line.lineType == kStatementChangePolicy) continue;
         ++counted;
-        const LineText text = line.Layout();
-        if (line.wide) {
-            countWideLine(text);
-            ++ends[static_cast<size_t>(std::min(line.length, positions))];
-#if defined(__SSE2__)
-            if (++linesSinceFlush == 255) flushBlanks();
-#endif
-            continue;
-        }
-        const int n = std::min(text.length, positions);
-        int p = 0;
-#if defined(__SSE2__)
-        for (; p + 16 <= n; p += 16) countSixteen(text, p, p, 16);
-        if (++linesSinceFlush == 255) flushBlanks();
-#endif
-        for (; p < n; ++p) {
-            const unsigned char kind = kinds.of[static_cast<unsigned char>(text.buffer[p])];
-            if (kind == 0) continue;
-            if (kind == 1)
-                ++blanks[static_cast<size_t>(p)];
-            else
-                countSeparator(text, p, p);
-        }
-        ++ends[static_cast<size_t>(n)];
+        counter.CountLine(line);
     }
-#if defined(__SSE2__)
-    flushBlanks();
-#endif
-    positionStatistics.reserve(static_cast<size_t>(positions));
-    int ended = 0;
-    for (int p = 0; p < positions; ++p) {
-        ended += ends[static_cast<size_t>(p)];
-        auto record = std::make_unique<PositionStatistics>();
-        record->linesCounted = counted;
-        record->blankCount = blanks[static_cast<size_t>(p)] + ended;
-        record->separatorCount = separators[static_cast<size_t>(p)];
-        positionStatistics.push_back(std::move(record));
-    }
+    counter.Fill(positionStatistics, counted);
 }
 
 void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separation); }
+
+namespace {
+
+// The tallies of GatherColumnStatistics: one pass over the lines of the
+// block fills the tallies of every column over the data lines and sets the
+// cell flags of every line.
+class ColumnTallyPass {
+public:
+    explicit ColumnTallyPass(PreForm& owner)
+        : engine(owner), count(owner.columnCount), byColumns(!owner.isDelimited),
+          cutSettings(owner.ReadCutSettings()), tallies(static_cast<size_t>(owner.columnCount)) {}
+
+    // Tallies line `i` and sets its cell flags.
+    void TallyLine(int i) {
+        PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
+        line.filledCellCount = 0;
+        line.firstFilledCell = -1;
+        line.hasSpanningCell = 0;
+        line.onlyLastCellFilled = 0;
+        line.lastCellEmpty = 1;
+        if (count == 0) return;
+        if (byColumns)
+            engine.CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
+        else
+            engine.SplitLineIntoCells(&engine.scratchRow, i, 1);
+        LineTally tally{line, IsDataLine(engine, i)};
+        if (tally.data) ++dataLines;
+        if (byColumns) {
+            // The cuts follow each other over all the columns.
+            const char* layout = line.Layout().buffer;
+            for (const CellCut& cut : cuts)
+                CountCell(tally, cut.column, cut.span, layout + cut.first, cut.length, cut.alignment, nullptr);
+        } else {
+            for (int k = 0; k < count;) {
+                const TableCell* cell = engine.scratchRow.GetAt(k);
+                int span = cell ? cell->span : 1;
+                if (span < 1) span = 1;
+                if (span > count - k) span = count - k;
+                CountCell(tally, k, span, cell ? cell->text.buffer : "", cell ? cell->text.length : 0,
+                          cell ? cell->alignment : 1, cell);
+                k += span;
+            }
+        }
+        line.lastCellEmpty = tally.lastFilled ? 0 : 1;
+        line.onlyLastCellFilled = tally.lastFilled && line.filledCellCount == 1 ? 1 : 0;
+        if (tally.data && tally.spans) ++engine.spanningLines;
+    }
+
+    // How often the first column holds the winner of the vote: its filled
+    // cells on the data lines, cut again.
+    int CountFirstColumnWinner() {
+        int most = 0;
+        if (!byColumns) {
+            for (uint64_t hash : delimitedFirstTexts)
+                if (hash == firstTexts.candidate) ++most;
+        } else if (count > 0 && dataLines > 0 && firstTexts.votes > 0) {
+            for (int i = 0; i < engine.lineCount; ++i) {
+                if (!IsDataLine(engine, i)) continue;
+                const char* text = "";
+                int end = 0;
+                if (engine.CutLineAtColumns(i, 1, &cuts, 1, cutSettings) && !cuts.empty()) {
+                    text = engine.lines[static_cast<size_t>(i)]->Layout().buffer + cuts[0].first;
+                    end = cuts[0].length;
+                }
+                int first = 0;
+                while (first < end && IsBlankChar(text[first])) ++first;
+                while (end > first && IsBlankChar(text[end - 1])) --end;
+                if (end > first && HashText(text + first, end - first) == firstTexts.candidate) ++most;
+            }
+        }
+        return most;
+    }
+
+    // Whether the first column's cells voted at all.
+    bool FirstColumnVoted() const { return count > 0 && dataLines > 0 && firstTexts.votes > 0; }
+    int DataLines() const { return dataLines; }
+    const ColumnTally& Tally(int k) const { return tallies[static_cast<size_t>(k)]; }
+
+private:
+    // The line being tallied: whether it is a data line, whether a cell of
+    // it spans columns, and whether its last cell is filled.
+    struct LineTally {
+        PreFormLine& line;
+        bool data;
+        bool spans = false;
+        bool lastFilled = false;
+    };
+
+    // The cell that starts at column k, of `span` columns: its text (the
+    // `textLength` bytes at `text`) and alignment.
+    [[gnu::always_inline]] inline void CountCell(LineTally& state, int k, int span, const char* text,
+                                                  int textLength, int alignment, const TableCell* cell) {
+        PreFormLine& line = state.line;
+        // The text without the blanks around it (a cut has none).
+        int first = 0;
+        int end = textLength;
+        if (!byColumns) {
+            while (first < end && IsBlankChar(text[first])) ++first;
+            while (end > first && IsBlankChar(text[end - 1])) --end;
+        }
+        const bool filled = end > first;
+        const bool isLast = k + span >= count;
+        if (filled) {
+            ++line.filledCellCount;
+            if (line.firstFilledCell < 0) line.firstFilledCell = k;
+        }
+        if (isLast) state.lastFilled = filled;
+        // A cell that starts before the last column and spans more than
+        // one column (also one that runs across the last boundary)
+        // makes the line a row of its own.
+        if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
+        ColumnTally& tally = tallies[static_cast<size_t>(k)];
+        if (engine.isDelimited && line.lineType != kStatementChangePolicy && cell)
+            tally.widest = std::max(tally.widest, line.wide
+                                                      ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
+                                                      : cell->text.length);
+        if (!state.data) return;
+        tally.spans.Add(span);
+        if (filled) {
+            ++tally.empty[0];
+            tally.alignments.Add(alignment);
+            // Letters (bytes above 127 count as letters of the code
+            // page) and digits against the other characters.
+            const CellCounts counts = CountCharacters(reinterpret_cast<const unsigned char*>(text), first, end);
+            const long long length = end - first;
+            const int symbolic = counts.alphanumerics * 5 < length || counts.alphanumerics < counts.others ? 1 : 0;
+            ++tally.symbolic[symbolic];
+            ++tally.alphanumeric[1 - symbolic];
+            // A number is numeric for at least 60% of its bytes, and
+            // letters never count: a cell with more letters is text
+            // whatever the rule set (the margin is far wider than any
+            // rounding of that share).
+            const long long letters = counts.alphanumerics - counts.digits;
+            const bool plainNumber = !counts.notPlainNumber && IsAsciiDigit(static_cast<unsigned char>(text[first]));
+            const bool mostlyLetters = (length - letters) * 100 < 60 * length;
+            const bool number =
+                plainNumber || (!mostlyLetters && IsNumberValue(engine.policies, text + first, end - first));
+            ++tally.numeric[number ? 1 : 0];
+            if (k == 0) {
+                const uint64_t hash = HashText(text + first, end - first);
+                firstTexts.Add(hash);
+                if (!byColumns) delimitedFirstTexts.push_back(hash);
+            }
+        } else {
+            ++tally.empty[1];
+        }
+        if (span > 1) {
+            ++engine.spanningCells;
+            engine.extraSpans += span - 1;
+            state.spans = true;
+        }
+        // The columns a cell covers count as empty cells of span 1.
+        for (int c = k + 1; c < k + span; ++c) {
+            ColumnTally& covered = tallies[static_cast<size_t>(c)];
+            covered.spans.Add(1);
+            ++covered.empty[1];
+        }
+    }
+
+    PreForm& engine;
+    const int count;
+    // Lines of a block with columns are cut without cells (the texts stay
+    // in the lines); a delimited block is split into the scratch row.
+    const bool byColumns;
+    std::vector<CellCut> cuts;
+    // Nothing in this pass changes the settings the cuts read.
+    const PreForm::CutSettings cutSettings;
+    std::vector<ColumnTally> tallies;
+    // The texts of the first column vote as they are read; the count of the
+    // winner is taken in a second pass.  A block with columns cuts its first
+    // cells again for it, so that nothing is kept per line; a delimited
+    // block, whose split costs more, keeps the texts' hashes.
+    MajorityVote firstTexts;
+    std::vector<uint64_t> delimitedFirstTexts;
+    int dataLines = 0;
+};
+
+// The derived values of a column from its tallies.
+void DeriveColumnValues(PreFormColumn& column, const ColumnTally& tally) {
+    tally.alignments.FillTable(column.alignments);
+    tally.spans.FillTable(column.spans);
+    FillBinary(column.emptyCells, tally.empty);
+    FillBinary(column.alphanumericCells, tally.alphanumeric);
+    FillBinary(column.symbolicCells, tally.symbolic);
+    FillBinary(column.numericCells, tally.numeric);
+    column.hasDominantValue = 0;
+
+    column.typicalAlignment = MostFrequent(column.alignments, 1).value;
+    column.typicalSpan = MostFrequent(column.spans, 1).value;
+    if (column.typicalSpan == 1 && column.spans.samples > 0 && CountOf(column.spans, 1) * 5 < column.spans.samples * 4)
+        column.typicalSpan = 2;
+    const Top empty = MostFrequent(column.emptyCells, 0);
+    column.isMostlyEmpty =
+        empty.value == 1 && column.emptyCells.samples > 0 && empty.count * 4 > column.emptyCells.samples * 3 ? 1 : 0;
+    column.isConsistent = column.isMostlyEmpty && column.emptyCells.count == 1 ? 1 : 0;
+    column.isSymbolic = MostFrequent(column.symbolicCells, 0).value;
+    column.isAlphanumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.alphanumericCells, 0).value;
+    if (column.isSymbolic || CountOf(column.alphanumericCells, 1) * 5 < column.alphanumericCells.samples * 4)
+        column.isAlphanumeric = 0;
+    column.isNumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.numericCells, 0).value;
+}
+
+// Widths: characters from the boundary of the column before to the
+// column's own boundary (the last column to the longest line), or the
+// widest field of a delimited column; in twips at the width of an "n"
+// of the table font, the average lower-case letter.
+void SetColumnWidths(PreForm& engine, const ColumnTallyPass& pass) {
+    const int count = engine.columnCount;
+    const double perCharacter = TwipsOf(engine, "n");
+    for (int k = 0; k < count; ++k) {
+        PreFormColumn& column = *engine.columns[static_cast<size_t>(k)];
+        long long width;
+        if (engine.isDelimited) {
+            width = pass.Tally(k).widest;
+        } else {
+            const long long end = k == count - 1 ? static_cast<long long>(engine.longestLength) - 1 : column.boundary;
+            const long long before = k == 0 ? -1 : engine.columns[static_cast<size_t>(k - 1)]->boundary;
+            width = end - before;
+        }
+        if (width < 0) width = 0;
+        if (width > INT_MAX) width = INT_MAX;
+        column.width = static_cast<int>(width);
+        column.rtfWidth = ClampRtfWidth(static_cast<double>(width) * perCharacter);
+    }
+    if (engine.rtfOutput && count == 2 && engine.columns[0]->isMostlyEmpty) {
+        const int least = ClampRtfWidth(TwipsOf(engine, " ") * engine.columns[0]->boundary + 108);
+        engine.columns[0]->rtfWidth = std::max(engine.columns[0]->rtfWidth, least);
+    }
+}
+
+}  // namespace
 
 // The statistics of every column over the data lines, the cell flags of
 // every line and the columns' widths.
@@ -1010,204 +1284,15 @@ void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separa
 void PreForm::GatherColumnStatistics() {
     extraSpans = spanningCells = spanningLines = 0;
     const int count = columnCount;
-    std::vector<ColumnTally> tallies(static_cast<size_t>(count));
-    // The texts of the first column vote as they are read; the count of the
-    // winner is taken in a second pass.  A block with columns cuts its first
-    // cells again for it, so that nothing is kept per line; a delimited
-    // block, whose split costs more, keeps the texts' hashes.
-    MajorityVote firstTexts;
-    std::vector<uint64_t> delimitedFirstTexts;
-    int dataLines = 0;
-
-    // Lines of a block with columns are cut without cells (the texts stay
-    // in the lines); a delimited block is split into the scratch row.
-    std::vector<CellCut> cuts;
-    const bool byColumns = !isDelimited;
-    // Nothing in this pass changes the settings the cuts read.
-    const CutSettings cutSettings = ReadCutSettings();
-    for (int i = 0; i < lineCount; ++i) {
-        PreFormLine& line = *lines[static_cast<size_t>(i)];
-        line.filledCellCount = 0;
-        line.firstFilledCell = -1;
-        line.hasSpanningCell = 0;
-        line.onlyLastCellFilled = 0;
-        line.lastCellEmpty = 1;
-        if (count == 0) continue;
-        if (byColumns)
-            CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
-        else
-            SplitLineIntoCells(&scratchRow, i, 1);
-        const bool data = IsDataLine(*this, i);
-        if (data) ++dataLines;
-        bool lineSpans = false;
-        bool lastFilled = false;
-        // The cell that starts at column k, of `span` columns: its text (the
-        // `textLength` bytes at `text`) and alignment.
-        auto countCell = [&](int k, int span, const char* text, int textLength, int alignment,
-                             const TableCell* cell) __attribute__((always_inline)) {
-            // The text without the blanks around it (a cut has none).
-            int first = 0;
-            int end = textLength;
-            if (!byColumns) {
-                while (first < end && IsBlankChar(text[first])) ++first;
-                while (end > first && IsBlankChar(text[end - 1])) --end;
-            }
-            const bool filled = end > first;
-            const bool isLast = k + span >= count;
-            if (filled) {
-                ++line.filledCellCount;
-                if (line.firstFilledCell < 0) line.firstFilledCell = k;
-            }
-            if (isLast) lastFilled = filled;
-            // A cell that starts before the last column and spans more than
-            // one column (also one that runs across the last boundary)
-            // makes the line a row of its own.
-            if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
-            ColumnTally& tally = tallies[static_cast<size_t>(k)];
-            if (isDelimited && line.lineType != kStatementChangePolicy && cell)
-                tally.widest = std::max(tally.widest, line.wide ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
-                                                                : cell->text.length);
-            if (!data) return;
-            tally.spans.Add(span);
-            if (filled) {
-                ++tally.empty[0];
-                tally.alignments.Add(alignment);
-                // Letters (bytes above 127 count as letters of the code
-                // page) and digits against the other characters.
-                const CellCounts counts = CountCharacters(reinterpret_cast<const unsigned char*>(text), first, end);
-                const long long length = end - first;
-                const int symbolic = counts.alphanumerics * 5 < length || counts.alphanumerics < counts.others ? 1 : 0;
-                ++tally.symbolic[symbolic];
-                ++tally.alphanumeric[1 - symbolic];
-                // A number is numeric for at least 60% of its bytes, and
-                // letters never count: a cell with more letters is text
-                // whatever the rule set (the margin is far wider than any
-                // rounding of that share).
-                const long long letters = counts.alphanumerics - counts.digits;
-                const bool plainNumber =
-                    !counts.notPlainNumber && IsAsciiDigit(static_cast<unsigned char>(text[first]));
-                const bool mostlyLetters = (length - letters) * 100 < 60 * length;
-                const bool number =
-                    plainNumber || (!mostlyLetters && IsNumberValue(policies, text + first, end - first));
-                ++tally.numeric[number ? 1 : 0];
-                if (k == 0) {
-                    const uint64_t hash = HashText(text + first, end - first);
-                    firstTexts.Add(hash);
-                    if (!byColumns) delimitedFirstTexts.push_back(hash);
-                }
-            } else {
-                ++tally.empty[1];
-            }
-            if (span > 1) {
-                ++spanningCells;
-                extraSpans += span - 1;
-                lineSpans = true;
-            }
-            // The columns a cell covers count as empty cells of span 1.
-            for (int c = k + 1; c < k + span; ++c) {
-                ColumnTally& covered = tallies[static_cast<size_t>(c)];
-                covered.spans.Add(1);
-                ++covered.empty[1];
-            }
-        };
-        if (byColumns) {
-            // The cuts follow each other over all the columns.
-            const char* layout = line.Layout().buffer;
-            for (const CellCut& cut : cuts)
-                countCell(cut.column, cut.span, layout + cut.first, cut.length, cut.alignment, nullptr);
-        } else {
-            for (int k = 0; k < count;) {
-                const TableCell* cell = scratchRow.GetAt(k);
-                int span = cell ? cell->span : 1;
-                if (span < 1) span = 1;
-                if (span > count - k) span = count - k;
-                countCell(k, span, cell ? cell->text.buffer : "", cell ? cell->text.length : 0,
-                          cell ? cell->alignment : 1, cell);
-                k += span;
-            }
-        }
-        line.lastCellEmpty = lastFilled ? 0 : 1;
-        line.onlyLastCellFilled = lastFilled && line.filledCellCount == 1 ? 1 : 0;
-        if (data && lineSpans) ++spanningLines;
-    }
-    // How often the first column holds the winner of the vote: its filled
-    // cells on the data lines, cut again.
-    int most = 0;
-    if (!byColumns) {
-        for (uint64_t hash : delimitedFirstTexts)
-            if (hash == firstTexts.candidate) ++most;
-    } else if (count > 0 && dataLines > 0 && firstTexts.votes > 0) {
-        for (int i = 0; i < lineCount; ++i) {
-            if (!IsDataLine(*this, i)) continue;
-            const char* text = "";
-            int end = 0;
-            if (CutLineAtColumns(i, 1, &cuts, 1, cutSettings) && !cuts.empty()) {
-                text = lines[static_cast<size_t>(i)]->Layout().buffer + cuts[0].first;
-                end = cuts[0].length;
-            }
-            int first = 0;
-            while (first < end && IsBlankChar(text[first])) ++first;
-            while (end > first && IsBlankChar(text[end - 1])) --end;
-            if (end > first && HashText(text + first, end - first) == firstTexts.candidate) ++most;
-        }
-    }
+    ColumnTallyPass pass(*this);
+    for (int i = 0; i < lineCount; ++i) pass.TallyLine(i);
+    const int most = pass.CountFirstColumnWinner();
     // The scratch row is left holding the last line's cells, as a split of
     // every line would leave it.
-    if (byColumns && count > 0 && lineCount > 0) SplitLineIntoCells(&scratchRow, lineCount - 1, 1);
+    if (!isDelimited && count > 0 && lineCount > 0) SplitLineIntoCells(&scratchRow, lineCount - 1, 1);
 
-    for (int k = 0; k < count; ++k) {
-        PreFormColumn& column = *columns[static_cast<size_t>(k)];
-        const ColumnTally& tally = tallies[static_cast<size_t>(k)];
-        tally.alignments.FillTable(column.alignments);
-        tally.spans.FillTable(column.spans);
-        FillBinary(column.emptyCells, tally.empty);
-        FillBinary(column.alphanumericCells, tally.alphanumeric);
-        FillBinary(column.symbolicCells, tally.symbolic);
-        FillBinary(column.numericCells, tally.numeric);
-        column.hasDominantValue = 0;
+    for (int k = 0; k < count; ++k) DeriveColumnValues(*columns[static_cast<size_t>(k)], pass.Tally(k));
+    if (pass.FirstColumnVoted()) columns[0]->hasDominantValue = most >= 2 && most * 2 > pass.DataLines() ? 1 : 0;
 
-        column.typicalAlignment = MostFrequent(column.alignments, 1).value;
-        column.typicalSpan = MostFrequent(column.spans, 1).value;
-        if (column.typicalSpan == 1 && column.spans.samples > 0 &&
-            CountOf(column.spans, 1) * 5 < column.spans.samples * 4)
-            column.typicalSpan = 2;
-        const Top empty = MostFrequent(column.emptyCells, 0);
-        column.isMostlyEmpty =
-            empty.value == 1 && column.emptyCells.samples > 0 && empty.count * 4 > column.emptyCells.samples * 3 ? 1 : 0;
-        column.isConsistent = column.isMostlyEmpty && column.emptyCells.count == 1 ? 1 : 0;
-        column.isSymbolic = MostFrequent(column.symbolicCells, 0).value;
-        column.isAlphanumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.alphanumericCells, 0).value;
-        if (column.isSymbolic ||
-            CountOf(column.alphanumericCells, 1) * 5 < column.alphanumericCells.samples * 4)
-            column.isAlphanumeric = 0;
-        column.isNumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.numericCells, 0).value;
-    }
-
-    if (count > 0 && dataLines > 0 && firstTexts.votes > 0)
-        columns[0]->hasDominantValue = most >= 2 && most * 2 > dataLines ? 1 : 0;
-
-    // Widths: characters from the boundary of the column before to the
-    // column's own boundary (the last column to the longest line), or the
-    // widest field of a delimited column; in twips at the width of an "n"
-    // of the table font, the average lower-case letter.
-    const double perCharacter = TwipsOf(*this, "n");
-    for (int k = 0; k < count; ++k) {
-        PreFormColumn& column = *columns[static_cast<size_t>(k)];
-        long long width;
-        if (isDelimited) {
-            width = tallies[static_cast<size_t>(k)].widest;
-        } else {
-            const long long end = k == count - 1 ? static_cast<long long>(longestLength) - 1 : column.boundary;
-            const long long before = k == 0 ? -1 : columns[static_cast<size_t>(k - 1)]->boundary;
-            width = end - before;
-        }
-        if (width < 0) width = 0;
-        if (width > INT_MAX) width = INT_MAX;
-        column.width = static_cast<int>(width);
-        column.rtfWidth = ClampRtfWidth(static_cast<double>(width) * perCharacter);
-    }
-    if (rtfOutput && count == 2 && columns[0]->isMostlyEmpty) {
-        const int least = ClampRtfWidth(TwipsOf(*this, " ") * columns[0]->boundary + 108);
-        columns[0]->rtfWidth = std::max(columns[0]->rtfWidth, least);
-    }
+    SetColumnWidths(*this, pass);
 }

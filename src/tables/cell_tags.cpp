@@ -476,7 +476,7 @@ int HandleFont(CellTagCall& call) {
 
 // TU and TU2.
 int HandleCellRule(CellTagCall& call) {
-    if (call.cell) call.cell->tuMode = NameIs(call.name, "TU") ? 1 : 2;
+    if (call.cell) call.cell->tuMode = NameIs(call.name, "TU") ? kCellRuleTU : kCellRuleTU2;
     if (call.building) return call.Skip();
     if (call.engine.htmlOutput) {
         // A rule across the cell, outside the cell's font markup.
@@ -627,9 +627,9 @@ int HandleContentsLink(CellTagCall& call) {
     for (int i = 0; i < value.length; ++i) value.buffer[i] = ToLowerAscii(value.buffer[i]);
     int at = -1;
     if (value.Find(0, "no", &at, 1)) {
-        if (cell) cell->contentsLinkMode = 2;
+        if (cell) cell->contentsLinkMode = kContentsLinkNo;
     } else if (value.Find(0, "yes", &at, 1)) {
-        if (cell) cell->contentsLinkMode = 1;
+        if (cell) cell->contentsLinkMode = kContentsLinkYes;
     } else {
         TextString text("TAG_ERROR: Invalid TOCLINK value \"");
         text.Append(value);
@@ -847,7 +847,7 @@ void PreForm::ApplyCellFontAndLink(TableCell* cell, TextString* text, const Font
         text->Append(closing);
     }
     // A TOCLINK tag saying "no" keeps the cell out of the contents links.
-    if (linkFlag && cell && !cell->linkAnchor.IsEmpty() && cell->contentsLinkMode != 2) {
+    if (linkFlag && cell && !cell->linkAnchor.IsEmpty() && cell->contentsLinkMode != kContentsLinkNo) {
         TextString linked("<A HREF=\"#");
         linked.Append(cell->linkAnchor);
         linked.Append("\">");

@@ -8,6 +8,7 @@
 #include "context/preprocessor.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
+#include "output/html_tidy.h"
 #include "output/output_document.h"
 #include "output/paragraphs.h"
 #include "output/rtf_file.h"

@@ -28,6 +28,7 @@ class OutputDocument;
 class TabConfig;
 class UserTableGrid;     // user_tables.h
 class UserTableSection;  // user_tables.h
+struct TidyBuffer;       // output/html_tidy.h
 
 // A text of a block line: `length` bytes at `buffer`, followed by a NUL.
 // The bytes belong to the line's block (see LineTextArena) and stay where
@@ -308,6 +309,15 @@ public:
 
 class PreForm;
 
+// TableCellFields::tuMode: the rule a TU or TU2 cell tag puts across the cell.
+inline constexpr int kCellRuleNone = 0;
+inline constexpr int kCellRuleTU = 1;   // TU
+inline constexpr int kCellRuleTU2 = 2;  // TU2
+// TableCellFields::contentsLinkMode: what a TOCLINK cell tag said.
+inline constexpr int kContentsLinkUnset = 0;
+inline constexpr int kContentsLinkYes = 1;
+inline constexpr int kContentsLinkNo = 2;
+
 // The format part of a table cell: plain values only, so that a cell is
 // put back to its fresh state by one assignment (rows are reset for every
 // line of a table).
@@ -332,14 +342,14 @@ struct TableCellFields {
     int spanSwitch = 1;
     int lineBreakCount = 0;
     // Set by the cell-tag handler.
-    int tuMode = 0;
+    int tuMode = kCellRuleNone;
     int dotLeaders = 0;
     int quadAlignment = 0;
     int noCharacter = 0;
     int stubIndent = 0;
     int ignoreStub = 0;
     int baseline = 0;
-    int contentsLinkMode = 0;  // 1 yes, 2 no
+    int contentsLinkMode = kContentsLinkUnset;
     int holdsBreak = 0;
     int leading = 0;
     std::array<int, 4> switches{1, 1, 1, 1};
@@ -510,6 +520,63 @@ public:
     TextString messageText;  // the block's collected messages
     int messageLevel = 0;
 
+    // ---- Padding of short rows (table output) ----
+    // The empty cells written at the ends of this table's rows, counted
+    // against the padding limit (kPaddingCellLimit, table_output.cpp); once
+    // past it the trailing empty cells of a row are merged.  Reset by the
+    // table start.
+    struct PaddingState {
+        long filledCells = 0;
+        bool merging = false;
+    };
+    PaddingState rowPadding;
+
+    // ---- Scratch buffers ----
+    // Texts and lists that the cell cutting and the table writers refill for
+    // every line, row or cell.  Kept here rather than in statics of those
+    // functions, they keep their room from one use to the next and belong to
+    // this engine alone.  Each serves the one function named beside it, and
+    // nothing in one outlives the call that fills it.
+    struct ScratchBuffers {
+        std::unique_ptr<AnalysedLine> cellLine;  // ConvertRowForOutput (made on first use)
+        std::vector<CellCut> cuts;               // SplitLineIntoCellsByColumns
+        TextString extraField;                   // SplitLineIntoCellsByDelimiter
+        TextString plainCellMarkup;              // WritePlainCell
+        std::vector<long> rtfEdges;              // WriteRtfRowDefinition
+        TextString rtfBorders;                   // WriteRtfRowDefinition
+        TextString rtfDefinitionLine;            // WriteRtfRowDefinition
+        TextString rtfParagraphLine;             // WriteRtfRowParagraph
+        TextString rtfCellLine;                  // WriteRtfCells
+        TextString rtfCellText;                  // WriteRtfCells
+        TextString rtfOpening;                   // WriteRtfCells
+        TextString rtfClosing;                   // WriteRtfCells
+        TextString rowTag;                       // WriteHtmlRowStart
+        TextString cellText;                     // WriteHtmlCells
+        TextString cellGutter;                   // WriteHtmlCells
+        TextString cellStub;                     // WriteHtmlCells
+        std::vector<unsigned char> plainCells;   // OutputTableRow
+        TextString cellMarkup;                   // OutputHtmlCell
+        TextString stubCell;                     // OutputHtmlCell
+        TextString cleanedText;                  // OutputHtmlCell
+        std::unique_ptr<TidyBuffer> tidy;        // OutputHtmlCell (made on first use)
+    };
+    // Scratch only: the writers that read the engine through a const
+    // reference fill it too.
+    mutable ScratchBuffers scratchBuffers;
+
+    // ---- User-specified tables: the table being written by ParseUserTable ----
+    struct UserTableState {
+        int columns = 0;       // the table's column count: the most NEW_CELLs in one row
+        int indentLevel = 0;   // list level (HTML) or indent level (RTF offset) of the table
+        int landscape = 0;     // RTF: the table was set in a landscape section of its own
+        int savedIndent = 0;   // HTML: list level of the text around the table
+        int inListItem = 0;    // HTML: the table stands inside a list item
+        std::vector<int> columnWidths;      // points given by COLUMN_DETAILS, per column; 0 none
+        std::vector<int> columnAlignments;  // alignment given by COLUMN_DETAILS, per column; 0 none
+        TextString textAfterTable;          // unplaced text written after the table
+    };
+    UserTableState userTable;
+
     // `writer` becomes the HTML writer, or the RTF writer when the
     // Context's output format is 1 or 3 (which also turns HTML output off
     // and RTF output on).  `directiveLine` is not used (always null).
@@ -644,16 +711,6 @@ public:
     void ProcessWSTags(TableCell* cell, TextString* text);
 
     // ---- User-specified tables (user_tables.cpp) ----
-    // >>> user-table state: the table being written by ParseUserTable.
-    int userTableColumns = 0;       // the table's column count: the most NEW_CELLs in one row
-    int userTableIndentLevel = 0;   // list level (HTML) or indent level (RTF offset) of the table
-    int userTableLandscape = 0;     // RTF: the table was set in a landscape section of its own
-    int userTableSavedIndent = 0;   // HTML: list level of the text around the table
-    int userTableInListItem = 0;    // HTML: the table stands inside a list item
-    std::vector<int> userColumnWidths;      // points given by COLUMN_DETAILS, per column; 0 none
-    std::vector<int> userColumnAlignments;  // alignment given by COLUMN_DETAILS, per column; 0 none
-    TextString userTextAfterTable;  // unplaced text written after the table
-    // <<< user-table state
     // Reads the NEW_ROW, NEW_CELL and COLUMN_DETAILS lines of the block into
     // its tables and writes them.
     void ParseUserTable();

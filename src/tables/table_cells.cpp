@@ -578,7 +578,8 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     // One scratch line serves every cell of every row: its texts keep their
     // buffers, and each cell gives it the texts and attributes the
     // conversion reads.
-    static AnalysedLine scratch;
+    if (!engine.scratchBuffers.cellLine) engine.scratchBuffers.cellLine = std::make_unique<AnalysedLine>();
+    AnalysedLine& scratch = *engine.scratchBuffers.cellLine;
     // UTF-8 text keeps its characters beyond ASCII: only the markup
     // characters call for the escaping.
     const unsigned char escapedBytes =
@@ -824,7 +825,7 @@ int TableCell::WidestLine(const PreForm* engine, FC* set, TextString* out) const
 
 bool TableCell::IsEffectivelyEmpty(FC* set, const PreForm* engine) const {
     // Cells the cell tags marked hold something even without text.
-    if (tuMode != 0 || dotLeaders != 0 || noCharacter != 0) return false;
+    if (tuMode != kCellRuleNone || dotLeaders != 0 || noCharacter != 0) return false;
     TextString joined(beforeText);
     joined.Append(text);
     joined.Append(afterText);
@@ -911,7 +912,7 @@ void PreForm::SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert
 void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert) {
     if (!row) return;
     PrepareRow(*this, row, lineIndex);
-    static std::vector<CellCut> cuts;
+    std::vector<CellCut>& cuts = scratchBuffers.cuts;
     if (!CutLineAtColumns(lineIndex, noConvert, &cuts)) return;
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
     const LineText layout = line.Layout();
@@ -1111,7 +1112,7 @@ void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
     const LineText raw = line.Raw(rawScratch);
 
     DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, delimiter == ',');
-    static TextString extra;
+    TextString& extra = scratchBuffers.extraField;
     TableCell* lastCell = row->GetAt(n - 1);
     for (int field = 0;; ++field) {
         if (field < n) {

@@ -53,23 +53,7 @@ constexpr int kDefaultPageWidth = 80;    // stands in for a "Page Width" of 0 or
 // the ends of rows are counted per table; past this count a warning is given
 // once and from then on the trailing empty cells of a row are written as one
 // cell spanning them.
-constexpr long kPaddingCellLimit = 200000;
-
-struct PaddingState {
-    const PreForm* table = nullptr;
-    long filledCells = 0;
-    bool merging = false;
-};
-
-// One table is written at a time.
-PaddingState& PaddingFor(const PreForm* table) {
-    static PaddingState state;
-    if (state.table != table) state = PaddingState{table, 0, false};
-    return state;
-}
-
-
-
+constexpr long kPaddingCellLimit = 200000;  // counted in PreForm::rowPadding
 
 std::string_view TrimBlanks(std::string_view text) {
     size_t first = 0;
@@ -532,7 +516,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     if (!policies) return;
     Context* context = policies->context;
     TabConfig* config = ConfigOf(*this);
-    PaddingFor(this) = PaddingState{this, 0, false};
+    rowPadding = PaddingState{};
     const bool html = htmlOutput && htmlWriter;
     const bool rtf = rtfOutput && rtfWriter;
 
@@ -760,7 +744,7 @@ struct PlainCellSettings {
 // tag, its text and its end tag.
 void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, const TableCell& cell,
                     std::string_view text, int column, int vAlign, bool header) {
-    static TextString markup;
+    TextString& markup = table.scratchBuffers.plainCellMarkup;
     const std::string_view endTag = header ? "</TH>" : "</TD>";
     const int alignment = settings.configAlignment != 0 ? settings.configAlignment : cell.alignment;
     const int width = FirstColumnShare(table, column);
@@ -901,7 +885,7 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
 // Counts a row's trailing empty cells against the table's padding limit;
 // whether they are written as one cell.
 bool MergesTrailingCells(PreForm& table, long tailCells) {
-    PaddingState& padding = PaddingFor(&table);
+    PreForm::PaddingState& padding = table.rowPadding;
     padding.filledCells += tailCells;
     if (!padding.merging && padding.filledCells > kPaddingCellLimit) {
         padding.merging = true;
@@ -934,7 +918,7 @@ void WriteRtfRowDefinition(const PreForm& table, const RowShape& shape) {
     const int count = shape.count;
     const int lineIndex = shape.lineIndex;
     // Cell edges in twips, from the left of the table.
-    static std::vector<long> edges;
+    std::vector<long>& edges = table.scratchBuffers.rtfEdges;
     edges.assign(static_cast<size_t>(count), 0);
     long edge = 0;
     for (int c = 0; c < count; ++c) {
@@ -945,7 +929,8 @@ void WriteRtfRowDefinition(const PreForm& table, const RowShape& shape) {
     }
     const long offset = table.RtfTableOffset();
 
-    static TextString borders, line;
+    TextString& borders = table.scratchBuffers.rtfBorders;
+    TextString& line = table.scratchBuffers.rtfDefinitionLine;
     borders.MakeEmpty();
     if (!shape.winHelp) {
         auto isRule = [&](int index) {
@@ -975,7 +960,7 @@ void WriteRtfRowDefinition(const PreForm& table, const RowShape& shape) {
 void WriteRtfRowParagraph(const PreForm& table, const RowShape& shape) {
     FC* const policies = table.policies;
     const int lineCount = table.lineCount;
-    static TextString line;
+    TextString& line = table.scratchBuffers.rtfParagraphLine;
     // Rows are kept with the next one, except in large blocks, in
     // Windows Help source and on the last line of the block.
     const bool loose = lineCount < 2 || lineCount > kLooseBlockLines || shape.winHelp;
@@ -1008,7 +993,10 @@ void WriteRtfRowParagraph(const PreForm& table, const RowShape& shape) {
 // row and columns, with the cell's alignment; merged trailing cells are one.
 void WriteRtfCells(PreForm& table, const RowShape& shape) {
     const int lineCount = table.lineCount;
-    static TextString line, text, opening, closing;
+    TextString& line = table.scratchBuffers.rtfCellLine;
+    TextString& text = table.scratchBuffers.rtfCellText;
+    TextString& opening = table.scratchBuffers.rtfOpening;
+    TextString& closing = table.scratchBuffers.rtfClosing;
     const char* firstPrefix =
         (shape.lastLine || lineCount > kLooseBlockLines || shape.winHelp) ? "\\intbl " : "\\keepn\\intbl ";
     bool first = true;
@@ -1066,7 +1054,7 @@ int WriteHtmlRowStart(PreForm& table, const RowShape& shape, HTMLFile* plainWrit
     FC* const policies = table.policies;
     const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
     const TabConfig* config = ConfigOf(table);
-    static TextString tag;
+    TextString& tag = table.scratchBuffers.rowTag;
     tag.MakeEmpty();
     Add(tag, minimise ? "<TR" : "  <TR");
     bool coloured = false;
@@ -1113,7 +1101,9 @@ void WriteHtmlCells(PreForm& table, const RowShape& shape, int rowVAlign) {
     const PlainCellSettings plainSettings(policies, table.htmlWriter, config);
     // The cell writer changes the text it is given but only reads the
     // gutter and stub texts: a cell's own are passed for those.
-    static TextString text, gutter, stub;
+    TextString& text = table.scratchBuffers.cellText;
+    TextString& gutter = table.scratchBuffers.cellGutter;
+    TextString& stub = table.scratchBuffers.cellStub;
     for (int c = 0; c < count; c += StepOf(*table.cellRow.CellAt(c))) {
         TableCell* cell = table.cellRow.CellAt(c);
         if (shape.IsMerged(c)) {
@@ -1193,7 +1183,7 @@ void PreForm::OutputTableRow(int lineIndex) {
     if (!MeasureRowLines(cellRow, html, shape)) return;
 
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
-    static std::vector<unsigned char> plainCells;
+    std::vector<unsigned char>& plainCells = scratchBuffers.plainCells;
     shape.plainCells = &plainCells;
     const long tailCells = MarkPlainCellsAndTail(*this, html, tagStart, plainCells, shape);
     shape.mergeTail = MergesTrailingCells(*this, tailCells);
@@ -1227,7 +1217,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     const char* cellTag = isHeaderRow ? "<TH" : "<TD";
     const char* endTag = isHeaderRow ? "</TH>" : "</TD>";
     const int configAlignment = config ? config->GetInt(TabPol::CellAlignment) : 0;
-    static TextString markup;
+    TextString& markup = scratchBuffers.cellMarkup;
 
     // A plain cell that holds no tag, needs no font markup, link or emphasis,
     // and stands in a table without a layout: see WritePlainCell.
@@ -1244,7 +1234,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // own in front of the cell.  Header rows get one too (without vertical
     // alignment, as header cells never carry it), so that every row has the
     // same columns.
-    static TextString extra;
+    TextString& extra = scratchBuffers.stubCell;
     if (layout && layout->stubWidth >= 0) {
         extra = minimise ? "" : "    ";
         Add(extra, cellTag);
@@ -1292,7 +1282,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // What is left of the text without layout tags decides whether the cell
     // is blank or holds only spacing.  Most cells hold neither layout tags
     // nor spans to remove: their text is read as it is.
-    static TextString cleaned;
+    TextString& cleaned = scratchBuffers.cleanedText;
     std::string_view left = text->view();
     const bool tagged = !plainCell && (tagStart.IsEmpty() || left.find(tagStart.view()) != std::string_view::npos);
     if (tagged || policies->ruleSetCode == 2) {
@@ -1408,7 +1398,8 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     else
         Add(markup, isHeaderRow ? "<BR></TH>" : "<BR></TD>");
 
-    static TidyBuffer buffer;
+    if (!scratchBuffers.tidy) scratchBuffers.tidy = std::make_unique<TidyBuffer>();
+    TidyBuffer& buffer = *scratchBuffers.tidy;
     HTML_ScanTidyBuffer(policies, &buffer, std::move(markup));
     HTML_TidyEmphasis(policies, &buffer);
     WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise);

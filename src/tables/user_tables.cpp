@@ -48,9 +48,6 @@ enum class LineKind { Text, NewRow, NewCell, ColumnDetails, CellDirective, Other
 // The kinds of row that NEW_ROW opens.
 enum class RowKind { None, Head, Data, Line };
 
-
-
-
 // An RTF section definition: page width and height, the four margins, with
 // the texts that open and close it.
 TextString SectionText(const char* opening, int width, int height, int left, int right, int top, int bottom,
@@ -167,7 +164,7 @@ TextString ReadableText(FC& set, const TextString& text, bool rtf) {
 }
 
 bool CellIsEmpty(FC& set, const TableCell& cell, bool rtf) {
-    if (cell.tuMode != 0 || cell.dotLeaders != 0 || cell.noCharacter != 0) return false;
+    if (cell.tuMode != kCellRuleNone || cell.dotLeaders != 0 || cell.noCharacter != 0) return false;
     TextString text(cell.text);
     RemoveInLineTags(set, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", text, text);
     if (rtf) {
@@ -332,6 +329,219 @@ bool ParseUserColumnWidth(const TextString& source, int* points) {
 // ---------------------------------------------------------------------------
 // Parsing the block
 
+namespace {
+
+// The lines of a user-table block without their indents, with their kinds.
+struct BlockTexts {
+    std::vector<TextString> texts;
+    std::vector<LineKind> kinds;
+
+    int Count() const { return static_cast<int>(texts.size()); }
+    const TextString& Text(int i) const { return texts[static_cast<size_t>(i)]; }
+    LineKind Kind(int i) const { return kinds[static_cast<size_t>(i)]; }
+};
+
+BlockTexts ReadBlockTexts(const PreForm& engine, const FC& set, const Context& context) {
+    BlockTexts block;
+    block.texts.reserve(engine.lines.size());
+    block.kinds.reserve(engine.lines.size());
+    for (const PreFormLine* line : engine.lines) {
+        block.texts.push_back(WithoutIndent(*line));
+        block.kinds.push_back(KindOf(set, context, block.texts.back()));
+    }
+    return block;
+}
+
+// What the first pass finds: the column count (the most cells in one row),
+// the number of sections, and whether any column is described.
+struct BlockShape {
+    int columns = 0;
+    int sectionCount = 0;
+    bool hasDetails = false;
+};
+
+// First pass.
+BlockShape MeasureBlock(FC& set, const BlockTexts& block) {
+    BlockShape shape;
+    int cellsInRow = 0;
+    RowKind rowKind = RowKind::None;
+    for (int i = 0; i < block.Count(); ++i) {
+        switch (block.Kind(i)) {
+            case LineKind::NewRow: {
+                const RowKind kind = RowKindOf(set, block.Text(i));
+                if (rowKind == RowKind::None || (kind == RowKind::Head && rowKind != RowKind::Head))
+                    ++shape.sectionCount;
+                rowKind = kind;
+                cellsInRow = 0;
+                break;
+            }
+            case LineKind::NewCell:
+                if (rowKind == RowKind::Head || rowKind == RowKind::Data)
+                    shape.columns = std::max(shape.columns, ++cellsInRow);
+                break;
+            case LineKind::ColumnDetails: shape.hasDetails = true; break;
+            default: break;
+        }
+    }
+    return shape;
+}
+
+// Second pass: the column descriptions, into the table configuration and
+// the user-table state.
+void ReadColumnDetails(PreForm& engine, FC& set, TabConfig& config, const BlockTexts& block, int columns) {
+    for (int i = 0; i < block.Count(); ++i) {
+        if (block.Kind(i) != LineKind::ColumnDetails) continue;
+        TextString arguments(block.Text(i));
+        if (!ParseTagArguments(set, arguments, "COLUMN_DETAILS")) continue;  // the parser has reported it
+        int column = 0;
+        if (!TryGetTagInteger(set, arguments, 1, column) || column < 1 || column > columns) {
+            TextString message("TAG ERROR: No such column in COLUMN_DETAILS - ");
+            message.Append(block.Text(i));
+            engine.Message(message.buffer, 10);
+            continue;
+        }
+        ColConfig* layout = config.Column(column - 1);
+        TextString value;
+        int alignment = 0;
+        if (TryGetTagString(set, arguments, 4, value) && TryGetTagAlignment(set, arguments, 4, alignment) &&
+            alignment > 0) {
+            layout->alignment = alignment;
+            engine.userTable.columnAlignments[static_cast<size_t>(column - 1)] = alignment;
+        }
+        if (TryGetTagString(set, arguments, 5, value)) {
+            int points = 0;
+            if (ParseUserColumnWidth(value, &points)) {
+                layout->width = points;
+                engine.userTable.columnWidths[static_cast<size_t>(column - 1)] = points;
+            } else {
+                engine.Message("TAG ERROR: Unable to read column width", 10);
+            }
+        }
+    }
+}
+
+// Third pass: the cells, gathered line by line into sections (tables),
+// each with a header grid and a data grid.
+class CellGatherer {
+public:
+    CellGatherer(PreForm& owner, FC& policySet, int columnCount, int sectionCount)
+        : engine(owner), set(policySet), columns(columnCount), lineBreak(LineBreakTag(policySet)) {
+        sections.reserve(static_cast<size_t>(std::max(sectionCount, 1)));
+    }
+
+    void Gather(const BlockTexts& block) {
+        for (int i = 0; i < block.Count(); ++i) {
+            const TextString& text = block.Text(i);
+            switch (block.Kind(i)) {
+                case LineKind::NewRow: NewRow(i, text); break;
+                case LineKind::NewCell: NewCell(i); break;
+                case LineKind::ColumnDetails: break;
+                case LineKind::OtherDirective: OtherDirective(i, text); break;
+                case LineKind::Text: Content(text, false); break;
+                case LineKind::CellDirective: Content(text, true); break;
+            }
+        }
+    }
+
+    std::vector<std::unique_ptr<UserTableSection>> sections;
+
+private:
+    const PreFormLine& Line(int i) const { return *engine.lines[static_cast<size_t>(i)]; }
+
+    void NewSection() {
+        sections.push_back(std::make_unique<UserTableSection>());
+        section = sections.back().get();
+    }
+
+    void NewRow(int i, const TextString& text) {
+        const RowKind kind = RowKindOf(set, text);
+        if (rowKind == RowKind::None || (kind == RowKind::Head && rowKind != RowKind::Head)) {
+            // A new table: its rows count from 1.  The text met before the
+            // first row stays with the first table.
+            if (!section || sectionHasRows) NewSection();
+            sectionHasRows = true;
+            row = 1;
+        } else {
+            ++row;
+        }
+        rowKind = kind;
+        cellNumber = 0;
+        cell = nullptr;
+        if (kind == RowKind::Line) {
+            TableCell* rule = section->data.Add(&set, row, 1, Line(i).position, engine.LineFont(i));
+            rule->text = "-------";
+            rule->span = std::max(columns, 1);
+            rule->lineCount = 1;
+            rule->contentAdded = 1;
+        }
+    }
+
+    void NewCell(int i) {
+        if (section && (rowKind == RowKind::Head || rowKind == RowKind::Data)) {
+            UserTableGrid& grid = rowKind == RowKind::Head ? section->header : section->data;
+            cell = grid.Add(&set, row, ++cellNumber, Line(i).position, engine.LineFont(i));
+            cell->isHeaderCell = rowKind == RowKind::Head ? 1 : 0;
+        } else {
+            engine.Message("TAG ERROR: Can't place NEW_CELL tag here", 10);
+            cell = nullptr;
+        }
+    }
+
+    void OtherDirective(int i, const TextString& text) {
+        // A CHANGE_POLICY line applies from where it stands.
+        if (Line(i).lineType == kStatementChangePolicy) {
+            engine.ApplyPolicyLine(i);
+            return;
+        }
+        TextString message("TAG ERROR: Ignoring directive in user table - ");
+        message.Append(text);
+        engine.Message(message.buffer, 10);
+    }
+
+    // A line of text, or a LINERULE or BEGIN_USER_TABLE line, for the open
+    // cell; with no cell open it is kept as the section's unplaced text.
+    void Content(const TextString& text, bool directive) {
+        if (cell) {
+            TextString content(text);
+            content.Trim(0, " ");
+            if (directive) {
+                engine.AddUserTableLine(cell, content);
+            } else {
+                engine.AddCellText(cell, content);
+                cell->contentAdded = 1;
+            }
+            engine.AddCellText(cell, lineBreak);
+            ++cell->lineCount;
+            return;
+        }
+        TextString unplaced(text);
+        unplaced.CollapseBlanks();
+        unplaced.Trim(0, " ");
+        // A blank line between cells holds nothing to place.
+        if (unplaced.IsEmpty()) return;
+        TextString message("TAG ERROR: No NEW_CELL definition for \"");
+        message.Append(text);
+        message.Append("\"");
+        engine.Message(message.buffer, 10);
+        if (!section) NewSection();
+        section->unplacedText.Append(unplaced);
+        section->unplacedText.Append(lineBreak);
+    }
+
+    PreForm& engine;
+    FC& set;
+    const int columns;
+    const TextString lineBreak;
+    UserTableSection* section = nullptr;
+    bool sectionHasRows = false;
+    TableCell* cell = nullptr;
+    int row = 0;
+    int cellNumber = 0;
+    RowKind rowKind = RowKind::None;
+};
+
+}  // namespace
+
 void PreForm::ParseUserTable() {
     if (!policies || !policies->context) return;
     FC& set = *policies;
@@ -359,188 +569,35 @@ void PreForm::ParseUserTable() {
         indentLevel = set.GetIndentLevel(position);
     }
 
-    std::vector<TextString> texts;
-    std::vector<LineKind> kinds;
-    texts.reserve(lines.size());
-    kinds.reserve(lines.size());
-    for (const PreFormLine* line : lines) {
-        texts.push_back(WithoutIndent(*line));
-        kinds.push_back(KindOf(set, context, texts.back()));
-    }
-    const int count = static_cast<int>(lines.size());
+    const BlockTexts block = ReadBlockTexts(*this, set, context);
+    const BlockShape shape = MeasureBlock(set, block);
 
-    // First pass: the column count (the most cells in one row), the
-    // sections, and whether any column is described.
-    int columns = 0;
-    int cellsInRow = 0;
-    int sectionCount = 0;
-    bool hasDetails = false;
-    RowKind rowKind = RowKind::None;
-    for (int i = 0; i < count; ++i) {
-        switch (kinds[static_cast<size_t>(i)]) {
-            case LineKind::NewRow: {
-                const RowKind kind = RowKindOf(set, texts[static_cast<size_t>(i)]);
-                if (rowKind == RowKind::None || (kind == RowKind::Head && rowKind != RowKind::Head)) ++sectionCount;
-                rowKind = kind;
-                cellsInRow = 0;
-                break;
-            }
-            case LineKind::NewCell:
-                if (rowKind == RowKind::Head || rowKind == RowKind::Data) columns = std::max(columns, ++cellsInRow);
-                break;
-            case LineKind::ColumnDetails: hasDetails = true; break;
-            default: break;
-        }
-    }
-
-    userTableColumns = columns;
+    // The columns, and the user-table state of a fresh table.
+    const int columns = shape.columns;
+    userTable.columns = columns;
     config->SetColumnCount(columns, nullptr);
     this->columns.clear();
     columnCount = 0;
     cellRow.Clear();
     for (int c = 0; c < columns; ++c) AddColumn(0, 0, 0, -1);
-    userColumnWidths.assign(static_cast<size_t>(columns), 0);
-    userColumnAlignments.assign(static_cast<size_t>(columns), 0);
-    userTextAfterTable.MakeEmpty();
-    userTableLandscape = 0;
+    userTable.columnWidths.assign(static_cast<size_t>(columns), 0);
+    userTable.columnAlignments.assign(static_cast<size_t>(columns), 0);
+    userTable.textAfterTable.MakeEmpty();
+    userTable.landscape = 0;
 
-    // Second pass: the column descriptions.
-    for (int i = 0; hasDetails && i < count; ++i) {
-        if (kinds[static_cast<size_t>(i)] != LineKind::ColumnDetails) continue;
-        TextString arguments(texts[static_cast<size_t>(i)]);
-        if (!ParseTagArguments(set, arguments, "COLUMN_DETAILS")) continue;  // the parser has reported it
-        int column = 0;
-        if (!TryGetTagInteger(set, arguments, 1, column) || column < 1 || column > columns) {
-            TextString message("TAG ERROR: No such column in COLUMN_DETAILS - ");
-            message.Append(texts[static_cast<size_t>(i)]);
-            Message(message.buffer, 10);
-            continue;
-        }
-        ColConfig* layout = config->Column(column - 1);
-        TextString value;
-        int alignment = 0;
-        if (TryGetTagString(set, arguments, 4, value) && TryGetTagAlignment(set, arguments, 4, alignment) &&
-            alignment > 0) {
-            layout->alignment = alignment;
-            userColumnAlignments[static_cast<size_t>(column - 1)] = alignment;
-        }
-        if (TryGetTagString(set, arguments, 5, value)) {
-            int points = 0;
-            if (ParseUserColumnWidth(value, &points)) {
-                layout->width = points;
-                userColumnWidths[static_cast<size_t>(column - 1)] = points;
-            } else {
-                Message("TAG ERROR: Unable to read column width", 10);
-            }
-        }
-    }
-
-    // Third pass: the cells.
-    std::vector<std::unique_ptr<UserTableSection>> sections;
-    sections.reserve(static_cast<size_t>(std::max(sectionCount, 1)));
-    UserTableSection* section = nullptr;
-    bool sectionHasRows = false;
-    TableCell* cell = nullptr;
-    int row = 0;
-    int cellNumber = 0;
-    rowKind = RowKind::None;
-    const TextString lineBreak = LineBreakTag(set);
-    for (int i = 0; i < count; ++i) {
-        const TextString& text = texts[static_cast<size_t>(i)];
-        const PreFormLine& line = *lines[static_cast<size_t>(i)];
-        switch (kinds[static_cast<size_t>(i)]) {
-            case LineKind::NewRow: {
-                const RowKind kind = RowKindOf(set, text);
-                if (rowKind == RowKind::None || (kind == RowKind::Head && rowKind != RowKind::Head)) {
-                    // A new table: its rows count from 1.  The text met
-                    // before the first row stays with the first table.
-                    if (!section || sectionHasRows) {
-                        sections.push_back(std::make_unique<UserTableSection>());
-                        section = sections.back().get();
-                    }
-                    sectionHasRows = true;
-                    row = 1;
-                } else {
-                    ++row;
-                }
-                rowKind = kind;
-                cellNumber = 0;
-                cell = nullptr;
-                if (kind == RowKind::Line) {
-                    TableCell* rule = section->data.Add(&set, row, 1, line.position, LineFont(i));
-                    rule->text = "-------";
-                    rule->span = std::max(columns, 1);
-                    rule->lineCount = 1;
-                    rule->contentAdded = 1;
-                }
-                break;
-            }
-            case LineKind::NewCell:
-                if (section && (rowKind == RowKind::Head || rowKind == RowKind::Data)) {
-                    UserTableGrid& grid = rowKind == RowKind::Head ? section->header : section->data;
-                    cell = grid.Add(&set, row, ++cellNumber, line.position, LineFont(i));
-                    cell->isHeaderCell = rowKind == RowKind::Head ? 1 : 0;
-                } else {
-                    Message("TAG ERROR: Can't place NEW_CELL tag here", 10);
-                    cell = nullptr;
-                }
-                break;
-            case LineKind::ColumnDetails: break;
-            case LineKind::OtherDirective: {
-                // A CHANGE_POLICY line applies from where it stands.
-                if (lines[static_cast<size_t>(i)]->lineType == kStatementChangePolicy) {
-                    ApplyPolicyLine(i);
-                    break;
-                }
-                TextString message("TAG ERROR: Ignoring directive in user table - ");
-                message.Append(text);
-                Message(message.buffer, 10);
-                break;
-            }
-            case LineKind::Text:
-            case LineKind::CellDirective: {
-                const bool directive = kinds[static_cast<size_t>(i)] == LineKind::CellDirective;
-                if (cell) {
-                    TextString content(text);
-                    content.Trim(0, " ");
-                    if (directive) {
-                        AddUserTableLine(cell, content);
-                    } else {
-                        AddCellText(cell, content);
-                        cell->contentAdded = 1;
-                    }
-                    AddCellText(cell, lineBreak);
-                    ++cell->lineCount;
-                    break;
-                }
-                TextString unplaced(text);
-                unplaced.CollapseBlanks();
-                unplaced.Trim(0, " ");
-                // A blank line between cells holds nothing to place.
-                if (unplaced.IsEmpty()) break;
-                TextString message("TAG ERROR: No NEW_CELL definition for \"");
-                message.Append(text);
-                message.Append("\"");
-                Message(message.buffer, 10);
-                if (!section) {
-                    sections.push_back(std::make_unique<UserTableSection>());
-                    section = sections.back().get();
-                }
-                section->unplacedText.Append(unplaced);
-                section->unplacedText.Append(lineBreak);
-                break;
-            }
-        }
-    }
+    if (shape.hasDetails) ReadColumnDetails(*this, set, *config, block, columns);
+    CellGatherer gatherer(*this, set, columns, shape.sectionCount);
+    gatherer.Gather(block);
 
     // Writing: each section, then the end of the table.
     int started = 0;
-    for (const std::unique_ptr<UserTableSection>& each : sections) OutputUserTable(&started, indentLevel, each.get());
+    for (const std::unique_ptr<UserTableSection>& each : gatherer.sections)
+        OutputUserTable(&started, indentLevel, each.get());
     if (started) {
         OutputUserTableEnd();
-    } else if (!userTextAfterTable.IsEmpty()) {
-        WriteLooseText(*this, userTextAfterTable, nullptr);
-        userTextAfterTable.MakeEmpty();
+    } else if (!userTable.textAfterTable.IsEmpty()) {
+        WriteLooseText(*this, userTable.textAfterTable, nullptr);
+        userTable.textAfterTable.MakeEmpty();
     }
     if (saved) *config = *saved;
 }
@@ -626,6 +683,123 @@ void PreForm::AddCellText(TableCell* cell, const TextString& text) {
 // ---------------------------------------------------------------------------
 // Writing one section
 
+namespace {
+
+// The page of the RTF document: its size and margins.
+struct PageGeometry {
+    int width = 0, height = 0, top = 0, bottom = 0, left = 0, right = 0;
+};
+
+PageGeometry ReadPageGeometry(FC& set) {
+    PageGeometry page;
+    RTF_GetPaperSize(&set, &page.width, &page.height);
+    RTF_GetMargins(&set, &page.top, &page.bottom, &page.left, &page.right);
+    return page;
+}
+
+// 1. The natural width of each column not given one: its widest text.
+void SetNaturalWidths(const PreForm& engine, FC& set, TabConfig& config, const UserTableSection& section,
+                      bool rtfText) {
+    const int tableColumns = config.columnCount;
+    const std::vector<int>& givenWidths = engine.userTable.columnWidths;
+    std::vector<int> widest(static_cast<size_t>(tableColumns), 0);
+    for (const UserTableGrid* grid : {&section.header, &section.data}) {
+        for (const std::unique_ptr<TableCell>& cell : grid->cells) {
+            if (cell->span > 1 || cell->column < 1 || cell->column > tableColumns) continue;
+            int& w = widest[static_cast<size_t>(cell->column - 1)];
+            w = std::max(w, NaturalWidth(set, *cell, rtfText, grid == &section.header));
+        }
+    }
+    for (int c = 0; c < tableColumns; ++c) {
+        const int given = c < static_cast<int>(givenWidths.size()) ? givenWidths[static_cast<size_t>(c)] : 0;
+        config.Column(c)->width = given > 0 ? given : widest[static_cast<size_t>(c)] + kNaturalWidthMargin;
+    }
+}
+
+// 2. RTF page fitting, once per table: a table wider than the page between
+// its margins moves its left margin, or is set in a landscape section of its
+// own.
+void FitUserTableToPage(PreForm& engine, FC& set, const TabConfig& config, const PageGeometry& page) {
+    const int tableColumns = config.columnCount;
+    long width = engine.tableMargin != 0
+                     ? std::max(static_cast<long>(engine.tableMargin) * 20, static_cast<long>(108 - page.left))
+                     : static_cast<long>(engine.userTable.indentLevel) * 360 - 108;
+    for (int c = 0; c < tableColumns; ++c) width += static_cast<long>(engine.GetSpanWidth(nullptr, 1, c, 1)) * 20;
+    if (width <= page.width - page.left - page.right) return;
+    const char* message = nullptr;
+    long against = page.width;
+    if (width < page.width) {
+        engine.tableMargin += static_cast<int>((page.width - 2L * page.left - width) / 40);
+        message = "WARNING: Adjusting margin to fit table";
+    } else if (IsOn(&set, Pol::UseLandscapeMode)) {
+        engine.tableMargin = 108 - page.left;
+        message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
+    } else {
+        engine.userTable.landscape = 1;
+        if (width < page.height - page.left) {
+            message = "WARNING: Setting table in Landscape mode";
+            against = page.height - page.left;
+        } else if (width < page.height) {
+            engine.tableMargin +=
+                static_cast<int>((static_cast<long>(page.height) - page.left - page.right - width) / 40);
+            message = "WARNING: Switch to Landscape and adjusting margin to fit table";
+            against = page.height;
+        } else {
+            engine.tableMargin = 108 - page.left;
+            message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
+            against = page.height;
+        }
+    }
+    engine.Message(message, 10);
+    const std::string console =
+        "Total page width = " + std::to_string(width) + " cf. " + std::to_string(against) + "\n";
+    std::fwrite(console.data(), 1, console.size(), stderr);
+}
+
+// 4. The table start: HTML keeps the indent of the text around the table
+// and writes the table tag; RTF opens the landscape section, if the table
+// needs one, and the table's group.
+void StartUserTable(PreForm& engine, FC& set, int indentLevel, const PageGeometry& page) {
+    if (engine.htmlOutput && engine.htmlWriter) {
+        Context* context = set.context;
+        engine.userTable.savedIndent = context ? context->documentState.currentIndentLevel : 0;
+        engine.userTable.inListItem = context && InsideListItem(*context) ? 1 : 0;
+        HTML_ChangeIndentLevel(engine.htmlWriter, indentLevel, &set);
+        Write(engine.htmlWriter, &set, "<!-- User-specified TAGGED TABLE -->");
+        engine.OutputUserTableStart();
+    }
+    if (engine.rtfOutput && engine.rtfWriter) {
+        if (engine.userTable.landscape) {
+            Write(engine.rtfWriter, &set, "\\par \\sect");
+            Write(engine.rtfWriter, &set,
+                  SectionText("\\sectd \\lndscpsxn\\psz9", page.height, page.width, page.left, page.right, page.top,
+                              page.bottom, "\\linex0\\headery709\\footery709\\colsx709\\endnhere"));
+        }
+        Write(engine.rtfWriter, &set, "{");
+    }
+}
+
+// 5. The alignment of each cell: its column's given alignment, else right
+// for a number and left for anything else.
+void SetCellAlignments(const PreForm& engine, FC& set, UserTableSection& section, bool rtfText) {
+    const std::vector<int>& givenAlignments = engine.userTable.columnAlignments;
+    for (UserTableGrid* grid : {&section.header, &section.data}) {
+        for (const std::unique_ptr<TableCell>& cell : grid->cells) {
+            const int c = cell->column - 1;
+            const int given =
+                c >= 0 && c < static_cast<int>(givenAlignments.size()) ? givenAlignments[static_cast<size_t>(c)] : 0;
+            if (given > 0) {
+                cell->alignment = given;
+            } else {
+                cell->valueKind = ClassifyDataValue(&set, 1, ReadableText(set, cell->text, rtfText));
+                cell->alignment = cell->valueKind == 2 ? 3 : 1;
+            }
+        }
+    }
+}
+
+}  // namespace
+
 void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* section) {
     if (!policies || !started || !section) return;
     FC& set = *policies;
@@ -636,7 +810,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
     const bool rtfText = !htmlOutput && rtfOutput;
     UserTableGrid& header = section->header;
     UserTableGrid& data = section->data;
-    userTableIndentLevel = indentLevel;
+    userTable.indentLevel = indentLevel;
 
     const bool placedHeader = !header.cells.empty() && PlaceUserTableCells(&header, 1);
     const bool placedData = !data.cells.empty() && PlaceUserTableCells(&data, 0);
@@ -644,74 +818,24 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
         // Nothing of this section is written; its loose text goes after the
         // table.
         if (!section->unplacedText.IsEmpty()) {
-            userTextAfterTable.Append(section->unplacedText);
+            userTable.textAfterTable.Append(section->unplacedText);
             if (*started) Message("INFO: Moving unplaced text to end to table", 10);
             section->unplacedText.MakeEmpty();
         }
         return;
     }
 
-    // 1. The natural width of each column not given one: its widest text.
-    const int tableColumns = config->columnCount;
-    std::vector<int> widest(static_cast<size_t>(tableColumns), 0);
-    for (const UserTableGrid* grid : {&header, &data}) {
-        for (const std::unique_ptr<TableCell>& cell : grid->cells) {
-            if (cell->span > 1 || cell->column < 1 || cell->column > tableColumns) continue;
-            int& w = widest[static_cast<size_t>(cell->column - 1)];
-            w = std::max(w, NaturalWidth(set, *cell, rtfText, grid == &header));
-        }
-    }
-    for (int c = 0; c < tableColumns; ++c) {
-        const int given = c < static_cast<int>(userColumnWidths.size()) ? userColumnWidths[static_cast<size_t>(c)] : 0;
-        config->Column(c)->width = given > 0 ? given : widest[static_cast<size_t>(c)] + kNaturalWidthMargin;
-    }
+    // 1. The natural widths of the columns.
+    SetNaturalWidths(*this, set, *config, *section, rtfText);
 
     // 2. RTF page fitting, once per table.
-    int pageWidth = 0, pageHeight = 0, top = 0, bottom = 0, left = 0, right = 0;
-    RTF_GetPaperSize(&set, &pageWidth, &pageHeight);
-    RTF_GetMargins(&set, &top, &bottom, &left, &right);
-    auto leftOffset = [&]() -> long {
-        if (tableMargin != 0) return std::max(static_cast<long>(tableMargin) * 20, static_cast<long>(108 - left));
-        return static_cast<long>(userTableIndentLevel) * 360 - 108;
-    };
-    if (rtf && !*started) {
-        long width = leftOffset();
-        for (int c = 0; c < tableColumns; ++c) width += static_cast<long>(GetSpanWidth(nullptr, 1, c, 1)) * 20;
-        if (width > pageWidth - left - right) {
-            const char* message = nullptr;
-            long against = pageWidth;
-            if (width < pageWidth) {
-                tableMargin += static_cast<int>((pageWidth - 2L * left - width) / 40);
-                message = "WARNING: Adjusting margin to fit table";
-            } else if (IsOn(&set, Pol::UseLandscapeMode)) {
-                tableMargin = 108 - left;
-                message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
-            } else {
-                userTableLandscape = 1;
-                if (width < pageHeight - left) {
-                    message = "WARNING: Setting table in Landscape mode";
-                    against = pageHeight - left;
-                } else if (width < pageHeight) {
-                    tableMargin += static_cast<int>((static_cast<long>(pageHeight) - left - right - width) / 40);
-                    message = "WARNING: Switch to Landscape and adjusting margin to fit table";
-                    against = pageHeight;
-                } else {
-                    tableMargin = 108 - left;
-                    message = "ERROR: Table won't fit, even in Landscape.  Choose a smaller table font";
-                    against = pageHeight;
-                }
-            }
-            Message(message, 10);
-            const std::string console =
-                "Total page width = " + std::to_string(width) + " cf. " + std::to_string(against) + "\n";
-            std::fwrite(console.data(), 1, console.size(), stderr);
-        }
-    }
+    const PageGeometry page = ReadPageGeometry(set);
+    if (rtf && !*started) FitUserTableToPage(*this, set, *config, page);
 
     // 3. Text met where no cell was open.
     if (!section->unplacedText.IsEmpty()) {
         if (*started) {
-            userTextAfterTable.Append(section->unplacedText);
+            userTable.textAfterTable.Append(section->unplacedText);
             Message("INFO: Moving unplaced text to end to table", 10);
         } else {
             WriteLooseText(*this, section->unplacedText, "pretable");
@@ -721,40 +845,12 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
 
     // 4. The table start.
     if (!*started) {
-        if (html) {
-            Context* context = set.context;
-            userTableSavedIndent = context ? context->documentState.currentIndentLevel : 0;
-            userTableInListItem = context && InsideListItem(*context) ? 1 : 0;
-            HTML_ChangeIndentLevel(htmlWriter, indentLevel, &set);
-            Write(htmlWriter, &set, "<!-- User-specified TAGGED TABLE -->");
-            OutputUserTableStart();
-        }
-        if (rtf) {
-            if (userTableLandscape) {
-                Write(rtfWriter, &set, "\\par \\sect");
-                Write(rtfWriter, &set,
-                      SectionText("\\sectd \\lndscpsxn\\psz9", pageHeight, pageWidth, left, right, top, bottom,
-                                  "\\linex0\\headery709\\footery709\\colsx709\\endnhere"));
-            }
-            Write(rtfWriter, &set, "{");
-        }
+        StartUserTable(*this, set, indentLevel, page);
         *started = 1;
     }
 
     // 5. Alignments, the table's vertical alignment, then the rows.
-    for (UserTableGrid* grid : {&header, &data}) {
-        for (const std::unique_ptr<TableCell>& cell : grid->cells) {
-            const int c = cell->column - 1;
-            const int given =
-                c >= 0 && c < static_cast<int>(userColumnAlignments.size()) ? userColumnAlignments[static_cast<size_t>(c)] : 0;
-            if (given > 0) {
-                cell->alignment = given;
-            } else {
-                cell->valueKind = ClassifyDataValue(&set, 1, ReadableText(set, cell->text, rtfText));
-                cell->alignment = cell->valueKind == 2 ? 3 : 1;
-            }
-        }
-    }
+    SetCellAlignments(*this, set, *section, rtfText);
     // Rows whose cells all hold one line sit in the middle; a cell of
     // several lines makes the table's rows start at the top.
     config->defaultVAlignment = 3;
@@ -842,7 +938,7 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
         last = std::max(last, cell->row);
     }
     // Spans end at the edges of the table.
-    const int tableColumns = std::max(userTableColumns, 0);
+    const int tableColumns = std::max(userTable.columns, 0);
     int used = 0;
     for (const std::unique_ptr<TableCell>& cell : cells) {
         if (cell->span < 1) cell->span = 1;
@@ -1138,7 +1234,7 @@ void PreForm::OutputUserTableRtfRows(UserTableGrid* grid, int isHeader) {
     RTF_GetMargins(&set, &top, &bottom, &left, &right);
     const long offset = tableMargin != 0
                             ? std::max(static_cast<long>(tableMargin) * 20, static_cast<long>(108 - left))
-                            : static_cast<long>(userTableIndentLevel) * 360 - 108;
+                            : static_cast<long>(userTable.indentLevel) * 360 - 108;
     std::vector<std::unique_ptr<TableCell>>& cells = grid->cells;
 
     const char* vAlignment = "";
@@ -1296,21 +1392,21 @@ void PreForm::OutputUserTableEnd() {
     }
     if (rtfOutput && rtfWriter) Write(rtfWriter, &set, "}");
 
-    if (!userTextAfterTable.IsEmpty()) {
-        WriteLooseText(*this, userTextAfterTable, nullptr);
-        userTextAfterTable.MakeEmpty();
+    if (!userTable.textAfterTable.IsEmpty()) {
+        WriteLooseText(*this, userTable.textAfterTable, nullptr);
+        userTable.textAfterTable.MakeEmpty();
     }
 
     if (htmlOutput && htmlWriter) {
         // The text around the table goes on at its own list level, inside
         // its list item.
-        HTML_ChangeIndentLevel(htmlWriter, userTableSavedIndent, &set);
-        if (userTableInListItem && context) {
+        HTML_ChangeIndentLevel(htmlWriter, userTable.savedIndent, &set);
+        if (userTable.inListItem && context) {
             TextString paragraph("<P CLASS=\"bullet par2\">");
             context->documentState.blocks.Add(&set, htmlWriter, paragraph);
         }
     }
-    if (rtfOutput && rtfWriter && userTableLandscape) {
+    if (rtfOutput && rtfWriter && userTable.landscape) {
         int pageWidth = 0, pageHeight = 0, top = 0, bottom = 0, left = 0, right = 0;
         RTF_GetPaperSize(&set, &pageWidth, &pageHeight);
         RTF_GetMargins(&set, &top, &bottom, &left, &right);
@@ -1318,6 +1414,6 @@ void PreForm::OutputUserTableEnd() {
         Write(rtfWriter, &set,
               SectionText("\\sectd ", pageWidth, pageHeight, left, right, top, bottom,
                           "\\psz9\\linex0\\headery709\\footery709\\colsx709\\endnhere"));
-        userTableLandscape = 0;
+        userTable.landscape = 0;
     }
 }

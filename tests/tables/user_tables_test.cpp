@@ -61,7 +61,7 @@ protected:
     // An engine of a table `columns` wide, for placing hand-made grids.
     std::unique_ptr<PreForm> Placer(int columns) {
         auto engine = std::make_unique<PreForm>(&document, &set, nullptr);
-        engine->userTableColumns = columns;
+        engine->userTable.columns = columns;
         return engine;
     }
     static void AddCell(UserTableGrid& grid, int row, int column, const char* text, int span = 1, int rowSpan = 1) {
