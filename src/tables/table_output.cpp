@@ -46,6 +46,11 @@ constexpr long kLeastFittedWidth = 720;  // twips: no column is narrowed below t
 constexpr int kLongCellLine = 131;       // longer cell lines go through the wrapping writer
 constexpr int kLooseBlockLines = 39;     // larger blocks are not kept together on one page
 constexpr int kDefaultPageWidth = 80;    // stands in for a "Page Width" of 0 or less
+// The scratch texts of the cell writers keep their room from cell to cell up
+// to this size; a larger one (a cell that holds a whole block) is given back
+// once its cell is written, so that it does not stay taken for the rest of
+// the conversion.
+constexpr int kKeptScratchBytes = 1 << 20;
 
 // Padding short rows to the table's column count writes one empty cell per
 // missing column.  A row thousands of columns wide followed by many short rows
@@ -267,6 +272,58 @@ bool IsOnlySpacing(std::string_view text) {
         }
     }
     return true;
+}
+
+// The pieces of a cell text between its line breaks, trimmed; an empty
+// piece keeps its line with "&nbsp;", except an empty last piece after a
+// break.  Done in place: every piece but an empty one gets shorter or stays
+// as long, so that what is written never reaches what is still to be read;
+// from a "&nbsp;" that would reach it on, the rest is built in a copy.
+void FormatLineBreakPieces(TextString& text) {
+    const std::string_view in = text.view();
+    char* const data = text.buffer;
+    static TextString copy;
+    bool copying = false;
+    size_t write = 0;
+    auto put = [&](const char* from, size_t n, size_t room) {
+        if (!copying && write + n > room) {
+            copying = true;
+            copy.MakeEmpty();
+            copy.Reserve(static_cast<int>(in.size() + 16));
+            copy.AppendBytes(data, static_cast<int>(write));
+        }
+        if (copying) {
+            copy.AppendBytes(from, static_cast<int>(n));
+        } else {
+            if (n > 0) std::memmove(data + write, from, n);
+            write += n;
+        }
+    };
+    size_t start = 0;
+    bool afterBreak = false;
+    for (;;) {
+        const size_t at = FindTag(in, "<BR>", start);
+        const bool last = at == std::string_view::npos;
+        const size_t pieceEnd = last ? in.size() : at;
+        const std::string_view piece = TrimBlanks(in.substr(start, pieceEnd - start));
+        // The bytes up to the next piece's start may be written over; after
+        // the last piece, the whole buffer.
+        const size_t room = last ? static_cast<size_t>(text.capacity) : at + 4;
+        if (!piece.empty())
+            put(piece.data(), piece.size(), room);
+        else if (!(last && afterBreak))
+            put("&nbsp;", 6, room);
+        if (last) break;
+        put("<BR>", 4, room);
+        afterBreak = true;
+        start = at + 4;
+    }
+    if (copying) {
+        std::swap(text, copy);
+        if (copy.capacity > kKeptScratchBytes) copy = TextString();
+    } else {
+        text.SubString(0, static_cast<int>(write));
+    }
 }
 
 // Writes the text of one HTML cell as lines cut after each "<BR>"; a "<BR>"
@@ -1132,7 +1189,11 @@ void WriteHtmlCells(PreForm& table, const RowShape& shape, int rowVAlign) {
         bool plainText = shape.IsPlain(c);
         int isRule = 0;
         if (!plainText) {
-            text = cell->text;
+            // The row's RTF is written before it and its cells are reset
+            // before they are read again: the cell's text is moved, not
+            // copied (a cell may hold a whole block).
+            std::swap(text, cell->text);
+            cell->text.MakeEmpty();
             given = &text;
             isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
         }
@@ -1396,22 +1457,26 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         Add(markup, text->view());
         Add(markup, endTag);
         WritePlainCellLine(policies, htmlWriter, markup, endTag, minimise);
+        if (markup.capacity > kKeptScratchBytes) markup = TextString();
         return;
     }
+    // The markup goes around the text in the text's own buffer, which the
+    // tidy passes then take over: a cell that holds a whole block is never
+    // held twice.
     const bool emStrong = IsOn(policies, Pol::UseEmAndStrongMarkup);
-    markup.Reserve(markup.length + text->length + 32);
     if (strong) Add(markup, emStrong ? "<STRONG>" : "<B>");
-    Add(markup, text->view());
-    if (strong) Add(markup, emStrong ? "</STRONG>" : "</B>");
+    text->Insert(0, markup.buffer);
+    if (strong) Add(*text, emStrong ? "</STRONG>" : "</B>");
     if (isRule)
-        Add(markup, endTag);
+        Add(*text, endTag);
     else
-        Add(markup, isHeaderRow ? "<BR></TH>" : "<BR></TD>");
+        Add(*text, isHeaderRow ? "<BR></TH>" : "<BR></TD>");
 
     static TidyBuffer buffer;
-    HTML_ScanTidyBuffer(policies, &buffer, std::move(markup));
+    HTML_ScanTidyBuffer(policies, &buffer, std::move(*text));
     HTML_TidyEmphasis(policies, &buffer);
     WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise);
+    if (buffer.text.capacity > kKeptScratchBytes) buffer.text = TextString();
 }
 
 // ---------------------------------------------------------------------------
@@ -1419,48 +1484,26 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
 
 void HTML_FormatCellLines(const TextString* text, TextString* out) {
     if (!out) return;
-    const std::string_view in = text ? text->view() : std::string_view();
+    if (text && out != text) *out = *text;
+    // The text is formatted in its own buffer: a cell may hold a whole block,
+    // and a second copy of it would double what the cell costs.
+    const std::string_view in = out->view();
     if (!in.empty() && in.find('<') == std::string_view::npos && !IsBlankOrTab(in.front()) &&
-        !IsBlankOrTab(in.back())) {
-        // Nothing to trim, no line breaks and no raised start.
-        if (out != text) *out = *text;
-        return;
-    }
-    static TextString result;
-    result.MakeEmpty();
+        !IsBlankOrTab(in.back()))
+        return;  // nothing to trim, no line breaks and no raised start
     if (in.find('<') == std::string_view::npos) {
         const std::string_view trimmed = TrimBlanks(in);
         if (trimmed.empty())
-            result.Assign("&nbsp;");
+            out->Assign("&nbsp;");
         else
-            result.AssignChars(trimmed.data(), static_cast<int>(trimmed.size()));
+            out->SubString(static_cast<int>(trimmed.data() - in.data()), static_cast<int>(trimmed.size()));
     } else {
-        // Trimmed pieces between the line breaks; an empty piece keeps its
-        // line with "&nbsp;", except an empty last piece after a break.
-        result.Reserve(static_cast<int>(in.size()) + 16);
-        size_t start = 0;
-        bool afterBreak = false;
-        for (;;) {
-            const size_t at = FindTag(in, "<BR>", start);
-            const bool last = at == std::string_view::npos;
-            const std::string_view piece = TrimBlanks(in.substr(start, last ? std::string_view::npos : at - start));
-            if (!piece.empty())
-                result.AppendBytes(piece.data(), static_cast<int>(piece.size()));
-            else if (!(last && afterBreak))
-                Add(result, "&nbsp;");
-            if (last) break;
-            Add(result, "<BR>");
-            afterBreak = true;
-            start = at + 4;
-        }
+        FormatLineBreakPieces(*out);
     }
     // A superscript or subscript at the very start would be raised above an
     // empty line; a blank in front keeps it on the line.
-    const std::string_view formatted = result.view();
+    const std::string_view formatted = out->view();
     const size_t sup = FindTag(formatted, "<SUP>", 0);
     const bool protect = sup != std::string_view::npos ? sup == 0 : FindTag(formatted, "<SUB>", 0) == 0;
-    if (protect) result.Insert(0, "&nbsp;");
-    // The result takes the place of the text; the text's buffer is kept for
-    // the next cell.
-    std::swap(*out, result);
+    if (protect) out->Insert(0, "&nbsp;");
 }

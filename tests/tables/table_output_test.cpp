@@ -143,8 +143,11 @@ TEST_F(TableOutputTest, RowsWriteCellsWithTheirAttributes) {
                                     "  </TR>",
                                 }));
 
+    // Writing a row hands its cells' texts on: the row is set again.
     document.Clear();
     set.SetInt(Pol::MinimiseHTMLFileSize, 1);
+    SetRow(*engine, {"a <BR> b", "wide", "", "c"});
+    engine->cellRow.GetAt(0)->lineCount = 2;
     engine->OutputTableRow(0);
     EXPECT_EQ(document.Joined(), "<TR VALIGN=\"TOP\">|<TH ALIGN=\"LEFT\">a<BR>|b</TH>|"
                                  "<TH COLSPAN=2 ALIGN=\"LEFT\">wide</TH>|<TH ALIGN=\"LEFT\">c</TH>|</TR>");
