@@ -1,0 +1,13 @@
+#include "platform/heap_blocks.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+void KeepLargeBlocksMapped() {
+#if defined(__GLIBC__)
+    // Setting the bound also stops the library from raising it.
+    static const bool fixed = mallopt(M_MMAP_THRESHOLD, kMappedBlockBytes) == 1;
+    (void)fixed;
+#endif
+}
