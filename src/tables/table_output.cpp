@@ -1272,6 +1272,107 @@ void PreForm::OutputTableRow(int lineIndex) {
 // ---------------------------------------------------------------------------
 // One HTML cell
 
+namespace {
+
+// What the cells written in front of an HTML cell share with it.
+struct CellFrame {
+    FC* policies;
+    OutputDocument* writer;
+    const TabConfig* config;
+    const char* cellTag;  // "<TD" or "<TH"
+    const char* endTag;   // "</TD>" or "</TH>"
+    bool minimise;
+    bool headerRow;
+};
+
+// A laid-out column with a stub writes the stub text (none: an empty one)
+// in a cell of its own in front of the cell.  Header rows get one too
+// (without vertical alignment, as header cells never carry it), so that
+// every row has the same columns.
+void WriteStubCell(const CellFrame& frame, int stubWidth, int vAlign, const TextString* stubText) {
+    static TextString extra;
+    extra = frame.minimise ? "" : "    ";
+    Add(extra, frame.cellTag);
+    Add(extra, " WIDTH=");
+    extra.AppendNumber('1', stubWidth, 0);
+    if (!frame.headerRow) AppendVerticalAlignment(extra, vAlign);
+    Add(extra, ">");
+    TextString stub;
+    if (stubText) stub = *stubText;
+    HTML_FormatCellLines(&stub, &stub);
+    extra.Append(stub);
+    Add(extra, frame.endTag);
+    WriteCellLines(frame.policies, frame.writer, extra, frame.endTag, frame.minimise);
+}
+
+// One spacer cell for each of `steps` indent positions.
+void WriteIndentCells(const CellFrame& frame, int steps, bool percent) {
+    static TextString extra;
+    extra = frame.minimise ? "" : "    ";
+    Add(extra, frame.cellTag);
+    Add(extra, " WIDTH=");
+    if (percent) {
+        TextString share;
+        FormatPercentWidth(frame.policies, kIndentPositionWidth, &share, PercentBase(frame.config));
+        extra.Append(share);
+    } else {
+        extra.AppendNumber('1', kIndentPositionWidth, 0);
+    }
+    Add(extra, ">&nbsp;");
+    Add(extra, frame.endTag);
+    for (int step = 0; step < steps; ++step) frame.writer->WriteText(frame.policies, frame.writer, extra.buffer);
+}
+
+// What is left of a cell's text without its layout tags (trimmed, unless
+// the cell is plain), which decides whether the cell is blank or holds
+// only spacing.  Most cells hold neither layout tags nor spans to remove:
+// their text is read as it is.  The view is valid until the next call.
+std::string_view TextLeftWithoutLayoutTags(FC& policies, const TextString& text, const TextString& tagStart,
+                                           bool plainCell) {
+    static TextString cleaned;
+    std::string_view left = text.view();
+    const bool tagged = !plainCell && (tagStart.IsEmpty() || left.find(tagStart.view()) != std::string_view::npos);
+    if (tagged || policies.ruleSetCode == 2) {
+        if (tagged)
+            RemoveInLineTags(policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", text, cleaned);
+        else
+            cleaned = text;
+        if (policies.ruleSetCode == 2) {
+            RemoveSpans(cleaned, "<R", '>');
+            RemoveSpans(cleaned, "<!--", '>');
+        }
+        left = cleaned.view();
+    }
+    return plainCell ? left : TrimBlanks(left);
+}
+
+// The COLSPAN of a cell of a laid-out table (column counted from 1) and
+// the visible columns it covers: hidden columns inside its span drop out,
+// and the stub cells of the other spanned columns and the `freeIndents`
+// indent positions the cell leaves free come in.
+void CountLaidOutSpan(const TabConfig& config, int column, int cellSpan, int freeIndents, int& span,
+                      int& visibleColumns) {
+    visibleColumns = 0;
+    const long first = column - 1;
+    const long last = first + std::max(1, cellSpan) - 1;
+    long covered = 0;
+    for (long k = first; k <= std::min<long>(last, config.columnCount - 1); ++k) {
+        const ColConfig* spanned = config.Column(static_cast<int>(k));
+        if (!spanned || spanned->hidden) continue;
+        covered += k > first && spanned->stubWidth >= 0 ? 2 : 1;
+        ++visibleColumns;
+    }
+    // Columns beyond the layout are plain columns.
+    if (last >= config.columnCount) {
+        const long beyond = last - std::max<long>(first, config.columnCount) + 1;
+        covered += beyond;
+        visibleColumns = static_cast<int>(std::min<long>(visibleColumns + beyond, 1L << 30));
+    }
+    span = static_cast<int>(std::min<long>(covered + freeIndents, 1L << 30));
+}
+
+}  // namespace
+
 void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, TableCell* cell, TextString* gutterText,
                              TextString* stubText, TextString* text, int isRule, int isHeaderRow, int isHeaderColumn,
                              int extraLeading) {
@@ -1301,45 +1402,15 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         return;
     }
 
-    // A laid-out column with a stub writes the stub text in a cell of its
-    // own in front of the cell.  Header rows get one too (without vertical
-    // alignment, as header cells never carry it), so that every row has the
-    // same columns.
-    static TextString extra;
-    if (layout && layout->stubWidth >= 0) {
-        extra = minimise ? "" : "    ";
-        Add(extra, cellTag);
-        Add(extra, " WIDTH=");
-        extra.AppendNumber('1', layout->stubWidth, 0);
-        if (!isHeaderRow) AppendVerticalAlignment(extra, vAlign);
-        Add(extra, ">");
-        TextString stub;
-        if (hasStub) stub = *stubText;
-        HTML_FormatCellLines(&stub, &stub);
-        extra.Append(stub);
-        Add(extra, endTag);
-        WriteCellLines(policies, htmlWriter, extra, endTag, minimise);
-    }
+    const CellFrame frame{policies, htmlWriter, config, cellTag, endTag, minimise, isHeaderRow != 0};
+    if (layout && layout->stubWidth >= 0)
+        WriteStubCell(frame, layout->stubWidth, vAlign, hasStub ? stubText : nullptr);
 
     // Indent positions: one spacer cell per level of the cell's stub
     // indent; the positions it does not fill are covered by its COLSPAN.
     const int reserved = laidOut ? ReservedIndentPositions(config, column - 1) : 0;
     const int indentSteps = std::clamp(cell->stubIndent, 0, reserved);
-    if (indentSteps > 0) {
-        extra = minimise ? "" : "    ";
-        Add(extra, cellTag);
-        Add(extra, " WIDTH=");
-        if (percent) {
-            TextString share;
-            FormatPercentWidth(policies, kIndentPositionWidth, &share, PercentBase(config));
-            extra.Append(share);
-        } else {
-            extra.AppendNumber('1', kIndentPositionWidth, 0);
-        }
-        Add(extra, ">&nbsp;");
-        Add(extra, endTag);
-        for (int step = 0; step < indentSteps; ++step) htmlWriter->WriteText(policies, htmlWriter, extra.buffer);
-    }
+    if (indentSteps > 0) WriteIndentCells(frame, indentSteps, percent);
 
     // Extra leading: one line break for each 12 points from 6 up.
     if (extraLeading >= 6) {
@@ -1350,24 +1421,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
 
     // A plain cell comes through the tags, the font and link markup and the
     // line formatting unchanged: those steps are left out for it.
-    // What is left of the text without layout tags decides whether the cell
-    // is blank or holds only spacing.  Most cells hold neither layout tags
-    // nor spans to remove: their text is read as it is.
-    static TextString cleaned;
-    std::string_view left = text->view();
-    const bool tagged = !plainCell && (tagStart.IsEmpty() || left.find(tagStart.view()) != std::string_view::npos);
-    if (tagged || policies->ruleSetCode == 2) {
-        if (tagged)
-            RemoveInLineTags(*policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", *text, cleaned);
-        else
-            cleaned = *text;
-        if (policies->ruleSetCode == 2) {
-            RemoveSpans(cleaned, "<R", '>');
-            RemoveSpans(cleaned, "<!--", '>');
-        }
-        left = cleaned.view();
-    }
-    const std::string_view remaining = plainCell ? left : TrimBlanks(left);
+    const std::string_view remaining = TextLeftWithoutLayoutTags(*policies, *text, tagStart, plainCell);
     const bool blank = remaining.empty();
     const bool onlySpacing = !plainCell && !hasStub && !hasGutter && IsOnlySpacing(remaining);
 
@@ -1398,25 +1452,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // leaves free come in.
     int span = cell->span;
     int visibleColumns = span;
-    if (laidOut) {
-        visibleColumns = 0;
-        const long first = column - 1;
-        const long last = first + std::max(1, cell->span) - 1;
-        long covered = 0;
-        for (long k = first; k <= std::min<long>(last, config->columnCount - 1); ++k) {
-            const ColConfig* spanned = config->Column(static_cast<int>(k));
-            if (!spanned || spanned->hidden) continue;
-            covered += k > first && spanned->stubWidth >= 0 ? 2 : 1;
-            ++visibleColumns;
-        }
-        // Columns beyond the layout are plain columns.
-        if (last >= config->columnCount) {
-            const long beyond = last - std::max<long>(first, config->columnCount) + 1;
-            covered += beyond;
-            visibleColumns = static_cast<int>(std::min<long>(visibleColumns + beyond, 1L << 30));
-        }
-        span = static_cast<int>(std::min<long>(covered + reserved - indentSteps, 1L << 30));
-    }
+    if (laidOut) CountLaidOutSpan(*config, column, cell->span, reserved - indentSteps, span, visibleColumns);
 
     // Width: the laid-out columns' width (less the indent positions filled
     // in front of the cell), or for the first column of a names-and-values
