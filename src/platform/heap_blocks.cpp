@@ -1,5 +1,7 @@
 #include "platform/heap_blocks.h"
 
+#include <cstdlib>  // defines __GLIBC__ on the GNU C library
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
