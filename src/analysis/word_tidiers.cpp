@@ -305,8 +305,9 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
         const char* const close = format == kOutputHTML ? "&gt;" : ">";
         const size_t from = StartsWithNoCase(whole, open) ? std::strlen(open) : 0;
         size_t end = npos;
-        // Both begin with the same byte (no letter): most words hold none.
-        const bool mayHold = whole.find(open[0]) != npos;
+        // Neither begins with a letter: a word without their first bytes
+        // (most words) holds neither.
+        const bool mayHold = whole.find(open[0]) != npos || whole.find(close[0]) != npos;
         for (const char* angle : {open, close}) {
             if (!mayHold) break;
             const size_t at = FindNoCase(whole.substr(from), angle);
