@@ -305,7 +305,11 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
         const char* const close = format == kOutputHTML ? "&gt;" : ">";
         const size_t from = StartsWithNoCase(whole, open) ? std::strlen(open) : 0;
         size_t end = npos;
+        // Neither begins with a letter: a word without their first bytes
+        // (most words) holds neither.
+        const bool mayHold = whole.find(open[0]) != npos || whole.find(close[0]) != npos;
         for (const char* angle : {open, close}) {
+            if (!mayHold) break;
             const size_t at = FindNoCase(whole.substr(from), angle);
             if (at != npos) end = std::min(end, from + at);
         }

@@ -1687,8 +1687,8 @@ void TidyPlainTableText(TidyBuffer* b) {
 // Whether the passes may take the buffer as a plain table text.
 bool PlainBuffer(const TidyBuffer* b) {
     if (b->preformatted || b->startsInsidePre) return false;
-    // The scan's verdict holds while the text is still the one scanned.
-    if (b->plainTableText && b->text == b->original) return true;
+    // The scan's verdict holds for the passes that run first after it.
+    if (b->plainTableText) return true;
     return PlainTableText(b->text.buffer, b->text.buffer + b->text.length, true, nullptr);
 }
 
@@ -1705,7 +1705,6 @@ namespace {
 // The scan of HTML_ScanTidyBuffer over the text already in the record.
 void ScanTidyText(FC* policies, TidyBuffer* buffer) {
     const TextString& text = buffer->text;
-    buffer->original = text;
     if (!buffer->startsInsidePre) {
         // A plain table text (a table cell, as a rule) has its few flags set
         // without the full scan.
@@ -1754,7 +1753,10 @@ namespace {
 // table text needs only the cell-end pass.
 template <typename Passes>
 int RunTidyPasses(TidyBuffer* buffer, Passes passes) {
-    if (PlainBuffer(buffer)) {
+    const bool plain = PlainBuffer(buffer);
+    // The passes change the text: passes run after these look at it again.
+    buffer->plainTableText = 0;
+    if (plain) {
         TidyPlainTableText(buffer);
         return 1;
     }

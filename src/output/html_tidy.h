@@ -21,12 +21,11 @@
 
 class FC;
 
-// One buffer of generated HTML being tidied: the text (changed in place), a
-// copy of it before tidying, and one presence flag per tag kind found in it
-// by the scan (outside pre-formatted sections).
+// One buffer of generated HTML being tidied: the text (changed in place)
+// and one presence flag per tag kind found in it by the scan (outside
+// pre-formatted sections).
 struct TidyBuffer {
     TextString text;
-    TextString original;
     // Set by the caller before the scan when the text begins inside a
     // <PRE> section (a writer knows it from the lines it has written).  A
     // text whose first PRE tag is a "</PRE" is taken to begin inside one in
@@ -58,9 +57,9 @@ struct TidyBuffer {
     int plainTableText = 0;
 };
 
-// Copies `text` into the record (and into its copy of the original) and
-// sets its presence flags; every flag is cleared first.  The tidy passes
-// below expect the record as the scan left it.  A text given to be moved is
+// Copies `text` into the record and sets its presence flags; every flag is
+// cleared first.  The tidy passes below expect the record as the scan left
+// it (the text is not copied again to find out whether it changed).  A text given to be moved is
 // exchanged with the record's (it is left holding the record's earlier text).
 void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, const TextString& text);
 void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, TextString&& text);

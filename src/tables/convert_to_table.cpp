@@ -19,6 +19,7 @@
 #include "output/html_file.h"
 #include "output/rtf_file.h"
 #include "output/tag_executors.h"
+#include "platform/heap_blocks.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 #include "tables/preform.h"
@@ -376,6 +377,8 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
                     const TextString& outputLocation, int specialFormatCode, StringList* outputList) {
     // The analysis has its in-line tags carried out by the writers' executors.
     InstallTagExecutors(context);
+    // The block's large texts get pages of their own (see heap_blocks.h).
+    KeepLargeBlocksMapped();
 
     // The output names, computed with the merged policies of the run.
     OutputNames names;

@@ -557,6 +557,7 @@ public:
         std::vector<unsigned char> plainCells;   // OutputTableRow
         TextString cellMarkup;                   // OutputHtmlCell
         TextString stubCell;                     // OutputHtmlCell
+        TextString indentCell;                   // OutputHtmlCell
         TextString cleanedText;                  // OutputHtmlCell
         std::unique_ptr<TidyBuffer> tidy;        // OutputHtmlCell (made on first use)
     };
@@ -668,6 +669,8 @@ public:
     // RTF: the left edge of the table's rows, in twips from the margin.
     long RtfTableOffset() const;
     void OutputTableEnd();
+    // Writes the row once: the HTML cells take their texts over from the
+    // row's cells (a cell may hold a whole block) and leave them empty.
     void OutputTableRow(int lineIndex);
     void OutputHtmlCell(int rowVAlign, int vAlign, int column, const TableCell* previousCell, TableCell* cell,
                         TextString* gutterText, TextString* stubText, TextString* text, int isRule,

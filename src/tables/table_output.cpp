@@ -46,6 +46,11 @@ constexpr long kLeastFittedWidth = 720;  // twips: no column is narrowed below t
 constexpr int kLongCellLine = 131;       // longer cell lines go through the wrapping writer
 constexpr int kLooseBlockLines = 39;     // larger blocks are not kept together on one page
 constexpr int kDefaultPageWidth = 80;    // stands in for a "Page Width" of 0 or less
+// The scratch texts of the cell writers keep their room from cell to cell up
+// to this size; a larger one (a cell that holds a whole block) is given back
+// once its cell is written, so that it does not stay taken for the rest of
+// the conversion.
+constexpr int kKeptScratchBytes = 1 << 20;
 
 // Padding short rows to the table's column count writes one empty cell per
 // missing column.  A row thousands of columns wide followed by many short rows
@@ -251,6 +256,58 @@ bool IsOnlySpacing(std::string_view text) {
         }
     }
     return true;
+}
+
+// The pieces of a cell text between its line breaks, trimmed; an empty
+// piece keeps its line with "&nbsp;", except an empty last piece after a
+// break.  Done in place: every piece but an empty one gets shorter or stays
+// as long, so that what is written never reaches what is still to be read;
+// from a "&nbsp;" that would reach it on, the rest is built in a copy.
+void FormatLineBreakPieces(TextString& text) {
+    const std::string_view in = text.view();
+    char* const data = text.buffer;
+    static TextString copy;
+    bool copying = false;
+    size_t write = 0;
+    auto put = [&](const char* from, size_t n, size_t room) {
+        if (!copying && write + n > room) {
+            copying = true;
+            copy.MakeEmpty();
+            copy.Reserve(static_cast<int>(in.size() + 16));
+            copy.AppendBytes(data, static_cast<int>(write));
+        }
+        if (copying) {
+            copy.AppendBytes(from, static_cast<int>(n));
+        } else {
+            if (n > 0) std::memmove(data + write, from, n);
+            write += n;
+        }
+    };
+    size_t start = 0;
+    bool afterBreak = false;
+    for (;;) {
+        const size_t at = FindTag(in, "<BR>", start);
+        const bool last = at == std::string_view::npos;
+        const size_t pieceEnd = last ? in.size() : at;
+        const std::string_view piece = TrimBlanks(in.substr(start, pieceEnd - start));
+        // The bytes up to the next piece's start may be written over; after
+        // the last piece, the whole buffer.
+        const size_t room = last ? static_cast<size_t>(text.capacity) : at + 4;
+        if (!piece.empty())
+            put(piece.data(), piece.size(), room);
+        else if (!(last && afterBreak))
+            put("&nbsp;", 6, room);
+        if (last) break;
+        put("<BR>", 4, room);
+        afterBreak = true;
+        start = at + 4;
+    }
+    if (copying) {
+        std::swap(text, copy);
+        if (copy.capacity > kKeptScratchBytes) copy = TextString();
+    } else {
+        text.SubString(0, static_cast<int>(write));
+    }
 }
 
 // Writes the text of one HTML cell as lines cut after each "<BR>"; a "<BR>"
@@ -1122,7 +1179,11 @@ void WriteHtmlCells(PreForm& table, const RowShape& shape, int rowVAlign) {
         bool plainText = shape.IsPlain(c);
         int isRule = 0;
         if (!plainText) {
-            text = cell->text;
+            // The row's RTF is written before it and its cells are reset
+            // before they are read again: the cell's text is moved, not
+            // copied (a cell may hold a whole block).
+            std::swap(text, cell->text);
+            cell->text.MakeEmpty();
             given = &text;
             isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
         }
@@ -1201,6 +1262,105 @@ void PreForm::OutputTableRow(int lineIndex) {
 // ---------------------------------------------------------------------------
 // One HTML cell
 
+namespace {
+
+// What the cells written in front of an HTML cell share with it.
+struct CellFrame {
+    FC* policies;
+    OutputDocument* writer;
+    const TabConfig* config;
+    const char* cellTag;  // "<TD" or "<TH"
+    const char* endTag;   // "</TD>" or "</TH>"
+    bool minimise;
+    bool headerRow;
+};
+
+// A laid-out column with a stub writes the stub text (none: an empty one)
+// in a cell of its own in front of the cell.  Header rows get one too
+// (without vertical alignment, as header cells never carry it), so that
+// every row has the same columns.
+void WriteStubCell(const CellFrame& frame, int stubWidth, int vAlign, const TextString* stubText, TextString& extra) {
+    extra = frame.minimise ? "" : "    ";
+    Add(extra, frame.cellTag);
+    Add(extra, " WIDTH=");
+    extra.AppendNumber('1', stubWidth, 0);
+    if (!frame.headerRow) AppendVerticalAlignment(extra, vAlign);
+    Add(extra, ">");
+    TextString stub;
+    if (stubText) stub = *stubText;
+    HTML_FormatCellLines(&stub, &stub);
+    extra.Append(stub);
+    Add(extra, frame.endTag);
+    WriteCellLines(frame.policies, frame.writer, extra, frame.endTag, frame.minimise);
+}
+
+// One spacer cell for each of `steps` indent positions.
+void WriteIndentCells(const CellFrame& frame, int steps, bool percent, TextString& extra) {
+    extra = frame.minimise ? "" : "    ";
+    Add(extra, frame.cellTag);
+    Add(extra, " WIDTH=");
+    if (percent) {
+        TextString share;
+        FormatPercentWidth(frame.policies, kIndentPositionWidth, &share, PercentBase(frame.config));
+        extra.Append(share);
+    } else {
+        extra.AppendNumber('1', kIndentPositionWidth, 0);
+    }
+    Add(extra, ">&nbsp;");
+    Add(extra, frame.endTag);
+    for (int step = 0; step < steps; ++step) frame.writer->WriteText(frame.policies, frame.writer, extra.buffer);
+}
+
+// What is left of a cell's text without its layout tags (trimmed, unless
+// the cell is plain), which decides whether the cell is blank or holds
+// only spacing.  Most cells hold neither layout tags nor spans to remove:
+// their text is read as it is.  The view is valid while `cleaned` is
+// not changed.
+std::string_view TextLeftWithoutLayoutTags(FC& policies, const TextString& text, const TextString& tagStart,
+                                           bool plainCell, TextString& cleaned) {
+    std::string_view left = text.view();
+    const bool tagged = !plainCell && (tagStart.IsEmpty() || left.find(tagStart.view()) != std::string_view::npos);
+    if (tagged || policies.ruleSetCode == 2) {
+        if (tagged)
+            RemoveInLineTags(policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", text, cleaned);
+        else
+            cleaned = text;
+        if (policies.ruleSetCode == 2) {
+            RemoveSpans(cleaned, "<R", '>');
+            RemoveSpans(cleaned, "<!--", '>');
+        }
+        left = cleaned.view();
+    }
+    return plainCell ? left : TrimBlanks(left);
+}
+
+// The COLSPAN of a cell of a laid-out table (column counted from 1) and
+// the visible columns it covers: hidden columns inside its span drop out,
+// and the stub cells of the other spanned columns and the `freeIndents`
+// indent positions the cell leaves free come in.
+void CountLaidOutSpan(const TabConfig& config, int column, int cellSpan, int freeIndents, int& span,
+                      int& visibleColumns) {
+    visibleColumns = 0;
+    const long first = column - 1;
+    const long last = first + std::max(1, cellSpan) - 1;
+    long covered = 0;
+    for (long k = first; k <= std::min<long>(last, config.columnCount - 1); ++k) {
+        const ColConfig* spanned = config.Column(static_cast<int>(k));
+        if (!spanned || spanned->hidden) continue;
+        covered += k > first && spanned->stubWidth >= 0 ? 2 : 1;
+        ++visibleColumns;
+    }
+    // Columns beyond the layout are plain columns.
+    if (last >= config.columnCount) {
+        const long beyond = last - std::max<long>(first, config.columnCount) + 1;
+        covered += beyond;
+        visibleColumns = static_cast<int>(std::min<long>(visibleColumns + beyond, 1L << 30));
+    }
+    span = static_cast<int>(std::min<long>(covered + freeIndents, 1L << 30));
+}
+
+}  // namespace
+
 void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, TableCell* cell, TextString* gutterText,
                              TextString* stubText, TextString* text, int isRule, int isHeaderRow, int isHeaderColumn,
                              int extraLeading) {
@@ -1230,45 +1390,15 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         return;
     }
 
-    // A laid-out column with a stub writes the stub text in a cell of its
-    // own in front of the cell.  Header rows get one too (without vertical
-    // alignment, as header cells never carry it), so that every row has the
-    // same columns.
-    TextString& extra = scratchBuffers.stubCell;
-    if (layout && layout->stubWidth >= 0) {
-        extra = minimise ? "" : "    ";
-        Add(extra, cellTag);
-        Add(extra, " WIDTH=");
-        extra.AppendNumber('1', layout->stubWidth, 0);
-        if (!isHeaderRow) AppendVerticalAlignment(extra, vAlign);
-        Add(extra, ">");
-        TextString stub;
-        if (hasStub) stub = *stubText;
-        HTML_FormatCellLines(&stub, &stub);
-        extra.Append(stub);
-        Add(extra, endTag);
-        WriteCellLines(policies, htmlWriter, extra, endTag, minimise);
-    }
+    const CellFrame frame{policies, htmlWriter, config, cellTag, endTag, minimise, isHeaderRow != 0};
+    if (layout && layout->stubWidth >= 0)
+        WriteStubCell(frame, layout->stubWidth, vAlign, hasStub ? stubText : nullptr, scratchBuffers.stubCell);
 
     // Indent positions: one spacer cell per level of the cell's stub
     // indent; the positions it does not fill are covered by its COLSPAN.
     const int reserved = laidOut ? ReservedIndentPositions(config, column - 1) : 0;
     const int indentSteps = std::clamp(cell->stubIndent, 0, reserved);
-    if (indentSteps > 0) {
-        extra = minimise ? "" : "    ";
-        Add(extra, cellTag);
-        Add(extra, " WIDTH=");
-        if (percent) {
-            TextString share;
-            FormatPercentWidth(policies, kIndentPositionWidth, &share, PercentBase(config));
-            extra.Append(share);
-        } else {
-            extra.AppendNumber('1', kIndentPositionWidth, 0);
-        }
-        Add(extra, ">&nbsp;");
-        Add(extra, endTag);
-        for (int step = 0; step < indentSteps; ++step) htmlWriter->WriteText(policies, htmlWriter, extra.buffer);
-    }
+    if (indentSteps > 0) WriteIndentCells(frame, indentSteps, percent, scratchBuffers.indentCell);
 
     // Extra leading: one line break for each 12 points from 6 up.
     if (extraLeading >= 6) {
@@ -1279,24 +1409,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
 
     // A plain cell comes through the tags, the font and link markup and the
     // line formatting unchanged: those steps are left out for it.
-    // What is left of the text without layout tags decides whether the cell
-    // is blank or holds only spacing.  Most cells hold neither layout tags
-    // nor spans to remove: their text is read as it is.
-    TextString& cleaned = scratchBuffers.cleanedText;
-    std::string_view left = text->view();
-    const bool tagged = !plainCell && (tagStart.IsEmpty() || left.find(tagStart.view()) != std::string_view::npos);
-    if (tagged || policies->ruleSetCode == 2) {
-        if (tagged)
-            RemoveInLineTags(*policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", *text, cleaned);
-        else
-            cleaned = *text;
-        if (policies->ruleSetCode == 2) {
-            RemoveSpans(cleaned, "<R", '>');
-            RemoveSpans(cleaned, "<!--", '>');
-        }
-        left = cleaned.view();
-    }
-    const std::string_view remaining = plainCell ? left : TrimBlanks(left);
+    const std::string_view remaining = TextLeftWithoutLayoutTags(*policies, *text, tagStart, plainCell, scratchBuffers.cleanedText);
     const bool blank = remaining.empty();
     const bool onlySpacing = !plainCell && !hasStub && !hasGutter && IsOnlySpacing(remaining);
 
@@ -1327,25 +1440,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // leaves free come in.
     int span = cell->span;
     int visibleColumns = span;
-    if (laidOut) {
-        visibleColumns = 0;
-        const long first = column - 1;
-        const long last = first + std::max(1, cell->span) - 1;
-        long covered = 0;
-        for (long k = first; k <= std::min<long>(last, config->columnCount - 1); ++k) {
-            const ColConfig* spanned = config->Column(static_cast<int>(k));
-            if (!spanned || spanned->hidden) continue;
-            covered += k > first && spanned->stubWidth >= 0 ? 2 : 1;
-            ++visibleColumns;
-        }
-        // Columns beyond the layout are plain columns.
-        if (last >= config->columnCount) {
-            const long beyond = last - std::max<long>(first, config->columnCount) + 1;
-            covered += beyond;
-            visibleColumns = static_cast<int>(std::min<long>(visibleColumns + beyond, 1L << 30));
-        }
-        span = static_cast<int>(std::min<long>(covered + reserved - indentSteps, 1L << 30));
-    }
+    if (laidOut) CountLaidOutSpan(*config, column, cell->span, reserved - indentSteps, span, visibleColumns);
 
     // Width: the laid-out columns' width (less the indent positions filled
     // in front of the cell), or for the first column of a names-and-values
@@ -1386,23 +1481,27 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         Add(markup, text->view());
         Add(markup, endTag);
         WritePlainCellLine(policies, htmlWriter, markup, endTag, minimise);
+        if (markup.capacity > kKeptScratchBytes) markup = TextString();
         return;
     }
+    // The markup goes around the text in the text's own buffer, which the
+    // tidy passes then take over: a cell that holds a whole block is never
+    // held twice.
     const bool emStrong = IsOn(policies, Pol::UseEmAndStrongMarkup);
-    markup.Reserve(markup.length + text->length + 32);
     if (strong) Add(markup, emStrong ? "<STRONG>" : "<B>");
-    Add(markup, text->view());
-    if (strong) Add(markup, emStrong ? "</STRONG>" : "</B>");
+    text->Insert(0, markup.buffer);
+    if (strong) Add(*text, emStrong ? "</STRONG>" : "</B>");
     if (isRule)
-        Add(markup, endTag);
+        Add(*text, endTag);
     else
-        Add(markup, isHeaderRow ? "<BR></TH>" : "<BR></TD>");
+        Add(*text, isHeaderRow ? "<BR></TH>" : "<BR></TD>");
 
     if (!scratchBuffers.tidy) scratchBuffers.tidy = std::make_unique<TidyBuffer>();
     TidyBuffer& buffer = *scratchBuffers.tidy;
-    HTML_ScanTidyBuffer(policies, &buffer, std::move(markup));
+    HTML_ScanTidyBuffer(policies, &buffer, std::move(*text));
     HTML_TidyEmphasis(policies, &buffer);
     WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise);
+    if (buffer.text.capacity > kKeptScratchBytes) buffer.text = TextString();
 }
 
 // ---------------------------------------------------------------------------
@@ -1410,48 +1509,26 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
 
 void HTML_FormatCellLines(const TextString* text, TextString* out) {
     if (!out) return;
-    const std::string_view in = text ? text->view() : std::string_view();
+    if (text && out != text) *out = *text;
+    // The text is formatted in its own buffer: a cell may hold a whole block,
+    // and a second copy of it would double what the cell costs.
+    const std::string_view in = out->view();
     if (!in.empty() && in.find('<') == std::string_view::npos && !IsBlankOrTab(in.front()) &&
-        !IsBlankOrTab(in.back())) {
-        // Nothing to trim, no line breaks and no raised start.
-        if (out != text) *out = *text;
-        return;
-    }
-    static TextString result;
-    result.MakeEmpty();
+        !IsBlankOrTab(in.back()))
+        return;  // nothing to trim, no line breaks and no raised start
     if (in.find('<') == std::string_view::npos) {
         const std::string_view trimmed = TrimBlanks(in);
         if (trimmed.empty())
-            result.Assign("&nbsp;");
+            out->Assign("&nbsp;");
         else
-            result.AssignChars(trimmed.data(), static_cast<int>(trimmed.size()));
+            out->SubString(static_cast<int>(trimmed.data() - in.data()), static_cast<int>(trimmed.size()));
     } else {
-        // Trimmed pieces between the line breaks; an empty piece keeps its
-        // line with "&nbsp;", except an empty last piece after a break.
-        result.Reserve(static_cast<int>(in.size()) + 16);
-        size_t start = 0;
-        bool afterBreak = false;
-        for (;;) {
-            const size_t at = FindTag(in, "<BR>", start);
-            const bool last = at == std::string_view::npos;
-            const std::string_view piece = TrimBlanks(in.substr(start, last ? std::string_view::npos : at - start));
-            if (!piece.empty())
-                result.AppendBytes(piece.data(), static_cast<int>(piece.size()));
-            else if (!(last && afterBreak))
-                Add(result, "&nbsp;");
-            if (last) break;
-            Add(result, "<BR>");
-            afterBreak = true;
-            start = at + 4;
-        }
+        FormatLineBreakPieces(*out);
     }
     // A superscript or subscript at the very start would be raised above an
     // empty line; a blank in front keeps it on the line.
-    const std::string_view formatted = result.view();
+    const std::string_view formatted = out->view();
     const size_t sup = FindTag(formatted, "<SUP>", 0);
     const bool protect = sup != std::string_view::npos ? sup == 0 : FindTag(formatted, "<SUB>", 0) == 0;
-    if (protect) result.Insert(0, "&nbsp;");
-    // The result takes the place of the text; the text's buffer is kept for
-    // the next cell.
-    std::swap(*out, result);
+    if (protect) out->Insert(0, "&nbsp;");
 }

@@ -143,8 +143,11 @@ TEST_F(TableOutputTest, RowsWriteCellsWithTheirAttributes) {
                                     "  </TR>",
                                 }));
 
+    // Writing a row hands its cells' texts on: the row is set again.
     document.Clear();
     set.SetInt(Pol::MinimiseHTMLFileSize, 1);
+    SetRow(*engine, {"a <BR> b", "wide", "", "c"});
+    engine->cellRow.GetAt(0)->lineCount = 2;
     engine->OutputTableRow(0);
     EXPECT_EQ(document.Joined(), "<TR VALIGN=\"TOP\">|<TH ALIGN=\"LEFT\">a<BR>|b</TH>|"
                                  "<TH COLSPAN=2 ALIGN=\"LEFT\">wide</TH>|<TH ALIGN=\"LEFT\">c</TH>|</TR>");
@@ -323,11 +326,70 @@ TEST(FormatCellLinesTest, TrimsPiecesAndProtectsRaisedStarts) {
         {"x<SUP>2</SUP>", "x<SUP>2</SUP>"},
         // The first superscript decides, not a subscript at the start.
         {"<SUB>i</SUB><SUP>2</SUP>", "<SUB>i</SUB><SUP>2</SUP>"},
+        // Empty pieces: a "&nbsp;" that fits in the room its piece and the
+        // break leave, and ones that outgrow it at the start, in the middle
+        // and at the end of the text.
+        {"  abc  <BR>   <BR>x", "abc<BR>&nbsp;<BR>x"},
+        {"<BR><BR><BR>x", "&nbsp;<BR>&nbsp;<BR>&nbsp;<BR>x"},
+        {"abcdef<BR><BR>g <BR>  h", "abcdef<BR>&nbsp;<BR>g<BR>h"},
+        {"a<BR>   ", "a<BR>"},
+        {"a<BR>b<BR><BR>", "a<BR>b<BR>&nbsp;<BR>"},
+        {" <SUP>2</SUP><BR><BR>", "&nbsp;<SUP>2</SUP><BR>&nbsp;<BR>"},
     };
     for (const auto& [in, expected] : cases) {
         TextString text(in);
         HTML_FormatCellLines(&text, &text);
         EXPECT_EQ(text.str(), expected) << in;
+        // Into another text, the given one unchanged.
+        const TextString given(in);
+        TextString out("old");
+        HTML_FormatCellLines(&given, &out);
+        EXPECT_EQ(out.str(), expected) << in;
+        EXPECT_EQ(given.str(), in);
+    }
+}
+
+// A cell that holds a whole block (megabytes, beyond the room the scratch
+// texts keep), formatted in its own buffer and in a copy from an empty
+// piece on; the cells after it come out as before.
+TEST(FormatCellLinesTest, CellsOfABlockAreFormattedWhole) {
+    for (const char* line : {" word ", "", "word"}) {
+        std::string in, expected;
+        for (int i = 0; i < 200000; ++i) {
+            in += line;
+            in += "<BR>";
+            expected += *line ? "word<BR>" : "&nbsp;<BR>";
+        }
+        in += "end";
+        expected += "end";
+        TextString text(in);
+        HTML_FormatCellLines(&text, &text);
+        EXPECT_EQ(text.length, static_cast<int>(expected.size())) << line;
+        EXPECT_TRUE(text.str() == expected) << line;
+        TextString small(" a <BR><BR>b");
+        HTML_FormatCellLines(&small, &small);
+        EXPECT_EQ(small.str(), "a<BR>&nbsp;<BR>b");
+    }
+}
+
+TEST_F(TableOutputTest, ARowCellOfAWholeBlockIsWrittenLineByLine) {
+    auto engine = Engine(3, 1);
+    std::string block;
+    const int lines = 150000;  // more than a megabyte of cell text
+    for (int i = 0; i < lines; ++i) block += "some text of a line <BR>";
+    block += "last";
+    for (const char* text : {block.c_str(), "after <BR> it"}) {
+        document.Clear();
+        SetRow(*engine, {text}, 2);
+        engine->OutputTableRow(2);
+        const bool large = text == block.c_str();
+        ASSERT_EQ(document.entries.size(), large ? static_cast<size_t>(lines) + 3 : 4u);
+        EXPECT_EQ(document.entries[1].text, large ? "    <TD>some text of a line<BR>" : "    <TD>after<BR>");
+        if (large) {
+            EXPECT_EQ(document.entries[2].text, "      some text of a line<BR>");
+        }
+        EXPECT_EQ(document.entries[document.entries.size() - 2].text, large ? "      last</TD>" : "      it</TD>");
+        EXPECT_TRUE(engine->cellRow.GetAt(0)->text.IsEmpty());
     }
 }
 
