@@ -391,6 +391,12 @@ void FC::SetContext(Context* newContext) {
     ApplyRuleSetAndFormatDefaults(0);
 }
 
+int FC::RunOutputFormat() const { return context ? context->outputFormat : kOutputHTML; }
+
+void FC::AddMetaTag(const char* name, const char* content) {
+    if (context) context->AddMetaTag(name, content);
+}
+
 void FC::ApplyRunParameters(Context& run) {
     RunParameters& parameters = run.runParameters;
     // The value always; the "set" flag only when the parameter is on.

@@ -152,6 +152,12 @@ public:
     void SetContext(Context* context);
     void ApplyRuleSetAndFormatDefaults(int force);
     void ApplyRunParameters(Context& context);
+    // The output format of the run the set belongs to; HTML when it belongs
+    // to none.
+    int RunOutputFormat() const;
+    // Gives the document of the run the set belongs to a META tag; nothing
+    // when it belongs to none.
+    void AddMetaTag(const char* name, const char* content);
 
     // ---- File names, sections, bullets ----
     void MakeContentsFileName(const char* inputName);
