@@ -285,6 +285,13 @@ private:
     void RecomputeBulletsExpected();
     void SetOutputExtension();
     void ApplyRuleSetValues(int force);
+    // The steps of ApplyRuleSetAndFormatDefaults.
+    void ApplyFormatDefaults(bool rtf);
+    void ApplyKeepItSimple();
+    void ApplyCharacterEncoding();
+    void ApplyContentsDecisions(int splitLevel);
+    void ChooseIndentationMarkup(int version);
+    void ChooseFontMarkup(bool rtf, int version);
     static const TextString& NoText();
 };
 
