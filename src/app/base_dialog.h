@@ -170,6 +170,20 @@ private:
     // Reads the master policy file into `set` (AlwaysReload); an unopenable
     // file is reported and leaves the set as it was.
     void ReloadMasterPolicyFile(FC& set);
+    // The steps of RunConversion.
+    // Whether the input folder exists and the output folder may be written
+    // to; reports the first that fails.
+    bool CheckRunFolders(const TextString& outputFolder);
+    // Builds the run's policy set and attaches it and the dialog's sets to
+    // the run.
+    void PrepareRunSet(FC& runSet, Context& run);
+    // Finds the run's input files; returns the dialog's file specification.
+    TextString GatherRunFiles(Context& run);
+    // Tells the user that no file matched `spec` (or the command line's
+    // specifications).
+    void ReportNoFilesFound(TextString spec);
+    // Shows the results of a run in which every file converted.
+    void ShowRunResults(const Context& run);
 };
 
 class MainDialog : public BaseDialog {

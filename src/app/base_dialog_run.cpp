@@ -241,6 +241,36 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
     return plan;
 }
 
+
+// Opens the run's log at the path it asks for, unless writing it would
+// replace an input or a document of the run.
+void OpenRunLog(RunLog& log, const RunPlan& plan, FC& runSet, Context& run, const TextString& outputFolder) {
+    const TextString logPath = log.Path(runSet, outputFolder);
+    const TextString clash = plan.WrittenOver(logPath);
+    if (clash.IsEmpty()) {
+        log.Open(runSet, outputFolder, logPath);
+        TheRunFiles().AddWriteTarget(logPath.str());
+    } else {
+        ReportNotWritten(run, "Log file", logPath, clash);
+    }
+}
+
+// Starts the master index page ("/INDEX"), unless writing it would replace
+// an input, a document or the log of the run.
+void StartRunIndex(MasterIndex& index, const RunPlan& plan, FC& runSet, Context& run,
+                   const TextString& outputFolder) {
+    const TextString indexPath = MasterIndexPageName(runSet, run, outputFolder);
+    TextString clash = plan.WrittenOver(indexPath);
+    if (clash.IsEmpty() && TheRunFiles().FindWriteTarget(indexPath.str()))
+        clash = TextString("the log file ") + Quoted(indexPath);
+    if (clash.IsEmpty()) {
+        HTML_StartMasterIndex(runSet, run, outputFolder, index);
+        TheRunFiles().AddWriteTarget(indexPath.str());
+    } else {
+        ReportNotWritten(run, "Index page", indexPath, clash);
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -491,16 +521,10 @@ bool BaseDialog::RunConversion() {
     ApplySettingsToContext();
     RunFilesScope runFiles;
     RunStatus& runStatus = TheRunStatus();
-    if (!CheckDirectory(GetInputDirectory(), true)) {
-        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidInputDirectory);
-        runStatus.NoteFailure();
-        return false;
-    }
     // The output may go elsewhere than the input: the folder written to is
     // the one that must be writable.
     const TextString outputFolder = RunOutputFolder();
-    if (!CheckDirectory(outputFolder, false)) {
-        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidOutputDirectory);
+    if (!CheckRunFolders(outputFolder)) {
         runStatus.NoteFailure();
         return false;
     }
@@ -514,53 +538,18 @@ bool BaseDialog::RunConversion() {
     TextString directoryPart;
     SplitFileSpec(GetInputFileSpec(), directoryPart, fileSpecPart);
 
-    // The run's own policy set: the master policy file, the loaded policy
-    // file and the user's changes.
+    // The run's own policy set, attached with every other set to the run.
     FC runSet;
-    if (settings.alwaysReload && !runPolicyFileName.IsEmpty()) {
-        ReloadMasterPolicyFile(runSet);
-        ReloadMasterPolicyFile(PolicyFileSet());
-    }
-    if (policyFileLoaded) runSet.CopyPolicies(PolicyFileSet());
-    if (policiesEdited) runSet.MergeChangedPolicies(WorkingSet(), 1);
-
     Context& run = *context;
-    runSet.SetContext(&run);
-    PolicyFileSet().SetContext(&run);
-    run.sink.SetMessageCallback(StatusMessageCallback);
-    run.sink.SetStatusCallback(StatusMessageCallback);
-    for (FC* set : {&AnalysedFileSet(), &ThirdSet(), &WorkingSet(), &PolicyFileSet(), &SecondSet()})
-        set->SetContext(&run);
-    run.ResetRunLists();
-    runSet.LoadMessageFilters(run.sink);
-    // What the qualifiers ask of the run itself: the master index page
-    // ("/INDEX") and its DOS name.
-    if (run.runParameters.index) runSet.SetInt(Pol::MakeDirectory, 1, true);
-    if (run.runParameters.dosNames) runSet.SetInt(Pol::UseDOSFilenames, 1, true);
+    PrepareRunSet(runSet, run);
 
-    // The files of the run.  Specifications from the command line are
-    // expanded one by one, each match from its own directory; the dialog's
-    // specification goes through the quoted multi-file form.
-    TextString spec = GetInputDirectory() + fileSpecPart;
-    if (!commandLineSpecs.empty()) {
-        for (const TextString& one : commandLineSpecs) AddMatchingFiles(run, one, runPolicyFileName, TextString());
-    } else {
-        ExpandFileSpecs(false, TextString(), spec, runPolicyFileName, run, false);
-    }
-
+    // The files of the run.
+    const TextString spec = GatherRunFiles(run);
     RunLog log(run);
     const bool logWanted = run.runParameters.logFile || runSet.IsOn(Pol::CreateLogFile);
     if (run.inputFiles.count == 0) {
         if (logWanted) log.Open(runSet, outputFolder, log.Path(runSet, outputFolder));
-        if (!commandLineSpecs.empty()) {
-            spec = commandLineSpecs.front();
-            for (size_t i = 1; i < commandLineSpecs.size(); ++i) spec = spec + " " + commandLineSpecs[i];
-        }
-        const TextString text = FilledMessage(kMsgNoFilesFound, "xxxxxx", spec);
-        status.Hide();
-        const TextString caption(GetMessageText(kMsgFileSelectionError));
-        services.ShowMessage(caption.buffer, text.buffer);
-        StatusMessageCallback((TextString("ERROR: ") + text).buffer);
+        ReportNoFilesFound(spec);
         runStatus.NoteFailure();
         log.Close(runSet);
         return false;
@@ -582,31 +571,11 @@ bool BaseDialog::RunConversion() {
         return OutputFilePath(PolicyFileSet(), SixthSet(), run, input, outputLocation);
     });
 
-    if (logWanted) {
-        const TextString logPath = log.Path(runSet, outputFolder);
-        const TextString clash = plan.WrittenOver(logPath);
-        if (clash.IsEmpty()) {
-            log.Open(runSet, outputFolder, logPath);
-            TheRunFiles().AddWriteTarget(logPath.str());
-        } else {
-            ReportNotWritten(run, "Log file", logPath, clash);
-        }
-    }
+    if (logWanted) OpenRunLog(log, plan, runSet, run, outputFolder);
     for (const TextString& message : plan.messages) run.sink.OutputMessage(message.buffer, 10);
 
     MasterIndex index;
-    if (runSet.IsOn(Pol::MakeDirectory)) {
-        const TextString indexPath = MasterIndexPageName(runSet, run, outputFolder);
-        TextString clash = plan.WrittenOver(indexPath);
-        if (clash.IsEmpty() && TheRunFiles().FindWriteTarget(indexPath.str()))
-            clash = TextString("the log file ") + Quoted(indexPath);
-        if (clash.IsEmpty()) {
-            HTML_StartMasterIndex(runSet, run, outputFolder, index);
-            TheRunFiles().AddWriteTarget(indexPath.str());
-        } else {
-            ReportNotWritten(run, "Index page", indexPath, clash);
-        }
-    }
+    if (runSet.IsOn(Pol::MakeDirectory)) StartRunIndex(index, plan, runSet, run, outputFolder);
 
     // A file that fails is reported and the run goes on with the others.
     bool failed = plan.refused;
@@ -635,20 +604,86 @@ bool BaseDialog::RunConversion() {
     FC& second = SecondSet();
     second.messageText = GetMessageText(kMsgConversionComplete);
     second.ReportStatus(TextString(second.messageText).buffer);
-    if (failed) runStatus.NoteFailure();
-
-    if (!failed) {
-        if (settings.autoDismissStatusDialog) status.Hide();
-        ResultViewer viewer(settings, services, LanguageCode);
-        ResultViewer::RunResults results;
-        results.runSucceeded = true;
-        results.batchMode = batchMode != 0;
-        results.outputMode = GetOutputMode();
-        results.outputFormat = run.outputFormat;
-        results.outputDirectory = GetOutputDirectory();
-        results.lastOutputFileName = lastOutputFileName;
-        results.status = StatusMessageCallback;
-        viewer.ShowRunResults(results);
+    if (failed) {
+        runStatus.NoteFailure();
+        return false;
     }
-    return !failed;
+    if (settings.autoDismissStatusDialog) status.Hide();
+    ShowRunResults(run);
+    return true;
+}
+
+bool BaseDialog::CheckRunFolders(const TextString& outputFolder) {
+    if (!CheckDirectory(GetInputDirectory(), true)) {
+        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidInputDirectory);
+        return false;
+    }
+    if (!CheckDirectory(outputFolder, false)) {
+        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidOutputDirectory);
+        return false;
+    }
+    return true;
+}
+
+void BaseDialog::PrepareRunSet(FC& runSet, Context& run) {
+    // The master policy file, the loaded policy file and the user's changes.
+    if (settings.alwaysReload && !runPolicyFileName.IsEmpty()) {
+        ReloadMasterPolicyFile(runSet);
+        ReloadMasterPolicyFile(PolicyFileSet());
+    }
+    if (policyFileLoaded) runSet.CopyPolicies(PolicyFileSet());
+    if (policiesEdited) runSet.MergeChangedPolicies(WorkingSet(), 1);
+
+    runSet.SetContext(&run);
+    PolicyFileSet().SetContext(&run);
+    run.sink.SetMessageCallback(StatusMessageCallback);
+    run.sink.SetStatusCallback(StatusMessageCallback);
+    for (FC* set : {&AnalysedFileSet(), &ThirdSet(), &WorkingSet(), &PolicyFileSet(), &SecondSet()})
+        set->SetContext(&run);
+    run.ResetRunLists();
+    runSet.LoadMessageFilters(run.sink);
+    // What the qualifiers ask of the run itself: the master index page
+    // ("/INDEX") and its DOS name.
+    if (run.runParameters.index) runSet.SetInt(Pol::MakeDirectory, 1, true);
+    if (run.runParameters.dosNames) runSet.SetInt(Pol::UseDOSFilenames, 1, true);
+}
+
+TextString BaseDialog::GatherRunFiles(Context& run) {
+    // Specifications from the command line are expanded one by one, each
+    // match from its own directory; the dialog's specification goes through
+    // the quoted multi-file form.
+    const TextString spec = GetInputDirectory() + fileSpecPart;
+    if (!commandLineSpecs.empty()) {
+        for (const TextString& one : commandLineSpecs) AddMatchingFiles(run, one, runPolicyFileName, TextString());
+    } else {
+        ExpandFileSpecs(false, TextString(), spec, runPolicyFileName, run, false);
+    }
+    return spec;
+}
+
+void BaseDialog::ReportNoFilesFound(TextString spec) {
+    // The message names what was asked for: every command-line
+    // specification, else the dialog's.
+    if (!commandLineSpecs.empty()) {
+        spec = commandLineSpecs.front();
+        for (size_t i = 1; i < commandLineSpecs.size(); ++i) spec = spec + " " + commandLineSpecs[i];
+    }
+    const TextString text = FilledMessage(kMsgNoFilesFound, "xxxxxx", spec);
+    TheStatusWindow().Hide();
+    const TextString caption(GetMessageText(kMsgFileSelectionError));
+    services.ShowMessage(caption.buffer, text.buffer);
+    StatusMessageCallback((TextString("ERROR: ") + text).buffer);
+}
+
+void BaseDialog::ShowRunResults(const Context& run) {
+    ResultViewer viewer(settings, services, LanguageCode);
+    ResultViewer::RunResults results;
+    results.runSucceeded = true;
+    results.batchMode = batchMode != 0;
+    results.outputMode = GetOutputMode();
+    results.outputFormat = run.outputFormat;
+    results.outputDirectory = GetOutputDirectory();
+    results.lastOutputFileName = lastOutputFileName;
+    results.status = StatusMessageCallback;
+    viewer.ShowRunResults(results);
 }

@@ -305,25 +305,11 @@ void RTFFile::WriteDeferredHead() {
     WriteRTFHeader(this, policies);
 }
 
-void WriteRTFHeader(RTFFile* document, FC* set) {
-    if (!document || !set) return;
-    Context* context = set->context;
-    if (context) {
-        FontSpec* base = context->GetCurrentFont();
-        if (base && set->IsSet(Pol::BaseFontSize))
-            base->SetSize(set->GetInt(Pol::BaseFontSize) + set->GetInt(Pol::DeltaFontSize));
-        if (base) base->set = 1;
-    }
-    TextString languageName;
-    set->ChoicePolicy(Pol::LanguageForProofing).GetChoiceText(languageName);
-    int language = 1033;
-    LanguageNameToId(languageName, &language);
-    const bool japanese = set->IsOn(Pol::InputJapanese);
+namespace {
 
-    Write(document, set, TextString(japanese ? "{\\rtf1\\ansi" : "{\\rtf1\\ansi\\ansicpg1252\\uc1"));
-    Write(document, set, TextString("\\deff100\\deflang") + TextString(language) + "\\deflangfe1033");
-
-    // Font table.
+// The font table: the fixed fonts, the style set's fonts and the fonts the
+// in-line tags ask for.
+void WriteFontTable(RTFFile* document, FC* set, Context* context, bool japanese) {
     Write(document, set, TextString("{\\fonttbl"));
     Write(document, set, TextString("{\\f1\\froman\\fcharset2\\fprq2 Symbol;}"));
     Write(document, set, TextString("{\\f2\\fmodern Courier New;}"));
@@ -341,8 +327,11 @@ void WriteRTFHeader(RTFFile* document, FC* set) {
     }
     RTF_WriteTagFontEntries(set, document);
     Write(document, set, TextString("}"));
+}
 
-    // Colour table.
+// The colour table: the sixteen colours the colour numbers of the writer
+// stand for.
+void WriteColourTable(RTFFile* document, FC* set) {
     static const char* const kColourLines[] = {
         "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;",
         "\\red0\\green255\\blue255;\\red0\\green255\\blue0;",
@@ -354,8 +343,11 @@ void WriteRTFHeader(RTFFile* document, FC* set) {
         "\\red128\\green128\\blue128;\\red192\\green192\\blue192;}",
     };
     for (const char* line : kColourLines) Write(document, set, TextString(line));
+}
 
-    // Stylesheet.
+// The style sheet: "Normal", the style set's paragraph styles and the
+// character styles.
+void WriteStyleSheet(RTFFile* document, FC* set, Context* context, int language) {
     Write(document, set,
           TextString("{\\stylesheet{\\widctlpar \\f4\\fs20\\lang") + TextString(language) +
               " \\snext0 Normal;}");
@@ -394,8 +386,11 @@ void WriteRTFHeader(RTFFile* document, FC* set) {
     Write(document, set, TextString("{\\*\\cs32 \\additive \\ul\\cf2 \\sbasedon10 Hyperlink;}"));
     Write(document, set, TextString("{\\*\\cs33 \\additive \\f5\\fs20\\sbasedon10 footnote reference;}"));
     Write(document, set, TextString("}"));
+}
 
-    // Document information.
+// The document information: title, author, subject, the other document
+// policies and the time of creation.
+void WriteDocumentInfo(RTFFile* document, FC* set, Context* context) {
     Write(document, set, TextString("{\\info"));
     TextString title;
     if (context) title = context->documentState.documentTexts[DocumentState::kDocumentTitle];
@@ -431,8 +426,10 @@ void WriteRTFHeader(RTFFile* document, FC* set) {
     Write(document, set, TextString(created));
     Write(document, set, TextString("{\\version1}{\\edmins0}{\\nofpages1}"));
     Write(document, set, TextString("}"));
+}
 
-    // Page setup.
+// The page: paper size, margins, orientation and the section defaults.
+void WritePageSetup(RTFFile* document, FC* set) {
     int paperWidth = 0, paperHeight = 0, top = 0, bottom = 0, left = 0, right = 0;
     RTF_GetPaperSize(set, &paperWidth, &paperHeight);
     RTF_GetMargins(set, &top, &bottom, &left, &right);
@@ -447,8 +444,10 @@ void WriteRTFHeader(RTFFile* document, FC* set) {
     Write(document, set,
           TextString(set->IsOn(Pol::UseLandscapeMode) ? "\\lndscpsxn\\psz9" : "") +
               "\\linex0\\headery709\\footery709\\colsx709\\endnhere");
+}
 
-    // Heading numbering.
+// The numbering of headings, level by level.
+void WriteHeadingNumbering(RTFFile* document, FC* set) {
     static const char* const kNumbering[] = {
         "{\\*\\pnseclvl1\\pnucrm\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}",
         "{\\*\\pnseclvl2\\pnucltr\\pnstart1\\pnindent720\\pnhang{\\pntxta .}}",
@@ -461,6 +460,34 @@ void WriteRTFHeader(RTFFile* document, FC* set) {
         "{\\*\\pnseclvl9\\pnlcrm\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta )}}",
     };
     for (const char* line : kNumbering) Write(document, set, TextString(line));
+}
+
+}  // namespace
+
+void WriteRTFHeader(RTFFile* document, FC* set) {
+    if (!document || !set) return;
+    Context* context = set->context;
+    if (context) {
+        FontSpec* base = context->GetCurrentFont();
+        if (base && set->IsSet(Pol::BaseFontSize))
+            base->SetSize(set->GetInt(Pol::BaseFontSize) + set->GetInt(Pol::DeltaFontSize));
+        if (base) base->set = 1;
+    }
+    TextString languageName;
+    set->ChoicePolicy(Pol::LanguageForProofing).GetChoiceText(languageName);
+    int language = 1033;
+    LanguageNameToId(languageName, &language);
+    const bool japanese = set->IsOn(Pol::InputJapanese);
+
+    Write(document, set, TextString(japanese ? "{\\rtf1\\ansi" : "{\\rtf1\\ansi\\ansicpg1252\\uc1"));
+    Write(document, set, TextString("\\deff100\\deflang") + TextString(language) + "\\deflangfe1033");
+
+    WriteFontTable(document, set, context, japanese);
+    WriteColourTable(document, set);
+    WriteStyleSheet(document, set, context, language);
+    WriteDocumentInfo(document, set, context);
+    WritePageSetup(document, set);
+    WriteHeadingNumbering(document, set);
 
     // The "Body" paragraph and its text group stay open until the end.
     TextString start;

@@ -9,8 +9,8 @@
 #include "foundation/product_identity.h"
 #include "foundation/run_status.h"
 #include "foundation/utilities.h"
-#include "output/markup/colours.h"
 #include "policies/catalogue_tokens.h"
+#include "policies/colour_values.h"
 #include "policies/link_dictionary.h"
 #include "policies/output_formats.h"
 #include "policies/tab_config.h"
@@ -391,6 +391,12 @@ void FC::SetContext(Context* newContext) {
     ApplyRuleSetAndFormatDefaults(0);
 }
 
+int FC::RunOutputFormat() const { return context ? context->outputFormat : kOutputHTML; }
+
+void FC::AddMetaTag(const char* name, const char* content) {
+    if (context) context->AddMetaTag(name, content);
+}
+
 void FC::ApplyRunParameters(Context& run) {
     RunParameters& parameters = run.runParameters;
     // The value always; the "set" flag only when the parameter is on.
@@ -512,6 +518,9 @@ void FC::ApplyRuleSetValues(int force) {
     }
 }
 
+// The defaults that follow from the rule set, the output format and the
+// policies already set, in the order in which they depend on each other: each
+// step reads what the steps before it settled.
 void FC::ApplyRuleSetAndFormatDefaults(int force) {
     // 1-2: the rule set.
     if (ruleSetCode == 0 && context) ruleSetCode = context->ruleSetCode;
@@ -522,19 +531,7 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
 
     // 3: defaults that depend on the output format.
     bool rtf = context && context->outputFormat == kOutputRTF;
-    if (rtf) {
-        SetInt(Pol::SearchForDefinitions, 0, false);
-        dashDefinition = 0;
-        colonDefinition = 0;
-        SetInt(Pol::AddContentsList, 0, false);
-        if (!IsSet(Pol::TextJustification)) SetInt(Pol::TextJustification, 4, false);
-    }
-    for (const FontDefault& font : kFontDefaults) {
-        if (IsSet(font.id)) continue;
-        const PolicyDefinition& definition = GetPolicyDefinition(font.id);
-        Policy(font.id).Name(definition.key, definition.category, rtf ? font.rtf : font.html, nullptr);
-    }
-    if (!IsSet(Pol::BaseFontSize)) SetInt(Pol::BaseFontSize, rtf ? 10 : 12, false);
+    ApplyFormatDefaults(rtf);
 
     // 4: clamps.
     if (GetInt(Pol::AutomaticCentringTolerance) < 2) SetInt(Pol::AutomaticCentringTolerance, 2, false);
@@ -555,63 +552,16 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
     }
 
     // 6: keep it simple.
-    if (IsOn(Pol::KeepItSimple)) {
-        if (!IsSet(Pol::ExpectUnderlinedHeadings)) SetInt(Pol::ExpectUnderlinedHeadings, 1, false);
-        for (Pol id : {Pol::ExpectNumberedBullets, Pol::ExpectAlphabeticBullets, Pol::ExpectRomanNumeralBullets,
-                       Pol::ExpectCapitalisedHeadings, Pol::ExpectEmbeddedHeadings})
-            if (!IsSet(id)) SetInt(id, 0, false);
-        SetInt(Pol::ExpectNumberedHeadings, 0, false);
-        SetInt(Pol::UseDLMarkupForDefinitions, 0, false);
-        SetInt(Pol::ExpectContentsList, 0, false);
-        if (IsSet(Pol::KeepItSimple)) {
-            SetInt(Pol::AttemptTableGeneration, 0, false);
-            Policy(Pol::AttemptTableGeneration).isSet = 0;
-        }
-    }
+    ApplyKeepItSimple();
 
     // 7: character encodings that rule out code-page conversion.
-    const TextString& encoding = GetText(Pol::CharacterEncoding);
-    if (encoding.length > 0 && !EqualsNoCase(encoding, "ascii") && !EqualsNoCase(encoding, "iso-8859-1")) {
-        SetInt(Pol::InputDOSCharacters, 0, false);
-        SetInt(Pol::InputPCLCodes, 0, false);
-        if (context) context->characterConversion = 0;
-        static const char* const kNoDiagrams[] = {
-            "x-sjis",      "big5",        "csbig5",       "gb2312",       "csgb2312",     "x-euc-tw",
-            "shift_jis",   "csShiftJIS",  "ms_Kanji",     "x-euc-jp",     "euc-kr",       "iso-2022-kr",
-            "iso-2022-jp", "tis-620",     "iso-8859-7",   "iso-8859-8",   "koi8-r",       "UTF-8",
-            "windows-1251", "windows-1253", "windows-1254", "windows-1256"};
-        for (const char* name : kNoDiagrams) {
-            if (!EqualsNoCase(encoding, name)) continue;
-            SetInt(Pol::LookForDiagrams, 0, false);
-            if (EqualsNoCase(encoding, "iso-8859-8") || EqualsNoCase(encoding, "windows-1256")) {
-                if (!IsSet(Pol::PreserveLineStructure)) SetInt(Pol::PreserveLineStructure, 1, false);
-                if (!IsSet(Pol::LookForIndentation)) SetInt(Pol::LookForIndentation, 0, false);
-            }
-            break;
-        }
-    }
+    ApplyCharacterEncoding();
 
     // 8: the output extension.
     SetOutputExtension();
 
     // 9: contents decisions.
-    if (IsOn(Pol::InputIsCompositionUnit)) {
-        SetInt(Pol::AddContentsList, 1, false);
-        SetInt(Pol::GenerateExternalContentsFile, 1, false);
-    } else {
-        if (splitLevel > 0 && !IsSet(Pol::AddContentsList)) SetInt(Pol::AddContentsList, 1, false);
-        if (!IsOn(Pol::ExpectContentsList)) SetInt(Pol::UseExistingContentsList, 0, false);
-        if (IsOn(Pol::ExpectContentsList) && IsOn(Pol::UseExistingContentsList) && !IsSet(Pol::AddContentsList))
-            SetInt(Pol::AddContentsList, 0, false);
-        if (!IsOn(Pol::AddContentsList)) {
-            if (IsSet(Pol::GenerateExternalContentsFile) && IsOn(Pol::GenerateExternalContentsFile))
-                SetInt(Pol::AddContentsList, 1, false);
-            else
-                SetInt(Pol::GenerateExternalContentsFile, 0, false);
-        }
-        if (IsOn(Pol::AddContentsList) && splitLevel > 0 && !IsSet(Pol::GenerateExternalContentsFile))
-            SetInt(Pol::GenerateExternalContentsFile, 0, false);
-    }
+    ApplyContentsDecisions(splitLevel);
 
     // 10: the range of heading tags.
     auto clamp = [&](Pol id) {
@@ -628,6 +578,133 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
 
     // 11: indentation markup.
     int version = GetInt(Pol::HTMLVersion);
+    ChooseIndentationMarkup(version);
+
+    // 12-14: font markup and the style sheet it needs.
+    ChooseFontMarkup(rtf, version);
+
+    // 15: emphasis markup.
+    if (IsOn(Pol::UseEmAndStrongMarkup)) {
+        strongOpen.Assign("<STRONG>");
+        strongClose.Assign("</STRONG>");
+        emphasisOpen.Assign("<EM>");
+        emphasisClose.Assign("</EM>");
+    } else {
+        strongOpen.Assign("<B>");
+        strongClose.Assign("</B>");
+        emphasisOpen.Assign("<I>");
+        emphasisClose.Assign("</I>");
+    }
+
+    // 16-17: bullets and list markup.
+    RecomputeBulletsExpected();
+    int listCode = GetInt(Pol::ListMarkupCode);
+    int pCode = GetInt(Pol::PInsideListUsageCode);
+    if (listCode == 1) {
+        if (pCode == 0) SetInt(Pol::PInsideListUsageCode, 1, true);
+        if (pCode == 2) SetInt(Pol::PInsideListUsageCode, 3, true);
+    } else {
+        SetInt(Pol::PInsideListUsageCode, listCode == 2 ? 0 : 1, false);
+    }
+
+    // 18-20.
+    if (IsOn(Pol::InputPCLCodes) && context) context->characterConversion = 0;
+    if (version == 1) {
+        SetInt(Pol::UseIncrementalIndentation, 0, false);
+        SetInt(Pol::UseOfHTML40EntitiesCode, 0, false);
+    }
+    if (rtf && !IsSet(Pol::BaseFontSize)) SetInt(Pol::BaseFontSize, 10, false);
+}
+
+// RTF output has no definitions, no contents list and justified text by
+// default; the fonts and the base font size not set take the format's
+// defaults.
+void FC::ApplyFormatDefaults(bool rtf) {
+    if (rtf) {
+        SetInt(Pol::SearchForDefinitions, 0, false);
+        dashDefinition = 0;
+        colonDefinition = 0;
+        SetInt(Pol::AddContentsList, 0, false);
+        if (!IsSet(Pol::TextJustification)) SetInt(Pol::TextJustification, 4, false);
+    }
+    for (const FontDefault& font : kFontDefaults) {
+        if (IsSet(font.id)) continue;
+        const PolicyDefinition& definition = GetPolicyDefinition(font.id);
+        Policy(font.id).Name(definition.key, definition.category, rtf ? font.rtf : font.html, nullptr);
+    }
+    if (!IsSet(Pol::BaseFontSize)) SetInt(Pol::BaseFontSize, rtf ? 10 : 12, false);
+}
+
+// "Keep it simple" looks for underlined headings only and for no other
+// structure; set explicitly, it also turns the table generation off.
+void FC::ApplyKeepItSimple() {
+    if (!IsOn(Pol::KeepItSimple)) return;
+    if (!IsSet(Pol::ExpectUnderlinedHeadings)) SetInt(Pol::ExpectUnderlinedHeadings, 1, false);
+    for (Pol id : {Pol::ExpectNumberedBullets, Pol::ExpectAlphabeticBullets, Pol::ExpectRomanNumeralBullets,
+                   Pol::ExpectCapitalisedHeadings, Pol::ExpectEmbeddedHeadings})
+        if (!IsSet(id)) SetInt(id, 0, false);
+    SetInt(Pol::ExpectNumberedHeadings, 0, false);
+    SetInt(Pol::UseDLMarkupForDefinitions, 0, false);
+    SetInt(Pol::ExpectContentsList, 0, false);
+    if (IsSet(Pol::KeepItSimple)) {
+        SetInt(Pol::AttemptTableGeneration, 0, false);
+        Policy(Pol::AttemptTableGeneration).isSet = 0;
+    }
+}
+
+// A character encoding other than ASCII or Latin-1 rules out the DOS and PCL
+// code-page conversions; the multi-byte and non-Latin encodings also rule out
+// line-drawing diagrams, and the right-to-left ones keep the line structure.
+void FC::ApplyCharacterEncoding() {
+    const TextString& encoding = GetText(Pol::CharacterEncoding);
+    if (encoding.length == 0 || EqualsNoCase(encoding, "ascii") || EqualsNoCase(encoding, "iso-8859-1")) return;
+    SetInt(Pol::InputDOSCharacters, 0, false);
+    SetInt(Pol::InputPCLCodes, 0, false);
+    if (context) context->characterConversion = 0;
+    static const char* const kNoDiagrams[] = {
+        "x-sjis",      "big5",        "csbig5",       "gb2312",       "csgb2312",     "x-euc-tw",
+        "shift_jis",   "csShiftJIS",  "ms_Kanji",     "x-euc-jp",     "euc-kr",       "iso-2022-kr",
+        "iso-2022-jp", "tis-620",     "iso-8859-7",   "iso-8859-8",   "koi8-r",       "UTF-8",
+        "windows-1251", "windows-1253", "windows-1254", "windows-1256"};
+    for (const char* name : kNoDiagrams) {
+        if (!EqualsNoCase(encoding, name)) continue;
+        SetInt(Pol::LookForDiagrams, 0, false);
+        if (EqualsNoCase(encoding, "iso-8859-8") || EqualsNoCase(encoding, "windows-1256")) {
+            if (!IsSet(Pol::PreserveLineStructure)) SetInt(Pol::PreserveLineStructure, 1, false);
+            if (!IsSet(Pol::LookForIndentation)) SetInt(Pol::LookForIndentation, 0, false);
+        }
+        break;
+    }
+}
+
+// Whether the document gets a contents list and whether it goes to a file of
+// its own: a composition unit always has both; otherwise a split document
+// gets a list, an existing list is used only when one is expected, and an
+// external contents file needs a contents list.
+void FC::ApplyContentsDecisions(int splitLevel) {
+    if (IsOn(Pol::InputIsCompositionUnit)) {
+        SetInt(Pol::AddContentsList, 1, false);
+        SetInt(Pol::GenerateExternalContentsFile, 1, false);
+        return;
+    }
+    if (splitLevel > 0 && !IsSet(Pol::AddContentsList)) SetInt(Pol::AddContentsList, 1, false);
+    if (!IsOn(Pol::ExpectContentsList)) SetInt(Pol::UseExistingContentsList, 0, false);
+    if (IsOn(Pol::ExpectContentsList) && IsOn(Pol::UseExistingContentsList) && !IsSet(Pol::AddContentsList))
+        SetInt(Pol::AddContentsList, 0, false);
+    if (!IsOn(Pol::AddContentsList)) {
+        if (IsSet(Pol::GenerateExternalContentsFile) && IsOn(Pol::GenerateExternalContentsFile))
+            SetInt(Pol::AddContentsList, 1, false);
+        else
+            SetInt(Pol::GenerateExternalContentsFile, 0, false);
+    }
+    if (IsOn(Pol::AddContentsList) && splitLevel > 0 && !IsSet(Pol::GenerateExternalContentsFile))
+        SetInt(Pol::GenerateExternalContentsFile, 0, false);
+}
+
+// The markup that opens and closes one indentation level.  HTML 4.0 offers
+// BLOCKQUOTE, an empty list, a styled DIV or a DIV of the "indent" class;
+// HTML 3.2 has no DIV styles and falls back to BLOCKQUOTE.
+void FC::ChooseIndentationMarkup(int version) {
     int code = GetInt(Pol::IndentationMarkupCode);
     const char* divStyle = "DIV STYLE=\"margin-left:24pt; margin-right:0pt;\"";
     auto setIndent = [&](const char* open, const char* close) {
@@ -665,7 +742,11 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
             SetInt(Pol::IndentationMarkupCode, 1, false);
         }
     }
+}
 
+// Whether fonts are written as FONT tags or through the embedded style sheet,
+// and when that sheet is needed.
+void FC::ChooseFontMarkup(bool rtf, int version) {
     // 12: whether fonts are written as FONT tags.
     // A font counts as the user's when it was set to something other than its
     // format default: a written "all" policy file sets every font to its
@@ -691,52 +772,19 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
         SetInt(Pol::AddFontMarkup, 1, false);
         SetInt(Pol::AddFontSizeMarkup, 1, false);
     }
-    if (anyFontSet) {
-        if (version <= 1) {
-            SetInt(Pol::AddFontMarkup, 1, false);
-            SetInt(Pol::AddFontSizeMarkup, 1, false);
-        } else if (css) {
-            SetInt(Pol::AddFontMarkup, 0, false);
-            SetInt(Pol::AddFontSizeMarkup, 0, false);
-            SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
-        } else {
-            SetInt(Pol::AddFontMarkup, 1, false);
-            SetInt(Pol::AddFontSizeMarkup, 1, false);
-            SetInt(Pol::CreateEmbeddedStyleSheet, 0, false);
-        }
-    }
-
-    // 15: emphasis markup.
-    if (IsOn(Pol::UseEmAndStrongMarkup)) {
-        strongOpen.Assign("<STRONG>");
-        strongClose.Assign("</STRONG>");
-        emphasisOpen.Assign("<EM>");
-        emphasisClose.Assign("</EM>");
+    if (!anyFontSet) return;
+    if (version <= 1) {
+        SetInt(Pol::AddFontMarkup, 1, false);
+        SetInt(Pol::AddFontSizeMarkup, 1, false);
+    } else if (css) {
+        SetInt(Pol::AddFontMarkup, 0, false);
+        SetInt(Pol::AddFontSizeMarkup, 0, false);
+        SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
     } else {
-        strongOpen.Assign("<B>");
-        strongClose.Assign("</B>");
-        emphasisOpen.Assign("<I>");
-        emphasisClose.Assign("</I>");
+        SetInt(Pol::AddFontMarkup, 1, false);
+        SetInt(Pol::AddFontSizeMarkup, 1, false);
+        SetInt(Pol::CreateEmbeddedStyleSheet, 0, false);
     }
-
-    // 16-17: bullets and list markup.
-    RecomputeBulletsExpected();
-    int listCode = GetInt(Pol::ListMarkupCode);
-    int pCode = GetInt(Pol::PInsideListUsageCode);
-    if (listCode == 1) {
-        if (pCode == 0) SetInt(Pol::PInsideListUsageCode, 1, true);
-        if (pCode == 2) SetInt(Pol::PInsideListUsageCode, 3, true);
-    } else {
-        SetInt(Pol::PInsideListUsageCode, listCode == 2 ? 0 : 1, false);
-    }
-
-    // 18-20.
-    if (IsOn(Pol::InputPCLCodes) && context) context->characterConversion = 0;
-    if (version == 1) {
-        SetInt(Pol::UseIncrementalIndentation, 0, false);
-        SetInt(Pol::UseOfHTML40EntitiesCode, 0, false);
-    }
-    if (rtf && !IsSet(Pol::BaseFontSize)) SetInt(Pol::BaseFontSize, 10, false);
 }
 
 // ---------------------------------------------------------------------------

@@ -152,6 +152,12 @@ public:
     void SetContext(Context* context);
     void ApplyRuleSetAndFormatDefaults(int force);
     void ApplyRunParameters(Context& context);
+    // The output format of the run the set belongs to; HTML when it belongs
+    // to none.
+    int RunOutputFormat() const;
+    // Gives the document of the run the set belongs to a META tag; nothing
+    // when it belongs to none.
+    void AddMetaTag(const char* name, const char* content);
 
     // ---- File names, sections, bullets ----
     void MakeContentsFileName(const char* inputName);
@@ -279,6 +285,13 @@ private:
     void RecomputeBulletsExpected();
     void SetOutputExtension();
     void ApplyRuleSetValues(int force);
+    // The steps of ApplyRuleSetAndFormatDefaults.
+    void ApplyFormatDefaults(bool rtf);
+    void ApplyKeepItSimple();
+    void ApplyCharacterEncoding();
+    void ApplyContentsDecisions(int splitLevel);
+    void ChooseIndentationMarkup(int version);
+    void ChooseFontMarkup(bool rtf, int version);
     static const TextString& NoText();
 };
 

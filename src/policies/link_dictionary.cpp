@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <string>
 
-#include "context/context.h"
 #include "foundation/pattern_rules.h"
 #include "foundation/text_file.h"
 #include "output/markup/escaping.h"
@@ -20,9 +19,9 @@ namespace {
 // The link kind of a web address for the RTF link routines.
 constexpr int kRTFWebLink = 2;
 
-int OutputFormatOf(const FC* set) { return (set && set->context) ? set->context->outputFormat : kOutputHTML; }
+int OutputFormatOf(const FC* set) { return set ? set->RunOutputFormat() : kOutputHTML; }
 
-bool IsHTMLOutput(const FC* set) { return set && set->context && set->context->outputFormat == kOutputHTML; }
+bool IsHTMLOutput(const FC* set) { return set && set->context && set->RunOutputFormat() == kOutputHTML; }
 
 void WriteAngleBracketsAsEntities(TextString& text) {
     text.Replace("<", "&lt;", 0, 1);
@@ -33,7 +32,7 @@ void WriteAngleBracketsAsEntities(TextString& text) {
 // for RTF output, HTML escaping for any other.  Nothing without a context.
 void EscapeForOutput(FC* set, TextString& text) {
     if (!set || !set->context) return;
-    if (set->context->outputFormat == kOutputRTF)
+    if (set->RunOutputFormat() == kOutputRTF)
         RTF_EscapeText(set, text);
     else
         HTML_EscapeText(set, text);

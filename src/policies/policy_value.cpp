@@ -2,13 +2,12 @@
 
 #include <cstring>
 
-#include "context/context.h"
 #include "foundation/fonts.h"
 #include "foundation/message_reporter.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
-#include "output/markup/colours.h"
 #include "policies/alignments.h"
+#include "policies/colour_values.h"
 #include "policies/fc.h"
 
 namespace {
@@ -712,4 +711,15 @@ int PolicyGroup::SetBool(int wanted, int b) {
     if (!value || value->kind != kPolicyBool) return 0;
     static_cast<BoolPolicyValue*>(value)->iValue = b;
     return 1;
+}
+
+int ParseAlignmentLetter(const char* word) {
+    if (!word) return kAlignmentNone;
+    switch (ToUpperAscii(word[0])) {
+        case 'L': return kAlignmentLeft;
+        case 'C': return kAlignmentCentre;
+        case 'R': return kAlignmentRight;
+        case 'J': return kAlignmentJustified;
+        default: return kAlignmentNone;
+    }
 }

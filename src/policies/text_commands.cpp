@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "context/context.h"
 #include "foundation/text_file.h"
 #include "foundation/text_line.h"
 #include "policies/fc.h"
@@ -277,7 +276,7 @@ void TextCommand::ApplyLineEffect(FC* set, TextLine* target, const TextString& t
                     }
                     content.Trim(0, " ");
                 }
-                set->context->AddMetaTag(metaTagName.buffer, content.buffer);
+                set->AddMetaTag(metaTagName.buffer, content.buffer);
             }
             break;
         default:

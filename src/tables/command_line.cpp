@@ -234,87 +234,118 @@ TextString CommandLineUsageText() {
     return TextString(std::string_view(text));
 }
 
-int ParseCommandLine(TextString& line, Context& context, CommandLineSource source) {
-    if (line.At(0) == '!' || line.At(0) == '#') {
-        Log(context, "INFO: Steering file: Ignoring comment line " + Quoted(line.str()));
-        return 0;
-    }
+namespace {
+
+// ---- What each qualifier sets ----
+// A qualifier that is accepted sets its flag (when it has one) and then
+// carries out its action (when it has one) with the value it was given.
+
+void SetLogFileName(Context& context, const QualifierDef&, const TextString& value) {
+    context.runParameters.logFileName =
+        value.IsEmpty() ? TextString("Morvane.log")
+                        : CheckedFileName(context, value, {".POL", ".TXT", ".DAT"}, "a log file", ".log");
+}
+
+void SetOutputSpec(Context& context, const QualifierDef&, const TextString& value) {
+    if (value.IsEmpty()) return;
     RunParameters& run = context.runParameters;
-    const std::vector<QualifierDef>& qualifiers = CommandLineQualifiers();
+    const TextString checked = CheckedFileName(context, value, {".POL"}, "an output file", ".html");
+    SplitInto(checked, &run.outputSpec, &run.outputDirectory, &run.outputName, &run.outputExtension);
+}
+
+void SetContentsOutput(Context& context, const QualifierDef&, const TextString& value) {
+    RunParameters& run = context.runParameters;
+    SplitInto(value, &run.tocOutput, &run.tocDirectory, &run.tocName, &run.tocExtension);
+}
+
+void SetContextInput(Context& context, const QualifierDef& qualifier, const TextString& value) {
+    RunParameters& run = context.runParameters;
+    run.contextInputFile = value;
+    if (value.IsEmpty()) {
+        Log(context, "Value missing for " + qualifier.fullForm.str() + " qualifier");
+        run.contextInput = 0;
+    }
+}
+
+void SetContextOutput(Context& context, const QualifierDef&, const TextString& value) {
+    RunParameters& run = context.runParameters;
+    SplitInto(value, &run.contextOutput, &run.contextOutputDirectory, &run.contextOutputName,
+              &run.contextOutputExtension);
+}
+
+void SetIndexFile(Context& context, const QualifierDef&, const TextString& value) {
+    context.runParameters.indexFile =
+        value.IsEmpty() ? TextString()
+                        : CheckedFileName(context, value, {".POL", ".TXT", ".DAT"}, "an index file", ".html");
+}
+
+void SetLinksFile(Context& context, const QualifierDef&, const TextString& value) {
+    context.runParameters.linksFile = value.IsEmpty() ? TextString("FoundLinks.txt") : value;
+}
+
+void SetPolicyDocumentationFile(Context& context, const QualifierDef&, const TextString& value) {
+    context.runParameters.policyDocumentationFile = value;
+}
+
+void SetRuleSetName(Context& context, const QualifierDef&, const TextString& value) {
+    if (!value.IsEmpty()) context.runParameters.ruleSetName = value;
+}
+
+struct QualifierEffect {
+    const char* name;  // without the "/"
+    int RunParameters::*flag;
+    int flagValue;
+    void (*action)(Context& context, const QualifierDef& qualifier, const TextString& value);
+};
+
+const QualifierEffect kQualifierEffects[] = {
+    {"?", &RunParameters::usageWanted, 1, nullptr},
+    {"HELP", &RunParameters::usageWanted, 1, nullptr},
+    {"HTML", &RunParameters::sourceIsHTML, 1, nullptr},
+    {"LOG", &RunParameters::logFile, 1, SetLogFileName},
+    {"OUTPUT", nullptr, 0, SetOutputSpec},
+    {"TOC_OUT", nullptr, 0, SetContentsOutput},
+    {"CONTENTS", &RunParameters::contentsList, 1, nullptr},
+    {"CONSOLE", &RunParameters::consoleOutput, 1, nullptr},
+    {"CU", &RunParameters::compositionUnit, 1, nullptr},
+    {"CTX_IN", &RunParameters::contextInput, 1, SetContextInput},
+    {"CTX_OUT", nullptr, 0, SetContextOutput},
+    {"DEBUG", &RunParameters::debug, 1, nullptr},
+    {"DOS", &RunParameters::dosNames, 1, nullptr},
+    {"FRAMES", &RunParameters::frames, 1, nullptr},
+    {"INDEX", &RunParameters::index, 1, SetIndexFile},
+    {"LIST", &RunParameters::listFiles, 1, nullptr},
+    {"LINKS", &RunParameters::links, 1, SetLinksFile},
+    {"POLICY", &RunParameters::documentPolicies, 1, SetPolicyDocumentationFile},
+    {"RTF", &RunParameters::rtf, 1, nullptr},
+    {"RULESET", nullptr, 0, SetRuleSetName},
+    {"SIMPLE", &RunParameters::simple, 1, nullptr},
+    {"SILENT", &RunParameters::messages, 0, nullptr},
+    {"COMMA", &RunParameters::commaDelimited, 1, nullptr},
+    {"TABBED", &RunParameters::tabDelimited, 1, nullptr},
+    {"TABLE", &RunParameters::plainTable, 1, nullptr},
+    {"TAGS", &RunParameters::tags, 1, nullptr},
+};
+
+void ApplyQualifierEffect(Context& context, const QualifierDef& qualifier, const std::string& name,
+                          const TextString& value) {
+    for (const QualifierEffect& effect : kQualifierEffects) {
+        if (name != effect.name) continue;
+        if (effect.flag) context.runParameters.*effect.flag = effect.flagValue;
+        if (effect.action) effect.action(context, qualifier, value);
+        return;
+    }
+}
+
+// Takes every qualifier out of the line, in the order of the qualifier
+// table, and applies what it sets.
+void TakeQualifiers(TextString& line, Context& context, CommandLineSource source) {
+    RunParameters& run = context.runParameters;
     TextString value;
-    for (const QualifierDef& qualifier : qualifiers) {
+    for (const QualifierDef& qualifier : CommandLineQualifiers()) {
         const std::string name = qualifier.fullForm.str().substr(1);
-        const bool accepted = ExtractQualifier(line, context, qualifier, &value, source);
-        if (!accepted) {
-        } else if (name == "?" || name == "HELP") {
-            run.usageWanted = 1;
-        } else if (name == "HTML") {
-            run.sourceIsHTML = 1;
-        } else if (name == "LOG") {
-            run.logFile = 1;
-            run.logFileName = value.IsEmpty() ? TextString("Morvane.log")
-                                              : CheckedFileName(context, value, {".POL", ".TXT", ".DAT"},
-                                                                "a log file", ".log");
-        } else if (name == "OUTPUT") {
-            if (!value.IsEmpty()) {
-                const TextString checked =
-                    CheckedFileName(context, value, {".POL"}, "an output file", ".html");
-                SplitInto(checked, &run.outputSpec, &run.outputDirectory, &run.outputName, &run.outputExtension);
-            }
-        } else if (name == "TOC_OUT") {
-            SplitInto(value, &run.tocOutput, &run.tocDirectory, &run.tocName, &run.tocExtension);
-        } else if (name == "CONTENTS") {
-            run.contentsList = 1;
-        } else if (name == "CONSOLE") {
-            run.consoleOutput = 1;
-        } else if (name == "CU") {
-            run.compositionUnit = 1;
-        } else if (name == "CTX_IN") {
-            run.contextInput = 1;
-            run.contextInputFile = value;
-            if (value.IsEmpty()) {
-                Log(context, "Value missing for " + qualifier.fullForm.str() + " qualifier");
-                run.contextInput = 0;
-            }
-        } else if (name == "CTX_OUT") {
-            SplitInto(value, &run.contextOutput, &run.contextOutputDirectory, &run.contextOutputName,
-                      &run.contextOutputExtension);
-        } else if (name == "DEBUG") {
-            run.debug = 1;
-        } else if (name == "DOS") {
-            run.dosNames = 1;
-        } else if (name == "FRAMES") {
-            run.frames = 1;
-        } else if (name == "INDEX") {
-            run.index = 1;
-            run.indexFile = value.IsEmpty() ? TextString()
-                                            : CheckedFileName(context, value, {".POL", ".TXT", ".DAT"},
-                                                              "an index file", ".html");
-        } else if (name == "LIST") {
-            run.listFiles = 1;
-        } else if (name == "LINKS") {
-            run.links = 1;
-            run.linksFile = value.IsEmpty() ? TextString("FoundLinks.txt") : value;
-        } else if (name == "POLICY") {
-            run.documentPolicies = 1;
-            run.policyDocumentationFile = value;
-        } else if (name == "RTF") {
-            run.rtf = 1;
-        } else if (name == "RULESET") {
-            if (!value.IsEmpty()) run.ruleSetName = value;
-        } else if (name == "SIMPLE") {
-            run.simple = 1;
-        } else if (name == "SILENT") {
-            run.messages = 0;
-        } else if (name == "COMMA") {
-            run.commaDelimited = 1;
-        } else if (name == "TABBED") {
-            run.tabDelimited = 1;
-        } else if (name == "TABLE") {
-            run.plainTable = 1;
-        } else if (name == "TAGS") {
-            run.tags = 1;
-        }
+        if (ExtractQualifier(line, context, qualifier, &value, source))
+            ApplyQualifierEffect(context, qualifier, name, value);
         // The usage text goes out once the HTML qualifier has been looked at.
         if (name == "HTML" && run.usageWanted) {
             const TextString usage = CommandLineUsageText();
@@ -323,9 +354,12 @@ int ParseCommandLine(TextString& line, Context& context, CommandLineSource sourc
             std::fflush(stdout);
         }
     }
+}
 
-    // What is left: unaccepted qualifier words are reported and dropped; the
-    // other words are file specifications and the policy file.
+// What is left of the line after the qualifiers: unaccepted qualifier words
+// are reported and dropped; the other words are returned, as file
+// specifications and the policy file.
+std::vector<std::string> TakeRemainingWords(const TextString& line, Context& context, CommandLineSource source) {
     const std::string text = line.str();
     std::string unrecognised;
     std::vector<std::string> remaining;
@@ -343,9 +377,23 @@ int ParseCommandLine(TextString& line, Context& context, CommandLineSource sourc
     }
     if (!unrecognised.empty()) {
         Log(context, "*** Unrecognised, ambiguous or repeated qualifiers : " + unrecognised);
-        if (source != CommandLineSource::kSteeringLine) ++run.refusedWords;
+        if (source != CommandLineSource::kSteeringLine) ++context.runParameters.refusedWords;
     }
+    return remaining;
+}
 
+}  // namespace
+
+int ParseCommandLine(TextString& line, Context& context, CommandLineSource source) {
+    if (line.At(0) == '!' || line.At(0) == '#') {
+        Log(context, "INFO: Steering file: Ignoring comment line " + Quoted(line.str()));
+        return 0;
+    }
+    RunParameters& run = context.runParameters;
+    TakeQualifiers(line, context, source);
+    const std::vector<std::string> remaining = TakeRemainingWords(line, context, source);
+
+    // Output to the console writes no index, no messages and no files.
     if (run.consoleOutput) {
         run.index = 0;
         run.indexFile.MakeEmpty();
@@ -356,6 +404,7 @@ int ParseCommandLine(TextString& line, Context& context, CommandLineSource sourc
         run.outputExtension.MakeEmpty();
     }
 
+    // The file specifications and the policy file; the line keeps them.
     TextString rest;
     for (const std::string& word : remaining) {
         if (word[0] == '@' && source != CommandLineSource::kSteeringLine) {

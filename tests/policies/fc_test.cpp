@@ -255,6 +255,78 @@ TEST(PolicySet, RuleSetsAndClamps) {
     EXPECT_EQ(old.indentOpen.str(), "BLOCKQUOTE");
 }
 
+TEST(PolicySet, EncodingsThatRuleOutConversionsAndDiagrams) {
+    // Encoding; then whether DOS characters, diagrams, line structure and
+    // indentation are looked for after the defaults are applied.
+    struct Case { const char* encoding; int dos; int diagrams; int preserve; int indentation; };
+    const Case cases[] = {
+        {"", 1, 1, 0, 1},          {"ascii", 1, 1, 0, 1},        {"ISO-8859-1", 1, 1, 0, 1},
+        {"iso-8859-2", 0, 1, 0, 1}, {"koi8-r", 0, 0, 0, 1},       {"Big5", 0, 0, 0, 1},
+        {"windows-1256", 0, 0, 1, 0}, {"iso-8859-8", 0, 0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        FC set;
+        set.SetInt(Pol::InputDOSCharacters, 1);
+        set.SetText(Pol::CharacterEncoding, c.encoding);
+        set.ApplyRuleSetAndFormatDefaults(0);
+        EXPECT_EQ(set.GetInt(Pol::InputDOSCharacters), c.dos) << c.encoding;
+        EXPECT_EQ(set.GetInt(Pol::LookForDiagrams), c.diagrams) << c.encoding;
+        EXPECT_EQ(set.GetInt(Pol::PreserveLineStructure), c.preserve) << c.encoding;
+        EXPECT_EQ(set.GetInt(Pol::LookForIndentation), c.indentation) << c.encoding;
+    }
+    // A right-to-left encoding keeps what the user chose.
+    FC chosen;
+    chosen.SetInt(Pol::PreserveLineStructure, 0);
+    chosen.SetInt(Pol::LookForIndentation, 1);
+    chosen.SetText(Pol::CharacterEncoding, "windows-1256");
+    chosen.ApplyRuleSetAndFormatDefaults(0);
+    EXPECT_EQ(chosen.GetInt(Pol::PreserveLineStructure), 0);
+    EXPECT_EQ(chosen.GetInt(Pol::LookForIndentation), 1);
+}
+
+TEST(PolicySet, KeepItSimpleExpectsUnderlinedHeadingsOnly) {
+    FC set;
+    set.SetInt(Pol::KeepItSimple, 1);
+    set.SetInt(Pol::ExpectRomanNumeralBullets, 1);  // the user's own choice stays
+    set.ApplyRuleSetAndFormatDefaults(0);
+    EXPECT_EQ(set.GetInt(Pol::ExpectUnderlinedHeadings), 1);
+    EXPECT_EQ(set.GetInt(Pol::ExpectRomanNumeralBullets), 1);
+    for (Pol id : {Pol::ExpectNumberedBullets, Pol::ExpectAlphabeticBullets, Pol::ExpectCapitalisedHeadings,
+                   Pol::ExpectEmbeddedHeadings, Pol::ExpectNumberedHeadings, Pol::UseDLMarkupForDefinitions,
+                   Pol::ExpectContentsList, Pol::AttemptTableGeneration})
+        EXPECT_EQ(set.GetInt(id), 0) << GetPolicyDefinition(id).key;
+    EXPECT_FALSE(set.IsSet(Pol::AttemptTableGeneration));
+}
+
+TEST(PolicySet, ContentsListDecisions) {
+    // The policies set (-1: left unset), then the list and the external file
+    // the defaults decide on.
+    struct Case {
+        const char* what;
+        int unit, split, expect, add, external;
+        int wantAdd, wantExternal;
+    };
+    const Case cases[] = {
+        {"a composition unit has both", 1, -1, -1, 0, 0, 1, 1},
+        {"a split document gets a list", 0, 2, 0, -1, -1, 1, 0},
+        {"an external file needs a list", 0, -1, 0, -1, 1, 1, 1},
+        {"an expected list is used, none added", 0, -1, -1, -1, -1, 0, 0},
+        {"no list, no external file", 0, -1, 0, 0, -1, 0, 0},
+        {"an external file asked for turns the list on", 0, -1, 0, 0, 1, 1, 1},
+    };
+    for (const Case& c : cases) {
+        FC set;
+        set.SetInt(Pol::InputIsCompositionUnit, c.unit);
+        if (c.split >= 0) set.SetInt(Pol::SplitLevel, c.split);
+        if (c.expect >= 0) set.SetInt(Pol::ExpectContentsList, c.expect);
+        if (c.add >= 0) set.SetInt(Pol::AddContentsList, c.add);
+        if (c.external >= 0) set.SetInt(Pol::GenerateExternalContentsFile, c.external);
+        set.ApplyRuleSetAndFormatDefaults(0);
+        EXPECT_EQ(set.GetInt(Pol::AddContentsList), c.wantAdd) << c.what;
+        EXPECT_EQ(set.GetInt(Pol::GenerateExternalContentsFile), c.wantExternal) << c.what;
+    }
+}
+
 TEST(PolicySet, ContextFormatDefaults) {
     Context rtf(1, 1);
     FC set;
