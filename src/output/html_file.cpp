@@ -36,7 +36,9 @@ namespace {
 // that the writer puts in front of them.
 class BlankBreakLine : public TextLine {
 public:
-    BlankBreakLine(const TextString& text, int avoidTagBreaks) : avoidTags(avoidTagBreaks) { Assign(text.buffer); }
+    BlankBreakLine(std::string_view text, int avoidTagBreaks) : avoidTags(avoidTagBreaks) {
+        AssignChars(text.data(), static_cast<int>(text.size()));
+    }
 
     bool CutWrappedPiece(int width, int start, const char*, const char*, const char*, TextString* out,
                          int* nextStart, int, int) override {
@@ -158,6 +160,14 @@ bool TrackPreSections(std::string_view text, int* inside, bool linesJoined = fal
         }
     }
     return touched;
+}
+
+// Whether `text` holds `word` (upper case), compared without regard to case.
+bool HoldsNoCase(std::string_view text, const char* word) {
+    const char first = word[0];
+    for (size_t i = 0; i < text.size(); ++i)
+        if (ToUpperAscii(text[i]) == first && MatchesNoCaseAt(text, i, word)) return true;
+    return false;
 }
 
 // Removes `prefix` from the front of `name` when the name starts with it.
@@ -369,17 +379,18 @@ void HTMLFile::ReportOwnWriteFailure() {
     OutputDocument::ReportWriteFailure(policies, name);
 }
 
-int HTMLFile::WriteOneLine(FC* set, OutputDocument* document, const TextString& text, int unwrapped) {
-    const bool preformatted = TrackPreSections(text.view(), &insidePre);
+int HTMLFile::WriteOneLine(FC* set, OutputDocument* document, std::string_view text, int unwrapped) {
+    const bool preformatted = TrackPreSections(text, &insidePre);
     int result = 0;
     // A line that fits the width (up to a NUL byte, where the wrapped copy
     // would end too) is written as it stands, as the wrapping would write it.
-    if (document && static_cast<int>(std::strlen(text.buffer)) <= std::max(document->width, 1)) {
-        result = document->IsOpen() && document->PutLine(text.buffer) ? 1 : 0;
+    const size_t visible = strnlen(text.data(), text.size());
+    if (document && static_cast<int>(visible) <= std::max(document->width, 1)) {
+        result = document->IsOpen() && document->PutLine(text.data()) ? 1 : 0;
     } else {
         const int avoidTagBreaks = set && set->IsOn(Pol::AvoidTagBreaks) ? 1 : 0;
         const int japanese = set && set->IsOn(Pol::InputJapanese) ? 1 : 0;
-        BlankBreakLine line(text, avoidTagBreaks);
+        BlankBreakLine line(text.substr(0, visible), avoidTagBreaks);
         result = WriteWrappedLine(document, &line, unwrapped || preformatted ? 1 : 0, japanese, avoidTagBreaks);
     }
     if (!result && document == this) ReportOwnWriteFailure();
@@ -398,7 +409,7 @@ int HTMLFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int
     // Everything still buffered is older than this line: all of it goes
     // first, so that the output stays in order.
     if (document && document->fileStarted && !pending.IsEmpty()) FlushBuffer(set, document, 1);
-    return WriteOneLine(set, document, line, unwrapped);
+    return WriteOneLine(set, document, line.view(), unwrapped);
 }
 
 int HTMLFile::WriteText(FC* set, OutputDocument* document, const char* text) {
@@ -517,7 +528,6 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
             if (document == this) ReportOwnWriteFailure();
         }
     };
-    static TextString line;
     int written = 0;
     int start = 0;
     while (start < total && (all || total - written > kKeepAfterFlush)) {
@@ -532,12 +542,16 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
                 runEnd = end;
             } else {
                 writeRun();
-                line.AssignChars(data + start, length);
+                // The line is written from the buffer, ended there for the
+                // while.
+                const std::string_view line(data + start, static_cast<size_t>(length));
                 int unwrapped = unwrapAll ? 1 : 0;
-                int position = 0;
-                if (!unwrapped && document && line.length > document->width && line.Find(0, "HREF=", &position, 0))
+                if (!unwrapped && document && length > document->width && HoldsNoCase(line, "HREF="))
                     unwrapped = 1;
+                const char saved = data[end];
+                data[end] = '\0';
                 if (result && !WriteOneLine(set, document, line, unwrapped)) result = 0;
+                data[end] = saved;
             }
         }
         start = end + 1;
