@@ -51,10 +51,18 @@ void AnalysedLine::Reset(int keep) {
 void AnalysedLine::Recycle(AnalysedLine* previousLine) {
     Reset(0);
     // The texts Reset leaves alone, and what a new record does not have yet.
-    rawText.MakeEmpty();
-    inputText.MakeEmpty();
+    ReleaseTexts(kKeptTextRoom);
     trackingContext = nullptr;
     LinkAfter(previousLine);
+}
+
+void AnalysedLine::ReleaseTexts(int keptRoom) {
+    for (TextString* text : {static_cast<TextString*>(this), &rawText, &taggedText, &plainText, &inputText}) {
+        if (text->capacity > keptRoom)
+            *text = TextString();
+        else
+            text->MakeEmpty();
+    }
 }
 
 void AnalysedLine::CopyAnalysis(const AnalysedLine* other) {

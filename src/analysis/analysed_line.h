@@ -92,6 +92,9 @@ public:
     std::unique_ptr<TextString> secondFind, secondReplacement;
     int secondPairStart = -1;
 
+    // The room a recycled record keeps for each of its texts.
+    static constexpr int kKeptTextRoom = 64 * 1024;
+
     AnalysedLine() { Reset(1); }
     explicit AnalysedLine(AnalysedLine* previousLine) : TextLine(previousLine) { Reset(1); }
     AnalysedLine(const AnalysedLine&) = delete;
@@ -105,8 +108,12 @@ public:
     // and the owned texts are kept only when `keep` is set.
     void Reset(int keep);
     // Makes the record what a new one linked after `previousLine` is, its
-    // texts keeping the buffers they have.
+    // texts keeping the buffers they have (up to kKeptTextRoom each).
     void Recycle(AnalysedLine* previousLine);
+    // Empties the five texts and gives back the room of each that holds
+    // more than `keptRoom` bytes (of all of them with 0): a record that has
+    // been handed on need not hold a long line any more.
+    void ReleaseTexts(int keptRoom = 0);
     // Takes over the whole analysis of `other` (owned texts copied), keeping
     // this line's current text; a null `other` only resets.
     void CopyAnalysis(const AnalysedLine* other);

@@ -261,6 +261,22 @@ bool ParseSectionNumber(FC* set, const TextString& word, char separator, const i
 // ---------------------------------------------------------------------------
 // Bullets
 
+namespace {
+
+// Whether `text` holds the first character of the in-line tag delimiter.
+bool HoldsTagStart(FC& set, std::string_view text) {
+    return text.find(set.GetText(Pol::StartTagDelimiter).view().substr(0, 1)) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string_view BulletTestText(FC* set, std::string_view lineText) {
+    // Only the output pass changes the line, and only tags removed can
+    // bring a later word to the front.
+    if (CodeLocation(set) == 3 || (set && HoldsTagStart(*set, lineText))) return lineText;
+    return lineText.substr(0, static_cast<size_t>(LeadingWordsLength(lineText)));
+}
+
 int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int allowRoman, int allowAlphabetic,
                         TextString& bullet) {
     bullet.MakeEmpty();
@@ -283,7 +299,7 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
     static TextString untagged, work, candidate;
     constexpr int kKeptText = 4096;
     const TextString* source = &lineText;
-    if (set && lineText.view().find(set->GetText(Pol::StartTagDelimiter).view().substr(0, 1)) != std::string_view::npos) {
+    if (set && HoldsTagStart(*set, lineText.view())) {
         RemoveInLineTags(*set, nullptr, nullptr, lineText, untagged);
         source = &untagged;
     }

@@ -4,6 +4,8 @@
 // heading that a text names.
 #pragma once
 
+#include <string_view>
+
 #include <array>
 
 #include "foundation/source_position.h"
@@ -89,6 +91,11 @@ bool ParseSectionNumber(FC* set, const TextString& word, char separator, const i
 // markup code" is set).
 int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int allowRoman, int allowAlphabetic,
                         TextString& bullet);
+// The front of `lineText` from which DetermineBulletType decides as it
+// would from the whole line: outside the output pass, the line's leading
+// words when it holds no in-line tag; otherwise the whole line.  A caller
+// that copies the line for the test need copy no more.
+std::string_view BulletTestText(FC* set, std::string_view lineText);
 
 // ---- Known headings ----
 

@@ -561,8 +561,9 @@ void MarkHeadingTag(FC& set, AnalysedLine& line, Tracker& tracker) {
 }
 
 // The working text: the line without its leading blanks (up to a NUL
-// byte).  It keeps its room from one line to the next; an analysis
-// started from inside this one has a text of its own.
+// byte).  It keeps its room from one line to the next, up to the room a
+// recycled line keeps; an analysis started from inside this one has a text
+// of its own.
 class WorkingText {
 public:
     explicit WorkingText(const AnalysedLine& line) : text(++analysisDepth == 1 ? sharedText : ownText) {
@@ -570,7 +571,9 @@ public:
         text.AssignChars(line.buffer + lead,
                          static_cast<int>(strnlen(line.buffer + lead, static_cast<size_t>(line.length - lead))));
     }
-    ~WorkingText() { --analysisDepth; }
+    ~WorkingText() {
+        if (--analysisDepth == 0 && sharedText.capacity > AnalysedLine::kKeptTextRoom) sharedText = TextString();
+    }
     WorkingText(const WorkingText&) = delete;
     WorkingText& operator=(const WorkingText&) = delete;
 

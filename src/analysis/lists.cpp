@@ -105,6 +105,13 @@ TextString Trimmed(const TextString& text, bool bothEnds) {
     return out;
 }
 
+// The text from its first non-blank on, up to a NUL byte: what
+// Trimmed(text, false) holds, read in place.
+std::string_view TrimmedFront(const TextString& text) {
+    const int start = CountLeadingWhiteSpace(text);
+    return std::string_view(text.buffer + start, strnlen(text.buffer + start, static_cast<size_t>(text.length - start)));
+}
+
 // A line whose first word is a single bullet character ("*", "-", "o" is
 // not one: it is a letter).
 bool IsOneCharacterBulletLine(FC* set, const AnalysedLine& line) {
@@ -219,11 +226,13 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     }
 
     // Numbered, alphabetic and roman items, read from a copy of the line
-    // (the type check may reorder its tags).  The copies are kept from line
-    // to line, unless a long line made them large.
+    // (the type check may reorder its tags), or of as much of it as the test
+    // reads.  The copies are kept from line to line, unless a long line made
+    // them large.
     static TextString text, bullet;
     constexpr int kKeptCopy = 4096;
-    text.AssignChars(work.data(), static_cast<int>(work.size()));
+    const std::string_view tested = BulletTestText(set, work);
+    text.AssignChars(tested.data(), static_cast<int>(tested.size()));
     const int type = DetermineBulletType(set, text, set->IsOn(Pol::ExpectNumberedBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectRomanNumeralBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectAlphabeticBullets) ? 1 : 0, bullet);
@@ -273,17 +282,23 @@ int AnalysedLine::CheckDefinitionLine(FC* set) {
         look = wideForm;
     if (!look) return -3;
 
-    const TextString work = Trimmed(*this, false);
+    // A separator counts only before column kNone: the line is looked at no
+    // further.
     constexpr int kNone = 999;
-    int dash = kNone, colon = kNone, equals = kNone, at = -1;
-    if (set->dashDefinition && work.Find(0, " - ", &at, 1)) dash = at;
-    if (set->colonDefinition && work.Find(0, ": ", &at, 1)) colon = at;
-    if (work.Find(0, "= ", &at, 1)) equals = at;
+    const std::string_view line = TrimmedFront(*this);
+    const std::string_view work = line.substr(0, kNone + 2);
+    auto find = [&](std::string_view separator) {
+        const size_t at = work.find(separator);
+        return at == std::string_view::npos ? kNone : static_cast<int>(at);
+    };
+    const int dash = set->dashDefinition ? find(" - ") : kNone;
+    const int colon = set->colonDefinition ? find(": ") : kNone;
+    const int equals = find("= ");
     const int column = std::min({dash, colon, equals});
     if (column >= kNone) return -3;
 
     const int width = set->GetInt(Pol::PageWidth);
-    const bool startsWell = work.length > 0 && IsAsciiAlnum(static_cast<unsigned char>(work.buffer[0]));
+    const bool startsWell = !work.empty() && IsAsciiAlnum(static_cast<unsigned char>(work[0]));
     // The separator must stand near the start of the line; the wide form of
     // a separator lets it stand further in.
     auto accepted = [&](int wide) {
@@ -323,8 +338,8 @@ void AnalysedLine::CheckHangingParagraph(FC* set) {
     if (!previousIsBullet) {
         AnalysedLine* earlier = AsAnalysed(before->previous);
         const bool earlierPreformatted = earlier && earlier->HasFlag(kFlagPreformatted) && !IsBlankLine(earlier);
-        const TextString work = Trimmed(*this, false);
-        const bool startsWithRule = work.length > 0 && (work.buffer[0] == '=' || work.buffer[0] == '-');
+        const std::string_view work = TrimmedFront(*this);
+        const bool startsWithRule = !work.empty() && (work[0] == '=' || work[0] == '-');
         if (earlierPreformatted || !set->IsOn(Pol::LookForHangingParagraphs) || startsWithRule) return;
         bool hanging = previousType == kLineText || previousType == kLineDefinition;
         if (!hanging && previousPreformatted) {

@@ -100,13 +100,15 @@ int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
                     --linesToSkip;
                     continue;
                 }
-                const TextString& newest = *history.back();
                 // Nearly always the line is empty here (a line held back by
-                // the acceptance test is the exception): a plain copy then.
-                if (line.length == 0)
-                    line.AssignChars(newest.buffer, newest.length);
-                else
+                // the acceptance test is the exception): the line read moves
+                // into it then, uncopied.
+                if (line.length == 0) {
+                    HandOnNewestLine(line);
+                } else {
+                    const TextString& newest = *history.back();
                     line.AppendBytes(newest.buffer, newest.length);
+                }
                 accepted = line.GatherCharsetStatistics(&policies);
                 continue;
             }

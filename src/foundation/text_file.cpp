@@ -610,7 +610,7 @@ bool TextFile::ReadRawLine() {
         if (depth == 1) break;
         CloseTopFile();
     }
-    spareLines.push_back(std::move(entry));
+    KeepSpareLine(std::move(entry));
     return false;
 }
 
@@ -640,12 +640,32 @@ int TextFile::DropOldestLines(int n) {
     if (n > 0) {
         n = std::min(n, historyCount);
         // The dropped lines are kept for reuse, as many as one drop gives.
-        for (int i = 0; i < n && static_cast<int>(spareLines.size()) < std::max(historyDrop, 1); ++i)
-            spareLines.push_back(std::move(history[static_cast<size_t>(i)]));
+        for (int i = 0; i < n; ++i) KeepSpareLine(std::move(history[static_cast<size_t>(i)]));
         history.erase(history.begin(), history.begin() + n);
         historyCount = static_cast<int>(history.size());
     }
     return historyCount;
+}
+
+void TextFile::KeepSpareLine(std::unique_ptr<TextString> line) {
+    if (!line || line->capacity > kSpareLineRoom || static_cast<int>(spareLines.size()) >= std::max(historyDrop, 1))
+        return;
+    line->MakeEmpty();
+    spareLines.push_back(std::move(line));
+}
+
+void TextFile::HandOnNewestLine(TextString& to) {
+    if (history.empty()) {
+        to.MakeEmpty();
+        return;
+    }
+    std::unique_ptr<TextString> newest = std::move(history.back());
+    history.pop_back();
+    historyCount = static_cast<int>(history.size());
+    // The texts trade buffers: the line read is not copied, and the room `to`
+    // had may serve a later read.
+    std::swap(to, *newest);
+    KeepSpareLine(std::move(newest));
 }
 
 // ---------------------------------------------------------------------------

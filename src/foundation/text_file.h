@@ -135,6 +135,10 @@ public:
     void AddHistoryLine(TextString* line);
     // Drops the n oldest lines; returns the new count.
     int DropOldestLines(int n);
+    // Hands the newest history line on: its text moves into `to` (whose
+    // text is dropped) and the line leaves the history, so that a long line
+    // is never held twice.  `to` is emptied when the history is empty.
+    void HandOnNewestLine(TextString& to);
     // Name of the top file, or null when none is open.
     const char* GetTopFileName() const { return depth > 0 ? fileNames.back().c_str() : nullptr; }
 
@@ -163,6 +167,11 @@ private:
     Refusal refusal;
     // History lines dropped, kept to be filled again by later reads.
     std::vector<std::unique_ptr<TextString>> spareLines;
+    // A spare line keeps at most this much room: the room of a long line is
+    // given back rather than held for lines to come.
+    static constexpr int kSpareLineRoom = 64 * 1024;
+    // Keeps `line`, emptied, as a spare when there is room for it.
+    void KeepSpareLine(std::unique_ptr<TextString> line);
 
     int ReadByte();
     // Fills the top file's chunk when it is used up; false at the end of

@@ -36,7 +36,18 @@ namespace {
 // that the writer puts in front of them.
 class BlankBreakLine : public TextLine {
 public:
-    BlankBreakLine(const TextString& text, int avoidTagBreaks) : avoidTags(avoidTagBreaks) { Assign(text.buffer); }
+    BlankBreakLine(std::string_view text, int avoidTagBreaks) : avoidTags(avoidTagBreaks) {
+        AssignChars(text.data(), static_cast<int>(text.size()));
+    }
+    // Borrows the buffer of `lender`, whose first `n` bytes are the line (the
+    // byte after them becomes a NUL), rather than copying it; GiveBack
+    // returns the buffer.
+    BlankBreakLine(TextString& lender, int n, int avoidTagBreaks) : avoidTags(avoidTagBreaks) {
+        static_cast<TextString&>(*this) = std::move(lender);
+        length = n;
+        buffer[n] = '\0';
+    }
+    void GiveBack(TextString& lender) { lender = std::move(static_cast<TextString&>(*this)); }
 
     bool CutWrappedPiece(int width, int start, const char*, const char*, const char*, TextString* out,
                          int* nextStart, int, int) override {
@@ -158,6 +169,14 @@ bool TrackPreSections(std::string_view text, int* inside, bool linesJoined = fal
         }
     }
     return touched;
+}
+
+// Whether `text` holds `word` (upper case), compared without regard to case.
+bool HoldsNoCase(std::string_view text, const char* word) {
+    const char first = word[0];
+    for (size_t i = 0; i < text.size(); ++i)
+        if (ToUpperAscii(text[i]) == first && MatchesNoCaseAt(text, i, word)) return true;
+    return false;
 }
 
 // Removes `prefix` from the front of `name` when the name starts with it.
@@ -369,19 +388,46 @@ void HTMLFile::ReportOwnWriteFailure() {
     OutputDocument::ReportWriteFailure(policies, name);
 }
 
-int HTMLFile::WriteOneLine(FC* set, OutputDocument* document, const TextString& text, int unwrapped) {
-    const bool preformatted = TrackPreSections(text.view(), &insidePre);
+int HTMLFile::WriteOneLine(FC* set, OutputDocument* document, std::string_view text, int unwrapped) {
+    const bool preformatted = TrackPreSections(text, &insidePre);
     int result = 0;
     // A line that fits the width (up to a NUL byte, where the wrapped copy
     // would end too) is written as it stands, as the wrapping would write it.
-    if (document && static_cast<int>(std::strlen(text.buffer)) <= std::max(document->width, 1)) {
-        result = document->IsOpen() && document->PutLine(text.buffer) ? 1 : 0;
+    const size_t visible = strnlen(text.data(), text.size());
+    if (document && static_cast<int>(visible) <= std::max(document->width, 1)) {
+        result = document->IsOpen() && document->PutLine(text.data()) ? 1 : 0;
     } else {
         const int avoidTagBreaks = set && set->IsOn(Pol::AvoidTagBreaks) ? 1 : 0;
         const int japanese = set && set->IsOn(Pol::InputJapanese) ? 1 : 0;
-        BlankBreakLine line(text, avoidTagBreaks);
+        BlankBreakLine line(text.substr(0, visible), avoidTagBreaks);
         result = WriteWrappedLine(document, &line, unwrapped || preformatted ? 1 : 0, japanese, avoidTagBreaks);
     }
+    if (!result && document == this) ReportOwnWriteFailure();
+    return result;
+}
+
+int HTMLFile::WriteFrontLine(FC* set, OutputDocument* document, int length, int unwrapped) {
+    const std::string_view text(pending.buffer, static_cast<size_t>(length));
+    const char after = pending.buffer[length];
+    int result = 0;
+    if (!document || length <= std::max(document->width, 1)) {
+        // Written as it stands, ended in the buffer for the while.
+        pending.buffer[length] = '\0';
+        result = WriteOneLine(set, document, text, unwrapped);
+        pending.buffer[length] = after;
+        return result;
+    }
+    const bool preformatted = TrackPreSections(text, &insidePre);
+    const int avoidTagBreaks = set && set->IsOn(Pol::AvoidTagBreaks) ? 1 : 0;
+    const int japanese = set && set->IsOn(Pol::InputJapanese) ? 1 : 0;
+    const int bufferLength = pending.length;
+    {
+        BlankBreakLine line(pending, length, avoidTagBreaks);
+        result = WriteWrappedLine(document, &line, unwrapped || preformatted ? 1 : 0, japanese, avoidTagBreaks);
+        line.GiveBack(pending);
+    }
+    pending.buffer[length] = after;
+    pending.length = bufferLength;
     if (!result && document == this) ReportOwnWriteFailure();
     return result;
 }
@@ -398,7 +444,7 @@ int HTMLFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int
     // Everything still buffered is older than this line: all of it goes
     // first, so that the output stays in order.
     if (document && document->fileStarted && !pending.IsEmpty()) FlushBuffer(set, document, 1);
-    return WriteOneLine(set, document, line, unwrapped);
+    return WriteOneLine(set, document, line.view(), unwrapped);
 }
 
 int HTMLFile::WriteText(FC* set, OutputDocument* document, const char* text) {
@@ -493,7 +539,7 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     // would be left behind; the rest stays for the next tidy pass.  The
     // buffer's text counts up to a NUL byte, as a copy of it would end.
     char* const data = pending.buffer;
-    const int total = static_cast<int>(strnlen(data, static_cast<size_t>(pending.length)));
+    int total = static_cast<int>(strnlen(data, static_cast<size_t>(pending.length)));
     // Lines written to a file or the console as they stand (those that fit
     // the width) are passed on together: a run of them is one text with
     // newlines inside, which the line writer ends with the last newline.
@@ -517,11 +563,10 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
             if (document == this) ReportOwnWriteFailure();
         }
     };
-    static TextString line;
     int written = 0;
     int start = 0;
     while (start < total && (all || total - written > kKeepAfterFlush)) {
-        const int end = static_cast<int>(NextNewline(data + start, data + total) - data);
+        int end = static_cast<int>(NextNewline(data + start, data + total) - data);
         const int length = end - start;
         written += length;
         if (result) {
@@ -532,12 +577,35 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
                 runEnd = end;
             } else {
                 writeRun();
-                line.AssignChars(data + start, length);
                 int unwrapped = unwrapAll ? 1 : 0;
-                int position = 0;
-                if (!unwrapped && document && line.length > document->width && line.Find(0, "HREF=", &position, 0))
+                if (!unwrapped && document && length > document->width &&
+                    HoldsNoCase(std::string_view(data + start, static_cast<size_t>(length)), "HREF="))
                     unwrapped = 1;
-                if (result && !WriteOneLine(set, document, line, unwrapped)) result = 0;
+                // A long line is written from the front of the buffer, which
+                // the wrapping line borrows rather than copies: it moves there
+                // when what follows it is no longer than itself, so that each
+                // byte moves at most twice.
+                const bool lent = length > kLentLineLength && length >= pending.length - end;
+                if (lent && start > 0) {
+                    std::memmove(data, data + start, static_cast<size_t>(pending.length - start) + 1);
+                    // Every count keeps its distance to the end.
+                    pending.length -= start;
+                    total -= start;
+                    written -= start;
+                    end -= start;
+                    start = 0;
+                }
+                if (lent) {
+                    if (result && !WriteFrontLine(set, document, length, unwrapped)) result = 0;
+                } else {
+                    // Ended in the buffer for the while.
+                    const char saved = data[end];
+                    data[end] = '\0';
+                    if (result && !WriteOneLine(set, document, std::string_view(data + start, static_cast<size_t>(length)),
+                                                unwrapped))
+                        result = 0;
+                    data[end] = saved;
+                }
             }
         }
         start = end + 1;

@@ -5,6 +5,8 @@
 // lines are wrapped to 90 columns at blanks.
 #pragma once
 
+#include <string_view>
+
 #include "output/output_document.h"
 #include "foundation/text_string.h"
 
@@ -83,8 +85,15 @@ public:
 
 private:
     // Writes one line through the wrapping writer, keeping track of <PRE>
-    // sections: lines inside one are never wrapped.
-    int WriteOneLine(FC* set, OutputDocument* document, const TextString& text, int unwrapped);
+    // sections: lines inside one are never wrapped.  A NUL byte follows
+    // `text`.
+    int WriteOneLine(FC* set, OutputDocument* document, std::string_view text, int unwrapped);
+    // WriteOneLine for the first `length` bytes of the pending buffer: a line
+    // to be wrapped borrows the buffer (a long line is not copied).
+    int WriteFrontLine(FC* set, OutputDocument* document, int length, int unwrapped);
+    // Lines longer than this are moved to the front of the pending buffer to
+    // be written from there.
+    static constexpr int kLentLineLength = 4096;
     // Adds a line and its newline to the pending buffer, following how much
     // of the buffer is known to be plain.
     void AddPendingLine(const char* text, int length, bool knownPlain);

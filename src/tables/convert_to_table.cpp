@@ -265,6 +265,10 @@ public:
         } else {
             for (int slot = 0; slot < index - ignoreAtEnd; ++slot) HandOn(*slots[static_cast<size_t>(slot)]);
         }
+        // The engine holds its own copies now: the records give back their
+        // texts' room before the block is written.
+        for (std::unique_ptr<AnalysedLine>& slot : slots)
+            if (slot) slot->ReleaseTexts();
     }
 
 private:

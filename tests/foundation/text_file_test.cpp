@@ -376,3 +376,31 @@ TEST_F(TextFileTest, WrittenFilesArriveWholeAndTheirBuffersAreFreed) {
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected);
     }
 }
+
+TEST_F(TextFileTest, LinesHandedOnLeaveTheHistoryWhole) {
+    // Long lines (beyond the room a spare line keeps) among short ones: each
+    // line handed on arrives whole, into a text that held an earlier line,
+    // and the history keeps only the lines not handed on.
+    std::string bytes;
+    Lines expected;
+    for (int i = 0; i < 40; ++i) {
+        const size_t length = i % 4 == 1 ? 200000 + static_cast<size_t>(i) : static_cast<size_t>(i % 7);
+        std::string line;
+        for (size_t k = 0; k < length; ++k) line.push_back(static_cast<char>('a' + (k + static_cast<size_t>(i)) % 26));
+        expected.push_back(line);
+        bytes += line + "\n";
+    }
+    TextFile file;
+    ASSERT_TRUE(file.OpenForRead(Write("handed.txt", bytes).c_str()));
+    TextString to("an earlier line");
+    for (size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_TRUE(file.ReadRawLine()) << i;
+        const int before = file.historyCount;
+        file.HandOnNewestLine(to);
+        EXPECT_EQ(to.view(), expected[i]) << i;
+        EXPECT_EQ(file.historyCount, before - 1) << i;
+    }
+    EXPECT_FALSE(file.ReadRawLine());
+    file.HandOnNewestLine(to);
+    EXPECT_TRUE(to.IsEmpty());
+}

@@ -203,6 +203,46 @@ TEST_F(HTMLFileTest, AFileGetsTheLinesAStringListGets) {
     EXPECT_GT(written.count, static_cast<int>(lines.size()));  // long lines were wrapped
 }
 
+TEST_F(HTMLFileTest, LongBufferedLinesComeOutAsUnbufferedOnes) {
+    // Lines long enough to be wrapped in the buffer itself, at its front and
+    // after shorter lines, before short and long ones and inside a PRE
+    // section come out as the unbuffered writer writes them.
+    const std::vector<std::vector<std::string>> cases = {
+        {Words(1500)},
+        {"a", "b", Words(1500), "c"},
+        {Words(10), Words(1500), Words(2000), "d"},
+        {Words(1000), std::string(3000, 'x'), Words(900, "longer-word")},
+        {"<PRE>", Words(1500), "</PRE>", Words(1500)},
+    };
+    for (const std::vector<std::string>& lines : cases) {
+        HTMLFile unbuffered;
+        StringList expected;
+        unbuffered.outputList = &expected;
+        unbuffered.OpenForWrite("", 0, 0);
+        unbuffered.fileStarted = 1;
+        unbuffered.policies = &set;
+        written.Clear();
+        Start(false);
+        for (const std::string& line : lines) {
+            TextString text(line.c_str());
+            unbuffered.WriteLine(&set, &unbuffered, &text, 0);
+        }
+        context.documentState.htmlOutput = 1;
+        for (const std::string& line : lines) Write(line);
+        file.FlushBuffer(&set, &file, 1);
+        std::vector<std::string> want;
+        for (int i = 0; i < expected.count; ++i) want.push_back(expected.TextAt(i));
+        EXPECT_EQ(Written(), want) << lines.size() << " lines, the first " << lines.front().substr(0, 20);
+        EXPECT_TRUE(file.pending.IsEmpty());
+    }
+    // A buffered long line that holds a link stays whole.
+    const std::string linked = "<A HREF=\"x.html\">" + Words(1200) + "</A>";
+    written.Clear();
+    for (const std::string& line : {std::string("e"), linked, std::string("f")}) Write(line);
+    file.FlushBuffer(&set, &file, 1);
+    EXPECT_EQ(Written(), (std::vector<std::string>{"e", linked, "f"}));
+}
+
 TEST_F(HTMLFileTest, UnbufferedWritesComeAfterEverythingBuffered) {
     Start(true);
     for (int i = 0; i < 5; ++i) Write("line " + std::to_string(i));
