@@ -5,6 +5,7 @@
 
 #include "analysis/heading_list.h"
 #include "analysis/inline_tag_args.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "policies/fc.h"
 
@@ -14,7 +15,7 @@ bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) !=
 
 bool IsSpecialRuleSet(const FC* set) { return set && (set->ruleSetCode == 1 || set->ruleSetCode == 2); }
 
-int CodeLocation(const FC* set) { return (set && set->context) ? set->context->trackers.codeLocation : 0; }
+int CodeLocation(const FC* set) { return (set && set->context) ? set->context->trackers.codeLocation : kNoCodeLocation; }
 
 // The tracker of the current code location.  Outside the three locations
 // (between files) the output tracker stands in, without the program-error
@@ -23,7 +24,7 @@ Tracker* CurrentTracker(FC* set) {
     if (!set || !set->context) return nullptr;
     Context* context = set->context;
     int location = context->trackers.codeLocation;
-    if (location >= 1 && location <= 3) return context->pGetTracker();
+    if (IsTrackedCodeLocation(location)) return context->pGetTracker();
     return &context->trackers.output;
 }
 
@@ -305,7 +306,7 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
     FirstWord(work, bullet);
 
     const int location = CodeLocation(set);
-    if (location == 3 && bullet.length > 0 && set->GetInt(Pol::ListMarkupCode) == 0) {
+    if (location == kWritingOutput && bullet.length > 0 && set->GetInt(Pol::ListMarkupCode) == 0) {
         TextString trimmed(lineText);
         trimmed.Trim(0, " ");
         int at = -1;
@@ -363,7 +364,7 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
             }
         }
     }
-    if (type == 0 && location == 3 && IsSpecialRuleSet(set)) {
+    if (type == 0 && location == kWritingOutput && IsSpecialRuleSet(set)) {
         TextString message("WARNING: Unable to determine bullet type from : \"");
         message.Append(bullet);
         message.AppendChar('"');

@@ -6,6 +6,7 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "context/wrapped_text_file.h"
 #include "output/output_document.h"
@@ -295,7 +296,7 @@ int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, 
 
 int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& policies, bool lineIsReset) {
     Context* context = policies.context;
-    if (context) context->trackers.codeLocation = 1;
+    if (context) context->trackers.codeLocation = kReadingInput;
     PreprocessorState& state = policies.preprocessor;
     int result = 0;
     int htmlLineFlag = 0;
@@ -360,7 +361,7 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
 
     if (context) {
         MarkLine(line, state, *context, htmlLineFlag);
-        context->trackers.codeLocation = 0;
+        context->trackers.codeLocation = kNoCodeLocation;
     }
     return result;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 enum LineType : int {
+    kLineNoAnchor = -5,     // asks for no anchor name (heading anchors)
     kLineIgnored = -4,      // dropped by an ignore_line text command
     kLineNotAnalysed = -3,  // not typed yet; a line test's "no decision"
     kLineUnderline = -2,    // the underline below a heading or the ruler above one

@@ -192,7 +192,7 @@ void GetHeadingLinkName(const TextString& text, int lineType, FC* policies, int 
 void GetHeadingLinkName(const TextString* text, int lineType, FC* policies, int useNumbering, TextString* out) {
     if (!out) return;
     TextString name;
-    if (lineType == -5 || !text || text->IsEmpty()) {
+    if (lineType == kLineNoAnchor || !text || text->IsEmpty()) {
         *out = name;
         return;
     }

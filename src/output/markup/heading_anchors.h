@@ -15,8 +15,8 @@ class FC;
 // '_'.
 void MakeAnchorText(FC* policies, const TextString* text, TextString* out);
 
-// The anchor name of a heading of the line type: empty for type -5 or no
-// text.  Numbered headings (101-106) and contents lines (151-156) give
+// The anchor name of a heading of the line type: empty for kLineNoAnchor or
+// no text.  Numbered headings (101-106) and contents lines (151-156) give
 // "Section_" and the section number of their first word; with `useNumbering`,
 // when the level's numbering style has a prefix ("Chapter 3"), the number is
 // looked for in the second and third words.  Underlined, forced and
