@@ -10,7 +10,7 @@
 #include "context/code_locations.h"
 #include "context/context.h"
 #include "context/preprocessor.h"
-#include "output/markup/colours.h"
+#include "foundation/line_types.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 

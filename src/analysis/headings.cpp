@@ -16,7 +16,6 @@
 #include "context/context.h"
 #include "context/statement_codes.h"
 #include "foundation/line_types.h"
-#include "output/markup/colours.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 

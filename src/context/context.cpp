@@ -10,7 +10,6 @@
 #include "foundation/run_status.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
-#include "output/markup/colours.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 

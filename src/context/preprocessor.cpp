@@ -9,7 +9,6 @@
 #include "context/code_locations.h"
 #include "context/context.h"
 #include "context/wrapped_text_file.h"
-#include "output/output_document.h"
 #include "policies/fc.h"
 
 namespace {
@@ -338,11 +337,9 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
         if (mayHoldTags && !state.inHtmlFragmentDefinition && !state.inTextFragmentDefinition &&
             state.ignoreDepth <= 0 && ContainsText(textBefore(), tags.startDelimiter) &&
             ContainsText(textBefore(), tags.endDelimiter)) {
-            if (auto* document = dynamic_cast<OutputDocument*>(&reader)) {
-                copy.AssignChars(before.data(), static_cast<int>(before.size()));
-                copied = true;
-                document->ProcessInLineTags(&line, &policies);
-            }
+            copy.AssignChars(before.data(), static_cast<int>(before.size()));
+            copied = true;
+            reader.ProcessInLineTags(&line, &policies);
         }
 
         const TextString& prefix = GetDirectivePrefix(policies);
