@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "foundation/line_types.h"
 #include "policies/fc.h"
@@ -26,7 +27,7 @@ void AnalysedLine::Reset(int keep) {
     leadingBlanks = -1;
     position.Clear();
     originPosition.Clear();
-    tagCode = -3;
+    tagCode = kStatementNone;
     taggedText.MakeEmpty();
     plainText.MakeEmpty();
     extraWrapWidth = 0;
@@ -133,7 +134,7 @@ void AnalysedLine::SetPosition(FC* set, const SourcePosition& where) {
     // (location 0) the output tracker, which is what the tracker lookup falls
     // back to, but without its program error.
     const int location = context->trackers.codeLocation;
-    Tracker* tracker = (location >= 1 && location <= 3) ? context->pGetTracker() : &context->trackers.output;
+    Tracker* tracker = (IsTrackedCodeLocation(location)) ? context->pGetTracker() : &context->trackers.output;
     tracker->position = where;
 }
 

@@ -82,7 +82,7 @@ public:
     std::array<int, 6> sectionLevels{-1, -1, -1, -1, -1, -1};
     SourcePosition position;
     SourcePosition originPosition;
-    int tagCode = -3;
+    int tagCode = kStatementNone;
     int specialBlock = 0;  // kind of the special block the preprocessor was in
     std::unique_ptr<TextString> annotation;
     int firstPairPresent = 0;
@@ -168,7 +168,7 @@ public:
     // After this line became a list item: up to 3 blank lines (type 1) just
     // before it become list blanks (217) when a list line precedes them.
     void MarkListBlanksBeforeItem();
-    // The definition test: 230, or -3 for no decision; sets flag 0x4 when a
+    // The definition test: kLineDefinition, or kLineNotAnalysed for no decision; sets flag 0x4 when a
     // separator stands at an accepted column.  The type is not set.
     int CheckDefinitionLine(FC* set);
     // Hanging paragraphs and dash bullets: may make the previous line 160
@@ -176,8 +176,9 @@ public:
     void CheckHangingParagraph(FC* set);
     // Known hanging columns: this line becomes 160.
     void CheckHangingColumns(FC* set);
-    // The ruler test: 4 (ruler), -2 (underlines the previous line, which may
-    // become an underlined heading) or -3 (no ruler).  The type is not set;
+    // The ruler test: kLineRuler, kLineUnderline (underlines the previous
+    // line, which may become an underlined heading) or kLineNotAnalysed (no
+    // ruler).  The type is not set;
     // the ruler flags (0x2, or 0x1 and 0x20 with kind 10) and the changes to
     // the lines above are made.
     int CheckRulerLine(FC* set);

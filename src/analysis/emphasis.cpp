@@ -7,15 +7,15 @@
 #include "analysis/analysed_line.h"
 #include "analysis/heading_list.h"
 #include "analysis/inline_tag_args.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "context/preprocessor.h"
-#include "output/markup/colours.h"
+#include "foundation/line_types.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 
 namespace {
 
-constexpr int kReadingInput = 1;
 // How far back a phrase's start is looked for.
 constexpr int kMaxPhraseLines = 20;
 
@@ -23,7 +23,7 @@ const char kNotFound[] = "INFO: Ignoring potential emphasis markup, start not fo
 
 int OutputFormat(const FC& set) { return set.context ? set.context->outputFormat : kOutputHTML; }
 
-int CodeLocation(const FC& set) { return set.context ? set.context->trackers.codeLocation : 0; }
+int CodeLocation(const FC& set) { return set.context ? set.context->trackers.codeLocation : kNoCodeLocation; }
 
 // Lines of a user-defined table are left as they are while the input is read.
 bool ReadingUserTable(const FC& set) {
@@ -495,7 +495,7 @@ void GetContentsRange(FC& set, const HeadingList* list, int contentsMode, int& f
     int found = -1;
     Context* context = set.context;
     const int location = context->trackers.codeLocation;
-    const Tracker* tracker = (location >= 1 && location <= 3) ? context->pGetTracker() : &context->trackers.output;
+    const Tracker* tracker = (IsTrackedCodeLocation(location)) ? context->pGetTracker() : &context->trackers.output;
     list->FindByPosition(tracker->position, &found);
     if (found < 0) return;
 

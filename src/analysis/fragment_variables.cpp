@@ -9,6 +9,7 @@
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
 #include "analysis/tag_dispatch.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "foundation/product_identity.h"
 #include "foundation/utilities.h"
@@ -90,8 +91,8 @@ std::string_view NextWord(std::string_view text, size_t from, size_t* after) {
 // Context::pGetTracker makes between code locations.
 Tracker* CurrentTracker(Context& context) {
     switch (context.trackers.codeLocation) {
-        case 1: return &context.trackers.input;
-        case 2: return &context.trackers.analysis;
+        case kReadingInput: return &context.trackers.input;
+        case kAnalysingLines: return &context.trackers.analysis;
         default: return &context.trackers.output;
     }
 }

@@ -12,10 +12,10 @@
 #include "analysis/analysed_line.h"
 #include "analysis/analysis_routines.h"
 #include "analysis/inline_tag_args.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "context/statement_codes.h"
 #include "foundation/line_types.h"
-#include "output/markup/colours.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 
@@ -62,7 +62,7 @@ constexpr int kLargestSectionNumber = 1700;
 // no location is set (the tests of this file belong to the line analysis).
 Tracker& CurrentTracker(Context& context) {
     int location = context.trackers.codeLocation;
-    if (location >= 1 && location <= 3) return *context.pGetTracker();
+    if (IsTrackedCodeLocation(location)) return *context.pGetTracker();
     return context.trackers.analysis;
 }
 

@@ -11,7 +11,9 @@
 #include "analysis/analysis_routines.h"
 #include "analysis/emphasis.h"
 #include "analysis/word_tidiers.h"
+#include "context/code_locations.h"
 #include "context/context.h"
+#include "context/statement_codes.h"
 #include "foundation/line_types.h"
 #include "foundation/pattern_rules.h"
 #include "output/markup/heading_anchors.h"
@@ -21,7 +23,6 @@
 
 namespace {
 
-constexpr int kWritingOutput = 3;
 
 void SendLineMessage(FC& set, AnalysedLine& line, const TextString& text, int level) {
     if (set.context)
@@ -189,7 +190,7 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
         if (set.ruleSetCode == 2) doWords = 0;
     }
     // A directive line gets the word scan only.
-    if (tagCode != -3) doReferences = doEmphasis = doReplacements = doLinkDictionary = 0;
+    if (tagCode != kStatementNone) doReferences = doEmphasis = doReplacements = doLinkDictionary = 0;
 
     if (source) SetFlag(kFlagKeepLineBreak, source->HasFlag(kFlagKeepLineBreak));
     // One look at the text tells whether the word scan can change anything

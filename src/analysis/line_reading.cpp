@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "analysis/analysed_line.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "foundation/utilities.h"
 #include "output/markup/escaping.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr int kReadingInput = 1;
 
 // The context when the input is being read, else null.
 Context* ReadingContext(FC* set) {

@@ -7,6 +7,7 @@
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
 #include "analysis/tag_dispatch.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
 #include "foundation/line_types.h"
@@ -141,7 +142,7 @@ void AnalysedLine::ProcessInLineTag(const TextString& tag, FC& set) {
             // The definitions are made on behalf of the reading side, one
             // line after the line being read.
             const int savedLocation = context->trackers.codeLocation;
-            context->trackers.codeLocation = 1;
+            context->trackers.codeLocation = kReadingInput;
             auto define = [&](const char* variable, const TextString& value) {
                 state->defines.Add(&set, kDefinitionVariable, TextString(variable), SourcePosition(), 0, 0, &value);
                 ++context->trackers.definitionUnits;

@@ -13,6 +13,7 @@
 #include "analysis/inline_tag_args.h"
 #include "analysis/lists.h"
 #include "analysis/recognisers.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "context/statement_codes.h"
 #include "context/tracker.h"
@@ -42,8 +43,8 @@ int& BlockDefinitionState(Tracker& tracker) { return tracker.int2; }
 // Every way out of the line analysis leaves the code location at 0.
 class CodeLocationGuard {
 public:
-    explicit CodeLocationGuard(Context& context) : context(context) { context.trackers.codeLocation = 2; }
-    ~CodeLocationGuard() { context.trackers.codeLocation = 0; }
+    explicit CodeLocationGuard(Context& context) : context(context) { context.trackers.codeLocation = kAnalysingLines; }
+    ~CodeLocationGuard() { context.trackers.codeLocation = kNoCodeLocation; }
     CodeLocationGuard(const CodeLocationGuard&) = delete;
     CodeLocationGuard& operator=(const CodeLocationGuard&) = delete;
 
@@ -228,7 +229,7 @@ NeighbourSummary SummariseNeighbour(Context& context, const AnalysedLine* line) 
         // The list item number of the tracker of the running code location
         // (the output tracker outside the three locations).
         const int location = context.trackers.codeLocation;
-        Tracker& tracker = (location >= 1 && location <= 3) ? *context.pGetTracker() : context.trackers.output;
+        Tracker& tracker = (IsTrackedCodeLocation(location)) ? *context.pGetTracker() : context.trackers.output;
         summary.isListBoundary = TrackerListItemNumber(tracker) > 0;
     }
     return summary;
@@ -608,7 +609,7 @@ bool TypeDirectiveLine(Context& context, AnalysedLine& line) {
         line.lineType = tagCode;
         return true;
     }
-    if (tagCode != -3) {
+    if (tagCode != kStatementNone) {
         TextString message("UNSUPPORTED CASE: Tagged line type : ");
         message.AppendNumber('1', tagCode, 0);
         line.LineMessage(context, message, 10);
@@ -736,7 +737,7 @@ bool TypeTextLine(FC& set, AnalysedLine& line, Tracker& tracker, bool switchesOn
 
     if (line.lineType == kLineText && allowed(kPermissionDefinitions) && switchesOn) {
         const int definition = line.CheckDefinitionLine(&set);
-        if (definition != -3) line.lineType = definition;
+        if (definition != kLineNotAnalysed) line.lineType = definition;
     }
 
     if (line.lineType == kLineText && allowed(kPermissionQuotedText) && set.IsOn(Pol::LookForQuotedText) &&
@@ -755,11 +756,11 @@ bool TypeTextLine(FC& set, AnalysedLine& line, Tracker& tracker, bool switchesOn
 
     if (line.lineType == kLineText && switchesOn) {
         const int ruler = line.CheckRulerLine(&set);
-        if (ruler == -2) {
+        if (ruler == kLineUnderline) {
             line.lineType = kLineUnderline;
             return true;
         }
-        if (ruler != -3) line.lineType = ruler;
+        if (ruler != kLineNotAnalysed) line.lineType = ruler;
     }
 
     if (line.lineType == kLineText) line.CheckListContinuation(&set);

@@ -15,6 +15,7 @@
 #include "analysis/analysis_routines.h"
 #include "analysis/inline_tag_args.h"
 #include "analysis/recognisers.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "context/statement_codes.h"
 #include "foundation/line_types.h"
@@ -35,7 +36,7 @@ Tracker* CurrentTracker(FC* set) {
     if (!set || !set->context) return nullptr;
     Context* context = set->context;
     const int location = context->trackers.codeLocation;
-    if (location >= 1 && location <= 3) return context->pGetTracker();
+    if (IsTrackedCodeLocation(location)) return context->pGetTracker();
     return &context->trackers.output;
 }
 
@@ -267,7 +268,7 @@ void AnalysedLine::MarkListBlanksBeforeItem() {
 // Definitions and hanging paragraphs
 
 int AnalysedLine::CheckDefinitionLine(FC* set) {
-    if (!set || lineType != kLineText || !set->IsOn(Pol::SearchForDefinitions)) return -3;
+    if (!set || lineType != kLineText || !set->IsOn(Pol::SearchForDefinitions)) return kLineNotAnalysed;
     const bool wideForm = set->dashStrong || set->colonStrong;
 
     // Whether to look at all depends on what came before.
@@ -280,7 +281,7 @@ int AnalysedLine::CheckDefinitionLine(FC* set) {
         look = !set->IsOn(Pol::ExpectBlankLinesBetweenParas) && wideForm;
     else
         look = wideForm;
-    if (!look) return -3;
+    if (!look) return kLineNotAnalysed;
 
     // A separator counts only before column kNone: the line is looked at no
     // further.
@@ -295,7 +296,7 @@ int AnalysedLine::CheckDefinitionLine(FC* set) {
     const int colon = set->colonDefinition ? find(": ") : kNone;
     const int equals = find("= ");
     const int column = std::min({dash, colon, equals});
-    if (column >= kNone) return -3;
+    if (column >= kNone) return kLineNotAnalysed;
 
     const int width = set->GetInt(Pol::PageWidth);
     const bool startsWell = !work.empty() && IsAsciiAlnum(static_cast<unsigned char>(work[0]));
@@ -315,9 +316,9 @@ int AnalysedLine::CheckDefinitionLine(FC* set) {
         found = true;
     if (found) SetFlag(kFlagDefinitionSeparator, true);
 
-    if (!HasFlag(kFlagDefinitionSeparator)) return -3;
-    if (HasFlag(kFlagNotAnalysed) && !set->IsOn(Pol::AllowDefinitionsInsidePre)) return -3;
-    return 230;
+    if (!HasFlag(kFlagDefinitionSeparator)) return kLineNotAnalysed;
+    if (HasFlag(kFlagNotAnalysed) && !set->IsOn(Pol::AllowDefinitionsInsidePre)) return kLineNotAnalysed;
+    return kLineDefinition;
 }
 
 void AnalysedLine::CheckHangingParagraph(FC* set) {
@@ -402,9 +403,9 @@ int UnderlineStyle(char c) {
 }  // namespace
 
 int AnalysedLine::CheckRulerLine(FC* set) {
-    if (!set || lineType != kLineText) return -3;
+    if (!set || lineType != kLineText) return kLineNotAnalysed;
     // A ruler starts with a ruler character (an empty text is none).
-    if (!InSet(plainText.At(CountLeadingWhiteSpace(plainText)), "*+-/=_~.")) return -3;
+    if (!InSet(plainText.At(CountLeadingWhiteSpace(plainText)), "*+-/=_~.")) return kLineNotAnalysed;
     const TextString ruler = Trimmed(plainText, true);
 
     // The lengths the ruler must cover: the whole line, with or without its
@@ -415,7 +416,7 @@ int AnalysedLine::CheckRulerLine(FC* set) {
     auto coversLine = [&](int n) {
         return n > 0 && (n == lineLength || n == lineLength - blanks || n == inputLength || n == inputLength - blanks);
     };
-    if (!ruler.Find(0, "- ", nullptr, 1) && !(ruler.length > 2 && coversLine(ruler.length))) return -3;
+    if (!ruler.Find(0, "- ", nullptr, 1) && !(ruler.length > 2 && coversLine(ruler.length))) return kLineNotAnalysed;
 
     // A blank may stand only before a ruler character other than '+' and '.'.
     int end = 0;
@@ -434,8 +435,8 @@ int AnalysedLine::CheckRulerLine(FC* set) {
         if (c != first) uniform = false;
         ++marks;
     }
-    if (!coversLine(end)) return -3;
-    if (dotted && (!uniform || marks < 5)) return -3;
+    if (!coversLine(end)) return kLineNotAnalysed;
+    if (dotted && (!uniform || marks < 5)) return kLineNotAnalysed;
 
     if (uniform) {
         SetFlag(kFlagUniformRuler, true);
@@ -451,7 +452,7 @@ int AnalysedLine::CheckRulerLine(FC* set) {
         // above the heading belongs to it as well.
         if (twoUp && twoUp->lineType == kLineRuler) twoUp->lineType = kLineUnderline;
         above->SetFlag(kFlagUnderlined, true);
-        return -2;
+        return kLineUnderline;
     }
 
     if (above && (above->lineType == kLineText || above->lineType == kLineDefinition) &&
@@ -469,15 +470,15 @@ int AnalysedLine::CheckRulerLine(FC* set) {
             TextString& title = set->context->documentState.documentTexts[DocumentState::kDocumentTitle];
             if (title.IsEmpty()) title = Trimmed(*above, true);
         }
-        return -2;
+        return kLineUnderline;
     }
 
     if (above && set->IsOn(Pol::LookForUnderlinedText) && LiesCloseTo(*this, *above) &&
         std::abs(ruler.length - set->GetInt(Pol::PageWidth)) > 2) {
         above->SetFlag(kFlagUnderlined, true);
-        return -2;
+        return kLineUnderline;
     }
-    return 4;
+    return kLineRuler;
 }
 
 // ---------------------------------------------------------------------------
@@ -946,7 +947,8 @@ void AnalysedLine::TidyPreformatting(FC* set) {
     if (neverPreformatted) ClearPreformatted(*this);
 
     const int type = lineType;
-    if ((type >= 0 && type <= 3) || type == 230 || type == kStatementPage || type == -3) {
+    if ((type >= kLineText && type <= kLineParagraphStart) || type == kLineDefinition || type == kStatementPage ||
+        type == kLineNotAnalysed) {
         if (neverPreformatted || HasFlag(kFlagBarLine) || !IsOn(set, Pol::LookForPreformattedText)) return;
         const int score = PreformattedScore(set, this, PreviousForAnalysis(this), 1);
         if (score > 0) {

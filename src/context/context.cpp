@@ -4,12 +4,12 @@
 #include <cstring>
 
 #include "analysis/analysed_line.h"
+#include "context/code_locations.h"
 #include "context/statement_codes.h"
 #include "foundation/line_types.h"
 #include "foundation/run_status.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
-#include "output/markup/colours.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 
@@ -55,7 +55,7 @@ void TrackerSet::Reset() {
     input.Reset();
     analysis.Reset();
     output.Reset();
-    codeLocation = 0;
+    codeLocation = kNoCodeLocation;
 }
 
 // ---------------------------------------------------------------------------
@@ -268,9 +268,9 @@ void Context::RegisterDirectiveKeywords(const FC* policies) { directives.Registe
 
 Tracker* Context::pGetTracker() {
     switch (trackers.codeLocation) {
-        case 1: return &trackers.input;
-        case 2: return &trackers.analysis;
-        case 3: return &trackers.output;
+        case kReadingInput: return &trackers.input;
+        case kAnalysingLines: return &trackers.analysis;
+        case kWritingOutput: return &trackers.output;
         default:
             sink.OutputMessage("PROGRAM ERROR: Unknown Code location in Context::pGetTracker", 10);
             return &trackers.output;

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "policies/fc.h"
 
@@ -234,7 +235,7 @@ void ApplyAllowDirective(FC* set, Tracker* tracker, const char* directiveText, i
             SetPermissions(tracker, kAllowHeading1, kAllowList4, value);
         } else if (EqualsWord(field, "Reset")) {
             SetPermissions(tracker, kAllowHeading1, kAllowList4, 1 - value);
-        } else if (context && context->trackers.codeLocation == 2 && context->IsOutputPass()) {
+        } else if (context && context->trackers.codeLocation == kAnalysingLines && context->IsOutputPass()) {
             // Only the line analysis of a file being written reports the
             // word; the other passes over the same line stay silent.
             TextString message(allow ? "TAG ERROR: Unknown ALLOW command : \""

@@ -6,9 +6,9 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "context/wrapped_text_file.h"
-#include "output/output_document.h"
 #include "policies/fc.h"
 
 namespace {
@@ -295,7 +295,7 @@ int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, 
 
 int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& policies, bool lineIsReset) {
     Context* context = policies.context;
-    if (context) context->trackers.codeLocation = 1;
+    if (context) context->trackers.codeLocation = kReadingInput;
     PreprocessorState& state = policies.preprocessor;
     int result = 0;
     int htmlLineFlag = 0;
@@ -337,11 +337,9 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
         if (mayHoldTags && !state.inHtmlFragmentDefinition && !state.inTextFragmentDefinition &&
             state.ignoreDepth <= 0 && ContainsText(textBefore(), tags.startDelimiter) &&
             ContainsText(textBefore(), tags.endDelimiter)) {
-            if (auto* document = dynamic_cast<OutputDocument*>(&reader)) {
-                copy.AssignChars(before.data(), static_cast<int>(before.size()));
-                copied = true;
-                document->ProcessInLineTags(&line, &policies);
-            }
+            copy.AssignChars(before.data(), static_cast<int>(before.size()));
+            copied = true;
+            reader.ProcessInLineTags(&line, &policies);
         }
 
         const TextString& prefix = GetDirectivePrefix(policies);
@@ -360,7 +358,7 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
 
     if (context) {
         MarkLine(line, state, *context, htmlLineFlag);
-        context->trackers.codeLocation = 0;
+        context->trackers.codeLocation = kNoCodeLocation;
     }
     return result;
 }

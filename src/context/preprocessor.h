@@ -15,16 +15,21 @@ class Context;
 class FC;
 class WrappedTextFile;
 
-// Kinds of special block (the policy set's preprocessor state).
+// Kinds of special block (the policy set's preprocessor state); the same
+// codes, as a file's special format code, tell the table engine how to write
+// a block (none: the engine decides).
 enum SpecialBlockKind : int {
     kSpecialNone = 0,
     kSpecialTable = 1,
     kSpecialCode = 2,
     kSpecialDiagram = 3,
     kSpecialPreformatted = 4,
+    kSpecialUserTableAlias = 5,  // a format code only: taken as a user table
     kSpecialUserTable = 6,
     kSpecialDelimitedTable = 7,
     kSpecialCommaDelimitedTable = 8,
+    kSpecialUnderwriter = 9,     // a format code only: refused
+    kSpecialInversePyramid = 10, // a format code only
 };
 
 // Reads the next line the conversion is to see into `line`.  Returns 1, or

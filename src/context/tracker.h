@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "context/code_locations.h"
 #include "foundation/fonts.h"
 #include "foundation/source_position.h"
 #include "foundation/string_list.h"
@@ -64,7 +65,7 @@ public:
     Tracker input;
     Tracker analysis;
     Tracker output;
-    int codeLocation = 0;  // 0 none, 1 reading input, 2 analysing lines, 3 writing output
+    int codeLocation = kNoCodeLocation;  // the running stage (context/code_locations.h)
     int blockClosed = 0;   // set each time the block list removes a block
     int ints1[3] = {0, 0, 0};
     StringList list;

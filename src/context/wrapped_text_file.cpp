@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "context/text_line_reading.h"
 #include "policies/fc.h"
 
 namespace {
@@ -67,7 +68,7 @@ bool WrappedTextFile::TakePendingLine(TextLine& line, FC& policies, int* accepte
         pendingLines.Clear();
         nextPending = 0;
     }
-    *accepted = line.GatherCharsetStatistics(&policies);
+    *accepted = GatherCharsetStatistics(line, &policies);
     return true;
 }
 
@@ -109,7 +110,7 @@ int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
                     const TextString& newest = *history.back();
                     line.AppendBytes(newest.buffer, newest.length);
                 }
-                accepted = line.GatherCharsetStatistics(&policies);
+                accepted = GatherCharsetStatistics(line, &policies);
                 continue;
             }
             // The input has run dry.
@@ -146,9 +147,9 @@ int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
     if (!result) return 0;
 
     line.PreprocessLine(&policies);
-    line.ApplyTextCommands(&policies);
+    ApplyTextCommands(line, &policies);
     line.rawText = static_cast<const TextString&>(line);
-    if (policies.ruleSetCode != 1 && policies.ruleSetCode != 2) line.ExpandTabs(&policies);
+    if (policies.ruleSetCode != 1 && policies.ruleSetCode != 2) ExpandTabs(line, &policies);
     line.TidyLine(&policies);
     return 1;
 }

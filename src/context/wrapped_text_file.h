@@ -9,6 +9,7 @@
 #include "foundation/text_line.h"
 #include "foundation/text_string.h"
 
+class AnalysedLine;
 class FC;
 
 class WrappedTextFile : public TextFile {
@@ -38,6 +39,11 @@ public:
     // through the line's PreprocessLine, the text commands, the raw copy, tab
     // expansion (not under rule sets 1 and 2) and the line's TidyLine.
     virtual int ReadSourceLine(TextLine& line, FC& policies);
+    // Input-side tag scan of a line read through this file, run by the
+    // preprocessor when the line holds in-line tag delimiters.  A plain
+    // reader carries out no tags; a writer that reads (OutputDocument) hands
+    // every tag of the line to the line.
+    virtual void ProcessInLineTags(AnalysedLine*, FC*) {}
 
     // Reports the warnings of the reading (as messages) and forgets them.
     void ReportReadWarnings(FC& policies);

@@ -6,6 +6,7 @@
 #pragma once
 
 enum LineType : int {
+    kLineNoAnchor = -5,     // asks for no anchor name (heading anchors)
     kLineIgnored = -4,      // dropped by an ignore_line text command
     kLineNotAnalysed = -3,  // not typed yet; a line test's "no decision"
     kLineUnderline = -2,    // the underline below a heading or the ruler above one
@@ -42,3 +43,15 @@ enum LineType : int {
     kLineQuoted = 235,            // ">" quoting
     kLineMailHeading = 250,       // a heading-list code (level 2) no line receives
 };
+
+// Heading level 1..6 of a heading or contents line type, 0 for other types.
+constexpr int GetHeadingLevel(int lineType) {
+    if ((lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) ||
+        (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
+        (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) ||
+        (lineType >= kLineContents && lineType <= kLineContentsLast))
+        return lineType % 10;
+    if (lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading || lineType == kLineMailHeading)
+        return 2;
+    return 0;
+}

@@ -1,10 +1,11 @@
 // TextLine: one line of a document in memory: its current text, a raw copy
 // of the text as read, links to the previous and next line, a line type, a
 // counter and the length of its first word.  It supplies the reading-time
-// steps every line goes through (carriage-return removal, tab expansion, text
-// commands, RTF escaping of 8-bit characters), the acceptance test the source
-// reader applies to each physical line, and word wrapping for output.  The
-// analysed line of the line analysis derives from it.
+// steps that need neither the policies nor the Context (carriage-return
+// removal, RTF escaping of 8-bit characters) and word wrapping for output;
+// the steps that read them (the acceptance test with its character-encoding
+// statistics, text commands, tab expansion) are in context/text_line_reading.
+// The analysed line of the line analysis derives from it.
 #pragma once
 
 #include "foundation/line_types.h"
@@ -39,10 +40,6 @@ public:
     void LinkAfter(TextLine* previousLine);
 
     virtual int GetMaxLength() const { return 1024; }
-    // The acceptance test of the source reader: 1 accepted; 0 with an empty
-    // text dropped; 0 with text kept: incomplete, the next physical line is
-    // appended to it.  Fills the character-encoding counters of the context.
-    virtual int GatherCharsetStatistics(FC* set);
     virtual void SetLineType(int type) { lineType = type; }
     virtual void AnalyseLine(FC* set);
     // Removes a final carriage return and refreshes the raw text.
@@ -61,17 +58,13 @@ public:
                                const char* breakBefore, int* breakPos, int* insideMarkup, int checkDoubleByte,
                                int option);
 
-    using TextString::ExpandTabs;
-    // Expands tabs with the "TAB size" policy.
-    void ExpandTabs(FC* set);
-    // Runs the policy set's text commands on this line.
-    void ApplyTextCommands(FC* set);
     // Writes every byte from 128 up as an RTF hexadecimal escape ("\'e9").
     void EscapeForRTF(FC* set);
 };
 
 // The reading state that carries from one physical line to the next while
-// input is read.  There is one such record for the whole program.
+// input is read (kept by the acceptance test of context/text_line_reading).
+// There is one such record for the whole program.
 struct LineAcceptanceState {
     // The last line was dropped, by a page marker or as the first blank
     // line of a double-spaced pair.

@@ -7,6 +7,7 @@
 #include "analysis/emphasis.h"
 #include "analysis/fragment_variables.h"
 #include "analysis/heading_list.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
 #include "foundation/line_types.h"
@@ -352,7 +353,7 @@ void HTML_OutputContentsList(FC* policies, OutputDocument* document, int maximum
         return;
     }
     Context* context = policies->context;
-    context->trackers.codeLocation = 3;
+    context->trackers.codeLocation = kWritingOutput;
     HeadingList* list = &context->documentState.headings;
     if (list->Count() == 0) list = &context->documentState.contents;
     if (list->Count() == 0) return;

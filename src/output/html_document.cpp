@@ -2,6 +2,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/block_list.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "foundation/utilities.h"
 #include "output/html_output_html_fragment.h"
@@ -21,7 +22,6 @@ namespace {
 // The maker's web site, named by the Generator META line.
 constexpr const char* kMakerWebHost = "www.morvane.example";
 
-constexpr int kCodeLocationOutput = 3;
 
 bool IsOpenDocument(OutputDocument* document) { return document && document->IsOpen(); }
 
@@ -447,7 +447,7 @@ int HTML_StartDocument(OutputDocument* document, AnalysedLine* line, const TextS
     Context* context = set->context;
     int& codeLocation = context->trackers.codeLocation;
     const int savedLocation = codeLocation;
-    if (codeLocation == 0) codeLocation = kCodeLocationOutput;
+    if (codeLocation == kNoCodeLocation) codeLocation = kWritingOutput;
     if (!IsOpenDocument(document)) {
         set->ReportMessage("PROGRAM ERROR: File not open in HTML_StartDocument!", 10);
         codeLocation = savedLocation;
@@ -503,10 +503,10 @@ int HTML_EndDocument(OutputDocument* document, AnalysedLine* line, FC* set, cons
                      const PageEndOptions& options) {
     if (!set || !set->context) return 0;
     Context* context = set->context;
-    context->trackers.codeLocation = kCodeLocationOutput;
+    context->trackers.codeLocation = kWritingOutput;
     if (!IsOpenDocument(document)) {
         set->ReportMessage("PROGRAM ERROR: File not open in HTML_EndDocument!", 10);
-        context->trackers.codeLocation = 0;
+        context->trackers.codeLocation = kNoCodeLocation;
         return 0;
     }
 
@@ -536,6 +536,6 @@ int HTML_EndDocument(OutputDocument* document, AnalysedLine* line, FC* set, cons
         WriteText(set, document, "</HTML>");
     }
     document->FlushBuffer(set, document, 1);
-    context->trackers.codeLocation = 0;
+    context->trackers.codeLocation = kNoCodeLocation;
     return 1;
 }

@@ -16,6 +16,7 @@
 #endif
 
 #include "analysis/analysed_line.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "foundation/text_line.h"
 #include "foundation/unicode_text.h"
@@ -303,7 +304,7 @@ int HTMLFile::OpenNewFile(const char* name, FC* set, int firstPageOption, int co
         stem = root;
     }
     currentFileName = stem;
-    if (context) context->trackers.codeLocation = 3;
+    if (context) context->trackers.codeLocation = kWritingOutput;
 
     TextString fullName;
     GetOutputFileName(name, set, &fullName);
@@ -353,7 +354,7 @@ void HTMLFile::WriteDeferredHead() {
     headPending = 0;
     FC* set = policies;
     Context* context = set->context;
-    if (context) context->trackers.codeLocation = 3;
+    if (context) context->trackers.codeLocation = kWritingOutput;
     const TextString stem = pendingStem;
     const int firstPageOption = pendingFirstPageOption;
 

@@ -1,5 +1,6 @@
 #include "output/html_output_navigation_bar.h"
 
+#include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "output/markup/navigation.h"
 #include "output/output_document.h"

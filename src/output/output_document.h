@@ -70,7 +70,7 @@ public:
     // Writes out the pending output.
     virtual int FlushBuffer(FC* set, OutputDocument* document, int final) = 0;
     // Input-side tag scan: hands every in-line tag of the line to the line.
-    virtual void ProcessInLineTags(AnalysedLine* line, FC* set);
+    void ProcessInLineTags(AnalysedLine* line, FC* set) override;
     // Output-side tag scan: executes every in-line tag of the line's current
     // (tagged) text with AnalysedLine::ExecuteTag.  Runs for kind 6 or when
     // the input has been seen to contain in-line tags.  *result is raised to

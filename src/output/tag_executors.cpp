@@ -11,6 +11,7 @@
 #include "analysis/inline_tag_args.h"
 #include "analysis/tag_dispatch.h"
 #include "context/block_list.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "context/definitions.h"
 #include "context/style_set.h"
@@ -93,7 +94,7 @@ struct TagCall {
         if (line && line->position.IsValid()) return line->position;
         if (!context) return SourcePosition();
         const int location = context->trackers.codeLocation;
-        if (location < 1 || location > 3) return context->trackers.output.position;
+        if (!IsTrackedCodeLocation(location)) return context->trackers.output.position;
         return context->pGetTracker()->position;
     }
 };

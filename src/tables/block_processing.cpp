@@ -1,6 +1,8 @@
 // Block processing: the collected block is classified by the analysis and
 // handed to the writer of its kind; the block's messages are collected here
 // and reported once the block is written.
+#include "context/code_locations.h"
+#include "context/preprocessor.h"
 #include "context/statement_codes.h"
 #include "tables/preform.h"
 
@@ -17,14 +19,13 @@
 
 namespace {
 
-constexpr int kWritingOutput = 3;
 // Separates the messages collected for one block: a new line indented under
 // the text of the first message.
 constexpr const char* kMessageSeparator = "\n           ";
 
 // Directive lines carry no text of the block.
 bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == kStatementContentsList ||
+    return line.tagCode != kStatementNone || IsTaggedType(line.lineType) || line.lineType == kStatementContentsList ||
            line.lineType == kStatementNavigationBar;
 }
 
@@ -176,20 +177,20 @@ void PreForm::SetSpecialFormat(int specialFormatCode) {
     isInversePyramid = 0;
     delimiter = '\t';
     switch (specialFormatCode) {
-        case 0: break;
-        case 1: isTable = 1; break;
-        case 2: isCode = 1; break;
-        case 3: isDiagram = 1; break;
-        case 4: isPreformatted = 1; break;
-        case 5:
-        case 6: isUserTable = 1; break;
-        case 7: isDelimited = 1; break;
-        case 8:
+        case kSpecialNone: break;
+        case kSpecialTable: isTable = 1; break;
+        case kSpecialCode: isCode = 1; break;
+        case kSpecialDiagram: isDiagram = 1; break;
+        case kSpecialPreformatted: isPreformatted = 1; break;
+        case kSpecialUserTableAlias:
+        case kSpecialUserTable: isUserTable = 1; break;
+        case kSpecialDelimitedTable: isDelimited = 1; break;
+        case kSpecialCommaDelimitedTable:
             isDelimited = 1;
             delimiter = ',';
             break;
-        case 9: isUnderwriter = 1; break;
-        case 10: isInversePyramid = 1; break;
+        case kSpecialUnderwriter: isUnderwriter = 1; break;
+        case kSpecialInversePyramid: isInversePyramid = 1; break;
         default: {
             TextString message("UNSUPPORTED CASE: Special Format Code ");
             message.AppendNumber('1', specialFormatCode, 0);

@@ -5,6 +5,7 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "context/definitions.h"
 #include "context/preprocessor.h"
@@ -28,14 +29,10 @@ namespace {
 
 // The special format codes that convert the whole file as a table: a found
 // table, a tab-delimited and a comma-delimited one.
-constexpr int kFormatTable = 1;
-constexpr int kFormatTabDelimited = 7;
-constexpr int kFormatCommaDelimited = 8;
 bool IsTableFormatCode(int code) {
-    return code == kFormatTable || code == kFormatTabDelimited || code == kFormatCommaDelimited;
+    return code == kSpecialTable || code == kSpecialDelimitedTable || code == kSpecialCommaDelimitedTable;
 }
 
-constexpr int kReadingInput = 1;
 
 LineRingObserver gObserver = nullptr;
 void* gObserverData = nullptr;

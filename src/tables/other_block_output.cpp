@@ -33,7 +33,7 @@ using engine_support::Write;
 // Blocks longer than this are written without the RTF keep-together option.
 constexpr int kKeepTogetherLines = 40;
 
-bool IsDirectiveLine(const PreFormLine& line) { return line.tagCode != -3 || IsTaggedType(line.lineType); }
+bool IsDirectiveLine(const PreFormLine& line) { return line.tagCode != kStatementNone || IsTaggedType(line.lineType); }
 
 
 RTFFile* AsRTF(OutputDocument* document) { return dynamic_cast<RTFFile*>(document); }

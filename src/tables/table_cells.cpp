@@ -13,6 +13,7 @@
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
 #include "foundation/unicode_text.h"
@@ -25,7 +26,6 @@
 
 namespace {
 
-constexpr int kWritingOutput = 3;
 constexpr unsigned char kPoundSign = 0xA3;
 
 // The tags that leave a cell empty when nothing else is in it.
@@ -567,7 +567,7 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     Context* context = set ? set->context : nullptr;
     const TabConfig* config = ConfigOf(&engine);
     const int references = config && config->GetInt(TabPol::ConvertXRefs) ? 1 : 0;
-    const int savedLocation = context ? context->trackers.codeLocation : 0;
+    const int savedLocation = context ? context->trackers.codeLocation : kNoCodeLocation;
     if (context) context->trackers.codeLocation = kWritingOutput;
 
     // Most cells are words and numbers that the conversion cannot change:

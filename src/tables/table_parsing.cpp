@@ -27,7 +27,7 @@ namespace {
 // Directive lines other than CHANGE_POLICY have done their work when the
 // file was read; they are no rows of the table.
 bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != -3 || IsTaggedType(line.lineType) || line.lineType == kStatementContentsList ||
+    return line.tagCode != kStatementNone || IsTaggedType(line.lineType) || line.lineType == kStatementContentsList ||
            line.lineType == kStatementNavigationBar;
 }
 

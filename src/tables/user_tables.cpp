@@ -5,6 +5,7 @@
 // HTML rows or RTF rows.  RTF tables too wide for the page are fitted by
 // moving their left margin or by setting them in a landscape section.
 #include "policies/alignments.h"
+#include "context/code_locations.h"
 #include "tables/user_tables.h"
 #include "tables/engine_support.h"
 
@@ -37,7 +38,6 @@ using engine_support::ConfigOf;
 using engine_support::IsOn;
 using engine_support::Write;
 
-constexpr int kWritingOutput = 3;
 constexpr int kLongRowTag = 131;       // a longer row tag gets its ">" on a line of its own
 constexpr int kLooseBlockLines = 40;   // blocks this long are not kept together on one page
 constexpr int kNaturalWidthMargin = 5; // points added to the widest text of a column

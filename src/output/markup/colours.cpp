@@ -1,7 +1,6 @@
 #include "output/markup/colours.h"
 
 #include "context/statement_codes.h"
-#include "foundation/line_types.h"
 #include "policies/fc.h"
 
 int SnapPointSize(FC* policies, int points) {
@@ -17,17 +16,6 @@ void FormatPercentWidth(FC* /*policies*/, int width, TextString* out, int total)
     out->Assign("\"");
     out->AppendNumber('1', percent, 0);
     out->Append("%\"");
-}
-
-int GetHeadingLevel(int lineType) {
-    if ((lineType >= kLineNumberedHeading && lineType <= kLineNumberedHeadingLast) ||
-        (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
-        (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) ||
-        (lineType >= kLineContents && lineType <= kLineContentsLast))
-        return lineType % 10;
-    if (lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading || lineType == kLineMailHeading)
-        return 2;
-    return 0;
 }
 
 int IsOutputDirectiveType(int lineType) {

@@ -20,9 +20,6 @@ int SnapPointSize(FC* policies, int points);
 // A total below 50 is taken as 800; the percentage is rounded and at least 1.
 void FormatPercentWidth(FC* policies, int width, TextString* out, int total);
 
-// Heading level 1..6 of a heading or contents line type, 0 for other types.
-int GetHeadingLevel(int lineType);
-
 // 1 for the directive line types whose markup reaches the output
 // (1001-1016 and 1029-1034), else 0.
 int IsOutputDirectiveType(int lineType);

@@ -2,16 +2,11 @@
 
 #include <array>
 
-#include "analysis/analysed_line.h"
-#include "analysis/analysis_routines.h"
-#include "foundation/line_types.h"
-#include "foundation/utilities.h"
-#include "output/markup/colours.h"
-#include "output/markup/entities.h"
-#include "output/markup/escaping.h"
 #include "context/context.h"
+#include "context/section_numbers.h"
+#include "foundation/line_types.h"
+#include "foundation/text_line.h"
 #include "foundation/utilities.h"
-#include "output/markup/colours.h"
 #include "output/markup/entities.h"
 #include "output/markup/escaping.h"
 #include "policies/fc.h"
@@ -192,7 +187,7 @@ void GetHeadingLinkName(const TextString& text, int lineType, FC* policies, int 
 void GetHeadingLinkName(const TextString* text, int lineType, FC* policies, int useNumbering, TextString* out) {
     if (!out) return;
     TextString name;
-    if (lineType == -5 || !text || text->IsEmpty()) {
+    if (lineType == kLineNoAnchor || !text || text->IsEmpty()) {
         *out = name;
         return;
     }
@@ -235,7 +230,7 @@ void GetHeadingLinkName(const TextString* text, int lineType, FC* policies, int 
     *out = name;
 }
 
-void GetLineHeadingLinkName(AnalysedLine* line, FC* policies, int useNumbering, TextString* out) {
+void GetLineHeadingLinkName(const TextLine* line, FC* policies, int useNumbering, TextString* out) {
     if (!out) return;
     if (!line) {
         out->MakeEmpty();

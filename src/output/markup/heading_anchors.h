@@ -6,8 +6,8 @@
 
 #include "foundation/text_string.h"
 
-class AnalysedLine;
 class FC;
+class TextLine;
 
 // The text made safe for an anchor name: entities decoded, lower-cased,
 // blanks and the characters ! " % & ' * : < > ? made '_', accented Latin-1
@@ -15,8 +15,8 @@ class FC;
 // '_'.
 void MakeAnchorText(FC* policies, const TextString* text, TextString* out);
 
-// The anchor name of a heading of the line type: empty for type -5 or no
-// text.  Numbered headings (101-106) and contents lines (151-156) give
+// The anchor name of a heading of the line type: empty for kLineNoAnchor or
+// no text.  Numbered headings (101-106) and contents lines (151-156) give
 // "Section_" and the section number of their first word; with `useNumbering`,
 // when the level's numbering style has a prefix ("Chapter 3"), the number is
 // looked for in the second and third words.  Underlined, forced and
@@ -28,7 +28,7 @@ void GetHeadingLinkName(const TextString* text, int lineType, FC* policies, int 
 void GetHeadingLinkName(const TextString& text, int lineType, FC* policies, int useNumbering, TextString& out);
 
 // GetHeadingLinkName with the line's type and text; empty without a line.
-void GetLineHeadingLinkName(AnalysedLine* line, FC* policies, int useNumbering, TextString* out);
+void GetLineHeadingLinkName(const TextLine* line, FC* policies, int useNumbering, TextString* out);
 
 // Splits a heading text into its section number and title.  A first word
 // with exactly one closing bracket (")", "]" or "}") gets a blank after it;

@@ -1,9 +1,8 @@
 #include "output/markup/navigation.h"
 
-#include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "foundation/line_types.h"
-#include "output/markup/colours.h"
+#include "foundation/text_line.h"
 #include "output/markup/heading_anchors.h"
 #include "policies/fc.h"
 
@@ -33,7 +32,7 @@ TextString ContentsFileBaseName(const FC& policies) {
 
 }  // namespace
 
-void GetNavigationFileNames(FC* policies, const TextString& fileName, AnalysedLine* line, int& fileIndex,
+void GetNavigationFileNames(FC* policies, const TextString& fileName, const TextLine* line, int& fileIndex,
                             TextString& next, TextString& current, TextString& previous, TextString& first,
                             TextString& contentsLink) {
     next.MakeEmpty();

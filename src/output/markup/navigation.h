@@ -4,8 +4,8 @@
 
 #include "foundation/text_string.h"
 
-class AnalysedLine;
 class FC;
+class TextLine;
 
 // The file index that asks GetNavigationFileNames to look the file up by
 // its name (any index below -1 does).
@@ -23,6 +23,6 @@ constexpr int kLookUpNavigationFile = -99;
 // index used.  A file that is not in the context's output-file list, or an
 // index outside it, is reported ("PROGRAM ERROR: Can't locate file ...") and
 // every name becomes the looked-up name with the extension.
-void GetNavigationFileNames(FC* policies, const TextString& fileName, AnalysedLine* line, int& fileIndex,
+void GetNavigationFileNames(FC* policies, const TextString& fileName, const TextLine* line, int& fileIndex,
                             TextString& next, TextString& current, TextString& previous, TextString& first,
                             TextString& contentsLink);

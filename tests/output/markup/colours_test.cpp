@@ -23,9 +23,6 @@ TEST(Colours, PointSizesAndWidths) {
 }
 
 TEST(Colours, SmallClassifiers) {
-    const int levels[][2] = {{101, 1}, {106, 6}, {107, 0}, {111, 1}, {116, 6}, {120, 2}, {121, 2}, {122, 0},
-                             {131, 1}, {136, 6}, {141, 0}, {151, 1}, {156, 6}, {250, 2}, {100, 0}};
-    for (const auto& c : levels) EXPECT_EQ(GetHeadingLevel(c[0]), c[1]) << c[0];
     const int directives[][2] = {{1000, 0}, {1001, 1}, {1016, 1}, {1017, 0}, {1028, 0}, {1029, 1}, {1034, 1}, {1035, 0}};
     for (const auto& c : directives) EXPECT_EQ(IsOutputDirectiveType(c[0]), c[1]) << c[0];
     struct Case { const char* word; int code; };
