@@ -337,8 +337,8 @@ bool MergeLastTwo(PreForm& engine) {
 bool MergeSpannedColumns(PreForm& engine, bool* attempted) {
     const int n = engine.lineCount;
     for (int i = std::max(engine.headerLineCount, 0); i < n; ++i) {
-        const bool blankBefore = i == 0 || engine.lines[static_cast<size_t>(i - 1)]->isBlank;
-        const bool blankAfter = i + 1 >= n || engine.lines[static_cast<size_t>(i + 1)]->isBlank;
+        const bool blankBefore = i == 0 || engine.lines[static_cast<size_t>(i) - 1]->isBlank;
+        const bool blankAfter = i + 1 >= n || engine.lines[static_cast<size_t>(i) + 1]->isBlank;
         if (blankBefore && blankAfter) continue;
         engine.SplitLineIntoCells(&engine.scratchRow, i, 1);
         const int count = engine.columnCount;
@@ -346,7 +346,7 @@ bool MergeSpannedColumns(PreForm& engine, bool* attempted) {
             const TableCell* cell = engine.scratchRow.GetAt(j);
             const int span = cell && cell->span > 1 ? cell->span : 1;
             if (span >= 2 && (!engine.columns[static_cast<size_t>(j)]->isNumeric ||
-                              !engine.columns[static_cast<size_t>(j + 1)]->isNumeric)) {
+                              !engine.columns[static_cast<size_t>(j) + 1]->isNumeric)) {
                 *attempted = true;
                 const bool merged = MergePair(engine, j);
                 engine.mergeCount = 0;

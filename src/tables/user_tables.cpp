@@ -877,7 +877,7 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
     grid->firstRow = first;
     grid->lastRow = last;
     grid->width = std::max(tableColumns, used);
-    const size_t rows = static_cast<size_t>(last - first + 1);
+    const size_t rows = static_cast<size_t>(last - first) + 1;
     grid->runs.assign(rows, {});
     grid->rowCells.assign(rows, {});
     grid->written.assign(cells.size(), 0);
