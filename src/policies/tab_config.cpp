@@ -74,6 +74,7 @@ const std::vector<TabPol>& TablePoliciesInWriterOrder() {
                              return a->writerPosition < b->writerPosition;
                          });
         std::vector<TabPol> ids;
+        ids.reserve(written.size());
         for (const TablePolicyDefinition* definition : written) ids.push_back(definition->id);
         return ids;
     }();
