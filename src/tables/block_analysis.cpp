@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -149,7 +150,7 @@ double TwipsOf(const PreForm& engine, const char* character) {
 int ClampRtfWidth(double twips) {
     if (twips <= 0) return 0;
     if (twips >= static_cast<double>(kMaxRtfWidth)) return static_cast<int>(kMaxRtfWidth);
-    return static_cast<int>(twips + 0.5);
+    return static_cast<int>(std::lround(twips));
 }
 
 // Removes every column and its cell.

@@ -325,7 +325,7 @@ bool ParseUserColumnWidth(const TextString& source, int* points) {
         return false;
     const double result = value * factor;
     if (!std::isfinite(result) || result > 1.0e6) return false;
-    if (points) *points = static_cast<int>(result + 0.5);
+    if (points) *points = static_cast<int>(std::lround(result));
     return true;
 }
 
