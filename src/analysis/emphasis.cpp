@@ -77,7 +77,7 @@ bool Holds(const TextString& text, std::string_view what) { return FindFrom(text
 void ReplaceAt(TextString& text, int position, int n, std::string_view with) {
     std::string result(text.view().substr(0, static_cast<size_t>(position)));
     result.append(with);
-    result.append(text.view().substr(static_cast<size_t>(position + n)));
+    result.append(text.view().substr(static_cast<size_t>(position) + static_cast<size_t>(n)));
     text.AssignChars(result.data(), static_cast<int>(result.size()));
 }
 

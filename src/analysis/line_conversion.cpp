@@ -352,7 +352,7 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
         // The word stands at the scan position; it is replaced there.
         std::string text(view().substr(0, static_cast<size_t>(position)));
         text.append(replacement.view());
-        text.append(view().substr(static_cast<size_t>(position + n)));
+        text.append(view().substr(static_cast<size_t>(position) + static_cast<size_t>(n)));
         AssignChars(text.data(), static_cast<int>(text.size()));
         position += replacement.length;
         searchAll(position);
@@ -508,7 +508,7 @@ void AnalysedLine::ConvertReferences(FC& set) {
         }
         std::string text(view().substr(0, static_cast<size_t>(at)));
         text.append(link.view());
-        text.append(view().substr(static_cast<size_t>(at + core.length)));
+        text.append(view().substr(static_cast<size_t>(at) + static_cast<size_t>(core.length)));
         AssignChars(text.data(), static_cast<int>(text.size()));
         position = at + link.length;
         tag = findTag(position);

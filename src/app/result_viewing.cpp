@@ -268,7 +268,7 @@ bool ResultViewer::OpenUrlInBrowser(TextString address, TextString browserComman
     return StartOrReport(browserCommand, address);
 }
 
-bool ResultViewer::StartViewer(TextString file, TextString command) {
+bool ResultViewer::StartViewer(const TextString& file, TextString command) {
     if (file.IsEmpty()) {
         services_.ShowMessage("", GetMessageText(kMsgNoFilename));
         return false;

@@ -62,7 +62,7 @@ public:
 
     // Starts `command` (the RTF viewer when empty) with `file` as its one
     // argument.  Failures are shown as message boxes.  True when started.
-    bool StartViewer(TextString file, TextString command);
+    bool StartViewer(const TextString& file, TextString command);
 
     // Shows the message box for the last error of a DDE conversation; 0
     // shows nothing.

@@ -375,12 +375,12 @@ std::unique_ptr<PatternProgram> CompilePattern(const char* pattern, bool caseSen
     if (prefix > 0) {
         const int words = (prefix + 63) / 64;
         program->words = words;
-        program->masks.assign(static_cast<size_t>(256 * words), 0);
+        program->masks.assign(256 * static_cast<size_t>(words), 0);
         for (int b = 0; b < 256; ++b) {
             const char c = static_cast<char>(b);
             for (int k = 0; k < prefix; ++k) {
                 if (ElementAccepts(elements[static_cast<size_t>(k)], c, caseSensitive)) {
-                    program->masks[static_cast<size_t>(b * words + k / 64)] |= uint64_t{1} << (k % 64);
+                    program->masks[static_cast<size_t>(b) * words + k / 64] |= uint64_t{1} << (k % 64);
                 }
             }
         }

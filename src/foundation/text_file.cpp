@@ -31,7 +31,7 @@ std::string CanonicalPath(const char* name) {
 
 constexpr int kLineFeed = 0x0A;
 constexpr int kCarriageReturn = 0x0D;
-constexpr size_t kChunkBytes = 64 * 1024;
+constexpr size_t kChunkBytes = size_t{64} * 1024;
 
 bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }

@@ -35,7 +35,7 @@ public:
     // Deepest nesting of stacked files.
     static constexpr int kMaxDepth = 32;
     // The buffer of a file opened for writing, in bytes.
-    static constexpr size_t kWriteBufferSize = 64 * 1024;
+    static constexpr size_t kWriteBufferSize = size_t{64} * 1024;
     // Most switches that succeed in one object's life.
     static constexpr int kMaxSwitches = 9;
 

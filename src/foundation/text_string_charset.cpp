@@ -360,8 +360,8 @@ bool TextString::ConvertUTF16ToUTF8(int bigEndian) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(buffer);
     int units = length / 2;
     auto unitAt = [&](int k) -> uint32_t {
-        uint32_t first = bytes[2 * k];
-        uint32_t second = bytes[2 * k + 1];
+        uint32_t first = bytes[2 * static_cast<size_t>(k)];
+        uint32_t second = bytes[2 * static_cast<size_t>(k) + 1];
         return bigEndian ? (first << 8) | second : (second << 8) | first;
     };
     for (int k = 0; k < units; ++k) {

@@ -1018,7 +1018,7 @@ bool DropCellEndBreaks(TextString& text, const char* startTag, const char* endTa
                 if (first > read) std::memmove(data + write, data + read, first - read);
                 write += first - read;
                 if (space) {
-                    std::memcpy(data + write, "&nbsp;", 6);
+                    std::copy_n("&nbsp;", 6, data + write);
                     write += 6;
                 }
             }

@@ -86,7 +86,9 @@ bool FindProgramOnPath(const char* name, std::string* fullPath) {
         if (end == std::string::npos) end = directories.size();
         std::string directory = directories.substr(start, end - start);
         if (directory.empty()) directory = ".";  // an empty entry is the current directory
-        std::string candidate = directory + (directory.back() == '/' ? "" : "/") + wanted;
+        std::string candidate = directory;
+        if (candidate.back() != '/') candidate += '/';
+        candidate += wanted;
         if (IsExecutableFile(candidate)) {
             if (fullPath != nullptr) *fullPath = candidate;
             return true;

@@ -21,7 +21,7 @@ using namespace catalogue_tokens;
 
 const TablePolicyDefinition kTablePolicies[] = {
 #define TABLE_POLICY(id, key, kind, category, number, text, writer, flags) \
-    {TabPol::id, key, kind, category, number, text, writer, flags == WriteFlag::OptionalInt, flags == WriteFlag::WhenSet},
+    {TabPol::id, key, kind, category, number, text, writer, (flags) == WriteFlag::OptionalInt, (flags) == WriteFlag::WhenSet},
 #include "policies/tab_config.def"
 #undef TABLE_POLICY
 };
@@ -74,6 +74,7 @@ const std::vector<TabPol>& TablePoliciesInWriterOrder() {
                              return a->writerPosition < b->writerPosition;
                          });
         std::vector<TabPol> ids;
+        ids.reserve(written.size());
         for (const TablePolicyDefinition* definition : written) ids.push_back(definition->id);
         return ids;
     }();

@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -149,7 +150,7 @@ double TwipsOf(const PreForm& engine, const char* character) {
 int ClampRtfWidth(double twips) {
     if (twips <= 0) return 0;
     if (twips >= static_cast<double>(kMaxRtfWidth)) return static_cast<int>(kMaxRtfWidth);
-    return static_cast<int>(twips + 0.5);
+    return static_cast<int>(std::lround(twips));
 }
 
 // Removes every column and its cell.
@@ -337,8 +338,8 @@ bool MergeLastTwo(PreForm& engine) {
 bool MergeSpannedColumns(PreForm& engine, bool* attempted) {
     const int n = engine.lineCount;
     for (int i = std::max(engine.headerLineCount, 0); i < n; ++i) {
-        const bool blankBefore = i == 0 || engine.lines[static_cast<size_t>(i - 1)]->isBlank;
-        const bool blankAfter = i + 1 >= n || engine.lines[static_cast<size_t>(i + 1)]->isBlank;
+        const bool blankBefore = i == 0 || engine.lines[static_cast<size_t>(i) - 1]->isBlank;
+        const bool blankAfter = i + 1 >= n || engine.lines[static_cast<size_t>(i) + 1]->isBlank;
         if (blankBefore && blankAfter) continue;
         engine.SplitLineIntoCells(&engine.scratchRow, i, 1);
         const int count = engine.columnCount;
@@ -346,7 +347,7 @@ bool MergeSpannedColumns(PreForm& engine, bool* attempted) {
             const TableCell* cell = engine.scratchRow.GetAt(j);
             const int span = cell && cell->span > 1 ? cell->span : 1;
             if (span >= 2 && (!engine.columns[static_cast<size_t>(j)]->isNumeric ||
-                              !engine.columns[static_cast<size_t>(j + 1)]->isNumeric)) {
+                              !engine.columns[static_cast<size_t>(j) + 1]->isNumeric)) {
                 *attempted = true;
                 const bool merged = MergePair(engine, j);
                 engine.mergeCount = 0;

@@ -228,7 +228,7 @@ public:
 
         AnalysedLine& current = Current();
         if (!wrapped) {
-            slots[static_cast<size_t>(index + 1)] = std::make_unique<AnalysedLine>(&current);
+            slots[static_cast<size_t>(index) + 1] = std::make_unique<AnalysedLine>(&current);
             ++index;
             if (index == kLineRingSize - 1) wrapped = true;
             return;

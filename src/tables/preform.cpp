@@ -141,8 +141,10 @@ void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::stri
     const size_t textBytes = layout.size() + 1 + (ownDisplay ? display.size() + 1 : 0) +
                              (ownRaw ? raw.size() + 1 : 0) + (tabRuns ? runs.size() : 0);
     char* at = arena.Allocate(beforeBytes + sizeof(OtherTexts) + textBytes, 8);
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
     static_assert(sizeof(SourcePosition) == 8 && sizeof(AnalysedLine*) <= 8);
     if (replacements) {
+        // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
         std::memcpy(at, &replacements, sizeof replacements);
         at += 8;
     }
@@ -178,7 +180,7 @@ AnalysedLine* PreFormLine::Replacements() const {
     const OtherTexts& other = Other();
     AnalysedLine* replacements = nullptr;
     std::memcpy(&replacements, reinterpret_cast<const char*>(&other) - ((other.before & kHasOrigin) ? 16 : 8),
-                sizeof replacements);
+                sizeof replacements);  // NOLINT(bugprone-sizeof-expression): the pointer itself is read
     return replacements;
 }
 

@@ -144,7 +144,7 @@ private:
     bool exhausted = false;
 
     void Advance() {
-        const size_t from = static_cast<size_t>(tagEnd + 1);
+        const size_t from = static_cast<size_t>(tagEnd) + 1;
         const size_t s = text.find(open, from);
         if (s == std::string_view::npos) {
             exhausted = true;

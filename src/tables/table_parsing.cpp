@@ -223,8 +223,8 @@ public:
         // row of rules (one heavy rule for a run of rule lines), written
         // when the next row ends.
         if (!table.blankSeparatedRows && !bordered && table.headerRowCount + table.leadingBlankCount < i) {
-            const bool previousRule = i > 0 && table.lines[static_cast<size_t>(i - 1)]->isRuleLine;
-            const bool nextRule = i + 1 < count && table.lines[static_cast<size_t>(i + 1)]->isRuleLine;
+            const bool previousRule = i > 0 && table.lines[static_cast<size_t>(i) - 1]->isRuleLine;
+            const bool nextRule = i + 1 < count && table.lines[static_cast<size_t>(i) + 1]->isRuleLine;
             const FontSpec* font = table.LineFont(0);
             for (int j = 0; j < table.columnCount; ++j) {
                 TableCell* cell = table.cellRow.GetAt(j);
@@ -481,7 +481,7 @@ void PreForm::EndRow(int parseType, int lineIndex) {
             const int firstLines = first ? first->lineCount : 0;
             const int count = std::min(lineCount, static_cast<int>(lines.size()));
             const bool headerRow = lineIndex < 4 && lineIndex >= -1 && lineIndex + 1 < count &&
-                                   lines[static_cast<size_t>(lineIndex + 1)]->isRuleLine;
+                                   lines[static_cast<size_t>(lineIndex) + 1]->isRuleLine;
             if (firstLines > (headerRow ? 2 : 1)) canUseDefinitionList = 0;
             break;
         }

@@ -322,7 +322,7 @@ bool ParseUserColumnWidth(const TextString& source, int* points) {
         return false;
     const double result = value * factor;
     if (!std::isfinite(result) || result > 1.0e6) return false;
-    if (points) *points = static_cast<int>(result + 0.5);
+    if (points) *points = static_cast<int>(std::lround(result));
     return true;
 }
 
@@ -973,7 +973,7 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
     grid->firstRow = first;
     grid->lastRow = last;
     grid->width = std::max(tableColumns, used);
-    const size_t rows = static_cast<size_t>(last - first + 1);
+    const size_t rows = static_cast<size_t>(last - first) + 1;
     grid->runs.assign(rows, {});
     grid->rowCells.assign(rows, {});
     grid->written.assign(cells.size(), 0);

@@ -11,7 +11,7 @@ int SnapPointSize(FC* policies, int points) {
 
 void FormatPercentWidth(FC* /*policies*/, int width, TextString* out, int total) {
     if (total < 50) total = 800;
-    int percent = static_cast<int>(static_cast<double>(width) * 100.0 / total + 0.5);
+    int percent = static_cast<int>(std::lround(static_cast<double>(width) * 100.0 / total));
     if (percent == 0) percent = 1;
     out->Assign("\"");
     out->AppendNumber('1', percent, 0);

@@ -14,7 +14,7 @@ void WindowName(const TextString& name, TextString& target) {
 }  // namespace
 
 void HTML_GetLinkTarget(FC* policies, int requireScheme, const TextString& url, TextString& target) {
-    TextString address(url);  // `url` and `target` may be the same string
+    TextString address(url);  // NOLINT(performance-unnecessary-copy-initialization): `url` may be `target`
     target.MakeEmpty();
     if (!policies) return;
     if (address.At(0) == '#') return;
