@@ -1,5 +1,7 @@
 #include "output/markup/colours.h"
 
+#include <cmath>
+
 #include "context/statement_codes.h"
 #include "policies/fc.h"
 
