@@ -652,7 +652,7 @@ TextString BaseDialog::GatherRunFiles(Context& run) {
     // Specifications from the command line are expanded one by one, each
     // match from its own directory; the dialog's specification goes through
     // the quoted multi-file form.
-    const TextString spec = GetInputDirectory() + fileSpecPart;
+    TextString spec = GetInputDirectory() + fileSpecPart;
     if (!commandLineSpecs.empty()) {
         for (const TextString& one : commandLineSpecs) AddMatchingFiles(run, one, runPolicyFileName, TextString());
     } else {
