@@ -10,8 +10,11 @@
 // text leaves behind stays resident as a hole.
 #pragma once
 
-// Blocks of this size and more get pages of their own.
-inline constexpr int kMappedBlockBytes = 1 << 20;
+// Blocks of this size and more get pages of their own.  Not lower: fresh
+// pages are dear to touch, and texts of a megabyte or so (a long line and
+// its working copies) are made and freed many times in a row, best from
+// the heap's own reused memory.
+inline constexpr int kMappedBlockBytes = 1 << 22;
 
 // Fixes the bound at kMappedBlockBytes: larger blocks always get pages of
 // their own, which grow without being copied and go back to the system when
