@@ -26,12 +26,12 @@ enum class Shape { SpaceAligned, TabDelimited, CommaDelimited, Prose, OneLongLin
 
 // One row of the table, 70 to 90 characters wide, columns aligned by blanks.
 inline std::string MakeRow(unsigned n) {
-    static const char* const kFirst[] = {"Alice", "Bartholomew", "Chen", "Dolores", "Emil", "Fatima", "Gregor",
-                                         "Hanna", "Ibrahim", "Josephine", "Kofi", "Lena"};
-    static const char* const kLast[] = {"Johnson", "Okafor", "Li", "Smith-Barnes", "Novak", "Haddad", "Ivanov",
-                                        "Petersen", "Garcia", "Tanaka", "Mensah"};
-    static const char* const kCities[] = {"London", "Rio de Janeiro", "Oslo", "Cape Town", "Montreal",
-                                          "Kuala Lumpur", "Lyon", "San Francisco", "Accra", "Tokyo"};
+    static const char* const kFirst[] = {"Alice",  "Bartholomew", "Chen",    "Dolores",   "Emil", "Fatima",
+                                         "Gregor", "Hanna",       "Ibrahim", "Josephine", "Kofi", "Lena"};
+    static const char* const kLast[] = {"Johnson", "Okafor",   "Li",     "Smith-Barnes", "Novak", "Haddad",
+                                        "Ivanov",  "Petersen", "Garcia", "Tanaka",       "Mensah"};
+    static const char* const kCities[] = {"London",       "Rio de Janeiro", "Oslo",          "Cape Town", "Montreal",
+                                          "Kuala Lumpur", "Lyon",           "San Francisco", "Accra",     "Tokyo"};
     unsigned h = n * 2654435761u;
     char name[40];
     std::snprintf(name, sizeof name, "%s %s", kFirst[h % 12], kLast[(h >> 8) % 11]);
@@ -50,12 +50,21 @@ inline std::string Padded(const std::string& text, int width) {
 
 // The same row in UTF-8.
 inline std::string MakeUtf8Row(unsigned n) {
-    static const char* const kFirst[] = {"Zo\u00eb", "J\u00fcrgen", "\u674e", "Dolores", "\u00c9mile", "\u0424\u0430\u0442\u0438\u043c\u0430",
-                                         "Gr\u00e9goire", "\u0391\u03bd\u03bd\u03b1", "Ibrahim", "Jos\u00e9phine", "\u5c0f\u6797", "Ren\u00e9e"};
-    static const char* const kLast[] = {"M\u00fcller", "Okafor", "\u738b", "Smith-Barnes", "Nov\u00e1k", "\u0418\u0432\u0430\u043d\u043e\u0432",
-                                        "Petersen", "Garc\u00eda", "\u7530\u4e2d", "Mensah", "\u00d8stergaard"};
-    static const char* const kCities[] = {"Z\u00fcrich", "S\u00e3o Paulo", "\u6771\u4eac", "Cape Town", "Montr\u00e9al",
-                                          "\u041c\u043e\u0441\u043a\u0432\u0430", "Lyon", "\u0391\u03b8\u03ae\u03bd\u03b1", "K\u00f8benhavn", "\u5317\u4eac"};
+    static const char* const kFirst[] = {"Zo\u00eb",      "J\u00fcrgen",
+                                         "\u674e",        "Dolores",
+                                         "\u00c9mile",    "\u0424\u0430\u0442\u0438\u043c\u0430",
+                                         "Gr\u00e9goire", "\u0391\u03bd\u03bd\u03b1",
+                                         "Ibrahim",       "Jos\u00e9phine",
+                                         "\u5c0f\u6797",  "Ren\u00e9e"};
+    static const char* const kLast[] = {"M\u00fcller",  "Okafor",         "\u738b",
+                                        "Smith-Barnes", "Nov\u00e1k",     "\u0418\u0432\u0430\u043d\u043e\u0432",
+                                        "Petersen",     "Garc\u00eda",    "\u7530\u4e2d",
+                                        "Mensah",       "\u00d8stergaard"};
+    static const char* const kCities[] = {"Z\u00fcrich",    "S\u00e3o Paulo",
+                                          "\u6771\u4eac",   "Cape Town",
+                                          "Montr\u00e9al",  "\u041c\u043e\u0441\u043a\u0432\u0430",
+                                          "Lyon",           "\u0391\u03b8\u03ae\u03bd\u03b1",
+                                          "K\u00f8benhavn", "\u5317\u4eac"};
     unsigned h = n * 2654435761u;
     char numbers[80];
     std::snprintf(numbers, sizeof numbers, "%04u-%02u-%02u %9u.%02u %8u %10u.%u  ", 1990 + (h >> 4) % 35,
@@ -68,11 +77,12 @@ inline std::string MakeUtf8Row(unsigned n) {
 // The fields of one row of the space-aligned table, without their padding,
 // joined by a delimiter.
 inline std::string MakeDelimitedRow(unsigned n, char delimiter) {
-    static const char* const kNames[] = {"Alice Johnson", "Bartholomew Okafor", "Chen Li", "Dolores Smith-Barnes",
-                                         "Emil Novak", "Fatima Haddad", "Gregor Ivanov", "Hanna Petersen",
-                                         "Ibrahim Garcia", "Josephine Tanaka", "Kofi Mensah"};
-    static const char* const kCities[] = {"London", "Rio de Janeiro", "Oslo", "Cape Town", "Montreal",
-                                          "Kuala Lumpur", "Lyon", "San Francisco", "Accra", "Tokyo"};
+    static const char* const kNames[] = {"Alice Johnson",        "Bartholomew Okafor", "Chen Li",
+                                         "Dolores Smith-Barnes", "Emil Novak",         "Fatima Haddad",
+                                         "Gregor Ivanov",        "Hanna Petersen",     "Ibrahim Garcia",
+                                         "Josephine Tanaka",     "Kofi Mensah"};
+    static const char* const kCities[] = {"London",       "Rio de Janeiro", "Oslo",          "Cape Town", "Montreal",
+                                          "Kuala Lumpur", "Lyon",           "San Francisco", "Accra",     "Tokyo"};
     const unsigned h = n * 2654435761u;
     char row[160];
     std::snprintf(row, sizeof row, "%s%c%04u-%02u-%02u%c%u.%02u%c%u%c%u.%u%c%s", kNames[h % 11], delimiter,
@@ -88,10 +98,11 @@ inline std::string MakeDelimitedRow(unsigned n, char delimiter) {
 // Ordinary sentences, wrapped at 72 characters, in paragraphs of 3 to 8
 // lines parted by blank lines.
 inline void AppendProse(std::string& text, size_t bytes) {
-    static const char* const kWords[] = {"the", "report", "shows", "that", "our", "customers", "in", "each",
-                                         "region", "were", "served", "well", "during", "a", "difficult",
-                                         "year,", "and", "results", "improved", "steadily", "across", "most",
-                                         "of", "market.", "We", "expect", "growth", "to", "continue."};
+    static const char* const kWords[] = {"the",      "report",   "shows",     "that",  "our",      "customers",
+                                         "in",       "each",     "region",    "were",  "served",   "well",
+                                         "during",   "a",        "difficult", "year,", "and",      "results",
+                                         "improved", "steadily", "across",    "most",  "of",       "market.",
+                                         "We",       "expect",   "growth",    "to",    "continue."};
     constexpr unsigned kWordCount = sizeof kWords / sizeof kWords[0];
     unsigned h = 1;
     std::string line;
@@ -148,32 +159,32 @@ inline std::string MakeInput(Shape shape, size_t bytes) {
     std::string text;
     text.reserve(bytes + 256);
     switch (shape) {
-    case Shape::SpaceAligned:
-    case Shape::Utf8Table:
-        text += "Name                   Joined          Amount    Count     Balance  City\n";
-        text += "---------------------- ---------- ------------ -------- ------------ --------------\n";
-        for (unsigned n = 1; text.size() < bytes; ++n) {
-            text += shape == Shape::Utf8Table ? MakeUtf8Row(n) : MakeRow(n);
+        case Shape::SpaceAligned:
+        case Shape::Utf8Table:
+            text += "Name                   Joined          Amount    Count     Balance  City\n";
+            text += "---------------------- ---------- ------------ -------- ------------ --------------\n";
+            for (unsigned n = 1; text.size() < bytes; ++n) {
+                text += shape == Shape::Utf8Table ? MakeUtf8Row(n) : MakeRow(n);
+                text += '\n';
+            }
+            break;
+        case Shape::TabDelimited:
+        case Shape::CommaDelimited: {
+            const char delimiter = shape == Shape::TabDelimited ? '\t' : ',';
+            for (const char* field : {"Name", "Joined", "Amount", "Count", "Balance", "City"}) {
+                if (text.size()) text += delimiter;
+                text += field;
+            }
             text += '\n';
+            for (unsigned n = 1; text.size() < bytes; ++n) {
+                text += MakeDelimitedRow(n, delimiter);
+                text += '\n';
+            }
+            break;
         }
-        break;
-    case Shape::TabDelimited:
-    case Shape::CommaDelimited: {
-        const char delimiter = shape == Shape::TabDelimited ? '\t' : ',';
-        for (const char* field : {"Name", "Joined", "Amount", "Count", "Balance", "City"}) {
-            if (text.size()) text += delimiter;
-            text += field;
-        }
-        text += '\n';
-        for (unsigned n = 1; text.size() < bytes; ++n) {
-            text += MakeDelimitedRow(n, delimiter);
-            text += '\n';
-        }
-        break;
-    }
-    case Shape::Prose: AppendProse(text, bytes); break;
-    case Shape::OneLongLine: AppendOneLongLine(text, bytes); break;
-    case Shape::ShortLines: AppendShortLines(text, bytes); break;
+        case Shape::Prose: AppendProse(text, bytes); break;
+        case Shape::OneLongLine: AppendOneLongLine(text, bytes); break;
+        case Shape::ShortLines: AppendShortLines(text, bytes); break;
     }
     return text;
 }

@@ -160,24 +160,27 @@ struct ShapeName {
     const char* name;
 };
 
+// clang-format off
 constexpr ShapeName kShapes[] = {
     {Shape::SpaceAligned, "SpaceAligned"}, {Shape::TabDelimited, "TabDelimited"},
     {Shape::CommaDelimited, "CommaDelimited"}, {Shape::Prose, "Prose"},
     {Shape::OneLongLine, "OneLongLine"}, {Shape::ShortLines, "ShortLines"},
     {Shape::Utf8Table, "Utf8Table"},
 };
+// clang-format on
 
 // Every shape at 1, 10 and 50 MB; the 50 MB inputs are converted once.
 [[maybe_unused]] const bool kRegistered = [] {
     for (const ShapeName& shape : kShapes) {
         for (const size_t megabytes : {1u, 10u, 50u}) {
-            const std::string name = std::string("BM_Convert/") + shape.name + "/" + std::to_string(megabytes) + "MB";
+            const std::string name =
+                std::string("BM_Convert/") + shape.name + "/" + std::to_string(megabytes) + "MB";
             const std::string file = std::string(shape.name) + "_" + std::to_string(megabytes) + "mb";
             const size_t bytes = megabytes << 20;
-            auto* bench = benchmark::RegisterBenchmark(
-                name.c_str(), [shape = shape.shape, file, bytes](benchmark::State& state) {
-                    RunConversion(state, shape, file, bytes);
-                });
+            auto* bench = benchmark::RegisterBenchmark(name.c_str(),
+                                                       [shape = shape.shape, file, bytes](benchmark::State& state) {
+                                                           RunConversion(state, shape, file, bytes);
+                                                       });
             bench->Unit(benchmark::kMillisecond);
             if (megabytes == 50) bench->Iterations(1);
         }

@@ -73,8 +73,8 @@ public:
     int preFormatKind = 0;
     int extraWrapWidth = 0;
     TextString taggedText;  // the text before output escaping, in-line tags kept ("unescaped text")
-    TextString plainText;   // working copy for the text tests; in-line tags taken out
-    TextString inputText;   // the text after the reading-time conversion ("original text")
+    TextString plainText;  // working copy for the text tests; in-line tags taken out
+    TextString inputText;  // the text after the reading-time conversion ("original text")
     // The tags read while a tag batch is open and their replacements, in the
     // order they stand in the line.
     bool tagBatchOpen = false;
@@ -135,9 +135,8 @@ public:
     bool CutWrappedPiece(int width, int start, const char* whiteSpace, const char* breakAfter,
                          const char* breakBefore, TextString* out, int* nextStart, int checkDoubleByte,
                          int option) override;
-    int FindBreakPoint(int start, int width, const char* whiteSpace, const char* breakAfter,
-                       const char* breakBefore, int* breakPos, int* insideMarkup, int checkDoubleByte,
-                       int option) override;
+    int FindBreakPoint(int start, int width, const char* whiteSpace, const char* breakAfter, const char* breakBefore,
+                       int* breakPos, int* insideMarkup, int checkDoubleByte, int option) override;
 
     // Reading-time conversion (only while the input is read): Macintosh
     // characters, terminal escapes, then the input text kept (trimmed when
@@ -156,8 +155,8 @@ public:
     // hundreds of thousands of them.
     void BeginTagBatch();
     void EndTagBatch();
-    virtual bool ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set,
-                            TextString& messages, int& level);
+    virtual bool ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set, TextString& messages,
+                            int& level);
 
     // Lists, definitions, rulers, pre-formatted text (src/analysis/lists.cpp).
     // The "previous line" of these tests is GetAnalysisPreviousLine(this)
@@ -203,8 +202,7 @@ public:
     // none), `mayStandHere` false for a line inside running text.  Returns
     // 101-106, 111-114, 151-156, or 0 (a line refused by the numbering
     // checks gets flag 0x800).
-    int CheckNumberedHeading(FC* set, const TextString& words, int wordCount, int underlineStyle,
-                             bool mayStandHere);
+    int CheckNumberedHeading(FC* set, const TextString& words, int wordCount, int underlineStyle, bool mayStandHere);
     // Compares levels 1..deepest+1 with the current numbers (SectionCheckResult).
     // Missing (15) and repeated (14) numbers are reported and give 0.
     int CheckSectionProgression(FC* set, int deepest, bool contentsMode, bool report);

@@ -14,7 +14,9 @@ bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) !=
 
 bool IsSpecialRuleSet(const FC* set) { return set && (set->ruleSetCode == 1 || set->ruleSetCode == 2); }
 
-int CodeLocation(const FC* set) { return (set && set->context) ? set->context->trackers.codeLocation : kNoCodeLocation; }
+int CodeLocation(const FC* set) {
+    return (set && set->context) ? set->context->trackers.codeLocation : kNoCodeLocation;
+}
 
 // The tracker of the current code location.  Outside the three locations
 // (between files) the output tracker stands in, without the program-error

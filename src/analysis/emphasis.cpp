@@ -424,11 +424,8 @@ void StripMarkupChars(FC& set, const TextString& text, TextString& out) {
             copy.ReplaceChar(0, '{', '_', 0);
             copy.ReplaceChar(0, '}', '_', 0);
             break;
-        case kOutputText:
-            copy = text;
-            break;
-        case kOutputPDF:
-            break;
+        case kOutputText: copy = text; break;
+        case kOutputPDF: break;
         default:
             set.ReportMessage("UNSUPPORTED CASE: Output Format in StripMarkupChars", 10);
             copy = text;
@@ -478,14 +475,12 @@ void UnescapeEntities(FC& set, int decode, TextString& text, TextString& out) {
 
 bool IsInContentsRange(FC& /*set*/, int index, int first, int last, int contentsMode) {
     switch (contentsMode) {
-        case 1:
-            return index != 0;
+        case 1: return index != 0;
         case 2:
         case 3:
             if (first < 0 && last < 0) return false;
             return first <= index && (index <= last || last < 0);
-        default:
-            return true;
+        default: return true;
     }
 }
 

@@ -201,8 +201,8 @@ void FrameTextHeaderBody(const TextString& body, int pageWidth, TextString& out)
     size_t start = 0;
     while (true) {
         const size_t feed = text.find('\n', start);
-        const std::string_view line = text.substr(start, feed == std::string_view::npos ? std::string_view::npos
-                                                                                        : feed - start);
+        const std::string_view line =
+            text.substr(start, feed == std::string_view::npos ? std::string_view::npos : feed - start);
         if (start > 0) framed.push_back('\n');
         std::string piece("| ");
         piece.append(line);

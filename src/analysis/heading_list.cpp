@@ -106,7 +106,8 @@ std::string OverlapWords(const TextString& text) {
     for (const char* entity : {"&lt;", "&gt;", "&amp;"}) ReplaceAll(s, entity, "");
     std::string kept;
     for (char c : s)
-        if (IsAsciiAlnum(static_cast<unsigned char>(c)) || c == ' ' || c == '\t') kept.push_back(c == '\t' ? ' ' : c);
+        if (IsAsciiAlnum(static_cast<unsigned char>(c)) || c == ' ' || c == '\t')
+            kept.push_back(c == '\t' ? ' ' : c);
     std::string collapsed;
     for (char c : kept)
         if (!(c == ' ' && !collapsed.empty() && collapsed.back() == ' ')) collapsed.push_back(c);
@@ -211,9 +212,8 @@ void HeadingList::NormaliseText(FC* set, const TextString& text, TextString& out
     out = key;
 }
 
-void HeadingList::FindMatches(FC* set, int level, int keyKind, const TextString& key,
-                              const SourcePosition& position, int from, int to, int* firstNear, int* lastFar,
-                              int* count) const {
+void HeadingList::FindMatches(FC* set, int level, int keyKind, const TextString& key, const SourcePosition& position,
+                              int from, int to, int* firstNear, int* lastFar, int* count) const {
     if (firstNear) *firstNear = -1;
     if (lastFar) *lastFar = -1;
     if (count) *count = 0;

@@ -18,24 +18,24 @@ class FC;
 class HeadingListEntry {
 public:
     int lineType = kLineNotAnalysed;
-    TextString text;                // the heading line's text, blanks collapsed and trimmed
-    TextString title;               // the title text, blanks collapsed and trimmed
+    TextString text;  // the heading line's text, blanks collapsed and trimmed
+    TextString title;  // the title text, blanks collapsed and trimmed
     TextString titleWithoutNumber;  // the title; for numbered headings without its first word
-    TextString anchorStem;          // with "_" and the duplicate count when duplicates were found
+    TextString anchorStem;  // with "_" and the duplicate count when duplicates were found
     // Matching keys (HeadingList::NormaliseText).
     TextString normalisedText;
     TextString normalisedTitle;
     TextString normalisedTitleWithoutNumber;
     TextString normalisedAnchorStem;
     TextString normalisedPlainText;  // the text without markup
-    TextString number;        // the title's first word as a section reference
+    TextString number;  // the title's first word as a section reference
     TextString secondNumber;  // the title's second word as a section reference
-    TextString fileName;      // the output file (composition unit) the heading is written to
-    TextString unitName;      // the composition unit
+    TextString fileName;  // the output file (composition unit) the heading is written to
+    TextString unitName;  // the composition unit
     TextString extra1, extra2, extra3;  // three texts given by the caller, kept unchanged
     SourcePosition position;
     int mark = 0;  // set once the heading's anchor has been written
-    int id = 0;    // 1-based: the list's count after the entry was appended
+    int id = 0;  // 1-based: the list's count after the entry was appended
     int duplicates = 0;
 
     // "toc_" + anchor stem + "_" + id.
@@ -55,7 +55,7 @@ public:
 
 class HeadingList {
 public:
-    int lowestLevel = -1;   // lowest and highest heading level seen; -1 while none
+    int lowestLevel = -1;  // lowest and highest heading level seen; -1 while none
     int highestLevel = -1;
 
     HeadingList() = default;
@@ -84,8 +84,8 @@ public:
     // match, `lastFar` the last far one (more than 6 lines from the position
     // in the same unit, when the position's line is above 0), `count` the
     // number of matches; -1, -1 and 0 when none.
-    void FindMatches(FC* set, int level, int keyKind, const TextString& key, const SourcePosition& position, int from,
-                     int to, int* firstNear, int* lastFar, int* count) const;
+    void FindMatches(FC* set, int level, int keyKind, const TextString& key, const SourcePosition& position,
+                     int from, int to, int* firstNear, int* lastFar, int* count) const;
 
     // The last entry of the position's unit at or before its line; -1 and
     // null when none.

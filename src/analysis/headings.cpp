@@ -30,8 +30,8 @@ bool FirstWordHoldsDigit(const char* bytes, int i, int n) {
     const __m128i belowZero = _mm_set1_epi8('0' - 1), aboveNine = _mm_set1_epi8('9' + 1);
     for (; i + 16 <= n; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        const unsigned ends = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab))));
+        const unsigned ends =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab))));
         // Signed compares: bytes from 128 up are negative, below '0'.
         const unsigned digits = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(v, belowZero), _mm_cmplt_epi8(v, aboveNine))));
@@ -70,9 +70,7 @@ bool IsRtfOutput(const Context& context) { return context.documentState.rtfOutpu
 
 bool IsSkippedType(int type) { return type == 1 || type == -4 || type == -2 || type == -1; }
 
-AnalysedLine* PreviousOf(const TextLine* line) {
-    return line ? AsAnalysedLine(line->previous) : nullptr;
-}
+AnalysedLine* PreviousOf(const TextLine* line) { return line ? AsAnalysedLine(line->previous) : nullptr; }
 
 void Tell(FC* set, AnalysedLine& line, const TextString& text, int level) {
     if (set && set->context) line.LineMessage(*set->context, text, level);
@@ -283,8 +281,7 @@ bool ShouldBreakBeforeHeading(int lineType, FC* set, AnalysedLine* line, int& ch
     FirstWord(*line, 0, word, &end);
     chapter = ParseSectionField(word.buffer, '.');
     if (chapter == -1 && level >= 1 && level <= 6 &&
-        (set->headingLevels[static_cast<size_t>(level - 1)].hasPrefix ||
-         set->IsOn(Pol::ExpectSecondWordHeadings))) {
+        (set->headingLevels[static_cast<size_t>(level - 1)].hasPrefix || set->IsOn(Pol::ExpectSecondWordHeadings))) {
         FirstWord(*line, end, word);
         chapter = ParseSectionField(word.buffer, '.');
     }
@@ -298,8 +295,7 @@ bool ShouldBreakBeforeHeading(int lineType, FC* set, AnalysedLine* line, int& ch
     }
     const bool underlinedKind = (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
                                 lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading;
-    if (underlinedKind && set->IsOn(Pol::ExpectNumberedHeadings) && !windowsHelp && line->counter == 0)
-        return false;
+    if (underlinedKind && set->IsOn(Pol::ExpectNumberedHeadings) && !windowsHelp && line->counter == 0) return false;
     return record();
 }
 
@@ -435,7 +431,8 @@ int AnalysedLine::CheckChapterSpacing(FC* set, int deepest, bool contentsMode, b
     }
     if (report && result == kChaptersConsecutive)
         Tell(set, *this, "INFO: Ignoring \"heading\" (\"chapters\" too close (consectutive): ", 3);
-    if (report && result == kChaptersTooClose) Tell(set, *this, "INFO: Ignoring \"heading\" (chapters too close) ", 10);
+    if (report && result == kChaptersTooClose)
+        Tell(set, *this, "INFO: Ignoring \"heading\" (chapters too close) ", 10);
     return result;
 }
 
@@ -495,12 +492,8 @@ int AnalysedLine::CheckContentsState(FC* set, int deepest, bool contentsMode, in
 
     if (report && decided) {
         switch (result) {
-            case kContentsEndsAtSectionOne:
-                Tell(set, *this, "INFO: End Contents at section 1", 3);
-                break;
-            case kContentsNotExpected:
-                Tell(set, *this, "INFO: End Contents (contents not expected)", 1);
-                break;
+            case kContentsEndsAtSectionOne: Tell(set, *this, "INFO: End Contents at section 1", 3); break;
+            case kContentsNotExpected: Tell(set, *this, "INFO: End Contents (contents not expected)", 1); break;
             case kContentsNumberTooSmall:
                 Tell(set, *this,
                      "INFO: Ignoring \"heading\" (chapter number too small): " +
@@ -519,8 +512,7 @@ int AnalysedLine::CheckContentsState(FC* set, int deepest, bool contentsMode, in
                 Tell(set, *this, message, 3);
                 break;
             }
-            default:
-                break;
+            default: break;
         }
     }
     return result;
@@ -559,8 +551,7 @@ int AnalysedLine::CheckNumberedHeading(FC* set, const TextString& words, int, in
     char separator = '.';
     StripNumberDecoration(set, word, separator, 0);
     int deepest = -1;
-    if (!ParseSectionNumber(set, word, separator, state.current.data(), state.lowest.data(), sectionLevels,
-                            deepest))
+    if (!ParseSectionNumber(set, word, separator, state.current.data(), state.lowest.data(), sectionLevels, deepest))
         return 0;
     if (deepest < 0 || deepest > 5 || sectionLevels[static_cast<size_t>(deepest)] < 0) return 0;
     if (set->recognisedHeadings > 0 && deepest >= set->recognisedHeadings) return 0;

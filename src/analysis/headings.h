@@ -26,33 +26,33 @@ enum SectionCheckResult : int {
     kSectionChangeTooLarge = 1,
     kSectionChangeTooSmall = 2,
     kSectionFirstSubNumberTooLarge = 3,  // "4.2" straight after "3"
-    kChaptersConsecutive = 4,            // two chapter numbers with only blank lines between
-    kChaptersTooClose = 5,               // fewer than "Min chapter size" lines since the last chapter
+    kChaptersConsecutive = 4,  // two chapter numbers with only blank lines between
+    kChaptersTooClose = 5,  // fewer than "Min chapter size" lines since the last chapter
     kChapterNumberTooSmall = 11,
     kChapterNumberTooLarge = 12,
-    kSectionRepeated = 14,               // reported, then accepted
-    kSectionMissingNumber = 15,          // reported, then accepted
+    kSectionRepeated = 14,  // reported, then accepted
+    kSectionMissingNumber = 15,  // reported, then accepted
 };
 
 // States of the contents check (AnalysedLine::CheckContentsState).  0, 6,
 // 7, 9 and 10 accept the line; 2, 3, 11, 12 and 13 refuse it.
 enum ContentsCheckState : int {
-    kContentsStarts = 6,           // the contents list becomes active
-    kContentsEndsAtFirst = 7,      // a first number again: the list has ended
-    kContentsEndsAtSectionOne = 9, // section 1 after a later number in contents mode
-    kContentsNotExpected = 10,     // ends (or never starts) the list
+    kContentsStarts = 6,  // the contents list becomes active
+    kContentsEndsAtFirst = 7,  // a first number again: the list has ended
+    kContentsEndsAtSectionOne = 9,  // section 1 after a later number in contents mode
+    kContentsNotExpected = 10,  // ends (or never starts) the list
     kContentsNumberTooSmall = 11,
     kContentsNumberTooLarge = 12,
-    kContentsRejectFirst = 13,     // not a plausible first number
+    kContentsRejectFirst = 13,  // not a plausible first number
 };
 
 // How a line's section number compares with the current numbering, levels
 // 1..deepest+1.
 struct SectionComparison {
-    bool fresh = false;           // no current number at any of these levels
+    bool fresh = false;  // no current number at any of these levels
     bool plausibleFirst = false;  // level 1 at most "First Section Number", deeper levels at most 1
-    bool parentsEqual = false;    // every level above the deepest equals the current number
-    bool withinLowest = false;    // no level above the lowest number seen there (an unset lowest limits nothing)
+    bool parentsEqual = false;  // every level above the deepest equals the current number
+    bool withinLowest = false;  // no level above the lowest number seen there (an unset lowest limits nothing)
     bool startsSequence = false;  // could open a numbering: see CompareSectionNumbers
 };
 

@@ -23,6 +23,7 @@ namespace {
 // "!NAME!" occurs in the text.
 const std::string& LiveTagNames() {
     static const std::string names = [] {
+        // clang-format off
         static const char* const kNames[] = {
             "BEGIN_USER_TABLE", "BR",          "CHANGE_INDENT", "COLOR",          "COLOUR",
             "DEFINE_VARIABLE",  "EMBED_BLOCK", "ENTITY",        "END_HEADING",    "FILENAME",
@@ -34,6 +35,7 @@ const std::string& LiveTagNames() {
             "SHORTCUT_ICON",    "SPACES",      "SOURCE_FILE",   "STUB_INDENT",    "STYLE",
             "SUPER",            "SUB",         "TABLE_LAYOUT",  "TEXT",           "TIMESTAMP",
             "VARIABLE",         "VERSION"};
+        // clang-format on
         std::string text = "!";
         for (const char* name : kNames) {
             text += name;
@@ -224,7 +226,8 @@ bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
     if (tagName && *tagName) text.Replace(tagName, "", 1, 0);
     text.CollapseBlanks();
     const TextString& prefix = policies.GetText(Pol::DirectiveDelimiter);
-    if (!prefix.IsEmpty() && text.StartsWith(prefix.buffer, 0)) text.SubString(prefix.length, text.length - prefix.length);
+    if (!prefix.IsEmpty() && text.StartsWith(prefix.buffer, 0))
+        text.SubString(prefix.length, text.length - prefix.length);
 
     TextString split;
     if (!SplitAtSeparators(&text, ", ", 1, &split)) {
@@ -283,8 +286,7 @@ TextString RawTagArgumentText(const FC& set, const TextString& tag, const TextSt
 // ---------------------------------------------------------------------------
 // Argument readers
 
-bool GetTagAlignment(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault,
-                     int defaultValue) {
+bool GetTagAlignment(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault, int defaultValue) {
     return GetTagCode(policies, arguments, n, out, hasDefault, defaultValue, "LCRJ", "alignment");
 }
 
@@ -305,8 +307,7 @@ bool TryGetTagVerticalAlignment(FC& policies, const TextString& arguments, int n
     return GetTagVerticalAlignment(policies, arguments, n, out, false, 0);
 }
 
-bool GetTagListStyle(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault,
-                     int defaultValue) {
+bool GetTagListStyle(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault, int defaultValue) {
     return GetTagCode(policies, arguments, n, out, hasDefault, defaultValue, "BP", "list style");
 }
 
@@ -314,8 +315,7 @@ bool GetTagListStyleOrDefault(FC& policies, const TextString& arguments, int n, 
     return GetTagListStyle(policies, arguments, n, out, true, defaultValue);
 }
 
-bool GetTagInteger(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault,
-                   int defaultValue) {
+bool GetTagInteger(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault, int defaultValue) {
     const TextString argument = ArgumentValue(policies, arguments, n);
     int value = -1;
     // ToInteger refuses values outside the range of int.
@@ -405,7 +405,7 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
     TextString result;
     int kept = 0;
     int position = 0;  // where the search goes on
-    int copied = 0;    // the text before this is in the result
+    int copied = 0;  // the text before this is in the result
     int start = -1, end = -1;
     bool startFound = true;
     while (position < work.length) {
@@ -499,7 +499,8 @@ bool ParsePageScope(FC& policies, TextString& words, SourcePosition& from, int& 
                 if (word == "FROM_LAST_FOLIO") {
                     int index = -1;
                     const TagEntry* last = nullptr;
-                    if (context && context->documentState.tags.FindPrevious(TextString("FOLIO"), from, &index, false))
+                    if (context &&
+                        context->documentState.tags.FindPrevious(TextString("FOLIO"), from, &index, false))
                         last = context->documentState.tags.GetAt(index);
                     from = last ? last->position : SourcePosition(0, 1);
                 }
@@ -522,8 +523,8 @@ bool ParsePageScope(FC& policies, TextString& words, SourcePosition& from, int& 
 // ---------------------------------------------------------------------------
 // Tags in heading texts
 
-int ConvertTaggedTextRule(PatternList* list, PatternRule*, PatternMatch* match, CharBuffer* working,
-                          int* position, void* userData) {
+int ConvertTaggedTextRule(PatternList* list, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
+                          void* userData) {
     FC* policies = static_cast<FC*>(userData);
     TextString tag;
     if (!policies || !list || !PatternList::GetMatchText(match, working, &tag)) return kPatternNoChange;

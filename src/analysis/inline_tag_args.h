@@ -62,8 +62,7 @@ TextString RawTagArgumentText(const FC& set, const TextString& tag, const TextSt
 // Alignment codes: first letter L, C, R, J (either case) give 1-4.  Another
 // letter reports "TAG ERROR: Bad alignment code '<value>' " (with "using
 // default value instead" when a default is given) at level 10.
-bool GetTagAlignment(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault,
-                     int defaultValue);
+bool GetTagAlignment(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault, int defaultValue);
 bool GetTagAlignmentOrDefault(FC& policies, const TextString& arguments, int n, int& out, int defaultValue);
 bool TryGetTagAlignment(FC& policies, const TextString& arguments, int n, int& out);
 
@@ -75,19 +74,16 @@ bool TryGetTagVerticalAlignment(FC& policies, const TextString& arguments, int n
 
 // List style codes: B, P give 1, 2; "TAG ERROR: Bad list style code ..."
 // otherwise.
-bool GetTagListStyle(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault,
-                     int defaultValue);
+bool GetTagListStyle(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault, int defaultValue);
 bool GetTagListStyleOrDefault(FC& policies, const TextString& arguments, int n, int& out, int defaultValue);
 
 // Integer arguments: a decimal integer within the range of int.
-bool GetTagInteger(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault,
-                   int defaultValue);
+bool GetTagInteger(FC& policies, const TextString& arguments, int n, int& out, bool hasDefault, int defaultValue);
 bool TryGetTagInteger(FC& policies, const TextString& arguments, int n, int& out);
 bool GetTagIntegerOrDefault(FC& policies, const TextString& arguments, int n, int& out, int defaultValue);
 
 // Real arguments: a decimal number with at most one point and a finite value.
-bool GetTagReal(FC& policies, const TextString& arguments, int n, double& out, bool hasDefault,
-                double defaultValue);
+bool GetTagReal(FC& policies, const TextString& arguments, int n, double& out, bool hasDefault, double defaultValue);
 bool GetTagRealOrDefault(FC& policies, const TextString& arguments, int n, double& out, double defaultValue);
 
 // Text arguments: the argument as normalised (outer blanks trimmed, an

@@ -23,7 +23,6 @@
 
 namespace {
 
-
 void SendLineMessage(FC& set, AnalysedLine& line, const TextString& text, int level) {
     if (set.context)
         line.LineMessage(*set.context, text, level);
@@ -62,8 +61,8 @@ Stretch FindStretch(const TextString& text, int from, const char* open, const ch
 
 // The link forms whose presence marks a line as holding a link; the first
 // five also keep its line break under "Add <BR> to lines with URLs".
-constexpr const char* kLinkForms[] = {"HREF=\"http:", "HREF=\"https:", "HREF=\"ftp:",
-                                      "HREF=\"news:", "HREF=\"snews:", "HREF=\"mailto:"};
+constexpr const char* kLinkForms[] = {
+    "HREF=\"http:", "HREF=\"https:", "HREF=\"ftp:", "HREF=\"news:", "HREF=\"snews:", "HREF=\"mailto:"};
 
 // The numbers of a normalised section reference ("2.10" gives 2 and 10);
 // false when there are more than six or one does not read.
@@ -226,7 +225,8 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     if (trim) Trim(0, " ");
     // A line that ends in an RTF field gets a blank, so that the text of the
     // next line does not run into the field.
-    if (format == kOutputRTF && length > 3 && view().substr(static_cast<size_t>(length - 3)) == "}}}") AppendChar(' ');
+    if (format == kOutputRTF && length > 3 && view().substr(static_cast<size_t>(length - 3)) == "}}}")
+        AppendChar(' ');
 }
 
 // ---------------------------------------------------------------------------
@@ -261,7 +261,8 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
         return (html && markupPresent) ? FindStretch(*this, from, "<", ">", 1, 1) : Stretch{};
     };
     auto findLink = [&](int from) {
-        if (format == kOutputHTML) return markupPresent ? FindStretch(*this, from, "<A HREF", "</A>", 1, 0) : Stretch{};
+        if (format == kOutputHTML)
+            return markupPresent ? FindStretch(*this, from, "<A HREF", "</A>", 1, 0) : Stretch{};
         if (format == kOutputRTF) return FindStretch(*this, from, "{\\field{", "}}}", 2, 1);
         return Stretch{};
     };
@@ -420,7 +421,9 @@ void AnalysedLine::ConvertReferences(FC& set) {
 
     const TextString& startDelimiter = set.GetText(Pol::StartTagDelimiter);
     const TextString& endDelimiter = set.GetText(Pol::EndTagDelimiter);
-    auto findTag = [&](int from) { return FindStretch(*this, from, startDelimiter.buffer, endDelimiter.buffer, 1, 1); };
+    auto findTag = [&](int from) {
+        return FindStretch(*this, from, startDelimiter.buffer, endDelimiter.buffer, 1, 1);
+    };
     Stretch tag = findTag(0);
 
     const int leastLevels = set.GetInt(Pol::CrossRefsAtLevel);
@@ -453,8 +456,8 @@ void AnalysedLine::ConvertReferences(FC& set) {
         };
         std::array<int, 6> numbers{};
         int count = 0;
-        reference = reference && seen(depth) && ReadSectionNumbers(normalised, numbers, count) &&
-                    count == separators + 1;
+        reference =
+            reference && seen(depth) && ReadSectionNumbers(normalised, numbers, count) && count == separators + 1;
         for (int level = 0; reference && level < count; ++level) {
             const auto index = static_cast<size_t>(level);
             reference = seen(level) && numbers[index] >= numbering.lowest[index] &&
@@ -497,9 +500,7 @@ void AnalysedLine::ConvertReferences(FC& set) {
                 else
                     RTF_FormatHyperlinkField(&set, 1, anchor, core, link);
                 break;
-            default:
-                position += wordLength;
-                continue;
+            default: position += wordLength; continue;
         }
         int at = -1;
         if (!Find(position, core.buffer, &at, 1)) {

@@ -17,7 +17,6 @@
 
 namespace {
 
-
 // The context when the input is being read, else null.
 Context* ReadingContext(FC* set) {
     Context* context = set ? set->context : nullptr;
@@ -78,11 +77,8 @@ void ConvertReadLine(AnalysedLine& line, FC* set, const Context& context, int sk
             if (found & kHighBytes) HTML_MapPunctuation(set, line);
             break;
         case kOutputRTF:
-        case kOutputPDF:
-            break;
-        default:
-            set->ReportMessage("UNSUPPORTED CASE: Output Format in ConvertLine (1)", 10);
-            break;
+        case kOutputPDF: break;
+        default: set->ReportMessage("UNSUPPORTED CASE: Output Format in ConvertLine (1)", 10); break;
     }
 
     if ((found & kEscapeByte) || GetLineAcceptanceState().lineDrawingState == 1) line.StripTerminalEscapes(set);
@@ -105,7 +101,6 @@ void ConvertReadLine(AnalysedLine& line, FC* set, const Context& context, int sk
     const int end = WordEnd(line.inputText.buffer, start, line.inputText.length);
     if (end > start) line.firstWordLength = end - start;
 }
-
 
 }  // namespace
 
@@ -141,15 +136,10 @@ void AnalysedLine::TidyLine(FC* set) {
                 foundValid = false;
             }
             break;
-        case kOutputRTF:
-            RTF_EscapeText(set, *this);
-            break;
+        case kOutputRTF: RTF_EscapeText(set, *this); break;
         case kOutputText:
-        case kOutputPDF:
-            break;
-        default:
-            LineMessage(*context, TextString("UNSUPPORTED CASE: Output Format in TidyLine"), 10);
-            break;
+        case kOutputPDF: break;
+        default: LineMessage(*context, TextString("UNSUPPORTED CASE: Output Format in TidyLine"), 10); break;
     }
 
     // Escaping changes the length; trailing blanks still do not count.

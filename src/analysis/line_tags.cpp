@@ -79,8 +79,7 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
     // line itself, without a message.
     int replace = 0;
     TextString replacement;
-    const bool executed =
-        ExecuteInlineTag(mode, this, tag, name, arguments, document, &set, &replace, &replacement);
+    const bool executed = ExecuteInlineTag(mode, this, tag, name, arguments, document, &set, &replace, &replacement);
     if (!executed) ProcessInLineTag(tag, set);
 
     // A blank line that held an executed tag now holds text.

@@ -43,7 +43,9 @@ int& BlockDefinitionState(Tracker& tracker) { return tracker.int2; }
 // Every way out of the line analysis leaves the code location at 0.
 class CodeLocationGuard {
 public:
-    explicit CodeLocationGuard(Context& context) : context(context) { context.trackers.codeLocation = kAnalysingLines; }
+    explicit CodeLocationGuard(Context& context) : context(context) {
+        context.trackers.codeLocation = kAnalysingLines;
+    }
     ~CodeLocationGuard() { context.trackers.codeLocation = kNoCodeLocation; }
     CodeLocationGuard(const CodeLocationGuard&) = delete;
     CodeLocationGuard& operator=(const CodeLocationGuard&) = delete;
@@ -53,7 +55,6 @@ private:
 };
 
 AnalysedLine* AsAnalysed(TextLine* line) { return AsAnalysedLine(line); }
-
 
 // True when the text holds nothing but blanks and tabs.
 bool IsBlankText(const TextString& text) {
@@ -168,9 +169,8 @@ bool WordHoldsDigit(std::string_view word, const char* textEnd) {
     if (word.size() <= 16 && textEnd - word.data() >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(word.data()));
         // Signed compares: bytes from 128 up are negative, below '0'.
-        const unsigned digits = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
-                                            _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)))));
+        const unsigned digits = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)), _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)))));
         return (digits & ((1u << word.size()) - 1)) != 0;
     }
 #endif
@@ -284,6 +284,7 @@ void CheckUserTableIndent(FC& set, const AnalysedLine& line, Tracker& tracker) {
 
 namespace {
 
+// clang-format off
 const char* const kMailHeaderNames[] = {
     "Abuse-Reports-To", "Also-Control", "Alternate-Recipient", "Apparently-To", "Approved", "Approved-By",
     "Article-Names", "Article-Updates", "Autoforwarded", "Auto-Forwarded", "bcc", "Cache-Post-Path", "cc",
@@ -325,6 +326,7 @@ const char* const kMailHeaderNames[] = {
     "X-Precedence-ref", "X-Precedence", "X-NEWS", "X-Received", "X-Sender", "X-To", "X-Unsent", "X-VMS-To",
     "Message", "Messages",
 };
+// clang-format on
 
 // The header names as one text, "|" before each and "|" after the last,
 // built on first use.
@@ -404,7 +406,8 @@ void AnalysedLine::CheckCentring(FC* set) {
         MeasureLine(*following, leading, core);
         if (CentringBalance(leading, core, width) >= tolerance) {
             SetFlag(kFlagCentred, false);
-            if (AnalysedLine* previousLine = GetAnalysisPreviousLine(this)) previousLine->SetFlag(kFlagCentred, false);
+            if (AnalysedLine* previousLine = GetAnalysisPreviousLine(this))
+                previousLine->SetFlag(kFlagCentred, false);
             return;
         }
     }
@@ -499,10 +502,8 @@ bool TypeBlockDefinitionLine(FC& set, AnalysedLine& line, Tracker& tracker) {
             return true;
         case kStatementResetBlock:
         case kStatementResetHTMLFragment:
-        case kStatementResetTextFragment:
-            return true;
-        default:
-            break;
+        case kStatementResetTextFragment: return true;
+        default: break;
     }
     if (BlockDefinitionState(tracker)) {
         line.lineType = kLineConsumed;
@@ -800,7 +801,8 @@ void MarkParagraphsAndLineBreaks(FC& set, AnalysedLine& line) {
     const int lineType = line.lineType;
     if (set.IsOn(Pol::TreatEachLineAsParagraph) &&
         (lineType == kLineText || lineType == kLineDefinitionTerm || lineType == kLineHangingContinuation ||
-         lineType == kLineListContinuation || lineType == kLineDefinition || lineType == kLineDefinitionContinuation))
+         lineType == kLineListContinuation || lineType == kLineDefinition ||
+         lineType == kLineDefinitionContinuation))
         line.lineType = kLineParagraphStart;
 
     if (line.lineType == kLineText && set.IsOn(Pol::PreserveLineStructure)) line.SetFlag(kFlagKeepLineBreak, true);
@@ -833,8 +835,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     MarkHeadingTag(*set, *this, tracker);
 
-    if (position.line < 1)
-        LineMessage(*context, TextString("PROGRAM ERROR: Invalid Source line Number!!"), 10);
+    if (position.line < 1) LineMessage(*context, TextString("PROGRAM ERROR: Invalid Source line Number!!"), 10);
 
     WorkingText workingText(*this);
     TextString& working = workingText.Text();
@@ -858,8 +859,9 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     // Numbered headings: a level-1 number inside running text does not make
     // a heading.
-    const bool mayStandHere = !(previousSummary.lineType == kLineText && beforePreviousSummary.lineType == kLineText &&
-                                set->IsOn(Pol::ExpectBlankLinesBetweenParas));
+    const bool mayStandHere =
+        !(previousSummary.lineType == kLineText && beforePreviousSummary.lineType == kLineText &&
+          set->IsOn(Pol::ExpectBlankLinesBetweenParas));
     const int candidate = FindNumberedHeading(*set, *this, working, words, mayStandHere);
 
     if (candidate == 0 && (lineType == kLineText || lineType == kLineParagraphStart)) {

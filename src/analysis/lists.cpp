@@ -110,7 +110,8 @@ TextString Trimmed(const TextString& text, bool bothEnds) {
 // Trimmed(text, false) holds, read in place.
 std::string_view TrimmedFront(const TextString& text) {
     const int start = CountLeadingWhiteSpace(text);
-    return std::string_view(text.buffer + start, strnlen(text.buffer + start, static_cast<size_t>(text.length - start)));
+    return std::string_view(text.buffer + start,
+                            strnlen(text.buffer + start, static_cast<size_t>(text.length - start)));
 }
 
 // A line whose first word is a single bullet character ("*", "-", "o" is
@@ -212,8 +213,8 @@ int AnalysedLine::CheckBulletLine(FC* set) {
         if (work.starts_with("o ")) return 210;
         const int own = std::min(set->bulletCount, static_cast<int>(set->bulletChars.size()));
         for (int i = 0; i < own; ++i)
-            if (work.size() >= 2 && static_cast<unsigned char>(work[0]) == set->bulletChars[static_cast<size_t>(i)] &&
-                work[1] == ' ')
+            if (work.size() >= 2 &&
+                static_cast<unsigned char>(work[0]) == set->bulletChars[static_cast<size_t>(i)] && work[1] == ' ')
                 return 210;
     }
 
@@ -221,9 +222,10 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     // line, in a line that holds some letter or digit.
     if ((work.size() == 1 || IsBlankOrTab(work[1])) && set->IsBulletChar(work[0])) {
         const char c = work[0];
-        const bool alphanumeric =
-            std::any_of(work.begin(), work.end(), [](char k) { return IsAsciiAlnum(static_cast<unsigned char>(k)); });
-        if ((c == '-' || std::count(work.begin(), work.end(), c) == 1) && alphanumeric) return bulletsAllowed ? 210 : 0;
+        const bool alphanumeric = std::any_of(work.begin(), work.end(),
+                                              [](char k) { return IsAsciiAlnum(static_cast<unsigned char>(k)); });
+        if ((c == '-' || std::count(work.begin(), work.end(), c) == 1) && alphanumeric)
+            return bulletsAllowed ? 210 : 0;
     }
 
     // Numbered, alphabetic and roman items, read from a copy of the line
@@ -414,7 +416,8 @@ int AnalysedLine::CheckRulerLine(FC* set) {
     const int lineLength = TrimmedLength(*this);
     const int inputLength = LengthWithoutTrailingWhiteSpace(inputText);
     auto coversLine = [&](int n) {
-        return n > 0 && (n == lineLength || n == lineLength - blanks || n == inputLength || n == inputLength - blanks);
+        return n > 0 &&
+               (n == lineLength || n == lineLength - blanks || n == inputLength || n == inputLength - blanks);
     };
     if (!ruler.Find(0, "- ", nullptr, 1) && !(ruler.length > 2 && coversLine(ruler.length))) return kLineNotAnalysed;
 
@@ -606,8 +609,8 @@ void AnalysedLine::CheckShortPreviousLine(FC* set) {
 namespace {
 
 struct LineShape {
-    int bars = 0;       // '|', runs of '+', repeated '-', '=' or '|'
-    int runs[7] = {};   // runs[k]: runs of at least k blanks (k = 2..6)
+    int bars = 0;  // '|', runs of '+', repeated '-', '=' or '|'
+    int runs[7] = {};  // runs[k]: runs of at least k blanks (k = 2..6)
     // Whether the longest run of blanks has at least k blanks (k = 2..6).
     bool LongestAtLeast(int k) const { return runs[k] > 0; }
 };
@@ -750,8 +753,8 @@ bool HoldsRunOfThreeBlanks(const TextString& text) {
             v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tail));
         }
         unsigned blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))) >> skip;
-        const unsigned zeros = (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nul))) >> skip) &
-                               ((1u << m) - 1);
+        const unsigned zeros =
+            (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nul))) >> skip) & ((1u << m) - 1);
         if (zeros) blanks &= (1u << __builtin_ctz(zeros)) - 1;  // a NUL ends the text
         const unsigned oneBefore = (blanks << 1) | (previous >> 15);
         const unsigned twoBefore = (blanks << 2) | (previous >> 14);

@@ -42,16 +42,16 @@ struct LineSummary {
     int trimmedLength = -1;
     int inputTrimmedLength = -1;  // the input text without trailing blanks
     int plainLength = -1;
-    bool centred = false;         // flag 0x8
-    bool preformatted = false;    // flag 0x20
-    bool notAnalysed = false;     // flag 0x1000
-    bool isHeading = false;       // 101-106, 111-116, 120, 121, 131-136
-    bool isListItem = false;      // 210-216, 219
-    bool isListBlank = false;     // 217, 218
+    bool centred = false;  // flag 0x8
+    bool preformatted = false;  // flag 0x20
+    bool notAnalysed = false;  // flag 0x1000
+    bool isHeading = false;  // 101-106, 111-116, 120, 121, 131-136
+    bool isListItem = false;  // 210-216, 219
+    bool isListBlank = false;  // 217, 218
     bool isListBoundary = false;  // 1004, 1006, and 1005 while a list item is open
-    bool isShort = false;         // flag 0x80
-    bool isHeaderLine = false;    // flag 0x40
-    bool isBarLine = false;       // flag 0x200
+    bool isShort = false;  // flag 0x80
+    bool isHeaderLine = false;  // flag 0x40
+    bool isBarLine = false;  // flag 0x200
     int mark = 0;
 };
 

@@ -32,8 +32,8 @@ int TextEndAndPunctuation(const char* bytes, int n, bool& punctuation) {
     // The masks of sixteen bytes; true when the text ends among them.
     auto block = [&](const __m128i v, unsigned valid, int at, int& end) {
         const unsigned zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nul))) & valid;
-        unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, equals)), _mm_cmpeq_epi8(v, slash))));
+        unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, equals)), _mm_cmpeq_epi8(v, slash))));
         hits &= valid;
         if (zeros) {
             const int first = __builtin_ctz(zeros);
@@ -394,7 +394,8 @@ bool IsCodeLine(std::string_view line, int extended) {
 
 bool IsTaggedType(FC* set, int lineType) {
     if (lineType < kStatementFirst) return false;
-    if (lineType > kStatementLast && set) set->ReportMessage("UNSUPPORTED CASE: Probably tagged type in IsTaggedType", 10);
+    if (lineType > kStatementLast && set)
+        set->ReportMessage("UNSUPPORTED CASE: Probably tagged type in IsTaggedType", 10);
     return true;
 }
 
@@ -431,10 +432,10 @@ namespace {
 // number, the number, after it), looked up in tables made once for each
 // rule set kind.
 enum : unsigned char {
-    kBeforeDigit = 1,     // before the number: the first digit ends the part
+    kBeforeDigit = 1,  // before the number: the first digit ends the part
     kBeforeCurrency = 2,  // before the number: a currency sign
-    kBeforeCounts = 4,    // before the number: counts as numeric
-    kAfterCounts = 8,     // after the number: counts as numeric
+    kBeforeCounts = 4,  // before the number: counts as numeric
+    kAfterCounts = 8,  // after the number: counts as numeric
 };
 enum : unsigned char { kInEnd, kInNumeric, kInCurrency, kInSlash, kInColon };
 

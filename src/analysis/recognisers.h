@@ -33,12 +33,12 @@ bool IsTopLevelDomainLabel(const char* label, int length);
 // Modes of IsDomainName (the address kind the caller is tidying).  Modes 0-2
 // allow a user part ("user@host") in front of the host.
 enum DomainMode : int {
-    kDomainWeb = 0,     // www and http
+    kDomainWeb = 0,  // www and http
     kDomainHttps = 1,
     kDomainFtp = 2,
     kDomainGopher = 3,
     kDomainTelnet = 4,
-    kDomainEmail = 6,   // the domain of an e-mail address
+    kDomainEmail = 6,  // the domain of an e-mail address
 };
 
 // True when the word (its first `length` bytes) names a host: a name ending

@@ -41,9 +41,8 @@ bool StartsWithNoCase(string_view text, string_view prefix) {
 }
 
 bool EndsWithNoCase(string_view text, string_view suffix) {
-    return text.size() >= suffix.size() &&
-           CompareTextN(text.data() + text.size() - suffix.size(), suffix.data(), static_cast<int>(suffix.size()),
-                        1) == 0;
+    return text.size() >= suffix.size() && CompareTextN(text.data() + text.size() - suffix.size(), suffix.data(),
+                                                        static_cast<int>(suffix.size()), 1) == 0;
 }
 
 // Position of `part` in `text`, letters compared without regard to case.
@@ -84,10 +83,12 @@ bool HasLowerCaseLetter(string_view word) {
 
 // The file extensions whose start tells where the path of a web address
 // ends; each is matched as a prefix, so ".htm" finds ".html" too.
+// clang-format off
 constexpr const char* kKnownExtensions[] = {
     ".htm", ".jhtm", ".shtm", ".xml", ".dtd", ".xsd", ".txt", ".doc", ".pdf", ".rtf", ".wpd", ".js",  ".css", ".gz",
     ".exe", ".tar",  ".zip",  ".gzip", ".au", ".mid", ".avi", ".swf", ".wav", ".ram", ".gif", ".mpg", ".mpeg",
     ".mov", ".jpg",  ".bmp",  ".mng", ".png", ".jng", ".jpeg", ".mv", ".asp", ".cfm", ".php", ".stm"};
+// clang-format on
 
 // The last position at which a known file extension begins; npos when none.
 size_t LastExtensionStart(string_view word) {
@@ -272,7 +273,8 @@ int SplitURLWord(int kind, const TextString& word, TextString& core, int html) {
     string_view found(text.data() + b, e - b);
 
     // A scheme word on its own is no address.
-    if ((StartsWithNoCase(found, "ftp") && found.size() <= 7) || (StartsWithNoCase(found, "http") && found.size() <= 8) ||
+    if ((StartsWithNoCase(found, "ftp") && found.size() <= 7) ||
+        (StartsWithNoCase(found, "http") && found.size() <= 8) ||
         ((StartsWithNoCase(found, "gopher") || StartsWithNoCase(found, "telnet") ||
           StartsWithNoCase(found, "mailto")) &&
          found.size() <= 10))
@@ -321,8 +323,8 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
     // Every scheme and host stem below holds letters, so a word without any
     // (a number such as "1,234.50") can only be a dotted numeric host, which
     // needs two dots at least.
-    if (Count(whole, '.') < 2 &&
-        std::none_of(whole.begin(), whole.end(), [](char c) { return IsAsciiLetter(static_cast<unsigned char>(c)); }))
+    if (Count(whole, '.') < 2 && std::none_of(whole.begin(), whole.end(),
+                                              [](char c) { return IsAsciiLetter(static_cast<unsigned char>(c)); }))
         return 0;
 
     // Which words may be addresses at all.
@@ -333,8 +335,7 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
         const size_t firstComma = whole.find(',');
         const size_t lastComma = whole.rfind(',');
         if (firstComma < whole.find('/') || extension == npos) return 0;
-        if (lastComma > extension &&
-            (extension == 0 || lastComma - extension > 6 || lastComma != whole.size() - 1))
+        if (lastComma > extension && (extension == 0 || lastComma - extension > 6 || lastComma != whole.size() - 1))
             return 0;
     }
 
@@ -505,14 +506,16 @@ int TidyEmailWord(FC& set, AnalysedLine& line, const TextString& word, int& repl
     RemoveFirstNoCase(copy, "Email:");
 
     if (copy.empty()) return 0;
-    if (IsAsciiDigit(static_cast<unsigned char>(copy[0])) && !set.IsOn(Pol::AllowEmailBeginningWithNumbers)) return 0;
+    if (IsAsciiDigit(static_cast<unsigned char>(copy[0])) && !set.IsOn(Pol::AllowEmailBeginningWithNumbers))
+        return 0;
     if (copy[0] == '%' || HoldsNoCase(copy, "news:") || !set.IsOn(Pol::CreateMailtoLinks)) return 0;
     const size_t at = copy.find('@');
     if (at == npos) return 0;
     const string_view user(copy.data(), at);
     const string_view domain(copy.data() + at + 1, copy.size() - at - 1);
     auto hasAlnum = [](string_view part) {
-        return std::any_of(part.begin(), part.end(), [](char c) { return IsAsciiAlnum(static_cast<unsigned char>(c)); });
+        return std::any_of(part.begin(), part.end(),
+                           [](char c) { return IsAsciiAlnum(static_cast<unsigned char>(c)); });
     };
     if (user.empty() || domain.size() <= 4 || !hasAlnum(user) || !hasAlnum(domain)) return 0;
     if (domain.find('.') == npos) return 0;
@@ -530,7 +533,8 @@ int TidyEmailWord(FC& set, AnalysedLine& line, const TextString& word, int& repl
     if (accepted) {
         accepted = core.FindChar(0, '@', &coreAt, 1);
         if (accepted)
-            accepted = IsDomainName(core.buffer + coreAt + 1, core.length - coreAt - 1, kDomainEmail, host, rewritten);
+            accepted =
+                IsDomainName(core.buffer + coreAt + 1, core.length - coreAt - 1, kDomainEmail, host, rewritten);
     }
     const size_t wordAt = accepted ? whole.find(core.view()) : npos;
     if (!accepted || core.length < 7 || wordAt == npos) {
@@ -720,7 +724,8 @@ void TidyUnixWord(FC& set, AnalysedLine& line, const TextString& word, int& repl
         case kOutputHTML: {
             // The bold markup of the policy set, made by its format defaults.
             const bool strong = set.IsOn(Pol::UseEmAndStrongMarkup);
-            const TextString open = !set.strongOpen.IsEmpty() ? set.strongOpen : TextString(strong ? "<STRONG>" : "<B>");
+            const TextString open =
+                !set.strongOpen.IsEmpty() ? set.strongOpen : TextString(strong ? "<STRONG>" : "<B>");
             const TextString close =
                 !set.strongClose.IsEmpty() ? set.strongClose : TextString(strong ? "</STRONG>" : "</B>");
             markup = underline ? TextString("<U>") : open;

@@ -30,18 +30,18 @@ struct PatternMatch;
 // What the address tidiers made of a word.
 enum URLType : int {
     kURLNone = 0,
-    kURLHttp = 1,            // explicit http:// or https:// address
+    kURLHttp = 1,  // explicit http:// or https:// address
     kURLEmail = 2,
-    kURLFtp = 3,             // explicit ftp:// address
-    kURLGopher = 4,          // explicit gopher:// address
-    kURLTelnet = 5,          // explicit telnet:// address
+    kURLFtp = 3,  // explicit ftp:// address
+    kURLGopher = 4,  // explicit gopher:// address
+    kURLTelnet = 5,  // explicit telnet:// address
     kURLNewsgroup = 6,
-    kURLBareWww = 7,         // "www." host without a scheme
-    kURLBareFtp = 8,         // "ftp." host without a scheme
-    kURLBareGopher = 9,      // "gopher." host without a scheme
-    kURLBareTelnet = 10,     // "telnet." host without a scheme
-    kURLHostAsFtp = 11,      // a host name taken as an ftp:// link
-    kURLRefusedWww = 12,     // candidates that looked like addresses but were refused
+    kURLBareWww = 7,  // "www." host without a scheme
+    kURLBareFtp = 8,  // "ftp." host without a scheme
+    kURLBareGopher = 9,  // "gopher." host without a scheme
+    kURLBareTelnet = 10,  // "telnet." host without a scheme
+    kURLHostAsFtp = 11,  // a host name taken as an ftp:// link
+    kURLRefusedWww = 12,  // candidates that looked like addresses but were refused
     kURLRefusedEmail = 13,
     kURLRefusedFtp = 14,
     kURLRefusedGopher = 15,

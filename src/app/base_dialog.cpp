@@ -178,7 +178,8 @@ void MainDialog::ChangeLanguage(int code) {
     if (code == LanguageCode) return;
     SetMessageLanguage(code);
     LanguageCode = code;
-    static const char* const kNames[] = {"English", "German", "Spanish", "French", "Portuguese", "Italian", "Swedish"};
+    static const char* const kNames[] = {"English",    "German",  "Spanish", "French",
+                                         "Portuguese", "Italian", "Swedish"};
     if (code >= 1 && code <= 7) settings.language = kNames[code - 1];
     RefreshControls();
 }

@@ -26,13 +26,13 @@ class UiServices;
 // by role the second is the file set and the sixth the run set of each
 // ConvertToTable, and the third a spare set.
 enum PolicySetSlot : int {
-    kSettingsViewSet = 0,   // scratch set the output and settings sheets are loaded from
-    kPolicyFileSet = 1,     // what the loaded policy file gave; the run's master set
-    kSecondSet = 2,         // the file set: each file's own; the dialog is loaded from it after each file
-    kThirdSet = 3,          // the spare set: reset before each file
-    kAnalysedFileSet = 4,   // reset before each file
-    kWorkingSet = 5,        // what the sheets edit
-    kSixthSet = 6,          // the run set: the working set merged in before each file
+    kSettingsViewSet = 0,  // scratch set the output and settings sheets are loaded from
+    kPolicyFileSet = 1,  // what the loaded policy file gave; the run's master set
+    kSecondSet = 2,  // the file set: each file's own; the dialog is loaded from it after each file
+    kThirdSet = 3,  // the spare set: reset before each file
+    kAnalysedFileSet = 4,  // reset before each file
+    kWorkingSet = 5,  // what the sheets edit
+    kSixthSet = 6,  // the run set: the working set merged in before each file
     kPolicySetCount = 7,
 };
 
@@ -60,20 +60,20 @@ public:
     BaseDialog& operator=(const BaseDialog&) = delete;
 
     // ---- Members ----
-    int policiesEdited = 0;      // the user changed policies in a sheet
+    int policiesEdited = 0;  // the user changed policies in a sheet
     TextString scratch;
     ProgramSettings settings;
     TextString runPolicyFileName;  // the policy file LoadPolicyFile loads and the run uses as master
     // The Context outlives the policy sets that point to it.
     std::unique_ptr<Context> context;
     std::array<FC, kPolicySetCount> policySets;
-    TextString fileSpecPart;        // the input file spec without its directory part
+    TextString fileSpecPart;  // the input file spec without its directory part
     TextString lastOutputFileName;  // what "View Results" shows
     int policyFileLoaded = 0;
     int fileAnalysed = 0;
-    int batchMode = 0;              // set only during a batch run
-    int commandLineRun = 0;         // a run from the command line is in progress (keeps the RTF request)
-    int LanguageCode = 1;           // the user-interface language in force
+    int batchMode = 0;  // set only during a batch run
+    int commandLineRun = 0;  // a run from the command line is in progress (keeps the RTF request)
+    int LanguageCode = 1;  // the user-interface language in force
     // Flags the main dialog raises for the re-analysis command and the
     // output-changed notifications.
     int reanalysisNeeded = 1;
@@ -93,10 +93,10 @@ public:
     FC& SettingsView() { return PolicySet(kSettingsViewSet); }
     FC& PolicyFileSet() { return PolicySet(kPolicyFileSet); }
     FC& SecondSet() { return PolicySet(kSecondSet); }  // 2, the file set
-    FC& ThirdSet() { return PolicySet(kThirdSet); }    // 3, the spare set
+    FC& ThirdSet() { return PolicySet(kThirdSet); }  // 3, the spare set
     FC& AnalysedFileSet() { return PolicySet(kAnalysedFileSet); }
     FC& WorkingSet() { return PolicySet(kWorkingSet); }
-    FC& SixthSet() { return PolicySet(kSixthSet); }    // 6, the run set
+    FC& SixthSet() { return PolicySet(kSixthSet); }  // 6, the run set
 
     // ---- Operations of the main dialog, in slot order ----
     virtual TextString GetFileName() = 0;
@@ -196,14 +196,14 @@ public:
     ~MainDialog() override;
 
     // ---- Members ----
-    TextString FileSpec;        // the files to convert: one full path, or the multi-file form
-    TextString DelimiterText;   // the delimiter of input type 3
-    int OutputKind = 0;         // 0 HTML files, 1 RTF file, 2 HTML to the clipboard
-    int InputFileType = 0;      // 0 plain text, 1 tab-, 2 comma-, 3 other-delimited; -1 none
+    TextString FileSpec;  // the files to convert: one full path, or the multi-file form
+    TextString DelimiterText;  // the delimiter of input type 3
+    int OutputKind = 0;  // 0 HTML files, 1 RTF file, 2 HTML to the clipboard
+    int InputFileType = 0;  // 0 plain text, 1 tab-, 2 comma-, 3 other-delimited; -1 none
     TextString OutputDirectory;
     TextString OutputFileName;
     TextString PolicyFileText;
-    int ExtensionChoice = 0;    // 0 ".html", 1 ".htm", 2 ".rtf"; -1 none
+    int ExtensionChoice = 0;  // 0 ".html", 1 ".htm", 2 ".rtf"; -1 none
     TextString InputDirectory;
     bool InputDirectoryFixed = false;
     bool OutputDirectoryChosen = false;

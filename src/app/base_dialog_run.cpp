@@ -1,6 +1,5 @@
 #include "app/base_dialog.h"
 
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -142,15 +141,15 @@ struct PlannedFile {
     FileKey inputKey;
     TextString output;  // empty when the output format has no writer
     FileKey outputKey;
-    bool named = false;    // named on the command line, not only found through a wildcard
-    bool convert = true;   // false: an earlier output, or refused
+    bool named = false;  // named on the command line, not only found through a wildcard
+    bool convert = true;  // false: an earlier output, or refused
 };
 
 // Every input and document of a run, decided before anything is written.
 struct RunPlan {
-    std::vector<PlannedFile> files;        // in run order
-    std::vector<TextString> messages;      // what the decisions are reported as
-    bool refused = false;                  // a file was refused: the run fails
+    std::vector<PlannedFile> files;  // in run order
+    std::vector<TextString> messages;  // what the decisions are reported as
+    bool refused = false;  // a file was refused: the run fails
     // The documents written, by key text: the index of the file writing each.
     std::unordered_map<std::string, size_t> documents;
 
@@ -240,7 +239,6 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
     }
     return plan;
 }
-
 
 // Opens the run's log at the path it asks for, unless writing it would
 // replace an input or a document of the run.
@@ -436,8 +434,8 @@ bool BaseDialog::PrepareAndConvert(const TextString& path, const TextString& out
 TextString BaseDialog::OutputLocation() {
     // Several files, or a wildcard: each output is named from its input.
     const TextString spec = GetInputFileSpec();
-    const bool several = std::strstr(spec.buffer, "\" \"") || std::strpbrk(spec.buffer, "*?%") ||
-                         commandLineSpecs.size() > 1;
+    const bool several =
+        std::strstr(spec.buffer, "\" \"") || std::strpbrk(spec.buffer, "*?%") || commandLineSpecs.size() > 1;
     if (several) return TextString();
     const TextString name = GetFileName();
     TextString directoryPart;

@@ -16,8 +16,8 @@ class BaseDialog;
 class StatusWindow {
 public:
     BaseDialog* Owner = nullptr;  // not owned; null until set
-    int CloseAutomatically = 0;   // "Close automatically on completion"
-    StringList Lines;             // every line added since the last Clear, in order
+    int CloseAutomatically = 0;  // "Close automatically on completion"
+    StringList Lines;  // every line added since the last Clear, in order
     // Lines are written to standard error as they arrive.
     bool consoleEcho = true;
 

@@ -80,11 +80,13 @@ constexpr LanguageName kLanguageNames[] = {
 
 }  // namespace
 
+// clang-format off
 const char* const ProgramSettings::kWindowPositionNames[kWindowPositionCount] = {
     "\\Dialogs\\Main\\Left",     "\\Dialogs\\Main\\Top",     "\\Dialogs\\Analysis\\Left", "\\Dialogs\\Analysis\\Top",
     "\\Dialogs\\Output\\Left",   "\\Dialogs\\Output\\Top",   "\\Dialogs\\Settings\\Left", "\\Dialogs\\Settings\\Top",
     "\\Dialogs\\Status\\Left",   "\\Dialogs\\Status\\Top",
 };
+// clang-format on
 
 // "Other" (the menu's choice of a language the program has no texts for)
 // and unknown names get English rather than no texts at all.
@@ -122,9 +124,9 @@ void ProgramSettings::ResetToBuiltInDefaults() {
     displayStatusDialog = true;
     autoDismissStatusDialog = false;
     currentDir.MakeEmpty();
-    for (TextString* list : {policyHistory, filesHistory, outDirHistory, inDirHistory, bgImageHistory,
-                             shortcutIconHistory, htmlFragmentHistory, htmlHeaderHistory, htmlFooterHistory,
-                             htmlScriptHistory}) {
+    for (TextString* list :
+         {policyHistory, filesHistory, outDirHistory, inDirHistory, bgImageHistory, shortcutIconHistory,
+          htmlFragmentHistory, htmlHeaderHistory, htmlFooterHistory, htmlScriptHistory}) {
         for (int i = 0; i < kHistoryCount; ++i) list[i].MakeEmpty();
     }
     language = "English";
@@ -146,7 +148,9 @@ void ProgramSettings::ReadBool(const char* name, bool& field) const {
         field = false;
 }
 
-void ProgramSettings::WriteBool(const char* name, bool value) { WriteRegistryText(store_, name, value ? "Yes" : "No"); }
+void ProgramSettings::WriteBool(const char* name, bool value) {
+    WriteRegistryText(store_, name, value ? "Yes" : "No");
+}
 
 bool ProgramSettings::LoadSettings(UiServices* services) {
     ResetToBuiltInDefaults();
@@ -178,7 +182,8 @@ bool ProgramSettings::LoadSettings(UiServices* services) {
     ReadRegistryText(store_, "\\DefaultPolicy\\File", defaultPolicyFile);
     ReadRegistryText(store_, "\\Languages\\Language", language);
     ReadRegistryText(store_, "\\Languages\\LanguageFile", languageFile);
-    for (int i = 0; i < kWindowPositionCount; ++i) ReadRegistryInt(store_, kWindowPositionNames[i], windowPositions[i]);
+    for (int i = 0; i < kWindowPositionCount; ++i)
+        ReadRegistryInt(store_, kWindowPositionNames[i], windowPositions[i]);
     ReadBool("\\DefaultPolicy\\AlwaysReload", alwaysReload);
     ReadBool("\\UseDDEToViewHTML", useDdeToViewHtml);
     ReadBool("\\AddURLPrefix", addUrlPrefix);
@@ -218,7 +223,8 @@ bool ProgramSettings::SaveSettings() {
     WriteRegistryText(store_, "\\DefaultPolicy\\File", defaultPolicyFile.buffer);
     WriteRegistryText(store_, "\\Languages\\Language", language.buffer);
     WriteRegistryText(store_, "\\Languages\\LanguageFile", languageFile.buffer);
-    for (int i = 0; i < kWindowPositionCount; ++i) WriteRegistryInt(store_, kWindowPositionNames[i], windowPositions[i]);
+    for (int i = 0; i < kWindowPositionCount; ++i)
+        WriteRegistryInt(store_, kWindowPositionNames[i], windowPositions[i]);
     WriteBool("\\DefaultPolicy\\AlwaysReload", alwaysReload);
     WriteBool("\\UseDDEToViewHTML", useDdeToViewHtml);
     WriteBool("\\AddURLPrefix", addUrlPrefix);

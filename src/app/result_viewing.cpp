@@ -241,7 +241,8 @@ bool ResultViewer::OpenUrlInBrowser(TextString address, TextString browserComman
             ReportDdeError(dde.LastError());
             ReportDdeError(dde.LastError());
         } else {
-            const char* service = settings_.ddeServerName.IsEmpty() ? kDdeDefaultService : settings_.ddeServerName.buffer;
+            const char* service =
+                settings_.ddeServerName.IsEmpty() ? kDdeDefaultService : settings_.ddeServerName.buffer;
             // "No" stays behind when the connection attempt never returns,
             // so that the next start can warn and turn DDE off.
             settings_.SaveDdeWorking("No");

@@ -72,11 +72,11 @@ public:
 
     // What the conversion run hands over for showing its results.
     struct RunResults {
-        bool runSucceeded = false;      // every file converted; a failed run never shows anything
-        bool batchMode = false;         // batch: "\DragAndDrop\ViewResults" decides, else "\AutoDDEUpdates"
-        int outputMode = 0;             // the main dialog's output kind; 2 (clipboard) shows nothing
+        bool runSucceeded = false;  // every file converted; a failed run never shows anything
+        bool batchMode = false;  // batch: "\DragAndDrop\ViewResults" decides, else "\AutoDDEUpdates"
+        int outputMode = 0;  // the main dialog's output kind; 2 (clipboard) shows nothing
         int outputFormat = kOutputHTML;  // the Context's output format; any other than RTF, text and PDF is HTML
-        TextString outputDirectory;     // with its trailing "/" (or empty)
+        TextString outputDirectory;  // with its trailing "/" (or empty)
         TextString lastOutputFileName;  // empty: nothing to show
         // Where the status line of a skipped batch viewing goes (the run's
         // status-message callback); may be empty.
@@ -84,9 +84,9 @@ public:
     };
 
     enum class ShowOutcome {
-        kNotAsked,     // failed run, clipboard output, viewing off or no output file
-        kNoDesktop,    // batch mode without DISPLAY and WAYLAND_DISPLAY: one status line, nothing started
-        kStarted,      // the browser or viewer was started
+        kNotAsked,  // failed run, clipboard output, viewing off or no output file
+        kNoDesktop,  // batch mode without DISPLAY and WAYLAND_DISPLAY: one status line, nothing started
+        kStarted,  // the browser or viewer was started
         kStartFailed,  // starting it failed (the user was told)
     };
 

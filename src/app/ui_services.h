@@ -17,7 +17,8 @@ public:
     // Shows a message box and returns the button chosen.  `defaultButton` is
     // 1 for the first button, 2 for the second.  An empty caption stands for
     // the product name.
-    virtual MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons buttons = MessageButtons::kOk,
+    virtual MessageAnswer ShowMessage(const char* caption, const char* text,
+                                      MessageButtons buttons = MessageButtons::kOk,
                                       MessageIcon icon = MessageIcon::kExclamation, int defaultButton = 1) = 0;
 
     // Lets the user choose a file to open or to save; `filter` is the

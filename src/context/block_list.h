@@ -30,7 +30,7 @@ enum BlockType : int {
 class BlockEntry {
 public:
     int type = kBlockUnknown;
-    FontSpec blockFont;    // the font that applies inside the block
+    FontSpec blockFont;  // the font that applies inside the block
     FontSpec openingFont;  // the font that applied when the block was opened
     int fontChanged = 0;
     TextString tagText;

@@ -177,6 +177,7 @@ void Context::ResetStyleSet() {
 
 namespace {
 
+// clang-format off
 const char* const kDirectiveNames[kDirectiveSlots] = {
     "ALLOW", "BASEHREF", "BEGIN_ASCII", "BEGIN_CODE", "BEGIN_CONTENTS", "BEGIN_COMMA_DELIMITED_TABLE",
     "BEGIN_DELIMITED_TABLE", "BEGIN_DIAGRAM", "BEGIN_HTML", "BEGIN_IGNORE", "BEGIN_INV_PYRAMID", "BEGIN_LIST",
@@ -197,7 +198,9 @@ const char* const kDirectiveNames[kDirectiveSlots] = {
     "TABLE_ODD_ROW_COLOR", "TABLE_ODD_ROW_COLOUR", "TABLE_OF_CONTENTS", "TABLE_USE_PERCENTAGES", "TABLE_WIDTH",
     "TITLE", "TOC",
 };
+// clang-format on
 
+// clang-format off
 const char* const kInlineTagNames[kInlineTagSlots] = {
     "BR",          "CAAD",       "CAD",          "CANCEL_HANG", "CANCEL_LEAD",   "",         "COLOR",
     "COLOUR",      "CURRENCY",   "DOT_LEADERS",  "EM",          "END_HEADING",   "END_REDLINE", "ENTITY",
@@ -207,16 +210,13 @@ const char* const kInlineTagNames[kInlineTagSlots] = {
     "SPACES",      "START_REDLINE", "STUB_INDENT", "SUB",       "SUPER",         "TEXT",     "TIMESTAMP",
     "TOCLINK",     "TU",         "TU2",          "VALIGN",      "VERSION",       "VERTICAL_ALIGNMENT", "WS",
 };
+// clang-format on
 
 }  // namespace
 
-const char* GetDirectiveName(int slot) {
-    return (slot >= 0 && slot < kDirectiveSlots) ? kDirectiveNames[slot] : "";
-}
+const char* GetDirectiveName(int slot) { return (slot >= 0 && slot < kDirectiveSlots) ? kDirectiveNames[slot] : ""; }
 
-const char* GetInlineTagName(int slot) {
-    return (slot >= 0 && slot < kInlineTagSlots) ? kInlineTagNames[slot] : "";
-}
+const char* GetInlineTagName(int slot) { return (slot >= 0 && slot < kInlineTagSlots) ? kInlineTagNames[slot] : ""; }
 
 void DirectiveKeywordTable::Register(const FC* policies, bool force) {
     if (registered && !force) return;
@@ -321,8 +321,8 @@ bool IsHeadingListType(int type) {
 }  // namespace
 
 void Context::AddHeadingEntry(FC* set, const int& lineType, const TextString& text, const TextString& title,
-                              const TextString& anchorStem, const SourcePosition& position,
-                              const TextString& extra1, const TextString& extra2, const TextString& extra3) {
+                              const TextString& anchorStem, const SourcePosition& position, const TextString& extra1,
+                              const TextString& extra2, const TextString& extra3) {
     HeadingList* list = nullptr;
     if (IsHeadingListType(lineType))
         list = &documentState.headings;
@@ -367,7 +367,8 @@ bool Context::FindReferencedSection(FC* set, int lineType, const TextString& ref
         if (entry->lineType + adjustment != lineType) continue;
         bool hit = entry->number.length == reference.length && entry->number.Matches(reference.buffer, 0, 0);
         if (!hit && secondWords)
-            hit = entry->secondNumber.length == reference.length && entry->secondNumber.Matches(reference.buffer, 0, 0);
+            hit = entry->secondNumber.length == reference.length &&
+                  entry->secondNumber.Matches(reference.buffer, 0, 0);
         if (hit) {
             outFileName = entry->fileName;
             if (set) outExtension = set->names.outputExtension;

@@ -83,12 +83,12 @@ struct RunParameters {
 // The per-file state.
 class DocumentState {
 public:
-    int analysisPass = 1;   // definitions and tags may be recorded
+    int analysisPass = 1;  // definitions and tags may be recorded
     int secondPass = 0;
-    int htmlOutput = 0;     // HTML output is being written (on for every format during a conversion)
+    int htmlOutput = 0;  // HTML output is being written (on for every format during a conversion)
     int outputInt = 0;
-    int rtfOutput = 0;      // RTF output is being written
-    int utf8Text = 0;       // the input is read as UTF-8 text (8-bit text otherwise)
+    int rtfOutput = 0;  // RTF output is being written
+    int utf8Text = 0;  // the input is read as UTF-8 text (8-bit text otherwise)
     TextFile* annotationOutput = nullptr;  // not owned; never attached in this program
     AnalysisStatistics statistics;
     TextString inputFileName, inputDirectory, inputName, inputExtension;
@@ -100,11 +100,11 @@ public:
     BlockList savedBlocks;
     int pendingFontFlag = 0;
     FontSpec pendingFont;
-    int currentIndentLevel = 0;     // open list levels of the body text; 0 outside lists
-    int pendingVerticalSpace = 0;   // points still to be written; -12 after a paragraph end
+    int currentIndentLevel = 0;  // open list levels of the body text; 0 outside lists
+    int pendingVerticalSpace = 0;  // points still to be written; -12 after a paragraph end
     // ---- Document head and paragraphs (output/html_document.cpp, output/paragraphs.cpp) ----
-    int documentStarted = 0;        // the head is written and no paragraph has been started since
-    int listNestingCount = 0;       // lists of the body text open inside one another
+    int documentStarted = 0;  // the head is written and no paragraph has been started since
+    int listNestingCount = 0;  // lists of the body text open inside one another
     FontSpec currentFont;
     int index = -1;
     int currentBold = 0;
@@ -123,7 +123,7 @@ public:
     std::array<int, 8> headingSwitches{};  // what the in-line tag handling has met (see below)
     std::vector<MetaTagEntry> metaTags;
     InlineTagState inlineTagState;  // what the in-line tag executors keep for this file
-    StringList linksFound;          // display texts of the links made, while /LINKS asks for them
+    StringList linksFound;  // display texts of the links made, while /LINKS asks for them
     std::array<TextString, 11> documentTexts;
     std::array<TextString, 12> headerTexts;  // "** UNKNOWN **" for each new file
 
@@ -139,19 +139,19 @@ public:
         std::array<int, 6> lowest{-1, -1, -1, -1, -1, -1};
         std::array<int, 6> highest{-1, -1, -1, -1, -1, -1};
         SourcePosition lastContentsPosition;  // the last contents-list line
-        SourcePosition lastChapterPosition;   // the last level-1 heading
-        int lastHeadingType = 0;              // the last accepted heading type; 0 while none
-        int contentsActive = 0;               // a contents list is being read
-        int contentsEnded = 0;                // the contents list has ended; it does not start again
-        int contentsLocked = 0;               // contents detection is locked
-        int contentsRejected = 0;             // a heading was accepted outside a contents list
-        int contentsGate = 0;                 // 0 while contents lists may be found
+        SourcePosition lastChapterPosition;  // the last level-1 heading
+        int lastHeadingType = 0;  // the last accepted heading type; 0 while none
+        int contentsActive = 0;  // a contents list is being read
+        int contentsEnded = 0;  // the contents list has ended; it does not start again
+        int contentsLocked = 0;  // contents detection is locked
+        int contentsRejected = 0;  // a heading was accepted outside a contents list
+        int contentsGate = 0;  // 0 while contents lists may be found
         // Output splits before headings.
         int statementSplitMode = 0;  // HTML output splits only at NEWFILE lines
-        int pageCount = 0;           // CHANGE_POLICY lines met by the split test
-        int splitLineCount = 0;      // line count at the last split, and at the one before
+        int pageCount = 0;  // CHANGE_POLICY lines met by the split test
+        int splitLineCount = 0;  // line count at the last split, and at the one before
         int previousSplitLineCount = 0;
-        int splitChapter = -1;       // chapter number of the last split
+        int splitChapter = -1;  // chapter number of the last split
 
         void Reset() { *this = HeadingState{}; }
     };
@@ -222,34 +222,34 @@ public:
     int blockOutputInProgress = 0;
 
     // ---- State the policy set reads and writes ----
-    int ruleSetCode = 0;           // rule set chosen for the run (0 none, 1 Tarnell, 2 SEC)
-    int characterConversion = 1;   // code-page conversion of input characters is on
-    int fontTagSwitch = 1;         // fonts are written as FONT tags
-    TextString policyFolder;       // folder of the policy file being read
-    TextString contentsFolder;     // contents-file parts given for composition units
+    int ruleSetCode = 0;  // rule set chosen for the run (0 none, 1 Tarnell, 2 SEC)
+    int characterConversion = 1;  // code-page conversion of input characters is on
+    int fontTagSwitch = 1;  // fonts are written as FONT tags
+    TextString policyFolder;  // folder of the policy file being read
+    TextString contentsFolder;  // contents-file parts given for composition units
     TextString contentsName;
     TextString contentsExtension;
     TextString policyFileNameText;  // policy file name given for the run
-    TextString fileNameRoot;        // root of the output file names
-    TextString noFramesText;        // NOFRAMES_URL fragment value when "NOFRAMES link URL" is empty
+    TextString fileNameRoot;  // root of the output file names
+    TextString noFramesText;  // NOFRAMES_URL fragment value when "NOFRAMES link URL" is empty
 
     // ---- Output files (output/html_file.cpp, output/file_names.cpp) ----
-    TextString firstOutputFileName;    // the run's first output file; set once
+    TextString firstOutputFileName;  // the run's first output file; set once
     TextString currentOutputFileName;  // the output file being written
-    TextString currentDocumentStem;    // stem of the current output file
-    TextFile* listingFile = nullptr;   // not owned; the open listing file, if any
-    int noWrap = 0;                    // generated HTML lines are never wrapped
-    int dosFileCounter = 0;            // output files opened while "Use DOS filenames" is on
-    TextString lastFileNameValue;      // the last FILENAME value taken (GetTaggedFileDetails)
-    TextString fragmentsFolder;        // where the fragments file and its includes are looked for next
-    int includeDirectorySwitch = 0;    // include files not found as named are looked for in includeDirectory
-    TextString includeDirectory;       // ends in a separator
+    TextString currentDocumentStem;  // stem of the current output file
+    TextFile* listingFile = nullptr;  // not owned; the open listing file, if any
+    int noWrap = 0;  // generated HTML lines are never wrapped
+    int dosFileCounter = 0;  // output files opened while "Use DOS filenames" is on
+    TextString lastFileNameValue;  // the last FILENAME value taken (GetTaggedFileDetails)
+    TextString fragmentsFolder;  // where the fragments file and its includes are looked for next
+    int includeDirectorySwitch = 0;  // include files not found as named are looked for in includeDirectory
+    TextString includeDirectory;  // ends in a separator
     // Output naming of the run (MakeOutputFileNames).
     TextString alternativeOutputDirectory;
     int alternativeOutputSwitch = 0;  // the alternative output directory is used
-    int listingSwitch = 0;            // write a listing (".lis1") and a statistics file
-    int secondListingSwitch = 0;      // write the listings only
-    int shortExtensions = 0;          // ".ls1" and ".sts" in place of ".lis1" and ".stats"
+    int listingSwitch = 0;  // write a listing (".lis1") and a statistics file
+    int secondListingSwitch = 0;  // write the listings only
+    int shortExtensions = 0;  // ".ls1" and ".sts" in place of ".lis1" and ".stats"
     // Where the contents list goes (SetContentsListMode): at most one of the
     // first four is set; a CONTENTS_LIST directive sets the last two.
     struct ContentsListMode {
@@ -258,7 +258,7 @@ public:
         int inDocument = 0;
         int externalFile = 0;
         int directiveSeen = 0;  // the document has a CONTENTS_LIST directive
-        int atDirective = 0;    // the list goes where the directive stands
+        int atDirective = 0;  // the list goes where the directive stands
     };
     ContentsListMode contentsListMode;
 

@@ -43,9 +43,7 @@ void Report(FC* set, const char* text, const char* name, int level) {
 
 // Definitions and tags may only be recorded while the context's analysis
 // pass is on; without a context there is no pass to record into.
-bool InAnalysisPass(const FC* set) {
-    return set && set->context && set->context->documentState.analysisPass != 0;
-}
+bool InAnalysisPass(const FC* set) { return set && set->context && set->context->documentState.analysisPass != 0; }
 
 // Query kinds of a definition lookup, as relations of the query's line to a
 // definition's start line.
@@ -123,8 +121,8 @@ bool DefineList::FindPreviousDefinition(int kind, const TextString& name, const 
                                  inclusive ? kPreviousInclusive : kPreviousExclusive, false, outIndex);
 }
 
-bool DefineList::FindNextDefinition(int kind, const TextString& name, const SourcePosition& position,
-                                    int scopeValue, int* outIndex, bool inclusive) const {
+bool DefineList::FindNextDefinition(int kind, const TextString& name, const SourcePosition& position, int scopeValue,
+                                    int* outIndex, bool inclusive) const {
     return FindNearestDefinition(entries, kind, name, position, scopeValue,
                                  inclusive ? kNextInclusive : kNextExclusive, true, outIndex);
 }
@@ -140,11 +138,11 @@ namespace {
 void FormatPageNumber(int pageNumber, int formatCode, TextString& out) {
     char style = '1';
     switch (formatCode) {
-    case 1: style = 'i'; break;
-    case 2: style = 'I'; break;
-    case 3: style = 'a'; break;
-    case 4: style = 'A'; break;
-    default: break;
+        case 1: style = 'i'; break;
+        case 2: style = 'I'; break;
+        case 3: style = 'a'; break;
+        case 4: style = 'A'; break;
+        default: break;
     }
     out.MakeEmpty();
     out.AppendNumber(style, pageNumber, 0);
@@ -265,8 +263,7 @@ void TagList::Add(FC* set, const TextString& name, const TextString& text, int v
     entries.push_back(std::move(entry));
 }
 
-bool TagList::FindNext(const TextString& name, const SourcePosition& position, int* outIndex,
-                       bool inclusive) const {
+bool TagList::FindNext(const TextString& name, const SourcePosition& position, int* outIndex, bool inclusive) const {
     for (size_t i = 0; i < entries.size(); ++i) {
         const TagEntry& entry = *entries[i];
         if (entry.position.unit != position.unit || !TagNameMatches(name, entry.name)) continue;

@@ -20,7 +20,7 @@ class DefinitionEntry {
 public:
     int kind = kDefinitionBlock;
     TextString name;
-    TextString text;   // the value of a variable
+    TextString text;  // the value of a variable
     StringList lines;  // the body lines of a block or fragment
     DefinitionScope scope;
 };

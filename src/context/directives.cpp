@@ -206,6 +206,7 @@ FC& ScratchPolicySet() {
 // The policies that name a file, a folder or a file name.  The text of a
 // file cannot change them, so that it cannot make the run read or write
 // other files.
+// clang-format off
 constexpr Pol kFileNamingPolicies[] = {
     Pol::HTMLScriptFile,    Pol::HTMLHeaderFile,        Pol::HTMLFooterFile,         Pol::FragmentsFile,
     Pol::StyleFile,         Pol::LinkDictionaryFile,    Pol::TextSubstitutionFile,   Pol::OutputFileExtension,
@@ -213,6 +214,7 @@ constexpr Pol kFileNamingPolicies[] = {
     Pol::DirectoryScriptFile, Pol::DirectoryHeaderFile, Pol::DirectoryFooterFile,    Pol::InputDirectory,
     Pol::OutputDirectory,   Pol::OutputPolicyFilename,  Pol::OutputLogFilename,
 };
+// clang-format on
 
 void ChangePolicy(DirectiveCall& call) {
     const TextString argument = call.Argument(true);
@@ -272,9 +274,9 @@ void ChangePolicy(DirectiveCall& call) {
 void BeginUserTable(DirectiveCall& call) {
     PreprocessorState& state = call.State();
     if (state.inSpecialBlock && state.specialBlockKind == kSpecialUserTable) {
-        call.LineMessage(TextString(
-            "TAG ERROR: Ignoring BEGIN_USER_TABLE inside table.\n           - could be a duplicate\n"
-            "           - could be a missing END tag"));
+        call.LineMessage(
+            TextString("TAG ERROR: Ignoring BEGIN_USER_TABLE inside table.\n           - could be a duplicate\n"
+                       "           - could be a missing END tag"));
         return;
     }
     CheckMissingEndTable(call.policies, call.line, "BEGIN_USER_TABLE");
@@ -333,7 +335,8 @@ const DirectiveRow kDirectiveRows[] = {
      }},
     {kDirShortcutIcon,
      [](DirectiveCall& c) { DocumentText(c, DocumentState::kDocumentShortcutIcon) = c.Argument(false); }},
-    {kDirStyleSheet, [](DirectiveCall& c) { DocumentText(c, DocumentState::kDocumentStyleSheet) = c.Argument(false); }},
+    {kDirStyleSheet,
+     [](DirectiveCall& c) { DocumentText(c, DocumentState::kDocumentStyleSheet) = c.Argument(false); }},
     {kDirKeywords,
      [](DirectiveCall& c) {
          AppendWithSeparator(DocumentText(c, DocumentState::kDocumentKeywords), c.Argument(false), ',');
@@ -425,10 +428,13 @@ const DirectiveRow kDirectiveRows[] = {
     {kDirTableHeaderRows, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableHeaderRows, "0", TabPol::HeaderRows); }},
     {kDirTableHeaderCols, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableHeaderCols, "0", TabPol::HeaderCols); }},
     {kDirTableHideColumn, [](DirectiveCall& c) { SetNumber(c, &FC::HideTableColumn, nullptr); }},
-    {kDirTableCellPadding, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellPadding, "0", TabPol::CellPadding); }},
-    {kDirTableCellSpacing, [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellSpacing, "0", TabPol::CellSpacing); }},
+    {kDirTableCellPadding,
+     [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellPadding, "0", TabPol::CellPadding); }},
+    {kDirTableCellSpacing,
+     [](DirectiveCall& c) { SetNumber(c, &FC::SetTableCellSpacing, "0", TabPol::CellSpacing); }},
     {kDirTableCellAlign, [](DirectiveCall& c) { SetAlignment(c, &FC::SetTableCellAlignment); }},
-    {kDirTableMinColumnSeparation, [](DirectiveCall& c) { SetNumber(c, &FC::SetMinColumnSeparation, "1", TabPol::MinColumnSeparation); }},
+    {kDirTableMinColumnSeparation,
+     [](DirectiveCall& c) { SetNumber(c, &FC::SetMinColumnSeparation, "1", TabPol::MinColumnSeparation); }},
     {kDirTableMayBeSparse, [](DirectiveCall& c) { c.policies.SetExpectSparseTable(1); }},
     {kDirTableConvertXRefs, [](DirectiveCall& c) { c.policies.SetConvertTableXRefs(1); }},
     {kDirTableBgColor, [](DirectiveCall& c) { SetTextValue(c, &FC::SetTableColour, ""); }},

@@ -13,6 +13,7 @@ constexpr int kDirectiveSlots = 103;
 constexpr int kInlineTagSlots = 49;
 
 // Slots of the directive keyword table.
+// clang-format off
 enum DirectiveSlot : int {
     kDirAllow = 0, kDirBaseHref, kDirBeginAscii, kDirBeginCode, kDirBeginContents, kDirBeginCommaDelimitedTable,
     kDirBeginDelimitedTable, kDirBeginDiagram, kDirBeginHTML, kDirBeginIgnore, kDirBeginInvPyramid, kDirBeginList,
@@ -33,6 +34,7 @@ enum DirectiveSlot : int {
     kDirTableLayout, kDirTableMayBeSparse, kDirTableMinColumnSeparation, kDirTableOddRowColor,
     kDirTableOddRowColour, kDirTableOfContents, kDirTableUsePercentages, kDirTableWidth, kDirTitle, kDirTOC,
 };
+// clang-format on
 
 // The directive names in slot order; slot 92 has no name.
 const char* GetDirectiveName(int slot);
@@ -57,9 +59,9 @@ public:
     TextString endDelimiter{"]]"};
     int startLength = 2;
     int endLength = 2;
-    std::array<TextString, kInlineTagSlots> opening;   // start + name
+    std::array<TextString, kInlineTagSlots> opening;  // start + name
     std::array<TextString, kInlineTagSlots> complete;  // start + name + end
-    std::array<TextString, kInlineTagSlots> closing;   // name + end
+    std::array<TextString, kInlineTagSlots> closing;  // name + end
 
     void Register(const FC* policies);
 };

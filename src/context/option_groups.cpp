@@ -20,7 +20,7 @@ struct OptionDefinition {
     int kind;
     int defaultNumber;
     const char* defaultText;  // Text values only
-    const char* key;          // kept exactly as policy files write it
+    const char* key;  // kept exactly as policy files write it
 };
 
 constexpr int kBool = kPolicyBool;

@@ -11,10 +11,10 @@ class Tracker;
 
 class TagRemovalOptionList {
 public:
-    PolicyGroup skiv;        // "[Skiv]", section code 1
-    PolicyGroup mailTidy;    // "[Mail Tidy]", section code 2
+    PolicyGroup skiv;  // "[Skiv]", section code 1
+    PolicyGroup mailTidy;  // "[Mail Tidy]", section code 2
     PolicyGroup formatting;  // "[Text formatting]", section code 4
-    PolicyGroup headers;     // "[Text headers/footers]", section code 4
+    PolicyGroup headers;  // "[Text headers/footers]", section code 4
 
     // Builds the four groups with every value at its default.
     TagRemovalOptionList();

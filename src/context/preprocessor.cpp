@@ -165,7 +165,8 @@ bool SplitInlineLineRule(WrappedTextFile& reader, AnalysedLine& line, FC& polici
     if (state.wholeFileIsTable || (state.inSpecialBlock && state.specialBlockKind == kSpecialTable)) return false;
     const InlineTagKeywordTable& tags = context->inlineTags;
     int at = -1;
-    if (tags.startDelimiter.length == 0 || !line.taggedText.Find(0, tags.startDelimiter.buffer, &at, 0)) return false;
+    if (tags.startDelimiter.length == 0 || !line.taggedText.Find(0, tags.startDelimiter.buffer, &at, 0))
+        return false;
     // The tag opening, made again for each line in a text that keeps its
     // room.  A line that does not hold it (in any case) is not cut: the
     // trimmed copy below holds no more than the line.
@@ -219,7 +220,8 @@ bool SplitInlineLineRule(WrappedTextFile& reader, AnalysedLine& line, FC& polici
 // ---------------------------------------------------------------------------
 // The preprocessor
 
-int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, TextString& text, int& htmlLineFlag) {
+int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, TextString& text,
+                     int& htmlLineFlag) {
     Context* context = policies.context;
     if (!context) return 0;
     EnsureDirectiveKeywords(policies);
@@ -330,7 +332,8 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
         bool copied = false;
         std::string_view before;
         auto textBefore = [&line, &before]() {
-            if (!before.data()) before = std::string_view(line.taggedText.buffer, std::strlen(line.taggedText.buffer));
+            if (!before.data())
+                before = std::string_view(line.taggedText.buffer, std::strlen(line.taggedText.buffer));
             return before;
         };
 

@@ -28,8 +28,8 @@ enum SpecialBlockKind : int {
     kSpecialUserTable = 6,
     kSpecialDelimitedTable = 7,
     kSpecialCommaDelimitedTable = 8,
-    kSpecialUnderwriter = 9,     // a format code only: refused
-    kSpecialInversePyramid = 10, // a format code only
+    kSpecialUnderwriter = 9,  // a format code only: refused
+    kSpecialInversePyramid = 10,  // a format code only
 };
 
 // Reads the next line the conversion is to see into `line`.  Returns 1, or

@@ -11,17 +11,21 @@
 namespace {
 
 // The names a styles file uses, by style number.
+// clang-format off
 constexpr const char* kStyleNames[kStyleCount] = {
     "Normal",  "Body",     "ShortLine", "Bullet",   "Quoted",   "Hanging",  "Definition", "Table",    "Preform",
     "Diagram", "Code",     "Heading",   "Heading1", "Heading2", "Heading3", "Heading4",   "Heading5", "Heading6",
     "TOC",     "TOC1",     "TOC2",      "TOC3",     "TOC4",     "TOC5",     "TOC6",
 };
+// clang-format on
 
 // The RTF font-table index of each style font, by style number.
+// clang-format off
 constexpr int kStyleFontIndexes[kStyleCount] = {
     100, 101, 111, 112, 113, 114, 115, 102, 103, 104, 105, 106, 161,
     162, 163, 164, 165, 166, 107, 171, 172, 173, 174, 175, 176,
 };
+// clang-format on
 
 bool EqualsNoCase(const TextString& a, const TextString& b) {
     return a.length == b.length && a.Matches(b.buffer, 0, 0);
@@ -61,9 +65,7 @@ void Report(FC* set, const TextString& message, int level) {
 
 }  // namespace
 
-const char* GetStyleName(int number) {
-    return (number >= 0 && number < kStyleCount) ? kStyleNames[number] : "";
-}
+const char* GetStyleName(int number) { return (number >= 0 && number < kStyleCount) ? kStyleNames[number] : ""; }
 
 // ---------------------------------------------------------------------------
 // RTFStyle
@@ -136,10 +138,12 @@ void StyleSet::SetDefaultFonts(FC* set) {
         int style, extraSize, bold, italic;
     };
     // -1: the level keeps the heading font's weight or slant.
+    // clang-format off
     constexpr HeadingStep kHeadingSteps[] = {
         {kStyleHeading1, 4, 1, -1}, {kStyleHeading2, 2, 1, 1}, {kStyleHeading3, 2, 1, -1},
         {kStyleHeading4, 0, -1, 1}, {kStyleHeading5, 0, -1, 1}, {kStyleHeading6, 0, -1, 1},
     };
+    // clang-format on
     for (const HeadingStep& step : kHeadingSteps) {
         FontSpec& font = fonts[static_cast<size_t>(step.style)];
         font = heading;

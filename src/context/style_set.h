@@ -15,12 +15,14 @@ class FC;
 constexpr int kStyleCount = 25;
 
 // Style numbers: the index of a style (and of its font) in the style set.
+// clang-format off
 enum RTFStyleNumber : int {
     kStyleNormal = 0, kStyleBody, kStyleShortLine, kStyleBullet, kStyleQuoted, kStyleHanging, kStyleDefinition,
     kStyleTable, kStylePreform, kStyleDiagram, kStyleCode, kStyleHeading, kStyleHeading1, kStyleHeading2,
     kStyleHeading3, kStyleHeading4, kStyleHeading5, kStyleHeading6, kStyleTOC, kStyleTOC1, kStyleTOC2,
     kStyleTOC3, kStyleTOC4, kStyleTOC5, kStyleTOC6,
 };
+// clang-format on
 
 // The name by which a styles file refers to a style ("Normal", "Heading2",
 // "TOC4" ...); the empty text outside 0 .. kStyleCount - 1.
@@ -30,22 +32,22 @@ const char* GetStyleName(int number);
 // left-aligned with a 10-point font and 60 twips before and after.
 class RTFStyle {
 public:
-    int number = -1;   // written after "\s"
+    int number = -1;  // written after "\s"
     int basedOn = -1;  // -1: based on no style
     TextString name;
     // (A,B): (1,0) left, (1,1) justified, (0,1) right, (0,0) centred.
     int alignA = 1;
     int alignB = 0;
-    int plain = 0;         // "\plain" in the paragraph start
-    int inTable = 0;       // "\intbl" in the paragraph start
+    int plain = 0;  // "\plain" in the paragraph start
+    int inTable = 0;  // "\intbl" in the paragraph start
     int keepWithNext = 0;
     int bold = 0;
     int italic = 0;
     int fontIndex = 0;
     int pointSize = 10;
     int halfPointSize = 20;  // always twice the point size
-    int spaceBefore = 60;    // twips
-    int spaceAfter = 60;     // twips
+    int spaceBefore = 60;  // twips
+    int spaceAfter = 60;  // twips
     int groupCode = 0;
 
     // Fills the record in field order; bold, italic, font index and size
@@ -58,8 +60,8 @@ class StyleSet {
 public:
     std::array<RTFStyle, kStyleCount> styles;
     std::array<FontSpec, kStyleCount> fonts;  // the font of each style
-    int loaded = 0;                           // the styles file has been read
-    int refused = 0;                          // the styles file is not a regular file: not tried again
+    int loaded = 0;  // the styles file has been read
+    int refused = 0;  // the styles file is not a regular file: not tried again
 
     StyleSet() = default;
     StyleSet(const StyleSet&) = delete;

@@ -78,8 +78,8 @@ bool InRange(unsigned c, unsigned low, unsigned high) { return c >= low && c <= 
 void CountCharsetPairs(const TextString& text, CharsetStatistics& stats) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.buffer);
     int doubleByteSkip = 0;  // pairs still to pass after a counted double-byte pair
-    int shiftJisSkip = 0;    // the same after a counted Shift-JIS lead pair
-    int utf8Skip = 0;        // pairs still inside a counted UTF-8 sequence
+    int shiftJisSkip = 0;  // the same after a counted Shift-JIS lead pair
+    int utf8Skip = 0;  // pairs still inside a counted UTF-8 sequence
     for (int i = 0; i + 1 < text.length; ++i) {
         const unsigned a = bytes[i];
         const unsigned b = bytes[i + 1];
@@ -197,7 +197,8 @@ int GatherCharsetStatistics(TextLine& line, FC* set) {
 
     // A quoted-printable soft line break: counted while the encoding is being
     // judged; otherwise, for MIME input, the next physical line is joined on.
-    if (line.length > kSoftBreakMinLength && line.buffer[line.length - 1] == '=' && line.buffer[line.length - 2] != '=') {
+    if (line.length > kSoftBreakMinLength && line.buffer[line.length - 1] == '=' &&
+        line.buffer[line.length - 2] != '=') {
         if (context) {
             ++context->documentState.statistics.charset.softLineBreaks;
             return 1;

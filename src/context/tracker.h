@@ -33,7 +33,7 @@ public:
     int value1 = 1;
     std::array<int, kPermissionCount> permissions{};
     int counter = 0;
-    SourcePosition position;       // current position
+    SourcePosition position;  // current position
     SourcePosition outerPosition;  // position in the including file while an included unit is read
     AnalysedLine* currentLine = nullptr;  // not owned; cleared when that line is reset or deleted
     int inContents = 0;
@@ -66,7 +66,7 @@ public:
     Tracker analysis;
     Tracker output;
     int codeLocation = kNoCodeLocation;  // the running stage (context/code_locations.h)
-    int blockClosed = 0;   // set each time the block list removes a block
+    int blockClosed = 0;  // set each time the block list removes a block
     int ints1[3] = {0, 0, 0};
     StringList list;
     TextString listText;

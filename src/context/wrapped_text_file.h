@@ -14,14 +14,14 @@ class FC;
 
 class WrappedTextFile : public TextFile {
 public:
-    TextString whiteSpace{"\n\t "};         // a line may break here; the character is dropped
-    TextString breakAfter{")]}>,;"};        // a line may break after these
-    TextString breakBefore{"([{<!=+-\""};   // a line may break before these
-    int width = 80;                         // longest piece written
-    StringList pendingLines;                // delivered before further file lines (duplicates allowed)
-    int nextPending = 0;                    // index of the next pending line to deliver
-    int endOfInputSeen = 0;                 // the file ran dry and the end marker was considered
-    int linesToSkip = 0;                    // file lines still to drop at the start of the file
+    TextString whiteSpace{"\n\t "};  // a line may break here; the character is dropped
+    TextString breakAfter{")]}>,;"};  // a line may break after these
+    TextString breakBefore{"([{<!=+-\""};  // a line may break before these
+    int width = 80;  // longest piece written
+    StringList pendingLines;  // delivered before further file lines (duplicates allowed)
+    int nextPending = 0;  // index of the next pending line to deliver
+    int endOfInputSeen = 0;  // the file ran dry and the end marker was considered
+    int linesToSkip = 0;  // file lines still to drop at the start of the file
 
     WrappedTextFile() = default;
     // Empties the pending list; a held-back remainder of this reader is

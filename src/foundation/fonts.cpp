@@ -17,6 +17,7 @@ struct FaceWidthFactor {
 
 // Width of each face relative to Times New Roman.  The names are compared
 // without regard to case.
+// clang-format off
 constexpr FaceWidthFactor kFaceWidthFactors[] = {
     {"times new roman", 1.0},      {"courier new", 1.45},         {"ms sans serif", 1.2},
     {"verdana", 1.3},              {"david", 1.0},                {"ms serif", 0.95},
@@ -36,6 +37,7 @@ constexpr FaceWidthFactor kFaceWidthFactors[] = {
     {"corida new", 0.7},           {"courier", 1.45},             {"wingdings", 2.0},
     {"cordiaupc", 0.7},
 };
+// clang-format on
 static_assert(std::size(kFaceWidthFactors) == 49);
 
 bool EqualNoCase(const char* a, const char* b) {
@@ -140,9 +142,9 @@ void FontSpec::CopyValues(const FontSpec& other) {
     italic = other.italic;
 }
 
-void FontSpec::Compare(const FontSpec& other, int* faceEqual, int* alternateEqual,
-                       int* colourEqual, int* sizeEqual, int* widthFactorEqual, int* spareEqual,
-                       int* lineHeightEqual, int* boldEqual, int* italicEqual) const {
+void FontSpec::Compare(const FontSpec& other, int* faceEqual, int* alternateEqual, int* colourEqual, int* sizeEqual,
+                       int* widthFactorEqual, int* spareEqual, int* lineHeightEqual, int* boldEqual,
+                       int* italicEqual) const {
     auto store = [](int* flag, bool equal) {
         if (flag != nullptr) *flag = equal ? 1 : 0;
     };
@@ -203,8 +205,7 @@ void FontMetrics::Fill() {
     kerningPairs.clear();
     kerningPairs.reserve(TimesKerningPairs().size());
     for (const TimesKerningPair& pair : TimesKerningPairs()) {
-        AddKerningPair(static_cast<char>(pair.first), static_cast<char>(pair.second),
-                       pair.adjustment);
+        AddKerningPair(static_cast<char>(pair.first), static_cast<char>(pair.second), pair.adjustment);
     }
 }
 
@@ -249,8 +250,7 @@ const FontMetrics& GetFontMetrics() {
 // ---------------------------------------------------------------------------
 // Text measures
 
-int SumCharWidths(const char* text, int fixedPitch, int bold, int italic, int skipEntities,
-                  int kerning) {
+int SumCharWidths(const char* text, int fixedPitch, int bold, int italic, int skipEntities, int kerning) {
     if (text == nullptr) return 0;
     const FontMetrics& metrics = GetFontMetrics();
     const int style = StyleColumn(bold, italic);
@@ -285,30 +285,27 @@ int SumCharWidths(const char* text, int fixedPitch, int bold, int italic, int sk
     return TruncateToInt(static_cast<double>(total));
 }
 
-int EstimateTextWidth(const char* text, int pointSize, int extraPercent, int fixedPitch, int bold,
-                      int italic, int skipEntities) {
+int EstimateTextWidth(const char* text, int pointSize, int extraPercent, int fixedPitch, int bold, int italic,
+                      int skipEntities) {
     int sum = SumCharWidths(text, fixedPitch, bold, italic, skipEntities, 1);
     int width = TruncateToInt(static_cast<double>(sum) * pointSize * 0.02);
     if (extraPercent != 0) width = TruncateToInt((extraPercent + 100.0) * 0.01 * width);
     return width;
 }
 
-int EstimateTextWidth(const TextString& text, int pointSize, int extraPercent, int fixedPitch,
-                      int bold, int italic, int skipEntities) {
-    return EstimateTextWidth(text.buffer, pointSize, extraPercent, fixedPitch, bold, italic,
-                             skipEntities);
+int EstimateTextWidth(const TextString& text, int pointSize, int extraPercent, int fixedPitch, int bold, int italic,
+                      int skipEntities) {
+    return EstimateTextWidth(text.buffer, pointSize, extraPercent, fixedPitch, bold, italic, skipEntities);
 }
 
-int EstimateTextWidthPoints(const char* text, int pointSize, int extraPercent, int fixedPitch,
-                            int bold, int italic, int skipEntities) {
-    return EstimateTextWidth(text, pointSize, extraPercent, fixedPitch, bold, italic,
-                             skipEntities) / 20 + 1;
+int EstimateTextWidthPoints(const char* text, int pointSize, int extraPercent, int fixedPitch, int bold, int italic,
+                            int skipEntities) {
+    return EstimateTextWidth(text, pointSize, extraPercent, fixedPitch, bold, italic, skipEntities) / 20 + 1;
 }
 
-int EstimateTextWidthPoints(const TextString& text, int pointSize, int extraPercent,
-                            int fixedPitch, int bold, int italic, int skipEntities) {
-    return EstimateTextWidthPoints(text.buffer, pointSize, extraPercent, fixedPitch, bold, italic,
-                                   skipEntities);
+int EstimateTextWidthPoints(const TextString& text, int pointSize, int extraPercent, int fixedPitch, int bold,
+                            int italic, int skipEntities) {
+    return EstimateTextWidthPoints(text.buffer, pointSize, extraPercent, fixedPitch, bold, italic, skipEntities);
 }
 
 int EstimatePlainTextWidth(const TextString& text, int pointSize, int extraPercent) {

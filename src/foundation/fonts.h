@@ -48,9 +48,9 @@ public:
 
     // Fills nine flags (1 equal, 0 different); any pointer may be null.  The
     // face is compared without regard to case.
-    void Compare(const FontSpec& other, int* faceEqual, int* alternateEqual, int* colourEqual,
-                 int* sizeEqual, int* widthFactorEqual, int* spareEqual, int* lineHeightEqual,
-                 int* boldEqual, int* italicEqual) const;
+    void Compare(const FontSpec& other, int* faceEqual, int* alternateEqual, int* colourEqual, int* sizeEqual,
+                 int* widthFactorEqual, int* spareEqual, int* lineHeightEqual, int* boldEqual,
+                 int* italicEqual) const;
 
     // Stores the face and, for a face of the width-factor table, its factor.
     void SetFaceName(const TextString& face);
@@ -115,20 +115,19 @@ const FontMetrics& GetFontMetrics();
 // Every character counts as 'M' when fixedPitch is set; with skipEntities an
 // HTML entity ("&amp;") counts as one '&'; with kerning the kerning pairs of
 // neighbouring characters are added.  A null text measures 0.
-int SumCharWidths(const char* text, int fixedPitch, int bold, int italic, int skipEntities,
-                  int kerning);
+int SumCharWidths(const char* text, int fixedPitch, int bold, int italic, int skipEntities, int kerning);
 
 // Estimated printed width in twips at the point size, widened by extraPercent.
-int EstimateTextWidth(const char* text, int pointSize, int extraPercent, int fixedPitch, int bold,
-                      int italic, int skipEntities);
-int EstimateTextWidth(const TextString& text, int pointSize, int extraPercent, int fixedPitch,
-                      int bold, int italic, int skipEntities);
+int EstimateTextWidth(const char* text, int pointSize, int extraPercent, int fixedPitch, int bold, int italic,
+                      int skipEntities);
+int EstimateTextWidth(const TextString& text, int pointSize, int extraPercent, int fixedPitch, int bold, int italic,
+                      int skipEntities);
 
 // The same estimate in whole points, rounded up by one.
-int EstimateTextWidthPoints(const char* text, int pointSize, int extraPercent, int fixedPitch,
-                            int bold, int italic, int skipEntities);
-int EstimateTextWidthPoints(const TextString& text, int pointSize, int extraPercent,
-                            int fixedPitch, int bold, int italic, int skipEntities);
+int EstimateTextWidthPoints(const char* text, int pointSize, int extraPercent, int fixedPitch, int bold, int italic,
+                            int skipEntities);
+int EstimateTextWidthPoints(const TextString& text, int pointSize, int extraPercent, int fixedPitch, int bold,
+                            int italic, int skipEntities);
 
 // Estimate in the regular proportional style without entity skipping.
 int EstimatePlainTextWidth(const TextString& text, int pointSize, int extraPercent);

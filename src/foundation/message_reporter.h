@@ -54,8 +54,7 @@ public:
 
     void SetReportingLevel(int level) { reportingLevel = level; }
     void SetFilters(int displayMessages, int suppressUrlMessages, int suppressInfoMessages,
-                    int suppressWarningMessages, int suppressProgramErrorMessages,
-                    int suppressTagErrorMessages);
+                    int suppressWarningMessages, int suppressProgramErrorMessages, int suppressTagErrorMessages);
     void SetMessageCallback(MessageCallback callback) { messageCallback = callback; }
     void SetStatusCallback(MessageCallback callback) { statusCallback = callback; }
     void SetText(const char* text) { currentText.Assign(text); }

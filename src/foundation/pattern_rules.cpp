@@ -26,9 +26,22 @@ bool PatternClassContains(char classChar, char c) {
         case ')': return c == ')' || c == '>' || c == ']' || c == '}';
         case '.':
             switch (c) {
-                case '!': case '"': case '&': case '\'': case '(': case ')': case ',': case '.':
-                case ':': case ';': case '<': case '>': case '[': case ']': case '{': case '}':
-                    return true;
+                case '!':
+                case '"':
+                case '&':
+                case '\'':
+                case '(':
+                case ')':
+                case ',':
+                case '.':
+                case ':':
+                case ';':
+                case '<':
+                case '>':
+                case '[':
+                case ']':
+                case '{':
+                case '}': return true;
                 default: return false;
             }
         default: return false;
@@ -39,15 +52,21 @@ namespace {
 
 bool IsClassChar(char c) {
     switch (c) {
-        case '*': case '1': case 'a': case 'A': case 'Z': case 'S': case 'W': case '(': case ')': case '.':
-            return true;
+        case '*':
+        case '1':
+        case 'a':
+        case 'A':
+        case 'Z':
+        case 'S':
+        case 'W':
+        case '(':
+        case ')':
+        case '.': return true;
         default: return false;
     }
 }
 
-bool IsEscapableChar(char c) {
-    return c == 'n' || c == 't' || c == '|' || c == '*' || c == '?' || c == '%';
-}
+bool IsEscapableChar(char c) { return c == 'n' || c == 't' || c == '|' || c == '*' || c == '?' || c == '%'; }
 
 bool IsWildcardIntroducer(char c) { return c == '*' || c == '?'; }
 
@@ -72,7 +91,10 @@ void AppendPatternLiteral(TextString* pattern, const char* text) {
     if (pattern == nullptr || text == nullptr) return;
     for (const char* p = text; *p != '\0'; ++p) {
         switch (*p) {
-            case '*': case '?': case '%': case '|':
+            case '*':
+            case '?':
+            case '%':
+            case '|':
                 pattern->AppendChar('|');
                 pattern->AppendChar(*p);
                 break;
@@ -292,10 +314,10 @@ bool IsWildcard(ElementKind kind) { return kind == ElementKind::Star || kind == 
 
 struct PatternElement {
     ElementKind kind = ElementKind::Literal;
-    char ch = '\0';      // the literal, the escaped character or the class character
-    int offset = 0;      // where the element begins in the pattern
-    int runEnd = 0;      // literals: the first element after their run of literals
-    int groupEnd = 0;    // wildcards: the first element after their run of wildcards
+    char ch = '\0';  // the literal, the escaped character or the class character
+    int offset = 0;  // where the element begins in the pattern
+    int runEnd = 0;  // literals: the first element after their run of literals
+    int groupEnd = 0;  // wildcards: the first element after their run of wildcards
     bool restStar = false;  // wildcards: this and the following wildcards of the run may all be empty
 };
 
@@ -322,8 +344,7 @@ namespace {
 
 bool ElementAccepts(const PatternElement& e, char c, bool caseSensitive) {
     switch (e.kind) {
-        case ElementKind::Literal:
-            return caseSensitive ? c == e.ch : ToUpperAscii(c) == ToUpperAscii(e.ch);
+        case ElementKind::Literal: return caseSensitive ? c == e.ch : ToUpperAscii(c) == ToUpperAscii(e.ch);
         case ElementKind::Escape: return c == e.ch;
         default: return PatternClassContains(e.ch, c);
     }
@@ -359,7 +380,8 @@ std::unique_ptr<PatternProgram> CompilePattern(const char* pattern, bool caseSen
     const int n = program->Size();
     for (int k = n - 1; k >= 0; --k) {
         PatternElement& e = elements[static_cast<size_t>(k)];
-        const bool nextSame = k + 1 < n && IsWildcard(elements[static_cast<size_t>(k) + 1].kind) == IsWildcard(e.kind);
+        const bool nextSame =
+            k + 1 < n && IsWildcard(elements[static_cast<size_t>(k) + 1].kind) == IsWildcard(e.kind);
         if (IsWildcard(e.kind)) {
             e.groupEnd = nextSame ? elements[static_cast<size_t>(k) + 1].groupEnd : k + 1;
             e.restStar = e.kind == ElementKind::Star && (!nextSame || elements[static_cast<size_t>(k) + 1].restStar);
@@ -456,7 +478,8 @@ struct PatternEngine {
     }
 
     static void EnsureState(const PatternProgram& p, PatternMatch& m) {
-        if (static_cast<int>(m.prefixAlive_.size()) != p.words) m.prefixAlive_.assign(static_cast<size_t>(p.words), 0);
+        if (static_cast<int>(m.prefixAlive_.size()) != p.words)
+            m.prefixAlive_.assign(static_cast<size_t>(p.words), 0);
     }
 
     // Feeds c to the leading-run attempts; true when one completes the run.
@@ -692,7 +715,8 @@ struct PatternEngine {
     // Whether a match of a rule that opens with a run may begin at c.
     static bool MayBeginWith(const PatternRule& rule, unsigned char c) {
         const PatternProgram& p = *rule.program_;
-        return p.valid && p.prefixLength > 0 && (p.masks[static_cast<size_t>(c) * static_cast<size_t>(p.words)] & 1) != 0;
+        return p.valid && p.prefixLength > 0 &&
+               (p.masks[static_cast<size_t>(c) * static_cast<size_t>(p.words)] & 1) != 0;
     }
 
     // Whether the match of a rule that opens with a run has no attempt in
@@ -770,7 +794,8 @@ void PatternList::PrepareStartBytes() {
             return;
         }
         for (int c = 0; c < 256; ++c) {
-            if (PatternEngine::MayBeginWith(*rule, static_cast<unsigned char>(c))) startBytes_[static_cast<size_t>(c)] = true;
+            if (PatternEngine::MayBeginWith(*rule, static_cast<unsigned char>(c)))
+                startBytes_[static_cast<size_t>(c)] = true;
         }
     }
 }
@@ -828,8 +853,7 @@ int PatternList::Scan(const char* text, const ScanOptions* options) {
     bool stop = false;
     while (scanPosition_ < textEnd_ && !stop) {
         if (skipping && allWaiting) {
-            while (scanPosition_ < textEnd_ &&
-                   !startBytes_[static_cast<unsigned char>(working_.At(scanPosition_))])
+            while (scanPosition_ < textEnd_ && !startBytes_[static_cast<unsigned char>(working_.At(scanPosition_))])
                 ++scanPosition_;
             if (scanPosition_ >= textEnd_) break;
         }
@@ -904,17 +928,14 @@ int PatternList::RunAction(PatternRule* rule, PatternMatch* match, CharBuffer* w
     ++rule->scanActions;
     switch (rule->kind) {
         case kRuleReplace:
-        case kRuleDelete:
-            return ReplaceAction(rule, match, working, position);
+        case kRuleDelete: return ReplaceAction(rule, match, working, position);
         case kRuleInsertAfter:
-        case kRuleInsertBefore:
-            return InsertAction(rule, match, working, position);
+        case kRuleInsertBefore: return InsertAction(rule, match, working, position);
         case kRuleCallback:
         case kRuleRewriteCallback:
             if (rule->callback == nullptr) return kPatternNoChange;
             return rule->callback(this, rule, match, working, position, rule->userData);
-        default:
-            return kPatternNoChange;
+        default: return kPatternNoChange;
     }
 }
 
@@ -974,7 +995,9 @@ PatternRule* PatternRewriter::AddRule(int kind, const char* pattern, const char*
     return PatternList::AddRule(kind, pattern, text, caseSensitive, callback, userData);
 }
 
-int PatternRewriter::Apply(const TextString& text, const ScanOptions* options) { return Apply(text.c_str(), options); }
+int PatternRewriter::Apply(const TextString& text, const ScanOptions* options) {
+    return Apply(text.c_str(), options);
+}
 
 int PatternRewriter::Apply(const char* text, const ScanOptions* options) {
     output_.Clear(0);

@@ -43,16 +43,16 @@ struct PatternProgram;
 struct PatternEngine;
 
 // Results of a rule action.
-inline constexpr int kPatternChanged = 1001;   // the text was changed
+inline constexpr int kPatternChanged = 1001;  // the text was changed
 inline constexpr int kPatternNoChange = 1002;  // nothing was done
-inline constexpr int kPatternStop = 1003;      // stop the scan
+inline constexpr int kPatternStop = 1003;  // stop the scan
 
 // Rule kinds.
-inline constexpr int kRuleReplace = 1;          // the match is replaced by the rule's text
-inline constexpr int kRuleInsertAfter = 2;      // the rule's text goes after the match
-inline constexpr int kRuleInsertBefore = 3;     // the rule's text goes before the match
-inline constexpr int kRuleDelete = 4;           // in place as kind 1; a rewriter drops the match
-inline constexpr int kRuleCallback = 5;         // the rule's callback acts (lists only)
+inline constexpr int kRuleReplace = 1;  // the match is replaced by the rule's text
+inline constexpr int kRuleInsertAfter = 2;  // the rule's text goes after the match
+inline constexpr int kRuleInsertBefore = 3;  // the rule's text goes before the match
+inline constexpr int kRuleDelete = 4;  // in place as kind 1; a rewriter drops the match
+inline constexpr int kRuleCallback = 5;  // the rule's callback acts (lists only)
 inline constexpr int kRuleRewriteCallback = 6;  // the rule's callback acts (the rewriter's kind)
 
 // The ten class characters that may follow '%', '*' or '?'.
@@ -114,9 +114,7 @@ public:
     bool IsEmpty() const { return length_ == 0; }
     bool IsAllocated() const { return text_ != nullptr; }
     // The character at `i`, or NUL outside the text.
-    char At(int i) const {
-        return (i >= 0 && i < length_) ? text_[i < gapStart_ ? i : i + gapLength_] : '\0';
-    }
+    char At(int i) const { return (i >= 0 && i < length_) ? text_[i < gapStart_ ? i : i + gapLength_] : '\0'; }
     // `count` characters from `position` into `out`; false (out emptied)
     // when the range lies outside the text.
     bool CopyRange(int position, int count, TextString* out) const;
@@ -151,16 +149,16 @@ using PatternCallback = int (*)(PatternList* list, PatternRule* rule, PatternMat
 class PatternRule {
 public:
     int kind;
-    int id;                           // 1, 2, 3 ... in the order added to a list
+    int id;  // 1, 2, 3 ... in the order added to a list
     std::string pattern;
     std::optional<std::string> text;  // none when the rule was given no text
-    int caseSensitive;                // 0: literal letters ignore case
+    int caseSensitive;  // 0: literal letters ignore case
     PatternCallback callback;
     void* userData;
     int totalMatches = 0;  // completed matches over the rule's life
     int totalActions = 0;  // actions over the rule's life
-    int scanMatches = 0;   // completed matches in the current scan
-    int scanActions = 0;   // actions in the current scan
+    int scanMatches = 0;  // completed matches in the current scan
+    int scanActions = 0;  // actions in the current scan
 
     PatternRule(int kind, int id, const char* pattern, const char* text, int caseSensitive, PatternCallback callback,
                 void* userData);
@@ -194,8 +192,8 @@ struct PatternMatch {
 
 private:
     friend struct PatternEngine;
-    int element_ = 0;                     // element the committed attempt stands on
-    bool inBody_ = false;                 // past the leading run of single-character elements
+    int element_ = 0;  // element the committed attempt stands on
+    bool inBody_ = false;  // past the leading run of single-character elements
     std::vector<uint64_t> prefixAlive_;  // attempts alive in that leading run, one bit per element
 };
 
@@ -208,9 +206,9 @@ int AdvanceMatch(PatternRule* rule, int position, const CharBuffer* text, Patter
 // {1, 1, 0, 0}.
 struct ScanOptions {
     int oneActionPerPosition = 0;  // once a rule acted, no other acts at that position
-    int resetAfterChange = 0;      // all matches start afresh after a change
-    int restartAfterChange = 0;    // the scan starts again from the first character after a change
-    int stopAfterAction = 0;       // the scan ends after the first action
+    int resetAfterChange = 0;  // all matches start afresh after a change
+    int restartAfterChange = 0;  // the scan starts again from the first character after a change
+    int stopAfterAction = 0;  // the scan ends after the first action
 };
 
 class PatternList {

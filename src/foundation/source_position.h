@@ -30,7 +30,7 @@ public:
 // A lookup's question: which scope flag it needs and where it stands.
 class PositionRange {
 public:
-    int mode = 0;      // 0: both scope flags, 1: the first, 2: the second
+    int mode = 0;  // 0: both scope flags, 1: the first, 2: the second
     int relation = 0;  // 0 anywhere, 1 before, 2 at or before, 3 after, 4 at or after the start
     SourcePosition position;
 

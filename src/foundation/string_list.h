@@ -15,13 +15,19 @@ struct StringListEntry {
 
 class StringList {
 public:
-    int count = 0;            // number of entries (kept equal to the entry array's size)
+    int count = 0;  // number of entries (kept equal to the entry array's size)
     int allowDuplicates = 1;  // 0: unique mode
 
     StringList() = default;
-    StringList(const StringList& other) { AddAll(&other); allowDuplicates = other.allowDuplicates; }
+    StringList(const StringList& other) {
+        AddAll(&other);
+        allowDuplicates = other.allowDuplicates;
+    }
     StringList& operator=(const StringList& other) {
-        if (this != &other) { allowDuplicates = other.allowDuplicates; Assign(&other); }
+        if (this != &other) {
+            allowDuplicates = other.allowDuplicates;
+            Assign(&other);
+        }
         return *this;
     }
 

@@ -45,9 +45,10 @@ size_t FindLineEndOrNul(const char* from, size_t n) {
     const __m128i feed = _mm_set1_epi8(kLineFeed), ret = _mm_set1_epi8(kCarriageReturn), zero = _mm_setzero_si128();
     for (; i + 16 <= n; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
-        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, feed), _mm_cmpeq_epi8(v, ret)),
-                                          _mm_cmpeq_epi8(v, zero));
-        if (const int mask = _mm_movemask_epi8(hits)) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        const __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, feed), _mm_cmpeq_epi8(v, ret)), _mm_cmpeq_epi8(v, zero));
+        if (const int mask = _mm_movemask_epi8(hits))
+            return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
     }
 #endif
     for (; i < n; ++i)
@@ -561,7 +562,8 @@ void TextFile::ConvertLine(TextString& line) {
         return;
     }
     if (!unicode::HasNonAscii(line)) return;
-    if (unicode::MendUtf8Line(line)) Warn(state.invalidWarned, "Bytes that are not UTF-8 read as Windows-1252 characters", state.lineNumber);
+    if (unicode::MendUtf8Line(line))
+        Warn(state.invalidWarned, "Bytes that are not UTF-8 read as Windows-1252 characters", state.lineNumber);
     if (utf8Text == 0 && unicode::Utf8ToWindows1252(line))
         Warn(state.lackingWarned, "Characters that Windows-1252 lacks written as \"?\"", state.lineNumber);
 }

@@ -39,9 +39,9 @@ public:
     // Most switches that succeed in one object's life.
     static constexpr int kMaxSwitches = 9;
 
-    int toConsole = 0;       // output goes to standard output; nothing is opened or closed
-    int depth = 0;           // number of files on the stack
-    int maxDepth = 0;        // deepest nesting reached
+    int toConsole = 0;  // output goes to standard output; nothing is opened or closed
+    int depth = 0;  // number of files on the stack
+    int maxDepth = 0;  // deepest nesting reached
     std::vector<std::string> fileNames;  // index depth - 1 is the top
     std::vector<FILE*> fileHandles;
     // The buffers of the files opened for writing, each freed when its file
@@ -60,8 +60,8 @@ public:
     int isOpen = 0;
     int forReading = 0;
     int littleEndian16 = 0;  // the top file is 16-bit, low byte first
-    int bigEndian16 = 0;     // the top file is 16-bit, high byte first
-    int pureAscii = 1;       // cleared once a 16-bit file brings a character above 0x7F
+    int bigEndian16 = 0;  // the top file is 16-bit, high byte first
+    int pureAscii = 1;  // cleared once a 16-bit file brings a character above 0x7F
     // "Character encoding" names UTF-8: a file that is not 16-bit is UTF-8
     // text.  Set before the first file is opened.
     int declaredUtf8 = 0;
@@ -73,15 +73,15 @@ public:
     // report and clear.
     std::vector<std::string> readWarnings;
     int switchCount = 0;
-    int linesRead = 0;       // lines read from files since the last OpenForRead
+    int linesRead = 0;  // lines read from files since the last OpenForRead
     std::vector<std::unique_ptr<TextString>> history;  // oldest first
     int historyCount = 0;
     int historyLimit = 100;
     int historyDrop = 90;
-    StringList* inputList = nullptr;   // not owned; read from instead of files when set
+    StringList* inputList = nullptr;  // not owned; read from instead of files when set
     StringList* outputList = nullptr;  // not owned; lines written are added to it when set
-    int inputPosition = 0;             // next entry of inputList
-    int binaryMode = 0;                // the last file opened for writing asked for binary mode
+    int inputPosition = 0;  // next entry of inputList
+    int binaryMode = 0;  // the last file opened for writing asked for binary mode
     // Brings each line written that holds characters beyond ASCII to the
     // form the document writes them in; null: lines are written as they
     // stand.
@@ -146,13 +146,13 @@ private:
     enum class Encoding { Unknown, EightBit, Utf8, LittleEndian16, BigEndian16 };
     struct FileState {
         Encoding encoding = Encoding::Unknown;
-        int lineNumber = 0;          // lines read from the file so far
-        int blankLinesDue = 0;       // lines ended by a run of lone CRs, still to deliver
-        bool nulWarned = false;      // each warning is given once per file
+        int lineNumber = 0;  // lines read from the file so far
+        int blankLinesDue = 0;  // lines ended by a run of lone CRs, still to deliver
+        bool nulWarned = false;  // each warning is given once per file
         bool invalidWarned = false;
         bool lackingWarned = false;
         std::string canonicalPath;  // empty when it cannot be resolved
-        std::string pushedBack;     // bytes read ahead and given back, next byte last
+        std::string pushedBack;  // bytes read ahead and given back, next byte last
         // Bytes read from the file in blocks and not yet taken, from
         // chunkPos up to the end of the chunk.
         std::vector<char> chunk;

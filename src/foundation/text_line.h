@@ -17,7 +17,7 @@ class TextLine : public TextString {
 public:
     TextString rawText;
     TextLine* previous = nullptr;  // not owned
-    TextLine* next = nullptr;      // not owned
+    TextLine* next = nullptr;  // not owned
     int lineType = kLineText;
     int counter = 0;
     int firstWordLength = -1;

@@ -361,7 +361,8 @@ bool TextString::Find(int start, const char* text, int* position, int caseSensit
     if (n > length - start) return false;
     // Candidates are the places of the first byte; the rest is compared there.
     const char* last = buffer + (length - n) + 1;  // one past the last possible start
-    for (const char* p = FindByteNoCase(buffer + start, last, text[0]); p; p = FindByteNoCase(p + 1, last, text[0])) {
+    for (const char* p = FindByteNoCase(buffer + start, last, text[0]); p;
+         p = FindByteNoCase(p + 1, last, text[0])) {
         int j = 1;
         while (j < n && SameByte(p[j], text[j], 0)) ++j;
         if (j == n) {
@@ -376,8 +377,9 @@ bool TextString::FindChar(int start, char c, int* position, int caseSensitive) c
     if (position) *position = -1;
     if (start < 0 || start > length || length == 0) return false;
     const char* end = buffer + length;
-    const char* at = caseSensitive ? static_cast<const char*>(std::memchr(buffer + start, c, static_cast<size_t>(length - start)))
-                                   : FindByteNoCase(buffer + start, end, c);
+    const char* at =
+        caseSensitive ? static_cast<const char*>(std::memchr(buffer + start, c, static_cast<size_t>(length - start)))
+                      : FindByteNoCase(buffer + start, end, c);
     if (!at) return false;
     if (position) *position = static_cast<int>(at - buffer);
     return true;
@@ -618,7 +620,8 @@ bool TextString::ReplaceFrom(int start, const char* find, const char* with, int 
             return at == std::string_view::npos ? -1 : static_cast<int>(at);
         }
         const char* last = buffer + (length - n) + 1;  // one past the last possible start
-        for (const char* p = FindByteNoCase(buffer + from, last, find[0]); p; p = FindByteNoCase(p + 1, last, find[0]))
+        for (const char* p = FindByteNoCase(buffer + from, last, find[0]); p;
+             p = FindByteNoCase(p + 1, last, find[0]))
             if (MatchAt(static_cast<int>(p - buffer), find, n, 0)) return static_cast<int>(p - buffer);
         return -1;
     };
@@ -841,8 +844,8 @@ bool TextString::ToInteger(char style, int* out) const {
             const char* upper;
             int value;
         };
-        static const Token kTokens[] = {{"xl", "XL", 40}, {"ix", "IX", 9}, {"iv", "IV", 4},   {"iii", "III", 3},
-                                        {"ii", "II", 2},  {"i", "I", 1},   {"v", "V", 5},     {"xxx", "XXX", 30},
+        static const Token kTokens[] = {{"xl", "XL", 40}, {"ix", "IX", 9}, {"iv", "IV", 4}, {"iii", "III", 3},
+                                        {"ii", "II", 2},  {"i", "I", 1},   {"v", "V", 5},   {"xxx", "XXX", 30},
                                         {"xx", "XX", 20}, {"x", "X", 10},  {"l", "L", 50}};
         TextString copy(*this);
         int total = 0;

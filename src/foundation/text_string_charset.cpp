@@ -30,6 +30,7 @@ constexpr int kBoxDrawing = -2;
 // 0xFA (middle dot) -> '.', 0xFC (superscript n) -> 'n'.
 constexpr int B = kBoxDrawing;
 constexpr int U = kNoCounterpart;
+// clang-format off
 constexpr int kDosToWindows[] = {
     // 0x80: C-cedilla u-uml e-acute a-circ a-uml a-grave a-ring c-cedilla
     0xC7, 0xFC, 0xE9, 0xE2, 0xE4, 0xE0, 0xE5, 0xE7,
@@ -60,34 +61,54 @@ constexpr int kDosToWindows[] = {
     // 0xF8: degree bullet-op(own) middle-dot(own) root superscript-n(own) superscript-2 square nbsp
     0xB0, 0x95, '.', U, 'n', 0xB2, U, U,
 };
+// clang-format on
 static_assert(std::size(kDosToWindows) == 128);
 
 // Box-drawing bytes whose right-hand stroke is single, so that a following
 // single horizontal line (0xC4) continues them.
 bool ContinuesSingleStroke(unsigned char c) {
     switch (c) {
-        case 0xC0: case 0xC1: case 0xC2: case 0xC3: case 0xC4: case 0xC5: case 0xC7:
-        case 0xD0: case 0xD2: case 0xD3: case 0xD6: case 0xD7: case 0xDA:
-            return true;
-        default:
-            return false;
+        case 0xC0:
+        case 0xC1:
+        case 0xC2:
+        case 0xC3:
+        case 0xC4:
+        case 0xC5:
+        case 0xC7:
+        case 0xD0:
+        case 0xD2:
+        case 0xD3:
+        case 0xD6:
+        case 0xD7:
+        case 0xDA: return true;
+        default: return false;
     }
 }
 
 // Box-drawing bytes whose right-hand stroke is double, continued by 0xCD.
 bool ContinuesDoubleStroke(unsigned char c) {
     switch (c) {
-        case 0xC6: case 0xC8: case 0xC9: case 0xCA: case 0xCB: case 0xCC: case 0xCD:
-        case 0xCE: case 0xCF: case 0xD1: case 0xD4: case 0xD5: case 0xD8:
-            return true;
-        default:
-            return false;
+        case 0xC6:
+        case 0xC8:
+        case 0xC9:
+        case 0xCA:
+        case 0xCB:
+        case 0xCC:
+        case 0xCD:
+        case 0xCE:
+        case 0xCF:
+        case 0xD1:
+        case 0xD4:
+        case 0xD5:
+        case 0xD8: return true;
+        default: return false;
     }
 }
 
 char BoxDrawingToAscii(unsigned char c) {
     switch (c) {
-        case 0xB3: case 0xBA: return '|';
+        case 0xB3:
+        case 0xBA: return '|';
         case 0xC4: return '-';
         case 0xCD: return '=';
         default: return '+';
@@ -98,6 +119,7 @@ char BoxDrawingToAscii(unsigned char c) {
 // symbols both code pages share map to the same character; box drawing
 // becomes ASCII art; 0x95 (bullet operator) -> 0x9E, 0x9D (superscript two)
 // -> '2', 0x9F (division sign) -> '/'; everything else becomes '?'.
+// clang-format off
 constexpr unsigned char kKoi8rToWindows1251[] = {
     // 0x80: box drawing
     '-', '|', '+', '+', '+', '+', '+', '+', '+', '+', '+', '?', '?', '?', '?', '?',
@@ -115,6 +137,7 @@ constexpr unsigned char kKoi8rToWindows1251[] = {
     0xDE, 0xC0, 0xC1, 0xD6, 0xC4, 0xC5, 0xD4, 0xC3, 0xD5, 0xC8, 0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE,
     0xCF, 0xDF, 0xD0, 0xD1, 0xD2, 0xD3, 0xC6, 0xC2, 0xDC, 0xDB, 0xC7, 0xD8, 0xDD, 0xD9, 0xD7, 0xDA,
 };
+// clang-format on
 static_assert(std::size(kKoi8rToWindows1251) == 128);
 
 int HexDigitValue(unsigned char c) {
@@ -200,14 +223,21 @@ int EscapeBytesToRemove(const std::string& sequence, bool* known) {
 
 char LineDrawingLetterToAscii(char c) {
     switch (c) {
-        case 'j': case 'k': case 'l': case 'm': case 't': case 'u': case 'v': case 'w':
-            return '+';
-        case 'o': case 'p': case 'q': case 'r': case 's':
-            return '-';
-        case 'x':
-            return '|';
-        default:
-            return c;
+        case 'j':
+        case 'k':
+        case 'l':
+        case 'm':
+        case 't':
+        case 'u':
+        case 'v':
+        case 'w': return '+';
+        case 'o':
+        case 'p':
+        case 'q':
+        case 'r':
+        case 's': return '-';
+        case 'x': return '|';
+        default: return c;
     }
 }
 
@@ -254,8 +284,10 @@ void TextString::ConvertSmartPunctuation() {
         switch (static_cast<unsigned char>(buffer[i])) {
             case 0x91: buffer[i] = '`'; break;
             case 0x92: buffer[i] = '\''; break;
-            case 0x93: case 0x94: buffer[i] = '"'; break;
-            case 0x95: case 0x96: buffer[i] = '-'; break;
+            case 0x93:
+            case 0x94: buffer[i] = '"'; break;
+            case 0x95:
+            case 0x96: buffer[i] = '-'; break;
             case 0x97:
                 // An em dash becomes two hyphens.
                 buffer[i] = '-';

@@ -19,6 +19,7 @@ struct CodeRange {
 
 // East Asian Width W and F, and the general categories Mn, Me and Cf, as
 // sorted ranges of code points.
+// clang-format off
 constexpr CodeRange kWideRanges[] = {
     {0x378, 0x379}, {0x380, 0x383}, {0x38B, 0x38B}, {0x38D, 0x38D}, {0x3A2, 0x3A2}, {0x530, 0x530},
     {0x557, 0x558}, {0x58B, 0x58C}, {0x590, 0x590}, {0x5C8, 0x5CF}, {0x5EB, 0x5EE}, {0x5F5, 0x5FF},
@@ -152,6 +153,8 @@ constexpr CodeRange kWideRanges[] = {
     {0x1FBFA, 0xE0000}, {0xE0002, 0xE001F}, {0xE0080, 0xE00FF}, {0xE01F0, 0xEFFFF}, {0xFFFFE, 0xFFFFF},
     {0x10FFFE, 0x10FFFF},
 };
+// clang-format on
+// clang-format off
 constexpr CodeRange kZeroWidthRanges[] = {
     {0xAD, 0xAD}, {0x300, 0x36F}, {0x483, 0x489}, {0x591, 0x5BD}, {0x5BF, 0x5BF}, {0x5C1, 0x5C2},
     {0x5C4, 0x5C5}, {0x5C7, 0x5C7}, {0x600, 0x605}, {0x610, 0x61A}, {0x61C, 0x61C}, {0x64B, 0x65F},
@@ -217,6 +220,7 @@ constexpr CodeRange kZeroWidthRanges[] = {
     {0x1E2AE, 0x1E2AE}, {0x1E2EC, 0x1E2EF}, {0x1E8D0, 0x1E8D6}, {0x1E944, 0x1E94A}, {0xE0001, 0xE0001},
     {0xE0020, 0xE007F}, {0xE0100, 0xE01EF},
 };
+// clang-format on
 
 template <size_t N>
 bool InRanges(const CodeRange (&ranges)[N], uint32_t code) {
@@ -227,25 +231,48 @@ bool InRanges(const CodeRange (&ranges)[N], uint32_t code) {
 }
 
 // Windows-1252 bytes 0x80 to 0x9F; the rest of the code page is Latin-1.
+// clang-format off
 constexpr uint16_t kWindows1252High[32] = {
     0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+// clang-format on
 
 // The ASCII character a box-drawing character (U+2500 to U+257F) draws:
 // horizontal lines "-" (double "="), vertical lines "|", the rest "+".
 char BoxDrawingToAscii(uint32_t code) {
     switch (code) {
-        case 0x2500: case 0x2501: case 0x2504: case 0x2505: case 0x2508: case 0x2509: case 0x254C: case 0x254D:
-        case 0x2574: case 0x2576: case 0x2578: case 0x257A: case 0x257C: case 0x257E:
-            return '-';
-        case 0x2550:
-            return '=';
-        case 0x2502: case 0x2503: case 0x2506: case 0x2507: case 0x250A: case 0x250B: case 0x254E: case 0x254F:
-        case 0x2551: case 0x2575: case 0x2577: case 0x2579: case 0x257B: case 0x257D: case 0x257F:
-            return '|';
-        default:
-            return '+';
+        case 0x2500:
+        case 0x2501:
+        case 0x2504:
+        case 0x2505:
+        case 0x2508:
+        case 0x2509:
+        case 0x254C:
+        case 0x254D:
+        case 0x2574:
+        case 0x2576:
+        case 0x2578:
+        case 0x257A:
+        case 0x257C:
+        case 0x257E: return '-';
+        case 0x2550: return '=';
+        case 0x2502:
+        case 0x2503:
+        case 0x2506:
+        case 0x2507:
+        case 0x250A:
+        case 0x250B:
+        case 0x254E:
+        case 0x254F:
+        case 0x2551:
+        case 0x2575:
+        case 0x2577:
+        case 0x2579:
+        case 0x257B:
+        case 0x257D:
+        case 0x257F: return '|';
+        default: return '+';
     }
 }
 
@@ -257,7 +284,8 @@ bool HasNonAscii(const char* text, size_t n) {
     size_t i = 0;
 #if defined(__SSE2__)
     __m128i any = _mm_setzero_si128();
-    for (; i + 16 <= n; i += 16) any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)));
+    for (; i + 16 <= n; i += 16)
+        any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)));
     if (_mm_movemask_epi8(any)) return true;
 #endif
     for (; i < n; ++i)
@@ -419,7 +447,8 @@ constexpr LeadWidthTable MakeLeadWidthTable() {
             continue;
         }
         bool same = true;
-        for (uint32_t code = first + 1; code < first + count; ++code) same = same && widths.of[code] == widths.of[first];
+        for (uint32_t code = first + 1; code < first + count; ++code)
+            same = same && widths.of[code] == widths.of[first];
         if (same) table.of[byte] = static_cast<int8_t>(widths.of[first]);
     }
     return table;
@@ -493,7 +522,8 @@ void Windows1252ToUtf8(TextString& line) {
     if (!HasNonAscii(line)) return;
     std::string out;
     out.reserve(static_cast<size_t>(line.length) * 2);
-    for (int i = 0; i < line.length; ++i) AppendUtf8(out, FromWindows1252(static_cast<unsigned char>(line.buffer[i])));
+    for (int i = 0; i < line.length; ++i)
+        AppendUtf8(out, FromWindows1252(static_cast<unsigned char>(line.buffer[i])));
     line.AssignChars(out.data(), static_cast<int>(out.size()));
 }
 

@@ -137,8 +137,8 @@ void ResolveRelativePath(const TextString& base, const TextString& name, TextStr
     bool rooted = true;
     if (IsRelativePath(name)) {
         levels = SplitLevels(base.str(), nullptr);
-        rooted = !levels.empty() &&
-                 (levels.front().text.empty() || levels.front().text.find(':') != std::string::npos);
+        rooted =
+            !levels.empty() && (levels.front().text.empty() || levels.front().text.find(':') != std::string::npos);
     }
     const size_t floor = rooted ? 1 : 0;
     std::vector<PathLevel> keptSteps;
@@ -512,8 +512,7 @@ bool IsMostlyPunctuation(const char* text) {
     const int c = p + k.innerBlanks + k.letterRepeats;
     if (span <= 3) return (p > 0 && p == span) || (p > 1 && c == span);
     if (span >= 20) return k.characters / 2 < p || (span < 4 * p && 3 * c >= span);
-    return 3 * p >= 2 * span || (span < 3 * p && 3 * c >= 2 * span) || (p > 0 && 5 * c >= 4 * span) ||
-           c >= span - 1;
+    return 3 * p >= 2 * span || (span < 3 * p && 3 * c >= 2 * span) || (p > 0 && 5 * c >= 4 * span) || c >= span - 1;
 }
 
 bool IsRuleLine(const char* text) {

@@ -79,16 +79,16 @@ int SplitAtSeparators(TextString* text, const char* separators, int dropNames, T
 
 struct CharacterClassCounts {
     int characters = 0;
-    int span = 0;            // from the first to the last non-blank character
-    int blanks = 0;          // ' ' only
-    int innerBlanks = 0;     // blanks between non-blank characters
-    int ruleMarks = 0;       // '*', '-', '=', '_', '~'
-    int punctuation = 0;     // non-blanks that are neither digits nor letters
+    int span = 0;  // from the first to the last non-blank character
+    int blanks = 0;  // ' ' only
+    int innerBlanks = 0;  // blanks between non-blank characters
+    int ruleMarks = 0;  // '*', '-', '=', '_', '~'
+    int punctuation = 0;  // non-blanks that are neither digits nor letters
     int letters = 0;
     int digits = 0;
-    int letterChanges = 0;   // letter after blank, letter after a different letter, blank after letter
-    int marks = 0;           // '&', '.', '/', ':', '<', '>', '?'
-    int letterRepeats = 0;   // letters equal to the character before them
+    int letterChanges = 0;  // letter after blank, letter after a different letter, blank after letter
+    int marks = 0;  // '&', '.', '/', ':', '<', '>', '?'
+    int letterRepeats = 0;  // letters equal to the character before them
 };
 
 void CountCharacterClasses(const char* text, CharacterClassCounts* counts);

@@ -272,7 +272,8 @@ void LoadFragmentsFile(FC* policies, WrappedTextFile* source) {
             if (!opened && policies->ReportRefusedFile(reader)) {
                 // reported as refused
             } else if (context && (context->documentState.htmlOutput || context->documentState.rtfOutput)) {
-                TextString message(opened ? "INFO: Opened include file \"" : "ERROR: Failed to open include file \"");
+                TextString message(opened ? "INFO: Opened include file \""
+                                          : "ERROR: Failed to open include file \"");
                 message.Append(name);
                 message.Append("\"");
                 if (opened)

@@ -73,8 +73,7 @@ void HTML_EndFont(FC* set, OutputDocument* document, BlockList* blocks, int poli
     }
 
     if (closeFont) {
-        if (!FontChangeMarkup(set, 0) && set)
-            set->ReportMessage("WARNING: Inconsistent END_FONT calculations", 10);
+        if (!FontChangeMarkup(set, 0) && set) set->ReportMessage("WARNING: Inconsistent END_FONT calculations", 10);
         if (block.type == kBlockParagraph) {
             // The font inside a paragraph ends with the paragraph itself.
             if (set) set->ReportMessage("PROGRAM ERROR: End Font calculated inside a <P> tag", 10);

@@ -22,7 +22,6 @@
 
 namespace {
 
-
 bool EqualNoCase(const TextString& a, const TextString& b) { return a.Matches(b.buffer, 0, 0); }
 
 // Mail-header anchor stems may span lines; an anchor name may not.
@@ -137,7 +136,8 @@ int StyleClassLevel(int lineType) { return GetHeadingLevel(lineType); }
 bool IsUnnumberedHeading(int lineType) {
     return (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
            lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading ||
-           (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) || lineType == kLineMailHeading;
+           (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) ||
+           lineType == kLineMailHeading;
 }
 
 }  // namespace
@@ -163,8 +163,9 @@ void HTML_FormatContentsLine(FC* policies, OutputDocument*, const SourcePosition
     if (policies->IsSet(Pol::BaseFontSize)) {
         const int64_t points =
             static_cast<int64_t>(policies->GetInt(Pol::BaseFontSize)) + policies->GetInt(Pol::DeltaFontSize);
-        baseSize = PointSizeToHTMLSize(points > INT32_MAX ? INT32_MAX : points < INT32_MIN ? INT32_MIN
-                                                                                         : static_cast<int>(points));
+        baseSize = PointSizeToHTMLSize(points > INT32_MAX   ? INT32_MAX
+                                       : points < INT32_MIN ? INT32_MIN
+                                                            : static_cast<int>(points));
     }
 
     TextString text(headingText);
@@ -361,7 +362,8 @@ void HTML_OutputContentsList(FC* policies, OutputDocument* document, int maximum
     int first = -1, last = -1;
     GetContentsRange(*policies, list, contentsMode, first, last);
 
-    int depthLimit = policies->GetInt(Pol::MaximumContentsLevel) > 0 ? policies->GetInt(Pol::MaximumContentsLevel) : 0;
+    int depthLimit =
+        policies->GetInt(Pol::MaximumContentsLevel) > 0 ? policies->GetInt(Pol::MaximumContentsLevel) : 0;
     if (maximumDepth > 0) depthLimit = maximumDepth;
 
     int shallowest = -1, deepest = -1;

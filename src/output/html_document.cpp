@@ -22,7 +22,6 @@ namespace {
 // The maker's web site, named by the Generator META line.
 constexpr const char* kMakerWebHost = "www.morvane.example";
 
-
 bool IsOpenDocument(OutputDocument* document) { return document && document->IsOpen(); }
 
 // One line, unwrapped.
@@ -48,8 +47,8 @@ SourcePosition CurrentPosition(FC* set) { return set->context->pGetTracker()->po
 
 bool IsFragmentDefined(FC* set, const char* name, const SourcePosition& position) {
     int index = -1;
-    return set->context->documentState.defines.FindPreviousDefinition(kDefinitionFragment, TextString(name), position,
-                                                                       0, &index, true);
+    return set->context->documentState.defines.FindPreviousDefinition(kDefinitionFragment, TextString(name),
+                                                                      position, 0, &index, true);
 }
 
 // Writes the fragment when it is defined; false when it is not.
@@ -252,7 +251,8 @@ void SetDocumentFont(FC* set) {
             font.SetSize(size);
         }
     }
-    if (set->IsSet(Pol::BaseFontSize)) font.SetSize(set->GetInt(Pol::BaseFontSize) + set->GetInt(Pol::DeltaFontSize));
+    if (set->IsSet(Pol::BaseFontSize))
+        font.SetSize(set->GetInt(Pol::BaseFontSize) + set->GetInt(Pol::DeltaFontSize));
     font.set = 1;
 }
 
@@ -337,8 +337,9 @@ void HTML_GetDocTypeText(FC* set, TextString* out) {
         return;
     }
     if (version != 2) set->ReportMessage("UNSUPPORTED CASE: Unknown HTML version.  4.0 assumed", 10);
-    out->Assign("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\" "
-                "\"http://www.w3.org/TR/REC-html40/loose.dtd\">");
+    out->Assign(
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\" "
+        "\"http://www.w3.org/TR/REC-html40/loose.dtd\">");
 }
 
 void HTML_GetGeneratorComment(FC* set, TextString* out) {

@@ -22,7 +22,7 @@ class OutputDocument;
 // The switches each caller hands to the head and foot.  Only the
 // navigation-bar switch and the directory-page switch are read here.
 struct PageEndOptions {
-    int pageOption = 0;     // the opener's first page option; not read here
+    int pageOption = 0;  // the opener's first page option; not read here
     int navigationBar = 1;  // navigation bars may be written (every caller sets it)
     int directoryPage = 0;  // the master index page is being written
 };

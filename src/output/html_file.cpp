@@ -369,8 +369,8 @@ void HTMLFile::WriteDeferredHead() {
     TextString header = set->GetText(Pol::HTMLHeaderFile);
     if (context) {
         int index = -1;
-        if (context->documentState.defines.FindPreviousDefinition(kDefinitionFragment, TextString("HTML_HEADER"),
-                                                                  context->pGetTracker()->position, 0, &index, true) &&
+        if (context->documentState.defines.FindPreviousDefinition(
+                kDefinitionFragment, TextString("HTML_HEADER"), context->pGetTracker()->position, 0, &index, true) &&
             index >= 0)
             header = "*HTML_HEADER*";
     }
@@ -503,9 +503,8 @@ void HTMLFile::AddPendingLine(const char* text, int length, bool knownPlain) {
     pending.buffer[before + length] = '\n';
     pending.length = before + length + 1;
     pending.buffer[pending.length] = '\0';
-    if (extend &&
-        (knownPlain || HTML_TidyLeavesUnchanged(std::string_view(pending.buffer + before,
-                                                                  static_cast<size_t>(pending.length - before)))))
+    if (extend && (knownPlain || HTML_TidyLeavesUnchanged(std::string_view(
+                                     pending.buffer + before, static_cast<size_t>(pending.length - before)))))
         plainLength = pending.length;
 }
 
@@ -518,11 +517,11 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     // one by one, as a rule) is written as it stands; it holds no PRE tag,
     // so the lines written from it leave the writer outside a section.
     const bool tidied = context && context->documentState.htmlOutput;
-    const bool plain =
-        tidied && !insidePre &&
-        (plainLength == pending.length ||
-         HTML_TidyLeavesUnchanged(std::string_view(pending.buffer + std::min(plainLength, pending.length),
-                                                   static_cast<size_t>(pending.length - std::min(plainLength, pending.length)))));
+    const bool plain = tidied && !insidePre &&
+                       (plainLength == pending.length ||
+                        HTML_TidyLeavesUnchanged(std::string_view(
+                            pending.buffer + std::min(plainLength, pending.length),
+                            static_cast<size_t>(pending.length - std::min(plainLength, pending.length)))));
     if (tidied && !plain) {
         // The record's texts keep their room from one flush to the next.
         static TidyBuffer tidy;
@@ -602,8 +601,9 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
                     // Ended in the buffer for the while.
                     const char saved = data[end];
                     data[end] = '\0';
-                    if (result && !WriteOneLine(set, document, std::string_view(data + start, static_cast<size_t>(length)),
-                                                unwrapped))
+                    if (result &&
+                        !WriteOneLine(set, document, std::string_view(data + start, static_cast<size_t>(length)),
+                                      unwrapped))
                         result = 0;
                     data[end] = saved;
                 }

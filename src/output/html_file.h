@@ -23,8 +23,8 @@ public:
     static constexpr int kKeepAfterFlush = 341;
     static constexpr int kWrapWidth = 90;
 
-    FC* policies = nullptr;        // not owned; set when a file is started
-    int insidePre = 0;             // the lines written last are inside <PRE> .. </PRE>
+    FC* policies = nullptr;  // not owned; set when a file is started
+    int insidePre = 0;  // the lines written last are inside <PRE> .. </PRE>
     // The front of the pending buffer, whole lines, that is known to be a
     // text the tidy passes leave unchanged (see HTML_TidyLeavesUnchanged):
     // a flush scans only what was added after it.

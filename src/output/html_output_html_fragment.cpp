@@ -7,8 +7,8 @@
 #include "output/paragraphs.h"
 #include "policies/fc.h"
 
-int HTML_OutputHTMLFragment(FC* policies, OutputDocument* document, const char* name,
-                            const SourcePosition& position, int scope, int searchForward, TextString* out) {
+int HTML_OutputHTMLFragment(FC* policies, OutputDocument* document, const char* name, const SourcePosition& position,
+                            int scope, int searchForward, TextString* out) {
     if (!policies) return 0;
     if (!document && !out) {
         policies->ReportMessage("PROGRAM ERROR: Invalid call to HTML_OutputHTMLFragment", 10);
@@ -25,7 +25,8 @@ int HTML_OutputHTMLFragment(FC* policies, OutputDocument* document, const char* 
     const TextString fragmentName(name);
     int index = -1;
     if (!defines.FindPreviousDefinition(kDefinitionFragment, fragmentName, position, scope, &index, true) &&
-        !(searchForward && defines.FindNextDefinition(kDefinitionFragment, fragmentName, position, scope, &index, true)))
+        !(searchForward &&
+          defines.FindNextDefinition(kDefinitionFragment, fragmentName, position, scope, &index, true)))
         return 0;
     const DefinitionEntry* fragment = defines.GetAt(index);
     if (!fragment) return 0;

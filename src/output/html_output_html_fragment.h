@@ -22,5 +22,5 @@ class SourcePosition;
 // found (also one without lines, which writes nothing), else 0.  Both
 // document and `out` null: "PROGRAM ERROR: Invalid call to
 // HTML_OutputHTMLFragment" and 0.
-int HTML_OutputHTMLFragment(FC* policies, OutputDocument* document, const char* name,
-                            const SourcePosition& position, int scope, int searchForward, TextString* out);
+int HTML_OutputHTMLFragment(FC* policies, OutputDocument* document, const char* name, const SourcePosition& position,
+                            int scope, int searchForward, TextString* out);

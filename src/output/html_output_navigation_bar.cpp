@@ -17,8 +17,8 @@ void WriteWrapped(FC* policies, OutputDocument* document, TextString text) {
 
 }  // namespace
 
-void HTML_OutputNavigationBar(OutputDocument* document, const TextString& fileName, AnalysedLine* line,
-                              FC* policies, int ruleBefore, int ruleAfter) {
+void HTML_OutputNavigationBar(OutputDocument* document, const TextString& fileName, AnalysedLine* line, FC* policies,
+                              int ruleBefore, int ruleAfter) {
     if (!policies) return;
     if (!document || !document->IsOpen()) {
         policies->ReportMessage("PROGRAM ERROR: File not open in HTML_OutputNavigationBar!", 10);

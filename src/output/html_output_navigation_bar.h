@@ -16,5 +16,5 @@ class OutputDocument;
 // written before and after the bar when asked.  A document that is not open
 // is reported ("PROGRAM ERROR: File not open in HTML_OutputNavigationBar!")
 // and nothing is written.
-void HTML_OutputNavigationBar(OutputDocument* document, const TextString& fileName, AnalysedLine* line,
-                              FC* policies, int ruleBefore, int ruleAfter);
+void HTML_OutputNavigationBar(OutputDocument* document, const TextString& fileName, AnalysedLine* line, FC* policies,
+                              int ruleBefore, int ruleAfter);

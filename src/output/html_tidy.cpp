@@ -25,8 +25,8 @@ namespace {
 // Settings the passes depend on
 
 struct TidySettings {
-    bool emStrong = true;         // "Use <EM> and <STRONG> markup"
-    bool fontTags = false;        // fonts are written as FONT tags
+    bool emStrong = true;  // "Use <EM> and <STRONG> markup"
+    bool fontTags = false;  // fonts are written as FONT tags
     bool fontSpansTidied = true;  // the FONT-span pass may act
     int ruleSet = 0;
     bool indentMinusOne = false;  // "Indentation markup code" is -1
@@ -80,7 +80,8 @@ size_t FindText(std::string_view v, std::string_view what, size_t from = 0) {
         for (p = p + 1; p <= last + 1; ++p) {
             p = static_cast<const char*>(std::memchr(p, '/', static_cast<size_t>(last + 1 - p) + 1));
             if (p == nullptr) return kNotFound;
-            if (p[-1] == '<' && SameChars(p + 1, what.data() + 2, n - 2)) return static_cast<size_t>(p - 1 - v.data());
+            if (p[-1] == '<' && SameChars(p + 1, what.data() + 2, n - 2))
+                return static_cast<size_t>(p - 1 - v.data());
         }
         return kNotFound;
     }
@@ -323,9 +324,9 @@ private:
 
 // A pattern as runs of literal characters and the wildcards between them.
 struct PatternPiece {
-    std::string run;        // literal characters; empty for a wildcard
+    std::string run;  // literal characters; empty for a wildcard
     char wildClass = '\0';  // the wildcard's class
-    bool plus = false;      // "?" (one or more) rather than "*"
+    bool plus = false;  // "?" (one or more) rather than "*"
 };
 
 std::vector<PatternPiece> SplitPattern(const char* pattern) {
@@ -377,7 +378,6 @@ constexpr std::array<uint8_t, 2048> kKindBits = [] {
 constexpr uint64_t TagKind(char second, char third) {
     return uint64_t{1} << kKindBits[static_cast<unsigned char>(second) * 7u + static_cast<unsigned char>(third)];
 }
-
 
 uint64_t RunKinds(const std::string& run) {
     if (run[0] == '\n') return kNewlineKind;
@@ -443,7 +443,8 @@ public:
             copying_ ? static_cast<PatternRewriter&>(list).Apply(text.c_str()) : list.Scan(text.c_str());
         if (actions == 0) return false;
         const CharBuffer& result = list.Result();
-        if (result.Length() == text.length && std::memcmp(result.Text(), text.buffer, text.length) == 0) return false;
+        if (result.Length() == text.length && std::memcmp(result.Text(), text.buffer, text.length) == 0)
+            return false;
         text.AssignChars(result.Text(), result.Length());
         return true;
     }
@@ -524,7 +525,7 @@ private:
     // look-up per "<".
     struct FirstCharIndex {
         unsigned char first;
-        std::vector<int> shortRuns;                  // one or two characters
+        std::vector<int> shortRuns;  // one or two characters
         std::array<std::vector<int>, 256> buckets;  // by BucketOf(second, third)
     };
 
@@ -631,7 +632,8 @@ public:
     bool Run(TextString& text) {
         if (list_.Scan(text.c_str()) == 0) return false;
         const CharBuffer& result = list_.Result();
-        if (result.Length() == text.length && std::memcmp(result.Text(), text.buffer, text.length) == 0) return false;
+        if (result.Length() == text.length && std::memcmp(result.Text(), text.buffer, text.length) == 0)
+            return false;
         text.AssignChars(result.Text(), result.Length());
         return true;
     }
@@ -989,7 +991,7 @@ bool DropCellEndBreaks(TextString& text, const char* startTag, const char* endTa
     bool copying = false;
     bool changed = false;
     size_t write = 0;  // in place: the end of the text edited so far
-    size_t read = 0;   // the start of the text not yet taken over
+    size_t read = 0;  // the start of the text not yet taken over
     size_t floor = 0;
     // The end tags, found by their "/" (rarer in markup than "<").
     const char* const end = v.data() + v.size();
@@ -1217,11 +1219,13 @@ void ClearFlags(TidyBuffer* b) {
 class FlagScanner {
 public:
     FlagScanner(FC* policies, std::string_view v, TidyBuffer* b)
-        : v_(v), end_(v.data() + v.size()), b_(b),
+        : v_(v),
+          end_(v.data() + v.size()),
+          b_(b),
           fontTags_(policies && policies->context && policies->context->fontTagSwitch) {
         if (!policies) return;
-        for (const TextString* text : {&policies->strongOpen, &policies->strongClose, &policies->emphasisOpen,
-                                       &policies->emphasisClose}) {
+        for (const TextString* text :
+             {&policies->strongOpen, &policies->strongClose, &policies->emphasisOpen, &policies->emphasisClose}) {
             if (text->IsEmpty()) continue;
             if (text->buffer[0] == '<') {
                 tagEmphasis_[tagEmphasisCount_++] = text;
@@ -1267,23 +1271,16 @@ private:
     // The byte at `p`, which is not plain.
     void Special(const char* p) {
         switch (kByteClasses[static_cast<unsigned char>(*p)]) {
-            case kTagOpen:
-                AnyTag(p);
-                break;
-            case kNewline:
-                b_->newline = 1;
-                break;
+            case kTagOpen: AnyTag(p); break;
+            case kNewline: b_->newline = 1; break;
             case kAmpersand:
                 if (end_ - p >= 6 && std::memcmp(p, "&nbsp;", 6) == 0) b_->nonBreakingSpace = 1;
                 break;
             case kDash:
                 if (end_ - p >= 3 && p[1] == '-' && p[2] == '>') b_->commentEnd = 1;
                 break;
-            case kProtected:
-                b_->preformatted = 1;
-                break;
-            default:
-                break;
+            case kProtected: b_->preformatted = 1; break;
+            default: break;
         }
     }
 
@@ -1295,11 +1292,10 @@ private:
         const __m128i zero = _mm_setzero_si128();
         for (; end_ - p >= 16; p += 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i others =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, ampersand)),
-                             _mm_or_si128(_mm_cmpeq_epi8(bytes, dash),
-                                          _mm_or_si128(_mm_cmpeq_epi8(bytes, placeholder),
-                                                       _mm_cmpeq_epi8(bytes, zero))));
+            const __m128i others = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, ampersand)),
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, dash),
+                             _mm_or_si128(_mm_cmpeq_epi8(bytes, placeholder), _mm_cmpeq_epi8(bytes, zero))));
             // The flags only ever go on, so tags and the other bytes are
             // taken in two rounds.
             for (unsigned tags = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tagOpen))); tags != 0;
@@ -1378,7 +1374,8 @@ private:
                     (closing ? b->fontEnd : b->fontStart) = 1;
                 break;
             case 'L':
-                if (at(n + 1) == 'I' && (closing || at(n + 2) == ' ')) (closing ? b->listItemEnd : b->listItemStart) = 1;
+                if (at(n + 1) == 'I' && (closing || at(n + 2) == ' '))
+                    (closing ? b->listItemEnd : b->listItemStart) = 1;
                 break;
             case 'T': {
                 const char second = at(n + 1);
@@ -1387,9 +1384,7 @@ private:
                 if (second == 'R') (closing ? b->rowEnd : b->rowStart) = 1;
                 break;
             }
-            case 'H':
-                (closing ? b->headingEnd : b->headingStart) = 1;
-                break;
+            case 'H': (closing ? b->headingEnd : b->headingStart) = 1; break;
             case 'D':
                 if (at(n + 1) == 'L') b->definitionList = 1;
                 if (at(n + 1) == 'D') b->definitionData = 1;
@@ -1401,14 +1396,14 @@ private:
                 if (at(n + 1) == 'L') b->orderedList = 1;
                 break;
             case 'B':
-                if (at(n + 1) == 'L' && left >= n + 10 && std::memcmp(p + n, "BLOCKQUOTE", 10) == 0) b->blockQuote = 1;
+                if (at(n + 1) == 'L' && left >= n + 10 && std::memcmp(p + n, "BLOCKQUOTE", 10) == 0)
+                    b->blockQuote = 1;
                 if (!closing && at(n + 1) == 'R' && at(n + 2) == '>') b->lineBreak = 1;
                 break;
             case '!':
                 if (!closing && at(n + 1) == '-' && at(n + 2) == '-') b->commentStart = 1;
                 break;
-            default:
-                break;
+            default: break;
         }
         if (!b->emphasis && ((kind & emphasisKinds_) != 0 || emphasisEverywhere_)) {
             for (int k = 0; k < tagEmphasisCount_; ++k) {
@@ -1581,17 +1576,10 @@ bool PlainTableText(const char* const begin, const char* const end, bool allowBr
                 if (name[0] == 'T' && (name[2] == '>' || name[2] == ' ')) {
                     if (!flags) return name[1] == 'R' || name[1] == 'D' || name[1] == 'H';
                     switch (name[1]) {
-                        case 'R':
-                            (closing ? flags->rowEnd : flags->rowStart) = 1;
-                            break;
-                        case 'D':
-                            (closing ? flags->dataCellEnd : flags->dataCellStart) = 1;
-                            break;
-                        case 'H':
-                            (closing ? flags->headerCellEnd : flags->headerCellStart) = 1;
-                            break;
-                        default:
-                            return false;
+                        case 'R': (closing ? flags->rowEnd : flags->rowStart) = 1; break;
+                        case 'D': (closing ? flags->dataCellEnd : flags->dataCellStart) = 1; break;
+                        case 'H': (closing ? flags->headerCellEnd : flags->headerCellStart) = 1; break;
+                        default: return false;
                     }
                     kinds |= TagKind(p[1], p[2]);
                     return true;
@@ -1605,11 +1593,8 @@ bool PlainTableText(const char* const begin, const char* const end, bool allowBr
                 }
                 return false;
             }
-            case '\n':
-                newline = true;
-                return !NewlineRunAt(p + 1, end);
-            case '-':
-                return !(end - p >= 3 && p[1] == '-' && p[2] == '>');
+            case '\n': newline = true; return !NewlineRunAt(p + 1, end);
+            case '-': return !(end - p >= 3 && p[1] == '-' && p[2] == '>');
             default:  // "&", a placeholder or a NUL byte
                 return false;
         }
@@ -1622,14 +1607,15 @@ bool PlainTableText(const char* const begin, const char* const end, bool allowBr
     // The bytes looked for among the 16 at `at`, those whose bits are in `keep`.
     auto block = [&](const char* at, unsigned keep) __attribute__((always_inline)) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        const __m128i wanted =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, tagOpen), _mm_cmpeq_epi8(bytes, newlines)),
-                         _mm_or_si128(_mm_cmpeq_epi8(bytes, ampersand),
-                                      _mm_or_si128(_mm_cmpeq_epi8(bytes, placeholder), _mm_cmpeq_epi8(bytes, zero))));
+        const __m128i wanted = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, tagOpen), _mm_cmpeq_epi8(bytes, newlines)),
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, ampersand),
+                         _mm_or_si128(_mm_cmpeq_epi8(bytes, placeholder), _mm_cmpeq_epi8(bytes, zero))));
         // A dash matters only in front of another (dates and ranges hold
         // single ones); the last byte's neighbour is in the next block.
         const unsigned dashes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, dash)));
-        unsigned found = (static_cast<unsigned>(_mm_movemask_epi8(wanted)) | (dashes & ((dashes >> 1) | 0x8000u))) & keep;
+        unsigned found =
+            (static_cast<unsigned>(_mm_movemask_epi8(wanted)) | (dashes & ((dashes >> 1) | 0x8000u))) & keep;
         for (; found != 0; found &= found - 1) {
             if (!plain(at + __builtin_ctz(found))) return false;
         }
@@ -1663,8 +1649,8 @@ bool PlainTableText(const char* const begin, const char* const end, bool allowBr
 // text.  Those that begin with "<" can stand only at one of its tags.
 bool EmphasisInPlainText(FC* policies, std::string_view v) {
     if (!policies) return false;
-    for (const TextString* text : {&policies->strongOpen, &policies->strongClose, &policies->emphasisOpen,
-                                   &policies->emphasisClose}) {
+    for (const TextString* text :
+         {&policies->strongOpen, &policies->strongClose, &policies->emphasisOpen, &policies->emphasisClose}) {
         if (text->IsEmpty()) continue;
         if (text->buffer[0] == '<' && text->length >= 2 && text->buffer[1] != 'T' && text->buffer[1] != '/' &&
             text->buffer[1] != 'B')

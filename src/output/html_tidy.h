@@ -32,19 +32,19 @@ struct TidyBuffer {
     // any case.  The scan leaves it as it is.
     int startsInsidePre = 0;
     int paragraphStart = 0, paragraphEnd = 0;  // "<P>", "</P>"
-    int emphasis = 0;                           // one of the set's bold and italic markup texts
-    int fontStart = 0, fontEnd = 0;             // "<FONT", "</FONT" (only while fonts are FONT tags)
-    int listItemStart = 0, listItemEnd = 0;     // "<LI ", "</LI"
-    int dataCellStart = 0, dataCellEnd = 0;     // "<TD", "</TD"
-    int headerCellStart = 0, headerCellEnd = 0; // "<TH", "</TH"
-    int rowStart = 0, rowEnd = 0;               // "<TR", "</TR"
-    int headingStart = 0, headingEnd = 0;       // "<H", "</H"
-    int definitionList = 0, definitionData = 0; // "<DL" or "</DL"; "<DD" or "</DD"
-    int unorderedList = 0, orderedList = 0;     // "<UL" or "</UL"; "<OL" or "</OL"
-    int blockQuote = 0;                         // "<BLOCKQUOTE" or "</BLOCKQUOTE"
-    int commentStart = 0, commentEnd = 0;       // "<!--", "-->"
+    int emphasis = 0;  // one of the set's bold and italic markup texts
+    int fontStart = 0, fontEnd = 0;  // "<FONT", "</FONT" (only while fonts are FONT tags)
+    int listItemStart = 0, listItemEnd = 0;  // "<LI ", "</LI"
+    int dataCellStart = 0, dataCellEnd = 0;  // "<TD", "</TD"
+    int headerCellStart = 0, headerCellEnd = 0;  // "<TH", "</TH"
+    int rowStart = 0, rowEnd = 0;  // "<TR", "</TR"
+    int headingStart = 0, headingEnd = 0;  // "<H", "</H"
+    int definitionList = 0, definitionData = 0;  // "<DL" or "</DL"; "<DD" or "</DD"
+    int unorderedList = 0, orderedList = 0;  // "<UL" or "</UL"; "<OL" or "</OL"
+    int blockQuote = 0;  // "<BLOCKQUOTE" or "</BLOCKQUOTE"
+    int commentStart = 0, commentEnd = 0;  // "<!--", "-->"
     int lineBreak = 0, newline = 0, nonBreakingSpace = 0;  // "<BR>", a newline, "&nbsp;"
-    int tableMarkup = 0;                        // any of the row and cell flags
+    int tableMarkup = 0;  // any of the row and cell flags
     // Also found by the scan: whether the text holds pre-formatted sections
     // (which the passes set aside), and a sketch of the kinds of tags in it
     // (one bit per hash of the two characters after a "<", and one for a

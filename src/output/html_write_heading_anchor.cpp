@@ -12,7 +12,6 @@
 
 namespace {
 
-
 bool Same(const TextString& a, const TextString& b) { return a.view() == b.view(); }
 
 void WriteAnchor(FC* policies, OutputDocument* document, const TextString& name) {

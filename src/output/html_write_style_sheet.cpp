@@ -26,7 +26,9 @@ SheetFont ReadFont(const FC& set, Pol id) {
     return font;
 }
 
-void Write(FC* set, OutputDocument* document, const TextString& text) { document->WriteText(set, document, text.buffer); }
+void Write(FC* set, OutputDocument* document, const TextString& text) {
+    document->WriteText(set, document, text.buffer);
+}
 
 void AppendNumber(TextString& text, long long value) {
     const std::string digits = std::to_string(value);
@@ -215,8 +217,8 @@ void HTML_WriteStyleSheet(FC* policies, OutputDocument* document) {
     const SheetFont fixed = ReadFont(set, Pol::FixedFont);
     const SheetFont contents = set.IsSet(Pol::ContentsFont) ? ReadFont(set, Pol::ContentsFont) : heading;
     const SheetFont table = set.IsSet(Pol::TableFont) ? ReadFont(set, Pol::TableFont) : defaultFont;
-    const long long baseSize =
-        static_cast<long long>(set.GetInt(Pol::BaseFontSize)) + static_cast<long long>(set.GetInt(Pol::DeltaFontSize));
+    const long long baseSize = static_cast<long long>(set.GetInt(Pol::BaseFontSize)) +
+                               static_cast<long long>(set.GetInt(Pol::DeltaFontSize));
     const bool html32 = set.GetInt(Pol::HTMLVersion) == 1;
 
     Write(policies, document, TextString(html32 ? "<STYLE>" : "<STYLE TYPE=\"text/css\">"));

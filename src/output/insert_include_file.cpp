@@ -58,7 +58,8 @@ int InsertIncludeFile(OutputDocument* document, const TextString& name, FC* poli
     while (file.ReadLine(line)) document->WriteText(policies, document, line.buffer);
     if (policies)
         for (const std::string& warning : file.readWarnings) policies->ReportMessage(warning.c_str(), 10);
-    document->WriteText(policies, document, (TextString("<!--   End of include file ") + commentName + " -->").buffer);
+    document->WriteText(policies, document,
+                        (TextString("<!--   End of include file ") + commentName + " -->").buffer);
     document->WriteText(policies, document, "");
     file.CloseAll();
     return 1;

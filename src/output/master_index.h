@@ -16,11 +16,11 @@ class HTMLFile;
 // The page while the run writes it.  The run owns it; the routines below
 // open, fill and close the document it holds.
 struct MasterIndex {
-    TextString pageFileName;                // the name actually used
-    std::unique_ptr<HTMLFile> document;     // null while no page is open
-    int listLevel = 0;                      // contents-list levels open on the page
-    int entryCount = 0;                     // entries written
-    bool utf8Page = false;                  // the page declares UTF-8: names are written as they are
+    TextString pageFileName;  // the name actually used
+    std::unique_ptr<HTMLFile> document;  // null while no page is open
+    int listLevel = 0;  // contents-list levels open on the page
+    int entryCount = 0;  // entries written
+    bool utf8Page = false;  // the page declares UTF-8: names are written as they are
 
     MasterIndex();
     ~MasterIndex();

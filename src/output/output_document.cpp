@@ -135,8 +135,7 @@ void OutputDocument::ExecuteLineTags(int kind, OutputDocument* document, Analyse
                                      TextString* outText, int* result) {
     if (!line || !set) return;
     Context* context = set->context;
-    const bool tagsSeen =
-        context && context->documentState.headingSwitches[DocumentState::kInlineTagsSeen] != 0;
+    const bool tagsSeen = context && context->documentState.headingSwitches[DocumentState::kInlineTagsSeen] != 0;
     if (kind != 6 && !tagsSeen) return;
     const TextString& start = set->GetText(Pol::StartTagDelimiter);
     const TextString& end = set->GetText(Pol::EndTagDelimiter);

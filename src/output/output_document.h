@@ -17,9 +17,9 @@ class AnalysedLine;
 class OutputDocument : public WrappedTextFile {
 public:
     TextString currentFileName;  // name (stem) of the file being written
-    TextLine pending;            // output collected before it is written
-    int fileStarted = 0;         // 1 once an output file has been started
-    int paragraphOpen = 0;       // an HTML paragraph is open (set by the HTML writer)
+    TextLine pending;  // output collected before it is written
+    int fileStarted = 0;  // 1 once an output file has been started
+    int paragraphOpen = 0;  // an HTML paragraph is open (set by the HTML writer)
     // A conversion reads its whole input before any of the body is written,
     // so it asks for the document head to be written only after the input
     // was read: TITLE, KEYWORDS, DESCRIPTION, BASEHREF and STYLE_SHEET

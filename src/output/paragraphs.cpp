@@ -253,7 +253,8 @@ void HTML_SetIndentLevel(OutputDocument* document, int level, FC* set, const cha
     const TextString wanted = FirstWords(tag, 2);
     const TextString innermost(open.TextAt(open.count - 1));
     if (ContainsNoCase(innermost, wanted)) return;
-    if (ContainsNoCase(innermost, TextString("OL type=\"a\"")) && ContainsNoCase(wanted, TextString("OL type=\"i\"")))
+    if (ContainsNoCase(innermost, TextString("OL type=\"a\"")) &&
+        ContainsNoCase(wanted, TextString("OL type=\"i\"")))
         return;
     CloseIndentLevel(document, set);
     OpenIndentLevel(document, set, tag);

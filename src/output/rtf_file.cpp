@@ -35,6 +35,7 @@ struct StyleRow {
     int group;
 };
 
+// clang-format off
 constexpr StyleRow kStyleRows[kStyleCount] = {
     {"Normal", 0, -1, 0, 1, 0, 0, 60, 60, 1},         {"Body", 1, -1, 0, 1, 0, 0, 60, 60, 1},
     {"Short line", 11, 1, 0, 1, 0, 0, 0, 0, 9},       {"Bullet", 12, 1, 0, 1, 0, 0, 30, 0, 9},
@@ -50,6 +51,7 @@ constexpr StyleRow kStyleRows[kStyleCount] = {
     {"TOC 4", 74, 7, 1, 1, 0, 1, 0, 0, 14},           {"TOC 5", 75, 7, 1, 1, 0, 1, 0, 0, 14},
     {"TOC 6", 76, 7, 1, 1, 0, 1, 0, 0, 14},
 };
+// clang-format on
 
 bool EqualsNoCase(const TextString& a, const char* b) {
     int i = 0;
@@ -145,9 +147,18 @@ RTFFile::RTFFile(FC& set) {
 
     int textA = 1, textB = 1;  // justified
     switch (set.GetInt(Pol::TextJustification)) {
-        case 1: textA = 1; textB = 0; break;
-        case 2: textA = 0; textB = 0; break;
-        case 3: textA = 0; textB = 1; break;
+        case 1:
+            textA = 1;
+            textB = 0;
+            break;
+        case 2:
+            textA = 0;
+            textB = 0;
+            break;
+        case 3:
+            textA = 0;
+            textB = 1;
+            break;
         default: break;
     }
     if (set.IsOn(Pol::InputJapanese)) {
@@ -256,8 +267,7 @@ int RTFFile::FlushBuffer(FC* set, OutputDocument* document, int) {
     return 1;
 }
 
-int OpenRTFFile(RTFFile* document, const char* inputName, FC* set, AnalysedLine*, RTFFile* previous,
-                int toConsole) {
+int OpenRTFFile(RTFFile* document, const char* inputName, FC* set, AnalysedLine*, RTFFile* previous, int toConsole) {
     if (!document || !set) return 0;
     document->policies = set;
     document->fileStarted = 1;
@@ -349,8 +359,7 @@ void WriteColourTable(RTFFile* document, FC* set) {
 // character styles.
 void WriteStyleSheet(RTFFile* document, FC* set, Context* context, int language) {
     Write(document, set,
-          TextString("{\\stylesheet{\\widctlpar \\f4\\fs20\\lang") + TextString(language) +
-              " \\snext0 Normal;}");
+          TextString("{\\stylesheet{\\widctlpar \\f4\\fs20\\lang") + TextString(language) + " \\snext0 Normal;}");
     const bool help = set->IsOn(Pol::MakeWindowsHelpSource);
     const bool arabic = EncodingIs(set, "windows-1256");
     if (context) {
@@ -600,9 +609,18 @@ void RTF_GetPaperSize(FC* set, int* width, int* height) {
     int w = 11906, h = 16838;
     if (set) {
         switch (set->GetInt(Pol::PaperSize)) {
-            case 2: w = 12240; h = 15840; break;
-            case 3: w = 12240; h = 20160; break;
-            case 4: w = 10438; h = 15122; break;
+            case 2:
+                w = 12240;
+                h = 15840;
+                break;
+            case 3:
+                w = 12240;
+                h = 20160;
+                break;
+            case 4:
+                w = 10438;
+                h = 15122;
+                break;
             default: break;
         }
         if (set->IsOn(Pol::UseLandscapeMode)) std::swap(w, h);

@@ -23,9 +23,9 @@ public:
     static constexpr int kFlushThreshold = 1024;
 
     FC* policies = nullptr;  // not owned; attached when the file is opened
-    int paragraphKind = 1;   // the current RTFParagraphKind
-    int indentLevel = 0;     // the current indent level
-    int indentStep = 360;    // twips per indent level
+    int paragraphKind = 1;  // the current RTFParagraphKind
+    int indentLevel = 0;  // the current indent level
+    int indentStep = 360;  // twips per indent level
     // Writes the RTF header (fonts, styles, document information) when it is
     // still pending.
     void WriteDeferredHead() override;

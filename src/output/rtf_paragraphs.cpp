@@ -57,14 +57,11 @@ void RTF_GetStyleFont(FC*, RTFFile*, const RTFStyle* style, const RTFFontOverrid
             case 1:
                 if (spec) s = spec->size;
                 break;
-            case 2:
-                s = override->relativeSize;
-                break;
+            case 2: s = override->relativeSize; break;
             case 3:
                 if (style->pointSize + override->relativeSize > 4) s = style->pointSize + override->relativeSize;
                 break;
-            default:
-                break;
+            default: break;
         }
         if (override->styleMode == 1 && spec) {
             b = spec->bold;

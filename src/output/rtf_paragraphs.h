@@ -21,13 +21,13 @@ enum RTFParagraphKind : int { kRTFParagraphOrdinary = 1, kRTFParagraphPlain = 2 
 
 // Which parts of a paragraph start are written.  A null record means all.
 struct RTFParagraphParts {
-    int reset = 0;        // "\pard", "\plain", "\intbl"
+    int reset = 0;  // "\pard", "\plain", "\intbl"
     int styleNumber = 0;  // "\s" + number
-    int spacing = 0;      // "\sb", "\sa"
-    int font = 0;         // "\f", "\fs", bold and italic
-    int alignment = 0;    // "\qr", "\qj", "\qc"
+    int spacing = 0;  // "\sb", "\sa"
+    int font = 0;  // "\f", "\fs", bold and italic
+    int alignment = 0;  // "\qr", "\qj", "\qc"
     int indentation = 0;  // "\li", "\fi"
-    int keepWithNext = 0; // "\keepn\widctlpar"
+    int keepWithNext = 0;  // "\keepn\widctlpar"
 };
 
 // A font that takes the place of a style's font (in-line font tags).

@@ -207,9 +207,9 @@ void RecordFontChange(TagCall& call, const FontSpec& font, bool written) {
 
 bool ExecuteBR(TagCall& call) {
     switch (call.output) {
-    case Output::Html: call.Replace("<BR>"); break;
-    case Output::Rtf: call.Replace("\\par "); break;
-    case Output::Plain: call.Replace("\n"); break;
+        case Output::Html: call.Replace("<BR>"); break;
+        case Output::Rtf: call.Replace("\\par "); break;
+        case Output::Plain: call.Replace("\n"); break;
     }
     return true;
 }
@@ -481,8 +481,7 @@ bool ExecuteFraction(TagCall& call) {
     numerator.Trim(0, " ");
     denominator.Trim(0, " ");
     if (numerator.IsEmpty()) call.Report(TextString("TAG ERROR: FRACTION has no numerator - ") + argument, 10);
-    if (denominator.IsEmpty())
-        call.Report(TextString("TAG ERROR: FRACTION has no denominator - ") + argument, 10);
+    if (denominator.IsEmpty()) call.Report(TextString("TAG ERROR: FRACTION has no denominator - ") + argument, 10);
     if (call.output == Output::Html) {
         TextString out("<SUP>");
         out.Append(numerator);
@@ -617,8 +616,7 @@ bool IsFragmentDefined(const Context& context, const char* name) {
     const DefineList& defines = context.documentState.defines;
     for (int i = 0; i < defines.Count(); ++i) {
         const DefinitionEntry* entry = defines.GetAt(i);
-        if (entry && entry->kind == kDefinitionFragment && entry->name.Matches(name, 0, 0))
-            return true;
+        if (entry && entry->kind == kDefinitionFragment && entry->name.Matches(name, 0, 0)) return true;
     }
     return false;
 }
@@ -637,7 +635,8 @@ bool ExecuteLineRule(TagCall& call) {
     TextString out;
     bool fromFragment = false;
     if (IsFragmentDefined(*call.context, "HORIZONTAL_RULE"))
-        fromFragment = HTML_OutputHTMLFragment(&call.set, nullptr, "HORIZONTAL_RULE", call.Position(), 0, 0, &out) != 0;
+        fromFragment =
+            HTML_OutputHTMLFragment(&call.set, nullptr, "HORIZONTAL_RULE", call.Position(), 0, 0, &out) != 0;
     if (!fromFragment) {
         TextString width(trackers.ruleWidthPercent);
         TextString widthArgument;
@@ -744,9 +743,9 @@ bool ExecuteTimestamp(TagCall& call) {
 
 bool ExecuteRuleSet(TagCall& call) {
     switch (call.set.ruleSetCode) {
-    case 1: call.Replace("Tarnell Ruleset"); break;
-    case 2: call.Replace("SEC Ruleset"); break;
-    default: call.Replace("no Ruleset"); break;
+        case 1: call.Replace("Tarnell Ruleset"); break;
+        case 2: call.Replace("SEC Ruleset"); break;
+        default: call.Replace("no Ruleset"); break;
     }
     return true;
 }
@@ -812,14 +811,14 @@ void ExecuteHTMLEndHeading(TagCall& call, const TaggedHeading& heading, const Te
 
     TextString before, after;
     switch (heading.alignment) {
-    case 2:
-        before.Assign("<CENTER>");
-        after.Assign("</CENTER>");
-        break;
-    case 1:
-    case 3:
-    case 4: break;
-    default: call.Report("UNSUPPORTED CASE: Align code", 10); break;
+        case 2:
+            before.Assign("<CENTER>");
+            after.Assign("</CENTER>");
+            break;
+        case 1:
+        case 3:
+        case 4: break;
+        default: call.Report("UNSUPPORTED CASE: Align code", 10); break;
     }
     if (heading.leftIndent > 0 || heading.rightIndent > 0) {
         const int code = call.set.GetInt(Pol::IndentationMarkupCode);
@@ -1014,8 +1013,17 @@ bool ExecuteTag(int mode, AnalysedLine* line, const TextString& tagText, const T
 
     for (const ExecutorEntry& entry : kExecutors) {
         if (!SameName(name, entry.name)) continue;
-        TagCall call{mode,      line,      tagText,  name,     arguments,          document,
-                     *policies, policies->context, OutputOf(policies), replaceOut, replacementOut};
+        TagCall call{mode,
+                     line,
+                     tagText,
+                     name,
+                     arguments,
+                     document,
+                     *policies,
+                     policies->context,
+                     OutputOf(policies),
+                     replaceOut,
+                     replacementOut};
         return entry.execute(call);
     }
     return false;

@@ -9,9 +9,9 @@
 #include <string>
 
 enum class PathKind {
-    kMissing,    // nothing there, or it cannot be examined
+    kMissing,  // nothing there, or it cannot be examined
     kDirectory,
-    kOther,      // a file, device, FIFO or socket
+    kOther,  // a file, device, FIFO or socket
 };
 
 PathKind KindOfPath(const std::string& path);

@@ -43,7 +43,7 @@ enum class OutputRoad { kReplace, kInPlace };
 // A file opened for writing and what closing it has to do.
 struct OutputStream {
     FILE* stream = nullptr;
-    std::string target;     // the file written (links resolved on the replacing road)
+    std::string target;  // the file written (links resolved on the replacing road)
     std::string temporary;  // the temporary file written in its place; empty in place
 };
 
@@ -58,7 +58,6 @@ OutputStream OpenOutputStream(const std::string& path, OutputRoad road, int* err
 // rename fails, it is removed.  Returns 0, or the error number of the
 // close or rename that failed.
 int CloseOutputStream(OutputStream& output, bool keep);
-
 
 // The system's text for an error number ("No space left on device").
 std::string SystemErrorText(int error);

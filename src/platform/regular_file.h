@@ -19,10 +19,10 @@ struct StreamCloser {
 using ReadStream = std::unique_ptr<std::FILE, StreamCloser>;
 
 struct OpenedForReading {
-    ReadStream stream;   // null when the file was not opened
+    ReadStream stream;  // null when the file was not opened
     bool notRegular = false;  // it exists but is a directory, FIFO, device or socket
     std::string reason;  // the system's words for the failure, empty on success
-    int error = 0;       // the system's code for the failure (EISDIR for a directory), 0 on success
+    int error = 0;  // the system's code for the failure (EISDIR for a directory), 0 on success
 };
 
 // Opens `path` for reading in binary mode.  On failure the stream is null and

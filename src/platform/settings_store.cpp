@@ -273,7 +273,8 @@ void SettingsStore::WriteInt(const char* name, int value) { Set(name, std::to_st
 void SettingsStore::ReportFailure(const std::string& what, int error) {
     if (failureReported_) return;
     failureReported_ = true;
-    std::string text = "WARNING: Can't save the program settings in " + (path_.empty() ? "(no settings folder)" : path_);
+    std::string text =
+        "WARNING: Can't save the program settings in " + (path_.empty() ? "(no settings folder)" : path_);
     text += ": ";
     text += what;
     if (error != 0) {

@@ -86,7 +86,7 @@ private:
     std::string path_;
     std::vector<Entry> entries_;
     std::unordered_map<std::string, size_t> index_;  // lower-cased name -> entry
-    std::vector<std::string> changed_;                // lower-cased names written since the last save
+    std::vector<std::string> changed_;  // lower-cased names written since the last save
     std::function<void(const char*)> warningSink_;
     bool failureReported_ = false;
 };

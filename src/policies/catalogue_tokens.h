@@ -14,6 +14,6 @@ constexpr int Font = kPolicyFont;
 constexpr int Choice = kPolicyChoice;
 enum class WriteFlag { None, OptionalInt, WhenSet };
 constexpr WriteFlag OPT = WriteFlag::OptionalInt;  // an Int written "(none)" when 0 or less
-constexpr WriteFlag SET = WriteFlag::WhenSet;      // written only when set
+constexpr WriteFlag SET = WriteFlag::WhenSet;  // written only when set
 constexpr WriteFlag NONE = WriteFlag::None;
 }  // namespace catalogue_tokens

@@ -11,12 +11,14 @@ struct NamedColour {
 };
 
 // The sixteen HTML colour names, in the order in which names are recognised.
+// clang-format off
 constexpr NamedColour kNamedColours[] = {
     {"Black", "#000000"}, {"Silver", "#c0c0c0"}, {"Gray", "#808080"},   {"White", "#ffffff"},
     {"Maroon", "#800000"}, {"Red", "#ff0000"},   {"Purple", "#800080"}, {"Fuchsia", "#ff00ff"},
     {"Green", "#008000"}, {"Lime", "#00ff00"},   {"Olive", "#808000"},  {"Yellow", "#ffff00"},
     {"Navy", "#000080"},  {"Blue", "#0000ff"},   {"Teal", "#008080"},   {"Aqua", "#00ffff"},
 };
+// clang-format on
 
 bool IsUpperHexDigit(char c) { return IsAsciiDigit(static_cast<unsigned char>(c)) || (c >= 'A' && c <= 'F'); }
 

@@ -277,9 +277,11 @@ void FC::CopyPolicies(const FC& other) {
     ruleSetCode = other.ruleSetCode;
     indentOpen = other.indentOpen;
     indentClose = other.indentClose;
-    for (int i = 0; i < kPolicyCount; ++i) policies[static_cast<size_t>(i)]->CopyFrom(*other.policies[static_cast<size_t>(i)]);
+    for (int i = 0; i < kPolicyCount; ++i)
+        policies[static_cast<size_t>(i)]->CopyFrom(*other.policies[static_cast<size_t>(i)]);
     for (int i = 0; i < kTablePolicyCount; ++i)
-        defaultTabConfig->Policy(static_cast<TabPol>(i)).CopyFrom(other.defaultTabConfig->Policy(static_cast<TabPol>(i)));
+        defaultTabConfig->Policy(static_cast<TabPol>(i))
+            .CopyFrom(other.defaultTabConfig->Policy(static_cast<TabPol>(i)));
 
     for (int list = 0; list < kOwnListCount; ++list) TakeList(list, other);
     RecomputeBulletsExpected();
@@ -303,10 +305,12 @@ void FC::MergeChangedPolicies(const FC& other, int withFlags) {
     int* given[kOwnListCount] = {&listSet.indentPositions, &listSet.hangingPositions, &listSet.definitionChars,
                                  &listSet.bulletChars,     &listSet.headingNumbering, &listSet.usenetGroups,
                                  &listSet.sectionFilter,   &listSet.linkDictionary,   &listSet.textCommands};
+    // clang-format off
     const int* otherGiven[kOwnListCount] = {
         &other.listSet.indentPositions, &other.listSet.hangingPositions, &other.listSet.definitionChars,
         &other.listSet.bulletChars,     &other.listSet.headingNumbering, &other.listSet.usenetGroups,
         &other.listSet.sectionFilter,   &other.listSet.linkDictionary,   &other.listSet.textCommands};
+    // clang-format on
     for (int list = 0; list < kOwnListCount; ++list) {
         if (!*otherGiven[list]) continue;
         if (list == kIndentList && other.indentCount <= 0) continue;
@@ -371,11 +375,11 @@ void FC::ClearOwnedLists() {
 }
 
 void FC::RecomputeBulletsExpected() {
-    bulletsExpected = (IsOn(Pol::ExpectNumberedBullets) || IsOn(Pol::ExpectAlphabeticBullets) ||
-                       IsOn(Pol::RecogniseOBullet) || IsOn(Pol::RecogniseDashBullet) ||
-                       IsOn(Pol::ExpectRomanNumeralBullets) || bulletCount > 0)
-                          ? 1
-                          : 0;
+    bulletsExpected =
+        (IsOn(Pol::ExpectNumberedBullets) || IsOn(Pol::ExpectAlphabeticBullets) || IsOn(Pol::RecogniseOBullet) ||
+         IsOn(Pol::RecogniseDashBullet) || IsOn(Pol::ExpectRomanNumeralBullets) || bulletCount > 0)
+            ? 1
+            : 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -429,7 +433,8 @@ void FC::ApplyRunParameters(Context& run) {
         ApplyRuleSetAndFormatDefaults(0);
     }
     if (parameters.compositionUnit) SetInt(Pol::InputIsCompositionUnit, 1, true);
-    if (parameters.outputDirectory.length > 0) SetText(Pol::OutputDirectory, parameters.outputDirectory.buffer, true);
+    if (parameters.outputDirectory.length > 0)
+        SetText(Pol::OutputDirectory, parameters.outputDirectory.buffer, true);
     if (parameters.ruleSetName.length > 0) {
         TextString line("Rule set to be used : ");
         line.Append(parameters.ruleSetName);
@@ -460,18 +465,37 @@ void FC::ApplyRuleSetValues(int force) {
     number(Pol::PageWidth, 80);
     number(Pol::TextJustification, 4);
     number(Pol::FirstLineIndentation, 0);
-    for (Pol id : {Pol::KeepItSimple, Pol::ExpectNumberedHeadings, Pol::ExpectUnderlinedHeadings,
-                   Pol::ExpectCapitalisedHeadings, Pol::ExpectEmbeddedHeadings, Pol::UseNumberedSequenceInFileNames,
-                   Pol::ExpectNumberedBullets, Pol::ExpectAlphabeticBullets, Pol::ExpectRomanNumeralBullets,
-                   Pol::ExpectCodeSamples, Pol::LookForWhiteSpace, Pol::LookForMailHeaders,
-                   Pol::LookForPreformattedText, Pol::LookForDiagrams, Pol::LookForCharacterEncodings,
-                   Pol::LookForIndentation, Pol::LookForShortLines, Pol::LookForBullets, Pol::LookForQuotedText,
-                   Pol::LookForUnderlinedText, Pol::LookForHorizontalRulers, Pol::LookForHangingParagraphs,
-                   Pol::SearchForDefinitions, Pol::AttemptTableGeneration, Pol::SearchForEmphasis,
-                   Pol::BreakUpLongHTMLLines, Pol::ExpectContentsList, Pol::MonitorTagGeneration})
+    for (Pol id : {Pol::KeepItSimple,
+                   Pol::ExpectNumberedHeadings,
+                   Pol::ExpectUnderlinedHeadings,
+                   Pol::ExpectCapitalisedHeadings,
+                   Pol::ExpectEmbeddedHeadings,
+                   Pol::UseNumberedSequenceInFileNames,
+                   Pol::ExpectNumberedBullets,
+                   Pol::ExpectAlphabeticBullets,
+                   Pol::ExpectRomanNumeralBullets,
+                   Pol::ExpectCodeSamples,
+                   Pol::LookForWhiteSpace,
+                   Pol::LookForMailHeaders,
+                   Pol::LookForPreformattedText,
+                   Pol::LookForDiagrams,
+                   Pol::LookForCharacterEncodings,
+                   Pol::LookForIndentation,
+                   Pol::LookForShortLines,
+                   Pol::LookForBullets,
+                   Pol::LookForQuotedText,
+                   Pol::LookForUnderlinedText,
+                   Pol::LookForHorizontalRulers,
+                   Pol::LookForHangingParagraphs,
+                   Pol::SearchForDefinitions,
+                   Pol::AttemptTableGeneration,
+                   Pol::SearchForEmphasis,
+                   Pol::BreakUpLongHTMLLines,
+                   Pol::ExpectContentsList,
+                   Pol::MonitorTagGeneration})
         number(id, 0);
-    for (Pol id : {Pol::IgnoreMultipleBlankLines, Pol::MinimiseHTMLFileSize, Pol::RemoveRedundantTags,
-                   Pol::AddContentsList})
+    for (Pol id :
+         {Pol::IgnoreMultipleBlankLines, Pol::MinimiseHTMLFileSize, Pol::RemoveRedundantTags, Pol::AddContentsList})
         number(id, 1);
     table(TabPol::AddTableWidth, 1);
     table(TabPol::UsePercentageWidths, 1);
@@ -661,11 +685,13 @@ void FC::ApplyCharacterEncoding() {
     SetInt(Pol::InputDOSCharacters, 0, false);
     SetInt(Pol::InputPCLCodes, 0, false);
     if (context) context->characterConversion = 0;
+    // clang-format off
     static const char* const kNoDiagrams[] = {
         "x-sjis",      "big5",        "csbig5",       "gb2312",       "csgb2312",     "x-euc-tw",
         "shift_jis",   "csShiftJIS",  "ms_Kanji",     "x-euc-jp",     "euc-kr",       "iso-2022-kr",
         "iso-2022-jp", "tis-620",     "iso-8859-7",   "iso-8859-8",   "koi8-r",       "UTF-8",
         "windows-1251", "windows-1253", "windows-1254", "windows-1256"};
+    // clang-format on
     for (const char* name : kNoDiagrams) {
         if (!EqualsNoCase(encoding, name)) continue;
         SetInt(Pol::LookForDiagrams, 0, false);

@@ -92,9 +92,9 @@ struct PolicyListFlags {
 // pre-formatted text) that is open, open fragment definitions and the
 // contents list.  Cleared for each file by FC::ResetRunState.
 struct PreprocessorState {
-    int ignoreDepth = 0;       // nesting of BEGIN_IGNORE / BEGIN_ASCII blocks (one counter)
-    int sectionIncluded = 1;   // the current document section is converted
-    int inSpecialBlock = 0;    // between the start and end directive of a special block
+    int ignoreDepth = 0;  // nesting of BEGIN_IGNORE / BEGIN_ASCII blocks (one counter)
+    int sectionIncluded = 1;  // the current document section is converted
+    int inSpecialBlock = 0;  // between the start and end directive of a special block
     int specialBlockKind = 0;  // 1 table, 2 code, 3 diagram, 4 pre-formatted, 6 user, 7 delimited, 8 comma
     int inHtmlFragmentDefinition = 0;
     int inTextFragmentDefinition = 0;
@@ -131,7 +131,7 @@ public:
     TextPolicyValue& TextPolicy(Pol id);  // Text, Colour and Font
     ChoicePolicyValue& ChoicePolicy(Pol id);
     NumberPolicyValue& NumberPolicy(Pol id);  // Int, Bool, Alignment, Choice
-    int GetInt(Pol id) const;                 // Int, Bool, Alignment and Choice values
+    int GetInt(Pol id) const;  // Int, Bool, Alignment and Choice values
     bool IsOn(Pol id) const { return GetInt(id) != 0; }
     const TextString& GetText(Pol id) const;  // Text, Colour and Font values
     bool IsSet(Pol id) const { return Policy(id).isSet != 0; }
@@ -237,14 +237,14 @@ public:
     std::array<int, 6> indentPositions{0, -1, -1, -1, -1, -1};
     int hangingCount = 0;
     std::array<int, 6> hangingPositions{-1, -1, -1, -1, -1, -1};
-    int dashDefinition = 1;   // '-' is a definition character
+    int dashDefinition = 1;  // '-' is a definition character
     int dashStrong = 0;
     int colonDefinition = 1;  // ':' is a definition character
     int colonStrong = 0;
     int bulletDerived = 0;
     int bulletsExpected = 1;  // bullets are recognised at all
     int ownBulletSwitch = 1;  // the set's own bullet characters are in use
-    int bulletCount = -1;     // number of own bullet characters; -1 none given
+    int bulletCount = -1;  // number of own bullet characters; -1 none given
     std::array<unsigned char, 8> bulletChars{};
     std::array<HeadingLevelSpec, 6> headingLevels;
     std::array<HeadingLevelSpec, 6> contentsLevels;
@@ -275,10 +275,12 @@ private:
 
     void NamePolicies();
     // The set's own lists, in the order of PolicyListFlags.
+    // clang-format off
     enum OwnList : int {
         kIndentList, kHangingList, kDefinitionCharList, kBulletCharList, kHeadingNumberingList, kUsenetList,
         kSectionList, kLinkList, kTextCommandList, kOwnListCount
     };
+    // clang-format on
     void TakeList(int list, const FC& other);
     // Loads the context's message sink from the message policies.
     MessageSink& LoadReporter() const;

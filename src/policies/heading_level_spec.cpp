@@ -9,18 +9,12 @@ bool IsStyleLetter(char c) { return c == 'A' || c == 'I' || c == 'N' || c == 'a'
 
 int StyleOfLetter(char c) {
     switch (c) {
-        case 'N':
-            return 1;
-        case 'a':
-            return 2;
-        case 'i':
-            return 3;
-        case 'A':
-            return 4;
-        case 'I':
-            return 5;
-        default:
-            return 0;
+        case 'N': return 1;
+        case 'a': return 2;
+        case 'i': return 3;
+        case 'A': return 4;
+        case 'I': return 5;
+        default: return 0;
     }
 }
 
@@ -158,18 +152,10 @@ int HeadingLevelSpec::Format(int levels, TextString* out) const {
     }
     out->Append(before);
     switch (style) {
-        case 2:
-            out->AppendChar('a');
-            break;
-        case 3:
-            out->AppendChar('i');
-            break;
-        case 4:
-            out->AppendChar('A');
-            break;
-        case 5:
-            out->AppendChar('I');
-            break;
+        case 2: out->AppendChar('a'); break;
+        case 3: out->AppendChar('i'); break;
+        case 4: out->AppendChar('A'); break;
+        case 5: out->AppendChar('I'); break;
         default:
             out->AppendChar('N');
             for (int i = 0; i < levels; ++i) {

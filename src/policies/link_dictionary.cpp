@@ -188,11 +188,8 @@ void LinkDictionary::BuildRules(FC* set) {
                     RTF_FormatHyperlinkField(set, kRTFWebLink, target, entry->linkText, replacement);
                 break;
             }
-            case kOutputText:
-                break;
-            default:
-                replacement = entry->linkText;
-                break;
+            case kOutputText: break;
+            default: replacement = entry->linkText; break;
         }
         // A phrase the pattern syntax refuses gives no rule.
         rules->AddTextRule(kRuleReplace, entry->phrase.buffer, replacement.buffer, 0);

@@ -18,9 +18,9 @@ class LinkDefinition {
 public:
     int global = 1;
     TextString phrase;
-    TextString givenPhrase;    // the phrase as given (trimmed), before output escaping
+    TextString givenPhrase;  // the phrase as given (trimmed), before output escaping
     TextString outputPhrase;
-    TextString linkText;       // escaped for the output format
+    TextString linkText;  // escaped for the output format
     TextString givenLinkText;  // as given, so copies and written files are escaped exactly once
     TextString url;
     TextString anchorMarkup;

@@ -136,7 +136,9 @@ void TakeLinkDefinition(FC& set, PolicyLine& line, const TextString& original, S
     line.category = 4;
     set.listSet.linkDictionary = 1;
     Context* context = set.context;
-    if (context && (context->documentState.htmlOutput || context->documentState.outputInt || context->documentState.rtfOutput) &&
+    if (context &&
+        (context->documentState.htmlOutput || context->documentState.outputInt ||
+         context->documentState.rtfOutput) &&
         set.GetLinkDictionary()->rulesBuilt)
         set.GetLinkDictionary()->BuildRules(&set);
 }
@@ -512,8 +514,8 @@ int FC::ReadPolicyFile(TextFile& reader) {
         if (!opened && ReportRefusedFile(reader)) {
             result = 0;
         } else if (!opened) {
-            TextString message(isDictionary ? "** Failed to open Link Dictionary file " :
-                                              "** Failed to open policy include file ");
+            TextString message(isDictionary ? "** Failed to open Link Dictionary file "
+                                            : "** Failed to open policy include file ");
             message.Append(value);
             message.Append(" ***");
             ReportMessage(message.buffer, 10);
@@ -806,10 +808,16 @@ void PolicyFileWriter::DefinitionLines() {
 // The input and paragraph policies, then the analysis policies from "Keep it
 // simple" to "Minimum ruler length".
 void PolicyFileWriter::ParagraphAndAnalysisGroups(const std::vector<Pol>& ids) {
-    std::vector<Pol> paragraphs = {Pol::ExpectBlankLinesBetweenParas, Pol::NewParagraphOffset,
-                                   Pol::PreserveNewParagraphOffset, Pol::InputJapanese,
-                                   Pol::InputDOSCharacters, Pol::InputPCLCodes, Pol::InputUnicode,
-                                   Pol::InputMIME, Pol::InputDoubleSpaced, Pol::InputChangeBars,
+    std::vector<Pol> paragraphs = {Pol::ExpectBlankLinesBetweenParas,
+                                   Pol::NewParagraphOffset,
+                                   Pol::PreserveNewParagraphOffset,
+                                   Pol::InputJapanese,
+                                   Pol::InputDOSCharacters,
+                                   Pol::InputPCLCodes,
+                                   Pol::InputUnicode,
+                                   Pol::InputMIME,
+                                   Pol::InputDoubleSpaced,
+                                   Pol::InputChangeBars,
                                    Pol::InputPageMarkers};
     if (set_.IsOn(Pol::InputPageMarkers)) paragraphs.push_back(Pol::PageMarkerSize);
     if (all_ || AnySet(paragraphs)) {

@@ -627,6 +627,7 @@ void WriteOptionalIntLine(TextFile& sink, bool all, const IntPolicyValue& value)
 }
 
 int IsPolicySectionHeader(const TextString& line) {
+    // clang-format off
     static const char* const kHeadings[] = {
         "[General Analysis]", "[Analysis]",   "[Bullets]",          "[Contents]",           "[Debug]",
         "[Directory Page]",   "[Headings]",   "[Added HTML]",       "[Added RTF]",          "[Composition Units]",
@@ -636,6 +637,7 @@ int IsPolicySectionHeader(const TextString& line) {
         // Written by the policy-file writer, so every file it writes reads back.
         "[Text Substitution]",
     };
+    // clang-format on
     for (const char* heading : kHeadings)
         if (line.length == static_cast<int>(std::strlen(heading)) && line.Matches(heading, 0, 0)) return 1;
     return line.FindNoCase("-----") != nullptr ? 1 : 0;

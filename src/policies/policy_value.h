@@ -29,9 +29,9 @@ enum PolicyKind : int {
 // One policy line as the parser prepares it and the values claim it.
 struct PolicyLine {
     MessageReporter* reporter = nullptr;  // where values report; null = no messages
-    TextString text;                      // the whole line, blanks collapsed, trimmed
-    TextString value;                     // what follows the first ':' (trimmed)
-    TextString alternativeKey;            // a second key matched anywhere in the line
+    TextString text;  // the whole line, blanks collapsed, trimmed
+    TextString value;  // what follows the first ':' (trimmed)
+    TextString alternativeKey;  // a second key matched anywhere in the line
     int checkRepeats = 0;
     int isNone = 0;
     int isYes = 0;
@@ -60,8 +60,8 @@ public:
     virtual ~PolicyValue() = default;
 
     // Stores id, kind and section, then names the value (Name).
-    virtual void Init(int id, int kind, int sectionCode, int category, const void* defaultValue,
-                      const char* choices, const char* key);
+    virtual void Init(int id, int kind, int sectionCode, int category, const void* defaultValue, const char* choices,
+                      const char* key);
     virtual void SetRuleSetValue(FC& set, const void* value, bool force) = 0;
     virtual void CopyFrom(const PolicyValue& other) = 0;
     virtual void WriteLine(TextFile& sink, bool all) const = 0;

@@ -21,7 +21,15 @@ using namespace catalogue_tokens;
 
 const TablePolicyDefinition kTablePolicies[] = {
 #define TABLE_POLICY(id, key, kind, category, number, text, writer, flags) \
-    {TabPol::id, key, kind, category, number, text, writer, (flags) == WriteFlag::OptionalInt, (flags) == WriteFlag::WhenSet},
+    {TabPol::id,                                                           \
+     key,                                                                  \
+     kind,                                                                 \
+     category,                                                             \
+     number,                                                               \
+     text,                                                                 \
+     writer,                                                               \
+     (flags) == WriteFlag::OptionalInt,                                    \
+     (flags) == WriteFlag::WhenSet},
 #include "policies/tab_config.def"
 #undef TABLE_POLICY
 };
@@ -150,14 +158,12 @@ int ColConfig::GetCharWidth() const { return lastChar > 0 ? lastChar - firstChar
 
 int ColConfig::GetWidth(int format) const {
     switch (format) {
-        case kOutputHTML:
-            return ScaleForHtml(width);
+        case kOutputHTML: return ScaleForHtml(width);
         case kOutputRTF: {
             const int result = width != 0 ? width : fallbackWidth;
             return result > 0 ? result : 50;
         }
-        default:
-            return width;
+        default: return width;
     }
 }
 
@@ -170,7 +176,8 @@ int ColConfig::GetOffset(int format) const { return format == kOutputHTML ? Scal
 
 TabConfig::TabConfig() {
     policies.reserve(kTablePolicyCount);
-    for (const TablePolicyDefinition& definition : kTablePolicies) policies.push_back(MakePolicyValue(definition.kind));
+    for (const TablePolicyDefinition& definition : kTablePolicies)
+        policies.push_back(MakePolicyValue(definition.kind));
     RegisterTabConfigPolicies(true);
 }
 

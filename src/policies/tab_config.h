@@ -29,8 +29,8 @@ struct TablePolicyDefinition {
     int defaultNumber;
     const char* defaultText;
     int writerPosition;  // 0: neither written nor offered by the parser
-    bool optionalInt;    // written "(none)" when 0 or less
-    bool onlyWhenSet;    // written only when set (always offered)
+    bool optionalInt;  // written "(none)" when 0 or less
+    bool onlyWhenSet;  // written only when set (always offered)
 };
 const TablePolicyDefinition& GetTablePolicyDefinition(TabPol id);
 // The value lies within the range the catalogue gives the table policy (any
@@ -49,13 +49,13 @@ public:
     std::unique_ptr<FontSpec> font;
     TextString text1, text2, text3, text4;  // column texts kept for the table engine
     int hidden = 0;
-    int vAlignment = -1;     // vertical alignment of the column's cells: 1 top, 2 bottom, 3 centre; -1 none
+    int vAlignment = -1;  // vertical alignment of the column's cells: 1 top, 2 bottom, 3 centre; -1 none
     int fallbackWidth = -1;  // width used for RTF output when `width` is 0
     TextString text5;
-    int gutterWidth = -1;    // points reserved for gutter text at the column's right; -1 none
-    int stubWidth = -1;      // points of the stub cell written before the column's cells; -1 none
+    int gutterWidth = -1;  // points reserved for gutter text at the column's right; -1 none
+    int stubWidth = -1;  // points of the stub cell written before the column's cells; -1 none
     TextString text6;
-    int stubIndent = -1;     // the smallest positive STUB_INDENT of the column's cells; -1 none
+    int stubIndent = -1;  // the smallest positive STUB_INDENT of the column's cells; -1 none
     int lastChar = 0;
     int firstChar = 0;
     int width = 0;
@@ -84,7 +84,7 @@ public:
 
     PolicyValue& Policy(TabPol id) { return *policies[static_cast<size_t>(id)]; }
     const PolicyValue& Policy(TabPol id) const { return *policies[static_cast<size_t>(id)]; }
-    int GetInt(TabPol id) const;           // Int, Bool and Alignment values
+    int GetInt(TabPol id) const;  // Int, Bool and Alignment values
     const TextString& GetText(TabPol id) const;  // Text and Colour values
     bool IsSet(TabPol id) const { return Policy(id).isSet != 0; }
     void SetInt(TabPol id, int value, bool markSet = true);
@@ -98,20 +98,20 @@ public:
 
     int columnCount = 0;
     // Table-analysis state, set and read by the table engine.
-    int centreTable = 0;     // the table is centred
-    int totalWidth = 0;      // total table width (points) that percentage widths refer to; 0 unknown
+    int centreTable = 0;  // the table is centred
+    int totalWidth = 0;  // total table width (points) that percentage widths refer to; 0 unknown
     int widthIsPercent = 0;  // the layout's specified width is a percentage
     int specifiedWidth = 0;  // the layout's specified width; 0 none
     std::vector<std::unique_ptr<ColConfig>> columns;
-    int dotLeadersUsed = 0;     // a cell asked for dot leaders
-    int stubIndentUsed = 0;     // a cell of the first column carries a stub indent
+    int dotLeadersUsed = 0;  // a cell asked for dot leaders
+    int stubIndentUsed = 0;  // a cell of the first column carries a stub indent
     int largestStubIndent = 0;  // the largest stub indent of the first column's cells
-    int extraWidth = 0;         // points added to the sum of the column widths (user tables)
-    int indentPosition = -1;    // the table's indent position (characters); -1 from the block
+    int extraWidth = 0;  // points added to the sum of the column widths (user tables)
+    int indentPosition = -1;  // the table's indent position (characters); -1 from the block
     int defaultVAlignment = 1;  // 0/1 top, 2 bottom, 3 centre
     int smallestStubIndent = -1;  // the smallest positive stub indent; -1 none
-    int lastGap = 6;            // points after the last column (RTF)
-    int rowsCarryVAlign = 0;    // user tables: rows carry their own vertical alignment
+    int lastGap = 6;  // points after the last column (RTF)
+    int rowsCarryVAlign = 0;  // user tables: rows carry their own vertical alignment
     int reservedState = 0;
     FontSpec tableFont;
 

@@ -113,9 +113,9 @@ int ParseLineType(std::string_view word) {
     static constexpr struct {
         const char* name;
         int type;
-    } kLineTypes[] = {{"as_Heading_1", 111},       {"as_Heading_2", 112},     {"as_Heading_3", 113},
-                      {"as_Heading_4", 114},       {"as_Heading_5", 115},     {"as_Heading_6", 116},
-                      {"as_bullet", 210},          {"as_number_bullet", 211}, {"as_alpha_bullet", 212},
+    } kLineTypes[] = {{"as_Heading_1", 111},      {"as_Heading_2", 112},     {"as_Heading_3", 113},
+                      {"as_Heading_4", 114},      {"as_Heading_5", 115},     {"as_Heading_6", 116},
+                      {"as_bullet", 210},         {"as_number_bullet", 211}, {"as_alpha_bullet", 212},
                       {"as_capalpha_bullet", 214}};
     for (const auto& entry : kLineTypes)
         if (EqualsNoCase(word, entry.name)) return entry.type;
@@ -279,8 +279,7 @@ void TextCommand::ApplyLineEffect(FC* set, TextLine* target, const TextString& t
                 set->AddMetaTag(metaTagName.buffer, content.buffer);
             }
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -293,9 +292,7 @@ void TextCommand::ApplyToLine(FC* set, TextLine* target, const TextLine* source,
     const int caseSensitive = IsCaseSensitive() ? 1 : 0;
 
     switch (command) {
-        case kRemoveText:
-            text.Replace(matchExpression.buffer, "", 0, caseSensitive);
-            break;
+        case kRemoveText: text.Replace(matchExpression.buffer, "", 0, caseSensitive); break;
         case kReplaceText:
             if (replaceMode == 5)
                 text.ReplaceFrom(0, matchExpression.buffer, nullptr, 0, caseSensitive, replacement.buffer, nullptr);
@@ -313,8 +310,7 @@ void TextCommand::ApplyToLine(FC* set, TextLine* target, const TextLine* source,
             if (found) ApplyLineEffect(set, target, text);
             break;
         }
-        default:
-            break;
+        default: break;
     }
     if (out) *out = text;
 }

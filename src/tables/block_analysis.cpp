@@ -69,7 +69,12 @@ bool IsRuleText(LineText text) {
     long long others = 0;
     for (int i = 0; i < text.length; ++i) {
         switch (text.buffer[i]) {
-            case ' ': case '+': case '-': case '=': case '_': case '~': break;
+            case ' ':
+            case '+':
+            case '-':
+            case '=':
+            case '_':
+            case '~': break;
             default:
                 if (++others * 100 >= enough) return false;
                 break;
@@ -132,7 +137,8 @@ int DataLineCount(const PreForm& engine) {
 
 bool IsDataLine(const PreForm& engine, int index) {
     const PreFormLine& line = *engine.lines[static_cast<size_t>(index)];
-    return index >= engine.headerLineCount && !line.isBlank && !line.isRuleLine && line.lineType != kStatementChangePolicy;
+    return index >= engine.headerLineCount && !line.isBlank && !line.isRuleLine &&
+           line.lineType != kStatementChangePolicy;
 }
 
 // Width in twips of one character of the table font.
@@ -142,8 +148,7 @@ double TwipsOf(const PreForm& engine, const char* character) {
     const int size = font && font->size > 0 ? font->size : 12;
     const int fixed = font ? !font->proportional : 0;
     const double factor = font && font->widthFactor > 0 ? font->widthFactor : 1.0;
-    const int thousandths =
-        SumCharWidths(character, fixed, font ? font->bold : 0, font ? font->italic : 0, 0, 0);
+    const int thousandths = SumCharWidths(character, fixed, font ? font->bold : 0, font ? font->italic : 0, 0, 0);
     return static_cast<double>(thousandths) * size * 20 / 1000.0 * factor;  // in double: no int overflow
 }
 
@@ -201,7 +206,9 @@ bool DetectColumnsBounded(PreForm& engine, int separation) {
         }
     }
 
-    auto record = [&](int p) -> const PositionStatistics& { return *engine.positionStatistics[static_cast<size_t>(p)]; };
+    auto record = [&](int p) -> const PositionStatistics& {
+        return *engine.positionStatistics[static_cast<size_t>(p)];
+    };
     auto open = [&](int p) { return record(p).isGap == 1 || record(p).isSeparator == 1; };
     bool overflow = false;
 
@@ -439,7 +446,8 @@ bool SamePositions(const std::vector<std::unique_ptr<PreFormColumn>>& a,
     for (size_t k = 0; k < a.size(); ++k) {
         const PreFormColumn& x = *a[k];
         const PreFormColumn& y = *b[k];
-        if (x.start != y.start || x.gapEnd != y.gapEnd || x.boundary != y.boundary || x.score != y.score) return false;
+        if (x.start != y.start || x.gapEnd != y.gapEnd || x.boundary != y.boundary || x.score != y.score)
+            return false;
     }
     return true;
 }
@@ -614,7 +622,7 @@ public:
 
 private:
     std::vector<std::pair<int, int>> counts;  // in the order the values first came
-    size_t last = 0;                          // the entry of the value added last
+    size_t last = 0;  // the entry of the value added last
 };
 
 void FillBinary(FrequencyTable& table, const std::array<int, 2>& counts) {
@@ -674,7 +682,7 @@ const CharacterKinds kCharacterKinds;
 struct CellCounts {
     long long alphanumerics = 0;  // letters and digits
     long long digits = 0;
-    long long others = 0;         // neither blanks nor letters nor digits
+    long long others = 0;  // neither blanks nor letters nor digits
     bool notPlainNumber = false;  // a byte other than those of a plain number
 };
 
@@ -684,8 +692,8 @@ struct CellCounts {
     uint64_t counts = 0;
     int c = first;
     for (; c + 4 <= end; c += 4)
-        counts += kCharacterKinds.of[bytes[c]] + kCharacterKinds.of[bytes[c + 1]] + kCharacterKinds.of[bytes[c + 2]] +
-                  kCharacterKinds.of[bytes[c + 3]];
+        counts += kCharacterKinds.of[bytes[c]] + kCharacterKinds.of[bytes[c + 1]] +
+                  kCharacterKinds.of[bytes[c + 2]] + kCharacterKinds.of[bytes[c + 3]];
     for (; c < end; ++c) counts += kCharacterKinds.of[bytes[c]];
     return counts;
 }
@@ -963,7 +971,8 @@ private:
         auto* counters = reinterpret_cast<__m128i*>(recentBlanks.data() + p);
         // A match is -1 in its byte: subtracting it counts it.
         _mm_storeu_si128(counters, _mm_sub_epi8(_mm_loadu_si128(counters), isBlank));
-        for (unsigned found = static_cast<unsigned>(_mm_movemask_epi8(isSeparator)); found != 0; found &= found - 1) {
+        for (unsigned found = static_cast<unsigned>(_mm_movemask_epi8(isSeparator)); found != 0;
+             found &= found - 1) {
             const int lane = __builtin_ctz(found);
             CountSeparator(text, at + lane, p + lane);
         }
@@ -1051,8 +1060,11 @@ namespace {
 class ColumnTallyPass {
 public:
     explicit ColumnTallyPass(PreForm& owner)
-        : engine(owner), count(owner.columnCount), byColumns(!owner.isDelimited),
-          cutSettings(owner.ReadCutSettings()), tallies(static_cast<size_t>(owner.columnCount)) {}
+        : engine(owner),
+          count(owner.columnCount),
+          byColumns(!owner.isDelimited),
+          cutSettings(owner.ReadCutSettings()),
+          tallies(static_cast<size_t>(owner.columnCount)) {}
 
     // Tallies line `i` and sets its cell flags.
     void TallyLine(int i) {
@@ -1132,8 +1144,8 @@ private:
 
     // The cell that starts at column k, of `span` columns: its text (the
     // `textLength` bytes at `text`) and alignment.
-    [[gnu::always_inline]] inline void CountCell(LineTally& state, int k, int span, const char* text,
-                                                  int textLength, int alignment, const TableCell* cell) {
+    [[gnu::always_inline]] inline void CountCell(LineTally& state, int k, int span, const char* text, int textLength,
+                                                 int alignment, const TableCell* cell) {
         PreFormLine& line = state.line;
         // The text without the blanks around it (a cut has none).
         int first = 0;
@@ -1155,9 +1167,9 @@ private:
         if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
         ColumnTally& tally = tallies[static_cast<size_t>(k)];
         if (engine.isDelimited && line.lineType != kStatementChangePolicy && cell)
-            tally.widest = std::max(tally.widest, line.wide
-                                                      ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
-                                                      : cell->text.length);
+            tally.widest =
+                std::max(tally.widest, line.wide ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
+                                                 : cell->text.length);
         if (!state.data) return;
         tally.spans.Add(span);
         if (filled) {
@@ -1231,7 +1243,8 @@ void DeriveColumnValues(PreFormColumn& column, const ColumnTally& tally) {
 
     column.typicalAlignment = MostFrequent(column.alignments, 1).value;
     column.typicalSpan = MostFrequent(column.spans, 1).value;
-    if (column.typicalSpan == 1 && column.spans.samples > 0 && CountOf(column.spans, 1) * 5 < column.spans.samples * 4)
+    if (column.typicalSpan == 1 && column.spans.samples > 0 &&
+        CountOf(column.spans, 1) * 5 < column.spans.samples * 4)
         column.typicalSpan = 2;
     const Top empty = MostFrequent(column.emptyCells, 0);
     column.isMostlyEmpty =
@@ -1257,7 +1270,8 @@ void SetColumnWidths(PreForm& engine, const ColumnTallyPass& pass) {
         if (engine.isDelimited) {
             width = pass.Tally(k).widest;
         } else {
-            const long long end = k == count - 1 ? static_cast<long long>(engine.longestLength) - 1 : column.boundary;
+            const long long end =
+                k == count - 1 ? static_cast<long long>(engine.longestLength) - 1 : column.boundary;
             const long long before = k == 0 ? -1 : engine.columns[static_cast<size_t>(k - 1)]->boundary;
             width = end - before;
         }

@@ -25,8 +25,8 @@ constexpr const char* kMessageSeparator = "\n           ";
 
 // Directive lines carry no text of the block.
 bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != kStatementNone || IsTaggedType(line.lineType) || line.lineType == kStatementContentsList ||
-           line.lineType == kStatementNavigationBar;
+    return line.tagCode != kStatementNone || IsTaggedType(line.lineType) ||
+           line.lineType == kStatementContentsList || line.lineType == kStatementNavigationBar;
 }
 
 bool HasNonBlankText(LineText text) {
@@ -57,7 +57,8 @@ int HeaderLinesToSkip(int lines) {
 }
 
 void FlushWriters(PreForm& engine) {
-    if (engine.htmlOutput && engine.htmlWriter) engine.htmlWriter->FlushBuffer(engine.policies, engine.htmlWriter, 1);
+    if (engine.htmlOutput && engine.htmlWriter)
+        engine.htmlWriter->FlushBuffer(engine.policies, engine.htmlWriter, 1);
     if (engine.rtfOutput && engine.rtfWriter) engine.rtfWriter->FlushBuffer(engine.policies, engine.rtfWriter, 1);
 }
 
@@ -217,7 +218,8 @@ void PreForm::Message(const char* text, int level) {
 
 void PreForm::ApplyPolicyLine(int lineIndex) {
     if (!policies || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size()) ||
-        !lines[static_cast<size_t>(lineIndex)]) return;
+        !lines[static_cast<size_t>(lineIndex)])
+        return;
     Context* context = policies->context;
     TextString line(lines[static_cast<size_t>(lineIndex)]->Layout().view());
 

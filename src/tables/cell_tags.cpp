@@ -48,7 +48,6 @@ constexpr int kCellFontKind = 0;
 
 bool NameIs(const TextString& name, const char* wanted) { return name.Matches(wanted, 0, 0); }
 
-
 // The row and column of a cell counted from 1 (an unknown index, -1, of a
 // found table gives 0).
 int RowNumber(const PreForm& engine, const TableCell* cell) {
@@ -193,7 +192,6 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
     }
     if (policies->context) policies->context->ForgetLine(&scratch);
 }
-
 
 // ---------------------------------------------------------------------------
 // Rules inside cells
@@ -433,9 +431,8 @@ int CellTagCall::Execute(int executorMode) {
     const int markupEnd = scratch.length - tail;
     const bool headSame =
         scratch.length >= from && std::memcmp(scratch.buffer, before.buffer, static_cast<size_t>(from)) == 0;
-    const bool tailSame =
-        markupEnd >= from &&
-        std::memcmp(scratch.buffer + markupEnd, before.buffer + to + 1, static_cast<size_t>(tail)) == 0;
+    const bool tailSame = markupEnd >= from && std::memcmp(scratch.buffer + markupEnd, before.buffer + to + 1,
+                                                           static_cast<size_t>(tail)) == 0;
     next = headSame && tailSame ? markupEnd : from;
     if (done) next = SplitAt(next);
     return 1;
@@ -611,7 +608,8 @@ int HandleNullChar(CellTagCall& call) {
 
 int HandleVAlign(CellTagCall& call) {
     TableCell* cell = call.cell;
-    if (cell && cell->vAlignmentOverride != kVerticalNone) call.Fault("TAG ERROR: Duplicate VALIGN tag in table cell: ");
+    if (cell && cell->vAlignmentOverride != kVerticalNone)
+        call.Fault("TAG ERROR: Duplicate VALIGN tag in table cell: ");
     const int alignment = VerticalCode(call.set, call.arguments);
     if (alignment == kVerticalNone)
         call.Fault("TAG ERROR: Invalid VALIGN tag in table cell: ");
@@ -821,8 +819,8 @@ private:
 
 }  // namespace
 
-void PreForm::ApplyCellFontAndLink(TableCell* cell, TextString* text, const FontSpec* font, const SourcePosition& where,
-                                   int linkFlag) {
+void PreForm::ApplyCellFontAndLink(TableCell* cell, TextString* text, const FontSpec* font,
+                                   const SourcePosition& where, int linkFlag) {
     if (!text || text->IsEmpty() || !policies) return;
     Context* context = policies->context;
     // Font markup is HTML: the cell changes from the font around the table

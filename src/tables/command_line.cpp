@@ -88,8 +88,8 @@ TextString CheckedFileName(Context& context, const TextString& value, std::initi
     const std::string upper = UpperAscii(extension.str());
     for (const char* bad : refused) {
         if (upper != bad) continue;
-        Log(context, "Can't use " + Quoted(extension.str()) + " for " + purpose + ".  Changing to " +
-                         Quoted(newExtension));
+        Log(context,
+            "Can't use " + Quoted(extension.str()) + " for " + purpose + ".  Changing to " + Quoted(newExtension));
         return directory + name + newExtension;
     }
     return value;
@@ -101,7 +101,9 @@ void SplitInto(const TextString& value, TextString* whole, TextString* directory
     SplitPath(value, directory, name, extension);
 }
 
-void Append(TextString& line, const std::string& text) { line.AppendBytes(text.data(), static_cast<int>(text.size())); }
+void Append(TextString& line, const std::string& text) {
+    line.AppendBytes(text.data(), static_cast<int>(text.size()));
+}
 
 }  // namespace
 
@@ -112,6 +114,7 @@ QualifierDef::QualifierDef(const char* name, int n) : fullForm("/") {
 }
 
 const std::vector<QualifierDef>& CommandLineQualifiers() {
+    // clang-format off
     static const std::vector<QualifierDef> qualifiers = {
         {"?", 1},      {"HELP", 2},    {"HTML", 2},   {"LOG", 2},     {"OUTPUT", 1}, {"TOC_OUT", 3},
         {"CONTENTS", 4}, {"CONSOLE", 4}, {"CU", 2},   {"CTX_IN", 5},  {"CTX_OUT", 5}, {"DEBUG", 2},
@@ -119,6 +122,7 @@ const std::vector<QualifierDef>& CommandLineQualifiers() {
         {"RTF", 2},    {"RULESET", 2}, {"SIMPLE", 3}, {"SILENT", 3},  {"COMMA", 3},  {"TABBED", 4},
         {"TABLE", 4},  {"TAGS", 3},
     };
+    // clang-format on
     return qualifiers;
 }
 

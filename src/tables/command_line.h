@@ -32,8 +32,8 @@ void ReportRepeatedQualifier(Context& context, const TextString& word);
 
 // Where a line to parse comes from.
 enum class CommandLineSource {
-    kSteeringLine,    // one line of a steering file
-    kProgramLine,     // the program's own command line joined into one line
+    kSteeringLine,  // one line of a steering file
+    kProgramLine,  // the program's own command line joined into one line
     kProgramArgument  // one argument of the program's own command line
 };
 

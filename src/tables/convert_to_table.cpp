@@ -33,7 +33,6 @@ bool IsTableFormatCode(int code) {
     return code == kSpecialTable || code == kSpecialDelimitedTable || code == kSpecialCommaDelimitedTable;
 }
 
-
 LineRingObserver gObserver = nullptr;
 void* gObserverData = nullptr;
 
@@ -346,10 +345,8 @@ bool IsPassedToTableEngine(int lineType) {
         case kStatementDisallow:
         case kStatementBeginUserTable:
         case -1:
-        case -4:
-            return false;
-        default:
-            return true;
+        case -4: return false;
+        default: return true;
     }
 }
 
@@ -474,9 +471,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
             file.ReportMessage("UNSUPPORTED CASE: target format in ConvertToTable", 10);
             reader.CloseAll();
             return false;
-        default:
-            reader.CloseAll();
-            return false;
+        default: reader.CloseAll(); return false;
     }
     if (outputList) writer->outputList = outputList;
     writer->deferHead = 1;

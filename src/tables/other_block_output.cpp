@@ -33,8 +33,9 @@ using engine_support::Write;
 // Blocks longer than this are written without the RTF keep-together option.
 constexpr int kKeepTogetherLines = 40;
 
-bool IsDirectiveLine(const PreFormLine& line) { return line.tagCode != kStatementNone || IsTaggedType(line.lineType); }
-
+bool IsDirectiveLine(const PreFormLine& line) {
+    return line.tagCode != kStatementNone || IsTaggedType(line.lineType);
+}
 
 RTFFile* AsRTF(OutputDocument* document) { return dynamic_cast<RTFFile*>(document); }
 
@@ -45,7 +46,8 @@ TextString StyleStart(const PreForm& engine, int position) {
     static const RTFParagraphParts withoutKeep{1, 1, 1, 1, 1, 1, 0};
     const bool longBlock = static_cast<int>(engine.lines.size()) > kKeepTogetherLines;
     TextString out;
-    RTF_StartPara(engine.policies, AsRTF(engine.rtfWriter), position, nullptr, out, longBlock ? &withoutKeep : nullptr);
+    RTF_StartPara(engine.policies, AsRTF(engine.rtfWriter), position, nullptr, out,
+                  longBlock ? &withoutKeep : nullptr);
     return out;
 }
 
@@ -147,8 +149,8 @@ void PreForm::OutputCodeSample() {
     FC& set = *policies;
     Context& context = *set.context;
     if (htmlOutput) {
-        Write(htmlWriter, &set, isCode ? "<!-- User-specified CODE sample -->"
-                                       : "<!-- Automatically detected CODE sample -->");
+        Write(htmlWriter, &set,
+              isCode ? "<!-- User-specified CODE sample -->" : "<!-- Automatically detected CODE sample -->");
         Write(htmlWriter, &set, "<CODE>");
     }
     if (rtfOutput) Write(rtfWriter, &set, TextString("{") + StyleStart(*this, kStyleCode));
@@ -191,8 +193,9 @@ void PreForm::OutputCodeSample() {
 
     if (htmlOutput) {
         Write(htmlWriter, &set, "</CODE>");
-        Write(htmlWriter, &set, isCode ? "<!-- End of user-specified CODE sample -->"
-                                       : "<!-- End of automatically detected CODE sample -->");
+        Write(htmlWriter, &set,
+              isCode ? "<!-- End of user-specified CODE sample -->"
+                     : "<!-- End of automatically detected CODE sample -->");
     }
     if (rtfOutput) Write(rtfWriter, &set, "\\par}");
 }
@@ -309,7 +312,8 @@ void PreForm::OutputAsNormal() {
         HTML_ChangeIndentLevel(htmlWriter, TableIndentLevel(nullptr), &set);
         HTML_StartPara(htmlWriter, &set, 1, "ON1", 0, 1, nullptr);
     }
-    if (rtfOutput) RTF_SetStyleIfChanged(&set, AsRTF(rtfWriter), kRTFParagraphOrdinary, set.GetIndentLevel(leftMargin));
+    if (rtfOutput)
+        RTF_SetStyleIfChanged(&set, AsRTF(rtfWriter), kRTFParagraphOrdinary, set.GetIndentLevel(leftMargin));
 
     OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
     for (size_t i = 0; i < lines.size(); ++i) {

@@ -202,10 +202,10 @@ LineText PreFormLine::Raw(TextString& scratch) const {
     if (!hasOther) return Layout();
     const OtherTexts& other = Other();
     switch (other.raw) {
-    case Source::Layout: return Layout();
-    case Source::Display: return Display();
-    case Source::Own: return LineText{AfterTexts(), other.rawBytes};
-    case Source::TabRuns: break;
+        case Source::Layout: return Layout();
+        case Source::Display: return Display();
+        case Source::Own: return LineText{AfterTexts(), other.rawBytes};
+        case Source::TabRuns: break;
     }
     TabRuns::Decode(Layout().view(), reinterpret_cast<const unsigned char*>(AfterTexts()), scratch);
     return LineText{scratch.buffer, scratch.length};
@@ -256,7 +256,7 @@ size_t TakeNumber(const unsigned char*& in) {
 bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string& runs) {
     std::string pairs;
     size_t count = 0;
-    size_t j = 0;       // in the layout text
+    size_t j = 0;  // in the layout text
     size_t lastEnd = 0;  // the end of the run before
     for (size_t i = 0; i < raw.size(); ++i) {
         const char c = raw[i];
@@ -389,4 +389,3 @@ void PreForm::ApplyTableLayout() {
     }
     layoutColumns = 1;
 }
-

@@ -26,9 +26,9 @@ class FC;
 class FontSpec;
 class OutputDocument;
 class TabConfig;
-class UserTableGrid;     // user_tables.h
+class UserTableGrid;  // user_tables.h
 class UserTableSection;  // user_tables.h
-struct TidyBuffer;       // output/html_tidy.h
+struct TidyBuffer;  // output/html_tidy.h
 
 // A text of a block line: `length` bytes at `buffer`, followed by a NUL.
 // The bytes belong to the line's block (see LineTextArena) and stay where
@@ -101,13 +101,13 @@ private:
 // the Set and Cut calls, which leave the other texts as they were.
 class PreFormLine {
 public:
-    int length = 0;          // length of the layout text
-    int indent = 0;          // leading blanks of the analysed line
+    int length = 0;  // length of the layout text
+    int indent = 0;  // leading blanks of the analysed line
     int lineType = kLineText;
     SourcePosition position;
     // Filled by the block statistics and used by table parsing and output.
-    int filledCellCount = 0;     // cells of the line with text
-    int firstFilledCell = -1;    // -1 when the line has no filled cell
+    int filledCellCount = 0;  // cells of the line with text
+    int firstFilledCell = -1;  // -1 when the line has no filled cell
     int rowIndex = -1;
     // What the output of the line still needs from its analysed line: the
     // attribute flags and the directive code (-3 or a statement code of the
@@ -117,7 +117,7 @@ public:
     // 0/1 flags, filled by the block statistics.
     uint8_t isRuleLine : 1 = 0;
     uint8_t isBlank : 1 = 0;
-    uint8_t hasSpanningCell : 1 = 0;     // a cell before the last spans more than one column
+    uint8_t hasSpanningCell : 1 = 0;  // a cell before the last spans more than one column
     uint8_t onlyLastCellFilled : 1 = 0;  // every cell but the last is empty
     uint8_t lastCellEmpty : 1 = 0;
     // The layout text holds UTF-8 characters beyond ASCII: `length` counts
@@ -168,7 +168,7 @@ private:
     // the layout text with the tab runs that follow the other bytes.
     enum class Source : uint8_t { Layout, Own, Display, TabRuns };
     // What stands before the OtherTexts record, each 8 bytes.
-    static constexpr uint8_t kHasOrigin = 1;        // the SourcePosition in the main file
+    static constexpr uint8_t kHasOrigin = 1;  // the SourcePosition in the main file
     static constexpr uint8_t kHasReplacements = 2;  // the AnalysedLine* (kept by the arena)
     struct OtherTexts {
         int layoutBytes = 0;
@@ -265,7 +265,7 @@ public:
     int start = 0;
     int gapEnd = 0;
     int boundary = 0;  // the last character position that belongs to the column
-    int score = -1;    // -1 when not computed
+    int score = -1;  // -1 when not computed
     // Derived values.
     int typicalAlignment = 1;
     int typicalSpan = 1;
@@ -274,9 +274,9 @@ public:
     int isAlphanumeric = 1;
     int isSymbolic = 0;
     int isNumeric = 0;
-    int hasDominantValue = 0;    // first column: one value dominates its cells (set by the column statistics)
-    int defaultVAlignment = 0;   // vertical alignment a fresh cell of the column gets (0 none)
-    int width = 0;     // characters
+    int hasDominantValue = 0;  // first column: one value dominates its cells (set by the column statistics)
+    int defaultVAlignment = 0;  // vertical alignment a fresh cell of the column gets (0 none)
+    int width = 0;  // characters
     int rtfWidth = 0;  // twips
     int total = 0;
 
@@ -311,7 +311,7 @@ class PreForm;
 
 // TableCellFields::tuMode: the rule a TU or TU2 cell tag puts across the cell.
 inline constexpr int kCellRuleNone = 0;
-inline constexpr int kCellRuleTU = 1;   // TU
+inline constexpr int kCellRuleTU = 1;  // TU
 inline constexpr int kCellRuleTU2 = 2;  // TU2
 // TableCellFields::contentsLinkMode: what a TOCLINK cell tag said.
 inline constexpr int kContentsLinkUnset = 0;
@@ -322,17 +322,17 @@ inline constexpr int kContentsLinkNo = 2;
 // put back to its fresh state by one assignment (rows are reset for every
 // line of a table).
 struct TableCellFields {
-    int span = 1;            // columns the cell covers
+    int span = 1;  // columns the cell covers
     int rowSpan = 1;
-    int alignment = 1;       // 1 left, 2 centre, 3 right
+    int alignment = 1;  // 1 left, 2 centre, 3 right
     int secondAlignment = 0;
-    int vAlignment = 0;          // from a cell tag: 1 top, 2 bottom, 3 centre; 0 none
+    int vAlignment = 0;  // from a cell tag: 1 top, 2 bottom, 3 centre; 0 none
     int vAlignmentOverride = 0;  // 0 none
     int contentAdded = 0;
     int isAlphanumeric = 1;
     int isSymbolic = 0;
-    int valueKind = 0;       // ClassifyDataValue: 1 text, 2 number ...
-    int lineCount = 0;       // source lines joined into the cell
+    int valueKind = 0;  // ClassifyDataValue: 1 text, 2 number ...
+    int lineCount = 0;  // source lines joined into the cell
     int isHeaderCell = 0;
     int isContinuation = 1;
     int row = -1;
@@ -364,12 +364,12 @@ class TableCell : public TableCellFields {
 public:
     // ---- Texts ----
     TextString beforeText;  // text before the content
-    TextString text;        // the content
-    TextString afterText;   // text after the content
+    TextString text;  // the content
+    TextString afterText;  // text after the content
     TextString secondText;  // a second copy of the content
     TextString formatText;
     TextString gutterText;  // laid-out columns only
-    TextString stubText;    // laid-out columns only
+    TextString stubText;  // laid-out columns only
     TextString linkAnchor;  // contents tables: the anchor the cell links to
 
     // ---- Format: see TableCellFields ----
@@ -444,9 +444,9 @@ class PreForm {
 public:
     // ---- Counters ----
     int lineCount = 0;
-    int blankLineCount = 0;   // blank lines below the header lines
+    int blankLineCount = 0;  // blank lines below the header lines
     int codeLineCount = 0;
-    int ruleLineCount = 0;    // rule lines below the header lines
+    int ruleLineCount = 0;  // rule lines below the header lines
     int firstRuleLine = -1;
     int secondRuleLine = -1;
     int lastRuleLine = -1;
@@ -474,38 +474,38 @@ public:
     int isInversePyramid = 0;
 
     // ---- Detection results ----
-    int layoutColumns = 0;     // the columns came from a TABLE_LAYOUT
+    int layoutColumns = 0;  // the columns came from a TABLE_LAYOUT
     int separatorColumns = 0;  // the columns came from separator characters such as "|"
     int looksLikeTable = 1;
     int looksLikeDiagram = 0;
     int looksLikeCode = 0;
     int looksLikeMailHeader = 0;
     int canUseDefinitionList = 0;  // two columns (RTF)
-    int isTextBlock = 0;           // a single column
+    int isTextBlock = 0;  // a single column
     int isSparse = 0;
     int blankSeparatedRows = 0;
-    int mergeCount = 0;            // merges of the analysis
-    int minimumSeparation = 1;     // column separation of the last detection
-    int extraSpans = 0;            // data lines: span - 1 summed over spanning cells
-    int spanningCells = 0;         // data lines: cells spanning several columns
-    int spanningLines = 0;         // data lines with a spanning cell
+    int mergeCount = 0;  // merges of the analysis
+    int minimumSeparation = 1;  // column separation of the last detection
+    int extraSpans = 0;  // data lines: span - 1 summed over spanning cells
+    int spanningCells = 0;  // data lines: cells spanning several columns
+    int spanningLines = 0;  // data lines with a spanning cell
     char delimiter = '\t';
-    int leftMargin = 0;   // the block's margin in characters (cut off the layout texts by the analysis)
+    int leftMargin = 0;  // the block's margin in characters (cut off the layout texts by the analysis)
     int tableMargin = 0;  // points, from the table directive; 0 when none
 
     // ---- Table parsing ----
-    TableCellRow cellRow;     // the row being assembled
+    TableCellRow cellRow;  // the row being assembled
     TableCellRow scratchRow;  // the row each line is cut into
     int headerRowCount = 0;
     int leadingBlankCount = 0;
     int headerColumnCount = 0;
-    int centreTable = 0;       // the table start chose to centre the table
-    int defaultVAlignment = 0; // vertical alignment of rows that need none of their own
+    int centreTable = 0;  // the table start chose to centre the table
+    int defaultVAlignment = 0;  // vertical alignment of rows that need none of their own
 
     // ---- Policies and writers ----
-    FC* policies = nullptr;                  // not owned
-    OutputDocument* htmlWriter = nullptr;    // not owned
-    OutputDocument* rtfWriter = nullptr;     // not owned
+    FC* policies = nullptr;  // not owned
+    OutputDocument* htmlWriter = nullptr;  // not owned
+    OutputDocument* rtfWriter = nullptr;  // not owned
     int htmlOutput = 1;
     int rtfOutput = 0;
     int thirdOutput = 0;
@@ -539,27 +539,27 @@ public:
     // nothing in one outlives the call that fills it.
     struct ScratchBuffers {
         std::unique_ptr<AnalysedLine> cellLine;  // ConvertRowForOutput (made on first use)
-        std::vector<CellCut> cuts;               // SplitLineIntoCellsByColumns
-        TextString extraField;                   // SplitLineIntoCellsByDelimiter
-        TextString plainCellMarkup;              // WritePlainCell
-        std::vector<long> rtfEdges;              // WriteRtfRowDefinition
-        TextString rtfBorders;                   // WriteRtfRowDefinition
-        TextString rtfDefinitionLine;            // WriteRtfRowDefinition
-        TextString rtfParagraphLine;             // WriteRtfRowParagraph
-        TextString rtfCellLine;                  // WriteRtfCells
-        TextString rtfCellText;                  // WriteRtfCells
-        TextString rtfOpening;                   // WriteRtfCells
-        TextString rtfClosing;                   // WriteRtfCells
-        TextString rowTag;                       // WriteHtmlRowStart
-        TextString cellText;                     // WriteHtmlCells
-        TextString cellGutter;                   // WriteHtmlCells
-        TextString cellStub;                     // WriteHtmlCells
-        std::vector<unsigned char> plainCells;   // OutputTableRow
-        TextString cellMarkup;                   // OutputHtmlCell
-        TextString stubCell;                     // OutputHtmlCell
-        TextString indentCell;                   // OutputHtmlCell
-        TextString cleanedText;                  // OutputHtmlCell
-        std::unique_ptr<TidyBuffer> tidy;        // OutputHtmlCell (made on first use)
+        std::vector<CellCut> cuts;  // SplitLineIntoCellsByColumns
+        TextString extraField;  // SplitLineIntoCellsByDelimiter
+        TextString plainCellMarkup;  // WritePlainCell
+        std::vector<long> rtfEdges;  // WriteRtfRowDefinition
+        TextString rtfBorders;  // WriteRtfRowDefinition
+        TextString rtfDefinitionLine;  // WriteRtfRowDefinition
+        TextString rtfParagraphLine;  // WriteRtfRowParagraph
+        TextString rtfCellLine;  // WriteRtfCells
+        TextString rtfCellText;  // WriteRtfCells
+        TextString rtfOpening;  // WriteRtfCells
+        TextString rtfClosing;  // WriteRtfCells
+        TextString rowTag;  // WriteHtmlRowStart
+        TextString cellText;  // WriteHtmlCells
+        TextString cellGutter;  // WriteHtmlCells
+        TextString cellStub;  // WriteHtmlCells
+        std::vector<unsigned char> plainCells;  // OutputTableRow
+        TextString cellMarkup;  // OutputHtmlCell
+        TextString stubCell;  // OutputHtmlCell
+        TextString indentCell;  // OutputHtmlCell
+        TextString cleanedText;  // OutputHtmlCell
+        std::unique_ptr<TidyBuffer> tidy;  // OutputHtmlCell (made on first use)
     };
     // Scratch only: the writers that read the engine through a const
     // reference fill it too.
@@ -567,14 +567,14 @@ public:
 
     // ---- User-specified tables: the table being written by ParseUserTable ----
     struct UserTableState {
-        int columns = 0;       // the table's column count: the most NEW_CELLs in one row
-        int indentLevel = 0;   // list level (HTML) or indent level (RTF offset) of the table
-        int landscape = 0;     // RTF: the table was set in a landscape section of its own
-        int savedIndent = 0;   // HTML: list level of the text around the table
-        int inListItem = 0;    // HTML: the table stands inside a list item
-        std::vector<int> columnWidths;      // points given by COLUMN_DETAILS, per column; 0 none
+        int columns = 0;  // the table's column count: the most NEW_CELLs in one row
+        int indentLevel = 0;  // list level (HTML) or indent level (RTF offset) of the table
+        int landscape = 0;  // RTF: the table was set in a landscape section of its own
+        int savedIndent = 0;  // HTML: list level of the text around the table
+        int inListItem = 0;  // HTML: the table stands inside a list item
+        std::vector<int> columnWidths;  // points given by COLUMN_DETAILS, per column; 0 none
         std::vector<int> columnAlignments;  // alignment given by COLUMN_DETAILS, per column; 0 none
-        TextString textAfterTable;          // unplaced text written after the table
+        TextString textAfterTable;  // unplaced text written after the table
     };
     UserTableState userTable;
 
@@ -673,8 +673,8 @@ public:
     // row's cells (a cell may hold a whole block) and leave them empty.
     void OutputTableRow(int lineIndex);
     void OutputHtmlCell(int rowVAlign, int vAlign, int column, const TableCell* previousCell, TableCell* cell,
-                        TextString* gutterText, TextString* stubText, TextString* text, int isRule,
-                        int isHeaderRow, int isHeaderColumn, int extraLeading);
+                        TextString* gutterText, TextString* stubText, TextString* text, int isRule, int isHeaderRow,
+                        int isHeaderColumn, int extraLeading);
     // 1 left, 2 centre, 3 right.
     int TableAlignment() const;
     // Whether the block has header rows, from the header-rows policy and the

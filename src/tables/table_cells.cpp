@@ -349,9 +349,9 @@ private:
 // A numeric text is right aligned (3) unless its blanks fill the column.
 // The text is read for that only when the guess from the blanks alone is
 // not right alignment anyway: the test would change nothing then.
-[[gnu::always_inline]] inline int GuessTextAlignment(const PreForm* engine, int configured, int span, int columnIndex,
-                                                     int columnWidth, const char* s, int length, int leading,
-                                                     int trailing, int force) {
+[[gnu::always_inline]] inline int GuessTextAlignment(const PreForm* engine, int configured, int span,
+                                                     int columnIndex, int columnWidth, const char* s, int length,
+                                                     int leading, int trailing, int force) {
     if (configured != 0) return configured;
     if (!force && span == 1 && engine && columnIndex >= 0 && columnIndex < static_cast<int>(engine->columns.size()))
         return engine->columns[static_cast<size_t>(columnIndex)]->typicalAlignment;
@@ -426,7 +426,8 @@ const TableCellFields kFreshCell{};
 void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
     const int n = static_cast<int>(engine.columns.size());
     const bool validLine = lineIndex >= 0 && lineIndex < static_cast<int>(engine.lines.size());
-    const SourcePosition where = validLine ? engine.lines[static_cast<size_t>(lineIndex)]->position : SourcePosition();
+    const SourcePosition where =
+        validLine ? engine.lines[static_cast<size_t>(lineIndex)]->position : SourcePosition();
     const FontSpec* font = engine.LineFont(lineIndex);
     if (row->Count() != n) {
         row->Reset(n, engine.policies, where, font);
@@ -849,8 +850,7 @@ void TableCell::JoinBelow(FC* set, TableCell* other) {
     const std::vector<std::string> theirs = CellLines(other->text, rtf);
     // Every line of either cell is kept, even when the joined-line count is
     // smaller than the lines the texts hold.
-    const size_t count =
-        std::max({static_cast<size_t>(lineCount > 0 ? lineCount : 1), mine.size(), theirs.size()});
+    const size_t count = std::max({static_cast<size_t>(lineCount > 0 ? lineCount : 1), mine.size(), theirs.size()});
     std::string joined;
     for (size_t k = 0; k < count; ++k) {
         if (k > 0) joined += rtf ? "\\par " : "<BR>";
@@ -1006,8 +1006,8 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
             // A run of ASCII: a position and a byte each character.  The walk
             // stops at the boundary's character, still in the run.
             if (runEnd < walkedByte)
-                runEnd = walkedByte + static_cast<int>(unicode::AsciiPrefix(text + walkedByte,
-                                                                            static_cast<size_t>(length - walkedByte)));
+                runEnd = walkedByte + static_cast<int>(unicode::AsciiPrefix(
+                                          text + walkedByte, static_cast<size_t>(length - walkedByte)));
             if (position < walkedPosition + (runEnd - walkedByte)) {
                 walkedByte += position - walkedPosition;
                 walkedPosition = position;
@@ -1034,9 +1034,9 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     if (!textBytes.HasMark()) tags.NoTags();
     // The cutting, made once for each way of reading the boundaries, so that
     // a line of ASCII text pays nothing for the wide ones.
-    auto cutAll = [&](auto boundaryAt) __attribute__((always_inline)) -> int {
+    auto cutAll = [&](auto boundaryAt) __attribute__((always_inline))->int {
         int made = 0;
-        int position = 0;   // first character of the next cell
+        int position = 0;  // first character of the next cell
         int boundary = -1;  // boundaries that go backwards are taken as the one before
         for (int c = 0; c < n && made < limit; ++made) {
             const int start = position;

@@ -41,11 +41,11 @@ using engine_support::ConfigOf;
 using engine_support::IsOn;
 using engine_support::Write;
 
-constexpr int kRtfColumnGap = 216;       // twips between the cell edges beyond the column widths
+constexpr int kRtfColumnGap = 216;  // twips between the cell edges beyond the column widths
 constexpr long kLeastFittedWidth = 720;  // twips: no column is narrowed below this (or its longest word)
-constexpr int kLongCellLine = 131;       // longer cell lines go through the wrapping writer
-constexpr int kLooseBlockLines = 39;     // larger blocks are not kept together on one page
-constexpr int kDefaultPageWidth = 80;    // stands in for a "Page Width" of 0 or less
+constexpr int kLongCellLine = 131;  // longer cell lines go through the wrapping writer
+constexpr int kLooseBlockLines = 39;  // larger blocks are not kept together on one page
+constexpr int kDefaultPageWidth = 80;  // stands in for a "Page Width" of 0 or less
 // The scratch texts of the cell writers keep their room from cell to cell up
 // to this size; a larger one (a cell that holds a whole block) is given back
 // once its cell is written, so that it does not stay taken for the rest of
@@ -105,7 +105,8 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
     for (const char* at = begin + from; at < end; ++at) {
         at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
         if (!at) break;
-        if (at + 1 < end && ToUpperAscii(at[1]) == second && MatchesAt(text, static_cast<size_t>(at - begin), pattern))
+        if (at + 1 < end && ToUpperAscii(at[1]) == second &&
+            MatchesAt(text, static_cast<size_t>(at - begin), pattern))
             return static_cast<size_t>(at - begin);
     }
     return std::string_view::npos;
@@ -170,10 +171,10 @@ bool IsPlainUntaggedCellText(const TextString& text, const TextString& start) {
         if (IsBlankOrTab(text.buffer[0]) || IsBlankOrTab(text.buffer[text.length - 1])) return false;
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer));
         auto is = [&](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
-        const __m128i stops = _mm_or_si128(_mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('\n'))),
-                                           _mm_or_si128(_mm_or_si128(is('\0'), is('\x01')),
-                                                        _mm_or_si128(is(ToLowerAscii(start.buffer[0])),
-                                                                     is(ToUpperAscii(start.buffer[0])))));
+        const __m128i stops = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('\n'))),
+            _mm_or_si128(_mm_or_si128(is('\0'), is('\x01')),
+                         _mm_or_si128(is(ToLowerAscii(start.buffer[0])), is(ToUpperAscii(start.buffer[0])))));
         // Only the text's own bytes count, not what its buffer holds after it.
         const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(stops)) & ((1u << text.length) - 1);
         return found == 0;
@@ -474,8 +475,8 @@ void PreForm::FitRtfTableToPage() {
     RTF_GetMargins(policies, &top, &bottom, &left, &right);
     // The room for the columns: the widest cell edge stays within the
     // printable width.
-    const long room = static_cast<long>(paperWidth) - left - right - RtfTableOffset() -
-                      static_cast<long>(count) * kRtfColumnGap;
+    const long room =
+        static_cast<long>(paperWidth) - left - right - RtfTableOffset() - static_cast<long>(count) * kRtfColumnGap;
     long natural = 0;
     long characters = 0;
     for (int k = 0; k < count; ++k) {
@@ -487,7 +488,8 @@ void PreForm::FitRtfTableToPage() {
     // The least width of each column: its longest word (at the columns'
     // own twips per character), at most kLeastFittedWidth and at most its
     // natural width.
-    const double perCharacter = characters > 0 ? static_cast<double>(natural) / static_cast<double>(characters) : 0.0;
+    const double perCharacter =
+        characters > 0 ? static_cast<double>(natural) / static_cast<double>(characters) : 0.0;
     std::vector<long> least(static_cast<size_t>(count), kLeastFittedWidth);
     if (!isDelimited && perCharacter > 0) {
         std::vector<int> longestWord(static_cast<size_t>(count), 0);
@@ -765,15 +767,19 @@ struct ShortPiece {
         for (size_t i = 0; i < text.size() && i < 16; ++i) bytes[i] = text[i];
     }
 };
+// clang-format off
 enum ShortPieceIndex {
     kNothing, kIndent, kHeaderName, kDataName, kAlignCentre, kAlignRight, kAlignLeft,
     kVAlignTop, kVAlignBottom, kVAlignCentre, kHeaderEnd, kDataEnd
 };
+// clang-format on
+// clang-format off
 constexpr ShortPiece kShortPieces[] = {
     ShortPiece(""), ShortPiece("    "), ShortPiece("<TH"), ShortPiece("<TD"),
     ShortPiece(" ALIGN=\"CENTER\""), ShortPiece(" ALIGN=\"RIGHT\""), ShortPiece(" ALIGN=\"LEFT\""),
     ShortPiece(" VALIGN=\"TOP\""), ShortPiece(" VALIGN=\"BOTTOM\""), ShortPiece(" VALIGN=\"CENTER\""),
     ShortPiece("</TH>"), ShortPiece("</TD>")};
+// clang-format on
 static_assert(sizeof(" VALIGN=\"BOTTOM\"") - 1 <= 16, "short pieces fit sixteen bytes");
 
 // What writing a plain cell needs of its table and row, the same for every
@@ -813,13 +819,12 @@ void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, con
         const ShortPiece& name = kShortPieces[header ? kHeaderName : kDataName];
         const ShortPiece& align = kShortPieces[alignment == kAlignmentCentre  ? kAlignCentre
                                                : alignment == kAlignmentRight ? kAlignRight
-                                               : header         ? kAlignLeft
-                                                                : kNothing];
+                                               : header                       ? kAlignLeft
+                                                                              : kNothing];
         const ShortPiece& valign =
             kShortPieces[header || vAlign < 1 || vAlign > 3 ? kNothing : kVAlignTop + (vAlign - 1)];
         const ShortPiece& end = kShortPieces[header ? kHeaderEnd : kDataEnd];
-        const size_t length =
-            indent.size + name.size + align.size + valign.size + 1 + text.size() + end.size;
+        const size_t length = indent.size + name.size + align.size + valign.size + 1 + text.size() + end.size;
         auto put = [&](char* out) {
             for (const ShortPiece* piece : {&indent, &name, &align, &valign}) {
                 std::memcpy(out, piece->bytes, 16);
@@ -834,7 +839,8 @@ void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, con
         static_assert(HTMLFile::kPlainLineSpare >= 16, "the last piece is copied as sixteen bytes");
         if (length <= static_cast<size_t>(kLongCellLine) && typeid(*settings.writer) == typeid(HTMLFile)) {
             HTMLFile* const html = static_cast<HTMLFile*>(settings.writer);
-            if (char* const space = html->PlainLineSpace(settings.set, settings.writer, static_cast<int>(length), nullptr)) {
+            if (char* const space =
+                    html->PlainLineSpace(settings.set, settings.writer, static_cast<int>(length), nullptr)) {
                 put(space);
                 html->EndPlainLine(static_cast<int>(length));
                 return;
@@ -872,10 +878,10 @@ namespace {
 // What the shared steps find out about a row; both row writers read it.
 struct RowShape {
     int lineIndex = 0;
-    int count = 0;           // the cells of the row
-    int highest = 0;         // the highest line count up to the first cell with text
-    bool uniform = true;     // every cell has `highest` lines
-    int tailStart = 0;       // the first of the empty cells that only fill the columns
+    int count = 0;  // the cells of the row
+    int highest = 0;  // the highest line count up to the first cell with text
+    bool uniform = true;  // every cell has `highest` lines
+    int tailStart = 0;  // the first of the empty cells that only fill the columns
     bool mergeTail = false;  // those are written as one cell (see kPaddingCellLimit)
     bool headerRow = false;
     bool winHelp = false;
@@ -1138,8 +1144,8 @@ int WriteHtmlRowStart(PreForm& table, const RowShape& shape, HTMLFile* plainWrit
         rowVAlign = 1;
     }
     // Only a colour can make the tag anything but plain.
-    if (plainWriter && (!coloured || (HTML_TidyLeavesUnchanged(tag.view()) &&
-                                      !std::memchr(tag.buffer, '\n', tag.view().size()))))
+    if (plainWriter &&
+        (!coloured || (HTML_TidyLeavesUnchanged(tag.view()) && !std::memchr(tag.buffer, '\n', tag.view().size()))))
         plainWriter->WritePlainLine(policies, table.htmlWriter, tag);
     else
         Write(table.htmlWriter, policies, tag);
@@ -1270,7 +1276,7 @@ struct CellFrame {
     OutputDocument* writer;
     const TabConfig* config;
     const char* cellTag;  // "<TD" or "<TH"
-    const char* endTag;   // "</TD>" or "</TH>"
+    const char* endTag;  // "</TD>" or "</TH>"
     bool minimise;
     bool headerRow;
 };
@@ -1279,7 +1285,8 @@ struct CellFrame {
 // in a cell of its own in front of the cell.  Header rows get one too
 // (without vertical alignment, as header cells never carry it), so that
 // every row has the same columns.
-void WriteStubCell(const CellFrame& frame, int stubWidth, int vAlign, const TextString* stubText, TextString& extra) {
+void WriteStubCell(const CellFrame& frame, int stubWidth, int vAlign, const TextString* stubText,
+                   TextString& extra) {
     extra = frame.minimise ? "" : "    ";
     Add(extra, frame.cellTag);
     Add(extra, " WIDTH=");
@@ -1409,7 +1416,8 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
 
     // A plain cell comes through the tags, the font and link markup and the
     // line formatting unchanged: those steps are left out for it.
-    const std::string_view remaining = TextLeftWithoutLayoutTags(*policies, *text, tagStart, plainCell, scratchBuffers.cleanedText);
+    const std::string_view remaining =
+        TextLeftWithoutLayoutTags(*policies, *text, tagStart, plainCell, scratchBuffers.cleanedText);
     const bool blank = remaining.empty();
     const bool onlySpacing = !plainCell && !hasStub && !hasGutter && IsOnlySpacing(remaining);
 

@@ -23,18 +23,17 @@
 
 namespace {
 
-
 // Directive lines other than CHANGE_POLICY have done their work when the
 // file was read; they are no rows of the table.
 bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != kStatementNone || IsTaggedType(line.lineType) || line.lineType == kStatementContentsList ||
-           line.lineType == kStatementNavigationBar;
+    return line.tagCode != kStatementNone || IsTaggedType(line.lineType) ||
+           line.lineType == kStatementContentsList || line.lineType == kStatementNavigationBar;
 }
 
 // The table policies read only where a table starts: a CHANGE_POLICY line
 // inside a table cannot change them for that table.
-constexpr TabPol kTableStartPolicies[] = {TabPol::BorderSize,  TabPol::BorderColour, TabPol::CellSpacing,
-                                          TabPol::CellPadding, TabPol::Width,        TabPol::Caption,
+constexpr TabPol kTableStartPolicies[] = {TabPol::BorderSize,     TabPol::BorderColour, TabPol::CellSpacing,
+                                          TabPol::CellPadding,    TabPol::Width,        TabPol::Caption,
                                           TabPol::TableAlignment, TabPol::TableColour};
 
 bool EndsWithNoCase(const TextString& text, const char* tail) {
@@ -157,7 +156,11 @@ void DecideHeaderRowsAndColumns(PreForm& table, const TabConfig* config, int has
 class RowGatherer {
 public:
     RowGatherer(PreForm& engine, int type, int lines, int isBordered)
-        : table(engine), parseType(type), count(lines), trial(type == 0), applies(type >= 1 && type <= 3),
+        : table(engine),
+          parseType(type),
+          count(lines),
+          trial(type == 0),
+          applies(type >= 1 && type <= 3),
           bordered(isBordered) {}
 
     int lastRowEnd = -1;
@@ -520,7 +523,7 @@ void PreForm::ResetRowForLine(TableCellRow* row, int lineIndex) {
     if (!row) return;
     const int count = static_cast<int>(lines.size());
     const PreFormLine* line = (lineIndex >= 0 && lineIndex < count) ? lines[static_cast<size_t>(lineIndex)]
-                                                                   : (count > 0 ? lines.front() : nullptr);
+                                                                    : (count > 0 ? lines.front() : nullptr);
     const SourcePosition where = line ? line->position : SourcePosition();
     const FontSpec* font = LineFont(lineIndex);
     if (row->Count() != columnCount) row->Reset(columnCount, policies, where, font);

@@ -38,9 +38,9 @@ using engine_support::ConfigOf;
 using engine_support::IsOn;
 using engine_support::Write;
 
-constexpr int kLongRowTag = 131;       // a longer row tag gets its ">" on a line of its own
-constexpr int kLooseBlockLines = 40;   // blocks this long are not kept together on one page
-constexpr int kNaturalWidthMargin = 5; // points added to the widest text of a column
+constexpr int kLongRowTag = 131;  // a longer row tag gets its ">" on a line of its own
+constexpr int kLooseBlockLines = 40;  // blocks this long are not kept together on one page
+constexpr int kNaturalWidthMargin = 5;  // points added to the widest text of a column
 
 // The kinds of the lines of a user-table block.
 enum class LineKind { Text, NewRow, NewCell, ColumnDetails, CellDirective, OtherDirective };
@@ -53,9 +53,9 @@ enum class RowKind { None, Head, Data, Line };
 TextString SectionText(const char* opening, int width, int height, int left, int right, int top, int bottom,
                        const char* closing) {
     TextString text(opening);
-    const std::pair<const char*, int> parts[] = {{"\\pgwsxn", width},    {"\\pghsxn", height},
-                                                 {"\\marglsxn", left},   {"\\margrsxn", right},
-                                                 {"\\margtsxn", top},    {"\\margbsxn", bottom}};
+    const std::pair<const char*, int> parts[] = {{"\\pgwsxn", width},  {"\\pghsxn", height},
+                                                 {"\\marglsxn", left}, {"\\margrsxn", right},
+                                                 {"\\margtsxn", top},  {"\\margbsxn", bottom}};
     for (const auto& [word, value] : parts) {
         text.Append(word);
         text.AppendNumber('1', value, 0);
@@ -1073,8 +1073,8 @@ void PreForm::OutputUserTableStart() {
     tag.Append(" BORDER=");
     tag.AppendNumber('1', border > 0 ? border : 0, 0);
     const int spacing = config->IsSet(TabPol::CellSpacing) ? std::max(0, config->GetInt(TabPol::CellSpacing)) : 0;
-    const int padding = config->IsSet(TabPol::CellPadding) ? std::max(0, config->GetInt(TabPol::CellPadding))
-                                                            : (border > 0 ? 4 : 0);
+    const int padding =
+        config->IsSet(TabPol::CellPadding) ? std::max(0, config->GetInt(TabPol::CellPadding)) : (border > 0 ? 4 : 0);
     tag.Append(" CELLSPACING=");
     tag.AppendNumber('1', spacing, 0);
     tag.Append(" CELLPADDING=");

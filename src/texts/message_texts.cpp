@@ -65,8 +65,7 @@ const char* GetMessageText(int slot) { return TheMessageTextTable().GetText(slot
 
 void SetMessageLanguage(int code) { TheMessageTextTable().SetLanguage(code); }
 
-void FillMessagePlaceholders(TextString& text,
-                             std::initializer_list<std::pair<const char*, const char*>> values) {
+void FillMessagePlaceholders(TextString& text, std::initializer_list<std::pair<const char*, const char*>> values) {
     struct Hit {
         std::size_t position;
         std::size_t length;

@@ -62,5 +62,4 @@ void SetMessageLanguage(int code);
 // `text` by its value.  All placeholders are found in the text as it was
 // before any filling, so a value that happens to contain another placeholder
 // (a command "curl" holds "url") is never itself rewritten.
-void FillMessagePlaceholders(TextString& text,
-                             std::initializer_list<std::pair<const char*, const char*>> values);
+void FillMessagePlaceholders(TextString& text, std::initializer_list<std::pair<const char*, const char*>> values);

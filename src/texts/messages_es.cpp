@@ -10,14 +10,25 @@ namespace {
 constexpr MessageTextRow kRows[] = {
     {3, "Error en el Directorio"},
     {30, "Ficheros no encontrados \"xxxxxx\""},
-    {47, "Fallo del comando \"ccc url\".\n\r  C\xF3" "digo de error=nnn"},
+    {47,
+     "Fallo del comando \"ccc url\".\n\r  C\xF3"
+     "digo de error=nnn"},
     {49, "Fichero no encontrado \"ffffff\""},
     {65, "Izquierda"},
     {68, "Justificado"},
-    {71, "%%%%%%%%%%%%%%%%%%% Conversi\xF3" "n completa %%%%%%%%%%%%%%%%%%"},
-    {87, "Ficheros de pol\xED" "tica de uso (*.pol)|*.pol|Todos los ficheros (*.*)|*.*|"},
-    {94, "Ficheros de texto (*.txt,*.asc)|*.txt;*.asc|Comma-separated files (*.csv)|*.csv|Todos los ficheros (*.*)|*.*||"},
-    {108, "Car\xE1" "cter de delimitaci\xF3" "n no especificado"},
+    {71,
+     "%%%%%%%%%%%%%%%%%%% Conversi\xF3"
+     "n completa %%%%%%%%%%%%%%%%%%"},
+    {87,
+     "Ficheros de pol\xED"
+     "tica de uso (*.pol)|*.pol|Todos los ficheros (*.*)|*.*|"},
+    {94,
+     "Ficheros de texto (*.txt,*.asc)|*.txt;*.asc|Comma-separated files (*.csv)|*.csv|Todos los ficheros "
+     "(*.*)|*.*||"},
+    {108,
+     "Car\xE1"
+     "cter de delimitaci\xF3"
+     "n no especificado"},
 };
 
 }  // namespace

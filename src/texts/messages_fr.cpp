@@ -8,15 +8,31 @@
 namespace {
 
 constexpr MessageTextRow kRows[] = {
-    {3, "Erreur de r\xE9" "pertoire"},
-    {30, "Aucun fichier trouv\xE9" " \"xxxxxx\""},
-    {47, "La commande \"ccc url\" a \xE9" "chou\xE9" ".\n Error code=nnn"},
+    {3,
+     "Erreur de r\xE9"
+     "pertoire"},
+    {30,
+     "Aucun fichier trouv\xE9"
+     " \"xxxxxx\""},
+    {47,
+     "La commande \"ccc url\" a \xE9"
+     "chou\xE9"
+     ".\n Error code=nnn"},
     {49, "Impossible de localiser le fichier \"ffffff\""},
     {65, "Gauche"},
-    {68, "Justifi\xE9" ""},
+    {68,
+     "Justifi\xE9"
+     ""},
     {71, "%%%%%%%%%%%%%%%%%%% Conversion complete %%%%%%%%%%%%%%%%%%"},
-    {87, "Fichiers de r\xE9" "glages (*.pol)|*.pol|All files (*.*)|*.*|"},
-    {108, "Aucune d\xE9" "limitation des caract\xE8" "res n'est sp\xE9" "cifi\xE9" "e"},
+    {87,
+     "Fichiers de r\xE9"
+     "glages (*.pol)|*.pol|All files (*.*)|*.*|"},
+    {108,
+     "Aucune d\xE9"
+     "limitation des caract\xE8"
+     "res n'est sp\xE9"
+     "cifi\xE9"
+     "e"},
 };
 
 }  // namespace

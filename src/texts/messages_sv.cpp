@@ -12,12 +12,18 @@ constexpr MessageTextRow kRows[] = {
     {30, "Inga filer hittades \"xxxxxx\""},
     {47, "Kommandot \"ccc url\" misslyckades.\n\r   Error code=nnn"},
     {49, "Kan inte lokalisera filen \"ffffff\""},
-    {65, "V\xE4" "nster"},
+    {65,
+     "V\xE4"
+     "nster"},
     {68, "Justerbar"},
-    {71, "%%%%%%%%%%%%%%%%%%% Konvertering f\xE4" "rdig %%%%%%%%%%%%%%%%%%"},
+    {71,
+     "%%%%%%%%%%%%%%%%%%% Konvertering f\xE4"
+     "rdig %%%%%%%%%%%%%%%%%%"},
     {87, "Regelfiler (*.pol)|*.pol|Alla filer (*.*)|*.*|"},
     {94, "Textfiler (*.txt,*.asc)|*.txt;*.asc|Komma-separerade filer (*.csv)|*.csv|Alla filer (*.*)|*.*||"},
-    {108, "Inget avgr\xE4" "nsningstecken specificerat"},
+    {108,
+     "Inget avgr\xE4"
+     "nsningstecken specificerat"},
 };
 
 }  // namespace

@@ -108,19 +108,40 @@ TEST(AnalysedLine, ARecycledRecordIsANewOneWithItsBuffers) {
     EXPECT_EQ(used.trackingContext, nullptr);
     EXPECT_EQ(used.previous, &previous);
     EXPECT_EQ(used.next, nullptr);
-    for (const auto& [own, anew] : {std::pair{&used.rawText, &fresh.rawText}, {&used.taggedText, &fresh.taggedText},
-                                    {&used.plainText, &fresh.plainText}, {&used.inputText, &fresh.inputText}})
+    for (const auto& [own, anew] : {std::pair{&used.rawText, &fresh.rawText},
+                                    {&used.taggedText, &fresh.taggedText},
+                                    {&used.plainText, &fresh.plainText},
+                                    {&used.inputText, &fresh.inputText}})
         EXPECT_EQ(own->str(), anew->str());
     EXPECT_EQ(used.str(), fresh.str());
     EXPECT_GT(used.rawText.BufferSize(), 0);  // the buffers stay
     const auto numbers = [](const AnalysedLine& l) {
-        return std::vector<int>{l.lineType, l.counter, l.firstWordLength, l.mark, static_cast<int>(l.flags),
-                                l.trimmedLength, l.leadingBlanks, l.preFormatKind, l.extraWrapWidth,
-                                l.position.unit, l.position.line, l.originPosition.unit, l.originPosition.line,
-                                l.tagCode, l.specialBlock, l.firstPairPresent, l.firstPairStart,
-                                l.secondPairPresent, l.secondPairStart, l.sectionLevels[0], l.sectionLevels[5],
-                                l.annotation != nullptr, l.firstFind != nullptr, l.firstReplacement != nullptr,
-                                l.secondFind != nullptr, l.secondReplacement != nullptr};
+        return std::vector<int>{l.lineType,
+                                l.counter,
+                                l.firstWordLength,
+                                l.mark,
+                                static_cast<int>(l.flags),
+                                l.trimmedLength,
+                                l.leadingBlanks,
+                                l.preFormatKind,
+                                l.extraWrapWidth,
+                                l.position.unit,
+                                l.position.line,
+                                l.originPosition.unit,
+                                l.originPosition.line,
+                                l.tagCode,
+                                l.specialBlock,
+                                l.firstPairPresent,
+                                l.firstPairStart,
+                                l.secondPairPresent,
+                                l.secondPairStart,
+                                l.sectionLevels[0],
+                                l.sectionLevels[5],
+                                l.annotation != nullptr,
+                                l.firstFind != nullptr,
+                                l.firstReplacement != nullptr,
+                                l.secondFind != nullptr,
+                                l.secondReplacement != nullptr};
     };
     EXPECT_EQ(numbers(used), numbers(fresh));
     // The reader does not reset such a record again: resetting it would
@@ -128,9 +149,9 @@ TEST(AnalysedLine, ARecycledRecordIsANewOneWithItsBuffers) {
     AnalysedLine again(&previous);
     again.Reset(0);
     EXPECT_EQ(numbers(again), numbers(fresh));
-    EXPECT_EQ(again.str() + again.rawText.str() + again.taggedText.str() + again.plainText.str() +
-                  again.inputText.str(),
-              "");
+    EXPECT_EQ(
+        again.str() + again.rawText.str() + again.taggedText.str() + again.plainText.str() + again.inputText.str(),
+        "");
 }
 
 TEST(AnalysedLine, SetTextMeasuresBlanks) {
@@ -143,8 +164,8 @@ TEST(AnalysedLine, SetTextMeasuresBlanks) {
         line.SetText(c.text);
         EXPECT_EQ(line.leadingBlanks, c.leading) << c.text;
         EXPECT_EQ(line.trimmedLength, c.trimmed) << c.text;
-        for (const TextString* t : std::initializer_list<const TextString*>{
-                 &line, &line.rawText, &line.taggedText, &line.plainText, &line.inputText})
+        for (const TextString* t : std::initializer_list<const TextString*>{&line, &line.rawText, &line.taggedText,
+                                                                            &line.plainText, &line.inputText})
             EXPECT_EQ(t->str(), c.text);
     }
     AnalysedLine line;
@@ -193,7 +214,7 @@ TEST(AnalysedLine, TextIndent) {
     const struct {
         const char* text;
         int nextType, nextLeading, expected;
-    } cases[] = {{"  1.  Hello", 216, 8, 8}, {"  1.  Hello", 0, 5, 5},   {"  1.  Hello", 1, 5, 6},
+    } cases[] = {{"  1.  Hello", 216, 8, 8}, {"  1.  Hello", 0, 5, 5},  {"  1.  Hello", 1, 5, 6},
                  {"  1.  Hello", -1, 0, 6},  {"Term  text", 230, 3, 6}, {"   single", 4, 0, 3}};
     for (const auto& c : cases) {
         AnalysedLine line;
@@ -240,11 +261,13 @@ TEST(AnalysedLine, ReadingEscapesAndConvertsWhereverTheBytesStand) {
     // without an escape.
     const std::string a20(20, 'a');
     ReadingHarness harness;
-    harness.ReadText("x & y\n" + a20 + "<\n>" + a20 + "\n" + a20 + a20 + "\x92" "s\nit\x92s\n" + a20 +
-                     "\xE9\n" + a20 + "\x1B(0lqqk\nqk\n\x1B(Bqk\n" + a20 + " plain\n");
-    const std::vector<std::string> expected{
-        "x &amp; y", a20 + "&lt;", "&gt;" + a20, a20 + a20 + "'s", "it's", a20 + "&eacute;", a20 + "+--+", "-+",
-        "qk",        a20 + " plain"};
+    harness.ReadText("x & y\n" + a20 + "<\n>" + a20 + "\n" + a20 + a20 +
+                     "\x92"
+                     "s\nit\x92s\n" +
+                     a20 + "\xE9\n" + a20 + "\x1B(0lqqk\nqk\n\x1B(Bqk\n" + a20 + " plain\n");
+    const std::vector<std::string> expected{"x &amp; y", a20 + "&lt;",     "&gt;" + a20, a20 + a20 + "'s",
+                                            "it's",      a20 + "&eacute;", a20 + "+--+", "-+",
+                                            "qk",        a20 + " plain"};
     ASSERT_EQ(harness.lines.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(harness.lines[i].text, expected[i]) << i;
 }

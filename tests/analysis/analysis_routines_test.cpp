@@ -47,16 +47,33 @@ TEST_F(AnalysisRoutinesTest, BulletTypes) {
         int type;
         const char* bullet;
     } cases[] = {
-        {"1. Text", 211, "1."},        {"12) Text", 211, "12)"},    {"123. Text", 0, "123."},
-        {"iv) Text", 213, "iv)"},      {"IV. Text", 215, "IV."},    {"i. Text", 213, "i."},
-        {"B. Text", 214, "B."},        {"(a) Text", 212, "(a)"},    {"c/ Text", 212, "c/"},
-        {"ab) Text", 0, "ab)"},        {"1.2 Text", 0, "1.2"},      {"1)Text", 211, "1)"},
-        {"&nbsp;3. Text", 211, "3."},  {"[[FONT 1]]4. Text", 211, "4."}, {"<SUP>a)</SUP>text", 212, "a)"},
-        {"(*) Text", 210, "(*)"},      {"&#149; Text", 210, "&#149;"}, {"&lt; Text", 0, "&lt;"},
-        {"&eacute; Text", 0, "&eacute;"}, {"&ouml; Text", 0, "&ouml;"}, {"&copy; 2000", 0, "&copy;"},
-        {"* Text", 0, "*"},            {"", 0, ""},
+        {"1. Text", 211, "1."},
+        {"12) Text", 211, "12)"},
+        {"123. Text", 0, "123."},
+        {"iv) Text", 213, "iv)"},
+        {"IV. Text", 215, "IV."},
+        {"i. Text", 213, "i."},
+        {"B. Text", 214, "B."},
+        {"(a) Text", 212, "(a)"},
+        {"c/ Text", 212, "c/"},
+        {"ab) Text", 0, "ab)"},
+        {"1.2 Text", 0, "1.2"},
+        {"1)Text", 211, "1)"},
+        {"&nbsp;3. Text", 211, "3."},
+        {"[[FONT 1]]4. Text", 211, "4."},
+        {"<SUP>a)</SUP>text", 212, "a)"},
+        {"(*) Text", 210, "(*)"},
+        {"&#149; Text", 210, "&#149;"},
+        {"&lt; Text", 0, "&lt;"},
+        {"&eacute; Text", 0, "&eacute;"},
+        {"&ouml; Text", 0, "&ouml;"},
+        {"&copy; 2000", 0, "&copy;"},
+        {"* Text", 0, "*"},
+        {"", 0, ""},
         // Non-breaking spaces and closing brackets split the first words.
-        {"&NBSP;&nbsp; 2) Text", 211, "2)"}, {"\t&nbsp;\t(b) Text", 212, "(b)"}, {"a)b) Text", 212, "a)"},
+        {"&NBSP;&nbsp; 2) Text", 211, "2)"},
+        {"\t&nbsp;\t(b) Text", 212, "(b)"},
+        {"a)b) Text", 212, "a)"},
         {"&nbsp;x&nbsp;1. Text", 0, "x"},
     };
     for (const auto& c : cases) {
@@ -78,7 +95,8 @@ TEST_F(AnalysisRoutinesTest, BulletTypes) {
     TextString line("&bull; Text");
     TextString bullet;
     EXPECT_EQ(Bullet(line, bullet), 210);
-    EXPECT_EQ(messages->Messages(), std::vector<std::string>{"INFO: Treating entity \"&bull;\" as unordered bullet"});
+    EXPECT_EQ(messages->Messages(),
+              std::vector<std::string>{"INFO: Treating entity \"&bull;\" as unordered bullet"});
 }
 
 TEST_F(AnalysisRoutinesTest, BulletPermissions) {
@@ -115,7 +133,8 @@ TEST_F(AnalysisRoutinesTest, BulletsUnderSpecialRuleSets) {
     EXPECT_TRUE(messages->Messages().empty());  // warned only while output is written
     context.trackers.codeLocation = 3;
     EXPECT_EQ(Bullet(line, bullet), 0);
-    EXPECT_EQ(messages->Messages(), std::vector<std::string>{"WARNING: Unable to determine bullet type from : \"Text\""});
+    EXPECT_EQ(messages->Messages(),
+              std::vector<std::string>{"WARNING: Unable to determine bullet type from : \"Text\""});
 }
 
 TEST_F(AnalysisRoutinesTest, BulletMovedInFrontOfTagsWhileWriting) {
@@ -149,8 +168,13 @@ TEST_F(AnalysisRoutinesTest, BulletMovedInFrontOfTagsWhileWriting) {
 }
 
 TEST_F(AnalysisRoutinesTest, BulletsSurviveOddLines) {
-    const std::string lines[] = {Repeated("1. ", 10000), Repeated(")", 10000), Repeated("[[", 5000),
-                                 Repeated("[[]]", 5000), "[[[[]]]]]]", Repeated("</SUP>", 5000), "&;"};
+    const std::string lines[] = {Repeated("1. ", 10000),
+                                 Repeated(")", 10000),
+                                 Repeated("[[", 5000),
+                                 Repeated("[[]]", 5000),
+                                 "[[[[]]]]]]",
+                                 Repeated("</SUP>", 5000),
+                                 "&;"};
     for (int location : {2, 3}) {
         context.trackers.codeLocation = location;
         for (const std::string& text : lines) {
@@ -167,8 +191,8 @@ TEST_F(AnalysisRoutinesTest, BulletsSurviveOddLines) {
 
 TEST_F(AnalysisRoutinesTest, FindHeadingAnchor) {
     set.names.outputExtension = ".html";
-    for (auto [type, title, line] : {std::tuple{101, "1 Introduction", 10}, {102, "2.1 Scope of the work", 40},
-                                     {111, "Appendix", 90}}) {
+    for (auto [type, title, line] :
+         {std::tuple{101, "1 Introduction", 10}, {102, "2.1 Scope of the work", 40}, {111, "Appendix", 90}}) {
         TextString text(title);
         context.documentState.headings.Add(&set, type, text, text, TextString("stem"), SourcePosition(0, line),
                                            TextString(), TextString(), TextString());
@@ -179,11 +203,11 @@ TEST_F(AnalysisRoutinesTest, FindHeadingAnchor) {
         int type;
         int index;  // entry expected, -1 none
     } cases[] = {
-        {"1 introduction", 151, 0},       // contents line of the heading
-        {"2.1 Scope (draft)", 102, 1},    // by its number
+        {"1 introduction", 151, 0},  // contents line of the heading
+        {"2.1 Scope (draft)", 102, 1},  // by its number
         {"(2.1) Another title", 152, 1},
-        {"2.1 Scope (draft)", 101, -1},   // the number belongs to another level
-        {"Scope of the work", 111, 1},    // by the title without number
+        {"2.1 Scope (draft)", 101, -1},  // the number belongs to another level
+        {"Scope of the work", 111, 1},  // by the title without number
         {"Appendix", 112, 2},
         {"Nothing like it", 101, -1},
     };
@@ -191,7 +215,8 @@ TEST_F(AnalysisRoutinesTest, FindHeadingAnchor) {
         TextString fileName("old name"), extension("old ext");
         HeadingListEntry* entry = nullptr;
         set.messageText = "";
-        int found = FindHeadingAnchor(TextString(c.text), c.type, &set, SourcePosition(), fileName, extension, entry);
+        int found =
+            FindHeadingAnchor(TextString(c.text), c.type, &set, SourcePosition(), fileName, extension, entry);
         HeadingListEntry* expected = context.documentState.headings.GetAt(c.index);
         EXPECT_EQ(found, c.index >= 0 ? 1 : 0) << c.text;
         EXPECT_EQ(entry, expected) << c.text;

@@ -83,6 +83,7 @@ TEST_F(EmphasisTest, WordsAndPhrasesInOneLine) {
 }
 
 TEST_F(EmphasisTest, SingleWords) {
+    // clang-format off
     const char* cases[][2] = {
         {"*bold*", "<STRONG>bold</STRONG>"}, {"_ab_", "<EM>ab</EM>"}, {"_a_b_", "<U>a b</U>"},
         {"*_bi_*x", nullptr}, {"*_b*i_*", nullptr}, {"*a*b*", nullptr}, {"_a_", nullptr},
@@ -90,6 +91,7 @@ TEST_F(EmphasisTest, SingleWords) {
         // Markers alone are nothing to emphasise.
         {"**", nullptr}, {"*_*", nullptr}, {"_*_*_", nullptr}, {"_**_", nullptr},
     };
+    // clang-format on
     for (const auto& c : cases) {
         int changed = 0;
         TextString out("unchanged");
@@ -143,9 +145,9 @@ TEST_F(EmphasisTest, SwitchedOff) {
 }
 
 TEST_F(EmphasisTest, LinesOfMarkersOnly) {
-    const std::vector<const char*> texts = {"*",   "**",  "***", "_",     "__",   "____", "*_",  "_*",
-                                            "_*_", "$$",  "*$_", "_*_*_", " * ",  "*\t_", "* _", "*_ _*",
-                                            "_ _", "&lt;", "&lt;*&gt;"};
+    const std::vector<const char*> texts = {"*",   "**",    "***", "_",    "__",       "____", "*_",
+                                            "_*",  "_*_",   "$$",  "*$_",  "_*_*_",    " * ",  "*\t_",
+                                            "* _", "*_ _*", "_ _", "&lt;", "&lt;*&gt;"};
     for (int format : {0, 1}) {
         UseFormat(format);
         for (const char* text : texts) EXPECT_EQ(Tidy(text), text) << text;
@@ -280,11 +282,13 @@ TEST_F(EmphasisTest, TextWithoutMarkup) {
 }
 
 TEST_F(EmphasisTest, ContentsRanges) {
+    // clang-format off
     const int ranges[][5] = {
         // index, first, last, mode, in range
         {0, -1, -1, 1, 0}, {3, -1, -1, 1, 1}, {2, 1, 3, 2, 1}, {4, 1, 3, 3, 0}, {0, 1, 3, 2, 0},
         {9, 1, -1, 2, 1},  {0, -1, 5, 3, 1},  {0, -1, -1, 2, 0}, {7, 1, 2, 4, 1},
     };
+    // clang-format on
     for (const auto& r : ranges)
         EXPECT_EQ(IsInContentsRange(set, r[0], r[1], r[2], r[3]), r[4] != 0) << r[0] << " " << r[3];
     for (auto [indent, level] : {std::pair{-5, 0}, {0, 0}, {9, 0}, {10, 1}, {29, 1}, {30, 2}})
@@ -300,10 +304,12 @@ TEST_F(EmphasisTest, ContentsRanges) {
     }
     ASSERT_EQ(list.Count(), 6);
     context.trackers.codeLocation = 3;
+    // clang-format off
     const int cases[][4] = {
         // current line, mode, first, last
         {9, 2, 1, 3}, {12, 3, 3, 3}, {22, 3, -1, -1}, {22, 2, 5, 5}, {0, 2, -1, -1}, {9, 1, -1, -1},
     };
+    // clang-format on
     for (const auto& c : cases) {
         context.trackers.output.position = SourcePosition(0, c[0]);
         int first = 99, last = 99;

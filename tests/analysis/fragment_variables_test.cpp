@@ -205,7 +205,8 @@ TEST_F(FragmentVariablesTest, ExpansionIsCappedPerLine) {
 
 TEST_F(FragmentVariablesTest, NeighbouringOutputFiles) {
     set.names.outputExtension = ".htm";
-    const std::string line = "[[PREV_PAGE]] [[CURRENT_PAGE]] [[NEXT_PAGE]] [[CONTENTS_TOP]] [[CONTENTS_NEXT_SECTION]]";
+    const std::string line =
+        "[[PREV_PAGE]] [[CURRENT_PAGE]] [[NEXT_PAGE]] [[CONTENTS_TOP]] [[CONTENTS_NEXT_SECTION]]";
     StringList& files = context.documentState.outputFiles;  // the last is the file being written
     files.Add("book");
     EXPECT_EQ(Expand(line), "book.htm book.htm book.htm book.htm book.htm");

@@ -82,7 +82,7 @@ TEST_F(HeadingFixture, SameHeadingAtSamePositionIsAddedOnce) {
 }
 
 TEST_F(HeadingFixture, NearMatchIsPreferredToFarOne) {
-    AddHeading(111, "Results", "r", 0, 3);   // 7 lines from line 10: far
+    AddHeading(111, "Results", "r", 0, 3);  // 7 lines from line 10: far
     AddHeading(111, "Results", "r", 0, 16);  // 6 lines from line 10: near
     int count = 0;
     EXPECT_EQ(FindIndex("Results", 0, 10, &count), 1);
@@ -272,8 +272,8 @@ TEST(HeadingList, FindMatchesRange) {
     HeadingList list;
     TextString none;
     for (int line : {1, 30, 60})
-        list.Add(nullptr, 111, TextString("Same"), TextString("Same"), TextString("s"), SourcePosition(0, line), none,
-                 none, none);
+        list.Add(nullptr, 111, TextString("Same"), TextString("Same"), TextString("s"), SourcePosition(0, line),
+                 none, none, none);
     int nearIndex = 0, farIndex = 0, count = 0;
     list.FindMatches(nullptr, 0, 0, TextString("same"), SourcePosition(0, 31), 1, 5, &nearIndex, &farIndex, &count);
     EXPECT_EQ(nearIndex, 1);
@@ -308,9 +308,9 @@ TEST(PageMarkerList, Lookups) {
     EXPECT_EQ(list.FindOnPage(nullptr, "p1", 9, "Cover"), list.GetAt(0));
     EXPECT_EQ(list.FindOnPage(nullptr, "p1", 1, nullptr), list.GetAt(0));
     EXPECT_EQ(list.FindOnPage(nullptr, "p1", 2, ""), list.GetAt(1));
-    EXPECT_EQ(list.FindOnPage(nullptr, "p2", 1, nullptr), list.GetAt(3));   // two sub-number matches: the last
-    EXPECT_EQ(list.FindOnPage(nullptr, "p2", 1, "Chart"), list.GetAt(2));   // a unique text match wins
-    EXPECT_EQ(list.FindOnPage(nullptr, "p1", 9, "cover"), nullptr);         // text case counts
+    EXPECT_EQ(list.FindOnPage(nullptr, "p2", 1, nullptr), list.GetAt(3));  // two sub-number matches: the last
+    EXPECT_EQ(list.FindOnPage(nullptr, "p2", 1, "Chart"), list.GetAt(2));  // a unique text match wins
+    EXPECT_EQ(list.FindOnPage(nullptr, "p1", 9, "cover"), nullptr);  // text case counts
     EXPECT_EQ(list.FindOnPage(nullptr, "p9", 1, "Cover"), nullptr);
 
     int count = -1;

@@ -229,9 +229,8 @@ TEST_F(HeadingsTest, ContentsOpeningsStandAtTheFirstWordInAnyCase) {
         const char* text;
         int active;
     } cases[] = {
-        {"Contents", 1},          {"  index of figures", 1}, {"\tC O N T E N T S", 1},
-        {"Content", 0},           {"Index", 0},              {"The contents", 0},
-        {"Tables of Contents", 0}, {"x Contents", 0},
+        {"Contents", 1}, {"  index of figures", 1}, {"\tC O N T E N T S", 1},  {"Content", 0},
+        {"Index", 0},    {"The contents", 0},       {"Tables of Contents", 0}, {"x Contents", 0},
     };
     for (const auto& c : cases) {
         State().contentsActive = 0;
@@ -294,8 +293,9 @@ TEST_F(HeadingsTest, HostileNumbersNeverCrash) {
     for (int i = 0; i < 1000; ++i) deep += ".1";
     std::string wide(1000, '9');
     std::string separators(1000, '.');
-    const std::string cases[] = {deep + " Title", wide + " Title", "99999999999999999999.1 Title",
-                                 "1" + separators, "2147483648 Title", "1.2147483648 Title", "1700.1701 Title"};
+    const std::string cases[] = {deep + " Title",  wide + " Title",    "99999999999999999999.1 Title",
+                                 "1" + separators, "2147483648 Title", "1.2147483648 Title",
+                                 "1700.1701 Title"};
     for (const std::string& text : cases) {
         EXPECT_EQ(Feed(text.c_str()), 0) << text.substr(0, 40);
         EXPECT_EQ(Current(), kNone);
@@ -320,10 +320,10 @@ TEST_F(HeadingsTest, KeyPhraseHeadings) {
         const char* text;
         int type;
     } cases[] = {
-        {"Chapter 5 The end", 132}, {"  Part one", 132},  {"Appendix A", 136},  // 9 held to 6
-        {"Annex B", 131},                                                       // 0 held to 1
-        {"Note well", 131},                                                     // the level of the argument before
-        {"chapter 5", 0},          {"Nothing here", 0},   {"Parts", 0},  // the phrase is "Part " with its blank
+        {"Chapter 5 The end", 132}, {"  Part one", 132}, {"Appendix A", 136},  // 9 held to 6
+        {"Annex B", 131},  // 0 held to 1
+        {"Note well", 131},  // the level of the argument before
+        {"chapter 5", 0},           {"Nothing here", 0}, {"Parts", 0},  // the phrase is "Part " with its blank
     };
     for (const auto& c : cases) {
         AnalysedLine& line = Add(c.text);

@@ -137,11 +137,13 @@ TEST(InlineTagArgs, IntegerReader) {
         bool ok;
         int value;
     };
+    // clang-format off
     const Case cases[] = {
         {"|3|-20| 7 ", 1, true, 3},   {"|3|-20| 7 ", 2, true, -20}, {"|3|-20| 7 ", 3, true, 7},
         {"|3|-20| 7 ", 4, false, -1}, {"|three", 1, false, -1},     {"|", 1, false, -1},
         {"|size=12", 1, true, 12},    {"|12px", 1, false, -1},      {"|99999999999", 1, false, -1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         int value = 12345;
         EXPECT_EQ(TryGetTagInteger(set, TextString(c.arguments), c.n, value), c.ok) << c.arguments << " " << c.n;
@@ -244,7 +246,8 @@ TEST(InlineTagArgs, CodeReaders) {
     for (const Case& c : cases) {
         int value = 99;
         bool ok = false;
-        const std::string shown = StderrOf([&] { ok = c.reader(set, TextString(c.argument), 1, value, c.hasDefault, 2); });
+        const std::string shown =
+            StderrOf([&] { ok = c.reader(set, TextString(c.argument), 1, value, c.hasDefault, 2); });
         EXPECT_EQ(ok, c.ok) << c.argument;
         EXPECT_EQ(value, c.value) << c.argument;
         if (*c.message) {
@@ -272,10 +275,12 @@ TEST(InlineTagArgs, RealReader) {
         bool ok;
         double value;
     };
+    // clang-format off
     const Case cases[] = {
         {"|2.5", true, 2.5},   {"|-1.25", true, -1.25}, {"|size= 7", true, 7.0}, {"|x", false, -1.0},
         {"|1e5", false, -1.0}, {"|1.2.3", false, -1.0}, {"|", false, -1.0},      {huge, false, -1.0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         double value = 123.0;
         EXPECT_EQ(GetTagReal(set, TextString(c.arguments.c_str()), 1, value, false, 0.0), c.ok) << c.arguments;
@@ -366,11 +371,9 @@ TEST_F(PageScopeTest, ReadsScopeWords) {
         {"ALL_PAGES, ODD_PAGES_ONLY", false, 0, 1, "TAG ERROR: Page scope conflict \"ODD_PAGES_ONLY\""},
         {"GLOBAL FROM_NEXT_FOLIO", false, 0, 1, "TAG ERROR: Folio scope conflict \"FROM_NEXT_FOLIO\""},
         // After the first fault every further word is unknown.
-        {"bogus, ALL_PAGES",
-         false,
-         0,
-         1,
-         "TAG ERROR: Unknown scope attribute \"BOGUS\"\n           TAG ERROR: Unknown scope attribute \"ALL_PAGES\""},
+        {"bogus, ALL_PAGES", false, 0, 1,
+         "TAG ERROR: Unknown scope attribute \"BOGUS\"\n           TAG ERROR: Unknown scope attribute "
+         "\"ALL_PAGES\""},
     };
     for (const Case& c : cases) {
         const Result r = Parse(c.words);
@@ -410,14 +413,14 @@ TEST(InlineTagArgs, TaggedTextRuleBlanksTags) {
     AppendPatternLiteral(&pattern, "]]");
 
     PatternRewriter rewriter;
-    ASSERT_NE(rewriter.AddCallbackRule(kRuleRewriteCallback, pattern.buffer, nullptr, 0, ConvertTaggedTextRule, &set),
-              nullptr);
+    ASSERT_NE(
+        rewriter.AddCallbackRule(kRuleRewriteCallback, pattern.buffer, nullptr, 0, ConvertTaggedTextRule, &set),
+        nullptr);
     rewriter.Apply("Intro [[FONT 1, Arial]]text [[BR]]end [[CAD x]]");
     TextString out;
     rewriter.GetResult(&out);
     // CAD has no executor and stays as written.
     EXPECT_EQ(out.str(), "Intro  text  end [[CAD x]]");
-
 }
 
 TEST(InlineTagArgs, RawArgumentTextKeepsWhatTheListWouldLose) {

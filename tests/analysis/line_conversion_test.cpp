@@ -58,11 +58,13 @@ protected:
 TEST_F(LineConversionTest, TextsTheWordScanSkipsComeOutAsTheFullScanLeavesThem) {
     // The whole conversion passes over texts whose words no tidier changes;
     // the two word scans run on their own must give the same text and flags.
+    // clang-format off
     const char* const texts[] = {
         "123456.78", "  1,234.50   99.5%  ", "12/31/1999 1/2/3/4", "-0.5\t+7.25", "1.2.3.4", "10.0.0.1/8",
         "3.14 x.yz", "a.b", "1234.5:", "12@34.5", "(1.5) [2.5]", "1.2\b3.4", "12345678", "www.a.com 1.5",
         "&lt;1.25&gt;", "x", "",
     };
+    // clang-format on
     for (const char* text : texts) {
         context.outputFormat = 0;
         AnalysedLine whole;
@@ -91,7 +93,8 @@ TEST_F(LineConversionTest, AddressesBecomeLinks) {
         {"Read comp.lang.misc daily", "Read <A HREF=\"news:comp.lang.misc\">comp.lang.misc</A> daily"},
         {"foo.bar and setup.exe stay", "foo.bar and setup.exe stay"},
         {"Go to http://www.example.com/say\"hi\"there.html today",
-         "Go to <A HREF=\"http://www.example.com/say%22hi%22there.html\">http://www.example.com/say\"hi\"there.html</A>"
+         "Go to <A "
+         "HREF=\"http://www.example.com/say%22hi%22there.html\">http://www.example.com/say\"hi\"there.html</A>"
          " today"},
         // Words cut at commas in the finer scan.
         {"mail john@example.org,jane@example.org",
@@ -212,10 +215,10 @@ TEST_F(LineConversionTest, SectionReferencesLinkToKnownHeadings) {
     const Case cases[] = {
         {"see 2.2 for details", "see <A HREF=\"#Section_2.2\">2.2</A> for details"},
         {"(see 2.1.)", "(see <A HREF=\"#Section_2.1\">2.1</A>.)"},
-        {"see 2.9", "see 2.9"},      // beyond the numbers of level 2
-        {"see 1.2", "see 1.2"},      // within them, but no such heading
-        {"see 3.1", "see 3.1"},      // beyond the numbers of level 1
-        {"costs 22", "costs 22"},    // no '.'
+        {"see 2.9", "see 2.9"},  // beyond the numbers of level 2
+        {"see 1.2", "see 1.2"},  // within them, but no such heading
+        {"see 3.1", "see 3.1"},  // beyond the numbers of level 1
+        {"costs 22", "costs 22"},  // no '.'
         {"[[X 2.2]] and 2.1", "[[X 2.2]] and <A HREF=\"#Section_2.1\">2.1</A>"},
         // Deeper than six levels: no heading level, no table entry.
         {"1.1.1.1.1.1.", "1.1.1.1.1.1."},

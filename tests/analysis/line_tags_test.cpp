@@ -106,8 +106,13 @@ TEST_F(LineTagsTest, RecordsWhichKindsOfTagsTheFileUses) {
 
 TEST_F(LineTagsTest, FontTagsAddTheirFontOnce) {
     AnalysedLine line;
-    const char* tags[] = {"[[FONT 1, Arial, 12, 1, 3]]", "[[font 1, ARIAL, 9, 1, 3]]", "[[FONT 0, Courier]]",
-                          "[[FONT 1, Arial, 12, 0, 2]]", "[[FONT 7, Arial]]", "[[FONT 1]]", "[[FONT x, Arial]]"};
+    const char* tags[] = {"[[FONT 1, Arial, 12, 1, 3]]",
+                          "[[font 1, ARIAL, 9, 1, 3]]",
+                          "[[FONT 0, Courier]]",
+                          "[[FONT 1, Arial, 12, 0, 2]]",
+                          "[[FONT 7, Arial]]",
+                          "[[FONT 1]]",
+                          "[[FONT x, Arial]]"};
     for (const char* tag : tags) {
         Fill(line, tag);
         line.ProcessInLineTag(TextString(tag), set);
@@ -254,11 +259,13 @@ TEST(LineTags, UpperCaseAllowsTheAmpersandEntity) {
         const char* text;
         bool upper;
     };
+    // clang-format off
     const Case cases[] = {
         {"HELLO &amp; WORLD", true}, {"HELLO &AMP; WORLD", true}, {"123 -- !", true}, {"", true},
         {"Hello", false},            {"A &ampx", false},          {"&amp;amp", false}, {"AT&amp", false},
         {"X amp; Y", true},
     };
+    // clang-format on
     for (const Case& c : cases) {
         AnalysedLine line;
         line.Assign(c.text);

@@ -43,7 +43,7 @@ int TypeOf(const ReadingHarness& harness, const std::string& text) {
 // are written instead of compared (review them before committing).
 
 struct FileCase {
-    const char* name;   // of the expected dump
+    const char* name;  // of the expected dump
     const char* input;  // of the input file
     std::vector<const char*> policyLines;
 };
@@ -117,9 +117,11 @@ TEST_F(LineTypingTest, HeaderNamesMatchWholeNamesWithoutRegardToCase) {
     for (const char* name : {"Fro", "Frome", "Date|Delivered-To", "Reply-To|", "", "From ", "|"})
         EXPECT_FALSE(AnalysedLine::IsMailHeaderName(name, static_cast<int>(std::string(name).size()))) << name;
 
-    const std::pair<const char*, bool> texts[] = {
-        {"From: Jane <jane@example.org>", true}, {"FROM: Jane", true}, {"From Jane", false},
-        {"From : Jane", false}, {": x", false}};
+    const std::pair<const char*, bool> texts[] = {{"From: Jane <jane@example.org>", true},
+                                                  {"FROM: Jane", true},
+                                                  {"From Jane", false},
+                                                  {"From : Jane", false},
+                                                  {": x", false}};
     for (const auto& [text, header] : texts) {
         lines.clear();
         AnalysedLine* line = Add(text);
@@ -179,10 +181,10 @@ TEST_F(LineTypingTest, QuotedTextBeginsWithAQuoteMark) {
         {"ab> initials before the mark", true},
         {"!exclaimed", true},
         {"]bracketed", true},
-        {"foo->bar()", false},    // an arrow
-        {"x:> smiley", false},    // an arrow too
-        {"<b> tag", false},       // a tag ends there
-        {"a > b", false},         // a comparison beyond the first word
+        {"foo->bar()", false},  // an arrow
+        {"x:> smiley", false},  // an arrow too
+        {"<b> tag", false},  // a tag ends there
+        {"a > b", false},  // a comparison beyond the first word
         {"abcde> too far", false},
         {"plain text", false},
         {"text with ! inside", false},
@@ -296,7 +298,8 @@ TEST_F(LineTypingTest, UnderTheSpecialRuleSetsTheTextTestsAreOff) {
 
 TEST(LineTypingRead, ASingleQuotedLineInRunningTextIsText) {
     ReadingHarness harness;
-    harness.AnalyseText("Some text of a paragraph\n>not really a quote\nand more of the paragraph.\n\n> a quote\n> of two lines\n");
+    harness.AnalyseText(
+        "Some text of a paragraph\n>not really a quote\nand more of the paragraph.\n\n> a quote\n> of two lines\n");
     EXPECT_EQ(TypeOf(harness, "not really"), 0);
     EXPECT_EQ(TypeOf(harness, "&gt; a quote"), 235);
     EXPECT_EQ(TypeOf(harness, "of two lines"), 235);
@@ -307,7 +310,8 @@ TEST(LineTypingRead, KeywordHeadingsReadTheNumberAfterTheKeyword) {
     harness.SetPolicy("Expect Contents List : No");
     harness.policies.headingLevels[2].prefix = "Part";
     harness.AnalyseText(
-        "Chapter 1 The start\nText.\n\nSection 1.1 More\nText.\n\nSubject Chapter 2 Later\nText.\n\nPart 3 Last\nText.\n"
+        "Chapter 1 The start\nText.\n\nSection 1.1 More\nText.\n\nSubject Chapter 2 Later\nText.\n\nPart 3 "
+        "Last\nText.\n"
         "\n4Chapter 9 Odd\nText.\n");
     EXPECT_EQ(TypeOf(harness, "Chapter 1"), 101);
     EXPECT_EQ(TypeOf(harness, "Section 1.1"), 102);
@@ -407,8 +411,7 @@ TEST(LineTypingRead, ShortLinesByPageWidthOrByTheShortLineLength) {
 
 TEST(LineTypingRead, BlankLinesInsideAListItemShowWhatTheyHold) {
     ReadingHarness harness;
-    harness.AnalyseText(
-        "$_$_LIST_ITEM 1\n\n[[HTML <br>]]\n[[COLOUR red]]\n\n$_$_END_LIST\nText after the list.\n");
+    harness.AnalyseText("$_$_LIST_ITEM 1\n\n[[HTML <br>]]\n[[COLOUR red]]\n\n$_$_END_LIST\nText after the list.\n");
     // Nothing in it (217), only HTML markup (219), another tag (218).
     const std::vector<int> expected{1006, 217, 219, 218, 217, 1005, 0};
     EXPECT_EQ(harness.Types(), expected);
@@ -422,10 +425,8 @@ TEST(LineTypingRead, EmphasisMarksAreFoundAnywhereInTheLine) {
         std::string text;
         std::string after;
     } cases[] = {
-        {"*bold*", "<STRONG>bold</STRONG>"},
-        {a20 + " *bold* x", a20 + " <STRONG>bold</STRONG> x"},
-        {"x _it_ " + b40, "x <EM>it</EM> " + b40},
-        {b40 + " _last_", b40 + " <EM>last</EM>"},
+        {"*bold*", "<STRONG>bold</STRONG>"},       {a20 + " *bold* x", a20 + " <STRONG>bold</STRONG> x"},
+        {"x _it_ " + b40, "x <EM>it</EM> " + b40}, {b40 + " _last_", b40 + " <EM>last</EM>"},
         {b40 + " no marks", b40 + " no marks"},
     };
     for (const auto& c : cases) {

@@ -79,10 +79,10 @@ TEST_F(ListsTest, Bullets) {
         const char* text;
         int type;
     } cases[] = {
-        {"- apples", 210}, {"* one", 210},    {"o two", 210},   {"O two", 0},  {"   - indented", 210},
-        {"+ plus", 210},   {"- - x", 210},    {"(*) star", 210}, {"a) alpha", 212}, {"iv) four", 213},
+        {"- apples", 210}, {"* one", 210},    {"o two", 210},    {"O two", 0},        {"   - indented", 210},
+        {"+ plus", 210},   {"- - x", 210},    {"(*) star", 210}, {"a) alpha", 212},   {"iv) four", 213},
         {"IV) Four", 215}, {"B. Bravo", 214}, {"(c) see", 212},  {"12) twelve", 211}, {"123. many", 0},
-        {"- - - - -", 0},  {"* * * two", 0},  {"* *", 0},        {"-- double", 0},  {"Plain text", 0},
+        {"- - - - -", 0},  {"* * * two", 0},  {"* *", 0},        {"-- double", 0},    {"Plain text", 0},
         {"", 0},           {"o", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(Run({{c.text}}, bullet), std::to_string(c.type) + ":0") << c.text;
@@ -106,7 +106,8 @@ TEST_F(ListsTest, BulletPermissionsAndPolicies) {
     for (const char* text : {"- apples", "* one", "(*) star"}) EXPECT_EQ(Run({{text}}, bullet), "0:0") << text;
     EXPECT_EQ(Run({{"1. one"}}, bullet), "211:0");
     tracker().permissions.fill(1);
-    for (auto [slot, text] : {std::pair{kPermissionNumberedItems, "1. one"}, {kPermissionRomanItems, "iv) four"},
+    for (auto [slot, text] : {std::pair{kPermissionNumberedItems, "1. one"},
+                              {kPermissionRomanItems, "iv) four"},
                               {kPermissionAlphabeticItems, "B. Bravo"}}) {
         tracker().permissions[static_cast<size_t>(slot)] = 0;
         EXPECT_EQ(Run({{text}}, bullet), "0:0") << text;
@@ -130,9 +131,9 @@ TEST_F(ListsTest, HugeLinesNeverCrash) {
         lines.clear();
         Add({"", 1});
         AnalysedLine& line = *Add({text});
-        for (const Check& check : {bullet, definition, ruler, Void(&AnalysedLine::CheckHangingColumns, &set),
-                                   Void(&AnalysedLine::CheckListContinuation, &set),
-                                   Void(&AnalysedLine::TidyPreformatting, &set)})
+        for (const Check& check :
+             {bullet, definition, ruler, Void(&AnalysedLine::CheckHangingColumns, &set),
+              Void(&AnalysedLine::CheckListContinuation, &set), Void(&AnalysedLine::TidyPreformatting, &set)})
             check(line);
         EXPECT_EQ(PreformattedScore(&set, &line, lines[0].get(), 0), 0) << piece;  // too long to score
     }
@@ -198,9 +199,9 @@ TEST_F(ListsTest, HangingParagraphsAndColumns) {
     EXPECT_EQ(Run({{"Term    The text", 211}, {"        runs on"}}, hanging), "0:211 0");
     EXPECT_EQ(Run({{"*   The item"}, {"    runs on"}}, hanging), "0:210 216");
     EXPECT_EQ(Run({{"", 1}, {"Name    Value", 3, kFlagPreformatted}, {"        more"}}, hanging), "0:1 160 161");
-    EXPECT_EQ(Run({{"a  b", 0, kFlagPreformatted}, {"Name    Value", 3, kFlagPreformatted}, {"        more"}},
-                  hanging),
-              "0:0 3 0");
+    EXPECT_EQ(
+        Run({{"a  b", 0, kFlagPreformatted}, {"Name    Value", 3, kFlagPreformatted}, {"        more"}}, hanging),
+        "0:0 3 0");
     set.SetInt(Pol::LookForHangingParagraphs, 0);
     EXPECT_EQ(Run({{"Term    The text"}, {"        runs on"}}, hanging), "0:0 0");
     set.SetInt(Pol::LookForHangingParagraphs, 1);
@@ -251,8 +252,11 @@ TEST_F(ListsTest, Rulers) {
 }
 
 TEST_F(ListsTest, UnderlinedHeadingsAndText) {
-    for (auto [underline, type] : {std::pair{"************", 111}, {"============", 112}, {"------------", 113},
-                                   {"~~~~~~~~~~~~", 113}, {"............", 114}}) {
+    for (auto [underline, type] : {std::pair{"************", 111},
+                                   {"============", 112},
+                                   {"------------", 113},
+                                   {"~~~~~~~~~~~~", 113},
+                                   {"............", 114}}) {
         EXPECT_EQ(Run({{"------------", 4}, {"Introduction"}, {underline}}, ruler),
                   "-2:-2 " + std::to_string(type) + " 0")
             << underline;
@@ -391,13 +395,13 @@ TEST_F(ListsTest, PreformattedScores) {
     AnalysedLine* code = Add({"        code();", 0, pre});
     code->preFormatKind = 7;
     EXPECT_EQ(PreformattedScore(&set, Add({"        more();"}), code, 1), 7);  // same deep indentation
-    EXPECT_EQ(PreformattedScore(&set, Add({"more();"}), code, 1), 5);          // kind - 2
+    EXPECT_EQ(PreformattedScore(&set, Add({"more();"}), code, 1), 5);  // kind - 2
     EXPECT_EQ(neighbour({{"1 Heading", 101}, {"=====", -2, pre}, {"text"}}), 0);
     EXPECT_EQ(neighbour({{"        if (x)", 0, pre}, {"        call();"}, {"        done"}}), 3);
     EXPECT_EQ(neighbour({{"        if (x)", 0, pre}, {"        a();"}, {"        b();"}, {"        done"}}), 3);
     EXPECT_EQ(neighbour({{"", 1}, {"text"}, {"", 1}}), 0);
     EXPECT_EQ(neighbour({{"aa  bb  cc  dd  ee  ff"}, {"gg  hh  ii  jj  kk  ll"}}, 0), 3);  // shared blanks
-    EXPECT_EQ(neighbour({{"aa  bb  cc  dd  ee  ff"}, {"gg  hh  ii  jj  kk"}}, 0), 0);      // too few runs
+    EXPECT_EQ(neighbour({{"aa  bb  cc  dd  ee  ff"}, {"gg  hh  ii  jj  kk"}}, 0), 0);  // too few runs
     EXPECT_EQ(neighbour({{"aa  bb  cc  dd  ee  ff"}, {"ggg  hh  ii  jj  kk  ll"}}, 0), 0);
     set.SetInt(Pol::TextJustification, 1);
     EXPECT_EQ(neighbour({{"+-----+"}, {"|"}}), 7);  // diagrams
@@ -415,14 +419,14 @@ TEST_F(ListsTest, PreformattedScoresOfLongLinesLookAcross64ByteBlocks) {
         std::string text;
         int mode1, mode0;
     } cases[] = {
-        {x62 + "   y", 7, 0},          // a run of 3 over bytes 62..64
-        {x61 + "   y", 7, 0},          // a run of 3 that ends with the first block
-        {x62 + "  y", 0, 0},           // a run of 2 over the boundary is not 3
-        {x60 + "      y", 7, 9},       // a run of 6 over the boundary
-        {x60 + "     y", 7, 0},        // 5 is not 6
-        {x63 + "||x", 6, 0},           // a bar pair over the boundary
-        {x63 + "--x", 0, 0},           // a dash pair: one bar
-        {x63 + "+x", 0, 0},            // a lone plus
+        {x62 + "   y", 7, 0},  // a run of 3 over bytes 62..64
+        {x61 + "   y", 7, 0},  // a run of 3 that ends with the first block
+        {x62 + "  y", 0, 0},  // a run of 2 over the boundary is not 3
+        {x60 + "      y", 7, 9},  // a run of 6 over the boundary
+        {x60 + "     y", 7, 0},  // 5 is not 6
+        {x63 + "||x", 6, 0},  // a bar pair over the boundary
+        {x63 + "--x", 0, 0},  // a dash pair: one bar
+        {x63 + "+x", 0, 0},  // a lone plus
         {std::string(70, 'x') + "  b  c  d  e", 7, 3},
         {std::string(130, 'x') + "  b  c  d  e  f", 7, 7},  // a third block
         {std::string(64, 'x') + std::string(64, ' ') + "y", 7, 9},  // a whole block of blanks

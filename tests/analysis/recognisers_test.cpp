@@ -27,19 +27,25 @@ bool CheckDomain(const char* word, int mode, TextString& host, int& rewritten) {
 
 TEST(RecognisersTest, DomainNamesAndAddresses) {
     const DomainCase cases[] = {
-        {"www.example.com", kDomainWeb, true, nullptr, 0}, {"john@example.co.uk", kDomainWeb, true, nullptr, 0},
+        {"www.example.com", kDomainWeb, true, nullptr, 0},
+        {"john@example.co.uk", kDomainWeb, true, nullptr, 0},
         {"https://user@secure.example.net:443/a?b=c", kDomainHttps, true, nullptr, 0},
         {"ftp://ftp.example.museum/pub/", kDomainFtp, true, nullptr, 0},
         {"mailto:john@example.DE", kDomainWeb, true, nullptr, 0},
         {"\"www.example.com\"\xE9", kDomainWeb, true, nullptr, 0},
         {"example.de", kDomainEmail, true, nullptr, 0},
         {"john@example.de", kDomainEmail, false, nullptr, 0},  // no user part in this mode
-        {"readme.txt", kDomainWeb, false, nullptr, 0},       {"x.uk", kDomainWeb, false, nullptr, 0},  // too short
-        {"x..com", kDomainWeb, false, nullptr, 0},           {"www.ex ample.com", kDomainWeb, false, nullptr, 0},
-        {"http://", kDomainWeb, false, nullptr, 0},          {"192.168.1.1", kDomainWeb, true, nullptr, 0},
+        {"readme.txt", kDomainWeb, false, nullptr, 0},
+        {"x.uk", kDomainWeb, false, nullptr, 0},  // too short
+        {"x..com", kDomainWeb, false, nullptr, 0},
+        {"www.ex ample.com", kDomainWeb, false, nullptr, 0},
+        {"http://", kDomainWeb, false, nullptr, 0},
+        {"192.168.1.1", kDomainWeb, true, nullptr, 0},
         {"0300.0250.1.010", kDomainWeb, true, "192.168.1.8", 1},  // octal parts
-        {"256.1.1.1", kDomainWeb, false, nullptr, 0},        {"09.1.1.1", kDomainWeb, false, nullptr, 0},
-        {"1.2.3.", kDomainWeb, false, nullptr, 0},           {"3232235777", kDomainWeb, true, "192.168.1.1", 0},
+        {"256.1.1.1", kDomainWeb, false, nullptr, 0},
+        {"09.1.1.1", kDomainWeb, false, nullptr, 0},
+        {"1.2.3.", kDomainWeb, false, nullptr, 0},
+        {"3232235777", kDomainWeb, true, "192.168.1.1", 0},
         {"16777215", kDomainWeb, false, nullptr, 0},  // first byte 0
         {"4311810305", kDomainWeb, false, nullptr, 0},  // 2^32 + 1.1.1.1 is not folded
         {"99999999999999999999999", kDomainWeb, false, nullptr, 0},
@@ -90,8 +96,12 @@ TEST(RecognisersTest, FormatNumericAddress) {
         int64_t number;
         const char* text;  // null: refused
     } cases[] = {
-        {16777216, "1.0.0.0"},   {3232235777LL, "192.168.1.1"}, {4294967295LL, "255.255.255.255"},
-        {16777215, nullptr},     {-1, nullptr},                 {4294967296LL, nullptr},  // 2^32 is not folded
+        {16777216, "1.0.0.0"},
+        {3232235777LL, "192.168.1.1"},
+        {4294967295LL, "255.255.255.255"},
+        {16777215, nullptr},
+        {-1, nullptr},
+        {4294967296LL, nullptr},  // 2^32 is not folded
         {8589934591LL, nullptr},
     };
     for (const auto& c : cases) {
@@ -107,19 +117,44 @@ TEST(RecognisersTest, CodeLines) {
         bool basic;
         bool extended;
     } cases[] = {
-        {"int count;", true, true},        {"  RETURN;", true, true},         {"printf(\"x\");", true, true},
-        {"i++;", true, true},              {"x = y;", true, true},            {"class Foo;", false, true},
-        {"The end;", false, true},         {"x = 5", false, false},           {"Hello world.", false, false},
-        {"   ", false, false},             {"IF (x) y", true, true},          {"a == b", true, true},
-        {"a === b", false, false},         {"   }   ", true, true},           {"case 1:", true, true},
-        {"Note:", false, false},           {"#include &lt;a.h&gt;", true, true}, {"#define MAX 10", true, true},
-        {"#1 priority", false, false},     {"# while (x)", true, true},       {"see http://a.com", false, false},
-        {"x // y", true, true},            {"/* block */", true, true},       {"a/b", false, false},
-        {"Fish &amp; chips &amp;", false, false},                            {"less &lt;", false, false},
-        {"foo(bar)", false, true},         {"public void run", false, true},  {"a >= b", false, true},
-        {"std::string name", false, true}, {"p-&gt;next", false, true},       {"a &amp;&amp; b", false, true},
-        {"char *p", false, true},          {"\t x = y;\t ", true, true},     {"\tfoo(bar) \t", false, true},
-        {"Name   Date  Amount", false, false}, {"  a.b,c", false, false},     {"\t#\t", false, false},
+        {"int count;", true, true},
+        {"  RETURN;", true, true},
+        {"printf(\"x\");", true, true},
+        {"i++;", true, true},
+        {"x = y;", true, true},
+        {"class Foo;", false, true},
+        {"The end;", false, true},
+        {"x = 5", false, false},
+        {"Hello world.", false, false},
+        {"   ", false, false},
+        {"IF (x) y", true, true},
+        {"a == b", true, true},
+        {"a === b", false, false},
+        {"   }   ", true, true},
+        {"case 1:", true, true},
+        {"Note:", false, false},
+        {"#include &lt;a.h&gt;", true, true},
+        {"#define MAX 10", true, true},
+        {"#1 priority", false, false},
+        {"# while (x)", true, true},
+        {"see http://a.com", false, false},
+        {"x // y", true, true},
+        {"/* block */", true, true},
+        {"a/b", false, false},
+        {"Fish &amp; chips &amp;", false, false},
+        {"less &lt;", false, false},
+        {"foo(bar)", false, true},
+        {"public void run", false, true},
+        {"a >= b", false, true},
+        {"std::string name", false, true},
+        {"p-&gt;next", false, true},
+        {"a &amp;&amp; b", false, true},
+        {"char *p", false, true},
+        {"\t x = y;\t ", true, true},
+        {"\tfoo(bar) \t", false, true},
+        {"Name   Date  Amount", false, false},
+        {"  a.b,c", false, false},
+        {"\t#\t", false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsCodeLine(TextString(c.text), 0), c.basic) << "basic: " << c.text;
@@ -180,9 +215,12 @@ TEST_F(RecognisersContextTest, CapitalisedLeadIns) {
         const char* line;
         const char* leadIn;  // null: none
     } cases[] = {
-        {"IMPORTANT NOTE. This is it", "IMPORTANT NOTE."},   {"WARNINGSIGNALS everywhere", "WARNINGSIGNALS"},
-        {"12345 67890 1<B>bold</B>", "12345 67890"},         {"NOTE: see below", nullptr},  // too short
-        {"'QUOTED TEXT HERE' and", nullptr},                 {"ALLCAPSWORDWITHOUTANYBREAK", nullptr},
+        {"IMPORTANT NOTE. This is it", "IMPORTANT NOTE."},
+        {"WARNINGSIGNALS everywhere", "WARNINGSIGNALS"},
+        {"12345 67890 1<B>bold</B>", "12345 67890"},
+        {"NOTE: see below", nullptr},  // too short
+        {"'QUOTED TEXT HERE' and", nullptr},
+        {"ALLCAPSWORDWITHOUTANYBREAK", nullptr},
         {"1234 5678 9012 3456 x", nullptr},  // no capital and not before markup
         {"", nullptr},
     };
@@ -199,17 +237,28 @@ TEST_F(RecognisersContextTest, DataValues) {
         int kind;
         int specialKind;  // under the special rule sets
     } cases[] = {
-        {"$12.50", kValueCurrency, kValueCurrency},        {"\xA3" "12", kValueCurrency, kValueCurrency},
-        {"12/25/2003", kValueDate, kValueDate},            {"12:30", kValueTime, kValueTime},
-        {"1:2:3:4", kValueText, kValueText},                {"45%", kValueNumber, kValueNumber},
-        {"1,234.56", kValueNumber, kValueNumber},          {"(1,234)", kValueNumber, kValueNumber},
-        {"1234a", kValueNumber, kValueText},               {"abc123", kValueText, kValueText},
-        {"1/2", kValueOneSlash, kValueText},               {"12/34", kValueOneSlash, kValueOneSlash},
-        {"1/2/3/4", kValueText, kValueText},               {"12:30/1", kValueText, kValueText},
-        {"$5:00", kValueText, kValueText},                 {"$1/2", kValueText, kValueText},
+        {"$12.50", kValueCurrency, kValueCurrency},
+        {"\xA3"
+         "12",
+         kValueCurrency, kValueCurrency},
+        {"12/25/2003", kValueDate, kValueDate},
+        {"12:30", kValueTime, kValueTime},
+        {"1:2:3:4", kValueText, kValueText},
+        {"45%", kValueNumber, kValueNumber},
+        {"1,234.56", kValueNumber, kValueNumber},
+        {"(1,234)", kValueNumber, kValueNumber},
+        {"1234a", kValueNumber, kValueText},
+        {"abc123", kValueText, kValueText},
+        {"1/2", kValueOneSlash, kValueText},
+        {"12/34", kValueOneSlash, kValueOneSlash},
+        {"1/2/3/4", kValueText, kValueText},
+        {"12:30/1", kValueText, kValueText},
+        {"$5:00", kValueText, kValueText},
+        {"$1/2", kValueText, kValueText},
         {"12$/50", kValueCurrencyOneSlash, kValueCurrencyOneSlash},
         {"1$/2", kValueText, kValueText},  // neither mostly numeric nor longer than 4
-        {"+12 )", kValueText, kValueNumber},               {"*.5", kValueNumber, kValueNumber},
+        {"+12 )", kValueText, kValueNumber},
+        {"*.5", kValueNumber, kValueNumber},
     };
     for (const auto& c : cases) {
         set.ruleSetCode = 0;
@@ -259,11 +308,15 @@ TEST(RecognisersTest, BlankColumns) {
         int runs;
         double ratio;
     } cases[] = {
-        {"a  b  c", "x  y  z", 2, 1.0}, {"a    b", "x  y  ", 1, 2.0},  // columns 2 and 4 shared, 3 not
-        {"a  b", "abcd", 1, 0.0},       {"a b c", "a b c", 2, 0.0},   // single blanks share nothing
-        {"abc", "a b", 0, 0.0},         {"a   b", "a ", 1, 0.0},      // the shorter text ends the walk
+        {"a  b  c", "x  y  z", 2, 1.0},
+        {"a    b", "x  y  ", 1, 2.0},  // columns 2 and 4 shared, 3 not
+        {"a  b", "abcd", 1, 0.0},
+        {"a b c", "a b c", 2, 0.0},  // single blanks share nothing
+        {"abc", "a b", 0, 0.0},
+        {"a   b", "a ", 1, 0.0},  // the shorter text ends the walk
         {"\t\ta b\t \tc", "\t  b \t\t ", 3, 1.0},  // tabs are blanks; runs at the start count
-        {"a  ", "b  ", 1, 1.0},         {"", "  ", 0, 0.0},
+        {"a  ", "b  ", 1, 1.0},
+        {"", "  ", 0, 0.0},
     };
     for (const auto& c : cases) {
         double ratio = -1;

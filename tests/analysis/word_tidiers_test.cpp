@@ -121,7 +121,8 @@ TEST_F(WordTidiersTest, WebAddresses) {
         {"www.example.com", kURLBareWww, "<A HREF=\"http://www.example.com/\">www.example.com</A>"},
         {"(www.example.com).", kURLBareWww, "(<A HREF=\"http://www.example.com/\">www.example.com</A>)."},
         {"www.example.com/docs", kURLBareWww, "<A HREF=\"http://www.example.com/docs\">www.example.com/docs</A>"},
-        {"ftp://ftp.example.com/pub", kURLFtp, "<A HREF=\"ftp://ftp.example.com/pub\">ftp://ftp.example.com/pub</A>"},
+        {"ftp://ftp.example.com/pub", kURLFtp,
+         "<A HREF=\"ftp://ftp.example.com/pub\">ftp://ftp.example.com/pub</A>"},
         {"ftp.example.com", kURLBareFtp, "<A HREF=\"ftp://ftp.example.com/\">ftp.example.com</A>"},
         {"gopher.example.com", kURLBareGopher, "<A HREF=\"gopher://gopher.example.com/\">gopher.example.com</A>"},
         {"telnet://host.example.com", kURLTelnet,
@@ -139,7 +140,9 @@ TEST_F(WordTidiersTest, WebAddresses) {
         // An address pieced together from parts of the word is not the word's.
         {"http://www.exa&gt;mple.com/", kURLNone, nullptr},
         // Words whose dots and slashes are all at their edges hold no address.
-        {"figures.", kURLNone, nullptr}, {"(budget).", kURLNone, nullptr}, {"URL:&lt;abroad&gt;.", kURLNone, nullptr},
+        {"figures.", kURLNone, nullptr},
+        {"(budget).", kURLNone, nullptr},
+        {"URL:&lt;abroad&gt;.", kURLNone, nullptr},
         {"\"http:\".", kURLNone, nullptr},
     };
     for (const Case& c : cases) {
@@ -236,7 +239,7 @@ TEST_F(WordTidiersTest, Newsgroups) {
         const char* word;
         int type;
         const char* replacement;  // for type 6
-        const char* refused;      // for type 17
+        const char* refused;  // for type 17
     };
     const Case cases[] = {
         {"comp.lang.misc", kURLNewsgroup, "<A HREF=\"news:comp.lang.misc\">comp.lang.misc</A>", ""},

@@ -160,7 +160,8 @@ TEST_F(ConversionRunTest, RunsThatFindNothing) {
     dialog->SetInputFileSpec(Path("missing/a.txt"));
     EXPECT_FALSE(dialog->RunConversion());
     ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0], std::make_pair(std::string("Directory Error"), std::string("Invalid Input Directory")));
+    EXPECT_EQ(services.boxes[0],
+              std::make_pair(std::string("Directory Error"), std::string("Invalid Input Directory")));
 
     services.boxes.clear();
     dialog->SetInputDirectory(Path(""));

@@ -128,9 +128,10 @@ TEST_F(ProgramSettingsTest, SavingWritesEverySettingOnceAndLoadingReadsItBack) {
 }
 
 TEST_F(ProgramSettingsTest, OnlyExactYesAndNoAndRealNumbersChangeTheDefaults) {
-    WriteFile("\\BrowserCommand=x\n\\AddURLPrefix=no\n\\DragAndDrop\\StartProgram=yes\n"
-              "\\Dialogs\\DisplayToolTips=No\n\\options\\outputtype=4\n\\Options\\ConversionType=two\n"
-              "\\DIALOGS\\MAIN\\LEFT=15\n");
+    WriteFile(
+        "\\BrowserCommand=x\n\\AddURLPrefix=no\n\\DragAndDrop\\StartProgram=yes\n"
+        "\\Dialogs\\DisplayToolTips=No\n\\options\\outputtype=4\n\\Options\\ConversionType=two\n"
+        "\\DIALOGS\\MAIN\\LEFT=15\n");
     ProgramSettings settings;
     settings.LoadSettings(&services);
     EXPECT_TRUE(settings.addUrlPrefix);
@@ -143,7 +144,7 @@ TEST_F(ProgramSettingsTest, OnlyExactYesAndNoAndRealNumbersChangeTheDefaults) {
 }
 
 TEST_F(ProgramSettingsTest, OtherAndUnknownLanguagesAreEnglish) {
-    const std::pair<const char*, int> cases[] = {{"English", 1}, {"German", 2}, {"Swedish", 7}, {"Portuguese", 5},
+    const std::pair<const char*, int> cases[] = {{"English", 1}, {"German", 2},  {"Swedish", 7}, {"Portuguese", 5},
                                                  {"Other", 1},   {"Klingon", 1}, {"", 1}};
     for (const auto& [name, code] : cases) EXPECT_EQ(LanguageCodeFromName(name), code) << name;
 }

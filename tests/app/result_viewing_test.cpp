@@ -65,9 +65,7 @@ protected:
         settings.emplace();
         settings->browserCommand = script.c_str();
     }
-    void TearDown() override {
-        WaitForStartedPrograms();
-    }
+    void TearDown() override { WaitForStartedPrograms(); }
     ResultViewer::RunResults Batch(const char* name, int format = 0) {
         ResultViewer::RunResults results;
         results.runSucceeded = true;

@@ -90,8 +90,8 @@ protected:
     // Runs the program in the folder with the arguments and no desktop;
     // returns its exit status, or -1 when it did not exit normally.
     int Run(const std::string& arguments, const std::string& environment = "") {
-        const std::string command = Command(arguments, environment) + " > '" + Capture(".out").string() +
-                                    "' 2> '" + Capture(".err").string() + "'";
+        const std::string command = Command(arguments, environment) + " > '" + Capture(".out").string() + "' 2> '" +
+                                    Capture(".err").string() + "'";
         const int status = std::system(command.c_str());
         out = ReadWhole(Capture(".out"));
         err = ReadWhole(Capture(".err"));
@@ -134,7 +134,9 @@ TEST_F(VendrelTest, TheExamplesConvert) {
         std::vector<const char*> parts;
     };
     const Case cases[] = {
-        {"quarterly_report", "", {"<TH ALIGN=\"LEFT\">Region</TH>", "<TD ALIGN=\"RIGHT\">15,100</TD>", "<TD>Total</TD>"}},
+        {"quarterly_report",
+         "",
+         {"<TH ALIGN=\"LEFT\">Region</TH>", "<TD ALIGN=\"RIGHT\">15,100</TD>", "<TD>Total</TD>"}},
         {"stock_tabbed", " /TABBED", {"<TD>Paper, A4 (box)</TD>", "<TD>Markup &amp; Co</TD>"}},
         {"flights_comma", " /COMMA", {"<TD>VN 310</TD>", "<TD ALIGN=\"RIGHT\">Seats free</TD>"}},
     };
@@ -216,7 +218,7 @@ TEST_F(VendrelTest, PolicyFiles) {
 TEST_F(VendrelTest, FailuresGiveTheirMessagesAndANonZeroExitAtOnce) {
     struct Case {
         const char* arguments;
-        const char* file;       // the input written, or null for none
+        const char* file;  // the input written, or null for none
         const char* blockedAs;  // a folder in the place of the output file, or null
         const char* message;
     };
@@ -271,7 +273,7 @@ TEST_F(VendrelTest, FilesThatAreNotRegularAreRefusedWhereverTheyAreRead) {
     ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0);
     fs::create_directory(folder / "folder");
     struct Special {
-        std::string name;    // as written in the command, directive or policy
+        std::string name;  // as written in the command, directive or policy
         std::string reason;  // the system's words
     };
     const Special specials[] = {{"pipe", "Not a regular file"},
@@ -417,8 +419,8 @@ TEST_F(VendrelTest, MasterIndexPage) {
     EXPECT_EQ(Run("a.txt b.txt /INDEX"), 0) << err;
     const std::string page = ReadWhole(folder / "dirindex.html");
     EXPECT_EQ(page.rfind("<!DOCTYPE", 0), 0u) << page;
-    for (const char* part : {"<HEAD>", "</HEAD>", "<TITLE>Directory listing</TITLE>", "<A HREF=\"a.html\">a.html</A>",
-                             "<A HREF=\"b.html\">b.html</A>"})
+    for (const char* part : {"<HEAD>", "</HEAD>", "<TITLE>Directory listing</TITLE>",
+                             "<A HREF=\"a.html\">a.html</A>", "<A HREF=\"b.html\">b.html</A>"})
         EXPECT_NE(page.find(part), std::string::npos) << part << "\n" << page;
     const size_t body = page.find("</BODY>");
     ASSERT_NE(body, std::string::npos) << page;
@@ -567,8 +569,7 @@ TEST_F(VendrelTest, SettingsAreSavedWithEverySettingOnce) {
     for (int i = 0; i < 5; ++i) {
         Write("f" + std::to_string(i) + ".txt", kTable);
         runs.emplace_back([this, i] {
-            const std::string command =
-                Command("f" + std::to_string(i) + ".txt", "") + " > /dev/null 2>&1";
+            const std::string command = Command("f" + std::to_string(i) + ".txt", "") + " > /dev/null 2>&1";
             EXPECT_EQ(std::system(command.c_str()), 0);
         });
     }
@@ -661,7 +662,8 @@ TEST_F(VendrelTest, NoNamedFileIsEverReplaced) {
     const std::vector<Case> cases = {
         {"notes.md /LOG=notes.md",
          {{"notes.md", kTable}},
-         {"ERROR: Log file " + at("notes.md") + " would overwrite the input file " + at("notes.md") + ": not written"},
+         {"ERROR: Log file " + at("notes.md") + " would overwrite the input file " + at("notes.md") +
+          ": not written"},
          {"notes.html"}},
         {"notes /LOG=notes",
          {{"notes", kTable}},
@@ -744,7 +746,8 @@ TEST_F(VendrelTest, ASecondRunOverEverythingConvertsAgain) {
     Write("a.html", "stale\n");
     EXPECT_EQ(Run("'*'"), 0) << err;
     EXPECT_TRUE(ErrHas("INFO: \"" + (folder / "a.html").string() + "\" is the output of \"" +
-                       (folder / "a.txt").string() + "\", not an input")) << err;
+                       (folder / "a.txt").string() + "\", not an input"))
+        << err;
     EXPECT_NE(ReadWhole(folder / "a.html").find("Oslo"), std::string::npos);
     EXPECT_EQ(ReadWhole(folder / "a.txt"), kTable);
     // The same file reached twice is converted once.

@@ -62,14 +62,22 @@ TEST_F(BlockListTest, ClassifiesTagsBySubstringAndPriority) {
         const char* end;
         int type;
     } cases[] = {
-        {"<BODY BGCOLOR=\"White\">", nullptr, kBlockBody}, {"<OL type=\"a\">", nullptr, kBlockOrderedList},
-        {"<ul>", nullptr, kBlockUnorderedList},           {"<DL COMPACT>", nullptr, kBlockDefinitionList},
-        {"<LINK REL=x>", nullptr, kBlockListItem},        {"<TABLE BORDER=1>", nullptr, kBlockTable},
-        {"<PRE>", nullptr, kBlockParagraph},              {"<BLOCKQUOTE>", nullptr, kBlockIndent},
-        {"<HR>", nullptr, kBlockHeading},                 {"<P><H1>", nullptr, kBlockHeading},
-        {"<TR>", nullptr, kBlockUnknown},                 {"<TR>", "</UL>", kBlockUnorderedList},
-        {"<OL>", "</UL>", kBlockOrderedList},             {nullptr, "  </p>", kBlockParagraph},
-        {nullptr, "</BLOCKQUOTE>", kBlockIndent},         {nullptr, "<UL>", kBlockUnknown},
+        {"<BODY BGCOLOR=\"White\">", nullptr, kBlockBody},
+        {"<OL type=\"a\">", nullptr, kBlockOrderedList},
+        {"<ul>", nullptr, kBlockUnorderedList},
+        {"<DL COMPACT>", nullptr, kBlockDefinitionList},
+        {"<LINK REL=x>", nullptr, kBlockListItem},
+        {"<TABLE BORDER=1>", nullptr, kBlockTable},
+        {"<PRE>", nullptr, kBlockParagraph},
+        {"<BLOCKQUOTE>", nullptr, kBlockIndent},
+        {"<HR>", nullptr, kBlockHeading},
+        {"<P><H1>", nullptr, kBlockHeading},
+        {"<TR>", nullptr, kBlockUnknown},
+        {"<TR>", "</UL>", kBlockUnorderedList},
+        {"<OL>", "</UL>", kBlockOrderedList},
+        {nullptr, "  </p>", kBlockParagraph},
+        {nullptr, "</BLOCKQUOTE>", kBlockIndent},
+        {nullptr, "<UL>", kBlockUnknown},
     };
     for (const auto& c : cases) EXPECT_EQ(Type(c.start, c.end), c.type) << (c.start ? c.start : c.end);
 }
@@ -196,12 +204,12 @@ TEST_F(BlockListTest, ClosingDutiesAndIndentation) {
     blocks.Innermost()->itemCount = 1;  // a font may end inside a list of one item
     Open({"<P>"});
     document.Clear();
-    Close("</P>");   // in a body or paragraph block the font ends at the current depth,
+    Close("</P>");  // in a body or paragraph block the font ends at the current depth,
     Close("</UL>");  // elsewhere one level deeper
     set.SetInt(Pol::MinimiseHTMLFileSize, 1);
     Close("  </BODY>");  // no paragraph open: the body owes nothing
-    EXPECT_EQ(document.Texts(), (Texts{"  </STRONG></FONT>", "  </P>", "    </STRONG></FONT>", "  </UL>",
-                                       "</BODY>"}));
+    EXPECT_EQ(document.Texts(),
+              (Texts{"  </STRONG></FONT>", "  </P>", "    </STRONG></FONT>", "  </UL>", "</BODY>"}));
     EXPECT_TRUE(messages->Messages().empty());
 
     context.documentState.htmlOutput = 0;  // without HTML output only the end tag

@@ -135,8 +135,7 @@ TEST(Context, MessagesAboutTheCurrentLineStayWithTheLine) {
     context.trackers.analysis.currentLine = nullptr;
     context.trackers.analysis.position = SourcePosition(0, 12);
     set.ReportMessage("WARNING: no current line", 10);
-    EXPECT_EQ(capture.messages,
-              (std::vector<std::string>{"WARNING: about an include", "WARNING: no current line"}));
+    EXPECT_EQ(capture.messages, (std::vector<std::string>{"WARNING: about an include", "WARNING: no current line"}));
 }
 
 TEST(Context, HeadingsAndSectionReferences) {
@@ -149,8 +148,8 @@ TEST(Context, HeadingsAndSectionReferences) {
                             TextString("intro"), SourcePosition(0, 3), none, none, none);
     context.AddHeadingEntry(&set, 102, TextString("2.1 Detail"), TextString("2.1 Detail"), TextString("detail"),
                             SourcePosition(0, 9), none, none, none);
-    context.AddHeadingEntry(&set, 151, TextString("1 Introduction"), TextString("1 Introduction"),
-                            TextString("c1"), SourcePosition(0, 1), none, none, none);
+    context.AddHeadingEntry(&set, 151, TextString("1 Introduction"), TextString("1 Introduction"), TextString("c1"),
+                            SourcePosition(0, 1), none, none, none);
     context.AddHeadingEntry(&set, 7, TextString("x"), TextString("x"), TextString("x"), SourcePosition(0, 1), none,
                             none, none);
     EXPECT_TRUE(capture.Has("UNSUPPORTED CASE: Unexpected contents line type : 7"));

@@ -58,8 +58,10 @@ TEST_F(DefinitionsTest, EntriesWithoutALineGoAfterTheTrackersLine) {
         Define("V", "x", c.given);
         EXPECT_EQ(defines().GetAt(0)->scope.start.Compare(c.expected), 0) << c.tracker.line;
     }
-    const PlacementCase tagCases[] = {
-        {{1, 0}, {0, 40}, {1, 0}}, {{0, -1}, {2, 7}, {2, 8}}, {{0, -1}, {-1, -1}, {0, 0}}, {{-1, 4}, {0, 4}, {0, 0}}};
+    const PlacementCase tagCases[] = {{{1, 0}, {0, 40}, {1, 0}},
+                                      {{0, -1}, {2, 7}, {2, 8}},
+                                      {{0, -1}, {-1, -1}, {0, 0}},
+                                      {{-1, 4}, {0, 4}, {0, 0}}};
     for (const auto& c : tagCases) {
         tags().Clear();
         context.trackers.input.position = c.tracker;
@@ -144,15 +146,21 @@ TEST_F(DefinitionsTest, FolioVariables) {
         {{{"PAGE_NUMBER", "4"}, {"FOLIO_FORMAT_CODE", "2"}}, "FOLIO_FOOTER_PAGE_NUMBER", "IV", true},
         {{{"PAGE_NUMBER", "4"}, {"FOLIO_FORMAT_CODE", "3"}}, "FOLIO_FOOTER_PAGE_NUMBER", "d", true},
         {{{"PAGE_NUMBER", "3"}, {"FOLIO_TEMPLATE", "- [FOLIO] -"}, {"FOLIO_FORMAT_CODE", "2"}},
-         "FOLIO_HEADER_PAGE_NUMBER", "- IV -", true},
+         "FOLIO_HEADER_PAGE_NUMBER",
+         "- IV -",
+         true},
         {{{"PAGE_NUMBER", "3"}, {"FOLIO_TEMPLATE", "- [folio] -"}, {"FOLIO_HEADER_TEMPLATE", "[folio]/[folio]"}},
-         "FOLIO_HEADER_PAGE_NUMBER", "4/4", true},
+         "FOLIO_HEADER_PAGE_NUMBER",
+         "4/4",
+         true},
         {{{"PAGE_NUMBER", "blank"}, {"FOLIO_TEMPLATE", "Page [folio]"}}, "FOLIO_FOOTER_PAGE_NUMBER", "", true},
         {{{"PAGE_NUMBER", "0"}}, "FOLIO_FOOTER_PAGE_NUMBER", "", true},
         {{{"PAGE_NUMBER", "-3"}}, "FOLIO_HEADER_PAGE_NUMBER", "", true},
         {{{"PAGE_NUMBER", "seven"}}, "FOLIO_FOOTER_PAGE_NUMBER", "FOLIO_FOOTER_PAGE_NUMBER", false},
         {{{"PAGE_NUMBER", "99999999999"}}, "FOLIO_FOOTER_PAGE_NUMBER", "FOLIO_FOOTER_PAGE_NUMBER", false},
-        {{{"PAGE_NUMBER", "5"}, {"FOLIO_FORMAT_CODE", "ii"}}, "FOLIO_FOOTER_PAGE_NUMBER", "FOLIO_FOOTER_PAGE_NUMBER",
+        {{{"PAGE_NUMBER", "5"}, {"FOLIO_FORMAT_CODE", "ii"}},
+         "FOLIO_FOOTER_PAGE_NUMBER",
+         "FOLIO_FOOTER_PAGE_NUMBER",
          false},
         {{{"PAGE_NUMBER", big.c_str()}}, "FOLIO_HEADER_PAGE_NUMBER", "", true},  // no following page
         {{}, "FOLIO_HEADER_TEMPLATE", "[folio]", true},
@@ -196,9 +204,8 @@ TEST_F(DefinitionsTest, FolioWithoutDefinitionsReportsInnerThenOuterName) {
 }
 
 TEST_F(DefinitionsTest, TagLookups) {
-    const std::pair<const char*, SourcePosition> added[] = {{"PAGE", {0, 10}}, {"GOTO", {0, 15}},
-                                                            {"page", {1, 12}}, {"PAGE", {0, 20}},
-                                                            {"Page", {0, 20}}, {"PAGE", {0, 30}}};
+    const std::pair<const char*, SourcePosition> added[] = {{"PAGE", {0, 10}}, {"GOTO", {0, 15}}, {"page", {1, 12}},
+                                                            {"PAGE", {0, 20}}, {"Page", {0, 20}}, {"PAGE", {0, 30}}};
     for (const auto& [name, at] : added) tags().Add(&set, name, "", 0, at);
 
     const struct {
@@ -207,9 +214,9 @@ TEST_F(DefinitionsTest, TagLookups) {
         bool previous, inclusive;
         int expected;
     } cases[] = {
-        {"page", 15, false, false, 3}, {"page", 20, false, false, 5}, {"page", 20, false, true, 3},
-        {"page", 30, false, false, -1}, {"", 12, false, false, 1},    {"page", 20, true, false, 0},
-        {"page", 20, true, true, 4},   {"page", 10, true, false, -1}, {"", 18, true, false, 1},
+        {"page", 15, false, false, 3},  {"page", 20, false, false, 5}, {"page", 20, false, true, 3},
+        {"page", 30, false, false, -1}, {"", 12, false, false, 1},     {"page", 20, true, false, 0},
+        {"page", 20, true, true, 4},    {"page", 10, true, false, -1}, {"", 18, true, false, 1},
         {"page", 99, true, false, 5},
     };
     for (const auto& c : cases) {

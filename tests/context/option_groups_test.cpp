@@ -174,11 +174,10 @@ TEST_F(OptionsFixture, AllowAndDisallowSwitchTheSevenPermissions) {
         int allow;
         std::vector<int> expected;
     } steps[] = {
-        {"$_$_DISALLOW Headings, Lists", 0, none}, {"$_$_ALLOW All", 1, all},
-        {"$_$_DISALLOW Lists", 0, headings},       {"$_$_allow lists ,HEADINGS", 1, all},
-        {"$_$_ALLOW Reset", 1, none},               {"$_$_DISALLOW reset", 0, all},
-        {"  $_$_DISALLOW   Headings  ", 0, lists}, {"$_$_ALLOW", 1, lists},
-        {"$_$_ALLOW , ,", 1, lists},                {"$_$_DISALLOW Lists,,Headings", 0, none},
+        {"$_$_DISALLOW Headings, Lists", 0, none}, {"$_$_ALLOW All", 1, all},    {"$_$_DISALLOW Lists", 0, headings},
+        {"$_$_allow lists ,HEADINGS", 1, all},     {"$_$_ALLOW Reset", 1, none}, {"$_$_DISALLOW reset", 0, all},
+        {"  $_$_DISALLOW   Headings  ", 0, lists}, {"$_$_ALLOW", 1, lists},      {"$_$_ALLOW , ,", 1, lists},
+        {"$_$_DISALLOW Lists,,Headings", 0, none},
     };
     Tracker tracker;
     tracker.permissions[8] = 7;

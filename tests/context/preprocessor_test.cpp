@@ -51,20 +51,19 @@ TEST_P(ReadingFileTest, DeliversTheExpectedLines) {
     EXPECT_EQ(dump, ReadWhole(expectedPath));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, ReadingFileTest,
-    testing::Values(FileCase{"ignore_nested", 0, {}}, FileCase{"unknown_directives", 0, {}},
-                    FileCase{"linerule_split", 0, {}}, FileCase{"document_texts", 0, {}},
-                    FileCase{"escaping_html", 0, {}}, FileCase{"escaping_rtf", 1, {}},
-                    FileCase{"definitions", 0, {}}, FileCase{"form_feed", 0, {}},
-                    FileCase{"lines_to_ignore", 0, {"Lines to ignore at start of file : 3"}},
-                    FileCase{"end_pre", 0, {"Preserve file structure using <PRE> : yes"}},
-                    FileCase{"double_spaced", 0, {"Input file is double spaced : yes"}},
-                    FileCase{"preprocessor_off", 0, {"Use Preprocessor : no"}},
-                    FileCase{"sections", 0, {"Include document section : Intro"}},
-                    FileCase{"special_blocks", 0, {}}, FileCase{"contents", 0, {}},
-                    FileCase{"structure_directives", 0, {}}, FileCase{"change_policy", 0, {}}),
-    [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, ReadingFileTest,
+                         testing::Values(FileCase{"ignore_nested", 0, {}}, FileCase{"unknown_directives", 0, {}},
+                                         FileCase{"linerule_split", 0, {}}, FileCase{"document_texts", 0, {}},
+                                         FileCase{"escaping_html", 0, {}}, FileCase{"escaping_rtf", 1, {}},
+                                         FileCase{"definitions", 0, {}}, FileCase{"form_feed", 0, {}},
+                                         FileCase{"lines_to_ignore", 0, {"Lines to ignore at start of file : 3"}},
+                                         FileCase{"end_pre", 0, {"Preserve file structure using <PRE> : yes"}},
+                                         FileCase{"double_spaced", 0, {"Input file is double spaced : yes"}},
+                                         FileCase{"preprocessor_off", 0, {"Use Preprocessor : no"}},
+                                         FileCase{"sections", 0, {"Include document section : Intro"}},
+                                         FileCase{"special_blocks", 0, {}}, FileCase{"contents", 0, {}},
+                                         FileCase{"structure_directives", 0, {}}, FileCase{"change_policy", 0, {}}),
+                         [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
 // Keyword matching and removal
@@ -75,6 +74,7 @@ TEST(PreprocessorKeywords, LineStartsWithComparesTheStartWithoutCase) {
         const char* keyword;
         bool expected;
     };
+    // clang-format off
     const Case cases[] = {
         {"$_$_TITLE x", "$_$_TITLE", true},   {"$_$_title x", "$_$_TITLE", true},
         {"$_$_TITLEx", "$_$_TITLE", true},    {" $_$_TITLE", "$_$_TITLE", false},
@@ -82,6 +82,7 @@ TEST(PreprocessorKeywords, LineStartsWithComparesTheStartWithoutCase) {
         {"", "$_$_TITLE", false},             {"anything", "", false},
         {"$_$_TABLE_BORDERCOLOR red", "$_$_TABLE_BORDER", true},
     };
+    // clang-format on
     for (const Case& c : cases) EXPECT_EQ(LineStartsWith(TextString(c.text), c.keyword), c.expected) << c.text;
 }
 
@@ -453,8 +454,9 @@ TEST_F(PreprocessorInclude, TakesTheNameFromTheUnescapedText) {
 TEST_F(PreprocessorInclude, RefusesItselfACycleAMissingFileAndADirectory) {
     harness.WriteFile("b.txt", "b1\n$_$_INCLUDE input.txt\nb2\n");
     harness.WriteFile("sub/c.txt", "c\n");
-    harness.ReadText("m1\n$_$_INCLUDE input.txt\n$_$_INCLUDE b.txt\n$_$_INCLUDE missing.txt\n$_$_INCLUDE sub\n"
-                     "$_$_INCLUDE\nm2\n");
+    harness.ReadText(
+        "m1\n$_$_INCLUDE input.txt\n$_$_INCLUDE b.txt\n$_$_INCLUDE missing.txt\n$_$_INCLUDE sub\n"
+        "$_$_INCLUDE\nm2\n");
     EXPECT_EQ(Texts(), (std::vector<std::string>{"m1", "b1", "b2", "m2"}));
     EXPECT_EQ(harness.CountMessages("ERROR: Failed to open include file \"input.txt\""), 2);
     EXPECT_EQ(harness.CountMessages("ERROR: Failed to open include file \"missing.txt\""), 1);

@@ -43,12 +43,21 @@ TEST_F(SectionNumbersTest, SectionReferences) {
         const char* text;
         const char* result;
     } cases[] = {
-        {"3.2.1", "3.2.1 2 2 1 0"}, {"3.2.", "3.2 1 2 1 0"},  // the trailing mark adds a level
-        {"3.2-", "3.2 1 2 1 0"},    {"3.0", "3 0 1 1 0"},     {"3.2a", "3.2a -1 -1 0 0"},  // a letter
-        {"(3.2)", "3.2 1 1 1 0"},   {"{7.1} and", "7.1 1 1 1 0"}, {"2.1:", "2.1 1 1 1 0"},
-        {"3", "3 -1 -1 0 0"},       {"1.2.3.4.5.6", "1.2.3.4.5.6 5 5 1 0"},
-        {"1.2.3.4.5.6.7", "1.2.3.4.5.6.7 -1 -1 0 0"},           {"1234.5", "1234.5 -1 -1 0 0"},
-        {".5", ".5 -1 -1 0 0"},     {"3.2/1", "3.2/1 -1 -1 0 0"}, {"(", " -1 -1 0 0"},
+        {"3.2.1", "3.2.1 2 2 1 0"},
+        {"3.2.", "3.2 1 2 1 0"},  // the trailing mark adds a level
+        {"3.2-", "3.2 1 2 1 0"},
+        {"3.0", "3 0 1 1 0"},
+        {"3.2a", "3.2a -1 -1 0 0"},  // a letter
+        {"(3.2)", "3.2 1 1 1 0"},
+        {"{7.1} and", "7.1 1 1 1 0"},
+        {"2.1:", "2.1 1 1 1 0"},
+        {"3", "3 -1 -1 0 0"},
+        {"1.2.3.4.5.6", "1.2.3.4.5.6 5 5 1 0"},
+        {"1.2.3.4.5.6.7", "1.2.3.4.5.6.7 -1 -1 0 0"},
+        {"1234.5", "1234.5 -1 -1 0 0"},
+        {".5", ".5 -1 -1 0 0"},
+        {"3.2/1", "3.2/1 -1 -1 0 0"},
+        {"(", " -1 -1 0 0"},
     };
     for (const auto& c : cases) EXPECT_EQ(Reference(c.text), c.result) << c.text;
     EXPECT_EQ(Reference("(3.2).", 0, 1), "3.2 -1 -1 0 0");  // no checks
@@ -65,7 +74,8 @@ TEST_F(SectionNumbersTest, SectionReferences) {
         NormaliseSectionReference(&set, word);
         EXPECT_EQ(word.str(), normalised) << text;
     }
-    for (auto [word, core] : {std::pair{"(3.2),", "3.2"}, {"[[4.1]];:", "4.1"}, {"3.2<br>.<BR>*", "3.2"}, {"*", ""}}) {
+    for (auto [word, core] :
+         {std::pair{"(3.2),", "3.2"}, {"[[4.1]];:", "4.1"}, {"3.2<br>.<BR>*", "3.2"}, {"*", ""}}) {
         TextString out("old");
         TrimReferenceEnd(&set, TextString(word), out);
         EXPECT_EQ(out.str(), core) << word;
@@ -78,7 +88,8 @@ TEST_F(SectionNumbersTest, StripNumberDecoration) {
         const char* stripped;
         char separator;
     } cases[] = {
-        {"(3.2)", "3.2", '.'}, {"&lt;1-2&gt;", "1-2", '-'}, {"*[4]*", "4", '.'}, {"3.2a", "3.2", '.'},
+        {"(3.2)", "3.2", '.'}, {"&lt;1-2&gt;", "1-2", '-'},
+        {"*[4]*", "4", '.'},   {"3.2a", "3.2", '.'},
         {"abc", "", '.'},      {"(((", "", '.'},
     };
     for (const auto& c : cases) {
@@ -106,9 +117,20 @@ TEST_F(SectionNumbersTest, SectionFields) {
         const char* field;
         int value;
     } cases[] = {
-        {"007", 7}, {"000", 0}, {"3)", 3}, {"3:", 3}, {"12.5", 12}, {"4 more", 4}, {"3a", -1}, {"", -1},
-        {":)", -1}, {"1999", 1999}, {"2147483647", INT_MAX}, {"2147483648", kSectionNumberOutOfRange},
-        {"99999999999999999999", kSectionNumberOutOfRange}, {"000000000000000000001", 1},
+        {"007", 7},
+        {"000", 0},
+        {"3)", 3},
+        {"3:", 3},
+        {"12.5", 12},
+        {"4 more", 4},
+        {"3a", -1},
+        {"", -1},
+        {":)", -1},
+        {"1999", 1999},
+        {"2147483647", INT_MAX},
+        {"2147483648", kSectionNumberOutOfRange},
+        {"99999999999999999999", kSectionNumberOutOfRange},
+        {"000000000000000000001", 1},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseSectionField(c.field, '.'), c.value) << c.field;
     EXPECT_EQ(ParseSectionField("2-1", '-'), 2);

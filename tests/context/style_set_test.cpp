@@ -33,8 +33,9 @@ protected:
     void Check(const std::vector<std::pair<int, std::string>>& expected) {
         for (const auto& [style, text] : expected) {
             const FontSpec& f = context.styleSet.fonts[static_cast<size_t>(style)];
-            EXPECT_EQ(f.faceName.str() + " " + std::to_string(f.size) + (f.bold ? " b" : "") + (f.italic ? " i" : "") +
-                          (f.proportional ? "" : " fixed") + " #" + std::to_string(f.fontIndex),
+            EXPECT_EQ(f.faceName.str() + " " + std::to_string(f.size) + (f.bold ? " b" : "") +
+                          (f.italic ? " i" : "") + (f.proportional ? "" : " fixed") + " #" +
+                          std::to_string(f.fontIndex),
                       text)
                 << GetStyleName(style);
         }
@@ -63,18 +64,26 @@ TEST(StyleSet, NamesAndFreshStyleRecord) {
 
 TEST_F(StyleSetFixture, DefaultFontsFollowTheBaseSize) {
     styles.SetDefaultFonts(&set);
-    Check({{kStyleNormal, "Times New Roman 10 #100"}, {kStyleShortLine, "Times New Roman 10 #111"},
-           {kStyleQuoted, "Times New Roman 10 i #113"}, {kStyleTable, "Times New Roman 10 #102"},
-           {kStylePreform, "Courier New 8 fixed #103"}, {kStyleCode, "Courier New 8 fixed #105"},
-           {kStyleHeading, "Arial 10 b #106"}, {kStyleHeading1, "Arial 14 b #161"},
-           {kStyleHeading2, "Arial 12 b i #162"}, {kStyleHeading3, "Arial 12 b #163"},
-           {kStyleHeading6, "Arial 10 b i #166"}, {kStyleTOC3, "Times New Roman 10 #173"},
+    Check({{kStyleNormal, "Times New Roman 10 #100"},
+           {kStyleShortLine, "Times New Roman 10 #111"},
+           {kStyleQuoted, "Times New Roman 10 i #113"},
+           {kStyleTable, "Times New Roman 10 #102"},
+           {kStylePreform, "Courier New 8 fixed #103"},
+           {kStyleCode, "Courier New 8 fixed #105"},
+           {kStyleHeading, "Arial 10 b #106"},
+           {kStyleHeading1, "Arial 14 b #161"},
+           {kStyleHeading2, "Arial 12 b i #162"},
+           {kStyleHeading3, "Arial 12 b #163"},
+           {kStyleHeading6, "Arial 10 b i #166"},
+           {kStyleTOC3, "Times New Roman 10 #173"},
            {kStyleTOC4, "Times New Roman 9 #174"}});
 
     set.SetInt(Pol::BaseFontSize, 6);
     styles.SetDefaultFonts(&set);
-    Check({{kStyleNormal, "Times New Roman 6 #100"}, {kStyleDiagram, "Courier New 6 fixed #104"},
-           {kStyleCode, "Courier New 6 fixed #105"}, {kStyleHeading1, "Arial 10 b #161"}});
+    Check({{kStyleNormal, "Times New Roman 6 #100"},
+           {kStyleDiagram, "Courier New 6 fixed #104"},
+           {kStyleCode, "Courier New 6 fixed #105"},
+           {kStyleHeading1, "Arial 10 b #161"}});
 }
 
 TEST_F(StyleSetFixture, SetFontPoliciesReplaceTheFallbacks) {
@@ -84,9 +93,12 @@ TEST_F(StyleSetFixture, SetFontPoliciesReplaceTheFallbacks) {
     set.SetText(Pol::HeadingFont, "Tahoma, Italic, 16");
     set.SetText(Pol::ContentsFont, "Arial, Regular, 13");
     styles.SetDefaultFonts(&set);
-    Check({{kStyleHanging, "Garamond 11 #114"}, {kStyleTable, "Verdana 9 b #102"},
-           {kStyleCode, "Lucida Console 7 fixed #105"}, {kStyleHeading1, "Tahoma 20 b i #161"},
-           {kStyleHeading5, "Tahoma 16 i #165"}, {kStyleTOC2, "Arial 13 #172"},
+    Check({{kStyleHanging, "Garamond 11 #114"},
+           {kStyleTable, "Verdana 9 b #102"},
+           {kStyleCode, "Lucida Console 7 fixed #105"},
+           {kStyleHeading1, "Tahoma 20 b i #161"},
+           {kStyleHeading5, "Tahoma 16 i #165"},
+           {kStyleTOC2, "Arial 13 #172"},
            {kStyleTOC4, "Arial 10 #174"}});  // TOC4-6 follow the Normal size
 
     // Unset policies do not count; a "Default font" set to "(none)" keeps the usual face.
@@ -120,9 +132,9 @@ TEST_F(StyleSetFixture, StylesFileDefinesFontsAndReplacesStyles) {
     EXPECT_EQ(styles.FindFont(TextString("Hidden")), nullptr);
     // The replaced style keeps its font-table index; the unreadable one is untouched.
     Check({{kStyleHeading2, "Georgia 13 b i #162"}, {kStyleCode, "Courier New 8 fixed #105"}});
-    EXPECT_EQ(messages, (std::vector<std::string>{
-                            "ERROR: Unknown Style \"Heading9\"",
-                            "WARNING: \"Courier New, Heavy, 9\" is not a valid font specification"}));
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"ERROR: Unknown Style \"Heading9\"",
+                                        "WARNING: \"Courier New, Heavy, 9\" is not a valid font specification"}));
 
     // Once read, the file is not read again, even under another name.
     WriteFile("other.sty", "define font: Late, Arial\n");

@@ -93,7 +93,7 @@ TEST_F(TextLineAcceptanceTest, CharsetCounters) {
         {"caf\xC3\xA9 na\xC3\xAFve", &CharsetStatistics::utf8TwoByte, 2},
         {"\xE2\x82\xAC\xE2\x82\xAC", &CharsetStatistics::utf8ThreeByte, 2},
         {"ab\xE2\x82", &CharsetStatistics::utf8ThreeByte, 0},  // third byte beyond the text
-        {"\xC3\xA9\x41", &CharsetStatistics::cjkPairs, 0},     // A9 41 lies inside UTF-8
+        {"\xC3\xA9\x41", &CharsetStatistics::cjkPairs, 0},  // A9 41 lies inside UTF-8
         {"\xB0\xA1\xB0\xA1", &CharsetStatistics::doubleBytePairs, 2},
         {"\x82\x82\x82", &CharsetStatistics::shiftJisLeadPairs, 1},
         {"\xCD\xCD\xCD \xB3 ", &CharsetStatistics::boxDrawingPairs, 4},
@@ -130,9 +130,9 @@ TEST(TextLineReadingTest, ExpandTabs) {
     } cases[] = {
         {"a\tb", 8, false, "a       b"},
         {"ab\tc\td", 4, false, "ab  c   d"},
-        {"\xC3\xA9\tx", 4, false, "\xC3\xA9  x"},              // 8-bit text: a byte a position
-        {"\xC3\xA9\tx", 4, true, "\xC3\xA9   x"},              // UTF-8: a character a position
-        {"\xE6\x9D\xB1\tx", 4, true, "\xE6\x9D\xB1  x"},      // a wide character takes two
+        {"\xC3\xA9\tx", 4, false, "\xC3\xA9  x"},  // 8-bit text: a byte a position
+        {"\xC3\xA9\tx", 4, true, "\xC3\xA9   x"},  // UTF-8: a character a position
+        {"\xE6\x9D\xB1\tx", 4, true, "\xE6\x9D\xB1  x"},  // a wide character takes two
         {"no tabs", 4, true, "no tabs"},
     };
     for (const auto& c : cases) {

@@ -29,9 +29,7 @@ protected:
         set.SetContext(&context);
         context.trackers.codeLocation = 1;
     }
-    void TearDown() override {
-        ResetHeldBackRemainder();
-    }
+    void TearDown() override { ResetHeldBackRemainder(); }
     std::string Write(const std::string& bytes) {
         const std::string name = dir + "/in" + std::to_string(files++) + ".txt";
         std::ofstream(name, std::ios::binary) << bytes;
@@ -64,20 +62,35 @@ TEST_F(ReaderTest, DeliversLinesInOrder) {
         Setup setup;
         Lines expected;
     } cases[] = {
-        {"form feed split", "\fChapter 2\n\f\n\fA\fB\nA\fB\n", nullptr, {"\f", " Chapter 2", "\f", "\f", " A B", "A\fB"}},
-        {"skip file lines only", "1\n2\n3\n4\n5\n",
-         [](FC&, WrappedTextFile& r) { r.linesToSkip = 3; r.AppendPending("P1"); r.AppendPending("P2"); },
+        {"form feed split",
+         "\fChapter 2\n\f\n\fA\fB\nA\fB\n",
+         nullptr,
+         {"\f", " Chapter 2", "\f", "\f", " A B", "A\fB"}},
+        {"skip file lines only",
+         "1\n2\n3\n4\n5\n",
+         [](FC&, WrappedTextFile& r) {
+             r.linesToSkip = 3;
+             r.AppendPending("P1");
+             r.AppendPending("P2");
+         },
          {"P1", "P2", "4", "5"}},
-        {"END_PRE once", "a\nb\n", [](FC& s, WrappedTextFile&) { s.SetInt(Pol::PreserveFileStructureWithPre, 1); },
+        {"END_PRE once",
+         "a\nb\n",
+         [](FC& s, WrappedTextFile&) { s.SetInt(Pol::PreserveFileStructureWithPre, 1); },
          {"a", "b", "$_$_END_PRE"}},
-        {"END_PRE with own prefix", "a\n",
+        {"END_PRE with own prefix",
+         "a\n",
          [](FC& s, WrappedTextFile&) {
              s.SetInt(Pol::PreserveFileStructureWithPre, 1);
              s.SetText(Pol::DirectiveDelimiter, "##");
          },
          {"a", "##END_PRE"}},
-        {"double spaced", "a\n\nb\n\n\nc\n",
-         [](FC& s, WrappedTextFile& r) { s.SetInt(Pol::InputDoubleSpaced, 1); r.AppendPending(""); },
+        {"double spaced",
+         "a\n\nb\n\n\nc\n",
+         [](FC& s, WrappedTextFile& r) {
+             s.SetInt(Pol::InputDoubleSpaced, 1);
+             r.AppendPending("");
+         },
          {"a", "b", "", "c"}},
         {"tabs expanded", "a\tb\n", nullptr, {"a       b"}},
         {"tabs kept under rule set 1", "a\tb\n", [](FC& s, WrappedTextFile&) { s.ruleSetCode = 1; }, {"a\tb"}},
@@ -139,7 +152,8 @@ TEST_F(ReaderTest, LastSoftBrokenLineIsNotLost) {
 }
 
 TEST_F(ReaderTest, TextsOfAReadLine) {
-    ASSERT_EQ(set.GetTextCommands().Add(&set, "Text command: replace_text phrase \"colour\" by_string \"color\""), 1);
+    ASSERT_EQ(set.GetTextCommands().Add(&set, "Text command: replace_text phrase \"colour\" by_string \"color\""),
+              1);
     const struct {
         int format, inHTML, userTable;
         const char* input;

@@ -60,7 +60,7 @@ TEST(CharsetTest, DosCharactersAndLineDrawingCount) {
         {"\x81\xC4\xC4", 0, 0, "\xFC\xC4\xC4", 1},
         {"\x81\xC4\xC4", 1, 0, "\xFC--", 1},
         {"\xDA\xC4\xBF", 1, 0, "+-+", 1},
-        {"\xC9\xCD\xCD\xBB", 1, 0, "+==+", 2},         // double strokes continue into 0xCD
+        {"\xC9\xCD\xCD\xBB", 1, 0, "+==+", 2},  // double strokes continue into 0xCD
         {"\xC9\xC4\xDA\xCD", 0, 0, "\xC9\xC4\xDA\xCD", 0},
         {"\xB3\xC4\xD9\xC4\xBA\xCD", 1, 1, "|-+-|=", 0},  // open right-hand side
         {"\xA9\xB0\xB2\xDB\xE1\xF0\xF2\xF5\xF7\xFB\xFE\xFF", 0, 1, "????????????", 0},
@@ -82,8 +82,7 @@ TEST(CharsetTest, DosCharactersAndLineDrawingCount) {
 TEST(CharsetTest, DosBytesThatKeepTheirCharacterMatchCodePages) {
     std::vector<int> bytes = Range(0x80, 0x97, {0xA8, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF, 0xF1, 0xF6, 0xF8, 0xFD});
     bytes = Range(0x99, 0x9D, Range(0x9F, 0xA6, bytes));
-    ExpectSameAsIconv("CP437", "WINDOWS-1252", bytes,
-                      [](TextString& t) { t.ConvertDOSCharacters(0, 0, nullptr); });
+    ExpectSameAsIconv("CP437", "WINDOWS-1252", bytes, [](TextString& t) { t.ConvertDOSCharacters(0, 0, nullptr); });
 }
 
 TEST(CharsetTest, MacAndSmartPunctuation) {
@@ -99,18 +98,24 @@ TEST(CharsetTest, MacAndSmartPunctuation) {
         ExpectConversions([](TextString& t) { t.ConvertMacCharacters(); },
                           {{before + "\x92" + "b", before + "'b"}, {before + "\x96", before + "-"}});
     }
-    ExpectConversions([](TextString& t) { t.ConvertSmartPunctuation(); },
-                      {{"\x93" "a\x94\x97", "\"a\"--"},
-                       {"\x91q\x92\x95\x96\xA0", "`q'-- "},
-                       {"\x97\x97" "b", "----b"},
-                       {"\xE9\x85", "\xE9\x85"}});
+    ExpectConversions([](TextString& t) { t.ConvertSmartPunctuation(); }, {{"\x93"
+                                                                            "a\x94\x97",
+                                                                            "\"a\"--"},
+                                                                           {"\x91q\x92\x95\x96\xA0", "`q'-- "},
+                                                                           {"\x97\x97"
+                                                                            "b",
+                                                                            "----b"},
+                                                                           {"\xE9\x85", "\xE9\x85"}});
 }
 
 TEST(CharsetTest, Koi8r) {
     ExpectConversions([](TextString& t) { t.ConvertKOI8RToWindows1251(); },
                       {{"\xC1\xE1\x8B", "\xE0\xC0?"},
                        {"\x80\xA0\x81\xA1\x82\x8A\xA2\xA4\xB2\xB4\xBE", "-=||+++++++"},
-                       {"\x95\x9D\x9F\x90\x94\x96\x99\x9B" "abc", "\x9E" "2/?????abc"}});
+                       {"\x95\x9D\x9F\x90\x94\x96\x99\x9B"
+                        "abc",
+                        "\x9E"
+                        "2/?????abc"}});
     ExpectSameAsIconv("KOI8-R", "WINDOWS-1251", Range(0xC0, 0xFF, {0xA3, 0xB3, 0x9A, 0x9C, 0x9E, 0xBF}),
                       [](TextString& t) { t.ConvertKOI8RToWindows1251(); });
 }
@@ -120,7 +125,7 @@ TEST(CharsetTest, UrlEscapesNeedTwoHexDigitsOfAPrintableValue) {
                       {{"a%20b", "a b"},
                        {"a%0Ab", "a%0Ab"},  // control values stay encoded
                        {"%2f%2F%E9", "//\xE9"},
-                       {"%2541", "%41"},    // a decoded byte is not decoded again
+                       {"%2541", "%41"},  // a decoded byte is not decoded again
                        {"%%41", "%A"},
                        {"%-1x%+41% 41%4g", "%-1x%+41% 41%4g"},  // no signs, blanks or other letters
                        {"abc%4", "abc%4"}});
@@ -136,8 +141,8 @@ TEST(CharsetTest, TerminalEscapes) {
     } cases[] = {
         {"\x1B(0lqqk\x1B(B", 0, "+--+", 0, 1, ""},
         {"lq\x1B(0jklmnopqrstuvwxyzQ", 0, "lq++++n-----++++|yzQ", 1, 1, ""},
-        {"qk", 1, "-+", 1, 0, ""},                     // the state carries from line to line
-        {"q\x1B[10;20 Gq", 1, "-q", 0, 1, ""},         // cursor positioning ends line drawing
+        {"qk", 1, "-+", 1, 0, ""},  // the state carries from line to line
+        {"q\x1B[10;20 Gq", 1, "-q", 0, 1, ""},  // cursor positioning ends line drawing
         {"a\x1B[1mb", 0, "ab", 0, 1, "Unknown Escape sequence : ESC [1m"},
         {"\x1B[1mx\x1B[0;32my", 0, "xy", 0, 1, "Unknown Escape sequence : ESC [0;32m"},
         {"\x1B[10;20H!", 0, "!", 0, 1, "Unknown Escape sequence : ESC [10;20H"},
@@ -181,11 +186,17 @@ TEST(CharsetTest, Utf16ToUtf8) {
         {S("A\0B\0", 4), 0, "AB", true},
         {"\x20\xAC", 1, "\xE2\x82\xAC", false},
         {"\xFF\x07", 0, "\xDF\xBF", false},
-        {S("A\0B", 3), 0, "A", true},            // a trailing odd byte is dropped
-        {S("A\0\0\0B\0", 6), 0, "A", true},      // a unit 0 ends the text
+        {S("A\0B", 3), 0, "A", true},  // a trailing odd byte is dropped
+        {S("A\0\0\0B\0", 6), 0, "A", true},  // a unit 0 ends the text
         {S("\x3D\xD8\x00\xDE", 4), 0, "\xF0\x9F\x98\x80", false},  // a pair is one character
         {S("\xDB\xFF\xDF\xFF", 4), 1, "\xF4\x8F\xBF\xBF", false},
-        {S("\x3D\xD8" "A\0", 4), 0, "\xEF\xBF\xBD" "A", false},    // lone halves
+        {S("\x3D\xD8"
+           "A\0",
+           4),
+         0,
+         "\xEF\xBF\xBD"
+         "A",
+         false},  // lone halves
         {S("\x00\xDE\x3D\xD8", 4), 0, "\xEF\xBF\xBD\xEF\xBF\xBD", false},
     };
     for (const Utf16Case& c : cases) {

@@ -69,12 +69,14 @@ TEST(FontSpec, SetFaceNameLooksUpWidthFactor) {
         const char* face;
         double expected;  // starting from Courier New's 1.45
     };
+    // clang-format off
     const Case cases[] = {
         {"Arial", 1.1},           {"ARIAL NARROW", 0.85},  {"Comic Sans MS", 1.2},
         {"corida new", 0.7},      {"Wingdings", 2.0},      {"ms serif", 0.95},
         {"Times New Roman", 1.0}, {"Arial Unicode", 1.45}, {"arial ", 1.45},
         {"", 1.45},               {"Courier", 1.45},
     };
+    // clang-format on
     for (const Case& c : cases) {
         FontSpec font;
         font.SetFaceName("Courier New");
@@ -95,11 +97,13 @@ TEST(FontSpec, SetColourStoresBlackAsEmpty) {
         const char* given;
         const char* stored;
     };
+    // clang-format off
     const Case cases[] = {
         {"black", ""},         {"BLACK", ""},         {"#000000", ""},
         {"000000", ""},        {"#000001", "#000001"}, {"Blacks", "Blacks"},
         {"navy", "navy"},      {"", ""},
     };
+    // clang-format on
     for (const Case& c : cases) {
         FontSpec font;
         font.SetColour("stale");
@@ -155,8 +159,7 @@ TEST(FontSpec, CompareFillsNineFlagsInOrder) {
     }
     // Null flag pointers are skipped.
     int italicEqual = -1;
-    base.Compare(same, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                 &italicEqual);
+    base.Compare(same, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &italicEqual);
     EXPECT_EQ(italicEqual, 1);
 }
 
@@ -170,6 +173,7 @@ TEST(FontMetrics, WidthRows) {
         int code;
         std::array<int, 4> widths;
     };
+    // clang-format off
     const Case cases[] = {
         {' ', {250, 250, 250, 250}}, {'A', {722, 722, 611, 667}}, {'M', {889, 944, 833, 889}},
         {225, {889, 1000, 889, 944}}, {10, {70, 70, 70, 70}},      {13, {70, 70, 70, 70}},
@@ -177,6 +181,7 @@ TEST(FontMetrics, WidthRows) {
         {127, {0, 0, 0, 0}},          {128, {0, 0, 0, 0}},         {160, {0, 0, 0, 0}},
         {252, {0, 0, 0, 0}},          {255, {0, 0, 0, 0}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         for (int style = 0; style < 4; ++style) {
             EXPECT_EQ(m.GetCharWidth(static_cast<char>(c.code), style), c.widths[style])
@@ -214,11 +219,13 @@ TEST(FontMetrics, KerningPairs) {
         char second;
         int adjustment;
     };
+    // clang-format off
     const Case cases[] = {
         {' ', 'A', -55}, {'A', 'T', -111}, {'A', 'V', -135}, {'F', ',', -80}, {'L', 'T', -92},
         {'\xaa', 'A', -80}, {'f', '\xf5', -50},  // quotedblleft-A, f-dotlessi
         {'V', 'A', -135}, {'A', 'A', 0}, {'T', 'A', -93}, {'Z', 'Z', 0}, {'\xff', '\xff', 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(m.GetKerning(c.first, c.second), c.adjustment)
             << static_cast<int>(static_cast<unsigned char>(c.first)) << "-"
@@ -239,8 +246,7 @@ TEST(FontMetrics, AddKerningPairKeepsKeyOrderNewestFirst) {
         keys.push_back(pair.key);
         adjustments.push_back(pair.adjustment);
     }
-    EXPECT_EQ(keys, (std::vector<int>{'a' * 256 + 'b', 'b' * 256 + 'a', 'b' * 256 + 'a',
-                                      0xe1 * 256 + 'a'}));
+    EXPECT_EQ(keys, (std::vector<int>{'a' * 256 + 'b', 'b' * 256 + 'a', 'b' * 256 + 'a', 0xe1 * 256 + 'a'}));
     EXPECT_EQ(adjustments, (std::vector<int>{3, 4, 1, 2}));
     EXPECT_EQ(m.GetKerning('\xe1', 'a'), 2);
     EXPECT_EQ(m.GetKerning('a', 'b'), 3);
@@ -278,12 +284,13 @@ TEST(TextMeasures, SumCharWidths) {
         {"\x80\xff", 0, 0, 0, 0, 1, 2 * 56},
         {"\xe1", 0, 0, 0, 0, 0, 889},
         {"\xe1", 0, 1, 0, 0, 0, 1000},
-        {"\xaa" "A", 0, 0, 0, 0, 1, 444 + 722 - 80},
+        {"\xaa"
+         "A",
+         0, 0, 0, 0, 1, 444 + 722 - 80},
         {"\r\n", 0, 0, 0, 0, 0, 140},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(SumCharWidths(c.text, c.fixedPitch, c.bold, c.italic, c.skipEntities, c.kerning),
-                  c.expected)
+        EXPECT_EQ(SumCharWidths(c.text, c.fixedPitch, c.bold, c.italic, c.skipEntities, c.kerning), c.expected)
             << "case " << (&c - cases);
     }
     EXPECT_EQ(SumCharWidths(nullptr, 0, 0, 0, 1, 1), 0);
@@ -320,8 +327,7 @@ TEST(TextMeasures, EstimateTextWidth) {
     TextString text("M");
     EXPECT_EQ(EstimateTextWidth(text, 10, 10, 0, 0, 0, 0), 194);
     EXPECT_EQ(EstimatePlainTextWidth(TextString("AV"), 10, 0), 261);
-    EXPECT_EQ(EstimatePlainTextWidth(TextString("&amp;"), 10, 0),
-              EstimateTextWidth("&amp;", 10, 0, 0, 0, 0, 0));
+    EXPECT_EQ(EstimatePlainTextWidth(TextString("&amp;"), 10, 0), EstimateTextWidth("&amp;", 10, 0, 0, 0, 0, 0));
 
     EXPECT_EQ(EstimateTextWidthPoints("M", 10, 0, 0, 0, 0, 0), 177 / 20 + 1);
     EXPECT_EQ(EstimateTextWidthPoints(text, 10, 10, 0, 0, 0, 0), 194 / 20 + 1);

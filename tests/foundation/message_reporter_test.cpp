@@ -80,10 +80,10 @@ TEST_F(MessageReporterTest, ClassFilters) {
         int filter;  // the one filter on: 0 URL, 1 INFO, 2 WARNING, 3 PROGRAM ERROR, 4 TAG ERROR
         bool dropped;
     } cases[] = {
-        {"WARNING: x", 2, true},  {"Line 12 - warning: x", 2, true}, {"xx Warning:", 2, true},
-        {"WARNING x", 2, false},  {"WARNING: x", 1, false},          {"see url: here", 0, true},
-        {"INFO: done", 1, true},  {"PROGRAM ERROR: x", 3, true},     {"ERROR: plain", 3, false},
-        {"TAG ERROR: x", 4, true}, {"TAG ERROR: x", 3, false},       {"", 2, false},
+        {"WARNING: x", 2, true},   {"Line 12 - warning: x", 2, true}, {"xx Warning:", 2, true},
+        {"WARNING x", 2, false},   {"WARNING: x", 1, false},          {"see url: here", 0, true},
+        {"INFO: done", 1, true},   {"PROGRAM ERROR: x", 3, true},     {"ERROR: plain", 3, false},
+        {"TAG ERROR: x", 4, true}, {"TAG ERROR: x", 3, false},        {"", 2, false},
     };
     for (const auto& c : cases) {
         MessageReporter reporter;

@@ -36,9 +36,20 @@ TEST(PatternRules, ValidatePattern) {
         const char* pattern;
         int expected;
     } cases[] = {
-        {nullptr, -1},  {"", -1},        {"abc*", 5},          {"%x", 2},         {"a|x", 3},
-        {"a?", 3},      {"***", 4},      {"ab|", 4},           {"**", 0},         {"<P>?W<EM>", 0},
-        {"|n*W</EM>", 0}, {"|||*|?|%|n|t", 0}, {"%1%a%A%Z%S%W%(%)%.%*", 0}, {"?W", 0},
+        {nullptr, -1},
+        {"", -1},
+        {"abc*", 5},
+        {"%x", 2},
+        {"a|x", 3},
+        {"a?", 3},
+        {"***", 4},
+        {"ab|", 4},
+        {"**", 0},
+        {"<P>?W<EM>", 0},
+        {"|n*W</EM>", 0},
+        {"|||*|?|%|n|t", 0},
+        {"%1%a%A%Z%S%W%(%)%.%*", 0},
+        {"?W", 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ValidatePattern(c.pattern), c.expected) << (c.pattern ? c.pattern : "(null)");
@@ -131,7 +142,8 @@ TEST(PatternRules, CharBufferEditsAgreeWithString) {
         expected.replace(static_cast<size_t>(position), static_cast<size_t>(count), piece);
         ASSERT_EQ(buffer.Length(), static_cast<int>(expected.size()));
         const int probe = next(static_cast<int>(expected.size()) + 1);
-        ASSERT_EQ(buffer.At(probe), probe < static_cast<int>(expected.size()) ? expected[static_cast<size_t>(probe)] : '\0');
+        ASSERT_EQ(buffer.At(probe),
+                  probe < static_cast<int>(expected.size()) ? expected[static_cast<size_t>(probe)] : '\0');
         TextString range;
         const int span = std::min(10, static_cast<int>(expected.size()) - probe);
         ASSERT_TRUE(buffer.CopyRange(probe, span, &range));
@@ -287,7 +299,8 @@ int UnwrapFont(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* work
 }
 
 // Upper-cases the name of a tag; leaves "<br>" alone.
-int UpperTag(PatternList* list, PatternRule*, PatternMatch* match, CharBuffer* working, int* position, void* userData) {
+int UpperTag(PatternList* list, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
+             void* userData) {
     auto* calls = static_cast<int*>(userData);
     ++*calls;
     TextString tag;
@@ -508,7 +521,8 @@ TEST(PatternRules, PatternLiteralsAndLongPrefixes) {
     // A leading run of literals longer than one machine word.
     const std::string word(70, 'a');
     const std::string text = "x" + std::string(75, 'a') + "y";
-    EXPECT_EQ(RunListRule(kRuleReplace, (word + "y").c_str(), "!", 0, text.c_str()), "x" + std::string(5, 'a') + "!");
+    EXPECT_EQ(RunListRule(kRuleReplace, (word + "y").c_str(), "!", 0, text.c_str()),
+              "x" + std::string(5, 'a') + "!");
 }
 
 // While every rule waits for the first character of a match, a scan passes
@@ -527,11 +541,13 @@ TEST(PatternRules, PassingOverTextAgreesWithReadingEveryCharacter) {
         const char* input;
     };
     const Case cases[] = {
-        {"replace at the start, middle and end", {{kRuleReplace, "<P>?W<EM>", "<P><EM>", 1}},
+        {"replace at the start, middle and end",
+         {{kRuleReplace, "<P>?W<EM>", "<P><EM>", 1}},
          "<P> <EM>a b c <P>\t<EM> d <P>  <EM>"},
         {"letters in any case", {{kRuleReplace, "font", "F", 0}, {kRuleDelete, "x%1", "", 1}}, "aFoNt b x1 FONTx2"},
         {"a class opens the run", {{kRuleReplace, "%1%1-", "#", 1}}, "ab12-c 3-45-"},
-        {"inserted text", {{kRuleInsertBefore, "<B>", "[", 1}, {kRuleInsertAfter, "</B>", "]", 1}},
+        {"inserted text",
+         {{kRuleInsertBefore, "<B>", "[", 1}, {kRuleInsertAfter, "</B>", "]", 1}},
          "x<B>y</B>z<B></B>"},
         {"runs that restart", {{kRuleReplace, "aab", "!", 1}, {kRuleReplace, "ab*Wc", "?", 1}}, "aaab ab  c aabc"},
         {"newlines", {{kRuleReplace, "|n*W|n", "\n", 1}}, "a\n \n\nb\n\t\nc\n"},

@@ -85,7 +85,7 @@ TEST_F(TextFileTest, LineEnds) {
         {"one\r\ntwo\r\n", {"one", "two"}},
         {"one\rtwo\r", {"one", "two"}},
         {"a\rb\n\r\n", {"a", "b", ""}},
-        {"a\r\r\nb", {"a", "b"}},             // CRs before an LF belong to its line end
+        {"a\r\r\nb", {"a", "b"}},  // CRs before an LF belong to its line end
         {"a\r\r\r\nb\r\rc", {"a", "b", "", "c"}},
         {"\r\r", {"", ""}},
         {"\n", {""}},
@@ -125,7 +125,8 @@ TEST_F(TextFileTest, LongLinesAreReadWhole) {
 
 TEST_F(TextFileTest, SixteenBitLines) {
     TextFile file;
-    ASSERT_TRUE(file.OpenForRead(Write("le.txt", std::string("\xFF\xFE\x48\x00\x69\x00\x0D\x00\x0A\x00", 10)).c_str()));
+    ASSERT_TRUE(
+        file.OpenForRead(Write("le.txt", std::string("\xFF\xFE\x48\x00\x69\x00\x0D\x00\x0A\x00", 10)).c_str()));
     // The line end is removed as from an 8-bit line; the mark is no text.
     EXPECT_EQ(ReadLines(file), (Lines{"Hi"}));
     EXPECT_EQ(file.pureAscii, 0);
@@ -137,7 +138,10 @@ TEST_F(TextFileTest, SixteenBitLines) {
     // Line ends count on unit boundaries only: 0A 00 inside U+0A41 U+0100 is none.
     EXPECT_EQ(ReadFile(kLeMark + Utf16le(u"\u0a41\u0100\nx")), (Lines{"\xE0\xA9\x81\xC4\x80", "x"}));
     // A surrogate without its partner is U+FFFD.
-    EXPECT_EQ(ReadFile(kLeMark + Utf16le(u"a\xD800" u"b")), (Lines{"a\xEF\xBF\xBD" "b"}));
+    EXPECT_EQ(ReadFile(kLeMark + Utf16le(u"a\xD800"
+                                         u"b")),
+              (Lines{"a\xEF\xBF\xBD"
+                     "b"}));
 }
 
 // The encoding of a file is decided before its first line is read.
@@ -156,16 +160,18 @@ TEST_F(TextFileTest, EncodingOfEachFile) {
         Lines lines;
     } cases[] = {
         {"plain\n", 0, 0, {"plain"}},
-        {"Z\xFCrich\n", 0, 0, {"Z\xFCrich"}},                        // Latin-1 stays 8-bit
-        {"Z\xFCrich\n", 1, 1, {"Z\xC3\xBCrich"}},                     // declared UTF-8: invalid byte as Windows-1252
+        {"Z\xFCrich\n", 0, 0, {"Z\xFCrich"}},  // Latin-1 stays 8-bit
+        {"Z\xFCrich\n", 1, 1, {"Z\xC3\xBCrich"}},  // declared UTF-8: invalid byte as Windows-1252
         {zurich8 + "\r\nx\n", 0, 1, {zurich8, "x"}},
         {"\xEF\xBB\xBF" + zurich8 + "\r\nx\n", 0, 1, {zurich8, "x"}},  // the mark is dropped
         {kLeMark + Utf16le(zurich), 0, 1, {zurich8, "x"}},
-        {Utf16le(zurich), 0, 1, {zurich8, "x"}},                      // no mark: by its zero bytes
+        {Utf16le(zurich), 0, 1, {zurich8, "x"}},  // no mark: by its zero bytes
         {kBeMark + bigEndian, 0, 1, {zurich8, "x"}},
         {bigEndian, 0, 1, {zurich8, "x"}},
         // Box drawing becomes the ASCII it draws.
-        {"\xE2\x94\x8C\xE2\x94\x80\xE2\x94\xAC\xE2\x95\x90\xE2\x94\x90\n\xE2\x94\x82 a \xE2\x95\x91\n", 0, 1,
+        {"\xE2\x94\x8C\xE2\x94\x80\xE2\x94\xAC\xE2\x95\x90\xE2\x94\x90\n\xE2\x94\x82 a \xE2\x95\x91\n",
+         0,
+         1,
          {"+-+=+", "| a |"}},
     };
     for (const auto& c : cases) {
@@ -181,7 +187,8 @@ TEST_F(TextFileTest, StrayWindowsBytesInUtf8TextGiveOneWarning) {
     // Two lines of UTF-8, then Windows-1252 bytes: a euro sign, a quote and
     // a byte the code page leaves undefined.
     TextFile file;
-    ASSERT_TRUE(file.OpenForRead(Write("stray.txt", "caf\xC3\xA9\n\xC3\xBC\xC3\xB6 \xC3\xA0\n\x80 \x93x\x81\n").c_str()));
+    ASSERT_TRUE(
+        file.OpenForRead(Write("stray.txt", "caf\xC3\xA9\n\xC3\xBC\xC3\xB6 \xC3\xA0\n\x80 \x93x\x81\n").c_str()));
     EXPECT_EQ(file.utf8Text, 1);
     EXPECT_EQ(ReadLines(file),
               (Lines{"caf\xC3\xA9", "\xC3\xBC\xC3\xB6 \xC3\xA0", "\xE2\x82\xAC \xE2\x80\x9Cx\xEF\xBF\xBD"}));
@@ -196,7 +203,8 @@ TEST_F(TextFileTest, IncludedFilesAreConvertedToTheEncodingOfTheText) {
     ASSERT_TRUE(file.OpenForRead(Write("main.txt", "one\r\ntwo\nthree\n").c_str()));
     TextString line;
     ASSERT_TRUE(file.ReadLine(line));
-    ASSERT_TRUE(file.OpenForRead(Write("inner.txt", kLeMark + Utf16le(u"\u00e9\u20ac\r\n\u0425x\r\n\u4e2d\n")).c_str()));
+    ASSERT_TRUE(
+        file.OpenForRead(Write("inner.txt", kLeMark + Utf16le(u"\u00e9\u20ac\r\n\u0425x\r\n\u4e2d\n")).c_str()));
     EXPECT_EQ(ReadLines(file), (Lines{"\xE9\x80", "?x", "?", "two", "three"}));
     EXPECT_EQ(file.maxDepth, 2);
     EXPECT_EQ(file.littleEndian16, 0);
@@ -386,7 +394,8 @@ TEST_F(TextFileTest, LinesHandedOnLeaveTheHistoryWhole) {
     for (int i = 0; i < 40; ++i) {
         const size_t length = i % 4 == 1 ? 200000 + static_cast<size_t>(i) : static_cast<size_t>(i % 7);
         std::string line;
-        for (size_t k = 0; k < length; ++k) line.push_back(static_cast<char>('a' + (k + static_cast<size_t>(i)) % 26));
+        for (size_t k = 0; k < length; ++k)
+            line.push_back(static_cast<char>('a' + (k + static_cast<size_t>(i)) % 26));
         expected.push_back(line);
         bytes += line + "\n";
     }

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -50,13 +49,13 @@ TEST(TextLineWrapTest, CutWrappedPieceCases) {
         const char* piece;
         int nextStart;
     } cases[] = {
-        {"aaaa bbbbbbbbbbbb", 0, 10, true, "aaaa", 5},           // at the blank
+        {"aaaa bbbbbbbbbbbb", 0, 10, true, "aaaa", 5},  // at the blank
         {"aaaaaaaaaaaaaaaaaaaa", 0, 10, true, "aaaaaaaaaa", 10},  // hard break
-        {"ab(cdefghijklmn", 0, 10, true, "ab", 2},               // before '('
-        {"12,345,678,901", 0, 5, true, "12,34", 5},              // digit commas are no break
-        {"abc", 0, 10, true, "abc", 4},                          // the text ends in the window
+        {"ab(cdefghijklmn", 0, 10, true, "ab", 2},  // before '('
+        {"12,345,678,901", 0, 5, true, "12,34", 5},  // digit commas are no break
+        {"abc", 0, 10, true, "abc", 4},  // the text ends in the window
         {"abc", 4, 10, false, "", -1},
-        {"abcdefghi)jklmnopq", 0, 12, true, "abcdefghi)", 10},   // after ')'
+        {"abcdefghi)jklmnopq", 0, 12, true, "abcdefghi)", 10},  // after ')'
         {"abcdefghi).klmnopq", 0, 12, true, "abcdefghi).k", 12},  // not before '.'
         {"ab cdefghijklmnopqrstu(vwxyz", 0, 25, true, "ab cdefghijklmnopqrstu", 22},  // blank too far back
         {"aaaa bbbb", 4, 10, true, "bbbb", 10},  // one leading blank dropped
@@ -81,7 +80,9 @@ TEST(TextLineWrapTest, WidthBelowOneStillAdvances) {
 
 TEST(TextLineWrapTest, DoubleByteCharacterStaysWhole) {
     TextLine line;
-    line.Assign("abcd\x82\xA0" "efgh");
+    line.Assign(
+        "abcd\x82\xA0"
+        "efgh");
     int pos = -1, inside = 5;
     EXPECT_EQ(line.FindBreakPoint(0, 5, " ", "", "", &pos, &inside, 1, 0), 'd');
     EXPECT_EQ(pos, 3);

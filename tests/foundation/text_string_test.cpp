@@ -44,7 +44,7 @@ TEST(TextStringAppend, PiecesOfItselfWithAndWithoutRoom) {
         s.Reserve(s.length + room);
         const char* before = s.buffer;
         s.AppendBytes(s.buffer + 2, 3);  // "cde"
-        s.Append(s.buffer + 7);          // "de"
+        s.Append(s.buffer + 7);  // "de"
         EXPECT_EQ(s.str(), "abcdefcdede") << room;
         EXPECT_EQ(s.buffer[s.length], '\0');
         if (room > 0) {
@@ -54,7 +54,13 @@ TEST(TextStringAppend, PiecesOfItselfWithAndWithoutRoom) {
 }
 
 TEST(TextStringAppend, Numbers) {
-    struct Case { char style; int value; int blank; const char* expected; };
+    struct Case {
+        char style;
+        int value;
+        int blank;
+        const char* expected;
+    };
+    // clang-format off
     const Case cases[] = {
         {'A', 703, 0, "AAA"}, {'A', 703, 1, "AAA "}, {'a', 676, 0, "yz"},  {'a', 1, 0, "a"},
         {'a', 26, 0, "z"},    {'a', 27, 0, "aa"},    {'a', 52, 0, "az"},   {'a', 702, 0, "zz"},
@@ -62,6 +68,7 @@ TEST(TextStringAppend, Numbers) {
         {'i', 1994, 0, "mcmxciv"}, {'I', 14, 0, "XIV"}, {'i', 4000, 0, ""}, {'i', 0, 0, ""},
         {'i', -3, 0, ""},     {'1', -42, 0, "-42"},  {'1', 0, 0, "0"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         TextString s;
         s.AppendNumber(c.style, c.value, c.blank);
@@ -152,7 +159,10 @@ TEST(TextStringFields, BlankCommaAndSpecialDelimiters) {
     EXPECT_FALSE(words.GetField(4, ' ', &out));
     EXPECT_EQ(out.str(), "");
     // Delimiter 0xBF: fields counted by 0xBF only, cut at a word end.
-    TextString marked("\xBF" "alpha,beta\xBF" "gamma&lt;x");
+    TextString marked(
+        "\xBF"
+        "alpha,beta\xBF"
+        "gamma&lt;x");
     EXPECT_TRUE(marked.GetField(2, '\xBF', &out));
     EXPECT_EQ(out.str(), "alpha");
     EXPECT_TRUE(marked.GetField(3, '\xBF', &out));
@@ -192,7 +202,14 @@ TEST(TextStringEdit, InsertRemoveReplaceChar) {
 }
 
 TEST(TextStringEdit, ReplaceCases) {
-    struct Case { const char* text; const char* find; const char* with; int max; bool ok; const char* expected; };
+    struct Case {
+        const char* text;
+        const char* find;
+        const char* with;
+        int max;
+        bool ok;
+        const char* expected;
+    };
     const Case cases[] = {
         {"abcab", "ab", "x", 0, true, "xcx"},
         {"aaab", "aab", "x", 0, true, "ax"},  // resumes one byte after a failed partial match
@@ -228,9 +245,7 @@ TEST(TextStringEdit, ReplaceCases) {
 // match (within the count) is replaced and passed, otherwise the byte is kept.
 std::string ReplacedByScan(const std::string& text, const std::string& find, const std::string& with, int maxCount,
                            bool caseSensitive, int start, int& replaced) {
-    auto same = [&](char a, char b) {
-        return caseSensitive ? a == b : ToUpperAscii(a) == ToUpperAscii(b);
-    };
+    auto same = [&](char a, char b) { return caseSensitive ? a == b : ToUpperAscii(a) == ToUpperAscii(b); };
     std::string result = text.substr(0, static_cast<size_t>(start));
     replaced = 0;
     for (size_t i = static_cast<size_t>(start); i < text.size();) {
@@ -248,8 +263,8 @@ std::string ReplacedByScan(const std::string& text, const std::string& find, con
 }
 
 TEST(TextStringEdit, ReplaceFindsWhatAScanFinds) {
-    const char* const texts[] = {"aaaa", "abababa", "xAbAbx ab", "[[TEXT a]] [[text b]] [[TEXT a]]", "", "a",
-                                 "mississippi", "Na\xE9ve NA\xC9VE"};
+    const char* const texts[] = {"aaaa", "abababa", "xAbAbx ab",   "[[TEXT a]] [[text b]] [[TEXT a]]",
+                                 "",     "a",       "mississippi", "Na\xE9ve NA\xC9VE"};
     const char* const finds[] = {"a", "aa", "aba", "ab", "[[TEXT a]]", "ss", "issi", "i", "x", "\xE9v", "NAÉ"};
     for (const char* text : texts)
         for (const char* find : finds)
@@ -263,8 +278,9 @@ TEST(TextStringEdit, ReplaceFindsWhatAScanFinds) {
                         TextString s(text);
                         int count = 0;
                         const bool ok = s.ReplaceFrom(start, find, "<>", maxCount, caseSensitive, nullptr, &count);
-                        const std::string where = std::string(text) + " / " + find + " / " + std::to_string(maxCount) +
-                                                  " / " + std::to_string(caseSensitive) + " / " + std::to_string(start);
+                        const std::string where = std::string(text) + " / " + find + " / " +
+                                                  std::to_string(maxCount) + " / " + std::to_string(caseSensitive) +
+                                                  " / " + std::to_string(start);
                         EXPECT_EQ(s.str(), std::string(text).empty() ? std::string() : expected) << where;
                         EXPECT_EQ(count, expectedCount) << where;
                         if (!std::string(text).empty()) {
@@ -379,11 +395,11 @@ TEST(TextStringAssign, CharsInPlaceFromAnywhere) {
     // not fit get a new buffer.
     const std::string source = "abcdefghijklmnopqrstuvwxyz0123456789";
     const struct {
-        bool self;     // a part of the text itself ("abcdefgh") or of `source`
-        int from, n;   // from -1: a null source
+        bool self;  // a part of the text itself ("abcdefgh") or of `source`
+        int from, n;  // from -1: a null source
         bool sameBuffer;
     } cases[] = {
-        {true, 2, 4, true},   {true, 0, 8, true},   {true, 0, 3, true}, {true, 3, 0, true},
+        {true, 2, 4, true},   {true, 0, 8, true},   {true, 0, 3, true},    {true, 3, 0, true},
         {false, -1, 3, true}, {false, 1, 20, true}, {false, 0, 36, false},
     };
     for (const auto& c : cases) {
@@ -409,18 +425,30 @@ TEST(TextStringAssign, CharsInPlaceFromAnywhere) {
 }
 
 TEST(TextStringNumbers, ToRealAndToInteger) {
-    struct RealCase { const char* text; bool ok; double value; };
+    struct RealCase {
+        const char* text;
+        bool ok;
+        double value;
+    };
+    // clang-format off
     const RealCase reals[] = {
         {" 12.5 %", true, 12.5}, {"$5", true, 5}, {"(5)", true, 5}, {".5", true, 0.5}, {"5.", true, 5},
         {"-3", true, -3},        {"12px", false, -1}, {"1e5", false, -1}, {"1,000", false, -1},
         {"1.2.3", false, -1},    {"3-4", false, -1},  {"", false, -1},    {"%", false, -1},
     };
+    // clang-format on
     for (const RealCase& c : reals) {
         double v = 0;
         EXPECT_EQ(TextString(c.text).ToReal(&v), c.ok) << c.text;
         EXPECT_DOUBLE_EQ(v, c.value) << c.text;
     }
-    struct IntCase { char style; const char* text; bool ok; int value; };
+    struct IntCase {
+        char style;
+        const char* text;
+        bool ok;
+        int value;
+    };
+    // clang-format off
     const IntCase ints[] = {
         {'1', " 42 ", true, 42}, {'1', "42%", true, 42}, {'1', "(7)", true, 7}, {'1', "3.5", false, -1},
         {'1', "a5", false, -1}, {'1', "99999999999", false, -1}, {'1', "-2147483648", true, INT32_MIN},
@@ -428,6 +456,7 @@ TEST(TextStringNumbers, ToRealAndToInteger) {
         {'a', "12", false, -1}, {'i', "XIV", true, 14}, {'i', "lix", true, 59}, {'i', "xix", true, 19},
         {'i', "abc", true, 0},  {'x', "1", false, -1},
     };
+    // clang-format on
     for (const IntCase& c : ints) {
         int v = 0;
         EXPECT_EQ(TextString(c.text).ToInteger(c.style, &v), c.ok) << c.style << c.text;

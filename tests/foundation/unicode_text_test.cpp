@@ -11,16 +11,14 @@ TEST(UnicodeTextTest, DisplayWidths) {
         const char* text;
         int width;
     } cases[] = {
-        {"abc", 3},
-        {"Z\u00fcrich", 6},
-        {"\u041c\u043e\u0441\u043a\u0432\u0430", 6},
-        {"\u6771\u4eac", 4},                 // wide
-        {"\uff21", 2},                       // fullwidth
-        {"e\u0301", 1},                      // combining mark
-        {"a\u200bb", 2},                     // format character
-        {"\u20dd", 0},                       // enclosing mark
-        {"\u2500\u00b1", 2},                 // ambiguous width counts one
-        {"\U0001F600", 2},                   // beyond the basic plane
+        {"abc", 3},          {"Z\u00fcrich", 6}, {"\u041c\u043e\u0441\u043a\u0432\u0430", 6},
+        {"\u6771\u4eac", 4},  // wide
+        {"\uff21", 2},  // fullwidth
+        {"e\u0301", 1},  // combining mark
+        {"a\u200bb", 2},  // format character
+        {"\u20dd", 0},  // enclosing mark
+        {"\u2500\u00b1", 2},  // ambiguous width counts one
+        {"\U0001F600", 2},  // beyond the basic plane
         {"\U00020000", 2},
     };
     for (const auto& c : cases)
@@ -41,15 +39,19 @@ TEST(UnicodeTextTest, NoPositionRuns) {
         int at;
         int end;
     } cases[] = {
-        {"e\u0301\u0302x", 1, 5},          // two combining accents
-        {"e\u0301", 1, 3},                 // up to the end of the text
-        {"\u00e9x", 0, 0},                 // a letter takes a position
-        {"a\u200bb", 1, 4},                // format character
-        {"a\u00adb", 1, 3},                // soft hyphen
-        {"a\xad" "b", 1, 2},               // the byte 0xAD alone is read as the soft hyphen
-        {"a\xc3" "b", 1, 1},               // a lead byte alone is read as itself
-        {"\u6771\u4eac", 3, 3},            // wide characters
-        {"x\U000E0001\U000E0020", 1, 9},   // tags beyond the basic plane
+        {"e\u0301\u0302x", 1, 5},  // two combining accents
+        {"e\u0301", 1, 3},  // up to the end of the text
+        {"\u00e9x", 0, 0},  // a letter takes a position
+        {"a\u200bb", 1, 4},  // format character
+        {"a\u00adb", 1, 3},  // soft hyphen
+        {"a\xad"
+         "b",
+         1, 2},  // the byte 0xAD alone is read as the soft hyphen
+        {"a\xc3"
+         "b",
+         1, 1},  // a lead byte alone is read as itself
+        {"\u6771\u4eac", 3, 3},  // wide characters
+        {"x\U000E0001\U000E0020", 1, 9},  // tags beyond the basic plane
         {"ab", 1, 1},
     };
     for (const auto& c : cases) {
@@ -104,12 +106,19 @@ TEST(UnicodeTextTest, SequenceLengths) {
         std::string bytes;
         int length;
     } cases[] = {
-        {"\xC3\xA9", 2},         {"\xE2\x82\xAC", 3},     {"\xF0\x9F\x98\x80", 4},
-        {"\xC0\x80", 0},         {"\xC1\xBF", 0},         {"\xE0\x80\x80", 0},  // overlong
-        {"\xED\xA0\x80", 0},                                                  // surrogate
-        {"\xF4\x90\x80\x80", 0}, {"\xF5\x80\x80\x80", 0},                     // beyond U+10FFFF
-        {"\x80", 0},             {"\xC3\x41", 0},                             // no lead, no continuation
-        {"\xE2\x82", -1},        {"\xF0\x9F", -1},                            // cut short
+        {"\xC3\xA9", 2},
+        {"\xE2\x82\xAC", 3},
+        {"\xF0\x9F\x98\x80", 4},
+        {"\xC0\x80", 0},
+        {"\xC1\xBF", 0},
+        {"\xE0\x80\x80", 0},  // overlong
+        {"\xED\xA0\x80", 0},  // surrogate
+        {"\xF4\x90\x80\x80", 0},
+        {"\xF5\x80\x80\x80", 0},  // beyond U+10FFFF
+        {"\x80", 0},
+        {"\xC3\x41", 0},  // no lead, no continuation
+        {"\xE2\x82", -1},
+        {"\xF0\x9F", -1},  // cut short
     };
     for (const auto& c : cases)
         EXPECT_EQ(unicode::SequenceLength(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size()),
@@ -131,9 +140,13 @@ TEST(UnicodeTextTest, SequenceLengths) {
 TEST(UnicodeTextTest, LineConversions) {
     // Invalid bytes as Windows-1252, the undefined ones as U+FFFD; box
     // drawing as the ASCII it draws.
-    TextString line("a\x80" "b\x9D\xC3\xA9\xE2\x94\x80\xE2\x95\x90\xE2\x94\x82\xE2\x94\xBC");
+    TextString line(
+        "a\x80"
+        "b\x9D\xC3\xA9\xE2\x94\x80\xE2\x95\x90\xE2\x94\x82\xE2\x94\xBC");
     EXPECT_TRUE(unicode::MendUtf8Line(line));
-    EXPECT_EQ(line.str(), "a\xE2\x82\xAC" "b\xEF\xBF\xBD\xC3\xA9-=|+");
+    EXPECT_EQ(line.str(),
+              "a\xE2\x82\xAC"
+              "b\xEF\xBF\xBD\xC3\xA9-=|+");
     TextString valid("caf\xC3\xA9");
     EXPECT_FALSE(unicode::MendUtf8Line(valid));
     EXPECT_EQ(valid.str(), "caf\xC3\xA9");
@@ -148,7 +161,8 @@ TEST(UnicodeTextTest, LineConversions) {
     EXPECT_EQ(lacking.str(), "?\xE9?");
 
     for (const char* name : {"UTF-8", "utf8", " utf-8 "}) EXPECT_TRUE(unicode::NamesUtf8(TextString(name))) << name;
-    for (const char* name : {"", "windows-1252", "utf-16"}) EXPECT_FALSE(unicode::NamesUtf8(TextString(name))) << name;
+    for (const char* name : {"", "windows-1252", "utf-16"})
+        EXPECT_FALSE(unicode::NamesUtf8(TextString(name))) << name;
 }
 
 }  // namespace

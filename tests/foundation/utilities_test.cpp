@@ -6,7 +6,10 @@
 #include <string>
 
 TEST(Utilities, GetDirectoryPartKeepsLastSeparator) {
-    struct Case { const char* path; const char* expected; };
+    struct Case {
+        const char* path;
+        const char* expected;
+    };
     const Case cases[] = {
         {"docs/back\\slash.txt", "docs/"},  // "\" is part of the name
         {"back\\slash.txt", ""},
@@ -27,7 +30,12 @@ TEST(Utilities, GetDirectoryPartKeepsLastSeparator) {
 }
 
 TEST(Utilities, SplitPathGivesDirectoryNameAndExtension) {
-    struct Case { const char* path; const char* directory; const char* name; const char* extension; };
+    struct Case {
+        const char* path;
+        const char* directory;
+        const char* name;
+        const char* extension;
+    };
     const Case cases[] = {
         {"/docs/report.final.txt", "/docs/", "report.final", ".txt"},
         {"README", "", "README", ""},
@@ -52,17 +60,26 @@ TEST(Utilities, SplitPathGivesDirectoryNameAndExtension) {
 }
 
 TEST(Utilities, IsRelativePathKnowsDrivesAndLeadingSlash) {
-    struct Case { const char* path; bool relative; };
+    struct Case {
+        const char* path;
+        bool relative;
+    };
+    // clang-format off
     const Case cases[] = {
         {"x.pol", true}, {"sub/x.pol", true}, {"..\\x.pol", true}, {"", true},
         {"\\x.pol", true},  // no drive: relative to the current drive
         {"/etc/x.pol", false}, {"C:\\x.pol", false}, {"d:\\a\\b", false},
     };
+    // clang-format on
     for (const Case& c : cases) EXPECT_EQ(IsRelativePath(TextString(c.path)), c.relative) << c.path;
 }
 
 TEST(Utilities, ResolveRelativePathNames) {
-    struct Case { const char* base; const char* name; const char* expected; };
+    struct Case {
+        const char* base;
+        const char* name;
+        const char* expected;
+    };
     const Case cases[] = {
         {"/a/b/", "../c/x.pol", "/a/c/x.pol"},
         {"/a/b/", "sub/x.pol", "/a/b/sub/x.pol"},
@@ -80,7 +97,11 @@ TEST(Utilities, ResolveRelativePathNames) {
 }
 
 TEST(Utilities, ResolveRelativePathNeverClimbsAboveTheRoot) {
-    struct Case { const char* base; const char* name; const char* expected; };
+    struct Case {
+        const char* base;
+        const char* name;
+        const char* expected;
+    };
     const Case cases[] = {
         // Surplus parent steps stop at the root of an absolute base.
         {"/a/b/", "../../../../x.pol", "/x.pol"},
@@ -102,13 +123,16 @@ TEST(Utilities, ResolveRelativePathNeverClimbsAboveTheRoot) {
 }
 
 TEST(Utilities, MakeShortNameUsesSignedChecksum) {
-    struct Case { const char* name; const char* expected; };
+    struct Case {
+        const char* name;
+        const char* expected;
+    };
     const Case cases[] = {
-        {"abcdefgh", "abcdefgh"},          // 8 characters: left alone
+        {"abcdefgh", "abcdefgh"},  // 8 characters: left alone
         {"", ""},
-        {"abcdefghi", "abc00324"},         // sum of (c - 65) is 324
-                {"abcdefgh\xE9", "abc00196"},      // 0xE9 counts as -23: 284 + (-88)
-        {"         ", "   -0029"},         // negative sum -297: "-00297" cut to five
+        {"abcdefghi", "abc00324"},  // sum of (c - 65) is 324
+        {"abcdefgh\xE9", "abc00196"},  // 0xE9 counts as -23: 284 + (-88)
+        {"         ", "   -0029"},  // negative sum -297: "-00297" cut to five
     };
     for (const Case& c : cases) {
         TextString name(c.name);
@@ -121,7 +145,10 @@ TEST(Utilities, MakeShortNameUsesSignedChecksum) {
 }
 
 TEST(Utilities, DateTextForm) {
-    struct Case { int day, month, year; const char* expected; };
+    struct Case {
+        int day, month, year;
+        const char* expected;
+    };
     const Case cases[] = {
         {7, 12, 2026, "7-Dec-2026"},
         {1, 1, 1999, "1-Jan-1999"},
@@ -135,13 +162,17 @@ TEST(Utilities, DateTextForm) {
     }
     TextString today;
     GetDateText(&today);
-    EXPECT_TRUE(std::regex_match(today.str(),
-                                 std::regex("[1-9][0-9]?-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}")))
+    EXPECT_TRUE(std::regex_match(
+        today.str(), std::regex("[1-9][0-9]?-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}")))
         << today.str();
 }
 
 TEST(Utilities, LanguageNameToIdIgnoresCaseOnly) {
-    struct Case { const char* name; int id; int known; };
+    struct Case {
+        const char* name;
+        int id;
+        int known;
+    };
     const Case cases[] = {
         {"english (united states)", 1033, 1},
         {"No language", 1024, 1},
@@ -167,17 +198,15 @@ TEST(Utilities, LanguageNameToIdIgnoresCaseOnly) {
 }
 
 TEST(Utilities, CmToTwipsRoundsAndRefusesOutOfRange) {
-    struct Case { const char* text; int result; int twips; };
+    struct Case {
+        const char* text;
+        int result;
+        int twips;
+    };
     const Case cases[] = {
-        {"2.54", 1, 1440},
-        {"1", 1, 567},
-        {"0", 1, 0},
-        {"-1", 1, -566},  // the integer part, towards zero
-        {"3000000", 1, 1700787402},
-        {"abc", 0, -7},
-        {"", 0, -7},
-        {"1.2.3", 0, -7},
-        {"3800000", 0, -7},   // beyond the range of int
+        {"2.54", 1, 1440},          {"1", 1, 567},  {"0", 1, 0}, {"-1", 1, -566},  // the integer part, towards zero
+        {"3000000", 1, 1700787402}, {"abc", 0, -7}, {"", 0, -7}, {"1.2.3", 0, -7},
+        {"3800000", 0, -7},  // beyond the range of int
         {"-3800000", 0, -7},
     };
     for (const Case& c : cases) {
@@ -191,7 +220,13 @@ TEST(Utilities, CmToTwipsRoundsAndRefusesOutOfRange) {
 }
 
 TEST(Utilities, SplitAtSeparatorsFields) {
-    struct Case { const char* text; const char* separators; int dropNames; const char* out; const char* textAfter; };
+    struct Case {
+        const char* text;
+        const char* separators;
+        int dropNames;
+        const char* out;
+        const char* textAfter;
+    };
     const Case cases[] = {
         {" a, b ,c", ",;", 0, "|a|b|c", "|a| b |c"},
         {" a;b,c", ";,", 0, "|a|b,c", "|a|b,c"},
@@ -239,17 +274,20 @@ TEST(Utilities, CountCharacterClassesCounters) {
     for (const Case& c : cases) {
         int n[11];
         for (int& v : n) v = -1;
-        CountCharacterClasses(c.text, &n[0], &n[1], &n[2], &n[3], &n[4], &n[5], &n[6], &n[7], &n[8], &n[9],
-                              &n[10]);
+        CountCharacterClasses(c.text, &n[0], &n[1], &n[2], &n[3], &n[4], &n[5], &n[6], &n[7], &n[8], &n[9], &n[10]);
         const CharacterClassCounts& e = c.expected;
-        const int expected[11] = {e.characters, e.span,  e.blanks,        e.innerBlanks, e.ruleMarks,    e.punctuation,
-                                  e.letters,    e.digits, e.letterChanges, e.marks,       e.letterRepeats};
+        const int expected[11] = {e.characters,    e.span,        e.blanks,       e.innerBlanks,
+                                  e.ruleMarks,     e.punctuation, e.letters,      e.digits,
+                                  e.letterChanges, e.marks,       e.letterRepeats};
         for (int i = 0; i < 11; ++i) EXPECT_EQ(n[i], expected[i]) << "'" << c.text << "' counter " << i;
     }
 }
 
 TEST(Utilities, IsMostlyPunctuationByRegion) {
-    struct Case { const char* text; bool expected; };
+    struct Case {
+        const char* text;
+        bool expected;
+    };
     const Case cases[] = {
         {"", false},
         {"---", true},
@@ -270,11 +308,16 @@ TEST(Utilities, IsMostlyPunctuationByRegion) {
 }
 
 TEST(Utilities, IsRuleLineRunsAndBlanks) {
-    struct Case { const char* text; bool expected; };
+    struct Case {
+        const char* text;
+        bool expected;
+    };
+    // clang-format off
     const Case cases[] = {
         {"--", true}, {"--- ===", true}, {" -", true}, {"___", true}, {"-- ", true}, {"== ==", true},
         {" --", true}, {"-", false}, {"-=", false}, {"- -  -", false}, {"", false}, {" ", false},
         {"--x", false}, {"***", false}, {"=-", false}, {"  -", false}, {"--\t--", false},
     };
+    // clang-format on
     for (const Case& c : cases) EXPECT_EQ(IsRuleLine(c.text), c.expected) << "'" << c.text << "'";
 }

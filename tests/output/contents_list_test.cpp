@@ -65,16 +65,12 @@ TEST_F(ContentsListTest, LevelsNestAndCloseAtTheEnd) {
     AddHeading(103, "1.1.1 Detail", "1.1.1 Detail");
     AddHeading(101, "2 Results", "2 Results");
     const Lines list = List();
-    EXPECT_EQ(list, (Lines{"<!-- TOC_BEGIN -->", "",
-                           "<SPAN CLASS=TOC1>1 <A HREF=\"#Section_1\">Intro</A><BR></SPAN>",
-                           "<UL>",
-                           "  <SPAN CLASS=TOC2>1.1 <A HREF=\"#Section_1.1\">Scope</A><BR></SPAN>",
-                           "  <UL>",
-                           "    <SPAN CLASS=TOC3>1.1.1 <A HREF=\"#Section_1.1.1\">Detail</A><BR></SPAN>",
-                           "  </UL>",
-                           "</UL>",
-                           "<SPAN CLASS=TOC1>2 <A HREF=\"#Section_2\">Results</A><BR></SPAN>",
-                           "<!-- TOC_END -->"}));
+    EXPECT_EQ(
+        list,
+        (Lines{"<!-- TOC_BEGIN -->", "", "<SPAN CLASS=TOC1>1 <A HREF=\"#Section_1\">Intro</A><BR></SPAN>", "<UL>",
+               "  <SPAN CLASS=TOC2>1.1 <A HREF=\"#Section_1.1\">Scope</A><BR></SPAN>", "  <UL>",
+               "    <SPAN CLASS=TOC3>1.1.1 <A HREF=\"#Section_1.1.1\">Detail</A><BR></SPAN>", "  </UL>", "</UL>",
+               "<SPAN CLASS=TOC1>2 <A HREF=\"#Section_2\">Results</A><BR></SPAN>", "<!-- TOC_END -->"}));
     EXPECT_EQ(context.documentState.documentStarted, 1);
     EXPECT_TRUE(messages.Messages().empty());
 }
@@ -129,7 +125,8 @@ TEST_F(ContentsListTest, LineStylesAndHyperlinksOnNumbers) {
     // A heading in another file links into that file.
     AddHeading(111, "Elsewhere", "Elsewhere");
     context.documentState.headings.GetAt(0)->fileName = "report_1";
-    EXPECT_EQ(Format(112, "Elsewhere"), "<SPAN CLASS=TOC2><A HREF=\"report_1.html#elsewhere\">Elsewhere</A><BR></SPAN>");
+    EXPECT_EQ(Format(112, "Elsewhere"),
+              "<SPAN CLASS=TOC2><A HREF=\"report_1.html#elsewhere\">Elsewhere</A><BR></SPAN>");
     // An unknown style is reported and the line is bold.
     set.SetInt(Pol::ContentsStyleCode, 5);
     Format(111, "Title");
@@ -190,13 +187,12 @@ TEST_F(ContentsListTest, MailHeaderEntriesShowTheSender) {
     ASSERT_EQ(list.size(), 7u);
     EXPECT_EQ(list[2], "<UL>");
     EXPECT_EQ(list[3], "  <SPAN CLASS=TOC2><A HREF=\"#re__lunch_plans\">Re: &lt;lunch&gt;</A><BR></SPAN>");
-    EXPECT_EQ(list[4], "  &nbsp;&nbsp;&nbsp;&nbsp;<A HREF=\"mailto:ab@x.org&quot;&gt;&lt;b\">Ann &amp; Bob</A> (work)<BR>");
+    EXPECT_EQ(list[4],
+              "  &nbsp;&nbsp;&nbsp;&nbsp;<A HREF=\"mailto:ab@x.org&quot;&gt;&lt;b\">Ann &amp; Bob</A> (work)<BR>");
     EXPECT_EQ(context.documentState.headings.GetAt(0)->anchorStem.str(), "Re: lunch_plans");
 }
 
-TEST_F(ContentsListTest, NothingWithoutHeadings) {
-    EXPECT_TRUE(List().empty());
-}
+TEST_F(ContentsListTest, NothingWithoutHeadings) { EXPECT_TRUE(List().empty()); }
 
 TEST_F(ContentsListTest, HeadingAnchorsAreWrittenOnce) {
     AddHeading(111, "Overview", "overview");
@@ -213,9 +209,9 @@ TEST_F(ContentsListTest, HeadingAnchorsAreWrittenOnce) {
     for (int i = 0; i < 2; ++i)
         HTML_WriteHeadingAnchor(&set, &document, 112, SourcePosition(0, 90), TextString("<B>Odd</B> one"),
                                 TextString("Odd one out"), TextString("Odd"));
-    EXPECT_EQ(document.Texts(), (Lines{"<A NAME=\"odd_one\"> </A>", "<A NAME=\"odd\"> </A>",
-                                       "<A NAME=\"odd_one_out\"> </A>", "<A NAME=\"odd_one\"> </A>",
-                                       "<A NAME=\"odd\"> </A>", "<A NAME=\"odd_one_out\"> </A>"}));
+    EXPECT_EQ(document.Texts(),
+              (Lines{"<A NAME=\"odd_one\"> </A>", "<A NAME=\"odd\"> </A>", "<A NAME=\"odd_one_out\"> </A>",
+                     "<A NAME=\"odd_one\"> </A>", "<A NAME=\"odd\"> </A>", "<A NAME=\"odd_one_out\"> </A>"}));
     EXPECT_EQ(messages.Count("WARNING: Failed to match heading with known entry \"Odd\""), 2);
 
     // Mail headers are not reported.

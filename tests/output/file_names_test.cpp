@@ -42,9 +42,19 @@ TEST_F(FileNamesTest, OutputListingAndStatisticsNames) {
         std::vector<std::string> expected;  // output dir, name, extension, listing, second listing, statistics
     };
     const std::vector<Case> cases = {
-        {"docs/report.txt", "", "", "", 1, 0,
+        {"docs/report.txt",
+         "",
+         "",
+         "",
+         1,
+         0,
          {"docs/", "report", ".html", "docs/report.lis1", "docs/report.lis", "docs/report.stats"}},
-        {"docs/report.txt", "", "", "", 1, 1,
+        {"docs/report.txt",
+         "",
+         "",
+         "",
+         1,
+         1,
          {"docs/", "report", ".html", "docs/report.ls1", "docs/report.lis", "docs/report.sts"}},
         {"IN.ASC", "", "", "", 0, 0, {"", "out", ".html", "", "", ""}},
         {"report.txt", "", "*", "x/*.htm", 0, 0, {"", "report", ".htm", "", "", ""}},
@@ -74,12 +84,9 @@ TEST_F(FileNamesTest, ContentsListPlacement) {
         std::vector<int> mode;  // use existing, separate page, in document, external, directive flags
     };
     const std::vector<Case> cases = {
-        {1, 1, 1, 1, 6, 3, 0, {1, 0, 0, 0, 0, 0}},
-        {0, 1, 1, 1, 6, 3, 0, {0, 0, 0, 1, 0, 0}},
-        {0, 1, 1, 0, 6, 3, 0, {0, 1, 0, 0, 0, 0}},
-        {0, 1, 1, 0, 6, 1, 0, {0, 0, 1, 0, 0, 0}},
-        {0, 1, 1, 0, 0, 3, 0, {0, 0, 1, 0, 0, 0}},
-        {0, 1, 0, 0, 6, 3, 0, {0, 0, 0, 0, 0, 0}},
+        {1, 1, 1, 1, 6, 3, 0, {1, 0, 0, 0, 0, 0}}, {0, 1, 1, 1, 6, 3, 0, {0, 0, 0, 1, 0, 0}},
+        {0, 1, 1, 0, 6, 3, 0, {0, 1, 0, 0, 0, 0}}, {0, 1, 1, 0, 6, 1, 0, {0, 0, 1, 0, 0, 0}},
+        {0, 1, 1, 0, 0, 3, 0, {0, 0, 1, 0, 0, 0}}, {0, 1, 0, 0, 6, 3, 0, {0, 0, 0, 0, 0, 0}},
         {0, 1, 1, 0, 6, 3, 1, {0, 0, 0, 0, 1, 1}},
     };
     for (const Case& c : cases) {
@@ -140,9 +147,9 @@ TEST_F(FileNamesTest, FragmentsFileQueuesOnlyDefinitions) {
 
     WrappedTextFile source;
     DefineDefaultFolioBlocks(&set, &source);
-    EXPECT_EQ(Pending(source), (std::vector<std::string>{"$_$_DEFINE_HTML_FRAGMENT X", "<hr>", "$_$_END_BLOCK",
-                                                         "$_$_DEFINE_TEXT_FRAGMENT Y", "$_$_UNKNOWN", "body",
-                                                         "$_$_END_BLOCK"}));
+    EXPECT_EQ(Pending(source),
+              (std::vector<std::string>{"$_$_DEFINE_HTML_FRAGMENT X", "<hr>", "$_$_END_BLOCK",
+                                        "$_$_DEFINE_TEXT_FRAGMENT Y", "$_$_UNKNOWN", "body", "$_$_END_BLOCK"}));
     EXPECT_EQ(messages.Count("TAG ERROR: fragment file contains : $_$_UNKNOWN"), 2);
 
     set.SetText(Pol::FragmentsFile, "none.txt");
@@ -174,7 +181,7 @@ TEST_F(FileNamesTest, TaggedFileNamesNearTheCurrentLine) {
         {22, {"later", ""}},  // the following tag is nearer
         {23, {"", "early"}},  // the same value again: only the preceding tag
         {40, {"", "later"}},  // 10 lines away: not taken
-        {5, {"early", ""}},   // no preceding tag
+        {5, {"early", ""}},  // no preceding tag
     };
     for (const Case& c : cases) {
         context.trackers.output.position = SourcePosition(0, c.line);

@@ -92,7 +92,12 @@ TEST_F(FontChangesTest, EndFontChoosesBetweenFontAndParagraph) {
     } cases[] = {
         {{"<BODY>", "<UL>"}, 1, 0, 0, 0, "1000", nullptr},
         {{"<BODY>", "<UL>"}, 1, 2, 0, 0, "0100", nullptr},
-        {{"<BODY>", "<UL>"}, 1, 1, 0, 0, "0100",
+        {{"<BODY>", "<UL>"},
+         1,
+         1,
+         0,
+         0,
+         "0100",
          "PROGRAM ERROR: Attempted </FONT> in illegal location. Using </P> instead"},
         {{"<BODY>", "<OL>"}, 0, 0, 1, 0, "0000", nullptr},  // the paragraph flag is not consulted
         {{"<BODY>", "<DL>"}, 4, 0, 0, 0, "0100", nullptr},

@@ -41,8 +41,9 @@ protected:
 TEST_F(FontMarkupTest, BoldItalicFontWithItsAttributes) {
     font.bold = font.italic = 1;
     font.colour.Assign("Red");
-    EXPECT_EQ(Markup(), "<FONT FACE=\"Arial\" COLOR=\"Red\" SIZE=3 STYLE=\"font-size:12pt;\"><STRONG><EM>"
-                        "|</EM></STRONG></FONT>");
+    EXPECT_EQ(Markup(),
+              "<FONT FACE=\"Arial\" COLOR=\"Red\" SIZE=3 STYLE=\"font-size:12pt;\"><STRONG><EM>"
+              "|</EM></STRONG></FONT>");
     set.SetInt(Pol::UseEmAndStrongMarkup, 0);
     set.SetInt(Pol::AddFontSizeMarkup, 0);
     font.alternateFace.Assign("Body");

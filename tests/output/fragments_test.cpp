@@ -97,9 +97,8 @@ TEST_F(FragmentsTest, NavigationBarLinksNeighboursAndContents) {
     SetFiles({"report", "report_1", "report_2"});
     const std::string top = "<!-- Start of Navigation Bar -->";
     const std::string end = "<!--   End of Navigation Bar -->";
-    EXPECT_EQ(Bar("report.html", 0, 1), (Lines{"", top, "", "<P>", "Prev ",
-                                              "| <A HREF=\"report_1.html\">Next</A> ", "| Contents ", "</P>",
-                                              "<HR NOSHADE>", "", end, ""}));
+    EXPECT_EQ(Bar("report.html", 0, 1), (Lines{"", top, "", "<P>", "Prev ", "| <A HREF=\"report_1.html\">Next</A> ",
+                                               "| Contents ", "</P>", "<HR NOSHADE>", "", end, ""}));
     EXPECT_EQ(Bar("report_1.html", 1, 0),
               (Lines{"", top, "", "<HR NOSHADE>", "<P>", "<A HREF=\"report.html\">Prev</A> ",
                      "| <A HREF=\"report_2.html\">Next</A> ", "| <A HREF=\"report.html\">Contents</A> ", "</P>", "",

@@ -45,7 +45,9 @@ protected:
                                   TextString(), TextString(keywords), TextString(), TextString(), TextString(header),
                                   &set, options);
     }
-    int End(const char* footer = "") { return HTML_EndDocument(&document, nullptr, &set, TextString(footer), options); }
+    int End(const char* footer = "") {
+        return HTML_EndDocument(&document, nullptr, &set, TextString(footer), options);
+    }
     // A whole document holding one paragraph.
     std::string Convert() {
         Start();
@@ -68,8 +70,9 @@ std::string Lines(std::initializer_list<const char*> lines) {
 }
 
 TEST_F(HtmlDocumentTest, WritesTheWholeDocumentAroundTheText) {
-    EXPECT_EQ(Convert(), Lines({kDocType, "<HTML>", "<HEAD>", "", kComment, "", kTitle, kGenerator, "", "</HEAD>", "",
-                                "<BODY BGCOLOR=\"white\">", "<P>", "Hello", "</P>", kComment, "</BODY>", "</HTML>"}));
+    EXPECT_EQ(Convert(),
+              Lines({kDocType, "<HTML>", "<HEAD>", "", kComment, "", kTitle, kGenerator, "", "</HEAD>", "",
+                     "<BODY BGCOLOR=\"white\">", "<P>", "Hello", "</P>", kComment, "</BODY>", "</HTML>"}));
     EXPECT_EQ(context.documentState.blocks.Count(), 0);
     EXPECT_EQ(document.flushCount, 1);
     EXPECT_EQ(context.trackers.codeLocation, 0);
@@ -144,7 +147,8 @@ TEST_F(HtmlDocumentTest, TitlesShowTheFileNameAsItIs) {
                 const std::string shown = HtmlText(head.substr(open + 7, close - open - 7));
                 EXPECT_NE(shown.find(name), std::string::npos) << shown;
                 const std::string line = head.substr(open, close - open);
-                EXPECT_TRUE(utf8Text || std::all_of(line.begin(), line.end(), [](char c) { return c >= 0; })) << line;
+                EXPECT_TRUE(utf8Text || std::all_of(line.begin(), line.end(), [](char c) { return c >= 0; }))
+                    << line;
             }
         }
     }

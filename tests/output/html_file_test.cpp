@@ -152,14 +152,18 @@ TEST_F(HTMLFileTest, BufferedLinksAndUnwrappedOutputStayWhole) {
 }
 
 TEST_F(HTMLFileTest, PreformattedContentIsWrittenAsItIs) {
+    // clang-format off
     const std::vector<std::string> lines = {
         "<PRE>" + Words(25), "", "    " + Words(25), "   ", "</PRE>", Words(19),
         "<pre class=\"x\">",     Words(20), "</pre>", "<PREFIX>" + Words(19),
     };
+    // clang-format on
+    // clang-format off
     const std::vector<std::string> expected = {
         "<PRE>" + Words(25), "", "    " + Words(25), "   ", "</PRE>", Words(18), "word",
         "<pre class=\"x\">",     Words(20), "</pre>", "<PREFIX>" + Words(16), Words(3),
     };
+    // clang-format on
     for (bool buffered : {true, false}) {
         written.Clear();
         file.insidePre = 0;
@@ -249,8 +253,8 @@ TEST_F(HTMLFileTest, UnbufferedWritesComeAfterEverythingBuffered) {
     context.documentState.htmlOutput = 0;
     Write("after");
     file.WriteText(&set, &file, "text");
-    EXPECT_EQ(Written(), (std::vector<std::string>{"line 0", "line 1", "line 2", "line 3", "line 4", "after",
-                                                   "text"}));
+    EXPECT_EQ(Written(),
+              (std::vector<std::string>{"line 0", "line 1", "line 2", "line 3", "line 4", "after", "text"}));
 }
 
 TEST_F(HTMLFileTest, OutputFileNames) {

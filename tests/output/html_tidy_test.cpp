@@ -36,7 +36,8 @@ protected:
     }
     std::string TidyEmphasis(const std::string& text) {
         set.SetInt(Pol::RemoveRedundantTags, 1);
-        return Tidy(text, [](TidyBuffer&) {}, true);
+        return Tidy(
+            text, [](TidyBuffer&) {}, true);
     }
 };
 
@@ -129,7 +130,9 @@ TEST_F(HtmlTidyTest, PreformattedSectionsStayByteForByte) {
     // A text that begins inside a section, said so or shown by a section
     // end before any start, and one whose section runs past its end.
     const std::string inside = "\n\n  a\n\n\n</PRE>";
-    EXPECT_EQ(Tidy(inside + "\n\n\n<P>\n</P>\n", [](TidyBuffer&) {}, false, 1), inside + "\n<BR>\n");
+    EXPECT_EQ(Tidy(
+                  inside + "\n\n\n<P>\n</P>\n", [](TidyBuffer&) {}, false, 1),
+              inside + "\n<BR>\n");
     EXPECT_EQ(Tidy(inside + "\n<P>\n</P>\n"), inside + "\n<BR>\n");
     const std::string open = "<pre>\n\n\n  x\n\n";
     EXPECT_EQ(Tidy("<P>\n</P>\n\n" + open), "<BR>\n" + open);
@@ -162,8 +165,7 @@ TEST_F(HtmlTidyTest, EmptyParagraphsAndFontSpans) {
     const Case cases[] = {
         {"blank FONT span", "<P><FONT SIZE=2>   </FONT></P>\n", "<BR>\n"},
         {"non-breaking FONT span alone", "<P><FONT SIZE=2>&nbsp;</FONT></P>\n", "<BR>\n"},
-        {"non-breaking FONT span beside content",
-         "<P><FONT SIZE=2>&nbsp;</FONT><FONT SIZE=3>x</FONT></P>\n",
+        {"non-breaking FONT span beside content", "<P><FONT SIZE=2>&nbsp;</FONT><FONT SIZE=3>x</FONT></P>\n",
          "<P><FONT SIZE=2>&nbsp;</FONT><FONT SIZE=3>x</FONT></P>\n\n"},
     };
     for (const Case& c : cases) {
@@ -190,7 +192,9 @@ TEST_F(HtmlTidyTest, RedundantTags) {
     }
     // With the setting off only the markup passes run.
     set.SetInt(Pol::RemoveRedundantTags, 0);
-    EXPECT_EQ(Tidy("a<EM>  </EM>b", [](TidyBuffer&) {}, true), "a<EM>  </EM>b");
+    EXPECT_EQ(Tidy(
+                  "a<EM>  </EM>b", [](TidyBuffer&) {}, true),
+              "a<EM>  </EM>b");
 }
 
 // The rule lists follow the settings of each file, not those of the first.
@@ -216,6 +220,7 @@ TEST_F(HtmlTidyTest, ScanFindsTextsAtEveryPosition) {
         int TidyBuffer::*flag;
         std::string cutShort;  // the text without its last character
     };
+    // clang-format off
     const Probe probes[] = {
         {"<TD", &TidyBuffer::dataCellStart, "<T"},      {"</TH", &TidyBuffer::headerCellEnd, "</T"},
         {"<BR>", &TidyBuffer::lineBreak, "<BR"},        {"<P>", &TidyBuffer::paragraphStart, "<P"},
@@ -226,6 +231,7 @@ TEST_F(HtmlTidyTest, ScanFindsTextsAtEveryPosition) {
         {"<STRONG>", &TidyBuffer::emphasis, "<STRONG"}, {"\n", &TidyBuffer::newline, ""},
         {"<PRE>", &TidyBuffer::preformatted, "<PR"},   {"\x01", &TidyBuffer::preformatted, ""},
     };
+    // clang-format on
     for (const Probe& probe : probes) {
         for (size_t before : {size_t{0}, size_t{1}, size_t{13}, size_t{15}, size_t{16}, size_t{30}, size_t{200}}) {
             for (size_t after : {size_t{0}, size_t{1}, size_t{5}, size_t{17}}) {
@@ -291,18 +297,18 @@ TEST_F(HtmlTidyTest, TextsTheCheckPassesStayUnchanged) {
     const std::pair<std::string, bool> cases[] = {
         {"<TR>\n    <TD ALIGN=\"RIGHT\">12.5</TD>\n    <TH>a - b</TH>\n</TR>\n", true},
         {"    <TD>1990-01-02</TD>\n  \t<TD WIDTH=30>x > y</TD>\n", true},
-        {"\n<TR>\n", false},                    // begins with an empty line
-        {"  \n<TR>\n", false},                  // begins with a blank line
-        {"<TR>\n \t\n</TR>\n", false},          // a blank line
-        {"<TD>a<BR></TD>\n", false},            // a line break
-        {"<TD>&nbsp;</TD>\n", false},           // a non-breaking space
-        {"<TD>a --> b</TD>\n", false},          // a comment end
-        {"<TD><!-- c --></TD>\n", false},       // a comment
-        {"<TD>a</TD>\n<P>b</P>\n", false},      // a paragraph
-        {"<TD><HR></TD>\n", false},             // a rule
+        {"\n<TR>\n", false},  // begins with an empty line
+        {"  \n<TR>\n", false},  // begins with a blank line
+        {"<TR>\n \t\n</TR>\n", false},  // a blank line
+        {"<TD>a<BR></TD>\n", false},  // a line break
+        {"<TD>&nbsp;</TD>\n", false},  // a non-breaking space
+        {"<TD>a --> b</TD>\n", false},  // a comment end
+        {"<TD><!-- c --></TD>\n", false},  // a comment
+        {"<TD>a</TD>\n<P>b</P>\n", false},  // a paragraph
+        {"<TD><HR></TD>\n", false},  // a rule
         {"<TD><PRE>a\n\nb</PRE></TD>\n", false},
-        {"<td>a</td>\n", false},                // lower case
-        {"<TDX>a</TDX>\n", false},              // another name
+        {"<td>a</td>\n", false},  // lower case
+        {"<TDX>a</TDX>\n", false},  // another name
         {std::string("<TD>a\x01</TD>\n"), false},
         {"<TD>a</TD>\n<", false},
     };
@@ -326,12 +332,8 @@ TEST_F(HtmlTidyTest, TextsTheCheckPassesStayUnchanged) {
 // the same flags and the same text.
 TEST_F(HtmlTidyTest, PlainTableTextsTakeTheShortWayAlike) {
     const std::string texts[] = {
-        "    <TD ALIGN=\"RIGHT\">1990-01-02<BR></TD>",
-        "<TD><BR></TD>",
-        "<TD> <BR><BR></TD><TH>x<BR></TH>",
-        "<TD>a<BR>b<BR></TD>\n<TH>c<BR></TH>\n</TR>",
-        "</TD><BR></TD>",
-        "<TR><TD>a - b</TD></TR>",
+        "    <TD ALIGN=\"RIGHT\">1990-01-02<BR></TD>", "<TD><BR></TD>",  "<TD> <BR><BR></TD><TH>x<BR></TH>",
+        "<TD>a<BR>b<BR></TD>\n<TH>c<BR></TH>\n</TR>",  "</TD><BR></TD>", "<TR><TD>a - b</TD></TR>",
     };
     set.strongOpen = "<TD>";  // an emphasis text that a cell tag matches
     for (const std::string& text : texts) {
@@ -342,11 +344,13 @@ TEST_F(HtmlTidyTest, PlainTableTextsTakeTheShortWayAlike) {
         HTML_ScanTidyBuffer(&set, &full, TextString(text + "&"));
         EXPECT_EQ(plain.plainTableText, 1);
         EXPECT_EQ(full.plainTableText, 0);
+        // clang-format off
         const int TidyBuffer::*const fields[] = {
             &TidyBuffer::dataCellStart, &TidyBuffer::dataCellEnd, &TidyBuffer::headerCellStart,
             &TidyBuffer::headerCellEnd, &TidyBuffer::rowStart,    &TidyBuffer::rowEnd,
             &TidyBuffer::lineBreak,     &TidyBuffer::newline,     &TidyBuffer::tableMarkup,
             &TidyBuffer::emphasis,      &TidyBuffer::preformatted};
+        // clang-format on
         for (const auto field : fields) EXPECT_EQ(plain.*field, full.*field);
         EXPECT_EQ(plain.tagKinds, full.tagKinds);
         EXPECT_EQ(Tidy(text) + "&", Tidy(text + "&"));

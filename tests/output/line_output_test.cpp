@@ -55,7 +55,8 @@ TEST(LineOutputTest, ReadLinesAreEscapedAndTheirTagsExecuted) {
     };
     const std::vector<Case> cases = {
         {0, "", {"Fish &amp; chips &lt;b&gt; x &gt; y", "A <BR> break &amp; <BR>", "Keep [[FONT <b>]] whole"}},
-        {0, "windows-1256",
+        {0,
+         "windows-1256",
          {"Fish &amp; chips &lt;b&gt; x &gt; y", "A <BR> break &amp; <BR>", "Keep [[FONT <b>]] whole"}},
         {1, "", {"Fish & chips <b> x > y", "A \\par  break & \\par ", "Keep   whole"}},
     };

@@ -130,9 +130,9 @@ TEST_F(MasterIndexTest, AWholePage) {
 
     const std::string page = ReadWhole(folder / "dirindex.html");
     EXPECT_EQ(page.rfind("<!DOCTYPE", 0), 0u) << page;
-    for (const char* part : {"<HEAD>", "</HEAD>", "<TITLE>Directory listing</TITLE>", "<BODY",
-                             "<A HREF=\"a.html\">a.html</A>",
-                             "<A HREF=\"sub/b%20%22c%22.html\">b &quot;c&quot;.html</A>"})
+    for (const char* part :
+         {"<HEAD>", "</HEAD>", "<TITLE>Directory listing</TITLE>", "<BODY", "<A HREF=\"a.html\">a.html</A>",
+          "<A HREF=\"sub/b%20%22c%22.html\">b &quot;c&quot;.html</A>"})
         EXPECT_EQ(CountOf(page, part), 1u) << part << "\n" << page;
     EXPECT_EQ(CountOf(page, "</BODY>"), 1u) << page;
     EXPECT_EQ(page.find("</UL>"), std::string::npos) << page;
@@ -155,10 +155,12 @@ TEST_F(MasterIndexTest, AnUnopenablePageIsReported) {
 // UTF-8 and on pages of 8-bit text: the link text shows the name, the link
 // reaches the file, and a page not declared UTF-8 holds no byte beyond ASCII.
 TEST_F(MasterIndexTest, FileNamesShowAsTheyAreNamed) {
+    // clang-format off
     const char* const names[] = {
         "plain report", "a&b <c>", "Z\u00fcrich \u00e9t\u00e9", "\u041c\u043e\u0441\u043a\u0432\u0430",
         "\u6771\u4eac\u30bf\u30ef\u30fc", "\U00020000\U0002A6D6 plane two",
     };
+    // clang-format on
     const char* const charsets[] = {"", "UTF-8", "iso-8859-1", "windows-1251"};
     for (const char* charset : charsets) {
         for (const char* name : names) {

@@ -77,7 +77,8 @@ TEST_F(RTFFileTest, FreshDocumentHasTheHeaderAndEndOfADefaultDocument) {
     const int colours = IndexOf(lines, "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;");
     ASSERT_EQ(colours, 8 + kStyleCount);
     EXPECT_EQ(lines[static_cast<size_t>(colours + 7)], "\\red128\\green128\\blue128;\\red192\\green192\\blue192;}");
-    EXPECT_EQ(lines[static_cast<size_t>(colours + 8)], "{\\stylesheet{\\widctlpar \\f4\\fs20\\lang1033 \\snext0 Normal;}");
+    EXPECT_EQ(lines[static_cast<size_t>(colours + 8)],
+              "{\\stylesheet{\\widctlpar \\f4\\fs20\\lang1033 \\snext0 Normal;}");
     EXPECT_NE(IndexOf(lines, "{\\*\\cs32 \\additive \\ul\\cf2 \\sbasedon10 Hyperlink;}"), -1);
 
     const int info = IndexOf(lines, "{\\info");
@@ -101,11 +102,13 @@ TEST_F(RTFFileTest, FreshDocumentHasTheHeaderAndEndOfADefaultDocument) {
 // text and in one of UTF-8 text, every character beyond ASCII written as
 // "\uN?", and RTF's own characters escaped once.
 TEST_F(RTFFileTest, TheTitleShowsTheFileNameAsItIs) {
+    // clang-format off
     const char* const names[] = {
         "plain.txt", "C:\\in\\{draft}.txt", "Z\u00fcrich \u00e9t\u00e9.txt",
         "\u041c\u043e\u0441\u043a\u0432\u0430.txt", "\u6771\u4eac\u30bf\u30ef\u30fc.txt",
         "\U00020000\U0002A6D6 {plane} two.txt",
     };
+    // clang-format on
     set.SetText(Pol::DocumentTitle, "Report: [[FILENAME]]");
     for (const int utf8Text : {0, 1}) {
         for (const char* name : names) {
@@ -130,10 +133,13 @@ TEST_F(RTFFileTest, StylesheetEntriesFollowTheStyleTable) {
     const std::string text = Joined(lines);
     // "Body" takes the text alignment; "Quotes" is always left; headings keep
     // with the next paragraph.
-    EXPECT_TRUE(std::regex_search(text, std::regex(R"(\n\{\\s1\\sb60\\sa60\\widctlpar \\f\d+\\fs\d+\\kerning28\\qc \\sbasedon0 Body;\}\n)")));
-    EXPECT_TRUE(std::regex_search(text, std::regex(R"(\n\{\\s13\\widctlpar (\\i)?\\f\d+\\fs\d+\\kerning28 \\sbasedon1 Quotes;\}\n)")))
+    EXPECT_TRUE(std::regex_search(
+        text, std::regex(R"(\n\{\\s1\\sb60\\sa60\\widctlpar \\f\d+\\fs\d+\\kerning28\\qc \\sbasedon0 Body;\}\n)")));
+    EXPECT_TRUE(std::regex_search(
+        text, std::regex(R"(\n\{\\s13\\widctlpar (\\i)?\\f\d+\\fs\d+\\kerning28 \\sbasedon1 Quotes;\}\n)")))
         << text;
-    EXPECT_TRUE(std::regex_search(text, std::regex(R"(\n\{\\s61\\sb240\\sa120\\keepn\\widctlpar .*\\sbasedon6 Heading 1;\}\n)")));
+    EXPECT_TRUE(std::regex_search(
+        text, std::regex(R"(\n\{\\s61\\sb240\\sa120\\keepn\\widctlpar .*\\sbasedon6 Heading 1;\}\n)")));
     EXPECT_TRUE(std::regex_search(text, std::regex(R"(\n\{\\s7\\widctlpar .*\\sbasedon0 All TOC;\}\n)")));
 }
 
@@ -177,9 +183,12 @@ TEST_F(RTFFileTest, TagFontNumbersNeverCollideWithStyleFonts) {
     EXPECT_EQ(static_cast<int>(numbers.size()), entries);
     const int first = RTF_TagFontNumber(&set, 0);
     EXPECT_GT(first, 176);
-    EXPECT_NE(IndexOf(lines, "{\\f" + std::to_string(first) + " \\fswiss\\fcharset0\\fprq2 Arial;{\\*\\falt Geneva;}}"), -1);
-    EXPECT_NE(IndexOf(lines, "{\\f" + std::to_string(first + 1) + " \\froman\\fcharset0\\fprq2 Times;{\\*\\falt Times;}}"),
-              -1);
+    EXPECT_NE(
+        IndexOf(lines, "{\\f" + std::to_string(first) + " \\fswiss\\fcharset0\\fprq2 Arial;{\\*\\falt Geneva;}}"),
+        -1);
+    EXPECT_NE(
+        IndexOf(lines, "{\\f" + std::to_string(first + 1) + " \\froman\\fcharset0\\fprq2 Times;{\\*\\falt Times;}}"),
+        -1);
 }
 
 TEST_F(RTFFileTest, FontEntryFollowsTheCharacterEncoding) {

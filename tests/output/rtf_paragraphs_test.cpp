@@ -128,7 +128,8 @@ TEST_F(RTFParagraphsTest, ContentsFieldHasTheLevelSwitchOnlyWhenSet) {
     RTF_WriteContentsField(&set, document.get(), 0, 1);
     set.SetInt(Pol::MaximumContentsLevel, 3, true);
     RTF_WriteContentsField(&set, document.get(), 0, 1);
-    const std::string tail = "\\\\* MERGEFORMAT }}{\\fldrslt {\\b (Update this field (F9) to get Contents list) }}}\\par \n";
+    const std::string tail =
+        "\\\\* MERGEFORMAT }}{\\fldrslt {\\b (Update this field (F9) to get Contents list) }}}\\par \n";
     EXPECT_EQ(document->Buffered().str(), "{\\field{\\*\\fldinst {\\kerning0 TOC " + tail +
                                               "{\\field{\\*\\fldinst {\\kerning0 TOC \\\\o \"1-3\" " + tail);
 }

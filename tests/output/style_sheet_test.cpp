@@ -124,7 +124,8 @@ TEST_F(StyleSheetTest, HeadingAndContentsSizesFollowTheFonts) {
                                      std::pair{"Arial, Bold, 10", "bold; font-size: 10pt; }"},
                                      std::pair{"Arial, Bold, 12", "bold; font-size: 10pt; }"}}) {
         set.SetText(Pol::ContentsFont, font);
-        EXPECT_EQ(RuleOf(Sheet(), deep), std::string("\t{ font-family: Arial; font-style: normal; font-weight: ") + rule)
+        EXPECT_EQ(RuleOf(Sheet(), deep),
+                  std::string("\t{ font-family: Arial; font-style: normal; font-weight: ") + rule)
             << font;
     }
 }
@@ -137,11 +138,12 @@ TEST_F(StyleSheetTest, FontTagsLeaveOutTheFontRulesButNotColourAndClasses) {
     context.documentState.list2.Add("Body--0-0");
     const Texts sheet = Sheet();
     ASSERT_EQ(sheet.size(), 29u);
-    EXPECT_EQ(Texts(sheet.begin() + 2, sheet.begin() + 11),
-              (Texts{"  H1, H2, H3, H4, H5, H6", "\t{ color: navy;\t}",
-                     "\n\tDIV.indent\t{ margin-left:24pt; margin-right:0pt;\n\t\t\tmargin-top:1em; margin-bottom:1em; }",
-                     "  .CFMonoBI\t{", "\t\t\tfont-family: \"Lucida Console\", arial, geneva, sans-serif;",
-                     "\t\t\tfont-style: italic;", "\t\t\tfont-weight: bold;", "\t\t}", "  LI.CFMonoBI\t{"}));
+    EXPECT_EQ(
+        Texts(sheet.begin() + 2, sheet.begin() + 11),
+        (Texts{"  H1, H2, H3, H4, H5, H6", "\t{ color: navy;\t}",
+               "\n\tDIV.indent\t{ margin-left:24pt; margin-right:0pt;\n\t\t\tmargin-top:1em; margin-bottom:1em; }",
+               "  .CFMonoBI\t{", "\t\t\tfont-family: \"Lucida Console\", arial, geneva, sans-serif;",
+               "\t\t\tfont-style: italic;", "\t\t\tfont-weight: bold;", "\t\t}", "  LI.CFMonoBI\t{"}));
     EXPECT_EQ(sheet[14], "\t\t\tfont-size: 12pt;");  // LI rules only
     EXPECT_EQ(RuleOf(sheet, "  .CFBody\t{"), "\t\t\tfont-family: TimesNewRoman, times, serif;");
 

@@ -122,7 +122,8 @@ TEST_F(TagExecutorsTest, HtmlReplacements) {
     set.ruleSetCode = 1;
     EXPECT_EQ(Replaced("[[RULESET]]"), "Tarnell Ruleset");
     set.SetInt(Pol::HTMLVersion, 1);
-    EXPECT_EQ(Replaced("[[LINERULE 10, 1, 0, R, #00FF00]]"), "<HR NOSHADE ALIGN=\"RIGHT\" WIDTH=\"10\" COLOR=\"Lime\">");
+    EXPECT_EQ(Replaced("[[LINERULE 10, 1, 0, R, #00FF00]]"),
+              "<HR NOSHADE ALIGN=\"RIGHT\" WIDTH=\"10\" COLOR=\"Lime\">");
 }
 
 TEST_F(TagExecutorsTest, RtfReplacements) {
@@ -286,6 +287,7 @@ TEST_F(TagExecutorsTest, OversizedCountsAreCapped) {
 }
 
 TEST_F(TagExecutorsTest, TagsWithAThousandArgumentsDoNoHarm) {
+    // clang-format off
     static const char* const kNames[] = {
         "END_HEADING", "CHANGE_INDENT", "COLOR",    "COLOUR",      "CT",        "DEFINE_VARIABLE", "ENTITY",
         "FILENAME",    "FO",            "FONT",     "FRACTION",    "DEBUG",     "HTML",            "HTML_COMMENT",
@@ -294,6 +296,7 @@ TEST_F(TagExecutorsTest, TagsWithAThousandArgumentsDoNoHarm) {
         "BR",          "PAGE",          "PAGE_MARKER", "NEW_PAGE", "SUPER",     "SUB",             "TIMESTAMP",
         "TOC",         "RULESET",       "VERSION",  "CONTENTS_LIST", "HEADING", "VALIGN",          "VERTICAL_ALIGNMENT",
     };
+    // clang-format on
     TextString body("<BODY>");
     context.documentState.blocks.Add(&set, &document, body);
     MessageRecorder messages(context);
@@ -452,7 +455,8 @@ TEST_F(TagExecutorsTest, ExecutorStateStartsAfreshWithEachFile) {
 
 TEST_F(TagExecutorsTest, VariablesStylesAndPageBreaks) {
     const TextString value("42");
-    context.documentState.defines.Add(&set, kDefinitionVariable, TextString("X"), SourcePosition(0, 1), 0, 0, &value);
+    context.documentState.defines.Add(&set, kDefinitionVariable, TextString("X"), SourcePosition(0, 1), 0, 0,
+                                      &value);
     context.trackers.output.position = SourcePosition(0, 5);
     EXPECT_EQ(Replaced("[[VARIABLE x]]"), "42");
     {
@@ -500,8 +504,8 @@ TEST_F(TagExecutorsTest, NothingHappensWithoutAPolicySet) {
                             &replace, &out));
     EXPECT_EQ(replace, 0);
     EXPECT_EQ(out.str(), "");
-    EXPECT_TRUE(ExecuteTag(0, nullptr, TextString("[[BR]]"), TextString("BR"), TextString(), nullptr, &set,
-                           nullptr, nullptr));
+    EXPECT_TRUE(ExecuteTag(0, nullptr, TextString("[[BR]]"), TextString("BR"), TextString(), nullptr, &set, nullptr,
+                           nullptr));
 }
 
 // The writer routines the executors call write into the document and

@@ -11,7 +11,11 @@
 #include "support/temp_folder.h"
 
 TEST(FileSearch, PatternKnowsOnlyStarAndQuestionMark) {
-    struct Case { const char* pattern; const char* name; bool expected; };
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool expected;
+    };
     const Case cases[] = {
         {"*.txt", "A.TXT", true},
         {"*.txt", "notes.txt.bak", false},

@@ -36,11 +36,13 @@ TEST_F(FileStatusTest, PathsAreTold) {
         const char* name;
         PathKind kind;
     };
+    // clang-format off
     const Case cases[] = {
         {"file.txt", PathKind::kOther},         {"sub", PathKind::kDirectory},
         {"link_to_sub", PathKind::kDirectory},  {"missing", PathKind::kMissing},
         {"dangling", PathKind::kMissing},       {"file.txt/below", PathKind::kMissing},
     };
+    // clang-format on
     for (const Case& c : cases) EXPECT_EQ(KindOfPath(Path(c.name)), c.kind) << c.name;
     EXPECT_EQ(KindOfPath(std::string()), PathKind::kMissing);
 }

@@ -22,9 +22,7 @@ protected:
     fs::path folder = temp.Path();
 
     void SetUp() override { ASSERT_TRUE(temp.Made()); }
-    void TearDown() override {
-        SetWriteFault(WriteFault::kNone, "");
-    }
+    void TearDown() override { SetWriteFault(WriteFault::kNone, ""); }
     void Write(const fs::path& path, const std::string& content) {
         std::ofstream(path, std::ios::binary) << content;
     }

@@ -75,6 +75,7 @@ TEST_F(SettingsStoreTest, NumbersAreReadOnlyWhenTheyAreNumbers) {
         int value;  // what the setting reads as (7, the value before, when it is not read)
     };
     // A number may stand between blanks and marks, never beside a letter.
+    // clang-format off
     const Case cases[] = {
         {" -12 ", true, -12}, {"+5", true, 5},          {"(42)", true, 42},    {"$8.", true, 8},
         {"0", true, 0},       {"2147483647", true, 2147483647}, {"-2147483648", true, -2147483647 - 1},
@@ -82,6 +83,7 @@ TEST_F(SettingsStoreTest, NumbersAreReadOnlyWhenTheyAreNumbers) {
         {"1 2", false, 7},    {"", false, 7},           {"  ", false, 7},      {"-", false, 7},
         {"2147483648", false, 7}, {"1.5", false, 7},
     };
+    // clang-format on
     SettingsStore store(path);
     for (const Case& c : cases) {
         store.WriteText("\\N", c.text);

@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 TEST(ColourValues, NormaliseHTMLColour) {
-    struct Case { const char* in; const char* out; int valid; };
+    struct Case {
+        const char* in;
+        const char* out;
+        int valid;
+    };
+    // clang-format off
     const Case cases[] = {
         {"", "", 1},  {"ff0000", "Red", 1},  {"#ff0000", "Red", 1},  {"#FF00FF", "Fuchsia", 1},
         {"00FFFF", "Aqua", 1},  {"red", "red", 1},  {"GRAY", "GRAY", 1},  {"magenta", "magenta", 1},
         {"#12abcd", "#12ABCD", 1},  {"12abcd", "#12ABCD", 1},  {"#12345", "#12345", 0},
         {"#1234567", "#1234567", 0},  {"#12345g", "#12345G", 0},  {"bluish", "BLUISH", 0},  {"12345", "12345", 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         TextString out("junk");
         EXPECT_EQ(NormaliseHTMLColour(TextString(c.in), &out), c.valid) << c.in;
@@ -26,12 +32,18 @@ TEST(ColourValues, FormatRGBColourAndParseColourValue) {
     EXPECT_EQ(FormatRGBColour(&out, -0.2, 2.0, 0.999)->str(), "00FFFF");
     EXPECT_EQ(FormatRGBColour(&out, 0.1, 0.25, 0.75)->str(), "1940C0");
 
-    struct Case { const char* in; int valid; const char* out; };
+    struct Case {
+        const char* in;
+        int valid;
+        const char* out;
+    };
+    // clang-format off
     const Case cases[] = {
         {"1,1,0", 1, "Yellow"}, {"0.5,0.5,0.5", 1, "Gray"}, {"0.1, 0.25, 0.75", 1, "#1940C0"},
         {"navy", 1, "navy"}, {"1,x,0", 0, "unchanged"}, {"1,1", 0, "unchanged"}, {"1,1,0,1", 0, "unchanged"},
         {"1,,0", 0, "unchanged"}, {"bogus", 0, "unchanged"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         TextString value("unchanged");
         EXPECT_EQ(ParseColourValue(TextString(c.in), &value), c.valid) << c.in;

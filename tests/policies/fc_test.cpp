@@ -64,7 +64,11 @@ std::string ValueText(FC& set, Pol id) {
 
 TEST(PolicySet, FreshSetDefaults) {
     FC set;
-    struct Case { Pol id; const char* value; };
+    struct Case {
+        Pol id;
+        const char* value;
+    };
+    // clang-format off
     const Case cases[] = {
         {Pol::OutputLogFilename, "Morvane.log"}, {Pol::ErrorReportingLevel, "5 "}, {Pol::TabSize, "8 "},
         {Pol::StartTagDelimiter, "[["},          {Pol::EndTagDelimiter, "]]"},     {Pol::DirectiveDelimiter, "$_$_"},
@@ -74,6 +78,7 @@ TEST(PolicySet, FreshSetDefaults) {
         {Pol::DefaultFont, "Times New Roman, Regular, 12"}, {Pol::FixedFont, "Courier New, Regular, 10"},
         {Pol::BaseFontSize, "12 "},
     };
+    // clang-format on
     for (const Case& c : cases) EXPECT_EQ(ValueText(set, c.id), c.value) << GetPolicyDefinition(c.id).key;
     for (int i = 0; i < kPolicyCount; ++i) EXPECT_FALSE(set.Policy(static_cast<Pol>(i)).isSet);
 
@@ -123,7 +128,10 @@ TEST(PolicySet, LineParserClaimsAndRefuses) {
     EXPECT_EQ(Parse(set, "Background color : navy"), 0);
     EXPECT_EQ(set.GetText(Pol::BackgroundColour).str(), "navy");
 
-    struct Refusal { const char* line; const char* message; };
+    struct Refusal {
+        const char* line;
+        const char* message;
+    };
     const Refusal refusals[] = {
         {"List markup code : 3", "POLICY: Ignored - Value 3 is outside allowed range (0:2)\n"},
         {"Keep it simple : maybe", "ERROR: Don't understand policy value : maybe\n"},
@@ -196,8 +204,7 @@ TEST(PolicySet, SpecialKeys) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(Parse(set, "Rule set to be used : Tarnell", &category), 0);
     EXPECT_EQ(Parse(set, "Rule set to be used : SEC"), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "WARNING: Changing rule set - Rule set to be used : SEC\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "WARNING: Changing rule set - Rule set to be used : SEC\n");
     EXPECT_EQ(set.ruleSetCode, 2);
     EXPECT_EQ(category, 3);
 
@@ -258,12 +265,20 @@ TEST(PolicySet, RuleSetsAndClamps) {
 TEST(PolicySet, EncodingsThatRuleOutConversionsAndDiagrams) {
     // Encoding; then whether DOS characters, diagrams, line structure and
     // indentation are looked for after the defaults are applied.
-    struct Case { const char* encoding; int dos; int diagrams; int preserve; int indentation; };
+    struct Case {
+        const char* encoding;
+        int dos;
+        int diagrams;
+        int preserve;
+        int indentation;
+    };
+    // clang-format off
     const Case cases[] = {
         {"", 1, 1, 0, 1},          {"ascii", 1, 1, 0, 1},        {"ISO-8859-1", 1, 1, 0, 1},
         {"iso-8859-2", 0, 1, 0, 1}, {"koi8-r", 0, 0, 0, 1},       {"Big5", 0, 0, 0, 1},
         {"windows-1256", 0, 0, 1, 0}, {"iso-8859-8", 0, 0, 1, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         FC set;
         set.SetInt(Pol::InputDOSCharacters, 1);
@@ -444,18 +459,32 @@ TEST(PolicyFileWriter, WriteReadWriteIsByteIdentical) {
     EXPECT_EQ(WritePolicies(readBack, true), first);
 
     FC changed;
-    for (const char* line :
-         {"Page Width : 66", "Error reporting level : 0", "Rule set to be used : Tarnell", "Text color : red",
-          "Indent position(s) : 3 9", "Hanging paragraph position(s) : 5", "Bullet Char : '+'",
-          "We have 2  recognised headings", "Heading level 0 = \"Chapter\" N. at indent 0",
-          "Heading level 1 = \"\" (a) at indent -4", "Contents level 0 = \"\" N at indent 2",
-          "Recognised USENET groups : comp.lang misc", "Include document section(s) : intro",
-          "Definition Char : ':' (strong)", "Paper size : Legal", "Default font : Arial, Bold, 11",
-          "Default TABLE border size : 3", "Default TABLE colour : #00FF00", "Document Keywords : a, b: c",
-          "Default TABLE caption : Sales by region",
-          "Link definition: \"Widget\" = \"the widget\" + \"widget.htm\"",
-          "Text command: replace_text phrase \"colour\" by_string \"color\"", "Split level : 2",
-          "New Paragraph Offset : (none)", "Input file has page markers : Yes", "Page marker size (in lines) : 3"}) {
+    for (const char* line : {"Page Width : 66",
+                             "Error reporting level : 0",
+                             "Rule set to be used : Tarnell",
+                             "Text color : red",
+                             "Indent position(s) : 3 9",
+                             "Hanging paragraph position(s) : 5",
+                             "Bullet Char : '+'",
+                             "We have 2  recognised headings",
+                             "Heading level 0 = \"Chapter\" N. at indent 0",
+                             "Heading level 1 = \"\" (a) at indent -4",
+                             "Contents level 0 = \"\" N at indent 2",
+                             "Recognised USENET groups : comp.lang misc",
+                             "Include document section(s) : intro",
+                             "Definition Char : ':' (strong)",
+                             "Paper size : Legal",
+                             "Default font : Arial, Bold, 11",
+                             "Default TABLE border size : 3",
+                             "Default TABLE colour : #00FF00",
+                             "Document Keywords : a, b: c",
+                             "Default TABLE caption : Sales by region",
+                             "Link definition: \"Widget\" = \"the widget\" + \"widget.htm\"",
+                             "Text command: replace_text phrase \"colour\" by_string \"color\"",
+                             "Split level : 2",
+                             "New Paragraph Offset : (none)",
+                             "Input file has page markers : Yes",
+                             "Page marker size (in lines) : 3"}) {
         TextString text(line);
         int category = 0;
         changed.ParsePolicyLine(text, category, true);
@@ -480,8 +509,8 @@ TEST(PolicyFileReader, TableCaptionIsReadAndWrittenAfterTheBorderColour) {
     PolicyFolder dir;
     FC set;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(ReadFile(set, dir.Write("caption.pol", "[Table generation]\nDefault TABLE caption : Sales by region\n")),
-              1);
+    EXPECT_EQ(
+        ReadFile(set, dir.Write("caption.pol", "[Table generation]\nDefault TABLE caption : Sales by region\n")), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(set.GetDefaultTabConfig()->GetText(TabPol::Caption).str(), "Sales by region");
     for (bool all : {false, true}) {
@@ -539,8 +568,11 @@ TEST(PolicyFileReader, BadInputNeverCrashes) {
     std::string noise;
     for (int i = 0; i < 20000; ++i) noise.push_back(static_cast<char>(random() & 0xFF));
     std::string longLine = "Document Keywords : " + std::string(1 << 20, 'k') + "\n";
-    for (const auto& [name, content] : std::vector<std::pair<std::string, std::string>>{
-             {"noise.pol", noise}, {"long.pol", longLine}, {"empty.pol", ""}, {"self.pol", "include file : self.pol\n"}}) {
+    for (const auto& [name, content] :
+         std::vector<std::pair<std::string, std::string>>{{"noise.pol", noise},
+                                                          {"long.pol", longLine},
+                                                          {"empty.pol", ""},
+                                                          {"self.pol", "include file : self.pol\n"}}) {
         FC set;
         testing::internal::CaptureStderr();
         int result = ReadFile(set, dir.Write(name, content));

@@ -90,7 +90,8 @@ TEST(HeadingLevelSpec, NumberedParagraph) {
 }
 
 TEST(HeadingLevelSpec, TextWithoutStyleLetterFails) {
-    const char* const texts[] = {"\"\" X at indent 2", "\"\" (.) at indent 2", "\"Chapter\" at indent 0", "", "\"\""};
+    const char* const texts[] = {"\"\" X at indent 2", "\"\" (.) at indent 2", "\"Chapter\" at indent 0", "",
+                                 "\"\""};
     for (const char* text : texts) {
         HeadingLevelSpec spec;
         EXPECT_FALSE(spec.Parse(0, TextString(text))) << text;

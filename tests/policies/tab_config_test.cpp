@@ -41,8 +41,8 @@ std::array<int, 4> StateBeforeColumns(const TabConfig& c) {
     return {c.centreTable, c.totalWidth, c.widthIsPercent, c.specifiedWidth};
 }
 std::array<int, 10> StateAfterColumns(const TabConfig& c) {
-    return {c.dotLeadersUsed, c.stubIndentUsed, c.largestStubIndent, c.extraWidth,    c.indentPosition,
-            c.defaultVAlignment, c.smallestStubIndent, c.lastGap, c.rowsCarryVAlign, c.reservedState};
+    return {c.dotLeadersUsed,    c.stubIndentUsed,     c.largestStubIndent, c.extraWidth,      c.indentPosition,
+            c.defaultVAlignment, c.smallestStubIndent, c.lastGap,           c.rowsCarryVAlign, c.reservedState};
 }
 void SetState(TabConfig& c, const std::array<int, 4>& a, const std::array<int, 10>& b) {
     c.centreTable = a[0], c.totalWidth = a[1], c.widthIsPercent = a[2], c.specifiedWidth = a[3];
@@ -166,6 +166,7 @@ TEST(TabConfig, LayoutFailuresKeepTheOldColumns) {
         const char* text;
         const char* message;
     };
+    // clang-format off
     const Case cases[] = {
         {"3, 1, 20", kLayout}, {"2, 1, x", kLayout}, {"2, , 4", kLayout}, {"three", kTag}, {"", kTag},
         {"[[TABLE_LAYOUT [[2, 1, 2]]", kTag},
@@ -175,6 +176,7 @@ TEST(TabConfig, LayoutFailuresKeepTheOldColumns) {
         // A text that names another tag is not a layout.
         {"[[FONT TABLE_LAYOUT 1, 2]]", kTag},
     };
+    // clang-format on
     for (const Case& c : cases) {
         TabConfig config;
         config.ParseTableLayoutTag(set, TextString("2, 5, 9"));
@@ -291,8 +293,10 @@ TEST(TabConfig, TableBeginTags) {
         ExpectColumns(config, {3}, name);
     }
     TabConfig config;
-    std::string shown = Reported([&] { SetTabConfigFromTag(config, set, "BEGIN_TABLE", TextString("[[BEGIN_TABLE]]")); });
-    EXPECT_NE(shown.find("TAG ERROR: Setting table config from tag BEGIN_TABLE\n\t[[BEGIN_TABLE]]"), std::string::npos)
+    std::string shown =
+        Reported([&] { SetTabConfigFromTag(config, set, "BEGIN_TABLE", TextString("[[BEGIN_TABLE]]")); });
+    EXPECT_NE(shown.find("TAG ERROR: Setting table config from tag BEGIN_TABLE\n\t[[BEGIN_TABLE]]"),
+              std::string::npos)
         << shown;
     // Names are compared exactly.
     shown = Reported([&] { SetTabConfigFromTag(config, set, "begin_user_table", TextString("x")); });
@@ -339,12 +343,14 @@ TEST(ColConfig, WidthsByFormat) {
     struct Case {
         int width, fallback, html, rtf, other;
     };
+    // clang-format off
     const Case cases[] = {
         {30, -1, 40, 30, 30}, {0, -1, 0, 50, 0},       {0, 25, 0, 25, 0},
         {0, 0, 0, 50, 0},     {-5, 25, -6, 50, -5},    {100, -1, 134, 100, 100},
         // Scaling does not overflow.
         {2000000000, -1, 2147483647, 2000000000, 2000000000},
     };
+    // clang-format on
     for (const Case& c : cases) {
         ColConfig column;
         column.width = c.width;

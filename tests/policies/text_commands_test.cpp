@@ -159,9 +159,8 @@ TEST_F(TextCommandsTest, EmptyMatchReportsTwoMessages) {
 
 TEST_F(TextCommandsTest, UnexpectedPositionKeyword) {
     EXPECT_EQ(list.Add(&set, "Text command: ignore_line beginning_with string \"x\""), 0);
-    const std::vector<std::string> expected = {
-        "POLICY: Text command error.  Unexpected keyword \"beginning_with\"",
-        "POLICY: text command not processed \"beginning_with string \"x\"\""};
+    const std::vector<std::string> expected = {"POLICY: Text command error.  Unexpected keyword \"beginning_with\"",
+                                               "POLICY: text command not processed \"beginning_with string \"x\"\""};
     EXPECT_EQ(gMessages, expected);
 }
 

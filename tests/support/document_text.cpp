@@ -64,7 +64,8 @@ std::string RtfText(const std::string& rtf) {
             const auto byte = static_cast<unsigned char>(std::stoi(rtf.substr(i + 2, 2), nullptr, 16));
             unicode::AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte);
             i += 4;
-        } else if (next == 'u' && i + 2 < rtf.size() && (rtf[i + 2] == '-' || std::isdigit(static_cast<unsigned char>(rtf[i + 2])))) {
+        } else if (next == 'u' && i + 2 < rtf.size() &&
+                   (rtf[i + 2] == '-' || std::isdigit(static_cast<unsigned char>(rtf[i + 2])))) {
             size_t used = 0;
             int n = std::stoi(rtf.substr(i + 2), &used);
             const uint32_t unit = static_cast<uint32_t>(n < 0 ? n + 65536 : n);

@@ -117,7 +117,9 @@ std::string ReadingHarness::ReadFile(const std::string& path) {
     return Dump();
 }
 
-std::string ReadingHarness::ReadText(const std::string& content) { return ReadFile(WriteFile("input.txt", content)); }
+std::string ReadingHarness::ReadText(const std::string& content) {
+    return ReadFile(WriteFile("input.txt", content));
+}
 
 // ---------------------------------------------------------------------------
 // Reading with the line analysis

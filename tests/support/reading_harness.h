@@ -22,7 +22,7 @@ struct DeliveredLine {
     int tagCode = -3;
     uint32_t flags = 0;
     int specialBlock = 0;
-    std::string text;        // the line's text (escaped for the output format)
+    std::string text;  // the line's text (escaped for the output format)
     std::string taggedText;  // the unescaped text
 };
 
@@ -47,7 +47,7 @@ public:
     Context context;
     FC policies;
     std::vector<DeliveredLine> lines;
-    std::vector<std::string> messages;     // shown messages
+    std::vector<std::string> messages;  // shown messages
     std::vector<std::string> statusLines;  // status lines
     // Lines queued on the reader before the first read.
     std::vector<std::string> pendingAtStart;

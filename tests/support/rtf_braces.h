@@ -5,8 +5,8 @@
 #include <string>
 
 struct RtfBraceCount {
-    int opened = 0;       // unescaped "{"
-    int closed = 0;       // unescaped "}"
+    int opened = 0;  // unescaped "{"
+    int closed = 0;  // unescaped "}"
     int lowestDepth = 0;  // below 0 when a group closes that was never opened
 };
 

@@ -87,15 +87,12 @@ TEST_F(BlockAnalysisTest, ColumnsFoundAgainWithSeparationTwoMatchAFreshAnalysis)
     // Separation 2 finds the columns of separation 1 again; the analysis
     // keeps the first pass's work, which must equal a block analysed with
     // separation 2 from the start.
-    const std::vector<std::string> block = {"Name              Count   City",
-                                            "----------------  -----   --------------",
-                                            "Alice Li             12   Oslo",
-                                            "Bo Chen           1,204   Rio de Janeiro",
-                                            "Dolores Smith        7   Lyon",
-                                            "Emil Novak          305",
-                                            "Fatima Haddad        44   Cape Town",
-                                            "Gregor Ivanov       9.5   Accra",
-                                            "Hanna Petersen    2,000   Kuala Lumpur"};
+    const std::vector<std::string> block = {
+        "Name              Count   City",        "----------------  -----   --------------",
+        "Alice Li             12   Oslo",        "Bo Chen           1,204   Rio de Janeiro",
+        "Dolores Smith        7   Lyon",         "Emil Novak          305",
+        "Fatima Haddad        44   Cape Town",   "Gregor Ivanov       9.5   Accra",
+        "Hanna Petersen    2,000   Kuala Lumpur"};
     auto summary = [](const PreForm& engine) {
         std::vector<std::vector<int>> result;
         for (const auto& column : engine.columns)
@@ -235,7 +232,8 @@ TEST_F(BlockAnalysisTest, MailHeadersAndDiagramsAreRecognised) {
     EXPECT_EQ(engine->looksLikeTable, 0);
 
     SetUp();
-    PreForm& drawing = Analyse({"    /\\      /\\", "   /  \\    /  \\", "  /    \\  /    \\", " /      \\/      \\"});
+    PreForm& drawing =
+        Analyse({"    /\\      /\\", "   /  \\    /  \\", "  /    \\  /    \\", " /      \\/      \\"});
     EXPECT_EQ(drawing.looksLikeDiagram, 1);
     EXPECT_TRUE(Collected("INFO: Diagram detected"));
 }

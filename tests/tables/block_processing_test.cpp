@@ -24,19 +24,21 @@ protected:
 TEST_F(BlockProcessingTest, SpecialFormatCodeSetsOneKindFlag) {
     // Flags in the order table, code, pre-formatted, diagram, user table,
     // delimited, underwriter, inverse pyramid.
+    // clang-format off
     const std::vector<std::vector<int>> expected = {
         {0, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 1, 0, 0, 0, 0},
         {0, 0, 1, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 1, 0, 0, 0}, {0, 0, 0, 0, 1, 0, 0, 0}, {0, 0, 0, 0, 0, 1, 0, 0},
         {0, 0, 0, 0, 0, 1, 0, 0}, {0, 0, 0, 0, 0, 0, 1, 0}, {0, 0, 0, 0, 0, 0, 0, 1}, {0, 0, 0, 0, 0, 0, 0, 0},
     };
+    // clang-format on
     PreForm engine(&document, &set, nullptr);
     for (int code = 0; code <= 11; ++code) {
         engine.SetSpecialFormat(8);  // every flag and the delimiter are set back first
         engine.isTable = engine.isCode = engine.isInversePyramid = 1;
         engine.messageText.MakeEmpty();
         engine.SetSpecialFormat(code);
-        const std::vector<int> flags = {engine.isTable,     engine.isCode,      engine.isPreformatted,
-                                        engine.isDiagram,   engine.isUserTable, engine.isDelimited,
+        const std::vector<int> flags = {engine.isTable,       engine.isCode,          engine.isPreformatted,
+                                        engine.isDiagram,     engine.isUserTable,     engine.isDelimited,
                                         engine.isUnderwriter, engine.isInversePyramid};
         EXPECT_EQ(flags, expected[static_cast<size_t>(code)]) << code;
         EXPECT_EQ(engine.delimiter, code == 8 ? ',' : '\t') << code;
@@ -117,7 +119,8 @@ TEST_F(BlockProcessingTest, TwoColumnRtfTableIsADefinitionListUnlessATermRunsOn)
     context.documentState.rtfOutput = 1;
     for (const char* second : {"          grows on trees", "green"}) {
         document.Clear();
-        Engine({"apple     A red fruit that", second, "banana    A yellow fruit", "cherry    A stone fruit"})->Process(1);
+        Engine({"apple     A red fruit that", second, "banana    A yellow fruit", "cherry    A stone fruit"})
+            ->Process(1);
         const bool list = second[0] == ' ';
         EXPECT_EQ(Output().find("\\trowd") == std::string::npos, list) << Output();
         EXPECT_EQ(Output().find("apple\\tab") != std::string::npos, list) << Output();

@@ -289,11 +289,7 @@ TEST_F(CellTagsTest, CellFontChangesWithoutFontMarkup) {
         int pendingAfter;
     };
     const std::vector<Case> cases = {
-        {0, 1, 0, false, 0},
-        {0, 1, 1, false, 0},
-        {1, 0, 1, false, 1},
-        {0, 0, 1, false, 1},
-        {1, 1, 1, true, 0},
+        {0, 1, 0, false, 0}, {0, 1, 1, false, 0}, {1, 0, 1, false, 1}, {0, 0, 1, false, 1}, {1, 1, 1, true, 0},
     };
     for (const Case& c : cases) {
         set.SetInt(Pol::AddFontMarkup, c.addMarkup);

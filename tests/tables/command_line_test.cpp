@@ -77,11 +77,12 @@ TEST(CommandLineTest, EveryQualifierAndItsShortestForm) {
         {"/?", "/?", [](const RunParameters& r) { return r.usageWanted == 1; }},
         {"/HELP", "/he", [](const RunParameters& r) { return r.usageWanted == 1; }},
         {"/HTML", "/ht", [](const RunParameters& r) { return r.sourceIsHTML == 1; }},
-        {"/LOG", "/lo", [](const RunParameters& r) { return r.logFile == 1 && r.logFileName.str() == "Morvane.log"; }},
+        {"/LOG", "/lo",
+         [](const RunParameters& r) { return r.logFile == 1 && r.logFileName.str() == "Morvane.log"; }},
         {"/OUTPUT=o/x.html", "/o=o/x.html",
          [](const RunParameters& r) {
-             return r.outputSpec.str() == "o/x.html" && r.outputDirectory.str() == "o/" && r.outputName.str() == "x" &&
-                    r.outputExtension.str() == ".html";
+             return r.outputSpec.str() == "o/x.html" && r.outputDirectory.str() == "o/" &&
+                    r.outputName.str() == "x" && r.outputExtension.str() == ".html";
          }},
         {"/TOC_OUT=t/c.htm", "/toc=t/c.htm",
          [](const RunParameters& r) {
@@ -103,7 +104,8 @@ TEST(CommandLineTest, EveryQualifierAndItsShortestForm) {
         {"/FRAMES", "/f", [](const RunParameters& r) { return r.frames == 1; }},
         {"/INDEX", "/i", [](const RunParameters& r) { return r.index == 1 && r.indexFile.IsEmpty(); }},
         {"/LIST", "/lis", [](const RunParameters& r) { return r.listFiles == 1; }},
-        {"/LINKS", "/lin", [](const RunParameters& r) { return r.links == 1 && r.linksFile.str() == "FoundLinks.txt"; }},
+        {"/LINKS", "/lin",
+         [](const RunParameters& r) { return r.links == 1 && r.linksFile.str() == "FoundLinks.txt"; }},
         {"/POLICY", "/p",
          [](const RunParameters& r) { return r.documentPolicies == 1 && r.policyDocumentationFile.IsEmpty(); }},
         {"/RTF", "/rt", [](const RunParameters& r) { return r.rtf == 1; }},
@@ -135,52 +137,69 @@ TEST(CommandLineTest, ValuesWordsAndMessages) {
         Check check;
     };
     const std::vector<Case> cases = {
-        {"/TAB", {unrecognised + "/TAB "},
+        {"/TAB",
+         {unrecognised + "/TAB "},
          [](const RunParameters& r) { return r.tabDelimited == 0 && r.plainTable == 0 && r.inputSpec.IsEmpty(); }},
-        {"/lo=logs/run.txt", {"Can't use \".txt\" for a log file.  Changing to \".log\""},
+        {"/lo=logs/run.txt",
+         {"Can't use \".txt\" for a log file.  Changing to \".log\""},
          [](const RunParameters& r) { return r.logFile == 1 && r.logFileName.str() == "logs/run.log"; }},
-        {"/INDEX=idx.DAT", {"Can't use \".DAT\" for an index file.  Changing to \".html\""},
+        {"/INDEX=idx.DAT",
+         {"Can't use \".DAT\" for an index file.  Changing to \".html\""},
          [](const RunParameters& r) { return r.index == 1 && r.indexFile.str() == "idx.html"; }},
-        {"/OUTPUT=rules.pol", {"Can't use \".pol\" for an output file.  Changing to \".html\""},
+        {"/OUTPUT=rules.pol",
+         {"Can't use \".pol\" for an output file.  Changing to \".html\""},
          [](const RunParameters& r) {
-             return r.outputSpec.str() == "rules.html" && r.outputExtension.str() == ".html" && r.policyFile.IsEmpty();
+             return r.outputSpec.str() == "rules.html" && r.outputExtension.str() == ".html" &&
+                    r.policyFile.IsEmpty();
          }},
-        {"/CTX_IN", {"Value missing for /CTX_IN qualifier"},
+        {"/CTX_IN",
+         {"Value missing for /CTX_IN qualifier"},
          [](const RunParameters& r) { return r.contextInput == 0; }},
-        {"/output= a.txt", {"Missing value after \"=\" for qualifier /OUTPUT"},
+        {"/output= a.txt",
+         {"Missing value after \"=\" for qualifier /OUTPUT"},
          [](const RunParameters& r) { return r.outputSpec.IsEmpty() && r.inputSpec.str() == "a.txt"; }},
-        {"/OUTPUT=\"my dir/x y.html\" a.txt", {},
-         [](const RunParameters& r) { return r.outputSpec.str() == "my dir/x y.html" && r.inputSpec.str() == "a.txt"; }},
-        {"/OUTPUT=\"x.html", {"Missing end-quote in qualifier value /OUTPUT"},
+        {"/OUTPUT=\"my dir/x y.html\" a.txt",
+         {},
+         [](const RunParameters& r) {
+             return r.outputSpec.str() == "my dir/x y.html" && r.inputSpec.str() == "a.txt";
+         }},
+        {"/OUTPUT=\"x.html",
+         {"Missing end-quote in qualifier value /OUTPUT"},
          [](const RunParameters& r) { return r.outputSpec.str() == "x.html"; }},
-        {"a.txt b.txt rules.pol /RTF", {},
+        {"a.txt b.txt rules.pol /RTF",
+         {},
          [](const RunParameters& r) {
              return r.inputSpec.str() == "a.txt b.txt" && r.policyFile.str() == "rules.pol" && r.rtf == 1;
          }},
-        {"/SILENT /CONSOLE /OUTPUT=o.html /INDEX=i.html", {},
+        {"/SILENT /CONSOLE /OUTPUT=o.html /INDEX=i.html",
+         {},
          [](const RunParameters& r) {
              return r.messages == 0 && r.outputSpec.IsEmpty() && r.index == 0 && r.indexFile.IsEmpty();
          }},
         // Words that look like paths are file specifications, never qualifiers.
         {"/data/dir/a.txt", {}, [](const RunParameters& r) { return r.inputSpec.str() == "/data/dir/a.txt"; }},
-        {"/out/in/a.txt", {},
+        {"/out/in/a.txt",
+         {},
          [](const RunParameters& r) {
              return r.inputSpec.str() == "/out/in/a.txt" && r.outputSpec.IsEmpty() && r.index == 0;
          }},
         {"data/in.txt", {}, [](const RunParameters& r) { return r.inputSpec.str() == "data/in.txt"; }},
         {"/tmp", {}, [](const RunParameters& r) { return r.inputSpec.str() == "/tmp"; }},
-        {"/OUTPUT=/data/out/x.html", {},
+        {"/OUTPUT=/data/out/x.html",
+         {},
          [](const RunParameters& r) {
              return r.outputSpec.str() == "/data/out/x.html" && r.outputDirectory.str() == "/data/out/";
          }},
-        {"/LOGX", {"Illegal Qualifier : /LOGX", unrecognised + "/LOGX "},
+        {"/LOGX",
+         {"Illegal Qualifier : /LOGX", unrecognised + "/LOGX "},
          [](const RunParameters& r) { return r.logFile == 0; }},
-        {"/LOG=chk.log /LOGX", {unrecognised + "/LOGX "},
+        {"/LOG=chk.log /LOGX",
+         {unrecognised + "/LOGX "},
          [](const RunParameters& r) { return r.logFile == 1 && r.logFileName.str() == "chk.log"; }},
-        {"/RTF /rtf a.txt", {unrecognised + "/rtf "},
+        {"/RTF /rtf a.txt",
+         {unrecognised + "/rtf "},
          [](const RunParameters& r) { return r.rtf == 1 && r.inputSpec.str() == "a.txt"; }},
-        {"-rtf -log=x.log", {},
-         [](const RunParameters& r) { return r.rtf == 1 && r.logFileName.str() == "x.log"; }},
+        {"-rtf -log=x.log", {}, [](const RunParameters& r) { return r.rtf == 1 && r.logFileName.str() == "x.log"; }},
         {"a@b.txt", {}, [](const RunParameters& r) { return r.inputSpec.str() == "a@b.txt"; }},
     };
     for (const Case& c : cases) {
@@ -200,7 +219,7 @@ TEST(CommandLineTest, CommentLinesAreNotParsed) {
         EXPECT_EQ(context.runParameters.rtf, 0);
         EXPECT_TRUE(context.runParameters.inputSpec.IsEmpty());
         EXPECT_EQ(parsed.log, std::vector<std::string>{"INFO: Steering file: Ignoring comment line \"" +
-                                                        std::string(text) + "\""});
+                                                       std::string(text) + "\""});
     }
     Context context;  // a leading blank is no comment
     EXPECT_EQ(Parse(context, " # a.txt").result, 1);

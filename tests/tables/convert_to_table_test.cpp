@@ -137,14 +137,15 @@ TEST_F(ConvertToTableTest, LinesToIgnoreAtEndDropTheLastLines) {
 }
 
 TEST_F(ConvertToTableTest, DefinitionsAreStoredAndDirectiveLinesNeverWritten) {
-    ASSERT_TRUE(Convert("Opening words\n"
-                        "$_$_DEFINE_BLOCK NOTE\n"
-                        "stored body\n"
-                        "$_$_END_BLOCK\n"
-                        "$_$_DEFINE_BLOCK\n"
-                        "visible text\n"
-                        "$_$_END_BLOCK\n"
-                        "Closing words\n"));
+    ASSERT_TRUE(
+        Convert("Opening words\n"
+                "$_$_DEFINE_BLOCK NOTE\n"
+                "stored body\n"
+                "$_$_END_BLOCK\n"
+                "$_$_DEFINE_BLOCK\n"
+                "visible text\n"
+                "$_$_END_BLOCK\n"
+                "Closing words\n"));
     const std::string html = ReadWhole(Path("input.html"));
     for (const char* kept : {"Opening words", "visible text", "Closing words"})
         EXPECT_NE(html.find(kept), std::string::npos) << kept;

@@ -108,9 +108,9 @@ protected:
 TEST_F(IncludeFileTest, CopiesTheFileBetweenComments) {
     const std::string name = Write("inc.html", "one\n  two\n<b>three</b>\n");
     EXPECT_EQ(InsertIncludeFile(&document, TextString(name.c_str()), &set), 1);
-    EXPECT_EQ(document.Texts(), (std::vector<std::string>{"", "<!-- Start of include file \"inc.html\" -->", "one",
-                                                          "  two", "<b>three</b>",
-                                                          "<!--   End of include file \"inc.html\" -->", ""}));
+    EXPECT_EQ(document.Texts(),
+              (std::vector<std::string>{"", "<!-- Start of include file \"inc.html\" -->", "one", "  two",
+                                        "<b>three</b>", "<!--   End of include file \"inc.html\" -->", ""}));
 }
 
 TEST_F(IncludeFileTest, LooksInTheIncludeDirectory) {

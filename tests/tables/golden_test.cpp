@@ -125,18 +125,19 @@ std::string ConvertCopy(const fs::path& input, const GoldenOptions& options) {
     run.SetContext(&context);
     if (!options.policy.empty()) {
         TextFile reader;
-        if (!reader.OpenForRead((input.parent_path() / options.policy).c_str())) return "cannot read the policy file";
+        if (!reader.OpenForRead((input.parent_path() / options.policy).c_str()))
+            return "cannot read the policy file";
         run.ReadPolicyFile(reader);
     }
     TextString before;
     GetDateText(&before);
-    const bool converted = ConvertToTable(master, run, file, context, TextString(copy.string().c_str()), TextString(),
-                                          options.code, nullptr);
+    const bool converted = ConvertToTable(master, run, file, context, TextString(copy.string().c_str()),
+                                          TextString(), options.code, nullptr);
     TextString after;
     GetDateText(&after);
 
-    std::string output =
-        converted ? ReadWhole(fs::path(copy).replace_extension(options.rtf ? ".rtf" : ".html")) : "conversion failed";
+    std::string output = converted ? ReadWhole(fs::path(copy).replace_extension(options.rtf ? ".rtf" : ".html"))
+                                   : "conversion failed";
     ReplaceAll(output, folder, "@FOLDER@");
     ReplaceAll(output, before.str(), "@DATE@");
     ReplaceAll(output, after.str(), "@DATE@");

@@ -86,11 +86,15 @@ TEST_F(OtherBlockOutputTest, CodeSampleHighlightsCommentsAndIndentsWithSpaces) {
         Add(engine, "  i < n", "  i &lt; n");
         Add(engine, "$_$_BEGIN_CODE", 1002);  // directive lines are never written
         engine.OutputCodeSample();
-        const Lines expected = {"<!-- Automatically detected CODE sample -->", "<CODE>",
-                                strong ? "x = y; //<STRONG><EM> note</EM></STRONG><BR>"
-                                       : "x = y; //<B><I> note</I></B><BR>",
-                                "open(\"http://a.b\"); // c<BR>", "&nbsp;&nbsp;", "i &lt; n<BR>", "</CODE>",
-                                "<!-- End of automatically detected CODE sample -->"};
+        const Lines expected = {
+            "<!-- Automatically detected CODE sample -->",
+            "<CODE>",
+            strong ? "x = y; //<STRONG><EM> note</EM></STRONG><BR>" : "x = y; //<B><I> note</I></B><BR>",
+            "open(\"http://a.b\"); // c<BR>",
+            "&nbsp;&nbsp;",
+            "i &lt; n<BR>",
+            "</CODE>",
+            "<!-- End of automatically detected CODE sample -->"};
         EXPECT_EQ(Written(), expected) << strong;
     }
 }
@@ -150,9 +154,14 @@ TEST_F(OtherBlockOutputTest, NormalOutputWritesRulesAsHorizontalLines) {
     Add(engine, std::string(8, '-'), 2);
     Add(engine, "Fish &amp; chips");
     engine.OutputAsNormal();
-    const Lines expected = {"<!-- Outputting formatted text as \"NORMAL\" -->", "<P>",
-                            "<HR NOSHADE ALIGN=\"LEFT\" WIDTH=\"50%\">", "<HR NOSHADE>", "<HR NOSHADE>",
-                            "Fish &amp; chips<BR>", "</P>", "<!-- end of formatted text output as \"NORMAL\" -->"};
+    const Lines expected = {"<!-- Outputting formatted text as \"NORMAL\" -->",
+                            "<P>",
+                            "<HR NOSHADE ALIGN=\"LEFT\" WIDTH=\"50%\">",
+                            "<HR NOSHADE>",
+                            "<HR NOSHADE>",
+                            "Fish &amp; chips<BR>",
+                            "</P>",
+                            "<!-- end of formatted text output as \"NORMAL\" -->"};
     EXPECT_EQ(Written(), expected);
     EXPECT_EQ(context.blockOutputInProgress, 0);
 
@@ -174,8 +183,7 @@ TEST_F(OtherBlockOutputTest, MailHeaderNeedsSubjectAndSender) {
     Add(engine, "Date: Mon, 1 Jan");
     engine.OutputMailHeader();
     EXPECT_EQ(Written(), (Lines{"<A NAME=\"fish___chips\"> </A>", "<!-- Start of auto-detected Mail header -->",
-                                "<H2>Fish &amp; chips</H2>",
-                                "<EM>Ann Lee</EM><BR>", "<EM>Mon, 1 Jan</EM><BR>",
+                                "<H2>Fish &amp; chips</H2>", "<EM>Ann Lee</EM><BR>", "<EM>Mon, 1 Jan</EM><BR>",
                                 "<!-- end of auto-detected mail header -->"}));
 
     document.Clear();
@@ -183,8 +191,9 @@ TEST_F(OtherBlockOutputTest, MailHeaderNeedsSubjectAndSender) {
     noSubject.looksLikeMailHeader = 1;
     Add(noSubject, "From: Ann");
     noSubject.OutputMailHeader();
-    EXPECT_EQ(Written(), (Lines{"<!-- Outputting auto-detected mail header as \"NORMAL\" -->", "<P>",
-                                "From: Ann<BR>", "</P>", "<!-- end of auto-detected mail header as \"NORMAL\" -->"}));
+    EXPECT_EQ(Written(),
+              (Lines{"<!-- Outputting auto-detected mail header as \"NORMAL\" -->", "<P>", "From: Ann<BR>", "</P>",
+                     "<!-- end of auto-detected mail header as \"NORMAL\" -->"}));
 }
 
 TEST_F(OtherBlockOutputTest, MissingWritersAreReportedAndNothingIsWritten) {
@@ -293,8 +302,8 @@ TEST_F(OtherBlockOutputTest, MergeColumns) {
     EXPECT_EQ(engine->columnCount, 2);
     EXPECT_EQ(engine->cellRow.Count(), 2);
     const PreFormColumn& merged = *engine->columns[1];
-    EXPECT_EQ(std::vector<int>({merged.start, merged.boundary, merged.gapEnd, merged.width, merged.rtfWidth,
-                                merged.typicalSpan}),
+    EXPECT_EQ(std::vector<int>(
+                  {merged.start, merged.boundary, merged.gapEnd, merged.width, merged.rtfWidth, merged.typicalSpan}),
               std::vector<int>({5, 19, 19, 8, 300, 1}));
     engine->MergeLastTwoColumns();
     ASSERT_EQ(engine->columnCount, 1);

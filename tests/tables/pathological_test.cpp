@@ -187,12 +187,14 @@ struct ShapeCase {
 
 void PrintTo(const ShapeCase& test, std::ostream* out) { *out << test.name; }
 
+// clang-format off
 const ShapeCase kShapes[] = {
     {"SpaceAligned", Shape::SpaceAligned}, {"TabDelimited", Shape::TabDelimited},
     {"CommaDelimited", Shape::CommaDelimited}, {"Prose", Shape::Prose},
     {"OneLongLine", Shape::OneLongLine}, {"ShortLines", Shape::ShortLines},
     {"Utf8Table", Shape::Utf8Table},
 };
+// clang-format on
 
 constexpr size_t kShapeBytes = 3u << 19;  // 1.5 MB
 // Whole input against its first half: twice the output, and some room for

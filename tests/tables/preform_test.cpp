@@ -163,14 +163,14 @@ TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
         {"Name    Value   Unit", "Name\tValue\tUnit", 2},
         {"a       b", "a\tb", 1},
         {"        lead", "\tlead", 1},
-        {"a        b", "a\t b", 1},       // a blank after the tab stays a blank
-        {"a      x  b", "a\tx  b", 1},    // blanks elsewhere stay blanks
+        {"a        b", "a\t b", 1},  // a blank after the tab stays a blank
+        {"a      x  b", "a\tx  b", 1},  // blanks elsewhere stay blanks
         {std::string(300, 'x') + std::string(200, ' ') + "y", std::string(300, 'x') + "\ty", 1},
-        {"a        b", "a\t \tb", -1},    // two tabs parted by a blank: where one ends is unknown
-        {"a       b", "a\tc", -1},         // another difference
-        {"a b", "a\tb\tc", -1},           // the layout text ends first
-        {"a       b   ", "a\tb", -1},      // the layout text goes on
-        {"a b", "a b", -1},                 // no tab
+        {"a        b", "a\t \tb", -1},  // two tabs parted by a blank: where one ends is unknown
+        {"a       b", "a\tc", -1},  // another difference
+        {"a b", "a\tb\tc", -1},  // the layout text ends first
+        {"a       b   ", "a\tb", -1},  // the layout text goes on
+        {"a b", "a b", -1},  // no tab
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.raw);

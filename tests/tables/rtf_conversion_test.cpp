@@ -41,9 +41,9 @@ void KeepMessage(const char* text) {
 struct RTFConversion {
     std::optional<TempFolder> folder;  // a fresh one for every conversion
     fs::path output;
-    int code = 0;                           // the special format code
+    int code = 0;  // the special format code
     std::vector<std::string> policyLines;  // policy lines for the run
-    std::string messages;                   // the conversion's messages
+    std::string messages;  // the conversion's messages
 
     std::string Convert(const std::string& text) {
         folder.emplace("vendrel_rtf");
@@ -65,8 +65,8 @@ struct RTFConversion {
             run.ParsePolicyLine(policy, category, true);
         }
         // Code 0, automatic classification: prose is written as ordinary text.
-        const bool converted =
-            ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), code, nullptr);
+        const bool converted = ConvertToTable(master, run, file, context, TextString(input.string().c_str()),
+                                              TextString(), code, nullptr);
         messages = gMessages;
         if (!converted) return "";
         output = fs::path(input).replace_extension(".rtf");
@@ -103,8 +103,8 @@ TEST(RTFConversionTest, UnrtfReadsTheWordsBack) {
         pclose(pipe);
     }
     for (const char* words : {"Plain words in a first paragraph, with braces {kept} and a back\\slash.",
-                              "A second line of the same paragraph.",
-                              "Then a strong word in the next paragraph.", "See http://example.com/a\\b for more."})
+                              "A second line of the same paragraph.", "Then a strong word in the next paragraph.",
+                              "See http://example.com/a\\b for more."})
         EXPECT_NE(text.find(words), std::string::npos) << words << "\n" << text;
 }
 

@@ -55,31 +55,32 @@ TEST_F(TableCellsTest, GuessAlignmentFollowsItsOrderOfTests) {
         int expected;
     };
     const std::vector<Case> cases = {
-        {"  12,345 ", 10, 3},   // numeric
-        {"abc", 10, 1},         // at the start of the column
-        {"   abc   ", 10, 2},   // blanks on both sides
-        {"     abc", 8, 3},     // nothing after it
-        {"    abc ", 8, 3},     // more before than after
-        {"  a b c", 20, 1},     // the blanks after it outweigh the text
-        {"      x     ", 8, 1}, // a run-on text that is mostly blanks
+        {"  12,345 ", 10, 3},  // numeric
+        {"abc", 10, 1},  // at the start of the column
+        {"   abc   ", 10, 2},  // blanks on both sides
+        {"     abc", 8, 3},  // nothing after it
+        {"    abc ", 8, 3},  // more before than after
+        {"  a b c", 20, 1},  // the blanks after it outweigh the text
+        {"      x     ", 8, 1},  // a run-on text that is mostly blanks
         {"   ", 10, 1},
         {"", 10, 1},
         {" 12.5%", 0, 3},
-        {"$12", 0, 1},          // "$" counts only in the extended markup modes
+        {"$12", 0, 1},  // "$" counts only in the extended markup modes
         {"          1234567890.25", 0, 3},
-        {"12,5x", 0, 1},         // a numeric start is not enough
+        {"12,5x", 0, 1},  // a numeric start is not enough
         // A number is right aligned whatever its blanks alone would give,
         // unless they fill the column.
-        {"12345    ", 9, 3},      // at the start of the column
-        {"  5", 10, 3},           // the rest of the column is blank
-        {" 12 ", 0, 3},           // as many blanks before as after
-        {"  7 ", 3, 1},           // blanks that fill the column
-        {"1 2", 0, 1},            // a blank inside is not numeric
+        {"12345    ", 9, 3},  // at the start of the column
+        {"  5", 10, 3},  // the rest of the column is blank
+        {" 12 ", 0, 3},  // as many blanks before as after
+        {"  7 ", 3, 1},  // blanks that fill the column
+        {"1 2", 0, 1},  // a blank inside is not numeric
     };
     PreForm engine(nullptr, &set, nullptr);
     TableCell cell(&set, SourcePosition(), nullptr);
     for (const Case& c : cases)
-        EXPECT_EQ(cell.GuessAlignment(&engine, 0, c.width, TextString(c.text), 1), c.expected) << '"' << c.text << '"';
+        EXPECT_EQ(cell.GuessAlignment(&engine, 0, c.width, TextString(c.text), 1), c.expected)
+            << '"' << c.text << '"';
 
     engine.extendedMarkupMode = 1;
     EXPECT_EQ(cell.GuessAlignment(&engine, 0, 0, TextString("$(12)"), 1), 3);
@@ -188,10 +189,12 @@ TEST_F(TableCellsTest, LinesAreCutAtBoundariesOnlyWhereTheyMayEnd) {
 TEST_F(TableCellsTest, CutsWithoutCellsMatchTheSplit) {
     // The column statistics cut lines without cells; each cut must give the
     // text, span and alignment the split into cells gives.
+    // clang-format off
     const std::vector<const char*> lines = {
         "Name   Age  City",     "Long name here  5",  "[[FONT 1, Arial]] x", "| a  | b  ||",
         "ab",                   "  12    7.5    x  ", "a]] b [[c  d]] e",     "      ",
         "Tab\there  4  end", "1234567890123456789 beyond the last boundary"};
+    // clang-format on
     for (int zeroWidth : {0, 1}) {
         set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
         PreForm engine(nullptr, &set, nullptr);
@@ -200,8 +203,8 @@ TEST_F(TableCellsTest, CutsWithoutCellsMatchTheSplit) {
         std::vector<CellCut> cuts;
         for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
             for (int force : {0, 1}) {
-                SCOPED_TRACE(testing::Message() << lines[static_cast<size_t>(i)] << " zero width " << zeroWidth
-                                                << " force " << force);
+                SCOPED_TRACE(testing::Message()
+                             << lines[static_cast<size_t>(i)] << " zero width " << zeroWidth << " force " << force);
                 ASSERT_TRUE(engine.CutLineAtColumns(i, force, &cuts));
                 engine.SplitLineIntoCells(&engine.scratchRow, i, force);
                 std::vector<std::string> texts(4);
@@ -209,8 +212,9 @@ TEST_F(TableCellsTest, CutsWithoutCellsMatchTheSplit) {
                 int next = 0;
                 for (const CellCut& cut : cuts) {
                     ASSERT_EQ(cut.column, next);
-                    texts[static_cast<size_t>(cut.column)] = engine.lines[static_cast<size_t>(i)]->Layout().view().substr(
-                        static_cast<size_t>(cut.first), static_cast<size_t>(cut.length));
+                    texts[static_cast<size_t>(cut.column)] =
+                        engine.lines[static_cast<size_t>(i)]->Layout().view().substr(
+                            static_cast<size_t>(cut.first), static_cast<size_t>(cut.length));
                     spans[static_cast<size_t>(cut.column)] = cut.span;
                     EXPECT_EQ(cut.alignment, engine.scratchRow.GetAt(cut.column)->alignment);
                     next += cut.span;
@@ -241,16 +245,18 @@ TEST_F(TableCellsTest, PiecesOfLongLinesAreCutAsTheyRead) {
     auto reference = [](const std::string& line, int from, int to) {
         to = std::min(to, static_cast<int>(line.size()) - 1);
         if (from > to) return std::make_pair(std::string(), std::string());
-        auto blank = [&](int p) { return line[static_cast<size_t>(p)] == ' ' || line[static_cast<size_t>(p)] == '\t'; };
+        auto blank = [&](int p) {
+            return line[static_cast<size_t>(p)] == ' ' || line[static_cast<size_t>(p)] == '\t';
+        };
         while (from <= to && line[static_cast<size_t>(from)] == '|') ++from;
         while (to >= from && line[static_cast<size_t>(to)] == '|') --to;
         const int pieceFrom = from;
         const int pieceTo = to;
         while (from <= to && blank(from)) ++from;
         while (to >= from && blank(to)) --to;
-        return std::make_pair(line.substr(static_cast<size_t>(from), static_cast<size_t>(std::max(0, to - from + 1))),
-                              line.substr(static_cast<size_t>(pieceFrom),
-                                          static_cast<size_t>(std::max(0, pieceTo - pieceFrom + 1))));
+        return std::make_pair(
+            line.substr(static_cast<size_t>(from), static_cast<size_t>(std::max(0, to - from + 1))),
+            line.substr(static_cast<size_t>(pieceFrom), static_cast<size_t>(std::max(0, pieceTo - pieceFrom + 1))));
     };
     std::vector<std::string> lines;
     for (int length : {1, 15, 16, 17, 31, 63, 64, 65, 100, 127, 128, 129, 160, 200, 1100}) {
@@ -291,8 +297,8 @@ TEST_F(TableCellsTest, PiecesOfLongLinesAreCutAsTheyRead) {
             EXPECT_EQ(line.substr(static_cast<size_t>(cut.first), static_cast<size_t>(cut.length)), text)
                 << "column " << cut.column;
             TableCell cell(&set, SourcePosition(), nullptr);
-            EXPECT_EQ(cut.alignment, cell.GuessAlignment(&engine, cut.column, boundary - start + 1,
-                                                         TextString(piece.c_str()), 1))
+            EXPECT_EQ(cut.alignment,
+                      cell.GuessAlignment(&engine, cut.column, boundary - start + 1, TextString(piece.c_str()), 1))
                 << "column " << cut.column;
             start = end + 1;
         }
@@ -354,8 +360,9 @@ TEST_F(TableCellsTest, CellsThatSkipTheConversionComeOutAsConverted) {
     // the whole conversion of its text leaves it, with section references,
     // links, emphasis and the link dictionary in play.
     const std::vector<std::string> texts = {
-        "Alice Smith", "2001-03-04", "12345.67", "2.1",  "1.2.3",   "a.b",          "Version 2.1", "x_y_",
-        "*bold*",      "12:30",      "3/4",      "a@b.cd", "Vendrel", "www.vendrel.example", "see 2.1x", "(42)"};
+        "Alice Smith", "2001-03-04", "12345.67", "2.1", "1.2.3",  "a.b",     "Version 2.1",
+        "x_y_",        "*bold*",     "12:30",    "3/4", "a@b.cd", "Vendrel", "www.vendrel.example",
+        "see 2.1x",    "(42)"};
     auto check = [&](int references, const char* label) {
         PreForm engine(nullptr, &set, nullptr);
         for (const std::string& text : texts) Add(engine, text.c_str());
@@ -439,12 +446,8 @@ TEST_F(TableCellsTest, DelimitedLinesKeepQuotedCommasAndAppendExtraFields) {
 TEST_F(TableCellsTest, EffectivelyEmptyCellsHoldOnlyLayoutTags) {
     PreForm engine(nullptr, &set, nullptr);
     const std::vector<std::pair<const char*, bool>> cases = {
-        {"", true},
-        {"[[FONT 1, Arial, 12]]", true},
-        {" [[COLOUR red]] <BR> ", true},
-        {"&nbsp;", true},
-        {"[[FONT 1, Arial, 12]]x", false},
-        {"[[BR]]", false},
+        {"", true},       {"[[FONT 1, Arial, 12]]", true},   {" [[COLOUR red]] <BR> ", true},
+        {"&nbsp;", true}, {"[[FONT 1, Arial, 12]]x", false}, {"[[BR]]", false},
     };
     for (const auto& [text, expected] : cases) {
         TableCell cell(&set, SourcePosition(), nullptr);

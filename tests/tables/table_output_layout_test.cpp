@@ -91,8 +91,9 @@ TEST_F(LayoutOutputTest, StubCellsHiddenColumnsAndGutterText) {
     engine->cellRow.GetAt(0)->vAlignment = 2;  // the column's alignment replaces the tag's
     Cell(1, "hidden");
     Cell(2, "5").gutterText = "$";
-    EXPECT_EQ(Row(1), (Lines{"  <TR>", "    <TD WIDTH=20 VALIGN=\"CENTER\">S</TD>", "    <TD VALIGN=\"CENTER\">a</TD>",
-                             "    <TD WIDTH=10>&nbsp;</TD>", "    <TD>$&nbsp;5</TD>", "  </TR>"}));
+    EXPECT_EQ(Row(1),
+              (Lines{"  <TR>", "    <TD WIDTH=20 VALIGN=\"CENTER\">S</TD>", "    <TD VALIGN=\"CENTER\">a</TD>",
+                     "    <TD WIDTH=10>&nbsp;</TD>", "    <TD>$&nbsp;5</TD>", "  </TR>"}));
 
     // A cell over all three columns covers the visible two and the second
     // stub; a header row keeps the stub columns.

@@ -149,20 +149,23 @@ TEST_F(TableOutputTest, RowsWriteCellsWithTheirAttributes) {
     SetRow(*engine, {"a <BR> b", "wide", "", "c"});
     engine->cellRow.GetAt(0)->lineCount = 2;
     engine->OutputTableRow(0);
-    EXPECT_EQ(document.Joined(), "<TR VALIGN=\"TOP\">|<TH ALIGN=\"LEFT\">a<BR>|b</TH>|"
-                                 "<TH COLSPAN=2 ALIGN=\"LEFT\">wide</TH>|<TH ALIGN=\"LEFT\">c</TH>|</TR>");
+    EXPECT_EQ(document.Joined(),
+              "<TR VALIGN=\"TOP\">|<TH ALIGN=\"LEFT\">a<BR>|b</TH>|"
+              "<TH COLSPAN=2 ALIGN=\"LEFT\">wide</TH>|<TH ALIGN=\"LEFT\">c</TH>|</TR>");
 }
 
 // A cell written as one line without the tidy passes must come out as the
 // passes would have made it: texts that look plain but are not, and texts
 // that are, each against the tidied markup of the cell.
 TEST_F(TableOutputTest, CellsComeOutAsTheTidyPassesMakeThem) {
+    // clang-format off
     const std::vector<std::string> texts = {
         "Rio de Janeiro", "2024-01-31", "12.50", "a &amp; b", "x&gt;", "x>", "a-->b", "-- dashes --", "a\tb",
         "Z\xfcrich", "trailing ", "  leading", "<B>bold</B>", "<HR>", "&nbsp;", "a\x01b",
         // Around sixteen bytes, with the byte that matters last.
         "abcdefghijklmno", "abcdefghijklmnop", "abcdefghijklmno>", "abcdefghijklmn&p", "abcdefghijklmno[",
         "abcdefghijklmnopq", "abcdefghijklmnop&", "abcdefghijklmn ", "[[BR]]x"};
+    // clang-format on
     auto engine = Engine(3, 1);
     for (const std::string& cellText : texts) {
         SCOPED_TRACE(cellText);

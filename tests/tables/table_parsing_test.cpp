@@ -70,6 +70,7 @@ TEST_F(TableParsingTest, LinesBecomeRows) {
         std::vector<std::pair<const char*, int>> counts;  // markup and how often it is written
         int parseType = 1, headerRows = 0, headerCols = 0, blankSeparated = 0;
     };
+    // clang-format off
     const std::vector<Case> cases = {
         // Lines with one filled cell continue the row.
         {{"Name      Value", "alpha     one", "          two", "          three", "beta      four"},
@@ -100,6 +101,7 @@ TEST_F(TableParsingTest, LinesBecomeRows) {
          {{"one<BR>more", 1}, {"COLSPAN=2", 2}, {"<TR", 4}},
          1, 0, 0, 1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         document.Clear();
         set.GetDefaultTabConfig()->SetInt(TabPol::HeaderRows, c.headerRows);
@@ -144,7 +146,8 @@ TEST_F(TableParsingTest, CellLineBreakFollowsTheOutput) {
         int parseType, html, definitionList;
         const char* expected;
     };
-    for (const Case& c : {Case{1, 1, 0, "a<BR>"}, Case{1, 0, 0, "a\\par "}, Case{2, 0, 1, "a\\line "}, Case{0, 1, 0, "a"}}) {
+    for (const Case& c :
+         {Case{1, 1, 0, "a<BR>"}, Case{1, 0, 0, "a\\par "}, Case{2, 0, 1, "a\\line "}, Case{0, 1, 0, "a"}}) {
         auto engine = Engine({"a"});
         engine->htmlOutput = c.html;
         engine->rtfOutput = !c.html;

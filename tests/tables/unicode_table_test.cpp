@@ -53,9 +53,9 @@ Conversion Convert(const std::string& bytes, bool rtf = false, int code = 1, con
     if (encoding) master.SetText(Pol::CharacterEncoding, encoding, true);
     const bool converted =
         ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), code, nullptr);
-    Conversion result{converted ? ReadWhole(fs::path(input).replace_extension(rtf ? ".rtf" : ".html"))
-                                : "conversion failed",
-                      gMessages};
+    Conversion result{
+        converted ? ReadWhole(fs::path(input).replace_extension(rtf ? ".rtf" : ".html")) : "conversion failed",
+        gMessages};
     return result;
 }
 
@@ -88,7 +88,9 @@ int Width(const std::string& utf8) {
 
 std::string Twin(const std::string& utf8) {
     std::string out;
-    for (uint32_t code : Decode(utf8)) out += code < 0x80 ? std::string(1, static_cast<char>(code)) : std::string(static_cast<size_t>(Width(code)), 'x');
+    for (uint32_t code : Decode(utf8))
+        out += code < 0x80 ? std::string(1, static_cast<char>(code))
+                           : std::string(static_cast<size_t>(Width(code)), 'x');
     return out;
 }
 
@@ -302,7 +304,9 @@ TEST(UnicodeTableTest, WideRowsAndLongCellsStayWhole) {
 
     // A space-aligned table whose last column holds 60 KB cells.
     const std::string big(60000, 'q');
-    const Rows rows = {{"Key", "Name", "Size", "Text"}, {"a1", "Anna", "12", big + "1"}, {"b2", "Emil", "345", big + "2"},
+    const Rows rows = {{"Key", "Name", "Size", "Text"},
+                       {"a1", "Anna", "12", big + "1"},
+                       {"b2", "Emil", "345", big + "2"},
                        {"c3", "Lena", "6", big + "3"}};
     const Rows spaced = HtmlTable(Convert(Layout(rows, {0, 6, 14, 22}, "\n")).output);
     EXPECT_EQ(spaced, rows);

@@ -33,11 +33,13 @@ int Occurrences(const std::string& text, const std::string& piece) {
 }
 
 // A head row and two data rows of three cells each.
+// clang-format off
 const std::vector<const char*> kSmallTable = {
     "$_$_NEW_ROW head", "$_$_NEW_CELL", "Name", "$_$_NEW_CELL", "Age", "$_$_NEW_CELL", "Town",
     "$_$_NEW_ROW",      "$_$_NEW_CELL", "Ann",  "$_$_NEW_CELL", "31",  "$_$_NEW_CELL", "Leeds",
     "$_$_NEW_ROW data", "$_$_NEW_CELL", "Bob",  "$_$_NEW_CELL", "42",  "$_$_NEW_CELL", "York",
 };
+// clang-format on
 
 class UserTableTest : public EngineFixture {
 protected:
@@ -135,9 +137,8 @@ TEST_F(UserTableTest, TextBeforeTheFirstCellIsWrittenBeforeTheTable) {
 }
 
 TEST_F(UserTableTest, ALineRowIsARuleAcrossAllColumns) {
-    const std::string html =
-        Convert({"$_$_NEW_ROW", "$_$_NEW_CELL", "a", "$_$_NEW_CELL", "b", "$_$_NEW_ROW line", "$_$_NEW_ROW",
-                 "$_$_NEW_CELL", "c", "$_$_NEW_CELL", "d"});
+    const std::string html = Convert({"$_$_NEW_ROW", "$_$_NEW_CELL", "a", "$_$_NEW_CELL", "b", "$_$_NEW_ROW line",
+                                      "$_$_NEW_ROW", "$_$_NEW_CELL", "c", "$_$_NEW_CELL", "d"});
     EXPECT_NE(html.find(" COLSPAN=2"), std::string::npos) << html;
     EXPECT_NE(html.find("><HR NOSHADE></TD>"), std::string::npos) << html;
     EXPECT_EQ(Occurrences(html, "<TR"), 3);
@@ -155,11 +156,13 @@ TEST_F(UserTableTest, ColumnWidthsReadTheirUnits) {
         bool valid;
         int points;
     };
+    // clang-format off
     const std::vector<Case> cases = {
         {"1in", true, 72},    {"2.54cm", true, 72}, {"0.5 ins", true, 36}, {"12pt", true, 12},
         {"30 PTS", true, 30}, {"40", true, 40},     {"5mm", false, 0},     {"", false, 0},
         {"in", false, 0},     {"1e9in", false, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         int points = -1;
         EXPECT_EQ(ParseUserColumnWidth(TextString(c.text), &points), c.valid) << c.text;
@@ -186,7 +189,10 @@ TEST_F(UserTableTest, PlacingFindsOverlapsAndDropsOrClipsWhatDoesNotFit) {
     const std::vector<Case> cases = {
         {2, {{1, 1, 2, 1}, {1, 2, 1, 1}}, 1, "ERROR: Data overlap at cell (1,2)"},
         {2, {{1, 1, 1, 2}, {2, 1, 1, 1}}, 1, "ERROR: Data overlap at cell (2,1)"},
-        {2, {{-1, 1, 1, 1}, {0, 2, 1, 1}, {1, 1, 2, 1}}, 1, "WARNING: Negative row numbers -1:0 will be discarded!!"},
+        {2,
+         {{-1, 1, 1, 1}, {0, 2, 1, 1}, {1, 1, 2, 1}},
+         1,
+         "WARNING: Negative row numbers -1:0 will be discarded!!"},
         {2, {{-3, 1, 1, 1}}, 0, "WARNING: Negative row numbers -3:0 will be discarded!!"},
         {3, {{1, 2, 9, 1}}, 1, "WARNING: Cell (1,2) spans past the last column - column span cut to 2"},
         {3, {{1, 1, 1, 5}, {2, 2, 1, 1}}, 1, "WARNING: Cell (1,1) spans past the last row - row span cut to 2"},
@@ -197,8 +203,8 @@ TEST_F(UserTableTest, PlacingFindsOverlapsAndDropsOrClipsWhatDoesNotFit) {
         UserTableGrid grid;
         for (const std::vector<int>& cell : c.cells) AddCell(grid, cell[0], cell[1], "x", cell[2], cell[3]);
         EXPECT_EQ(engine->PlaceUserTableCells(&grid, 0), c.placed) << c.message;
-        EXPECT_NE(engine->messageText.str().find(c.message), std::string::npos)
-            << c.message << "\n" << engine->messageText.str();
+        EXPECT_NE(engine->messageText.str().find(c.message), std::string::npos) << c.message << "\n"
+                                                                                << engine->messageText.str();
         // Every covered position of the map is inside the grid and the map.
         for (const std::unique_ptr<TableCell>& cell : grid.cells) {
             EXPECT_GE(cell->row, 1);
@@ -337,8 +343,8 @@ TEST(UserTableConversionTest, AFileConvertedAsAUserTableKeepsItsCells) {
     FC master, run, file;
     master.SetContext(&context);
     run.SetContext(&context);
-    ASSERT_TRUE(ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), 5,
-                               nullptr));
+    ASSERT_TRUE(
+        ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), 5, nullptr));
     const std::string html = ReadWhole(fs::path(input).replace_extension(".html"));
     context.sink.SetStatusCallback(nullptr);
     EXPECT_EQ(Occurrences(html, "<!-- User-specified TAGGED TABLE -->"), 1) << html;

@@ -6,10 +6,9 @@
 
 namespace {
 
-const std::string kConversionComplete =
-    std::string(19, '%') + " Conversion complete " + std::string(18, '%');
+const std::string kConversionComplete = std::string(19, '%') + " Conversion complete " + std::string(18, '%');
 
-const int kAllLanguages[] = {kLanguageEnglish, kLanguageGerman,     kLanguageSpanish, kLanguageFrench,
+const int kAllLanguages[] = {kLanguageEnglish,    kLanguageGerman,  kLanguageSpanish, kLanguageFrench,
                              kLanguagePortuguese, kLanguageItalian, kLanguageSwedish};
 
 TEST(MessageTexts, TellingSlotsInEveryLanguage) {
@@ -23,9 +22,15 @@ TEST(MessageTexts, TellingSlotsInEveryLanguage) {
         {kLanguageEnglish, 71, kConversionComplete.c_str()},
         {kLanguageGerman, 68, "\"Blocksatz\""},
         {kLanguageGerman, 108, "de: No delimiter character specified"},
-        {kLanguageSpanish, 47, "Fallo del comando \"ccc url\".\n\r  C\xF3" "digo de error=nnn"},
-        {kLanguageFrench, 3, "Erreur de r\xE9" "pertoire"},
-        {kLanguageFrench, 47, "La commande \"ccc url\" a \xE9" "chou\xE9.\n Error code=nnn"},
+        {kLanguageSpanish, 47,
+         "Fallo del comando \"ccc url\".\n\r  C\xF3"
+         "digo de error=nnn"},
+        {kLanguageFrench, 3,
+         "Erreur de r\xE9"
+         "pertoire"},
+        {kLanguageFrench, 47,
+         "La commande \"ccc url\" a \xE9"
+         "chou\xE9.\n Error code=nnn"},
         {kLanguagePortuguese, 108, "pg: No delimiter character specified"},
         {kLanguageItalian, 87, "File di struttura (*.pol)|*.pol|Tutti i file (*.*)|*.*||"},
         {kLanguageSwedish, 65, "V\xE4nster"},

@@ -46,7 +46,7 @@ constexpr const char* kExceptionHead =
 struct LayerCase {
     const char* name;
     std::vector<std::pair<const char*, const char*>> files;  // path under src/, content
-    const char* exceptions;                                   // rows of the exception table
+    const char* exceptions;  // rows of the exception table
     int status;
     const char* said;  // a text the check prints
 };
@@ -62,7 +62,8 @@ const LayerCase kCases[] = {
      0,
      "every include keeps the layer rule"},
     {"UpwardIncludeFails",
-     {{"platform/p.cpp", "#include <string>\n\n#include \"foundation/a.h\"\n"}, {"foundation/a.h", "#pragma once\n"}},
+     {{"platform/p.cpp", "#include <string>\n\n#include \"foundation/a.h\"\n"},
+      {"foundation/a.h", "#pragma once\n"}},
      "",
      1,
      "src/platform/p.cpp:3: platform/ may not include \"foundation/a.h\" (foundation/)"},

@@ -6,8 +6,7 @@
 #include "policies/fc.h"
 
 int SnapPointSize(FC* policies, int points) {
-    if (policies && policies->GetInt(Pol::HTMLVersion) > 1 && policies->IsOn(Pol::AddFontStyleMarkup))
-        return points;
+    if (policies && policies->GetInt(Pol::HTMLVersion) > 1 && policies->IsOn(Pol::AddFontStyleMarkup)) return points;
     return HTMLSizeToPointSize(PointSizeToHTMLSize(points));
 }
 

@@ -18,6 +18,7 @@ struct EntityRow {
 
 // The character entity references of HTML 4.0: the special set, the Latin-1
 // set and the symbols, mathematical symbols and Greek letters.
+// clang-format off
 constexpr EntityRow kHtml40Entities[] = {
     // Special characters.
     {"&quot;", 34}, {"&amp;", 38}, {"&lt;", 60}, {"&gt;", 62},
@@ -80,6 +81,7 @@ constexpr EntityRow kHtml40Entities[] = {
     {"&rang;", 9002}, {"&loz;", 9674},
     {"&spades;", 9824}, {"&clubs;", 9827}, {"&hearts;", 9829}, {"&diams;", 9830},
 };
+// clang-format on
 
 // Upper-case spellings met in older documents; added last so that a code
 // lookup still finds the lower-case row first.
@@ -110,9 +112,8 @@ void EntityTable::Add(const char* text, int code) {
         return LessByText(entries[static_cast<size_t>(a)], entries[static_cast<size_t>(b)]);
     });
     byName.insert(nameAt, index);
-    auto codeAt = std::upper_bound(byCode.begin(), byCode.end(), added.code, [&](int wanted, int b) {
-        return wanted < entries[static_cast<size_t>(b)].code;
-    });
+    auto codeAt = std::upper_bound(byCode.begin(), byCode.end(), added.code,
+                                   [&](int wanted, int b) { return wanted < entries[static_cast<size_t>(b)].code; });
     byCode.insert(codeAt, index);
 }
 
@@ -171,14 +172,25 @@ int IsEntityAllowed(FC* policies, int code) {
 
     if (InRanges(code, {{0, 127}, {161, 255}})) return 1;
     if (InRanges(code, {{130, 140}, {145, 156}, {159, 159}})) return (microsoft == -1 || microsoft >= 1) ? 1 : 0;
-    if (code == 128 || code == 142 || code == 158) return ((microsoft == -1 || microsoft > 1) && !strictRules) ? 1 : 0;
-    if (InRanges(code, {{402, 402}, {710, 710}, {732, 732}, {8211, 8212}, {8216, 8218}, {8220, 8222},
-                        {8224, 8226}, {8230, 8230}, {8240, 8240}, {8249, 8250}, {8364, 8364}, {8482, 8482}}))
+    if (code == 128 || code == 142 || code == 158)
+        return ((microsoft == -1 || microsoft > 1) && !strictRules) ? 1 : 0;
+    if (InRanges(code, {{402, 402},
+                        {710, 710},
+                        {732, 732},
+                        {8211, 8212},
+                        {8216, 8218},
+                        {8220, 8222},
+                        {8224, 8226},
+                        {8230, 8230},
+                        {8240, 8240},
+                        {8249, 8250},
+                        {8364, 8364},
+                        {8482, 8482}}))
         return ((html40 == -1 || html40 > 1) && !strictRules) ? 1 : 0;
-    if (InRanges(code, {{338, 339}, {352, 353}, {376, 376}, {913, 929}, {931, 937}, {945, 969}, {8242, 8243},
-                        {8254, 8254}, {8260, 8260}, {8592, 8596}, {8706, 8706}, {8719, 8719}, {8721, 8722},
-                        {8730, 8730}, {8734, 8734}, {8745, 8745}, {8747, 8747}, {8776, 8776}, {8800, 8801},
-                        {8804, 8805}, {9674, 9674}, {9824, 9824}, {9827, 9827}, {9829, 9830}}))
+    if (InRanges(code, {{338, 339},   {352, 353},   {376, 376},   {913, 929},   {931, 937},   {945, 969},
+                        {8242, 8243}, {8254, 8254}, {8260, 8260}, {8592, 8596}, {8706, 8706}, {8719, 8719},
+                        {8721, 8722}, {8730, 8730}, {8734, 8734}, {8745, 8745}, {8747, 8747}, {8776, 8776},
+                        {8800, 8801}, {8804, 8805}, {9674, 9674}, {9824, 9824}, {9827, 9827}, {9829, 9830}}))
         return ((html40 == -1 || html40 > 2) && !strictRules) ? 1 : 0;
     // The remaining HTML 4.0 symbols, 160 and everything else.
     return 0;
@@ -236,13 +248,18 @@ namespace {
 const char* PlainAlternative(int code) {
     switch (code) {
         case 0x95: return "o";
-        case 0x96: case 0xAD: case 0x2013: return "-";
-        case 0x97: case 0x2014: return "--";
+        case 0x96:
+        case 0xAD:
+        case 0x2013: return "-";
+        case 0x97:
+        case 0x2014: return "--";
         case 0xA0: return " ";
         case 0xA6: return ":";
         case 0xB4: return "'";
         case 0x2018: return "`";
-        case 0x2019: case 0x201C: case 0x201D: return "'";
+        case 0x2019:
+        case 0x201C:
+        case 0x201D: return "'";
         default: return nullptr;
     }
 }
@@ -355,9 +372,18 @@ void EscapeMarkupCharacters(FC* policies, TextString* text) {
             if (from < noCloseFrom) noCloseFrom = from;
         }
         switch (s[i]) {
-            case '&': out.append("&amp;"); changed = true; break;
-            case '<': out.append("&lt;"); changed = true; break;
-            case '>': out.append("&gt;"); changed = true; break;
+            case '&':
+                out.append("&amp;");
+                changed = true;
+                break;
+            case '<':
+                out.append("&lt;");
+                changed = true;
+                break;
+            case '>':
+                out.append("&gt;");
+                changed = true;
+                break;
             default: out.push_back(s[i]); break;
         }
         ++i;

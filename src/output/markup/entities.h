@@ -13,7 +13,7 @@ class FC;
 
 struct EntityEntry {
     TextString text;  // "&amp;": the name with its '&' and ';'
-    int code = 0;     // the character code
+    int code = 0;  // the character code
 };
 
 // The table maps entity names to codes and codes to names.  It holds the 252
@@ -32,13 +32,17 @@ public:
     const EntityEntry* FindByCode(int code) const;
 
     int Count() const { return static_cast<int>(entries.size()); }
-    const EntityEntry& ByName(int index) const { return entries[static_cast<size_t>(byName[static_cast<size_t>(index)])]; }
-    const EntityEntry& ByCode(int index) const { return entries[static_cast<size_t>(byCode[static_cast<size_t>(index)])]; }
+    const EntityEntry& ByName(int index) const {
+        return entries[static_cast<size_t>(byName[static_cast<size_t>(index)])];
+    }
+    const EntityEntry& ByCode(int index) const {
+        return entries[static_cast<size_t>(byCode[static_cast<size_t>(index)])];
+    }
 
 private:
     std::vector<EntityEntry> entries;  // in the order added
-    std::vector<int> byName;           // indices into entries, by text
-    std::vector<int> byCode;           // indices into entries, by code
+    std::vector<int> byName;  // indices into entries, by text
+    std::vector<int> byCode;  // indices into entries, by code
 };
 
 // The program's entity table, filled on first use.
@@ -70,10 +74,10 @@ int EntityToUTF8(const TextString& text, int* code, int* b1, int* b2, int* b3);
 
 struct EntityDecodeOptions {
     const TextString* text = nullptr;  // in
-    TextString* result = nullptr;      // out; may be the same string as `text`
-    int utf8 = 0;          // write decoded characters as UTF-8
-    int latin1 = 0;        // with utf8: codes 128-255 as single bytes
-    int plainAscii = 0;    // plain alternatives: "&nbsp;" a blank, dashes, quotes
+    TextString* result = nullptr;  // out; may be the same string as `text`
+    int utf8 = 0;  // write decoded characters as UTF-8
+    int latin1 = 0;  // with utf8: codes 128-255 as single bytes
+    int plainAscii = 0;  // plain alternatives: "&nbsp;" a blank, dashes, quotes
     int* multiByteSeen = nullptr;  // optional out: set to 1 when UTF-8 sequences were written
 };
 

@@ -34,7 +34,8 @@ bool IsNumberedType(int lineType) {
 bool IsNamedByText(int lineType) {
     return (lineType >= kLineUnderlinedHeading && lineType <= kLineUnderlinedHeadingLast) ||
            lineType == kLineCapitalisedHeading || lineType == kLineEmbeddedHeading ||
-           (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) || lineType == kLineMailHeading;
+           (lineType >= kLineKeyPhraseHeading && lineType <= kLineKeyPhraseHeadingLast) ||
+           lineType == kLineMailHeading;
 }
 
 // The numbering style of the heading or contents level of a numbered type.

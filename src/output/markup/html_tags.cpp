@@ -58,8 +58,8 @@ constexpr HtmlTagRow kHtml40Rows[] = {
     {"hr", kHtmlAttrAll, nullptr, "align,noshade,size,width"},
     {"html", kHtmlAttrLang, nullptr, "version"},
     {"i", kHtmlAttrAll, nullptr, nullptr},
-    {"iframe", kHtmlAttrCore,
-     "longdesc,name,src,frameborder,marginwidth,marginheight,scrolling,height,width", "align"},
+    {"iframe", kHtmlAttrCore, "longdesc,name,src,frameborder,marginwidth,marginheight,scrolling,height,width",
+     "align"},
     {"img", kHtmlAttrAll, "src,alt,longdesc,name,height,width,usemap,ismap", "border,hspace,vspace"},
     {"input", kHtmlAttrAll,
      "type,name,value,checked,disabled,readonly,size,maxlength,src,alt,usemap,ismap,tabindex,accesskey,onfocus,"
@@ -109,8 +109,8 @@ constexpr HtmlTagRow kHtml40Rows[] = {
     {"var", kHtmlAttrAll, nullptr, nullptr},
 };
 
-constexpr const char* kHtml40DeprecatedTags[] = {"applet", "basefont", "caption", "center", "dir",    "font",
-                                                 "isindex", "menu",     "s",       "strike", "u",      "xmp"};
+constexpr const char* kHtml40DeprecatedTags[] = {"applet",  "basefont", "caption", "center", "dir", "font",
+                                                 "isindex", "menu",     "s",       "strike", "u",   "xmp"};
 
 constexpr const char* kSpecialTags[] = {"!doctype", "?xml"};
 

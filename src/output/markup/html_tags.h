@@ -20,10 +20,10 @@ struct HtmlTagEntry {
 // Attribute-set kinds: which common attributes go in front of an element's
 // own ones.
 enum HtmlAttributeKind : int {
-    kHtmlAttrNone = 0,    // no common attributes
-    kHtmlAttrAll = 1,     // core, events and language attributes
-    kHtmlAttrCore = 2,    // id, class, style, title
-    kHtmlAttrLang = 3,    // lang, dir
+    kHtmlAttrNone = 0,  // no common attributes
+    kHtmlAttrAll = 1,  // core, events and language attributes
+    kHtmlAttrCore = 2,  // id, class, style, title
+    kHtmlAttrLang = 3,  // lang, dir
     kHtmlAttrEvents = 4,  // the mouse and key events
 };
 
@@ -48,10 +48,10 @@ class HtmlTagTable {
 public:
     int version = 4;
     std::vector<HtmlTagEntry> entries;
-    TextString knownTags;        // every entry's name, "|a|abbr|...|"
-    TextString deprecatedTags;   // tags the version deprecates
-    TextString notInVersionTags; // tags the version does not have (none for 4.0)
-    TextString specialTags;      // "|!doctype|?xml|"
+    TextString knownTags;  // every entry's name, "|a|abbr|...|"
+    TextString deprecatedTags;  // tags the version deprecates
+    TextString notInVersionTags;  // tags the version does not have (none for 4.0)
+    TextString specialTags;  // "|!doctype|?xml|"
 
     // An empty table: no entries, every list "|".
     HtmlTagTable();

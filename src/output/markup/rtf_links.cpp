@@ -132,9 +132,7 @@ void RTF_FormatLink(FC* policies, int linkKind, int popup, const TextString& tar
             return;
         }
         case 3:
-        case 4:
-            RTF_FormatHyperlinkField(policies, linkKind, target, text, out);
-            return;
+        case 4: RTF_FormatHyperlinkField(policies, linkKind, target, text, out); return;
         default:
             ReportUnsupportedKind(policies, "RTF_FormatLink", linkKind);
             out = text;

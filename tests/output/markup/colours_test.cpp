@@ -23,10 +23,14 @@ TEST(Colours, PointSizesAndWidths) {
 }
 
 TEST(Colours, SmallClassifiers) {
-    const int directives[][2] = {{1000, 0}, {1001, 1}, {1016, 1}, {1017, 0}, {1028, 0}, {1029, 1}, {1034, 1}, {1035, 0}};
+    const int directives[][2] = {{1000, 0}, {1001, 1}, {1016, 1}, {1017, 0},
+                                 {1028, 0}, {1029, 1}, {1034, 1}, {1035, 0}};
     for (const auto& c : directives) EXPECT_EQ(IsOutputDirectiveType(c[0]), c[1]) << c[0];
-    struct Case { const char* word; int code; };
-    const Case letters[] = {{"Left", 1}, {"centre", 2}, {"RIGHT", 3}, {"r", 3}, {"justify", 4},
-                            {"x", 0}, {"", 0}, {" left", 0}, {nullptr, 0}};
+    struct Case {
+        const char* word;
+        int code;
+    };
+    const Case letters[] = {{"Left", 1}, {"centre", 2}, {"RIGHT", 3}, {"r", 3},    {"justify", 4},
+                            {"x", 0},    {"", 0},       {" left", 0}, {nullptr, 0}};
     for (const Case& c : letters) EXPECT_EQ(ParseAlignmentLetter(c.word), c.code) << (c.word ? c.word : "(null)");
 }

@@ -38,7 +38,11 @@ TEST(EntityTable, HoldsTheHtml40EntitiesAndThreeDecodingRows) {
 
 TEST(EntityTable, LooksUpNamesExactly) {
     const EntityTable& table = GetEntityTable();
-    struct Case { const char* name; int code; };
+    struct Case {
+        const char* name;
+        int code;
+    };
+    // clang-format off
     const Case cases[] = {
         {"&amp;", 38}, {"&AMP;", 38}, {"&LT;", 60}, {"&quot;", 34}, {"&sub;", 8834}, {"&sube;", 8838},
         {"&sup;", 8835}, {"&sup2;", 178}, {"&thetasym;", 977}, {"&diams;", 9830}, {"&Aacute;", 193},
@@ -46,6 +50,7 @@ TEST(EntityTable, LooksUpNamesExactly) {
         // Not in the table: prefixes, other cases, missing parts.
         {"&Amp;", -1}, {"&su;", -1}, {"&sup", -1}, {"&l;", -1}, {"&lt", -1}, {"", -1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const EntityEntry* entry = table.FindByName(c.name);
         EXPECT_EQ(entry ? entry->code : -1, c.code) << c.name;
@@ -54,12 +59,17 @@ TEST(EntityTable, LooksUpNamesExactly) {
 }
 
 TEST(EntityTable, CodeLookupGivesTheLowerCaseRow) {
-    struct Case { int code; const char* text; };
+    struct Case {
+        int code;
+        const char* text;
+    };
+    // clang-format off
     const Case cases[] = {
         {38, "&amp;"}, {60, "&lt;"}, {62, "&gt;"}, {34, "&quot;"}, {233, "&eacute;"}, {160, "&nbsp;"},
         {8364, "&euro;"}, {9830, "&diams;"}, {300, "&#300;"}, {65, "&#65;"}, {33, "&#33;"}, {9831, "&#9831;"},
         {0, "&#0;"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         TextString out("junk");
         EXPECT_EQ(GetEntityText(c.code, &out), 1);
@@ -68,7 +78,12 @@ TEST(EntityTable, CodeLookupGivesTheLowerCaseRow) {
 }
 
 TEST(Entities, GetEntityCode) {
-    struct Case { const char* text; int result; int code; };
+    struct Case {
+        const char* text;
+        int result;
+        int code;
+    };
+    // clang-format off
     const Case cases[] = {
         {"&#65;", 1, 65}, {"&LT;", 1, 60}, {"&lt;", 1, 60}, {"&lt", 0, -1}, {"&Amp;", 0, -1},
         {"&#32;", 1, 32}, {"&#65535;", 1, 65535}, {"&#0233;", 1, 233},
@@ -76,6 +91,7 @@ TEST(Entities, GetEntityCode) {
         {"&#0;", 0, -1}, {"&#31;", 0, -1}, {"&#65536;", 0, -1}, {"&#55296;", 0, -1}, {"&#57343;", 0, -1},
         {"&#99999999;", 0, -1}, {"&#x41;", 0, -1}, {"&#;", 0, -1}, {"&#65", 0, -1}, {"&#-65;", 0, -1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         int code = 1234;
         EXPECT_EQ(GetEntityCode(TextString(c.text), &code), c.result) << c.text;
@@ -84,12 +100,17 @@ TEST(Entities, GetEntityCode) {
 }
 
 TEST(Entities, EntityToUTF8) {
-    struct Case { const char* text; int bytes, code, b1, b2, b3; };
+    struct Case {
+        const char* text;
+        int bytes, code, b1, b2, b3;
+    };
+    // clang-format off
     const Case cases[] = {
         {"&#65;", 1, 65, 65, 0, 0},          {"&eacute;", 2, 233, 195, 169, 0},
         {"&#2048;", 3, 2048, 224, 160, 128}, {"&euro;", 3, 8364, 226, 130, 172},
         {"&nosuch;", 0, -1, -1, -1, -1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         int code = 0, b1 = 0, b2 = 0, b3 = 0;
         EXPECT_EQ(EntityToUTF8(TextString(c.text), &code, &b1, &b2, &b3), c.bytes) << c.text;
@@ -101,7 +122,14 @@ TEST(Entities, EntityToUTF8) {
 }
 
 TEST(Entities, DecodeEntities) {
-    struct Case { const char* in; int utf8, latin1, plain; const char* out; int count; int multiByte; };
+    struct Case {
+        const char* in;
+        int utf8, latin1, plain;
+        const char* out;
+        int count;
+        int multiByte;
+    };
+    // clang-format off
     const Case cases[] = {
         {"a&amp;b&amp;c", 0, 0, 0, "a&b&c", 2, 0},   {"&LT;&GT;", 0, 0, 0, "<>", 2, 0},
         // Each occurrence is decoded once, left to right.
@@ -118,6 +146,7 @@ TEST(Entities, DecodeEntities) {
         {"AT&T; x", 0, 0, 0, "AT&T; x", 0, 0},  {"a & b; &lt;", 0, 0, 0, "a & b; <", 1, 0},
         {"x; &amp", 0, 0, 0, "x; &amp", 0, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         TextString in(c.in);
         TextString out("junk");
@@ -155,13 +184,17 @@ struct EntityPolicies {
 }  // namespace
 
 TEST(Entities, IsEntityAllowedByClass) {
-    struct Case { int microsoft, html40, ruleSet, code, allowed; };
+    struct Case {
+        int microsoft, html40, ruleSet, code, allowed;
+    };
+    // clang-format off
     const Case cases[] = {
         {0, 0, 2, 233, 1},     {0, 0, 0, 160, 0},    {-1, -1, 0, 129, 0},   {-1, -1, 0, 150, 1},
         {0, 0, 0, 150, 0},     {1, 0, 2, 150, 1},    {1, 0, 0, 128, 0},     {2, 0, 0, 128, 1},
         {2, 0, 2, 128, 0},     {-1, -1, 0, 8212, 1}, {0, 1, 0, 8212, 0},    {-1, -1, 2, 8212, 0},
         {-1, -1, 0, 945, 1},   {0, 2, 0, 945, 0},    {0, 3, 0, 945, 1},     {-1, -1, 0, 977, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         EntityPolicies policies(c.microsoft, c.html40, c.ruleSet);
         EXPECT_EQ(IsEntityAllowed(&policies.set, c.code), c.allowed)
@@ -198,7 +231,10 @@ TEST(Entities, AllowedCodesAboveLatin1AreTableEntries) {
 }
 
 TEST(Entities, EscapeHTMLCharacters) {
-    struct Case { const char* in; const char* out; };
+    struct Case {
+        const char* in;
+        const char* out;
+    };
     const Case cases[] = {
         {"x<y [[FONT <b>]] z>w", "x&lt;y [[FONT <b>]] z&gt;w"},
         {"[[A&B]][[C>D]]&", "[[A&B]][[C>D]]&amp;"},

@@ -9,7 +9,10 @@
 
 TEST(HTMLEscapeText, EscapesMarkupAndLatin1Characters) {
     FC set;
-    struct Case { const char* in; const char* out; };
+    struct Case {
+        const char* in;
+        const char* out;
+    };
     const Case cases[] = {
         {"k$ & rounded to < 1%", "k$ &amp; rounded to &lt; 1%"},
         {"\xE9", "&eacute;"},
@@ -40,7 +43,11 @@ TEST(HTMLEscapeText, UnclosedTagOpeningsStayText) {
 TEST(HTMLEscapeText, EightBitStepOnlyForLatin1Text) {
     // "&", "<" and ">" are escaped under every encoding; bytes above 160
     // become entities only for Latin-1 text.
-    struct Case { const char* encoding; int japanese; const char* out; };
+    struct Case {
+        const char* encoding;
+        int japanese;
+        const char* out;
+    };
     const Case cases[] = {
         {"", 0, "a&lt;b &amp; &eacute; [[T <x>]]"},
         {"ISO-8859-1", 0, "a&lt;b &amp; &eacute; [[T <x>]]"},
@@ -87,10 +94,22 @@ TEST(UnicodeCharacters, WrittenForHtmlAndRtf) {
 // Latin-1 text; in a page without a declared charset the bytes 0x80 to 0x9F
 // left become character references.  UTF-8 text keeps its bytes.
 TEST(HTMLMapPunctuation, EightBitTextOnly) {
-    struct Case { const char* encoding; int utf8; const char* in; const char* out; };
+    struct Case {
+        const char* encoding;
+        int utf8;
+        const char* in;
+        const char* out;
+    };
     const Case cases[] = {
-        {"", 0, "it\x92s \x96 \x80" "5 \x93q\x94 \xB4", "it's - &#8364;5 &#8220;q&#8221; \xB4"},
-        {"windows-1252", 0, "it\x92s \x80" "5", "it's \x80" "5"},
+        {"", 0,
+         "it\x92s \x96 \x80"
+         "5 \x93q\x94 \xB4",
+         "it's - &#8364;5 &#8220;q&#8221; \xB4"},
+        {"windows-1252", 0,
+         "it\x92s \x80"
+         "5",
+         "it's \x80"
+         "5"},
         {"windows-1251", 0, "\xD5\x92\x96", "\xD5\x92\x96"},
         {"", 1, "h\xC3\xB4tel \xE2\x95\x92", "h\xC3\xB4tel \xE2\x95\x92"},
     };
@@ -115,7 +134,10 @@ TEST(HTMLMapPunctuation, EightBitTextOnly) {
 }
 
 TEST(RTFEscapeText, EscapesBackslashesAndBraces) {
-    struct Case { const char* in; const char* out; };
+    struct Case {
+        const char* in;
+        const char* out;
+    };
     const Case cases[] = {
         {"plain text", "plain text"},
         {"a\\b", "a\\\\b"},

@@ -254,12 +254,14 @@ TEST(HtmlTagTable, Classify) {
         const char* name;
         int expected;
     };
+    // clang-format off
     const Case cases[] = {
         {"p", kHtmlTagKnown},         {"/P", kHtmlTagKnown},      {" Table ", kHtmlTagKnown},
         {"caption", kHtmlTagKnown},   {"font", kHtmlTagDeprecated}, {"/CENTER", kHtmlTagDeprecated},
         {"!DOCTYPE", kHtmlTagSpecial}, {"?xml", kHtmlTagSpecial},  {"blink", kHtmlTagUnknown},
         {"", kHtmlTagUnknown},        {"t", kHtmlTagUnknown},     {"h7", kHtmlTagUnknown},
     };
+    // clang-format on
     for (const Case& c : cases) EXPECT_EQ(table.Classify(c.name), c.expected) << c.name;
 }
 
@@ -270,6 +272,7 @@ TEST(HtmlTagTable, CheckAttribute) {
         const char* attribute;
         int expected;
     };
+    // clang-format off
     const Case cases[] = {
         {"a", "HREF", kHtmlAttrAllowed},       {"body", "bgcolor", kHtmlAttrDeprecated},
         {"p", "href", kHtmlAttrNotAllowed},    {"blink", "x", kHtmlAttrNoEntry},
@@ -280,5 +283,7 @@ TEST(HtmlTagTable, CheckAttribute) {
         {"input", "accept-charset", kHtmlAttrNotAllowed}, {"form", "accept-charset", kHtmlAttrAllowed},
         {"/td", "colspan", kHtmlAttrAllowed},  {"img", "", kHtmlAttrNotAllowed},
     };
-    for (const Case& c : cases) EXPECT_EQ(table.CheckAttribute(c.tag, c.attribute), c.expected) << c.tag << c.attribute;
+    // clang-format on
+    for (const Case& c : cases)
+        EXPECT_EQ(table.CheckAttribute(c.tag, c.attribute), c.expected) << c.tag << c.attribute;
 }

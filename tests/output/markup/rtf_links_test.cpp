@@ -30,24 +30,61 @@ std::string Field(FC* set, int kind, const char* target, const char* text) {
 
 TEST(RTFHyperlinkField, WebAddressIsByteExact) {
     FC set;
-    const std::string expected =
-        R"({\field{\*\fldinst {\fs24  HYPERLINK http://a.b }{\kerning0 {\*\datafield )"
-        "00d0" + kMoniker + "0b02" "0000" "0017" "0000" "0003" "0000" "0061" "0062"
-        "0000" "00e0" + kMoniker + "0b16" "0000"
-        "0068" "0074" "0074" "0070" "003a" "002f" "002f" "0061" "002e" "0062"
-        "0000" "0000" "0000"
-        R"(}}}{\fldrslt {\cs32\ul\cf2\fs24 ab}}})";
+    const std::string expected = R"({\field{\*\fldinst {\fs24  HYPERLINK http://a.b }{\kerning0 {\*\datafield )"
+                                 "00d0" +
+                                 kMoniker +
+                                 "0b02"
+                                 "0000"
+                                 "0017"
+                                 "0000"
+                                 "0003"
+                                 "0000"
+                                 "0061"
+                                 "0062"
+                                 "0000"
+                                 "00e0" +
+                                 kMoniker +
+                                 "0b16"
+                                 "0000"
+                                 "0068"
+                                 "0074"
+                                 "0074"
+                                 "0070"
+                                 "003a"
+                                 "002f"
+                                 "002f"
+                                 "0061"
+                                 "002e"
+                                 "0062"
+                                 "0000"
+                                 "0000"
+                                 "0000"
+                                 R"(}}}{\fldrslt {\cs32\ul\cf2\fs24 ab}}})";
     EXPECT_EQ(Field(&set, 2, "http://a.b", "ab"), expected);
 }
 
 TEST(RTFHyperlinkField, SectionLinkIsABookmarkField) {
     FC set;
-    const std::string expected =
-        R"({\field{\*\fldinst {\fs24  HYPERLINK  \\l "Intro_1" }{\kerning0 {\*\datafield )"
-        "08d0" + kMoniker + "0b02" "0000" "0008" "0000" "0008" "0000"
-        "0049" "006e" "0074" "0072" "006f" "005f" "0031"
-        "0000" "0000" "0000"
-        R"(}}}{\fldrslt {\cs32\ul\cf2\fs24 Intro}}})";
+    const std::string expected = R"({\field{\*\fldinst {\fs24  HYPERLINK  \\l "Intro_1" }{\kerning0 {\*\datafield )"
+                                 "08d0" +
+                                 kMoniker +
+                                 "0b02"
+                                 "0000"
+                                 "0008"
+                                 "0000"
+                                 "0008"
+                                 "0000"
+                                 "0049"
+                                 "006e"
+                                 "0074"
+                                 "0072"
+                                 "006f"
+                                 "005f"
+                                 "0031"
+                                 "0000"
+                                 "0000"
+                                 "0000"
+                                 R"(}}}{\fldrslt {\cs32\ul\cf2\fs24 Intro}}})";
     EXPECT_EQ(Field(&set, 1, "Intro.1", "Intro"), expected);
 }
 
@@ -59,7 +96,12 @@ TEST(RTFHyperlinkField, DataFieldDetails) {
     EXPECT_EQ(field.find("ffff"), std::string::npos) << field;
     std::string longText(300, 'x');
     field = Field(&set, 4, "news:comp.lang", longText.c_str());
-    EXPECT_NE(field.find("0017" "0000" "002d" "0000" "0078"), std::string::npos);
+    EXPECT_NE(field.find("0017"
+                         "0000"
+                         "002d"
+                         "0000"
+                         "0078"),
+              std::string::npos);
     EXPECT_EQ(field.substr(field.size() - 3), "}}}");
 }
 
@@ -99,7 +141,12 @@ TEST(RTFLinks, AddressWithoutSchemeIsPlainText) {
 
 TEST(RTFLinks, HelpSourceLinks) {
     FC set;
-    struct Case { int kind, popup; const char* target; const char* text; const char* out; };
+    struct Case {
+        int kind, popup;
+        const char* target;
+        const char* text;
+        const char* out;
+    };
     const Case cases[] = {
         {1, 0, "Section_1.2", "  Intro ", R"({\uldb Intro}{\v ID_Section_1_2})"},
         {1, 1, "Section_1.2", "Intro", R"({\ul Intro}{\v ID_Section_1_2})"},
