@@ -16,14 +16,8 @@ cd "$(dirname "$0")/.."
 # sources.
 bash tools/install_packages.sh g++ cmake make python3 libgtest-dev libbenchmark-dev unrtf clang-14 libclang-rt-14-dev \
   clang-tidy-14 clang-format-14
-# The formatting check (tools/check_format.sh) is wired but off until the tree
-# has been formatted once with .clang-format: 1 switches it on
-# (VENDREL_CHECK_FORMAT=1 in the environment tries it for one run).
-check_format=${VENDREL_CHECK_FORMAT:-0}
-if [ "$check_format" = 1 ]; then
-  echo "=== format check ==="
-  bash tools/check_format.sh
-fi
+echo "=== format check ==="
+bash tools/check_format.sh
 echo "=== layer check ==="
 python3 tools/check_layers.py
 jobs=$(nproc)
