@@ -33,12 +33,16 @@ protected:
         ASSERT_TRUE(temp.Made());
     }
 
+    // Starts `writer` with its lines going to `lines`.
+    void StartInto(HTMLFile& writer, StringList& lines) {
+        writer.outputList = &lines;
+        writer.OpenForWrite("", 0, 0);
+        writer.fileStarted = 1;
+        writer.policies = &set;
+    }
     // A started writer whose lines go to `written`; buffered when `buffered`.
     void Start(bool buffered) {
-        file.outputList = &written;
-        file.OpenForWrite("", 0, 0);
-        file.fileStarted = 1;
-        file.policies = &set;
+        StartInto(file, written);
         context.documentState.htmlOutput = buffered ? 1 : 0;
     }
     int Write(const std::string& text, int unwrapped = 0) {
@@ -221,10 +225,7 @@ TEST_F(HTMLFileTest, LongBufferedLinesComeOutAsUnbufferedOnes) {
     for (const std::vector<std::string>& lines : cases) {
         HTMLFile unbuffered;
         StringList expected;
-        unbuffered.outputList = &expected;
-        unbuffered.OpenForWrite("", 0, 0);
-        unbuffered.fileStarted = 1;
-        unbuffered.policies = &set;
+        StartInto(unbuffered, expected);
         written.Clear();
         Start(false);
         for (const std::string& line : lines) {
@@ -371,10 +372,7 @@ TEST_F(HTMLFileTest, PlainLinesComeOutAsIfWrittenAsText) {
     auto run = [&](bool usePlain) {
         HTMLFile writer;
         StringList out;
-        writer.outputList = &out;
-        writer.OpenForWrite("", 0, 0);
-        writer.fileStarted = 1;
-        writer.policies = &set;
+        StartInto(writer, out);
         context.documentState.htmlOutput = 1;
         for (int round = 0; round < 40; ++round)
             for (const auto& [text, plain] : lines) {
