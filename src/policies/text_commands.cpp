@@ -113,13 +113,19 @@ int ParseLineType(std::string_view word) {
     static constexpr struct {
         const char* name;
         int type;
-    } kLineTypes[] = {{"as_Heading_1", 111},      {"as_Heading_2", 112},     {"as_Heading_3", 113},
-                      {"as_Heading_4", 114},      {"as_Heading_5", 115},     {"as_Heading_6", 116},
-                      {"as_bullet", 210},         {"as_number_bullet", 211}, {"as_alpha_bullet", 212},
-                      {"as_capalpha_bullet", 214}};
+    } kLineTypes[] = {{"as_Heading_1", kLineUnderlinedHeading},
+                      {"as_Heading_2", kLineUnderlinedHeading + 1},
+                      {"as_Heading_3", kLineUnderlinedHeading + 2},
+                      {"as_Heading_4", kLineUnderlinedHeading + 3},
+                      {"as_Heading_5", kLineUnderlinedHeading + 4},
+                      {"as_Heading_6", kLineUnderlinedHeadingLast},
+                      {"as_bullet", kLineBulletItem},
+                      {"as_number_bullet", kLineNumberItem},
+                      {"as_alpha_bullet", kLineAlphaItem},
+                      {"as_capalpha_bullet", kLineCapitalAlphaItem}};
     for (const auto& entry : kLineTypes)
         if (EqualsNoCase(word, entry.name)) return entry.type;
-    return -3;
+    return kLineNotAnalysed;
 }
 
 int ParsePosition(std::string_view word) {

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "context/statement_codes.h"
 #include "foundation/line_types.h"
 #include "foundation/source_position.h"
 #include "foundation/string_list.h"
@@ -110,10 +111,10 @@ public:
     int firstFilledCell = -1;  // -1 when the line has no filled cell
     int rowIndex = -1;
     // What the output of the line still needs from its analysed line: the
-    // attribute flags and the directive code (-3 or a statement code of the
-    // preprocessor, all within 16 bits).
+    // attribute flags and the directive code (kStatementNone or a statement
+    // code of the preprocessor, all within 16 bits).
     uint32_t flags = 0;
-    int16_t tagCode = -3;
+    int16_t tagCode = kStatementNone;
     // 0/1 flags, filled by the block statistics.
     uint8_t isRuleLine : 1 = 0;
     uint8_t isBlank : 1 = 0;
