@@ -232,6 +232,43 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
 // ---------------------------------------------------------------------------
 // The word scan
 
+namespace {
+
+// A line that holds a link form is marked as holding a link; the forms that
+// break a line keep its line break when the policy asks for it.
+void MarkLinks(FC& set, AnalysedLine& line) {
+    if (!line.FindChar(0, ':', nullptr, 1)) return;
+    bool anyLink = false;
+    bool breakingLink = false;
+    for (size_t i = 0; i < std::size(kLinkForms); ++i) {
+        if (!line.Find(0, kLinkForms[i], nullptr, 0)) continue;
+        anyLink = true;
+        if (i < 5) breakingLink = true;
+    }
+    if (anyLink) line.SetFlag(kFlagHasLink, true);
+    if (breakingLink && set.IsOn(Pol::AddBRToLinesWithURLs)) line.SetFlag(kFlagKeepLineBreak, true);
+}
+
+// Neighbouring overstruck words become one emphasised stretch.
+void JoinOverstruckWords(FC& set, AnalysedLine& line, int format) {
+    switch (format) {
+        case kOutputHTML:
+            if (line.FindChar(0, '<', nullptr, 1)) {
+                line.Replace("</U> <U>", " ", 0, 1);
+                line.Replace("</B> <B>", " ", 0, 1);
+                line.Replace("</STRONG> <STRONG>", " ", 0, 1);
+            }
+            break;
+        case kOutputRTF:  // RTF emphasis groups stay separate
+        case kOutputPDF: break;
+        default:
+            SendLineMessage(set, line, TextString("UNSUPPORTED CASE: Output Format in ConvertLine (2)"), 10);
+            break;
+    }
+}
+
+}  // namespace
+
 void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
     Context* context = set.context;
     if (!context || context->outputFormat == kOutputText || context->trackers.codeLocation != kWritingOutput) return;
@@ -366,35 +403,8 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
         }
     }
 
-    if (FindChar(0, ':', nullptr, 1)) {
-        bool anyLink = false;
-        bool breakingLink = false;
-        for (size_t i = 0; i < std::size(kLinkForms); ++i) {
-            if (!Find(0, kLinkForms[i], nullptr, 0)) continue;
-            anyLink = true;
-            if (i < 5) breakingLink = true;
-        }
-        if (anyLink) SetFlag(kFlagHasLink, true);
-        if (breakingLink && set.IsOn(Pol::AddBRToLinesWithURLs)) SetFlag(kFlagKeepLineBreak, true);
-    }
-
-    // Neighbouring overstruck words become one emphasised stretch.
-    if (emphasisWords > 1) {
-        switch (format) {
-            case kOutputHTML:
-                if (FindChar(0, '<', nullptr, 1)) {
-                    Replace("</U> <U>", " ", 0, 1);
-                    Replace("</B> <B>", " ", 0, 1);
-                    Replace("</STRONG> <STRONG>", " ", 0, 1);
-                }
-                break;
-            case kOutputRTF:  // RTF emphasis groups stay separate
-            case kOutputPDF: break;
-            default:
-                SendLineMessage(set, *this, TextString("UNSUPPORTED CASE: Output Format in ConvertLine (2)"), 10);
-                break;
-        }
-    }
+    MarkLinks(set, *this);
+    if (emphasisWords > 1) JoinOverstruckWords(set, *this, format);
 }
 
 // ---------------------------------------------------------------------------
