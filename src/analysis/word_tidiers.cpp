@@ -293,54 +293,33 @@ int SplitURLWord(int kind, const TextString& word, TextString& core, int html) {
 // ---------------------------------------------------------------------------
 // Web, ftp, gopher and telnet addresses
 
-int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& replaced, TextString& replacement,
-                 TextString& display) {
-    const int format = OutputFormat(set);
-    if (format == kOutputText || !set.IsOn(Pol::CreateHyperlinks) || replaced) return 0;
-    string_view whole = word.view();
-    // An address holds no '<' or '>' (in HTML text they stand escaped): one
-    // inside the word ends the address, so that the address is never cut
-    // inside an entity ("&amp;") and the rest stays text.
-    string_view tail;
-    {
-        const char* const open = format == kOutputHTML ? "&lt;" : "<";
-        const char* const close = format == kOutputHTML ? "&gt;" : ">";
-        const size_t from = StartsWithNoCase(whole, open) ? std::strlen(open) : 0;
-        size_t end = npos;
-        // Neither begins with a letter: a word without their first bytes
-        // (most words) holds neither.
-        const bool mayHold = whole.find(open[0]) != npos || whole.find(close[0]) != npos;
-        for (const char* angle : {open, close}) {
-            if (!mayHold) break;
-            const size_t at = FindNoCase(whole.substr(from), angle);
-            if (at != npos) end = std::min(end, from + at);
-        }
-        if (end != npos && end > from) {
-            tail = whole.substr(end);
-            whole = whole.substr(0, end);
-        }
-    }
-    // Every scheme and host stem below holds letters, so a word without any
-    // (a number such as "1,234.50") can only be a dotted numeric host, which
-    // needs two dots at least.
-    if (Count(whole, '.') < 2 && std::none_of(whole.begin(), whole.end(),
-                                              [](char c) { return IsAsciiLetter(static_cast<unsigned char>(c)); }))
-        return 0;
+namespace {
 
-    // Which words may be addresses at all.
-    if (whole.find('/') == npos) {
-        if (whole.find('.') == npos || whole.find(',') != npos) return 0;
-    } else if (whole.find(',') != npos) {
-        const size_t extension = LastExtensionStart(whole);
-        const size_t firstComma = whole.find(',');
-        const size_t lastComma = whole.rfind(',');
-        if (firstComma < whole.find('/') || extension == npos) return 0;
-        if (lastComma > extension && (extension == 0 || lastComma - extension > 6 || lastComma != whole.size() - 1))
-            return 0;
+// An address holds no '<' or '>' (in HTML text they stand escaped): one
+// inside the word ends the address, so that the address is never cut
+// inside an entity ("&amp;") and the rest stays text.  Cuts `whole` there
+// and returns the rest (empty when nothing is cut).
+string_view CutAtAngleBracket(string_view& whole, int format) {
+    const char* const open = format == kOutputHTML ? "&lt;" : "<";
+    const char* const close = format == kOutputHTML ? "&gt;" : ">";
+    // Neither begins with a letter: a word without their first bytes (most
+    // words) holds neither.
+    if (whole.find(open[0]) == npos && whole.find(close[0]) == npos) return {};
+    const size_t from = StartsWithNoCase(whole, open) ? std::strlen(open) : 0;
+    size_t end = npos;
+    for (const char* angle : {open, close}) {
+        const size_t at = FindNoCase(whole.substr(from), angle);
+        if (at != npos) end = std::min(end, from + at);
     }
+    if (end == npos || end <= from) return {};
+    const string_view tail = whole.substr(end);
+    whole = whole.substr(0, end);
+    return tail;
+}
 
-    // Edges: quotes, brackets, sentence punctuation and stray 8-bit
-    // characters are not part of the address.
+// Edges: quotes, brackets, sentence punctuation and stray 8-bit characters
+// are not part of the address.
+string_view WithoutAddressEdges(string_view whole) {
     size_t b = 0;
     size_t e = whole.size();
     for (bool progress = true; progress && e - b > 1;) {
@@ -367,11 +346,42 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
             progress = true;
         }
     }
+    return whole.substr(b, e - b);
+}
+
+}  // namespace
+
+int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& replaced, TextString& replacement,
+                 TextString& display) {
+    const int format = OutputFormat(set);
+    if (format == kOutputText || !set.IsOn(Pol::CreateHyperlinks) || replaced) return 0;
+    string_view whole = word.view();
+    const string_view tail = CutAtAngleBracket(whole, format);
+    // Every scheme and host stem below holds letters, so a word without any
+    // (a number such as "1,234.50") can only be a dotted numeric host, which
+    // needs two dots at least.
+    if (Count(whole, '.') < 2 && std::none_of(whole.begin(), whole.end(),
+                                              [](char c) { return IsAsciiLetter(static_cast<unsigned char>(c)); }))
+        return 0;
+
+    // Which words may be addresses at all.
+    if (whole.find('/') == npos) {
+        if (whole.find('.') == npos || whole.find(',') != npos) return 0;
+    } else if (whole.find(',') != npos) {
+        const size_t extension = LastExtensionStart(whole);
+        const size_t firstComma = whole.find(',');
+        const size_t lastComma = whole.rfind(',');
+        if (firstComma < whole.find('/') || extension == npos) return 0;
+        if (lastComma > extension && (extension == 0 || lastComma - extension > 6 || lastComma != whole.size() - 1))
+            return 0;
+    }
+
+    const string_view address = WithoutAddressEdges(whole);
     // Every address taken below holds a "." or a "/" (and the removals
     // below add neither): a plain word, as a word at the end of a sentence
     // is once its full stop is off, goes no further.
-    if (whole.substr(b, e - b).find_first_of("./") == npos) return 0;
-    std::string work(whole.substr(b, e - b));
+    if (address.find_first_of("./") == npos) return 0;
+    std::string work(address);
     RemoveFirstNoCase(work, "URL:");
     RemoveFirstNoCase(work, "&gt;");
     RemoveFirstNoCase(work, "&lt;");
