@@ -40,7 +40,7 @@ std::string ProductSettingsPath() {
 }
 
 // Message boxes of a browser detection that nobody is to see.
-class SilentUiServices : public UiServices {
+class SilentUiServices : public ConsoleUiServices {
 public:
     MessageAnswer ShowMessage(const char*, const char*, MessageButtons buttons, MessageIcon,
                               int defaultButton) override {

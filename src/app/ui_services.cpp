@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "foundation/product_identity.h"
+#include "texts/dialog_ids.h"
 #include "texts/message_texts.h"
 
 UiServices::~UiServices() = default;
@@ -43,6 +44,37 @@ MessageAnswer ConsoleUiServices::ShowMessage(const char* caption, const char* te
     return MessageAnswer::kOk;
 }
 
-bool ConsoleUiServices::ChooseFile(bool, const char*, const char*, TextString&) { return false; }
+namespace {
 
-bool ConsoleUiServices::ChooseFolder(const char*, TextString&) { return false; }
+// What a chooser says when there is nobody to choose.
+bool NothingChosen(const char* what) {
+    std::fprintf(stderr, "%s: nothing chosen (no desktop)\n", what);
+    std::fflush(stderr);
+    return false;
+}
+
+}  // namespace
+
+bool ConsoleUiServices::ChooseFile(bool forSaving, const char*, const char*, TextString&) {
+    return NothingChosen(forSaving ? "File to save" : "File to open");
+}
+
+bool ConsoleUiServices::ChooseFolder(const char*, TextString&) { return NothingChosen("Folder"); }
+
+bool ConsoleUiServices::ChooseFiles(const char*, const char*, std::vector<TextString>&) {
+    return NothingChosen("Files to open");
+}
+
+bool ConsoleUiServices::ChooseColour(PlatformColour&) { return NothingChosen("Colour"); }
+
+bool ConsoleUiServices::ChooseFont(FontChoice&) { return NothingChosen("Font"); }
+
+bool ConsoleUiServices::SetClipboardText(const char*) {
+    std::fprintf(stderr, "Clipboard: not available (no desktop)\n");
+    std::fflush(stderr);
+    return false;
+}
+
+DesktopSize ConsoleUiServices::GetDesktopSize() { return {kConsoleDesktopWidth, kConsoleDesktopHeight}; }
+
+int ConsoleUiServices::RunModal(DialogModel&) { return kIdCancel; }

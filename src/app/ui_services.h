@@ -1,14 +1,38 @@
-// The message boxes and file dialogs the application shell shows, behind one
-// small interface: the batch run and the result viewer use the console
-// implementation below; a windowed implementation can take its place without
-// changing its callers.
+// What the application shell and its dialogs need of the desktop, behind one
+// interface: message boxes, the file, folder, colour and font choosers, the
+// clipboard, the desktop's size, the wait cursor and running a modal dialog.
+// The batch run and the result viewer use the console implementation below;
+// the dialog layer's scripted implementation serves its tests, and a windowed
+// implementation takes their place without changing any caller.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "foundation/text_string.h"
+
+class DialogModel;
 
 enum class MessageIcon { kExclamation, kQuestion, kInformation, kStop };
 enum class MessageButtons { kOk, kYesNo };
 enum class MessageAnswer { kOk, kYes, kNo };
+
+// A colour as the desktop takes it: red in the low byte, then green, then
+// blue.
+using PlatformColour = std::uint32_t;
+
+// A font as the font chooser shows and returns it.
+struct FontChoice {
+    TextString face;
+    int weight = 400;  // 400 regular, 700 bold
+    bool italic = false;
+    int pointSize = 12;
+};
+
+struct DesktopSize {
+    int width = 0;
+    int height = 0;
+};
 
 class UiServices {
 public:
@@ -31,6 +55,32 @@ public:
     // chosen one out.  False when nothing was chosen (path unchanged).
     virtual bool ChooseFolder(const char* title, TextString& path) = 0;
 
+    // Lets the user choose one or more files to open; `paths` holds the
+    // chosen paths, or is left unchanged when nothing was chosen (false).
+    virtual bool ChooseFiles(const char* title, const char* filter, std::vector<TextString>& paths) = 0;
+
+    // Lets the user pick a colour, preset with `colour`; false (colour
+    // unchanged) when nothing was picked.
+    virtual bool ChooseColour(PlatformColour& colour) = 0;
+
+    // Lets the user pick a font, preset with `font`; false (font unchanged)
+    // when nothing was picked.
+    virtual bool ChooseFont(FontChoice& font) = 0;
+
+    // Puts plain text on the clipboard; false when that failed.
+    virtual bool SetClipboardText(const char* text) = 0;
+
+    // The size of the desktop, for placing windows.
+    virtual DesktopSize GetDesktopSize() = 0;
+
+    // The wait cursor; see WaitCursor for the scoped form.
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+
+    // Runs a modal dialog until it ends; returns the id of the button that
+    // ended it (1 OK, 2 Cancel, ...).
+    virtual int RunModal(DialogModel& dialog) = 0;
+
     // A message box whose caption and text are message-text slots, with the
     // exclamation icon and an OK button.
     void ShowMessageSlots(int captionSlot, int textSlot);
@@ -38,14 +88,41 @@ public:
 
 // Message boxes as one line "caption: text" on standard error (line breaks
 // inside the text become one blank); the answer is the default button, so a
-// run never waits for input.  No file or folder can be chosen.
+// run never waits for input.  Nothing can be chosen (each chooser says so on
+// standard error) and a modal dialog ends with Cancel at once.
 class ConsoleUiServices : public UiServices {
 public:
+    static constexpr int kConsoleDesktopWidth = 1024;
+    static constexpr int kConsoleDesktopHeight = 768;
+
     MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons buttons = MessageButtons::kOk,
                               MessageIcon icon = MessageIcon::kExclamation, int defaultButton = 1) override;
     bool ChooseFile(bool forSaving, const char* title, const char* filter, TextString& path) override;
     bool ChooseFolder(const char* title, TextString& path) override;
+    bool ChooseFiles(const char* title, const char* filter, std::vector<TextString>& paths) override;
+    bool ChooseColour(PlatformColour& colour) override;
+    bool ChooseFont(FontChoice& font) override;
+    // There is no clipboard here: says so on standard error, false.
+    bool SetClipboardText(const char* text) override;
+    // The usual desktop of 1024 x 768 pixels.
+    DesktopSize GetDesktopSize() override;
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+    // Nobody can answer a dialog here: ends it with Cancel at once.
+    int RunModal(DialogModel& dialog) override;
 
     // The line ShowMessage writes, without the line end.
     static TextString FormatMessageLine(const char* caption, const char* text);
+};
+
+// The wait cursor for as long as the object lives.
+class WaitCursor {
+public:
+    explicit WaitCursor(UiServices& services) : services_(services) { services_.BeginWaitCursor(); }
+    ~WaitCursor() { services_.EndWaitCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    UiServices& services_;
 };

@@ -21,6 +21,12 @@ constexpr MessageTextRow kRows[] = {
     {12, "Input File Error"},
     {13, "No conversion done yet"},
     {14, "Reset to defaults"},
+    // Texts of our own for the checks of dialog values and the status
+    // window's log file (slots the program's own texts leave free).
+    {15, "Enter a whole number."},
+    {16, "Enter a number from nnn to xxxxxx."},
+    {17, "Enter no more than nnn characters."},
+    {18, "Unable to write the file \"ffffff\""},
     {19, "Email error"},
     {22, "Select an output directory.  Must be writable"},
     {24, "Problems using DDE detected"},

@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RecordingServices : public UiServices {
+class RecordingServices : public ConsoleUiServices {
 public:
     std::vector<std::string> lines;
     MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons, MessageIcon, int) override {

@@ -8,7 +8,7 @@
 
 #include "app/ui_services.h"
 
-class RecordingServices : public UiServices {
+class RecordingServices : public ConsoleUiServices {
 public:
     std::vector<std::pair<std::string, std::string>> boxes;  // caption, text
 
