@@ -255,7 +255,8 @@ void ScriptedUiServices::RunStep(DialogModel& dialog, const ModalScript::Step& s
             if (control->kind == ControlKind::kComboBox) target->Notify(id, NotifyEvent::kListClosed);
             break;
         case StepKind::kSetSlider:
-            target->SetValue(id, std::clamp(step.number, control->rangeMin, std::max(control->rangeMin, control->rangeMax)));
+            target->SetValue(
+                id, std::clamp(step.number, control->rangeMin, std::max(control->rangeMin, control->rangeMax)));
             target->Notify(id, NotifyEvent::kSliderMoved);
             break;
         case StepKind::kPress: target->Notify(id, NotifyEvent::kClicked); break;

@@ -18,7 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 class ProgramSettingsTest : public testing::Test {
 protected:
     TempFolder temp{"program_settings"};

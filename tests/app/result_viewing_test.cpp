@@ -21,7 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
 public:
@@ -180,8 +179,8 @@ TEST_F(ResultViewingTest, AFailedStartIsReportedWithCommandAddressAndErrorNumber
     ResultViewer viewer(*settings, services);
     EXPECT_EQ(viewer.ShowRunResults(Batch("a.html")), ResultViewer::ShowOutcome::kStartFailed);
     ASSERT_EQ(MessageLines(services).size(), 1u);
-    EXPECT_EQ(MessageLines(services)[0], "Error launching browser: Command \"/nonexistent/browser " + FolderAddress(folder) +
-                                     "/a.html\" failed. Error code=2");
+    EXPECT_EQ(MessageLines(services)[0], "Error launching browser: Command \"/nonexistent/browser " +
+                                             FolderAddress(folder) + "/a.html\" failed. Error code=2");
 }
 
 TEST_F(ResultViewingTest, AddressesOnTheMakersSiteCarryProductAndLanguage) {

@@ -124,10 +124,10 @@ TEST(ScriptedServicesTest, EachStepNotifiesWhatTheUsersActionWould) {
         .Press(kIdOk);
     EXPECT_EQ(services.RunModal(dialog), kIdOk);
     const std::vector<std::pair<int, NotifyEvent>> expected = {
-        {kCountEdit, NotifyEvent::kTextChanged},    {kKindCombo, NotifyEvent::kEditChanged},
-        {kKindCombo, NotifyEvent::kTextChanged},    {kKindCombo, NotifyEvent::kSelectionEnded},
-        {kKindCombo, NotifyEvent::kListClosed},     {kFlagCheck, NotifyEvent::kClicked},
-        {kSecondRadio, NotifyEvent::kClicked},      {kLevelSlider, NotifyEvent::kSliderMoved},
+        {kCountEdit, NotifyEvent::kTextChanged}, {kKindCombo, NotifyEvent::kEditChanged},
+        {kKindCombo, NotifyEvent::kTextChanged}, {kKindCombo, NotifyEvent::kSelectionEnded},
+        {kKindCombo, NotifyEvent::kListClosed},  {kFlagCheck, NotifyEvent::kClicked},
+        {kSecondRadio, NotifyEvent::kClicked},   {kLevelSlider, NotifyEvent::kSliderMoved},
         {kCountEdit, NotifyEvent::kFocusLost},
     };
     EXPECT_EQ(dialog.events, expected);
@@ -152,9 +152,8 @@ TEST(ScriptedServicesTest, StepsAUserCouldNotTakeAreRefusedAndLogged) {
     std::vector<std::string> refused;
     for (const ServiceCall& call : services.RefusedSteps()) refused.push_back(call.text);
     const std::vector<std::string> expected = {
-        "control disabled (control 1006)",        "no such control (control 4242)",
-        "no such entry (control 1002)",           "no such control (control 12320)",
-        "step after the end (control 1001)",
+        "control disabled (control 1006)", "no such control (control 4242)",    "no such entry (control 1002)",
+        "no such control (control 12320)", "step after the end (control 1001)",
     };
     EXPECT_EQ(refused, expected);
     EXPECT_EQ(dialog.count, 5);
@@ -238,9 +237,9 @@ TEST(ScriptedServicesTest, TheLogKeepsEveryCallInOrder) {
     EXPECT_EQ(services.ClipboardText(), "<p>table</p>");
     services.ShowMessageSlots(0, 0);
     const std::vector<ServiceCallKind> expected = {
-        ServiceCallKind::kDesktopSize,    ServiceCallKind::kDesktopSize,   ServiceCallKind::kBeginWaitCursor,
-        ServiceCallKind::kBeginWaitCursor, ServiceCallKind::kClipboard,    ServiceCallKind::kEndWaitCursor,
-        ServiceCallKind::kEndWaitCursor,  ServiceCallKind::kMessage,
+        ServiceCallKind::kDesktopSize,     ServiceCallKind::kDesktopSize, ServiceCallKind::kBeginWaitCursor,
+        ServiceCallKind::kBeginWaitCursor, ServiceCallKind::kClipboard,   ServiceCallKind::kEndWaitCursor,
+        ServiceCallKind::kEndWaitCursor,   ServiceCallKind::kMessage,
     };
     std::vector<ServiceCallKind> kinds;
     for (const ServiceCall& call : services.Log()) kinds.push_back(call.kind);

@@ -136,8 +136,8 @@ TEST(SheetModelTest, PagesAreMadeWhenFirstShownAndHearWhenTheyAreLeft) {
     EXPECT_TRUE(sheet.SetActivePage(1));  // already active: nothing
     EXPECT_FALSE(sheet.SetActivePage(3));
     EXPECT_FALSE(sheet.SetActivePage(-1));
-    const std::vector<std::string> expected = {"created 302", "activated 302", "left 302",   "created 303",
-                                               "activated 303", "left 303",    "activated 302"};
+    const std::vector<std::string> expected = {"created 302",   "activated 302", "left 302",     "created 303",
+                                               "activated 303", "left 303",      "activated 302"};
     EXPECT_EQ(sheet.journal, expected);
     EXPECT_FALSE(sheet.first.HasWindow());
     EXPECT_TRUE(sheet.second.IsShown());
