@@ -84,6 +84,8 @@ void SheetModel::SetModified(bool mark) {
 }
 
 void SheetModel::OnInitDialog() {
+    // A modeless sheet closed before opens afresh.
+    if (!IsModalRun()) ResetEnding();
     EnableControl(kIdApply, false);
     SetSelection(kIdTabControl, activePage_);
     ShowActivePage();

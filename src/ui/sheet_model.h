@@ -62,8 +62,9 @@ public:
     void ClearChangesPending() { changesPending_ = false; }
 
 protected:
-    // Initialises the window: Apply disabled, the active page (the first
-    // unless another was chosen) made and shown.  A derived sheet calls it
+    // Initialises the window: a modeless sheet's ending forgotten, Apply
+    // disabled, the active page (the first unless another was chosen) made
+    // and shown.  A derived sheet calls it
     // first from its own.
     void OnInitDialog() override;
     void OnDestroy() override;

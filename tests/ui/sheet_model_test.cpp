@@ -210,6 +210,9 @@ TEST(SheetModelTest, OkCancelAndTheCloseBoxCloseAModelessSheet) {
         EXPECT_EQ(sheet.cancelled, c.cancelled) << c.id;
         EXPECT_FALSE(sheet.HasWindow()) << c.id;
         EXPECT_FALSE(sheet.first.HasWindow()) << c.id;
+        sheet.CreateWindow();  // opened again
+        EXPECT_FALSE(sheet.IsEnded()) << c.id;
+        EXPECT_TRUE(sheet.first.HasWindow()) << c.id;
     }
 }
 
