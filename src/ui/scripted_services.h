@@ -45,9 +45,11 @@ enum class ServiceCallKind {
 struct ServiceCall {
     ServiceCallKind kind = ServiceCallKind::kMessage;
     std::string caption;  // message caption, chooser title, dialog caption
-    std::string text;  // message text, chooser filter, clipboard text, refused step
+    std::string text;  // message text, chooser filter, font face, clipboard text, refused step
     std::string path;  // the proposed path of a file or folder chooser
-    int number = 0;  // message: default button; modal run: the dialog's template id
+    // Message: the default button; colour: the proposed colour; font: the
+    // point size; modal run and refused step: the dialog's template id.
+    int number = 0;
     bool forSaving = false;  // file chooser
     MessageButtons buttons = MessageButtons::kOk;
     MessageIcon icon = MessageIcon::kExclamation;
