@@ -9,6 +9,10 @@ A folder may always include its own files.  A sub-folder named in the table
 (output/markup) is a layer of its own: a file belongs to the longest folder of
 the table that holds it.
 
+A GUI toolkit's header (wxWidgets, GTK, Qt, X11, FLTK, the Windows API and its
+class library) may be included only under src/gui/, with "..." or <...>:
+everything below builds and runs on a machine without any toolkit.
+
 Usage: check_layers.py [ROOT]   (ROOT holds ARCHITECTURE.md and src/; the
 default is the folder above this script's)
 Exit status: 0 when every include keeps the rule, 1 when one does not, 2 when
@@ -20,6 +24,15 @@ import re
 import sys
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+ANY_INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
+# The folder whose files alone may include a GUI toolkit's headers.
+TOOLKIT_FOLDER = "gui"
+# The headers of the GUI toolkits: a first path part, or a whole header name
+# (compared without case, as the Windows headers are written both ways).
+TOOLKIT_FOLDERS = ("wx", "gtk", "gtkmm", "gdk", "gdkmm", "x11", "fl", "qt", "qtcore", "qtgui", "qtwidgets",
+                   "qtquick", "qtqml", "cocoa", "appkit")
+TOOLKIT_HEADERS = re.compile(r"^(windows\.h|windowsx\.h|winuser\.h|commctrl\.h|commdlg\.h|shlobj\.h|"
+                             r"afx\w*\.h|atl\w*\.h|gtk\.h)$", re.IGNORECASE)
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".def", ".inc")
 
 
@@ -91,6 +104,19 @@ def layer_of(path, allowed):
     return best
 
 
+def toolkit_header(written):
+    """True when `written` (as the include names it) is a GUI toolkit's
+    header."""
+    parts = written.replace("\\", "/").split("/")
+    if len(parts) > 1:
+        return parts[0].lower() in TOOLKIT_FOLDERS
+    # Qt's own headers are one capitalised class name without a suffix
+    # (<QWidget>); other headers without a suffix (<vector>) are lower case.
+    if re.fullmatch(r"Q[A-Z]\w*", written):
+        return True
+    return TOOLKIT_HEADERS.match(written) is not None
+
+
 def excepted(source, header, listed):
     for file, target in listed:
         if file != source:
@@ -118,6 +144,12 @@ def check(root):
                 continue
             with open(path, encoding="utf-8", errors="replace") as f:
                 for number, line in enumerate(f, 1):
+                    any_include = ANY_INCLUDE.match(line)
+                    if any_include and toolkit_header(any_include.group(1)):
+                        if layer != TOOLKIT_FOLDER:
+                            faults.append(f"src/{source}:{number}: \"{any_include.group(1)}\" is a GUI toolkit's "
+                                          f"header; only src/{TOOLKIT_FOLDER}/ may include one")
+                        continue
                     match = INCLUDE.match(line)
                     if not match:
                         continue

@@ -30,3 +30,5 @@ inline constexpr int kIdHelp = 9;
 inline constexpr int kIdApply = 12321;
 // The Help command, sent by a button that asks for help like a menu item.
 inline constexpr int kIdHelpCommand = 57670;
+// The tab control of a property sheet.
+inline constexpr int kIdTabControl = 12320;

@@ -203,6 +203,7 @@ void DialogModel::RaiseWindow() {
 
 void DialogModel::DestroyWindow() {
     if (!hasWindow_) return;
+    OnDestroy();
     hasWindow_ = false;
     shown_ = false;
     focus_ = kNoControl;

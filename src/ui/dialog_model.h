@@ -35,6 +35,7 @@ enum class ControlKind {
     kSlider,
     kGroupBox,
     kColourSwatch,
+    kTabs,  // a property sheet's tabs: the labels are the items, the selection the active page
 };
 
 // What the user did to a control (or, with kWholeDialog, to the dialog).
@@ -205,6 +206,8 @@ public:
 protected:
     // Runs when the window has been created.
     virtual void OnInitDialog() {}
+    // Runs when the window is about to be destroyed (it still exists).
+    virtual void OnDestroy() {}
     // Moves members to and from the controls; see DataExchange.
     virtual void ExchangeData(DataExchange&) {}
     // Default OK: take and check the values, then end with OK.

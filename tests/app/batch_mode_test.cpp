@@ -13,7 +13,7 @@
 #include "app/conversion_run.h"
 #include "app/ui_services.h"
 #include "context/context.h"
-#include "support/recording_services.h"
+#include "ui/scripted_services.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -25,7 +25,7 @@ protected:
     TempFolder temp{"batch_mode"};
     fs::path folder = temp.Path();
     std::string directory;  // with its trailing "/"
-    RecordingServices services;
+    ScriptedUiServices services;
     std::unique_ptr<MainDialog> dialog;
 
     void SetUp() override {
@@ -61,8 +61,8 @@ TEST_F(BatchModeTest, WordsAreSorted) {
     EXPECT_EQ(dialog->GetInputFileSpec().str(), "\"/a.txt\" \"/b.txt\"");
     ASSERT_EQ(dialog->commandLineSpecs.size(), 2u);
     EXPECT_EQ(dialog->commandLineSpecs[1].str(), directory + "b.txt");
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].second, "Steering files not yet supported");
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].text, "Steering files not yet supported");
     EXPECT_EQ(dialog->context->runParameters.refusedWords, 1);
 
     const RunParameters& run = dialog->context->runParameters;
@@ -78,8 +78,8 @@ TEST_F(BatchModeTest, AWildcardAndAPolicyFileLookAlike) {
     EXPECT_TRUE(Parse({directory + "c*.txt", directory + "x.pol.txt"}));
     EXPECT_EQ(dialog->GetInputFileSpec().str(), "c*.txt");
     EXPECT_TRUE(dialog->runPolicyFileName.IsEmpty());
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].second, "Unable to locate file \"" + directory + "x.pol.txt\"");
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].text, "Unable to locate file \"" + directory + "x.pol.txt\"");
 }
 
 }  // namespace

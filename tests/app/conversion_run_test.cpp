@@ -15,7 +15,7 @@
 #include "context/context.h"
 #include "foundation/run_status.h"
 #include "platform/output_files.h"
-#include "support/recording_services.h"
+#include "ui/scripted_services.h"
 #include "support/temp_folder.h"
 #include "texts/message_texts.h"
 #include "texts/ui_texts.h"
@@ -35,7 +35,7 @@ protected:
     TempFolder temp{"conversion_run"};
     fs::path folder = temp.Path();
     std::string directory;  // with its trailing "/"
-    RecordingServices services;
+    ScriptedUiServices services;
     std::unique_ptr<MainDialog> dialog;
 
     void SetUp() override {
@@ -140,13 +140,13 @@ TEST_F(ConversionRunTest, FileHistoryKeepsTenWithoutDuplicates) {
 TEST_F(ConversionRunTest, LoadingPolicyFiles) {
     EXPECT_FALSE(dialog->LoadPolicyFile());
     EXPECT_EQ(dialog->policyFileLoaded, 0);
-    EXPECT_TRUE(services.boxes.empty());
+    EXPECT_TRUE(services.Messages().empty());
 
     dialog->runPolicyFileName = Path("none.pol");
     EXPECT_FALSE(dialog->LoadPolicyFile());
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].first, "Policy File Error");
-    EXPECT_EQ(services.boxes[0].second, "Can't find policy file \"" + directory + "none.pol\"");
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "Policy File Error");
+    EXPECT_EQ(services.Messages()[0].text, "Can't find policy file \"" + directory + "none.pol\"");
 
     Write("p.pol", "Document Title: From the file\n");
     dialog->runPolicyFileName = Path("p.pol");
@@ -160,17 +160,17 @@ TEST_F(ConversionRunTest, RunsThatFindNothing) {
     dialog->SetOutputDirectory(Path(""));
     dialog->SetInputFileSpec(Path("missing/a.txt"));
     EXPECT_FALSE(dialog->RunConversion());
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0],
-              std::make_pair(std::string("Directory Error"), std::string("Invalid Input Directory")));
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "Directory Error");
+    EXPECT_EQ(services.Messages()[0].text, "Invalid Input Directory");
 
-    services.boxes.clear();
+    services.ClearLog();
     dialog->SetInputDirectory(Path(""));
     dialog->SetInputFileSpec(Path("nothing*.txt"));
     EXPECT_FALSE(dialog->RunConversion());
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].first, "File selection error");
-    EXPECT_EQ(services.boxes[0].second, "No files found \"" + directory + "nothing*.txt\"");
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "File selection error");
+    EXPECT_EQ(services.Messages()[0].text, "No files found \"" + directory + "nothing*.txt\"");
     EXPECT_TRUE(HasLine(TheStatusWindow().Lines, "ERROR: No files found \"" + directory + "nothing*.txt\""));
 }
 
@@ -193,7 +193,7 @@ TEST_F(ConversionRunTest, ARunOverTwoSpecifications) {
     EXPECT_TRUE(HasLine(lines, "Processing : \"a.txt\""));
     EXPECT_TRUE(HasLine(lines, "Processing : \"b.txt\""));
     EXPECT_EQ(std::string(lines.TextAt(lines.count - 1)), GetMessageText(71));
-    EXPECT_TRUE(services.boxes.empty());
+    EXPECT_TRUE(services.Messages().empty());
 }
 
 TEST_F(ConversionRunTest, AMissingMasterPolicyFileKeepsThePoliciesLoaded) {

@@ -10,29 +10,20 @@
 #include <vector>
 
 #include "app/ui_services.h"
+#include "support/message_lines.h"
 #include "support/temp_folder.h"
+#include "ui/scripted_services.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingServices : public ConsoleUiServices {
-public:
-    std::vector<std::string> lines;
-    MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons, MessageIcon, int) override {
-        lines.push_back(std::string(caption) + ": " + text);
-        return MessageAnswer::kOk;
-    }
-    bool ChooseFile(bool, const char*, const char*, TextString&) override { return false; }
-    bool ChooseFolder(const char*, TextString&) override { return false; }
-};
 
 class ProgramSettingsTest : public testing::Test {
 protected:
     TempFolder temp{"program_settings"};
     fs::path folder = temp.Path();
     std::string savedPath, savedConfig;
-    RecordingServices services;
+    ScriptedUiServices services;
 
     void SetUp() override {
         ASSERT_TRUE(temp.Made());
@@ -70,8 +61,8 @@ TEST_F(ProgramSettingsTest, AFreshUserGetsTheBuiltInDefaultsAndIsToldNoBrowserWa
     EXPECT_TRUE(settings.displayStatusDialog);
     EXPECT_EQ(settings.language, "English");
     EXPECT_EQ(settings.windowPositions[9], -1);
-    ASSERT_EQ(services.lines.size(), 1u);
-    EXPECT_EQ(services.lines[0],
+    ASSERT_EQ(MessageLines(services).size(), 1u);
+    EXPECT_EQ(MessageLines(services)[0],
               "Failed to auto-detect default browser: Please use the Settings Menu to locate your browser manually");
 }
 
@@ -91,7 +82,7 @@ TEST_F(ProgramSettingsTest, TheDetectedBrowsersNameSetsTheDdeDefaults) {
         EXPECT_EQ(settings.autoDdeUpdates, c.useDde) << c.folderName;
         EXPECT_EQ(settings.ddeServerName, c.service) << c.folderName;
     }
-    EXPECT_TRUE(services.lines.empty());
+    EXPECT_TRUE(MessageLines(services).empty());
 }
 
 TEST_F(ProgramSettingsTest, SavingWritesEverySettingOnceAndLoadingReadsItBack) {
@@ -140,7 +131,7 @@ TEST_F(ProgramSettingsTest, OnlyExactYesAndNoAndRealNumbersChangeTheDefaults) {
     EXPECT_EQ(settings.outputType, 4);
     EXPECT_EQ(settings.conversionType, 0);
     EXPECT_EQ(settings.windowPositions[0], 15);
-    EXPECT_TRUE(services.lines.empty());  // a saved browser command: no detection
+    EXPECT_TRUE(MessageLines(services).empty());  // a saved browser command: no detection
 }
 
 TEST_F(ProgramSettingsTest, OtherAndUnknownLanguagesAreEnglish) {

@@ -13,22 +13,13 @@
 #include "app/program_settings.h"
 #include "app/ui_services.h"
 #include "platform/process_launch.h"
+#include "support/message_lines.h"
 #include "support/temp_folder.h"
+#include "ui/scripted_services.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingServices : public ConsoleUiServices {
-public:
-    std::vector<std::string> lines;
-    MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons, MessageIcon, int) override {
-        lines.push_back(ConsoleUiServices::FormatMessageLine(caption, text).str());
-        return MessageAnswer::kOk;
-    }
-    bool ChooseFile(bool, const char*, const char*, TextString&) override { return false; }
-    bool ChooseFolder(const char*, TextString&) override { return false; }
-};
 
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
@@ -50,7 +41,7 @@ protected:
     fs::path folder = temp.Path(), record, script;
     std::optional<ScopedEnv> config, display, wayland;
     std::optional<ProgramSettings> settings;
-    RecordingServices services;
+    ScriptedUiServices services;
 
     void SetUp() override {
         ASSERT_TRUE(temp.Made());
@@ -127,7 +118,7 @@ TEST_F(ResultViewingTest, TheBrowserGetsOnePercentEncodedAddressOfTheRightFile) 
         EXPECT_EQ(Received(), "1\n[" + address + "]\n");
         EXPECT_EQ(Decoded(address.substr(7)), (folder / c.name).string());
     }
-    EXPECT_TRUE(services.lines.empty());
+    EXPECT_TRUE(MessageLines(services).empty());
 }
 
 TEST_F(ResultViewingTest, WithoutThePrefixTheBrowserGetsThePlainPath) {
@@ -177,7 +168,7 @@ TEST_F(ResultViewingTest, DdeFallsThroughToTheBrowserProgramAndLeavesItsMarkAtYe
     ResultViewer viewer(*settings, services);
     EXPECT_EQ(viewer.ShowRunResults(Batch("a.html")), ResultViewer::ShowOutcome::kStarted);
     EXPECT_EQ(Received(), "1\n[" + FolderAddress(folder) + "/a.html]\n");
-    EXPECT_TRUE(services.lines.empty());  // no conversation is not an error worth a message
+    EXPECT_TRUE(MessageLines(services).empty());  // no conversation is not an error worth a message
     ProgramSettings saved;
     saved.LoadSettings();
     EXPECT_EQ(saved.ddeWorking, "Yes");
@@ -187,9 +178,9 @@ TEST_F(ResultViewingTest, AFailedStartIsReportedWithCommandAddressAndErrorNumber
     settings->browserCommand = "/nonexistent/browser";
     ResultViewer viewer(*settings, services);
     EXPECT_EQ(viewer.ShowRunResults(Batch("a.html")), ResultViewer::ShowOutcome::kStartFailed);
-    ASSERT_EQ(services.lines.size(), 1u);
-    EXPECT_EQ(services.lines[0], "Error launching browser: Command \"/nonexistent/browser " + FolderAddress(folder) +
-                                     "/a.html\" failed. Error code=2");
+    ASSERT_EQ(MessageLines(services).size(), 1u);
+    EXPECT_EQ(MessageLines(services)[0], "Error launching browser: Command \"/nonexistent/browser " +
+                                             FolderAddress(folder) + "/a.html\" failed. Error code=2");
 }
 
 TEST_F(ResultViewingTest, AddressesOnTheMakersSiteCarryProductAndLanguage) {
@@ -206,9 +197,9 @@ TEST_F(ResultViewingTest, EmptyAddressesAndFileNamesAreRefused) {
     ResultViewer viewer(*settings, services);
     EXPECT_FALSE(viewer.OpenUrlInBrowser("", script.c_str(), false));
     EXPECT_FALSE(viewer.StartViewer("", script.c_str()));
-    ASSERT_EQ(services.lines.size(), 2u);
-    EXPECT_EQ(services.lines[0], "Vendrel: No URL supplied.  Cannot launch browser");
-    EXPECT_EQ(services.lines[1], "Vendrel: No Filename supplied.  Cannot launch viewer");
+    ASSERT_EQ(MessageLines(services).size(), 2u);
+    EXPECT_EQ(MessageLines(services)[0], "Vendrel: No URL supplied.  Cannot launch browser");
+    EXPECT_EQ(MessageLines(services)[1], "Vendrel: No Filename supplied.  Cannot launch viewer");
 }
 
 TEST(DdeErrorTextTest, KnownAndUnknownCodes) {

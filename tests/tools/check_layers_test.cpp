@@ -29,7 +29,8 @@ CheckResult RunCheck(const fs::path& root, const fs::path& scratch) {
 }
 
 // The layers of the fake trees: a sub-folder layer (output/markup) between
-// its parent and the ground floors, as in the real table.
+// its parent and the ground floors, as in the real table, and the dialog
+// layer with the front end above it.
 constexpr const char* kLayerTable =
     "# Layers\n\n"
     "| Folder | May include |\n"
@@ -37,7 +38,9 @@ constexpr const char* kLayerTable =
     "| platform | — |\n"
     "| foundation | platform |\n"
     "| output/markup | platform, foundation |\n"
-    "| output | platform, foundation, output/markup |\n\n";
+    "| output | platform, foundation, output/markup |\n"
+    "| ui | platform, foundation |\n"
+    "| gui | platform, foundation, ui |\n\n";
 
 constexpr const char* kExceptionHead =
     "| File | Includes | Reason |\n"
@@ -99,6 +102,27 @@ const LayerCase kCases[] = {
      "| platform/p.cpp | foundation/a.h | a reason |\n",
      0,
      "the exception for src/platform/p.cpp including foundation/a.h is no longer needed"},
+    {"ToolkitHeaderInTheDialogLayerFails",
+     {{"ui/d.cpp", "#include <vector>\n#include <wx/wx.h>\n"}},
+     "",
+     1,
+     "src/ui/d.cpp:2: \"wx/wx.h\" is a GUI toolkit's header; only src/gui/ may include one"},
+    {"ToolkitHeadersAreKnownByFolderAndByName",
+     {{"ui/a.cpp", "#include <QWidget>\n"},
+      {"ui/b.cpp", "#include \"Windows.h\"\n"},
+      {"foundation/c.cpp", "#include <X11/Xlib.h>\n"},
+      {"platform/d.cpp", "#include <afxwin.h>\n"}},
+     "",
+     1,
+     "check_layers: 4 include(s) break the layer rule"},
+    {"ToolkitHeadersInTheFrontEndPass",
+     {{"ui/d.h", "#pragma once\n#include <string>\n"},
+      {"gui/w.cpp",
+       "#include <wx/wx.h>\n#include <QWidget>\n#include <gtk/gtk.h>\n#include \"windows.h\"\n"
+       "#include \"ui/d.h\"\n"}},
+     "",
+     0,
+     "every include keeps the layer rule"},
     {"FileOutsideEveryLayerFails",
      {{"platform/p.h", "#pragma once\n"}, {"extra/x.cpp", "#include \"platform/p.h\"\n"}},
      "",

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/recording_services.h"
+#include "ui/scripted_services.h"
 #include "texts/dialog_ids.h"
 #include "ui/data_exchange.h"
 
@@ -69,7 +69,7 @@ public:
 };
 
 TEST(DialogModelTest, ControlsOfAnotherIdAreSkippedSilently) {
-    RecordingServices services;
+    ScriptedUiServices services;
     FormDialog dialog(services);
     StepRecorder recorder;
     dialog.SetObserver(&recorder);
@@ -85,7 +85,7 @@ TEST(DialogModelTest, ControlsOfAnotherIdAreSkippedSilently) {
 }
 
 TEST(DialogModelTest, TheObserverHearsEveryWindowStepInOrder) {
-    RecordingServices services;
+    ScriptedUiServices services;
     FormDialog dialog(services);
     StepRecorder recorder;
     dialog.SetObserver(&recorder);
@@ -105,7 +105,7 @@ TEST(DialogModelTest, TheObserverHearsEveryWindowStepInOrder) {
 }
 
 TEST(DialogModelTest, InitialisationPutsTheMembersIntoTheControls) {
-    RecordingServices services;
+    ScriptedUiServices services;
     FormDialog dialog(services);
     dialog.CreateWindow();
     EXPECT_STREQ(dialog.ControlText(kNameEdit), "abc");
@@ -118,7 +118,7 @@ TEST(DialogModelTest, InitialisationPutsTheMembersIntoTheControls) {
 }
 
 TEST(DialogModelTest, ChoosingAComboEntryTakesItsText) {
-    RecordingServices services;
+    ScriptedUiServices services;
     FormDialog dialog(services);
     dialog.CreateWindow();
     dialog.SetSelection(kKindCombo, 1);
@@ -150,34 +150,34 @@ TEST(DialogModelTest, NumbersAreCheckedAgainstTheirRange) {
         {"99999999999999999999", false, 0},
     };
     for (const CountCase& c : cases) {
-        RecordingServices services;
+        ScriptedUiServices services;
         FormDialog dialog(services);
         dialog.CreateWindow();
         dialog.SetControlText(kCountEdit, c.text);
         EXPECT_EQ(dialog.UpdateData(true), c.accepted) << c.text;
         if (c.accepted) {
             EXPECT_EQ(dialog.count, c.value) << c.text;
-            EXPECT_TRUE(services.boxes.empty()) << c.text;
+            EXPECT_TRUE(services.Messages().empty()) << c.text;
         } else {
             EXPECT_EQ(dialog.count, 5) << c.text;
-            ASSERT_EQ(services.boxes.size(), 1u) << c.text;
+            ASSERT_EQ(services.Messages().size(), 1u) << c.text;
             EXPECT_EQ(dialog.FocusedControl(), kCountEdit) << c.text;
         }
     }
 }
 
 TEST(DialogModelTest, ARangeMessageNamesBothEnds) {
-    RecordingServices services;
+    ScriptedUiServices services;
     FormDialog dialog(services);
     dialog.CreateWindow();
     dialog.SetControlText(kCountEdit, "500");
     EXPECT_FALSE(dialog.UpdateData(true));
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].second, "Enter a number from 1 to 99.");
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].text, "Enter a number from 1 to 99.");
 }
 
 TEST(DialogModelTest, ATextOverItsLimitKeepsTheDialogOpen) {
-    RecordingServices services;
+    ScriptedUiServices services;
     FormDialog dialog(services);
     dialog.CreateWindow();
     dialog.ShowWindow();
@@ -186,8 +186,8 @@ TEST(DialogModelTest, ATextOverItsLimitKeepsTheDialogOpen) {
     EXPECT_FALSE(dialog.IsEnded());
     EXPECT_TRUE(dialog.IsShown());
     EXPECT_STREQ(dialog.name.c_str(), "abc");
-    ASSERT_EQ(services.boxes.size(), 1u);
-    EXPECT_EQ(services.boxes[0].second, "Enter no more than 8 characters.");
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].text, "Enter no more than 8 characters.");
     dialog.SetControlText(kNameEdit, "12345678");
     dialog.SetChecked(kFlagCheck, false);
     dialog.CheckRadioButton(kFirstRadio, kSecondRadio, kFirstRadio);
@@ -205,7 +205,7 @@ TEST(DialogModelTest, ATextOverItsLimitKeepsTheDialogOpen) {
 }
 
 TEST(DialogModelTest, HandlersComeBeforeTheDefaultButtons) {
-    RecordingServices services;
+    ScriptedUiServices services;
     FormDialog dialog(services);
     dialog.CreateWindow();
     int cancelled = 0;
@@ -220,12 +220,12 @@ TEST(DialogModelTest, HandlersComeBeforeTheDefaultButtons) {
 }
 
 TEST(DialogModelTest, WithoutAWindowNothingIsExchanged) {
-    RecordingServices services;
+    ScriptedUiServices services;
     FormDialog dialog(services);
     dialog.SetControlText(kCountEdit, "not a number");
     EXPECT_TRUE(dialog.UpdateData(true));
     EXPECT_EQ(dialog.count, 5);
-    EXPECT_TRUE(services.boxes.empty());
+    EXPECT_TRUE(services.Messages().empty());
 }
 
 TEST(DialogModelTest, TheConsoleEndsAModalDialogWithCancel) {
