@@ -30,7 +30,7 @@ bool ParseWholeNumber(const char* text, long& value) {
 
 bool DataExchange::Active(int id) const { return !failed_ && dialog_.HasControl(id); }
 
-void DataExchange::Fail(int id, TextString message) {
+void DataExchange::Fail(int id, const TextString& message) {
     failed_ = true;
     failedControl_ = id;
     dialog_.Services().ShowMessage("", message.c_str());

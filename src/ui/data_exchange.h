@@ -43,7 +43,7 @@ public:
 private:
     // True when the exchange still goes on and the dialog has the control.
     bool Active(int id) const;
-    void Fail(int id, TextString message);
+    void Fail(int id, const TextString& message);
 
     DialogModel& dialog_;
     bool saving_;

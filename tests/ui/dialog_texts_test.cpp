@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "support/recording_services.h"
+#include "ui/scripted_services.h"
 #include "texts/dialog_ids.h"
 #include "texts/dialog_texts.h"
 #include "texts/ui_texts.h"
@@ -32,7 +32,7 @@ class DialogTextsTest : public testing::Test {
 protected:
     void SetUp() override { SetUiLanguage(kLanguageEnglish); }
     void TearDown() override { SetUiLanguage(kLanguageEnglish); }
-    RecordingServices services;
+    ScriptedUiServices services;
 };
 
 TEST_F(DialogTextsTest, ADialogIsRelabelledFromItsEntry) {
