@@ -40,7 +40,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(temp.Made());
         directory = folder.string() + "/";
-        TheStatusWindow().consoleEcho = false;
+        TheConsoleStatus().consoleEcho = false;
         TheStatusWindow().Clear();
         dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
         // No browser is started from a test.
@@ -49,7 +49,7 @@ protected:
     }
     void TearDown() override {
         dialog.reset();
-        TheStatusWindow().consoleEcho = true;
+        TheConsoleStatus().consoleEcho = true;
     }
     void Write(const std::string& name, const std::string& content) {
         std::ofstream(folder / name, std::ios::binary) << content;
@@ -214,7 +214,7 @@ TEST_F(ConversionRunTest, AMissingMasterPolicyFileKeepsThePoliciesLoaded) {
 }
 
 TEST(StatusWindowTest, EachPieceOfAMessageIsALine) {
-    StatusWindow window;
+    ConsoleStatusDisplay window;
     window.consoleEcho = false;
     window.AddMessage("one\ntwo\r\n\nthree");
     ASSERT_EQ(window.Lines.count, 4);
