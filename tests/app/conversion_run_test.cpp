@@ -213,7 +213,7 @@ TEST_F(ConversionRunTest, AMissingMasterPolicyFileKeepsThePoliciesLoaded) {
     EXPECT_NE(html.find("<TITLE>Kept</TITLE>"), std::string::npos) << html;
 }
 
-TEST(StatusWindowTest, EachPieceOfAMessageIsALine) {
+TEST(ConsoleStatusDisplayTest, EachPieceOfAMessageIsALine) {
     ConsoleStatusDisplay window;
     window.consoleEcho = false;
     window.AddMessage("one\ntwo\r\n\nthree");
