@@ -64,7 +64,11 @@ void StatusWindow::AddMessage(const char* text) {
         Text.Append(joined);
         Text.Append(kLineEnd);
     }
-    if (HasWindow()) SetControlText(kMessageEdit, Text.c_str());
+    if (HasWindow()) {
+        // The newest line in view.
+        SetControlText(kMessageEdit, Text.c_str());
+        SetCaret(kMessageEdit, Text.length);
+    }
 }
 
 void StatusWindow::Clear() {

@@ -78,6 +78,7 @@ TEST_F(StatusWindowTest, EachPieceOfAMessageIsALineAndTheTextJoinsThemByLineFeed
     EXPECT_STREQ(window.Lines.TextAt(3), "three");
     EXPECT_EQ(window.Text.str(), "one\ntwo\n\nthree\nfour\n");
     EXPECT_EQ(window.ControlText(StatusWindow::kMessageEdit), window.Text.str());
+    EXPECT_EQ(window.Control(StatusWindow::kMessageEdit)->caret, window.Text.length);
 
     window.Clear();
     EXPECT_EQ(window.Lines.count, 0);
@@ -130,6 +131,7 @@ TEST_F(StatusWindowTest, SaveAfterARebuildWritesEveryLine) {
 }
 
 TEST_F(StatusWindowTest, OnlyANameWithoutAnyDotGetsTheLogExtension) {
+    if (temp.Path().string().find('.') != std::string::npos) GTEST_SKIP() << "the temporary folder's path has a dot";
     struct Case {
         const char* chosen;
         const char* written;
