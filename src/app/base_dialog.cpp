@@ -9,6 +9,7 @@
 #include "texts/combo_history.h"
 #include "texts/message_slots.h"
 #include "texts/message_texts.h"
+#include "texts/ui_texts.h"
 
 BaseDialog::BaseDialog(UiServices& uiServices, const std::string& settingsPath)
     : settings(settingsPath.empty() ? ProgramSettings() : ProgramSettings(settingsPath)),
@@ -176,10 +177,14 @@ void MainDialog::SetPolicyFileName(const TextString& name) {
 
 void MainDialog::ChangeLanguage(int code) {
     if (code == LanguageCode) return;
+    // The start-up switch comes from the saved name, which stays as saved
+    // ("Other" is shown in English but remains "Other").
+    bool fromSavedName = LanguageCode == UiTextTable::kNoLanguage;
     SetMessageLanguage(code);
+    SetUiLanguage(code);
     LanguageCode = code;
     static const char* const kNames[] = {"English",    "German",  "Spanish", "French",
                                          "Portuguese", "Italian", "Swedish"};
-    if (code >= 1 && code <= 7) settings.language = kNames[code - 1];
+    if (!fromSavedName && code >= 1 && code <= 7) settings.language = kNames[code - 1];
     RefreshControls();
 }

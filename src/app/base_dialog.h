@@ -17,6 +17,7 @@
 #include "app/program_settings.h"
 #include "foundation/text_string.h"
 #include "policies/fc.h"
+#include "texts/ui_texts.h"
 
 class Context;
 class StringList;
@@ -73,7 +74,10 @@ public:
     int fileAnalysed = 0;
     int batchMode = 0;  // set only during a batch run
     int commandLineRun = 0;  // a run from the command line is in progress (keeps the RTF request)
-    int LanguageCode = 1;  // the user-interface language in force
+    // The user-interface language in force; none until the constructor's
+    // switch to the saved language, so that the switch always loads the
+    // texts (English included).
+    int LanguageCode = UiTextTable::kNoLanguage;
     // Flags the main dialog raises for the re-analysis command and the
     // output-changed notifications.
     int reanalysisNeeded = 1;

@@ -4,8 +4,19 @@ namespace {
 
 constexpr int kVendrelProductCode = 1;
 
-// The maker's web site; every product address is built from it.
-constexpr const char* kMakerSite = "http://www.halvex.com/";
+// The maker's domain; the web site and the mail address are on it.
+constexpr const char* kMakerDomain = "halvex.com";
+// The mailbox for this product at the maker's domain.
+constexpr const char* kContactMailbox = "vendrel";
+
+// The maker's web site ("http://www.halvex.com/"); every product web address
+// starts with it.
+TextString MakerSite() {
+    TextString site("http://www.");
+    site.Append(kMakerDomain);
+    site.AppendChar('/');
+    return site;
+}
 
 }  // namespace
 
@@ -28,12 +39,18 @@ void GetProductInfoForCode(int productCode, TextString& name, TextString& shortV
 }
 
 void GetDocumentationAddress(TextString& folderAddress, TextString& pageName) {
-    folderAddress = kMakerSite;
+    folderAddress = MakerSite();
     folderAddress.Append("vendrel/doc/");
     pageName = "vdrdoco.html";
 }
 
 void GetProductHomePage(TextString& address) {
-    address = kMakerSite;
+    address = MakerSite();
     address.Append("vendrel/");
+}
+
+void GetContactEmailAddress(TextString& address) {
+    address = kContactMailbox;
+    address.AppendChar('@');
+    address.Append(kMakerDomain);
 }

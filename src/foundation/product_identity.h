@@ -19,3 +19,6 @@ void GetDocumentationAddress(TextString& folderAddress, TextString& pageName);
 
 // The product's home page on the maker's web site.
 void GetProductHomePage(TextString& address);
+
+// The address to write to about the product, at the maker's domain.
+void GetContactEmailAddress(TextString& address);

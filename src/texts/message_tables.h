@@ -8,15 +8,12 @@
 
 #include <span>
 
-struct MessageTextRow {
-    int slot;
-    const char* text;
-};
+#include "texts/language_texts.h"
 
-std::span<const MessageTextRow> EnglishMessageRows();
-std::span<const MessageTextRow> GermanMessageRows();
-std::span<const MessageTextRow> SpanishMessageRows();
-std::span<const MessageTextRow> FrenchMessageRows();
-std::span<const MessageTextRow> PortugueseMessageRows();
-std::span<const MessageTextRow> ItalianMessageRows();
-std::span<const MessageTextRow> SwedishMessageRows();
+std::span<const TextRow> EnglishMessageRows();
+std::span<const TextRow> GermanMessageRows();
+std::span<const TextRow> SpanishMessageRows();
+std::span<const TextRow> FrenchMessageRows();
+std::span<const TextRow> PortugueseMessageRows();
+std::span<const TextRow> ItalianMessageRows();
+std::span<const TextRow> SwedishMessageRows();

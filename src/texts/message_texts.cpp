@@ -9,15 +9,9 @@
 
 namespace {
 
-const char kBadSlotText[] = "???";
-
-void LoadRows(TextString* slots, std::span<const MessageTextRow> rows) {
-    for (const MessageTextRow& row : rows)
-        if (row.slot >= 0 && row.slot < MessageTextTable::kSlotCount) slots[row.slot] = row.text;
-}
-
-std::span<const MessageTextRow> RowsForLanguage(int code) {
+std::span<const TextRow> MessageRowsFor(int code) {
     switch (code) {
+        case kLanguageEnglish: return EnglishMessageRows();
         case kLanguageGerman: return GermanMessageRows();
         case kLanguageSpanish: return SpanishMessageRows();
         case kLanguageFrench: return FrenchMessageRows();
@@ -30,31 +24,15 @@ std::span<const MessageTextRow> RowsForLanguage(int code) {
 
 }  // namespace
 
-MessageTextTable::MessageTextTable() = default;
+MessageTextTable::MessageTextTable() : texts_(kSlotCount, kNoLanguage, MessageRowsFor) {}
 
 const char* MessageTextTable::GetText(int slot) {
-    if (slot < 0 || slot >= kSlotCount) return kBadSlotText;
-    if (currentCode_ < kLanguageKeep) SetLanguage(kLanguageEnglish);
-    return slots_[slot].c_str();
+    if (!texts_.HoldsSlot(slot)) return texts_.Text(slot);
+    if (texts_.CurrentLanguage() < kLanguageKeep) SetLanguage(kLanguageEnglish);
+    return texts_.Text(slot);
 }
 
-void MessageTextTable::LoadEnglishBase() {
-    LoadRows(slots_, EnglishMessageRows());
-    anyLoaded_ = true;
-}
-
-void MessageTextTable::SetLanguage(int code) {
-    if (code == currentCode_) return;
-    currentCode_ = code;
-    if (code == kLanguageKeep) {
-        if (!anyLoaded_) LoadEnglishBase();
-        return;
-    }
-    // English underneath every language, so a slot a translation lacks shows
-    // the English text rather than whatever language was loaded before.
-    LoadEnglishBase();
-    LoadRows(slots_, RowsForLanguage(code));
-}
+void MessageTextTable::SetLanguage(int code) { texts_.SetLanguage(code); }
 
 MessageTextTable& TheMessageTextTable() {
     static MessageTextTable table;

@@ -11,18 +11,7 @@
 #include <utility>
 
 #include "foundation/text_string.h"
-
-// Language codes shared by the user-interface text tables.
-enum LanguageCode : int {
-    kLanguageKeep = -1,  // keep the texts that are loaded
-    kLanguageEnglish = 1,
-    kLanguageGerman = 2,
-    kLanguageSpanish = 3,
-    kLanguageFrench = 4,
-    kLanguagePortuguese = 5,
-    kLanguageItalian = 6,
-    kLanguageSwedish = 7,
-};
+#include "texts/language_texts.h"
 
 class MessageTextTable {
 public:
@@ -42,14 +31,10 @@ public:
     // when the code equals the current one.
     void SetLanguage(int code);
 
-    int CurrentLanguage() const { return currentCode_; }
+    int CurrentLanguage() const { return texts_.CurrentLanguage(); }
 
 private:
-    void LoadEnglishBase();
-
-    TextString slots_[kSlotCount];
-    int currentCode_ = kNoLanguage;
-    bool anyLoaded_ = false;
+    LanguageTexts texts_;
 };
 
 // The program's one table.

@@ -1,13 +1,13 @@
 // German message texts.
 //
 // Rows translated so far; every slot not given here keeps the English text.
-// Non-ASCII letters are Windows-1252 bytes, like every text of the engine.
+// Texts are UTF-8, the encoding of file names, the terminal and the desktop.
 
 #include "texts/message_tables.h"
 
 namespace {
 
-constexpr MessageTextRow kRows[] = {
+constexpr TextRow kRows[] = {
     {3, "Falsches Verzeichnis"},
     {30, "Keine Dateien gefunden \"xxxxxx\""},
     {47, "Kommando \"ccc url\" nicht erfolgreich. \n\r  Fehlercode=nnn"},
@@ -22,4 +22,4 @@ constexpr MessageTextRow kRows[] = {
 
 }  // namespace
 
-std::span<const MessageTextRow> GermanMessageRows() { return kRows; }
+std::span<const TextRow> GermanMessageRows() { return kRows; }

@@ -2,13 +2,13 @@
 //
 // The base language: every slot the program reads has a text here, and the
 // table is loaded from these rows before any other language is laid over it.
-// Non-ASCII letters are Windows-1252 bytes, like every text of the engine.
+// Texts are UTF-8, the encoding of file names, the terminal and the desktop.
 
 #include "texts/message_tables.h"
 
 namespace {
 
-constexpr MessageTextRow kRows[] = {
+constexpr TextRow kRows[] = {
     {1, "No file selected"},
     {2, "No analysis necessary"},
     {3, "Directory Error"},
@@ -78,4 +78,4 @@ constexpr MessageTextRow kRows[] = {
 
 }  // namespace
 
-std::span<const MessageTextRow> EnglishMessageRows() { return kRows; }
+std::span<const TextRow> EnglishMessageRows() { return kRows; }

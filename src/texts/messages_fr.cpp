@@ -1,40 +1,24 @@
 // French message texts.
 //
 // Rows translated so far; every slot not given here keeps the English text.
-// Non-ASCII letters are Windows-1252 bytes, like every text of the engine.
+// Texts are UTF-8, the encoding of file names, the terminal and the desktop.
 
 #include "texts/message_tables.h"
 
 namespace {
 
-constexpr MessageTextRow kRows[] = {
-    {3,
-     "Erreur de r\xE9"
-     "pertoire"},
-    {30,
-     "Aucun fichier trouv\xE9"
-     " \"xxxxxx\""},
-    {47,
-     "La commande \"ccc url\" a \xE9"
-     "chou\xE9"
-     ".\n Error code=nnn"},
+constexpr TextRow kRows[] = {
+    {3, "Erreur de répertoire"},
+    {30, "Aucun fichier trouvé \"xxxxxx\""},
+    {47, "La commande \"ccc url\" a échoué.\n Error code=nnn"},
     {49, "Impossible de localiser le fichier \"ffffff\""},
     {65, "Gauche"},
-    {68,
-     "Justifi\xE9"
-     ""},
+    {68, "Justifié"},
     {71, "%%%%%%%%%%%%%%%%%%% Conversion complete %%%%%%%%%%%%%%%%%%"},
-    {87,
-     "Fichiers de r\xE9"
-     "glages (*.pol)|*.pol|All files (*.*)|*.*|"},
-    {108,
-     "Aucune d\xE9"
-     "limitation des caract\xE8"
-     "res n'est sp\xE9"
-     "cifi\xE9"
-     "e"},
+    {87, "Fichiers de réglages (*.pol)|*.pol|All files (*.*)|*.*|"},
+    {108, "Aucune délimitation des caractères n'est spécifiée"},
 };
 
 }  // namespace
 
-std::span<const MessageTextRow> FrenchMessageRows() { return kRows; }
+std::span<const TextRow> FrenchMessageRows() { return kRows; }

@@ -1,13 +1,13 @@
 // Italian message texts.
 //
 // Rows translated so far; every slot not given here keeps the English text.
-// Non-ASCII letters are Windows-1252 bytes, like every text of the engine.
+// Texts are UTF-8, the encoding of file names, the terminal and the desktop.
 
 #include "texts/message_tables.h"
 
 namespace {
 
-constexpr MessageTextRow kRows[] = {
+constexpr TextRow kRows[] = {
     {3, "Cartella sbagliata"},
     {30, "Nessun file trovato \"xxxxxx\""},
     {47, "Comando \"ccc url\" fallito.\n\rCodice d'errore=nnn"},
@@ -22,4 +22,4 @@ constexpr MessageTextRow kRows[] = {
 
 }  // namespace
 
-std::span<const MessageTextRow> ItalianMessageRows() { return kRows; }
+std::span<const TextRow> ItalianMessageRows() { return kRows; }

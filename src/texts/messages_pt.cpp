@@ -1,31 +1,21 @@
 // Portuguese message texts.
 //
 // Rows translated so far; every slot not given here keeps the English text.
-// Non-ASCII letters are Windows-1252 bytes, like every text of the engine.
+// Texts are UTF-8, the encoding of file names, the terminal and the desktop.
 
 #include "texts/message_tables.h"
 
 namespace {
 
-constexpr MessageTextRow kRows[] = {
-    {3,
-     "Erro de Diret\xF3"
-     "rio"},
+constexpr TextRow kRows[] = {
+    {3, "Erro de Diretório"},
     {30, "Nenhum arquivo encontrado \"xxxxxx\""},
-    {47,
-     "Comando \"ccc url\" falhou. \n\r C\xF3"
-     "digo de erro=nnn"},
-    {49,
-     "Arquivo n\xE3"
-     "o localizado \"ffffff\""},
+    {47, "Comando \"ccc url\" falhou. \n\r Código de erro=nnn"},
+    {49, "Arquivo não localizado \"ffffff\""},
     {65, "Esquerda"},
     {68, "Justificado"},
-    {71,
-     "%%%%%%%%%%%%%%%%%%% Convers\xE3"
-     "o completa %%%%%%%%%%%%%%%%%%"},
-    {87,
-     "Arquivos de Par\xE2"
-     "metro (*.pol)|*.pol|Todos os arquivos (*.*)|*.*|"},
+    {71, "%%%%%%%%%%%%%%%%%%% Conversão completa %%%%%%%%%%%%%%%%%%"},
+    {87, "Arquivos de Parâmetro (*.pol)|*.pol|Todos os arquivos (*.*)|*.*|"},
     {94,
      "Arquivos de texto (*.txt,*.asc)|*.txt;*.asc|Comma-separated files (*.csv)|*.csv|Todos os arquivos "
      "(*.*)|*.*||"},
@@ -34,4 +24,4 @@ constexpr MessageTextRow kRows[] = {
 
 }  // namespace
 
-std::span<const MessageTextRow> PortugueseMessageRows() { return kRows; }
+std::span<const TextRow> PortugueseMessageRows() { return kRows; }

@@ -18,6 +18,7 @@
 #include "support/recording_services.h"
 #include "support/temp_folder.h"
 #include "texts/message_texts.h"
+#include "texts/ui_texts.h"
 
 namespace {
 
@@ -225,8 +226,11 @@ TEST(ConsoleStatusDisplayTest, EachPieceOfAMessageIsALine) {
 }
 
 TEST_F(ConversionRunTest, Languages) {
+    // The saved language (English) is loaded into the UI texts at start-up.
+    EXPECT_STREQ(GetUiText(391), "Drag and drop properties");
     dialog->ChangeLanguage(2);
     EXPECT_EQ(dialog->LanguageCode, 2);
+    EXPECT_STREQ(GetUiText(391), "Drag & Drop-Eigenschaften");
     EXPECT_EQ(dialog->settings.language.str(), "German");
     dialog->ChangeLanguage(1);
     EXPECT_EQ(dialog->settings.language.str(), "English");

@@ -22,18 +22,12 @@ TEST(MessageTexts, TellingSlotsInEveryLanguage) {
         {kLanguageEnglish, 71, kConversionComplete.c_str()},
         {kLanguageGerman, 68, "\"Blocksatz\""},
         {kLanguageGerman, 108, "de: No delimiter character specified"},
-        {kLanguageSpanish, 47,
-         "Fallo del comando \"ccc url\".\n\r  C\xF3"
-         "digo de error=nnn"},
-        {kLanguageFrench, 3,
-         "Erreur de r\xE9"
-         "pertoire"},
-        {kLanguageFrench, 47,
-         "La commande \"ccc url\" a \xE9"
-         "chou\xE9.\n Error code=nnn"},
+        {kLanguageSpanish, 47, "Fallo del comando \"ccc url\".\n\r  Código de error=nnn"},
+        {kLanguageFrench, 3, "Erreur de répertoire"},
+        {kLanguageFrench, 47, "La commande \"ccc url\" a échoué.\n Error code=nnn"},
         {kLanguagePortuguese, 108, "pg: No delimiter character specified"},
         {kLanguageItalian, 87, "File di struttura (*.pol)|*.pol|Tutti i file (*.*)|*.*||"},
-        {kLanguageSwedish, 65, "V\xE4nster"},
+        {kLanguageSwedish, 65, "Vänster"},
         // Slots a translation does not give show the English text.
         {kLanguageFrench, 94,
          "Text files (*.txt,*.asc)|*.txt;*.asc|Comma separated files (*.csv)|*.csv|All files (*.*)|*.*||"},

@@ -1,0 +1,27 @@
+// The per-dialog text table: for each dialog template of the program, the
+// UI-text slot (texts/ui_texts.h) that becomes the dialog's caption and the
+// slot that becomes the text of each of its controls.
+//
+// A dialog or page is relabelled from its entry when it is set up and
+// whenever the language changes; the labels of the templates are only
+// placeholders until then.  One slot may label several controls of a dialog.
+#pragma once
+
+#include <span>
+
+// The caption slot of a dialog whose caption is set elsewhere.
+inline constexpr int kNoCaptionSlot = -1;
+
+struct DialogTextItem {
+    int controlId;
+    int slot;
+};
+
+struct DialogTextEntry {
+    int dialogId;
+    int captionSlot;  // kNoCaptionSlot: the caption is left alone
+    std::span<const DialogTextItem> items;  // in the order they are applied
+};
+
+// The entry of a dialog template id; null for an id the table does not hold.
+const DialogTextEntry* FindDialogTexts(int dialogId);

@@ -1,0 +1,43 @@
+#include "texts/language_texts.h"
+
+namespace {
+
+const char kBadSlotText[] = "???";
+
+bool IsTranslation(int code) { return code >= kLanguageGerman && code <= kLanguageSwedish; }
+
+}  // namespace
+
+LanguageTexts::LanguageTexts(int slotCount, int startCode, LanguageRowsFunction rowsOf)
+    : slots_(static_cast<size_t>(slotCount)), currentCode_(startCode), rowsOf_(rowsOf) {}
+
+const char* LanguageTexts::Text(int slot) const {
+    return HoldsSlot(slot) ? slots_[static_cast<size_t>(slot)].c_str() : kBadSlotText;
+}
+
+void LanguageTexts::Assign(int slot, const TextString& text) {
+    if (HoldsSlot(slot)) slots_[static_cast<size_t>(slot)] = text;
+}
+
+void LanguageTexts::LoadRows(std::span<const TextRow> rows) {
+    for (const TextRow& row : rows)
+        if (HoldsSlot(row.slot)) slots_[static_cast<size_t>(row.slot)] = row.text;
+}
+
+void LanguageTexts::LoadEnglishBase() {
+    LoadRows(rowsOf_(kLanguageEnglish));
+    anyLoaded_ = true;
+}
+
+bool LanguageTexts::SetLanguage(int code) {
+    if (code == currentCode_) return false;
+    currentCode_ = code;
+    if (code == kLanguageKeep) {
+        if (anyLoaded_) return false;
+        LoadEnglishBase();
+        return true;
+    }
+    LoadEnglishBase();
+    if (IsTranslation(code)) LoadRows(rowsOf_(code));
+    return true;
+}

@@ -1,0 +1,48 @@
+#include "ui/dialog_texts.h"
+
+#include "texts/dialog_ids.h"
+#include "texts/dialog_texts.h"
+#include "texts/ui_slots.h"
+#include "texts/ui_texts.h"
+#include "ui/dialog_model.h"
+
+namespace {
+
+// The UI slots of a sheet's standard buttons.
+struct SheetButtonLabel {
+    int controlId;
+    int slot;
+};
+constexpr SheetButtonLabel kSheetButtonLabels[] = {
+    {kIdOk, kUiSheetOk},
+    {kIdCancel, kUiSheetCancel},
+    {kIdApply, kUiSheetApply},
+    {kIdHelp, kUiSheetHelp},
+};
+
+bool CanLabel(const DialogModel* dialog) { return dialog != nullptr && dialog->HasWindow(); }
+
+}  // namespace
+
+void SetDialogCaption(DialogModel* dialog, int slot) {
+    if (!CanLabel(dialog)) return;
+    dialog->SetCaption(GetUiText(slot));
+}
+
+void SetDialogItemText(DialogModel* dialog, int controlId, int slot) {
+    if (!CanLabel(dialog) || !dialog->HasControl(controlId)) return;
+    dialog->SetControlText(controlId, GetUiText(slot));
+}
+
+void SetSheetTexts(DialogModel* sheet, int captionSlot) {
+    if (!CanLabel(sheet)) return;
+    SetDialogCaption(sheet, captionSlot);
+    for (const SheetButtonLabel& label : kSheetButtonLabels) SetDialogItemText(sheet, label.controlId, label.slot);
+}
+
+void ApplyDialogTexts(DialogModel* dialog, int dialogId) {
+    const DialogTextEntry* entry = FindDialogTexts(dialogId);
+    if (entry == nullptr || !CanLabel(dialog)) return;
+    if (entry->captionSlot != kNoCaptionSlot) SetDialogCaption(dialog, entry->captionSlot);
+    for (const DialogTextItem& item : entry->items) SetDialogItemText(dialog, item.controlId, item.slot);
+}
