@@ -34,6 +34,9 @@ public:
     // Gives the display its owner and the close-automatically switch (the
     // "\Dialogs\AutoDismissStatusDialog" setting); null detaches the owner.
     virtual void SetOwner(BaseDialog* owner, int closeAutomatically);
+    // The user-interface language is now `code`: a window shows its texts in
+    // it.
+    virtual void LanguageChanged(int /*code*/) {}
 };
 
 // The status display without a window: the sink for status lines.

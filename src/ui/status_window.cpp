@@ -12,17 +12,16 @@
 #include "texts/message_slots.h"
 #include "texts/message_texts.h"
 #include "ui/data_exchange.h"
+#include "ui/dialog_texts.h"
 
 namespace {
-
-constexpr int kStatusWindowTemplateId = 132;
 
 // The line end of the edit control's text.
 constexpr char kLineEnd[] = "\n";
 
 }  // namespace
 
-StatusWindow::StatusWindow(UiServices& services) : DialogModel(kStatusWindowTemplateId, services) {
+StatusWindow::StatusWindow(UiServices& services) : DialogModel(kStatusWindowDialogId, services) {
     SetCaption("Status window");
     AddControl(kMessageEdit, ControlKind::kEdit);
     AddControl(kCloseAutomaticallyCheck, ControlKind::kCheckBox, "Close automatically on completion");
@@ -79,8 +78,15 @@ void StatusWindow::Clear() {
 
 void StatusWindow::Show() {
     Place();
+    if (Owner != nullptr && Owner->LanguageCode != ShownLanguage) LanguageChanged(Owner->LanguageCode);
     ShowWindow();
     RaiseWindow();
+}
+
+void StatusWindow::LanguageChanged(int code) {
+    if (!HasWindow()) return;
+    ShownLanguage = code;
+    ApplyDialogTexts(this, kStatusWindowDialogId);
 }
 
 void StatusWindow::SetOwner(BaseDialog* owner, int closeAutomatically) {

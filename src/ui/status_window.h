@@ -39,7 +39,9 @@ public:
     explicit StatusWindow(UiServices& services);
 
     TextString Text;  // what the edit control shows
-    int ShownLanguage = -1;  // the language code whose texts the window shows
+    // The language code whose texts the window shows; -1 until it was first
+    // labelled.  A window-less model shows no texts and keeps its code.
+    int ShownLanguage = -1;
 
     // ---- StatusDisplay ----
     // Each piece between line feeds becomes a line of `Lines`; `Text` gets
@@ -48,13 +50,15 @@ public:
     // Empties `Lines` and `Text`, and the edit control when the window
     // exists.
     void Clear() override;
-    // Places the window, relabels it when the owner's language has changed,
-    // shows it and brings it to the top.
+    // Places the window, relabels it when the owner's language is not the
+    // one it shows, shows it and brings it to the top.
     void Show() override;
     void Hide() override { HideWindow(); }
     bool IsVisible() const override { return IsShown(); }
     // Also puts the switch into the check box when the window exists.
     void SetOwner(BaseDialog* owner, int closeAutomatically) override;
+    // Relabels the window in the language `code` when the window exists.
+    void LanguageChanged(int code) override;
 
     // Lets the user choose a log file and writes every line of `Lines` to
     // it.  A file that cannot be written is reported in a message box naming

@@ -308,6 +308,48 @@ TEST_F(StatusWindowTest, TheTemplateHasItsCaptionAndControls) {
     EXPECT_STREQ(window.ControlText(StatusWindow::kCloseAutomaticallyCheck), "Close automatically on completion");
 }
 
+// The language switch of the main dialog relabels the attached window when
+// it exists, and so does showing it after a switch; a window-less model is
+// left alone.  (No language translates the window's labels yet: the test
+// marks them to see them relabelled.)
+TEST_F(StatusWindowTest, ALanguageSwitchRelabelsTheWindowOnlyWhenItExists) {
+    auto owner = MakeOwner();
+    owner->ChangeLanguage(1);
+    AttachStatusWindow(&window);
+    const auto mark = [this] {
+        window.SetCaption("marked");
+        window.SetControlText(StatusWindow::kClearButton, "marked");
+    };
+    const auto relabelled = [this] {
+        return window.Caption().str() == "Status window" &&
+               window.ControlText(StatusWindow::kClearButton) == std::string("Clear");
+    };
+
+    mark();
+    owner->ChangeLanguage(2);
+    EXPECT_FALSE(relabelled());
+    EXPECT_EQ(window.ShownLanguage, -1);
+
+    window.CreateWindow();
+    mark();
+    owner->ChangeLanguage(1);
+    EXPECT_TRUE(relabelled());
+    EXPECT_EQ(window.ShownLanguage, 1);
+
+    // Showing relabels only when the owner's language is not the one shown.
+    mark();
+    window.Show();
+    EXPECT_FALSE(relabelled());
+    owner->LanguageCode = 2;
+    window.Show();
+    EXPECT_TRUE(relabelled());
+    EXPECT_EQ(window.ShownLanguage, 2);
+
+    AttachStatusWindow(nullptr);
+    window.SetOwner(nullptr, 0);
+    owner->ChangeLanguage(1);
+}
+
 // Attached, the window receives the run's status lines in place of the
 // console; detached, the console has them again.
 TEST_F(StatusWindowTest, AnAttachedWindowTakesTheRunsStatusLines) {
