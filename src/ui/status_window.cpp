@@ -29,12 +29,13 @@ StatusWindow::StatusWindow(UiServices& services) : DialogModel(kStatusWindowDial
     AddControl(kClearButton, ControlKind::kPushButton, "Clear");
     AddControl(kIdOk, ControlKind::kPushButton, "Close");
 
-    On(kClearButton, NotifyEvent::kClicked, [this] {
-        Clear();
-        SetControlText(kMessageEdit, Text.c_str());
-    });
+    On(kClearButton, NotifyEvent::kClicked, [this] { Clear(); });
     On(kSaveButton, NotifyEvent::kClicked, [this] { SaveToFile(); });
     On(kCloseAutomaticallyCheck, NotifyEvent::kClicked, [this] { OnCloseAutomaticallyClicked(); });
+}
+
+StatusWindow::~StatusWindow() {
+    if (&TheStatusWindow() == this) AttachStatusWindow(nullptr);
 }
 
 void StatusWindow::AddMessage(const char* text) {

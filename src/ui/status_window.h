@@ -37,6 +37,8 @@ public:
     static constexpr int kDesktopMargin = 30;
 
     explicit StatusWindow(UiServices& services);
+    // Detaches the window from the run when it is the attached one.
+    ~StatusWindow() override;
 
     TextString Text;  // what the edit control shows
     // The language code whose texts the window shows; -1 until it was first

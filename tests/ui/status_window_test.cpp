@@ -369,6 +369,13 @@ TEST_F(StatusWindowTest, AnAttachedWindowTakesTheRunsStatusLines) {
     EXPECT_STREQ(console.Lines.TextAt(0), "to the console");
     EXPECT_EQ(&TheStatusWindow(), static_cast<StatusDisplay*>(&console));
     console.Clear();
+
+    // A window that goes while attached leaves the console in its place.
+    {
+        StatusWindow shortLived(services);
+        AttachStatusWindow(&shortLived);
+    }
+    EXPECT_EQ(&TheStatusWindow(), static_cast<StatusDisplay*>(&console));
 }
 
 }  // namespace
