@@ -70,6 +70,9 @@ protected:
 };
 
 TEST_F(StatusWindowTest, EachPieceOfAMessageIsALineAndTheTextJoinsThemByLineFeeds) {
+    window.AddMessage("no window");
+    EXPECT_STREQ(window.ControlText(StatusWindow::kMessageEdit), "");  // only the members change
+    window.Clear();
     window.CreateWindow();
     window.AddMessage("one\ntwo\n\nthree");
     window.AddMessage("four");
@@ -83,12 +86,6 @@ TEST_F(StatusWindowTest, EachPieceOfAMessageIsALineAndTheTextJoinsThemByLineFeed
     window.Clear();
     EXPECT_EQ(window.Lines.count, 0);
     EXPECT_TRUE(window.Text.IsEmpty());
-    EXPECT_STREQ(window.ControlText(StatusWindow::kMessageEdit), "");
-}
-
-TEST_F(StatusWindowTest, WithoutAWindowOnlyTheMembersChange) {
-    window.AddMessage("quiet");
-    EXPECT_EQ(window.Text.str(), "quiet\n");
     EXPECT_STREQ(window.ControlText(StatusWindow::kMessageEdit), "");
 }
 
@@ -299,15 +296,6 @@ TEST_F(StatusWindowTest, TheCheckBoxWritesTheAutoDismissSettingWhenOwned) {
     window.SetOwner(nullptr, 0);
 }
 
-TEST_F(StatusWindowTest, TheTemplateHasItsCaptionAndControls) {
-    EXPECT_EQ(window.TemplateId(), 132);
-    EXPECT_EQ(window.Caption().str(), "Status window");
-    const std::vector<int> ids = {kIdOk, StatusWindow::kMessageEdit, StatusWindow::kClearButton,
-                                  StatusWindow::kSaveButton, StatusWindow::kCloseAutomaticallyCheck};
-    EXPECT_EQ(window.ControlIds(), ids);
-    EXPECT_STREQ(window.ControlText(StatusWindow::kCloseAutomaticallyCheck), "Close automatically on completion");
-}
-
 // The language switch of the main dialog relabels the attached window when
 // it exists, and so does showing it after a switch; a window-less model is
 // left alone.  (No language translates the window's labels yet: the test
@@ -348,6 +336,39 @@ TEST_F(StatusWindowTest, ALanguageSwitchRelabelsTheWindowOnlyWhenItExists) {
     AttachStatusWindow(nullptr);
     window.SetOwner(nullptr, 0);
     owner->ChangeLanguage(1);
+}
+
+// A run from the main dialog clears the attached window, shows it, feeds it
+// every status line and, with the auto-dismiss setting, hides it when every
+// file converted.
+TEST_F(StatusWindowTest, TheRunFeedsTheAttachedWindow) {
+    ASSERT_TRUE(WriteWhole(temp / "a.txt", "Name  Age\nAnn   31\n"));
+    auto owner = MakeOwner();
+    owner->settings.viewResults = false;
+    owner->settings.autoDdeUpdates = false;
+    const std::string folder = temp.Path().string() + "/";
+    owner->SetInputDirectory(TextString(folder.c_str()));
+    owner->SetOutputDirectory(TextString(folder.c_str()));
+    owner->SetInputFileSpec(TextString((folder + "a.txt").c_str()));
+    owner->SetFileName(TextString("a.html"));
+    ConsoleStatusDisplay& console = TheConsoleStatus();
+    console.Clear();
+    AttachStatusWindow(&window);
+    window.CreateWindow();
+    for (const bool autoDismiss : {false, true}) {
+        SCOPED_TRACE(autoDismiss ? "auto-dismiss" : "stays");
+        window.AddMessage("from before");
+        owner->settings.autoDismissStatusDialog = autoDismiss;
+        EXPECT_TRUE(owner->RunConversion());
+        EXPECT_EQ(window.IsVisible(), !autoDismiss);
+        EXPECT_STRNE(window.Lines.TextAt(0), "from before");
+        EXPECT_EQ(window.Text.str().find("from before"), std::string::npos);
+        EXPECT_NE(window.Text.str().find("Conversion complete"), std::string::npos) << window.Text.str();
+        EXPECT_EQ(window.ControlText(StatusWindow::kMessageEdit), window.Text.str());
+    }
+    EXPECT_EQ(console.Lines.count, 0);
+    AttachStatusWindow(nullptr);
+    window.SetOwner(nullptr, 0);
 }
 
 // Attached, the window receives the run's status lines in place of the
