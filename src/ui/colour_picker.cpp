@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/ascii_text.h"
 #include "ui/dialog_model.h"
 
 namespace {
@@ -43,10 +44,8 @@ constexpr PlatformColour kChannelMask = 0xff;
 }  // namespace
 
 int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return 0;
+    const int value = AsciiHexDigitValue(c);
+    return value < 0 ? 0 : value;
 }
 
 PlatformColour ColourTextToRGB(const TextString& colourText) {
