@@ -5,14 +5,14 @@
 #include <optional>
 #include <string>
 
-#include "support/recording_services.h"
+#include "ui/scripted_services.h"
 #include "ui/dialog_model.h"
 
 namespace {
 
 // Answers the colour chooser with `picked` (nothing picked while empty),
 // noting the colour it was preset with.
-class ColourChooserServices : public RecordingServices {
+class ColourChooserServices : public ScriptedUiServices {
 public:
     std::optional<PlatformColour> picked;
     std::optional<PlatformColour> preset;
@@ -90,7 +90,7 @@ TEST(ColourPickerTest, APickedColourBecomesItsNameOrSixLowerCaseDigits) {
 
 TEST(ColourPickerTest, TheSwatchTakesTheColoursOfItsTexts) {
     constexpr int kSwatch = 1060;
-    RecordingServices services;
+    ScriptedUiServices services;
     DialogModel dialog(151, services);
     dialog.AddControl(kSwatch, ControlKind::kColourSwatch);
     PaintColourSwatch(dialog, kSwatch, TextString("Yellow"), TextString("#000080"));

@@ -118,7 +118,7 @@ TEST(DialogModelTest, InitialisationPutsTheMembersIntoTheControls) {
 }
 
 TEST(DialogModelTest, TheCaretStaysWithinTheEditsText) {
-    RecordingServices services;
+    ScriptedUiServices services;
     FormDialog dialog(services);
     dialog.SetControlText(kNameEdit, "abcdef");
     for (const auto& [position, placed] : {std::pair{3, 3}, std::pair{99, 6}, std::pair{-4, 0}}) {

@@ -11,7 +11,7 @@
 #include "app/conversion_run.h"
 #include "context/context.h"
 #include "platform/output_files.h"
-#include "support/recording_services.h"
+#include "ui/scripted_services.h"
 #include "support/temp_folder.h"
 #include "texts/dialog_ids.h"
 
@@ -19,9 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Records the message boxes and answers the save chooser with `chosenPath`
+// Answers the save chooser with `chosenPath`
 // (nothing chosen while it is empty), noting the name it was offered.
-class SaveChooserServices : public RecordingServices {
+class SaveChooserServices : public ScriptedUiServices {
 public:
     std::string chosenPath;
     std::vector<std::string> offered;
@@ -120,7 +120,7 @@ TEST_F(StatusWindowTest, SaveAfterARebuildWritesEveryLine) {
     services.chosenPath = (temp / "run.log").string();
     window.CreateWindow();
     window.Notify(StatusWindow::kSaveButton, NotifyEvent::kClicked);
-    EXPECT_TRUE(services.boxes.empty());
+    EXPECT_TRUE(services.Messages().empty());
     EXPECT_EQ(ReadWhole(temp / "run.log"), Joined(window.Lines));
     EXPECT_EQ(window.Lines.count, 62);
     ASSERT_EQ(services.filters.size(), 1u);
@@ -148,7 +148,7 @@ TEST_F(StatusWindowTest, OnlyANameWithoutAnyDotGetsTheLogExtension) {
         EXPECT_EQ(ReadWhole(temp / c.written), "a line\n");
     }
     EXPECT_FALSE(fs::exists(temp / "notes.d/run.log"));
-    EXPECT_TRUE(services.boxes.empty());
+    EXPECT_TRUE(services.Messages().empty());
 }
 
 TEST_F(StatusWindowTest, TheSaveChooserOffersTheInputFileNameWithLog) {
@@ -177,7 +177,7 @@ TEST_F(StatusWindowTest, ASaveThatCannotWriteItsFileSaysSoOnceAndWritesNothing) 
     window.AddMessage("a line");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        services.boxes.clear();
+        services.ClearLog();
         const fs::path path = temp / c.name;
         if (c.earlier) {
             ASSERT_TRUE(WriteWhole(path, c.earlier));
@@ -186,8 +186,8 @@ TEST_F(StatusWindowTest, ASaveThatCannotWriteItsFileSaysSoOnceAndWritesNothing) 
         SetWriteFault(c.fault, std::string("/") + c.name);
         window.SaveToFile();
         SetWriteFault(WriteFault::kNone, "");
-        ASSERT_EQ(services.boxes.size(), 1u);
-        EXPECT_EQ(services.boxes[0].second, "Unable to write the file \"" + path.string() + "\"");
+        ASSERT_EQ(services.Messages().size(), 1u);
+        EXPECT_EQ(services.Messages()[0].text, "Unable to write the file \"" + path.string() + "\"");
         if (c.earlier) {
             EXPECT_EQ(ReadWhole(path), c.earlier);
         } else {
@@ -202,7 +202,7 @@ TEST_F(StatusWindowTest, ASaveThatCannotWriteItsFileSaysSoOnceAndWritesNothing) 
 TEST_F(StatusWindowTest, NothingChosenWritesNothing) {
     window.AddMessage("a line");
     window.SaveToFile();
-    EXPECT_TRUE(services.boxes.empty());
+    EXPECT_TRUE(services.Messages().empty());
     EXPECT_TRUE(fs::is_empty(temp.Path()));
 }
 
