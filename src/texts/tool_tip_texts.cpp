@@ -87,10 +87,12 @@ void ToolTipTexts::SetLanguage(int code) {
     // English afterwards loads nothing again.
     if (code != kLanguageKeep && !IsTranslation(code)) code = kLanguageEnglish;
     texts_.SetLanguage(code);
+    if (code != kLanguageKeep) languageChosen_ = true;
 }
 
 const char* ToolTipTexts::GetText(int controlId) {
-    if (texts_.CurrentLanguage() < 0) SetLanguage(kLanguageEnglish);
+    // -1 keeps what is loaded; with nothing chosen yet, the tips are English.
+    if (texts_.CurrentLanguage() == kLanguageKeep && !languageChosen_) SetLanguage(kLanguageEnglish);
     const int index = TextIndexOf(controlId);
     return index < 0 ? kNoToolTipText : texts_.Text(index);
 }

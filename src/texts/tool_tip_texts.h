@@ -22,9 +22,10 @@ public:
     void SetLanguage(int code);
 
     // The tip of a control; "*** No Tool Tip text for this control ***" for
-    // a control without one.  After -1 it first loads English (recorded as
-    // 1); before any choice it answers an empty text.  The text stays valid
-    // until the next language change.
+    // a control without one.  When -1 was chosen before any language, it
+    // first loads English (recorded as 1); -1 after a language keeps that
+    // language's tips.  Before any choice it answers an empty text.  The
+    // text stays valid until the next language change.
     const char* GetText(int controlId);
 
     int CurrentLanguage() const { return texts_.CurrentLanguage(); }
@@ -34,6 +35,8 @@ public:
 
 private:
     LanguageTexts texts_;
+    // True once a language other than -1 was chosen.
+    bool languageChosen_ = false;
 };
 
 // The program's one table.
