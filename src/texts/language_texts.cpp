@@ -4,8 +4,6 @@ namespace {
 
 const char kBadSlotText[] = "???";
 
-bool IsTranslation(int code) { return code >= kLanguageGerman && code <= kLanguageSwedish; }
-
 }  // namespace
 
 LanguageTexts::LanguageTexts(int slotCount, int startCode, LanguageRowsFunction rowsOf, RowSlotFunction slotOf)
@@ -40,6 +38,6 @@ bool LanguageTexts::SetLanguage(int code) {
         return true;
     }
     LoadEnglishBase();
-    if (IsTranslation(code)) LoadRows(rowsOf_(code));
+    if (IsTranslationCode(code)) LoadRows(rowsOf_(code));
     return true;
 }

@@ -26,6 +26,9 @@ enum LanguageCode : int {
     kLanguageSwedish = 7,
 };
 
+// True for the codes of the languages laid over English (German..Swedish).
+inline bool IsTranslationCode(int code) { return code >= kLanguageGerman && code <= kLanguageSwedish; }
+
 // One constant text of a table in one language.  `slot` is the slot the text
 // goes to, or for a table keyed otherwise (the tool-tip texts: by control id)
 // the key the table turns into its slot.

@@ -69,8 +69,6 @@ std::span<const TextRow> ToolTipRowsFor(int code) {
     }
 }
 
-bool IsTranslation(int code) { return code >= kLanguageGerman && code <= kLanguageSwedish; }
-
 }  // namespace
 
 int ToolTipTexts::TextIndexOf(int controlId) {
@@ -85,7 +83,7 @@ void ToolTipTexts::SetLanguage(int code) {
     if (code == texts_.CurrentLanguage()) return;
     // Unknown codes load English and are remembered as English, so choosing
     // English afterwards loads nothing again.
-    if (code != kLanguageKeep && !IsTranslation(code)) code = kLanguageEnglish;
+    if (code != kLanguageKeep && !IsTranslationCode(code)) code = kLanguageEnglish;
     texts_.SetLanguage(code);
     if (code != kLanguageKeep) languageChosen_ = true;
 }
