@@ -27,10 +27,13 @@ const int kEverySwitch[] = {kLanguageKeep,       kLanguageEnglish,
                             kLanguageSwedish,    9};
 
 // Every control id that has a tip (control ids stay below 10000).
-std::vector<int> ControlsWithTips() {
-    std::vector<int> ids;
-    for (int id = -1; id < 10000; ++id)
-        if (ToolTipTexts::TextIndexOf(id) >= 0) ids.push_back(id);
+const std::vector<int>& ControlsWithTips() {
+    static const std::vector<int> ids = [] {
+        std::vector<int> found;
+        for (int id = -1; id < 10000; ++id)
+            if (ToolTipTexts::TextIndexOf(id) >= 0) found.push_back(id);
+        return found;
+    }();
     return ids;
 }
 
@@ -41,7 +44,7 @@ std::vector<std::string> AllTips(ToolTipTexts& table) {
 }
 
 TEST(ToolTipTexts, EveryTextHasItsControlsAndControlsWithoutOneAreAnsweredSo) {
-    const std::vector<int> ids = ControlsWithTips();
+    const std::vector<int>& ids = ControlsWithTips();
     EXPECT_EQ(ids.size(), 106u);
     std::set<int> indexes;
     for (int id : ids) indexes.insert(ToolTipTexts::TextIndexOf(id));
