@@ -1,6 +1,7 @@
 #include "tables/preform.h"
 
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "analysis/analysed_line.h"
@@ -50,21 +51,39 @@ char* LineTextArena::Allocate(size_t bytes, size_t align) {
     size_t skip = (align - reinterpret_cast<uintptr_t>(next) % align) % align;
     if (skip + bytes > left) {
         // A large text gets a chunk of its own; the newest chunk goes on
-        // taking the small ones.  (new[] of char gives memory aligned for
-        // any fundamental type.)
+        // taking the small ones.  (Pages are aligned for any fundamental
+        // type.)
         if (bytes > kOwnChunkBytes) {
-            chunks.push_back(std::make_unique_for_overwrite<char[]>(bytes));
-            return chunks.back().get();
+            chunks.push_back(Chunk{PageRun(bytes), 0});
+            Note(chunks.back());
+            return chunks.back().pages.data();
         }
-        chunks.push_back(std::make_unique_for_overwrite<char[]>(kChunkBytes));
-        next = chunks.back().get();
-        left = kChunkBytes;
+        const size_t size = filledChunks < kSmallChunks ? kChunkBytes : kLargeChunkBytes;
+        chunks.push_back(Chunk{PageRun(size), 0});
+        ++filledChunks;
+        newest = chunks.size() - 1;
+        next = chunks.back().pages.data();
+        left = size;
         skip = 0;
     }
+    Note(chunks[newest]);
     char* bytesAt = next + skip;
     next += skip + bytes;
     left -= skip + bytes;
     return bytesAt;
+}
+
+void LineTextArena::ReleaseBefore(size_t line) {
+    for (size_t k = 0; k < chunks.size(); ++k) {
+        Chunk& chunk = chunks[k];
+        if (!chunk.pages.data() || chunk.lastLine == kNoLine || chunk.lastLine >= line) continue;
+        chunk.pages = PageRun();
+        if (k == newest) {
+            next = nullptr;
+            left = 0;
+            newest = SIZE_MAX;
+        }
+    }
 }
 
 LineText LineTextArena::Copy(std::string_view text) {
@@ -327,11 +346,30 @@ PreForm::~PreForm() = default;
 void PreForm::ResetCellFormat(CellFormat& format) { format = CellFormat{}; }
 
 PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
-    if (count % kChunkLines == 0) chunks.push_back(std::make_unique<PreFormLine[]>(kChunkLines));
-    PreFormLine& record = *(*this)[count];
-    record = PreFormLine(line, texts, utf8Text);
+    if (count % kChunkLines == 0) {
+        if (runChunksUsed == runChunks) {
+            runChunks = runs.empty() ? kFirstRunChunks : kRunChunks;
+            runs.emplace_back(runChunks * kChunkBytes);
+            runChunksUsed = 0;
+        }
+        chunks.push_back(reinterpret_cast<PreFormLine*>(runs.back().data() + runChunksUsed * kChunkBytes));
+        ++runChunksUsed;
+    }
+    PreFormLine* at = chunks.back() + count % kChunkLines;
+    const LineTextArena::LineScope scope(texts, count);
+    PreFormLine& record = *new (at) PreFormLine(line, texts, utf8Text);
     ++count;
     return record;
+}
+
+void BlockLines::SetLayout(size_t i, std::string_view text) {
+    const LineTextArena::LineScope scope(texts, i);
+    (*this)[i]->SetLayout(texts, text);
+}
+
+void BlockLines::CutLayoutFront(size_t i, int n) {
+    const LineTextArena::LineScope scope(texts, i);
+    (*this)[i]->CutLayoutFront(texts, n);
 }
 
 void PreForm::AddLine(const AnalysedLine& analysed) {

@@ -21,6 +21,7 @@
 #include "foundation/source_position.h"
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
+#include "platform/heap_blocks.h"
 
 class AnalysedLine;
 class FC;
@@ -52,6 +53,12 @@ struct LineText {
 // before the change (a LineText) keeps its value.  The block also keeps the
 // few analysed lines that hold the replacement pairs of an emphasis phrase
 // across lines.
+//
+// Each chunk notes the last line whose texts it holds, so that the chunks
+// of lines already written can be given back while the rest of the block is
+// written (ReleaseBefore): a block written as one cell would otherwise hold
+// its text twice.  Bytes allocated while no line is named (see LineScope)
+// belong to no line and are kept to the end.
 class LineTextArena {
 public:
     LineTextArena() = default;
@@ -67,16 +74,51 @@ public:
     // Keeps `line` for the block's life; returns it.
     AnalysedLine* Keep(std::unique_ptr<AnalysedLine> line);
 
+    // While it lives, the bytes allocated are texts of line `index`.
+    class LineScope {
+    public:
+        LineScope(LineTextArena& arena, size_t index) : arena(arena) { arena.owner = index; }
+        ~LineScope() { arena.owner = kNoLine; }
+        LineScope(const LineScope&) = delete;
+        LineScope& operator=(const LineScope&) = delete;
+
+    private:
+        LineTextArena& arena;
+    };
+
+    // Gives back every chunk that holds texts of lines before `line` only.
+    // The texts of those lines must not be read again.
+    void ReleaseBefore(size_t line);
+
 private:
-    // Texts are carved from chunks of kChunkBytes; a text larger than
-    // kOwnChunkBytes gets a chunk of its own, so that the unused tail of
-    // a chunk stays below a sixteenth of it.
+    // Texts are carved from chunks of kChunkBytes, and from kLargeChunkBytes
+    // once kSmallChunks are made (a large block gets large pages); a text
+    // larger than kOwnChunkBytes gets a chunk of its own, so that the unused
+    // tail of a chunk stays below a sixteenth of it.
     static constexpr size_t kChunkBytes = 256u << 10;
+    static constexpr size_t kLargeChunkBytes = PageRun::kLargePageBytes;
+    static constexpr size_t kSmallChunks = 8;
     static constexpr size_t kOwnChunkBytes = kChunkBytes / 16;
-    std::vector<std::unique_ptr<char[]>> chunks;
+    static constexpr size_t kNoLine = SIZE_MAX;  // bytes that belong to no line: kept
+    struct Chunk {
+        PageRun pages;
+        size_t lastLine = 0;  // the last line with texts here (kNoLine: kept to the end)
+    };
+    std::vector<Chunk> chunks;
+    size_t filledChunks = 0;  // chunks made for the small texts
     char* next = nullptr;  // the free bytes of the newest chunk
     size_t left = 0;
+    size_t newest = SIZE_MAX;  // the index of the chunk `next` points into
+    size_t owner = kNoLine;  // the line the bytes allocated now belong to
     std::vector<std::unique_ptr<AnalysedLine>> kept;
+
+    // Notes that `chunk` holds bytes of the current owner.
+    void Note(Chunk& chunk) const {
+        if (owner == kNoLine)
+            chunk.lastLine = kNoLine;
+        else if (chunk.lastLine != kNoLine && owner > chunk.lastLine)
+            chunk.lastLine = owner;
+    }
 };
 
 // One line of the block.  A block holds one record per source line for the
@@ -210,6 +252,8 @@ void Decode(std::string_view layout, const unsigned char* runs, TextString& out)
 // The lines of a block, in order.  Records are kept by value in chunks of
 // kChunkLines (a record costs its 48 bytes, with no pointer or allocator
 // header beside it) and never move; lines[i] gives the record's address.
+// The chunks are carved from runs of pages of their own: kFirstRunChunks,
+// then kRunChunks at a time, a whole number of large pages.
 class BlockLines {
 public:
     class iterator {
@@ -235,7 +279,7 @@ public:
 
     size_t size() const { return count; }
     bool empty() const { return count == 0; }
-    PreFormLine* operator[](size_t i) const { return &chunks[i / kChunkLines][i % kChunkLines]; }
+    PreFormLine* operator[](size_t i) const { return chunks[i / kChunkLines] + i % kChunkLines; }
     PreFormLine* front() const { return (*this)[0]; }
     PreFormLine* back() const { return (*this)[count - 1]; }
     iterator begin() const { return iterator(this, 0); }
@@ -243,13 +287,28 @@ public:
 
     // Appends the record of an analysed line (see PreFormLine).
     PreFormLine& Add(const AnalysedLine& line, bool utf8Text);
+    // PreFormLine::SetLayout and CutLayoutFront of line i, its new bytes
+    // noted as the line's own (see LineTextArena::ReleaseBefore).
+    void SetLayout(size_t i, std::string_view text);
+    void CutLayoutFront(size_t i, int n);
+    // Gives back the texts of the lines before `line`, once nothing reads
+    // them again (they have been written); their records stay.
+    void ReleaseTextsBefore(size_t line) { texts.ReleaseBefore(line); }
 
     // The bytes of the lines' texts.
     LineTextArena texts;
 
 private:
     static constexpr size_t kChunkLines = 4096;
-    std::vector<std::unique_ptr<PreFormLine[]>> chunks;
+    static constexpr size_t kChunkBytes = kChunkLines * sizeof(PreFormLine);
+    // 32 chunks make three large pages exactly.
+    static constexpr size_t kRunChunks = 32;
+    static constexpr size_t kFirstRunChunks = 16;
+    static_assert(kRunChunks * kChunkBytes % PageRun::kLargePageBytes == 0);
+    std::vector<PreFormLine*> chunks;
+    std::vector<PageRun> runs;
+    size_t runChunks = 0;  // chunks of the newest run
+    size_t runChunksUsed = 0;  // of them taken
     size_t count = 0;
 };
 
@@ -501,6 +560,11 @@ public:
     int leadingBlankCount = 0;
     int headerColumnCount = 0;
     int centreTable = 0;  // the table start chose to centre the table
+    // Set by the writer whose ParseTable is the last look at the block's
+    // lines: the texts of the lines gathered into rows are given back while
+    // the table is written (a block written as one cell would otherwise
+    // hold its text twice).
+    bool releaseWrittenTexts = false;
     int defaultVAlignment = 0;  // vertical alignment of rows that need none of their own
 
     // ---- Policies and writers ----

@@ -23,6 +23,10 @@
 
 namespace {
 
+// Lines gathered between two looks for texts to give back (see
+// PreForm::releaseWrittenTexts).
+constexpr int kReleaseStep = 4096;
+
 // Directive lines other than CHANGE_POLICY have done their work when the
 // file was read; they are no rows of the table.
 bool IsDirectiveLine(const PreFormLine& line) {
@@ -312,6 +316,10 @@ public:
         waitingPolicyLines.clear();
     }
 
+    // The first line whose text is still to be read: a CHANGE_POLICY line
+    // that waits, or else the line after `i`, the last one gathered.
+    int FirstLineStillRead(int i) const { return waitingPolicyLines.empty() ? i + 1 : waitingPolicyLines.front(); }
+
 private:
     PreForm& table;
     const int parseType;
@@ -450,6 +458,10 @@ void PreForm::ParseTable(int parseType) {
             rows.AddBlankSeparatedLine(i);
         else
             rows.AddRowLine(i, line);
+        // The row being gathered holds copies of its lines' cells: the texts
+        // of the lines gathered are read no more.
+        if (releaseWrittenTexts && !trial && (i + 1) % kReleaseStep == 0)
+            lines.ReleaseTextsBefore(static_cast<size_t>(rows.FirstLineStillRead(i)));
     }
     // The scratch row is reset after each line; as every line is cut into a
     // fresh row, only the reset after the last one is ever seen.
