@@ -146,72 +146,91 @@ void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::stri
     const bool tabRuns = !rawIsLayout && !rawIsDisplay && TabRuns::Encode(layout, raw, runs);
     const bool ownRaw = !rawIsLayout && !rawIsDisplay && !tabRuns;
 
-    OtherTexts other;
-    other.layoutBytes = static_cast<int>(layout.size());
-    other.display = ownDisplay ? Source::Own : Source::Layout;
-    other.displayBytes = ownDisplay ? static_cast<int>(display.size()) : 0;
-    other.raw = rawIsLayout    ? Source::Layout
-                : rawIsDisplay ? Source::Display
-                : tabRuns      ? Source::TabRuns
-                               : Source::Own;
-    other.rawBytes = static_cast<int>(raw.size());
-    other.before = static_cast<uint8_t>((sameOrigin ? 0 : kHasOrigin) | (replacements ? kHasReplacements : 0));
-    const size_t beforeBytes = (sameOrigin ? 0 : 8) + (replacements ? 8 : 0);
+    const Source displaySource = ownDisplay ? Source::Own : Source::Layout;
+    const Source rawSource = rawIsLayout    ? Source::Layout
+                             : rawIsDisplay ? Source::Display
+                             : tabRuns      ? Source::TabRuns
+                                            : Source::Own;
+    const uint8_t before = static_cast<uint8_t>((sameOrigin ? 0 : kHasOrigin) | (replacements ? kHasReplacements : 0));
+    const int layoutBytes = static_cast<int>(layout.size());
+    const int displayBytes = static_cast<int>(display.size());
+    const int rawBytes = static_cast<int>(raw.size());
+    const size_t headerBytes = (replacements ? 8 : 0) + (sameOrigin ? 0 : 8) + (ownDisplay ? 4 : 0) +
+                               (ownRaw ? 4 : 0) + sizeof layoutBytes + 1;
     const size_t textBytes = layout.size() + 1 + (ownDisplay ? display.size() + 1 : 0) +
                              (ownRaw ? raw.size() + 1 : 0) + (tabRuns ? runs.size() : 0);
-    char* at = arena.Allocate(beforeBytes + sizeof(OtherTexts) + textBytes, 8);
-    // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
+    char* at = arena.Allocate(headerBytes + textBytes);
+    auto put = [&at](const void* bytes, size_t size) {
+        if (size > 0) std::memcpy(at, bytes, size);
+        at += size;
+    };
     static_assert(sizeof(SourcePosition) == 8 && sizeof(AnalysedLine*) <= 8);
-    if (replacements) {
-        // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
-        std::memcpy(at, &replacements, sizeof replacements);
-        at += 8;
-    }
-    if (!sameOrigin) {
-        std::memcpy(at, &origin, sizeof origin);
-        at += 8;
-    }
-    new (at) OtherTexts(other);
-    at += sizeof(OtherTexts);
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
+    if (replacements) put(&replacements, sizeof replacements);
+    if (!sameOrigin) put(&origin, sizeof origin);
+    if (ownDisplay) put(&displayBytes, sizeof displayBytes);
+    if (ownRaw) put(&rawBytes, sizeof rawBytes);
+    put(&layoutBytes, sizeof layoutBytes);
+    *at++ = static_cast<char>(static_cast<uint8_t>(displaySource) | static_cast<uint8_t>(rawSource) << 2 |
+                              before << 4);
     layoutText = at;
     hasOther = 1;
-    auto put = [&at](std::string_view text, bool terminated) {
-        if (!text.empty()) std::memcpy(at, text.data(), text.size());
-        at += text.size();
+    auto putText = [&put, &at](std::string_view text, bool terminated) {
+        put(text.data(), text.size());
         if (terminated) *at++ = '\0';
     };
-    put(layout, true);
-    if (ownDisplay) put(display, true);
-    if (ownRaw) put(raw, true);
-    if (tabRuns) put(runs, false);
-    length = wide ? unicode::DisplayWidth(layoutText, other.layoutBytes) : other.layoutBytes;
+    putText(layout, true);
+    if (ownDisplay) putText(display, true);
+    if (ownRaw) putText(raw, true);
+    if (tabRuns) putText(runs, false);
+    length = wide ? unicode::DisplayWidth(layoutText, layoutBytes) : layoutBytes;
+}
+
+PreFormLine::OtherTexts PreFormLine::Other() const {
+    OtherTexts other;
+    const char* at = layoutText - 1;
+    const auto tag = static_cast<uint8_t>(*at);
+    other.display = static_cast<Source>(tag & 3);
+    other.raw = static_cast<Source>((tag >> 2) & 3);
+    other.before = static_cast<uint8_t>(tag >> 4);
+    auto take = [&at](int& value) {
+        at -= sizeof value;
+        std::memcpy(&value, at, sizeof value);
+    };
+    take(other.layoutBytes);
+    if (other.raw == Source::Own) take(other.rawBytes);
+    if (other.display == Source::Own) take(other.displayBytes);
+    other.beforeEnd = at;
+    return other;
 }
 
 SourcePosition PreFormLine::OriginPosition() const {
-    if (!hasOther || !(Other().before & kHasOrigin)) return position;
+    if (!hasOther) return position;
+    const OtherTexts other = Other();
+    if (!(other.before & kHasOrigin)) return position;
     SourcePosition origin;
-    std::memcpy(&origin, reinterpret_cast<const char*>(&Other()) - 8, sizeof origin);
+    std::memcpy(&origin, other.beforeEnd - sizeof origin, sizeof origin);
     return origin;
 }
 
 AnalysedLine* PreFormLine::Replacements() const {
-    if (!hasOther || !(Other().before & kHasReplacements)) return nullptr;
-    const OtherTexts& other = Other();
+    if (!hasOther) return nullptr;
+    const OtherTexts other = Other();
+    if (!(other.before & kHasReplacements)) return nullptr;
     AnalysedLine* replacements = nullptr;
-    std::memcpy(&replacements, reinterpret_cast<const char*>(&other) - ((other.before & kHasOrigin) ? 16 : 8),
+    std::memcpy(&replacements, other.beforeEnd - ((other.before & kHasOrigin) ? 16 : 8),
                 sizeof replacements);  // NOLINT(bugprone-sizeof-expression): the pointer itself is read
     return replacements;
 }
 
 LineText PreFormLine::Display() const {
     if (!hasOther) return Layout();
-    const OtherTexts& other = Other();
+    const OtherTexts other = Other();
     if (other.display == Source::Layout) return Layout();
     return LineText{layoutText + other.layoutBytes + 1, other.displayBytes};
 }
 
-const char* PreFormLine::AfterTexts() const {
-    const OtherTexts& other = Other();
+const char* PreFormLine::AfterTexts(const OtherTexts& other) const {
     const char* after = layoutText + other.layoutBytes + 1;
     if (other.display == Source::Own) after += other.displayBytes + 1;
     return after;
@@ -219,14 +238,14 @@ const char* PreFormLine::AfterTexts() const {
 
 LineText PreFormLine::Raw(TextString& scratch) const {
     if (!hasOther) return Layout();
-    const OtherTexts& other = Other();
+    const OtherTexts other = Other();
     switch (other.raw) {
         case Source::Layout: return Layout();
         case Source::Display: return Display();
-        case Source::Own: return LineText{AfterTexts(), other.rawBytes};
+        case Source::Own: return LineText{AfterTexts(other), other.rawBytes};
         case Source::TabRuns: break;
     }
-    TabRuns::Decode(Layout().view(), reinterpret_cast<const unsigned char*>(AfterTexts()), scratch);
+    TabRuns::Decode(Layout().view(), reinterpret_cast<const unsigned char*>(AfterTexts(other)), scratch);
     return LineText{scratch.buffer, scratch.length};
 }
 

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -127,14 +128,15 @@ private:
 // - the layout text is always kept; the display and raw texts are kept
 //   apart only when they differ from it (for a plain ASCII table all three
 //   are the same, and a large table would otherwise be held three times);
-// - what most lines do not need sits in a small record (OtherTexts, 16
-//   bytes) placed in the arena directly before the layout text and found
-//   through the `hasOther` bit, so that most lines pay no pointer for it:
-//   the display and raw texts that differ from the layout text (their bytes
-//   follow the layout text's) and the byte length of a wide line's layout
-//   text (`length` is that length on the others); before it, only on the
-//   lines that have them, the position in the main file of a line read
-//   from an included file and the replacement pairs;
+// - what most lines do not need sits in a small record (OtherTexts, 5 to
+//   13 bytes, read and written byte by byte) placed in the arena directly
+//   before the layout text and found through the `hasOther` bit, so that
+//   most lines pay no pointer for it: where the display and raw texts are
+//   (their own bytes follow the layout text's) with the lengths of those
+//   kept apart, and the byte length of a wide line's layout text (`length`
+//   is that length on the others); before it, only on the lines that have
+//   them, the position in the main file of a line read from an included
+//   file and the replacement pairs;
 // - a raw text that is the layout text with some runs of blanks standing
 //   for tabs (as in a table delimited by tabs, where it would double the
 //   text kept) is kept as the list of those runs (TabRuns) and rebuilt
@@ -181,7 +183,7 @@ public:
 
     // The text before output escaping (tabs expanded, code-page conversions
     // done): column detection and cell cutting work on it.
-    LineText Layout() const { return LineText{layoutText, hasOther ? Other().layoutBytes : length}; }
+    LineText Layout() const { return LineText{layoutText, hasOther ? OtherLayoutBytes() : length}; }
     // The analysed line's text as converted for the output format.
     LineText Display() const;
     // The line as read (tabs kept): delimiter splitting works on it.  A raw
@@ -210,25 +212,35 @@ private:
     // (after the layout text's), (raw only) the display text, or (raw only)
     // the layout text with the tab runs that follow the other bytes.
     enum class Source : uint8_t { Layout, Own, Display, TabRuns };
-    // What stands before the OtherTexts record, each 8 bytes.
+    // What stands before the lengths of the OtherTexts record, each 8 bytes.
     static constexpr uint8_t kHasOrigin = 1;  // the SourcePosition in the main file
     static constexpr uint8_t kHasReplacements = 2;  // the AnalysedLine* (kept by the arena)
+    // The record as read.  In the arena, going back from the layout text:
+    // one byte of the two sources and the `before` bits, the layout text's
+    // length, the raw text's length (only when it has bytes of its own),
+    // the display text's (likewise), then what `before` names.
     struct OtherTexts {
         int layoutBytes = 0;
-        int displayBytes = 0;
-        int rawBytes = 0;
+        int displayBytes = 0;  // 0 unless the display text has bytes of its own
+        int rawBytes = 0;  // 0 unless the raw text has bytes of its own
         Source display = Source::Layout;
         Source raw = Source::Layout;
         uint8_t before = 0;  // kHasOrigin | kHasReplacements
+        const char* beforeEnd = nullptr;  // where what `before` names ends
     };
-    static_assert(sizeof(OtherTexts) == 16 && alignof(OtherTexts) <= 8);
 
     const char* layoutText = "";
 
-    const OtherTexts& Other() const { return reinterpret_cast<const OtherTexts*>(layoutText)[-1]; }
+    OtherTexts Other() const;
+    // The byte length of the layout text when an OtherTexts record is kept.
+    int OtherLayoutBytes() const {
+        int bytes;
+        std::memcpy(&bytes, layoutText - 1 - sizeof bytes, sizeof bytes);
+        return bytes;
+    }
     // The bytes after the layout text, and after the display text when it
     // has its own.
-    const char* AfterTexts() const;
+    const char* AfterTexts(const OtherTexts& other) const;
     // Gives the line its texts (with an OtherTexts record unless the line
     // needs none) and measures the layout text.
     void Place(LineTextArena& arena, std::string_view layout, std::string_view display, std::string_view raw,
