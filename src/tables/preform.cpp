@@ -1,5 +1,6 @@
 #include "tables/preform.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -292,38 +293,38 @@ size_t TakeNumber(const unsigned char*& in) {
 }  // namespace
 
 bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string& runs) {
-    std::string pairs;
-    size_t count = 0;
+    // Every tab makes one run.
+    const auto count = static_cast<size_t>(std::count(raw.begin(), raw.end(), '\t'));
+    if (count == 0) return false;
+    runs.clear();
+    PutNumber(runs, count);
     size_t j = 0;  // in the layout text
     size_t lastEnd = 0;  // the end of the run before
-    for (size_t i = 0; i < raw.size(); ++i) {
-        const char c = raw[i];
-        if (c != '\t') {
-            if (j >= layout.size() || layout[j] != c) return false;
-            ++j;
-            continue;
-        }
+    for (size_t i = 0; i < raw.size();) {
+        // The text up to the next tab stands as it is in the layout text.
+        const void* tabAt = std::memchr(raw.data() + i, '\t', raw.size() - i);
+        const size_t tab = tabAt ? static_cast<size_t>(static_cast<const char*>(tabAt) - raw.data()) : raw.size();
+        const size_t piece = tab - i;
+        if (piece > layout.size() - j || std::memcmp(raw.data() + i, layout.data() + j, piece) != 0) return false;
+        j += piece;
+        if (tab == raw.size()) break;
         // The blanks that follow the tab in the raw text follow its run in
         // the layout text.
-        size_t k = i + 1;
+        size_t k = tab + 1;
         while (k < raw.size() && raw[k] == ' ') ++k;
         if (k < raw.size() && raw[k] == '\t') return false;
-        const size_t following = k - (i + 1);
+        const size_t following = k - (tab + 1);
         size_t blanks = 0;
         while (j + blanks < layout.size() && layout[j + blanks] == ' ') ++blanks;
         if (blanks < following + 1) return false;
         const size_t run = blanks - following;
-        PutNumber(pairs, j - lastEnd);
-        PutNumber(pairs, run);
-        ++count;
+        PutNumber(runs, j - lastEnd);
+        PutNumber(runs, run);
         j += run;
         lastEnd = j;
+        i = tab + 1;
     }
-    if (j != layout.size() || count == 0) return false;
-    runs.clear();
-    PutNumber(runs, count);
-    runs += pairs;
-    return true;
+    return j == layout.size();
 }
 
 void TabRuns::Decode(std::string_view layout, const unsigned char* runs, TextString& out) {
