@@ -18,6 +18,7 @@
 
 #include "analysis/analysed_line.h"
 #include "output/paragraphs.h"
+#include "platform/heap_blocks.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 
@@ -84,10 +85,13 @@ bool CellHasText(const TableCell* cell) {
 
 // Appends to a cell text.  The room is doubled when it runs out, so that a
 // cell that collects many lines (a text block, a long continued row) grows
-// in linear time.
+// in linear time; a cell that large fills large pages.
 void AppendToCell(TextString& text, const char* more, int count) {
     const int needed = text.length + count;
-    if (needed > text.capacity) text.Reserve(std::max(needed, text.capacity * 2));
+    if (needed > text.capacity) {
+        text.Reserve(std::max(needed, text.capacity * 2));
+        if (text.capacity >= kMappedBlockBytes) AdviseLargePages(text.buffer, static_cast<size_t>(text.capacity));
+    }
     text.AppendBytes(more, count);
 }
 
