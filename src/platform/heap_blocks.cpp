@@ -35,21 +35,6 @@ size_t PageBytes() {
 
 }  // namespace
 
-void AdviseLargePages(void* start, size_t bytes) {
-#if defined(MADV_HUGEPAGE)
-    // The whole pages of the block, so that its mapping keeps one set of
-    // properties: the C library grows such a block by moving its mapping,
-    // which has to be one piece.
-    const uintptr_t page = PageBytes();
-    const uintptr_t first = reinterpret_cast<uintptr_t>(start) / page * page;
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(start) + bytes + page - 1) / page * page;
-    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-#else
-    (void)start;
-    (void)bytes;
-#endif
-}
-
 PageRun::PageRun(size_t bytes) {
     const size_t page = PageBytes();
     if (bytes == 0) bytes = 1;
@@ -86,8 +71,6 @@ void PageRun::Release() noexcept {
 }
 
 #else
-
-void AdviseLargePages(void*, size_t) {}
 
 PageRun::PageRun(size_t bytes) : start(static_cast<char*>(::operator new(bytes == 0 ? 1 : bytes))), length(bytes) {}
 

@@ -23,13 +23,6 @@ inline constexpr int kMappedBlockBytes = 1 << 22;
 // freed.  Cheap; called at the start of every conversion.
 void KeepLargeBlocksMapped();
 
-// Asks for large pages (see PageRun) for the whole pages of the `bytes` at
-// `start`: for a large block of the heap (at least kMappedBlockBytes, which
-// has pages of its own, and no other block shares them) that is filled from
-// start to end, such as a text that collects a whole block.  Only advice:
-// the pages touched already stay as they are.
-void AdviseLargePages(void* start, size_t bytes);
-
 // Fresh memory of its own for a large structure that grows in steps and is
 // dropped as a whole or step by step (the line records and line texts of a
 // block): `bytes` (rounded up to whole pages) mapped apart from the heap, so
