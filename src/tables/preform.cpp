@@ -52,15 +52,15 @@ char* LineTextArena::Allocate(size_t bytes, size_t align) {
     size_t skip = (align - reinterpret_cast<uintptr_t>(next) % align) % align;
     if (skip + bytes > left) {
         // A large text gets a chunk of its own; the newest chunk goes on
-        // taking the small ones.  (Pages are aligned for any fundamental
-        // type.)
+        // taking the small ones.  (Pages and new[] of char are aligned for
+        // any fundamental type.)
         if (bytes > kOwnChunkBytes) {
-            chunks.push_back(Chunk{PageRun(bytes), 0});
+            chunks.push_back(Chunk{PageRun(), std::make_unique_for_overwrite<char[]>(bytes), 0});
             Note(chunks.back());
-            return chunks.back().pages.data();
+            return chunks.back().heap.get();
         }
         const size_t size = filledChunks < kSmallChunks ? kChunkBytes : kLargeChunkBytes;
-        chunks.push_back(Chunk{PageRun(size), 0});
+        chunks.push_back(Chunk{PageRun(size), nullptr, 0});
         ++filledChunks;
         newest = chunks.size() - 1;
         next = chunks.back().pages.data();
@@ -77,8 +77,9 @@ char* LineTextArena::Allocate(size_t bytes, size_t align) {
 void LineTextArena::ReleaseBefore(size_t line) {
     for (size_t k = 0; k < chunks.size(); ++k) {
         Chunk& chunk = chunks[k];
-        if (!chunk.pages.data() || chunk.lastLine == kNoLine || chunk.lastLine >= line) continue;
+        if (!chunk.Held() || chunk.lastLine == kNoLine || chunk.lastLine >= line) continue;
         chunk.pages = PageRun();
+        chunk.heap.reset();
         if (k == newest) {
             next = nullptr;
             left = 0;

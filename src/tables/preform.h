@@ -101,9 +101,13 @@ private:
     static constexpr size_t kSmallChunks = 8;
     static constexpr size_t kOwnChunkBytes = kChunkBytes / 16;
     static constexpr size_t kNoLine = SIZE_MAX;  // bytes that belong to no line: kept
+    // A chunk for the small texts has pages of its own; a large text's own
+    // chunk comes from the heap (a mapping for each would be many).
     struct Chunk {
         PageRun pages;
+        std::unique_ptr<char[]> heap;
         size_t lastLine = 0;  // the last line with texts here (kNoLine: kept to the end)
+        bool Held() const { return pages.data() || heap; }
     };
     std::vector<Chunk> chunks;
     size_t filledChunks = 0;  // chunks made for the small texts
