@@ -317,9 +317,9 @@ public:
 private:
     static constexpr size_t kChunkLines = 4096;
     static constexpr size_t kChunkBytes = kChunkLines * sizeof(PreFormLine);
-    // 32 chunks make three large pages exactly.
+    // 32 chunks make three large pages exactly; the first run does not.
     static constexpr size_t kRunChunks = 32;
-    static constexpr size_t kFirstRunChunks = 16;
+    static constexpr size_t kFirstRunChunks = 5;  // below a megabyte: a small block takes no large page
     static_assert(kRunChunks * kChunkBytes % PageRun::kLargePageBytes == 0);
     std::vector<PreFormLine*> chunks;
     std::vector<PageRun> runs;
