@@ -10,6 +10,8 @@
 // text leaves behind stays resident as a hole.
 #pragma once
 
+#include <cstddef>
+
 // Blocks of this size and more get pages of their own.  Not lower: fresh
 // pages are dear to touch, and texts of a megabyte or so (a long line and
 // its working copies) are made and freed many times in a row, best from
@@ -20,3 +22,36 @@ inline constexpr int kMappedBlockBytes = 1 << 22;
 // their own, which grow without being copied and go back to the system when
 // freed.  Cheap; called at the start of every conversion.
 void KeepLargeBlocksMapped();
+
+// Fresh memory of its own for a large structure that grows in steps and is
+// dropped as a whole or step by step (the line records and line texts of a
+// block): `bytes` (rounded up to whole pages) mapped apart from the heap, so
+// that giving a step back returns its pages to the system at once.  Pages
+// are touched only when written.  A run of a whole number of kLargePageBytes
+// asks for large pages: touching fresh memory costs a fault per page, and a
+// block of a million short lines fills tens of megabytes.  Throws
+// std::bad_alloc when the memory cannot be had.
+class PageRun {
+public:
+    static constexpr size_t kLargePageBytes = size_t{2} << 20;
+
+    // An empty run (no memory).
+    PageRun() = default;
+    explicit PageRun(size_t bytes);
+    ~PageRun();
+    PageRun(PageRun&& other) noexcept : start(other.start), length(other.length) {
+        other.start = nullptr;
+        other.length = 0;
+    }
+    PageRun& operator=(PageRun&& other) noexcept;
+    PageRun(const PageRun&) = delete;
+    PageRun& operator=(const PageRun&) = delete;
+
+    char* data() const { return start; }
+    size_t size() const { return length; }
+
+private:
+    char* start = nullptr;
+    size_t length = 0;
+    void Release() noexcept;
+};

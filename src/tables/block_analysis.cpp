@@ -428,9 +428,10 @@ void AddIndentColumn(PreForm& engine, int m) {
     engine.longestLength += m;
     engine.shortestLength += m;
     const std::string blanks(static_cast<size_t>(m), ' ');
-    for (PreFormLine* line : engine.lines) {
+    for (size_t i = 0; i < engine.lines.size(); ++i) {
+        const PreFormLine* line = engine.lines[i];
         if (line->lineType == kStatementChangePolicy) continue;
-        line->SetLayout(engine.lines.texts, blanks + line->Layout().str());
+        engine.lines.SetLayout(i, blanks + line->Layout().str());
         // The column statistics that follow count every line's cells afresh.
     }
     engine.smallestIndent = 0;
@@ -773,9 +774,10 @@ void PreForm::Analyse() {
     const int m = smallestIndent;
     leftMargin = 0;
     if (m >= 1 && m <= 79) {
-        for (PreFormLine* line : lines) {
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const PreFormLine* line = lines[i];
             if (line->lineType == kStatementChangePolicy || line->Layout().length == 0) continue;
-            line->CutLayoutFront(lines.texts, m);
+            lines.CutLayoutFront(i, m);
         }
         longestLength -= m;
         shortestLength -= m;

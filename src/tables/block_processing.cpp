@@ -131,6 +131,7 @@ void PreForm::Process(int specialFormatCode) {
         if (isUserTable) {
             ParseUserTable();
         } else if (isDelimited) {
+            releaseWrittenTexts = true;
             ParseTable(1);
         } else if (isUnderwriter) {
             Message("PROGRAM ERROR : Underwriter sections not supported in this variant", 10);
@@ -155,12 +156,14 @@ void PreForm::Process(int specialFormatCode) {
             OutputTextBlock();
         } else if (isTable ||
                    (lineCount - headerLineCount - ruleLineCount - blankLineCount >= 2 && looksLikeTable)) {
+            releaseWrittenTexts = !canUseDefinitionList;
             ParseTable(canUseDefinitionList ? 2 : 1);
         } else {
             OutputAsNormal();
         }
     }
 
+    releaseWrittenTexts = false;
     FlushWriters(*this);
     context->blockOutputInProgress = 0;
     ReportBlockMessages(*this, context);

@@ -449,7 +449,10 @@ void PreForm::OutputTextBlock() {
         // hanging form below instead.
         const int savedRTF = rtfOutput;
         rtfOutput = 0;
+        // The RTF form below reads the lines again.
+        releaseWrittenTexts = savedRTF == 0;
         ParseTable(3);
+        releaseWrittenTexts = false;
         rtfOutput = savedRTF;
     }
     if (!rtfOutput) return;

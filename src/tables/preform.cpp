@@ -1,6 +1,8 @@
 #include "tables/preform.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "analysis/analysed_line.h"
@@ -50,21 +52,40 @@ char* LineTextArena::Allocate(size_t bytes, size_t align) {
     size_t skip = (align - reinterpret_cast<uintptr_t>(next) % align) % align;
     if (skip + bytes > left) {
         // A large text gets a chunk of its own; the newest chunk goes on
-        // taking the small ones.  (new[] of char gives memory aligned for
+        // taking the small ones.  (Pages and new[] of char are aligned for
         // any fundamental type.)
         if (bytes > kOwnChunkBytes) {
-            chunks.push_back(std::make_unique_for_overwrite<char[]>(bytes));
-            return chunks.back().get();
+            chunks.push_back(Chunk{PageRun(), std::make_unique_for_overwrite<char[]>(bytes), 0});
+            Note(chunks.back());
+            return chunks.back().heap.get();
         }
-        chunks.push_back(std::make_unique_for_overwrite<char[]>(kChunkBytes));
-        next = chunks.back().get();
-        left = kChunkBytes;
+        const size_t size = filledChunks < kSmallChunks ? kChunkBytes : kLargeChunkBytes;
+        chunks.push_back(Chunk{PageRun(size), nullptr, 0});
+        ++filledChunks;
+        newest = chunks.size() - 1;
+        next = chunks.back().pages.data();
+        left = size;
         skip = 0;
     }
+    Note(chunks[newest]);
     char* bytesAt = next + skip;
     next += skip + bytes;
     left -= skip + bytes;
     return bytesAt;
+}
+
+void LineTextArena::ReleaseBefore(size_t line) {
+    for (size_t k = 0; k < chunks.size(); ++k) {
+        Chunk& chunk = chunks[k];
+        if (!chunk.Held() || chunk.lastLine == kNoLine || chunk.lastLine >= line) continue;
+        chunk.pages = PageRun();
+        chunk.heap.reset();
+        if (k == newest) {
+            next = nullptr;
+            left = 0;
+            newest = SIZE_MAX;
+        }
+    }
 }
 
 LineText LineTextArena::Copy(std::string_view text) {
@@ -127,72 +148,91 @@ void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::stri
     const bool tabRuns = !rawIsLayout && !rawIsDisplay && TabRuns::Encode(layout, raw, runs);
     const bool ownRaw = !rawIsLayout && !rawIsDisplay && !tabRuns;
 
-    OtherTexts other;
-    other.layoutBytes = static_cast<int>(layout.size());
-    other.display = ownDisplay ? Source::Own : Source::Layout;
-    other.displayBytes = ownDisplay ? static_cast<int>(display.size()) : 0;
-    other.raw = rawIsLayout    ? Source::Layout
-                : rawIsDisplay ? Source::Display
-                : tabRuns      ? Source::TabRuns
-                               : Source::Own;
-    other.rawBytes = static_cast<int>(raw.size());
-    other.before = static_cast<uint8_t>((sameOrigin ? 0 : kHasOrigin) | (replacements ? kHasReplacements : 0));
-    const size_t beforeBytes = (sameOrigin ? 0 : 8) + (replacements ? 8 : 0);
+    const Source displaySource = ownDisplay ? Source::Own : Source::Layout;
+    const Source rawSource = rawIsLayout    ? Source::Layout
+                             : rawIsDisplay ? Source::Display
+                             : tabRuns      ? Source::TabRuns
+                                            : Source::Own;
+    const uint8_t before = static_cast<uint8_t>((sameOrigin ? 0 : kHasOrigin) | (replacements ? kHasReplacements : 0));
+    const int layoutBytes = static_cast<int>(layout.size());
+    const int displayBytes = static_cast<int>(display.size());
+    const int rawBytes = static_cast<int>(raw.size());
+    const size_t headerBytes = (replacements ? 8 : 0) + (sameOrigin ? 0 : 8) + (ownDisplay ? 4 : 0) +
+                               (ownRaw ? 4 : 0) + sizeof layoutBytes + 1;
     const size_t textBytes = layout.size() + 1 + (ownDisplay ? display.size() + 1 : 0) +
                              (ownRaw ? raw.size() + 1 : 0) + (tabRuns ? runs.size() : 0);
-    char* at = arena.Allocate(beforeBytes + sizeof(OtherTexts) + textBytes, 8);
-    // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
+    char* at = arena.Allocate(headerBytes + textBytes);
+    auto put = [&at](const void* bytes, size_t size) {
+        if (size > 0) std::memcpy(at, bytes, size);
+        at += size;
+    };
     static_assert(sizeof(SourcePosition) == 8 && sizeof(AnalysedLine*) <= 8);
-    if (replacements) {
-        // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
-        std::memcpy(at, &replacements, sizeof replacements);
-        at += 8;
-    }
-    if (!sameOrigin) {
-        std::memcpy(at, &origin, sizeof origin);
-        at += 8;
-    }
-    new (at) OtherTexts(other);
-    at += sizeof(OtherTexts);
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
+    if (replacements) put(&replacements, sizeof replacements);
+    if (!sameOrigin) put(&origin, sizeof origin);
+    if (ownDisplay) put(&displayBytes, sizeof displayBytes);
+    if (ownRaw) put(&rawBytes, sizeof rawBytes);
+    put(&layoutBytes, sizeof layoutBytes);
+    *at++ = static_cast<char>(static_cast<uint8_t>(displaySource) | static_cast<uint8_t>(rawSource) << 2 |
+                              before << 4);
     layoutText = at;
     hasOther = 1;
-    auto put = [&at](std::string_view text, bool terminated) {
-        if (!text.empty()) std::memcpy(at, text.data(), text.size());
-        at += text.size();
+    auto putText = [&put, &at](std::string_view text, bool terminated) {
+        put(text.data(), text.size());
         if (terminated) *at++ = '\0';
     };
-    put(layout, true);
-    if (ownDisplay) put(display, true);
-    if (ownRaw) put(raw, true);
-    if (tabRuns) put(runs, false);
-    length = wide ? unicode::DisplayWidth(layoutText, other.layoutBytes) : other.layoutBytes;
+    putText(layout, true);
+    if (ownDisplay) putText(display, true);
+    if (ownRaw) putText(raw, true);
+    if (tabRuns) putText(runs, false);
+    length = wide ? unicode::DisplayWidth(layoutText, layoutBytes) : layoutBytes;
+}
+
+PreFormLine::OtherTexts PreFormLine::Other() const {
+    OtherTexts other;
+    const char* at = layoutText - 1;
+    const auto tag = static_cast<uint8_t>(*at);
+    other.display = static_cast<Source>(tag & 3);
+    other.raw = static_cast<Source>((tag >> 2) & 3);
+    other.before = static_cast<uint8_t>(tag >> 4);
+    auto take = [&at](int& value) {
+        at -= sizeof value;
+        std::memcpy(&value, at, sizeof value);
+    };
+    take(other.layoutBytes);
+    if (other.raw == Source::Own) take(other.rawBytes);
+    if (other.display == Source::Own) take(other.displayBytes);
+    other.beforeEnd = at;
+    return other;
 }
 
 SourcePosition PreFormLine::OriginPosition() const {
-    if (!hasOther || !(Other().before & kHasOrigin)) return position;
+    if (!hasOther) return position;
+    const OtherTexts other = Other();
+    if (!(other.before & kHasOrigin)) return position;
     SourcePosition origin;
-    std::memcpy(&origin, reinterpret_cast<const char*>(&Other()) - 8, sizeof origin);
+    std::memcpy(&origin, other.beforeEnd - sizeof origin, sizeof origin);
     return origin;
 }
 
 AnalysedLine* PreFormLine::Replacements() const {
-    if (!hasOther || !(Other().before & kHasReplacements)) return nullptr;
-    const OtherTexts& other = Other();
+    if (!hasOther) return nullptr;
+    const OtherTexts other = Other();
+    if (!(other.before & kHasReplacements)) return nullptr;
     AnalysedLine* replacements = nullptr;
-    std::memcpy(&replacements, reinterpret_cast<const char*>(&other) - ((other.before & kHasOrigin) ? 16 : 8),
+    std::memcpy(&replacements, other.beforeEnd - ((other.before & kHasOrigin) ? 16 : 8),
                 sizeof replacements);  // NOLINT(bugprone-sizeof-expression): the pointer itself is read
     return replacements;
 }
 
 LineText PreFormLine::Display() const {
     if (!hasOther) return Layout();
-    const OtherTexts& other = Other();
+    const OtherTexts other = Other();
     if (other.display == Source::Layout) return Layout();
     return LineText{layoutText + other.layoutBytes + 1, other.displayBytes};
 }
 
-const char* PreFormLine::AfterTexts() const {
-    const OtherTexts& other = Other();
+const char* PreFormLine::AfterTexts(const OtherTexts& other) const {
     const char* after = layoutText + other.layoutBytes + 1;
     if (other.display == Source::Own) after += other.displayBytes + 1;
     return after;
@@ -200,14 +240,14 @@ const char* PreFormLine::AfterTexts() const {
 
 LineText PreFormLine::Raw(TextString& scratch) const {
     if (!hasOther) return Layout();
-    const OtherTexts& other = Other();
+    const OtherTexts other = Other();
     switch (other.raw) {
         case Source::Layout: return Layout();
         case Source::Display: return Display();
-        case Source::Own: return LineText{AfterTexts(), other.rawBytes};
+        case Source::Own: return LineText{AfterTexts(other), other.rawBytes};
         case Source::TabRuns: break;
     }
-    TabRuns::Decode(Layout().view(), reinterpret_cast<const unsigned char*>(AfterTexts()), scratch);
+    TabRuns::Decode(Layout().view(), reinterpret_cast<const unsigned char*>(AfterTexts(other)), scratch);
     return LineText{scratch.buffer, scratch.length};
 }
 
@@ -254,38 +294,38 @@ size_t TakeNumber(const unsigned char*& in) {
 }  // namespace
 
 bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string& runs) {
-    std::string pairs;
-    size_t count = 0;
+    // Every tab makes one run.
+    const auto count = static_cast<size_t>(std::count(raw.begin(), raw.end(), '\t'));
+    if (count == 0) return false;
+    runs.clear();
+    PutNumber(runs, count);
     size_t j = 0;  // in the layout text
     size_t lastEnd = 0;  // the end of the run before
-    for (size_t i = 0; i < raw.size(); ++i) {
-        const char c = raw[i];
-        if (c != '\t') {
-            if (j >= layout.size() || layout[j] != c) return false;
-            ++j;
-            continue;
-        }
+    for (size_t i = 0; i < raw.size();) {
+        // The text up to the next tab stands as it is in the layout text.
+        const void* tabAt = std::memchr(raw.data() + i, '\t', raw.size() - i);
+        const size_t tab = tabAt ? static_cast<size_t>(static_cast<const char*>(tabAt) - raw.data()) : raw.size();
+        const size_t piece = tab - i;
+        if (piece > layout.size() - j || std::memcmp(raw.data() + i, layout.data() + j, piece) != 0) return false;
+        j += piece;
+        if (tab == raw.size()) break;
         // The blanks that follow the tab in the raw text follow its run in
         // the layout text.
-        size_t k = i + 1;
+        size_t k = tab + 1;
         while (k < raw.size() && raw[k] == ' ') ++k;
         if (k < raw.size() && raw[k] == '\t') return false;
-        const size_t following = k - (i + 1);
+        const size_t following = k - (tab + 1);
         size_t blanks = 0;
         while (j + blanks < layout.size() && layout[j + blanks] == ' ') ++blanks;
         if (blanks < following + 1) return false;
         const size_t run = blanks - following;
-        PutNumber(pairs, j - lastEnd);
-        PutNumber(pairs, run);
-        ++count;
+        PutNumber(runs, j - lastEnd);
+        PutNumber(runs, run);
         j += run;
         lastEnd = j;
+        i = tab + 1;
     }
-    if (j != layout.size() || count == 0) return false;
-    runs.clear();
-    PutNumber(runs, count);
-    runs += pairs;
-    return true;
+    return j == layout.size();
 }
 
 void TabRuns::Decode(std::string_view layout, const unsigned char* runs, TextString& out) {
@@ -327,11 +367,30 @@ PreForm::~PreForm() = default;
 void PreForm::ResetCellFormat(CellFormat& format) { format = CellFormat{}; }
 
 PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
-    if (count % kChunkLines == 0) chunks.push_back(std::make_unique<PreFormLine[]>(kChunkLines));
-    PreFormLine& record = *(*this)[count];
-    record = PreFormLine(line, texts, utf8Text);
+    if (count % kChunkLines == 0) {
+        if (runChunksUsed == runChunks) {
+            runChunks = runs.empty() ? kFirstRunChunks : kRunChunks;
+            runs.emplace_back(runChunks * kChunkBytes);
+            runChunksUsed = 0;
+        }
+        chunks.push_back(reinterpret_cast<PreFormLine*>(runs.back().data() + runChunksUsed * kChunkBytes));
+        ++runChunksUsed;
+    }
+    PreFormLine* at = chunks.back() + count % kChunkLines;
+    const LineTextArena::LineScope scope(texts, count);
+    PreFormLine& record = *new (at) PreFormLine(line, texts, utf8Text);
     ++count;
     return record;
+}
+
+void BlockLines::SetLayout(size_t i, std::string_view text) {
+    const LineTextArena::LineScope scope(texts, i);
+    (*this)[i]->SetLayout(texts, text);
+}
+
+void BlockLines::CutLayoutFront(size_t i, int n) {
+    const LineTextArena::LineScope scope(texts, i);
+    (*this)[i]->CutLayoutFront(texts, n);
 }
 
 void PreForm::AddLine(const AnalysedLine& analysed) {

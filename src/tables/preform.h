@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +22,7 @@
 #include "foundation/source_position.h"
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
+#include "platform/heap_blocks.h"
 
 class AnalysedLine;
 class FC;
@@ -52,6 +54,12 @@ struct LineText {
 // before the change (a LineText) keeps its value.  The block also keeps the
 // few analysed lines that hold the replacement pairs of an emphasis phrase
 // across lines.
+//
+// Each chunk notes the last line whose texts it holds, so that the chunks
+// of lines already written can be given back while the rest of the block is
+// written (ReleaseBefore): a block written as one cell would otherwise hold
+// its text twice.  Bytes allocated while no line is named (see LineScope)
+// belong to no line and are kept to the end.
 class LineTextArena {
 public:
     LineTextArena() = default;
@@ -67,16 +75,55 @@ public:
     // Keeps `line` for the block's life; returns it.
     AnalysedLine* Keep(std::unique_ptr<AnalysedLine> line);
 
+    // While it lives, the bytes allocated are texts of line `index`.
+    class LineScope {
+    public:
+        LineScope(LineTextArena& arena, size_t index) : arena(arena) { arena.owner = index; }
+        ~LineScope() { arena.owner = kNoLine; }
+        LineScope(const LineScope&) = delete;
+        LineScope& operator=(const LineScope&) = delete;
+
+    private:
+        LineTextArena& arena;
+    };
+
+    // Gives back every chunk that holds texts of lines before `line` only.
+    // The texts of those lines must not be read again.
+    void ReleaseBefore(size_t line);
+
 private:
-    // Texts are carved from chunks of kChunkBytes; a text larger than
-    // kOwnChunkBytes gets a chunk of its own, so that the unused tail of
-    // a chunk stays below a sixteenth of it.
+    // Texts are carved from chunks of kChunkBytes, and from kLargeChunkBytes
+    // once kSmallChunks are made (a large block gets large pages); a text
+    // larger than kOwnChunkBytes gets a chunk of its own, so that the unused
+    // tail of a chunk stays below a sixteenth of it.
     static constexpr size_t kChunkBytes = 256u << 10;
+    static constexpr size_t kLargeChunkBytes = PageRun::kLargePageBytes;
+    static constexpr size_t kSmallChunks = 8;
     static constexpr size_t kOwnChunkBytes = kChunkBytes / 16;
-    std::vector<std::unique_ptr<char[]>> chunks;
+    static constexpr size_t kNoLine = SIZE_MAX;  // bytes that belong to no line: kept
+    // A chunk for the small texts has pages of its own; a large text's own
+    // chunk comes from the heap (a mapping for each would be many).
+    struct Chunk {
+        PageRun pages;
+        std::unique_ptr<char[]> heap;
+        size_t lastLine = 0;  // the last line with texts here (kNoLine: kept to the end)
+        bool Held() const { return pages.data() || heap; }
+    };
+    std::vector<Chunk> chunks;
+    size_t filledChunks = 0;  // chunks made for the small texts
     char* next = nullptr;  // the free bytes of the newest chunk
     size_t left = 0;
+    size_t newest = SIZE_MAX;  // the index of the chunk `next` points into
+    size_t owner = kNoLine;  // the line the bytes allocated now belong to
     std::vector<std::unique_ptr<AnalysedLine>> kept;
+
+    // Notes that `chunk` holds bytes of the current owner.
+    void Note(Chunk& chunk) const {
+        if (owner == kNoLine)
+            chunk.lastLine = kNoLine;
+        else if (chunk.lastLine != kNoLine && owner > chunk.lastLine)
+            chunk.lastLine = owner;
+    }
 };
 
 // One line of the block.  A block holds one record per source line for the
@@ -85,14 +132,15 @@ private:
 // - the layout text is always kept; the display and raw texts are kept
 //   apart only when they differ from it (for a plain ASCII table all three
 //   are the same, and a large table would otherwise be held three times);
-// - what most lines do not need sits in a small record (OtherTexts, 16
-//   bytes) placed in the arena directly before the layout text and found
-//   through the `hasOther` bit, so that most lines pay no pointer for it:
-//   the display and raw texts that differ from the layout text (their bytes
-//   follow the layout text's) and the byte length of a wide line's layout
-//   text (`length` is that length on the others); before it, only on the
-//   lines that have them, the position in the main file of a line read
-//   from an included file and the replacement pairs;
+// - what most lines do not need sits in a small record (OtherTexts, 5 to
+//   13 bytes, read and written byte by byte) placed in the arena directly
+//   before the layout text and found through the `hasOther` bit, so that
+//   most lines pay no pointer for it: where the display and raw texts are
+//   (their own bytes follow the layout text's) with the lengths of those
+//   kept apart, and the byte length of a wide line's layout text (`length`
+//   is that length on the others); before it, only on the lines that have
+//   them, the position in the main file of a line read from an included
+//   file and the replacement pairs;
 // - a raw text that is the layout text with some runs of blanks standing
 //   for tabs (as in a table delimited by tabs, where it would double the
 //   text kept) is kept as the list of those runs (TabRuns) and rebuilt
@@ -139,7 +187,7 @@ public:
 
     // The text before output escaping (tabs expanded, code-page conversions
     // done): column detection and cell cutting work on it.
-    LineText Layout() const { return LineText{layoutText, hasOther ? Other().layoutBytes : length}; }
+    LineText Layout() const { return LineText{layoutText, hasOther ? OtherLayoutBytes() : length}; }
     // The analysed line's text as converted for the output format.
     LineText Display() const;
     // The line as read (tabs kept): delimiter splitting works on it.  A raw
@@ -168,25 +216,35 @@ private:
     // (after the layout text's), (raw only) the display text, or (raw only)
     // the layout text with the tab runs that follow the other bytes.
     enum class Source : uint8_t { Layout, Own, Display, TabRuns };
-    // What stands before the OtherTexts record, each 8 bytes.
+    // What stands before the lengths of the OtherTexts record, each 8 bytes.
     static constexpr uint8_t kHasOrigin = 1;  // the SourcePosition in the main file
     static constexpr uint8_t kHasReplacements = 2;  // the AnalysedLine* (kept by the arena)
+    // The record as read.  In the arena, going back from the layout text:
+    // one byte of the two sources and the `before` bits, the layout text's
+    // length, the raw text's length (only when it has bytes of its own),
+    // the display text's (likewise), then what `before` names.
     struct OtherTexts {
         int layoutBytes = 0;
-        int displayBytes = 0;
-        int rawBytes = 0;
+        int displayBytes = 0;  // 0 unless the display text has bytes of its own
+        int rawBytes = 0;  // 0 unless the raw text has bytes of its own
         Source display = Source::Layout;
         Source raw = Source::Layout;
         uint8_t before = 0;  // kHasOrigin | kHasReplacements
+        const char* beforeEnd = nullptr;  // where what `before` names ends
     };
-    static_assert(sizeof(OtherTexts) == 16 && alignof(OtherTexts) <= 8);
 
     const char* layoutText = "";
 
-    const OtherTexts& Other() const { return reinterpret_cast<const OtherTexts*>(layoutText)[-1]; }
+    OtherTexts Other() const;
+    // The byte length of the layout text when an OtherTexts record is kept.
+    int OtherLayoutBytes() const {
+        int bytes;
+        std::memcpy(&bytes, layoutText - 1 - sizeof bytes, sizeof bytes);
+        return bytes;
+    }
     // The bytes after the layout text, and after the display text when it
     // has its own.
-    const char* AfterTexts() const;
+    const char* AfterTexts(const OtherTexts& other) const;
     // Gives the line its texts (with an OtherTexts record unless the line
     // needs none) and measures the layout text.
     void Place(LineTextArena& arena, std::string_view layout, std::string_view display, std::string_view raw,
@@ -210,6 +268,8 @@ void Decode(std::string_view layout, const unsigned char* runs, TextString& out)
 // The lines of a block, in order.  Records are kept by value in chunks of
 // kChunkLines (a record costs its 48 bytes, with no pointer or allocator
 // header beside it) and never move; lines[i] gives the record's address.
+// The chunks are carved from runs of pages of their own: kFirstRunChunks,
+// then kRunChunks at a time, a whole number of large pages.
 class BlockLines {
 public:
     class iterator {
@@ -235,7 +295,7 @@ public:
 
     size_t size() const { return count; }
     bool empty() const { return count == 0; }
-    PreFormLine* operator[](size_t i) const { return &chunks[i / kChunkLines][i % kChunkLines]; }
+    PreFormLine* operator[](size_t i) const { return chunks[i / kChunkLines] + i % kChunkLines; }
     PreFormLine* front() const { return (*this)[0]; }
     PreFormLine* back() const { return (*this)[count - 1]; }
     iterator begin() const { return iterator(this, 0); }
@@ -243,13 +303,28 @@ public:
 
     // Appends the record of an analysed line (see PreFormLine).
     PreFormLine& Add(const AnalysedLine& line, bool utf8Text);
+    // PreFormLine::SetLayout and CutLayoutFront of line i, its new bytes
+    // noted as the line's own (see LineTextArena::ReleaseBefore).
+    void SetLayout(size_t i, std::string_view text);
+    void CutLayoutFront(size_t i, int n);
+    // Gives back the texts of the lines before `line`, once nothing reads
+    // them again (they have been written); their records stay.
+    void ReleaseTextsBefore(size_t line) { texts.ReleaseBefore(line); }
 
     // The bytes of the lines' texts.
     LineTextArena texts;
 
 private:
     static constexpr size_t kChunkLines = 4096;
-    std::vector<std::unique_ptr<PreFormLine[]>> chunks;
+    static constexpr size_t kChunkBytes = kChunkLines * sizeof(PreFormLine);
+    // 32 chunks make three large pages exactly; the first run does not.
+    static constexpr size_t kRunChunks = 32;
+    static constexpr size_t kFirstRunChunks = 5;  // below a megabyte: a small block takes no large page
+    static_assert(kRunChunks * kChunkBytes % PageRun::kLargePageBytes == 0);
+    std::vector<PreFormLine*> chunks;
+    std::vector<PageRun> runs;
+    size_t runChunks = 0;  // chunks of the newest run
+    size_t runChunksUsed = 0;  // of them taken
     size_t count = 0;
 };
 
@@ -501,6 +576,11 @@ public:
     int leadingBlankCount = 0;
     int headerColumnCount = 0;
     int centreTable = 0;  // the table start chose to centre the table
+    // Set by the writer whose ParseTable is the last look at the block's
+    // lines: the texts of the lines gathered into rows are given back while
+    // the table is written (a block written as one cell would otherwise
+    // hold its text twice).
+    bool releaseWrittenTexts = false;
     int defaultVAlignment = 0;  // vertical alignment of rows that need none of their own
 
     // ---- Policies and writers ----

@@ -1029,6 +1029,52 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     if (cuts->size() < static_cast<size_t>(limit)) cuts->resize(static_cast<size_t>(limit));
     CellCut* const out = cuts->data();
 
+    // The first cell alone (the vote over the first column's texts) of a
+    // line of ASCII text without the tag start delimiter's first byte (no
+    // cut can split a tag): found by reading the piece itself, without the
+    // map of the whole line's blanks.
+    if (limit == 1 && !wide && (open.length == 0 || !std::memchr(text, open.buffer[0], static_cast<size_t>(length)))) {
+        int last = 0;
+        int boundary = std::max(-1, boundaryAsItStands(0));
+        int end = boundary;
+        while (last < n - 1 && boundary >= 0 && boundary < length && !zeroWidth &&
+               !EndsCellAtBoundary(text[boundary])) {
+            ++last;
+            boundary = std::max(boundary, boundaryAsItStands(last));
+            end = boundary;
+        }
+        if (last == n - 1) end = std::max(length - 1, boundary);
+        int first = 0;
+        int stop = std::min(end, length - 1);
+        while (first <= stop && text[first] == '|') ++first;
+        while (stop >= first && text[stop] == '|') --stop;
+        CellCut& cut = out[0];
+        cut.column = 0;
+        cut.span = last + 1;
+        cut.first = 0;
+        cut.length = 0;
+        const int pieceLength = stop >= first ? stop - first + 1 : 0;
+        int textStart = first;
+        int textEnd = stop + 1;
+        while (textStart < textEnd && IsBlankOrTab(text[textStart])) ++textStart;
+        while (textEnd > textStart && IsBlankOrTab(text[textEnd - 1])) --textEnd;
+        int leading = pieceLength;
+        int trailing = pieceLength;
+        if (textEnd > textStart) {
+            leading = textStart - first;
+            trailing = stop + 1 - textEnd;
+            cut.first = textStart;
+            cut.length = textEnd - textStart;
+        }
+        if (configured == 0 && !force && cut.span == 1)
+            cut.alignment = columns[0]->typicalAlignment;
+        else
+            cut.alignment = GuessTextAlignment(this, configured, cut.span, 0, boundary + 1, text + first, pieceLength,
+                                               leading, trailing, force);
+        cuts->resize(1);
+        return true;
+    }
+
     TagSpans tags(layout.view(), open, close);
     const NonBlankMap textBytes(text, length, open.length > 0 ? open.buffer[0] : '\0');
     if (!textBytes.HasMark()) tags.NoTags();

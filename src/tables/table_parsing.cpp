@@ -18,10 +18,15 @@
 
 #include "analysis/analysed_line.h"
 #include "output/paragraphs.h"
+#include "platform/heap_blocks.h"  // kMappedBlockBytes
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 
 namespace {
+
+// Lines gathered between two looks for texts to give back (see
+// PreForm::releaseWrittenTexts).
+constexpr int kReleaseStep = 4096;
 
 // Directive lines other than CHANGE_POLICY have done their work when the
 // file was read; they are no rows of the table.
@@ -78,12 +83,24 @@ bool CellHasText(const TableCell* cell) {
     return !(last - first + 1 == 6 && CompareTextN(text.buffer + first, "&nbsp;", 6, 1) == 0);
 }
 
+// A cell text that outgrows this many bytes is given kMappedBlockBytes of
+// room at once: a block that large has pages of its own, which are taken
+// only as they are written and grow without being copied, where moving a
+// heap block of megabytes would hold it twice for a moment.
+constexpr int kLargeCellBytes = kMappedBlockBytes / 16;
+
 // Appends to a cell text.  The room is doubled when it runs out, so that a
 // cell that collects many lines (a text block, a long continued row) grows
-// in linear time.
+// in linear time.  (Such a cell keeps pages of the usual size: it grows
+// while the texts of the lines it gathers are given back a large page at a
+// time, and large pages on both sides would hold up to two more of them.)
 void AppendToCell(TextString& text, const char* more, int count) {
     const int needed = text.length + count;
-    if (needed > text.capacity) text.Reserve(std::max(needed, text.capacity * 2));
+    if (needed > text.capacity) {
+        int room = std::max(needed, text.capacity * 2);
+        if (room > kLargeCellBytes && room < kMappedBlockBytes) room = kMappedBlockBytes;
+        text.Reserve(room);
+    }
     text.AppendBytes(more, count);
 }
 
@@ -312,6 +329,10 @@ public:
         waitingPolicyLines.clear();
     }
 
+    // The first line whose text is still to be read: a CHANGE_POLICY line
+    // that waits, or else the line after `i`, the last one gathered.
+    int FirstLineStillRead(int i) const { return waitingPolicyLines.empty() ? i + 1 : waitingPolicyLines.front(); }
+
 private:
     PreForm& table;
     const int parseType;
@@ -450,10 +471,17 @@ void PreForm::ParseTable(int parseType) {
             rows.AddBlankSeparatedLine(i);
         else
             rows.AddRowLine(i, line);
+        // The row being gathered holds copies of its lines' cells: the texts
+        // of the lines gathered are read no more.
+        if (releaseWrittenTexts && !trial && (i + 1) % kReleaseStep == 0)
+            lines.ReleaseTextsBefore(static_cast<size_t>(rows.FirstLineStillRead(i)));
     }
     // The scratch row is reset after each line; as every line is cut into a
     // fresh row, only the reset after the last one is ever seen.
     if (lastCut >= 0) ResetRowForLine(&scratchRow, lastCut);
+    // Every line is gathered: the last row is written without their texts.
+    if (releaseWrittenTexts && !trial && count > 0)
+        lines.ReleaseTextsBefore(static_cast<size_t>(rows.FirstLineStillRead(count - 1)));
 
     if (rows.lastRowEnd != count - 1) EndRow(parseType, rows.lastRowEnd + 1);
     rows.ApplyWaitingPolicyLines();

@@ -8,6 +8,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "input_shapes.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 #include "support/recording_document.h"
@@ -255,6 +256,58 @@ TEST_F(PreFormTest, LinesOfSeveralEnginesAreKeptApart) {
     PreForm third(nullptr, &set, nullptr);
     Add(third, "third");
     EXPECT_EQ(third.lines[0]->Layout().str(), "third");
+}
+
+TEST_F(PreFormTest, GivingBackTheTextsOfWrittenLinesKeepsTheRest) {
+    // Enough lines for the records' first run of pages and several runs
+    // after it, and for many chunks of texts.  The margin cut gives every
+    // line new bytes, still the line's own.
+    constexpr size_t kLines = 200000;
+    PreForm engine(nullptr, &set, nullptr);
+    auto text = [](size_t i) { return "  line " + std::to_string(i) + std::string(i % 7, 'x'); };
+    for (size_t i = 0; i < kLines; ++i) Add(engine, text(i).c_str());
+    for (size_t i = 0; i < kLines; i += 2) engine.lines.CutLayoutFront(i, 2);
+    // Bytes that belong to no line are kept whatever is given back.
+    PreFormLine* unowned = engine.lines[10];
+    unowned->SetLayout(engine.lines.texts, "kept");
+    for (const size_t before : {size_t{1000}, size_t{70000}, size_t{150001}}) {
+        engine.lines.ReleaseTextsBefore(before);
+        EXPECT_EQ(unowned->Layout().str(), "kept");
+        for (size_t i = before; i < kLines; i += 997) {
+            const std::string expected = i % 2 ? text(i) : text(i).substr(2);
+            ASSERT_EQ(engine.lines[i]->Layout().str(), expected) << i;
+            ASSERT_EQ(engine.lines[i]->indent, 2) << i;
+        }
+    }
+    // New lines after a release get fresh bytes.
+    Add(engine, "after");
+    EXPECT_EQ(engine.lines.back()->Layout().str(), "after");
+}
+
+TEST_F(PreFormTest, ATableWrittenWhileItsTextsAreGivenBackKeepsEveryLine) {
+    // Comma-delimited rows without the delimited format make a table of one
+    // column, written as one row whose cell gathers every line: the texts of
+    // the lines gathered are given back meanwhile.  A CHANGE_POLICY line inside
+    // waits for the row's end with its text.
+    RecordingDocument document;
+    PreForm engine(&document, &set, nullptr);
+    constexpr unsigned kLines = 30000;
+    for (unsigned i = 1; i <= kLines; ++i) {
+        if (i == 3000) {
+            AnalysedLine policy;
+            policy.SetText("$_$_CHANGE_POLICY Table border size : 7");
+            policy.lineType = kStatementChangePolicy;
+            engine.AddLine(policy);
+        }
+        Add(engine, input_shapes::MakeDelimitedRow(i, ',').c_str());
+    }
+    context.documentState.htmlOutput = 1;
+    engine.Process(1);
+    std::string all;
+    for (const std::string& text : document.Texts()) all += text + "\n";
+    for (unsigned i = 1; i <= kLines; i += 1111)
+        EXPECT_NE(all.find(input_shapes::MakeDelimitedRow(i, ',') + "<BR>"), std::string::npos) << i;
+    EXPECT_EQ(messages.Count("POLICY: Changed - Table border size : 7"), 1);
 }
 
 TEST_F(PreFormTest, TableLayoutBuildsColumnsAndReportsOverlaps) {

@@ -193,7 +193,8 @@ TEST_F(TableCellsTest, CutsWithoutCellsMatchTheSplit) {
     const std::vector<const char*> lines = {
         "Name   Age  City",     "Long name here  5",  "[[FONT 1, Arial]] x", "| a  | b  ||",
         "ab",                   "  12    7.5    x  ", "a]] b [[c  d]] e",     "      ",
-        "Tab\there  4  end", "1234567890123456789 beyond the last boundary"};
+        "Tab\there  4  end", "1234567890123456789 beyond the last boundary", "|", "   |x|  ", "abcdef|ghijk-lmn",
+        "    7", "abcdefghijklmn"};
     // clang-format on
     for (int zeroWidth : {0, 1}) {
         set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
@@ -230,6 +231,8 @@ TEST_F(TableCellsTest, CutsWithoutCellsMatchTheSplit) {
                 ASSERT_EQ(cuts.size(), 1u);
                 EXPECT_EQ(cuts[0].first, first.first);
                 EXPECT_EQ(cuts[0].length, first.length);
+                EXPECT_EQ(cuts[0].span, first.span);
+                EXPECT_EQ(cuts[0].alignment, first.alignment);
             }
         }
     }
