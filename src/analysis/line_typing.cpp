@@ -565,17 +565,20 @@ void MarkHeadingTag(FC& set, AnalysedLine& line, Tracker& tracker) {
 // The working text: the line without its leading blanks (up to a NUL
 // byte), as it stands before the analysis changes it.  Only the emphasis
 // tidy ('_' and '*') and the bar-line test ('|') change the line while the
-// working text is read: a line without those bytes, leading blanks and NUL
-// bytes is its own working text, and a long line is not copied.  A copy
-// keeps its room from one line to the next, up to the room a recycled line
-// keeps; an analysis started from inside this one has a copy of its own.
+// working text is read: a line longer than the room a copy keeps, without
+// those bytes, leading blanks and NUL bytes, is its own working text rather
+// than a fresh copy.  A copy keeps its room from one line to the next, up
+// to the room a recycled line keeps (a short line is copied there without
+// an allocation, which costs less than looking for those bytes); an
+// analysis started from inside this one has a copy of its own.
 class WorkingText {
 public:
     explicit WorkingText(const AnalysedLine& line) : copy(++analysisDepth == 1 ? sharedText : ownText) {
         const int lead = CountLeadingBlanks(line);
         const auto rest = static_cast<size_t>(line.length - lead);
         const int length = static_cast<int>(strnlen(line.buffer + lead, rest));
-        if (lead == 0 && length == line.length && !std::memchr(line.buffer, '_', rest) &&
+        if (lead == 0 && line.length > AnalysedLine::kKeptTextRoom && length == line.length &&
+            !std::memchr(line.buffer, '_', rest) &&
             !std::memchr(line.buffer, '*', rest) && !std::memchr(line.buffer, '|', rest)) {
             text = &line;
             return;
