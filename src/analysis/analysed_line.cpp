@@ -66,6 +66,11 @@ void AnalysedLine::ReleaseTexts(int keptRoom) {
     }
 }
 
+void AnalysedLine::ReleaseAnalysisTexts() {
+    for (TextString* text : {&plainText, &inputText})
+        if (text->capacity > kKeptTextRoom) *text = TextString();
+}
+
 void AnalysedLine::CopyAnalysis(const AnalysedLine* other) {
     if (other == this) return;
     // The analysis is replaced; the line's own current text stays.

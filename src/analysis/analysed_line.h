@@ -114,6 +114,10 @@ public:
     // more than `keptRoom` bytes (of all of them with 0): a record that has
     // been handed on need not hold a long line any more.
     void ReleaseTexts(int keptRoom = 0);
+    // The plain and the input text serve the line analysis only: a line
+    // handed to the table engine gives back their room when it is more than
+    // a recycled record keeps, before the engine copies its other texts.
+    void ReleaseAnalysisTexts();
     // Takes over the whole analysis of `other` (owned texts copied), keeping
     // this line's current text; a null `other` only resets.
     void CopyAnalysis(const AnalysedLine* other);

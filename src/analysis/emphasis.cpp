@@ -271,6 +271,11 @@ void TidyEmphasisLine(FC& set, TextString& text, AnalysedLine* line) {
     const bool userTable = ReadingUserTable(set);
     const char wordDelimiter = static_cast<char>(0xBF);
 
+    // The words are read from the text as it was and the converted text is
+    // built apart, in one pass (see ConvertLine).
+    TextString converted;
+    int copied = 0;  // the text before this position is in `converted`
+    bool anyChanged = false;
     int position = 0;
     TextString word, replacement;
     while (position < text.length) {
@@ -285,11 +290,17 @@ void TidyEmphasisLine(FC& set, TextString& text, AnalysedLine* line) {
         int changed = 0;
         if (!userTable) TidyEmphasisWord(set, word, changed, replacement);
         if (changed) {
-            ReplaceAt(text, position, word.length, replacement.view());
-            position += replacement.length;
-        } else {
-            position += word.length;
+            if (!anyChanged) converted.Reserve(text.length + text.length / 2);
+            anyChanged = true;
+            converted.AppendBytes(text.buffer + copied, position - copied);
+            converted.Append(replacement);
+            copied = position + word.length;
         }
+        position += word.length;
+    }
+    if (anyChanged) {
+        converted.AppendBytes(text.buffer + copied, text.length - copied);
+        text = std::move(converted);
     }
 
     if (!set.IsOn(Pol::SearchForEmphasis) || userTable) return;

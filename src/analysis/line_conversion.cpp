@@ -3,6 +3,7 @@
 // references to links, emphasis, replacement pairs and the link dictionary.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -315,6 +316,12 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
     };
     searchAll(0);
 
+    // The scan reads the text as it was and writes the converted text apart:
+    // the text before a replaced word is copied once, when the word is met,
+    // and the line takes the converted text at the end.  Replacing each word
+    // in the line itself would move the rest of the line for every word.
+    TextString converted;
+    int copied = 0;  // the text before this position is in `converted`
     int emphasisWords = 0;
     int position = 0;
     TextString word, replacement, display, refusedCore;
@@ -387,13 +394,19 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
             StringList& found = context->documentState.linksFound;
             if (!ListHoldsExactly(found, display)) found.Add(display.buffer);
         }
-        // The word stands at the scan position; it is replaced there.
-        std::string text(view().substr(0, static_cast<size_t>(position)));
-        text.append(replacement.view());
-        text.append(view().substr(static_cast<size_t>(position) + static_cast<size_t>(n)));
-        AssignChars(text.data(), static_cast<int>(text.size()));
-        position += replacement.length;
-        searchAll(position);
+        if (copied == 0)
+            converted.Reserve(static_cast<int>(
+                std::min<int64_t>(INT32_MAX - 2, static_cast<int64_t>(length) + replacement.length)));
+        converted.AppendBytes(buffer + copied, position - copied);
+        converted.Append(replacement);
+        position += n;
+        copied = position;
+        // A protected stretch that begins inside the replaced word is gone
+        // with it: the next one is looked for after the word.  Those that
+        // begin further on stay as they were found.
+        if (tag.start >= 0 && tag.start < position) tag = findTag(position);
+        if (markup.start >= 0 && markup.start < position) markup = findMarkup(position);
+        if (link.start >= 0 && link.start < position) link = findLink(position);
         if (urlType >= kURLHttp && urlType <= kURLHostAsFtp) {
             TextString message("URL: ");
             message.Append(GetURLMessageLead(urlType));
@@ -401,6 +414,10 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
             message.AppendChar('"');
             SendLineMessage(set, *this, message, 10);
         }
+    }
+    if (copied > 0) {
+        converted.AppendBytes(buffer + copied, length - copied);
+        static_cast<TextString&>(*this) = std::move(converted);
     }
 
     MarkLinks(set, *this);

@@ -563,15 +563,28 @@ void MarkHeadingTag(FC& set, AnalysedLine& line, Tracker& tracker) {
 }
 
 // The working text: the line without its leading blanks (up to a NUL
-// byte).  It keeps its room from one line to the next, up to the room a
-// recycled line keeps; an analysis started from inside this one has a text
-// of its own.
+// byte), as it stands before the analysis changes it.  Only the emphasis
+// tidy ('_' and '*') and the bar-line test ('|') change the line while the
+// working text is read: a line longer than the room a copy keeps, without
+// those bytes, leading blanks and NUL bytes, is its own working text rather
+// than a fresh copy.  A copy keeps its room from one line to the next, up
+// to the room a recycled line keeps (a short line is copied there without
+// an allocation, which costs less than looking for those bytes); an
+// analysis started from inside this one has a copy of its own.
 class WorkingText {
 public:
-    explicit WorkingText(const AnalysedLine& line) : text(++analysisDepth == 1 ? sharedText : ownText) {
+    explicit WorkingText(const AnalysedLine& line) : copy(++analysisDepth == 1 ? sharedText : ownText) {
         const int lead = CountLeadingBlanks(line);
-        text.AssignChars(line.buffer + lead,
-                         static_cast<int>(strnlen(line.buffer + lead, static_cast<size_t>(line.length - lead))));
+        const auto rest = static_cast<size_t>(line.length - lead);
+        const int length = static_cast<int>(strnlen(line.buffer + lead, rest));
+        if (lead == 0 && line.length > AnalysedLine::kKeptTextRoom && length == line.length &&
+            !std::memchr(line.buffer, '_', rest) &&
+            !std::memchr(line.buffer, '*', rest) && !std::memchr(line.buffer, '|', rest)) {
+            text = &line;
+            return;
+        }
+        copy.AssignChars(line.buffer + lead, length);
+        text = &copy;
     }
     ~WorkingText() {
         if (--analysisDepth == 0 && sharedText.capacity > AnalysedLine::kKeptTextRoom) sharedText = TextString();
@@ -579,13 +592,14 @@ public:
     WorkingText(const WorkingText&) = delete;
     WorkingText& operator=(const WorkingText&) = delete;
 
-    TextString& Text() { return text; }
+    const TextString& Text() const { return *text; }
 
 private:
     inline static int analysisDepth = 0;
     inline static TextString sharedText;
     TextString ownText;
-    TextString& text;
+    TextString& copy;
+    const TextString* text = nullptr;
 };
 
 // Emphasis tidied in the line, and the first line taken as the document's
@@ -838,7 +852,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
     if (position.line < 1) LineMessage(*context, TextString("PROGRAM ERROR: Invalid Source line Number!!"), 10);
 
     WorkingText workingText(*this);
-    TextString& working = workingText.Text();
+    const TextString& working = workingText.Text();
     LineWords words(working);
 
     TidyEmphasisAndTakeTitle(*set, *context, *this);

@@ -4,6 +4,7 @@
 #include "output/file_names.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <set>
 
@@ -252,19 +253,18 @@ int RTFFile::WriteText(FC* set, OutputDocument* document, const char* text) {
 int RTFFile::FlushBuffer(FC* set, OutputDocument* document, int) {
     if (pending.IsEmpty()) return 1;
     if (IsBuffered(set)) RTF_TidyBuffer(set, pending);
-    TextString text(pending);
-    pending.MakeEmpty();
-    if (!document) return 0;
-    int start = 0;
-    while (start < text.length) {
-        int end = start;
-        while (end < text.length && text.buffer[end] != '\n') ++end;
-        TextString piece(text);
-        piece.SubString(start, end - start);
-        if (!::WriteLine(document, piece.buffer)) return 0;
+    // The buffer is written line by line and emptied whatever happens.
+    int result = document ? 1 : 0;
+    TextString piece;
+    for (int start = 0; result && start < pending.length;) {
+        const void* lineEnd = std::memchr(pending.buffer + start, '\n', static_cast<size_t>(pending.length - start));
+        const int end = lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - pending.buffer) : pending.length;
+        piece.AssignChars(pending.buffer + start, end - start);
+        if (!::WriteLine(document, piece.buffer)) result = 0;
         start = end + 1;
     }
-    return 1;
+    pending.MakeEmpty();
+    return result;
 }
 
 int OpenRTFFile(RTFFile* document, const char* inputName, FC* set, AnalysedLine*, RTFFile* previous, int toConsole) {
@@ -656,22 +656,8 @@ int RTF_TidyBuffer(FC*, TextString& buffer) {
         {"\\b0}\n", "\\b0} \n"}, {"\\i0}\n", "\\i0} \n"}, {"\\line\\cell", "\\cell"}, {"\\par\\cell", "\\cell"},
         {"  \n", " \n"},         {"\\par \n", "\\par\n"}, {"}}}\n", "}}} \n"},
     };
-    for (const auto& item : kReplacements) {
-        TextString result;
-        const TextString from(item.from);
-        int position = 0;
-        int found = 0;
-        while (buffer.Find(position, item.from, &found, 0)) {
-            TextString before(buffer);
-            before.SubString(position, found - position);
-            result.Append(before);
-            result.Append(item.to);
-            position = found + from.length;
-        }
-        TextString rest(buffer);
-        rest.SubString(position, buffer.length - position);
-        result.Append(rest);
-        buffer = result;
-    }
+    // Each form in one pass over the buffer, whatever the number of its
+    // occurrences; letter case is not regarded.
+    for (const auto& item : kReplacements) buffer.ReplaceFrom(0, item.from, item.to, 0, 0, nullptr, nullptr);
     return 1;
 }

@@ -278,8 +278,12 @@ private:
         line.AnalyseLine(&set);
         Notify(RingEvent::Analysed, line);
     }
-    void HandOn(const AnalysedLine& line) {
+    void HandOn(AnalysedLine& line) {
         if (!IsPassedToTableEngine(line.lineType)) return;
+        // No analysis reads this record again (it is the oldest of the ring,
+        // or the input has ended): a long line's analysis texts go before
+        // the engine copies the line.
+        line.ReleaseAnalysisTexts();
         engine.AddLine(line);
         Notify(RingEvent::HandedOn, line);
     }

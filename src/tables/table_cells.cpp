@@ -520,19 +520,6 @@ bool ConversionLeavesAlone(const TextString& text, unsigned char kinds, bool dot
     return !IsBlankOrTab(first) && !IsBlankOrTab(last) && last != '}';
 }
 
-// Copies a text into a buffer that already has room for it, as the
-// assignment does; this runs four times for every cell.
-void CopyText(TextString& to, const TextString& from) {
-    const int n = from.length;
-    if (n > 0 && n <= to.capacity) {
-        std::memcpy(to.buffer, from.buffer, static_cast<size_t>(n));
-        to.length = n;
-        to.buffer[n] = '\0';
-    } else {
-        to = from;
-    }
-}
-
 using engine_support::AssignPiece;
 
 // Exchanges the texts of two strings (each owns its buffer).
@@ -542,15 +529,14 @@ void SwapTexts(TextString& a, TextString& b) {
     std::swap(a.capacity, b.capacity);
 }
 
-// Gives the scratch line `text` as all five of its texts, as SetText does,
-// but into the buffers the line already has: this runs for every cell.  The
-// main text is taken over from `text` (which gets the scratch line's old
-// one); PutBackScratchLine returns it.
+// Gives the scratch line `text` as its main text: the main text is taken
+// over from `text` (which gets the scratch line's old one, given back by
+// PutBackScratchLine).  The output conversion reads the main text only, so
+// the line's four other texts stay empty: a long cell is not copied four
+// times over for nothing.
 void LoadScratchLine(AnalysedLine& scratch, TextString& text) {
-    CopyText(scratch.rawText, text);
-    CopyText(scratch.taggedText, text);
-    CopyText(scratch.plainText, text);
-    CopyText(scratch.inputText, text);
+    for (TextString* unread : {&scratch.rawText, &scratch.taggedText, &scratch.plainText, &scratch.inputText})
+        unread->MakeEmpty();
     scratch.leadingBlanks = CountLeadingBlanks(text);
     scratch.trimmedLength = LengthWithoutTrailingBlanks(text);
     if (scratch.trimmedLength == 0) scratch.leadingBlanks = 0;

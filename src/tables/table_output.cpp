@@ -315,12 +315,17 @@ void FormatLineBreakPieces(TextString& text) {
 // followed by nothing but the end tag stays on its line, so that the last
 // line runs to the end tag.  Continuation lines are indented by 6 blanks
 // unless the HTML is minimised; lines longer than 131 characters go through
-// the wrapping writer.
-void WriteCellLines(FC* set, OutputDocument* document, const TextString& cell, std::string_view endTag,
+// the wrapping writer.  `cell` is the caller's scratch text: a long cell
+// that is one line goes to the writer as it stands, not copied first.
+void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag,
                     bool minimise) {
     const std::string_view text = cell.view();
     static TextString line;
     auto emit = [&](std::string_view piece, bool continuation) {
+        if (!continuation && piece.size() == text.size() && piece.size() > static_cast<size_t>(kLongCellLine)) {
+            document->WriteLine(set, document, &cell, 0);
+            return;
+        }
         line.MakeEmpty();
         if (continuation && !minimise) Add(line, "      ");
         line.AppendBytes(piece.data(), static_cast<int>(piece.size()));
@@ -749,7 +754,7 @@ void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* se
 
 // Writes a cell line the tidy passes leave as it is; the HTML file writer
 // takes it without scanning it again.
-void WritePlainCellLine(FC* set, OutputDocument* writer, const TextString& line, std::string_view endTag,
+void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::string_view endTag,
                         bool minimise) {
     if (line.length <= kLongCellLine && typeid(*writer) == typeid(HTMLFile))
         static_cast<HTMLFile*>(writer)->WritePlainLine(set, writer, line);
