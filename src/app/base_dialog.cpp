@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/conversion_run.h"
 #include "app/ui_services.h"
 #include "context/context.h"
 #include "foundation/product_identity.h"
@@ -187,4 +188,5 @@ void MainDialog::ChangeLanguage(int code) {
                                          "Portuguese", "Italian", "Swedish"};
     if (!fromSavedName && code >= 1 && code <= 7) settings.language = kNames[code - 1];
     RefreshControls();
+    TheStatusWindow().LanguageChanged(code);
 }

@@ -384,7 +384,7 @@ bool BaseDialog::LoadPolicyFile() {
     TextString loading("Loading policy file ");
     loading.Append(runPolicyFileName);
     policyFile.ReportMessage(loading.buffer, 10);
-    StatusWindow& status = TheStatusWindow();
+    StatusDisplay& status = TheStatusWindow();
     status.Clear();
     // The reader's messages are in the status window.
     if (!policyFile.ReadPolicyFile(file)) status.Show();
@@ -527,7 +527,7 @@ bool BaseDialog::RunConversion() {
         return false;
     }
 
-    StatusWindow& status = TheStatusWindow();
+    StatusDisplay& status = TheStatusWindow();
     if (!batchMode || settings.viewStatusWindow) {
         status.Clear();
         if (settings.displayStatusDialog) status.Show();

@@ -177,7 +177,7 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
     dialog.batchMode = 1;
 
     if (!dialog.runPolicyFileName.IsEmpty() && !dialog.LoadPolicyFile()) dialog.policyFileFailed = 1;
-    StatusWindow& status = TheStatusWindow();
+    StatusDisplay& status = TheStatusWindow();
     if (settings.viewStatusWindow) {
         status.Clear();
         status.Show();
@@ -203,20 +203,19 @@ int ConverterApp::InitInstance(int argc, char** argv) {
     TheRunStatus().Reset();
     ConsoleUiServices services;
     MainDialog dialog(services);
-    StatusWindow& status = TheStatusWindow();
-    status.Owner = &dialog;
-    status.CloseAutomatically = dialog.settings.autoDismissStatusDialog ? 1 : 0;
+    StatusDisplay& status = TheStatusWindow();
+    status.SetOwner(&dialog, dialog.settings.autoDismissStatusDialog ? 1 : 0);
 
     ConverterCommandLineInfo info(dialog);
     info.ParseArguments(argc, argv);
     int result = dialog.context->runParameters.refusedWords > 0 ? kExitFailed : kExitConverted;
     if (!dialog.context->runParameters.usageWanted) {
         // "/SILENT" keeps the status lines off the console too.
-        status.consoleEcho = dialog.context->runParameters.messages != 0;
+        TheConsoleStatus().consoleEcho = dialog.context->runParameters.messages != 0;
         result = RunFromCommandLine(dialog, info.fileWordSeen);
     } else if (TheRunStatus().Failed()) {
         result = kExitFailed;
     }
-    status.Owner = nullptr;
+    status.SetOwner(nullptr, status.CloseAutomatically);
     return result;
 }

@@ -16,9 +16,22 @@
 #include "texts/message_texts.h"
 
 // ---------------------------------------------------------------------------
-// The status window
+// The status display
 
-void StatusWindow::AddMessage(const char* text) {
+namespace {
+
+StatusDisplay* attachedWindow = nullptr;
+
+}  // namespace
+
+StatusDisplay::~StatusDisplay() = default;
+
+void StatusDisplay::SetOwner(BaseDialog* owner, int closeAutomatically) {
+    Owner = owner;
+    CloseAutomatically = closeAutomatically;
+}
+
+void ConsoleStatusDisplay::AddMessage(const char* text) {
     const char* piece = text ? text : "";
     for (;;) {
         const char* end = std::strchr(piece, '\n');
@@ -36,12 +49,16 @@ void StatusWindow::AddMessage(const char* text) {
     if (consoleEcho) std::fflush(stderr);
 }
 
-void StatusWindow::Clear() { Lines.Clear(); }
+void ConsoleStatusDisplay::Clear() { Lines.Clear(); }
 
-StatusWindow& TheStatusWindow() {
-    static StatusWindow window;
-    return window;
+ConsoleStatusDisplay& TheConsoleStatus() {
+    static ConsoleStatusDisplay console;
+    return console;
 }
+
+StatusDisplay& TheStatusWindow() { return attachedWindow ? *attachedWindow : TheConsoleStatus(); }
+
+void AttachStatusWindow(StatusDisplay* window) { attachedWindow = window; }
 
 void StatusMessageCallback(const char* text) {
     TheRunStatus().NoteMessage(text ? text : "");

@@ -23,6 +23,21 @@ constexpr int kHistoryCount = 10;
 // The number of saved window positions (x and y of five windows).
 constexpr int kWindowPositionCount = 10;
 
+// Where each window's saved position is in ProgramSettings::windowPositions,
+// in the order of kWindowPositionNames.
+enum WindowPositionIndex : int {
+    kMainLeft = 0,
+    kMainTop = 1,
+    kAnalysisLeft = 2,
+    kAnalysisTop = 3,
+    kOutputLeft = 4,
+    kOutputTop = 5,
+    kSettingsLeft = 6,
+    kSettingsTop = 7,
+    kStatusLeft = 8,
+    kStatusTop = 9,
+};
+
 // The user-interface language code of a saved language name: "German" 2,
 // "Spanish" 3, "French" 4, "Portuguese" 5, "Italian" 6, "Swedish" 7; every
 // other name, "English", "Other" and unknown ones alike, is English (1).

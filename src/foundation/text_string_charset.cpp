@@ -10,6 +10,7 @@
 
 #include "foundation/text_string.h"
 #include "foundation/unicode_text.h"
+#include "platform/ascii_text.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -139,13 +140,6 @@ constexpr unsigned char kKoi8rToWindows1251[] = {
 };
 // clang-format on
 static_assert(std::size(kKoi8rToWindows1251) == 128);
-
-int HexDigitValue(unsigned char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 constexpr char kEscape = 27;
 
@@ -317,8 +311,8 @@ void TextString::DecodeURLEscapes() {
     int i = 0;
     while (i < length) {
         if (buffer[i] == '%' && i + 2 < length) {
-            int high = HexDigitValue(static_cast<unsigned char>(buffer[i + 1]));
-            int low = HexDigitValue(static_cast<unsigned char>(buffer[i + 2]));
+            int high = AsciiHexDigitValue(buffer[i + 1]);
+            int low = AsciiHexDigitValue(buffer[i + 2]);
             if (high >= 0 && low >= 0 && high * 16 + low >= 32) {
                 out.push_back(static_cast<char>(high * 16 + low));
                 i += 3;

@@ -60,13 +60,6 @@ bool ParseSettingInt(const std::string& text, int& out) {
     return true;
 }
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // '%', CR and LF are written as "%25", "%0D", "%0A"; every other byte as it is.
 void AppendEncoded(std::string& out, std::string_view value) {
     for (char c : value) {
@@ -88,8 +81,8 @@ std::string Decoded(std::string_view value) {
     out.reserve(value.size());
     for (size_t i = 0; i < value.size(); ++i) {
         if (value[i] == '%' && i + 2 < value.size()) {
-            int high = HexDigitValue(value[i + 1]);
-            int low = HexDigitValue(value[i + 2]);
+            int high = AsciiHexDigitValue(value[i + 1]);
+            int low = AsciiHexDigitValue(value[i + 2]);
             if (high >= 0 && low >= 0) {
                 out += static_cast<char>(high * 16 + low);
                 i += 2;

@@ -4,12 +4,10 @@ namespace {
 
 const char kBadSlotText[] = "???";
 
-bool IsTranslation(int code) { return code >= kLanguageGerman && code <= kLanguageSwedish; }
-
 }  // namespace
 
-LanguageTexts::LanguageTexts(int slotCount, int startCode, LanguageRowsFunction rowsOf)
-    : slots_(static_cast<size_t>(slotCount)), currentCode_(startCode), rowsOf_(rowsOf) {}
+LanguageTexts::LanguageTexts(int slotCount, int startCode, LanguageRowsFunction rowsOf, RowSlotFunction slotOf)
+    : slots_(static_cast<size_t>(slotCount)), currentCode_(startCode), rowsOf_(rowsOf), slotOf_(slotOf) {}
 
 const char* LanguageTexts::Text(int slot) const {
     return HoldsSlot(slot) ? slots_[static_cast<size_t>(slot)].c_str() : kBadSlotText;
@@ -20,8 +18,10 @@ void LanguageTexts::Assign(int slot, const TextString& text) {
 }
 
 void LanguageTexts::LoadRows(std::span<const TextRow> rows) {
-    for (const TextRow& row : rows)
-        if (HoldsSlot(row.slot)) slots_[static_cast<size_t>(row.slot)] = row.text;
+    for (const TextRow& row : rows) {
+        const int slot = slotOf_ ? slotOf_(row.slot) : row.slot;
+        if (HoldsSlot(slot)) slots_[static_cast<size_t>(slot)] = row.text;
+    }
 }
 
 void LanguageTexts::LoadEnglishBase() {
@@ -38,6 +38,6 @@ bool LanguageTexts::SetLanguage(int code) {
         return true;
     }
     LoadEnglishBase();
-    if (IsTranslation(code)) LoadRows(rowsOf_(code));
+    if (IsTranslationCode(code)) LoadRows(rowsOf_(code));
     return true;
 }

@@ -26,7 +26,12 @@ enum LanguageCode : int {
     kLanguageSwedish = 7,
 };
 
-// One constant text of a table in one language.
+// True for the codes of the languages laid over English (German..Swedish).
+inline bool IsTranslationCode(int code) { return code >= kLanguageGerman && code <= kLanguageSwedish; }
+
+// One constant text of a table in one language.  `slot` is the slot the text
+// goes to, or for a table keyed otherwise (the tool-tip texts: by control id)
+// the key the table turns into its slot.
 struct TextRow {
     int slot;
     const char* text;
@@ -35,11 +40,15 @@ struct TextRow {
 // A table's rows for a language code of kLanguageEnglish..kLanguageSwedish.
 using LanguageRowsFunction = std::span<const TextRow> (*)(int languageCode);
 
+// Turns a row's key into the table's slot; -1 for a key without a slot.
+using RowSlotFunction = int (*)(int key);
+
 class LanguageTexts {
 public:
     // `slotCount` empty slots; `startCode` is the current code before any
-    // choice.
-    LanguageTexts(int slotCount, int startCode, LanguageRowsFunction rowsOf);
+    // choice.  Rows name their slots unless `slotOf` turns their keys into
+    // slots.
+    LanguageTexts(int slotCount, int startCode, LanguageRowsFunction rowsOf, RowSlotFunction slotOf = nullptr);
 
     bool HoldsSlot(int slot) const { return slot >= 0 && slot < static_cast<int>(slots_.size()); }
 
@@ -65,4 +74,5 @@ private:
     int currentCode_;
     bool anyLoaded_ = false;
     LanguageRowsFunction rowsOf_;
+    RowSlotFunction slotOf_;
 };

@@ -34,4 +34,5 @@ enum MessageSlot : int {
     kMsgLogFileFailed = 69,  // "*** Failed to open log file : ffffff ***"
     kMsgOpeningInstead = 70,  // "    Opening ffffff instead"
     kMsgConversionComplete = 71,  // the "Conversion complete" line of percent signs
+    kMsgLogFilesFilter = 91,  // "Log files (*.log)|*.log|All files (*.*)|*.*|"
 };

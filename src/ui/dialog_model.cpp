@@ -1,5 +1,6 @@
 #include "ui/dialog_model.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "texts/dialog_ids.h"
@@ -166,6 +167,13 @@ void DialogModel::SetColours(int id, PlatformColour fill, PlatformColour text) {
     if (control == nullptr) return;
     control->fillColour = fill;
     control->textColour = text;
+    ControlChanged(id);
+}
+
+void DialogModel::SetCaret(int id, int position) {
+    DialogControl* control = MutableControl(id);
+    if (control == nullptr) return;
+    control->caret = std::clamp(position, 0, control->text.length);
     ControlChanged(id);
 }
 

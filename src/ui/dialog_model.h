@@ -78,6 +78,7 @@ struct DialogControl {
     TextString toolTip;
     PlatformColour fillColour = 0;  // colour swatch
     PlatformColour textColour = 0;
+    int caret = 0;  // edit: where the caret stands (an empty selection), kept in view
 };
 
 struct WindowRect {
@@ -145,6 +146,9 @@ public:
     void SetRange(int id, int rangeMin, int rangeMax);
     void SetToolTip(int id, const char* text);
     void SetColours(int id, PlatformColour fill, PlatformColour text);
+    // Places the caret of an edit at `position` (clamped to its text) and
+    // scrolls it into view.
+    void SetCaret(int id, int position);
     // Focus: a control id of the dialog, or kNoControl.
     void SetFocus(int id);
     int FocusedControl() const { return focus_; }

@@ -31,13 +31,13 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(temp.Made());
         directory = folder.string() + "/";
-        TheStatusWindow().consoleEcho = false;
+        TheConsoleStatus().consoleEcho = false;
         dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
         dialog->settings.viewResults = false;
     }
     void TearDown() override {
         dialog.reset();
-        TheStatusWindow().consoleEcho = true;
+        TheConsoleStatus().consoleEcho = true;
     }
     void Write(const std::string& name) { std::ofstream(folder / name) << "Name  Age\nAnn   31\n"; }
 

@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(temp.Made());
         directory = folder.string() + "/";
-        TheStatusWindow().consoleEcho = false;
+        TheConsoleStatus().consoleEcho = false;
         TheStatusWindow().Clear();
         dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
         // No browser is started from a test.
@@ -50,7 +50,7 @@ protected:
     }
     void TearDown() override {
         dialog.reset();
-        TheStatusWindow().consoleEcho = true;
+        TheConsoleStatus().consoleEcho = true;
     }
     void Write(const std::string& name, const std::string& content) {
         std::ofstream(folder / name, std::ios::binary) << content;
@@ -214,8 +214,8 @@ TEST_F(ConversionRunTest, AMissingMasterPolicyFileKeepsThePoliciesLoaded) {
     EXPECT_NE(html.find("<TITLE>Kept</TITLE>"), std::string::npos) << html;
 }
 
-TEST(StatusWindowTest, EachPieceOfAMessageIsALine) {
-    StatusWindow window;
+TEST(ConsoleStatusDisplayTest, EachPieceOfAMessageIsALine) {
+    ConsoleStatusDisplay window;
     window.consoleEcho = false;
     window.AddMessage("one\ntwo\r\n\nthree");
     ASSERT_EQ(window.Lines.count, 4);

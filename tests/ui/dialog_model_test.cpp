@@ -117,6 +117,17 @@ TEST(DialogModelTest, InitialisationPutsTheMembersIntoTheControls) {
     EXPECT_EQ(dialog.Value(kLevelSlider), 50);
 }
 
+TEST(DialogModelTest, TheCaretStaysWithinTheEditsText) {
+    ScriptedUiServices services;
+    FormDialog dialog(services);
+    dialog.SetControlText(kNameEdit, "abcdef");
+    for (const auto& [position, placed] : {std::pair{3, 3}, std::pair{99, 6}, std::pair{-4, 0}}) {
+        dialog.SetCaret(kNameEdit, position);
+        EXPECT_EQ(dialog.Control(kNameEdit)->caret, placed) << position;
+    }
+    dialog.SetCaret(4242, 1);  // no such control: nothing
+}
+
 TEST(DialogModelTest, ChoosingAComboEntryTakesItsText) {
     ScriptedUiServices services;
     FormDialog dialog(services);
