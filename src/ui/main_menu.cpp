@@ -1,6 +1,10 @@
 #include "ui/main_menu.h"
 
-#include "ui/menu_commands.h"
+#include <array>
+
+#include "texts/main_menu_commands.h"
+#include "texts/main_menu_layout.h"
+#include "texts/menu_texts.h"
 #include "ui/menu_model.h"
 
 void BuildMainMenu(MenuModel& menu) {
@@ -71,4 +75,44 @@ void BuildMainMenu(MenuModel& menu) {
 
     Menu& updates = bar.AddDropDown("&Updates");
     updates.AddItem(kCommandCheckForUpdates, "Check for &Newer versions");
+}
+
+void SetMenuItemTextByCommand(Menu* menu, int commandId, int slot) {
+    if (menu == nullptr || !menu->HasCommand(commandId)) return;
+    menu->SetCommandText(commandId, GetMenuText(slot));
+    menu->EnableCommand(commandId, true);
+    menu->CheckCommand(commandId, false);
+}
+
+void SetMenuItemTextByPosition(Menu* menu, int position, int slot) {
+    if (menu == nullptr || position < 0 || slot < 0 || menu->EntryAt(position) == nullptr) return;
+    menu->SetTextAt(position, GetMenuText(slot));
+}
+
+void ApplyMenuTexts(MenuModel* menu) {
+    if (menu == nullptr) return;
+
+    // Every drop-down first, parents before the drop-downs inside them, so
+    // that relabelling cannot change what is found.
+    std::array<Menu*, kMainMenuPartCount> parts{};
+    parts[static_cast<int>(MainMenuPart::kMenuBar)] = &menu->Bar();
+    for (const MenuDropDownPlace& place : kMainMenuDropDowns) {
+        Menu* parent = parts[static_cast<int>(place.parent)];
+        parts[static_cast<int>(place.dropDown)] = parent == nullptr ? nullptr : parent->DropDownAt(place.position);
+    }
+
+    auto relabel = [&](const MenuItemLabel& label) {
+        Menu* target = parts[static_cast<int>(label.menu)];
+        if (label.lookup == MenuItemLookup::kByPosition)
+            SetMenuItemTextByPosition(target, label.item, label.slot);
+        else
+            SetMenuItemTextByCommand(target, label.item, label.slot);
+    };
+    // The titles of the bar, then the last one moved to its right edge,
+    // then the drop-downs.
+    for (const MenuItemLabel& label : kMainMenuLabels)
+        if (label.menu == MainMenuPart::kMenuBar) relabel(label);
+    menu->Bar().SetRightJustifiedAt(kRightJustifiedTitlePosition, true);
+    for (const MenuItemLabel& label : kMainMenuLabels)
+        if (label.menu != MainMenuPart::kMenuBar) relabel(label);
 }
