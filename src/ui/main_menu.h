@@ -9,6 +9,7 @@
 // relabelled by position and the items by command id.
 #pragma once
 
+class Menu;
 class MenuModel;
 
 // The template's id.
@@ -17,8 +18,6 @@ inline constexpr int kMainMenuId = 212;
 // Fills an empty menu model with the menu bar of the template and its
 // English texts.
 void BuildMainMenu(MenuModel& menu);
-
-class Menu;
 
 // The text of the item of `commandId` in `menu` (or a drop-down below it)
 // becomes the menu text of `slot`; the item keeps its command and comes out
