@@ -1,0 +1,99 @@
+#include "ui/tool_tips.h"
+
+#include "texts/dialog_ids.h"
+#include "texts/tool_tip_texts.h"
+#include "ui/dialog_model.h"
+#include "ui/dialog_texts.h"
+
+namespace {
+
+// The templates of this program that show tips.  Lists are as the templates
+// were drawn, so some name controls a template lacks (2009 and 1016 in the
+// main dialog): registering skips those.
+constexpr int kAddedHtmlTips[] = {1026, 1185, 1191, 1028, 1029, 1027, 1010, 1009, 1011};
+constexpr int kHyperlinksTips[] = {2030, 1275, 1276, 1274, 1459, 1591, 2029, 1458,
+                                   1210, 1030, 1032, 1033, 1031, 1034, 1265, 1313};
+constexpr int kPolicyFileTips[] = {1121, 1003, 1071, 1072};
+constexpr int kColoursTips[] = {1446, 1005, 1004, 2008, 1006, 2007};
+constexpr int kTableTips[] = {1132, 1137, 1134, 1143, 1142, 1270, 1144, 1150, 1145,
+                              1061, 1147, 1256, 1062, 1151, 1063, 1171, 1208};
+constexpr int kTabAnalTips[] = {1132, 9006, 1204, 1496};
+constexpr int kSettingsDragTips[] = {1130, 1129, 1237};
+constexpr int kSettingsViewerTips[] = {1283, 1287, 1286, 1289, 1288, 1127, 1075, 1131, 2077, 1452};
+constexpr int kSettingsDocoTips[] = {1128, 1076};
+constexpr int kSettingsMessagesTips[] = {1217};
+constexpr int kRtfDocumentTips[] = {1301, 1303, 1305, 1302, 1304, 1311, 1310, 1309};
+constexpr int kFileStructTips[] = {1042, 1273, 1043, 1044, 1455, 1456, 1463, 1524, 1457, 1316};
+constexpr int kRtfSettingsTips[] = {1600};
+constexpr int kMoreHtmlOptionsTips[] = {1580, 1583, 1582, 1526, 1600};
+constexpr int kMainDialogTips[] = {1015, 1122, 1001, 2009, 1012, 1621, 1080, 1077, 1078, 1079, 1016, 1505, 1520, 1198};
+
+struct ToolTipRow {
+    int dialogId;
+    std::span<const int> controls;
+};
+
+constexpr ToolTipRow kToolTipRows[] = {
+    {kAddedHTMLPageDialogId, kAddedHtmlTips},
+    {kHyperlinksPageDialogId, kHyperlinksTips},
+    {kPolicyFileDialogId, kPolicyFileTips},
+    {kColoursPageDialogId, kColoursTips},
+    {kTablePageDialogId, kTableTips},
+    {kTabAnalPageDialogId, kTabAnalTips},
+    {kSettingsDragPageDialogId, kSettingsDragTips},
+    {kSettingsViewerPageDialogId, kSettingsViewerTips},
+    {kSettingsDocoPageDialogId, kSettingsDocoTips},
+    {kSettingsMessagesPageDialogId, kSettingsMessagesTips},
+    {kRTFDocumentPageDialogId, kRtfDocumentTips},
+    {kFileStructPageDialogId, kFileStructTips},
+    {kRTFSettingsPageDialogId, kRtfSettingsTips},
+    {kMoreHtmlOptionsDialogId, kMoreHtmlOptionsTips},
+    {kMainDialogId, kMainDialogTips},
+};
+
+}  // namespace
+
+std::span<const int> ToolTipTable(int dialogId) {
+    for (const ToolTipRow& row : kToolTipRows)
+        if (row.dialogId == dialogId) return row.controls;
+    return {};
+}
+
+void ToolTipControl::Destroy(DialogModel& dialog) {
+    for (int id : tools_) dialog.SetToolTip(id, "");
+    hasWindow_ = false;
+    tools_.clear();
+}
+
+int ApplyToolTips(ToolTipMode mode, DialogModel* dialog, int dialogId, ToolTipControl& tips, bool showToolTips) {
+    if (dialog == nullptr || !dialog->HasWindow()) return tips.ToolCount();
+    const std::span<const int> controls = ToolTipTable(dialogId);
+
+    // Adds the listed controls the dialog has and that are not tools yet.
+    auto registerMissing = [&] {
+        if (!tips.HasWindow()) return;
+        for (int id : controls)
+            if (dialog->HasControl(id) && tips.tools_.insert(id).second) dialog->SetToolTip(id, GetToolTipText(id));
+    };
+
+    switch (mode) {
+        case ToolTipMode::kAdd:
+            registerMissing();
+            break;
+        case ToolTipMode::kSetTexts:
+            // Labels are the dialog's own and change whether or not tips are
+            // shown; tools come back only while the user wants tips.
+            ApplyDialogTexts(dialog, dialogId);
+            if (showToolTips) registerMissing();
+            if (tips.HasWindow())
+                for (int id : controls)
+                    if (tips.IsRegistered(id) && dialog->HasControl(id)) dialog->SetToolTip(id, GetToolTipText(id));
+            break;
+        case ToolTipMode::kRemove:
+            if (tips.HasWindow())
+                for (int id : controls)
+                    if (dialog->HasControl(id) && tips.tools_.erase(id) != 0) dialog->SetToolTip(id, "");
+            break;
+    }
+    return tips.ToolCount();
+}
