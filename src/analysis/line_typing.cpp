@@ -578,8 +578,8 @@ public:
         const auto rest = static_cast<size_t>(line.length - lead);
         const int length = static_cast<int>(strnlen(line.buffer + lead, rest));
         if (lead == 0 && line.length > AnalysedLine::kKeptTextRoom && length == line.length &&
-            !std::memchr(line.buffer, '_', rest) &&
-            !std::memchr(line.buffer, '*', rest) && !std::memchr(line.buffer, '|', rest)) {
+            !std::memchr(line.buffer, '_', rest) && !std::memchr(line.buffer, '*', rest) &&
+            !std::memchr(line.buffer, '|', rest)) {
             text = &line;
             return;
         }

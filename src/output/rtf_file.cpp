@@ -258,7 +258,8 @@ int RTFFile::FlushBuffer(FC* set, OutputDocument* document, int) {
     TextString piece;
     for (int start = 0; result && start < pending.length;) {
         const void* lineEnd = std::memchr(pending.buffer + start, '\n', static_cast<size_t>(pending.length - start));
-        const int end = lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - pending.buffer) : pending.length;
+        const int end =
+            lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - pending.buffer) : pending.length;
         piece.AssignChars(pending.buffer + start, end - start);
         if (!::WriteLine(document, piece.buffer)) result = 0;
         start = end + 1;

@@ -153,7 +153,8 @@ void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::stri
                              : rawIsDisplay ? Source::Display
                              : tabRuns      ? Source::TabRuns
                                             : Source::Own;
-    const uint8_t before = static_cast<uint8_t>((sameOrigin ? 0 : kHasOrigin) | (replacements ? kHasReplacements : 0));
+    const uint8_t before =
+        static_cast<uint8_t>((sameOrigin ? 0 : kHasOrigin) | (replacements ? kHasReplacements : 0));
     const int layoutBytes = static_cast<int>(layout.size());
     const int displayBytes = static_cast<int>(display.size());
     const int rawBytes = static_cast<int>(raw.size());
@@ -173,8 +174,8 @@ void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::stri
     if (ownDisplay) put(&displayBytes, sizeof displayBytes);
     if (ownRaw) put(&rawBytes, sizeof rawBytes);
     put(&layoutBytes, sizeof layoutBytes);
-    *at++ = static_cast<char>(static_cast<uint8_t>(displaySource) | static_cast<uint8_t>(rawSource) << 2 |
-                              before << 4);
+    *at++ =
+        static_cast<char>(static_cast<uint8_t>(displaySource) | static_cast<uint8_t>(rawSource) << 2 | before << 4);
     layoutText = at;
     hasOther = 1;
     auto putText = [&put, &at](std::string_view text, bool terminated) {

@@ -1019,7 +1019,8 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     // line of ASCII text without the tag start delimiter's first byte (no
     // cut can split a tag): found by reading the piece itself, without the
     // map of the whole line's blanks.
-    if (limit == 1 && !wide && (open.length == 0 || !std::memchr(text, open.buffer[0], static_cast<size_t>(length)))) {
+    if (limit == 1 && !wide &&
+        (open.length == 0 || !std::memchr(text, open.buffer[0], static_cast<size_t>(length)))) {
         int last = 0;
         int boundary = std::max(-1, boundaryAsItStands(0));
         int end = boundary;
@@ -1055,8 +1056,8 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         if (configured == 0 && !force && cut.span == 1)
             cut.alignment = columns[0]->typicalAlignment;
         else
-            cut.alignment = GuessTextAlignment(this, configured, cut.span, 0, boundary + 1, text + first, pieceLength,
-                                               leading, trailing, force);
+            cut.alignment = GuessTextAlignment(this, configured, cut.span, 0, boundary + 1, text + first,
+                                               pieceLength, leading, trailing, force);
         cuts->resize(1);
         return true;
     }

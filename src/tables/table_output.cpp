@@ -317,8 +317,7 @@ void FormatLineBreakPieces(TextString& text) {
 // unless the HTML is minimised; lines longer than 131 characters go through
 // the wrapping writer.  `cell` is the caller's scratch text: a long cell
 // that is one line goes to the writer as it stands, not copied first.
-void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag,
-                    bool minimise) {
+void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag, bool minimise) {
     const std::string_view text = cell.view();
     static TextString line;
     auto emit = [&](std::string_view piece, bool continuation) {
@@ -754,8 +753,7 @@ void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* se
 
 // Writes a cell line the tidy passes leave as it is; the HTML file writer
 // takes it without scanning it again.
-void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::string_view endTag,
-                        bool minimise) {
+void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::string_view endTag, bool minimise) {
     if (line.length <= kLongCellLine && typeid(*writer) == typeid(HTMLFile))
         static_cast<HTMLFile*>(writer)->WritePlainLine(set, writer, line);
     else

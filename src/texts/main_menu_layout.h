@@ -87,7 +87,8 @@ struct MenuItemLabel {
 inline constexpr MenuItemLabel kMainMenuLabels[] = {
     // The menu-bar titles.
     {MainMenuPart::kMenuBar, MenuItemLookup::kByPosition, kFileMenuPosition, kMenuFileTitle},
-    {MainMenuPart::kMenuBar, MenuItemLookup::kByPosition, kConversionOptionsMenuPosition, kMenuConversionOptionsTitle},
+    {MainMenuPart::kMenuBar, MenuItemLookup::kByPosition, kConversionOptionsMenuPosition,
+     kMenuConversionOptionsTitle},
     {MainMenuPart::kMenuBar, MenuItemLookup::kByPosition, kSettingsMenuPosition, kMenuSettingsTitle},
     {MainMenuPart::kMenuBar, MenuItemLookup::kByPosition, kLanguageMenuPosition, kMenuLanguageTitle},
     {MainMenuPart::kMenuBar, MenuItemLookup::kByPosition, kViewMenuPosition, kMenuViewTitle},
@@ -99,20 +100,25 @@ inline constexpr MenuItemLabel kMainMenuLabels[] = {
     {MainMenuPart::kFile, MenuItemLookup::kByCommand, kCommandSavePolicyFile, kMenuSavePolicies},
     {MainMenuPart::kFile, MenuItemLookup::kByCommand, kCommandExit, kMenuExit},
     // Conversion-options drop-down.
-    {MainMenuPart::kConversionOptions, MenuItemLookup::kByPosition, kAnalysisPoliciesMenuPosition, kMenuAnalysisPoliciesTitle},
-    {MainMenuPart::kConversionOptions, MenuItemLookup::kByPosition, kOutputPoliciesMenuPosition, kMenuOutputPoliciesTitle},
+    {MainMenuPart::kConversionOptions, MenuItemLookup::kByPosition, kAnalysisPoliciesMenuPosition,
+     kMenuAnalysisPoliciesTitle},
+    {MainMenuPart::kConversionOptions, MenuItemLookup::kByPosition, kOutputPoliciesMenuPosition,
+     kMenuOutputPoliciesTitle},
     {MainMenuPart::kConversionOptions, MenuItemLookup::kByCommand, kCommandReanalyse, kMenuReanalyse},
     {MainMenuPart::kConversionOptions, MenuItemLookup::kByCommand, kCommandResetToDefaults, kMenuResetToDefaults},
     // Analysis-policies drop-down.
-    {MainMenuPart::kAnalysisPolicies, MenuItemLookup::kByCommand, kCommandAnalysisFileStructure, kMenuAnalysisFileStructure},
+    {MainMenuPart::kAnalysisPolicies, MenuItemLookup::kByCommand, kCommandAnalysisFileStructure,
+     kMenuAnalysisFileStructure},
     {MainMenuPart::kAnalysisPolicies, MenuItemLookup::kByCommand, kCommandAnalysisTables, kMenuAnalysisTables},
     // Output-policies drop-down.
-    {MainMenuPart::kOutputPolicies, MenuItemLookup::kByCommand, kCommandOutputTitleAndDescription, kMenuOutputTitleAndDescription},
+    {MainMenuPart::kOutputPolicies, MenuItemLookup::kByCommand, kCommandOutputTitleAndDescription,
+     kMenuOutputTitleAndDescription},
     {MainMenuPart::kOutputPolicies, MenuItemLookup::kByCommand, kCommandOutputTables, kMenuOutputTables},
     {MainMenuPart::kOutputPolicies, MenuItemLookup::kByCommand, kCommandOutputColours, kMenuOutputColours},
     {MainMenuPart::kOutputPolicies, MenuItemLookup::kByCommand, kCommandOutputHyperlinks, kMenuOutputHyperlinks},
     {MainMenuPart::kOutputPolicies, MenuItemLookup::kByCommand, kCommandOutputFonts, kMenuOutputFonts},
-    {MainMenuPart::kOutputPolicies, MenuItemLookup::kByCommand, kCommandOutputDocumentSettings, kMenuOutputDocumentProperties},
+    {MainMenuPart::kOutputPolicies, MenuItemLookup::kByCommand, kCommandOutputDocumentSettings,
+     kMenuOutputDocumentProperties},
     {MainMenuPart::kOutputPolicies, MenuItemLookup::kByCommand, kCommandOutputRtfSettings, kMenuOutputRtfSettings},
     // Settings drop-down.
     {MainMenuPart::kSettings, MenuItemLookup::kByCommand, kCommandSettingsDocumentation, kMenuSettingsDocumentation},
@@ -141,7 +147,8 @@ inline constexpr MenuItemLabel kMainMenuLabels[] = {
     {MainMenuPart::kHelp, MenuItemLookup::kByPosition, kOtherProductsMenuPosition, kMenuOtherProductsTitle},
     {MainMenuPart::kHelp, MenuItemLookup::kByCommand, kCommandAbout, kMenuAbout},
     // HTML-documentation drop-down.
-    {MainMenuPart::kHtmlDocumentation, MenuItemLookup::kByCommand, kCommandLocalDocumentation, kMenuLocalDocumentation},
+    {MainMenuPart::kHtmlDocumentation, MenuItemLookup::kByCommand, kCommandLocalDocumentation,
+     kMenuLocalDocumentation},
     {MainMenuPart::kHtmlDocumentation, MenuItemLookup::kByCommand, kCommandWebDocumentation, kMenuWebDocumentation},
     // Updates drop-down.
     {MainMenuPart::kUpdates, MenuItemLookup::kByCommand, kCommandCheckForUpdates, kMenuCheckForUpdates},

@@ -8,14 +8,10 @@
 namespace {
 
 constexpr TextRow kRows[] = {
-    {10, "&Datei"},
-    {20, "&Optionen Konvertierung"},
-    {68, "Eins&tellungen"},
-    {80, "&Sprache"},
-    {81, "Englisch"},
-    {88, "Andere..."},
-    {95, "&Zeigen"},
-    {100, "&Hilfe"},
+    {10, "&Datei"},         {20, "&Optionen Konvertierung"},
+    {68, "Eins&tellungen"}, {80, "&Sprache"},
+    {81, "Englisch"},       {88, "Andere..."},
+    {95, "&Zeigen"},        {100, "&Hilfe"},
     {125, "&Updates"},
 };
 

@@ -8,14 +8,10 @@
 namespace {
 
 constexpr TextRow kRows[] = {
-    {10, "&File"},
-    {20, "&Opzioni di conversione"},
-    {68, "&Impostazioni"},
-    {80, "&Linguaggio"},
-    {81, "Inglese"},
-    {88, "Altro..."},
-    {95, "&Visione"},
-    {100, "&Aiuto"},
+    {10, "&File"},           {20, "&Opzioni di conversione"},
+    {68, "&Impostazioni"},   {80, "&Linguaggio"},
+    {81, "Inglese"},         {88, "Altro..."},
+    {95, "&Visione"},        {100, "&Aiuto"},
     {125, "&Aggiornamenti"},
 };
 

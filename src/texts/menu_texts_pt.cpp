@@ -8,14 +8,10 @@
 namespace {
 
 constexpr TextRow kRows[] = {
-    {10, "&Arquivo"},
-    {20, "Opções de Con&versão"},
-    {68, "&Opções"},
-    {80, "Idio&ma"},
-    {81, "Inglês"},
-    {88, "Outro..."},
-    {95, "&Exibir"},
-    {100, "A&juda"},
+    {10, "&Arquivo"},  {20, "Opções de Con&versão"},
+    {68, "&Opções"},   {80, "Idio&ma"},
+    {81, "Inglês"},    {88, "Outro..."},
+    {95, "&Exibir"},   {100, "A&juda"},
     {125, "&Updates"},
 };
 

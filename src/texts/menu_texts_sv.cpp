@@ -8,15 +8,8 @@
 namespace {
 
 constexpr TextRow kRows[] = {
-    {10, "&Arkiv"},
-    {20, "&Konvertering"},
-    {68, "&Inställningar"},
-    {80, "&Språk"},
-    {81, "Engelska"},
-    {88, "Annat..."},
-    {95, "&Granska"},
-    {100, "&Hjälp"},
-    {125, "&Uppdateringar"},
+    {10, "&Arkiv"},   {20, "&Konvertering"}, {68, "&Inställningar"}, {80, "&Språk"},          {81, "Engelska"},
+    {88, "Annat..."}, {95, "&Granska"},      {100, "&Hjälp"},        {125, "&Uppdateringar"},
 };
 
 }  // namespace

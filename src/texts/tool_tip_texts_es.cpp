@@ -11,7 +11,8 @@ constexpr TextRow kRows[] = {
     {1015, "Inicie la conversión"},
     {1132, "Poner texto pre-formateado en tablas HTML si es posible"},
     {1198, "Lanzar aplicación de visualización para cargar el fichero de salida"},
-    {1452, "Añadir un prefijo al URL del fichero. Necesario para algunos navegadores; puede causar problemas en otros."},
+    {1452,
+     "Añadir un prefijo al URL del fichero. Necesario para algunos navegadores; puede causar problemas en otros."},
 };
 
 }  // namespace

@@ -11,7 +11,8 @@ constexpr TextRow kRows[] = {
     {1015, "Iniziare la conversione"},
     {1132, "Si deve possibilmente disporre il testo pre-formattato una TABELLA?"},
     {1198, "Lancia il visore per caricare il file di output"},
-    {1452, "Aggiungi un prefisso all'URL del file. Necessario per alcuni browsers, ma causa problemi in altri browsers"},
+    {1452,
+     "Aggiungi un prefisso all'URL del file. Necessario per alcuni browsers, ma causa problemi in altri browsers"},
 };
 
 }  // namespace

@@ -26,7 +26,8 @@ constexpr int kRtfDocumentTips[] = {1301, 1303, 1305, 1302, 1304, 1311, 1310, 13
 constexpr int kFileStructTips[] = {1042, 1273, 1043, 1044, 1455, 1456, 1463, 1524, 1457, 1316};
 constexpr int kRtfSettingsTips[] = {1600};
 constexpr int kMoreHtmlOptionsTips[] = {1580, 1583, 1582, 1526, 1600};
-constexpr int kMainDialogTips[] = {1015, 1122, 1001, 2009, 1012, 1621, 1080, 1077, 1078, 1079, 1016, 1505, 1520, 1198};
+constexpr int kMainDialogTips[] = {1015, 1122, 1001, 2009, 1012, 1621, 1080,
+                                   1077, 1078, 1079, 1016, 1505, 1520, 1198};
 
 struct ToolTipRow {
     int dialogId;
@@ -77,9 +78,7 @@ int ApplyToolTips(ToolTipMode mode, DialogModel* dialog, int dialogId, ToolTipCo
     };
 
     switch (mode) {
-        case ToolTipMode::kAdd:
-            registerMissing();
-            break;
+        case ToolTipMode::kAdd: registerMissing(); break;
         case ToolTipMode::kSetTexts:
             // Labels are the dialog's own and change whether or not tips are
             // shown; tools come back only while the user wants tips.

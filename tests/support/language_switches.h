@@ -37,10 +37,12 @@ int CountSwitchOrdersBreakingTheLoadRule(std::span<const int> codes, const std::
     const std::vector<std::string> english = reference[kLanguageEnglish];
     EXPECT_EQ(reference[kLanguageKeep], english);
     // A code without texts of its own loads English.
-    for (int code : codes)
+    for (int code : codes) {
         if (code != kLanguageKeep && code != Table::kNoLanguage &&
-            (code < kLanguageEnglish || code > kLanguageSwedish))
+            (code < kLanguageEnglish || code > kLanguageSwedish)) {
             EXPECT_EQ(reference[code], english) << code;
+        }
+    }
 
     int failures = 0;
     for (int first : codes)

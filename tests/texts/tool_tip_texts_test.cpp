@@ -62,7 +62,8 @@ TEST(ToolTipTexts, EnglishTextsAreExact) {
         {1015, "Start the conversion"},
         {1137, "Default header size in each table. A value of 0 means \"calculate\""},
         {1134, "Default border size. A value of 0 means \"none\""},
-        {1600, "Character encoding to be used for document.  Should match original character set (default is ascii)"},
+        {1600,
+         "Character encoding to be used for document.  Should match original character set (default is ascii)"},
         {1128, "Location of the HTML doco on the local disk (file "},
         {1043, "Perform only simple analysis. Don't look for headings etc."},
         {1011, "File containing HTML to be copied into the <HEAD> of each HTML page"},
@@ -154,10 +155,12 @@ TEST(ToolTipTexts, TellingRowsOfEveryTranslation) {
         // Portuguese has no text of its own here: English shows.
         {1452,
          {"Präfix vor URL-Dateiangabe. Notwendig in manchen, ein Problem in anderen Browsern",
-          "Añadir un prefijo al URL del fichero. Necesario para algunos navegadores; puede causar problemas en otros.",
+          "Añadir un prefijo al URL del fichero. Necesario para algunos navegadores; puede causar problemas en "
+          "otros.",
           "Ajouter un préfixe à URL du fichier. Nécessaire pour quelques navigateurs, problèmes avec certains",
           "Add a prefix to the file URL.  Needed by some browsers, causes problems in others",
-          "Aggiungi un prefisso all'URL del file. Necessario per alcuni browsers, ma causa problemi in altri browsers",
+          "Aggiungi un prefisso all'URL del file. Necessario per alcuni browsers, ma causa problemi in altri "
+          "browsers",
           "Lägg till ett prefix till filens URL. Krävs av vissa webbläsare, blir problem i andra"}},
     };
     for (size_t language = 0; language < std::size(kTranslations); ++language) {

@@ -86,7 +86,8 @@ TEST_F(MainMenuTest, EveryCommandSitsUnderItsTitleWithItsTemplateText) {
 }
 
 TEST_F(MainMenuTest, TheBarHoldsSevenDropDowns) {
-    const char* const titles[] = {"&File", "&Conversion options", "&Settings", "&Language", "&View", "&Help", "&Updates"};
+    const char* const titles[] = {"&File",   "&Conversion options", "&Settings", "&Language", "&View", "&Help",
+                                  "&Updates"};
     ASSERT_EQ(menu.Bar().EntryCount(), 7);
     for (int position = 0; position < 7; ++position) {
         const MenuEntry* entry = menu.Bar().EntryAt(position);
@@ -134,8 +135,8 @@ TEST_F(MainMenuTextsTest, AWholeRelabelInGerman) {
     ApplyMenuTexts(&menu);
 
     // The titles of the bar, and the items the texts exist for.
-    const char* const titles[] = {"&Datei", "&Optionen Konvertierung", "Eins&tellungen", "&Sprache",
-                                  "&Zeigen", "&Hilfe", "&Updates"};
+    const char* const titles[] = {
+        "&Datei", "&Optionen Konvertierung", "Eins&tellungen", "&Sprache", "&Zeigen", "&Hilfe", "&Updates"};
     for (int position = 0; position < 7; ++position) EXPECT_STREQ(TextAt(&menu.Bar(), position), titles[position]);
     EXPECT_STREQ(CommandText(kCommandLanguageEnglish), "Englisch");
     EXPECT_STREQ(CommandText(kCommandLanguageOther), "Andere...");
@@ -146,12 +147,20 @@ TEST_F(MainMenuTextsTest, AWholeRelabelInGerman) {
         int slot;
     };
     const Named named[] = {
-        {kCommandConvert, 11},          {kCommandExit, 15},         {kCommandReanalyse, 27},
-        {kCommandAnalysisTables, 38},   {kCommandOutputRtfSettings, 45}, {kCommandShowToolTips, 75},
-        {kCommandLanguageGerman, 84},   {kCommandViewResults, 97},  {kCommandAbout, 107},
-        {kCommandWebDocumentation, 112}, {kCommandCheckForUpdates, 126},
+        {kCommandConvert, 11},
+        {kCommandExit, 15},
+        {kCommandReanalyse, 27},
+        {kCommandAnalysisTables, 38},
+        {kCommandOutputRtfSettings, 45},
+        {kCommandShowToolTips, 75},
+        {kCommandLanguageGerman, 84},
+        {kCommandViewResults, 97},
+        {kCommandAbout, 107},
+        {kCommandWebDocumentation, 112},
+        {kCommandCheckForUpdates, 126},
     };
-    for (const Named& entry : named) EXPECT_STREQ(CommandText(entry.commandId), GetMenuText(entry.slot)) << entry.commandId;
+    for (const Named& entry : named)
+        EXPECT_STREQ(CommandText(entry.commandId), GetMenuText(entry.slot)) << entry.commandId;
     const Menu* options = menu.TitleMenu(1);
     const Menu* help = menu.TitleMenu(5);
     EXPECT_STREQ(TextAt(options, 0), GetMenuText(30));

@@ -50,21 +50,35 @@ protected:
 
 TEST(ToolTipTableTest, ListsThisProgramsTemplatesOnly) {
     const std::span<const int> main = ToolTipTable(kMainDialogId);
-    EXPECT_EQ(std::vector<int>(main.begin(), main.end()),
-              (std::vector<int>{1015, 1122, 1001, 2009, 1012, 1621, 1080, 1077, 1078, 1079, 1016, 1505, 1520, 1198}));
+    EXPECT_EQ(
+        std::vector<int>(main.begin(), main.end()),
+        (std::vector<int>{1015, 1122, 1001, 2009, 1012, 1621, 1080, 1077, 1078, 1079, 1016, 1505, 1520, 1198}));
     struct Row {
         int dialogId;
         size_t count;
     };
     const Row rows[] = {
-        {kAddedHTMLPageDialogId, 9},       {kHyperlinksPageDialogId, 16},    {kPolicyFileDialogId, 4},
-        {kColoursPageDialogId, 6},         {kTablePageDialogId, 17},         {kTabAnalPageDialogId, 4},
-        {kSettingsDragPageDialogId, 3},    {kSettingsViewerPageDialogId, 10}, {kSettingsDocoPageDialogId, 2},
-        {kSettingsMessagesPageDialogId, 1}, {kRTFDocumentPageDialogId, 8},   {kFileStructPageDialogId, 10},
-        {kRTFSettingsPageDialogId, 1},     {kMoreHtmlOptionsDialogId, 5},
+        {kAddedHTMLPageDialogId, 9},
+        {kHyperlinksPageDialogId, 16},
+        {kPolicyFileDialogId, 4},
+        {kColoursPageDialogId, 6},
+        {kTablePageDialogId, 17},
+        {kTabAnalPageDialogId, 4},
+        {kSettingsDragPageDialogId, 3},
+        {kSettingsViewerPageDialogId, 10},
+        {kSettingsDocoPageDialogId, 2},
+        {kSettingsMessagesPageDialogId, 1},
+        {kRTFDocumentPageDialogId, 8},
+        {kFileStructPageDialogId, 10},
+        {kRTFSettingsPageDialogId, 1},
+        {kMoreHtmlOptionsDialogId, 5},
         // Templates without tips.
-        {kStatusWindowDialogId, 0},        {kSavePolicyDialogId, 0},         {kSettingsPolicyPageDialogId, 0},
-        {102, 0}, {129, 0}, {197, 0},
+        {kStatusWindowDialogId, 0},
+        {kSavePolicyDialogId, 0},
+        {kSettingsPolicyPageDialogId, 0},
+        {102, 0},
+        {129, 0},
+        {197, 0},
     };
     for (const Row& row : rows) EXPECT_EQ(ToolTipTable(row.dialogId).size(), row.count) << row.dialogId;
 }
