@@ -167,6 +167,7 @@ void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::stri
         if (size > 0) std::memcpy(at, bytes, size);
         at += size;
     };
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): the record stores the pointer's own bytes
     static_assert(sizeof(SourcePosition) == 8 && sizeof(AnalysedLine*) <= 8);
     // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
     if (replacements) put(&replacements, sizeof replacements);
