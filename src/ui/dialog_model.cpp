@@ -51,10 +51,7 @@ void DialogModel::WindowChanged(WindowStep step) {
 }
 
 void DialogModel::SetControlText(int id, const char* text) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->text = text;
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) { control.text = text; });
 }
 
 const char* DialogModel::ControlText(int id) const {
@@ -63,10 +60,7 @@ const char* DialogModel::ControlText(int id) const {
 }
 
 void DialogModel::SetChecked(int id, bool checked) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->checked = checked;
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) { control.checked = checked; });
 }
 
 bool DialogModel::IsChecked(int id) const {
@@ -85,10 +79,7 @@ void DialogModel::CheckRadioButton(int first, int last, int id) {
 }
 
 void DialogModel::EnableControl(int id, bool enabled) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->enabled = enabled;
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) { control.enabled = enabled; });
 }
 
 bool DialogModel::IsEnabled(int id) const {
@@ -97,37 +88,29 @@ bool DialogModel::IsEnabled(int id) const {
 }
 
 void DialogModel::ShowControl(int id, bool visible) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->visible = visible;
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) { control.visible = visible; });
 }
 
 void DialogModel::SetItems(int id, std::vector<TextString> items) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->items = std::move(items);
-    control->selection = kNoSelection;
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) {
+        control.items = std::move(items);
+        control.selection = kNoSelection;
+    });
 }
 
 void DialogModel::AddItem(int id, const char* item) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->items.emplace_back(item);
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) { control.items.emplace_back(item); });
 }
 
 void DialogModel::ClearItems(int id) { SetItems(id, {}); }
 
 void DialogModel::SetSelection(int id, int index) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    if (index < 0 || index >= static_cast<int>(control->items.size())) index = kNoSelection;
-    control->selection = index;
-    if (index != kNoSelection && control->kind == ControlKind::kComboBox)
-        control->text = control->items[static_cast<size_t>(index)];
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) {
+        if (index < 0 || index >= static_cast<int>(control.items.size())) index = kNoSelection;
+        control.selection = index;
+        if (index != kNoSelection && control.kind == ControlKind::kComboBox)
+            control.text = control.items[static_cast<size_t>(index)];
+    });
 }
 
 int DialogModel::Selection(int id) const {
@@ -136,10 +119,7 @@ int DialogModel::Selection(int id) const {
 }
 
 void DialogModel::SetValue(int id, int value) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->value = value;
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) { control.value = value; });
 }
 
 int DialogModel::Value(int id) const {
@@ -148,33 +128,25 @@ int DialogModel::Value(int id) const {
 }
 
 void DialogModel::SetRange(int id, int rangeMin, int rangeMax) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->rangeMin = rangeMin;
-    control->rangeMax = rangeMax;
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) {
+        control.rangeMin = rangeMin;
+        control.rangeMax = rangeMax;
+    });
 }
 
 void DialogModel::SetToolTip(int id, const char* text) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->toolTip = text;
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) { control.toolTip = text; });
 }
 
 void DialogModel::SetColours(int id, PlatformColour fill, PlatformColour text) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->fillColour = fill;
-    control->textColour = text;
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) {
+        control.fillColour = fill;
+        control.textColour = text;
+    });
 }
 
 void DialogModel::SetCaret(int id, int position) {
-    DialogControl* control = MutableControl(id);
-    if (control == nullptr) return;
-    control->caret = std::clamp(position, 0, control->text.length);
-    ControlChanged(id);
+    ChangeControl(id, [&](DialogControl& control) { control.caret = std::clamp(position, 0, control.text.length); });
 }
 
 void DialogModel::SetFocus(int id) {

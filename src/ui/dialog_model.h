@@ -222,6 +222,15 @@ protected:
 
     // The control to change, or null; tells nothing.
     DialogControl* MutableControl(int id);
+    // Applies `change` to the control of that id and tells the observer;
+    // nothing for an id the dialog does not have.
+    template <class Change>
+    void ChangeControl(int id, Change&& change) {
+        DialogControl* control = MutableControl(id);
+        if (control == nullptr) return;
+        change(*control);
+        ControlChanged(id);
+    }
     void ControlChanged(int id);
     void WindowChanged(WindowStep step);
 
