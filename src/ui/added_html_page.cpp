@@ -148,7 +148,8 @@ void AddedHTMLPage::LoadValues(const FC& set) {
     MoreHtmlOptions& a = advanced_;
     if (!a.fragmentsFileSet) a.fragmentsFile = set.GetText(Pol::FragmentsFile);
     if (!a.omitHeadAndBodySet) a.omitHeadAndBody = set.IsOn(Pol::OmitHeadAndBody) ? 1 : 0;
-    if (!a.generatorCommentSet) a.generatorComment = set.GetInt(Pol::CommentGenerationCode) == kCommentAllowed ? 1 : 0;
+    if (!a.generatorCommentSet)
+        a.generatorComment = set.GetInt(Pol::CommentGenerationCode) == kCommentAllowed ? 1 : 0;
     if (!a.baseUrlSet) a.baseUrl = set.GetText(Pol::DocumentBaseURL);
     if (!a.charsetSet) a.charset = set.GetText(Pol::CharacterEncoding);
 }

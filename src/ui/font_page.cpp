@@ -15,8 +15,8 @@ constexpr int kDefaultPointSize = 12;
 constexpr const char* kBaseFontSizes[] = {"8",  "9",  "10", "11", "12", "14", "16", "18",
                                           "20", "22", "24", "26", "28", "36", "48", "72"};
 
-constexpr int kHiddenControls[] = {1375, 1376, 1498, FontPage::kBaseFontSize, FontPage::kDeltaFontSize,
-                                   1602, FontPage::kStyleFile, 1604};
+constexpr int kHiddenControls[] = {
+    1375, 1376, 1498, FontPage::kBaseFontSize, FontPage::kDeltaFontSize, 1602, FontPage::kStyleFile, 1604};
 
 struct FontField {
     int fieldId;

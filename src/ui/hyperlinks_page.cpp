@@ -46,7 +46,8 @@ HyperlinksPage::HyperlinksPage(UiServices& services)
     AddControl(kCrossRefLevelLabel, ControlKind::kLabel, "At what level of cross-section to start adding links");
     AddControl(kCrossRefLevel, ControlKind::kEdit);
     AddControl(1293, ControlKind::kGroupBox, "Browser behaviour when hyperlink clicked");
-    AddControl(kNewWindow, ControlKind::kCheckBox, "Open a new browser window when an external hyperlink is clicked");
+    AddControl(kNewWindow, ControlKind::kCheckBox,
+               "Open a new browser window when an external hyperlink is clicked");
     AddControl(kWindowNameLabel, ControlKind::kLabel, "Name of other window");
     AddControl(kWindowName, ControlKind::kEdit);
 
@@ -122,8 +123,8 @@ void HyperlinksPage::RefreshEnabling() {
     EnableControl(kCrossRefLevel, crossRefs_ != 0);
     EnableControl(kEmailWithNumbers, on(kMailtoLinks));
     EnableControl(kWeakFtpLinks, on(kFtpLinks));
-    EnableControl(kBreakAfterUrls, on(kMailtoLinks) || on(kCreateHyperlinks) || on(kFtpLinks) ||
-                                       on(kGopherLinks) || on(kTelnetLinks));
+    EnableControl(kBreakAfterUrls, on(kMailtoLinks) || on(kCreateHyperlinks) || on(kFtpLinks) || on(kGopherLinks) ||
+                                       on(kTelnetLinks));
     EnableControl(kWindowNameLabel, on(kNewWindow));
     EnableControl(kWindowName, on(kNewWindow));
     HideAlways(kHiddenControls);

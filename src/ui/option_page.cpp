@@ -128,8 +128,8 @@ void OptionPage::BindColour(int id, PolicyRef policy) {
 }
 
 void OptionPage::BindRadioPair(int first, int second, PolicyRef policy, bool firstWhenOn) {
-    bound_.emplace_back(first, firstWhenOn ? BoundKind::kRadioPairFirstOn : BoundKind::kRadioPair, policy)
-        .secondId = second;
+    bound_.emplace_back(first, firstWhenOn ? BoundKind::kRadioPairFirstOn : BoundKind::kRadioPair, policy).secondId =
+        second;
     auto chosen = [this, first] { SelectionMade(MutableBound(first)->changed); };
     On(first, NotifyEvent::kClicked, chosen);
     On(second, NotifyEvent::kClicked, chosen);
@@ -365,7 +365,7 @@ void RecordHistory(DialogModel& dialog, int id, TextString* history, const char*
 std::vector<TextString> SplitChoices(const char* choices) {
     std::vector<TextString> items;
     std::string item;
-    for (const char* p = choices; ; ++p) {
+    for (const char* p = choices;; ++p) {
         if (*p == ',' || *p == '\0') {
             items.emplace_back(item.c_str());
             item.clear();

@@ -15,9 +15,12 @@ struct TabEntry {
     const char* label;
 };
 constexpr TabEntry kTabs[] = {
-    {kUiTabAddedHtml, "Added HTML"},        {kUiTabColours, "Document colours"},
-    {kUiTabFonts, "Fonts"},                 {kUiTabHyperlinks, "Hyperlinks"},
-    {kUiTabRtfDocumentDetails, "Document details"}, {kUiTabRtfSettings, "RTF Settings"},
+    {kUiTabAddedHtml, "Added HTML"},
+    {kUiTabColours, "Document colours"},
+    {kUiTabFonts, "Fonts"},
+    {kUiTabHyperlinks, "Hyperlinks"},
+    {kUiTabRtfDocumentDetails, "Document details"},
+    {kUiTabRtfSettings, "RTF Settings"},
     {kUiTabTableGeneration, "Table generation"},
 };
 

@@ -21,7 +21,10 @@ TEST(AlignmentListTest, PolicyValuesAndListIndexesMapBothWays) {
     const struct {
         int alignment;
         int index;
-    } cases[] = {{kAlignmentNone, 0}, {kAlignmentLeft, 1}, {kAlignmentRight, 2}, {kAlignmentJustified, 3},
+    } cases[] = {{kAlignmentNone, 0},
+                 {kAlignmentLeft, 1},
+                 {kAlignmentRight, 2},
+                 {kAlignmentJustified, 3},
                  {kAlignmentCentre, 4}};
     const std::vector<TextString> items = AlignmentListItems();
     const char* const labels[] = {"Auto-Detect", "Left", "Right", "Justified", "Center"};
@@ -91,7 +94,8 @@ TEST(CharsetChoicesTest, ThirtyEncodingsEachStoredByItsName) {
         names.insert(name);
     }
     EXPECT_EQ(names.size(), 30u);
-    for (const char* example : {"ascii (English/Western)", "big5 (Chinese)", "iso-8859-8 (Hebrew)", "x-sjis (Japanese)"}) {
+    for (const char* example :
+         {"ascii (English/Western)", "big5 (Chinese)", "iso-8859-8 (Hebrew)", "x-sjis (Japanese)"}) {
         bool found = false;
         for (const TextString& choice : choices) found = found || choice.view() == example;
         EXPECT_TRUE(found) << example;

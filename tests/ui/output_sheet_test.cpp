@@ -80,8 +80,8 @@ TEST_F(OutputSheetTest, TheTabsStandInTheirOrderWithTheirTopics) {
     const struct {
         const char* label;
         int topic;
-    } tabs[] = {{"Added HTML", 1}, {"Document colours", 4}, {"Fonts", 12},          {"Hyperlinks", 15},
-                {"Document details", 9}, {"RTF Settings", 23}, {"Table generation", 32}};
+    } tabs[] = {{"Added HTML", 1},       {"Document colours", 4}, {"Fonts", 12},           {"Hyperlinks", 15},
+                {"Document details", 9}, {"RTF Settings", 23},    {"Table generation", 32}};
     ASSERT_EQ(sheet->PageCount(), 7);
     for (int i = 0; i < 7; ++i) {
         EXPECT_STREQ(sheet->TabLabel(i), tabs[i].label);
@@ -94,9 +94,9 @@ TEST_F(OutputSheetTest, TopicCodesSelectTheirPages) {
         int topic;
         const DialogModel* page;
     } cases[] = {
-        {1, &sheet->addedHtml},     {4, &sheet->colours},      {12, &sheet->fonts},    {15, &sheet->hyperlinks},
-        {9, &sheet->rtfDocument},   {23, &sheet->rtfSettings}, {32, &sheet->table},    {0, &sheet->addedHtml},
-        {2, &sheet->addedHtml},     {8, &sheet->addedHtml},    {-7, &sheet->addedHtml},
+        {1, &sheet->addedHtml},   {4, &sheet->colours},      {12, &sheet->fonts},     {15, &sheet->hyperlinks},
+        {9, &sheet->rtfDocument}, {23, &sheet->rtfSettings}, {32, &sheet->table},     {0, &sheet->addedHtml},
+        {2, &sheet->addedHtml},   {8, &sheet->addedHtml},    {-7, &sheet->addedHtml},
     };
     Open(kTopicTable);
     for (const auto& c : cases) {
@@ -167,8 +167,11 @@ TEST_F(OutputSheetTest, PlacementFollowsTheSavedPositionOnlyWhenBothCoordinatesA
     const struct {
         int savedLeft, savedTop, left, top;
     } cases[] = {
-        {-1, -1, defaultLeft, defaultTop}, {-5, 100, defaultLeft, defaultTop}, {100, -5, defaultLeft, defaultTop},
-        {0, 0, 0, 0},                      {120, 80, 120, 80},
+        {-1, -1, defaultLeft, defaultTop},
+        {-5, 100, defaultLeft, defaultTop},
+        {100, -5, defaultLeft, defaultTop},
+        {0, 0, 0, 0},
+        {120, 80, 120, 80},
     };
     sheet->SetWindowSize(kWidth, kHeight);
     for (const auto& c : cases) {
@@ -382,49 +385,48 @@ struct RoundTripCase {
 
 std::vector<RoundTripCase> RoundTripCases() {
     std::vector<RoundTripCase> cases;
-    cases.push_back(
-        {"added HTML", kTopicAddedHtml,
-         [](Sheet& s, ScriptedUiServices& services) {
-             AddedHTMLPage& p = s.addedHtml;
-             TypeInto(p, AddedHTMLPage::kTitle, "Quarterly report");
-             SetCheck(p, AddedHTMLPage::kUseFirstHeading, true);
-             SetCheck(p, AddedHTMLPage::kUseFirstLine, true);
-             TypeInto(p, AddedHTMLPage::kDescription, "Sales by town");
-             TypeInto(p, AddedHTMLPage::kKeywords, "sales towns");
-             TypeInto(p, AddedHTMLPage::kBackgroundImage, "paper.gif");
-             TypeInto(p, AddedHTMLPage::kHeaderFile, "/site/header.inc");
-             TypeInto(p, AddedHTMLPage::kFooterFile, "/site/footer.inc");
-             TypeInto(p, AddedHTMLPage::kScriptFile, "menu.js");
-             TypeInto(p, AddedHTMLPage::kShortcutIcon, "site.ico");
-             const int utf8 = IndexOf(CharsetChoices(), "utf-8 (Unicode)");
-             services.QueueRun()
-                 .SetText(MoreHtmlOptionsDialog::kFragmentsFile, "parts.inc")
-                 .Check(MoreHtmlOptionsDialog::kOmitHeadAndBody, true)
-                 .Check(MoreHtmlOptionsDialog::kGeneratorComment, false)
-                 .SetText(MoreHtmlOptionsDialog::kBaseUrl, "http://example.org/")
-                 .Select(MoreHtmlOptionsDialog::kCharset, utf8)
-                 .Press(kIdOk);
-             Press(p, AddedHTMLPage::kAdvancedOptions);
-         },
-         [](Sheet& s) {
-             AddedHTMLPage& p = s.addedHtml;
-             EXPECT_STREQ(p.ControlText(AddedHTMLPage::kTitle), "Quarterly report");
-             EXPECT_TRUE(p.IsChecked(AddedHTMLPage::kUseFirstHeading));
-             EXPECT_TRUE(p.IsChecked(AddedHTMLPage::kUseFirstLine));
-             EXPECT_STREQ(p.ControlText(AddedHTMLPage::kDescription), "Sales by town");
-             EXPECT_STREQ(p.ControlText(AddedHTMLPage::kKeywords), "sales towns");
-             EXPECT_STREQ(p.ControlText(AddedHTMLPage::kBackgroundImage), "paper.gif");
-             EXPECT_STREQ(p.ControlText(AddedHTMLPage::kHeaderFile), "/site/header.inc");
-             EXPECT_STREQ(p.ControlText(AddedHTMLPage::kFooterFile), "/site/footer.inc");
-             EXPECT_STREQ(p.ControlText(AddedHTMLPage::kScriptFile), "menu.js");
-             EXPECT_STREQ(p.ControlText(AddedHTMLPage::kShortcutIcon), "site.ico");
-             const MoreHtmlOptions& a = p.AdvancedOptions();
-             EXPECT_EQ(a.fragmentsFile.str(), "parts.inc");
-             EXPECT_EQ(a.omitHeadAndBody, 1);
-             EXPECT_EQ(a.generatorComment, 0);
-             EXPECT_EQ(a.baseUrl.str(), "http://example.org/");
-             EXPECT_EQ(a.charset.str(), "utf-8");
-         }});
+    cases.push_back({"added HTML", kTopicAddedHtml,
+                     [](Sheet& s, ScriptedUiServices& services) {
+                         AddedHTMLPage& p = s.addedHtml;
+                         TypeInto(p, AddedHTMLPage::kTitle, "Quarterly report");
+                         SetCheck(p, AddedHTMLPage::kUseFirstHeading, true);
+                         SetCheck(p, AddedHTMLPage::kUseFirstLine, true);
+                         TypeInto(p, AddedHTMLPage::kDescription, "Sales by town");
+                         TypeInto(p, AddedHTMLPage::kKeywords, "sales towns");
+                         TypeInto(p, AddedHTMLPage::kBackgroundImage, "paper.gif");
+                         TypeInto(p, AddedHTMLPage::kHeaderFile, "/site/header.inc");
+                         TypeInto(p, AddedHTMLPage::kFooterFile, "/site/footer.inc");
+                         TypeInto(p, AddedHTMLPage::kScriptFile, "menu.js");
+                         TypeInto(p, AddedHTMLPage::kShortcutIcon, "site.ico");
+                         const int utf8 = IndexOf(CharsetChoices(), "utf-8 (Unicode)");
+                         services.QueueRun()
+                             .SetText(MoreHtmlOptionsDialog::kFragmentsFile, "parts.inc")
+                             .Check(MoreHtmlOptionsDialog::kOmitHeadAndBody, true)
+                             .Check(MoreHtmlOptionsDialog::kGeneratorComment, false)
+                             .SetText(MoreHtmlOptionsDialog::kBaseUrl, "http://example.org/")
+                             .Select(MoreHtmlOptionsDialog::kCharset, utf8)
+                             .Press(kIdOk);
+                         Press(p, AddedHTMLPage::kAdvancedOptions);
+                     },
+                     [](Sheet& s) {
+                         AddedHTMLPage& p = s.addedHtml;
+                         EXPECT_STREQ(p.ControlText(AddedHTMLPage::kTitle), "Quarterly report");
+                         EXPECT_TRUE(p.IsChecked(AddedHTMLPage::kUseFirstHeading));
+                         EXPECT_TRUE(p.IsChecked(AddedHTMLPage::kUseFirstLine));
+                         EXPECT_STREQ(p.ControlText(AddedHTMLPage::kDescription), "Sales by town");
+                         EXPECT_STREQ(p.ControlText(AddedHTMLPage::kKeywords), "sales towns");
+                         EXPECT_STREQ(p.ControlText(AddedHTMLPage::kBackgroundImage), "paper.gif");
+                         EXPECT_STREQ(p.ControlText(AddedHTMLPage::kHeaderFile), "/site/header.inc");
+                         EXPECT_STREQ(p.ControlText(AddedHTMLPage::kFooterFile), "/site/footer.inc");
+                         EXPECT_STREQ(p.ControlText(AddedHTMLPage::kScriptFile), "menu.js");
+                         EXPECT_STREQ(p.ControlText(AddedHTMLPage::kShortcutIcon), "site.ico");
+                         const MoreHtmlOptions& a = p.AdvancedOptions();
+                         EXPECT_EQ(a.fragmentsFile.str(), "parts.inc");
+                         EXPECT_EQ(a.omitHeadAndBody, 1);
+                         EXPECT_EQ(a.generatorComment, 0);
+                         EXPECT_EQ(a.baseUrl.str(), "http://example.org/");
+                         EXPECT_EQ(a.charset.str(), "utf-8");
+                     }});
     cases.push_back({"colours", kTopicColours,
                      [](Sheet& s, ScriptedUiServices&) {
                          ColoursPage& p = s.colours;
