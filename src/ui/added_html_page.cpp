@@ -39,7 +39,8 @@ const AddedHTMLPage::FileField AddedHTMLPage::kFileFields[] = {
     {kShortcutIcon, kBrowseIcon, kIconFilesFilterSlot, false, false},
 };
 
-AddedHTMLPage::AddedHTMLPage(UiServices& services) : OptionPage(kAddedHTMLPageDialogId, kTopicAddedHtml, services) {
+AddedHTMLPage::AddedHTMLPage(UiServices& services)
+    : OptionPage(kAddedHTMLPageDialogId, kTopicTitleAndDescription, services) {
     SetCaption("Added HTML");
     AddControl(1296, ControlKind::kGroupBox, "Document Title");
     AddControl(kUseFirstHeading, ControlKind::kCheckBox, "Use first heading");

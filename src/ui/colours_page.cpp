@@ -22,7 +22,7 @@ constexpr int kColoursGroup = 1419;
 
 }  // namespace
 
-ColoursPage::ColoursPage(UiServices& services) : OptionPage(kColoursPageDialogId, kTopicColours, services) {
+ColoursPage::ColoursPage(UiServices& services) : OptionPage(kColoursPageDialogId, kTopicDocumentColours, services) {
     SetCaption("Document colours");
     AddControl(kSuppressColours, ControlKind::kCheckBox, "Suppress all colour markup");
     AddControl(kColoursGroup, ControlKind::kGroupBox, "Colours");

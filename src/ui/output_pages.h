@@ -11,18 +11,9 @@
 #include <vector>
 
 #include "foundation/text_string.h"
+#include "texts/sheet_topics.h"
 #include "ui/more_html_options_dialog.h"
 #include "ui/option_page.h"
-
-// Topic codes: what each page records as the sheet's topic when it is shown,
-// and what the menu asks the sheet to show.
-inline constexpr int kTopicAddedHtml = 1;
-inline constexpr int kTopicColours = 4;
-inline constexpr int kTopicRtfDocument = 9;
-inline constexpr int kTopicFonts = 12;
-inline constexpr int kTopicHyperlinks = 15;
-inline constexpr int kTopicRtfSettings = 23;
-inline constexpr int kTopicTable = 32;
 
 // "Table generation": the default table configuration of the set, and
 // "Attempt TABLE generation" of the set itself.

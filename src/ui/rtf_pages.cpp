@@ -42,7 +42,7 @@ double MarginOf(const TextString& text) { return std::strtod(text.c_str(), nullp
 // ---- RTFDocumentPage ----
 
 RTFDocumentPage::RTFDocumentPage(UiServices& services)
-    : OptionPage(kRTFDocumentPageDialogId, kTopicRtfDocument, services) {
+    : OptionPage(kRTFDocumentPageDialogId, kTopicDocumentSettings, services) {
     SetCaption("Document details");
     for (const DetailField& field : kDetailFields) {
         AddControl(field.labelId, ControlKind::kLabel, field.label);

@@ -34,7 +34,7 @@ constexpr ColourField kColourFields[] = {
 
 }  // namespace
 
-TablePage::TablePage(UiServices& services) : OptionPage(kTablePageDialogId, kTopicTable, services) {
+TablePage::TablePage(UiServices& services) : OptionPage(kTablePageDialogId, kTopicTableGeneration, services) {
     SetCaption("Table generation");
     AddControl(kAttemptTables, ControlKind::kCheckBox, "Attempt TABLE recognition and generation");
     AddControl(1133, ControlKind::kGroupBox, "Default <TABLE> tag attributes");

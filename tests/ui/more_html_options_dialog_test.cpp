@@ -27,7 +27,7 @@ protected:
         TheConsoleStatus().consoleEcho = false;
         dialog = std::make_unique<MainDialog>(services, (temp / "settings").string());
         sheet = std::make_unique<Sheet>(*dialog, services);
-        sheet->Open(dialog->WorkingSet(), dialog->WorkingSet(), dialog->SixthSet(), kTopicAddedHtml);
+        sheet->Open(dialog->WorkingSet(), dialog->WorkingSet(), dialog->SixthSet(), kTopicTitleAndDescription);
     }
     void TearDown() override {
         sheet.reset();
@@ -117,7 +117,7 @@ TEST_F(MoreHtmlOptionsTest, ThePageStoresTheAdvancedValuesAsPolicies) {
     EXPECT_FALSE(set.IsSet(Pol::DocumentBaseURL));
 
     // Allowing the comment again stores 0.
-    sheet->Open(set, set, dialog->SixthSet(), kTopicAddedHtml);
+    sheet->Open(set, set, dialog->SixthSet(), kTopicTitleAndDescription);
     services.QueueRun().Check(MoreHtmlOptionsDialog::kGeneratorComment, true).Press(kIdOk);
     OpenAdvanced();
     Press(*sheet, kIdOk);

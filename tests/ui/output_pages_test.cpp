@@ -286,7 +286,7 @@ TEST_F(OutputPagesTest, BrowsingTakesAFullPathOrAFileNameAndRecordsTheHistory) {
         {AddedHTMLPage::kBrowseIcon, AddedHTMLPage::kShortcutIcon, "/img/site.ico", "site.ico",
          "Icon files (*.ico)|*.ico|All files (*.*)|*.*|"},
     };
-    Open(kTopicAddedHtml);
+    Open(kTopicTitleAndDescription);
     AddedHTMLPage& page = sheet->addedHtml;
     for (const auto& c : cases) {
         services.QueueFile(c.chosen);
@@ -313,7 +313,7 @@ TEST_F(OutputPagesTest, FileListsShowTheirHistoriesWhenThePageOpens) {
     dialog->settings.htmlFooterHistory[0] = "/a/foot.inc";
     dialog->settings.htmlFooterHistory[1] = "/b/foot.inc";
     dialog->settings.shortcutIconHistory[0] = "x.ico";
-    Open(kTopicAddedHtml);
+    Open(kTopicTitleAndDescription);
     AddedHTMLPage& page = sheet->addedHtml;
     EXPECT_EQ(page.Control(AddedHTMLPage::kFooterFile)->items.size(), 2u);
     EXPECT_TRUE(page.Control(AddedHTMLPage::kShortcutIcon)->items.empty());
@@ -346,7 +346,7 @@ private:
 };
 
 TEST_F(OutputPagesTest, TheAdvancedOptionsDoNothingWhileTheyAreOpen) {
-    Open(kTopicAddedHtml);
+    Open(kTopicTitleAndDescription);
     PressAgainOnChange presser(sheet->addedHtml);
     sheet->SetObserver(&presser);
     services.QueueRun().Check(MoreHtmlOptionsDialog::kOmitHeadAndBody, true).Press(kIdOk);
@@ -360,7 +360,7 @@ TEST_F(OutputPagesTest, TheAdvancedOptionsDoNothingWhileTheyAreOpen) {
 }
 
 TEST_F(OutputPagesTest, TheTablePageStoresAlignmentsAsPolicyValues) {
-    Open(kTopicTable);
+    Open(kTopicTableGeneration);
     Pick(sheet->table, TablePage::kTableAlignment, 3);  // Justified
     Pick(sheet->table, TablePage::kCellAlignment, 4);  // Center
     Ok();

@@ -98,7 +98,7 @@ TEST_F(OutputSheetTest, TopicCodesSelectTheirPages) {
         {9, &sheet->rtfDocument}, {23, &sheet->rtfSettings}, {32, &sheet->table},     {0, &sheet->addedHtml},
         {2, &sheet->addedHtml},   {8, &sheet->addedHtml},    {-7, &sheet->addedHtml},
     };
-    Open(kTopicTable);
+    Open(kTopicTableGeneration);
     for (const auto& c : cases) {
         sheet->SetActivePageByTopic(c.topic);
         EXPECT_EQ(sheet->ActivePage(), c.page) << c.topic;
@@ -116,7 +116,7 @@ TEST_F(OutputSheetTest, TopicCodesSelectTheirPages) {
 
 TEST_F(OutputSheetTest, OkWithoutAChangeStoresNothing) {
     const std::string before = ChangedPolicies(Working());
-    Open(kTopicAddedHtml);
+    Open(kTopicTitleAndDescription);
     for (int topic : {4, 12, 15, 9, 23, 32}) sheet->SetActivePageByTopic(topic);
     Ok();
     EXPECT_FALSE(sheet->HasWindow());
@@ -125,11 +125,11 @@ TEST_F(OutputSheetTest, OkWithoutAChangeStoresNothing) {
 }
 
 TEST_F(OutputSheetTest, ApplyStoresEveryPageAndKeepsTheSheetOpen) {
-    Open(kTopicColours);
+    Open(kTopicDocumentColours);
     EXPECT_FALSE(sheet->IsEnabled(kIdApply));
     TypeInto(sheet->colours, ColoursPage::kBackground, "336699");
     EXPECT_TRUE(sheet->IsEnabled(kIdApply));
-    sheet->SetActivePageByTopic(kTopicTable);
+    sheet->SetActivePageByTopic(kTopicTableGeneration);
     TypeInto(sheet->table, TablePage::kBorderSize, "5");
     Press(*sheet, kIdApply);
     EXPECT_TRUE(sheet->IsShown());
@@ -144,7 +144,7 @@ TEST_F(OutputSheetTest, ApplyStoresEveryPageAndKeepsTheSheetOpen) {
 }
 
 TEST_F(OutputSheetTest, CancelStoresNothingWhileThePagesKeepWhatWasTyped) {
-    Open(kTopicColours);
+    Open(kTopicDocumentColours);
     TypeInto(sheet->colours, ColoursPage::kText, "Navy");
     Press(*sheet, kIdCancel);
     EXPECT_FALSE(sheet->HasWindow());
@@ -153,7 +153,7 @@ TEST_F(OutputSheetTest, CancelStoresNothingWhileThePagesKeepWhatWasTyped) {
     // A later opening loads the set, but the field the user changed keeps
     // the user's text until the changed flags are cleared.
     Working().SetText(Pol::TextColour, "Red");
-    Open(kTopicColours);
+    Open(kTopicDocumentColours);
     EXPECT_STREQ(sheet->colours.ControlText(ColoursPage::kText), "Navy");
     sheet->ResetChanged();
     sheet->LoadPages(Working(), dialog->SixthSet());
@@ -177,13 +177,13 @@ TEST_F(OutputSheetTest, PlacementFollowsTheSavedPositionOnlyWhenBothCoordinatesA
     for (const auto& c : cases) {
         dialog->settings.windowPositions[kOutputLeft] = c.savedLeft;
         dialog->settings.windowPositions[kOutputTop] = c.savedTop;
-        Open(kTopicAddedHtml);
+        Open(kTopicTitleAndDescription);
         EXPECT_EQ(sheet->Rect().left, c.left) << c.savedLeft << "," << c.savedTop;
         EXPECT_EQ(sheet->Rect().top, c.top) << c.savedLeft << "," << c.savedTop;
         Press(*sheet, kIdCancel);
     }
     // Closing keeps where the user left the window.
-    Open(kTopicAddedHtml);
+    Open(kTopicTitleAndDescription);
     sheet->MoveWindow(33, 44);
     Ok();
     EXPECT_EQ(dialog->settings.windowPositions[kOutputLeft], 33);
@@ -191,7 +191,7 @@ TEST_F(OutputSheetTest, PlacementFollowsTheSavedPositionOnlyWhenBothCoordinatesA
 }
 
 TEST_F(OutputSheetTest, ALanguageChangeRelabelsTabsCaptionAndButtons) {
-    Open(kTopicAddedHtml);
+    Open(kTopicTitleAndDescription);
     for (int i = 0; i < sheet->PageCount(); ++i) sheet->SetTabLabel(i, "placeholder");
     dialog->ChangeLanguage(2);
     sheet->ChangeLanguage(2);
@@ -206,13 +206,13 @@ TEST_F(OutputSheetTest, ALanguageChangeRelabelsTabsCaptionAndButtons) {
     // A change while the sheet is closed relabels it when it opens.
     Ok();
     dialog->ChangeLanguage(1);
-    Open(kTopicAddedHtml);
+    Open(kTopicTitleAndDescription);
     EXPECT_EQ(sheet->Caption().str(), "Output Policies");
     EXPECT_STREQ(sheet->ControlText(kIdCancel), "Cancel");
 }
 
 TEST_F(OutputSheetTest, ATypedTableWidthSurvivesALoad) {
-    Open(kTopicTable);
+    Open(kTopicTableGeneration);
     TypeOnly(sheet->table, TablePage::kTableWidth, "75%");
     Working().GetDefaultTabConfig()->SetText(TabPol::Width, "50%");
     Working().GetDefaultTabConfig()->SetInt(TabPol::BorderSize, 9);
@@ -223,7 +223,7 @@ TEST_F(OutputSheetTest, ATypedTableWidthSurvivesALoad) {
 
 TEST_F(OutputSheetTest, AColourSwatchIsRepaintedAtTheSixthCharacter) {
     Working().SetText(Pol::BackgroundColour, "White");
-    Open(kTopicColours);
+    Open(kTopicDocumentColours);
     const PlatformColour white = ColourTextToRGB("White");
     EXPECT_EQ(sheet->colours.Control(ColoursPage::kBackgroundSwatch)->fillColour, white);
     TypeOnly(sheet->colours, ColoursPage::kBackground, "33669");
@@ -234,7 +234,7 @@ TEST_F(OutputSheetTest, AColourSwatchIsRepaintedAtTheSixthCharacter) {
 }
 
 TEST_F(OutputSheetTest, ColoursAreEnabledOnlyWhileColourMarkupIsAllowed) {
-    Open(kTopicColours);
+    Open(kTopicDocumentColours);
     const int colourControls[] = {1419, 1369, ColoursPage::kBackground, 1060, ColoursPage::kActiveLink, 1064};
     for (bool suppress : {true, false}) {
         SetCheck(sheet->colours, ColoursPage::kSuppressColours, suppress);
@@ -244,7 +244,7 @@ TEST_F(OutputSheetTest, ColoursAreEnabledOnlyWhileColourMarkupIsAllowed) {
 }
 
 TEST_F(OutputSheetTest, TheTablePageEnablesRowColoursWithColouredRows) {
-    Open(kTopicTable);
+    Open(kTopicTableGeneration);
     const struct {
         bool tables, rows;
         bool borderEnabled, oddEnabled;
@@ -262,7 +262,7 @@ TEST_F(OutputSheetTest, TheTablePageEnablesRowColoursWithColouredRows) {
 }
 
 TEST_F(OutputSheetTest, TheRowColoursAreLoadedOnlyWhileNoneOfThemWasChanged) {
-    Open(kTopicTable);
+    Open(kTopicTableGeneration);
     TypeOnly(sheet->table, TablePage::kOddRows, "123456");
     TabConfig& config = *Working().GetDefaultTabConfig();
     config.SetInt(TabPol::ColourDataRows, 1);
@@ -274,7 +274,7 @@ TEST_F(OutputSheetTest, TheRowColoursAreLoadedOnlyWhileNoneOfThemWasChanged) {
 
 TEST_F(OutputSheetTest, APickedColourIsWrittenAndMarked) {
     services.QueueColour(0x00ffff00);  // cyan: blue and green
-    Open(kTopicTable);
+    Open(kTopicTableGeneration);
     Press(sheet->table, TablePage::kBackgroundButton);
     EXPECT_STREQ(sheet->table.ControlText(TablePage::kBackground), "Cyan");
     EXPECT_EQ(sheet->table.Control(TablePage::kBackgroundSwatch)->fillColour, ColourTextToRGB("Cyan"));
@@ -349,9 +349,9 @@ TEST_F(OutputSheetTest, TheCharsetOfTheRtfPageIsStoredAsItsName) {
 
 TEST_F(OutputSheetTest, AConversionCarriesTheValuesChangedOnThePages) {
     services.QueueFont({"Georgia", 700, false, 14});
-    Open(kTopicColours);
+    Open(kTopicDocumentColours);
     TypeInto(sheet->colours, ColoursPage::kBackground, "336699");
-    sheet->SetActivePageByTopic(kTopicTable);
+    sheet->SetActivePageByTopic(kTopicTableGeneration);
     TypeInto(sheet->table, TablePage::kBorderSize, "7");
     sheet->SetActivePageByTopic(kTopicFonts);
     Press(sheet->fonts, 1263);
@@ -385,7 +385,7 @@ struct RoundTripCase {
 
 std::vector<RoundTripCase> RoundTripCases() {
     std::vector<RoundTripCase> cases;
-    cases.push_back({"added HTML", kTopicAddedHtml,
+    cases.push_back({"added HTML", kTopicTitleAndDescription,
                      [](Sheet& s, ScriptedUiServices& services) {
                          AddedHTMLPage& p = s.addedHtml;
                          TypeInto(p, AddedHTMLPage::kTitle, "Quarterly report");
@@ -427,7 +427,7 @@ std::vector<RoundTripCase> RoundTripCases() {
                          EXPECT_EQ(a.baseUrl.str(), "http://example.org/");
                          EXPECT_EQ(a.charset.str(), "utf-8");
                      }});
-    cases.push_back({"colours", kTopicColours,
+    cases.push_back({"colours", kTopicDocumentColours,
                      [](Sheet& s, ScriptedUiServices&) {
                          ColoursPage& p = s.colours;
                          SetCheck(p, ColoursPage::kSuppressColours, true);
@@ -496,7 +496,7 @@ std::vector<RoundTripCase> RoundTripCases() {
                          EXPECT_STREQ(p.ControlText(HyperlinksPage::kCrossRefLevel), "3");
                          EXPECT_STREQ(p.ControlText(HyperlinksPage::kWindowName), "side");
                      }});
-    cases.push_back({"RTF document details", kTopicRtfDocument,
+    cases.push_back({"RTF document details", kTopicDocumentSettings,
                      [](Sheet& s, ScriptedUiServices&) {
                          int n = 0;
                          for (int id : {1301, 1302, 1303, 1304, 1305, 1309, 1310, 1311})
@@ -534,7 +534,7 @@ std::vector<RoundTripCase> RoundTripCases() {
                          EXPECT_TRUE(p.IsChecked(RTFSettingsPage::kMirrorMargins));
                          EXPECT_STREQ(p.ControlText(RTFSettingsPage::kCharset), "koi8-r");
                      }});
-    cases.push_back({"table generation", kTopicTable,
+    cases.push_back({"table generation", kTopicTableGeneration,
                      [](Sheet& s, ScriptedUiServices&) {
                          TablePage& p = s.table;
                          SetCheck(p, TablePage::kAttemptTables, false);
