@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -596,6 +597,38 @@ TEST_F(OutputSheetTest, EveryPageComesBackFromAChangedOnlyPolicyFile) {
         c.check(shown);
         Press(shown, kIdCancel);
     }
+}
+
+}  // namespace
+
+namespace {
+
+const std::filesystem::path kSheetGolden =
+    std::filesystem::path(VENDREL_TEST_DATA_DIR) / "golden" / "sheet_policies.pol";
+
+// The policies a user sets on the sheet for the golden conversion
+// tests/data/golden/sheet_policies: the file the sheet saves is the golden
+// policy file, byte for byte, and the golden test converts with it.
+TEST_F(OutputSheetTest, TheSavedPoliciesOfTheSheetAreThoseOfTheGoldenConversion) {
+    services.QueueFont({"Georgia", 400, false, 11});
+    Open(kTopicTitleAndDescription);
+    TypeInto(sheet->addedHtml, AddedHTMLPage::kTitle, "Branch staff");
+    TypeInto(sheet->addedHtml, AddedHTMLPage::kKeywords, "staff, branches");
+    sheet->SetActivePageByTopic(kTopicDocumentColours);
+    TypeInto(sheet->colours, ColoursPage::kBackground, "Silver");
+    TypeInto(sheet->colours, ColoursPage::kText, "Navy");
+    sheet->SetActivePageByTopic(kTopicFonts);
+    Press(sheet->fonts, 1263);
+    sheet->SetActivePageByTopic(kTopicTableGeneration);
+    TypeInto(sheet->table, TablePage::kBorderSize, "2");
+    TypeInto(sheet->table, TablePage::kCellPadding, "4");
+    SetCheck(sheet->table, TablePage::kColourRows, true);
+    TypeInto(sheet->table, TablePage::kOddRows, "eeeeee");
+    Pick(sheet->table, TablePage::kTableAlignment, 4);
+    Ok();
+    const std::string saved = ChangedPolicies(Working());
+    if (std::getenv("VENDREL_REGENERATE_GOLDEN") != nullptr) WriteWhole(kSheetGolden, saved);
+    EXPECT_EQ(saved, ReadWhole(kSheetGolden));
 }
 
 }  // namespace
