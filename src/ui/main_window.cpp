@@ -523,6 +523,17 @@ void MainWindow::EndWithSlash(TextString& directory) {
     if (!directory.IsEmpty() && !EndsWithSlash(directory)) directory.AppendChar('/');
 }
 
+bool MainWindow::IsReadableFileSpec() const {
+    // Chosen files are converted by their paths.
+    if (!commandLineSpecs.empty()) return true;
+    TextString directory, rest;
+    SplitFileSpec(FileSpec, directory, rest);
+    // The multi-file form has its quotes after the directory: a quote inside
+    // a name would cut it into a directory that is none and names that are
+    // others'.
+    return rest.At(0) != '"' || directory.IsEmpty() || EndsWithSlash(directory);
+}
+
 void MainWindow::DeriveOutputFileName() {
     TextString directory, rest;
     SplitFileSpec(FileSpec, directory, rest);
@@ -555,6 +566,10 @@ bool MainWindow::Convert() {
     if (FileSpec.IsEmpty()) {
         Browse();
         if (FileSpec.IsEmpty()) return false;
+    }
+    if (!IsReadableFileSpec()) {
+        ReportNoFilesFound(FileSpec);
+        return false;
     }
     // An empty directory is the working directory, and stays empty.
     if (!InputDirectory.IsEmpty() && !EndsWithSlash(InputDirectory)) {

@@ -186,6 +186,10 @@ private:
     // and the delimiter for input type 3.
     void EnableDependentControls();
     void UpdateTitle();
+    // False when the field holds a double quote that does not start the
+    // quoted names of the multi-file form: such a name cannot be told apart
+    // from that form (unless it was chosen, and is converted by its path).
+    bool IsReadableFileSpec() const;
     // The output-file name from the file specification.
     void DeriveOutputFileName();
     // Input type 2 for a ".csv" file, back to 0 from 2 for any other.

@@ -4,8 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/conversion_run.h"
@@ -517,6 +519,23 @@ TEST_F(MainWindowRunTest, ATypedMultiFileFormConvertsNamesWithBlanks) {
     EXPECT_TRUE(Exists("d.html"));
 }
 
+TEST_F(MainWindowRunTest, ATypedNameWithAQuoteIsNotFoundAndNothingElseConverts) {
+    Write("say \"hi\".txt", "Quoted\n");
+    Write("hi.txt", "Other\n");
+    Type(W::kFileSpecCombo, Path("say \"hi\".txt"));
+    EXPECT_FALSE(window->Convert());
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "File selection error");
+    EXPECT_NE(services.Messages()[0].text.find("No files found"), std::string::npos);
+    EXPECT_FALSE(Exists("say \"hi\".html"));
+    EXPECT_FALSE(Exists("hi.html"));
+    // Dropped, it is converted by its path.
+    services.ClearLog();
+    Drop({TextString(Path("say \"hi\".txt").c_str())});
+    EXPECT_TRUE(Exists("say \"hi\".html"));
+    EXPECT_FALSE(Exists("hi.html"));
+}
+
 TEST_F(MainWindowRunTest, OneDroppedFileIsTheFieldItself) {
     Write("only.txt", "Only\n");
     Drop({TextString(Path("only.txt").c_str())});
@@ -804,6 +823,112 @@ TEST_F(MainWindowRunTest, ExitClosesLikeTheCloseBoxAndEnterDoesNothing) {
     EXPECT_TRUE(D().IsEnded());
     EXPECT_FALSE(D().HasWindow());
     // Nothing was edited: no question.
+    EXPECT_TRUE(services.Messages().empty());
+}
+
+// ---------------------------------------------------------------------------
+// Results, help and web pages, shown by a recording program in place of the
+// browser and viewer
+
+class MainWindowViewTest : public MainWindowRunTest {
+protected:
+    void SetUp() override {
+        MainWindowRunTest::SetUp();
+        // The recorder writes its arguments, one a line, and then renames
+        // the file, so that a file that is there is complete.
+        const fs::path script = temp / "recorder";
+        ASSERT_TRUE(
+            WriteWhole(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.part\" && mv \"$0.part\" \"$0.args\"\n"));
+        fs::permissions(script, fs::perms::owner_all);
+        recorder = script.string();
+        window->settings.browserCommand = recorder.c_str();
+        window->settings.viewRtfCommand = recorder.c_str();
+        window->settings.useDdeToViewHtml = false;
+        window->settings.addUrlPrefix = true;
+    }
+    // The arguments the recorder was started with; empty when it was not
+    // started within a generous while.
+    std::string Recorded() const {
+        const fs::path args = recorder + ".args";
+        for (int i = 0; i < 400 && !fs::exists(args); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        return ReadWhole(args);
+    }
+    void ForgetRecording() const { fs::remove(recorder + ".args"); }
+    std::string recorder;
+};
+
+TEST_F(MainWindowViewTest, ViewResultsAsksForAFileThenConverts) {
+    // Nothing chosen: the user is told, Browse opens and is cancelled.
+    Click(W::kViewResultsButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "Input File Error");
+    EXPECT_EQ(services.Messages()[0].text, "Must choose a file first");
+    EXPECT_EQ(services.Log().back().kind, ServiceCallKind::kChooseFiles);
+
+    // A file chosen but not converted: converted, then shown.
+    Write("view.txt", "Shown\n");
+    Type(W::kFileSpecCombo, Path("view.txt"));
+    services.ClearLog();
+    Click(W::kViewResultsButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "No conversion done yet");
+    EXPECT_EQ(services.Messages()[0].text, "Must convert a file first");
+    EXPECT_TRUE(Exists("view.html"));
+    EXPECT_EQ(Recorded(), "file://" + Path("view.html") + "\n");
+}
+
+TEST_F(MainWindowViewTest, AnRtfFileGoesToTheViewerAsItIs) {
+    Write("two words.txt", "Shown\n");
+    Type(W::kFileSpecCombo, Path("two words.txt"));
+    Select(W::kOutputKindCombo, W::kOutputRtfFile);
+    ASSERT_TRUE(window->Convert());
+    services.ClearLog();
+    EXPECT_TRUE(window->OnCommand(kCommandViewResults));
+    EXPECT_TRUE(services.Messages().empty());
+    EXPECT_EQ(Recorded(), Path("two words.rtf") + "\n");
+}
+
+TEST_F(MainWindowViewTest, HelpContentsOpensTheUserGuide) {
+    Write("guide.html", "<p>Guide</p>\n");
+    window->settings.htmlDoco = Path("guide.html").c_str();
+    EXPECT_TRUE(window->OnCommand(kCommandHelpContents));
+    EXPECT_EQ(Recorded(), "file://" + Path("guide.html") + "\n");
+    ForgetRecording();
+    window->ShowHelp();
+    EXPECT_EQ(Recorded(), "file://" + Path("guide.html") + "\n");
+    ForgetRecording();
+    EXPECT_TRUE(window->OnCommand(kCommandLocalDocumentation));
+    EXPECT_EQ(Recorded(), "file://" + Path("guide.html") + "\n");
+    EXPECT_TRUE(services.Messages().empty());
+    // No local page (none is installed beside the tests): the web page.
+    window->settings.htmlDoco.MakeEmpty();
+    ForgetRecording();
+    window->ShowHelp();
+    EXPECT_EQ(Recorded(), "http://www.halvex.com/doco/vdrdoco.html?help&p=Vendrel\n");
+}
+
+TEST_F(MainWindowViewTest, WebPagesOpenAtTheMakersAddresses) {
+    struct Case {
+        int command;
+        const char* address;
+    };
+    const Case cases[] = {
+        {kCommandWebDocumentation, "http://www.halvex.com/doco/vdrdoco.html?help&p=Vendrel"},
+        {kCommandMorvanePage, "http://www.halvex.com/morvane/?help&p=Vendrel"},
+        {kCommandPellionPage, "http://www.halvex.com/pellion/?help&p=Vendrel"},
+        {kCommandCheckForUpdates, "http://www.halvex.com/cgi-local/checkversion.pl?p=Vendrel&v=4.04"},
+    };
+    for (const Case& c : cases) {
+        ForgetRecording();
+        EXPECT_TRUE(window->OnCommand(c.command));
+        EXPECT_EQ(Recorded(), std::string(c.address) + "\n") << c.command;
+    }
+    // In German the pages are asked for in German.
+    window->OnCommand(kCommandLanguageGerman);
+    ForgetRecording();
+    window->OnCommand(kCommandMorvanePage);
+    EXPECT_EQ(Recorded(), "http://www.halvex.com/morvane/?help&p=Vendrel&l=g\n");
     EXPECT_TRUE(services.Messages().empty());
 }
 
