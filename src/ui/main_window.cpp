@@ -362,6 +362,7 @@ void MainWindow::ApplyLanguageToWindow() {
     ApplyMenuTexts(&menu_);
     menu_.DrawMenuBar();
     status_.LanguageChanged(LanguageCode);
+    RelabelSheets();
     SetMenuChecks();
     FillChoiceLists();
     RefreshControls();
@@ -488,6 +489,10 @@ void MainWindow::OpenSheet(SheetKind kind, int topic) {
 void MainWindow::ShowSheet(SheetKind, int, FC&) {
     // The property sheets are not built yet: opening one shows nothing and
     // reports nothing.
+}
+
+void MainWindow::RelabelSheets() {
+    // The property sheets are not built yet: there is none to relabel.
 }
 
 // ---------------------------------------------------------------------------

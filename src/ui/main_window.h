@@ -204,6 +204,8 @@ private:
     // Steps 4 and 5 of opening a sheet: build the sheet once, load it from
     // `loadFrom` and the sixth set, show it and select the page of `topic`.
     void ShowSheet(SheetKind kind, int topic, FC& loadFrom);
+    // Each open property sheet takes the current language.
+    void RelabelSheets();
     // Adds a text on top of one of the settings' histories.
     void AddToHistory(TextString* history, const TextString& text);
 

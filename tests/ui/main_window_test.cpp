@@ -658,6 +658,23 @@ TEST_F(MainWindowRunTest, ClipboardOutputPutsTheHtmlOnTheClipboard) {
             << window->Status().Lines.TextAt(i);
 }
 
+// The clipboard form of a table, compared with the expected text in
+// tests/data/main_window (VENDREL_REGENERATE_GOLDEN=1 writes it instead).
+TEST_F(MainWindowRunTest, TheClipboardFormOfATableIsTheExpectedOne) {
+    const fs::path golden = fs::path(VENDREL_TEST_DATA_DIR) / "main_window";
+    Write("clipboard_table.txt", ReadWhole(golden / "clipboard_table.txt"));
+    Type(W::kFileSpecCombo, Path("clipboard_table.txt"));
+    Select(W::kOutputKindCombo, W::kOutputHtmlClipboard);
+    ASSERT_TRUE(window->Convert());
+    std::string actual = services.ClipboardText();
+    const fs::path expected = golden / "clipboard_table.html";
+    if (std::getenv("VENDREL_REGENERATE_GOLDEN") != nullptr) {
+        ASSERT_TRUE(WriteWhole(expected, actual));
+        return;
+    }
+    EXPECT_EQ(actual, ReadWhole(expected));
+}
+
 TEST(MainWindowTitleTest, Cases) {
     struct Case {
         const char* spec;
