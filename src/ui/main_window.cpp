@@ -355,7 +355,6 @@ void MainWindow::ChangeLanguage(int code) {
     if (code == LanguageCode) return;
     MainDialog::ChangeLanguage(code);
     ApplyLanguageToWindow();
-    if (outputSheet_) outputSheet_->ChangeLanguage(code);
 }
 
 void MainWindow::SheetsReset() {
@@ -375,6 +374,7 @@ void MainWindow::ApplyLanguageToWindow() {
     ApplyMenuTexts(&menu_);
     menu_.DrawMenuBar();
     status_.LanguageChanged(LanguageCode);
+    RelabelSheets();
     SetMenuChecks();
     FillChoiceLists();
     RefreshControls();
@@ -507,6 +507,11 @@ void MainWindow::ShowSheet(SheetKind kind, int topic, FC& loadFrom) {
     outputSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
 }
 
+void MainWindow::RelabelSheets() {
+    // A sheet without a window takes the language when it next opens.
+    if (outputSheet_) outputSheet_->ChangeLanguage(LanguageCode);
+}
+
 // ---------------------------------------------------------------------------
 // Files, directories and types
 
@@ -538,6 +543,17 @@ void MainWindow::UpdateTitle() {
 
 void MainWindow::EndWithSlash(TextString& directory) {
     if (!directory.IsEmpty() && !EndsWithSlash(directory)) directory.AppendChar('/');
+}
+
+bool MainWindow::IsReadableFileSpec() const {
+    // Chosen files are converted by their paths.
+    if (!commandLineSpecs.empty()) return true;
+    TextString directory, rest;
+    SplitFileSpec(FileSpec, directory, rest);
+    // The multi-file form has its quotes after the directory: a quote inside
+    // a name would cut it into a directory that is none and names that are
+    // others'.
+    return rest.At(0) != '"' || directory.IsEmpty() || EndsWithSlash(directory);
 }
 
 void MainWindow::DeriveOutputFileName() {
@@ -572,6 +588,10 @@ bool MainWindow::Convert() {
     if (FileSpec.IsEmpty()) {
         Browse();
         if (FileSpec.IsEmpty()) return false;
+    }
+    if (!IsReadableFileSpec()) {
+        ReportNoFilesFound(FileSpec);
+        return false;
     }
     // An empty directory is the working directory, and stays empty.
     if (!InputDirectory.IsEmpty() && !EndsWithSlash(InputDirectory)) {
