@@ -1,7 +1,9 @@
 #include "ui/output_sheet.h"
+
 #include <iterator>
 
 #include "app/base_dialog.h"
+#include "texts/dialog_ids.h"
 #include "texts/ui_slots.h"
 #include "texts/ui_texts.h"
 #include "ui/dialog_texts.h"
@@ -27,7 +29,7 @@ constexpr TabEntry kTabs[] = {
 }  // namespace
 
 Sheet::Sheet(BaseDialog& mainDialog, UiServices& services)
-    : BaseSheet(kOutputSheetId, mainDialog, kOutputLeft, services),
+    : BaseSheet(kOutputSheetDialogId, mainDialog, kOutputLeft, services),
       hyperlinks(services),
       addedHtml(services),
       colours(services),

@@ -17,10 +17,6 @@ class FC;
 
 class Sheet : public BaseSheet {
 public:
-    // The template id of the sheet itself (it has none of its own: a
-    // property sheet is made of its pages).
-    static constexpr int kOutputSheetId = 2000;
-
     // The pages in tab order: Added HTML, Document colours, Fonts,
     // Hyperlinks, Document details, RTF Settings, Table generation.
     Sheet(BaseDialog& mainDialog, UiServices& services);
