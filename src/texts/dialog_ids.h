@@ -22,6 +22,9 @@ inline constexpr int kFileStructPageDialogId = 187;
 inline constexpr int kRTFSettingsPageDialogId = 193;
 inline constexpr int kMoreHtmlOptionsDialogId = 200;
 inline constexpr int kMainDialogId = 211;
+// The property sheets have no template of their own (a sheet is made of its
+// pages): ids of this program's choosing, above every template id.
+inline constexpr int kOutputSheetDialogId = 2000;
 
 // The standard buttons of dialogs and property sheets.
 inline constexpr int kIdOk = 1;

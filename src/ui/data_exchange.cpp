@@ -1,6 +1,8 @@
 #include "ui/data_exchange.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -26,7 +28,30 @@ bool ParseWholeNumber(const char* text, long& value) {
     return *end == '\0';
 }
 
+// A real number with optional blanks around it; false for anything else.
+bool ParseReal(const char* text, double& value) {
+    while (*text == ' ' || *text == '\t') ++text;
+    if (*text == '\0') return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    if (end == text || errno == ERANGE || !std::isfinite(value)) return false;
+    while (*end == ' ' || *end == '\t') ++end;
+    return *end == '\0';
+}
+
 }  // namespace
+
+std::string FormatReal(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    std::string shown(text);
+    // Trailing zeros of the decimals, and a point left alone, go.
+    while (!shown.empty() && shown.back() == '0') shown.pop_back();
+    if (!shown.empty() && shown.back() == '.') shown.pop_back();
+    if (shown == "-0") shown = "0";
+    return shown;
+}
 
 bool DataExchange::Active(int id) const { return !failed_ && dialog_.HasControl(id); }
 
@@ -74,6 +99,24 @@ void DataExchange::Number(int id, int& member, int minValue, int maxValue) {
         return;
     }
     member = static_cast<int>(value);
+}
+
+void DataExchange::Real(int id, double& member, double minValue, double maxValue) {
+    if (!Active(id)) return;
+    if (!saving_) {
+        dialog_.SetControlText(id, FormatReal(member).c_str());
+        return;
+    }
+    double value = 0.0;
+    if (!ParseReal(dialog_.ControlText(id), value) || value < minValue || value > maxValue) {
+        TextString message(GetMessageText(kMsgEnterNumberInRange));
+        const std::string low = FormatReal(minValue);
+        const std::string high = FormatReal(maxValue);
+        FillMessagePlaceholders(message, {{"nnn", low.c_str()}, {"xxxxxx", high.c_str()}});
+        Fail(id, message);
+        return;
+    }
+    member = value;
 }
 
 void DataExchange::Check(int id, int& member) {

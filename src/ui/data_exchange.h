@@ -10,10 +10,15 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 #include "foundation/text_string.h"
 
 class DialogModel;
+
+// A real number as a field shows it: at most three decimals, trailing zeros
+// dropped ("2.54", "3.175", "1").
+std::string FormatReal(double value);
 
 class DataExchange {
 public:
@@ -29,6 +34,9 @@ public:
     // A whole number in an edit: leading and trailing blanks are allowed, a
     // sign, then digits; outside minValue..maxValue fails.
     void Number(int id, int& member, int minValue, int maxValue);
+    // A real number in an edit (blanks around it allowed); outside
+    // minValue..maxValue fails.  Shown with at most three decimals.
+    void Real(int id, double& member, double minValue, double maxValue);
     // A check box as 0/1 or as a flag.
     void Check(int id, int& member);
     void Check(int id, bool& member);

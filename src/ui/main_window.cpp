@@ -15,6 +15,7 @@
 #include "texts/message_slots.h"
 #include "texts/message_texts.h"
 #include "texts/sheet_topics.h"
+#include "ui/output_sheet.h"
 #include "ui/data_exchange.h"
 #include "ui/dialog_model.h"
 #include "ui/folder_chooser.h"
@@ -195,6 +196,7 @@ MainWindow::MainWindow(UiServices& uiServices, const std::string& settingsPath)
 }
 
 MainWindow::~MainWindow() {
+    if (outputSheet_) outputSheet_->DestroyWindow();
     Destroy();
     status_.DestroyWindow();
 }
@@ -355,6 +357,16 @@ void MainWindow::ChangeLanguage(int code) {
     ApplyLanguageToWindow();
 }
 
+void MainWindow::SheetsReset() {
+    if (!outputSheet_) return;
+    outputSheet_->ResetChanged();
+    outputSheet_->LoadPages(WorkingSet(), SixthSet());
+}
+
+void MainWindow::SheetsReload(FC& set) {
+    if (outputSheet_) outputSheet_->LoadPages(set, SixthSet());
+}
+
 void MainWindow::ApplyLanguageToWindow() {
     if (!WindowExists()) return;
     // Labels and tips of the window.
@@ -486,13 +498,18 @@ void MainWindow::OpenSheet(SheetKind kind, int topic) {
     ShowSheet(kind, topic, loadFrom);
 }
 
-void MainWindow::ShowSheet(SheetKind, int, FC&) {
-    // The property sheets are not built yet: opening one shows nothing and
-    // reports nothing.
+void MainWindow::ShowSheet(SheetKind kind, int topic, FC& loadFrom) {
+    // The analysis and settings sheets are not built yet: opening one shows
+    // nothing and reports nothing.
+    if (kind != SheetKind::kOutput) return;
+    if (!outputSheet_) outputSheet_ = std::make_unique<Sheet>(*this, services);
+    // The sheet edits the working set, the policies every run starts from.
+    outputSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
 }
 
 void MainWindow::RelabelSheets() {
-    // The property sheets are not built yet: there is none to relabel.
+    // A sheet without a window takes the language when it next opens.
+    if (outputSheet_) outputSheet_->ChangeLanguage(LanguageCode);
 }
 
 // ---------------------------------------------------------------------------

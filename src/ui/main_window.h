@@ -23,6 +23,7 @@
 
 class DataExchange;
 class DialogModel;
+class Sheet;
 
 class MainWindow : public MainDialog {
 public:
@@ -86,6 +87,8 @@ public:
     MenuModel& Menu() { return menu_; }
     StatusWindow& Status() { return status_; }
     const ToolTipControl& ToolTips() const { return toolTips_; }
+    // The output-policies sheet, once the menu has opened it; null before.
+    Sheet* OutputSheet() const { return outputSheet_.get(); }
 
     // Creates the window (hidden) and initialises it; nothing when it exists.
     void Create();
@@ -157,6 +160,8 @@ public:
     void RefreshControls() override;
     void EnableToolTips(bool on) override;
     void ChangeLanguage(int code) override;
+    void SheetsReset() override;
+    void SheetsReload(FC& set) override;
 
 private:
     class Window;
@@ -209,6 +214,9 @@ private:
     // Adds a text on top of one of the settings' histories.
     void AddToHistory(TextString* history, const TextString& text);
 
+    // The output-policies sheet: made at its first opening and kept, so
+    // that its pages keep what the user changed between openings.
+    std::unique_ptr<Sheet> outputSheet_;
     std::unique_ptr<Window> window_;
     MenuModel menu_;
     StatusWindow status_;

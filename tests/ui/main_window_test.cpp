@@ -20,10 +20,12 @@
 #include "texts/menu_texts.h"
 #include "texts/message_slots.h"
 #include "texts/message_texts.h"
+#include "texts/sheet_topics.h"
 #include "texts/tool_tip_texts.h"
 #include "texts/ui_texts.h"
 #include "ui/dialog_model.h"
 #include "ui/menu_model.h"
+#include "ui/output_sheet.h"
 #include "ui/scripted_services.h"
 #include "ui/tool_tips.h"
 
@@ -371,12 +373,10 @@ TEST_F(MainWindowTest, SheetsAndDialogsNotBuiltYetShowNothing) {
     services.ClearLog();
     CountingObserver observer;
     D().SetObserver(&observer);
-    const int commands[] = {
-        kCommandAnalysisFileStructure, kCommandAnalysisTables,         kCommandOutputTitleAndDescription,
-        kCommandOutputTables,          kCommandOutputColours,          kCommandOutputHyperlinks,
-        kCommandOutputFonts,           kCommandOutputDocumentSettings, kCommandOutputRtfSettings,
-        kCommandSettingsDocumentation, kCommandSettingsDragAndDrop,    kCommandSettingsDiagnostics,
-        kCommandSettingsViewers,       kCommandSettingsPolicyFiles,    kCommandAbout};
+    const int commands[] = {kCommandAnalysisFileStructure, kCommandAnalysisTables,
+                            kCommandSettingsDocumentation, kCommandSettingsDragAndDrop,
+                            kCommandSettingsDiagnostics,   kCommandSettingsViewers,
+                            kCommandSettingsPolicyFiles,   kCommandAbout};
     for (int command : commands) EXPECT_TRUE(window->OnCommand(command)) << command;
     EXPECT_TRUE(services.Log().empty());
     EXPECT_TRUE(TheStatusWindow().Lines.count == 0);
@@ -385,6 +385,61 @@ TEST_F(MainWindowTest, SheetsAndDialogsNotBuiltYetShowNothing) {
     // which has the dialog's directories.
     EXPECT_EQ(window->SettingsView().GetText(Pol::InputDirectory).str(), directory);
     EXPECT_EQ(window->SettingsView().context, window->context.get());
+}
+
+TEST_F(MainWindowTest, TheOutputMenuOpensTheSheetOnThePageOfItsTopic) {
+    Shown();
+    const struct {
+        int command;
+        int topic;
+        int tab;
+    } cases[] = {
+        {kCommandOutputTitleAndDescription, kTopicTitleAndDescription, 0},
+        {kCommandOutputTables, kTopicTableGeneration, 6},
+        {kCommandOutputColours, kTopicDocumentColours, 1},
+        {kCommandOutputHyperlinks, kTopicHyperlinks, 3},
+        {kCommandOutputFonts, kTopicFonts, 2},
+        {kCommandOutputDocumentSettings, kTopicDocumentSettings, 4},
+        {kCommandOutputRtfSettings, kTopicRtfSettings, 5},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(window->OnCommand(c.command));
+        Sheet* sheet = window->OutputSheet();
+        ASSERT_NE(sheet, nullptr);
+        EXPECT_TRUE(sheet->IsShown()) << c.command;
+        EXPECT_EQ(sheet->ActivePageIndex(), c.tab) << c.command;
+        EXPECT_EQ(sheet->TopicCode(), c.topic) << c.command;
+    }
+    // One sheet, kept: a second opening raises the same window.
+    Sheet* sheet = window->OutputSheet();
+    ASSERT_TRUE(window->OnCommand(kCommandOutputColours));
+    EXPECT_EQ(window->OutputSheet(), sheet);
+
+    // A change on a page is stored into the working set by OK, and the run's
+    // policies then carry it.
+    sheet->colours.SetControlText(ColoursPage::kText, "Navy");
+    sheet->colours.Notify(ColoursPage::kText, NotifyEvent::kTextChanged);
+    EXPECT_TRUE(sheet->IsEnabled(kIdApply));
+    sheet->Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_FALSE(sheet->HasWindow());
+    EXPECT_EQ(window->WorkingSet().GetText(Pol::TextColour).str(), "Navy");
+    EXPECT_EQ(window->policiesEdited, 1);
+
+    // The next opening shows the working set's value through the settings
+    // view; resetting to defaults clears what the pages remember.
+    ASSERT_TRUE(window->OnCommand(kCommandOutputColours));
+    EXPECT_STREQ(sheet->colours.ControlText(ColoursPage::kText), "Navy");
+    window->ResetToDefaults();
+    EXPECT_FALSE(sheet->colours.Bound(ColoursPage::kText)->changed);
+    EXPECT_STREQ(sheet->colours.ControlText(ColoursPage::kText), "");
+}
+
+TEST_F(MainWindowTest, TheOpenOutputSheetFollowsTheLanguage) {
+    Shown();
+    ASSERT_TRUE(window->OnCommand(kCommandOutputFonts));
+    ASSERT_TRUE(window->OnCommand(kCommandLanguageGerman));
+    EXPECT_EQ(window->OutputSheet()->Caption().str(), "Ausgabe Regeldaten");
+    EXPECT_STREQ(window->OutputSheet()->ControlText(kIdCancel), "Abbrechen");
 }
 
 // ---------------------------------------------------------------------------

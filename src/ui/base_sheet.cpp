@@ -1,0 +1,31 @@
+#include "ui/base_sheet.h"
+
+#include "app/base_dialog.h"
+
+BaseSheet::BaseSheet(int templateId, BaseDialog& mainDialog, WindowPositionIndex leftSlot, UiServices& services)
+    : SheetModel(templateId, services), owner_(mainDialog), leftSlot_(leftSlot) {}
+
+void BaseSheet::OnInitDialog() {
+    SheetModel::OnInitDialog();
+    if (sheetLanguage_ != owner_.LanguageCode) ChangeLanguage(owner_.LanguageCode);
+    Place();
+    SetActivePageByTopic(topicCode_);
+}
+
+void BaseSheet::Place() {
+    const int* positions = owner_.settings.windowPositions;
+    const int left = positions[leftSlot_];
+    const int top = positions[leftSlot_ + 1];
+    if (left >= 0 && top >= 0) {
+        MoveWindow(left, top);
+        return;
+    }
+    const DesktopSize desktop = Services().GetDesktopSize();
+    MoveWindow(desktop.width - Rect().width - kDesktopMargin, desktop.height - Rect().height - kDesktopMargin);
+}
+
+void BaseSheet::SavePosition() {
+    int* positions = owner_.settings.windowPositions;
+    positions[leftSlot_] = Rect().left;
+    positions[leftSlot_ + 1] = Rect().top;
+}

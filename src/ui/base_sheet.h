@@ -1,0 +1,66 @@
+// The common base of the program's property sheets (the output policies, and
+// later the analysis policies and the program settings).
+//
+// A sheet belongs to the main dialog, which creates it once, keeps it and
+// shows it modeless.  The sheet knows the topic of the page last shown (each
+// page records its topic code when it becomes active, so the sheet opens
+// where the user left it), whether a page reported a change, and the
+// user-interface language its labels are in, so that an opening after a
+// change of language relabels it.
+//
+// Its window is placed 30 pixels in from the right and bottom edges of the
+// desktop, or where the user last left it (a saved position with both
+// coordinates 0 or more); closing the window saves where it stands.
+#pragma once
+
+#include "app/program_settings.h"
+#include "ui/sheet_model.h"
+
+class BaseDialog;
+
+class BaseSheet : public SheetModel {
+public:
+    // How far in from the desktop's right and bottom edges a sheet opens
+    // when it has no saved position.
+    static constexpr int kDesktopMargin = 30;
+    // A sheet whose language has never been set.
+    static constexpr int kNoLanguage = -1;
+
+    // `leftSlot` is where the settings keep the sheet's left coordinate;
+    // the top follows it.
+    BaseSheet(int templateId, BaseDialog& mainDialog, WindowPositionIndex leftSlot, UiServices& services);
+
+    BaseDialog& Owner() const { return owner_; }
+
+    // The topic code of the page last shown; 0 before any.
+    int TopicCode() const { return topicCode_; }
+    void SetTopicCode(int code) { topicCode_ = code; }
+    // The language the sheet's labels are in.
+    int SheetLanguage() const { return sheetLanguage_; }
+
+    // Shows the page of a topic code.
+    virtual void SetActivePageByTopic(int topic) = 0;
+    // Relabels the sheet, its tabs and its pages in `language` (which is
+    // already the language in force); nothing without a window.
+    virtual void ChangeLanguage(int language) = 0;
+
+protected:
+    // The platform's set-up (first page shown), then the labels when the
+    // language changed since, the placement and the page of the topic.
+    void OnInitDialog() override;
+    // Closing without storing keeps the position.
+    void OnSheetCancel() override { SavePosition(); }
+
+    // Remembers the window's position in the program settings.
+    void SavePosition();
+    // Records the language the labels are now in.
+    void SetSheetLanguage(int language) { sheetLanguage_ = language; }
+
+private:
+    void Place();
+
+    BaseDialog& owner_;
+    WindowPositionIndex leftSlot_;
+    int topicCode_ = 0;
+    int sheetLanguage_ = kNoLanguage;
+};

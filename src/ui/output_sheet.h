@@ -1,0 +1,60 @@
+// The "Output Policies" sheet: the output side of the conversion policies,
+// one page each for added HTML, document colours, fonts, hyperlinks, RTF
+// document details, RTF settings and table generation.
+//
+// The main dialog creates the sheet once and keeps it; each opening loads
+// the pages from a policy set and shows the page of a topic code (`Open`).
+// OK stores the pages into the target set when a page reported a change,
+// Apply stores them whatever happened, Cancel stores nothing; OK and Cancel
+// close the window, while the pages keep their values and changed flags for
+// the next opening.
+#pragma once
+
+#include "ui/base_sheet.h"
+#include "ui/output_pages.h"
+
+class FC;
+
+class Sheet : public BaseSheet {
+public:
+    // The pages in tab order: Added HTML, Document colours, Fonts,
+    // Hyperlinks, Document details, RTF Settings, Table generation.
+    Sheet(BaseDialog& mainDialog, UiServices& services);
+
+    HyperlinksPage hyperlinks;
+    AddedHTMLPage addedHtml;
+    ColoursPage colours;
+    FontPage fonts;
+    TablePage table;
+    RTFDocumentPage rtfDocument;
+    RTFSettingsPage rtfSettings;
+
+    // The set OK and Apply store into; null until an opening sets it.
+    FC* Target() const { return target_; }
+    void SetTarget(FC* target) { target_ = target; }
+
+    // Opens the sheet: the target set, the pages loaded from `set`, the
+    // window made (or raised when it is up) and the page of `topic` shown.
+    void Open(FC& target, FC& set, FC& second, int topic);
+
+    // Each page's load, in the order Hyperlinks, Added HTML, Colours,
+    // Fonts, Table, RTF document, RTF settings.
+    void LoadPages(FC& set, FC& second);
+    // Each page's store in the same order; the main dialog then knows the
+    // user edited policies.
+    void StorePages(FC& target);
+    // Clears every page's changed flags.
+    void ResetChanged();
+
+    void SetActivePageByTopic(int topic) override;
+    void ChangeLanguage(int language) override;
+
+protected:
+    bool OnSheetOk() override;
+    bool OnSheetApply() override;
+
+private:
+    // The pages in the order they load and store.
+    OptionPage* const pagesInLoadOrder_[7];
+    FC* target_ = nullptr;
+};

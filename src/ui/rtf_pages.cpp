@@ -1,0 +1,183 @@
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+
+#include "texts/dialog_ids.h"
+#include "ui/data_exchange.h"
+#include "ui/output_pages.h"
+
+namespace {
+
+struct DetailField {
+    int fieldId;
+    int labelId;
+    const char* label;
+    Pol policy;
+};
+constexpr DetailField kDetailFields[] = {
+    {RTFDocumentPage::kTitle, 1443, "Title :", Pol::DocumentTitle},
+    {RTFDocumentPage::kSubject, 1297, "Subject:", Pol::DocumentSubject},
+    {RTFDocumentPage::kAuthor, 1298, "Author:", Pol::DocumentAuthor},
+    {RTFDocumentPage::kManager, 1299, "Manager:", Pol::DocumentManager},
+    {RTFDocumentPage::kCompany, 1300, "Company:", Pol::DocumentCompanyName},
+    {RTFDocumentPage::kCategory, 1306, "Category:", Pol::DocumentCategory},
+    {RTFDocumentPage::kKeywords, 1307, "Keywords:", Pol::DocumentKeywords},
+    {RTFDocumentPage::kComments, 1308, "Comments:", Pol::DocumentComments},
+};
+
+// The proofing language "None" as its list shows it.
+constexpr char kNoLanguageShown[] = "(none)";
+
+struct MarginLabel {
+    int labelId;
+    const char* label;
+};
+constexpr MarginLabel kMarginLabels[] = {{1479, "Top"}, {1480, "Bottom"}, {1481, "Left"}, {1482, "Right"}};
+
+// A margin text of a policy as a number; 0 when it is none.
+double MarginOf(const TextString& text) { return std::strtod(text.c_str(), nullptr); }
+
+}  // namespace
+
+// ---- RTFDocumentPage ----
+
+RTFDocumentPage::RTFDocumentPage(UiServices& services)
+    : OptionPage(kRTFDocumentPageDialogId, kTopicDocumentSettings, services) {
+    SetCaption("Document details");
+    for (const DetailField& field : kDetailFields) {
+        AddControl(field.labelId, ControlKind::kLabel, field.label);
+        AddControl(field.fieldId, ControlKind::kEdit);
+        BindText(field.fieldId, field.policy);
+    }
+}
+
+void RTFDocumentPage::Store(FC& set) {
+    OptionPage::Store(set);
+    UpdateData(false);
+}
+
+// ---- The character encodings ----
+
+const std::vector<TextString>& CharsetChoices() {
+    static const std::vector<TextString> choices = {
+        "ascii (English/Western)",
+        "big5 (Chinese)",
+        "euc-jp (Japanese)",
+        "euc-kr (Korean)",
+        "gb2312 (Chinese/Simplified)",
+        "iso-2022-jp (Japanese)",
+        "iso-2022-kr (Korean)",
+        "iso-8859-1 (Western)",
+        "iso-8859-2 (Central/European)",
+        "iso-8859-3 (South/European)",
+        "iso-8859-4 (Baltic)",
+        "iso-8859-5 (Cyrillic)",
+        "iso-8859-6 (Arabic)",
+        "iso-8859-7 (Greek)",
+        "iso-8859-8 (Hebrew)",
+        "iso-8859-9 (Turkish)",
+        "iso-8859-15 (Western/Euro)",
+        "koi8-r (Russian)",
+        "shift_jis (Japanese)",
+        "tis-620 (Thai)",
+        "utf-8 (Unicode)",
+        "windows-1250 (Central/European)",
+        "windows-1251 (Cyrillic)",
+        "windows-1252 (Western)",
+        "windows-1253 (Greek)",
+        "windows-1254 (Turkish)",
+        "windows-1255 (Hebrew)",
+        "windows-1256 (Arabic)",
+        "windows-1257 (Baltic)",
+        "x-sjis (Japanese)",
+    };
+    return choices;
+}
+
+TextString CharsetName(const TextString& entry) {
+    TextString name(entry);
+    name.Trim(0, " \t");
+    int blank = 0;
+    if (name.FindChar(0, ' ', &blank, 1)) name.SubString(0, blank);
+    return name;
+}
+
+// ---- RTFSettingsPage ----
+
+RTFSettingsPage::RTFSettingsPage(UiServices& services)
+    : OptionPage(kRTFSettingsPageDialogId, kTopicRtfSettings, services) {
+    SetCaption("RTF configuration");
+    AddControl(1466, ControlKind::kLabel, "Document language :");
+    AddControl(kLanguage, ControlKind::kList);
+    AddControl(1483, ControlKind::kLabel, "Paper Size :");
+    AddControl(kPaperSize, ControlKind::kList);
+    AddControl(1470, ControlKind::kGroupBox, "Orientation");
+    AddControl(kPortrait, ControlKind::kRadioButton, "Portrait");
+    AddControl(kLandscape, ControlKind::kRadioButton, "Landscape");
+    AddControl(1471, ControlKind::kGroupBox, "Margins (in cm)");
+    for (size_t i = 0; i < std::size(kMarginLabels); ++i) {
+        AddControl(kMarginLabels[i].labelId, ControlKind::kLabel, kMarginLabels[i].label);
+        AddControl(margins_[i].controlId, ControlKind::kEdit);
+    }
+    AddControl(kMirrorMargins, ControlKind::kCheckBox, "Mirror Margins");
+    AddControl(1601, ControlKind::kLabel, "Charset");
+    AddControl(kCharset, ControlKind::kComboBox);
+
+    BindChoiceList(kLanguage, Pol::LanguageForProofing);
+    BindChoiceList(kPaperSize, Pol::PaperSize);
+    BindRadioPair(kPortrait, kLandscape, Pol::UseLandscapeMode, false);
+    BindCheck(kMirrorMargins, Pol::MirrorMargins);
+
+    for (Margin& margin : margins_)
+        On(margin.controlId, NotifyEvent::kTextChanged, [this, &margin] { MarkChanged(margin.changed); });
+    auto takeValues = [this] { UpdateData(true); };
+    for (const Margin& margin : margins_) On(margin.controlId, NotifyEvent::kFocusLost, takeValues);
+    On(kCharset, NotifyEvent::kEditChanged, takeValues);
+    On(kCharset, NotifyEvent::kTextChanged, takeValues);
+    On(kCharset, NotifyEvent::kFocusLost, takeValues);
+    On(kCharset, NotifyEvent::kSelectionEnded, takeValues);
+}
+
+void RTFSettingsPage::LoadValues(const FC& set) {
+    // Everything but the character encoding shows the set's value whatever
+    // the user changed.
+    for (BoundControl& bound : bound_) LoadBinding(bound, set);
+    for (Margin& margin : margins_) margin.value = MarginOf(set.GetText(margin.policy));
+    if (!charsetChanged_) charset_ = set.GetText(Pol::CharacterEncoding);
+}
+
+void RTFSettingsPage::Store(FC& set) {
+    OptionPage::Store(set);
+    for (const Margin& margin : margins_) {
+        if (!margin.changed) continue;
+        char text[64];
+        std::snprintf(text, sizeof text, "%.3f", margin.value);
+        set.SetText(margin.policy, text);
+        NotifyStored(GetPolicyDefinition(margin.policy).category);
+    }
+    if (charsetChanged_) {
+        // The name only: the description is for the reader of the list.
+        set.SetText(Pol::CharacterEncoding, CharsetName(charset_).c_str());
+        NotifyStored(GetPolicyDefinition(Pol::CharacterEncoding).category);
+    }
+}
+
+void RTFSettingsPage::ResetChanged() {
+    OptionPage::ResetChanged();
+    for (Margin& margin : margins_) margin.changed = false;
+    charsetChanged_ = false;
+}
+
+void RTFSettingsPage::OnInitDialog() {
+    std::vector<TextString> languages = SplitChoices(GetProofingLanguageChoices());
+    if (!languages.empty()) languages.front() = kNoLanguageShown;
+    SetItems(kLanguage, std::move(languages));
+    SetItems(kPaperSize, SplitChoices(GetPolicyDefinition(Pol::PaperSize).defaultText));
+    SetItems(kCharset, CharsetChoices());
+    OptionPage::OnInitDialog();
+}
+
+void RTFSettingsPage::ExchangeOwn(DataExchange& dx) {
+    for (Margin& margin : margins_) dx.Real(margin.controlId, margin.value, 0.0, kLargestMargin);
+    TakeText(dx, kCharset, charset_, charsetChanged_);
+}
