@@ -129,6 +129,15 @@ void CollectMenuTexts(const Menu& menu, std::vector<std::string>& texts) {
 
 TEST_F(MainWindowTest, StartUpInEnglishFillsLabelsMenuAndTips) {
     window->settings.language = "English";
+    window.reset();  // saves the settings
+    // Another language in the tables before the program starts.
+    SetAllLanguages(kLanguageSwedish);
+    window = MakeWindow();
+    EXPECT_EQ(window->LanguageCode, kLanguageEnglish);
+    EXPECT_EQ(TheToolTipTexts().CurrentLanguage(), kLanguageEnglish);
+    EXPECT_EQ(TheMenuTextTable().CurrentLanguage(), kLanguageEnglish);
+    EXPECT_EQ(TheMessageTextTable().CurrentLanguage(), kLanguageEnglish);
+    EXPECT_EQ(TheUiTextTable().CurrentLanguage(), kLanguageEnglish);
     DialogModel& dialog = Shown();
     EXPECT_TRUE(dialog.IsShown());
     EXPECT_EQ(dialog.Caption().str(), "Vendrel");
