@@ -216,6 +216,8 @@ void MainWindow::AddHandlers() {
     dialog.On(kViewResultsButton, NotifyEvent::kClicked, [this] { ViewResults(); });
     dialog.On(kFileSpecCombo, NotifyEvent::kFocusLost, [this] { TakeTypedFileSpec(); });
     dialog.On(kFileSpecCombo, NotifyEvent::kListClosed, [this] { TakePickedFileSpec(); });
+    dialog.On(kFileSpecCombo, NotifyEvent::kEditChanged, [this] { FileSpecEdited(); });
+    dialog.On(kFileSpecCombo, NotifyEvent::kTextChanged, [this] { FileSpecEdited(); });
     dialog.On(kInputTypeCombo, NotifyEvent::kSelectionEnded, [this] { InputTypeChosen(); });
     dialog.On(kOutputKindCombo, NotifyEvent::kSelectionEnded, [this] { OutputKindChosen(); });
     for (int id : kExtensionButtons) dialog.On(id, NotifyEvent::kClicked, [this] { ExtensionClicked(); });
@@ -313,10 +315,7 @@ void MainWindow::TakeControlValues() { TakeCheckedValues(); }
 
 bool MainWindow::TakeCheckedValues() {
     if (!WindowExists()) return true;
-    // The files chosen by browsing or dropping (or named on the command
-    // line) are converted only while the field shows them.
-    if (!commandLineSpecs.empty() && FileSpec != TextString(window_->ControlText(kFileSpecCombo)))
-        commandLineSpecs.clear();
+    FileSpecEdited();
     return window_->UpdateData(true);
 }
 
@@ -675,6 +674,11 @@ void MainWindow::TakeTypedFileSpec() {
     RefreshControls();
     UpdateTitle();
     reanalysisNeeded = 1;
+}
+
+void MainWindow::FileSpecEdited() {
+    if (!commandLineSpecs.empty() && FileSpec != TextString(window_->ControlText(kFileSpecCombo)))
+        commandLineSpecs.clear();
 }
 
 void MainWindow::TakePickedFileSpec() {

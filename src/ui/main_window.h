@@ -122,6 +122,10 @@ public:
     void ViewResults();
     // A typed file specification left the field (1122).
     void TakeTypedFileSpec();
+    // The text of the field (1122) changed: the files chosen by browsing or
+    // dropping (or named on the command line) are converted only while the
+    // field shows them.
+    void FileSpecEdited();
     // An entry of the `Files` history was picked (1122).
     void TakePickedFileSpec();
     void InputTypeChosen();

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/conversion_run.h"
+#include "policies/fc.h"
+#include "policies/tab_config.h"
 #include "support/temp_folder.h"
 #include "texts/dialog_ids.h"
 #include "texts/dialog_texts.h"
@@ -131,6 +133,15 @@ void CollectMenuTexts(const Menu& menu, std::vector<std::string>& texts) {
 
 TEST_F(MainWindowTest, StartUpInEnglishFillsLabelsMenuAndTips) {
     window->settings.language = "English";
+    window.reset();  // saves the settings
+    // Another language in the tables before the program starts.
+    SetAllLanguages(kLanguageSwedish);
+    window = MakeWindow();
+    EXPECT_EQ(window->LanguageCode, kLanguageEnglish);
+    EXPECT_EQ(TheToolTipTexts().CurrentLanguage(), kLanguageEnglish);
+    EXPECT_EQ(TheMenuTextTable().CurrentLanguage(), kLanguageEnglish);
+    EXPECT_EQ(TheMessageTextTable().CurrentLanguage(), kLanguageEnglish);
+    EXPECT_EQ(TheUiTextTable().CurrentLanguage(), kLanguageEnglish);
     DialogModel& dialog = Shown();
     EXPECT_TRUE(dialog.IsShown());
     EXPECT_EQ(dialog.Caption().str(), "Vendrel");
@@ -557,6 +568,10 @@ TEST_F(MainWindowRunTest, DroppedFilesConvertAtOnceAndEditingTheFieldConvertsWha
     EXPECT_TRUE(services.Messages().empty());
 
     for (const char* name : {"a.html", "b c.html", "sub/d.html"}) fs::remove(temp / name);
+    EXPECT_EQ(window->commandLineSpecs.size(), 3u);
+    D().SetControlText(W::kFileSpecCombo, Path("a.txt").c_str());
+    D().Notify(W::kFileSpecCombo, NotifyEvent::kEditChanged);
+    EXPECT_TRUE(window->commandLineSpecs.empty());
     Type(W::kFileSpecCombo, Path("a.txt"));
     EXPECT_TRUE(window->Convert());
     EXPECT_TRUE(Exists("a.html"));
@@ -694,6 +709,12 @@ TEST_F(MainWindowRunTest, InputTypeThreeNeedsADelimiter) {
     Click(W::kConvertButton);
     const std::string html = ReadWhole(temp / "semi.html");
     EXPECT_NE(html.find("Oslo</TD>"), std::string::npos) << html;
+    auto delimiter = [&] { return window->WorkingSet().GetCurrentTabConfig()->GetText(TabPol::DelimiterCharacter); };
+    EXPECT_EQ(delimiter().str(), ";");
+    // Every other input type converts without the typed delimiter.
+    Select(W::kInputTypeCombo, W::kInputPlainText);
+    Click(W::kConvertButton);
+    EXPECT_EQ(delimiter().str(), "");
 }
 
 TEST_F(MainWindowRunTest, ClipboardOutputPutsTheHtmlOnTheClipboard) {
