@@ -279,10 +279,15 @@ void PreFormLine::SetRaw(LineTextArena& arena, std::string_view text) {
 
 namespace {
 
-void PutNumber(std::string& out, size_t n) {
-    for (; n >= 0x80; n >>= 7) out += static_cast<char>(0x80 | (n & 0x7f));
-    out += static_cast<char>(n);
+// A number as 7-bit groups, lowest first; the high bit marks a group that
+// another follows.  The numbers are lengths and positions within a text,
+// below 2^31, and take at most five bytes.
+unsigned char* PutNumber(unsigned char* out, size_t n) {
+    for (; n >= 0x80; n >>= 7) *out++ = static_cast<unsigned char>(0x80 | (n & 0x7f));
+    *out++ = static_cast<unsigned char>(n);
+    return out;
 }
+constexpr size_t kMaxNumberBytes = 5;
 
 size_t TakeNumber(const unsigned char*& in) {
     size_t n = 0;
@@ -297,10 +302,15 @@ size_t TakeNumber(const unsigned char*& in) {
 
 bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string& runs) {
     // Every tab makes one run.
-    const auto count = static_cast<size_t>(std::count(raw.begin(), raw.end(), '\t'));
+    size_t count = 0;
+    for (const char* p = raw.data(); (p = static_cast<const char*>(std::memchr(p, '\t', raw.size() - static_cast<size_t>(p - raw.data()))));
+         ++p)
+        ++count;
     if (count == 0) return false;
-    runs.clear();
-    PutNumber(runs, count);
+    // Written in place: the count and two numbers a run at most.
+    runs.resize((2 * count + 1) * kMaxNumberBytes);
+    unsigned char* const first = reinterpret_cast<unsigned char*>(runs.data());
+    unsigned char* out = PutNumber(first, count);
     size_t j = 0;  // in the layout text
     size_t lastEnd = 0;  // the end of the run before
     for (size_t i = 0; i < raw.size();) {
@@ -321,27 +331,36 @@ bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string&
         while (j + blanks < layout.size() && layout[j + blanks] == ' ') ++blanks;
         if (blanks < following + 1) return false;
         const size_t run = blanks - following;
-        PutNumber(runs, j - lastEnd);
-        PutNumber(runs, run);
+        out = PutNumber(out, j - lastEnd);
+        out = PutNumber(out, run);
         j += run;
         lastEnd = j;
         i = tab + 1;
     }
+    runs.resize(static_cast<size_t>(out - first));
     return j == layout.size();
 }
 
 void TabRuns::Decode(std::string_view layout, const unsigned char* runs, TextString& out) {
-    out.Clear();
+    // A run of one blank or more gives back one tab, so the raw text is
+    // never longer than the layout text: it is made over a copy of that,
+    // each piece moved left over the blanks dropped before it.
+    out.AssignChars(layout.data(), static_cast<int>(layout.size()));
+    char* const text = out.buffer;
     size_t count = TakeNumber(runs);
-    size_t at = 0;
+    size_t read = 0;  // in the layout text
+    size_t write = 0;
     for (; count > 0; --count) {
         const size_t gap = TakeNumber(runs);
         const size_t run = TakeNumber(runs);
-        out.AppendBytes(layout.data() + at, static_cast<int>(gap));
-        out.AppendChar('\t');
-        at += gap + run;
+        if (write != read) std::memmove(text + write, text + read, gap);
+        write += gap;
+        text[write++] = '\t';
+        read += gap + run;
     }
-    out.AppendBytes(layout.data() + at, static_cast<int>(layout.size() - at));
+    const size_t rest = layout.size() - read;
+    if (write != read) std::memmove(text + write, text + read, rest);
+    out.SubString(0, static_cast<int>(write + rest));
 }
 
 // ---------------------------------------------------------------------------

@@ -160,7 +160,7 @@ TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
         std::string layout, raw;
         int runs;
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {"Name    Value   Unit", "Name\tValue\tUnit", 2},
         {"a       b", "a\tb", 1},
         {"        lead", "\tlead", 1},
@@ -173,8 +173,18 @@ TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
         {"a       b   ", "a\tb", -1},  // the layout text goes on
         {"a b", "a b", -1},  // no tab
     };
+    // A hundred tabs, and runs and pieces whose numbers take several bytes.
+    Case many{"", "", 100};
+    for (int i = 0; i < 100; ++i) {
+        const std::string piece(static_cast<size_t>(i * 300), static_cast<char>('a' + i % 26));
+        many.layout += piece + std::string(static_cast<size_t>(1 + i * 2), ' ');
+        many.raw += piece + "\t";
+    }
+    many.layout += "end";
+    many.raw += "end";
+    cases.push_back(many);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.raw);
+        SCOPED_TRACE(c.raw.substr(0, 40));
         std::string runs;
         const bool encoded = TabRuns::Encode(c.layout, c.raw, runs);
         EXPECT_EQ(encoded, c.runs >= 0);
