@@ -103,7 +103,7 @@ public:
 private:
     const TextString& text_;
     std::string_view marker_;
-    int from_ = -1;   // where the last search began
+    int from_ = -1;  // where the last search began
     int found_ = -1;  // what it found
 };
 

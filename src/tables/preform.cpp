@@ -303,9 +303,7 @@ size_t TakeNumber(const unsigned char*& in) {
 bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string& runs) {
     // Every tab makes one run.
     size_t count = 0;
-    for (const char* p = raw.data(); (p = static_cast<const char*>(std::memchr(p, '\t', raw.size() - static_cast<size_t>(p - raw.data()))));
-         ++p)
-        ++count;
+    for (size_t at = raw.find('\t'); at != std::string_view::npos; at = raw.find('\t', at + 1)) ++count;
     if (count == 0) return false;
     // Written in place: the count and two numbers a run at most.
     runs.resize((2 * count + 1) * kMaxNumberBytes);
