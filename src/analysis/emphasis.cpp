@@ -50,18 +50,21 @@ bool InSet(char c, const char* chars) { return c != '\0' && std::strchr(chars, c
 
 // A start marker: at the very start of the text, or after an opening
 // character and not followed by another marker character.
+bool IsValidStartBetween(bool atTextStart, char before, char after) {
+    if (atTextStart) return true;
+    if (!InSet(before, " (,-<[{")) return false;
+    return !IsMarkerChar(after);
+}
+
 bool IsValidStart(const TextString& text, int position, int markerLength) {
-    if (position == 0) return true;
-    if (!InSet(text.At(position - 1), " (,-<[{")) return false;
-    return !IsMarkerChar(text.At(position + markerLength));
+    return IsValidStartBetween(position == 0, text.At(position - 1), text.At(position + markerLength));
 }
 
 // An end marker: at the end of the text or before a closing character or
 // punctuation, and not right after another marker character.
-bool IsValidEnd(const TextString& text, int position, int markerLength) {
-    const int after = position + markerLength;
-    if (after < text.length && !InSet(text.buffer[after], "\t !\"')-,.:;>?]}")) return false;
-    return !(position > 0 && IsMarkerChar(text.buffer[position - 1]));
+bool IsValidEndBetween(char before, bool atTextEnd, char after) {
+    if (!atTextEnd && !InSet(after, "\t !\"')-,.:;>?]}")) return false;
+    return !IsMarkerChar(before);
 }
 
 // Position of `what` in `text` at or after `from`; -1 when absent.
@@ -80,6 +83,81 @@ void ReplaceAt(TextString& text, int position, int n, std::string_view with) {
     result.append(text.view().substr(static_cast<size_t>(position) + static_cast<size_t>(n)));
     text.AssignChars(result.data(), static_cast<int>(result.size()));
 }
+
+// The next occurrence of a marker at or after a position, for positions
+// that never go back: what lies between the position asked for and the
+// occurrence last found is known to hold none, so no byte is looked at
+// twice.
+class MarkerSearch {
+public:
+    MarkerSearch(const TextString& text, std::string_view marker) : text_(text), marker_(marker) {}
+
+    int From(int position) {
+        if (from_ < 0 || position < from_ || (found_ >= 0 && position > found_)) {
+            from_ = position;
+            found_ = FindFrom(text_, marker_, position);
+        }
+        return found_;
+    }
+
+private:
+    const TextString& text_;
+    std::string_view marker_;
+    int from_ = -1;  // where the last search began
+    int found_ = -1;  // what it found
+};
+
+// The text of one phrase scan as its markers are replaced.  The scan goes
+// left to right and never looks back at what it replaced, so the converted
+// text is built once: the text before `copied_` is in `out_` with its
+// markers replaced, the rest is still the text as it was.  Positions are
+// those of the text as it was.
+class PhraseEdit {
+public:
+    explicit PhraseEdit(const TextString& text) : text_(text) {}
+
+    // The position that `i` (not before the last replacement) has in the
+    // converted text.
+    int Converted(int i) const { return out_.length + (i - copied_); }
+
+    bool ValidStart(int i, int markerLength) const {
+        return IsValidStartBetween(Converted(i) == 0, Before(i), text_.At(i + markerLength));
+    }
+    bool ValidEnd(int i, int markerLength) const {
+        const int after = i + markerLength;
+        return IsValidEndBetween(Before(i), after >= text_.length, text_.At(after));
+    }
+
+    // Replaces the `n` bytes at `i`, which lie after the last replacement.
+    void Replace(int i, int n, std::string_view with) {
+        if (!edited_) {
+            edited_ = true;
+            out_.Reserve(text_.length + text_.length / 2);
+        }
+        out_.AppendBytes(text_.buffer + copied_, i - copied_);
+        out_.AppendBytes(with.data(), static_cast<int>(with.size()));
+        copied_ = i + n;
+    }
+
+    // Puts the converted text in `text`, the text the scan was given.
+    void Finish(TextString& text) {
+        if (!edited_) return;
+        out_.AppendBytes(text_.buffer + copied_, text_.length - copied_);
+        text = std::move(out_);
+    }
+
+private:
+    // The byte before `i` in the converted text ('\0' at its start).
+    char Before(int i) const {
+        if (i > copied_) return text_.buffer[i - 1];
+        return out_.length > 0 ? out_.buffer[out_.length - 1] : '\0';
+    }
+
+    const TextString& text_;
+    TextString out_;
+    int copied_ = 0;
+    bool edited_ = false;
+};
 
 void DiscardFirstPair(AnalysedLine& line) {
     line.firstPairPresent = 0;
@@ -130,30 +208,48 @@ AnalysedLine* FindEarlierStart(FC& set, const PhraseMarkup& m, AnalysedLine* lin
         spansBlank = blankPassed;
         return earlier;
     }
-    set.ReportMessage(kNotFound, 1);
     return nullptr;
 }
 
-// The end marker at `endPosition` closes a phrase begun on an earlier line.
-// Returns where the scan goes on.
-int CloseEarlierPhrase(FC& set, const PhraseMarkup& m, TextString& text, AnalysedLine* line, int endPosition) {
-    const int endLength = static_cast<int>(m.endMarker.size());
-    const int next = endPosition + endLength;
+// What the look for an earlier start found, kept through one phrase scan:
+// the earlier lines change only when a phrase is closed on one of them, so
+// the ends of a line that find no start look at those lines once, not once
+// each.
+struct EarlierStart {
+    bool known = false;
+    AnalysedLine* line = nullptr;
+    int position = -1;
+    bool spansBlank = false;
+};
+
+// The end marker at `endPosition` closes a phrase begun on an earlier line;
+// its replacement goes to `edit`.
+void CloseEarlierPhrase(FC& set, const PhraseMarkup& m, PhraseEdit& edit, AnalysedLine* line, int endPosition,
+                        EarlierStart& found) {
     if (!line) {
         set.ReportMessage(kNotFound, 1);
-        return next;
+        return;
     }
-    int startPosition = -1;
-    bool spansBlank = false;
-    AnalysedLine* earlier = FindEarlierStart(set, m, line, startPosition, spansBlank);
-    if (!earlier) return next;
-    if (spansBlank) {
+    if (!found.known) {
+        found.line = FindEarlierStart(set, m, line, found.position, found.spansBlank);
+        found.known = true;
+    }
+    AnalysedLine* earlier = found.line;
+    if (!earlier) {
+        set.ReportMessage(kNotFound, 1);
+        return;
+    }
+    if (found.spansBlank) {
         set.ReportMessage("INFO: Ignoring potential emphasis phrase because it spans blank lines", 7);
-        return next;
+        return;
     }
+    found.known = false;
 
+    const int startPosition = found.position;
+    const int endLength = static_cast<int>(m.endMarker.size());
+    const int converted = edit.Converted(endPosition);
     ReplaceAt(*earlier, startPosition, static_cast<int>(m.startMarker.size()), m.startMarkup);
-    ReplaceAt(text, endPosition, endLength, m.endMarkup);
+    edit.Replace(endPosition, endLength, m.endMarkup);
 
     if (earlier->firstPairPresent || line->firstPairPresent || line->secondPairPresent) {
         DiscardFirstPair(*earlier);
@@ -168,8 +264,7 @@ int CloseEarlierPhrase(FC& set, const PhraseMarkup& m, TextString& text, Analyse
     line->secondPairPresent = 1;
     line->secondFind = std::make_unique<TextString>(std::string(m.endMarker).c_str());
     line->secondReplacement = std::make_unique<TextString>(std::string(m.endMarkup).c_str());
-    line->secondPairStart = endPosition;
-    return endPosition + static_cast<int>(m.endMarkup.size());
+    line->secondPairStart = converted;
 }
 
 // The markup of one phrase pass (1 and 2 bold italic, 3 italic, 4 bold);
@@ -356,16 +451,34 @@ int FindEmphasisPhrase(FC& set, const char* startMarker, const char* endMarker, 
     const int endLength = static_cast<int>(m.endMarker.size());
     const bool sameMarkers = m.startMarker == m.endMarker;
 
+    // One pass from left to right.  Whatever lies at or after `position`
+    // is still the text as it was, so each search below goes on from where
+    // the one before it stopped, and a valid end found for one start serves
+    // every start before it.
+    PhraseEdit edit(text);
+    MarkerSearch starts(text, m.startMarker), ends(text, m.endMarker), closes(text, m.endMarker);
+    int validFrom = -1, validEnd = -1;  // the first valid end at or after validFrom
+    auto firstValidEnd = [&](int from) {
+        if (validFrom < 0 || from < validFrom || (validEnd >= 0 && from > validEnd)) {
+            validFrom = from;
+            validEnd = closes.From(from);
+            while (validEnd >= 0 && !edit.ValidEnd(validEnd, endLength)) validEnd = closes.From(validEnd + 1);
+        }
+        return validEnd;
+    };
+    EarlierStart earlierStart;
+
     int position = 0;
     while (position < text.length) {
-        const int start = FindFrom(text, m.startMarker, position);
-        const int end = FindFrom(text, m.endMarker, position);
+        const int start = starts.From(position);
+        const int end = ends.From(position);
         if (start < 0 && end < 0) break;
 
         // An end marker before any start closes a phrase begun on an earlier line.
         if (end >= 0 && (start < 0 || end < start)) {
-            if (IsValidEnd(text, end, endLength)) {
-                position = CloseEarlierPhrase(set, m, text, line, end);
+            if (edit.ValidEnd(end, endLength)) {
+                CloseEarlierPhrase(set, m, edit, line, end, earlierStart);
+                position = end + endLength;
                 continue;
             }
             if (start < 0) {
@@ -374,17 +487,18 @@ int FindEmphasisPhrase(FC& set, const char* startMarker, const char* endMarker, 
             }
         }
 
-        if (!IsValidStart(text, start, startLength)) {
-            if (sameMarkers && IsValidEnd(text, start, endLength))
-                position = CloseEarlierPhrase(set, m, text, line, start);
-            else
+        if (!edit.ValidStart(start, startLength)) {
+            if (sameMarkers && edit.ValidEnd(start, endLength)) {
+                CloseEarlierPhrase(set, m, edit, line, start, earlierStart);
+                position = start + endLength;
+            } else {
                 position = start + 1;
+            }
             continue;
         }
 
         // A valid start: look for a valid end on the same line.
-        int close = FindFrom(text, m.endMarker, start + startLength);
-        while (close >= 0 && !IsValidEnd(text, close, endLength)) close = FindFrom(text, m.endMarker, close + 1);
+        const int close = firstValidEnd(start + startLength);
         if (close < 0) {
             // A later line may close the phrase.
             position = start + 1;
@@ -404,12 +518,11 @@ int FindEmphasisPhrase(FC& set, const char* startMarker, const char* endMarker, 
             position = close + endLength;
             continue;
         }
-        // The end first, so that the start's position still holds.
-        ReplaceAt(text, close, endLength, m.endMarkup);
-        ReplaceAt(text, start, startLength, m.startMarkup);
-        const int added = static_cast<int>(m.startMarkup.size()) - startLength;
-        position = close + added + static_cast<int>(m.endMarkup.size());
+        edit.Replace(start, startLength, m.startMarkup);
+        edit.Replace(close, endLength, m.endMarkup);
+        position = close + endLength;
     }
+    edit.Finish(text);
     return 1;
 }
 

@@ -457,6 +457,11 @@ void AnalysedLine::ConvertReferences(FC& set) {
     const TextString currentFile = CurrentOutputFileName(*context);
     TextString word, core, normalised, fileName, extension, anchor, link;
 
+    // The words are read from the text as it was and the converted text is
+    // built apart, in one pass (see ConvertLine): the text before `copied`
+    // is in `converted` with its references made links.
+    TextString converted;
+    int copied = 0;
     int position = 0;
     while (position < length) {
         const int n = WordLengthAt(buffer + position, buffer + length, ' ');
@@ -534,12 +539,18 @@ void AnalysedLine::ConvertReferences(FC& set) {
             position += wordLength;
             continue;
         }
-        std::string text(view().substr(0, static_cast<size_t>(at)));
-        text.append(link.view());
-        text.append(view().substr(static_cast<size_t>(at) + static_cast<size_t>(core.length)));
-        AssignChars(text.data(), static_cast<int>(text.size()));
-        position = at + link.length;
-        tag = findTag(position);
+        if (copied == 0) converted.Reserve(length + length / 2);
+        converted.AppendBytes(buffer + copied, at - copied);
+        converted.Append(link);
+        position = at + core.length;
+        copied = position;
+        // The protected stretch found last is still the next one unless the
+        // replaced reference ran into it.
+        if (tag.start >= 0 && tag.start < position) tag = findTag(position);
+    }
+    if (copied > 0) {
+        converted.AppendBytes(buffer + copied, length - copied);
+        static_cast<TextString&>(*this) = std::move(converted);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "tables/preform.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -279,10 +280,15 @@ void PreFormLine::SetRaw(LineTextArena& arena, std::string_view text) {
 
 namespace {
 
-void PutNumber(std::string& out, size_t n) {
-    for (; n >= 0x80; n >>= 7) out += static_cast<char>(0x80 | (n & 0x7f));
-    out += static_cast<char>(n);
+// A number as 7-bit groups, lowest first; the high bit marks a group that
+// another follows.  The numbers are lengths and positions within a text,
+// below 2^31, and take at most five bytes.
+unsigned char* PutNumber(unsigned char* out, size_t n) {
+    for (; n >= 0x80; n >>= 7) *out++ = static_cast<unsigned char>(0x80 | (n & 0x7f));
+    *out++ = static_cast<unsigned char>(n);
+    return out;
 }
+constexpr size_t kMaxNumberBytes = 5;
 
 size_t TakeNumber(const unsigned char*& in) {
     size_t n = 0;
@@ -293,14 +299,14 @@ size_t TakeNumber(const unsigned char*& in) {
     }
 }
 
-}  // namespace
+enum class RunsWritten { Done, NotRuns, NoRoom };
 
-bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string& runs) {
-    // Every tab makes one run.
-    const auto count = static_cast<size_t>(std::count(raw.begin(), raw.end(), '\t'));
-    if (count == 0) return false;
-    runs.clear();
-    PutNumber(runs, count);
+// Writes the gap and length of each run from `out` on, counting them in
+// `count`; NoRoom when they would pass `limit`, NotRuns when the raw text
+// is not the layout text with runs of blanks made tabs.
+RunsWritten WriteRuns(std::string_view layout, std::string_view raw, unsigned char*& out, const unsigned char* limit,
+                      size_t& count) {
+    count = 0;
     size_t j = 0;  // in the layout text
     size_t lastEnd = 0;  // the end of the run before
     for (size_t i = 0; i < raw.size();) {
@@ -308,40 +314,91 @@ bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string&
         const void* tabAt = std::memchr(raw.data() + i, '\t', raw.size() - i);
         const size_t tab = tabAt ? static_cast<size_t>(static_cast<const char*>(tabAt) - raw.data()) : raw.size();
         const size_t piece = tab - i;
-        if (piece > layout.size() - j || std::memcmp(raw.data() + i, layout.data() + j, piece) != 0) return false;
+        if (piece > layout.size() - j || std::memcmp(raw.data() + i, layout.data() + j, piece) != 0)
+            return RunsWritten::NotRuns;
         j += piece;
         if (tab == raw.size()) break;
         // The blanks that follow the tab in the raw text follow its run in
         // the layout text.
         size_t k = tab + 1;
         while (k < raw.size() && raw[k] == ' ') ++k;
-        if (k < raw.size() && raw[k] == '\t') return false;
+        if (k < raw.size() && raw[k] == '\t') return RunsWritten::NotRuns;
         const size_t following = k - (tab + 1);
         size_t blanks = 0;
         while (j + blanks < layout.size() && layout[j + blanks] == ' ') ++blanks;
-        if (blanks < following + 1) return false;
+        if (blanks < following + 1) return RunsWritten::NotRuns;
         const size_t run = blanks - following;
-        PutNumber(runs, j - lastEnd);
-        PutNumber(runs, run);
+        if (static_cast<size_t>(limit - out) < 2 * kMaxNumberBytes) return RunsWritten::NoRoom;
+        out = PutNumber(out, j - lastEnd);
+        out = PutNumber(out, run);
+        ++count;
         j += run;
         lastEnd = j;
         i = tab + 1;
     }
-    return j == layout.size();
+    return count > 0 && j == layout.size() ? RunsWritten::Done : RunsWritten::NotRuns;
+}
+
+// The count in front of the runs written from `body` to `end`, in the room
+// left for it before `body`; the whole goes to `runs`.
+void KeepRuns(size_t count, unsigned char* body, const unsigned char* end, std::string& runs, size_t bodyAt) {
+    unsigned char number[kMaxNumberBytes];
+    const auto bytes = static_cast<size_t>(PutNumber(number, count) - number);
+    std::memcpy(body - bytes, number, bytes);
+    if (bodyAt == 0) {
+        runs.assign(reinterpret_cast<const char*>(body - bytes), static_cast<size_t>(end - body) + bytes);
+    } else {
+        // `body` lies in `runs` itself, `bodyAt` bytes in.
+        runs.resize(static_cast<size_t>(end - body) + bodyAt);
+        runs.erase(0, bodyAt - bytes);
+    }
+}
+
+}  // namespace
+
+bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string& runs) {
+    // The numbers go after room for the count, which is known at the end.
+    // Those of a row of a few dozen columns are written on the stack, so
+    // that the short result is kept without allocating for the longest.
+    std::array<unsigned char, 256> local;
+    unsigned char* out = local.data() + kMaxNumberBytes;
+    size_t count = 0;
+    switch (WriteRuns(layout, raw, out, local.data() + local.size(), count)) {
+        case RunsWritten::Done: KeepRuns(count, local.data() + kMaxNumberBytes, out, runs, 0); return true;
+        case RunsWritten::NotRuns: return false;
+        case RunsWritten::NoRoom: break;
+    }
+    // Many columns: room for two numbers a tab, in `runs` itself.
+    size_t tabs = 0;
+    for (size_t at = raw.find('\t'); at != std::string_view::npos; at = raw.find('\t', at + 1)) ++tabs;
+    runs.resize((2 * tabs + 1) * kMaxNumberBytes);
+    auto* const start = reinterpret_cast<unsigned char*>(runs.data());
+    out = start + kMaxNumberBytes;
+    if (WriteRuns(layout, raw, out, start + runs.size(), count) != RunsWritten::Done) return false;
+    KeepRuns(count, start + kMaxNumberBytes, out, runs, kMaxNumberBytes);
+    return true;
 }
 
 void TabRuns::Decode(std::string_view layout, const unsigned char* runs, TextString& out) {
-    out.Clear();
+    // A run of one blank or more gives back one tab, so the raw text is
+    // never longer than the layout text: it is made over a copy of that,
+    // each piece moved left over the blanks dropped before it.
+    out.AssignChars(layout.data(), static_cast<int>(layout.size()));
+    char* const text = out.buffer;
     size_t count = TakeNumber(runs);
-    size_t at = 0;
+    size_t read = 0;  // in the layout text
+    size_t write = 0;
     for (; count > 0; --count) {
         const size_t gap = TakeNumber(runs);
         const size_t run = TakeNumber(runs);
-        out.AppendBytes(layout.data() + at, static_cast<int>(gap));
-        out.AppendChar('\t');
-        at += gap + run;
+        if (write != read) std::memmove(text + write, text + read, gap);
+        write += gap;
+        text[write++] = '\t';
+        read += gap + run;
     }
-    out.AppendBytes(layout.data() + at, static_cast<int>(layout.size() - at));
+    const size_t rest = layout.size() - read;
+    if (write != read) std::memmove(text + write, text + read, rest);
+    out.SubString(0, static_cast<int>(write + rest));
 }
 
 // ---------------------------------------------------------------------------

@@ -622,6 +622,7 @@ public:
         std::unique_ptr<AnalysedLine> cellLine;  // ConvertRowForOutput (made on first use)
         std::vector<CellCut> cuts;  // SplitLineIntoCellsByColumns
         TextString extraField;  // SplitLineIntoCellsByDelimiter
+        TextString rawLine;  // SplitLineIntoCellsByDelimiter
         TextString plainCellMarkup;  // WritePlainCell
         std::vector<long> rtfEdges;  // WriteRtfRowDefinition
         TextString rtfBorders;  // WriteRtfRowDefinition

@@ -1141,8 +1141,7 @@ void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
     const int n = static_cast<int>(columns.size());
     if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return;
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
-    TextString rawScratch;
-    const LineText raw = line.Raw(rawScratch);
+    const LineText raw = line.Raw(scratchBuffers.rawLine);
 
     DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, delimiter == ',');
     TextString& extra = scratchBuffers.extraField;

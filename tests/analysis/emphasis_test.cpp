@@ -247,6 +247,35 @@ TEST_F(EmphasisTest, OverlappingPairsAreDiscarded) {
     EXPECT_EQ(lines[1]->secondPairStart, 1);
 }
 
+TEST_F(EmphasisTest, MarkersAreJudgedByTheTextAsConvertedSoFar) {
+    // A marker right after a converted phrase sees the markup before it; an
+    // end closing an earlier line's phrase is placed in the converted line;
+    // each end that finds no start is reported, and a phrase closed on an
+    // earlier line makes the next end look again.
+    struct Case {
+        std::vector<const char*> texts, expected;
+        int secondPairStart;  // of the last line
+        int notFound, overlapping;
+    };
+    const Case cases[] = {
+        {{"*a b**c d*"}, {"<STRONG>a b**c d</STRONG>"}, -1, 0, 0},
+        {{"*a b* *c d* *e"}, {"<STRONG>a b</STRONG> <STRONG>c d</STRONG> *e"}, -1, 0, 0},
+        {{"(*a (*b (*c"}, {"(*a (*b (*c"}, -1, 0, 0},
+        {{"*x", "y* z* w*"}, {"<STRONG>x", "y</STRONG> z* w*"}, 1, 2, 0},
+        {{"*x", "*a b* y* z"}, {"<STRONG>x", "<STRONG>a b</STRONG> y</STRONG> z"}, 22, 0, 0},
+        {{"*p", "*q", "r* s*"}, {"<STRONG>p", "<STRONG>q", "r</STRONG> s</STRONG>"}, 12, 0, 1},
+    };
+    for (const Case& c : cases) {
+        messages.Clear();
+        Lines lines = Paragraph(c.texts);
+        TidyAll(lines);
+        for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i]->str(), c.expected[i]) << c.texts[0];
+        EXPECT_EQ(lines.back()->secondPairStart, c.secondPairStart) << c.texts[0];
+        EXPECT_EQ(messages.Count(kNotFound), c.notFound) << c.texts[0];
+        EXPECT_EQ(messages.Count("WARNING: Overlapping emphasis discarded"), c.overlapping) << c.texts[0];
+    }
+}
+
 TEST_F(EmphasisTest, TextWithoutMarkup) {
     struct Case {
         int format;

@@ -233,6 +233,27 @@ TEST_F(LineConversionTest, SectionReferencesLinkToKnownHeadings) {
     EXPECT_EQ(Convert("see 2.2"), "see 2.2");
 }
 
+TEST_F(LineConversionTest, LineOfManySectionReferences) {
+    // 100,000 references on one line, with protected stretches among them
+    // and one at its end: every reference becomes a link and the stretches
+    // stay as they were, in one pass over the line (a rebuild of the line at
+    // every reference would take minutes).
+    AddHeadings();
+    constexpr int kReferences = 100000;
+    std::string text, expected;
+    for (int i = 0; i < kReferences; ++i) {
+        text += "see 2.1 and ";
+        expected += "see <A HREF=\"#Section_2.1\">2.1</A> and ";
+        if (i % 10000 == 5000) {
+            text += "[[X 2.2]] ";
+            expected += "[[X 2.2]] ";
+        }
+    }
+    text += "[[X 2.1]] 2.2";
+    expected += "[[X 2.1]] <A HREF=\"#Section_2.2\">2.2</A>";
+    EXPECT_TRUE(Convert(text) == expected) << "converted line of " << text.size() << " bytes differs";
+}
+
 TEST_F(LineConversionTest, SectionReferencesAcrossFilesAndInRtf) {
     context.documentState.outputFiles.Add("part1");
     AddHeadings();

@@ -3,7 +3,8 @@
 // program uses): a row 100,000 columns wide over 10,000 short rows, a 10 MB
 // single line, 50,000 alternating rule and text lines, binary bytes, an
 // empty file, a cell of 400,000 tags, 200,000 words that become links (on
-// one line and as a paragraph) and 200,000 emphasised words; and each ordinary shape of a large
+// one line and as a paragraph), 200,000 emphasised words, 50,000 emphasis
+// phrases and 200,000 unclosed emphasis markers on one line; and each ordinary shape of a large
 // input (tables aligned by blanks, by tabs, by commas, prose, one long line,
 // many short lines, a UTF-8 table) at 1.5 MB.  Each must finish (CTest gives
 // these tests their own, longer time-out) and its output must stay linear in
@@ -137,6 +138,26 @@ std::string LineOfEmphasisedWords() {
     return text;
 }
 
+// 50,000 emphasis phrases ("*a b*") on one line: each is replaced as the
+// phrase scan passes it, not by rebuilding the line at every phrase.
+std::string LineOfEmphasisPhrases() {
+    std::string text;
+    text.reserve(50000 * 6 + 8);
+    for (int i = 0; i < 50000; ++i) text += "*a b* ";
+    text += "END\n";
+    return text;
+}
+
+// 200,000 start markers that no end follows ("*a"): the search for an end
+// is not begun again from every start.
+std::string LineOfUnclosedEmphasis() {
+    std::string text;
+    text.reserve(200000 * 3 + 8);
+    for (int i = 0; i < 200000; ++i) text += "*a ";
+    text += "END\n";
+    return text;
+}
+
 struct PathologicalCase {
     const char* name;
     std::string (*make)();
@@ -160,6 +181,8 @@ const PathologicalCase kCases[] = {
     {"LineOfManyLinks", LineOfManyLinks, "END"},
     {"ParagraphOfManyLinks", ParagraphOfManyLinks, "END"},
     {"LineOfEmphasisedWords", LineOfEmphasisedWords, "END"},
+    {"LineOfEmphasisPhrases", LineOfEmphasisPhrases, "END"},
+    {"LineOfUnclosedEmphasis", LineOfUnclosedEmphasis, "END"},
 };
 
 // One conversion per test: the case, the output format (0 HTML, 1 RTF) and

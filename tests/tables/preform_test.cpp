@@ -160,7 +160,7 @@ TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
         std::string layout, raw;
         int runs;
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {"Name    Value   Unit", "Name\tValue\tUnit", 2},
         {"a       b", "a\tb", 1},
         {"        lead", "\tlead", 1},
@@ -173,13 +173,34 @@ TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
         {"a       b   ", "a\tb", -1},  // the layout text goes on
         {"a b", "a b", -1},  // no tab
     };
+    // A hundred tabs, and runs and pieces whose numbers take several bytes.
+    Case many{"", "", 100};
+    for (int i = 0; i < 100; ++i) {
+        const std::string piece(static_cast<size_t>(i * 300), static_cast<char>('a' + i % 26));
+        many.layout += piece + std::string(static_cast<size_t>(1 + i * 2), ' ');
+        many.raw += piece + "\t";
+    }
+    many.layout += "end";
+    many.raw += "end";
+    cases.push_back(many);
+    // More runs than one byte counts.
+    Case wide{"", "", 200};
+    for (int i = 0; i < 200; ++i) {
+        wide.layout += "ab      ";
+        wide.raw += "ab\t";
+    }
+    wide.layout += "z";
+    wide.raw += "z";
+    cases.push_back(wide);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.raw);
+        SCOPED_TRACE(c.raw.substr(0, 40));
         std::string runs;
         const bool encoded = TabRuns::Encode(c.layout, c.raw, runs);
         EXPECT_EQ(encoded, c.runs >= 0);
         if (!encoded) continue;
-        EXPECT_EQ(static_cast<int>(runs[0]), c.runs);
+        const auto* number = reinterpret_cast<const unsigned char*>(runs.data());
+        const int count = number[0] < 0x80 ? number[0] : (number[0] & 0x7f) | number[1] << 7;
+        EXPECT_EQ(count, c.runs);
         TextString out("left over");
         TabRuns::Decode(c.layout, reinterpret_cast<const unsigned char*>(runs.data()), out);
         EXPECT_EQ(out.str(), c.raw);
