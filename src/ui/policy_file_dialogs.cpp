@@ -250,9 +250,12 @@ bool SavePolicyDialog::WritePolicies() {
     // The Context's option groups are policies of the file too.
     scratch.SetContext(owner_.context.get());
     if (SaveAll == kSaveAll && owner_.fileAnalysed) scratch.CopyPolicies(owner_.AnalysedFileSet());
+    // The run set goes in before the loaded file and the user's changes:
+    // it holds the working set as it was at the last run, whose rule-set
+    // defaults count as set and would otherwise replace the file's values.
+    scratch.MergeChangedPolicies(owner_.SixthSet(), 1);
     if (owner_.policyFileLoaded) scratch.MergeChangedPolicies(owner_.PolicyFileSet(), 1);
     if (owner_.policiesEdited) scratch.MergeChangedPolicies(owner_.WorkingSet(), 1);
-    scratch.MergeChangedPolicies(owner_.SixthSet(), 1);
 
     // Written to a temporary file that replaces the target only when whole.
     TextFile file;
