@@ -30,7 +30,8 @@ AboutDialog::AboutDialog(BaseDialog& owner) : DialogModel(kAboutDialogId, owner.
     AddControl(kAboutEmail, ControlKind::kPushButton);
     AddControl(kIdOk, ControlKind::kPushButton, "OK");
 
-    On(kAboutDocumentation, NotifyEvent::kClicked, [this] { ShowPage(DocumentationAddress(), kDocumentationQuery); });
+    On(kAboutDocumentation, NotifyEvent::kClicked,
+       [this] { ShowPage(DocumentationAddress(), kDocumentationQuery); });
     On(kAboutHomePage, NotifyEvent::kClicked, [this] { ShowPage(HomePageAddress(), kHomePageQuery); });
     On(kAboutEmail, NotifyEvent::kClicked, [this] { WriteMail(); });
 }

@@ -120,8 +120,8 @@ TEST_F(PolicyFileDialogTest, ATypedFileLoadsAndAFailingOneKeepsThePreviousText) 
 
     dialog.SetControlText(kPolicyFileCombo, PathOf("missing.pol").c_str());
     dialog.Notify(kPolicyFileCombo, NotifyEvent::kFocusLost);
-    EXPECT_EQ(MessageLines(services),
-              std::vector<std::string>{"Policy File Error: Can't find policy file \"" + PathOf("missing.pol") + "\""});
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Policy File Error: Can't find policy file \"" +
+                                                               PathOf("missing.pol") + "\""});
     EXPECT_EQ(dialog.PolicyFileText.str(), PathOf("title.pol"));
     EXPECT_EQ(std::string(dialog.ControlText(kPolicyFileCombo)), PathOf("title.pol"));
     EXPECT_EQ(owner->runPolicyFileName.str(), PathOf("title.pol"));
@@ -255,8 +255,9 @@ TEST_F(PolicyFileDialogTest, ResetEmptiesTheFieldAndForgetsTheFile) {
 
 TEST_F(PolicyFileDialogTest, CloseKeepsTheListAsTheHistoryAndCancelLeavesIt) {
     owner->settings.policyHistory[0] = "old.pol";
-    services.QueueRun().SetText(kPolicyFileCombo, PathOf("title.pol").c_str()).Notify(kPolicyFileCombo,
-                                                                                       NotifyEvent::kFocusLost);
+    services.QueueRun()
+        .SetText(kPolicyFileCombo, PathOf("title.pol").c_str())
+        .Notify(kPolicyFileCombo, NotifyEvent::kFocusLost);
     EXPECT_EQ(RunPolicyFileDialog(*owner), kIdCancel);
     // A loaded file goes on top of the history at once.
     EXPECT_EQ(History(), (std::vector<std::string>{PathOf("title.pol"), "old.pol"}));
@@ -311,8 +312,8 @@ protected:
     int Save(const std::string& name, int choice = kSaveChangedOnly) {
         services.QueueRun()
             .SetText(kSavePolicyFileName, name.c_str())
-            .ChooseRadio(kSavePolicyChangedOnly, kSavePolicyAll, choice == kSaveAll ? kSavePolicyAll
-                                                                                      : kSavePolicyChangedOnly)
+            .ChooseRadio(kSavePolicyChangedOnly, kSavePolicyAll,
+                         choice == kSaveAll ? kSavePolicyAll : kSavePolicyChangedOnly)
             .Press(kIdOk);
         return RunSavePolicyDialog(*owner);
     }
