@@ -290,6 +290,12 @@ TEST_F(PolicyFileDialogTest, HelpShowsTheUserGuidesSection) {
     EXPECT_TRUE(services.Messages().empty());
 }
 
+TEST(PolicyFileGuideTest, TheUserGuideHasTheSectionHelpShows) {
+    const std::string guide = ReadWhole(fs::path(VENDREL_SOURCE_DIR) / "docs" / "vdrdoco.html");
+    ASSERT_FALSE(guide.empty());
+    EXPECT_NE(guide.find(std::string("<h2 id=\"") + kPolicyFileGuideSection + "\">"), std::string::npos);
+}
+
 TEST_F(PolicyFileDialogTest, LabelsFollowTheLanguage) {
     owner->ChangeLanguage(kLanguageGerman);
     PolicyFileDialog policy(*owner);
