@@ -1,13 +1,12 @@
 #include "ui/policy_file_dialogs.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 
 #include "app/base_dialog.h"
 #include "app/ui_services.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
+#include "platform/file_status.h"
 #include "platform/output_files.h"
 #include "policies/fc.h"
 #include "texts/combo_history.h"
@@ -38,10 +37,7 @@ private:
     bool& flag_;
 };
 
-bool FileExists(const TextString& path) {
-    struct stat status {};
-    return ::stat(path.buffer, &status) == 0;
-}
+bool PathExists(const TextString& path) { return KindOfPath(path.str()) != PathKind::kMissing; }
 
 }  // namespace
 
@@ -214,7 +210,7 @@ void SavePolicyDialog::Browse() {
     TextString path(FileName);
     if (!Services().ChooseFile(true, Caption().buffer, GetMessageText(kMsgPolicyFilesFilter), path)) return;
     if (path.CountChar('.') == 0) path.Append(kPolicyExtension);
-    if (FileExists(path)) {
+    if (PathExists(path)) {
         TextString question(GetMessageText(kMsgReplaceFile));
         FillMessagePlaceholders(question, {{"ffffff", path.buffer}});
         const MessageAnswer answer =
