@@ -39,9 +39,30 @@ void GetProductInfoForCode(int productCode, TextString& name, TextString& shortV
 }
 
 void GetDocumentationAddress(TextString& folderAddress, TextString& pageName) {
+    // The folder of kWebDocumentationPath: the About box and the Help menu
+    // show one page.
     folderAddress = MakerSite();
-    folderAddress.Append("vendrel/doc/");
+    folderAddress.Append("doco/");
     pageName = "vdrdoco.html";
+}
+
+void GetMakerWebPage(const char* path, const char* query, TextString& address) {
+    address = MakerSite();
+    address.Append(path);
+    if (query != nullptr && *query != '\0') {
+        address.AppendChar('?');
+        address.Append(query);
+    }
+}
+
+void GetVersionCheckAddress(TextString& address) {
+    TextString name, shortVersion, fullVersion;
+    GetProductInfo(name, shortVersion, fullVersion);
+    TextString query("p=");
+    query.Append(name);
+    query.Append("&v=");
+    query.Append(fullVersion);
+    GetMakerWebPage("cgi-local/checkversion.pl", query.buffer, address);
 }
 
 void GetProductHomePage(TextString& address) {

@@ -1,6 +1,6 @@
-// Web pages the dialogs show in the user's browser: the local user guide
-// (the dialogs' Help buttons) and the pages of the maker's web site (the
-// About box).
+// Web pages the windows show in the user's browser: the user guide (the
+// help key, Help > Contents and the dialogs' Help buttons) and the pages of
+// the maker's web site (the Help menu and the About box).
 #pragma once
 
 #include "foundation/text_string.h"
@@ -9,9 +9,11 @@ class BaseDialog;
 
 // Shows `address` with the browser of the settings ("\BrowserCommand"), or
 // the desktop's when none is set; the user is told when none is found or it
-// cannot be started.  True when the browser was started.
+// cannot be started.  True when the browser was reached.
 bool ShowWebPage(BaseDialog& owner, const TextString& address);
 
-// Shows the user guide that lies beside the program file, at the section
-// `anchor` when it is not empty.  True when the browser was started.
+// Shows the user guide: the page the "\HTMLDoco" setting names, else the
+// one installed with the program, else the documentation page of the
+// maker's web site.  A local page is opened at the section `anchor` when
+// that is not empty.  True when the browser was reached.
 bool ShowUserGuide(BaseDialog& owner, const char* anchor = "");

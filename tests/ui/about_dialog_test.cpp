@@ -10,8 +10,11 @@
 #include "support/message_lines.h"
 #include "support/recording_program.h"
 #include "support/scoped_env.h"
+#include "foundation/product_identity.h"
 #include "texts/dialog_ids.h"
+#include "texts/main_menu_commands.h"
 #include "texts/language_texts.h"
+#include "ui/main_window.h"
 #include "ui/scripted_services.h"
 
 namespace {
@@ -49,7 +52,7 @@ TEST_F(AboutDialogTest, ShowsTheVersionAndTheAddressesInEveryLanguage) {
         EXPECT_EQ(dialog.Caption().str(), c.caption);
         EXPECT_STREQ(dialog.ControlText(kAboutVersionLine), "Vendrel Version 4.04 - August 2002 release");
         EXPECT_STREQ(dialog.ControlText(kAboutHomePage), "http://www.halvex.com/vendrel/");
-        EXPECT_STREQ(dialog.ControlText(kAboutDocumentation), "http://www.halvex.com/vendrel/doc/vdrdoco.html");
+        EXPECT_STREQ(dialog.ControlText(kAboutDocumentation), "http://www.halvex.com/doco/vdrdoco.html");
         EXPECT_STREQ(dialog.ControlText(kAboutEmail), "vendrel@halvex.com");
         EXPECT_STREQ(dialog.ControlText(kAboutHomePageLabel), "Home page :");
     }
@@ -62,7 +65,7 @@ TEST_F(AboutDialogTest, TheWebButtonsShowTheirPagesInTheBrowser) {
     };
     const Case cases[] = {
         {kAboutHomePage, "http://www.halvex.com/vendrel/?home&p=Vendrel"},
-        {kAboutDocumentation, "http://www.halvex.com/vendrel/doc/vdrdoco.html?doco&p=Vendrel"},
+        {kAboutDocumentation, "http://www.halvex.com/doco/vdrdoco.html?doco&p=Vendrel"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
@@ -95,6 +98,22 @@ TEST_F(AboutDialogTest, WithoutAMailProgramTheUserIsToldOnce) {
     Press(kAboutEmail);
     EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Email error: Failed to auto-detect email client"});
     EXPECT_FALSE(fs::exists(record));
+}
+
+TEST(AboutDocumentationTest, TheAboutBoxAndTheHelpMenuShowOneDocumentationPage) {
+    TextString menuPage;
+    GetMakerWebPage(kWebDocumentationPath, "", menuPage);
+    EXPECT_EQ(AboutDialog::DocumentationAddress().str(), menuPage.str());
+}
+
+TEST_F(AboutDialogTest, HelpAboutOpensTheAboutBox) {
+    MainWindow window(services, PathOf("window settings"));
+    services.QueueRun().Press(kIdOk);
+    EXPECT_TRUE(window.OnCommand(kCommandAbout));
+    ASSERT_FALSE(services.Log().empty());
+    EXPECT_EQ(services.Log().back().kind, ServiceCallKind::kRunModal);
+    EXPECT_EQ(services.Log().back().number, kAboutDialogId);
+    EXPECT_EQ(services.PendingRuns(), 0);
 }
 
 }  // namespace

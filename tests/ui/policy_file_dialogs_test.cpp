@@ -15,8 +15,10 @@
 #include "support/recording_program.h"
 #include "support/temp_folder.h"
 #include "texts/dialog_ids.h"
+#include "texts/main_menu_commands.h"
 #include "texts/language_texts.h"
 #include "texts/ui_texts.h"
+#include "ui/main_window.h"
 #include "ui/scripted_services.h"
 
 namespace {
@@ -281,12 +283,15 @@ TEST_F(PolicyFileDialogTest, SavingFromItPutsTheSavedFileInItsList) {
 
 TEST_F(PolicyFileDialogTest, HelpShowsTheUserGuidesSection) {
     ASSERT_TRUE(WriteRecordingProgram(folder / "browser", folder / "argv.txt"));
+    ASSERT_TRUE(WriteWhole(folder / "guide.html", "<h2 id=\"policy-file-dialogs\">"));
     owner->settings.browserCommand = TextPathOf("browser");
+    owner->settings.htmlDoco = TextPathOf("guide.html");
     services.QueueRun().Press(kIdHelpCommand);
     RunPolicyFileDialog(*owner);
     const std::string received = ReceivedArguments(folder / "argv.txt");
     EXPECT_EQ(received.rfind("1\n[file://", 0), 0u) << received;
-    EXPECT_NE(received.find("/vdrdoco.html#policy-file-dialogs]\n"), std::string::npos) << received;
+    EXPECT_NE(received.find("%20owner"), std::string::npos) << received;  // the folder's name is "dialog owner..."
+    EXPECT_NE(received.find("/guide.html#policy-file-dialogs]\n"), std::string::npos) << received;
     EXPECT_TRUE(services.Messages().empty());
 }
 
@@ -495,6 +500,71 @@ TEST_F(SavePolicyDialogTest, AFileThatCannotBeWrittenIsToldOnceAndTheDialogStays
     // No temporary file is left behind.
     for (const fs::directory_entry& entry : fs::directory_iterator(folder))
         EXPECT_NE(entry.path().filename().string().rfind(".kept.pol", 0), 0u) << entry.path();
+}
+
+// ---- From the main window ----
+
+class PolicyFilesFromTheWindowTest : public PolicyFileDialogTest {
+protected:
+    std::unique_ptr<MainWindow> window;
+    void SetUp() override {
+        PolicyFileDialogTest::SetUp();
+        window = std::make_unique<MainWindow>(services, PathOf("window settings"));
+        window->Show();
+        services.ClearLog();
+    }
+    void TearDown() override {
+        window.reset();
+        PolicyFileDialogTest::TearDown();
+    }
+    // The template ids of the modal runs so far.
+    std::vector<int> ModalRuns() const {
+        std::vector<int> runs;
+        for (const ServiceCall& call : services.Log())
+            if (call.kind == ServiceCallKind::kRunModal) runs.push_back(call.number);
+        return runs;
+    }
+};
+
+TEST_F(PolicyFilesFromTheWindowTest, FileLoadPolicyFileLoadsIntoTheWindowsField) {
+    services.QueueRun()
+        .SetText(kPolicyFileCombo, PathOf("title.pol").c_str())
+        .Notify(kPolicyFileCombo, NotifyEvent::kFocusLost)
+        .Press(kIdOk);
+    EXPECT_TRUE(window->OnCommand(kCommandLoadPolicyFile));
+    EXPECT_EQ(ModalRuns(), std::vector<int>{kPolicyFileDialogId});
+    EXPECT_EQ(std::string(window->Dialog().ControlText(MainWindow::kPolicyCombo)), PathOf("title.pol"));
+    EXPECT_EQ(window->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From the file");
+    EXPECT_EQ(window->settings.policyHistory[0].str(), PathOf("title.pol"));
+    EXPECT_EQ(window->settings.defaultPolicyFile.str(), "");
+}
+
+TEST_F(PolicyFilesFromTheWindowTest, FileSavePolicyFileWritesTheEditedPolicies) {
+    window->WorkingSet().SetText(Pol::DocumentTitle, "Edited");
+    window->policiesEdited = 1;
+    services.QueueRun().SetText(kSavePolicyFileName, PathOf("menu").c_str()).Press(kIdOk);
+    EXPECT_TRUE(window->OnCommand(kCommandSavePolicyFile));
+    EXPECT_EQ(ModalRuns(), std::vector<int>{kSavePolicyDialogId});
+    EXPECT_NE(ReadWhole(folder / "menu.pol").find("Edited"), std::string::npos);
+    EXPECT_EQ(window->settings.policyHistory[0].str(), PathOf("menu.pol"));
+}
+
+TEST_F(PolicyFilesFromTheWindowTest, YesOnClosingSavesAndAnUnwritableNameKeepsTheSaveOpen) {
+    window->WorkingSet().SetText(Pol::DocumentTitle, "Edited");
+    window->policiesEdited = 1;
+    services.QueueAnswer(MessageAnswer::kYes);
+    services.QueueRun()
+        .SetText(kSavePolicyFileName, PathOf("missing folder/lost.pol").c_str())
+        .Press(kIdOk)
+        .SetText(kSavePolicyFileName, PathOf("kept.pol").c_str())
+        .Press(kIdOk);
+    EXPECT_TRUE(window->OnCommand(kCommandExit));
+    EXPECT_EQ(ModalRuns(), std::vector<int>{kSavePolicyDialogId});
+    EXPECT_TRUE(services.RefusedSteps().empty());
+    ASSERT_EQ(services.Messages().size(), 2u);  // the question, then the unwritable folder
+    EXPECT_EQ(services.Messages()[1].caption, "Output File Error");
+    EXPECT_NE(ReadWhole(folder / "kept.pol").find("Edited"), std::string::npos);
+    EXPECT_FALSE(window->WindowExists());
 }
 
 }  // namespace
