@@ -168,6 +168,11 @@ public:
     // (ui/) has it, the data half only reports that it has none.
     virtual void RunSavePolicyDialog();
 
+protected:
+    // Tells the user that no file matched `spec` (or the command line's
+    // specifications).
+    void ReportNoFilesFound(TextString spec);
+
 private:
     // Where ConvertOneFile asks a file's output to go: empty for a run over
     // several files (each output named from its input), else the dialog's
@@ -194,9 +199,6 @@ private:
     void PrepareRunSet(FC& runSet, Context& run);
     // Finds the run's input files; returns the dialog's file specification.
     TextString GatherRunFiles(Context& run);
-    // Tells the user that no file matched `spec` (or the command line's
-    // specifications).
-    void ReportNoFilesFound(TextString spec);
     // Shows the results of a run in which every file converted.
     void ShowRunResults(const Context& run);
 };

@@ -186,10 +186,15 @@ void RemovePrefix(TextString* name, const TextString& prefix) {
     name->SubString(prefix.length, name->length - prefix.length);
 }
 
-// The name with the "Input directory" removed from its front; a directory
-// that is still left in front of it and equals the output directory is
-// removed too, so that the output directory is never put in front twice.
+// The name without the output directory in front of it, so that the
+// output directory is never put in front twice.  A name that does not start
+// with it loses the "Input directory" from its front, and then the output
+// directory when that is left in front.  The output directory goes first: it
+// may lie inside the input directory ("in/" and "in/out/").
 void StripKnownDirectories(FC* set, const TextString& outputDirectory, TextString* name) {
+    const int before = name->length;
+    RemovePrefix(name, outputDirectory);
+    if (name->length != before) return;
     RemovePrefix(name, set->GetText(Pol::InputDirectory));
     RemovePrefix(name, outputDirectory);
 }

@@ -110,6 +110,13 @@ TextString PrepareName(FC* set, const char* inputName, TextString* name) {
         GetDirectoryPart(name->buffer, &directory);
         set->SetText(Pol::OutputDirectory, directory.buffer, false);
     }
+    // The output directory goes first: it may lie inside the input
+    // directory ("in/" and "in/out/").
+    const TextString& outputDirectory = set->GetText(Pol::OutputDirectory);
+    if (!outputDirectory.IsEmpty() && name->StartsWith(outputDirectory.buffer, 1)) {
+        name->SubString(outputDirectory.length, name->length - outputDirectory.length);
+        return outputDirectory;
+    }
     const TextString& inputDirectory = set->GetText(Pol::InputDirectory);
     int position = 0;
     if (!inputDirectory.IsEmpty() && name->Find(0, inputDirectory.buffer, &position, 1)) {
@@ -121,7 +128,6 @@ TextString PrepareName(FC* set, const char* inputName, TextString* name) {
     // A name that still starts with the output directory (the converter
     // passes output directory + name) loses it, so that the directory is
     // not put in front twice.
-    const TextString& outputDirectory = set->GetText(Pol::OutputDirectory);
     if (!outputDirectory.IsEmpty() && name->StartsWith(outputDirectory.buffer, 1))
         name->SubString(outputDirectory.length, name->length - outputDirectory.length);
     return outputDirectory;

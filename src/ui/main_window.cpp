@@ -365,6 +365,7 @@ void MainWindow::ApplyLanguageToWindow() {
     ApplyMenuTexts(&menu_);
     menu_.DrawMenuBar();
     status_.LanguageChanged(LanguageCode);
+    RelabelSheets();
     SetMenuChecks();
     FillChoiceLists();
     RefreshControls();
@@ -490,6 +491,10 @@ void MainWindow::ShowSheet(SheetKind, int, FC&) {
     // reports nothing.
 }
 
+void MainWindow::RelabelSheets() {
+    // The property sheets are not built yet: there is none to relabel.
+}
+
 // ---------------------------------------------------------------------------
 // Files, directories and types
 
@@ -521,6 +526,17 @@ void MainWindow::UpdateTitle() {
 
 void MainWindow::EndWithSlash(TextString& directory) {
     if (!directory.IsEmpty() && !EndsWithSlash(directory)) directory.AppendChar('/');
+}
+
+bool MainWindow::IsReadableFileSpec() const {
+    // Chosen files are converted by their paths.
+    if (!commandLineSpecs.empty()) return true;
+    TextString directory, rest;
+    SplitFileSpec(FileSpec, directory, rest);
+    // The multi-file form has its quotes after the directory: a quote inside
+    // a name would cut it into a directory that is none and names that are
+    // others'.
+    return rest.At(0) != '"' || directory.IsEmpty() || EndsWithSlash(directory);
 }
 
 void MainWindow::DeriveOutputFileName() {
@@ -555,6 +571,10 @@ bool MainWindow::Convert() {
     if (FileSpec.IsEmpty()) {
         Browse();
         if (FileSpec.IsEmpty()) return false;
+    }
+    if (!IsReadableFileSpec()) {
+        ReportNoFilesFound(FileSpec);
+        return false;
     }
     // An empty directory is the working directory, and stays empty.
     if (!InputDirectory.IsEmpty() && !EndsWithSlash(InputDirectory)) {

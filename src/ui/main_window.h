@@ -190,6 +190,10 @@ private:
     // and the delimiter for input type 3.
     void EnableDependentControls();
     void UpdateTitle();
+    // False when the field holds a double quote that does not start the
+    // quoted names of the multi-file form: such a name cannot be told apart
+    // from that form (unless it was chosen, and is converted by its path).
+    bool IsReadableFileSpec() const;
     // The output-file name from the file specification.
     void DeriveOutputFileName();
     // Input type 2 for a ".csv" file, back to 0 from 2 for any other.
@@ -204,6 +208,8 @@ private:
     // Steps 4 and 5 of opening a sheet: build the sheet once, load it from
     // `loadFrom` and the sixth set, show it and select the page of `topic`.
     void ShowSheet(SheetKind kind, int topic, FC& loadFrom);
+    // Each open property sheet takes the current language.
+    void RelabelSheets();
     // Adds a text on top of one of the settings' histories.
     void AddToHistory(TextString* history, const TextString& text);
 

@@ -196,6 +196,38 @@ TEST_F(ConversionRunTest, ARunOverTwoSpecifications) {
     EXPECT_TRUE(services.Messages().empty());
 }
 
+// A desktop whose clipboard takes nothing.
+class NoClipboardServices : public ScriptedUiServices {
+public:
+    bool SetClipboardText(const char*) override { return false; }
+};
+
+TEST_F(ConversionRunTest, ClipboardOutputGoesToTheClipboardOrFailsTheRun) {
+    Write("a.txt", "Name  Age\nAnn   31\n");
+    dialog->SetInputDirectory(Path(""));
+    dialog->SetOutputDirectory(Path(""));
+    dialog->SetInputFileSpec(Path("a.txt"));
+    dialog->SetFileName(TextString("a.html"));
+    dialog->OutputKind = 2;
+    EXPECT_TRUE(dialog->RunConversion());
+    const std::string& text = services.ClipboardText();
+    EXPECT_NE(text.find("Ann"), std::string::npos) << text;
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_FALSE(fs::exists(folder / "a.html"));
+
+    NoClipboardServices refusing;
+    MainDialog other(refusing, (folder / "settings2").string());
+    other.settings.autoDdeUpdates = false;
+    other.SetInputDirectory(Path(""));
+    other.SetOutputDirectory(Path(""));
+    other.SetInputFileSpec(Path("a.txt"));
+    other.SetFileName(TextString("a.html"));
+    other.OutputKind = 2;
+    TheStatusWindow().Clear();
+    EXPECT_FALSE(other.RunConversion());
+    EXPECT_TRUE(HasLine(TheStatusWindow().Lines, "ERROR: Can't put the output on the clipboard"));
+}
+
 TEST_F(ConversionRunTest, AMissingMasterPolicyFileKeepsThePoliciesLoaded) {
     Write("a.txt", "Name  Age\nAnn   31\n");
     Write("p.pol", "Document Title: Kept\n");

@@ -183,6 +183,30 @@ TEST_F(ResultViewingTest, EmptyAddressesAndFileNamesAreRefused) {
     EXPECT_EQ(MessageLines(services)[1], "Vendrel: No Filename supplied.  Cannot launch viewer");
 }
 
+TEST(LocalDocumentationTest, TheInstalledGuideComesBeforeOneBesideTheProgram) {
+    TempFolder prefix("local_doco");
+    ASSERT_TRUE(prefix.Made());
+    const std::string program = (prefix / "bin" / "vendrel").string();
+    const std::filesystem::path installed = prefix / "share" / "doc" / "vendrel" / "vdrdoco.html";
+    const std::filesystem::path beside = prefix / "bin" / "vdrdoco.html";
+    std::filesystem::create_directories(installed.parent_path());
+    std::filesystem::create_directories(beside.parent_path());
+    TextString page("stale");
+    EXPECT_FALSE(ResultViewer::FindLocalDocumentationFor(program, page));
+    EXPECT_EQ(page.str(), "");
+    ASSERT_TRUE(WriteWhole(beside, "guide"));
+    ASSERT_TRUE(ResultViewer::FindLocalDocumentationFor(program, page));
+    EXPECT_EQ(page.str(), beside.string());
+    ASSERT_TRUE(WriteWhole(installed, "guide"));
+    ASSERT_TRUE(ResultViewer::FindLocalDocumentationFor(program, page));
+    EXPECT_EQ(std::filesystem::canonical(page.str()), std::filesystem::canonical(installed));
+    // A folder of that name is no page.
+    std::filesystem::remove(beside);
+    std::filesystem::remove(installed);
+    std::filesystem::create_directory(installed);
+    EXPECT_FALSE(ResultViewer::FindLocalDocumentationFor(program, page));
+}
+
 TEST(DdeErrorTextTest, KnownAndUnknownCodes) {
     EXPECT_EQ(ResultViewer::DdeErrorText(0x4007), "DDE Error: low memory");
     EXPECT_EQ(ResultViewer::DdeErrorText(0x4011), "DDE Error: Unfound Queue ID");

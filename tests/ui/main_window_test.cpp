@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/conversion_run.h"
@@ -382,6 +385,568 @@ TEST_F(MainWindowTest, SheetsAndDialogsNotBuiltYetShowNothing) {
     // which has the dialog's directories.
     EXPECT_EQ(window->SettingsView().GetText(Pol::InputDirectory).str(), directory);
     EXPECT_EQ(window->SettingsView().context, window->context.get());
+}
+
+// ---------------------------------------------------------------------------
+// Files, directories and the conversion
+
+class MainWindowRunTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        Shown();
+    }
+    bool Exists(const std::string& name) const { return fs::exists(temp / name); }
+    void Drop(std::vector<TextString> paths) {
+        D().SetDroppedFiles(std::move(paths));
+        D().Notify(kWholeDialog, NotifyEvent::kFilesDropped);
+    }
+    int CountCalls(ServiceCallKind kind) const {
+        int count = 0;
+        for (const ServiceCall& call : services.Log()) count += call.kind == kind ? 1 : 0;
+        return count;
+    }
+};
+
+TEST_F(MainWindowRunTest, ConvertWithAnEmptyFieldBrowsesAndACancelEndsSilently) {
+    window->settings.currentDir = TextString(directory.c_str());
+    Click(W::kConvertButton);
+    ASSERT_EQ(services.Log().size(), 1u);
+    EXPECT_EQ(services.Log()[0].kind, ServiceCallKind::kChooseFiles);
+    EXPECT_EQ(services.Log()[0].path, directory + "*.txt");
+    EXPECT_EQ(services.Log()[0].text, GetMessageText(kMsgTextFilesFilter));
+    EXPECT_EQ(D().Caption().str(), "Vendrel");
+    // File > Convert... browses first too, and converts nothing when the
+    // user cancels.
+    services.ClearLog();
+    EXPECT_TRUE(window->OnCommand(kCommandConvert));
+    EXPECT_EQ(services.Log().size(), 1u);
+    EXPECT_TRUE(services.Messages().empty());
+}
+
+TEST_F(MainWindowRunTest, BrowsingToOneCsvFileSelectsCommaInputAndConverts) {
+    Write("data.csv", "Name,Town\nAda,Oslo\n");
+    services.QueueFiles({TextString(Path("data.csv").c_str())});
+    Click(W::kConvertButton);
+    EXPECT_EQ(window->FileSpec.str(), Path("data.csv"));
+    EXPECT_EQ(window->InputFileType, W::kInputCommaDelimited);
+    EXPECT_EQ(D().Selection(W::kInputTypeCombo), W::kInputCommaDelimited);
+    EXPECT_EQ(window->InputDirectory.str(), directory);
+    EXPECT_EQ(window->OutputDirectory.str(), directory);
+    EXPECT_EQ(D().Caption().str(), "data.csv - Vendrel");
+    EXPECT_EQ(window->settings.filesHistory[0].str(), Path("data.csv"));
+    EXPECT_EQ(window->settings.outDirHistory[0].str(), directory);
+    EXPECT_EQ(window->settings.currentDir.str(), directory);
+    EXPECT_EQ(D().Control(W::kFileSpecCombo)->items.front().str(), Path("data.csv"));
+    const std::string html = ReadWhole(temp / "data.html");
+    EXPECT_NE(html.find("Oslo"), std::string::npos) << html;
+    EXPECT_NE(html.find("<TD"), std::string::npos) << html;
+    EXPECT_TRUE(services.Messages().empty()) << services.Messages()[0].text;
+    EXPECT_EQ(window->lastOutputFileName.str(), "data.html");
+}
+
+TEST_F(MainWindowRunTest, BrowsingToSeveralFilesBuildsTheMultiFileForm) {
+    for (const char* name : {"one.txt", "two words.txt"}) Write(name, "Some text\n");
+    services.QueueFiles({TextString(Path("one.txt").c_str()), TextString(Path("two words.txt").c_str())});
+    ASSERT_TRUE(window->Browse());
+    EXPECT_EQ(window->FileSpec.str(), directory + "\"/one.txt\" \"/two words.txt\"");
+    EXPECT_EQ(D().Caption().str(), "\"/one.txt\"... - Vendrel");
+    EXPECT_TRUE(window->Convert());
+    EXPECT_TRUE(Exists("one.html"));
+    EXPECT_TRUE(Exists("two words.html"));
+}
+
+TEST_F(MainWindowRunTest, TypedNamesFollowTheCsvRuleCaseSensitively) {
+    struct Step {
+        const char* name;
+        int inputType;
+        const char* outputName;
+    };
+    const Step steps[] = {
+        {"upper.CSV", W::kInputPlainText, "upper.html"},
+        {"lower.csv", W::kInputCommaDelimited, "lower.html"},
+        {"notes.txt", W::kInputPlainText, "notes.html"},
+    };
+    for (const Step& step : steps) {
+        Type(W::kFileSpecCombo, Path(step.name));
+        EXPECT_EQ(window->InputFileType, step.inputType) << step.name;
+        EXPECT_EQ(window->OutputFileName.str(), step.outputName) << step.name;
+        EXPECT_EQ(window->InputDirectory.str(), directory) << step.name;
+        EXPECT_EQ(window->OutputDirectory.str(), directory) << step.name;
+        EXPECT_EQ(D().Caption().str(), std::string(step.name) + " - Vendrel");
+        EXPECT_EQ(window->settings.filesHistory[0].str(), Path(step.name));
+    }
+    // Picking an entry of the history takes it as typed.
+    Select(W::kFileSpecCombo, 1);
+    EXPECT_EQ(window->FileSpec.str(), Path("lower.csv"));
+    EXPECT_EQ(window->InputFileType, W::kInputCommaDelimited);
+    EXPECT_EQ(D().Caption().str(), "lower.csv - Vendrel");
+}
+
+TEST_F(MainWindowRunTest, DroppedFilesConvertAtOnceAndEditingTheFieldConvertsWhatItShows) {
+    fs::create_directory(temp / "sub");
+    Write("a.txt", "Alpha\n");
+    Write("b c.txt", "Beta\n");
+    Write("sub/d.txt", "Delta\n");
+    Drop({TextString(Path("a.txt").c_str()), TextString(Path("b c.txt").c_str()),
+          TextString(Path("sub/d.txt").c_str())});
+    EXPECT_EQ(window->FileSpec.str(), directory + "\"/a.txt\" \"/b c.txt\" \"/sub/d.txt\"");
+    EXPECT_EQ(Text(W::kFileSpecCombo), window->FileSpec.str());
+    // The directory of the last file is the input directory.
+    EXPECT_EQ(window->InputDirectory.str(), Path("sub/"));
+    EXPECT_FALSE(window->InputDirectoryFixed);
+    EXPECT_EQ(D().Caption().str(), "\"/a.txt\"... - Vendrel");
+    EXPECT_TRUE(Exists("a.html"));
+    EXPECT_TRUE(Exists("b c.html"));
+    EXPECT_TRUE(Exists("sub/d.html"));
+    EXPECT_TRUE(services.Messages().empty());
+
+    for (const char* name : {"a.html", "b c.html", "sub/d.html"}) fs::remove(temp / name);
+    Type(W::kFileSpecCombo, Path("a.txt"));
+    EXPECT_TRUE(window->Convert());
+    EXPECT_TRUE(Exists("a.html"));
+    EXPECT_FALSE(Exists("b c.html"));
+    EXPECT_FALSE(Exists("sub/d.html"));
+}
+
+TEST_F(MainWindowRunTest, ATypedMultiFileFormConvertsNamesWithBlanks) {
+    Write("b c.txt", "Beta\n");
+    Write("d.txt", "Delta\n");
+    Type(W::kFileSpecCombo, directory + "\"/b c.txt\" \"/d.txt\"");
+    EXPECT_EQ(window->InputDirectory.str(), directory);
+    EXPECT_TRUE(window->Convert());
+    EXPECT_TRUE(Exists("b c.html"));
+    EXPECT_TRUE(Exists("d.html"));
+}
+
+TEST_F(MainWindowRunTest, ATypedNameWithAQuoteIsNotFoundAndNothingElseConverts) {
+    Write("say \"hi\".txt", "Quoted\n");
+    Write("hi.txt", "Other\n");
+    Type(W::kFileSpecCombo, Path("say \"hi\".txt"));
+    EXPECT_FALSE(window->Convert());
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "File selection error");
+    EXPECT_NE(services.Messages()[0].text.find("No files found"), std::string::npos);
+    EXPECT_FALSE(Exists("say \"hi\".html"));
+    EXPECT_FALSE(Exists("hi.html"));
+    // Dropped, it is converted by its path.
+    services.ClearLog();
+    Drop({TextString(Path("say \"hi\".txt").c_str())});
+    EXPECT_TRUE(Exists("say \"hi\".html"));
+    EXPECT_FALSE(Exists("hi.html"));
+}
+
+TEST_F(MainWindowRunTest, OneDroppedFileIsTheFieldItself) {
+    Write("only.txt", "Only\n");
+    Drop({TextString(Path("only.txt").c_str())});
+    EXPECT_EQ(window->FileSpec.str(), Path("only.txt"));
+    EXPECT_EQ(window->OutputFileName.str(), "only.html");
+    EXPECT_EQ(D().Caption().str(), "only.txt - Vendrel");
+    EXPECT_TRUE(Exists("only.html"));
+}
+
+TEST_F(MainWindowRunTest, DirectoriesGainTheirSlashAndAreChecked) {
+    Write("in.txt", "Text\n");
+    fs::create_directory(temp / "out");
+    Type(W::kFileSpecCombo, Path("in.txt"));
+    // Leaving the output directory field adds the slash and marks the
+    // directory as chosen; one character is left alone.
+    Type(W::kOutputDirectoryCombo, Path("out"));
+    EXPECT_EQ(window->OutputDirectory.str(), Path("out/"));
+    EXPECT_EQ(Text(W::kOutputDirectoryCombo), Path("out/"));
+    EXPECT_TRUE(window->OutputDirectoryChosen);
+    Type(W::kOutputDirectoryCombo, ".");
+    EXPECT_EQ(window->OutputDirectory.str(), ".");
+    Type(W::kOutputDirectoryCombo, Path("out"));
+
+    // The input directory gains its slash before the check and becomes the
+    // current directory.
+    window->InputDirectory = TextString(Path("").substr(0, directory.size() - 1).c_str());
+    EXPECT_TRUE(window->Convert());
+    EXPECT_EQ(window->InputDirectory.str(), directory);
+    EXPECT_EQ(window->settings.currentDir.str(), directory);
+    // An output directory inside the input directory is written once.
+    EXPECT_TRUE(Exists("out/in.html"));
+    EXPECT_EQ(window->settings.outDirHistory[0].str(), Path("out/"));
+    Select(W::kOutputKindCombo, W::kOutputRtfFile);
+    EXPECT_TRUE(window->Convert());
+    EXPECT_TRUE(Exists("out/in.rtf"));
+    // A new file keeps the chosen output directory.
+    Type(W::kFileSpecCombo, Path("in.txt"));
+    EXPECT_EQ(window->OutputDirectory.str(), Path("out/"));
+
+    struct Case {
+        const char* inputDirectory;
+        const char* outputDirectory;
+        int textSlot;
+        int focus;
+    };
+    const std::string missing = Path("missing");
+    const Case cases[] = {
+        {missing.c_str(), directory.c_str(), kMsgInvalidInputDirectory, kNoControl},
+        {directory.c_str(), missing.c_str(), kMsgInvalidOutputDirectory, W::kOutputDirectoryCombo},
+    };
+    for (const Case& c : cases) {
+        services.ClearLog();
+        D().SetFocus(kNoControl);
+        window->InputDirectory = c.inputDirectory;
+        D().SetControlText(W::kOutputDirectoryCombo, c.outputDirectory);
+        EXPECT_FALSE(window->Convert());
+        ASSERT_EQ(services.Messages().size(), 1u);
+        EXPECT_EQ(services.Messages()[0].caption, GetMessageText(kMsgDirectoryError));
+        EXPECT_EQ(services.Messages()[0].text, GetMessageText(c.textSlot));
+        EXPECT_EQ(D().FocusedControl(), c.focus);
+        std::string withSlash = c.inputDirectory;
+        if (withSlash.back() != '/') withSlash += '/';
+        EXPECT_EQ(window->InputDirectory.str(), withSlash);
+    }
+}
+
+TEST_F(MainWindowRunTest, TheFolderChooserTakesOnlyWritableFolders) {
+    fs::create_directory(temp / "chosen");
+    services.QueueFolder(Path("missing").c_str());
+    services.QueueFolder(Path("chosen").c_str());
+    Click(W::kOutputDirectoryButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].text, GetMessageText(kMsgInvalidOutputDirectory));
+    EXPECT_FALSE(window->OutputDirectoryChosen);
+    Click(W::kOutputDirectoryButton);
+    EXPECT_EQ(services.Log().front().caption, GetMessageText(kMsgSelectOutputDirectory));
+    EXPECT_EQ(window->OutputDirectory.str(), Path("chosen/"));
+    EXPECT_TRUE(window->OutputDirectoryChosen);
+    EXPECT_EQ(window->settings.outDirHistory[0].str(), Path("chosen/"));
+    EXPECT_EQ(D().Control(W::kOutputDirectoryCombo)->items.front().str(), Path("chosen/"));
+    // Picking from the history takes the entry as chosen.
+    window->OutputDirectoryChosen = false;
+    Select(W::kOutputDirectoryCombo, 0);
+    EXPECT_TRUE(window->OutputDirectoryChosen);
+}
+
+TEST_F(MainWindowRunTest, InputTypeThreeNeedsADelimiter) {
+    Write("semi.txt", "Name;Town\nAda;Oslo\n");
+    Type(W::kFileSpecCombo, Path("semi.txt"));
+    Select(W::kInputTypeCombo, W::kInputOtherDelimiter);
+    D().SetFocus(W::kConvertButton);
+    Click(W::kConvertButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "No delimiter character specified");
+    EXPECT_EQ(services.Messages()[0].text, "Need to specify a delimiter character");
+    EXPECT_EQ(D().FocusedControl(), W::kDelimiterEdit);
+    EXPECT_FALSE(Exists("semi.html"));
+
+    D().SetControlText(W::kDelimiterEdit, ";");
+    D().Notify(W::kDelimiterEdit, NotifyEvent::kTextChanged);
+    Click(W::kConvertButton);
+    const std::string html = ReadWhole(temp / "semi.html");
+    EXPECT_NE(html.find("Oslo</TD>"), std::string::npos) << html;
+}
+
+TEST_F(MainWindowRunTest, ClipboardOutputPutsTheHtmlOnTheClipboard) {
+    Write("clip.txt", "Name\tTown\nAda\tOslo\n");
+    Type(W::kFileSpecCombo, Path("clip.txt"));
+    Select(W::kOutputKindCombo, W::kOutputHtmlClipboard);
+    EXPECT_FALSE(D().IsEnabled(W::kOutputNameEdit));
+    EXPECT_TRUE(window->Convert());
+    const std::string& clipboard = services.ClipboardText();
+    EXPECT_NE(clipboard.find("Oslo"), std::string::npos) << clipboard;
+    EXPECT_EQ(clipboard.find("<BODY"), std::string::npos) << clipboard;
+    EXPECT_EQ(clipboard.back(), '\n');
+    EXPECT_FALSE(Exists("clip.html"));
+    EXPECT_EQ(window->Status().Lines.count > 0, true);
+    for (int i = 0; i < window->Status().Lines.count; ++i)
+        EXPECT_EQ(std::string(window->Status().Lines.TextAt(i)).find("ERROR"), std::string::npos)
+            << window->Status().Lines.TextAt(i);
+}
+
+// The clipboard form of a table, compared with the expected text in
+// tests/data/main_window (VENDREL_REGENERATE_GOLDEN=1 writes it instead).
+TEST_F(MainWindowRunTest, TheClipboardFormOfATableIsTheExpectedOne) {
+    const fs::path golden = fs::path(VENDREL_TEST_DATA_DIR) / "main_window";
+    Write("clipboard_table.txt", ReadWhole(golden / "clipboard_table.txt"));
+    Type(W::kFileSpecCombo, Path("clipboard_table.txt"));
+    Select(W::kOutputKindCombo, W::kOutputHtmlClipboard);
+    ASSERT_TRUE(window->Convert());
+    std::string actual = services.ClipboardText();
+    const fs::path expected = golden / "clipboard_table.html";
+    if (std::getenv("VENDREL_REGENERATE_GOLDEN") != nullptr) {
+        ASSERT_TRUE(WriteWhole(expected, actual));
+        return;
+    }
+    EXPECT_EQ(actual, ReadWhole(expected));
+}
+
+TEST(MainWindowTitleTest, Cases) {
+    struct Case {
+        const char* spec;
+        const char* title;
+    };
+    const Case cases[] = {
+        {"", "Vendrel"},
+        {"/home/me/notes.txt", "notes.txt - Vendrel"},
+        {"notes.txt", "notes.txt - Vendrel"},
+        {"/home/me/\"/a b.txt\" \"/c.txt\"", "\"/a b.txt\"... - Vendrel"},
+        {"/home/me/\"/a.txt\" \"/c.txt\"", "\"/a.txt\"... - Vendrel"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MainWindow::TitleFor(TextString(c.spec)).str(), c.title) << c.spec;
+}
+
+TEST_F(MainWindowRunTest, HistoriesKeepTenEntriesWithoutDuplicates) {
+    for (int i = 0; i < 12; ++i) window->FillInputFileCombo(TextString(("f" + std::to_string(i)).c_str()));
+    auto entries = [&] {
+        std::vector<std::string> list;
+        for (const TextString& entry : window->settings.filesHistory) list.push_back(entry.str());
+        return list;
+    };
+    EXPECT_EQ(entries(), (std::vector<std::string>{"f11", "f10", "f9", "f8", "f7", "f6", "f5", "f4", "f3", "f2"}));
+    window->FillInputFileCombo(TextString("f6"));
+    EXPECT_EQ(entries(), (std::vector<std::string>{"f6", "f11", "f10", "f9", "f8", "f7", "f5", "f4", "f3", "f2"}));
+    window->FillInputFileCombo(TextString("f6"));
+    window->FillInputFileCombo(TextString(""));
+    EXPECT_EQ(entries()[0], "f6");
+    EXPECT_EQ(entries()[1], "f11");
+    // Letter case counts.
+    window->FillInputFileCombo(TextString("F6"));
+    EXPECT_EQ(entries()[0], "F6");
+    EXPECT_EQ(entries()[1], "f6");
+    EXPECT_EQ(D().Control(W::kFileSpecCombo)->items.size(), 10u);
+    EXPECT_EQ(D().Control(W::kFileSpecCombo)->items[0].str(), "F6");
+}
+
+// ---------------------------------------------------------------------------
+// The policy file, resetting and closing
+
+TEST_F(MainWindowRunTest, PolicyFilesChosenInTheWindowAreTheCurrentFileOnly) {
+    Write("window.pol", "Document Title: Title from the window\n");
+    Write("a.txt", "Text\n");
+    services.QueueFile(Path("window.pol").c_str());
+    Click(W::kPolicyButton);
+    EXPECT_EQ(services.Log().front().kind, ServiceCallKind::kChooseFile);
+    EXPECT_EQ(services.Log().front().text, GetMessageText(kMsgPolicyFilesFilter));
+    EXPECT_EQ(window->runPolicyFileName.str(), Path("window.pol"));
+    EXPECT_EQ(window->PolicyFileText.str(), Path("window.pol"));
+    EXPECT_EQ(Text(W::kPolicyCombo), Path("window.pol"));
+    EXPECT_TRUE(window->policyFileLoaded);
+    EXPECT_EQ(window->settings.policyHistory[0].str(), Path("window.pol"));
+    EXPECT_EQ(window->settings.defaultPolicyFile.str(), "");
+    Type(W::kFileSpecCombo, Path("a.txt"));
+    EXPECT_TRUE(window->Convert());
+    EXPECT_NE(ReadWhole(temp / "a.html").find("Title from the window"), std::string::npos);
+
+    // A typed file that does not load leaves the previous one.
+    services.ClearLog();
+    Type(W::kPolicyCombo, Path("missing.pol"));
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, GetMessageText(kMsgPolicyFileError));
+    EXPECT_EQ(window->PolicyFileText.str(), Path("window.pol"));
+    EXPECT_EQ(window->runPolicyFileName.str(), Path("window.pol"));
+    // One picked from the history that does not load leaves the field empty.
+    window->settings.policyHistory[1] = TextString(Path("gone.pol").c_str());
+    window->RefreshControls();
+    Select(W::kPolicyCombo, 1);
+    EXPECT_EQ(window->PolicyFileText.str(), "");
+    EXPECT_EQ(window->runPolicyFileName.str(), "");
+    EXPECT_FALSE(window->PolicySelectionBusy);
+    Select(W::kPolicyCombo, 0);
+    EXPECT_EQ(window->runPolicyFileName.str(), Path("window.pol"));
+    EXPECT_TRUE(window->policyFileLoaded);
+
+    // Reset forgets the current file, never the default one.
+    window->settings.defaultPolicyFile = "/somewhere/default.pol";
+    services.ClearLog();
+    Click(W::kResetButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, GetMessageText(kMsgResetToDefaults));
+    EXPECT_EQ(window->runPolicyFileName.str(), "");
+    EXPECT_EQ(Text(W::kPolicyCombo), "");
+    EXPECT_FALSE(window->policyFileLoaded);
+    EXPECT_EQ(window->settings.defaultPolicyFile.str(), "/somewhere/default.pol");
+}
+
+TEST_F(MainWindowTest, APolicyFilePickedInTheWindowLeavesTheCommandLineItsOwn) {
+    // The window and the program share the settings file of the product.
+    const fs::path config = temp / "cfg";
+    const fs::path settingsFile = config / "Halvex" / "Vendrel" / "settings";
+    fs::create_directories(settingsFile.parent_path());
+    Write("window.pol", "Document Title: Title from the window\n");
+    Write("cli.pol", "Document Title: Title from the command line\n");
+    Write("a.txt", "Text\n");
+    window = std::make_unique<MainWindow>(services, settingsFile.string());
+    window->Show();
+    services.QueueFile(Path("window.pol").c_str());
+    Click(W::kPolicyButton);
+    ASSERT_TRUE(window->policyFileLoaded);
+    window.reset();  // the program ends and saves its settings
+
+    const std::string command = "cd '" + directory + "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
+                                config.string() + "' '" VENDREL_BINARY "' a.txt cli.pol > '" + Path("run.out") +
+                                "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadWhole(temp / "run.out");
+    const std::string html = ReadWhole(temp / "a.html");
+    EXPECT_NE(html.find("Title from the command line"), std::string::npos) << html;
+    EXPECT_EQ(html.find("Title from the window"), std::string::npos) << html;
+    // The window remembers the file it chose in its history only.
+    ProgramSettings saved(settingsFile.string());
+    saved.LoadSettings(nullptr);
+    EXPECT_EQ(saved.defaultPolicyFile.str(), "");
+    EXPECT_EQ(saved.policyHistory[0].str(), Path("window.pol"));
+}
+
+TEST_F(MainWindowRunTest, TheFirstShowingLoadsTheDefaultPolicyFileOnce) {
+    Write("default.pol", "Document Title: Default\n");
+    window->settings.defaultPolicyFile = TextString(Path("default.pol").c_str());
+    window.reset();
+    window = MakeWindow();
+    EXPECT_EQ(window->runPolicyFileName.str(), Path("default.pol"));
+    window->Show();
+    EXPECT_TRUE(window->policyFileLoaded);
+    EXPECT_EQ(Text(W::kPolicyCombo), Path("default.pol"));
+    // Edits made since are not thrown away by showing the window again.
+    window->policiesEdited = 1;
+    window->Dialog().HideWindow();
+    window->Show();
+    EXPECT_EQ(window->policiesEdited, 1);
+}
+
+TEST_F(MainWindowRunTest, ClosingWithEditedPoliciesAsksAndNoClosesWithoutSaving) {
+    Type(W::kFileSpecCombo, Path("kept.txt"));
+    window->policiesEdited = 1;
+    services.ClearLog();
+    services.QueueAnswer(MessageAnswer::kNo);
+    D().Notify(kWholeDialog, NotifyEvent::kCloseBox);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    const ServiceCall question = services.Messages()[0];
+    EXPECT_EQ(question.caption, "Save Changes");
+    EXPECT_EQ(question.text, "Save changes made to your policy?");
+    EXPECT_EQ(question.buttons, MessageButtons::kYesNo);
+    EXPECT_EQ(question.icon, MessageIcon::kQuestion);
+    EXPECT_EQ(question.number, 2);
+    EXPECT_TRUE(D().IsEnded());
+    EXPECT_EQ(D().Result(), kIdCancel);
+    EXPECT_FALSE(D().HasWindow());
+    EXPECT_EQ(services.Log().size(), 1u);
+    EXPECT_EQ(window->settings.filesHistory[0].str(), Path("kept.txt"));
+    // The history is in the settings file once the program ends.
+    window.reset();
+    ProgramSettings saved(SettingsPath());
+    saved.LoadSettings(nullptr);
+    EXPECT_EQ(saved.filesHistory[0].str(), Path("kept.txt"));
+}
+
+TEST_F(MainWindowRunTest, ExitClosesLikeTheCloseBoxAndEnterDoesNothing) {
+    Click(kIdOk);
+    EXPECT_FALSE(D().IsEnded());
+    EXPECT_TRUE(D().IsShown());
+    EXPECT_TRUE(window->OnCommand(kCommandExit));
+    EXPECT_TRUE(D().IsEnded());
+    EXPECT_FALSE(D().HasWindow());
+    // Nothing was edited: no question.
+    EXPECT_TRUE(services.Messages().empty());
+}
+
+// ---------------------------------------------------------------------------
+// Results, help and web pages, shown by a recording program in place of the
+// browser and viewer
+
+class MainWindowViewTest : public MainWindowRunTest {
+protected:
+    void SetUp() override {
+        MainWindowRunTest::SetUp();
+        // The recorder writes its arguments, one a line, and then renames
+        // the file, so that a file that is there is complete.
+        const fs::path script = temp / "recorder";
+        ASSERT_TRUE(
+            WriteWhole(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.part\" && mv \"$0.part\" \"$0.args\"\n"));
+        fs::permissions(script, fs::perms::owner_all);
+        recorder = script.string();
+        window->settings.browserCommand = recorder.c_str();
+        window->settings.viewRtfCommand = recorder.c_str();
+        window->settings.useDdeToViewHtml = false;
+        window->settings.addUrlPrefix = true;
+    }
+    // The arguments the recorder was started with; empty when it was not
+    // started within a generous while.
+    std::string Recorded() const {
+        const fs::path args = recorder + ".args";
+        for (int i = 0; i < 400 && !fs::exists(args); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        return ReadWhole(args);
+    }
+    void ForgetRecording() const { fs::remove(recorder + ".args"); }
+    std::string recorder;
+};
+
+TEST_F(MainWindowViewTest, ViewResultsAsksForAFileThenConverts) {
+    // Nothing chosen: the user is told, Browse opens and is cancelled.
+    Click(W::kViewResultsButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "Input File Error");
+    EXPECT_EQ(services.Messages()[0].text, "Must choose a file first");
+    EXPECT_EQ(services.Log().back().kind, ServiceCallKind::kChooseFiles);
+
+    // A file chosen but not converted: converted, then shown.
+    Write("view.txt", "Shown\n");
+    Type(W::kFileSpecCombo, Path("view.txt"));
+    services.ClearLog();
+    Click(W::kViewResultsButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "No conversion done yet");
+    EXPECT_EQ(services.Messages()[0].text, "Must convert a file first");
+    EXPECT_TRUE(Exists("view.html"));
+    EXPECT_EQ(Recorded(), "file://" + Path("view.html") + "\n");
+}
+
+TEST_F(MainWindowViewTest, AnRtfFileGoesToTheViewerAsItIs) {
+    Write("two words.txt", "Shown\n");
+    Type(W::kFileSpecCombo, Path("two words.txt"));
+    Select(W::kOutputKindCombo, W::kOutputRtfFile);
+    ASSERT_TRUE(window->Convert());
+    services.ClearLog();
+    EXPECT_TRUE(window->OnCommand(kCommandViewResults));
+    EXPECT_TRUE(services.Messages().empty());
+    EXPECT_EQ(Recorded(), Path("two words.rtf") + "\n");
+}
+
+TEST_F(MainWindowViewTest, HelpContentsOpensTheUserGuide) {
+    Write("guide.html", "<p>Guide</p>\n");
+    window->settings.htmlDoco = Path("guide.html").c_str();
+    EXPECT_TRUE(window->OnCommand(kCommandHelpContents));
+    EXPECT_EQ(Recorded(), "file://" + Path("guide.html") + "\n");
+    ForgetRecording();
+    window->ShowHelp();
+    EXPECT_EQ(Recorded(), "file://" + Path("guide.html") + "\n");
+    ForgetRecording();
+    EXPECT_TRUE(window->OnCommand(kCommandLocalDocumentation));
+    EXPECT_EQ(Recorded(), "file://" + Path("guide.html") + "\n");
+    EXPECT_TRUE(services.Messages().empty());
+    // No local page (none is installed beside the tests): the web page.
+    window->settings.htmlDoco.MakeEmpty();
+    ForgetRecording();
+    window->ShowHelp();
+    EXPECT_EQ(Recorded(), "http://www.halvex.com/doco/vdrdoco.html?help&p=Vendrel\n");
+}
+
+TEST_F(MainWindowViewTest, WebPagesOpenAtTheMakersAddresses) {
+    struct Case {
+        int command;
+        const char* address;
+    };
+    const Case cases[] = {
+        {kCommandWebDocumentation, "http://www.halvex.com/doco/vdrdoco.html?help&p=Vendrel"},
+        {kCommandMorvanePage, "http://www.halvex.com/morvane/?help&p=Vendrel"},
+        {kCommandPellionPage, "http://www.halvex.com/pellion/?help&p=Vendrel"},
+        {kCommandCheckForUpdates, "http://www.halvex.com/cgi-local/checkversion.pl?p=Vendrel&v=4.04"},
+    };
+    for (const Case& c : cases) {
+        ForgetRecording();
+        EXPECT_TRUE(window->OnCommand(c.command));
+        EXPECT_EQ(Recorded(), std::string(c.address) + "\n") << c.command;
+    }
+    // In German the pages are asked for in German.
+    window->OnCommand(kCommandLanguageGerman);
+    ForgetRecording();
+    window->OnCommand(kCommandMorvanePage);
+    EXPECT_EQ(Recorded(), "http://www.halvex.com/morvane/?help&p=Vendrel&l=g\n");
+    EXPECT_TRUE(services.Messages().empty());
 }
 
 }  // namespace
