@@ -164,7 +164,9 @@ public:
     static bool CheckDirectory(const TextString& path, bool readOnlyAllowed);
     void AttachCallbacks(FC& set);
     void NotifyPoliciesChanged(int kind);
-    void RunSavePolicyDialog();
+    // Runs the dialog that saves the policies to a policy file; the window
+    // (ui/) has it, the data half only reports that it has none.
+    virtual void RunSavePolicyDialog();
 
 protected:
     // Tells the user that no file matched `spec` (or the command line's

@@ -316,7 +316,7 @@ void BaseDialog::NotifyPoliciesChanged(int kind) {
 }
 
 void BaseDialog::RunSavePolicyDialog() {
-    PolicyFileSet().ReportMessage("PROGRAM ERROR: SavePolicyDialog is not built yet", 10);
+    PolicyFileSet().ReportMessage("PROGRAM ERROR: no window to save the policies from", 10);
 }
 
 bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outName) {

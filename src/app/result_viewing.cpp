@@ -147,15 +147,10 @@ bool ResultViewer::FindViewerForOutput(TextString& command, int conversionType) 
 
 bool ResultViewer::FindMailClient(TextString& command) {
     if (lookupRunning_) return false;
-    bool found = false;
-    {
-        LookupGuard guard(lookupRunning_);
-        command.MakeEmpty();
-        std::string path;
-        found = FindProgramOnPath(kDesktopMailer, &path);
-        if (found) command.AssignChars(path.data(), static_cast<int>(path.size()));
-    }
-    if (!found) services_.ShowMessageSlots(kMsgBrowserNotDetected, kMsgLocateBrowser);
+    LookupGuard guard(lookupRunning_);
+    command.MakeEmpty();
+    std::string path;
+    if (FindProgramOnPath(kDesktopMailer, &path)) command.AssignChars(path.data(), static_cast<int>(path.size()));
     return true;
 }
 

@@ -40,9 +40,9 @@ public:
     bool FindTextViewer(TextString& command);
     // FindRtfViewer when the conversion type is 2 or 3, else FindBrowser.
     bool FindViewerForOutput(TextString& command, int conversionType);
-    // The mail program "xdg-email"; when none is found the user is told as
-    // in FindBrowser and command is empty; true either way except for a
-    // nested call.
+    // The mail program "xdg-email"; when none is found command is empty
+    // and nothing is shown (the caller tells the user in its own words);
+    // true either way except for a nested call.
     bool FindMailClient(TextString& command);
     // The user guide installed with the program: the page in
     // "share/doc/vendrel/" of the installation (the folder above the program
@@ -68,6 +68,10 @@ public:
     // Starts `command` (the RTF viewer when empty) with `file` as its one
     // argument.  Failures are shown as message boxes.  True when started.
     bool StartViewer(const TextString& file, TextString command);
+
+    // Starts `command` with `argument` as its one argument (no shell); a
+    // failure is shown as a message box naming both.  True when started.
+    bool StartOrReport(const TextString& command, const TextString& argument);
 
     // Shows the message box for the last error of a DDE conversation; 0
     // shows nothing.
@@ -110,8 +114,6 @@ public:
     static const char* const kNoDesktopStatus;
 
 private:
-    bool StartOrReport(const TextString& command, const TextString& argument);
-
     ProgramSettings& settings_;
     UiServices& services_;
     int languageCode_;

@@ -39,8 +39,10 @@ void GetProductInfoForCode(int productCode, TextString& name, TextString& shortV
 }
 
 void GetDocumentationAddress(TextString& folderAddress, TextString& pageName) {
+    // The folder of kWebDocumentationPath: the About box and the Help menu
+    // show one page.
     folderAddress = MakerSite();
-    folderAddress.Append("vendrel/doc/");
+    folderAddress.Append("doco/");
     pageName = "vdrdoco.html";
 }
 

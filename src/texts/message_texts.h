@@ -15,7 +15,7 @@
 
 class MessageTextTable {
 public:
-    static constexpr int kSlotCount = 115;
+    static constexpr int kSlotCount = 116;
     static constexpr int kNoLanguage = -2;
 
     MessageTextTable();

@@ -74,6 +74,7 @@ constexpr TextRow kRows[] = {
     {108, "No delimiter character specified"},
     {109, "Include files (*.inc)|*.inc|All files (*.*)|*.*||"},
     {113, "Icon files (*.ico)|*.ico|All files (*.*)|*.*|"},
+    {114, "The file \"ffffff\" exists already. Replace it?"},
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ui/dialog_texts.h"
 
+#include "foundation/product_identity.h"
+#include "foundation/text_string.h"
 #include "texts/dialog_ids.h"
 #include "texts/dialog_texts.h"
 #include "texts/ui_slots.h"
@@ -20,6 +22,9 @@ constexpr SheetButtonLabel kSheetButtonLabels[] = {
     {kIdHelp, kUiSheetHelp},
 };
 
+// What a text says where the product's name goes.
+constexpr char kProductNameToken[] = "qqqqqqqq";
+
 bool CanLabel(const DialogModel* dialog) { return dialog != nullptr && dialog->HasWindow(); }
 
 }  // namespace
@@ -27,6 +32,15 @@ bool CanLabel(const DialogModel* dialog) { return dialog != nullptr && dialog->H
 void SetDialogCaption(DialogModel* dialog, int slot) {
     if (!CanLabel(dialog)) return;
     dialog->SetCaption(GetUiText(slot));
+}
+
+void SetProductCaption(DialogModel* dialog, int slot) {
+    if (!CanLabel(dialog)) return;
+    TextString name, shortVersion, fullVersion;
+    GetProductInfo(name, shortVersion, fullVersion);
+    TextString caption(GetUiText(slot));
+    caption.Replace(kProductNameToken, name.buffer, -1, 1);
+    dialog->SetCaption(caption.buffer);
 }
 
 void SetDialogItemText(DialogModel* dialog, int controlId, int slot) {

@@ -14,6 +14,10 @@ class DialogModel;
 // The dialog's caption becomes the text of UI slot `slot`.
 void SetDialogCaption(DialogModel* dialog, int slot);
 
+// The dialog's caption becomes the text of UI slot `slot` with the
+// product-name token "qqqqqqqq" replaced by the running product's name.
+void SetProductCaption(DialogModel* dialog, int slot);
+
 // The text of control `controlId` becomes the text of UI slot `slot`.
 void SetDialogItemText(DialogModel* dialog, int controlId, int slot);
 

@@ -18,8 +18,11 @@
 #include "ui/output_sheet.h"
 #include "ui/data_exchange.h"
 #include "ui/dialog_model.h"
+#include "ui/about_dialog.h"
 #include "ui/folder_chooser.h"
+#include "ui/help_pages.h"
 #include "ui/main_menu.h"
+#include "ui/policy_file_dialogs.h"
 
 // ---------------------------------------------------------------------------
 // The window model
@@ -472,14 +475,11 @@ bool MainWindow::OnCommand(int commandId) {
 // ---------------------------------------------------------------------------
 // Dialogs that come with their own windows
 
-void MainWindow::RunPolicyFileDialog() {
-    // The policy-file dialog is not built yet: the current policy file
-    // stays as it is.
-}
+void MainWindow::RunPolicyFileDialog() { ::RunPolicyFileDialog(*this); }
 
-void MainWindow::ShowAboutBox() {
-    // The About box is not built yet.
-}
+void MainWindow::RunSavePolicyDialog() { ::RunSavePolicyDialog(*this); }
+
+void MainWindow::ShowAboutBox() { ::RunAboutDialog(*this); }
 
 void MainWindow::OpenSheet(SheetKind kind, int topic) {
     TakeControlValues();
@@ -864,29 +864,16 @@ void MainWindow::ViewResults() {
 
 void MainWindow::ShowHelp() { ShowLocalDocumentation(); }
 
-void MainWindow::ShowLocalDocumentation() {
-    ResultViewer viewer(settings, services, LanguageCode);
-    TextString page = settings.htmlDoco;
-    if (page.IsEmpty() && !viewer.FindLocalDocumentation(page)) {
-        ShowWebPage(kWebDocumentationPath, kMenuPageQuery);
-        return;
-    }
-    TextString address;
-    viewer.MakeFileUrl(page, address);
-    // The settings' browser comes first; an empty one is looked up.
-    viewer.OpenUrlInBrowser(address, settings.browserCommand, true);
-}
+void MainWindow::ShowLocalDocumentation() { ::ShowUserGuide(*this); }
 
 void MainWindow::ShowWebPage(const char* path, const char* query) {
     TextString address;
     GetMakerWebPage(path, query, address);
-    ResultViewer viewer(settings, services, LanguageCode);
-    viewer.OpenUrlInBrowser(address, settings.browserCommand, true);
+    ::ShowWebPage(*this, address);
 }
 
 void MainWindow::CheckForNewerVersion() {
     TextString address;
     GetVersionCheckAddress(address);
-    ResultViewer viewer(settings, services, LanguageCode);
-    viewer.OpenUrlInBrowser(address, settings.browserCommand, true);
+    ::ShowWebPage(*this, address);
 }

@@ -151,6 +151,10 @@ public:
     void CheckForNewerVersion();
     // File > Load policy file: the policy-file dialog.
     void RunPolicyFileDialog();
+    // File > Save policy file, and "Yes" to saving edited policies on
+    // closing: the save dialog, which stays open until the file is written
+    // or the user cancels.
+    void RunSavePolicyDialog() override;
     // Help > About: the About box.
     void ShowAboutBox();
 

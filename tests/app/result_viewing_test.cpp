@@ -1,11 +1,9 @@
 #include "app/result_viewing.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,26 +12,14 @@
 #include "app/ui_services.h"
 #include "platform/process_launch.h"
 #include "support/message_lines.h"
+#include "support/recording_program.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 #include "ui/scripted_services.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 class ResultViewingTest : public testing::Test {
 protected:
@@ -50,9 +36,7 @@ protected:
         wayland.emplace("WAYLAND_DISPLAY", nullptr);
         record = folder / "argv.txt";
         script = folder / "browser";
-        std::ofstream(script) << "#!/bin/sh\n{ echo \"$#\"; for a; do echo \"[$a]\"; done; } > '" << record.string()
-                              << "'\n";
-        chmod(script.c_str(), 0755);
+        ASSERT_TRUE(WriteRecordingProgram(script, record));
         settings.emplace();
         settings->browserCommand = script.c_str();
     }
@@ -67,10 +51,7 @@ protected:
         return results;
     }
     // What the recording program received; empty when it never ran.
-    std::string Received() {
-        WaitForStartedPrograms();
-        return ReadWhole(record);
-    }
+    std::string Received() { return ReceivedArguments(record); }
 };
 
 // The test folder's address: its name holds a blank ("result viewing"); the

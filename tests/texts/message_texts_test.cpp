@@ -55,8 +55,9 @@ TEST(MessageTexts, NoSlotInUseIsEverEmptyAndTheEndSlotsAre) {
         MessageTextTable table;
         table.SetLanguage(code);
         EXPECT_STREQ(table.GetText(0), "");
-        EXPECT_STREQ(table.GetText(114), "");
-        for (int slot = 1; slot < 114; ++slot)
+        const int last = MessageTextTable::kSlotCount - 1;
+        EXPECT_STREQ(table.GetText(last), "");
+        for (int slot = 1; slot < last; ++slot)
             if (*english.GetText(slot)) {
                 EXPECT_NE(*table.GetText(slot), '\0') << code << " slot " << slot;
             }
@@ -66,7 +67,7 @@ TEST(MessageTexts, NoSlotInUseIsEverEmptyAndTheEndSlotsAre) {
 TEST(MessageTexts, OutOfRangeSlotsLoadNothing) {
     MessageTextTable table;
     EXPECT_STREQ(table.GetText(-1), "???");
-    EXPECT_STREQ(table.GetText(115), "???");
+    EXPECT_STREQ(table.GetText(MessageTextTable::kSlotCount), "???");
     EXPECT_EQ(table.CurrentLanguage(), MessageTextTable::kNoLanguage);
     EXPECT_STREQ(table.GetText(3), "Directory Error");
     EXPECT_EQ(table.CurrentLanguage(), kLanguageEnglish);

@@ -387,7 +387,7 @@ TEST_F(MainWindowTest, SheetsAndDialogsNotBuiltYetShowNothing) {
     const int commands[] = {kCommandAnalysisFileStructure, kCommandAnalysisTables,
                             kCommandSettingsDocumentation, kCommandSettingsDragAndDrop,
                             kCommandSettingsDiagnostics,   kCommandSettingsViewers,
-                            kCommandSettingsPolicyFiles,   kCommandAbout};
+                            kCommandSettingsPolicyFiles};
     for (int command : commands) EXPECT_TRUE(window->OnCommand(command)) << command;
     EXPECT_TRUE(services.Log().empty());
     EXPECT_TRUE(TheStatusWindow().Lines.count == 0);

@@ -1,0 +1,22 @@
+#include "support/recording_program.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "platform/process_launch.h"
+#include "support/temp_folder.h"
+
+bool WriteRecordingProgram(const std::filesystem::path& program, const std::filesystem::path& record) {
+    {
+        std::ofstream script(program);
+        script << "#!/bin/sh\n{ echo \"$#\"; for a; do echo \"[$a]\"; done; } > '" << record.string() << "'\n";
+        if (!script) return false;
+    }
+    return chmod(program.c_str(), 0755) == 0;
+}
+
+std::string ReceivedArguments(const std::filesystem::path& record) {
+    WaitForStartedPrograms();
+    return ReadWhole(record);
+}

@@ -1,0 +1,570 @@
+#include "ui/policy_file_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/base_dialog.h"
+#include "platform/output_files.h"
+#include "policies/fc.h"
+#include "support/dialog_owner.h"
+#include "support/message_lines.h"
+#include "support/recording_program.h"
+#include "support/temp_folder.h"
+#include "texts/dialog_ids.h"
+#include "texts/main_menu_commands.h"
+#include "texts/language_texts.h"
+#include "texts/ui_texts.h"
+#include "ui/main_window.h"
+#include "ui/scripted_services.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kTitleFile[] = "Document Title: From the file\n";
+constexpr char kKeywordsFile[] = "Document Keywords: staff, cities\n";
+
+class PolicyFileDialogTest : public DialogOwnerTest {
+protected:
+    void SetUp() override {
+        DialogOwnerTest::SetUp();
+        ASSERT_TRUE(WriteWhole(folder / "title.pol", kTitleFile));
+        ASSERT_TRUE(WriteWhole(folder / "keywords.pol", kKeywordsFile));
+    }
+    // The owner's history as texts, up to the first empty entry.
+    std::vector<std::string> History() const {
+        std::vector<std::string> entries;
+        for (const TextString& entry : owner->settings.policyHistory) {
+            if (entry.IsEmpty()) break;
+            entries.push_back(entry.str());
+        }
+        return entries;
+    }
+    std::vector<std::string> ComboItems(const DialogModel& dialog) const {
+        std::vector<std::string> items;
+        for (const TextString& item : dialog.Control(kPolicyFileCombo)->items) items.push_back(item.str());
+        return items;
+    }
+};
+
+TEST_F(PolicyFileDialogTest, OpensOnTheOwnersFileWithItsHistoryAndTheProductInTheCaption) {
+    owner->runPolicyFileName = TextPathOf("title.pol");
+    owner->settings.policyHistory[0] = "a.pol";
+    owner->settings.policyHistory[2] = "b.pol";  // an unused entry between two is passed over
+    PolicyFileDialog dialog(*owner);
+    dialog.CreateWindow();
+    EXPECT_EQ(dialog.Caption().str(), "Vendrel Policy File");
+    EXPECT_EQ(std::string(dialog.ControlText(kPolicyFileCombo)), PathOf("title.pol"));
+    EXPECT_EQ(ComboItems(dialog), (std::vector<std::string>{"a.pol", "b.pol"}));
+    EXPECT_TRUE(dialog.ToolTips().HasWindow());
+    EXPECT_GT(dialog.ToolTips().ToolCount(), 0);
+    dialog.DestroyWindow();
+    EXPECT_EQ(dialog.ToolTips().ToolCount(), 0);
+
+    owner->settings.displayToolTips = false;
+    PolicyFileDialog quiet(*owner);
+    quiet.CreateWindow();
+    EXPECT_EQ(quiet.ToolTips().ToolCount(), 0);
+    EXPECT_EQ(std::string(quiet.ControlText(kPolicyFileLabel)), "Load policy file");
+}
+
+TEST_F(PolicyFileDialogTest, IsPlacedAQuarterOfItsSizeAwayAndKeptOnTheDesktop) {
+    struct Case {
+        WindowRect from;
+        int desktopWidth;
+        int desktopHeight;
+        int left;
+        int top;
+    };
+    const Case cases[] = {
+        {{100, 100, 400, 200}, 1024, 768, 200, 150},
+        // Off the top left: at least 1.
+        {{-400, -200, 400, 200}, 1024, 768, 1, 1},
+        // Off the right and the bottom, which keeps room for the task bar.
+        {{900, 600, 400, 200}, 1024, 768, 623, 537},
+        // Just fitting: left + width equals the width, and top + height + 30
+        // the height.
+        {{600, 500, 400, 200}, 1100, 780, 700, 550},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from.left);
+        services.SetDesktopSize(c.desktopWidth, c.desktopHeight);
+        PolicyFileDialog dialog(*owner);
+        dialog.SetWindowSize(c.from.width, c.from.height);
+        dialog.MoveWindow(c.from.left, c.from.top);
+        dialog.CreateWindow();
+        EXPECT_EQ(dialog.Rect().left, c.left);
+        EXPECT_EQ(dialog.Rect().top, c.top);
+        EXPECT_EQ(dialog.Rect().width, c.from.width);
+        EXPECT_EQ(dialog.Rect().height, c.from.height);
+    }
+}
+
+TEST_F(PolicyFileDialogTest, ATypedFileLoadsAndAFailingOneKeepsThePreviousText) {
+    PolicyFileDialog dialog(*owner);
+    dialog.CreateWindow();
+    dialog.SetControlText(kPolicyFileCombo, PathOf("title.pol").c_str());
+    dialog.Notify(kPolicyFileCombo, NotifyEvent::kFocusLost);
+    EXPECT_EQ(owner->runPolicyFileName.str(), PathOf("title.pol"));
+    EXPECT_EQ(owner->policyFileLoaded, 1);
+    EXPECT_EQ(owner->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From the file");
+    EXPECT_EQ(History(), std::vector<std::string>{PathOf("title.pol")});
+    EXPECT_EQ(ComboItems(dialog), std::vector<std::string>{PathOf("title.pol")});
+
+    // Losing the focus again without a change loads nothing again.
+    owner->PolicyFileSet().SetText(Pol::DocumentTitle, "Kept");
+    dialog.Notify(kPolicyFileCombo, NotifyEvent::kFocusLost);
+    EXPECT_EQ(owner->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "Kept");
+
+    dialog.SetControlText(kPolicyFileCombo, PathOf("missing.pol").c_str());
+    dialog.Notify(kPolicyFileCombo, NotifyEvent::kFocusLost);
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Policy File Error: Can't find policy file \"" +
+                                                               PathOf("missing.pol") + "\""});
+    EXPECT_EQ(dialog.PolicyFileText.str(), PathOf("title.pol"));
+    EXPECT_EQ(std::string(dialog.ControlText(kPolicyFileCombo)), PathOf("title.pol"));
+    EXPECT_EQ(owner->runPolicyFileName.str(), PathOf("title.pol"));
+    EXPECT_EQ(History(), std::vector<std::string>{PathOf("title.pol")});
+}
+
+TEST_F(PolicyFileDialogTest, AnEmptiedFieldUnloadsThePolicyFileAndStaysEmpty) {
+    owner->runPolicyFileName = TextPathOf("title.pol");
+    ASSERT_TRUE(owner->LoadPolicyFile());
+    PolicyFileDialog dialog(*owner);
+    dialog.CreateWindow();
+    dialog.SetControlText(kPolicyFileCombo, "");
+    dialog.Notify(kPolicyFileCombo, NotifyEvent::kFocusLost);
+    EXPECT_TRUE(services.Messages().empty());
+    EXPECT_EQ(dialog.PolicyFileText.str(), "");
+    EXPECT_EQ(owner->runPolicyFileName.str(), "");
+    EXPECT_EQ(owner->policyFileLoaded, 0);
+    EXPECT_FALSE(owner->PolicyFileSet().IsSet(Pol::DocumentTitle));
+}
+
+TEST_F(PolicyFileDialogTest, AHistoryPickResetsTheSetsBeforeLoading) {
+    owner->settings.policyHistory[0] = TextPathOf("keywords.pol");
+    owner->settings.policyHistory[1] = TextPathOf("missing.pol");
+    owner->runPolicyFileName = TextPathOf("title.pol");
+    ASSERT_TRUE(owner->LoadPolicyFile());
+    owner->WorkingSet().SetText(Pol::DocumentTitle, "Edited");
+    owner->SecondSet().SetText(Pol::DocumentTitle, "Second");
+    owner->policiesEdited = 1;
+
+    PolicyFileDialog dialog(*owner);
+    dialog.CreateWindow();
+    dialog.SetSelection(kPolicyFileCombo, 0);
+    dialog.Notify(kPolicyFileCombo, NotifyEvent::kSelectionEnded);
+    EXPECT_FALSE(dialog.IsBusy());
+    EXPECT_EQ(owner->runPolicyFileName.str(), PathOf("keywords.pol"));
+    EXPECT_EQ(owner->PolicyFileSet().GetText(Pol::DocumentKeywords).str(), "staff, cities");
+    // Nothing of the file before, nor of the user's changes, is left.
+    EXPECT_FALSE(owner->PolicyFileSet().IsSet(Pol::DocumentTitle));
+    EXPECT_FALSE(owner->WorkingSet().IsSet(Pol::DocumentTitle));
+    EXPECT_FALSE(owner->SecondSet().IsSet(Pol::DocumentTitle));
+    EXPECT_EQ(owner->policiesEdited, 0);
+    EXPECT_EQ(owner->policyFileLoaded, 1);
+
+    dialog.SetSelection(kPolicyFileCombo, 1);
+    dialog.Notify(kPolicyFileCombo, NotifyEvent::kSelectionEnded);
+    EXPECT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(dialog.PolicyFileText.str(), "");
+    EXPECT_EQ(std::string(dialog.ControlText(kPolicyFileCombo)), "");
+    EXPECT_EQ(owner->runPolicyFileName.str(), "");
+    EXPECT_EQ(owner->policyFileLoaded, 0);
+    EXPECT_FALSE(owner->PolicyFileSet().IsSet(Pol::DocumentKeywords));
+
+    // No entry selected: nothing happens.
+    owner->runPolicyFileName = "unchanged";
+    dialog.SetSelection(kPolicyFileCombo, kNoSelection);
+    dialog.Notify(kPolicyFileCombo, NotifyEvent::kSelectionEnded);
+    EXPECT_EQ(owner->runPolicyFileName.str(), "unchanged");
+}
+
+// Scripted services whose message boxes take the focus from the dialog's
+// file field, as a desktop's do.
+class FocusTakingServices : public ScriptedUiServices {
+public:
+    std::function<void()> onMessage;
+    MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons buttons, MessageIcon icon,
+                              int defaultButton) override {
+        if (onMessage) onMessage();
+        return ScriptedUiServices::ShowMessage(caption, text, buttons, icon, defaultButton);
+    }
+};
+
+TEST_F(PolicyFileDialogTest, AFocusLostWhileAPickedFileLoadsLoadsNothing) {
+    FocusTakingServices desktop;
+    MainDialog busyOwner(desktop, PathOf("busy settings"));
+    busyOwner.settings.policyHistory[0] = TextPathOf("missing.pol");
+    PolicyFileDialog dialog(busyOwner);
+    dialog.CreateWindow();
+    std::vector<bool> busyAtMessage;
+    desktop.onMessage = [&] {
+        busyAtMessage.push_back(dialog.IsBusy());
+        // The field holds another name meanwhile: were the loss of focus
+        // taken, it would be loaded (and fail with a second message).
+        dialog.SetControlText(kPolicyFileCombo, PathOf("other missing.pol").c_str());
+        dialog.Notify(kPolicyFileCombo, NotifyEvent::kFocusLost);
+    };
+    dialog.SetSelection(kPolicyFileCombo, 0);
+    dialog.Notify(kPolicyFileCombo, NotifyEvent::kSelectionEnded);
+    EXPECT_EQ(busyAtMessage, std::vector<bool>{true});
+    EXPECT_FALSE(dialog.IsBusy());
+    EXPECT_EQ(dialog.PolicyFileText.str(), "");
+}
+
+TEST_F(PolicyFileDialogTest, BrowsingLoadsTheChosenFileAndAFailureKeepsThePreviousOne) {
+    services.QueueFile(PathOf("title.pol").c_str());
+    services.QueueFile(PathOf("missing.pol").c_str());
+    services.QueueNothingChosen(ScriptedUiServices::Chooser::kFile);
+    PolicyFileDialog dialog(*owner);
+    dialog.CreateWindow();
+    dialog.Notify(kPolicyFileBrowse, NotifyEvent::kClicked);
+    EXPECT_EQ(owner->runPolicyFileName.str(), PathOf("title.pol"));
+    EXPECT_EQ(std::string(dialog.ControlText(kPolicyFileCombo)), PathOf("title.pol"));
+    EXPECT_EQ(History(), std::vector<std::string>{PathOf("title.pol")});
+
+    dialog.Notify(kPolicyFileBrowse, NotifyEvent::kClicked);
+    EXPECT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(owner->runPolicyFileName.str(), PathOf("title.pol"));
+    EXPECT_EQ(std::string(dialog.ControlText(kPolicyFileCombo)), PathOf("title.pol"));
+
+    dialog.Notify(kPolicyFileBrowse, NotifyEvent::kClicked);
+    EXPECT_EQ(owner->runPolicyFileName.str(), PathOf("title.pol"));
+
+    std::vector<ServiceCall> choosers;
+    for (const ServiceCall& call : services.Log())
+        if (call.kind == ServiceCallKind::kChooseFile) choosers.push_back(call);
+    ASSERT_EQ(choosers.size(), 3u);
+    EXPECT_FALSE(choosers[0].forSaving);
+    EXPECT_EQ(choosers[0].text, "Policy files (*.pol)|*.pol|All files (*.*)|*.*|");
+    EXPECT_EQ(choosers[1].path, PathOf("title.pol"));
+}
+
+TEST_F(PolicyFileDialogTest, ResetEmptiesTheFieldAndForgetsTheFile) {
+    owner->runPolicyFileName = TextPathOf("title.pol");
+    ASSERT_TRUE(owner->LoadPolicyFile());
+    services.QueueRun().Press(kPolicyFileReset).Press(kIdOk);
+    EXPECT_EQ(RunPolicyFileDialog(*owner), kIdOk);
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Reset to defaults: Done"});
+    EXPECT_EQ(owner->runPolicyFileName.str(), "");
+    EXPECT_EQ(owner->policyFileLoaded, 0);
+    EXPECT_FALSE(owner->PolicyFileSet().IsSet(Pol::DocumentTitle));
+}
+
+TEST_F(PolicyFileDialogTest, CloseKeepsTheListAsTheHistoryAndCancelLeavesIt) {
+    owner->settings.policyHistory[0] = "old.pol";
+    services.QueueRun()
+        .SetText(kPolicyFileCombo, PathOf("title.pol").c_str())
+        .Notify(kPolicyFileCombo, NotifyEvent::kFocusLost);
+    EXPECT_EQ(RunPolicyFileDialog(*owner), kIdCancel);
+    // A loaded file goes on top of the history at once.
+    EXPECT_EQ(History(), (std::vector<std::string>{PathOf("title.pol"), "old.pol"}));
+
+    owner->settings.policyHistory[1].MakeEmpty();
+    services.QueueRun().Press(kIdOk);
+    EXPECT_EQ(RunPolicyFileDialog(*owner), kIdOk);
+    EXPECT_EQ(History(), (std::vector<std::string>{PathOf("title.pol")}));
+}
+
+TEST_F(PolicyFileDialogTest, SavingFromItPutsTheSavedFileInItsList) {
+    owner->WorkingSet().SetText(Pol::DocumentTitle, "Edited");
+    owner->policiesEdited = 1;
+    services.QueueRun().Press(kPolicyFileSaveOptions).Press(kIdOk);
+    services.QueueRun().SetText(kSavePolicyFileName, PathOf("saved").c_str()).Press(kIdOk);
+    EXPECT_EQ(RunPolicyFileDialog(*owner), kIdOk);
+    EXPECT_EQ(services.PendingRuns(), 0);
+    EXPECT_TRUE(fs::exists(folder / "saved.pol"));
+    EXPECT_EQ(History(), std::vector<std::string>{PathOf("saved.pol")});
+}
+
+TEST_F(PolicyFileDialogTest, HelpShowsTheUserGuidesSection) {
+    ASSERT_TRUE(WriteRecordingProgram(folder / "browser", folder / "argv.txt"));
+    ASSERT_TRUE(WriteWhole(folder / "guide.html", "<h2 id=\"policy-file-dialogs\">"));
+    owner->settings.browserCommand = TextPathOf("browser");
+    owner->settings.htmlDoco = TextPathOf("guide.html");
+    services.QueueRun().Press(kIdHelpCommand);
+    RunPolicyFileDialog(*owner);
+    const std::string received = ReceivedArguments(folder / "argv.txt");
+    EXPECT_EQ(received.rfind("1\n[file://", 0), 0u) << received;
+    EXPECT_NE(received.find("%20owner"), std::string::npos) << received;  // the folder's name is "dialog owner..."
+    EXPECT_NE(received.find("/guide.html#policy-file-dialogs]\n"), std::string::npos) << received;
+    EXPECT_TRUE(services.Messages().empty());
+}
+
+TEST(PolicyFileGuideTest, TheUserGuideHasTheSectionHelpShows) {
+    const std::string guide = ReadWhole(fs::path(VENDREL_SOURCE_DIR) / "docs" / "vdrdoco.html");
+    ASSERT_FALSE(guide.empty());
+    EXPECT_NE(guide.find(std::string("<h2 id=\"") + kPolicyFileGuideSection + "\">"), std::string::npos);
+}
+
+TEST_F(PolicyFileDialogTest, LabelsFollowTheLanguage) {
+    owner->ChangeLanguage(kLanguageGerman);
+    PolicyFileDialog policy(*owner);
+    policy.CreateWindow();
+    EXPECT_EQ(policy.ShownLanguage(), kLanguageGerman);
+    EXPECT_EQ(policy.Caption().str(), "Vendrel Basisdatei");
+    SavePolicyDialog save(*owner);
+    save.CreateWindow();
+    EXPECT_EQ(save.ShownLanguage(), kLanguageGerman);
+    // What German does not translate stays English.
+    EXPECT_STREQ(save.ControlText(kSavePolicyChangedOnly), "Save changed policies only (recommended)");
+}
+
+// ---- Saving ----
+
+class SavePolicyDialogTest : public PolicyFileDialogTest {
+protected:
+    // Saves through the dialog, as a user would: the name typed, the choice
+    // made, Save pressed.  Returns the id that ended the dialog.
+    int Save(const std::string& name, int choice = kSaveChangedOnly) {
+        services.QueueRun()
+            .SetText(kSavePolicyFileName, name.c_str())
+            .ChooseRadio(kSavePolicyChangedOnly, kSavePolicyAll,
+                         choice == kSaveAll ? kSavePolicyAll : kSavePolicyChangedOnly)
+            .Press(kIdOk);
+        return RunSavePolicyDialog(*owner);
+    }
+};
+
+TEST_F(SavePolicyDialogTest, AnEmptyNameAsksForOneAndACancelledChooserKeepsTheDialogOpen) {
+    SavePolicyDialog dialog(*owner);
+    dialog.CreateWindow();
+    EXPECT_EQ(std::string(dialog.ControlText(kSavePolicyFileName)), "");
+    EXPECT_TRUE(dialog.IsChecked(kSavePolicyChangedOnly));
+    services.QueueNothingChosen(ScriptedUiServices::Chooser::kFile);
+    dialog.Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_FALSE(dialog.IsEnded());
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Output File Error: Must choose a file name"});
+    ASSERT_EQ(services.Log().back().kind, ServiceCallKind::kChooseFile);
+    EXPECT_TRUE(services.Log().back().forSaving);
+
+    // The chooser's name, without an extension, gets ".pol".
+    services.QueueFile(PathOf("chosen").c_str());
+    dialog.Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_TRUE(dialog.IsEnded());
+    EXPECT_EQ(dialog.Result(), kIdOk);
+    EXPECT_TRUE(fs::exists(folder / "chosen.pol"));
+}
+
+TEST_F(SavePolicyDialogTest, AMissingExtensionBecomesPolAfterTheBaseName) {
+    fs::create_directory(folder / "dir.d");
+    struct Case {
+        const char* typed;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"plain", "plain.pol"},
+        {"notes.txt", "notes.txt"},
+        {"dir.d/inside", "dir.d/inside.pol"},
+        {"mine.POL", "mine.POL"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        EXPECT_EQ(Save(PathOf(c.typed)), kIdOk);
+        EXPECT_TRUE(fs::exists(folder / c.written));
+        EXPECT_EQ(owner->settings.policyHistory[0].str(), PathOf(c.written));
+    }
+    EXPECT_FALSE(fs::exists(folder / "dir.pol"));
+    // The settings' default policy file is never written by saving.
+    EXPECT_EQ(owner->settings.defaultPolicyFile.str(), "");
+}
+
+TEST_F(SavePolicyDialogTest, TheChooserAddsPolAndAsksBeforeReplacingAFile) {
+    ASSERT_TRUE(WriteWhole(folder / "there.pol", "Document Title: Before\n"));
+    SavePolicyDialog dialog(*owner);
+    dialog.CreateWindow();
+
+    services.QueueFile(PathOf("new").c_str());
+    dialog.Notify(kSavePolicyBrowse, NotifyEvent::kClicked);
+    EXPECT_EQ(std::string(dialog.ControlText(kSavePolicyFileName)), PathOf("new.pol"));
+    EXPECT_TRUE(services.Messages().empty());
+
+    services.QueueFile(PathOf("there").c_str());
+    services.QueueAnswer(MessageAnswer::kNo);
+    dialog.Notify(kSavePolicyBrowse, NotifyEvent::kClicked);
+    EXPECT_EQ(std::string(dialog.ControlText(kSavePolicyFileName)), PathOf("new.pol"));
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].text, "The file \"" + PathOf("there.pol") + "\" exists already. Replace it?");
+    EXPECT_EQ(services.Messages()[0].buttons, MessageButtons::kYesNo);
+    EXPECT_EQ(services.Messages()[0].number, 2);  // "No" is the default
+
+    services.QueueFile(PathOf("there.pol").c_str());
+    services.QueueAnswer(MessageAnswer::kYes);
+    dialog.Notify(kSavePolicyBrowse, NotifyEvent::kClicked);
+    EXPECT_EQ(std::string(dialog.ControlText(kSavePolicyFileName)), PathOf("there.pol"));
+    EXPECT_EQ(ReadWhole(folder / "there.pol"), "Document Title: Before\n");
+}
+
+TEST_F(SavePolicyDialogTest, ChangedOnlyWritesOnlySetPoliciesEvenAfterAnAnalysis) {
+    owner->AnalysedFileSet().SetInt(Pol::PageWidth, 132);
+    owner->fileAnalysed = 1;
+    owner->WorkingSet().SetText(Pol::DocumentTitle, "Staff list");
+    owner->policiesEdited = 1;
+
+    ASSERT_EQ(Save(PathOf("changed.pol")), kIdOk);
+    const std::string changed = ReadWhole(folder / "changed.pol");
+    EXPECT_NE(changed.find("Document Title"), std::string::npos);
+    EXPECT_NE(changed.find("Staff list"), std::string::npos);
+    EXPECT_EQ(changed.find("Page Width"), std::string::npos) << changed;
+
+    ASSERT_EQ(Save(PathOf("all.pol"), kSaveAll), kIdOk);
+    const std::string all = ReadWhole(folder / "all.pol");
+    EXPECT_NE(all.find("Staff list"), std::string::npos);
+    const size_t width = all.find("Page Width");
+    ASSERT_NE(width, std::string::npos);
+    EXPECT_EQ(all.substr(width, all.find('\n', width) - width).find("132") != std::string::npos, true);
+    EXPECT_GT(all.size(), changed.size() * 10);
+}
+
+TEST_F(SavePolicyDialogTest, EditsAndTheLoadedFileAreSavedOnlyWhenTheirFlagsAreSet) {
+    owner->runPolicyFileName = TextPathOf("keywords.pol");
+    ASSERT_TRUE(owner->LoadPolicyFile());
+    owner->WorkingSet().SetText(Pol::DocumentTitle, "Staff list");
+    struct Case {
+        int loaded;
+        int edited;
+        bool keywords;
+        bool title;
+    };
+    const Case cases[] = {{1, 1, true, true}, {1, 0, true, false}, {0, 1, false, true}, {0, 0, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.loaded * 10 + c.edited);
+        owner->policyFileLoaded = c.loaded;
+        owner->policiesEdited = c.edited;
+        ASSERT_EQ(Save(PathOf("flags.pol")), kIdOk);
+        const std::string text = ReadWhole(folder / "flags.pol");
+        EXPECT_EQ(text.find("staff, cities") != std::string::npos, c.keywords) << text;
+        EXPECT_EQ(text.find("Staff list") != std::string::npos, c.title) << text;
+    }
+}
+
+TEST_F(SavePolicyDialogTest, ASavedFileLoadsBackToTheSamePolicies) {
+    ASSERT_TRUE(WriteWhole(folder / "rich.pol",
+                           "Document Title: Staff list\n"
+                           "Document Keywords: staff, cities\n"
+                           "Page Width: 96\n"
+                           "Indent position(s): 4 8\n"
+                           "Bullet Char: '+'\n"
+                           "Rule set to be used: Tarnell\n"));
+    owner->runPolicyFileName = TextPathOf("rich.pol");
+    ASSERT_TRUE(owner->LoadPolicyFile());
+    owner->WorkingSet().SetText(Pol::DocumentDescription, "Who works where");
+    owner->policiesEdited = 1;
+    ASSERT_EQ(Save(PathOf("first.pol")), kIdOk);
+
+    owner->runPolicyFileName = TextPathOf("first.pol");
+    ASSERT_TRUE(owner->LoadPolicyFile());
+    ASSERT_EQ(Save(PathOf("second.pol")), kIdOk);
+
+    const std::string first = ReadWhole(folder / "first.pol");
+    EXPECT_NE(first.find("Who works where"), std::string::npos);
+    EXPECT_NE(first.find("Tarnell"), std::string::npos);
+    EXPECT_EQ(first, ReadWhole(folder / "second.pol"));
+    EXPECT_EQ(owner->PolicyFileSet().GetInt(Pol::PageWidth), 96);
+    EXPECT_EQ(owner->PolicyFileSet().GetText(Pol::DocumentDescription).str(), "Who works where");
+    EXPECT_TRUE(services.Messages().empty());
+}
+
+TEST_F(SavePolicyDialogTest, AFileThatCannotBeWrittenIsToldOnceAndTheDialogStaysOpen) {
+    ASSERT_TRUE(WriteWhole(folder / "kept.pol", "Document Title: Before\n"));
+    owner->WorkingSet().SetText(Pol::DocumentTitle, "Edited");
+    owner->policiesEdited = 1;
+    SavePolicyDialog dialog(*owner);
+    dialog.CreateWindow();
+
+    const std::string unwritable = PathOf("no such folder/p.pol");
+    dialog.SetControlText(kSavePolicyFileName, unwritable.c_str());
+    dialog.Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_FALSE(dialog.IsEnded());
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "Output File Error");
+    EXPECT_EQ(services.Messages()[0].text.rfind("Unable to write the file \"" + unwritable + "\": ", 0), 0u);
+    EXPECT_TRUE(History().empty());
+
+    // A write that fails leaves the earlier file as it was.
+    SetWriteFault(WriteFault::kWrite, "kept.pol");
+    dialog.SetControlText(kSavePolicyFileName, PathOf("kept.pol").c_str());
+    dialog.Notify(kIdOk, NotifyEvent::kClicked);
+    SetWriteFault(WriteFault::kNone, "");
+    EXPECT_FALSE(dialog.IsEnded());
+    EXPECT_EQ(services.Messages().size(), 2u);
+    EXPECT_EQ(ReadWhole(folder / "kept.pol"), "Document Title: Before\n");
+
+    dialog.Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_TRUE(dialog.IsEnded());
+    EXPECT_NE(ReadWhole(folder / "kept.pol").find("Edited"), std::string::npos);
+    // No temporary file is left behind.
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        EXPECT_NE(entry.path().filename().string().rfind(".kept.pol", 0), 0u) << entry.path();
+}
+
+// ---- From the main window ----
+
+class PolicyFilesFromTheWindowTest : public PolicyFileDialogTest {
+protected:
+    std::unique_ptr<MainWindow> window;
+    void SetUp() override {
+        PolicyFileDialogTest::SetUp();
+        window = std::make_unique<MainWindow>(services, PathOf("window settings"));
+        window->Show();
+        services.ClearLog();
+    }
+    void TearDown() override {
+        window.reset();
+        PolicyFileDialogTest::TearDown();
+    }
+    // The template ids of the modal runs so far.
+    std::vector<int> ModalRuns() const {
+        std::vector<int> runs;
+        for (const ServiceCall& call : services.Log())
+            if (call.kind == ServiceCallKind::kRunModal) runs.push_back(call.number);
+        return runs;
+    }
+};
+
+TEST_F(PolicyFilesFromTheWindowTest, FileLoadPolicyFileLoadsIntoTheWindowsField) {
+    services.QueueRun()
+        .SetText(kPolicyFileCombo, PathOf("title.pol").c_str())
+        .Notify(kPolicyFileCombo, NotifyEvent::kFocusLost)
+        .Press(kIdOk);
+    EXPECT_TRUE(window->OnCommand(kCommandLoadPolicyFile));
+    EXPECT_EQ(ModalRuns(), std::vector<int>{kPolicyFileDialogId});
+    EXPECT_EQ(std::string(window->Dialog().ControlText(MainWindow::kPolicyCombo)), PathOf("title.pol"));
+    EXPECT_EQ(window->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From the file");
+    EXPECT_EQ(window->settings.policyHistory[0].str(), PathOf("title.pol"));
+    EXPECT_EQ(window->settings.defaultPolicyFile.str(), "");
+}
+
+TEST_F(PolicyFilesFromTheWindowTest, FileSavePolicyFileWritesTheEditedPolicies) {
+    window->WorkingSet().SetText(Pol::DocumentTitle, "Edited");
+    window->policiesEdited = 1;
+    services.QueueRun().SetText(kSavePolicyFileName, PathOf("menu").c_str()).Press(kIdOk);
+    EXPECT_TRUE(window->OnCommand(kCommandSavePolicyFile));
+    EXPECT_EQ(ModalRuns(), std::vector<int>{kSavePolicyDialogId});
+    EXPECT_NE(ReadWhole(folder / "menu.pol").find("Edited"), std::string::npos);
+    EXPECT_EQ(window->settings.policyHistory[0].str(), PathOf("menu.pol"));
+}
+
+TEST_F(PolicyFilesFromTheWindowTest, YesOnClosingSavesAndAnUnwritableNameKeepsTheSaveOpen) {
+    window->WorkingSet().SetText(Pol::DocumentTitle, "Edited");
+    window->policiesEdited = 1;
+    services.QueueAnswer(MessageAnswer::kYes);
+    services.QueueRun()
+        .SetText(kSavePolicyFileName, PathOf("missing folder/lost.pol").c_str())
+        .Press(kIdOk)
+        .SetText(kSavePolicyFileName, PathOf("kept.pol").c_str())
+        .Press(kIdOk);
+    EXPECT_TRUE(window->OnCommand(kCommandExit));
+    EXPECT_EQ(ModalRuns(), std::vector<int>{kSavePolicyDialogId});
+    EXPECT_TRUE(services.RefusedSteps().empty());
+    ASSERT_EQ(services.Messages().size(), 2u);  // the question, then the unwritable folder
+    EXPECT_EQ(services.Messages()[1].caption, "Output File Error");
+    EXPECT_NE(ReadWhole(folder / "kept.pol").find("Edited"), std::string::npos);
+    EXPECT_FALSE(window->WindowExists());
+}
+
+}  // namespace
