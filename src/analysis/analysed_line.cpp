@@ -58,17 +58,16 @@ void AnalysedLine::Recycle(AnalysedLine* previousLine) {
 }
 
 void AnalysedLine::ReleaseTexts(int keptRoom) {
-    for (TextString* text : {static_cast<TextString*>(this), &rawText, &taggedText, &plainText, &inputText}) {
-        if (text->capacity > keptRoom)
-            *text = TextString();
-        else
-            text->MakeEmpty();
-    }
+    if (capacity > keptRoom)
+        static_cast<TextString&>(*this) = TextString();
+    else
+        MakeEmpty();
+    for (SharedText* text : {&rawText, &taggedText, &plainText, &inputText}) text->Release(keptRoom);
 }
 
 void AnalysedLine::ReleaseAnalysisTexts() {
-    for (TextString* text : {&plainText, &inputText})
-        if (text->capacity > kKeptTextRoom) *text = TextString();
+    for (SharedText* text : {&plainText, &inputText})
+        if (text->Room() > kKeptTextRoom) text->Release(kKeptTextRoom);
 }
 
 void AnalysedLine::CopyAnalysis(const AnalysedLine* other) {
@@ -122,9 +121,9 @@ void AnalysedLine::SetText(const char* text) {
     const TextString copy(text);
     Assign(copy.buffer);
     rawText = copy;
-    taggedText = copy;
-    plainText = copy;
-    inputText = copy;
+    taggedText = rawText;
+    plainText = rawText;
+    inputText = rawText;
     leadingBlanks = CountLeadingBlanks(copy);
     trimmedLength = LengthWithoutTrailingBlanks(copy);
     if (trimmedLength == 0) leadingBlanks = 0;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "context/statement_codes.h"
+#include "foundation/shared_text.h"
 #include "foundation/source_position.h"
 #include "foundation/text_line.h"
 #include "foundation/text_string.h"
@@ -72,9 +73,9 @@ public:
     int leadingBlanks = -1;
     int preFormatKind = 0;
     int extraWrapWidth = 0;
-    TextString taggedText;  // the text before output escaping, in-line tags kept ("unescaped text")
-    TextString plainText;  // working copy for the text tests; in-line tags taken out
-    TextString inputText;  // the text after the reading-time conversion ("original text")
+    SharedText taggedText;  // the text before output escaping, in-line tags kept ("unescaped text")
+    SharedText plainText;  // working copy for the text tests; in-line tags taken out
+    SharedText inputText;  // the text after the reading-time conversion ("original text")
     // The tags read while a tag batch is open and their replacements, in the
     // order they stand in the line.
     bool tagBatchOpen = false;

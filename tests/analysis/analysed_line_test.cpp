@@ -36,8 +36,8 @@ TEST(AnalysedLine, ResetKeepsTextAndOwnedTextsOnlyWhenAsked) {
         FillAnalysis(line);
         line.Reset(keep);
         EXPECT_EQ(line.str(), keep ? "  source  " : "");
-        EXPECT_EQ(line.inputText.str(), "  source  ");
-        EXPECT_EQ(line.taggedText.str(), "");
+        EXPECT_EQ(line.inputText->str(), "  source  ");
+        EXPECT_EQ(line.taggedText->str(), "");
         EXPECT_EQ(line.lineType, 0);
         EXPECT_EQ(line.trimmedLength, -1);
         EXPECT_EQ(line.tagCode, -3);
@@ -56,8 +56,8 @@ TEST(AnalysedLine, CopyAnalysisCopiesDeeplyAndKeepsTheCurrentText) {
     copy.Assign("own text");
     copy.CopyAnalysis(&source);
     EXPECT_EQ(copy.str(), "own text");
-    EXPECT_EQ(copy.rawText.str(), "  source  ");
-    EXPECT_EQ(copy.plainText.str(), "  source  ");
+    EXPECT_EQ(copy.rawText->str(), "  source  ");
+    EXPECT_EQ(copy.plainText->str(), "  source  ");
     EXPECT_EQ(copy.lineType, 230);
     EXPECT_EQ(copy.firstWordLength, 6);
     EXPECT_EQ(copy.leadingBlanks, 2);
@@ -112,9 +112,9 @@ TEST(AnalysedLine, ARecycledRecordIsANewOneWithItsBuffers) {
                                     {&used.taggedText, &fresh.taggedText},
                                     {&used.plainText, &fresh.plainText},
                                     {&used.inputText, &fresh.inputText}})
-        EXPECT_EQ(own->str(), anew->str());
+        EXPECT_EQ(own->View(), anew->View());
     EXPECT_EQ(used.str(), fresh.str());
-    EXPECT_GT(used.rawText.BufferSize(), 0);  // the buffers stay
+    EXPECT_GT(used.rawText->BufferSize(), 0);  // the buffers stay
     const auto numbers = [](const AnalysedLine& l) {
         return std::vector<int>{l.lineType,
                                 l.counter,
@@ -150,7 +150,7 @@ TEST(AnalysedLine, ARecycledRecordIsANewOneWithItsBuffers) {
     again.Reset(0);
     EXPECT_EQ(numbers(again), numbers(fresh));
     EXPECT_EQ(
-        again.str() + again.rawText.str() + again.taggedText.str() + again.plainText.str() + again.inputText.str(),
+        again.str() + again.rawText->str() + again.taggedText->str() + again.plainText->str() + again.inputText->str(),
         "");
 }
 
@@ -164,16 +164,16 @@ TEST(AnalysedLine, SetTextMeasuresBlanks) {
         line.SetText(c.text);
         EXPECT_EQ(line.leadingBlanks, c.leading) << c.text;
         EXPECT_EQ(line.trimmedLength, c.trimmed) << c.text;
-        for (const TextString* t : std::initializer_list<const TextString*>{&line, &line.rawText, &line.taggedText,
-                                                                            &line.plainText, &line.inputText})
-            EXPECT_EQ(t->str(), c.text);
+        for (const std::string_view t : {line.view(), line.rawText.View(), line.taggedText.View(),
+                                         line.plainText.View(), line.inputText.View()})
+            EXPECT_EQ(t, c.text);
     }
     AnalysedLine line;
     line.SetText("own");
-    line.SetText(line.taggedText.buffer);
-    EXPECT_EQ(line.inputText.str(), "own");
+    line.SetText(line.taggedText->buffer);
+    EXPECT_EQ(line.inputText->str(), "own");
     line.SetText(nullptr);
-    EXPECT_EQ(line.rawText.str() + line.inputText.str(), "");
+    EXPECT_EQ(line.rawText->str() + line.inputText->str(), "");
 }
 
 TEST(AnalysedLine, SetPositionRecordsTheTrackerPositionWithoutMessages) {
