@@ -1,5 +1,6 @@
 #include "analysis/analysed_line.h"
 
+#include <cstring>
 #include <initializer_list>
 
 #include "context/code_locations.h"
@@ -22,6 +23,7 @@ AnalysedLine::~AnalysedLine() {
 void AnalysedLine::Reset(int keep) {
     if (trackingContext) trackingContext->ForgetLine(this);
     TextLine::Reset(keep);
+    textIsTagged = false;
     lineType = kLineText;
     trimmedLength = -1;
     leadingBlanks = -1;
@@ -68,6 +70,13 @@ void AnalysedLine::ReleaseTexts(int keptRoom) {
 void AnalysedLine::ReleaseAnalysisTexts() {
     for (SharedText* text : {&plainText, &inputText})
         if (text->Room() > kKeptTextRoom) text->Release(kKeptTextRoom);
+}
+
+void AnalysedLine::GiveBackCurrentText() {
+    if (capacity <= kKeptTextRoom || taggedText.Length() != length) return;
+    if (std::memcmp(taggedText.View().data(), buffer, static_cast<size_t>(length)) != 0) return;
+    static_cast<TextString&>(*this) = TextString();
+    textIsTagged = true;
 }
 
 void AnalysedLine::CopyAnalysis(const AnalysedLine* other) {

@@ -78,6 +78,9 @@ public:
     SharedText inputText;  // the text after the reading-time conversion ("original text")
     // The tags read while a tag batch is open and their replacements, in the
     // order they stand in the line.
+    // The current text was given back for the tagged text, which holds the
+    // same bytes (see GiveBackCurrentText): read the tagged text in its place.
+    bool textIsTagged = false;
     bool tagBatchOpen = false;
     std::vector<std::pair<std::string, std::string>> tagBatch;
     std::array<int, 6> sectionLevels{-1, -1, -1, -1, -1, -1};
@@ -119,6 +122,10 @@ public:
     // handed to the table engine gives back their room when it is more than
     // a recycled record keeps, before the engine copies its other texts.
     void ReleaseAnalysisTexts();
+    // A long line handed to the table engine whose current text holds the
+    // tagged text's bytes gives the current text's room back (textIsTagged
+    // is set), so that the engine copies the line while it is held once.
+    void GiveBackCurrentText();
     // Takes over the whole analysis of `other` (owned texts copied), keeping
     // this line's current text; a null `other` only resets.
     void CopyAnalysis(const AnalysedLine* other);
