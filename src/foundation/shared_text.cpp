@@ -11,7 +11,7 @@ const TextString& EmptyText() {
 
 }  // namespace
 
-SharedText& SharedText::operator=(const SharedText& other) {
+SharedText& SharedText::AssignSlowly(const SharedText& other) {
     if (this == &other) return *this;
     const std::string_view text = other.View();
     if (static_cast<int>(text.size()) < kShareFrom) {
@@ -29,33 +29,22 @@ SharedText& SharedText::operator=(const char* text) {
     return *this;
 }
 
-const TextString& SharedText::Text() const {
+const TextString& SharedText::WholeText() const {
     if (!store) return EmptyText();
     if (!IsWhole()) MakeWhole();
     return *store;
 }
 
-std::string_view SharedText::View() const {
-    if (!store) return {};
-    if (IsWhole()) return store->view();
-    return std::string_view(store->buffer + partStart, static_cast<size_t>(partLength));
-}
-
-void SharedText::Assign(std::string_view text) {
-    const int n = static_cast<int>(text.size());
-    if (OwnsAlone()) {
-        store->AssignChars(text.data(), n);
-        return;
-    }
+void SharedText::AssignAnew(std::string_view text) {
     // The text may lie in the buffer left behind: it is copied first.
     auto fresh = std::make_shared<TextString>();
-    fresh->AssignChars(text.data(), n);
+    fresh->AssignChars(text.data(), static_cast<int>(text.size()));
     store = std::move(fresh);
     partStart = 0;
     partLength = -1;
 }
 
-void SharedText::AssignPart(std::string_view whole, int start, int n, const SharedText& other) {
+void SharedText::AssignPartSlowly(std::string_view whole, int start, int n, const SharedText& other) {
     if (n >= kShareFrom && other.store) {
         const std::string_view theirs = other.View();
         if (theirs.size() == whole.size() &&
@@ -85,21 +74,7 @@ TextString& SharedText::Edit() {
     return *store;
 }
 
-void SharedText::MakeEmpty() {
-    if (OwnsAlone()) {
-        store->MakeEmpty();
-        return;
-    }
-    store.reset();
-    partStart = 0;
-    partLength = -1;
-}
-
-void SharedText::Release(int keptRoom) {
-    if (OwnsAlone() && store->capacity <= keptRoom) {
-        store->MakeEmpty();
-        return;
-    }
+void SharedText::Drop() {
     store.reset();
     partStart = 0;
     partLength = -1;

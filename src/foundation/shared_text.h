@@ -36,7 +36,15 @@ public:
     SharedText() = default;
     SharedText(const SharedText& other) = default;  // shares: nothing is written yet
     SharedText(SharedText&& other) noexcept = default;
-    SharedText& operator=(const SharedText& other);
+    SharedText& operator=(const SharedText& other) {
+        // Short texts: a copy into this text's own room (the common case).
+        if (other.Length() < kShareFrom && OwnsAlone() && this != &other) {
+            const std::string_view text = other.View();
+            store->AssignChars(text.data(), static_cast<int>(text.size()));
+            return *this;
+        }
+        return AssignSlowly(other);
+    }
     SharedText& operator=(SharedText&& other) noexcept = default;
     SharedText& operator=(const TextString& text) {
         Assign(text.view());
@@ -46,10 +54,14 @@ public:
     ~SharedText() = default;
 
     // ---- Reading ----
-    const TextString& Text() const;
+    const TextString& Text() const { return store && IsWhole() ? *store : WholeText(); }
     operator const TextString&() const { return Text(); }  // NOLINT: read where a TextString is read
     const TextString* operator->() const { return &Text(); }
-    std::string_view View() const;
+    std::string_view View() const {
+        if (!store) return {};
+        if (IsWhole()) return store->view();
+        return std::string_view(store->buffer + partStart, static_cast<size_t>(partLength));
+    }
     int Length() const { return partLength >= 0 ? partLength : store ? store->length : 0; }
     bool IsEmpty() const { return Length() == 0; }
     // Bytes of room of the buffer this text holds (shared or not).
@@ -62,11 +74,21 @@ public:
     // ---- Writing ----
     // A copy of `text` (which may lie in this text's own buffer), in the
     // room this text owns when it owns its buffer alone.
-    void Assign(std::string_view text);
+    void Assign(std::string_view text) {
+        if (OwnsAlone())
+            store->AssignChars(text.data(), static_cast<int>(text.size()));
+        else
+            AssignAnew(text);
+    }
     // The `n` bytes of `whole` from `start` on.  When they are long and
     // `whole` holds what `other` holds, this text becomes that part of
     // `other`'s buffer rather than a copy.
-    void AssignPart(std::string_view whole, int start, int n, const SharedText& other);
+    void AssignPart(std::string_view whole, int start, int n, const SharedText& other) {
+        if (n < kShareFrom && OwnsAlone())
+            store->AssignChars(whole.data() + start, n);
+        else
+            AssignPartSlowly(whole, start, n, other);
+    }
     // `text`, shared with `other` when they are long and equal.
     void AssignSharing(std::string_view text, const SharedText& other) {
         AssignPart(text, 0, static_cast<int>(text.size()), other);
@@ -75,10 +97,20 @@ public:
     // or a part).
     TextString& Edit();
     // Empties the text; the room is kept when the buffer is this text's alone.
-    void MakeEmpty();
+    void MakeEmpty() {
+        if (OwnsAlone())
+            store->MakeEmpty();
+        else
+            Drop();
+    }
     // Empties the text and gives its buffer back when it is shared or holds
     // more than `keptRoom` bytes.
-    void Release(int keptRoom);
+    void Release(int keptRoom) {
+        if (OwnsAlone() && store->capacity <= keptRoom)
+            store->MakeEmpty();
+        else
+            Drop();
+    }
 
 private:
     // The buffer, shared by the equal texts; null for an empty text that
@@ -95,6 +127,13 @@ private:
     // Makes a part a whole text with a buffer of its own (the mutable
     // fields change, the bytes this text holds do not).
     void MakeWhole() const;
+    // The other cases of Text(), the assignments and AssignPart.
+    void AssignAnew(std::string_view text);
+    // Lets go of the buffer (shared or not).
+    void Drop();
+    const TextString& WholeText() const;
+    SharedText& AssignSlowly(const SharedText& other);
+    void AssignPartSlowly(std::string_view whole, int start, int n, const SharedText& other);
 };
 
 // Applies `edit` to the whole text of each of `texts` (at most eight).

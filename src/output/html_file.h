@@ -78,7 +78,7 @@ public:
     // in the buffer, rather than once beside it and again in it.
     static constexpr int kPlainLineSpare = 16;
     char* PlainLineSpace(FC* set, OutputDocument* document, int room, int* result);
-    void EndPlainLine(int length) { EndPendingLine(length, true); }
+    void EndPlainLine(int length);
     void EndLineWritten(int length) { EndPendingLine(length, false); }
     // Tidies the buffer (buffered mode) and writes lines from its front; a
     // flush that is not `all` keeps the last output, at most 341 characters.

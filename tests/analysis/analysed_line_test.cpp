@@ -253,6 +253,51 @@ TEST(AnalysedLine, PreprocessLine) {
     }
 }
 
+TEST(AnalysedLine, ALongLineReadsAsAShortOneDoesWhereItsCopiesShareABuffer) {
+    // Long enough for the line's copies to share one buffer: the texts
+    // delivered are those of the same line made of short pieces.
+    const std::string words(SharedText::kShareFrom + 100, 'w');
+    const struct {
+        std::string line, text, tagged;
+    } cases[] = {
+        {"  " + words + "   ", "  " + words + "   ", "  " + words + "   "},
+        {words + " & " + words, words + " &amp; " + words, words + " & " + words},
+        {words + "\x1B(0lqqk\x1B(B", words + "+--+", words + "+--+"},
+        {words + "\t" + words, words + std::string(8 - words.size() % 8, ' ') + words,
+         words + std::string(8 - words.size() % 8, ' ') + words},
+    };
+    for (const auto& c : cases) {
+        ReadingHarness harness;
+        harness.ReadText(c.line + "\nnext\n");
+        ASSERT_EQ(harness.lines.size(), 2u);
+        EXPECT_EQ(harness.lines[0].text, c.text) << c.line.substr(c.line.size() - 20);
+        EXPECT_EQ(harness.lines[0].taggedText, c.tagged) << c.line.substr(c.line.size() - 20);
+    }
+}
+
+TEST(AnalysedLine, ACurrentTextEqualToTheTaggedTextIsGivenBackForIt) {
+    const std::string words(AnalysedLine::kKeptTextRoom + 100, 'w');
+    const struct {
+        std::string text, tagged;
+        bool givenBack;
+    } cases[] = {
+        {words, words, true},
+        {words + "&amp;", words + "&", false},
+        {"short", "short", false},
+    };
+    for (const auto& c : cases) {
+        AnalysedLine line;
+        line.SetText(c.tagged.c_str());
+        line.AssignChars(c.text.data(), static_cast<int>(c.text.size()));
+        line.GiveBackCurrentText();
+        EXPECT_EQ(line.textIsTagged, c.givenBack) << c.text.size();
+        EXPECT_EQ(line.view(), c.givenBack ? "" : c.text) << c.text.size();
+        EXPECT_EQ(line.taggedText.View(), c.tagged) << c.text.size();
+        line.Reset(0);
+        EXPECT_FALSE(line.textIsTagged);
+    }
+}
+
 TEST(AnalysedLine, ReadingEscapesAndConvertsWhereverTheBytesStand) {
     // HTML escaping, Macintosh characters and terminal escapes are each
     // looked for many bytes at a time before anything is changed: bytes at
