@@ -73,6 +73,13 @@ public:
     int leadingBlanks = -1;
     int preFormatKind = 0;
     int extraWrapWidth = 0;
+    // The line's copies of its text.  Nearly always they hold the same bytes
+    // (or, for the input text, those bytes without their outer blanks), and
+    // a whole file may stand on one line: a long line's equal copies share
+    // one buffer with the raw text until one of them is written (SharedText),
+    // so that the record holds the line twice (the current text and the
+    // shared one) rather than five times.  The current text stays a buffer
+    // of its own: it is the one that escaping and the analysis change.
     SharedText taggedText;  // the text before output escaping, in-line tags kept ("unescaped text")
     SharedText plainText;  // working copy for the text tests; in-line tags taken out
     SharedText inputText;  // the text after the reading-time conversion ("original text")

@@ -26,8 +26,8 @@ void SetAllTexts(AnalysedLine& line, const TextString& text) {
 
 void AppendBlankToAllTexts(AnalysedLine& line) {
     line.AppendChar(' ');
-    for (SharedText* copy : {&line.rawText, &line.taggedText, &line.plainText, &line.inputText})
-        copy->Edit().AppendChar(' ');
+    EditEach({&line.rawText, &line.taggedText, &line.plainText, &line.inputText},
+             [](TextString& copy) { copy.AppendChar(' '); });
 }
 
 // A part of a cut line: trailing blanks dropped, then one blank added; a
