@@ -1,5 +1,6 @@
 #include "analysis/analysed_line.h"
 
+#include <cstring>
 #include <initializer_list>
 
 #include "context/code_locations.h"
@@ -22,6 +23,7 @@ AnalysedLine::~AnalysedLine() {
 void AnalysedLine::Reset(int keep) {
     if (trackingContext) trackingContext->ForgetLine(this);
     TextLine::Reset(keep);
+    textIsTagged = false;
     lineType = kLineText;
     trimmedLength = -1;
     leadingBlanks = -1;
@@ -58,17 +60,23 @@ void AnalysedLine::Recycle(AnalysedLine* previousLine) {
 }
 
 void AnalysedLine::ReleaseTexts(int keptRoom) {
-    for (TextString* text : {static_cast<TextString*>(this), &rawText, &taggedText, &plainText, &inputText}) {
-        if (text->capacity > keptRoom)
-            *text = TextString();
-        else
-            text->MakeEmpty();
-    }
+    if (capacity > keptRoom)
+        static_cast<TextString&>(*this) = TextString();
+    else
+        MakeEmpty();
+    for (SharedText* text : {&rawText, &taggedText, &plainText, &inputText}) text->Release(keptRoom);
 }
 
 void AnalysedLine::ReleaseAnalysisTexts() {
-    for (TextString* text : {&plainText, &inputText})
-        if (text->capacity > kKeptTextRoom) *text = TextString();
+    for (SharedText* text : {&plainText, &inputText})
+        if (text->Room() > kKeptTextRoom) text->Release(kKeptTextRoom);
+}
+
+void AnalysedLine::GiveBackCurrentText() {
+    if (capacity <= kKeptTextRoom || taggedText.Length() != length) return;
+    if (std::memcmp(taggedText.View().data(), buffer, static_cast<size_t>(length)) != 0) return;
+    static_cast<TextString&>(*this) = TextString();
+    textIsTagged = true;
 }
 
 void AnalysedLine::CopyAnalysis(const AnalysedLine* other) {
@@ -122,9 +130,9 @@ void AnalysedLine::SetText(const char* text) {
     const TextString copy(text);
     Assign(copy.buffer);
     rawText = copy;
-    taggedText = copy;
-    plainText = copy;
-    inputText = copy;
+    taggedText = rawText;
+    plainText = rawText;
+    inputText = rawText;
     leadingBlanks = CountLeadingBlanks(copy);
     trimmedLength = LengthWithoutTrailingBlanks(copy);
     if (trimmedLength == 0) leadingBlanks = 0;

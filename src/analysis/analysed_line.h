@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "context/statement_codes.h"
+#include "foundation/shared_text.h"
 #include "foundation/source_position.h"
 #include "foundation/text_line.h"
 #include "foundation/text_string.h"
@@ -72,11 +73,21 @@ public:
     int leadingBlanks = -1;
     int preFormatKind = 0;
     int extraWrapWidth = 0;
-    TextString taggedText;  // the text before output escaping, in-line tags kept ("unescaped text")
-    TextString plainText;  // working copy for the text tests; in-line tags taken out
-    TextString inputText;  // the text after the reading-time conversion ("original text")
+    // The line's copies of its text.  Nearly always they hold the same bytes
+    // (or, for the input text, those bytes without their outer blanks), and
+    // a whole file may stand on one line: a long line's equal copies share
+    // one buffer with the raw text until one of them is written (SharedText),
+    // so that the record holds the line twice (the current text and the
+    // shared one) rather than five times.  The current text stays a buffer
+    // of its own: it is the one that escaping and the analysis change.
+    SharedText taggedText;  // the text before output escaping, in-line tags kept ("unescaped text")
+    SharedText plainText;  // working copy for the text tests; in-line tags taken out
+    SharedText inputText;  // the text after the reading-time conversion ("original text")
     // The tags read while a tag batch is open and their replacements, in the
     // order they stand in the line.
+    // The current text was given back for the tagged text, which holds the
+    // same bytes (see GiveBackCurrentText): read the tagged text in its place.
+    bool textIsTagged = false;
     bool tagBatchOpen = false;
     std::vector<std::pair<std::string, std::string>> tagBatch;
     std::array<int, 6> sectionLevels{-1, -1, -1, -1, -1, -1};
@@ -118,6 +129,10 @@ public:
     // handed to the table engine gives back their room when it is more than
     // a recycled record keeps, before the engine copies its other texts.
     void ReleaseAnalysisTexts();
+    // A long line handed to the table engine whose current text holds the
+    // tagged text's bytes gives the current text's room back (textIsTagged
+    // is set), so that the engine copies the line while it is held once.
+    void GiveBackCurrentText();
     // Takes over the whole analysis of `other` (owned texts copied), keeping
     // this line's current text; a null `other` only resets.
     void CopyAnalysis(const AnalysedLine* other);

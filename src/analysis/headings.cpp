@@ -211,9 +211,9 @@ int FindKeyPhraseHeading(FC* set, const AnalysedLine& line) {
     if (!ParseTagArguments(*set, arguments, "HEADING_KEYPHRASES")) return 0;
 
     int start = 0;
-    while (start < line.plainText.length && IsBlankOrTab(line.plainText.buffer[start])) ++start;
+    while (start < line.plainText->length && IsBlankOrTab(line.plainText->buffer[start])) ++start;
     TextString text;
-    text.AssignSubstring(line.plainText.buffer, start, line.plainText.length - start);
+    text.AssignSubstring(line.plainText->buffer, start, line.plainText->length - start);
 
     int level = 1;
     TextString argument;

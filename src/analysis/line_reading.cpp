@@ -92,13 +92,14 @@ void ConvertReadLine(AnalysedLine& line, FC* set, const Context& context, int sk
         int end = line.length;
         while (start < end && IsBlankOrTab(line.buffer[start])) ++start;
         while (end > start && IsBlankOrTab(line.buffer[end - 1])) --end;
-        line.inputText.AssignChars(line.buffer + start, end - start);
+        line.inputText.AssignPart(line.view(), start, end - start, line.taggedText);
         start = 0;
     } else {
-        line.inputText = static_cast<const TextString&>(line);
-        while (start < line.inputText.length && IsBlankOrTab(line.inputText.buffer[start])) ++start;
+        line.inputText.AssignSharing(line.view(), line.taggedText);
+        while (start < line.length && IsBlankOrTab(line.buffer[start])) ++start;
     }
-    const int end = WordEnd(line.inputText.buffer, start, line.inputText.length);
+    const std::string_view input = line.inputText.View();
+    const int end = WordEnd(input.data(), start, static_cast<int>(input.size()));
     if (end > start) line.firstWordLength = end - start;
 }
 
@@ -114,8 +115,10 @@ void AnalysedLine::TidyLine(FC* set) {
     trimmedLength = LengthWithoutTrailingBlanks(*this);
     if (trimmedLength == 0) leadingBlanks = 0;
 
-    taggedText = static_cast<const TextString&>(*this);
-    plainText = static_cast<const TextString&>(*this);
+    // The tagged and plain texts share the raw text's buffer while the line
+    // is long and all three are equal (see SharedText).
+    taggedText.AssignSharing(view(), rawText);
+    plainText = taggedText;
 
     const int format = context->outputFormat;
     // The bytes of the text are looked at once, for the escaping and for the
@@ -150,7 +153,7 @@ void AnalysedLine::TidyLine(FC* set) {
     const bool converted = !inHTMLBlock && format != kOutputText;
     const bool madeAgain =
         converted && (format == kOutputHTML || format == kOutputRTF || format == kOutputPDF) && !InUserTable(set);
-    if (!madeAgain) inputText = static_cast<const TextString&>(*this);
+    if (!madeAgain) inputText.AssignSharing(view(), taggedText);
     if (converted) ConvertReadLine(*this, set, *context, 1, 1, foundValid ? found : FindConvertibleBytes(*this));
 }
 
@@ -178,13 +181,14 @@ void AnalysedLine::StripTerminalEscapes(FC*) {
 
     // The other copies of the line lose the same sequences, each from its own
     // text: the tagged and plain texts stay unescaped for the output format,
-    // and the raw text keeps its tabs.
-    for (TextString* copy : {&rawText, &taggedText, &plainText}) {
+    // and the raw text keeps its tabs.  Copies that shared one buffer are
+    // stripped once and go on sharing.
+    EditEach({&rawText, &taggedText, &plainText}, [stateBefore](TextString& copy) {
         int state = stateBefore;
-        copy->RemoveTerminalEscapes(&state, nullptr, nullptr);
-    }
+        copy.RemoveTerminalEscapes(&state, nullptr, nullptr);
+    });
     AssignChars(stripped.buffer, stripped.length);
-    inputText = stripped;
+    inputText.AssignSharing(stripped.view(), taggedText);
     leadingBlanks = CountLeadingBlanks(*this);
     trimmedLength = LengthWithoutTrailingBlanks(*this);
     if (trimmedLength == 0) leadingBlanks = 0;

@@ -23,6 +23,13 @@ void ReplaceFirst(TextString& text, const TextString& tag, const TextString& rep
     text.Replace(tag.buffer, replacement.buffer, 1, 1);
 }
 
+// The same for a copy of the line, which keeps sharing its buffer when the
+// tag is not in it.
+void ReplaceFirst(SharedText& text, const TextString& tag, const TextString& replacement) {
+    if (tag.IsEmpty() || text.View().find(tag.view()) == std::string_view::npos) return;
+    text.Edit().Replace(tag.buffer, replacement.buffer, 1, 1);
+}
+
 // The font list key of a FONT tag's font: alternate face, face, extra style
 // flag and style ("3" bold and italic, "2" bold, "1" italic, "0" neither).
 TextString FontKey(const FontSpec& font) {
@@ -188,15 +195,21 @@ void AnalysedLine::ProcessInLineTag(const TextString& tag, FC& set) {
     ReplaceFirst(inputText, tag, replacement);
     ReplaceFirst(plainText, tag, replacement);
     ReplaceFirst(*this, tag, replacement);
-    trimmedLength = plainText.length;
+    trimmedLength = plainText.Length();
 }
 
 namespace {
 
+std::string_view ViewOf(const TextString& text) { return text.view(); }
+std::string_view ViewOf(const SharedText& text) { return text.View(); }
+void AssignTo(TextString& text, std::string_view value) { text.AssignChars(value.data(), static_cast<int>(value.size())); }
+void AssignTo(SharedText& text, std::string_view value) { text.Assign(value); }
+
 // Replaces, in order, the first occurrence of each batch tag that stands after
 // the previous one's: the one pass equal to replacing the tags one by one.
-void ReplaceTagsInOnePass(TextString& text, const std::vector<std::pair<std::string, std::string>>& batch) {
-    const std::string_view source = text.view();
+template <typename Text>
+void ReplaceTagsInOnePass(Text& text, const std::vector<std::pair<std::string, std::string>>& batch) {
+    const std::string_view source = ViewOf(text);
     std::string out;
     out.reserve(source.size());
     size_t cursor = 0;
@@ -209,7 +222,7 @@ void ReplaceTagsInOnePass(TextString& text, const std::vector<std::pair<std::str
     }
     if (cursor == 0) return;
     out.append(source.substr(cursor));
-    text.AssignChars(out.data(), static_cast<int>(out.size()));
+    AssignTo(text, out);
 }
 
 }  // namespace
@@ -225,7 +238,7 @@ void AnalysedLine::EndTagBatch() {
     ReplaceTagsInOnePass(inputText, tagBatch);
     ReplaceTagsInOnePass(plainText, tagBatch);
     ReplaceTagsInOnePass(*this, tagBatch);
-    trimmedLength = plainText.length;
+    trimmedLength = plainText.Length();
     tagBatch.clear();
     tagBatch.shrink_to_fit();
 }

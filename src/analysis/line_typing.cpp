@@ -18,6 +18,7 @@
 #include "context/statement_codes.h"
 #include "context/tracker.h"
 #include "foundation/line_types.h"
+#include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
@@ -370,11 +371,11 @@ bool AnalysedLine::CheckMailHeaderLine(const TextString& workingText) {
 // Bar lines, centring, quoted text
 
 bool AnalysedLine::CheckBarLine() {
-    if (plainText.CountChar('|') != 1) return false;
+    if (plainText->CountChar('|') != 1) return false;
     const int start = CountLeadingBlanks(plainText);
     const int end = LengthWithoutTrailingBlanks(plainText);
-    const bool opens = end - start >= 2 && plainText.buffer[start] == '|' && plainText.buffer[start + 1] == ' ';
-    const bool closes = end - start >= 2 && plainText.buffer[end - 1] == '|' && plainText.buffer[end - 2] == ' ';
+    const bool opens = end - start >= 2 && plainText->buffer[start] == '|' && plainText->buffer[start + 1] == ' ';
+    const bool closes = end - start >= 2 && plainText->buffer[end - 1] == '|' && plainText->buffer[end - 2] == ' ';
     if (!opens && !closes) return false;
 
     SetFlag(kFlagBarLine, true);
@@ -382,10 +383,8 @@ bool AnalysedLine::CheckBarLine() {
     SetFlag(kFlagPreformatted, false);
     preFormatKind = 0;
     ReplaceChar(0, '|', ' ', -1);
-    rawText.ReplaceChar(0, '|', ' ', -1);
-    taggedText.ReplaceChar(0, '|', ' ', -1);
-    plainText.ReplaceChar(0, '|', ' ', -1);
-    inputText.ReplaceChar(0, '|', ' ', -1);
+    EditEach({&rawText, &taggedText, &plainText, &inputText},
+             [](TextString& copy) { copy.ReplaceChar(0, '|', ' ', -1); });
     leadingBlanks = CountLeadingBlanks(*this);
     trimmedLength = LengthWithoutTrailingBlanks(*this);
     if (trimmedLength == 0) leadingBlanks = 0;
@@ -426,8 +425,8 @@ bool AnalysedLine::IsQuotedLine() const {
     // told at once.  (A NUL byte before the first text ends the text: that
     // line is no quote either.)
     {
-        const char* const bytes = plainText.buffer;
-        const int n = plainText.length;
+        const char* const bytes = plainText->buffer;
+        const int n = plainText->length;
         int first = 0;
         while (first < n && IsBlankOrTab(bytes[first])) ++first;
         if (first >= n) return false;
@@ -437,11 +436,11 @@ bool AnalysedLine::IsQuotedLine() const {
     }
     // The plain text (as a copy keeps it, up to a NUL byte) without its
     // leading and trailing blanks and tabs, looked at in place.
-    int end = static_cast<int>(strnlen(plainText.buffer, static_cast<size_t>(plainText.length)));
+    int end = static_cast<int>(strnlen(plainText->buffer, static_cast<size_t>(plainText->length)));
     int start = 0;
-    while (start < end && IsBlankOrTab(plainText.buffer[start])) ++start;
-    while (end > start && IsBlankOrTab(plainText.buffer[end - 1])) --end;
-    const char* text = plainText.buffer + start;
+    while (start < end && IsBlankOrTab(plainText->buffer[start])) ++start;
+    while (end > start && IsBlankOrTab(plainText->buffer[end - 1])) --end;
+    const char* text = plainText->buffer + start;
     const int length = end - start;
     if (length == 0) return false;
 
@@ -611,7 +610,8 @@ void TidyEmphasisAndTakeTitle(FC& set, Context& context, AnalysedLine& line) {
 
     TextString& title = context.documentState.documentTexts[DocumentState::kDocumentTitle];
     if (set.IsOn(Pol::UseFirstLineAsTitle) && title.IsEmpty() && line.length > 2) {
-        title = line.inputText;
+        const std::string_view input = line.inputText.View();
+        title.AssignChars(input.data(), static_cast<int>(input.size()));
         title.Trim(0, " ");
     }
 }
@@ -760,7 +760,7 @@ bool TypeTextLine(FC& set, AnalysedLine& line, Tracker& tracker, bool switchesOn
         line.lineType = kLineQuoted;
 
     if ((line.lineType == kLineText || line.lineType == kLineQuoted) && allowed(kPermissionCodeLines) &&
-        switchesOn && IsCodeLine(line.inputText, 0)) {
+        switchesOn && IsCodeLine(line.inputText.View(), 0)) {
         line.preFormatKind = 10;
         line.SetFlag(kFlagPreformatted, true);
         line.SetFlag(kFlagCodeLine, true);
@@ -844,8 +844,9 @@ void AnalysedLine::AnalyseLine(FC* set) {
     if (TypeBlockDefinitionLine(*set, *this, tracker)) return;
     FollowLineWithTracker(*set, *context, *this, tracker);
 
-    if (context->characterConversion && !context->documentState.utf8Text)
-        plainText.ConvertDOSCharacters(0, context->outputFormat != kOutputRTF, nullptr);
+    // (Only bytes above 127 change: a text without them keeps sharing.)
+    if (context->characterConversion && !context->documentState.utf8Text && unicode::HasNonAscii(plainText.View().data(), plainText.View().size()))
+        plainText.Edit().ConvertDOSCharacters(0, context->outputFormat != kOutputRTF, nullptr);
 
     MarkHeadingTag(*set, *this, tracker);
 

@@ -55,11 +55,13 @@ int CountLeadingWhiteSpace(const TextString& text) {
     return n;
 }
 
-int LengthWithoutTrailingWhiteSpace(const TextString& text) {
-    int n = text.length;
-    while (n > 0 && IsBlankOrTab(text.buffer[n - 1])) --n;
+int LengthWithoutTrailingWhiteSpace(std::string_view text) {
+    int n = static_cast<int>(text.size());
+    while (n > 0 && IsBlankOrTab(text[static_cast<size_t>(n - 1)])) --n;
     return n;
 }
+
+int LengthWithoutTrailingWhiteSpace(const TextString& text) { return LengthWithoutTrailingWhiteSpace(text.view()); }
 
 bool HasNoText(const TextString& text) { return LengthWithoutTrailingWhiteSpace(text) == 0; }
 
@@ -172,8 +174,8 @@ void SummariseLine(FC* set, const AnalysedLine* line, LineSummary& summary) {
     summary.lineType = line->lineType;
     summary.leadingBlanks = line->leadingBlanks;
     summary.trimmedLength = line->trimmedLength;
-    summary.inputTrimmedLength = LengthWithoutTrailingWhiteSpace(line->inputText);
-    summary.plainLength = line->plainText.length;
+    summary.inputTrimmedLength = LengthWithoutTrailingWhiteSpace(line->inputText.View());
+    summary.plainLength = line->plainText->length;
     summary.centred = line->HasFlag(kFlagCentred);
     summary.preformatted = line->HasFlag(kFlagPreformatted);
     summary.notAnalysed = line->HasFlag(kFlagNotAnalysed);
@@ -407,14 +409,14 @@ int UnderlineStyle(char c) {
 int AnalysedLine::CheckRulerLine(FC* set) {
     if (!set || lineType != kLineText) return kLineNotAnalysed;
     // A ruler starts with a ruler character (an empty text is none).
-    if (!InSet(plainText.At(CountLeadingWhiteSpace(plainText)), "*+-/=_~.")) return kLineNotAnalysed;
+    if (!InSet(plainText->At(CountLeadingWhiteSpace(plainText)), "*+-/=_~.")) return kLineNotAnalysed;
     const TextString ruler = Trimmed(plainText, true);
 
     // The lengths the ruler must cover: the whole line, with or without its
     // leading blanks, as it stands now or as it was read.
     const int blanks = LeadingBlanks(*this);
     const int lineLength = TrimmedLength(*this);
-    const int inputLength = LengthWithoutTrailingWhiteSpace(inputText);
+    const int inputLength = LengthWithoutTrailingWhiteSpace(inputText.View());
     auto coversLine = [&](int n) {
         return n > 0 &&
                (n == lineLength || n == lineLength - blanks || n == inputLength || n == inputLength - blanks);

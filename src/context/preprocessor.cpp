@@ -19,17 +19,15 @@ constexpr const char* kDefaultDirectivePrefix = "$_$_";
 void SetAllTexts(AnalysedLine& line, const TextString& text) {
     line.AssignChars(text.buffer, text.length);
     line.rawText = text;
-    line.taggedText = text;
-    line.plainText = text;
-    line.inputText = text;
+    line.taggedText = line.rawText;
+    line.plainText = line.rawText;
+    line.inputText = line.rawText;
 }
 
 void AppendBlankToAllTexts(AnalysedLine& line) {
     line.AppendChar(' ');
-    line.rawText.AppendChar(' ');
-    line.taggedText.AppendChar(' ');
-    line.plainText.AppendChar(' ');
-    line.inputText.AppendChar(' ');
+    EditEach({&line.rawText, &line.taggedText, &line.plainText, &line.inputText},
+             [](TextString& copy) { copy.AppendChar(' '); });
 }
 
 // A part of a cut line: trailing blanks dropped, then one blank added; a
@@ -165,7 +163,7 @@ bool SplitInlineLineRule(WrappedTextFile& reader, AnalysedLine& line, FC& polici
     if (state.wholeFileIsTable || (state.inSpecialBlock && state.specialBlockKind == kSpecialTable)) return false;
     const InlineTagKeywordTable& tags = context->inlineTags;
     int at = -1;
-    if (tags.startDelimiter.length == 0 || !line.taggedText.Find(0, tags.startDelimiter.buffer, &at, 0))
+    if (tags.startDelimiter.length == 0 || !line.taggedText->Find(0, tags.startDelimiter.buffer, &at, 0))
         return false;
     // The tag opening, made again for each line in a text that keeps its
     // room.  A line that does not hold it (in any case) is not cut: the
@@ -173,7 +171,7 @@ bool SplitInlineLineRule(WrappedTextFile& reader, AnalysedLine& line, FC& polici
     static TextString opening;
     opening.AssignChars(tags.startDelimiter.buffer, static_cast<int>(std::strlen(tags.startDelimiter.buffer)));
     opening.Append("LINERULE");
-    if (!line.taggedText.Find(0, opening.buffer, &at, 0)) return false;
+    if (!line.taggedText->Find(0, opening.buffer, &at, 0)) return false;
 
     TextString whole(line.taggedText);
     whole.Trim(0, " ");
@@ -333,7 +331,7 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
         std::string_view before;
         auto textBefore = [&line, &before]() {
             if (!before.data())
-                before = std::string_view(line.taggedText.buffer, std::strlen(line.taggedText.buffer));
+                before = std::string_view(line.taggedText->buffer, std::strlen(line.taggedText->buffer));
             return before;
         };
 

@@ -9,13 +9,14 @@
 #pragma once
 
 #include "foundation/line_types.h"
+#include "foundation/shared_text.h"
 #include "foundation/text_string.h"
 
 class FC;
 
 class TextLine : public TextString {
 public:
-    TextString rawText;
+    SharedText rawText;  // the text as read, before tab expansion (see SharedText)
     TextLine* previous = nullptr;  // not owned
     TextLine* next = nullptr;  // not owned
     int lineType = kLineText;

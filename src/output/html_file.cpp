@@ -497,14 +497,19 @@ void HTMLFile::EndPlainLine(int length) {
 }
 
 void HTMLFile::AddPendingLine(const char* text, int length, bool knownPlain) {
+    const int before = pending.length;
+    if (length < 0) length = 0;
+    if (pending.capacity - before < length + 1) pending.Reserve(before + length + 1);
+    if (length > 0) std::memcpy(pending.buffer + before, text, static_cast<size_t>(length));
+    EndPendingLine(length, knownPlain);
+}
+
+void HTMLFile::EndPendingLine(int length, bool knownPlain) {
     // While all of the buffer is known to be plain, each line added is
     // scanned as it comes (a short text, still in the cache) so that the
     // flush need not scan the buffer again.
     const bool extend = plainLength == pending.length;
     const int before = pending.length;
-    if (length < 0) length = 0;
-    if (pending.capacity - before < length + 1) pending.Reserve(before + length + 1);
-    if (length > 0) std::memcpy(pending.buffer + before, text, static_cast<size_t>(length));
     pending.buffer[before + length] = '\n';
     pending.length = before + length + 1;
     pending.buffer[pending.length] = '\0';

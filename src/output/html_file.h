@@ -73,9 +73,13 @@ public:
     // bytes more that may be written to), after a flush when one is due
     // (its result in *result); nullptr when the writer does not buffer.
     // EndPlainLine adds the `length` bytes written there as a line.
+    // EndLineWritten adds them as WriteLine adds a line (scanned for what
+    // the tidy passes would change): a long line is put together once,
+    // in the buffer, rather than once beside it and again in it.
     static constexpr int kPlainLineSpare = 16;
     char* PlainLineSpace(FC* set, OutputDocument* document, int room, int* result);
     void EndPlainLine(int length);
+    void EndLineWritten(int length) { EndPendingLine(length, false); }
     // Tidies the buffer (buffered mode) and writes lines from its front; a
     // flush that is not `all` keeps the last output, at most 341 characters.
     int FlushBuffer(FC* set, OutputDocument* document, int all) override;
@@ -97,6 +101,8 @@ private:
     // Adds a line and its newline to the pending buffer, following how much
     // of the buffer is known to be plain.
     void AddPendingLine(const char* text, int length, bool knownPlain);
+    // Adds the `length` bytes after the pending text as a line.
+    void EndPendingLine(int length, bool knownPlain);
     // Reports the first failed write of the file ("ERROR: Can't write file").
     void ReportOwnWriteFailure();
 };

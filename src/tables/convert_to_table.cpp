@@ -284,6 +284,7 @@ private:
         // or the input has ended): a long line's analysis texts go before
         // the engine copies the line.
         line.ReleaseAnalysisTexts();
+        line.GiveBackCurrentText();
         engine.AddLine(line);
         Notify(RingEvent::HandedOn, line);
     }

@@ -93,7 +93,7 @@ std::unique_ptr<AnalysedLine> ScratchLine(Context& context, const PreFormLine& l
     scratch->SetText(text);
     TextString rawScratch;
     const LineText raw = line.Raw(rawScratch);
-    scratch->rawText.AssignChars(raw.buffer, raw.length);
+    scratch->rawText.Assign(raw.view());
     scratch->lineType = line.lineType;
     scratch->flags = line.flags;
     scratch->position = line.position;

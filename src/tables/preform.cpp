@@ -118,7 +118,8 @@ PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool ut
     // A text equal to the tagged text (most lines: all three are) is the
     // layout text without being measured again.
     const TextString& tagged = line.taggedText;
-    const std::string_view display = SameText(line, tagged) ? layout : WithoutTrailingBlanks(line);
+    const std::string_view display =
+        line.textIsTagged || SameText(line, tagged) ? layout : WithoutTrailingBlanks(line);
     const std::string_view raw = SameText(line.rawText, tagged) ? layout : WithoutTrailingBlanks(line.rawText);
     AnalysedLine* replacements = nullptr;
     if (line.firstPairPresent || line.secondPairPresent) {
@@ -464,7 +465,7 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
         if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
         if (shortestLength < 0 || line.length < shortestLength) shortestLength = line.length;
         if (line.indent < smallestIndent && HasNonBlank(line.Layout()) && line.length > 0 &&
-            !IsRuleLine(analysed.buffer))
+            !IsRuleLine(analysed.textIsTagged ? analysed.taggedText->buffer : analysed.buffer))
             smallestIndent = line.indent;
     }
     if (analysed.HasFlag(kFlagHeaderLine)) ++mailHeaderLineCount;

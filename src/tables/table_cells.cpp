@@ -535,7 +535,7 @@ void SwapTexts(TextString& a, TextString& b) {
 // the line's four other texts stay empty: a long cell is not copied four
 // times over for nothing.
 void LoadScratchLine(AnalysedLine& scratch, TextString& text) {
-    for (TextString* unread : {&scratch.rawText, &scratch.taggedText, &scratch.plainText, &scratch.inputText})
+    for (SharedText* unread : {&scratch.rawText, &scratch.taggedText, &scratch.plainText, &scratch.inputText})
         unread->MakeEmpty();
     scratch.leadingBlanks = CountLeadingBlanks(text);
     scratch.trimmedLength = LengthWithoutTrailingBlanks(text);

@@ -838,14 +838,21 @@ void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, con
             out += text.size();
             std::memcpy(out, end.bytes, 16);
         };
-        // The HTML file writer takes the line straight into its buffer.
+        // The HTML file writer takes the line straight into its buffer.  A
+        // long line without a line break is written there as WriteLine
+        // writes it (see WriteCellLines), without a copy beside the buffer.
         static_assert(HTMLFile::kPlainLineSpare >= 16, "the last piece is copied as sixteen bytes");
-        if (length <= static_cast<size_t>(kLongCellLine) && typeid(*settings.writer) == typeid(HTMLFile)) {
+        const bool shortLine = length <= static_cast<size_t>(kLongCellLine);
+        if (typeid(*settings.writer) == typeid(HTMLFile) &&
+            (shortLine || FindTag(text, "<BR>", 0) == std::string_view::npos)) {
             HTMLFile* const html = static_cast<HTMLFile*>(settings.writer);
             if (char* const space =
                     html->PlainLineSpace(settings.set, settings.writer, static_cast<int>(length), nullptr)) {
                 put(space);
-                html->EndPlainLine(static_cast<int>(length));
+                if (shortLine)
+                    html->EndPlainLine(static_cast<int>(length));
+                else
+                    html->EndLineWritten(static_cast<int>(length));
                 return;
             }
         }

@@ -36,8 +36,8 @@ TEST(AnalysedLine, ResetKeepsTextAndOwnedTextsOnlyWhenAsked) {
         FillAnalysis(line);
         line.Reset(keep);
         EXPECT_EQ(line.str(), keep ? "  source  " : "");
-        EXPECT_EQ(line.inputText.str(), "  source  ");
-        EXPECT_EQ(line.taggedText.str(), "");
+        EXPECT_EQ(line.inputText->str(), "  source  ");
+        EXPECT_EQ(line.taggedText->str(), "");
         EXPECT_EQ(line.lineType, 0);
         EXPECT_EQ(line.trimmedLength, -1);
         EXPECT_EQ(line.tagCode, -3);
@@ -56,8 +56,8 @@ TEST(AnalysedLine, CopyAnalysisCopiesDeeplyAndKeepsTheCurrentText) {
     copy.Assign("own text");
     copy.CopyAnalysis(&source);
     EXPECT_EQ(copy.str(), "own text");
-    EXPECT_EQ(copy.rawText.str(), "  source  ");
-    EXPECT_EQ(copy.plainText.str(), "  source  ");
+    EXPECT_EQ(copy.rawText->str(), "  source  ");
+    EXPECT_EQ(copy.plainText->str(), "  source  ");
     EXPECT_EQ(copy.lineType, 230);
     EXPECT_EQ(copy.firstWordLength, 6);
     EXPECT_EQ(copy.leadingBlanks, 2);
@@ -112,9 +112,9 @@ TEST(AnalysedLine, ARecycledRecordIsANewOneWithItsBuffers) {
                                     {&used.taggedText, &fresh.taggedText},
                                     {&used.plainText, &fresh.plainText},
                                     {&used.inputText, &fresh.inputText}})
-        EXPECT_EQ(own->str(), anew->str());
+        EXPECT_EQ(own->View(), anew->View());
     EXPECT_EQ(used.str(), fresh.str());
-    EXPECT_GT(used.rawText.BufferSize(), 0);  // the buffers stay
+    EXPECT_GT(used.rawText->BufferSize(), 0);  // the buffers stay
     const auto numbers = [](const AnalysedLine& l) {
         return std::vector<int>{l.lineType,
                                 l.counter,
@@ -150,7 +150,7 @@ TEST(AnalysedLine, ARecycledRecordIsANewOneWithItsBuffers) {
     again.Reset(0);
     EXPECT_EQ(numbers(again), numbers(fresh));
     EXPECT_EQ(
-        again.str() + again.rawText.str() + again.taggedText.str() + again.plainText.str() + again.inputText.str(),
+        again.str() + again.rawText->str() + again.taggedText->str() + again.plainText->str() + again.inputText->str(),
         "");
 }
 
@@ -164,16 +164,16 @@ TEST(AnalysedLine, SetTextMeasuresBlanks) {
         line.SetText(c.text);
         EXPECT_EQ(line.leadingBlanks, c.leading) << c.text;
         EXPECT_EQ(line.trimmedLength, c.trimmed) << c.text;
-        for (const TextString* t : std::initializer_list<const TextString*>{&line, &line.rawText, &line.taggedText,
-                                                                            &line.plainText, &line.inputText})
-            EXPECT_EQ(t->str(), c.text);
+        for (const std::string_view t : {line.view(), line.rawText.View(), line.taggedText.View(),
+                                         line.plainText.View(), line.inputText.View()})
+            EXPECT_EQ(t, c.text);
     }
     AnalysedLine line;
     line.SetText("own");
-    line.SetText(line.taggedText.buffer);
-    EXPECT_EQ(line.inputText.str(), "own");
+    line.SetText(line.taggedText->buffer);
+    EXPECT_EQ(line.inputText->str(), "own");
     line.SetText(nullptr);
-    EXPECT_EQ(line.rawText.str() + line.inputText.str(), "");
+    EXPECT_EQ(line.rawText->str() + line.inputText->str(), "");
 }
 
 TEST(AnalysedLine, SetPositionRecordsTheTrackerPositionWithoutMessages) {
@@ -250,6 +250,51 @@ TEST(AnalysedLine, PreprocessLine) {
         line.PreprocessLine(&set);
         EXPECT_EQ(line.str(), c.expected) << c.input;
         EXPECT_EQ(line.lineType, c.type) << c.input;
+    }
+}
+
+TEST(AnalysedLine, ALongLineReadsAsAShortOneDoesWhereItsCopiesShareABuffer) {
+    // Long enough for the line's copies to share one buffer: the texts
+    // delivered are those of the same line made of short pieces.
+    const std::string words(SharedText::kShareFrom + 100, 'w');
+    const struct {
+        std::string line, text, tagged;
+    } cases[] = {
+        {"  " + words + "   ", "  " + words + "   ", "  " + words + "   "},
+        {words + " & " + words, words + " &amp; " + words, words + " & " + words},
+        {words + "\x1B(0lqqk\x1B(B", words + "+--+", words + "+--+"},
+        {words + "\t" + words, words + std::string(8 - words.size() % 8, ' ') + words,
+         words + std::string(8 - words.size() % 8, ' ') + words},
+    };
+    for (const auto& c : cases) {
+        ReadingHarness harness;
+        harness.ReadText(c.line + "\nnext\n");
+        ASSERT_EQ(harness.lines.size(), 2u);
+        EXPECT_EQ(harness.lines[0].text, c.text) << c.line.substr(c.line.size() - 20);
+        EXPECT_EQ(harness.lines[0].taggedText, c.tagged) << c.line.substr(c.line.size() - 20);
+    }
+}
+
+TEST(AnalysedLine, ACurrentTextEqualToTheTaggedTextIsGivenBackForIt) {
+    const std::string words(AnalysedLine::kKeptTextRoom + 100, 'w');
+    const struct {
+        std::string text, tagged;
+        bool givenBack;
+    } cases[] = {
+        {words, words, true},
+        {words + "&amp;", words + "&", false},
+        {"short", "short", false},
+    };
+    for (const auto& c : cases) {
+        AnalysedLine line;
+        line.SetText(c.tagged.c_str());
+        line.AssignChars(c.text.data(), static_cast<int>(c.text.size()));
+        line.GiveBackCurrentText();
+        EXPECT_EQ(line.textIsTagged, c.givenBack) << c.text.size();
+        EXPECT_EQ(line.view(), c.givenBack ? "" : c.text) << c.text.size();
+        EXPECT_EQ(line.taggedText.View(), c.tagged) << c.text.size();
+        line.Reset(0);
+        EXPECT_FALSE(line.textIsTagged);
     }
 }
 

@@ -71,10 +71,10 @@ TEST_F(LineTagsTest, TagsBecomeTheTextTheyStandFor) {
         Fill(line, c.text);
         line.ProcessInLineTag(TextString(c.tag), set);
         EXPECT_EQ(line.str(), c.result) << c.text;
-        EXPECT_EQ(line.inputText.str(), c.result) << c.text;
-        EXPECT_EQ(line.plainText.str(), c.result) << c.text;
-        EXPECT_EQ(line.taggedText.str(), c.text) << c.text;
-        EXPECT_EQ(line.trimmedLength, line.plainText.length) << c.text;
+        EXPECT_EQ(line.inputText->str(), c.result) << c.text;
+        EXPECT_EQ(line.plainText->str(), c.result) << c.text;
+        EXPECT_EQ(line.taggedText->str(), c.text) << c.text;
+        EXPECT_EQ(line.trimmedLength, line.plainText->length) << c.text;
     }
 }
 
@@ -83,7 +83,7 @@ TEST_F(LineTagsTest, EachEntityCountsAsOneCharacter) {
     Fill(line, "[[ENTITY 169]] 1999 [[ENTITY 169]]");
     RecordingDocument reader;
     reader.ProcessInLineTags(&line, &set);
-    EXPECT_EQ(line.plainText.str(), "? 1999 ?");
+    EXPECT_EQ(line.plainText->str(), "? 1999 ?");
     EXPECT_EQ(line.trimmedLength, 8);
 }
 

@@ -159,8 +159,8 @@ TEST_F(LineTypingTest, ABarLineHasOneBarAtItsStartOrEnd) {
         if (!c.bar) continue;
         // Every copy of the text loses the bar; the blanks are measured again
         // and the pre-formatted mark is gone.
-        for (const TextString* copy : {&line->rawText, &line->taggedText, &line->plainText, &line->inputText})
-            EXPECT_EQ(copy->str(), c.after) << c.text;
+        for (const SharedText* copy : {&line->rawText, &line->taggedText, &line->plainText, &line->inputText})
+            EXPECT_EQ(copy->View(), c.after) << c.text;
         EXPECT_FALSE(line->HasFlag(kFlagPreformatted));
         EXPECT_EQ(line->preFormatKind, 0);
         std::string after(c.after);

@@ -179,10 +179,10 @@ TEST_F(ReaderTest, TextsOfAReadLine) {
         WrappedTextFile reader;
         ASSERT_TRUE(reader.OpenForRead(Write(std::string(c.input) + "\n").c_str()));
         EXPECT_EQ(Next(reader, set), c.text) << c.input;
-        EXPECT_EQ(line.taggedText.str(), c.tagged) << c.input;
-        EXPECT_EQ(line.plainText.str(), c.tagged) << c.input;
-        EXPECT_EQ(line.rawText.str(), c.raw) << c.input;
-        EXPECT_EQ(line.inputText.str(), c.inputText) << c.input;
+        EXPECT_EQ(line.taggedText->str(), c.tagged) << c.input;
+        EXPECT_EQ(line.plainText->str(), c.tagged) << c.input;
+        EXPECT_EQ(line.rawText->str(), c.raw) << c.input;
+        EXPECT_EQ(line.inputText->str(), c.inputText) << c.input;
         EXPECT_EQ(line.leadingBlanks, c.leading) << c.input;
         EXPECT_EQ(line.trimmedLength, c.trimmed) << c.input;
         EXPECT_EQ(line.firstWordLength, c.firstWord) << c.input;

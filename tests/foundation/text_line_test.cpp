@@ -108,7 +108,7 @@ TEST(TextLineTest, EscapeForRTFAndPreprocessLine) {
         line.Assign(c.in);
         line.PreprocessLine(nullptr);
         EXPECT_EQ(line.str(), c.out);
-        EXPECT_EQ(line.rawText.str(), c.raw);
+        EXPECT_EQ(line.rawText->str(), c.raw);
     }
 }
 

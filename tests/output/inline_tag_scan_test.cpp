@@ -29,7 +29,7 @@ protected:
         line.Assign(text);
         line.taggedText = text;
         document.ProcessInLineTags(&line, &set);
-        EXPECT_EQ(line.taggedText.str(), text);
+        EXPECT_EQ(line.taggedText->str(), text);
         return line.tags;
     }
     Context context;
@@ -86,8 +86,8 @@ TEST_F(InlineTagScanTest, TheLineShowsWhatItsTagsStandFor) {
     line.inputText = text;
     document.ProcessInLineTags(&line, &set);
     EXPECT_EQ(line.str(), "a x ++ -- ?");
-    EXPECT_EQ(line.plainText.str(), "a x ++ -- ?");
-    EXPECT_EQ(line.taggedText.str(), text);
+    EXPECT_EQ(line.plainText->str(), "a x ++ -- ?");
+    EXPECT_EQ(line.taggedText->str(), text);
     EXPECT_EQ(context.documentState.headingSwitches[DocumentState::kInlineTagsSeen], 1);
 }
 

@@ -105,7 +105,7 @@ std::string ReadingHarness::ReadFile(const std::string& path) {
         delivered.flags = line.flags;
         delivered.specialBlock = line.specialBlock;
         delivered.text = line.str();
-        delivered.taggedText = line.taggedText.str();
+        delivered.taggedText = line.taggedText->str();
         lines.push_back(std::move(delivered));
         if (count >= lineLimit) {
             limitReached = true;
