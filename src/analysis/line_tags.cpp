@@ -202,7 +202,9 @@ namespace {
 
 std::string_view ViewOf(const TextString& text) { return text.view(); }
 std::string_view ViewOf(const SharedText& text) { return text.View(); }
-void AssignTo(TextString& text, std::string_view value) { text.AssignChars(value.data(), static_cast<int>(value.size())); }
+void AssignTo(TextString& text, std::string_view value) {
+    text.AssignChars(value.data(), static_cast<int>(value.size()));
+}
 void AssignTo(SharedText& text, std::string_view value) { text.Assign(value); }
 
 // Replaces, in order, the first occurrence of each batch tag that stands after

@@ -845,7 +845,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
     FollowLineWithTracker(*set, *context, *this, tracker);
 
     // (Only bytes above 127 change: a text without them keeps sharing.)
-    if (context->characterConversion && !context->documentState.utf8Text && unicode::HasNonAscii(plainText.View().data(), plainText.View().size()))
+    if (context->characterConversion && !context->documentState.utf8Text &&
+        unicode::HasNonAscii(plainText.View().data(), plainText.View().size()))
         plainText.Edit().ConvertDOSCharacters(0, context->outputFormat != kOutputRTF, nullptr);
 
     MarkHeadingTag(*set, *this, tracker);

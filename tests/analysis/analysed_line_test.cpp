@@ -149,9 +149,9 @@ TEST(AnalysedLine, ARecycledRecordIsANewOneWithItsBuffers) {
     AnalysedLine again(&previous);
     again.Reset(0);
     EXPECT_EQ(numbers(again), numbers(fresh));
-    EXPECT_EQ(
-        again.str() + again.rawText->str() + again.taggedText->str() + again.plainText->str() + again.inputText->str(),
-        "");
+    EXPECT_EQ(again.str() + again.rawText->str() + again.taggedText->str() + again.plainText->str() +
+                  again.inputText->str(),
+              "");
 }
 
 TEST(AnalysedLine, SetTextMeasuresBlanks) {
