@@ -148,6 +148,7 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen, GraphicalDesktop d
         if (fileWordSeen) {
             // Every file named was missing: a failed run, not the window.
             dialog.services.ShowMessageSlots(kMsgConvertError, kMsgConversionFailed);
+            if (settings.startProgram && desktop.StartMainWindow()) desktop.frontEnd->RunMainWindow(dialog);
             return kExitFailed;
         }
         // The warning goes to the desktop's message box when the main window

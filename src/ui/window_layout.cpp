@@ -72,8 +72,8 @@ std::vector<std::string> DescriptionMismatches(const WindowDescription& descript
         if (own == nullptr) {
             found.push_back(dialog + name + " (" + KindName(control.kind) + ") is not in the model");
         } else if (own->kind != control.kind) {
-            found.push_back(dialog + name + " is a " + KindName(own->kind) + " in the model but a " +
-                            KindName(control.kind) + " in the description");
+            found.push_back(dialog + name + ": " + KindName(own->kind) + " in the model, " + KindName(control.kind) +
+                            " in the description");
         }
     }
     for (const int id : model.ControlIds()) {
