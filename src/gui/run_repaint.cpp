@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "gui/model_window.h"
+#include "ui/status_window.h"
 
 namespace {
 
@@ -55,3 +56,9 @@ void RepaintDuringRun(ModelWindow& status, int keepId) {
 }
 
 long RepaintCount() { return State().repaints; }
+
+void RepaintStatusDuringRuns(ModelWindow& status) {
+    status.afterControlChanged = [&status](int id) {
+        if (id == StatusWindow::kMessageEdit) RepaintDuringRun(status, StatusWindow::kMessageEdit);
+    };
+}

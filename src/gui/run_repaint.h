@@ -34,5 +34,9 @@ public:
 // enabled.
 void RepaintDuringRun(ModelWindow& status, int keepId);
 
+// Makes the status window's view repaint during runs: after each change of
+// its message text, RepaintDuringRun keeping that text enabled.
+void RepaintStatusDuringRuns(ModelWindow& status);
+
 // How many times the toolkit was given its turn so far (for measuring).
 long RepaintCount();

@@ -26,10 +26,7 @@ void WxFrontEnd::AttachStatusWindow(BaseDialog& owner) {
     if (!status_) {
         status_ = std::make_unique<StatusWindow>(services_);
         statusView_ = std::make_unique<ModelWindow>(*status_, StatusWindowLayout(), WindowFrame::kDialog);
-        ModelWindow& view = *statusView_;
-        view.afterControlChanged = [&view](int id) {
-            if (id == StatusWindow::kMessageEdit) RepaintDuringRun(view, StatusWindow::kMessageEdit);
-        };
+        RepaintStatusDuringRuns(*statusView_);
         status_->CreateWindow();
     }
     ::AttachStatusWindow(status_.get());
