@@ -9,7 +9,9 @@
 #include "policies/output_formats.h"
 #include "texts/combo_history.h"
 #include "texts/message_slots.h"
+#include "texts/menu_texts.h"
 #include "texts/message_texts.h"
+#include "texts/tool_tip_texts.h"
 #include "texts/ui_texts.h"
 
 BaseDialog::BaseDialog(UiServices& uiServices, const std::string& settingsPath)
@@ -27,7 +29,10 @@ MainDialog::MainDialog(UiServices& uiServices, const std::string& settingsPath)
     // The browser is detected quietly: a console run has no window in
     // which to ask the user to locate one.
     settings.LoadSettings(nullptr);
-    PolicyFileText = settings.defaultPolicyFile;
+    // The current policy file starts as the default one; choosing another
+    // in the window changes the current file, never the default.
+    runPolicyFileName = settings.defaultPolicyFile;
+    PolicyFileText = runPolicyFileName;
     // "Other" and unknown language names are English.
     ChangeLanguage(settings.LanguageCode());
 }
@@ -60,9 +65,10 @@ void MainDialog::ResetToDefaults() {
     fileAnalysed = 0;
     policyFileLoaded = 0;
     policiesEdited = 0;
-    settings.defaultPolicyFile.MakeEmpty();
+    runPolicyFileName.MakeEmpty();
     PolicyFileText.MakeEmpty();
     RefreshControls();
+    SheetsReset();
     services.ShowMessageSlots(kMsgResetToDefaults, kMsgDone);
 }
 
@@ -145,6 +151,7 @@ void MainDialog::LoadFromPolicySet(FC& set, FC&) {
     InputDirectory = set.GetText(Pol::InputDirectory);
     if (!OutputDirectoryChosen) OutputDirectory = set.GetText(Pol::OutputDirectory);
     if (!InputDirectory.IsEmpty()) settings.currentDir = InputDirectory;
+    SheetsReload(set);
     RefreshControls();
 }
 
@@ -181,6 +188,8 @@ void MainDialog::ChangeLanguage(int code) {
     // The start-up switch comes from the saved name, which stays as saved
     // ("Other" is shown in English but remains "Other").
     bool fromSavedName = LanguageCode == UiTextTable::kNoLanguage;
+    SetToolTipLanguage(code);
+    SetMenuLanguage(code);
     SetMessageLanguage(code);
     SetUiLanguage(code);
     LanguageCode = code;

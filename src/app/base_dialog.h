@@ -127,7 +127,8 @@ public:
     virtual void StoreToPolicySet(FC& set) = 0;
     virtual void SetPolicyFileName(const TextString& name) = 0;
     virtual void ChangeLanguage(int code) = 0;
-    virtual void EnableToolTips() {}
+    // Shows the tips of the window's controls (on) or removes them (off).
+    virtual void EnableToolTips(bool /*on*/) {}
 
     // Whether the dialog's window exists; the data half has none.
     virtual bool WindowExists() const { return false; }
@@ -135,6 +136,11 @@ public:
     virtual void TakeControlValues() {}
     // Puts the member values into the controls (when the window exists).
     virtual void RefreshControls() {}
+    // The open property sheets reset themselves and reload from the working
+    // set (ResetToDefaults), or reload from `set` (LoadFromPolicySet); the
+    // data half has no sheets.
+    virtual void SheetsReset() {}
+    virtual void SheetsReload(FC& /*set*/) {}
 
     // ---- The conversion run (base_dialog_run.cpp) ----
     // One run over every file of the input specification: true when every
@@ -174,6 +180,9 @@ private:
     // Reads the master policy file into `set` (AlwaysReload); an unopenable
     // file is reported and leaves the set as it was.
     void ReloadMasterPolicyFile(FC& set);
+    // Clipboard output: the document's lines, each ending in a line feed,
+    // go to the clipboard; false (reported) when the clipboard refused them.
+    bool PutOutputOnClipboard(const StringList& lines);
     // The steps of RunConversion.
     // Whether the input folder exists and the output folder may be written
     // to; reports the first that fails.

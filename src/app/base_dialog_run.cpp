@@ -485,8 +485,18 @@ bool BaseDialog::ConvertOneFile(const TextString& path) {
     SetFileName(name + extension);
     LoadFromPolicySet(second, SixthSet());
 
-    if (outputList) PolicyFileSet().ReportMessage("PROGRAM ERROR: Clipboard output is not built yet", 10);
+    if (outputList) return PutOutputOnClipboard(*outputList);
     return true;
+}
+
+bool BaseDialog::PutOutputOnClipboard(const StringList& lines) {
+    TextString text;
+    lines.Join(&text, "\n");
+    if (lines.count > 0) text.AppendChar('\n');
+    if (services.SetClipboardText(text.buffer)) return true;
+    PolicyFileSet().ReportMessage("ERROR: Can't put the output on the clipboard", 10);
+    TheRunStatus().NoteFailure();
+    return false;
 }
 
 void BaseDialog::ReanalyseFile(const TextString& path) {

@@ -160,14 +160,25 @@ bool ResultViewer::FindMailClient(TextString& command) {
 }
 
 bool ResultViewer::FindLocalDocumentation(TextString& path) {
-    const std::string program = RunningProgramPath();
-    size_t slash = program.find_last_of('/');
+    return FindLocalDocumentationFor(RunningProgramPath(), path);
+}
+
+bool ResultViewer::FindLocalDocumentationFor(const std::string& programPath, TextString& path) {
+    path.MakeEmpty();
+    const size_t slash = programPath.find_last_of('/');
     if (slash == std::string::npos) return false;
+    const std::string programFolder = programPath.substr(0, slash + 1);
     TextString folderAddress, pageName;
     GetDocumentationAddress(folderAddress, pageName);
-    path.AssignChars(program.data(), static_cast<int>(slash + 1));
-    path.Append(pageName);
-    return true;
+    const std::string page = pageName.str();
+    // "<prefix>/bin/vendrel" has its guide in "<prefix>/share/doc/vendrel/".
+    const std::string installed = programFolder + "../share/doc/vendrel/" + page;
+    for (const std::string& candidate : {installed, programFolder + page}) {
+        if (KindOfPath(candidate) != PathKind::kOther) continue;
+        path.AssignChars(candidate.data(), static_cast<int>(candidate.size()));
+        return true;
+    }
+    return false;
 }
 
 void ResultViewer::MakeFileUrl(const TextString& path, TextString& address) {

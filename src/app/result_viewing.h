@@ -10,6 +10,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "foundation/text_string.h"
 #include "policies/output_formats.h"
@@ -43,9 +44,13 @@ public:
     // in FindBrowser and command is empty; true either way except for a
     // nested call.
     bool FindMailClient(TextString& command);
-    // The documentation page in the program file's folder; false when the
-    // program file cannot be found.
+    // The user guide installed with the program: the page in
+    // "share/doc/vendrel/" of the installation (the folder above the program
+    // file's), else the page beside the program file.  False, path empty,
+    // when neither exists or the program file cannot be found.
     bool FindLocalDocumentation(TextString& path);
+    // The same for a program file at `programPath`.
+    static bool FindLocalDocumentationFor(const std::string& programPath, TextString& path);
 
     // The address of a file: with the "\AddURLPrefix" setting on,
     // "file://" followed by the file's absolute path (a relative path is

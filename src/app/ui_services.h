@@ -56,7 +56,9 @@ public:
     virtual bool ChooseFolder(const char* title, TextString& path) = 0;
 
     // Lets the user choose one or more files to open; `paths` holds the
-    // chosen paths, or is left unchanged when nothing was chosen (false).
+    // proposed name in (its first entry, when there is one: a folder and a
+    // pattern such as "/home/me/*.txt"), and the chosen full paths out, or is
+    // left unchanged when nothing was chosen (false).
     virtual bool ChooseFiles(const char* title, const char* filter, std::vector<TextString>& paths) = 0;
 
     // Lets the user pick a colour, preset with `colour`; false (colour

@@ -44,6 +44,25 @@ void GetDocumentationAddress(TextString& folderAddress, TextString& pageName) {
     pageName = "vdrdoco.html";
 }
 
+void GetMakerWebPage(const char* path, const char* query, TextString& address) {
+    address = MakerSite();
+    address.Append(path);
+    if (query != nullptr && *query != '\0') {
+        address.AppendChar('?');
+        address.Append(query);
+    }
+}
+
+void GetVersionCheckAddress(TextString& address) {
+    TextString name, shortVersion, fullVersion;
+    GetProductInfo(name, shortVersion, fullVersion);
+    TextString query("p=");
+    query.Append(name);
+    query.Append("&v=");
+    query.Append(fullVersion);
+    GetMakerWebPage("cgi-local/checkversion.pl", query.buffer, address);
+}
+
 void GetProductHomePage(TextString& address) {
     address = MakerSite();
     address.Append("vendrel/");

@@ -6,7 +6,7 @@ int ComboBoxList::FindStringExact(int startAfter, const char* text) const {
     int first = (startAfter < 0 || startAfter >= count) ? 0 : startAfter + 1;
     for (int step = 0; step < count; ++step) {
         const int index = (first + step) % count;
-        if (items_[static_cast<std::size_t>(index)].Matches(text, 0, 0)) return index;
+        if (items_[static_cast<std::size_t>(index)].Matches(text, 1, 0)) return index;
     }
     return -1;
 }

@@ -13,7 +13,8 @@ class ComboBoxList {
 public:
     int GetCount() const { return static_cast<int>(items_.size()); }
 
-    // The index of the first item equal to `text` ignoring ASCII letter case,
+    // The index of the first item equal to `text` (letter case counts: two
+    // files "a.txt" and "A.txt" are two entries),
     // searching from the item after `startAfter` round to the start of the
     // list (so -1 or 0 searches the whole list); -1 when there is none.
     int FindStringExact(int startAfter, const char* text) const;
@@ -29,8 +30,7 @@ private:
     std::vector<TextString> items_;
 };
 
-// Moves `text` to the top of the list: an equal item (letter case ignored)
-// is deleted and the text inserted at index 0 as given.  The list is not
+// Moves `text` to the top of the list: an equal item is deleted and the text inserted at index 0 as given.  The list is not
 // shortened.
 void AddToComboHistory(ComboBoxList* combo, const char* text);
 

@@ -128,7 +128,8 @@ bool ScriptedUiServices::ChooseFolder(const char* title, TextString& path) {
 }
 
 bool ScriptedUiServices::ChooseFiles(const char* title, const char* filter, std::vector<TextString>& paths) {
-    Record(ServiceCallKind::kChooseFiles, title, filter);
+    ServiceCall& call = Record(ServiceCallKind::kChooseFiles, title, filter);
+    if (!paths.empty()) call.path = paths.front().c_str();
     std::optional<std::vector<TextString>> chosen = Next(fileLists_);
     if (!chosen) return false;
     paths = std::move(*chosen);

@@ -25,15 +25,18 @@ TEST(ComboHistory, AddingMovesTheTextToTheTopOnce) {
     TextString history[kHistorySize] = {"a", "b", "c"};
     ComboBoxList combo;
     FillComboFromList(&combo, kHistorySize, history);
-    UpdateComboHistory(&combo, kHistorySize, history, "B");
-    EXPECT_EQ(Items(combo), (std::vector<std::string>{"B", "a", "c"}));
-    EXPECT_EQ(Entries(history), (std::vector<std::string>{"B", "a", "c", "", "", "", "", "", "", ""}));
+    UpdateComboHistory(&combo, kHistorySize, history, "b");
+    EXPECT_EQ(Items(combo), (std::vector<std::string>{"b", "a", "c"}));
+    EXPECT_EQ(Entries(history), (std::vector<std::string>{"b", "a", "c", "", "", "", "", "", "", ""}));
 
-    // The text on top stays there; an empty text changes nothing.
+    // The text on top stays there; an empty text changes nothing; letter
+    // case counts ("b" and "B" are two files).
     UpdateComboHistory(&combo, kHistorySize, history, "b");
     UpdateComboHistory(&combo, kHistorySize, history, "");
     EXPECT_EQ(Items(combo), (std::vector<std::string>{"b", "a", "c"}));
-    EXPECT_EQ(history[0], TextString("b"));
+    UpdateComboHistory(&combo, kHistorySize, history, "B");
+    EXPECT_EQ(Items(combo), (std::vector<std::string>{"B", "b", "a", "c"}));
+    EXPECT_EQ(history[0], TextString("B"));
 }
 
 TEST(ComboHistory, FillingSkipsEmptyEntries) {

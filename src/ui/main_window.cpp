@@ -1,0 +1,851 @@
+#include "ui/main_window.h"
+
+#include <cstring>
+#include <utility>
+
+#include "app/result_viewing.h"
+#include "app/ui_services.h"
+#include "context/context.h"
+#include "foundation/product_identity.h"
+#include "foundation/utilities.h"
+#include "policies/fc.h"
+#include "texts/combo_history.h"
+#include "texts/dialog_ids.h"
+#include "texts/main_menu_commands.h"
+#include "texts/message_slots.h"
+#include "texts/message_texts.h"
+#include "texts/sheet_topics.h"
+#include "ui/data_exchange.h"
+#include "ui/dialog_model.h"
+#include "ui/folder_chooser.h"
+#include "ui/main_menu.h"
+
+// ---------------------------------------------------------------------------
+// The window model
+
+// The dialog model of the main window: its window steps and data exchange are
+// the main window's own.
+class MainWindow::Window : public DialogModel {
+public:
+    explicit Window(MainWindow& owner) : DialogModel(kMainDialogId, owner.services), owner_(owner) {}
+
+protected:
+    void OnInitDialog() override { owner_.InitialiseWindow(); }
+    void OnDestroy() override { owner_.toolTips_.Destroy(*this); }
+    void ExchangeData(DataExchange& exchange) override { owner_.ExchangeData(exchange); }
+    // Enter does not close the main window: only closing it does.
+    void OnOk() override {}
+    void OnCancel() override { owner_.Close(); }
+    void OnCloseBox() override { owner_.Close(); }
+
+private:
+    MainWindow& owner_;
+};
+
+namespace {
+
+struct TemplateControl {
+    int id;
+    ControlKind kind;
+    const char* text;
+};
+
+// Template 211 with its English texts (the language switch relabels it).
+constexpr TemplateControl kTemplate[] = {
+    {MainWindow::kFileSpecLabel, ControlKind::kLabel, "File(s) to convert"},
+    {MainWindow::kFileSpecCombo, ControlKind::kComboBox, ""},
+    {MainWindow::kBrowseButton, ControlKind::kPushButton, "Browse..."},
+    {MainWindow::kInputTypeLabel, ControlKind::kLabel, "Input file type"},
+    {MainWindow::kInputTypeCombo, ControlKind::kComboBox, ""},
+    {MainWindow::kDelimiterLabel, ControlKind::kLabel, "Delimiter"},
+    {MainWindow::kDelimiterEdit, ControlKind::kEdit, ""},
+    {MainWindow::kOutputKindLabel, ControlKind::kLabel, "Conversion Type"},
+    {MainWindow::kOutputKindCombo, ControlKind::kComboBox, ""},
+    {MainWindow::kHtmlExtensionButton, ControlKind::kRadioButton, ".html"},
+    {MainWindow::kHtmExtensionButton, ControlKind::kRadioButton, ".htm"},
+    {MainWindow::kRtfExtensionButton, ControlKind::kRadioButton, ".rtf"},
+    {MainWindow::kOutputNameLabel, ControlKind::kLabel, "Output filename"},
+    {MainWindow::kOutputNameEdit, ControlKind::kEdit, ""},
+    {MainWindow::kOutputDirectoryLabel, ControlKind::kLabel, "Output Directory"},
+    {MainWindow::kOutputDirectoryCombo, ControlKind::kComboBox, ""},
+    {MainWindow::kOutputDirectoryButton, ControlKind::kPushButton, "..."},
+    {MainWindow::kPolicyFrame, ControlKind::kGroupBox, "Policy file"},
+    {MainWindow::kPolicyLabel, ControlKind::kLabel, "Load policy file"},
+    {MainWindow::kPolicyCombo, ControlKind::kComboBox, ""},
+    {MainWindow::kPolicyButton, ControlKind::kPushButton, "..."},
+    {MainWindow::kResetButton, ControlKind::kPushButton, "Reset"},
+    {MainWindow::kConvertButton, ControlKind::kPushButton, "Convert File(s)..."},
+    {MainWindow::kViewResultsButton, ControlKind::kPushButton, "View Results..."},
+};
+
+constexpr int kExtensionButtons[] = {MainWindow::kHtmlExtensionButton, MainWindow::kHtmExtensionButton,
+                                     MainWindow::kRtfExtensionButton};
+
+// The controls that only serve output to files.
+constexpr int kFileOutputControls[] = {MainWindow::kOutputNameEdit,        MainWindow::kOutputDirectoryCombo,
+                                       MainWindow::kOutputDirectoryButton, MainWindow::kHtmlExtensionButton,
+                                       MainWindow::kHtmExtensionButton,    MainWindow::kRtfExtensionButton};
+
+// The entries of the output-kind list, in the order of the output kinds.
+constexpr int kOutputKindSlots[] = {kMsgOutputHtmlFiles, kMsgOutputRtfFile, kMsgOutputHtmlClipboard};
+// The input types are four consecutive message texts.
+constexpr int kInputTypeCount = 4;
+
+struct SheetCommand {
+    int command;
+    MainWindow::SheetKind kind;
+    int topic;
+};
+
+constexpr SheetCommand kSheetCommands[] = {
+    {kCommandAnalysisFileStructure, MainWindow::SheetKind::kAnalysis, kTopicFileStructure},
+    {kCommandAnalysisTables, MainWindow::SheetKind::kAnalysis, kTopicTableAnalysis},
+    {kCommandOutputTitleAndDescription, MainWindow::SheetKind::kOutput, kTopicTitleAndDescription},
+    {kCommandOutputTables, MainWindow::SheetKind::kOutput, kTopicTableGeneration},
+    {kCommandOutputColours, MainWindow::SheetKind::kOutput, kTopicDocumentColours},
+    {kCommandOutputHyperlinks, MainWindow::SheetKind::kOutput, kTopicHyperlinks},
+    {kCommandOutputFonts, MainWindow::SheetKind::kOutput, kTopicFonts},
+    {kCommandOutputDocumentSettings, MainWindow::SheetKind::kOutput, kTopicDocumentSettings},
+    {kCommandOutputRtfSettings, MainWindow::SheetKind::kOutput, kTopicRtfSettings},
+    {kCommandSettingsDocumentation, MainWindow::SheetKind::kSettings, kTopicDocumentation},
+    {kCommandSettingsDragAndDrop, MainWindow::SheetKind::kSettings, kTopicDragAndDrop},
+    {kCommandSettingsDiagnostics, MainWindow::SheetKind::kSettings, kTopicDiagnostics},
+    {kCommandSettingsViewers, MainWindow::SheetKind::kSettings, kTopicViewers},
+    {kCommandSettingsPolicyFiles, MainWindow::SheetKind::kSettings, kTopicPolicyFiles},
+};
+
+struct LanguageCommand {
+    int command;
+    int code;
+};
+
+constexpr LanguageCommand kLanguageCommands[] = {
+    {kCommandLanguageEnglish, kLanguageEnglish},       {kCommandLanguageGerman, kLanguageGerman},
+    {kCommandLanguageSpanish, kLanguageSpanish},       {kCommandLanguageFrench, kLanguageFrench},
+    {kCommandLanguagePortuguese, kLanguagePortuguese}, {kCommandLanguageItalian, kLanguageItalian},
+    {kCommandLanguageSwedish, kLanguageSwedish},
+};
+
+// The closing question keeps its English text and caption.
+constexpr const char* kSaveChangesCaption = "Save Changes";
+constexpr const char* kSaveChangesText = "Save changes made to your policy?";
+
+// The name a chooser for input files proposes in a folder.
+constexpr const char* kTextFilePattern = "*.txt";
+
+bool EndsWithSlash(const TextString& text) { return text.length > 0 && text.buffer[text.length - 1] == '/'; }
+
+// A path cut after its last "/": the directory (with the "/") and the name.
+// A dropped or chosen path is a path, never a quoted file specification.
+void SplitAtLastSlash(const TextString& path, TextString& directory, TextString& name) {
+    const char* slash = std::strrchr(path.buffer, '/');
+    const int cut = slash ? static_cast<int>(slash - path.buffer) + 1 : 0;
+    directory.AssignChars(path.buffer, cut);
+    name.Assign(path.buffer + cut);
+}
+
+// One quoted entry of the multi-file form: "/name".
+void AppendQuotedName(TextString& spec, const TextString& name) {
+    spec.Append("\"/");
+    spec.Append(name);
+    spec.AppendChar('"');
+}
+
+// The multi-file form of several paths: the directory of the first, then
+// each name quoted with its leading "/", one blank between.  A path outside
+// that directory is shown by its name: the run converts the paths
+// themselves.
+TextString MultiFileSpec(const std::vector<TextString>& paths) {
+    TextString directory, name;
+    SplitAtLastSlash(paths.front(), directory, name);
+    TextString spec = directory;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (i > 0) spec.AppendChar(' ');
+        const TextString& path = paths[i];
+        if (!directory.IsEmpty() && std::strncmp(path.buffer, directory.buffer, directory.length) == 0) {
+            AppendQuotedName(spec, TextString(path.buffer + directory.length));
+        } else {
+            TextString ignored;
+            SplitAtLastSlash(path, ignored, name);
+            AppendQuotedName(spec, name);
+        }
+    }
+    return spec;
+}
+
+std::vector<TextString> NonEmptyEntries(const TextString* history) {
+    std::vector<TextString> entries;
+    for (int i = 0; i < kHistoryCount; ++i)
+        if (!history[i].IsEmpty()) entries.push_back(history[i]);
+    return entries;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Construction and the window's steps
+
+MainWindow::MainWindow(UiServices& uiServices, const std::string& settingsPath)
+    : MainDialog(uiServices, settingsPath), window_(std::make_unique<Window>(*this)), status_(uiServices) {
+    BuildMainMenu(menu_);
+    AddControls();
+    AddHandlers();
+    status_.SetOwner(this, settings.autoDismissStatusDialog ? 1 : 0);
+    AttachStatusWindow(&status_);
+}
+
+MainWindow::~MainWindow() {
+    Destroy();
+    status_.DestroyWindow();
+}
+
+DialogModel& MainWindow::Dialog() { return *window_; }
+const DialogModel& MainWindow::Dialog() const { return *window_; }
+
+void MainWindow::AddControls() {
+    for (const TemplateControl& control : kTemplate) window_->AddControl(control.id, control.kind, control.text);
+    window_->SetCaption(TitleFor(TextString()).buffer);
+}
+
+void MainWindow::AddHandlers() {
+    DialogModel& dialog = *window_;
+    dialog.On(kBrowseButton, NotifyEvent::kClicked, [this] { Browse(); });
+    dialog.On(kConvertButton, NotifyEvent::kClicked, [this] { Convert(); });
+    dialog.On(kViewResultsButton, NotifyEvent::kClicked, [this] { ViewResults(); });
+    dialog.On(kFileSpecCombo, NotifyEvent::kFocusLost, [this] { TakeTypedFileSpec(); });
+    dialog.On(kFileSpecCombo, NotifyEvent::kListClosed, [this] { TakePickedFileSpec(); });
+    dialog.On(kInputTypeCombo, NotifyEvent::kSelectionEnded, [this] { InputTypeChosen(); });
+    dialog.On(kOutputKindCombo, NotifyEvent::kSelectionEnded, [this] { OutputKindChosen(); });
+    for (int id : kExtensionButtons) dialog.On(id, NotifyEvent::kClicked, [this] { ExtensionClicked(); });
+    dialog.On(kOutputDirectoryCombo, NotifyEvent::kFocusLost, [this] { TidyOutputDirectory(); });
+    dialog.On(kOutputDirectoryCombo, NotifyEvent::kListClosed, [this] { TakePickedOutputDirectory(); });
+    dialog.On(kOutputDirectoryButton, NotifyEvent::kClicked, [this] { ChooseOutputDirectory(); });
+    dialog.On(kPolicyCombo, NotifyEvent::kFocusLost, [this] { TakeTypedPolicyFile(); });
+    dialog.On(kPolicyCombo, NotifyEvent::kSelectionEnded, [this] { TakePickedPolicyFile(); });
+    dialog.On(kPolicyButton, NotifyEvent::kClicked, [this] { BrowsePolicyFile(); });
+    dialog.On(kResetButton, NotifyEvent::kClicked, [this] { ResetToDefaults(); });
+    dialog.On(kDelimiterEdit, NotifyEvent::kTextChanged, [this] { DelimiterEdited = true; });
+    dialog.On(kWholeDialog, NotifyEvent::kFilesDropped, [this] { DropFiles(window_->DroppedFiles()); });
+}
+
+void MainWindow::Create() { window_->CreateWindow(); }
+
+void MainWindow::InitialiseWindow() {
+    policyFileLoaded = 0;
+    policiesEdited = 0;
+    fileAnalysed = 0;
+    // "Other" and unknown names are English.
+    const int code = settings.LanguageCode();
+    if (context->runParameters.rtf) {
+        ExtensionChoice = kExtensionRtf;
+        OutputKind = kOutputRtfFile;
+    }
+    // The field shows the current policy file, which starts as the default
+    // one.
+    PolicyFileText = runPolicyFileName;
+    if (!status_.HasWindow()) status_.CreateWindow();
+    menu_.DrawMenuBar();
+    // The texts were loaded when the dialog was built; the window shows them
+    // now even though the language stays.
+    if (code != LanguageCode)
+        ChangeLanguage(code);
+    else
+        ApplyLanguageToWindow();
+    const RunParameters& run = context->runParameters;
+    InputFileType = kInputPlainText;
+    if (run.tabDelimited) InputFileType = kInputTabDelimited;
+    if (run.commaDelimited) InputFileType = kInputCommaDelimited;
+    SetMenuChecks();
+    UpdateTitle();
+    reanalysisNeeded = 1;
+    RefreshControls();
+    EnableDependentControls();
+}
+
+void MainWindow::Show() {
+    Create();
+    window_->ShowWindow();
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        if (!runPolicyFileName.IsEmpty()) LoadCurrentPolicyFile();
+    }
+    if (!toolTips_.HasWindow()) toolTips_.Create();
+    if (settings.displayToolTips) {
+        ApplyToolTips(ToolTipMode::kAdd, window_.get(), kMainDialogId, toolTips_, true);
+        ApplyToolTips(ToolTipMode::kSetTexts, window_.get(), kMainDialogId, toolTips_, true);
+    }
+}
+
+void MainWindow::Destroy() { window_->DestroyWindow(); }
+
+void MainWindow::Close() {
+    if (WindowExists()) {
+        const DialogControl* files = window_->Control(kFileSpecCombo);
+        for (int i = 0; i < kHistoryCount; ++i)
+            settings.filesHistory[i] =
+                i < static_cast<int>(files->items.size()) ? files->items[static_cast<size_t>(i)] : TextString();
+    }
+    if (policiesEdited) {
+        const MessageAnswer answer = services.ShowMessage(kSaveChangesCaption, kSaveChangesText,
+                                                          MessageButtons::kYesNo, MessageIcon::kQuestion, 2);
+        if (answer == MessageAnswer::kYes) RunSavePolicyDialog();
+    }
+    window_->EndDialog(kIdCancel);
+    Destroy();
+}
+
+bool MainWindow::WindowExists() const { return window_->HasWindow(); }
+
+void MainWindow::ExchangeData(DataExchange& exchange) {
+    exchange.Text(kDelimiterEdit, DelimiterText, kDelimiterLength);
+    exchange.Text(kFileSpecCombo, FileSpec);
+    exchange.Selection(kOutputKindCombo, OutputKind);
+    exchange.Selection(kInputTypeCombo, InputFileType);
+    exchange.Text(kOutputDirectoryCombo, OutputDirectory);
+    exchange.Text(kOutputNameEdit, OutputFileName);
+    exchange.Text(kPolicyCombo, PolicyFileText);
+    exchange.Radio(kExtensionButtons, ExtensionChoice);
+}
+
+void MainWindow::TakeControlValues() { TakeCheckedValues(); }
+
+bool MainWindow::TakeCheckedValues() {
+    if (!WindowExists()) return true;
+    // The files chosen by browsing or dropping (or named on the command
+    // line) are converted only while the field shows them.
+    if (!commandLineSpecs.empty() && FileSpec != TextString(window_->ControlText(kFileSpecCombo)))
+        commandLineSpecs.clear();
+    return window_->UpdateData(true);
+}
+
+void MainWindow::RefreshControls() {
+    if (!WindowExists()) return;
+    FillHistoryCombos();
+    window_->UpdateData(false);
+}
+
+void MainWindow::FillHistoryCombos() {
+    const std::pair<int, const TextString*> combos[] = {
+        {kFileSpecCombo, settings.filesHistory},
+        {kOutputDirectoryCombo, settings.outDirHistory},
+        {kPolicyCombo, settings.policyHistory},
+    };
+    for (const auto& [id, history] : combos) {
+        std::vector<TextString> entries = NonEmptyEntries(history);
+        if (window_->Control(id)->items == entries) continue;
+        // Setting the list keeps the text of the field.
+        window_->SetItems(id, std::move(entries));
+    }
+}
+
+void MainWindow::EnableDependentControls() {
+    const bool toFiles = OutputKind != kOutputHtmlClipboard;
+    for (int id : kFileOutputControls) window_->EnableControl(id, toFiles);
+    const bool delimited = InputFileType == kInputOtherDelimiter;
+    window_->EnableControl(kDelimiterLabel, delimited);
+    window_->EnableControl(kDelimiterEdit, delimited);
+}
+
+// ---------------------------------------------------------------------------
+// Language, menu and tips
+
+void MainWindow::ChangeLanguage(int code) {
+    if (code == LanguageCode) return;
+    MainDialog::ChangeLanguage(code);
+    ApplyLanguageToWindow();
+}
+
+void MainWindow::ApplyLanguageToWindow() {
+    if (!WindowExists()) return;
+    // Labels and tips of the window.
+    ApplyToolTips(ToolTipMode::kSetTexts, window_.get(), kMainDialogId, toolTips_, settings.displayToolTips);
+    ApplyMenuTexts(&menu_);
+    menu_.DrawMenuBar();
+    status_.LanguageChanged(LanguageCode);
+    SetMenuChecks();
+    FillChoiceLists();
+    RefreshControls();
+}
+
+void MainWindow::SetMenuChecks() {
+    menu_.CheckCommand(kCommandShowToolTips, settings.displayToolTips);
+    menu_.CheckCommand(kCommandShowStatusDialog, settings.displayStatusDialog);
+    menu_.CheckCommand(kCommandAutoViewResults, settings.autoDdeUpdates);
+    for (const LanguageCommand& language : kLanguageCommands)
+        menu_.CheckCommand(language.command, language.code == LanguageCode);
+    menu_.CheckCommand(kCommandLanguageOther, false);
+}
+
+void MainWindow::FillChoiceLists() {
+    std::vector<TextString> inputTypes;
+    for (int i = 0; i < kInputTypeCount; ++i) inputTypes.emplace_back(GetMessageText(kMsgPlainTextFile + i));
+    window_->SetItems(kInputTypeCombo, std::move(inputTypes));
+    std::vector<TextString> outputKinds;
+    for (int slot : kOutputKindSlots) outputKinds.emplace_back(GetMessageText(slot));
+    window_->SetItems(kOutputKindCombo, std::move(outputKinds));
+}
+
+void MainWindow::EnableToolTips(bool on) {
+    if (!WindowExists()) return;
+    ApplyToolTips(on ? ToolTipMode::kSetTexts : ToolTipMode::kRemove, window_.get(), kMainDialogId, toolTips_, on);
+}
+
+bool MainWindow::OnCommand(int commandId) {
+    if (!menu_.HasCommand(commandId)) return false;
+    for (const SheetCommand& sheet : kSheetCommands) {
+        if (sheet.command != commandId) continue;
+        OpenSheet(sheet.kind, sheet.topic);
+        return true;
+    }
+    for (const LanguageCommand& language : kLanguageCommands) {
+        if (language.command != commandId) continue;
+        ChangeLanguage(language.code);
+        return true;
+    }
+    switch (commandId) {
+        case kCommandConvert:
+            if (Browse()) Convert();
+            break;
+        case kCommandLoadPolicyFile:
+            RunPolicyFileDialog();
+            PolicyFileText = runPolicyFileName;
+            RefreshControls();
+            break;
+        case kCommandSavePolicyFile: RunSavePolicyDialog(); break;
+        case kCommandExit: Close(); break;
+        case kCommandReanalyse: {
+            TakeControlValues();
+            WaitCursor wait(services);
+            const TextString spec = FileSpec;
+            ReanalyseFile(spec);
+            fileAnalysed = 1;
+            break;
+        }
+        case kCommandResetToDefaults: ResetToDefaults(); break;
+        case kCommandShowToolTips:
+            settings.displayToolTips = !settings.displayToolTips;
+            menu_.CheckCommand(kCommandShowToolTips, settings.displayToolTips);
+            EnableToolTips(settings.displayToolTips);
+            break;
+        case kCommandShowStatusDialog:
+            settings.displayStatusDialog = !settings.displayStatusDialog;
+            menu_.CheckCommand(kCommandShowStatusDialog, settings.displayStatusDialog);
+            break;
+        case kCommandAutoViewResults:
+            settings.autoDdeUpdates = !settings.autoDdeUpdates;
+            menu_.CheckCommand(kCommandAutoViewResults, settings.autoDdeUpdates);
+            break;
+        case kCommandLanguageOther: break;
+        case kCommandViewMessages:
+            if (status_.IsVisible()) {
+                status_.Hide();
+            } else {
+                if (!status_.HasWindow()) status_.CreateWindow();
+                status_.Show();
+            }
+            break;
+        case kCommandViewResults: ViewResults(); break;
+        case kCommandHelpContents: ShowHelp(); break;
+        case kCommandLocalDocumentation: ShowLocalDocumentation(); break;
+        case kCommandWebDocumentation: ShowWebPage(kWebDocumentationPath, kMenuPageQuery); break;
+        case kCommandMorvanePage: ShowWebPage(kMorvanePagePath, kMenuPageQuery); break;
+        case kCommandPellionPage: ShowWebPage(kPellionPagePath, kMenuPageQuery); break;
+        case kCommandAbout: ShowAboutBox(); break;
+        case kCommandCheckForUpdates: CheckForNewerVersion(); break;
+        default: return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Dialogs that come with their own windows
+
+void MainWindow::RunPolicyFileDialog() {
+    // The policy-file dialog is not built yet: the current policy file
+    // stays as it is.
+}
+
+void MainWindow::ShowAboutBox() {
+    // The About box is not built yet.
+}
+
+void MainWindow::OpenSheet(SheetKind kind, int topic) {
+    TakeControlValues();
+    // The analysis sheet works on the working set itself; the output and
+    // settings sheets on a view of every policy in force.
+    FC& loadFrom = kind == SheetKind::kAnalysis ? WorkingSet() : SettingsView();
+    if (kind != SheetKind::kAnalysis) {
+        loadFrom.ResetPolicies();
+        loadFrom.SetContext(context.get());
+        if (fileAnalysed) loadFrom.CopyPolicies(AnalysedFileSet());
+        if (policyFileLoaded) loadFrom.MergeChangedPolicies(PolicyFileSet(), 1);
+        loadFrom.MergeChangedPolicies(WorkingSet(), 1);
+    }
+    StoreToPolicySet(loadFrom);
+    ShowSheet(kind, topic, loadFrom);
+}
+
+void MainWindow::ShowSheet(SheetKind, int, FC&) {
+    // The property sheets are not built yet: opening one shows nothing and
+    // reports nothing.
+}
+
+// ---------------------------------------------------------------------------
+// Files, directories and types
+
+TextString MainWindow::TitleFor(const TextString& fileSpec) {
+    TextString product, shortVersion, fullVersion;
+    GetProductInfo(product, shortVersion, fullVersion);
+    if (fileSpec.IsEmpty()) return product;
+    TextString directory, rest;
+    SplitFileSpec(fileSpec, directory, rest);
+    TextString title;
+    if (rest.At(0) != '"') {
+        title = rest;
+    } else {
+        // Several files: the first quoted name, quotes and all, even when it
+        // holds blanks.
+        const char* close = std::strchr(rest.buffer + 1, '"');
+        const int end = close ? static_cast<int>(close - rest.buffer) + 1 : rest.length;
+        title.AssignChars(rest.buffer, end);
+        title.Append("...");
+    }
+    title.Append(" - ");
+    title.Append(product);
+    return title;
+}
+
+void MainWindow::UpdateTitle() {
+    if (WindowExists()) window_->SetCaption(TitleFor(FileSpec).buffer);
+}
+
+void MainWindow::EndWithSlash(TextString& directory) {
+    if (!directory.IsEmpty() && !EndsWithSlash(directory)) directory.AppendChar('/');
+}
+
+void MainWindow::DeriveOutputFileName() {
+    TextString directory, rest;
+    SplitFileSpec(FileSpec, directory, rest);
+    MakeOutputFileName(rest, OutputFileName);
+}
+
+void MainWindow::ApplyCsvRule() {
+    TextString directory, name, extension;
+    SplitPath(FileSpec, &directory, &name, &extension);
+    if (extension == ".csv")
+        InputFileType = kInputCommaDelimited;
+    else if (InputFileType == kInputCommaDelimited)
+        InputFileType = kInputPlainText;
+}
+
+void MainWindow::TakeFileDirectory(const TextString& directory) {
+    if (!InputDirectoryFixed) InputDirectory = directory;
+    if (!OutputDirectoryChosen) OutputDirectory = directory;
+}
+
+void MainWindow::AddToHistory(TextString* history, const TextString& text) {
+    ComboBoxList list;
+    FillComboFromList(&list, kHistoryCount, history);
+    UpdateComboHistory(&list, kHistoryCount, history, text.buffer);
+    RefreshControls();
+}
+
+bool MainWindow::Convert() {
+    if (!TakeCheckedValues()) return false;
+    if (FileSpec.IsEmpty()) {
+        Browse();
+        if (FileSpec.IsEmpty()) return false;
+    }
+    // An empty directory is the working directory, and stays empty.
+    if (!InputDirectory.IsEmpty() && !EndsWithSlash(InputDirectory)) {
+        InputDirectory.AppendChar('/');
+        settings.currentDir = InputDirectory;
+    }
+    EndWithSlash(OutputDirectory);
+    RefreshControls();
+    if (!CheckDirectory(InputDirectory, true)) {
+        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidInputDirectory);
+        return false;
+    }
+    if (!CheckDirectory(OutputDirectory, false)) {
+        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidOutputDirectory);
+        window_->SetFocus(kOutputDirectoryCombo);
+        return false;
+    }
+    if (InputFileType == kInputOtherDelimiter && DelimiterText.IsEmpty()) {
+        services.ShowMessageSlots(kMsgNoDelimiter, kMsgNeedDelimiter);
+        window_->SetFocus(kDelimiterEdit);
+        return false;
+    }
+    // The delimiter the user typed for input type 3; every other type
+    // finds its cells without one.
+    if (InputFileType != kInputOtherDelimiter)
+        WorkingSet().SetTableDelimiter("");
+    else if (DelimiterEdited)
+        WorkingSet().SetTableDelimiter(DelimiterText.buffer);
+    AddToHistory(settings.outDirHistory, OutputDirectory);
+    return RunConversion();
+}
+
+bool MainWindow::Browse() {
+    TextString folder = InputDirectory.IsEmpty() ? settings.currentDir : InputDirectory;
+    EndWithSlash(folder);
+    std::vector<TextString> paths{folder + kTextFilePattern};
+    const bool chosen = services.ChooseFiles("", GetMessageText(kMsgTextFilesFilter), paths) && !paths.empty();
+    if (chosen) {
+        TextString directory, name;
+        SplitAtLastSlash(paths.front(), directory, name);
+        InputDirectory = directory;
+        if (paths.size() == 1) {
+            TextString ignoredDirectory, base, extension;
+            SplitPath(paths.front(), &ignoredDirectory, &base, &extension);
+            if (extension == ".csv") InputFileType = kInputCommaDelimited;
+        }
+        if (!InputDirectory.IsEmpty()) settings.currentDir = InputDirectory;
+        if (!OutputDirectoryChosen) {
+            OutputDirectory = InputDirectory;
+            AddToHistory(settings.outDirHistory, OutputDirectory);
+        }
+        if (paths.size() == 1) {
+            FileSpec = paths.front();
+            ApplyCsvRule();
+        } else {
+            FileSpec = MultiFileSpec(paths);
+        }
+        commandLineSpecs = paths;
+        DeriveOutputFileName();
+        FillInputFileCombo(FileSpec);
+        if (!policyFileLoaded && !policiesEdited) {
+            fileAnalysed = 0;
+            AnalysedFileSet().ResetPolicies();
+            SecondSet().ResetPolicies();
+        }
+        RefreshControls();
+    }
+    UpdateTitle();
+    reanalysisNeeded = 1;
+    return chosen;
+}
+
+void MainWindow::TakeTypedFileSpec() {
+    TakeControlValues();
+    FillInputFileCombo(FileSpec);
+    TextString directory, rest;
+    SplitFileSpec(FileSpec, directory, rest);
+    TakeFileDirectory(directory);
+    DeriveOutputFileName();
+    ApplyCsvRule();
+    RefreshControls();
+    UpdateTitle();
+    reanalysisNeeded = 1;
+}
+
+void MainWindow::TakePickedFileSpec() {
+    const DialogControl* combo = window_->Control(kFileSpecCombo);
+    if (combo->selection == kNoSelection) return;
+    const TextString entry = combo->items[static_cast<size_t>(combo->selection)];
+    if (entry != FileSpec) commandLineSpecs.clear();
+    FileSpec = entry;
+    TextString directory, rest;
+    SplitFileSpec(FileSpec, directory, rest);
+    DeriveOutputFileName();
+    ApplyCsvRule();
+    TakeFileDirectory(directory);
+    if (!OutputDirectoryChosen) AddToHistory(settings.outDirHistory, OutputDirectory);
+    if (!InputDirectory.IsEmpty()) settings.currentDir = InputDirectory;
+    RefreshControls();
+    UpdateTitle();
+    reanalysisNeeded = 1;
+}
+
+void MainWindow::DropFiles(const std::vector<TextString>& paths) {
+    if (paths.empty()) return;
+    TextString directory, name;
+    SplitAtLastSlash(paths.back(), directory, name);
+    FileSpec = paths.size() == 1 ? paths.front() : MultiFileSpec(paths);
+    commandLineSpecs = paths;
+    InputDirectory = directory;
+    InputDirectoryFixed = false;
+    if (!OutputDirectoryChosen) OutputDirectory = directory;
+    MakeOutputFileName(name, OutputFileName);
+    RefreshControls();
+    UpdateTitle();
+    reanalysisNeeded = 1;
+    Convert();
+}
+
+void MainWindow::InputTypeChosen() {
+    TakeControlValues();
+    EnableDependentControls();
+    if (InputFileType != kNoSelection && ExtensionChoice != kNoSelection) SetConversionType(ExtensionChoice);
+    if (InputFileType == kInputOtherDelimiter) window_->SetFocus(kDelimiterEdit);
+}
+
+void MainWindow::OutputKindChosen() {
+    TakeControlValues();
+    // The output kind and the extension agree on RTF.
+    if (OutputKind != kOutputRtfFile && ExtensionChoice == kExtensionRtf)
+        SetConversionType(kExtensionHtml);
+    else if (OutputKind == kOutputRtfFile && ExtensionChoice != kExtensionRtf)
+        SetConversionType(kExtensionRtf);
+    EnableDependentControls();
+}
+
+void MainWindow::ExtensionClicked() {
+    TakeControlValues();
+    if (ExtensionChoice != kNoSelection) SetConversionType(ExtensionChoice);
+    ExtensionChosen = true;
+    if ((ExtensionChoice == kExtensionHtml || ExtensionChoice == kExtensionHtm) && OutputKind == kOutputRtfFile)
+        OutputKind = kOutputHtmlFiles;
+    else if (ExtensionChoice == kExtensionRtf && OutputKind != kOutputRtfFile)
+        OutputKind = kOutputRtfFile;
+    RefreshControls();
+    EnableDependentControls();
+}
+
+void MainWindow::TidyOutputDirectory() {
+    const TextString before = OutputDirectory;
+    TakeControlValues();
+    // A one-character directory ("/", ".") is left as it is.
+    if (OutputDirectory.length > 1) EndWithSlash(OutputDirectory);
+    RefreshControls();
+    if (OutputDirectory != before) OutputDirectoryChosen = true;
+}
+
+void MainWindow::TakePickedOutputDirectory() {
+    const DialogControl* combo = window_->Control(kOutputDirectoryCombo);
+    if (combo->selection == kNoSelection) return;
+    OutputDirectory = combo->items[static_cast<size_t>(combo->selection)];
+    OutputDirectoryChosen = true;
+    if (OutputDirectory.length > 1) EndWithSlash(OutputDirectory);
+    RefreshControls();
+}
+
+void MainWindow::ChooseOutputDirectory() {
+    TextString folder;
+    if (!BrowseForFolder(services, GetMessageText(kMsgSelectOutputDirectory), folder)) return;
+    EndWithSlash(folder);
+    if (!CheckDirectory(folder, false)) {
+        services.ShowMessageSlots(kMsgDirectoryError, kMsgInvalidOutputDirectory);
+        return;
+    }
+    TakeControlValues();
+    OutputDirectory = folder;
+    OutputDirectoryChosen = true;
+    AddToHistory(settings.outDirHistory, OutputDirectory);
+}
+
+// ---------------------------------------------------------------------------
+// The policy file
+
+bool MainWindow::LoadCurrentPolicyFile() {
+    if (!LoadPolicyFile()) return false;
+    SetPolicyFileName(runPolicyFileName);
+    return true;
+}
+
+void MainWindow::TakePickedPolicyFile() {
+    const DialogControl* combo = window_->Control(kPolicyCombo);
+    if (combo->selection == kNoSelection) return;
+    PolicyFileText = combo->items[static_cast<size_t>(combo->selection)];
+    runPolicyFileName = PolicyFileText;
+    PolicyFileSet().ResetPolicies();
+    WorkingSet().ResetPolicies();
+    SecondSet().ResetPolicies();
+    policyFileLoaded = 0;
+    policiesEdited = 0;
+    // The field loses the focus while the file loads; that is no typing.
+    PolicySelectionBusy = true;
+    if (!LoadCurrentPolicyFile()) PolicyFileText.MakeEmpty();
+    runPolicyFileName = PolicyFileText;
+    PolicySelectionBusy = false;
+    RefreshControls();
+}
+
+void MainWindow::TakeTypedPolicyFile() {
+    if (PolicySelectionBusy) return;
+    const TextString typed(window_->ControlText(kPolicyCombo));
+    if (typed == PolicyFileText) return;
+    const TextString previous = PolicyFileText;
+    PolicyFileText = typed;
+    runPolicyFileName = typed;
+    if (!LoadCurrentPolicyFile()) PolicyFileText = previous;
+    runPolicyFileName = PolicyFileText;
+    RefreshControls();
+}
+
+void MainWindow::BrowsePolicyFile() {
+    TextString path = PolicyFileText;
+    if (!services.ChooseFile(false, "", GetMessageText(kMsgPolicyFilesFilter), path)) return;
+    const TextString previous = PolicyFileText;
+    PolicyFileText = path;
+    runPolicyFileName = path;
+    if (!LoadCurrentPolicyFile()) PolicyFileText = previous;
+    runPolicyFileName = PolicyFileText;
+    RefreshControls();
+}
+
+// ---------------------------------------------------------------------------
+// Results, help and web pages
+
+void MainWindow::ViewResults() {
+    if (lastOutputFileName.IsEmpty()) {
+        if (!FileSpec.IsEmpty())
+            services.ShowMessageSlots(kMsgNoConversionDoneYet, kMsgMustConvertFirst);
+        else
+            services.ShowMessageSlots(kMsgInputFileError, kMsgChooseAFileFirst);
+        Convert();
+        if (lastOutputFileName.IsEmpty()) return;
+    }
+    ResultViewer viewer(settings, services, LanguageCode);
+    const bool rtf = ExtensionChoice == kExtensionRtf;
+    TextString command = rtf ? settings.viewRtfCommand : settings.browserCommand;
+    if (command.IsEmpty()) {
+        if (rtf)
+            viewer.FindViewerCommand(command, ".rtf", ".doc");
+        else
+            viewer.FindViewerCommand(command, ".html", ".htm");
+    }
+    if (command.IsEmpty()) {
+        services.ShowMessageSlots(kMsgBrowserNotDetected, kMsgLocateBrowser);
+        return;
+    }
+    const TextString file = OutputDirectory + lastOutputFileName;
+    // Programs get their arguments as they are: the path needs no quotes.
+    if (rtf) {
+        viewer.StartViewer(file, command);
+        return;
+    }
+    TextString address;
+    viewer.MakeFileUrl(file, address);
+    viewer.OpenUrlInBrowser(address, command, true);
+}
+
+void MainWindow::ShowHelp() { ShowLocalDocumentation(); }
+
+void MainWindow::ShowLocalDocumentation() {
+    ResultViewer viewer(settings, services, LanguageCode);
+    TextString page = settings.htmlDoco;
+    if (page.IsEmpty() && !viewer.FindLocalDocumentation(page)) {
+        ShowWebPage(kWebDocumentationPath, kMenuPageQuery);
+        return;
+    }
+    TextString address;
+    viewer.MakeFileUrl(page, address);
+    // The settings' browser comes first; an empty one is looked up.
+    viewer.OpenUrlInBrowser(address, settings.browserCommand, true);
+}
+
+void MainWindow::ShowWebPage(const char* path, const char* query) {
+    TextString address;
+    GetMakerWebPage(path, query, address);
+    ResultViewer viewer(settings, services, LanguageCode);
+    viewer.OpenUrlInBrowser(address, settings.browserCommand, true);
+}
+
+void MainWindow::CheckForNewerVersion() {
+    TextString address;
+    GetVersionCheckAddress(address);
+    ResultViewer viewer(settings, services, LanguageCode);
+    viewer.OpenUrlInBrowser(address, settings.browserCommand, true);
+}
