@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -218,11 +219,14 @@ int ConverterApp::InitInstance(int argc, char** argv) {
     TheRunStatus().Reset();
     ConsoleUiServices console;
     SwitchingUiServices services(console);
-    MainDialog dialog(services);
-    TheStatusWindow().SetOwner(&dialog, dialog.settings.autoDismissStatusDialog ? 1 : 0);
     GraphicalDesktop desktop;
     if (DisplayPresentInEnvironment()) desktop.frontEnd = InstalledFrontEnd();
     desktop.services = &services;
+    std::unique_ptr<MainDialog> made;
+    if (desktop.frontEnd != nullptr) made = desktop.frontEnd->MakeMainDialog(services);
+    if (!made) made = std::make_unique<MainDialog>(services);
+    MainDialog& dialog = *made;
+    TheStatusWindow().SetOwner(&dialog, dialog.settings.autoDismissStatusDialog ? 1 : 0);
 
     ConverterCommandLineInfo info(dialog);
     info.ParseArguments(argc, argv);
@@ -236,5 +240,6 @@ int ConverterApp::InitInstance(int argc, char** argv) {
     }
     StatusDisplay& status = TheStatusWindow();
     status.SetOwner(nullptr, status.CloseAutomatically);
+    if (desktop.frontEnd != nullptr) desktop.frontEnd->DialogEnding(dialog);
     return result;
 }

@@ -11,10 +11,9 @@
 
 #include <memory>
 
+#include "app/base_dialog.h"
 #include "app/ui_services.h"
 
-class BaseDialog;
-class MainDialog;
 
 class FrontEnd {
 public:
@@ -22,6 +21,12 @@ public:
 
     // Whether this front end has the main window.
     virtual bool HasMainWindow() const = 0;
+    // The program's dialog when a display is there: one the main window can
+    // be shown over later, its status lines on the console until a window
+    // shows them.  Null for the plain data half.  Starts no toolkit.
+    virtual std::unique_ptr<MainDialog> MakeMainDialog(UiServices& /*services*/) { return nullptr; }
+    // `dialog` is about to go: every window over it goes first.
+    virtual void DialogEnding(MainDialog& /*dialog*/) {}
     // Starts the toolkit on the display; true when it runs (also when it ran
     // already).  A failure shows the user nothing: the caller goes on as
     // without a display.

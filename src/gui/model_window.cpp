@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "gui/run_repaint.h"
 #include "gui/wx_text.h"
 #include "texts/dialog_ids.h"
 
@@ -288,6 +289,8 @@ void ModelWindow::FromWidget(int id, const std::function<void()>& change, Notify
 
 void ModelWindow::Forward(int id, NotifyEvent event) {
     if (mirroring_ > 0 || frozen_) return;
+    // The model may run a conversion: the windows take no input meanwhile.
+    const RunScope run;
     model_.Notify(id, event);
     EndModalWhenEnded();
 }
@@ -359,7 +362,10 @@ void ModelWindow::OnWindowStep(DialogModel&, WindowStep step) {
                 window_->Raise();
             }
             break;
-        case WindowStep::kDestroyed: DestroyWidgets(); break;
+        case WindowStep::kDestroyed:
+            DestroyWidgets();
+            if (afterDestroyed) afterDestroyed();
+            break;
         case WindowStep::kCaptionChanged:
             if (window_ != nullptr) window_->SetTitle(ToWx(model_.Caption()));
             break;

@@ -52,6 +52,8 @@ public:
     // Called when the window has been built, before it is laid out: a frame
     // adds its menu bar here.
     std::function<void(wxTopLevelWindow&)> afterBuilt;
+    // Called when the model has destroyed its window.
+    std::function<void()> afterDestroyed;
 
     // While frozen (a run holds the user-interface thread) every control but
     // `keepId` is disabled and the close box refused; unfrozen, each control

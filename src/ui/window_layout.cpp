@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "ui/main_window_layout.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -46,7 +47,7 @@ const LayoutGroup* WindowDescription::GroupOf(int id) const {
     return nullptr;
 }
 
-std::vector<const WindowDescription*> WindowDescriptions() { return {&StatusWindowLayout()}; }
+std::vector<const WindowDescription*> WindowDescriptions() { return {&MainWindowLayout(), &StatusWindowLayout()}; }
 
 const WindowDescription* FindWindowDescription(int templateId) {
     for (const WindowDescription* description : WindowDescriptions()) {

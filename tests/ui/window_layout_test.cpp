@@ -9,24 +9,41 @@
 
 #include "texts/dialog_ids.h"
 #include "ui/scripted_services.h"
+#include "support/temp_folder.h"
+#include "ui/main_window.h"
 #include "ui/status_window.h"
 
 namespace {
 
-// The model of each dialog that has a window description.
-std::unique_ptr<DialogModel> ModelOf(int templateId, UiServices& services) {
-    if (templateId == kStatusWindowDialogId) return std::make_unique<StatusWindow>(services);
+// The model of each dialog that has a window description, and what owns
+// it.
+struct Models {
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<StatusWindow> status;
+};
+
+const DialogModel* ModelOf(int templateId, UiServices& services, Models& models, const std::string& settings) {
+    if (templateId == kStatusWindowDialogId) {
+        models.status = std::make_unique<StatusWindow>(services);
+        return models.status.get();
+    }
+    if (templateId == kMainDialogId) {
+        models.main = std::make_unique<MainWindow>(services, settings);
+        return &models.main->Dialog();
+    }
     return nullptr;
 }
 
 TEST(WindowLayoutTest, EveryDescriptionHoldsExactlyItsModelsControls) {
+    TempFolder temp{"window_layout"};
     ScriptedUiServices services;
+    Models models;
     const std::vector<const WindowDescription*> descriptions = WindowDescriptions();
     ASSERT_FALSE(descriptions.empty());
     for (const WindowDescription* description : descriptions) {
         SCOPED_TRACE(description->templateId);
         EXPECT_EQ(FindWindowDescription(description->templateId), description);
-        const std::unique_ptr<DialogModel> model = ModelOf(description->templateId, services);
+        const DialogModel* model = ModelOf(description->templateId, services, models, (temp / "settings").string());
         ASSERT_NE(model, nullptr) << "a description without a model in this test";
         EXPECT_EQ(DescriptionMismatches(*description, *model), std::vector<std::string>{});
     }
