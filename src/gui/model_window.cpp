@@ -324,6 +324,11 @@ void ModelWindow::OnClose(wxCloseEvent& event) {
 void ModelWindow::DestroyWidgets() {
     if (window_ == nullptr) return;
     wxTopLevelWindow* window = window_;
+    // The toolkit deletes the window later and may still send its widgets
+    // events (a focus leaving) meanwhile: none may reach this object, which
+    // may be gone by then.
+    for (const auto& [id, widget] : widgets_) widget->SetEvtHandlerEnabled(false);
+    window->SetEvtHandlerEnabled(false);
     window_ = nullptr;
     panel_ = nullptr;
     widgets_.clear();
