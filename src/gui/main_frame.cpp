@@ -44,7 +44,7 @@ MainFrame::MainFrame(MainWindow& main) : main_(main) {
     });
     status_ = std::make_unique<ModelWindow>(main.Status(), StatusWindowLayout(), WindowFrame::kDialog);
     RepaintStatusDuringRuns(*status_);
-    view_ = std::make_unique<ModelWindow>(main.Dialog(), MainWindowLayout(), WindowFrame::kDialog);
+    view_ = std::make_unique<ModelWindow>(main.Dialog(), MainWindowLayout(), WindowFrame::kFrame);
     view_->afterBuilt = [this](wxTopLevelWindow& window) {
         auto& frame = static_cast<wxFrame&>(window);
         frame.SetMenuBar(menu_->Build());
