@@ -22,5 +22,7 @@ for i in $(seq -w 1 300); do
     done
   } > "$scratch/input/part$i.txt"
 done
-XDG_CONFIG_HOME="$scratch/config" GDK_GL=disable timeout 120 \
-  xvfb-run -a -s "-screen 0 1024x768x24" "$build/vendrel_window_shots" "$(pwd)/docs" "$scratch/input"
+for picture in main status; do
+  XDG_CONFIG_HOME="$scratch/config" GDK_GL=disable timeout 120 \
+    xvfb-run -a -s "-screen 0 1024x768x24" "$build/vendrel_window_shots" $picture "$(pwd)/docs" "$scratch/input"
+done

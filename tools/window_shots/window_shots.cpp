@@ -1,8 +1,10 @@
 // Makes the README's pictures of the windows under Xvfb, grabbing them with
-// the toolkit itself: the main window as it opens, and the status window in
-// the middle of a run over many files.  Run by tools/window_screenshots.sh.
+// the toolkit itself: the main window as it opens ("main"), or the status
+// window in the middle of a run over many files ("status").  One picture a
+// run: the toolkit's screen grab shows the screen as it was at the first
+// grab of the process.  Run by tools/window_screenshots.sh.
 //
-// Usage: vendrel_window_shots IMAGE_FOLDER INPUT_FOLDER
+// Usage: vendrel_window_shots main|status IMAGE_FOLDER INPUT_FOLDER
 // INPUT_FOLDER holds the .txt files the run converts.
 #include <wx/app.h>
 #include <wx/bitmap.h>
@@ -55,12 +57,13 @@ bool Grab(wxWindow* window, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: vendrel_window_shots IMAGE_FOLDER INPUT_FOLDER\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: vendrel_window_shots main|status IMAGE_FOLDER INPUT_FOLDER\n");
         return 2;
     }
-    const std::string images = argv[1];
-    const std::string inputs = argv[2];
+    const bool mainPicture = std::string(argv[1]) == "main";
+    const std::string images = argv[2];
+    const std::string inputs = argv[3];
     WxFrontEnd frontEnd;
     if (!frontEnd.Start()) {
         std::fprintf(stderr, "no display: run under Xvfb\n");
@@ -82,6 +85,11 @@ int main(int argc, char** argv) {
     wxTimer start;
     start.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         MainFrame& frame = *frontEnd.Frame();
+        if (mainPicture) {
+            if (!Grab(frame.View().Window(), images + "/main_window.png")) ++failures;
+            main.Close();
+            return;
+        }
         auto* field = static_cast<wxComboBox*>(frame.View().Widget(MainWindow::kFileSpecCombo));
         field->SetValue(ToWx(inputs + "/*.txt"));
         frame.View().Forward(MainWindow::kFileSpecCombo, NotifyEvent::kFocusLost);
@@ -102,7 +110,6 @@ int main(int argc, char** argv) {
         frame.View().Forward(MainWindow::kConvertButton, NotifyEvent::kClicked);
         status.afterControlChanged = repaint;
         if (!statusGrabbed) ++failures;
-        if (!Grab(frame.View().Window(), images + "/main_window.png")) ++failures;
         main.Close();
     });
     frontEnd.onMainWindowShown = [&](MainFrame&) { start.StartOnce(kSettleMs); };
