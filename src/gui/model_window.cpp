@@ -71,6 +71,7 @@ ModelWindow::ModelWindow(DialogModel& model, const WindowDescription& descriptio
 }
 
 ModelWindow::~ModelWindow() {
+    ForgetDuringRun(*this);
     if (model_.Observer() == this) model_.SetObserver(nullptr);
     DestroyWidgets();
 }
@@ -157,8 +158,16 @@ wxWindow* ModelWindow::MakeControl(wxWindow* parent, const LayoutControl& layout
     wxSize size = wxDefaultSize;
     if (layout.widthChars > 0) size.SetWidth(layout.widthChars * charWidth);
     if (layout.lines > 1) size.SetHeight(layout.lines * charHeight + kGap);
+    // A control is made with its label, so that its first size fits it; the
+    // label's "&" is a character.
+    const DialogControl* control = model_.Control(layout.id);
+    const wxString label = wxControl::EscapeMnemonics(ToWx(control != nullptr ? control->text.c_str() : ""));
+    const bool labelled = layout.kind == ControlKind::kLabel || layout.kind == ControlKind::kCheckBox ||
+                          layout.kind == ControlKind::kRadioButton || layout.kind == ControlKind::kPushButton ||
+                          layout.kind == ControlKind::kColourSwatch;
+    if (control != nullptr && labelled) shownText_[layout.id] = control->text.str();
     switch (layout.kind) {
-        case ControlKind::kLabel: return new wxStaticText(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size);
+        case ControlKind::kLabel: return new wxStaticText(parent, wxID_ANY, label, wxDefaultPosition, size);
         case ControlKind::kEdit: {
             long style = 0;
             if (layout.lines > 1) style |= wxTE_MULTILINE | wxTE_DONTWRAP;
@@ -168,16 +177,16 @@ wxWindow* ModelWindow::MakeControl(wxWindow* parent, const LayoutControl& layout
         case ControlKind::kComboBox:
             return new wxComboBox(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size, 0, nullptr, wxCB_DROPDOWN);
         case ControlKind::kList: return new wxListBox(parent, wxID_ANY, wxDefaultPosition, size);
-        case ControlKind::kCheckBox: return new wxCheckBox(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size);
+        case ControlKind::kCheckBox: return new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, size);
         case ControlKind::kRadioButton:
-            return new wxRadioButton(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size,
+            return new wxRadioButton(parent, wxID_ANY, label, wxDefaultPosition, size,
                                      firstRadioOfGroup ? wxRB_GROUP : 0);
-        case ControlKind::kPushButton: return new wxButton(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size);
+        case ControlKind::kPushButton: return new wxButton(parent, wxID_ANY, label, wxDefaultPosition, size);
         case ControlKind::kSlider: return new wxSlider(parent, wxID_ANY, 0, 0, 100, wxDefaultPosition, size);
         case ControlKind::kTabs: return new wxNotebook(parent, wxID_ANY, wxDefaultPosition, size);
-        case ControlKind::kGroupBox: return new wxStaticBox(parent, wxID_ANY, wxEmptyString);
+        case ControlKind::kGroupBox: return new wxStaticBox(parent, wxID_ANY, label);
         case ControlKind::kColourSwatch:
-            return new wxStaticText(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size,
+            return new wxStaticText(parent, wxID_ANY, label, wxDefaultPosition, size,
                                     wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE | wxBORDER_SIMPLE);
     }
     return new wxStaticText(parent, wxID_ANY, wxEmptyString);

@@ -55,6 +55,10 @@ void RepaintDuringRun(ModelWindow& status, int keepId) {
     state.lastRepaint = std::chrono::steady_clock::now();
 }
 
+void ForgetDuringRun(ModelWindow& window) {
+    if (State().frozen == &window) State().frozen = nullptr;
+}
+
 long RepaintCount() { return State().repaints; }
 
 void RepaintStatusDuringRuns(ModelWindow& status) {

@@ -38,5 +38,8 @@ void RepaintDuringRun(ModelWindow& status, int keepId);
 // its message text, RepaintDuringRun keeping that text enabled.
 void RepaintStatusDuringRuns(ModelWindow& status);
 
+// `window` goes: a run in progress no longer unfreezes it.
+void ForgetDuringRun(ModelWindow& window);
+
 // How many times the toolkit was given its turn so far (for measuring).
 long RepaintCount();
