@@ -14,7 +14,6 @@
 #include "app/base_dialog.h"
 #include "app/ui_services.h"
 
-
 class FrontEnd {
 public:
     virtual ~FrontEnd();

@@ -124,7 +124,8 @@ void ModelWindow::Build() {
             if (row.buttons) line->AddStretchSpacer();
             bool rowStretches = false;
             for (const LayoutControl& control : row.controls) {
-                wxWindow* widget = MakeControl(parent, control, firstRadio && control.kind == ControlKind::kRadioButton);
+                wxWindow* widget =
+                    MakeControl(parent, control, firstRadio && control.kind == ControlKind::kRadioButton);
                 if (control.kind == ControlKind::kRadioButton) firstRadio = false;
                 widgets_[control.id] = widget;
                 layouts_[control.id] = control;
@@ -175,7 +176,8 @@ wxWindow* ModelWindow::MakeControl(wxWindow* parent, const LayoutControl& layout
             return new wxTextCtrl(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size, style);
         }
         case ControlKind::kComboBox:
-            return new wxComboBox(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size, 0, nullptr, wxCB_DROPDOWN);
+            return new wxComboBox(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size, 0, nullptr,
+                                  wxCB_DROPDOWN);
         case ControlKind::kList: return new wxListBox(parent, wxID_ANY, wxDefaultPosition, size);
         case ControlKind::kCheckBox: return new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, size);
         case ControlKind::kRadioButton:
@@ -198,36 +200,42 @@ void ModelWindow::BindEvents(wxWindow* widget, const LayoutControl& layout) {
         case ControlKind::kEdit: {
             auto* edit = static_cast<wxTextCtrl*>(widget);
             edit->Bind(wxEVT_TEXT, [this, id, edit](wxCommandEvent&) {
-                FromWidget(id, [this, id, edit] { model_.SetControlText(id, FromWx(edit->GetValue()).c_str()); },
-                           NotifyEvent::kTextChanged);
+                FromWidget(
+                    id, [this, id, edit] { model_.SetControlText(id, FromWx(edit->GetValue()).c_str()); },
+                    NotifyEvent::kTextChanged);
             });
             break;
         }
         case ControlKind::kComboBox: {
             auto* combo = static_cast<wxComboBox*>(widget);
             combo->Bind(wxEVT_TEXT, [this, id, combo](wxCommandEvent&) {
-                FromWidget(id, [this, id, combo] { model_.SetControlText(id, FromWx(combo->GetValue()).c_str()); },
-                           NotifyEvent::kEditChanged);
+                FromWidget(
+                    id, [this, id, combo] { model_.SetControlText(id, FromWx(combo->GetValue()).c_str()); },
+                    NotifyEvent::kEditChanged);
             });
             combo->Bind(wxEVT_COMBOBOX, [this, id, combo](wxCommandEvent&) {
-                FromWidget(id, [this, id, combo] { model_.SetSelection(id, combo->GetSelection()); },
-                           NotifyEvent::kSelectionEnded);
+                FromWidget(
+                    id, [this, id, combo] { model_.SetSelection(id, combo->GetSelection()); },
+                    NotifyEvent::kSelectionEnded);
             });
-            combo->Bind(wxEVT_COMBOBOX_CLOSEUP, [this, id](wxCommandEvent&) { Forward(id, NotifyEvent::kListClosed); });
+            combo->Bind(wxEVT_COMBOBOX_CLOSEUP,
+                        [this, id](wxCommandEvent&) { Forward(id, NotifyEvent::kListClosed); });
             break;
         }
         case ControlKind::kList: {
             auto* list = static_cast<wxListBox*>(widget);
             list->Bind(wxEVT_LISTBOX, [this, id, list](wxCommandEvent&) {
-                FromWidget(id, [this, id, list] { model_.SetSelection(id, list->GetSelection()); },
-                           NotifyEvent::kSelectionEnded);
+                FromWidget(
+                    id, [this, id, list] { model_.SetSelection(id, list->GetSelection()); },
+                    NotifyEvent::kSelectionEnded);
             });
             break;
         }
         case ControlKind::kCheckBox: {
             auto* check = static_cast<wxCheckBox*>(widget);
             check->Bind(wxEVT_CHECKBOX, [this, id, check](wxCommandEvent&) {
-                FromWidget(id, [this, id, check] { model_.SetChecked(id, check->GetValue()); }, NotifyEvent::kClicked);
+                FromWidget(
+                    id, [this, id, check] { model_.SetChecked(id, check->GetValue()); }, NotifyEvent::kClicked);
             });
             break;
         }
@@ -248,8 +256,8 @@ void ModelWindow::BindEvents(wxWindow* widget, const LayoutControl& layout) {
         case ControlKind::kSlider: {
             auto* slider = static_cast<wxSlider*>(widget);
             slider->Bind(wxEVT_SLIDER, [this, id, slider](wxCommandEvent&) {
-                FromWidget(id, [this, id, slider] { model_.SetValue(id, slider->GetValue()); },
-                           NotifyEvent::kSliderMoved);
+                FromWidget(
+                    id, [this, id, slider] { model_.SetValue(id, slider->GetValue()); }, NotifyEvent::kSliderMoved);
             });
             break;
         }
@@ -258,8 +266,9 @@ void ModelWindow::BindEvents(wxWindow* widget, const LayoutControl& layout) {
             tabs->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this, id, tabs](wxBookCtrlEvent&) {
                 if (mirroring_ > 0) return;
                 Forward(id, NotifyEvent::kPageLeft);
-                FromWidget(id, [this, id, tabs] { model_.SetSelection(id, tabs->GetSelection()); },
-                           NotifyEvent::kPageActivated);
+                FromWidget(
+                    id, [this, id, tabs] { model_.SetSelection(id, tabs->GetSelection()); },
+                    NotifyEvent::kPageActivated);
             });
             break;
         }
@@ -428,7 +437,8 @@ void ModelWindow::Mirror(int id) {
                 labelled->SetLabelText(ToWx(text));
                 relabelled = true;
             }
-            if (control->kind == ControlKind::kCheckBox) static_cast<wxCheckBox*>(widget)->SetValue(control->checked);
+            if (control->kind == ControlKind::kCheckBox)
+                static_cast<wxCheckBox*>(widget)->SetValue(control->checked);
             if (control->kind == ControlKind::kRadioButton) {
                 static_cast<wxRadioButton*>(widget)->SetValue(control->checked);
             }
@@ -540,7 +550,8 @@ void ModelWindow::RelayoutSoon() {
         const wxSize now = window_->GetSize();
         window_->SetMinSize(best);
         if (best.GetWidth() > now.GetWidth() || best.GetHeight() > now.GetHeight()) {
-            window_->SetSize(wxSize(std::max(best.GetWidth(), now.GetWidth()), std::max(best.GetHeight(), now.GetHeight())));
+            window_->SetSize(
+                wxSize(std::max(best.GetWidth(), now.GetWidth()), std::max(best.GetHeight(), now.GetHeight())));
         }
         window_->Layout();
     });

@@ -30,7 +30,8 @@ std::vector<LayoutControl> WindowDescription::Controls() const {
     std::vector<LayoutControl> controls;
     for (const LayoutGroup& group : groups) {
         if (group.boxId != kNoControl) controls.push_back({group.boxId, ControlKind::kGroupBox});
-        for (const LayoutRow& row : group.rows) controls.insert(controls.end(), row.controls.begin(), row.controls.end());
+        for (const LayoutRow& row : group.rows)
+            controls.insert(controls.end(), row.controls.begin(), row.controls.end());
     }
     return controls;
 }

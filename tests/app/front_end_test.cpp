@@ -114,7 +114,7 @@ TEST(DisplayPresentTest, EitherVariableSetAndNotEmptyIsADisplay) {
         const char* wayland;
         bool present;
     } cases[] = {
-        {nullptr, nullptr, false}, {"", "", false},         {":0", nullptr, true},
+        {nullptr, nullptr, false},    {"", "", false},         {":0", nullptr, true},
         {nullptr, "wayland-0", true}, {"", "wayland-0", true}, {":1", "", true},
     };
     for (const auto& c : cases) {

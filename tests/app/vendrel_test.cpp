@@ -483,7 +483,8 @@ TEST_F(VendrelTest, ADisplayThatCannotBeOpenedIsNoDisplay) {
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), kNoWindowLine) << err;
         EXPECT_TRUE(ErrHas("Command is:")) << err;
-        for (const char* toolkit : {"Gtk", "GTK", "wx", "display"}) EXPECT_FALSE(ErrHas(toolkit)) << toolkit << ": " << err;
+        for (const char* toolkit : {"Gtk", "GTK", "wx", "display"})
+            EXPECT_FALSE(ErrHas(toolkit)) << toolkit << ": " << err;
     }
     Write("a.txt", kTable);
     WriteSettings("\\DragAndDrop\\ViewStatusWindow=Yes\n\\DragAndDrop\\ViewResults=No\n");

@@ -47,7 +47,8 @@ struct Session {
     std::unique_ptr<MainFrame> frame;
 
     Session(const char* name, bool onScreen, const char* language) : folder(name) {
-        if (language != nullptr) WriteWhole(folder / "settings", std::string("\\Languages\\Language=") + language + "\n");
+        if (language != nullptr)
+            WriteWhole(folder / "settings", std::string("\\Languages\\Language=") + language + "\n");
         main = std::make_unique<MainWindow>(services, (folder / "settings").string());
         main->settings.viewResults = false;
         main->settings.autoDdeUpdates = false;

@@ -36,8 +36,8 @@ TEST(DesktopMessageTextTest, EachLineBreakBecomesOne) {
         const char* text;
         const char* wanted;
     } cases[] = {
-        {"one\r\ntwo", "one\ntwo"},  {"one\ntwo", "one\ntwo"}, {"one\rtwo", "one\ntwo"},
-        {"a\r\n\r\nb", "a\n\nb"},    {"end\r", "end\n"},       {"", ""},
+        {"one\r\ntwo", "one\ntwo"}, {"one\ntwo", "one\ntwo"}, {"one\rtwo", "one\ntwo"},
+        {"a\r\n\r\nb", "a\n\nb"},   {"end\r", "end\n"},       {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(DesktopMessageText(c.text), c.wanted) << c.text;
     EXPECT_EQ(DesktopMessageText(nullptr), "");

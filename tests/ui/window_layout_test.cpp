@@ -60,8 +60,9 @@ TEST(WindowLayoutTest, EveryDifferenceFromTheModelIsNamed) {
     model.AddControl(kIdOk, ControlKind::kPushButton, "OK");
 
     const WindowDescription agreeing{
-        700, {{13, {{{{10, ControlKind::kLabel}, {11, ControlKind::kEdit, true}}}, {{{12, ControlKind::kCheckBox}}}}},
-              {kNoControl, {{{{kIdOk, ControlKind::kPushButton}}, true}}}}};
+        700,
+        {{13, {{{{10, ControlKind::kLabel}, {11, ControlKind::kEdit, true}}}, {{{12, ControlKind::kCheckBox}}}}},
+         {kNoControl, {{{{kIdOk, ControlKind::kPushButton}}, true}}}}};
     EXPECT_TRUE(DescriptionMismatches(agreeing, model).empty());
     EXPECT_EQ(agreeing.GroupOf(12), &agreeing.groups[0]);
     EXPECT_EQ(agreeing.GroupOf(13), &agreeing.groups[0]);
@@ -74,7 +75,8 @@ TEST(WindowLayoutTest, EveryDifferenceFromTheModelIsNamed) {
         std::vector<std::string> wanted;
     } cases[] = {
         {"a control left out",
-         {700, {{13, {{{{10, ControlKind::kLabel}, {11, ControlKind::kEdit}}}, {{{kIdOk, ControlKind::kPushButton}}}}}}},
+         {700,
+          {{13, {{{{10, ControlKind::kLabel}, {11, ControlKind::kEdit}}}, {{{kIdOk, ControlKind::kPushButton}}}}}}},
          {"dialog 700: control 12 (check box) is missing from the description"}},
         {"a control the model lacks, a kind that differs",
          {700,
@@ -88,8 +90,10 @@ TEST(WindowLayoutTest, EveryDifferenceFromTheModelIsNamed) {
           {{kNoControl,
             {{{{10, ControlKind::kLabel}, {11, ControlKind::kEdit}, {12, ControlKind::kCheckBox}}},
              {{{11, ControlKind::kEdit}, {kIdOk, ControlKind::kPushButton}}}}}}},
-         {"dialog 700: control 11 is placed twice", "dialog 700: control 13 (group box) is missing from the description"}},
-        {"another template", {701, {}},
+         {"dialog 700: control 11 is placed twice",
+          "dialog 700: control 13 (group box) is missing from the description"}},
+        {"another template",
+         {701, {}},
          {"dialog 700: the description is of template 701",
           "dialog 700: control 1 (push button) is missing from the description",
           "dialog 700: control 10 (label) is missing from the description",
