@@ -18,7 +18,7 @@ WxFrontEnd::~WxFrontEnd() {
     // The status window detaches itself from the run as it goes.
     statusView_.reset();
     status_.reset();
-    StopToolkit();
+    if (startedHere_) StopToolkit();
 }
 
 std::unique_ptr<MainDialog> WxFrontEnd::MakeMainDialog(UiServices& services) {
@@ -32,7 +32,11 @@ void WxFrontEnd::DialogEnding(MainDialog& dialog) {
     if (main != nullptr && statusView_ && &statusView_->Model() == &main->Status()) statusView_.reset();
 }
 
-bool WxFrontEnd::Start() { return StartToolkit(); }
+bool WxFrontEnd::Start() {
+    if (ToolkitStarted()) return true;
+    startedHere_ = StartToolkit();
+    return startedHere_;
+}
 
 void WxFrontEnd::AttachStatusWindow(BaseDialog& owner) {
     if (!ToolkitStarted()) return;

@@ -51,4 +51,6 @@ private:
     std::unique_ptr<ModelWindow> statusView_;
     std::unique_ptr<RunScope> run_;
     MainFrame* frame_ = nullptr;
+    // Whether Start started the toolkit (and so the front end stops it).
+    bool startedHere_ = false;
 };
