@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 
 #include "app/base_dialog.h"
 #include "app/conversion_run.h"
+#include "app/front_end.h"
 #include "app/ui_services.h"
 #include "context/context.h"
 #include "foundation/run_status.h"
@@ -137,7 +139,7 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
     dialog.commandLineSpecs.push_back(full);
 }
 
-int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
+int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen, GraphicalDesktop desktop) {
     ProgramSettings& settings = dialog.settings;
     const bool wordsRefused = dialog.context && dialog.context->runParameters.refusedWords > 0;
     if (!settings.defaultPolicyFile.IsEmpty()) dialog.runPolicyFileName = settings.defaultPolicyFile;
@@ -147,12 +149,17 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
         if (fileWordSeen) {
             // Every file named was missing: a failed run, not the window.
             dialog.services.ShowMessageSlots(kMsgConvertError, kMsgConversionFailed);
+            if (settings.startProgram && desktop.StartMainWindow()) desktop.frontEnd->RunMainWindow(dialog);
             return kExitFailed;
         }
+        // The warning goes to the desktop's message box when the main window
+        // follows it.
+        const bool mainWindow = desktop.StartMainWindow();
         if (settings.useDdeToViewHtml && settings.ddeWorking == "No") {
             dialog.services.ShowMessageSlots(kMsgDdeProblems, kMsgDdeDisabled);
             settings.useDdeToViewHtml = false;
         }
+        if (mainWindow) return desktop.frontEnd->RunMainWindow(dialog);
         PrintUsageAndNoWindowLine();
         return kExitNoWindow;
     }
@@ -177,34 +184,49 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen) {
     dialog.batchMode = 1;
 
     if (!dialog.runPolicyFileName.IsEmpty() && !dialog.LoadPolicyFile()) dialog.policyFileFailed = 1;
+    // Only a run that shows its status window starts the windows.
+    const bool statusWindow = settings.viewStatusWindow && desktop.StartWindows();
+    if (statusWindow) desktop.frontEnd->AttachStatusWindow(dialog);
     StatusDisplay& status = TheStatusWindow();
     if (settings.viewStatusWindow) {
         status.Clear();
         status.Show();
     }
     dialog.FillInputFileCombo(path);
+    if (statusWindow) desktop.frontEnd->RunBegins();
     const bool converted = dialog.RunConversion();
+    if (statusWindow) desktop.frontEnd->RunEnds();
     if (!converted) dialog.services.ShowMessageSlots(kMsgConvertError, kMsgConversionFailed);
+    dialog.commandLineRun = 0;
+    if (!converted || dialog.policyFileFailed || wordsRefused) TheRunStatus().NoteFailure();
+    const int result = TheRunStatus().Failed() ? kExitFailed : kExitConverted;
     if (!converted || settings.startProgram) {
         dialog.batchMode = 0;
-        // The user would go on in the main window; a failed run never
-        // waits for input.
-        if (converted) {
+        // The user goes on in the main window when the settings ask for it,
+        // whatever the run's outcome, which stays the exit status.  Without
+        // that setting a failed run never opens a window nor waits.
+        if (settings.startProgram && desktop.StartMainWindow()) {
+            desktop.frontEnd->RunMainWindow(dialog);
+        } else if (converted) {
             std::fprintf(stderr, "%s\n", kNoWindowLine);
             std::fflush(stderr);
         }
     }
-    dialog.commandLineRun = 0;
-    if (!converted || dialog.policyFileFailed || wordsRefused) TheRunStatus().NoteFailure();
-    return TheRunStatus().Failed() ? kExitFailed : kExitConverted;
+    return result;
 }
 
 int ConverterApp::InitInstance(int argc, char** argv) {
     TheRunStatus().Reset();
-    ConsoleUiServices services;
-    MainDialog dialog(services);
-    StatusDisplay& status = TheStatusWindow();
-    status.SetOwner(&dialog, dialog.settings.autoDismissStatusDialog ? 1 : 0);
+    ConsoleUiServices console;
+    SwitchingUiServices services(console);
+    GraphicalDesktop desktop;
+    if (DisplayPresentInEnvironment()) desktop.frontEnd = InstalledFrontEnd();
+    desktop.services = &services;
+    std::unique_ptr<MainDialog> made;
+    if (desktop.frontEnd != nullptr) made = desktop.frontEnd->MakeMainDialog(services);
+    if (!made) made = std::make_unique<MainDialog>(services);
+    MainDialog& dialog = *made;
+    TheStatusWindow().SetOwner(&dialog, dialog.settings.autoDismissStatusDialog ? 1 : 0);
 
     ConverterCommandLineInfo info(dialog);
     info.ParseArguments(argc, argv);
@@ -212,10 +234,12 @@ int ConverterApp::InitInstance(int argc, char** argv) {
     if (!dialog.context->runParameters.usageWanted) {
         // "/SILENT" keeps the status lines off the console too.
         TheConsoleStatus().consoleEcho = dialog.context->runParameters.messages != 0;
-        result = RunFromCommandLine(dialog, info.fileWordSeen);
+        result = RunFromCommandLine(dialog, info.fileWordSeen, desktop);
     } else if (TheRunStatus().Failed()) {
         result = kExitFailed;
     }
+    StatusDisplay& status = TheStatusWindow();
     status.SetOwner(nullptr, status.CloseAutomatically);
+    if (desktop.frontEnd != nullptr) desktop.frontEnd->DialogEnding(dialog);
     return result;
 }

@@ -16,6 +16,7 @@
 
 #include <vector>
 
+#include "app/front_end.h"
 #include "foundation/text_string.h"
 
 class MainDialog;
@@ -61,9 +62,13 @@ private:
 };
 
 // Runs what the parsed command line asks for: batch mode when files were
-// named, else the graphical mode (not available: the usage text and
-// kNoWindowLine).  Returns the exit status.
-int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen);
+// named, else the main window.  `desktop` is what may open windows: the main
+// window when no file was named, the status window during a batch run with
+// "\DragAndDrop\ViewStatusWindow" on, the main window after a batch run
+// (converted or not) with "\DragAndDrop\StartProgram" on.  Where the main
+// window cannot open, the usage text and kNoWindowLine.  Returns the exit
+// status: a batch run's own, also when the main window followed it.
+int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen, GraphicalDesktop desktop = {});
 
 // The application: builds the main dialog (which loads the settings),
 // parses the command line and runs it; the dialog saves the settings when

@@ -13,6 +13,7 @@
 #include "texts/message_texts.h"
 #include "ui/data_exchange.h"
 #include "ui/dialog_texts.h"
+#include "ui/window_layout.h"
 
 namespace {
 
@@ -174,4 +175,17 @@ void StatusWindow::SaveToFile() {
         FillMessagePlaceholders(message, {{"ffffff", path.c_str()}});
         Services().ShowMessage("", message.c_str());
     }
+}
+
+const WindowDescription& StatusWindowLayout() {
+    static const WindowDescription layout{
+        kStatusWindowDialogId,
+        {{kNoControl,
+          {{{{StatusWindow::kMessageEdit, ControlKind::kEdit, true, 16, 60, true}}},
+           {{{StatusWindow::kCloseAutomaticallyCheck, ControlKind::kCheckBox}}},
+           {{{StatusWindow::kSaveButton, ControlKind::kPushButton},
+             {StatusWindow::kClearButton, ControlKind::kPushButton},
+             {kIdOk, ControlKind::kPushButton}},
+            true}}}}};
+    return layout;
 }

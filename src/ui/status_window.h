@@ -19,6 +19,8 @@
 #include "foundation/text_string.h"
 #include "ui/dialog_model.h"
 
+struct WindowDescription;
+
 class StatusWindow : public DialogModel, public StatusDisplay {
 public:
     // The template's controls.
@@ -89,3 +91,7 @@ private:
     // and base name with ".log"; empty when there is none.
     TextString DefaultLogName() const;
 };
+
+// The window's layout: the message text over the whole width and height,
+// the check box below it, then the buttons.
+const WindowDescription& StatusWindowLayout();

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/batch_mode.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
 #include "policies/tab_config.h"
@@ -468,6 +469,28 @@ TEST_F(VendrelTest, WithoutFilesTheWindowIsNotAvailable) {
     EXPECT_EQ(Run("a.txt /?"), 0);
     EXPECT_NE(out.find("Recognised qualifiers include"), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(folder / "a.html"));
+}
+
+// A display named but not there (or not to be opened) is no display: the
+// usage and the one line, never the toolkit's own start-up complaint; a
+// batch run there that asks for its status window writes its lines to
+// standard error.
+TEST_F(VendrelTest, ADisplayThatCannotBeOpenedIsNoDisplay) {
+    for (const char* display : {"DISPLAY=:97531", "WAYLAND_DISPLAY=vendrel-no-such-display"}) {
+        SCOPED_TRACE(display);
+        EXPECT_EQ(Run("", display), 2);
+        const std::vector<std::string> lines = Lines(err);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), kNoWindowLine) << err;
+        EXPECT_TRUE(ErrHas("Command is:")) << err;
+        for (const char* toolkit : {"Gtk", "GTK", "wx", "display"})
+            EXPECT_FALSE(ErrHas(toolkit)) << toolkit << ": " << err;
+    }
+    Write("a.txt", kTable);
+    WriteSettings("\\DragAndDrop\\ViewStatusWindow=Yes\n\\DragAndDrop\\ViewResults=No\n");
+    EXPECT_EQ(Run("a.txt", "DISPLAY=:97531"), 0) << err;
+    EXPECT_TRUE(ErrHas(kCompleteLine)) << err;
+    EXPECT_TRUE(fs::exists(folder / "a.html"));
 }
 
 // Words of the command line: "@" marks a steering file only at the start of

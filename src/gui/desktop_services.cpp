@@ -1,0 +1,168 @@
+#include "gui/desktop_services.h"
+
+#include <wx/app.h>
+#include <wx/clipbrd.h>
+#include <wx/colordlg.h>
+#include <wx/dataobj.h>
+#include <wx/dirdlg.h>
+#include <wx/display.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/fontdlg.h>
+#include <wx/msgdlg.h>
+#include <wx/utils.h>
+
+#include <cstdio>
+
+#include "foundation/product_identity.h"
+#include "gui/model_window.h"
+#include "gui/wx_text.h"
+#include "texts/dialog_ids.h"
+#include "ui/desktop_texts.h"
+#include "ui/window_layout.h"
+
+namespace {
+
+// The wildcard of a chooser; every file when the filter leaves nothing.
+wxString Wildcard(const char* filter, bool foldLetterCase) {
+    const std::string converted = DesktopFileFilter(filter, foldLetterCase);
+    return converted.empty() ? wxString(wxFileSelectorDefaultWildcardStr) : ToWx(converted);
+}
+
+wxString Caption(const char* caption) {
+    if (caption != nullptr && caption[0] != '\0') return ToWx(caption);
+    TextString name, shortVersion, fullVersion;
+    GetProductInfo(name, shortVersion, fullVersion);
+    return ToWx(name);
+}
+
+long IconStyle(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::kExclamation: return wxICON_WARNING;
+        case MessageIcon::kQuestion: return wxICON_QUESTION;
+        case MessageIcon::kInformation: return wxICON_INFORMATION;
+        case MessageIcon::kStop: return wxICON_ERROR;
+    }
+    return wxICON_WARNING;
+}
+
+}  // namespace
+
+wxWindow* DesktopServices::Parent() {
+    wxWindow* active = wxGetActiveWindow();
+    if (active != nullptr) return wxGetTopLevelParent(active);
+    return wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
+}
+
+MessageAnswer DesktopServices::ShowMessage(const char* caption, const char* text, MessageButtons buttons,
+                                           MessageIcon icon, int defaultButton) {
+    long style = IconStyle(icon);
+    if (buttons == MessageButtons::kYesNo) {
+        style |= wxYES_NO | (defaultButton == 2 ? wxNO_DEFAULT : wxYES_DEFAULT);
+    } else {
+        style |= wxOK;
+    }
+    wxMessageDialog box(Parent(), ToWx(DesktopMessageText(text)), Caption(caption), style);
+    const int answer = box.ShowModal();
+    if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
+    return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;
+}
+
+bool DesktopServices::ChooseFile(bool forSaving, const char* title, const char* filter, TextString& path) {
+    const wxFileName proposed(ToWx(path));
+    // A save chooser keeps the patterns' letter case: it takes the extension
+    // it adds to a bare name from the chosen pattern.
+    wxFileDialog chooser(Parent(), ToWx(title), proposed.GetPath(), proposed.GetFullName(),
+                         Wildcard(filter, !forSaving),
+                         forSaving ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (chooser.ShowModal() != wxID_OK) return false;
+    path = FromWx(chooser.GetPath()).c_str();
+    return true;
+}
+
+bool DesktopServices::ChooseFiles(const char* title, const char* filter, std::vector<TextString>& paths) {
+    wxFileDialog chooser(Parent(), ToWx(title), wxEmptyString, wxEmptyString, Wildcard(filter, true),
+                         wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE);
+    if (chooser.ShowModal() != wxID_OK) return false;
+    wxArrayString chosen;
+    chooser.GetPaths(chosen);
+    if (chosen.empty()) return false;
+    paths.clear();
+    for (const wxString& one : chosen) paths.emplace_back(FromWx(one).c_str());
+    return true;
+}
+
+bool DesktopServices::ChooseFolder(const char* title, TextString& path) {
+    wxDirDialog chooser(Parent(), ToWx(title), ToWx(path), wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+    if (chooser.ShowModal() != wxID_OK) return false;
+    path = FromWx(chooser.GetPath()).c_str();
+    return true;
+}
+
+bool DesktopServices::ChooseColour(PlatformColour& colour) {
+    wxColourData data;
+    data.SetColour(wxColour(static_cast<unsigned long>(colour)));
+    wxColourDialog chooser(Parent(), &data);
+    if (chooser.ShowModal() != wxID_OK) return false;
+    colour = static_cast<PlatformColour>(chooser.GetColourData().GetColour().GetRGB());
+    return true;
+}
+
+bool DesktopServices::ChooseFont(FontChoice& font) {
+    wxFontData data;
+    wxFontInfo info(font.pointSize);
+    info.FaceName(ToWx(font.face)).Italic(font.italic).Weight(font.weight);
+    data.SetInitialFont(wxFont(info));
+    wxFontDialog chooser(Parent(), data);
+    if (chooser.ShowModal() != wxID_OK) return false;
+    const wxFont chosen = chooser.GetFontData().GetChosenFont();
+    if (!chosen.IsOk()) return false;
+    font.face = FromWx(chosen.GetFaceName()).c_str();
+    font.weight = chosen.GetNumericWeight();
+    font.italic = chosen.GetStyle() == wxFONTSTYLE_ITALIC;
+    font.pointSize = chosen.GetPointSize();
+    return true;
+}
+
+bool DesktopServices::SetClipboardText(const char* text) {
+    wxClipboardLocker locker;
+    if (!locker) return false;
+    const bool set = wxTheClipboard->SetData(new wxTextDataObject(ToWx(text)));
+    // The text stays on the clipboard after the program ends.
+    wxTheClipboard->Flush();
+    return set;
+}
+
+DesktopSize DesktopServices::GetDesktopSize() {
+    const wxRect area = wxDisplay().GetClientArea();
+    return {area.GetWidth(), area.GetHeight()};
+}
+
+void DesktopServices::BeginWaitCursor() { wxBeginBusyCursor(); }
+
+void DesktopServices::EndWaitCursor() {
+    if (wxIsBusy()) wxEndBusyCursor();
+}
+
+int DesktopServices::RunModal(DialogModel& dialog) {
+    const WindowDescription* description = FindWindowDescription(dialog.TemplateId());
+    if (description == nullptr) {
+        std::fprintf(stderr, "The dialog %d has no window in this version.\n", dialog.TemplateId());
+        return kIdCancel;
+    }
+    DialogObserver* outer = dialog.Observer();
+    const bool wasModal = dialog.IsModalRun();
+    dialog.SetModalRun(true);
+    dialog.ResetEnding();
+    int result = kIdCancel;
+    {
+        ModelWindow window(dialog, *description, WindowFrame::kDialog, Parent());
+        dialog.CreateWindow();
+        dialog.ShowWindow();
+        result = window.ShowModal();
+        dialog.DestroyWindow();
+    }
+    dialog.SetModalRun(wasModal);
+    dialog.SetObserver(outer);
+    return result;
+}

@@ -1,0 +1,71 @@
+#include "gui/main_frame.h"
+
+#include <wx/dnd.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/toplevel.h>
+
+#include <vector>
+
+#include "gui/menu_bar_view.h"
+#include "gui/model_window.h"
+#include "gui/run_repaint.h"
+#include "gui/wx_text.h"
+#include "ui/main_window.h"
+#include "ui/main_window_layout.h"
+#include "ui/status_window.h"
+
+namespace {
+
+// Files dropped from a file manager go to the main dialog's drop operation.
+class MainDropTarget : public wxFileDropTarget {
+public:
+    explicit MainDropTarget(MainWindow& main) : main_(main) {}
+
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) override {
+        std::vector<TextString> paths;
+        paths.reserve(names.size());
+        for (const wxString& name : names) paths.emplace_back(FromWx(name).c_str());
+        const RunScope run;
+        main_.DropFiles(paths);
+        return true;
+    }
+
+private:
+    MainWindow& main_;
+};
+
+}  // namespace
+
+MainFrame::MainFrame(MainWindow& main) : main_(main) {
+    menu_ = std::make_unique<MenuBarView>(main.Menu(), [this](int commandId) {
+        const RunScope run;
+        main_.OnCommand(commandId);
+    });
+    status_ = std::make_unique<ModelWindow>(main.Status(), StatusWindowLayout(), WindowFrame::kDialog);
+    RepaintStatusDuringRuns(*status_);
+    view_ = std::make_unique<ModelWindow>(main.Dialog(), MainWindowLayout(), WindowFrame::kFrame);
+    view_->afterBuilt = [this](wxTopLevelWindow& window) {
+        auto& frame = static_cast<wxFrame&>(window);
+        frame.SetMenuBar(menu_->Build());
+        frame.Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
+            const int command = menu_->CommandOf(event.GetId());
+            if (command != 0) menu_->Command(command);
+        });
+        frame.SetDropTarget(new MainDropTarget(main_));
+    };
+    view_->afterDestroyed = [this] {
+        if (onClosed) onClosed();
+    };
+}
+
+MainFrame::~MainFrame() {
+    view_.reset();
+    status_.reset();
+    menu_.reset();
+}
+
+wxFileDropTarget* MainFrame::DropTarget() const {
+    const wxTopLevelWindow* window = view_->Window();
+    return window == nullptr ? nullptr : static_cast<wxFileDropTarget*>(window->GetDropTarget());
+}

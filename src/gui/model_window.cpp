@@ -1,0 +1,558 @@
+#include "gui/model_window.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/dialog.h>
+#include <wx/frame.h>
+#include <wx/listbox.h>
+#include <wx/notebook.h>
+#include <wx/panel.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/slider.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "gui/run_repaint.h"
+#include "gui/wx_text.h"
+#include "texts/dialog_ids.h"
+
+namespace {
+
+// The space between controls and around the window's contents, in pixels
+// at the usual resolution (the toolkit scales them).
+constexpr int kGap = 6;
+constexpr int kBorder = 10;
+
+wxColour ToColour(PlatformColour colour) {
+    return wxColour(static_cast<unsigned char>(colour & 0xFF), static_cast<unsigned char>((colour >> 8) & 0xFF),
+                    static_cast<unsigned char>((colour >> 16) & 0xFF));
+}
+
+std::vector<wxString> ToWxList(const std::vector<TextString>& items) {
+    std::vector<wxString> list;
+    list.reserve(items.size());
+    for (const TextString& item : items) list.push_back(ToWx(item));
+    return list;
+}
+
+bool SameItems(const std::vector<TextString>& a, const std::vector<TextString>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (!(a[i] == b[i])) return false;
+    }
+    return true;
+}
+
+// Keeps a counter raised for as long as it lives.
+class Raised {
+public:
+    explicit Raised(int& counter) : counter_(counter) { ++counter_; }
+    ~Raised() { --counter_; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+
+private:
+    int& counter_;
+};
+
+}  // namespace
+
+ModelWindow::ModelWindow(DialogModel& model, const WindowDescription& description, WindowFrame frame,
+                         wxWindow* parent)
+    : model_(model), description_(description), frame_(frame), parent_(parent) {
+    model_.SetObserver(this);
+    if (model_.HasWindow()) Build();
+}
+
+ModelWindow::~ModelWindow() {
+    ForgetDuringRun(*this);
+    if (model_.Observer() == this) model_.SetObserver(nullptr);
+    DestroyWidgets();
+}
+
+wxWindow* ModelWindow::Widget(int id) const {
+    const auto found = widgets_.find(id);
+    return found == widgets_.end() ? nullptr : found->second;
+}
+
+void ModelWindow::Build() {
+    if (window_ != nullptr) return;
+    const wxString caption = ToWx(model_.Caption());
+    if (frame_ == WindowFrame::kFrame) {
+        window_ = new wxFrame(parent_, wxID_ANY, caption);
+    } else {
+        window_ = new wxDialog(parent_, wxID_ANY, caption, wxDefaultPosition, wxDefaultSize,
+                               wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER);
+    }
+    window_->Bind(wxEVT_CLOSE_WINDOW, &ModelWindow::OnClose, this);
+    window_->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& event) {
+        if (event.GetEventObject() == window_) {
+            window_ = nullptr;
+            panel_ = nullptr;
+            widgets_.clear();
+        }
+        event.Skip();
+    });
+    panel_ = new wxPanel(window_);
+    auto* column = new wxBoxSizer(wxVERTICAL);
+
+    for (const LayoutGroup& group : description_.groups) {
+        wxSizer* groupSizer = nullptr;
+        wxWindow* parent = panel_;
+        bool groupStretches = false;
+        for (const LayoutRow& row : group.rows) {
+            for (const LayoutControl& control : row.controls) groupStretches |= control.lines > 1 && control.stretch;
+        }
+        if (group.boxId != kNoControl) {
+            auto* box = new wxStaticBoxSizer(wxVERTICAL, panel_);
+            widgets_[group.boxId] = box->GetStaticBox();
+            layouts_[group.boxId] = {group.boxId, ControlKind::kGroupBox};
+            parent = box->GetStaticBox();
+            groupSizer = box;
+        } else {
+            groupSizer = new wxBoxSizer(wxVERTICAL);
+        }
+        bool firstRadio = true;
+        for (const LayoutRow& row : group.rows) {
+            auto* line = new wxBoxSizer(wxHORIZONTAL);
+            if (row.buttons) line->AddStretchSpacer();
+            bool rowStretches = false;
+            for (const LayoutControl& control : row.controls) {
+                wxWindow* widget =
+                    MakeControl(parent, control, firstRadio && control.kind == ControlKind::kRadioButton);
+                if (control.kind == ControlKind::kRadioButton) firstRadio = false;
+                widgets_[control.id] = widget;
+                layouts_[control.id] = control;
+                BindEvents(widget, control);
+                const int proportion = control.stretch ? 1 : 0;
+                const bool tall = control.lines > 1;
+                rowStretches |= tall && control.stretch;
+                const int placing = tall ? static_cast<int>(wxEXPAND) : static_cast<int>(wxALIGN_CENTER_VERTICAL);
+                line->Add(widget, proportion, placing | wxRIGHT, kGap);
+            }
+            groupSizer->Add(line, rowStretches ? 1 : 0, wxEXPAND | wxBOTTOM, kGap);
+        }
+        column->Add(groupSizer, groupStretches ? 1 : 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, kBorder);
+    }
+    panel_->SetSizer(column);
+    auto* whole = new wxBoxSizer(wxVERTICAL);
+    whole->Add(panel_, 1, wxEXPAND);
+    window_->SetSizer(whole);
+
+    for (const auto& [id, widget] : widgets_) Mirror(id);
+    if (afterBuilt) afterBuilt(*window_);
+    window_->Fit();
+    window_->SetMinSize(window_->GetSize());
+    const wxSize size = window_->GetSize();
+    model_.SetWindowSize(size.GetWidth(), size.GetHeight());
+}
+
+wxWindow* ModelWindow::MakeControl(wxWindow* parent, const LayoutControl& layout, bool firstRadioOfGroup) {
+    const int charWidth = parent->GetCharWidth();
+    const int charHeight = parent->GetCharHeight();
+    wxSize size = wxDefaultSize;
+    if (layout.widthChars > 0) size.SetWidth(layout.widthChars * charWidth);
+    if (layout.lines > 1) size.SetHeight(layout.lines * charHeight + kGap);
+    // A control is made with its label, so that its first size fits it; the
+    // label's "&" is a character.
+    const DialogControl* control = model_.Control(layout.id);
+    const wxString label = wxControl::EscapeMnemonics(ToWx(control != nullptr ? control->text.c_str() : ""));
+    const bool labelled = layout.kind == ControlKind::kLabel || layout.kind == ControlKind::kCheckBox ||
+                          layout.kind == ControlKind::kRadioButton || layout.kind == ControlKind::kPushButton ||
+                          layout.kind == ControlKind::kColourSwatch;
+    if (control != nullptr && labelled) shownText_[layout.id] = control->text.str();
+    switch (layout.kind) {
+        case ControlKind::kLabel: return new wxStaticText(parent, wxID_ANY, label, wxDefaultPosition, size);
+        case ControlKind::kEdit: {
+            long style = 0;
+            if (layout.lines > 1) style |= wxTE_MULTILINE | wxTE_DONTWRAP;
+            if (layout.readOnly) style |= wxTE_READONLY;
+            return new wxTextCtrl(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size, style);
+        }
+        case ControlKind::kComboBox:
+            return new wxComboBox(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size, 0, nullptr,
+                                  wxCB_DROPDOWN);
+        case ControlKind::kList: return new wxListBox(parent, wxID_ANY, wxDefaultPosition, size);
+        case ControlKind::kCheckBox: return new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, size);
+        case ControlKind::kRadioButton:
+            return new wxRadioButton(parent, wxID_ANY, label, wxDefaultPosition, size,
+                                     firstRadioOfGroup ? wxRB_GROUP : 0);
+        case ControlKind::kPushButton: return new wxButton(parent, wxID_ANY, label, wxDefaultPosition, size);
+        case ControlKind::kSlider: return new wxSlider(parent, wxID_ANY, 0, 0, 100, wxDefaultPosition, size);
+        case ControlKind::kTabs: return new wxNotebook(parent, wxID_ANY, wxDefaultPosition, size);
+        case ControlKind::kGroupBox: return new wxStaticBox(parent, wxID_ANY, label);
+        case ControlKind::kColourSwatch:
+            return new wxStaticText(parent, wxID_ANY, label, wxDefaultPosition, size,
+                                    wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE | wxBORDER_SIMPLE);
+    }
+    return new wxStaticText(parent, wxID_ANY, wxEmptyString);
+}
+
+void ModelWindow::BindEvents(wxWindow* widget, const LayoutControl& layout) {
+    const int id = layout.id;
+    switch (layout.kind) {
+        case ControlKind::kEdit: {
+            auto* edit = static_cast<wxTextCtrl*>(widget);
+            edit->Bind(wxEVT_TEXT, [this, id, edit](wxCommandEvent&) {
+                FromWidget(
+                    id, [this, id, edit] { model_.SetControlText(id, FromWx(edit->GetValue()).c_str()); },
+                    NotifyEvent::kTextChanged);
+            });
+            break;
+        }
+        case ControlKind::kComboBox: {
+            auto* combo = static_cast<wxComboBox*>(widget);
+            combo->Bind(wxEVT_TEXT, [this, id, combo](wxCommandEvent&) {
+                FromWidget(
+                    id, [this, id, combo] { model_.SetControlText(id, FromWx(combo->GetValue()).c_str()); },
+                    NotifyEvent::kEditChanged);
+            });
+            combo->Bind(wxEVT_COMBOBOX, [this, id, combo](wxCommandEvent&) {
+                FromWidget(
+                    id, [this, id, combo] { model_.SetSelection(id, combo->GetSelection()); },
+                    NotifyEvent::kSelectionEnded);
+            });
+            combo->Bind(wxEVT_COMBOBOX_CLOSEUP,
+                        [this, id](wxCommandEvent&) { Forward(id, NotifyEvent::kListClosed); });
+            break;
+        }
+        case ControlKind::kList: {
+            auto* list = static_cast<wxListBox*>(widget);
+            list->Bind(wxEVT_LISTBOX, [this, id, list](wxCommandEvent&) {
+                FromWidget(
+                    id, [this, id, list] { model_.SetSelection(id, list->GetSelection()); },
+                    NotifyEvent::kSelectionEnded);
+            });
+            break;
+        }
+        case ControlKind::kCheckBox: {
+            auto* check = static_cast<wxCheckBox*>(widget);
+            check->Bind(wxEVT_CHECKBOX, [this, id, check](wxCommandEvent&) {
+                FromWidget(
+                    id, [this, id, check] { model_.SetChecked(id, check->GetValue()); }, NotifyEvent::kClicked);
+            });
+            break;
+        }
+        case ControlKind::kRadioButton:
+            widget->Bind(wxEVT_RADIOBUTTON, [this, id](wxCommandEvent&) {
+                FromWidget(
+                    id,
+                    [this, id] {
+                        ClearOtherRadios(id);
+                        model_.SetChecked(id, true);
+                    },
+                    NotifyEvent::kClicked);
+            });
+            break;
+        case ControlKind::kPushButton:
+            widget->Bind(wxEVT_BUTTON, [this, id](wxCommandEvent&) { Forward(id, NotifyEvent::kClicked); });
+            break;
+        case ControlKind::kSlider: {
+            auto* slider = static_cast<wxSlider*>(widget);
+            slider->Bind(wxEVT_SLIDER, [this, id, slider](wxCommandEvent&) {
+                FromWidget(
+                    id, [this, id, slider] { model_.SetValue(id, slider->GetValue()); }, NotifyEvent::kSliderMoved);
+            });
+            break;
+        }
+        case ControlKind::kTabs: {
+            auto* tabs = static_cast<wxNotebook*>(widget);
+            tabs->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this, id, tabs](wxBookCtrlEvent&) {
+                if (mirroring_ > 0) return;
+                Forward(id, NotifyEvent::kPageLeft);
+                FromWidget(
+                    id, [this, id, tabs] { model_.SetSelection(id, tabs->GetSelection()); },
+                    NotifyEvent::kPageActivated);
+            });
+            break;
+        }
+        case ControlKind::kLabel:
+        case ControlKind::kGroupBox:
+        case ControlKind::kColourSwatch: break;
+    }
+    if (layout.kind != ControlKind::kLabel && layout.kind != ControlKind::kGroupBox) {
+        widget->Bind(wxEVT_KILL_FOCUS, [this, id](wxFocusEvent& event) {
+            event.Skip();
+            Forward(id, NotifyEvent::kFocusLost);
+        });
+    }
+}
+
+void ModelWindow::ClearOtherRadios(int id) {
+    const LayoutGroup* group = description_.GroupOf(id);
+    if (group == nullptr) return;
+    for (const LayoutRow& row : group->rows) {
+        for (const LayoutControl& control : row.controls) {
+            if (control.kind == ControlKind::kRadioButton && control.id != id) model_.SetChecked(control.id, false);
+        }
+    }
+}
+
+void ModelWindow::FromWidget(int id, const std::function<void()>& change, NotifyEvent event) {
+    if (mirroring_ > 0) return;
+    {
+        const int outer = fromWidget_;
+        fromWidget_ = id;
+        change();
+        fromWidget_ = outer;
+    }
+    Forward(id, event);
+}
+
+void ModelWindow::Forward(int id, NotifyEvent event) {
+    if (mirroring_ > 0 || frozen_) return;
+    // The model may run a conversion: the windows take no input meanwhile.
+    const RunScope run;
+    model_.Notify(id, event);
+    EndModalWhenEnded();
+}
+
+void ModelWindow::EndModalWhenEnded() {
+    if (!modal_ || window_ == nullptr || !model_.IsEnded()) return;
+    auto* dialog = dynamic_cast<wxDialog*>(window_);
+    if (dialog != nullptr && dialog->IsModal()) dialog->EndModal(model_.Result());
+}
+
+int ModelWindow::ShowModal() {
+    auto* dialog = dynamic_cast<wxDialog*>(window_);
+    if (dialog == nullptr) return kIdCancel;
+    modal_ = true;
+    if (!model_.IsEnded()) dialog->ShowModal();
+    modal_ = false;
+    return model_.IsEnded() ? model_.Result() : kIdCancel;
+}
+
+void ModelWindow::OnClose(wxCloseEvent& event) {
+    if (event.CanVeto()) {
+        // The model decides what its close box does; the steps it takes
+        // reach the window through the observer.
+        event.Veto();
+        if (!frozen_) Forward(kWholeDialog, NotifyEvent::kCloseBox);
+        return;
+    }
+    DestroyWidgets();
+}
+
+void ModelWindow::DestroyWidgets() {
+    if (window_ == nullptr) return;
+    wxTopLevelWindow* window = window_;
+    // The toolkit deletes the window later and may still send its widgets
+    // events (a focus leaving) meanwhile: none may reach this object, which
+    // may be gone by then.
+    for (const auto& [id, widget] : widgets_) widget->SetEvtHandlerEnabled(false);
+    window->SetEvtHandlerEnabled(false);
+    window_ = nullptr;
+    panel_ = nullptr;
+    widgets_.clear();
+    layouts_.clear();
+    shownText_.clear();
+    shownItems_.clear();
+    window->Destroy();
+}
+
+void ModelWindow::SetFrozen(bool frozen, int keepId) {
+    frozen_ = frozen;
+    keepId_ = keepId;
+    for (const auto& [id, widget] : widgets_) {
+        if (id == keepId) continue;
+        const DialogControl* control = model_.Control(id);
+        widget->Enable(!frozen && (control == nullptr || control->enabled));
+    }
+}
+
+void ModelWindow::OnWindowStep(DialogModel&, WindowStep step) {
+    switch (step) {
+        case WindowStep::kCreated: Build(); break;
+        case WindowStep::kShown:
+            // A modal run shows the window itself.
+            if (window_ != nullptr && !modal_ && !model_.IsModalRun()) window_->Show();
+            break;
+        case WindowStep::kHidden:
+            if (window_ != nullptr) {
+                EndModalWhenEnded();
+                if (!modal_) window_->Hide();
+            }
+            break;
+        case WindowStep::kRaised:
+            if (window_ != nullptr && !model_.IsModalRun()) {
+                window_->Show();
+                window_->Raise();
+            }
+            break;
+        case WindowStep::kDestroyed:
+            DestroyWidgets();
+            if (afterDestroyed) afterDestroyed();
+            break;
+        case WindowStep::kCaptionChanged:
+            if (window_ != nullptr) window_->SetTitle(ToWx(model_.Caption()));
+            break;
+        case WindowStep::kMoved:
+            // A request: where the desktop places windows itself it has no
+            // effect.
+            if (window_ != nullptr) window_->Move(model_.Rect().left, model_.Rect().top);
+            break;
+        case WindowStep::kResized:
+            if (window_ != nullptr) {
+                const wxSize wanted(model_.Rect().width, model_.Rect().height);
+                if (wanted != window_->GetSize() && wanted.GetWidth() > 0 && wanted.GetHeight() > 0) {
+                    window_->SetSize(wanted);
+                }
+            }
+            break;
+    }
+}
+
+void ModelWindow::OnControlChanged(DialogModel&, int controlId) {
+    if (window_ == nullptr) return;
+    Mirror(controlId);
+    if (afterControlChanged) afterControlChanged(controlId);
+}
+
+void ModelWindow::Mirror(int id) {
+    const DialogControl* control = model_.Control(id);
+    wxWindow* widget = Widget(id);
+    if (control == nullptr || widget == nullptr) return;
+    const Raised mirroring(mirroring_);
+    const std::string text = control->text.str();
+    std::string& shown = shownText_[id];
+    const bool textChanged = shown != text;
+    bool relabelled = false;
+
+    switch (control->kind) {
+        case ControlKind::kLabel:
+        case ControlKind::kCheckBox:
+        case ControlKind::kRadioButton:
+        case ControlKind::kPushButton:
+        case ControlKind::kGroupBox:
+        case ControlKind::kColourSwatch: {
+            // A label's "&" is a character: these texts carry no access keys.
+            auto* labelled = static_cast<wxControl*>(widget);
+            if (textChanged) {
+                labelled->SetLabelText(ToWx(text));
+                relabelled = true;
+            }
+            if (control->kind == ControlKind::kCheckBox)
+                static_cast<wxCheckBox*>(widget)->SetValue(control->checked);
+            if (control->kind == ControlKind::kRadioButton) {
+                static_cast<wxRadioButton*>(widget)->SetValue(control->checked);
+            }
+            if (control->kind == ControlKind::kColourSwatch) {
+                widget->SetBackgroundColour(ToColour(control->fillColour));
+                widget->SetForegroundColour(ToColour(control->textColour));
+                widget->Refresh();
+            }
+            break;
+        }
+        case ControlKind::kEdit: {
+            auto* edit = static_cast<wxTextCtrl*>(widget);
+            if (textChanged && fromWidget_ != id) {
+                // A text that only grew (the status window's lines) is
+                // appended: the control keeps what it shows.
+                if (!shown.empty() && text.size() > shown.size() && text.compare(0, shown.size(), shown) == 0) {
+                    edit->AppendText(ToWx(text.substr(shown.size())));
+                } else {
+                    edit->ChangeValue(ToWx(text));
+                }
+            }
+            if (fromWidget_ != id) {
+                const long last = edit->GetLastPosition();
+                const long caret = std::min<long>(control->caret, last);
+                if (edit->GetInsertionPoint() != caret) edit->SetInsertionPoint(caret);
+                edit->ShowPosition(caret);
+            }
+            break;
+        }
+        case ControlKind::kComboBox: {
+            auto* combo = static_cast<wxComboBox*>(widget);
+            if (!SameItems(shownItems_[id], control->items)) {
+                combo->Set(ToWxList(control->items));
+                shownItems_[id] = control->items;
+            }
+            if (fromWidget_ != id) {
+                if (combo->GetSelection() != control->selection) combo->SetSelection(control->selection);
+                if (FromWx(combo->GetValue()) != text) combo->ChangeValue(ToWx(text));
+            }
+            break;
+        }
+        case ControlKind::kList: {
+            auto* list = static_cast<wxListBox*>(widget);
+            if (!SameItems(shownItems_[id], control->items)) {
+                list->Set(ToWxList(control->items));
+                shownItems_[id] = control->items;
+            }
+            if (list->GetSelection() != control->selection) {
+                if (control->selection == kNoSelection) {
+                    list->SetSelection(wxNOT_FOUND);
+                } else {
+                    list->SetSelection(control->selection);
+                }
+            }
+            break;
+        }
+        case ControlKind::kSlider: {
+            auto* slider = static_cast<wxSlider*>(widget);
+            if (slider->GetMin() != control->rangeMin || slider->GetMax() != control->rangeMax) {
+                slider->SetRange(control->rangeMin, control->rangeMax);
+            }
+            if (slider->GetValue() != control->value) slider->SetValue(control->value);
+            break;
+        }
+        case ControlKind::kTabs: {
+            auto* tabs = static_cast<wxNotebook*>(widget);
+            if (!SameItems(shownItems_[id], control->items)) {
+                tabs->DeleteAllPages();
+                for (const TextString& item : control->items) tabs->AddPage(new wxPanel(tabs), ToWx(item));
+                shownItems_[id] = control->items;
+            }
+            if (control->selection >= 0 && tabs->GetSelection() != control->selection) {
+                tabs->ChangeSelection(static_cast<size_t>(control->selection));
+            }
+            break;
+        }
+    }
+    shown = text;
+
+    const bool enabled = control->enabled && (!frozen_ || id == keepId_);
+    if (widget->IsEnabled() != enabled) widget->Enable(enabled);
+    if (widget->IsShown() != control->visible) {
+        widget->Show(control->visible);
+        relabelled = true;
+    }
+    const wxString tip = ToWx(control->toolTip);
+    if (widget->GetToolTipText() != tip) {
+        if (tip.empty()) {
+            widget->UnsetToolTip();
+        } else {
+            widget->SetToolTip(tip);
+        }
+    }
+    if (model_.FocusedControl() == id && fromWidget_ != id && wxWindow::FindFocus() != widget) widget->SetFocus();
+    if (relabelled) RelayoutSoon();
+}
+
+void ModelWindow::RelayoutSoon() {
+    if (relayoutPending_ || window_ == nullptr) return;
+    relayoutPending_ = true;
+    window_->CallAfter([this, alive = std::weak_ptr<bool>(alive_)] {
+        if (alive.expired()) return;
+        relayoutPending_ = false;
+        if (window_ == nullptr) return;
+        // Longer labels may need a larger window; a shorter one keeps its
+        // size.
+        window_->SetMinSize(wxDefaultSize);
+        const wxSize best = window_->GetBestSize();
+        const wxSize now = window_->GetSize();
+        window_->SetMinSize(best);
+        if (best.GetWidth() > now.GetWidth() || best.GetHeight() > now.GetHeight()) {
+            window_->SetSize(
+                wxSize(std::max(best.GetWidth(), now.GetWidth()), std::max(best.GetHeight(), now.GetHeight())));
+        }
+        window_->Layout();
+    });
+}

@@ -1,0 +1,111 @@
+// The window of one dialog model: the generic renderer.
+//
+// A ModelWindow is the model's observer.  When the model creates its window
+// the renderer builds the widgets from the dialog's window description
+// (ui/window_layout.h) with sizers, so that labels of any length fit; from
+// then on every change of a control is copied to its widget, with the calls
+// that fire no change event, and every action of the user on a widget is
+// written into the control and handed to the model's Notify.  The renderer
+// owns no behaviour: what a click does is the model's business.
+//
+// The main window is a frame (it holds a menu bar); every other dialog is a
+// dialog window.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/dialog_model.h"
+#include "ui/window_layout.h"
+
+class wxWindow;
+class wxTopLevelWindow;
+class wxPanel;
+class wxSizer;
+class wxCommandEvent;
+class wxCloseEvent;
+
+enum class WindowFrame { kDialog, kFrame };
+
+class ModelWindow : public DialogObserver {
+public:
+    // Observes `model` from here on; `parent` may be null.  When the model
+    // has its window already, the widgets are built at once.
+    ModelWindow(DialogModel& model, const WindowDescription& description, WindowFrame frame,
+                wxWindow* parent = nullptr);
+    // Stops observing and destroys the widgets (the model keeps its state).
+    ~ModelWindow() override;
+    ModelWindow(const ModelWindow&) = delete;
+    ModelWindow& operator=(const ModelWindow&) = delete;
+
+    DialogModel& Model() const { return model_; }
+    // The window, null while the model has none.
+    wxTopLevelWindow* Window() const { return window_; }
+    // The widget of control `id`, null when there is none.
+    wxWindow* Widget(int id) const;
+
+    // Called after a control's widget was updated from the model.
+    std::function<void(int controlId)> afterControlChanged;
+    // Called when the window has been built, before it is laid out: a frame
+    // adds its menu bar here.
+    std::function<void(wxTopLevelWindow&)> afterBuilt;
+    // Called when the model has destroyed its window.
+    std::function<void()> afterDestroyed;
+
+    // While frozen (a run holds the user-interface thread) every control but
+    // `keepId` is disabled and the close box refused; unfrozen, each control
+    // shows the model's enabling again.
+    void SetFrozen(bool frozen, int keepId = kNoControl);
+    bool Frozen() const { return frozen_; }
+
+    // For a modal run: shows the window modally until the model ends the
+    // dialog, and returns the model's result.
+    int ShowModal();
+
+    // The user's action on control `id` (or kWholeDialog): what a widget's
+    // event handler does.  Window tests drive the window through it too.
+    void Forward(int id, NotifyEvent event);
+
+    // ---- DialogObserver ----
+    void OnWindowStep(DialogModel& dialog, WindowStep step) override;
+    void OnControlChanged(DialogModel& dialog, int controlId) override;
+
+private:
+    void Build();
+    void DestroyWidgets();
+    wxWindow* MakeControl(wxWindow* parent, const LayoutControl& layout, bool firstRadioOfGroup);
+    void BindEvents(wxWindow* widget, const LayoutControl& layout);
+    // Copies the control's state to its widget without firing an event.
+    void Mirror(int id);
+    void OnClose(wxCloseEvent& event);
+    // Lays the window out again after labels changed size, once.
+    void RelayoutSoon();
+    // Writes what the user changed into the control (`change`) with the
+    // widget's echo suppressed, then notifies.
+    void FromWidget(int id, const std::function<void()>& change, NotifyEvent event);
+    void ClearOtherRadios(int id);
+    void EndModalWhenEnded();
+
+    DialogModel& model_;
+    const WindowDescription& description_;
+    WindowFrame frame_;
+    wxWindow* parent_;
+    wxTopLevelWindow* window_ = nullptr;
+    wxPanel* panel_ = nullptr;
+    std::map<int, wxWindow*> widgets_;
+    std::map<int, LayoutControl> layouts_;
+    // What each widget was last given, to change only what differs.
+    std::map<int, std::string> shownText_;
+    std::map<int, std::vector<TextString>> shownItems_;
+    int mirroring_ = 0;  // >0 while the model's state is copied to widgets
+    int fromWidget_ = kNoControl;  // the control whose widget is being read
+    bool frozen_ = false;
+    int keepId_ = kNoControl;
+    bool relayoutPending_ = false;
+    bool modal_ = false;
+    // Expires with the object: a layout queued on the window checks it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};

@@ -1,0 +1,234 @@
+// The start-up decision between the windows and the console, with a front
+// end that records what it was asked: no toolkit and no display needed.
+#include "app/front_end.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/base_dialog.h"
+#include "app/batch_mode.h"
+#include "app/conversion_run.h"
+#include "foundation/run_status.h"
+#include "support/temp_folder.h"
+#include "ui/scripted_services.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingFrontEnd : public FrontEnd {
+public:
+    bool hasMainWindow = true;
+    bool startWorks = true;
+    int mainWindowStatus = 0;
+    std::vector<std::string> calls;
+    ScriptedUiServices desktopServices;
+    ConsoleStatusDisplay window;  // stands for the status window
+    bool runConverting = false;  // RunBegins seen, RunEnds not yet
+
+    bool HasMainWindow() const override { return hasMainWindow; }
+    bool Start() override {
+        calls.push_back("Start");
+        return startWorks;
+    }
+    UiServices& Services() override { return desktopServices; }
+    void AttachStatusWindow(BaseDialog&) override {
+        calls.push_back("AttachStatusWindow");
+        window.consoleEcho = false;
+        ::AttachStatusWindow(&window);
+    }
+    void RunBegins() override {
+        calls.push_back("RunBegins");
+        runConverting = true;
+    }
+    void RunEnds() override {
+        calls.push_back("RunEnds");
+        runConverting = false;
+    }
+    int RunMainWindow(MainDialog&) override {
+        calls.push_back("RunMainWindow");
+        return mainWindowStatus;
+    }
+};
+
+class StartUpTest : public testing::Test {
+protected:
+    TempFolder temp{"start_up"};
+    fs::path folder = temp.Path();
+    ScriptedUiServices console;
+    SwitchingUiServices services{console};
+    RecordingFrontEnd frontEnd;
+    std::unique_ptr<MainDialog> dialog;
+
+    void SetUp() override {
+        ASSERT_TRUE(temp.Made());
+        TheRunStatus().Reset();
+        TheConsoleStatus().consoleEcho = false;
+        dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
+        dialog->settings.viewResults = false;
+    }
+    void TearDown() override {
+        AttachStatusWindow(nullptr);
+        dialog.reset();
+        TheConsoleStatus().consoleEcho = true;
+        TheRunStatus().Reset();
+    }
+
+    // Names `file` on the command line (written first unless `missing`).
+    bool Name(const std::string& file, bool missing = false) {
+        if (!missing) std::ofstream(folder / file) << "Name  Age\nAnn   31\n";
+        std::string word = (folder / file).string();
+        char* argv[] = {const_cast<char*>("vendrel"), word.data()};
+        ConverterCommandLineInfo info(*dialog);
+        info.ParseArguments(2, argv);
+        return info.fileWordSeen;
+    }
+
+    // Runs with the recording front end (or none); the exit status, and
+    // what went to standard error in `err`.
+    int Run(bool fileNamed, bool withFrontEnd = true) {
+        GraphicalDesktop desktop;
+        if (withFrontEnd) desktop.frontEnd = &frontEnd;
+        desktop.services = &services;
+        testing::internal::CaptureStderr();
+        const int status = RunFromCommandLine(*dialog, fileNamed, desktop);
+        err = testing::internal::GetCapturedStderr();
+        return status;
+    }
+
+    bool NoWindowLineShown() const { return err.find(kNoWindowLine) != std::string::npos; }
+
+    std::string err;
+};
+
+using Calls = std::vector<std::string>;
+
+TEST(DisplayPresentTest, EitherVariableSetAndNotEmptyIsADisplay) {
+    const struct {
+        const char* x11;
+        const char* wayland;
+        bool present;
+    } cases[] = {
+        {nullptr, nullptr, false},    {"", "", false},         {":0", nullptr, true},
+        {nullptr, "wayland-0", true}, {"", "wayland-0", true}, {":1", "", true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DisplayPresent(c.x11, c.wayland), c.present)
+            << (c.x11 ? c.x11 : "(unset)") << " / " << (c.wayland ? c.wayland : "(unset)");
+    }
+}
+
+TEST_F(StartUpTest, NoFileNamedOpensTheMainWindowWithTheDesktopServices) {
+    frontEnd.mainWindowStatus = 0;
+    EXPECT_EQ(Run(false), 0);
+    EXPECT_EQ(frontEnd.calls, (Calls{"Start", "RunMainWindow"}));
+    EXPECT_EQ(&services.Target(), &frontEnd.desktopServices);
+    EXPECT_FALSE(NoWindowLineShown());
+}
+
+TEST_F(StartUpTest, TheDdeWarningBeforeTheMainWindowUsesTheDesktopsMessageBox) {
+    dialog->settings.useDdeToViewHtml = true;
+    dialog->settings.ddeWorking = "No";
+    Run(false);
+    EXPECT_EQ(frontEnd.desktopServices.Messages().size(), 1u);
+    EXPECT_TRUE(console.Messages().empty());
+    EXPECT_FALSE(dialog->settings.useDdeToViewHtml);
+}
+
+TEST_F(StartUpTest, WithoutAWindowTheUsageAndTheOneLineAreShown) {
+    const struct {
+        const char* why;
+        bool withFrontEnd;  // a display and a front end built
+        bool hasMainWindow;
+        bool startWorks;  // the toolkit opened the display
+        Calls calls;
+    } cases[] = {
+        {"no display or no front end", false, true, true, {}},
+        {"a front end without the main window", true, false, true, {}},
+        {"a display the toolkit cannot open", true, true, false, {"Start"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        frontEnd.calls.clear();
+        frontEnd.hasMainWindow = c.hasMainWindow;
+        frontEnd.startWorks = c.startWorks;
+        EXPECT_EQ(Run(false, c.withFrontEnd), kExitNoWindow);
+        EXPECT_EQ(frontEnd.calls, c.calls);
+        EXPECT_TRUE(NoWindowLineShown()) << err;
+        EXPECT_EQ(&services.Target(), &console);
+    }
+}
+
+TEST_F(StartUpTest, ABatchRunStartsNoWindowUnlessTheSettingsAskForOne) {
+    ASSERT_TRUE(Name("a.txt"));
+    EXPECT_EQ(Run(true), kExitConverted);
+    EXPECT_TRUE(frontEnd.calls.empty());
+    EXPECT_TRUE(fs::exists(folder / "a.html"));
+}
+
+TEST_F(StartUpTest, TheStatusWindowShowsTheLinesOfABatchRunWhileItRuns) {
+    dialog->settings.viewStatusWindow = true;
+    ASSERT_TRUE(Name("a.txt"));
+    EXPECT_EQ(Run(true), kExitConverted);
+    EXPECT_EQ(frontEnd.calls, (Calls{"Start", "AttachStatusWindow", "RunBegins", "RunEnds"}));
+    EXPECT_GT(frontEnd.window.Lines.count, 0);
+    // The lines went to the window, not to standard error.
+    EXPECT_EQ(err.find("a.txt"), std::string::npos) << err;
+    // Message boxes of a batch run stay on the console: it never waits.
+    EXPECT_EQ(&services.Target(), &console);
+}
+
+TEST_F(StartUpTest, WithoutADisplayTheStatusLinesGoToStandardError) {
+    dialog->settings.viewStatusWindow = true;
+    frontEnd.startWorks = false;
+    TheConsoleStatus().consoleEcho = true;
+    ASSERT_TRUE(Name("a.txt"));
+    EXPECT_EQ(Run(true), kExitConverted);
+    EXPECT_EQ(frontEnd.calls, (Calls{"Start"}));
+    EXPECT_NE(err.find("a.txt"), std::string::npos) << err;
+}
+
+TEST_F(StartUpTest, TheMainWindowFollowsABatchRunOnlyWhenTheSettingsAskForIt) {
+    const struct {
+        const char* why;
+        bool startProgram;
+        bool fileMissing;
+        int status;
+        Calls calls;
+        bool noWindowLine;
+    } cases[] = {
+        {"converted, start program", true, false, kExitConverted, {"Start", "RunMainWindow"}, false},
+        {"failed, start program: the status stays 1", true, true, kExitFailed, {"Start", "RunMainWindow"}, false},
+        {"converted, no start program", false, false, kExitConverted, {}, false},
+        {"failed, no start program: no window, no waiting", false, true, kExitFailed, {}, false},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        TearDown();
+        SetUp();
+        frontEnd.calls.clear();
+        frontEnd.mainWindowStatus = 0;
+        dialog->settings.startProgram = c.startProgram;
+        // A missing file is named with a wildcard that finds nothing.
+        const std::string name = "r" + std::to_string(++round) + (c.fileMissing ? "*.none" : ".txt");
+        Name(name, c.fileMissing);
+        EXPECT_EQ(Run(true), c.status);
+        EXPECT_EQ(frontEnd.calls, c.calls);
+        EXPECT_EQ(NoWindowLineShown(), c.noWindowLine) << err;
+    }
+}
+
+TEST_F(StartUpTest, WithoutAFrontEndAConvertedRunThatWantsTheMainWindowSaysItIsNotAvailable) {
+    dialog->settings.startProgram = true;
+    ASSERT_TRUE(Name("a.txt"));
+    EXPECT_EQ(Run(true, false), kExitConverted);
+    EXPECT_TRUE(NoWindowLineShown());
+}
+
+}  // namespace

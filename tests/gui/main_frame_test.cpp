@@ -1,0 +1,241 @@
+// The main window on a real display (Xvfb), each scenario also run headless
+// on the model: the two end in the same state, since the front end owns no
+// behaviour.  Message boxes go to scripted services, so nothing waits.
+#include "gui/main_frame.h"
+
+#include <gtest/gtest.h>
+#include <wx/combobox.h>
+#include <wx/dnd.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/conversion_run.h"
+#include "gui/menu_bar_view.h"
+#include "gui/model_window.h"
+#include "gui/wx_text.h"
+#include "gui_test_support.h"
+#include "support/temp_folder.h"
+#include "texts/main_menu_commands.h"
+#include "texts/menu_texts.h"
+#include "texts/message_texts.h"
+#include "texts/tool_tip_texts.h"
+#include "texts/ui_texts.h"
+#include "ui/main_window.h"
+#include "ui/scripted_services.h"
+#include "ui/status_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using W = MainWindow;
+
+const char* const kTable = "Name    Age   City\nAnn     31    Oslo\nBob     45    Rome\n";
+constexpr int kLanguageMenuPosition = 3;
+
+// One main window: shown on the display (with its frame) or headless.
+struct Session {
+    TempFolder folder;
+    ScriptedUiServices services;
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<MainFrame> frame;
+
+    Session(const char* name, bool onScreen, const char* language) : folder(name) {
+        if (language != nullptr)
+            WriteWhole(folder / "settings", std::string("\\Languages\\Language=") + language + "\n");
+        main = std::make_unique<MainWindow>(services, (folder / "settings").string());
+        main->settings.viewResults = false;
+        main->settings.autoDdeUpdates = false;
+        main->settings.autoDismissStatusDialog = false;
+        if (onScreen) frame = std::make_unique<MainFrame>(*main);
+        main->Show();
+        Pump(100);
+    }
+    ~Session() {
+        frame.reset();
+        main.reset();
+        AttachStatusWindow(nullptr);
+    }
+    DialogModel& D() const { return main->Dialog(); }
+    // Each main window attaches its status window to the run as it is made:
+    // the session acting takes it back.
+    void Act() const { AttachStatusWindow(&main->Status()); }
+    std::string Path(const std::string& name) const { return (folder / name).string(); }
+    void Write(const std::string& name) const { WriteWhole(folder / name, kTable); }
+
+    // The user types a file name into the field and leaves it.
+    void TypeFileName(const std::string& path) {
+        Act();
+        if (frame) {
+            auto* combo = static_cast<wxComboBox*>(frame->View().Widget(W::kFileSpecCombo));
+            combo->SetValue(ToWx(path));  // fires the toolkit's text event
+            frame->View().Forward(W::kFileSpecCombo, NotifyEvent::kFocusLost);
+        } else {
+            D().SetControlText(W::kFileSpecCombo, path.c_str());
+            D().Notify(W::kFileSpecCombo, NotifyEvent::kEditChanged);
+            D().Notify(W::kFileSpecCombo, NotifyEvent::kFocusLost);
+        }
+    }
+    void Press(int id) {
+        Act();
+        if (frame) {
+            Click(frame->View().Widget(id));
+        } else {
+            D().Notify(id, NotifyEvent::kClicked);
+        }
+    }
+    void Command(int commandId) {
+        Act();
+        if (frame) {
+            frame->MenuBar().Command(commandId);
+        } else {
+            main->OnCommand(commandId);
+        }
+    }
+    void Drop(const std::vector<std::string>& paths) {
+        Act();
+        if (frame) {
+            wxArrayString names;
+            for (const std::string& path : paths) names.Add(ToWx(path));
+            ASSERT_NE(frame->DropTarget(), nullptr);
+            frame->DropTarget()->OnDropFiles(10, 10, names);
+        } else {
+            std::vector<TextString> files;
+            for (const std::string& path : paths) files.emplace_back(path.c_str());
+            main->DropFiles(files);
+        }
+    }
+    wxFrame* Frame() const { return static_cast<wxFrame*>(frame->View().Window()); }
+};
+
+void SetAllLanguages(int code) {
+    SetToolTipLanguage(code);
+    SetMenuLanguage(code);
+    SetMessageLanguage(code);
+    SetUiLanguage(code);
+}
+
+// The state a user sees: caption, every control's text, enabling and check
+// mark, and the menu's titles.
+std::vector<std::string> StateOf(const Session& session) {
+    std::vector<std::string> state{session.D().Caption().str()};
+    for (const int id : session.D().ControlIds()) {
+        const DialogControl* control = session.D().Control(id);
+        std::string text = control->text.str();
+        // Paths differ between the two sessions' folders.
+        const std::string folder = session.folder.Path().string();
+        for (size_t at; (at = text.find(folder)) != std::string::npos;) text.replace(at, folder.size(), "<folder>");
+        state.push_back(std::to_string(id) + " " + text + (control->enabled ? " on" : " off") +
+                        (control->checked ? " checked" : ""));
+    }
+    const Menu& bar = session.main->Menu().Bar();
+    for (int i = 0; i < bar.EntryCount(); ++i) state.push_back(bar.EntryAt(i)->text.str());
+    return state;
+}
+
+class MainFrameTest : public testing::Test {
+protected:
+    void SetUp() override {
+        TheConsoleStatus().consoleEcho = false;
+        SetAllLanguages(kLanguageEnglish);
+    }
+    void TearDown() override { SetAllLanguages(kLanguageEnglish); }
+};
+
+TEST_F(MainFrameTest, TheWindowOpensTitledWithTheMenuInTheSavedLanguage) {
+    Session screen("frame_open", true, "German");
+    ASSERT_NE(screen.frame->View().Window(), nullptr);
+    EXPECT_TRUE(screen.Frame()->IsShown());
+    EXPECT_EQ(FromWx(screen.Frame()->GetTitle()), "Vendrel");
+    wxMenuBar* bar = screen.Frame()->GetMenuBar();
+    ASSERT_NE(bar, nullptr);
+    const Menu& model = screen.main->Menu().Bar();
+    ASSERT_EQ(bar->GetMenuCount(), static_cast<size_t>(model.EntryCount()));
+    EXPECT_EQ(FromWx(bar->GetMenuLabel(0)), "&Datei");
+    for (int i = 0; i < model.EntryCount(); ++i) {
+        EXPECT_EQ(FromWx(bar->GetMenuLabel(static_cast<size_t>(i))), model.EntryAt(i)->text.str());
+    }
+    auto* convert = static_cast<wxControl*>(screen.frame->View().Widget(W::kConvertButton));
+    EXPECT_EQ(FromWx(convert->GetLabelText()), screen.D().ControlText(W::kConvertButton));
+    EXPECT_EQ(FromWx(convert->GetToolTipText()), "Konvertierung beginnen");
+}
+
+TEST_F(MainFrameTest, TypingAFileNameAndPressingConvertConvertsIt) {
+    Session screen("frame_convert", true, nullptr);
+    Session headless("frame_convert_model", false, nullptr);
+    for (Session* session : {&screen, &headless}) {
+        session->Write("report.txt");
+        session->TypeFileName(session->Path("report.txt"));
+        session->Press(W::kConvertButton);
+        EXPECT_TRUE(fs::exists(session->folder / "report.html"));
+        EXPECT_EQ(session->D().Caption().str(), "report.txt - Vendrel");
+    }
+    EXPECT_EQ(FromWx(screen.Frame()->GetTitle()), "report.txt - Vendrel");
+    // The status window shows the run's lines.
+    StatusWindow& status = screen.main->Status();
+    EXPECT_TRUE(status.IsShown());
+    EXPECT_NE(status.Text.str().find("Conversion complete"), std::string::npos) << status.Text.str();
+    auto* lines = static_cast<wxTextCtrl*>(screen.frame->StatusView().Widget(StatusWindow::kMessageEdit));
+    ASSERT_NE(lines, nullptr);
+    EXPECT_EQ(FromWx(lines->GetValue()), status.Text.str());
+    EXPECT_TRUE(screen.frame->StatusView().Window()->IsShown());
+    EXPECT_EQ(StateOf(screen), StateOf(headless));
+}
+
+TEST_F(MainFrameTest, ALanguageSwitchThroughTheMenuRelabelsWindowAndMenu) {
+    Session screen("frame_language", true, nullptr);
+    Session headless("frame_language_model", false, nullptr);
+    const std::vector<std::string> english = StateOf(screen);
+    for (Session* session : {&screen, &headless}) session->Command(kCommandLanguageSwedish);
+    Pump(100);
+    EXPECT_NE(StateOf(screen), english);
+    wxMenuBar* bar = screen.Frame()->GetMenuBar();
+    EXPECT_EQ(FromWx(bar->GetMenuLabel(kLanguageMenuPosition)), "&Språk");
+    wxMenu* languages = bar->GetMenu(kLanguageMenuPosition);
+    const int swedish = screen.frame->MenuBar().ItemId(kCommandLanguageSwedish);
+    ASSERT_NE(languages->FindItem(swedish), nullptr);
+    EXPECT_TRUE(languages->IsChecked(swedish));
+    // Every label on the screen is the model's.
+    for (const int id : screen.D().ControlIds()) {
+        const DialogControl* control = screen.D().Control(id);
+        if (control->kind != ControlKind::kLabel && control->kind != ControlKind::kPushButton) continue;
+        auto* widget = static_cast<wxControl*>(screen.frame->View().Widget(id));
+        EXPECT_EQ(FromWx(widget->GetLabelText()), control->text.str()) << id;
+    }
+    EXPECT_EQ(StateOf(screen), StateOf(headless));
+}
+
+TEST_F(MainFrameTest, ThreeFilesDroppedOnTheWindowConvert) {
+    Session screen("frame_drop", true, nullptr);
+    Session headless("frame_drop_model", false, nullptr);
+    for (Session* session : {&screen, &headless}) {
+        std::vector<std::string> paths;
+        for (const char* name : {"one.txt", "two.txt", "three.txt"}) {
+            session->Write(name);
+            paths.push_back(session->Path(name));
+        }
+        session->Drop(paths);
+        for (const char* name : {"one.html", "two.html", "three.html"}) {
+            EXPECT_TRUE(fs::exists(session->folder / name)) << name;
+        }
+    }
+    EXPECT_EQ(StateOf(screen), StateOf(headless));
+}
+
+TEST_F(MainFrameTest, ClosingTheWindowDestroysItThroughTheModel) {
+    Session screen("frame_close", true, nullptr);
+    bool closed = false;
+    screen.frame->onClosed = [&] { closed = true; };
+    screen.Frame()->Close();
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(screen.main->WindowExists());
+    EXPECT_EQ(screen.frame->View().Window(), nullptr);
+}
+
+}  // namespace
