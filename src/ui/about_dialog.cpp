@@ -9,6 +9,7 @@
 #include "texts/ui_slots.h"
 #include "ui/dialog_texts.h"
 #include "ui/help_pages.h"
+#include "ui/window_layout.h"
 
 namespace {
 
@@ -91,4 +92,27 @@ void AboutDialog::WriteMail() {
 int RunAboutDialog(BaseDialog& owner) {
     AboutDialog dialog(owner);
     return owner.services.RunModal(dialog);
+}
+
+namespace {
+
+// The three address labels take one width, so their buttons line up.
+constexpr int kAboutLabelChars = 14;
+
+}  // namespace
+
+const WindowDescription& AboutDialogLayout() {
+    using Kind = ControlKind;
+    static const WindowDescription layout{
+        kAboutDialogId,
+        {{kNoControl, {{{{kAboutVersionLine, Kind::kLabel}}}, {{{kAboutDescription, Kind::kLabel}}}}},
+         {kAboutContactsGroup,
+          {{{{kAboutHomePageLabel, Kind::kLabel, false, 1, kAboutLabelChars},
+             {kAboutHomePage, Kind::kPushButton, true}}},
+           {{{kAboutDocumentationLabel, Kind::kLabel, false, 1, kAboutLabelChars},
+             {kAboutDocumentation, Kind::kPushButton, true}}},
+           {{{kAboutEmailLabel, Kind::kLabel, false, 1, kAboutLabelChars},
+             {kAboutEmail, Kind::kPushButton, true}}}}},
+         {kNoControl, {{{{kIdOk, Kind::kPushButton}}, true}}}}};
+    return layout;
 }

@@ -7,6 +7,7 @@
 #include "ui/dialog_model.h"
 
 class BaseDialog;
+struct WindowDescription;
 
 // The controls of the About box.
 enum AboutControl : int {
@@ -56,3 +57,6 @@ private:
 
 // Runs the About box modally for `owner`; returns the id that ended it.
 int RunAboutDialog(BaseDialog& owner);
+
+// How the About box's window is laid out.
+const WindowDescription& AboutDialogLayout();

@@ -19,6 +19,7 @@
 #include "ui/data_exchange.h"
 #include "ui/dialog_texts.h"
 #include "ui/help_pages.h"
+#include "ui/window_layout.h"
 
 namespace {
 
@@ -284,4 +285,37 @@ int RunPolicyFileDialog(BaseDialog& owner) {
 int RunSavePolicyDialog(BaseDialog& owner) {
     SavePolicyDialog dialog(owner);
     return owner.services.RunModal(dialog);
+}
+
+namespace {
+
+// The file field takes the width of a long path; the others their own.
+constexpr int kPathFieldChars = 40;
+
+using Kind = ControlKind;
+
+}  // namespace
+
+const WindowDescription& PolicyFileDialogLayout() {
+    static const WindowDescription layout{
+        kPolicyFileDialogId,
+        {{kPolicyFileGroup,
+          {{{{kPolicyFileLabel, Kind::kLabel}}},
+           {{{kPolicyFileCombo, Kind::kComboBox, true, 1, kPathFieldChars}, {kPolicyFileBrowse, Kind::kPushButton}}},
+           {{{kPolicyFileSaveOptions, Kind::kPushButton}, {kPolicyFileReset, Kind::kPushButton}}}}},
+         {kNoControl, {{{{kIdHelpCommand, Kind::kPushButton}, {kIdOk, Kind::kPushButton}}, true}}}}};
+    return layout;
+}
+
+const WindowDescription& SavePolicyDialogLayout() {
+    static const WindowDescription layout{
+        kSavePolicyDialogId,
+        {{kNoControl,
+          {{{{kSavePolicyLabel, Kind::kLabel},
+             {kSavePolicyFileName, Kind::kEdit, true, 1, kPathFieldChars},
+             {kSavePolicyBrowse, Kind::kPushButton}}},
+           {{{kSavePolicyChangedOnly, Kind::kRadioButton}}},
+           {{{kSavePolicyAll, Kind::kRadioButton}}}}},
+         {kNoControl, {{{{kIdOk, Kind::kPushButton}, {kIdCancel, Kind::kPushButton}}, true}}}}};
+    return layout;
 }

@@ -13,6 +13,7 @@
 #include "ui/tool_tips.h"
 
 class BaseDialog;
+struct WindowDescription;
 
 // The controls of the policy-file dialog.
 enum PolicyFileControl : int {
@@ -115,3 +116,7 @@ private:
 // Runs the dialogs modally for `owner` and returns the id that ended them.
 int RunPolicyFileDialog(BaseDialog& owner);
 int RunSavePolicyDialog(BaseDialog& owner);
+
+// How the two dialogs' windows are laid out.
+const WindowDescription& PolicyFileDialogLayout();
+const WindowDescription& SavePolicyDialogLayout();

@@ -2,7 +2,9 @@
 
 #include <map>
 
+#include "ui/about_dialog.h"
 #include "ui/main_window_layout.h"
+#include "ui/policy_file_dialogs.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -48,7 +50,10 @@ const LayoutGroup* WindowDescription::GroupOf(int id) const {
     return nullptr;
 }
 
-std::vector<const WindowDescription*> WindowDescriptions() { return {&MainWindowLayout(), &StatusWindowLayout()}; }
+std::vector<const WindowDescription*> WindowDescriptions() {
+    return {&MainWindowLayout(), &StatusWindowLayout(), &PolicyFileDialogLayout(), &SavePolicyDialogLayout(),
+            &AboutDialogLayout()};
+}
 
 const WindowDescription* FindWindowDescription(int templateId) {
     for (const WindowDescription* description : WindowDescriptions()) {

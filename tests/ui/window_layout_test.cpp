@@ -10,7 +10,9 @@
 #include "texts/dialog_ids.h"
 #include "ui/scripted_services.h"
 #include "support/temp_folder.h"
+#include "ui/about_dialog.h"
 #include "ui/main_window.h"
+#include "ui/policy_file_dialogs.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -20,12 +22,21 @@ namespace {
 struct Models {
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<StatusWindow> status;
+    std::unique_ptr<MainDialog> owner;  // of the policy-file dialogs and the About box
+    std::unique_ptr<DialogModel> owned;
 };
 
 const DialogModel* ModelOf(int templateId, UiServices& services, Models& models, const std::string& settings) {
     if (templateId == kStatusWindowDialogId) {
         models.status = std::make_unique<StatusWindow>(services);
         return models.status.get();
+    }
+    if (templateId == kPolicyFileDialogId || templateId == kSavePolicyDialogId || templateId == kAboutDialogId) {
+        if (!models.owner) models.owner = std::make_unique<MainDialog>(services, settings + ".owner");
+        if (templateId == kPolicyFileDialogId) models.owned = std::make_unique<PolicyFileDialog>(*models.owner);
+        if (templateId == kSavePolicyDialogId) models.owned = std::make_unique<SavePolicyDialog>(*models.owner);
+        if (templateId == kAboutDialogId) models.owned = std::make_unique<AboutDialog>(*models.owner);
+        return models.owned.get();
     }
     if (templateId == kMainDialogId) {
         models.main = std::make_unique<MainWindow>(services, settings);
