@@ -1,8 +1,10 @@
 // The per-language rows of the tool-tip table.
 //
-// Each language keeps its texts in its own file (tool_tip_texts_<language>.cpp)
-// as a list of rows keyed by control id; the table loads English first and
-// then lays the chosen language over it.
+// English keeps its rows in C++ here in src/texts, the programmers' text and
+// the base every language is laid over.  The six translations are UTF-8 text
+// files, src/texts/translations/<lang>/<table>.txt, that the build turns into
+// these functions (cmake/translation_rows.cmake); a language without a file
+// has no rows of its own and shows English.
 #pragma once
 
 #include <span>

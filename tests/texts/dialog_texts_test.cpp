@@ -140,10 +140,9 @@ TEST(DialogTexts, LabelsFollowTheLanguage) {
 
     table.SetLanguage(kLanguageGerman);
     EXPECT_STREQ(table.GetText(drag->items[0].slot), "Drag & Drop-Eigenschaften");
-    // German has no text of its own for the save-policy dialog's OK button.
     const DialogTextEntry* save = FindDialogTexts(kSavePolicyDialogId);
     ASSERT_NE(save, nullptr);
-    EXPECT_STREQ(table.GetText(save->items.back().slot), "Save");
+    EXPECT_STREQ(table.GetText(save->items.back().slot), "Speichern");
 }
 
 }  // namespace

@@ -28,11 +28,9 @@ TEST(MessageTexts, TellingSlotsInEveryLanguage) {
         {kLanguagePortuguese, 108, "pg: No delimiter character specified"},
         {kLanguageItalian, 87, "File di struttura (*.pol)|*.pol|Tutti i file (*.*)|*.*||"},
         {kLanguageSwedish, 65, "Vänster"},
-        // Slots a translation does not give show the English text.
+        // A slot a translation leaves unset shows the English text.
         {kLanguageFrench, 94,
          "Text files (*.txt,*.asc)|*.txt;*.asc|Comma separated files (*.csv)|*.csv|All files (*.*)|*.*||"},
-        {kLanguageGerman, 22, "Select an output directory.  Must be writable"},
-        {kLanguageSwedish, 70, "    Opening ffffff instead"},
         // An unknown code loads English.
         {9, 65, "Left"},
     };

@@ -187,8 +187,8 @@ TEST(UiTexts, TitleLabelsInGermanSpanishAndPortuguese) {
         {{kLanguageEnglish, kLanguageGerman}, "Titel des Dokuments", "Title:"},
         {{kLanguageSpanish}, "Título del Documento", "Título"},
         {{kLanguageFrench, kLanguagePortuguese}, "Título do Documento", "Título"},
-        // French has no title label of its own: English, not the German before it.
-        {{kLanguageGerman, kLanguageFrench}, "Document Title", "Titre:"},
+        // French's own title label replaces the German before it.
+        {{kLanguageGerman, kLanguageFrench}, "Titre du document", "Titre:"},
     };
     for (const Case& c : cases) {
         UiTextTable table;
