@@ -71,8 +71,8 @@ std::optional<std::string> OwnText(TranslationTable table, int code, int key) {
 }
 
 std::optional<SameAsEnglish> ReadSameAsEnglish(int code, std::string& error) {
-    const std::string path =
-        std::string(VENDREL_SOURCE_DIR) + "/src/texts/translations/" + TranslationFolderName(code) + "/same_as_english.txt";
+    const std::string path = std::string(VENDREL_SOURCE_DIR) + "/src/texts/translations/" +
+                             TranslationFolderName(code) + "/same_as_english.txt";
     std::ifstream in(path);
     if (!in) return std::nullopt;
     static const std::regex kEntry(R"(^(messages|ui|menus|tips) ([0-9]+) # (\S.*)$)");

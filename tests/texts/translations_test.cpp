@@ -37,42 +37,138 @@ struct TellingRow {
 
 // The rows every translation started from, byte for byte.
 const TellingRow kTellingRows[] = {
-    {TranslationTable::kMessages, 3, {"Falsches Verzeichnis", "Error en el Directorio", "Erreur de répertoire", "Erro de Diretório", "Cartella sbagliata", "Katalogfel"}},
-    {TranslationTable::kMessages, 30, {"Keine Dateien gefunden \"xxxxxx\"", "Ficheros no encontrados \"xxxxxx\"", "Aucun fichier trouvé \"xxxxxx\"", "Nenhum arquivo encontrado \"xxxxxx\"", "Nessun file trovato \"xxxxxx\"", "Inga filer hittades \"xxxxxx\""}},
-    {TranslationTable::kMessages, 47, {"Kommando \"ccc url\" nicht erfolgreich. \n\r  Fehlercode=nnn", "Fallo del comando \"ccc url\".\n\r  Código de error=nnn", "La commande \"ccc url\" a échoué.\n Error code=nnn", "Comando \"ccc url\" falhou. \n\r Código de erro=nnn", "Comando \"ccc url\" fallito.\n\rCodice d'errore=nnn", "Kommandot \"ccc url\" misslyckades.\n\r   Error code=nnn"}},
-    {TranslationTable::kMessages, 49, {"Kann die Datei \"ffffff\" nicht finden", "Fichero no encontrado \"ffffff\"", "Impossible de localiser le fichier \"ffffff\"", "Arquivo não localizado \"ffffff\"", "File non localizzato \"ffffff\"", "Kan inte lokalisera filen \"ffffff\""}},
+    {TranslationTable::kMessages,
+     3,
+     {"Falsches Verzeichnis", "Error en el Directorio", "Erreur de répertoire", "Erro de Diretório",
+      "Cartella sbagliata", "Katalogfel"}},
+    {TranslationTable::kMessages,
+     30,
+     {"Keine Dateien gefunden \"xxxxxx\"", "Ficheros no encontrados \"xxxxxx\"", "Aucun fichier trouvé \"xxxxxx\"",
+      "Nenhum arquivo encontrado \"xxxxxx\"", "Nessun file trovato \"xxxxxx\"", "Inga filer hittades \"xxxxxx\""}},
+    {TranslationTable::kMessages,
+     47,
+     {"Kommando \"ccc url\" nicht erfolgreich. \n\r  Fehlercode=nnn",
+      "Fallo del comando \"ccc url\".\n\r  Código de error=nnn",
+      "La commande \"ccc url\" a échoué.\n Error code=nnn", "Comando \"ccc url\" falhou. \n\r Código de erro=nnn",
+      "Comando \"ccc url\" fallito.\n\rCodice d'errore=nnn",
+      "Kommandot \"ccc url\" misslyckades.\n\r   Error code=nnn"}},
+    {TranslationTable::kMessages,
+     49,
+     {"Kann die Datei \"ffffff\" nicht finden", "Fichero no encontrado \"ffffff\"",
+      "Impossible de localiser le fichier \"ffffff\"", "Arquivo não localizado \"ffffff\"",
+      "File non localizzato \"ffffff\"", "Kan inte lokalisera filen \"ffffff\""}},
     {TranslationTable::kMessages, 65, {"Links", "Izquierda", "Gauche", "Esquerda", "Sinistra", "Vänster"}},
-    {TranslationTable::kMessages, 68, {"\"Blocksatz\"", "Justificado", "Justifié", "Justificado", "Justified", "Justerbar"}},
-    {TranslationTable::kMessages, 71, {"%%%%%%%%%%%%%%%%% Konvertierung fertig %%%%%%%%%%%%%%%%%", "%%%%%%%%%%%%%%%%%%% Conversión completa %%%%%%%%%%%%%%%%%%", "%%%%%%%%%%%%%%%%%%% Conversion complete %%%%%%%%%%%%%%%%%%", "%%%%%%%%%%%%%%%%%%% Conversão completa %%%%%%%%%%%%%%%%%%", "%%%%%%%%%%%%%%%%%%% Conversione completa %%%%%%%%%%%%%%%%%%", "%%%%%%%%%%%%%%%%%%% Konvertering färdig %%%%%%%%%%%%%%%%%%"}},
-    {TranslationTable::kMessages, 87, {"Regeldateien (*.pol)|*.pol|Alle Dateien (*.*)|*.*|", "Ficheros de política de uso (*.pol)|*.pol|Todos los ficheros (*.*)|*.*|", "Fichiers de réglages (*.pol)|*.pol|All files (*.*)|*.*|", "Arquivos de Parâmetro (*.pol)|*.pol|Todos os arquivos (*.*)|*.*|", "File di struttura (*.pol)|*.pol|Tutti i file (*.*)|*.*||", "Regelfiler (*.pol)|*.pol|Alla filer (*.*)|*.*|"}},
-    {TranslationTable::kMessages, 94, {"Text Dateien (*.txt,*.asc)|*.txt;*.asc|Comma-separated files (*.csv)|*.csv|Alle Dateien (*.*)|*.*||", "Ficheros de texto (*.txt,*.asc)|*.txt;*.asc|Comma-separated files (*.csv)|*.csv|Todos los ficheros (*.*)|*.*||", kUnset, "Arquivos de texto (*.txt,*.asc)|*.txt;*.asc|Comma-separated files (*.csv)|*.csv|Todos os arquivos (*.*)|*.*||", "File di testo (*.txt,*.asc)|*.txt;*.asc|Comma separated files (*.csv)|*.csv|Tutti i file (*.*)|*.*||", "Textfiler (*.txt,*.asc)|*.txt;*.asc|Komma-separerade filer (*.csv)|*.csv|Alla filer (*.*)|*.*||"}},
-    {TranslationTable::kMessages, 108, {"de: No delimiter character specified", "Carácter de delimitación no especificado", "Aucune délimitation des caractères n'est spécifiée", "pg: No delimiter character specified", "Nessun carattere delimitatore specificato", "Inget avgränsningstecken specificerat"}},
-    {TranslationTable::kUi, 3, {"Über qqqqqqqq", "Sobre qqqqqqqq", "A propos de qqqqqqqq", "Sobre qqqqqqqq", "Informazioni su qqqqqqqq", "Om qqqqqqqq"}},
-    {TranslationTable::kUi, 67, {"Titel des Dokuments", "Título del Documento", kNotGiven, "Título do Documento", kNotGiven, kNotGiven}},
-    {TranslationTable::kUi, 217, {"qqqqqqqq Basisdatei", "Política de uso de qqqqqqqq", "Fichier des règles de conversion de qqqqqqqq", "Arquivo de Parâmetros qqqqqqqq", "File di struttura di qqqqqqqq", "qqqqqqqq Regelfil"}},
-    {TranslationTable::kUi, 285, {"Tabellenerkennung und -erzeugung versuchen", "Reconocer y generar tablas", "Identification et génération de TABLE", "Tentar reconhecimento e criação de TABELA", "Tentativo di riconoscimento e generazione della tabella", "Tillåt erkännande och generering av TABLE"}},
-    {TranslationTable::kUi, 391, {"Drag & Drop-Eigenschaften", "Opciones del Tira-y-Suelta", "Propriétés du glisser déposer", "Opções de arrastar e soltar", "Proprietà del Drag'n'Drop", "Egenskaper för Dra'o'Släpp"}},
+    {TranslationTable::kMessages,
+     68,
+     {"\"Blocksatz\"", "Justificado", "Justifié", "Justificado", "Justified", "Justerbar"}},
+    {TranslationTable::kMessages,
+     71,
+     {"%%%%%%%%%%%%%%%%% Konvertierung fertig %%%%%%%%%%%%%%%%%",
+      "%%%%%%%%%%%%%%%%%%% Conversión completa %%%%%%%%%%%%%%%%%%",
+      "%%%%%%%%%%%%%%%%%%% Conversion complete %%%%%%%%%%%%%%%%%%",
+      "%%%%%%%%%%%%%%%%%%% Conversão completa %%%%%%%%%%%%%%%%%%",
+      "%%%%%%%%%%%%%%%%%%% Conversione completa %%%%%%%%%%%%%%%%%%",
+      "%%%%%%%%%%%%%%%%%%% Konvertering färdig %%%%%%%%%%%%%%%%%%"}},
+    {TranslationTable::kMessages,
+     87,
+     {"Regeldateien (*.pol)|*.pol|Alle Dateien (*.*)|*.*|",
+      "Ficheros de política de uso (*.pol)|*.pol|Todos los ficheros (*.*)|*.*|",
+      "Fichiers de réglages (*.pol)|*.pol|All files (*.*)|*.*|",
+      "Arquivos de Parâmetro (*.pol)|*.pol|Todos os arquivos (*.*)|*.*|",
+      "File di struttura (*.pol)|*.pol|Tutti i file (*.*)|*.*||", "Regelfiler (*.pol)|*.pol|Alla filer (*.*)|*.*|"}},
+    {TranslationTable::kMessages,
+     94,
+     {"Text Dateien (*.txt,*.asc)|*.txt;*.asc|Comma-separated files (*.csv)|*.csv|Alle Dateien (*.*)|*.*||",
+      "Ficheros de texto (*.txt,*.asc)|*.txt;*.asc|Comma-separated files (*.csv)|*.csv|Todos los ficheros "
+      "(*.*)|*.*||",
+      kUnset,
+      "Arquivos de texto (*.txt,*.asc)|*.txt;*.asc|Comma-separated files (*.csv)|*.csv|Todos os arquivos "
+      "(*.*)|*.*||",
+      "File di testo (*.txt,*.asc)|*.txt;*.asc|Comma separated files (*.csv)|*.csv|Tutti i file (*.*)|*.*||",
+      "Textfiler (*.txt,*.asc)|*.txt;*.asc|Komma-separerade filer (*.csv)|*.csv|Alla filer (*.*)|*.*||"}},
+    {TranslationTable::kMessages,
+     108,
+     {"de: No delimiter character specified", "Carácter de delimitación no especificado",
+      "Aucune délimitation des caractères n'est spécifiée", "pg: No delimiter character specified",
+      "Nessun carattere delimitatore specificato", "Inget avgränsningstecken specificerat"}},
+    {TranslationTable::kUi,
+     3,
+     {"Über qqqqqqqq", "Sobre qqqqqqqq", "A propos de qqqqqqqq", "Sobre qqqqqqqq", "Informazioni su qqqqqqqq",
+      "Om qqqqqqqq"}},
+    {TranslationTable::kUi,
+     67,
+     {"Titel des Dokuments", "Título del Documento", kNotGiven, "Título do Documento", kNotGiven, kNotGiven}},
+    {TranslationTable::kUi,
+     217,
+     {"qqqqqqqq Basisdatei", "Política de uso de qqqqqqqq", "Fichier des règles de conversion de qqqqqqqq",
+      "Arquivo de Parâmetros qqqqqqqq", "File di struttura di qqqqqqqq", "qqqqqqqq Regelfil"}},
+    {TranslationTable::kUi,
+     285,
+     {"Tabellenerkennung und -erzeugung versuchen", "Reconocer y generar tablas",
+      "Identification et génération de TABLE", "Tentar reconhecimento e criação de TABELA",
+      "Tentativo di riconoscimento e generazione della tabella", "Tillåt erkännande och generering av TABLE"}},
+    {TranslationTable::kUi,
+     391,
+     {"Drag & Drop-Eigenschaften", "Opciones del Tira-y-Suelta", "Propriétés du glisser déposer",
+      "Opções de arrastar e soltar", "Proprietà del Drag'n'Drop", "Egenskaper för Dra'o'Släpp"}},
     {TranslationTable::kUi, 436, {"Title:", "Título", "Titre:", "Título", "Titolo:", "Titel :"}},
-    {TranslationTable::kUi, 525, {"Analyse Regeldaten", "Opciones de Análisis", "Réglages pour l'analyse", "Opções de Análise", "Analisi di struttura", "Analysregler"}},
-    {TranslationTable::kUi, 526, {"Ausgabe Regeldaten", "Opciones de Salida", "Réglages de sortie", "Opções de Destino", "Strutture dell'output", "Resultatregler"}},
-    {TranslationTable::kUi, 527, {"Settings", "Configuración", "Configurations du programme", "Opções do Programa", "Impostazioni del programma", "Programinställningar"}},
+    {TranslationTable::kUi,
+     525,
+     {"Analyse Regeldaten", "Opciones de Análisis", "Réglages pour l'analyse", "Opções de Análise",
+      "Analisi di struttura", "Analysregler"}},
+    {TranslationTable::kUi,
+     526,
+     {"Ausgabe Regeldaten", "Opciones de Salida", "Réglages de sortie", "Opções de Destino", "Strutture dell'output",
+      "Resultatregler"}},
+    {TranslationTable::kUi,
+     527,
+     {"Settings", "Configuración", "Configurations du programme", "Opções do Programa", "Impostazioni del programma",
+      "Programinställningar"}},
     {TranslationTable::kUi, 528, {"OK", "Aceptar", "OK", "OK", "OK", "OK"}},
     {TranslationTable::kUi, 529, {"Abbrechen", "Cancelar", "Annuler", "Cancelar", "Annulla", "Avbryt"}},
     {TranslationTable::kUi, 530, {"Anwenden", "Aplicar", "Appliquer", "Aplicar", "Applica", "Applicera"}},
     {TranslationTable::kUi, 531, {"Hilfe", "Ayuda", "Aide", "Ajuda", "Aiuto", "Hjälp"}},
     {TranslationTable::kMenus, 10, {"&Datei", "&Fichero", kUnset, "&Arquivo", "&File", "&Arkiv"}},
-    {TranslationTable::kMenus, 20, {"&Optionen Konvertierung", "&Opciones de conversión", "&Options de conversion", "Opções de Con&versão", "&Opzioni di conversione", "&Konvertering"}},
-    {TranslationTable::kMenus, 68, {"Eins&tellungen", "&Configuración", "&Configuration", "&Opções", "&Impostazioni", "&Inställningar"}},
+    {TranslationTable::kMenus,
+     20,
+     {"&Optionen Konvertierung", "&Opciones de conversión", "&Options de conversion", "Opções de Con&versão",
+      "&Opzioni di conversione", "&Konvertering"}},
+    {TranslationTable::kMenus,
+     68,
+     {"Eins&tellungen", "&Configuración", "&Configuration", "&Opções", "&Impostazioni", "&Inställningar"}},
     {TranslationTable::kMenus, 80, {"&Sprache", "&Idioma", "&Langue", "Idio&ma", "&Linguaggio", "&Språk"}},
     {TranslationTable::kMenus, 81, {"Englisch", "Inglés", "Anglais", "Inglês", "Inglese", "Engelska"}},
     {TranslationTable::kMenus, 88, {"Andere...", "Otro...", "Autre...", "Outro...", "Altro...", "Annat..."}},
     {TranslationTable::kMenus, 95, {"&Zeigen", "&Ver", "&Voir", "&Exibir", "&Visione", "&Granska"}},
     {TranslationTable::kMenus, 100, {"&Hilfe", "&Ayuda", "&Aide", "A&juda", "&Aiuto", "&Hjälp"}},
-    {TranslationTable::kMenus, 125, {"&Updates", "Actua&lizaciones", "Actualiser (&Updates)", "&Updates", "&Aggiornamenti", "&Uppdateringar"}},
-    {TranslationTable::kTips, 1015, {"Konvertierung beginnen", "Inicie la conversión", "Commencer la conversion", "Iniciar conversão", "Iniziare la conversione", "Starta konverteringen"}},
-    {TranslationTable::kTips, 1132, {"Soll vorformatierter Text in eine Tabelle eingefügt werden, wenn möglich?", "Poner texto pre-formateado en tablas HTML si es posible", "Placer si possible du texte préformatée dans le tableau?", "Inserir texto pré formatado em tabelas HTML (<TABLE>)?", "Si deve possibilmente disporre il testo pre-formattato una TABELLA?", "Skall för-formaterad text placeras i en tabell om det är möjligt?"}},
-    {TranslationTable::kTips, 1198, {"de: Launch viewer application to load output file", "Lanzar aplicación de visualización para cargar el fichero de salida", "fr: Launch viewer application to load output file", "pg: Launch viewer application to load output file", "Lancia il visore per caricare il file di output", "Kör programmet för granskning av utmatningsfilen"}},
-    {TranslationTable::kTips, 1452, {"Präfix vor URL-Dateiangabe. Notwendig in manchen, ein Problem in anderen Browsern", "Añadir un prefijo al URL del fichero. Necesario para algunos navegadores; puede causar problemas en otros.", "Ajouter un préfixe à URL du fichier. Nécessaire pour quelques navigateurs, problèmes avec certains", kUnset, "Aggiungi un prefisso all'URL del file. Necessario per alcuni browsers, ma causa problemi in altri browsers", "Lägg till ett prefix till filens URL. Krävs av vissa webbläsare, blir problem i andra"}},
+    {TranslationTable::kMenus,
+     125,
+     {"&Updates", "Actua&lizaciones", "Actualiser (&Updates)", "&Updates", "&Aggiornamenti", "&Uppdateringar"}},
+    {TranslationTable::kTips,
+     1015,
+     {"Konvertierung beginnen", "Inicie la conversión", "Commencer la conversion", "Iniciar conversão",
+      "Iniziare la conversione", "Starta konverteringen"}},
+    {TranslationTable::kTips,
+     1132,
+     {"Soll vorformatierter Text in eine Tabelle eingefügt werden, wenn möglich?",
+      "Poner texto pre-formateado en tablas HTML si es posible",
+      "Placer si possible du texte préformatée dans le tableau?",
+      "Inserir texto pré formatado em tabelas HTML (<TABLE>)?",
+      "Si deve possibilmente disporre il testo pre-formattato una TABELLA?",
+      "Skall för-formaterad text placeras i en tabell om det är möjligt?"}},
+    {TranslationTable::kTips,
+     1198,
+     {"de: Launch viewer application to load output file",
+      "Lanzar aplicación de visualización para cargar el fichero de salida",
+      "fr: Launch viewer application to load output file", "pg: Launch viewer application to load output file",
+      "Lancia il visore per caricare il file di output", "Kör programmet för granskning av utmatningsfilen"}},
+    {TranslationTable::kTips,
+     1452,
+     {"Präfix vor URL-Dateiangabe. Notwendig in manchen, ein Problem in anderen Browsern",
+      "Añadir un prefijo al URL del fichero. Necesario para algunos navegadores; puede causar problemas en otros.",
+      "Ajouter un préfixe à URL du fichier. Nécessaire pour quelques navigateurs, problèmes avec certains", kUnset,
+      "Aggiungi un prefisso all'URL del file. Necessario per alcuni browsers, ma causa problemi in altri browsers",
+      "Lägg till ett prefix till filens URL. Krävs av vissa webbläsare, blir problem i andra"}},
 };
 
 int LanguageIndex(int code) { return code - kLanguageGerman; }
@@ -140,10 +236,16 @@ TEST(TranslationRows, Utf8CheckerTellsGoodFromBad) {
         const char* text;
         bool valid;
     } cases[] = {
-        {"Vänster", true},          {"\xE2\x80\x9E" "C\xE2\x80\x9C", true},
-        {"\xF0\x9F\x98\x80", true}, {"V\xE4nster", false},
-        {"\xC3", false},            {"\xC0\xAF", false},
-        {"\xED\xA0\x80", false},    {"\x80", false},
+        {"Vänster", true},
+        {"\xE2\x80\x9E"
+         "C\xE2\x80\x9C",
+         true},
+        {"\xF0\x9F\x98\x80", true},
+        {"V\xE4nster", false},
+        {"\xC3", false},
+        {"\xC0\xAF", false},
+        {"\xED\xA0\x80", false},
+        {"\x80", false},
     };
     for (const auto& c : cases) EXPECT_EQ(IsValidUtf8(c.text), c.valid) << c.text;
 }
@@ -157,9 +259,9 @@ int CountOf(std::string_view text, std::string_view token) {
 
 // The reviewed list of a language; the test is skipped while the language
 // has none, i.e. until its translation lands.
-#define REVIEWED_LIST_OR_SKIP(code, list)                                                                   \
-    std::string listError;                                                                                  \
-    const std::optional<SameAsEnglish> list = ReadSameAsEnglish(code, listError);                           \
+#define REVIEWED_LIST_OR_SKIP(code, list)                                                                      \
+    std::string listError;                                                                                     \
+    const std::optional<SameAsEnglish> list = ReadSameAsEnglish(code, listError);                              \
     if (!list) GTEST_SKIP() << TranslationFolderName(code) << ": no same_as_english.txt yet (not translated)"; \
     EXPECT_EQ(listError, "")
 
@@ -193,8 +295,8 @@ TEST_P(EachTranslation, EveryTextDiffersFromEnglishUnlessListed) {
             const std::optional<std::string> own = OwnText(table, code, key);
             const bool listed = list->contains({table, key});
             const bool same = !own || *own == englishText;
-            EXPECT_EQ(same, listed) << Where(table, code, key) << (listed ? " is listed but translated"
-                                                                            : " equals the English text");
+            EXPECT_EQ(same, listed) << Where(table, code, key)
+                                    << (listed ? " is listed but translated" : " equals the English text");
         }
     }
     // Nothing is listed that is not a text in use.
@@ -406,7 +508,8 @@ TEST(TranslationRows, AccessKeysAreUniqueWithinEachDropDown) {
                 const auto [it, fresh] = owner.emplace(key, slot);
                 // Telling rows may share a key (Italian "&Aiuto" and
                 // "&Aggiornamenti").
-                if (!fresh && !(TellingText(Table::kMenus, code, slot) && TellingText(Table::kMenus, code, it->second)))
+                if (!fresh &&
+                    !(TellingText(Table::kMenus, code, slot) && TellingText(Table::kMenus, code, it->second)))
                     ADD_FAILURE() << Where(Table::kMenus, code, slot) << " repeats the access key \"" << key
                                   << "\" of menu text " << it->second;
             }

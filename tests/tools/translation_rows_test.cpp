@@ -22,10 +22,11 @@ ScriptResult RunScript(const fs::path& input, const fs::path& scratch) {
     const fs::path generated = scratch / "rows.cpp";
     const fs::path printed = scratch / "cmake.out";
     fs::remove(generated);
-    const std::string command = "'" VENDREL_CMAKE "' -DINPUT='" + input.string() + "' -DOUTPUT='" +
-                                generated.string() +
-                                "' -DFUNCTION=GermanMessageRows -DHEADER=texts/message_tables.h -P '" VENDREL_SOURCE_DIR
-                                "/cmake/translation_rows.cmake' > '" + printed.string() + "' 2>&1";
+    const std::string command =
+        "'" VENDREL_CMAKE "' -DINPUT='" + input.string() + "' -DOUTPUT='" + generated.string() +
+        "' -DFUNCTION=GermanMessageRows -DHEADER=texts/message_tables.h -P '" VENDREL_SOURCE_DIR
+        "/cmake/translation_rows.cmake' > '" +
+        printed.string() + "' 2>&1";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWhole(printed),
             fs::exists(generated) ? ReadWhole(generated) : std::string()};
@@ -39,7 +40,8 @@ TEST(TranslationRowsScript, GoodFileBecomesRows) {
         const char* content;
         const char* row;  // a row the source must hold
     } cases[] = {
-        {"escapes", "# a note\n\n3\tZwei\\nZeilen\\r und \\\\ und\\t\n", "{3, \"Zwei\\nZeilen\\r und \\\\ und\\t\"},"},
+        {"escapes", "# a note\n\n3\tZwei\\nZeilen\\r und \\\\ und\\t\n",
+         "{3, \"Zwei\\nZeilen\\r und \\\\ und\\t\"},"},
         {"quotes", "30\tKeine Dateien gefunden \"xxxxxx\"\n", "{30, \"Keine Dateien gefunden \\\"xxxxxx\\\"\"},"},
         {"windows_line_ends", "65\tLinks\r\n66\tRechts\r\n", "{66, \"Rechts\"},"},
         {"no_last_line_end", "53\tFertig", "{53, \"Fertig\"},"},

@@ -41,8 +41,10 @@ TEST_F(AboutDialogTest, ShowsTheVersionAndTheAddressesInEveryLanguage) {
     struct Case {
         int language;
         const char* caption;
+        const char* homePageLabel;
     };
-    const Case cases[] = {{kLanguageEnglish, "About Vendrel"}, {kLanguageGerman, "Über Vendrel"}};
+    const Case cases[] = {{kLanguageEnglish, "About Vendrel", "Home page :"},
+                          {kLanguageGerman, "Über Vendrel", "Homepage:"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
         owner->ChangeLanguage(c.language);
@@ -54,7 +56,7 @@ TEST_F(AboutDialogTest, ShowsTheVersionAndTheAddressesInEveryLanguage) {
         EXPECT_STREQ(dialog.ControlText(kAboutHomePage), "http://www.halvex.com/vendrel/");
         EXPECT_STREQ(dialog.ControlText(kAboutDocumentation), "http://www.halvex.com/doco/vdrdoco.html");
         EXPECT_STREQ(dialog.ControlText(kAboutEmail), "vendrel@halvex.com");
-        EXPECT_STREQ(dialog.ControlText(kAboutHomePageLabel), "Home page :");
+        EXPECT_STREQ(dialog.ControlText(kAboutHomePageLabel), c.homePageLabel);
     }
 }
 

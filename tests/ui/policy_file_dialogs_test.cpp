@@ -310,8 +310,7 @@ TEST_F(PolicyFileDialogTest, LabelsFollowTheLanguage) {
     SavePolicyDialog save(*owner);
     save.CreateWindow();
     EXPECT_EQ(save.ShownLanguage(), kLanguageGerman);
-    // What German does not translate stays English.
-    EXPECT_STREQ(save.ControlText(kSavePolicyChangedOnly), "Save changed policies only (recommended)");
+    EXPECT_STREQ(save.ControlText(kSavePolicyChangedOnly), "Nur geänderte Regeln speichern (empfohlen)");
 }
 
 // ---- Saving ----
