@@ -393,6 +393,7 @@ void MainWindow::SetMenuChecks() {
 
 void MainWindow::FillChoiceLists() {
     std::vector<TextString> inputTypes;
+    inputTypes.reserve(kInputTypeCount);
     for (int i = 0; i < kInputTypeCount; ++i) inputTypes.emplace_back(GetMessageText(kMsgPlainTextFile + i));
     window_->SetItems(kInputTypeCombo, std::move(inputTypes));
     std::vector<TextString> outputKinds;
