@@ -13,6 +13,7 @@
 #include "ui/about_dialog.h"
 #include "ui/main_window.h"
 #include "ui/policy_file_dialogs.h"
+#include "ui/sheet_model.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -113,6 +114,48 @@ TEST(WindowLayoutTest, EveryDifferenceFromTheModelIsNamed) {
           "dialog 700: control 13 (group box) is missing from the description"}},
     };
     for (const auto& c : cases) EXPECT_EQ(DescriptionMismatches(c.description, model), c.wanted) << c.why;
+}
+
+TEST(WindowLayoutTest, ASheetIsCheckedWithItsOwnControlsAndEachPage) {
+    ScriptedUiServices services;
+    SheetModel sheet(800, services);
+    DialogModel first(801, services);
+    first.AddControl(10, ControlKind::kEdit);
+    DialogModel second(802, services);
+    second.AddControl(20, ControlKind::kCheckBox);
+    sheet.AddPage(first, "First");
+    sheet.AddPage(second, "Second");
+
+    const WindowDescription firstPage{801, {{kNoControl, {{{{10, ControlKind::kEdit}}}}}}};
+    const WindowDescription secondPage{802, {{kNoControl, {{{{20, ControlKind::kCheckBox}}}}}}};
+    const WindowDescription wrongKind{802, {{kNoControl, {{{{20, ControlKind::kRadioButton}}}}}}};
+    const struct {
+        const char* why;
+        SheetDescription description;
+        std::vector<std::string> wanted;
+    } cases[] = {
+        {"agreeing", {SheetFrameDescription(800), {firstPage, secondPage}}, {}},
+        {"no Apply button in the description",
+         {SheetFrameDescription(800, false), {firstPage, secondPage}},
+         {"dialog 800: control 12321 (push button) is missing from the description"}},
+        {"a page too few",
+         {SheetFrameDescription(800), {firstPage}},
+         {"sheet 800: 2 pages in the model, 1 in the description"}},
+        {"pages in another order",
+         {SheetFrameDescription(800), {secondPage, firstPage}},
+         {"dialog 801: the description is of template 802", "dialog 801: control 20 (check box) is not in the model",
+          "dialog 801: control 10 (edit) is missing from the description",
+          "dialog 802: the description is of template 801", "dialog 802: control 10 (edit) is not in the model",
+          "dialog 802: control 20 (check box) is missing from the description"}},
+        {"a kind that differs on a page",
+         {SheetFrameDescription(800), {firstPage, wrongKind}},
+         {"dialog 802: control 20: check box in the model, radio button in the description"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SheetDescriptionMismatches(c.description, sheet), c.wanted) << c.why;
+
+    SheetModel withoutApply(803, services, SheetModel::ApplyButton::kWithout);
+    EXPECT_EQ(SheetDescriptionMismatches({SheetFrameDescription(803, false), {}}, withoutApply),
+              std::vector<std::string>{});
 }
 
 }  // namespace
