@@ -5,6 +5,7 @@
 
 #include "ui/about_dialog.h"
 #include "ui/main_window_layout.h"
+#include "ui/output_sheet_layout.h"
 #include "ui/policy_file_dialogs.h"
 #include "ui/sheet_model.h"
 #include "ui/status_window.h"
@@ -53,8 +54,8 @@ const LayoutGroup* WindowDescription::GroupOf(int id) const {
 }
 
 std::vector<const WindowDescription*> WindowDescriptions() {
-    return {&MainWindowLayout(), &StatusWindowLayout(), &PolicyFileDialogLayout(), &SavePolicyDialogLayout(),
-            &AboutDialogLayout()};
+    return {&MainWindowLayout(),       &StatusWindowLayout(), &PolicyFileDialogLayout(),
+            &SavePolicyDialogLayout(), &AboutDialogLayout(),  &MoreHtmlOptionsLayout()};
 }
 
 const WindowDescription* FindWindowDescription(int templateId) {
@@ -104,7 +105,7 @@ WindowDescription SheetFrameDescription(int templateId, bool withApply) {
     return {templateId, {{kNoControl, {LayoutRow{{tabs}}, buttons}}}};
 }
 
-std::vector<const SheetDescription*> SheetDescriptions() { return {}; }
+std::vector<const SheetDescription*> SheetDescriptions() { return {&OutputSheetLayout()}; }
 
 const SheetDescription* FindSheetDescription(int templateId) {
     for (const SheetDescription* description : SheetDescriptions()) {

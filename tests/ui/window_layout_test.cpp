@@ -12,6 +12,8 @@
 #include "support/temp_folder.h"
 #include "ui/about_dialog.h"
 #include "ui/main_window.h"
+#include "ui/more_html_options_dialog.h"
+#include "ui/output_sheet.h"
 #include "ui/policy_file_dialogs.h"
 #include "ui/sheet_model.h"
 #include "ui/status_window.h"
@@ -25,6 +27,7 @@ struct Models {
     std::unique_ptr<StatusWindow> status;
     std::unique_ptr<MainDialog> owner;  // of the policy-file dialogs and the About box
     std::unique_ptr<DialogModel> owned;
+    MoreHtmlOptions advanced;  // what the advanced HTML options edit
 };
 
 const DialogModel* ModelOf(int templateId, UiServices& services, Models& models, const std::string& settings) {
@@ -37,6 +40,11 @@ const DialogModel* ModelOf(int templateId, UiServices& services, Models& models,
         if (templateId == kPolicyFileDialogId) models.owned = std::make_unique<PolicyFileDialog>(*models.owner);
         if (templateId == kSavePolicyDialogId) models.owned = std::make_unique<SavePolicyDialog>(*models.owner);
         if (templateId == kAboutDialogId) models.owned = std::make_unique<AboutDialog>(*models.owner);
+        return models.owned.get();
+    }
+    if (templateId == kMoreHtmlOptionsDialogId) {
+        if (!models.owner) models.owner = std::make_unique<MainDialog>(services, settings + ".owner");
+        models.owned = std::make_unique<MoreHtmlOptionsDialog>(services, *models.owner, nullptr, models.advanced);
         return models.owned.get();
     }
     if (templateId == kMainDialogId) {
@@ -60,6 +68,24 @@ TEST(WindowLayoutTest, EveryDescriptionHoldsExactlyItsModelsControls) {
         EXPECT_EQ(DescriptionMismatches(*description, *model), std::vector<std::string>{});
     }
     EXPECT_EQ(FindWindowDescription(-5), nullptr);
+}
+
+TEST(WindowLayoutTest, EverySheetDescriptionHoldsItsSheetAndEachPage) {
+    TempFolder temp{"sheet_layout"};
+    ScriptedUiServices services;
+    MainDialog owner(services, (temp / "settings").string());
+    // The models of every sheet with a description.
+    Sheet output(owner, services);
+    const SheetModel* const sheets[] = {&output};
+    const std::vector<const SheetDescription*> descriptions = SheetDescriptions();
+    ASSERT_EQ(descriptions.size(), std::size(sheets));
+    for (const SheetModel* sheet : sheets) {
+        SCOPED_TRACE(sheet->TemplateId());
+        const SheetDescription* description = FindSheetDescription(sheet->TemplateId());
+        ASSERT_NE(description, nullptr);
+        EXPECT_EQ(SheetDescriptionMismatches(*description, *sheet), std::vector<std::string>{});
+    }
+    EXPECT_EQ(FindSheetDescription(kMainDialogId), nullptr);
 }
 
 TEST(WindowLayoutTest, EveryDifferenceFromTheModelIsNamed) {
