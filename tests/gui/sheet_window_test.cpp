@@ -9,12 +9,22 @@
 #include <wx/dialog.h>
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
+#include <wx/toplevel.h>
 
+#include <string>
+
+#include "app/base_dialog.h"
+#include "gui/desktop_services.h"
 #include "gui/model_window.h"
 #include "gui/wx_text.h"
 #include "gui_test_support.h"
 #include "texts/dialog_ids.h"
 #include "ui/scripted_services.h"
+#include "support/temp_folder.h"
+#include "texts/sheet_topics.h"
+#include "ui/output_sheet.h"
+#include "ui/output_sheet_layout.h"
 #include "ui/sheet_model.h"
 #include "ui/window_layout.h"
 
@@ -112,6 +122,76 @@ TEST(SheetWindowTest, PagesAreShownOnTheirTabsAndMirroredBothWays) {
     ASSERT_NE(window.PageView(0)->Widget(kNameEdit), nullptr);
     EXPECT_EQ(FromWx(static_cast<wxTextCtrl*>(window.PageView(0)->Widget(kNameEdit))->GetValue()), "typed");
     sheet.DestroyWindow();
+}
+
+// The advanced options record as text, to compare the two runs.
+std::string RecordOf(const MoreHtmlOptions& a) {
+    return a.fragmentsFile.str() + "|" + std::to_string(a.omitHeadAndBody) + "|" +
+           std::to_string(a.generatorComment) + "|" + a.baseUrl.str() + "|" + a.charset.str() + "|" +
+           std::to_string(a.fragmentsFileSet) + std::to_string(a.omitHeadAndBodySet) +
+           std::to_string(a.generatorCommentSet) + std::to_string(a.baseUrlSet) + std::to_string(a.charsetSet);
+}
+
+TEST(SheetWindowTest, TheAdvancedHtmlOptionsOpenAsTheirOwnWindowFromTheAddedHtmlTab) {
+    TempFolder temp{"advanced options window"};
+    ASSERT_TRUE(temp.Made());
+    constexpr char kBase[] = "http://example.org/docs/";
+
+    // On the screen: the page's button opens the dialog's window; the user
+    // ticks a box, types a base URL and presses OK.
+    DesktopServices desktop;
+    MainDialog owner(desktop, (temp / "settings").string());
+    owner.settings.displayToolTips = false;
+    Sheet sheet(owner, desktop);
+    SheetWindow window(sheet, OutputSheetLayout());
+    sheet.Open(owner.WorkingSet(), owner.WorkingSet(), owner.SixthSet(), kTopicTitleAndDescription);
+    ModelWindow* page = window.PageView(sheet.PageIndex(sheet.addedHtml));
+    ASSERT_NE(page->Widget(AddedHTMLPage::kAdvancedOptions), nullptr);
+    bool seen = false;
+    wxTimer timer;
+    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        const MoreHtmlOptionsDialog* dialog = sheet.addedHtml.OpenAdvancedDialog();
+        auto* view = dialog == nullptr ? nullptr : dynamic_cast<ModelWindow*>(dialog->Observer());
+        if (view == nullptr || view->Window() == nullptr || !view->Window()->IsShown()) return;
+        timer.Stop();
+        seen = true;
+        auto* omit = dynamic_cast<wxCheckBox*>(view->Widget(MoreHtmlOptionsDialog::kOmitHeadAndBody));
+        auto* base = dynamic_cast<wxTextCtrl*>(view->Widget(MoreHtmlOptionsDialog::kBaseUrl));
+        if (omit == nullptr || base == nullptr) {
+            Click(view->Widget(kIdCancel));
+            return;
+        }
+        omit->SetValue(true);
+        Click(omit);
+        base->SetValue(kBase);
+        Click(view->Widget(kIdOk));
+    });
+    timer.Start(50);
+    Click(page->Widget(AddedHTMLPage::kAdvancedOptions));
+    timer.Stop();
+    EXPECT_TRUE(seen) << "the advanced options had no window";
+    EXPECT_EQ(sheet.addedHtml.OpenAdvancedDialog(), nullptr);
+    sheet.DestroyWindow();
+
+    // Headless, the same steps scripted.
+    ScriptedUiServices services;
+    MainDialog headlessOwner(services, (temp / "headless settings").string());
+    Sheet headless(headlessOwner, services);
+    headless.Open(headlessOwner.WorkingSet(), headlessOwner.WorkingSet(), headlessOwner.SixthSet(),
+                  kTopicTitleAndDescription);
+    services.QueueRun()
+        .Check(MoreHtmlOptionsDialog::kOmitHeadAndBody)
+        .SetText(MoreHtmlOptionsDialog::kBaseUrl, kBase)
+        .Press(kIdOk);
+    headless.addedHtml.Notify(AddedHTMLPage::kAdvancedOptions, NotifyEvent::kClicked);
+
+    const MoreHtmlOptions& stored = sheet.addedHtml.AdvancedOptions();
+    EXPECT_EQ(stored.omitHeadAndBody, 1);
+    EXPECT_TRUE(stored.omitHeadAndBodySet);
+    EXPECT_EQ(stored.baseUrl.str(), kBase);
+    EXPECT_FALSE(stored.charsetSet) << "what the user left alone is not stored";
+    EXPECT_EQ(RecordOf(stored), RecordOf(headless.addedHtml.AdvancedOptions()));
+    EXPECT_TRUE(sheet.IsEnabled(kIdApply) == headless.IsEnabled(kIdApply));
 }
 
 }  // namespace
