@@ -502,9 +502,18 @@ void MainWindow::ShowSheet(SheetKind kind, int topic, FC& loadFrom) {
     // The analysis and settings sheets are not built yet: opening one shows
     // nothing and reports nothing.
     if (kind != SheetKind::kOutput) return;
-    if (!outputSheet_) outputSheet_ = std::make_unique<Sheet>(*this, services);
+    if (!outputSheet_) {
+        outputSheet_ = std::make_unique<Sheet>(*this, services);
+        if (onSheetMade) onSheetMade(*outputSheet_);
+    }
     // The sheet edits the working set, the policies every run starts from.
     outputSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
+}
+
+std::vector<SheetModel*> MainWindow::Sheets() const {
+    std::vector<SheetModel*> sheets;
+    if (outputSheet_) sheets.push_back(outputSheet_.get());
+    return sheets;
 }
 
 void MainWindow::RelabelSheets() {
