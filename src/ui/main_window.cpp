@@ -528,15 +528,28 @@ void MainWindow::PrepareSettingsView() {
 void MainWindow::ShowSheet(SheetKind kind, int topic, FC& loadFrom) {
     // Each sheet edits the working set, the policies every run starts from.
     if (kind == SheetKind::kAnalysis) {
-        if (!analysisSheet_) analysisSheet_ = std::make_unique<SheetAnalysis>(*this, services);
+        if (!analysisSheet_) {
+            analysisSheet_ = std::make_unique<SheetAnalysis>(*this, services);
+            if (onSheetMade) onSheetMade(*analysisSheet_);
+        }
         analysisSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
         return;
     }
     // The settings sheet is not built yet: opening it shows nothing and
     // reports nothing.
     if (kind != SheetKind::kOutput) return;
-    if (!outputSheet_) outputSheet_ = std::make_unique<Sheet>(*this, services);
+    if (!outputSheet_) {
+        outputSheet_ = std::make_unique<Sheet>(*this, services);
+        if (onSheetMade) onSheetMade(*outputSheet_);
+    }
     outputSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
+}
+
+std::vector<SheetModel*> MainWindow::Sheets() const {
+    std::vector<SheetModel*> sheets;
+    if (outputSheet_) sheets.push_back(outputSheet_.get());
+    if (analysisSheet_) sheets.push_back(analysisSheet_.get());
+    return sheets;
 }
 
 void MainWindow::RelabelSheets() {
