@@ -15,6 +15,7 @@
 #include "texts/message_slots.h"
 #include "texts/message_texts.h"
 #include "texts/sheet_topics.h"
+#include "ui/analysis_sheet.h"
 #include "ui/output_sheet.h"
 #include "ui/data_exchange.h"
 #include "ui/dialog_model.h"
@@ -200,6 +201,7 @@ MainWindow::MainWindow(UiServices& uiServices, const std::string& settingsPath)
 
 MainWindow::~MainWindow() {
     if (outputSheet_) outputSheet_->DestroyWindow();
+    if (analysisSheet_) analysisSheet_->DestroyWindow();
     Destroy();
     status_.DestroyWindow();
 }
@@ -360,13 +362,35 @@ void MainWindow::ChangeLanguage(int code) {
 }
 
 void MainWindow::SheetsReset() {
-    if (!outputSheet_) return;
-    outputSheet_->ResetChanged();
-    outputSheet_->LoadPages(WorkingSet(), SixthSet());
+    if (outputSheet_) {
+        outputSheet_->ResetChanged();
+        outputSheet_->LoadPages(WorkingSet(), SixthSet());
+    }
+    if (analysisSheet_) {
+        analysisSheet_->ResetChanged();
+        analysisSheet_->LoadPages(WorkingSet(), SixthSet());
+    }
 }
 
 void MainWindow::SheetsReload(FC& set) {
     if (outputSheet_) outputSheet_->LoadPages(set, SixthSet());
+    if (analysisSheet_) analysisSheet_->LoadPages(set, SixthSet());
+}
+
+void MainWindow::ReapplyPolicies() {
+    if (analysisSheet_) {
+        FC scratch;
+        scratch.SetContext(context.get());
+        scratch.CopyPolicies(AnalysedFileSet());
+        if (policyFileLoaded) scratch.MergeChangedPolicies(PolicyFileSet(), 1);
+        if (policiesEdited) scratch.MergeChangedPolicies(WorkingSet(), 1);
+        analysisSheet_->LoadPages(scratch, SixthSet());
+    }
+    if (outputSheet_) {
+        PrepareSettingsView();
+        outputSheet_->LoadPages(SettingsView(), SixthSet());
+    }
+    // The program-settings sheet reloads from the settings view here.
 }
 
 void MainWindow::ApplyLanguageToWindow() {
@@ -487,38 +511,51 @@ void MainWindow::OpenSheet(SheetKind kind, int topic) {
     // The analysis sheet works on the working set itself; the output and
     // settings sheets on a view of every policy in force.
     FC& loadFrom = kind == SheetKind::kAnalysis ? WorkingSet() : SettingsView();
-    if (kind != SheetKind::kAnalysis) {
-        loadFrom.ResetPolicies();
-        loadFrom.SetContext(context.get());
-        if (fileAnalysed) loadFrom.CopyPolicies(AnalysedFileSet());
-        if (policyFileLoaded) loadFrom.MergeChangedPolicies(PolicyFileSet(), 1);
-        loadFrom.MergeChangedPolicies(WorkingSet(), 1);
-    }
+    if (kind != SheetKind::kAnalysis) PrepareSettingsView();
     StoreToPolicySet(loadFrom);
     ShowSheet(kind, topic, loadFrom);
 }
 
+void MainWindow::PrepareSettingsView() {
+    FC& view = SettingsView();
+    view.ResetPolicies();
+    view.SetContext(context.get());
+    if (fileAnalysed) view.CopyPolicies(AnalysedFileSet());
+    if (policyFileLoaded) view.MergeChangedPolicies(PolicyFileSet(), 1);
+    view.MergeChangedPolicies(WorkingSet(), 1);
+}
+
 void MainWindow::ShowSheet(SheetKind kind, int topic, FC& loadFrom) {
-    // The analysis and settings sheets are not built yet: opening one shows
-    // nothing and reports nothing.
+    // Each sheet edits the working set, the policies every run starts from.
+    if (kind == SheetKind::kAnalysis) {
+        if (!analysisSheet_) {
+            analysisSheet_ = std::make_unique<SheetAnalysis>(*this, services);
+            if (onSheetMade) onSheetMade(*analysisSheet_);
+        }
+        analysisSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
+        return;
+    }
+    // The settings sheet is not built yet: opening it shows nothing and
+    // reports nothing.
     if (kind != SheetKind::kOutput) return;
     if (!outputSheet_) {
         outputSheet_ = std::make_unique<Sheet>(*this, services);
         if (onSheetMade) onSheetMade(*outputSheet_);
     }
-    // The sheet edits the working set, the policies every run starts from.
     outputSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
 }
 
 std::vector<SheetModel*> MainWindow::Sheets() const {
     std::vector<SheetModel*> sheets;
     if (outputSheet_) sheets.push_back(outputSheet_.get());
+    if (analysisSheet_) sheets.push_back(analysisSheet_.get());
     return sheets;
 }
 
 void MainWindow::RelabelSheets() {
     // A sheet without a window takes the language when it next opens.
     if (outputSheet_) outputSheet_->ChangeLanguage(LanguageCode);
+    if (analysisSheet_) analysisSheet_->ChangeLanguage(LanguageCode);
 }
 
 // ---------------------------------------------------------------------------

@@ -25,6 +25,7 @@
 class DataExchange;
 class DialogModel;
 class Sheet;
+class SheetAnalysis;
 class SheetModel;
 
 class MainWindow : public MainDialog {
@@ -91,6 +92,8 @@ public:
     const ToolTipControl& ToolTips() const { return toolTips_; }
     // The output-policies sheet, once the menu has opened it; null before.
     Sheet* OutputSheet() const { return outputSheet_.get(); }
+    // The analysis-policies sheet, once the menu has opened it; null before.
+    SheetAnalysis* AnalysisSheet() const { return analysisSheet_.get(); }
     // The property sheets made so far (each is made at its first opening).
     std::vector<SheetModel*> Sheets() const;
     // Called with each sheet as it is made, before its window: the front end
@@ -177,6 +180,10 @@ public:
     void ChangeLanguage(int code) override;
     void SheetsReset() override;
     void SheetsReload(FC& set) override;
+    // The open sheets show the policies in force again: the analysis sheet
+    // what the analysed file, the policy file and the user's changes give,
+    // the output sheet the settings view.
+    void ReapplyPolicies() override;
 
 private:
     class Window;
@@ -226,12 +233,16 @@ private:
     void ShowSheet(SheetKind kind, int topic, FC& loadFrom);
     // Each open property sheet takes the current language.
     void RelabelSheets();
+    // The settings view as the output and settings sheets are loaded from
+    // it: every policy in force, the user's changes last.
+    void PrepareSettingsView();
     // Adds a text on top of one of the settings' histories.
     void AddToHistory(TextString* history, const TextString& text);
 
     // The output-policies sheet: made at its first opening and kept, so
     // that its pages keep what the user changed between openings.
     std::unique_ptr<Sheet> outputSheet_;
+    std::unique_ptr<SheetAnalysis> analysisSheet_;
     std::unique_ptr<Window> window_;
     MenuModel menu_;
     StatusWindow status_;

@@ -58,6 +58,10 @@ void PolicyRef::SetText(FC& set, const char* text) const {
 
 int PolicyRef::Category() const { return isTable_ ? kTableItemCategory : GetPolicyDefinition(plain_).category; }
 
+int PolicyRef::CatalogueCategory() const {
+    return isTable_ ? GetTablePolicyDefinition(table_).category : GetPolicyDefinition(plain_).category;
+}
+
 // ---- OptionPage ----
 
 OptionPage::OptionPage(int templateId, int topicCode, UiServices& services)

@@ -52,6 +52,8 @@ public:
     // stored: its catalogue category; every table item reports 4 (an output
     // change).
     int Category() const;
+    // The category the catalogue gives the policy, table items included.
+    int CatalogueCategory() const;
 
 private:
     Pol plain_ = Pol::Count;

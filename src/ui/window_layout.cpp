@@ -4,6 +4,7 @@
 #include <map>
 
 #include "ui/about_dialog.h"
+#include "ui/analysis_sheet_layout.h"
 #include "ui/main_window_layout.h"
 #include "ui/output_sheet_layout.h"
 #include "ui/policy_file_dialogs.h"
@@ -105,7 +106,7 @@ WindowDescription SheetFrameDescription(int templateId, bool withApply) {
     return {templateId, {{kNoControl, {LayoutRow{{tabs}}, buttons}}}};
 }
 
-std::vector<const SheetDescription*> SheetDescriptions() { return {&OutputSheetLayout()}; }
+std::vector<const SheetDescription*> SheetDescriptions() { return {&OutputSheetLayout(), &AnalysisSheetLayout()}; }
 
 const SheetDescription* FindSheetDescription(int templateId) {
     for (const SheetDescription* description : SheetDescriptions()) {

@@ -384,10 +384,8 @@ TEST_F(MainWindowTest, SheetsAndDialogsNotBuiltYetShowNothing) {
     services.ClearLog();
     CountingObserver observer;
     D().SetObserver(&observer);
-    const int commands[] = {kCommandAnalysisFileStructure, kCommandAnalysisTables,
-                            kCommandSettingsDocumentation, kCommandSettingsDragAndDrop,
-                            kCommandSettingsDiagnostics,   kCommandSettingsViewers,
-                            kCommandSettingsPolicyFiles};
+    const int commands[] = {kCommandSettingsDocumentation, kCommandSettingsDragAndDrop, kCommandSettingsDiagnostics,
+                            kCommandSettingsViewers, kCommandSettingsPolicyFiles};
     for (int command : commands) EXPECT_TRUE(window->OnCommand(command)) << command;
     EXPECT_TRUE(services.Log().empty());
     EXPECT_TRUE(TheStatusWindow().Lines.count == 0);

@@ -11,6 +11,7 @@
 #include "ui/scripted_services.h"
 #include "support/temp_folder.h"
 #include "ui/about_dialog.h"
+#include "ui/analysis_sheet.h"
 #include "ui/main_window.h"
 #include "ui/more_html_options_dialog.h"
 #include "ui/output_sheet.h"
@@ -76,7 +77,8 @@ TEST(WindowLayoutTest, EverySheetDescriptionHoldsItsSheetAndEachPage) {
     MainDialog owner(services, (temp / "settings").string());
     // The models of every sheet with a description.
     Sheet output(owner, services);
-    const SheetModel* const sheets[] = {&output};
+    SheetAnalysis analysis(owner, services);
+    const SheetModel* const sheets[] = {&output, &analysis};
     const std::vector<const SheetDescription*> descriptions = SheetDescriptions();
     ASSERT_EQ(descriptions.size(), std::size(sheets));
     for (const SheetModel* sheet : sheets) {

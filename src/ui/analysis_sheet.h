@@ -1,0 +1,137 @@
+// The "Analysis Policies" sheet: how the input file is read, on two pages,
+// "File structure" (what the file looks like) and "Table analysis" (how
+// tables are found in it).
+//
+// The main dialog creates the sheet once and keeps it; each opening loads
+// the pages from a policy set and shows the page of a topic code (`Open`).
+// The pages edit the working set: OK stores the pages when a page reported a
+// change, Apply stores them whatever happened, Cancel stores nothing.  Every
+// stored policy tells the main dialog its kind, so that a changed analysis
+// policy has the file analysed again.  OK and Cancel close the window, while
+// the pages keep their values and changed flags for the next opening.
+//
+// Its window opens 30 pixels in from the left and bottom edges of the
+// desktop, or where the user last left it.
+#pragma once
+
+#include "policies/tab_config.h"
+#include "ui/base_sheet.h"
+#include "ui/option_page.h"
+
+class FC;
+
+// "File structure": eleven policies of the set itself.
+class FileStructPage : public OptionPage {
+public:
+    static constexpr int kKeepItSimple = 1043;
+    static constexpr int kCodeSamples = 1044;
+    static constexpr int kDoubleSpaced = 1273;
+    static constexpr int kPageMarkers = 1316;
+    static constexpr int kPageMarkerSizeLabel = 1317;
+    static constexpr int kPageMarkerSize = 1318;
+    static constexpr int kJustificationLabel = 1023;
+    static constexpr int kJustification = 1042;
+    static constexpr int kChangeBars = 1457;
+    static constexpr int kDosCharacters = 1455;
+    static constexpr int kJapanese = 1456;
+    static constexpr int kMime = 1463;
+    static constexpr int kPclCodes = 1524;
+    // The page-marker sizes a field accepts, in lines.
+    static constexpr int kFewestMarkerLines = 0;
+    static constexpr int kMostMarkerLines = 10000;
+
+    explicit FileStructPage(UiServices& services);
+
+    // Stores the changed values, each telling the main dialog its category;
+    // a stored value of any category then asks for a fresh analysis as well,
+    // since every value of the page says how the file is to be read.
+    void Store(FC& set) override;
+    // The page-marker size is offered only for a file with page markers.
+    void RefreshEnabling() override;
+
+protected:
+    void FillTextLists() override;
+};
+
+// "Table analysis": "Attempt TABLE generation" of the set and five values of
+// its default table configuration.
+class TabAnalPage : public OptionPage {
+public:
+    static constexpr int kAttemptTables = 1132;  // hidden
+    static constexpr int kExtendingFactor = 1489;  // slider
+    static constexpr int kSparseColumns = 1204;
+    static constexpr int kIgnoreHeader = 1496;
+    static constexpr int kMergingFactor = 1494;  // slider
+    static constexpr int kMinSeparation = 9006;
+    // Both sliders run from "Low" (or "Never") to "High" (or "Always").
+    static constexpr int kSliderMin = 0;
+    static constexpr int kSliderMax = 10;
+    // The separation a field accepts, in spaces; a set holding less shows
+    // the least.
+    static constexpr int kLeastSeparation = 1;
+    static constexpr int kMostSeparation = 1000;
+
+    explicit TabAnalPage(UiServices& services);
+
+    void Store(FC& set) override;
+    void ResetChanged() override;
+    void RefreshEnabling() override;
+
+    // A slider's value as the page holds it, and whether the user moved it.
+    int SliderValue(int sliderId) const;
+    bool SliderChanged(int sliderId) const;
+
+protected:
+    void LoadValues(const FC& set) override;
+    void OnInitDialog() override;
+    void ExchangeOwn(DataExchange& dx) override;
+
+private:
+    struct Slider {
+        int controlId;
+        TabPol policy;
+        int value = 0;
+        bool changed = false;
+    };
+    Slider* FindSlider(int sliderId);
+    const Slider* FindSlider(int sliderId) const;
+    void SliderMoved(int sliderId);
+
+    Slider sliders_[2] = {{kExtendingFactor, TabPol::ExtendingFactor}, {kMergingFactor, TabPol::MergingFactor}};
+};
+
+class SheetAnalysis : public BaseSheet {
+public:
+    // The pages in tab order: File structure, Table analysis.
+    SheetAnalysis(BaseDialog& mainDialog, UiServices& services);
+
+    FileStructPage fileStructure;
+    TabAnalPage tableAnalysis;
+
+    // The set OK and Apply store into; null until an opening sets it.
+    FC* Target() const { return target_; }
+
+    // Opens the sheet: the target set, the pages loaded from `set`, the
+    // window made (or raised when it is up) and the page of `topic` shown.
+    void Open(FC& target, FC& set, FC& second, int topic);
+
+    // Each page's load: File structure, then Table analysis.
+    void LoadPages(FC& set, FC& second);
+    // Each page's store in the same order; the main dialog then knows the
+    // user edited policies.
+    void StorePages(FC& target);
+    // Clears both pages' changed flags.
+    void ResetChanged();
+
+    // Topic 11 shows File structure, every other topic Table analysis.
+    void SetActivePageByTopic(int topic) override;
+    void ChangeLanguage(int language) override;
+
+protected:
+    void OnInitDialog() override;
+    bool OnSheetOk() override;
+    bool OnSheetApply() override;
+
+private:
+    FC* target_ = nullptr;
+};
