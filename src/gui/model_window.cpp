@@ -4,6 +4,7 @@
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
+#include <wx/display.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/notebook.h>
@@ -140,6 +141,8 @@ void ModelWindow::BuildPage() {
     if (host->GetSizer() == nullptr) host->SetSizer(new wxBoxSizer(wxVERTICAL));
     host->GetSizer()->Add(panel_, 1, wxEXPAND);
     for (const auto& [id, widget] : widgets_) Mirror(id);
+    // The tabs' size, and the sheet's, follow their largest page.
+    panel_->InvalidateBestSize();
     Relayout();
     wxTopLevelWindow* top = TopWindow();
     if (afterBuilt && top != nullptr) afterBuilt(*top);
@@ -221,7 +224,8 @@ wxWindow* ModelWindow::MakeControl(wxWindow* parent, const LayoutControl& layout
                                      firstRadioOfGroup ? wxRB_GROUP : 0);
         case ControlKind::kPushButton: return new wxButton(parent, wxID_ANY, label, wxDefaultPosition, size);
         case ControlKind::kSlider: return new wxSlider(parent, wxID_ANY, 0, 0, 100, wxDefaultPosition, size);
-        case ControlKind::kTabs: return new wxNotebook(parent, wxID_ANY, wxDefaultPosition, size);
+        // The tabs take the size of their largest page.
+        case ControlKind::kTabs: return new wxNotebook(parent, wxID_ANY);
         case ControlKind::kGroupBox: return new wxStaticBox(parent, wxID_ANY, label);
         case ControlKind::kColourSwatch:
             return new wxStaticText(parent, wxID_ANY, label, wxDefaultPosition, size,
@@ -624,6 +628,15 @@ void ModelWindow::Relayout() {
     top->SetMinSize(best);
     if (best.GetWidth() > now.GetWidth() || best.GetHeight() > now.GetHeight()) {
         top->SetSize(wxSize(std::max(best.GetWidth(), now.GetWidth()), std::max(best.GetHeight(), now.GetHeight())));
+        // A window placed near the desktop's edge and then grown (a sheet
+        // showing a larger page) is kept on the desktop.
+        const int display = wxDisplay::GetFromWindow(top);
+        const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+        const wxRect rect = top->GetRect();
+        const int left = std::max(area.GetLeft(), std::min(rect.GetLeft(), area.GetRight() + 1 - rect.GetWidth()));
+        const int topEdge =
+            std::max(area.GetTop(), std::min(rect.GetTop(), area.GetBottom() + 1 - rect.GetHeight()));
+        if (left != rect.GetLeft() || topEdge != rect.GetTop()) top->Move(left, topEdge);
     }
     top->Layout();
 }

@@ -21,11 +21,15 @@ SheetWindow::SheetWindow(SheetModel& sheet, const SheetDescription& description,
         const size_t index = static_cast<size_t>(i);
         const WindowDescription& page = index < description.pages.size() ? description.pages[index] : kEmptyPage;
         auto view = std::make_unique<ModelWindow>(sheet.Page(i), page, [this, i] { return PageHost(i); });
-        // A page built later may make the sheet larger: placing the sheet
-        // takes its new size.
+        // A page built later may make the sheet larger (and move it back
+        // onto the desktop): the sheet's placing and the position it saves
+        // take the window as it now stands.
         view->afterBuilt = [this](wxTopLevelWindow& window) {
-            const wxSize size = window.GetSize();
-            sheet_.SetWindowSize(size.GetWidth(), size.GetHeight());
+            const wxRect rect = window.GetRect();
+            if (rect.GetWidth() != sheet_.Rect().width || rect.GetHeight() != sheet_.Rect().height)
+                sheet_.SetWindowSize(rect.GetWidth(), rect.GetHeight());
+            if (rect.GetLeft() != sheet_.Rect().left || rect.GetTop() != sheet_.Rect().top)
+                sheet_.MoveWindow(rect.GetLeft(), rect.GetTop());
         };
         pages_.push_back(std::move(view));
     }

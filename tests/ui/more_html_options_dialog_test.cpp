@@ -7,32 +7,21 @@
 
 #include "app/base_dialog.h"
 #include "app/conversion_run.h"
+#include "support/output_sheet_fixture.h"
 #include "support/page_actions.h"
-#include "support/temp_folder.h"
 #include "texts/dialog_ids.h"
 #include "ui/output_sheet.h"
 #include "ui/scripted_services.h"
 
 namespace {
 
-class MoreHtmlOptionsTest : public testing::Test {
+class MoreHtmlOptionsTest : public OutputSheetFixture {
 protected:
-    TempFolder temp{"more_html_options"};
-    ScriptedUiServices services;
-    std::unique_ptr<MainDialog> dialog;
-    std::unique_ptr<Sheet> sheet;
+    MoreHtmlOptionsTest() : OutputSheetFixture("more_html_options") {}
 
     void SetUp() override {
-        ASSERT_TRUE(temp.Made());
-        TheConsoleStatus().consoleEcho = false;
-        dialog = std::make_unique<MainDialog>(services, (temp / "settings").string());
-        sheet = std::make_unique<Sheet>(*dialog, services);
-        sheet->Open(dialog->WorkingSet(), dialog->WorkingSet(), dialog->SixthSet(), kTopicTitleAndDescription);
-    }
-    void TearDown() override {
-        sheet.reset();
-        dialog.reset();
-        TheConsoleStatus().consoleEcho = true;
+        OutputSheetFixture::SetUp();
+        Open(kTopicTitleAndDescription);
     }
     AddedHTMLPage& Page() { return sheet->addedHtml; }
     const MoreHtmlOptions& Options() { return Page().AdvancedOptions(); }
@@ -68,7 +57,7 @@ TEST_F(MoreHtmlOptionsTest, TheDialogShowsThePageValuesAndOkWithoutATouchStoresN
 TEST_F(MoreHtmlOptionsTest, ACancelledBrowseStillMarksTheFileAndPutsItOnTopOfTheHistory) {
     dialog->settings.htmlFragmentHistory[0] = "older.inc";
     dialog->WorkingSet().SetText(Pol::FragmentsFile, "current.inc");
-    sheet->LoadPages(dialog->WorkingSet(), dialog->SixthSet());
+    Reload();
     services.QueueNothingChosen(ScriptedUiServices::Chooser::kFile);
     services.QueueRun().Press(MoreHtmlOptionsDialog::kBrowse).Press(kIdOk);
     OpenAdvanced();

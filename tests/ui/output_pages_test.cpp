@@ -9,8 +9,8 @@
 #include "app/base_dialog.h"
 #include "app/conversion_run.h"
 #include "policies/alignments.h"
+#include "support/output_sheet_fixture.h"
 #include "support/page_actions.h"
-#include "support/temp_folder.h"
 #include "texts/dialog_ids.h"
 #include "ui/output_sheet.h"
 #include "ui/scripted_services.h"
@@ -104,28 +104,9 @@ TEST(CharsetChoicesTest, ThirtyEncodingsEachStoredByItsName) {
     EXPECT_EQ(CharsetName("koi8-r").str(), "koi8-r");
 }
 
-class OutputPagesTest : public testing::Test {
+class OutputPagesTest : public OutputSheetFixture {
 protected:
-    TempFolder temp{"output_pages"};
-    ScriptedUiServices services;
-    std::unique_ptr<MainDialog> dialog;
-    std::unique_ptr<Sheet> sheet;
-
-    void SetUp() override {
-        ASSERT_TRUE(temp.Made());
-        TheConsoleStatus().consoleEcho = false;
-        dialog = std::make_unique<MainDialog>(services, (temp / "settings").string());
-        sheet = std::make_unique<Sheet>(*dialog, services);
-    }
-    void TearDown() override {
-        sheet.reset();
-        dialog.reset();
-        TheConsoleStatus().consoleEcho = true;
-    }
-    FC& Working() { return dialog->WorkingSet(); }
-    void Open(int topic) { sheet->Open(Working(), Working(), dialog->SixthSet(), topic); }
-    void Reload() { sheet->LoadPages(Working(), dialog->SixthSet()); }
-    void Ok() { Press(*sheet, kIdOk); }
+    OutputPagesTest() : OutputSheetFixture("output_pages") {}
 };
 
 TEST_F(OutputPagesTest, CrossReferencesStoreTheirLevelWhenOn) {

@@ -14,8 +14,8 @@
 #include "foundation/run_status.h"
 #include "foundation/text_file.h"
 #include "policies/tab_config.h"
+#include "support/output_sheet_fixture.h"
 #include "support/page_actions.h"
-#include "support/temp_folder.h"
 #include "texts/dialog_ids.h"
 #include "texts/ui_slots.h"
 #include "texts/ui_texts.h"
@@ -50,31 +50,9 @@ int IndexOf(const std::vector<TextString>& items, const char* text) {
     return -1;
 }
 
-class OutputSheetTest : public testing::Test {
+class OutputSheetTest : public OutputSheetFixture {
 protected:
-    TempFolder temp{"output_sheet"};
-    ScriptedUiServices services;
-    std::unique_ptr<MainDialog> dialog;
-    std::unique_ptr<Sheet> sheet;
-
-    void SetUp() override {
-        ASSERT_TRUE(temp.Made());
-        TheConsoleStatus().consoleEcho = false;
-        dialog = std::make_unique<MainDialog>(services, (temp / "settings").string());
-        dialog->settings.viewResults = false;
-        dialog->settings.autoDdeUpdates = false;
-        sheet = std::make_unique<Sheet>(*dialog, services);
-    }
-    void TearDown() override {
-        sheet.reset();
-        dialog->ChangeLanguage(1);
-        dialog.reset();
-        TheConsoleStatus().consoleEcho = true;
-    }
-    FC& Working() { return dialog->WorkingSet(); }
-    void Open(int topic) { sheet->Open(Working(), Working(), dialog->SixthSet(), topic); }
-    void Ok() { Press(*sheet, kIdOk); }
-    std::string Path(const char* name) const { return (temp / name).string(); }
+    OutputSheetTest() : OutputSheetFixture("output_sheet") {}
 };
 
 TEST_F(OutputSheetTest, TheTabsStandInTheirOrderWithTheirTopics) {
