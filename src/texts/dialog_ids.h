@@ -25,6 +25,7 @@ inline constexpr int kMainDialogId = 211;
 // The property sheets have no template of their own (a sheet is made of its
 // pages): ids of this program's choosing, above every template id.
 inline constexpr int kOutputSheetDialogId = 2000;
+inline constexpr int kSettingsSheetDialogId = 2002;
 
 // The standard buttons of dialogs and property sheets.
 inline constexpr int kIdOk = 1;

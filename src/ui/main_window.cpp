@@ -16,6 +16,7 @@
 #include "texts/message_texts.h"
 #include "texts/sheet_topics.h"
 #include "ui/output_sheet.h"
+#include "ui/settings_sheet.h"
 #include "ui/data_exchange.h"
 #include "ui/dialog_model.h"
 #include "ui/about_dialog.h"
@@ -200,6 +201,7 @@ MainWindow::MainWindow(UiServices& uiServices, const std::string& settingsPath)
 
 MainWindow::~MainWindow() {
     if (outputSheet_) outputSheet_->DestroyWindow();
+    if (settingsSheet_) settingsSheet_->DestroyWindow();
     Destroy();
     status_.DestroyWindow();
 }
@@ -360,13 +362,19 @@ void MainWindow::ChangeLanguage(int code) {
 }
 
 void MainWindow::SheetsReset() {
-    if (!outputSheet_) return;
-    outputSheet_->ResetChanged();
-    outputSheet_->LoadPages(WorkingSet(), SixthSet());
+    if (outputSheet_) {
+        outputSheet_->ResetChanged();
+        outputSheet_->LoadPages(WorkingSet(), SixthSet());
+    }
+    if (settingsSheet_) {
+        settingsSheet_->ResetChanged();
+        settingsSheet_->LoadPages(WorkingSet(), SixthSet());
+    }
 }
 
 void MainWindow::SheetsReload(FC& set) {
     if (outputSheet_) outputSheet_->LoadPages(set, SixthSet());
+    if (settingsSheet_) settingsSheet_->LoadPages(set, SixthSet());
 }
 
 void MainWindow::ApplyLanguageToWindow() {
@@ -499,8 +507,14 @@ void MainWindow::OpenSheet(SheetKind kind, int topic) {
 }
 
 void MainWindow::ShowSheet(SheetKind kind, int topic, FC& loadFrom) {
-    // The analysis and settings sheets are not built yet: opening one shows
-    // nothing and reports nothing.
+    if (kind == SheetKind::kSettings) {
+        if (!settingsSheet_) settingsSheet_ = std::make_unique<SheetSettings>(*this, services, &menu_);
+        // The Messages page edits the working set.
+        settingsSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
+        return;
+    }
+    // The analysis sheet is not built yet: opening it shows nothing and
+    // reports nothing.
     if (kind != SheetKind::kOutput) return;
     if (!outputSheet_) outputSheet_ = std::make_unique<Sheet>(*this, services);
     // The sheet edits the working set, the policies every run starts from.
@@ -510,6 +524,7 @@ void MainWindow::ShowSheet(SheetKind kind, int topic, FC& loadFrom) {
 void MainWindow::RelabelSheets() {
     // A sheet without a window takes the language when it next opens.
     if (outputSheet_) outputSheet_->ChangeLanguage(LanguageCode);
+    if (settingsSheet_) settingsSheet_->ChangeLanguage(LanguageCode);
 }
 
 // ---------------------------------------------------------------------------

@@ -24,6 +24,7 @@
 class DataExchange;
 class DialogModel;
 class Sheet;
+class SheetSettings;
 
 class MainWindow : public MainDialog {
 public:
@@ -89,6 +90,8 @@ public:
     const ToolTipControl& ToolTips() const { return toolTips_; }
     // The output-policies sheet, once the menu has opened it; null before.
     Sheet* OutputSheet() const { return outputSheet_.get(); }
+    // The program-settings sheet, once the menu has opened it; null before.
+    SheetSettings* SettingsSheet() const { return settingsSheet_.get(); }
 
     // Creates the window (hidden) and initialises it; nothing when it exists.
     void Create();
@@ -225,6 +228,7 @@ private:
     // The output-policies sheet: made at its first opening and kept, so
     // that its pages keep what the user changed between openings.
     std::unique_ptr<Sheet> outputSheet_;
+    std::unique_ptr<SheetSettings> settingsSheet_;
     std::unique_ptr<Window> window_;
     MenuModel menu_;
     StatusWindow status_;

@@ -384,18 +384,11 @@ TEST_F(MainWindowTest, SheetsAndDialogsNotBuiltYetShowNothing) {
     services.ClearLog();
     CountingObserver observer;
     D().SetObserver(&observer);
-    const int commands[] = {kCommandAnalysisFileStructure, kCommandAnalysisTables,
-                            kCommandSettingsDocumentation, kCommandSettingsDragAndDrop,
-                            kCommandSettingsDiagnostics,   kCommandSettingsViewers,
-                            kCommandSettingsPolicyFiles};
+    const int commands[] = {kCommandAnalysisFileStructure, kCommandAnalysisTables};
     for (int command : commands) EXPECT_TRUE(window->OnCommand(command)) << command;
     EXPECT_TRUE(services.Log().empty());
     EXPECT_TRUE(TheStatusWindow().Lines.count == 0);
     D().SetObserver(nullptr);
-    // The output and settings sheets are loaded from the settings view,
-    // which has the dialog's directories.
-    EXPECT_EQ(window->SettingsView().GetText(Pol::InputDirectory).str(), directory);
-    EXPECT_EQ(window->SettingsView().context, window->context.get());
 }
 
 TEST_F(MainWindowTest, TheOutputMenuOpensTheSheetOnThePageOfItsTopic) {
