@@ -93,8 +93,8 @@ TEST_F(SettingsSheetTest, TheTabsStandInTheirOrderAndTopicsChooseThePage) {
     const struct {
         int topic;
         const DialogModel* page;
-    } cases[] = {{25, &sheet.doco}, {24, &sheet.drag},   {28, &sheet.messages}, {29, &sheet.policy},
-                 {26, &sheet.viewer}, {0, &sheet.viewer}, {11, &sheet.viewer},    {-3, &sheet.viewer}};
+    } cases[] = {{25, &sheet.doco},   {24, &sheet.drag},  {28, &sheet.messages}, {29, &sheet.policy},
+                 {26, &sheet.viewer}, {0, &sheet.viewer}, {11, &sheet.viewer},   {-3, &sheet.viewer}};
     for (const auto& c : cases) {
         sheet.SetActivePageByTopic(c.topic);
         EXPECT_EQ(sheet.ActivePage(), c.page) << c.topic;
@@ -103,8 +103,10 @@ TEST_F(SettingsSheetTest, TheTabsStandInTheirOrderAndTopicsChooseThePage) {
     const struct {
         int command;
         const DialogModel* page;
-    } items[] = {{kCommandSettingsDocumentation, &sheet.doco}, {kCommandSettingsDragAndDrop, &sheet.drag},
-                 {kCommandSettingsDiagnostics, &sheet.messages}, {kCommandSettingsPolicyFiles, &sheet.policy},
+    } items[] = {{kCommandSettingsDocumentation, &sheet.doco},
+                 {kCommandSettingsDragAndDrop, &sheet.drag},
+                 {kCommandSettingsDiagnostics, &sheet.messages},
+                 {kCommandSettingsPolicyFiles, &sheet.policy},
                  {kCommandSettingsViewers, &sheet.viewer}};
     for (const auto& item : items) {
         EXPECT_EQ(&Open(item.command), &sheet) << item.command;
@@ -303,8 +305,8 @@ TEST_F(SettingsSheetTest, TheDdeServiceListMapsNamesAndEntries) {
         const char* stored;
         int entry;
         const char* other;
-    } loads[] = {{"", 0, ""},         {"IExplore", 0, ""}, {"NETSCAPE", 1, ""},
-                 {"Opera", 2, ""},    {"Mozilla", 3, ""},  {"Links", 4, "Links"}};
+    } loads[] = {{"", 0, ""},      {"IExplore", 0, ""}, {"NETSCAPE", 1, ""},
+                 {"Opera", 2, ""}, {"Mozilla", 3, ""},  {"Links", 4, "Links"}};
     for (const auto& c : loads) {
         Settings().ddeServerName = c.stored;
         SheetSettings& sheet = Open();
@@ -316,7 +318,7 @@ TEST_F(SettingsSheetTest, TheDdeServiceListMapsNamesAndEntries) {
         int entry;
         const char* other;
         const char* stored;
-    } stores[] = {{0, "", "IExplore"}, {1, "", "NETSCAPE"},        {2, "", "Opera"},
+    } stores[] = {{0, "", "IExplore"}, {1, "", "NETSCAPE"},           {2, "", "Opera"},
                   {3, "", "Mozilla"},  {4, "Konqueror", "Konqueror"}, {7, "x", "IExplore"}};
     for (const auto& c : stores)
         EXPECT_EQ(View::ServiceName(c.entry, TextString(c.other)).str(), c.stored) << c.entry;
