@@ -197,6 +197,16 @@ TEST_F(SettingsSheetTest, TheReportingLevelAndTheShowBoxesStoreIntoTheWorkingSet
     EXPECT_FALSE(page.IsChecked(Msgs::kShowUrls));
 
     MoveSlider(page, Msgs::kReportingLevel, 9);
+    // Each box stores the other way round into its own policy.
+    const struct {
+        int box;
+        Pol policy;
+    } boxes[] = {{Msgs::kShowInfo, Pol::SuppressINFOMessages},
+                 {Msgs::kShowWarnings, Pol::SuppressWARNINGMessages},
+                 {Msgs::kShowProgramErrors, Pol::SuppressProgramERRORMessages},
+                 {Msgs::kShowTagErrors, Pol::SuppressTAGERRORMessages},
+                 {Msgs::kShowUrls, Pol::SuppressURLMessages}};
+    for (const auto& b : boxes) EXPECT_EQ(page.IsChecked(b.box), Working().GetInt(b.policy) == 0) << b.box;
     SetCheck(page, Msgs::kShowInfo, false);
     SetCheck(page, Msgs::kShowUrls, true);
     EXPECT_TRUE(sheet.ChangesPending());
@@ -207,6 +217,18 @@ TEST_F(SettingsSheetTest, TheReportingLevelAndTheShowBoxesStoreIntoTheWorkingSet
     EXPECT_EQ(Working().GetInt(Pol::SuppressURLMessages), 0);
     EXPECT_FALSE(Working().IsSet(Pol::SuppressWARNINGMessages));
     EXPECT_EQ(window->policiesEdited, 1);
+
+    // The other three, one at a time.
+    for (const auto& b : boxes) {
+        if (b.box == Msgs::kShowInfo || b.box == Msgs::kShowUrls) continue;
+        window->policiesEdited = 0;
+        Open(kCommandSettingsDiagnostics);
+        SetCheck(page, b.box, false);
+        Ok();
+        EXPECT_EQ(Working().GetInt(b.policy), 1) << b.box;
+        EXPECT_TRUE(Working().IsSet(b.policy)) << b.box;
+        EXPECT_EQ(window->policiesEdited, 1) << b.box;
+    }
 }
 
 TEST_F(SettingsSheetTest, ASliderLeftWhereItWasChangesNothing) {
@@ -258,7 +280,13 @@ TEST_F(SettingsSheetTest, ADefaultPolicyFileThatFailsToLoadKeepsTheSheetOpenWith
     EXPECT_FALSE(Settings().startProgram);
     ASSERT_EQ(services.Messages().size(), 1u);
     EXPECT_EQ(services.Messages()[0].caption, GetMessageText(kMsgPolicyFileError));
-    // The second OK has nothing left to load.
+    // Apply refuses the same way and stays enabled.
+    TypeOnly(sheet.policy, Pols::kFile, Path("missing.pol").c_str());
+    Press(sheet, kIdApply);
+    EXPECT_TRUE(sheet.IsEnabled(kIdApply));
+    EXPECT_FALSE(Settings().startProgram);
+    EXPECT_STREQ(sheet.policy.ControlText(Pols::kFile), Path("house.pol").c_str());
+    // The next OK has nothing left to load.
     Ok();
     EXPECT_FALSE(sheet.HasWindow());
     EXPECT_TRUE(Settings().startProgram);
