@@ -10,9 +10,11 @@
 #include "gui/menu_bar_view.h"
 #include "gui/model_window.h"
 #include "gui/run_repaint.h"
+#include "gui/sheet_window.h"
 #include "gui/wx_text.h"
 #include "ui/main_window.h"
 #include "ui/main_window_layout.h"
+#include "ui/sheet_model.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -57,9 +59,13 @@ MainFrame::MainFrame(MainWindow& main) : main_(main) {
     view_->afterDestroyed = [this] {
         if (onClosed) onClosed();
     };
+    for (SheetModel* sheet : main_.Sheets()) AttachSheet(*sheet);
+    main_.onSheetMade = [this](SheetModel& sheet) { AttachSheet(sheet); };
 }
 
 MainFrame::~MainFrame() {
+    main_.onSheetMade = nullptr;
+    sheets_.clear();
     view_.reset();
     status_.reset();
     menu_.reset();
@@ -68,4 +74,18 @@ MainFrame::~MainFrame() {
 wxFileDropTarget* MainFrame::DropTarget() const {
     const wxTopLevelWindow* window = view_->Window();
     return window == nullptr ? nullptr : static_cast<wxFileDropTarget*>(window->GetDropTarget());
+}
+
+SheetWindow* MainFrame::SheetView(const SheetModel& sheet) const {
+    for (const std::unique_ptr<SheetWindow>& view : sheets_) {
+        if (&view->Model() == &sheet) return view.get();
+    }
+    return nullptr;
+}
+
+void MainFrame::AttachSheet(SheetModel& sheet) {
+    if (SheetView(sheet) != nullptr) return;
+    const SheetDescription* description = FindSheetDescription(sheet.TemplateId());
+    if (description == nullptr) return;
+    sheets_.push_back(std::make_unique<SheetWindow>(sheet, *description, view_->Window()));
 }

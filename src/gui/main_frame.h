@@ -6,10 +6,13 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class MainWindow;
 class MenuBarView;
 class ModelWindow;
+class SheetModel;
+class SheetWindow;
 class wxFileDropTarget;
 
 class MainFrame {
@@ -27,12 +30,19 @@ public:
     // The frame's drop target, null while there is no frame.
     wxFileDropTarget* DropTarget() const;
 
+    // The window of a property sheet the menu has opened, null before.
+    SheetWindow* SheetView(const SheetModel& sheet) const;
+
     // Called when the model has destroyed the main window (it was closed).
     std::function<void()> onClosed;
 
 private:
+    // Gives a property sheet of the main window its window, once.
+    void AttachSheet(SheetModel& sheet);
+
     MainWindow& main_;
     std::unique_ptr<MenuBarView> menu_;
     std::unique_ptr<ModelWindow> view_;
     std::unique_ptr<ModelWindow> status_;
+    std::vector<std::unique_ptr<SheetWindow>> sheets_;
 };

@@ -70,6 +70,12 @@ ModelWindow::ModelWindow(DialogModel& model, const WindowDescription& descriptio
     if (model_.HasWindow()) Build();
 }
 
+ModelWindow::ModelWindow(DialogModel& page, const WindowDescription& description, std::function<wxWindow*()> host)
+    : model_(page), description_(description), frame_(WindowFrame::kPage), parent_(nullptr), host_(std::move(host)) {
+    model_.SetObserver(this);
+    if (model_.HasWindow()) Build();
+}
+
 ModelWindow::~ModelWindow() {
     ForgetDuringRun(*this);
     if (model_.Observer() == this) model_.SetObserver(nullptr);
@@ -82,6 +88,10 @@ wxWindow* ModelWindow::Widget(int id) const {
 }
 
 void ModelWindow::Build() {
+    if (frame_ == WindowFrame::kPage) {
+        BuildPage();
+        return;
+    }
     if (window_ != nullptr) return;
     const wxString caption = ToWx(model_.Caption());
     if (frame_ == WindowFrame::kFrame) {
@@ -100,6 +110,42 @@ void ModelWindow::Build() {
         event.Skip();
     });
     panel_ = new wxPanel(window_);
+    BuildControls();
+    auto* whole = new wxBoxSizer(wxVERTICAL);
+    whole->Add(panel_, 1, wxEXPAND);
+    window_->SetSizer(whole);
+
+    for (const auto& [id, widget] : widgets_) Mirror(id);
+    if (afterBuilt) afterBuilt(*window_);
+    window_->Fit();
+    window_->SetMinSize(window_->GetSize());
+    const wxSize size = window_->GetSize();
+    model_.SetWindowSize(size.GetWidth(), size.GetHeight());
+}
+
+void ModelWindow::BuildPage() {
+    if (panel_ != nullptr || !host_) return;
+    wxWindow* host = host_();
+    if (host == nullptr) return;
+    panel_ = new wxPanel(host);
+    panel_->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& event) {
+        // The sheet's window took the page's widgets with it.
+        if (event.GetEventObject() == panel_) {
+            panel_ = nullptr;
+            widgets_.clear();
+        }
+        event.Skip();
+    });
+    BuildControls();
+    if (host->GetSizer() == nullptr) host->SetSizer(new wxBoxSizer(wxVERTICAL));
+    host->GetSizer()->Add(panel_, 1, wxEXPAND);
+    for (const auto& [id, widget] : widgets_) Mirror(id);
+    Relayout();
+    wxTopLevelWindow* top = TopWindow();
+    if (afterBuilt && top != nullptr) afterBuilt(*top);
+}
+
+void ModelWindow::BuildControls() {
     auto* column = new wxBoxSizer(wxVERTICAL);
 
     for (const LayoutGroup& group : description_.groups) {
@@ -141,16 +187,6 @@ void ModelWindow::Build() {
         column->Add(groupSizer, groupStretches ? 1 : 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, kBorder);
     }
     panel_->SetSizer(column);
-    auto* whole = new wxBoxSizer(wxVERTICAL);
-    whole->Add(panel_, 1, wxEXPAND);
-    window_->SetSizer(whole);
-
-    for (const auto& [id, widget] : widgets_) Mirror(id);
-    if (afterBuilt) afterBuilt(*window_);
-    window_->Fit();
-    window_->SetMinSize(window_->GetSize());
-    const wxSize size = window_->GetSize();
-    model_.SetWindowSize(size.GetWidth(), size.GetHeight());
 }
 
 wxWindow* ModelWindow::MakeControl(wxWindow* parent, const LayoutControl& layout, bool firstRadioOfGroup) {
@@ -263,12 +299,13 @@ void ModelWindow::BindEvents(wxWindow* widget, const LayoutControl& layout) {
         }
         case ControlKind::kTabs: {
             auto* tabs = static_cast<wxNotebook*>(widget);
-            tabs->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this, id, tabs](wxBookCtrlEvent&) {
-                if (mirroring_ > 0) return;
-                Forward(id, NotifyEvent::kPageLeft);
+            // The tab clicked is the page wanted: the sheet switches to it,
+            // or puts the selection back when the page left refuses.
+            tabs->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this, id, tabs](wxBookCtrlEvent& event) {
+                if (mirroring_ > 0 || event.GetEventObject() != tabs) return;
                 FromWidget(
                     id, [this, id, tabs] { model_.SetSelection(id, tabs->GetSelection()); },
-                    NotifyEvent::kPageActivated);
+                    NotifyEvent::kSelectionEnded);
             });
             break;
         }
@@ -340,6 +377,20 @@ void ModelWindow::OnClose(wxCloseEvent& event) {
 }
 
 void ModelWindow::DestroyWidgets() {
+    if (frame_ == WindowFrame::kPage) {
+        if (panel_ == nullptr) return;
+        wxPanel* panel = panel_;
+        for (const auto& [id, widget] : widgets_) widget->SetEvtHandlerEnabled(false);
+        panel_ = nullptr;
+        widgets_.clear();
+        layouts_.clear();
+        shownText_.clear();
+        shownItems_.clear();
+        // A page goes when its sheet's window goes, or the sheet's view
+        // does: never from an event of its own widgets.
+        panel->Destroy();
+        return;
+    }
     if (window_ == nullptr) return;
     wxTopLevelWindow* window = window_;
     // The toolkit deletes the window later and may still send its widgets
@@ -409,7 +460,7 @@ void ModelWindow::OnWindowStep(DialogModel&, WindowStep step) {
 }
 
 void ModelWindow::OnControlChanged(DialogModel&, int controlId) {
-    if (window_ == nullptr) return;
+    if (panel_ == nullptr) return;
     Mirror(controlId);
     if (afterControlChanged) afterControlChanged(controlId);
 }
@@ -505,11 +556,19 @@ void ModelWindow::Mirror(int id) {
         }
         case ControlKind::kTabs: {
             auto* tabs = static_cast<wxNotebook*>(widget);
-            if (!SameItems(shownItems_[id], control->items)) {
+            std::vector<TextString>& shownTabs = shownItems_[id];
+            if (shownTabs.size() == control->items.size()) {
+                // Relabelled: the pages, with what they hold, stay.
+                for (size_t i = 0; i < control->items.size(); ++i) {
+                    if (shownTabs[i] == control->items[i]) continue;
+                    tabs->SetPageText(i, ToWx(control->items[i]));
+                    relabelled = true;
+                }
+            } else {
                 tabs->DeleteAllPages();
                 for (const TextString& item : control->items) tabs->AddPage(new wxPanel(tabs), ToWx(item));
-                shownItems_[id] = control->items;
             }
+            shownTabs = control->items;
             if (control->selection >= 0 && tabs->GetSelection() != control->selection) {
                 tabs->ChangeSelection(static_cast<size_t>(control->selection));
             }
@@ -536,23 +595,35 @@ void ModelWindow::Mirror(int id) {
     if (relabelled) RelayoutSoon();
 }
 
+wxTopLevelWindow* ModelWindow::TopWindow() const {
+    if (window_ != nullptr) return window_;
+    if (panel_ == nullptr) return nullptr;
+    return dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(panel_));
+}
+
 void ModelWindow::RelayoutSoon() {
-    if (relayoutPending_ || window_ == nullptr) return;
+    wxTopLevelWindow* top = TopWindow();
+    if (relayoutPending_ || top == nullptr) return;
     relayoutPending_ = true;
-    window_->CallAfter([this, alive = std::weak_ptr<bool>(alive_)] {
+    top->CallAfter([this, alive = std::weak_ptr<bool>(alive_)] {
         if (alive.expired()) return;
         relayoutPending_ = false;
-        if (window_ == nullptr) return;
-        // Longer labels may need a larger window; a shorter one keeps its
-        // size.
-        window_->SetMinSize(wxDefaultSize);
-        const wxSize best = window_->GetBestSize();
-        const wxSize now = window_->GetSize();
-        window_->SetMinSize(best);
-        if (best.GetWidth() > now.GetWidth() || best.GetHeight() > now.GetHeight()) {
-            window_->SetSize(
-                wxSize(std::max(best.GetWidth(), now.GetWidth()), std::max(best.GetHeight(), now.GetHeight())));
-        }
-        window_->Layout();
+        Relayout();
     });
+}
+
+void ModelWindow::Relayout() {
+    wxTopLevelWindow* top = TopWindow();
+    if (top == nullptr) return;
+    // Longer labels (or a page built later) may need a larger window; a
+    // smaller need keeps the size.
+    top->SetMinSize(wxDefaultSize);
+    top->InvalidateBestSize();
+    const wxSize best = top->GetBestSize();
+    const wxSize now = top->GetSize();
+    top->SetMinSize(best);
+    if (best.GetWidth() > now.GetWidth() || best.GetHeight() > now.GetHeight()) {
+        top->SetSize(wxSize(std::max(best.GetWidth(), now.GetWidth()), std::max(best.GetHeight(), now.GetHeight())));
+    }
+    top->Layout();
 }

@@ -9,7 +9,8 @@
 // owns no behaviour: what a click does is the model's business.
 //
 // The main window is a frame (it holds a menu bar); every other dialog is a
-// dialog window.
+// dialog window, except a property sheet's page, which is a panel on its
+// sheet's tab (see SheetWindow).
 #pragma once
 
 #include <functional>
@@ -28,7 +29,7 @@ class wxSizer;
 class wxCommandEvent;
 class wxCloseEvent;
 
-enum class WindowFrame { kDialog, kFrame };
+enum class WindowFrame { kDialog, kFrame, kPage };
 
 class ModelWindow : public DialogObserver {
 public:
@@ -36,21 +37,29 @@ public:
     // has its window already, the widgets are built at once.
     ModelWindow(DialogModel& model, const WindowDescription& description, WindowFrame frame,
                 wxWindow* parent = nullptr);
+    // A page of a property sheet: its widgets are built on a panel of the
+    // window `host` gives when the page's window is made (the page's tab),
+    // and its window steps other than making and destroying are the
+    // sheet's business.
+    ModelWindow(DialogModel& page, const WindowDescription& description, std::function<wxWindow*()> host);
     // Stops observing and destroys the widgets (the model keeps its state).
     ~ModelWindow() override;
     ModelWindow(const ModelWindow&) = delete;
     ModelWindow& operator=(const ModelWindow&) = delete;
 
     DialogModel& Model() const { return model_; }
-    // The window, null while the model has none.
+    // The window, null while the model has none (and always for a page).
     wxTopLevelWindow* Window() const { return window_; }
+    // The panel holding the controls, null while the model has no window.
+    wxPanel* Panel() const { return panel_; }
     // The widget of control `id`, null when there is none.
     wxWindow* Widget(int id) const;
 
     // Called after a control's widget was updated from the model.
     std::function<void(int controlId)> afterControlChanged;
     // Called when the window has been built, before it is laid out: a frame
-    // adds its menu bar here.
+    // adds its menu bar here.  A page calls it with its sheet's window once
+    // that has been laid out again around the page.
     std::function<void(wxTopLevelWindow&)> afterBuilt;
     // Called when the model has destroyed its window.
     std::function<void()> afterDestroyed;
@@ -75,6 +84,8 @@ public:
 
 private:
     void Build();
+    // Builds the description's groups and rows on panel_.
+    void BuildControls();
     void DestroyWidgets();
     wxWindow* MakeControl(wxWindow* parent, const LayoutControl& layout, bool firstRadioOfGroup);
     void BindEvents(wxWindow* widget, const LayoutControl& layout);
@@ -83,6 +94,11 @@ private:
     void OnClose(wxCloseEvent& event);
     // Lays the window out again after labels changed size, once.
     void RelayoutSoon();
+    // Lays the window out at once: a larger best size grows it.
+    void Relayout();
+    // The top-level window the controls are in, null without one.
+    wxTopLevelWindow* TopWindow() const;
+    void BuildPage();
     // Writes what the user changed into the control (`change`) with the
     // widget's echo suppressed, then notifies.
     void FromWidget(int id, const std::function<void()>& change, NotifyEvent event);
@@ -93,6 +109,7 @@ private:
     const WindowDescription& description_;
     WindowFrame frame_;
     wxWindow* parent_;
+    std::function<wxWindow*()> host_;  // a page's tab
     wxTopLevelWindow* window_ = nullptr;
     wxPanel* panel_ = nullptr;
     std::map<int, wxWindow*> widgets_;

@@ -508,7 +508,10 @@ void MainWindow::OpenSheet(SheetKind kind, int topic) {
 
 void MainWindow::ShowSheet(SheetKind kind, int topic, FC& loadFrom) {
     if (kind == SheetKind::kSettings) {
-        if (!settingsSheet_) settingsSheet_ = std::make_unique<SheetSettings>(*this, services, &menu_);
+        if (!settingsSheet_) {
+            settingsSheet_ = std::make_unique<SheetSettings>(*this, services, &menu_);
+            if (onSheetMade) onSheetMade(*settingsSheet_);
+        }
         // The Messages page edits the working set.
         settingsSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
         return;
@@ -516,9 +519,19 @@ void MainWindow::ShowSheet(SheetKind kind, int topic, FC& loadFrom) {
     // The analysis sheet is not built yet: opening it shows nothing and
     // reports nothing.
     if (kind != SheetKind::kOutput) return;
-    if (!outputSheet_) outputSheet_ = std::make_unique<Sheet>(*this, services);
+    if (!outputSheet_) {
+        outputSheet_ = std::make_unique<Sheet>(*this, services);
+        if (onSheetMade) onSheetMade(*outputSheet_);
+    }
     // The sheet edits the working set, the policies every run starts from.
     outputSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
+}
+
+std::vector<SheetModel*> MainWindow::Sheets() const {
+    std::vector<SheetModel*> sheets;
+    if (outputSheet_) sheets.push_back(outputSheet_.get());
+    if (settingsSheet_) sheets.push_back(settingsSheet_.get());
+    return sheets;
 }
 
 void MainWindow::RelabelSheets() {

@@ -11,6 +11,7 @@
 // and is tested without a display.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 class DataExchange;
 class DialogModel;
 class Sheet;
+class SheetModel;
 class SheetSettings;
 
 class MainWindow : public MainDialog {
@@ -92,6 +94,11 @@ public:
     Sheet* OutputSheet() const { return outputSheet_.get(); }
     // The program-settings sheet, once the menu has opened it; null before.
     SheetSettings* SettingsSheet() const { return settingsSheet_.get(); }
+    // The property sheets made so far (each is made at its first opening).
+    std::vector<SheetModel*> Sheets() const;
+    // Called with each sheet as it is made, before its window: the front end
+    // gives it its window here.
+    std::function<void(SheetModel&)> onSheetMade;
 
     // Creates the window (hidden) and initialises it; nothing when it exists.
     void Create();

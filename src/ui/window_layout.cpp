@@ -1,10 +1,13 @@
 #include "ui/window_layout.h"
 
+#include <algorithm>
 #include <map>
 
 #include "ui/about_dialog.h"
 #include "ui/main_window_layout.h"
+#include "ui/output_sheet_layout.h"
 #include "ui/policy_file_dialogs.h"
+#include "ui/sheet_model.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -51,8 +54,8 @@ const LayoutGroup* WindowDescription::GroupOf(int id) const {
 }
 
 std::vector<const WindowDescription*> WindowDescriptions() {
-    return {&MainWindowLayout(), &StatusWindowLayout(), &PolicyFileDialogLayout(), &SavePolicyDialogLayout(),
-            &AboutDialogLayout()};
+    return {&MainWindowLayout(),       &StatusWindowLayout(), &PolicyFileDialogLayout(),
+            &SavePolicyDialogLayout(), &AboutDialogLayout(),  &MoreHtmlOptionsLayout()};
 }
 
 const WindowDescription* FindWindowDescription(int templateId) {
@@ -88,6 +91,40 @@ std::vector<std::string> DescriptionMismatches(const WindowDescription& descript
             found.push_back(dialog + "control " + std::to_string(id) + " (" + KindName(model.Control(id)->kind) +
                             ") is missing from the description");
         }
+    }
+    return found;
+}
+
+WindowDescription SheetFrameDescription(int templateId, bool withApply) {
+    LayoutRow buttons{{{kIdOk, ControlKind::kPushButton}, {kIdCancel, ControlKind::kPushButton}}, true};
+    if (withApply) buttons.controls.push_back({kIdApply, ControlKind::kPushButton});
+    buttons.controls.push_back({kIdHelp, ControlKind::kPushButton});
+    LayoutControl tabs{kIdTabControl, ControlKind::kTabs};
+    tabs.stretch = true;
+    tabs.lines = 2;  // tall: the tabs take the window's spare height
+    return {templateId, {{kNoControl, {LayoutRow{{tabs}}, buttons}}}};
+}
+
+std::vector<const SheetDescription*> SheetDescriptions() { return {&OutputSheetLayout()}; }
+
+const SheetDescription* FindSheetDescription(int templateId) {
+    for (const SheetDescription* description : SheetDescriptions()) {
+        if (description->sheet.templateId == templateId) return description;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> SheetDescriptionMismatches(const SheetDescription& description, const SheetModel& sheet) {
+    std::vector<std::string> found = DescriptionMismatches(description.sheet, sheet);
+    const size_t pages = static_cast<size_t>(sheet.PageCount());
+    if (description.pages.size() != pages) {
+        found.push_back("sheet " + std::to_string(sheet.TemplateId()) + ": " + std::to_string(pages) +
+                        " pages in the model, " + std::to_string(description.pages.size()) + " in the description");
+    }
+    for (size_t i = 0; i < std::min(pages, description.pages.size()); ++i) {
+        const std::vector<std::string> page =
+            DescriptionMismatches(description.pages[i], sheet.Page(static_cast<int>(i)));
+        found.insert(found.end(), page.begin(), page.end());
     }
     return found;
 }

@@ -11,12 +11,26 @@
 // kinds: a control missing from a description would not be shown, and a
 // dialog's behaviour skips a control it does not have without a word.
 // DescriptionMismatches says where the two differ.
+//
+// A property sheet is described in two parts (SheetDescription): the sheet
+// itself, whose controls are the same for every sheet (its tabs over a row
+// of OK, Cancel, Apply and Help: SheetFrameDescription), and one
+// description per page, in tab order, each laid out like any dialog's and
+// shown on its tab.  A new sheet adds its windows thus: one description per
+// page beside the page's model, a SheetDescription of the sheet's template
+// id holding them, its entry in SheetDescriptions(), and its model in the
+// headless check of tests/ui/window_layout_test.cpp.  A sheet the main
+// window opens is also listed by MainWindow::Sheets and handed to
+// onSheetMade when it is made; the front end then renders it as it renders
+// every sheet.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "ui/dialog_model.h"
+
+class SheetModel;
 
 struct LayoutControl {
     int id = 0;
@@ -66,3 +80,25 @@ std::vector<const WindowDescription*> WindowDescriptions();
 // model lacks, a kind that differs, a control placed twice, a group box id
 // that is not a group box.  Empty when they agree.
 std::vector<std::string> DescriptionMismatches(const WindowDescription& description, const DialogModel& model);
+
+// A property sheet's window: the sheet's own controls and its pages.
+struct SheetDescription {
+    // The tabs and the buttons (SheetFrameDescription).
+    WindowDescription sheet;
+    // One per page, in tab order, each of its page's template id.
+    std::vector<WindowDescription> pages;
+};
+
+// The sheet's own controls as every sheet has them: the tabs, stretching,
+// over a row of the buttons OK, Cancel, Apply (when the sheet has one) and
+// Help.
+WindowDescription SheetFrameDescription(int templateId, bool withApply = true);
+
+// The description of the sheet with that template id, or null.
+const SheetDescription* FindSheetDescription(int templateId);
+// Every sheet description the program has.
+std::vector<const SheetDescription*> SheetDescriptions();
+
+// Where a sheet's description and its model differ: the sheet's own
+// controls, the number of pages, and each page against its page's model.
+std::vector<std::string> SheetDescriptionMismatches(const SheetDescription& description, const SheetModel& sheet);

@@ -8,6 +8,7 @@
 #include <wx/dnd.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
+#include <wx/notebook.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -19,15 +20,18 @@
 #include "app/conversion_run.h"
 #include "gui/menu_bar_view.h"
 #include "gui/model_window.h"
+#include "gui/sheet_window.h"
 #include "gui/wx_text.h"
 #include "gui_test_support.h"
 #include "support/temp_folder.h"
+#include "texts/dialog_ids.h"
 #include "texts/main_menu_commands.h"
 #include "texts/menu_texts.h"
 #include "texts/message_texts.h"
 #include "texts/tool_tip_texts.h"
 #include "texts/ui_texts.h"
 #include "ui/main_window.h"
+#include "ui/output_sheet.h"
 #include "ui/scripted_services.h"
 #include "ui/status_window.h"
 
@@ -112,6 +116,37 @@ struct Session {
         }
     }
     wxFrame* Frame() const { return static_cast<wxFrame*>(frame->View().Window()); }
+
+    // The output sheet's window, null while the menu has not opened it.
+    SheetWindow* OutputSheetView() const {
+        Sheet* sheet = main->OutputSheet();
+        return sheet == nullptr || !frame ? nullptr : frame->SheetView(*sheet);
+    }
+    // The user types a text into a field of a page of the output sheet and
+    // leaves the field.
+    void TypeOnPage(DialogModel& page, int id, const std::string& text) {
+        Act();
+        if (frame) {
+            ModelWindow* view = OutputSheetView()->PageView(main->OutputSheet()->PageIndex(page));
+            ASSERT_NE(view, nullptr);
+            auto* edit = dynamic_cast<wxTextCtrl*>(view->Widget(id));
+            ASSERT_NE(edit, nullptr);
+            edit->SetValue(ToWx(text));  // fires the toolkit's text event
+            view->Forward(id, NotifyEvent::kFocusLost);
+        } else {
+            page.SetControlText(id, text.c_str());
+            page.Notify(id, NotifyEvent::kTextChanged);
+            page.Notify(id, NotifyEvent::kFocusLost);
+        }
+    }
+    void PressOnSheet(int id) {
+        Act();
+        if (frame) {
+            Click(OutputSheetView()->View().Widget(id));
+        } else {
+            main->OutputSheet()->Notify(id, NotifyEvent::kClicked);
+        }
+    }
 };
 
 void SetAllLanguages(int code) {
@@ -136,6 +171,25 @@ std::vector<std::string> StateOf(const Session& session) {
     }
     const Menu& bar = session.main->Menu().Bar();
     for (int i = 0; i < bar.EntryCount(); ++i) state.push_back(bar.EntryAt(i)->text.str());
+    return state;
+}
+
+// What the output sheet's pages show and what the working set holds.
+std::vector<std::string> SheetStateOf(const Session& session) {
+    std::vector<std::string> state;
+    const Sheet& sheet = *session.main->OutputSheet();
+    state.push_back("active page " + std::to_string(sheet.ActivePageIndex()));
+    for (int i = 0; i < sheet.PageCount(); ++i) {
+        const DialogModel& page = sheet.Page(i);
+        for (const int id : page.ControlIds()) {
+            const DialogControl* control = page.Control(id);
+            state.push_back(std::to_string(page.TemplateId()) + "/" + std::to_string(id) + " " +
+                            control->text.str() + (control->enabled ? " on" : " off") +
+                            (control->checked ? " checked" : ""));
+        }
+    }
+    FC& working = session.main->WorkingSet();
+    state.push_back("border " + std::to_string(working.GetDefaultTabConfig()->GetInt(TabPol::BorderSize)));
     return state;
 }
 
@@ -236,6 +290,46 @@ TEST_F(MainFrameTest, ClosingTheWindowDestroysItThroughTheModel) {
     EXPECT_TRUE(closed);
     EXPECT_FALSE(screen.main->WindowExists());
     EXPECT_EQ(screen.frame->View().Window(), nullptr);
+}
+
+TEST_F(MainFrameTest, TheOutputSheetOpensFromTheMenuAndOkStoresAChangedValue) {
+    Session screen("frame_sheet", true, nullptr);
+    Session headless("frame_sheet_model", false, nullptr);
+    for (Session* session : {&screen, &headless}) session->Command(kCommandOutputTables);
+    Sheet& sheet = *screen.main->OutputSheet();
+    SheetWindow* view = screen.OutputSheetView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(view->View().Window(), nullptr);
+    EXPECT_TRUE(view->View().Window()->IsShown());
+    EXPECT_EQ(FromWx(view->View().Window()->GetTitle()), "Output Policies");
+    // The menu's topic is the tab shown, the table page's controls on it.
+    const int tablePage = sheet.PageIndex(sheet.table);
+    auto* tabs = dynamic_cast<wxNotebook*>(view->View().Widget(kIdTabControl));
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->GetSelection(), tablePage);
+    ASSERT_NE(view->PageView(tablePage)->Widget(TablePage::kBorderSize), nullptr);
+    EXPECT_TRUE(tabs->GetPage(static_cast<size_t>(tablePage))
+                    ->IsDescendant(view->PageView(tablePage)->Widget(TablePage::kBorderSize)));
+    wxWindow* apply = view->View().Widget(kIdApply);
+    EXPECT_FALSE(apply->IsEnabled()) << "loading the pages is no change";
+
+    for (Session* session : {&screen, &headless}) {
+        session->TypeOnPage(session->main->OutputSheet()->table, TablePage::kBorderSize, "3");
+        EXPECT_TRUE(session->main->OutputSheet()->IsEnabled(kIdApply));
+    }
+    EXPECT_TRUE(apply->IsEnabled());
+    EXPECT_NE(screen.main->WorkingSet().GetDefaultTabConfig()->GetInt(TabPol::BorderSize), 3);
+
+    for (Session* session : {&screen, &headless}) {
+        session->PressOnSheet(kIdOk);
+        EXPECT_FALSE(session->main->OutputSheet()->HasWindow());
+        const TabConfig& stored = *session->main->WorkingSet().GetDefaultTabConfig();
+        EXPECT_EQ(stored.GetInt(TabPol::BorderSize), 3);
+        EXPECT_TRUE(stored.IsSet(TabPol::BorderSize));
+    }
+    EXPECT_EQ(view->View().Window(), nullptr);
+    EXPECT_EQ(SheetStateOf(screen), SheetStateOf(headless));
+    EXPECT_EQ(StateOf(screen), StateOf(headless));
 }
 
 }  // namespace

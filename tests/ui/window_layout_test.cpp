@@ -12,7 +12,10 @@
 #include "support/temp_folder.h"
 #include "ui/about_dialog.h"
 #include "ui/main_window.h"
+#include "ui/more_html_options_dialog.h"
+#include "ui/output_sheet.h"
 #include "ui/policy_file_dialogs.h"
+#include "ui/sheet_model.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -24,6 +27,7 @@ struct Models {
     std::unique_ptr<StatusWindow> status;
     std::unique_ptr<MainDialog> owner;  // of the policy-file dialogs and the About box
     std::unique_ptr<DialogModel> owned;
+    MoreHtmlOptions advanced;  // what the advanced HTML options edit
 };
 
 const DialogModel* ModelOf(int templateId, UiServices& services, Models& models, const std::string& settings) {
@@ -36,6 +40,11 @@ const DialogModel* ModelOf(int templateId, UiServices& services, Models& models,
         if (templateId == kPolicyFileDialogId) models.owned = std::make_unique<PolicyFileDialog>(*models.owner);
         if (templateId == kSavePolicyDialogId) models.owned = std::make_unique<SavePolicyDialog>(*models.owner);
         if (templateId == kAboutDialogId) models.owned = std::make_unique<AboutDialog>(*models.owner);
+        return models.owned.get();
+    }
+    if (templateId == kMoreHtmlOptionsDialogId) {
+        if (!models.owner) models.owner = std::make_unique<MainDialog>(services, settings + ".owner");
+        models.owned = std::make_unique<MoreHtmlOptionsDialog>(services, *models.owner, nullptr, models.advanced);
         return models.owned.get();
     }
     if (templateId == kMainDialogId) {
@@ -59,6 +68,24 @@ TEST(WindowLayoutTest, EveryDescriptionHoldsExactlyItsModelsControls) {
         EXPECT_EQ(DescriptionMismatches(*description, *model), std::vector<std::string>{});
     }
     EXPECT_EQ(FindWindowDescription(-5), nullptr);
+}
+
+TEST(WindowLayoutTest, EverySheetDescriptionHoldsItsSheetAndEachPage) {
+    TempFolder temp{"sheet_layout"};
+    ScriptedUiServices services;
+    MainDialog owner(services, (temp / "settings").string());
+    // The models of every sheet with a description.
+    Sheet output(owner, services);
+    const SheetModel* const sheets[] = {&output};
+    const std::vector<const SheetDescription*> descriptions = SheetDescriptions();
+    ASSERT_EQ(descriptions.size(), std::size(sheets));
+    for (const SheetModel* sheet : sheets) {
+        SCOPED_TRACE(sheet->TemplateId());
+        const SheetDescription* description = FindSheetDescription(sheet->TemplateId());
+        ASSERT_NE(description, nullptr);
+        EXPECT_EQ(SheetDescriptionMismatches(*description, *sheet), std::vector<std::string>{});
+    }
+    EXPECT_EQ(FindSheetDescription(kMainDialogId), nullptr);
 }
 
 TEST(WindowLayoutTest, EveryDifferenceFromTheModelIsNamed) {
@@ -113,6 +140,48 @@ TEST(WindowLayoutTest, EveryDifferenceFromTheModelIsNamed) {
           "dialog 700: control 13 (group box) is missing from the description"}},
     };
     for (const auto& c : cases) EXPECT_EQ(DescriptionMismatches(c.description, model), c.wanted) << c.why;
+}
+
+TEST(WindowLayoutTest, ASheetIsCheckedWithItsOwnControlsAndEachPage) {
+    ScriptedUiServices services;
+    SheetModel sheet(800, services);
+    DialogModel first(801, services);
+    first.AddControl(10, ControlKind::kEdit);
+    DialogModel second(802, services);
+    second.AddControl(20, ControlKind::kCheckBox);
+    sheet.AddPage(first, "First");
+    sheet.AddPage(second, "Second");
+
+    const WindowDescription firstPage{801, {{kNoControl, {{{{10, ControlKind::kEdit}}}}}}};
+    const WindowDescription secondPage{802, {{kNoControl, {{{{20, ControlKind::kCheckBox}}}}}}};
+    const WindowDescription wrongKind{802, {{kNoControl, {{{{20, ControlKind::kRadioButton}}}}}}};
+    const struct {
+        const char* why;
+        SheetDescription description;
+        std::vector<std::string> wanted;
+    } cases[] = {
+        {"agreeing", {SheetFrameDescription(800), {firstPage, secondPage}}, {}},
+        {"no Apply button in the description",
+         {SheetFrameDescription(800, false), {firstPage, secondPage}},
+         {"dialog 800: control 12321 (push button) is missing from the description"}},
+        {"a page too few",
+         {SheetFrameDescription(800), {firstPage}},
+         {"sheet 800: 2 pages in the model, 1 in the description"}},
+        {"pages in another order",
+         {SheetFrameDescription(800), {secondPage, firstPage}},
+         {"dialog 801: the description is of template 802", "dialog 801: control 20 (check box) is not in the model",
+          "dialog 801: control 10 (edit) is missing from the description",
+          "dialog 802: the description is of template 801", "dialog 802: control 10 (edit) is not in the model",
+          "dialog 802: control 20 (check box) is missing from the description"}},
+        {"a kind that differs on a page",
+         {SheetFrameDescription(800), {firstPage, wrongKind}},
+         {"dialog 802: control 20: check box in the model, radio button in the description"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SheetDescriptionMismatches(c.description, sheet), c.wanted) << c.why;
+
+    SheetModel withoutApply(803, services, SheetModel::ApplyButton::kWithout);
+    EXPECT_EQ(SheetDescriptionMismatches({SheetFrameDescription(803, false), {}}, withoutApply),
+              std::vector<std::string>{});
 }
 
 }  // namespace
