@@ -14,6 +14,7 @@
 #include "ui/main_window.h"
 #include "ui/more_html_options_dialog.h"
 #include "ui/output_sheet.h"
+#include "ui/settings_sheet.h"
 #include "ui/policy_file_dialogs.h"
 #include "ui/sheet_model.h"
 #include "ui/status_window.h"
@@ -76,7 +77,8 @@ TEST(WindowLayoutTest, EverySheetDescriptionHoldsItsSheetAndEachPage) {
     MainDialog owner(services, (temp / "settings").string());
     // The models of every sheet with a description.
     Sheet output(owner, services);
-    const SheetModel* const sheets[] = {&output};
+    SheetSettings settings(owner, services);
+    const SheetModel* const sheets[] = {&output, &settings};
     const std::vector<const SheetDescription*> descriptions = SheetDescriptions();
     ASSERT_EQ(descriptions.size(), std::size(sheets));
     for (const SheetModel* sheet : sheets) {
