@@ -69,6 +69,10 @@ public:
     bool ChooseFile(bool forSaving, const char* title, const char* filter, TextString& path) override {
         return target_->ChooseFile(forSaving, title, filter, path);
     }
+    bool ChooseFileOnEntry(bool forSaving, const char* title, const char* filter, int entry,
+                           TextString& path) override {
+        return target_->ChooseFileOnEntry(forSaving, title, filter, entry, path);
+    }
     bool ChooseFolder(const char* title, TextString& path) override { return target_->ChooseFolder(title, path); }
     bool ChooseFiles(const char* title, const char* filter, std::vector<TextString>& paths) override {
         return target_->ChooseFiles(title, filter, paths);

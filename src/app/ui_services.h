@@ -50,6 +50,13 @@ public:
     // proposed name in and the chosen path out.  False when nothing was
     // chosen (path unchanged).
     virtual bool ChooseFile(bool forSaving, const char* title, const char* filter, TextString& path) = 0;
+    // ChooseFile with the chooser showing entry `entry` (0 the first) of
+    // the filter's "Description|patterns|" pairs first.  A desktop whose
+    // chooser cannot be told so shows its first entry.
+    virtual bool ChooseFileOnEntry(bool forSaving, const char* title, const char* filter, int /*entry*/,
+                                   TextString& path) {
+        return ChooseFile(forSaving, title, filter, path);
+    }
 
     // Lets the user choose a folder; `path` the proposed folder in and the
     // chosen one out.  False when nothing was chosen (path unchanged).

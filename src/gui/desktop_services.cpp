@@ -69,12 +69,18 @@ MessageAnswer DesktopServices::ShowMessage(const char* caption, const char* text
 }
 
 bool DesktopServices::ChooseFile(bool forSaving, const char* title, const char* filter, TextString& path) {
+    return ChooseFileOnEntry(forSaving, title, filter, 0, path);
+}
+
+bool DesktopServices::ChooseFileOnEntry(bool forSaving, const char* title, const char* filter, int entry,
+                                        TextString& path) {
     const wxFileName proposed(ToWx(path));
     // A save chooser keeps the patterns' letter case: it takes the extension
     // it adds to a bare name from the chosen pattern.
     wxFileDialog chooser(Parent(), ToWx(title), proposed.GetPath(), proposed.GetFullName(),
                          Wildcard(filter, !forSaving),
                          forSaving ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (entry > 0) chooser.SetFilterIndex(entry);
     if (chooser.ShowModal() != wxID_OK) return false;
     path = FromWx(chooser.GetPath()).c_str();
     return true;

@@ -12,6 +12,8 @@ public:
     MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons buttons = MessageButtons::kOk,
                               MessageIcon icon = MessageIcon::kExclamation, int defaultButton = 1) override;
     bool ChooseFile(bool forSaving, const char* title, const char* filter, TextString& path) override;
+    bool ChooseFileOnEntry(bool forSaving, const char* title, const char* filter, int entry,
+                           TextString& path) override;
     bool ChooseFolder(const char* title, TextString& path) override;
     bool ChooseFiles(const char* title, const char* filter, std::vector<TextString>& paths) override;
     bool ChooseColour(PlatformColour& colour) override;

@@ -26,6 +26,7 @@ inline constexpr int kMainDialogId = 211;
 // pages): ids of this program's choosing, above every template id.
 inline constexpr int kOutputSheetDialogId = 2000;
 inline constexpr int kAnalysisSheetDialogId = 2001;
+inline constexpr int kSettingsSheetDialogId = 2002;
 
 // The standard buttons of dialogs and property sheets.
 inline constexpr int kIdOk = 1;

@@ -44,6 +44,8 @@ enum MessageSlot : int {
     kMsgOpeningInstead = 70,  // "    Opening ffffff instead"
     kMsgConversionComplete = 71,  // the "Conversion complete" line of percent signs
     kMsgPolicyFilesFilter = 87,  // "Policy files (*.pol)|*.pol|All files (*.*)|*.*|"
+    kMsgHtmlFilesFilter = 88,  // "HTML files (*.htm,*.html)|*.htm;*.html|All files (*.*)|*.*|"
+    kMsgProgramFilesFilter = 89,  // "Program files (*.exe)|*.exe|All files (*.*)|*.*|"
     kMsgLogFilesFilter = 91,  // "Log files (*.log)|*.log|All files (*.*)|*.*|"
     kMsgTextFilesFilter = 94,  // "Text files (*.txt,*.asc)|*.txt;*.asc|Comma separated files (*.csv)|..."
     kMsgPlainTextFile = 95,  // "Plain text file": the first of the four input types

@@ -17,6 +17,7 @@
 #include "texts/sheet_topics.h"
 #include "ui/analysis_sheet.h"
 #include "ui/output_sheet.h"
+#include "ui/settings_sheet.h"
 #include "ui/data_exchange.h"
 #include "ui/dialog_model.h"
 #include "ui/about_dialog.h"
@@ -202,6 +203,7 @@ MainWindow::MainWindow(UiServices& uiServices, const std::string& settingsPath)
 MainWindow::~MainWindow() {
     if (outputSheet_) outputSheet_->DestroyWindow();
     if (analysisSheet_) analysisSheet_->DestroyWindow();
+    if (settingsSheet_) settingsSheet_->DestroyWindow();
     Destroy();
     status_.DestroyWindow();
 }
@@ -370,11 +372,16 @@ void MainWindow::SheetsReset() {
         analysisSheet_->ResetChanged();
         analysisSheet_->LoadPages(WorkingSet(), SixthSet());
     }
+    if (settingsSheet_) {
+        settingsSheet_->ResetChanged();
+        settingsSheet_->LoadPages(WorkingSet(), SixthSet());
+    }
 }
 
 void MainWindow::SheetsReload(FC& set) {
     if (outputSheet_) outputSheet_->LoadPages(set, SixthSet());
     if (analysisSheet_) analysisSheet_->LoadPages(set, SixthSet());
+    if (settingsSheet_) settingsSheet_->LoadPages(set, SixthSet());
 }
 
 void MainWindow::ReapplyPolicies() {
@@ -386,11 +393,9 @@ void MainWindow::ReapplyPolicies() {
         if (policiesEdited) scratch.MergeChangedPolicies(WorkingSet(), 1);
         analysisSheet_->LoadPages(scratch, SixthSet());
     }
-    if (outputSheet_) {
-        PrepareSettingsView();
-        outputSheet_->LoadPages(SettingsView(), SixthSet());
-    }
-    // The program-settings sheet reloads from the settings view here.
+    if (outputSheet_ || settingsSheet_) PrepareSettingsView();
+    if (outputSheet_) outputSheet_->LoadPages(SettingsView(), SixthSet());
+    if (settingsSheet_) settingsSheet_->LoadPages(SettingsView(), SixthSet());
 }
 
 void MainWindow::ApplyLanguageToWindow() {
@@ -535,9 +540,15 @@ void MainWindow::ShowSheet(SheetKind kind, int topic, FC& loadFrom) {
         analysisSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
         return;
     }
-    // The settings sheet is not built yet: opening it shows nothing and
-    // reports nothing.
-    if (kind != SheetKind::kOutput) return;
+    if (kind == SheetKind::kSettings) {
+        if (!settingsSheet_) {
+            settingsSheet_ = std::make_unique<SheetSettings>(*this, services, &menu_);
+            if (onSheetMade) onSheetMade(*settingsSheet_);
+        }
+        // The Messages page edits the working set.
+        settingsSheet_->Open(WorkingSet(), loadFrom, SixthSet(), topic);
+        return;
+    }
     if (!outputSheet_) {
         outputSheet_ = std::make_unique<Sheet>(*this, services);
         if (onSheetMade) onSheetMade(*outputSheet_);
@@ -549,6 +560,7 @@ std::vector<SheetModel*> MainWindow::Sheets() const {
     std::vector<SheetModel*> sheets;
     if (outputSheet_) sheets.push_back(outputSheet_.get());
     if (analysisSheet_) sheets.push_back(analysisSheet_.get());
+    if (settingsSheet_) sheets.push_back(settingsSheet_.get());
     return sheets;
 }
 
@@ -556,6 +568,7 @@ void MainWindow::RelabelSheets() {
     // A sheet without a window takes the language when it next opens.
     if (outputSheet_) outputSheet_->ChangeLanguage(LanguageCode);
     if (analysisSheet_) analysisSheet_->ChangeLanguage(LanguageCode);
+    if (settingsSheet_) settingsSheet_->ChangeLanguage(LanguageCode);
 }
 
 // ---------------------------------------------------------------------------

@@ -27,6 +27,7 @@ class DialogModel;
 class Sheet;
 class SheetAnalysis;
 class SheetModel;
+class SheetSettings;
 
 class MainWindow : public MainDialog {
 public:
@@ -94,6 +95,8 @@ public:
     Sheet* OutputSheet() const { return outputSheet_.get(); }
     // The analysis-policies sheet, once the menu has opened it; null before.
     SheetAnalysis* AnalysisSheet() const { return analysisSheet_.get(); }
+    // The program-settings sheet, once the menu has opened it; null before.
+    SheetSettings* SettingsSheet() const { return settingsSheet_.get(); }
     // The property sheets made so far (each is made at its first opening).
     std::vector<SheetModel*> Sheets() const;
     // Called with each sheet as it is made, before its window: the front end
@@ -243,6 +246,7 @@ private:
     // that its pages keep what the user changed between openings.
     std::unique_ptr<Sheet> outputSheet_;
     std::unique_ptr<SheetAnalysis> analysisSheet_;
+    std::unique_ptr<SheetSettings> settingsSheet_;
     std::unique_ptr<Window> window_;
     MenuModel menu_;
     StatusWindow status_;

@@ -119,6 +119,13 @@ bool ScriptedUiServices::ChooseFile(bool forSaving, const char* title, const cha
     return true;
 }
 
+bool ScriptedUiServices::ChooseFileOnEntry(bool forSaving, const char* title, const char* filter, int entry,
+                                           TextString& path) {
+    const bool chosen = ChooseFile(forSaving, title, filter, path);
+    log_.back().number = entry;
+    return chosen;
+}
+
 bool ScriptedUiServices::ChooseFolder(const char* title, TextString& path) {
     Record(ServiceCallKind::kChooseFolder, title).path = path.c_str();
     std::optional<TextString> chosen = Next(folders_);

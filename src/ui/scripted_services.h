@@ -47,8 +47,9 @@ struct ServiceCall {
     std::string caption;  // message caption, chooser title, dialog caption
     std::string text;  // message text, chooser filter, font face, clipboard text, refused step
     std::string path;  // the proposed path of a file or folder chooser
-    // Message: the default button; colour: the proposed colour; font: the
-    // point size; modal run and refused step: the dialog's template id.
+    // Message: the default button; file chooser: the filter entry shown
+    // first; colour: the proposed colour; font: the point size; modal run
+    // and refused step: the dialog's template id.
     int number = 0;
     bool forSaving = false;  // file chooser
     MessageButtons buttons = MessageButtons::kOk;
@@ -142,6 +143,9 @@ public:
     MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons buttons = MessageButtons::kOk,
                               MessageIcon icon = MessageIcon::kExclamation, int defaultButton = 1) override;
     bool ChooseFile(bool forSaving, const char* title, const char* filter, TextString& path) override;
+    // Logged as ChooseFile, with the entry shown first as the call's number.
+    bool ChooseFileOnEntry(bool forSaving, const char* title, const char* filter, int entry,
+                           TextString& path) override;
     bool ChooseFolder(const char* title, TextString& path) override;
     bool ChooseFiles(const char* title, const char* filter, std::vector<TextString>& paths) override;
     bool ChooseColour(PlatformColour& colour) override;

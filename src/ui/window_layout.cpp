@@ -7,6 +7,7 @@
 #include "ui/analysis_sheet_layout.h"
 #include "ui/main_window_layout.h"
 #include "ui/output_sheet_layout.h"
+#include "ui/settings_sheet_layout.h"
 #include "ui/policy_file_dialogs.h"
 #include "ui/sheet_model.h"
 #include "ui/status_window.h"
@@ -106,7 +107,9 @@ WindowDescription SheetFrameDescription(int templateId, bool withApply) {
     return {templateId, {{kNoControl, {LayoutRow{{tabs}}, buttons}}}};
 }
 
-std::vector<const SheetDescription*> SheetDescriptions() { return {&OutputSheetLayout(), &AnalysisSheetLayout()}; }
+std::vector<const SheetDescription*> SheetDescriptions() {
+    return {&OutputSheetLayout(), &AnalysisSheetLayout(), &SettingsSheetLayout()};
+}
 
 const SheetDescription* FindSheetDescription(int templateId) {
     for (const SheetDescription* description : SheetDescriptions()) {

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 #include <wx/combobox.h>
+#include <wx/checkbox.h>
 #include <wx/dnd.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
+#include <wx/slider.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -32,6 +34,7 @@
 #include "texts/ui_texts.h"
 #include "ui/main_window.h"
 #include "ui/output_sheet.h"
+#include "ui/settings_sheet.h"
 #include "ui/scripted_services.h"
 #include "ui/status_window.h"
 
@@ -329,6 +332,61 @@ TEST_F(MainFrameTest, TheOutputSheetOpensFromTheMenuAndOkStoresAChangedValue) {
     }
     EXPECT_EQ(view->View().Window(), nullptr);
     EXPECT_EQ(SheetStateOf(screen), SheetStateOf(headless));
+    EXPECT_EQ(StateOf(screen), StateOf(headless));
+}
+
+TEST_F(MainFrameTest, TheSettingsSheetOpensFromTheMenuAndOkStoresTheSliderAndABox) {
+    Session screen("frame_settings", true, nullptr);
+    Session headless("frame_settings_model", false, nullptr);
+    for (Session* session : {&screen, &headless}) session->Command(kCommandSettingsDiagnostics);
+    SheetSettings& sheet = *screen.main->SettingsSheet();
+    SheetWindow* view = screen.frame->SheetView(sheet);
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(view->View().Window(), nullptr);
+    EXPECT_TRUE(view->View().Window()->IsShown());
+    EXPECT_EQ(FromWx(view->View().Window()->GetTitle()), "Program Settings");
+    const int messagesPage = sheet.PageIndex(sheet.messages);
+    auto* tabs = dynamic_cast<wxNotebook*>(view->View().Widget(kIdTabControl));
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->GetSelection(), messagesPage);
+    ModelWindow* page = view->PageView(messagesPage);
+    auto* slider = dynamic_cast<wxSlider*>(page->Widget(SettingsMessagesPage::kReportingLevel));
+    auto* warnings = dynamic_cast<wxCheckBox*>(page->Widget(SettingsMessagesPage::kShowWarnings));
+    ASSERT_NE(slider, nullptr);
+    ASSERT_NE(warnings, nullptr);
+    EXPECT_EQ(slider->GetMax(), SettingsMessagesPage::kHighestLevel);
+    EXPECT_TRUE(warnings->GetValue());
+
+    // The user moves the slider to 9 and unticks "Show WARNING messages".
+    screen.Act();
+    slider->SetValue(9);
+    wxCommandEvent moved(wxEVT_SLIDER, slider->GetId());
+    moved.SetEventObject(slider);
+    moved.SetInt(9);
+    slider->ProcessWindowEvent(moved);
+    warnings->SetValue(false);
+    Click(warnings);
+    headless.Act();
+    SettingsMessagesPage& modelPage = headless.main->SettingsSheet()->messages;
+    modelPage.SetValue(SettingsMessagesPage::kReportingLevel, 9);
+    modelPage.Notify(SettingsMessagesPage::kReportingLevel, NotifyEvent::kSliderMoved);
+    modelPage.SetChecked(SettingsMessagesPage::kShowWarnings, false);
+    modelPage.Notify(SettingsMessagesPage::kShowWarnings, NotifyEvent::kClicked);
+    EXPECT_TRUE(view->View().Widget(kIdApply)->IsEnabled());
+
+    screen.Act();
+    Click(view->View().Widget(kIdOk));
+    headless.Act();
+    headless.main->SettingsSheet()->Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_EQ(view->View().Window(), nullptr);
+    for (Session* session : {&screen, &headless}) {
+        EXPECT_FALSE(session->main->SettingsSheet()->HasWindow());
+        FC& working = session->main->WorkingSet();
+        EXPECT_EQ(working.GetInt(Pol::ErrorReportingLevel), 9);
+        EXPECT_TRUE(working.IsSet(Pol::ErrorReportingLevel));
+        EXPECT_EQ(working.GetInt(Pol::SuppressWARNINGMessages), 1);
+        EXPECT_EQ(session->main->policiesEdited, 1);
+    }
     EXPECT_EQ(StateOf(screen), StateOf(headless));
 }
 

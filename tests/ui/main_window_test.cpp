@@ -378,24 +378,6 @@ TEST_F(MainWindowTest, OutputKindAndExtensionAgreeOnRtf) {
     EXPECT_TRUE(window->ExtensionChosen);
 }
 
-TEST_F(MainWindowTest, SheetsAndDialogsNotBuiltYetShowNothing) {
-    Shown();
-    Type(W::kFileSpecCombo, Path("notes.txt"));
-    services.ClearLog();
-    CountingObserver observer;
-    D().SetObserver(&observer);
-    const int commands[] = {kCommandSettingsDocumentation, kCommandSettingsDragAndDrop, kCommandSettingsDiagnostics,
-                            kCommandSettingsViewers, kCommandSettingsPolicyFiles};
-    for (int command : commands) EXPECT_TRUE(window->OnCommand(command)) << command;
-    EXPECT_TRUE(services.Log().empty());
-    EXPECT_TRUE(TheStatusWindow().Lines.count == 0);
-    D().SetObserver(nullptr);
-    // The output and settings sheets are loaded from the settings view,
-    // which has the dialog's directories.
-    EXPECT_EQ(window->SettingsView().GetText(Pol::InputDirectory).str(), directory);
-    EXPECT_EQ(window->SettingsView().context, window->context.get());
-}
-
 TEST_F(MainWindowTest, TheOutputMenuOpensTheSheetOnThePageOfItsTopic) {
     Shown();
     const struct {

@@ -15,6 +15,7 @@
 #include "ui/main_window.h"
 #include "ui/more_html_options_dialog.h"
 #include "ui/output_sheet.h"
+#include "ui/settings_sheet.h"
 #include "ui/policy_file_dialogs.h"
 #include "ui/sheet_model.h"
 #include "ui/status_window.h"
@@ -78,7 +79,8 @@ TEST(WindowLayoutTest, EverySheetDescriptionHoldsItsSheetAndEachPage) {
     // The models of every sheet with a description.
     Sheet output(owner, services);
     SheetAnalysis analysis(owner, services);
-    const SheetModel* const sheets[] = {&output, &analysis};
+    SheetSettings settings(owner, services);
+    const SheetModel* const sheets[] = {&output, &analysis, &settings};
     const std::vector<const SheetDescription*> descriptions = SheetDescriptions();
     ASSERT_EQ(descriptions.size(), std::size(sheets));
     for (const SheetModel* sheet : sheets) {

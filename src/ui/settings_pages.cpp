@@ -1,0 +1,447 @@
+#include "ui/settings_pages.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "app/base_dialog.h"
+#include "app/result_viewing.h"
+#include "texts/dialog_ids.h"
+#include "texts/message_slots.h"
+#include "texts/message_texts.h"
+#include "ui/base_sheet.h"
+#include "ui/data_exchange.h"
+
+namespace {
+
+// The entry of a chooser's filter that shows every file: the last of its
+// "Description|patterns|" pairs.
+int AllFilesEntry(const char* filter) {
+    int bars = 0;
+    for (const char* p = filter; *p != '\0'; ++p)
+        if (*p == '|') ++bars;
+    // Each pair ends in its second bar; a filter may end in one bar more.
+    return bars >= 2 ? bars / 2 - 1 : 0;
+}
+
+}  // namespace
+
+// ---- SettingsPage ----
+
+SettingsPage::SettingsPage(int templateId, int topicCode, UiServices& services)
+    : OptionPage(templateId, topicCode, services) {}
+
+ProgramSettings* SettingsPage::Settings() const { return Owner() == nullptr ? nullptr : &Owner()->settings; }
+
+void SettingsPage::AddSettingCheck(int id, bool ProgramSettings::*field) {
+    checks_.push_back({id, field});
+    On(id, NotifyEvent::kClicked, [this, id] {
+        UpdateData(true);
+        SettingChanged(Check(id).changed);
+        RefreshEnabling();
+    });
+}
+
+void SettingsPage::AddSettingText(int id, TextString ProgramSettings::*field) {
+    texts_.push_back({id, field, TextString()});
+    On(id, NotifyEvent::kFocusLost, [this] { UpdateData(true); });
+}
+
+SettingsPage::SettingCheck& SettingsPage::Check(int id) {
+    return *std::find_if(checks_.begin(), checks_.end(), [id](const SettingCheck& c) { return c.controlId == id; });
+}
+
+SettingsPage::SettingText& SettingsPage::Text(int id) {
+    return *std::find_if(texts_.begin(), texts_.end(), [id](const SettingText& t) { return t.controlId == id; });
+}
+
+bool SettingsPage::CheckValue(int controlId) const {
+    for (const SettingCheck& check : checks_)
+        if (check.controlId == controlId) return check.number != 0;
+    return false;
+}
+
+const TextString& SettingsPage::TextValue(int controlId) const {
+    static const TextString kNone;
+    for (const SettingText& text : texts_)
+        if (text.controlId == controlId) return text.text;
+    return kNone;
+}
+
+bool SettingsPage::SettingsChanged() const {
+    for (const SettingCheck& check : checks_)
+        if (check.changed) return true;
+    for (const SettingText& text : texts_)
+        if (text.changed) return true;
+    return OwnChanged();
+}
+
+void SettingsPage::LoadValues(const FC&) {
+    const ProgramSettings* settings = Settings();
+    if (settings == nullptr) return;
+    for (SettingCheck& check : checks_)
+        if (!check.changed) check.number = settings->*check.field ? 1 : 0;
+    for (SettingText& text : texts_)
+        if (!text.changed) text.text = settings->*text.field;
+    LoadOwn(*settings);
+}
+
+void SettingsPage::Store(FC&) {
+    ProgramSettings* settings = Settings();
+    if (settings == nullptr) return;
+    StoreOwn(*settings);
+    for (SettingCheck& check : checks_)
+        if (check.changed) settings->*check.field = check.number != 0;
+    for (SettingText& text : texts_)
+        if (text.changed) settings->*text.field = text.text;
+    ResetChanged();
+}
+
+void SettingsPage::ResetChanged() {
+    OptionPage::ResetChanged();
+    for (SettingCheck& check : checks_) check.changed = false;
+    for (SettingText& text : texts_) text.changed = false;
+    ResetOwn();
+}
+
+void SettingsPage::SettingChanged(bool& changed) {
+    changed = true;
+    if (Sheet() != nullptr) Sheet()->SetModified(false);
+}
+
+void SettingsPage::TakeSettingText(DataExchange& dx, int id, TextString& member, bool& changed) {
+    if (!dx.Saving()) {
+        dx.Text(id, member);
+        return;
+    }
+    const TextString before(member);
+    dx.Text(id, member);
+    if (before.view() != member.view()) SettingChanged(changed);
+}
+
+void SettingsPage::ExchangeOwn(DataExchange& dx) {
+    for (SettingCheck& check : checks_) dx.Check(check.controlId, check.number);
+    for (SettingText& text : texts_) TakeSettingText(dx, text.controlId, text.text, text.changed);
+    ExchangeMore(dx);
+}
+
+// ---- SettingsDocoPage ----
+
+SettingsDocoPage::SettingsDocoPage(UiServices& services)
+    : SettingsPage(kSettingsDocoPageDialogId, kTopicDocumentation, services) {
+    SetCaption("Documentation");
+    AddControl(1429, ControlKind::kGroupBox, "Location of HTML documentation on this machine");
+    AddControl(kDocumentation, ControlKind::kEdit);
+    AddControl(kBrowse, ControlKind::kPushButton, "Browse...");
+    AddSettingText(kDocumentation, &ProgramSettings::htmlDoco);
+    On(kBrowse, NotifyEvent::kClicked, [this] { Browse(); });
+}
+
+void SettingsDocoPage::LoadOwn(const ProgramSettings& settings) {
+    SettingText& doco = Text(kDocumentation);
+    // Without a setting the page proposes the guide installed with the
+    // program.
+    if (doco.changed || !settings.htmlDoco.IsEmpty()) return;
+    ResultViewer viewer(Owner()->settings, Services(), Owner()->LanguageCode);
+    viewer.FindLocalDocumentation(doco.text);
+}
+
+void SettingsDocoPage::Browse() {
+    UpdateData(true);
+    SettingText& doco = Text(kDocumentation);
+    TextString path(doco.text);
+    if (!Services().ChooseFile(false, "", GetMessageText(kMsgHtmlFilesFilter), path) || path.IsEmpty()) return;
+    doco.text = path;
+    SetControlText(kDocumentation, path.c_str());
+    SettingChanged(doco.changed);
+}
+
+// ---- SettingsDragPage ----
+
+SettingsDragPage::SettingsDragPage(UiServices& services)
+    : SettingsPage(kSettingsDragPageDialogId, kTopicDragAndDrop, services) {
+    SetCaption("Drag'n'Drop");
+    AddControl(1442, ControlKind::kGroupBox, "Drag and drop properties");
+    AddControl(kViewResults, ControlKind::kCheckBox, "View results in browser once conversion is complete");
+    AddControl(kViewStatusWindow, ControlKind::kCheckBox, "Show the status screen during the conversion(s)");
+    AddControl(kStartProgram, ControlKind::kCheckBox, "Start program after conversion complete");
+    AddSettingCheck(kViewResults, &ProgramSettings::viewResults);
+    AddSettingCheck(kViewStatusWindow, &ProgramSettings::viewStatusWindow);
+    AddSettingCheck(kStartProgram, &ProgramSettings::startProgram);
+}
+
+// ---- SettingsMessagesPage ----
+
+SettingsMessagesPage::SettingsMessagesPage(UiServices& services)
+    : OptionPage(kSettingsMessagesPageDialogId, kTopicDiagnostics, services) {
+    SetCaption("Messages");
+    AddControl(1430, ControlKind::kGroupBox, "Error reporting level");
+    AddControl(1394, ControlKind::kLabel, "Low");
+    AddControl(kReportingLevel, ControlKind::kSlider);
+    SetRange(kReportingLevel, kLowestLevel, kHighestLevel);
+    AddControl(1395, ControlKind::kLabel, "High");
+    AddControl(1431, ControlKind::kGroupBox, "Message filtering");
+    AddControl(kShowInfo, ControlKind::kCheckBox, "Show INFO messages");
+    AddControl(kShowWarnings, ControlKind::kCheckBox, "Show WARNING messages");
+    AddControl(kShowProgramErrors, ControlKind::kCheckBox, "Show PROGRAM ERROR messages");
+    AddControl(kShowTagErrors, ControlKind::kCheckBox, "Show TAG ERROR messages");
+    AddControl(kShowUrls, ControlKind::kCheckBox, "Show URL messages");
+    BindInvertedCheck(kShowInfo, Pol::SuppressINFOMessages);
+    BindInvertedCheck(kShowWarnings, Pol::SuppressWARNINGMessages);
+    BindInvertedCheck(kShowProgramErrors, Pol::SuppressProgramERRORMessages);
+    BindInvertedCheck(kShowTagErrors, Pol::SuppressTAGERRORMessages);
+    BindInvertedCheck(kShowUrls, Pol::SuppressURLMessages);
+    On(kReportingLevel, NotifyEvent::kSliderMoved, [this] { SliderMoved(); });
+}
+
+void SettingsMessagesPage::LoadValues(const FC& set) {
+    OptionPage::LoadValues(set);
+    if (!levelChanged_) level_ = std::clamp(set.GetInt(Pol::ErrorReportingLevel), kLowestLevel, kHighestLevel);
+}
+
+void SettingsMessagesPage::Store(FC& set) {
+    if (levelChanged_) {
+        set.SetInt(Pol::ErrorReportingLevel, level_, true);
+        NotifyStored(GetPolicyDefinition(Pol::ErrorReportingLevel).category);
+    }
+    OptionPage::Store(set);
+}
+
+void SettingsMessagesPage::ResetChanged() {
+    OptionPage::ResetChanged();
+    levelChanged_ = false;
+}
+
+void SettingsMessagesPage::SliderMoved() {
+    const int position = Value(kReportingLevel);
+    if (position == level_) return;
+    level_ = position;
+    MarkChanged(levelChanged_);
+}
+
+void SettingsMessagesPage::ExchangeOwn(DataExchange& dx) {
+    const int before = level_;
+    dx.Slider(kReportingLevel, level_);
+    if (dx.Saving() && level_ != before) MarkChanged(levelChanged_);
+}
+
+// ---- SettingsPolicyPage ----
+
+SettingsPolicyPage::SettingsPolicyPage(UiServices& services)
+    : SettingsPage(kSettingsPolicyPageDialogId, kTopicPolicyFiles, services) {
+    SetCaption("Policy files");
+    AddControl(1428, ControlKind::kGroupBox, "Default policy file");
+    AddControl(kUseDefault, ControlKind::kCheckBox, "Use a default policy file");
+    AddControl(kFile, ControlKind::kEdit);
+    AddControl(kBrowse, ControlKind::kPushButton, "Browse...");
+    AddControl(kAlwaysReload, ControlKind::kCheckBox,
+               "Always reload policy file during conversion (slower, but picks up any changes)");
+    AddSettingCheck(kUseDefault, &ProgramSettings::defaultPolicyUsed);
+    AddSettingText(kFile, &ProgramSettings::defaultPolicyFile);
+    AddSettingCheck(kAlwaysReload, &ProgramSettings::alwaysReload);
+    // Leaving the field loads a new file at once.
+    On(kFile, NotifyEvent::kFocusLost, [this] { FileLeft(); });
+    On(kBrowse, NotifyEvent::kClicked, [this] { Browse(); });
+}
+
+void SettingsPolicyPage::RefreshEnabling() {
+    const bool used = CheckValue(kUseDefault);
+    EnableControl(kFile, used);
+    EnableControl(kBrowse, used);
+}
+
+void SettingsPolicyPage::LoadOwn(const ProgramSettings&) {
+    // The file is shown only while a default file is in use (as the page
+    // shows it: a click not yet stored counts).
+    SettingText& file = Text(kFile);
+    if (!file.changed && !CheckValue(kUseDefault)) file.text.MakeEmpty();
+}
+
+bool SettingsPolicyPage::NeedsLoading() const {
+    const TextString& name = TextValue(kFile);
+    // An empty field names no file: the default is then no file, and the
+    // current one stays.
+    return mainDialog_ != nullptr && CheckValue(kUseDefault) && !name.IsEmpty() &&
+           name != mainDialog_->runPolicyFileName;
+}
+
+bool SettingsPolicyPage::MakeCurrentAndLoad(const TextString& name) {
+    MainDialog& owner = *mainDialog_;
+    const TextString previousRun = owner.runPolicyFileName;
+    const TextString previousField = owner.PolicyFileText;
+    owner.runPolicyFileName = name;
+    owner.PolicyFileText = name;
+    const bool loaded = owner.LoadPolicyFile();
+    if (loaded) {
+        owner.SetPolicyFileName(name);
+    } else {
+        owner.runPolicyFileName = previousRun;
+        owner.PolicyFileText = previousField;
+    }
+    owner.RefreshControls();
+    return loaded;
+}
+
+void SettingsPolicyPage::FileLeft() {
+    if (mainDialog_ == nullptr) return;
+    SettingText& file = Text(kFile);
+    const TextString before = file.text;
+    file.text = ControlText(kFile);
+    if (file.text == before) return;
+    // Marked first: loading reloads the sheet, which keeps a changed value.
+    SettingChanged(file.changed);
+    if (!NeedsLoading()) return;
+    ProgramSettings& settings = mainDialog_->settings;
+    const TextString previousDefault = settings.defaultPolicyFile;
+    settings.defaultPolicyFile = file.text;
+    if (MakeCurrentAndLoad(file.text)) return;
+    file.text = before;
+    settings.defaultPolicyFile = previousDefault;
+    SetControlText(kFile, before.c_str());
+}
+
+void SettingsPolicyPage::Browse() {
+    UpdateData(true);
+    SettingText& file = Text(kFile);
+    TextString path(file.text);
+    if (!Services().ChooseFile(false, "", GetMessageText(kMsgPolicyFilesFilter), path) || path == file.text) return;
+    file.text = path;
+    SetControlText(kFile, path.c_str());
+    SettingChanged(file.changed);
+}
+
+bool SettingsPolicyPage::AcceptFile() {
+    if (mainDialog_ == nullptr) return true;
+    if (!UpdateData(true)) return false;
+    SettingText& file = Text(kFile);
+    if (!(Check(kUseDefault).changed || file.changed) || !NeedsLoading()) return true;
+    if (MakeCurrentAndLoad(file.text)) return true;
+    // The field goes back to the name the settings hold.
+    const ProgramSettings& settings = mainDialog_->settings;
+    file.text = settings.defaultPolicyUsed ? settings.defaultPolicyFile : TextString();
+    file.changed = false;
+    if (HasWindow()) SetControlText(kFile, file.text.c_str());
+    return false;
+}
+
+void SettingsPolicyPage::StoreOwn(ProgramSettings& settings) {
+    SettingCheck& used = Check(kUseDefault);
+    SettingText& file = Text(kFile);
+    if (used.changed || file.changed) {
+        settings.defaultPolicyUsed = used.number != 0;
+        if (used.number == 0) {
+            settings.defaultPolicyFile.MakeEmpty();
+        } else if (!NeedsLoading() || MakeCurrentAndLoad(file.text)) {
+            settings.defaultPolicyFile = file.text;
+        } else {
+            file.text = settings.defaultPolicyFile;
+            if (HasWindow()) SetControlText(kFile, file.text.c_str());
+        }
+    }
+    // The base's store writes these two as they are: done here.
+    used.changed = false;
+    file.changed = false;
+}
+
+// ---- SettingsViewerPage ----
+
+namespace {
+
+// The DDE service list in its order, and the name each entry stores.
+constexpr const char* kServiceEntries[] = {"IExplore (Internet Explorer)", "Netscape (or Communicator)", "Opera",
+                                           "Mozilla (Netscape 6)", "Other"};
+constexpr const char* kServiceNames[] = {"IExplore", "NETSCAPE", "Opera", "Mozilla"};
+
+}  // namespace
+
+SettingsViewerPage::SettingsViewerPage(UiServices& services)
+    : SettingsPage(kSettingsViewerPageDialogId, kTopicViewers, services) {
+    SetCaption("Viewers");
+    AddControl(1235, ControlKind::kLabel, "Command used to view .HTML results");
+    AddControl(kBrowserCommand, ControlKind::kEdit);
+    AddControl(kBrowseBrowser, ControlKind::kPushButton, "Browse...");
+    AddControl(1236, ControlKind::kLabel, "Command used to view .RTF results");
+    AddControl(kRtfCommand, ControlKind::kEdit);
+    AddControl(kBrowseRtf, ControlKind::kPushButton, "Browse...");
+    AddControl(kUseDde, ControlKind::kCheckBox, "Use DDE to view results");
+    AddControl(kAutoView, ControlKind::kCheckBox, "Automatically view results after each conversion");
+    AddControl(kServiceLabel, ControlKind::kLabel, "DDE service name");
+    AddControl(kServiceList, ControlKind::kList);
+    AddControl(kOtherService, ControlKind::kEdit);
+    AddControl(kUrlPrefix, ControlKind::kCheckBox, "Add \"file://localhost/\" prefix to URLs");
+    std::vector<TextString> entries;
+    for (const char* entry : kServiceEntries) entries.emplace_back(entry);
+    SetItems(kServiceList, std::move(entries));
+
+    AddSettingText(kBrowserCommand, &ProgramSettings::browserCommand);
+    AddSettingText(kRtfCommand, &ProgramSettings::viewRtfCommand);
+    AddSettingCheck(kUseDde, &ProgramSettings::useDdeToViewHtml);
+    AddSettingCheck(kAutoView, &ProgramSettings::autoDdeUpdates);
+    AddSettingCheck(kUrlPrefix, &ProgramSettings::addUrlPrefix);
+    auto serviceChosen = [this] {
+        UpdateData(true);
+        SettingChanged(serviceChanged_);
+        RefreshEnabling();
+    };
+    On(kServiceList, NotifyEvent::kSelectionEnded, serviceChosen);
+    On(kServiceList, NotifyEvent::kListClosed, serviceChosen);
+    On(kOtherService, NotifyEvent::kFocusLost, [this] { UpdateData(true); });
+    On(kBrowseBrowser, NotifyEvent::kClicked, [this] { Browse(kBrowserCommand); });
+    On(kBrowseRtf, NotifyEvent::kClicked, [this] { Browse(kRtfCommand); });
+}
+
+int SettingsViewerPage::ServiceEntry(const TextString& name) {
+    if (name.IsEmpty()) return 0;
+    for (int i = 0; i < static_cast<int>(std::size(kServiceNames)); ++i)
+        if (name.view() == kServiceNames[i]) return i;
+    return kOtherServiceEntry;
+}
+
+TextString SettingsViewerPage::ServiceName(int entry, const TextString& otherName) {
+    if (entry == kOtherServiceEntry) return otherName;
+    if (entry < 0 || entry >= static_cast<int>(std::size(kServiceNames))) return TextString(kServiceNames[0]);
+    return TextString(kServiceNames[entry]);
+}
+
+void SettingsViewerPage::RefreshEnabling() {
+    const bool dde = CheckValue(kUseDde);
+    EnableControl(kServiceLabel, dde);
+    EnableControl(kServiceList, dde);
+    EnableControl(kOtherService, dde && serviceEntry_ == kOtherServiceEntry);
+}
+
+void SettingsViewerPage::LoadOwn(const ProgramSettings& settings) {
+    // Without a command of their own the page proposes the desktop's viewers;
+    // the look-ups are quiet, as the page reloads after every conversion.
+    ResultViewer viewer(Owner()->settings, Services(), Owner()->LanguageCode);
+    SettingText& browser = Text(kBrowserCommand);
+    if (!browser.changed && browser.text.IsEmpty()) viewer.FindViewerCommand(browser.text, ".html", ".htm");
+    SettingText& rtf = Text(kRtfCommand);
+    if (!rtf.changed && rtf.text.IsEmpty()) viewer.FindRtfViewer(rtf.text);
+    if (serviceChanged_) return;
+    serviceEntry_ = ServiceEntry(settings.ddeServerName);
+    otherService_ = serviceEntry_ == kOtherServiceEntry ? settings.ddeServerName : TextString();
+}
+
+void SettingsViewerPage::StoreOwn(ProgramSettings& settings) {
+    if (serviceChanged_) settings.ddeServerName = ServiceName(serviceEntry_, otherService_);
+}
+
+void SettingsViewerPage::ExchangeMore(DataExchange& dx) {
+    dx.Selection(kServiceList, serviceEntry_);
+    TakeSettingText(dx, kOtherService, otherService_, serviceChanged_);
+}
+
+void SettingsViewerPage::Browse(int fieldId) {
+    UpdateData(true);
+    SettingText& command = Text(fieldId);
+    TextString path(command.text);
+    const char* filter = GetMessageText(kMsgProgramFilesFilter);
+    // Programs here have no extension: the chooser opens on "All files".
+    if (!Services().ChooseFileOnEntry(false, "", filter, AllFilesEntry(filter), path) || path.IsEmpty()) return;
+    // A chosen program is stored as its full path, as a user would type it;
+    // it is started with its file as the one argument, never through a shell.
+    command.text = path;
+    SetControlText(fieldId, path.c_str());
+    SettingChanged(command.changed);
+}

@@ -1,0 +1,130 @@
+#include "ui/settings_sheet.h"
+
+#include <iterator>
+
+#include "app/base_dialog.h"
+#include "texts/dialog_ids.h"
+#include "texts/main_menu_commands.h"
+#include "texts/ui_slots.h"
+#include "texts/ui_texts.h"
+#include "ui/dialog_texts.h"
+#include "ui/menu_model.h"
+
+namespace {
+
+// The tabs in order with the UI slot of each label and the English label the
+// templates carry.
+struct TabEntry {
+    int slot;
+    const char* label;
+};
+constexpr TabEntry kTabs[] = {
+    {kUiTabDocumentation, "Documentation"}, {kUiTabDragAndDrop, "Drag'n'Drop"}, {kUiTabMessages, "Messages"},
+    {kUiTabPolicyFiles, "Policy files"},    {kUiTabViewers, "Viewers"},
+};
+
+}  // namespace
+
+SheetSettings::SheetSettings(MainDialog& mainDialog, UiServices& services, MenuModel* menu)
+    : BaseSheet(kSettingsSheetDialogId, mainDialog, kSettingsLeft, services),
+      doco(services),
+      drag(services),
+      messages(services),
+      policy(services),
+      viewer(services),
+      menu_(menu) {
+    SetCaption("Program Settings");
+    OptionPage* const tabOrder[] = {&doco, &drag, &messages, &policy, &viewer};
+    for (size_t i = 0; i < std::size(tabOrder); ++i) {
+        AddPage(*tabOrder[i], kTabs[i].label);
+        tabOrder[i]->AttachSheet(*this);
+    }
+    policy.SetMainDialog(mainDialog);
+}
+
+void SheetSettings::Open(FC& target, FC& set, FC& second, int topic) {
+    target_ = &target;
+    LoadPages(set, second);
+    if (HasWindow()) {
+        RaiseWindow();
+    } else {
+        SetModalRun(false);
+        CreateWindow();
+        ShowWindow();
+    }
+    SetActivePageByTopic(topic);
+}
+
+void SheetSettings::LoadPages(FC& set, FC& second) {
+    OptionPage* const loadOrder[] = {&policy, &viewer, &drag, &doco, &messages};
+    for (OptionPage* page : loadOrder) page->Load(set, second);
+    if (HasWindow()) UpdateData(false);
+}
+
+bool SheetSettings::StorePages() {
+    if (!policy.AcceptFile()) return false;
+    const bool policiesChanged = ChangesPending();
+    // The settings pages store into the settings; the set is the Messages
+    // page's.
+    FC& set = target_ != nullptr ? *target_ : Owner().WorkingSet();
+    policy.Store(set);
+    viewer.Store(set);
+    drag.Store(set);
+    doco.Store(set);
+    if (target_ != nullptr) messages.Store(*target_);
+    if (menu_ != nullptr) menu_->CheckCommand(kCommandAutoViewResults, Owner().settings.autoDdeUpdates);
+    if (policiesChanged) Owner().policiesEdited = 1;
+    ClearChangesPending();
+    return true;
+}
+
+void SheetSettings::ResetChanged() {
+    for (int i = 0; i < PageCount(); ++i) static_cast<OptionPage&>(Page(i)).ResetChanged();
+    ClearChangesPending();
+}
+
+bool SheetSettings::AnyPageChanged() const {
+    return doco.SettingsChanged() || drag.SettingsChanged() || policy.SettingsChanged() ||
+           viewer.SettingsChanged() || messages.MessagesChanged();
+}
+
+void SheetSettings::SetActivePageByTopic(int topic) {
+    for (int i = 0; i < PageCount(); ++i)
+        if (static_cast<OptionPage&>(Page(i)).TopicCode() == topic) {
+            SetActivePage(i);
+            return;
+        }
+    SetActivePage(viewer);
+}
+
+void SheetSettings::ChangeLanguage(int language) {
+    if (!HasWindow()) return;
+    for (int i = 0; i < PageCount(); ++i) static_cast<OptionPage&>(Page(i)).ChangeLanguage(language);
+    for (int i = 0; i < PageCount(); ++i) SetTabLabel(i, GetUiText(kTabs[i].slot));
+    SetSheetTexts(this, kUiSettingsSheetCaption);
+    SetSheetLanguage(language);
+}
+
+void SheetSettings::OnInitDialog() {
+    BaseSheet::OnInitDialog();
+    // Values changed and not stored before the window last closed can be
+    // applied at once.
+    if (ChangesPending() || doco.SettingsChanged() || drag.SettingsChanged() || policy.SettingsChanged() ||
+        viewer.SettingsChanged())
+        SetModified(false);
+    // Without a saved position the sheet stands a little right of and below
+    // the desktop's centre.
+    const int* positions = Owner().settings.windowPositions;
+    if (positions[kSettingsLeft] >= 0 && positions[kSettingsTop] >= 0) return;
+    const DesktopSize desktop = Services().GetDesktopSize();
+    MoveWindow((desktop.width - Rect().width) / 2 + kCentreOffsetX,
+               (desktop.height - Rect().height) / 2 + kCentreOffsetY);
+}
+
+bool SheetSettings::OnSheetOk() {
+    if ((ChangesPending() || AnyPageChanged()) && !StorePages()) return false;
+    SavePosition();
+    return true;
+}
+
+bool SheetSettings::OnSheetApply() { return StorePages(); }
