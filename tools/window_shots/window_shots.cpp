@@ -1,10 +1,11 @@
 // Makes the README's pictures of the windows under Xvfb, grabbing them with
-// the toolkit itself: the main window as it opens ("main"), or the status
-// window in the middle of a run over many files ("status").  One picture a
+// the toolkit itself: the main window as it opens ("main"), the status
+// window in the middle of a run over many files ("status"), or the output
+// policies sheet opened on its Table generation tab ("sheet").  One picture a
 // run: the toolkit's screen grab shows the screen as it was at the first
 // grab of the process.  Run by tools/window_screenshots.sh.
 //
-// Usage: vendrel_window_shots main|status IMAGE_FOLDER INPUT_FOLDER
+// Usage: vendrel_window_shots main|status|sheet IMAGE_FOLDER INPUT_FOLDER
 // INPUT_FOLDER holds the .txt files the run converts.
 #include <wx/app.h>
 #include <wx/bitmap.h>
@@ -24,9 +25,12 @@
 #include "app/front_end.h"
 #include "gui/main_frame.h"
 #include "gui/model_window.h"
+#include "gui/sheet_window.h"
 #include "gui/wx_front_end.h"
 #include "gui/wx_text.h"
+#include "texts/main_menu_commands.h"
 #include "ui/main_window.h"
+#include "ui/output_sheet.h"
 #include "ui/status_window.h"
 
 namespace {
@@ -58,10 +62,11 @@ bool Grab(wxWindow* window, const std::string& path) {
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: vendrel_window_shots main|status IMAGE_FOLDER INPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: vendrel_window_shots main|status|sheet IMAGE_FOLDER INPUT_FOLDER\n");
         return 2;
     }
     const bool mainPicture = std::string(argv[1]) == "main";
+    const bool sheetPicture = std::string(argv[1]) == "sheet";
     const std::string images = argv[2];
     const std::string inputs = argv[3];
     WxFrontEnd frontEnd;
@@ -87,6 +92,17 @@ int main(int argc, char** argv) {
         MainFrame& frame = *frontEnd.Frame();
         if (mainPicture) {
             if (!Grab(frame.View().Window(), images + "/main_window.png")) ++failures;
+            main.Close();
+            return;
+        }
+        if (sheetPicture) {
+            main.OnCommand(kCommandOutputTables);
+            for (int turn = 0; turn < kPaintTurns; ++turn) {
+                wxTheApp->Yield(true);
+                wxMilliSleep(kSettleMs / kPaintTurns);
+            }
+            SheetWindow* sheet = main.OutputSheet() ? frame.SheetView(*main.OutputSheet()) : nullptr;
+            if (sheet == nullptr || !Grab(sheet->View().Window(), images + "/output_sheet.png")) ++failures;
             main.Close();
             return;
         }
