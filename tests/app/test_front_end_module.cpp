@@ -3,12 +3,18 @@
 // Its entry makes a front end that starts without any toolkit and marks the
 // run as failed when started (so a test sees that the module reached the
 // program's own globals, not a copy), or, built with
-// VENDREL_TEST_MODULE_MAKES_NOTHING, makes none.
+// VENDREL_TEST_MODULE_MAKES_NOTHING, makes none, or, built with
+// VENDREL_TEST_MODULE_NEEDS_MISSING, needs a routine the program does not
+// have (as a module of another build would).
 #include "app/front_end_module.h"
 
 #include "app/batch_mode.h"
 #include "foundation/run_status.h"
 #include "ui/scripted_services.h"
+
+#ifdef VENDREL_TEST_MODULE_NEEDS_MISSING
+extern "C" void VendrelRoutineNoProgramHas();
+#endif
 
 namespace {
 
@@ -33,8 +39,11 @@ private:
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) FrontEnd* VendrelMakeFrontEnd() {
-#ifdef VENDREL_TEST_MODULE_MAKES_NOTHING
+#if defined(VENDREL_TEST_MODULE_MAKES_NOTHING)
     return nullptr;
+#elif defined(VENDREL_TEST_MODULE_NEEDS_MISSING)
+    VendrelRoutineNoProgramHas();
+    return new TestFrontEnd();
 #else
     return new TestFrontEnd();
 #endif
