@@ -6,7 +6,8 @@
 #   bash tools/setup.sh [--prefix DIR]
 #
 # The prefix is /usr/local for root and ~/.local for anybody else; the
-# program goes to DIR/bin, the user guide to DIR/share/doc/vendrel.
+# program goes to DIR/bin, its windows' module (built where wxWidgets is
+# installed) to DIR/lib/vendrel, the user guide to DIR/share/doc/vendrel.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "$(id -u)" -eq 0 ]; then prefix=/usr/local; else prefix="$HOME/.local"; fi

@@ -1,10 +1,11 @@
 // The graphical front end as the start-up code sees it, and the decision
 // between the windows and the console.
 //
-// The program's entry installs a front end when one is built (app/main.cpp);
-// the start-up code (app/batch_mode) asks it for windows only when a display
-// is there, and only when a window is wanted: a batch run that shows no
-// window never starts the toolkit.  Without a front end, without a display,
+// The program's entry installs a front end when one is built (app/main.cpp):
+// a stand-in that loads the front end's module at the first Start
+// (app/front_end_module.h).  The start-up code (app/batch_mode) asks it for
+// windows only when a display is there, and only when a window is wanted: a
+// batch run that shows no window never loads the toolkit.  Without a front end, without a display,
 // or when the toolkit cannot open the display, the program behaves as the
 // batch program: the usage text and one line that no window is available.
 #pragma once

@@ -3,6 +3,7 @@
 #include "app/base_dialog.h"
 #include "app/batch_mode.h"
 #include "app/conversion_run.h"
+#include "gui/front_end_module.h"
 #include "gui/main_frame.h"
 #include "gui/model_window.h"
 #include "gui/run_repaint.h"
@@ -22,9 +23,7 @@ WxFrontEnd::~WxFrontEnd() {
 }
 
 std::unique_ptr<MainDialog> WxFrontEnd::MakeMainDialog(UiServices& services) {
-    auto main = std::make_unique<MainWindow>(services);
-    ::AttachStatusWindow(nullptr);
-    return main;
+    return MakeMainWindowModel(services);
 }
 
 void WxFrontEnd::DialogEnding(MainDialog& dialog) {

@@ -13,6 +13,7 @@
 #include "app/base_dialog.h"
 #include "app/batch_mode.h"
 #include "app/conversion_run.h"
+#include "app/front_end_module.h"
 #include "foundation/run_status.h"
 #include "support/temp_folder.h"
 #include "ui/scripted_services.h"
@@ -92,8 +93,11 @@ protected:
     // Runs with the recording front end (or none); the exit status, and
     // what went to standard error in `err`.
     int Run(bool fileNamed, bool withFrontEnd = true) {
+        return RunWith(fileNamed, withFrontEnd ? &frontEnd : nullptr);
+    }
+    int RunWith(bool fileNamed, FrontEnd* front) {
         GraphicalDesktop desktop;
-        if (withFrontEnd) desktop.frontEnd = &frontEnd;
+        desktop.frontEnd = front;
         desktop.services = &services;
         testing::internal::CaptureStderr();
         const int status = RunFromCommandLine(*dialog, fileNamed, desktop);
@@ -162,6 +166,53 @@ TEST_F(StartUpTest, WithoutAWindowTheUsageAndTheOneLineAreShown) {
         EXPECT_TRUE(NoWindowLineShown()) << err;
         EXPECT_EQ(&services.Target(), &console);
     }
+}
+
+// The windows' module loaded when a window is wanted: one that is missing
+// or cannot serve is no front end, and the user sees what a build without
+// windows shows, never the loader's words.
+TEST_F(StartUpTest, AWindowsModuleThatCannotServeKeepsTheBehaviourWithoutWindows) {
+    ASSERT_TRUE(WriteWhole(folder / "broken.so", "not a shared object\n"));
+    const struct {
+        const char* why;
+        std::vector<std::string> places;
+    } cases[] = {
+        {"missing", {(folder / "missing.so").string()}},
+        {"not a shared object", {(folder / "broken.so").string()}},
+        {"an entry that makes nothing", {VENDREL_TEST_MODULE_MAKING_NOTHING}},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        TearDown();
+        SetUp();
+        ModuleFrontEnd module(c.places, nullptr);
+        EXPECT_EQ(RunWith(false, &module), kExitNoWindow);
+        EXPECT_TRUE(NoWindowLineShown()) << err;
+        EXPECT_EQ(err.find(".so"), std::string::npos) << err;
+        EXPECT_EQ(&services.Target(), &console);
+
+        // A batch run that wants its status window writes its lines to
+        // standard error.
+        TearDown();
+        SetUp();
+        dialog->settings.viewStatusWindow = true;
+        TheConsoleStatus().consoleEcho = true;
+        const std::string name = "m" + std::to_string(++round) + ".txt";
+        ASSERT_TRUE(Name(name));
+        ModuleFrontEnd batchModule(c.places, nullptr);
+        EXPECT_EQ(RunWith(true, &batchModule), kExitConverted);
+        EXPECT_NE(err.find(name), std::string::npos) << err;
+        EXPECT_EQ(err.find(".so"), std::string::npos) << err;
+    }
+}
+
+TEST_F(StartUpTest, AWindowsModuleThatLoadsRunsTheMainWindow) {
+    ModuleFrontEnd module({VENDREL_TEST_MODULE}, nullptr);
+    // The test module's main window ends with its own status.
+    EXPECT_EQ(RunWith(false, &module), 42);
+    EXPECT_FALSE(NoWindowLineShown()) << err;
+    EXPECT_EQ(&services.Target(), &module.Loaded()->Services());
 }
 
 TEST_F(StartUpTest, ABatchRunStartsNoWindowUnlessTheSettingsAskForOne) {

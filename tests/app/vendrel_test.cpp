@@ -493,6 +493,40 @@ TEST_F(VendrelTest, ADisplayThatCannotBeOpenedIsNoDisplay) {
     EXPECT_TRUE(fs::exists(folder / "a.html"));
 }
 
+// The windows live in a module the program loads only when a window is
+// wanted.  The program alone, without its module or beside a module that
+// cannot load, behaves as a build without windows: the usage and the one
+// line, a batch run's lines on standard error, never the loader's words.
+TEST_F(VendrelTest, WithoutAWorkingWindowsModuleTheProgramBehavesAsWithoutWindows) {
+    Write("a.txt", kTable);
+    WriteSettings("\\DragAndDrop\\ViewStatusWindow=Yes\n\\DragAndDrop\\ViewResults=No\n");
+    fs::create_directory(folder / "bin");
+    const fs::path program = folder / "bin" / "vendrel";
+    ASSERT_TRUE(fs::copy_file(VENDREL_BINARY, program));
+    for (const bool brokenModule : {false, true}) {
+        SCOPED_TRACE(brokenModule ? "a broken module beside the program" : "no module");
+        if (brokenModule) {
+            ASSERT_TRUE(WriteWhole(folder / "bin" / VENDREL_FRONT_END_MODULE_FILE, "not a module\n"));
+        }
+        const std::string run = "env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" + (folder / "cfg").string() +
+                                "' DISPLAY=:97531 '" + program.string() + "' ";
+        const std::string capture = " > '" + Capture(".out").string() + "' 2> '" + Capture(".err").string() + "'";
+        int status = std::system(("cd '" + folder.string() + "' && " + run + capture).c_str());
+        err = ReadWhole(Capture(".err"));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << err;
+        const std::vector<std::string> lines = Lines(err);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), kNoWindowLine) << err;
+        status = std::system(("cd '" + folder.string() + "' && " + run + "a.txt" + capture).c_str());
+        err = ReadWhole(Capture(".err"));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err;
+        EXPECT_TRUE(ErrHas(kCompleteLine)) << err;
+        for (const char* loader : {".so", "dlopen", "shared object", "symbol"}) {
+            EXPECT_FALSE(ErrHas(loader)) << loader << ": " << err;
+        }
+    }
+}
+
 // Words of the command line: "@" marks a steering file only at the start of
 // a word, "\" is an ordinary character of a file name, and after "--" no
 // word is a qualifier (a ".pol" word still names the policy file).
