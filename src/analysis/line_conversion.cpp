@@ -144,23 +144,34 @@ unsigned char ConversionBytesIn(const TextString& text) {
 }
 
 // Whether the word scan leaves the text as it is, judged in one pass: it
-// holds no ':' (which could mark a link) and every run of bytes between
-// blanks, tabs and NUL bytes is a word no tidier changes: without letters,
-// '@' and backspaces, and with fewer than two dots (such as "1,234.50").
-// The words of both scans lie inside these runs and are such words too.
+// holds no ':' (which could mark a link), and every run of bytes between
+// blanks, tabs and NUL bytes is one whose words no tidier looks at: without
+// '@' and backspaces, and either without dots and with at most two slashes
+// (no address can be in it: a name, a date such as "2020-01-12") or without
+// letters and with fewer than two dots (a number such as "1,234.50").  The
+// words of both scans lie inside these runs and hold no more dots, slashes,
+// letters, '@' or backspaces than the run does.
 bool WordScanLeavesAlone(const TextString& text) {
-    int dots = 0;
+    int dots = 0, slashes = 0;
+    bool letters = false;
+    auto runLeftAlone = [&] { return (dots == 0 && slashes <= 2) || (!letters && dots < 2); };
     for (int i = 0; i < text.length; ++i) {
         const unsigned char c = static_cast<unsigned char>(text.buffer[i]);
         if (c == ' ' || c == '\t' || c == '\0') {
-            dots = 0;
+            if (!runLeftAlone()) return false;
+            dots = slashes = 0;
+            letters = false;
         } else if (c == '.') {
-            if (++dots >= 2) return false;
-        } else if (c == ':' || c == '@' || c == '\b' || IsAsciiLetter(c)) {
+            ++dots;
+        } else if (c == '/') {
+            ++slashes;
+        } else if (c == ':' || c == '@' || c == '\b') {
             return false;
+        } else if (IsAsciiLetter(c)) {
+            letters = true;
         }
     }
-    return true;
+    return runLeftAlone();
 }
 
 // Whether the text holds a byte that can start a change by the word scan.
