@@ -221,7 +221,8 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     if (doWords && (bytes & kWordScanByte) && !WordScanLeavesAlone(*this)) {
         // A scan that changed nothing leaves the bytes as they were looked at.
         const bool changedByBlankWords = ConvertWords(set, 1, format == kOutputHTML, true);
-        const bool changed = ConvertWords(set, 0, format == kOutputHTML, !changedByBlankWords) || changedByBlankWords;
+        const bool changed =
+            ConvertWords(set, 0, format == kOutputHTML, !changedByBlankWords) || changedByBlankWords;
         if (changed) bytes = ConversionBytesIn(*this);
     }
     if (source) source->SetFlag(kFlagKeepLineBreak, HasFlag(kFlagKeepLineBreak));
