@@ -270,6 +270,10 @@ public:
     // ',', ';', '<', '>', "&lt;" and "&gt;" (0); `html` for HTML output.
     // Words inside in-line tags, markup and existing links are left alone.
     void ConvertLine(FC& set, int blankWords, int html);
+    // ConvertLine for a text known to hold a byte the word scan looks at
+    // when `holdsScanByte` is set (its own look for one is passed over).
+    // True when the scan changed the text.
+    bool ConvertWords(FC& set, int blankWords, int html, bool holdsScanByte);
     // Section numbers of known numbered headings ("see 2.1") become links to
     // the heading's anchor (only with "Expect Numbered Headings").
     void ConvertReferences(FC& set);

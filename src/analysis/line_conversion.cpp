@@ -144,21 +144,42 @@ unsigned char ConversionBytesIn(const TextString& text) {
 }
 
 // Whether the word scan leaves the text as it is, judged in one pass: it
-// holds no ':' (which could mark a link) and every run of bytes between
-// blanks, tabs and NUL bytes is a word no tidier changes: without letters,
-// '@' and backspaces, and with fewer than two dots (such as "1,234.50").
-// The words of both scans lie inside these runs and are such words too.
+// holds no ':' (which could mark a link), and every run of bytes between
+// blanks, tabs and NUL bytes is one whose words no tidier looks at: without
+// '@' and backspaces, and either without dots and with at most two slashes
+// (no address can be in it: a name, a date such as "2020-01-12") or without
+// letters and with fewer than two dots (a number such as "1,234.50").  The
+// words of both scans lie inside these runs and hold no more dots, slashes,
+// letters, '@' or backspaces than the run does.
 bool WordScanLeavesAlone(const TextString& text) {
-    int dots = 0;
-    for (int i = 0; i < text.length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text.buffer[i]);
-        if (c == ' ' || c == '\t' || c == '\0') {
-            dots = 0;
-        } else if (c == '.') {
-            if (++dots >= 2) return false;
-        } else if (c == ':' || c == '@' || c == '\b' || IsAsciiLetter(c)) {
-            return false;
-        }
+    const char* const begin = text.buffer;
+    const char* const end = begin + text.length;
+    auto endsRun = [](char c) { return c == ' ' || c == '\t' || c == '\0'; };
+    auto isLetter = [](char c) { return IsAsciiLetter(static_cast<unsigned char>(c)); };
+    // Only a run with a dot or a slash can hold an address, so only the runs
+    // around those bytes are looked at, each once.  A run with a dot is left
+    // alone when it holds no letter and no other dot: it is read from the
+    // dot on, so that a line of prose ("word." in its first sentence) or of
+    // delimited fields is told at once.
+    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '.', static_cast<size_t>(end - p))));) {
+        const char* after = p + 1;
+        for (; after < end && !endsRun(*after); ++after)
+            if (*after == '.' || isLetter(*after)) return false;
+        for (const char* before = p; before > begin && !endsRun(before[-1]); --before)
+            if (before[-1] == '.' || isLetter(before[-1])) return false;
+        p = after;
+    }
+    for (const char never : {':', '@', '\b'})
+        if (std::memchr(begin, never, static_cast<size_t>(text.length))) return false;
+    // A run with more than two slashes (and one dot at most, without
+    // letters beside it) is left alone when it holds no letter.
+    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '/', static_cast<size_t>(end - p))));) {
+        const char* first = p;
+        while (first > begin && !endsRun(first[-1])) --first;
+        const char* last = p;
+        while (last < end && !endsRun(*last)) ++last;
+        if (std::count(first, last, '/') > 2 && std::any_of(first, last, isLetter)) return false;
+        p = last;
     }
     return true;
 }
@@ -198,9 +219,11 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     // be marked; after a conversion that ran, the text is looked at again.
     unsigned char bytes = ConversionBytesIn(*this);
     if (doWords && (bytes & kWordScanByte) && !WordScanLeavesAlone(*this)) {
-        ConvertLine(set, 1, format == kOutputHTML);
-        ConvertLine(set, 0, format == kOutputHTML);
-        bytes = ConversionBytesIn(*this);
+        // A scan that changed nothing leaves the bytes as they were looked at.
+        const bool changedByBlankWords = ConvertWords(set, 1, format == kOutputHTML, true);
+        const bool changed =
+            ConvertWords(set, 0, format == kOutputHTML, !changedByBlankWords) || changedByBlankWords;
+        if (changed) bytes = ConversionBytesIn(*this);
     }
     if (source) source->SetFlag(kFlagKeepLineBreak, HasFlag(kFlagKeepLineBreak));
 
@@ -270,16 +293,19 @@ void JoinOverstruckWords(FC& set, AnalysedLine& line, int format) {
 
 }  // namespace
 
-void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
+void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) { ConvertWords(set, blankWords, html, false); }
+
+bool AnalysedLine::ConvertWords(FC& set, int blankWords, int html, bool holdsScanByte) {
     Context* context = set.context;
-    if (!context || context->outputFormat == kOutputText || context->trackers.codeLocation != kWritingOutput) return;
+    if (!context || context->outputFormat == kOutputText || context->trackers.codeLocation != kWritingOutput)
+        return false;
     const int format = context->outputFormat;
     // Contents lines of a contents list keep their words.
-    if (set.preprocessor.inContentsList && lineType >= kLineContents && lineType <= kLineContentsLast) return;
+    if (set.preprocessor.inContentsList && lineType >= kLineContents && lineType <= kLineContentsLast) return false;
 
     // Only a word with ".", "/", "@" or a backspace can change, and only a
     // ":" marks a link: a text with none of them stays as it is.
-    if (!HoldsWordScanCharacter(*this)) return;
+    if (!holdsScanByte && !HoldsWordScanCharacter(*this)) return false;
 
     const bool markupPresent = format == kOutputHTML && FindChar(0, '<', nullptr, 1);
     const bool tagsSeen = context->documentState.headingSwitches[DocumentState::kInlineTagsSeen] != 0;
@@ -421,7 +447,9 @@ void AnalysedLine::ConvertLine(FC& set, int blankWords, int html) {
     }
 
     MarkLinks(set, *this);
+    // Overstruck words are joined only where words were replaced.
     if (emphasisWords > 1) JoinOverstruckWords(set, *this, format);
+    return copied > 0;
 }
 
 // ---------------------------------------------------------------------------

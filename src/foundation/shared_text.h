@@ -1,15 +1,18 @@
 // SharedText: a text that holds one buffer together with the texts equal to
-// it while they stay equal (copy on write).
+// it while they stay equal (copy on write), once it is long.
 //
 // Why: a line record keeps several texts of the same line side by side (the
 // raw text as read, the text with its tags, the text without them, the
 // trimmed input text), and for nearly every line they hold the same bytes.
-// For a short line a copy costs less than the bookkeeping of sharing, and a
-// record that keeps its own room reads the next line without an allocation,
-// so short texts are always copied.  A long line (a whole file on one line
-// is the extreme) would be held four times over: from kShareFrom bytes on,
-// equal texts share one buffer and a trimmed text is a part of it, so that
-// the record holds the line once beside its current text.
+// Nearly every line is short, and for a short line a copy costs less than
+// the bookkeeping of sharing: a short text lives in a TextString of its own
+// inside the SharedText (`own`), read and written as a plain TextString is,
+// with one test of `shared` beside it and no heap block, reference count or
+// pointer to follow; a record that keeps that room reads the next line
+// without an allocation.  A long line (a whole file on one line is the
+// extreme) would be held four times over: from kShareFrom bytes on, equal
+// texts share one buffer (`shared`) and a trimmed text is a part of it, so
+// that the record holds the line once beside its current text.
 //
 // Reading: `->` and the conversion to `const TextString&` give the whole
 // text, NUL-terminated; `View()` gives the bytes without making a part whole
@@ -34,13 +37,13 @@ public:
     static constexpr int kShareFrom = 16 * 1024;
 
     SharedText() = default;
-    SharedText(const SharedText& other) = default;  // shares: nothing is written yet
+    // A long text is shared, a short one copied.
+    SharedText(const SharedText& other) { *this = other; }
     SharedText(SharedText&& other) noexcept = default;
     SharedText& operator=(const SharedText& other) {
         // Short texts: a copy into this text's own room (the common case).
-        if (other.Length() < kShareFrom && OwnsAlone() && this != &other) {
-            const std::string_view text = other.View();
-            store->AssignChars(text.data(), static_cast<int>(text.size()));
+        if (!shared && !other.shared && other.own.length < kShareFrom) {
+            own.AssignChars(other.own.buffer, other.own.length);
             return *this;
         }
         return AssignSlowly(other);
@@ -54,38 +57,43 @@ public:
     ~SharedText() = default;
 
     // ---- Reading ----
-    const TextString& Text() const { return store && IsWhole() ? *store : WholeText(); }
+    const TextString& Text() const {
+        if (!shared) [[likely]]
+            return own;
+        return SharedWhole();
+    }
     operator const TextString&() const { return Text(); }  // NOLINT: read where a TextString is read
     const TextString* operator->() const { return &Text(); }
     std::string_view View() const {
-        if (!store) return {};
-        if (IsWhole()) return store->view();
-        return std::string_view(store->buffer + partStart, static_cast<size_t>(partLength));
+        if (!shared) [[likely]]
+            return own.view();
+        if (IsWhole()) return shared->view();
+        return std::string_view(shared->buffer + partStart, static_cast<size_t>(partLength));
     }
-    int Length() const { return partLength >= 0 ? partLength : store ? store->length : 0; }
+    int Length() const { return !shared ? own.length : IsWhole() ? shared->length : partLength; }
     bool IsEmpty() const { return Length() == 0; }
-    // Bytes of room of the buffer this text holds (shared or not).
-    int Room() const { return store ? store->capacity : 0; }
-    // Whether this text is `other`'s bytes in the same buffer.
+    // Bytes of room of the buffer this text holds (shared or its own).
+    int Room() const { return shared ? shared->capacity : own.capacity; }
+    // Whether this text is `other`'s bytes in the same shared buffer.
     bool SameAs(const SharedText& other) const {
-        return store && store == other.store && partStart == other.partStart && partLength == other.partLength;
+        return shared && shared == other.shared && partStart == other.partStart && partLength == other.partLength;
     }
 
     // ---- Writing ----
     // A copy of `text` (which may lie in this text's own buffer), in the
-    // room this text owns when it owns its buffer alone.
+    // room this text owns.
     void Assign(std::string_view text) {
-        if (OwnsAlone())
-            store->AssignChars(text.data(), static_cast<int>(text.size()));
+        if (!shared) [[likely]]
+            own.AssignChars(text.data(), static_cast<int>(text.size()));
         else
-            AssignAnew(text);
+            AssignUnshared(text);
     }
     // The `n` bytes of `whole` from `start` on.  When they are long and
     // `whole` holds what `other` holds, this text becomes that part of
     // `other`'s buffer rather than a copy.
     void AssignPart(std::string_view whole, int start, int n, const SharedText& other) {
-        if (n < kShareFrom && OwnsAlone())
-            store->AssignChars(whole.data() + start, n);
+        if (n < kShareFrom && !shared) [[likely]]
+            own.AssignChars(whole.data() + start, n);
         else
             AssignPartSlowly(whole, start, n, other);
     }
@@ -94,46 +102,58 @@ public:
         AssignPart(text, 0, static_cast<int>(text.size()), other);
     }
     // The whole text, a buffer of its own (copied first while it is shared
-    // or a part).
-    TextString& Edit();
-    // Empties the text; the room is kept when the buffer is this text's alone.
+    // with another text or a part).
+    TextString& Edit() {
+        if (shared) Unshare();
+        return own;
+    }
+    // Empties the text; its own room is kept.
     void MakeEmpty() {
-        if (OwnsAlone())
-            store->MakeEmpty();
-        else
-            Drop();
+        if (shared) shared.reset();
+        own.MakeEmpty();
     }
     // Empties the text and gives its buffer back when it is shared or holds
     // more than `keptRoom` bytes.
     void Release(int keptRoom) {
-        if (OwnsAlone() && store->capacity <= keptRoom)
-            store->MakeEmpty();
+        if (shared) shared.reset();
+        if (own.capacity > keptRoom)
+            own = TextString();
         else
-            Drop();
+            own.MakeEmpty();
     }
 
 private:
-    // The buffer, shared by the equal texts; null for an empty text that
-    // has no room yet.
-    mutable std::shared_ptr<TextString> store;
-    // A part (a trimmed text) is `partLength` bytes of the store from
-    // `partStart` on; a whole text (partLength -1) is all of the store,
-    // whatever its length becomes through Edit().
+    // The text while `shared` is null; otherwise empty (and holding no
+    // room for a long text, see DropOwnRoom).
+    mutable TextString own;
+    // The buffer of a long text, shared by the equal texts and never
+    // written while it is shared; null for a text held in `own`.
+    mutable std::shared_ptr<TextString> shared;
+    // A part (a trimmed text) is `partLength` bytes of the shared buffer
+    // from `partStart` on; a whole text (partLength -1) is all of it.
     mutable int partStart = 0;
     mutable int partLength = -1;
 
     bool IsWhole() const { return partLength < 0; }
-    bool OwnsAlone() const { return store && store.use_count() == 1 && IsWhole(); }
-    // Makes a part a whole text with a buffer of its own (the mutable
-    // fields change, the bytes this text holds do not).
-    void MakeWhole() const;
-    // The other cases of Text(), the assignments and AssignPart.
-    void AssignAnew(std::string_view text);
-    // Lets go of the buffer (shared or not).
-    void Drop();
-    const TextString& WholeText() const;
+    // The whole text while it is shared: the shared buffer, or for a part
+    // the part copied into `own` (the mutable fields change, the bytes this
+    // text holds do not).
+    const TextString& SharedWhole() const;
+    // Moves a text held in `own` into a shared buffer of its own, so that
+    // others may share it (the bytes this text holds do not change).
+    void MakeShared() const;
+    // Takes the text into `own` and lets go of the shared buffer.
+    void Unshare();
+    // `own` holds no text while the text is shared: a long line's room is
+    // given back so that it is not held twice, a short room kept.
+    void DropOwnRoom();
+    // The other cases of Assign, the copy and AssignPart.
+    void AssignUnshared(std::string_view text);
     SharedText& AssignSlowly(const SharedText& other);
     void AssignPartSlowly(std::string_view whole, int start, int n, const SharedText& other);
+    // This text becomes `other`'s (shared) bytes, `start` and `n` bytes of
+    // them when `n` is not -1.
+    void ShareWith(const SharedText& other, int start, int n);
 };
 
 // Applies `edit` to the whole text of each of `texts` (at most eight).

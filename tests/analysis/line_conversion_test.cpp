@@ -63,6 +63,10 @@ TEST_F(LineConversionTest, TextsTheWordScanSkipsComeOutAsTheFullScanLeavesThem) 
         "123456.78", "  1,234.50   99.5%  ", "12/31/1999 1/2/3/4", "-0.5\t+7.25", "1.2.3.4", "10.0.0.1/8",
         "3.14 x.yz", "a.b", "1234.5:", "12@34.5", "(1.5) [2.5]", "1.2\b3.4", "12345678", "www.a.com 1.5",
         "&lt;1.25&gt;", "x", "",
+        // Words with letters beside numbers, as in a table's rows.
+        "Kofi Mensah\t2020-01-12\t804470.79\t96111\tRio de Janeiro", "Emil Novak  1994-07-20  5.5  San Francisco",
+        "a/b/c d/e", "a/b/c/d", "x/y.html", "fox. Then", "v1.2 release", "Mensah 1.2.3", "e\bx", "user@host 1.5",
+        "N/A  n/a  12.5", "example.com/a", "a.b\t1.5",
     };
     // clang-format on
     for (const char* text : texts) {

@@ -126,11 +126,12 @@ TEST(SharedText, AnOwnedShortTextKeepsItsRoomAndALargeOneGivesItBack) {
     EXPECT_EQ(text.Room(), 0);
     EXPECT_TRUE(text.IsEmpty());
     SharedText shared;
-    shared.Assign(kShort);
+    shared.Assign(kLong);
     SharedText other(shared);
+    ASSERT_TRUE(other.SameAs(shared));
     other.Release(1 << 30);  // a shared buffer is let go, whatever its size
     EXPECT_EQ(other.Room(), 0);
-    EXPECT_EQ(shared.View(), kShort);
+    EXPECT_EQ(shared.View(), kLong);
 }
 
 TEST(SharedText, EditEachEditsASharedBufferOnceAndKeepsItShared) {
