@@ -26,6 +26,7 @@
 
 #include "context/context.h"
 #include "foundation/unicode_text.h"
+#include "platform/heap_blocks.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
 #include "input_shapes.h"
@@ -92,9 +93,9 @@ double ResidentBytes() {
 }
 
 // The rise of the resident set over one conversion, in bytes, measured in a
-// fresh child: it hands back the heap the parent left free, restarts its
-// high-water mark and reports its resident size; the parent reads the
-// child's peak from its exit status.
+// fresh child: it hands back the heap and the page runs the parent left
+// free, restarts its high-water mark and reports its resident size; the
+// parent reads the child's peak from its exit status.
 double PeakRise(const std::string& path) {
     int fds[2];
     if (pipe(fds) != 0) return -1;
@@ -103,6 +104,7 @@ double PeakRise(const std::string& path) {
     if (child == 0) {
         close(fds[0]);
         malloc_trim(0);
+        ReleaseKeptPageRuns();
         if (FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
             std::fputs("5", refs);
             std::fclose(refs);

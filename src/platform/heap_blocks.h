@@ -53,5 +53,17 @@ public:
 private:
     char* start = nullptr;
     size_t length = 0;
+    // A step given back (assigning over the run): its pages go back to the
+    // system at once.
     void Release() noexcept;
+    // The whole structure is done (the run's end): the pages may be kept
+    // for the next run of the same length.
+    void ReleaseKept() noexcept;
 };
+
+// At most this many bytes of finished runs stay mapped for reuse.
+inline constexpr size_t kKeptRunBytes = size_t{4} << 20;
+
+// Gives the kept runs back to the system (a measurement of one conversion's
+// memory starts without them).
+void ReleaseKeptPageRuns();
