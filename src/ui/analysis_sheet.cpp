@@ -214,19 +214,6 @@ SheetAnalysis::SheetAnalysis(BaseDialog& mainDialog, UiServices& services)
     }
 }
 
-void SheetAnalysis::Open(FC& target, FC& set, FC& second, int topic) {
-    target_ = &target;
-    LoadPages(set, second);
-    if (HasWindow()) {
-        RaiseWindow();
-    } else {
-        SetModalRun(false);
-        CreateWindow();
-        ShowWindow();
-    }
-    SetActivePageByTopic(topic);
-}
-
 void SheetAnalysis::LoadPages(FC& set, FC& second) {
     fileStructure.Load(set, second);
     tableAnalysis.Load(set, second);
@@ -267,8 +254,8 @@ void SheetAnalysis::OnInitDialog() {
 }
 
 bool SheetAnalysis::OnSheetOk() {
-    if (target_ != nullptr && ChangesPending()) {
-        StorePages(*target_);
+    if (Target() != nullptr && ChangesPending()) {
+        StorePages(*Target());
         ClearChangesPending();
     }
     SavePosition();
@@ -276,7 +263,7 @@ bool SheetAnalysis::OnSheetOk() {
 }
 
 bool SheetAnalysis::OnSheetApply() {
-    if (target_ != nullptr) StorePages(*target_);
+    if (Target() != nullptr) StorePages(*Target());
     ClearChangesPending();
     return true;
 }

@@ -108,15 +108,8 @@ public:
     FileStructPage fileStructure;
     TabAnalPage tableAnalysis;
 
-    // The set OK and Apply store into; null until an opening sets it.
-    FC* Target() const { return target_; }
-
-    // Opens the sheet: the target set, the pages loaded from `set`, the
-    // window made (or raised when it is up) and the page of `topic` shown.
-    void Open(FC& target, FC& set, FC& second, int topic);
-
     // Each page's load: File structure, then Table analysis.
-    void LoadPages(FC& set, FC& second);
+    void LoadPages(FC& set, FC& second) override;
     // Each page's store in the same order; the main dialog then knows the
     // user edited policies.
     void StorePages(FC& target);
@@ -131,7 +124,4 @@ protected:
     void OnInitDialog() override;
     bool OnSheetOk() override;
     bool OnSheetApply() override;
-
-private:
-    FC* target_ = nullptr;
 };

@@ -12,6 +12,19 @@ void BaseSheet::OnInitDialog() {
     SetActivePageByTopic(topicCode_);
 }
 
+void BaseSheet::Open(FC& target, FC& set, FC& second, int topic) {
+    target_ = &target;
+    LoadPages(set, second);
+    if (HasWindow()) {
+        RaiseWindow();
+    } else {
+        SetModalRun(false);
+        CreateWindow();
+        ShowWindow();
+    }
+    SetActivePageByTopic(topic);
+}
+
 void BaseSheet::Place() {
     const int* positions = owner_.settings.windowPositions;
     const int left = positions[leftSlot_];

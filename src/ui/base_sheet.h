@@ -1,5 +1,5 @@
-// The common base of the program's property sheets (the output policies, and
-// later the analysis policies and the program settings).
+// The common base of the program's property sheets (the output policies,
+// the analysis policies and the program settings).
 //
 // A sheet belongs to the main dialog, which creates it once, keeps it and
 // shows it modeless.  The sheet knows the topic of the page last shown (each
@@ -17,6 +17,7 @@
 #include "ui/sheet_model.h"
 
 class BaseDialog;
+class FC;
 
 class BaseSheet : public SheetModel {
 public:
@@ -37,6 +38,16 @@ public:
     void SetTopicCode(int code) { topicCode_ = code; }
     // The language the sheet's labels are in.
     int SheetLanguage() const { return sheetLanguage_; }
+
+    // The set OK and Apply store into; null until an opening sets it.
+    FC* Target() const { return target_; }
+    void SetTarget(FC* target) { target_ = target; }
+
+    // Opens the sheet: the target set, the pages loaded from `set`, the
+    // window made (or raised when it is up) and the page of `topic` shown.
+    void Open(FC& target, FC& set, FC& second, int topic);
+    // Loads every page from `set` (and the second set).
+    virtual void LoadPages(FC& set, FC& second) = 0;
 
     // Shows the page of a topic code.
     virtual void SetActivePageByTopic(int topic) = 0;
@@ -63,4 +74,5 @@ private:
     WindowPositionIndex leftSlot_;
     int topicCode_ = 0;
     int sheetLanguage_ = kNoLanguage;
+    FC* target_ = nullptr;
 };

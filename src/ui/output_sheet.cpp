@@ -46,19 +46,6 @@ Sheet::Sheet(BaseDialog& mainDialog, UiServices& services)
     }
 }
 
-void Sheet::Open(FC& target, FC& set, FC& second, int topic) {
-    target_ = &target;
-    LoadPages(set, second);
-    if (HasWindow()) {
-        RaiseWindow();
-    } else {
-        SetModalRun(false);
-        CreateWindow();
-        ShowWindow();
-    }
-    SetActivePageByTopic(topic);
-}
-
 void Sheet::LoadPages(FC& set, FC& second) {
     for (OptionPage* page : pagesInLoadOrder_) page->Load(set, second);
     if (HasWindow()) UpdateData(false);
@@ -91,8 +78,8 @@ void Sheet::ChangeLanguage(int language) {
 }
 
 bool Sheet::OnSheetOk() {
-    if (target_ != nullptr && ChangesPending()) {
-        StorePages(*target_);
+    if (Target() != nullptr && ChangesPending()) {
+        StorePages(*Target());
         ClearChangesPending();
     }
     SavePosition();
@@ -100,7 +87,7 @@ bool Sheet::OnSheetOk() {
 }
 
 bool Sheet::OnSheetApply() {
-    if (target_ != nullptr) StorePages(*target_);
+    if (Target() != nullptr) StorePages(*Target());
     ClearChangesPending();
     return true;
 }

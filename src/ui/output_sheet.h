@@ -29,17 +29,9 @@ public:
     RTFDocumentPage rtfDocument;
     RTFSettingsPage rtfSettings;
 
-    // The set OK and Apply store into; null until an opening sets it.
-    FC* Target() const { return target_; }
-    void SetTarget(FC* target) { target_ = target; }
-
-    // Opens the sheet: the target set, the pages loaded from `set`, the
-    // window made (or raised when it is up) and the page of `topic` shown.
-    void Open(FC& target, FC& set, FC& second, int topic);
-
     // Each page's load, in the order Hyperlinks, Added HTML, Colours,
     // Fonts, Table, RTF document, RTF settings.
-    void LoadPages(FC& set, FC& second);
+    void LoadPages(FC& set, FC& second) override;
     // Each page's store in the same order; the main dialog then knows the
     // user edited policies.
     void StorePages(FC& target);
@@ -56,5 +48,4 @@ protected:
 private:
     // The pages in the order they load and store.
     OptionPage* const pagesInLoadOrder_[7];
-    FC* target_ = nullptr;
 };

@@ -42,19 +42,6 @@ SheetSettings::SheetSettings(MainDialog& mainDialog, UiServices& services, MenuM
     policy.SetMainDialog(mainDialog);
 }
 
-void SheetSettings::Open(FC& target, FC& set, FC& second, int topic) {
-    target_ = &target;
-    LoadPages(set, second);
-    if (HasWindow()) {
-        RaiseWindow();
-    } else {
-        SetModalRun(false);
-        CreateWindow();
-        ShowWindow();
-    }
-    SetActivePageByTopic(topic);
-}
-
 void SheetSettings::LoadPages(FC& set, FC& second) {
     OptionPage* const loadOrder[] = {&policy, &viewer, &drag, &doco, &messages};
     for (OptionPage* page : loadOrder) page->Load(set, second);
@@ -66,12 +53,12 @@ bool SheetSettings::StorePages() {
     const bool policiesChanged = ChangesPending();
     // The settings pages store into the settings; the set is the Messages
     // page's.
-    FC& set = target_ != nullptr ? *target_ : Owner().WorkingSet();
+    FC& set = Target() != nullptr ? *Target() : Owner().WorkingSet();
     policy.Store(set);
     viewer.Store(set);
     drag.Store(set);
     doco.Store(set);
-    if (target_ != nullptr) messages.Store(*target_);
+    if (Target() != nullptr) messages.Store(*Target());
     if (menu_ != nullptr) menu_->CheckCommand(kCommandAutoViewResults, Owner().settings.autoDdeUpdates);
     if (policiesChanged) Owner().policiesEdited = 1;
     ClearChangesPending();

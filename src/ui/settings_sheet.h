@@ -37,19 +37,11 @@ public:
     SettingsPolicyPage policy;
     SettingsViewerPage viewer;
 
-    // The set the Messages page stores into; null until an opening sets it.
-    FC* Target() const { return target_; }
-
-    // Opens the sheet: the target set, the pages loaded (the message
-    // policies from `set`), the window made (or raised when it is up) and
-    // the page of `topic` shown.
-    void Open(FC& target, FC& set, FC& second, int topic);
-
     // Loads every page again, in the order Policy files, Viewers,
     // Drag'n'Drop, Documentation, Messages (the message policies from
     // `set`); values the user changed and has not stored stay.  This is the
     // reload the main dialog asks for after a policy file or a conversion.
-    void LoadPages(FC& set, FC& second);
+    void LoadPages(FC& set, FC& second) override;
     // The Policy files page's check, then every page's store into the
     // settings and the target set.  False, nothing stored, when the default
     // policy file fails to load.
@@ -70,5 +62,4 @@ private:
     bool AnyPageChanged() const;
 
     MenuModel* menu_;
-    FC* target_ = nullptr;
 };

@@ -40,4 +40,10 @@ inline void Pick(DialogModel& dialog, int id, int index) {
     dialog.Notify(id, NotifyEvent::kListClosed);
 }
 
+// Moves slider `id` to `value` as the user drags it.
+inline void MoveSlider(DialogModel& dialog, int id, int value) {
+    dialog.SetValue(id, value);
+    dialog.Notify(id, NotifyEvent::kSliderMoved);
+}
+
 inline void Press(DialogModel& dialog, int id) { dialog.Notify(id, NotifyEvent::kClicked); }

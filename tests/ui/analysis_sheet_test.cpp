@@ -15,6 +15,7 @@
 #include "policies/alignments.h"
 #include "policies/tab_config.h"
 #include "support/page_actions.h"
+#include "support/sheet_fixture.h"
 #include "support/temp_folder.h"
 #include "texts/dialog_ids.h"
 #include "texts/main_menu_commands.h"
@@ -53,37 +54,11 @@ std::vector<std::string> NewLines(const std::vector<std::string>& before, const 
     return added;
 }
 
-// Moves a slider of a page as the user drags it.
-void MoveSlider(DialogModel& page, int id, int value) {
-    page.SetValue(id, value);
-    page.Notify(id, NotifyEvent::kSliderMoved);
-}
-
-class AnalysisSheetTest : public testing::Test {
+class AnalysisSheetTest : public SheetFixture<SheetAnalysis> {
 protected:
-    TempFolder temp{"analysis_sheet"};
-    ScriptedUiServices services;
-    std::unique_ptr<MainDialog> dialog;
-    std::unique_ptr<SheetAnalysis> sheet;
+    AnalysisSheetTest() : SheetFixture("analysis_sheet") {}
 
-    void SetUp() override {
-        ASSERT_TRUE(temp.Made());
-        TheConsoleStatus().consoleEcho = false;
-        dialog = std::make_unique<MainDialog>(services, (temp / "settings").string());
-        dialog->settings.viewResults = false;
-        dialog->settings.autoDdeUpdates = false;
-        sheet = std::make_unique<SheetAnalysis>(*dialog, services);
-    }
-    void TearDown() override {
-        sheet.reset();
-        dialog->ChangeLanguage(1);
-        dialog.reset();
-        TheConsoleStatus().consoleEcho = true;
-    }
-    FC& Working() { return dialog->WorkingSet(); }
     TabConfig& WorkingTable() { return *Working().GetDefaultTabConfig(); }
-    void Open(int topic) { sheet->Open(Working(), Working(), dialog->SixthSet(), topic); }
-    void Ok() { Press(*sheet, kIdOk); }
     void MoveSlider(int id, int value) { ::MoveSlider(sheet->tableAnalysis, id, value); }
 };
 

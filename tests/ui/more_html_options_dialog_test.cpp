@@ -7,7 +7,7 @@
 
 #include "app/base_dialog.h"
 #include "app/conversion_run.h"
-#include "support/output_sheet_fixture.h"
+#include "support/sheet_fixture.h"
 #include "support/page_actions.h"
 #include "texts/dialog_ids.h"
 #include "ui/output_sheet.h"

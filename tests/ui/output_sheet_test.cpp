@@ -14,7 +14,7 @@
 #include "foundation/run_status.h"
 #include "foundation/text_file.h"
 #include "policies/tab_config.h"
-#include "support/output_sheet_fixture.h"
+#include "support/sheet_fixture.h"
 #include "support/page_actions.h"
 #include "texts/dialog_ids.h"
 #include "texts/ui_slots.h"

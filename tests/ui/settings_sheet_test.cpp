@@ -31,11 +31,6 @@ using Msgs = SettingsMessagesPage;
 using Pols = SettingsPolicyPage;
 using View = SettingsViewerPage;
 
-void MoveSlider(DialogModel& page, int id, int value) {
-    page.SetValue(id, value);
-    page.Notify(id, NotifyEvent::kSliderMoved);
-}
-
 class SettingsSheetTest : public testing::Test {
 protected:
     TempFolder temp{"settings_sheet"};

@@ -1,8 +1,9 @@
-// A fixture for the tests of the "Output Policies" sheet, its pages and the
-// advanced HTML options: a main dialog whose settings lie in a temporary
-// folder, driven by scripted services, with no status echo on the console,
-// results not viewed, and the sheet made over it.  The sheet edits the main
-// dialog's working set and is loaded from it.
+// A fixture for the tests of a property sheet and its pages: a main dialog
+// whose settings lie in a temporary folder, driven by scripted services,
+// with no status echo on the console, results not viewed, and the sheet
+// made over it.  The sheet edits the main dialog's working set and is
+// loaded from it.  OutputSheetFixture serves the "Output Policies" sheet,
+// its pages and the advanced HTML options.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,14 +20,15 @@
 #include "ui/output_sheet.h"
 #include "ui/scripted_services.h"
 
-class OutputSheetFixture : public testing::Test {
+template <class SheetType>
+class SheetFixture : public testing::Test {
 protected:
-    explicit OutputSheetFixture(const char* folderPrefix) : temp(folderPrefix) {}
+    explicit SheetFixture(const char* folderPrefix) : temp(folderPrefix) {}
 
     TempFolder temp;
     ScriptedUiServices services;
     std::unique_ptr<MainDialog> dialog;
-    std::unique_ptr<Sheet> sheet;
+    std::unique_ptr<SheetType> sheet;
 
     void SetUp() override {
         ASSERT_TRUE(temp.Made());
@@ -34,7 +36,7 @@ protected:
         dialog = std::make_unique<MainDialog>(services, (temp / "settings").string());
         dialog->settings.viewResults = false;
         dialog->settings.autoDdeUpdates = false;
-        sheet = std::make_unique<Sheet>(*dialog, services);
+        sheet = std::make_unique<SheetType>(*dialog, services);
     }
     void TearDown() override {
         sheet.reset();
@@ -53,3 +55,5 @@ protected:
     // The full path of `name` in the test folder.
     std::string Path(const char* name) const { return (temp / name).string(); }
 };
+
+using OutputSheetFixture = SheetFixture<Sheet>;
