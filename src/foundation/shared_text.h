@@ -41,6 +41,7 @@ public:
     SharedText(const SharedText& other) { *this = other; }
     SharedText(SharedText&& other) noexcept = default;
     SharedText& operator=(const SharedText& other) {
+        if (this == &other) return *this;
         // Short texts: a copy into this text's own room (the common case).
         if (!shared && !other.shared && other.own.length < kShareFrom) {
             own.AssignChars(other.own.buffer, other.own.length);
