@@ -88,6 +88,14 @@ std::string_view BulletTestText(FC* set, std::string_view lineText) {
     return lineText.substr(0, static_cast<size_t>(LeadingWordsLength(lineText)));
 }
 
+bool MayHoldBullet(FC* set, std::string_view text) {
+    // Closing marks of numbered, alphabetic and roman items, "(*)", entities
+    // ("&bull;") and the markup of superscripts.
+    constexpr std::string_view kBulletMarks = ")].}/&<";
+    return text.find_first_of(kBulletMarks) != std::string_view::npos || IsSpecialRuleSet(set) ||
+           (set && HoldsTagStart(*set, text));
+}
+
 int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int allowRoman, int allowAlphabetic,
                         TextString& bullet) {
     bullet.MakeEmpty();

@@ -32,6 +32,12 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
 // words when it holds no in-line tag; otherwise the whole line.  A caller
 // that copies the line for the test need copy no more.
 std::string_view BulletTestText(FC* set, std::string_view lineText);
+// False when DetermineBulletType would find no bullet in `text` (a
+// BulletTestText) and report nothing: no character a bullet is closed by or
+// made of, no markup, no in-line tag (whose removal could bring one in), and
+// not the special rules, under which one character is a bullet.  Most lines
+// of a file end here without the test's copies.
+bool MayHoldBullet(FC* set, std::string_view text);
 
 // ---- Known headings ----
 

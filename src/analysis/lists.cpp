@@ -237,6 +237,7 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     static TextString text, bullet;
     constexpr int kKeptCopy = 4096;
     const std::string_view tested = BulletTestText(set, work);
+    if (!MayHoldBullet(set, tested)) return 0;
     text.AssignChars(tested.data(), static_cast<int>(tested.size()));
     const int type = DetermineBulletType(set, text, set->IsOn(Pol::ExpectNumberedBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectRomanNumeralBullets) ? 1 : 0,

@@ -99,6 +99,53 @@ TEST_F(AnalysisRoutinesTest, BulletTypes) {
               std::vector<std::string>{"INFO: Treating entity \"&bull;\" as unordered bullet"});
 }
 
+// The quick look that lets most lines skip the bullet test never turns
+// away a line the test would take, nor one it would report on.
+TEST_F(AnalysisRoutinesTest, OnlyLinesThatMayHoldABulletAreTested) {
+    const char* const lines[] = {
+        "1. Text",
+        "12) Text",
+        "iv) Text",
+        "(a) Text",
+        "c/ Text",
+        "1)Text",
+        "&nbsp;3. Text",
+        "[[FONT 1]]4. Text",
+        "<SUP>a)</SUP>text",
+        "(*) Text",
+        "&#149; Text",
+        "&bull; Text",
+        "a]b Text",
+        "x} Text",
+        "* Text",
+        "o Text",
+        "kxe 281",
+        "aaaaa",
+        "Name  Value",
+        "- Text",
+        "",
+        "   ",
+        "Total 12.5",
+        "B Text",
+    };
+    for (int rules : {0, 1}) {
+        set.ruleSetCode = rules;
+        for (const char* text : lines) {
+            TextString line(text);
+            TextString bullet;
+            messages->Clear();
+            const int type = Bullet(line, bullet);
+            if (!MayHoldBullet(&set, text)) {
+                EXPECT_EQ(type, 0) << text << " rules " << rules;
+                EXPECT_TRUE(messages->Messages().empty()) << text << " rules " << rules;
+            }
+        }
+        // Under the special rules one character is a bullet.
+        EXPECT_EQ(MayHoldBullet(&set, "* Text"), rules == 1);
+        EXPECT_EQ(MayHoldBullet(&set, "kxe 281"), rules == 1);
+    }
+}
+
 TEST_F(AnalysisRoutinesTest, BulletPermissions) {
     TextString bullet;
     auto type = [&](const char* text, int numbered, int roman, int alphabetic) {
