@@ -76,9 +76,16 @@ char* LineTextArena::Allocate(size_t bytes, size_t align) {
 }
 
 void LineTextArena::ReleaseBefore(size_t line) {
+    // A block whose small texts fit in the small chunks keeps those chunks
+    // to its end: they then go to the runs kept for the next block, which
+    // writes pages already there (a run of small files, or a file of many
+    // small blocks) instead of faulting fresh ones in.  What stays is two
+    // megabytes at most; a large text's own chunk is given back as ever.
+    const bool keepSmallChunks = filledChunks <= kSmallChunks;
     for (size_t k = 0; k < chunks.size(); ++k) {
         Chunk& chunk = chunks[k];
         if (!chunk.Held() || chunk.lastLine == kNoLine || chunk.lastLine >= line) continue;
+        if (keepSmallChunks && chunk.pages.data()) continue;
         chunk.pages = PageRun();
         chunk.heap.reset();
         if (k == newest) {

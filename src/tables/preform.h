@@ -58,8 +58,9 @@ struct LineText {
 // Each chunk notes the last line whose texts it holds, so that the chunks
 // of lines already written can be given back while the rest of the block is
 // written (ReleaseBefore): a block written as one cell would otherwise hold
-// its text twice.  Bytes allocated while no line is named (see LineScope)
-// belong to no line and are kept to the end.
+// its text twice.  A small block keeps them to its end, for the next block
+// to reuse.  Bytes allocated while no line is named (see LineScope) belong
+// to no line and are kept to the end.
 class LineTextArena {
 public:
     LineTextArena() = default;
@@ -87,8 +88,9 @@ public:
         LineTextArena& arena;
     };
 
-    // Gives back every chunk that holds texts of lines before `line` only.
-    // The texts of those lines must not be read again.
+    // Gives back every chunk that holds texts of lines before `line` only
+    // (a small block's chunks of small texts stay to its end).  The texts of
+    // those lines must not be read again.
     void ReleaseBefore(size_t line);
 
 private:
