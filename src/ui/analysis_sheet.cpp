@@ -203,7 +203,7 @@ constexpr TabEntry kTabs[] = {
 }  // namespace
 
 SheetAnalysis::SheetAnalysis(BaseDialog& mainDialog, UiServices& services)
-    : BaseSheet(kAnalysisSheetDialogId, mainDialog, kAnalysisLeft, services),
+    : PolicySheet(kAnalysisSheetDialogId, mainDialog, kAnalysisLeft, services),
       fileStructure(services),
       tableAnalysis(services) {
     SetCaption("Analysis Policies");
@@ -251,19 +251,4 @@ void SheetAnalysis::OnInitDialog() {
     if (positions[kAnalysisLeft] >= 0 && positions[kAnalysisTop] >= 0) return;
     const DesktopSize desktop = Services().GetDesktopSize();
     MoveWindow(kDesktopMargin, desktop.height - Rect().height - kDesktopMargin);
-}
-
-bool SheetAnalysis::OnSheetOk() {
-    if (Target() != nullptr && ChangesPending()) {
-        StorePages(*Target());
-        ClearChangesPending();
-    }
-    SavePosition();
-    return true;
-}
-
-bool SheetAnalysis::OnSheetApply() {
-    if (Target() != nullptr) StorePages(*Target());
-    ClearChangesPending();
-    return true;
 }

@@ -100,7 +100,7 @@ private:
     Slider sliders_[2] = {{kExtendingFactor, TabPol::ExtendingFactor}, {kMergingFactor, TabPol::MergingFactor}};
 };
 
-class SheetAnalysis : public BaseSheet {
+class SheetAnalysis : public PolicySheet {
 public:
     // The pages in tab order: File structure, Table analysis.
     SheetAnalysis(BaseDialog& mainDialog, UiServices& services);
@@ -110,9 +110,8 @@ public:
 
     // Each page's load: File structure, then Table analysis.
     void LoadPages(FC& set, FC& second) override;
-    // Each page's store in the same order; the main dialog then knows the
-    // user edited policies.
-    void StorePages(FC& target);
+    // Each page's store in the same order.
+    void StorePages(FC& target) override;
     // Clears both pages' changed flags.
     void ResetChanged();
 
@@ -122,6 +121,4 @@ public:
 
 protected:
     void OnInitDialog() override;
-    bool OnSheetOk() override;
-    bool OnSheetApply() override;
 };

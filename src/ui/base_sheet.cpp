@@ -42,3 +42,18 @@ void BaseSheet::SavePosition() {
     positions[leftSlot_] = Rect().left;
     positions[leftSlot_ + 1] = Rect().top;
 }
+
+bool PolicySheet::OnSheetOk() {
+    if (Target() != nullptr && ChangesPending()) {
+        StorePages(*Target());
+        ClearChangesPending();
+    }
+    SavePosition();
+    return true;
+}
+
+bool PolicySheet::OnSheetApply() {
+    if (Target() != nullptr) StorePages(*Target());
+    ClearChangesPending();
+    return true;
+}

@@ -76,3 +76,18 @@ private:
     int sheetLanguage_ = kNoLanguage;
     FC* target_ = nullptr;
 };
+
+// A sheet of conversion options, whose pages store into the target set: on
+// OK when something changed, on Apply always.
+class PolicySheet : public BaseSheet {
+public:
+    using BaseSheet::BaseSheet;
+
+    // Each page's store into `target`; the main dialog then knows the user
+    // edited policies.
+    virtual void StorePages(FC& target) = 0;
+
+protected:
+    bool OnSheetOk() override;
+    bool OnSheetApply() override;
+};

@@ -29,7 +29,7 @@ constexpr TabEntry kTabs[] = {
 }  // namespace
 
 Sheet::Sheet(BaseDialog& mainDialog, UiServices& services)
-    : BaseSheet(kOutputSheetDialogId, mainDialog, kOutputLeft, services),
+    : PolicySheet(kOutputSheetDialogId, mainDialog, kOutputLeft, services),
       hyperlinks(services),
       addedHtml(services),
       colours(services),
@@ -75,19 +75,4 @@ void Sheet::ChangeLanguage(int language) {
     for (int i = 0; i < PageCount(); ++i) SetTabLabel(i, GetUiText(kTabs[i].slot));
     SetSheetTexts(this, kUiOutputSheetCaption);
     SetSheetLanguage(language);
-}
-
-bool Sheet::OnSheetOk() {
-    if (Target() != nullptr && ChangesPending()) {
-        StorePages(*Target());
-        ClearChangesPending();
-    }
-    SavePosition();
-    return true;
-}
-
-bool Sheet::OnSheetApply() {
-    if (Target() != nullptr) StorePages(*Target());
-    ClearChangesPending();
-    return true;
 }

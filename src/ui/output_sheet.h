@@ -15,7 +15,7 @@
 
 class FC;
 
-class Sheet : public BaseSheet {
+class Sheet : public PolicySheet {
 public:
     // The pages in tab order: Added HTML, Document colours, Fonts,
     // Hyperlinks, Document details, RTF Settings, Table generation.
@@ -32,18 +32,13 @@ public:
     // Each page's load, in the order Hyperlinks, Added HTML, Colours,
     // Fonts, Table, RTF document, RTF settings.
     void LoadPages(FC& set, FC& second) override;
-    // Each page's store in the same order; the main dialog then knows the
-    // user edited policies.
-    void StorePages(FC& target);
+    // Each page's store in the same order.
+    void StorePages(FC& target) override;
     // Clears every page's changed flags.
     void ResetChanged();
 
     void SetActivePageByTopic(int topic) override;
     void ChangeLanguage(int language) override;
-
-protected:
-    bool OnSheetOk() override;
-    bool OnSheetApply() override;
 
 private:
     // The pages in the order they load and store.
