@@ -133,6 +133,24 @@ TEST(HTMLMapPunctuation, EightBitTextOnly) {
     EXPECT_EQ(text.str(), "a&lt;b caf\xC3\xA9");
 }
 
+TEST(HTMLEscapeLeftTag, EscapesMarkupButNotTheEntitiesAlreadyThere) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"[[X <script>a</script>]]", "[[X &lt;script&gt;a&lt;/script&gt;]]"},
+        {"[[X a&b & c&]]", "[[X a&amp;b &amp; c&amp;]]"},
+        // Entities and character references stay as they are.
+        {"[[X caf&eacute; &#233; &#xE9; &amp;]]", "[[X caf&eacute; &#233; &#xE9; &amp;]]"},
+        // Not an entity: no name, no end, a number in a name's place, too long.
+        {"[[X &; &#; &#x; &1a; &abc &abcdefghijklmnop;]]",
+         "[[X &amp;; &amp;#; &amp;#x; &amp;1a; &amp;abc &amp;abcdefghijklmnop;]]"},
+        {"[[X {x} \\y \"q\"]]", "[[X {x} \\y \"q\"]]"},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HTML_EscapeLeftTag(TextString(c.in)).str(), c.out) << c.in;
+}
+
 TEST(RTFEscapeText, EscapesBackslashesAndBraces) {
     struct Case {
         const char* in;
