@@ -30,7 +30,9 @@ TEST(HTMLEscapeText, UnclosedTagOpeningsStayText) {
     FC set;
     TextString text("a [[ b < c [[ d ]] & [[ e > f [[");
     HTML_EscapeText(&set, text);
-    EXPECT_EQ(text.str(), "a [[ b < c [[ d ]] &amp; [[ e &gt; f [[");
+    // The tag is the innermost opening with its closing; the opening before
+    // it is text.
+    EXPECT_EQ(text.str(), "a [[ b &lt; c [[ d ]] &amp; [[ e &gt; f [[");
     // A long line of openings without a closing one is escaped in one pass.
     std::string many;
     for (int i = 0; i < 20000; ++i) many += "[[&";
@@ -38,6 +40,11 @@ TEST(HTMLEscapeText, UnclosedTagOpeningsStayText) {
     HTML_EscapeText(&set, longText);
     EXPECT_EQ(longText.length, 20000 * 7);
     EXPECT_TRUE(longText.StartsWith("[[&amp;[[&amp;", 1));
+    // So is a long line of openings before one closing.
+    TextString nested((many + "]]").c_str());
+    HTML_EscapeText(&set, nested);
+    EXPECT_EQ(nested.length, 19999 * 7 + 5);
+    EXPECT_EQ(nested.str().substr(static_cast<size_t>(19999 * 7)), "[[&]]");
 }
 
 TEST(HTMLEscapeText, EightBitStepOnlyForLatin1Text) {
