@@ -460,7 +460,7 @@ bool TextFile::LooksLikeUtf8(FileState& state) {
         }
     }
     tally.Finish();
-    return tally.valid > 0 && tally.valid > tally.invalid;
+    return tally.valid > 0 && tally.valid >= tally.invalid;
 }
 
 void TextFile::Warn(bool& given, const char* what, int line) {

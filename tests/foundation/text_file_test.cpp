@@ -183,6 +183,13 @@ TEST_F(TextFileTest, EncodingOfEachFile) {
         {"plain\n", 0, 0, {"plain"}},
         {"Z\xFCrich\n", 0, 0, {"Z\xFCrich"}},  // Latin-1 stays 8-bit
         {"Z\xFCrich\n", 1, 1, {"Z\xC3\xBCrich"}},  // declared UTF-8: invalid byte as Windows-1252
+        // As many UTF-8 characters as stray Windows bytes: UTF-8, each read
+        // as what it is.
+        {"\x93quoted\xE2\x80\x9D caf\xC3\xA9 \x80\n",
+         0,
+         1,
+         {"\xE2\x80\x9Cquoted\xE2\x80\x9D caf\xC3\xA9 \xE2\x82\xAC"}},
+        {"\x93quoted\xE2\x80\x9D \x80\n", 0, 0, {"\x93quoted\xE2\x80\x9D \x80"}},
         {zurich8 + "\r\nx\n", 0, 1, {zurich8, "x"}},
         {"\xEF\xBB\xBF" + zurich8 + "\r\nx\n", 0, 1, {zurich8, "x"}},  // the mark is dropped
         {kLeMark + Utf16le(zurich), 0, 1, {zurich8, "x"}},
