@@ -11,7 +11,9 @@
 #include "context/context.h"
 #include "foundation/fonts.h"
 #include "foundation/line_types.h"
+#include "output/markup/escaping.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 
 namespace {
 
@@ -78,6 +80,12 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
         messages.Append("TAG ERROR: ");
         messages.Append(error);
         level = 10;
+        // The tag stays in the text.  Its markup characters were kept as
+        // they are when the line was read, for a tag's executor to write;
+        // written into HTML now they would be taken for markup, and what
+        // follows them lost from the page.
+        if (document && set.context && set.context->outputFormat == kOutputHTML)
+            ReplaceFirst(*this, tag, HTML_EscapeLeftTag(tag));
         return false;
     }
 

@@ -142,19 +142,32 @@ private:
 };
 
 // Whether the first bytes of a file are 16-bit text without a byte-order
-// mark: at least 90% of the bytes at odd offsets are zero and fewer than 10%
-// of those at even offsets (low byte first), or the reverse (high byte
-// first).  0 when neither, 1 low byte first, 2 high byte first.
+// mark, told by where its zero bytes stand: the high bytes of its ASCII
+// characters (blanks, digits, tabs, line ends) are zero, the low bytes of
+// its characters almost never.  Text mostly in ASCII letters has nearly
+// every high byte zero: at least 90% of the bytes on one side zero and fewer
+// than 10% on the other.  Text in another script (Cyrillic, Greek, CJK) has
+// zeros only where it has ASCII characters: there at least
+// kSixteenBitMinZeros zero bytes, a tenth of the side, and at most a quarter
+// of that share on the other side; 8-bit text has no NUL bytes to speak of,
+// and those it has fall on both sides.  0 when neither, 1 low byte first
+// (zeros at odd offsets), 2 high byte first.
+constexpr size_t kSixteenBitMinZeros = 8;
+
 int SixteenBitOrder(const unsigned char* bytes, size_t n) {
     if (n < 2) return 0;
     size_t zeroEven = 0, zeroOdd = 0;
     for (size_t i = 0; i < n; ++i)
         if (bytes[i] == 0) ++((i & 1) ? zeroOdd : zeroEven);
     const size_t even = (n + 1) / 2, odd = n / 2;
-    const auto atLeastNinety = [](size_t zeros, size_t all) { return zeros * 10 >= all * 9; };
-    const auto underTen = [](size_t zeros, size_t all) { return zeros * 10 < all; };
-    if (atLeastNinety(zeroOdd, odd) && underTen(zeroEven, even)) return 1;
-    if (atLeastNinety(zeroEven, even) && underTen(zeroOdd, odd)) return 2;
+    // `zeros` of `all` bytes on the side of the high bytes, `otherZeros` of
+    // `otherAll` on the other.
+    const auto highSide = [](size_t zeros, size_t all, size_t otherZeros, size_t otherAll) {
+        if (zeros * 10 >= all * 9 && otherZeros * 10 < otherAll) return true;
+        return zeros >= kSixteenBitMinZeros && zeros * 10 >= all && otherZeros * all * 4 <= zeros * otherAll;
+    };
+    if (highSide(zeroOdd, odd, zeroEven, even)) return 1;
+    if (highSide(zeroEven, even, zeroOdd, odd)) return 2;
     return 0;
 }
 
@@ -447,7 +460,7 @@ bool TextFile::LooksLikeUtf8(FileState& state) {
         }
     }
     tally.Finish();
-    return tally.valid > 0 && tally.valid > tally.invalid;
+    return tally.valid > 0 && tally.valid >= tally.invalid;
 }
 
 void TextFile::Warn(bool& given, const char* what, int line) {

@@ -180,7 +180,11 @@ private:
     void UnreadByte(int c);
     void DetectEncoding();
     // True when the rest of the file (from the chunk's start) holds at least
-    // one valid multi-byte sequence and more of them than invalid bytes.
+    // one valid multi-byte sequence and at least as many of them as invalid
+    // bytes.  (Read as UTF-8, an invalid byte is still read as the
+    // Windows-1252 character it is, while read as 8-bit text a real UTF-8
+    // character is garbled, and 8-bit text seldom holds a valid sequence by
+    // chance: a tie is UTF-8 text with a few Windows characters pasted in.)
     bool LooksLikeUtf8(FileState& state);
     // Reads the bytes through the next line end; false at the end of the
     // file.  NUL bytes become blanks.

@@ -7,6 +7,7 @@
 #include "context/context.h"
 #include "context/definitions.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 #include "support/recording_document.h"
 
 namespace {
@@ -217,6 +218,32 @@ TEST_F(LineTagsTest, ExecuteTagReportsUnrecognisedTags) {
               "           TAG ERROR: Incomplete tag, or nested tag - \"[[x [[y]]\"");
     // The line is left alone.
     EXPECT_EQ(line.str(), "a [[BRR]] [[x [[y]]");
+}
+
+TEST_F(LineTagsTest, AnUnrecognisedTagWrittenIntoHtmlShowsAsTyped) {
+    RecordingDocument document;
+    struct Case {
+        int format;
+        OutputDocument* document;
+        const char* result;
+    };
+    const Case cases[] = {
+        // Written into HTML, its markup characters show as typed.
+        {kOutputHTML, &document, "a [[NO &lt;b&gt; x&amp;y &eacute;]] b"},
+        // While analysing, and in RTF (escaped as it was read), it stays.
+        {kOutputHTML, nullptr, "a [[NO <b> x&y &eacute;]] b"},
+        {kOutputRTF, &document, "a [[NO <b> x&y &eacute;]] b"},
+    };
+    for (const Case& c : cases) {
+        context.outputFormat = c.format;
+        AnalysedLine line;
+        Fill(line, "a [[NO <b> x&y &eacute;]] b");
+        TextString messages;
+        int level = -1;
+        EXPECT_FALSE(line.ExecuteTag(2, c.document, TextString("[[NO <b> x&y &eacute;]]"), set, messages, level));
+        EXPECT_EQ(messages.str(), "TAG ERROR: Unrecognised tag \"NO\" : [[NO <b> x&y &eacute;]]");
+        EXPECT_EQ(line.str(), c.result) << c.format;
+    }
 }
 
 TEST_F(LineTagsTest, ExecuteTagLeavesTagsWithoutExecutorToTheLine) {

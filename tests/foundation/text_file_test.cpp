@@ -28,6 +28,15 @@ std::string Utf16le(const std::u16string& text) {
     return bytes;
 }
 
+std::string Utf16be(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit >> 8));
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+    }
+    return bytes;
+}
+
 Lines ReadLines(TextFile& file) {
     Lines lines;
     TextString line;
@@ -148,11 +157,23 @@ TEST_F(TextFileTest, SixteenBitLines) {
 TEST_F(TextFileTest, EncodingOfEachFile) {
     const std::u16string zurich = u"Z\u00fcrich \u0425\u043e is a city of Switzerland\r\nx\n";
     const std::string zurich8 = "Z\xC3\xBCrich \xD0\xA5\xD0\xBE is a city of Switzerland";
-    std::string bigEndian;
-    for (char16_t unit : zurich) {
-        bigEndian.push_back(static_cast<char>(unit >> 8));
-        bigEndian.push_back(static_cast<char>(unit & 0xFF));
-    }
+    const std::string bigEndian = Utf16be(zurich);
+    // A table in another script has zero high bytes only at its blanks,
+    // tabs, digits and line ends: far fewer than 90%.
+    const std::u16string cyrillic =
+        u"\u0418\u0432\u0430\u043d\u043e\u0432\u0430 "
+        u"\u0410\u043d\u043d\u0430\t\u041c\u043e\u0441\u043a\u0432\u0430\r\n"
+        u"\u041f\u0435\u0442\u0440\u043e\u0432 \u041f\u0451\u0442\u0440\t\u041a\u0430\u0437\u0430\u043d\u044c\r\n"
+        u"\u6f22\u5b57\u3000\u4e00\t\u6771\u4eac\r\n";
+    const Lines cyrillic8 = {
+        "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xB0 \xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0\t"
+        "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0",
+        "\xD0\x9F\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE\xD0\xB2 \xD0\x9F\xD1\x91\xD1\x82\xD1\x80\t"
+        "\xD0\x9A\xD0\xB0\xD0\xB7\xD0\xB0\xD0\xBD\xD1\x8C",
+        "\xE6\xBC\xA2\xE5\xAD\x97\xE3\x80\x80\xE4\xB8\x80\t\xE6\x9D\xB1\xE4\xBA\xAC"};
+    // 8-bit text with NUL bytes on both sides, or a few on one side only.
+    const std::string nulsBothSides =
+        std::string("Name\0\0Age\nAnn\0\0\0 31\nBob\0\0\0 45\nEve\0\0\0 27\nDan\0\0\0 52\n", 50);
     const struct {
         std::string bytes;
         int declaredUtf8;
@@ -162,12 +183,23 @@ TEST_F(TextFileTest, EncodingOfEachFile) {
         {"plain\n", 0, 0, {"plain"}},
         {"Z\xFCrich\n", 0, 0, {"Z\xFCrich"}},  // Latin-1 stays 8-bit
         {"Z\xFCrich\n", 1, 1, {"Z\xC3\xBCrich"}},  // declared UTF-8: invalid byte as Windows-1252
+        // As many UTF-8 characters as stray Windows bytes: UTF-8, each read
+        // as what it is.
+        {"\x93quoted\xE2\x80\x9D caf\xC3\xA9 \x80\n",
+         0,
+         1,
+         {"\xE2\x80\x9Cquoted\xE2\x80\x9D caf\xC3\xA9 \xE2\x82\xAC"}},
+        {"\x93quoted\xE2\x80\x9D \x80\n", 0, 0, {"\x93quoted\xE2\x80\x9D \x80"}},
         {zurich8 + "\r\nx\n", 0, 1, {zurich8, "x"}},
         {"\xEF\xBB\xBF" + zurich8 + "\r\nx\n", 0, 1, {zurich8, "x"}},  // the mark is dropped
         {kLeMark + Utf16le(zurich), 0, 1, {zurich8, "x"}},
         {Utf16le(zurich), 0, 1, {zurich8, "x"}},  // no mark: by its zero bytes
         {kBeMark + bigEndian, 0, 1, {zurich8, "x"}},
         {bigEndian, 0, 1, {zurich8, "x"}},
+        {Utf16le(cyrillic), 0, 1, cyrillic8},
+        {Utf16be(cyrillic), 0, 1, cyrillic8},
+        {nulsBothSides, 0, 0, {"Name  Age", "Ann    31", "Bob    45", "Eve    27", "Dan    52"}},
+        {std::string("ab\0c d\0e f\0g h\0i\n", 17), 0, 0, {"ab c d e f g h i"}},
         // Box drawing becomes the ASCII it draws.
         {"\xE2\x94\x8C\xE2\x94\x80\xE2\x94\xAC\xE2\x95\x90\xE2\x94\x90\n\xE2\x94\x82 a \xE2\x95\x91\n",
          0,

@@ -107,7 +107,7 @@ GoldenOptions ReadOptions(const fs::path& input) {
 // Converts a copy of the input in a fresh folder with the default policies;
 // the folder and today's date are replaced by "@FOLDER@" and "@DATE@", and
 // the creation time of an RTF document by "@TIME@".  The messages of the
-// conversion are left in gMessages.
+// conversion are left in gMessages, the folder replaced there too.
 std::string ConvertCopy(const fs::path& input, const GoldenOptions& options) {
     TempFolder temp("vendrel_golden");
     if (!temp.Made()) return "cannot make a folder";
@@ -139,6 +139,7 @@ std::string ConvertCopy(const fs::path& input, const GoldenOptions& options) {
     std::string output = converted ? ReadWhole(fs::path(copy).replace_extension(options.rtf ? ".rtf" : ".html"))
                                    : "conversion failed";
     ReplaceAll(output, folder, "@FOLDER@");
+    ReplaceAll(gMessages, folder, "@FOLDER@");
     ReplaceAll(output, before.str(), "@DATE@");
     ReplaceAll(output, after.str(), "@DATE@");
     if (options.rtf) output = std::regex_replace(output, std::regex(R"(\\creatim[^}]*)"), "\\creatim@TIME@");

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "context/context.h"
 #include "policies/fc.h"
@@ -354,22 +355,34 @@ void EscapeMarkupCharacters(FC* policies, TextString* text) {
     // Searches for an end delimiter from here on or later all fail once one
     // has: a line of start delimiters alone is not searched again and again.
     int noCloseFrom = n + 1;
+    // The first end delimiter after the last start delimiter looked at: it
+    // is also the first after any later one before it, so a run of nested
+    // openings is not searched again and again either.
+    int knownClose = -1;
     int i = 0;
     while (i < n) {
         if (startDelimiter.length > 0 && endDelimiter.length > 0 && i + startDelimiter.length <= n &&
             s[i] == startDelimiter.buffer[0] &&
             std::memcmp(s + i, startDelimiter.buffer, static_cast<size_t>(startDelimiter.length)) == 0) {
             // An in-line tag is copied as it stands; a start delimiter
-            // without an end delimiter is ordinary text.
-            int close = -1;
+            // without an end delimiter is ordinary text, and so is one
+            // followed by another before the end delimiter: the tag is the
+            // innermost one, as the cells' tag scan finds it, and what
+            // stands before it is text.
             const int from = i + startDelimiter.length;
-            if (from < noCloseFrom && text->Find(from, endDelimiter.buffer, &close, 1)) {
-                int end = close + endDelimiter.length;
-                out.append(s + i, static_cast<size_t>(end - i));
-                i = end;
-                continue;
+            if (from < noCloseFrom && knownClose < from && !text->Find(from, endDelimiter.buffer, &knownClose, 1)) {
+                knownClose = -1;
+                noCloseFrom = from;
             }
-            if (from < noCloseFrom) noCloseFrom = from;
+            if (from < noCloseFrom && knownClose >= from) {
+                const std::string_view inside(s + from, static_cast<size_t>(knownClose - from));
+                if (inside.find(startDelimiter.view()) == std::string_view::npos) {
+                    const int end = knownClose + endDelimiter.length;
+                    out.append(s + i, static_cast<size_t>(end - i));
+                    i = end;
+                    continue;
+                }
+            }
         }
         switch (s[i]) {
             case '&':

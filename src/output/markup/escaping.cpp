@@ -1,5 +1,6 @@
 #include "output/markup/escaping.h"
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 
@@ -110,6 +111,47 @@ void RTF_EscapeText(FC* /*policies*/, TextString& text) {
             out.push_back(c);
     }
     text.AssignChars(out.data(), static_cast<int>(out.size()));
+}
+
+namespace {
+
+// Whether an entity or a character reference ("&name;", "&#233;",
+// "&#xE9;") begins at `at`, which holds "&".
+bool EntityBeginsAt(const TextString& text, int at) {
+    constexpr int kLongestReference = 10;  // "&#1114111;"
+    int i = at + 1;
+    const bool numeric = i < text.length && text.buffer[i] == '#';
+    if (numeric) ++i;
+    const bool hex = numeric && i < text.length && (text.buffer[i] == 'x' || text.buffer[i] == 'X');
+    if (hex) ++i;
+    const int first = i;
+    for (; i < text.length && i - at <= kLongestReference; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text.buffer[i]);
+        const bool fits = hex ? std::isxdigit(c) != 0 : numeric ? std::isdigit(c) != 0 : std::isalnum(c) != 0;
+        if (!fits) break;
+    }
+    return i > first && i < text.length && text.buffer[i] == ';' && (numeric || std::isalpha(text.buffer[first]));
+}
+
+}  // namespace
+
+TextString HTML_EscapeLeftTag(const TextString& tag) {
+    TextString out;
+    out.Reserve(tag.length + 16);
+    for (int i = 0; i < tag.length; ++i) {
+        switch (tag.buffer[i]) {
+            case '<': out.Append("&lt;"); break;
+            case '>': out.Append("&gt;"); break;
+            case '&':
+                if (EntityBeginsAt(tag, i))
+                    out.AppendChar('&');
+                else
+                    out.Append("&amp;");
+                break;
+            default: out.AppendChar(tag.buffer[i]); break;
+        }
+    }
+    return out;
 }
 
 TextString HTML_CommentText(const TextString& text) {

@@ -44,6 +44,13 @@ void RTF_EscapeText(FC* policies, TextString& text);
 // early.
 TextString HTML_EscapeAttribute(const TextString& text);
 
+// An in-line tag left in HTML text as it was written (one that is not
+// known): its "<" and ">" become entities, and so does every "&" that does
+// not begin an entity or character reference (the tag's 8-bit characters
+// may have become entities when it was read), so that the tag shows as
+// typed and none of it is taken for markup.
+TextString HTML_EscapeLeftTag(const TextString& tag);
+
 // Text to be written between "<!--" and "-->": every "--" becomes "- -"
 // ("---" becomes "- - -"), so the text can never end the comment early and
 // let what follows it through as live markup.

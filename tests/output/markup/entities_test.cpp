@@ -240,6 +240,10 @@ TEST(Entities, EscapeHTMLCharacters) {
         {"[[A&B]][[C>D]]&", "[[A&B]][[C>D]]&amp;"},
         {"[[ no end <", "[[ no end &lt;"},
         {"]] <[[", "]] &lt;[["},
+        // A start delimiter followed by another before the end is text: the
+        // tag is the innermost one.
+        {"[[a <b> [[BR]] <c>", "[[a &lt;b&gt; [[BR]] &lt;c&gt;"},
+        {"[[ <x>[[ <y>[[FONT <b>]]", "[[ &lt;x&gt;[[ &lt;y&gt;[[FONT <b>]]"},
         {"\xE9t\xE9", "&eacute;t&eacute;"},
         {"[[TEXT \xE9]]", "[[TEXT &eacute;]]"},  // the 8-bit step does not spare tags
         {"\xA0\x96\xA1\xFF", "\xA0\x96&iexcl;&yuml;"},

@@ -30,7 +30,9 @@ TEST(HTMLEscapeText, UnclosedTagOpeningsStayText) {
     FC set;
     TextString text("a [[ b < c [[ d ]] & [[ e > f [[");
     HTML_EscapeText(&set, text);
-    EXPECT_EQ(text.str(), "a [[ b < c [[ d ]] &amp; [[ e &gt; f [[");
+    // The tag is the innermost opening with its closing; the opening before
+    // it is text.
+    EXPECT_EQ(text.str(), "a [[ b &lt; c [[ d ]] &amp; [[ e &gt; f [[");
     // A long line of openings without a closing one is escaped in one pass.
     std::string many;
     for (int i = 0; i < 20000; ++i) many += "[[&";
@@ -38,6 +40,11 @@ TEST(HTMLEscapeText, UnclosedTagOpeningsStayText) {
     HTML_EscapeText(&set, longText);
     EXPECT_EQ(longText.length, 20000 * 7);
     EXPECT_TRUE(longText.StartsWith("[[&amp;[[&amp;", 1));
+    // So is a long line of openings before one closing.
+    TextString nested((many + "]]").c_str());
+    HTML_EscapeText(&set, nested);
+    EXPECT_EQ(nested.length, 19999 * 7 + 5);
+    EXPECT_EQ(nested.str().substr(static_cast<size_t>(19999 * 7)), "[[&]]");
 }
 
 TEST(HTMLEscapeText, EightBitStepOnlyForLatin1Text) {
@@ -131,6 +138,24 @@ TEST(HTMLMapPunctuation, EightBitTextOnly) {
     TextString text("a<b caf\xC3\xA9");
     HTML_EscapeText(&set, text);
     EXPECT_EQ(text.str(), "a&lt;b caf\xC3\xA9");
+}
+
+TEST(HTMLEscapeLeftTag, EscapesMarkupButNotTheEntitiesAlreadyThere) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"[[X <script>a</script>]]", "[[X &lt;script&gt;a&lt;/script&gt;]]"},
+        {"[[X a&b & c&]]", "[[X a&amp;b &amp; c&amp;]]"},
+        // Entities and character references stay as they are.
+        {"[[X caf&eacute; &#233; &#xE9; &amp;]]", "[[X caf&eacute; &#233; &#xE9; &amp;]]"},
+        // Not an entity: no name, no end, a number in a name's place, too long.
+        {"[[X &; &#; &#x; &1a; &abc &abcdefghijklmnop;]]",
+         "[[X &amp;; &amp;#; &amp;#x; &amp;1a; &amp;abc &amp;abcdefghijklmnop;]]"},
+        {"[[X {x} \\y \"q\"]]", "[[X {x} \\y \"q\"]]"},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HTML_EscapeLeftTag(TextString(c.in)).str(), c.out) << c.in;
 }
 
 TEST(RTFEscapeText, EscapesBackslashesAndBraces) {
