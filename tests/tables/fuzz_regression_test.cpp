@@ -47,6 +47,35 @@ TEST(FuzzRegression, EveryFoundInputConvertsWithEveryFormat) {
     }
 }
 
+// Found inputs whose conversion once lost text, with words of the text that
+// each conversion must keep.
+struct KeptWords {
+    const char* file;
+    std::vector<std::string> words;
+};
+
+TEST(FuzzRegression, InputsThatLostTextKeepItWithEveryFormat) {
+    const KeptWords cases[] = {
+        // A row whose first cell follows 60 tabs was taken for a rule.
+        {"text_after_many_tabs.txt", {"Whiteboard", "Markup", "Pulpworks"}},
+    };
+    TempFolder temp("vendrel_fuzz_kept_words");
+    ASSERT_TRUE(temp.Made());
+    for (const KeptWords& c : cases) {
+        const fs::path input = temp / "input.txt";
+        ASSERT_TRUE(WriteWhole(input, ReadWhole(fs::path(VENDREL_TEST_DATA_DIR) / "fuzz" / c.file))) << c.file;
+        for (int outputFormat : kFuzzOutputFormats)
+            for (int formatCode : kFuzzFormatCodes) {
+                std::string output;
+                ConvertFileInMemory(input.string(), outputFormat, formatCode, &output);
+                for (const std::string& word : c.words)
+                    EXPECT_NE(output.find(word), std::string::npos)
+                        << c.file << ": " << word << " lost, output format " << outputFormat << ", format code "
+                        << formatCode;
+            }
+    }
+}
+
 TEST(FuzzRegression, EveryFoundPolicyFileConvertsTheTableWithEveryFormat) {
     const std::vector<fs::path> inputs = RegressionInputs(true);
     if (inputs.empty()) GTEST_SKIP() << "the policy-file fuzzer has found no fault yet";
