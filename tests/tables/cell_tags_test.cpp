@@ -99,6 +99,22 @@ TEST_F(CellTagsTest, EachTagOfAnHtmlCellGivesItsTextAndMessages) {
     }
 }
 
+TEST_F(CellTagsTest, EachExecutedTagIsReplacedWhereItStands) {
+    // Text before a tag that reads like it (a literal tag, a tag written
+    // earlier) is never taken for it; and a cell of many tags that write
+    // much markup gets every tag's markup in order.
+    EXPECT_EQ(Tags("[[OT]]SUPER 2[[CT]] H[[SUPER 2]]O"), "[[SUPER 2]] H<SUP>2</SUP>O");
+    EXPECT_EQ(Tags("H[[SUPER 2]]O[[SUPER 2]]"), "H<SUP>2</SUP>O<SUP>2</SUP>");
+    std::string many, expected;
+    for (int i = 0; i < 200; ++i) {
+        many += "[[SPACES 500]]" + std::to_string(i);
+        for (int k = 0; k < 500; ++k) expected += "&nbsp;";
+        expected += std::to_string(i);
+    }
+    EXPECT_EQ(Tags(many.c_str()), expected);
+    EXPECT_EQ(engine->messageText.str(), "");
+}
+
 TEST_F(CellTagsTest, TagsSetTheFieldsOfTheCellAndTheConfiguration) {
     Tags("[[TU2]][[DOT_LEADERS]][[QUAD R]][[NULL_CHAR]][[VALIGN C]][[TOCLINK No]][[STUB_INDENT 6]][[BR]]");
     EXPECT_EQ(cell->tuMode, 2);
