@@ -614,12 +614,35 @@ int HandleWhiteSpace(CellTagCall& call) {
     call.Remove();
     // The cell's text loses the blanks at its ends with the tag.
     AnalysedLine& scratch = call.scratch;
-    const int place = call.done ? call.JoinWhole(call.next) + call.next : call.tagStart;
+    if (!call.done) {
+        const int place = call.tagStart;
+        int leading = 0;
+        while (leading < scratch.length && scratch.buffer[leading] == ' ') ++leading;
+        scratch.Trim(0, " ");
+        call.next = std::clamp(place - leading, 0, scratch.length);
+        return 1;
+    }
+    // In the one-pass scan the text is what is done and the scratch line
+    // from `next` on; each is trimmed where it is, without joining the two
+    // (a join at every tag made a cell of many tags quadratic).  Blanks at
+    // the end of what is done are at the text's end only when the rest is
+    // blank, and blanks at the start of the rest only when what is done is.
+    TextString& done = *call.done;
+    int from = call.next;
+    int end = scratch.length;
+    while (end > from && IsBlankOrTab(scratch.buffer[end - 1])) --end;
     int leading = 0;
-    while (leading < scratch.length && scratch.buffer[leading] == ' ') ++leading;
-    scratch.Trim(0, " ");
-    call.next = std::clamp(place - leading, 0, scratch.length);
-    if (call.done) call.next = call.SplitAt(call.next);
+    while (leading < done.length && IsBlankOrTab(done.buffer[leading])) ++leading;
+    if (leading == done.length) {
+        done.MakeEmpty();
+        while (from < end && IsBlankOrTab(scratch.buffer[from])) ++from;
+    } else if (end == from) {
+        done.Trim(0, " ");
+    } else if (leading > 0) {
+        done.SubString(leading, done.length - leading);
+    }
+    scratch.SubString(0, end);
+    call.next = from;
     return 1;
 }
 

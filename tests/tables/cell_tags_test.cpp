@@ -60,6 +60,11 @@ TEST_F(CellTagsTest, EachTagOfAnHtmlCellGivesItsTextAndMessages) {
         {"[[CURRENCY $]]5[[GUTTER]]", "[[CURRENCY $]]5[[GUTTER]]", ""},
         {"a[[NULL_CHAR]][[CANCEL_HANG]][[CANCEL_LEAD]][[TOCLINK no]]", "a", ""},
         {" x [[WS]] ", "x", ""},
+        {" a [[WS]] b ", "a  b", ""},
+        {"  [[WS]]  x [[WS]]", "x", ""},
+        {"  [[WS]]   ", "", ""},
+        {"x [[WS]]   ", "x", ""},
+        {"a[[BR]] [[WS]] y ", "a<BR>  y", ""},
         {"[[VALIGN B]][[VALIGN]]", "",
          "TAG ERROR: Duplicate VALIGN tag in table cell: [[VALIGN]]\n           "
          "TAG ERROR: Invalid VALIGN tag in table cell: [[VALIGN]]"},
@@ -112,6 +117,8 @@ TEST_F(CellTagsTest, EachExecutedTagIsReplacedWhereItStands) {
         expected += std::to_string(i);
     }
     EXPECT_EQ(Tags(many.c_str()), expected);
+    // WS tags trim the ends of the whole text, wherever they stand.
+    EXPECT_EQ(Tags(("  " + many + "[[WS]] " + many + "[[WS]]  ").c_str()), expected + " " + expected);
     EXPECT_EQ(engine->messageText.str(), "");
 }
 
