@@ -20,9 +20,18 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, size_t size) {
     return std::fclose(handle) == 0 && written;
 }
 
-}  // namespace
+// A table with a header, a tab-delimited row, a tag and a long cell: enough
+// for the table, font and width policies of a fuzzed policy file to have
+// something to act on.
+constexpr char kPolicyFuzzTable[] =
+    "Quarterly figures\n\n"
+    "Name      Units   Price    Region\n"
+    "Alpha     12      3.50     North [[BR]] coast\n"
+    "Beta      7       12.00    South\n"
+    "Gamma\t130\t0.25\tEast and a longer cell than the others\n\n"
+    "1. A heading\n\nSome prose after the table, long enough to wrap at a page width.\n";
 
-namespace {
+int ChosenPair(const uint8_t* data, size_t size) { return size > 0 ? data[0] % 8 : 0; }
 
 ConversionOutcome Convert(const std::string& inputPath, const std::string* policyPath, int outputFormat,
                           int formatCode, std::string* output) {
@@ -73,12 +82,37 @@ size_t ConvertWithEveryFormat(const std::string& inputPath, const uint8_t* data,
     if (!WriteWholeFile(inputPath, data, size)) return 0;
     size_t total = 0;
     for (int outputFormat : kFuzzOutputFormats)
-        for (int formatCode : kFuzzFormatCodes) total += ConvertFileInMemory(inputPath, outputFormat, formatCode).outputBytes;
+        for (int formatCode : kFuzzFormatCodes)
+            total += ConvertFileInMemory(inputPath, outputFormat, formatCode).outputBytes;
     return total;
 }
 
 size_t ConvertWithChosenFormat(const std::string& inputPath, const uint8_t* data, size_t size) {
     if (!WriteWholeFile(inputPath, data, size)) return 0;
-    const int choice = size > 0 ? data[0] % 8 : 0;
+    const int choice = ChosenPair(data, size);
     return ConvertFileInMemory(inputPath, kFuzzOutputFormats[choice / 4], kFuzzFormatCodes[choice % 4]).outputBytes;
+}
+
+bool WritePolicyFuzzTable(const std::string& tablePath) {
+    return WriteWholeFile(tablePath, reinterpret_cast<const uint8_t*>(kPolicyFuzzTable),
+                          sizeof kPolicyFuzzTable - 1);
+}
+
+size_t ConvertUnderPolicyFileWithChosenFormat(const std::string& tablePath, const std::string& policyPath,
+                                              const uint8_t* data, size_t size) {
+    if (!WriteWholeFile(policyPath, data, size)) return 0;
+    const int choice = ChosenPair(data, size);
+    return ConvertWithPolicyFileInMemory(tablePath, policyPath, kFuzzOutputFormats[choice / 4],
+                                         kFuzzFormatCodes[choice % 4])
+        .outputBytes;
+}
+
+size_t ConvertUnderPolicyFileWithEveryFormat(const std::string& tablePath, const std::string& policyPath,
+                                             const uint8_t* data, size_t size) {
+    if (!WriteWholeFile(policyPath, data, size)) return 0;
+    size_t total = 0;
+    for (int outputFormat : kFuzzOutputFormats)
+        for (int formatCode : kFuzzFormatCodes)
+            total += ConvertWithPolicyFileInMemory(tablePath, policyPath, outputFormat, formatCode).outputBytes;
+    return total;
 }

@@ -45,3 +45,15 @@ size_t ConvertWithChosenFormat(const std::string& inputPath, const uint8_t* data
 // code of kFuzzFormatCodes to every output format.  Returns the output bytes
 // of all the conversions together.
 size_t ConvertWithEveryFormat(const std::string& inputPath, const uint8_t* data, size_t size);
+
+// The policy-file fuzzer's inputs are policy files, read before a small fixed
+// table is converted under them.  WritePolicyFuzzTable writes that table to
+// `tablePath` (false when it cannot); the next two write the bytes to
+// `policyPath` as the policy file and convert the table under it, with the
+// pair the first byte picks (as ConvertWithChosenFormat does) or with every
+// pair.  Both return the output bytes.
+bool WritePolicyFuzzTable(const std::string& tablePath);
+size_t ConvertUnderPolicyFileWithChosenFormat(const std::string& tablePath, const std::string& policyPath,
+                                              const uint8_t* data, size_t size);
+size_t ConvertUnderPolicyFileWithEveryFormat(const std::string& tablePath, const std::string& policyPath,
+                                             const uint8_t* data, size_t size);

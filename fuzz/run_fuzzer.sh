@@ -11,12 +11,17 @@ set -euo pipefail
 fuzzer=$1 source=$2 scratch=$3 seconds=${4:-60} seeds=${5:-} dictionary=${6:-$2/fuzz/convert.dict}
 rm -rf "$scratch/corpus" "$scratch/work"
 mkdir -p "$scratch/corpus" "$scratch/work" "$scratch/artifacts"
-# Seeds: every text input of the tests and examples, and every input the
-# fuzzer has found a fault with before.
+# Seeds: every text input of the tests and examples, the conversion fuzzer's
+# own seeds (fuzz/convert_seeds: directives with extreme values, nested
+# definitions, 16-bit texts), and every input a fuzzer has found a fault with
+# before (policy files, *.pol, are the policy-file fuzzer's; the others the
+# conversion fuzzer's).
 if [ -n "$seeds" ]; then
   cp "$seeds"/* "$scratch/corpus/"
+  find "$source/tests/data/fuzz" -type f -name '*.pol' -exec cp {} "$scratch/corpus/" \;
 else
-  find "$source/tests/data" "$source/examples" -type f \( -name '*.txt' -o -path '*/data/fuzz/*' \) -print0 |
+  find "$source/tests/data" "$source/examples" "$source/fuzz/convert_seeds" -type f \
+    \( -name '*.txt' -o -path '*/data/fuzz/*' \) ! -name '*.pol' ! -name README -print0 |
     while IFS= read -r -d '' seed; do
       cp "$seed" "$scratch/corpus/$(printf '%s' "${seed#"$source"/}" | tr '/' '_')"
     done

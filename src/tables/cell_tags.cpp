@@ -362,11 +362,15 @@ struct CellTagCall {
     TextString* done;
     TextString name;
     TextString arguments;
+    // The scratch line lost its head to *done (DropHead), rather than being
+    // joined to it (JoinWhole).
+    bool headDropped = false;
 
     int Replace(const char* with);
     int Remove() { return Replace(""); }
     int Skip();
     int JoinWhole(int from);
+    int DropHead(int from);
     int SplitAt(int at);
     int Execute(int executorMode);
     void Fault(const char* text) const;
@@ -403,10 +407,24 @@ int CellTagCall::JoinWhole(int from) {
     return shift;
 }
 
+// The other way round: the scratch line keeps only its rest from `from` on,
+// what is done so far stays in *done; the returned shift is -from.
+// Splitting at `at` then appends the text before it to *done.
+int CellTagCall::DropHead(int from) {
+    if (!done) return 0;
+    const TextString rest(std::string_view(scratch.buffer + from, static_cast<size_t>(scratch.length - from)));
+    scratch.AssignChars(rest.buffer, rest.length);
+    headDropped = true;
+    return -from;
+}
+
 int CellTagCall::SplitAt(int at) {
     at = std::clamp(at, 0, scratch.length);
     if (!done) return at;
-    done->AssignChars(scratch.buffer, at);
+    if (headDropped)
+        done->AppendBytes(scratch.buffer, at);
+    else
+        done->AssignChars(scratch.buffer, at);
     const TextString rest(std::string_view(scratch.buffer + at, static_cast<size_t>(scratch.length - at)));
     scratch.AssignChars(rest.buffer, rest.length);
     return 0;
@@ -416,10 +434,14 @@ int CellTagCall::SplitAt(int at) {
 // replaces it by its markup.  The scan goes on after the markup (after
 // the tag when it was left as it was); when the executor changed the
 // line elsewhere the scan looks again from the tag's place.
+//
+// END_HEADING takes the text before it for the heading, so its executor sees
+// the whole line; any other sees the line from the tag on.  (Joining the
+// whole line at every tag made a cell of many tags that write much markup,
+// SPACES tags of thousands of blanks, take time quadratic in its output.)
 int CellTagCall::Execute(int executorMode) {
-    // The executor sees the whole line.
-    const int shift = JoinWhole(tagStart);
-    const int from = tagStart + shift;  // the tag's place in the whole line
+    const int shift = NameIs(name, "END_HEADING") ? JoinWhole(tagStart) : DropHead(tagStart);
+    const int from = tagStart + shift;  // the tag's place in the line the executor sees
     const int to = tagEnd + shift;
     const TextString before(scratch);
     TextString messages;
@@ -592,12 +614,35 @@ int HandleWhiteSpace(CellTagCall& call) {
     call.Remove();
     // The cell's text loses the blanks at its ends with the tag.
     AnalysedLine& scratch = call.scratch;
-    const int place = call.done ? call.JoinWhole(call.next) + call.next : call.tagStart;
+    if (!call.done) {
+        const int place = call.tagStart;
+        int leading = 0;
+        while (leading < scratch.length && scratch.buffer[leading] == ' ') ++leading;
+        scratch.Trim(0, " ");
+        call.next = std::clamp(place - leading, 0, scratch.length);
+        return 1;
+    }
+    // In the one-pass scan the text is what is done and the scratch line
+    // from `next` on; each is trimmed where it is, without joining the two
+    // (a join at every tag made a cell of many tags quadratic).  Blanks at
+    // the end of what is done are at the text's end only when the rest is
+    // blank, and blanks at the start of the rest only when what is done is.
+    TextString& done = *call.done;
+    int from = call.next;
+    int end = scratch.length;
+    while (end > from && IsBlankOrTab(scratch.buffer[end - 1])) --end;
     int leading = 0;
-    while (leading < scratch.length && scratch.buffer[leading] == ' ') ++leading;
-    scratch.Trim(0, " ");
-    call.next = std::clamp(place - leading, 0, scratch.length);
-    if (call.done) call.next = call.SplitAt(call.next);
+    while (leading < done.length && IsBlankOrTab(done.buffer[leading])) ++leading;
+    if (leading == done.length) {
+        done.MakeEmpty();
+        while (from < end && IsBlankOrTab(scratch.buffer[from])) ++from;
+    } else if (end == from) {
+        done.Trim(0, " ");
+    } else if (leading > 0) {
+        done.SubString(leading, done.length - leading);
+    }
+    scratch.SubString(0, end);
+    call.next = from;
     return 1;
 }
 

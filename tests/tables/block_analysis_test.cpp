@@ -202,6 +202,32 @@ TEST_F(BlockAnalysisTest, HeadingRuleAndValueAreAOneColumnTable) {
     EXPECT_EQ(Analyse({"Total", "of all", "42"}).looksLikeTable, 0);
 }
 
+TEST_F(BlockAnalysisTest, ARuleLineHoldsRuleCharactersAndNoText) {
+    // Each line follows a table line; only a line written as a rule without
+    // losing text counts as a rule line.
+    const std::string rule(100, '-');
+    const std::string blanks(400, ' ');
+    struct Case {
+        std::string line;
+        int ruleLines;
+    } cases[] = {
+        {"-----", 1},
+        {"+-----+=====+", 1},
+        {rule + "|", 1},  // a stray mark under 5%
+        {rule + " Total", 0},  // a word after a long rule
+        {rule + "9", 0},  // a digit
+        {rule + "\xC3\xA9", 0},  // a non-ASCII character
+        {blanks + "Whiteboard 0 Markup", 0},  // a word after a long run of blanks
+        {blanks + "|", 0},  // no rule character at all
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        PreForm& block = Analyse({"Name    Units", c.line, "Alpha   12"});
+        EXPECT_EQ(block.ruleLineCount, c.ruleLines) << c.line;
+        EXPECT_EQ(block.lines[1]->isRuleLine, c.ruleLines) << c.line;
+    }
+}
+
 TEST_F(BlockAnalysisTest, ManySpanningCellsMakeAMalformedTable) {
     // Ten data lines in seven columns five positions apart; three lines run
     // text across three columns each (6 extra spans, 3 spanning cells), in

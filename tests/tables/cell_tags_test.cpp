@@ -60,6 +60,11 @@ TEST_F(CellTagsTest, EachTagOfAnHtmlCellGivesItsTextAndMessages) {
         {"[[CURRENCY $]]5[[GUTTER]]", "[[CURRENCY $]]5[[GUTTER]]", ""},
         {"a[[NULL_CHAR]][[CANCEL_HANG]][[CANCEL_LEAD]][[TOCLINK no]]", "a", ""},
         {" x [[WS]] ", "x", ""},
+        {" a [[WS]] b ", "a  b", ""},
+        {"  [[WS]]  x [[WS]]", "x", ""},
+        {"  [[WS]]   ", "", ""},
+        {"x [[WS]]   ", "x", ""},
+        {"a[[BR]] [[WS]] y ", "a<BR>  y", ""},
         {"[[VALIGN B]][[VALIGN]]", "",
          "TAG ERROR: Duplicate VALIGN tag in table cell: [[VALIGN]]\n           "
          "TAG ERROR: Invalid VALIGN tag in table cell: [[VALIGN]]"},
@@ -97,6 +102,24 @@ TEST_F(CellTagsTest, EachTagOfAnHtmlCellGivesItsTextAndMessages) {
         EXPECT_EQ(Tags(c.text), c.expected);
         EXPECT_EQ(engine->messageText.str(), c.messages);
     }
+}
+
+TEST_F(CellTagsTest, EachExecutedTagIsReplacedWhereItStands) {
+    // Text before a tag that reads like it (a literal tag, a tag written
+    // earlier) is never taken for it; and a cell of many tags that write
+    // much markup gets every tag's markup in order.
+    EXPECT_EQ(Tags("[[OT]]SUPER 2[[CT]] H[[SUPER 2]]O"), "[[SUPER 2]] H<SUP>2</SUP>O");
+    EXPECT_EQ(Tags("H[[SUPER 2]]O[[SUPER 2]]"), "H<SUP>2</SUP>O<SUP>2</SUP>");
+    std::string many, expected;
+    for (int i = 0; i < 200; ++i) {
+        many += "[[SPACES 500]]" + std::to_string(i);
+        for (int k = 0; k < 500; ++k) expected += "&nbsp;";
+        expected += std::to_string(i);
+    }
+    EXPECT_EQ(Tags(many.c_str()), expected);
+    // WS tags trim the ends of the whole text, wherever they stand.
+    EXPECT_EQ(Tags(("  " + many + "[[WS]] " + many + "[[WS]]  ").c_str()), expected + " " + expected);
+    EXPECT_EQ(engine->messageText.str(), "");
 }
 
 TEST_F(CellTagsTest, TagsSetTheFieldsOfTheCellAndTheConfiguration) {
