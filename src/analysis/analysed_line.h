@@ -83,13 +83,21 @@ public:
     SharedText taggedText;  // the text before output escaping, in-line tags kept ("unescaped text")
     SharedText plainText;  // working copy for the text tests; in-line tags taken out
     SharedText inputText;  // the text after the reading-time conversion ("original text")
-    // The tags read while a tag batch is open and their replacements, in the
-    // order they stand in the line.
     // The current text was given back for the tagged text, which holds the
     // same bytes (see GiveBackCurrentText): read the tagged text in its place.
     bool textIsTagged = false;
+    // A tag's replacement made while a tag batch is open: the tag's text, what
+    // stands for it, and whether it replaces the tag in the current text only
+    // (an executed tag) or in the input and plain texts too.
+    struct TagReplacement {
+        std::string tag;
+        std::string replacement;
+        bool currentTextOnly = false;
+    };
+    // The replacements made while a tag batch is open, in the order the tags
+    // stand in the line.
     bool tagBatchOpen = false;
-    std::vector<std::pair<std::string, std::string>> tagBatch;
+    std::vector<TagReplacement> tagBatch;
     std::array<int, 6> sectionLevels{-1, -1, -1, -1, -1, -1};
     SourcePosition position;
     SourcePosition originPosition;
@@ -172,8 +180,15 @@ public:
     // are rebuilt once at the end, each in one pass: replacing tag by tag
     // would move the rest of the line for every tag, and a line may hold
     // hundreds of thousands of them.
+    // The tags executed for output (ExecuteTag) are batched the same way.
     void BeginTagBatch();
     void EndTagBatch();
+    // Closes the batch without touching the texts; returns its replacements.
+    std::vector<TagReplacement> TakeTagBatch();
+    // Replaces the first `tag` in the current text (and, unless
+    // `currentTextOnly`, in the input and plain texts), or records the
+    // replacement while a batch is open.
+    void ReplaceTag(const TextString& tag, const TextString& replacement, bool currentTextOnly);
     virtual bool ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set, TextString& messages,
                             int& level);
 

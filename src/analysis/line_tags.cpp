@@ -1,8 +1,11 @@
 // The analysed line's messages, its own handling of in-line tags, and its
 // overrides of the text line's wrapping and upper-case test.
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "analysis/analysed_line.h"
 #include "analysis/inline_tag_args.h"
@@ -85,7 +88,7 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
         // written into HTML now they would be taken for markup, and what
         // follows them lost from the page.
         if (document && set.context && set.context->outputFormat == kOutputHTML)
-            ReplaceFirst(*this, tag, HTML_EscapeLeftTag(tag));
+            ReplaceTag(tag, HTML_EscapeLeftTag(tag), true);
         return false;
     }
 
@@ -94,12 +97,18 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
     // line itself, without a message.
     int replace = 0;
     TextString replacement;
+    // END_HEADING takes the text before it as it stands now: the
+    // replacements batched so far are made first.
+    if (tagBatchOpen && NameIs(name, "END_HEADING")) {
+        EndTagBatch();
+        BeginTagBatch();
+    }
     const bool executed = ExecuteInlineTag(mode, this, tag, name, arguments, document, &set, &replace, &replacement);
     if (!executed) ProcessInLineTag(tag, set);
 
     // A blank line that held an executed tag now holds text.
     if (executed && lineType == kLineBlank) SetLineType(kLineText);
-    if (replace) ReplaceFirst(*this, tag, replacement);
+    if (replace) ReplaceTag(tag, replacement, true);
     return executed;
 }
 
@@ -196,14 +205,20 @@ void AnalysedLine::ProcessInLineTag(const TextString& tag, FC& set) {
         }
     }
 
+    ReplaceTag(tag, replacement, false);
+}
+
+void AnalysedLine::ReplaceTag(const TextString& tag, const TextString& replacement, bool currentTextOnly) {
     if (tagBatchOpen) {
-        if (!tag.IsEmpty()) tagBatch.emplace_back(tag.str(), replacement.str());
+        if (!tag.IsEmpty()) tagBatch.push_back(TagReplacement{tag.str(), replacement.str(), currentTextOnly});
         return;
     }
-    ReplaceFirst(inputText, tag, replacement);
-    ReplaceFirst(plainText, tag, replacement);
+    if (!currentTextOnly) {
+        ReplaceFirst(inputText, tag, replacement);
+        ReplaceFirst(plainText, tag, replacement);
+    }
     ReplaceFirst(*this, tag, replacement);
-    trimmedLength = plainText.Length();
+    if (!currentTextOnly) trimmedLength = plainText.Length();
 }
 
 namespace {
@@ -217,18 +232,21 @@ void AssignTo(SharedText& text, std::string_view value) { text.Assign(value); }
 
 // Replaces, in order, the first occurrence of each batch tag that stands after
 // the previous one's: the one pass equal to replacing the tags one by one.
+// The input and plain texts take only the replacements not meant for the
+// current text alone.
 template <typename Text>
-void ReplaceTagsInOnePass(Text& text, const std::vector<std::pair<std::string, std::string>>& batch) {
+void ReplaceTagsInOnePass(Text& text, const std::vector<AnalysedLine::TagReplacement>& batch, bool currentText) {
     const std::string_view source = ViewOf(text);
     std::string out;
     out.reserve(source.size());
     size_t cursor = 0;
-    for (const auto& [tag, replacement] : batch) {
-        const size_t at = source.find(tag, cursor);
+    for (const AnalysedLine::TagReplacement& entry : batch) {
+        if (entry.currentTextOnly && !currentText) continue;
+        const size_t at = source.find(entry.tag, cursor);
         if (at == std::string_view::npos) continue;
         out.append(source.substr(cursor, at - cursor));
-        out.append(replacement);
-        cursor = at + tag.size();
+        out.append(entry.replacement);
+        cursor = at + entry.tag.size();
     }
     if (cursor == 0) return;
     out.append(source.substr(cursor));
@@ -245,12 +263,21 @@ void AnalysedLine::BeginTagBatch() {
 void AnalysedLine::EndTagBatch() {
     tagBatchOpen = false;
     if (tagBatch.empty()) return;
-    ReplaceTagsInOnePass(inputText, tagBatch);
-    ReplaceTagsInOnePass(plainText, tagBatch);
-    ReplaceTagsInOnePass(*this, tagBatch);
-    trimmedLength = plainText.Length();
+    const bool allTexts = std::any_of(tagBatch.begin(), tagBatch.end(),
+                                      [](const TagReplacement& entry) { return !entry.currentTextOnly; });
+    if (allTexts) {
+        ReplaceTagsInOnePass(inputText, tagBatch, false);
+        ReplaceTagsInOnePass(plainText, tagBatch, false);
+    }
+    ReplaceTagsInOnePass(*this, tagBatch, true);
+    if (allTexts) trimmedLength = plainText.Length();
     tagBatch.clear();
     tagBatch.shrink_to_fit();
+}
+
+std::vector<AnalysedLine::TagReplacement> AnalysedLine::TakeTagBatch() {
+    tagBatchOpen = false;
+    return std::exchange(tagBatch, {});
 }
 
 // ---------------------------------------------------------------------------

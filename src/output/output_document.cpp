@@ -146,10 +146,14 @@ void OutputDocument::ExecuteLineTags(int kind, OutputDocument* document, Analyse
     const TextString work(*line);
     TagScan scan(work, start, end);
     TextString tag;
+    // The tags' markup goes in with one pass over the line at the end (see
+    // BeginTagBatch): a line of many tags stays linear.
+    line->BeginTagBatch();
     while (scan.Next(tag)) {
         int tagResult = -1;
         line->ExecuteTag(kind, document, tag, *set, messages, tagResult);
         if (result && tagResult > *result) *result = tagResult;
     }
+    line->EndTagBatch();
     if (scan.Unbalanced()) set->ReportMessage("TAG ERROR: Unbalanced in-line tag delimiters", 10);
 }

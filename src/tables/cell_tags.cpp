@@ -362,15 +362,12 @@ struct CellTagCall {
     TextString* done;
     TextString name;
     TextString arguments;
-    // The scratch line lost its head to *done (DropHead), rather than being
-    // joined to it (JoinWhole).
-    bool headDropped = false;
 
     int Replace(const char* with);
     int Remove() { return Replace(""); }
     int Skip();
     int JoinWhole(int from);
-    int DropHead(int from);
+    int ExecuteTagAlone(int executorMode);
     int SplitAt(int at);
     int Execute(int executorMode);
     void Fault(const char* text) const;
@@ -407,24 +404,10 @@ int CellTagCall::JoinWhole(int from) {
     return shift;
 }
 
-// The other way round: the scratch line keeps only its rest from `from` on,
-// what is done so far stays in *done; the returned shift is -from.
-// Splitting at `at` then appends the text before it to *done.
-int CellTagCall::DropHead(int from) {
-    if (!done) return 0;
-    const TextString rest(std::string_view(scratch.buffer + from, static_cast<size_t>(scratch.length - from)));
-    scratch.AssignChars(rest.buffer, rest.length);
-    headDropped = true;
-    return -from;
-}
-
 int CellTagCall::SplitAt(int at) {
     at = std::clamp(at, 0, scratch.length);
     if (!done) return at;
-    if (headDropped)
-        done->AppendBytes(scratch.buffer, at);
-    else
-        done->AssignChars(scratch.buffer, at);
+    done->AssignChars(scratch.buffer, at);
     const TextString rest(std::string_view(scratch.buffer + at, static_cast<size_t>(scratch.length - at)));
     scratch.AssignChars(rest.buffer, rest.length);
     return 0;
@@ -436,11 +419,13 @@ int CellTagCall::SplitAt(int at) {
 // line elsewhere the scan looks again from the tag's place.
 //
 // END_HEADING takes the text before it for the heading, so its executor sees
-// the whole line; any other sees the line from the tag on.  (Joining the
-// whole line at every tag made a cell of many tags that write much markup,
-// SPACES tags of thousands of blanks, take time quadratic in its output.)
+// the whole line.  In the one-pass scan any other tag's markup is taken from
+// the line's tag batch and appended to what is done, without the line being
+// touched (see ExecuteTagAlone).
 int CellTagCall::Execute(int executorMode) {
-    const int shift = NameIs(name, "END_HEADING") ? JoinWhole(tagStart) : DropHead(tagStart);
+    const bool wholeLine = NameIs(name, "END_HEADING");
+    if (done && !wholeLine) return ExecuteTagAlone(executorMode);
+    const int shift = wholeLine ? JoinWhole(tagStart) : 0;
     const int from = tagStart + shift;  // the tag's place in the line the executor sees
     const int to = tagEnd + shift;
     const TextString before(scratch);
@@ -457,6 +442,28 @@ int CellTagCall::Execute(int executorMode) {
                                                            static_cast<size_t>(tail)) == 0;
     next = headSame && tailSame ? markupEnd : from;
     if (done) next = SplitAt(next);
+    return 1;
+}
+
+// The tag executed with the scratch line's tag batch open: what the
+// executor puts in the tag's place (at most one replacement, of this tag) is
+// recorded, not written into the line, and goes to what is done; the scan
+// goes on after the tag.  Joining the line, or moving its rest, at every tag
+// made a cell of many tags take time quadratic in its length.
+int CellTagCall::ExecuteTagAlone(int executorMode) {
+    TextString messages;
+    int level = -1;
+    OutputDocument* document = engine.htmlOutput ? engine.htmlWriter : engine.rtfWriter;
+    scratch.BeginTagBatch();
+    scratch.ExecuteTag(executorMode, document, tagText, set, messages, level);
+    const std::vector<AnalysedLine::TagReplacement> batch = scratch.TakeTagBatch();
+    if (!messages.IsEmpty()) engine.Message(messages.buffer, level >= 0 ? level : 10);
+    const std::string_view tag(scratch.buffer + tagStart, static_cast<size_t>(tagLength));
+    const auto replaced = std::find_if(batch.begin(), batch.end(),
+                                       [&](const AnalysedLine::TagReplacement& entry) { return entry.tag == tag; });
+    const std::string_view piece = replaced != batch.end() ? std::string_view(replaced->replacement) : tag;
+    done->AppendBytes(piece.data(), static_cast<int>(piece.size()));
+    next = tagEnd + 1;
     return 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -389,6 +390,39 @@ TEST_F(TagExecutorsTest, FontTagsReadThreeArgumentsAndRecordTheChange) {
     EXPECT_EQ(Replaced("[[FONT 0, Arial, 9]]", 5), "");
     EXPECT_TRUE(messages.Messages().empty());
     EXPECT_FALSE(Run("[[FONT 7, Arial]]", 5).handled);
+}
+
+TEST_F(TagExecutorsTest, ALineOfTagsExecutedTogetherEndsAsWhenExecutedOneByOne) {
+    // The line's tags run with their markup put in at the end in one pass;
+    // END_HEADING, which takes the text before it, sees the markup of the
+    // tags before it.
+    const char* const kLines[] = {
+        "a[[SPACES 2]]b[[SUPER 2]]c[[SPACES 1]]",
+        "[[HEADING 2]]My[[SPACES 1]]Title[[END_HEADING]] rest[[SPACES 1]]x",
+        "[[FOO <b> & c]] [[SPACES 1]] [[FOO <b> & c]]",
+        "[[ENTITY amp]][[ENTITY amp]] and [[TEXT x]]",
+    };
+    context.documentState.headingSwitches[DocumentState::kInlineTagsSeen] = 1;
+    for (const char* text : kLines) {
+        AnalysedLine oneByOne;
+        oneByOne.Assign(text);
+        TextString messages;
+        document.Clear();
+        for (const char* at = std::strstr(text, "[["); at; at = std::strstr(at + 2, "[[")) {
+            const char* end = std::strstr(at, "]]");
+            int level = -1;
+            oneByOne.ExecuteTag(0, &document, TextString(std::string(at, end + 2).c_str()), set, messages, level);
+        }
+        const std::vector<std::string> oneByOneTexts = document.Texts();
+
+        AnalysedLine together;
+        together.Assign(text);
+        document.Clear();
+        int result = -1;
+        document.ExecuteLineTags(0, &document, &together, &set, &messages, &result);
+        EXPECT_EQ(together.str(), oneByOne.str()) << text;
+        EXPECT_EQ(document.Texts(), oneByOneTexts) << text;
+    }
 }
 
 TEST_F(TagExecutorsTest, TaggedHeadingsAreCollectedAndWritten) {

@@ -110,6 +110,20 @@ std::string CellOfManyTags() {
     return text;
 }
 
+// 200,000 tags that run their executors (SPACES writes blanks, SUPER its
+// markup), in a table cell and in a line of text: each tag's markup is put in
+// its place with the rest of the line left where it is.
+std::string ManyExecutedTags(const char* head, const char* tail) {
+    std::string text = head;
+    text.reserve(text.size() + 200000 * 16 + 32);
+    for (int i = 0; i < 200000; ++i) text += i % 2 ? "x[[SUPER 2]]" : "x[[SPACES 1]]";
+    text += "END";
+    text += tail;
+    return text;
+}
+std::string CellOfManyExecutedTags() { return ManyExecutedTags("Name    Value\nAlpha   ", "\nBeta    2\n"); }
+std::string LineOfManyExecutedTags() { return ManyExecutedTags("Some text.\n\n", "\n"); }
+
 // 200,000 words that the word scan turns into links, on one line and as a
 // paragraph of 2,000 lines: the scan builds the converted line in one pass,
 // not by rewriting the line at every word it replaces.
@@ -178,6 +192,8 @@ const PathologicalCase kCases[] = {
     {"RandomBytes", RandomBytes},
     {"EmptyFile", Nothing},
     {"CellOfManyTags", CellOfManyTags, "Beta"},
+    {"CellOfManyExecutedTags", CellOfManyExecutedTags, "Beta"},
+    {"LineOfManyExecutedTags", LineOfManyExecutedTags, "END"},
     {"LineOfManyLinks", LineOfManyLinks, "END"},
     {"ParagraphOfManyLinks", ParagraphOfManyLinks, "END"},
     {"LineOfEmphasisedWords", LineOfEmphasisedWords, "END"},
