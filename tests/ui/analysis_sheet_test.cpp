@@ -285,16 +285,18 @@ TEST_F(AnalysisSheetTest, OkWithoutAChangeAndCancelStoreNothing) {
 
     Open(kTopicFileStructure);
     SetCheck(sheet->fileStructure, FS::kJapanese, true);
+    MoveSlider(TA::kMergingFactor, 9);
     Press(*sheet, kIdCancel);
     EXPECT_FALSE(sheet->HasWindow());
     EXPECT_EQ(ChangedPolicies(Working()), before);
-    // The page keeps what the user did until its flags are cleared.
-    Working().SetInt(Pol::InputJapanese, 0);
+    // Cancel forgot the changes: the next opening shows the set, and OK
+    // without a change stores nothing.
     Open(kTopicFileStructure);
-    EXPECT_TRUE(sheet->fileStructure.IsChecked(FS::kJapanese));
-    sheet->ResetChanged();
-    sheet->LoadPages(Working(), dialog->SixthSet());
     EXPECT_FALSE(sheet->fileStructure.IsChecked(FS::kJapanese));
+    EXPECT_EQ(sheet->tableAnalysis.SliderValue(TA::kMergingFactor), WorkingTable().GetInt(TabPol::MergingFactor));
+    Ok();
+    EXPECT_EQ(ChangedPolicies(Working()), before);
+    EXPECT_EQ(dialog->policiesEdited, 0);
 }
 
 TEST_F(AnalysisSheetTest, PlacementIsAtTheLeftEdgeUnlessASavedPositionIsKnown) {

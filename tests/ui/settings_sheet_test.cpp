@@ -162,22 +162,37 @@ TEST_F(SettingsSheetTest, OkStoresAChangedSettingWithoutMarkingPoliciesEdited) {
     }
 }
 
-TEST_F(SettingsSheetTest, CancelStoresNothingAndApplyStoresAndStaysOpen) {
+TEST_F(SettingsSheetTest, CancelDiscardsWhatWasChangedAndApplyStoresAndStaysOpen) {
     SheetSettings& sheet = Open(kCommandSettingsDocumentation);
     TypeInto(sheet.doco, Doco::kDocumentation, "/doc/one.html");
+    sheet.SetActivePage(sheet.messages);
+    MoveSlider(sheet.messages, Msgs::kReportingLevel, 2);
     Press(sheet, kIdCancel);
     EXPECT_FALSE(sheet.HasWindow());
     EXPECT_TRUE(Settings().htmlDoco.IsEmpty());
+    EXPECT_FALSE(Working().IsSet(Pol::ErrorReportingLevel));
+
+    // Opened again, the pages show what is stored, and OK stores nothing.
+    Open(kCommandSettingsDocumentation);
+    EXPECT_STRNE(sheet.doco.ControlText(Doco::kDocumentation), "/doc/one.html");
+    EXPECT_EQ(sheet.messages.Level(), Working().GetInt(Pol::ErrorReportingLevel));
+    EXPECT_FALSE(sheet.IsEnabled(kIdApply));
+    Ok();
+    EXPECT_TRUE(Settings().htmlDoco.IsEmpty());
+    EXPECT_FALSE(Working().IsSet(Pol::ErrorReportingLevel));
+    EXPECT_EQ(window->policiesEdited, 0);
 
     Open(kCommandSettingsDocumentation);
-    // The page kept what the user typed, and it can be applied at once.
-    EXPECT_STREQ(sheet.doco.ControlText(Doco::kDocumentation), "/doc/one.html");
+    TypeInto(sheet.doco, Doco::kDocumentation, "/doc/one.html");
     EXPECT_TRUE(sheet.IsEnabled(kIdApply));
     Press(sheet, kIdApply);
     EXPECT_TRUE(sheet.IsShown());
     EXPECT_EQ(Settings().htmlDoco.str(), "/doc/one.html");
     EXPECT_FALSE(sheet.IsEnabled(kIdApply));
     EXPECT_FALSE(sheet.doco.SettingsChanged());
+    // Cancel does not take back what Apply stored.
+    Press(sheet, kIdCancel);
+    EXPECT_EQ(Settings().htmlDoco.str(), "/doc/one.html");
 }
 
 TEST_F(SettingsSheetTest, TheReportingLevelAndTheShowBoxesStoreIntoTheWorkingSet) {
