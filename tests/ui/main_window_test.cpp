@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <chrono>
@@ -11,8 +12,10 @@
 #include <vector>
 
 #include "app/conversion_run.h"
+#include "context/context.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
+#include "support/page_actions.h"
 #include "support/temp_folder.h"
 #include "texts/dialog_ids.h"
 #include "texts/dialog_texts.h"
@@ -766,6 +769,53 @@ TEST_F(MainWindowRunTest, HistoriesKeepTenEntriesWithoutDuplicates) {
     EXPECT_EQ(entries()[1], "f6");
     EXPECT_EQ(D().Control(W::kFileSpecCombo)->items.size(), 10u);
     EXPECT_EQ(D().Control(W::kFileSpecCombo)->items[0].str(), "F6");
+}
+
+TEST_F(MainWindowRunTest, ATypedNameStaysWhenTheHistoryListClosesWithoutAChoice) {
+    window->FillInputFileCombo(TextString(Path("picked.txt").c_str()));
+    window->settings.outDirHistory[0] = TextString(Path("picked/").c_str());
+    window->RefreshControls();
+    const struct {
+        int combo;
+        std::string picked, typed;
+        TextString MainDialog::*member;
+    } cases[] = {
+        {W::kFileSpecCombo, Path("picked.txt"), Path("typed.txt"), &MainDialog::FileSpec},
+        {W::kOutputDirectoryCombo, Path("picked/"), Path("typed/"), &MainDialog::OutputDirectory},
+    };
+    for (const auto& c : cases) {
+        const std::vector<TextString>& items = D().Control(c.combo)->items;
+        const auto entry = std::find(items.begin(), items.end(), TextString(c.picked.c_str()));
+        ASSERT_NE(entry, items.end()) << c.picked;
+        Select(c.combo, static_cast<int>(entry - items.begin()));
+        EXPECT_EQ(((*window).*c.member).str(), c.picked);
+        // The user types another name, opens the list and closes it again
+        // without a choice, then leaves the field.
+        D().SetControlText(c.combo, c.typed.c_str());
+        D().Notify(c.combo, NotifyEvent::kEditChanged);
+        D().Notify(c.combo, NotifyEvent::kListClosed);
+        EXPECT_EQ(Text(c.combo), c.typed);
+        D().Notify(c.combo, NotifyEvent::kFocusLost);
+        EXPECT_EQ(((*window).*c.member).str(), c.typed);
+        EXPECT_EQ(Text(c.combo), c.typed);
+    }
+    EXPECT_EQ(window->OutputFileName.str(), "typed.html");
+}
+
+TEST_F(MainWindowRunTest, AConversionWhileTheOutputSheetIsOpenKeepsWhatTheUserChanged) {
+    Write("a.txt", "Name  Age\nAnn   31\n");
+    Type(W::kFileSpecCombo, Path("a.txt"));
+    ASSERT_TRUE(window->OnCommand(kCommandOutputRtfSettings));
+    RTFSettingsPage& page = window->OutputSheet()->rtfSettings;
+    Pick(page, RTFSettingsPage::kPaperSize, 3);
+    TypeInto(page, RTFSettingsPage::kLeftMargin, "1.25");
+    // The conversion reloads the open sheet from the policies it used.
+    ASSERT_TRUE(window->Convert());
+    EXPECT_EQ(page.Selection(RTFSettingsPage::kPaperSize), 3);
+    EXPECT_STREQ(page.ControlText(RTFSettingsPage::kLeftMargin), "1.25");
+    Press(*window->OutputSheet(), kIdOk);
+    EXPECT_EQ(window->WorkingSet().GetInt(Pol::PaperSize), 4);
+    EXPECT_EQ(window->WorkingSet().GetText(Pol::LeftMargin).str(), "1.250");
 }
 
 // ---------------------------------------------------------------------------
