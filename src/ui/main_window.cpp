@@ -870,7 +870,10 @@ void MainWindow::TakeTypedPolicyFile() {
     const TextString previous = PolicyFileText;
     PolicyFileText = typed;
     runPolicyFileName = typed;
-    if (!LoadCurrentPolicyFile()) PolicyFileText = previous;
+    // An emptied field is no policy file (the defaults, as the policy-file
+    // dialog has it) and stays empty; a name that does not load gives way
+    // to the previous one, whose policies are still loaded.
+    if (!LoadCurrentPolicyFile() && !typed.IsEmpty()) PolicyFileText = previous;
     runPolicyFileName = PolicyFileText;
     RefreshControls();
 }
