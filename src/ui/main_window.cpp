@@ -386,12 +386,9 @@ void MainWindow::SheetsReload(FC& set) {
 
 void MainWindow::ReapplyPolicies() {
     if (analysisSheet_) {
-        FC scratch;
-        scratch.SetContext(context.get());
-        scratch.CopyPolicies(AnalysedFileSet());
-        if (policyFileLoaded) scratch.MergeChangedPolicies(PolicyFileSet(), 1);
-        if (policiesEdited) scratch.MergeChangedPolicies(WorkingSet(), 1);
-        analysisSheet_->LoadPages(scratch, SixthSet());
+        FC inForce;
+        PrepareAnalysisView(inForce);
+        analysisSheet_->LoadPages(inForce, SixthSet());
     }
     if (outputSheet_ || settingsSheet_) PrepareSettingsView();
     if (outputSheet_) outputSheet_->LoadPages(SettingsView(), SixthSet());
@@ -518,7 +515,22 @@ void MainWindow::OpenSheet(SheetKind kind, int topic) {
     FC& loadFrom = kind == SheetKind::kAnalysis ? WorkingSet() : SettingsView();
     if (kind != SheetKind::kAnalysis) PrepareSettingsView();
     StoreToPolicySet(loadFrom);
-    ShowSheet(kind, topic, loadFrom);
+    if (kind != SheetKind::kAnalysis) {
+        ShowSheet(kind, topic, loadFrom);
+        return;
+    }
+    // The analysis sheet shows what a run would use, a loaded policy file
+    // included, and stores what the user changes into the working set.
+    FC inForce;
+    PrepareAnalysisView(inForce);
+    ShowSheet(kind, topic, inForce);
+}
+
+void MainWindow::PrepareAnalysisView(FC& view) {
+    view.SetContext(context.get());
+    view.CopyPolicies(AnalysedFileSet());
+    if (policyFileLoaded) view.MergeChangedPolicies(PolicyFileSet(), 1);
+    if (policiesEdited) view.MergeChangedPolicies(WorkingSet(), 1);
 }
 
 void MainWindow::PrepareSettingsView() {

@@ -239,6 +239,10 @@ private:
     // The settings view as the output and settings sheets are loaded from
     // it: every policy in force, the user's changes last.
     void PrepareSettingsView();
+    // The analysis policies in force, as the analysis sheet shows them: the
+    // analysed file's, the loaded policy file's over them, the user's stored
+    // changes last.
+    void PrepareAnalysisView(FC& view);
     // Adds a text on top of one of the settings' histories.
     void AddToHistory(TextString* history, const TextString& text);
 
