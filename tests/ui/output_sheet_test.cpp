@@ -251,9 +251,26 @@ TEST_F(OutputSheetTest, TheTablePageEnablesRowColoursWithColouredRows) {
         EXPECT_EQ(sheet->table.IsEnabled(TablePage::kOddRows), c.oddEnabled);
         EXPECT_EQ(sheet->table.IsEnabled(TablePage::kOddButton), c.oddEnabled);
         EXPECT_FALSE(sheet->table.IsEnabled(TablePage::kOddSwatch));
-        EXPECT_FALSE(sheet->table.Control(TablePage::kAttemptTables)->visible);
         EXPECT_FALSE(sheet->table.Control(TablePage::kConvertXRefs)->visible);
     }
+}
+
+TEST_F(OutputSheetTest, ATablePageTurnedOffByAPolicyFileCanBeTurnedOnAgain) {
+    Working().SetInt(Pol::AttemptTableGeneration, 0);
+    Open(kTopicTableGeneration);
+    TablePage& page = sheet->table;
+    EXPECT_FALSE(page.IsChecked(TablePage::kAttemptTables));
+    EXPECT_FALSE(page.IsEnabled(TablePage::kHeaderRows));
+    EXPECT_FALSE(page.IsEnabled(TablePage::kBackgroundButton));
+    // The box itself is shown and enabled.
+    EXPECT_TRUE(page.Control(TablePage::kAttemptTables)->visible);
+    EXPECT_TRUE(page.IsEnabled(TablePage::kAttemptTables));
+    SetCheck(page, TablePage::kAttemptTables, true);
+    EXPECT_TRUE(page.IsEnabled(TablePage::kHeaderRows));
+    EXPECT_TRUE(page.IsEnabled(TablePage::kBackgroundButton));
+    Ok();
+    EXPECT_EQ(Working().GetInt(Pol::AttemptTableGeneration), 1);
+    EXPECT_TRUE(Working().IsSet(Pol::AttemptTableGeneration));
 }
 
 TEST_F(OutputSheetTest, TheRowColoursAreLoadedOnlyWhileNoneOfThemWasChanged) {
