@@ -247,6 +247,10 @@ void MainWindow::InitialiseWindow() {
     fileAnalysed = 0;
     // "Other" and unknown names are English.
     const int code = settings.LanguageCode();
+    // The choices the window was last closed with, unless it opens on the
+    // files of a batch run, whose choices it keeps; the qualifiers come
+    // after.
+    if (FileSpec.IsEmpty()) TakeKeptChoices();
     if (context->runParameters.rtf) {
         ExtensionChoice = kExtensionRtf;
         OutputKind = kOutputRtfFile;
@@ -290,6 +294,9 @@ void MainWindow::Show() {
 void MainWindow::Destroy() { window_->DestroyWindow(); }
 
 void MainWindow::Close() {
+    // The next start opens with the same extension and output kind.
+    settings.conversionType = ExtensionChoice;
+    settings.outputType = OutputKind;
     if (WindowExists()) {
         const DialogControl* files = window_->Control(kFileSpecCombo);
         for (int i = 0; i < kHistoryCount; ++i)
@@ -808,12 +815,25 @@ void MainWindow::ExtensionClicked() {
     TakeControlValues();
     if (ExtensionChoice != kNoSelection) SetConversionType(ExtensionChoice);
     ExtensionChosen = true;
+    MatchOutputKindToExtension();
+    RefreshControls();
+    EnableDependentControls();
+}
+
+void MainWindow::MatchOutputKindToExtension() {
     if ((ExtensionChoice == kExtensionHtml || ExtensionChoice == kExtensionHtm) && OutputKind == kOutputRtfFile)
         OutputKind = kOutputHtmlFiles;
     else if (ExtensionChoice == kExtensionRtf && OutputKind != kOutputRtfFile)
         OutputKind = kOutputRtfFile;
-    RefreshControls();
-    EnableDependentControls();
+}
+
+void MainWindow::TakeKeptChoices() {
+    // A value the window cannot show (a settings file edited by hand) is
+    // the first choice.
+    auto shown = [](int value, int last) { return value >= 0 && value <= last ? value : 0; };
+    ExtensionChoice = shown(settings.conversionType, kExtensionRtf);
+    OutputKind = shown(settings.outputType, kOutputHtmlClipboard);
+    MatchOutputKindToExtension();
 }
 
 void MainWindow::TidyOutputDirectory() {

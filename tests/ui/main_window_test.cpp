@@ -381,6 +381,69 @@ TEST_F(MainWindowTest, OutputKindAndExtensionAgreeOnRtf) {
     EXPECT_TRUE(window->ExtensionChosen);
 }
 
+TEST_F(MainWindowTest, TheWindowOpensWithTheExtensionAndOutputKindItWasClosedWith) {
+    // What the settings keep, and what the window shows: the extension
+    // decides the output kind where the two disagree, as a click on it does.
+    const struct {
+        int conversionType, outputType;
+        int extension, outputKind;
+    } cases[] = {
+        {W::kExtensionHtm, W::kOutputHtmlFiles, W::kExtensionHtm, W::kOutputHtmlFiles},
+        {W::kExtensionRtf, W::kOutputRtfFile, W::kExtensionRtf, W::kOutputRtfFile},
+        {W::kExtensionHtml, W::kOutputHtmlClipboard, W::kExtensionHtml, W::kOutputHtmlClipboard},
+        {W::kExtensionRtf, W::kOutputHtmlFiles, W::kExtensionRtf, W::kOutputRtfFile},
+        {W::kExtensionHtm, W::kOutputRtfFile, W::kExtensionHtm, W::kOutputHtmlFiles},
+        {3, W::kOutputRtfFile, W::kExtensionHtml, W::kOutputHtmlFiles},
+        {-1, 9, W::kExtensionHtml, W::kOutputHtmlFiles},
+    };
+    const int buttons[] = {W::kHtmlExtensionButton, W::kHtmExtensionButton, W::kRtfExtensionButton};
+    for (const auto& c : cases) {
+        window = MakeWindow();
+        window->settings.conversionType = c.conversionType;
+        window->settings.outputType = c.outputType;
+        DialogModel& dialog = Shown();
+        EXPECT_EQ(window->ExtensionChoice, c.extension) << c.conversionType << "," << c.outputType;
+        EXPECT_EQ(window->OutputKind, c.outputKind) << c.conversionType << "," << c.outputType;
+        EXPECT_TRUE(dialog.IsChecked(buttons[c.extension])) << c.conversionType;
+        EXPECT_EQ(dialog.Selection(W::kOutputKindCombo), c.outputKind) << c.outputType;
+        EXPECT_EQ(dialog.IsEnabled(W::kOutputNameEdit), c.outputKind != W::kOutputHtmlClipboard);
+    }
+
+    // Closing keeps the choices in force for the next start, through the
+    // settings file.
+    DialogModel& dialog = Shown();
+    ChooseExtension(W::kHtmExtensionButton);
+    Select(W::kOutputKindCombo, W::kOutputHtmlClipboard);
+    window->Close();
+    EXPECT_FALSE(dialog.HasWindow());
+    window.reset();
+    ProgramSettings saved(SettingsPath());
+    saved.LoadSettings(nullptr);
+    EXPECT_EQ(saved.conversionType, W::kExtensionHtm);
+    EXPECT_EQ(saved.outputType, W::kOutputHtmlClipboard);
+    window = MakeWindow();
+    Shown();
+    EXPECT_EQ(window->ExtensionChoice, W::kExtensionHtm);
+    EXPECT_EQ(window->OutputKind, W::kOutputHtmlClipboard);
+
+    // "/RTF" on the command line comes after the kept choices.
+    window = MakeWindow();
+    window->context->runParameters.rtf = 1;
+    Shown();
+    EXPECT_EQ(window->ExtensionChoice, W::kExtensionRtf);
+    EXPECT_EQ(window->OutputKind, W::kOutputRtfFile);
+
+    // A window that opens on the files of a batch run shows the choices
+    // they were converted with.
+    window = MakeWindow();
+    window->settings.conversionType = W::kExtensionRtf;
+    window->settings.outputType = W::kOutputRtfFile;
+    window->SetInputFileSpec(TextString(Path("converted.txt").c_str()));
+    Shown();
+    EXPECT_EQ(window->ExtensionChoice, W::kExtensionHtml);
+    EXPECT_EQ(window->OutputKind, W::kOutputHtmlFiles);
+}
+
 TEST_F(MainWindowTest, TheOutputMenuOpensTheSheetOnThePageOfItsTopic) {
     Shown();
     const struct {
