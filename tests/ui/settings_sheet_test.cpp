@@ -362,21 +362,29 @@ TEST_F(SettingsSheetTest, TheDdeServiceListMapsNamesAndEntries) {
         EXPECT_EQ(View::ServiceName(c.entry, TextString(c.other)).str(), c.stored) << c.entry;
 }
 
-TEST_F(SettingsSheetTest, AnOtherDdeServiceStoresItsName) {
-    SheetSettings& sheet = Open();
-    View& page = sheet.viewer;
-    // The list and its label follow the DDE box, the name field "Other".
-    EXPECT_FALSE(page.IsEnabled(View::kServiceList));
-    EXPECT_FALSE(page.IsEnabled(View::kServiceLabel));
-    SetCheck(page, View::kUseDde, true);
-    EXPECT_TRUE(page.IsEnabled(View::kServiceList));
-    EXPECT_FALSE(page.IsEnabled(View::kOtherService));
-    Pick(page, View::kServiceList, View::kOtherServiceEntry);
-    EXPECT_TRUE(page.IsEnabled(View::kOtherService));
-    TypeInto(page, View::kOtherService, "Konqueror");
-    Ok();
-    EXPECT_EQ(Settings().ddeServerName.str(), "Konqueror");
-    EXPECT_TRUE(Settings().useDdeToViewHtml);
+TEST_F(SettingsSheetTest, TheDdeControlsShowWhatIsStoredButCannotBeChanged) {
+    const struct {
+        bool useDde;
+        const char* service;
+    } cases[] = {{false, "IExplore"}, {true, "Opera"}, {true, "Konqueror"}};
+    for (const auto& c : cases) {
+        Settings().useDdeToViewHtml = c.useDde;
+        Settings().ddeServerName = c.service;
+        SheetSettings& sheet = Open();
+        View& page = sheet.viewer;
+        EXPECT_EQ(page.IsChecked(View::kUseDde), c.useDde) << c.service;
+        for (int id : {View::kUseDde, View::kServiceLabel, View::kServiceList, View::kOtherService})
+            EXPECT_FALSE(page.IsEnabled(id)) << c.service << " " << id;
+        // The other controls of the page stay usable.
+        for (int id : {View::kBrowserCommand, View::kAutoView, View::kUrlPrefix})
+            EXPECT_TRUE(page.IsEnabled(id)) << c.service << " " << id;
+        SetCheck(page, View::kAutoView, !Settings().autoDdeUpdates);
+        for (int id : {View::kUseDde, View::kServiceList, View::kOtherService})
+            EXPECT_FALSE(page.IsEnabled(id)) << id;
+        Ok();
+        EXPECT_EQ(Settings().useDdeToViewHtml, c.useDde) << c.service;
+        EXPECT_EQ(Settings().ddeServerName.str(), c.service);
+    }
 }
 
 TEST_F(SettingsSheetTest, TheAutoViewCheckMarkFollowsTheStoredSetting) {
