@@ -157,6 +157,10 @@ public:
     // "*" and false for an empty spec or one beginning with a double quote
     // or a blank.
     bool MakeOutputFileName(const TextString& fileSpec, TextString& outName);
+    // Loads the run policy file into the policy-file set; the working set
+    // and its edits are discarded.  False (and told) when the file cannot be
+    // opened: the sets and the flags are then left as they were.  An empty
+    // name is no policy file: the defaults, false.
     bool LoadPolicyFile();
     static void SplitFileSpec(const TextString& spec, TextString& directory, TextString& rest);
     // A directory that exists (the current directory when empty) and, unless

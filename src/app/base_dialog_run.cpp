@@ -356,18 +356,20 @@ bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outN
 }
 
 bool BaseDialog::LoadPolicyFile() {
-    WorkingSet().ResetPolicies();
-    policiesEdited = 0;
     FC& policyFile = PolicyFileSet();
+    // No name is no policy file: the defaults, without the user's edits.
     if (runPolicyFileName.IsEmpty()) {
+        WorkingSet().ResetPolicies();
+        policiesEdited = 0;
         policyFile.ResetPolicies();
         policyFileLoaded = 0;
         return false;
     }
-    policyFile.ResetPolicies();
     TextFile file;
     // A folder or a file that cannot be read is reported as a missing one
-    // is, with the system's reason.
+    // is, with the system's reason.  The file is opened before anything is
+    // reset: a name that cannot be opened (mistyped, say) leaves the loaded
+    // policies and the user's edits as they were.
     const OpenedForReading probe = OpenRegularFileForReading(runPolicyFileName.buffer);
     if (!probe.stream || !file.OpenForRead(runPolicyFileName.buffer)) {
         TextString text = FilledMessage(kMsgPolicyFileNotFound, "xxxxxx", runPolicyFileName);
@@ -380,6 +382,11 @@ bool BaseDialog::LoadPolicyFile() {
         TheRunStatus().NoteFailure();
         return false;
     }
+    // A file that opens replaces what was loaded before, and the user's
+    // edits with it.
+    WorkingSet().ResetPolicies();
+    policiesEdited = 0;
+    policyFile.ResetPolicies();
     AttachCallbacks(policyFile);
     TextString loading("Loading policy file ");
     loading.Append(runPolicyFileName);

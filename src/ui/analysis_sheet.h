@@ -5,10 +5,10 @@
 // The main dialog creates the sheet once and keeps it; each opening loads
 // the pages from a policy set and shows the page of a topic code (`Open`).
 // The pages edit the working set: OK stores the pages when a page reported a
-// change, Apply stores them whatever happened, Cancel stores nothing.  Every
-// stored policy tells the main dialog its kind, so that a changed analysis
-// policy has the file analysed again.  OK and Cancel close the window, while
-// the pages keep their values and changed flags for the next opening.
+// change, Apply stores them whatever happened, Cancel stores nothing and
+// discards what the pages hold unstored.  Every stored policy tells the main
+// dialog its kind, so that a changed analysis policy has the file analysed
+// again.  OK and Cancel close the window.
 //
 // Its window opens 30 pixels in from the left and bottom edges of the
 // desktop, or where the user last left it.
@@ -113,7 +113,7 @@ public:
     // Each page's store in the same order.
     void StorePages(FC& target) override;
     // Clears both pages' changed flags.
-    void ResetChanged();
+    void ResetChanged() override;
 
     // Topic 11 shows File structure, every other topic Table analysis.
     void SetActivePageByTopic(int topic) override;

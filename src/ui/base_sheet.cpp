@@ -25,6 +25,12 @@ void BaseSheet::Open(FC& target, FC& set, FC& second, int topic) {
     SetActivePageByTopic(topic);
 }
 
+void BaseSheet::OnSheetCancel() {
+    SavePosition();
+    ResetChanged();
+    ClearChangesPending();
+}
+
 void BaseSheet::Place() {
     const int* positions = owner_.settings.windowPositions;
     const int left = positions[leftSlot_];

@@ -48,6 +48,9 @@ public:
     void Open(FC& target, FC& set, FC& second, int topic);
     // Loads every page from `set` (and the second set).
     virtual void LoadPages(FC& set, FC& second) = 0;
+    // Clears every page's changed flags and the pending changes: the pages
+    // hold nothing to store.
+    virtual void ResetChanged() = 0;
 
     // Shows the page of a topic code.
     virtual void SetActivePageByTopic(int topic) = 0;
@@ -59,8 +62,11 @@ protected:
     // The platform's set-up (first page shown), then the labels when the
     // language changed since, the placement and the page of the topic.
     void OnInitDialog() override;
-    // Closing without storing keeps the position.
-    void OnSheetCancel() override { SavePosition(); }
+    // Closing without storing keeps the position and discards what the
+    // pages hold unstored: the next OK stores only what is changed after
+    // it (what Apply stored before stays stored), and the next opening
+    // shows the set it is loaded from.
+    void OnSheetCancel() override;
 
     // Remembers the window's position in the program settings.
     void SavePosition();

@@ -51,7 +51,16 @@ void DialogModel::WindowChanged(WindowStep step) {
 }
 
 void DialogModel::SetControlText(int id, const char* text) {
-    ChangeControl(id, [&](DialogControl& control) { control.text = text; });
+    ChangeControl(id, [&](DialogControl& control) {
+        control.text = text;
+        // A combo box whose field no longer shows its selected entry (the
+        // user typed over it) has no entry selected: a list closed later
+        // without a choice must not bring the old entry back.
+        const auto selected = static_cast<size_t>(control.selection);
+        if (control.kind == ControlKind::kComboBox && control.selection != kNoSelection &&
+            (selected >= control.items.size() || control.items[selected] != control.text))
+            control.selection = kNoSelection;
+    });
 }
 
 const char* DialogModel::ControlText(int id) const {

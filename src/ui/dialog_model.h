@@ -124,6 +124,8 @@ public:
     // Ids of every control, ascending.
     std::vector<int> ControlIds() const;
 
+    // A combo box whose new text is not its selected entry loses the
+    // selection, as typing into its field does.
     void SetControlText(int id, const char* text);
     // The control's text, empty when the dialog has no such control.
     const char* ControlText(int id) const;

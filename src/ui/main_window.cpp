@@ -247,6 +247,10 @@ void MainWindow::InitialiseWindow() {
     fileAnalysed = 0;
     // "Other" and unknown names are English.
     const int code = settings.LanguageCode();
+    // The choices the window was last closed with, unless it opens on the
+    // files of a batch run, whose choices it keeps; the qualifiers come
+    // after.
+    if (FileSpec.IsEmpty()) TakeKeptChoices();
     if (context->runParameters.rtf) {
         ExtensionChoice = kExtensionRtf;
         OutputKind = kOutputRtfFile;
@@ -290,6 +294,9 @@ void MainWindow::Show() {
 void MainWindow::Destroy() { window_->DestroyWindow(); }
 
 void MainWindow::Close() {
+    // The next start opens with the same extension and output kind.
+    settings.conversionType = ExtensionChoice;
+    settings.outputType = OutputKind;
     if (WindowExists()) {
         const DialogControl* files = window_->Control(kFileSpecCombo);
         for (int i = 0; i < kHistoryCount; ++i)
@@ -386,12 +393,9 @@ void MainWindow::SheetsReload(FC& set) {
 
 void MainWindow::ReapplyPolicies() {
     if (analysisSheet_) {
-        FC scratch;
-        scratch.SetContext(context.get());
-        scratch.CopyPolicies(AnalysedFileSet());
-        if (policyFileLoaded) scratch.MergeChangedPolicies(PolicyFileSet(), 1);
-        if (policiesEdited) scratch.MergeChangedPolicies(WorkingSet(), 1);
-        analysisSheet_->LoadPages(scratch, SixthSet());
+        FC inForce;
+        PrepareAnalysisView(inForce);
+        analysisSheet_->LoadPages(inForce, SixthSet());
     }
     if (outputSheet_ || settingsSheet_) PrepareSettingsView();
     if (outputSheet_) outputSheet_->LoadPages(SettingsView(), SixthSet());
@@ -518,7 +522,22 @@ void MainWindow::OpenSheet(SheetKind kind, int topic) {
     FC& loadFrom = kind == SheetKind::kAnalysis ? WorkingSet() : SettingsView();
     if (kind != SheetKind::kAnalysis) PrepareSettingsView();
     StoreToPolicySet(loadFrom);
-    ShowSheet(kind, topic, loadFrom);
+    if (kind != SheetKind::kAnalysis) {
+        ShowSheet(kind, topic, loadFrom);
+        return;
+    }
+    // The analysis sheet shows what a run would use, a loaded policy file
+    // included, and stores what the user changes into the working set.
+    FC inForce;
+    PrepareAnalysisView(inForce);
+    ShowSheet(kind, topic, inForce);
+}
+
+void MainWindow::PrepareAnalysisView(FC& view) {
+    view.SetContext(context.get());
+    view.CopyPolicies(AnalysedFileSet());
+    if (policyFileLoaded) view.MergeChangedPolicies(PolicyFileSet(), 1);
+    if (policiesEdited) view.MergeChangedPolicies(WorkingSet(), 1);
 }
 
 void MainWindow::PrepareSettingsView() {
@@ -796,12 +815,25 @@ void MainWindow::ExtensionClicked() {
     TakeControlValues();
     if (ExtensionChoice != kNoSelection) SetConversionType(ExtensionChoice);
     ExtensionChosen = true;
+    MatchOutputKindToExtension();
+    RefreshControls();
+    EnableDependentControls();
+}
+
+void MainWindow::MatchOutputKindToExtension() {
     if ((ExtensionChoice == kExtensionHtml || ExtensionChoice == kExtensionHtm) && OutputKind == kOutputRtfFile)
         OutputKind = kOutputHtmlFiles;
     else if (ExtensionChoice == kExtensionRtf && OutputKind != kOutputRtfFile)
         OutputKind = kOutputRtfFile;
-    RefreshControls();
-    EnableDependentControls();
+}
+
+void MainWindow::TakeKeptChoices() {
+    // A value the window cannot show (a settings file edited by hand) is
+    // the first choice.
+    auto shown = [](int value, int last) { return value >= 0 && value <= last ? value : 0; };
+    ExtensionChoice = shown(settings.conversionType, kExtensionRtf);
+    OutputKind = shown(settings.outputType, kOutputHtmlClipboard);
+    MatchOutputKindToExtension();
 }
 
 void MainWindow::TidyOutputDirectory() {
@@ -870,7 +902,10 @@ void MainWindow::TakeTypedPolicyFile() {
     const TextString previous = PolicyFileText;
     PolicyFileText = typed;
     runPolicyFileName = typed;
-    if (!LoadCurrentPolicyFile()) PolicyFileText = previous;
+    // An emptied field is no policy file (the defaults, as the policy-file
+    // dialog has it) and stays empty; a name that does not load gives way
+    // to the previous one, whose policies are still loaded.
+    if (!LoadCurrentPolicyFile() && !typed.IsEmpty()) PolicyFileText = previous;
     runPolicyFileName = PolicyFileText;
     RefreshControls();
 }

@@ -111,9 +111,10 @@ public:
     void Show();
     // Destroys the window; the data stays and Show builds it again.
     void Destroy();
-    // The closing of the window (close box, File > Exit): the file history
-    // is kept, edited policies are offered for saving, then the dialog ends
-    // with Cancel and its window is destroyed.
+    // The closing of the window (close box, File > Exit): the file history,
+    // the extension and the output kind are kept, edited policies are
+    // offered for saving, then the dialog ends with Cancel and its window is
+    // destroyed.
     void Close();
     // A command of the menu; false for a command the menu does not have.
     bool OnCommand(int commandId);
@@ -224,6 +225,12 @@ private:
     void DeriveOutputFileName();
     // Input type 2 for a ".csv" file, back to 0 from 2 for any other.
     void ApplyCsvRule();
+    // The output kind that goes with the extension chosen, as a click on an
+    // extension makes it: ".rtf" writes an RTF file, ".html" and ".htm" HTML.
+    void MatchOutputKindToExtension();
+    // The extension and output kind kept in the settings when the window
+    // last closed ("\Options\ConversionType", "\Options\OutputType").
+    void TakeKeptChoices();
     // The input and output directories of a newly chosen file.
     void TakeFileDirectory(const TextString& directory);
     // Adds a missing "/" to a directory that is not empty.
@@ -239,6 +246,10 @@ private:
     // The settings view as the output and settings sheets are loaded from
     // it: every policy in force, the user's changes last.
     void PrepareSettingsView();
+    // The analysis policies in force, as the analysis sheet shows them: the
+    // analysed file's, the loaded policy file's over them, the user's stored
+    // changes last.
+    void PrepareAnalysisView(FC& view);
     // Adds a text on top of one of the settings' histories.
     void AddToHistory(TextString* history, const TextString& text);
 

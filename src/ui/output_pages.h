@@ -20,7 +20,7 @@
 class TablePage : public OptionPage {
 public:
     // Controls with a value.
-    static constexpr int kAttemptTables = 1132;  // hidden
+    static constexpr int kAttemptTables = 1132;
     static constexpr int kHeaderRows = 1137;
     static constexpr int kCellPadding = 1142;
     static constexpr int kCellSpacing = 1143;

@@ -5,9 +5,8 @@
 // The main dialog creates the sheet once and keeps it; each opening loads
 // the pages from a policy set and shows the page of a topic code (`Open`).
 // OK stores the pages into the target set when a page reported a change,
-// Apply stores them whatever happened, Cancel stores nothing; OK and Cancel
-// close the window, while the pages keep their values and changed flags for
-// the next opening.
+// Apply stores them whatever happened, Cancel stores nothing and discards
+// what the pages hold unstored; OK and Cancel close the window.
 #pragma once
 
 #include "ui/base_sheet.h"
@@ -35,7 +34,7 @@ public:
     // Each page's store in the same order.
     void StorePages(FC& target) override;
     // Clears every page's changed flags.
-    void ResetChanged();
+    void ResetChanged() override;
 
     void SetActivePageByTopic(int topic) override;
     void ChangeLanguage(int language) override;

@@ -139,10 +139,11 @@ RTFSettingsPage::RTFSettingsPage(UiServices& services)
 }
 
 void RTFSettingsPage::LoadValues(const FC& set) {
-    // Everything but the character encoding shows the set's value whatever
-    // the user changed.
-    for (BoundControl& bound : bound_) LoadBinding(bound, set);
-    for (Margin& margin : margins_) margin.value = MarginOf(set.GetText(margin.policy));
+    // Like every page, a reload (after a conversion or a policy file, with
+    // the sheet open) leaves what the user changed and has not stored.
+    OptionPage::LoadValues(set);
+    for (Margin& margin : margins_)
+        if (!margin.changed) margin.value = MarginOf(set.GetText(margin.policy));
     if (!charsetChanged_) charset_ = set.GetText(Pol::CharacterEncoding);
 }
 

@@ -404,10 +404,11 @@ TextString SettingsViewerPage::ServiceName(int entry, const TextString& otherNam
 }
 
 void SettingsViewerPage::RefreshEnabling() {
-    const bool dde = CheckValue(kUseDde);
-    EnableControl(kServiceLabel, dde);
-    EnableControl(kServiceList, dde);
-    EnableControl(kOtherService, dde && serviceEntry_ == kOtherServiceEntry);
+    // There is no DDE on this system: results are shown by starting the
+    // program, so the DDE switch and service are shown as they are stored
+    // but cannot be changed.
+    const int ddeControls[] = {kUseDde, kServiceLabel, kServiceList, kOtherService};
+    EnableAll(ddeControls, false);
 }
 
 void SettingsViewerPage::LoadOwn(const ProgramSettings& settings) {

@@ -190,9 +190,10 @@ private:
     MainDialog* mainDialog_ = nullptr;
 };
 
-// "Viewers": the programs that show HTML and RTF results, the DDE switches
-// and service (kept as settings; results are shown by starting the
-// program), and the "file://" prefix of addresses.
+// "Viewers": the programs that show HTML and RTF results, the DDE switch
+// and service (kept as settings and shown disabled: there is no DDE here,
+// results are shown by starting the program), automatic viewing, and the
+// "file://" prefix of addresses.
 class SettingsViewerPage : public SettingsPage {
 public:
     static constexpr int kBrowserCommand = 1127;

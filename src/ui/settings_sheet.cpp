@@ -94,11 +94,6 @@ void SheetSettings::ChangeLanguage(int language) {
 
 void SheetSettings::OnInitDialog() {
     BaseSheet::OnInitDialog();
-    // Values changed and not stored before the window last closed can be
-    // applied at once.
-    if (ChangesPending() || doco.SettingsChanged() || drag.SettingsChanged() || policy.SettingsChanged() ||
-        viewer.SettingsChanged())
-        SetModified(false);
     // Without a saved position the sheet stands a little right of and below
     // the desktop's centre.
     const int* positions = Owner().settings.windowPositions;

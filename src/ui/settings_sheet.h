@@ -7,9 +7,10 @@
 // set) and shows the page of a topic code (`Open`).  OK first lets the
 // Policy files page load a new default file, and stays open when it fails
 // to load; otherwise it stores every page that holds a changed value.
-// Apply does the same and leaves the sheet open; Cancel stores nothing.  OK
-// and Cancel close the window and keep its position.  The main dialog
-// learns that policies were edited only when a message policy was stored.
+// Apply does the same and leaves the sheet open; Cancel stores nothing and
+// discards what the pages hold unstored.  OK and Cancel close the window and
+// keep its position.  The main dialog learns that policies were edited only
+// when a message policy was stored.
 #pragma once
 
 #include "ui/base_sheet.h"
@@ -47,7 +48,7 @@ public:
     // policy file fails to load.
     bool StorePages();
     // Clears every page's changed flags.
-    void ResetChanged();
+    void ResetChanged() override;
 
     void SetActivePageByTopic(int topic) override;
     void ChangeLanguage(int language) override;

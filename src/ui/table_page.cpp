@@ -10,6 +10,8 @@ constexpr int kRowColourItems[] = {TablePage::kColourRows, TablePage::kOddRows, 
 
 // Everything of the page but the "Attempt TABLE generation" box itself, the
 // swatches and the hidden group; enabled only while tables are generated.
+// The box stays shown and enabled, so that a page a policy file turned off
+// can be turned on again.
 constexpr int kTableControls[] = {1133, 1136, 1137, 1138, 1142, 1139, 1143, 1135, 1134, 1170, 1171,
                                   1420, 1140, 1144, 1150, 1141, 1145, 1061, 1256, 1146, 1147, 1062,
                                   1148, 1151, 1063, 1271, 1273, 1274, 1272, 1270, 1208};
@@ -18,7 +20,7 @@ constexpr int kTableControls[] = {1133, 1136, 1137, 1138, 1142, 1139, 1143, 1135
 constexpr int kRowColourControls[] = {1146, 1148, 1147, 1151, 1062, 1063};
 constexpr int kSwatches[] = {TablePage::kBackgroundSwatch, TablePage::kBorderSwatch, TablePage::kOddSwatch,
                              TablePage::kEvenSwatch};
-constexpr int kHiddenControls[] = {TablePage::kAttemptTables, TablePage::kConvertXRefs, 1209};
+constexpr int kHiddenControls[] = {TablePage::kConvertXRefs, 1209};
 
 struct ColourField {
     int fieldId;

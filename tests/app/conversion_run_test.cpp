@@ -153,6 +153,23 @@ TEST_F(ConversionRunTest, LoadingPolicyFiles) {
     EXPECT_TRUE(dialog->LoadPolicyFile());
     EXPECT_EQ(dialog->policyFileLoaded, 1);
     EXPECT_EQ(dialog->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From the file");
+
+    // A name that cannot be opened leaves the loaded file and the user's
+    // edits; one that opens discards the edits.
+    fs::create_directory(temp / "folder.pol");
+    for (const char* name : {"none.pol", "folder.pol", "p.pol"}) {
+        dialog->WorkingSet().SetText(Pol::DocumentKeywords, "edited", true);
+        dialog->policiesEdited = 1;
+        dialog->PolicyFileSet().SetText(Pol::DocumentDescription, "kept", true);
+        dialog->runPolicyFileName = Path(name);
+        const bool opens = std::string(name) == "p.pol";
+        EXPECT_EQ(dialog->LoadPolicyFile(), opens) << name;
+        EXPECT_EQ(dialog->policyFileLoaded, 1) << name;
+        EXPECT_EQ(dialog->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From the file") << name;
+        EXPECT_EQ(dialog->PolicyFileSet().IsSet(Pol::DocumentDescription), !opens) << name;
+        EXPECT_EQ(dialog->policiesEdited, opens ? 0 : 1) << name;
+        EXPECT_EQ(dialog->WorkingSet().IsSet(Pol::DocumentKeywords), !opens) << name;
+    }
 }
 
 TEST_F(ConversionRunTest, RunsThatFindNothing) {

@@ -636,6 +636,18 @@ TEST_F(VendrelTest, SettingsAreSavedWithEverySettingOnce) {
     for (const auto& [name, values] : after) EXPECT_EQ(values.size(), 1u) << name;
 }
 
+TEST_F(VendrelTest, ABatchRunNeitherTakesNorWritesTheWindowsKeptChoices) {
+    // The window was last closed on ".rtf" and RTF output.
+    WriteSettings("\\Options\\ConversionType=2\n\\Options\\OutputType=1\n");
+    Write("a.txt", kTable);
+    ASSERT_EQ(Run("a.txt"), 0) << err;
+    EXPECT_TRUE(fs::exists(folder / "a.html"));
+    EXPECT_FALSE(fs::exists(folder / "a.rtf"));
+    const auto settings = ParseSettings(ReadWhole(SettingsFile()));
+    EXPECT_EQ(settings.at("\\options\\conversiontype"), std::vector<std::string>{"2"});
+    EXPECT_EQ(settings.at("\\options\\outputtype"), std::vector<std::string>{"1"});
+}
+
 TEST_F(VendrelTest, ResultsAreShownThroughTheBrowserCommand) {
     const fs::path record = folder / "arguments.txt";
     const fs::path script = folder / "browser.sh";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <regex>
@@ -28,6 +29,8 @@
 #include "ui/scripted_services.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 using FS = FileStructPage;
 using TA = TabAnalPage;
@@ -285,16 +288,18 @@ TEST_F(AnalysisSheetTest, OkWithoutAChangeAndCancelStoreNothing) {
 
     Open(kTopicFileStructure);
     SetCheck(sheet->fileStructure, FS::kJapanese, true);
+    MoveSlider(TA::kMergingFactor, 9);
     Press(*sheet, kIdCancel);
     EXPECT_FALSE(sheet->HasWindow());
     EXPECT_EQ(ChangedPolicies(Working()), before);
-    // The page keeps what the user did until its flags are cleared.
-    Working().SetInt(Pol::InputJapanese, 0);
+    // Cancel forgot the changes: the next opening shows the set, and OK
+    // without a change stores nothing.
     Open(kTopicFileStructure);
-    EXPECT_TRUE(sheet->fileStructure.IsChecked(FS::kJapanese));
-    sheet->ResetChanged();
-    sheet->LoadPages(Working(), dialog->SixthSet());
     EXPECT_FALSE(sheet->fileStructure.IsChecked(FS::kJapanese));
+    EXPECT_EQ(sheet->tableAnalysis.SliderValue(TA::kMergingFactor), WorkingTable().GetInt(TabPol::MergingFactor));
+    Ok();
+    EXPECT_EQ(ChangedPolicies(Working()), before);
+    EXPECT_EQ(dialog->policiesEdited, 0);
 }
 
 TEST_F(AnalysisSheetTest, PlacementIsAtTheLeftEdgeUnlessASavedPositionIsKnown) {
@@ -481,6 +486,32 @@ TEST_F(AnalysisSheetWindowTest, ReapplyingShowsThePolicyFileUnderTheUsersChanges
     SetCheck(page, FS::kMime, true);
     window->ReapplyPolicies();
     EXPECT_TRUE(page.IsChecked(FS::kMime));
+}
+
+TEST_F(AnalysisSheetWindowTest, TheSheetOpensOnTheLoadedPolicyFileUnderTheUsersChanges) {
+    const fs::path file = temp / "analysis.pol";
+    ASSERT_TRUE(WriteWhole(file,
+                           "Input file is double spaced : Yes\n"
+                           "Input file contains DOS characters : Yes\n"
+                           "Expect sparse tables : Yes\n"));
+    window->Dialog().SetControlText(MainWindow::kPolicyCombo, file.c_str());
+    window->Dialog().Notify(MainWindow::kPolicyCombo, NotifyEvent::kFocusLost);
+    ASSERT_EQ(window->policyFileLoaded, 1);
+    ASSERT_TRUE(window->OnCommand(kCommandAnalysisFileStructure));
+    SheetAnalysis& sheet = *window->AnalysisSheet();
+    EXPECT_TRUE(sheet.fileStructure.IsChecked(FS::kDoubleSpaced));
+    EXPECT_TRUE(sheet.fileStructure.IsChecked(FS::kDosCharacters));
+    EXPECT_TRUE(sheet.tableAnalysis.Bound(TA::kSparseColumns)->number);
+    // The user's change goes into the working set and is shown over the
+    // file's at the next opening.
+    SetCheck(sheet.fileStructure, FS::kDosCharacters, false);
+    Press(sheet, kIdOk);
+    EXPECT_TRUE(window->WorkingSet().IsSet(Pol::InputDOSCharacters));
+    EXPECT_FALSE(window->WorkingSet().IsSet(Pol::InputDoubleSpaced));
+    sheet.ResetChanged();
+    ASSERT_TRUE(window->OnCommand(kCommandAnalysisFileStructure));
+    EXPECT_TRUE(sheet.fileStructure.IsChecked(FS::kDoubleSpaced));
+    EXPECT_FALSE(sheet.fileStructure.IsChecked(FS::kDosCharacters));
 }
 
 TEST_F(AnalysisSheetWindowTest, ResetToDefaultsClearsTheSheetsChanges) {

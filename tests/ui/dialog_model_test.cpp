@@ -138,6 +138,28 @@ TEST(DialogModelTest, ChoosingAComboEntryTakesItsText) {
     EXPECT_EQ(dialog.Selection(kKindCombo), kNoSelection);
 }
 
+TEST(DialogModelTest, TypingOverAChosenComboEntryClearsTheChoice) {
+    ScriptedUiServices services;
+    FormDialog dialog(services);
+    dialog.CreateWindow();
+    const struct {
+        const char* typed;
+        int selection;
+    } cases[] = {{"Tabbed", 1}, {"Tabbe", kNoSelection}, {"", kNoSelection}, {"Plain", kNoSelection}};
+    for (const auto& c : cases) {
+        dialog.SetSelection(kKindCombo, 1);
+        dialog.SetControlText(kKindCombo, c.typed);
+        EXPECT_EQ(dialog.Selection(kKindCombo), c.selection) << c.typed;
+        EXPECT_STREQ(dialog.ControlText(kKindCombo), c.typed);
+    }
+    // A list keeps its selection whatever its text.
+    dialog.AddControl(4000, ControlKind::kList);
+    dialog.SetItems(4000, {"One", "Two"});
+    dialog.SetSelection(4000, 1);
+    dialog.SetControlText(4000, "other");
+    EXPECT_EQ(dialog.Selection(4000), 1);
+}
+
 struct CountCase {
     const char* text;
     bool accepted;

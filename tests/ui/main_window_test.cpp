@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <chrono>
@@ -11,8 +12,10 @@
 #include <vector>
 
 #include "app/conversion_run.h"
+#include "context/context.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
+#include "support/page_actions.h"
 #include "support/temp_folder.h"
 #include "texts/dialog_ids.h"
 #include "texts/dialog_texts.h"
@@ -376,6 +379,69 @@ TEST_F(MainWindowTest, OutputKindAndExtensionAgreeOnRtf) {
             EXPECT_EQ(dialog.IsEnabled(id), step.fileControls) << step.choice << " " << id;
     }
     EXPECT_TRUE(window->ExtensionChosen);
+}
+
+TEST_F(MainWindowTest, TheWindowOpensWithTheExtensionAndOutputKindItWasClosedWith) {
+    // What the settings keep, and what the window shows: the extension
+    // decides the output kind where the two disagree, as a click on it does.
+    const struct {
+        int conversionType, outputType;
+        int extension, outputKind;
+    } cases[] = {
+        {W::kExtensionHtm, W::kOutputHtmlFiles, W::kExtensionHtm, W::kOutputHtmlFiles},
+        {W::kExtensionRtf, W::kOutputRtfFile, W::kExtensionRtf, W::kOutputRtfFile},
+        {W::kExtensionHtml, W::kOutputHtmlClipboard, W::kExtensionHtml, W::kOutputHtmlClipboard},
+        {W::kExtensionRtf, W::kOutputHtmlFiles, W::kExtensionRtf, W::kOutputRtfFile},
+        {W::kExtensionHtm, W::kOutputRtfFile, W::kExtensionHtm, W::kOutputHtmlFiles},
+        {3, W::kOutputRtfFile, W::kExtensionHtml, W::kOutputHtmlFiles},
+        {-1, 9, W::kExtensionHtml, W::kOutputHtmlFiles},
+    };
+    const int buttons[] = {W::kHtmlExtensionButton, W::kHtmExtensionButton, W::kRtfExtensionButton};
+    for (const auto& c : cases) {
+        window = MakeWindow();
+        window->settings.conversionType = c.conversionType;
+        window->settings.outputType = c.outputType;
+        DialogModel& dialog = Shown();
+        EXPECT_EQ(window->ExtensionChoice, c.extension) << c.conversionType << "," << c.outputType;
+        EXPECT_EQ(window->OutputKind, c.outputKind) << c.conversionType << "," << c.outputType;
+        EXPECT_TRUE(dialog.IsChecked(buttons[c.extension])) << c.conversionType;
+        EXPECT_EQ(dialog.Selection(W::kOutputKindCombo), c.outputKind) << c.outputType;
+        EXPECT_EQ(dialog.IsEnabled(W::kOutputNameEdit), c.outputKind != W::kOutputHtmlClipboard);
+    }
+
+    // Closing keeps the choices in force for the next start, through the
+    // settings file.
+    DialogModel& dialog = Shown();
+    ChooseExtension(W::kHtmExtensionButton);
+    Select(W::kOutputKindCombo, W::kOutputHtmlClipboard);
+    window->Close();
+    EXPECT_FALSE(dialog.HasWindow());
+    window.reset();
+    ProgramSettings saved(SettingsPath());
+    saved.LoadSettings(nullptr);
+    EXPECT_EQ(saved.conversionType, W::kExtensionHtm);
+    EXPECT_EQ(saved.outputType, W::kOutputHtmlClipboard);
+    window = MakeWindow();
+    Shown();
+    EXPECT_EQ(window->ExtensionChoice, W::kExtensionHtm);
+    EXPECT_EQ(window->OutputKind, W::kOutputHtmlClipboard);
+
+    // "/RTF" on the command line comes after the kept choices.
+    window = MakeWindow();
+    window->context->runParameters.rtf = 1;
+    Shown();
+    EXPECT_EQ(window->ExtensionChoice, W::kExtensionRtf);
+    EXPECT_EQ(window->OutputKind, W::kOutputRtfFile);
+
+    // A window that opens on the files of a batch run shows the choices
+    // they were converted with.
+    window = MakeWindow();
+    window->settings.conversionType = W::kExtensionRtf;
+    window->settings.outputType = W::kOutputRtfFile;
+    window->SetInputFileSpec(TextString(Path("converted.txt").c_str()));
+    Shown();
+    EXPECT_EQ(window->ExtensionChoice, W::kExtensionHtml);
+    EXPECT_EQ(window->OutputKind, W::kOutputHtmlFiles);
 }
 
 TEST_F(MainWindowTest, TheOutputMenuOpensTheSheetOnThePageOfItsTopic) {
@@ -766,6 +832,53 @@ TEST_F(MainWindowRunTest, HistoriesKeepTenEntriesWithoutDuplicates) {
     EXPECT_EQ(entries()[1], "f6");
     EXPECT_EQ(D().Control(W::kFileSpecCombo)->items.size(), 10u);
     EXPECT_EQ(D().Control(W::kFileSpecCombo)->items[0].str(), "F6");
+}
+
+TEST_F(MainWindowRunTest, ATypedNameStaysWhenTheHistoryListClosesWithoutAChoice) {
+    window->FillInputFileCombo(TextString(Path("picked.txt").c_str()));
+    window->settings.outDirHistory[0] = TextString(Path("picked/").c_str());
+    window->RefreshControls();
+    const struct {
+        int combo;
+        std::string picked, typed;
+        TextString MainDialog::*member;
+    } cases[] = {
+        {W::kFileSpecCombo, Path("picked.txt"), Path("typed.txt"), &MainDialog::FileSpec},
+        {W::kOutputDirectoryCombo, Path("picked/"), Path("typed/"), &MainDialog::OutputDirectory},
+    };
+    for (const auto& c : cases) {
+        const std::vector<TextString>& items = D().Control(c.combo)->items;
+        const auto entry = std::find(items.begin(), items.end(), TextString(c.picked.c_str()));
+        ASSERT_NE(entry, items.end()) << c.picked;
+        Select(c.combo, static_cast<int>(entry - items.begin()));
+        EXPECT_EQ(((*window).*c.member).str(), c.picked);
+        // The user types another name, opens the list and closes it again
+        // without a choice, then leaves the field.
+        D().SetControlText(c.combo, c.typed.c_str());
+        D().Notify(c.combo, NotifyEvent::kEditChanged);
+        D().Notify(c.combo, NotifyEvent::kListClosed);
+        EXPECT_EQ(Text(c.combo), c.typed);
+        D().Notify(c.combo, NotifyEvent::kFocusLost);
+        EXPECT_EQ(((*window).*c.member).str(), c.typed);
+        EXPECT_EQ(Text(c.combo), c.typed);
+    }
+    EXPECT_EQ(window->OutputFileName.str(), "typed.html");
+}
+
+TEST_F(MainWindowRunTest, AConversionWhileTheOutputSheetIsOpenKeepsWhatTheUserChanged) {
+    Write("a.txt", "Name  Age\nAnn   31\n");
+    Type(W::kFileSpecCombo, Path("a.txt"));
+    ASSERT_TRUE(window->OnCommand(kCommandOutputRtfSettings));
+    RTFSettingsPage& page = window->OutputSheet()->rtfSettings;
+    Pick(page, RTFSettingsPage::kPaperSize, 3);
+    TypeInto(page, RTFSettingsPage::kLeftMargin, "1.25");
+    // The conversion reloads the open sheet from the policies it used.
+    ASSERT_TRUE(window->Convert());
+    EXPECT_EQ(page.Selection(RTFSettingsPage::kPaperSize), 3);
+    EXPECT_STREQ(page.ControlText(RTFSettingsPage::kLeftMargin), "1.25");
+    Press(*window->OutputSheet(), kIdOk);
+    EXPECT_EQ(window->WorkingSet().GetInt(Pol::PaperSize), 4);
+    EXPECT_EQ(window->WorkingSet().GetText(Pol::LeftMargin).str(), "1.250");
 }
 
 // ---------------------------------------------------------------------------

@@ -205,7 +205,7 @@ TEST_F(OutputPagesTest, HyperlinkControlsAreEnabledByTheBoxesTheyDependOn) {
     for (int hidden : {1210, 1234, 1060, 1034, 1031}) EXPECT_FALSE(page.Control(hidden)->visible) << hidden;
 }
 
-TEST_F(OutputPagesTest, TheRtfSettingsShowTheSetsValuesExceptAChangedCharset) {
+TEST_F(OutputPagesTest, AReloadOfTheRtfSettingsKeepsEveryValueTheUserChanged) {
     Open(kTopicRtfSettings);
     RTFSettingsPage& page = sheet->rtfSettings;
     EXPECT_STREQ(page.ControlText(RTFSettingsPage::kTopMargin), "2.54");
@@ -217,13 +217,32 @@ TEST_F(OutputPagesTest, TheRtfSettingsShowTheSetsValuesExceptAChangedCharset) {
     EXPECT_EQ(page.Control(RTFSettingsPage::kPaperSize)->items.size(), 4u);
     EXPECT_EQ(page.Control(RTFSettingsPage::kCharset)->items.size(), 30u);
 
+    // The user changes paper, orientation, a margin and the encoding; a
+    // conversion or a policy file then reloads the page with other values.
     Pick(page, RTFSettingsPage::kPaperSize, 3);
+    ChooseRadio(page, RTFSettingsPage::kPortrait, RTFSettingsPage::kLandscape, RTFSettingsPage::kLandscape);
+    TypeInto(page, RTFSettingsPage::kTopMargin, "1.5");
     TypeInto(page, RTFSettingsPage::kCharset, "big5 (Chinese)");
     Working().SetInt(Pol::PaperSize, 2);
+    Working().SetInt(Pol::UseLandscapeMode, 0);
+    Working().SetText(Pol::TopMargin, "4");
+    Working().SetText(Pol::BottomMargin, "5");
+    Working().SetInt(Pol::LanguageForProofing, 3);
     Working().SetText(Pol::CharacterEncoding, "euc-kr");
     Reload();
-    EXPECT_EQ(page.Selection(RTFSettingsPage::kPaperSize), 1);
+    EXPECT_EQ(page.Selection(RTFSettingsPage::kPaperSize), 3);
+    EXPECT_TRUE(page.IsChecked(RTFSettingsPage::kLandscape));
+    EXPECT_STREQ(page.ControlText(RTFSettingsPage::kTopMargin), "1.5");
     EXPECT_STREQ(page.ControlText(RTFSettingsPage::kCharset), "big5 (Chinese)");
+    // What the user did not change shows the new values.
+    EXPECT_STREQ(page.ControlText(RTFSettingsPage::kBottomMargin), "5");
+    EXPECT_EQ(page.Selection(RTFSettingsPage::kLanguage), 2);
+    // OK stores what the user chose.
+    Ok();
+    EXPECT_EQ(Working().GetInt(Pol::PaperSize), 4);
+    EXPECT_EQ(Working().GetInt(Pol::UseLandscapeMode), 1);
+    EXPECT_EQ(Working().GetText(Pol::TopMargin).str(), "1.500");
+    EXPECT_EQ(Working().GetText(Pol::CharacterEncoding).str(), "big5");
 }
 
 TEST_F(OutputPagesTest, MarginsAreStoredWithThreeDecimalsAndAreChecked) {

@@ -122,21 +122,37 @@ TEST_F(OutputSheetTest, ApplyStoresEveryPageAndKeepsTheSheetOpen) {
     EXPECT_EQ(dialog->outputChanged[0], 1);
 }
 
-TEST_F(OutputSheetTest, CancelStoresNothingWhileThePagesKeepWhatWasTyped) {
+TEST_F(OutputSheetTest, CancelDiscardsWhatWasChangedAndKeepsWhatWasApplied) {
+    const std::string before = ChangedPolicies(Working());
+    const std::string defaultText = Working().GetText(Pol::TextColour).str();
     Open(kTopicDocumentColours);
     TypeInto(sheet->colours, ColoursPage::kText, "Navy");
     Press(*sheet, kIdCancel);
     EXPECT_FALSE(sheet->HasWindow());
     EXPECT_FALSE(Working().IsSet(Pol::TextColour));
+    // Opened again, the sheet shows the set; OK without a change stores
+    // nothing.
+    Open(kTopicDocumentColours);
+    EXPECT_EQ(sheet->colours.ControlText(ColoursPage::kText), defaultText);
+    EXPECT_FALSE(sheet->colours.AnyChanged());
+    Ok();
+    EXPECT_EQ(ChangedPolicies(Working()), before);
+    EXPECT_EQ(dialog->policiesEdited, 0);
 
-    // A later opening loads the set, but the field the user changed keeps
-    // the user's text until the changed flags are cleared.
-    Working().SetText(Pol::TextColour, "Red");
+    // What Apply stored stays stored; what was changed after it is dropped.
+    Open(kTopicDocumentColours);
+    TypeInto(sheet->colours, ColoursPage::kText, "Navy");
+    Press(*sheet, kIdApply);
+    TypeInto(sheet->colours, ColoursPage::kBackground, "336699");
+    Press(*sheet, kIdCancel);
+    EXPECT_EQ(Working().GetText(Pol::TextColour).str(), "Navy");
+    EXPECT_FALSE(Working().IsSet(Pol::BackgroundColour));
     Open(kTopicDocumentColours);
     EXPECT_STREQ(sheet->colours.ControlText(ColoursPage::kText), "Navy");
-    sheet->ResetChanged();
-    sheet->LoadPages(Working(), dialog->SixthSet());
-    EXPECT_STREQ(sheet->colours.ControlText(ColoursPage::kText), "Red");
+    TypeInto(sheet->colours, ColoursPage::kLink, "Red");
+    Ok();
+    EXPECT_EQ(Working().GetText(Pol::UnvisitedLinkColour).str(), "Red");
+    EXPECT_FALSE(Working().IsSet(Pol::BackgroundColour));
 }
 
 TEST_F(OutputSheetTest, PlacementFollowsTheSavedPositionOnlyWhenBothCoordinatesAreKnown) {
@@ -235,9 +251,26 @@ TEST_F(OutputSheetTest, TheTablePageEnablesRowColoursWithColouredRows) {
         EXPECT_EQ(sheet->table.IsEnabled(TablePage::kOddRows), c.oddEnabled);
         EXPECT_EQ(sheet->table.IsEnabled(TablePage::kOddButton), c.oddEnabled);
         EXPECT_FALSE(sheet->table.IsEnabled(TablePage::kOddSwatch));
-        EXPECT_FALSE(sheet->table.Control(TablePage::kAttemptTables)->visible);
         EXPECT_FALSE(sheet->table.Control(TablePage::kConvertXRefs)->visible);
     }
+}
+
+TEST_F(OutputSheetTest, ATablePageTurnedOffByAPolicyFileCanBeTurnedOnAgain) {
+    Working().SetInt(Pol::AttemptTableGeneration, 0);
+    Open(kTopicTableGeneration);
+    TablePage& page = sheet->table;
+    EXPECT_FALSE(page.IsChecked(TablePage::kAttemptTables));
+    EXPECT_FALSE(page.IsEnabled(TablePage::kHeaderRows));
+    EXPECT_FALSE(page.IsEnabled(TablePage::kBackgroundButton));
+    // The box itself is shown and enabled.
+    EXPECT_TRUE(page.Control(TablePage::kAttemptTables)->visible);
+    EXPECT_TRUE(page.IsEnabled(TablePage::kAttemptTables));
+    SetCheck(page, TablePage::kAttemptTables, true);
+    EXPECT_TRUE(page.IsEnabled(TablePage::kHeaderRows));
+    EXPECT_TRUE(page.IsEnabled(TablePage::kBackgroundButton));
+    Ok();
+    EXPECT_EQ(Working().GetInt(Pol::AttemptTableGeneration), 1);
+    EXPECT_TRUE(Working().IsSet(Pol::AttemptTableGeneration));
 }
 
 TEST_F(OutputSheetTest, TheRowColoursAreLoadedOnlyWhileNoneOfThemWasChanged) {

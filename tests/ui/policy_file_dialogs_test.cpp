@@ -12,6 +12,7 @@
 #include "policies/fc.h"
 #include "support/dialog_owner.h"
 #include "support/message_lines.h"
+#include "support/page_actions.h"
 #include "support/recording_program.h"
 #include "support/temp_folder.h"
 #include "texts/dialog_ids.h"
@@ -19,6 +20,7 @@
 #include "texts/language_texts.h"
 #include "texts/ui_texts.h"
 #include "ui/main_window.h"
+#include "ui/settings_sheet.h"
 #include "ui/scripted_services.h"
 
 namespace {
@@ -536,6 +538,106 @@ TEST_F(PolicyFilesFromTheWindowTest, FileLoadPolicyFileLoadsIntoTheWindowsField)
     EXPECT_EQ(window->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From the file");
     EXPECT_EQ(window->settings.policyHistory[0].str(), PathOf("title.pol"));
     EXPECT_EQ(window->settings.defaultPolicyFile.str(), "");
+}
+
+TEST_F(PolicyFilesFromTheWindowTest, ANameThatCannotBeOpenedLeavesThePoliciesTheEditsAndTheName) {
+    using Pols = SettingsPolicyPage;
+    DialogModel& main = window->Dialog();
+    // A policy file loaded in the window, and an edit stored from a sheet.
+    main.SetControlText(MainWindow::kPolicyCombo, PathOf("title.pol").c_str());
+    main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kFocusLost);
+    ASSERT_EQ(window->policyFileLoaded, 1);
+    window->WorkingSet().SetText(Pol::DocumentKeywords, "edited keywords", true);
+    window->policiesEdited = 1;
+    window->settings.autoDdeUpdates = false;
+    fs::create_directory(folder / "a folder.pol");
+
+    auto settingsPage = [&] {
+        EXPECT_TRUE(window->OnCommand(kCommandSettingsPolicyFiles));
+        Pols& page = window->SettingsSheet()->policy;
+        SetCheck(page, Pols::kUseDefault, true);
+        return &page;
+    };
+    const struct {
+        const char* road;
+        std::function<void(const std::string&)> give;
+    } roads[] = {
+        {"typed into the window",
+         [&](const std::string& name) {
+             main.SetControlText(MainWindow::kPolicyCombo, name.c_str());
+             main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kEditChanged);
+             main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kFocusLost);
+         }},
+        {"browsed to in the window",
+         [&](const std::string& name) {
+             services.QueueFile(name.c_str());
+             main.Notify(MainWindow::kPolicyButton, NotifyEvent::kClicked);
+         }},
+        {"typed into the policy-file dialog",
+         [&](const std::string& name) {
+             services.QueueRun()
+                 .SetText(kPolicyFileCombo, name.c_str())
+                 .Notify(kPolicyFileCombo, NotifyEvent::kFocusLost)
+                 .Press(kIdOk);
+             window->OnCommand(kCommandLoadPolicyFile);
+         }},
+        {"browsed to in the policy-file dialog",
+         [&](const std::string& name) {
+             services.QueueFile(name.c_str());
+             services.QueueRun().Press(kPolicyFileBrowse).Press(kIdOk);
+             window->OnCommand(kCommandLoadPolicyFile);
+         }},
+        {"typed into the settings page",
+         [&](const std::string& name) {
+             TypeInto(*settingsPage(), Pols::kFile, name.c_str());
+             Press(*window->SettingsSheet(), kIdCancel);
+         }},
+        {"OK on the settings page",
+         [&](const std::string& name) {
+             settingsPage()->SetControlText(Pols::kFile, name.c_str());
+             Press(*window->SettingsSheet(), kIdOk);
+             EXPECT_TRUE(window->SettingsSheet()->IsShown());
+             Press(*window->SettingsSheet(), kIdCancel);
+         }},
+    };
+    for (const auto& road : roads) {
+        for (const std::string& name : {PathOf("missing.pol"), PathOf("a folder.pol")}) {
+            services.ClearLog();
+            road.give(name);
+            const std::string what = std::string(road.road) + ": " + name;
+            ASSERT_EQ(services.Messages().size(), 1u) << what;
+            EXPECT_EQ(services.Messages()[0].caption, "Policy File Error") << what;
+            EXPECT_EQ(window->runPolicyFileName.str(), PathOf("title.pol")) << what;
+            EXPECT_EQ(std::string(main.ControlText(MainWindow::kPolicyCombo)), PathOf("title.pol")) << what;
+            EXPECT_EQ(window->policyFileLoaded, 1) << what;
+            EXPECT_EQ(window->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From the file") << what;
+            EXPECT_EQ(window->policiesEdited, 1) << what;
+            EXPECT_EQ(window->WorkingSet().GetText(Pol::DocumentKeywords).str(), "edited keywords") << what;
+            EXPECT_EQ(window->settings.defaultPolicyFile.str(), "") << what;
+        }
+    }
+
+    // The next conversion uses both.
+    ASSERT_TRUE(WriteWhole(folder / "a.txt", "Name  Age\nAnn   31\n"));
+    main.SetControlText(MainWindow::kFileSpecCombo, PathOf("a.txt").c_str());
+    main.Notify(MainWindow::kFileSpecCombo, NotifyEvent::kFocusLost);
+    ASSERT_TRUE(window->Convert());
+    const std::string html = ReadWhole(folder / "a.html");
+    EXPECT_NE(html.find("From the file"), std::string::npos) << html;
+    EXPECT_NE(html.find("edited keywords"), std::string::npos) << html;
+}
+
+TEST_F(PolicyFilesFromTheWindowTest, AnEmptiedWindowFieldUnloadsThePolicyFileAndStaysEmpty) {
+    DialogModel& main = window->Dialog();
+    for (const std::string& text : {PathOf("title.pol"), std::string()}) {
+        main.SetControlText(MainWindow::kPolicyCombo, text.c_str());
+        main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kFocusLost);
+    }
+    EXPECT_TRUE(services.Messages().empty());
+    EXPECT_STREQ(main.ControlText(MainWindow::kPolicyCombo), "");
+    EXPECT_EQ(window->runPolicyFileName.str(), "");
+    EXPECT_EQ(window->policyFileLoaded, 0);
+    EXPECT_FALSE(window->PolicyFileSet().IsSet(Pol::DocumentTitle));
 }
 
 TEST_F(PolicyFilesFromTheWindowTest, FileSavePolicyFileWritesTheEditedPolicies) {

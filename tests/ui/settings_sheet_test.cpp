@@ -162,22 +162,37 @@ TEST_F(SettingsSheetTest, OkStoresAChangedSettingWithoutMarkingPoliciesEdited) {
     }
 }
 
-TEST_F(SettingsSheetTest, CancelStoresNothingAndApplyStoresAndStaysOpen) {
+TEST_F(SettingsSheetTest, CancelDiscardsWhatWasChangedAndApplyStoresAndStaysOpen) {
     SheetSettings& sheet = Open(kCommandSettingsDocumentation);
     TypeInto(sheet.doco, Doco::kDocumentation, "/doc/one.html");
+    sheet.SetActivePage(sheet.messages);
+    MoveSlider(sheet.messages, Msgs::kReportingLevel, 2);
     Press(sheet, kIdCancel);
     EXPECT_FALSE(sheet.HasWindow());
     EXPECT_TRUE(Settings().htmlDoco.IsEmpty());
+    EXPECT_FALSE(Working().IsSet(Pol::ErrorReportingLevel));
+
+    // Opened again, the pages show what is stored, and OK stores nothing.
+    Open(kCommandSettingsDocumentation);
+    EXPECT_STRNE(sheet.doco.ControlText(Doco::kDocumentation), "/doc/one.html");
+    EXPECT_EQ(sheet.messages.Level(), Working().GetInt(Pol::ErrorReportingLevel));
+    EXPECT_FALSE(sheet.IsEnabled(kIdApply));
+    Ok();
+    EXPECT_TRUE(Settings().htmlDoco.IsEmpty());
+    EXPECT_FALSE(Working().IsSet(Pol::ErrorReportingLevel));
+    EXPECT_EQ(window->policiesEdited, 0);
 
     Open(kCommandSettingsDocumentation);
-    // The page kept what the user typed, and it can be applied at once.
-    EXPECT_STREQ(sheet.doco.ControlText(Doco::kDocumentation), "/doc/one.html");
+    TypeInto(sheet.doco, Doco::kDocumentation, "/doc/one.html");
     EXPECT_TRUE(sheet.IsEnabled(kIdApply));
     Press(sheet, kIdApply);
     EXPECT_TRUE(sheet.IsShown());
     EXPECT_EQ(Settings().htmlDoco.str(), "/doc/one.html");
     EXPECT_FALSE(sheet.IsEnabled(kIdApply));
     EXPECT_FALSE(sheet.doco.SettingsChanged());
+    // Cancel does not take back what Apply stored.
+    Press(sheet, kIdCancel);
+    EXPECT_EQ(Settings().htmlDoco.str(), "/doc/one.html");
 }
 
 TEST_F(SettingsSheetTest, TheReportingLevelAndTheShowBoxesStoreIntoTheWorkingSet) {
@@ -347,21 +362,29 @@ TEST_F(SettingsSheetTest, TheDdeServiceListMapsNamesAndEntries) {
         EXPECT_EQ(View::ServiceName(c.entry, TextString(c.other)).str(), c.stored) << c.entry;
 }
 
-TEST_F(SettingsSheetTest, AnOtherDdeServiceStoresItsName) {
-    SheetSettings& sheet = Open();
-    View& page = sheet.viewer;
-    // The list and its label follow the DDE box, the name field "Other".
-    EXPECT_FALSE(page.IsEnabled(View::kServiceList));
-    EXPECT_FALSE(page.IsEnabled(View::kServiceLabel));
-    SetCheck(page, View::kUseDde, true);
-    EXPECT_TRUE(page.IsEnabled(View::kServiceList));
-    EXPECT_FALSE(page.IsEnabled(View::kOtherService));
-    Pick(page, View::kServiceList, View::kOtherServiceEntry);
-    EXPECT_TRUE(page.IsEnabled(View::kOtherService));
-    TypeInto(page, View::kOtherService, "Konqueror");
-    Ok();
-    EXPECT_EQ(Settings().ddeServerName.str(), "Konqueror");
-    EXPECT_TRUE(Settings().useDdeToViewHtml);
+TEST_F(SettingsSheetTest, TheDdeControlsShowWhatIsStoredButCannotBeChanged) {
+    const struct {
+        bool useDde;
+        const char* service;
+    } cases[] = {{false, "IExplore"}, {true, "Opera"}, {true, "Konqueror"}};
+    for (const auto& c : cases) {
+        Settings().useDdeToViewHtml = c.useDde;
+        Settings().ddeServerName = c.service;
+        SheetSettings& sheet = Open();
+        View& page = sheet.viewer;
+        EXPECT_EQ(page.IsChecked(View::kUseDde), c.useDde) << c.service;
+        for (int id : {View::kUseDde, View::kServiceLabel, View::kServiceList, View::kOtherService})
+            EXPECT_FALSE(page.IsEnabled(id)) << c.service << " " << id;
+        // The other controls of the page stay usable.
+        for (int id : {View::kBrowserCommand, View::kAutoView, View::kUrlPrefix})
+            EXPECT_TRUE(page.IsEnabled(id)) << c.service << " " << id;
+        SetCheck(page, View::kAutoView, !Settings().autoDdeUpdates);
+        for (int id : {View::kUseDde, View::kServiceList, View::kOtherService})
+            EXPECT_FALSE(page.IsEnabled(id)) << id;
+        Ok();
+        EXPECT_EQ(Settings().useDdeToViewHtml, c.useDde) << c.service;
+        EXPECT_EQ(Settings().ddeServerName.str(), c.service);
+    }
 }
 
 TEST_F(SettingsSheetTest, TheAutoViewCheckMarkFollowsTheStoredSetting) {
