@@ -356,6 +356,7 @@ bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outN
 }
 
 bool BaseDialog::LoadPolicyFile() {
+    const WaitCursor wait(services);
     WorkingSet().ResetPolicies();
     policiesEdited = 0;
     FC& policyFile = PolicyFileSet();
@@ -525,6 +526,7 @@ void BaseDialog::ReanalyseFile(const TextString& path) {
 }
 
 bool BaseDialog::RunConversion() {
+    const WaitCursor wait(services);
     settings.SaveSettings();
     ApplySettingsToContext();
     RunFilesScope runFiles;
