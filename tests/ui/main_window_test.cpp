@@ -191,6 +191,20 @@ TEST_F(MainWindowTest, SavedLanguageIsShownAtStartUp) {
     EXPECT_FALSE(window->Menu().IsChecked(kCommandLanguageEnglish));
 }
 
+// A batch run speaks English: the saved language is applied when the
+// window initialises, not when the dialog is made.
+TEST_F(MainWindowTest, TheSavedLanguageWaitsForTheWindow) {
+    window->settings.language = "German";
+    window.reset();  // saves the settings
+    window = MakeWindow();
+    EXPECT_EQ(window->LanguageCode, kLanguageEnglish);
+    EXPECT_STREQ(GetUiText(391), "Drag and drop properties");
+    Shown();
+    EXPECT_EQ(window->LanguageCode, kLanguageGerman);
+    EXPECT_STREQ(GetUiText(391), "Drag & Drop-Eigenschaften");
+    EXPECT_EQ(window->settings.language.str(), "German");
+}
+
 TEST_F(MainWindowTest, LanguageSwitchRelabelsEverythingAndBack) {
     DialogModel& dialog = Shown();
     window->settings.displayStatusDialog = false;
@@ -453,6 +467,27 @@ protected:
         return count;
     }
 };
+
+// The wait cursor shows while a conversion or a policy load runs, and is
+// gone when it ends.
+TEST_F(MainWindowRunTest, AConversionAndAPolicyLoadShowTheWaitCursor) {
+    const auto waitsAround = [this] {
+        const std::vector<ServiceCall>& log = services.Log();
+        return !log.empty() && log.front().kind == ServiceCallKind::kBeginWaitCursor &&
+               log.back().kind == ServiceCallKind::kEndWaitCursor && services.WaitCursorDepth() == 0;
+    };
+    WriteWhole(temp / "wait.txt", "Name  Age\nAnn   31\n");
+    Type(W::kFileSpecCombo, Path("wait.txt"));
+    window->settings.displayStatusDialog = false;
+    services.ClearLog();
+    EXPECT_TRUE(window->RunConversion());
+    EXPECT_TRUE(waitsAround());
+    WriteWhole(temp / "wait.pol", "Default TABLE border size : 1\n");
+    window->runPolicyFileName = Path("wait.pol").c_str();
+    services.ClearLog();
+    EXPECT_TRUE(window->LoadPolicyFile());
+    EXPECT_TRUE(waitsAround());
+}
 
 TEST_F(MainWindowRunTest, ConvertWithAnEmptyFieldBrowsesAndACancelEndsSilently) {
     window->settings.currentDir = TextString(directory.c_str());
