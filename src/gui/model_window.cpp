@@ -271,7 +271,9 @@ void ModelWindow::BuildControls() {
                 const int placing = tall ? static_cast<int>(wxEXPAND) : static_cast<int>(wxALIGN_CENTER_VERTICAL);
                 line->Add(widget, proportion, placing | wxRIGHT, kGap);
             }
-            groupSizer->Add(line, rowStretches ? 1 : 0, wxEXPAND | wxBOTTOM, kGap);
+            // Inside a group box the rows keep off its frame.
+            const int sides = group.boxId != kNoControl ? wxLEFT | wxRIGHT : 0;
+            groupSizer->Add(line, rowStretches ? 1 : 0, wxEXPAND | wxBOTTOM | sides, kGap);
         }
         column->Add(groupSizer, groupStretches ? 1 : 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, kBorder);
     }

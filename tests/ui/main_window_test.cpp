@@ -172,6 +172,8 @@ TEST_F(MainWindowTest, StartUpInEnglishFillsLabelsMenuAndTips) {
     EXPECT_EQ(dialog.Selection(W::kInputTypeCombo), 0);
     EXPECT_EQ(dialog.Selection(W::kOutputKindCombo), 0);
     EXPECT_TRUE(dialog.IsChecked(W::kHtmlExtensionButton));
+    // The output name shows from the first showing.
+    EXPECT_EQ(Text(W::kOutputNameEdit), "*.html");
     EXPECT_TRUE(window->Menu().IsChecked(kCommandLanguageEnglish));
     // The delimiter waits for input type 3.
     EXPECT_FALSE(dialog.IsEnabled(W::kDelimiterEdit));
