@@ -149,6 +149,16 @@ void ModelWindow::Build() {
     window_->SetIcons(ProgramIcons());
     window_->Bind(wxEVT_CLOSE_WINDOW, &ModelWindow::OnClose, this);
     window_->Bind(wxEVT_CHAR_HOOK, &ModelWindow::OnCharHook, this);
+    window_->Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+        event.Skip();
+        if (!event.IsShown() || !placeWhenShown_) return;
+        window_->CallAfter([this, alive = std::weak_ptr<bool>(alive_)] {
+            if (alive.expired() || window_ == nullptr || !placeWhenShown_) return;
+            const wxPoint wanted(placeWhenShown_->first, placeWhenShown_->second);
+            placeWhenShown_.reset();
+            if (window_->GetPosition() != wanted) window_->Move(wanted);
+        });
+    });
     window_->Bind(wxEVT_MOVE, [this](wxMoveEvent& event) {
         event.Skip();
         ReportRect();
@@ -557,7 +567,12 @@ void ModelWindow::OnWindowStep(DialogModel&, WindowStep step) {
         case WindowStep::kMoved:
             // A request: where the desktop places windows itself it has no
             // effect.
-            if (window_ != nullptr && reporting_ == 0) window_->Move(model_.Rect().left, model_.Rect().top);
+            if (window_ != nullptr && reporting_ == 0) {
+                window_->Move(model_.Rect().left, model_.Rect().top);
+                // A desktop may place a window that is not shown yet where
+                // it likes: the place is asked for again once it shows.
+                if (!window_->IsShownOnScreen()) placeWhenShown_ = {model_.Rect().left, model_.Rect().top};
+            }
             break;
         case WindowStep::kResized:
             if (window_ != nullptr && reporting_ == 0) {

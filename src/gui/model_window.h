@@ -31,6 +31,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -172,6 +173,8 @@ private:
     // >0 while the window's rect is written into the model: the model's
     // echo is no request.
     int reporting_ = 0;
+    // Where the model placed the window before it was shown.
+    std::optional<std::pair<int, int>> placeWhenShown_;
     bool modal_ = false;
     // Expires with the object: a layout queued on the window checks it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
