@@ -42,6 +42,8 @@ constexpr int kTabRowMargin = 24;
 // Whether the desktop says where windows stand: X11 does, Wayland keeps it
 // from the program.
 bool PositionsReported() { return wxGetDisplayInfo().type != wxDisplayWayland; }
+// A place not known, as the settings store it (the default placement).
+constexpr int kPlaceUnknown = -1;
 
 wxSize Larger(const wxSize& a, const wxSize& b) {
     return {std::max(a.GetWidth(), b.GetWidth()), std::max(a.GetHeight(), b.GetHeight())};
@@ -800,8 +802,14 @@ void ModelWindow::ReportRect() {
     const WindowRect& known = model_.Rect();
     if (rect.GetWidth() != known.width || rect.GetHeight() != known.height)
         model_.SetWindowSize(rect.GetWidth(), rect.GetHeight());
-    if (PositionsReported() && (rect.GetLeft() != known.left || rect.GetTop() != known.top))
+    if (!PositionsReported()) {
+        // Where the desktop keeps the place to itself the model knows none:
+        // what it stores says so, and the next opening is placed by default.
+        if (known.left != kPlaceUnknown || known.top != kPlaceUnknown)
+            model_.MoveWindow(kPlaceUnknown, kPlaceUnknown);
+    } else if (rect.GetLeft() != known.left || rect.GetTop() != known.top) {
         model_.MoveWindow(rect.GetLeft(), rect.GetTop());
+    }
 }
 
 void ModelWindow::OnCharHook(wxKeyEvent& event) {
