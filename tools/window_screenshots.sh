@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes docs/main_window.png, docs/status_window.png and docs/output_sheet.png,
+# Makes docs/main_window.png (and in German docs/main_window_de.png),
+# docs/status_window.png and docs/output_sheet.png,
 # the pictures of the windows shown in the README: runs the window-shots program of a build with
 # the front end (build/release by default) on its own Xvfb display, with a
 # scratch settings folder and a few hundred small tables to convert, so that
@@ -22,7 +23,7 @@ for i in $(seq -w 1 300); do
     done
   } > "$scratch/input/part$i.txt"
 done
-for picture in main status sheet; do
+for picture in main main_de status sheet; do
   XDG_CONFIG_HOME="$scratch/config" GDK_GL=disable timeout 120 \
-    xvfb-run -a -s "-screen 0 1024x768x24" "$build/vendrel_window_shots" $picture "$(pwd)/docs" "$scratch/input"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/vendrel_window_shots" $picture "$(pwd)/docs" "$scratch/input"
 done

@@ -8,6 +8,7 @@
 #include "foundation/product_identity.h"
 #include "policies/output_formats.h"
 #include "texts/combo_history.h"
+#include "texts/language_texts.h"
 #include "texts/message_slots.h"
 #include "texts/menu_texts.h"
 #include "texts/message_texts.h"
@@ -33,8 +34,9 @@ MainDialog::MainDialog(UiServices& uiServices, const std::string& settingsPath)
     // in the window changes the current file, never the default.
     runPolicyFileName = settings.defaultPolicyFile;
     PolicyFileText = runPolicyFileName;
-    // "Other" and unknown language names are English.
-    ChangeLanguage(settings.LanguageCode());
+    // A batch run speaks English throughout; the main window applies the
+    // saved language when it initialises.
+    ChangeLanguage(kLanguageEnglish);
 }
 
 MainDialog::~MainDialog() {

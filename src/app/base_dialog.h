@@ -75,8 +75,9 @@ public:
     int batchMode = 0;  // set only during a batch run
     int commandLineRun = 0;  // a run from the command line is in progress (keeps the RTF request)
     // The user-interface language in force; none until the constructor's
-    // switch to the saved language, so that the switch always loads the
-    // texts (English included).
+    // switch to English (a batch run's language), so that the switch always
+    // loads the texts.  The main window switches to the saved language when
+    // it initialises.
     int LanguageCode = UiTextTable::kNoLanguage;
     // Flags the main dialog raises for the re-analysis command and the
     // output-changed notifications.

@@ -356,6 +356,7 @@ bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outN
 }
 
 bool BaseDialog::LoadPolicyFile() {
+    const WaitCursor wait(services);
     FC& policyFile = PolicyFileSet();
     // No name is no policy file: the defaults, without the user's edits.
     if (runPolicyFileName.IsEmpty()) {
@@ -532,6 +533,7 @@ void BaseDialog::ReanalyseFile(const TextString& path) {
 }
 
 bool BaseDialog::RunConversion() {
+    const WaitCursor wait(services);
     settings.SaveSettings();
     ApplySettingsToContext();
     RunFilesScope runFiles;

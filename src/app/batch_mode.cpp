@@ -22,8 +22,9 @@
 #include "texts/message_slots.h"
 #include "texts/message_texts.h"
 
-const char* const kNoWindowLine =
-    "The main window is not available in this version: name the files to convert on the command line.";
+const char* const kNoWindowLine = "The main window cannot open here: name the files to convert on the command line.";
+const char* const kNoDisplayLine =
+    "No display is set (DISPLAY or WAYLAND_DISPLAY): name the files to convert on the command line.";
 
 namespace {
 
@@ -49,13 +50,18 @@ TextString FullPath(const char* word) {
     return TextString(std::string_view(directory + word));
 }
 
+// Why the main window did not open.
+const char* NoWindowLineFor(const GraphicalDesktop& desktop) {
+    return desktop.displaySet ? kNoWindowLine : kNoDisplayLine;
+}
+
 // Nobody asked for the usage text here: it goes with the run's messages to
 // standard error.
-void PrintUsageAndNoWindowLine() {
+void PrintUsageAndNoWindowLine(const GraphicalDesktop& desktop) {
     const TextString usage = CommandLineUsageText();
     std::fwrite(usage.buffer, 1, static_cast<size_t>(usage.length), stderr);
     std::fputc('\n', stderr);
-    std::fprintf(stderr, "%s\n", kNoWindowLine);
+    std::fprintf(stderr, "%s\n", NoWindowLineFor(desktop));
     std::fflush(stderr);
 }
 
@@ -160,7 +166,7 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen, GraphicalDesktop d
             settings.useDdeToViewHtml = false;
         }
         if (mainWindow) return desktop.frontEnd->RunMainWindow(dialog);
-        PrintUsageAndNoWindowLine();
+        PrintUsageAndNoWindowLine(desktop);
         return kExitNoWindow;
     }
 
@@ -208,7 +214,7 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen, GraphicalDesktop d
         if (settings.startProgram && desktop.StartMainWindow()) {
             desktop.frontEnd->RunMainWindow(dialog);
         } else if (converted) {
-            std::fprintf(stderr, "%s\n", kNoWindowLine);
+            std::fprintf(stderr, "%s\n", NoWindowLineFor(desktop));
             std::fflush(stderr);
         }
     }
@@ -220,7 +226,8 @@ int ConverterApp::InitInstance(int argc, char** argv) {
     ConsoleUiServices console;
     SwitchingUiServices services(console);
     GraphicalDesktop desktop;
-    if (DisplayPresentInEnvironment()) desktop.frontEnd = InstalledFrontEnd();
+    desktop.displaySet = DisplayPresentInEnvironment();
+    if (desktop.displaySet) desktop.frontEnd = InstalledFrontEnd();
     desktop.services = &services;
     std::unique_ptr<MainDialog> made;
     if (desktop.frontEnd != nullptr) made = desktop.frontEnd->MakeMainDialog(services);

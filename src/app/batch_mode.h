@@ -26,8 +26,10 @@ constexpr int kExitConverted = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitNoWindow = 2;  // no file named: the usage text
 
-// The line printed, after the usage text, when the main window is asked for.
+// The line printed, after the usage text, when the main window is asked for
+// and cannot open: on a display, and without one.
 extern const char* const kNoWindowLine;
+extern const char* const kNoDisplayLine;
 
 // After this word no word of the command line is a qualifier.
 constexpr const char* kEndOfQualifiers = "--";

@@ -96,6 +96,9 @@ private:
 struct GraphicalDesktop {
     FrontEnd* frontEnd = nullptr;
     SwitchingUiServices* services = nullptr;
+    // Whether a display is set at all: without one the program says so,
+    // rather than that the window cannot open.
+    bool displaySet = true;
 
     // Starts the front end for a window; false (nothing started) without a
     // front end or when the toolkit cannot start.

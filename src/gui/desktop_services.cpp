@@ -16,6 +16,7 @@
 
 #include "foundation/product_identity.h"
 #include "gui/model_window.h"
+#include "gui/run_repaint.h"
 #include "gui/wx_text.h"
 #include "texts/dialog_ids.h"
 #include "ui/desktop_texts.h"
@@ -36,6 +37,23 @@ wxString Caption(const char* caption) {
     return ToWx(name);
 }
 
+// Shows a modal dialog of the toolkit; a run in progress waits meanwhile,
+// and the dialog takes input.
+template <class Dialog>
+int ShowPaused(Dialog& dialog) {
+    const ModalPause pause;
+    return dialog.ShowModal();
+}
+
+// A chooser's start: the folder of `path`, and its name when it names a file
+// (a pattern such as "*.txt" is no name).
+void SplitProposal(const TextString& path, wxString& folder, wxString& name) {
+    const wxFileName proposed(ToWx(path));
+    folder = proposed.GetPath();
+    name = proposed.GetFullName();
+    if (name.find_first_of("*?") != wxString::npos) name.clear();
+}
+
 long IconStyle(MessageIcon icon) {
     switch (icon) {
         case MessageIcon::kExclamation: return wxICON_WARNING;
@@ -49,9 +67,16 @@ long IconStyle(MessageIcon icon) {
 }  // namespace
 
 wxWindow* DesktopServices::Parent() {
+    // A window on its way out, or hidden, is no owner: a dialog goes with
+    // the window it belongs to.
+    const auto usable = [](wxWindow* window) {
+        return window != nullptr && window->IsShown() && !window->IsBeingDeleted() &&
+               !wxPendingDelete.Member(window);
+    };
     wxWindow* active = wxGetActiveWindow();
-    if (active != nullptr) return wxGetTopLevelParent(active);
-    return wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
+    if (active != nullptr && usable(wxGetTopLevelParent(active))) return wxGetTopLevelParent(active);
+    wxWindow* top = wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
+    return usable(top) ? top : nullptr;
 }
 
 MessageAnswer DesktopServices::ShowMessage(const char* caption, const char* text, MessageButtons buttons,
@@ -63,7 +88,7 @@ MessageAnswer DesktopServices::ShowMessage(const char* caption, const char* text
         style |= wxOK;
     }
     wxMessageDialog box(Parent(), ToWx(DesktopMessageText(text)), Caption(caption), style);
-    const int answer = box.ShowModal();
+    const int answer = ShowPaused(box);
     if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
     return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;
 }
@@ -72,26 +97,38 @@ bool DesktopServices::ChooseFile(bool forSaving, const char* title, const char* 
     return ChooseFileOnEntry(forSaving, title, filter, 0, path);
 }
 
+std::unique_ptr<wxFileDialog> DesktopServices::MakeFileChooser(wxWindow* parent, FileChooserKind kind,
+                                                               const char* title, const char* filter,
+                                                               const TextString& path) {
+    wxString folder, name;
+    SplitProposal(path, folder, name);
+    // The program asks itself before a file is replaced (in its language),
+    // so the chooser does not.  A save chooser keeps the patterns' letter
+    // case: it takes the extension it adds to a bare name from the chosen
+    // pattern.
+    long style = wxFD_SAVE;
+    if (kind == FileChooserKind::kOpen) style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+    if (kind == FileChooserKind::kOpenSeveral) style = wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE;
+    return std::make_unique<wxFileDialog>(parent, Caption(title), folder, name,
+                                          Wildcard(filter, kind != FileChooserKind::kSave), style);
+}
+
 bool DesktopServices::ChooseFileOnEntry(bool forSaving, const char* title, const char* filter, int entry,
                                         TextString& path) {
-    const wxFileName proposed(ToWx(path));
-    // A save chooser keeps the patterns' letter case: it takes the extension
-    // it adds to a bare name from the chosen pattern.
-    wxFileDialog chooser(Parent(), ToWx(title), proposed.GetPath(), proposed.GetFullName(),
-                         Wildcard(filter, !forSaving),
-                         forSaving ? wxFD_SAVE | wxFD_OVERWRITE_PROMPT : wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    if (entry > 0) chooser.SetFilterIndex(entry);
-    if (chooser.ShowModal() != wxID_OK) return false;
-    path = FromWx(chooser.GetPath()).c_str();
+    const std::unique_ptr<wxFileDialog> chooser =
+        MakeFileChooser(Parent(), forSaving ? FileChooserKind::kSave : FileChooserKind::kOpen, title, filter, path);
+    if (entry > 0) chooser->SetFilterIndex(entry);
+    if (ShowPaused(*chooser) != wxID_OK) return false;
+    path = FromWx(chooser->GetPath()).c_str();
     return true;
 }
 
 bool DesktopServices::ChooseFiles(const char* title, const char* filter, std::vector<TextString>& paths) {
-    wxFileDialog chooser(Parent(), ToWx(title), wxEmptyString, wxEmptyString, Wildcard(filter, true),
-                         wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE);
-    if (chooser.ShowModal() != wxID_OK) return false;
+    const std::unique_ptr<wxFileDialog> chooser = MakeFileChooser(
+        Parent(), FileChooserKind::kOpenSeveral, title, filter, paths.empty() ? TextString() : paths.front());
+    if (ShowPaused(*chooser) != wxID_OK) return false;
     wxArrayString chosen;
-    chooser.GetPaths(chosen);
+    chooser->GetPaths(chosen);
     if (chosen.empty()) return false;
     paths.clear();
     for (const wxString& one : chosen) paths.emplace_back(FromWx(one).c_str());
@@ -99,8 +136,8 @@ bool DesktopServices::ChooseFiles(const char* title, const char* filter, std::ve
 }
 
 bool DesktopServices::ChooseFolder(const char* title, TextString& path) {
-    wxDirDialog chooser(Parent(), ToWx(title), ToWx(path), wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
-    if (chooser.ShowModal() != wxID_OK) return false;
+    wxDirDialog chooser(Parent(), Caption(title), ToWx(path), wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+    if (ShowPaused(chooser) != wxID_OK) return false;
     path = FromWx(chooser.GetPath()).c_str();
     return true;
 }
@@ -109,7 +146,7 @@ bool DesktopServices::ChooseColour(PlatformColour& colour) {
     wxColourData data;
     data.SetColour(wxColour(static_cast<unsigned long>(colour)));
     wxColourDialog chooser(Parent(), &data);
-    if (chooser.ShowModal() != wxID_OK) return false;
+    if (ShowPaused(chooser) != wxID_OK) return false;
     colour = static_cast<PlatformColour>(chooser.GetColourData().GetColour().GetRGB());
     return true;
 }
@@ -120,7 +157,7 @@ bool DesktopServices::ChooseFont(FontChoice& font) {
     info.FaceName(ToWx(font.face)).Italic(font.italic).Weight(font.weight);
     data.SetInitialFont(wxFont(info));
     wxFontDialog chooser(Parent(), data);
-    if (chooser.ShowModal() != wxID_OK) return false;
+    if (ShowPaused(chooser) != wxID_OK) return false;
     const wxFont chosen = chooser.GetFontData().GetChosenFont();
     if (!chosen.IsOk()) return false;
     font.face = FromWx(chosen.GetFaceName()).c_str();

@@ -3,9 +3,14 @@
 // modal dialogs rendered from their window descriptions.
 #pragma once
 
+#include <memory>
+
 #include "app/ui_services.h"
 
+class wxFileDialog;
 class wxWindow;
+
+enum class FileChooserKind { kOpen, kOpenSeveral, kSave };
 
 class DesktopServices : public UiServices {
 public:
@@ -25,6 +30,14 @@ public:
     // A dialog without a window description cannot be shown: it is reported
     // on standard error and ends with Cancel.
     int RunModal(DialogModel& dialog) override;
+
+    // The file chooser the services show, made and not shown: titled
+    // `title` (the program's name when empty), in the folder of `path`
+    // with its file name (a pattern is no name), offering the filter's
+    // types.  A save chooser never asks itself whether to replace a file:
+    // the program does.
+    static std::unique_ptr<wxFileDialog> MakeFileChooser(wxWindow* parent, FileChooserKind kind, const char* title,
+                                                         const char* filter, const TextString& path);
 
 private:
     // The window a desktop dialog belongs to: the active one, else the

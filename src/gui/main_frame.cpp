@@ -1,5 +1,6 @@
 #include "gui/main_frame.h"
 
+#include <wx/app.h>
 #include <wx/dnd.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
@@ -44,7 +45,7 @@ MainFrame::MainFrame(MainWindow& main) : main_(main) {
         const RunScope run;
         main_.OnCommand(commandId);
     });
-    status_ = std::make_unique<ModelWindow>(main.Status(), StatusWindowLayout(), WindowFrame::kDialog);
+    status_ = std::make_unique<ModelWindow>(main.Status(), StatusWindowLayout(), WindowFrame::kWindow);
     RepaintStatusDuringRuns(*status_);
     view_ = std::make_unique<ModelWindow>(main.Dialog(), MainWindowLayout(), WindowFrame::kFrame);
     view_->afterBuilt = [this](wxTopLevelWindow& window) {
@@ -55,6 +56,13 @@ MainFrame::MainFrame(MainWindow& main) : main_(main) {
             if (command != 0) menu_->Command(command);
         });
         frame.SetDropTarget(new MainDropTarget(main_));
+        // The choosers and message boxes of the window belong to it.
+        wxTheApp->SetTopWindow(&frame);
+    };
+    // F1 in the main window: what Help > Contents does.
+    view_->onHelpKey = [this] {
+        const RunScope run;
+        main_.ShowHelp();
     };
     view_->afterDestroyed = [this] {
         if (onClosed) onClosed();

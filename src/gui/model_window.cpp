@@ -15,13 +15,16 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 
 #include <algorithm>
 #include <memory>
 
+#include "gui/program_icon.h"
 #include "gui/run_repaint.h"
 #include "gui/wx_text.h"
 #include "texts/dialog_ids.h"
+#include "ui/dialog_texts.h"
 
 namespace {
 
@@ -29,6 +32,50 @@ namespace {
 // at the usual resolution (the toolkit scales them).
 constexpr int kGap = 6;
 constexpr int kBorder = 10;
+// The room a tab takes beside its label: the tab's own padding and border
+// on both sides.
+constexpr int kTabPadding = 36;
+// The room beside the row of tabs (the notebook's frame and the arrows it
+// would need to scroll).
+constexpr int kTabRowMargin = 24;
+
+// Whether the desktop says where windows stand: X11 does, Wayland keeps it
+// from the program.
+bool PositionsReported() { return wxGetDisplayInfo().type != wxDisplayWayland; }
+// A place not known, as the settings store it (the default placement).
+constexpr int kPlaceUnknown = -1;
+
+wxSize Larger(const wxSize& a, const wxSize& b) {
+    return {std::max(a.GetWidth(), b.GetWidth()), std::max(a.GetHeight(), b.GetHeight())};
+}
+
+// Makes the tabs at least as wide as their labels side by side, so that
+// every tab shows without scrolling; where the desktop is too narrow for
+// that, they scroll.
+void WidenToTabLabels(wxNotebook& tabs) {
+    int labels = kTabRowMargin;
+    for (size_t i = 0; i < tabs.GetPageCount(); ++i)
+        labels += tabs.GetTextExtent(tabs.GetPageText(i)).GetWidth() + kTabPadding;
+    tabs.SetMinSize(wxDefaultSize);
+    tabs.InvalidateBestSize();
+    const wxSize best = tabs.GetBestSize();
+    const int display = wxDisplay::GetFromWindow(&tabs);
+    const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+    const int widest = area.GetWidth() - 2 * (kBorder + kTabRowMargin);
+    tabs.SetMinSize(wxSize(std::max(best.GetWidth(), std::min(labels, widest)), -1));
+}
+
+// Grows the window when its client area is smaller than its contents need,
+// and makes that need its least size.
+void GrowToContents(wxTopLevelWindow& top) {
+    if (top.GetSizer() == nullptr) return;
+    const wxSize need = top.GetSizer()->GetMinSize();
+    const wxSize client = top.GetClientSize();
+    top.SetMinClientSize(need);
+    if (client.GetWidth() < need.GetWidth() || client.GetHeight() < need.GetHeight())
+        top.SetClientSize(Larger(client, need));
+    top.Layout();
+}
 
 wxColour ToColour(PlatformColour colour) {
     return wxColour(static_cast<unsigned char>(colour & 0xFF), static_cast<unsigned char>((colour >> 8) & 0xFF),
@@ -95,18 +142,44 @@ void ModelWindow::Build() {
     }
     if (window_ != nullptr) return;
     const wxString caption = ToWx(model_.Caption());
-    if (frame_ == WindowFrame::kFrame) {
+    if (frame_ == WindowFrame::kFrame || frame_ == WindowFrame::kWindow) {
         window_ = new wxFrame(parent_, wxID_ANY, caption);
     } else {
         window_ = new wxDialog(parent_, wxID_ANY, caption, wxDefaultPosition, wxDefaultSize,
                                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER);
     }
+    window_->SetIcons(ProgramIcons());
     window_->Bind(wxEVT_CLOSE_WINDOW, &ModelWindow::OnClose, this);
+    window_->Bind(wxEVT_CHAR_HOOK, &ModelWindow::OnCharHook, this);
+    window_->Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+        event.Skip();
+        if (!event.IsShown() || !placeWhenShown_) return;
+        window_->CallAfter([this, alive = std::weak_ptr<bool>(alive_)] {
+            if (alive.expired() || window_ == nullptr || !placeWhenShown_) return;
+            const wxPoint wanted(placeWhenShown_->first, placeWhenShown_->second);
+            placeWhenShown_.reset();
+            if (window_->GetPosition() != wanted) window_->Move(wanted);
+        });
+    });
+    window_->Bind(wxEVT_MOVE, [this](wxMoveEvent& event) {
+        event.Skip();
+        ReportRect();
+    });
+    window_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        // The desktop's frame around the window, and the menu bar's height,
+        // are known only once the desktop has the window: the toolkit then
+        // keeps the outer size and gives the contents less.  The window
+        // grows back before it is painted so.
+        FitWindowToContents();
+        ReportRect();
+    });
     window_->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& event) {
         if (event.GetEventObject() == window_) {
             window_ = nullptr;
             panel_ = nullptr;
             widgets_.clear();
+            labelColumns_.clear();
         }
         event.Skip();
     });
@@ -118,14 +191,18 @@ void ModelWindow::Build() {
 
     for (const auto& [id, widget] : widgets_) Mirror(id);
     if (afterBuilt) afterBuilt(*window_);
+    AlignLabelColumns();
+    if (wxNotebook* tabs = Tabs()) WidenToTabLabels(*tabs);
     window_->Fit();
-    window_->SetMinSize(window_->GetSize());
-    const wxSize size = window_->GetSize();
-    model_.SetWindowSize(size.GetWidth(), size.GetHeight());
+    FitWindowToContents();
+    // A dialog opens over the window it belongs to; the model places it from
+    // there.
+    if (frame_ == WindowFrame::kDialog && parent_ != nullptr) window_->CentreOnParent();
+    ReportRect();
 }
 
 void ModelWindow::BuildPage() {
-    if (panel_ != nullptr || !host_) return;
+    if (frame_ != WindowFrame::kPage || panel_ != nullptr || !host_) return;
     wxWindow* host = host_();
     if (host == nullptr) return;
     panel_ = new wxPanel(host);
@@ -134,6 +211,7 @@ void ModelWindow::BuildPage() {
         if (event.GetEventObject() == panel_) {
             panel_ = nullptr;
             widgets_.clear();
+            labelColumns_.clear();
         }
         event.Skip();
     });
@@ -141,15 +219,29 @@ void ModelWindow::BuildPage() {
     if (host->GetSizer() == nullptr) host->SetSizer(new wxBoxSizer(wxVERTICAL));
     host->GetSizer()->Add(panel_, 1, wxEXPAND);
     for (const auto& [id, widget] : widgets_) Mirror(id);
-    // The tabs' size, and the sheet's, follow their largest page.
+    AlignLabelColumns();
+    // The tabs' size, and the sheet's, follow their largest page; the page
+    // is laid out on its tab now, whether or not the tab changes size.
     panel_->InvalidateBestSize();
-    Relayout();
+    host->Layout();
     wxTopLevelWindow* top = TopWindow();
+    if (top != nullptr && top->IsShown()) Relayout();
     if (afterBuilt && top != nullptr) afterBuilt(*top);
+}
+
+void ModelWindow::RelabelUnmade() {
+    if (frame_ != WindowFrame::kPage || panel_ == nullptr || model_.HasWindow()) return;
+    for (const auto& [id, widget] : widgets_) Mirror(id);
+}
+
+std::string ModelWindow::LabelOf(int id) const {
+    if (frame_ == WindowFrame::kPage && !model_.HasWindow()) return DialogItemTextInForce(model_, id).str();
+    return model_.ControlText(id);
 }
 
 void ModelWindow::BuildControls() {
     auto* column = new wxBoxSizer(wxVERTICAL);
+    labelColumns_.clear();
 
     for (const LayoutGroup& group : description_.groups) {
         wxSizer* groupSizer = nullptr;
@@ -168,6 +260,7 @@ void ModelWindow::BuildControls() {
             groupSizer = new wxBoxSizer(wxVERTICAL);
         }
         bool firstRadio = true;
+        std::vector<wxWindow*>& labels = labelColumns_.emplace_back();
         for (const LayoutRow& row : group.rows) {
             auto* line = new wxBoxSizer(wxHORIZONTAL);
             if (row.buttons) line->AddStretchSpacer();
@@ -175,6 +268,11 @@ void ModelWindow::BuildControls() {
             for (const LayoutControl& control : row.controls) {
                 wxWindow* widget =
                     MakeControl(parent, control, firstRadio && control.kind == ControlKind::kRadioButton);
+                // A label naming the control beside it starts the row: the
+                // controls it names start on one column.
+                if (&control == &row.controls.front() && control.kind == ControlKind::kLabel &&
+                    row.controls.size() > 1)
+                    labels.push_back(widget);
                 if (control.kind == ControlKind::kRadioButton) firstRadio = false;
                 widgets_[control.id] = widget;
                 layouts_[control.id] = control;
@@ -185,7 +283,9 @@ void ModelWindow::BuildControls() {
                 const int placing = tall ? static_cast<int>(wxEXPAND) : static_cast<int>(wxALIGN_CENTER_VERTICAL);
                 line->Add(widget, proportion, placing | wxRIGHT, kGap);
             }
-            groupSizer->Add(line, rowStretches ? 1 : 0, wxEXPAND | wxBOTTOM, kGap);
+            // Inside a group box the rows keep off its frame.
+            const int sides = group.boxId != kNoControl ? wxLEFT | wxRIGHT : 0;
+            groupSizer->Add(line, rowStretches ? 1 : 0, wxEXPAND | wxBOTTOM | sides, kGap);
         }
         column->Add(groupSizer, groupStretches ? 1 : 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, kBorder);
     }
@@ -201,11 +301,12 @@ wxWindow* ModelWindow::MakeControl(wxWindow* parent, const LayoutControl& layout
     // A control is made with its label, so that its first size fits it; the
     // label's "&" is a character.
     const DialogControl* control = model_.Control(layout.id);
-    const wxString label = wxControl::EscapeMnemonics(ToWx(control != nullptr ? control->text.c_str() : ""));
+    const std::string text = control != nullptr ? LabelOf(layout.id) : std::string();
+    const wxString label = wxControl::EscapeMnemonics(ToWx(text));
     const bool labelled = layout.kind == ControlKind::kLabel || layout.kind == ControlKind::kCheckBox ||
                           layout.kind == ControlKind::kRadioButton || layout.kind == ControlKind::kPushButton ||
                           layout.kind == ControlKind::kColourSwatch;
-    if (control != nullptr && labelled) shownText_[layout.id] = control->text.str();
+    if (control != nullptr && labelled) shownText_[layout.id] = text;
     switch (layout.kind) {
         case ControlKind::kLabel: return new wxStaticText(parent, wxID_ANY, label, wxDefaultPosition, size);
         case ControlKind::kEdit: {
@@ -217,7 +318,16 @@ wxWindow* ModelWindow::MakeControl(wxWindow* parent, const LayoutControl& layout
         case ControlKind::kComboBox:
             return new wxComboBox(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, size, 0, nullptr,
                                   wxCB_DROPDOWN);
-        case ControlKind::kList: return new wxListBox(parent, wxID_ANY, wxDefaultPosition, size);
+        case ControlKind::kList: {
+            auto* list = new wxListBox(parent, wxID_ANY, wxDefaultPosition, wxSize(size.GetWidth(), -1));
+            if (layout.lines > 1) {
+                // As high as that many entries in the toolkit's own rows.
+                list->Set(std::vector<wxString>(static_cast<size_t>(layout.lines), wxString("M")));
+                list->SetMinSize(wxSize(size.GetWidth(), list->GetBestSize().GetHeight()));
+                list->Clear();
+            }
+            return list;
+        }
         case ControlKind::kCheckBox: return new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, size);
         case ControlKind::kRadioButton:
             return new wxRadioButton(parent, wxID_ANY, label, wxDefaultPosition, size,
@@ -348,6 +458,8 @@ void ModelWindow::FromWidget(int id, const std::function<void()>& change, Notify
 
 void ModelWindow::Forward(int id, NotifyEvent event) {
     if (mirroring_ > 0 || frozen_) return;
+    // What the model stores of its window (on closing) is where it stands.
+    ReportRect();
     // The model may run a conversion: the windows take no input meanwhile.
     const RunScope run;
     model_.Notify(id, event);
@@ -364,7 +476,11 @@ int ModelWindow::ShowModal() {
     auto* dialog = dynamic_cast<wxDialog*>(window_);
     if (dialog == nullptr) return kIdCancel;
     modal_ = true;
-    if (!model_.IsEnded()) dialog->ShowModal();
+    RelayoutSoon();
+    if (!model_.IsEnded()) {
+        const ModalPause pause;
+        dialog->ShowModal();
+    }
     modal_ = false;
     return model_.IsEnded() ? model_.Result() : kIdCancel;
 }
@@ -387,6 +503,7 @@ void ModelWindow::DestroyWidgets() {
         for (const auto& [id, widget] : widgets_) widget->SetEvtHandlerEnabled(false);
         panel_ = nullptr;
         widgets_.clear();
+        labelColumns_.clear();
         layouts_.clear();
         shownText_.clear();
         shownItems_.clear();
@@ -405,6 +522,7 @@ void ModelWindow::DestroyWidgets() {
     window_ = nullptr;
     panel_ = nullptr;
     widgets_.clear();
+    labelColumns_.clear();
     layouts_.clear();
     shownText_.clear();
     shownItems_.clear();
@@ -427,6 +545,7 @@ void ModelWindow::OnWindowStep(DialogModel&, WindowStep step) {
         case WindowStep::kShown:
             // A modal run shows the window itself.
             if (window_ != nullptr && !modal_ && !model_.IsModalRun()) window_->Show();
+            RelayoutSoon();
             break;
         case WindowStep::kHidden:
             if (window_ != nullptr) {
@@ -450,10 +569,15 @@ void ModelWindow::OnWindowStep(DialogModel&, WindowStep step) {
         case WindowStep::kMoved:
             // A request: where the desktop places windows itself it has no
             // effect.
-            if (window_ != nullptr) window_->Move(model_.Rect().left, model_.Rect().top);
+            if (window_ != nullptr && reporting_ == 0) {
+                window_->Move(model_.Rect().left, model_.Rect().top);
+                // A desktop may place a window that is not shown yet where
+                // it likes: the place is asked for again once it shows.
+                if (!window_->IsShownOnScreen()) placeWhenShown_ = {model_.Rect().left, model_.Rect().top};
+            }
             break;
         case WindowStep::kResized:
-            if (window_ != nullptr) {
+            if (window_ != nullptr && reporting_ == 0) {
                 const wxSize wanted(model_.Rect().width, model_.Rect().height);
                 if (wanted != window_->GetSize() && wanted.GetWidth() > 0 && wanted.GetHeight() > 0) {
                     window_->SetSize(wanted);
@@ -474,7 +598,7 @@ void ModelWindow::Mirror(int id) {
     wxWindow* widget = Widget(id);
     if (control == nullptr || widget == nullptr) return;
     const Raised mirroring(mirroring_);
-    const std::string text = control->text.str();
+    const std::string text = LabelOf(id);
     std::string& shown = shownText_[id];
     const bool textChanged = shown != text;
     bool relabelled = false;
@@ -575,6 +699,7 @@ void ModelWindow::Mirror(int id) {
             shownTabs = control->items;
             if (control->selection >= 0 && tabs->GetSelection() != control->selection) {
                 tabs->ChangeSelection(static_cast<size_t>(control->selection));
+                if (wxWindow* shownPage = tabs->GetCurrentPage()) shownPage->Layout();
             }
             break;
         }
@@ -619,24 +744,102 @@ void ModelWindow::RelayoutSoon() {
 void ModelWindow::Relayout() {
     wxTopLevelWindow* top = TopWindow();
     if (top == nullptr) return;
+    AlignLabelColumns();
+    if (wxNotebook* tabs = Tabs()) WidenToTabLabels(*tabs);
     // Longer labels (or a page built later) may need a larger window; a
     // smaller need keeps the size.
-    top->SetMinSize(wxDefaultSize);
+    const wxRect before = top->GetRect();
     top->InvalidateBestSize();
-    const wxSize best = top->GetBestSize();
-    const wxSize now = top->GetSize();
-    top->SetMinSize(best);
-    if (best.GetWidth() > now.GetWidth() || best.GetHeight() > now.GetHeight()) {
-        top->SetSize(wxSize(std::max(best.GetWidth(), now.GetWidth()), std::max(best.GetHeight(), now.GetHeight())));
+    GrowToContents(*top);
+    const wxRect rect = top->GetRect();
+    if (rect.GetWidth() > before.GetWidth() || rect.GetHeight() > before.GetHeight()) {
         // A window placed near the desktop's edge and then grown (a sheet
         // showing a larger page) is kept on the desktop.
         const int display = wxDisplay::GetFromWindow(top);
         const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
-        const wxRect rect = top->GetRect();
         const int left = std::max(area.GetLeft(), std::min(rect.GetLeft(), area.GetRight() + 1 - rect.GetWidth()));
         const int topEdge =
             std::max(area.GetTop(), std::min(rect.GetTop(), area.GetBottom() + 1 - rect.GetHeight()));
         if (left != rect.GetLeft() || topEdge != rect.GetTop()) top->Move(left, topEdge);
     }
-    top->Layout();
+    // The panel keeps its size when only what it holds changed: its own
+    // layout is redone here.
+    if (panel_ != nullptr) {
+        panel_->GetParent()->Layout();
+        panel_->Layout();
+    }
+}
+
+wxNotebook* ModelWindow::Tabs() const {
+    if (frame_ != WindowFrame::kPage) return dynamic_cast<wxNotebook*>(Widget(kIdTabControl));
+    // A page's panel stands on its tab, a page of the notebook.
+    wxWindow* tab = panel_ != nullptr ? panel_->GetParent() : nullptr;
+    return tab != nullptr ? dynamic_cast<wxNotebook*>(tab->GetParent()) : nullptr;
+}
+
+void ModelWindow::AlignLabelColumns() {
+    for (const std::vector<wxWindow*>& labels : labelColumns_) {
+        int width = 0;
+        for (wxWindow* label : labels) {
+            label->SetMinSize(wxDefaultSize);
+            label->InvalidateBestSize();
+            if (label->IsShown()) width = std::max(width, label->GetBestSize().GetWidth());
+        }
+        for (wxWindow* label : labels) label->SetMinSize(wxSize(width, -1));
+    }
+}
+
+void ModelWindow::FitWindowToContents() {
+    if (window_ == nullptr) return;
+    GrowToContents(*window_);
+    if (panel_ != nullptr) panel_->Layout();
+}
+
+void ModelWindow::ReportRect() {
+    if (window_ == nullptr || reporting_ > 0) return;
+    const Raised reporting(reporting_);
+    const wxRect rect = window_->GetRect();
+    const WindowRect& known = model_.Rect();
+    if (rect.GetWidth() != known.width || rect.GetHeight() != known.height)
+        model_.SetWindowSize(rect.GetWidth(), rect.GetHeight());
+    if (!PositionsReported()) {
+        // Where the desktop keeps the place to itself the model knows none:
+        // what it stores says so, and the next opening is placed by default.
+        if (known.left != kPlaceUnknown || known.top != kPlaceUnknown)
+            model_.MoveWindow(kPlaceUnknown, kPlaceUnknown);
+    } else if (rect.GetLeft() != known.left || rect.GetTop() != known.top) {
+        model_.MoveWindow(rect.GetLeft(), rect.GetTop());
+    }
+}
+
+void ModelWindow::OnCharHook(wxKeyEvent& event) {
+    if (event.HasAnyModifiers() || frozen_ || mirroring_ > 0) {
+        event.Skip();
+        return;
+    }
+    switch (event.GetKeyCode()) {
+        case WXK_F1:
+            for (const int help : {kIdHelp, kIdHelpCommand}) {
+                if (model_.HasControl(help) && model_.IsEnabled(help)) {
+                    Forward(help, NotifyEvent::kClicked);
+                    return;
+                }
+            }
+            if (onHelpKey) {
+                onHelpKey();
+                return;
+            }
+            break;
+        case WXK_ESCAPE:
+            // The main window is no dialog: Escape leaves it open.
+            if (frame_ == WindowFrame::kFrame) break;
+            if (model_.HasControl(kIdCancel)) {
+                Forward(kIdCancel, NotifyEvent::kClicked);
+            } else {
+                Forward(kWholeDialog, NotifyEvent::kCloseBox);
+            }
+            return;
+        default: break;
+    }
+    event.Skip();
 }

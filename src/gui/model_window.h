@@ -8,14 +8,30 @@
 // written into the control and handed to the model's Notify.  The renderer
 // owns no behaviour: what a click does is the model's business.
 //
-// The main window is a frame (it holds a menu bar); every other dialog is a
-// dialog window, except a property sheet's page, which is a panel on its
-// sheet's tab (see SheetWindow).
+// The main window is a frame (it holds a menu bar), the status window a
+// window of the normal type (the desktop keeps it above no other); every
+// other dialog is a dialog window, except a property sheet's page, which is
+// a panel on its sheet's tab (see SheetWindow).
+//
+// Layout is taken from the texts in force: every control gets its best
+// size, the labels standing first in the rows of a group share one column
+// (as wide as the widest of them), and a window's least size is its best
+// size, taken again whenever labels change.  A window the user enlarged
+// keeps its size; one too small for its controls grows at once.
+//
+// Keys: Escape ends a dialog as its Cancel (or, without one, its close box)
+// would; F1 presses the dialog's Help button, or calls onHelpKey.
+//
+// Where the desktop reports where windows stand (X11), the window's
+// position and size go back to the model as the toolkit reports a move or a
+// resize, and before each action of the user is handed on, so what the
+// model stores on closing is where the user left the window.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +44,10 @@ class wxPanel;
 class wxSizer;
 class wxCommandEvent;
 class wxCloseEvent;
+class wxKeyEvent;
+class wxNotebook;
 
-enum class WindowFrame { kDialog, kFrame, kPage };
+enum class WindowFrame { kDialog, kFrame, kWindow, kPage };
 
 class ModelWindow : public DialogObserver {
 public:
@@ -63,6 +81,21 @@ public:
     std::function<void(wxTopLevelWindow&)> afterBuilt;
     // Called when the model has destroyed its window.
     std::function<void()> afterDestroyed;
+    // Called for the help key (F1) in a window without a Help button.
+    std::function<void()> onHelpKey;
+
+    // A page: builds the widgets on the page's tab now, whether or not the
+    // page's window is made, so that the sheet opening is sized for every
+    // page.  A page whose window is not made yet shows the labels it will
+    // have in the language in force.
+    void BuildPage();
+    // Relabels the widgets of a page whose window is not made yet in the
+    // language in force (the language changed).
+    void RelabelUnmade();
+    // Lays the window out again once the toolkit has handled what is
+    // waiting (after labels changed, or after it was shown: a group box
+    // knows its frame only then); once however often it is asked.
+    void RelayoutSoon();
 
     // While frozen (a run holds the user-interface thread) every control but
     // `keepId` is disabled and the close box refused; unfrozen, each control
@@ -92,13 +125,26 @@ private:
     // Copies the control's state to its widget without firing an event.
     void Mirror(int id);
     void OnClose(wxCloseEvent& event);
-    // Lays the window out again after labels changed size, once.
-    void RelayoutSoon();
-    // Lays the window out at once: a larger best size grows it.
+    // Lays the window out at once: the label columns and the tabs take the
+    // texts' sizes, a larger best size grows the window.
     void Relayout();
+    // Gives the labels that stand first in the rows of each group one width.
+    void AlignLabelColumns();
+    // The sheet's tabs: a sheet's own control, or the notebook a page
+    // stands on; null elsewhere.
+    wxNotebook* Tabs() const;
+    // Grows the window to its least size when it is smaller and makes that
+    // its least size.
+    void FitWindowToContents();
     // The top-level window the controls are in, null without one.
     wxTopLevelWindow* TopWindow() const;
-    void BuildPage();
+    // The text control `id` is labelled with: the model's, or for a page
+    // not made yet the text it will get.
+    std::string LabelOf(int id) const;
+    // The window's position and size as the toolkit reports them go to the
+    // model.
+    void ReportRect();
+    void OnCharHook(wxKeyEvent& event);
     // Writes what the user changed into the control (`change`) with the
     // widget's echo suppressed, then notifies.
     void FromWidget(int id, const std::function<void()>& change, NotifyEvent event);
@@ -114,6 +160,8 @@ private:
     wxPanel* panel_ = nullptr;
     std::map<int, wxWindow*> widgets_;
     std::map<int, LayoutControl> layouts_;
+    // Per group, the labels standing first in its rows of several controls.
+    std::vector<std::vector<wxWindow*>> labelColumns_;
     // What each widget was last given, to change only what differs.
     std::map<int, std::string> shownText_;
     std::map<int, std::vector<TextString>> shownItems_;
@@ -122,6 +170,11 @@ private:
     bool frozen_ = false;
     int keepId_ = kNoControl;
     bool relayoutPending_ = false;
+    // >0 while the window's rect is written into the model: the model's
+    // echo is no request.
+    int reporting_ = 0;
+    // Where the model placed the window before it was shown.
+    std::optional<std::pair<int, int>> placeWhenShown_;
     bool modal_ = false;
     // Expires with the object: a layout queued on the window checks it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -11,8 +11,14 @@
 
 namespace {
 
+// No scope disabled the windows.
+constexpr int kNotDisabled = 0;
+
 struct RunState {
     int depth = 0;
+    // The depth of the scope in which the windows were disabled: its end
+    // enables them again.
+    int disabledAt = kNotDisabled;
     std::chrono::steady_clock::time_point lastRepaint{};
     std::unique_ptr<wxWindowDisabler> disabler;
     ModelWindow* frozen = nullptr;
@@ -24,19 +30,41 @@ RunState& State() {
     return state;
 }
 
+// Enables what the run disabled.
+void EndDisabling(RunState& state) {
+    state.disabler.reset();
+    if (state.frozen != nullptr) state.frozen->SetFrozen(false);
+    state.frozen = nullptr;
+    state.disabledAt = kNotDisabled;
+}
+
 }  // namespace
 
 RunScope::RunScope() { ++State().depth; }
 
 RunScope::~RunScope() {
     RunState& state = State();
-    if (--state.depth > 0) return;
-    state.disabler.reset();
-    if (state.frozen != nullptr) state.frozen->SetFrozen(false);
-    state.frozen = nullptr;
+    if (state.disabledAt != kNotDisabled && state.depth <= state.disabledAt) EndDisabling(state);
+    --state.depth;
 }
 
 bool RunScope::Active() { return State().depth > 0; }
+
+ModalPause::ModalPause() : depth_(State().depth) {
+    RunState& state = State();
+    EndDisabling(state);
+    state.depth = 0;
+    // The dialog waits for the user, not the user for the program.
+    for (; wxIsBusy(); ++waitCursors_) wxEndBusyCursor();
+}
+
+ModalPause::~ModalPause() {
+    RunState& state = State();
+    // Whatever the dialog's own handlers disabled ended with them.
+    EndDisabling(state);
+    state.depth = depth_;
+    for (int i = 0; i < waitCursors_; ++i) wxBeginBusyCursor();
+}
 
 void RepaintDuringRun(ModelWindow& status, int keepId) {
     RunState& state = State();
@@ -45,6 +73,7 @@ void RepaintDuringRun(ModelWindow& status, int keepId) {
     if (now - state.lastRepaint < kRepaintInterval) return;
     if (!state.disabler) {
         state.disabler = std::make_unique<wxWindowDisabler>(status.Window());
+        state.disabledAt = state.depth;
         state.frozen = &status;
         status.SetFrozen(true, keepId);
     }
@@ -58,6 +87,8 @@ void RepaintDuringRun(ModelWindow& status, int keepId) {
 void ForgetDuringRun(ModelWindow& window) {
     if (State().frozen == &window) State().frozen = nullptr;
 }
+
+bool RunDisabledWindows() { return State().disabler != nullptr; }
 
 long RepaintCount() { return State().repaints; }
 

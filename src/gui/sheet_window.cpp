@@ -20,19 +20,22 @@ SheetWindow::SheetWindow(SheetModel& sheet, const SheetDescription& description,
     for (int i = 0; i < sheet.PageCount(); ++i) {
         const size_t index = static_cast<size_t>(i);
         const WindowDescription& page = index < description.pages.size() ? description.pages[index] : kEmptyPage;
-        auto view = std::make_unique<ModelWindow>(sheet.Page(i), page, [this, i] { return PageHost(i); });
-        // A page built later may make the sheet larger (and move it back
-        // onto the desktop): the sheet's placing and the position it saves
-        // take the window as it now stands.
-        view->afterBuilt = [this](wxTopLevelWindow& window) {
-            const wxRect rect = window.GetRect();
-            if (rect.GetWidth() != sheet_.Rect().width || rect.GetHeight() != sheet_.Rect().height)
-                sheet_.SetWindowSize(rect.GetWidth(), rect.GetHeight());
-            if (rect.GetLeft() != sheet_.Rect().left || rect.GetTop() != sheet_.Rect().top)
-                sheet_.MoveWindow(rect.GetLeft(), rect.GetTop());
-        };
-        pages_.push_back(std::move(view));
+        pages_.push_back(std::make_unique<ModelWindow>(sheet.Page(i), page, [this, i] { return PageHost(i); }));
     }
+    // Every page is built on its tab with the sheet's window, before the
+    // window takes its size: the sheet opens as large as its largest page
+    // needs, and no page is first laid out when it is first shown.
+    view_->afterBuilt = [this](wxTopLevelWindow&) {
+        for (const std::unique_ptr<ModelWindow>& page : pages_) page->BuildPage();
+    };
+    // The tabs relabelled: the language changed, and the pages not made yet
+    // show the labels they will have in it.
+    view_->afterControlChanged = [this](int id) {
+        if (id != kIdTabControl) return;
+        for (const std::unique_ptr<ModelWindow>& page : pages_) page->RelabelUnmade();
+        // The page shown is laid out again once the toolkit has shown it.
+        if (ModelWindow* shown = PageView(sheet_.ActivePageIndex())) shown->RelayoutSoon();
+    };
 }
 
 SheetWindow::~SheetWindow() {

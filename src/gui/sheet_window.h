@@ -5,9 +5,10 @@
 // Every part mirrors its own model both ways, as any dialog's window does:
 // a tab the user clicks is the sheet's tab selection (the sheet then shows
 // that page, or puts the selection back), a page the sheet activates is the
-// tab shown, and Apply shows the enabling the sheet gives it.  A page's
-// widgets are built when the page's window is made (the page is first
-// shown) and go with the sheet's window.  The sheet is modeless: the view
+// tab shown, and Apply shows the enabling the sheet gives it.  Every page's
+// widgets are built with the sheet's window, so that it opens sized for its
+// largest page (a page whose window the sheet has not made yet shows the
+// labels it will have), and go with it.  The sheet is modeless: the view
 // follows the sheet's window as it is made, shown and destroyed, for as long
 // as the view lives.
 #pragma once

@@ -47,7 +47,7 @@ void WxFrontEnd::AttachStatusWindow(BaseDialog& owner) {
         status = status_.get();
     }
     if (!statusView_ || &statusView_->Model() != status) {
-        statusView_ = std::make_unique<ModelWindow>(*status, StatusWindowLayout(), WindowFrame::kDialog);
+        statusView_ = std::make_unique<ModelWindow>(*status, StatusWindowLayout(), WindowFrame::kWindow);
         RepaintStatusDuringRuns(*statusView_);
     }
     status->CreateWindow();

@@ -74,9 +74,11 @@ std::string DesktopFileFilter(const char* filter, bool foldLetterCase) {
 std::string DesktopMessageText(const char* text) {
     std::string result;
     for (const char* at = text ? text : ""; *at != '\0'; ++at) {
-        if (*at == '\r') {
+        if (*at == '\r' || *at == '\n') {
+            // A pair of the two, in either order, is one break: the
+            // program's own texts write "\n\r".
             result.push_back('\n');
-            if (at[1] == '\n') ++at;
+            if ((at[1] == '\r' || at[1] == '\n') && at[1] != at[0]) ++at;
         } else {
             result.push_back(*at);
         }

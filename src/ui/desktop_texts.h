@@ -16,6 +16,6 @@
 // is left: the chooser then shows every file.
 std::string DesktopFileFilter(const char* filter, bool foldLetterCase);
 
-// A message text as a message box shows it: a line break written as "\r\n"
-// (or a lone "\r") becomes one "\n".
+// A message text as a message box shows it: a line break written as "\r\n",
+// as the program's own "\n\r" or as a lone "\r" becomes one "\n".
 std::string DesktopMessageText(const char* text);

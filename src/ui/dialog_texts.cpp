@@ -60,3 +60,11 @@ void ApplyDialogTexts(DialogModel* dialog, int dialogId) {
     if (entry->captionSlot != kNoCaptionSlot) SetDialogCaption(dialog, entry->captionSlot);
     for (const DialogTextItem& item : entry->items) SetDialogItemText(dialog, item.controlId, item.slot);
 }
+
+TextString DialogItemTextInForce(const DialogModel& dialog, int controlId) {
+    if (const DialogTextEntry* entry = FindDialogTexts(dialog.TemplateId())) {
+        for (const DialogTextItem& item : entry->items)
+            if (item.controlId == controlId) return TextString(GetUiText(item.slot));
+    }
+    return TextString(dialog.ControlText(controlId));
+}

@@ -9,6 +9,8 @@
 // dialog in the new one.
 #pragma once
 
+#include "foundation/text_string.h"
+
 class DialogModel;
 
 // The dialog's caption becomes the text of UI slot `slot`.
@@ -29,3 +31,9 @@ void SetSheetTexts(DialogModel* sheet, int captionSlot);
 // gives one), then each listed control in order.  An id the table does not
 // hold changes nothing.
 void ApplyDialogTexts(DialogModel* dialog, int dialogId);
+
+// The text control `controlId` shows once `dialog` is labelled in the
+// language in force: the per-dialog table's text when the table lists the
+// control, else the control's own.  A front end sizes a page that has no
+// window yet by it.
+TextString DialogItemTextInForce(const DialogModel& dialog, int controlId);

@@ -90,8 +90,9 @@ FontPage::FontPage(UiServices& services) : OptionPage(kFontPageDialogId, kTopicF
     for (const FontField& field : kFontFields) {
         BindText(field.fieldId, field.policy);
         const int id = field.fieldId;
+        // The field is read-only: its text comes from the chooser and from
+        // loads, and a change of it is no request for the chooser.
         On(field.buttonId, NotifyEvent::kClicked, [this, id] { ChooseFontFor(id); });
-        On(id, NotifyEvent::kTextChanged, [this, id] { ChooseFontFor(id); });
     }
     BindNumber(kBaseFontSize, Pol::BaseFontSize, 1, 1638);
     // The policy's own range: a value a policy file gives never locks the

@@ -273,6 +273,9 @@ void MainWindow::InitialiseWindow() {
     SetMenuChecks();
     UpdateTitle();
     reanalysisNeeded = 1;
+    // The output file's name shows from the first showing ("*.html" while
+    // no file is chosen), as it does after any later refresh.
+    if (OutputFileName.IsEmpty()) DeriveOutputFileName();
     RefreshControls();
     EnableDependentControls();
 }

@@ -6,15 +6,14 @@
 
 namespace {
 
-// The labels of the first column start at this width, so that the fields
-// beside them line up in English; a longer label widens its own row only.
-constexpr int kLabelChars = 16;
+// The labels standing first in the rows take the width of the widest of
+// them in the language in force: the fields beside them start on one column.
 constexpr int kFieldChars = 40;
 constexpr int kShortFieldChars = 4;
 
 using Kind = ControlKind;
 
-LayoutControl Label(int id) { return {id, Kind::kLabel, false, 1, kLabelChars}; }
+LayoutControl Label(int id) { return {id, Kind::kLabel}; }
 LayoutControl Field(int id, Kind kind) { return {id, kind, true, 1, kFieldChars}; }
 
 }  // namespace

@@ -133,7 +133,10 @@ WindowDescription FontsLayout() {
     const int fields[] = {Page::kBodyFont, Page::kHeadingFont, Page::kTableFont, Page::kFixedFont,
                           Page::kContentsFont};
     for (int i = 0; i < 5; ++i) {
-        fonts.rows.push_back({{Label(kFontLabels[i]), Field(fields[i]), Button(Page::kFirstFontButton + i)}});
+        // A font's text comes from the font chooser ("...") and from loads.
+        LayoutControl font = Field(fields[i]);
+        font.readOnly = true;
+        fonts.rows.push_back({{Label(kFontLabels[i]), font, Button(Page::kFirstFontButton + i)}});
     }
     return {
         kFontPageDialogId,

@@ -6,7 +6,6 @@
 #include "app/ui_services.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
-#include "platform/file_status.h"
 #include "platform/output_files.h"
 #include "policies/fc.h"
 #include "texts/combo_history.h"
@@ -19,6 +18,7 @@
 #include "ui/data_exchange.h"
 #include "ui/dialog_texts.h"
 #include "ui/help_pages.h"
+#include "ui/replace_question.h"
 #include "ui/window_layout.h"
 
 namespace {
@@ -37,8 +37,6 @@ public:
 private:
     bool& flag_;
 };
-
-bool PathExists(const TextString& path) { return KindOfPath(path.str()) != PathKind::kMissing; }
 
 }  // namespace
 
@@ -211,13 +209,7 @@ void SavePolicyDialog::Browse() {
     TextString path(FileName);
     if (!Services().ChooseFile(true, Caption().buffer, GetMessageText(kMsgPolicyFilesFilter), path)) return;
     if (path.CountChar('.') == 0) path.Append(kPolicyExtension);
-    if (PathExists(path)) {
-        TextString question(GetMessageText(kMsgReplaceFile));
-        FillMessagePlaceholders(question, {{"ffffff", path.buffer}});
-        const MessageAnswer answer =
-            Services().ShowMessage("", question.buffer, MessageButtons::kYesNo, MessageIcon::kQuestion, 2);
-        if (answer != MessageAnswer::kYes) return;
-    }
+    if (!MayReplaceFile(Services(), path)) return;
     FileName = path;
     UpdateData(false);
 }

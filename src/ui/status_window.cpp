@@ -14,6 +14,7 @@
 #include "ui/data_exchange.h"
 #include "ui/dialog_texts.h"
 #include "ui/window_layout.h"
+#include "ui/replace_question.h"
 
 namespace {
 
@@ -160,6 +161,8 @@ void StatusWindow::SaveToFile() {
     // Only a name with no dot anywhere gets the extension: "notes.v2/run"
     // is taken as the user wrote it.
     if (std::strchr(path.c_str(), '.') == nullptr) path.Append(".log");
+    // The chooser does not ask before a file is replaced: the program does.
+    if (!MayReplaceFile(Services(), path)) return;
 
     // The lines go to a temporary file that replaces the target only when
     // every line was written.

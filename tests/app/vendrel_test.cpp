@@ -456,12 +456,12 @@ TEST_F(VendrelTest, NamesBeyondAsciiShowAsTheyAreNamed) {
     EXPECT_TRUE(ascii(title)) << title;
 }
 
-TEST_F(VendrelTest, WithoutFilesTheWindowIsNotAvailable) {
+TEST_F(VendrelTest, WithoutFilesAndWithoutADisplayTheUsageSaysNoDisplayIsSet) {
     // Nobody asked for the usage text: it goes to standard error.
     EXPECT_EQ(Run(""), 2);
     EXPECT_EQ(out, "");
     EXPECT_TRUE(ErrHas("Command is:")) << err;
-    EXPECT_TRUE(ErrHas("main window is not available")) << err;
+    EXPECT_EQ(Lines(err).back(), kNoDisplayLine) << err;
     // A bad qualifier does not change that no file was named.
     EXPECT_EQ(Run("/RFT"), 2);
 

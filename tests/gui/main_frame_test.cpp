@@ -8,6 +8,7 @@
 #include <wx/checkbox.h>
 #include <wx/dnd.h>
 #include <wx/frame.h>
+#include <wx/iconbndl.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/slider.h>
@@ -221,6 +222,26 @@ TEST_F(MainFrameTest, TheWindowOpensTitledWithTheMenuInTheSavedLanguage) {
     auto* convert = static_cast<wxControl*>(screen.frame->View().Widget(W::kConvertButton));
     EXPECT_EQ(FromWx(convert->GetLabelText()), screen.D().ControlText(W::kConvertButton));
     EXPECT_EQ(FromWx(convert->GetToolTipText()), "Konvertierung beginnen");
+    EXPECT_TRUE(screen.Frame()->GetIcons().GetIcon(wxSize(32, 32)).IsOk());
+
+    // F1 opens the user guide, as Help > Contents does: the browser (a
+    // recorder here) is handed the local page.
+    const fs::path recorder = screen.folder / "recorder";
+    ASSERT_TRUE(
+        WriteWhole(recorder, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.part\" && mv \"$0.part\" \"$0.args\"\n"));
+    fs::permissions(recorder, fs::perms::owner_all);
+    screen.Write("guide.html");
+    screen.main->settings.browserCommand = recorder.c_str();
+    screen.main->settings.useDdeToViewHtml = false;
+    screen.main->settings.addUrlPrefix = true;
+    screen.main->settings.htmlDoco = screen.Path("guide.html").c_str();
+    wxKeyEvent help(wxEVT_CHAR_HOOK);
+    help.m_keyCode = WXK_F1;
+    help.SetEventObject(screen.Frame());
+    screen.Frame()->ProcessWindowEvent(help);
+    const fs::path args = recorder.string() + ".args";
+    EXPECT_TRUE(PumpUntil([&] { return fs::exists(args); }, 5000));
+    EXPECT_EQ(ReadWhole(args), "file://" + screen.Path("guide.html") + "\n");
 }
 
 TEST_F(MainFrameTest, TypingAFileNameAndPressingConvertConvertsIt) {

@@ -75,7 +75,10 @@ TEST(SheetWindowTest, PagesAreShownOnTheirTabsAndMirroredBothWays) {
     auto* edit = dynamic_cast<wxTextCtrl*>(window.PageView(0)->Widget(kNameEdit));
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(tabs->GetPage(0)->IsDescendant(edit));
-    EXPECT_EQ(window.PageView(1)->Panel(), nullptr);
+    // Every page is built with the sheet, the second one not made yet.
+    ASSERT_NE(window.PageView(1)->Panel(), nullptr);
+    EXPECT_FALSE(sheet.second.HasWindow());
+    EXPECT_TRUE(tabs->GetPage(1)->IsDescendant(window.PageView(1)->Widget(kWrapCheck)));
     EXPECT_FALSE(window.View().Widget(kIdApply)->IsEnabled());
 
     // A page's control both ways; the page's change enables Apply.

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "texts/language_texts.h"
+#include "texts/message_slots.h"
+#include "texts/message_texts.h"
+
 namespace {
 
 TEST(DesktopFileFilterTest, TheProgramsFiltersBecomeTheChoosersForm) {
@@ -36,11 +42,33 @@ TEST(DesktopMessageTextTest, EachLineBreakBecomesOne) {
         const char* text;
         const char* wanted;
     } cases[] = {
-        {"one\r\ntwo", "one\ntwo"}, {"one\ntwo", "one\ntwo"}, {"one\rtwo", "one\ntwo"},
-        {"a\r\n\r\nb", "a\n\nb"},   {"end\r", "end\n"},       {"", ""},
+        {"one\r\ntwo", "one\ntwo"},
+        {"one\ntwo", "one\ntwo"},
+        {"one\rtwo", "one\ntwo"},
+        {"a\r\n\r\nb", "a\n\nb"},
+        {"end\r", "end\n"},
+        {"", ""},
+        // The program's own break, "\n\r", is one break, and two of them two.
+        {"Invalid Output Directory.\n\rMust be writable", "Invalid Output Directory.\nMust be writable"},
+        {"a\n\r\n\rb", "a\n\nb"},
+        {"a\n\nb", "a\n\nb"},
+        {"a\r\rb", "a\n\nb"},
     };
     for (const auto& c : cases) EXPECT_EQ(DesktopMessageText(c.text), c.wanted) << c.text;
     EXPECT_EQ(DesktopMessageText(nullptr), "");
+}
+
+// The message texts broken with "\n\r" show no blank line, in any language.
+TEST(DesktopMessageTextTest, TheProgramsTextsShowNoBlankLine) {
+    for (int language = kLanguageEnglish; language <= kLanguageSwedish; ++language) {
+        SetMessageLanguage(language);
+        for (const int slot : {kMsgDdeDisabled, kMsgInvalidOutputDirectory, kMsgCommandFailed}) {
+            const std::string shown = DesktopMessageText(GetMessageText(slot));
+            EXPECT_EQ(shown.find("\n\n"), std::string::npos) << language << " " << slot << ": " << shown;
+            EXPECT_EQ(shown.find('\r'), std::string::npos) << language << " " << slot;
+        }
+    }
+    SetMessageLanguage(kLanguageEnglish);
 }
 
 }  // namespace

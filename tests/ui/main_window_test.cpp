@@ -175,6 +175,8 @@ TEST_F(MainWindowTest, StartUpInEnglishFillsLabelsMenuAndTips) {
     EXPECT_EQ(dialog.Selection(W::kInputTypeCombo), 0);
     EXPECT_EQ(dialog.Selection(W::kOutputKindCombo), 0);
     EXPECT_TRUE(dialog.IsChecked(W::kHtmlExtensionButton));
+    // The output name shows from the first showing.
+    EXPECT_EQ(Text(W::kOutputNameEdit), "*.html");
     EXPECT_TRUE(window->Menu().IsChecked(kCommandLanguageEnglish));
     // The delimiter waits for input type 3.
     EXPECT_FALSE(dialog.IsEnabled(W::kDelimiterEdit));
@@ -192,6 +194,20 @@ TEST_F(MainWindowTest, SavedLanguageIsShownAtStartUp) {
     EXPECT_EQ(dialog.Control(W::kConvertButton)->toolTip.str(), "Konvertierung beginnen");
     EXPECT_TRUE(window->Menu().IsChecked(kCommandLanguageGerman));
     EXPECT_FALSE(window->Menu().IsChecked(kCommandLanguageEnglish));
+}
+
+// A batch run speaks English: the saved language is applied when the
+// window initialises, not when the dialog is made.
+TEST_F(MainWindowTest, TheSavedLanguageWaitsForTheWindow) {
+    window->settings.language = "German";
+    window.reset();  // saves the settings
+    window = MakeWindow();
+    EXPECT_EQ(window->LanguageCode, kLanguageEnglish);
+    EXPECT_STREQ(GetUiText(391), "Drag and drop properties");
+    Shown();
+    EXPECT_EQ(window->LanguageCode, kLanguageGerman);
+    EXPECT_STREQ(GetUiText(391), "Drag & Drop-Eigenschaften");
+    EXPECT_EQ(window->settings.language.str(), "German");
 }
 
 TEST_F(MainWindowTest, LanguageSwitchRelabelsEverythingAndBack) {
@@ -519,6 +535,27 @@ protected:
         return count;
     }
 };
+
+// The wait cursor shows while a conversion or a policy load runs, and is
+// gone when it ends.
+TEST_F(MainWindowRunTest, AConversionAndAPolicyLoadShowTheWaitCursor) {
+    const auto waitsAround = [this] {
+        const std::vector<ServiceCall>& log = services.Log();
+        return !log.empty() && log.front().kind == ServiceCallKind::kBeginWaitCursor &&
+               log.back().kind == ServiceCallKind::kEndWaitCursor && services.WaitCursorDepth() == 0;
+    };
+    WriteWhole(temp / "wait.txt", "Name  Age\nAnn   31\n");
+    Type(W::kFileSpecCombo, Path("wait.txt"));
+    window->settings.displayStatusDialog = false;
+    services.ClearLog();
+    EXPECT_TRUE(window->RunConversion());
+    EXPECT_TRUE(waitsAround());
+    WriteWhole(temp / "wait.pol", "Default TABLE border size : 1\n");
+    window->runPolicyFileName = Path("wait.pol").c_str();
+    services.ClearLog();
+    EXPECT_TRUE(window->LoadPolicyFile());
+    EXPECT_TRUE(waitsAround());
+}
 
 TEST_F(MainWindowRunTest, ConvertWithAnEmptyFieldBrowsesAndACancelEndsSilently) {
     window->settings.currentDir = TextString(directory.c_str());

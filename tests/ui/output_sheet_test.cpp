@@ -325,18 +325,22 @@ TEST_F(OutputSheetTest, AChosenHeadingsFontGoesIntoTheContentsUnlessTheContentsW
     Press(sheet->fonts, 1264);  // headings
     EXPECT_STREQ(sheet->fonts.ControlText(FontPage::kHeadingFont), "Tahoma, Regular, 9");
     EXPECT_STREQ(sheet->fonts.ControlText(FontPage::kContentsFont), "Verdana, Italic, 11");
-    // A face typed into the field presets the chooser; the chosen font
-    // replaces the text.
+    // The field is read-only: a change of its text opens no chooser.
+    const size_t calls = services.Log().size();
     TypeOnly(sheet->fonts, FontPage::kFixedFont, "Missing Face, Bold, big");
+    EXPECT_EQ(services.Log().size(), calls);
+    // "..." presets the chooser from the field's text; the chosen font
+    // replaces the text.
+    Press(sheet->fonts, 1266);
     EXPECT_EQ(services.Log().back().text, "Missing Face");
     EXPECT_EQ(services.Log().back().number, 12);
     EXPECT_STREQ(sheet->fonts.ControlText(FontPage::kFixedFont), "Impact, Bold Italic, 20");
-    // Nothing chosen: what was typed stays, marked.
+    // Nothing chosen: the text stays.
     services.QueueNothingChosen(ScriptedUiServices::Chooser::kFont);
-    TypeOnly(sheet->fonts, FontPage::kFixedFont, "Unknown Sans, Regular, 9");
-    EXPECT_STREQ(sheet->fonts.ControlText(FontPage::kFixedFont), "Unknown Sans, Regular, 9");
+    Press(sheet->fonts, 1266);
+    EXPECT_STREQ(sheet->fonts.ControlText(FontPage::kFixedFont), "Impact, Bold Italic, 20");
     Ok();
-    EXPECT_EQ(Working().GetText(Pol::FixedFont).str(), "Unknown Sans, Regular, 9");
+    EXPECT_EQ(Working().GetText(Pol::FixedFont).str(), "Impact, Bold Italic, 20");
     EXPECT_EQ(Working().GetText(Pol::ContentsFont).str(), "Verdana, Italic, 11");
 }
 

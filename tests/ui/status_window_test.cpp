@@ -151,6 +151,23 @@ TEST_F(StatusWindowTest, OnlyANameWithoutAnyDotGetsTheLogExtension) {
     EXPECT_TRUE(services.Messages().empty());
 }
 
+// The chooser never asks before a file is replaced; the program asks once,
+// about the name with its extension, and No keeps the file.
+TEST_F(StatusWindowTest, SavingOverAFileAsksOnceWhetherToReplaceIt) {
+    window.AddMessage("a line");
+    ASSERT_TRUE(WriteWhole(temp / "run.log", "earlier\n"));
+    for (const MessageAnswer answer : {MessageAnswer::kNo, MessageAnswer::kYes}) {
+        services.ClearLog();
+        services.QueueAnswer(answer);
+        services.chosenPath = (temp / "run").string();
+        window.SaveToFile();
+        ASSERT_EQ(services.Messages().size(), 1u);
+        EXPECT_EQ(services.Messages()[0].text,
+                  "The file \"" + (temp / "run.log").string() + "\" exists already. Replace it?");
+        EXPECT_EQ(ReadWhole(temp / "run.log"), answer == MessageAnswer::kYes ? "a line\n" : "earlier\n");
+    }
+}
+
 TEST_F(StatusWindowTest, TheSaveChooserOffersTheInputFileNameWithLog) {
     auto owner = MakeOwner();
     window.SaveToFile();  // no input file yet: nothing offered
@@ -183,11 +200,13 @@ TEST_F(StatusWindowTest, ASaveThatCannotWriteItsFileSaysSoOnceAndWritesNothing) 
             ASSERT_TRUE(WriteWhole(path, c.earlier));
         }
         services.chosenPath = path.string();
+        // The user agrees to replace a file that is there.
+        if (c.earlier) services.QueueAnswer(MessageAnswer::kYes);
         SetWriteFault(c.fault, std::string("/") + c.name);
         window.SaveToFile();
         SetWriteFault(WriteFault::kNone, "");
-        ASSERT_EQ(services.Messages().size(), 1u);
-        EXPECT_EQ(services.Messages()[0].text, "Unable to write the file \"" + path.string() + "\"");
+        ASSERT_EQ(services.Messages().size(), c.earlier ? 2u : 1u);
+        EXPECT_EQ(services.Messages().back().text, "Unable to write the file \"" + path.string() + "\"");
         if (c.earlier) {
             EXPECT_EQ(ReadWhole(path), c.earlier);
         } else {

@@ -1,4 +1,6 @@
 #include "ui/window_layout.h"
+#include "ui/output_sheet_layout.h"
+#include "ui/output_pages.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +92,20 @@ TEST(WindowLayoutTest, EverySheetDescriptionHoldsItsSheetAndEachPage) {
         EXPECT_EQ(SheetDescriptionMismatches(*description, *sheet), std::vector<std::string>{});
     }
     EXPECT_EQ(FindSheetDescription(kMainDialogId), nullptr);
+}
+
+// A font's text comes from the font chooser and from loads only.
+TEST(WindowLayoutTest, TheFontFieldsAreReadOnly) {
+    const std::vector<LayoutControl> controls = OutputSheetLayout().pages.at(2).Controls();
+    int fonts = 0;
+    for (const LayoutControl& control : controls) {
+        const bool font = control.id == FontPage::kBodyFont || control.id == FontPage::kHeadingFont ||
+                          control.id == FontPage::kTableFont || control.id == FontPage::kFixedFont ||
+                          control.id == FontPage::kContentsFont;
+        fonts += font ? 1 : 0;
+        EXPECT_EQ(control.readOnly, font) << control.id;
+    }
+    EXPECT_EQ(fonts, 5);
 }
 
 TEST(WindowLayoutTest, EveryDifferenceFromTheModelIsNamed) {

@@ -1,11 +1,12 @@
 // Makes the README's pictures of the windows under Xvfb, grabbing them with
-// the toolkit itself: the main window as it opens ("main"), the status
+// the toolkit itself: the main window as it opens ("main", and in German
+// "main_de"), the status
 // window in the middle of a run over many files ("status"), or the output
 // policies sheet opened on its Table generation tab ("sheet").  One picture a
 // run: the toolkit's screen grab shows the screen as it was at the first
 // grab of the process.  Run by tools/window_screenshots.sh.
 //
-// Usage: vendrel_window_shots main|status|sheet IMAGE_FOLDER INPUT_FOLDER
+// Usage: vendrel_window_shots main|main_de|status|sheet IMAGE_FOLDER INPUT_FOLDER
 // INPUT_FOLDER holds the .txt files the run converts.
 #include <wx/app.h>
 #include <wx/bitmap.h>
@@ -62,10 +63,11 @@ bool Grab(wxWindow* window, const std::string& path) {
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: vendrel_window_shots main|status|sheet IMAGE_FOLDER INPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: vendrel_window_shots main|main_de|status|sheet IMAGE_FOLDER INPUT_FOLDER\n");
         return 2;
     }
-    const bool mainPicture = std::string(argv[1]) == "main";
+    const bool german = std::string(argv[1]) == "main_de";
+    const bool mainPicture = std::string(argv[1]) == "main" || german;
     const bool sheetPicture = std::string(argv[1]) == "sheet";
     const std::string images = argv[2];
     const std::string inputs = argv[3];
@@ -84,6 +86,9 @@ int main(int argc, char** argv) {
     main.settings.autoDdeUpdates = false;
     main.settings.autoDismissStatusDialog = false;
     main.settings.displayStatusDialog = true;
+    // The window applies the saved language when it opens (the pictures
+    // share one settings folder).
+    main.settings.language = german ? "German" : "English";
 
     int failures = 0;
     bool statusGrabbed = false;
@@ -91,7 +96,8 @@ int main(int argc, char** argv) {
     start.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         MainFrame& frame = *frontEnd.Frame();
         if (mainPicture) {
-            if (!Grab(frame.View().Window(), images + "/main_window.png")) ++failures;
+            if (!Grab(frame.View().Window(), images + (german ? "/main_window_de.png" : "/main_window.png")))
+                ++failures;
             main.Close();
             return;
         }
