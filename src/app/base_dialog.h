@@ -163,6 +163,13 @@ public:
     // readOnlyAllowed, may be written to.
     static bool CheckDirectory(const TextString& path, bool readOnlyAllowed);
     void AttachCallbacks(FC& set);
+    // Gives `set` the values the window's output choice asks of two
+    // policies that neither a policy file nor the user set: "Omit <HEAD> and
+    // <BODY> from output" on for output to the clipboard, else off, and
+    // "Minimise HTML file size" on.  They are not marked set, so that a
+    // policy file read into the set takes their place without being taken
+    // for a repeat, and a merge carries only what a file or the user gave.
+    void OfferOutputChoice(FC& set);
     void NotifyPoliciesChanged(int kind);
     // Runs the dialog that saves the policies to a policy file; the window
     // (ui/) has it, the data half only reports that it has none.

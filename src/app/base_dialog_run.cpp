@@ -122,6 +122,12 @@ public:
 
 TextString Quoted(const TextString& name) { return TextString("\"") + name + "\""; }
 
+// The run's messages and status lines go to the status window.
+void RouteMessagesToStatusWindow(Context& context) {
+    context.sink.SetMessageCallback(StatusMessageCallback);
+    context.sink.SetStatusCallback(StatusMessageCallback);
+}
+
 // Reports that the run's log file or index page (`what`) at `path` is not
 // written: it would replace `clash`.
 void ReportNotWritten(Context& run, const char* what, const TextString& path, const TextString& clash) {
@@ -303,10 +309,12 @@ bool BaseDialog::CheckDirectory(const TextString& path, bool readOnlyAllowed) {
 
 void BaseDialog::AttachCallbacks(FC& set) {
     SetContextOutputFormat(set);
-    if (set.context) {
-        set.context->sink.SetMessageCallback(StatusMessageCallback);
-        set.context->sink.SetStatusCallback(StatusMessageCallback);
-    }
+    if (set.context) RouteMessagesToStatusWindow(*set.context);
+}
+
+void BaseDialog::OfferOutputChoice(FC& set) {
+    if (!set.IsSet(Pol::OmitHeadAndBody)) set.SetInt(Pol::OmitHeadAndBody, GetOutputMode() == 2 ? 1 : 0, false);
+    if (!set.IsSet(Pol::MinimiseHTMLFileSize)) set.SetInt(Pol::MinimiseHTMLFileSize, 1, false);
 }
 
 void BaseDialog::NotifyPoliciesChanged(int kind) {
@@ -380,7 +388,11 @@ bool BaseDialog::LoadPolicyFile() {
         TheRunStatus().NoteFailure();
         return false;
     }
-    AttachCallbacks(policyFile);
+    // The reader's messages go to the status window.  The window's own
+    // choices go into the set after the read (OnConversionDone): put in
+    // before it, they would make the file's lines for the same policies
+    // repeats, and those are refused.
+    if (policyFile.context) RouteMessagesToStatusWindow(*policyFile.context);
     TextString loading("Loading policy file ");
     loading.Append(runPolicyFileName);
     policyFile.ReportMessage(loading.buffer, 10);
@@ -427,6 +439,9 @@ bool BaseDialog::PrepareAndConvert(const TextString& path, const TextString& out
         set->ResetPolicies();
         set->CopyReporterSettings(policyFile);
     }
+    // The file set starts from the window's output choice; the policy file,
+    // the rule set and the user's changes are merged over it.
+    OfferOutputChoice(SecondSet());
     context->RegisterInlineTagKeywords(&policyFile);
     return ConvertToTable(policyFile, SixthSet(), SecondSet(), *context, path, outputName, code, outputList);
 }
@@ -644,8 +659,7 @@ void BaseDialog::PrepareRunSet(FC& runSet, Context& run) {
 
     runSet.SetContext(&run);
     PolicyFileSet().SetContext(&run);
-    run.sink.SetMessageCallback(StatusMessageCallback);
-    run.sink.SetStatusCallback(StatusMessageCallback);
+    RouteMessagesToStatusWindow(run);
     for (FC* set : {&AnalysedFileSet(), &ThirdSet(), &WorkingSet(), &PolicyFileSet(), &SecondSet()})
         set->SetContext(&run);
     run.ResetRunLists();

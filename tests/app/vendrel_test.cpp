@@ -25,6 +25,7 @@
 #include "policies/policy_value.h"
 #include "policies/tab_config.h"
 #include "support/document_text.h"
+#include "support/recording_program.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -36,6 +37,13 @@ std::vector<std::string> Lines(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+// How often `part` stands in `text`.
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
 }
 
 // The settings file as name -> list of values (a name saved twice shows up
@@ -678,6 +686,33 @@ TEST_F(VendrelTest, ResultsAreShownThroughTheBrowserCommand) {
     EXPECT_FALSE(fs::exists(record));
 }
 
+// A policy file's value of the two policies the program gives a value of
+// its own is the one a run uses; without it, the output is minimised and
+// keeps its head.
+TEST_F(VendrelTest, APolicyFileDecidesMinimisingAndTheHead) {
+    Write("t.txt", kTable);
+    struct Case {
+        const char* policies;  // null: no policy file
+        bool indented;
+        bool head;
+    };
+    const Case cases[] = {
+        {nullptr, false, true},
+        {"Minimise HTML file size : No\n", true, true},
+        {"Minimise HTML file size : Yes\nOmit <HEAD> and <BODY> from output : Yes\n", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.policies ? c.policies : "(none)");
+        if (c.policies) Write("p.pol", c.policies);
+        ASSERT_EQ(Run(c.policies ? "t.txt p.pol" : "t.txt"), 0) << err;
+        EXPECT_FALSE(ErrHas("POLICY:")) << err;
+        const std::string html = ReadWhole(folder / "t.html");
+        EXPECT_EQ(html.find("\n  <TR>") != std::string::npos, c.indented) << html;
+        EXPECT_EQ(html.find("<HEAD>") != std::string::npos, c.head) << html;
+        EXPECT_NE(html.find("<TD>Oslo</TD>"), std::string::npos) << html;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Nothing lost, nothing hidden: what a run writes, and how it ends.
 
@@ -699,12 +734,6 @@ std::vector<std::string> HiddenFiles(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder))
         if (entry.path().filename().string()[0] == '.') hidden.push_back(entry.path().filename().string());
     return hidden;
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
 }
 
 TEST_F(VendrelTest, NoNamedFileIsEverReplaced) {
@@ -963,6 +992,37 @@ TEST_F(VendrelTest, FilesTheUserMayNotReadOrWrite) {
     EXPECT_TRUE(ErrHas("ERROR: Can't open file")) << err;
     EXPECT_EQ(ReadWhole(folder / "a.html"), "read-only\n");
     fs::permissions(folder / "in", fs::perms::owner_all);
+}
+
+// A settings file the user may not read: one warning naming it and the
+// reason, the run converts with the defaults, and the file stays byte for
+// byte as it was.
+TEST_F(VendrelTest, AnUnreadableSettingsFileIsLeftAsItWas) {
+    std::string asUser;
+    if (::geteuid() == 0) {
+        if (std::system("setpriv --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "setpriv is not installed";
+        asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+        fs::permissions(fs::path(testing::TempDir()), fs::perms::others_exec, fs::perm_options::add);
+    }
+    const std::string content = "\\BrowserCommand=/opt/browser\n\\Files\\MRU00=/old/a.txt\n";
+    WriteSettings(content);
+    for (fs::path at = SettingsFile().parent_path(); at != folder.parent_path(); at = at.parent_path())
+        fs::permissions(at, fs::perms::all);
+    fs::permissions(SettingsFile(), fs::perms::owner_write);
+    {
+        std::ifstream probe(SettingsFile());
+        if (probe && asUser.empty()) GTEST_SKIP() << "this user may read everything";
+    }
+    Write("a.txt", kTable);
+    EXPECT_EQ(Run("a.txt", asUser), 0) << err;
+    EXPECT_TRUE(fs::exists(folder / "a.html"));
+    EXPECT_EQ(Count(err, "WARNING: "), 1u) << err;
+    EXPECT_TRUE(ErrHas("WARNING: Can't read the program settings in " + SettingsFile().string() +
+                       ": Permission denied; the defaults are used and nothing is saved\n"))
+        << err;
+    fs::permissions(SettingsFile(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadWhole(SettingsFile()), content);
+    EXPECT_FALSE(fs::exists(SettingsFile().string() + ".lock"));
 }
 
 }  // namespace
