@@ -122,6 +122,20 @@ public:
 
 TextString Quoted(const TextString& name) { return TextString("\"") + name + "\""; }
 
+// `folder` taken from the current directory when it is relative; an empty
+// folder is the current directory.  Ends in "/".
+TextString AbsoluteFolder(const TextString& folder) {
+    TextString absolute;
+    if (folder.At(0) != '/') {
+        const std::string here = CurrentDirectory();
+        absolute.AssignChars(here.data(), static_cast<int>(here.size()));
+        if (absolute.IsEmpty() || absolute.buffer[absolute.length - 1] != '/') absolute.AppendChar('/');
+    }
+    absolute.Append(folder);
+    if (absolute.IsEmpty() || absolute.buffer[absolute.length - 1] != '/') absolute.AppendChar('/');
+    return absolute;
+}
+
 // The run's messages and status lines go to the status window.
 void RouteMessagesToStatusWindow(Context& context) {
     context.sink.SetMessageCallback(StatusMessageCallback);
@@ -317,6 +331,18 @@ void BaseDialog::OfferOutputChoice(FC& set) {
     if (!set.IsSet(Pol::MinimiseHTMLFileSize)) set.SetInt(Pol::MinimiseHTMLFileSize, 1, false);
 }
 
+TextString BaseDialog::LastOutputPath() {
+    const TextString folder = lastOutputFolder.IsEmpty() ? GetOutputDirectory() : lastOutputFolder;
+    return folder + lastOutputFileName;
+}
+
+void BaseDialog::NoteLastOutput(const TextString& outputFile, const TextString& shownName) {
+    TextString folder;
+    GetDirectoryPart(outputFile, &folder);
+    lastOutputFolder = AbsoluteFolder(folder);
+    lastOutputFileName = shownName;
+}
+
 void BaseDialog::NotifyPoliciesChanged(int kind) {
     if (!context) return;
     if (kind == 2) reanalysisNeeded = 1;
@@ -460,7 +486,7 @@ TextString BaseDialog::OutputLocation() {
 
 TextString BaseDialog::RunOutputFolder() {
     const TextString& given = context->runParameters.outputDirectory;
-    return given.IsEmpty() ? GetOutputDirectory() : given;
+    return given.IsEmpty() ? GetOutputDirectory() : AbsoluteFolder(given);
 }
 
 bool BaseDialog::ConvertOneFile(const TextString& path) {
@@ -496,7 +522,7 @@ bool BaseDialog::ConvertOneFile(const TextString& path) {
         else
             display = name + "_frame" + extension;
     }
-    lastOutputFileName = display;
+    NoteLastOutput(context->currentOutputFileName, display);
     SetFileName(name + extension);
     LoadFromPolicySet(second, SixthSet());
 
@@ -531,7 +557,9 @@ void BaseDialog::ReanalyseFile(const TextString& path) {
     SixthSet().MergeChangedPolicies(WorkingSet(), 1);
     if (PrepareAndConvert(path, TextString(), code, nullptr)) {
         const TextString name = context->currentOutputFileName;
-        lastOutputFileName = name;
+        TextString directory, base, extension;
+        SplitPath(name, &directory, &base, &extension);
+        NoteLastOutput(name, base + extension);
         MakeOutputFileName(name, scratch);
         SetFileName(name);
         LoadFromPolicySet(SecondSet(), SixthSet());
@@ -578,9 +606,11 @@ bool BaseDialog::RunConversion() {
         return false;
     }
 
+    // After the window's values: the index page and the log go to the
+    // folder the documents go to.
+    AttachCallbacks(runSet);
     runSet.SetText(Pol::InputDirectory, GetInputDirectory().buffer, false);
     runSet.SetText(Pol::OutputDirectory, outputFolder.buffer, false);
-    AttachCallbacks(runSet);
 
     // Every document path is known before anything is written.
     AttachCallbacks(PolicyFileSet());
@@ -704,8 +734,8 @@ void BaseDialog::ShowRunResults(const Context& run) {
     results.batchMode = batchMode != 0;
     results.outputMode = GetOutputMode();
     results.outputFormat = run.outputFormat;
-    results.outputDirectory = GetOutputDirectory();
-    results.lastOutputFileName = lastOutputFileName;
+    // The file the run wrote, in the folder it wrote it to.
+    if (!lastOutputFileName.IsEmpty()) results.lastOutputFileName = LastOutputPath();
     results.status = StatusMessageCallback;
     viewer.ShowRunResults(results);
 }
