@@ -77,8 +77,8 @@ public:
     // failure (reported once, see above), and always after a failed Load.
     bool Save();
 
-    // Where the one warning of a failed save goes; standard error when not
-    // set.  The text begins with "WARNING: ".
+    // Where the one warning of a failed load or save goes; standard error
+    // when not set.  The text begins with "WARNING: ".
     void SetWarningSink(std::function<void(const char*)> sink) { warningSink_ = std::move(sink); }
 
     // Names and values in file order (for tests and diagnostics).
