@@ -173,8 +173,7 @@ void MainDialog::StoreToPolicySet(FC& set) {
         sixth.ResetPolicies();
         sixth.MergeChangedPolicies(WorkingSet(), 1);
     }
-    set.SetInt(Pol::OmitHeadAndBody, OutputKind == 2 ? 1 : 0, true);
-    set.SetInt(Pol::MinimiseHTMLFileSize, 1, true);
+    OfferOutputChoice(set);
     sixth.ApplyRuleSetAndFormatDefaults(0);
 }
 

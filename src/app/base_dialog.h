@@ -70,6 +70,9 @@ public:
     std::array<FC, kPolicySetCount> policySets;
     TextString fileSpecPart;  // the input file spec without its directory part
     TextString lastOutputFileName;  // what "View Results" shows
+    // The folder the last output was written to (absolute, with its "/"):
+    // with "/OUTPUT=" not the input's.  Empty until a file converted.
+    TextString lastOutputFolder;
     int policyFileLoaded = 0;
     int fileAnalysed = 0;
     int batchMode = 0;  // set only during a batch run
@@ -168,6 +171,16 @@ public:
     // readOnlyAllowed, may be written to.
     static bool CheckDirectory(const TextString& path, bool readOnlyAllowed);
     void AttachCallbacks(FC& set);
+    // Gives `set` the values the window's output choice asks of two
+    // policies that neither a policy file nor the user set: "Omit <HEAD> and
+    // <BODY> from output" on for output to the clipboard, else off, and
+    // "Minimise HTML file size" on.  They are not marked set, so that a
+    // policy file read into the set takes their place without being taken
+    // for a repeat, and a merge carries only what a file or the user gave.
+    void OfferOutputChoice(FC& set);
+    // The file "View Results" shows: the last output in the folder it was
+    // written to (the output directory when no file converted yet).
+    TextString LastOutputPath();
     void NotifyPoliciesChanged(int kind);
     // Runs the dialog that saves the policies to a policy file; the window
     // (ui/) has it, the data half only reports that it has none.
@@ -183,9 +196,13 @@ private:
     // several files (each output named from its input), else the dialog's
     // output file name.
     TextString OutputLocation();
-    // The folder the run's output goes to: the folder part of "/OUTPUT=",
-    // else the dialog's output directory (the input's folder).
+    // The folder the run's output goes to: the folder part of "/OUTPUT="
+    // (taken from the current directory, as the documents are), else the
+    // dialog's output directory (the input's folder).
     TextString RunOutputFolder();
+    // Remembers the output just written (`outputFile`, the Context's output
+    // file name) as what "View Results" shows under `shownName`.
+    void NoteLastOutput(const TextString& outputFile, const TextString& shownName);
     // The per-file policy preparation and conversion shared by ConvertOneFile
     // and ReanalyseFile.
     bool PrepareAndConvert(const TextString& path, const TextString& outputName, int code, StringList* outputList);

@@ -122,6 +122,26 @@ public:
 
 TextString Quoted(const TextString& name) { return TextString("\"") + name + "\""; }
 
+// `folder` taken from the current directory when it is relative; an empty
+// folder is the current directory.  Ends in "/".
+TextString AbsoluteFolder(const TextString& folder) {
+    TextString absolute;
+    if (folder.At(0) != '/') {
+        const std::string here = CurrentDirectory();
+        absolute.AssignChars(here.data(), static_cast<int>(here.size()));
+        if (absolute.IsEmpty() || absolute.buffer[absolute.length - 1] != '/') absolute.AppendChar('/');
+    }
+    absolute.Append(folder);
+    if (absolute.IsEmpty() || absolute.buffer[absolute.length - 1] != '/') absolute.AppendChar('/');
+    return absolute;
+}
+
+// The run's messages and status lines go to the status window.
+void RouteMessagesToStatusWindow(Context& context) {
+    context.sink.SetMessageCallback(StatusMessageCallback);
+    context.sink.SetStatusCallback(StatusMessageCallback);
+}
+
 // Reports that the run's log file or index page (`what`) at `path` is not
 // written: it would replace `clash`.
 void ReportNotWritten(Context& run, const char* what, const TextString& path, const TextString& clash) {
@@ -303,10 +323,24 @@ bool BaseDialog::CheckDirectory(const TextString& path, bool readOnlyAllowed) {
 
 void BaseDialog::AttachCallbacks(FC& set) {
     SetContextOutputFormat(set);
-    if (set.context) {
-        set.context->sink.SetMessageCallback(StatusMessageCallback);
-        set.context->sink.SetStatusCallback(StatusMessageCallback);
-    }
+    if (set.context) RouteMessagesToStatusWindow(*set.context);
+}
+
+void BaseDialog::OfferOutputChoice(FC& set) {
+    if (!set.IsSet(Pol::OmitHeadAndBody)) set.SetInt(Pol::OmitHeadAndBody, GetOutputMode() == 2 ? 1 : 0, false);
+    if (!set.IsSet(Pol::MinimiseHTMLFileSize)) set.SetInt(Pol::MinimiseHTMLFileSize, 1, false);
+}
+
+TextString BaseDialog::LastOutputPath() {
+    const TextString folder = lastOutputFolder.IsEmpty() ? GetOutputDirectory() : lastOutputFolder;
+    return folder + lastOutputFileName;
+}
+
+void BaseDialog::NoteLastOutput(const TextString& outputFile, const TextString& shownName) {
+    TextString folder;
+    GetDirectoryPart(outputFile, &folder);
+    lastOutputFolder = AbsoluteFolder(folder);
+    lastOutputFileName = shownName;
 }
 
 void BaseDialog::NotifyPoliciesChanged(int kind) {
@@ -388,7 +422,11 @@ bool BaseDialog::LoadPolicyFile() {
     WorkingSet().ResetPolicies();
     policiesEdited = 0;
     policyFile.ResetPolicies();
-    AttachCallbacks(policyFile);
+    // The reader's messages go to the status window.  The window's own
+    // choices go into the set after the read (OnConversionDone): put in
+    // before it, they would make the file's lines for the same policies
+    // repeats, and those are refused.
+    if (policyFile.context) RouteMessagesToStatusWindow(*policyFile.context);
     TextString loading("Loading policy file ");
     loading.Append(runPolicyFileName);
     policyFile.ReportMessage(loading.buffer, 10);
@@ -435,6 +473,9 @@ bool BaseDialog::PrepareAndConvert(const TextString& path, const TextString& out
         set->ResetPolicies();
         set->CopyReporterSettings(policyFile);
     }
+    // The file set starts from the window's output choice; the policy file,
+    // the rule set and the user's changes are merged over it.
+    OfferOutputChoice(SecondSet());
     context->RegisterInlineTagKeywords(&policyFile);
     return ConvertToTable(policyFile, SixthSet(), SecondSet(), *context, path, outputName, code, outputList);
 }
@@ -453,7 +494,7 @@ TextString BaseDialog::OutputLocation() {
 
 TextString BaseDialog::RunOutputFolder() {
     const TextString& given = context->runParameters.outputDirectory;
-    return given.IsEmpty() ? GetOutputDirectory() : given;
+    return given.IsEmpty() ? GetOutputDirectory() : AbsoluteFolder(given);
 }
 
 bool BaseDialog::ConvertOneFile(const TextString& path) {
@@ -489,7 +530,7 @@ bool BaseDialog::ConvertOneFile(const TextString& path) {
         else
             display = name + "_frame" + extension;
     }
-    lastOutputFileName = display;
+    NoteLastOutput(context->currentOutputFileName, display);
     SetFileName(name + extension);
     LoadFromPolicySet(second, SixthSet());
 
@@ -524,7 +565,9 @@ void BaseDialog::ReanalyseFile(const TextString& path) {
     SixthSet().MergeChangedPolicies(WorkingSet(), 1);
     if (PrepareAndConvert(path, TextString(), code, nullptr)) {
         const TextString name = context->currentOutputFileName;
-        lastOutputFileName = name;
+        TextString directory, base, extension;
+        SplitPath(name, &directory, &base, &extension);
+        NoteLastOutput(name, base + extension);
         MakeOutputFileName(name, scratch);
         SetFileName(name);
         LoadFromPolicySet(SecondSet(), SixthSet());
@@ -572,9 +615,11 @@ bool BaseDialog::RunConversion() {
         return false;
     }
 
+    // After the window's values: the index page and the log go to the
+    // folder the documents go to.
+    AttachCallbacks(runSet);
     runSet.SetText(Pol::InputDirectory, GetInputDirectory().buffer, false);
     runSet.SetText(Pol::OutputDirectory, outputFolder.buffer, false);
-    AttachCallbacks(runSet);
 
     // Every document path is known before anything is written.
     AttachCallbacks(PolicyFileSet());
@@ -653,8 +698,7 @@ void BaseDialog::PrepareRunSet(FC& runSet, Context& run) {
 
     runSet.SetContext(&run);
     PolicyFileSet().SetContext(&run);
-    run.sink.SetMessageCallback(StatusMessageCallback);
-    run.sink.SetStatusCallback(StatusMessageCallback);
+    RouteMessagesToStatusWindow(run);
     for (FC* set : {&AnalysedFileSet(), &ThirdSet(), &WorkingSet(), &PolicyFileSet(), &SecondSet()})
         set->SetContext(&run);
     run.ResetRunLists();
@@ -699,8 +743,8 @@ void BaseDialog::ShowRunResults(const Context& run) {
     results.batchMode = batchMode != 0;
     results.outputMode = GetOutputMode();
     results.outputFormat = run.outputFormat;
-    results.outputDirectory = GetOutputDirectory();
-    results.lastOutputFileName = lastOutputFileName;
+    // The file the run wrote, in the folder it wrote it to.
+    if (!lastOutputFileName.IsEmpty()) results.lastOutputFileName = LastOutputPath();
     results.status = StatusMessageCallback;
     viewer.ShowRunResults(results);
 }

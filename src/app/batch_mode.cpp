@@ -18,6 +18,7 @@
 #include "foundation/run_status.h"
 #include "foundation/utilities.h"
 #include "platform/file_status.h"
+#include "platform/output_files.h"
 #include "tables/command_line.h"
 #include "texts/message_slots.h"
 #include "texts/message_texts.h"
@@ -148,7 +149,18 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
 int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen, GraphicalDesktop desktop) {
     ProgramSettings& settings = dialog.settings;
     const bool wordsRefused = dialog.context && dialog.context->runParameters.refusedWords > 0;
-    if (!settings.defaultPolicyFile.IsEmpty()) dialog.runPolicyFileName = settings.defaultPolicyFile;
+    if (!settings.defaultPolicyFile.IsEmpty()) {
+        // The settings' default policy file wins over a ".pol" word, and the
+        // user is told which one is passed over.
+        const TextString& named = dialog.runPolicyFileName;
+        if (!named.IsEmpty() && !IsSameFile(named.str(), settings.defaultPolicyFile.str())) {
+            const TextString warning = TextString("WARNING: The default policy file \"") +
+                                       settings.defaultPolicyFile + "\" of the settings is used instead of \"" +
+                                       named + "\" named on the command line";
+            StatusMessageCallback(warning.buffer);
+        }
+        dialog.runPolicyFileName = settings.defaultPolicyFile;
+    }
 
     const TextString spec = dialog.GetInputFileSpec();
     if (spec.IsEmpty() || spec == " ") {

@@ -1,6 +1,7 @@
 #include "app/program_settings.h"
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,13 +24,6 @@ void LoadHistoryList(const SettingsStore& store, const char* key, int count, Tex
     std::vector<std::string> texts(static_cast<size_t>(count));
     LoadHistoryList(store, key, count, texts.data());
     for (int i = 0; i < count; ++i) entries[i].AssignChars(texts[i].data(), static_cast<int>(texts[i].size()));
-}
-
-void SaveHistoryList(SettingsStore& store, const char* key, int count, const TextString* entries) {
-    std::vector<std::string> texts;
-    texts.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) texts.emplace_back(entries[i].buffer != nullptr ? entries[i].buffer : "");
-    SaveHistoryList(store, key, count, texts.data());
 }
 
 // The settings file of the running product.
@@ -78,6 +72,42 @@ constexpr LanguageName kLanguageNames[] = {
     {"German", 2}, {"Spanish", 3}, {"French", 4}, {"Portuguese", 5}, {"Italian", 6}, {"Swedish", 7},
 };
 
+// The booleans and the history lists, each in the order they are read and
+// saved.
+struct BoolSetting {
+    const char* name;
+    bool ProgramSettings::*field;
+};
+
+constexpr BoolSetting kBoolSettings[] = {
+    {"\\DefaultPolicy\\AlwaysReload", &ProgramSettings::alwaysReload},
+    {"\\UseDDEToViewHTML", &ProgramSettings::useDdeToViewHtml},
+    {"\\AddURLPrefix", &ProgramSettings::addUrlPrefix},
+    {"\\AutoDDEUpdates", &ProgramSettings::autoDdeUpdates},
+    {"\\DefaultPolicy\\Used", &ProgramSettings::defaultPolicyUsed},
+    {"\\DragAndDrop\\ViewResults", &ProgramSettings::viewResults},
+    {"\\DragAndDrop\\ViewStatusWindow", &ProgramSettings::viewStatusWindow},
+    {"\\DragAndDrop\\StartProgram", &ProgramSettings::startProgram},
+    {"\\Dialogs\\AutoDismissStatusDialog", &ProgramSettings::autoDismissStatusDialog},
+    {"\\Dialogs\\DisplayToolTips", &ProgramSettings::displayToolTips},
+    {"\\Dialogs\\DisplayStatusDialog", &ProgramSettings::displayStatusDialog},
+    {"\\Languages\\UseLanguageFile", &ProgramSettings::useLanguageFile},
+    {"\\Languages\\SelectedLanguage", &ProgramSettings::selectedLanguage},
+};
+
+struct HistorySetting {
+    const char* key;
+    TextString (ProgramSettings::*list)[kHistoryCount];
+};
+
+constexpr HistorySetting kHistorySettings[] = {
+    {"\\Policy", &ProgramSettings::policyHistory},         {"\\Files", &ProgramSettings::filesHistory},
+    {"\\OutDir", &ProgramSettings::outDirHistory},         {"\\HTMLFragment", &ProgramSettings::htmlFragmentHistory},
+    {"\\BGImage", &ProgramSettings::bgImageHistory},       {"\\ShortcutIcon", &ProgramSettings::shortcutIconHistory},
+    {"\\InDir", &ProgramSettings::inDirHistory},           {"\\HTMLHeader", &ProgramSettings::htmlHeaderHistory},
+    {"\\HTMLFooter", &ProgramSettings::htmlFooterHistory}, {"\\HTMLScript", &ProgramSettings::htmlScriptHistory},
+};
+
 }  // namespace
 
 // clang-format off
@@ -124,11 +154,8 @@ void ProgramSettings::ResetToBuiltInDefaults() {
     displayStatusDialog = true;
     autoDismissStatusDialog = false;
     currentDir.MakeEmpty();
-    for (TextString* list :
-         {policyHistory, filesHistory, outDirHistory, inDirHistory, bgImageHistory, shortcutIconHistory,
-          htmlFragmentHistory, htmlHeaderHistory, htmlFooterHistory, htmlScriptHistory}) {
-        for (int i = 0; i < kHistoryCount; ++i) list[i].MakeEmpty();
-    }
+    for (const HistorySetting& history : kHistorySettings)
+        for (TextString& entry : this->*history.list) entry.MakeEmpty();
     language = "English";
     selectedLanguage = false;
     useLanguageFile = false;
@@ -148,12 +175,9 @@ void ProgramSettings::ReadBool(const char* name, bool& field) const {
         field = false;
 }
 
-void ProgramSettings::WriteBool(const char* name, bool value) {
-    WriteRegistryText(store_, name, value ? "Yes" : "No");
-}
-
 bool ProgramSettings::LoadSettings(UiServices* services) {
     ResetToBuiltInDefaults();
+    // A file that cannot be read leaves the defaults (the store has said so).
     store_.Load();
 
     ReadRegistryText(store_, "\\CurrentDir", currentDir);
@@ -184,77 +208,57 @@ bool ProgramSettings::LoadSettings(UiServices* services) {
     ReadRegistryText(store_, "\\Languages\\LanguageFile", languageFile);
     for (int i = 0; i < kWindowPositionCount; ++i)
         ReadRegistryInt(store_, kWindowPositionNames[i], windowPositions[i]);
-    ReadBool("\\DefaultPolicy\\AlwaysReload", alwaysReload);
-    ReadBool("\\UseDDEToViewHTML", useDdeToViewHtml);
-    ReadBool("\\AddURLPrefix", addUrlPrefix);
-    ReadBool("\\AutoDDEUpdates", autoDdeUpdates);
-    ReadBool("\\DefaultPolicy\\Used", defaultPolicyUsed);
-    ReadBool("\\DragAndDrop\\ViewResults", viewResults);
-    ReadBool("\\DragAndDrop\\ViewStatusWindow", viewStatusWindow);
-    ReadBool("\\DragAndDrop\\StartProgram", startProgram);
-    ReadBool("\\Dialogs\\AutoDismissStatusDialog", autoDismissStatusDialog);
-    ReadBool("\\Dialogs\\DisplayToolTips", displayToolTips);
-    ReadBool("\\Dialogs\\DisplayStatusDialog", displayStatusDialog);
-    ReadBool("\\Languages\\UseLanguageFile", useLanguageFile);
-    ReadBool("\\Languages\\SelectedLanguage", selectedLanguage);
+    for (const BoolSetting& setting : kBoolSettings) ReadBool(setting.name, this->*setting.field);
     ReadRegistryInt(store_, "\\Options\\ConversionType", conversionType);
     ReadRegistryInt(store_, "\\Options\\OutputType", outputType);
-    LoadHistoryList(store_, "\\Policy", kHistoryCount, policyHistory);
-    LoadHistoryList(store_, "\\Files", kHistoryCount, filesHistory);
-    LoadHistoryList(store_, "\\OutDir", kHistoryCount, outDirHistory);
-    LoadHistoryList(store_, "\\HTMLFragment", kHistoryCount, htmlFragmentHistory);
-    LoadHistoryList(store_, "\\BGImage", kHistoryCount, bgImageHistory);
-    LoadHistoryList(store_, "\\ShortcutIcon", kHistoryCount, shortcutIconHistory);
-    LoadHistoryList(store_, "\\InDir", kHistoryCount, inDirHistory);
-    LoadHistoryList(store_, "\\HTMLHeader", kHistoryCount, htmlHeaderHistory);
-    LoadHistoryList(store_, "\\HTMLFooter", kHistoryCount, htmlFooterHistory);
-    LoadHistoryList(store_, "\\HTMLScript", kHistoryCount, htmlScriptHistory);
+    for (const HistorySetting& history : kHistorySettings)
+        LoadHistoryList(store_, history.key, kHistoryCount, this->*history.list);
+    saved_ = SettingTexts();
     return true;
 }
 
-bool ProgramSettings::SaveSettings() {
-    WriteRegistryText(store_, "\\CurrentDir", currentDir.buffer);
-    WriteRegistryText(store_, "\\DDEServerName", ddeServerName.buffer);
-    WriteRegistryText(store_, "\\DDEWorking", ddeWorking.buffer);
-    WriteRegistryText(store_, "\\BrowserCommand", browserCommand.buffer);
-    WriteRegistryText(store_, "\\ViewRTFCommand", viewRtfCommand.buffer);
-    WriteRegistryText(store_, "\\ViewTextCommand", viewTextCommand.buffer);
-    WriteRegistryText(store_, "\\HTMLDoco", htmlDoco.buffer);
-    WriteRegistryText(store_, "\\DefaultPolicy\\File", defaultPolicyFile.buffer);
-    WriteRegistryText(store_, "\\Languages\\Language", language.buffer);
-    WriteRegistryText(store_, "\\Languages\\LanguageFile", languageFile.buffer);
+std::vector<ProgramSettings::SettingText> ProgramSettings::SettingTexts() const {
+    std::vector<SettingText> texts;
+    auto text = [&](const char* name, const TextString& value) { texts.push_back({name, value.str(), -1}); };
+    text("\\CurrentDir", currentDir);
+    text("\\DDEServerName", ddeServerName);
+    text("\\DDEWorking", ddeWorking);
+    text("\\BrowserCommand", browserCommand);
+    text("\\ViewRTFCommand", viewRtfCommand);
+    text("\\ViewTextCommand", viewTextCommand);
+    text("\\HTMLDoco", htmlDoco);
+    text("\\DefaultPolicy\\File", defaultPolicyFile);
+    text("\\Languages\\Language", language);
+    text("\\Languages\\LanguageFile", languageFile);
     for (int i = 0; i < kWindowPositionCount; ++i)
-        WriteRegistryInt(store_, kWindowPositionNames[i], windowPositions[i]);
-    WriteBool("\\DefaultPolicy\\AlwaysReload", alwaysReload);
-    WriteBool("\\UseDDEToViewHTML", useDdeToViewHtml);
-    WriteBool("\\AddURLPrefix", addUrlPrefix);
-    WriteBool("\\AutoDDEUpdates", autoDdeUpdates);
-    WriteBool("\\DefaultPolicy\\Used", defaultPolicyUsed);
-    WriteBool("\\DragAndDrop\\ViewResults", viewResults);
-    WriteBool("\\DragAndDrop\\ViewStatusWindow", viewStatusWindow);
-    WriteBool("\\DragAndDrop\\StartProgram", startProgram);
-    WriteBool("\\Dialogs\\AutoDismissStatusDialog", autoDismissStatusDialog);
-    WriteBool("\\Dialogs\\DisplayToolTips", displayToolTips);
-    WriteBool("\\Dialogs\\DisplayStatusDialog", displayStatusDialog);
-    WriteBool("\\Languages\\UseLanguageFile", useLanguageFile);
-    WriteBool("\\Languages\\SelectedLanguage", selectedLanguage);
-    WriteRegistryInt(store_, "\\Options\\ConversionType", conversionType);
-    WriteRegistryInt(store_, "\\Options\\OutputType", outputType);
-    SaveHistoryList(store_, "\\Policy", kHistoryCount, policyHistory);
-    SaveHistoryList(store_, "\\Files", kHistoryCount, filesHistory);
-    SaveHistoryList(store_, "\\OutDir", kHistoryCount, outDirHistory);
-    SaveHistoryList(store_, "\\HTMLFragment", kHistoryCount, htmlFragmentHistory);
-    SaveHistoryList(store_, "\\BGImage", kHistoryCount, bgImageHistory);
-    SaveHistoryList(store_, "\\ShortcutIcon", kHistoryCount, shortcutIconHistory);
-    SaveHistoryList(store_, "\\InDir", kHistoryCount, inDirHistory);
-    SaveHistoryList(store_, "\\HTMLHeader", kHistoryCount, htmlHeaderHistory);
-    SaveHistoryList(store_, "\\HTMLFooter", kHistoryCount, htmlFooterHistory);
-    SaveHistoryList(store_, "\\HTMLScript", kHistoryCount, htmlScriptHistory);
-    return store_.Save();
+        texts.push_back({kWindowPositionNames[i], std::to_string(windowPositions[i]), -1});
+    for (const BoolSetting& setting : kBoolSettings)
+        texts.push_back({setting.name, this->*setting.field ? "Yes" : "No", -1});
+    texts.push_back({"\\Options\\ConversionType", std::to_string(conversionType), -1});
+    texts.push_back({"\\Options\\OutputType", std::to_string(outputType), -1});
+    for (int list = 0; list < static_cast<int>(std::size(kHistorySettings)); ++list) {
+        const HistorySetting& history = kHistorySettings[list];
+        for (int i = 0; i < kHistoryCount; ++i)
+            texts.push_back({HistoryEntryName(history.key, i), (this->*history.list)[i].str(), list});
+    }
+    return texts;
 }
 
-void ProgramSettings::SaveDdeWorking(const char* value) {
-    ddeWorking = value;
-    WriteRegistryText(store_, "\\DDEWorking", value);
-    store_.Save();
+bool ProgramSettings::SaveSettings() {
+    std::vector<SettingText> texts = SettingTexts();
+    // A history list is one setting: changed when any entry is.
+    std::vector<bool> listChanged(std::size(kHistorySettings), false);
+    auto changed = [&](size_t i) { return i >= saved_.size() || texts[i].text != saved_[i].text; };
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (texts[i].list >= 0 && changed(i)) listChanged[static_cast<size_t>(texts[i].list)] = true;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const SettingText& setting = texts[i];
+        if (changed(i) || (setting.list >= 0 && listChanged[static_cast<size_t>(setting.list)]))
+            WriteRegistryText(store_, setting.name.c_str(), setting.text.c_str());
+        else
+            store_.OfferText(setting.name.c_str(), setting.text.c_str());
+    }
+    if (!store_.Save()) return false;
+    saved_ = std::move(texts);
+    return true;
 }

@@ -8,9 +8,15 @@
 // name such as "\DefaultPolicy\File"; booleans are stored as "Yes" and "No",
 // integers as decimal text, a history list as ten entries "\Files\MRU00" ..
 // "\Files\MRU09".
+//
+// Several windows and batch runs may be open at once, and the file may be
+// edited by hand between them: a save writes only what this program changed
+// since it loaded or last saved the settings (a history list whole), merged
+// into the file as it is then; every other setting keeps what the file holds.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "foundation/text_string.h"
 #include "platform/settings_store.h"
@@ -94,17 +100,17 @@ public:
     // file.  When "\BrowserCommand" is missing the browser is detected (the
     // result viewer's FindBrowser, which tells the user through `services`
     // when none is found; null shows nothing) and the DDE defaults follow
-    // from its name.  Always true.
+    // from its name.  A file that exists and cannot be read leaves every
+    // default in place; the store warns once and never saves over it.
+    // Always true.
     bool LoadSettings(UiServices* services = nullptr);
 
-    // Writes every setting (histories with all ten entries) and saves the
-    // file atomically.  False when the file could not be written (reported
-    // once as a warning by the store).
+    // Saves the settings whose text differs from what was loaded or last
+    // saved (a history list with all ten entries when any of them differs)
+    // over the file as it is now; a setting the file lacks is added with its
+    // value here.  False when nothing could be saved (reported once as a
+    // warning by the store).
     bool SaveSettings();
-
-    // Writes "\DDEWorking" to the settings file at once (the DDE attempt
-    // marks itself there, so a later start sees one that never returned).
-    void SaveDdeWorking(const char* value);
 
     // The user-interface language code of `language` (LanguageCodeFromName).
     int LanguageCode() const { return LanguageCodeFromName(language); }
@@ -115,9 +121,19 @@ public:
     static const char* const kWindowPositionNames[kWindowPositionCount];
 
 private:
+    // The text of one setting as it is stored.
+    struct SettingText {
+        std::string name;
+        std::string text;
+        int list;  // the history list it is an entry of, -1 for none
+    };
+    // Every setting's text, in the order they are saved.
+    std::vector<SettingText> SettingTexts() const;
+
     void ResetToBuiltInDefaults();
     void ReadBool(const char* name, bool& field) const;
-    void WriteBool(const char* name, bool value);
 
     SettingsStore store_;
+    // The settings as loaded or last saved: what a save compares with.
+    std::vector<SettingText> saved_;
 };

@@ -19,10 +19,6 @@ namespace {
 constexpr const char* kDesktopOpener = "xdg-open";
 constexpr const char* kDesktopMailer = "xdg-email";
 
-constexpr const char* kDdeDefaultService = "IExplore";
-constexpr const char* kDdeTopic = "WWW_OpenURL";
-constexpr int kDdeTimeoutMilliseconds = 2000;
-
 // Marks a look-up as running for its lifetime; a nested look-up sees the
 // flag and gives up.
 class LookupGuard {
@@ -72,32 +68,6 @@ const char* LanguageQuery(int code) {
         default: return "";
     }
 }
-
-struct DdeErrorName {
-    int code;
-    const char* text;
-};
-
-constexpr DdeErrorName kDdeErrors[] = {
-    {0x4000, "DDE Error: adv ack timeout!"},
-    {0x4001, "DDE Error: busy"},
-    {0x4002, "DDE Error: ack timeout"},
-    {0x4003, "DDE Error: DLL not initialised"},
-    {0x4004, "DDE Error: DLL usage"},
-    {0x4005, "DDE Error: EXE ack Timeout"},
-    {0x4006, "DDE Error: invalid parameter"},
-    {0x4007, "DDE Error: low memory"},
-    {0x4008, "DDE Error: memory error"},
-    {0x4009, "DDE Error: not processed"},
-    {0x400A, "DDE Error: no conversation established"},
-    {0x400B, "DDE Error: Poke ack timeout"},
-    {0x400C, "DDE Error: post message failed"},
-    {0x400D, "DDE Error: reentrancy detected"},
-    {0x400E, "DDE Error: server died"},
-    {0x400F, "DDE Error: sys error"},
-    {0x4010, "DDE Error: unadv Ack Timeout"},
-    {0x4011, "DDE Error: Unfound Queue ID"},
-};
 
 bool IsSetAndNotEmpty(const char* variable) {
     const char* value = std::getenv(variable);
@@ -214,7 +184,7 @@ void ResultViewer::MakeFileUrl(const TextString& path, TextString& address) {
 }
 
 bool ResultViewer::StartOrReport(const TextString& command, const TextString& argument) {
-    int error = StartProgram(command.str(), argument.str());
+    int error = StartCommand(command.str(), argument.str());
     if (error == 0) return true;
     TextString text(GetMessageText(kMsgCommandFailed));
     TextString number(error);
@@ -224,7 +194,7 @@ bool ResultViewer::StartOrReport(const TextString& command, const TextString& ar
     return false;
 }
 
-bool ResultViewer::OpenUrlInBrowser(TextString address, TextString browserCommand, bool allowDde) {
+bool ResultViewer::OpenUrlInBrowser(TextString address, TextString browserCommand, bool /*allowDde*/) {
     if (address.IsEmpty()) {
         services_.ShowMessage("", GetMessageText(kMsgNoURL));
         return false;
@@ -240,37 +210,10 @@ bool ResultViewer::OpenUrlInBrowser(TextString address, TextString browserComman
     }
     if (browserCommand.IsEmpty()) FindBrowser(browserCommand);
 
-    if (allowDde && settings_.useDdeToViewHtml) {
-        bool shown = false;
-        DdeClient dde;
-        if (!dde.Initialise()) {
-            ReportDdeError(dde.LastError());
-            ReportDdeError(dde.LastError());
-        } else {
-            const char* service =
-                settings_.ddeServerName.IsEmpty() ? kDdeDefaultService : settings_.ddeServerName.buffer;
-            // "No" stays behind when the connection attempt never returns,
-            // so that the next start can warn and turn DDE off.
-            settings_.SaveDdeWorking("No");
-            bool connected = dde.Connect(service, kDdeTopic);
-            settings_.SaveDdeWorking("Yes");
-            if (!connected) {
-                if (dde.LastError() != DdeClient::kDdeNoConversation) ReportDdeError(dde.LastError());
-            } else {
-                TextString item("\"");
-                item.Append(address);
-                item.Append("\",,-1,0,,,,");
-                shown = dde.Request(item.buffer, kDdeTimeoutMilliseconds);
-                if (!shown) ReportDdeError(dde.LastError());
-                dde.Disconnect();
-            }
-            dde.Uninitialise();
-        }
-        if (shown) return true;
-    }
-
-    // The address is the program's one argument, passed without a shell, so
-    // neither the command nor the address needs quotes.
+    // This platform has no DDE: whatever "\UseDDEToViewHTML" says, the
+    // browser program is started, and nothing is tried or written first.
+    // The address is the program's last argument, passed without a shell,
+    // so it needs no quotes.
     if (browserCommand.IsEmpty()) return false;
     return StartOrReport(browserCommand, address);
 }
@@ -282,21 +225,6 @@ bool ResultViewer::StartViewer(const TextString& file, TextString command) {
     }
     if (command.IsEmpty()) FindRtfViewer(command);
     return StartOrReport(command, file);
-}
-
-TextString ResultViewer::DdeErrorText(int errorCode) {
-    for (const DdeErrorName& entry : kDdeErrors) {
-        if (entry.code == errorCode) return TextString(entry.text);
-    }
-    TextString text("Unknown DDE Error : ");
-    text.AppendNumber('1', errorCode, 0);
-    return text;
-}
-
-void ResultViewer::ReportDdeError(int errorCode) {
-    if (errorCode == 0) return;
-    TextString text = DdeErrorText(errorCode);
-    services_.ShowMessage("", text.buffer);
 }
 
 ResultViewer::ShowOutcome ResultViewer::ShowRunResults(const RunResults& results) {

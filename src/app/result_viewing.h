@@ -3,10 +3,11 @@
 //
 // Viewers and the browser are found as the desktop's opener "xdg-open" on
 // PATH (the settings' own commands come first); the mail program is
-// "xdg-email".  HTML is offered to a running browser over DDE first, which
-// this platform does not have (the connection always fails), so the browser
-// program is started with the file's address.  Programs are started with an
-// argument vector, never through a shell, and not waited for.
+// "xdg-email".  This platform has no DDE: HTML is shown by starting the
+// browser program with the file's address, whatever "\UseDDEToViewHTML"
+// says.  A command is a program named whole or words split as a user writes
+// them (StartCommand), started with an argument vector, never through a
+// shell, and not waited for.
 #pragma once
 
 #include <functional>
@@ -59,25 +60,20 @@ public:
     // digits; otherwise the path as given.
     void MakeFileUrl(const TextString& path, TextString& address);
 
-    // Opens an address in the browser: DDE first when allowDde and the
-    // "\UseDDEToViewHTML" setting are on, then the browser program started
-    // with the address as its one argument.  Failures are shown as message
-    // boxes.  True when the browser was reached.
+    // Opens an address in the browser: the browser command is started with
+    // the address as its last argument (allowDde asks for nothing here: there
+    // is no DDE, and no attempt writes "\DDEWorking").  Failures are shown as
+    // message boxes.  True when the browser was reached.
     bool OpenUrlInBrowser(TextString address, TextString browserCommand, bool allowDde);
 
-    // Starts `command` (the RTF viewer when empty) with `file` as its one
+    // Starts `command` (the RTF viewer when empty) with `file` as its last
     // argument.  Failures are shown as message boxes.  True when started.
     bool StartViewer(const TextString& file, TextString command);
 
-    // Starts `command` with `argument` as its one argument (no shell); a
-    // failure is shown as a message box naming both.  True when started.
+    // Starts `command` (StartCommand: a program named whole, else split into
+    // words) with `argument` last, without a shell; a failure is shown as a
+    // message box naming both.  True when started.
     bool StartOrReport(const TextString& command, const TextString& argument);
-
-    // Shows the message box for the last error of a DDE conversation; 0
-    // shows nothing.
-    void ReportDdeError(int errorCode);
-    // The text of a DDE error code.
-    static TextString DdeErrorText(int errorCode);
 
     // What the conversion run hands over for showing its results.
     struct RunResults {

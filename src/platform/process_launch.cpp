@@ -44,20 +44,70 @@ bool IsExecutableFile(const std::string& path) {
 
 }  // namespace
 
-int StartProgram(const std::string& program, const std::string& argument, pid_t* pid) {
-    if (program.empty()) return ENOENT;
+int StartProgram(const std::vector<std::string>& words, pid_t* pid) {
+    if (words.empty() || words.front().empty()) return ENOENT;
     std::lock_guard<std::mutex> lock(gStartedMutex);
     ReapLocked(false);
 
-    std::string programCopy = program;
-    std::string argumentCopy = argument;
-    char* argv[] = {programCopy.data(), argumentCopy.data(), nullptr};
+    std::vector<std::string> copies = words;
+    std::vector<char*> argv;
+    argv.reserve(copies.size() + 1);
+    for (std::string& word : copies) argv.push_back(word.data());
+    argv.push_back(nullptr);
     pid_t child = 0;
-    int error = posix_spawnp(&child, programCopy.c_str(), nullptr, nullptr, argv, environ);
+    int error = posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ);
     if (error != 0) return error;
     gStarted.push_back(child);
     if (pid != nullptr) *pid = child;
     return 0;
+}
+
+int StartProgram(const std::string& program, const std::string& argument, pid_t* pid) {
+    return StartProgram(std::vector<std::string>{program, argument}, pid);
+}
+
+std::vector<std::string> SplitCommandWords(std::string_view command) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;  // a word has begun (an empty pair of quotes is a word)
+    char quote = 0;  // the quote that is open, 0 for none
+    for (size_t i = 0; i < command.size(); ++i) {
+        const char c = command[i];
+        if (quote == '\'') {
+            if (c == '\'')
+                quote = 0;
+            else
+                word += c;
+        } else if (c == '\\' && i + 1 < command.size()) {
+            word += command[++i];
+            inWord = true;
+        } else if (quote == '"') {
+            if (c == '"')
+                quote = 0;
+            else
+                word += c;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+            inWord = true;
+        } else if (c == ' ' || c == '\t') {
+            if (inWord) words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(std::move(word));
+    return words;
+}
+
+int StartCommand(const std::string& command, const std::string& argument, pid_t* pid) {
+    if (FindProgramOnPath(command.c_str(), nullptr)) return StartProgram(command, argument, pid);
+    std::vector<std::string> words = SplitCommandWords(command);
+    if (words.empty()) return ENOENT;
+    words.push_back(argument);
+    return StartProgram(words, pid);
 }
 
 void ReapStartedPrograms() {
@@ -98,23 +148,3 @@ bool FindProgramOnPath(const char* name, std::string* fullPath) {
     }
     return false;
 }
-
-bool DdeClient::Initialise() {
-    initialised_ = true;
-    lastError_ = 0;
-    return true;
-}
-
-bool DdeClient::Connect(const char*, const char*) {
-    lastError_ = kDdeNoConversation;
-    return false;
-}
-
-bool DdeClient::Request(const char*, int) {
-    lastError_ = kDdeNoConversation;
-    return false;
-}
-
-void DdeClient::Disconnect() {}
-
-void DdeClient::Uninitialise() { initialised_ = false; }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "platform/ascii_text.h"
 
@@ -150,6 +151,59 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash == 0 ? 1 : slash);
 }
 
+// One line of a settings file.
+struct FileLine {
+    std::string_view text;  // without its line feed
+    bool lineFeed = false;  // it ends in a line feed (the file's last line may not)
+    bool carriageReturn = false;  // its text ends in a carriage return
+    std::string_view name;  // before the first "="; empty for a line without a name
+    std::string_view value;  // after it, without the carriage return
+};
+
+// Calls visit(const FileLine&) for every line of `content`, in order.
+template <typename Visit>
+void ForEachLine(std::string_view content, Visit visit) {
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t end = content.find('\n', start);
+        FileLine line;
+        line.lineFeed = end != std::string_view::npos;
+        if (!line.lineFeed) end = content.size();
+        line.text = content.substr(start, end - start);
+        start = end + 1;
+        std::string_view body = line.text;
+        line.carriageReturn = !body.empty() && body.back() == '\r';
+        if (line.carriageReturn) body.remove_suffix(1);
+        const size_t equals = body.find('=');
+        if (equals != std::string_view::npos && equals > 0) {
+            line.name = body.substr(0, equals);
+            line.value = body.substr(equals + 1);
+        }
+        visit(line);
+    }
+}
+
+// Holds the lock file for the read-merge-write of a save.  The rename alone
+// already keeps the file whole, so a lock that cannot be taken only risks
+// losing another program's simultaneous change.
+class SaveLock {
+public:
+    explicit SaveLock(const std::string& path) : fd_(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        if (fd_ >= 0) {
+            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ~SaveLock() {
+        if (fd_ >= 0) close(fd_);
+    }
+    SaveLock(const SaveLock&) = delete;
+    SaveLock& operator=(const SaveLock&) = delete;
+
+private:
+    int fd_;
+};
+
 }  // namespace
 
 std::string SettingsStore::DefaultPath(const char* product) {
@@ -182,35 +236,50 @@ SettingsStore::SettingsStore(std::string path) : path_(std::move(path)) {}
 std::vector<SettingsStore::Entry> SettingsStore::Parse(const std::string& content) {
     std::vector<Entry> entries;
     std::unordered_map<std::string, size_t> seen;
-    size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
-        std::string_view line(content.data() + start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        size_t equals = line.find('=');
-        if (equals == std::string_view::npos || equals == 0) continue;
-        std::string_view name = line.substr(0, equals);
-        std::string value = Decoded(line.substr(equals + 1));
-        auto [it, added] = seen.emplace(Lowered(name), entries.size());
+    ForEachLine(content, [&](const FileLine& line) {
+        if (line.name.empty()) return;
+        std::string value = Decoded(line.value);
+        auto [it, added] = seen.emplace(Lowered(line.name), entries.size());
         if (added)
-            entries.push_back(Entry{std::string(name), std::move(value)});
+            entries.push_back(Entry{std::string(line.name), std::move(value)});
         else
             entries[it->second].value = std::move(value);
-    }
+    });
     return entries;
 }
 
-std::string SettingsStore::Format(const std::vector<Entry>& entries) {
-    std::string content;
-    for (const Entry& entry : entries) {
-        content += entry.name;
-        content += '=';
-        AppendEncoded(content, entry.value);
-        content += '\n';
+std::string SettingsStore::Merge(const std::string& content, const std::vector<Pending>& pending) {
+    std::unordered_map<std::string, size_t> wanted;
+    for (size_t i = 0; i < pending.size(); ++i) wanted.emplace(Lowered(pending[i].name), i);
+    std::vector<bool> present(pending.size(), false);
+    std::string merged;
+    merged.reserve(content.size() + 64 * pending.size());
+    ForEachLine(content, [&](const FileLine& line) {
+        const auto it = line.name.empty() ? wanted.end() : wanted.find(Lowered(line.name));
+        if (it == wanted.end() || !pending[it->second].changed) {
+            if (it != wanted.end()) present[it->second] = true;
+            merged.append(line.text);
+            if (line.lineFeed) merged += '\n';
+            return;
+        }
+        // A changed setting: its first line takes the value, a later one goes.
+        if (present[it->second]) return;
+        present[it->second] = true;
+        merged.append(line.name);
+        merged += '=';
+        AppendEncoded(merged, pending[it->second].value);
+        if (line.carriageReturn) merged += '\r';
+        merged += '\n';
+    });
+    for (size_t i = 0; i < pending.size(); ++i) {
+        if (present[i]) continue;
+        if (!merged.empty() && merged.back() != '\n') merged += '\n';
+        merged += pending[i].name;
+        merged += '=';
+        AppendEncoded(merged, pending[i].value);
+        merged += '\n';
     }
-    return content;
+    return merged;
 }
 
 void SettingsStore::Rebuild(std::vector<Entry> entries) {
@@ -220,12 +289,18 @@ void SettingsStore::Rebuild(std::vector<Entry> entries) {
 }
 
 bool SettingsStore::Load() {
-    changed_.clear();
+    pending_.clear();
+    pendingIndex_.clear();
+    unreadable_ = false;
     std::string content;
     if (path_.empty() || !ReadWholeFile(path_, &content)) {
-        bool missing = path_.empty() || errno == ENOENT || errno == ENOTDIR;
+        const int error = errno;
         Rebuild({});
-        return missing;
+        if (path_.empty() || error == ENOENT || error == ENOTDIR) return true;
+        unreadable_ = true;
+        Report("WARNING: Can't read the program settings in " + path_ + ": " + std::strerror(error) +
+               "; the defaults are used and nothing is saved");
+        return false;
     }
     Rebuild(Parse(content));
     return true;
@@ -249,23 +324,41 @@ bool SettingsStore::ReadInt(const char* name, int& out) const {
 
 bool SettingsStore::Contains(const char* name) const { return index_.count(Lowered(name)) != 0; }
 
-void SettingsStore::Set(const std::string& name, const std::string& value) {
+void SettingsStore::Set(const std::string& name, const std::string& value, bool changed) {
     std::string key = Lowered(name);
     auto [it, added] = index_.emplace(key, entries_.size());
     if (added)
         entries_.push_back(Entry{name, value});
-    else
+    else if (changed)
         entries_[it->second].value = value;
-    changed_.push_back(std::move(key));
+    auto [at, waiting] = pendingIndex_.emplace(std::move(key), pending_.size());
+    if (waiting) {
+        pending_.push_back(Pending{name, value, changed});
+        return;
+    }
+    // A change outweighs an offer; an offer never replaces a change.
+    Pending& entry = pending_[at->second];
+    if (!changed && entry.changed) return;
+    entry.value = value;
+    entry.changed = changed;
 }
 
-void SettingsStore::WriteText(const char* name, const char* text) { Set(name, text != nullptr ? text : ""); }
+void SettingsStore::WriteText(const char* name, const char* text) { Set(name, text != nullptr ? text : "", true); }
 
-void SettingsStore::WriteInt(const char* name, int value) { Set(name, std::to_string(value)); }
+void SettingsStore::WriteInt(const char* name, int value) { Set(name, std::to_string(value), true); }
 
-void SettingsStore::ReportFailure(const std::string& what, int error) {
+void SettingsStore::OfferText(const char* name, const char* text) { Set(name, text != nullptr ? text : "", false); }
+
+void SettingsStore::Report(const std::string& text) {
     if (failureReported_) return;
     failureReported_ = true;
+    if (warningSink_)
+        warningSink_(text.c_str());
+    else
+        std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void SettingsStore::ReportFailure(const std::string& what, int error) {
     std::string text =
         "WARNING: Can't save the program settings in " + (path_.empty() ? "(no settings folder)" : path_);
     text += ": ";
@@ -274,14 +367,12 @@ void SettingsStore::ReportFailure(const std::string& what, int error) {
         text += ": ";
         text += std::strerror(error);
     }
-    if (warningSink_)
-        warningSink_(text.c_str());
-    else
-        std::fprintf(stderr, "%s\n", text.c_str());
+    Report(text);
 }
 
 bool SettingsStore::Save() {
-    if (changed_.empty()) return true;
+    if (unreadable_) return false;
+    if (pending_.empty()) return true;
     if (path_.empty()) {
         ReportFailure("neither XDG_CONFIG_HOME nor a home folder is known", 0);
         return false;
@@ -292,60 +383,48 @@ bool SettingsStore::Save() {
         return false;
     }
 
-    // The lock serialises read-merge-write between programs; the rename
-    // alone already keeps the file whole, so a lock that cannot be taken
-    // only risks losing another program's simultaneous change.
-    int lock = open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lock >= 0) {
-        while (flock(lock, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-
-    // What other programs saved meanwhile stays; the settings written here
-    // are laid over it.
+    SaveLock lock(path_ + ".lock");
+    // The file as it is now: what other programs saved meanwhile stays.  A
+    // file that cannot be read is not written over.
     std::string content;
-    std::vector<Entry> merged;
-    if (ReadWholeFile(path_, &content)) merged = Parse(content);
-    std::unordered_map<std::string, size_t> mergedIndex;
-    for (size_t i = 0; i < merged.size(); ++i) mergedIndex.emplace(Lowered(merged[i].name), i);
-    for (const std::string& key : changed_) {
-        const Entry& mine = entries_[index_.at(key)];
-        auto [it, added] = mergedIndex.emplace(key, merged.size());
-        if (added)
-            merged.push_back(mine);
-        else
-            merged[it->second].value = mine.value;
+    if (!ReadWholeFile(path_, &content)) {
+        if (errno != ENOENT) {
+            ReportFailure("can't read the settings file", errno);
+            return false;
+        }
+        content.clear();
     }
-    content = Format(merged);
+    std::string merged = Merge(content, pending_);
+    if (merged != content && !ReplaceFile(merged)) return false;
 
-    bool ok = false;
+    Rebuild(Parse(merged));
+    pending_.clear();
+    pendingIndex_.clear();
+    return true;
+}
+
+bool SettingsStore::ReplaceFile(const std::string& content) {
     std::string temporary = path_ + ".XXXXXX";
     int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         ReportFailure("can't create a temporary file", errno);
+        return false;
+    }
+    bool written = WriteAll(fd, content) && fsync(fd) == 0;
+    int error = errno;
+    if (close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
+        ReportFailure("can't write a temporary file", error);
+    } else if (rename(temporary.c_str(), path_.c_str()) != 0) {
+        ReportFailure("can't replace the settings file", errno);
     } else {
-        bool written = WriteAll(fd, content) && fsync(fd) == 0;
-        int error = errno;
-        if (close(fd) != 0 && written) {
-            written = false;
-            error = errno;
-        }
-        if (!written) {
-            ReportFailure("can't write a temporary file", error);
-        } else if (rename(temporary.c_str(), path_.c_str()) != 0) {
-            ReportFailure("can't replace the settings file", errno);
-        } else {
-            ok = true;
-        }
-        if (!ok) unlink(temporary.c_str());
+        return true;
     }
-    if (lock >= 0) close(lock);
-
-    if (ok) {
-        Rebuild(std::move(merged));
-        changed_.clear();
-    }
-    return ok;
+    unlink(temporary.c_str());
+    return false;
 }
 
 bool ReadRegistryText(const SettingsStore& store, const char* name, std::string& out) {
@@ -359,24 +438,14 @@ bool WriteRegistryText(SettingsStore& store, const char* name, const char* text)
     return true;
 }
 
-void WriteRegistryInt(SettingsStore& store, const char* name, int value) { store.WriteInt(name, value); }
-
-namespace {
-
-std::string HistoryEntryName(const char* key, int i) {
+std::string HistoryEntryName(const char* key, int index) {
     char number[16];
-    std::snprintf(number, sizeof number, "\\MRU%2.2u", static_cast<unsigned>(i));
+    std::snprintf(number, sizeof number, "\\MRU%2.2u", static_cast<unsigned>(index));
     return std::string(key) + number;
 }
-
-}  // namespace
 
 void LoadHistoryList(const SettingsStore& store, const char* key, int count, std::string* entries) {
     for (int i = 0; i < count; ++i) {
         if (!store.ReadText(HistoryEntryName(key, i).c_str(), entries[i])) entries[i].clear();
     }
-}
-
-void SaveHistoryList(SettingsStore& store, const char* key, int count, const std::string* entries) {
-    for (int i = 0; i < count; ++i) store.WriteText(HistoryEntryName(key, i).c_str(), entries[i].c_str());
 }

@@ -11,12 +11,20 @@
 // return and line feed are written as "%25", "%0D" and "%0A" so that every
 // setting stays on its line; any other "%" is read as itself.
 //
-// Saving rewrites the whole file atomically: the lines go to a new temporary
-// file in the same folder, which then replaces the old one by rename.  A
-// lock file serialises the read-merge-write of concurrent programs, so that
-// settings written by one are not lost by another and no reader ever sees a
-// half-written file.  The first failed save is reported as one warning line;
-// later failures are silent.
+// Several programs may use the file at once, and a person may edit it
+// between runs: a save never puts back what it did not change.  A save
+// takes the file as it is then, under a lock file that serialises the
+// read-merge-write of concurrent programs, and changes only the lines of
+// the settings written here since the last load or save (WriteText); a
+// setting this program only holds (OfferText) is added when the file has
+// none, and every other line stays as it stood, byte for byte.  The result
+// goes to a new temporary file in the same folder, which then replaces the
+// old one by rename, so that no reader ever sees a half-written file.
+//
+// A file that exists but cannot be read is never written over: the store
+// stays empty (the program runs with its defaults) and saves nothing.  The
+// first failure, of the load or of a save, is reported as one warning line
+// naming the file and the system's reason; later failures are silent.
 #pragma once
 
 #include <functional>
@@ -40,8 +48,10 @@ public:
     const std::string& Path() const { return path_; }
 
     // Reads the file into memory, replacing what was there; a missing file
-    // gives an empty store.  False only when the file exists and cannot be
-    // read.  A name that appears more than once keeps its last value.
+    // gives an empty store.  A name that appears more than once keeps its
+    // last value; a line without a name is skipped.  False when the file
+    // exists and cannot be read: the store is then empty, the failure is
+    // reported (see above) and Save leaves the file alone.
     bool Load();
 
     // The text of a setting; false (out unchanged) when there is none.
@@ -51,18 +61,24 @@ public:
     bool ReadInt(const char* name, int& out) const;
     bool Contains(const char* name) const;
 
-    // Sets a setting in memory; Save writes it.
+    // Sets a setting that this program changed; Save writes it over
+    // whatever the file holds then.
     void WriteText(const char* name, const char* text);
     void WriteInt(const char* name, int value);
+    // Offers the value of a setting that this program holds but did not
+    // change: Save adds it only when the file has no such setting by then,
+    // so that a value another program saved meanwhile stays.  In memory it
+    // fills in only a setting the store does not have.
+    void OfferText(const char* name, const char* text);
 
-    // Writes the settings written since the last save into the file: the
-    // file's current content is read again under the lock, the changed
-    // settings are laid over it, and the result replaces the file.  Creates
-    // the folders when needed.  False on failure (reported once, see above).
+    // Merges the written and offered settings into the file as described
+    // above and reloads the store from the result.  Creates the folders when
+    // needed; writes nothing when the file would not change.  False on
+    // failure (reported once, see above), and always after a failed Load.
     bool Save();
 
-    // Where the one warning of a failed save goes; standard error when not
-    // set.  The text begins with "WARNING: ".
+    // Where the one warning of a failed load or save goes; standard error
+    // when not set.  The text begins with "WARNING: ".
     void SetWarningSink(std::function<void(const char*)> sink) { warningSink_ = std::move(sink); }
 
     // Names and values in file order (for tests and diagnostics).
@@ -75,20 +91,38 @@ public:
     // Parses settings-file content into entries, each name once (the last
     // value wins, the first spelling is kept).
     static std::vector<Entry> Parse(const std::string& content);
-    // The file content for the entries.
-    static std::string Format(const std::vector<Entry>& entries);
+
+    // A setting waiting for the next save.
+    struct Pending {
+        std::string name;
+        std::string value;
+        bool changed = false;  // written (laid over the file), not only offered
+    };
+    // The file content `content` with the pending settings merged in: the
+    // first line of a changed setting takes its value (keeping the line's
+    // spelling of the name and its carriage return), later lines of that
+    // setting go; a setting the file has no line for is appended, in the
+    // order given; every other line is kept as it is.
+    static std::string Merge(const std::string& content, const std::vector<Pending>& pending);
 
 private:
-    void Set(const std::string& name, const std::string& value);
+    void Set(const std::string& name, const std::string& value, bool changed);
     void Rebuild(std::vector<Entry> entries);
+    void Report(const std::string& text);
     void ReportFailure(const std::string& what, int error);
+    // Replaces the file by one holding `content`, through a temporary file.
+    bool ReplaceFile(const std::string& content);
 
     std::string path_;
     std::vector<Entry> entries_;
     std::unordered_map<std::string, size_t> index_;  // lower-cased name -> entry
-    std::vector<std::string> changed_;  // lower-cased names written since the last save
+    // What the next save merges into the file, in the order first written,
+    // and where each lower-cased name stands in it.
+    std::vector<Pending> pending_;
+    std::unordered_map<std::string, size_t> pendingIndex_;
     std::function<void(const char*)> warningSink_;
     bool failureReported_ = false;
+    bool unreadable_ = false;  // Load found the file and could not read it: never save
 };
 
 // The registry operations of the settings, on a store that stands for the
@@ -96,10 +130,8 @@ private:
 bool ReadRegistryText(const SettingsStore& store, const char* name, std::string& out);
 bool ReadRegistryInt(const SettingsStore& store, const char* name, int& out);
 bool WriteRegistryText(SettingsStore& store, const char* name, const char* text);
-void WriteRegistryInt(SettingsStore& store, const char* name, int value);
 
-// A history list of `count` entries stored as key + "\MRU00" .. "\MRU09"
-// (two digits); a missing entry reads as empty, and saving writes every
-// entry, empty ones included.
+// A history list of `count` entries is stored as key + "\MRU00" .. "\MRU09"
+// (two digits), empty entries included; a missing entry reads as empty.
+std::string HistoryEntryName(const char* key, int index);
 void LoadHistoryList(const SettingsStore& store, const char* key, int count, std::string* entries);
-void SaveHistoryList(SettingsStore& store, const char* key, int count, const std::string* entries);

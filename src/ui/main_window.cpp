@@ -949,7 +949,7 @@ void MainWindow::ViewResults() {
         services.ShowMessageSlots(kMsgBrowserNotDetected, kMsgLocateBrowser);
         return;
     }
-    const TextString file = OutputDirectory + lastOutputFileName;
+    const TextString file = LastOutputPath();
     // Programs get their arguments as they are: the path needs no quotes.
     if (rtf) {
         viewer.StartViewer(file, command);

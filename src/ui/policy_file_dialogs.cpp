@@ -245,6 +245,9 @@ bool SavePolicyDialog::WritePolicies() {
     scratch.MergeChangedPolicies(owner_.SixthSet(), 1);
     if (owner_.policyFileLoaded) scratch.MergeChangedPolicies(owner_.PolicyFileSet(), 1);
     if (owner_.policiesEdited) scratch.MergeChangedPolicies(owner_.WorkingSet(), 1);
+    // "Save all" writes the values a run would use, the window's own
+    // included; they are not set policies, so "changed only" leaves them out.
+    owner_.OfferOutputChoice(scratch);
 
     // Written to a temporary file that replaces the target only when whole.
     TextFile file;

@@ -103,10 +103,17 @@ void SheetSettings::OnInitDialog() {
                (desktop.height - Rect().height) / 2 + kCentreOffsetY);
 }
 
+// What OK and Apply store is saved at once, not only at the next run or
+// when the program ends.
 bool SheetSettings::OnSheetOk() {
     if ((ChangesPending() || AnyPageChanged()) && !StorePages()) return false;
     SavePosition();
+    Owner().settings.SaveSettings();
     return true;
 }
 
-bool SheetSettings::OnSheetApply() { return StorePages(); }
+bool SheetSettings::OnSheetApply() {
+    if (!StorePages()) return false;
+    Owner().settings.SaveSettings();
+    return true;
+}

@@ -140,13 +140,83 @@ TEST_F(ProgramSettingsTest, OtherAndUnknownLanguagesAreEnglish) {
     for (const auto& [name, code] : cases) EXPECT_EQ(LanguageCodeFromName(name), code) << name;
 }
 
-TEST_F(ProgramSettingsTest, TheDdeMarkIsWrittenAtOnce) {
+// Two windows, or a window and a batch run, on one settings file: each
+// saves what it changed and keeps what the other saved.
+TEST_F(ProgramSettingsTest, TwoProgramsOnOneFileKeepEachOthersChanges) {
+    ProgramSettings first, second;
+    first.LoadSettings();
+    second.LoadSettings();
+    first.browserCommand = "firefox --private-window";
+    first.filesHistory[0] = "/data/a.txt";
+    ASSERT_TRUE(first.SaveSettings());
+    second.viewResults = false;
+    ASSERT_TRUE(second.SaveSettings());
+    // Saving again without a change puts nothing back either.
+    ASSERT_TRUE(first.SaveSettings());
+
+    ProgramSettings after;
+    after.LoadSettings();
+    EXPECT_EQ(after.browserCommand, "firefox --private-window");
+    EXPECT_FALSE(after.viewResults);
+    EXPECT_EQ(after.filesHistory[0], "/data/a.txt");
+    const auto entries = SettingsStore::Parse(ReadWhole(SettingsFile()));
+    EXPECT_EQ(entries.size(), 135u);  // every setting once
+}
+
+// A save changes the lines of what this program changed and nothing else:
+// lines edited by hand, in another spelling, with a carriage return or
+// with a value the program does not take stay as they stood.  A history
+// list is written whole.
+TEST_F(ProgramSettingsTest, ASaveLeavesEveryLineItDidNotChange) {
+    const std::string kept =
+        "# edited by hand\n"
+        "\\addurlprefix=no\n"
+        "\\Unknown\\Setting=100%\n"
+        "\\BrowserCommand=/opt/my browser/run\r\n"
+        "\\Files\\MRU03=/old/d.txt\n";
+    WriteFile(kept + "\\DragAndDrop\\ViewResults=Yes\n\\dragAndDrop\\viewResults=Yes\n");
     ProgramSettings settings;
     settings.LoadSettings();
-    settings.SaveDdeWorking("No");
-    ProgramSettings other;
-    other.LoadSettings();
-    EXPECT_EQ(other.ddeWorking, "No");
+    EXPECT_TRUE(settings.SaveSettings());
+    std::string content = ReadWhole(SettingsFile());
+    EXPECT_EQ(content.rfind(kept, 0), 0u) << content;
+    EXPECT_EQ(SettingsStore::Parse(content).size(), 136u);  // the unknown one too
+
+    settings.viewResults = false;
+    settings.filesHistory[0] = "/new/a.txt";
+    ASSERT_TRUE(settings.SaveSettings());
+    content = ReadWhole(SettingsFile());
+    // The first line of a changed setting takes the value; a later one goes.
+    EXPECT_NE(content.find("\\Unknown\\Setting=100%\n\\BrowserCommand=/opt/my browser/run\r\n"), std::string::npos)
+        << content;
+    EXPECT_NE(content.find("\\DragAndDrop\\ViewResults=No\n"), std::string::npos) << content;
+    EXPECT_EQ(content.find("\\dragAndDrop\\viewResults"), std::string::npos) << content;
+    EXPECT_NE(content.find("\\Files\\MRU03=/old/d.txt\n"), std::string::npos);
+    ProgramSettings after;
+    after.LoadSettings();
+    EXPECT_EQ(after.filesHistory[0], "/new/a.txt");
+    EXPECT_EQ(after.filesHistory[3], "/old/d.txt");
+    EXPECT_TRUE(after.addUrlPrefix);  // "no" is not "No"
+}
+
+// A settings file that exists but cannot be read: one warning naming it
+// and the reason, the defaults, and the file never written over.
+TEST_F(ProgramSettingsTest, AnUnreadableFileGivesTheDefaultsAndIsNeverWrittenOver) {
+    fs::create_directories(SettingsFile());  // a folder where the file should be
+    testing::internal::CaptureStderr();
+    ProgramSettings settings;
+    settings.LoadSettings();
+    settings.viewResults = false;
+    EXPECT_FALSE(settings.SaveSettings());
+    EXPECT_FALSE(settings.SaveSettings());
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(warnings, "WARNING: Can't read the program settings in " + SettingsFile().string() +
+                            ": Is a directory; the defaults are used and nothing is saved\n");
+    EXPECT_TRUE(settings.addUrlPrefix);
+    EXPECT_EQ(settings.language, "English");
+    EXPECT_TRUE(fs::is_directory(SettingsFile()));
+    EXPECT_TRUE(fs::is_empty(SettingsFile()));
+    EXPECT_FALSE(fs::exists(SettingsFile().string() + ".lock"));
 }
 
 }  // namespace

@@ -144,15 +144,53 @@ TEST_F(ResultViewingTest, ABatchRunWithoutDesktopSaysSoOnceAndStartsNothing) {
     EXPECT_EQ(Received(), "");
 }
 
-TEST_F(ResultViewingTest, DdeFallsThroughToTheBrowserProgramAndLeavesItsMarkAtYes) {
+// There is no DDE here: "\UseDDEToViewHTML=Yes" tries nothing and writes no
+// setting; the browser program shows the file.
+TEST_F(ResultViewingTest, AStoredUseDdeStartsTheBrowserAndWritesNothing) {
     settings->useDdeToViewHtml = true;
+    settings->ddeWorking = "Yes";
     ResultViewer viewer(*settings, services);
     EXPECT_EQ(viewer.ShowRunResults(Batch("a.html")), ResultViewer::ShowOutcome::kStarted);
     EXPECT_EQ(Received(), "1\n[" + FolderAddress(folder) + "/a.html]\n");
-    EXPECT_TRUE(MessageLines(services).empty());  // no conversation is not an error worth a message
-    ProgramSettings saved;
-    saved.LoadSettings();
-    EXPECT_EQ(saved.ddeWorking, "Yes");
+    EXPECT_TRUE(MessageLines(services).empty());
+    EXPECT_FALSE(fs::exists(folder / "config"));
+}
+
+// A command that names a program whole is that program, blanks in its path
+// and all; any other is split into words, the file or address last.
+TEST_F(ResultViewingTest, CommandsWithArgumentsAndProgramPathsWithBlanks) {
+    const std::string address = FolderAddress(folder) + "/a.html";
+    struct Case {
+        std::string command;
+        std::string received;
+    };
+    const Case cases[] = {
+        {script.string(), "1\n[" + address + "]\n"},
+        {"\"" + script.string() + "\" --private-window", "2\n[--private-window]\n[" + address + "]\n"},
+        {"'" + script.string() + "' -a \"two words\" x\\ y", "4\n[-a]\n[two words]\n[x y]\n[" + address + "]\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        fs::remove(record);
+        settings->browserCommand = c.command.c_str();
+        ResultViewer viewer(*settings, services);
+        EXPECT_EQ(viewer.ShowRunResults(Batch("a.html")), ResultViewer::ShowOutcome::kStarted);
+        EXPECT_EQ(Received(), c.received);
+    }
+    // The test folder's name holds a blank: written unquoted, the path is
+    // split there.
+    settings->viewRtfCommand = (script.string() + " --view").c_str();
+    fs::remove(record);
+    EXPECT_EQ(ResultViewer(*settings, services).ShowRunResults(Batch("a.rtf", 1)),
+              ResultViewer::ShowOutcome::kStartFailed);
+    EXPECT_EQ(MessageLines(services).size(), 1u);
+    services.ClearLog();
+    settings->viewRtfCommand = ("'" + script.string() + "' --view").c_str();
+    fs::remove(record);
+    ResultViewer viewer(*settings, services);
+    EXPECT_EQ(viewer.ShowRunResults(Batch("a.rtf", 1)), ResultViewer::ShowOutcome::kStarted);
+    EXPECT_EQ(Received(), "2\n[--view]\n[" + folder.string() + "/a.rtf]\n");
+    EXPECT_TRUE(MessageLines(services).empty());
 }
 
 TEST_F(ResultViewingTest, AFailedStartIsReportedWithCommandAddressAndErrorNumber) {
@@ -205,12 +243,6 @@ TEST(LocalDocumentationTest, TheInstalledGuideComesBeforeOneBesideTheProgram) {
     std::filesystem::remove(installed);
     std::filesystem::create_directory(installed);
     EXPECT_FALSE(ResultViewer::FindLocalDocumentationFor(program, page));
-}
-
-TEST(DdeErrorTextTest, KnownAndUnknownCodes) {
-    EXPECT_EQ(ResultViewer::DdeErrorText(0x4007), "DDE Error: low memory");
-    EXPECT_EQ(ResultViewer::DdeErrorText(0x4011), "DDE Error: Unfound Queue ID");
-    EXPECT_EQ(ResultViewer::DdeErrorText(5), "Unknown DDE Error : 5");
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "policies/policy_value.h"
 #include "policies/tab_config.h"
 #include "support/document_text.h"
+#include "support/recording_program.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -36,6 +37,13 @@ std::vector<std::string> Lines(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+// How often `part` stands in `text`.
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
 }
 
 // The settings file as name -> list of values (a name saved twice shows up
@@ -202,10 +210,19 @@ TEST_F(VendrelTest, PolicyFiles) {
     EXPECT_EQ(Run("a.txt P2.POL"), 0) << err;
     EXPECT_NE(ReadWhole(folder / "a.html").find("<TITLE>Title from P2</TITLE>"), std::string::npos);
 
-    // The default policy file of the settings wins over the command line's.
-    WriteSettings("\\DefaultPolicy\\File=" + (folder / "other.pol").string() + "\n");
+    // The default policy file of the settings wins over the command line's,
+    // and one warning names both.
+    const std::string other = (folder / "other.pol").string();
+    WriteSettings("\\DefaultPolicy\\File=" + other + "\n");
     EXPECT_EQ(Run("a.txt P2.POL"), 0) << err;
     EXPECT_NE(ReadWhole(folder / "a.html").find("<TITLE>Title from other</TITLE>"), std::string::npos);
+    EXPECT_EQ(Count(err, "WARNING: "), 1u) << err;
+    EXPECT_TRUE(ErrHas("WARNING: The default policy file \"" + other +
+                       "\" of the settings is used instead of \"P2.POL\" named on the command line\n"))
+        << err;
+    // Naming the default policy file itself replaces nothing.
+    EXPECT_EQ(Run("a.txt other.pol"), 0) << err;
+    EXPECT_FALSE(ErrHas("WARNING: ")) << err;
 
     // A policy file that cannot be read: converted with the defaults, but
     // the exit status says the policies were not applied.
@@ -690,6 +707,141 @@ TEST_F(VendrelTest, ResultsAreShownThroughTheBrowserCommand) {
     EXPECT_FALSE(fs::exists(record));
 }
 
+// The viewer is handed the file the run wrote, in the folder it wrote it to;
+// a bare output name stays beside the input.
+TEST_F(VendrelTest, TheViewerGetsTheFileTheRunWrote) {
+    const fs::path record = folder / "arguments.txt";
+    const fs::path viewer = folder / "viewer.sh";
+    ASSERT_TRUE(WriteRecordingProgram(viewer, record));
+    WriteSettings("\\BrowserCommand=" + viewer.string() + "\n\\ViewRTFCommand=" + viewer.string() + "\n");
+    fs::create_directory(folder / "in");
+    fs::create_directory(folder / "out");
+    Write("in/t.txt", kTable);
+    const std::string address = "file://" + folder.string();
+    struct Case {
+        std::string arguments;
+        std::string shown;  // what the viewer gets
+        std::string written;  // the file under the test folder
+    };
+    const Case cases[] = {
+        {"in/t.txt /OUTPUT=" + (folder / "out").string() + "/", address + "/out/t.html", "out/t.html"},
+        {"in/t.txt /OUTPUT=out/", address + "/out/t.html", "out/t.html"},
+        {"in/t.txt /OUTPUT=out/renamed.htm", address + "/out/renamed.htm", "out/renamed.htm"},
+        {"in/t.txt /OUTPUT=out/ /RTF", (folder / "out" / "t.rtf").string(), "out/t.rtf"},
+        {"in/t.txt /OUTPUT=single.htm", address + "/in/single.htm", "in/single.htm"},
+        {"in/t.txt", address + "/in/t.html", "in/t.html"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        fs::remove(record);
+        fs::remove(folder / c.written);
+        ASSERT_EQ(Run(c.arguments, "DISPLAY=:99"), 0) << err;
+        EXPECT_TRUE(fs::exists(folder / c.written));
+        for (int i = 0; i < 100 && !fs::exists(record); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(ReceivedArguments(record), "1\n[" + c.shown + "]\n");
+    }
+}
+
+// A browser command may carry arguments, and a stored program path may hold
+// blanks.
+TEST_F(VendrelTest, BrowserCommandsWithArgumentsAndBlanks) {
+    const fs::path record = folder / "arguments.txt";
+    fs::create_directory(folder / "my browser");
+    const fs::path browser = folder / "my browser" / "run";
+    ASSERT_TRUE(WriteRecordingProgram(browser, record));
+    Write("a.txt", kTable);
+    const std::string address = "file://" + folder.string() + "/a.html";
+    struct Case {
+        std::string command;
+        std::string received;
+    };
+    const Case cases[] = {
+        {browser.string(), "1\n[" + address + "]\n"},
+        {"'" + browser.string() + "' --private-window", "2\n[--private-window]\n[" + address + "]\n"},
+        {"\"" + browser.string() + "\" --new-tab \"a b\"", "3\n[--new-tab]\n[a b]\n[" + address + "]\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        fs::remove(record);
+        WriteSettings("\\BrowserCommand=" + c.command + "\n");
+        ASSERT_EQ(Run("a.txt", "DISPLAY=:99"), 0) << err;
+        for (int i = 0; i < 100 && !fs::exists(record); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(ReceivedArguments(record), c.received);
+    }
+}
+
+// The index page goes where the documents go, also from a wildcard in
+// another folder.
+TEST_F(VendrelTest, TheIndexPageGoesWhereTheDocumentsGo) {
+    fs::create_directory(folder / "o");
+    fs::create_directory(folder / "src");
+    Write("src/df.txt", kTable);
+    EXPECT_EQ(Run("'src/*.txt' /OUTPUT=o/ /INDEX"), 0) << err;
+    EXPECT_TRUE(fs::exists(folder / "o" / "df.html"));
+    EXPECT_NE(ReadWhole(folder / "o" / "dirindex.html").find("<A HREF=\"df.html\">"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(folder / "src" / "o"));
+    EXPECT_EQ(Run("'src/*.txt' /OUTPUT=o/ /INDEX=list.html"), 0) << err;
+    EXPECT_NE(ReadWhole(folder / "o" / "list.html").find("<A HREF=\"df.html\">"), std::string::npos) << err;
+}
+
+// A policy file's value of the two policies the program gives a value of
+// its own is the one a run uses; without it, the output is minimised and
+// keeps its head.
+TEST_F(VendrelTest, APolicyFileDecidesMinimisingAndTheHead) {
+    Write("t.txt", kTable);
+    struct Case {
+        const char* policies;  // null: no policy file
+        bool indented;
+        bool head;
+    };
+    const Case cases[] = {
+        {nullptr, false, true},
+        {"Minimise HTML file size : No\n", true, true},
+        {"Minimise HTML file size : Yes\nOmit <HEAD> and <BODY> from output : Yes\n", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.policies ? c.policies : "(none)");
+        if (c.policies) Write("p.pol", c.policies);
+        ASSERT_EQ(Run(c.policies ? "t.txt p.pol" : "t.txt"), 0) << err;
+        EXPECT_FALSE(ErrHas("POLICY:")) << err;
+        const std::string html = ReadWhole(folder / "t.html");
+        EXPECT_EQ(html.find("\n  <TR>") != std::string::npos, c.indented) << html;
+        EXPECT_EQ(html.find("<HEAD>") != std::string::npos, c.head) << html;
+        EXPECT_NE(html.find("<TD>Oslo</TD>"), std::string::npos) << html;
+    }
+}
+
+// A run saves what it changed (the files history, the current folder) and
+// leaves every other line of the settings file as it stood.
+TEST_F(VendrelTest, ARunLeavesEverySettingsLineItDidNotChange) {
+    const std::vector<std::string> kept = {
+        "\\BrowserCommand=/opt/my browser/run --new-window",
+        "\\addurlprefix=no",
+        "\\DragAndDrop\\ViewResults=No",
+        "\\Unknown\\Setting=100%",
+        "\\Dialogs\\Main\\Left=15\r",
+        "\\Options\\OutputType=7",
+    };
+    std::string lines = "\\Files\\MRU00=/old/a.txt\n";
+    for (const std::string& line : kept) lines += line + "\n";
+    WriteSettings(lines);
+    Write("a.txt", kTable);
+    ASSERT_EQ(Run("a.txt"), 0) << err;
+    const std::string after = ReadWhole(SettingsFile());
+    size_t at = 0;
+    for (const std::string& line : kept) {
+        const size_t found = after.find("\n" + line + "\n", at);
+        ASSERT_NE(found, std::string::npos) << line << "\n" << after;
+        at = found + 1;
+    }
+    const auto settings = ParseSettings(after);
+    EXPECT_EQ(settings.at("\\files\\mru00")[0], (folder / "a.txt").string());
+    EXPECT_EQ(settings.at("\\files\\mru01")[0], "/old/a.txt");
+    for (const auto& [name, values] : settings) EXPECT_EQ(values.size(), 1u) << name;
+}
+
 // ---------------------------------------------------------------------------
 // Nothing lost, nothing hidden: what a run writes, and how it ends.
 
@@ -711,12 +863,6 @@ std::vector<std::string> HiddenFiles(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder))
         if (entry.path().filename().string()[0] == '.') hidden.push_back(entry.path().filename().string());
     return hidden;
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
 }
 
 TEST_F(VendrelTest, NoNamedFileIsEverReplaced) {
@@ -975,6 +1121,37 @@ TEST_F(VendrelTest, FilesTheUserMayNotReadOrWrite) {
     EXPECT_TRUE(ErrHas("ERROR: Can't open file")) << err;
     EXPECT_EQ(ReadWhole(folder / "a.html"), "read-only\n");
     fs::permissions(folder / "in", fs::perms::owner_all);
+}
+
+// A settings file the user may not read: one warning naming it and the
+// reason, the run converts with the defaults, and the file stays byte for
+// byte as it was.
+TEST_F(VendrelTest, AnUnreadableSettingsFileIsLeftAsItWas) {
+    std::string asUser;
+    if (::geteuid() == 0) {
+        if (std::system("setpriv --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "setpriv is not installed";
+        asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+        fs::permissions(fs::path(testing::TempDir()), fs::perms::others_exec, fs::perm_options::add);
+    }
+    const std::string content = "\\BrowserCommand=/opt/browser\n\\Files\\MRU00=/old/a.txt\n";
+    WriteSettings(content);
+    for (fs::path at = SettingsFile().parent_path(); at != folder.parent_path(); at = at.parent_path())
+        fs::permissions(at, fs::perms::all);
+    fs::permissions(SettingsFile(), fs::perms::owner_write);
+    {
+        std::ifstream probe(SettingsFile());
+        if (probe && asUser.empty()) GTEST_SKIP() << "this user may read everything";
+    }
+    Write("a.txt", kTable);
+    EXPECT_EQ(Run("a.txt", asUser), 0) << err;
+    EXPECT_TRUE(fs::exists(folder / "a.html"));
+    EXPECT_EQ(Count(err, "WARNING: "), 1u) << err;
+    EXPECT_TRUE(ErrHas("WARNING: Can't read the program settings in " + SettingsFile().string() +
+                       ": Permission denied; the defaults are used and nothing is saved\n"))
+        << err;
+    fs::permissions(SettingsFile(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadWhole(SettingsFile()), content);
+    EXPECT_FALSE(fs::exists(SettingsFile().string() + ".lock"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "support/temp_folder.h"
 
@@ -80,12 +81,54 @@ TEST_F(ProcessLaunchTest, ProgramsAreFoundOnlyWhenExecutableOnPath) {
     setenv("PATH", restore.c_str(), 1);
 }
 
-TEST_F(ProcessLaunchTest, DdeNeverConnects) {
-    DdeClient dde;
-    EXPECT_TRUE(dde.Initialise());
-    EXPECT_EQ(dde.LastError(), 0);
-    EXPECT_FALSE(dde.Connect("IExplore", "WWW_OpenURL"));
-    EXPECT_EQ(dde.LastError(), DdeClient::kDdeNoConversation);
+TEST(SplitCommandWordsTest, BlanksSeparateQuotesGroupBackslashesEscape) {
+    using Words = std::vector<std::string>;
+    struct Case {
+        const char* command;
+        Words words;
+    };
+    const Case cases[] = {
+        {"firefox", {"firefox"}},
+        {"  firefox \t --private-window  ", {"firefox", "--private-window"}},
+        {"\"/opt/My Browser/run\" --new", {"/opt/My Browser/run", "--new"}},
+        {"'/opt/it''s here' x", {"/opt/its here", "x"}},
+        {"/opt/My\\ Browser/run", {"/opt/My Browser/run"}},
+        {"a\"b c\"d 'e\\f' \"g\\\"h\"", {"ab cd", "e\\f", "g\"h"}},
+        {"run \"\" ''", {"run", "", ""}},
+        {"$HOME ~/x *.html %1", {"$HOME", "~/x", "*.html", "%1"}},
+        {"open \"unclosed rest", {"open", "unclosed rest"}},
+        {"trailing\\", {"trailing\\"}},
+        {"", {}},
+        {"   ", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SplitCommandWords(c.command), c.words) << c.command;
+}
+
+TEST_F(ProcessLaunchTest, ACommandIsAProgramNamedWholeOrSplitIntoWords) {
+    const fs::path record = folder / "argv.txt";
+    const std::string body = "{ echo \"$#\"; for a; do echo \"[$a]\"; done; } > '" + record.string() + "'\n";
+    const fs::path plain = Script("run", body);
+    fs::create_directory(folder / "my viewer");
+    const fs::path blank = Script("my viewer/run", body);
+    struct Case {
+        std::string command;
+        std::string received;
+    };
+    const Case cases[] = {
+        {blank.string(), "1\n[file]\n"},
+        {plain.string() + " -a 'b c'", "3\n[-a]\n[b c]\n[file]\n"},
+        {"\"" + blank.string() + "\" -x", "2\n[-x]\n[file]\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        fs::remove(record);
+        ASSERT_EQ(StartCommand(c.command, "file"), 0);
+        WaitForStartedPrograms();
+        EXPECT_EQ(ReadWhole(record), c.received);
+    }
+    // Split at its blank, the path names no program.
+    EXPECT_EQ(StartCommand((folder / "my viewer").string() + "/missing", "file"), ENOENT);
+    EXPECT_EQ(StartCommand("  ", "file"), ENOENT);
 }
 
 }  // namespace

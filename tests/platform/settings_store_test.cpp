@@ -1,6 +1,7 @@
 #include "platform/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "support/temp_folder.h"
 
@@ -97,15 +99,62 @@ TEST_F(SettingsStoreTest, NumbersAreReadOnlyWhenTheyAreNumbers) {
 }
 
 TEST_F(SettingsStoreTest, HistoryListsHaveTenTwoDigitEntries) {
+    EXPECT_EQ(HistoryEntryName("\\Files", 0), "\\Files\\MRU00");
+    EXPECT_EQ(HistoryEntryName("\\Files", 9), "\\Files\\MRU09");
     SettingsStore store(path);
-    std::string entries[10] = {"a", "b"};
-    SaveHistoryList(store, "\\Files", 10, entries);
-    EXPECT_TRUE(store.Contains("\\Files\\MRU00"));
-    EXPECT_TRUE(store.Contains("\\Files\\MRU09"));
+    store.WriteText("\\Files\\MRU01", "b");
     std::string loaded[10] = {"x", "x", "x"};
     LoadHistoryList(store, "\\files", 10, loaded);
+    EXPECT_EQ(loaded[0], "");
     EXPECT_EQ(loaded[1], "b");
     EXPECT_EQ(loaded[2], "");
+}
+
+// What a save makes of the file's lines.
+TEST(SettingsMergeTest, OnlyTheLinesOfChangedSettingsChange) {
+    using Pending = SettingsStore::Pending;
+    struct Case {
+        const char* file;
+        std::vector<Pending> pending;
+        const char* merged;
+    };
+    const Case cases[] = {
+        // A changed setting takes its first line, in the file's spelling
+        // and with its carriage return; a later line of it goes.
+        {"\\A=1\n\\b=2\r\n\\C=3\n\\B=4\n", {{"\\B", "5%", true}}, "\\A=1\n\\b=5%25\r\n\\C=3\n"},
+        // An offer leaves a setting the file has, and adds a missing one.
+        {"\\A=1\n", {{"\\a", "9", false}, {"\\New", "x\ny", false}}, "\\A=1\n\\New=x%0Ay\n"},
+        // New settings follow the last line, which gets its line feed.
+        {"\\A=1", {{"\\B", "2", true}}, "\\A=1\n\\B=2\n"},
+        {"", {{"\\B", "2", true}, {"\\A", "1", false}}, "\\B=2\n\\A=1\n"},
+        // Lines of other settings stay byte for byte.
+        {"\\A = spaced \n\\Odd=%zz\n", {{"\\C", "", true}}, "\\A = spaced \n\\Odd=%zz\n\\C=\n"},
+        {"\\A=1\n", {}, "\\A=1\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SettingsStore::Merge(c.file, c.pending), c.merged) << c.file;
+}
+
+TEST_F(SettingsStoreTest, ASaveWithNothingNewLeavesTheFileAlone) {
+    SettingsStore store(path);
+    store.WriteText("\\A", "1");
+    ASSERT_TRUE(store.Save());
+    const auto before = fs::last_write_time(path);
+    const auto inode = [&] {
+        struct stat info {};
+        stat(path.c_str(), &info);
+        return info.st_ino;
+    };
+    const ino_t first = inode();
+    SettingsStore again(path);
+    ASSERT_TRUE(again.Load());
+    again.OfferText("\\a", "other");
+    EXPECT_TRUE(again.Save());
+    EXPECT_EQ(inode(), first);
+    EXPECT_EQ(fs::last_write_time(path), before);
+    EXPECT_EQ(FileContent(), "\\A=1\n");
+    std::string text;
+    EXPECT_TRUE(again.ReadText("\\A", text));
+    EXPECT_EQ(text, "1");
 }
 
 TEST_F(SettingsStoreTest, DefaultPathFollowsXdgConfigHome) {
@@ -142,6 +191,9 @@ TEST_F(SettingsStoreTest, ConcurrentSavesNeitherCorruptNorLoseSettings) {
                                     std::string(200 + p * 10, 'a' + p).c_str());
                 }
                 store.WriteInt(("\\Own\\Process" + std::to_string(p)).c_str(), round);
+                // What the others write alone, this one holds but never changes.
+                for (int q = 0; q < kProcesses; ++q)
+                    if (q != p) store.OfferText(("\\own\\process" + std::to_string(q)).c_str(), "-1");
                 ok = store.Save() && ok;
             }
             _exit(ok ? 0 : 1);
@@ -166,6 +218,33 @@ TEST_F(SettingsStoreTest, ConcurrentSavesNeitherCorruptNorLoseSettings) {
     for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path()))
         EXPECT_TRUE(entry.path().filename() == "settings" || entry.path().filename() == "settings.lock")
             << entry.path();
+}
+
+// A file that cannot be read is never written over, and says so once.
+TEST_F(SettingsStoreTest, AnUnreadableFileIsNeverWrittenOver) {
+    fs::create_directories(path);
+    SettingsStore store(path);
+    std::vector<std::string> warnings;
+    store.SetWarningSink([&](const char* text) { warnings.emplace_back(text); });
+    EXPECT_FALSE(store.Load());
+    EXPECT_TRUE(store.Entries().empty());
+    store.WriteText("\\A", "1");
+    EXPECT_FALSE(store.Save());
+    EXPECT_FALSE(store.Save());
+    EXPECT_EQ(warnings, std::vector<std::string>{"WARNING: Can't read the program settings in " + path +
+                                                 ": Is a directory; the defaults are used and nothing is saved"});
+    EXPECT_TRUE(fs::is_empty(path));
+
+    // A store that never loaded reads the file at its save: a file it cannot
+    // read is not written over either.
+    SettingsStore unloaded(path);
+    unloaded.SetWarningSink([&](const char* text) { warnings.emplace_back(text); });
+    unloaded.WriteText("\\A", "1");
+    EXPECT_FALSE(unloaded.Save());
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[1], "WARNING: Can't save the program settings in " + path +
+                               ": can't read the settings file: Is a directory");
+    EXPECT_TRUE(fs::is_empty(path));
 }
 
 TEST_F(SettingsStoreTest, AFailedSaveWarnsOnce) {

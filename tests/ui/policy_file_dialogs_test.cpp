@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/base_dialog.h"
+#include "app/batch_mode.h"
+#include "foundation/run_status.h"
+#include "foundation/text_file.h"
 #include "platform/output_files.h"
 #include "policies/fc.h"
 #include "support/dialog_owner.h"
@@ -666,6 +672,138 @@ TEST_F(PolicyFilesFromTheWindowTest, YesOnClosingSavesAndAnUnwritableNameKeepsTh
     EXPECT_EQ(services.Messages()[1].caption, "Output File Error");
     EXPECT_NE(ReadWhole(folder / "kept.pol").find("Edited"), std::string::npos);
     EXPECT_FALSE(window->WindowExists());
+}
+
+// ---- Saved and hand-written files read back by a batch run ----
+
+// The value of every policy a set writes with "Save all", by key.
+std::map<std::string, std::string> WrittenValues(const FC& set, const std::string& scratchPath) {
+    TextFile file;
+    EXPECT_TRUE(file.OpenForWrite(scratchPath.c_str(), 0, 0));
+    set.WritePolicyFile(file, true);
+    file.CloseAll();
+    std::map<std::string, std::string> values;
+    std::istringstream lines(ReadWhole(scratchPath));
+    for (std::string line; std::getline(lines, line);) {
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        auto trimmed = [](std::string text) {
+            text.erase(0, text.find_first_not_of(' '));
+            text.erase(text.find_last_not_of(' ') + 1);
+            return text;
+        };
+        values[trimmed(line.substr(0, colon))] = trimmed(line.substr(colon + 1));
+    }
+    return values;
+}
+
+class PolicyRoundTripTest : public SavePolicyDialogTest {
+protected:
+    // Converts a small table as "vendrel t.txt <policy file>" does and
+    // returns the run's main dialog; `lines` gets the status lines from the
+    // policy file's loading on.
+    std::unique_ptr<MainDialog> ReadInABatchRun(const std::string& policyFile, std::vector<std::string>& lines) {
+        EXPECT_TRUE(WriteWhole(folder / "t.txt", "Name    Age   City\nAnn     31    Oslo\n"));
+        auto run = std::make_unique<MainDialog>(services, PathOf("batch settings"));
+        run->settings.viewResults = false;
+        std::string program = "vendrel", input = PathOf("t.txt"), policies = policyFile;
+        char* argv[] = {program.data(), input.data(), policies.data()};
+        ConverterCommandLineInfo info(*run);
+        info.ParseArguments(3, argv);
+        TheRunStatus().Reset();
+        EXPECT_EQ(RunFromCommandLine(*run, info.fileWordSeen), kExitConverted);
+        const StringList& shown = TheConsoleStatus().Lines;
+        lines.clear();
+        for (int i = 0; i < shown.count; ++i) lines.emplace_back(shown.TextAt(i));
+        return run;
+    }
+
+    // Reads `file` through a batch run and checks that no line of it was
+    // refused and that the policy-file set holds every value the file
+    // names, as `source` has it.
+    void ExpectReadBack(const std::string& file, const FC& source) {
+        std::vector<std::string> lines;
+        const std::unique_ptr<MainDialog> run = ReadInABatchRun(file, lines);
+        ASSERT_FALSE(lines.empty());
+        for (const std::string& line : lines) EXPECT_EQ(line.rfind("POLICY:", 0), std::string::npos) << line;
+        const auto loaded = WrittenValues(run->PolicyFileSet(), PathOf("loaded.txt"));
+        const auto wanted = WrittenValues(source, PathOf("wanted.txt"));
+        const std::vector<std::string> keys = KeysOfFile(file);
+        ASSERT_FALSE(keys.empty());
+        for (const std::string& key : keys) EXPECT_EQ(loaded.at(key), wanted.at(key)) << key;
+    }
+
+    // The policies a file names, by their keys.
+    std::vector<std::string> KeysOfFile(const std::string& file) {
+        const auto catalogue = WrittenValues(FC(), PathOf("catalogue.txt"));
+        std::vector<std::string> keys;
+        std::istringstream lines(ReadWhole(file));
+        for (std::string line; std::getline(lines, line);) {
+            std::string key = line.substr(0, line.find(':'));
+            key.erase(key.find_last_not_of(' ') + 1);
+            if (catalogue.count(key) != 0) keys.push_back(key);
+        }
+        return keys;
+    }
+};
+
+// Every value of the file differs from its default, the two the program
+// itself gives a value to (minimising and the omitted head) and the window's
+// extension among them: none is refused as a repeat, each is in force.
+constexpr char kHandWritten[] =
+    "Minimise HTML file size : Yes\n"
+    "Omit <HEAD> and <BODY> from output : Yes\n"
+    "Use .HTM extension : Yes\n"
+    "Document Title : By hand\n"
+    "TAB size : 6\n"
+    "Text Colour : Navy\n"
+    "Text justification : right\n"
+    "Paper size : Legal\n"
+    "Default font : Arial, Bold, 14\n"
+    "Default TABLE border size : 3\n";
+
+TEST_F(PolicyRoundTripTest, AHandWrittenFileIsReadWithoutRefusals) {
+    ASSERT_TRUE(WriteWhole(folder / "hand.pol", kHandWritten));
+    FC source;
+    TextFile reader;
+    ASSERT_TRUE(reader.OpenForRead(PathOf("hand.pol").c_str()));
+    source.ReadPolicyFile(reader);
+    reader.CloseAll();
+    const auto defaults = WrittenValues(FC(), PathOf("defaults.txt"));
+    const auto given = WrittenValues(source, PathOf("given.txt"));
+    const std::vector<std::string> keys = KeysOfFile(PathOf("hand.pol"));
+    ASSERT_EQ(keys.size(), 10u);
+    for (const std::string& key : keys) EXPECT_NE(given.at(key), defaults.at(key)) << key;
+    ExpectReadBack(PathOf("hand.pol"), source);
+}
+
+// "Save policies" and "Save all" write what a batch run then reads back
+// whole: the user's changes, the loaded file's values and, with "Save all",
+// every other value in force.
+TEST_F(PolicyRoundTripTest, SavedFilesAreReadWithoutRefusals) {
+    ASSERT_TRUE(WriteWhole(folder / "hand.pol", kHandWritten));
+    owner->runPolicyFileName = TextPathOf("hand.pol");
+    ASSERT_TRUE(owner->LoadPolicyFile());
+    owner->WorkingSet().SetText(Pol::DocumentDescription, "Who works where");
+    owner->WorkingSet().SetInt(Pol::PageWidth, 96);
+    owner->policiesEdited = 1;
+    FC source;
+    source.MergeChangedPolicies(owner->PolicyFileSet(), 1);
+    source.MergeChangedPolicies(owner->WorkingSet(), 1);
+    owner->OfferOutputChoice(source);
+
+    ASSERT_EQ(Save(PathOf("changed.pol")), kIdOk);
+    ExpectReadBack(PathOf("changed.pol"), source);
+    ASSERT_EQ(Save(PathOf("all.pol"), kSaveAll), kIdOk);
+    ExpectReadBack(PathOf("all.pol"), source);
+
+    // Saved from a window that changed nothing, the file holds no policy the
+    // program gave a value of its own.
+    owner->ResetToDefaults();
+    ASSERT_EQ(Save(PathOf("nothing.pol")), kIdOk);
+    const std::string nothing = ReadWhole(folder / "nothing.pol");
+    EXPECT_EQ(nothing.find("Minimise"), std::string::npos) << nothing;
+    EXPECT_EQ(nothing.find("Omit <HEAD>"), std::string::npos) << nothing;
 }
 
 }  // namespace

@@ -520,6 +520,26 @@ TEST_F(SettingsSheetTest, LabelsComeFromTheTextsWhateverTheToolTipSetting) {
     EXPECT_EQ(sheet.Caption().str(), "Program Settings");
 }
 
+// What OK and Apply store is in the settings file at once, for another
+// window or a batch run started meanwhile.
+TEST_F(SettingsSheetTest, OkAndApplySaveTheSettingsAtOnce) {
+    auto saved = [this] {
+        ProgramSettings other((temp / "settings").string());
+        other.LoadSettings();
+        return other;
+    };
+    SheetSettings& sheet = Open(kCommandSettingsViewers);
+    TypeInto(sheet.viewer, View::kBrowserCommand, "firefox --private-window");
+    Press(sheet, kIdApply);
+    EXPECT_EQ(saved().browserCommand.str(), "firefox --private-window");
+    sheet.SetActivePage(sheet.drag);
+    SetCheck(sheet.drag, Drag::kViewResults, false);
+    EXPECT_TRUE(saved().viewResults);
+    Ok();
+    EXPECT_FALSE(saved().viewResults);
+    EXPECT_EQ(saved().windowPositions[kSettingsLeft], Settings().windowPositions[kSettingsLeft]);
+}
+
 TEST_F(SettingsSheetTest, EverySettingSurvivesARestartOnTheSameSettingsFolder) {
     Write("house.pol", "Document Title : House\n");
     SheetSettings& sheet = Open(kCommandSettingsDocumentation);
