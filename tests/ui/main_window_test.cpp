@@ -414,6 +414,9 @@ TEST_F(MainWindowTest, TheWindowOpensWithTheExtensionAndOutputKindItWasClosedWit
     };
     const int buttons[] = {W::kHtmlExtensionButton, W::kHtmExtensionButton, W::kRtfExtensionButton};
     for (const auto& c : cases) {
+        // Each window saves before the next one reads: two open at once
+        // would keep each other's changes, as two programs do.
+        window.reset();
         window = MakeWindow();
         window->settings.conversionType = c.conversionType;
         window->settings.outputType = c.outputType;
