@@ -40,6 +40,7 @@
 #include "policies/tab_config.h"
 #include "tables/preform.h"
 #include "tables/engine_support.h"
+#include "tables/rule_lines.h"
 
 namespace {
 
@@ -57,36 +58,6 @@ bool IsBlankText(LineText text) {
     for (int i = 0; i < text.length; ++i)
         if (!IsBlankChar(text.buffer[i])) return false;
     return true;
-}
-
-// A rule line is made of blanks and the characters + - = _ ~ for more than
-// 95% of its length, that is other characters make up less than 5% of it.
-// A rule line is written as a rule, its text dropped, so it must hold a rule
-// character, and the few others may be marks only: a letter, a digit or a
-// non-ASCII character (text, such as a word after a long run of blanks or at
-// the end of a long rule) makes the line text.  The count stops as soon as
-// the others reach 5% (on a line of text, after a few characters).
-bool IsRuleText(LineText text) {
-    if (text.length <= 0) return false;
-    const long long enough = static_cast<long long>(text.length) * 5;
-    long long others = 0;
-    bool ruleCharacter = false;
-    for (int i = 0; i < text.length; ++i) {
-        const auto c = static_cast<unsigned char>(text.buffer[i]);
-        switch (c) {
-            case ' ': break;
-            case '+':
-            case '-':
-            case '=':
-            case '_':
-            case '~': ruleCharacter = true; break;
-            default:
-                if (c >= 0x80 || IsAsciiAlnum(c)) return false;
-                if (++others * 100 >= enough) return false;
-                break;
-        }
-    }
-    return ruleCharacter;
 }
 
 // The most frequent value of a table and how often it occurs.  Ties go to
@@ -849,7 +820,7 @@ void PreForm::AnalyseLineStatistics() {
         const LineText text = line.Layout();
         const bool counted = i >= headerLineCount;
         line.isBlank = IsBlankText(text) ? 1 : 0;
-        line.isRuleLine = !line.isBlank && IsRuleText(text) ? 1 : 0;
+        line.isRuleLine = !line.isBlank && IsRuleText(text.view()) ? 1 : 0;
         if (line.isBlank) {
             if (counted) ++blankLineCount;
             continue;

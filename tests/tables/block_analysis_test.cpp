@@ -219,6 +219,10 @@ TEST_F(BlockAnalysisTest, ARuleLineHoldsRuleCharactersAndNoText) {
         {rule + "\xC3\xA9", 0},  // a non-ASCII character
         {blanks + "Whiteboard 0 Markup", 0},  // a word after a long run of blanks
         {blanks + "|", 0},  // no rule character at all
+        {"|-------|-------|", 1},  // a rule drawn with borders
+        {"+=======+=======+", 1},
+        {"|:------|------:|", 1},  // a Markdown alignment row
+        {"| ----- | Total |", 0},
     };
     for (const Case& c : cases) {
         SetUp();
