@@ -142,6 +142,59 @@ void DropColumns(PreForm& engine) {
     engine.cellRow.Clear();
 }
 
+// A column as the detection finds it, before it is added.
+struct DetectedColumn {
+    int start;
+    int gapEnd;
+    int boundary;
+    int score;
+};
+
+// Whether every line of the statistics but the rule lines is blank at
+// position p (or ends before it).
+bool BlankButOnRuleLines(const PositionStatistics& at) {
+    return at.blankCount + at.ruleMarkCount >= at.linesCounted;
+}
+
+// A column whose positions are blank on every line but the rule lines (a
+// right-aligned first column leaves such positions in front of it, under
+// a rule that runs over them) holds nothing of any row: its positions
+// belong to the next column, so that no row gets an empty cell its text
+// lacks.  The last column stays, and so does a block that would be left
+// with a single column (the shapes of a text block are the analysis's to
+// judge).
+void FoldBlankColumns(const PreForm& engine, std::vector<DetectedColumn>& found) {
+    const size_t count = found.size();
+    if (count < 3) return;
+    std::vector<bool> blank(count, false);
+    size_t kept = count;
+    int first = 0;  // the first position of the column
+    for (size_t k = 0; k + 1 < count; ++k) {
+        const int boundary = found[k].boundary;
+        bool allBlank = true;
+        for (int p = first; p <= boundary && allBlank; ++p)
+            allBlank = BlankButOnRuleLines(*engine.positionStatistics[static_cast<size_t>(p)]);
+        blank[k] = allBlank;
+        if (allBlank) --kept;
+        first = boundary + 1;
+    }
+    if (kept < 2 || kept == count) return;
+    std::vector<DetectedColumn> folded;
+    folded.reserve(kept);
+    int pendingStart = -1;  // the start of the columns folded into the next one
+    for (size_t k = 0; k < count; ++k) {
+        if (blank[k]) {
+            if (pendingStart < 0) pendingStart = found[k].start;
+            continue;
+        }
+        DetectedColumn column = found[k];
+        if (pendingStart >= 0) column.start = pendingStart;
+        pendingStart = -1;
+        folded.push_back(column);
+    }
+    found = std::move(folded);
+}
+
 // Column detection on the per-position statistics; true when the block
 // would need more than kMaxDetectedColumns columns (the columns made stop
 // there and the last one runs to the end of the longest line).
@@ -210,6 +263,7 @@ bool DetectColumnsBounded(PreForm& engine, int separation) {
     // next position still has a record, so that the end of every gap can be
     // seen.
     const int last = std::min(longest - s - 1, positions - 2);
+    std::vector<DetectedColumn> found;
     int start = 0;
     bool firstGapSeen = false;
     int lastBoundary = -1;
@@ -247,16 +301,19 @@ bool DetectColumnsBounded(PreForm& engine, int separation) {
         const int runStart = (gapOpen == 1 && open(0)) ? 0 : gapOpen;
         if (p - s + 1 < runStart) continue;
         if (gapLines < 1 || static_cast<double>(bestScore) / gapLines > 0.6) {
-            if (engine.columnCount >= kMaxDetectedColumns - 1) {
+            if (static_cast<int>(found.size()) >= kMaxDetectedColumns - 1) {
                 overflow = true;
                 break;
             }
-            engine.AddColumn(start, p, bestPosition, bestScore);
+            found.push_back(DetectedColumn{start, p, bestPosition, bestScore});
             lastBoundary = bestPosition;
             start = p + 1;
         }
     }
-    engine.AddColumn(overflow ? start : lastBoundary + 1, longest - 1, longest - 1, -1);
+    found.push_back(DetectedColumn{overflow ? start : lastBoundary + 1, longest - 1, longest - 1, -1});
+    if (!overflow) FoldBlankColumns(engine, found);
+    for (const DetectedColumn& column : found)
+        engine.AddColumn(column.start, column.gapEnd, column.boundary, column.score);
     return overflow;
 }
 
@@ -842,14 +899,16 @@ void PreForm::AnalyseLineStatistics() {
 namespace {
 
 // The counts of GatherPositionStatistics, per position of the first
-// `positions`: blanks, separators, and the lines that end there.
+// `positions`: blanks, separators, the lines that end there, and the rule
+// lines' marks.
 class PositionCounter {
 public:
     explicit PositionCounter(int positionCount)
         : positions(positionCount),
           blanks(static_cast<size_t>(positionCount), 0),
           separators(static_cast<size_t>(positionCount), 0),
-          ends(static_cast<size_t>(positionCount) + 1, 0)
+          ends(static_cast<size_t>(positionCount) + 1, 0),
+          ruleMarks(static_cast<size_t>(positionCount), 0)
 #if defined(__SSE2__)
           ,
           recentBlanks(static_cast<size_t>(positionCount), 0)
@@ -885,6 +944,15 @@ public:
         ++ends[static_cast<size_t>(n)];
     }
 
+    // Counts where a rule line (ASCII only: a byte a position) has a
+    // character other than a blank.
+    void CountRuleMarks(const PreFormLine& line) {
+        const LineText text = line.Layout();
+        const int n = std::min(text.length, positions);
+        for (int p = 0; p < n; ++p)
+            if (kinds.of[static_cast<unsigned char>(text.buffer[p])] != 1) ++ruleMarks[static_cast<size_t>(p)];
+    }
+
     // The records of the positions, after the last line: `counted` lines
     // were counted.
     void Fill(std::vector<std::unique_ptr<PositionStatistics>>& records, int counted) {
@@ -899,6 +967,7 @@ public:
             record->linesCounted = counted;
             record->blankCount = blanks[static_cast<size_t>(p)] + ended;
             record->separatorCount = separators[static_cast<size_t>(p)];
+            record->ruleMarkCount = ruleMarks[static_cast<size_t>(p)];
             records.push_back(std::move(record));
         }
     }
@@ -997,6 +1066,7 @@ private:
     std::vector<int> blanks;
     std::vector<int> separators;
     std::vector<int> ends;
+    std::vector<int> ruleMarks;
 #if defined(__SSE2__)
     std::vector<uint8_t> recentBlanks;
     int linesSinceFlush = 0;
@@ -1005,8 +1075,8 @@ private:
 
 }  // namespace
 
-// Per position: how many counted lines have a blank (or nothing) there and
-// how many a separator.  Positions past a line's end are blanks; they are
+// Per position: how many counted lines have a blank (or nothing) there,
+// how many a separator, and how many rule lines a mark.  Positions past a line's end are blanks; they are
 // counted from a histogram of line ends, so the work is the characters read
 // plus the positions, not lines times positions.
 //
@@ -1025,6 +1095,7 @@ void PreForm::GatherPositionStatistics() {
         if (line.isBlank || line.lineType == kStatementChangePolicy) continue;
         ++counted;
         counter.CountLine(line);
+        if (line.isRuleLine) counter.CountRuleMarks(line);
     }
     counter.Fill(positionStatistics, counted);
 }

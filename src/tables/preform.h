@@ -371,8 +371,9 @@ public:
     int isGap = 0;
     int isSeparator = 0;
     int linesCounted = 0;
-    int blankCount = 0;
+    int blankCount = 0;  // lines with a blank here (or ended before it)
     int separatorCount = 0;
+    int ruleMarkCount = 0;  // rule lines with a character other than a blank here
 };
 
 // The format part of a cell: the texts around its content and its switches.

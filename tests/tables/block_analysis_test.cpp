@@ -591,3 +591,59 @@ TEST_F(BlockAnalysisTest, ALongLineAndManyRuleLinesAreAnalysed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BlockAnalysisTest, PositionsBlankButUnderRulesBelongToTheNextColumn) {
+    struct Case {
+        std::vector<std::string> lines;
+        int row;  // a line and its cells
+        std::vector<std::string> cells;
+    };
+    const std::vector<Case> cases = {
+        // A right-aligned first column under a rule with runs two blanks
+        // apart: the margin stays (the rule starts at the left), and the
+        // blanks in front of "id" are no column.
+        {{"  id  name    city", "----  ------  ------", "   1  Jose    Porto", "   2  Ana     Lyon",
+          "  13  Bo      Oslo"},
+         2,
+         {"1", "Jose", "Porto"}},
+        {{"====  ======  ======", "  id  name    city", "====  ======  ======", "   1  Jose    Porto",
+          "   2  Ana     Lyon", "  13  Bo      Oslo", "====  ======  ======"},
+         1,
+         {"id", "name", "city"}},
+        // A column that only the rules draw, with no text under it.
+        {{"------  ----  -----", "Name            Qty", "------  ----  -----", "apple             3",
+          "------  ----  -----"},
+         3,
+         {"apple", "3"}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        PreForm& block = Analyse(c.lines);
+        SCOPED_TRACE(c.lines[static_cast<size_t>(c.row)]);
+        ASSERT_EQ(block.columnCount, static_cast<int>(c.cells.size()));
+        block.SplitLineIntoCells(&block.scratchRow, c.row, 1);
+        for (int k = 0; k < block.columnCount; ++k)
+            EXPECT_EQ(block.scratchRow.GetAt(k)->text.str(), c.cells[static_cast<size_t>(k)]) << k;
+        // No column is empty on every data line.
+        for (const auto& column : block.columns) EXPECT_EQ(column->isConsistent, 0);
+        EXPECT_EQ(block.looksLikeTable, 1);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A block whose text stands right of blank positions that only a rule runs
+// over stays two columns, the first empty: a text block, not one column.
+TEST_F(BlockAnalysisTest, AnIndentUnderARuleStaysTheTextBlocksFirstColumn) {
+    PreForm& block = Analyse(
+        {"------------   ------------", "               some words here", "               more words there"});
+    EXPECT_EQ(block.columnCount, 2);
+    EXPECT_EQ(block.isTextBlock, 1);
+    EXPECT_EQ(block.columns[0]->isMostlyEmpty, 1);
+}
+
+}  // namespace
