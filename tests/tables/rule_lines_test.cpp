@@ -41,11 +41,15 @@ TEST(RuleLinesTest, TheBlockTestTakesMostlyRuleLinesAndBorderedRules) {
         std::string text;
         bool rule;
     } cases[] = {
-        {"-----", true},          {"+ + +", true},  // rule characters only
+        {"-----", true},  // rule characters only
+        {"+ + +", true},  // "+" alone, too
         {rule + "|", true},  // a stray mark under 5%
-        {rule + "*", true},       {"|----|", true},  // bars over 5%, but a rule drawn with borders
+        {rule + "*", true},  // likewise
+        {"|----|", true},  // bars over 5%, but a rule drawn with borders
         {"|:--|", false},  // neither: bars and a colon over 5%, no run of three
-        {rule + " Total", false}, {"Name  Qty", false}, {"", false},
+        {rule + " Total", false},  // a word
+        {"Name  Qty", false},  // text
+        {"", false},  // nothing
     };
     for (const Case& c : cases) EXPECT_EQ(IsRuleText(c.text), c.rule) << c.text;
 }
