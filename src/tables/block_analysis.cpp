@@ -60,6 +60,16 @@ bool IsBlankText(LineText text) {
     return true;
 }
 
+// Whether the text (of a line that is not blank) begins and ends with "|",
+// blanks aside.
+bool IsFramedByBars(LineText text) {
+    int first = 0;
+    while (first < text.length && IsBlankChar(text.buffer[first])) ++first;
+    int last = text.length - 1;
+    while (last > first && IsBlankChar(text.buffer[last])) --last;
+    return last > first && text.buffer[first] == '|' && text.buffer[last] == '|';
+}
+
 // The most frequent value of a table and how often it occurs.  Ties go to
 // the smaller value, so the result does not depend on the order in which the
 // values arrived (nor on whether the table has been sorted by count).  An
@@ -221,7 +231,7 @@ bool DetectColumnsBounded(PreForm& engine, int separation) {
         // The most frequent of blank / not blank and separator / not: a tie
         // goes to "not", an empty record counts as blank.
         const int g = counted == 0 || 2 * at.blankCount > counted ? 1 : 0;
-        const int f = counted > 0 && 2 * at.separatorCount > counted ? 1 : 0;
+        const int f = engine.IsSeparatorPosition(p) ? 1 : 0;
         if (f == 1 && previousSeparator == 0) ++separatorRuns;
         previousSeparator = f;
         at.isSeparator = f;
@@ -872,6 +882,8 @@ void PreForm::AnalyseLineStatistics() {
     blankLineCount = 0;
     ruleLineCount = 0;
     firstRuleLine = secondRuleLine = lastRuleLine = -1;
+    int textLines = 0;
+    int framedLines = 0;
     for (int i = 0; i < lineCount; ++i) {
         PreFormLine& line = *lines[static_cast<size_t>(i)];
         const LineText text = line.Layout();
@@ -881,6 +893,10 @@ void PreForm::AnalyseLineStatistics() {
         if (line.isBlank) {
             if (counted) ++blankLineCount;
             continue;
+        }
+        if (!line.isRuleLine && line.lineType != kStatementChangePolicy) {
+            ++textLines;
+            if (IsFramedByBars(text)) ++framedLines;
         }
         if (!counted) continue;
         if (countCode && IsCodeLine(text.view(), 1)) ++codeLineCount;
@@ -894,6 +910,7 @@ void PreForm::AnalyseLineStatistics() {
             lastRuleLine = i;
         }
     }
+    barFramedLines = 2 * framedLines > textLines ? 1 : 0;
 }
 
 namespace {
@@ -1098,6 +1115,12 @@ void PreForm::GatherPositionStatistics() {
         if (line.isRuleLine) counter.CountRuleMarks(line);
     }
     counter.Fill(positionStatistics, counted);
+}
+
+bool PreForm::IsSeparatorPosition(int position) const {
+    if (position < 0 || static_cast<size_t>(position) >= positionStatistics.size()) return false;
+    const PositionStatistics& at = *positionStatistics[static_cast<size_t>(position)];
+    return at.linesCounted > 0 && 2 * at.separatorCount > at.linesCounted;
 }
 
 void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separation); }

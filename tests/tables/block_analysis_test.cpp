@@ -647,3 +647,51 @@ TEST_F(BlockAnalysisTest, AnIndentUnderARuleStaysTheTextBlocksFirstColumn) {
 }
 
 }  // namespace
+
+namespace {
+
+// A "|" at the start or end of a cell is cut off only where it is a border:
+// at a separator position, or first or last on a line of a block whose
+// lines mostly begin and end with "|".  Any other is text.
+TEST_F(BlockAnalysisTest, BarsAreCutOffOnlyWhereTheyAreBorders) {
+    struct Case {
+        std::vector<std::string> lines;
+        int row;  // a line and its cells
+        std::vector<std::string> cells;
+        bool utf8 = false;
+    };
+    const std::vector<Case> cases = {
+        {{"Cmd   Meaning", "----  -------", "|| x  or"}, 2, {"|| x", "or"}},
+        {{"||/ Name     Version", "+++-========-========", "ii  adduser  3.134", "ii  apt      2.6.1",
+          "ii  bash     5.2.15", "rc  cron     3.0"},
+         0,
+         {"||/", "Name", "Version"}},
+        {{"| id | name |", "|----|------|", "| 1  | Jose |"}, 2, {"1", "Jose"}},
+        // A grid with a rule between all rows: the outer bars stand on too
+        // few lines for separators, but frame every line of text.
+        {{"+----+------+", "| id | name |", "+====+======+", "|  1 | Jose |", "+----+------+", "|  2 | Ana  |",
+          "+----+------+"},
+         3,
+         {"1", "Jose"}},
+        // A "|" inside a box that no other line has there is text.
+        {{"| a  | b   |", "| c  ||d   |", "| e  | f   |"}, 1, {"c", "|d"}},
+        // Characters beyond ASCII before the bars: the bars' positions are
+        // counted in characters.
+        {{"| name    | city  |", "|---------|-------|", "| Jos\xC3\xA9    | Porto |", "| \xC3\x89mile   | Lyon  |"},
+         3,
+         {"\xC3\x89mile", "Lyon"},
+         true},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        context.documentState.utf8Text = c.utf8;
+        PreForm& block = Analyse(c.lines);
+        SCOPED_TRACE(c.lines[static_cast<size_t>(c.row)]);
+        ASSERT_EQ(block.columnCount, static_cast<int>(c.cells.size()));
+        block.SplitLineIntoCells(&block.scratchRow, c.row, 1);
+        for (int k = 0; k < block.columnCount; ++k)
+            EXPECT_EQ(block.scratchRow.GetAt(k)->text.str(), c.cells[static_cast<size_t>(k)]) << k;
+    }
+}
+
+}  // namespace
