@@ -842,12 +842,16 @@ void PreForm::Analyse() {
     }
     GatherPositionStatistics();
 
+    // A separation the document gives itself is used as it stands: a short
+    // block is not given a wider one, nor is a wider one tried.
+    const TabConfig* config = ConfigOf(*this);
+    const bool asGiven = config && config->separationAsGiven;
     int s = TableSetting(*this, TabPol::MinColumnSeparation);
-    if (lineCount <= 5 && s < 2) s = 2;
+    if (!asGiven && lineCount <= 5 && s < 2) s = 2;
 
     for (;;) {
         const bool repeatable = DetectionPass(*this, s);
-        if (!looksLikeTable || layoutColumns) break;
+        if (!looksLikeTable || layoutColumns || asGiven) break;
         const int factor = TableSetting(*this, TabPol::MergingFactor);
         if (mergeCount != 0 || factor < 2 || columnCount <= 2 || s > 1) break;
         std::vector<std::unique_ptr<PreFormColumn>> previous = std::move(columns);

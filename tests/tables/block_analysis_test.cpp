@@ -83,6 +83,40 @@ TEST_F(BlockAnalysisTest, SingleBlankGapsAreRetriedWithSeparationTwo) {
     EXPECT_EQ(words.columns[2]->width, 2);
 }
 
+// A separation the document sets itself is used as it stands: a short block
+// keeps it and no wider one is tried.  The same value from a policy file or
+// the sheet is raised and retried as ever.
+TEST_F(BlockAnalysisTest, TheDocumentsOwnSeparationIsUsedAsGiven) {
+    const std::vector<std::string> shortBlock = {"NAME    RO TYPE", "sda      0 disk", "sdb      1 part"};
+    const std::vector<std::string> longBlock = {"AB CD  12", "EF GH  34", "IJ KL  56",
+                                                "MN OP  78", "QR ST  90", "UV WX  11"};
+    struct Case {
+        const std::vector<std::string>* lines;
+        bool byDirective;
+        int separation;
+        int columns;
+    };
+    const Case cases[] = {
+        {&shortBlock, true, 1, 3},
+        {&shortBlock, false, 2, 2},
+        {&longBlock, true, 1, 3},
+        {&longBlock, false, 2, 2},
+    };
+    for (const Case& c : cases) {
+        set.ResetPolicies();  // as before every file
+        SetUp();
+        if (c.byDirective)
+            set.SetMinColumnSeparation(1);
+        else
+            Config().SetInt(TabPol::MinColumnSeparation, 1);
+        PreForm& block = Analyse(*c.lines);
+        SCOPED_TRACE((*c.lines)[0] + (c.byDirective ? " (directive)" : " (policy)"));
+        EXPECT_EQ(block.minimumSeparation, c.separation);
+        EXPECT_EQ(block.columnCount, c.columns);
+        EXPECT_EQ(Collected("Increasing min column separation"), !c.byDirective && c.lines == &longBlock);
+    }
+}
+
 TEST_F(BlockAnalysisTest, ColumnsFoundAgainWithSeparationTwoMatchAFreshAnalysis) {
     // Separation 2 finds the columns of separation 1 again; the analysis
     // keeps the first pass's work, which must equal a block analysed with
