@@ -1097,9 +1097,10 @@ private:
 }  // namespace
 
 // Per position: how many counted lines have a blank (or nothing) there,
-// how many a separator, and how many rule lines a mark.  Positions past a line's end are blanks; they are
-// counted from a histogram of line ends, so the work is the characters read
-// plus the positions, not lines times positions.
+// how many a separator, and how many rule lines a mark.  Positions past a
+// line's end are blanks; they are counted from a histogram of line ends, so
+// the work is the characters read plus the positions, not lines times
+// positions.
 //
 // Where the processor compares vectors of bytes (SSE2), sixteen positions
 // are looked at together: their blanks go into byte counters that are added
