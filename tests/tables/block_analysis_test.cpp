@@ -54,6 +54,14 @@ protected:
         return result;
     }
     bool Collected(const char* text) const { return engine->messageText.view().find(text) != std::string::npos; }
+    // The texts of the cells line `index` is cut into.
+    std::vector<std::string> CellTexts(int index) {
+        engine->SplitLineIntoCells(&engine->scratchRow, index, 1);
+        std::vector<std::string> texts;
+        for (int k = 0; k < engine->scratchRow.Count(); ++k)
+            texts.push_back(engine->scratchRow.GetAt(k)->text.str());
+        return texts;
+    }
 };
 
 TEST_F(BlockAnalysisTest, AFiveLineBlockSeparatesColumnsByTwoBlanks) {
@@ -624,10 +632,6 @@ TEST_F(BlockAnalysisTest, ALongLineAndManyRuleLinesAreAnalysed) {
     EXPECT_EQ(engine->blankLineCount, 0);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(BlockAnalysisTest, PositionsBlankButUnderRulesBelongToTheNextColumn) {
     struct Case {
         std::vector<std::string> lines;
@@ -656,19 +660,12 @@ TEST_F(BlockAnalysisTest, PositionsBlankButUnderRulesBelongToTheNextColumn) {
         SetUp();
         PreForm& block = Analyse(c.lines);
         SCOPED_TRACE(c.lines[static_cast<size_t>(c.row)]);
-        ASSERT_EQ(block.columnCount, static_cast<int>(c.cells.size()));
-        block.SplitLineIntoCells(&block.scratchRow, c.row, 1);
-        for (int k = 0; k < block.columnCount; ++k)
-            EXPECT_EQ(block.scratchRow.GetAt(k)->text.str(), c.cells[static_cast<size_t>(k)]) << k;
+        EXPECT_EQ(CellTexts(c.row), c.cells);
         // No column is empty on every data line.
         for (const auto& column : block.columns) EXPECT_EQ(column->isConsistent, 0);
         EXPECT_EQ(block.looksLikeTable, 1);
     }
 }
-
-}  // namespace
-
-namespace {
 
 // A block whose text stands right of blank positions that only a rule runs
 // over stays two columns, the first empty: a text block, not one column.
@@ -679,10 +676,6 @@ TEST_F(BlockAnalysisTest, AnIndentUnderARuleStaysTheTextBlocksFirstColumn) {
     EXPECT_EQ(block.isTextBlock, 1);
     EXPECT_EQ(block.columns[0]->isMostlyEmpty, 1);
 }
-
-}  // namespace
-
-namespace {
 
 // A "|" at the start or end of a cell is cut off only where it is a border:
 // at a separator position, or first or last on a line of a block whose
@@ -719,12 +712,9 @@ TEST_F(BlockAnalysisTest, BarsAreCutOffOnlyWhereTheyAreBorders) {
     for (const Case& c : cases) {
         SetUp();
         context.documentState.utf8Text = c.utf8;
-        PreForm& block = Analyse(c.lines);
+        Analyse(c.lines);
         SCOPED_TRACE(c.lines[static_cast<size_t>(c.row)]);
-        ASSERT_EQ(block.columnCount, static_cast<int>(c.cells.size()));
-        block.SplitLineIntoCells(&block.scratchRow, c.row, 1);
-        for (int k = 0; k < block.columnCount; ++k)
-            EXPECT_EQ(block.scratchRow.GetAt(k)->text.str(), c.cells[static_cast<size_t>(k)]) << k;
+        EXPECT_EQ(CellTexts(c.row), c.cells);
     }
 }
 
