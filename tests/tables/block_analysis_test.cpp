@@ -647,7 +647,8 @@ TEST_F(BlockAnalysisTest, PositionsBlankButUnderRulesBelongToTheNextColumn) {
          2,
          {"1", "Jose", "Porto"}},
         {{"====  ======  ======", "  id  name    city", "====  ======  ======", "   1  Jose    Porto",
-          "   2  Ana     Lyon", "  13  Bo      Oslo", "====  ======  ======"},
+          "   2  Ana     Lyon", "   7  Ingrid  Bergen", "  13  Bo      Oslo", "  21  Chen    Xian",
+          "  34  Zoe     Nice", "====  ======  ======"},
          1,
          {"id", "name", "city"}},
         // A column that only the rules draw, with no text under it.
