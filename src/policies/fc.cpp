@@ -1031,7 +1031,11 @@ void FC::SetTableHeaderRows(int value) { GetCurrentTabConfig()->SetInt(TabPol::H
 void FC::SetTableHeaderCols(int value) { GetCurrentTabConfig()->SetInt(TabPol::HeaderCols, value); }
 void FC::SetTableCellSpacing(int value) { GetCurrentTabConfig()->SetInt(TabPol::CellSpacing, value); }
 void FC::SetTableCellPadding(int value) { GetCurrentTabConfig()->SetInt(TabPol::CellPadding, value); }
-void FC::SetMinColumnSeparation(int value) { GetCurrentTabConfig()->SetInt(TabPol::MinColumnSeparation, value); }
+void FC::SetMinColumnSeparation(int value) {
+    TabConfig* config = GetCurrentTabConfig();
+    config->SetInt(TabPol::MinColumnSeparation, value);
+    config->separationAsGiven = 1;
+}
 void FC::SetConvertTableXRefs(int value) { GetCurrentTabConfig()->SetInt(TabPol::ConvertXRefs, value); }
 void FC::SetExpectSparseTable(int value) { GetCurrentTabConfig()->SetInt(TabPol::ExpectSparseTables, value); }
 void FC::SetTableCellAlignment(int value) { GetCurrentTabConfig()->SetInt(TabPol::CellAlignment, value); }

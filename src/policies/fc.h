@@ -194,6 +194,8 @@ public:
     void SetTableHeaderCols(int value);
     void SetTableCellSpacing(int value);
     void SetTableCellPadding(int value);
+    // The document's TABLE_MIN_COLUMN_SEPARATION: the separation is used as
+    // given (TabConfig::separationAsGiven).
     void SetMinColumnSeparation(int value);
     void SetConvertTableXRefs(int value);
     void SetExpectSparseTable(int value);

@@ -238,6 +238,7 @@ void TabConfig::CopyFrom(const TabConfig& other) {
     lastGap = other.lastGap;
     rowsCarryVAlign = other.rowsCarryVAlign;
     reservedState = other.reservedState;
+    separationAsGiven = other.separationAsGiven;
     tableFont = other.tableFont;
     SetColumnCount(other.columnCount, &other);
 }
@@ -261,6 +262,7 @@ int TabConfig::RegisterTabConfigPolicies(bool /*fresh*/) {
     columns.clear();
     columnCount = 0;
     ResetAnalysisState();
+    separationAsGiven = 0;
     return -1;
 }
 

@@ -113,6 +113,10 @@ public:
     int lastGap = 6;  // points after the last column (RTF)
     int rowsCarryVAlign = 0;  // user tables: rows carry their own vertical alignment
     int reservedState = 0;
+    // "Minimum TABLE column separation" was set by the document's own
+    // TABLE_MIN_COLUMN_SEPARATION directive: the block analysis uses it as
+    // given, neither raised for a short block nor retried wider.
+    int separationAsGiven = 0;
     FontSpec tableFont;
 
     ColConfig* Column(int index) const {

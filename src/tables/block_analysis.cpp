@@ -40,6 +40,7 @@
 #include "policies/tab_config.h"
 #include "tables/preform.h"
 #include "tables/engine_support.h"
+#include "tables/rule_lines.h"
 
 namespace {
 
@@ -59,34 +60,14 @@ bool IsBlankText(LineText text) {
     return true;
 }
 
-// A rule line is made of blanks and the characters + - = _ ~ for more than
-// 95% of its length, that is other characters make up less than 5% of it.
-// A rule line is written as a rule, its text dropped, so it must hold a rule
-// character, and the few others may be marks only: a letter, a digit or a
-// non-ASCII character (text, such as a word after a long run of blanks or at
-// the end of a long rule) makes the line text.  The count stops as soon as
-// the others reach 5% (on a line of text, after a few characters).
-bool IsRuleText(LineText text) {
-    if (text.length <= 0) return false;
-    const long long enough = static_cast<long long>(text.length) * 5;
-    long long others = 0;
-    bool ruleCharacter = false;
-    for (int i = 0; i < text.length; ++i) {
-        const auto c = static_cast<unsigned char>(text.buffer[i]);
-        switch (c) {
-            case ' ': break;
-            case '+':
-            case '-':
-            case '=':
-            case '_':
-            case '~': ruleCharacter = true; break;
-            default:
-                if (c >= 0x80 || IsAsciiAlnum(c)) return false;
-                if (++others * 100 >= enough) return false;
-                break;
-        }
-    }
-    return ruleCharacter;
+// Whether the text (of a line that is not blank) begins and ends with "|",
+// blanks aside.
+bool IsFramedByBars(LineText text) {
+    int first = 0;
+    while (first < text.length && IsBlankChar(text.buffer[first])) ++first;
+    int last = text.length - 1;
+    while (last > first && IsBlankChar(text.buffer[last])) --last;
+    return last > first && text.buffer[first] == '|' && text.buffer[last] == '|';
 }
 
 // The most frequent value of a table and how often it occurs.  Ties go to
@@ -171,6 +152,59 @@ void DropColumns(PreForm& engine) {
     engine.cellRow.Clear();
 }
 
+// A column as the detection finds it, before it is added.
+struct DetectedColumn {
+    int start;
+    int gapEnd;
+    int boundary;
+    int score;
+};
+
+// Whether every line of the statistics but the rule lines is blank at
+// position p (or ends before it).
+bool BlankButOnRuleLines(const PositionStatistics& at) {
+    return at.blankCount + at.ruleMarkCount >= at.linesCounted;
+}
+
+// A column whose positions are blank on every line but the rule lines (a
+// right-aligned first column leaves such positions in front of it, under
+// a rule that runs over them) holds nothing of any row: its positions
+// belong to the next column, so that no row gets an empty cell its text
+// lacks.  The last column stays, and so does a block that would be left
+// with a single column (the shapes of a text block are the analysis's to
+// judge).
+void FoldBlankColumns(const PreForm& engine, std::vector<DetectedColumn>& found) {
+    const size_t count = found.size();
+    if (count < 3) return;
+    std::vector<bool> blank(count, false);
+    size_t kept = count;
+    int first = 0;  // the first position of the column
+    for (size_t k = 0; k + 1 < count; ++k) {
+        const int boundary = found[k].boundary;
+        bool allBlank = true;
+        for (int p = first; p <= boundary && allBlank; ++p)
+            allBlank = BlankButOnRuleLines(*engine.positionStatistics[static_cast<size_t>(p)]);
+        blank[k] = allBlank;
+        if (allBlank) --kept;
+        first = boundary + 1;
+    }
+    if (kept < 2 || kept == count) return;
+    std::vector<DetectedColumn> folded;
+    folded.reserve(kept);
+    int pendingStart = -1;  // the start of the columns folded into the next one
+    for (size_t k = 0; k < count; ++k) {
+        if (blank[k]) {
+            if (pendingStart < 0) pendingStart = found[k].start;
+            continue;
+        }
+        DetectedColumn column = found[k];
+        if (pendingStart >= 0) column.start = pendingStart;
+        pendingStart = -1;
+        folded.push_back(column);
+    }
+    found = std::move(folded);
+}
+
 // Column detection on the per-position statistics; true when the block
 // would need more than kMaxDetectedColumns columns (the columns made stop
 // there and the last one runs to the end of the longest line).
@@ -197,7 +231,7 @@ bool DetectColumnsBounded(PreForm& engine, int separation) {
         // The most frequent of blank / not blank and separator / not: a tie
         // goes to "not", an empty record counts as blank.
         const int g = counted == 0 || 2 * at.blankCount > counted ? 1 : 0;
-        const int f = counted > 0 && 2 * at.separatorCount > counted ? 1 : 0;
+        const int f = engine.IsSeparatorPosition(p) ? 1 : 0;
         if (f == 1 && previousSeparator == 0) ++separatorRuns;
         previousSeparator = f;
         at.isSeparator = f;
@@ -239,6 +273,7 @@ bool DetectColumnsBounded(PreForm& engine, int separation) {
     // next position still has a record, so that the end of every gap can be
     // seen.
     const int last = std::min(longest - s - 1, positions - 2);
+    std::vector<DetectedColumn> found;
     int start = 0;
     bool firstGapSeen = false;
     int lastBoundary = -1;
@@ -276,16 +311,19 @@ bool DetectColumnsBounded(PreForm& engine, int separation) {
         const int runStart = (gapOpen == 1 && open(0)) ? 0 : gapOpen;
         if (p - s + 1 < runStart) continue;
         if (gapLines < 1 || static_cast<double>(bestScore) / gapLines > 0.6) {
-            if (engine.columnCount >= kMaxDetectedColumns - 1) {
+            if (static_cast<int>(found.size()) >= kMaxDetectedColumns - 1) {
                 overflow = true;
                 break;
             }
-            engine.AddColumn(start, p, bestPosition, bestScore);
+            found.push_back(DetectedColumn{start, p, bestPosition, bestScore});
             lastBoundary = bestPosition;
             start = p + 1;
         }
     }
-    engine.AddColumn(overflow ? start : lastBoundary + 1, longest - 1, longest - 1, -1);
+    found.push_back(DetectedColumn{overflow ? start : lastBoundary + 1, longest - 1, longest - 1, -1});
+    if (!overflow) FoldBlankColumns(engine, found);
+    for (const DetectedColumn& column : found)
+        engine.AddColumn(column.start, column.gapEnd, column.boundary, column.score);
     return overflow;
 }
 
@@ -804,12 +842,16 @@ void PreForm::Analyse() {
     }
     GatherPositionStatistics();
 
+    // A separation the document gives itself is used as it stands: a short
+    // block is not given a wider one, nor is a wider one tried.
+    const TabConfig* config = ConfigOf(*this);
+    const bool asGiven = config && config->separationAsGiven;
     int s = TableSetting(*this, TabPol::MinColumnSeparation);
-    if (lineCount <= 5 && s < 2) s = 2;
+    if (!asGiven && lineCount <= 5 && s < 2) s = 2;
 
     for (;;) {
         const bool repeatable = DetectionPass(*this, s);
-        if (!looksLikeTable || layoutColumns) break;
+        if (!looksLikeTable || layoutColumns || asGiven) break;
         const int factor = TableSetting(*this, TabPol::MergingFactor);
         if (mergeCount != 0 || factor < 2 || columnCount <= 2 || s > 1) break;
         std::vector<std::unique_ptr<PreFormColumn>> previous = std::move(columns);
@@ -844,15 +886,21 @@ void PreForm::AnalyseLineStatistics() {
     blankLineCount = 0;
     ruleLineCount = 0;
     firstRuleLine = secondRuleLine = lastRuleLine = -1;
+    int textLines = 0;
+    int framedLines = 0;
     for (int i = 0; i < lineCount; ++i) {
         PreFormLine& line = *lines[static_cast<size_t>(i)];
         const LineText text = line.Layout();
         const bool counted = i >= headerLineCount;
         line.isBlank = IsBlankText(text) ? 1 : 0;
-        line.isRuleLine = !line.isBlank && IsRuleText(text) ? 1 : 0;
+        line.isRuleLine = !line.isBlank && IsRuleText(text.view()) ? 1 : 0;
         if (line.isBlank) {
             if (counted) ++blankLineCount;
             continue;
+        }
+        if (!line.isRuleLine && line.lineType != kStatementChangePolicy) {
+            ++textLines;
+            if (IsFramedByBars(text)) ++framedLines;
         }
         if (!counted) continue;
         if (countCode && IsCodeLine(text.view(), 1)) ++codeLineCount;
@@ -866,19 +914,22 @@ void PreForm::AnalyseLineStatistics() {
             lastRuleLine = i;
         }
     }
+    barFramedLines = 2 * framedLines > textLines ? 1 : 0;
 }
 
 namespace {
 
 // The counts of GatherPositionStatistics, per position of the first
-// `positions`: blanks, separators, and the lines that end there.
+// `positions`: blanks, separators, the lines that end there, and the rule
+// lines' marks.
 class PositionCounter {
 public:
     explicit PositionCounter(int positionCount)
         : positions(positionCount),
           blanks(static_cast<size_t>(positionCount), 0),
           separators(static_cast<size_t>(positionCount), 0),
-          ends(static_cast<size_t>(positionCount) + 1, 0)
+          ends(static_cast<size_t>(positionCount) + 1, 0),
+          ruleMarks(static_cast<size_t>(positionCount), 0)
 #if defined(__SSE2__)
           ,
           recentBlanks(static_cast<size_t>(positionCount), 0)
@@ -914,6 +965,15 @@ public:
         ++ends[static_cast<size_t>(n)];
     }
 
+    // Counts where a rule line (ASCII only: a byte a position) has a
+    // character other than a blank.
+    void CountRuleMarks(const PreFormLine& line) {
+        const LineText text = line.Layout();
+        const int n = std::min(text.length, positions);
+        for (int p = 0; p < n; ++p)
+            if (kinds.of[static_cast<unsigned char>(text.buffer[p])] != 1) ++ruleMarks[static_cast<size_t>(p)];
+    }
+
     // The records of the positions, after the last line: `counted` lines
     // were counted.
     void Fill(std::vector<std::unique_ptr<PositionStatistics>>& records, int counted) {
@@ -928,6 +988,7 @@ public:
             record->linesCounted = counted;
             record->blankCount = blanks[static_cast<size_t>(p)] + ended;
             record->separatorCount = separators[static_cast<size_t>(p)];
+            record->ruleMarkCount = ruleMarks[static_cast<size_t>(p)];
             records.push_back(std::move(record));
         }
     }
@@ -1026,6 +1087,7 @@ private:
     std::vector<int> blanks;
     std::vector<int> separators;
     std::vector<int> ends;
+    std::vector<int> ruleMarks;
 #if defined(__SSE2__)
     std::vector<uint8_t> recentBlanks;
     int linesSinceFlush = 0;
@@ -1034,10 +1096,11 @@ private:
 
 }  // namespace
 
-// Per position: how many counted lines have a blank (or nothing) there and
-// how many a separator.  Positions past a line's end are blanks; they are
-// counted from a histogram of line ends, so the work is the characters read
-// plus the positions, not lines times positions.
+// Per position: how many counted lines have a blank (or nothing) there,
+// how many a separator, and how many rule lines a mark.  Positions past a
+// line's end are blanks; they are counted from a histogram of line ends, so
+// the work is the characters read plus the positions, not lines times
+// positions.
 //
 // Where the processor compares vectors of bytes (SSE2), sixteen positions
 // are looked at together: their blanks go into byte counters that are added
@@ -1054,8 +1117,15 @@ void PreForm::GatherPositionStatistics() {
         if (line.isBlank || line.lineType == kStatementChangePolicy) continue;
         ++counted;
         counter.CountLine(line);
+        if (line.isRuleLine) counter.CountRuleMarks(line);
     }
     counter.Fill(positionStatistics, counted);
+}
+
+bool PreForm::IsSeparatorPosition(int position) const {
+    if (position < 0 || static_cast<size_t>(position) >= positionStatistics.size()) return false;
+    const PositionStatistics& at = *positionStatistics[static_cast<size_t>(position)];
+    return at.linesCounted > 0 && 2 * at.separatorCount > at.linesCounted;
 }
 
 void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separation); }

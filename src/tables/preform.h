@@ -371,8 +371,9 @@ public:
     int isGap = 0;
     int isSeparator = 0;
     int linesCounted = 0;
-    int blankCount = 0;
+    int blankCount = 0;  // lines with a blank here (or ended before it)
     int separatorCount = 0;
+    int ruleMarkCount = 0;  // rule lines with a character other than a blank here
 };
 
 // The format part of a cell: the texts around its content and its switches.
@@ -562,6 +563,9 @@ public:
     int isTextBlock = 0;  // a single column
     int isSparse = 0;
     int blankSeparatedRows = 0;
+    // Most lines of text of the block begin and end with "|": the first and
+    // last "|" of a line are borders (set by the line statistics).
+    int barFramedLines = 0;
     int mergeCount = 0;  // merges of the analysis
     int minimumSeparation = 1;  // column separation of the last detection
     int extraSpans = 0;  // data lines: span - 1 summed over spanning cells
@@ -700,6 +704,9 @@ public:
     void Analyse();
     void AnalyseLineStatistics();
     void GatherPositionStatistics();
+    // Whether most lines of the statistics have a separator at character
+    // position `position` (false where there are no statistics).
+    bool IsSeparatorPosition(int position) const;
     void DetectColumns(int separation);
     void GatherColumnStatistics();
 

@@ -341,6 +341,75 @@ private:
     bool hasMark = false;
 };
 
+// The borders among the "|" of a line being cut: a "|" at a separator
+// position of the block, and the first and last character of the line's
+// text where most lines of the block begin and end with "|".  Runs of "|"
+// at the ends of a cell are cut off only as far as they are borders; any
+// other "|" is text ("|| x", dpkg's "||/ Name").
+//
+// The pieces of a line are asked about from left to right, and the
+// positions of the bytes asked about never go back: on a wide line they are
+// counted along the line once.
+class LineBorders {
+public:
+    LineBorders(const PreForm& engine, const char* text, int length, bool wide)
+        : engine(engine), text(text), length(length), wide(wide) {}
+
+    // The first byte of [first, stop] after the borders at its start.
+    int SkipLeading(int first, int stop) {
+        if (first > stop || text[first] != '|') return first;
+        const int position = PositionOf(first);
+        int at = first;
+        while (at <= stop && text[at] == '|' && IsBorder(at, position + (at - first))) ++at;
+        return at;
+    }
+    // The last byte of [first, stop] before the borders at its end.
+    int SkipTrailing(int first, int stop) {
+        if (first > stop || text[stop] != '|') return stop;
+        const int position = PositionOf(stop);
+        int at = stop;
+        while (at >= first && text[at] == '|' && IsBorder(at, position - (stop - at))) --at;
+        return at;
+    }
+
+private:
+    const PreForm& engine;
+    const char* text;
+    int length;
+    bool wide;
+    int firstText = -1;  // the line's first and last non-blank bytes, once looked for
+    int lastText = -1;
+    int walkedByte = 0;  // a wide line: the character at this byte starts at this position
+    int walkedPosition = 0;
+
+    // Whether the "|" at byte `at`, at character position `position`, is a
+    // border.
+    bool IsBorder(int at, int position) {
+        if (engine.IsSeparatorPosition(position)) return true;
+        if (!engine.barFramedLines) return false;
+        if (firstText < 0) {
+            firstText = 0;
+            while (firstText < length && IsBlankOrTab(text[firstText])) ++firstText;
+            lastText = length - 1;
+            while (lastText > firstText && IsBlankOrTab(text[lastText])) --lastText;
+        }
+        return at == firstText || at == lastText;
+    }
+    // The character position of byte `at` (of an ASCII character).
+    int PositionOf(int at) {
+        if (!wide) return at;
+        while (walkedByte < at) {
+            if (static_cast<unsigned char>(text[walkedByte]) < 0x80) {
+                ++walkedByte;
+                ++walkedPosition;
+            } else {
+                walkedPosition += unicode::NextWidth(text, length, &walkedByte);
+            }
+        }
+        return walkedPosition;
+    }
+};
+
 // TableCell::GuessAlignment for the `length` bytes at `s` of a cell that
 // spans `span` columns, with the configured alignment already read and the
 // outer blanks counted (CountOuterBlanks): the cell splitter guesses from
@@ -1033,8 +1102,11 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         if (last == n - 1) end = std::max(length - 1, boundary);
         int first = 0;
         int stop = std::min(end, length - 1);
-        while (first <= stop && text[first] == '|') ++first;
-        while (stop >= first && text[stop] == '|') --stop;
+        if (stop >= 0 && (text[0] == '|' || text[stop] == '|')) {
+            LineBorders borders(*this, text, length, false);
+            first = borders.SkipLeading(first, stop);
+            stop = borders.SkipTrailing(first, stop);
+        }
         CellCut& cut = out[0];
         cut.column = 0;
         cut.span = last + 1;
@@ -1065,6 +1137,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     TagSpans tags(layout.view(), open, close);
     const NonBlankMap textBytes(text, length, open.length > 0 ? open.buffer[0] : '\0');
     if (!textBytes.HasMark()) tags.NoTags();
+    LineBorders borders(*this, text, length, wide);
     // The cutting, made once for each way of reading the boundaries, so that
     // a line of ASCII text pays nothing for the wide ones.
     auto cutAll = [&](auto boundaryAt) __attribute__((always_inline))->int {
@@ -1090,12 +1163,12 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
             }
             position = end + 1;
 
-            // The piece of the line, without the runs of "|" at either end.
+            // The piece of the line, without the borders at either end.
             int first = start;
             int stop = std::min(end, length - 1);
             if (textBytes.HasBar()) {
-                while (first <= stop && text[first] == '|') ++first;
-                while (stop >= first && text[stop] == '|') --stop;
+                first = borders.SkipLeading(first, stop);
+                stop = borders.SkipTrailing(first, stop);
             }
 
             // The alignment is guessed from the piece as it stands; the cell

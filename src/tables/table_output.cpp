@@ -7,6 +7,7 @@
 #include "policies/alignments.h"
 #include "tables/preform.h"
 #include "tables/engine_support.h"
+#include "tables/rule_lines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -1203,7 +1204,8 @@ void WriteHtmlCells(PreForm& table, const RowShape& shape, int rowVAlign) {
             given = &text;
             isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
         }
-        if (!isRule && cell->lineCount == 1 && given->length > 3 && IsRuleLine(given->buffer)) {
+        if (!isRule && cell->lineCount == 1 && given->length > 3 &&
+            (IsRuleLine(given->buffer) || IsBorderedRule(given->view()))) {
             text = "<HR>";
             given = &text;
             plainText = false;

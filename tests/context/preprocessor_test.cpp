@@ -377,6 +377,23 @@ TEST(PreprocessorTableSettings, BorderColourIsNotTakenForTheBorderSize) {
     EXPECT_FALSE(Table(harness).IsSet(TabPol::BorderSize));
 }
 
+// The document's own TABLE_MIN_COLUMN_SEPARATION is marked as given (the
+// analysis then uses it as it stands); the same value from a policy line, or
+// a value the directive refuses, is not.
+TEST(PreprocessorTableSettings, OnlyTheSeparationDirectiveGivesTheSeparationAsItStands) {
+    const std::pair<const char*, int> cases[] = {
+        {"$_$_TABLE_MIN_COLUMN_SEPARATION 1", 1},
+        {"$_$_TABLE_MIN_COLUMN_SEPARATION (none)", 1},
+        {"$_$_TABLE_MIN_COLUMN_SEPARATION wide", 0},
+        {"$_$_CHANGE_POLICY Minimum TABLE column separation : 1", 0},
+    };
+    for (const auto& [line, given] : cases) {
+        ReadingHarness harness;
+        harness.ReadText(std::string(line) + "\n");
+        EXPECT_EQ(Table(harness).separationAsGiven, given) << line;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Special blocks and marking
 

@@ -121,11 +121,13 @@ TEST(TabConfig, RegisterReturnsToTheCatalogueState) {
     config.SetInt(TabPol::CellSpacing, 9);
     config.SetText(TabPol::TableColour, "Red");
     config.lastGap = 0;
+    config.separationAsGiven = 1;
     config.tableFont.SetFaceName(TextString("Arial"));
     config.ParseTableLayoutTag(set, TextString("2, 1, 10"));
     ASSERT_EQ(config.columnCount, 2);
 
     EXPECT_EQ(config.RegisterTabConfigPolicies(false), -1);
+    EXPECT_EQ(config.separationAsGiven, 0);
     EXPECT_EQ(config.GetInt(TabPol::CellSpacing), 2);
     EXPECT_FALSE(config.IsSet(TabPol::CellSpacing));
     EXPECT_EQ(config.GetText(TabPol::TableColour).str(), "");
@@ -213,8 +215,10 @@ TEST(TabConfig, CopyIsDeep) {
     original.SetText(TabPol::Width, "80%");
     SetState(original, {1, 2, 3, 4}, {9, 8, 7, 6, 5, 4, 3, 2, 1, 0});
     original.tableFont.SetFaceName(TextString("Arial"));
+    original.separationAsGiven = 1;
 
     TabConfig copy(original);
+    EXPECT_EQ(copy.separationAsGiven, 1);
     ExpectColumns(copy, {0, 19, 39}, "copy");
     EXPECT_EQ(copy.Column(0)->hidden, 1);
     EXPECT_EQ(copy.Column(1)->hidden, 0);

@@ -54,6 +54,14 @@ protected:
         return result;
     }
     bool Collected(const char* text) const { return engine->messageText.view().find(text) != std::string::npos; }
+    // The texts of the cells line `index` is cut into.
+    std::vector<std::string> CellTexts(int index) {
+        engine->SplitLineIntoCells(&engine->scratchRow, index, 1);
+        std::vector<std::string> texts;
+        for (int k = 0; k < engine->scratchRow.Count(); ++k)
+            texts.push_back(engine->scratchRow.GetAt(k)->text.str());
+        return texts;
+    }
 };
 
 TEST_F(BlockAnalysisTest, AFiveLineBlockSeparatesColumnsByTwoBlanks) {
@@ -81,6 +89,40 @@ TEST_F(BlockAnalysisTest, SingleBlankGapsAreRetriedWithSeparationTwo) {
     EXPECT_EQ(words.columnCount, 3);
     EXPECT_EQ(words.lines[0]->filledCellCount, 3);
     EXPECT_EQ(words.columns[2]->width, 2);
+}
+
+// A separation the document sets itself is used as it stands: a short block
+// keeps it and no wider one is tried.  The same value from a policy file or
+// the sheet is raised and retried as ever.
+TEST_F(BlockAnalysisTest, TheDocumentsOwnSeparationIsUsedAsGiven) {
+    const std::vector<std::string> shortBlock = {"NAME    RO TYPE", "sda      0 disk", "sdb      1 part"};
+    const std::vector<std::string> longBlock = {"AB CD  12", "EF GH  34", "IJ KL  56",
+                                                "MN OP  78", "QR ST  90", "UV WX  11"};
+    struct Case {
+        const std::vector<std::string>* lines;
+        bool byDirective;
+        int separation;
+        int columns;
+    };
+    const Case cases[] = {
+        {&shortBlock, true, 1, 3},
+        {&shortBlock, false, 2, 2},
+        {&longBlock, true, 1, 3},
+        {&longBlock, false, 2, 2},
+    };
+    for (const Case& c : cases) {
+        set.ResetPolicies();  // as before every file
+        SetUp();
+        if (c.byDirective)
+            set.SetMinColumnSeparation(1);
+        else
+            Config().SetInt(TabPol::MinColumnSeparation, 1);
+        PreForm& block = Analyse(*c.lines);
+        SCOPED_TRACE((*c.lines)[0] + (c.byDirective ? " (directive)" : " (policy)"));
+        EXPECT_EQ(block.minimumSeparation, c.separation);
+        EXPECT_EQ(block.columnCount, c.columns);
+        EXPECT_EQ(Collected("Increasing min column separation"), !c.byDirective && c.lines == &longBlock);
+    }
 }
 
 TEST_F(BlockAnalysisTest, ColumnsFoundAgainWithSeparationTwoMatchAFreshAnalysis) {
@@ -219,6 +261,10 @@ TEST_F(BlockAnalysisTest, ARuleLineHoldsRuleCharactersAndNoText) {
         {rule + "\xC3\xA9", 0},  // a non-ASCII character
         {blanks + "Whiteboard 0 Markup", 0},  // a word after a long run of blanks
         {blanks + "|", 0},  // no rule character at all
+        {"|-------|-------|", 1},  // a rule drawn with borders
+        {"+=======+=======+", 1},
+        {"|:------|------:|", 1},  // a Markdown alignment row
+        {"| ----- | Total |", 0},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -584,6 +630,93 @@ TEST_F(BlockAnalysisTest, ALongLineAndManyRuleLinesAreAnalysed) {
     EXPECT_EQ(engine->secondRuleLine, 2);
     EXPECT_EQ(engine->lastRuleLine, 49998);
     EXPECT_EQ(engine->blankLineCount, 0);
+}
+
+TEST_F(BlockAnalysisTest, PositionsBlankButUnderRulesBelongToTheNextColumn) {
+    struct Case {
+        std::vector<std::string> lines;
+        int row;  // a line and its cells
+        std::vector<std::string> cells;
+    };
+    const std::vector<Case> cases = {
+        // A right-aligned first column under a rule with runs two blanks
+        // apart: the margin stays (the rule starts at the left), and the
+        // blanks in front of "id" are no column.
+        {{"  id  name    city", "----  ------  ------", "   1  Jose    Porto", "   2  Ana     Lyon",
+          "  13  Bo      Oslo"},
+         2,
+         {"1", "Jose", "Porto"}},
+        {{"====  ======  ======", "  id  name    city", "====  ======  ======", "   1  Jose    Porto",
+          "   2  Ana     Lyon", "   7  Ingrid  Bergen", "  13  Bo      Oslo", "  21  Chen    Xian",
+          "  34  Zoe     Nice", "====  ======  ======"},
+         1,
+         {"id", "name", "city"}},
+        // A column that only the rules draw, with no text under it.
+        {{"------  ----  -----", "Name            Qty", "------  ----  -----", "apple             3",
+          "------  ----  -----"},
+         3,
+         {"apple", "3"}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        PreForm& block = Analyse(c.lines);
+        SCOPED_TRACE(c.lines[static_cast<size_t>(c.row)]);
+        EXPECT_EQ(CellTexts(c.row), c.cells);
+        // No column is empty on every data line.
+        for (const auto& column : block.columns) EXPECT_EQ(column->isConsistent, 0);
+        EXPECT_EQ(block.looksLikeTable, 1);
+    }
+}
+
+// A block whose text stands right of blank positions that only a rule runs
+// over stays two columns, the first empty: a text block, not one column.
+TEST_F(BlockAnalysisTest, AnIndentUnderARuleStaysTheTextBlocksFirstColumn) {
+    PreForm& block = Analyse(
+        {"------------   ------------", "               some words here", "               more words there"});
+    EXPECT_EQ(block.columnCount, 2);
+    EXPECT_EQ(block.isTextBlock, 1);
+    EXPECT_EQ(block.columns[0]->isMostlyEmpty, 1);
+}
+
+// A "|" at the start or end of a cell is cut off only where it is a border:
+// at a separator position, or first or last on a line of a block whose
+// lines mostly begin and end with "|".  Any other is text.
+TEST_F(BlockAnalysisTest, BarsAreCutOffOnlyWhereTheyAreBorders) {
+    struct Case {
+        std::vector<std::string> lines;
+        int row;  // a line and its cells
+        std::vector<std::string> cells;
+        bool utf8 = false;
+    };
+    const std::vector<Case> cases = {
+        {{"Cmd   Meaning", "----  -------", "|| x  or"}, 2, {"|| x", "or"}},
+        {{"||/ Name     Version", "+++-========-========", "ii  adduser  3.134", "ii  apt      2.6.1",
+          "ii  bash     5.2.15", "rc  cron     3.0"},
+         0,
+         {"||/", "Name", "Version"}},
+        {{"| id | name |", "|----|------|", "| 1  | Jose |"}, 2, {"1", "Jose"}},
+        // A grid with a rule between all rows: the outer bars stand on too
+        // few lines for separators, but frame every line of text.
+        {{"+----+------+", "| id | name |", "+====+======+", "|  1 | Jose |", "+----+------+", "|  2 | Ana  |",
+          "+----+------+"},
+         3,
+         {"1", "Jose"}},
+        // A "|" inside a box that no other line has there is text.
+        {{"| a  | b   |", "| c  ||d   |", "| e  | f   |"}, 1, {"c", "|d"}},
+        // Characters beyond ASCII before the bars: the bars' positions are
+        // counted in characters.
+        {{"| name    | city  |", "|---------|-------|", "| Jos\xC3\xA9    | Porto |", "| \xC3\x89mile   | Lyon  |"},
+         3,
+         {"\xC3\x89mile", "Lyon"},
+         true},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        context.documentState.utf8Text = c.utf8;
+        Analyse(c.lines);
+        SCOPED_TRACE(c.lines[static_cast<size_t>(c.row)]);
+        EXPECT_EQ(CellTexts(c.row), c.cells);
+    }
 }
 
 }  // namespace

@@ -154,7 +154,9 @@ TEST_F(TableCellsTest, LinesAreCutAtBoundariesOnlyWhereTheyMayEnd) {
         {"Long name here  5", {6, 14}, {"Long name here", "", "5"}, {2, 1, 1}},
         // A cut is never made inside an in-line tag.
         {"[[FONT 1, Arial]] x", {6, 19}, {"[[FONT 1, Arial]] x", "", ""}, {2, 1, 1}},
-        // Runs of "|" at the ends of a cell are skipped.
+        // Runs of "|" at the ends of a cell are skipped where they are
+        // borders (of a line alone, every "|" stands at a separator
+        // position).
         {"| a  | b  ||", {5, 10}, {"a", "b", ""}, {1, 1, 1}},
         // A short line leaves the last columns empty.
         {"ab", {6, 11}, {"ab", "", ""}, {1, 1, 1}},
@@ -163,6 +165,8 @@ TEST_F(TableCellsTest, LinesAreCutAtBoundariesOnlyWhereTheyMayEnd) {
         PreForm engine(nullptr, &set, nullptr);
         Add(engine, c.line);
         Columns(engine, c.boundaries);
+        engine.AnalyseLineStatistics();
+        engine.GatherPositionStatistics();
         engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
         EXPECT_EQ(Texts(engine.scratchRow), c.texts) << c.line;
         EXPECT_EQ(Spans(engine.scratchRow), c.spans) << c.line;
@@ -241,18 +245,26 @@ TEST_F(TableCellsTest, CutsWithoutCellsMatchTheSplit) {
 // The text of a cut piece is found from a map of the line's non-blank
 // bytes, 64 to a word and built sixteen bytes at a time: lines of every
 // length around those sizes, blank runs across the words' edges, tabs and
-// runs of "|" are cut as a plain reading of each piece cuts them, and the
+// runs of "|" (borders at the separator positions and at the ends of the
+// lines' texts) are cut as a plain reading of each piece cuts them, and the
 // guessed alignments agree with the guess from the piece's text.
 TEST_F(TableCellsTest, PiecesOfLongLinesAreCutAsTheyRead) {
     const std::vector<int> boundaries = {9, 15, 40, 90, 127, 128, 150};
-    auto reference = [](const std::string& line, int from, int to) {
+    PreForm engine(nullptr, &set, nullptr);
+    auto reference = [&engine](const std::string& line, int from, int to) {
         to = std::min(to, static_cast<int>(line.size()) - 1);
         if (from > to) return std::make_pair(std::string(), std::string());
         auto blank = [&](int p) {
             return line[static_cast<size_t>(p)] == ' ' || line[static_cast<size_t>(p)] == '\t';
         };
-        while (from <= to && line[static_cast<size_t>(from)] == '|') ++from;
-        while (to >= from && line[static_cast<size_t>(to)] == '|') --to;
+        const int firstText = static_cast<int>(line.find_first_not_of(" \t"));
+        const int lastText = static_cast<int>(line.size()) - 1;
+        auto border = [&](int p) {
+            return line[static_cast<size_t>(p)] == '|' &&
+                   (engine.IsSeparatorPosition(p) || p == firstText || p == lastText);
+        };
+        while (from <= to && border(from)) ++from;
+        while (to >= from && border(to)) --to;
         const int pieceFrom = from;
         const int pieceTo = to;
         while (from <= to && blank(from)) ++from;
@@ -281,9 +293,11 @@ TEST_F(TableCellsTest, PiecesOfLongLinesAreCutAsTheyRead) {
             lines.push_back(line);
         }
     }
-    PreForm engine(nullptr, &set, nullptr);
     for (const std::string& line : lines) Add(engine, line.c_str());
     Columns(engine, boundaries);
+    engine.AnalyseLineStatistics();
+    engine.GatherPositionStatistics();
+    engine.barFramedLines = 1;  // the first and last "|" of every line are borders
     std::vector<CellCut> cuts;
     for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
         const std::string& line = lines[static_cast<size_t>(i)];

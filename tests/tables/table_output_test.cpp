@@ -154,6 +154,19 @@ TEST_F(TableOutputTest, RowsWriteCellsWithTheirAttributes) {
               "<TH COLSPAN=2 ALIGN=\"LEFT\">wide</TH>|<TH ALIGN=\"LEFT\">c</TH>|</TR>");
 }
 
+// A cell of one line that is a rule, also one drawn with borders or with a
+// Markdown alignment row's colons, is written as a rule; text stays text.
+TEST_F(TableOutputTest, CellsDrawnAsRulesAreWrittenAsRules) {
+    auto engine = Engine(5, 4);
+    SetRow(*engine, {"-----", "|----|", ":---:", "-a--"});
+    engine->OutputTableRow(2);
+    const std::string html = document.Joined();
+    int rules = 0;
+    for (size_t at = html.find("<HR>"); at != std::string::npos; at = html.find("<HR>", at + 1)) ++rules;
+    EXPECT_EQ(rules, 3) << html;
+    EXPECT_NE(html.find("-a--"), std::string::npos) << html;
+}
+
 // A cell written as one line without the tidy passes must come out as the
 // passes would have made it: texts that look plain but are not, and texts
 // that are, each against the tidied markup of the cell.
