@@ -23,12 +23,6 @@ namespace {
 // the text of the first message.
 constexpr const char* kMessageSeparator = "\n           ";
 
-// Directive lines carry no text of the block.
-bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != kStatementNone || IsTaggedType(line.lineType) ||
-           line.lineType == kStatementContentsList || line.lineType == kStatementNavigationBar;
-}
-
 bool HasNonBlankText(LineText text) {
     for (int i = 0; i < text.length; ++i)
         if (!IsBlankOrTab(text.buffer[i])) return true;

@@ -33,10 +33,6 @@ using engine_support::Write;
 // Blocks longer than this are written without the RTF keep-together option.
 constexpr int kKeepTogetherLines = 40;
 
-bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != kStatementNone || IsTaggedType(line.lineType);
-}
-
 RTFFile* AsRTF(OutputDocument* document) { return dynamic_cast<RTFFile*>(document); }
 
 // The paragraph start of an RTF style: every option for a short block, all
