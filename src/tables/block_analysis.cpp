@@ -148,17 +148,6 @@ bool IsDataLine(const PreForm& engine, int index) {
            line.lineType != kStatementChangePolicy;
 }
 
-// Width in twips of one character of the table font.
-double TwipsOf(const PreForm& engine, const char* character) {
-    const Context* context = engine.policies ? engine.policies->context : nullptr;
-    const FontSpec* font = context ? &context->styleSet.fonts[kStyleTable] : nullptr;
-    const int size = font && font->size > 0 ? font->size : 12;
-    const int fixed = font ? !font->proportional : 0;
-    const double factor = font && font->widthFactor > 0 ? font->widthFactor : 1.0;
-    const int thousandths = SumCharWidths(character, fixed, font ? font->bold : 0, font ? font->italic : 0, 0, 0);
-    return static_cast<double>(thousandths) * size * 20 / 1000.0 * factor;  // in double: no int overflow
-}
-
 int ClampRtfWidth(double twips) {
     if (twips <= 0) return 0;
     if (twips >= static_cast<double>(kMaxRtfWidth)) return static_cast<int>(kMaxRtfWidth);
@@ -1270,7 +1259,7 @@ void DeriveColumnValues(PreFormColumn& column, const ColumnTally& tally) {
 // of the table font, the average lower-case letter.
 void SetColumnWidths(PreForm& engine, const ColumnTallyPass& pass) {
     const int count = engine.columnCount;
-    const double perCharacter = TwipsOf(engine, "n");
+    const double perCharacter = engine_support::TextTwips(engine, "n");
     for (int k = 0; k < count; ++k) {
         PreFormColumn& column = *engine.columns[static_cast<size_t>(k)];
         long long width;
@@ -1288,7 +1277,7 @@ void SetColumnWidths(PreForm& engine, const ColumnTallyPass& pass) {
         column.rtfWidth = ClampRtfWidth(static_cast<double>(width) * perCharacter);
     }
     if (engine.rtfOutput && count == 2 && engine.columns[0]->isMostlyEmpty) {
-        const int least = ClampRtfWidth(TwipsOf(engine, " ") * engine.columns[0]->boundary + 108);
+        const int least = ClampRtfWidth(engine_support::TextTwips(engine, " ") * engine.columns[0]->boundary + 108);
         engine.columns[0]->rtfWidth = std::max(engine.columns[0]->rtfWidth, least);
     }
 }

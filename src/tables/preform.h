@@ -786,8 +786,10 @@ public:
 
     // ---- Table output (table_output.cpp) ----
     void OutputTableStart(int* bordered, int* hasHeader);
-    // RTF: narrows the columns of a table wider than the printable width of
-    // the page (their widths in twips) so that it fits, as far as it can.
+    // RTF: the columns' widths in twips for the page, once the header rows
+    // are known: widened where the page has room so that no title's word is
+    // broken, narrowed when the table is wider than the printable width so
+    // that it fits, as far as it can.
     void FitRtfTableToPage();
     // RTF: the left edge of the table's rows, in twips from the margin.
     long RtfTableOffset() const;

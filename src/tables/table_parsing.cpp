@@ -433,6 +433,9 @@ void PreForm::ParseTable(int parseType) {
     int hasHeader = 0;
     StartTable(parseType, &bordered, &hasHeader);
     DecideHeaderRowsAndColumns(*this, config, hasHeader);
+    // The RTF columns are fitted to the page once the header rows are
+    // known: the words of their titles set the least widths.
+    if (rtfOutput && rtfWriter && (parseType == kParseTable || parseType == kParseTextBlock)) FitRtfTableToPage();
 
     ResetRowForLine(&cellRow, 0);
     ResetRowForLine(&scratchRow, 0);
