@@ -534,7 +534,7 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
             bytes = LookAtCellBytes(text);
             if (bytes & escapedBytes) {
                 HTML_EscapeText(set, text);
-                HTML_MapPunctuation(set, text);
+                HTML_ReferWindowsPunctuation(set, text);
                 bytes = LookAtCellBytes(text);
             }
         } else {

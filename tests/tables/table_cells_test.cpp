@@ -321,10 +321,10 @@ TEST_F(TableCellsTest, ReservedCharactersAreCutLikePlainOnesAndEscapedAfterwards
     // An empty HTML cell gets a non-breaking space only when converted.
     engine.SplitLineIntoCells(&engine.scratchRow, 2, 0);
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"abc", "&nbsp;", "ete"}));
-    // Macintosh punctuation below 161 (which the escaping leaves alone) is
-    // converted too.
+    // Windows punctuation below 161 (which the escaping leaves alone) is
+    // written as character references, kept as RTF keeps it.
     engine.SplitLineIntoCells(&engine.scratchRow, 3, 0);
-    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"it's", "x", "&Ograve;q-"}));
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"it&#8217;s", "x", "&Ograve;q&#8211;"}));
     EXPECT_EQ(context.trackers.codeLocation, 0);
 }
 
