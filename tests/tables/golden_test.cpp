@@ -10,10 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -229,6 +231,215 @@ TEST(GoldenConversionTest, FontMarkupIsBalancedInEveryCell) {
         }
     }
     EXPECT_EQ(cells, 8);
+}
+
+}  // namespace
+
+namespace {
+
+// A table as a reader counts it: its rows, each a header row or not, with
+// the texts of its cells.
+struct ReadRow {
+    bool header = false;
+    std::vector<std::string> cells;
+    bool operator==(const ReadRow&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const ReadRow& row) {
+    out << (row.header ? "header" : "row");
+    for (const std::string& cell : row.cells) out << " [" << cell << "]";
+    return out;
+}
+
+// Blanks and line ends in a row become one blank; none at the ends.
+std::string Squeezed(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+        if (blank) {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+// The rows of the first table of an HTML document.
+std::vector<ReadRow> HtmlRows(const std::string& html) {
+    std::vector<ReadRow> rows;
+    const size_t start = html.find("<TABLE");
+    const size_t end = html.find("</TABLE>", start);
+    if (start == std::string::npos || end == std::string::npos) return rows;
+    const std::string table = html.substr(start, end - start);
+    const std::regex rowPattern(R"(<TR\b[^>]*>([\s\S]*?)</TR>)");
+    const std::regex cellPattern(R"(<(T[DH])\b[^>]*>([\s\S]*?)</\1>)");
+    const std::regex tag(R"(<[^>]*>)");
+    for (std::sregex_iterator row(table.begin(), table.end(), rowPattern), none; row != none; ++row) {
+        ReadRow read;
+        const std::string cells = (*row)[1];
+        for (std::sregex_iterator cell(cells.begin(), cells.end(), cellPattern); cell != none; ++cell) {
+            read.header = (*cell)[1] == "TH";
+            std::string text = std::regex_replace((*cell)[2].str(), tag, " ");
+            for (const auto& [entity, character] : {std::pair<const char*, const char*>{"&nbsp;", " "},
+                                                    {"&lt;", "<"},
+                                                    {"&gt;", ">"},
+                                                    {"&quot;", "\""},
+                                                    {"&amp;", "&"}})
+                ReplaceAll(text, entity, character);
+            read.cells.push_back(Squeezed(text));
+        }
+        rows.push_back(read);
+    }
+    return rows;
+}
+
+// The text of RTF: control words and braces dropped, escaped characters
+// kept.
+std::string RtfText(const std::string& rtf) {
+    std::string out;
+    for (size_t i = 0; i < rtf.size(); ++i) {
+        const char c = rtf[i];
+        if (c == '{' || c == '}') continue;
+        if (c != '\\' || i + 1 >= rtf.size()) {
+            out += c;
+            continue;
+        }
+        const char next = rtf[++i];
+        if (std::isalpha(static_cast<unsigned char>(next))) {
+            while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i]))) ++i;
+            if (i < rtf.size() && rtf[i] == '-') ++i;
+            while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i]))) ++i;
+            if (i >= rtf.size() || rtf[i] != ' ') --i;  // a blank after a control word belongs to it
+            out += ' ';
+        } else if (next == '\'' && i + 2 < rtf.size()) {
+            out += static_cast<char>(std::stoi(rtf.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += next;
+        }
+    }
+    return out;
+}
+
+// The rows of a definition list, the RTF form of a table of two columns:
+// each term stands on a line ending in "\tab", its definition on the lines
+// after it up to the "\par" that ends the item.
+std::vector<ReadRow> RtfDefinitionRows(const std::string& rtf) {
+    std::vector<ReadRow> rows;
+    std::istringstream lines(rtf);
+    std::string line;
+    ReadRow* open = nullptr;
+    std::string definition;
+    while (std::getline(lines, line)) {
+        const size_t tab = line.rfind("\\tab");
+        if (tab != std::string::npos && tab + 4 == line.size()) {
+            rows.push_back(ReadRow{false, {Squeezed(RtfText(line.substr(0, tab)))}});
+            open = &rows.back();
+            definition.clear();
+        } else if (open && line.compare(0, 4, "\\par") == 0) {
+            open->cells.push_back(Squeezed(RtfText(definition)));
+            open = nullptr;
+        } else if (open) {
+            definition += line + " ";
+        }
+    }
+    return rows;
+}
+
+// The rows of the tables of an RTF document: each row runs from "\trowd"
+// to "\row", and each of its cells is written on a line of its own ending
+// in "\cell" (bold, "\b ", in a header row).  A document without rows
+// holds a definition list.
+std::vector<ReadRow> RtfRows(const std::string& rtf) {
+    if (rtf.find("\\trowd") == std::string::npos) return RtfDefinitionRows(rtf);
+    std::vector<ReadRow> rows;
+    for (size_t at = rtf.find("\\trowd"); at != std::string::npos; at = rtf.find("\\trowd", at + 1)) {
+        const size_t end = rtf.find("\\row", at);
+        if (end == std::string::npos) break;
+        std::istringstream lines(rtf.substr(at, end - at));
+        ReadRow read;
+        std::string line;
+        while (std::getline(lines, line)) {
+            const size_t cell = line.find("\\cell");
+            if (cell == std::string::npos || line.compare(cell, 6, "\\cellx") == 0) continue;
+            read.header = line.find("\\b ") != std::string::npos;
+            read.cells.push_back(Squeezed(RtfText(line.substr(0, cell))));
+        }
+        rows.push_back(read);
+    }
+    return rows;
+}
+
+// The rows a ".cells" file lists: a line a row, "header" or "row" and then
+// the cells, all parted by tabs.
+std::vector<ReadRow> ExpectedRows(const fs::path& file) {
+    std::vector<ReadRow> rows;
+    std::istringstream lines(ReadWhole(file));
+    std::string line;
+    while (std::getline(lines, line)) {
+        ReadRow row;
+        std::istringstream fields(line);
+        std::string field;
+        std::getline(fields, field, '\t');
+        row.header = field == "header";
+        while (std::getline(fields, field, '\t')) row.cells.push_back(field);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The words of letters and digits of a text.
+std::set<std::string> Words(const std::string& text) {
+    std::set<std::string> words;
+    std::string word;
+    for (const char c : text + " ") {
+        if (std::isalnum(static_cast<unsigned char>(c))) {
+            word += c;
+        } else if (!word.empty()) {
+            words.insert(word);
+            word.clear();
+        }
+    }
+    return words;
+}
+
+// The golden inputs with a ".cells" file beside them (an input whose name
+// ends in "_rtf" and has none shares the file of the name without it) come
+// out as tables with exactly the rows and cells the file lists, and every
+// word of letters and digits of the input, its directive lines aside, is in
+// a cell.
+TEST(GoldenConversionTest, TablesHoldTheRowsAndCellsAReaderCounts) {
+    int checked = 0;
+    for (const fs::path& input : GoldenInputs()) {
+        std::string stem = input.stem().string();
+        fs::path cells = kGoldenFolder / (stem + ".cells");
+        if (!fs::exists(cells) && stem.size() > 4 && stem.compare(stem.size() - 4, 4, "_rtf") == 0)
+            cells = kGoldenFolder / (stem.substr(0, stem.size() - 4) + ".cells");
+        if (!fs::exists(cells)) continue;
+        SCOPED_TRACE(input.string());
+        ++checked;
+        const GoldenOptions options = ReadOptions(input);
+        const std::string output = ConvertCopy(input, options);
+        const std::vector<ReadRow> rows = options.rtf ? RtfRows(output) : HtmlRows(output);
+        EXPECT_EQ(rows, ExpectedRows(cells));
+
+        std::string cellTexts;
+        for (const ReadRow& row : rows)
+            for (const std::string& cell : row.cells) cellTexts += cell + " ";
+        const std::set<std::string> inCells = Words(cellTexts);
+        std::istringstream lines(ReadWhole(input));
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (line.find_first_not_of(' ') != std::string::npos &&
+                line.compare(line.find_first_not_of(' '), 4, "$_$_") == 0)
+                continue;
+            for (const std::string& word : Words(line))
+                EXPECT_EQ(inCells.count(word), 1u) << word << " of: " << line;
+        }
+    }
+    EXPECT_GE(checked, 8);
 }
 
 }  // namespace
