@@ -509,7 +509,7 @@ bool DetectionPass(PreForm& engine, int s) {
     if (engine.rtfOutput && engine.columnCount == 2) {
         engine.GatherColumnStatistics();
         engine.canUseDefinitionList = 1;
-        engine.ParseTable(0);
+        engine.ParseTable(kParseTrial);
         repeatable = false;
     }
 

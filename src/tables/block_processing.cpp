@@ -126,7 +126,7 @@ void PreForm::Process(int specialFormatCode) {
             ParseUserTable();
         } else if (isDelimited) {
             releaseWrittenTexts = true;
-            ParseTable(1);
+            ParseTable(kParseTable);
         } else if (isUnderwriter) {
             Message("PROGRAM ERROR : Underwriter sections not supported in this variant", 10);
         } else if (isInversePyramid) {
@@ -151,7 +151,7 @@ void PreForm::Process(int specialFormatCode) {
         } else if (isTable ||
                    (lineCount - headerLineCount - ruleLineCount - blankLineCount >= 2 && looksLikeTable)) {
             releaseWrittenTexts = !canUseDefinitionList;
-            ParseTable(canUseDefinitionList ? 2 : 1);
+            ParseTable(canUseDefinitionList ? kParseDefinitionList : kParseTable);
         } else {
             OutputAsNormal();
         }

@@ -447,7 +447,7 @@ void PreForm::OutputTextBlock() {
         rtfOutput = 0;
         // The RTF form below reads the lines again.
         releaseWrittenTexts = savedRTF == 0;
-        ParseTable(3);
+        ParseTable(kParseTextBlock);
         releaseWrittenTexts = false;
         rtfOutput = savedRTF;
     }

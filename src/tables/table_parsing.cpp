@@ -171,8 +171,8 @@ public:
         : table(engine),
           parseType(type),
           count(lines),
-          trial(type == 0),
-          applies(type >= 1 && type <= 3),
+          trial(type == kParseTrial),
+          applies(type >= kParseTable && type <= kParseTextBlock),
           bordered(isBordered) {}
 
     int lastRowEnd = -1;
@@ -192,7 +192,7 @@ public:
                 waitingPolicyLines.push_back(i);
             else
                 table.ApplyPolicyLine(i);
-        } else if (parseType != 0) {
+        } else if (parseType != kParseTrial) {
             table.Message("UNSUPPORTED CASE: Policy line inside ParseTable", 10);
         }
     }
@@ -424,9 +424,9 @@ void PreForm::ParseTable(int parseType) {
     }
     const TabConfig* config = tabConfig ? tabConfig : (policies ? policies->GetDefaultTabConfig() : nullptr);
     const int count = std::min(lineCount, static_cast<int>(lines.size()));
-    const bool trial = parseType == 0;
+    const bool trial = parseType == kParseTrial;
 
-    const bool applies = parseType >= 1 && parseType <= 3;
+    const bool applies = parseType >= kParseTable && parseType <= kParseTextBlock;
     const int leadingPolicyEnd = ApplyLeadingPolicyLines(*this, count, applies);
 
     int bordered = 0;
@@ -461,7 +461,7 @@ void PreForm::ParseTable(int parseType) {
                 textSeen = true;
         }
 
-        if (parseType == 3)
+        if (parseType == kParseTextBlock)
             rows.AddTextBlockLine(line);
         else if (line.isBlank)
             rows.AddBlankLine(i);
@@ -493,21 +493,21 @@ void PreForm::ParseTable(int parseType) {
 
 void PreForm::StartTable(int parseType, int* bordered, int* hasHeader) {
     switch (parseType) {
-        case 0:
+        case kParseTrial:
             // The definition-list form suits two columns whose first column
             // is not one repeated value.
             if (!(columnCount == 2 && columns[0] && !columns[0]->hasDominantValue)) canUseDefinitionList = 0;
             break;
-        case 1:
-        case 3: OutputTableStart(bordered, hasHeader); break;
-        case 2: StartDefinitionList(bordered, hasHeader); break;
+        case kParseTable:
+        case kParseTextBlock: OutputTableStart(bordered, hasHeader); break;
+        case kParseDefinitionList: StartDefinitionList(bordered, hasHeader); break;
         default: ReportParseType(*this, parseType); break;
     }
 }
 
 void PreForm::EndRow(int parseType, int lineIndex) {
     switch (parseType) {
-        case 0: {
+        case kParseTrial: {
             // A term of the definition list holds one line; a header row
             // (a row over a rule line near the top) may hold two.
             const TableCell* first = cellRow.GetAt(0);
@@ -518,19 +518,19 @@ void PreForm::EndRow(int parseType, int lineIndex) {
             if (firstLines > (headerRow ? 2 : 1)) canUseDefinitionList = 0;
             break;
         }
-        case 1:
-        case 3: OutputTableRow(lineIndex); break;
-        case 2: OutputDefinitionRow(lineIndex); break;
+        case kParseTable:
+        case kParseTextBlock: OutputTableRow(lineIndex); break;
+        case kParseDefinitionList: OutputDefinitionRow(lineIndex); break;
         default: ReportParseType(*this, parseType); break;
     }
 }
 
 void PreForm::EndTable(int parseType) {
     switch (parseType) {
-        case 0: break;
-        case 1:
-        case 3: OutputTableEnd(); break;
-        case 2: EndDefinitionList(); break;
+        case kParseTrial: break;
+        case kParseTable:
+        case kParseTextBlock: OutputTableEnd(); break;
+        case kParseDefinitionList: EndDefinitionList(); break;
         default: ReportParseType(*this, parseType); break;
     }
 }
