@@ -1136,13 +1136,23 @@ void WriteRtfRowDefinition(const PreForm& table, const RowShape& shape) {
     TextString& line = table.scratchBuffers.rtfDefinitionLine;
     borders.MakeEmpty();
     if (!shape.winHelp) {
+        const int total = static_cast<int>(table.lines.size());
         auto isRule = [&](int index) {
-            if (index < 0 || index >= static_cast<int>(table.lines.size())) return false;
+            if (index < 0 || index >= total) return false;
             const PreFormLine& entry = *table.lines[static_cast<size_t>(index)];
             return entry.lineType == kLineRuler || entry.isRuleLine != 0;
         };
-        if (isRule(lineIndex + 1)) Add(borders, "\\clbrdrb\\brdrs");
-        if (isRule(lineIndex - 1)) Add(borders, "\\clbrdrt\\brdrs");
+        // The further lines of a record belong to the record's row: the
+        // lines around the row are those around the whole record.
+        auto continues = [&](int index) {
+            return index >= 0 && index < total && table.lines[static_cast<size_t>(index)]->continuesRecord;
+        };
+        int first = lineIndex;
+        while (first > 0 && continues(first)) --first;
+        int after = lineIndex + 1;
+        while (continues(after)) ++after;
+        if (isRule(after)) Add(borders, "\\clbrdrb\\brdrs");
+        if (isRule(first - 1)) Add(borders, "\\clbrdrt\\brdrs");
     }
 
     line = "\\trowd \\trgaph108\\trleft";

@@ -152,6 +152,16 @@ TEST_F(RecordsTest, RtfBreaksTheFieldAsACellOfSeveralLines) {
     const std::string rtf = document.Joined("\n");
     EXPECT_NE(rtf.find("x\\par y"), std::string::npos) << rtf;
     EXPECT_EQ(Count(rtf, "\\row"), 2) << rtf;
+
+    // A line of the field that reads as a ruler draws no border: the lines
+    // around the row are those around the record.
+    document.Clear();
+    engine = Lines({"a,b", "\"x", "-----", "y\",z", "c,d"});
+    engine->lines[2]->lineType = kLineRuler;
+    engine->Process(8);
+    const std::string ruled = document.Joined("\n");
+    EXPECT_NE(ruled.find("x\\par -----\\par y"), std::string::npos) << ruled;
+    EXPECT_EQ(ruled.find("\\clbrdr"), std::string::npos) << ruled;
 }
 
 TEST_F(RecordsTest, AnUnclosedQuoteIsTakenAsItStandsOncePerTable) {
