@@ -567,11 +567,11 @@ std::vector<long> TitleWordWidths(PreForm& table) {
 // Widens the columns of `widths` that are narrower than their titles'
 // longest words (`titles`) to those words, as far as the room allows: the
 // room the page has left beside the columns, and what the other columns can
-// give up down to their own titles and their `least` widths, which they give
-// in proportion to what they can give.  The columns that need the least are
+// give up down to their own titles and their `floors`, which they give in
+// proportion to what they can give.  The columns that need the least are
 // widened first, each fully or not at all.  The total width grows only into
 // the room left.
-void WidenForTitles(std::vector<long>& widths, const std::vector<long>& titles, const std::vector<long>& least,
+void WidenForTitles(std::vector<long>& widths, const std::vector<long>& titles, const std::vector<long>& floors,
                     long room) {
     const size_t count = widths.size();
     long total = 0;
@@ -581,7 +581,7 @@ void WidenForTitles(std::vector<long>& widths, const std::vector<long>& titles, 
     long totalSlack = 0;
     std::vector<size_t> narrow;
     for (size_t k = 0; k < count; ++k) {
-        slack[k] = std::max(0L, widths[k] - std::max(least[k], titles[k]));
+        slack[k] = std::max(0L, widths[k] - std::max(floors[k], titles[k]));
         totalSlack += slack[k];
         if (titles[k] > widths[k]) narrow.push_back(k);
     }
@@ -627,7 +627,9 @@ void WidenForTitles(std::vector<long>& widths, const std::vector<long>& titles, 
 // columns; when even those least widths do not fit, they are used and the
 // table is reported wider than the page.  Then the columns too narrow for
 // their titles are widened with the room the page has left and the room the
-// other columns can give up (see WidenForTitles).
+// other columns can give up (see WidenForTitles); a column whose longest
+// word is wider than kLeastFittedWidth, and breaks whatever its width, gives
+// up room down to its own title's word.
 void PreForm::FitRtfTableToPage() {
     const int count = std::min(columnCount, static_cast<int>(columns.size()));
     if (count <= 0 || !policies) return;
@@ -668,6 +670,10 @@ void PreForm::FitRtfTableToPage() {
     const double perCharacter =
         characters > 0 ? static_cast<double>(naturalTotal) / static_cast<double>(characters) : 0.0;
     std::vector<long> least(static_cast<size_t>(count), kLeastFittedWidth);
+    // What a column gives up for the titles of others: down to its least
+    // width, but none is kept for a column whose longest word is wider than
+    // kLeastFittedWidth (that word breaks at any width the column gets).
+    std::vector<long> floors(static_cast<size_t>(count), kLeastFittedWidth);
     if (!isDelimited && perCharacter > 0) {
         std::vector<int> longestWord(static_cast<size_t>(count), 0);
         const int lineTotal = std::min(lineCount, static_cast<int>(lines.size()));
@@ -687,16 +693,20 @@ void PreForm::FitRtfTableToPage() {
                 start = std::max(start, end);
             }
         }
-        for (int k = 0; k < count; ++k)
-            least[static_cast<size_t>(k)] =
-                std::min<long>(kLeastFittedWidth, std::lround(longestWord[static_cast<size_t>(k)] * perCharacter));
+        for (int k = 0; k < count; ++k) {
+            const long word = std::lround(longestWord[static_cast<size_t>(k)] * perCharacter);
+            least[static_cast<size_t>(k)] = std::min<long>(kLeastFittedWidth, word);
+            floors[static_cast<size_t>(k)] = word > kLeastFittedWidth ? 0 : word;
+        }
     }
-    for (int k = 0; k < count; ++k)
+    for (int k = 0; k < count; ++k) {
         least[static_cast<size_t>(k)] = std::min(least[static_cast<size_t>(k)], natural[static_cast<size_t>(k)]);
+        floors[static_cast<size_t>(k)] = std::min(floors[static_cast<size_t>(k)], least[static_cast<size_t>(k)]);
+    }
 
     if (naturalTotal > room && !ShareRoom(natural, least, room, fitted))
         Message("WARNING: Table is wider than the page", 10);
-    WidenForTitles(fitted, titles, least, room);
+    WidenForTitles(fitted, titles, floors, room);
     use();
 }
 

@@ -220,6 +220,36 @@ TEST(RTFConversionTest, ColumnsAreAsWideAsTheWordsOfTheirTitles) {
     EXPECT_EQ(landscape.messages.find("wider than the page"), std::string::npos) << landscape.messages;
 }
 
+// A table too wide for the page gets as many of its titles whole as the
+// room allows; a column whose longest word breaks at any width it may get
+// (a long path) gives up room for them below the width it keeps for its
+// words otherwise (720 twips).
+TEST(RTFConversionTest, AColumnOfLongWordsGivesRoomToTheTitles) {
+    std::string text;
+    for (int k = 0; k < 10; ++k) text += "%MW" + std::to_string(k) + "  ";
+    text += "PATH\n";
+    for (int row = 0; row < 4; ++row) {
+        for (int k = 0; k < 10; ++k) {
+            const std::string number = std::to_string(row * 7 + k);
+            text += std::string(4 - number.size(), ' ') + number + "  ";
+        }
+        text += "/usr/lib/a-very-long-path-name-without-any-blank-in-it-at-all-" + std::to_string(row) + "\n";
+    }
+    RTFConversion conversion;
+    conversion.code = 1;
+    const std::vector<long> widths = FirstRowWidths(conversion.Convert(text));
+    ASSERT_EQ(widths.size(), 11u);
+    long total = 0;
+    int whole = 0;
+    for (size_t k = 0; k < widths.size(); ++k) {
+        total += widths[k] + 216;
+        if (k < 10 && widths[k] >= WordTwips(("%MW" + std::to_string(k)).c_str(), false)) ++whole;
+    }
+    EXPECT_LE(total - 108, 8306);
+    EXPECT_LT(widths.back(), 720);
+    EXPECT_GE(whole, 4);
+}
+
 // Columns that cannot be narrowed enough keep their least widths and one
 // warning says so.
 TEST(RTFConversionTest, ATableThatCannotFitIsReportedOnce) {
