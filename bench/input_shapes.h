@@ -5,6 +5,8 @@
 //                   date, three numbers and a city, columns aligned by blanks
 //   TabDelimited    the same fields parted by tabs
 //   CommaDelimited  parted by commas, a quoted field with a comma now and then
+//   CommaRecords    the comma-delimited table with a quoted note field that
+//                   runs over two to four lines in every fourth record
 //   Prose           paragraphs of ordinary sentences wrapped at 72 characters
 //   OneLongLine     short words on a single line
 //   ShortLines      lines of one or two short words, 8 bytes on average
@@ -22,7 +24,16 @@
 
 namespace input_shapes {
 
-enum class Shape { SpaceAligned, TabDelimited, CommaDelimited, Prose, OneLongLine, ShortLines, Utf8Table };
+enum class Shape {
+    SpaceAligned,
+    TabDelimited,
+    CommaDelimited,
+    CommaRecords,
+    Prose,
+    OneLongLine,
+    ShortLines,
+    Utf8Table
+};
 
 // One row of the table, 70 to 90 characters wide, columns aligned by blanks.
 inline std::string MakeRow(unsigned n) {
@@ -169,7 +180,8 @@ inline std::string MakeInput(Shape shape, size_t bytes) {
             }
             break;
         case Shape::TabDelimited:
-        case Shape::CommaDelimited: {
+        case Shape::CommaDelimited:
+        case Shape::CommaRecords: {
             const char delimiter = shape == Shape::TabDelimited ? '\t' : ',';
             for (const char* field : {"Name", "Joined", "Amount", "Count", "Balance", "City"}) {
                 if (text.size()) text += delimiter;
@@ -178,6 +190,12 @@ inline std::string MakeInput(Shape shape, size_t bytes) {
             text += '\n';
             for (unsigned n = 1; text.size() < bytes; ++n) {
                 text += MakeDelimitedRow(n, delimiter);
+                if (shape == Shape::CommaRecords && n % 4 == 0) {
+                    text += ",\"Note on the account";
+                    for (unsigned line = 0; line < 1 + n % 3; ++line)
+                        text += "\nchecked on day " + std::to_string(n);
+                    text += '"';
+                }
                 text += '\n';
             }
             break;

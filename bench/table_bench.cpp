@@ -1,5 +1,6 @@
 // Whole-file conversion to HTML through ConvertToTable (format code 1, as
-// the program converts), one benchmark per input shape and size (1, 10 and
+// the program converts; the comma-delimited records with code 8, as
+// "/COMMA" converts them), one benchmark per input shape and size (1, 10 and
 // 50 MB; the 50 MB inputs are converted once).  The shapes are those of
 // input_shapes.h.
 // The inputs are generated once per run into a temporary folder.  Reports
@@ -25,6 +26,7 @@
 #include <string>
 
 #include "context/context.h"
+#include "context/preprocessor.h"
 #include "foundation/unicode_text.h"
 #include "platform/heap_blocks.h"
 #include "policies/fc.h"
@@ -72,7 +74,11 @@ std::string InputPath(Shape shape, const std::string& name, size_t bytes) {
     return path;
 }
 
-bool ConvertOnce(const std::string& path) {
+// The format code a shape is converted with: the comma-delimited records
+// as "/COMMA" reads them, the rest as the program converts a file.
+int FormatCode(Shape shape) { return shape == Shape::CommaRecords ? kSpecialCommaDelimitedTable : kSpecialTable; }
+
+bool ConvertOnce(const std::string& path, Shape shape) {
     Context context(1, 0);
     context.sink.SetStatusCallback(IgnoreText);
     context.sink.SetMessageCallback(IgnoreText);
@@ -80,7 +86,8 @@ bool ConvertOnce(const std::string& path) {
     master.SetContext(&context);
     run.SetContext(&context);
     master.SetInt(Pol::DisplayMessages, 0);
-    return ConvertToTable(master, run, file, context, TextString(path.c_str()), TextString(), 1, nullptr);
+    return ConvertToTable(master, run, file, context, TextString(path.c_str()), TextString(), FormatCode(shape),
+                          nullptr);
 }
 
 // The resident size of this process in bytes (/proc/self/statm is exact
@@ -96,7 +103,7 @@ double ResidentBytes() {
 // fresh child: it hands back the heap and the page runs the parent left
 // free, restarts its high-water mark and reports its resident size; the
 // parent reads the child's peak from its exit status.
-double PeakRise(const std::string& path) {
+double PeakRise(const std::string& path, Shape shape) {
     int fds[2];
     if (pipe(fds) != 0) return -1;
     const pid_t child = fork();
@@ -111,7 +118,7 @@ double PeakRise(const std::string& path) {
         }
         const double before = ResidentBytes();
         if (write(fds[1], &before, sizeof before) != sizeof before) _exit(1);
-        _exit(ConvertOnce(path) ? 0 : 1);
+        _exit(ConvertOnce(path, shape) ? 0 : 1);
     }
     close(fds[1]);
     double before = -1;
@@ -141,9 +148,9 @@ void RunConversion(benchmark::State& state, Shape shape, const std::string& name
     const std::string path = InputPath(shape, name, bytes);
     const auto size = static_cast<int64_t>(fs::file_size(path));
     const double lines = static_cast<double>(CountLines(path));
-    const double rise = PeakRise(path);
+    const double rise = PeakRise(path, shape);
     for (auto _ : state) {
-        if (!ConvertOnce(path)) {
+        if (!ConvertOnce(path, shape)) {
             state.SkipWithError("the conversion failed");
             return;
         }
@@ -165,7 +172,7 @@ struct ShapeName {
 // clang-format off
 constexpr ShapeName kShapes[] = {
     {Shape::SpaceAligned, "SpaceAligned"}, {Shape::TabDelimited, "TabDelimited"},
-    {Shape::CommaDelimited, "CommaDelimited"}, {Shape::Prose, "Prose"},
+    {Shape::CommaDelimited, "CommaDelimited"}, {Shape::CommaRecords, "CommaRecords"}, {Shape::Prose, "Prose"},
     {Shape::OneLongLine, "OneLongLine"}, {Shape::ShortLines, "ShortLines"},
     {Shape::Utf8Table, "Utf8Table"},
 };

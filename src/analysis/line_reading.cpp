@@ -74,7 +74,7 @@ void ConvertReadLine(AnalysedLine& line, FC* set, const Context& context, int sk
                      unsigned found) {
     switch (context.outputFormat) {
         case kOutputHTML:
-            if (found & kHighBytes) HTML_MapPunctuation(set, line);
+            if (found & kHighBytes) HTML_ReferWindowsPunctuation(set, line);
             break;
         case kOutputRTF:
         case kOutputPDF: break;

@@ -19,6 +19,7 @@
 #include "foundation/utilities.h"
 #include "platform/file_status.h"
 #include "platform/output_files.h"
+#include "policies/fc.h"
 #include "tables/command_line.h"
 #include "texts/message_slots.h"
 #include "texts/message_texts.h"
@@ -69,6 +70,10 @@ void PrintUsageAndNoWindowLine(const GraphicalDesktop& desktop) {
 }  // namespace
 
 void ConverterCommandLineInfo::ParseArguments(int argc, char** argv) {
+    // The messages of the qualifiers wait for the whole command line, whose
+    // switches decide whether they are shown.
+    Context* context = dialog_.context.get();
+    if (context) context->HoldSessionLines();
     bool qualifiersEnded = false;
     for (int i = 1; i < argc; ++i) {
         const char* word = argv[i] ? argv[i] : "";
@@ -79,6 +84,13 @@ void ConverterCommandLineInfo::ParseArguments(int argc, char** argv) {
         const bool qualifier = !qualifiersEnded && IsQualifierWord(word);
         ParseParam(qualifier ? word + 1 : word, qualifier, i == argc - 1);
     }
+    if (!context) return;
+    // The filter of the default message policies with the switches given
+    // ("/SILENT" turns "Display messages" off).
+    FC switches;
+    switches.SetInt(Pol::DisplayMessages, context->runParameters.messages ? 1 : 0, true);
+    switches.LoadMessageFilters(context->sink);
+    context->ShowHeldSessionLines();
 }
 
 void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bool) {

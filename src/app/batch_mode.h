@@ -42,7 +42,9 @@ public:
     // "-", or with "/" when it is not a path (no second "/" before any "="
     // and no file or directory of that name), is a qualifier: its first
     // character is taken off.  The first "--" is not handed on; the words
-    // after it are never qualifiers.
+    // after it are never qualifiers.  What the qualifier parser reports
+    // waits until every word is read, and is then shown through the message
+    // filter of the switches given (none under "/SILENT").
     void ParseArguments(int argc, char** argv);
 
     // One word: a qualifier goes to the qualifier parser (with "/" put back

@@ -13,6 +13,14 @@
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 
+namespace {
+
+// The level session lines are shown at: that of errors, shown at every
+// reporting level.
+constexpr int kSessionLineLevel = 10;
+
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // Trackers
 
@@ -288,17 +296,27 @@ void Context::SetCurrentLine(Tracker* tracker, AnalysedLine* line) {
     if (line) line->trackingContext = this;
 }
 
+// A session line is a message (a qualifier refused, a log file that could
+// not be opened): shown only as the message filter lets it, at the level of
+// errors, where /SILENT and "Display messages" keep it off the console.
 void Context::LogSessionLine(const TextString& text) {
     TheRunStatus().NoteMessage(text.view());
     if (runParameters.consoleEcho) {
-        std::fwrite(text.buffer, 1, static_cast<size_t>(text.length), stderr);
-        std::fputc('\n', stderr);
-        std::fflush(stderr);
+        if (sessionLinesHeld)
+            heldSessionLines.push_back(text);
+        else
+            sink.ShowMessage(text.buffer, kSessionLineLevel);
     }
     if (pendingLog.length > 0) pendingLog.AppendChar('\n');
     pendingLog.Append("SESSION: ");
     pendingLog.Append(text);
     if (sink.WriteToLog(pendingLog.buffer)) pendingLog.MakeEmpty();
+}
+
+void Context::ShowHeldSessionLines() {
+    sessionLinesHeld = false;
+    for (const TextString& line : heldSessionLines) sink.ShowMessage(line.buffer, kSessionLineLevel);
+    heldSessionLines.clear();
 }
 
 FontSpec* Context::GetCurrentFont() {

@@ -272,7 +272,18 @@ public:
     void RegisterInlineTagKeywords(const FC* policies);
     void RegisterDirectiveKeywords(const FC* policies);
     Tracker* pGetTracker();
+    // A line of the run's log, "SESSION: " and the text (kept until the log
+    // is open).  While the run's console echo is on, the text is also shown
+    // as a message through the sink's filter (the display switch and the
+    // classes), and held while the command line is read (see
+    // HoldSessionLines).
     void LogSessionLine(const TextString& text);
+    // The session lines of the command line wait to be shown until all of
+    // it is read: a later qualifier (/SILENT) decides whether they are.
+    // ShowHeldSessionLines shows them through the sink's filter as it is
+    // then, and shows every later line at once.
+    void HoldSessionLines() { sessionLinesHeld = true; }
+    void ShowHeldSessionLines();
     FontSpec* GetCurrentFont();
     void AddHeadingEntry(FC* set, const int& lineType, const TextString& text, const TextString& title,
                          const TextString& anchorStem, const SourcePosition& position, const TextString& extra1,
@@ -296,6 +307,8 @@ public:
 
 private:
     std::unique_ptr<FC> ownPolicies;
+    bool sessionLinesHeld = false;
+    std::vector<TextString> heldSessionLines;
 };
 
 // Replays a directive statement on a tracker: contents and HTML sections,

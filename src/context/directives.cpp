@@ -3,10 +3,10 @@
 // line wins, so where one keyword begins with another the earlier row must
 // be the longer one (TABLE_BORDERCOLOR before TABLE_BORDER).
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <iterator>
 #include <optional>
+#include <string>
 #include <system_error>
 
 #include "analysis/analysed_line.h"
@@ -297,8 +297,9 @@ void MetaTag(DirectiveCall& call) {
     call.line.tagCode = kStatementMetaTag;
     TextString name, content;
     ParseMetaTagLine(call.text, name, content);
-    std::string shown = "Meta Tag line - " + name.str() + "=" + content.str() + "\n";
-    std::fwrite(shown.data(), 1, shown.size(), stderr);
+    // A status line of the run, shown and logged as the message filter lets
+    // it (not under /SILENT).
+    call.policies.ReportStatus(("Meta Tag line - " + name.str() + "=" + content.str()).c_str());
     call.context.AddMetaTag(name.buffer, content.buffer);
 }
 

@@ -84,7 +84,9 @@ int MessageReporter::IsSuppressedByPrefix(const TextString& text) {
     return 0;
 }
 
-void MessageReporter::OutputMessage(const char* text, int level) {
+void MessageReporter::OutputMessage(const char* text, int level) { ShowMessage(text, level); }
+
+void MessageReporter::ShowMessage(const char* text, int level) {
     currentText.Assign(OrEmpty(text));
     TheRunStatus().NoteMessage(currentText.view());
     int byLevel = IsSuppressedByLevel(level);

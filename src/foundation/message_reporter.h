@@ -44,6 +44,10 @@ public:
     // OutputMessage of the current text.
     virtual void ReportText(int level);
     virtual void OutputMessage(const char* text, int level);
+    // Shows a text as the reporter's OutputMessage does (through the level
+    // and class filters, to the callback or standard error) without writing
+    // it to a log: for a text that the log holds in a form of its own.
+    void ShowMessage(const char* text, int level);
     // OutputStatus of the current text.
     virtual void ReportTextAsStatus();
     virtual void OutputStatus(const char* text);

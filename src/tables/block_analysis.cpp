@@ -38,6 +38,7 @@
 #include "foundation/unicode_text.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
+#include "tables/delimited_fields.h"
 #include "tables/preform.h"
 #include "tables/engine_support.h"
 #include "tables/rule_lines.h"
@@ -128,21 +129,26 @@ bool IsDataLine(const PreForm& engine, int index) {
            line.lineType != kStatementChangePolicy;
 }
 
-// Width in twips of one character of the table font.
-double TwipsOf(const PreForm& engine, const char* character) {
-    const Context* context = engine.policies ? engine.policies->context : nullptr;
-    const FontSpec* font = context ? &context->styleSet.fonts[kStyleTable] : nullptr;
-    const int size = font && font->size > 0 ? font->size : 12;
-    const int fixed = font ? !font->proportional : 0;
-    const double factor = font && font->widthFactor > 0 ? font->widthFactor : 1.0;
-    const int thousandths = SumCharWidths(character, fixed, font ? font->bold : 0, font ? font->italic : 0, 0, 0);
-    return static_cast<double>(thousandths) * size * 20 / 1000.0 * factor;  // in double: no int overflow
-}
-
 int ClampRtfWidth(double twips) {
     if (twips <= 0) return 0;
     if (twips >= static_cast<double>(kMaxRtfWidth)) return static_cast<int>(kMaxRtfWidth);
     return static_cast<int>(std::lround(twips));
+}
+
+// The width of the widest line of a delimited cell's text (a field of a
+// record holds a line feed for each line end it runs over), in display
+// positions on a wide line.
+int WidestLine(const TextString& text, bool wide) {
+    int widest = 0;
+    const std::string_view whole = text.view();
+    for (size_t start = 0;;) {
+        const size_t end = whole.find('\n', start);
+        const size_t stop = end == std::string_view::npos ? whole.size() : end;
+        const int bytes = static_cast<int>(stop - start);
+        widest = std::max(widest, wide ? unicode::DisplayWidth(whole.data() + start, bytes) : bytes);
+        if (end == std::string_view::npos) return widest;
+        start = end + 1;
+    }
 }
 
 // Removes every column and its cell.
@@ -541,7 +547,7 @@ bool DetectionPass(PreForm& engine, int s) {
     if (engine.rtfOutput && engine.columnCount == 2) {
         engine.GatherColumnStatistics();
         engine.canUseDefinitionList = 1;
-        engine.ParseTable(0);
+        engine.ParseTable(kParseTrial);
         repeatable = false;
     }
 
@@ -578,44 +584,23 @@ bool DetectionPass(PreForm& engine, int s) {
     return repeatable;
 }
 
-// Field count of a delimited line in one pass.  Comma fields honour double
-// quotes as the field reader does: a quote outside quotes opens a quoted
-// part, a doubled quote inside stays inside, a single one closes it.
-int CountFields(LineText text, char delimiter) {
-    int fields = 1;
-    bool quoted = false;
-    const bool quotes = delimiter == ',';
-    for (int i = 0; i < text.length; ++i) {
-        const char c = text.buffer[i];
-        if (quotes && quoted) {
-            if (c == '"') {
-                if (i + 1 < text.length && text.buffer[i + 1] == '"')
-                    ++i;
-                else
-                    quoted = false;
-            }
-            continue;
-        }
-        if (quotes && c == '"')
-            quoted = true;
-        else if (c == delimiter)
-            ++fields;
-    }
-    return fields;
-}
-
 void AnalyseDelimited(PreForm& engine) {
     // A delimited block keeps its lines as they are: no margin is cut.
     engine.smallestIndent = 0;
     engine.leftMargin = 0;
     engine.longestLength = 1;
     engine.shortestLength = 1;
+    // The further lines of a record are no lines of their own: neither
+    // blank nor rules, nor counted apart from their record.
+    engine.FindRecords();
     engine.AnalyseLineStatistics();
     int most = 0;
     TextString rawScratch;
-    for (const PreFormLine* line : engine.lines) {
-        if (line->lineType == kStatementChangePolicy) continue;
-        most = std::max(most, CountFields(line->Raw(rawScratch), engine.delimiter));
+    for (size_t i = 0; i < engine.lines.size(); ++i) {
+        const PreFormLine& line = *engine.lines[i];
+        if (line.lineType == kStatementChangePolicy || line.continuesRecord) continue;
+        most = std::max(
+            most, CountDelimitedFields(engine.RecordRaw(static_cast<int>(i), rawScratch).view(), engine.delimiter));
     }
     most = std::min(most, kMaxDelimitedColumns);
     DropColumns(engine);
@@ -890,6 +875,10 @@ void PreForm::AnalyseLineStatistics() {
     int framedLines = 0;
     for (int i = 0; i < lineCount; ++i) {
         PreFormLine& line = *lines[static_cast<size_t>(i)];
+        if (line.continuesRecord) {
+            line.isBlank = line.isRuleLine = 0;
+            continue;
+        }
         const LineText text = line.Layout();
         const bool counted = i >= headerLineCount;
         line.isBlank = IsBlankText(text) ? 1 : 0;
@@ -1152,7 +1141,8 @@ public:
         line.hasSpanningCell = 0;
         line.onlyLastCellFilled = 0;
         line.lastCellEmpty = 1;
-        if (count == 0) return;
+        // A further line of a record was split with the record's first line.
+        if (count == 0 || line.continuesRecord) return;
         if (byColumns)
             engine.CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
         else
@@ -1245,9 +1235,7 @@ private:
         if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
         ColumnTally& tally = tallies[static_cast<size_t>(k)];
         if (engine.isDelimited && line.lineType != kStatementChangePolicy && cell)
-            tally.widest =
-                std::max(tally.widest, line.wide ? unicode::DisplayWidth(cell->text.buffer, cell->text.length)
-                                                 : cell->text.length);
+            tally.widest = std::max(tally.widest, WidestLine(cell->text, line.wide));
         if (!state.data) return;
         tally.spans.Add(span);
         if (filled) {
@@ -1341,7 +1329,7 @@ void DeriveColumnValues(PreFormColumn& column, const ColumnTally& tally) {
 // of the table font, the average lower-case letter.
 void SetColumnWidths(PreForm& engine, const ColumnTallyPass& pass) {
     const int count = engine.columnCount;
-    const double perCharacter = TwipsOf(engine, "n");
+    const double perCharacter = engine_support::TextTwips(engine, "n");
     for (int k = 0; k < count; ++k) {
         PreFormColumn& column = *engine.columns[static_cast<size_t>(k)];
         long long width;
@@ -1359,7 +1347,7 @@ void SetColumnWidths(PreForm& engine, const ColumnTallyPass& pass) {
         column.rtfWidth = ClampRtfWidth(static_cast<double>(width) * perCharacter);
     }
     if (engine.rtfOutput && count == 2 && engine.columns[0]->isMostlyEmpty) {
-        const int least = ClampRtfWidth(TwipsOf(engine, " ") * engine.columns[0]->boundary + 108);
+        const int least = ClampRtfWidth(engine_support::TextTwips(engine, " ") * engine.columns[0]->boundary + 108);
         engine.columns[0]->rtfWidth = std::max(engine.columns[0]->rtfWidth, least);
     }
 }

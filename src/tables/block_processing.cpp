@@ -23,12 +23,6 @@ namespace {
 // the text of the first message.
 constexpr const char* kMessageSeparator = "\n           ";
 
-// Directive lines carry no text of the block.
-bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != kStatementNone || IsTaggedType(line.lineType) ||
-           line.lineType == kStatementContentsList || line.lineType == kStatementNavigationBar;
-}
-
 bool HasNonBlankText(LineText text) {
     for (int i = 0; i < text.length; ++i)
         if (!IsBlankOrTab(text.buffer[i])) return true;
@@ -132,7 +126,7 @@ void PreForm::Process(int specialFormatCode) {
             ParseUserTable();
         } else if (isDelimited) {
             releaseWrittenTexts = true;
-            ParseTable(1);
+            ParseTable(kParseTable);
         } else if (isUnderwriter) {
             Message("PROGRAM ERROR : Underwriter sections not supported in this variant", 10);
         } else if (isInversePyramid) {
@@ -157,7 +151,7 @@ void PreForm::Process(int specialFormatCode) {
         } else if (isTable ||
                    (lineCount - headerLineCount - ruleLineCount - blankLineCount >= 2 && looksLikeTable)) {
             releaseWrittenTexts = !canUseDefinitionList;
-            ParseTable(canUseDefinitionList ? 2 : 1);
+            ParseTable(canUseDefinitionList ? kParseDefinitionList : kParseTable);
         } else {
             OutputAsNormal();
         }

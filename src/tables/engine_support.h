@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "context/context.h"
+#include "context/style_set.h"
+#include "foundation/fonts.h"
 #include "foundation/text_string.h"
 #include "output/output_document.h"
 #include "policies/alignments.h"
@@ -22,6 +24,19 @@ inline TabConfig* ConfigOf(const PreForm& engine) {
 }
 
 inline bool IsOn(const FC* set, Pol id) { return set && set->IsOn(id); }
+
+// The width in twips of a text in the table font (bold where `bold` is set,
+// as the header cells of an RTF table are written).
+inline double TextTwips(const PreForm& engine, const char* text, bool bold = false) {
+    const Context* context = engine.policies ? engine.policies->context : nullptr;
+    const FontSpec* font = context ? &context->styleSet.fonts[kStyleTable] : nullptr;
+    const int size = font && font->size > 0 ? font->size : 12;
+    const int fixed = font ? !font->proportional : 0;
+    const double factor = font && font->widthFactor > 0 ? font->widthFactor : 1.0;
+    const int thousandths =
+        SumCharWidths(text, fixed, bold || (font && font->bold) ? 1 : 0, font ? font->italic : 0, 0, 0);
+    return static_cast<double>(thousandths) * size * 20 / 1000.0 * factor;  // in double: no int overflow
+}
 
 // Whether the font changes around an HTML cell can write any markup or
 // touch the document state: only while the output pass runs with fonts

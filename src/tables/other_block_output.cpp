@@ -33,10 +33,6 @@ using engine_support::Write;
 // Blocks longer than this are written without the RTF keep-together option.
 constexpr int kKeepTogetherLines = 40;
 
-bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != kStatementNone || IsTaggedType(line.lineType);
-}
-
 RTFFile* AsRTF(OutputDocument* document) { return dynamic_cast<RTFFile*>(document); }
 
 // The paragraph start of an RTF style: every option for a short block, all
@@ -451,7 +447,7 @@ void PreForm::OutputTextBlock() {
         rtfOutput = 0;
         // The RTF form below reads the lines again.
         releaseWrittenTexts = savedRTF == 0;
-        ParseTable(3);
+        ParseTable(kParseTextBlock);
         releaseWrittenTexts = false;
         rtfOutput = savedRTF;
     }

@@ -178,6 +178,11 @@ public:
     // Kept by the record itself: an OtherTexts record stands before the
     // layout text.  (A bit beside the others, so that it costs no byte.)
     uint8_t hasOther : 1 = 0;
+    // The line is a further line of the record of the line before it: a
+    // quoted field of a comma-delimited table runs over the line end before
+    // it (set by PreForm::FindRecords).  The record is one row, written
+    // from its first line.
+    uint8_t continuesRecord : 1 = 0;
 
     PreFormLine() = default;
     // The three texts (each without trailing blanks, and cut at a NUL byte),
@@ -329,6 +334,20 @@ private:
     size_t runChunksUsed = 0;  // of them taken
     size_t count = 0;
 };
+
+// Directive lines other than CHANGE_POLICY lines have done their work when
+// the file was read: they carry no text of the block.
+inline bool IsDirectiveLine(const PreFormLine& line) {
+    return line.tagCode != kStatementNone || (line.lineType >= kStatementFirst && line.lineType <= kStatementLast) ||
+           line.lineType == kStatementContentsList || line.lineType == kStatementNavigationBar;
+}
+
+// Whether a line of the block holds text of the table: no CHANGE_POLICY
+// line, no other directive line, no line consumed or ignored when read.
+inline bool IsTableTextLine(const PreFormLine& line) {
+    return line.lineType != kStatementChangePolicy && !IsDirectiveLine(line) && line.lineType != kLineConsumed &&
+           line.lineType != kLineIgnored;
+}
 
 // One detected column.
 class PreFormColumn {
@@ -510,14 +529,17 @@ private:
     std::vector<std::unique_ptr<TableCell>> cells;
 };
 
-// Field `fieldNumber` (from 1) of a delimited line, quotes honoured: 1 when
-// the field exists (also when empty), 0 when the line has fewer fields.
-int GetDelimitedField(const char* text, int fieldNumber, char delimiter, TextString* out);
-
 // Formats the lines of a cell text: trimmed pieces between "<BR>", empty
 // ones as "&nbsp;", a leading superscript or subscript protected.  `text`
 // and `out` may be the same string.
 void HTML_FormatCellLines(const TextString* text, TextString* out);
+
+// The parse types of PreForm::ParseTable: a silent trial, a table, a
+// definition list (RTF two-column tables), a text block (one row).
+inline constexpr int kParseTrial = 0;
+inline constexpr int kParseTable = 1;
+inline constexpr int kParseDefinitionList = 2;
+inline constexpr int kParseTextBlock = 3;
 
 class PreForm {
 public:
@@ -628,7 +650,10 @@ public:
         std::unique_ptr<AnalysedLine> cellLine;  // ConvertRowForOutput (made on first use)
         std::vector<CellCut> cuts;  // SplitLineIntoCellsByColumns
         TextString extraField;  // SplitLineIntoCellsByDelimiter
-        TextString rawLine;  // SplitLineIntoCellsByDelimiter
+        TextString rawLine;  // SplitLineIntoCellsByDelimiter, RecordRaw
+        TextString recordText;  // SplitLineIntoCellsByDelimiter (RecordRaw)
+        TextString recordPiece;  // ConvertRowForOutput (a line of a record's field)
+        TextString recordField;  // ConvertRowForOutput (a record's field as written)
         TextString plainCellMarkup;  // WritePlainCell
         std::vector<long> rtfEdges;  // WriteRtfRowDefinition
         TextString rtfBorders;  // WriteRtfRowDefinition
@@ -742,20 +767,36 @@ public:
     // The font of block line `lineIndex` (the first line's outside the block).
     const FontSpec* LineFont(int lineIndex) const;
 
+    // ---- Comma-delimited records (delimited_fields.cpp) ----
+    // Marks the further lines of the block's records: in a comma-delimited
+    // table a field that begins with a quote runs over line ends until its
+    // closing quote (see kMaxRecordLines for the bound).
+    void FindRecords();
+    // The raw text of the record that starts at line `lineIndex`: its lines
+    // joined by line feeds (a line feed stands in the record for the line
+    // end inside a field).  A record of one line is the line's raw text
+    // (see PreFormLine::Raw); a longer one is made in `scratch`.
+    LineText RecordRaw(int lineIndex, TextString& scratch) const;
+
     // ---- Table parsing (table_parsing.cpp) ----
     void ParseTable(int parseType);
     void StartTable(int parseType, int* bordered, int* hasHeader);
     void EndRow(int parseType, int lineIndex);
     void EndTable(int parseType);
     void AddCellLineBreak(int parseType, int column);
+    // The line break AddCellLineBreak puts into a cell of a table of this
+    // parse type ("" for a trial).
+    const char* CellLineBreak(int parseType) const;
     // Every cell of `row` empty, line count 0, span 1, the column's default
     // alignments and the font of line `lineIndex`.
     void ResetRowForLine(TableCellRow* row, int lineIndex);
 
     // ---- Table output (table_output.cpp) ----
     void OutputTableStart(int* bordered, int* hasHeader);
-    // RTF: narrows the columns of a table wider than the printable width of
-    // the page (their widths in twips) so that it fits, as far as it can.
+    // RTF: the columns' widths in twips for the page, once the header rows
+    // are known: widened where the page has room so that no title's word is
+    // broken, narrowed when the table is wider than the printable width so
+    // that it fits, as far as it can.
     void FitRtfTableToPage();
     // RTF: the left edge of the table's rows, in twips from the margin.
     long RtfTableOffset() const;

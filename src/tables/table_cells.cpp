@@ -21,6 +21,7 @@
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 #include "policies/tab_config.h"
+#include "tables/delimited_fields.h"
 #include "tables/engine_support.h"
 #include "tables/preform.h"
 
@@ -44,75 +45,6 @@ bool SetWritesRtf(const FC* set) {
     const Context* context = set ? set->context : nullptr;
     return context && (context->outputFormat == kOutputRTF || context->outputFormat == kOutputPDF);
 }
-
-// ---------------------------------------------------------------------------
-// Delimited fields
-
-// Walks the fields of a delimited text from left to right.  With quotes
-// honoured, a '"' outside quotes opens a quoted part, in which the delimiter
-// does not separate; inside it a doubled '"' stands for one and a single '"'
-// closes it.  A field that met a quote and both begins and ends with '"'
-// loses those two characters and has each doubled '"' made single.  The walk
-// is linear in the text length.
-class DelimitedFieldReader {
-public:
-    DelimitedFieldReader(const char* text, int length, char delimiter, bool honourQuotes)
-        : text(text), length(text ? length : 0), delimiter(delimiter), quotes(honourQuotes), done(text == nullptr) {}
-
-    // The next field into `out` (empty for an empty field); false when the
-    // text holds no further field.
-    bool Next(TextString* out) {
-        if (done) {
-            if (out) out->MakeEmpty();
-            return false;
-        }
-        const int start = position;
-        bool inQuote = false;
-        bool quoteMet = false;
-        int i = start;
-        while (i < length) {
-            const char c = text[i];
-            if (inQuote) {
-                if (c == '"') {
-                    if (i + 1 < length && text[i + 1] == '"') {
-                        i += 2;
-                        continue;
-                    }
-                    inQuote = false;
-                }
-                ++i;
-                continue;
-            }
-            if (c == delimiter) break;
-            if (quotes && c == '"') inQuote = quoteMet = true;
-            ++i;
-        }
-        if (i >= length)
-            done = true;
-        else
-            position = i + 1;
-        if (!out) return true;
-        const int n = i - start;
-        if (n >= 2 && quoteMet && text[start] == '"' && text[i - 1] == '"') {
-            out->MakeEmpty();
-            for (int k = start + 1; k < i - 1; ++k) {
-                out->AppendChar(text[k]);
-                if (text[k] == '"' && k + 1 < i - 1 && text[k + 1] == '"') ++k;
-            }
-        } else {
-            out->AssignChars(text + start, n);
-        }
-        return true;
-    }
-
-private:
-    const char* text;
-    int length;
-    char delimiter;
-    bool quotes;
-    int position = 0;
-    bool done;
-};
 
 // ---------------------------------------------------------------------------
 // In-line tags in a line being cut
@@ -615,6 +547,31 @@ void LoadScratchLine(AnalysedLine& scratch, TextString& text) {
 // The converted main text of the scratch line back into `text`.
 void PutBackScratchLine(AnalysedLine& scratch, TextString& text) { SwapTexts(scratch, text); }
 
+// A field of a record that runs over line ends (a line feed for each, see
+// SplitLineIntoCellsByDelimiter): each of its lines is converted as a cell
+// text of its own, and the lines are joined by the break that joins the
+// lines of a table cell.  An empty line (a blank line of the field) stays
+// as an empty line of the cell.
+template <typename Convert>
+void ConvertFieldLines(PreForm& engine, TextString& text, Convert& convert) {
+    TextString& piece = engine.scratchBuffers.recordPiece;
+    TextString& written = engine.scratchBuffers.recordField;
+    const char* lineBreak = engine.CellLineBreak(kParseTable);
+    written.MakeEmpty();
+    const std::string_view field = text.view();
+    for (size_t start = 0;;) {
+        const size_t end = field.find('\n', start);
+        const size_t stop = end == std::string_view::npos ? field.size() : end;
+        piece.AssignChars(field.data() + start, static_cast<int>(stop - start));
+        if (!piece.IsEmpty()) convert(piece);
+        written.Append(piece);
+        if (end == std::string_view::npos) break;
+        written.Append(lineBreak);
+        start = end + 1;
+    }
+    std::swap(text, written);
+}
+
 // Escapes the text of each cell as the reader escapes a line, converts it for
 // output (links, emphasis, link dictionary and, when the table asks for it,
 // section references) and gives an empty HTML cell a non-breaking space.
@@ -640,39 +597,44 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     // characters call for the escaping.
     const unsigned char escapedBytes =
         context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
+    auto convert = [&](TextString& text) {
+        unsigned char bytes;
+        if (engine.htmlOutput) {
+            bytes = LookAtCellBytes(text);
+            if (bytes & escapedBytes) {
+                HTML_EscapeText(set, text);
+                HTML_ReferWindowsPunctuation(set, text);
+                bytes = LookAtCellBytes(text);
+            }
+        } else {
+            if (engine.rtfOutput) RTF_EscapeText(set, text);
+            bytes = LookAtCellBytes(text);
+        }
+        const bool untouched =
+            dictionaryEmpty && !text.IsEmpty() && ConversionLeavesAlone(text, bytes, dotsMayBeReferences);
+        if (context && untouched) {
+            context->trackers.output.position = line.position;
+        } else if (context) {
+            LoadScratchLine(scratch, text);
+            scratch.lineType = line.lineType;
+            scratch.flags = line.flags;
+            scratch.position = line.position;
+            scratch.originPosition = line.OriginPosition();
+            context->trackers.output.position = line.position;
+            scratch.ConvertForOutput(*set, nullptr, 1, references, 1, 0, 1, 1);
+            PutBackScratchLine(scratch, text);
+            context->ForgetLine(&scratch);
+            scratch.trackingContext = nullptr;  // the Context may end before the scratch line
+        }
+    };
     const int count = row->Count();
     for (int c = 0; c < count; ++c) {
-        TextString& text = row->CellAt(c)->text;
-        if (!text.IsEmpty()) {
-            unsigned char bytes;
-            if (engine.htmlOutput) {
-                bytes = LookAtCellBytes(text);
-                if (bytes & escapedBytes) {
-                    HTML_EscapeText(set, text);
-                    HTML_MapPunctuation(set, text);
-                    bytes = LookAtCellBytes(text);
-                }
-            } else {
-                if (engine.rtfOutput) RTF_EscapeText(set, text);
-                bytes = LookAtCellBytes(text);
-            }
-            const bool untouched =
-                dictionaryEmpty && !text.IsEmpty() && ConversionLeavesAlone(text, bytes, dotsMayBeReferences);
-            if (context && untouched) {
-                context->trackers.output.position = line.position;
-            } else if (context) {
-                LoadScratchLine(scratch, text);
-                scratch.lineType = line.lineType;
-                scratch.flags = line.flags;
-                scratch.position = line.position;
-                scratch.originPosition = line.OriginPosition();
-                context->trackers.output.position = line.position;
-                scratch.ConvertForOutput(*set, nullptr, 1, references, 1, 0, 1, 1);
-                PutBackScratchLine(scratch, text);
-                context->ForgetLine(&scratch);
-                scratch.trackingContext = nullptr;  // the Context may end before the scratch line
-            }
-        }
+        TableCell& cell = *row->CellAt(c);
+        TextString& text = cell.text;
+        if (cell.lineCount > 1)
+            ConvertFieldLines(engine, text, convert);
+        else if (!text.IsEmpty())
+            convert(text);
         if (engine.htmlOutput && text.IsEmpty()) text.Assign("&nbsp;");
     }
     if (context) context->trackers.codeLocation = savedLocation;
@@ -930,18 +892,6 @@ void TableCellRow::RemoveRange(int lastKept, int lastRemoved) {
 void TableCellRow::Reset(int n, FC* set, const SourcePosition& where, const FontSpec* font) {
     cells.clear();
     for (int i = 0; i < n; ++i) cells.push_back(std::make_unique<TableCell>(set, where, font));
-}
-
-// ---------------------------------------------------------------------------
-// Delimited fields
-
-int GetDelimitedField(const char* text, int fieldNumber, char delimiter, TextString* out) {
-    if (out) out->MakeEmpty();
-    if (!text || fieldNumber < 1) return 0;
-    DelimitedFieldReader reader(text, static_cast<int>(std::strlen(text)), delimiter, true);
-    for (int n = 1; n < fieldNumber; ++n)
-        if (!reader.Next(nullptr)) return 0;
-    return reader.Next(out) ? 1 : 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -1207,16 +1157,20 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
 // Cuts the raw text at the delimiter.  Comma fields are read (and unquoted
 // once) as GetDelimitedField reads them; other delimiters cut wherever they
 // stand, as the block analysis counts their fields.  Fields beyond the last
-// column are appended to the last cell with their delimiters.
+// column are appended to the last cell with their delimiters.  A record of
+// several lines (see FindRecords) is cut whole: a field that runs over line
+// ends holds a line feed for each, and counts its lines.
 void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, int noConvert) {
     if (!row) return;
     PrepareRow(*this, row, lineIndex);
     const int n = static_cast<int>(columns.size());
     if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return;
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
-    const LineText raw = line.Raw(scratchBuffers.rawLine);
+    const LineText raw = RecordRaw(lineIndex, scratchBuffers.recordText);
+    const bool severalLines = static_cast<size_t>(lineIndex) + 1 < lines.size() &&
+                              lines[static_cast<size_t>(lineIndex) + 1]->continuesRecord;
 
-    DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, delimiter == ',');
+    DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, DelimiterHonoursQuotes(delimiter));
     TextString& extra = scratchBuffers.extraField;
     TableCell* lastCell = row->GetAt(n - 1);
     for (int field = 0;; ++field) {
@@ -1234,6 +1188,7 @@ void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
         cell->span = 1;
         cell->alignment = cell->GuessAlignment(this, c, 0, cell->text, noConvert);
         TrimBlanks(cell->text);
+        if (severalLines) cell->lineCount = 1 + cell->text.CountChar('\n');
     }
     if (!noConvert) ConvertRowForOutput(*this, row, line);
 }

@@ -466,12 +466,171 @@ long PreForm::RtfTableOffset() const {
     return static_cast<long>(policies ? policies->GetIndentLevel(leftMargin) : 0) * 360 - 108;
 }
 
-// A table whose columns do not fit between the page margins is narrowed:
-// the columns narrower than an equal share of the room keep their widths,
-// the others share what is left in proportion to their widths, none
-// narrower than its longest word or kLeastFittedWidth, whichever is smaller.
-// Long cells then wrap in their columns.  When even those least widths do
-// not fit, they are used and the table is reported wider than the page.
+namespace {
+
+// The widths a table's columns get in `room` twips when their widths
+// `widths` do not fit: the columns narrower than an equal share of the room
+// keep their widths, the others share what is left in proportion to their
+// widths, none narrower than its `least` width.  False when even the least
+// widths do not fit: `fitted` then holds them for the columns that share.
+bool ShareRoom(const std::vector<long>& widths, const std::vector<long>& least, long room,
+               std::vector<long>& fitted) {
+    const size_t count = widths.size();
+    fitted = widths;
+    const long share = room > 0 ? room / static_cast<long>(count) : 0;
+    std::vector<bool> shared(count, false);
+    long rest = room;
+    long wideLeast = 0;
+    for (size_t k = 0; k < count; ++k) {
+        if (fitted[k] < share) {
+            rest -= fitted[k];
+        } else {
+            shared[k] = true;
+            wideLeast += least[k];
+        }
+    }
+    if (rest < wideLeast) {
+        for (size_t k = 0; k < count; ++k)
+            if (shared[k]) fitted[k] = least[k];
+        return false;
+    }
+    // In proportion; a column that would come out below its least width
+    // takes that width and the others share again what is left.
+    for (bool again = true; again;) {
+        again = false;
+        long sharedWidths = 0;
+        for (size_t k = 0; k < count; ++k)
+            if (shared[k]) sharedWidths += widths[k];
+        if (sharedWidths <= 0) break;
+        for (size_t k = 0; k < count; ++k) {
+            if (!shared[k]) continue;
+            const long width = static_cast<long>(static_cast<double>(rest) * widths[k] / sharedWidths);
+            if (width < least[k]) {
+                fitted[k] = least[k];
+                rest -= least[k];
+                shared[k] = false;
+                again = true;
+                break;
+            }
+            fitted[k] = width;
+        }
+    }
+    return true;
+}
+
+// The width in twips of the longest word of each column's titles: the cells
+// of the table's header rows, or, in a table without them, of its first
+// line (a table that a program prints names its columns on its first line,
+// often without a rule under it).  Header cells are written bold, and
+// measured so.  A cell that spans columns sets no column's width.  Each
+// word is given the width of a blank beside it.
+std::vector<long> TitleWordWidths(PreForm& table) {
+    const int count = std::min(table.columnCount, static_cast<int>(table.columns.size()));
+    std::vector<long> widths(static_cast<size_t>(count), 0);
+    if (!table.policies || count <= 0) return widths;
+    const int total = std::min(table.lineCount, static_cast<int>(table.lines.size()));
+    auto isTitleLine = [&](int i) {
+        const PreFormLine& line = *table.lines[static_cast<size_t>(i)];
+        return IsTableTextLine(line) && !line.isBlank && !line.isRuleLine && !line.continuesRecord;
+    };
+    int leadingBlanks = 0;
+    int first = 0;
+    for (; first < total && !isTitleLine(first); ++first)
+        if (table.lines[static_cast<size_t>(first)]->isBlank) ++leadingBlanks;
+    const bool headerRows = table.headerRowCount > 0;
+    const int end = std::min(total, headerRows ? leadingBlanks + table.headerRowCount : first + 1);
+    const double blank = engine_support::TextTwips(table, " ", headerRows);
+    TextString plain;
+    std::string word;
+    for (int i = first; i < end; ++i) {
+        if (!isTitleLine(i)) continue;
+        table.SplitLineIntoCells(&table.scratchRow, i, 1);
+        for (int c = 0; c < count && c < table.scratchRow.Count(); ++c) {
+            const TableCell& cell = *table.scratchRow.CellAt(c);
+            if (cell.span != 1) continue;
+            RemoveInLineTags(*table.policies, nullptr, nullptr, cell.text, plain);
+            const std::string_view text = plain.view();
+            for (size_t at = 0; at < text.size();) {
+                const size_t start = text.find_first_not_of(" \t\n", at);
+                if (start == std::string_view::npos) break;
+                const size_t stop = std::min(text.find_first_of(" \t\n", start), text.size());
+                word.assign(text.substr(start, stop - start));
+                const double width = engine_support::TextTwips(table, word.c_str(), headerRows) + blank;
+                widths[static_cast<size_t>(c)] =
+                    std::max(widths[static_cast<size_t>(c)], static_cast<long>(std::ceil(width)));
+                at = stop;
+            }
+        }
+    }
+    return widths;
+}
+
+// Widens the columns of `widths` that are narrower than their titles'
+// longest words (`titles`) to those words, as far as the room allows: the
+// room the page has left beside the columns, and what the other columns can
+// give up down to their own titles and their `floors`, which they give in
+// proportion to what they can give.  The columns that need the least are
+// widened first, each fully or not at all.  The total width grows only into
+// the room left.
+void WidenForTitles(std::vector<long>& widths, const std::vector<long>& titles, const std::vector<long>& floors,
+                    long room) {
+    const size_t count = widths.size();
+    long total = 0;
+    for (const long width : widths) total += width;
+    const long free = std::max(0L, room - total);
+    std::vector<long> slack(count, 0);
+    long totalSlack = 0;
+    std::vector<size_t> narrow;
+    for (size_t k = 0; k < count; ++k) {
+        slack[k] = std::max(0L, widths[k] - std::max(floors[k], titles[k]));
+        totalSlack += slack[k];
+        if (titles[k] > widths[k]) narrow.push_back(k);
+    }
+    std::stable_sort(narrow.begin(), narrow.end(),
+                     [&](size_t a, size_t b) { return titles[a] - widths[a] < titles[b] - widths[b]; });
+    long taken = 0;
+    size_t widened = 0;
+    for (; widened < narrow.size(); ++widened) {
+        const long need = titles[narrow[widened]] - widths[narrow[widened]];
+        if (taken + need > free + totalSlack) break;
+        taken += need;
+    }
+    if (widened == 0) return;
+    // What the free room does not cover, the other columns give up.
+    long give = std::max(0L, taken - free);
+    if (give > 0 && totalSlack > 0) {
+        long given = 0;
+        for (size_t k = 0; k < count; ++k) {
+            const long part = static_cast<long>(static_cast<double>(slack[k]) * static_cast<double>(give) /
+                                                static_cast<double>(totalSlack));
+            widths[k] -= part;
+            slack[k] -= part;
+            given += part;
+        }
+        // The rounding's rest, a twip at a time.
+        for (size_t k = 0; k < count && given < give; ++k) {
+            const long part = std::min(slack[k], give - given);
+            widths[k] -= part;
+            given += part;
+        }
+    }
+    for (size_t k = 0; k < widened; ++k) widths[narrow[k]] = titles[narrow[k]];
+}
+
+}  // namespace
+
+// The columns get their widths in twips for the page.  Where the page has
+// room, no column is narrower than the longest word of its titles (see
+// TitleWordWidths), so that no title is broken inside a word.  A table
+// whose columns do not fit between the page margins is narrowed (see
+// ShareRoom): no column narrower than its longest word or
+// kLeastFittedWidth, whichever is smaller, and long cells wrap in their
+// columns; when even those least widths do not fit, they are used and the
+// table is reported wider than the page.  Then the columns too narrow for
+// their titles are widened with the room the page has left and the room the
+// other columns can give up (see WidenForTitles); a column whose longest
+// word is wider than kLeastFittedWidth, and breaks whatever its width, gives
+// up room down to its own title's word.
 void PreForm::FitRtfTableToPage() {
     const int count = std::min(columnCount, static_cast<int>(columns.size()));
     if (count <= 0 || !policies) return;
@@ -482,20 +641,40 @@ void PreForm::FitRtfTableToPage() {
     // printable width.
     const long room =
         static_cast<long>(paperWidth) - left - right - RtfTableOffset() - static_cast<long>(count) * kRtfColumnGap;
-    long natural = 0;
+    const std::vector<long> titles = TitleWordWidths(*this);
+    std::vector<long> natural(static_cast<size_t>(count));
+    long naturalTotal = 0;
+    long wantedTotal = 0;
     long characters = 0;
     for (int k = 0; k < count; ++k) {
-        natural += columns[static_cast<size_t>(k)]->rtfWidth;
+        natural[static_cast<size_t>(k)] = columns[static_cast<size_t>(k)]->rtfWidth;
+        naturalTotal += natural[static_cast<size_t>(k)];
+        wantedTotal += std::max(natural[static_cast<size_t>(k)], titles[static_cast<size_t>(k)]);
         characters += std::max(columns[static_cast<size_t>(k)]->width, 0);
     }
-    if (natural <= room) return;
+    std::vector<long> fitted = natural;
+    auto use = [&] {
+        for (int k = 0; k < count; ++k)
+            columns[static_cast<size_t>(k)]->rtfWidth = static_cast<int>(fitted[static_cast<size_t>(k)]);
+    };
+    if (wantedTotal <= room) {
+        for (int k = 0; k < count; ++k)
+            fitted[static_cast<size_t>(k)] =
+                std::max(fitted[static_cast<size_t>(k)], titles[static_cast<size_t>(k)]);
+        use();
+        return;
+    }
 
     // The least width of each column: its longest word (at the columns'
     // own twips per character), at most kLeastFittedWidth and at most its
     // natural width.
     const double perCharacter =
-        characters > 0 ? static_cast<double>(natural) / static_cast<double>(characters) : 0.0;
+        characters > 0 ? static_cast<double>(naturalTotal) / static_cast<double>(characters) : 0.0;
     std::vector<long> least(static_cast<size_t>(count), kLeastFittedWidth);
+    // What a column gives up for the titles of others: down to its least
+    // width, but none is kept for a column whose longest word is wider than
+    // kLeastFittedWidth (that word breaks at any width the column gets).
+    std::vector<long> floors(static_cast<size_t>(count), kLeastFittedWidth);
     if (!isDelimited && perCharacter > 0) {
         std::vector<int> longestWord(static_cast<size_t>(count), 0);
         const int lineTotal = std::min(lineCount, static_cast<int>(lines.size()));
@@ -515,59 +694,21 @@ void PreForm::FitRtfTableToPage() {
                 start = std::max(start, end);
             }
         }
-        for (int k = 0; k < count; ++k)
-            least[static_cast<size_t>(k)] =
-                std::min<long>(kLeastFittedWidth, std::lround(longestWord[static_cast<size_t>(k)] * perCharacter));
+        for (int k = 0; k < count; ++k) {
+            const long word = std::lround(longestWord[static_cast<size_t>(k)] * perCharacter);
+            least[static_cast<size_t>(k)] = std::min<long>(kLeastFittedWidth, word);
+            floors[static_cast<size_t>(k)] = word > kLeastFittedWidth ? 0 : word;
+        }
     }
-    std::vector<long> fitted(static_cast<size_t>(count));
     for (int k = 0; k < count; ++k) {
-        fitted[static_cast<size_t>(k)] = columns[static_cast<size_t>(k)]->rtfWidth;
-        least[static_cast<size_t>(k)] = std::min(least[static_cast<size_t>(k)], fitted[static_cast<size_t>(k)]);
+        least[static_cast<size_t>(k)] = std::min(least[static_cast<size_t>(k)], natural[static_cast<size_t>(k)]);
+        floors[static_cast<size_t>(k)] = std::min(floors[static_cast<size_t>(k)], least[static_cast<size_t>(k)]);
     }
 
-    // Narrow columns keep their widths; the wide ones share the rest.
-    const long share = room > 0 ? room / count : 0;
-    std::vector<bool> shared(static_cast<size_t>(count), false);
-    long rest = room;
-    long wideLeast = 0;
-    for (int k = 0; k < count; ++k) {
-        if (fitted[static_cast<size_t>(k)] < share) {
-            rest -= fitted[static_cast<size_t>(k)];
-        } else {
-            shared[static_cast<size_t>(k)] = true;
-            wideLeast += least[static_cast<size_t>(k)];
-        }
-    }
-    if (rest < wideLeast) {
-        for (int k = 0; k < count; ++k)
-            if (shared[static_cast<size_t>(k)]) fitted[static_cast<size_t>(k)] = least[static_cast<size_t>(k)];
+    if (naturalTotal > room && !ShareRoom(natural, least, room, fitted))
         Message("WARNING: Table is wider than the page", 10);
-    } else {
-        // In proportion; a column that would come out below its least width
-        // takes that width and the others share again what is left.
-        for (bool again = true; again;) {
-            again = false;
-            long sharedNatural = 0;
-            for (int k = 0; k < count; ++k)
-                if (shared[static_cast<size_t>(k)]) sharedNatural += columns[static_cast<size_t>(k)]->rtfWidth;
-            if (sharedNatural <= 0) break;
-            for (int k = 0; k < count; ++k) {
-                if (!shared[static_cast<size_t>(k)]) continue;
-                const long width = static_cast<long>(static_cast<double>(rest) *
-                                                     columns[static_cast<size_t>(k)]->rtfWidth / sharedNatural);
-                if (width < least[static_cast<size_t>(k)]) {
-                    fitted[static_cast<size_t>(k)] = least[static_cast<size_t>(k)];
-                    rest -= least[static_cast<size_t>(k)];
-                    shared[static_cast<size_t>(k)] = false;
-                    again = true;
-                    break;
-                }
-                fitted[static_cast<size_t>(k)] = width;
-            }
-        }
-    }
-    for (int k = 0; k < count; ++k)
-        columns[static_cast<size_t>(k)]->rtfWidth = static_cast<int>(fitted[static_cast<size_t>(k)]);
+    WidenForTitles(fitted, titles, floors, room);
+    use();
 }
 
 void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
@@ -584,7 +725,6 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     const bool html = htmlOutput && htmlWriter;
     const bool rtf = rtfOutput && rtfWriter;
 
-    if (rtf) FitRtfTableToPage();
     const bool header = DecideTableHeader();
     const int level = TableIndentLevel(&centreTable);
     if (html) HTML_ChangeIndentLevel(htmlWriter, level, policies);
@@ -1007,13 +1147,23 @@ void WriteRtfRowDefinition(const PreForm& table, const RowShape& shape) {
     TextString& line = table.scratchBuffers.rtfDefinitionLine;
     borders.MakeEmpty();
     if (!shape.winHelp) {
+        const int total = static_cast<int>(table.lines.size());
         auto isRule = [&](int index) {
-            if (index < 0 || index >= static_cast<int>(table.lines.size())) return false;
+            if (index < 0 || index >= total) return false;
             const PreFormLine& entry = *table.lines[static_cast<size_t>(index)];
             return entry.lineType == kLineRuler || entry.isRuleLine != 0;
         };
-        if (isRule(lineIndex + 1)) Add(borders, "\\clbrdrb\\brdrs");
-        if (isRule(lineIndex - 1)) Add(borders, "\\clbrdrt\\brdrs");
+        // The further lines of a record belong to the record's row: the
+        // lines around the row are those around the whole record.
+        auto continues = [&](int index) {
+            return index >= 0 && index < total && table.lines[static_cast<size_t>(index)]->continuesRecord;
+        };
+        int first = lineIndex;
+        while (first > 0 && continues(first)) --first;
+        int after = lineIndex + 1;
+        while (continues(after)) ++after;
+        if (isRule(after)) Add(borders, "\\clbrdrb\\brdrs");
+        if (isRule(first - 1)) Add(borders, "\\clbrdrt\\brdrs");
     }
 
     line = "\\trowd \\trgaph108\\trleft";

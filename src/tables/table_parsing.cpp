@@ -28,13 +28,6 @@ namespace {
 // PreForm::releaseWrittenTexts).
 constexpr int kReleaseStep = 4096;
 
-// Directive lines other than CHANGE_POLICY have done their work when the
-// file was read; they are no rows of the table.
-bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != kStatementNone || IsTaggedType(line.lineType) ||
-           line.lineType == kStatementContentsList || line.lineType == kStatementNavigationBar;
-}
-
 // The table policies read only where a table starts: a CHANGE_POLICY line
 // inside a table cannot change them for that table.
 constexpr TabPol kTableStartPolicies[] = {TabPol::BorderSize,     TabPol::BorderColour, TabPol::CellSpacing,
@@ -106,13 +99,15 @@ void AppendToCell(TextString& text, const char* more, int count) {
 
 void AppendToCell(TextString& text, const TextString& more) { AppendToCell(text, more.buffer, more.length); }
 
-// A cut cell becomes the row's cell: its text, span and alignments.  The
+// A cut cell becomes the row's cell: its text, span, alignments and lines
+// (more than none only for a record's field that runs over line ends).  The
 // texts are exchanged rather than copied: `from` is left with the text `to`
 // had.
 void TakeCell(TableCell& to, TableCell& from) {
     std::swap(to.text.buffer, from.text.buffer);
     std::swap(to.text.length, from.text.length);
     std::swap(to.text.capacity, from.text.capacity);
+    to.lineCount = from.lineCount;
     to.span = from.span;
     to.alignment = from.alignment;
     to.secondAlignment = from.secondAlignment;
@@ -139,7 +134,7 @@ int ApplyLeadingPolicyLines(PreForm& table, int count, bool applies) {
         const PreFormLine& line = *table.lines[static_cast<size_t>(leadingPolicyEnd)];
         if (line.lineType == kStatementChangePolicy) {
             if (applies) table.ApplyPolicyLine(leadingPolicyEnd);
-        } else if (!IsDirectiveLine(line) && line.lineType != kLineConsumed && line.lineType != kLineIgnored) {
+        } else if (IsTableTextLine(line)) {
             break;
         }
     }
@@ -176,8 +171,8 @@ public:
         : table(engine),
           parseType(type),
           count(lines),
-          trial(type == 0),
-          applies(type >= 1 && type <= 3),
+          trial(type == kParseTrial),
+          applies(type >= kParseTable && type <= kParseTextBlock),
           bordered(isBordered) {}
 
     int lastRowEnd = -1;
@@ -197,7 +192,7 @@ public:
                 waitingPolicyLines.push_back(i);
             else
                 table.ApplyPolicyLine(i);
-        } else if (parseType != 0) {
+        } else if (parseType != kParseTrial) {
             table.Message("UNSUPPORTED CASE: Policy line inside ParseTable", 10);
         }
     }
@@ -365,7 +360,7 @@ private:
             TableCell* cut = table.scratchRow.GetAt(j);
             if (!cell || !cut) continue;
             TakeCell(*cell, *cut);
-            cell->lineCount = 1;
+            cell->lineCount = std::max(cell->lineCount, 1);
         }
     }
 
@@ -382,7 +377,10 @@ private:
         lastRowEnd = i - 1;
         if (table.cellRow.Count() == table.columnCount && table.scratchRow.Count() == table.columnCount) {
             std::swap(table.cellRow, table.scratchRow);
-            for (int j = 0; j < table.columnCount; ++j) table.cellRow.GetAt(j)->lineCount = 1;
+            for (int j = 0; j < table.columnCount; ++j) {
+                TableCell* cell = table.cellRow.GetAt(j);
+                cell->lineCount = std::max(cell->lineCount, 1);
+            }
         } else {
             table.ResetRowForLine(&table.cellRow, i);
             CopyScratchRow();
@@ -426,15 +424,18 @@ void PreForm::ParseTable(int parseType) {
     }
     const TabConfig* config = tabConfig ? tabConfig : (policies ? policies->GetDefaultTabConfig() : nullptr);
     const int count = std::min(lineCount, static_cast<int>(lines.size()));
-    const bool trial = parseType == 0;
+    const bool trial = parseType == kParseTrial;
 
-    const bool applies = parseType >= 1 && parseType <= 3;
+    const bool applies = parseType >= kParseTable && parseType <= kParseTextBlock;
     const int leadingPolicyEnd = ApplyLeadingPolicyLines(*this, count, applies);
 
     int bordered = 0;
     int hasHeader = 0;
     StartTable(parseType, &bordered, &hasHeader);
     DecideHeaderRowsAndColumns(*this, config, hasHeader);
+    // The RTF columns are fitted to the page once the header rows are
+    // known: the words of their titles set the least widths.
+    if (rtfOutput && rtfWriter && (parseType == kParseTable || parseType == kParseTextBlock)) FitRtfTableToPage();
 
     ResetRowForLine(&cellRow, 0);
     ResetRowForLine(&scratchRow, 0);
@@ -449,7 +450,8 @@ void PreForm::ParseTable(int parseType) {
             if (i >= leadingPolicyEnd) rows.AddPolicyLine(i, line);  // the leading ones are applied
             continue;
         }
-        if (IsDirectiveLine(line) || line.lineType == kLineConsumed || line.lineType == kLineIgnored) continue;
+        // A further line of a record was cut with the record's first line.
+        if (!IsTableTextLine(line) || line.continuesRecord) continue;
         SplitLineIntoCells(&scratchRow, i, 0);
         lastCut = i;
         if (!textSeen) {
@@ -459,7 +461,7 @@ void PreForm::ParseTable(int parseType) {
                 textSeen = true;
         }
 
-        if (parseType == 3)
+        if (parseType == kParseTextBlock)
             rows.AddTextBlockLine(line);
         else if (line.isBlank)
             rows.AddBlankLine(i);
@@ -491,21 +493,21 @@ void PreForm::ParseTable(int parseType) {
 
 void PreForm::StartTable(int parseType, int* bordered, int* hasHeader) {
     switch (parseType) {
-        case 0:
+        case kParseTrial:
             // The definition-list form suits two columns whose first column
             // is not one repeated value.
             if (!(columnCount == 2 && columns[0] && !columns[0]->hasDominantValue)) canUseDefinitionList = 0;
             break;
-        case 1:
-        case 3: OutputTableStart(bordered, hasHeader); break;
-        case 2: StartDefinitionList(bordered, hasHeader); break;
+        case kParseTable:
+        case kParseTextBlock: OutputTableStart(bordered, hasHeader); break;
+        case kParseDefinitionList: StartDefinitionList(bordered, hasHeader); break;
         default: ReportParseType(*this, parseType); break;
     }
 }
 
 void PreForm::EndRow(int parseType, int lineIndex) {
     switch (parseType) {
-        case 0: {
+        case kParseTrial: {
             // A term of the definition list holds one line; a header row
             // (a row over a rule line near the top) may hold two.
             const TableCell* first = cellRow.GetAt(0);
@@ -516,35 +518,39 @@ void PreForm::EndRow(int parseType, int lineIndex) {
             if (firstLines > (headerRow ? 2 : 1)) canUseDefinitionList = 0;
             break;
         }
-        case 1:
-        case 3: OutputTableRow(lineIndex); break;
-        case 2: OutputDefinitionRow(lineIndex); break;
+        case kParseTable:
+        case kParseTextBlock: OutputTableRow(lineIndex); break;
+        case kParseDefinitionList: OutputDefinitionRow(lineIndex); break;
         default: ReportParseType(*this, parseType); break;
     }
 }
 
 void PreForm::EndTable(int parseType) {
     switch (parseType) {
-        case 0: break;
-        case 1:
-        case 3: OutputTableEnd(); break;
-        case 2: EndDefinitionList(); break;
+        case kParseTrial: break;
+        case kParseTable:
+        case kParseTextBlock: OutputTableEnd(); break;
+        case kParseDefinitionList: EndDefinitionList(); break;
         default: ReportParseType(*this, parseType); break;
     }
 }
 
 void PreForm::AddCellLineBreak(int parseType, int column) {
-    if (parseType == 0) return;
+    if (parseType == kParseTrial) return;
     TableCell* cell = cellRow.GetAt(column);
     // Only a cell that already holds lines needs a break before more text.
     if (!cell || cell->lineCount <= 0) return;
+    const char* lineBreak = CellLineBreak(parseType);
+    AppendToCell(cell->text, lineBreak, static_cast<int>(std::strlen(lineBreak)));
+}
+
+const char* PreForm::CellLineBreak(int parseType) const {
+    if (parseType == kParseTrial) return "";
     // The lines of a definition stay apart, as the rows of a table cell do.
-    if (parseType == 2)
-        AppendToCell(cell->text, "\\line ", 6);
-    else if (htmlOutput)
-        AppendToCell(cell->text, "<BR>", 4);
-    else if (rtfOutput)
-        AppendToCell(cell->text, "\\par ", 5);
+    if (parseType == kParseDefinitionList) return "\\line ";
+    if (htmlOutput) return "<BR>";
+    if (rtfOutput) return "\\par ";
+    return "";
 }
 
 void PreForm::ResetRowForLine(TableCellRow* row, int lineIndex) {

@@ -299,7 +299,7 @@ TEST(AnalysedLine, ACurrentTextEqualToTheTaggedTextIsGivenBackForIt) {
 }
 
 TEST(AnalysedLine, ReadingEscapesAndConvertsWhereverTheBytesStand) {
-    // HTML escaping, Macintosh characters and terminal escapes are each
+    // HTML escaping, Windows punctuation and terminal escapes are each
     // looked for many bytes at a time before anything is changed: bytes at
     // the start, past the first sixteen, among the last ones and in short
     // lines are all found, and a line-drawing mode runs on into a line
@@ -310,9 +310,9 @@ TEST(AnalysedLine, ReadingEscapesAndConvertsWhereverTheBytesStand) {
                      "\x92"
                      "s\nit\x92s\n" +
                      a20 + "\xE9\n" + a20 + "\x1B(0lqqk\nqk\n\x1B(Bqk\n" + a20 + " plain\n");
-    const std::vector<std::string> expected{"x &amp; y", a20 + "&lt;",     "&gt;" + a20, a20 + a20 + "'s",
-                                            "it's",      a20 + "&eacute;", a20 + "+--+", "-+",
-                                            "qk",        a20 + " plain"};
+    const std::vector<std::string> expected{"x &amp; y",  a20 + "&lt;",     "&gt;" + a20, a20 + a20 + "&#8217;s",
+                                            "it&#8217;s", a20 + "&eacute;", a20 + "+--+", "-+",
+                                            "qk",         a20 + " plain"};
     ASSERT_EQ(harness.lines.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(harness.lines[i].text, expected[i]) << i;
 }

@@ -624,6 +624,24 @@ TEST_F(VendrelTest, MetaTagLinesAndCommentsStayInTheirPlace) {
     EXPECT_EQ(html.find("-->", start), start + comment.size() - 3);
 }
 
+// Under /SILENT nothing of the run is shown, wherever the qualifier stands:
+// neither the messages of the qualifiers before it nor the meta-tag lines;
+// the log keeps them, and a refused word still fails the run.
+TEST_F(VendrelTest, SilentShowsNoMessageAndTheLogKeepsThem) {
+    Write("m.txt", "$_$_META_TAG author Ann\nName    Age\nAnn     31\n");
+    EXPECT_EQ(Run("m.txt /LOG=run.txt /RFT /SILENT"), 1);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "");
+    const std::string log = ReadWhole(folder / "run.log");
+    for (const char* line :
+         {"SESSION: Can't use \".txt\" for a log file.  Changing to \".log\"",
+          "SESSION: *** Unrecognised, ambiguous or repeated qualifiers : /RFT", "Meta Tag line - author=Ann"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+    // Without it they are shown, the qualifiers' messages first.
+    EXPECT_EQ(Run("m.txt /LOG=run.txt /RFT"), 1);
+    EXPECT_LT(err.find("Can't use \".txt\""), err.find("Meta Tag line - author=Ann")) << err;
+}
+
 TEST_F(VendrelTest, SettingsAreSavedWithEverySettingOnce) {
     Write("a.txt", kTable);
     ASSERT_EQ(Run("a.txt"), 0) << err;

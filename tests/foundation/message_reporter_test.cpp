@@ -151,6 +151,19 @@ TEST_F(MessageSinkTest, LogsWhatPassesTheClassFilter) {
     EXPECT_EQ(g_statusLines, Texts{"Processing : a.txt"});
 }
 
+// A text the log holds in a form of its own is shown through the filters
+// and never logged.
+TEST_F(MessageSinkTest, ShownMessagesPassTheFiltersWithoutTheLog) {
+    testing::internal::CaptureStderr();
+    sink.ShowMessage("shown", 10);
+    sink.ShowMessage("below the level", 1);
+    sink.ShowMessage("WARNING: of a suppressed class", 10);
+    sink.SetFilters(0, 0, 0, 1, 0, 0);
+    sink.ShowMessage("display off", 10);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "shown\n");
+    EXPECT_TRUE(Logged().empty());
+}
+
 TEST_F(MessageSinkTest, WriteToLogNeedsAnOpenLog) {
     EXPECT_EQ(sink.WriteToLog("SESSION: one"), 1);
     TextFile closed;

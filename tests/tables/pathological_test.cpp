@@ -35,6 +35,7 @@
 #include <string>
 #include <tuple>
 
+#include "context/preprocessor.h"
 #include "fuzz_conversion.h"
 #include "input_shapes.h"
 #include "support/temp_folder.h"
@@ -347,5 +348,83 @@ std::string ShapeConversionName(const testing::TestParamInfo<ShapeConversion>& i
 INSTANTIATE_TEST_SUITE_P(Pathological, PathologicalShape,
                          testing::Combine(testing::ValuesIn(kShapes), testing::Values(0, 1), testing::Values(0, 1)),
                          ShapeConversionName);
+
+// Comma-delimited records whose quoted fields run over line ends, converted
+// as a comma-delimited table: 50 fields that open and are never closed,
+// each 999 lines before the next (every open field is looked for to the
+// bound of a record, and nothing closes it); 50,000 records of two lines;
+// and records of 1,000 lines of 1,000 bytes each.  Each line is read a fixed
+// number of times, and the last word stays.
+std::string FieldsNeverClosed() {
+    std::string text;
+    for (int record = 0; record < 50; ++record) {
+        text += "a,\"never closed\n";
+        for (int i = 0; i < 999; ++i) text += "b,c" + std::to_string(i) + "\n";
+    }
+    return text + "END,END\n";
+}
+
+std::string ManyRecordsOfTwoLines() {
+    std::string text;
+    for (int i = 0; i < 50000; ++i) text += std::to_string(i) + ",\"first line\nsecond line\",x\n";
+    return text + "END,END\n";
+}
+
+std::string LongestRecords() {
+    const std::string line(1000, 'w');
+    std::string text;
+    for (int record = 0; record < 4; ++record) {
+        text += "a,\"" + line + "\n";
+        for (int i = 0; i < 998; ++i) text += line + "\n";
+        text += line + "\",b\n";
+    }
+    return text + "END,END\n";
+}
+
+struct RecordCase {
+    const char* name;
+    std::string (*make)();
+};
+
+void PrintTo(const RecordCase& test, std::ostream* out) { *out << test.name; }
+
+const RecordCase kRecordCases[] = {
+    {"FieldsNeverClosed", FieldsNeverClosed},
+    {"ManyRecordsOfTwoLines", ManyRecordsOfTwoLines},
+    {"LongestRecords", LongestRecords},
+};
+
+using RecordConversion = std::tuple<RecordCase, int>;
+
+class PathologicalRecords : public testing::TestWithParam<RecordConversion> {
+protected:
+    TempFolder temp{"vendrel_records"};
+    void SetUp() override { ASSERT_TRUE(temp.Made()); }
+};
+
+TEST_P(PathologicalRecords, ConvertWithOutputLinearInTheirInput) {
+    const auto& [test, outputFormat] = GetParam();
+    const std::string input = test.make();
+    const std::string path = temp.Path().string() + "/input.csv";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(input.data(), static_cast<std::streamsize>(input.size()));
+        ASSERT_TRUE(out.good());
+    }
+    std::string output;
+    const ConversionOutcome outcome = ConvertFileInMemory(path, outputFormat, kSpecialCommaDelimitedTable, &output);
+    EXPECT_TRUE(outcome.converted);
+    EXPECT_LE(outcome.outputBytes, kGrowth * input.size() + kFixed) << "input " << input.size() << " bytes";
+    EXPECT_NE(output.find("END"), std::string::npos);
+}
+
+std::string RecordConversionName(const testing::TestParamInfo<RecordConversion>& info) {
+    const auto& [test, outputFormat] = info.param;
+    return std::string(test.name) + (outputFormat ? "_RTF" : "_HTML");
+}
+
+INSTANTIATE_TEST_SUITE_P(Pathological, PathologicalRecords,
+                         testing::Combine(testing::ValuesIn(kRecordCases), testing::Values(0, 1)),
+                         RecordConversionName);
 
 }  // namespace

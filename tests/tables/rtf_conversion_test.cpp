@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "context/context.h"
+#include "foundation/fonts.h"
 #include "policies/fc.h"
 #include "support/rtf_braces.h"
 #include "support/temp_folder.h"
@@ -154,6 +155,99 @@ TEST(RTFConversionTest, WideTablesAreFittedToThePage) {
     ASSERT_FALSE(edges.empty());
     EXPECT_EQ(edges, CellEdges(landscape.Convert(narrow)));
     EXPECT_LT(edges.back(), 8306 / 2);
+}
+
+// The widths of the columns of the first row, in twips (the cell edges
+// less the gap of 216 twips each column has beside its text).
+std::vector<long> FirstRowWidths(const std::string& rtf) {
+    const std::vector<long> edges = CellEdges(rtf.substr(0, rtf.find("\\row")));
+    std::vector<long> widths;
+    long before = -108;  // the table's left edge
+    for (const long edge : edges) {
+        widths.push_back(edge - before - 216);
+        before = edge;
+    }
+    return widths;
+}
+
+// The width in twips of a word of the RTF table font (10 points).
+long WordTwips(const char* word, bool bold) {
+    return SumCharWidths(word, 0, bold ? 1 : 0, 0, 0, 0) * 10 * 20 / 1000;
+}
+
+// Where the page has room, no column is narrower than the longest word of
+// its titles: the header rows (bold), or the first line of a table without
+// them.  A column wide enough for its title keeps its width.
+TEST(RTFConversionTest, ColumnsAreAsWideAsTheWordsOfTheirTitles) {
+    const std::string table =
+        "USER      PID  %CPU  %MEM  COMMAND\n"
+        "root        1   0.0   0.1  init\n"
+        "alice    1822   1.2   2.3  firefox\n"
+        "bob      2051   0.3   0.5  bash\n";
+    struct Case {
+        std::string text;
+        bool bold;
+    };
+    const size_t rule = table.find('\n') + 1;
+    const std::string ruled = table.substr(0, rule) + "----      ---  ----  ----  -------\n" + table.substr(rule);
+    for (const Case& c : {Case{table, false}, Case{ruled, true}}) {
+        SCOPED_TRACE(c.bold ? "header row" : "first line");
+        RTFConversion conversion;
+        conversion.code = 1;
+        const std::vector<long> widths = FirstRowWidths(conversion.Convert(c.text));
+        ASSERT_EQ(widths.size(), 5u);
+        const char* titles[] = {"USER", "PID", "%CPU", "%MEM", "COMMAND"};
+        for (size_t k = 0; k < widths.size(); ++k) EXPECT_GE(widths[k], WordTwips(titles[k], c.bold)) << titles[k];
+    }
+    // A wide table in landscape has room for its titles as well.
+    std::string wide = "USER      PID   %CPU  %MEM  VSZ     RSS    TTY   STAT  START  TIME  COMMAND\n";
+    for (int i = 0; i < 8; ++i)
+        wide += "root      " + std::to_string(1000 + i) +
+                "  0.0   0.1   169584  13280  ?     Ss    09:14  0:03  /usr/lib/systemd/systemd-service-number-" +
+                std::to_string(i) + " --log-target=journal-or-kmsg --unit=default.target\n";
+    RTFConversion landscape;
+    landscape.code = 1;
+    landscape.policyLines = {"Use Landscape mode : Yes"};
+    const std::vector<long> widths = FirstRowWidths(landscape.Convert(wide));
+    const char* titles[] = {"USER", "PID", "%CPU", "%MEM", "VSZ", "RSS", "TTY", "STAT", "START", "TIME", "COMMAND"};
+    ASSERT_EQ(widths.size(), std::size(titles));
+    long total = 0;
+    for (size_t k = 0; k < widths.size(); ++k) {
+        EXPECT_GE(widths[k], WordTwips(titles[k], false)) << titles[k];
+        total += widths[k] + 216;
+    }
+    EXPECT_LE(total - 108, 13238);
+    EXPECT_EQ(landscape.messages.find("wider than the page"), std::string::npos) << landscape.messages;
+}
+
+// A table too wide for the page gets as many of its titles whole as the
+// room allows; a column whose longest word breaks at any width it may get
+// (a long path) gives up room for them below the width it keeps for its
+// words otherwise (720 twips).
+TEST(RTFConversionTest, AColumnOfLongWordsGivesRoomToTheTitles) {
+    std::string text;
+    for (int k = 0; k < 10; ++k) text += "%MW" + std::to_string(k) + "  ";
+    text += "PATH\n";
+    for (int row = 0; row < 4; ++row) {
+        for (int k = 0; k < 10; ++k) {
+            const std::string number = std::to_string(row * 7 + k);
+            text += std::string(4 - number.size(), ' ') + number + "  ";
+        }
+        text += "/usr/lib/a-very-long-path-name-without-any-blank-in-it-at-all-" + std::to_string(row) + "\n";
+    }
+    RTFConversion conversion;
+    conversion.code = 1;
+    const std::vector<long> widths = FirstRowWidths(conversion.Convert(text));
+    ASSERT_EQ(widths.size(), 11u);
+    long total = 0;
+    int whole = 0;
+    for (size_t k = 0; k < widths.size(); ++k) {
+        total += widths[k] + 216;
+        if (k < 10 && widths[k] >= WordTwips(("%MW" + std::to_string(k)).c_str(), false)) ++whole;
+    }
+    EXPECT_LE(total - 108, 8306);
+    EXPECT_LT(widths.back(), 720);
+    EXPECT_GE(whole, 4);
 }
 
 // Columns that cannot be narrowed enough keep their least widths and one

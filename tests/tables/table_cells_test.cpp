@@ -97,36 +97,6 @@ TEST_F(TableCellsTest, GuessAlignmentFollowsItsOrderOfTests) {
     EXPECT_EQ(cell.GuessAlignment(&engine, 0, 10, TextString("abc"), 1), 3);
 }
 
-TEST_F(TableCellsTest, DelimitedFieldsAreUnquotedOnce) {
-    struct Case {
-        const char* text;
-        int field;
-        int result;
-        const char* expected;
-    };
-    const std::vector<Case> cases = {
-        {"a,\"b,c\",d", 2, 1, "b,c"},
-        {"a,\"b,c\",d", 3, 1, "d"},
-        {"a,\"b,c\",d", 4, 0, ""},
-        {"x,,y", 2, 1, ""},
-        {"x,", 2, 1, ""},
-        {"x,", 3, 0, ""},
-        {"\"say \"\"hi\"\"\"", 1, 1, "say \"hi\""},
-        {"\"\"\"a,b\"\"\"", 1, 1, "\"a,b\""},
-        {" a b ,c", 1, 1, " a b "},
-        {"a,\"open,b", 2, 1, "\"open,b"},
-        {"a", 0, 0, ""},
-    };
-    for (const Case& c : cases) {
-        TextString out("stale");
-        EXPECT_EQ(GetDelimitedField(c.text, c.field, ',', &out), c.result) << c.text << " #" << c.field;
-        EXPECT_EQ(out.str(), c.expected) << c.text << " #" << c.field;
-    }
-    TextString out;
-    EXPECT_EQ(GetDelimitedField("a\tb", 2, '\t', &out), 1);
-    EXPECT_EQ(out.str(), "b");
-}
-
 TEST_F(TableCellsTest, UnquoteNeedsEnclosingQuotesAndAComma) {
     const std::vector<std::pair<const char*, const char*>> cases = {
         {"\"a,b\"", "a,b"},
@@ -365,10 +335,10 @@ TEST_F(TableCellsTest, ReservedCharactersAreCutLikePlainOnesAndEscapedAfterwards
     // An empty HTML cell gets a non-breaking space only when converted.
     engine.SplitLineIntoCells(&engine.scratchRow, 2, 0);
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"abc", "&nbsp;", "ete"}));
-    // Macintosh punctuation below 161 (which the escaping leaves alone) is
-    // converted too.
+    // Windows punctuation below 161 (which the escaping leaves alone) is
+    // written as character references, kept as RTF keeps it.
     engine.SplitLineIntoCells(&engine.scratchRow, 3, 0);
-    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"it's", "x", "&Ograve;q-"}));
+    EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"it&#8217;s", "x", "&Ograve;q&#8211;"}));
     EXPECT_EQ(context.trackers.codeLocation, 0);
 }
 

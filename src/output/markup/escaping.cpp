@@ -35,9 +35,8 @@ void HTML_EscapeText(FC* policies, TextString& text) {
     if (!IsUtf8Text(policies) && IsLatin1Text(policies)) EscapeEightBitCharacters(&text);
 }
 
-void HTML_MapPunctuation(FC* policies, TextString& text) {
+void HTML_ReferWindowsPunctuation(FC* policies, TextString& text) {
     if (IsUtf8Text(policies) || !IsLatin1Text(policies) || !unicode::HasNonAscii(text)) return;
-    text.ConvertMacCharacters();
     if (policies && !policies->GetText(Pol::CharacterEncoding).IsEmpty()) return;
     std::string out;
     bool changed = false;

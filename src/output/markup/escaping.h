@@ -18,12 +18,13 @@ void HTML_EscapeText(FC* policies, TextString& text);
 // Whether the text of the conversion is UTF-8 (rather than 8-bit text).
 bool IsUtf8Text(const FC* policies);
 
-// The punctuation mapping of HTML text read: the Windows bytes 0x92 and
-// 0x96 become "'" and "-".  Then, in a page without a declared charset, the
-// bytes 0x80 to 0x9F left become the character references of their
-// Windows-1252 characters ("&#8364;"), so that no browser guesses them.
-// UTF-8 text and text declared in another code page keep their bytes.
-void HTML_MapPunctuation(FC* policies, TextString& text);
+// The Windows punctuation of HTML text read: in a page without a declared
+// charset, the bytes 0x80 to 0x9F become the character references of their
+// Windows-1252 characters ("&#8211;" for the en dash 0x96, "&#8364;"), so
+// that no browser guesses them.  No character is made plain: an RTF
+// document keeps the same characters.  UTF-8 text and text declared in a
+// code page keep their bytes.
+void HTML_ReferWindowsPunctuation(FC* policies, TextString& text);
 
 // Every character beyond ASCII of UTF-8 text as a numeric character
 // reference ("&#1061;"), for a page declared in another charset.

@@ -97,10 +97,11 @@ TEST(UnicodeCharacters, WrittenForHtmlAndRtf) {
     EXPECT_EQ(rtf.str(), "Z\\u252?rich \\u26481? \\u-3? \\u-10179?\\u-8704?");
 }
 
-// The punctuation mapping of 8-bit text: only 0x92 and 0x96, only in
-// Latin-1 text; in a page without a declared charset the bytes 0x80 to 0x9F
-// left become character references.  UTF-8 text keeps its bytes.
-TEST(HTMLMapPunctuation, EightBitTextOnly) {
+// The Windows punctuation of 8-bit text: in a page without a declared
+// charset the bytes 0x80 to 0x9F become character references, the en dash
+// and the em dash alike, and none is made plain (RTF keeps them too).  Text
+// declared in a code page and UTF-8 text keep their bytes.
+TEST(HTMLReferWindowsPunctuation, EightBitTextOnly) {
     struct Case {
         const char* encoding;
         int utf8;
@@ -109,13 +110,13 @@ TEST(HTMLMapPunctuation, EightBitTextOnly) {
     };
     const Case cases[] = {
         {"", 0,
-         "it\x92s \x96 \x80"
+         "it\x92s \x96 \x97 \x80"
          "5 \x93q\x94 \xB4",
-         "it's - &#8364;5 &#8220;q&#8221; \xB4"},
+         "it&#8217;s &#8211; &#8212; &#8364;5 &#8220;q&#8221; \xB4"},
         {"windows-1252", 0,
-         "it\x92s \x80"
+         "it\x92s \x96 \x80"
          "5",
-         "it's \x80"
+         "it\x92s \x96 \x80"
          "5"},
         {"windows-1251", 0, "\xD5\x92\x96", "\xD5\x92\x96"},
         {"", 1, "h\xC3\xB4tel \xE2\x95\x92", "h\xC3\xB4tel \xE2\x95\x92"},
@@ -127,7 +128,7 @@ TEST(HTMLMapPunctuation, EightBitTextOnly) {
         set.context = &context;
         set.SetText(Pol::CharacterEncoding, c.encoding);
         TextString text(c.in);
-        HTML_MapPunctuation(&set, text);
+        HTML_ReferWindowsPunctuation(&set, text);
         EXPECT_EQ(text.str(), c.out) << c.encoding << " utf8=" << c.utf8;
     }
     // UTF-8 text keeps its characters through the escaping.

@@ -1,0 +1,162 @@
+// The fields of a delimited table and the records of a comma-delimited one.
+//
+// Bounds that keep any input linear:
+// - a record runs over at most kMaxRecordLines lines: a quote still open at
+//   the end of the last of them (or of the block, or before a directive
+//   line) is taken as it stands, and the record is its first line alone;
+// - a record that fails so is looked for from each of its lines once more,
+//   but none of them can open a record (see QuotedFieldRunsOn), so every line
+//   is read at most twice.
+#include "tables/delimited_fields.h"
+
+#include <cstring>
+
+#include "tables/preform.h"
+
+namespace {
+
+constexpr int kMaxRecordLines = 1000;
+
+}  // namespace
+
+bool DelimitedFieldReader::Next(TextString* out) {
+    if (done) {
+        if (out) out->MakeEmpty();
+        return false;
+    }
+    const int start = position;
+    bool inQuote = false;
+    bool quoteMet = false;
+    int i = start;
+    while (i < length) {
+        const char c = text[i];
+        if (inQuote) {
+            if (c == '"') {
+                if (i + 1 < length && text[i + 1] == '"') {
+                    i += 2;
+                    continue;
+                }
+                inQuote = false;
+            }
+            ++i;
+            continue;
+        }
+        if (c == delimiter) break;
+        if (quotes && c == '"') inQuote = quoteMet = true;
+        ++i;
+    }
+    if (i >= length)
+        done = true;
+    else
+        position = i + 1;
+    if (!out) return true;
+    const int n = i - start;
+    if (n >= 2 && quoteMet && text[start] == '"' && text[i - 1] == '"') {
+        out->MakeEmpty();
+        for (int k = start + 1; k < i - 1; ++k) {
+            out->AppendChar(text[k]);
+            if (text[k] == '"' && k + 1 < i - 1 && text[k + 1] == '"') ++k;
+        }
+    } else {
+        out->AssignChars(text + start, n);
+    }
+    return true;
+}
+
+int CountDelimitedFields(std::string_view text, char delimiter) {
+    DelimitedFieldReader reader(text.data() ? text.data() : "", static_cast<int>(text.size()), delimiter,
+                                DelimiterHonoursQuotes(delimiter));
+    int fields = 0;
+    while (reader.Next(nullptr)) ++fields;
+    return fields;
+}
+
+int GetDelimitedField(const char* text, int fieldNumber, char delimiter, TextString* out) {
+    if (out) out->MakeEmpty();
+    if (!text || fieldNumber < 1) return 0;
+    DelimitedFieldReader reader(text, static_cast<int>(std::strlen(text)), delimiter, true);
+    for (int n = 1; n < fieldNumber; ++n)
+        if (!reader.Next(nullptr)) return 0;
+    return reader.Next(out) ? 1 : 0;
+}
+
+bool QuotedFieldRunsOn(std::string_view text, bool inField) {
+    bool inQuote = inField;
+    bool quoteOpensField = inField;  // the open quote (if any) was the first character of its field
+    bool atFieldStart = !inField;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inQuote) {
+            if (c == '"') {
+                if (i + 1 < text.size() && text[i + 1] == '"')
+                    ++i;
+                else
+                    inQuote = false;
+            }
+            continue;
+        }
+        if (c == ',') {
+            atFieldStart = true;
+            continue;
+        }
+        if (c == '"') {
+            inQuote = true;
+            quoteOpensField = atFieldStart;
+        }
+        atFieldStart = false;
+    }
+    return inQuote && quoteOpensField;
+}
+
+// ---------------------------------------------------------------------------
+// Records
+
+void PreForm::FindRecords() {
+    for (PreFormLine* line : lines) line->continuesRecord = 0;
+    if (!isDelimited || !DelimiterHonoursQuotes(delimiter)) return;
+    TextString& raw = scratchBuffers.rawLine;
+    bool warned = false;
+    const size_t count = lines.size();
+    for (size_t first = 0; first < count; ++first) {
+        const PreFormLine& opening = *lines[first];
+        if (!IsTableTextLine(opening) || !QuotedFieldRunsOn(opening.Raw(raw).view(), false)) continue;
+        // The record runs on until a line closes the field (and opens no
+        // other that runs on).
+        size_t last = first + 1;
+        bool closed = false;
+        for (; last < count && last - first < kMaxRecordLines; ++last) {
+            const PreFormLine& next = *lines[last];
+            if (!IsTableTextLine(next)) break;
+            if (!QuotedFieldRunsOn(next.Raw(raw).view(), true)) {
+                closed = true;
+                break;
+            }
+        }
+        if (closed) {
+            for (size_t k = first + 1; k <= last; ++k) lines[k]->continuesRecord = 1;
+            first = last;
+            continue;
+        }
+        // Taken as it stands: the line is a record of its own.
+        if (!warned) {
+            TextString message("WARNING: Quoted field not closed, taken as it stands at line ");
+            message.AppendNumber('1', opening.OriginPosition().line, 0);
+            Message(message.buffer, 7);
+            warned = true;
+        }
+    }
+}
+
+LineText PreForm::RecordRaw(int lineIndex, TextString& scratch) const {
+    const auto first = static_cast<size_t>(lineIndex);
+    const LineText opening = lines[first]->Raw(scratch);
+    if (first + 1 >= lines.size() || !lines[first + 1]->continuesRecord) return opening;
+    if (opening.buffer != scratch.buffer) scratch.AssignChars(opening.buffer, opening.length);
+    TextString& raw = scratchBuffers.rawLine;
+    for (size_t k = first + 1; k < lines.size() && lines[k]->continuesRecord; ++k) {
+        scratch.AppendChar('\n');
+        const LineText more = lines[k]->Raw(raw);
+        scratch.AppendBytes(more.buffer, more.length);
+    }
+    return LineText{scratch.buffer, scratch.length};
+}

@@ -1,0 +1,57 @@
+// The fields of a delimited table: reading the fields of a line, and the
+// records of a comma-delimited table, whose quoted fields may run over line
+// ends (as spreadsheets and databases export a field that holds line breaks).
+#pragma once
+
+#include <string_view>
+
+#include "foundation/text_string.h"
+
+// Walks the fields of a delimited text from left to right.  With quotes
+// honoured, a '"' outside quotes opens a quoted part, in which the delimiter
+// does not separate; inside it a doubled '"' stands for one and a single '"'
+// closes it.  A field that met a quote and both begins and ends with '"'
+// loses those two characters and has each doubled '"' made single.  Any
+// other byte (a line feed of a record too) is a byte of its field.  The walk
+// is linear in the text length.
+class DelimitedFieldReader {
+public:
+    DelimitedFieldReader(const char* text, int length, char delimiter, bool honourQuotes)
+        : text(text), length(text ? length : 0), delimiter(delimiter), quotes(honourQuotes), done(text == nullptr) {}
+
+    // The next field into `out` (empty for an empty field; `out` may be
+    // null to pass over it); false when the text holds no further field.
+    bool Next(TextString* out);
+
+private:
+    const char* text;
+    int length;
+    char delimiter;
+    bool quotes;
+    int position = 0;
+    bool done;
+};
+
+// Whether quotes group the fields of a table with this delimiter: only a
+// comma-delimited table's.
+inline bool DelimiterHonoursQuotes(char delimiter) { return delimiter == ','; }
+
+// The number of fields of a delimited text, quotes honoured as the reader
+// honours them.
+int CountDelimitedFields(std::string_view text, char delimiter);
+
+// Field `fieldNumber` (from 1) of a delimited line, quotes honoured: 1 when
+// the field exists (also when empty), 0 when the line has fewer fields.
+int GetDelimitedField(const char* text, int fieldNumber, char delimiter, TextString* out);
+
+// Whether a comma-delimited line ends inside a quoted field that began with
+// the first character of its field, so that the field, and the record with
+// it, runs on over the line end.  `inField`: the line is read from inside
+// such a field, carried over from the line before.  A quote opened inside a
+// field (`ab"c`) ends with the line, as it always has.
+//
+// Each quote of a line turns the reading from outside a quote to inside or
+// back, a doubled quote inside a field turning it twice: a line read from
+// inside a field and left inside one holds an even number of quotes, and
+// read from outside it would end outside.  FindRecords relies on it.
+bool QuotedFieldRunsOn(std::string_view text, bool inField);
