@@ -13,6 +13,14 @@
 
 class TextFile;
 
+// A text quoted in a message (a policy line, a directive's value) is cut to
+// its first kMessageExcerptLength characters and "...", so that a line of
+// many megabytes gives a message of one line, not a copy of the line.
+constexpr int kMessageExcerptLength = 200;
+// The text, or its first kMessageExcerptLength characters and "..." when it
+// is longer; a UTF-8 character is never cut in two.
+TextString MessageExcerpt(const TextString& text);
+
 // Receives one shown message or status line.  The dialog program installs the
 // status window's append routine; the reporter relies only on the call
 // returning.
