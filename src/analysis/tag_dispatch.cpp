@@ -16,19 +16,6 @@
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 
-namespace {
-
-bool IsPlainColourName(const TextString& name) {
-    if (name.IsEmpty()) return false;
-    for (int i = 0; i < name.length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(name.buffer[i]);
-        if (!IsAsciiAlnum(c) && c != '#') return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 // A fault found in a line's tag goes to the line; without a line (or a
 // context to hand it to) it is reported through the policy set.
 void TagFault(FC* policies, AnalysedLine* line, const TextString& text) {
@@ -48,7 +35,7 @@ bool NormaliseTagColour(FC& set, const TextString& name, TextString& colour) {
     warning.Append(name);
     warning.Append("\" is not a standard HTML colour");
     set.ReportMessage(warning.buffer, 7);
-    if (!IsPlainColourName(name)) return false;
+    if (!IsWritableColour(name)) return false;
     colour = name;
     return true;
 }
@@ -95,7 +82,7 @@ bool GetTagFont(FC* policies, AnalysedLine* line, const TextString& name, const 
         return false;
     }
     TextString face;
-    if (!TryGetTagString(*policies, arguments, 2, face)) {
+    if (!TryGetTagString(*policies, arguments, 2, face) || !IsUsableFontFace(face)) {
         ReportTagParseFault(policies, line, arguments, name, 2);
         return false;
     }

@@ -635,11 +635,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
         *bordered = 1;
     }
 
-    if (config && config->IsSet(TabPol::Width) && !config->GetText(TabPol::Width).IsEmpty()) {
-        tag.Append(" WIDTH=\"");
-        tag.Append(config->GetText(TabPol::Width));
-        tag.Append("\"");
-    }
+    if (config) engine_support::AppendTableWidth(tag, *config);
 
     int spacing = 0;
     if (config && config->IsSet(TabPol::CellSpacing) && config->GetInt(TabPol::CellSpacing) >= 1)
@@ -1138,12 +1134,9 @@ int WriteHtmlRowStart(PreForm& table, const RowShape& shape, HTMLFile* plainWrit
         if (config && config->GetInt(TabPol::ColourDataRows) && !IsOn(policies, Pol::SuppressAllColourMarkup)) {
             const TextString& colour =
                 config->GetText(table.dataRowCount % 2 == 1 ? TabPol::OddRowColour : TabPol::EvenRowColour);
-            if (!colour.IsEmpty()) {
-                coloured = true;
-                tag.Append(" BGCOLOR=\"");
-                tag.Append(colour);
-                tag.Append("\"");
-            }
+            const int before = tag.length;
+            AppendHTMLColourAttribute(tag, "BGCOLOR", colour);
+            coloured = tag.length != before;
         }
     }
     int rowVAlign = 0;
