@@ -1,5 +1,8 @@
 #include "output/html_document.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "analysis/analysed_line.h"
 #include "context/block_list.h"
 #include "context/code_locations.h"
@@ -164,6 +167,25 @@ void WriteUserMetaTags(FC* set, OutputDocument* document) {
     }
 }
 
+// The frame page's address inside the script's quoted strings: a quote, a
+// backslash, an angle bracket or a control character (which could end a
+// string or the script) is written as its percent escape, as an address
+// allows.
+TextString ScriptAddress(const TextString& address) {
+    TextString out;
+    for (int i = 0; i < address.length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(address.buffer[i]);
+        if (c < 0x20 || c == 0x7F || std::strchr("'\"\\<>%", static_cast<char>(c))) {
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X", c);
+            out.Append(escape);
+        } else {
+            out.AppendChar(static_cast<char>(c));
+        }
+    }
+    return out;
+}
+
 void WriteFrameScript(FC* set, OutputDocument* document) {
     Context* context = set->context;
     TextString framePage;
@@ -178,7 +200,8 @@ void WriteFrameScript(FC* set, OutputDocument* document) {
     WriteText(set, document, "<SCRIPT LANGUAGE=\"JavaScript\">");
     WriteText(set, document, "    <!--");
     WriteText(set, document, "       if (parent.frames.length == 0)");
-    WriteText(set, document, TextString("\t  window.setTimeout('location.href=\"") + framePage + "\"',2000);");
+    WriteText(set, document,
+              TextString("\t  window.setTimeout('location.href=\"") + ScriptAddress(framePage) + "\"',2000);");
     WriteText(set, document, "    //-->");
     WriteText(set, document, "  </SCRIPT>");
 }

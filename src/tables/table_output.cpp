@@ -28,6 +28,7 @@
 #include "output/html_file.h"
 #include "output/html_tidy.h"
 #include "output/markup/colours.h"
+#include "output/markup/escaping.h"
 #include "output/output_document.h"
 #include "output/paragraphs.h"
 #include "output/rtf_file.h"
@@ -657,7 +658,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
             Write(htmlWriter, policies, tag);
         if (config && config->IsSet(TabPol::Caption) && !config->GetText(TabPol::Caption).IsEmpty()) {
             TextString caption("<CAPTION>");
-            caption.Append(config->GetText(TabPol::Caption));
+            caption.Append(HTML_EscapeMarkupOnce(config->GetText(TabPol::Caption)));
             caption.Append("</CAPTION>");
             Write(htmlWriter, policies, caption);
         }

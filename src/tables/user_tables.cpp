@@ -1086,7 +1086,7 @@ void PreForm::OutputUserTableStart() {
         Write(htmlWriter, &set, tag);
     if (config->IsSet(TabPol::Caption) && !config->GetText(TabPol::Caption).IsEmpty()) {
         TextString caption("<CAPTION>");
-        caption.Append(config->GetText(TabPol::Caption));
+        caption.Append(HTML_EscapeMarkupOnce(config->GetText(TabPol::Caption)));
         caption.Append("</CAPTION>");
         Write(htmlWriter, &set, caption);
     }

@@ -17,10 +17,10 @@ namespace {
 const char* const kTable = "Name    Value\nAlpha   one\nBeta    two\nGamma   three\n";
 
 // Markup that a value brought into the page: an event attribute with its
-// value, a script element, or a second end of the style sheet.  Escaped,
-// none of them can stand.
+// value, a script element (other than the frames mode's own), or a second
+// end of the style sheet.  Escaped, none of them can stand.
 std::string LiveMarkup(const std::string& page) {
-    static const std::regex kLive(R"(\son[a-z]+=("|[a-z(])|<script)", std::regex::icase);
+    static const std::regex kLive(R"(\son[a-z]+=("|[a-z(])|<script(?! LANGUAGE="JavaScript">))", std::regex::icase);
     std::smatch found;
     if (std::regex_search(page, found, kLive)) return found.str();
     std::string upper(page);
@@ -63,6 +63,15 @@ const Payload kPayloads[] = {
     {"HeadingFontBrace", "", "", "Create embedded style sheet : Yes\nHeading font : a} BODY {color:red\n",
      "is not a valid font specification", ""},
     {"FontTag", "", "Delta   [[FONT 0, x\" onmouseover=\"y, 12]]z\n", "Add FONT markup : Yes\n", "TAG ERROR: Invalid FONT tag in table cell", ""},
+    {"CaptionPolicy", "", "", "Default TABLE caption : <script>alert(1)</script> & more\n", "",
+     "<CAPTION>&lt;script&gt;alert(1)&lt;/script&gt; &amp; more</CAPTION>"},
+    {"LinkWindowName", "", "Delta   http://example.com/x\n",
+     "Open links in new browser window : Yes\nNew browser window name : x\" onmouseover=\"y\n", "",
+     "TARGET=\"x&quot; onmouseover=&quot;y\""},
+    {"FramePageName", "", "",
+     "Place document in frames : Yes\nOnly allow pages to be viewed in frames : Yes\n"
+     "Output frame name : x'+alert(1)+'\"*.html\n", "",
+     "location.href=\"x%27+alert(1)+%27%22t.html\"',2000);"},
     {"TextTag", "", "Delta   [[TEXT <b>x</b> & <script>]]\n", "", "", "<TD>&lt;b&gt;x&lt;/b&gt; &amp; &lt;script&gt;</TD>"},
 };
 // clang-format on
