@@ -9,6 +9,7 @@
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/message_reporter.h"
 #include "foundation/pattern_rules.h"
 #include "foundation/utilities.h"
 #include "output/markup/colours.h"
@@ -32,7 +33,7 @@ void TagFault(FC* policies, AnalysedLine* line, const TextString& text) {
 bool NormaliseTagColour(FC& set, const TextString& name, TextString& colour) {
     if (NormaliseHTMLColour(name, &colour)) return true;
     TextString warning("WARNING: \"");
-    warning.Append(name);
+    warning.Append(MessageExcerpt(name));
     warning.Append("\" is not a standard HTML colour");
     set.ReportMessage(warning.buffer, 7);
     if (!IsWritableColour(name)) return false;

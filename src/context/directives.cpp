@@ -211,6 +211,7 @@ void Include(DirectiveCall& call) {
     TextString message("ERROR: Failed to open include file \"");
     message.Append(name);
     message.AppendChar('"');
+    AppendReason(message, call.reader.openFailure);
     call.policies.ReportMessage(message.buffer, 10);
 }
 
@@ -254,7 +255,7 @@ void ChangePolicy(DirectiveCall& call) {
                                        [&scratch](Pol id) { return scratch.IsSet(id); });
     if (refused == 1 || namesFile) {
         TextString message("WARNING: Ignored CHANGE_POLICY line \"");
-        message.Append(argument);
+        message.Append(MessageExcerpt(argument));
         message.AppendChar('"');
         // A line that names a file is refused on purpose: the user is told.
         if (namesFile)
@@ -267,7 +268,7 @@ void ChangePolicy(DirectiveCall& call) {
         // A value that cannot be read, or is outside the policy's range,
         // changes nothing.
         TextString message("POLICY: Ignored - \\");
-        message.Append(argument);
+        message.Append(MessageExcerpt(argument));
         message.AppendChar('\\');
         call.policies.ReportMessage(message.buffer, 10);
         return;
@@ -287,7 +288,7 @@ void ChangePolicy(DirectiveCall& call) {
     }
     if (category > 3) return;
     TextString message("POLICY: Changed - ");
-    message.Append(argument);
+    message.Append(MessageExcerpt(argument));
     call.policies.ReportMessage(message.buffer, 7);
     FC* own = call.context.GetPolicies();
     if (own && own != &call.policies) {
@@ -323,7 +324,7 @@ void MetaTag(DirectiveCall& call) {
     call.line.tagCode = kStatementMetaTag;
     TextString name, content;
     ParseMetaTagLine(call.text, name, content);
-    std::string shown = "Meta Tag line - " + name.str() + "=" + content.str() + "\n";
+    std::string shown = "Meta Tag line - " + MessageExcerpt(name).str() + "=" + MessageExcerpt(content).str() + "\n";
     std::fwrite(shown.data(), 1, shown.size(), stderr);
     call.context.AddMetaTag(name.buffer, content.buffer);
 }

@@ -17,6 +17,12 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
+void AppendReason(TextString& message, const std::string& reason) {
+    if (reason.empty()) return;
+    message.Append(": ");
+    message.Append(reason.c_str());
+}
+
 TextString MessageExcerpt(const TextString& text) {
     if (text.length <= kMessageExcerptLength) return text;
     // A cut before a UTF-8 continuation byte moves back to its character's

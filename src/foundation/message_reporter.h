@@ -9,6 +9,8 @@
 // file, whether or not the text is shown.
 #pragma once
 
+#include <string>
+
 #include "foundation/text_string.h"
 
 class TextFile;
@@ -20,6 +22,9 @@ constexpr int kMessageExcerptLength = 200;
 // The text, or its first kMessageExcerptLength characters and "..." when it
 // is longer; a UTF-8 character is never cut in two.
 TextString MessageExcerpt(const TextString& text);
+// Ends a message about something that could not be done with ": " and the
+// reason (the system's words, or what refused it), when one is known.
+void AppendReason(TextString& message, const std::string& reason);
 
 // Receives one shown message or status line.  The dialog program installs the
 // status window's append routine; the reporter relies only on the call

@@ -30,9 +30,10 @@ bool IsQuietlyRepeatedKey(const TextString& key) {
            key.Matches("Directory filename", 1, 0);
 }
 
+// A value quoted in a message, cut when it is long.
 void AppendQuoted(TextString& out, const char* text) {
     out.AppendChar('"');
-    out.Append(text);
+    out.Append(MessageExcerpt(TextString(text)));
     out.AppendChar('"');
 }
 
@@ -124,7 +125,7 @@ bool PolicyValue::PassesRepeatRule(PolicyLine& line) const {
     if (!isSet) return true;
     if (fromRuleSet && line.checkRepeats) {
         TextString message("INFO: Ruleset overrided : ");
-        message.Append(line.text);
+        message.Append(MessageExcerpt(line.text));
         line.Report(message.buffer, 10);
         return true;
     }
@@ -279,7 +280,7 @@ void BoolPolicyValue::ParseLine(PolicyLine& line) {
         return;
     }
     TextString message("ERROR: Don't understand policy value : ");
-    message.Append(line.value);
+    message.Append(MessageExcerpt(line.value));
     line.Report(message.buffer, 10);
     line.accepted = 0;
 }

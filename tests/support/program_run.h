@@ -15,7 +15,14 @@ struct ProgramRun {
 };
 
 // Runs `vendrel arguments` (words as a shell reads them) in `folder` with
-// standard input from /dev/null, under a time limit of a minute.  The
-// captured streams are kept beside the folder, so that a folder the program
-// may not write to can be tested too.
-ProgramRun RunVendrel(const std::filesystem::path& folder, const std::string& arguments);
+// standard input from /dev/null, under a time limit of a minute, after the
+// command words `prefix` (another user's, say).  The captured streams are
+// kept beside the folder, so that a folder the program may not write to can
+// be tested too.
+ProgramRun RunVendrel(const std::filesystem::path& folder, const std::string& arguments,
+                      const std::string& prefix = "");
+
+// The command words that run a program as the user "nobody" when the tests
+// run as root (who may read and write everything), else none; false when
+// the tests run as root and that is not possible.
+bool AsUserWhoMayNotDoEverything(std::string* prefix);
