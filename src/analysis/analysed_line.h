@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <typeinfo>
 #include <utility>
@@ -89,10 +90,14 @@ public:
     // A tag's replacement made while a tag batch is open: the tag's text, what
     // stands for it, and whether it replaces the tag in the current text only
     // (an executed tag) or in the input and plain texts too.
+    // A replacement in the input and plain texts may have a form of its own
+    // in the current text, which is escaped for the output.
     struct TagReplacement {
         std::string tag;
         std::string replacement;
         bool currentTextOnly = false;
+        std::optional<std::string> currentReplacement;
+        const std::string& ForCurrentText() const { return currentReplacement ? *currentReplacement : replacement; }
     };
     // The replacements made while a tag batch is open, in the order the tags
     // stand in the line.
@@ -189,6 +194,8 @@ public:
     // `currentTextOnly`, in the input and plain texts), or records the
     // replacement while a batch is open.
     void ReplaceTag(const TextString& tag, const TextString& replacement, bool currentTextOnly);
+    // The same in every text, with `currentReplacement` in the current text.
+    void ReplaceTag(const TextString& tag, const TextString& replacement, const TextString& currentReplacement);
     virtual bool ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set, TextString& messages,
                             int& level);
 

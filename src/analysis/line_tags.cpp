@@ -148,10 +148,20 @@ void AnalysedLine::ProcessInLineTag(const TextString& tag, FC& set) {
         if (state) state->headingSwitches[DocumentState::kFontTagsUsed] = 1;
     } else if (NameIs(name, "TEXT") || NameIs(name, "CT") || NameIs(name, "OT")) {
         if (state) state->headingSwitches[DocumentState::kTextTagsUsed] = 1;
-        if (NameIs(name, "TEXT"))
+        if (NameIs(name, "TEXT")) {
+            // Its argument is text: the current text, escaped for the
+            // output, takes it escaped as that text is.
             replacement = RawTagArgumentText(set, tag, name);
-        else
-            replacement.Assign(NameIs(name, "OT") ? "++" : "--");
+            TextString shown(replacement);
+            const int format = context ? context->outputFormat : kOutputHTML;
+            if (format == kOutputHTML)
+                shown = HTML_EscapeLeftTag(replacement);
+            else if (format == kOutputRTF)
+                RTF_EscapeText(&set, shown);
+            ReplaceTag(tag, replacement, shown);
+            return;  // nothing below concerns a TEXT tag
+        }
+        replacement.Assign(NameIs(name, "OT") ? "++" : "--");
     } else if (NameIs(name, "FONT")) {
         if (state) state->headingSwitches[DocumentState::kFontTagsUsed] = 1;
         FontSpec font;
@@ -210,7 +220,7 @@ void AnalysedLine::ProcessInLineTag(const TextString& tag, FC& set) {
 
 void AnalysedLine::ReplaceTag(const TextString& tag, const TextString& replacement, bool currentTextOnly) {
     if (tagBatchOpen) {
-        if (!tag.IsEmpty()) tagBatch.push_back(TagReplacement{tag.str(), replacement.str(), currentTextOnly});
+        if (!tag.IsEmpty()) tagBatch.push_back(TagReplacement{tag.str(), replacement.str(), currentTextOnly, {}});
         return;
     }
     if (!currentTextOnly) {
@@ -219,6 +229,19 @@ void AnalysedLine::ReplaceTag(const TextString& tag, const TextString& replaceme
     }
     ReplaceFirst(*this, tag, replacement);
     if (!currentTextOnly) trimmedLength = plainText.Length();
+}
+
+void AnalysedLine::ReplaceTag(const TextString& tag, const TextString& replacement,
+                              const TextString& currentReplacement) {
+    if (tagBatchOpen) {
+        if (!tag.IsEmpty())
+            tagBatch.push_back(TagReplacement{tag.str(), replacement.str(), false, currentReplacement.str()});
+        return;
+    }
+    ReplaceFirst(inputText, tag, replacement);
+    ReplaceFirst(plainText, tag, replacement);
+    ReplaceFirst(*this, tag, currentReplacement);
+    trimmedLength = plainText.Length();
 }
 
 namespace {
@@ -245,7 +268,7 @@ void ReplaceTagsInOnePass(Text& text, const std::vector<AnalysedLine::TagReplace
         const size_t at = source.find(entry.tag, cursor);
         if (at == std::string_view::npos) continue;
         out.append(source.substr(cursor, at - cursor));
-        out.append(entry.replacement);
+        out.append(currentText ? entry.ForCurrentText() : entry.replacement);
         cursor = at + entry.tag.size();
     }
     if (cursor == 0) return;

@@ -9,25 +9,13 @@
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/message_reporter.h"
 #include "foundation/pattern_rules.h"
 #include "foundation/utilities.h"
 #include "output/markup/colours.h"
 #include "output/markup/escaping.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
-
-namespace {
-
-bool IsPlainColourName(const TextString& name) {
-    if (name.IsEmpty()) return false;
-    for (int i = 0; i < name.length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(name.buffer[i]);
-        if (!IsAsciiAlnum(c) && c != '#') return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 // A fault found in a line's tag goes to the line; without a line (or a
 // context to hand it to) it is reported through the policy set.
@@ -45,10 +33,10 @@ void TagFault(FC* policies, AnalysedLine* line, const TextString& text) {
 bool NormaliseTagColour(FC& set, const TextString& name, TextString& colour) {
     if (NormaliseHTMLColour(name, &colour)) return true;
     TextString warning("WARNING: \"");
-    warning.Append(name);
+    warning.Append(MessageExcerpt(name));
     warning.Append("\" is not a standard HTML colour");
     set.ReportMessage(warning.buffer, 7);
-    if (!IsPlainColourName(name)) return false;
+    if (!IsWritableColour(name)) return false;
     colour = name;
     return true;
 }
@@ -95,7 +83,7 @@ bool GetTagFont(FC* policies, AnalysedLine* line, const TextString& name, const 
         return false;
     }
     TextString face;
-    if (!TryGetTagString(*policies, arguments, 2, face)) {
+    if (!TryGetTagString(*policies, arguments, 2, face) || !IsUsableFontFace(face)) {
         ReportTagParseFault(policies, line, arguments, name, 2);
         return false;
     }

@@ -1,6 +1,5 @@
 #include "app/base_dialog.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +12,7 @@
 #include "app/ui_services.h"
 #include "context/context.h"
 #include "context/option_groups.h"
+#include "foundation/message_reporter.h"
 #include "foundation/run_files.h"
 #include "foundation/run_status.h"
 #include "foundation/text_file.h"
@@ -67,11 +67,11 @@ public:
     // "Morvane.log" in the output directory.
     void Open(FC& runSet, const TextString& outputDirectory, TextString path) {
         if (TryOpen(runSet, path)) return;
-        context_.LogSessionLine(FilledMessage(kMsgLogFileFailed, "ffffff", path));
+        ReportFailedOpen(path);
         path = outputDirectory + "Morvane.log";
         context_.LogSessionLine(FilledMessage(kMsgOpeningInstead, "ffffff", path));
         if (TryOpen(runSet, path)) return;
-        context_.LogSessionLine(FilledMessage(kMsgLogFileFailed, "ffffff", path));
+        ReportFailedOpen(path);
     }
 
     // Closes the log; a write or close failure is reported once.
@@ -89,6 +89,12 @@ public:
     }
 
 private:
+    void ReportFailedOpen(const TextString& path) {
+        TextString message = FilledMessage(kMsgLogFileFailed, "ffffff", path);
+        AppendReason(message, file_.openFailure);
+        context_.LogSessionLine(message);
+    }
+
     bool TryOpen(FC& runSet, const TextString& path) {
         // The log is read while the run goes on: it is written in place.
         file_.writeInPlace = 1;
@@ -408,10 +414,7 @@ bool BaseDialog::LoadPolicyFile() {
     const OpenedForReading probe = OpenRegularFileForReading(runPolicyFileName.buffer);
     if (!probe.stream || !file.OpenForRead(runPolicyFileName.buffer)) {
         TextString text = FilledMessage(kMsgPolicyFileNotFound, "xxxxxx", runPolicyFileName);
-        if (probe.error != 0 && probe.error != ENOENT) {
-            text.Append(": ");
-            text.Append(probe.reason.c_str());
-        }
+        AppendReason(text, probe.stream ? file.openFailure : probe.reason);
         const TextString caption(GetMessageText(kMsgPolicyFileError));
         services.ShowMessage(caption.buffer, text.buffer);
         TheRunStatus().NoteFailure();
@@ -451,12 +454,8 @@ void BaseDialog::ReloadMasterPolicyFile(FC& set) {
         // The sets keep the policies they had.
         TextString message("ERROR: Can't find master policy file ");
         message.Append(runPolicyFileName);
-        std::string refusedName, reason;
-        if (file.TakeRefusal(&refusedName, &reason)) {
-            message.Append(": ");
-            message.Append(reason.c_str());
-            TheRunStatus().NoteFailure();
-        }
+        AppendReason(message, file.openFailure);
+        if (file.TakeRefusal(nullptr, nullptr)) TheRunStatus().NoteFailure();
         StatusMessageCallback(message.buffer);
         return;
     }

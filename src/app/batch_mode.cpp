@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "app/front_end.h"
 #include "app/ui_services.h"
 #include "context/context.h"
+#include "foundation/message_reporter.h"
 #include "foundation/run_status.h"
 #include "foundation/utilities.h"
 #include "platform/file_status.h"
@@ -65,6 +67,17 @@ void PrintUsageAndNoWindowLine(const GraphicalDesktop& desktop) {
     std::fputc('\n', stderr);
     std::fprintf(stderr, "%s\n", NoWindowLineFor(desktop));
     std::fflush(stderr);
+}
+
+// Why a file word found nothing: the system's reason for the name, or for
+// a wildcard's folder; a wildcard whose folder can be read matched no name.
+std::string WhyNothingMatches(const TextString& path) {
+    const std::string whole = path.str();
+    const size_t slash = whole.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : whole.substr(0, slash + 1);
+    if (!HasWildcard(whole.c_str() + (slash == std::string::npos ? 0 : slash + 1))) return PathProblem(whole);
+    const std::string problem = PathProblem(folder);
+    return problem.empty() ? SystemErrorText(ENOENT) : problem;
 }
 
 }  // namespace
@@ -134,6 +147,7 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
     if (!FindFirstMatch(full, false, &match)) {
         TextString text(GetMessageText(kMsgFileNotFound));
         FillMessagePlaceholders(text, {{"ffffff", word}});
+        AppendReason(text, WhyNothingMatches(full));
         dialog.services.ShowMessage("", text.buffer);
         TheRunStatus().NoteFailure();
         return;

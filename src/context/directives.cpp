@@ -7,12 +7,14 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "context/preprocessor.h"
 #include "context/wrapped_text_file.h"
+#include "foundation/message_reporter.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
@@ -88,10 +90,27 @@ void AppendWithSeparator(TextString& target, const TextString& addition, char se
 // ---- Settings of the table configuration ----
 
 // The usual message of a directive whose value is refused.
-void ReportInvalidValue(DirectiveCall& call, const TextString& value) {
+TextString InvalidValueMessage(const TextString& value) {
     TextString message("TAG ERROR: Invalid value - \"");
-    message.Append(value);
-    call.LineMessage(message);
+    message.Append(MessageExcerpt(value));
+    return message;
+}
+void ReportInvalidValue(DirectiveCall& call, const TextString& value) {
+    call.LineMessage(InvalidValueMessage(value));
+}
+
+// A number outside the range of what it sets is refused with the range
+// message of a policy line, which is shown; the value in force stays.
+void ReportOutsideRange(DirectiveCall& call, const TextString& number, int minimum, int maximum) {
+    call.policies.ReportMessage(OutsideRangeMessage(number, minimum, maximum).buffer, 10);
+}
+
+// A whole number as written: an optional sign and digits, nothing else.
+bool IsWholeNumberText(const TextString& text) {
+    std::string_view digits = text.view();
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) digits.remove_prefix(1);
+    return !digits.empty() && std::all_of(digits.begin(), digits.end(),
+                                          [](char c) { return IsAsciiDigit(static_cast<unsigned char>(c)); });
 }
 
 void SetAlignment(DirectiveCall& call, void (FC::*setter)(int)) {
@@ -107,44 +126,51 @@ void SetAlignment(DirectiveCall& call, void (FC::*setter)(int)) {
     (call.policies.*setter)(code);
 }
 
-// A number for a table setting.  One that cannot be read (2^31 and above
-// among them), or lies outside the range of the table policy it sets, is
-// reported and changes nothing.
+// A number for a table setting.  One that cannot be read changes nothing;
+// one outside the range of the table policy it sets (a whole number beyond
+// int among them) is refused with the range message.
 void SetNumber(DirectiveCall& call, void (FC::*setter)(int), const char* noneValue,
                std::optional<TabPol> policy = std::nullopt) {
     TextString value = call.Argument(false);
     if (noneValue && IsNone(value)) value.Assign(noneValue);
+    int minimum = 0, maximum = 0;
+    const bool ranged = policy && GetTablePolicyRange(*policy, &minimum, &maximum);
     int number = 0;
-    if (!value.ToInteger('1', &number) || (policy && !TablePolicyAllows(*policy, number))) {
-        ReportInvalidValue(call, value);
+    if (!value.ToInteger('1', &number)) {
+        if (ranged && IsWholeNumberText(value))
+            ReportOutsideRange(call, value, minimum, maximum);
+        else
+            ReportInvalidValue(call, value);
+        return;
+    }
+    if (ranged && (number < minimum || number > maximum)) {
+        TextString read;
+        read.AppendNumber('1', number, 0);
+        ReportOutsideRange(call, read, minimum, maximum);
         return;
     }
     (call.policies.*setter)(number);
 }
 
-// The largest table width written: in pixels, or 100 as a percentage.
-constexpr int kMaxTableWidthPixels = 100000;
-constexpr int kMaxTableWidthPercent = 100;
-
-// A table width: a number of pixels or a percentage; any other text is taken
-// as it is.
+// A table width: a number of pixels or a percentage (see ReadTableWidth).
+// Any other text is refused, as it would be written into the TABLE tag.
 void SetTableWidth(DirectiveCall& call) {
     TextString value = call.Argument(false);
     if (IsNone(value)) value.Assign("");
-    TextString digits(value);
-    digits.Trim(0, " ");
-    const bool percent = digits.length > 0 && digits.buffer[digits.length - 1] == '%';
-    if (percent) digits.SubString(0, digits.length - 1);
-    const bool numeric = digits.length > 0 && std::all_of(digits.buffer, digits.buffer + digits.length, [](char c) {
-                             return (c >= '0' && c <= '9') || c == '-' || c == '+';
-                         });
-    if (numeric) {
-        int number = 0;
-        if (!digits.ToInteger('1', &number) || number < 0 ||
-            number > (percent ? kMaxTableWidthPercent : kMaxTableWidthPixels)) {
-            ReportInvalidValue(call, value);
-            return;
-        }
+    int number = 0;
+    bool percent = false;
+    if (!value.IsEmpty() && !ReadTableWidth(value, &number, &percent)) {
+        // Shown, unlike the other refused values: the text was meant to
+        // reach the page.
+        call.policies.ReportMessage(InvalidValueMessage(value).buffer, 10);
+        return;
+    }
+    const int largest = percent ? kMaxTableWidthPercent : kMaxTableWidthPixels;
+    if (number > largest) {
+        TextString digits(value);
+        if (percent) digits.SubString(0, digits.length - 1);
+        ReportOutsideRange(call, digits, 0, largest);
+        return;
     }
     call.policies.SetTableWidth(value.buffer);
 }
@@ -185,6 +211,7 @@ void Include(DirectiveCall& call) {
     TextString message("ERROR: Failed to open include file \"");
     message.Append(name);
     message.AppendChar('"');
+    AppendReason(message, call.reader.openFailure);
     call.policies.ReportMessage(message.buffer, 10);
 }
 
@@ -228,7 +255,7 @@ void ChangePolicy(DirectiveCall& call) {
                                        [&scratch](Pol id) { return scratch.IsSet(id); });
     if (refused == 1 || namesFile) {
         TextString message("WARNING: Ignored CHANGE_POLICY line \"");
-        message.Append(argument);
+        message.Append(MessageExcerpt(argument));
         message.AppendChar('"');
         // A line that names a file is refused on purpose: the user is told.
         if (namesFile)
@@ -241,7 +268,7 @@ void ChangePolicy(DirectiveCall& call) {
         // A value that cannot be read, or is outside the policy's range,
         // changes nothing.
         TextString message("POLICY: Ignored - \\");
-        message.Append(argument);
+        message.Append(MessageExcerpt(argument));
         message.AppendChar('\\');
         call.policies.ReportMessage(message.buffer, 10);
         return;
@@ -261,7 +288,7 @@ void ChangePolicy(DirectiveCall& call) {
     }
     if (category > 3) return;
     TextString message("POLICY: Changed - ");
-    message.Append(argument);
+    message.Append(MessageExcerpt(argument));
     call.policies.ReportMessage(message.buffer, 7);
     FC* own = call.context.GetPolicies();
     if (own && own != &call.policies) {
@@ -299,7 +326,8 @@ void MetaTag(DirectiveCall& call) {
     ParseMetaTagLine(call.text, name, content);
     // A status line of the run, shown and logged as the message filter lets
     // it (not under /SILENT).
-    call.policies.ReportStatus(("Meta Tag line - " + name.str() + "=" + content.str()).c_str());
+    call.policies.ReportStatus(
+        ("Meta Tag line - " + MessageExcerpt(name).str() + "=" + MessageExcerpt(content).str()).c_str());
     call.context.AddMetaTag(name.buffer, content.buffer);
 }
 

@@ -9,6 +9,7 @@
 #include "context/code_locations.h"
 #include "context/context.h"
 #include "context/wrapped_text_file.h"
+#include "foundation/message_reporter.h"
 #include "policies/fc.h"
 
 namespace {
@@ -285,7 +286,7 @@ int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, 
         result = 1;
         if (tableTested) {
             TextString message("WARNING: Unknown directive ignored - \"");
-            message.Append(text);
+            message.Append(MessageExcerpt(text));
             message.AppendChar('"');
             policies.OutputMessage(message.buffer, 7);
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "context/context.h"
+#include "foundation/message_reporter.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
@@ -268,6 +269,7 @@ void StyleSet::ReadStylesFile(FC* set) {
         TextString message("** Failed to open styles file ");
         message.Append(path);
         message.Append(" ***");
+        AppendReason(message, file.openFailure);
         Report(set, message, 10);
         return;  // not loaded: the next call tries again
     }

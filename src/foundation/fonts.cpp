@@ -90,6 +90,13 @@ int LookUpFaceWidthFactor(const char* face, double* factor) {
 // ---------------------------------------------------------------------------
 // FontSpec
 
+bool IsUsableFontFace(const TextString& face) {
+    return std::none_of(face.buffer, face.buffer + face.length, [](char c) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F || std::strchr("<>{};\"'\\", c) != nullptr;
+    });
+}
+
 FontSpec::FontSpec() {
     Reset();
     set = 0;

@@ -13,6 +13,12 @@
 
 #include "foundation/text_string.h"
 
+// Whether a font name may be used: it is written as it stands into the
+// style sheet, FONT tags and the RTF font table, so one holding "<", ">",
+// "{", "}", ";", a quote, a backslash or a control character, which could
+// end what it is written into, is never taken.
+bool IsUsableFontFace(const TextString& face);
+
 class FontSpec {
 public:
     TextString faceName;

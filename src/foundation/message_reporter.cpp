@@ -17,6 +17,26 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
+void AppendReason(TextString& message, const std::string& reason) {
+    if (reason.empty()) return;
+    message.Append(": ");
+    message.Append(reason.c_str());
+}
+
+TextString MessageExcerpt(const TextString& text) {
+    if (text.length <= kMessageExcerptLength) return text;
+    // A cut before a UTF-8 continuation byte moves back to its character's
+    // first byte.
+    int cut = kMessageExcerptLength;
+    while (cut > 0 && (static_cast<unsigned char>(text.buffer[cut]) & 0xC0) == 0x80 &&
+           kMessageExcerptLength - cut < 3)
+        --cut;
+    TextString excerpt;
+    excerpt.AssignChars(text.buffer, cut);
+    excerpt.Append("...");
+    return excerpt;
+}
+
 // ---------------------------------------------------------------------------
 // MessageReporter
 

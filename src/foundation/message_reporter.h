@@ -9,9 +9,22 @@
 // file, whether or not the text is shown.
 #pragma once
 
+#include <string>
+
 #include "foundation/text_string.h"
 
 class TextFile;
+
+// A text quoted in a message (a policy line, a directive's value) is cut to
+// its first kMessageExcerptLength characters and "...", so that a line of
+// many megabytes gives a message of one line, not a copy of the line.
+constexpr int kMessageExcerptLength = 200;
+// The text, or its first kMessageExcerptLength characters and "..." when it
+// is longer; a UTF-8 character is never cut in two.
+TextString MessageExcerpt(const TextString& text);
+// Ends a message about something that could not be done with ": " and the
+// reason (the system's words, or what refused it), when one is known.
+void AppendReason(TextString& message, const std::string& reason);
 
 // Receives one shown message or status line.  The dialog program installs the
 // status window's append routine; the reporter relies only on the call

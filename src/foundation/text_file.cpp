@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "foundation/unicode_text.h"
 #include "platform/regular_file.h"
@@ -28,6 +30,9 @@ std::string CanonicalPath(const char* name) {
     std::filesystem::path path = std::filesystem::canonical(std::filesystem::path(name), error);
     return error ? std::string() : path.string();
 }
+
+// The reasons of opens that the file stack refuses.
+constexpr const char* kIncludeLoop = "an include loop: the file is being read already";
 
 constexpr int kLineFeed = 0x0A;
 constexpr int kCarriageReturn = 0x0D;
@@ -214,6 +219,7 @@ bool TextFile::OpenForWrite(const char* name, int toConsoleOutput, int binary) {
         // Binary mode either way: every line end written is a single LF.
         // An input of the run is never opened for writing.
         if (name && TheRunFiles().FindInput(name)) {
+            openFailure = "it is an input of this run";
             errno = EEXIST;
             if (depth == 0) isOpen = 0;
             return false;
@@ -240,12 +246,14 @@ bool TextFile::OpenForWrite(const char* name, int toConsoleOutput, int binary) {
             handle = nullptr;
         }
         if (!handle) {
+            openFailure = failure != 0 ? SystemErrorText(failure) : std::string("the file is being read");
             errno = failure;
             // Files still stacked below stay open and usable.
             if (depth == 0) isOpen = 0;
             return false;
         }
     }
+    openFailure.clear();
     isOpen = 1;
     forReading = 0;
     return true;
@@ -258,17 +266,23 @@ bool TextFile::OpenForRead(const char* name) {
         linesRead = 0;
         return true;
     }
-    if (!name || !*name) return false;
+    auto refuse = [this](std::string why) {
+        openFailure = std::move(why);
+        return false;
+    };
+    if (!name || !*name) return refuse("no file name");
     // A file the run writes is not read while it is written.
-    if (!TheRunFiles().MayRead(name)) return false;
+    if (!TheRunFiles().MayRead(name)) return refuse("the run writes this file");
     // A file may not include itself, under its own name or any other.
-    if (IsFileOpen(name)) return false;
-    if (depth >= kMaxDepth) return false;
+    if (IsFileOpen(name)) return refuse(kIncludeLoop);
+    if (depth >= kMaxDepth)
+        return refuse("the include depth limit of " + std::to_string(kMaxDepth) + " files is reached");
     std::string canonical = CanonicalPath(name);
-    if (!canonical.empty() && IsCanonicalPathOnStack(canonical)) return false;
+    if (!canonical.empty() && IsCanonicalPathOnStack(canonical)) return refuse(kIncludeLoop);
 
     linesRead = 0;
     OpenedForReading opened = OpenRegularFileForReading(name);
+    openFailure = opened.reason;
     if (opened.notRegular) {
         refusal.name = name;
         refusal.reason = std::move(opened.reason);
@@ -278,6 +292,7 @@ bool TextFile::OpenForRead(const char* name) {
     if (handle && !PushFile(handle, name)) {
         std::fclose(handle);
         handle = nullptr;
+        openFailure = kIncludeLoop;
     }
     if (!handle) {
         if (depth == 0) isOpen = 0;
@@ -300,7 +315,10 @@ bool TextFile::TakeRefusal(std::string* name, std::string* reason) {
 bool TextFile::SwitchToFile(const char* name) {
     CloseTopFile();
     ++switchCount;
-    if (switchCount > kMaxSwitches) return false;
+    if (switchCount > kMaxSwitches) {
+        openFailure = "more than " + std::to_string(kMaxSwitches) + " switches to another file";
+        return false;
+    }
     return OpenForRead(name);
 }
 

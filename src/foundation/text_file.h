@@ -57,6 +57,11 @@ public:
     // for writing; 0 while none failed.  A file closed after a failure
     // never replaces its target.
     int writeError = 0;
+    // Why the last open that failed did (OpenForRead, OpenForWrite,
+    // SwitchToFile): the system's words, or what the file stack refused (a
+    // file being read already, the depth limit), for the caller's message.
+    // Emptied by an open that succeeds.
+    std::string openFailure;
     int isOpen = 0;
     int forReading = 0;
     int littleEndian16 = 0;  // the top file is 16-bit, low byte first

@@ -4,6 +4,7 @@
 #include "analysis/inline_tag_args.h"
 #include "context/context.h"
 #include "context/wrapped_text_file.h"
+#include "foundation/message_reporter.h"
 #include "foundation/text_file.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
@@ -236,6 +237,7 @@ void LoadFragmentsFile(FC* policies, WrappedTextFile* source) {
         if (policies->ReportRefusedFile(reader)) return;
         TextString message("ERROR: Can't find file ");
         message.Append(fileName);
+        AppendReason(message, reader.openFailure);
         policies->ReportMessage(message.buffer, 10);
         return;
     }
@@ -276,6 +278,7 @@ void LoadFragmentsFile(FC* policies, WrappedTextFile* source) {
                                           : "ERROR: Failed to open include file \"");
                 message.Append(name);
                 message.Append("\"");
+                if (!opened) AppendReason(message, reader.openFailure);
                 if (opened)
                     policies->ReportStatus(message.buffer);
                 else

@@ -51,11 +51,7 @@ void GetStartFontMarkup(int kind, FC* policies, const FontSpec* font, TextString
             if (font->italic) out->Append("I");
             out->Append("\"");
         }
-        if (!policies->IsOn(Pol::SuppressAllColourMarkup) && font->colour.length > 0) {
-            out->Append(" COLOR=\"");
-            out->Append(font->colour);
-            out->Append("\"");
-        }
+        if (!policies->IsOn(Pol::SuppressAllColourMarkup)) AppendHTMLColourAttribute(*out, "COLOR", font->colour);
         TextString style;
         if (policies->IsOn(Pol::AddFontSizeMarkup)) {
             const int delta = policies->GetInt(Pol::DeltaFontSize);

@@ -1,5 +1,8 @@
 #include "output/html_document.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "analysis/analysed_line.h"
 #include "context/block_list.h"
 #include "context/code_locations.h"
@@ -138,21 +141,49 @@ TextString Quoted(const TextString& value) {
     return TextString("\"") + text + "\"";
 }
 
+// A META content between single quotes (it holds a double quote), escaped:
+// the single quotes it holds written as references, so that no value ends
+// its attribute early.
+TextString SingleQuoted(const TextString& value) {
+    TextString text(value);
+    HTML_EscapeHeadText(&text, false);
+    text.Replace("'", "&#39;", 0, 1);
+    return TextString("'") + text + "'";
+}
+
 // A user META tag belongs to every output file: the output-file list keeps no
-// source ranges to restrict it to the file that holds it.
+// source ranges to restrict it to the file that holds it.  Its name and
+// content are escaped as attribute values.
 void WriteUserMetaTags(FC* set, OutputDocument* document) {
     for (const MetaTagEntry& tag : set->context->documentState.metaTags) {
         int at = -1;
-        const char* quote = tag.content.FindChar(0, '"', &at, 1) ? "'" : "\"";
-        TextString line("  <META NAME=\"");
-        line.Append(tag.name);
-        line.Append("\" CONTENT=");
-        line.Append(quote);
-        line.Append(tag.content);
-        line.Append(quote);
+        const bool doubleQuote = tag.content.FindChar(0, '"', &at, 1);
+        TextString line("  <META NAME=");
+        line.Append(Quoted(tag.name));
+        line.Append(" CONTENT=");
+        line.Append(doubleQuote ? SingleQuoted(tag.content) : Quoted(tag.content));
         line.Append(">");
         WriteWrapped(set, document, line);
     }
+}
+
+// The frame page's address inside the script's quoted strings: a quote, a
+// backslash, an angle bracket or a control character (which could end a
+// string or the script) is written as its percent escape, as an address
+// allows.
+TextString ScriptAddress(const TextString& address) {
+    TextString out;
+    for (int i = 0; i < address.length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(address.buffer[i]);
+        if (c < 0x20 || c == 0x7F || std::strchr("'\"\\<>%", static_cast<char>(c))) {
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X", c);
+            out.Append(escape);
+        } else {
+            out.AppendChar(static_cast<char>(c));
+        }
+    }
+    return out;
 }
 
 void WriteFrameScript(FC* set, OutputDocument* document) {
@@ -169,7 +200,8 @@ void WriteFrameScript(FC* set, OutputDocument* document) {
     WriteText(set, document, "<SCRIPT LANGUAGE=\"JavaScript\">");
     WriteText(set, document, "    <!--");
     WriteText(set, document, "       if (parent.frames.length == 0)");
-    WriteText(set, document, TextString("\t  window.setTimeout('location.href=\"") + framePage + "\"',2000);");
+    WriteText(set, document,
+              TextString("\t  window.setTimeout('location.href=\"") + ScriptAddress(framePage) + "\"',2000);");
     WriteText(set, document, "    //-->");
     WriteText(set, document, "  </SCRIPT>");
 }
@@ -391,23 +423,25 @@ void HTML_GetBodyTag(FC* set, TextString* out) {
         out->Append(">");
         return;
     }
-    auto attribute = [&](const char* name, Pol id) {
-        const TextString& value = set->GetText(id);
-        if (value.IsEmpty()) return false;
-        out->Append(" ");
-        out->Append(name);
-        out->Append("=");
-        out->Append(Quoted(value));
-        return true;
+    // A colour that may not be written is left out (a background then
+    // stays white).
+    auto colour = [&](const char* name, Pol id) {
+        const int before = out->length;
+        AppendHTMLColourAttribute(*out, name, set->GetText(id));
+        return out->length != before;
     };
     if (!set->IsOn(Pol::SuppressAllColourMarkup)) {
-        attribute("TEXT", Pol::TextColour);
-        attribute("LINK", Pol::UnvisitedLinkColour);
-        attribute("VLINK", Pol::VisitedLinkColour);
-        attribute("ALINK", Pol::ActiveLinkColour);
-        if (!attribute("BGCOLOR", Pol::BackgroundColour)) out->Append(" BGCOLOR=\"white\"");
+        colour("TEXT", Pol::TextColour);
+        colour("LINK", Pol::UnvisitedLinkColour);
+        colour("VLINK", Pol::VisitedLinkColour);
+        colour("ALINK", Pol::ActiveLinkColour);
+        if (!colour("BGCOLOR", Pol::BackgroundColour)) out->Append(" BGCOLOR=\"white\"");
     }
-    attribute("BACKGROUND", Pol::BackgroundImage);
+    const TextString& image = set->GetText(Pol::BackgroundImage);
+    if (!image.IsEmpty()) {
+        out->Append(" BACKGROUND=");
+        out->Append(Quoted(image));
+    }
     out->Append(">");
     if (IsRightToLeft(set)) out->Append("\n<DIV ALIGN=\"RIGHT\">");
 }

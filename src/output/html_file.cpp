@@ -1,6 +1,7 @@
 // The HTML output file: naming, starting a file with its head, buffering and
 // tidying generated HTML, and writing it wrapped at blanks.
 #include "output/html_file.h"
+#include "foundation/message_reporter.h"
 #include "output/file_names.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -218,13 +220,14 @@ bool IsSameFile(const TextString& outputName, const TextString& inputName) {
     return std::filesystem::equivalent(outputName.buffer, inputName.buffer, error) && !error;
 }
 
-void ReportFileError(FC* set, const char* what, const TextString& name) {
+void ReportFileError(FC* set, const char* what, const TextString& name, const std::string& reason = {}) {
     if (!set) return;
     TextString message("ERROR: ");
     message.Append(what);
     message.Append(" \"");
     message.Append(name);
     message.Append("\"");
+    AppendReason(message, reason);
     set->ReportMessage(message.buffer, 10);
 }
 
@@ -341,7 +344,7 @@ int HTMLFile::OpenNewFile(const char* name, FC* set, int firstPageOption, int co
     const bool opened = OpenForWrite(fullName.buffer, consoleFlag, 0);
     if (set->IsOn(Pol::UseDOSFilenames) && context) ++context->dosFileCounter;
     if (!opened) {
-        ReportFileError(set, "Can't open file", fullName);
+        ReportFileError(set, "Can't open file", fullName, openFailure);
         writeFailureReported = 1;
         return 0;
     }

@@ -5,6 +5,7 @@
 
 #include "context/context.h"
 #include "output/output_document.h"
+#include "policies/colour_values.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
 
@@ -236,7 +237,8 @@ void HTML_WriteStyleSheet(FC* policies, OutputDocument* document) {
     }
     // A colour set to "(none)" is empty: no rule rather than "color: ;".
     const TextString& colour = set.GetText(Pol::HeadingsColour);
-    if (set.IsSet(Pol::HeadingsColour) && !colour.IsEmpty() && !set.IsOn(Pol::SuppressAllColourMarkup)) {
+    if (set.IsSet(Pol::HeadingsColour) && !colour.IsEmpty() && IsWritableColour(colour) &&
+        !set.IsOn(Pol::SuppressAllColourMarkup)) {
         Write(policies, document, TextString("  H1, H2, H3, H4, H5, H6"));
         Write(policies, document, TextString("\t{ color: ") + colour + ";\t}");
     }

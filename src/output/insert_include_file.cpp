@@ -1,6 +1,7 @@
 #include "output/insert_include_file.h"
 
 #include "context/context.h"
+#include "foundation/message_reporter.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "output/markup/escaping.h"
@@ -49,7 +50,8 @@ int InsertIncludeFile(OutputDocument* document, const TextString& name, FC* poli
         WriteFramed(policies, document, TextString("<!-- Failed to find include file ") + commentName + " -->");
         document->WriteText(policies, document, "");
         if (policies && policies->ReportRefusedFile(file)) return 0;
-        const TextString message = TextString("ERROR: Failed to find include file ") + shortName;
+        TextString message = TextString("ERROR: Failed to find include file ") + shortName;
+        AppendReason(message, file.openFailure);
         if (policies) policies->ReportMessage(message.buffer, 10);
         return 0;
     }

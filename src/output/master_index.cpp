@@ -5,6 +5,7 @@
 
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "foundation/message_reporter.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "output/font_markup.h"
@@ -122,6 +123,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
         TextString message("ERROR: Can't open file \"");
         message.Append(index.pageFileName);
         message.Append("\"");
+        AppendReason(message, document->openFailure);
         set.ReportMessage(message.buffer, 10);
         return;
     }

@@ -1,6 +1,7 @@
 // The RTF output document: naming, opening, the header, buffered writing and
 // the end of the document.
 #include "output/rtf_file.h"
+#include "foundation/message_reporter.h"
 #include "output/file_names.h"
 
 #include <cstdio>
@@ -308,7 +309,9 @@ int OpenRTFFile(RTFFile* document, const char* inputName, FC* set, AnalysedLine*
     const int opened = document->OpenForWrite(fullName.buffer, toConsole, 0) ? 1 : 0;
     if (set->IsOn(Pol::UseDOSFilenames) && context) ++context->dosFileCounter;
     if (!opened) {
-        set->ReportMessage((TextString("ERROR: Can't open file \"") + fullName + "\"").buffer, 10);
+        TextString message = TextString("ERROR: Can't open file \"") + fullName + "\"";
+        AppendReason(message, document->openFailure);
+        set->ReportMessage(message.buffer, 10);
         return 0;
     }
     document->headPending = 1;

@@ -590,8 +590,13 @@ bool ExecuteStyle(TagCall& call) {
 }
 
 bool ExecuteText(TagCall& call) {
-    // In the literal mode a TEXT tag stands for its text exactly as written.
-    if (call.mode == 5) call.Replace(RawTagArgumentText(call.set, call.tag, call.name));
+    // In the literal mode a TEXT tag stands for its text exactly as written,
+    // shown as text: in HTML its markup characters become entities (in RTF
+    // the tag was escaped with the text around it).
+    if (call.mode == 5) {
+        const TextString text = RawTagArgumentText(call.set, call.tag, call.name);
+        call.Replace(call.output == Output::Html ? HTML_EscapeLeftTag(text) : text);
+    }
     return true;
 }
 

@@ -4,11 +4,18 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <system_error>
 
 PathKind KindOfPath(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return PathKind::kMissing;
     return S_ISDIR(info.st_mode) ? PathKind::kDirectory : PathKind::kOther;
+}
+
+std::string PathProblem(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) return std::string();
+    return std::system_category().message(errno);
 }
 
 bool DirectoryAllows(const std::string& path, bool write) {

@@ -16,6 +16,11 @@ enum class PathKind {
 
 PathKind KindOfPath(const std::string& path);
 
+// Why `path` cannot be examined, in the system's words ("No such file or
+// directory", "Too many levels of symbolic links", "Permission denied",
+// "File name too long"); empty when it can.
+std::string PathProblem(const std::string& path);
+
 // Whether the directory may be entered and, with `write`, written to.
 bool DirectoryAllows(const std::string& path, bool write);
 

@@ -79,6 +79,16 @@ int NormaliseHTMLColour(const TextString& in, TextString* out) {
     return valid;
 }
 
+bool IsWritableColour(const TextString& colour) {
+    TextString normalised;
+    if (NormaliseHTMLColour(colour, &normalised)) return true;
+    for (int i = 0; i < colour.length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(colour.buffer[i]);
+        if (!IsAsciiAlnum(c) && c != '#') return false;
+    }
+    return true;
+}
+
 TextString* FormatRGBColour(TextString* out, double red, double green, double blue) {
     char text[16];
     std::snprintf(text, sizeof text, "%02X%02X%02X", ColourByte(red), ColourByte(green), ColourByte(blue));

@@ -18,6 +18,13 @@
 // the upper-cased input in `out`.  `in` and `out` may be the same string.
 int NormaliseHTMLColour(const TextString& in, TextString* out);
 
+// Whether a colour text may be written into markup as it stands: a colour
+// NormaliseHTMLColour takes, or a plain word of ASCII letters, digits and
+// "#" (a name some browsers know, such as "orange", which is warned about
+// where it is given and kept).  A text holding anything else (a blank, a
+// quote, a bracket) is never written, whichever road brought it.
+bool IsWritableColour(const TextString& colour);
+
 // Six upper-case hexadecimal digits for a colour given as three fractions
 // 0..1 (1.0 gives "FF", 0.5 gives "80"); components out of range are clamped.
 // Returns `out`.

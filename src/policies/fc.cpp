@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "context/context.h"
+#include "foundation/message_reporter.h"
 #include "foundation/product_identity.h"
 #include "foundation/run_status.h"
 #include "foundation/utilities.h"
@@ -1056,7 +1057,7 @@ void SetTableColourPolicy(FC& set, TabPol id, const char* colour) {
     TextString normalised;
     if (!NormaliseHTMLColour(given, &normalised)) {
         set.messageText.Assign("WARNING: \"");
-        set.messageText.Append(given);
+        set.messageText.Append(MessageExcerpt(given));
         set.messageText.Append("\" is not a standard HTML colour");
         set.ReportMessage(set.messageText.buffer, 7);
     }

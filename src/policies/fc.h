@@ -230,7 +230,9 @@ public:
 
     // ---- Policy files ----
     int ReadPolicyFile(TextFile& reader);
-    int ParsePolicyLine(TextString& line, int& category, bool checkRepeats);
+    // With `lineReported`, learns whether the line itself was quoted in a
+    // message (its missing colon), so that a reader does not quote it again.
+    int ParsePolicyLine(TextString& line, int& category, bool checkRepeats, bool* lineReported = nullptr);
     void WritePolicyFile(TextFile& sink, bool all) const;
 
     // ---- The set's own lists ----

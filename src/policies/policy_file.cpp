@@ -2,6 +2,7 @@
 // dictionary files), the line parser every source of policy lines uses, and
 // the writer that turns a policy set back into a file the reader reads again.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +13,7 @@
 #include "foundation/run_status.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
+#include "platform/output_files.h"
 #include "policies/fc.h"
 #include "policies/link_dictionary.h"
 #include "policies/tab_config.h"
@@ -167,7 +169,7 @@ void TakeRuleSet(FC& set, PolicyLine& line, const TextString&, Special) {
     }
     if (set.ruleSetCode != 0 && code != set.ruleSetCode) {
         TextString message("WARNING: Changing rule set - ");
-        message.Append(line.text);
+        message.Append(MessageExcerpt(line.text));
         set.ReportMessage(message.buffer, 10);
     }
     set.ruleSetCode = code;
@@ -438,7 +440,7 @@ void OfferAlternativeKeys(FC& set, PolicyLine& line) {
 // ---------------------------------------------------------------------------
 // The line parser
 
-int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
+int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats, bool* lineReported) {
     // Prepare the line: its reporter is the context's sink, else one of our own.
     static MessageReporter ownReporter;  // stays at its reset defaults
     PolicyLine line;
@@ -451,14 +453,16 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
     }
     const TextString original(given);
     category = 0;
+    if (lineReported) *lineReported = false;
 
     // Comments and empty lines are nothing; a line without its colon is reported.
     if (line.text.length == 0 || line.text.buffer[0] == '!' || line.text.buffer[0] == '#') return 0;
     if (line.text.CountChar(':') == 0 && !IsExcusedFromColon(line.text)) {
         TextString message("POLICY: Ignored - Missing colon in \"");
-        message.Append(line.text);
+        message.Append(MessageExcerpt(line.text));
         message.AppendChar('"');
         ReportMessage(message.buffer, 10);
+        if (lineReported) *lineReported = true;
     }
 
     // The context's option groups, then the offering sequence, then the
@@ -507,9 +511,13 @@ int FC::ReadPolicyFile(TextFile& reader) {
         TextString resolved;
         ResolveRelativePath(folder, value, &resolved);
         bool opened = reader.OpenForRead(resolved.buffer);
+        // The name beside the policy file says why it failed, unless it is
+        // only missing there and the input directory says more.
+        std::string reason = reader.openFailure;
         if (!opened && context && GetText(Pol::InputDirectory).length > 0) {
             ResolveRelativePath(GetText(Pol::InputDirectory), value, &resolved);
             opened = reader.OpenForRead(resolved.buffer);
+            if (reason == SystemErrorText(ENOENT)) reason = reader.openFailure;
         }
         if (!opened && ReportRefusedFile(reader)) {
             result = 0;
@@ -518,6 +526,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
                                             : "** Failed to open policy include file ");
             message.Append(value);
             message.Append(" ***");
+            AppendReason(message, reason);
             ReportMessage(message.buffer, 10);
             TheRunStatus().NoteFailure();
             result = 0;
@@ -534,22 +543,16 @@ int FC::ReadPolicyFile(TextFile& reader) {
         if (line.FindChar(0, ':', &colon, 1)) {
             value.Assign(line.buffer + colon + 1);
             value.Trim(0, " ");
-        } else if (!comment) {
-            TextString trimmed(line);
-            trimmed.Trim(0, " ");
-            if (!IsExcusedFromColon(trimmed)) {
-                TextString message("POLICY: Ignored - Missing colon in \"");
-                message.Append(line);
-                message.AppendChar('"');
-                ReportMessage(message.buffer, 10);
-            }
         }
         bool none = value.Matches("(none)", 0, 0) || value.Matches("none", 0, 0);
         if (comment) continue;
 
+        // The parser reports a missing colon; each line is quoted in one
+        // message at most.
         TextString given(line);
         int category = 0;
-        int parsed = ParsePolicyLine(given, category, true);
+        bool lineReported = false;
+        int parsed = ParsePolicyLine(given, category, true, &lineReported);
 
         // A link dictionary file is opened whether or not the policy of the
         // same name took the line.
@@ -567,6 +570,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
                     TextString message("** Failed to open policy include file ");
                     message.Append(value);
                     message.Append(" ***");
+                    AppendReason(message, reader.openFailure);
                     ReportMessage(message.buffer, 10);
                 }
                 TheRunStatus().NoteFailure();
@@ -582,10 +586,12 @@ int FC::ReadPolicyFile(TextFile& reader) {
         TextString trimmed(line);
         trimmed.Trim(0, " ");
         if (trimmed.length > 0) {
-            TextString message("POLICY: Ignored - \\");
-            message.Append(line);
-            message.AppendChar('\\');
-            ReportMessage(message.buffer, 10);
+            if (!lineReported) {
+                TextString message("POLICY: Ignored - \\");
+                message.Append(MessageExcerpt(line));
+                message.AppendChar('\\');
+                ReportMessage(message.buffer, 10);
+            }
             result = 0;
         }
     }

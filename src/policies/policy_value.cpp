@@ -30,9 +30,10 @@ bool IsQuietlyRepeatedKey(const TextString& key) {
            key.Matches("Directory filename", 1, 0);
 }
 
+// A value quoted in a message, cut when it is long.
 void AppendQuoted(TextString& out, const char* text) {
     out.AppendChar('"');
-    out.Append(text);
+    out.Append(MessageExcerpt(TextString(text)));
     out.AppendChar('"');
 }
 
@@ -124,7 +125,7 @@ bool PolicyValue::PassesRepeatRule(PolicyLine& line) const {
     if (!isSet) return true;
     if (fromRuleSet && line.checkRepeats) {
         TextString message("INFO: Ruleset overrided : ");
-        message.Append(line.text);
+        message.Append(MessageExcerpt(line.text));
         line.Report(message.buffer, 10);
         return true;
     }
@@ -250,14 +251,9 @@ void IntPolicyValue::ParseLine(PolicyLine& line) {
         return;
     }
     if (minimum < maximum && (number < minimum || number > maximum)) {
-        TextString message("POLICY: Ignored - Value ");
-        message.AppendNumber('1', number, 0);
-        message.Append(" is outside allowed range (");
-        message.AppendNumber('1', minimum, 0);
-        message.AppendChar(':');
-        message.AppendNumber('1', maximum, 0);
-        message.AppendChar(')');
-        line.Report(message.buffer, 10);
+        TextString written;
+        written.AppendNumber('1', number, 0);
+        line.Report(OutsideRangeMessage(written, minimum, maximum).buffer, 10);
         line.accepted = 0;
         isSet = 0;
         return;
@@ -284,7 +280,7 @@ void BoolPolicyValue::ParseLine(PolicyLine& line) {
         return;
     }
     TextString message("ERROR: Don't understand policy value : ");
-    message.Append(line.value);
+    message.Append(MessageExcerpt(line.value));
     line.Report(message.buffer, 10);
     line.accepted = 0;
 }
@@ -577,7 +573,7 @@ int ParseFontSpec(TextString& face, int& bold, int& italic, int& size, const cha
     bool hasStyle = fields.GetField(3, marker, &styleText);
     bool hasSize = fields.GetField(4, marker, &sizeText);
     faceText.Trim(0, " ");
-    if (!hasFace || faceText.length == 0) return 0;
+    if (!hasFace || faceText.length == 0 || !IsUsableFontFace(faceText)) return 0;
     int newBold = 0, newItalic = 0, newSize = 12;
     if (hasStyle) {
         styleText.Trim(0, " ");
@@ -608,6 +604,17 @@ int IsValidFontSpec(const char* text) {
     TextString face;
     int bold = 0, italic = 0, size = 12;
     return ParseFontSpec(face, bold, italic, size, text);
+}
+
+TextString OutsideRangeMessage(const TextString& number, int minimum, int maximum) {
+    TextString message("POLICY: Ignored - Value ");
+    message.Append(MessageExcerpt(number));
+    message.Append(" is outside allowed range (");
+    message.AppendNumber('1', minimum, 0);
+    message.AppendChar(':');
+    message.AppendNumber('1', maximum, 0);
+    message.AppendChar(')');
+    return message;
 }
 
 void WriteOptionalIntLine(TextFile& sink, bool all, const IntPolicyValue& value) {

@@ -193,8 +193,16 @@ public:
 // A new value of a kind (1..7); null for an unknown kind.
 std::unique_ptr<PolicyValue> MakePolicyValue(int kind);
 
+// Reads a font specification: face, then optionally style and size, separated
+// by commas.  A face holding a character that would end the markup it is
+// written into is refused (IsUsableFontFace), as an unreadable style or size
+// is.
 int ParseFontSpec(TextString& face, int& bold, int& italic, int& size, const char* text);
 int IsValidFontSpec(const char* text);
+// "POLICY: Ignored - Value " + number + " is outside allowed range (" +
+// minimum + ":" + maximum + ")": a number refused for its range, given as
+// written or as read.
+TextString OutsideRangeMessage(const TextString& number, int minimum, int maximum);
 void WriteOptionalIntLine(TextFile& sink, bool all, const IntPolicyValue& value);
 int IsPolicySectionHeader(const TextString& line);
 int ParseAlignmentLetter(const char* word);

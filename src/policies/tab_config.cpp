@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "analysis/inline_tag_args.h"
 #include "policies/catalogue_tokens.h"
@@ -59,10 +60,39 @@ int ScaleForHtml(int value) {
 
 }  // namespace
 
-bool TablePolicyAllows(TabPol id, int value) {
+bool GetTablePolicyRange(TabPol id, int* minimum, int* maximum) {
     for (const TablePolicyRange& range : kTablePolicyRanges)
-        if (range.id == id) return value >= range.minimum && value <= range.maximum;
+        if (range.id == id) {
+            *minimum = range.minimum;
+            *maximum = range.maximum;
+            return true;
+        }
+    return false;
+}
+
+bool TablePolicyAllows(TabPol id, int value) {
+    int minimum = 0, maximum = 0;
+    return !GetTablePolicyRange(id, &minimum, &maximum) || (value >= minimum && value <= maximum);
+}
+
+bool ReadTableWidth(const TextString& text, int* number, bool* percent) {
+    const std::string_view width = text.view();
+    *percent = !width.empty() && width.back() == '%';
+    const std::string_view digits = *percent ? width.substr(0, width.size() - 1) : width;
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(),
+                                       [](char c) { return IsAsciiDigit(static_cast<unsigned char>(c)); }))
+        return false;
+    int64_t value = 0;
+    for (const char c : digits) value = std::min<int64_t>(value * 10 + (c - '0'), INT_MAX);
+    *number = static_cast<int>(value);
     return true;
+}
+
+bool IsTableWidth(const TextString& text) {
+    int number = 0;
+    bool percent = false;
+    return ReadTableWidth(text, &number, &percent) &&
+           number <= (percent ? kMaxTableWidthPercent : kMaxTableWidthPixels);
 }
 
 const TablePolicyDefinition& GetTablePolicyDefinition(TabPol id) {

@@ -36,6 +36,21 @@ const TablePolicyDefinition& GetTablePolicyDefinition(TabPol id);
 // The value lies within the range the catalogue gives the table policy (any
 // value for a policy without one).
 bool TablePolicyAllows(TabPol id, int value);
+// The range the catalogue gives the table policy; false for a policy without
+// one.
+bool GetTablePolicyRange(TabPol id, int* minimum, int* maximum);
+
+// A table's width ("Default TABLE width", TABLE_WIDTH) is a whole number of
+// pixels, or of per cent followed by "%", up to these.  It is written into
+// the TABLE tag as it stands, so no other text is ever taken for one.
+constexpr int kMaxTableWidthPixels = 100000;
+constexpr int kMaxTableWidthPercent = 100;
+// Reads a width of that form ("640", "50%"): true, with the number (INT_MAX
+// when it is too large for an int) and whether it is a percentage.  False
+// for any other text (a sign, a blank, a second "%", anything else).
+bool ReadTableWidth(const TextString& text, int* number, bool* percent);
+// The width has that form and lies within 0 and the largest width.
+bool IsTableWidth(const TextString& text);
 // The table policies in the writer's (and the parser's) order.
 const std::vector<TabPol>& TablePoliciesInWriterOrder();
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/message_reporter.h"
 #include "foundation/text_file.h"
 #include "foundation/text_line.h"
 #include "policies/fc.h"
@@ -84,9 +85,10 @@ std::string PartsFrom(const std::vector<std::string>& parts, size_t n) {
     return joined;
 }
 
+// A word or text of the line quoted in a message, cut when it is long.
 std::string Quoted(std::string_view text) {
     std::string quoted("\"");
-    quoted += text;
+    quoted += MessageExcerpt(TextString(text)).view();
     quoted.push_back('"');
     return quoted;
 }

@@ -461,7 +461,7 @@ int CellTagCall::ExecuteTagAlone(int executorMode) {
     const std::string_view tag(scratch.buffer + tagStart, static_cast<size_t>(tagLength));
     const auto replaced = std::find_if(batch.begin(), batch.end(),
                                        [&](const AnalysedLine::TagReplacement& entry) { return entry.tag == tag; });
-    const std::string_view piece = replaced != batch.end() ? std::string_view(replaced->replacement) : tag;
+    const std::string_view piece = replaced != batch.end() ? std::string_view(replaced->ForCurrentText()) : tag;
     done->AppendBytes(piece.data(), static_cast<int>(piece.size()));
     next = tagEnd + 1;
     return 1;

@@ -12,6 +12,7 @@
 #include "context/statement_codes.h"
 #include "context/wrapped_text_file.h"
 #include "foundation/line_types.h"
+#include "foundation/message_reporter.h"
 #include "foundation/product_identity.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
@@ -448,6 +449,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
         if (file.ReportRefusedFile(reader)) return false;
         TextString message("ERROR: Error opening ");
         message.Append(inputPath);
+        AppendReason(message, reader.openFailure);
         file.ReportMessage(message.buffer, 10);
         return false;
     }

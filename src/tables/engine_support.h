@@ -9,6 +9,7 @@
 #include "context/style_set.h"
 #include "foundation/fonts.h"
 #include "foundation/text_string.h"
+#include "output/markup/colours.h"
 #include "output/output_document.h"
 #include "policies/alignments.h"
 #include "policies/fc.h"
@@ -69,19 +70,23 @@ inline void AssignPiece(TextString& to, const char* source, int n) {
 }
 
 // The table's background and border colours as TABLE attributes, unless
-// colour markup is suppressed.
+// colour markup is suppressed; a colour that may not be written is left out.
 inline void AppendTableColours(TextString& tag, const TabConfig& config, const FC* set) {
     if (IsOn(set, Pol::SuppressAllColourMarkup)) return;
-    if (config.IsSet(TabPol::TableColour) && !config.GetText(TabPol::TableColour).IsEmpty()) {
-        tag.Append(" BGCOLOR=\"");
-        tag.Append(config.GetText(TabPol::TableColour));
-        tag.Append("\"");
-    }
-    if (config.IsSet(TabPol::BorderColour) && !config.GetText(TabPol::BorderColour).IsEmpty()) {
-        tag.Append(" BORDERCOLOR=\"");
-        tag.Append(config.GetText(TabPol::BorderColour));
-        tag.Append("\"");
-    }
+    if (config.IsSet(TabPol::TableColour))
+        AppendHTMLColourAttribute(tag, "BGCOLOR", config.GetText(TabPol::TableColour));
+    if (config.IsSet(TabPol::BorderColour))
+        AppendHTMLColourAttribute(tag, "BORDERCOLOR", config.GetText(TabPol::BorderColour));
+}
+
+// The table's width as a TABLE attribute, when one is set; a width that is
+// not a number of pixels or a percentage is left out.
+inline void AppendTableWidth(TextString& tag, const TabConfig& config) {
+    const TextString& width = config.GetText(TabPol::Width);
+    if (!config.IsSet(TabPol::Width) || !IsTableWidth(width)) return;
+    tag.Append(" WIDTH=\"");
+    tag.Append(width);
+    tag.Append("\"");
 }
 
 // The opening of an HTML table: a DIV for a table not aligned left, then "<TABLE ID=" with the run's next table number.

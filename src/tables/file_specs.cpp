@@ -5,6 +5,7 @@
 
 #include "context/context.h"
 #include "foundation/file_spec.h"
+#include "foundation/message_reporter.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "platform/regular_file.h"
@@ -36,11 +37,8 @@ bool ExpandSteeringFile(const TextString& steeringFileName, Context& context) {
         TextString message("ERROR: Can't open ");
         message.Append(steeringFileName);
         message.AppendChar('"');
-        std::string refusedName, reason;
-        if (file.TakeRefusal(&refusedName, &reason)) {
-            message.Append(": ");
-            message.Append(reason.c_str());
-        }
+        AppendReason(message, file.openFailure);
+        file.TakeRefusal(nullptr, nullptr);
         context.LogSessionLine(message);
         return false;
     }
@@ -109,6 +107,7 @@ void AddMatchingFiles(Context& context, const TextString& fileSpec, const TextSt
     if (const OpenedForReading check = OpenRegularFileForReading(match.buffer); !check.stream && !check.notRegular) {
         TextString message("ERROR: Can't find or open ");
         message.Append(fileSpec);
+        AppendReason(message, check.reason);
         context.LogSessionLine(message);
         return;
     }

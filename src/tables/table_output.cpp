@@ -29,6 +29,7 @@
 #include "output/html_file.h"
 #include "output/html_tidy.h"
 #include "output/markup/colours.h"
+#include "output/markup/escaping.h"
 #include "output/output_document.h"
 #include "output/paragraphs.h"
 #include "output/rtf_file.h"
@@ -776,11 +777,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
         *bordered = 1;
     }
 
-    if (config && config->IsSet(TabPol::Width) && !config->GetText(TabPol::Width).IsEmpty()) {
-        tag.Append(" WIDTH=\"");
-        tag.Append(config->GetText(TabPol::Width));
-        tag.Append("\"");
-    }
+    if (config) engine_support::AppendTableWidth(tag, *config);
 
     int spacing = 0;
     if (config && config->IsSet(TabPol::CellSpacing) && config->GetInt(TabPol::CellSpacing) >= 1)
@@ -802,7 +799,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
             Write(htmlWriter, policies, tag);
         if (config && config->IsSet(TabPol::Caption) && !config->GetText(TabPol::Caption).IsEmpty()) {
             TextString caption("<CAPTION>");
-            caption.Append(config->GetText(TabPol::Caption));
+            caption.Append(HTML_EscapeMarkupOnce(config->GetText(TabPol::Caption)));
             caption.Append("</CAPTION>");
             Write(htmlWriter, policies, caption);
         }
@@ -1289,12 +1286,9 @@ int WriteHtmlRowStart(PreForm& table, const RowShape& shape, HTMLFile* plainWrit
         if (config && config->GetInt(TabPol::ColourDataRows) && !IsOn(policies, Pol::SuppressAllColourMarkup)) {
             const TextString& colour =
                 config->GetText(table.dataRowCount % 2 == 1 ? TabPol::OddRowColour : TabPol::EvenRowColour);
-            if (!colour.IsEmpty()) {
-                coloured = true;
-                tag.Append(" BGCOLOR=\"");
-                tag.Append(colour);
-                tag.Append("\"");
-            }
+            const int before = tag.length;
+            AppendHTMLColourAttribute(tag, "BGCOLOR", colour);
+            coloured = tag.length != before;
         }
     }
     int rowVAlign = 0;

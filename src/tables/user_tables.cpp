@@ -1063,10 +1063,8 @@ void PreForm::OutputUserTableStart() {
                 tag.AppendNumber('1', static_cast<int>(width), 0);
             }
         }
-    } else if (config->IsSet(TabPol::Width) && !config->GetText(TabPol::Width).IsEmpty()) {
-        tag.Append(" WIDTH=\"");
-        tag.Append(config->GetText(TabPol::Width));
-        tag.Append("\"");
+    } else {
+        engine_support::AppendTableWidth(tag, *config);
     }
 
     const int border = config->IsSet(TabPol::BorderSize) ? config->GetInt(TabPol::BorderSize) : 0;
@@ -1088,7 +1086,7 @@ void PreForm::OutputUserTableStart() {
         Write(htmlWriter, &set, tag);
     if (config->IsSet(TabPol::Caption) && !config->GetText(TabPol::Caption).IsEmpty()) {
         TextString caption("<CAPTION>");
-        caption.Append(config->GetText(TabPol::Caption));
+        caption.Append(HTML_EscapeMarkupOnce(config->GetText(TabPol::Caption)));
         caption.Append("</CAPTION>");
         Write(htmlWriter, &set, caption);
     }
@@ -1125,11 +1123,7 @@ void PreForm::OutputUserTableRows(UserTableGrid* grid, int isHeader) {
             const bool odd = dataRowCount % 2 == 1;
             if (config && config->GetInt(TabPol::ColourDataRows)) {
                 const TextString& colour = config->GetText(odd ? TabPol::OddRowColour : TabPol::EvenRowColour);
-                if (!colour.IsEmpty() && !IsOn(&set, Pol::SuppressAllColourMarkup)) {
-                    tag.Append(" BGCOLOR=\"");
-                    tag.Append(colour);
-                    tag.Append("\"");
-                }
+                if (!IsOn(&set, Pol::SuppressAllColourMarkup)) AppendHTMLColourAttribute(tag, "BGCOLOR", colour);
             } else if (set.GetInt(Pol::HTMLVersion) > 1 && IsOn(&set, Pol::LabelStyleClasses)) {
                 tag.Append(odd ? " CLASS=\"OddRow\"" : " CLASS=\"EvenRow\"");
             }

@@ -6,6 +6,7 @@
 
 #include "app/base_dialog.h"
 #include "context/context.h"
+#include "foundation/message_reporter.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "texts/dialog_ids.h"
@@ -168,14 +169,17 @@ void StatusWindow::SaveToFile() {
     // every line was written.
     TextFile file;
     bool written = file.OpenForWrite(path.c_str(), 0, 0);
+    std::string reason = file.openFailure;
     if (written) {
         for (int i = 0; i < Lines.count && written; ++i) written = file.PutLine(Lines.TextAt(i));
         file.CloseAll();
         written = written && file.writeError == 0;
+        if (file.writeError != 0) reason = SystemErrorText(file.writeError);
     }
     if (!written) {
         TextString message(GetMessageText(kMsgUnableToWriteFile));
         FillMessagePlaceholders(message, {{"ffffff", path.c_str()}});
+        AppendReason(message, reason);
         Services().ShowMessage("", message.c_str());
     }
 }

@@ -79,7 +79,8 @@ TEST_F(BatchModeTest, AWildcardAndAPolicyFileLookAlike) {
     EXPECT_EQ(dialog->GetInputFileSpec().str(), "c*.txt");
     EXPECT_TRUE(dialog->runPolicyFileName.IsEmpty());
     ASSERT_EQ(services.Messages().size(), 1u);
-    EXPECT_EQ(services.Messages()[0].text, "Unable to locate file \"" + directory + "x.pol.txt\"");
+    EXPECT_EQ(services.Messages()[0].text,
+              "Unable to locate file \"" + directory + "x.pol.txt\": No such file or directory");
 }
 
 }  // namespace

@@ -146,7 +146,8 @@ TEST_F(ConversionRunTest, LoadingPolicyFiles) {
     EXPECT_FALSE(dialog->LoadPolicyFile());
     ASSERT_EQ(services.Messages().size(), 1u);
     EXPECT_EQ(services.Messages()[0].caption, "Policy File Error");
-    EXPECT_EQ(services.Messages()[0].text, "Can't find policy file \"" + directory + "none.pol\"");
+    EXPECT_EQ(services.Messages()[0].text,
+              "Can't find policy file \"" + directory + "none.pol\": No such file or directory");
 
     Write("p.pol", "Document Title: From the file\n");
     dialog->runPolicyFileName = Path("p.pol");
@@ -257,7 +258,8 @@ TEST_F(ConversionRunTest, AMissingMasterPolicyFileKeepsThePoliciesLoaded) {
     dialog->SetInputFileSpec(Path("a.txt"));
     dialog->SetFileName(TextString("a.html"));
     EXPECT_TRUE(dialog->RunConversion());
-    EXPECT_TRUE(HasLine(TheStatusWindow().Lines, "ERROR: Can't find master policy file " + directory + "p.pol"));
+    EXPECT_TRUE(HasLine(TheStatusWindow().Lines,
+                        "ERROR: Can't find master policy file " + directory + "p.pol: No such file or directory"));
     std::ifstream page(folder / "a.html");
     const std::string html((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
     EXPECT_NE(html.find("<TITLE>Kept</TITLE>"), std::string::npos) << html;

@@ -147,7 +147,8 @@ TEST_F(StyleSetFixture, MissingStylesFileIsReportedUntilItIsFound) {
     set.SetText(Pol::StyleFile, "late.sty");
     set.SetText(Pol::InputDirectory, (directory + "nowhere/").c_str());
     context.runParameters.policyDirectory.Assign(directory.c_str());
-    const std::string failed = "** Failed to open styles file " + directory + "late.sty ***";
+    const std::string failed =
+        "** Failed to open styles file " + directory + "late.sty ***: No such file or directory";
     styles.ReadStylesFile(&set);
     styles.ReadStylesFile(&set);
     EXPECT_EQ(messages, (std::vector<std::string>{failed, failed}));

@@ -334,3 +334,13 @@ TEST(TextMeasures, EstimateTextWidth) {
     EXPECT_EQ(EstimateTextWidthPoints("", 10, 0, 0, 0, 0, 0), 1);
     EXPECT_EQ(EstimateTextWidthPoints("MMMMM", 8, 0, 0, 0, 0, 0), 711 / 20 + 1);
 }
+
+// A font name is written as it stands into style sheets, FONT tags and the
+// RTF font table: one that could end what holds it is not usable.
+TEST(FontSpec, UsableFontFaces) {
+    for (const char* face : {"Arial", "Times New Roman", "Gill Sans MT", "Noto Sans CJK JP", "Caf\xc3\xa9", ""})
+        EXPECT_TRUE(IsUsableFontFace(TextString(face))) << face;
+    for (const char* face :
+         {"x</STYLE>", "a>b", "a{b", "a}b", "a;b", "a\"b", "a'b", "a\\b", "a\tb", "a\nb", "a\x7f"})
+        EXPECT_FALSE(IsUsableFontFace(TextString(face))) << face;
+}

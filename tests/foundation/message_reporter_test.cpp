@@ -197,3 +197,17 @@ TEST_F(MessageSinkTest, CopySettingsDetachesTheLog) {
 }
 
 }  // namespace
+
+// A text quoted in a message is cut after 200 characters, never inside a
+// UTF-8 character.
+TEST(MessageExcerptTest, LongTextsAreCut) {
+    EXPECT_EQ(MessageExcerpt(TextString("short")).str(), "short");
+    const std::string exact(kMessageExcerptLength, 'x');
+    EXPECT_EQ(MessageExcerpt(TextString(exact.c_str())).str(), exact);
+    const std::string longer(100000, 'y');
+    EXPECT_EQ(MessageExcerpt(TextString(longer.c_str())).str(), std::string(kMessageExcerptLength, 'y') + "...");
+    // "é" (two bytes) standing across the cut is left out whole.
+    const std::string accented = std::string(kMessageExcerptLength - 1, 'z') + "\xc3\xa9" + "tail";
+    EXPECT_EQ(MessageExcerpt(TextString(accented.c_str())).str(),
+              std::string(kMessageExcerptLength - 1, 'z') + "...");
+}

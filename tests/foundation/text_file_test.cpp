@@ -69,11 +69,24 @@ TEST_F(TextFileTest, OpenForReadRefusalsAndInputList) {
     TextFile file;
     EXPECT_FALSE(file.OpenForRead(nullptr));
     EXPECT_FALSE(file.OpenForRead(""));
+    EXPECT_EQ(file.openFailure, "no file name");
     EXPECT_FALSE(file.OpenForRead(Path("missing.txt").c_str()));
+    EXPECT_EQ(file.openFailure, "No such file or directory");
+    EXPECT_FALSE(file.OpenForRead(dir.c_str()));
+    EXPECT_EQ(file.openFailure, "Is a directory");
     EXPECT_EQ(file.IsOpen(), 0);
     ASSERT_TRUE(file.OpenForRead(a.c_str()));
+    EXPECT_EQ(file.openFailure, "");
     EXPECT_FALSE(file.OpenForRead(a.c_str()));
+    EXPECT_EQ(file.openFailure, "an include loop: the file is being read already");
     EXPECT_EQ(file.depth, 1);
+
+    // Opens for writing say why they failed too.
+    TextFile output;
+    EXPECT_FALSE(output.OpenForWrite(Path("no/such/folder/x.txt").c_str(), 0, 0));
+    EXPECT_EQ(output.openFailure, "No such file or directory");
+    EXPECT_FALSE(output.OpenForWrite(dir.c_str(), 0, 0));
+    EXPECT_EQ(output.openFailure, "Is a directory");
 
     StringList list;
     list.Add("first");
@@ -257,6 +270,7 @@ TEST_F(TextFileTest, SelfIncludesCyclesAndDeepNestingAreRefused) {
     TextFile file;
     ASSERT_TRUE(file.OpenForRead(a.c_str()));
     EXPECT_FALSE(file.OpenForRead(Path("./a.txt").c_str()));
+    EXPECT_EQ(file.openFailure, "an include loop: the file is being read already");
     ASSERT_TRUE(file.OpenForRead(Write("b.txt", "b1\n").c_str()));
     EXPECT_FALSE(file.OpenForRead((fs::path(dir) / ".." / fs::path(dir).filename() / "a.txt").c_str()));
     FILE* handle = std::fopen(a.c_str(), "rb");
@@ -271,6 +285,7 @@ TEST_F(TextFileTest, SelfIncludesCyclesAndDeepNestingAreRefused) {
     for (int i = 0; i <= TextFile::kMaxDepth; ++i)
         EXPECT_EQ(deep.OpenForRead(Write("n" + std::to_string(i), "x").c_str()), i < TextFile::kMaxDepth) << i;
     EXPECT_EQ(deep.depth, TextFile::kMaxDepth);
+    EXPECT_EQ(deep.openFailure, "the include depth limit of 32 files is reached");
 }
 
 TEST_F(TextFileTest, HistoryKeepsTheNewestLines) {
@@ -349,6 +364,7 @@ TEST_F(TextFileTest, SwitchToFileSucceedsNineTimes) {
         EXPECT_EQ(line.str(), "file " + std::to_string(i));
     }
     EXPECT_FALSE(file.SwitchToFile(Write("s10", "x").c_str()));
+    EXPECT_EQ(file.openFailure, "more than 9 switches to another file");
     EXPECT_EQ(file.depth, 0);
 }
 

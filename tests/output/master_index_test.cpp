@@ -145,7 +145,8 @@ TEST_F(MasterIndexTest, AnUnopenablePageIsReported) {
     HTML_StartMasterIndex(set, context, TextString((directory + "no/such/").c_str()), index);
     EXPECT_EQ(index.document, nullptr);
     ASSERT_EQ(gMessages.size(), 1u);
-    EXPECT_EQ(gMessages[0], "ERROR: Can't open file \"" + directory + "no/such/dirindex.html\"");
+    EXPECT_EQ(gMessages[0],
+              "ERROR: Can't open file \"" + directory + "no/such/dirindex.html\": No such file or directory");
     HTML_AddMasterIndexEntry(set, context, index, TextString("a.html"));
     HTML_EndMasterIndex(set, context, index);
     EXPECT_TRUE(fs::is_empty(folder));

@@ -57,3 +57,17 @@ TEST(ColourValues, HTMLFontSizes) {
     const int toPoints[][2] = {{-1, 8}, {1, 8}, {2, 10}, {3, 12}, {4, 14}, {5, 18}, {6, 24}, {7, 28}, {9, 28}};
     for (const auto& c : toPoints) EXPECT_EQ(HTMLSizeToPointSize(c[0]), c[1]) << c[0];
 }
+
+// A colour is written into markup only when it is one, or a plain word that
+// some browser may know; a text that could end its attribute never is.
+TEST(ColourValues, WritableColours) {
+    const struct {
+        const char* colour;
+        bool writable;
+    } cases[] = {
+        {"", true},       {"Red", true},    {"#ff0000", true},          {"FF0000", true},    {"orange", true},
+        {"ORANGE", true}, {"#12345", true}, {"x\" onclick=\"y", false}, {"red blue", false}, {"red;", false},
+        {"<b>", false},   {"'red'", false}, {"red\tblue", false},       {"r&amp;", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsWritableColour(TextString(c.colour)), c.writable) << c.colour;
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -398,4 +399,42 @@ TEST(ColConfig, CopiesAreDeep) {
     original = same;
     ASSERT_NE(original.font, nullptr);
     EXPECT_EQ(original.font->faceName.str(), "Arial");
+}
+
+// A table width is a whole number of pixels or per cent; nothing else is
+// ever written into the TABLE tag as one.
+TEST(TabConfig, TableWidths) {
+    const struct {
+        const char* text;
+        bool read;
+        int number;
+        bool percent;
+        bool usable;
+    } cases[] = {
+        {"640", true, 640, false, true},
+        {"50%", true, 50, true, true},
+        {"0", true, 0, false, true},
+        {"100%", true, 100, true, true},
+        {"101%", true, 101, true, false},
+        {"100000", true, 100000, false, true},
+        {"100001", true, 100001, false, false},
+        {"99999999999", true, INT_MAX, false, false},
+        {"", false, 0, false, false},
+        {"%", false, 0, false, false},
+        {"-5", false, 0, false, false},
+        {"+5", false, 0, false, false},
+        {"5 %", false, 0, false, false},
+        {"50%%", false, 0, false, false},
+        {"50\" onmouseover=\"alert(1)", false, 0, false, false},
+    };
+    for (const auto& c : cases) {
+        int number = -1;
+        bool percent = false;
+        EXPECT_EQ(ReadTableWidth(TextString(c.text), &number, &percent), c.read) << c.text;
+        if (c.read) {
+            EXPECT_EQ(number, c.number) << c.text;
+            EXPECT_EQ(percent, c.percent) << c.text;
+        }
+        EXPECT_EQ(IsTableWidth(TextString(c.text)), c.usable) << c.text;
+    }
 }

@@ -59,7 +59,7 @@ TEST_F(FileSpecsTest, SteeringFileLinesNameTheirOwnFiles) {
 TEST_F(FileSpecsTest, MissingSteeringFileFails) {
     const std::string name = (dir / "none.stf").string();
     EXPECT_FALSE(ExpandFileSpecs(true, TextString(name.c_str()), TextString(), TextString(), context, true));
-    EXPECT_EQ(Log(), "SESSION: ERROR: Can't open " + name + "\"");
+    EXPECT_EQ(Log(), "SESSION: ERROR: Can't open " + name + "\": No such file or directory");
     EXPECT_EQ(context.inputFiles.count, 0);
 }
 

@@ -130,8 +130,9 @@ TEST_F(PolicyFileDialogTest, ATypedFileLoadsAndAFailingOneKeepsThePreviousText) 
 
     dialog.SetControlText(kPolicyFileCombo, PathOf("missing.pol").c_str());
     dialog.Notify(kPolicyFileCombo, NotifyEvent::kFocusLost);
-    EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Policy File Error: Can't find policy file \"" +
-                                                               PathOf("missing.pol") + "\""});
+    EXPECT_EQ(MessageLines(services),
+              std::vector<std::string>{"Policy File Error: Can't find policy file \"" + PathOf("missing.pol") +
+                                       "\": No such file or directory"});
     EXPECT_EQ(dialog.PolicyFileText.str(), PathOf("title.pol"));
     EXPECT_EQ(std::string(dialog.ControlText(kPolicyFileCombo)), PathOf("title.pol"));
     EXPECT_EQ(owner->runPolicyFileName.str(), PathOf("title.pol"));

@@ -178,18 +178,19 @@ TEST_F(StatusWindowTest, TheSaveChooserOffersTheInputFileNameWithLog) {
     window.SetOwner(nullptr, 0);
 }
 
-// A save that cannot be written gives one message naming the file, and
-// writes nothing: a file that was there stays as it was.
+// A save that cannot be written gives one message naming the file and the
+// reason, and writes nothing: a file that was there stays as it was.
 TEST_F(StatusWindowTest, ASaveThatCannotWriteItsFileSaysSoOnceAndWritesNothing) {
     struct Case {
         const char* name;
         WriteFault fault;
         const char* earlier;  // content there before, or null
+        const char* reason;
     };
     const Case cases[] = {
-        {"missing/run.log", WriteFault::kNone, nullptr},
-        {"full.log", WriteFault::kWrite, "earlier\n"},
-        {"broken.log", WriteFault::kClose, "earlier\n"},
+        {"missing/run.log", WriteFault::kNone, nullptr, "No such file or directory"},
+        {"full.log", WriteFault::kWrite, "earlier\n", "No space left on device"},
+        {"broken.log", WriteFault::kClose, "earlier\n", "Input/output error"},
     };
     window.AddMessage("a line");
     for (const Case& c : cases) {
@@ -206,7 +207,8 @@ TEST_F(StatusWindowTest, ASaveThatCannotWriteItsFileSaysSoOnceAndWritesNothing) 
         window.SaveToFile();
         SetWriteFault(WriteFault::kNone, "");
         ASSERT_EQ(services.Messages().size(), c.earlier ? 2u : 1u);
-        EXPECT_EQ(services.Messages().back().text, "Unable to write the file \"" + path.string() + "\"");
+        EXPECT_EQ(services.Messages().back().text,
+                  "Unable to write the file \"" + path.string() + "\": " + c.reason);
         if (c.earlier) {
             EXPECT_EQ(ReadWhole(path), c.earlier);
         } else {

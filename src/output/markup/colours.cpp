@@ -10,6 +10,15 @@ int SnapPointSize(FC* policies, int points) {
     return HTMLSizeToPointSize(PointSizeToHTMLSize(points));
 }
 
+void AppendHTMLColourAttribute(TextString& tag, const char* name, const TextString& colour) {
+    if (colour.IsEmpty() || !IsWritableColour(colour)) return;
+    tag.AppendChar(' ');
+    tag.Append(name);
+    tag.Append("=\"");
+    tag.Append(colour);
+    tag.AppendChar('"');
+}
+
 void FormatPercentWidth(FC* /*policies*/, int width, TextString* out, int total) {
     if (total < 50) total = 800;
     int percent = static_cast<int>(std::lround(static_cast<double>(width) * 100.0 / total));

@@ -16,6 +16,11 @@ class FC;
 // otherwise rounded to the nearest HTML FONT size.
 int SnapPointSize(FC* policies, int points);
 
+// Appends ` name="colour"` to a tag for a colour that is not empty and may
+// be written (IsWritableColour); any other colour is left out, so that no
+// value can add markup of its own.
+void AppendHTMLColourAttribute(TextString& tag, const char* name, const TextString& colour);
+
 // A table cell width as a quoted percentage of the total width ("\"50%\"").
 // A total below 50 is taken as 800; the percentage is rounded and at least 1.
 void FormatPercentWidth(FC* policies, int width, TextString* out, int total);

@@ -134,20 +134,20 @@ bool EntityBeginsAt(const TextString& text, int at) {
 
 }  // namespace
 
-TextString HTML_EscapeLeftTag(const TextString& tag) {
+TextString HTML_EscapeMarkupOnce(const TextString& text) {
     TextString out;
-    out.Reserve(tag.length + 16);
-    for (int i = 0; i < tag.length; ++i) {
-        switch (tag.buffer[i]) {
+    out.Reserve(text.length + 16);
+    for (int i = 0; i < text.length; ++i) {
+        switch (text.buffer[i]) {
             case '<': out.Append("&lt;"); break;
             case '>': out.Append("&gt;"); break;
             case '&':
-                if (EntityBeginsAt(tag, i))
+                if (EntityBeginsAt(text, i))
                     out.AppendChar('&');
                 else
                     out.Append("&amp;");
                 break;
-            default: out.AppendChar(tag.buffer[i]); break;
+            default: out.AppendChar(text.buffer[i]); break;
         }
     }
     return out;

@@ -45,12 +45,17 @@ void RTF_EscapeText(FC* policies, TextString& text);
 // early.
 TextString HTML_EscapeAttribute(const TextString& text);
 
+// Text that may have been escaped already (a value taken from a directive
+// line, which was escaped when it was read, or from a policy, which was
+// not): its "<" and ">" become entities, and so does every "&" that does not
+// begin an entity or character reference.  Escaping it twice changes
+// nothing more, and none of it is taken for markup.
+TextString HTML_EscapeMarkupOnce(const TextString& text);
+
 // An in-line tag left in HTML text as it was written (one that is not
-// known): its "<" and ">" become entities, and so does every "&" that does
-// not begin an entity or character reference (the tag's 8-bit characters
-// may have become entities when it was read), so that the tag shows as
-// typed and none of it is taken for markup.
-TextString HTML_EscapeLeftTag(const TextString& tag);
+// known), escaped by HTML_EscapeMarkupOnce: the tag's 8-bit characters may
+// have become entities when it was read; the tag shows as typed.
+inline TextString HTML_EscapeLeftTag(const TextString& tag) { return HTML_EscapeMarkupOnce(tag); }
 
 // Text to be written between "<!--" and "-->": every "--" becomes "- -"
 // ("---" becomes "- - -"), so the text can never end the comment early and

@@ -1,12 +1,15 @@
 #include "output/markup/link_target.h"
 
+#include "output/markup/escaping.h"
 #include "policies/fc.h"
 
 namespace {
 
+// The window name as the TARGET attribute's value: escaped, so that a name
+// holding a quote cannot end the attribute.
 void WindowName(const TextString& name, TextString& target) {
     if (name.length > 0)
-        target = name;
+        target = HTML_EscapeAttribute(name);
     else
         target = "_top";
 }

@@ -11,5 +11,6 @@ class FC;
 // `requireScheme` is set.  In frames mode "Open frame links in new window"
 // decides (once the user has set it, also when off); otherwise "Open links in
 // new browser window".  An empty window name gives "_top".  A non-empty
-// result gives the link a TARGET attribute.
+// result gives the link a TARGET attribute: it is escaped as an attribute
+// value.
 void HTML_GetLinkTarget(FC* policies, int requireScheme, const TextString& url, TextString& target);

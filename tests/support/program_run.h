@@ -1,0 +1,28 @@
+// Running the real vendrel program for a test: in a folder of the test's
+// own, with a settings folder of its own inside it and no desktop, its
+// standard output and standard error captured.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+struct ProgramRun {
+    int status = -1;  // the exit status; -1 when it did not exit normally
+    std::string out;
+    std::string err;
+
+    bool ErrHas(const std::string& text) const { return err.find(text) != std::string::npos; }
+};
+
+// Runs `vendrel arguments` (words as a shell reads them) in `folder` with
+// standard input from /dev/null, under a time limit of a minute, after the
+// command words `prefix` (another user's, say).  The captured streams are
+// kept beside the folder, so that a folder the program may not write to can
+// be tested too.
+ProgramRun RunVendrel(const std::filesystem::path& folder, const std::string& arguments,
+                      const std::string& prefix = "");
+
+// The command words that run a program as the user "nobody" when the tests
+// run as root (who may read and write everything), else none; false when
+// the tests run as root and that is not possible.
+bool AsUserWhoMayNotDoEverything(std::string* prefix);
