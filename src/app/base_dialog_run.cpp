@@ -90,8 +90,6 @@ public:
 
 private:
     bool TryOpen(FC& runSet, const TextString& path) {
-        // The log is read while the run goes on: it is written in place.
-        file_.writeInPlace = 1;
         if (!file_.OpenForWrite(path.buffer, 0, 0)) return false;
         open_ = true;
         context_.sink.SetLogFileName(path.buffer);
