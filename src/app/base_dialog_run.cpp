@@ -141,16 +141,30 @@ void RouteMessagesToStatusWindow(Context& context) {
 }
 
 // Reports that the run's log file or index page (`what`) at `path` is not
-// written: it would replace `clash`.
-void ReportNotWritten(Context& run, const char* what, const TextString& path, const TextString& clash) {
+// written, and why (`reason`: "would overwrite ...", "is a FIFO").
+void ReportNotWritten(Context& run, const char* what, const TextString& path, const TextString& reason) {
     TextString message("ERROR: ");
     message.Append(what);
     message.AppendChar(' ');
     message.Append(Quoted(path));
-    message.Append(" would overwrite ");
-    message.Append(clash);
+    message.AppendChar(' ');
+    message.Append(reason);
     message.Append(": not written");
     run.sink.OutputMessage(message.buffer, 10);
+}
+
+// Why no output may go to `path` ("is a FIFO"), or the empty text when it
+// may: nothing is there yet, or a regular file or a character device
+// (/dev/null) is.  A FIFO would hold the run until somebody read it, and the
+// others cannot take a document.
+TextString RefusedKind(const TextString& path) {
+    switch (KindOfFile(path.str())) {
+        case FileKind::kDirectory: return "is a directory";
+        case FileKind::kFifo: return "is a FIFO";
+        case FileKind::kSocket: return "is a socket";
+        case FileKind::kBlockDevice: return "is a block device";
+        default: return TextString();
+    }
 }
 
 // One input of the run and the document it writes.
@@ -239,12 +253,16 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
         if (!file.convert || file.output.IsEmpty()) continue;
         TextString refusal;
         const auto earlier = plan.documents.find(file.outputKey.Text());
+        const TextString kind = RefusedKind(file.output);
         if (const std::string* input = runFiles.FindInput(file.output.str())) {
             refusal = TextString("ERROR: Output file would overwrite the input file ") +
                       Quoted(TextString(std::string_view(*input))) + ": " + Quoted(file.input) + " not converted";
         } else if (earlier != plan.documents.end()) {
             refusal = TextString("ERROR: Output file ") + Quoted(file.output) + " is written for " +
                       Quoted(plan.files[earlier->second].input) + ": " + Quoted(file.input) + " not converted";
+        } else if (!kind.IsEmpty()) {
+            refusal = TextString("ERROR: Output file ") + Quoted(file.output) + " " + kind + ": " +
+                      Quoted(file.input) + " not converted";
         }
         if (refusal.IsEmpty()) {
             plan.documents.emplace(file.outputKey.Text(), i);
@@ -263,11 +281,14 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
 void OpenRunLog(RunLog& log, const RunPlan& plan, FC& runSet, Context& run, const TextString& outputFolder) {
     const TextString logPath = log.Path(runSet, outputFolder);
     const TextString clash = plan.WrittenOver(logPath);
-    if (clash.IsEmpty()) {
+    const TextString kind = RefusedKind(logPath);
+    if (!clash.IsEmpty()) {
+        ReportNotWritten(run, "Log file", logPath, "would overwrite " + clash);
+    } else if (!kind.IsEmpty()) {
+        ReportNotWritten(run, "Log file", logPath, kind);
+    } else {
         log.Open(runSet, outputFolder, logPath);
         TheRunFiles().AddWriteTarget(logPath.str());
-    } else {
-        ReportNotWritten(run, "Log file", logPath, clash);
     }
 }
 
@@ -279,11 +300,14 @@ void StartRunIndex(MasterIndex& index, const RunPlan& plan, FC& runSet, Context&
     TextString clash = plan.WrittenOver(indexPath);
     if (clash.IsEmpty() && TheRunFiles().FindWriteTarget(indexPath.str()))
         clash = TextString("the log file ") + Quoted(indexPath);
-    if (clash.IsEmpty()) {
+    const TextString kind = RefusedKind(indexPath);
+    if (!clash.IsEmpty()) {
+        ReportNotWritten(run, "Index page", indexPath, "would overwrite " + clash);
+    } else if (!kind.IsEmpty()) {
+        ReportNotWritten(run, "Index page", indexPath, kind);
+    } else {
         HTML_StartMasterIndex(runSet, run, outputFolder, index);
         TheRunFiles().AddWriteTarget(indexPath.str());
-    } else {
-        ReportNotWritten(run, "Index page", indexPath, clash);
     }
 }
 

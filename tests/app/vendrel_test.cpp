@@ -243,7 +243,7 @@ TEST_F(VendrelTest, FailuresGiveTheirMessagesAndANonZeroExitAtOnce) {
     const Case cases[] = {
         {"missing.txt", nullptr, nullptr, "Vendrel: Unable to locate file \"missing.txt\""},
         {"adir", nullptr, "adir", "File selection error: No files found"},
-        {"report.txt", "Some text\n", "report.html", "ERROR: Can't open file"},
+        {"report.txt", "Some text\n", "report.html", "report.html\" is a directory: \""},
         {"page.html", "Already HTML\n", nullptr, "ERROR: Output file would overwrite the input file"},
     };
     for (const Case& c : cases) {
@@ -939,7 +939,7 @@ TEST_F(VendrelTest, AFailedFileDoesNotStopTheRun) {
     const Case cases[] = {
         {"c.txt nothere.txt", "Unable to locate file \"nothere.txt\""},
         {"a.html c.txt", "ERROR: Output file would overwrite the input file"},
-        {"c.txt blocked.txt b.txt", "ERROR: Can't open file"},
+        {"c.txt blocked.txt b.txt", "blocked.html\" is a directory: \""},
     };
     Write("b.txt", kOtherTable);
     for (const Case& c : cases) {
