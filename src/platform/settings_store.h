@@ -109,7 +109,9 @@ private:
     void Set(const std::string& name, const std::string& value, bool changed);
     void Rebuild(std::vector<Entry> entries);
     void Report(const std::string& text);
-    void ReportFailure(const std::string& what, int error);
+    // Reports a failed save: what failed and the system's reason (none when
+    // empty).
+    void ReportFailure(const std::string& what, const std::string& reason);
     // Replaces the file by one holding `content`, through a temporary file.
     bool ReplaceFile(const std::string& content);
 
