@@ -276,39 +276,43 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
     return plan;
 }
 
+// Why the run's log or index page at `path` is not written: it would
+// replace `clash` (an input, a document or the log of the run; empty for
+// none), or what is there takes no output.  Empty when it is written.
+TextString WhyNotWritten(const TextString& clash, const TextString& path) {
+    return clash.IsEmpty() ? RefusedKind(path) : "would overwrite " + clash;
+}
+
 // Opens the run's log at the path it asks for, unless writing it would
-// replace an input or a document of the run.
+// replace an input or a document of the run, or what is there takes no
+// output.
 void OpenRunLog(RunLog& log, const RunPlan& plan, FC& runSet, Context& run, const TextString& outputFolder) {
     const TextString logPath = log.Path(runSet, outputFolder);
-    const TextString clash = plan.WrittenOver(logPath);
-    const TextString kind = RefusedKind(logPath);
-    if (!clash.IsEmpty()) {
-        ReportNotWritten(run, "Log file", logPath, "would overwrite " + clash);
-    } else if (!kind.IsEmpty()) {
-        ReportNotWritten(run, "Log file", logPath, kind);
-    } else {
-        log.Open(runSet, outputFolder, logPath);
-        TheRunFiles().AddWriteTarget(logPath.str());
+    const TextString refusal = WhyNotWritten(plan.WrittenOver(logPath), logPath);
+    if (!refusal.IsEmpty()) {
+        ReportNotWritten(run, "Log file", logPath, refusal);
+        return;
     }
+    log.Open(runSet, outputFolder, logPath);
+    TheRunFiles().AddWriteTarget(logPath.str());
 }
 
 // Starts the master index page ("/INDEX"), unless writing it would replace
-// an input, a document or the log of the run.
+// an input, a document or the log of the run, or what is there takes no
+// output.
 void StartRunIndex(MasterIndex& index, const RunPlan& plan, FC& runSet, Context& run,
                    const TextString& outputFolder) {
     const TextString indexPath = MasterIndexPageName(runSet, run, outputFolder);
     TextString clash = plan.WrittenOver(indexPath);
     if (clash.IsEmpty() && TheRunFiles().FindWriteTarget(indexPath.str()))
         clash = TextString("the log file ") + Quoted(indexPath);
-    const TextString kind = RefusedKind(indexPath);
-    if (!clash.IsEmpty()) {
-        ReportNotWritten(run, "Index page", indexPath, "would overwrite " + clash);
-    } else if (!kind.IsEmpty()) {
-        ReportNotWritten(run, "Index page", indexPath, kind);
-    } else {
-        HTML_StartMasterIndex(runSet, run, outputFolder, index);
-        TheRunFiles().AddWriteTarget(indexPath.str());
+    const TextString refusal = WhyNotWritten(clash, indexPath);
+    if (!refusal.IsEmpty()) {
+        ReportNotWritten(run, "Index page", indexPath, refusal);
+        return;
     }
+    HTML_StartMasterIndex(runSet, run, outputFolder, index);
+    TheRunFiles().AddWriteTarget(indexPath.str());
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <spawn.h>
-#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -32,6 +31,7 @@
 #include "policies/tab_config.h"
 #include "support/document_text.h"
 #include "support/recording_program.h"
+#include "support/scoped_tmpfs.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -1121,12 +1121,8 @@ TEST_F(VendrelTest, WriteFailuresOnADeviceAreReported) {
 TEST_F(VendrelTest, AFullDiskLeavesTheEarlierOutputs) {
     const fs::path disk = folder / "disk";
     fs::create_directory(disk);
-    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "a tmpfs cannot be mounted here (not root?)";
-    struct Unmount {
-        fs::path at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{disk};
+    const ScopedTmpfs tmpfs(disk, "size=256k");
+    if (!tmpfs.Mounted()) GTEST_SKIP() << ScopedTmpfs::kNotMounted;
     Write("a.txt", kTable);
     ASSERT_EQ(Run("a.txt /OUTPUT=disk/ /INDEX"), 0) << err;
     ASSERT_EQ(Run("a.txt /OUTPUT=disk/ /RTF"), 0) << err;
@@ -1270,12 +1266,8 @@ TEST_F(VendrelTest, NoFreeInodeLeavesTheEarlierOutputs) {
     const fs::path disk = folder / "disk";
     fs::create_directory(disk);
     // The folder itself and the two documents: every inode taken.
-    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "nr_inodes=3") != 0)
-        GTEST_SKIP() << "a tmpfs cannot be mounted here (not root?)";
-    struct Unmount {
-        fs::path at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{disk};
+    const ScopedTmpfs tmpfs(disk, "nr_inodes=3");
+    if (!tmpfs.Mounted()) GTEST_SKIP() << ScopedTmpfs::kNotMounted;
     Write("a.txt", kTable);
     Write("disk/a.html", "earlier page\n");
     Write("disk/dirindex.html", "earlier index\n");

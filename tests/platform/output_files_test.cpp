@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "support/scoped_tmpfs.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -222,12 +222,8 @@ TEST_F(OutputFilesTest, LongNamesAreWrittenThroughShortenedTemporaries) {
 TEST_F(OutputFilesTest, ACopyWithoutRoomLeavesTheTargetAsItWas) {
     const fs::path disk = folder / "disk";
     fs::create_directory(disk);
-    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=1m") != 0)
-        GTEST_SKIP() << "a tmpfs cannot be mounted here (not root?)";
-    struct Unmount {
-        fs::path at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{disk};
+    const ScopedTmpfs tmpfs(disk, "size=1m");
+    if (!tmpfs.Mounted()) GTEST_SKIP() << ScopedTmpfs::kNotMounted;
     Write(disk / "a.html", "earlier");
     fs::create_hard_link(disk / "a.html", disk / "b.html");
     Write(disk / "filler", std::string(size_t{1} << 19, 'f'));  // half the disk
