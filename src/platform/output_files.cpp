@@ -39,8 +39,8 @@ constexpr int kMostLinkHops = 40;
 // slots (lock-free atomics) and unlinks the names in them.  A name is
 // copied into a slot of its own before its file is written and stays
 // unchanged until the slot is emptied; more temporaries at once than slots
-// (a run writes three at most) are written all the same, without the
-// clean-up.
+// (a run has four at most: a document, the log, the index page and the
+// settings) are written all the same, without the clean-up.
 
 constexpr size_t kTemporarySlots = 16;
 std::atomic<char*> gTemporaries[kTemporarySlots];
@@ -77,8 +77,9 @@ extern "C" void RemoveTemporariesAndEnd(int signal) {
     errno = savedError;
 }
 
-// Holds the termination signals back while a target is being copied into,
-// so that the copy a signal arrives in is finished first.
+// Holds the termination signals back over a step a signal must not cut:
+// making a temporary and listing it, or copying into a target (the copy a
+// signal arrives in is finished first).
 class TerminationHeld {
 public:
     TerminationHeld() {
