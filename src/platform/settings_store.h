@@ -7,9 +7,9 @@
 // line per setting.  Names are compared without regard to ASCII letter case
 // ("\Options\outputType" and "\Options\OutputType" are one setting); the file
 // keeps the spelling under which a setting was first written.  Names and
-// values have no length limit.  In a value the three characters '%', carriage
-// return and line feed are written as "%25", "%0D" and "%0A" so that every
-// setting stays on its line; any other "%" is read as itself.
+// values have no length limit of their own.  In a value the three characters
+// '%', carriage return and line feed are written as "%25", "%0D" and "%0A"
+// so that every setting stays on its line; any other "%" is read as itself.
 //
 // Several programs may use the file at once, and a person may edit it
 // between runs: a save never puts back what it did not change.  A save
