@@ -96,8 +96,6 @@ private:
     }
 
     bool TryOpen(FC& runSet, const TextString& path) {
-        // The log is read while the run goes on: it is written in place.
-        file_.writeInPlace = 1;
         if (!file_.OpenForWrite(path.buffer, 0, 0)) return false;
         open_ = true;
         context_.sink.SetLogFileName(path.buffer);
@@ -149,16 +147,30 @@ void RouteMessagesToStatusWindow(Context& context) {
 }
 
 // Reports that the run's log file or index page (`what`) at `path` is not
-// written: it would replace `clash`.
-void ReportNotWritten(Context& run, const char* what, const TextString& path, const TextString& clash) {
+// written, and why (`reason`: "would overwrite ...", "is a FIFO").
+void ReportNotWritten(Context& run, const char* what, const TextString& path, const TextString& reason) {
     TextString message("ERROR: ");
     message.Append(what);
     message.AppendChar(' ');
     message.Append(Quoted(path));
-    message.Append(" would overwrite ");
-    message.Append(clash);
+    message.AppendChar(' ');
+    message.Append(reason);
     message.Append(": not written");
     run.sink.OutputMessage(message.buffer, 10);
+}
+
+// Why no output may go to `path` ("is a FIFO"), or the empty text when it
+// may: nothing is there yet, or a regular file or a character device
+// (/dev/null) is.  A FIFO would hold the run until somebody read it, and the
+// others cannot take a document.
+TextString RefusedKind(const TextString& path) {
+    switch (KindOfFile(path.str())) {
+        case FileKind::kDirectory: return "is a directory";
+        case FileKind::kFifo: return "is a FIFO";
+        case FileKind::kSocket: return "is a socket";
+        case FileKind::kBlockDevice: return "is a block device";
+        default: return TextString();
+    }
 }
 
 // One input of the run and the document it writes.
@@ -247,12 +259,16 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
         if (!file.convert || file.output.IsEmpty()) continue;
         TextString refusal;
         const auto earlier = plan.documents.find(file.outputKey.Text());
+        const TextString kind = RefusedKind(file.output);
         if (const std::string* input = runFiles.FindInput(file.output.str())) {
             refusal = TextString("ERROR: Output file would overwrite the input file ") +
                       Quoted(TextString(std::string_view(*input))) + ": " + Quoted(file.input) + " not converted";
         } else if (earlier != plan.documents.end()) {
             refusal = TextString("ERROR: Output file ") + Quoted(file.output) + " is written for " +
                       Quoted(plan.files[earlier->second].input) + ": " + Quoted(file.input) + " not converted";
+        } else if (!kind.IsEmpty()) {
+            refusal = TextString("ERROR: Output file ") + Quoted(file.output) + " " + kind + ": " +
+                      Quoted(file.input) + " not converted";
         }
         if (refusal.IsEmpty()) {
             plan.documents.emplace(file.outputKey.Text(), i);
@@ -266,33 +282,43 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
     return plan;
 }
 
+// Why the run's log or index page at `path` is not written: it would
+// replace `clash` (an input, a document or the log of the run; empty for
+// none), or what is there takes no output.  Empty when it is written.
+TextString WhyNotWritten(const TextString& clash, const TextString& path) {
+    return clash.IsEmpty() ? RefusedKind(path) : "would overwrite " + clash;
+}
+
 // Opens the run's log at the path it asks for, unless writing it would
-// replace an input or a document of the run.
+// replace an input or a document of the run, or what is there takes no
+// output.
 void OpenRunLog(RunLog& log, const RunPlan& plan, FC& runSet, Context& run, const TextString& outputFolder) {
     const TextString logPath = log.Path(runSet, outputFolder);
-    const TextString clash = plan.WrittenOver(logPath);
-    if (clash.IsEmpty()) {
-        log.Open(runSet, outputFolder, logPath);
-        TheRunFiles().AddWriteTarget(logPath.str());
-    } else {
-        ReportNotWritten(run, "Log file", logPath, clash);
+    const TextString refusal = WhyNotWritten(plan.WrittenOver(logPath), logPath);
+    if (!refusal.IsEmpty()) {
+        ReportNotWritten(run, "Log file", logPath, refusal);
+        return;
     }
+    log.Open(runSet, outputFolder, logPath);
+    TheRunFiles().AddWriteTarget(logPath.str());
 }
 
 // Starts the master index page ("/INDEX"), unless writing it would replace
-// an input, a document or the log of the run.
+// an input, a document or the log of the run, or what is there takes no
+// output.
 void StartRunIndex(MasterIndex& index, const RunPlan& plan, FC& runSet, Context& run,
                    const TextString& outputFolder) {
     const TextString indexPath = MasterIndexPageName(runSet, run, outputFolder);
     TextString clash = plan.WrittenOver(indexPath);
     if (clash.IsEmpty() && TheRunFiles().FindWriteTarget(indexPath.str()))
         clash = TextString("the log file ") + Quoted(indexPath);
-    if (clash.IsEmpty()) {
-        HTML_StartMasterIndex(runSet, run, outputFolder, index);
-        TheRunFiles().AddWriteTarget(indexPath.str());
-    } else {
-        ReportNotWritten(run, "Index page", indexPath, clash);
+    const TextString refusal = WhyNotWritten(clash, indexPath);
+    if (!refusal.IsEmpty()) {
+        ReportNotWritten(run, "Index page", indexPath, refusal);
+        return;
     }
+    HTML_StartMasterIndex(runSet, run, outputFolder, index);
+    TheRunFiles().AddWriteTarget(indexPath.str());
 }
 
 }  // namespace

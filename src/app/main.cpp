@@ -10,6 +10,7 @@
 
 #include "app/batch_mode.h"
 #include "app/front_end.h"
+#include "platform/output_files.h"
 #ifdef VENDREL_FRONT_END_MODULE
 #include "app/front_end_module.h"
 #include "gui/front_end_module.h"
@@ -17,6 +18,8 @@
 #endif
 
 int main(int argc, char** argv) {
+    // A run stopped by SIGTERM, SIGINT or SIGHUP leaves no temporary file.
+    RemoveTemporariesOnTermination();
 #ifdef VENDREL_FRONT_END_MODULE
     // The module beside the program (a build tree), else at its installed
     // place relative to the program's folder.

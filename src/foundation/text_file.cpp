@@ -225,8 +225,7 @@ bool TextFile::OpenForWrite(const char* name, int toConsoleOutput, int binary) {
             return false;
         }
         int failure = 0;
-        const OutputRoad road = writeInPlace ? OutputRoad::kInPlace : OutputRoad::kReplace;
-        OutputStream output = OpenOutputStream(name ? name : "", road, &failure);
+        OutputStream output = OpenOutputStream(name ? name : "", &failure);
         FILE* handle = output.stream;
         if (handle) outputStreams.push_back(std::move(output));
         // Output files are written in large pieces: the library's default

@@ -50,9 +50,6 @@ public:
     // The files opened for writing, each with what closing it has to do
     // (see platform/output_files.h).
     std::vector<OutputStream> outputStreams;
-    // Files opened for writing are written in place rather than replaced
-    // when complete (a log, read while it grows).
-    int writeInPlace = 0;
     // The error number of the first failed write or close of a file opened
     // for writing; 0 while none failed.  A file closed after a failure
     // never replaces its target.

@@ -29,11 +29,18 @@ std::string ToFnmatchPattern(const char* pattern) {
     return out;
 }
 
+// Whether `name` matches a pattern made by ToFnmatchPattern.  A hidden name
+// (one beginning with ".") is matched only by a pattern beginning with ".":
+// "*" or "?x" never take it (FNM_PERIOD).
+bool MatchesFnmatchPattern(const std::string& pattern, const char* name) {
+    return fnmatch(pattern.c_str(), LowerAsciiText(name).c_str(), FNM_PERIOD) == 0;
+}
+
 }  // namespace
 
 bool MatchesFilePattern(const char* pattern, const char* name) {
     if (!pattern || !name) return false;
-    return fnmatch(ToFnmatchPattern(pattern).c_str(), LowerAsciiText(name).c_str(), 0) == 0;
+    return MatchesFnmatchPattern(ToFnmatchPattern(pattern), name);
 }
 
 FileSearch::FileSearch() = default;
@@ -53,7 +60,7 @@ bool FileSearch::Begin(const std::string& directory, const std::string& pattern)
 bool FileSearch::Next(FoundFile* out) {
     if (!handle) return false;
     while (const dirent* entry = readdir(handle->dir)) {
-        if (fnmatch(loweredPattern.c_str(), LowerAsciiText(entry->d_name).c_str(), 0) != 0) continue;
+        if (!MatchesFnmatchPattern(loweredPattern, entry->d_name)) continue;
         struct stat info {};
         const std::string path = directoryPath + entry->d_name;
         if (stat(path.c_str(), &info) != 0) continue;

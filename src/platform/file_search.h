@@ -4,9 +4,12 @@
 //
 // The pattern applies to the name part only: '*' matches any run of
 // characters, '?' any one character, every other character itself, with
-// ASCII letters compared ignoring case.  Each entry reports whether it is a
-// directory and its size, taken from the file itself (links are followed).
-// The order of the entries is the directory's own; callers sort.
+// ASCII letters compared ignoring case.  A hidden name (one beginning with
+// ".", such as a run's temporary file or "." and "..") is matched only by a
+// pattern that begins with "." itself: "*" never takes it, ".*" does.
+// Each entry reports whether it is a directory and its size, taken from the
+// file itself (links are followed).  The order of the entries is the
+// directory's own; callers sort.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +22,8 @@ struct FoundFile {
     uint64_t size = 0;
 };
 
-// True when `name` matches `pattern` ('*' and '?', ASCII case ignored).
+// True when `name` matches `pattern` ('*' and '?', ASCII case ignored,
+// hidden names only by a pattern beginning with ".").
 bool MatchesFilePattern(const char* pattern, const char* name);
 
 class FileSearch {

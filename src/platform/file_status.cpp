@@ -7,9 +7,22 @@
 #include <system_error>
 
 PathKind KindOfPath(const std::string& path) {
+    switch (KindOfFile(path)) {
+        case FileKind::kMissing: return PathKind::kMissing;
+        case FileKind::kDirectory: return PathKind::kDirectory;
+        default: return PathKind::kOther;
+    }
+}
+
+FileKind KindOfFile(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return PathKind::kMissing;
-    return S_ISDIR(info.st_mode) ? PathKind::kDirectory : PathKind::kOther;
+    if (::stat(path.c_str(), &info) != 0) return FileKind::kMissing;
+    if (S_ISREG(info.st_mode)) return FileKind::kRegular;
+    if (S_ISDIR(info.st_mode)) return FileKind::kDirectory;
+    if (S_ISCHR(info.st_mode)) return FileKind::kCharacterDevice;
+    if (S_ISBLK(info.st_mode)) return FileKind::kBlockDevice;
+    if (S_ISFIFO(info.st_mode)) return FileKind::kFifo;
+    return FileKind::kSocket;
 }
 
 std::string PathProblem(const std::string& path) {

@@ -1,5 +1,5 @@
 // What the program asks the system about paths and itself: whether a path
-// names something and whether that is a directory, what a directory allows,
+// names something and what kind of file that is, what a directory allows,
 // when a file was last changed, the local time of a moment, the running
 // program's own file and the current directory.  Links are followed
 // throughout.
@@ -20,6 +20,19 @@ PathKind KindOfPath(const std::string& path);
 // directory", "Too many levels of symbolic links", "Permission denied",
 // "File name too long"); empty when it can.
 std::string PathProblem(const std::string& path);
+
+// What a path names, in full.
+enum class FileKind {
+    kMissing,  // nothing there, or it cannot be examined
+    kRegular,
+    kDirectory,
+    kCharacterDevice,  // /dev/null, /dev/full, a terminal
+    kBlockDevice,
+    kFifo,
+    kSocket,
+};
+
+FileKind KindOfFile(const std::string& path);
 
 // Whether the directory may be entered and, with `write`, written to.
 bool DirectoryAllows(const std::string& path, bool write);

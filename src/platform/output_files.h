@@ -2,16 +2,30 @@
 // leaving a truncated one in place of a good one, and how two names are
 // found to be one file.
 //
-// A file is written on one of two roads.  The replacing road writes a new
-// hidden temporary file in the folder of the target (".name.XXXXXX") and
-// renames it onto the target only when it was written and closed without
-// error; on any failure the temporary file is removed and the earlier
-// target stays as it was.  The target is first resolved through symbolic
-// links (the link stays, the file it points to is replaced), and the
-// temporary file takes the mode of the file it replaces.  The in-place road
-// opens the target itself and empties it: it is taken for a log (read while
-// it grows), and for a target that is not a regular file (a device, a FIFO)
-// or that has more than one hard link, which must never be replaced.
+// Every output is first written whole to a new hidden temporary file in
+// the folder of its target (".name.XXXXXX", the name shortened where that
+// would pass the folder's longest name), and only when it was written and
+// closed without error does the content reach the target:
+//  - by renaming the temporary onto the target, the usual road; the target
+//    is first resolved through symbolic links (the link stays, the file it
+//    points to is replaced) and the temporary takes its mode;
+//  - by copying the temporary into the target, for a target with more than
+//    one hard link (a rename would part it from its other names).  Room for
+//    the copy is taken first, so a full disk leaves the target as it was;
+//    only a kill during that short copy can cut it.
+// On any failure the temporary is removed and the target stays as it was.
+// Where no temporary can be made (no free inode, no space, no permission)
+// nothing is written and the target stays as it was.
+//
+// A character device (/dev/null, /dev/full, a terminal) is written in place.
+// A folder, FIFO, socket or block device is refused before anything is
+// opened, and nothing opened here ever waits for another process.
+//
+// A termination signal (SIGTERM, SIGINT, SIGHUP) removes the temporaries
+// being written before the process ends (RemoveTemporariesOnTermination).
+// A SIGKILL cannot be caught: its temporary stays.  Nobody else removes it
+// either, since another run may be writing the same output at the same
+// time and a run cannot tell whether another's temporary is still used.
 #pragma once
 
 #include <sys/types.h>
@@ -38,32 +52,40 @@ struct FileKey {
 FileKey KeyOfFile(const std::string& path);
 bool IsSameFile(const std::string& first, const std::string& second);
 
-enum class OutputRoad { kReplace, kInPlace };
-
 // A file opened for writing and what closing it has to do.
 struct OutputStream {
     FILE* stream = nullptr;
-    std::string target;  // the file written (links resolved on the replacing road)
-    std::string temporary;  // the temporary file written in its place; empty in place
+    std::string target;  // the file that takes the content (links resolved)
+    std::string temporary;  // the temporary file written first; empty for a device
+    bool copyInto = false;  // the target has other hard links: copied into, not renamed onto
+    int signalSlot = -1;  // where the temporary's name waits for a termination signal
 };
 
-// Opens `path` for writing on `road` (a target that must not be replaced
-// is written in place whatever the road).  An existing target the user
-// cannot write is refused.  On failure the stream is null and *error holds
-// the system's error number.
-OutputStream OpenOutputStream(const std::string& path, OutputRoad road, int* error);
+// Opens `path` for writing (see above).  An existing target the user cannot
+// write is refused.  On failure the stream is null and *error holds the
+// system's error number: EISDIR for a folder, ENXIO (what the system answers
+// when one is opened without waiting) for a FIFO, socket or block device.
+OutputStream OpenOutputStream(const std::string& path, int* error);
 
-// Closes the stream.  With `keep` (everything was written) the temporary
-// file is renamed onto the target; otherwise, or when the close or the
-// rename fails, it is removed.  Returns 0, or the error number of the
-// close or rename that failed.
+// Closes the stream.  With `keep` (everything was written) the content
+// reaches the target; otherwise, or when the close, the rename or the copy
+// fails, the target stays as it was.  The temporary file is gone in every
+// case.  Returns 0, or the error number of what failed.
 int CloseOutputStream(OutputStream& output, bool keep);
+
+// Makes SIGTERM, SIGINT and SIGHUP remove the temporary files being written
+// and then end the process as the signal would have (its usual exit status).
+// A signal the process was started ignoring (nohup, a background job) stays
+// ignored.  Called once at start-up.
+void RemoveTemporariesOnTermination();
 
 // The system's text for an error number ("No space left on device").
 std::string SystemErrorText(int error);
 
 // A seam for tests: every file opened afterwards whose path ends in
-// `pathEnding` fails each write (kWrite, "No space left on device") or its
-// close (kClose, "Input/output error").  kNone clears it.
-enum class WriteFault { kNone, kWrite, kClose };
+// `pathEnding` fails each write (kWrite, "No space left on device"), its
+// close (kClose, "Input/output error") or the making of its temporary file
+// (kCreate, "No space left on device", as with no free inode).  kNone clears
+// it.
+enum class WriteFault { kNone, kWrite, kClose, kCreate };
 void SetWriteFault(WriteFault fault, const std::string& pathEnding);

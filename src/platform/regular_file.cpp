@@ -4,12 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace {
 
 constexpr const char* kNotRegularReason = "Not a regular file";
+// The piece ReadRegularFile reads at a time.
+constexpr size_t kReadPiece = size_t{64} * 1024;
 
 OpenedForReading Failure(int error) {
     OpenedForReading result;
@@ -66,4 +69,43 @@ OpenedForReading OpenRegularFileForReading(const char* path) {
     OpenedForReading result;
     result.stream.reset(stream);
     return result;
+}
+
+int ReadRegularFile(const char* path, size_t limit, std::string* content, std::string* reason) {
+    content->clear();
+    reason->clear();
+    OpenedForReading opened = OpenRegularFileForReading(path);
+    if (!opened.stream) {
+        *reason = std::move(opened.reason);
+        return opened.error;
+    }
+    struct stat info;
+    std::FILE* stream = opened.stream.get();
+    if (::fstat(::fileno(stream), &info) != 0) {
+        const int error = errno;
+        *reason = std::strerror(error);
+        return error;
+    }
+    int failure = 0;
+    if (info.st_size > 0 && static_cast<unsigned long long>(info.st_size) > limit) failure = EFBIG;
+    if (!failure) {
+        content->reserve(static_cast<size_t>(info.st_size));
+        char piece[kReadPiece];
+        // One byte beyond the limit tells a file that grew meanwhile.
+        while (content->size() <= limit) {
+            const size_t wanted = std::min(sizeof piece, limit + 1 - content->size());
+            const size_t got = std::fread(piece, 1, wanted, stream);
+            content->append(piece, got);
+            if (got < wanted) break;
+        }
+        if (std::ferror(stream))
+            failure = errno ? errno : EIO;
+        else if (content->size() > limit)
+            failure = EFBIG;
+    }
+    if (failure) {
+        content->clear();
+        *reason = std::strerror(failure);
+    }
+    return failure;
 }

@@ -9,6 +9,7 @@
 // change in between), and only then is it handed out as a stream.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -29,3 +30,11 @@ struct OpenedForReading {
 // `reason` says why ("No such file or directory", "Is a directory", "Not a
 // regular file", ...).
 OpenedForReading OpenRegularFileForReading(const char* path);
+
+// Reads the whole regular file `path` into *content, refusing one of more
+// than `limit` bytes (at most `limit` bytes are ever read, so a file that
+// grows while it is read is refused too).  0 on success; otherwise the
+// system's error number, with *reason in the words of
+// OpenRegularFileForReading ("File too large", EFBIG, beyond the limit)
+// and *content empty.
+int ReadRegularFile(const char* path, size_t limit, std::string* content, std::string* reason);

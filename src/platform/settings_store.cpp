@@ -14,6 +14,8 @@
 #include <string_view>
 
 #include "platform/ascii_text.h"
+#include "platform/output_files.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -95,40 +97,10 @@ std::string Decoded(std::string_view value) {
     return out;
 }
 
-// Reads a whole file; false with errno set when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string* content) {
-    content->clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    char chunk[65536];
-    for (;;) {
-        ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int saved = errno;
-            close(fd);
-            errno = saved;
-            return false;
-        }
-        if (n == 0) break;
-        content->append(chunk, static_cast<size_t>(n));
-    }
-    close(fd);
-    return true;
-}
-
-bool WriteAll(int fd, const std::string& content) {
-    size_t done = 0;
-    while (done < content.size()) {
-        ssize_t n = write(fd, content.data() + done, content.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
+// The largest settings file read: far above any real one (a few KB), it
+// keeps a file linked to /dev/zero-like content or a stray huge file from
+// filling memory.
+constexpr size_t kMostSettingsBytes = size_t{1} << 20;
 
 // Creates every missing folder of `folder` (like mkdir -p); false with errno.
 bool MakeFolders(const std::string& folder) {
@@ -188,7 +160,15 @@ void ForEachLine(std::string_view content, Visit visit) {
 // losing another program's simultaneous change.
 class SaveLock {
 public:
-    explicit SaveLock(const std::string& path) : fd_(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    // Anything but a regular file in the lock file's place is left alone
+    // (and opening it never waits).
+    explicit SaveLock(const std::string& path)
+        : fd_(open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600)) {
+        struct stat info {};
+        if (fd_ >= 0 && (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
+            close(fd_);
+            fd_ = -1;
+        }
         if (fd_ >= 0) {
             while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
             }
@@ -292,13 +272,13 @@ bool SettingsStore::Load() {
     pending_.clear();
     pendingIndex_.clear();
     unreadable_ = false;
-    std::string content;
-    if (path_.empty() || !ReadWholeFile(path_, &content)) {
-        const int error = errno;
+    std::string content, reason;
+    const int error = path_.empty() ? ENOENT : ReadRegularFile(path_.c_str(), kMostSettingsBytes, &content, &reason);
+    if (error != 0) {
         Rebuild({});
-        if (path_.empty() || error == ENOENT || error == ENOTDIR) return true;
+        if (error == ENOENT || error == ENOTDIR) return true;
         unreadable_ = true;
-        Report("WARNING: Can't read the program settings in " + path_ + ": " + std::strerror(error) +
+        Report("WARNING: Can't read the program settings in " + path_ + ": " + reason +
                "; the defaults are used and nothing is saved");
         return false;
     }
@@ -358,14 +338,14 @@ void SettingsStore::Report(const std::string& text) {
         std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-void SettingsStore::ReportFailure(const std::string& what, int error) {
+void SettingsStore::ReportFailure(const std::string& what, const std::string& reason) {
     std::string text =
         "WARNING: Can't save the program settings in " + (path_.empty() ? "(no settings folder)" : path_);
     text += ": ";
     text += what;
-    if (error != 0) {
+    if (!reason.empty()) {
         text += ": ";
-        text += std::strerror(error);
+        text += reason;
     }
     Report(text);
 }
@@ -374,25 +354,31 @@ bool SettingsStore::Save() {
     if (unreadable_) return false;
     if (pending_.empty()) return true;
     if (path_.empty()) {
-        ReportFailure("neither XDG_CONFIG_HOME nor a home folder is known", 0);
+        ReportFailure("neither XDG_CONFIG_HOME nor a home folder is known", "");
+        return false;
+    }
+    // A file made read-only is kept as it is, even by a user (root) whom
+    // the system would let write it.
+    struct stat info {};
+    if (stat(path_.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path_.c_str(), W_OK) != 0)) {
+        ReportFailure("the file is read-only", "");
         return false;
     }
     const std::string folder = FolderOf(path_);
     if (!MakeFolders(folder)) {
-        ReportFailure("can't create the folder", errno);
+        ReportFailure("can't create the folder", std::strerror(errno));
         return false;
     }
 
     SaveLock lock(path_ + ".lock");
     // The file as it is now: what other programs saved meanwhile stays.  A
     // file that cannot be read is not written over.
-    std::string content;
-    if (!ReadWholeFile(path_, &content)) {
-        if (errno != ENOENT) {
-            ReportFailure("can't read the settings file", errno);
-            return false;
-        }
-        content.clear();
+    std::string content, reason;
+    const int error = ReadRegularFile(path_.c_str(), kMostSettingsBytes, &content, &reason);
+    if (error != 0 && error != ENOENT) {
+        ReportFailure("can't read the settings file", reason);
+        return false;
     }
     std::string merged = Merge(content, pending_);
     if (merged != content && !ReplaceFile(merged)) return false;
@@ -404,26 +390,24 @@ bool SettingsStore::Save() {
 }
 
 bool SettingsStore::ReplaceFile(const std::string& content) {
-    std::string temporary = path_ + ".XXXXXX";
-    int fd = mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        ReportFailure("can't create a temporary file", errno);
+    struct stat info {};
+    const bool fresh = stat(path_.c_str(), &info) != 0;
+    int error = 0;
+    OutputStream output = OpenOutputStream(path_, &error);
+    if (!output.stream) {
+        ReportFailure("can't write the settings file", SystemErrorText(error));
         return false;
     }
-    bool written = WriteAll(fd, content) && fsync(fd) == 0;
-    int error = errno;
-    if (close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written) {
-        ReportFailure("can't write a temporary file", error);
-    } else if (rename(temporary.c_str(), path_.c_str()) != 0) {
-        ReportFailure("can't replace the settings file", errno);
-    } else {
-        return true;
-    }
-    unlink(temporary.c_str());
+    // A new settings file is the user's own; an existing one keeps its mode.
+    if (fresh) fchmod(fileno(output.stream), S_IRUSR | S_IWUSR);
+    // On the disk before it replaces the old file, so that even a crash
+    // leaves one whole file or the other.
+    const bool written = std::fwrite(content.data(), 1, content.size(), output.stream) == content.size() &&
+                         std::fflush(output.stream) == 0 && fsync(fileno(output.stream)) == 0;
+    if (!written) error = errno ? errno : EIO;
+    const int closed = CloseOutputStream(output, written);
+    if (written && closed == 0) return true;
+    ReportFailure("can't write the settings file", SystemErrorText(written ? closed : error));
     return false;
 }
 

@@ -7,9 +7,9 @@
 // line per setting.  Names are compared without regard to ASCII letter case
 // ("\Options\outputType" and "\Options\OutputType" are one setting); the file
 // keeps the spelling under which a setting was first written.  Names and
-// values have no length limit.  In a value the three characters '%', carriage
-// return and line feed are written as "%25", "%0D" and "%0A" so that every
-// setting stays on its line; any other "%" is read as itself.
+// values have no length limit of their own.  In a value the three characters
+// '%', carriage return and line feed are written as "%25", "%0D" and "%0A"
+// so that every setting stays on its line; any other "%" is read as itself.
 //
 // Several programs may use the file at once, and a person may edit it
 // between runs: a save never puts back what it did not change.  A save
@@ -17,14 +17,18 @@
 // read-merge-write of concurrent programs, and changes only the lines of
 // the settings written here since the last load or save (WriteText); a
 // setting this program only holds (OfferText) is added when the file has
-// none, and every other line stays as it stood, byte for byte.  The result
-// goes to a new temporary file in the same folder, which then replaces the
-// old one by rename, so that no reader ever sees a half-written file.
+// none, and every other line (a user's comments among them) stays as it
+// stood, byte for byte.  The result is written as every output is
+// (platform/output_files.h): whole to a temporary file that then replaces
+// the old one, so that no reader ever sees a half-written file; a symbolic
+// link stays and the file it names is replaced, its mode kept.
 //
-// A file that exists but cannot be read is never written over: the store
-// stays empty (the program runs with its defaults) and saves nothing.  The
-// first failure, of the load or of a save, is reported as one warning line
-// naming the file and the system's reason; later failures are silent.
+// The file is read only when it is a regular file of at most 1 MiB.  One
+// that exists but is not read (no permission, a FIFO, a link to a device,
+// too large) is never written over: the store stays empty (the program runs
+// with its defaults) and saves nothing.  Nor is a read-only file replaced.
+// The first failure, of the load or of a save, is reported as one warning
+// line naming the file and the reason; later failures are silent.
 #pragma once
 
 #include <functional>
@@ -50,8 +54,8 @@ public:
     // Reads the file into memory, replacing what was there; a missing file
     // gives an empty store.  A name that appears more than once keeps its
     // last value; a line without a name is skipped.  False when the file
-    // exists and cannot be read: the store is then empty, the failure is
-    // reported (see above) and Save leaves the file alone.
+    // exists and is not read (see above): the store is then empty, the
+    // failure is reported and Save leaves the file alone.
     bool Load();
 
     // The text of a setting; false (out unchanged) when there is none.
@@ -109,7 +113,9 @@ private:
     void Set(const std::string& name, const std::string& value, bool changed);
     void Rebuild(std::vector<Entry> entries);
     void Report(const std::string& text);
-    void ReportFailure(const std::string& what, int error);
+    // Reports a failed save: what failed and the system's reason (none when
+    // empty).
+    void ReportFailure(const std::string& what, const std::string& reason);
     // Replaces the file by one holding `content`, through a temporary file.
     bool ReplaceFile(const std::string& content);
 

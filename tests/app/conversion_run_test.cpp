@@ -56,6 +56,32 @@ protected:
         std::ofstream(folder / name, std::ios::binary) << content;
     }
     TextString Path(const std::string& name) const { return TextString((directory + name).c_str()); }
+    // A batch run of a.txt to HTML or RTF with the log "run.log" and the
+    // index page, the write-fault seam set for `target`; the status
+    // window's lines.
+    const StringList& RunWithFault(const std::string& target, bool rtf, WriteFault fault) {
+        dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
+        dialog->settings.viewResults = false;
+        dialog->SetInputDirectory(Path(""));
+        dialog->SetOutputDirectory(Path(""));
+        dialog->SetInputFileSpec(Path("a.txt"));
+        dialog->SetFileName(TextString(rtf ? "a.rtf" : "a.html"));
+        dialog->commandLineSpecs = {Path("a.txt")};
+        dialog->batchMode = 1;
+        RunParameters& run = dialog->context->runParameters;
+        run.rtf = rtf ? 1 : 0;
+        dialog->commandLineRun = 1;
+        if (rtf) dialog->ExtensionChoice = 2;
+        run.logFile = 1;
+        run.logFileName = "run.log";
+        run.index = 1;
+        TheStatusWindow().Clear();
+        TheRunStatus().Reset();
+        SetWriteFault(fault, "/" + target);
+        dialog->RunConversion();
+        SetWriteFault(WriteFault::kNone, "");
+        return TheStatusWindow().Lines;
+    }
 };
 
 TEST(SplitFileSpecTest, Cases) {
@@ -295,62 +321,64 @@ TEST_F(ConversionRunTest, Languages) {
     EXPECT_STREQ(GetMessageText(48), "Conversion failed");
 }
 
+int LinesStartingWith(const StringList& lines, const std::string& start) {
+    int count = 0;
+    for (int i = 0; i < lines.count; ++i)
+        if (std::string(lines.TextAt(i)).rfind(start, 0) == 0) ++count;
+    return count;
+}
+
+struct WriterCase {
+    const char* target;
+    bool rtf;
+};
+const WriterCase kWriterCases[] = {
+    {"a.html", false},
+    {"a.rtf", true},
+    {"run.log", false},
+    {"dirindex.html", false},
+};
+
 // A write or close that fails, in every writer: one error naming the file,
-// a failed run, and the file written before stays as it was (the log, read
-// while it grows, is written in place: it is only reported).
+// a failed run, the file written before stays as it was and no temporary
+// file is left beside it.
 TEST_F(ConversionRunTest, EveryWriterReportsAFailedWriteOrCloseOnce) {
-    struct Case {
-        const char* target;
-        bool rtf;
-        bool keepsEarlier;
-    };
-    const Case cases[] = {
-        {"a.html", false, true},
-        {"a.rtf", true, true},
-        {"run.log", false, false},
-        {"dirindex.html", false, true},
-    };
     Write("a.txt", "Name  Age\nAnn   31\n");
-    for (const Case& c : cases) {
+    for (const WriterCase& c : kWriterCases) {
         for (const WriteFault fault : {WriteFault::kWrite, WriteFault::kClose}) {
             SCOPED_TRACE(std::string(c.target) + (fault == WriteFault::kWrite ? " write" : " close"));
             Write(c.target, "earlier\n");
-            dialog = std::make_unique<MainDialog>(services, (folder / "settings").string());
-            dialog->settings.viewResults = false;
-            dialog->SetInputDirectory(Path(""));
-            dialog->SetOutputDirectory(Path(""));
-            dialog->SetInputFileSpec(Path("a.txt"));
-            dialog->SetFileName(TextString(c.rtf ? "a.rtf" : "a.html"));
-            dialog->commandLineSpecs = {Path("a.txt")};
-            dialog->batchMode = 1;
-            RunParameters& run = dialog->context->runParameters;
-            run.rtf = c.rtf ? 1 : 0;
-            dialog->commandLineRun = 1;
-            if (c.rtf) dialog->ExtensionChoice = 2;
-            run.logFile = 1;
-            run.logFileName = "run.log";
-            run.index = 1;
-            TheStatusWindow().Clear();
-            TheRunStatus().Reset();
-            SetWriteFault(fault, "/" + std::string(c.target));
-            dialog->RunConversion();
-            SetWriteFault(WriteFault::kNone, "");
-
+            const StringList& lines = RunWithFault(c.target, c.rtf, fault);
             EXPECT_TRUE(TheRunStatus().Failed());
-            const StringList& lines = TheStatusWindow().Lines;
-            int errors = 0;
-            const std::string message = "ERROR: Can't write file \"" + directory + c.target + "\": ";
-            for (int i = 0; i < lines.count; ++i)
-                if (std::string(lines.TextAt(i)).rfind(message, 0) == 0) ++errors;
-            EXPECT_EQ(errors, 1);
-            if (c.keepsEarlier) {
-                std::ifstream in(folder / c.target, std::ios::binary);
-                EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "earlier\n");
-            }
-            // No temporary file is left beside it.
+            EXPECT_EQ(LinesStartingWith(lines, "ERROR: Can't write file \"" + directory + c.target + "\": "), 1);
+            EXPECT_EQ(ReadWhole(folder / c.target), "earlier\n");
             for (const auto& entry : fs::directory_iterator(folder))
                 EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
         }
+    }
+}
+
+// No temporary file can be made (no free inode, no space): nothing is
+// written, the earlier file stays whole.  A document or the index page
+// fails the run naming the file; a log that cannot be opened is noted and
+// the run's log goes to Morvane.log instead, as for any log that cannot be
+// opened.
+TEST_F(ConversionRunTest, NoRoomForATemporaryLeavesEveryTargetAsItWas) {
+    Write("a.txt", "Name  Age\nAnn   31\n");
+    for (const WriterCase& c : kWriterCases) {
+        SCOPED_TRACE(c.target);
+        Write(c.target, "earlier\n");
+        const StringList& lines = RunWithFault(c.target, c.rtf, WriteFault::kCreate);
+        const bool log = std::string(c.target) == "run.log";
+        EXPECT_EQ(TheRunStatus().Failed(), !log);
+        if (log) {
+            EXPECT_NE(ReadWhole(folder / "Morvane.log").find("a.txt"), std::string::npos);
+        } else {
+            EXPECT_EQ(LinesStartingWith(lines, "ERROR: Can't open file \"" + directory + c.target + "\""), 1);
+        }
+        EXPECT_EQ(ReadWhole(folder / c.target), "earlier\n");
+        for (const auto& entry : fs::directory_iterator(folder))
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
     }
 }
 

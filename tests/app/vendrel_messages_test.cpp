@@ -84,10 +84,11 @@ TEST_F(MessagesTest, FilesThatCannotBeOpenedAreReportedWithTheReason) {
         std::string arguments;
         std::string message;
     } cases[] = {
-        {"a.txt", "ERROR: Can't open file \"" + (folder / "a.html").string() + "\": Is a directory"},
+        {"a.txt", "ERROR: Output file \"" + (folder / "a.html").string() + "\" is a directory: \"" +
+                      (folder / "a.txt").string() + "\" not converted"},
         {"a.txt /RTF /OUTPUT=" + longName + ".rtf",
          "ERROR: Can't open file \"" + (folder / longName).string() + ".rtf\": File name too long"},
-        {"b.txt /INDEX=sub", "ERROR: Can't open file \"" + (folder / "sub").string() + "\": Is a directory"},
+        {"b.txt /INDEX=sub", "ERROR: Index page \"" + (folder / "sub").string() + "\" is a directory: not written"},
         {"loop1.txt", "Unable to locate file \"loop1.txt\": Too many levels of symbolic links"},
         {"nothere.txt", "Unable to locate file \"nothere.txt\": No such file or directory"},
         {"'none*.txt'", "Unable to locate file \"none*.txt\": No such file or directory"},
@@ -98,9 +99,10 @@ TEST_F(MessagesTest, FilesThatCannotBeOpenedAreReportedWithTheReason) {
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_TRUE(run.ErrHas(c.message + "\n")) << run.err;
     }
-    // The log goes beside the output instead; the message says why.
+    // A folder named as the log is refused before anything is written.
     const ProgramRun run = Run("b.txt /LOG=sub");
-    EXPECT_TRUE(run.ErrHas("*** Failed to open log file : " + (folder / "sub").string() + " ***: Is a directory\n"))
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_TRUE(run.ErrHas("ERROR: Log file \"" + (folder / "sub").string() + "\" is a directory: not written\n"))
         << run.err;
 }
 

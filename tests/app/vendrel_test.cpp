@@ -4,14 +4,19 @@
 // status says whether every file converted.
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
+#include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -26,6 +31,7 @@
 #include "policies/tab_config.h"
 #include "support/document_text.h"
 #include "support/recording_program.h"
+#include "support/scoped_tmpfs.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -108,7 +114,69 @@ protected:
     }
 
     bool ErrHas(const std::string& text) const { return err.find(text) != std::string::npos; }
+
+    // Starts the program as Run does, without waiting; its process id.
+    pid_t Start(const std::string& arguments) {
+        std::string command = Command(arguments, "");
+        // The shell and env become the program: the id is the program's own.
+        command.replace(command.find("&& env "), 7, "&& exec env ");
+        command += " > '" + Capture(".out").string() + "' 2> '" + Capture(".err").string() + "'";
+        std::string shell = "sh", option = "-c";
+        char* words[] = {shell.data(), option.data(), command.data(), nullptr};
+        pid_t pid = -1;
+        if (::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, words, environ) != 0) return -1;
+        return pid;
+    }
+    // Waits for a started program; its wait status.
+    int Wait(pid_t pid) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        err = ReadWhole(Capture(".err"));
+        return status;
+    }
 };
+
+// Whether a hidden file beginning with `prefix` appeared in `folder` and was
+// seen growing while `pid` ran: the run is then writing its temporary file.
+// False when the program ended first or after 40 seconds.
+bool SeenGrowing(const fs::path& folder, const std::string& prefix, pid_t pid) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(40);
+    uintmax_t seen = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) != 0) return false;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().filename().string().rfind(prefix, 0) != 0) continue;
+            std::error_code error;
+            const uintmax_t size = fs::file_size(entry.path(), error);
+            if (error) continue;
+            if (seen > 0 && size > seen) return true;
+            if (size > 0) seen = size;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+// A table big enough that its document is written for a while: tens of MB
+// for an optimised program, a tenth of that for one built with the
+// sanitizers, which takes about ten times as long for each row.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kBigTableRows = 100000;
+#else
+constexpr int kBigTableRows = 1000000;
+#endif
+std::string BigTable() {
+    std::string table = "Name        Value    City      Code\n";
+    table.reserve(static_cast<size_t>(kBigTableRows) * 40);
+    char row[64];
+    for (int i = 0; i < kBigTableRows; ++i) {
+        const int n =
+            std::snprintf(row, sizeof row, "row%-8d %8d    city%-5d C%05d\n", i, i * 7, i % 977, i % 99991);
+        table.append(row, static_cast<size_t>(n));
+    }
+    return table;
+}
 
 TEST_F(VendrelTest, ConvertsBesideTheInputWithTheStatusOnStandardError) {
     Write("a.txt", kTable);
@@ -243,7 +311,7 @@ TEST_F(VendrelTest, FailuresGiveTheirMessagesAndANonZeroExitAtOnce) {
     const Case cases[] = {
         {"missing.txt", nullptr, nullptr, "Vendrel: Unable to locate file \"missing.txt\""},
         {"adir", nullptr, "adir", "File selection error: No files found"},
-        {"report.txt", "Some text\n", "report.html", "ERROR: Can't open file"},
+        {"report.txt", "Some text\n", "report.html", "report.html\" is a directory: \""},
         {"page.html", "Already HTML\n", nullptr, "ERROR: Output file would overwrite the input file"},
     };
     for (const Case& c : cases) {
@@ -957,7 +1025,7 @@ TEST_F(VendrelTest, AFailedFileDoesNotStopTheRun) {
     const Case cases[] = {
         {"c.txt nothere.txt", "Unable to locate file \"nothere.txt\""},
         {"a.html c.txt", "ERROR: Output file would overwrite the input file"},
-        {"c.txt blocked.txt b.txt", "ERROR: Can't open file"},
+        {"c.txt blocked.txt b.txt", "blocked.html\" is a directory: \""},
     };
     Write("b.txt", kOtherTable);
     for (const Case& c : cases) {
@@ -1071,12 +1139,8 @@ TEST_F(VendrelTest, WriteFailuresOnADeviceAreReported) {
 TEST_F(VendrelTest, AFullDiskLeavesTheEarlierOutputs) {
     const fs::path disk = folder / "disk";
     fs::create_directory(disk);
-    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "a tmpfs cannot be mounted here (not root?)";
-    struct Unmount {
-        fs::path at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{disk};
+    const ScopedTmpfs tmpfs(disk, "size=256k");
+    if (!tmpfs.Mounted()) GTEST_SKIP() << ScopedTmpfs::kNotMounted;
     Write("a.txt", kTable);
     ASSERT_EQ(Run("a.txt /OUTPUT=disk/ /INDEX"), 0) << err;
     ASSERT_EQ(Run("a.txt /OUTPUT=disk/ /RTF"), 0) << err;
@@ -1170,6 +1234,230 @@ TEST_F(VendrelTest, AnUnreadableSettingsFileIsLeftAsItWas) {
     fs::permissions(SettingsFile(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(ReadWhole(SettingsFile()), content);
     EXPECT_FALSE(fs::exists(SettingsFile().string() + ".lock"));
+}
+
+// ---------------------------------------------------------------------------
+// Killed, stopped, out of room: the earlier output stays whole.
+
+// A run killed while its temporary file grows: the output, which has a
+// second hard link, is untouched under both names.  The killed run's
+// temporary stays (nothing can remove it).
+TEST_F(VendrelTest, AKilledRunLeavesBothLinksOfTheOutputWhole) {
+    Write("big.txt", BigTable());
+    Write("big.html", "OLD\n");
+    fs::create_hard_link(folder / "big.html", folder / "keep.html");
+    const pid_t pid = Start("big.txt");
+    ASSERT_GT(pid, 0);
+    const bool growing = SeenGrowing(folder, ".big.html.", pid);
+    ::kill(pid, SIGKILL);
+    const int status = Wait(pid);
+    ASSERT_TRUE(growing) << "the run ended before its temporary file was seen growing\n" << err;
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_EQ(ReadWhole(folder / "big.html"), "OLD\n");
+    EXPECT_EQ(ReadWhole(folder / "keep.html"), "OLD\n");
+    EXPECT_EQ(HiddenFiles(folder).size(), 1u);
+}
+
+// SIGTERM, SIGINT and SIGHUP remove the temporary file being written and end
+// the run as the signal does; the earlier output stays.
+TEST_F(VendrelTest, ATerminatedRunLeavesNoTemporaryFile) {
+    Write("big.txt", BigTable());
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        Write("big.html", "OLD\n");
+        const pid_t pid = Start("big.txt");
+        ASSERT_GT(pid, 0);
+        const bool growing = SeenGrowing(folder, ".big.html.", pid);
+        ::kill(pid, signal);
+        const int status = Wait(pid);
+        ASSERT_TRUE(growing) << "the run ended before its temporary file was seen growing\n" << err;
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(ReadWhole(folder / "big.html"), "OLD\n");
+        EXPECT_TRUE(HiddenFiles(folder).empty());
+    }
+}
+
+// A file system without a free inode takes no temporary file: the earlier
+// documents stay as they were and the run fails naming them.  Needs a small
+// tmpfs, which only root may mount.
+TEST_F(VendrelTest, NoFreeInodeLeavesTheEarlierOutputs) {
+    const fs::path disk = folder / "disk";
+    fs::create_directory(disk);
+    // The folder itself and the two documents: every inode taken.
+    const ScopedTmpfs tmpfs(disk, "nr_inodes=3");
+    if (!tmpfs.Mounted()) GTEST_SKIP() << ScopedTmpfs::kNotMounted;
+    Write("a.txt", kTable);
+    Write("disk/a.html", "earlier page\n");
+    Write("disk/dirindex.html", "earlier index\n");
+    ASSERT_EQ(ReadWhole(disk / "dirindex.html"), "earlier index\n");
+    EXPECT_EQ(Run("a.txt /OUTPUT=disk/ /INDEX < /dev/null"), 1) << err;
+    EXPECT_EQ(Count(err, "ERROR: Can't open file \""), 2u) << err;
+    EXPECT_TRUE(ErrHas("disk/a.html\"")) << err;
+    EXPECT_TRUE(ErrHas("disk/dirindex.html\"")) << err;
+    EXPECT_EQ(ReadWhole(disk / "a.html"), "earlier page\n");
+    EXPECT_EQ(ReadWhole(disk / "dirindex.html"), "earlier index\n");
+    EXPECT_TRUE(HiddenFiles(disk).empty());
+}
+
+// The longest names a folder takes are written, new or replacing: the
+// temporary file's name is shortened to fit.
+TEST_F(VendrelTest, TheLongestNamesAreWritten) {
+    for (const size_t length : {size_t{250}, size_t{255}}) {
+        SCOPED_TRACE(length);
+        const std::string stem(length - 5, 'n');
+        Write(stem + ".txt", kTable);
+        for (int run = 0; run < 2; ++run) {
+            EXPECT_EQ(Run(stem + ".txt < /dev/null"), 0) << err;
+            EXPECT_NE(ReadWhole(folder / (stem + ".html")).find("<TD>Oslo</TD>"), std::string::npos);
+        }
+        EXPECT_TRUE(HiddenFiles(folder).empty());
+        fs::remove(folder / (stem + ".txt"));
+        fs::remove(folder / (stem + ".html"));
+    }
+}
+
+// A wildcard takes no hidden file (a killed run's temporary file, say)
+// unless the pattern itself begins with a dot.
+TEST_F(VendrelTest, AWildcardTakesHiddenFilesOnlyWhenAskedTo) {
+    Write("a.txt", kTable);
+    Write(".a.html.Xy12Zq", "<p>left by a killed run\n");
+    Write(".notes.txt", kTable);
+    EXPECT_EQ(Run("'*'"), 0) << err;
+    EXPECT_TRUE(fs::exists(folder / "a.html"));
+    EXPECT_FALSE(ErrHas(".notes.txt")) << err;
+    std::vector<std::string> hidden = HiddenFiles(folder);
+    std::sort(hidden.begin(), hidden.end());
+    EXPECT_EQ(hidden, (std::vector<std::string>{".a.html.Xy12Zq", ".notes.txt"}));
+    fs::remove(folder / ".a.html.Xy12Zq");
+    EXPECT_EQ(Run("'.*.txt'"), 0) << err;
+    EXPECT_TRUE(fs::exists(folder / ".notes.html"));
+}
+
+// A FIFO, a socket or a directory where a document, the log or the index
+// page goes is refused at once, naming it; a character device is written.
+TEST_F(VendrelTest, OutputsThatAreNotFilesAreRefusedWithoutWaiting) {
+    Write("a.txt", kTable);
+    struct Case {
+        const char* name;
+        const char* kind;  // "FIFO", "socket", "directory" or "device" (a link to /dev/null)
+        const char* arguments;
+        std::string message;
+    };
+    const auto at = [this](const char* name) { return "\"" + (folder / name).string() + "\""; };
+    const Case cases[] = {
+        {"a.html", "FIFO", "a.txt",
+         "ERROR: Output file " + at("a.html") + " is a FIFO: " + at("a.txt") + " not converted"},
+        {"a.html", "socket", "a.txt",
+         "ERROR: Output file " + at("a.html") + " is a socket: " + at("a.txt") + " not converted"},
+        {"run.log", "FIFO", "a.txt /LOG=run.log", "ERROR: Log file " + at("run.log") + " is a FIFO: not written"},
+        {"run.log", "directory", "a.txt /LOG=run.log",
+         "ERROR: Log file " + at("run.log") + " is a directory: not written"},
+        {"list.html", "FIFO", "a.txt /INDEX=list.html",
+         "ERROR: Index page " + at("list.html") + " is a FIFO: not written"},
+        {"a.html", "device", "a.txt", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " as " + c.kind);
+        const fs::path path = folder / c.name;
+        const std::string kind = c.kind;
+        fs::remove(folder / "a.html");
+        int server = -1;
+        if (kind == "FIFO") {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        } else if (kind == "directory") {
+            fs::create_directory(path);
+        } else if (kind == "device") {
+            fs::create_symlink("/dev/null", path);
+        } else {
+            server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            ASSERT_LT(path.string().size(), sizeof address.sun_path);
+            std::strcpy(address.sun_path, path.c_str());
+            ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        }
+        // The refusal must not depend on a timeout; this one only stops a
+        // hang from stopping the suite.
+        EXPECT_EQ(Run(std::string(c.arguments) + " < /dev/null", "timeout 60"), c.message.empty() ? 0 : 1) << err;
+        if (!c.message.empty()) {
+            EXPECT_TRUE(ErrHas(c.message + "\n")) << err;
+        }
+        EXPECT_EQ(fs::symlink_status(path).type(), kind == "FIFO"        ? fs::file_type::fifo
+                                                   : kind == "directory" ? fs::file_type::directory
+                                                   : kind == "device"    ? fs::file_type::symlink
+                                                                         : fs::file_type::socket);
+        if (server >= 0) ::close(server);
+        fs::remove(path);
+    }
+}
+
+// The settings file: read only when it is a regular file of at most 1 MiB
+// (one warning naming it otherwise, the defaults, nothing saved); a
+// read-only one is not replaced; a link is followed; a user's lines stay.
+TEST_F(VendrelTest, SettingsFilesAreReadAndSavedOnlyAsTheUserKeepsThem) {
+    Write("a.txt", kTable);
+    const std::string path = SettingsFile().string();
+    const std::string notRead = "WARNING: Can't read the program settings in " + path;
+    const std::string comments = "# kept by hand\n\\AddURLPrefix=No\nsee the README\n";
+    struct Case {
+        const char* kind;
+        std::string warning;  // the one warning, empty for none
+    };
+    const Case cases[] = {
+        {"FIFO", notRead + ": Not a regular file; the defaults are used and nothing is saved"},
+        {"zero", notRead + ": Not a regular file; the defaults are used and nothing is saved"},
+        {"large", notRead + ": File too large; the defaults are used and nothing is saved"},
+        {"read-only", "WARNING: Can't save the program settings in " + path + ": the file is read-only"},
+        {"link", ""},
+        {"comments", ""},
+    };
+    const std::string large = "\\AddURLPrefix=No\n" + std::string(size_t{1} << 20, '#') + "\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        fs::remove_all(SettingsFile().parent_path());
+        fs::create_directories(SettingsFile().parent_path());
+        const std::string kind = c.kind;
+        if (kind == "FIFO") {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        } else if (kind == "zero") {
+            fs::create_symlink("/dev/zero", path);
+        } else if (kind == "large") {
+            WriteSettings(large);
+        } else if (kind == "link") {
+            Write("my-settings", comments);
+            fs::create_symlink(folder / "my-settings", path);
+        } else {
+            WriteSettings(comments);
+            if (kind == "read-only") fs::permissions(path, fs::perms(0444));
+        }
+        EXPECT_EQ(Run("a.txt < /dev/null", "timeout 60"), 0) << err;
+        EXPECT_NE(ReadWhole(folder / "a.html").find("Oslo"), std::string::npos);
+        EXPECT_EQ(Count(err, "WARNING: "), c.warning.empty() ? 0u : 1u) << err;
+        if (!c.warning.empty()) {
+            EXPECT_TRUE(ErrHas(c.warning + "\n")) << err;
+        }
+        // Read only where it is a file: the test must not block either.
+        const bool file = kind != "FIFO" && kind != "zero";
+        const std::string saved = file ? ReadWhole(kind == "link" ? folder / "my-settings" : SettingsFile()) : "";
+        if (kind == "FIFO") {
+            EXPECT_EQ(fs::status(path).type(), fs::file_type::fifo);
+        } else if (kind == "zero") {
+            EXPECT_TRUE(fs::is_symlink(path));
+        } else if (kind == "large") {
+            EXPECT_EQ(saved, large);
+        } else if (kind == "read-only") {
+            EXPECT_EQ(saved, comments);
+            EXPECT_EQ(fs::status(path).permissions(), fs::perms(0444));
+        } else {
+            // The run's files history is saved, every line of the user's
+            // stays where it stood.
+            EXPECT_EQ(saved.rfind(comments, 0), 0u) << saved;
+            EXPECT_NE(saved.find("\\Files\\MRU00=" + (folder / "a.txt").string() + "\n"), std::string::npos);
+            EXPECT_EQ(fs::is_symlink(path), kind == "link");
+        }
+        for (const auto& entry : fs::directory_iterator(SettingsFile().parent_path()))
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
 }
 
 }  // namespace

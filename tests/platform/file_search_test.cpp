@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "support/temp_folder.h"
 
@@ -21,7 +23,13 @@ TEST(FileSearch, PatternKnowsOnlyStarAndQuestionMark) {
         {"*.txt", "notes.txt.bak", false},
         {"?.txt", "ab.txt", false},
         {"a?c", "AbC", true},
-        {"*", ".hidden", true},
+        // A hidden name only for a pattern that begins with ".".
+        {"*", ".hidden", false},
+        {"?hidden", ".hidden", false},
+        {"*.html", ".a.html.x2Yz9q", false},
+        {".*", ".hidden", true},
+        {".h*", ".Hidden", true},
+        {"*", "visible.txt", true},
         {"[x].txt", "x.txt", false},
         {"a\\b", "a\\b", true},
         {"*.*", "README", false},
@@ -38,6 +46,7 @@ TEST(FileSearch, ListsMatchingEntriesWithKindAndSize) {
     std::ofstream(root / "one.log") << "12345";
     std::ofstream(root / "TWO.LOG");
     std::ofstream(root / "three.txt") << "x";
+    std::ofstream(root / ".four.log") << "hidden";
     std::filesystem::create_directory(root / "sub.log");
 
     std::map<std::string, FoundFile> found;
@@ -53,6 +62,15 @@ TEST(FileSearch, ListsMatchingEntriesWithKindAndSize) {
     EXPECT_EQ(found["one.log"].size, 5u);
     EXPECT_EQ(found["TWO.LOG"].size, 0u);
     EXPECT_TRUE(found["sub.log"].isDirectory);
+    {
+        // Only a pattern beginning with "." takes hidden names.
+        FileSearch search;
+        ASSERT_TRUE(search.Begin(root.string(), ".*"));
+        std::vector<std::string> hidden;
+        for (FoundFile entry; search.Next(&entry);) hidden.push_back(entry.name);
+        std::sort(hidden.begin(), hidden.end());
+        EXPECT_EQ(hidden, (std::vector<std::string>{".", "..", ".four.log"}));
+    }
 
     FileSearch missing;
     EXPECT_FALSE(missing.Begin((root / "nowhere").string(), "*"));

@@ -1,6 +1,7 @@
 #include "platform/file_status.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -45,6 +46,26 @@ TEST_F(FileStatusTest, PathsAreTold) {
     // clang-format on
     for (const Case& c : cases) EXPECT_EQ(KindOfPath(Path(c.name)), c.kind) << c.name;
     EXPECT_EQ(KindOfPath(std::string()), PathKind::kMissing);
+}
+
+TEST_F(FileStatusTest, KindsOfFileAreTold) {
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    fs::create_symlink(folder / "fifo", folder / "link_to_fifo");
+    fs::create_symlink("/dev/null", folder / "link_to_null");
+    struct Case {
+        std::string path;
+        FileKind kind;
+    };
+    const Case cases[] = {
+        {Path("file.txt"), FileKind::kRegular},
+        {Path("sub"), FileKind::kDirectory},
+        {Path("fifo"), FileKind::kFifo},
+        {Path("link_to_fifo"), FileKind::kFifo},
+        {Path("link_to_null"), FileKind::kCharacterDevice},
+        {Path("missing"), FileKind::kMissing},
+        {"", FileKind::kMissing},
+    };
+    for (const Case& c : cases) EXPECT_EQ(KindOfFile(c.path), c.kind) << c.path;
 }
 
 TEST_F(FileStatusTest, DirectoriesAllowWhatTheirModeAllows) {

@@ -2,14 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "support/scoped_tmpfs.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -26,21 +32,29 @@ protected:
     void Write(const fs::path& path, const std::string& content) {
         std::ofstream(path, std::ios::binary) << content;
     }
-    // Writes `content` to `path` on `road`; the result of closing.
-    int WriteThrough(const fs::path& path, OutputRoad road, const std::string& content, bool keep = true) {
+    // Writes `content` to `path`; the error of opening or else of closing.
+    int WriteThrough(const fs::path& path, const std::string& content, bool keep = true) {
         int error = -1;
-        OutputStream output = OpenOutputStream(path.string(), road, &error);
-        EXPECT_EQ(error, 0);
+        OutputStream output = OpenOutputStream(path.string(), &error);
         if (!output.stream) return error;
-        std::fputs(content.c_str(), output.stream);
+        EXPECT_EQ(error, 0);
+        std::fwrite(content.data(), 1, content.size(), output.stream);
         return CloseOutputStream(output, keep);
     }
-    size_t EntryCount() const {
-        size_t count = 0;
-        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++count;
-        return count;
+    // The names in the folder, hidden ones (temporary files) included.
+    std::vector<std::string> Entries(const fs::path& in) const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(in)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
+    std::vector<std::string> Entries() const { return Entries(folder); }
 };
+
+ino_t InodeOf(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
 
 TEST_F(OutputFilesTest, FilesAreTheSameByInodeOrByResolvedPath) {
     Write(folder / "a.txt", "a");
@@ -67,47 +81,161 @@ TEST_F(OutputFilesTest, AFileIsReplacedOnlyWhenWrittenWhole) {
     const fs::path target = folder / "a.html";
     Write(target, "earlier");
     fs::permissions(target, fs::perms(0640));
-    EXPECT_EQ(WriteThrough(target, OutputRoad::kReplace, "later"), 0);
+    EXPECT_EQ(WriteThrough(target, "later"), 0);
     EXPECT_EQ(ReadWhole(target), "later");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
     // Not kept: the earlier file stays, nothing is left beside it.
-    EXPECT_EQ(WriteThrough(target, OutputRoad::kReplace, "broken", false), 0);
+    EXPECT_EQ(WriteThrough(target, "broken", false), 0);
     EXPECT_EQ(ReadWhole(target), "later");
-    EXPECT_EQ(EntryCount(), 1u);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"a.html"});
 }
 
-TEST_F(OutputFilesTest, TheFaultSeamFailsWritesOrTheClose) {
+// Every fault leaves the earlier file whole and no temporary beside it, on
+// both roads (a file of its own is renamed onto, one with a second hard link
+// copied into).
+TEST_F(OutputFilesTest, TheFaultSeamFailsTheTemporaryItsWritesOrItsClose) {
     const fs::path target = folder / "a.rtf";
-    for (const WriteFault fault : {WriteFault::kWrite, WriteFault::kClose}) {
-        Write(target, "earlier");
-        SetWriteFault(fault, "/a.rtf");
-        int error = 0;
-        OutputStream output = OpenOutputStream(target.string(), OutputRoad::kReplace, &error);
-        ASSERT_NE(output.stream, nullptr);
-        std::fputs("later", output.stream);
-        EXPECT_EQ(CloseOutputStream(output, true), fault == WriteFault::kWrite ? ENOSPC : EIO);
-        EXPECT_EQ(ReadWhole(target), "earlier");
-        EXPECT_EQ(EntryCount(), 1u);
+    struct Case {
+        WriteFault fault;
+        int error;
+    };
+    const Case cases[] = {{WriteFault::kWrite, ENOSPC}, {WriteFault::kClose, EIO}, {WriteFault::kCreate, ENOSPC}};
+    for (const bool linked : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(c.fault)) + (linked ? " linked" : ""));
+            Write(target, "earlier");
+            if (linked && !fs::exists(folder / "second.rtf")) fs::create_hard_link(target, folder / "second.rtf");
+            SetWriteFault(c.fault, "/a.rtf");
+            EXPECT_EQ(WriteThrough(target, "later"), c.error);
+            SetWriteFault(WriteFault::kNone, "");
+            EXPECT_EQ(ReadWhole(target), "earlier");
+            if (linked) {
+                EXPECT_EQ(ReadWhole(folder / "second.rtf"), "earlier");
+            }
+            EXPECT_EQ(Entries().size(), linked ? 2u : 1u);
+        }
     }
 }
 
-TEST_F(OutputFilesTest, LinksStayAndSharedFilesAreWrittenInPlace) {
+TEST_F(OutputFilesTest, LinksStayAndSharedFilesAreCopiedIntoWhenWhole) {
     Write(folder / "real.html", "earlier");
     fs::create_symlink("real.html", folder / "link.html");
-    EXPECT_EQ(WriteThrough(folder / "link.html", OutputRoad::kReplace, "later"), 0);
+    EXPECT_EQ(WriteThrough(folder / "link.html", "later"), 0);
     EXPECT_TRUE(fs::is_symlink(folder / "link.html"));
     EXPECT_EQ(ReadWhole(folder / "real.html"), "later");
 
-    // A file with a second hard link keeps its inode: both names see it.
+    // A file with a second hard link keeps its inode: both names see the
+    // new content, shorter or longer than the old, and only once it is
+    // whole.
     fs::create_hard_link(folder / "real.html", folder / "second.html");
-    EXPECT_EQ(WriteThrough(folder / "real.html", OutputRoad::kReplace, "shared"), 0);
-    EXPECT_EQ(ReadWhole(folder / "second.html"), "shared");
+    const ino_t inode = InodeOf(folder / "real.html");
+    for (const std::string& content : {std::string("shared, and longer than before"), std::string("short")}) {
+        int error = -1;
+        OutputStream output = OpenOutputStream((folder / "link.html").string(), &error);
+        ASSERT_NE(output.stream, nullptr);
+        EXPECT_TRUE(output.copyInto);
+        std::fputs(content.c_str(), output.stream);
+        std::fflush(output.stream);
+        EXPECT_EQ(ReadWhole(folder / "second.html"),
+                  content == "short" ? "shared, and longer than before" : "later");
+        EXPECT_EQ(CloseOutputStream(output, true), 0);
+        EXPECT_EQ(ReadWhole(folder / "second.html"), content);
+        EXPECT_EQ(ReadWhole(folder / "real.html"), content);
+        EXPECT_EQ(InodeOf(folder / "second.html"), inode);
+    }
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"link.html", "real.html", "second.html"}));
+}
 
-    // A folder in the way is refused.
+// A folder, a FIFO or a socket is refused before anything is opened (a FIFO
+// without a reader would block for ever); a character device is written in
+// place.
+TEST_F(OutputFilesTest, OnlyFilesAndCharacterDevicesTakeOutput) {
     fs::create_directory(folder / "dir.html");
-    int error = 0;
-    EXPECT_EQ(OpenOutputStream((folder / "dir.html").string(), OutputRoad::kReplace, &error).stream, nullptr);
-    EXPECT_EQ(error, EISDIR);
+    ASSERT_EQ(::mkfifo((folder / "fifo.html").c_str(), 0600), 0);
+    const std::string socketPath = (folder / "sock.html").string();
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(server, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    fs::create_symlink("fifo.html", folder / "to_fifo.html");
+    struct Case {
+        std::string path;
+        int error;
+    };
+    const Case cases[] = {
+        {(folder / "dir.html").string(), EISDIR},
+        {(folder / "fifo.html").string(), ENXIO},
+        {socketPath, ENXIO},
+        {(folder / "to_fifo.html").string(), ENXIO},
+        {"/dev/null", 0},
+        {"", ENOENT},
+        {(folder / "no" / "a.html").string(), ENOENT},
+    };
+    const std::vector<std::string> before = Entries();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(WriteThrough(c.path, "text"), c.error);
+    }
+    EXPECT_EQ(Entries(), before);
+    ::close(server);
+}
+
+// The temporary's name fits the folder's longest name whatever the
+// target's: a name of 255 bytes can be written, new or existing, and one of
+// two-byte characters is never cut inside a character.
+TEST_F(OutputFilesTest, LongNamesAreWrittenThroughShortenedTemporaries) {
+    const std::string longest(255 - 5, 'n');
+    const std::string wide = [] {
+        std::string name;
+        while (name.size() + 2 <= 250) name += "\xC3\xA9";  // é
+        return name + ".html";
+    }();
+    for (const std::string& name : {longest + ".html", std::string(246, 'm') + ".html", wide}) {
+        SCOPED_TRACE(name.size());
+        for (const char* content : {"first", "second"}) {
+            int error = -1;
+            OutputStream output = OpenOutputStream((folder / name).string(), &error);
+            ASSERT_NE(output.stream, nullptr) << SystemErrorText(error);
+            const std::string temporary = fs::path(output.temporary).filename().string();
+            EXPECT_LE(temporary.size(), 255u);
+            EXPECT_EQ(temporary[0], '.');
+            // Every character whole: no lead byte without its follower.
+            for (size_t i = 0; i < temporary.size(); ++i) {
+                if (static_cast<unsigned char>(temporary[i]) == 0xC3) {
+                    EXPECT_EQ(static_cast<unsigned char>(temporary[i + 1]), 0xA9) << i;
+                }
+            }
+            std::fputs(content, output.stream);
+            EXPECT_EQ(CloseOutputStream(output, true), 0);
+            EXPECT_EQ(ReadWhole(folder / name), content);
+        }
+        fs::remove(folder / name);
+    }
+    EXPECT_TRUE(Entries().empty());
+}
+
+// A target with a second hard link on a disk with room for the temporary but
+// not for the copy: the room is taken before the target changes, so the
+// target stays whole.  Needs a small tmpfs, which only root may mount.
+TEST_F(OutputFilesTest, ACopyWithoutRoomLeavesTheTargetAsItWas) {
+    const fs::path disk = folder / "disk";
+    fs::create_directory(disk);
+    const ScopedTmpfs tmpfs(disk, "size=1m");
+    if (!tmpfs.Mounted()) GTEST_SKIP() << ScopedTmpfs::kNotMounted;
+    Write(disk / "a.html", "earlier");
+    fs::create_hard_link(disk / "a.html", disk / "b.html");
+    Write(disk / "filler", std::string(size_t{1} << 19, 'f'));  // half the disk
+    const std::string content(size_t{300} * 1024, 'x');  // fits once, not twice
+    EXPECT_EQ(WriteThrough(disk / "a.html", content), ENOSPC);
+    EXPECT_EQ(ReadWhole(disk / "a.html"), "earlier");
+    EXPECT_EQ(ReadWhole(disk / "b.html"), "earlier");
+    EXPECT_EQ(Entries(disk), (std::vector<std::string>{"a.html", "b.html", "filler"}));
+    // With room it goes through.
+    fs::remove(disk / "filler");
+    EXPECT_EQ(WriteThrough(disk / "a.html", content), 0);
+    EXPECT_EQ(ReadWhole(disk / "b.html"), content);
 }
 
 }  // namespace

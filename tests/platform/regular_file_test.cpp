@@ -74,4 +74,30 @@ TEST_F(RegularFileTest, EverythingElseIsRefusedWithItsReason) {
     ::close(server);
 }
 
+TEST_F(RegularFileTest, AWholeFileIsReadUpToItsLimit) {
+    ASSERT_TRUE(WriteWhole(folder / "ten", "0123456789"));
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        size_t limit;
+        int error;
+        const char* reason;
+        const char* content;
+    };
+    const Case cases[] = {
+        {(folder / "ten").string(), 10, 0, "", "0123456789"},
+        {(folder / "ten").string(), 9, EFBIG, "File too large", ""},
+        {(folder / "fifo").string(), 10, ENODEV, "Not a regular file", ""},
+        {"/dev/zero", 10, ENODEV, "Not a regular file", ""},
+        {(folder / "missing").string(), 10, ENOENT, "No such file or directory", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path + " " + std::to_string(c.limit));
+        std::string content = "stale", reason = "stale";
+        EXPECT_EQ(ReadRegularFile(c.path.c_str(), c.limit, &content, &reason), c.error);
+        EXPECT_EQ(reason, c.reason);
+        EXPECT_EQ(content, c.content);
+    }
+}
+
 }  // namespace

@@ -130,6 +130,10 @@ TEST(SettingsMergeTest, OnlyTheLinesOfChangedSettingsChange) {
         // Lines of other settings stay byte for byte.
         {"\\A = spaced \n\\Odd=%zz\n", {{"\\C", "", true}}, "\\A = spaced \n\\Odd=%zz\n\\C=\n"},
         {"\\A=1\n", {}, "\\A=1\n"},
+        // Lines without a name (a user's comments) stay where they stood.
+        {"# mine\n\\A=1\nfree text\n=x\n",
+         {{"\\A", "2", true}, {"\\B", "3", true}},
+         "# mine\n\\A=2\nfree text\n=x\n\\B=3\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(SettingsStore::Merge(c.file, c.pending), c.merged) << c.file;
 }
@@ -245,6 +249,101 @@ TEST_F(SettingsStoreTest, AnUnreadableFileIsNeverWrittenOver) {
     EXPECT_EQ(warnings[1], "WARNING: Can't save the program settings in " + path +
                                ": can't read the settings file: Is a directory");
     EXPECT_TRUE(fs::is_empty(path));
+}
+
+// Anything but a regular file of at most 1 MiB is not read (a FIFO would
+// block, /dev/zero never ends) and never written over: one warning naming
+// it, the defaults, nothing saved.
+TEST_F(SettingsStoreTest, OnlyARegularFileOfAtMostOneMebibyteIsRead) {
+    fs::create_directories(fs::path(path).parent_path());
+    const std::string big = "\\A=1\n" + std::string(size_t{1} << 20, '#');
+    struct Case {
+        const char* what;
+        const char* reason;
+    };
+    const Case cases[] = {{"fifo", "Not a regular file"},
+                          {"zero", "Not a regular file"},
+                          {"big", "File too large"},
+                          {"folder", "Is a directory"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(path);
+        const std::string what = c.what;
+        if (what == "fifo") {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        } else if (what == "zero") {
+            fs::create_symlink("/dev/zero", path);
+        } else if (what == "big") {
+            ASSERT_TRUE(WriteWhole(path, big));
+        } else {
+            fs::create_directory(path);
+        }
+        SettingsStore store(path);
+        std::vector<std::string> warnings;
+        store.SetWarningSink([&](const char* text) { warnings.emplace_back(text); });
+        EXPECT_FALSE(store.Load());
+        EXPECT_TRUE(store.Entries().empty());
+        store.WriteText("\\A", "2");
+        EXPECT_FALSE(store.Save());
+        EXPECT_EQ(warnings, std::vector<std::string>{"WARNING: Can't read the program settings in " + path + ": " +
+                                                     c.reason + "; the defaults are used and nothing is saved"});
+        // Left as it was.
+        const fs::file_type type = fs::symlink_status(path).type();
+        EXPECT_EQ(type, what == "fifo"   ? fs::file_type::fifo
+                        : what == "zero" ? fs::file_type::symlink
+                        : what == "big"  ? fs::file_type::regular
+                                         : fs::file_type::directory);
+        if (what == "big") {
+            EXPECT_EQ(FileContent(), big);
+        }
+    }
+}
+
+// A read-only file is kept as it is, even for root; a link is followed and
+// the file it names replaced; a file with a second hard link is written
+// through both names; a user's lines without "=" stay where they stood.
+TEST_F(SettingsStoreTest, TheFileTheUserKeepsIsTheFileSaved) {
+    fs::create_directories(fs::path(path).parent_path());
+    const std::string content = "# my settings\n\\A=1\nkeep this line\n\\B=2\n";
+    const std::string saved = "# my settings\n\\A=9\nkeep this line\n\\B=2\n";
+    const auto saveA = [&](std::vector<std::string>* warnings) {
+        SettingsStore store(path);
+        store.SetWarningSink([&](const char* text) { warnings->emplace_back(text); });
+        EXPECT_TRUE(store.Load());
+        store.WriteText("\\a", "9");
+        return store.Save();
+    };
+    std::vector<std::string> warnings;
+
+    ASSERT_TRUE(WriteWhole(path, content));
+    fs::permissions(path, fs::perms(0444));
+    EXPECT_FALSE(saveA(&warnings));
+    EXPECT_EQ(warnings, std::vector<std::string>{"WARNING: Can't save the program settings in " + path +
+                                                 ": the file is read-only"});
+    EXPECT_EQ(FileContent(), content);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0444));
+    fs::remove(path);
+
+    const fs::path real = folder / "real-settings";
+    ASSERT_TRUE(WriteWhole(real, content));
+    fs::permissions(real, fs::perms(0640));
+    fs::create_symlink(real, path);
+    EXPECT_TRUE(saveA(&warnings));
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(ReadWhole(real), saved);
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms(0640));
+    fs::remove(path);
+
+    ASSERT_TRUE(WriteWhole(path, content));
+    fs::create_hard_link(path, folder / "second-name");
+    EXPECT_TRUE(saveA(&warnings));
+    EXPECT_EQ(ReadWhole(folder / "second-name"), saved);
+    EXPECT_EQ(FileContent(), saved);
+    EXPECT_EQ(warnings.size(), 1u);
+    // Nothing but the file and its lock is left in its folder.
+    for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path()))
+        EXPECT_TRUE(entry.path().filename() == "settings" || entry.path().filename() == "settings.lock")
+            << entry.path();
 }
 
 TEST_F(SettingsStoreTest, AFailedSaveWarnsOnce) {
