@@ -195,6 +195,12 @@ void ModelWindow::Build() {
     if (wxNotebook* tabs = Tabs()) WidenToTabLabels(*tabs);
     window_->Fit();
     FitWindowToContents();
+    // The size is given last as the contents' size, not the outer one: the
+    // toolkit then shows the window at once at that size, the desktop's
+    // frame around it.  (Given as an outer size, it would wait for the
+    // desktop's frame sizes before showing, and meanwhile lay the contents
+    // out in almost no room: the menu bar complains then.)
+    window_->SetClientSize(window_->GetClientSize());
     // A dialog opens over the window it belongs to; the model places it from
     // there.
     if (frame_ == WindowFrame::kDialog && parent_ != nullptr) window_->CentreOnParent();
