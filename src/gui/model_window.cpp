@@ -78,6 +78,11 @@ int MeasuredRowHeight(const wxListBox& list) {
     return (lastChange - firstChange + rows - 1) / rows;
 }
 
+bool HasSlider(const LayoutRow& row) {
+    return std::any_of(row.controls.begin(), row.controls.end(),
+                       [](const LayoutControl& control) { return control.kind == ControlKind::kSlider; });
+}
+
 wxSize Larger(const wxSize& a, const wxSize& b) {
     return {std::max(a.GetWidth(), b.GetWidth()), std::max(a.GetHeight(), b.GetHeight())};
 }
@@ -308,9 +313,11 @@ void ModelWindow::BuildControls() {
                 wxWindow* widget =
                     MakeControl(parent, control, firstRadio && control.kind == ControlKind::kRadioButton);
                 // A label naming the control beside it starts the row: the
-                // controls it names start on one column.
+                // controls it names start on one column.  The labels at the
+                // ends of a slider name its ends, not the slider: they keep
+                // their own width.
                 if (&control == &row.controls.front() && control.kind == ControlKind::kLabel &&
-                    row.controls.size() > 1)
+                    row.controls.size() > 1 && !HasSlider(row))
                     labels.push_back(widget);
                 if (control.kind == ControlKind::kRadioButton) firstRadio = false;
                 widgets_[control.id] = widget;
