@@ -780,7 +780,14 @@ wxTopLevelWindow* ModelWindow::TopWindow() const {
 
 void ModelWindow::RelayoutSoon() {
     wxTopLevelWindow* top = TopWindow();
-    if (relayoutPending_ || top == nullptr) return;
+    if (top == nullptr) return;
+    // A window not shown yet is laid out at once: the model places it from
+    // its size (labelled in the language in force) before it shows.
+    if (!top->IsShown()) {
+        Relayout();
+        return;
+    }
+    if (relayoutPending_) return;
     relayoutPending_ = true;
     top->CallAfter([this, alive = std::weak_ptr<bool>(alive_)] {
         if (alive.expired()) return;

@@ -8,6 +8,7 @@
 // its window, a window smaller than what it holds, a tab row that scrolls.
 #include <gtest/gtest.h>
 #include <wx/frame.h>
+#include <wx/gdicmn.h>
 #include <wx/iconbndl.h>
 #include <wx/listbox.h>
 #include <wx/notebook.h>
@@ -36,6 +37,7 @@
 #include "texts/ui_texts.h"
 #include "ui/about_dialog.h"
 #include "ui/analysis_sheet.h"
+#include "ui/base_sheet.h"
 #include "ui/main_window.h"
 #include "ui/more_html_options_dialog.h"
 #include "ui/output_sheet.h"
@@ -198,11 +200,22 @@ void CheckTabsShowWhole(wxNotebook& tabs, std::vector<std::string>& faults) {
 // Opens each sheet through the menu, then shows each of its pages for the
 // first time through its tab: every page is checked before anything was
 // resized, and the sheet must not have changed size from page to page.
-void CheckSheets(MainWindow& main, MainFrame& frame, std::vector<std::string>& faults) {
+void CheckSheets(MainWindow& main, MainFrame& frame, UiServices& services, std::vector<std::string>& faults) {
+    const bool opening = main.OutputSheet() == nullptr;
     for (const int command : kSheetCommands) {
         main.OnCommand(command);
         Pump(kSettleMs);
     }
+    // The output sheet opens 30 pixels in from the desktop's right and
+    // bottom edges: placed by its size in the language in force, it did not
+    // grow after (nor jump back on the desktop).
+    const WindowRect& placed = main.OutputSheet()->Rect();
+    const DesktopSize desktop = services.GetDesktopSize();
+    if (opening && (placed.left + placed.width != desktop.width - BaseSheet::kDesktopMargin ||
+                    placed.top + placed.height != desktop.height - BaseSheet::kDesktopMargin))
+        faults.push_back("the output sheet stands at " + std::to_string(placed.left) + "," +
+                         std::to_string(placed.top) + ", " + std::to_string(placed.width) + "x" +
+                         std::to_string(placed.height) + ", not 30 pixels in from the desktop's corner");
     for (SheetModel* sheet : main.Sheets()) {
         SheetWindow* view = frame.SheetView(*sheet);
         ASSERT_NE(view, nullptr);
@@ -256,6 +269,9 @@ struct Screen {
         WriteWhole(folder / "settings", std::string("\\Languages\\Language=") + language + "\n");
         main = std::make_unique<MainWindow>(services, (folder / "settings").string());
         main->settings.displayToolTips = false;
+        // The windows are placed on the display they show on.
+        const wxSize display = wxGetDisplaySize();
+        services.SetDesktopSize(display.GetWidth(), display.GetHeight());
         frame = std::make_unique<MainFrame>(*main);
         main->Show();
         main->OnCommand(kCommandViewMessages);
@@ -270,7 +286,7 @@ struct Screen {
         CheckWindow(frame->View(), faults);
         CheckWindow(frame->StatusView(), faults);
         CheckDialogs(*main, *frame, services, faults);
-        CheckSheets(*main, *frame, faults);
+        CheckSheets(*main, *frame, services, faults);
     }
 };
 
