@@ -16,9 +16,9 @@ cd "$(dirname "$0")/.."
 # libraries (libFuzzer, the sanitizers) build the fuzz test.
 # python3 runs the layer check.  clang-tidy-14 and clang-format-14 check the
 # sources.  libwxgtk3.2-dev builds the graphical front end; xvfb and xauth
-# give its window tests a display.
+# give its window tests a display, openbox a window manager on it.
 bash tools/install_packages.sh g++ cmake make python3 libgtest-dev libbenchmark-dev unrtf clang-14 libclang-rt-14-dev \
-  clang-tidy-14 clang-format-14 libwxgtk3.2-dev xvfb xauth
+  clang-tidy-14 clang-format-14 libwxgtk3.2-dev xvfb xauth openbox
 echo "=== format check ==="
 bash tools/check_format.sh
 echo "=== layer check ==="

@@ -95,5 +95,7 @@ void MainFrame::AttachSheet(SheetModel& sheet) {
     if (SheetView(sheet) != nullptr) return;
     const SheetDescription* description = FindSheetDescription(sheet.TemplateId());
     if (description == nullptr) return;
-    sheets_.push_back(std::make_unique<SheetWindow>(sheet, *description, view_->Window()));
+    // A sheet is a window of its own, as the main window is: the user brings
+    // either to the front.
+    sheets_.push_back(std::make_unique<SheetWindow>(sheet, *description));
 }

@@ -45,6 +45,44 @@ bool PositionsReported() { return wxGetDisplayInfo().type != wxDisplayWayland; }
 // A place not known, as the settings store it (the default placement).
 constexpr int kPlaceUnknown = -1;
 
+// A list's row beyond its text: the toolkit's cell padding and the space
+// between rows (its default theme; measured once the list shows).
+constexpr int kListRowPadding = 6;
+// The list's frame above and below its rows.
+constexpr int kListFrame = 2;
+
+int ListHeight(int lines, int rowHeight) { return lines * rowHeight + 2 * kListFrame; }
+
+// A row's height as the toolkit draws the list: the rows found under its
+// pixel lines from top to bottom, averaged over the rows seen whole; 0
+// while the list is not on the screen or shows fewer than two rows whole.
+int MeasuredRowHeight(const wxListBox& list) {
+    if (!list.IsShownOnScreen()) return 0;
+    const int height = list.GetClientSize().GetHeight();
+    int previous = list.HitTest(wxPoint(1, 0));
+    int firstChange = -1;
+    int lastChange = -1;
+    int rows = 0;
+    for (int y = 1; y < height && previous != wxNOT_FOUND; ++y) {
+        const int item = list.HitTest(wxPoint(1, y));
+        if (item == previous) continue;
+        if (firstChange < 0) {
+            firstChange = y;
+        } else {
+            lastChange = y;
+            ++rows;
+        }
+        previous = item;
+    }
+    if (rows == 0) return 0;
+    return (lastChange - firstChange + rows - 1) / rows;
+}
+
+bool HasSlider(const LayoutRow& row) {
+    return std::any_of(row.controls.begin(), row.controls.end(),
+                       [](const LayoutControl& control) { return control.kind == ControlKind::kSlider; });
+}
+
 wxSize Larger(const wxSize& a, const wxSize& b) {
     return {std::max(a.GetWidth(), b.GetWidth()), std::max(a.GetHeight(), b.GetHeight())};
 }
@@ -195,6 +233,12 @@ void ModelWindow::Build() {
     if (wxNotebook* tabs = Tabs()) WidenToTabLabels(*tabs);
     window_->Fit();
     FitWindowToContents();
+    // The size is given last as the contents' size, not the outer one: the
+    // toolkit then shows the window at once at that size, the desktop's
+    // frame around it.  (Given as an outer size, it would wait for the
+    // desktop's frame sizes before showing, and meanwhile lay the contents
+    // out in almost no room: the menu bar complains then.)
+    window_->SetClientSize(window_->GetClientSize());
     // A dialog opens over the window it belongs to; the model places it from
     // there.
     if (frame_ == WindowFrame::kDialog && parent_ != nullptr) window_->CentreOnParent();
@@ -269,9 +313,11 @@ void ModelWindow::BuildControls() {
                 wxWindow* widget =
                     MakeControl(parent, control, firstRadio && control.kind == ControlKind::kRadioButton);
                 // A label naming the control beside it starts the row: the
-                // controls it names start on one column.
+                // controls it names start on one column.  The labels at the
+                // ends of a slider name its ends, not the slider: they keep
+                // their own width.
                 if (&control == &row.controls.front() && control.kind == ControlKind::kLabel &&
-                    row.controls.size() > 1)
+                    row.controls.size() > 1 && !HasSlider(row))
                     labels.push_back(widget);
                 if (control.kind == ControlKind::kRadioButton) firstRadio = false;
                 widgets_[control.id] = widget;
@@ -289,6 +335,9 @@ void ModelWindow::BuildControls() {
         }
         column->Add(groupSizer, groupStretches ? 1 : 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, kBorder);
     }
+    // A group box last keeps off the bottom edge as rows do: its frame
+    // would merge with the edge of a sheet's tab.
+    if (!description_.groups.empty() && description_.groups.back().boxId != kNoControl) column->AddSpacer(kGap);
     panel_->SetSizer(column);
 }
 
@@ -320,12 +369,11 @@ wxWindow* ModelWindow::MakeControl(wxWindow* parent, const LayoutControl& layout
                                   wxCB_DROPDOWN);
         case ControlKind::kList: {
             auto* list = new wxListBox(parent, wxID_ANY, wxDefaultPosition, wxSize(size.GetWidth(), -1));
-            if (layout.lines > 1) {
-                // As high as that many entries in the toolkit's own rows.
-                list->Set(std::vector<wxString>(static_cast<size_t>(layout.lines), wxString("M")));
-                list->SetMinSize(wxSize(size.GetWidth(), list->GetBestSize().GetHeight()));
-                list->Clear();
-            }
+            // As high as that many entries in the toolkit's own rows (the
+            // toolkit's own guess gives rows too low); measured again once
+            // the list shows (FitListsToRows).
+            if (layout.lines > 1)
+                list->SetMinSize(wxSize(size.GetWidth(), ListHeight(layout.lines, charHeight + kListRowPadding)));
             return list;
         }
         case ControlKind::kCheckBox: return new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, size);
@@ -732,7 +780,14 @@ wxTopLevelWindow* ModelWindow::TopWindow() const {
 
 void ModelWindow::RelayoutSoon() {
     wxTopLevelWindow* top = TopWindow();
-    if (relayoutPending_ || top == nullptr) return;
+    if (top == nullptr) return;
+    // A window not shown yet is laid out at once: the model places it from
+    // its size (labelled in the language in force) before it shows.
+    if (!top->IsShown()) {
+        Relayout();
+        return;
+    }
+    if (relayoutPending_) return;
     relayoutPending_ = true;
     top->CallAfter([this, alive = std::weak_ptr<bool>(alive_)] {
         if (alive.expired()) return;
@@ -744,6 +799,7 @@ void ModelWindow::RelayoutSoon() {
 void ModelWindow::Relayout() {
     wxTopLevelWindow* top = TopWindow();
     if (top == nullptr) return;
+    FitListsToRows();
     AlignLabelColumns();
     if (wxNotebook* tabs = Tabs()) WidenToTabLabels(*tabs);
     // Longer labels (or a page built later) may need a larger window; a
@@ -775,6 +831,17 @@ wxNotebook* ModelWindow::Tabs() const {
     // A page's panel stands on its tab, a page of the notebook.
     wxWindow* tab = panel_ != nullptr ? panel_->GetParent() : nullptr;
     return tab != nullptr ? dynamic_cast<wxNotebook*>(tab->GetParent()) : nullptr;
+}
+
+void ModelWindow::FitListsToRows() {
+    for (const auto& [id, layout] : layouts_) {
+        if (layout.kind != ControlKind::kList || layout.lines <= 1) continue;
+        auto* list = static_cast<wxListBox*>(Widget(id));
+        const int row = MeasuredRowHeight(*list);
+        const wxSize least = list->GetMinSize();
+        if (row > 0 && least.GetHeight() < ListHeight(layout.lines, row))
+            list->SetMinSize(wxSize(least.GetWidth(), ListHeight(layout.lines, row)));
+    }
 }
 
 void ModelWindow::AlignLabelColumns() {

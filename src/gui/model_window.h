@@ -8,10 +8,11 @@
 // written into the control and handed to the model's Notify.  The renderer
 // owns no behaviour: what a click does is the model's business.
 //
-// The main window is a frame (it holds a menu bar), the status window a
-// window of the normal type (the desktop keeps it above no other); every
-// other dialog is a dialog window, except a property sheet's page, which is
-// a panel on its sheet's tab (see SheetWindow).
+// The main window is a frame (it holds a menu bar), the status window and
+// the property sheets windows of the normal type without a parent (the
+// desktop keeps them above no other window); every other dialog is a dialog
+// window over the window it belongs to, except a property sheet's page,
+// which is a panel on its sheet's tab (see SheetWindow).
 //
 // Layout is taken from the texts in force: every control gets its best
 // size, the labels standing first in the rows of a group share one column
@@ -128,6 +129,9 @@ private:
     // Lays the window out at once: the label columns and the tabs take the
     // texts' sizes, a larger best size grows the window.
     void Relayout();
+    // Makes each list that shows as high as its rows, as the toolkit draws
+    // them, need for the entries its layout asks for.
+    void FitListsToRows();
     // Gives the labels that stand first in the rows of each group one width.
     void AlignLabelColumns();
     // The sheet's tabs: a sheet's own control, or the notebook a page

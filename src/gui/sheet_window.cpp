@@ -15,8 +15,8 @@ const WindowDescription kEmptyPage{};
 
 }  // namespace
 
-SheetWindow::SheetWindow(SheetModel& sheet, const SheetDescription& description, wxWindow* parent) : sheet_(sheet) {
-    view_ = std::make_unique<ModelWindow>(sheet, description.sheet, WindowFrame::kDialog, parent);
+SheetWindow::SheetWindow(SheetModel& sheet, const SheetDescription& description) : sheet_(sheet) {
+    view_ = std::make_unique<ModelWindow>(sheet, description.sheet, WindowFrame::kWindow);
     for (int i = 0; i < sheet.PageCount(); ++i) {
         const size_t index = static_cast<size_t>(i);
         const WindowDescription& page = index < description.pages.size() ? description.pages[index] : kEmptyPage;

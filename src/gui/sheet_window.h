@@ -8,9 +8,10 @@
 // tab shown, and Apply shows the enabling the sheet gives it.  Every page's
 // widgets are built with the sheet's window, so that it opens sized for its
 // largest page (a page whose window the sheet has not made yet shows the
-// labels it will have), and go with it.  The sheet is modeless: the view
-// follows the sheet's window as it is made, shown and destroyed, for as long
-// as the view lives.
+// labels it will have), and go with it.  The sheet is modeless, a window of
+// its own without a parent (the user brings it or the main window to the
+// front): the view follows the sheet's window as it is made, shown and
+// destroyed, for as long as the view lives.
 #pragma once
 
 #include <memory>
@@ -26,8 +27,8 @@ class SheetWindow {
 public:
     // Observes the sheet and its pages from here on; the widgets are built
     // at once for what has a window already.  `description` must outlive
-    // the view; `parent` may be null.
-    SheetWindow(SheetModel& sheet, const SheetDescription& description, wxWindow* parent = nullptr);
+    // the view.
+    SheetWindow(SheetModel& sheet, const SheetDescription& description);
     ~SheetWindow();
     SheetWindow(const SheetWindow&) = delete;
     SheetWindow& operator=(const SheetWindow&) = delete;

@@ -73,8 +73,10 @@ constexpr int kFieldChars = 30;
 constexpr int kNumberChars = 8;
 constexpr int kColourChars = 10;
 constexpr int kSwatchChars = 6;
-// The alignment and language lists show this many entries.
+// The language and paper lists show this many entries, the alignment lists
+// their five.
 constexpr int kListLines = 4;
+constexpr int kAlignmentLines = 5;
 
 LayoutControl Label(int id) { return {id, ControlKind::kLabel}; }
 LayoutControl Field(int id, ControlKind kind = ControlKind::kEdit, int widthChars = kFieldChars) {
@@ -84,7 +86,7 @@ LayoutControl Number(int id) { return {id, ControlKind::kEdit, false, 1, kNumber
 LayoutControl Button(int id) { return {id, ControlKind::kPushButton}; }
 LayoutControl Check(int id) { return {id, ControlKind::kCheckBox}; }
 LayoutControl Radio(int id) { return {id, ControlKind::kRadioButton}; }
-LayoutControl List(int id) { return {id, ControlKind::kList, true, kListLines}; }
+LayoutControl List(int id, int lines = kListLines) { return {id, ControlKind::kList, true, lines}; }
 
 // A colour field: its label, the text, the swatch painted in it and the
 // button of the colour picker.
@@ -205,9 +207,11 @@ WindowDescription TableLayout() {
            {{Check(Page::kColourRows)}},
            ColourRow(kOddLabel, Page::kOddRows, Page::kOddSwatch, Page::kOddButton),
            ColourRow(kEvenLabel, Page::kEvenRows, Page::kEvenSwatch, Page::kEvenButton)}},
+         // The two alignment lists side by side: the page fits a screen 768
+         // pixels high.
          {kCellGroup,
-          {{{Label(kTableAlignmentLabel), List(Page::kTableAlignment)}},
-           {{Label(kCellAlignmentLabel), List(Page::kCellAlignment)}}}},
+          {{{Label(kTableAlignmentLabel), List(Page::kTableAlignment, kAlignmentLines), Label(kCellAlignmentLabel),
+             List(Page::kCellAlignment, kAlignmentLines)}}}},
          {kCrossRefsGroup, {{{Check(Page::kConvertXRefs)}}}}}};
 }
 

@@ -8,11 +8,15 @@
 // its window, a window smaller than what it holds, a tab row that scrolls.
 #include <gtest/gtest.h>
 #include <wx/frame.h>
+#include <wx/gdicmn.h>
 #include <wx/iconbndl.h>
+#include <wx/listbox.h>
 #include <wx/notebook.h>
+#include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/toplevel.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -33,6 +37,7 @@
 #include "texts/ui_texts.h"
 #include "ui/about_dialog.h"
 #include "ui/analysis_sheet.h"
+#include "ui/base_sheet.h"
 #include "ui/main_window.h"
 #include "ui/more_html_options_dialog.h"
 #include "ui/output_sheet.h"
@@ -69,11 +74,39 @@ wxRect OnScreen(const wxWindow& widget) {
     return {widget.GetParent()->ClientToScreen(widget.GetPosition()), widget.GetSize()};
 }
 
+// The layout of a dialog or of a sheet's page, null when there is none.
+const WindowDescription* LayoutOf(const DialogModel& model) {
+    if (const WindowDescription* dialog = FindWindowDescription(model.TemplateId())) return dialog;
+    for (const SheetDescription* sheet : SheetDescriptions()) {
+        if (sheet->sheet.templateId == model.TemplateId()) return &sheet->sheet;
+        for (const WindowDescription& page : sheet->pages) {
+            if (page.templateId == model.TemplateId()) return &page;
+        }
+    }
+    return nullptr;
+}
+
+// The rows of a list the toolkit draws whole, the first entry on top: the
+// entries found under its pixel lines from top to bottom.
+int WholeRows(const wxListBox& list) {
+    const int height = list.GetClientSize().GetHeight();
+    int rows = 0;
+    int previous = list.HitTest(wxPoint(1, 0));
+    if (previous != 0) return 0;  // scrolled, or empty
+    for (int y = 1; y < height; ++y) {
+        const int item = list.HitTest(wxPoint(1, y));
+        if (item != previous) ++rows;  // the row above ended inside the list
+        previous = item;
+        if (item == wxNOT_FOUND) break;
+    }
+    return rows;
+}
+
 // The faults of one window's view as it stands: `view` renders `model`
-// inside the top-level window `top`.
-void CheckLaidOut(const ModelWindow& view, const wxTopLevelWindow& top, std::vector<std::string>& faults) {
+// inside `client` (on the screen: a window's client area, or a page's tab).
+void CheckLaidOut(const ModelWindow& view, const wxRect& client, std::vector<std::string>& faults) {
     const DialogModel& model = view.Model();
-    const wxRect client = ClientOnScreen(top);
+    const wxRect inside = wxRect(client).Deflate(1);
     std::vector<std::pair<int, wxWindow*>> shown;
     for (const int id : model.ControlIds()) {
         wxWindow* widget = view.Widget(id);
@@ -95,7 +128,24 @@ void CheckLaidOut(const ModelWindow& view, const wxTopLevelWindow& top, std::vec
                              std::to_string(size.GetHeight()) + ", needs " + std::to_string(best.GetWidth()) + "x" +
                              std::to_string(best.GetHeight()));
         }
-        if (!client.Contains(OnScreen(*widget))) faults.push_back(Where(model, id) + " lies outside its window");
+        // Inside, off the edges: a group box draws its frame on its own
+        // edges, and one on the edge of its tab merges with the tab's frame.
+        if (!inside.Contains(OnScreen(*widget))) faults.push_back(Where(model, id) + " lies outside its window");
+        // A list shows as many entries whole as its layout asks for, or all
+        // it has, from the first on.
+        if (kind == ControlKind::kList) {
+            int lines = 1;
+            if (const WindowDescription* layout = LayoutOf(model)) {
+                for (const LayoutControl& control : layout->Controls()) {
+                    if (control.id == id) lines = control.lines;
+                }
+            }
+            const auto* list = static_cast<const wxListBox*>(widget);
+            const int wanted = std::min(lines, static_cast<int>(list->GetCount()));
+            if (WholeRows(*list) < wanted)
+                faults.push_back(Where(model, id) + " shows " + std::to_string(WholeRows(*list)) +
+                                 " entries whole, not " + std::to_string(wanted));
+        }
     }
     for (const auto& [id, widget] : shown) {
         if (model.Control(id)->kind != ControlKind::kGroupBox) continue;
@@ -123,7 +173,7 @@ void CheckWindow(const ModelWindow& view, std::vector<std::string>& faults) {
         faults.push_back("dialog " + std::to_string(view.Model().TemplateId()) + " has no window shown");
         return;
     }
-    CheckLaidOut(view, *top, faults);
+    CheckLaidOut(view, ClientOnScreen(*top), faults);
     const wxSize need = top->GetSizer()->GetMinSize();
     const wxSize client = top->GetClientSize();
     if (client.GetWidth() < need.GetWidth() || client.GetHeight() < need.GetHeight()) {
@@ -150,11 +200,22 @@ void CheckTabsShowWhole(wxNotebook& tabs, std::vector<std::string>& faults) {
 // Opens each sheet through the menu, then shows each of its pages for the
 // first time through its tab: every page is checked before anything was
 // resized, and the sheet must not have changed size from page to page.
-void CheckSheets(MainWindow& main, MainFrame& frame, std::vector<std::string>& faults) {
+void CheckSheets(MainWindow& main, MainFrame& frame, UiServices& services, std::vector<std::string>& faults) {
+    const bool opening = main.OutputSheet() == nullptr;
     for (const int command : kSheetCommands) {
         main.OnCommand(command);
         Pump(kSettleMs);
     }
+    // The output sheet opens 30 pixels in from the desktop's right and
+    // bottom edges: placed by its size in the language in force, it did not
+    // grow after (nor jump back on the desktop).
+    const WindowRect& placed = main.OutputSheet()->Rect();
+    const DesktopSize desktop = services.GetDesktopSize();
+    if (opening && (placed.left + placed.width != desktop.width - BaseSheet::kDesktopMargin ||
+                    placed.top + placed.height != desktop.height - BaseSheet::kDesktopMargin))
+        faults.push_back("the output sheet stands at " + std::to_string(placed.left) + "," +
+                         std::to_string(placed.top) + ", " + std::to_string(placed.width) + "x" +
+                         std::to_string(placed.height) + ", not 30 pixels in from the desktop's corner");
     for (SheetModel* sheet : main.Sheets()) {
         SheetWindow* view = frame.SheetView(*sheet);
         ASSERT_NE(view, nullptr);
@@ -167,7 +228,9 @@ void CheckSheets(MainWindow& main, MainFrame& frame, std::vector<std::string>& f
         for (int i = 0; i < sheet->PageCount(); ++i) {
             sheet->SetActivePage(i);
             Pump(kSettleMs);
-            CheckLaidOut(*view->PageView(i), *top, faults);
+            // A page's controls lie on its tab.
+            const wxWindow* tab = view->PageView(i)->Panel()->GetParent();
+            CheckLaidOut(*view->PageView(i), {tab->ClientToScreen(wxPoint(0, 0)), tab->GetClientSize()}, faults);
             if (top->GetSize() != opened)
                 faults.push_back("sheet " + std::to_string(sheet->TemplateId()) + " changed size on page " +
                                  std::to_string(i));
@@ -206,6 +269,9 @@ struct Screen {
         WriteWhole(folder / "settings", std::string("\\Languages\\Language=") + language + "\n");
         main = std::make_unique<MainWindow>(services, (folder / "settings").string());
         main->settings.displayToolTips = false;
+        // The windows are placed on the display they show on.
+        const wxSize display = wxGetDisplaySize();
+        services.SetDesktopSize(display.GetWidth(), display.GetHeight());
         frame = std::make_unique<MainFrame>(*main);
         main->Show();
         main->OnCommand(kCommandViewMessages);
@@ -220,7 +286,7 @@ struct Screen {
         CheckWindow(frame->View(), faults);
         CheckWindow(frame->StatusView(), faults);
         CheckDialogs(*main, *frame, services, faults);
-        CheckSheets(*main, *frame, faults);
+        CheckSheets(*main, *frame, services, faults);
     }
 };
 

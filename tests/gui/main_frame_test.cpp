@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <wx/combobox.h>
 #include <wx/checkbox.h>
+#include <wx/dialog.h>
 #include <wx/dnd.h>
 #include <wx/frame.h>
 #include <wx/iconbndl.h>
@@ -326,6 +327,10 @@ TEST_F(MainFrameTest, TheOutputSheetOpensFromTheMenuAndOkStoresAChangedValue) {
     ASSERT_NE(view->View().Window(), nullptr);
     EXPECT_TRUE(view->View().Window()->IsShown());
     EXPECT_EQ(FromWx(view->View().Window()->GetTitle()), "Output Policies");
+    // A window of its own, which the desktop keeps above no other (a dialog
+    // or a window with a parent stays above the main window).
+    EXPECT_EQ(view->View().Window()->GetParent(), nullptr);
+    EXPECT_EQ(dynamic_cast<wxDialog*>(view->View().Window()), nullptr);
     // The menu's topic is the tab shown, the table page's controls on it.
     const int tablePage = sheet.PageIndex(sheet.table);
     auto* tabs = dynamic_cast<wxNotebook*>(view->View().Widget(kIdTabControl));
