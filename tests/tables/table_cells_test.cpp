@@ -430,6 +430,85 @@ TEST_F(TableCellsTest, DelimitedLinesKeepQuotedCommasAndAppendExtraFields) {
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"5\" pipe", "\"x", "y\""}));
 }
 
+// A delimited line fills the cells of its fields; the cells after them stay
+// padding until read, and read as the empty cells of their columns (for
+// output, "&nbsp;" aligned as their column is).  The fields beyond the last
+// column go into the last cell, its tabs shown as blanks.
+TEST_F(TableCellsTest, ADelimitedLineFillsTheCellsOfItsFields) {
+    PreForm engine(nullptr, &set, nullptr);
+    engine.isDelimited = 1;
+    engine.delimiter = '\t';
+    Add(engine, "a\t b");
+    Add(engine, "1\t2\t3\t4\t5\t6");
+    for (int c = 0; c < 4; ++c) engine.AddColumn(-1, -1, -1, -1);
+    engine.columns[3]->typicalAlignment = 3;
+    TableCellRow& row = engine.scratchRow;
+    EXPECT_FALSE(engine.SplitLineIntoCells(&row, 0, 1));
+    EXPECT_EQ(row.PaddingStart(), 2);
+    EXPECT_EQ(Texts(row), (std::vector<std::string>{"a", "b", "", ""}));
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(row.GetAt(c)->column, c);
+        EXPECT_EQ(row.GetAt(c)->span, 1);
+    }
+    EXPECT_EQ(row.GetAt(3)->alignment, 1);  // an empty text's, in the statistics
+    EXPECT_EQ(engine.SplitLineIntoCells(&row, 0, 0), false);
+    EXPECT_EQ(Texts(row), (std::vector<std::string>{"a", "b", "&nbsp;", "&nbsp;"}));
+    EXPECT_EQ(row.GetAt(3)->alignment, 3);
+    EXPECT_TRUE(engine.SplitLineIntoCells(&row, 1, 1));
+    EXPECT_EQ(Texts(row), (std::vector<std::string>{"1", "2", "3", "4 5 6"}));
+}
+
+// A row's padding cells are filled in from the padding record when one of
+// them is read (and every padding cell before it): the record's fields and
+// text, the cell's index as its column and, where the record says so, its
+// column's alignments.  A cell keeps what the record held when it was filled
+// in; nothing of what the cell held before stays.
+TEST_F(TableCellsTest, PaddingCellsAreFilledInFromTheirRecordWhenRead) {
+    PreForm engine(nullptr, &set, nullptr);
+    Columns(engine, {9, 19, 29});
+    engine.columns[2]->typicalAlignment = 3;
+    engine.columns[3]->defaultVAlignment = 2;
+    TableCellRow row;
+    row.Reset(4, &set, SourcePosition(), nullptr);
+    row.CellAt(0)->text = "kept";
+    row.CellAt(3)->text = "stale";
+    row.CellAt(3)->stubText = "stale";
+    TableCellFields fields;
+    fields.lineCount = 2;
+    fields.position = SourcePosition(0, 7);
+    TableCellRow::Padding& padding = row.PadFrom(1, fields);
+    padding.text = "pad";
+    padding.numbered = true;
+    padding.columns = &engine.columns;
+    padding.typicalAlignment = padding.defaultVAlignment = true;
+    EXPECT_EQ(row.PaddingStart(), 1);
+
+    const TableCell* third = row.GetAt(2);
+    EXPECT_EQ(row.PaddingStart(), 3);
+    EXPECT_EQ(third->text.str(), "pad");
+    EXPECT_EQ(third->column, 2);
+    EXPECT_EQ(third->alignment, 3);
+    EXPECT_EQ(third->lineCount, 2);
+    EXPECT_EQ(third->position.line, 7);
+    row.PaddingCells().text = "later";
+    EXPECT_EQ(row.GetAt(1)->text.str(), "pad");
+    const TableCell* last = row.GetAt(3);
+    EXPECT_EQ(last->text.str(), "later");
+    EXPECT_TRUE(last->stubText.IsEmpty());
+    EXPECT_EQ(last->alignment, 1);
+    EXPECT_EQ(last->vAlignment, 2);
+    EXPECT_EQ(row.PaddingStart(), 4);
+    EXPECT_EQ(row.GetAt(0)->text.str(), "kept");
+
+    // A row moved keeps its padding; removing cells fills them in first.
+    row.PadFrom(0, TableCellFields{}).text = "x";
+    TableCellRow moved = std::move(row);
+    EXPECT_EQ(moved.PaddingStart(), 0);
+    moved.RemoveRange(0, 1);
+    EXPECT_EQ(moved.PaddingStart(), 3);
+    EXPECT_EQ(Texts(moved), (std::vector<std::string>{"x", "x", "x"}));
+}
+
 TEST_F(TableCellsTest, EffectivelyEmptyCellsHoldOnlyLayoutTags) {
     PreForm engine(nullptr, &set, nullptr);
     const std::vector<std::pair<const char*, bool>> cases = {
