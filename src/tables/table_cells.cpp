@@ -976,7 +976,7 @@ bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
     // Text beyond the columns the detection stopped at stands in the last
     // cell; its tabs are shown as blanks.
     const bool joined = columnCut.joinedFrom >= 0 && line.length > columnCut.joinedFrom && !cuts.empty();
-    if (joined) row->CellAt(cuts.back().column)->text.Replace("\t", " ", 0, 1);
+    if (joined) row->CellAt(cuts.back().column)->text.ReplaceChar(0, '\t', ' ', 0);
 
     if (!noConvert) {
         static const TextString kNoDelimiter;
@@ -1228,7 +1228,7 @@ bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
             last.AppendChar(delimiter);
             last.Append(extra);
         }
-        last.Replace("\t", " ", 0, 1);
+        last.ReplaceChar(0, '\t', ' ', 0);
         joined = true;
     }
     const int configured = ConfiguredAlignment(this);

@@ -36,6 +36,12 @@ protected:
         }
         engine.AddColumn(start, 79, 79, -1);
     }
+    // A delimited block of `count` columns.
+    static void DelimitedColumns(PreForm& engine, char delimiter, int count) {
+        engine.isDelimited = 1;
+        engine.delimiter = delimiter;
+        for (int c = 0; c < count; ++c) engine.AddColumn(-1, -1, -1, -1);
+    }
     static std::vector<std::string> Texts(const TableCellRow& row) {
         std::vector<std::string> texts;
         for (int c = 0; c < row.Count(); ++c) texts.push_back(row.GetAt(c)->text.str());
@@ -410,11 +416,9 @@ TEST_F(TableCellsTest, UnbalancedEndDelimiterIsReportedWhenConverting) {
 
 TEST_F(TableCellsTest, DelimitedLinesKeepQuotedCommasAndAppendExtraFields) {
     PreForm engine(nullptr, &set, nullptr);
-    engine.isDelimited = 1;
-    engine.delimiter = ',';
     Add(engine, "1,\"a,b\",\"\"\",x\"\"\",extra,more");
     Add(engine, " 42 ,\"\"");
-    for (int c = 0; c < 3; ++c) engine.AddColumn(-1, -1, -1, -1);
+    DelimitedColumns(engine, ',', 3);
     engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"1", "a,b", "\",x\",extra,more"}));
     engine.SplitLineIntoCells(&engine.scratchRow, 1, 1);
@@ -436,11 +440,9 @@ TEST_F(TableCellsTest, DelimitedLinesKeepQuotedCommasAndAppendExtraFields) {
 // column go into the last cell, its tabs shown as blanks.
 TEST_F(TableCellsTest, ADelimitedLineFillsTheCellsOfItsFields) {
     PreForm engine(nullptr, &set, nullptr);
-    engine.isDelimited = 1;
-    engine.delimiter = '\t';
     Add(engine, "a\t b");
     Add(engine, "1\t2\t3\t4\t5\t6");
-    for (int c = 0; c < 4; ++c) engine.AddColumn(-1, -1, -1, -1);
+    DelimitedColumns(engine, '\t', 4);
     engine.columns[3]->typicalAlignment = 3;
     TableCellRow& row = engine.scratchRow;
     EXPECT_FALSE(engine.SplitLineIntoCells(&row, 0, 1));
