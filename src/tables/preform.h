@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "context/statement_codes.h"
@@ -540,8 +541,13 @@ public:
     TableCellRow() = default;
     TableCellRow(const TableCellRow&) = delete;
     TableCellRow& operator=(const TableCellRow&) = delete;
-    TableCellRow(TableCellRow&&) noexcept = default;
-    TableCellRow& operator=(TableCellRow&&) noexcept = default;
+    // Exchanges the rows' cells and padding (a row is exchanged for every
+    // line of a table: the padding record is kept apart for that).
+    void Swap(TableCellRow& other) noexcept {
+        cells.swap(other.cells);
+        padding.swap(other.padding);
+        std::swap(paddingStart, other.paddingStart);
+    }
 
     void Add(std::unique_ptr<TableCell> cell) {
         FillIn();
@@ -567,8 +573,8 @@ public:
 
     // The first padding cell (Count() when there is none).
     int PaddingStart() const { return paddingStart; }
-    Padding& PaddingCells() { return padding; }
-    const Padding& PaddingCells() const { return padding; }
+    Padding& PaddingCells() { return *padding; }
+    const Padding& PaddingCells() const { return *padding; }
     // Every cell from `first` on becomes padding with `fields` and no text
     // (the padding cells before it are filled in first); the record is
     // returned for the rest of what they hold.
@@ -579,7 +585,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<TableCell>> cells;
-    Padding padding;
+    std::unique_ptr<Padding> padding = std::make_unique<Padding>();
     // Moves up as padding cells are filled in, which changes nothing the
     // row holds: a row read through a const reference fills them in too.
     mutable int paddingStart = 0;

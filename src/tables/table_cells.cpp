@@ -402,12 +402,10 @@ int GuessWholeTextAlignment(const PreForm* engine, int configured, int span, int
 // ---------------------------------------------------------------------------
 // Cell rows
 
-// TableCell::Reset, inline for the rows that are reset for every line.
-const TableCellFields kFreshCell{};
-[[gnu::always_inline]] inline void ResetCell(TableCell& cell, const SourcePosition& where, const FontSpec* font) {
-    static_cast<TableCellFields&>(cell) = kFreshCell;
-    cell.font = font;
-    cell.position = where;
+// A cell with `fields` and its texts emptied (keeping their buffers),
+// inline for the rows that are reset for every line.
+[[gnu::always_inline]] inline void SetCell(TableCell& cell, const TableCellFields& fields) {
+    static_cast<TableCellFields&>(cell) = fields;
     // As MakeEmpty does, without a call for each text.
     auto empty = [](TextString& part) {
         if (part.length != 0) {
@@ -429,6 +427,14 @@ const TableCellFields kFreshCell{};
     empty(cell.gutterText);
     empty(cell.stubText);
     empty(cell.linkAnchor);
+}
+
+// TableCell::Reset.
+[[gnu::always_inline]] inline void ResetCell(TableCell& cell, const SourcePosition& where, const FontSpec* font) {
+    TableCellFields fresh;
+    fresh.font = font;
+    fresh.position = where;
+    SetCell(cell, fresh);
 }
 
 // Makes `row` hold one empty cell per column of the engine, placed at the
@@ -910,28 +916,29 @@ void TableCellRow::Reset(int n, FC* set, const SourcePosition& where, const Font
 TableCellRow::Padding& TableCellRow::PadFrom(int first, const TableCellFields& fields) {
     FillInBefore(first);
     paddingStart = std::clamp(first, 0, Count());
-    padding.fields = fields;
-    padding.text.MakeEmpty();
-    padding.numbered = false;
-    padding.columns = nullptr;
-    padding.typicalAlignment = false;
-    padding.defaultVAlignment = false;
-    return padding;
+    Padding& like = *padding;
+    like.fields = fields;
+    like.text.MakeEmpty();
+    like.numbered = false;
+    like.columns = nullptr;
+    like.typicalAlignment = false;
+    like.defaultVAlignment = false;
+    return like;
 }
 
 void TableCellRow::FillInBefore(int end) const {
     end = std::min(end, Count());
+    const Padding& like = *padding;
     for (; paddingStart < end; ++paddingStart) {
         const int c = paddingStart;
         TableCell& cell = *cells[static_cast<size_t>(c)];
-        ResetCell(cell, padding.fields.position, padding.fields.font);
-        static_cast<TableCellFields&>(cell) = padding.fields;
-        if (!padding.text.IsEmpty()) AssignPiece(cell.text, padding.text.buffer, padding.text.length);
-        if (padding.numbered) cell.column = c;
-        if (padding.columns && c < static_cast<int>(padding.columns->size())) {
-            const PreFormColumn& column = *(*padding.columns)[static_cast<size_t>(c)];
-            if (padding.typicalAlignment) cell.alignment = column.typicalAlignment;
-            if (padding.defaultVAlignment) cell.vAlignment = column.defaultVAlignment;
+        SetCell(cell, like.fields);
+        if (!like.text.IsEmpty()) AssignPiece(cell.text, like.text.buffer, like.text.length);
+        if (like.numbered) cell.column = c;
+        if (like.columns && c < static_cast<int>(like.columns->size())) {
+            const PreFormColumn& column = *(*like.columns)[static_cast<size_t>(c)];
+            if (like.typicalAlignment) cell.alignment = column.typicalAlignment;
+            if (like.defaultVAlignment) cell.vAlignment = column.defaultVAlignment;
         }
     }
 }
@@ -959,6 +966,7 @@ bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
     PrepareRow(*this, row, lineIndex);
     std::vector<CellCut>& cuts = scratchBuffers.cuts;
     if (!CutLineAtColumns(lineIndex, noConvert, &cuts)) return false;
+    row->FillIn();  // the cuts run over every column
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
     const LineText layout = line.Layout();
     for (const CellCut& cut : cuts) {

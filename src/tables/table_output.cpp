@@ -1146,7 +1146,8 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     // Padding cells are alike: when they are not plain cells they are
     // dealt with as one.
     const TableCellRow::Padding& padding = row.PaddingCells();
-    const bool plainPadding = cellsMayBePlain && IsPlainUntaggedCellText(padding.text, tagStart);
+    const bool plainPadding =
+        row.PaddingStart() < count && cellsMayBePlain && IsPlainUntaggedCellText(padding.text, tagStart);
     const int walked = std::min(count, plainPadding ? count : row.PaddingStart());
     plainCells.assign(static_cast<size_t>(walked), 0);
 
@@ -1198,7 +1199,7 @@ void PlaceCellsAndReadWSTags(PreForm& table, const RowShape& shape, const TextSt
     TableCellRow& row = table.cellRow;
     TableCellRow::Padding& padding = row.PaddingCells();
     // Padding cells are placed as one, unless their text may hold a tag.
-    const bool taggedPadding = MayHoldTag(padding.text.view(), tagStart);
+    const bool taggedPadding = row.PaddingStart() < shape.count && MayHoldTag(padding.text.view(), tagStart);
     const int rest = WalkCellsBeforePadding(row, shape.count, taggedPadding, [&](int c) {
         TableCell* cell = row.CellAt(c);
         cell->isHeaderCell = shape.headerRow ? 1 : 0;

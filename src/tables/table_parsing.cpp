@@ -385,7 +385,7 @@ private:
         ApplyWaitingPolicyLines();
         lastRowEnd = i - 1;
         if (table.cellRow.Count() == table.columnCount && table.scratchRow.Count() == table.columnCount) {
-            std::swap(table.cellRow, table.scratchRow);
+            table.cellRow.Swap(table.scratchRow);
             TableCellRow& row = table.cellRow;
             for (int j = 0; j < row.PaddingStart(); ++j) {
                 TableCell* cell = row.CellAt(j);

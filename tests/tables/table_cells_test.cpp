@@ -502,13 +502,16 @@ TEST_F(TableCellsTest, PaddingCellsAreFilledInFromTheirRecordWhenRead) {
     EXPECT_EQ(row.PaddingStart(), 4);
     EXPECT_EQ(row.GetAt(0)->text.str(), "kept");
 
-    // A row moved keeps its padding; removing cells fills them in first.
+    // Rows exchanged exchange their padding; removing cells fills them in
+    // first.
     row.PadFrom(0, TableCellFields{}).text = "x";
-    TableCellRow moved = std::move(row);
-    EXPECT_EQ(moved.PaddingStart(), 0);
-    moved.RemoveRange(0, 1);
-    EXPECT_EQ(moved.PaddingStart(), 3);
-    EXPECT_EQ(Texts(moved), (std::vector<std::string>{"x", "x", "x"}));
+    TableCellRow other;
+    other.Swap(row);
+    EXPECT_EQ(row.Count(), 0);
+    EXPECT_EQ(other.PaddingStart(), 0);
+    other.RemoveRange(0, 1);
+    EXPECT_EQ(other.PaddingStart(), 3);
+    EXPECT_EQ(Texts(other), (std::vector<std::string>{"x", "x", "x"}));
 }
 
 TEST_F(TableCellsTest, EffectivelyEmptyCellsHoldOnlyLayoutTags) {
