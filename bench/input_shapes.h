@@ -13,6 +13,8 @@
 //   Utf8Table       the space-aligned table in UTF-8 (names and cities with
 //                   accents, Cyrillic, Greek and wide CJK characters, aligned
 //                   by the positions their characters take)
+//   WideTabbed      a tab-delimited header of 1,024 fields over rows of one
+//                   short field: a table as wide as a delimited one gets
 #pragma once
 
 #include <algorithm>
@@ -32,8 +34,12 @@ enum class Shape {
     Prose,
     OneLongLine,
     ShortLines,
-    Utf8Table
+    Utf8Table,
+    WideTabbed
 };
+
+// The fields of the wide table's header.
+inline constexpr int kWideTableFields = 1024;
 
 // One row of the table, 70 to 90 characters wide, columns aligned by blanks.
 inline std::string MakeRow(unsigned n) {
@@ -200,6 +206,14 @@ inline std::string MakeInput(Shape shape, size_t bytes) {
             }
             break;
         }
+        case Shape::WideTabbed:
+            for (int i = 0; i < kWideTableFields; ++i) {
+                if (i) text += '\t';
+                text += "h" + std::to_string(i);
+            }
+            text += '\n';
+            while (text.size() < bytes) text += "x\n";
+            break;
         case Shape::Prose: AppendProse(text, bytes); break;
         case Shape::OneLongLine: AppendOneLongLine(text, bytes); break;
         case Shape::ShortLines: AppendShortLines(text, bytes); break;

@@ -1,6 +1,7 @@
 // Whole-file conversion to HTML through ConvertToTable (format code 1, as
 // the program converts; the comma-delimited records with code 8, as
-// "/COMMA" converts them), one benchmark per input shape and size (1, 10 and
+// "/COMMA" converts them, and the wide table with code 7, as "/TABBED"
+// does), one benchmark per input shape and size (1, 10 and
 // 50 MB; the 50 MB inputs are converted once).  The shapes are those of
 // input_shapes.h.
 // The inputs are generated once per run into a temporary folder.  Reports
@@ -75,8 +76,13 @@ std::string InputPath(Shape shape, const std::string& name, size_t bytes) {
 }
 
 // The format code a shape is converted with: the comma-delimited records
-// as "/COMMA" reads them, the rest as the program converts a file.
-int FormatCode(Shape shape) { return shape == Shape::CommaRecords ? kSpecialCommaDelimitedTable : kSpecialTable; }
+// as "/COMMA" reads them, the wide table as "/TABBED" does, the rest as the
+// program converts a file.
+int FormatCode(Shape shape) {
+    if (shape == Shape::CommaRecords) return kSpecialCommaDelimitedTable;
+    if (shape == Shape::WideTabbed) return kSpecialDelimitedTable;
+    return kSpecialTable;
+}
 
 bool ConvertOnce(const std::string& path, Shape shape) {
     Context context(1, 0);
@@ -174,7 +180,7 @@ constexpr ShapeName kShapes[] = {
     {Shape::SpaceAligned, "SpaceAligned"}, {Shape::TabDelimited, "TabDelimited"},
     {Shape::CommaDelimited, "CommaDelimited"}, {Shape::CommaRecords, "CommaRecords"}, {Shape::Prose, "Prose"},
     {Shape::OneLongLine, "OneLongLine"}, {Shape::ShortLines, "ShortLines"},
-    {Shape::Utf8Table, "Utf8Table"},
+    {Shape::Utf8Table, "Utf8Table"}, {Shape::WideTabbed, "WideTabbed"},
 };
 // clang-format on
 

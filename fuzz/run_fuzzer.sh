@@ -13,9 +13,9 @@ rm -rf "$scratch/corpus" "$scratch/work"
 mkdir -p "$scratch/corpus" "$scratch/work" "$scratch/artifacts"
 # Seeds: every text input of the tests and examples, the conversion fuzzer's
 # own seeds (fuzz/convert_seeds: directives with extreme values, nested
-# definitions, 16-bit texts), and every input a fuzzer has found a fault with
-# before (policy files, *.pol, are the policy-file fuzzer's; the others the
-# conversion fuzzer's).
+# definitions, 16-bit texts, wide delimited tables of short rows), and every
+# input a fuzzer has found a fault with before (policy files, *.pol, are the
+# policy-file fuzzer's; the others the conversion fuzzer's).
 if [ -n "$seeds" ]; then
   cp "$seeds"/* "$scratch/corpus/"
   find "$source/tests/data/fuzz" -type f -name '*.pol' -exec cp {} "$scratch/corpus/" \;

@@ -13,7 +13,9 @@
 // - column detection makes at most kMaxDetectedColumns columns; a block that
 //   would need more is not treated as a table (it may still be a diagram);
 // - a delimited block has at most kMaxDelimitedColumns columns; the last one
-//   holds the rest of a longer line;
+//   holds the rest of a longer line, and table parsing says so once per
+//   table (see PreForm::columnCut, which also notes where the text beyond
+//   the detected columns begins);
 // - the merging loop runs at most kMaxMergeSweeps sweeps (each sweep gathers
 //   the column statistics of every line once).
 #include <algorithm>
@@ -217,6 +219,7 @@ void FoldBlankColumns(const PreForm& engine, std::vector<DetectedColumn>& found)
 bool DetectColumnsBounded(PreForm& engine, int separation) {
     DropColumns(engine);
     engine.separatorColumns = 0;
+    engine.columnCut = PreForm::ColumnCut{};
     const int s = separation < 1 ? 1 : separation;
     engine.minimumSeparation = s;
     if (engine.positionStatistics.empty()) engine.GatherPositionStatistics();
@@ -266,6 +269,7 @@ bool DetectColumnsBounded(PreForm& engine, int separation) {
             if (!record(k).isSeparator) continue;
             if (engine.columnCount >= kMaxDetectedColumns - 1) {
                 overflow = true;
+                engine.columnCut = PreForm::ColumnCut{kMaxDetectedColumns, k + 1};
                 break;
             }
             engine.AddColumn(start, k, k, record(k).separatorCount);
@@ -319,6 +323,7 @@ bool DetectColumnsBounded(PreForm& engine, int separation) {
         if (gapLines < 1 || static_cast<double>(bestScore) / gapLines > 0.6) {
             if (static_cast<int>(found.size()) >= kMaxDetectedColumns - 1) {
                 overflow = true;
+                engine.columnCut = PreForm::ColumnCut{kMaxDetectedColumns, p + 1};
                 break;
             }
             found.push_back(DetectedColumn{start, p, bestPosition, bestScore});
@@ -602,6 +607,7 @@ void AnalyseDelimited(PreForm& engine) {
         most = std::max(
             most, CountDelimitedFields(engine.RecordRaw(static_cast<int>(i), rawScratch).view(), engine.delimiter));
     }
+    if (most > kMaxDelimitedColumns) engine.columnCut.bound = kMaxDelimitedColumns;
     most = std::min(most, kMaxDelimitedColumns);
     DropColumns(engine);
     for (int i = 0; i < most; ++i) engine.AddColumn(-1, -1, -1, -1);
@@ -613,22 +619,22 @@ void AnalyseDelimited(PreForm& engine) {
 // frequency table once at the end.
 class ValueCounts {
 public:
-    // A column's cells mostly repeat the value before, which is looked at
-    // first.
-    void Add(int value) {
+    // Adds `value` `times` times.  A column's cells mostly repeat the value
+    // before, which is looked at first.
+    void Add(int value, int times = 1) {
         if (last < counts.size() && counts[last].first == value) {
-            ++counts[last].second;
+            counts[last].second += times;
             return;
         }
         for (size_t k = 0; k < counts.size(); ++k) {
             if (counts[k].first == value) {
-                ++counts[k].second;
+                counts[k].second += times;
                 last = k;
                 return;
             }
         }
         last = counts.size();
-        counts.emplace_back(value, 1);
+        counts.emplace_back(value, times);
     }
     void FillTable(FrequencyTable& table) const {
         table.Clear();
@@ -792,6 +798,7 @@ struct MajorityVote {
 }  // namespace
 
 void PreForm::Analyse() {
+    columnCut = ColumnCut{};
     if (isDiagram || isCode || isPreformatted || isUserTable || isUnderwriter || isInversePyramid) return;
     if (isDelimited) {
         AnalyseDelimited(*this);
@@ -1131,7 +1138,8 @@ public:
           count(owner.columnCount),
           byColumns(!owner.isDelimited),
           cutSettings(owner.ReadCutSettings()),
-          tallies(static_cast<size_t>(owner.columnCount)) {}
+          tallies(static_cast<size_t>(owner.columnCount)),
+          emptyFrom(static_cast<size_t>(owner.columnCount), 0) {}
 
     // Tallies line `i` and sets its cell flags.
     void TallyLine(int i) {
@@ -1155,8 +1163,14 @@ public:
             for (const CellCut& cut : cuts)
                 CountCell(tally, cut.column, cut.span, layout + cut.first, cut.length, cut.alignment, nullptr);
         } else {
-            for (int k = 0; k < count;) {
-                const TableCell* cell = engine.scratchRow.GetAt(k);
+            // The cells after the line's last field are padding without text
+            // (see TableCellRow): counted together.
+            const TableCellRow& row = engine.scratchRow;
+            const bool emptyPadding = row.PaddingCells().text.IsEmpty();
+            const int stop = emptyPadding ? std::min(count, row.PaddingStart()) : count;
+            int k = 0;
+            while (k < stop) {
+                const TableCell* cell = row.GetAt(k);
                 int span = cell ? cell->span : 1;
                 if (span < 1) span = 1;
                 if (span > count - k) span = count - k;
@@ -1164,6 +1178,7 @@ public:
                           cell ? cell->alignment : 1, cell);
                 k += span;
             }
+            if (k < count) CountEmptyCells(tally, k);
         }
         line.lastCellEmpty = tally.lastFilled ? 0 : 1;
         line.onlyLastCellFilled = tally.lastFilled && line.filledCellCount == 1 ? 1 : 0;
@@ -1193,6 +1208,19 @@ public:
             }
         }
         return most;
+    }
+
+    // Adds the empty cells counted together (CountEmptyCells) to the
+    // tallies of their columns; once, after the last line.
+    void AddEmptyCells() {
+        int running = 0;
+        for (int k = 0; k < count; ++k) {
+            running += emptyFrom[static_cast<size_t>(k)];
+            if (running == 0) continue;
+            ColumnTally& tally = tallies[static_cast<size_t>(k)];
+            tally.spans.Add(1, running);
+            tally.empty[1] += running;
+        }
     }
 
     // Whether the first column's cells voted at all.
@@ -1279,6 +1307,16 @@ private:
         }
     }
 
+    // The cells from column `first` to the last of the line being tallied
+    // are empty cells of span 1: each counts an empty cell of span 1 in its
+    // column on a data line, as CountCell would, and the line's last cell is
+    // empty.  Their columns get them in AddEmptyCells: a line costs its
+    // fields, not the columns.
+    void CountEmptyCells(LineTally& state, int first) {
+        state.lastFilled = false;
+        if (state.data) ++emptyFrom[static_cast<size_t>(first)];
+    }
+
     PreForm& engine;
     const int count;
     // Lines of a block with columns are cut without cells (the texts stay
@@ -1288,6 +1326,8 @@ private:
     // Nothing in this pass changes the settings the cuts read.
     const PreForm::CutSettings cutSettings;
     std::vector<ColumnTally> tallies;
+    // Per column: the lines whose empty cells, counted together, begin there.
+    std::vector<int> emptyFrom;
     // The texts of the first column vote as they are read; the count of the
     // winner is taken in a second pass.  A block with columns cuts its first
     // cells again for it, so that nothing is kept per line; a delimited
@@ -1367,6 +1407,7 @@ void PreForm::GatherColumnStatistics() {
     const int count = columnCount;
     ColumnTallyPass pass(*this);
     for (int i = 0; i < lineCount; ++i) pass.TallyLine(i);
+    pass.AddEmptyCells();
     const int most = pass.CountFirstColumnWinner();
     // The scratch row is left holding the last line's cells, as a split of
     // every line would leave it.

@@ -22,6 +22,8 @@ public:
     // The next field into `out` (empty for an empty field; `out` may be
     // null to pass over it); false when the text holds no further field.
     bool Next(TextString* out);
+    // Whether the text holds no further field (Next would give false).
+    bool AtEnd() const { return done; }
 
 private:
     const char* text;

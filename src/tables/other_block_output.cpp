@@ -510,6 +510,7 @@ void PreForm::StartDefinitionList(int* bordered, int* hasHeader) {
     start += -hanging;
     start.Append("\\widctlpar\\jclisttab\\tx");
     start += left;
+    OutputRtfCaption();
     Write(rtfWriter, policies, start);
 }
 

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "context/statement_codes.h"
@@ -509,24 +510,85 @@ struct CellCut {
 };
 
 // The cells of one row, one per column.
+//
+// Padding.  A line of a wide table often fills only its first few cells,
+// and the cells after them are all alike but for their columns; resetting
+// and walking each of them for every line would make a table cost rows x
+// columns.  So the cells from PaddingStart() on are padding: one record
+// (Padding) says what each of them holds, and a padding cell's own record
+// is filled in from it only when the cell is read through GetAt or CellAt,
+// which fill in every padding cell up to it.  Code that walks a whole row
+// reads the cells before PaddingStart() and deals with the padding as one
+// (through PaddingCells(): a change made there is made to every padding
+// cell); code that does not know of padding reads the cells as it always
+// has, and finds them filled in.
 class TableCellRow {
 public:
-    void Add(std::unique_ptr<TableCell> cell) { cells.push_back(std::move(cell)); }
-    void Clear() { cells.clear(); }
-    int Count() const { return static_cast<int>(cells.size()); }
-    TableCell* GetAt(int index) const {
-        return (index >= 0 && index < Count()) ? cells[static_cast<size_t>(index)].get() : nullptr;
+    // What every padding cell holds: the fields and the text, with the
+    // column, the alignment and the vertical alignment taken, where said,
+    // from the cell's index and from its column's record.  The column
+    // records are read as they are when a cell is filled in: a row whose
+    // padding reads them is filled in (FillIn) before they change.
+    struct Padding {
+        TableCellFields fields;
+        TextString text;
+        bool numbered = false;  // column: the cell's index
+        const std::vector<std::unique_ptr<PreFormColumn>>* columns = nullptr;
+        bool typicalAlignment = false;  // alignment: the column's typical one
+        bool defaultVAlignment = false;  // vertical alignment: the column's default
+    };
+
+    TableCellRow() = default;
+    TableCellRow(const TableCellRow&) = delete;
+    TableCellRow& operator=(const TableCellRow&) = delete;
+    // Exchanges the rows' cells and padding (a row is exchanged for every
+    // line of a table: the padding record is kept apart for that).
+    void Swap(TableCellRow& other) noexcept {
+        cells.swap(other.cells);
+        padding.swap(other.padding);
+        std::swap(paddingStart, other.paddingStart);
     }
+
+    void Add(std::unique_ptr<TableCell> cell) {
+        FillIn();
+        cells.push_back(std::move(cell));
+        paddingStart = Count();
+    }
+    void Clear() {
+        cells.clear();
+        paddingStart = 0;
+    }
+    int Count() const { return static_cast<int>(cells.size()); }
+    TableCell* GetAt(int index) const { return (index >= 0 && index < Count()) ? CellAt(index) : nullptr; }
     // GetAt for an index known to be in [0, Count()): the loops over every
     // cell of a row.
-    TableCell* CellAt(int index) const { return cells[static_cast<size_t>(index)].get(); }
+    TableCell* CellAt(int index) const {
+        if (index >= paddingStart) FillInBefore(index + 1);
+        return cells[static_cast<size_t>(index)].get();
+    }
     // Removes the cells after `lastKept` up to `lastRemoved`.
     void RemoveRange(int lastKept, int lastRemoved);
     // n fresh cells placed at `where` with `font`.
     void Reset(int n, FC* set, const SourcePosition& where, const FontSpec* font);
 
+    // The first padding cell (Count() when there is none).
+    int PaddingStart() const { return paddingStart; }
+    Padding& PaddingCells() { return *padding; }
+    const Padding& PaddingCells() const { return *padding; }
+    // Every cell from `first` on becomes padding with `fields` and no text
+    // (the padding cells before it are filled in first); the record is
+    // returned for the rest of what they hold.
+    Padding& PadFrom(int first, const TableCellFields& fields);
+    // Fills in the padding cells before `end`; all of them.
+    void FillInBefore(int end) const;
+    void FillIn() const { FillInBefore(Count()); }
+
 private:
     std::vector<std::unique_ptr<TableCell>> cells;
+    std::unique_ptr<Padding> padding = std::make_unique<Padding>();
+    // Moves up as padding cells are filled in, which changes nothing the
+    // row holds: a row read through a const reference fills them in too.
+    mutable int paddingStart = 0;
 };
 
 // Formats the lines of a cell text: trimmed pieces between "<BR>", empty
@@ -595,6 +657,17 @@ public:
     int spanningLines = 0;  // data lines with a spanning cell
     char delimiter = '\t';
     int leftMargin = 0;  // the block's margin in characters (cut off the layout texts by the analysis)
+    // The analysis stopped making columns at one of its bounds (see
+    // block_analysis.cpp): the text of a line beyond the last column then
+    // goes into its last cell.  `bound` is the bound reached (0: none);
+    // `joinedFrom` the first character position of the text so joined when
+    // the columns were detected (-1: none; a delimited line joins the fields
+    // beyond the last column).
+    struct ColumnCut {
+        int bound = 0;
+        int joinedFrom = -1;
+    };
+    ColumnCut columnCut;
     int tableMargin = 0;  // points, from the table directive; 0 when none
 
     // ---- Table parsing ----
@@ -639,6 +712,10 @@ public:
         bool merging = false;
     };
     PaddingState rowPadding;
+    // RTF: the right edge of each column's cells, in twips from the table's
+    // left, the same for every row: made by the table's first row (the
+    // columns' widths are fitted by then), emptied by the table start.
+    std::vector<long> rtfCellEdges;
 
     // ---- Scratch buffers ----
     // Texts and lists that the cell cutting and the table writers refill for
@@ -655,7 +732,6 @@ public:
         TextString recordPiece;  // ConvertRowForOutput (a line of a record's field)
         TextString recordField;  // ConvertRowForOutput (a record's field as written)
         TextString plainCellMarkup;  // WritePlainCell
-        std::vector<long> rtfEdges;  // WriteRtfRowDefinition
         TextString rtfBorders;  // WriteRtfRowDefinition
         TextString rtfDefinitionLine;  // WriteRtfRowDefinition
         TextString rtfParagraphLine;  // WriteRtfRowParagraph
@@ -738,9 +814,11 @@ public:
     // ---- Cells (table_cells.cpp) ----
     // Cuts line `lineIndex` into `row` (by columns, or by the delimiter);
     // without `noConvert` each cell is escaped and converted for output.
-    void SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert);
-    void SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert);
-    void SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, int noConvert);
+    // True when the line holds more than the columns take (see columnCut):
+    // the rest is in its last cell.
+    bool SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert);
+    bool SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert);
+    bool SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, int noConvert);
     // The cut of SplitLineIntoCellsByColumns without the cells: one entry
     // per cell of line `lineIndex`, alignments guessed from the text when
     // `force` is set (else a cell of one column takes its column's typical
@@ -801,6 +879,10 @@ public:
     // RTF: the left edge of the table's rows, in twips from the margin.
     long RtfTableOffset() const;
     void OutputTableEnd();
+    // RTF: the table caption ("Default TABLE caption"), when there is one, as
+    // a centred paragraph in the table font; written before the first row of
+    // a table, a definition list or a user table.
+    void OutputRtfCaption();
     // Writes the row once: the HTML cells take their texts over from the
     // row's cells (a cell may hold a whole block) and leave them empty.
     void OutputTableRow(int lineIndex);

@@ -389,15 +389,23 @@ private:
     return p == end ? 3 : byBlanks;
 }
 
+// GuessTextAlignment for a whole text, its outer blanks counted here.
+int GuessWholeTextAlignment(const PreForm* engine, int configured, int span, int columnIndex, int columnWidth,
+                            const TextString& text, int force) {
+    int leading = 0;
+    int trailing = 0;
+    CountOuterBlanks(text.buffer, text.length, &leading, &trailing);
+    return GuessTextAlignment(engine, configured, span, columnIndex, columnWidth, text.buffer, text.length, leading,
+                              trailing, force);
+}
+
 // ---------------------------------------------------------------------------
 // Cell rows
 
-// TableCell::Reset, inline for the rows that are reset for every line.
-const TableCellFields kFreshCell{};
-[[gnu::always_inline]] inline void ResetCell(TableCell& cell, const SourcePosition& where, const FontSpec* font) {
-    static_cast<TableCellFields&>(cell) = kFreshCell;
-    cell.font = font;
-    cell.position = where;
+// A cell with `fields` and its texts emptied (keeping their buffers),
+// inline for the rows that are reset for every line.
+[[gnu::always_inline]] inline void SetCell(TableCell& cell, const TableCellFields& fields) {
+    static_cast<TableCellFields&>(cell) = fields;
     // As MakeEmpty does, without a call for each text.
     auto empty = [](TextString& part) {
         if (part.length != 0) {
@@ -421,20 +429,26 @@ const TableCellFields kFreshCell{};
     empty(cell.linkAnchor);
 }
 
+// TableCell::Reset.
+[[gnu::always_inline]] inline void ResetCell(TableCell& cell, const SourcePosition& where, const FontSpec* font) {
+    TableCellFields fresh;
+    fresh.font = font;
+    fresh.position = where;
+    SetCell(cell, fresh);
+}
+
 // Makes `row` hold one empty cell per column of the engine, placed at the
-// line's position with the line's font.  A row of the right size keeps its
-// cells (and their text buffers): rows are cut for every line several times.
+// line's position with the line's font: every cell becomes padding, filled
+// in as the cut reaches it.  A row of the right size keeps its cells (and
+// their text buffers): rows are cut for every line several times.
 void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
     const int n = static_cast<int>(engine.columns.size());
     const bool validLine = lineIndex >= 0 && lineIndex < static_cast<int>(engine.lines.size());
-    const SourcePosition where =
-        validLine ? engine.lines[static_cast<size_t>(lineIndex)]->position : SourcePosition();
-    const FontSpec* font = engine.LineFont(lineIndex);
-    if (row->Count() != n) {
-        row->Reset(n, engine.policies, where, font);
-        return;
-    }
-    for (int c = 0; c < n; ++c) ResetCell(*row->CellAt(c), where, font);
+    TableCellFields fresh;
+    fresh.position = validLine ? engine.lines[static_cast<size_t>(lineIndex)]->position : SourcePosition();
+    fresh.font = engine.LineFont(lineIndex);
+    if (row->Count() != n) row->Reset(n, engine.policies, fresh.position, fresh.font);
+    row->PadFrom(0, fresh);
 }
 
 // What a cell byte is to the conversion for output (ConvertRowForOutput):
@@ -627,8 +641,12 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
             scratch.trackingContext = nullptr;  // the Context may end before the scratch line
         }
     };
-    const int count = row->Count();
-    for (int c = 0; c < count; ++c) {
+    // Padding cells without text all become what an empty cell becomes;
+    // any other padding is converted cell by cell.
+    TableCellRow::Padding& padding = row->PaddingCells();
+    if (!padding.text.IsEmpty() || padding.fields.lineCount > 1) row->FillIn();
+    const int real = row->PaddingStart();
+    for (int c = 0; c < real; ++c) {
         TableCell& cell = *row->CellAt(c);
         TextString& text = cell.text;
         if (cell.lineCount > 1)
@@ -637,6 +655,7 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
             convert(text);
         if (engine.htmlOutput && text.IsEmpty()) text.Assign("&nbsp;");
     }
+    if (real < row->Count() && engine.htmlOutput) padding.text.Assign("&nbsp;");
     if (context) context->trackers.codeLocation = savedLocation;
 }
 
@@ -722,11 +741,8 @@ void TableCell::Reset(const SourcePosition& where, const FontSpec* cellFont) { R
 
 int TableCell::GuessAlignment(const PreForm* engine, int columnIndex, int columnWidth, const TextString& cellText,
                               int force) const {
-    int leading = 0;
-    int trailing = 0;
-    CountOuterBlanks(cellText.buffer, cellText.length, &leading, &trailing);
-    return GuessTextAlignment(engine, ConfiguredAlignment(engine), span, columnIndex, columnWidth, cellText.buffer,
-                              cellText.length, leading, trailing, force);
+    return GuessWholeTextAlignment(engine, ConfiguredAlignment(engine), span, columnIndex, columnWidth, cellText,
+                                   force);
 }
 
 void TableCell::Unquote() {
@@ -886,22 +902,53 @@ void TableCell::JoinBelow(FC* set, TableCell* other) {
 
 void TableCellRow::RemoveRange(int lastKept, int lastRemoved) {
     if (lastKept + 1 > lastRemoved || lastKept + 1 >= Count()) return;
+    FillIn();
     const int stop = lastRemoved + 1 < Count() ? lastRemoved + 1 : Count();
     cells.erase(cells.begin() + (lastKept + 1), cells.begin() + stop);
+    paddingStart = Count();
 }
 void TableCellRow::Reset(int n, FC* set, const SourcePosition& where, const FontSpec* font) {
     cells.clear();
     for (int i = 0; i < n; ++i) cells.push_back(std::make_unique<TableCell>(set, where, font));
+    paddingStart = Count();
+}
+
+TableCellRow::Padding& TableCellRow::PadFrom(int first, const TableCellFields& fields) {
+    FillInBefore(first);
+    paddingStart = std::clamp(first, 0, Count());
+    Padding& like = *padding;
+    like.fields = fields;
+    like.text.MakeEmpty();
+    like.numbered = false;
+    like.columns = nullptr;
+    like.typicalAlignment = false;
+    like.defaultVAlignment = false;
+    return like;
+}
+
+void TableCellRow::FillInBefore(int end) const {
+    end = std::min(end, Count());
+    const Padding& like = *padding;
+    for (; paddingStart < end; ++paddingStart) {
+        const int c = paddingStart;
+        TableCell& cell = *cells[static_cast<size_t>(c)];
+        SetCell(cell, like.fields);
+        if (!like.text.IsEmpty()) AssignPiece(cell.text, like.text.buffer, like.text.length);
+        if (like.numbered) cell.column = c;
+        if (like.columns && c < static_cast<int>(like.columns->size())) {
+            const PreFormColumn& column = *(*like.columns)[static_cast<size_t>(c)];
+            if (like.typicalAlignment) cell.alignment = column.typicalAlignment;
+            if (like.defaultVAlignment) cell.vAlignment = column.defaultVAlignment;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
 // Cutting lines into cells
 
-void PreForm::SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert) {
-    if (isDelimited)
-        SplitLineIntoCellsByDelimiter(row, lineIndex, noConvert);
-    else
-        SplitLineIntoCellsByColumns(row, lineIndex, noConvert);
+bool PreForm::SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert) {
+    return isDelimited ? SplitLineIntoCellsByDelimiter(row, lineIndex, noConvert)
+                       : SplitLineIntoCellsByColumns(row, lineIndex, noConvert);
 }
 
 // Cuts the layout text at the column boundaries.  A cell ends at its
@@ -914,11 +961,12 @@ void PreForm::SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert
 // from the text itself, which is what the column's typical alignment is made
 // from; for output a cell of one column takes its column's typical
 // alignment.
-void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert) {
-    if (!row) return;
+bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert) {
+    if (!row) return false;
     PrepareRow(*this, row, lineIndex);
     std::vector<CellCut>& cuts = scratchBuffers.cuts;
-    if (!CutLineAtColumns(lineIndex, noConvert, &cuts)) return;
+    if (!CutLineAtColumns(lineIndex, noConvert, &cuts)) return false;
+    row->FillIn();  // the cuts run over every column
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
     const LineText layout = line.Layout();
     for (const CellCut& cut : cuts) {
@@ -933,6 +981,10 @@ void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
             covered->alignment = covered->GuessAlignment(this, k, 0, covered->text, noConvert);
         }
     }
+    // Text beyond the columns the detection stopped at stands in the last
+    // cell; its tabs are shown as blanks.
+    const bool joined = columnCut.joinedFrom >= 0 && line.length > columnCut.joinedFrom && !cuts.empty();
+    if (joined) row->CellAt(cuts.back().column)->text.ReplaceChar(0, '\t', ' ', 0);
 
     if (!noConvert) {
         static const TextString kNoDelimiter;
@@ -946,6 +998,7 @@ void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
         }
         ConvertRowForOutput(*this, row, line);
     }
+    return joined;
 }
 
 PreForm::CutSettings PreForm::ReadCutSettings() const {
@@ -1157,40 +1210,57 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
 // Cuts the raw text at the delimiter.  Comma fields are read (and unquoted
 // once) as GetDelimitedField reads them; other delimiters cut wherever they
 // stand, as the block analysis counts their fields.  Fields beyond the last
-// column are appended to the last cell with their delimiters.  A record of
-// several lines (see FindRecords) is cut whole: a field that runs over line
-// ends holds a line feed for each, and counts its lines.
-void PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, int noConvert) {
-    if (!row) return;
+// column are appended to the last cell with their delimiters, and the tabs
+// of that cell shown as blanks.  A record of several lines (see
+// FindRecords) is cut whole: a field that runs over line ends holds a line
+// feed for each, and counts its lines.  The cells after the last field stay
+// padding: a short line of a wide table costs its fields, not the columns.
+bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, int noConvert) {
+    if (!row) return false;
     PrepareRow(*this, row, lineIndex);
     const int n = static_cast<int>(columns.size());
-    if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return;
+    if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return false;
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
     const LineText raw = RecordRaw(lineIndex, scratchBuffers.recordText);
     const bool severalLines = static_cast<size_t>(lineIndex) + 1 < lines.size() &&
                               lines[static_cast<size_t>(lineIndex) + 1]->continuesRecord;
 
     DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, DelimiterHonoursQuotes(delimiter));
-    TextString& extra = scratchBuffers.extraField;
-    TableCell* lastCell = row->GetAt(n - 1);
-    for (int field = 0;; ++field) {
-        if (field < n) {
-            if (!reader.Next(&row->GetAt(field)->text)) break;
-        } else {
-            if (!reader.Next(&extra)) break;
-            lastCell->text.AppendChar(delimiter);
-            lastCell->text.Append(extra);
+    int fields = 0;
+    for (; fields < n && !reader.AtEnd(); ++fields) reader.Next(&row->CellAt(fields)->text);
+    bool joined = false;
+    if (fields == n && !reader.AtEnd()) {
+        TextString& last = row->CellAt(n - 1)->text;
+        TextString& extra = scratchBuffers.extraField;
+        while (reader.Next(&extra)) {
+            last.AppendChar(delimiter);
+            last.Append(extra);
         }
+        last.ReplaceChar(0, '\t', ' ', 0);
+        joined = true;
     }
-    for (int c = 0; c < n; ++c) {
-        TableCell* cell = row->GetAt(c);
+    const int configured = ConfiguredAlignment(this);
+    for (int c = 0; c < fields; ++c) {
+        TableCell* cell = row->CellAt(c);
         cell->column = c;
         cell->span = 1;
-        cell->alignment = cell->GuessAlignment(this, c, 0, cell->text, noConvert);
+        cell->alignment = GuessWholeTextAlignment(this, configured, 1, c, 0, cell->text, noConvert);
         TrimBlanks(cell->text);
         if (severalLines) cell->lineCount = 1 + cell->text.CountChar('\n');
     }
+    // The padding: empty cells of span 1 in their columns, aligned as an
+    // empty text is (for output, by the column's typical alignment).
+    TableCellRow::Padding& padding = row->PaddingCells();
+    padding.numbered = true;
+    padding.fields.span = 1;
+    padding.fields.alignment = configured != 0 ? configured : 1;
+    if (configured == 0 && !noConvert) {
+        padding.columns = &columns;
+        padding.typicalAlignment = true;
+    }
+    if (severalLines) padding.fields.lineCount = 1;
     if (!noConvert) ConvertRowForOutput(*this, row, line);
+    return joined;
 }
 
 // ---------------------------------------------------------------------------

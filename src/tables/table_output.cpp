@@ -210,14 +210,16 @@ bool MayHoldTag(std::string_view text, const TextString& start) {
     return false;
 }
 
-// A cell without text of its own: nothing but blanks, or in HTML the
-// "&nbsp;" that the cell splitter gives an empty cell.
-bool HasNoText(const TableCell& cell, bool html) {
-    const std::string_view text = TrimBlanks(cell.text.view());
+// A cell text that is no text of its own: nothing but blanks, or in HTML
+// the "&nbsp;" that the cell splitter gives an empty cell.
+bool IsNoText(const TextString& cellText, bool html) {
+    const std::string_view text = TrimBlanks(cellText.view());
     return text.empty() || (html && text == "&nbsp;");
 }
+bool HasNoText(const TableCell& cell, bool html) { return IsNoText(cell.text, html); }
 
 // An empty cell that only fills a column: no text and no laid-out extras.
+// (Padding cells have no laid-out extras.)
 bool IsFillerCell(const TableCell& cell, bool html) {
     return HasNoText(cell, html) && cell.stubText.IsEmpty() && cell.gutterText.IsEmpty();
 }
@@ -392,6 +394,17 @@ int ReservedIndentPositions(const TabConfig* config, int column) {
     const ColConfig* layout = config ? config->Column(column) : nullptr;
     if (!layout || layout->stubIndent <= 0 || config->largestStubIndent <= 0) return 0;
     return std::min(config->largestStubIndent, kMaxIndentPositions);
+}
+
+// The table font (face, size and style) in place of a paragraph style's
+// font; its font is null without a Context.
+RTFFontOverride TableFontOverride(const FC* policies) {
+    RTFFontOverride font;
+    font.faceMode = 1;
+    font.sizeMode = 1;
+    font.styleMode = 1;
+    font.font = policies && policies->context ? &policies->context->styleSet.fonts[kStyleTable] : nullptr;
+    return font;
 }
 
 void AppendVerticalAlignment(TextString& tag, int vAlign) {
@@ -723,6 +736,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     Context* context = policies->context;
     TabConfig* config = ConfigOf(*this);
     rowPadding = PaddingState{};
+    rtfCellEdges.clear();
     const bool html = htmlOutput && htmlWriter;
     const bool rtf = rtfOutput && rtfWriter;
 
@@ -804,8 +818,32 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
             Write(htmlWriter, policies, caption);
         }
     }
-    if (rtf) rtfWriter->WriteText(policies, rtfWriter, "{");
+    if (rtf) {
+        OutputRtfCaption();
+        rtfWriter->WriteText(policies, rtfWriter, "{");
+    }
     *hasHeader = header ? 1 : 0;
+}
+
+// The caption is a paragraph of its own, before the table's rows: "Body"
+// with the table font, centred and kept with the table.  Its text is
+// written as it is kept, as the HTML caption is: a TABLE_CAPTION line's
+// text is converted for the output format when it is read.
+void PreForm::OutputRtfCaption() {
+    if (!policies || !rtfOutput || !rtfWriter) return;
+    const TabConfig* config = ConfigOf(*this);
+    if (!config || !config->IsSet(TabPol::Caption) || config->GetText(TabPol::Caption).IsEmpty()) return;
+    const TextString& caption = config->GetText(TabPol::Caption);
+    const RTFFontOverride font = TableFontOverride(policies);
+    const RTFParagraphParts parts{1, 1, 1, 1, 0, 0, 0};  // its own alignment and keep
+    TextString line;
+    RTF_StartPara(policies, dynamic_cast<RTFFile*>(rtfWriter), kStyleBody, nullptr, line, &parts,
+                  font.font ? &font : nullptr);
+    line.Insert(0, "{");
+    line.Append("\\keepn\\qc ");
+    line.Append(caption);
+    line.Append("\\par}");
+    Write(rtfWriter, policies, line);
 }
 
 void PreForm::OutputTableEnd() {
@@ -1036,17 +1074,23 @@ struct RowShape {
     bool lastLine = false;
     const std::vector<unsigned char>* plainCells = nullptr;  // per cell: 1 for a plain cell
 
-    bool IsPlain(int c) const { return (*plainCells)[static_cast<size_t>(c)] != 0; }
+    // Padding cells beyond the cells marked are not plain.
+    bool IsPlain(int c) const {
+        return static_cast<size_t>(c) < plainCells->size() && (*plainCells)[static_cast<size_t>(c)] != 0;
+    }
     bool IsMerged(int c) const { return mergeTail && c >= tailStart; }
 };
 
 // The highest line count up to the first cell with text; a row without
-// any text is not written (false).
+// any text is not written (false).  The padding cells (see TableCellRow)
+// are alike: the first of them stands for all.
 bool MeasureRowLines(const TableCellRow& row, bool html, RowShape& shape) {
     const int count = shape.count;
+    const int real = std::min(count, row.PaddingStart());
+    const TableCellRow::Padding& padding = row.PaddingCells();
     int highest = 0;
     int firstFilled = -1;
-    for (int c = 0; c < count; ++c) {
+    for (int c = 0; c < real; ++c) {
         const TableCell& cell = *row.CellAt(c);
         highest = std::max(highest, cell.lineCount);
         if (!HasNoText(cell, html)) {
@@ -1054,12 +1098,36 @@ bool MeasureRowLines(const TableCellRow& row, bool html, RowShape& shape) {
             break;
         }
     }
+    if (firstFilled < 0 && real < count) {
+        highest = std::max(highest, padding.fields.lineCount);
+        if (!IsNoText(padding.text, html)) firstFilled = real;
+    }
     if (firstFilled < 0) return false;
-    bool uniform = true;
-    for (int c = 0; c < count && uniform; ++c) uniform = row.CellAt(c)->lineCount == highest;
+    bool uniform = real >= count || padding.fields.lineCount == highest;
+    for (int c = 0; c < real && uniform; ++c) uniform = row.CellAt(c)->lineCount == highest;
     shape.highest = highest;
     shape.uniform = uniform;
     return true;
+}
+
+// The written cells of a row stand where a walk over its cells by their
+// spans stops.  Walks the cells before the row's padding (all of them where
+// `wholeRow` is set), and gives the first cell it did not reach: the
+// padding cells from there on are the rest of the row's written cells, and
+// those the walk stepped over (covered by a cell's span) are filled in, so
+// that a change made to the padding as a whole is made to written cells
+// only.
+template <typename Visit>
+int WalkCellsBeforePadding(const TableCellRow& row, int count, bool wholeRow, Visit&& visit) {
+    const int stop = wholeRow ? count : std::min(count, row.PaddingStart());
+    int c = 0;
+    while (c < stop) {
+        const TableCell& cell = *row.CellAt(c);
+        visit(c);
+        c += StepOf(cell);
+    }
+    if (c > stop && c < count) row.FillInBefore(c);
+    return std::min(c, count);
 }
 
 // Marks the plain cells in `plainCells` and finds the empty cells that only
@@ -1072,20 +1140,34 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     const TableCellRow& row = table.cellRow;
     const int count = shape.count;
     const bool cellsMayBePlain = html && PlainCellsPossible(table);
-    plainCells.assign(static_cast<size_t>(count), 0);
+    // Padding cells are alike: when they are not plain cells they are
+    // dealt with as one.
+    const TableCellRow::Padding& padding = row.PaddingCells();
+    const bool plainPadding =
+        row.PaddingStart() < count && cellsMayBePlain && IsPlainUntaggedCellText(padding.text, tagStart);
+    const int walked = std::min(count, plainPadding ? count : row.PaddingStart());
+    plainCells.assign(static_cast<size_t>(walked), 0);
 
     // The empty cells that only fill the columns after the last cell with
     // text, and whether they are written as one cell (see kPaddingCellLimit).
     int tailStart = 0;
     long tailCells = 0;
-    for (int c = 0; c < count; c += StepOf(*row.CellAt(c))) {
+    const int rest = WalkCellsBeforePadding(row, count, plainPadding, [&](int c) {
         const TableCell& cell = *row.CellAt(c);
         const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, tagStart);
         plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
         if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
         } else {
-            tailStart = std::min(count, c + StepOf(*row.CellAt(c)));
+            tailStart = std::min(count, c + StepOf(cell));
+            tailCells = 0;
+        }
+    });
+    if (rest < count) {
+        if (IsNoText(padding.text, html)) {
+            tailCells += count - rest;
+        } else {
+            tailStart = count;
             tailCells = 0;
         }
     }
@@ -1110,13 +1192,22 @@ bool MergesTrailingCells(PreForm& table, long tailCells) {
 // (a plain cell holds no tag).
 void PlaceCellsAndReadWSTags(PreForm& table, const RowShape& shape, const TextString& tagStart) {
     const int lineIndex = shape.lineIndex;
-    for (int c = 0; c < shape.count; c += StepOf(*table.cellRow.CellAt(c))) {
-        TableCell* cell = table.cellRow.CellAt(c);
+    const int rowNumber = shape.headerRow ? lineIndex : lineIndex - table.headerRowCount - table.leadingBlankCount;
+    TableCellRow& row = table.cellRow;
+    TableCellRow::Padding& padding = row.PaddingCells();
+    // Padding cells are placed as one, unless their text may hold a tag.
+    const bool taggedPadding = row.PaddingStart() < shape.count && MayHoldTag(padding.text.view(), tagStart);
+    const int rest = WalkCellsBeforePadding(row, shape.count, taggedPadding, [&](int c) {
+        TableCell* cell = row.CellAt(c);
         cell->isHeaderCell = shape.headerRow ? 1 : 0;
-        cell->row = lineIndex - table.headerRowCount - table.leadingBlankCount;
-        if (shape.headerRow) cell->row = lineIndex;
+        cell->row = rowNumber;
         if (cell->column < 0) cell->column = c;
         if (!shape.IsPlain(c) && MayHoldTag(cell->text.view(), tagStart)) table.ProcessWSTags(cell, &cell->text);
+    });
+    if (rest < shape.count) {
+        padding.fields.isHeaderCell = shape.headerRow ? 1 : 0;
+        padding.fields.row = rowNumber;
+        if (padding.fields.column < 0) padding.numbered = true;
     }
 }
 
@@ -1125,18 +1216,21 @@ void PlaceCellsAndReadWSTags(PreForm& table, const RowShape& shape, const TextSt
 
 // The row definition: "\trowd" with the table's offset and one "\cellx" per
 // written cell (its right edge), with rule borders from the lines around.
-void WriteRtfRowDefinition(const PreForm& table, const RowShape& shape) {
+void WriteRtfRowDefinition(PreForm& table, const RowShape& shape) {
     const int count = shape.count;
     const int lineIndex = shape.lineIndex;
-    // Cell edges in twips, from the left of the table.
-    std::vector<long>& edges = table.scratchBuffers.rtfEdges;
-    edges.assign(static_cast<size_t>(count), 0);
-    long edge = 0;
-    for (int c = 0; c < count; ++c) {
-        const int width =
-            c < static_cast<int>(table.columns.size()) ? table.columns[static_cast<size_t>(c)]->rtfWidth : 0;
-        edge += width + kRtfColumnGap;
-        edges[static_cast<size_t>(c)] = edge;
+    // Cell edges in twips, from the left of the table: the same for every
+    // row of the table (made by its first).
+    std::vector<long>& edges = table.rtfCellEdges;
+    if (static_cast<int>(edges.size()) != count) {
+        edges.assign(static_cast<size_t>(count), 0);
+        long edge = 0;
+        for (int c = 0; c < count; ++c) {
+            const int width =
+                c < static_cast<int>(table.columns.size()) ? table.columns[static_cast<size_t>(c)]->rtfWidth : 0;
+            edge += width + kRtfColumnGap;
+            edges[static_cast<size_t>(c)] = edge;
+        }
     }
     const long offset = table.RtfTableOffset();
 
@@ -1187,19 +1281,15 @@ void WriteRtfRowParagraph(const PreForm& table, const RowShape& shape) {
     const bool loose = lineCount < 2 || lineCount > kLooseBlockLines || shape.winHelp;
     if (!shape.lastLine || lineCount == 1) {
         RTFFile* rtf = dynamic_cast<RTFFile*>(table.rtfWriter);
-        const FontSpec* tableFont = policies->context ? &policies->context->styleSet.fonts[kStyleTable] : nullptr;
-        RTFFontOverride font;
-        font.faceMode = 1;
-        font.sizeMode = 1;
-        font.styleMode = 1;
-        font.font = tableFont;
+        const RTFFontOverride font = TableFontOverride(policies);
+        const RTFFontOverride* override = font.font ? &font : nullptr;
         TextString start;
         if (loose) {
             RTFParagraphParts parts{1, 1, 1, 1, 1, 1, 0};
-            RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, &parts, tableFont ? &font : nullptr);
+            RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, &parts, override);
             line = "\\widctlpar\\intbl\\adjustright";
         } else {
-            RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, nullptr, tableFont ? &font : nullptr);
+            RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, nullptr, override);
             line = "\\keepn\\widctlpar\\intbl\\adjustright";
         }
         line.Append(start);

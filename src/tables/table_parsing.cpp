@@ -57,6 +57,16 @@ bool SetsTableStartPolicy(const PreFormLine& line) {
     });
 }
 
+// A line holds more than the table's columns take: the rest went into its
+// last cell.  Said once per table, at its first such line.
+void ReportJoinedColumns(PreForm& table, const PreFormLine& line) {
+    TextString message("WARNING: Columns beyond ");
+    message.AppendNumber('1', table.columnCut.bound, 0);
+    message.Append(" joined into the last cell from line ");
+    message.AppendNumber('1', line.OriginPosition().line, 0);
+    table.Message(message.buffer, 7);
+}
+
 void ReportParseType(PreForm& engine, int parseType) {
     TextString message("UNSUPPORTED CASE: Parse type ");
     message.AppendNumber('1', parseType, 0);
@@ -113,16 +123,6 @@ void TakeCell(TableCell& to, TableCell& from) {
     to.secondAlignment = from.secondAlignment;
     to.vAlignment = from.vAlignment;
     to.vAlignmentOverride = from.vAlignmentOverride;
-}
-
-// A cell back to the state of a fresh cell of its column.  The texts keep
-// their buffers: rows are reset for every line of a table.
-void ResetCell(TableCell& cell, int column, int alignment, int vAlignment, const FontSpec* font,
-               const SourcePosition& where) {
-    cell.Reset(where, font);
-    cell.column = column;
-    cell.alignment = alignment;
-    cell.vAlignment = vAlignment;
 }
 
 // CHANGE_POLICY lines before the table's first row apply to the whole
@@ -219,9 +219,12 @@ public:
             EndRowAt(i - 1, i);
             return;
         }
-        // In a bordered table the blank line stays inside the row.
-        for (int j = 0; j < table.columnCount; ++j) {
-            TableCell* cell = table.cellRow.GetAt(j);
+        // In a bordered table the blank line stays inside the row: every
+        // cell gets a line more (the padding cells all at once).
+        TableCellRow& row = table.cellRow;
+        const int stop = trial ? table.columnCount : std::min(table.columnCount, row.PaddingStart());
+        for (int j = 0; j < stop; ++j) {
+            TableCell* cell = row.GetAt(j);
             if (!cell) continue;
             if (trial) {
                 if (CellHasText(table.scratchRow.GetAt(j))) ++cell->lineCount;
@@ -229,6 +232,11 @@ public:
             }
             table.AddCellLineBreak(parseType, j);
             ++cell->lineCount;
+        }
+        if (stop < table.columnCount && stop < row.Count()) {
+            TableCellRow::Padding& padding = row.PaddingCells();
+            if (padding.fields.lineCount > 0) padding.text.Append(table.CellLineBreak(parseType));
+            ++padding.fields.lineCount;
         }
     }
 
@@ -338,9 +346,10 @@ private:
     std::vector<int> waitingPolicyLines;
 
     bool RowInProgress() const {
-        for (int j = 0; j < table.cellRow.Count(); ++j)
-            if (const TableCell* cell = table.cellRow.GetAt(j); cell && cell->lineCount > 0) return true;
-        return false;
+        const TableCellRow& row = table.cellRow;
+        for (int j = 0; j < row.PaddingStart(); ++j)
+            if (row.CellAt(j)->lineCount > 0) return true;
+        return row.PaddingStart() < row.Count() && row.PaddingCells().fields.lineCount > 0;
     }
 
     // Ends the row at line `end` and starts a fresh one for line `next`.
@@ -376,11 +385,14 @@ private:
         ApplyWaitingPolicyLines();
         lastRowEnd = i - 1;
         if (table.cellRow.Count() == table.columnCount && table.scratchRow.Count() == table.columnCount) {
-            std::swap(table.cellRow, table.scratchRow);
-            for (int j = 0; j < table.columnCount; ++j) {
-                TableCell* cell = table.cellRow.GetAt(j);
+            table.cellRow.Swap(table.scratchRow);
+            TableCellRow& row = table.cellRow;
+            for (int j = 0; j < row.PaddingStart(); ++j) {
+                TableCell* cell = row.CellAt(j);
                 cell->lineCount = std::max(cell->lineCount, 1);
             }
+            int& paddingLines = row.PaddingCells().fields.lineCount;
+            paddingLines = std::max(paddingLines, 1);
         } else {
             table.ResetRowForLine(&table.cellRow, i);
             CopyScratchRow();
@@ -442,6 +454,7 @@ void PreForm::ParseTable(int parseType) {
     leadingBlankCount = 0;
     int lastCut = -1;  // the last line cut into the scratch row
     bool textSeen = false;
+    bool joinReported = false;  // a line's text beyond the columns was reported
     RowGatherer rows(*this, parseType, count, bordered);
 
     for (int i = 0; i < count; ++i) {
@@ -452,7 +465,11 @@ void PreForm::ParseTable(int parseType) {
         }
         // A further line of a record was cut with the record's first line.
         if (!IsTableTextLine(line) || line.continuesRecord) continue;
-        SplitLineIntoCells(&scratchRow, i, 0);
+        const bool joined = SplitLineIntoCells(&scratchRow, i, 0);
+        if (joined && !trial && !joinReported) {
+            ReportJoinedColumns(*this, line);
+            joinReported = true;
+        }
         lastCut = i;
         if (!textSeen) {
             if (line.isBlank)
@@ -487,6 +504,10 @@ void PreForm::ParseTable(int parseType) {
 
     if (rows.lastRowEnd != count - 1) EndRow(parseType, rows.lastRowEnd + 1);
     rows.ApplyWaitingPolicyLines();
+    // The padding of the rows reads the columns, which may change once the
+    // table is parsed (the analysis merges them after its trial parse).
+    cellRow.FillIn();
+    scratchRow.FillIn();
     EndTable(parseType);
     if (htmlWriter && !trial) HTML_ChangeIndentLevel(htmlWriter, 0, policies);
 }
@@ -553,19 +574,21 @@ const char* PreForm::CellLineBreak(int parseType) const {
     return "";
 }
 
+// The cells become padding, each a fresh cell of its column, filled in as
+// the row is read (see TableCellRow): a row is reset for every line.  The
+// padding reads the columns, which stay as they are while a table is parsed.
 void PreForm::ResetRowForLine(TableCellRow* row, int lineIndex) {
     if (!row) return;
     const int count = static_cast<int>(lines.size());
     const PreFormLine* line = (lineIndex >= 0 && lineIndex < count) ? lines[static_cast<size_t>(lineIndex)]
                                                                     : (count > 0 ? lines.front() : nullptr);
-    const SourcePosition where = line ? line->position : SourcePosition();
-    const FontSpec* font = LineFont(lineIndex);
-    if (row->Count() != columnCount) row->Reset(columnCount, policies, where, font);
-    for (int j = 0; j < columnCount && j < static_cast<int>(columns.size()); ++j) {
-        TableCell* cell = row->GetAt(j);
-        const PreFormColumn* column = columns[static_cast<size_t>(j)].get();
-        if (!cell) continue;
-        ResetCell(*cell, j, column ? column->typicalAlignment : 1, column ? column->defaultVAlignment : 0, font,
-                  where);
-    }
+    TableCellFields fresh;
+    fresh.position = line ? line->position : SourcePosition();
+    fresh.font = LineFont(lineIndex);
+    if (row->Count() != columnCount) row->Reset(columnCount, policies, fresh.position, fresh.font);
+    TableCellRow::Padding& padding = row->PadFrom(0, fresh);
+    padding.numbered = true;
+    padding.columns = &columns;
+    padding.typicalAlignment = true;
+    padding.defaultVAlignment = true;
 }

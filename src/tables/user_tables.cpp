@@ -775,6 +775,7 @@ void StartUserTable(PreForm& engine, FC& set, int indentLevel, const PageGeometr
                   SectionText("\\sectd \\lndscpsxn\\psz9", page.height, page.width, page.left, page.right, page.top,
                               page.bottom, "\\linex0\\headery709\\footery709\\colsx709\\endnhere"));
         }
+        engine.OutputRtfCaption();
         Write(engine.rtfWriter, &set, "{");
     }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -340,6 +341,55 @@ TEST_F(BlockAnalysisTest, DelimitedBlocksHaveAsManyColumnsAsTheWidestLine) {
     EXPECT_EQ(engine->columns[0]->width, 3);
     EXPECT_EQ(engine->columns[1]->width, 3);
     EXPECT_EQ(engine->columns[2]->width, 2);
+}
+
+// How often a frequency table holds `value`.
+int Occurrences(const FrequencyTable& table, int value) {
+    for (int i = 0; i < table.count; ++i)
+        if (table.EntryAt(i)->value == value) return table.EntryAt(i)->occurrences;
+    return 0;
+}
+
+// The cells after a delimited line's last field are counted together (a
+// line costs its fields, not the table's columns), with what counting them
+// one by one gives: per column its empty and filled cells and their spans
+// over the data lines, and each line's cell flags.
+TEST_F(BlockAnalysisTest, TheMissingCellsOfShortDelimitedLinesCountAsEmptyCells) {
+    const std::vector<std::string> lines = {"h1\th2\th3\th4\th5", "a",    "",      "a\t\tc",  "a\tb\tc\td\te",
+                                            "\t\t\t\tz",          "1\t2", "-----", "x\t \ty", "q"};
+    engine->SetSpecialFormat(7);
+    Analyse(lines);
+    ASSERT_EQ(engine->columnCount, 5);
+    std::vector<int> empty(5, 0), filled(5, 0);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i]);
+        // The line's fields, trimmed: a cell holds text when its field does.
+        std::vector<bool> text(5, false);
+        size_t start = 0;
+        for (int k = 0; k < 5 && start <= lines[i].size(); ++k) {
+            const size_t end = std::min(lines[i].find('\t', start), lines[i].size());
+            text[static_cast<size_t>(k)] = lines[i].find_first_not_of(" \t", start) < end;
+            start = end + 1;
+        }
+        const int count = static_cast<int>(std::count(text.begin(), text.end(), true));
+        const auto first = std::find(text.begin(), text.end(), true);
+        const PreFormLine& line = *engine->lines[i];
+        EXPECT_EQ(line.filledCellCount, count);
+        EXPECT_EQ(line.firstFilledCell, first == text.end() ? -1 : static_cast<int>(first - text.begin()));
+        EXPECT_EQ(line.lastCellEmpty, text[4] ? 0 : 1);
+        EXPECT_EQ(line.onlyLastCellFilled, text[4] && count == 1 ? 1 : 0);
+        if (line.isBlank || line.isRuleLine) continue;
+        for (size_t k = 0; k < 5; ++k) ++(text[k] ? filled : empty)[k];
+    }
+    for (size_t k = 0; k < 5; ++k) {
+        SCOPED_TRACE(k);
+        const PreFormColumn& column = *engine->columns[k];
+        EXPECT_EQ(Occurrences(column.emptyCells, 1), empty[k]);
+        EXPECT_EQ(Occurrences(column.emptyCells, 0), filled[k]);
+        EXPECT_EQ(Occurrences(column.spans, 1), empty[k] + filled[k]);
+        EXPECT_EQ(column.spans.samples, empty[k] + filled[k]);
+        EXPECT_EQ(column.isMostlyEmpty, empty[k] * 4 > (empty[k] + filled[k]) * 3 ? 1 : 0);
+    }
 }
 
 TEST_F(BlockAnalysisTest, EmptyAndBlankBlocksAreNoTables) {

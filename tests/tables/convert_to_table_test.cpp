@@ -59,10 +59,12 @@ protected:
 
     std::string Path(const std::string& name) const { return folder + "/" + name; }
 
-    bool Convert(const std::string& content) {
+    // Converts `content` with special format code `code` (1, a table, as
+    // the program converts a file).
+    bool Convert(const std::string& content, int code = 1) {
         steps.clear();
         std::ofstream(Path("input.txt"), std::ios::binary) << content;
-        return ConvertToTable(master, run, file, context, TextString(Path("input.txt").c_str()), TextString(), 1,
+        return ConvertToTable(master, run, file, context, TextString(Path("input.txt").c_str()), TextString(), code,
                               nullptr);
     }
 
@@ -158,6 +160,61 @@ TEST_F(ConvertToTableTest, DefinitionsAreStoredAndDirectiveLinesNeverWritten) {
     EXPECT_EQ(defines.GetAt(0)->name.str(), "NOTE");
     ASSERT_EQ(defines.GetAt(0)->lines.count, 1);
     EXPECT_STREQ(defines.GetAt(0)->lines.TextAt(0), "stored body");
+}
+
+// `count` fields "<prefix>0" ... joined by `separator`, and a line end.
+std::string Fields(const char* prefix, int count, const char* separator) {
+    std::string line;
+    for (int i = 0; i < count; ++i) line += (i ? separator : "") + std::string(prefix) + std::to_string(i);
+    return line + "\n";
+}
+
+// A line with more than the columns of its table take (1,024 delimited,
+// 256 detected) has the rest in its last cell, its tabs shown as blanks; the
+// table says so once, at the first such line.
+TEST_F(ConvertToTableTest, ColumnsBeyondTheBoundAreJoinedIntoTheLastCellAndSaidOnce) {
+    struct Case {
+        const char* name;
+        int code;
+        int outputFormat;
+        std::string input;
+        const char* warning;
+        const char* joined;  // the joined cell's text begins so
+    };
+    const std::string tabbed = Fields("f", 3, "\t") + Fields("f", 3, "\t") + Fields("h", 1030, "\t") +
+                               Fields("f", 3, "\t") + Fields("g", 1100, "\t");
+    const std::string comma = Fields("f", 3, ",") + Fields("h", 1030, ",") + Fields("g", 1030, ",");
+    // Columns two blanks apart: 300 of them on most lines (the first two
+    // lines hold fewer and reach no further than the columns made).
+    const std::string aligned = Fields("s", 20, "  ") + Fields("s", 20, "  ") + Fields("c", 300, "  ") +
+                                Fields("c", 300, "\t") + Fields("c", 300, "  ") + Fields("c", 300, "  ");
+    const std::vector<Case> cases = {
+        {"tab-delimited", 7, 0, tabbed, "WARNING: Columns beyond 1024 joined into the last cell from line 3",
+         "h1023 h1024 h1025"},
+        {"tab-delimited, RTF", 7, 1, tabbed, "WARNING: Columns beyond 1024 joined into the last cell from line 3",
+         "h1023 h1024 h1025"},
+        {"comma-delimited", 8, 0, comma, "WARNING: Columns beyond 1024 joined into the last cell from line 2",
+         "h1023,h1024,h1025"},
+        {"detected", 1, 0, aligned, "WARNING: Columns beyond 256 joined into the last cell from line 3",
+         "c255  c256  c257"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.Clear();
+        context.outputFormat = c.outputFormat;
+        ASSERT_TRUE(Convert(c.input, c.code));
+        EXPECT_EQ(messages.Count("WARNING: Columns beyond"), 1);
+        EXPECT_EQ(messages.Count(c.warning), 1);
+        const std::string output = ReadWhole(Path(c.outputFormat ? "input.rtf" : "input.html"));
+        const size_t joined = output.find(c.joined);
+        EXPECT_NE(joined, std::string::npos) << c.joined;
+        EXPECT_EQ(output.find('\t'), std::string::npos) << "a tab of the joined cell stayed";
+    }
+    // Within the bound nothing is joined nor said.
+    messages.Clear();
+    context.outputFormat = 0;
+    ASSERT_TRUE(Convert(Fields("h", 1024, "\t") + Fields("f", 3, "\t"), 7));
+    EXPECT_EQ(messages.Count("WARNING: Columns beyond"), 0);
 }
 
 TEST_F(ConvertToTableTest, AFailedWriteOfTheOutputIsReported) {

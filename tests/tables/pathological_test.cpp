@@ -1,6 +1,7 @@
 // Pathological inputs converted end to end through ConvertToTable, to HTML and
 // to RTF, as an automatic block (code 0) and as a table (code 1, what the
-// program uses): a row 100,000 columns wide over 10,000 short rows, a 10 MB
+// program uses): a row 100,000 columns wide over 10,000 short rows (and a
+// delimited header of 2,000 fields over 200,000 short rows), a 10 MB
 // single line, 50,000 alternating rule and text lines, binary bytes, an
 // empty file, a cell of 400,000 tags, 200,000 words that become links (on
 // one line and as a paragraph), 200,000 emphasised words, 50,000 emphasis
@@ -426,5 +427,68 @@ std::string RecordConversionName(const testing::TestParamInfo<RecordConversion>&
 INSTANTIATE_TEST_SUITE_P(Pathological, PathologicalRecords,
                          testing::Combine(testing::ValuesIn(kRecordCases), testing::Values(0, 1)),
                          RecordConversionName);
+
+// A delimited header of 2,000 fields (the table keeps 1,024 columns) over
+// rows of one short field each, as a tab- and as a comma-delimited table:
+// the empty cells that pad the rows are merged once past the padding limit,
+// so that twice the rows give at most a little more than twice the output.
+// (The time such a table takes is the benchmark's: its wide shape.)
+constexpr int kWideFields = 2000;
+constexpr int kWideRows = 100000;
+constexpr double kTwiceTheRows = 2.1;
+
+std::string WideHeaderOverShortRows(char delimiter, int rows) {
+    std::string text;
+    for (int i = 0; i < kWideFields; ++i) {
+        if (i) text += delimiter;
+        text += "h" + std::to_string(i);
+    }
+    text += '\n';
+    text.reserve(text.size() + 2 * static_cast<size_t>(rows));
+    for (int row = 0; row < rows; ++row) text += "x\n";
+    return text;
+}
+
+using WideTableConversion = std::tuple<char, int>;  // the delimiter, the output format
+
+class PathologicalWideTable : public testing::TestWithParam<WideTableConversion> {
+protected:
+    TempFolder temp{"vendrel_wide"};
+    void SetUp() override { ASSERT_TRUE(temp.Made()); }
+
+    // The output bytes of the table with `rows` rows.
+    size_t OutputBytes(int rows) {
+        const auto& [delimiter, outputFormat] = GetParam();
+        const std::string path = temp.Path().string() + "/wide.txt";
+        {
+            const std::string input = WideHeaderOverShortRows(delimiter, rows);
+            std::ofstream out(path, std::ios::binary);
+            out.write(input.data(), static_cast<std::streamsize>(input.size()));
+            if (!out.good()) return 0;
+        }
+        const int code = delimiter == ',' ? kSpecialCommaDelimitedTable : kSpecialDelimitedTable;
+        const ConversionOutcome outcome = ConvertFileInMemory(path, outputFormat, code);
+        EXPECT_TRUE(outcome.converted);
+        return outcome.outputBytes;
+    }
+};
+
+TEST_P(PathologicalWideTable, TwiceTheRowsGiveAtMostAboutTwiceTheOutput) {
+    const size_t once = OutputBytes(kWideRows);
+    const size_t twice = OutputBytes(2 * kWideRows);
+    ASSERT_GT(once, 0u);
+    EXPECT_LE(static_cast<double>(twice), kTwiceTheRows * static_cast<double>(once))
+        << kWideRows << " rows " << once << " bytes, " << 2 * kWideRows << " rows " << twice << " bytes";
+    RecordProperty("output_bytes", std::to_string(once) + " / " + std::to_string(twice));
+}
+
+std::string WideTableConversionName(const testing::TestParamInfo<WideTableConversion>& info) {
+    const auto& [delimiter, outputFormat] = info.param;
+    return std::string(delimiter == ',' ? "Comma" : "Tab") + (outputFormat ? "_RTF" : "_HTML");
+}
+
+INSTANTIATE_TEST_SUITE_P(Pathological, PathologicalWideTable,
+                         testing::Combine(testing::Values('\t', ','), testing::Values(0, 1)),
+                         WideTableConversionName);
 
 }  // namespace

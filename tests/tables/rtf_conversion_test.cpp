@@ -250,6 +250,60 @@ TEST(RTFConversionTest, AColumnOfLongWordsGivesRoomToTheTitles) {
     EXPECT_GE(whole, 4);
 }
 
+// The cells that pad a short line of a delimited table are the empty cells
+// of their columns: in a column of numbers, right-aligned.
+TEST(RTFConversionTest, TheCellsPaddingAShortRowAreAlignedAsTheirColumns) {
+    RTFConversion conversion;
+    conversion.code = 7;
+    const std::string rtf = conversion.Convert("Item\tQty\tPrice\nApple\t1\t2\nNote\nPear\t4\t5\n");
+    const std::string row = "\\intbl Note\\cell\n{\\qr  \\cell}\n{\\qr  \\cell}\n}\\nowidctlpar";
+    EXPECT_NE(rtf.find(row), std::string::npos) << rtf;
+}
+
+// The table caption is a centred paragraph of the "Body" style in the table
+// font, kept with the table and written before its first row: for a table,
+// a two-column table written as a definition list, and a user table.  A
+// table without a caption gets none.
+TEST(RTFConversionTest, TheTableCaptionIsACentredParagraphBeforeTheFirstRow) {
+    const std::string caption = "$_$_TABLE_CAPTION Sales by region\n";
+    struct Case {
+        const char* name;
+        int code;
+        std::string text;
+        const char* firstRow;  // what the table's rows begin with
+    };
+    const std::vector<Case> cases = {
+        {"table", 1,
+         "Region    Q1     Q2\n------    --     --\nNorth     12     15\nSouth      9     10\n"
+         "East      11     13\nWest       8      9\n",
+         "\\trowd"},
+        {"definition list", 1, "Name    Value\n----    -----\nAlpha   1\nBeta    2\nGamma   3\nDelta   4\n",
+         "\\s14"},
+        {"user table", 5,
+         "$_$_NEW_ROW head\n$_$_NEW_CELL\nItem\n$_$_NEW_CELL\nQty\n$_$_NEW_ROW data\n$_$_NEW_CELL\nApples\n"
+         "$_$_NEW_CELL\n3\n",
+         "\\trowd"},
+    };
+    const std::string paragraph = "\\keepn\\qc Sales by region\\par}";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RTFConversion conversion;
+        conversion.code = c.code;
+        const std::string rtf = conversion.Convert(caption + c.text);
+        EXPECT_TRUE(RtfBracesBalance(rtf)) << rtf;
+        const size_t at = rtf.find(paragraph);
+        ASSERT_NE(at, std::string::npos) << rtf;
+        EXPECT_EQ(rtf.find(paragraph, at + 1), std::string::npos) << "written twice";
+        const size_t line = rtf.rfind('\n', at) + 1;
+        EXPECT_EQ(rtf.compare(line, 17, "{\\pard\\plain \\s1\\"), 0) << rtf.substr(line, at - line);
+        EXPECT_LT(at, rtf.find(c.firstRow, line)) << rtf;
+
+        RTFConversion without;
+        without.code = c.code;
+        EXPECT_EQ(without.Convert(c.text).find("\\qc "), std::string::npos);
+    }
+}
+
 // Columns that cannot be narrowed enough keep their least widths and one
 // warning says so.
 TEST(RTFConversionTest, ATableThatCannotFitIsReportedOnce) {

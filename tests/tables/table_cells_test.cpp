@@ -36,6 +36,12 @@ protected:
         }
         engine.AddColumn(start, 79, 79, -1);
     }
+    // A delimited block of `count` columns.
+    static void DelimitedColumns(PreForm& engine, char delimiter, int count) {
+        engine.isDelimited = 1;
+        engine.delimiter = delimiter;
+        for (int c = 0; c < count; ++c) engine.AddColumn(-1, -1, -1, -1);
+    }
     static std::vector<std::string> Texts(const TableCellRow& row) {
         std::vector<std::string> texts;
         for (int c = 0; c < row.Count(); ++c) texts.push_back(row.GetAt(c)->text.str());
@@ -410,11 +416,9 @@ TEST_F(TableCellsTest, UnbalancedEndDelimiterIsReportedWhenConverting) {
 
 TEST_F(TableCellsTest, DelimitedLinesKeepQuotedCommasAndAppendExtraFields) {
     PreForm engine(nullptr, &set, nullptr);
-    engine.isDelimited = 1;
-    engine.delimiter = ',';
     Add(engine, "1,\"a,b\",\"\"\",x\"\"\",extra,more");
     Add(engine, " 42 ,\"\"");
-    for (int c = 0; c < 3; ++c) engine.AddColumn(-1, -1, -1, -1);
+    DelimitedColumns(engine, ',', 3);
     engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"1", "a,b", "\",x\",extra,more"}));
     engine.SplitLineIntoCells(&engine.scratchRow, 1, 1);
@@ -428,6 +432,86 @@ TEST_F(TableCellsTest, DelimitedLinesKeepQuotedCommasAndAppendExtraFields) {
     Add(engine, "5\" pipe\t\"x\ty\"");
     engine.SplitLineIntoCells(&engine.scratchRow, 2, 1);
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"5\" pipe", "\"x", "y\""}));
+}
+
+// A delimited line fills the cells of its fields; the cells after them stay
+// padding until read, and read as the empty cells of their columns (for
+// output, "&nbsp;" aligned as their column is).  The fields beyond the last
+// column go into the last cell, its tabs shown as blanks.
+TEST_F(TableCellsTest, ADelimitedLineFillsTheCellsOfItsFields) {
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "a\t b");
+    Add(engine, "1\t2\t3\t4\t5\t6");
+    DelimitedColumns(engine, '\t', 4);
+    engine.columns[3]->typicalAlignment = 3;
+    TableCellRow& row = engine.scratchRow;
+    EXPECT_FALSE(engine.SplitLineIntoCells(&row, 0, 1));
+    EXPECT_EQ(row.PaddingStart(), 2);
+    EXPECT_EQ(Texts(row), (std::vector<std::string>{"a", "b", "", ""}));
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(row.GetAt(c)->column, c);
+        EXPECT_EQ(row.GetAt(c)->span, 1);
+    }
+    EXPECT_EQ(row.GetAt(3)->alignment, 1);  // an empty text's, in the statistics
+    EXPECT_EQ(engine.SplitLineIntoCells(&row, 0, 0), false);
+    EXPECT_EQ(Texts(row), (std::vector<std::string>{"a", "b", "&nbsp;", "&nbsp;"}));
+    EXPECT_EQ(row.GetAt(3)->alignment, 3);
+    EXPECT_TRUE(engine.SplitLineIntoCells(&row, 1, 1));
+    EXPECT_EQ(Texts(row), (std::vector<std::string>{"1", "2", "3", "4 5 6"}));
+}
+
+// A row's padding cells are filled in from the padding record when one of
+// them is read (and every padding cell before it): the record's fields and
+// text, the cell's index as its column and, where the record says so, its
+// column's alignments.  A cell keeps what the record held when it was filled
+// in; nothing of what the cell held before stays.
+TEST_F(TableCellsTest, PaddingCellsAreFilledInFromTheirRecordWhenRead) {
+    PreForm engine(nullptr, &set, nullptr);
+    Columns(engine, {9, 19, 29});
+    engine.columns[2]->typicalAlignment = 3;
+    engine.columns[3]->defaultVAlignment = 2;
+    TableCellRow row;
+    row.Reset(4, &set, SourcePosition(), nullptr);
+    row.CellAt(0)->text = "kept";
+    row.CellAt(3)->text = "stale";
+    row.CellAt(3)->stubText = "stale";
+    TableCellFields fields;
+    fields.lineCount = 2;
+    fields.position = SourcePosition(0, 7);
+    TableCellRow::Padding& padding = row.PadFrom(1, fields);
+    padding.text = "pad";
+    padding.numbered = true;
+    padding.columns = &engine.columns;
+    padding.typicalAlignment = padding.defaultVAlignment = true;
+    EXPECT_EQ(row.PaddingStart(), 1);
+
+    const TableCell* third = row.GetAt(2);
+    EXPECT_EQ(row.PaddingStart(), 3);
+    EXPECT_EQ(third->text.str(), "pad");
+    EXPECT_EQ(third->column, 2);
+    EXPECT_EQ(third->alignment, 3);
+    EXPECT_EQ(third->lineCount, 2);
+    EXPECT_EQ(third->position.line, 7);
+    row.PaddingCells().text = "later";
+    EXPECT_EQ(row.GetAt(1)->text.str(), "pad");
+    const TableCell* last = row.GetAt(3);
+    EXPECT_EQ(last->text.str(), "later");
+    EXPECT_TRUE(last->stubText.IsEmpty());
+    EXPECT_EQ(last->alignment, 1);
+    EXPECT_EQ(last->vAlignment, 2);
+    EXPECT_EQ(row.PaddingStart(), 4);
+    EXPECT_EQ(row.GetAt(0)->text.str(), "kept");
+
+    // Rows exchanged exchange their padding; removing cells fills them in
+    // first.
+    row.PadFrom(0, TableCellFields{}).text = "x";
+    TableCellRow other;
+    other.Swap(row);
+    EXPECT_EQ(row.Count(), 0);
+    EXPECT_EQ(other.PaddingStart(), 0);
+    other.RemoveRange(0, 1);
+    EXPECT_EQ(other.PaddingStart(), 3);
+    EXPECT_EQ(Texts(other), (std::vector<std::string>{"x", "x", "x"}));
 }
 
 TEST_F(TableCellsTest, EffectivelyEmptyCellsHoldOnlyLayoutTags) {
