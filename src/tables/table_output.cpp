@@ -841,7 +841,9 @@ void PreForm::OutputRtfCaption() {
                   font.font ? &font : nullptr);
     line.Insert(0, "{");
     line.Append("\\keepn\\qc ");
-    line.Append(caption);
+    // A caption from a policy file reaches here raw, one from the document
+    // escaped already: either way no brace of it may open or close a group.
+    line.Append(RTF_EscapeMarkupOnce(caption));
     line.Append("\\par}");
     Write(rtfWriter, policies, line);
 }

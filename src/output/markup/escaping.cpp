@@ -153,6 +153,32 @@ TextString HTML_EscapeMarkupOnce(const TextString& text) {
     return out;
 }
 
+TextString RTF_EscapeMarkupOnce(const TextString& text) {
+    TextString out;
+    out.Reserve(text.length + 16);
+    for (int i = 0; i < text.length; ++i) {
+        const char c = text.buffer[i];
+        if (c == '{' || c == '}') {
+            out.AppendChar('\\');
+            out.AppendChar(c);
+        } else if (c == '\\') {
+            const char next = i + 1 < text.length ? text.buffer[i + 1] : '\0';
+            if (next == '\\' || next == '{' || next == '}') {
+                out.AppendChar(c);
+                out.AppendChar(next);
+                ++i;
+            } else if (next == '\'' || IsAsciiLetter(next)) {
+                out.AppendChar(c);
+            } else {
+                out.Append("\\\\");
+            }
+        } else {
+            out.AppendChar(c);
+        }
+    }
+    return out;
+}
+
 TextString HTML_CommentText(const TextString& text) {
     TextString out;
     out.Reserve(text.length + 8);

@@ -52,6 +52,12 @@ TextString HTML_EscapeAttribute(const TextString& text);
 // nothing more, and none of it is taken for markup.
 TextString HTML_EscapeMarkupOnce(const TextString& text);
 
+// The same for RTF: a "{" or "}" that is not escaped yet gets its
+// backslash, and so does a backslash that begins no escape or control word
+// ("\\", "\{", "\}", "\'e9", "\u8211?" and words of letters are kept).
+// The result never opens or closes a group of the document.
+TextString RTF_EscapeMarkupOnce(const TextString& text);
+
 // An in-line tag left in HTML text as it was written (one that is not
 // known), escaped by HTML_EscapeMarkupOnce: the tag's 8-bit characters may
 // have become entities when it was read; the tag shows as typed.

@@ -178,3 +178,36 @@ TEST(RTFEscapeText, EscapesBackslashesAndBraces) {
         EXPECT_EQ(text.str(), c.out) << c.in;
     }
 }
+
+// Escaping RTF once: raw braces and stray backslashes of a policy's text are
+// escaped, text escaped already (a directive's) is left as it was, and what
+// comes out never changes the nesting of the document's groups.
+TEST(RTFEscapeMarkupOnce, EscapesWhatIsRawAndKeepsWhatIsEscaped) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"Sales {draft}", "Sales \\{draft\\}"},
+        {"Sales \\{draft\\}", "Sales \\{draft\\}"},
+        {"}{", "\\}\\{"},
+        {"C:\\\\temp", "C:\\\\temp"},
+        {"50\\% done\\", "50\\\\% done\\\\"},
+        {"caf\\'e9 \\u8211? done", "caf\\'e9 \\u8211? done"},
+        {"\\{{}", "\\{\\{\\}"},
+    };
+    for (const auto& c : cases) {
+        const TextString once = RTF_EscapeMarkupOnce(TextString(c.in));
+        EXPECT_EQ(once.str(), c.out) << c.in;
+        EXPECT_EQ(RTF_EscapeMarkupOnce(once).str(), c.out) << c.in;
+        int depth = 0;
+        for (int i = 0; i < once.length; ++i) {
+            if (once.buffer[i] == '\\') {
+                ++i;
+                continue;
+            }
+            depth += once.buffer[i] == '{' ? 1 : once.buffer[i] == '}' ? -1 : 0;
+            EXPECT_GE(depth, 0) << c.in;
+        }
+        EXPECT_EQ(depth, 0) << c.in;
+    }
+}
