@@ -533,8 +533,6 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
                             pending.buffer + std::min(plainLength, pending.length),
                             static_cast<size_t>(pending.length - std::min(plainLength, pending.length)))));
     if (tidied && !plain) {
-        // The record's texts keep their room from one flush to the next.
-        static TidyBuffer tidy;
         // The buffer begins where the lines written so far end.
         tidy.startsInsidePre = insidePre;
         HTML_ScanTidyBuffer(set, &tidy, pending);
