@@ -533,6 +533,9 @@ private:
 // ones as "&nbsp;", a leading superscript or subscript protected.  `text`
 // and `out` may be the same string.
 void HTML_FormatCellLines(const TextString* text, TextString* out);
+// The same, with `scratch` for the copy a text that grows is built in: the
+// cell writers pass a scratch text of the engine's, which keeps its room.
+void HTML_FormatCellLines(const TextString* text, TextString* out, TextString& scratch);
 
 // The parse types of PreForm::ParseTable: a silent trial, a table, a
 // definition list (RTF two-column tables), a text block (one row).
@@ -672,7 +675,11 @@ public:
         TextString stubCell;  // OutputHtmlCell
         TextString indentCell;  // OutputHtmlCell
         TextString cleanedText;  // OutputHtmlCell
-        std::unique_ptr<TidyBuffer> tidy;  // OutputHtmlCell (made on first use)
+        // OutputHtmlCell (made on first use): the cell's text as the tidy
+        // passes take it, with their rule lists and scratch texts.
+        std::unique_ptr<TidyBuffer> tidy;
+        TextString lineBreakCopy;  // HTML_FormatCellLines, for the cell writers
+        TextString cellLinePiece;  // WriteCellLines (a line of a cell of several)
     };
     // Scratch only: the writers that read the engine through a const
     // reference fill it too.

@@ -119,47 +119,39 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 // for, which does not end in white space (a cell that looks empty is given
 // "&nbsp;" by the passes).  Cell text is escaped, so that most cells are
 // such a text.
-constexpr unsigned char kStopsPlain = 1;  // a byte the tidy passes look for
-constexpr unsigned char kMayStartTag = 2;  // the first character of the tag start delimiter
-
-// The kinds of every byte value for cells scanned with the tag start
-// delimiter `start` (the delimiter rarely changes: the table is kept).
-// Without a delimiter, the table as it stands (its kStopsPlain bits are the
-// same for every delimiter).
-const unsigned char* CellByteKinds(const TextString* start) {
-    static unsigned char kinds[256];
-    static int builtFor = -1;  // the delimiter character the table is for; 256: none
-    const int first = !start ? (builtFor < 0 ? 256 : builtFor)
-                             : (start->IsEmpty() ? 256 : static_cast<unsigned char>(start->buffer[0]));
-    if (first != builtFor) {
-        std::memset(kinds, 0, sizeof kinds);
-        // '\x01' is the passes' placeholder for text set aside.
-        for (const unsigned char c : {'<', '>', '&', '\n', '\0', '\x01'}) kinds[c] = kStopsPlain;
-        if (first < 256) {
-            kinds[static_cast<unsigned char>(ToLowerAscii(static_cast<char>(first)))] |= kMayStartTag;
-            kinds[static_cast<unsigned char>(ToUpperAscii(static_cast<char>(first)))] |= kMayStartTag;
-        }
-        builtFor = first;
-    }
-    return kinds;
-}
+// The bytes the tidy passes look for ('\x01' is their placeholder for text
+// set aside).
+constexpr std::array<bool, 256> kStopsPlain = [] {
+    std::array<bool, 256> stops{};
+    for (const unsigned char c : {'<', '>', '&', '\n', '\0', '\x01'}) stops[c] = true;
+    return stops;
+}();
 
 bool IsPlainCellText(std::string_view text) {
     if (text.empty()) return false;
-    const unsigned char* const kinds = CellByteKinds(nullptr);
     for (const char c : text)
-        if (kinds[static_cast<unsigned char>(c)] & kStopsPlain) return false;
+        if (kStopsPlain[static_cast<unsigned char>(c)]) return false;
     return !IsBlankOrTab(text.back());
 }
+
+// The first character of the tag start delimiter `start` (not empty) in
+// either letter case, as the cell tag scan looks for it.
+struct TagStartCharacter {
+    char lower;
+    char upper;
+    explicit TagStartCharacter(const TextString& start)
+        : lower(ToLowerAscii(start.buffer[0])), upper(ToUpperAscii(start.buffer[0])) {}
+    bool Is(char c) const { return c == lower || c == upper; }
+};
 
 // IsPlainCellText, for a text that also neither starts with a blank nor may
 // hold a tag (the first character of the tag start delimiter `start` is not
 // in it, in either letter case, as the cell tag scan looks for it).
 bool IsPlainUntaggedCellText(std::string_view text, const TextString& start) {
     if (text.empty() || start.IsEmpty() || IsBlankOrTab(text.front()) || IsBlankOrTab(text.back())) return false;
-    const unsigned char* const kinds = CellByteKinds(&start);
+    const TagStartCharacter tagStart(start);
     for (const char c : text)
-        if (kinds[static_cast<unsigned char>(c)]) return false;
+        if (kStopsPlain[static_cast<unsigned char>(c)] || tagStart.Is(c)) return false;
     return true;
 }
 
@@ -203,9 +195,9 @@ bool IsPlainCell(const TableCell& cell, const TextString& text, const TextString
 // look for it (true when there is no delimiter: the scans decide).
 bool MayHoldTag(std::string_view text, const TextString& start) {
     if (start.IsEmpty()) return true;
-    const unsigned char* const kinds = CellByteKinds(&start);
+    const TagStartCharacter tagStart(start);
     for (const char c : text)
-        if (kinds[static_cast<unsigned char>(c)] & kMayStartTag) return true;
+        if (tagStart.Is(c)) return true;
     return false;
 }
 
@@ -264,11 +256,11 @@ bool IsOnlySpacing(std::string_view text) {
 // piece keeps its line with "&nbsp;", except an empty last piece after a
 // break.  Done in place: every piece but an empty one gets shorter or stays
 // as long, so that what is written never reaches what is still to be read;
-// from a "&nbsp;" that would reach it on, the rest is built in a copy.
-void FormatLineBreakPieces(TextString& text) {
+// from a "&nbsp;" that would reach it on, the rest is built in `copy` (the
+// caller's scratch text, which is left holding the text's earlier buffer).
+void FormatLineBreakPieces(TextString& text, TextString& copy) {
     const std::string_view in = text.view();
     char* const data = text.buffer;
-    static TextString copy;
     bool copying = false;
     size_t write = 0;
     auto put = [&](const char* from, size_t n, size_t room) {
@@ -317,10 +309,11 @@ void FormatLineBreakPieces(TextString& text) {
 // line runs to the end tag.  Continuation lines are indented by 6 blanks
 // unless the HTML is minimised; lines longer than 131 characters go through
 // the wrapping writer.  `cell` is the caller's scratch text: a long cell
-// that is one line goes to the writer as it stands, not copied first.
-void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag, bool minimise) {
+// that is one line goes to the writer as it stands, not copied first.  A
+// line of several is put together in `line`, the caller's scratch text too.
+void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag, bool minimise,
+                    TextString& line) {
     const std::string_view text = cell.view();
-    static TextString line;
     auto emit = [&](std::string_view piece, bool continuation) {
         if (!continuation && piece.size() == text.size() && piece.size() > static_cast<size_t>(kLongCellLine)) {
             document->WriteLine(set, document, &cell, 0);
@@ -893,12 +886,13 @@ void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* se
 }
 
 // Writes a cell line the tidy passes leave as it is; the HTML file writer
-// takes it without scanning it again.
-void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::string_view endTag, bool minimise) {
+// takes it without scanning it again.  `piece`: WriteCellLines' scratch.
+void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::string_view endTag, bool minimise,
+                        TextString& piece) {
     if (line.length <= kLongCellLine && typeid(*writer) == typeid(HTMLFile))
         static_cast<HTMLFile*>(writer)->WritePlainLine(set, writer, line);
     else
-        WriteCellLines(set, writer, line, endTag, minimise);
+        WriteCellLines(set, writer, line, endTag, minimise, piece);
 }
 
 // The short pieces of a plain cell's line, each padded to sixteen bytes so
@@ -1016,7 +1010,8 @@ void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, con
         Add(markup, text);
         Add(markup, endTag);
     }
-    WritePlainCellLine(settings.set, settings.writer, markup, endTag, settings.minimise);
+    WritePlainCellLine(settings.set, settings.writer, markup, endTag, settings.minimise,
+                       table.scratchBuffers.cellLinePiece);
 }
 
 }  // namespace
@@ -1441,6 +1436,7 @@ struct CellFrame {
     const char* endTag;  // "</TD>" or "</TH>"
     bool minimise;
     bool headerRow;
+    PreForm::ScratchBuffers& scratch;  // the engine's
 };
 
 // A laid-out column with a stub writes the stub text (none: an empty one)
@@ -1457,10 +1453,10 @@ void WriteStubCell(const CellFrame& frame, int stubWidth, int vAlign, const Text
     Add(extra, ">");
     TextString stub;
     if (stubText) stub = *stubText;
-    HTML_FormatCellLines(&stub, &stub);
+    HTML_FormatCellLines(&stub, &stub, frame.scratch.lineBreakCopy);
     extra.Append(stub);
     Add(extra, frame.endTag);
-    WriteCellLines(frame.policies, frame.writer, extra, frame.endTag, frame.minimise);
+    WriteCellLines(frame.policies, frame.writer, extra, frame.endTag, frame.minimise, frame.scratch.cellLinePiece);
 }
 
 // One spacer cell for each of `steps` indent positions.
@@ -1559,7 +1555,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         return;
     }
 
-    const CellFrame frame{policies, htmlWriter, config, cellTag, endTag, minimise, isHeaderRow != 0};
+    const CellFrame frame{policies, htmlWriter, config, cellTag, endTag, minimise, isHeaderRow != 0, scratchBuffers};
     if (layout && layout->stubWidth >= 0)
         WriteStubCell(frame, layout->stubWidth, vAlign, hasStub ? stubText : nullptr, scratchBuffers.stubCell);
 
@@ -1592,12 +1588,12 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     } else if (IsOn(policies, Pol::ApplyFontToEmptyCells)) {
         // The font markup goes around the "&nbsp;" of an empty cell.
         if (blank) markEmpty();
-        HTML_FormatCellLines(text, text);
+        HTML_FormatCellLines(text, text, scratchBuffers.lineBreakCopy);
         ApplyCellFontAndLink(cell, text, cell->font, cell->position, 1);
     } else {
         ApplyCellFontAndLink(cell, text, cell->font, cell->position, 1);
         if (blank) markEmpty();
-        HTML_FormatCellLines(text, text);
+        HTML_FormatCellLines(text, text, scratchBuffers.lineBreakCopy);
     }
 
     markup.MakeEmpty();
@@ -1640,7 +1636,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // stands in front of the amounts of its column.
     if (hasGutter && laidOut) {
         TextString gutter(*gutterText);
-        HTML_FormatCellLines(&gutter, &gutter);
+        HTML_FormatCellLines(&gutter, &gutter, scratchBuffers.lineBreakCopy);
         markup.Append(gutter);
         Add(markup, "&nbsp;");
     }
@@ -1650,7 +1646,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         // the end tag: the cell is written as one line as it stands.
         Add(markup, text->view());
         Add(markup, endTag);
-        WritePlainCellLine(policies, htmlWriter, markup, endTag, minimise);
+        WritePlainCellLine(policies, htmlWriter, markup, endTag, minimise, scratchBuffers.cellLinePiece);
         if (markup.capacity > kKeptScratchBytes) markup = TextString();
         return;
     }
@@ -1670,7 +1666,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     TidyBuffer& buffer = *scratchBuffers.tidy;
     HTML_ScanTidyBuffer(policies, &buffer, std::move(*text));
     HTML_TidyEmphasis(policies, &buffer);
-    WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise);
+    WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise, scratchBuffers.cellLinePiece);
     if (buffer.text.capacity > kKeptScratchBytes) buffer.text = TextString();
 }
 
@@ -1678,6 +1674,11 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
 // Cell lines
 
 void HTML_FormatCellLines(const TextString* text, TextString* out) {
+    TextString scratch;
+    HTML_FormatCellLines(text, out, scratch);
+}
+
+void HTML_FormatCellLines(const TextString* text, TextString* out, TextString& scratch) {
     if (!out) return;
     if (text && out != text) *out = *text;
     // The text is formatted in its own buffer: a cell may hold a whole block,
@@ -1693,7 +1694,7 @@ void HTML_FormatCellLines(const TextString* text, TextString* out) {
         else
             out->SubString(static_cast<int>(trimmed.data() - in.data()), static_cast<int>(trimmed.size()));
     } else {
-        FormatLineBreakPieces(*out);
+        FormatLineBreakPieces(*out, scratch);
     }
     // A superscript or subscript at the very start would be raised above an
     // empty line; a blank in front keeps it on the line.
