@@ -2,30 +2,20 @@
 // source tree, and the check refuses a tree that breaks it.  Small fake trees
 // (an ARCHITECTURE.md and a few sources) are built in a temporary folder.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "support/temp_folder.h"
+#include "support/tool_script.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CheckResult {
-    int status = -1;  // the exit status, -1 when the script did not exit
-    std::string output;
-};
-
-CheckResult RunCheck(const fs::path& root, const fs::path& scratch) {
-    const fs::path output = scratch / "check.out";
-    const std::string command = "'" VENDREL_PYTHON3 "' '" VENDREL_SOURCE_DIR "/tools/check_layers.py' '" +
-                                root.string() + "' > '" + output.string() + "' 2>&1";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWhole(output)};
+ScriptResult RunCheck(const fs::path& root, const fs::path& scratch) {
+    return RunToolScript("check_layers.py", {root.string()}, scratch);
 }
 
 // The layers of the fake trees: a sub-folder layer (output/markup) between
@@ -142,7 +132,7 @@ TEST_P(CheckLayersTest, JudgesTheFakeTree) {
         ASSERT_TRUE(WriteWhole(root / "src" / path, content));
     }
     TempFolder scratch("vendrel_layers_out");
-    const CheckResult result = RunCheck(root.Path(), scratch.Path());
+    const ScriptResult result = RunCheck(root.Path(), scratch.Path());
     EXPECT_EQ(result.status, c.status) << result.output;
     EXPECT_NE(result.output.find(c.said), std::string::npos) << result.output;
 }
@@ -156,14 +146,14 @@ TEST(CheckLayers, DocumentWithoutItsTablesIsRefused) {
     fs::create_directories(root / "src" / "platform");
     ASSERT_TRUE(WriteWhole(root / "ARCHITECTURE.md", kLayerTable));
     TempFolder scratch("vendrel_layers_out");
-    const CheckResult result = RunCheck(root.Path(), scratch.Path());
+    const ScriptResult result = RunCheck(root.Path(), scratch.Path());
     EXPECT_EQ(result.status, 2) << result.output;
     EXPECT_NE(result.output.find("File | Includes | Reason"), std::string::npos) << result.output;
 }
 
 TEST(CheckLayers, TheSourceTreeKeepsTheRule) {
     TempFolder scratch("vendrel_layers_out");
-    const CheckResult result = RunCheck(VENDREL_SOURCE_DIR, scratch.Path());
+    const ScriptResult result = RunCheck(VENDREL_SOURCE_DIR, scratch.Path());
     EXPECT_EQ(result.status, 0) << result.output;
 }
 
