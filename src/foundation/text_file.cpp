@@ -4,11 +4,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 
 #include "foundation/unicode_text.h"
+#include "platform/paths.h"
 #include "platform/regular_file.h"
 
 #if defined(__SSE2__)
@@ -18,16 +17,6 @@
 #include "foundation/run_files.h"
 
 namespace {
-
-// The path of an existing file with every link and "." or ".." resolved, so
-// that two spellings of one file compare equal; empty when it cannot be
-// resolved.
-std::string CanonicalPath(const char* name) {
-    if (!name || !*name) return std::string();
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::canonical(std::filesystem::path(name), error);
-    return error ? std::string() : path.string();
-}
 
 constexpr int kLineFeed = 0x0A;
 constexpr int kCarriageReturn = 0x0D;

@@ -1,0 +1,10 @@
+// Paths as the system sees them: a file's one true path, whether two paths
+// name one file, and the way from a folder to a file.
+#pragma once
+
+#include <string>
+
+// The path of an existing file with every link and "." or ".." resolved, so
+// that two spellings of one file compare equal; empty when it cannot be
+// resolved.
+std::string CanonicalPath(const char* name);
