@@ -7,9 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -25,6 +23,7 @@
 #include "output/html_tidy.h"
 #include "output/markup/escaping.h"
 #include "output/paragraphs.h"
+#include "platform/paths.h"
 #include "policies/fc.h"
 
 namespace {
@@ -214,8 +213,7 @@ TextString DefaultOutputDirectory(FC* set, const char* name) {
 bool IsSameFile(const TextString& outputName, const TextString& inputName) {
     if (outputName.IsEmpty() || inputName.IsEmpty()) return false;
     if (outputName == inputName) return true;
-    std::error_code error;
-    return std::filesystem::equivalent(outputName.buffer, inputName.buffer, error) && !error;
+    return SameFile(outputName.buffer, inputName.buffer);
 }
 
 void ReportFileError(FC* set, const char* what, const TextString& name) {

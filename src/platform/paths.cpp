@@ -9,3 +9,8 @@ std::string CanonicalPath(const char* name) {
     std::filesystem::path path = std::filesystem::canonical(std::filesystem::path(name), error);
     return error ? std::string() : path.string();
 }
+
+bool SameFile(const char* first, const char* second) {
+    std::error_code error;
+    return std::filesystem::equivalent(first, second, error) && !error;
+}

@@ -8,3 +8,7 @@
 // that two spellings of one file compare equal; empty when it cannot be
 // resolved.
 std::string CanonicalPath(const char* name);
+
+// Whether the two paths name one existing file (links followed); false when
+// either names nothing or cannot be examined.
+bool SameFile(const char* first, const char* second);

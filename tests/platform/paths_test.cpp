@@ -36,4 +36,25 @@ TEST_F(PathsTest, EverySpellingOfAFileResolvesToOnePath) {
     EXPECT_EQ(CanonicalPath(nullptr), "");
 }
 
+// One file however it is named, through a link or a second name; two
+// files with the same content are two; a missing file is no file.
+TEST_F(PathsTest, SameFileIsOneFileUnderAnyName) {
+    fs::create_hard_link(temp / "sub" / "file.txt", temp / "second_name.txt");
+    ASSERT_TRUE(WriteWhole(temp / "copy.txt", "text"));
+    struct Case {
+        const char* first;
+        const char* second;
+        bool same;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"sub/file.txt", "sub/file.txt", true},    {"sub/file.txt", "link/file.txt", true},
+        {"sub/file.txt", "second_name.txt", true}, {"sub/file.txt", "copy.txt", false},
+        {"sub/file.txt", "missing.txt", false},    {"missing.txt", "missing.txt", false},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+        EXPECT_EQ(SameFile(Path(c.first).c_str(), Path(c.second).c_str()), c.same) << c.second;
+}
+
 }  // namespace
