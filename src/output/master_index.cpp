@@ -1,8 +1,5 @@
 #include "output/master_index.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "context/context.h"
 #include "foundation/fonts.h"
 #include "foundation/unicode_text.h"
@@ -13,6 +10,7 @@
 #include "output/markup/colours.h"
 #include "output/markup/escaping.h"
 #include "output/paragraphs.h"
+#include "platform/paths.h"
 #include "policies/fc.h"
 
 namespace {
@@ -139,13 +137,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
 }
 
 TextString MakeIndexLink(const TextString& pageDirectory, const TextString& target) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path base = fs::absolute(fs::path(pageDirectory.IsEmpty() ? "." : pageDirectory.buffer), error);
-    fs::path to = fs::absolute(fs::path(target.buffer), error).lexically_normal();
-    fs::path link = to.lexically_relative(base.lexically_normal());
-    if (link.empty()) link = to;
-    const std::string text = link.generic_string();
+    const std::string text = RelativePath(pageDirectory.c_str(), target.c_str());
     TextString out;
     out.Reserve(static_cast<int>(text.size()) + 16);
     static const char kHex[] = "0123456789ABCDEF";

@@ -12,3 +12,10 @@ std::string CanonicalPath(const char* name);
 // Whether the two paths name one existing file (links followed); false when
 // either names nothing or cannot be examined.
 bool SameFile(const char* first, const char* second);
+
+// The path that leads from the folder `folder` (the current directory when
+// empty) to `target`, parts parted by "/".  Both are taken from the current
+// directory when relative, and their "." and ".." parts resolved by name (no
+// link is followed).  `target` as a whole path when no relative one leads
+// there.
+std::string RelativePath(const std::string& folder, const std::string& target);
