@@ -3,11 +3,9 @@
 // line wins, so where one keyword begins with another the earlier row must
 // be the longer one (TABLE_BORDERCOLOR before TABLE_BORDER).
 #include <algorithm>
-#include <filesystem>
 #include <iterator>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
