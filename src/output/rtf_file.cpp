@@ -433,9 +433,8 @@ void WriteDocumentInfo(RTFFile* document, FC* set, Context* context) {
         if (set->IsSet(item.policy))
             Write(document, set,
                   TextString(item.keyword) + InfoText(set, document, set->GetText(item.policy), false) + "}");
-    const std::time_t now = std::time(nullptr);
     std::tm local{};
-    GetLocalTime(now, &local);
+    GetCurrentLocalTime(&local);
     char created[96];
     std::snprintf(created, sizeof created, "{\\creatim\\yr%04d\\mo%d\\dy%d\\hr%d\\min%d}", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
