@@ -12,7 +12,7 @@ namespace {
 
 bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
 
-bool IsSpecialRuleSet(const FC* set) { return set && (set->ruleSetCode == 1 || set->ruleSetCode == 2); }
+bool IsSpecialRuleSet(const FC* set) { return set && IsRuleSet(set->ruleSetCode); }
 
 int CodeLocation(const FC* set) {
     return (set && set->context) ? set->context->trackers.codeLocation : kNoCodeLocation;

@@ -277,7 +277,7 @@ void HeadingList::Add(FC* set, int lineType, const TextString& text, const TextS
                       const TextString& extra2, const TextString& extra3) {
     TextString fileName = CurrentOutputName(set);
     TextString stem;
-    if (set && (set->ruleSetCode == 1 || set->ruleSetCode == 2)) {
+    if (set && IsRuleSet(set->ruleSetCode)) {
         stem = fileName;
         stem.AppendChar('_');
     }

@@ -206,9 +206,9 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     if (!context || context->trackers.codeLocation != kWritingOutput || context->outputFormat == kOutputText) return;
     const int format = context->outputFormat;
 
-    if (set.ruleSetCode == 1 || set.ruleSetCode == 2) {
+    if (IsRuleSet(set.ruleSetCode)) {
         doReferences = doEmphasis = doReplacements = doLinkDictionary = 0;
-        if (set.ruleSetCode == 2) doWords = 0;
+        if (set.ruleSetCode == kRuleSetSec) doWords = 0;
     }
     // A directive line gets the word scan only.
     if (tagCode != kStatementNone) doReferences = doEmphasis = doReplacements = doLinkDictionary = 0;

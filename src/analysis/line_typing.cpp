@@ -839,7 +839,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
     Tracker& tracker = *context->pGetTracker();
 
     // The test switches: off under the two special rule sets.
-    const bool switchesOn = set->ruleSetCode != 1 && set->ruleSetCode != 2;
+    const bool switchesOn = !IsRuleSet(set->ruleSetCode);
 
     if (TypeBlockDefinitionLine(*set, *this, tracker)) return;
     FollowLineWithTracker(*set, *context, *this, tracker);

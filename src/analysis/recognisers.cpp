@@ -470,7 +470,7 @@ const ValueByteTables kSpecialValueTables(true);
 
 // The two special rule sets count more characters as numeric and need a
 // larger share of them.
-bool SpecialValueRules(const FC* set) { return set && (set->ruleSetCode == 1 || set->ruleSetCode == 2); }
+bool SpecialValueRules(const FC* set) { return set && IsRuleSet(set->ruleSetCode); }
 
 double NumericShareNeeded(bool special) { return special ? 0.95 : 0.6; }
 

@@ -147,7 +147,7 @@ bool GetTagColour(FC* policies, AnalysedLine* line, const TextString& name, cons
 
     TextString normalised;
     if (!NormaliseTagColour(set, given, normalised)) return false;
-    if ((set.ruleSetCode == 1 || set.ruleSetCode == 2) && normalised.Matches("White", 0, 0)) {
+    if (IsRuleSet(set.ruleSetCode) && normalised.Matches("White", 0, 0)) {
         set.ReportMessage("TAG ERROR: \"white\" text not allowed against white background", 10);
         return false;
     }

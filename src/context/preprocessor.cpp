@@ -314,7 +314,7 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
             result = 1;
             break;
         }
-        if (policies.ruleSetCode == 1 || policies.ruleSetCode == 2) AppendBlankToAllTexts(line);
+        if (IsRuleSet(policies.ruleSetCode)) AppendBlankToAllTexts(line);
 
         // A line without the tag start delimiter (nearly every line) has no
         // LINERULE tag to cut and no in-line tags to carry out.

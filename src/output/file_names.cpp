@@ -204,7 +204,7 @@ void SetContentsListMode(FC* policies) {
 void DefineDefaultFolioBlocks(FC* policies, WrappedTextFile* source) {
     if (!policies || !source) return;
     if (policies->context && policies->context->outputFormat == kOutputRTF) return;
-    if (policies->ruleSetCode == 1 || policies->ruleSetCode == 2) {
+    if (IsRuleSet(policies->ruleSetCode)) {
         const char* lines[] = {
             "*DEFINE_BLOCK DEFAULT_FOLIO_FOOTER",
             "[_[VARIABLE FOLIO_FOOTER_PAGE_NUMBER]_][_[QUAD C]_]",

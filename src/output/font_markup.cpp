@@ -66,7 +66,7 @@ void GetStartFontMarkup(int kind, FC* policies, const FontSpec* font, TextString
                 style.AppendNumber('1', points, 0);
                 style.Append("pt;");
                 const int lineHeight = ClampedSum(delta, font->lineHeight);
-                if (policies->ruleSetCode == 1 && !lineKinds && lineHeight > 7 &&
+                if (policies->ruleSetCode == kRuleSetTarnell && !lineKinds && lineHeight > 7 &&
                     font->lineHeight != ClampedSum(font->size, 2)) {
                     style.Append(" line-height:");
                     style.AppendNumber('1', lineHeight, 0);

@@ -206,7 +206,7 @@ void HTML_FormatContentsLine(FC* policies, OutputDocument*, const SourcePosition
     const FontSpec* current = context->GetCurrentFont();
     FontSpec font;
     if (current) font = *current;
-    if (policies->ruleSetCode == 1 || policies->ruleSetCode == 2) {
+    if (IsRuleSet(policies->ruleSetCode)) {
         font.size = (current ? current->size : font.size) + 1;
     } else {
         int size = baseSize - level + 1;

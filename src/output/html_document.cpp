@@ -330,7 +330,7 @@ void HTML_EscapeHeadText(TextString* text, bool attribute) {
 void HTML_GetDocTypeText(FC* set, TextString* out) {
     if (!out) return;
     out->MakeEmpty();
-    if (!set || set->IsOn(Pol::OmitHeadAndBody) || set->ruleSetCode == 2) return;
+    if (!set || set->IsOn(Pol::OmitHeadAndBody) || set->ruleSetCode == kRuleSetSec) return;
     const int version = set->GetInt(Pol::HTMLVersion);
     if (version == 1) {
         out->Assign("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
@@ -463,8 +463,7 @@ int HTML_StartDocument(OutputDocument* document, AnalysedLine* line, const TextS
     const bool omitHead = set->IsOn(Pol::OmitHeadAndBody);
     TextString body;
     if (omitHead) {
-        if (set->ruleSetCode == 1 || set->ruleSetCode == 2)
-            WriteText(set, document, "<!-- Start of composition unit -->");
+        if (IsRuleSet(set->ruleSetCode)) WriteText(set, document, "<!-- Start of composition unit -->");
     } else {
         WriteHead(document, title, styleSheet, baseURL, keywords, description, scriptFile, set, options);
         HTML_GetBodyTag(set, &body);
@@ -473,7 +472,7 @@ int HTML_StartDocument(OutputDocument* document, AnalysedLine* line, const TextS
 
     SetDocumentFont(set);
     if (!omitHead) {
-        if (set->IsSet(Pol::BaseFontSize) && set->ruleSetCode != 1 && set->ruleSetCode != 2) {
+        if (set->IsSet(Pol::BaseFontSize) && !IsRuleSet(set->ruleSetCode)) {
             body.Append("\n<BASEFONT SIZE=");
             const int points = set->GetInt(Pol::BaseFontSize) + set->GetInt(Pol::DeltaFontSize);
             body.AppendNumber('1', PointSizeToHTMLSize(points), 0);

@@ -28,7 +28,7 @@ struct TidySettings {
     bool emStrong = true;  // "Use <EM> and <STRONG> markup"
     bool fontTags = false;  // fonts are written as FONT tags
     bool fontSpansTidied = true;  // the FONT-span pass may act
-    int ruleSet = 0;
+    int ruleSet = kRuleSetNone;
     bool indentMinusOne = false;  // "Indentation markup code" is -1
 };
 
@@ -47,7 +47,7 @@ TidySettings ReadSettings(FC* policies) {
     return s;
 }
 
-bool SpecialRuleSet(const TidySettings& s) { return s.ruleSet == 1 || s.ruleSet == 2; }
+bool SpecialRuleSet(const TidySettings& s) { return IsRuleSet(s.ruleSet); }
 
 // ---------------------------------------------------------------------------
 // Plain text helpers
@@ -1605,7 +1605,7 @@ bool TidyPasses::FontLineJoinPass(TextString& text) {
 // The rule lists, one per combination of the settings they are built from
 
 RuleList& TidyPasses::EmphasisRules(const TidySettings& s) {
-    std::unique_ptr<RuleList>& slot = emphasisRules[(s.emStrong ? 1 : 0) | (s.ruleSet == 2 ? 2 : 0)];
+    std::unique_ptr<RuleList>& slot = emphasisRules[(s.emStrong ? 1 : 0) | (s.ruleSet == kRuleSetSec ? 2 : 0)];
     if (!slot) {
         slot = std::make_unique<RuleList>(true);
         RuleList& list = *slot;
@@ -1624,7 +1624,7 @@ RuleList& TidyPasses::EmphasisRules(const TidySettings& s) {
             list.Add(kRuleReplace, "<B>*W&nbsp;*W</B>", "&nbsp;");
             list.Add(kRuleReplace, "<I>*W&nbsp;*W</I>", "&nbsp;");
         }
-        if (s.ruleSet == 2) list.Add(kRuleReplace, "<R>*W</R>", "");
+        if (s.ruleSet == kRuleSetSec) list.Add(kRuleReplace, "<R>*W</R>", "");
     }
     return *slot;
 }

@@ -36,7 +36,7 @@ FontSpec EntryFont(FC& set, Context& context, bool bold) {
     FontSpec font;
     if (const FontSpec* current = context.GetCurrentFont()) font = *current;
     font.set = 1;
-    if (set.ruleSetCode == 1 || set.ruleSetCode == 2) {
+    if (IsRuleSet(set.ruleSetCode)) {
         font.size = font.size + 1;
     } else {
         int base = 3;

@@ -118,7 +118,7 @@ TextString ParagraphStyle(FC* set, int alignment) {
 void HTML_IndentSource(FC* set, int levels, TextString* text) {
     if (!set || !set->context || !text) return;
     if (!set->context->documentState.htmlOutput) return;
-    if (set->ruleSetCode != 1 && set->ruleSetCode != 2) text->Trim(0, " \t");
+    if (!IsRuleSet(set->ruleSetCode)) text->Trim(0, " \t");
     if (set->IsOn(Pol::MinimiseHTMLFileSize)) return;
     for (int level = 0; level < levels; ++level) text->Insert(0, "  ");
 }

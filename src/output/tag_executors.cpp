@@ -501,7 +501,7 @@ bool ExecuteHTML(TagCall& call) {
         return true;
     }
     TextString text(call.arguments);
-    if (call.set.ruleSetCode == 1 || call.set.ruleSetCode == 2) NormaliseCommentBrackets(text);
+    if (IsRuleSet(call.set.ruleSetCode)) NormaliseCommentBrackets(text);
     call.Replace(text);
     return true;
 }
@@ -743,8 +743,8 @@ bool ExecuteTimestamp(TagCall& call) {
 
 bool ExecuteRuleSet(TagCall& call) {
     switch (call.set.ruleSetCode) {
-        case 1: call.Replace("Tarnell Ruleset"); break;
-        case 2: call.Replace("SEC Ruleset"); break;
+        case kRuleSetTarnell: call.Replace("Tarnell Ruleset"); break;
+        case kRuleSetSec: call.Replace("SEC Ruleset"); break;
         default: call.Replace("no Ruleset"); break;
     }
     return true;

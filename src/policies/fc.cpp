@@ -201,7 +201,7 @@ void FC::ResetPolicies(const char* keep) {
     if (!keep) ClearOwnedLists();
     ruleSetChosen = 0;
     listSet = PolicyListFlags{};
-    ruleSetCode = 0;
+    ruleSetCode = kRuleSetNone;
     indentClose.Assign("DIV");
     indentOpen.Assign("DIV STYLE=\"margin-left:24pt; margin-right:0pt;\"");
     if (!keep) defaultTabConfig->RegisterTabConfigPolicies(false);
@@ -520,7 +520,7 @@ void FC::ApplyRuleSetValues(int force) {
                    Pol::AddFontStyleMarkup})
         number(id, 1);
 
-    if (ruleSetCode == 1) {
+    if (ruleSetCode == kRuleSetTarnell) {
         number(Pol::HTMLVersion, 2);
         number(Pol::ListMarkupCode, 1);
         number(Pol::IndentationMarkupCode, 2);
@@ -547,10 +547,10 @@ void FC::ApplyRuleSetValues(int force) {
 // step reads what the steps before it settled.
 void FC::ApplyRuleSetAndFormatDefaults(int force) {
     // 1-2: the rule set.
-    if (ruleSetCode == 0 && context) ruleSetCode = context->ruleSetCode;
-    if (ruleSetCode == 1 || ruleSetCode == 2)
+    if (ruleSetCode == kRuleSetNone && context) ruleSetCode = context->ruleSetCode;
+    if (IsRuleSet(ruleSetCode))
         ApplyRuleSetValues(force);
-    else if (ruleSetCode != 0)
+    else if (ruleSetCode != kRuleSetNone)
         ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10);
 
     // 3: defaults that depend on the output format.
@@ -749,7 +749,7 @@ void FC::ChooseIndentationMarkup(int version) {
                 SetInt(Pol::IndentationMarkupCode, 2, false);
                 setIndent(divStyle, "DIV");
             }
-        } else if (ruleSetCode == 1) {
+        } else if (ruleSetCode == kRuleSetTarnell) {
             setIndent(divStyle, "DIV");
             SetInt(Pol::IndentationMarkupCode, 2, false);
         } else {
@@ -787,7 +787,8 @@ void FC::ChooseFontMarkup(bool rtf, int version) {
     }
 
     // 13: the embedded style sheet.
-    if (ruleSetCode != 2 && GetInt(Pol::IndentationMarkupCode) > 1) SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
+    if (ruleSetCode != kRuleSetSec && GetInt(Pol::IndentationMarkupCode) > 1)
+        SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
     // A headings colour set to "(none)" gives no colour, and needs no sheet.
     if (IsSet(Pol::HeadingsColour) && GetText(Pol::HeadingsColour).length > 0 && css)
         SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);

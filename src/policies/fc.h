@@ -14,6 +14,7 @@
 #include "foundation/text_string.h"
 #include "policies/heading_level_spec.h"
 #include "policies/policy_value.h"
+#include "policies/rule_sets.h"
 
 class Context;
 class MessageSink;
@@ -255,7 +256,7 @@ public:
     StringList sectionFilter;
 
     // ---- Per-run state ----
-    int ruleSetCode = 0;  // 0 none, 1 Tarnell, 2 SEC
+    int ruleSetCode = kRuleSetNone;
     TextString strongOpen, strongClose, emphasisOpen, emphasisClose;
     int ruleSetChosen = 0;
     PolicyListFlags listSet;

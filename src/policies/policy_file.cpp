@@ -156,16 +156,16 @@ void TakeRuleSet(FC& set, PolicyLine& line, const TextString&, Special) {
     line.category = 3;
     int code = -1;
     if (Contains(line.value, "Tarnell"))
-        code = 1;
+        code = kRuleSetTarnell;
     else if (Contains(line.value, "SEC"))
-        code = 2;
+        code = kRuleSetSec;
     else if (Contains(line.value, "none"))
-        code = 0;
+        code = kRuleSetNone;
     if (code < 0) {
         line.accepted = 0;
         return;
     }
-    if (set.ruleSetCode != 0 && code != set.ruleSetCode) {
+    if (set.ruleSetCode != kRuleSetNone && code != set.ruleSetCode) {
         TextString message("WARNING: Changing rule set - ");
         message.Append(line.text);
         set.ReportMessage(message.buffer, 10);
@@ -737,9 +737,9 @@ bool PolicyFileWriter::RuleSet(const Section& section) {
     if (!all_ && !set_.ruleSetChosen) return false;
     Heading(section.name);
     switch (set_.ruleSetCode) {
-        case 0: sink_.PutLine("Rule set to be used              : (none)"); break;
-        case 1: sink_.PutLine("Rule set to be used              : Tarnell"); break;
-        case 2: sink_.PutLine("Rule set to be used              : SEC"); break;
+        case kRuleSetNone: sink_.PutLine("Rule set to be used              : (none)"); break;
+        case kRuleSetTarnell: sink_.PutLine("Rule set to be used              : Tarnell"); break;
+        case kRuleSetSec: sink_.PutLine("Rule set to be used              : SEC"); break;
         default: set_.ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10); break;
     }
     return true;
@@ -747,7 +747,7 @@ bool PolicyFileWriter::RuleSet(const Section& section) {
 
 // Written only under a rule set.
 bool PolicyFileWriter::Tarnell(const Section& section) {
-    if (set_.ruleSetCode != 1 && set_.ruleSetCode != 2) return false;
+    if (!IsRuleSet(set_.ruleSetCode)) return false;
     return PlainSection(section.section, section.name);
 }
 

@@ -180,7 +180,7 @@ bool IsPlainUntaggedCellText(const TextString& text, const TextString& start) {
 // set that removes spans from them, and not while font changes around a
 // cell may write markup.
 bool PlainCellsPossible(const PreForm& table) {
-    return table.policies->ruleSetCode != 2 && !engine_support::CellFontMarkupPossible(table);
+    return table.policies->ruleSetCode != kRuleSetSec && !engine_support::CellFontMarkupPossible(table);
 }
 
 // Whether a cell of such a table, holding `text`, is a plain cell: its text
@@ -1485,12 +1485,12 @@ std::string_view TextLeftWithoutLayoutTags(FC& policies, const TextString& text,
                                            bool plainCell, TextString& cleaned) {
     std::string_view left = text.view();
     const bool tagged = !plainCell && (tagStart.IsEmpty() || left.find(tagStart.view()) != std::string_view::npos);
-    if (tagged || policies.ruleSetCode == 2) {
+    if (tagged || policies.ruleSetCode == kRuleSetSec) {
         if (tagged)
             RemoveInLineTags(policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", text, cleaned);
         else
             cleaned = text;
-        if (policies.ruleSetCode == 2) {
+        if (policies.ruleSetCode == kRuleSetSec) {
             RemoveSpans(cleaned, "<R", '>');
             RemoveSpans(cleaned, "<!--", '>');
         }
