@@ -13,6 +13,7 @@
 #include "app/ui_services.h"
 #include "context/context.h"
 #include "context/option_groups.h"
+#include "context/preprocessor.h"
 #include "foundation/run_files.h"
 #include "foundation/run_status.h"
 #include "foundation/text_file.h"
@@ -327,7 +328,8 @@ void BaseDialog::AttachCallbacks(FC& set) {
 }
 
 void BaseDialog::OfferOutputChoice(FC& set) {
-    if (!set.IsSet(Pol::OmitHeadAndBody)) set.SetInt(Pol::OmitHeadAndBody, GetOutputMode() == 2 ? 1 : 0, false);
+    if (!set.IsSet(Pol::OmitHeadAndBody))
+        set.SetInt(Pol::OmitHeadAndBody, GetOutputMode() == kOutputToClipboard ? 1 : 0, false);
     if (!set.IsSet(Pol::MinimiseHTMLFileSize)) set.SetInt(Pol::MinimiseHTMLFileSize, 1, false);
 }
 
@@ -379,10 +381,10 @@ bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outN
         outName = name;
     }
     const int type = GetConversionType();
-    const bool rtf = type != 0 && type != 1;
-    outName.Append(type == 0 ? ".html" : type == 1 ? ".htm" : ".rtf");
+    const bool rtf = type != kExtensionHtml && type != kExtensionHtm;
+    outName.Append(type == kExtensionHtml ? ".html" : type == kExtensionHtm ? ".htm" : ".rtf");
     if (Context* own = SecondSet().context) {
-        own->outputFormat = rtf ? 1 : 0;
+        own->outputFormat = rtf ? kOutputRTF : kOutputHTML;
         // The format the qualifiers asked for is the one written.
         if (own->runParameters.rtf) own->outputFormat = kOutputRTF;
     }
@@ -500,8 +502,8 @@ TextString BaseDialog::RunOutputFolder() {
 bool BaseDialog::ConvertOneFile(const TextString& path) {
     TakeControlValues();
     int code = GetInputTypeCode();
-    if (context->runParameters.tabDelimited) code = 7;
-    if (context->runParameters.commaDelimited) code = 8;
+    if (context->runParameters.tabDelimited) code = kSpecialDelimitedTable;
+    if (context->runParameters.commaDelimited) code = kSpecialCommaDelimitedTable;
 
     AnalysedFileSet().ResetPolicies();
     ThirdSet().ResetPolicies();
@@ -514,7 +516,7 @@ bool BaseDialog::ConvertOneFile(const TextString& path) {
     const TextString outputName = OutputLocation();
 
     StringList clipboardLines;
-    StringList* outputList = GetOutputMode() == 2 ? &clipboardLines : nullptr;
+    StringList* outputList = GetOutputMode() == kOutputToClipboard ? &clipboardLines : nullptr;
     SixthSet().MergeChangedPolicies(WorkingSet(), 1);
     if (!PrepareAndConvert(path, outputName, code, outputList)) return false;
 
@@ -561,7 +563,9 @@ void BaseDialog::ReanalyseFile(const TextString& path) {
     }
     outputChanged = {0, 0};
     const RunParameters& run = context->runParameters;
-    const int code = run.commaDelimited ? 8 : run.tabDelimited ? 7 : 1;
+    const int code = run.commaDelimited ? kSpecialCommaDelimitedTable
+                     : run.tabDelimited ? kSpecialDelimitedTable
+                                        : kSpecialTable;
     SixthSet().MergeChangedPolicies(WorkingSet(), 1);
     if (PrepareAndConvert(path, TextString(), code, nullptr)) {
         const TextString name = context->currentOutputFileName;

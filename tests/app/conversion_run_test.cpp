@@ -106,7 +106,7 @@ TEST_F(ConversionRunTest, OutputFileNames) {
     }
     // The format the qualifiers ask for stays.
     dialog->context->runParameters.rtf = 1;
-    dialog->ExtensionChoice = 0;
+    dialog->ExtensionChoice = MainDialog::kExtensionHtml;
     TextString name;
     dialog->MakeOutputFileName(TextString("a.txt"), name);
     EXPECT_EQ(dialog->context->outputFormat, 1);
@@ -225,7 +225,7 @@ TEST_F(ConversionRunTest, ClipboardOutputGoesToTheClipboardOrFailsTheRun) {
     dialog->SetOutputDirectory(Path(""));
     dialog->SetInputFileSpec(Path("a.txt"));
     dialog->SetFileName(TextString("a.html"));
-    dialog->OutputKind = 2;
+    dialog->OutputKind = MainDialog::kOutputHtmlClipboard;
     EXPECT_TRUE(dialog->RunConversion());
     const std::string& text = services.ClipboardText();
     EXPECT_NE(text.find("Ann"), std::string::npos) << text;
@@ -239,7 +239,7 @@ TEST_F(ConversionRunTest, ClipboardOutputGoesToTheClipboardOrFailsTheRun) {
     other.SetOutputDirectory(Path(""));
     other.SetInputFileSpec(Path("a.txt"));
     other.SetFileName(TextString("a.html"));
-    other.OutputKind = 2;
+    other.OutputKind = MainDialog::kOutputHtmlClipboard;
     TheStatusWindow().Clear();
     EXPECT_FALSE(other.RunConversion());
     EXPECT_TRUE(HasLine(TheStatusWindow().Lines, "ERROR: Can't put the output on the clipboard"));
@@ -324,7 +324,7 @@ TEST_F(ConversionRunTest, EveryWriterReportsAFailedWriteOrCloseOnce) {
             RunParameters& run = dialog->context->runParameters;
             run.rtf = c.rtf ? 1 : 0;
             dialog->commandLineRun = 1;
-            if (c.rtf) dialog->ExtensionChoice = 2;
+            if (c.rtf) dialog->ExtensionChoice = MainDialog::kExtensionRtf;
             run.logFile = 1;
             run.logFileName = "run.log";
             run.index = 1;
