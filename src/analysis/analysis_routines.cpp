@@ -147,7 +147,7 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
         // Only a bullet that the line really holds can be moved; one that the
         // tidying above made up (blank after a bracket) stays where it is.
         if (!trimmed.StartsWith(bullet.buffer, 1) && lineText.Find(0, bullet.buffer, &at, 1)) {
-            set->ReportMessage("INFO: Re-ordering tags on bullet line", 1);
+            set->ReportMessage("INFO: Re-ordering tags on bullet line", kLevelTrace);
             lineText.Replace(bullet.buffer, "", 1, 1);
             lineText.Insert(0, " ");
             lineText.Insert(0, bullet.buffer);
@@ -194,7 +194,7 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
                 TextString message("INFO: Treating entity \"");
                 message.Append(bullet);
                 message.Append("\" as unordered bullet");
-                set->ReportMessage(message.buffer, 10);
+                set->ReportMessage(message.buffer, kLevelAlways);
             }
         }
     }
@@ -202,7 +202,7 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
         TextString message("WARNING: Unable to determine bullet type from : \"");
         message.Append(bullet);
         message.AppendChar('"');
-        set->ReportMessage(message.buffer, 7);
+        set->ReportMessage(message.buffer, kLevelWarning);
     }
     for (TextString* kept : {&work, &candidate})
         if (kept->capacity > kKeptText) *kept = TextString();

@@ -307,7 +307,7 @@ void HeadingList::Add(FC* set, int lineType, const TextString& text, const TextS
             message.AppendNumber('1', position.unit, 0);
             message.AppendChar('/');
             message.AppendNumber('1', position.line, 0);
-            set->ReportMessage(message.buffer, 5);
+            set->ReportMessage(message.buffer, kLevelAnalysisNote);
         }
     }
 

@@ -387,7 +387,7 @@ int AnalysedLine::CheckSectionProgression(FC* set, int deepest, bool contentsMod
                 break;
             }
         }
-        if (tell) Tell(set, *this, message, 7);
+        if (tell) Tell(set, *this, message, kLevelWarning);
     }
     if (result == kSectionRepeated || result == kSectionMissingNumber) result = kSectionAccepted;
     return result;
@@ -432,7 +432,7 @@ int AnalysedLine::CheckChapterSpacing(FC* set, int deepest, bool contentsMode, b
     if (report && result == kChaptersConsecutive)
         Tell(set, *this, "INFO: Ignoring \"heading\" (\"chapters\" too close (consectutive): ", 3);
     if (report && result == kChaptersTooClose)
-        Tell(set, *this, "INFO: Ignoring \"heading\" (chapters too close) ", 10);
+        Tell(set, *this, "INFO: Ignoring \"heading\" (chapters too close) ", kLevelAlways);
     return result;
 }
 
@@ -493,7 +493,9 @@ int AnalysedLine::CheckContentsState(FC* set, int deepest, bool contentsMode, in
     if (report && decided) {
         switch (result) {
             case kContentsEndsAtSectionOne: Tell(set, *this, "INFO: End Contents at section 1", 3); break;
-            case kContentsNotExpected: Tell(set, *this, "INFO: End Contents (contents not expected)", 1); break;
+            case kContentsNotExpected:
+                Tell(set, *this, "INFO: End Contents (contents not expected)", kLevelTrace);
+                break;
             case kContentsNumberTooSmall:
                 Tell(set, *this,
                      "INFO: Ignoring \"heading\" (chapter number too small): " +
@@ -501,7 +503,8 @@ int AnalysedLine::CheckContentsState(FC* set, int deepest, bool contentsMode, in
                      3);
                 break;
             case kContentsNumberTooLarge:
-                Tell(set, *this, "INFO: Ignoring \"heading\" (number too large): " + TextString(number), 1);
+                Tell(set, *this, "INFO: Ignoring \"heading\" (number too large): " + TextString(number),
+                     kLevelTrace);
                 break;
             case kContentsRejectFirst: {
                 TextString message("INFO: Reject first header of ");
@@ -596,7 +599,7 @@ int AnalysedLine::CheckNumberedHeading(FC* set, const TextString& words, int, in
         for (size_t k = 0; k < 6; ++k) state.current[k] = static_cast<int>(k) <= deepest ? sectionLevels[k] : -1;
     }
     if (type == 101 && !mayStandHere) {
-        Tell(set, *this, "INFO: Ignoring \"heading\" embedded in text", 5);
+        Tell(set, *this, "INFO: Ignoring \"heading\" embedded in text", kLevelAnalysisNote);
         return 0;
     }
     if (type == 101) state.lastChapterPosition = position;

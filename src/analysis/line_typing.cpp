@@ -487,7 +487,7 @@ bool TypeBlockDefinitionLine(FC& set, AnalysedLine& line, Tracker& tracker) {
         case kStatementDefineHTMLFragment:
         case kStatementDefineTextFragment:
             if (BlockDefinitionState(tracker))
-                set.ReportMessage("TAG ERROR: recursive DEFINE_BLOCK detected.", 10);
+                set.ReportMessage("TAG ERROR: recursive DEFINE_BLOCK detected.", kLevelAlways);
             else
                 BlockDefinitionState(tracker) = 1;
             line.lineType = line.tagCode;
@@ -496,7 +496,7 @@ bool TypeBlockDefinitionLine(FC& set, AnalysedLine& line, Tracker& tracker) {
             if (BlockDefinitionState(tracker))
                 BlockDefinitionState(tracker) = 0;
             else
-                set.ReportMessage("TAG ERROR: END_BLOCK not expected here.", 10);
+                set.ReportMessage("TAG ERROR: END_BLOCK not expected here.", kLevelAlways);
             line.lineType = line.tagCode;
             return true;
         case kStatementResetBlock:
@@ -627,7 +627,7 @@ bool TypeDirectiveLine(Context& context, AnalysedLine& line) {
     if (tagCode != kStatementNone) {
         TextString message("UNSUPPORTED CASE: Tagged line type : ");
         message.AppendNumber('1', tagCode, 0);
-        line.LineMessage(context, message, 10);
+        line.LineMessage(context, message, kLevelAlways);
     }
     return false;
 }
@@ -851,7 +851,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     MarkHeadingTag(*set, *this, tracker);
 
-    if (position.line < 1) LineMessage(*context, TextString("PROGRAM ERROR: Invalid Source line Number!!"), 10);
+    if (position.line < 1)
+        LineMessage(*context, TextString("PROGRAM ERROR: Invalid Source line Number!!"), kLevelAlways);
 
     WorkingText workingText(*this);
     const TextString& working = workingText.Text();

@@ -395,7 +395,7 @@ bool IsCodeLine(std::string_view line, int extended) {
 bool IsTaggedType(FC* set, int lineType) {
     if (lineType < kStatementFirst) return false;
     if (lineType > kStatementLast && set)
-        set->ReportMessage("UNSUPPORTED CASE: Probably tagged type in IsTaggedType", 10);
+        set->ReportMessage("UNSUPPORTED CASE: Probably tagged type in IsTaggedType", kLevelAlways);
     return true;
 }
 

@@ -86,7 +86,7 @@ public:
         message.Append(context_.sink.logFileName);
         message.Append("\": ");
         message.Append(SystemErrorText(file_.writeError).c_str());
-        runSet.ReportMessage(message.buffer, 10);
+        runSet.ReportMessage(message.buffer, kLevelAlways);
     }
 
 private:
@@ -153,7 +153,7 @@ void ReportNotWritten(Context& run, const char* what, const TextString& path, co
     message.Append(" would overwrite ");
     message.Append(clash);
     message.Append(": not written");
-    run.sink.OutputMessage(message.buffer, 10);
+    run.sink.OutputMessage(message.buffer, kLevelAlways);
 }
 
 // One input of the run and the document it writes.
@@ -352,7 +352,7 @@ void BaseDialog::NotifyPoliciesChanged(int kind) {
 }
 
 void BaseDialog::RunSavePolicyDialog() {
-    PolicyFileSet().ReportMessage("PROGRAM ERROR: no window to save the policies from", 10);
+    PolicyFileSet().ReportMessage("PROGRAM ERROR: no window to save the policies from", kLevelAlways);
 }
 
 bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outName) {
@@ -431,7 +431,7 @@ bool BaseDialog::LoadPolicyFile() {
     if (policyFile.context) RouteMessagesToStatusWindow(*policyFile.context);
     TextString loading("Loading policy file ");
     loading.Append(runPolicyFileName);
-    policyFile.ReportMessage(loading.buffer, 10);
+    policyFile.ReportMessage(loading.buffer, kLevelAlways);
     StatusDisplay& status = TheStatusWindow();
     status.Clear();
     // The reader's messages are in the status window.
@@ -545,7 +545,7 @@ bool BaseDialog::PutOutputOnClipboard(const StringList& lines) {
     lines.Join(&text, "\n");
     if (lines.count > 0) text.AppendChar('\n');
     if (services.SetClipboardText(text.buffer)) return true;
-    PolicyFileSet().ReportMessage("ERROR: Can't put the output on the clipboard", 10);
+    PolicyFileSet().ReportMessage("ERROR: Can't put the output on the clipboard", kLevelAlways);
     TheRunStatus().NoteFailure();
     return false;
 }
@@ -638,7 +638,7 @@ bool BaseDialog::RunConversion() {
     });
 
     if (logWanted) OpenRunLog(log, plan, runSet, run, outputFolder);
-    for (const TextString& message : plan.messages) run.sink.OutputMessage(message.buffer, 10);
+    for (const TextString& message : plan.messages) run.sink.OutputMessage(message.buffer, kLevelAlways);
 
     MasterIndex index;
     if (runSet.IsOn(Pol::MakeDirectory)) StartRunIndex(index, plan, runSet, run, outputFolder);

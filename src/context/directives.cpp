@@ -46,7 +46,7 @@ struct DirectiveCall {
         result = 0;
     }
 
-    void LineMessage(const TextString& message) { line.LineMessage(context, message, 10); }
+    void LineMessage(const TextString& message) { line.LineMessage(context, message, kLevelAlways); }
 
     void OpenBlock(int kind) {
         State().inSpecialBlock = 1;
@@ -183,7 +183,7 @@ void Include(DirectiveCall& call) {
     TextString message("ERROR: Failed to open include file \"");
     message.Append(name);
     message.AppendChar('"');
-    call.policies.ReportMessage(message.buffer, 10);
+    call.policies.ReportMessage(message.buffer, kLevelAlways);
 }
 
 // The set that only learns the category of a CHANGE_POLICY line.  It has a
@@ -230,7 +230,7 @@ void ChangePolicy(DirectiveCall& call) {
         message.AppendChar('"');
         // A line that names a file is refused on purpose: the user is told.
         if (namesFile)
-            call.policies.ReportMessage(message.buffer, 10);
+            call.policies.ReportMessage(message.buffer, kLevelAlways);
         else
             call.LineMessage(message);
         return;
@@ -241,7 +241,7 @@ void ChangePolicy(DirectiveCall& call) {
         TextString message("POLICY: Ignored - \\");
         message.Append(argument);
         message.AppendChar('\\');
-        call.policies.ReportMessage(message.buffer, 10);
+        call.policies.ReportMessage(message.buffer, kLevelAlways);
         return;
     }
     switch (category) {
@@ -255,12 +255,12 @@ void ChangePolicy(DirectiveCall& call) {
         }
         case 3:
         case 4: call.Deliver(kStatementChangePolicy); break;
-        default: call.policies.ReportMessage("UNSUPPORTED CASE : Valid Policy Type", 10); return;
+        default: call.policies.ReportMessage("UNSUPPORTED CASE : Valid Policy Type", kLevelAlways); return;
     }
     if (category > 3) return;
     TextString message("POLICY: Changed - ");
     message.Append(argument);
-    call.policies.ReportMessage(message.buffer, 7);
+    call.policies.ReportMessage(message.buffer, kLevelWarning);
     FC* own = call.context.GetPolicies();
     if (own && own != &call.policies) {
         TextString line(argument);

@@ -193,7 +193,7 @@ int StyleSet::SetStyleFont(FC* set, const TextString& styleName, const FontSpec&
     TextString message("ERROR: Unknown Style \"");
     message.Append(styleName);
     message.AppendChar('"');
-    Report(set, message, 10);
+    Report(set, message, kLevelAlways);
     return 0;
 }
 
@@ -232,7 +232,7 @@ bool BuildFont(FC* set, const TextString& name, const TextString& description, F
         TextString message("WARNING: \"");
         message.Append(description);
         message.Append("\" is not a valid font specification");
-        Report(set, message, 10);
+        Report(set, message, kLevelAlways);
         return false;
     }
     *font = FontSpec();
@@ -268,7 +268,7 @@ void StyleSet::ReadStylesFile(FC* set) {
         TextString message("** Failed to open styles file ");
         message.Append(path);
         message.Append(" ***");
-        Report(set, message, 10);
+        Report(set, message, kLevelAlways);
         return;  // not loaded: the next call tries again
     }
 

@@ -74,7 +74,7 @@ bool WrappedTextFile::TakePendingLine(TextLine& line, FC& policies, int* accepte
 
 void WrappedTextFile::ReportReadWarnings(FC& policies) {
     if (readWarnings.empty()) return;
-    for (const std::string& warning : readWarnings) policies.ReportMessage(warning.c_str(), 10);
+    for (const std::string& warning : readWarnings) policies.ReportMessage(warning.c_str(), kLevelAlways);
     readWarnings.clear();
 }
 

@@ -236,7 +236,7 @@ void LoadFragmentsFile(FC* policies, WrappedTextFile* source) {
         if (policies->ReportRefusedFile(reader)) return;
         TextString message("ERROR: Can't find file ");
         message.Append(fileName);
-        policies->ReportMessage(message.buffer, 10);
+        policies->ReportMessage(message.buffer, kLevelAlways);
         return;
     }
 
@@ -279,12 +279,12 @@ void LoadFragmentsFile(FC* policies, WrappedTextFile* source) {
                 if (opened)
                     policies->ReportStatus(message.buffer);
                 else
-                    policies->ReportMessage(message.buffer, 10);
+                    policies->ReportMessage(message.buffer, kLevelAlways);
             }
         } else {
             TextString message("TAG ERROR: fragment file contains : ");
             message.Append(line);
-            policies->ReportMessage(message.buffer, 10);
+            policies->ReportMessage(message.buffer, kLevelAlways);
         }
         if (inBlock) source->AppendPending(line.buffer);
     }
@@ -329,7 +329,7 @@ void GetTaggedFileDetails(FC* policies, TextString* directory, TextString* name,
 
     auto parse = [&](int index, TextString& value) {
         if (TryGetTagString(*policies, tags.GetAt(index)->text, 1, value)) return true;
-        policies->ReportMessage("TAG ERROR: Pailed to parse FILENAME tag", 10);
+        policies->ReportMessage("TAG ERROR: Pailed to parse FILENAME tag", kLevelAlways);
         return false;
     };
     TextString value;
@@ -345,7 +345,7 @@ void GetTaggedFileDetails(FC* policies, TextString* directory, TextString* name,
         return;
     }
     if (preceding < 0) {
-        policies->ReportMessage("INFO: Failed to get filename from FILENAME tag", 7);
+        policies->ReportMessage("INFO: Failed to get filename from FILENAME tag", kLevelWarning);
         return;
     }
     TextString previous;

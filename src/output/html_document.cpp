@@ -125,7 +125,7 @@ TextString ExecuteHeadTextTags(FC* set, OutputDocument* document, const TextStri
     TextString messages;
     int level = -1;
     document->ExecuteLineTags(6, document, &line, set, &messages, &level);
-    if (!messages.IsEmpty()) set->ReportMessage(messages.buffer, level > 0 ? level : 10);
+    if (!messages.IsEmpty()) set->ReportMessage(messages.buffer, level > 0 ? level : kLevelAlways);
     TextString result(static_cast<const TextString&>(line));
     if (set->context) set->context->ForgetLine(&line);
     return result;
@@ -336,7 +336,7 @@ void HTML_GetDocTypeText(FC* set, TextString* out) {
         out->Assign("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
         return;
     }
-    if (version != 2) set->ReportMessage("UNSUPPORTED CASE: Unknown HTML version.  4.0 assumed", 10);
+    if (version != 2) set->ReportMessage("UNSUPPORTED CASE: Unknown HTML version.  4.0 assumed", kLevelAlways);
     out->Assign(
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\" "
         "\"http://www.w3.org/TR/REC-html40/loose.dtd\">");
@@ -450,7 +450,7 @@ int HTML_StartDocument(OutputDocument* document, AnalysedLine* line, const TextS
     const int savedLocation = codeLocation;
     if (codeLocation == kNoCodeLocation) codeLocation = kWritingOutput;
     if (!IsOpenDocument(document)) {
-        set->ReportMessage("PROGRAM ERROR: File not open in HTML_StartDocument!", 10);
+        set->ReportMessage("PROGRAM ERROR: File not open in HTML_StartDocument!", kLevelAlways);
         codeLocation = savedLocation;
         return 0;
     }
@@ -505,7 +505,7 @@ int HTML_EndDocument(OutputDocument* document, AnalysedLine* line, FC* set, cons
     Context* context = set->context;
     context->trackers.codeLocation = kWritingOutput;
     if (!IsOpenDocument(document)) {
-        set->ReportMessage("PROGRAM ERROR: File not open in HTML_EndDocument!", 10);
+        set->ReportMessage("PROGRAM ERROR: File not open in HTML_EndDocument!", kLevelAlways);
         context->trackers.codeLocation = kNoCodeLocation;
         return 0;
     }

@@ -223,7 +223,7 @@ void ReportFileError(FC* set, const char* what, const TextString& name) {
     message.Append(" \"");
     message.Append(name);
     message.Append("\"");
-    set->ReportMessage(message.buffer, 10);
+    set->ReportMessage(message.buffer, kLevelAlways);
 }
 
 // The first non-empty of the policy's value and the context's text.

@@ -120,7 +120,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
         TextString message("ERROR: Can't open file \"");
         message.Append(index.pageFileName);
         message.Append("\"");
-        set.ReportMessage(message.buffer, 10);
+        set.ReportMessage(message.buffer, kLevelAlways);
         return;
     }
     index.document = std::move(document);
@@ -162,7 +162,7 @@ TextString FormatMasterIndexLine(FC& set, Context& context, const TextString& ur
     } else if (style != 0) {
         TextString message("UNSUPPORTED CASE: Unknown contents style");
         message.AppendNumber('1', style, 1);
-        set.ReportMessage(message.buffer, 10);
+        set.ReportMessage(message.buffer, kLevelAlways);
     }
 
     TextString prefix, endMarkup, closingSpan;

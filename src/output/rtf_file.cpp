@@ -93,7 +93,7 @@ TextString InfoText(FC* set, RTFFile* document, const TextString& text, bool exe
         TextString messages;
         int level = -1;
         document->ExecuteLineTags(6, document, &line, set, &messages, &level);
-        if (!messages.IsEmpty()) set->ReportMessage(messages.buffer, level > 0 ? level : 10);
+        if (!messages.IsEmpty()) set->ReportMessage(messages.buffer, level > 0 ? level : kLevelAlways);
         result = static_cast<const TextString&>(line);
         if (set->context) set->context->ForgetLine(&line);
     }
@@ -308,7 +308,7 @@ int OpenRTFFile(RTFFile* document, const char* inputName, FC* set, AnalysedLine*
     const int opened = document->OpenForWrite(fullName.buffer, toConsole, 0) ? 1 : 0;
     if (set->IsOn(Pol::UseDOSFilenames) && context) ++context->dosFileCounter;
     if (!opened) {
-        set->ReportMessage((TextString("ERROR: Can't open file \"") + fullName + "\"").buffer, 10);
+        set->ReportMessage((TextString("ERROR: Can't open file \"") + fullName + "\"").buffer, kLevelAlways);
         return 0;
     }
     document->headPending = 1;

@@ -443,7 +443,7 @@ void FC::ApplyRunParameters(Context& run) {
             TextString message("CTX.Command ERROR: Unrecognised RuleSet \"");
             message.Append(parameters.ruleSetName);
             message.AppendChar('"');
-            ReportMessage(message.buffer, 10);
+            ReportMessage(message.buffer, kLevelAlways);
             parameters.ruleSetName.MakeEmpty();
         } else {
             ApplyRuleSetAndFormatDefaults(0);
@@ -551,7 +551,7 @@ void FC::ApplyRuleSetAndFormatDefaults(int force) {
     if (IsRuleSet(ruleSetCode))
         ApplyRuleSetValues(force);
     else if (ruleSetCode != kRuleSetNone)
-        ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10);
+        ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", kLevelAlways);
 
     // 3: defaults that depend on the output format.
     bool rtf = context && context->outputFormat == kOutputRTF;
@@ -764,7 +764,7 @@ void FC::ChooseIndentationMarkup(int version) {
             TextString message("WARNING: Indentation pattern ");
             message.AppendNumber('1', code, 0);
             message.Append(" not supported in HTML 3.2.  Switching to BLOCKQUOTEs");
-            ReportMessage(message.buffer, 10);
+            ReportMessage(message.buffer, kLevelAlways);
             SetInt(Pol::IndentationMarkupCode, 1, false);
         }
     }
@@ -1059,7 +1059,7 @@ void SetTableColourPolicy(FC& set, TabPol id, const char* colour) {
         set.messageText.Assign("WARNING: \"");
         set.messageText.Append(given);
         set.messageText.Append("\" is not a standard HTML colour");
-        set.ReportMessage(set.messageText.buffer, 7);
+        set.ReportMessage(set.messageText.buffer, kLevelWarning);
     }
     set.GetCurrentTabConfig()->SetText(id, normalised.buffer);
 }
@@ -1081,7 +1081,7 @@ void FC::HideTableColumn(int column) {
     TabConfig* config = GetCurrentTabConfig();
     if (config == defaultTabConfig.get()) {
         messageText.Assign("TAG ERROR: HIDE_COLUMN only allowed inside tables");
-        ReportMessage(messageText.buffer, 10);
+        ReportMessage(messageText.buffer, kLevelAlways);
         return;
     }
     config->HideColumn(column);

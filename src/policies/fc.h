@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/message_levels.h"
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
 #include "policies/heading_level_spec.h"

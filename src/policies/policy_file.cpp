@@ -168,7 +168,7 @@ void TakeRuleSet(FC& set, PolicyLine& line, const TextString&, Special) {
     if (set.ruleSetCode != kRuleSetNone && code != set.ruleSetCode) {
         TextString message("WARNING: Changing rule set - ");
         message.Append(line.text);
-        set.ReportMessage(message.buffer, 10);
+        set.ReportMessage(message.buffer, kLevelAlways);
     }
     set.ruleSetCode = code;
     set.ruleSetChosen = 1;
@@ -458,7 +458,7 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats) {
         TextString message("POLICY: Ignored - Missing colon in \"");
         message.Append(line.text);
         message.AppendChar('"');
-        ReportMessage(message.buffer, 10);
+        ReportMessage(message.buffer, kLevelAlways);
     }
 
     // The context's option groups, then the offering sequence, then the
@@ -491,7 +491,7 @@ bool FC::ReportRefusedFile(TextFile& reader) {
     message.Append(name.c_str());
     message.Append("\": ");
     message.Append(reason.c_str());
-    OutputMessage(message.buffer, 10);
+    OutputMessage(message.buffer, kLevelAlways);
     TheRunStatus().NoteFailure();
     return true;
 }
@@ -518,7 +518,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
                                             : "** Failed to open policy include file ");
             message.Append(value);
             message.Append(" ***");
-            ReportMessage(message.buffer, 10);
+            ReportMessage(message.buffer, kLevelAlways);
             TheRunStatus().NoteFailure();
             result = 0;
         }
@@ -541,7 +541,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
                 TextString message("POLICY: Ignored - Missing colon in \"");
                 message.Append(line);
                 message.AppendChar('"');
-                ReportMessage(message.buffer, 10);
+                ReportMessage(message.buffer, kLevelAlways);
             }
         }
         bool none = value.Matches("(none)", 0, 0) || value.Matches("none", 0, 0);
@@ -567,7 +567,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
                     TextString message("** Failed to open policy include file ");
                     message.Append(value);
                     message.Append(" ***");
-                    ReportMessage(message.buffer, 10);
+                    ReportMessage(message.buffer, kLevelAlways);
                 }
                 TheRunStatus().NoteFailure();
                 result = 0;
@@ -585,7 +585,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
             TextString message("POLICY: Ignored - \\");
             message.Append(line);
             message.AppendChar('\\');
-            ReportMessage(message.buffer, 10);
+            ReportMessage(message.buffer, kLevelAlways);
             result = 0;
         }
     }
@@ -740,7 +740,7 @@ bool PolicyFileWriter::RuleSet(const Section& section) {
         case kRuleSetNone: sink_.PutLine("Rule set to be used              : (none)"); break;
         case kRuleSetTarnell: sink_.PutLine("Rule set to be used              : Tarnell"); break;
         case kRuleSetSec: sink_.PutLine("Rule set to be used              : SEC"); break;
-        default: set_.ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10); break;
+        default: set_.ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", kLevelAlways); break;
     }
     return true;
 }

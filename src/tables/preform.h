@@ -19,6 +19,7 @@
 
 #include "context/statement_codes.h"
 #include "foundation/line_types.h"
+#include "foundation/message_levels.h"
 #include "foundation/source_position.h"
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"

@@ -942,7 +942,7 @@ void PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
             TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
             message.Append(close);
             message.AppendChar('"');
-            Message(message.buffer, 10);
+            Message(message.buffer, kLevelAlways);
         }
         ConvertRowForOutput(*this, row, line);
     }
@@ -1285,7 +1285,7 @@ int PreForm::GuessRowVerticalAlignment(TableCellRow* row, int rowNumber) {
             message.Append(plain);
             message.AppendChar('"');
         }
-        Message(message.buffer, 7);
+        Message(message.buffer, kLevelWarning);
     }
     return result;
 }

@@ -699,7 +699,7 @@ void PreForm::FitRtfTableToPage() {
     }
 
     if (naturalTotal > room && !ShareRoom(natural, least, room, fitted))
-        Message("WARNING: Table is wider than the page", 10);
+        Message("WARNING: Table is wider than the page", kLevelAlways);
     WidenForTitles(fitted, titles, floors, room);
     use();
 }
@@ -727,7 +727,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
         config->totalWidth = LaidOutTableWidth(config);
         for (int c = 0; c < config->columnCount; ++c)
             if (config->largestStubIndent > kMaxIndentPositions && ReservedIndentPositions(config, c) > 0) {
-                Message("WARNING: Stub indent too deep; levels beyond 20 are written at level 20", 10);
+                Message("WARNING: Stub indent too deep; levels beyond 20 are written at level 20", kLevelAlways);
                 break;
             }
     }
@@ -1098,7 +1098,8 @@ bool MergesTrailingCells(PreForm& table, long tailCells) {
     padding.filledCells += tailCells;
     if (!padding.merging && padding.filledCells > kPaddingCellLimit) {
         padding.merging = true;
-        table.Message("WARNING: Table has too many empty cells; empty cells at the ends of rows are merged", 10);
+        table.Message("WARNING: Table has too many empty cells; empty cells at the ends of rows are merged",
+                      kLevelAlways);
     }
     return padding.merging && tailCells > 1;
 }
@@ -1536,7 +1537,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     if (layout && layout->hidden) return;
     const bool hasGutter = gutterText && !gutterText->IsEmpty();
     const bool hasStub = stubText && !stubText->IsEmpty();
-    if (hasGutter && !laidOut) Message("PROGRAM ERROR: Gutter text found where not expected", 10);
+    if (hasGutter && !laidOut) Message("PROGRAM ERROR: Gutter text found where not expected", kLevelAlways);
     const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
     const bool percent = config && config->GetInt(TabPol::UsePercentageWidths);
     const char* cellTag = isHeaderRow ? "<TH" : "<TD";

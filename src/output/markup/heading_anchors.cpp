@@ -220,7 +220,7 @@ void GetHeadingLinkName(const TextString* text, int lineType, FC* policies, int 
             TextString message("UNSUPPORTED CASE: Unknown heading type GetHeadingLinkName - ");
             message.AppendNumber('1', lineType, 0);
             message.AppendChar(' ');
-            policies->ReportMessage(message.buffer, 10);
+            policies->ReportMessage(message.buffer, kLevelAlways);
         }
         MakeAnchorText(policies, &copy, &copy);
         TextString first;
