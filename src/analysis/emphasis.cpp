@@ -194,8 +194,8 @@ AnalysedLine* FindEarlierStart(FC& set, const PhraseMarkup& m, AnalysedLine* lin
     bool blankPassed = false;
     for (int searched = 0; earlier && searched < kMaxPhraseLines; ++searched, earlier = PreviousLine(earlier)) {
         const int type = earlier->lineType;
-        if (blankPassed || (type != 0 && type != 1 && type != 3)) break;
-        if (type == 1) blankPassed = true;
+        if (blankPassed || (type != kLineText && type != kLineBlank && type != kLineParagraphStart)) break;
+        if (type == kLineBlank) blankPassed = true;
         if (earlier->firstPairPresent) continue;
         int from = 0;
         if (Holds(*earlier, m.startMarkup) || Holds(*earlier, m.endMarkup)) {

@@ -190,7 +190,9 @@ bool HeadingListEntry::Matches(int level, int keyKind, const TextString& rawKey,
 // ---------------------------------------------------------------------------
 // HeadingList
 
-int HeadingList::ContentsTypeToHeadingType(int type) { return (type >= 151 && type <= 156) ? type - 50 : type; }
+int HeadingList::ContentsTypeToHeadingType(int type) {
+    return type >= kLineContents && type <= kLineContentsLast ? type - kLineContents + kLineNumberedHeading : type;
+}
 
 void HeadingList::NormaliseText(FC* set, const TextString& text, TextString& out) {
     TextString key = text;

@@ -68,7 +68,9 @@ Tracker& CurrentTracker(Context& context) {
 
 bool IsRtfOutput(const Context& context) { return context.documentState.rtfOutput != 0; }
 
-bool IsSkippedType(int type) { return type == 1 || type == -4 || type == -2 || type == -1; }
+bool IsSkippedType(int type) {
+    return type == kLineBlank || type == kLineIgnored || type == kLineUnderline || type == kLineConsumed;
+}
 
 AnalysedLine* PreviousOf(const TextLine* line) { return line ? AsAnalysedLine(line->previous) : nullptr; }
 
@@ -598,10 +600,10 @@ int AnalysedLine::CheckNumberedHeading(FC* set, const TextString& words, int, in
         state.previous = state.current;
         for (size_t k = 0; k < 6; ++k) state.current[k] = static_cast<int>(k) <= deepest ? sectionLevels[k] : -1;
     }
-    if (type == 101 && !mayStandHere) {
+    if (type == kLineNumberedHeading && !mayStandHere) {
         Tell(set, *this, "INFO: Ignoring \"heading\" embedded in text", kLevelAnalysisNote);
         return 0;
     }
-    if (type == 101) state.lastChapterPosition = position;
+    if (type == kLineNumberedHeading) state.lastChapterPosition = position;
     return type;
 }

@@ -530,7 +530,7 @@ void AnalysedLine::ConvertReferences(FC& set) {
             continue;
         }
 
-        const int headingType = 101 + separators;
+        const int headingType = kLineNumberedHeading + separators;
         if (!context->FindReferencedSection(&set, headingType, normalised, fileName, extension)) {
             TextString message("WARNING: Can't find section for possible hyperlink \"");
             message.Append(core);

@@ -219,8 +219,8 @@ NeighbourSummary SummariseNeighbour(Context& context, const AnalysedLine* line) 
     const int type = line->lineType;
     summary.lineType = type;
     summary.preformatted = line->HasFlag(kFlagPreformatted);
-    // The list types lie between 210 and 219.
-    if (type >= 210 && type <= 219) {
+    // The list types lie between the bullet item and the list markup line.
+    if (type >= kLineBulletItem && type <= kLineListMarkupOnly) {
         summary.isListItem = IsListItemType(type);
         summary.isListBlank = IsListBlankType(type);
     }

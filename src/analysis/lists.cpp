@@ -966,7 +966,7 @@ void AnalysedLine::TidyPreformatting(FC* set) {
         return;
     }
     ClearPreformatted(*this);
-    if (type == 161 || type == 231)
+    if (type == kLineHangingContinuation || type == kLineDefinitionContinuation)
         if (AnalysedLine* before = PreviousForAnalysis(this)) ClearPreformatted(*before);
 }
 

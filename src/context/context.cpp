@@ -332,8 +332,10 @@ FontSpec* Context::GetCurrentFont() {
 namespace {
 
 bool IsHeadingListType(int type) {
-    return (type >= 101 && type <= 106) || (type >= 111 && type <= 116) || type == 120 || type == 121 ||
-           (type >= 131 && type <= 136) || type == 250;
+    return (type >= kLineNumberedHeading && type <= kLineNumberedHeadingLast) ||
+           (type >= kLineUnderlinedHeading && type <= kLineUnderlinedHeadingLast) ||
+           type == kLineCapitalisedHeading || type == kLineEmbeddedHeading ||
+           (type >= kLineKeyPhraseHeading && type <= kLineKeyPhraseHeadingLast) || type == kLineMailHeading;
 }
 
 }  // namespace
