@@ -1174,7 +1174,7 @@ bool PlainBuffer(const TidyBuffer* b) {
 // another's callback never refills a text the other still reads.
 class TidyPasses {
 public:
-    TidyPasses();
+    TidyPasses() = default;
     TidyPasses(const TidyPasses&) = delete;
     TidyPasses& operator=(const TidyPasses&) = delete;
 
@@ -1226,19 +1226,20 @@ private:
     std::array<std::unique_ptr<RuleList>, 4> emphasisRules;
     std::array<std::unique_ptr<RuleList>, 4> firstMarkupRules;
     std::array<std::unique_ptr<RuleList>, 4> secondMarkupRules;
-    RuleList paragraphTags{true};  // RemoveParagraphTags
-    // The white-space pairs.
-    PairPass newlines{PairRule{"\n", "\n", "\n", false, false}, false};  // NewlinePass
-    PairPass paragraphStart{PairRule{"<P>", "", "<P>", false, false}, true};  // StartTagPass
-    PairPass itemStart{PairRule{"<LI>", "", "<LI>", false, false}, true};  // StartTagPass
-    PairPass fontEnd{PairRule{"", "</FONT>", "</FONT>", true, true}, true};  // FontEndPass
-    // The FONT-span pass and what its callback reads: the settings of the
-    // pass that runs.
+    std::unique_ptr<RuleList> paragraphTags;  // RemoveParagraphTags
+    // The passes, each made when it first runs (most texts need few of
+    // them).  The white-space pairs:
+    std::unique_ptr<PairPass> newlines;  // NewlinePass
+    std::unique_ptr<PairPass> paragraphStart;  // StartTagPass
+    std::unique_ptr<PairPass> itemStart;  // StartTagPass
+    std::unique_ptr<PairPass> fontEnd;  // FontEndPass
+    // The callback passes, and what their callbacks read: the settings of
+    // the pass that runs.
     FontSpanState fontSpanState;
-    CallbackPass fontSpans{{"<FONT**</FONT>"}, FontSpanCallback, this};
-    CallbackPass rulePairs{{"<R>**</R>"}, RulePairCallback, this};
-    TidySettings paragraphSettings;  // what ParagraphCallback reads
-    CallbackPass paragraphs{{"<P**>**</P>"}, ParagraphCallback, this};
+    std::unique_ptr<CallbackPass> fontSpans;  // FontSpanPass
+    std::unique_ptr<CallbackPass> rulePairs;  // RulePairPass
+    TidySettings paragraphSettings;
+    std::unique_ptr<CallbackPass> paragraphs;  // ParagraphSpanPass
     PreShield shield;  // RunTidyPasses
     // The scratch texts.
     TextString replaced;  // ReplaceAll
@@ -1255,10 +1256,16 @@ private:
     std::string outside;  // ScanOutsidePre
 };
 
-TidyPasses::TidyPasses() {
-    paragraphTags.Add(kRuleReplace, "<P**>", "");
-    paragraphTags.Add(kRuleReplace, "</P>", "");
+namespace {
+
+// The pass in `slot`, made by `make` when it first runs.
+template <typename Pass, typename Make>
+Pass& MadeOnFirstUse(std::unique_ptr<Pass>& slot, Make make) {
+    if (!slot) slot = make();
+    return *slot;
 }
+
+}  // namespace
 
 bool TidyPasses::ReplaceAll(TextString& text, std::string_view find, std::string_view with) {
     const std::string_view v = text.view();
@@ -1320,7 +1327,10 @@ void TidyPasses::StartAtLineStart(TextString& text) {
 bool TidyPasses::NewlinePass(TextString& text) {
     for (int run = 0; run < 10; ++run) {
         if (!HasNewlineRun(text.view())) return true;
-        if (!newlines.Run(text)) return false;
+        PairPass& pass = MadeOnFirstUse(newlines, [] {
+            return std::make_unique<PairPass>(PairRule{"\n", "\n", "\n", false, false}, false);
+        });
+        if (!pass.Run(text)) return false;
     }
     return false;
 }
@@ -1329,13 +1339,28 @@ bool TidyPasses::NewlinePass(TextString& text) {
 // True when the text changed.
 bool TidyPasses::StartTagPass(TextString& text, bool listItem) {
     if (!TagFollowedBySpace(text.view(), listItem ? "<LI>" : "<P>")) return false;
-    return (listItem ? itemStart : paragraphStart).Run(text);
+    if (listItem)
+        return MadeOnFirstUse(
+                   itemStart,
+                   [] {
+                       return std::make_unique<PairPass>(PairRule{"<LI>", "", "<LI>", false, false}, true);
+                   })
+            .Run(text);
+    return MadeOnFirstUse(paragraphStart,
+                          [] {
+                              return std::make_unique<PairPass>(PairRule{"<P>", "", "<P>", false, false}, true);
+                          })
+        .Run(text);
 }
 
 // White space in front of "</FONT>" that holds a newline moves behind it,
 // the newline first.  True when the text changed.
 bool TidyPasses::FontEndPass(TextString& text) {
-    if (!NewlineBeforeFontEnd(text.view()) || !fontEnd.Run(text)) return false;
+    if (!NewlineBeforeFontEnd(text.view())) return false;
+    PairPass& pass = MadeOnFirstUse(fontEnd, [] {
+        return std::make_unique<PairPass>(PairRule{"", "</FONT>", "</FONT>", true, true}, true);
+    });
+    if (!pass.Run(text)) return false;
     NewlinePass(text);
     return true;
 }
@@ -1409,7 +1434,12 @@ bool TidyPasses::FontSpanPass(TextString& text, const TidySettings& s, bool keep
     state.emStrong = s.emStrong;
     state.keepSpaces = keepSpaces;
     state.specialRules = SpecialRuleSet(s);
-    return fontSpans.Run(text);
+    return MadeOnFirstUse(fontSpans,
+                          [this] {
+                              return std::make_unique<CallbackPass>(std::vector<std::string>{"<FONT**</FONT>"},
+                                                                    FontSpanCallback, this);
+                          })
+        .Run(text);
 }
 
 // ---------------------------------------------------------------------------
@@ -1430,11 +1460,20 @@ int TidyPasses::RulePairCallback(PatternList*, PatternRule*, PatternMatch* match
 // Removes "<R>" pairs holding nothing but white space and non-breaking spaces.
 void TidyPasses::RulePairPass(TextString& text) {
     if (!Contains(text, "<R>") || !Contains(text, "</R>")) return;
-    rulePairs.Run(text);
+    MadeOnFirstUse(rulePairs, [this] {
+        return std::make_unique<CallbackPass>(std::vector<std::string>{"<R>**</R>"}, RulePairCallback, this);
+    }).Run(text);
 }
 
 // The paragraph without its "<P ...>" and "</P>" tags.
-void TidyPasses::RemoveParagraphTags(TextString& text) { paragraphTags.Run(text, kAnyKinds); }
+void TidyPasses::RemoveParagraphTags(TextString& text) {
+    MadeOnFirstUse(paragraphTags, [] {
+        auto list = std::make_unique<RuleList>(true);
+        list->Add(kRuleReplace, "<P**>", "");
+        list->Add(kRuleReplace, "</P>", "");
+        return list;
+    }).Run(text, kAnyKinds);
+}
 
 int TidyPasses::ParagraphCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working,
                                   int* position, void* userData) {
@@ -1488,7 +1527,9 @@ int TidyPasses::ParagraphCallback(PatternList*, PatternRule*, PatternMatch* matc
 // Empty paragraphs become line breaks (or go, under the special rule sets).
 void TidyPasses::ParagraphSpanPass(TextString& text, const TidySettings& s) {
     paragraphSettings = s;
-    paragraphs.Run(text);
+    MadeOnFirstUse(paragraphs, [this] {
+        return std::make_unique<CallbackPass>(std::vector<std::string>{"<P**>**</P>"}, ParagraphCallback, this);
+    }).Run(text);
 }
 
 // ---------------------------------------------------------------------------

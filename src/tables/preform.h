@@ -681,6 +681,14 @@ public:
         std::unique_ptr<TidyBuffer> tidy;
         TextString lineBreakCopy;  // HTML_FormatCellLines, for the cell writers
         TextString cellLinePiece;  // WriteCellLines (a line of a cell of several)
+        // The kinds of every byte value for the cell scans of the table
+        // writers (CellByteKinds, table_output.cpp): built for the first
+        // character of the tag start delimiter, and again when it changes.
+        struct CellByteKinds {
+            std::array<unsigned char, 256> of{};
+            int builtFor = -1;  // the character; 256: no delimiter
+        };
+        CellByteKinds cellByteKinds;
     };
     // Scratch only: the writers that read the engine through a const
     // reference fill it too.

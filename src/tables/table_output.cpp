@@ -119,46 +119,56 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 // for, which does not end in white space (a cell that looks empty is given
 // "&nbsp;" by the passes).  Cell text is escaped, so that most cells are
 // such a text.
+constexpr unsigned char kStopsPlain = 1;  // a byte the tidy passes look for
+constexpr unsigned char kMayStartTag = 2;  // the first character of the tag start delimiter
+
 // The bytes the tidy passes look for ('\x01' is their placeholder for text
-// set aside).
-constexpr std::array<bool, 256> kStopsPlain = [] {
-    std::array<bool, 256> stops{};
-    for (const unsigned char c : {'<', '>', '&', '\n', '\0', '\x01'}) stops[c] = true;
-    return stops;
+// set aside): their kinds are the same for every delimiter.
+constexpr std::array<unsigned char, 256> kPlainStops = [] {
+    std::array<unsigned char, 256> kinds{};
+    for (const unsigned char c : {'<', '>', '&', '\n', '\0', '\x01'}) kinds[c] = kStopsPlain;
+    return kinds;
 }();
+
+// The kinds of every byte value for cells scanned with the tag start
+// delimiter `start`: the engine's table (PreForm::ScratchBuffers), built
+// again only when the delimiter's first character changes (it rarely does).
+const unsigned char* CellByteKinds(const PreForm& table, const TextString& start) {
+    PreForm::ScratchBuffers::CellByteKinds& kinds = table.scratchBuffers.cellByteKinds;
+    const int first = start.IsEmpty() ? 256 : static_cast<unsigned char>(start.buffer[0]);
+    if (first != kinds.builtFor) {
+        kinds.of = kPlainStops;
+        if (first < 256) {
+            kinds.of[static_cast<unsigned char>(ToLowerAscii(static_cast<char>(first)))] |= kMayStartTag;
+            kinds.of[static_cast<unsigned char>(ToUpperAscii(static_cast<char>(first)))] |= kMayStartTag;
+        }
+        kinds.builtFor = first;
+    }
+    return kinds.of.data();
+}
 
 bool IsPlainCellText(std::string_view text) {
     if (text.empty()) return false;
     for (const char c : text)
-        if (kStopsPlain[static_cast<unsigned char>(c)]) return false;
+        if (kPlainStops[static_cast<unsigned char>(c)]) return false;
     return !IsBlankOrTab(text.back());
 }
 
-// The first character of the tag start delimiter `start` (not empty) in
-// either letter case, as the cell tag scan looks for it.
-struct TagStartCharacter {
-    char lower;
-    char upper;
-    explicit TagStartCharacter(const TextString& start)
-        : lower(ToLowerAscii(start.buffer[0])), upper(ToUpperAscii(start.buffer[0])) {}
-    bool Is(char c) const { return c == lower || c == upper; }
-};
-
 // IsPlainCellText, for a text that also neither starts with a blank nor may
 // hold a tag (the first character of the tag start delimiter `start` is not
-// in it, in either letter case, as the cell tag scan looks for it).
-bool IsPlainUntaggedCellText(std::string_view text, const TextString& start) {
+// in it, in either letter case, as the cell tag scan looks for it).  `kinds`:
+// CellByteKinds for `start`.
+bool IsPlainUntaggedCellText(std::string_view text, const TextString& start, const unsigned char* kinds) {
     if (text.empty() || start.IsEmpty() || IsBlankOrTab(text.front()) || IsBlankOrTab(text.back())) return false;
-    const TagStartCharacter tagStart(start);
     for (const char c : text)
-        if (kStopsPlain[static_cast<unsigned char>(c)] || tagStart.Is(c)) return false;
+        if (kinds[static_cast<unsigned char>(c)]) return false;
     return true;
 }
 
 // The same for a cell's own text.  A text of at most sixteen bytes in a
 // buffer of at least that many (most cells: their buffers are reused row
 // after row) is looked at in one vector compare.
-bool IsPlainUntaggedCellText(const TextString& text, const TextString& start) {
+bool IsPlainUntaggedCellText(const TextString& text, const TextString& start, const unsigned char* kinds) {
 #if defined(__SSE2__)
     if (text.length > 0 && text.length <= 16 && text.capacity >= 16 && !start.IsEmpty()) {
         if (IsBlankOrTab(text.buffer[0]) || IsBlankOrTab(text.buffer[text.length - 1])) return false;
@@ -173,7 +183,7 @@ bool IsPlainUntaggedCellText(const TextString& text, const TextString& start) {
         return found == 0;
     }
 #endif
-    return IsPlainUntaggedCellText(text.view(), start);
+    return IsPlainUntaggedCellText(text.view(), start, kinds);
 }
 
 // Whether the table's cells can be plain cells at all: not under the rule
@@ -186,18 +196,19 @@ bool PlainCellsPossible(const PreForm& table) {
 // Whether a cell of such a table, holding `text`, is a plain cell: its text
 // is a plain untagged cell text and it needs no contents link.  The HTML
 // cell writer leaves such a text as it is.
-bool IsPlainCell(const TableCell& cell, const TextString& text, const TextString& tagStart) {
-    return cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(text, tagStart);
+bool IsPlainCell(const TableCell& cell, const TextString& text, const TextString& tagStart,
+                 const unsigned char* kinds) {
+    return cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(text, tagStart, kinds);
 }
 
 // Whether the text may hold a tag: whether the first character of the tag
 // start delimiter is in it, in either letter case, as the cell tag scans
 // look for it (true when there is no delimiter: the scans decide).
-bool MayHoldTag(std::string_view text, const TextString& start) {
+// `kinds`: CellByteKinds for `start`.
+bool MayHoldTag(std::string_view text, const TextString& start, const unsigned char* kinds) {
     if (start.IsEmpty()) return true;
-    const TagStartCharacter tagStart(start);
     for (const char c : text)
-        if (tagStart.Is(c)) return true;
+        if (kinds[static_cast<unsigned char>(c)] & kMayStartTag) return true;
     return false;
 }
 
@@ -1070,6 +1081,7 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     const TableCellRow& row = table.cellRow;
     const int count = shape.count;
     const bool cellsMayBePlain = html && PlainCellsPossible(table);
+    const unsigned char* const kinds = CellByteKinds(table, tagStart);
     plainCells.assign(static_cast<size_t>(count), 0);
 
     // The empty cells that only fill the columns after the last cell with
@@ -1078,7 +1090,7 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     long tailCells = 0;
     for (int c = 0; c < count; c += StepOf(*row.CellAt(c))) {
         const TableCell& cell = *row.CellAt(c);
-        const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, tagStart);
+        const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, tagStart, kinds);
         plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
         if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
@@ -1109,13 +1121,15 @@ bool MergesTrailingCells(PreForm& table, long tailCells) {
 // (a plain cell holds no tag).
 void PlaceCellsAndReadWSTags(PreForm& table, const RowShape& shape, const TextString& tagStart) {
     const int lineIndex = shape.lineIndex;
+    const unsigned char* const kinds = CellByteKinds(table, tagStart);
     for (int c = 0; c < shape.count; c += StepOf(*table.cellRow.CellAt(c))) {
         TableCell* cell = table.cellRow.CellAt(c);
         cell->isHeaderCell = shape.headerRow ? 1 : 0;
         cell->row = lineIndex - table.headerRowCount - table.leadingBlankCount;
         if (shape.headerRow) cell->row = lineIndex;
         if (cell->column < 0) cell->column = c;
-        if (!shape.IsPlain(c) && MayHoldTag(cell->text.view(), tagStart)) table.ProcessWSTags(cell, &cell->text);
+        if (!shape.IsPlain(c) && MayHoldTag(cell->text.view(), tagStart, kinds))
+            table.ProcessWSTags(cell, &cell->text);
     }
 }
 
@@ -1549,7 +1563,8 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // and stands in a table without a layout: see WritePlainCell.
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
     const bool strong = !isHeaderRow && isHeaderColumn;
-    const bool plainCell = extraLeading < 6 && PlainCellsPossible(*this) && IsPlainCell(*cell, *text, tagStart);
+    const bool plainCell = extraLeading < 6 && PlainCellsPossible(*this) &&
+                           IsPlainCell(*cell, *text, tagStart, CellByteKinds(*this, tagStart));
     if (plainCell && !laidOut && !hasGutter && !hasStub && !strong) {
         WritePlainCell(PlainCellSettings(policies, htmlWriter, config), *this, *cell, text->view(), column, vAlign,
                        isHeaderRow != 0);
