@@ -74,8 +74,8 @@ ConversionOutcome ConvertFileInMemory(const std::string& inputPath, int outputFo
 }
 
 ConversionOutcome ConvertWithPolicyFileInMemory(const std::string& inputPath, const std::string& policyPath,
-                                                int outputFormat, int formatCode) {
-    return Convert(inputPath, &policyPath, outputFormat, formatCode, nullptr);
+                                                int outputFormat, int formatCode, std::string* output) {
+    return Convert(inputPath, &policyPath, outputFormat, formatCode, output);
 }
 
 size_t ConvertWithEveryFormat(const std::string& inputPath, const uint8_t* data, size_t size) {

@@ -31,7 +31,7 @@ ConversionOutcome ConvertFileInMemory(const std::string& inputPath, int outputFo
 // policies of the policy file at `policyPath` read first (as the program
 // reads a policy file named on its command line).
 ConversionOutcome ConvertWithPolicyFileInMemory(const std::string& inputPath, const std::string& policyPath,
-                                                int outputFormat, int formatCode);
+                                                int outputFormat, int formatCode, std::string* output = nullptr);
 
 // Writes the bytes to `inputPath` and converts that file with one pair of
 // output format and format code, chosen by the first byte (its value modulo 8:

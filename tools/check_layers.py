@@ -13,15 +13,24 @@ A GUI toolkit's header (wxWidgets, GTK, Qt, X11, FLTK, the Windows API and its
 class library) may be included only under src/gui/, with "..." or <...>:
 everything below builds and runs on a machine without any toolkit.
 
+The operating system is reached through src/platform/ (and by the front end in
+src/gui/): no other file includes <filesystem>, <unistd.h>, <fcntl.h>,
+<dirent.h>, <dlfcn.h> or a <sys/...> header, nor calls getenv, setenv,
+unsetenv, putenv, system, popen, time or localtime (comments and texts are no
+calls).
+
 Usage: check_layers.py [ROOT]   (ROOT holds ARCHITECTURE.md and src/; the
 default is the folder above this script's)
-Exit status: 0 when every include keeps the rule, 1 when one does not, 2 when
-ARCHITECTURE.md lacks its tables or a source file lies outside every layer.
+Exit status: 0 when every include and call keeps the rule, 1 when one does
+not, 2 when ARCHITECTURE.md lacks its tables or a source file lies outside
+every layer.
 """
 
 import os
 import re
 import sys
+
+from cpp_source import strip
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
 ANY_INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
@@ -34,6 +43,13 @@ TOOLKIT_FOLDERS = ("wx", "gtk", "gtkmm", "gdk", "gdkmm", "x11", "fl", "qt", "qtc
 TOOLKIT_HEADERS = re.compile(r"^(windows\.h|windowsx\.h|winuser\.h|commctrl\.h|commdlg\.h|shlobj\.h|"
                              r"afx\w*\.h|atl\w*\.h|gtk\.h)$", re.IGNORECASE)
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".def", ".inc")
+# The folders whose files alone reach the operating system, the headers that
+# reach it and its calls.
+SYSTEM_FOLDERS = ("platform", "gui")
+SYSTEM_PLACES = " and ".join(f"src/{folder}/" for folder in SYSTEM_FOLDERS)
+SYSTEM_HEADERS = re.compile(r"^(filesystem|unistd\.h|fcntl\.h|dirent\.h|dlfcn\.h|sys/.+)$")
+SYSTEM_CALLS = re.compile(r"(?<![\w.>:])(?:std::|::)?(getenv|setenv|unsetenv|putenv|system|popen|time|localtime|"
+                          r"localtime_r)\s*\(")
 
 
 def table_rows(lines, heading):
@@ -143,33 +159,44 @@ def check(root):
                 outside.append(source)
                 continue
             with open(path, encoding="utf-8", errors="replace") as f:
-                for number, line in enumerate(f, 1):
-                    any_include = ANY_INCLUDE.match(line)
-                    if any_include and toolkit_header(any_include.group(1)):
-                        if layer != TOOLKIT_FOLDER:
-                            faults.append(f"src/{source}:{number}: \"{any_include.group(1)}\" is a GUI toolkit's "
-                                          f"header; only src/{TOOLKIT_FOLDER}/ may include one")
-                        continue
-                    match = INCLUDE.match(line)
-                    if not match:
-                        continue
-                    written = match.group(1)
-                    beside = os.path.normpath(os.path.join(folder, written))
-                    if os.path.exists(beside):
-                        header = os.path.relpath(beside, src).replace(os.sep, "/")
-                    else:
-                        header = os.path.normpath(written).replace(os.sep, "/")
-                    target = layer_of(header, allowed)
-                    if target is None and not header.startswith("../"):
-                        target = header.split("/")[0] if "/" in header else None
-                    if target in allowed[layer]:
-                        continue
-                    exception = excepted(source, header, listed)
-                    if exception:
-                        used.add(exception)
-                        continue
-                    faults.append(f"src/{source}:{number}: {layer}/ may not include "
-                                  f"\"{written}\" ({target + '/' if target else 'outside src/'})")
+                text = f.read()
+            system_allowed = layer.split("/")[0] in SYSTEM_FOLDERS
+            if not system_allowed:
+                for number, line in enumerate(strip(text).split("\n"), 1):
+                    for call in SYSTEM_CALLS.finditer(line):
+                        faults.append(f"src/{source}:{number}: {call.group(1)} is a call of the operating system; "
+                                      f"only {SYSTEM_PLACES} make one")
+            for number, line in enumerate(text.split("\n"), 1):
+                any_include = ANY_INCLUDE.match(line)
+                if any_include and not system_allowed and SYSTEM_HEADERS.match(any_include.group(1)):
+                    faults.append(f"src/{source}:{number}: <{any_include.group(1)}> reaches the operating "
+                                  f"system; only {SYSTEM_PLACES} include it")
+                    continue
+                if any_include and toolkit_header(any_include.group(1)):
+                    if layer != TOOLKIT_FOLDER:
+                        faults.append(f"src/{source}:{number}: \"{any_include.group(1)}\" is a GUI toolkit's "
+                                      f"header; only src/{TOOLKIT_FOLDER}/ may include one")
+                    continue
+                match = INCLUDE.match(line)
+                if not match:
+                    continue
+                written = match.group(1)
+                beside = os.path.normpath(os.path.join(folder, written))
+                if os.path.exists(beside):
+                    header = os.path.relpath(beside, src).replace(os.sep, "/")
+                else:
+                    header = os.path.normpath(written).replace(os.sep, "/")
+                target = layer_of(header, allowed)
+                if target is None and not header.startswith("../"):
+                    target = header.split("/")[0] if "/" in header else None
+                if target in allowed[layer]:
+                    continue
+                exception = excepted(source, header, listed)
+                if exception:
+                    used.add(exception)
+                    continue
+                faults.append(f"src/{source}:{number}: {layer}/ may not include "
+                              f"\"{written}\" ({target + '/' if target else 'outside src/'})")
     # An exception for a folder that does not exist yet (gui/ before the
     # graphical front end) waits for it; any other unused one is stale.
     unused = [(file, target) for file, target in listed
@@ -193,9 +220,10 @@ def main(argv):
     if outside:
         return 2
     if faults:
-        print(f"check_layers: {len(faults)} include(s) break the layer rule of ARCHITECTURE.md", file=sys.stderr)
+        print(f"check_layers: {len(faults)} include(s) or call(s) break the layer rule of ARCHITECTURE.md",
+              file=sys.stderr)
         return 1
-    print("check_layers: every include keeps the layer rule")
+    print(f"check_layers: every include keeps the layer rule, and only {SYSTEM_PLACES} reach the operating system")
     return 0
 
 

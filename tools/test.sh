@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what a fresh Debian 12 machine lacks (as root, or
 # through sudo), checks the layer rule of ARCHITECTURE.md over the includes of
-# src/, then builds Vendrel (warnings are errors) and runs the whole test
+# src/ and its rule for statics (no function of src/tables/ or src/output/
+# keeps state in a static), then builds Vendrel (warnings are errors) and runs the whole test
 # suite twice: an optimised build with the graphical front end, its window
 # tests (label gui) each on its own Xvfb display, and a build without the
 # toolkit (as on a machine without wxWidgets) with AddressSanitizer and
@@ -14,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # unrtf reads the RTF output back in the tests; clang-14 and its runtime
 # libraries (libFuzzer, the sanitizers) build the fuzz test.
-# python3 runs the layer check.  clang-tidy-14 and clang-format-14 check the
+# python3 runs the layer check and the check of statics.  clang-tidy-14 and clang-format-14 check the
 # sources.  libwxgtk3.2-dev builds the graphical front end; xvfb and xauth
 # give its window tests a display, openbox a window manager on it.
 bash tools/install_packages.sh g++ cmake make python3 libgtest-dev libbenchmark-dev unrtf clang-14 libclang-rt-14-dev \
@@ -23,6 +24,8 @@ echo "=== format check ==="
 bash tools/check_format.sh
 echo "=== layer check ==="
 python3 tools/check_layers.py
+echo "=== statics check ==="
+python3 tools/check_statics.py
 jobs=$(nproc)
 for variant in release asan; do
   if [ "$variant" = asan ]; then

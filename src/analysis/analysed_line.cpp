@@ -182,7 +182,7 @@ void AnalysedLine::PreprocessLine(FC* set) {
     TextLine::PreprocessLine(set);
     trimmedLength = length;
 
-    const bool specialRules = set && (set->ruleSetCode == 1 || set->ruleSetCode == 2);
+    const bool specialRules = set && IsRuleSet(set->ruleSetCode);
     const bool pageBreakWithText = length > 1 && buffer[0] == '\f';
     if (!pageBreakWithText && !specialRules) return;
 
@@ -204,7 +204,7 @@ void AnalysedLine::PreprocessLine(FC* set) {
 
     // The two special rule sets read SGML-marked filings: the table and page
     // markup goes, red-lined text is marked with tags.
-    if (set && (set->ruleSetCode == 1 || set->ruleSetCode == 2)) {
+    if (set && IsRuleSet(set->ruleSetCode)) {
         Trim(0, " ");
         if (FindChar(0, '<', nullptr, 1)) {
             for (const char* markup : {"<Table>", "</Table>", "<Page>", "<S>", "<C>"}) Replace(markup, "", 0, 0);

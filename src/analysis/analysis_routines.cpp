@@ -12,7 +12,7 @@ namespace {
 
 bool InSet(char c, const char* set) { return c != '\0' && std::strchr(set, c) != nullptr; }
 
-bool IsSpecialRuleSet(const FC* set) { return set && (set->ruleSetCode == 1 || set->ruleSetCode == 2); }
+bool IsSpecialRuleSet(const FC* set) { return set && IsRuleSet(set->ruleSetCode); }
 
 int CodeLocation(const FC* set) {
     return (set && set->context) ? set->context->trackers.codeLocation : kNoCodeLocation;
@@ -147,7 +147,7 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
         // Only a bullet that the line really holds can be moved; one that the
         // tidying above made up (blank after a bracket) stays where it is.
         if (!trimmed.StartsWith(bullet.buffer, 1) && lineText.Find(0, bullet.buffer, &at, 1)) {
-            set->ReportMessage("INFO: Re-ordering tags on bullet line", 1);
+            set->ReportMessage("INFO: Re-ordering tags on bullet line", kLevelTrace);
             lineText.Replace(bullet.buffer, "", 1, 1);
             lineText.Insert(0, " ");
             lineText.Insert(0, bullet.buffer);
@@ -158,7 +158,7 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
     if (bullet.view().find('<') != std::string_view::npos)
         for (const char* markup : {"<SUP>", "</SUP>", "<SUB>", "</SUB>"}) bullet.Replace(markup, "", 0, 0);
 
-    int type = 0;
+    int type = kLineText;
     int first = 0;
     while (first < bullet.length && InSet(bullet.buffer[first], "([{")) ++first;
     int last = bullet.length;
@@ -175,34 +175,34 @@ int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int al
     }
     if (closed && alphanumeric) {
         if (digits) {
-            if (last - first <= 2 && allowNumbered) type = 211;
+            if (last - first <= 2 && allowNumbered) type = kLineNumberItem;
         } else if (roman && allowRoman) {
-            type = upper ? 215 : 213;
+            type = upper ? kLineCapitalRomanItem : kLineRomanItem;
         } else if (last - first == 1 && allowAlphabetic) {
-            type = upper ? 214 : 212;
+            type = upper ? kLineCapitalAlphaItem : kLineAlphaItem;
         }
     }
 
-    if (type == 0 && IsSpecialRuleSet(set) && bullet.length == 1) type = 210;
-    if (type == 0) {
+    if (type == kLineText && IsSpecialRuleSet(set) && bullet.length == 1) type = kLineBulletItem;
+    if (type == kLineText) {
         if (bullet == "(*)") {
-            type = 210;
+            type = kLineBulletItem;
         } else if (bullet.length >= 2 && bullet.buffer[0] == '&' && bullet.buffer[bullet.length - 1] == ';' &&
                    !IsNonBulletEntity(bullet)) {
-            type = 210;
+            type = kLineBulletItem;
             if (!(bullet == "&#149;") && set) {
                 TextString message("INFO: Treating entity \"");
                 message.Append(bullet);
                 message.Append("\" as unordered bullet");
-                set->ReportMessage(message.buffer, 10);
+                set->ReportMessage(message.buffer, kLevelAlways);
             }
         }
     }
-    if (type == 0 && location == kWritingOutput && IsSpecialRuleSet(set)) {
+    if (type == kLineText && location == kWritingOutput && IsSpecialRuleSet(set)) {
         TextString message("WARNING: Unable to determine bullet type from : \"");
         message.Append(bullet);
         message.AppendChar('"');
-        set->ReportMessage(message.buffer, 7);
+        set->ReportMessage(message.buffer, kLevelWarning);
     }
     for (TextString* kept : {&work, &candidate})
         if (kept->capacity > kKeptText) *kept = TextString();
@@ -227,7 +227,7 @@ int FindHeadingAnchor(const TextString& text, int headingType, FC* set, const So
         const HeadingList& headings = set->context->documentState.headings;
         int index = -1, matches = 0;
         found = headings.Find(set, key, key, where, &index, &matches);
-        if (!found && type >= 101 && type <= 106) {
+        if (!found && type >= kLineNumberedHeading && type <= kLineNumberedHeadingLast) {
             TextString number;
             FirstWord(key, number);
             NormaliseSectionReference(set, number);
@@ -236,7 +236,7 @@ int FindHeadingAnchor(const TextString& text, int headingType, FC* set, const So
                 if (candidate->lineType == type && number.length > 0 && SameIgnoringCase(candidate->number, number))
                     found = candidate;
             }
-        } else if (!found && type == 111) {
+        } else if (!found && type == kLineUnderlinedHeading) {
             for (int i = 0; !found && i < headings.Count(); ++i) {
                 HeadingListEntry* candidate = headings.GetAt(i);
                 if (key.length > 0 && SameIgnoringCase(candidate->normalisedTitleWithoutNumber, key))

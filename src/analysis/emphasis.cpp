@@ -194,8 +194,8 @@ AnalysedLine* FindEarlierStart(FC& set, const PhraseMarkup& m, AnalysedLine* lin
     bool blankPassed = false;
     for (int searched = 0; earlier && searched < kMaxPhraseLines; ++searched, earlier = PreviousLine(earlier)) {
         const int type = earlier->lineType;
-        if (blankPassed || (type != 0 && type != 1 && type != 3)) break;
-        if (type == 1) blankPassed = true;
+        if (blankPassed || (type != kLineText && type != kLineBlank && type != kLineParagraphStart)) break;
+        if (type == kLineBlank) blankPassed = true;
         if (earlier->firstPairPresent) continue;
         int from = 0;
         if (Holds(*earlier, m.startMarkup) || Holds(*earlier, m.endMarkup)) {
@@ -227,7 +227,7 @@ struct EarlierStart {
 void CloseEarlierPhrase(FC& set, const PhraseMarkup& m, PhraseEdit& edit, AnalysedLine* line, int endPosition,
                         EarlierStart& found) {
     if (!line) {
-        set.ReportMessage(kNotFound, 1);
+        set.ReportMessage(kNotFound, kLevelTrace);
         return;
     }
     if (!found.known) {
@@ -236,11 +236,11 @@ void CloseEarlierPhrase(FC& set, const PhraseMarkup& m, PhraseEdit& edit, Analys
     }
     AnalysedLine* earlier = found.line;
     if (!earlier) {
-        set.ReportMessage(kNotFound, 1);
+        set.ReportMessage(kNotFound, kLevelTrace);
         return;
     }
     if (found.spansBlank) {
-        set.ReportMessage("INFO: Ignoring potential emphasis phrase because it spans blank lines", 7);
+        set.ReportMessage("INFO: Ignoring potential emphasis phrase because it spans blank lines", kLevelWarning);
         return;
     }
     found.known = false;
@@ -255,7 +255,7 @@ void CloseEarlierPhrase(FC& set, const PhraseMarkup& m, PhraseEdit& edit, Analys
         DiscardFirstPair(*earlier);
         DiscardFirstPair(*line);
         DiscardSecondPair(*line);
-        set.ReportMessage("WARNING: Overlapping emphasis discarded", 10);
+        set.ReportMessage("WARNING: Overlapping emphasis discarded", kLevelAlways);
     }
     earlier->firstPairPresent = 1;
     earlier->firstFind = std::make_unique<TextString>(std::string(m.startMarker).c_str());
@@ -309,7 +309,7 @@ bool GetPhraseMarkup(FC& set, int pass, std::string& start, std::string& end) {
         TextString message("UNSUPPORTED CASE: Output Format in TidyEmphasisLine (");
         message.AppendNumber('d', pass, 0);
         message.Append(")");
-        set.ReportMessage(message.buffer, 10);
+        set.ReportMessage(message.buffer, kLevelAlways);
     }
     return false;
 }
@@ -334,7 +334,7 @@ bool GetWordMarkup(FC& set, WordForm form, const char*& start, const char*& end)
         TextString message("UNSUPPORTED CASE: Output Format in TidyEmphasisWord (");
         message.AppendNumber('d', index + 1, 0);
         message.Append(")");
-        set.ReportMessage(message.buffer, 10);
+        set.ReportMessage(message.buffer, kLevelAlways);
     }
     return false;
 }
@@ -510,7 +510,8 @@ int FindEmphasisPhrase(FC& set, const char* startMarker, const char* endMarker, 
         phrase.Trim(0, " ");
         if ((!m.startMarkup.empty() && Holds(phrase, m.startMarkup)) ||
             (!m.endMarkup.empty() && Holds(phrase, m.endMarkup))) {
-            set.ReportMessage("INFO: Ignoring potential emphasis phrase because it contains other markup", 7);
+            set.ReportMessage("INFO: Ignoring potential emphasis phrase because it contains other markup",
+                              kLevelWarning);
             position = close + endLength;
             continue;
         }
@@ -551,7 +552,7 @@ void StripMarkupChars(FC& set, const TextString& text, TextString& out) {
         case kOutputText: copy = text; break;
         case kOutputPDF: break;
         default:
-            set.ReportMessage("UNSUPPORTED CASE: Output Format in StripMarkupChars", 10);
+            set.ReportMessage("UNSUPPORTED CASE: Output Format in StripMarkupChars", kLevelAlways);
             copy = text;
             break;
     }

@@ -107,7 +107,7 @@ void ReportTagError(FC& set, const char* what, const TextString& tag) {
     message.Append(" \"");
     message.Append(tag);
     message.Append("\"");
-    set.ReportMessage(message.buffer, 10);
+    set.ReportMessage(message.buffer, kLevelAlways);
 }
 
 // One of the neighbouring output-file names (or the contents link) of the

@@ -190,7 +190,9 @@ bool HeadingListEntry::Matches(int level, int keyKind, const TextString& rawKey,
 // ---------------------------------------------------------------------------
 // HeadingList
 
-int HeadingList::ContentsTypeToHeadingType(int type) { return (type >= 151 && type <= 156) ? type - 50 : type; }
+int HeadingList::ContentsTypeToHeadingType(int type) {
+    return type >= kLineContents && type <= kLineContentsLast ? type - kLineContents + kLineNumberedHeading : type;
+}
 
 void HeadingList::NormaliseText(FC* set, const TextString& text, TextString& out) {
     TextString key = text;
@@ -277,7 +279,7 @@ void HeadingList::Add(FC* set, int lineType, const TextString& text, const TextS
                       const TextString& extra2, const TextString& extra3) {
     TextString fileName = CurrentOutputName(set);
     TextString stem;
-    if (set && (set->ruleSetCode == 1 || set->ruleSetCode == 2)) {
+    if (set && IsRuleSet(set->ruleSetCode)) {
         stem = fileName;
         stem.AppendChar('_');
     }
@@ -307,7 +309,7 @@ void HeadingList::Add(FC* set, int lineType, const TextString& text, const TextS
             message.AppendNumber('1', position.unit, 0);
             message.AppendChar('/');
             message.AppendNumber('1', position.line, 0);
-            set->ReportMessage(message.buffer, 5);
+            set->ReportMessage(message.buffer, kLevelAnalysisNote);
         }
     }
 

@@ -68,7 +68,9 @@ Tracker& CurrentTracker(Context& context) {
 
 bool IsRtfOutput(const Context& context) { return context.documentState.rtfOutput != 0; }
 
-bool IsSkippedType(int type) { return type == 1 || type == -4 || type == -2 || type == -1; }
+bool IsSkippedType(int type) {
+    return type == kLineBlank || type == kLineIgnored || type == kLineUnderline || type == kLineConsumed;
+}
 
 AnalysedLine* PreviousOf(const TextLine* line) { return line ? AsAnalysedLine(line->previous) : nullptr; }
 
@@ -387,7 +389,7 @@ int AnalysedLine::CheckSectionProgression(FC* set, int deepest, bool contentsMod
                 break;
             }
         }
-        if (tell) Tell(set, *this, message, 7);
+        if (tell) Tell(set, *this, message, kLevelWarning);
     }
     if (result == kSectionRepeated || result == kSectionMissingNumber) result = kSectionAccepted;
     return result;
@@ -432,7 +434,7 @@ int AnalysedLine::CheckChapterSpacing(FC* set, int deepest, bool contentsMode, b
     if (report && result == kChaptersConsecutive)
         Tell(set, *this, "INFO: Ignoring \"heading\" (\"chapters\" too close (consectutive): ", 3);
     if (report && result == kChaptersTooClose)
-        Tell(set, *this, "INFO: Ignoring \"heading\" (chapters too close) ", 10);
+        Tell(set, *this, "INFO: Ignoring \"heading\" (chapters too close) ", kLevelAlways);
     return result;
 }
 
@@ -493,7 +495,9 @@ int AnalysedLine::CheckContentsState(FC* set, int deepest, bool contentsMode, in
     if (report && decided) {
         switch (result) {
             case kContentsEndsAtSectionOne: Tell(set, *this, "INFO: End Contents at section 1", 3); break;
-            case kContentsNotExpected: Tell(set, *this, "INFO: End Contents (contents not expected)", 1); break;
+            case kContentsNotExpected:
+                Tell(set, *this, "INFO: End Contents (contents not expected)", kLevelTrace);
+                break;
             case kContentsNumberTooSmall:
                 Tell(set, *this,
                      "INFO: Ignoring \"heading\" (chapter number too small): " +
@@ -501,7 +505,8 @@ int AnalysedLine::CheckContentsState(FC* set, int deepest, bool contentsMode, in
                      3);
                 break;
             case kContentsNumberTooLarge:
-                Tell(set, *this, "INFO: Ignoring \"heading\" (number too large): " + TextString(number), 1);
+                Tell(set, *this, "INFO: Ignoring \"heading\" (number too large): " + TextString(number),
+                     kLevelTrace);
                 break;
             case kContentsRejectFirst: {
                 TextString message("INFO: Reject first header of ");
@@ -595,10 +600,10 @@ int AnalysedLine::CheckNumberedHeading(FC* set, const TextString& words, int, in
         state.previous = state.current;
         for (size_t k = 0; k < 6; ++k) state.current[k] = static_cast<int>(k) <= deepest ? sectionLevels[k] : -1;
     }
-    if (type == 101 && !mayStandHere) {
-        Tell(set, *this, "INFO: Ignoring \"heading\" embedded in text", 5);
+    if (type == kLineNumberedHeading && !mayStandHere) {
+        Tell(set, *this, "INFO: Ignoring \"heading\" embedded in text", kLevelAnalysisNote);
         return 0;
     }
-    if (type == 101) state.lastChapterPosition = position;
+    if (type == kLineNumberedHeading) state.lastChapterPosition = position;
     return type;
 }

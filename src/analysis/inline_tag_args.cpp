@@ -124,7 +124,7 @@ bool GetTagCode(FC& policies, const TextString& arguments, int n, int& out, bool
         message.Append(value);
         message.Append("' ");
         if (hasDefault) message.Append("using default value instead");
-        policies.ReportMessage(message.buffer, 10);
+        policies.ReportMessage(message.buffer, kLevelAlways);
     }
     out = hasDefault ? defaultValue : 0;
     return hasDefault;
@@ -186,7 +186,7 @@ bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, Tex
         error.Assign("Incomplete tag, or nested tag - \"");
         error.Append(tagText);
         error.Append("\"");
-        level = 10;
+        level = kLevelAlways;
         return false;
     }
     const bool known = IsKnownTagName(name.buffer);
@@ -206,7 +206,7 @@ bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, Tex
         error.Append(name);
         error.Append("\" : ");
         error.Append(tagText);
-        level = 10;
+        level = kLevelAlways;
         return false;
     }
     if (!parsed) {
@@ -214,7 +214,7 @@ bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, Tex
         error.Assign("Can't parse tag \"");
         error.Append(tagText);
         error.Append("\"");
-        level = 10;
+        level = kLevelAlways;
         return false;
     }
     return true;
@@ -235,7 +235,7 @@ bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
         message.Append(tagName ? tagName : "");
         message.Append("=");
         message.Append(text);
-        policies.ReportMessage(message.buffer, 10);
+        policies.ReportMessage(message.buffer, kLevelAlways);
         return false;
     }
     text = split;
@@ -513,7 +513,7 @@ bool ParsePageScope(FC& policies, TextString& words, SourcePosition& from, int& 
             message.Append(word);
             message.Append("\"");
             AppendError(error, message);
-            level = 10;
+            level = kLevelAlways;
             ok = false;
         }
     }

@@ -206,9 +206,9 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     if (!context || context->trackers.codeLocation != kWritingOutput || context->outputFormat == kOutputText) return;
     const int format = context->outputFormat;
 
-    if (set.ruleSetCode == 1 || set.ruleSetCode == 2) {
+    if (IsRuleSet(set.ruleSetCode)) {
         doReferences = doEmphasis = doReplacements = doLinkDictionary = 0;
-        if (set.ruleSetCode == 2) doWords = 0;
+        if (set.ruleSetCode == kRuleSetSec) doWords = 0;
     }
     // A directive line gets the word scan only.
     if (tagCode != kStatementNone) doReferences = doEmphasis = doReplacements = doLinkDictionary = 0;
@@ -286,7 +286,8 @@ void JoinOverstruckWords(FC& set, AnalysedLine& line, int format) {
         case kOutputRTF:  // RTF emphasis groups stay separate
         case kOutputPDF: break;
         default:
-            SendLineMessage(set, line, TextString("UNSUPPORTED CASE: Output Format in ConvertLine (2)"), 10);
+            SendLineMessage(set, line, TextString("UNSUPPORTED CASE: Output Format in ConvertLine (2)"),
+                            kLevelAlways);
             break;
     }
 }
@@ -438,7 +439,7 @@ bool AnalysedLine::ConvertWords(FC& set, int blankWords, int html, bool holdsSca
             message.Append(GetURLMessageLead(urlType));
             message.Append(display);
             message.AppendChar('"');
-            SendLineMessage(set, *this, message, 10);
+            SendLineMessage(set, *this, message, kLevelAlways);
         }
     }
     if (copied > 0) {
@@ -462,7 +463,8 @@ void AnalysedLine::ConvertReferences(FC& set) {
     const int format = context->outputFormat;
     if (format == kOutputText) return;
     if (format != kOutputHTML && format != kOutputRTF && format != kOutputPDF) {
-        SendLineMessage(set, *this, TextString("UNSUPPORTED CASE: Output Format in ConvertReferences"), 10);
+        SendLineMessage(set, *this, TextString("UNSUPPORTED CASE: Output Format in ConvertReferences"),
+                        kLevelAlways);
         return;
     }
     // The lowest and highest section numbers that the heading analysis has
@@ -528,12 +530,12 @@ void AnalysedLine::ConvertReferences(FC& set) {
             continue;
         }
 
-        const int headingType = 101 + separators;
+        const int headingType = kLineNumberedHeading + separators;
         if (!context->FindReferencedSection(&set, headingType, normalised, fileName, extension)) {
             TextString message("WARNING: Can't find section for possible hyperlink \"");
             message.Append(core);
             message.AppendChar('"');
-            SendLineMessage(set, *this, message, 10);
+            SendLineMessage(set, *this, message, kLevelAlways);
             position += wordLength;
             continue;
         }

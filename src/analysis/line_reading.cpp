@@ -78,7 +78,7 @@ void ConvertReadLine(AnalysedLine& line, FC* set, const Context& context, int sk
             break;
         case kOutputRTF:
         case kOutputPDF: break;
-        default: set->ReportMessage("UNSUPPORTED CASE: Output Format in ConvertLine (1)", 10); break;
+        default: set->ReportMessage("UNSUPPORTED CASE: Output Format in ConvertLine (1)", kLevelAlways); break;
     }
 
     if ((found & kEscapeByte) || GetLineAcceptanceState().lineDrawingState == 1) line.StripTerminalEscapes(set);
@@ -142,7 +142,9 @@ void AnalysedLine::TidyLine(FC* set) {
         case kOutputRTF: RTF_EscapeText(set, *this); break;
         case kOutputText:
         case kOutputPDF: break;
-        default: LineMessage(*context, TextString("UNSUPPORTED CASE: Output Format in TidyLine"), 10); break;
+        default:
+            LineMessage(*context, TextString("UNSUPPORTED CASE: Output Format in TidyLine"), kLevelAlways);
+            break;
     }
 
     // Escaping changes the length; trailing blanks still do not count.

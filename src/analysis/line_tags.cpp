@@ -82,7 +82,7 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
         if (!messages.IsEmpty()) messages.Append("\n           ");
         messages.Append("TAG ERROR: ");
         messages.Append(error);
-        level = 10;
+        level = kLevelAlways;
         // The tag stays in the text.  Its markup characters were kept as
         // they are when the line was read, for a tag's executor to write;
         // written into HTML now they would be taken for markup, and what

@@ -219,8 +219,8 @@ NeighbourSummary SummariseNeighbour(Context& context, const AnalysedLine* line) 
     const int type = line->lineType;
     summary.lineType = type;
     summary.preformatted = line->HasFlag(kFlagPreformatted);
-    // The list types lie between 210 and 219.
-    if (type >= 210 && type <= 219) {
+    // The list types lie between the bullet item and the list markup line.
+    if (type >= kLineBulletItem && type <= kLineListMarkupOnly) {
         summary.isListItem = IsListItemType(type);
         summary.isListBlank = IsListBlankType(type);
     }
@@ -487,7 +487,7 @@ bool TypeBlockDefinitionLine(FC& set, AnalysedLine& line, Tracker& tracker) {
         case kStatementDefineHTMLFragment:
         case kStatementDefineTextFragment:
             if (BlockDefinitionState(tracker))
-                set.ReportMessage("TAG ERROR: recursive DEFINE_BLOCK detected.", 10);
+                set.ReportMessage("TAG ERROR: recursive DEFINE_BLOCK detected.", kLevelAlways);
             else
                 BlockDefinitionState(tracker) = 1;
             line.lineType = line.tagCode;
@@ -496,7 +496,7 @@ bool TypeBlockDefinitionLine(FC& set, AnalysedLine& line, Tracker& tracker) {
             if (BlockDefinitionState(tracker))
                 BlockDefinitionState(tracker) = 0;
             else
-                set.ReportMessage("TAG ERROR: END_BLOCK not expected here.", 10);
+                set.ReportMessage("TAG ERROR: END_BLOCK not expected here.", kLevelAlways);
             line.lineType = line.tagCode;
             return true;
         case kStatementResetBlock:
@@ -627,7 +627,7 @@ bool TypeDirectiveLine(Context& context, AnalysedLine& line) {
     if (tagCode != kStatementNone) {
         TextString message("UNSUPPORTED CASE: Tagged line type : ");
         message.AppendNumber('1', tagCode, 0);
-        line.LineMessage(context, message, 10);
+        line.LineMessage(context, message, kLevelAlways);
     }
     return false;
 }
@@ -839,7 +839,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
     Tracker& tracker = *context->pGetTracker();
 
     // The test switches: off under the two special rule sets.
-    const bool switchesOn = set->ruleSetCode != 1 && set->ruleSetCode != 2;
+    const bool switchesOn = !IsRuleSet(set->ruleSetCode);
 
     if (TypeBlockDefinitionLine(*set, *this, tracker)) return;
     FollowLineWithTracker(*set, *context, *this, tracker);
@@ -851,7 +851,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     MarkHeadingTag(*set, *this, tracker);
 
-    if (position.line < 1) LineMessage(*context, TextString("PROGRAM ERROR: Invalid Source line Number!!"), 10);
+    if (position.line < 1)
+        LineMessage(*context, TextString("PROGRAM ERROR: Invalid Source line Number!!"), kLevelAlways);
 
     WorkingText workingText(*this);
     const TextString& working = workingText.Text();

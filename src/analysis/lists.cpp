@@ -966,7 +966,7 @@ void AnalysedLine::TidyPreformatting(FC* set) {
         return;
     }
     ClearPreformatted(*this);
-    if (type == 161 || type == 231)
+    if (type == kLineHangingContinuation || type == kLineDefinitionContinuation)
         if (AnalysedLine* before = PreviousForAnalysis(this)) ClearPreformatted(*before);
 }
 
@@ -984,14 +984,14 @@ int GetListItemNumber(FC* set, const TextString& tagText) {
     if (!recognised && !listItem) {
         TextString message("TAG ERROR: ");
         message.Append(error);
-        set->ReportMessage(message.buffer, 10);
+        set->ReportMessage(message.buffer, kLevelAlways);
         return 0;
     }
     int number = 0;
     if (!listItem || !TryGetTagInteger(*set, arguments, 1, number)) {
         TextString message("TAG ERROR: Failed to parse: ");
         message.Append(tagText);
-        set->ReportMessage(message.buffer, 10);
+        set->ReportMessage(message.buffer, kLevelAlways);
         return 0;
     }
     return number;

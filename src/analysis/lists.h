@@ -69,7 +69,7 @@ inline AnalysedLine* GetAnalysisPreviousLine(const AnalysedLine* line) {
     AnalysedLine* previous = AsAnalysedLine(line->previous);
     if (!previous) return nullptr;
     const int type = previous->lineType;
-    if ((type == -4 || type == -2 || type == -1) && previous->previous) {
+    if ((type == kLineIgnored || type == kLineUnderline || type == kLineConsumed) && previous->previous) {
         if (AnalysedLine* before = AsAnalysedLine(previous->previous)) return before;
     }
     return previous;

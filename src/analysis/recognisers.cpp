@@ -395,7 +395,7 @@ bool IsCodeLine(std::string_view line, int extended) {
 bool IsTaggedType(FC* set, int lineType) {
     if (lineType < kStatementFirst) return false;
     if (lineType > kStatementLast && set)
-        set->ReportMessage("UNSUPPORTED CASE: Probably tagged type in IsTaggedType", 10);
+        set->ReportMessage("UNSUPPORTED CASE: Probably tagged type in IsTaggedType", kLevelAlways);
     return true;
 }
 
@@ -470,7 +470,7 @@ const ValueByteTables kSpecialValueTables(true);
 
 // The two special rule sets count more characters as numeric and need a
 // larger share of them.
-bool SpecialValueRules(const FC* set) { return set && (set->ruleSetCode == 1 || set->ruleSetCode == 2); }
+bool SpecialValueRules(const FC* set) { return set && IsRuleSet(set->ruleSetCode); }
 
 double NumericShareNeeded(bool special) { return special ? 0.95 : 0.6; }
 

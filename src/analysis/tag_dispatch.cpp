@@ -22,10 +22,10 @@
 void TagFault(FC* policies, AnalysedLine* line, const TextString& text) {
     if (!policies) return;
     if (line && policies->context) {
-        line->LineMessage(*policies->context, text, 10);
+        line->LineMessage(*policies->context, text, kLevelAlways);
         return;
     }
-    policies->ReportMessage(text.buffer, 10);
+    policies->ReportMessage(text.buffer, kLevelAlways);
 }
 
 // Normalises a colour given in a tag.  An unknown name is warned about and
@@ -35,7 +35,7 @@ bool NormaliseTagColour(FC& set, const TextString& name, TextString& colour) {
     TextString warning("WARNING: \"");
     warning.Append(MessageExcerpt(name));
     warning.Append("\" is not a standard HTML colour");
-    set.ReportMessage(warning.buffer, 7);
+    set.ReportMessage(warning.buffer, kLevelWarning);
     if (!IsWritableColour(name)) return false;
     colour = name;
     return true;
@@ -135,8 +135,8 @@ bool GetTagColour(FC* policies, AnalysedLine* line, const TextString& name, cons
 
     TextString normalised;
     if (!NormaliseTagColour(set, given, normalised)) return false;
-    if ((set.ruleSetCode == 1 || set.ruleSetCode == 2) && normalised.Matches("White", 0, 0)) {
-        set.ReportMessage("TAG ERROR: \"white\" text not allowed against white background", 10);
+    if (IsRuleSet(set.ruleSetCode) && normalised.Matches("White", 0, 0)) {
+        set.ReportMessage("TAG ERROR: \"white\" text not allowed against white background", kLevelAlways);
         return false;
     }
     if (normalised.Matches("Black", 0, 0)) return true;

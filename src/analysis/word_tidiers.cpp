@@ -144,7 +144,7 @@ bool BuildLink(FC& set, AnalysedLine& line, int kind, const TextString& target, 
         case kOutputPDF: out = shown; return true;
         default: {
             TextString message(routine);
-            SendLineMessage(set, line, message, 10);
+            SendLineMessage(set, line, message, kLevelAlways);
             return false;
         }
     }
@@ -469,7 +469,7 @@ int TidyHTTPWord(FC& set, AnalysedLine& line, const TextString& word, int& repla
         message.Append("\" for \"");
         message.Append(copy);
         message.AppendChar('"');
-        SendLineMessage(set, line, message, 5);
+        SendLineMessage(set, line, message, kLevelAnalysisNote);
         markup.Replace(copy.buffer, host.buffer, 0, 1);
     }
 
@@ -750,7 +750,7 @@ void TidyUnixWord(FC& set, AnalysedLine& line, const TextString& word, int& repl
             break;
         case kOutputPDF: markup.Assign(plain.c_str()); break;
         default: {
-            SendLineMessage(set, line, TextString("UNSUPPORTED CASE: Output Format in TidyUnixWord"), 10);
+            SendLineMessage(set, line, TextString("UNSUPPORTED CASE: Output Format in TidyUnixWord"), kLevelAlways);
             return;
         }
     }
@@ -765,7 +765,7 @@ void ReportURLCandidate(FC& set, AnalysedLine& line, int urlType, int blankWords
                         const TextString& refusedCore) {
     if (urlType >= 0 && urlType <= 10) return;
     TextString message;
-    int level = 7;
+    int level = kLevelWarning;
     auto quoted = [&](const char* lead) {
         message.Assign(lead);
         message.AppendChar('"');
@@ -776,7 +776,7 @@ void ReportURLCandidate(FC& set, AnalysedLine& line, int urlType, int blankWords
         case kURLHostAsFtp:
             quoted("INFO: Treating ");
             message.Append(" as an ftp:// link");
-            level = 3;
+            level = kLevelWordNote;
             break;
         case kURLRefusedWww:
             if (blankWords) return;
@@ -794,12 +794,12 @@ void ReportURLCandidate(FC& set, AnalysedLine& line, int urlType, int blankWords
                 return;
             message.Assign("INFO: Ignoring \"newsgroup\" ");
             message.Append(refusedCore);
-            level = 3;
+            level = kLevelWordNote;
             break;
         default:
             message.Assign("UNSUPPORTED CASE: URLType ");
             message.AppendNumber('1', urlType, 0);
-            level = 10;
+            level = kLevelAlways;
             break;
     }
     SendLineMessage(set, line, message, level);

@@ -5,6 +5,7 @@
 #include "app/conversion_run.h"
 #include "app/ui_services.h"
 #include "context/context.h"
+#include "context/preprocessor.h"
 #include "foundation/product_identity.h"
 #include "policies/output_formats.h"
 #include "texts/combo_history.h"
@@ -47,12 +48,12 @@ MainDialog::~MainDialog() {
 void MainDialog::ApplyCommandLineSwitches() {
     const RunParameters& run = context->runParameters;
     if (run.rtf) {
-        ExtensionChoice = 2;
-        OutputKind = 1;
+        ExtensionChoice = kExtensionRtf;
+        OutputKind = kOutputRtfFile;
     }
-    InputFileType = 0;
-    if (run.tabDelimited) InputFileType = 1;
-    if (run.commaDelimited) InputFileType = 2;
+    InputFileType = kInputPlainText;
+    if (run.tabDelimited) InputFileType = kInputTabDelimited;
+    if (run.commaDelimited) InputFileType = kInputCommaDelimited;
 }
 
 void MainDialog::SetFileName(const TextString& name) {
@@ -88,17 +89,19 @@ void MainDialog::ApplySettingsToContext() {
     file.inputDirectorySet = InputDirectoryFixed ? 1 : 0;
     file.outputDirectory = OutputDirectory;
     file.outputDirectorySet = OutputDirectoryChosen ? 1 : 0;
-    file.outputExtension = ExtensionChoice == 1 ? ".htm" : ExtensionChoice == 2 ? ".rtf" : ".html";
+    file.outputExtension = ExtensionChoice == kExtensionHtm   ? ".htm"
+                           : ExtensionChoice == kExtensionRtf ? ".rtf"
+                                                              : ".html";
     file.outputExtensionSet = ExtensionChosen ? 1 : 0;
 }
 
 void MainDialog::SetContextOutputFormat(FC& set) {
-    set.SetInt(Pol::UseHTMExtension, ExtensionChoice == 1 ? 1 : 0, true);
+    set.SetInt(Pol::UseHTMExtension, ExtensionChoice == kExtensionHtm ? 1 : 0, true);
     if (Context* own = set.context) {
         RunParameters& run = own->runParameters;
         own->outputFormat = kOutputHTML;
         if (!commandLineRun) run.rtf = 0;
-        if (ExtensionChoice == 2) {
+        if (ExtensionChoice == kExtensionRtf) {
             own->outputFormat = kOutputRTF;
             if (!commandLineRun) run.rtf = 1;
         }
@@ -114,9 +117,9 @@ void MainDialog::OnConversionDone(FC& set) {
     if (set.IsSet(Pol::OutputFileExtension) && !extension.IsEmpty()) {
         // Only an RTF extension asks for RTF output; ".shtml" and the like
         // are HTML files under another name.
-        if (extension.Matches(".rtf", 0, 0)) SetConversionType(2);
+        if (extension.Matches(".rtf", 0, 0)) SetConversionType(kExtensionRtf);
     } else if (set.IsSet(Pol::UseHTMExtension) && set.IsOn(Pol::UseHTMExtension)) {
-        SetConversionType(1);
+        SetConversionType(kExtensionHtm);
     }
     StoreToPolicySet(set);
     set.ApplyRuleSetAndFormatDefaults(0);
@@ -124,9 +127,9 @@ void MainDialog::OnConversionDone(FC& set) {
 
 int MainDialog::GetInputTypeCode() {
     TakeControlValues();
-    if (InputFileType == 1 || InputFileType == 3) return 7;
-    if (InputFileType == 2) return 8;
-    return 1;
+    if (InputFileType == kInputTabDelimited || InputFileType == kInputOtherDelimiter) return kSpecialDelimitedTable;
+    if (InputFileType == kInputCommaDelimited) return kSpecialCommaDelimitedTable;
+    return kSpecialTable;
 }
 
 void MainDialog::FillInputFileCombo(const TextString& text) {
@@ -147,9 +150,9 @@ void MainDialog::FillInputFileCombo(const TextString& text) {
 
 void MainDialog::LoadFromPolicySet(FC& set, FC&) {
     if (set.context && set.context->outputFormat == kOutputRTF)
-        ExtensionChoice = 2;
+        ExtensionChoice = kExtensionRtf;
     else
-        ExtensionChoice = set.IsOn(Pol::UseHTMExtension) ? 1 : 0;
+        ExtensionChoice = set.IsOn(Pol::UseHTMExtension) ? kExtensionHtm : kExtensionHtml;
     InputDirectory = set.GetText(Pol::InputDirectory);
     if (!OutputDirectoryChosen) OutputDirectory = set.GetText(Pol::OutputDirectory);
     if (!InputDirectory.IsEmpty()) settings.currentDir = InputDirectory;
@@ -166,7 +169,7 @@ void MainDialog::StoreToPolicySet(FC& set) {
         sixth.ResetPolicies();
         sixth.MergeChangedPolicies(WorkingSet(), 1);
     }
-    set.SetInt(Pol::UseHTMExtension, ExtensionChoice == 1 ? 1 : 0, true);
+    set.SetInt(Pol::UseHTMExtension, ExtensionChoice == kExtensionHtm ? 1 : 0, true);
     set.MakeContentsFileName(FileSpec.buffer);
     set.MakePolicyFileName(FileSpec.buffer);
     if (!isSixth) {

@@ -60,6 +60,15 @@ public:
     BaseDialog(const BaseDialog&) = delete;
     BaseDialog& operator=(const BaseDialog&) = delete;
 
+    // The conversion types (GetConversionType, SetConversionType): the
+    // extension the output is named with, ".rtf" for RTF output.
+    static constexpr int kExtensionHtml = 0;
+    static constexpr int kExtensionHtm = 1;
+    static constexpr int kExtensionRtf = 2;
+    // The output modes (GetOutputMode): files, or HTML put on the clipboard.
+    static constexpr int kOutputToFiles = 0;
+    static constexpr int kOutputToClipboard = 2;
+
     // ---- Members ----
     int policiesEdited = 0;  // the user changed policies in a sheet
     TextString scratch;
@@ -234,15 +243,26 @@ public:
     // Saves the program settings.
     ~MainDialog() override;
 
+    // The output kinds (`OutputKind`), in the order of the window's list.
+    static constexpr int kOutputHtmlFiles = 0;
+    static constexpr int kOutputRtfFile = 1;
+    static constexpr int kOutputHtmlClipboard = 2;
+    // The input file types (`InputFileType`), in the order of the window's
+    // list.
+    static constexpr int kInputPlainText = 0;
+    static constexpr int kInputTabDelimited = 1;
+    static constexpr int kInputCommaDelimited = 2;
+    static constexpr int kInputOtherDelimiter = 3;
+
     // ---- Members ----
     TextString FileSpec;  // the files to convert: one full path, or the multi-file form
     TextString DelimiterText;  // the delimiter of input type 3
-    int OutputKind = 0;  // 0 HTML files, 1 RTF file, 2 HTML to the clipboard
-    int InputFileType = 0;  // 0 plain text, 1 tab-, 2 comma-, 3 other-delimited; -1 none
+    int OutputKind = kOutputHtmlFiles;
+    int InputFileType = kInputPlainText;  // -1 none
     TextString OutputDirectory;
     TextString OutputFileName;
     TextString PolicyFileText;
-    int ExtensionChoice = 0;  // 0 ".html", 1 ".htm", 2 ".rtf"; -1 none
+    int ExtensionChoice = kExtensionHtml;  // the conversion type; -1 none
     TextString InputDirectory;
     bool InputDirectoryFixed = false;
     bool OutputDirectoryChosen = false;
@@ -264,7 +284,7 @@ public:
     void SetInputDirectory(const TextString& directory) override { InputDirectory = directory; }
     TextString GetOutputDirectory() override { return OutputDirectory; }
     void SetOutputDirectory(const TextString& directory) override { OutputDirectory = directory; }
-    int GetOutputMode() override { return OutputKind == 2 ? 2 : 0; }
+    int GetOutputMode() override { return OutputKind == kOutputHtmlClipboard ? kOutputToClipboard : kOutputToFiles; }
     void ResetToDefaults() override;
     int GetConversionType() override { return ExtensionChoice; }
     void SetConversionType(int type) override;
@@ -274,7 +294,7 @@ public:
     int GetInputTypeCode() override;
     void ReapplyPolicies() override {}  // reloads the analysis sheet, which the data half has not
     void FillInputFileCombo(const TextString& text) override;
-    bool IsConversionTypeZero() override { return ExtensionChoice == 0; }
+    bool IsConversionTypeZero() override { return ExtensionChoice == kExtensionHtml; }
     void LoadFromPolicySet(FC& set, FC& sixth) override;
     void StoreToPolicySet(FC& set) override;
     void SetPolicyFileName(const TextString& name) override;

@@ -13,6 +13,7 @@
 #include "context/context.h"
 #include "context/option_groups.h"
 #include "foundation/message_reporter.h"
+#include "context/preprocessor.h"
 #include "foundation/run_files.h"
 #include "foundation/run_status.h"
 #include "foundation/text_file.h"
@@ -85,7 +86,7 @@ public:
         message.Append(context_.sink.logFileName);
         message.Append("\": ");
         message.Append(SystemErrorText(file_.writeError).c_str());
-        runSet.ReportMessage(message.buffer, 10);
+        runSet.ReportMessage(message.buffer, kLevelAlways);
     }
 
 private:
@@ -156,7 +157,7 @@ void ReportNotWritten(Context& run, const char* what, const TextString& path, co
     message.AppendChar(' ');
     message.Append(reason);
     message.Append(": not written");
-    run.sink.OutputMessage(message.buffer, 10);
+    run.sink.OutputMessage(message.buffer, kLevelAlways);
 }
 
 // Why no output may go to `path` ("is a FIFO"), or the empty text when it
@@ -359,7 +360,8 @@ void BaseDialog::AttachCallbacks(FC& set) {
 }
 
 void BaseDialog::OfferOutputChoice(FC& set) {
-    if (!set.IsSet(Pol::OmitHeadAndBody)) set.SetInt(Pol::OmitHeadAndBody, GetOutputMode() == 2 ? 1 : 0, false);
+    if (!set.IsSet(Pol::OmitHeadAndBody))
+        set.SetInt(Pol::OmitHeadAndBody, GetOutputMode() == kOutputToClipboard ? 1 : 0, false);
     if (!set.IsSet(Pol::MinimiseHTMLFileSize)) set.SetInt(Pol::MinimiseHTMLFileSize, 1, false);
 }
 
@@ -382,7 +384,7 @@ void BaseDialog::NotifyPoliciesChanged(int kind) {
 }
 
 void BaseDialog::RunSavePolicyDialog() {
-    PolicyFileSet().ReportMessage("PROGRAM ERROR: no window to save the policies from", 10);
+    PolicyFileSet().ReportMessage("PROGRAM ERROR: no window to save the policies from", kLevelAlways);
 }
 
 bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outName) {
@@ -411,10 +413,10 @@ bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outN
         outName = name;
     }
     const int type = GetConversionType();
-    const bool rtf = type != 0 && type != 1;
-    outName.Append(type == 0 ? ".html" : type == 1 ? ".htm" : ".rtf");
+    const bool rtf = type != kExtensionHtml && type != kExtensionHtm;
+    outName.Append(type == kExtensionHtml ? ".html" : type == kExtensionHtm ? ".htm" : ".rtf");
     if (Context* own = SecondSet().context) {
-        own->outputFormat = rtf ? 1 : 0;
+        own->outputFormat = rtf ? kOutputRTF : kOutputHTML;
         // The format the qualifiers asked for is the one written.
         if (own->runParameters.rtf) own->outputFormat = kOutputRTF;
     }
@@ -458,7 +460,7 @@ bool BaseDialog::LoadPolicyFile() {
     if (policyFile.context) RouteMessagesToStatusWindow(*policyFile.context);
     TextString loading("Loading policy file ");
     loading.Append(runPolicyFileName);
-    policyFile.ReportMessage(loading.buffer, 10);
+    policyFile.ReportMessage(loading.buffer, kLevelAlways);
     StatusDisplay& status = TheStatusWindow();
     status.Clear();
     // The reader's messages are in the status window.
@@ -525,8 +527,8 @@ TextString BaseDialog::RunOutputFolder() {
 bool BaseDialog::ConvertOneFile(const TextString& path) {
     TakeControlValues();
     int code = GetInputTypeCode();
-    if (context->runParameters.tabDelimited) code = 7;
-    if (context->runParameters.commaDelimited) code = 8;
+    if (context->runParameters.tabDelimited) code = kSpecialDelimitedTable;
+    if (context->runParameters.commaDelimited) code = kSpecialCommaDelimitedTable;
 
     AnalysedFileSet().ResetPolicies();
     ThirdSet().ResetPolicies();
@@ -539,7 +541,7 @@ bool BaseDialog::ConvertOneFile(const TextString& path) {
     const TextString outputName = OutputLocation();
 
     StringList clipboardLines;
-    StringList* outputList = GetOutputMode() == 2 ? &clipboardLines : nullptr;
+    StringList* outputList = GetOutputMode() == kOutputToClipboard ? &clipboardLines : nullptr;
     SixthSet().MergeChangedPolicies(WorkingSet(), 1);
     if (!PrepareAndConvert(path, outputName, code, outputList)) return false;
 
@@ -568,7 +570,7 @@ bool BaseDialog::PutOutputOnClipboard(const StringList& lines) {
     lines.Join(&text, "\n");
     if (lines.count > 0) text.AppendChar('\n');
     if (services.SetClipboardText(text.buffer)) return true;
-    PolicyFileSet().ReportMessage("ERROR: Can't put the output on the clipboard", 10);
+    PolicyFileSet().ReportMessage("ERROR: Can't put the output on the clipboard", kLevelAlways);
     TheRunStatus().NoteFailure();
     return false;
 }
@@ -586,7 +588,9 @@ void BaseDialog::ReanalyseFile(const TextString& path) {
     }
     outputChanged = {0, 0};
     const RunParameters& run = context->runParameters;
-    const int code = run.commaDelimited ? 8 : run.tabDelimited ? 7 : 1;
+    const int code = run.commaDelimited ? kSpecialCommaDelimitedTable
+                     : run.tabDelimited ? kSpecialDelimitedTable
+                                        : kSpecialTable;
     SixthSet().MergeChangedPolicies(WorkingSet(), 1);
     if (PrepareAndConvert(path, TextString(), code, nullptr)) {
         const TextString name = context->currentOutputFileName;
@@ -659,7 +663,7 @@ bool BaseDialog::RunConversion() {
     });
 
     if (logWanted) OpenRunLog(log, plan, runSet, run, outputFolder);
-    for (const TextString& message : plan.messages) run.sink.OutputMessage(message.buffer, 10);
+    for (const TextString& message : plan.messages) run.sink.OutputMessage(message.buffer, kLevelAlways);
 
     MasterIndex index;
     if (runSet.IsOn(Pol::MakeDirectory)) StartRunIndex(index, plan, runSet, run, outputFolder);

@@ -6,10 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "app/base_dialog.h"
 #include "app/conversion_run.h"
@@ -47,9 +45,8 @@ bool IsQualifierWord(const char* word) {
 // directory.
 TextString FullPath(const char* word) {
     if (word[0] == '/') return TextString(word);
-    std::error_code error;
-    std::string directory = std::filesystem::current_path(error).string();
-    if (error) return TextString(word);
+    std::string directory = CurrentDirectory();
+    if (directory.empty()) return TextString(word);
     if (directory.empty() || directory.back() != '/') directory.push_back('/');
     return TextString(std::string_view(directory + word));
 }

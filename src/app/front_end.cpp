@@ -1,6 +1,6 @@
 #include "app/front_end.h"
 
-#include <cstdlib>
+#include "platform/environment.h"
 
 namespace {
 
@@ -20,7 +20,9 @@ bool DisplayPresent(const char* x11Display, const char* waylandDisplay) {
     return Set(x11Display) || Set(waylandDisplay);
 }
 
-bool DisplayPresentInEnvironment() { return DisplayPresent(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")); }
+bool DisplayPresentInEnvironment() {
+    return DisplayPresent(EnvironmentValue("DISPLAY"), EnvironmentValue("WAYLAND_DISPLAY"));
+}
 
 bool GraphicalDesktop::StartWindows() { return frontEnd != nullptr && frontEnd->Start(); }
 

@@ -1,8 +1,8 @@
 #include "app/result_viewing.h"
 
-#include <cstdlib>
 #include <string>
 
+#include "app/front_end.h"
 #include "app/program_settings.h"
 #include "app/ui_services.h"
 #include "foundation/product_identity.h"
@@ -69,11 +69,6 @@ const char* LanguageQuery(int code) {
     }
 }
 
-bool IsSetAndNotEmpty(const char* variable) {
-    const char* value = std::getenv(variable);
-    return value != nullptr && value[0] != '\0';
-}
-
 }  // namespace
 
 const char* const ResultViewer::kNoDesktopStatus =
@@ -82,7 +77,7 @@ const char* const ResultViewer::kNoDesktopStatus =
 ResultViewer::ResultViewer(ProgramSettings& settings, UiServices& services, int languageCode)
     : settings_(settings), services_(services), languageCode_(languageCode) {}
 
-bool ResultViewer::HasDesktop() { return IsSetAndNotEmpty("DISPLAY") || IsSetAndNotEmpty("WAYLAND_DISPLAY"); }
+bool ResultViewer::HasDesktop() { return DisplayPresentInEnvironment(); }
 
 // The desktop's opener serves every file type, so the extensions only say
 // what is being looked for.

@@ -38,7 +38,7 @@ int ClassifyTag(const TextString& tag, const char* prefix, const TextString& ind
     return kBlockUnknown;
 }
 
-void Report(FC* set, const TextString& text) { set->ReportMessage(text.buffer, 10); }
+void Report(FC* set, const TextString& text) { set->ReportMessage(text.buffer, kLevelAlways); }
 
 }  // namespace
 
@@ -56,7 +56,7 @@ int BlockList::GetBlockType(FC* set, const TextString* startTag, const TextStrin
 void BlockList::Add(FC* set, OutputDocument* document, TextString& startTag) {
     if (!set) return;
     if (!document) {
-        set->ReportMessage("PROGRAM ERROR: File pointer null in BlockList::Add", 10);
+        set->ReportMessage("PROGRAM ERROR: File pointer null in BlockList::Add", kLevelAlways);
         return;
     }
     BlockEntry* innermost = Innermost();
@@ -130,7 +130,7 @@ void BlockList::ReportMismatch(FC* set, const TextString& endTag, const BlockEnt
 void BlockList::Decrement(FC* set, OutputDocument* document, TextString& endTag) {
     if (!set) return;
     if (!document) {
-        set->ReportMessage("PROGRAM ERROR: File pointer null in BlockList::Decrement", 10);
+        set->ReportMessage("PROGRAM ERROR: File pointer null in BlockList::Decrement", kLevelAlways);
         return;
     }
     if (entries.empty()) return;

@@ -17,7 +17,7 @@ namespace {
 
 // The level session lines are shown at: that of errors, shown at every
 // reporting level.
-constexpr int kSessionLineLevel = 10;
+constexpr int kSessionLineLevel = kLevelAlways;
 
 }  // namespace
 
@@ -280,7 +280,7 @@ Tracker* Context::pGetTracker() {
         case kAnalysingLines: return &trackers.analysis;
         case kWritingOutput: return &trackers.output;
         default:
-            sink.OutputMessage("PROGRAM ERROR: Unknown Code location in Context::pGetTracker", 10);
+            sink.OutputMessage("PROGRAM ERROR: Unknown Code location in Context::pGetTracker", kLevelAlways);
             return &trackers.output;
     }
 }
@@ -332,8 +332,10 @@ FontSpec* Context::GetCurrentFont() {
 namespace {
 
 bool IsHeadingListType(int type) {
-    return (type >= 101 && type <= 106) || (type >= 111 && type <= 116) || type == 120 || type == 121 ||
-           (type >= 131 && type <= 136) || type == 250;
+    return (type >= kLineNumberedHeading && type <= kLineNumberedHeadingLast) ||
+           (type >= kLineUnderlinedHeading && type <= kLineUnderlinedHeadingLast) ||
+           type == kLineCapitalisedHeading || type == kLineEmbeddedHeading ||
+           (type >= kLineKeyPhraseHeading && type <= kLineKeyPhraseHeadingLast) || type == kLineMailHeading;
 }
 
 }  // namespace
@@ -350,9 +352,9 @@ void Context::AddHeadingEntry(FC* set, const int& lineType, const TextString& te
         TextString message("UNSUPPORTED CASE: Unexpected contents line type : ");
         message.AppendNumber('1', lineType, 0);
         if (set)
-            set->ReportMessage(message.buffer, 10);
+            set->ReportMessage(message.buffer, kLevelAlways);
         else
-            sink.OutputMessage(message.buffer, 10);
+            sink.OutputMessage(message.buffer, kLevelAlways);
         return;
     }
     list->Add(set, lineType, text, title, anchorStem, position, extra1, extra2, extra3);

@@ -23,6 +23,7 @@
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
 #include "policies/output_formats.h"
+#include "policies/rule_sets.h"
 
 class AnalysedLine;
 class FC;
@@ -222,7 +223,7 @@ public:
     int blockOutputInProgress = 0;
 
     // ---- State the policy set reads and writes ----
-    int ruleSetCode = 0;  // rule set chosen for the run (0 none, 1 Tarnell, 2 SEC)
+    int ruleSetCode = kRuleSetNone;  // the rule set chosen for the run
     int characterConversion = 1;  // code-page conversion of input characters is on
     int fontTagSwitch = 1;  // fonts are written as FONT tags
     TextString policyFolder;  // folder of the policy file being read

@@ -60,7 +60,7 @@ constexpr int kPreviousInclusive = 4;
 void DefineList::Add(FC* set, int kind, const TextString& name, const SourcePosition& position, int scopeKind,
                      int scopeValue, const TextString* text) {
     if (!InAnalysisPass(set)) {
-        Report(set, "PROGRAM ERROR: DefineList::Add called during non-analysis pass", nullptr, 10);
+        Report(set, "PROGRAM ERROR: DefineList::Add called during non-analysis pass", nullptr, kLevelAlways);
         return;
     }
     auto entry = std::make_unique<DefinitionEntry>();
@@ -233,7 +233,7 @@ bool ResolveFolioVariable(DefineList* list, FC* set, const char* name, const Sou
     if (resolved) return true;
 
     out = variable;
-    Report(set, "TAG ERROR: Failed to resolve variable ", variable.buffer, 10);
+    Report(set, "TAG ERROR: Failed to resolve variable ", variable.buffer, kLevelAlways);
     return false;
 }
 
@@ -243,7 +243,7 @@ bool ResolveFolioVariable(DefineList* list, FC* set, const char* name, const Sou
 void TagList::Add(FC* set, const TextString& name, const TextString& text, int value,
                   const SourcePosition& position) {
     if (!InAnalysisPass(set)) {
-        Report(set, "PROGRAM ERROR: TagList::Add called during non-analysis pass", nullptr, 10);
+        Report(set, "PROGRAM ERROR: TagList::Add called during non-analysis pass", nullptr, kLevelAlways);
         return;
     }
     auto entry = std::make_unique<TagEntry>();

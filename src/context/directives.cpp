@@ -3,12 +3,10 @@
 // line wins, so where one keyword begins with another the earlier row must
 // be the longer one (TABLE_BORDERCOLOR before TABLE_BORDER).
 #include <algorithm>
-#include <filesystem>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
@@ -50,7 +48,7 @@ struct DirectiveCall {
         result = 0;
     }
 
-    void LineMessage(const TextString& message) { line.LineMessage(context, message, 10); }
+    void LineMessage(const TextString& message) { line.LineMessage(context, message, kLevelAlways); }
 
     void OpenBlock(int kind) {
         State().inSpecialBlock = 1;
@@ -102,7 +100,7 @@ void ReportInvalidValue(DirectiveCall& call, const TextString& value) {
 // A number outside the range of what it sets is refused with the range
 // message of a policy line, which is shown; the value in force stays.
 void ReportOutsideRange(DirectiveCall& call, const TextString& number, int minimum, int maximum) {
-    call.policies.ReportMessage(OutsideRangeMessage(number, minimum, maximum).buffer, 10);
+    call.policies.ReportMessage(OutsideRangeMessage(number, minimum, maximum).buffer, kLevelAlways);
 }
 
 // A whole number as written: an optional sign and digits, nothing else.
@@ -162,7 +160,7 @@ void SetTableWidth(DirectiveCall& call) {
     if (!value.IsEmpty() && !ReadTableWidth(value, &number, &percent)) {
         // Shown, unlike the other refused values: the text was meant to
         // reach the page.
-        call.policies.ReportMessage(InvalidValueMessage(value).buffer, 10);
+        call.policies.ReportMessage(InvalidValueMessage(value).buffer, kLevelAlways);
         return;
     }
     const int largest = percent ? kMaxTableWidthPercent : kMaxTableWidthPixels;
@@ -212,7 +210,7 @@ void Include(DirectiveCall& call) {
     message.Append(name);
     message.AppendChar('"');
     AppendReason(message, call.reader.openFailure);
-    call.policies.ReportMessage(message.buffer, 10);
+    call.policies.ReportMessage(message.buffer, kLevelAlways);
 }
 
 // The set that only learns the category of a CHANGE_POLICY line.  It has a
@@ -259,7 +257,7 @@ void ChangePolicy(DirectiveCall& call) {
         message.AppendChar('"');
         // A line that names a file is refused on purpose: the user is told.
         if (namesFile)
-            call.policies.ReportMessage(message.buffer, 10);
+            call.policies.ReportMessage(message.buffer, kLevelAlways);
         else
             call.LineMessage(message);
         return;
@@ -270,7 +268,7 @@ void ChangePolicy(DirectiveCall& call) {
         TextString message("POLICY: Ignored - \\");
         message.Append(MessageExcerpt(argument));
         message.AppendChar('\\');
-        call.policies.ReportMessage(message.buffer, 10);
+        call.policies.ReportMessage(message.buffer, kLevelAlways);
         return;
     }
     switch (category) {
@@ -284,12 +282,12 @@ void ChangePolicy(DirectiveCall& call) {
         }
         case 3:
         case 4: call.Deliver(kStatementChangePolicy); break;
-        default: call.policies.ReportMessage("UNSUPPORTED CASE : Valid Policy Type", 10); return;
+        default: call.policies.ReportMessage("UNSUPPORTED CASE : Valid Policy Type", kLevelAlways); return;
     }
     if (category > 3) return;
     TextString message("POLICY: Changed - ");
     message.Append(MessageExcerpt(argument));
-    call.policies.ReportMessage(message.buffer, 7);
+    call.policies.ReportMessage(message.buffer, kLevelWarning);
     FC* own = call.context.GetPolicies();
     if (own && own != &call.policies) {
         TextString line(argument);

@@ -134,9 +134,9 @@ void Context::ChangeFont(FC* set, const FontSpec& font, int deferred) {
         if (state.pendingFontFlag) {
             const char* message = "INFO: Unimplemented font change being discarded";
             if (set)
-                set->ReportMessage(message, 10);
+                set->ReportMessage(message, kLevelAlways);
             else
-                sink.OutputMessage(message, 10);
+                sink.OutputMessage(message, kLevelAlways);
         }
         state.pendingFontFlag = 1;
         state.pendingFont = font;
@@ -242,7 +242,7 @@ void ApplyAllowDirective(FC* set, Tracker* tracker, const char* directiveText, i
                                      : "TAG ERROR: Unknown DISALLOW command : \"");
             message.AppendBytes(field.data(), static_cast<int>(field.size()));
             message.AppendChar('"');
-            set->ReportMessage(message.buffer, 10);
+            set->ReportMessage(message.buffer, kLevelAlways);
         }
     }
 }

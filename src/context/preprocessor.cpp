@@ -122,7 +122,7 @@ void RemoveDirectiveFromLine(FC& policies, TextString& text, const char* keyword
     TextString message("TAG ERROR: Failed to remove directive \"");
     message.Append(keyword ? keyword : "");
     message.Append("\" from input line (may be case sensitive)");
-    policies.ReportMessage(message.buffer, 10);
+    policies.ReportMessage(message.buffer, kLevelAlways);
 }
 
 // ---------------------------------------------------------------------------
@@ -135,7 +135,7 @@ void CheckMissingEndTable(FC& policies, AnalysedLine& line, const char* name) {
         TextString message("TAG ERROR: Missing \"End Table\" tag detected at ");
         message.Append(name ? name : "");
         message.Append(" tag");
-        line.LineMessage(*policies.context, message, 10);
+        line.LineMessage(*policies.context, message, kLevelAlways);
     }
     state.inSpecialBlock = 0;
     state.specialBlockKind = kSpecialNone;
@@ -242,7 +242,7 @@ int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, 
             TextString message("INFO: Preprocessor is ignoring \"");
             message.Append(name);
             message.AppendChar('"');
-            line.LineMessage(*context, message, 10);
+            line.LineMessage(*context, message, kLevelAlways);
         }
         matched = true;
     } else {
@@ -264,7 +264,7 @@ int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, 
                 ++state.ignoreDepth;
             } else {
                 if (state.ignoreDepth < 1)
-                    line.LineMessage(*context, TextString(directive.surplusMessage), 10);
+                    line.LineMessage(*context, TextString(directive.surplusMessage), kLevelAlways);
                 else
                     --state.ignoreDepth;
                 line.tagCode = kStatementEndIgnore;
@@ -288,7 +288,7 @@ int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, 
             TextString message("WARNING: Unknown directive ignored - \"");
             message.Append(MessageExcerpt(text));
             message.AppendChar('"');
-            policies.OutputMessage(message.buffer, 7);
+            policies.OutputMessage(message.buffer, kLevelWarning);
         }
     }
     return result;
@@ -315,7 +315,7 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
             result = 1;
             break;
         }
-        if (policies.ruleSetCode == 1 || policies.ruleSetCode == 2) AppendBlankToAllTexts(line);
+        if (IsRuleSet(policies.ruleSetCode)) AppendBlankToAllTexts(line);
 
         // A line without the tag start delimiter (nearly every line) has no
         // LINERULE tag to cut and no in-line tags to carry out.

@@ -194,7 +194,7 @@ int StyleSet::SetStyleFont(FC* set, const TextString& styleName, const FontSpec&
     TextString message("ERROR: Unknown Style \"");
     message.Append(styleName);
     message.AppendChar('"');
-    Report(set, message, 10);
+    Report(set, message, kLevelAlways);
     return 0;
 }
 
@@ -233,7 +233,7 @@ bool BuildFont(FC* set, const TextString& name, const TextString& description, F
         TextString message("WARNING: \"");
         message.Append(description);
         message.Append("\" is not a valid font specification");
-        Report(set, message, 10);
+        Report(set, message, kLevelAlways);
         return false;
     }
     *font = FontSpec();
@@ -270,7 +270,7 @@ void StyleSet::ReadStylesFile(FC* set) {
         message.Append(path);
         message.Append(" ***");
         AppendReason(message, file.openFailure);
-        Report(set, message, 10);
+        Report(set, message, kLevelAlways);
         return;  // not loaded: the next call tries again
     }
 

@@ -74,7 +74,7 @@ bool WrappedTextFile::TakePendingLine(TextLine& line, FC& policies, int* accepte
 
 void WrappedTextFile::ReportReadWarnings(FC& policies) {
     if (readWarnings.empty()) return;
-    for (const std::string& warning : readWarnings) policies.ReportMessage(warning.c_str(), 10);
+    for (const std::string& warning : readWarnings) policies.ReportMessage(warning.c_str(), kLevelAlways);
     readWarnings.clear();
 }
 
@@ -149,7 +149,7 @@ int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
     line.PreprocessLine(&policies);
     ApplyTextCommands(line, &policies);
     line.rawText = static_cast<const TextString&>(line);
-    if (policies.ruleSetCode != 1 && policies.ruleSetCode != 2) ExpandTabs(line, &policies);
+    if (!IsRuleSet(policies.ruleSetCode)) ExpandTabs(line, &policies);
     line.TidyLine(&policies);
     return 1;
 }

@@ -27,7 +27,7 @@ void ExpandSpecification(MessageReporter* reporter, const TextString& spec, Stri
         if (found.isDirectory) continue;
         if (found.size == 0 && reporter) {
             const std::string message = "WARNING: File is empty " + found.name;
-            reporter->OutputMessage(message.c_str(), 7);
+            reporter->OutputMessage(message.c_str(), kLevelWarning);
         }
         TextString path(directory);
         path.Append(found.name.c_str());

@@ -83,7 +83,9 @@ void MessageReporter::ReportText(int level) { OutputMessage(currentText.buffer, 
 
 void MessageReporter::ReportTextAsStatus() { OutputStatus(currentText.buffer); }
 
-int MessageReporter::IsSuppressedByLevel(int level) { return (level < 10 - reportingLevel || display == 0) ? 1 : 0; }
+int MessageReporter::IsSuppressedByLevel(int level) {
+    return (level < kLevelAlways - reportingLevel || display == 0) ? 1 : 0;
+}
 
 // The class word may stand anywhere in the text, in any case.
 int MessageReporter::IsSuppressedByPrefix(const TextString& text) {

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "foundation/message_levels.h"
 #include "foundation/text_string.h"
 
 class TextFile;
@@ -66,7 +67,7 @@ public:
     virtual void OutputStatus(const char* text);
     // Non-zero when the text contains the class word of an enabled filter.
     virtual int IsSuppressedByPrefix(const TextString& text);
-    // Non-zero when level < 10 - reporting level, or the display switch is off.
+    // Non-zero when level < kLevelAlways - reporting level, or the display switch is off.
     virtual int IsSuppressedByLevel(int level);
 
     void SetReportingLevel(int level) { reportingLevel = level; }

@@ -38,7 +38,7 @@ bool RunFiles::MayRead(const std::string& path) const {
     if (!FindWriteTarget(path)) return true;
     if (reporter) {
         const std::string message = "ERROR: \"" + path + "\" is written by this run: not read";
-        reporter->OutputMessage(message.c_str(), 10);
+        reporter->OutputMessage(message.c_str(), kLevelAlways);
     }
     return false;
 }

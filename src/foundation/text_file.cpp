@@ -4,13 +4,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <utility>
 
 #include "foundation/unicode_text.h"
+#include "platform/paths.h"
 #include "platform/regular_file.h"
 
 #if defined(__SSE2__)
@@ -20,16 +19,6 @@
 #include "foundation/run_files.h"
 
 namespace {
-
-// The path of an existing file with every link and "." or ".." resolved, so
-// that two spellings of one file compare equal; empty when it cannot be
-// resolved.
-std::string CanonicalPath(const char* name) {
-    if (!name || !*name) return std::string();
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::canonical(std::filesystem::path(name), error);
-    return error ? std::string() : path.string();
-}
 
 // The reasons of opens that the file stack refuses.
 constexpr const char* kIncludeLoop = "an include loop: the file is being read already";

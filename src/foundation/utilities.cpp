@@ -187,9 +187,8 @@ void FormatDateText(int day, int month, int year, TextString* out) {
 }
 
 void GetDateText(TextString* out) {
-    const std::time_t now = std::time(nullptr);
     std::tm local{};
-    if (!GetLocalTime(now, &local)) {
+    if (!GetCurrentLocalTime(&local)) {
         out->MakeEmpty();
         return;
     }

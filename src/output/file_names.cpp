@@ -205,7 +205,7 @@ void SetContentsListMode(FC* policies) {
 void DefineDefaultFolioBlocks(FC* policies, WrappedTextFile* source) {
     if (!policies || !source) return;
     if (policies->context && policies->context->outputFormat == kOutputRTF) return;
-    if (policies->ruleSetCode == 1 || policies->ruleSetCode == 2) {
+    if (IsRuleSet(policies->ruleSetCode)) {
         const char* lines[] = {
             "*DEFINE_BLOCK DEFAULT_FOLIO_FOOTER",
             "[_[VARIABLE FOLIO_FOOTER_PAGE_NUMBER]_][_[QUAD C]_]",
@@ -238,7 +238,7 @@ void LoadFragmentsFile(FC* policies, WrappedTextFile* source) {
         TextString message("ERROR: Can't find file ");
         message.Append(fileName);
         AppendReason(message, reader.openFailure);
-        policies->ReportMessage(message.buffer, 10);
+        policies->ReportMessage(message.buffer, kLevelAlways);
         return;
     }
 
@@ -282,12 +282,12 @@ void LoadFragmentsFile(FC* policies, WrappedTextFile* source) {
                 if (opened)
                     policies->ReportStatus(message.buffer);
                 else
-                    policies->ReportMessage(message.buffer, 10);
+                    policies->ReportMessage(message.buffer, kLevelAlways);
             }
         } else {
             TextString message("TAG ERROR: fragment file contains : ");
             message.Append(line);
-            policies->ReportMessage(message.buffer, 10);
+            policies->ReportMessage(message.buffer, kLevelAlways);
         }
         if (inBlock) source->AppendPending(line.buffer);
     }
@@ -332,7 +332,7 @@ void GetTaggedFileDetails(FC* policies, TextString* directory, TextString* name,
 
     auto parse = [&](int index, TextString& value) {
         if (TryGetTagString(*policies, tags.GetAt(index)->text, 1, value)) return true;
-        policies->ReportMessage("TAG ERROR: Pailed to parse FILENAME tag", 10);
+        policies->ReportMessage("TAG ERROR: Pailed to parse FILENAME tag", kLevelAlways);
         return false;
     };
     TextString value;
@@ -348,7 +348,7 @@ void GetTaggedFileDetails(FC* policies, TextString* directory, TextString* name,
         return;
     }
     if (preceding < 0) {
-        policies->ReportMessage("INFO: Failed to get filename from FILENAME tag", 7);
+        policies->ReportMessage("INFO: Failed to get filename from FILENAME tag", kLevelWarning);
         return;
     }
     TextString previous;

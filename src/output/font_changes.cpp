@@ -57,7 +57,7 @@ void HTML_EndFont(FC* set, OutputDocument* document, BlockList* blocks, int poli
             if (!closeParagraph && !FontChangeMarkup(set, 0)) {
                 if (set)
                     set->ReportMessage("PROGRAM ERROR: Attempted </FONT> in illegal location. Using </P> instead",
-                                       10);
+                                       kLevelAlways);
                 closeParagraph = 1;
             }
             closeFont = closeParagraph ? 0 : 1;
@@ -73,10 +73,11 @@ void HTML_EndFont(FC* set, OutputDocument* document, BlockList* blocks, int poli
     }
 
     if (closeFont) {
-        if (!FontChangeMarkup(set, 0) && set) set->ReportMessage("WARNING: Inconsistent END_FONT calculations", 10);
+        if (!FontChangeMarkup(set, 0) && set)
+            set->ReportMessage("WARNING: Inconsistent END_FONT calculations", kLevelAlways);
         if (block.type == kBlockParagraph) {
             // The font inside a paragraph ends with the paragraph itself.
-            if (set) set->ReportMessage("PROGRAM ERROR: End Font calculated inside a <P> tag", 10);
+            if (set) set->ReportMessage("PROGRAM ERROR: End Font calculated inside a <P> tag", kLevelAlways);
             closeFont = 0;
             closeParagraph = 1;
         }

@@ -16,7 +16,7 @@ namespace {
 bool IsMarkupWanted(int kind, FC* policies, const FontSpec* font, const char* invalidFontMessage) {
     Context* context = policies->context;
     if (kind != kFontKindForced && !(policies->IsOn(Pol::AddFontMarkup) && font)) return false;
-    if (font && !font->set) policies->ReportMessage(invalidFontMessage, 10);
+    if (font && !font->set) policies->ReportMessage(invalidFontMessage, kLevelAlways);
     return context->IsOutputPass() != 0;
 }
 
@@ -62,7 +62,7 @@ void GetStartFontMarkup(int kind, FC* policies, const FontSpec* font, TextString
                 style.AppendNumber('1', points, 0);
                 style.Append("pt;");
                 const int lineHeight = ClampedSum(delta, font->lineHeight);
-                if (policies->ruleSetCode == 1 && !lineKinds && lineHeight > 7 &&
+                if (policies->ruleSetCode == kRuleSetTarnell && !lineKinds && lineHeight > 7 &&
                     font->lineHeight != ClampedSum(font->size, 2)) {
                     style.Append(" line-height:");
                     style.AppendNumber('1', lineHeight, 0);
@@ -122,7 +122,7 @@ void GetChangeFontMarkup(int kind, FC* policies, const FontSpec* from, const Fon
     }
     const DocumentState& state = policies->context->documentState;
     if (!state.htmlOutput && !state.rtfOutput) {
-        policies->ReportMessage("UNSUPPORTED CASE: output format in GetChangeFontMarkup", 10);
+        policies->ReportMessage("UNSUPPORTED CASE: output format in GetChangeFontMarkup", kLevelAlways);
         return;
     }
     TextString scratch;

@@ -44,7 +44,7 @@ int HTML_ChangeFont(int kind, FC* policies, const FontSpec* oldFont, const FontS
     message.AppendNumber('1', kind, 0);
     message.Append("/");
     message.AppendNumber('1', type, 0);
-    policies->ReportMessage(message.buffer, 10);
+    policies->ReportMessage(message.buffer, kLevelAlways);
     return 0;
 }
 

@@ -156,7 +156,7 @@ void HTML_FormatContentsLine(FC* policies, OutputDocument*, const SourcePosition
     } else if (styleCode != 0) {
         TextString message("UNSUPPORTED CASE: Unknown contents style");
         message.AppendNumber('1', styleCode, 0);
-        policies->ReportMessage(message.buffer, 10);
+        policies->ReportMessage(message.buffer, kLevelAlways);
     }
 
     int baseSize = 3;
@@ -206,7 +206,7 @@ void HTML_FormatContentsLine(FC* policies, OutputDocument*, const SourcePosition
     const FontSpec* current = context->GetCurrentFont();
     FontSpec font;
     if (current) font = *current;
-    if (policies->ruleSetCode == 1 || policies->ruleSetCode == 2) {
+    if (IsRuleSet(policies->ruleSetCode)) {
         font.size = (current ? current->size : font.size) + 1;
     } else {
         int size = baseSize - level + 1;
@@ -226,7 +226,8 @@ void HTML_FormatContentsLine(FC* policies, OutputDocument*, const SourcePosition
     if (!context->fontTagSwitch) {
         int styleClass = StyleClassLevel(lineType);
         if (styleClass == 0) {
-            policies->ReportMessage("UNSUPPORTED CASE: Unsupported line type in HTML_FormatContentsLine", 10);
+            policies->ReportMessage("UNSUPPORTED CASE: Unsupported line type in HTML_FormatContentsLine",
+                                    kLevelAlways);
             styleClass = 1;
         }
         prefix.Append("<SPAN CLASS=TOC");
@@ -350,7 +351,7 @@ void HTML_OutputContentsList(FC* policies, OutputDocument* document, int maximum
                              int contentsMode) {
     if (!policies || !policies->context) return;
     if (!document || !document->IsOpen()) {
-        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_OutputContentsList!", 10);
+        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_OutputContentsList!", kLevelAlways);
         return;
     }
     Context* context = policies->context;

@@ -128,7 +128,7 @@ TextString ExecuteHeadTextTags(FC* set, OutputDocument* document, const TextStri
     TextString messages;
     int level = -1;
     document->ExecuteLineTags(6, document, &line, set, &messages, &level);
-    if (!messages.IsEmpty()) set->ReportMessage(messages.buffer, level > 0 ? level : 10);
+    if (!messages.IsEmpty()) set->ReportMessage(messages.buffer, level > 0 ? level : kLevelAlways);
     TextString result(static_cast<const TextString&>(line));
     if (set->context) set->context->ForgetLine(&line);
     return result;
@@ -362,13 +362,13 @@ void HTML_EscapeHeadText(TextString* text, bool attribute) {
 void HTML_GetDocTypeText(FC* set, TextString* out) {
     if (!out) return;
     out->MakeEmpty();
-    if (!set || set->IsOn(Pol::OmitHeadAndBody) || set->ruleSetCode == 2) return;
+    if (!set || set->IsOn(Pol::OmitHeadAndBody) || set->ruleSetCode == kRuleSetSec) return;
     const int version = set->GetInt(Pol::HTMLVersion);
     if (version == 1) {
         out->Assign("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
         return;
     }
-    if (version != 2) set->ReportMessage("UNSUPPORTED CASE: Unknown HTML version.  4.0 assumed", 10);
+    if (version != 2) set->ReportMessage("UNSUPPORTED CASE: Unknown HTML version.  4.0 assumed", kLevelAlways);
     out->Assign(
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\" "
         "\"http://www.w3.org/TR/REC-html40/loose.dtd\">");
@@ -484,7 +484,7 @@ int HTML_StartDocument(OutputDocument* document, AnalysedLine* line, const TextS
     const int savedLocation = codeLocation;
     if (codeLocation == kNoCodeLocation) codeLocation = kWritingOutput;
     if (!IsOpenDocument(document)) {
-        set->ReportMessage("PROGRAM ERROR: File not open in HTML_StartDocument!", 10);
+        set->ReportMessage("PROGRAM ERROR: File not open in HTML_StartDocument!", kLevelAlways);
         codeLocation = savedLocation;
         return 0;
     }
@@ -497,8 +497,7 @@ int HTML_StartDocument(OutputDocument* document, AnalysedLine* line, const TextS
     const bool omitHead = set->IsOn(Pol::OmitHeadAndBody);
     TextString body;
     if (omitHead) {
-        if (set->ruleSetCode == 1 || set->ruleSetCode == 2)
-            WriteText(set, document, "<!-- Start of composition unit -->");
+        if (IsRuleSet(set->ruleSetCode)) WriteText(set, document, "<!-- Start of composition unit -->");
     } else {
         WriteHead(document, title, styleSheet, baseURL, keywords, description, scriptFile, set, options);
         HTML_GetBodyTag(set, &body);
@@ -507,7 +506,7 @@ int HTML_StartDocument(OutputDocument* document, AnalysedLine* line, const TextS
 
     SetDocumentFont(set);
     if (!omitHead) {
-        if (set->IsSet(Pol::BaseFontSize) && set->ruleSetCode != 1 && set->ruleSetCode != 2) {
+        if (set->IsSet(Pol::BaseFontSize) && !IsRuleSet(set->ruleSetCode)) {
             body.Append("\n<BASEFONT SIZE=");
             const int points = set->GetInt(Pol::BaseFontSize) + set->GetInt(Pol::DeltaFontSize);
             body.AppendNumber('1', PointSizeToHTMLSize(points), 0);
@@ -540,7 +539,7 @@ int HTML_EndDocument(OutputDocument* document, AnalysedLine* line, FC* set, cons
     Context* context = set->context;
     context->trackers.codeLocation = kWritingOutput;
     if (!IsOpenDocument(document)) {
-        set->ReportMessage("PROGRAM ERROR: File not open in HTML_EndDocument!", 10);
+        set->ReportMessage("PROGRAM ERROR: File not open in HTML_EndDocument!", kLevelAlways);
         context->trackers.codeLocation = kNoCodeLocation;
         return 0;
     }

@@ -8,10 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -27,6 +25,7 @@
 #include "output/html_tidy.h"
 #include "output/markup/escaping.h"
 #include "output/paragraphs.h"
+#include "platform/paths.h"
 #include "policies/fc.h"
 
 namespace {
@@ -216,8 +215,7 @@ TextString DefaultOutputDirectory(FC* set, const char* name) {
 bool IsSameFile(const TextString& outputName, const TextString& inputName) {
     if (outputName.IsEmpty() || inputName.IsEmpty()) return false;
     if (outputName == inputName) return true;
-    std::error_code error;
-    return std::filesystem::equivalent(outputName.buffer, inputName.buffer, error) && !error;
+    return SameFile(outputName.buffer, inputName.buffer);
 }
 
 void ReportFileError(FC* set, const char* what, const TextString& name, const std::string& reason = {}) {
@@ -228,7 +226,7 @@ void ReportFileError(FC* set, const char* what, const TextString& name, const st
     message.Append(name);
     message.Append("\"");
     AppendReason(message, reason);
-    set->ReportMessage(message.buffer, 10);
+    set->ReportMessage(message.buffer, kLevelAlways);
 }
 
 // The first non-empty of the policy's value and the context's text.
@@ -536,8 +534,6 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
                             pending.buffer + std::min(plainLength, pending.length),
                             static_cast<size_t>(pending.length - std::min(plainLength, pending.length)))));
     if (tidied && !plain) {
-        // The record's texts keep their room from one flush to the next.
-        static TidyBuffer tidy;
         // The buffer begins where the lines written so far end.
         tidy.startsInsidePre = insidePre;
         HTML_ScanTidyBuffer(set, &tidy, pending);

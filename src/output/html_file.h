@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "output/html_tidy.h"
 #include "output/output_document.h"
 #include "foundation/text_string.h"
 
@@ -88,6 +89,11 @@ public:
     bool IsBuffered(FC* set, OutputDocument* document) const;
 
 private:
+    // The record a flush tidies the buffer in, with the tidy passes' state:
+    // its texts, rule lists and scratch keep their room from one flush to
+    // the next.
+    TidyBuffer tidy;
+
     // Writes one line through the wrapping writer, keeping track of <PRE>
     // sections: lines inside one are never wrapped.  A NUL byte follows
     // `text`.

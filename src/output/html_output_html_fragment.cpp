@@ -11,11 +11,11 @@ int HTML_OutputHTMLFragment(FC* policies, OutputDocument* document, const char* 
                             int scope, int searchForward, TextString* out) {
     if (!policies) return 0;
     if (!document && !out) {
-        policies->ReportMessage("PROGRAM ERROR: Invalid call to HTML_OutputHTMLFragment", 10);
+        policies->ReportMessage("PROGRAM ERROR: Invalid call to HTML_OutputHTMLFragment", kLevelAlways);
         return 0;
     }
     if (document && !document->IsOpen()) {
-        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_OutputHTMLFragment!", 10);
+        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_OutputHTMLFragment!", kLevelAlways);
         return 0;
     }
     Context* context = policies->context;

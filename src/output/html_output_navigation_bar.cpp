@@ -21,7 +21,7 @@ void HTML_OutputNavigationBar(OutputDocument* document, const TextString& fileNa
                               int ruleBefore, int ruleAfter) {
     if (!policies) return;
     if (!document || !document->IsOpen()) {
-        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_OutputNavigationBar!", 10);
+        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_OutputNavigationBar!", kLevelAlways);
         return;
     }
     HTML_ChangeIndentLevel(document, 0, policies);

@@ -28,7 +28,7 @@ struct TidySettings {
     bool emStrong = true;  // "Use <EM> and <STRONG> markup"
     bool fontTags = false;  // fonts are written as FONT tags
     bool fontSpansTidied = true;  // the FONT-span pass may act
-    int ruleSet = 0;
+    int ruleSet = kRuleSetNone;
     bool indentMinusOne = false;  // "Indentation markup code" is -1
 };
 
@@ -47,7 +47,7 @@ TidySettings ReadSettings(FC* policies) {
     return s;
 }
 
-bool SpecialRuleSet(const TidySettings& s) { return s.ruleSet == 1 || s.ruleSet == 2; }
+bool SpecialRuleSet(const TidySettings& s) { return IsRuleSet(s.ruleSet); }
 
 // ---------------------------------------------------------------------------
 // Plain text helpers
@@ -100,28 +100,6 @@ bool Contains(std::string_view v, std::string_view what) { return FindText(v, wh
 
 bool Contains(const TextString& text, std::string_view what) { return Contains(text.view(), what); }
 
-// Replaces every occurrence (case-sensitive, left to right, replacements are
-// not searched again); true when there was one.
-bool ReplaceAll(TextString& text, std::string_view find, std::string_view with) {
-    const std::string_view v = text.view();
-    size_t at = FindText(v, find);
-    if (at == kNotFound) return false;
-    static TextString out;
-    out.MakeEmpty();
-    // Room for the text and a few longer replacements: a long text is not
-    // copied again and again as the result grows.
-    out.Reserve(static_cast<int>(std::min<size_t>(v.size() + v.size() / 16 + 64, INT32_MAX - 2)));
-    size_t copied = 0;
-    for (; at != kNotFound; at = FindText(v, find, copied)) {
-        out.AppendBytes(v.data() + copied, static_cast<int>(at - copied));
-        out.AppendBytes(with.data(), static_cast<int>(with.size()));
-        copied = at + find.size();
-    }
-    out.AppendBytes(v.data() + copied, static_cast<int>(v.size() - copied));
-    std::swap(text, out);
-    return true;
-}
-
 bool EqualsNoCase(const TextString& text, const char* what) { return text.Matches(what, 0, 0); }
 
 bool ContainsNoCase(const TextString& text, const char* what) {
@@ -133,26 +111,6 @@ bool ContainsNoCase(const TextString& text, const char* what) {
         if (k == n) return true;
     }
     return false;
-}
-
-// Removes every occurrence of `what` (case-sensitive); true when there was one.
-bool RemoveAll(TextString& text, const char* what) { return ReplaceAll(text, what, ""); }
-
-// Removes every "<FONT" tag (up to the first ">" after it).
-void RemoveFontStartTags(TextString& text) {
-    if (!Contains(text, "<FONT")) return;
-    std::string_view v = text.view();
-    static TextString out;
-    out.MakeEmpty();
-    size_t copied = 0;
-    for (size_t at = FindText(v, "<FONT"); at != kNotFound; at = FindText(v, "<FONT", copied)) {
-        const size_t close = v.find('>', at + 5);
-        if (close == std::string_view::npos) break;
-        out.AppendBytes(v.data() + copied, static_cast<int>(at - copied));
-        copied = close + 1;
-    }
-    out.AppendBytes(v.data() + copied, static_cast<int>(v.size() - copied));
-    text.AssignChars(out.buffer, out.length);
 }
 
 // Whether the text holds `count` (2 or 3) newlines in a row.
@@ -270,7 +228,7 @@ public:
         FindProtectedRegions(text.view(), startsInside, &regions_);
         if (regions_.empty()) return;
         original_ = text;
-        static TextString covered;
+        TextString& covered = covered_;
         covered.MakeEmpty();
         size_t copied = 0;
         for (const auto& [start, end] : regions_) {
@@ -289,7 +247,7 @@ public:
         if (static_cast<size_t>(text.CountChar(kPlaceholder)) != regions_.size()) {
             text = original_;
         } else {
-            static TextString uncovered;
+            TextString& uncovered = uncovered_;
             uncovered.MakeEmpty();
             const char* from = text.buffer;
             const char* const end = text.buffer + text.length;
@@ -308,6 +266,9 @@ public:
 private:
     Regions regions_;
     TextString original_;
+    // Where the covered and the uncovered text are put together.
+    TextString covered_;
+    TextString uncovered_;
 };
 
 // ---------------------------------------------------------------------------
@@ -620,11 +581,12 @@ private:
     std::unordered_map<uint64_t, std::unique_ptr<PatternList>> lists_;
 };
 
-// A list of kind 5 rules built once; callers test first whether it can act.
+// A list of kind 5 rules; callers test first whether it can act.
 class CallbackPass {
 public:
-    CallbackPass(std::initializer_list<const char*> patterns, PatternCallback callback, void* userData) {
-        for (const char* pattern : patterns) list_.AddRule(kRuleCallback, pattern, nullptr, 1, callback, userData);
+    CallbackPass(const std::vector<std::string>& patterns, PatternCallback callback, void* userData) {
+        for (const std::string& pattern : patterns)
+            list_.AddRule(kRuleCallback, pattern.c_str(), nullptr, 1, callback, userData);
         list_.SetLocked(1);
     }
 
@@ -668,27 +630,6 @@ void RemoveFirst(TextString& text, const char* what) {
     }
 }
 
-int PairCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
-                 void* userData) {
-    const PairRule& rule = *static_cast<const PairRule*>(userData);
-    static TextString space;
-    static TextString replacement;
-    if (!PatternList::GetMatchText(match, working, &space)) return kPatternNoChange;
-    RemoveFirst(space, rule.first);
-    RemoveFirst(space, rule.second);
-    int newline = -1;
-    const bool tookNewline = space.FindChar(0, '\n', &newline, 1);
-    if (tookNewline) {
-        std::memmove(space.buffer + newline, space.buffer + newline + 1,
-                     static_cast<size_t>(space.length - newline - 1));
-        space.SubString(0, space.length - 1);
-    }
-    replacement.Assign(rule.replacement);
-    if (rule.keepNewline && tookNewline) replacement.AppendChar('\n');
-    if (rule.keepSpace && !space.IsEmpty()) replacement.Append(space);
-    return PatternList::ReplaceMatchText(match, working, position, replacement.c_str());
-}
-
 std::string PairPattern(const char* first, bool withNewline, const char* second) {
     TextString pattern;
     AppendPatternLiteral(&pattern, first);
@@ -729,41 +670,12 @@ bool HasNewlineRun(std::string_view v) {
     return false;
 }
 
-// Every newline followed by white space and another newline becomes one
-// newline; repeated, ten runs at most, while a run changes the text.  True
-// when the text is known to hold no such run afterwards.
-bool NewlinePass(TextString& text) {
-    static PairRule rule{"\n", "\n", "\n", false, false};
-    static const std::string pattern = PairPattern("\n", false, "\n");
-    static CallbackPass pass({pattern.c_str()}, PairCallback, &rule);
-    for (int run = 0; run < 10; ++run) {
-        if (!HasNewlineRun(text.view())) return true;
-        if (!pass.Run(text)) return false;
-    }
-    return false;
-}
-
 // Whether `tag` is followed by white space somewhere.
 bool TagFollowedBySpace(std::string_view v, std::string_view tag) {
     for (size_t at = FindText(v, tag); at != kNotFound; at = FindText(v, tag, at + 1)) {
         if (at + tag.size() < v.size() && IsWhite(v[at + tag.size()])) return true;
     }
     return false;
-}
-
-// The white space after a "<P>" or "<LI>", line breaks included, goes.
-// True when the text changed.
-bool StartTagPass(TextString& text, bool listItem) {
-    static PairRule paragraph{"<P>", "", "<P>", false, false};
-    static const std::string paragraphNewline = PairPattern("<P>", true, "");
-    static const std::string paragraphSpace = PairPattern("<P>", false, "");
-    static CallbackPass paragraphPass({paragraphNewline.c_str(), paragraphSpace.c_str()}, PairCallback, &paragraph);
-    static PairRule item{"<LI>", "", "<LI>", false, false};
-    static const std::string itemNewline = PairPattern("<LI>", true, "");
-    static const std::string itemSpace = PairPattern("<LI>", false, "");
-    static CallbackPass itemPass({itemNewline.c_str(), itemSpace.c_str()}, PairCallback, &item);
-    if (!TagFollowedBySpace(text.view(), listItem ? "<LI>" : "<P>")) return false;
-    return (listItem ? itemPass : paragraphPass).Run(text);
 }
 
 // Whether white space holding a newline stands in front of a "</FONT>".
@@ -776,54 +688,60 @@ bool NewlineBeforeFontEnd(std::string_view v) {
     return false;
 }
 
-// White space in front of "</FONT>" that holds a newline moves behind it,
-// the newline first.  True when the text changed.
-bool FontEndPass(TextString& text) {
-    static PairRule rule{"", "</FONT>", "</FONT>", true, true};
-    static const std::string newlineForm = PairPattern("", true, "</FONT>");
-    static const std::string spaceForm = PairPattern("", false, "</FONT>");
-    static CallbackPass pass({newlineForm.c_str(), spaceForm.c_str()}, PairCallback, &rule);
-    if (!NewlineBeforeFontEnd(text.view()) || !pass.Run(text)) return false;
-    NewlinePass(text);
-    return true;
-}
+// A white-space pair rule with the pass that runs it and the texts its
+// callback refills.
+class PairPass {
+public:
+    // With `newlineForm`, A + newline + W + B is tried first.
+    PairPass(const PairRule& rule, bool newlineForm)
+        : rule_(rule), pass_(Patterns(rule, newlineForm), Callback, this) {}
+    PairPass(const PairPass&) = delete;
+    PairPass& operator=(const PairPass&) = delete;
+
+    // Scans the text; true when the text changed.
+    bool Run(TextString& text) { return pass_.Run(text); }
+
+private:
+    static std::vector<std::string> Patterns(const PairRule& rule, bool newlineForm) {
+        std::vector<std::string> patterns;
+        if (newlineForm) patterns.push_back(PairPattern(rule.first, true, rule.second));
+        patterns.push_back(PairPattern(rule.first, false, rule.second));
+        return patterns;
+    }
+
+    static int Callback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
+                        void* userData) {
+        PairPass& pass = *static_cast<PairPass*>(userData);
+        const PairRule& rule = pass.rule_;
+        TextString& space = pass.space_;
+        TextString& replacement = pass.replacement_;
+        if (!PatternList::GetMatchText(match, working, &space)) return kPatternNoChange;
+        RemoveFirst(space, rule.first);
+        RemoveFirst(space, rule.second);
+        int newline = -1;
+        const bool tookNewline = space.FindChar(0, '\n', &newline, 1);
+        if (tookNewline) {
+            std::memmove(space.buffer + newline, space.buffer + newline + 1,
+                         static_cast<size_t>(space.length - newline - 1));
+            space.SubString(0, space.length - 1);
+        }
+        replacement.Assign(rule.replacement);
+        if (rule.keepNewline && tookNewline) replacement.AppendChar('\n');
+        if (rule.keepSpace && !space.IsEmpty()) replacement.Append(space);
+        return PatternList::ReplaceMatchText(match, working, position, replacement.c_str());
+    }
+
+    PairRule rule_;
+    TextString space_;
+    TextString replacement_;
+    CallbackPass pass_;
+};
 
 // ---------------------------------------------------------------------------
 // FONT spans
 
 const char* const kStrongTags[] = {"<STRONG>", "</STRONG>", "<EM>", "</EM>"};
 const char* const kBoldTags[] = {"<B>", "</B>", "<I>", "</I>"};
-
-// C: the span without its FONT tags and bold and italic tags (and without
-// its non-breaking spaces when `dropSpaces`); K: C without white space.
-void FontSpanContent(const TextString& span, bool emStrong, bool dropSpaces, TextString* c, TextString* k) {
-    *c = span;
-    RemoveFontStartTags(*c);
-    RemoveAll(*c, "</FONT>");
-    for (const char* tag : emStrong ? kStrongTags : kBoldTags) RemoveAll(*c, tag);
-    if (dropSpaces) RemoveAll(*c, "&nbsp;");
-    *k = *c;
-    k->Trim(0, " ");
-    k->RemoveCharClass(4);
-}
-
-// A span "has content" when something but white space and non-breaking
-// spaces is left of it.
-bool FontSpanHasContent(const TextString& span, bool emStrong) {
-    static TextString c;
-    static TextString k;
-    FontSpanContent(span, emStrong, true, &c, &k);
-    return !k.IsEmpty();
-}
-
-// "<R>" or "</R>" once non-breaking spaces and repeated blanks are gone.
-bool IsRuleTag(const TextString& k) {
-    static TextString bare;
-    bare = k;
-    RemoveAll(bare, "&nbsp;");
-    bare.CollapseBlanks();
-    return EqualsNoCase(bare, "<R>") || EqualsNoCase(bare, "</R>");
-}
 
 // A single "<HR ...>" tag with something around it.
 bool IsRuleWithExtras(const TextString& k) {
@@ -835,132 +753,6 @@ struct FontSpanState {
     bool keepSpaces = false;
     bool specialRules = false;
 };
-
-int FontSpanCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
-                     void* userData) {
-    const FontSpanState& state = *static_cast<const FontSpanState*>(userData);
-    static TextString span;
-    static TextString c;
-    static TextString k;
-    if (!PatternList::GetMatchText(match, working, &span)) return kPatternNoChange;
-    FontSpanContent(span, state.emStrong, !state.keepSpaces, &c, &k);
-    const char* replacement = nullptr;
-    if (k.IsEmpty()) {
-        replacement = "";
-    } else if (EqualsNoCase(k, "<BR>")) {
-        replacement = "<BR>";
-    } else if (EqualsNoCase(k, "<HR>")) {
-        replacement = "<HR>";
-    } else if (IsRuleWithExtras(k)) {
-        replacement = c.c_str();
-    } else if (state.specialRules && IsRuleTag(k)) {
-        replacement = k.c_str();
-    } else {
-        return kPatternNoChange;
-    }
-    return PatternList::ReplaceMatchText(match, working, position, replacement);
-}
-
-// Removes FONT spans that hold nothing (or only non-breaking spaces, unless
-// `keepSpaces`), and reduces spans holding only a line break or a rule to
-// it.  A removed span cannot make a span in front of it match differently,
-// so the scan goes on after each replacement instead of starting again.
-bool FontSpanPass(TextString& text, const TidySettings& s, bool keepSpaces) {
-    static FontSpanState state;
-    static CallbackPass pass({"<FONT**</FONT>"}, FontSpanCallback, &state);
-    if (!s.fontSpansTidied || !Contains(text, "<FONT") || !Contains(text, "</FONT>")) return false;
-    state.emStrong = s.emStrong;
-    state.keepSpaces = keepSpaces;
-    state.specialRules = SpecialRuleSet(s);
-    return pass.Run(text);
-}
-
-// ---------------------------------------------------------------------------
-// "<R>" pairs and paragraphs
-
-int RulePairCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working, int* position, void*) {
-    static TextString span;
-    if (!PatternList::GetMatchText(match, working, &span)) return kPatternNoChange;
-    RemoveAll(span, "&nbsp;");
-    span.Trim(0, " ");
-    span.RemoveCharClass(4);
-    if (!EqualsNoCase(span, "<R></R>")) return kPatternNoChange;
-    return PatternList::ReplaceMatchText(match, working, position, "");
-}
-
-// Removes "<R>" pairs holding nothing but white space and non-breaking spaces.
-void RulePairPass(TextString& text) {
-    static CallbackPass pass({"<R>**</R>"}, RulePairCallback, nullptr);
-    if (!Contains(text, "<R>") || !Contains(text, "</R>")) return;
-    pass.Run(text);
-}
-
-// The paragraph without its "<P ...>" and "</P>" tags.
-void RemoveParagraphTags(TextString& text) {
-    static RuleList tags = [] {
-        RuleList list(true);
-        list.Add(kRuleReplace, "<P**>", "");
-        list.Add(kRuleReplace, "</P>", "");
-        return list;
-    }();
-    tags.Run(text, kAnyKinds);
-}
-
-int ParagraphCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
-                      void* userData) {
-    const TidySettings& s = *static_cast<const TidySettings*>(userData);
-    static TextString span;
-    static TextString tidied;
-    static TextString c;
-    static TextString k;
-    static TextString font;
-    if (!PatternList::GetMatchText(match, working, &span)) return kPatternNoChange;
-
-    // Non-breaking spaces in its FONT spans stay when one of them has content.
-    bool fontContent = false;
-    const std::string_view v = span.view();
-    for (size_t at = FindText(v, "<FONT"); at != kNotFound && !fontContent;) {
-        const size_t end = FindText(v, "</FONT>", at + 5);
-        if (end == kNotFound) break;
-        font.AssignChars(v.data() + at, static_cast<int>(end + 7 - at));
-        fontContent = FontSpanHasContent(font, s.emStrong);
-        at = FindText(v, "<FONT", end + 7);
-    }
-    tidied = span;
-    FontSpanPass(tidied, s, fontContent);
-    RulePairPass(tidied);
-
-    c = tidied;
-    RemoveParagraphTags(c);
-    k = c;
-    k.RemoveCharClass(4);
-
-    const char* replacement = nullptr;
-    if (k.IsEmpty()) {
-        replacement = SpecialRuleSet(s) ? "" : "<BR>";
-    } else if (EqualsNoCase(k, "<BR>")) {
-        replacement = "<BR>";
-    } else if (k == "<HR>") {
-        replacement = "<HR>";
-    } else if (k.length > 4 && Contains(k, "<HR") && k.CountChar('>') == 1) {
-        replacement = c.c_str();
-    } else if (tidied.length < span.length) {
-        replacement = tidied.c_str();
-    } else if (SpecialRuleSet(s) && (EqualsNoCase(k, "<R>") || EqualsNoCase(k, "</R>"))) {
-        replacement = k.c_str();
-    } else {
-        return kPatternNoChange;
-    }
-    return PatternList::ReplaceMatchText(match, working, position, replacement);
-}
-
-// Empty paragraphs become line breaks (or go, under the special rule sets).
-void ParagraphSpanPass(TextString& text, const TidySettings& s) {
-    static TidySettings settings;
-    static CallbackPass pass({"<P**>**</P>"}, ParagraphCallback, &settings);
-    settings = s;
-    pass.Run(text);
-}
 
 // ---------------------------------------------------------------------------
 // Cells and lines
@@ -979,66 +771,6 @@ bool CellEmptyBefore(std::string_view v, size_t end, size_t floor, std::string_v
 }
 
 // "<BR>" in front of a cell end goes, again and again; a cell left with
-// nothing gets a non-breaking space instead of its last one.  The text is
-// edited in place from the front while every edit shortens it (what is
-// written never reaches what is still to be read); from an edit that
-// lengthens it on, the rest is copied.  True when the text changed.
-bool DropCellEndBreaks(TextString& text, const char* startTag, const char* endTag) {
-    const std::string_view v = text.view();  // the text not yet read stays as it was
-    const std::string_view endView(endTag);
-    char* const data = text.buffer;
-    static TextString out;
-    bool copying = false;
-    bool changed = false;
-    size_t write = 0;  // in place: the end of the text edited so far
-    size_t read = 0;  // the start of the text not yet taken over
-    size_t floor = 0;
-    // The end tags, found by their "/" (rarer in markup than "<").
-    const char* const end = v.data() + v.size();
-    for (const char* slash = static_cast<const char*>(std::memchr(v.data(), '/', v.size())); slash != nullptr;
-         slash = static_cast<const char*>(std::memchr(slash + 1, '/', static_cast<size_t>(end - slash - 1)))) {
-        if (slash == v.data() || slash[-1] != '<' || static_cast<size_t>(end - slash) < endView.size() - 1 ||
-            !SameChars(slash + 1, endView.data() + 2, endView.size() - 2))
-            continue;
-        const size_t at = static_cast<size_t>(slash - 1 - v.data());
-        if (at < floor) continue;  // inside the end tag found before (not for "</TD>" or "</TH>")
-        size_t first = at;
-        while (first >= floor + 4 && std::memcmp(v.data() + first - 4, "<BR>", 4) == 0) first -= 4;
-        if (first < at) {
-            const bool space = CellEmptyBefore(v, first, floor, startTag);
-            if (!changed) write = read = first;  // nothing before it moves
-            changed = true;
-            if (!copying && space && at - first < 6) {
-                // The non-breaking space needs more room than it gets.
-                copying = true;
-                out.AssignChars(data, static_cast<int>(write));
-            }
-            if (copying) {
-                out.AppendBytes(v.data() + read, static_cast<int>(first - read));
-                if (space) out.AppendBytes("&nbsp;", 6);
-            } else {
-                if (first > read) std::memmove(data + write, data + read, first - read);
-                write += first - read;
-                if (space) {
-                    std::copy_n("&nbsp;", 6, data + write);
-                    write += 6;
-                }
-            }
-            read = at;
-        }
-        floor = at + endView.size();
-        slash = v.data() + floor - 1;  // the search goes on after this end tag
-    }
-    if (!changed) return false;
-    if (copying) {
-        out.AppendBytes(v.data() + read, static_cast<int>(v.size() - read));
-        std::swap(text, out);
-    } else {
-        std::memmove(data + write, data + read, v.size() - read);
-        text.SubString(0, static_cast<int>(write + v.size() - read));
-    }
-    return true;
-}
 
 // Whether the line ends with a tag that begins "<FONT".
 bool EndsWithFontTag(const TextString& line) {
@@ -1046,145 +778,6 @@ bool EndsWithFontTag(const TextString& line) {
     int open = line.length - 1;
     while (open >= 0 && line.buffer[open] != '<') --open;
     return open >= 0 && line.length - open >= 5 && std::memcmp(line.buffer + open, "<FONT", 5) == 0;
-}
-
-// A line ending with a FONT start tag takes the first word of the next line;
-// empty lines go.  True when a word moved.
-bool FontLineJoinPass(TextString& text) {
-    static TextString out;
-    static TextString line;
-    static TextString next;
-    out.MakeEmpty();
-    const std::string_view v = text.view();
-    size_t position = 0;
-    auto takeLine = [&](TextString& into) {
-        if (position > v.size()) return false;
-        size_t end = v.find('\n', position);
-        if (end == std::string_view::npos) end = v.size();
-        into.AssignChars(v.data() + position, static_cast<int>(end - position));
-        position = end + 1;
-        return true;
-    };
-    bool moved = false;
-    bool haveLine = takeLine(line);
-    while (haveLine) {
-        const bool haveNext = takeLine(next);
-        if (haveNext && EndsWithFontTag(line)) {
-            next.Trim(0, " ");
-            next.CollapseBlanks();
-            int blank = -1;
-            if (!next.FindChar(0, ' ', &blank, 1)) blank = -1;
-            const int wordLength = blank < 0 ? next.length : blank;
-            if (wordLength > 0 && !next.StartsWith("<!--", 1)) {
-                line.AppendBytes(next.buffer, wordLength);
-                line.AppendChar(' ');
-                next.SubString(blank < 0 ? next.length : blank + 1, next.length);
-                moved = true;
-            }
-        }
-        if (!line.IsEmpty()) {
-            if (!out.IsEmpty()) out.AppendChar('\n');
-            out.Append(line);
-        }
-        if (!haveNext) break;
-        std::swap(line, next);
-    }
-    if (!v.empty() && v.back() == '\n' && !out.IsEmpty()) out.AppendChar('\n');
-    text.AssignChars(out.buffer, out.length);
-    return moved;
-}
-
-// ---------------------------------------------------------------------------
-// The rule lists, one per combination of the settings they are built from
-
-RuleList& EmphasisRules(const TidySettings& s) {
-    static std::array<std::unique_ptr<RuleList>, 4> lists;
-    std::unique_ptr<RuleList>& slot = lists[(s.emStrong ? 1 : 0) | (s.ruleSet == 2 ? 2 : 0)];
-    if (!slot) {
-        slot = std::make_unique<RuleList>(true);
-        RuleList& list = *slot;
-        if (s.emStrong) {
-            list.Add(kRuleReplace, "<STRONG>*W</STRONG>", "");
-            list.Add(kRuleReplace, "<EM>*W</EM>", "");
-            list.Add(kRuleReplace, "</STRONG>?W</FONT>", "</STRONG> </FONT>");
-            list.Add(kRuleReplace, "</EM>?W</FONT>", "</EM> </FONT>");
-            list.Add(kRuleReplace, "<STRONG>*W&nbsp;*W</STRONG>", "&nbsp;");
-            list.Add(kRuleReplace, "<EM>*W&nbsp;*W</EM>", "&nbsp;");
-        } else {
-            list.Add(kRuleReplace, "<B>*W</B>", "");
-            list.Add(kRuleReplace, "<I>*W</I>", "");
-            list.Add(kRuleReplace, "</B>?W</FONT>", "</B> </FONT>");
-            list.Add(kRuleReplace, "</I>?W</FONT>", "</I> </FONT>");
-            list.Add(kRuleReplace, "<B>*W&nbsp;*W</B>", "&nbsp;");
-            list.Add(kRuleReplace, "<I>*W&nbsp;*W</I>", "&nbsp;");
-        }
-        if (s.ruleSet == 2) list.Add(kRuleReplace, "<R>*W</R>", "");
-    }
-    return *slot;
-}
-
-RuleList& FirstMarkupRules(const TidySettings& s) {
-    static std::array<std::unique_ptr<RuleList>, 4> lists;
-    std::unique_ptr<RuleList>& slot = lists[(s.emStrong ? 1 : 0) | (s.fontTags ? 2 : 0)];
-    if (!slot) {
-        slot = std::make_unique<RuleList>(true);
-        RuleList& list = *slot;
-        const char* em = s.emStrong ? "EM" : "I";
-        const char* strong = s.emStrong ? "STRONG" : "B";
-        auto add = [&list](const std::string& pattern, const std::string& text) {
-            list.Add(kRuleReplace, pattern.c_str(), text.c_str());
-        };
-        const std::string emOpen = std::string("<") + em + ">", emClose = std::string("</") + em + ">";
-        const std::string strongOpen = std::string("<") + strong + ">";
-        const std::string strongClose = std::string("</") + strong + ">";
-        add("<P>?W" + emOpen, "<P>" + emOpen);
-        add("<P>?W" + strongOpen, "<P>" + strongOpen);
-        add(emClose + "?W</P>", emClose + "</P>");
-        add(strongClose + "?W</P>", strongClose + "</P>");
-        add("|n*W" + emClose, " " + emClose);
-        add("|n*W" + strongClose, " " + strongClose);
-        add(emOpen + "*W|n", emOpen + " ");
-        add(strongOpen + "*W|n", strongOpen + " ");
-        add("<HR>", "\n<HR>");
-        if (s.fontTags) {
-            add(emClose + "?W</FONT>", emClose + " </FONT>");
-            add(strongClose + "?W</FONT>", strongClose + " </FONT>");
-            add("<P>?W<FONT", "<P><FONT");
-            add("<DD>?W<FONT", "<DD><FONT");
-            add("<LI>?W<FONT", "<LI><FONT");
-            add("</FONT>?W</P>", "</FONT></P>");
-            add("</FONT>?W</DD>", "</FONT></DD>");
-            add("</FONT>?W</LI>", "</FONT></LI>");
-            add("<BR>?W</FONT>", "<BR></FONT>");
-            add("</FONT>?W</H", "</FONT></H");
-            add("</FONT>?W<FONT", "</FONT> <FONT");
-        }
-        add("</P>?W</LI>", "</P></LI>");
-        add("</DD>?W</DL", "</DD></DL");
-        add("</DT>?W<DD", "</DT><DD");
-        add("</DD>?W<DT", "</DD><DT");
-        add("</FONT>?W<P>", "</FONT><P>");
-    }
-    return *slot;
-}
-
-RuleList& SecondMarkupRules(const TidySettings& s) {
-    static std::array<std::unique_ptr<RuleList>, 4> lists;
-    std::unique_ptr<RuleList>& slot = lists[(s.fontTags ? 1 : 0) | (s.indentMinusOne ? 2 : 0)];
-    if (!slot) {
-        // Edits in place: its kind 4 rules put their text in place of the match.
-        slot = std::make_unique<RuleList>(false);
-        RuleList& list = *slot;
-        list.Add(kRuleDelete, "<P **>*W</P>", "");
-        if (s.fontTags) list.Add(kRuleDelete, "<P **>*W<FONT**>*W</FONT>*W</P>", "");
-        list.Add(kRuleReplace, "|n*W</P>|n", "</P>\n");
-        list.Add(kRuleReplace, "|n*W</LI>", "</LI>");
-        if (s.indentMinusOne) {
-            list.Add(kRuleDelete, "<UL>|n</UL>", "\n");
-            list.Add(kRuleDelete, "<BLOCKQUOTE>|n</BLOCKQUOTE>", "\n");
-        }
-    }
-    return *slot;
 }
 
 // ---------------------------------------------------------------------------
@@ -1438,115 +1031,12 @@ void ScanFlags(FC* policies, std::string_view v, TidyBuffer* b) {
     FlagScanner(policies, v, b).Scan();
 }
 
-// ---------------------------------------------------------------------------
-// Line starts
-//
-// A tidied text of several lines begins at the start of a line, after the
-// lines written before it: a newline put in front lets the passes see that
-// line start (a blank line at the very beginning folds away like any
-// other), and the tidied text never begins with an empty line.  A buffer
-// that is written in parts is tidied again with what follows, so without
-// this every part could add blank lines where it ends.
-
-void StartAtLineStart(TextString& text) {
-    if (!std::memchr(text.buffer, '\n', static_cast<size_t>(text.length))) return;  // a single line
-    static TextString started;
-    started.AssignChars("\n", 1);
-    started.Append(text);
-    std::swap(started, text);
-}
-
+// Takes off the newlines the text begins with (see TidyPasses::StartAtLineStart).
 void DropLeadingNewlines(TextString& text) {
     int n = 0;
     while (n < text.length && text.buffer[n] == '\n') ++n;
     if (n > 0) text.SubString(n, text.length - n);
 }
-
-// ---------------------------------------------------------------------------
-// The passes over a text whose pre-formatted parts are covered
-
-void TidyMarkupCovered(const TidySettings& s, TidyBuffer* b) {
-    TextString& text = b->text;
-    // Whether the text is known to hold no newline followed by white space
-    // and another newline: left so by a newline pass and not changed since.
-    // The newline pass and the folding of newline runs are then skipped, as
-    // they would find nothing to do.
-    bool runFree = false;
-    auto note = [&runFree](bool changed) {
-        if (changed) runFree = false;
-    };
-    if (b->paragraphStart && b->paragraphEnd) ParagraphSpanPass(text, s);
-    if (b->newline) runFree = NewlinePass(text);
-    if (b->nonBreakingSpace) {
-        note(ReplaceAll(text, " &nbsp;", "&nbsp;"));
-        note(ReplaceAll(text, "&nbsp; ", "&nbsp;"));
-        note(ReplaceAll(text, "&nbsp;<BR>", "<BR>"));
-    }
-    if (b->fontEnd) note(FontEndPass(text));
-    if (b->dataCellStart && b->dataCellEnd && b->lineBreak) note(DropCellEndBreaks(text, "<TD", "</TD>"));
-    if (b->headerCellStart && b->headerCellEnd && b->lineBreak) note(DropCellEndBreaks(text, "<TH", "</TH>"));
-    // The passes so far wrote no new kind of tag but "<BR>" for an empty
-    // paragraph and "<BR>" or "<HR>" in place of the same tag in other
-    // letter case.
-    uint64_t kinds = b->tagKinds;
-    // The kinds of a two-letter tag name in any letter case.
-    constexpr auto anyCase = [](char upper0, char upper1) {
-        const char lower0 = static_cast<char>(upper0 - 'A' + 'a'), lower1 = static_cast<char>(upper1 - 'A' + 'a');
-        return TagKind(upper0, upper1) | TagKind(upper0, lower1) | TagKind(lower0, upper1) | TagKind(lower0, lower1);
-    };
-    constexpr uint64_t kLineBreakKinds = anyCase('B', 'R');
-    constexpr uint64_t kRuleKinds = anyCase('H', 'R');
-    if ((b->paragraphStart && b->paragraphEnd) || (kinds & kLineBreakKinds) != 0) kinds |= TagKind('B', 'R');
-    if ((kinds & kRuleKinds) != 0) kinds |= TagKind('H', 'R');
-    const bool firstChanged = FirstMarkupRules(s).RunTwiceIfChanged(text, kinds);
-    note(firstChanged);
-    note(SecondMarkupRules(s).Run(text, firstChanged ? kinds | kNewlineKind : kinds));
-    if (b->paragraphStart) note(StartTagPass(text, false));
-    if (b->listItemStart) note(StartTagPass(text, true));
-    if (b->fontStart || b->fontEnd) {
-        // The pass may drop empty lines without moving a word.
-        const int before = text.length;
-        note(FontLineJoinPass(text) || text.length != before);
-    }
-    if (b->commentStart) note(ReplaceAll(text, "<!--", "\n<!--"));
-    if (b->commentEnd) note(ReplaceAll(text, "-->", "-->\n"));
-    if (SpecialRuleSet(s)) {
-        note(ReplaceAll(text, "<R>", "\n<R>\n"));
-        note(ReplaceAll(text, "</R>", "\n</R>\n"));
-    }
-    if (b->newline && !runFree) runFree = NewlinePass(text);
-    if (b->paragraphEnd) note(ReplaceAll(text, "<BR></P>", "</P>"));
-    if (b->paragraphStart) note(ReplaceAll(text, "\n<P>", "\n\n<P>"));
-    // With list items the replacement runs once more; the newline it adds
-    // is folded away by the last step.
-    if (b->listItemStart) note(ReplaceAll(text, "\n<P>", "\n\n<P>"));
-    if (b->paragraphEnd) {
-        note(ReplaceAll(text, "\n</P>", "</P>"));
-        note(ReplaceAll(text, "</P>", "</P>\n"));
-    }
-    if (b->listItemEnd) note(ReplaceAll(text, "</LI>", "</LI>\n"));
-    if (!runFree) FoldNewlineRuns(text);
-}
-
-void TidyEmphasisCovered(FC* policies, TidyBuffer* b) {
-    const TidySettings s = ReadSettings(policies);
-    if (policies->IsOn(Pol::RemoveRedundantTags)) {
-        TextString& text = b->text;
-        bool changed = EmphasisRules(s).RunTwiceIfChanged(text, b->tagKinds);
-        if (b->unorderedList) changed = RemoveAll(text, "</UL>\n<UL>") || changed;
-        if (b->blockQuote) changed = RemoveAll(text, "</BLOCKQUOTE>\n<BLOCKQUOTE>") || changed;
-        // The FONT-span pass looks for "<FONT" and "</FONT" itself: FONT
-        // markup from in-line font tags counts while fonts are not FONT tags.
-        // A text as scanned holds no "<FONT" unless the sketch has its kind.
-        constexpr uint64_t kFontKind = TagKind('F', 'O');
-        if (changed || (b->tagKinds & kFontKind) != 0) FontSpanPass(text, s, true);
-    }
-    TidyMarkupCovered(s, b);
-}
-
-}  // namespace
-
-namespace {
 
 // Whether the text is a plain table text: every tag in it is a table row or
 // cell tag ("<TR", "<TD", "<TH" or an end tag of these, in upper case, the
@@ -1660,16 +1150,6 @@ bool EmphasisInPlainText(FC* policies, std::string_view v) {
     return false;
 }
 
-// The tidy passes over a plain table text (see PlainTableText): the
-// cell-ending line breaks go, as the full passes would take them.
-void TidyPlainTableText(TidyBuffer* b) {
-    TextString& text = b->text;
-    StartAtLineStart(text);
-    if (b->dataCellStart && b->dataCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TD", "</TD>");
-    if (b->headerCellStart && b->headerCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TH", "</TH>");
-    DropLeadingNewlines(text);
-}
-
 // Whether the passes may take the buffer as a plain table text.
 bool PlainBuffer(const TidyBuffer* b) {
     if (b->preformatted || b->startsInsidePre) return false;
@@ -1679,6 +1159,726 @@ bool PlainBuffer(const TidyBuffer* b) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// The passes and their state
+//
+// The rule lists (built on first use for each combination of the settings
+// they depend on, and kept with the pattern lists made for the rules each
+// text can meet), the callback passes, and the scratch texts each pass
+// refills for every text, which keep their room from one text to the next.
+// A TidyBuffer makes its passes when the first pass runs over it and keeps
+// them: an owner that tidies text after text keeps one record (the HTML
+// writer for its flushes, the table engine for its cells).  Every scratch
+// text serves the one routine named beside it: a routine that runs inside
+// another's callback never refills a text the other still reads.
+class TidyPasses {
+public:
+    TidyPasses() = default;
+    TidyPasses(const TidyPasses&) = delete;
+    TidyPasses& operator=(const TidyPasses&) = delete;
+
+    // The scan's second look at a text with pre-formatted sections: its
+    // flags again, with those sections left out.
+    void ScanOutsidePre(FC* policies, TidyBuffer* buffer);
+    // HTML_TidyEmphasis and HTML_TidyMarkup.
+    int TidyEmphasis(FC* policies, TidyBuffer* buffer);
+    int TidyMarkup(FC* policies, TidyBuffer* buffer);
+
+private:
+    // Replaces every occurrence (case-sensitive, left to right, replacements
+    // are not searched again); true when there was one.
+    bool ReplaceAll(TextString& text, std::string_view find, std::string_view with);
+    // Removes every occurrence of `what` (case-sensitive); true when there
+    // was one.
+    bool RemoveAll(TextString& text, const char* what) { return ReplaceAll(text, what, ""); }
+    void RemoveFontStartTags(TextString& text);
+    void StartAtLineStart(TextString& text);
+    bool NewlinePass(TextString& text);
+    bool StartTagPass(TextString& text, bool listItem);
+    bool FontEndPass(TextString& text);
+    void FontSpanContent(const TextString& span, bool emStrong, bool dropSpaces, TextString* c, TextString* k);
+    bool FontSpanHasContent(const TextString& span, bool emStrong);
+    bool IsRuleTag(const TextString& k);
+    static int FontSpanCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
+                                void* userData);
+    bool FontSpanPass(TextString& text, const TidySettings& s, bool keepSpaces);
+    static int RulePairCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
+                                void* userData);
+    void RulePairPass(TextString& text);
+    void RemoveParagraphTags(TextString& text);
+    static int ParagraphCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
+                                 void* userData);
+    void ParagraphSpanPass(TextString& text, const TidySettings& s);
+    bool DropCellEndBreaks(TextString& text, const char* startTag, const char* endTag);
+    bool FontLineJoinPass(TextString& text);
+    RuleList& EmphasisRules(const TidySettings& s);
+    RuleList& FirstMarkupRules(const TidySettings& s);
+    RuleList& SecondMarkupRules(const TidySettings& s);
+    void TidyMarkupCovered(const TidySettings& s, TidyBuffer* b);
+    void TidyEmphasisCovered(FC* policies, TidyBuffer* b);
+    void TidyPlainTableText(TidyBuffer* b);
+    template <typename Passes>
+    int RunTidyPasses(TidyBuffer* buffer, Passes passes);
+
+    // The rule lists, one per combination of the settings they are built
+    // from (see EmphasisRules and the others).
+    std::array<std::unique_ptr<RuleList>, 4> emphasisRules;
+    std::array<std::unique_ptr<RuleList>, 4> firstMarkupRules;
+    std::array<std::unique_ptr<RuleList>, 4> secondMarkupRules;
+    std::unique_ptr<RuleList> paragraphTags;  // RemoveParagraphTags
+    // The passes, each made when it first runs (most texts need few of
+    // them).  The white-space pairs:
+    std::unique_ptr<PairPass> newlines;  // NewlinePass
+    std::unique_ptr<PairPass> paragraphStart;  // StartTagPass
+    std::unique_ptr<PairPass> itemStart;  // StartTagPass
+    std::unique_ptr<PairPass> fontEnd;  // FontEndPass
+    // The callback passes, and what their callbacks read: the settings of
+    // the pass that runs.
+    FontSpanState fontSpanState;
+    std::unique_ptr<CallbackPass> fontSpans;  // FontSpanPass
+    std::unique_ptr<CallbackPass> rulePairs;  // RulePairPass
+    TidySettings paragraphSettings;
+    std::unique_ptr<CallbackPass> paragraphs;  // ParagraphSpanPass
+    PreShield shield;  // RunTidyPasses
+    // The scratch texts.
+    TextString replaced;  // ReplaceAll
+    TextString fontTagsRemoved;  // RemoveFontStartTags
+    TextString started;  // StartAtLineStart
+    TextString contentC, contentK;  // FontSpanHasContent
+    TextString bareRule;  // IsRuleTag
+    TextString fontSpan, fontSpanC, fontSpanK;  // FontSpanCallback
+    TextString rulePair;  // RulePairCallback
+    TextString paragraph, paragraphTidied, paragraphC, paragraphK, paragraphFont;  // ParagraphCallback
+    TextString cellEnds;  // DropCellEndBreaks
+    TextString joined, joinLine, joinNext;  // FontLineJoinPass
+    Regions regions;  // ScanOutsidePre
+    std::string outside;  // ScanOutsidePre
+};
+
+namespace {
+
+// The pass in `slot`, made by `make` when it first runs.
+template <typename Pass, typename Make>
+Pass& MadeOnFirstUse(std::unique_ptr<Pass>& slot, Make make) {
+    if (!slot) slot = make();
+    return *slot;
+}
+
+}  // namespace
+
+bool TidyPasses::ReplaceAll(TextString& text, std::string_view find, std::string_view with) {
+    const std::string_view v = text.view();
+    size_t at = FindText(v, find);
+    if (at == kNotFound) return false;
+    TextString& out = replaced;
+    out.MakeEmpty();
+    // Room for the text and a few longer replacements: a long text is not
+    // copied again and again as the result grows.
+    out.Reserve(static_cast<int>(std::min<size_t>(v.size() + v.size() / 16 + 64, INT32_MAX - 2)));
+    size_t copied = 0;
+    for (; at != kNotFound; at = FindText(v, find, copied)) {
+        out.AppendBytes(v.data() + copied, static_cast<int>(at - copied));
+        out.AppendBytes(with.data(), static_cast<int>(with.size()));
+        copied = at + find.size();
+    }
+    out.AppendBytes(v.data() + copied, static_cast<int>(v.size() - copied));
+    std::swap(text, out);
+    return true;
+}
+
+// Removes every "<FONT" tag (up to the first ">" after it).
+void TidyPasses::RemoveFontStartTags(TextString& text) {
+    if (!Contains(text, "<FONT")) return;
+    std::string_view v = text.view();
+    TextString& out = fontTagsRemoved;
+    out.MakeEmpty();
+    size_t copied = 0;
+    for (size_t at = FindText(v, "<FONT"); at != kNotFound; at = FindText(v, "<FONT", copied)) {
+        const size_t close = v.find('>', at + 5);
+        if (close == std::string_view::npos) break;
+        out.AppendBytes(v.data() + copied, static_cast<int>(at - copied));
+        copied = close + 1;
+    }
+    out.AppendBytes(v.data() + copied, static_cast<int>(v.size() - copied));
+    text.AssignChars(out.buffer, out.length);
+}
+
+// ---------------------------------------------------------------------------
+// Line starts
+//
+// A tidied text of several lines begins at the start of a line, after the
+// lines written before it: a newline put in front lets the passes see that
+// line start (a blank line at the very beginning folds away like any
+// other), and the tidied text never begins with an empty line.  A buffer
+// that is written in parts is tidied again with what follows, so without
+// this every part could add blank lines where it ends.
+
+void TidyPasses::StartAtLineStart(TextString& text) {
+    if (!std::memchr(text.buffer, '\n', static_cast<size_t>(text.length))) return;  // a single line
+    started.AssignChars("\n", 1);
+    started.Append(text);
+    std::swap(started, text);
+}
+
+// Every newline followed by white space and another newline becomes one
+// newline; repeated, ten runs at most, while a run changes the text.  True
+// when the text is known to hold no such run afterwards.
+bool TidyPasses::NewlinePass(TextString& text) {
+    for (int run = 0; run < 10; ++run) {
+        if (!HasNewlineRun(text.view())) return true;
+        PairPass& pass = MadeOnFirstUse(newlines, [] {
+            return std::make_unique<PairPass>(PairRule{"\n", "\n", "\n", false, false}, false);
+        });
+        if (!pass.Run(text)) return false;
+    }
+    return false;
+}
+
+// The white space after a "<P>" or "<LI>", line breaks included, goes.
+// True when the text changed.
+bool TidyPasses::StartTagPass(TextString& text, bool listItem) {
+    if (!TagFollowedBySpace(text.view(), listItem ? "<LI>" : "<P>")) return false;
+    if (listItem)
+        return MadeOnFirstUse(
+                   itemStart,
+                   [] {
+                       return std::make_unique<PairPass>(PairRule{"<LI>", "", "<LI>", false, false}, true);
+                   })
+            .Run(text);
+    return MadeOnFirstUse(paragraphStart,
+                          [] {
+                              return std::make_unique<PairPass>(PairRule{"<P>", "", "<P>", false, false}, true);
+                          })
+        .Run(text);
+}
+
+// White space in front of "</FONT>" that holds a newline moves behind it,
+// the newline first.  True when the text changed.
+bool TidyPasses::FontEndPass(TextString& text) {
+    if (!NewlineBeforeFontEnd(text.view())) return false;
+    PairPass& pass = MadeOnFirstUse(fontEnd, [] {
+        return std::make_unique<PairPass>(PairRule{"", "</FONT>", "</FONT>", true, true}, true);
+    });
+    if (!pass.Run(text)) return false;
+    NewlinePass(text);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// FONT spans
+
+// C: the span without its FONT tags and bold and italic tags (and without
+// its non-breaking spaces when `dropSpaces`); K: C without white space.
+void TidyPasses::FontSpanContent(const TextString& span, bool emStrong, bool dropSpaces, TextString* c,
+                                 TextString* k) {
+    *c = span;
+    RemoveFontStartTags(*c);
+    RemoveAll(*c, "</FONT>");
+    for (const char* tag : emStrong ? kStrongTags : kBoldTags) RemoveAll(*c, tag);
+    if (dropSpaces) RemoveAll(*c, "&nbsp;");
+    *k = *c;
+    k->Trim(0, " ");
+    k->RemoveCharClass(4);
+}
+
+// A span "has content" when something but white space and non-breaking
+// spaces is left of it.
+bool TidyPasses::FontSpanHasContent(const TextString& span, bool emStrong) {
+    FontSpanContent(span, emStrong, true, &contentC, &contentK);
+    return !contentK.IsEmpty();
+}
+
+// "<R>" or "</R>" once non-breaking spaces and repeated blanks are gone.
+bool TidyPasses::IsRuleTag(const TextString& k) {
+    TextString& bare = bareRule;
+    bare = k;
+    RemoveAll(bare, "&nbsp;");
+    bare.CollapseBlanks();
+    return EqualsNoCase(bare, "<R>") || EqualsNoCase(bare, "</R>");
+}
+
+int TidyPasses::FontSpanCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
+                                 void* userData) {
+    TidyPasses& passes = *static_cast<TidyPasses*>(userData);
+    const FontSpanState& state = passes.fontSpanState;
+    TextString& span = passes.fontSpan;
+    TextString& c = passes.fontSpanC;
+    TextString& k = passes.fontSpanK;
+    if (!PatternList::GetMatchText(match, working, &span)) return kPatternNoChange;
+    passes.FontSpanContent(span, state.emStrong, !state.keepSpaces, &c, &k);
+    const char* replacement = nullptr;
+    if (k.IsEmpty()) {
+        replacement = "";
+    } else if (EqualsNoCase(k, "<BR>")) {
+        replacement = "<BR>";
+    } else if (EqualsNoCase(k, "<HR>")) {
+        replacement = "<HR>";
+    } else if (IsRuleWithExtras(k)) {
+        replacement = c.c_str();
+    } else if (state.specialRules && passes.IsRuleTag(k)) {
+        replacement = k.c_str();
+    } else {
+        return kPatternNoChange;
+    }
+    return PatternList::ReplaceMatchText(match, working, position, replacement);
+}
+
+// Removes FONT spans that hold nothing (or only non-breaking spaces, unless
+// `keepSpaces`), and reduces spans holding only a line break or a rule to
+// it.  A removed span cannot make a span in front of it match differently,
+// so the scan goes on after each replacement instead of starting again.
+bool TidyPasses::FontSpanPass(TextString& text, const TidySettings& s, bool keepSpaces) {
+    FontSpanState& state = fontSpanState;
+    if (!s.fontSpansTidied || !Contains(text, "<FONT") || !Contains(text, "</FONT>")) return false;
+    state.emStrong = s.emStrong;
+    state.keepSpaces = keepSpaces;
+    state.specialRules = SpecialRuleSet(s);
+    return MadeOnFirstUse(fontSpans,
+                          [this] {
+                              return std::make_unique<CallbackPass>(std::vector<std::string>{"<FONT**</FONT>"},
+                                                                    FontSpanCallback, this);
+                          })
+        .Run(text);
+}
+
+// ---------------------------------------------------------------------------
+// "<R>" pairs and paragraphs
+
+int TidyPasses::RulePairCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working, int* position,
+                                 void* userData) {
+    TidyPasses& passes = *static_cast<TidyPasses*>(userData);
+    TextString& span = passes.rulePair;
+    if (!PatternList::GetMatchText(match, working, &span)) return kPatternNoChange;
+    passes.RemoveAll(span, "&nbsp;");
+    span.Trim(0, " ");
+    span.RemoveCharClass(4);
+    if (!EqualsNoCase(span, "<R></R>")) return kPatternNoChange;
+    return PatternList::ReplaceMatchText(match, working, position, "");
+}
+
+// Removes "<R>" pairs holding nothing but white space and non-breaking spaces.
+void TidyPasses::RulePairPass(TextString& text) {
+    if (!Contains(text, "<R>") || !Contains(text, "</R>")) return;
+    MadeOnFirstUse(rulePairs, [this] {
+        return std::make_unique<CallbackPass>(std::vector<std::string>{"<R>**</R>"}, RulePairCallback, this);
+    }).Run(text);
+}
+
+// The paragraph without its "<P ...>" and "</P>" tags.
+void TidyPasses::RemoveParagraphTags(TextString& text) {
+    MadeOnFirstUse(paragraphTags, [] {
+        auto list = std::make_unique<RuleList>(true);
+        list->Add(kRuleReplace, "<P**>", "");
+        list->Add(kRuleReplace, "</P>", "");
+        return list;
+    }).Run(text, kAnyKinds);
+}
+
+int TidyPasses::ParagraphCallback(PatternList*, PatternRule*, PatternMatch* match, CharBuffer* working,
+                                  int* position, void* userData) {
+    TidyPasses& passes = *static_cast<TidyPasses*>(userData);
+    const TidySettings& s = passes.paragraphSettings;
+    TextString& span = passes.paragraph;
+    TextString& tidied = passes.paragraphTidied;
+    TextString& c = passes.paragraphC;
+    TextString& k = passes.paragraphK;
+    TextString& font = passes.paragraphFont;
+    if (!PatternList::GetMatchText(match, working, &span)) return kPatternNoChange;
+
+    // Non-breaking spaces in its FONT spans stay when one of them has content.
+    bool fontContent = false;
+    const std::string_view v = span.view();
+    for (size_t at = FindText(v, "<FONT"); at != kNotFound && !fontContent;) {
+        const size_t end = FindText(v, "</FONT>", at + 5);
+        if (end == kNotFound) break;
+        font.AssignChars(v.data() + at, static_cast<int>(end + 7 - at));
+        fontContent = passes.FontSpanHasContent(font, s.emStrong);
+        at = FindText(v, "<FONT", end + 7);
+    }
+    tidied = span;
+    passes.FontSpanPass(tidied, s, fontContent);
+    passes.RulePairPass(tidied);
+
+    c = tidied;
+    passes.RemoveParagraphTags(c);
+    k = c;
+    k.RemoveCharClass(4);
+
+    const char* replacement = nullptr;
+    if (k.IsEmpty()) {
+        replacement = SpecialRuleSet(s) ? "" : "<BR>";
+    } else if (EqualsNoCase(k, "<BR>")) {
+        replacement = "<BR>";
+    } else if (k == "<HR>") {
+        replacement = "<HR>";
+    } else if (k.length > 4 && Contains(k, "<HR") && k.CountChar('>') == 1) {
+        replacement = c.c_str();
+    } else if (tidied.length < span.length) {
+        replacement = tidied.c_str();
+    } else if (SpecialRuleSet(s) && (EqualsNoCase(k, "<R>") || EqualsNoCase(k, "</R>"))) {
+        replacement = k.c_str();
+    } else {
+        return kPatternNoChange;
+    }
+    return PatternList::ReplaceMatchText(match, working, position, replacement);
+}
+
+// Empty paragraphs become line breaks (or go, under the special rule sets).
+void TidyPasses::ParagraphSpanPass(TextString& text, const TidySettings& s) {
+    paragraphSettings = s;
+    MadeOnFirstUse(paragraphs, [this] {
+        return std::make_unique<CallbackPass>(std::vector<std::string>{"<P**>**</P>"}, ParagraphCallback, this);
+    }).Run(text);
+}
+
+// ---------------------------------------------------------------------------
+// Cells and lines
+
+// nothing gets a non-breaking space instead of its last one.  The text is
+// edited in place from the front while every edit shortens it (what is
+// written never reaches what is still to be read); from an edit that
+// lengthens it on, the rest is copied.  True when the text changed.
+bool TidyPasses::DropCellEndBreaks(TextString& text, const char* startTag, const char* endTag) {
+    const std::string_view v = text.view();  // the text not yet read stays as it was
+    const std::string_view endView(endTag);
+    char* const data = text.buffer;
+    TextString& out = cellEnds;
+    bool copying = false;
+    bool changed = false;
+    size_t write = 0;  // in place: the end of the text edited so far
+    size_t read = 0;  // the start of the text not yet taken over
+    size_t floor = 0;
+    // The end tags, found by their "/" (rarer in markup than "<").
+    const char* const end = v.data() + v.size();
+    for (const char* slash = static_cast<const char*>(std::memchr(v.data(), '/', v.size())); slash != nullptr;
+         slash = static_cast<const char*>(std::memchr(slash + 1, '/', static_cast<size_t>(end - slash - 1)))) {
+        if (slash == v.data() || slash[-1] != '<' || static_cast<size_t>(end - slash) < endView.size() - 1 ||
+            !SameChars(slash + 1, endView.data() + 2, endView.size() - 2))
+            continue;
+        const size_t at = static_cast<size_t>(slash - 1 - v.data());
+        if (at < floor) continue;  // inside the end tag found before (not for "</TD>" or "</TH>")
+        size_t first = at;
+        while (first >= floor + 4 && std::memcmp(v.data() + first - 4, "<BR>", 4) == 0) first -= 4;
+        if (first < at) {
+            const bool space = CellEmptyBefore(v, first, floor, startTag);
+            if (!changed) write = read = first;  // nothing before it moves
+            changed = true;
+            if (!copying && space && at - first < 6) {
+                // The non-breaking space needs more room than it gets.
+                copying = true;
+                out.AssignChars(data, static_cast<int>(write));
+            }
+            if (copying) {
+                out.AppendBytes(v.data() + read, static_cast<int>(first - read));
+                if (space) out.AppendBytes("&nbsp;", 6);
+            } else {
+                if (first > read) std::memmove(data + write, data + read, first - read);
+                write += first - read;
+                if (space) {
+                    std::copy_n("&nbsp;", 6, data + write);
+                    write += 6;
+                }
+            }
+            read = at;
+        }
+        floor = at + endView.size();
+        slash = v.data() + floor - 1;  // the search goes on after this end tag
+    }
+    if (!changed) return false;
+    if (copying) {
+        out.AppendBytes(v.data() + read, static_cast<int>(v.size() - read));
+        std::swap(text, out);
+    } else {
+        std::memmove(data + write, data + read, v.size() - read);
+        text.SubString(0, static_cast<int>(write + v.size() - read));
+    }
+    return true;
+}
+
+// A line ending with a FONT start tag takes the first word of the next line;
+// empty lines go.  True when a word moved.
+bool TidyPasses::FontLineJoinPass(TextString& text) {
+    TextString& out = joined;
+    TextString& line = joinLine;
+    TextString& next = joinNext;
+    out.MakeEmpty();
+    const std::string_view v = text.view();
+    size_t position = 0;
+    auto takeLine = [&](TextString& into) {
+        if (position > v.size()) return false;
+        size_t end = v.find('\n', position);
+        if (end == std::string_view::npos) end = v.size();
+        into.AssignChars(v.data() + position, static_cast<int>(end - position));
+        position = end + 1;
+        return true;
+    };
+    bool moved = false;
+    bool haveLine = takeLine(line);
+    while (haveLine) {
+        const bool haveNext = takeLine(next);
+        if (haveNext && EndsWithFontTag(line)) {
+            next.Trim(0, " ");
+            next.CollapseBlanks();
+            int blank = -1;
+            if (!next.FindChar(0, ' ', &blank, 1)) blank = -1;
+            const int wordLength = blank < 0 ? next.length : blank;
+            if (wordLength > 0 && !next.StartsWith("<!--", 1)) {
+                line.AppendBytes(next.buffer, wordLength);
+                line.AppendChar(' ');
+                next.SubString(blank < 0 ? next.length : blank + 1, next.length);
+                moved = true;
+            }
+        }
+        if (!line.IsEmpty()) {
+            if (!out.IsEmpty()) out.AppendChar('\n');
+            out.Append(line);
+        }
+        if (!haveNext) break;
+        std::swap(line, next);
+    }
+    if (!v.empty() && v.back() == '\n' && !out.IsEmpty()) out.AppendChar('\n');
+    text.AssignChars(out.buffer, out.length);
+    return moved;
+}
+
+// ---------------------------------------------------------------------------
+// The rule lists, one per combination of the settings they are built from
+
+RuleList& TidyPasses::EmphasisRules(const TidySettings& s) {
+    std::unique_ptr<RuleList>& slot = emphasisRules[(s.emStrong ? 1 : 0) | (s.ruleSet == kRuleSetSec ? 2 : 0)];
+    if (!slot) {
+        slot = std::make_unique<RuleList>(true);
+        RuleList& list = *slot;
+        if (s.emStrong) {
+            list.Add(kRuleReplace, "<STRONG>*W</STRONG>", "");
+            list.Add(kRuleReplace, "<EM>*W</EM>", "");
+            list.Add(kRuleReplace, "</STRONG>?W</FONT>", "</STRONG> </FONT>");
+            list.Add(kRuleReplace, "</EM>?W</FONT>", "</EM> </FONT>");
+            list.Add(kRuleReplace, "<STRONG>*W&nbsp;*W</STRONG>", "&nbsp;");
+            list.Add(kRuleReplace, "<EM>*W&nbsp;*W</EM>", "&nbsp;");
+        } else {
+            list.Add(kRuleReplace, "<B>*W</B>", "");
+            list.Add(kRuleReplace, "<I>*W</I>", "");
+            list.Add(kRuleReplace, "</B>?W</FONT>", "</B> </FONT>");
+            list.Add(kRuleReplace, "</I>?W</FONT>", "</I> </FONT>");
+            list.Add(kRuleReplace, "<B>*W&nbsp;*W</B>", "&nbsp;");
+            list.Add(kRuleReplace, "<I>*W&nbsp;*W</I>", "&nbsp;");
+        }
+        if (s.ruleSet == kRuleSetSec) list.Add(kRuleReplace, "<R>*W</R>", "");
+    }
+    return *slot;
+}
+
+RuleList& TidyPasses::FirstMarkupRules(const TidySettings& s) {
+    std::unique_ptr<RuleList>& slot = firstMarkupRules[(s.emStrong ? 1 : 0) | (s.fontTags ? 2 : 0)];
+    if (!slot) {
+        slot = std::make_unique<RuleList>(true);
+        RuleList& list = *slot;
+        const char* em = s.emStrong ? "EM" : "I";
+        const char* strong = s.emStrong ? "STRONG" : "B";
+        auto add = [&list](const std::string& pattern, const std::string& text) {
+            list.Add(kRuleReplace, pattern.c_str(), text.c_str());
+        };
+        const std::string emOpen = std::string("<") + em + ">", emClose = std::string("</") + em + ">";
+        const std::string strongOpen = std::string("<") + strong + ">";
+        const std::string strongClose = std::string("</") + strong + ">";
+        add("<P>?W" + emOpen, "<P>" + emOpen);
+        add("<P>?W" + strongOpen, "<P>" + strongOpen);
+        add(emClose + "?W</P>", emClose + "</P>");
+        add(strongClose + "?W</P>", strongClose + "</P>");
+        add("|n*W" + emClose, " " + emClose);
+        add("|n*W" + strongClose, " " + strongClose);
+        add(emOpen + "*W|n", emOpen + " ");
+        add(strongOpen + "*W|n", strongOpen + " ");
+        add("<HR>", "\n<HR>");
+        if (s.fontTags) {
+            add(emClose + "?W</FONT>", emClose + " </FONT>");
+            add(strongClose + "?W</FONT>", strongClose + " </FONT>");
+            add("<P>?W<FONT", "<P><FONT");
+            add("<DD>?W<FONT", "<DD><FONT");
+            add("<LI>?W<FONT", "<LI><FONT");
+            add("</FONT>?W</P>", "</FONT></P>");
+            add("</FONT>?W</DD>", "</FONT></DD>");
+            add("</FONT>?W</LI>", "</FONT></LI>");
+            add("<BR>?W</FONT>", "<BR></FONT>");
+            add("</FONT>?W</H", "</FONT></H");
+            add("</FONT>?W<FONT", "</FONT> <FONT");
+        }
+        add("</P>?W</LI>", "</P></LI>");
+        add("</DD>?W</DL", "</DD></DL");
+        add("</DT>?W<DD", "</DT><DD");
+        add("</DD>?W<DT", "</DD><DT");
+        add("</FONT>?W<P>", "</FONT><P>");
+    }
+    return *slot;
+}
+
+RuleList& TidyPasses::SecondMarkupRules(const TidySettings& s) {
+    std::unique_ptr<RuleList>& slot = secondMarkupRules[(s.fontTags ? 1 : 0) | (s.indentMinusOne ? 2 : 0)];
+    if (!slot) {
+        // Edits in place: its kind 4 rules put their text in place of the match.
+        slot = std::make_unique<RuleList>(false);
+        RuleList& list = *slot;
+        list.Add(kRuleDelete, "<P **>*W</P>", "");
+        if (s.fontTags) list.Add(kRuleDelete, "<P **>*W<FONT**>*W</FONT>*W</P>", "");
+        list.Add(kRuleReplace, "|n*W</P>|n", "</P>\n");
+        list.Add(kRuleReplace, "|n*W</LI>", "</LI>");
+        if (s.indentMinusOne) {
+            list.Add(kRuleDelete, "<UL>|n</UL>", "\n");
+            list.Add(kRuleDelete, "<BLOCKQUOTE>|n</BLOCKQUOTE>", "\n");
+        }
+    }
+    return *slot;
+}
+
+// ---------------------------------------------------------------------------
+// The passes over a text whose pre-formatted parts are covered
+
+void TidyPasses::TidyMarkupCovered(const TidySettings& s, TidyBuffer* b) {
+    TextString& text = b->text;
+    // Whether the text is known to hold no newline followed by white space
+    // and another newline: left so by a newline pass and not changed since.
+    // The newline pass and the folding of newline runs are then skipped, as
+    // they would find nothing to do.
+    bool runFree = false;
+    auto note = [&runFree](bool changed) {
+        if (changed) runFree = false;
+    };
+    if (b->paragraphStart && b->paragraphEnd) ParagraphSpanPass(text, s);
+    if (b->newline) runFree = NewlinePass(text);
+    if (b->nonBreakingSpace) {
+        note(ReplaceAll(text, " &nbsp;", "&nbsp;"));
+        note(ReplaceAll(text, "&nbsp; ", "&nbsp;"));
+        note(ReplaceAll(text, "&nbsp;<BR>", "<BR>"));
+    }
+    if (b->fontEnd) note(FontEndPass(text));
+    if (b->dataCellStart && b->dataCellEnd && b->lineBreak) note(DropCellEndBreaks(text, "<TD", "</TD>"));
+    if (b->headerCellStart && b->headerCellEnd && b->lineBreak) note(DropCellEndBreaks(text, "<TH", "</TH>"));
+    // The passes so far wrote no new kind of tag but "<BR>" for an empty
+    // paragraph and "<BR>" or "<HR>" in place of the same tag in other
+    // letter case.
+    uint64_t kinds = b->tagKinds;
+    // The kinds of a two-letter tag name in any letter case.
+    constexpr auto anyCase = [](char upper0, char upper1) {
+        const char lower0 = static_cast<char>(upper0 - 'A' + 'a'), lower1 = static_cast<char>(upper1 - 'A' + 'a');
+        return TagKind(upper0, upper1) | TagKind(upper0, lower1) | TagKind(lower0, upper1) | TagKind(lower0, lower1);
+    };
+    constexpr uint64_t kLineBreakKinds = anyCase('B', 'R');
+    constexpr uint64_t kRuleKinds = anyCase('H', 'R');
+    if ((b->paragraphStart && b->paragraphEnd) || (kinds & kLineBreakKinds) != 0) kinds |= TagKind('B', 'R');
+    if ((kinds & kRuleKinds) != 0) kinds |= TagKind('H', 'R');
+    const bool firstChanged = FirstMarkupRules(s).RunTwiceIfChanged(text, kinds);
+    note(firstChanged);
+    note(SecondMarkupRules(s).Run(text, firstChanged ? kinds | kNewlineKind : kinds));
+    if (b->paragraphStart) note(StartTagPass(text, false));
+    if (b->listItemStart) note(StartTagPass(text, true));
+    if (b->fontStart || b->fontEnd) {
+        // The pass may drop empty lines without moving a word.
+        const int before = text.length;
+        note(FontLineJoinPass(text) || text.length != before);
+    }
+    if (b->commentStart) note(ReplaceAll(text, "<!--", "\n<!--"));
+    if (b->commentEnd) note(ReplaceAll(text, "-->", "-->\n"));
+    if (SpecialRuleSet(s)) {
+        note(ReplaceAll(text, "<R>", "\n<R>\n"));
+        note(ReplaceAll(text, "</R>", "\n</R>\n"));
+    }
+    if (b->newline && !runFree) runFree = NewlinePass(text);
+    if (b->paragraphEnd) note(ReplaceAll(text, "<BR></P>", "</P>"));
+    if (b->paragraphStart) note(ReplaceAll(text, "\n<P>", "\n\n<P>"));
+    // With list items the replacement runs once more; the newline it adds
+    // is folded away by the last step.
+    if (b->listItemStart) note(ReplaceAll(text, "\n<P>", "\n\n<P>"));
+    if (b->paragraphEnd) {
+        note(ReplaceAll(text, "\n</P>", "</P>"));
+        note(ReplaceAll(text, "</P>", "</P>\n"));
+    }
+    if (b->listItemEnd) note(ReplaceAll(text, "</LI>", "</LI>\n"));
+    if (!runFree) FoldNewlineRuns(text);
+}
+
+void TidyPasses::TidyEmphasisCovered(FC* policies, TidyBuffer* b) {
+    const TidySettings s = ReadSettings(policies);
+    if (policies->IsOn(Pol::RemoveRedundantTags)) {
+        TextString& text = b->text;
+        bool changed = EmphasisRules(s).RunTwiceIfChanged(text, b->tagKinds);
+        if (b->unorderedList) changed = RemoveAll(text, "</UL>\n<UL>") || changed;
+        if (b->blockQuote) changed = RemoveAll(text, "</BLOCKQUOTE>\n<BLOCKQUOTE>") || changed;
+        // The FONT-span pass looks for "<FONT" and "</FONT" itself: FONT
+        // markup from in-line font tags counts while fonts are not FONT tags.
+        // A text as scanned holds no "<FONT" unless the sketch has its kind.
+        constexpr uint64_t kFontKind = TagKind('F', 'O');
+        if (changed || (b->tagKinds & kFontKind) != 0) FontSpanPass(text, s, true);
+    }
+    TidyMarkupCovered(s, b);
+}
+
+// The tidy passes over a plain table text (see PlainTableText): the
+// cell-ending line breaks go, as the full passes would take them.
+void TidyPasses::TidyPlainTableText(TidyBuffer* b) {
+    TextString& text = b->text;
+    StartAtLineStart(text);
+    if (b->dataCellStart && b->dataCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TD", "</TD>");
+    if (b->headerCellStart && b->headerCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TH", "</TH>");
+    DropLeadingNewlines(text);
+}
+
+void TidyPasses::ScanOutsidePre(FC* policies, TidyBuffer* buffer) {
+    const TextString& text = buffer->text;
+    FindProtectedRegions(text.view(), buffer->startsInsidePre != 0, &regions);
+    outside.clear();
+    size_t copied = 0;
+    for (const auto& [start, end] : regions) {
+        outside.append(text.view().substr(copied, start - copied));
+        outside.push_back(kPlaceholder);
+        copied = end;
+    }
+    outside.append(text.view().substr(copied));
+    ScanFlags(policies, outside, buffer);
+    buffer->preformatted = 1;
+}
+
+// Runs `passes` over the buffer with its PRE sections set aside; plain
+// table text needs only the cell-end pass.
+template <typename Passes>
+int TidyPasses::RunTidyPasses(TidyBuffer* buffer, Passes passes) {
+    const bool plain = PlainBuffer(buffer);
+    // The passes change the text: passes run after these look at it again.
+    buffer->plainTableText = 0;
+    if (plain) {
+        TidyPlainTableText(buffer);
+        return 1;
+    }
+    const bool covered = buffer->preformatted || buffer->startsInsidePre;
+    if (covered) shield.Cover(buffer->text, buffer->startsInsidePre != 0);
+    StartAtLineStart(buffer->text);
+    passes();
+    DropLeadingNewlines(buffer->text);
+    if (covered) shield.Uncover(buffer->text);
+    return 1;
+}
+
+int TidyPasses::TidyEmphasis(FC* policies, TidyBuffer* buffer) {
+    return RunTidyPasses(buffer, [&] { TidyEmphasisCovered(policies, buffer); });
+}
+
+int TidyPasses::TidyMarkup(FC* policies, TidyBuffer* buffer) {
+    return RunTidyPasses(buffer, [&] { TidyMarkupCovered(ReadSettings(policies), buffer); });
+}
+
+// ---------------------------------------------------------------------------
+// The record and the entry points
+
+TidyBuffer::TidyBuffer() = default;
+TidyBuffer::~TidyBuffer() = default;
+TidyBuffer::TidyBuffer(TidyBuffer&&) noexcept = default;
+TidyBuffer& TidyBuffer::operator=(TidyBuffer&&) noexcept = default;
+
+TidyPasses& TidyBuffer::Passes() {
+    if (!passes) passes = std::make_unique<TidyPasses>();
+    return *passes;
+}
 
 bool HTML_TidyLeavesUnchanged(const TextString& text) { return HTML_TidyLeavesUnchanged(text.view()); }
 
@@ -1702,21 +1902,8 @@ void ScanTidyText(FC* policies, TidyBuffer* buffer) {
         }
     }
     ScanFlags(policies, text.view(), buffer);
-    if (!buffer->preformatted && !buffer->startsInsidePre) return;
     // Tags inside pre-formatted sections do not count: scan again without them.
-    static Regions regions;
-    FindProtectedRegions(text.view(), buffer->startsInsidePre != 0, &regions);
-    static std::string outside;
-    outside.clear();
-    size_t copied = 0;
-    for (const auto& [start, end] : regions) {
-        outside.append(text.view().substr(copied, start - copied));
-        outside.push_back(kPlaceholder);
-        copied = end;
-    }
-    outside.append(text.view().substr(copied));
-    ScanFlags(policies, outside, buffer);
-    buffer->preformatted = 1;
+    if (buffer->preformatted || buffer->startsInsidePre) buffer->Passes().ScanOutsidePre(policies, buffer);
 }
 
 }  // namespace
@@ -1733,37 +1920,12 @@ void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, TextString&& text) {
     ScanTidyText(policies, buffer);
 }
 
-namespace {
-
-// Runs `passes` over the buffer with its PRE sections set aside; plain
-// table text needs only the cell-end pass.
-template <typename Passes>
-int RunTidyPasses(TidyBuffer* buffer, Passes passes) {
-    const bool plain = PlainBuffer(buffer);
-    // The passes change the text: passes run after these look at it again.
-    buffer->plainTableText = 0;
-    if (plain) {
-        TidyPlainTableText(buffer);
-        return 1;
-    }
-    static PreShield shield;
-    const bool covered = buffer->preformatted || buffer->startsInsidePre;
-    if (covered) shield.Cover(buffer->text, buffer->startsInsidePre != 0);
-    StartAtLineStart(buffer->text);
-    passes();
-    DropLeadingNewlines(buffer->text);
-    if (covered) shield.Uncover(buffer->text);
-    return 1;
-}
-
-}  // namespace
-
 int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer) {
     if (!policies || !buffer) return 1;
-    return RunTidyPasses(buffer, [&] { TidyEmphasisCovered(policies, buffer); });
+    return buffer->Passes().TidyEmphasis(policies, buffer);
 }
 
 int HTML_TidyMarkup(FC* policies, TidyBuffer* buffer) {
     if (!policies || !buffer) return 1;
-    return RunTidyPasses(buffer, [&] { TidyMarkupCovered(ReadSettings(policies), buffer); });
+    return buffer->Passes().TidyMarkup(policies, buffer);
 }

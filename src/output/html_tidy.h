@@ -13,6 +13,7 @@
 // that no blank line in it is removed and no line of it is joined.
 #pragma once
 
+#include <memory>
 #include <string_view>
 
 #include <cstdint>
@@ -20,11 +21,17 @@
 #include "foundation/text_string.h"
 
 class FC;
+class TidyPasses;  // html_tidy.cpp
 
-// One buffer of generated HTML being tidied: the text (changed in place)
-// and one presence flag per tag kind found in it by the scan (outside
-// pre-formatted sections).
+// One buffer of generated HTML being tidied: the text (changed in place),
+// one presence flag per tag kind found in it by the scan (outside
+// pre-formatted sections), and the state of the passes that tidy it.
 struct TidyBuffer {
+    TidyBuffer();
+    ~TidyBuffer();
+    TidyBuffer(TidyBuffer&&) noexcept;
+    TidyBuffer& operator=(TidyBuffer&&) noexcept;
+
     TextString text;
     // Set by the caller before the scan when the text begins inside a
     // <PRE> section (a writer knows it from the lines it has written).  A
@@ -55,6 +62,16 @@ struct TidyBuffer {
     // and line-break tags only; see HTML_TidyLeavesUnchanged), which the
     // passes then take the short way.
     int plainTableText = 0;
+
+    // The passes' state: their rule lists (built on first use and kept),
+    // their callback passes and the scratch texts they refill, made by the
+    // first pass run over the record and kept with it.  An owner that tidies
+    // text after text keeps one record, so that none of it is made again:
+    // the HTML writer for its flushes, the table engine for its cells.  The
+    // flags and the text are the record's own; the passes keep nothing of a
+    // text once they are done with it.
+    std::unique_ptr<TidyPasses> passes;
+    TidyPasses& Passes();
 };
 
 // Copies `text` into the record and sets its presence flags; every flag is

@@ -27,7 +27,7 @@ void HTML_WriteHeadingAnchor(FC* policies, OutputDocument* document, int lineTyp
                              const TextString& title, const TextString& heading, const TextString& reported) {
     if (!document || !policies || !policies->context) return;
     if (!document->IsOpen()) {
-        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_WriteHeadingAnchor!", 10);
+        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_WriteHeadingAnchor!", kLevelAlways);
         return;
     }
     Context* context = policies->context;
@@ -54,7 +54,7 @@ void HTML_WriteHeadingAnchor(FC* policies, OutputDocument* document, int lineTyp
             TextString message("WARNING: Failed to match heading with known entry \"");
             message.Append(strippedReported);
             message.AppendChar('"');
-            policies->ReportMessage(message.buffer, 10);
+            policies->ReportMessage(message.buffer, kLevelAlways);
         }
     } else {
         if (entry->mark) return;

@@ -9,7 +9,7 @@
 void HTML_WriteRule(FC* policies, OutputDocument* document, int mode, const TextString& ruleMarkup) {
     if (!policies || !policies->context) return;
     if (!document || !document->IsOpen()) {
-        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_WriteRule!", 10);
+        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_WriteRule!", kLevelAlways);
         return;
     }
     TextString line(ruleMarkup);

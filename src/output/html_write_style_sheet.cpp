@@ -209,7 +209,7 @@ void WriteFontClasses(FC* set, OutputDocument* document, long long baseSize) {
 void HTML_WriteStyleSheet(FC* policies, OutputDocument* document) {
     if (!policies || !policies->context) return;
     if (!document || !document->IsOpen()) {
-        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_WriteStyleSheet!", 10);
+        policies->ReportMessage("PROGRAM ERROR: File not open in HTML_WriteStyleSheet!", kLevelAlways);
         return;
     }
     FC& set = *policies;

@@ -52,14 +52,14 @@ int InsertIncludeFile(OutputDocument* document, const TextString& name, FC* poli
         if (policies && policies->ReportRefusedFile(file)) return 0;
         TextString message = TextString("ERROR: Failed to find include file ") + shortName;
         AppendReason(message, file.openFailure);
-        if (policies) policies->ReportMessage(message.buffer, 10);
+        if (policies) policies->ReportMessage(message.buffer, kLevelAlways);
         return 0;
     }
     WriteFramed(policies, document, TextString("<!-- Start of include file ") + commentName + " -->");
     TextString line;
     while (file.ReadLine(line)) document->WriteText(policies, document, line.buffer);
     if (policies)
-        for (const std::string& warning : file.readWarnings) policies->ReportMessage(warning.c_str(), 10);
+        for (const std::string& warning : file.readWarnings) policies->ReportMessage(warning.c_str(), kLevelAlways);
     document->WriteText(policies, document,
                         (TextString("<!--   End of include file ") + commentName + " -->").buffer);
     document->WriteText(policies, document, "");

@@ -1,8 +1,5 @@
 #include "output/master_index.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "context/context.h"
 #include "foundation/fonts.h"
 #include "foundation/message_reporter.h"
@@ -14,6 +11,7 @@
 #include "output/markup/colours.h"
 #include "output/markup/escaping.h"
 #include "output/paragraphs.h"
+#include "platform/paths.h"
 #include "policies/fc.h"
 
 namespace {
@@ -39,7 +37,7 @@ FontSpec EntryFont(FC& set, Context& context, bool bold) {
     FontSpec font;
     if (const FontSpec* current = context.GetCurrentFont()) font = *current;
     font.set = 1;
-    if (set.ruleSetCode == 1 || set.ruleSetCode == 2) {
+    if (IsRuleSet(set.ruleSetCode)) {
         font.size = font.size + 1;
     } else {
         int base = 3;
@@ -124,7 +122,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
         message.Append(index.pageFileName);
         message.Append("\"");
         AppendReason(message, document->openFailure);
-        set.ReportMessage(message.buffer, 10);
+        set.ReportMessage(message.buffer, kLevelAlways);
         return;
     }
     index.document = std::move(document);
@@ -141,13 +139,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
 }
 
 TextString MakeIndexLink(const TextString& pageDirectory, const TextString& target) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path base = fs::absolute(fs::path(pageDirectory.IsEmpty() ? "." : pageDirectory.buffer), error);
-    fs::path to = fs::absolute(fs::path(target.buffer), error).lexically_normal();
-    fs::path link = to.lexically_relative(base.lexically_normal());
-    if (link.empty()) link = to;
-    const std::string text = link.generic_string();
+    const std::string text = RelativePath(pageDirectory.c_str(), target.c_str());
     TextString out;
     out.Reserve(static_cast<int>(text.size()) + 16);
     static const char kHex[] = "0123456789ABCDEF";
@@ -172,7 +164,7 @@ TextString FormatMasterIndexLine(FC& set, Context& context, const TextString& ur
     } else if (style != 0) {
         TextString message("UNSUPPORTED CASE: Unknown contents style");
         message.AppendNumber('1', style, 1);
-        set.ReportMessage(message.buffer, 10);
+        set.ReportMessage(message.buffer, kLevelAlways);
     }
 
     TextString prefix, endMarkup, closingSpan;

@@ -29,7 +29,7 @@ void OutputDocument::ReportWriteFailure(FC* set, const TextString& name) {
         message.Append(": ");
         message.Append(SystemErrorText(writeError).c_str());
     }
-    set->ReportMessage(message.buffer, 10);
+    set->ReportMessage(message.buffer, kLevelAlways);
 }
 
 bool OutputDocument::CloseChecked(FC* set, const TextString& name) {
@@ -155,5 +155,5 @@ void OutputDocument::ExecuteLineTags(int kind, OutputDocument* document, Analyse
         if (result && tagResult > *result) *result = tagResult;
     }
     line->EndTagBatch();
-    if (scan.Unbalanced()) set->ReportMessage("TAG ERROR: Unbalanced in-line tag delimiters", 10);
+    if (scan.Unbalanced()) set->ReportMessage("TAG ERROR: Unbalanced in-line tag delimiters", kLevelAlways);
 }

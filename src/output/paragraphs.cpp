@@ -105,7 +105,7 @@ TextString ParagraphStyle(FC* set, int alignment) {
     } else if (alignment > kAlignmentJustified) {
         style.Assign("text-align:justify; ");
         style.Append(margins);
-        set->ReportMessage("UNSUPPORTED CASE: Alignment code in HTML_StartPara", 10);
+        set->ReportMessage("UNSUPPORTED CASE: Alignment code in HTML_StartPara", kLevelAlways);
     } else {
         style = margins;
     }
@@ -118,7 +118,7 @@ TextString ParagraphStyle(FC* set, int alignment) {
 void HTML_IndentSource(FC* set, int levels, TextString* text) {
     if (!set || !set->context || !text) return;
     if (!set->context->documentState.htmlOutput) return;
-    if (set->ruleSetCode != 1 && set->ruleSetCode != 2) text->Trim(0, " \t");
+    if (!IsRuleSet(set->ruleSetCode)) text->Trim(0, " \t");
     if (set->IsOn(Pol::MinimiseHTMLFileSize)) return;
     for (int level = 0; level < levels; ++level) text->Insert(0, "  ");
 }
@@ -166,7 +166,7 @@ void HTML_StartPara(OutputDocument* document, FC* set, int newParagraph, const c
     else if (alignment == kAlignmentRight)
         text.Append(" ALIGN=\"RIGHT\"");
     else if (alignment > kAlignmentJustified)
-        set->ReportMessage("UNSUPPORTED CASE: Alignment code in HTML_StartPara", 10);
+        set->ReportMessage("UNSUPPORTED CASE: Alignment code in HTML_StartPara", kLevelAlways);
     if (set->GetInt(Pol::HTMLVersion) >= 2) {
         const TextString style = ParagraphStyle(set, alignment);
         if (!style.IsEmpty()) {
@@ -191,7 +191,7 @@ int HTML_ExtraLeading(FC* set, int points, OutputDocument* document) {
     if (!set || !set->context) return 1;
     DocumentState& state = set->context->documentState;
     if (IsHeadingOpen(state.blocks) && !set->IsOn(Pol::SuppressHnMarkup)) {
-        set->ReportMessage("PROGRAM ERROR: Call to HTML_ExtraLeading from inside heading", 10);
+        set->ReportMessage("PROGRAM ERROR: Call to HTML_ExtraLeading from inside heading", kLevelAlways);
         return 1;
     }
     if (!state.htmlOutput || points <= 5) return 1;
@@ -227,16 +227,16 @@ void HTML_SetIndentLevel(OutputDocument* document, int level, FC* set, const cha
         message.AppendNumber('1', open.count, 0);
         message.Append(" does not match FC level ");
         message.AppendNumber('1', state.currentIndentLevel, 0);
-        Report(set, message, 10);
+        Report(set, message, kLevelAlways);
     }
     if (!IsOpenDocument(document)) {
-        set->ReportMessage("PROGRAM ERROR: File not open in HTML_SetIndentLevel!", 10);
+        set->ReportMessage("PROGRAM ERROR: File not open in HTML_SetIndentLevel!", kLevelAlways);
         return;
     }
     if (level < 0) {
         TextString message("ERROR: Invalid Indent Level ");
         message.AppendNumber('1', level, 0);
-        Report(set, message, 9);
+        Report(set, message, kLevelMinorError);
         level = 0;
     }
     if (level != state.currentIndentLevel) HTML_EndPara(document, set, "HTML_SetIndentLevel");
@@ -273,13 +273,13 @@ void HTML_SetIndentFromPosition(FC* set, OutputDocument* document, int position)
 void HTML_SetContentsIndentLevel(OutputDocument* document, int level, int* currentLevel, FC* set) {
     if (!set || !currentLevel) return;
     if (!IsOpenDocument(document)) {
-        set->ReportMessage("PROGRAM ERROR: File not open in HTML_SetContentsIndentLevel!", 10);
+        set->ReportMessage("PROGRAM ERROR: File not open in HTML_SetContentsIndentLevel!", kLevelAlways);
         return;
     }
     if (level < 0) {
         TextString message("ERROR: Invalid Indent Level ");
         message.AppendNumber('1', level, 0);
-        Report(set, message, 9);
+        Report(set, message, kLevelMinorError);
         level = 0;
     }
     if (level == *currentLevel) return;

@@ -94,7 +94,7 @@ TextString InfoText(FC* set, RTFFile* document, const TextString& text, bool exe
         TextString messages;
         int level = -1;
         document->ExecuteLineTags(6, document, &line, set, &messages, &level);
-        if (!messages.IsEmpty()) set->ReportMessage(messages.buffer, level > 0 ? level : 10);
+        if (!messages.IsEmpty()) set->ReportMessage(messages.buffer, level > 0 ? level : kLevelAlways);
         result = static_cast<const TextString&>(line);
         if (set->context) set->context->ForgetLine(&line);
     }
@@ -311,7 +311,7 @@ int OpenRTFFile(RTFFile* document, const char* inputName, FC* set, AnalysedLine*
     if (!opened) {
         TextString message = TextString("ERROR: Can't open file \"") + fullName + "\"";
         AppendReason(message, document->openFailure);
-        set->ReportMessage(message.buffer, 10);
+        set->ReportMessage(message.buffer, kLevelAlways);
         return 0;
     }
     document->headPending = 1;
@@ -436,9 +436,8 @@ void WriteDocumentInfo(RTFFile* document, FC* set, Context* context) {
         if (set->IsSet(item.policy))
             Write(document, set,
                   TextString(item.keyword) + InfoText(set, document, set->GetText(item.policy), false) + "}");
-    const std::time_t now = std::time(nullptr);
     std::tm local{};
-    GetLocalTime(now, &local);
+    GetCurrentLocalTime(&local);
     char created[96];
     std::snprintf(created, sizeof created, "{\\creatim\\yr%04d\\mo%d\\dy%d\\hr%d\\min%d}", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);

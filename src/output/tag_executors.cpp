@@ -292,7 +292,7 @@ bool ExecuteEntity(TagCall& call) {
         TextString warning("WARNING: Entity \"&#");
         warning.AppendNumber('1', code, 0);
         warning.Append(";\" is not supported by all target browsers");
-        call.Report(warning, 7);
+        call.Report(warning, kLevelWarning);
     }
     call.Replace(entity);
     return true;
@@ -377,7 +377,7 @@ bool ExecuteFO(TagCall& call) {
             TextString message("TAG ERROR: font \"");
             message.Append(face);
             message.Append("\" not found in the style table");
-            call.Report(message, 10);
+            call.Report(message, kLevelAlways);
             reset = true;
         }
     }
@@ -389,7 +389,7 @@ bool ExecuteFO(TagCall& call) {
         if (digits.IsEmpty() || !digits.ToInteger('1', &value)) {
             TextString message("TAG ERROR: Unknown font size - ");
             message.Append(sizeWord);
-            call.Report(message, 10);
+            call.Report(message, kLevelAlways);
         } else if (value == 0 || first == '+' || first == '-') {
             size = style.size + static_cast<int64_t>(value);
         } else {
@@ -399,7 +399,7 @@ bool ExecuteFO(TagCall& call) {
     if (!reset && !IsStyleWord(weight) && !ReadWeight(weight, bold, italic)) {
         TextString message("TAG ERROR: Unknown font weight - ");
         message.Append(weight);
-        call.Report(message, 10);
+        call.Report(message, kLevelAlways);
     }
     if (size > kMaxRTFPointSize) size = kMaxRTFPointSize;
 
@@ -432,7 +432,7 @@ bool ExecuteFont(TagCall& call) {
     }
     if (call.output == Output::Html && call.context) {
         if (IsListStart(call.context->documentState.blocks.Innermost())) {
-            call.Report("WARNING: Suppressing FONT markup near start of list", 7);
+            call.Report("WARNING: Suppressing FONT markup near start of list", kLevelWarning);
             RecordFontChange(call, font, false);
             call.Remove();
             return true;
@@ -480,8 +480,10 @@ bool ExecuteFraction(TagCall& call) {
     }
     numerator.Trim(0, " ");
     denominator.Trim(0, " ");
-    if (numerator.IsEmpty()) call.Report(TextString("TAG ERROR: FRACTION has no numerator - ") + argument, 10);
-    if (denominator.IsEmpty()) call.Report(TextString("TAG ERROR: FRACTION has no denominator - ") + argument, 10);
+    if (numerator.IsEmpty())
+        call.Report(TextString("TAG ERROR: FRACTION has no numerator - ") + argument, kLevelAlways);
+    if (denominator.IsEmpty())
+        call.Report(TextString("TAG ERROR: FRACTION has no denominator - ") + argument, kLevelAlways);
     if (call.output == Output::Html) {
         TextString out("<SUP>");
         out.Append(numerator);
@@ -501,7 +503,7 @@ bool ExecuteHTML(TagCall& call) {
         return true;
     }
     TextString text(call.arguments);
-    if (call.set.ruleSetCode == 1 || call.set.ruleSetCode == 2) NormaliseCommentBrackets(text);
+    if (IsRuleSet(call.set.ruleSetCode)) NormaliseCommentBrackets(text);
     call.Replace(text);
     return true;
 }
@@ -550,7 +552,7 @@ bool ExecuteSpaces(TagCall& call) {
     if (width == 0) width = count > INT64_MAX / 5 ? INT64_MAX : (count < INT64_MIN / 5 ? INT64_MIN : count * 5);
     const int64_t number = width / 5;
     if (count > 0 && DifferByMoreThanTwo(count, number))
-        call.Report("WARNING: SPACES tag has radically different sizes", 7);
+        call.Report("WARNING: SPACES tag has radically different sizes", kLevelWarning);
     int64_t spaces = number < 0 ? 0 : number;
     if (spaces > kMaxSpaces) spaces = kMaxSpaces;
     call.Replace(Repeated(call.output == Output::Html ? "&nbsp;" : " ", spaces));
@@ -688,7 +690,7 @@ bool ExecuteLineRule(TagCall& call) {
 }
 
 bool ExecutePage(TagCall& call) {
-    call.Report("INFO: The Page tag is not currently implemented", 1);
+    call.Report("INFO: The Page tag is not currently implemented", kLevelTrace);
     call.Remove();
     return true;
 }
@@ -699,7 +701,7 @@ bool ExecuteNewPage(TagCall& call) {
         HTML_WriteRule(&call.set, call.document, call.mode, TextString("<HR NOSHADE>"));
         call.Remove();
     } else if (call.output == Output::Rtf) {
-        call.Report("INFO: The Page tag is not currently implemented", 1);
+        call.Report("INFO: The Page tag is not currently implemented", kLevelTrace);
         call.Remove();
     } else {
         call.Replace(" ");
@@ -748,8 +750,8 @@ bool ExecuteTimestamp(TagCall& call) {
 
 bool ExecuteRuleSet(TagCall& call) {
     switch (call.set.ruleSetCode) {
-        case 1: call.Replace("Tarnell Ruleset"); break;
-        case 2: call.Replace("SEC Ruleset"); break;
+        case kRuleSetTarnell: call.Replace("Tarnell Ruleset"); break;
+        case kRuleSetSec: call.Replace("SEC Ruleset"); break;
         default: call.Replace("no Ruleset"); break;
     }
     return true;
@@ -778,12 +780,13 @@ bool ExecuteHeading(TagCall& call) {
 
     DocumentState& document = call.context->documentState;
     if (document.pendingFontFlag) {
-        call.Report("INFO: Discarding pending font change at HEADING tag", 8);
+        call.Report("INFO: Discarding pending font change at HEADING tag", kLevelTagNote);
         document.pendingFontFlag = 0;
         document.pendingFont.Reset();
     }
-    if (document.currentIndentLevel > 0) call.Report("TAG ERROR: Missing END_LIST detected at HEADING tag", 10);
-    if (state->heading.open) call.Report("TAG ERROR: Missing END_HEADING detected at HEADING tag", 10);
+    if (document.currentIndentLevel > 0)
+        call.Report("TAG ERROR: Missing END_LIST detected at HEADING tag", kLevelAlways);
+    if (state->heading.open) call.Report("TAG ERROR: Missing END_HEADING detected at HEADING tag", kLevelAlways);
 
     TaggedHeading& heading = state->heading;
     heading = TaggedHeading();
@@ -823,7 +826,7 @@ void ExecuteHTMLEndHeading(TagCall& call, const TaggedHeading& heading, const Te
         case 1:
         case 3:
         case 4: break;
-        default: call.Report("UNSUPPORTED CASE: Align code", 10); break;
+        default: call.Report("UNSUPPORTED CASE: Align code", kLevelAlways); break;
     }
     if (heading.leftIndent > 0 || heading.rightIndent > 0) {
         const int code = call.set.GetInt(Pol::IndentationMarkupCode);
@@ -839,7 +842,7 @@ void ExecuteHTMLEndHeading(TagCall& call, const TaggedHeading& heading, const Te
                 after = TextString("</DIV>") + after;
             }
         } else {
-            call.Report("UNSUPPORTED CASE: Indentation Markup code in ExecuteHTMLEndHeading", 10);
+            call.Report("UNSUPPORTED CASE: Indentation Markup code in ExecuteHTMLEndHeading", kLevelAlways);
         }
     }
 
@@ -868,7 +871,7 @@ void ExecuteHTMLEndHeading(TagCall& call, const TaggedHeading& heading, const Te
 bool ExecuteEndHeading(TagCall& call) {
     InlineTagState* state = GetInlineTagState(call.context);
     if (!state || !state->heading.open) {
-        call.Report("TAG ERROR: END_HEADER tag seen with no matching HEADING tag", 10);
+        call.Report("TAG ERROR: END_HEADER tag seen with no matching HEADING tag", kLevelAlways);
         call.Remove();
         return true;
     }
@@ -906,7 +909,7 @@ bool ExecuteEndHeading(TagCall& call) {
 
     if (call.output == Output::Html && call.document) {
         if (call.set.IsOn(Pol::SuppressHnMarkup) || heading.level < 0) {
-            call.Report("INFO: Tagged heading not being output as <Hn> tag", 1);
+            call.Report("INFO: Tagged heading not being output as <Hn> tag", kLevelTrace);
             HTML_EndPara(call.document, &call.set, "END_HEADING");
             HTML_WriteHeadingAnchor(&call.set, call.document, 110 + level, heading.position, title, text, reported);
             WriteIndentedLine(call, TextString("<P CLASS=\"NoHn\">") + text + "</P>");
@@ -923,7 +926,7 @@ bool ExecuteEndHeading(TagCall& call) {
         if (heading.alignment >= 1 && heading.alignment <= 4)
             out.Assign(kAlignments[heading.alignment]);
         else
-            call.Report("UNSUPPORTED CASE: Align code", 10);
+            call.Report("UNSUPPORTED CASE: Align code", kLevelAlways);
         if (call.line) {
             call.line->SetLineType(kLineNumberedHeading - 1 + level);
             call.line->tagCode = 100 + level;

@@ -45,6 +45,8 @@ bool GetFileModificationTime(const std::string& path, std::time_t* when) {
 
 bool GetLocalTime(std::time_t when, std::tm* out) { return localtime_r(&when, out) != nullptr; }
 
+bool GetCurrentLocalTime(std::tm* out) { return GetLocalTime(std::time(nullptr), out); }
+
 std::string RunningProgramPath() {
     std::string program(4096, '\0');
     const ssize_t n = ::readlink("/proc/self/exe", program.data(), program.size());

@@ -1,7 +1,7 @@
 // What the program asks the system about paths and itself: whether a path
 // names something and what kind of file that is, what a directory allows,
-// when a file was last changed, the local time of a moment, the running
-// program's own file and the current directory.  Links are followed
+// when a file was last changed, the local time of a moment and of now, the
+// running program's own file and the current directory.  Links are followed
 // throughout.
 #pragma once
 
@@ -42,6 +42,8 @@ bool GetFileModificationTime(const std::string& path, std::time_t* when);
 
 // The local calendar time of a moment; false when it cannot be converted.
 bool GetLocalTime(std::time_t when, std::tm* out);
+// The local calendar time now; false when it cannot be converted.
+bool GetCurrentLocalTime(std::tm* out);
 
 // The full path of the running program; empty when it cannot be found.
 std::string RunningProgramPath();

@@ -202,7 +202,7 @@ void FC::ResetPolicies(const char* keep) {
     if (!keep) ClearOwnedLists();
     ruleSetChosen = 0;
     listSet = PolicyListFlags{};
-    ruleSetCode = 0;
+    ruleSetCode = kRuleSetNone;
     indentClose.Assign("DIV");
     indentOpen.Assign("DIV STYLE=\"margin-left:24pt; margin-right:0pt;\"");
     if (!keep) defaultTabConfig->RegisterTabConfigPolicies(false);
@@ -444,7 +444,7 @@ void FC::ApplyRunParameters(Context& run) {
             TextString message("CTX.Command ERROR: Unrecognised RuleSet \"");
             message.Append(parameters.ruleSetName);
             message.AppendChar('"');
-            ReportMessage(message.buffer, 10);
+            ReportMessage(message.buffer, kLevelAlways);
             parameters.ruleSetName.MakeEmpty();
         } else {
             ApplyRuleSetAndFormatDefaults(0);
@@ -521,7 +521,7 @@ void FC::ApplyRuleSetValues(int force) {
                    Pol::AddFontStyleMarkup})
         number(id, 1);
 
-    if (ruleSetCode == 1) {
+    if (ruleSetCode == kRuleSetTarnell) {
         number(Pol::HTMLVersion, 2);
         number(Pol::ListMarkupCode, 1);
         number(Pol::IndentationMarkupCode, 2);
@@ -548,11 +548,11 @@ void FC::ApplyRuleSetValues(int force) {
 // step reads what the steps before it settled.
 void FC::ApplyRuleSetAndFormatDefaults(int force) {
     // 1-2: the rule set.
-    if (ruleSetCode == 0 && context) ruleSetCode = context->ruleSetCode;
-    if (ruleSetCode == 1 || ruleSetCode == 2)
+    if (ruleSetCode == kRuleSetNone && context) ruleSetCode = context->ruleSetCode;
+    if (IsRuleSet(ruleSetCode))
         ApplyRuleSetValues(force);
-    else if (ruleSetCode != 0)
-        ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10);
+    else if (ruleSetCode != kRuleSetNone)
+        ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", kLevelAlways);
 
     // 3: defaults that depend on the output format.
     bool rtf = context && context->outputFormat == kOutputRTF;
@@ -750,7 +750,7 @@ void FC::ChooseIndentationMarkup(int version) {
                 SetInt(Pol::IndentationMarkupCode, 2, false);
                 setIndent(divStyle, "DIV");
             }
-        } else if (ruleSetCode == 1) {
+        } else if (ruleSetCode == kRuleSetTarnell) {
             setIndent(divStyle, "DIV");
             SetInt(Pol::IndentationMarkupCode, 2, false);
         } else {
@@ -765,7 +765,7 @@ void FC::ChooseIndentationMarkup(int version) {
             TextString message("WARNING: Indentation pattern ");
             message.AppendNumber('1', code, 0);
             message.Append(" not supported in HTML 3.2.  Switching to BLOCKQUOTEs");
-            ReportMessage(message.buffer, 10);
+            ReportMessage(message.buffer, kLevelAlways);
             SetInt(Pol::IndentationMarkupCode, 1, false);
         }
     }
@@ -788,7 +788,8 @@ void FC::ChooseFontMarkup(bool rtf, int version) {
     }
 
     // 13: the embedded style sheet.
-    if (ruleSetCode != 2 && GetInt(Pol::IndentationMarkupCode) > 1) SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
+    if (ruleSetCode != kRuleSetSec && GetInt(Pol::IndentationMarkupCode) > 1)
+        SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
     // A headings colour set to "(none)" gives no colour, and needs no sheet.
     if (IsSet(Pol::HeadingsColour) && GetText(Pol::HeadingsColour).length > 0 && css)
         SetInt(Pol::CreateEmbeddedStyleSheet, 1, false);
@@ -1059,7 +1060,7 @@ void SetTableColourPolicy(FC& set, TabPol id, const char* colour) {
         set.messageText.Assign("WARNING: \"");
         set.messageText.Append(MessageExcerpt(given));
         set.messageText.Append("\" is not a standard HTML colour");
-        set.ReportMessage(set.messageText.buffer, 7);
+        set.ReportMessage(set.messageText.buffer, kLevelWarning);
     }
     set.GetCurrentTabConfig()->SetText(id, normalised.buffer);
 }
@@ -1081,7 +1082,7 @@ void FC::HideTableColumn(int column) {
     TabConfig* config = GetCurrentTabConfig();
     if (config == defaultTabConfig.get()) {
         messageText.Assign("TAG ERROR: HIDE_COLUMN only allowed inside tables");
-        ReportMessage(messageText.buffer, 10);
+        ReportMessage(messageText.buffer, kLevelAlways);
         return;
     }
     config->HideColumn(column);

@@ -10,10 +10,12 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/message_levels.h"
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
 #include "policies/heading_level_spec.h"
 #include "policies/policy_value.h"
+#include "policies/rule_sets.h"
 
 class Context;
 class MessageSink;
@@ -257,7 +259,7 @@ public:
     StringList sectionFilter;
 
     // ---- Per-run state ----
-    int ruleSetCode = 0;  // 0 none, 1 Tarnell, 2 SEC
+    int ruleSetCode = kRuleSetNone;
     TextString strongOpen, strongClose, emphasisOpen, emphasisClose;
     int ruleSetChosen = 0;
     PolicyListFlags listSet;

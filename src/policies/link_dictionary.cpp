@@ -75,7 +75,7 @@ int LinkDictionary::Add(FC* set, const char* phrase, const char* linkText, const
                 set->messageText = "INFO: Link definition being updated for \"";
                 set->messageText.Append(linkText ? linkText : "");
                 set->messageText.Append("\"");
-                set->ReportMessage(4);
+                set->ReportMessage(kLevelBlockNote);
             }
             entry->linkText = linkText ? linkText : "";
             entry->givenLinkText = entry->linkText;

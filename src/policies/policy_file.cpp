@@ -158,19 +158,19 @@ void TakeRuleSet(FC& set, PolicyLine& line, const TextString&, Special) {
     line.category = 3;
     int code = -1;
     if (Contains(line.value, "Tarnell"))
-        code = 1;
+        code = kRuleSetTarnell;
     else if (Contains(line.value, "SEC"))
-        code = 2;
+        code = kRuleSetSec;
     else if (Contains(line.value, "none"))
-        code = 0;
+        code = kRuleSetNone;
     if (code < 0) {
         line.accepted = 0;
         return;
     }
-    if (set.ruleSetCode != 0 && code != set.ruleSetCode) {
+    if (set.ruleSetCode != kRuleSetNone && code != set.ruleSetCode) {
         TextString message("WARNING: Changing rule set - ");
         message.Append(MessageExcerpt(line.text));
-        set.ReportMessage(message.buffer, 10);
+        set.ReportMessage(message.buffer, kLevelAlways);
     }
     set.ruleSetCode = code;
     set.ruleSetChosen = 1;
@@ -461,7 +461,7 @@ int FC::ParsePolicyLine(TextString& given, int& category, bool checkRepeats, boo
         TextString message("POLICY: Ignored - Missing colon in \"");
         message.Append(MessageExcerpt(line.text));
         message.AppendChar('"');
-        ReportMessage(message.buffer, 10);
+        ReportMessage(message.buffer, kLevelAlways);
         if (lineReported) *lineReported = true;
     }
 
@@ -495,7 +495,7 @@ bool FC::ReportRefusedFile(TextFile& reader) {
     message.Append(name.c_str());
     message.Append("\": ");
     message.Append(reason.c_str());
-    OutputMessage(message.buffer, 10);
+    OutputMessage(message.buffer, kLevelAlways);
     TheRunStatus().NoteFailure();
     return true;
 }
@@ -527,7 +527,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
             message.Append(value);
             message.Append(" ***");
             AppendReason(message, reason);
-            ReportMessage(message.buffer, 10);
+            ReportMessage(message.buffer, kLevelAlways);
             TheRunStatus().NoteFailure();
             result = 0;
         }
@@ -571,7 +571,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
                     message.Append(value);
                     message.Append(" ***");
                     AppendReason(message, reader.openFailure);
-                    ReportMessage(message.buffer, 10);
+                    ReportMessage(message.buffer, kLevelAlways);
                 }
                 TheRunStatus().NoteFailure();
                 result = 0;
@@ -590,7 +590,7 @@ int FC::ReadPolicyFile(TextFile& reader) {
                 TextString message("POLICY: Ignored - \\");
                 message.Append(MessageExcerpt(line));
                 message.AppendChar('\\');
-                ReportMessage(message.buffer, 10);
+                ReportMessage(message.buffer, kLevelAlways);
             }
             result = 0;
         }
@@ -743,17 +743,17 @@ bool PolicyFileWriter::RuleSet(const Section& section) {
     if (!all_ && !set_.ruleSetChosen) return false;
     Heading(section.name);
     switch (set_.ruleSetCode) {
-        case 0: sink_.PutLine("Rule set to be used              : (none)"); break;
-        case 1: sink_.PutLine("Rule set to be used              : Tarnell"); break;
-        case 2: sink_.PutLine("Rule set to be used              : SEC"); break;
-        default: set_.ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", 10); break;
+        case kRuleSetNone: sink_.PutLine("Rule set to be used              : (none)"); break;
+        case kRuleSetTarnell: sink_.PutLine("Rule set to be used              : Tarnell"); break;
+        case kRuleSetSec: sink_.PutLine("Rule set to be used              : SEC"); break;
+        default: set_.ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", kLevelAlways); break;
     }
     return true;
 }
 
 // Written only under a rule set.
 bool PolicyFileWriter::Tarnell(const Section& section) {
-    if (set_.ruleSetCode != 1 && set_.ruleSetCode != 2) return false;
+    if (!IsRuleSet(set_.ruleSetCode)) return false;
     return PlainSection(section.section, section.name);
 }
 

@@ -110,7 +110,7 @@ void PolicyLine::Report(const char* message, int level) const {
 bool PolicyValue::Claim(PolicyLine& line, const char* missingKeyMessage) const {
     if (line.taken) return false;
     if (key.length == 0) {
-        line.Report(missingKeyMessage, 10);
+        line.Report(missingKeyMessage, kLevelAlways);
         return false;
     }
     bool mine = line.text.StartsWith(key.buffer, 0);
@@ -126,7 +126,7 @@ bool PolicyValue::PassesRepeatRule(PolicyLine& line) const {
     if (fromRuleSet && line.checkRepeats) {
         TextString message("INFO: Ruleset overrided : ");
         message.Append(MessageExcerpt(line.text));
-        line.Report(message.buffer, 10);
+        line.Report(message.buffer, kLevelAlways);
         return true;
     }
     if (line.checkRepeats) {
@@ -134,7 +134,7 @@ bool PolicyValue::PassesRepeatRule(PolicyLine& line) const {
         TextString message("POLICY: Ignoring repeated policy \\");
         message.Append(key);
         message.AppendChar('\\');
-        line.Report(message.buffer, 10);
+        line.Report(message.buffer, kLevelAlways);
         line.accepted = 0;
         return false;
     }
@@ -158,7 +158,7 @@ void PolicyValue::ReportOverride(FC& set, const TextString& keptValue) const {
     TextString message("INFO: Ruleset overrided - ");
     message.Append(key);
     message.Append(keptValue);
-    set.ReportMessage(message.buffer, 10);
+    set.ReportMessage(message.buffer, kLevelAlways);
 }
 
 void PolicyValue::Init(int newId, int newKind, int newSection, int newCategory, const void* defaultValue,
@@ -253,7 +253,7 @@ void IntPolicyValue::ParseLine(PolicyLine& line) {
     if (minimum < maximum && (number < minimum || number > maximum)) {
         TextString written;
         written.AppendNumber('1', number, 0);
-        line.Report(OutsideRangeMessage(written, minimum, maximum).buffer, 10);
+        line.Report(OutsideRangeMessage(written, minimum, maximum).buffer, kLevelAlways);
         line.accepted = 0;
         isSet = 0;
         return;
@@ -281,7 +281,7 @@ void BoolPolicyValue::ParseLine(PolicyLine& line) {
     }
     TextString message("ERROR: Don't understand policy value : ");
     message.Append(MessageExcerpt(line.value));
-    line.Report(message.buffer, 10);
+    line.Report(message.buffer, kLevelAlways);
     line.accepted = 0;
 }
 
@@ -399,7 +399,7 @@ void ColourPolicyValue::SetRuleSetValue(FC& set, const void* value, bool force) 
             if (NormaliseHTMLColour(tValue, &normalised))
                 tValue = normalised;
             else
-                set.ReportMessage(NotStandardColourMessage(tValue).buffer, 7);
+                set.ReportMessage(NotStandardColourMessage(tValue).buffer, kLevelWarning);
         },
         [&](TextString& kept) { AppendQuoted(kept, tValue.buffer); });
 }
@@ -418,7 +418,7 @@ void ColourPolicyValue::ParseLine(PolicyLine& line) {
         if (NormaliseHTMLColour(tValue, &normalised)) {
             tValue = normalised;
         } else {
-            line.Report(NotStandardColourMessage(tValue).buffer, 7);
+            line.Report(NotStandardColourMessage(tValue).buffer, kLevelWarning);
             line.accepted = 0;
         }
     }
@@ -446,7 +446,7 @@ void FontPolicyValue::SetRuleSetValue(FC& set, const void* value, bool force) {
             if (IsValidFontSpec(text))
                 tValue.Assign(text);
             else
-                set.ReportMessage(InvalidFontMessage(text).buffer, 10);
+                set.ReportMessage(InvalidFontMessage(text).buffer, kLevelAlways);
         },
         [&](TextString& kept) { AppendQuoted(kept, tValue.buffer); });
 }
@@ -473,7 +473,7 @@ void FontPolicyValue::ParseLine(PolicyLine& line) {
         isSet = 1;
         return;
     }
-    line.Report(InvalidFontMessage(line.value.buffer).buffer, 10);
+    line.Report(InvalidFontMessage(line.value.buffer).buffer, kLevelAlways);
     line.accepted = 0;
     isSet = 0;
 }

@@ -324,7 +324,7 @@ void TabConfig::ParseTableLayoutTag(FC& set, const TextString& text) {
     int count = -1;
     if (!RecogniseTag(set, tagText, name, arguments, error, level) || !name.Matches("TABLE_LAYOUT", 0, 0) ||
         !TryGetTagInteger(set, arguments, 1, count) || count < 0) {
-        set.ReportMessage("TAG ERROR: Failed to parse TABLE_LAYOUT", 10);
+        set.ReportMessage("TAG ERROR: Failed to parse TABLE_LAYOUT", kLevelAlways);
         return;
     }
 
@@ -337,7 +337,7 @@ void TabConfig::ParseTableLayoutTag(FC& set, const TextString& text) {
         built.push_back(std::move(column));
     }
     if (static_cast<int>(built.size()) != count) {
-        set.ReportMessage("TAG ERROR: Failed to parse table layout", 10);
+        set.ReportMessage("TAG ERROR: Failed to parse table layout", kLevelAlways);
         return;
     }
     columns = std::move(built);
@@ -378,5 +378,5 @@ void SetTabConfigFromTag(TabConfig& /*config*/, FC& set, const char* tagName, co
     message.Append(name);
     message.Append("\n\t");
     message.Append(tagText);
-    set.ReportMessage(message.buffer, 10);
+    set.ReportMessage(message.buffer, kLevelAlways);
 }

@@ -94,7 +94,7 @@ std::string Quoted(std::string_view text) {
 }
 
 void Report(FC* set, const std::string& text) {
-    if (set) set->ReportMessage(text.c_str(), 10);
+    if (set) set->ReportMessage(text.c_str(), kLevelAlways);
 }
 
 int ParseDataType(std::string_view word) {

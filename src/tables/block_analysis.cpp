@@ -351,7 +351,7 @@ void CheckDiagram(PreForm& engine) {
         if (column->isSymbolic) y += column->width;
     }
     if ((w == 0 || !engine.separatorColumns) && (w < y || 4 * w < t)) {
-        engine.Message("INFO: Diagram detected", 4);
+        engine.Message("INFO: Diagram detected", kLevelBlockNote);
         engine.looksLikeDiagram = 1;
         engine.looksLikeTable = 0;
     }
@@ -373,7 +373,7 @@ void CheckMalformed(PreForm& engine) {
         malformed = a > 0.4 && b > 0.2;
     if (malformed && Setting(engine, Pol::LookForDiagrams, 1) && TableSetting(engine, TabPol::MergingFactor) >= 2 &&
         !engine.separatorColumns && !engine.layoutColumns) {
-        engine.Message("WARNING: Mal-formed table", 7);
+        engine.Message("WARNING: Mal-formed table", kLevelWarning);
         engine.looksLikeDiagram = 1;
         engine.looksLikeTable = 0;
     }
@@ -524,12 +524,12 @@ bool DetectionPass(PreForm& engine, int s) {
 
     const int data = DataLineCount(engine);
     if (Setting(engine, Pol::ExpectCodeSamples, 0) && data >= 1 && engine.codeLineCount * 10 > data * 7) {
-        engine.Message("INFO: Code sample detected", 4);
+        engine.Message("INFO: Code sample detected", kLevelBlockNote);
         engine.looksLikeCode = 1;
         engine.looksLikeTable = 0;
     }
     if (data >= 1 && engine.mailHeaderLineCount * 10 > data * 7) {
-        engine.Message("INFO: Mail header detected", 4);
+        engine.Message("INFO: Mail header detected", kLevelBlockNote);
         engine.looksLikeMailHeader = 1;
         engine.looksLikeTable = 0;
     }
@@ -855,7 +855,7 @@ void PreForm::Analyse() {
             GatherColumnStatistics();
             break;
         }
-        Message("INFO: Increasing min column separation in table to 2 spaces", 10);
+        Message("INFO: Increasing min column separation in table to 2 spaces", kLevelAlways);
         s = 2;
         if (repeatable && SamePositions(previous, columns)) {
             // The wider separation finds the columns the pass just worked

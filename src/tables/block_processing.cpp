@@ -88,7 +88,7 @@ void PreForm::Process(int specialFormatCode) {
     if (!policies) return;
     Context* context = policies->context;
     if (!context) {
-        Message("PROGRAM ERROR : No Context passed to PreForm::Process", 10);
+        Message("PROGRAM ERROR : No Context passed to PreForm::Process", kLevelAlways);
         ReportBlockMessages(*this, nullptr);
         return;
     }
@@ -128,7 +128,7 @@ void PreForm::Process(int specialFormatCode) {
             releaseWrittenTexts = true;
             ParseTable(kParseTable);
         } else if (isUnderwriter) {
-            Message("PROGRAM ERROR : Underwriter sections not supported in this variant", 10);
+            Message("PROGRAM ERROR : Underwriter sections not supported in this variant", kLevelAlways);
         } else if (isInversePyramid) {
             OutputInversePyramid();
         } else if (isDiagram || (looksLikeDiagram && !isTable && !isCode && !isPreformatted)) {
@@ -192,7 +192,7 @@ void PreForm::SetSpecialFormat(int specialFormatCode) {
         default: {
             TextString message("UNSUPPORTED CASE: Special Format Code ");
             message.AppendNumber('1', specialFormatCode, 0);
-            Message(message.buffer, 10);
+            Message(message.buffer, kLevelAlways);
             break;
         }
     }
@@ -207,7 +207,7 @@ void PreForm::Message(const char* text, int level) {
         std::fputc('\n', stderr);
         return;
     }
-    if (level < 10 - policies->GetInt(Pol::ErrorReportingLevel)) return;
+    if (level < kLevelAlways - policies->GetInt(Pol::ErrorReportingLevel)) return;
     if (level > messageLevel) messageLevel = level;
     if (!messageText.IsEmpty()) AppendGrowing(messageText, kMessageSeparator);
     AppendGrowing(messageText, text);
@@ -228,14 +228,14 @@ void PreForm::ApplyPolicyLine(int lineIndex) {
             TextString message("TAG ERROR: Failed to remove directive \"");
             message.Append(directive);
             message.Append("\" from input line (may be case sensitive)");
-            policies->ReportMessage(message.buffer, 10);
+            policies->ReportMessage(message.buffer, kLevelAlways);
         }
     }
 
     line.Trim(0, " ");
     TextString message("POLICY: Changed - ");
     message.Append(line);
-    policies->ReportMessage(message.buffer, 7);
+    policies->ReportMessage(message.buffer, kLevelWarning);
 
     int category = 0;
     policies->ParsePolicyLine(line, category, false);

@@ -256,7 +256,7 @@ TextString RuleColour(PreForm& engine, const TextString& arguments, int n) {
         TextString warning("WARNING: \"");
         warning.Append(given);
         warning.Append("\" is not a standard HTML colour");
-        engine.Message(warning.buffer, 7);
+        engine.Message(warning.buffer, kLevelWarning);
         colour.MakeEmpty();
     }
     if (engine.policies->IsOn(Pol::SuppressAllColourMarkup)) colour.MakeEmpty();
@@ -433,7 +433,7 @@ int CellTagCall::Execute(int executorMode) {
     int level = -1;
     OutputDocument* document = engine.htmlOutput ? engine.htmlWriter : engine.rtfWriter;
     scratch.ExecuteTag(executorMode, document, tagText, set, messages, level);
-    if (!messages.IsEmpty()) engine.Message(messages.buffer, level >= 0 ? level : 10);
+    if (!messages.IsEmpty()) engine.Message(messages.buffer, level >= 0 ? level : kLevelAlways);
     const int tail = before.length - to - 1;
     const int markupEnd = scratch.length - tail;
     const bool headSame =
@@ -457,7 +457,7 @@ int CellTagCall::ExecuteTagAlone(int executorMode) {
     scratch.BeginTagBatch();
     scratch.ExecuteTag(executorMode, document, tagText, set, messages, level);
     const std::vector<AnalysedLine::TagReplacement> batch = scratch.TakeTagBatch();
-    if (!messages.IsEmpty()) engine.Message(messages.buffer, level >= 0 ? level : 10);
+    if (!messages.IsEmpty()) engine.Message(messages.buffer, level >= 0 ? level : kLevelAlways);
     const std::string_view tag(scratch.buffer + tagStart, static_cast<size_t>(tagLength));
     const auto replaced = std::find_if(batch.begin(), batch.end(),
                                        [&](const AnalysedLine::TagReplacement& entry) { return entry.tag == tag; });
@@ -470,7 +470,7 @@ int CellTagCall::ExecuteTagAlone(int executorMode) {
 void CellTagCall::Fault(const char* text) const {
     TextString composed(text);
     composed.Append(tagText);
-    engine.Message(composed.buffer, 10);
+    engine.Message(composed.buffer, kLevelAlways);
 }
 
 // A line break inside the cell (BR, and the break a QUAD tag makes).
@@ -556,7 +556,7 @@ int HandleEmDash(CellTagCall& call) { return call.Replace("--"); }
 int HandleVerticalAlignment(CellTagCall& call) {
     TableCell* cell = call.cell;
     if (cell && !cell->isHeaderCell) {
-        call.engine.Message("TAG ERROR: VERTICAL_ALIGNMMENT tag only allowed in header cells", 10);
+        call.engine.Message("TAG ERROR: VERTICAL_ALIGNMMENT tag only allowed in header cells", kLevelAlways);
         return call.Remove();
     }
     const int alignment = VerticalCode(call.set, call.arguments);
@@ -566,7 +566,7 @@ int HandleVerticalAlignment(CellTagCall& call) {
     }
     if (cell) {
         if (cell->vAlignment != kVerticalNone)
-            call.engine.Message("WARNING: Vertical alignment multiply defined for header cell", 10);
+            call.engine.Message("WARNING: Vertical alignment multiply defined for header cell", kLevelAlways);
         cell->vAlignment = alignment;
     }
     return call.Remove();
@@ -587,7 +587,7 @@ int HandleStubIndent(CellTagCall& call) {
     TableCell* cell = call.cell;
     if (call.config) call.config->stubIndentUsed = 1;
     if (cell && cell->isHeaderCell) {
-        engine.Message("TAG ERROR: STUB_INDENT tag only allowed in data cells", 10);
+        engine.Message("TAG ERROR: STUB_INDENT tag only allowed in data cells", kLevelAlways);
         return call.Remove();
     }
     if (cell && ColumnNumber(engine, cell) != 1) {
@@ -596,7 +596,7 @@ int HandleStubIndent(CellTagCall& call) {
         text.Append(",");
         text.AppendNumber('1', ColumnNumber(engine, cell), 0);
         text.Append("]");
-        engine.Message(text.buffer, 10);
+        engine.Message(text.buffer, kLevelAlways);
         return call.Remove();
     }
     int indent = 0;
@@ -605,7 +605,7 @@ int HandleStubIndent(CellTagCall& call) {
         return call.Remove();
     }
     if (cell) {
-        if (cell->stubIndent != 0) engine.Message("WARNING: STUB_INDENT multiply defined", 10);
+        if (cell->stubIndent != 0) engine.Message("WARNING: STUB_INDENT multiply defined", kLevelAlways);
         cell->stubIndent = indent;
     }
     RecordStubIndent(call.config, indent);
@@ -686,7 +686,7 @@ int HandleContentsLink(CellTagCall& call) {
         text.Append("\" in row ");
         text.AppendNumber('1', RowNumber(call.engine, cell), 0);
         text.Append(" ");
-        call.set.ReportMessage(text.buffer, 10);
+        call.set.ReportMessage(text.buffer, kLevelAlways);
     }
     return call.Remove();
 }
@@ -703,7 +703,7 @@ int HandleColour(CellTagCall& call) {
         text.Append(call.name);
         text.Append(" tag in table cell: ");
         text.Append(call.tagText);
-        call.engine.Message(text.buffer, 10);
+        call.engine.Message(text.buffer, kLevelAlways);
     } else if (call.config) {
         call.config->tableFont.SetColour(colour);
     }
@@ -714,7 +714,7 @@ int HandleBaseline(CellTagCall& call) {
     if (call.cell && call.cell->isHeaderCell)
         call.cell->baseline = 1;
     else
-        call.engine.Message("TAG ERROR: BASELINE tag is only valid inside a HEAD_CELL", 10);
+        call.engine.Message("TAG ERROR: BASELINE tag is only valid inside a HEAD_CELL", kLevelAlways);
     return call.Remove();
 }
 
@@ -978,5 +978,5 @@ void PreForm::ProcessWSTags(TableCell* cell, TextString* text) {
         message.Assign("WARNING: Failed to interpret WS tag placement in row ");
     }
     message.AppendNumber('1', RowNumber(*this, cell), 0);
-    Message(message.buffer, 10);
+    Message(message.buffer, kLevelAlways);
 }

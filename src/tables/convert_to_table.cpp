@@ -298,7 +298,7 @@ int LinesToIgnoreAtEnd(FC& set) {
     if (count > kMaxLinesIgnoredAtEnd) {
         TextString message("ERROR: Ignore end of file cannot be larger than ");
         message.AppendNumber('1', kMaxLinesIgnoredAtEnd, 0);
-        set.ReportMessage(message.buffer, 10);
+        set.ReportMessage(message.buffer, kLevelAlways);
         count = kMaxLinesIgnoredAtEnd;
     }
     return count < 0 ? 0 : count;
@@ -450,7 +450,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
         TextString message("ERROR: Error opening ");
         message.Append(inputPath);
         AppendReason(message, reader.openFailure);
-        file.ReportMessage(message.buffer, 10);
+        file.ReportMessage(message.buffer, kLevelAlways);
         return false;
     }
     context.documentState.utf8Text = reader.utf8Text == 1 ? 1 : 0;
@@ -475,7 +475,7 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
             break;
         case kOutputText:
             // No writer writes plain text: the file is refused before it is read.
-            file.ReportMessage("UNSUPPORTED CASE: target format in ConvertToTable", 10);
+            file.ReportMessage("UNSUPPORTED CASE: target format in ConvertToTable", kLevelAlways);
             reader.CloseAll();
             return false;
         default: reader.CloseAll(); return false;

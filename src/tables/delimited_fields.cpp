@@ -141,7 +141,7 @@ void PreForm::FindRecords() {
         if (!warned) {
             TextString message("WARNING: Quoted field not closed, taken as it stands at line ");
             message.AppendNumber('1', opening.OriginPosition().line, 0);
-            Message(message.buffer, 7);
+            Message(message.buffer, kLevelWarning);
             warned = true;
         }
     }

@@ -51,11 +51,11 @@ TextString StyleStart(const PreForm& engine, int position) {
 // block is not written.
 bool WritersPresent(PreForm& engine, const char* htmlMessage, const char* rtfMessage) {
     if (engine.htmlOutput && !engine.htmlWriter) {
-        engine.Message(htmlMessage, 10);
+        engine.Message(htmlMessage, kLevelAlways);
         return false;
     }
     if (engine.rtfOutput && !engine.rtfWriter) {
-        engine.Message(rtfMessage, 10);
+        engine.Message(rtfMessage, kLevelAlways);
         return false;
     }
     return true;
@@ -255,7 +255,7 @@ void PreForm::OutputPreformatted() {
         ApplyLinkDefinitions(set, line, *scratch);
         TextString messages;
         const int result = ExecuteTags(document, set, *scratch, 5, messages);
-        if (result >= 0 && !messages.IsEmpty()) set.ReportMessage(messages.buffer, 10);
+        if (result >= 0 && !messages.IsEmpty()) set.ReportMessage(messages.buffer, kLevelAlways);
         TextString text;
         text.AssignChars(scratch->buffer, scratch->length);
         context.ForgetLine(scratch.get());
@@ -351,7 +351,7 @@ void PreForm::OutputAsNormal() {
         if (result < 0) result = ExecuteTags(document, set, *scratch, 3, messages);
         const int textResult = ExecuteTags(document, set, *scratch, 5, messages);
         if (textResult > result) result = textResult;
-        if (result > 0 && !messages.IsEmpty()) set.ReportMessage(messages.buffer, 10);
+        if (result > 0 && !messages.IsEmpty()) set.ReportMessage(messages.buffer, kLevelAlways);
         TextString text;
         text.AssignChars(scratch->buffer, scratch->length);
         context.ForgetLine(scratch.get());

@@ -511,7 +511,7 @@ void PreForm::ApplyTableLayout() {
         message.Append(" and ");
         message.AppendNumber('1', i + 1, 0);
         message.Append(" overlap");
-        if (policies) policies->ReportMessage(message.buffer, 10);
+        if (policies) policies->ReportMessage(message.buffer, kLevelAlways);
     }
     layoutColumns = 1;
 }

@@ -20,6 +20,7 @@
 
 #include "context/statement_codes.h"
 #include "foundation/line_types.h"
+#include "foundation/message_levels.h"
 #include "foundation/source_position.h"
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
@@ -595,6 +596,9 @@ private:
 // ones as "&nbsp;", a leading superscript or subscript protected.  `text`
 // and `out` may be the same string.
 void HTML_FormatCellLines(const TextString* text, TextString* out);
+// The same, with `scratch` for the copy a text that grows is built in: the
+// cell writers pass a scratch text of the engine's, which keeps its room.
+void HTML_FormatCellLines(const TextString* text, TextString* out, TextString& scratch);
 
 // The parse types of PreForm::ParseTable: a silent trial, a table, a
 // definition list (RTF two-column tables), a text block (one row).
@@ -748,7 +752,19 @@ public:
         TextString stubCell;  // OutputHtmlCell
         TextString indentCell;  // OutputHtmlCell
         TextString cleanedText;  // OutputHtmlCell
-        std::unique_ptr<TidyBuffer> tidy;  // OutputHtmlCell (made on first use)
+        // OutputHtmlCell (made on first use): the cell's text as the tidy
+        // passes take it, with their rule lists and scratch texts.
+        std::unique_ptr<TidyBuffer> tidy;
+        TextString lineBreakCopy;  // HTML_FormatCellLines, for the cell writers
+        TextString cellLinePiece;  // WriteCellLines (a line of a cell of several)
+        // The kinds of every byte value for the cell scans of the table
+        // writers (CellByteKinds, table_output.cpp): built for the first
+        // character of the tag start delimiter, and again when it changes.
+        struct CellByteKinds {
+            std::array<unsigned char, 256> of{};
+            int builtFor = -1;  // the character; 256: no delimiter
+        };
+        CellByteKinds cellByteKinds;
     };
     // Scratch only: the writers that read the engine through a const
     // reference fill it too.

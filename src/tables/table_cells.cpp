@@ -994,7 +994,7 @@ bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
             TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
             message.Append(close);
             message.AppendChar('"');
-            Message(message.buffer, 10);
+            Message(message.buffer, kLevelAlways);
         }
         ConvertRowForOutput(*this, row, line);
     }
@@ -1355,7 +1355,7 @@ int PreForm::GuessRowVerticalAlignment(TableCellRow* row, int rowNumber) {
             message.Append(plain);
             message.AppendChar('"');
         }
-        Message(message.buffer, 7);
+        Message(message.buffer, kLevelWarning);
     }
     return result;
 }

@@ -123,42 +123,44 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 constexpr unsigned char kStopsPlain = 1;  // a byte the tidy passes look for
 constexpr unsigned char kMayStartTag = 2;  // the first character of the tag start delimiter
 
-// The kinds of every byte value for cells scanned with the tag start
-// delimiter `start` (the delimiter rarely changes: the table is kept).
-// Without a delimiter, the table as it stands (its kStopsPlain bits are the
-// same for every delimiter).
-const unsigned char* CellByteKinds(const TextString* start) {
-    static unsigned char kinds[256];
-    static int builtFor = -1;  // the delimiter character the table is for; 256: none
-    const int first = !start ? (builtFor < 0 ? 256 : builtFor)
-                             : (start->IsEmpty() ? 256 : static_cast<unsigned char>(start->buffer[0]));
-    if (first != builtFor) {
-        std::memset(kinds, 0, sizeof kinds);
-        // '\x01' is the passes' placeholder for text set aside.
-        for (const unsigned char c : {'<', '>', '&', '\n', '\0', '\x01'}) kinds[c] = kStopsPlain;
-        if (first < 256) {
-            kinds[static_cast<unsigned char>(ToLowerAscii(static_cast<char>(first)))] |= kMayStartTag;
-            kinds[static_cast<unsigned char>(ToUpperAscii(static_cast<char>(first)))] |= kMayStartTag;
-        }
-        builtFor = first;
-    }
+// The bytes the tidy passes look for ('\x01' is their placeholder for text
+// set aside): their kinds are the same for every delimiter.
+constexpr std::array<unsigned char, 256> kPlainStops = [] {
+    std::array<unsigned char, 256> kinds{};
+    for (const unsigned char c : {'<', '>', '&', '\n', '\0', '\x01'}) kinds[c] = kStopsPlain;
     return kinds;
+}();
+
+// The kinds of every byte value for cells scanned with the tag start
+// delimiter `start`: the engine's table (PreForm::ScratchBuffers), built
+// again only when the delimiter's first character changes (it rarely does).
+const unsigned char* CellByteKinds(const PreForm& table, const TextString& start) {
+    PreForm::ScratchBuffers::CellByteKinds& kinds = table.scratchBuffers.cellByteKinds;
+    const int first = start.IsEmpty() ? 256 : static_cast<unsigned char>(start.buffer[0]);
+    if (first != kinds.builtFor) {
+        kinds.of = kPlainStops;
+        if (first < 256) {
+            kinds.of[static_cast<unsigned char>(ToLowerAscii(static_cast<char>(first)))] |= kMayStartTag;
+            kinds.of[static_cast<unsigned char>(ToUpperAscii(static_cast<char>(first)))] |= kMayStartTag;
+        }
+        kinds.builtFor = first;
+    }
+    return kinds.of.data();
 }
 
 bool IsPlainCellText(std::string_view text) {
     if (text.empty()) return false;
-    const unsigned char* const kinds = CellByteKinds(nullptr);
     for (const char c : text)
-        if (kinds[static_cast<unsigned char>(c)] & kStopsPlain) return false;
+        if (kPlainStops[static_cast<unsigned char>(c)]) return false;
     return !IsBlankOrTab(text.back());
 }
 
 // IsPlainCellText, for a text that also neither starts with a blank nor may
 // hold a tag (the first character of the tag start delimiter `start` is not
-// in it, in either letter case, as the cell tag scan looks for it).
-bool IsPlainUntaggedCellText(std::string_view text, const TextString& start) {
+// in it, in either letter case, as the cell tag scan looks for it).  `kinds`:
+// CellByteKinds for `start`.
+bool IsPlainUntaggedCellText(std::string_view text, const TextString& start, const unsigned char* kinds) {
     if (text.empty() || start.IsEmpty() || IsBlankOrTab(text.front()) || IsBlankOrTab(text.back())) return false;
-    const unsigned char* const kinds = CellByteKinds(&start);
     for (const char c : text)
         if (kinds[static_cast<unsigned char>(c)]) return false;
     return true;
@@ -167,7 +169,7 @@ bool IsPlainUntaggedCellText(std::string_view text, const TextString& start) {
 // The same for a cell's own text.  A text of at most sixteen bytes in a
 // buffer of at least that many (most cells: their buffers are reused row
 // after row) is looked at in one vector compare.
-bool IsPlainUntaggedCellText(const TextString& text, const TextString& start) {
+bool IsPlainUntaggedCellText(const TextString& text, const TextString& start, const unsigned char* kinds) {
 #if defined(__SSE2__)
     if (text.length > 0 && text.length <= 16 && text.capacity >= 16 && !start.IsEmpty()) {
         if (IsBlankOrTab(text.buffer[0]) || IsBlankOrTab(text.buffer[text.length - 1])) return false;
@@ -182,29 +184,30 @@ bool IsPlainUntaggedCellText(const TextString& text, const TextString& start) {
         return found == 0;
     }
 #endif
-    return IsPlainUntaggedCellText(text.view(), start);
+    return IsPlainUntaggedCellText(text.view(), start, kinds);
 }
 
 // Whether the table's cells can be plain cells at all: not under the rule
 // set that removes spans from them, and not while font changes around a
 // cell may write markup.
 bool PlainCellsPossible(const PreForm& table) {
-    return table.policies->ruleSetCode != 2 && !engine_support::CellFontMarkupPossible(table);
+    return table.policies->ruleSetCode != kRuleSetSec && !engine_support::CellFontMarkupPossible(table);
 }
 
 // Whether a cell of such a table, holding `text`, is a plain cell: its text
 // is a plain untagged cell text and it needs no contents link.  The HTML
 // cell writer leaves such a text as it is.
-bool IsPlainCell(const TableCell& cell, const TextString& text, const TextString& tagStart) {
-    return cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(text, tagStart);
+bool IsPlainCell(const TableCell& cell, const TextString& text, const TextString& tagStart,
+                 const unsigned char* kinds) {
+    return cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(text, tagStart, kinds);
 }
 
 // Whether the text may hold a tag: whether the first character of the tag
 // start delimiter is in it, in either letter case, as the cell tag scans
 // look for it (true when there is no delimiter: the scans decide).
-bool MayHoldTag(std::string_view text, const TextString& start) {
+// `kinds`: CellByteKinds for `start`.
+bool MayHoldTag(std::string_view text, const TextString& start, const unsigned char* kinds) {
     if (start.IsEmpty()) return true;
-    const unsigned char* const kinds = CellByteKinds(&start);
     for (const char c : text)
         if (kinds[static_cast<unsigned char>(c)] & kMayStartTag) return true;
     return false;
@@ -267,11 +270,11 @@ bool IsOnlySpacing(std::string_view text) {
 // piece keeps its line with "&nbsp;", except an empty last piece after a
 // break.  Done in place: every piece but an empty one gets shorter or stays
 // as long, so that what is written never reaches what is still to be read;
-// from a "&nbsp;" that would reach it on, the rest is built in a copy.
-void FormatLineBreakPieces(TextString& text) {
+// from a "&nbsp;" that would reach it on, the rest is built in `copy` (the
+// caller's scratch text, which is left holding the text's earlier buffer).
+void FormatLineBreakPieces(TextString& text, TextString& copy) {
     const std::string_view in = text.view();
     char* const data = text.buffer;
-    static TextString copy;
     bool copying = false;
     size_t write = 0;
     auto put = [&](const char* from, size_t n, size_t room) {
@@ -320,10 +323,11 @@ void FormatLineBreakPieces(TextString& text) {
 // line runs to the end tag.  Continuation lines are indented by 6 blanks
 // unless the HTML is minimised; lines longer than 131 characters go through
 // the wrapping writer.  `cell` is the caller's scratch text: a long cell
-// that is one line goes to the writer as it stands, not copied first.
-void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag, bool minimise) {
+// that is one line goes to the writer as it stands, not copied first.  A
+// line of several is put together in `line`, the caller's scratch text too.
+void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag, bool minimise,
+                    TextString& line) {
     const std::string_view text = cell.view();
-    static TextString line;
     auto emit = [&](std::string_view piece, bool continuation) {
         if (!continuation && piece.size() == text.size() && piece.size() > static_cast<size_t>(kLongCellLine)) {
             document->WriteLine(set, document, &cell, 0);
@@ -720,7 +724,7 @@ void PreForm::FitRtfTableToPage() {
     }
 
     if (naturalTotal > room && !ShareRoom(natural, least, room, fitted))
-        Message("WARNING: Table is wider than the page", 10);
+        Message("WARNING: Table is wider than the page", kLevelAlways);
     WidenForTitles(fitted, titles, floors, room);
     use();
 }
@@ -749,7 +753,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
         config->totalWidth = LaidOutTableWidth(config);
         for (int c = 0; c < config->columnCount; ++c)
             if (config->largestStubIndent > kMaxIndentPositions && ReservedIndentPositions(config, c) > 0) {
-                Message("WARNING: Stub indent too deep; levels beyond 20 are written at level 20", 10);
+                Message("WARNING: Stub indent too deep; levels beyond 20 are written at level 20", kLevelAlways);
                 break;
             }
     }
@@ -930,12 +934,13 @@ void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* se
 }
 
 // Writes a cell line the tidy passes leave as it is; the HTML file writer
-// takes it without scanning it again.
-void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::string_view endTag, bool minimise) {
+// takes it without scanning it again.  `piece`: WriteCellLines' scratch.
+void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::string_view endTag, bool minimise,
+                        TextString& piece) {
     if (line.length <= kLongCellLine && typeid(*writer) == typeid(HTMLFile))
         static_cast<HTMLFile*>(writer)->WritePlainLine(set, writer, line);
     else
-        WriteCellLines(set, writer, line, endTag, minimise);
+        WriteCellLines(set, writer, line, endTag, minimise, piece);
 }
 
 // The short pieces of a plain cell's line, each padded to sixteen bytes so
@@ -1053,7 +1058,8 @@ void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, con
         Add(markup, text);
         Add(markup, endTag);
     }
-    WritePlainCellLine(settings.set, settings.writer, markup, endTag, settings.minimise);
+    WritePlainCellLine(settings.set, settings.writer, markup, endTag, settings.minimise,
+                       table.scratchBuffers.cellLinePiece);
 }
 
 }  // namespace
@@ -1142,11 +1148,12 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     const TableCellRow& row = table.cellRow;
     const int count = shape.count;
     const bool cellsMayBePlain = html && PlainCellsPossible(table);
+    const unsigned char* const kinds = CellByteKinds(table, tagStart);
     // Padding cells are alike: when they are not plain cells they are
     // dealt with as one.
     const TableCellRow::Padding& padding = row.PaddingCells();
     const bool plainPadding =
-        row.PaddingStart() < count && cellsMayBePlain && IsPlainUntaggedCellText(padding.text, tagStart);
+        row.PaddingStart() < count && cellsMayBePlain && IsPlainUntaggedCellText(padding.text, tagStart, kinds);
     const int walked = std::min(count, plainPadding ? count : row.PaddingStart());
     plainCells.assign(static_cast<size_t>(walked), 0);
 
@@ -1156,7 +1163,7 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     long tailCells = 0;
     const int rest = WalkCellsBeforePadding(row, count, plainPadding, [&](int c) {
         const TableCell& cell = *row.CellAt(c);
-        const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, tagStart);
+        const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, tagStart, kinds);
         plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
         if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
@@ -1184,7 +1191,8 @@ bool MergesTrailingCells(PreForm& table, long tailCells) {
     padding.filledCells += tailCells;
     if (!padding.merging && padding.filledCells > kPaddingCellLimit) {
         padding.merging = true;
-        table.Message("WARNING: Table has too many empty cells; empty cells at the ends of rows are merged", 10);
+        table.Message("WARNING: Table has too many empty cells; empty cells at the ends of rows are merged",
+                      kLevelAlways);
     }
     return padding.merging && tailCells > 1;
 }
@@ -1194,17 +1202,19 @@ bool MergesTrailingCells(PreForm& table, long tailCells) {
 // (a plain cell holds no tag).
 void PlaceCellsAndReadWSTags(PreForm& table, const RowShape& shape, const TextString& tagStart) {
     const int lineIndex = shape.lineIndex;
+    const unsigned char* const kinds = CellByteKinds(table, tagStart);
     const int rowNumber = shape.headerRow ? lineIndex : lineIndex - table.headerRowCount - table.leadingBlankCount;
     TableCellRow& row = table.cellRow;
     TableCellRow::Padding& padding = row.PaddingCells();
     // Padding cells are placed as one, unless their text may hold a tag.
-    const bool taggedPadding = row.PaddingStart() < shape.count && MayHoldTag(padding.text.view(), tagStart);
+    const bool taggedPadding = row.PaddingStart() < shape.count && MayHoldTag(padding.text.view(), tagStart, kinds);
     const int rest = WalkCellsBeforePadding(row, shape.count, taggedPadding, [&](int c) {
         TableCell* cell = row.CellAt(c);
         cell->isHeaderCell = shape.headerRow ? 1 : 0;
         cell->row = rowNumber;
         if (cell->column < 0) cell->column = c;
-        if (!shape.IsPlain(c) && MayHoldTag(cell->text.view(), tagStart)) table.ProcessWSTags(cell, &cell->text);
+        if (!shape.IsPlain(c) && MayHoldTag(cell->text.view(), tagStart, kinds))
+            table.ProcessWSTags(cell, &cell->text);
     });
     if (rest < shape.count) {
         padding.fields.isHeaderCell = shape.headerRow ? 1 : 0;
@@ -1527,6 +1537,7 @@ struct CellFrame {
     const char* endTag;  // "</TD>" or "</TH>"
     bool minimise;
     bool headerRow;
+    PreForm::ScratchBuffers& scratch;  // the engine's
 };
 
 // A laid-out column with a stub writes the stub text (none: an empty one)
@@ -1543,10 +1554,10 @@ void WriteStubCell(const CellFrame& frame, int stubWidth, int vAlign, const Text
     Add(extra, ">");
     TextString stub;
     if (stubText) stub = *stubText;
-    HTML_FormatCellLines(&stub, &stub);
+    HTML_FormatCellLines(&stub, &stub, frame.scratch.lineBreakCopy);
     extra.Append(stub);
     Add(extra, frame.endTag);
-    WriteCellLines(frame.policies, frame.writer, extra, frame.endTag, frame.minimise);
+    WriteCellLines(frame.policies, frame.writer, extra, frame.endTag, frame.minimise, frame.scratch.cellLinePiece);
 }
 
 // One spacer cell for each of `steps` indent positions.
@@ -1575,12 +1586,12 @@ std::string_view TextLeftWithoutLayoutTags(FC& policies, const TextString& text,
                                            bool plainCell, TextString& cleaned) {
     std::string_view left = text.view();
     const bool tagged = !plainCell && (tagStart.IsEmpty() || left.find(tagStart.view()) != std::string_view::npos);
-    if (tagged || policies.ruleSetCode == 2) {
+    if (tagged || policies.ruleSetCode == kRuleSetSec) {
         if (tagged)
             RemoveInLineTags(policies, nullptr, "EXTRA_LEADING,FOLIO,FONT,COLOR,COLOUR,LEADING,WS", text, cleaned);
         else
             cleaned = text;
-        if (policies.ruleSetCode == 2) {
+        if (policies.ruleSetCode == kRuleSetSec) {
             RemoveSpans(cleaned, "<R", '>');
             RemoveSpans(cleaned, "<!--", '>');
         }
@@ -1626,7 +1637,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     if (layout && layout->hidden) return;
     const bool hasGutter = gutterText && !gutterText->IsEmpty();
     const bool hasStub = stubText && !stubText->IsEmpty();
-    if (hasGutter && !laidOut) Message("PROGRAM ERROR: Gutter text found where not expected", 10);
+    if (hasGutter && !laidOut) Message("PROGRAM ERROR: Gutter text found where not expected", kLevelAlways);
     const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
     const bool percent = config && config->GetInt(TabPol::UsePercentageWidths);
     const char* cellTag = isHeaderRow ? "<TH" : "<TD";
@@ -1638,14 +1649,15 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // and stands in a table without a layout: see WritePlainCell.
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
     const bool strong = !isHeaderRow && isHeaderColumn;
-    const bool plainCell = extraLeading < 6 && PlainCellsPossible(*this) && IsPlainCell(*cell, *text, tagStart);
+    const bool plainCell = extraLeading < 6 && PlainCellsPossible(*this) &&
+                           IsPlainCell(*cell, *text, tagStart, CellByteKinds(*this, tagStart));
     if (plainCell && !laidOut && !hasGutter && !hasStub && !strong) {
         WritePlainCell(PlainCellSettings(policies, htmlWriter, config), *this, *cell, text->view(), column, vAlign,
                        isHeaderRow != 0);
         return;
     }
 
-    const CellFrame frame{policies, htmlWriter, config, cellTag, endTag, minimise, isHeaderRow != 0};
+    const CellFrame frame{policies, htmlWriter, config, cellTag, endTag, minimise, isHeaderRow != 0, scratchBuffers};
     if (layout && layout->stubWidth >= 0)
         WriteStubCell(frame, layout->stubWidth, vAlign, hasStub ? stubText : nullptr, scratchBuffers.stubCell);
 
@@ -1678,12 +1690,12 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     } else if (IsOn(policies, Pol::ApplyFontToEmptyCells)) {
         // The font markup goes around the "&nbsp;" of an empty cell.
         if (blank) markEmpty();
-        HTML_FormatCellLines(text, text);
+        HTML_FormatCellLines(text, text, scratchBuffers.lineBreakCopy);
         ApplyCellFontAndLink(cell, text, cell->font, cell->position, 1);
     } else {
         ApplyCellFontAndLink(cell, text, cell->font, cell->position, 1);
         if (blank) markEmpty();
-        HTML_FormatCellLines(text, text);
+        HTML_FormatCellLines(text, text, scratchBuffers.lineBreakCopy);
     }
 
     markup.MakeEmpty();
@@ -1726,7 +1738,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     // stands in front of the amounts of its column.
     if (hasGutter && laidOut) {
         TextString gutter(*gutterText);
-        HTML_FormatCellLines(&gutter, &gutter);
+        HTML_FormatCellLines(&gutter, &gutter, scratchBuffers.lineBreakCopy);
         markup.Append(gutter);
         Add(markup, "&nbsp;");
     }
@@ -1736,7 +1748,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
         // the end tag: the cell is written as one line as it stands.
         Add(markup, text->view());
         Add(markup, endTag);
-        WritePlainCellLine(policies, htmlWriter, markup, endTag, minimise);
+        WritePlainCellLine(policies, htmlWriter, markup, endTag, minimise, scratchBuffers.cellLinePiece);
         if (markup.capacity > kKeptScratchBytes) markup = TextString();
         return;
     }
@@ -1756,7 +1768,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     TidyBuffer& buffer = *scratchBuffers.tidy;
     HTML_ScanTidyBuffer(policies, &buffer, std::move(*text));
     HTML_TidyEmphasis(policies, &buffer);
-    WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise);
+    WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise, scratchBuffers.cellLinePiece);
     if (buffer.text.capacity > kKeptScratchBytes) buffer.text = TextString();
 }
 
@@ -1764,6 +1776,11 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
 // Cell lines
 
 void HTML_FormatCellLines(const TextString* text, TextString* out) {
+    TextString scratch;
+    HTML_FormatCellLines(text, out, scratch);
+}
+
+void HTML_FormatCellLines(const TextString* text, TextString* out, TextString& scratch) {
     if (!out) return;
     if (text && out != text) *out = *text;
     // The text is formatted in its own buffer: a cell may hold a whole block,
@@ -1779,7 +1796,7 @@ void HTML_FormatCellLines(const TextString* text, TextString* out) {
         else
             out->SubString(static_cast<int>(trimmed.data() - in.data()), static_cast<int>(trimmed.size()));
     } else {
-        FormatLineBreakPieces(*out);
+        FormatLineBreakPieces(*out, scratch);
     }
     // A superscript or subscript at the very start would be raised above an
     // empty line; a blank in front keeps it on the line.

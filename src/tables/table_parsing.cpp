@@ -64,13 +64,13 @@ void ReportJoinedColumns(PreForm& table, const PreFormLine& line) {
     message.AppendNumber('1', table.columnCut.bound, 0);
     message.Append(" joined into the last cell from line ");
     message.AppendNumber('1', line.OriginPosition().line, 0);
-    table.Message(message.buffer, 7);
+    table.Message(message.buffer, kLevelWarning);
 }
 
 void ReportParseType(PreForm& engine, int parseType) {
     TextString message("UNSUPPORTED CASE: Parse type ");
     message.AppendNumber('1', parseType, 0);
-    engine.Message(message.buffer, 10);
+    engine.Message(message.buffer, kLevelAlways);
 }
 
 // Whether a cut cell holds text: the splitter gives an empty HTML cell the
@@ -186,14 +186,14 @@ public:
                 text.Trim(0, " ");
                 message.Append(text);
                 message.Append(" applies from the next table");
-                table.Message(message.buffer, 10);
+                table.Message(message.buffer, kLevelAlways);
             }
             if (RowInProgress())
                 waitingPolicyLines.push_back(i);
             else
                 table.ApplyPolicyLine(i);
         } else if (parseType != kParseTrial) {
-            table.Message("UNSUPPORTED CASE: Policy line inside ParseTable", 10);
+            table.Message("UNSUPPORTED CASE: Policy line inside ParseTable", kLevelAlways);
         }
     }
 
@@ -416,7 +416,7 @@ private:
             message.AppendNumber('1', cell->span, 0);
             message.Append(" now ");
             message.AppendNumber('1', cut->span, 0);
-            table.Message(message.buffer, 10);
+            table.Message(message.buffer, kLevelAlways);
             changed = true;
         }
         return changed;
@@ -427,11 +427,11 @@ private:
 
 void PreForm::ParseTable(int parseType) {
     if (htmlOutput && !htmlWriter) {
-        Message("PROGRAM ERROR : No HTMLFile inside ParseTable", 10);
+        Message("PROGRAM ERROR : No HTMLFile inside ParseTable", kLevelAlways);
         return;
     }
     if (rtfOutput && !rtfWriter) {
-        Message("PROGRAM ERROR : No RTFFile inside ParseTable", 10);
+        Message("PROGRAM ERROR : No RTFFile inside ParseTable", kLevelAlways);
         return;
     }
     const TabConfig* config = tabConfig ? tabConfig : (policies ? policies->GetDefaultTabConfig() : nullptr);

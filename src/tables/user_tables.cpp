@@ -397,7 +397,7 @@ void ReadColumnDetails(PreForm& engine, FC& set, TabConfig& config, const BlockT
         if (!TryGetTagInteger(set, arguments, 1, column) || column < 1 || column > columns) {
             TextString message("TAG ERROR: No such column in COLUMN_DETAILS - ");
             message.Append(block.Text(i));
-            engine.Message(message.buffer, 10);
+            engine.Message(message.buffer, kLevelAlways);
             continue;
         }
         ColConfig* layout = config.Column(column - 1);
@@ -414,7 +414,7 @@ void ReadColumnDetails(PreForm& engine, FC& set, TabConfig& config, const BlockT
                 layout->width = points;
                 engine.userTable.columnWidths[static_cast<size_t>(column - 1)] = points;
             } else {
-                engine.Message("TAG ERROR: Unable to read column width", 10);
+                engine.Message("TAG ERROR: Unable to read column width", kLevelAlways);
             }
         }
     }
@@ -482,7 +482,7 @@ private:
             cell = grid.Add(&set, row, ++cellNumber, Line(i).position, engine.LineFont(i));
             cell->isHeaderCell = rowKind == RowKind::Head ? 1 : 0;
         } else {
-            engine.Message("TAG ERROR: Can't place NEW_CELL tag here", 10);
+            engine.Message("TAG ERROR: Can't place NEW_CELL tag here", kLevelAlways);
             cell = nullptr;
         }
     }
@@ -495,7 +495,7 @@ private:
         }
         TextString message("TAG ERROR: Ignoring directive in user table - ");
         message.Append(text);
-        engine.Message(message.buffer, 10);
+        engine.Message(message.buffer, kLevelAlways);
     }
 
     // A line of text, or a LINERULE or BEGIN_USER_TABLE line, for the open
@@ -522,7 +522,7 @@ private:
         TextString message("TAG ERROR: No NEW_CELL definition for \"");
         message.Append(text);
         message.Append("\"");
-        engine.Message(message.buffer, 10);
+        engine.Message(message.buffer, kLevelAlways);
         if (!section) NewSection();
         section->unplacedText.Append(unplaced);
         section->unplacedText.Append(lineBreak);
@@ -547,11 +547,11 @@ void PreForm::ParseUserTable() {
     FC& set = *policies;
     Context& context = *set.context;
     if (htmlOutput && !htmlWriter) {
-        Message("PROGRAM ERROR : No HTMLFile inside ParseUserTable", 10);
+        Message("PROGRAM ERROR : No HTMLFile inside ParseUserTable", kLevelAlways);
         return;
     }
     if (rtfOutput && !rtfWriter) {
-        Message("PROGRAM ERROR : No RTFFile inside ParseUserTable", 10);
+        Message("PROGRAM ERROR : No RTFFile inside ParseUserTable", kLevelAlways);
         return;
     }
     TabConfig* config = ConfigOf(*this);
@@ -608,7 +608,7 @@ void PreForm::AddUserTableLine(TableCell* cell, const TextString& line) {
         TextString message("PROGRAM ERROR: No cell definition for \"");
         message.Append(line);
         message.Append("\"");
-        Message(message.buffer, 10);
+        Message(message.buffer, kLevelAlways);
         return;
     }
     FC& set = *policies;
@@ -633,7 +633,7 @@ void PreForm::AddUserTableLine(TableCell* cell, const TextString& line) {
     AddCellText(cell, tag);
 
     if (cut < line.length) {
-        Message("WARNING: Inline tags found on directive line", 10);
+        Message("WARNING: Inline tags found on directive line", kLevelAlways);
         TextString rest;
         rest.AssignChars(line.buffer + cut, line.length - cut);
         AddCellText(cell, rest);
@@ -669,7 +669,7 @@ void PreForm::AddCellText(TableCell* cell, const TextString& text) {
         converted.AssignChars(scratch.buffer, scratch.length);
         context->ForgetLine(&scratch);
         context->trackers.codeLocation = savedLocation;
-        if (!messages.IsEmpty()) Message(messages.buffer, level >= 0 ? level : 10);
+        if (!messages.IsEmpty()) Message(messages.buffer, level >= 0 ? level : kLevelAlways);
     }
     if (converted.IsEmpty()) return;
     // Texts are joined with a blank; after a line break none is needed.
@@ -750,7 +750,7 @@ void FitUserTableToPage(PreForm& engine, FC& set, const TabConfig& config, const
             against = page.height;
         }
     }
-    engine.Message(message, 10);
+    engine.Message(message, kLevelAlways);
     const std::string console =
         "Total page width = " + std::to_string(width) + " cf. " + std::to_string(against) + "\n";
     std::fwrite(console.data(), 1, console.size(), stderr);
@@ -820,7 +820,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
         // table.
         if (!section->unplacedText.IsEmpty()) {
             userTable.textAfterTable.Append(section->unplacedText);
-            if (*started) Message("INFO: Moving unplaced text to end to table", 10);
+            if (*started) Message("INFO: Moving unplaced text to end to table", kLevelAlways);
             section->unplacedText.MakeEmpty();
         }
         return;
@@ -837,7 +837,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
     if (!section->unplacedText.IsEmpty()) {
         if (*started) {
             userTable.textAfterTable.Append(section->unplacedText);
-            Message("INFO: Moving unplaced text to end to table", 10);
+            Message("INFO: Moving unplaced text to end to table", kLevelAlways);
         } else {
             WriteLooseText(*this, section->unplacedText, "pretable");
         }
@@ -881,7 +881,7 @@ void PreForm::OutputUserTable(int* started, int indentLevel, UserTableSection* s
                 message.Append(" \"");
                 message.Append(cell.text);
                 message.Append("\"");
-                Message(message.buffer, 10);
+                Message(message.buffer, kLevelAlways);
             }
         }
     }
@@ -908,7 +908,7 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
         TextString message("WARNING: Negative row numbers ");
         message.AppendNumber('1', smallest, 0);
         message.Append(":0 will be discarded!!");
-        Message(message.buffer, 10);
+        Message(message.buffer, kLevelAlways);
     }
     for (const std::unique_ptr<TableCell>& cell : cells) {
         if (cell->row < 1 || cell->column >= 1) continue;
@@ -917,7 +917,7 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
         message.Append(" in row ");
         message.AppendNumber('1', cell->row, 0);
         message.Append(" will be discarded");
-        Message(message.buffer, 10);
+        Message(message.buffer, kLevelAlways);
     }
     std::erase_if(cells, [](const std::unique_ptr<TableCell>& cell) { return cell->row < 1 || cell->column < 1; });
     if (cells.empty()) return 0;
@@ -929,7 +929,7 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
         TextString message("WARNING: Empty data section detected - discarding (");
         message.AppendNumber('1', static_cast<int>(cells.size()), 0);
         message.Append(" cells)");
-        Message(message.buffer, 10);
+        Message(message.buffer, kLevelAlways);
         return 0;
     }
 
@@ -952,7 +952,7 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
             message.Append(Position(cell->row, cell->column));
             message.Append(what);
             message.AppendNumber('1', clipped, 0);
-            Message(message.buffer, 10);
+            Message(message.buffer, kLevelAlways);
             span = clipped;
         };
         clip(cell->span, cell->column, tableColumns, " spans past the last column - column span cut to ");
@@ -965,7 +965,7 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
         message.Append(" of the expected ");
         message.AppendNumber('1', tableColumns, 0);
         message.Append(" columns");
-        Message(message.buffer, 10);
+        Message(message.buffer, kLevelAlways);
     }
 
     // The occupancy map, wide enough for the table and for every cell.  A
@@ -1000,7 +1000,7 @@ int PreForm::PlaceUserTableCells(UserTableGrid* grid, int /*isHeader: both grids
                     clash = true;
                     TextString message("ERROR: Data overlap at cell ");
                     message.Append(Position(r, std::max(c, it->first)));
-                    Message(message.buffer, 10);
+                    Message(message.buffer, kLevelAlways);
                 }
                 if (c < it->first) free.push_back({c, it->first - 1, static_cast<int>(k)});
                 c = it->last + 1;
@@ -1051,7 +1051,7 @@ void PreForm::OutputUserTableStart() {
                     message.AppendNumber('1', config->specifiedWidth, 0);
                     message.Append(" is less than the sum of column widths ");
                     message.AppendNumber('1', static_cast<int>(sum), 0);
-                    Message(message.buffer, 10);
+                    Message(message.buffer, kLevelAlways);
                 }
                 width = config->specifiedWidth;
             }
@@ -1146,7 +1146,7 @@ void PreForm::OutputUserTableRows(UserTableGrid* grid, int isHeader) {
                 default: {
                     TextString message("UNSUPPORTED CASE: Vertical alignment code ");
                     message.AppendNumber('1', rowVAlign, 0);
-                    Message(message.buffer, 10);
+                    Message(message.buffer, kLevelAlways);
                     break;
                 }
             }
@@ -1184,7 +1184,7 @@ void PreForm::OutputUserTableRows(UserTableGrid* grid, int isHeader) {
             if (span < cell->span) {
                 TextString message("ERROR: Cell overlap detected at ");
                 message.Append(Position(r, run.last + 1));
-                Message(message.buffer, 10);
+                Message(message.buffer, kLevelAlways);
             }
             text = OutputText(*cell, false);
             gutter = cell->gutterText;
@@ -1209,7 +1209,7 @@ void PreForm::OutputUserTableRows(UserTableGrid* grid, int isHeader) {
             if (grid->OwnerAt(r, cell.column) == k) continue;
             TextString message("ERROR: Cell overlap detected at ");
             message.Append(Position(r, cell.column));
-            Message(message.buffer, 10);
+            Message(message.buffer, kLevelAlways);
             grid->written[static_cast<size_t>(k)] = 1;
         }
         Write(htmlWriter, &set, minimise ? "</TR>" : "  </TR>");
@@ -1244,7 +1244,7 @@ void PreForm::OutputUserTableRtfRows(UserTableGrid* grid, int isHeader) {
         } else if (code != 0 && code != 1) {
             TextString message("UNSUPPORTED CASE: Vertical alignment code");
             message.AppendNumber('1', code, 0);
-            Message(message.buffer, 10);
+            Message(message.buffer, kLevelAlways);
         }
     }
 
@@ -1257,7 +1257,7 @@ void PreForm::OutputUserTableRtfRows(UserTableGrid* grid, int isHeader) {
             TextString message("INFO: Discarding empty ");
             message.Append(isHeader ? "header row No." : "data row No.");
             message.AppendNumber('1', r, 0);
-            Message(message.buffer, 4);
+            Message(message.buffer, kLevelBlockNote);
             for (int k : starting) grid->written[static_cast<size_t>(k)] = 1;
             continue;
         }

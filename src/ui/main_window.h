@@ -60,19 +60,8 @@ public:
     // The delimiter of input type 3 is one character.
     static constexpr int kDelimiterLength = 1;
 
-    // The output kinds (`OutputKind`), in the order of their list.
-    static constexpr int kOutputHtmlFiles = 0;
-    static constexpr int kOutputRtfFile = 1;
-    static constexpr int kOutputHtmlClipboard = 2;
-    // The extension choices (`ExtensionChoice`).
-    static constexpr int kExtensionHtml = 0;
-    static constexpr int kExtensionHtm = 1;
-    static constexpr int kExtensionRtf = 2;
-    // The input file types (`InputFileType`), in the order of their list.
-    static constexpr int kInputPlainText = 0;
-    static constexpr int kInputTabDelimited = 1;
-    static constexpr int kInputCommaDelimited = 2;
-    static constexpr int kInputOtherDelimiter = 3;
+    // The output kinds, extension choices and input file types, in the
+    // order of their lists, are the data half's (MainDialog).
 
     // The three property sheets the menu opens.
     enum class SheetKind { kAnalysis, kOutput, kSettings };

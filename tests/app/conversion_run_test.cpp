@@ -132,7 +132,7 @@ TEST_F(ConversionRunTest, OutputFileNames) {
     }
     // The format the qualifiers ask for stays.
     dialog->context->runParameters.rtf = 1;
-    dialog->ExtensionChoice = 0;
+    dialog->ExtensionChoice = MainDialog::kExtensionHtml;
     TextString name;
     dialog->MakeOutputFileName(TextString("a.txt"), name);
     EXPECT_EQ(dialog->context->outputFormat, 1);
@@ -252,7 +252,7 @@ TEST_F(ConversionRunTest, ClipboardOutputGoesToTheClipboardOrFailsTheRun) {
     dialog->SetOutputDirectory(Path(""));
     dialog->SetInputFileSpec(Path("a.txt"));
     dialog->SetFileName(TextString("a.html"));
-    dialog->OutputKind = 2;
+    dialog->OutputKind = MainDialog::kOutputHtmlClipboard;
     EXPECT_TRUE(dialog->RunConversion());
     const std::string& text = services.ClipboardText();
     EXPECT_NE(text.find("Ann"), std::string::npos) << text;
@@ -266,7 +266,7 @@ TEST_F(ConversionRunTest, ClipboardOutputGoesToTheClipboardOrFailsTheRun) {
     other.SetOutputDirectory(Path(""));
     other.SetInputFileSpec(Path("a.txt"));
     other.SetFileName(TextString("a.html"));
-    other.OutputKind = 2;
+    other.OutputKind = MainDialog::kOutputHtmlClipboard;
     TheStatusWindow().Clear();
     EXPECT_FALSE(other.RunConversion());
     EXPECT_TRUE(HasLine(TheStatusWindow().Lines, "ERROR: Can't put the output on the clipboard"));

@@ -32,14 +32,18 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
-#include <random>
 #include <string>
 #include <tuple>
 
 #include "context/preprocessor.h"
 #include "fuzz_conversion.h"
 #include "input_shapes.h"
+#include "support/pathological_inputs.h"
 #include "support/temp_folder.h"
+
+namespace pathological_inputs {
+void PrintTo(const Input& test, std::ostream* out) { *out << test.name; }
+}  // namespace pathological_inputs
 
 namespace {
 
@@ -48,165 +52,12 @@ namespace fs = std::filesystem;
 constexpr size_t kGrowth = 64;
 constexpr size_t kFixed = 64u << 10;
 
-// "a", "b" ... "z", "aa", "ab" ...: the n-th short word (n from 0).
-std::string Word(size_t n) {
-    std::string word;
-    for (++n; n > 0; n = (n - 1) / 26) word.insert(word.begin(), static_cast<char>('a' + (n - 1) % 26));
-    return word;
-}
-
-std::string WideRowThenShortRows() {
-    std::string text;
-    for (size_t i = 0; i < 100000; ++i) {
-        if (i) text += ' ';
-        text += Word(i);
-    }
-    text += '\n';
-    for (int row = 0; row < 10000; ++row) text += "x y z\n";
-    return text;
-}
-
-std::string TenMegabyteLine() {
-    std::string text;
-    text.reserve((10u << 20) + 16);
-    for (size_t i = 0; text.size() < (10u << 20); ++i) {
-        text += Word(i % 5000);
-        text += (i % 7 == 6) ? "   " : " ";
-    }
-    text += '\n';
-    return text;
-}
-
-std::string AlternatingRuleAndTextLines() {
-    std::string text;
-    for (int i = 0; i < 25000; ++i) {
-        text += "--------------------------------\n";
-        text += "Item " + std::to_string(i) + "    " + Word(static_cast<size_t>(i)) + "    " +
-                std::to_string(i * 7 % 1000) + "\n";
-    }
-    return text;
-}
-
-std::string EveryByteValue() {
-    std::string text;
-    for (int round = 0; round < 64; ++round)
-        for (int value = 0; value < 256; ++value) text += static_cast<char>(value);
-    return text;
-}
-
-std::string RandomBytes() {
-    std::mt19937 generator(1);
-    std::uniform_int_distribution<int> byte(0, 255);
-    std::string text(1u << 20, '\0');
-    for (char& c : text) c = static_cast<char>(byte(generator));
-    return text;
-}
-
-// One table cell holding 400,000 line-break tags: the cell's tags are dealt
-// with in one pass, not by rewriting the cell at every tag.
-std::string CellOfManyTags() {
-    std::string text = "Name    Value\nAlpha   ";
-    text.reserve(text.size() + 400000 * 7 + 32);
-    for (int i = 0; i < 400000; ++i) text += "x[[BR]]";
-    text += "END\nBeta    2\n";
-    return text;
-}
-
-// 200,000 tags that run their executors (SPACES writes blanks, SUPER its
-// markup), in a table cell and in a line of text: each tag's markup is put in
-// its place with the rest of the line left where it is.
-std::string ManyExecutedTags(const char* head, const char* tail) {
-    std::string text = head;
-    text.reserve(text.size() + 200000 * 16 + 32);
-    for (int i = 0; i < 200000; ++i) text += i % 2 ? "x[[SUPER 2]]" : "x[[SPACES 1]]";
-    text += "END";
-    text += tail;
-    return text;
-}
-std::string CellOfManyExecutedTags() { return ManyExecutedTags("Name    Value\nAlpha   ", "\nBeta    2\n"); }
-std::string LineOfManyExecutedTags() { return ManyExecutedTags("Some text.\n\n", "\n"); }
-
-// 200,000 words that the word scan turns into links, on one line and as a
-// paragraph of 2,000 lines: the scan builds the converted line in one pass,
-// not by rewriting the line at every word it replaces.
-std::string ManyLinkWords(int lines, int wordsPerLine) {
-    std::string text;
-    text.reserve(static_cast<size_t>(lines) * static_cast<size_t>(wordsPerLine) * 13 + 16);
-    for (int line = 0; line < lines; ++line) {
-        for (int i = 0; i < wordsPerLine; ++i) {
-            if (i) text += ' ';
-            text += "www.s" + std::to_string((line * wordsPerLine + i) % 1000) + ".com";
-        }
-        text += '\n';
-    }
-    text.insert(text.size() - 1, " END");
-    return text;
-}
-std::string LineOfManyLinks() { return ManyLinkWords(1, 200000); }
-std::string ParagraphOfManyLinks() { return ManyLinkWords(2000, 100); }
-
-// 200,000 emphasised words ("*bold1*") on one line, each replaced by its
-// emphasis markup in the same one pass.
-std::string LineOfEmphasisedWords() {
-    std::string text;
-    for (int i = 0; i < 200000; ++i) text += "*bold" + std::to_string(i % 1000) + "* ";
-    text += "END\n";
-    return text;
-}
-
-// 50,000 emphasis phrases ("*a b*") on one line: each is replaced as the
-// phrase scan passes it, not by rebuilding the line at every phrase.
-std::string LineOfEmphasisPhrases() {
-    std::string text;
-    text.reserve(50000 * 6 + 8);
-    for (int i = 0; i < 50000; ++i) text += "*a b* ";
-    text += "END\n";
-    return text;
-}
-
-// 200,000 start markers that no end follows ("*a"): the search for an end
-// is not begun again from every start.
-std::string LineOfUnclosedEmphasis() {
-    std::string text;
-    text.reserve(200000 * 3 + 8);
-    for (int i = 0; i < 200000; ++i) text += "*a ";
-    text += "END\n";
-    return text;
-}
-
-struct PathologicalCase {
-    const char* name;
-    std::string (*make)();
-    // A word at the end of the input that the output must hold (null: none
-    // is looked for).
-    const char* lastWord = nullptr;
-};
-
-void PrintTo(const PathologicalCase& test, std::ostream* out) { *out << test.name; }
-
-std::string Nothing() { return ""; }
-
-const PathologicalCase kCases[] = {
-    {"WideRowThenShortRows", WideRowThenShortRows},
-    {"TenMegabyteLine", TenMegabyteLine},
-    {"AlternatingRuleAndTextLines", AlternatingRuleAndTextLines},
-    {"EveryByteValue", EveryByteValue},
-    {"RandomBytes", RandomBytes},
-    {"EmptyFile", Nothing},
-    {"CellOfManyTags", CellOfManyTags, "Beta"},
-    {"CellOfManyExecutedTags", CellOfManyExecutedTags, "Beta"},
-    {"LineOfManyExecutedTags", LineOfManyExecutedTags, "END"},
-    {"LineOfManyLinks", LineOfManyLinks, "END"},
-    {"ParagraphOfManyLinks", ParagraphOfManyLinks, "END"},
-    {"LineOfEmphasisedWords", LineOfEmphasisedWords, "END"},
-    {"LineOfEmphasisPhrases", LineOfEmphasisPhrases, "END"},
-    {"LineOfUnclosedEmphasis", LineOfUnclosedEmphasis, "END"},
-};
+using pathological_inputs::Input;
 
 // One conversion per test: the case, the output format (0 HTML, 1 RTF) and
 // the format code (0 automatic, 1 table), so that each has its own time-out
 // and they run in parallel.
-using PathologicalConversion = std::tuple<PathologicalCase, int, int>;
+using PathologicalConversion = std::tuple<Input, int, int>;
 
 class PathologicalInput : public testing::TestWithParam<PathologicalConversion> {
 protected:
@@ -218,7 +69,7 @@ protected:
 
 TEST_P(PathologicalInput, ConvertsWithOutputLinearInItsInput) {
     const auto& [test, outputFormat, formatCode] = GetParam();
-    const std::string input = test.make();
+    const std::string input = test.make(1);
     const std::string path = folder + "/input.txt";
     {
         std::ofstream out(path, std::ios::binary);
@@ -247,7 +98,8 @@ std::string ConversionName(const testing::TestParamInfo<PathologicalConversion>&
 }
 
 INSTANTIATE_TEST_SUITE_P(Pathological, PathologicalInput,
-                         testing::Combine(testing::ValuesIn(kCases), testing::Values(0, 1), testing::Values(0, 1)),
+                         testing::Combine(testing::ValuesIn(pathological_inputs::kInputs), testing::Values(0, 1),
+                                          testing::Values(0, 1)),
                          ConversionName);
 
 // The ordinary shapes of a large input, at about 1.5 MB: each converts
@@ -350,52 +202,10 @@ INSTANTIATE_TEST_SUITE_P(Pathological, PathologicalShape,
                          testing::Combine(testing::ValuesIn(kShapes), testing::Values(0, 1), testing::Values(0, 1)),
                          ShapeConversionName);
 
-// Comma-delimited records whose quoted fields run over line ends, converted
-// as a comma-delimited table: 50 fields that open and are never closed,
-// each 999 lines before the next (every open field is looked for to the
-// bound of a record, and nothing closes it); 50,000 records of two lines;
-// and records of 1,000 lines of 1,000 bytes each.  Each line is read a fixed
-// number of times, and the last word stays.
-std::string FieldsNeverClosed() {
-    std::string text;
-    for (int record = 0; record < 50; ++record) {
-        text += "a,\"never closed\n";
-        for (int i = 0; i < 999; ++i) text += "b,c" + std::to_string(i) + "\n";
-    }
-    return text + "END,END\n";
-}
-
-std::string ManyRecordsOfTwoLines() {
-    std::string text;
-    for (int i = 0; i < 50000; ++i) text += std::to_string(i) + ",\"first line\nsecond line\",x\n";
-    return text + "END,END\n";
-}
-
-std::string LongestRecords() {
-    const std::string line(1000, 'w');
-    std::string text;
-    for (int record = 0; record < 4; ++record) {
-        text += "a,\"" + line + "\n";
-        for (int i = 0; i < 998; ++i) text += line + "\n";
-        text += line + "\",b\n";
-    }
-    return text + "END,END\n";
-}
-
-struct RecordCase {
-    const char* name;
-    std::string (*make)();
-};
-
-void PrintTo(const RecordCase& test, std::ostream* out) { *out << test.name; }
-
-const RecordCase kRecordCases[] = {
-    {"FieldsNeverClosed", FieldsNeverClosed},
-    {"ManyRecordsOfTwoLines", ManyRecordsOfTwoLines},
-    {"LongestRecords", LongestRecords},
-};
-
-using RecordConversion = std::tuple<RecordCase, int>;
+// Comma-delimited records whose quoted fields run over line ends
+// (pathological_inputs::kRecordInputs), converted as a comma-delimited table:
+// each line is read a fixed number of times, and the last word stays.
+using RecordConversion = std::tuple<Input, int>;
 
 class PathologicalRecords : public testing::TestWithParam<RecordConversion> {
 protected:
@@ -405,7 +215,7 @@ protected:
 
 TEST_P(PathologicalRecords, ConvertWithOutputLinearInTheirInput) {
     const auto& [test, outputFormat] = GetParam();
-    const std::string input = test.make();
+    const std::string input = test.make(1);
     const std::string path = temp.Path().string() + "/input.csv";
     {
         std::ofstream out(path, std::ios::binary);
@@ -425,7 +235,8 @@ std::string RecordConversionName(const testing::TestParamInfo<RecordConversion>&
 }
 
 INSTANTIATE_TEST_SUITE_P(Pathological, PathologicalRecords,
-                         testing::Combine(testing::ValuesIn(kRecordCases), testing::Values(0, 1)),
+                         testing::Combine(testing::ValuesIn(pathological_inputs::kRecordInputs),
+                                          testing::Values(0, 1)),
                          RecordConversionName);
 
 // A delimited header of 2,000 fields (the table keeps 1,024 columns) over

@@ -2,30 +2,20 @@
 // source tree, and the check refuses a tree that breaks it.  Small fake trees
 // (an ARCHITECTURE.md and a few sources) are built in a temporary folder.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "support/temp_folder.h"
+#include "support/tool_script.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CheckResult {
-    int status = -1;  // the exit status, -1 when the script did not exit
-    std::string output;
-};
-
-CheckResult RunCheck(const fs::path& root, const fs::path& scratch) {
-    const fs::path output = scratch / "check.out";
-    const std::string command = "'" VENDREL_PYTHON3 "' '" VENDREL_SOURCE_DIR "/tools/check_layers.py' '" +
-                                root.string() + "' > '" + output.string() + "' 2>&1";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWhole(output)};
+ScriptResult RunCheck(const fs::path& root, const fs::path& scratch) {
+    return RunToolScript("check_layers.py", {root.string()}, scratch);
 }
 
 // The layers of the fake trees: a sub-folder layer (output/markup) between
@@ -114,12 +104,47 @@ const LayerCase kCases[] = {
       {"platform/d.cpp", "#include <afxwin.h>\n"}},
      "",
      1,
-     "check_layers: 4 include(s) break the layer rule"},
+     "check_layers: 4 include(s) or call(s) break the layer rule"},
     {"ToolkitHeadersInTheFrontEndPass",
      {{"ui/d.h", "#pragma once\n#include <string>\n"},
       {"gui/w.cpp",
        "#include <wx/wx.h>\n#include <QWidget>\n#include <gtk/gtk.h>\n#include \"windows.h\"\n"
        "#include \"ui/d.h\"\n"}},
+     "",
+     0,
+     "every include keeps the layer rule"},
+    {"SystemHeaderOutsidePlatformFails",
+     {{"foundation/a.cpp", "#include <vector>\n#include <sys/stat.h>\n"}},
+     "",
+     1,
+     "src/foundation/a.cpp:2: <sys/stat.h> reaches the operating system; only src/platform/ and src/gui/ include "
+     "it"},
+    {"SystemCallOutsidePlatformFails",
+     {{"output/w.cpp",
+       "// getenv(\"HOME\") in a comment\nconst char* Home() {\n    return std::getenv(\"HOME\");\n}\n"}},
+     "",
+     1,
+     "src/output/w.cpp:3: getenv is a call of the operating system; only src/platform/ and src/gui/ make one"},
+    {"EverySystemHeaderAndCallIsKnown",
+     {{"ui/a.cpp", "#include <filesystem>\n#include \"unistd.h\"\n#include <fcntl.h>\n#include <dirent.h>\n"},
+      {"ui/b.cpp", "#include <dlfcn.h>\nvoid F() {\n    setenv(\"A\", \"1\", 1);\n    std::system(\"ls\");\n}\n"},
+      {"output/c.cpp",
+       "void G() {\n    FILE* p = ::popen(\"ls\", \"r\");\n    auto t = std::time(nullptr);\n    "
+       "localtime(&t);\n}\n"}},
+     "",
+     1,
+     "check_layers: 10 include(s) or call(s) break the layer rule"},
+    {"SystemInterfacesInPlatformAndGuiPass",
+     {{"platform/p.cpp",
+       "#include <unistd.h>\n#include <sys/stat.h>\nconst char* H() { return std::getenv(\"HOME\"); }\n"},
+      {"gui/w.cpp", "#include <dlfcn.h>\nvoid F() { ::popen(\"x\", \"r\"); }\n"}},
+     "",
+     0,
+     "every include keeps the layer rule"},
+    {"NamesThatOnlyLookLikeSystemCallsPass",
+     {{"foundation/a.cpp",
+       "void F(Clock& clock, Clock* value) {\n    clock.time();\n    RunTime(1);\n    value->time(2);\n"
+       "    const char* text = \"getenv(x)\";\n    /* system(\"ls\") */\n}\nint Clock::time() { return 0; }\n"}},
      "",
      0,
      "every include keeps the layer rule"},
@@ -142,7 +167,7 @@ TEST_P(CheckLayersTest, JudgesTheFakeTree) {
         ASSERT_TRUE(WriteWhole(root / "src" / path, content));
     }
     TempFolder scratch("vendrel_layers_out");
-    const CheckResult result = RunCheck(root.Path(), scratch.Path());
+    const ScriptResult result = RunCheck(root.Path(), scratch.Path());
     EXPECT_EQ(result.status, c.status) << result.output;
     EXPECT_NE(result.output.find(c.said), std::string::npos) << result.output;
 }
@@ -156,14 +181,14 @@ TEST(CheckLayers, DocumentWithoutItsTablesIsRefused) {
     fs::create_directories(root / "src" / "platform");
     ASSERT_TRUE(WriteWhole(root / "ARCHITECTURE.md", kLayerTable));
     TempFolder scratch("vendrel_layers_out");
-    const CheckResult result = RunCheck(root.Path(), scratch.Path());
+    const ScriptResult result = RunCheck(root.Path(), scratch.Path());
     EXPECT_EQ(result.status, 2) << result.output;
     EXPECT_NE(result.output.find("File | Includes | Reason"), std::string::npos) << result.output;
 }
 
 TEST(CheckLayers, TheSourceTreeKeepsTheRule) {
     TempFolder scratch("vendrel_layers_out");
-    const CheckResult result = RunCheck(VENDREL_SOURCE_DIR, scratch.Path());
+    const ScriptResult result = RunCheck(VENDREL_SOURCE_DIR, scratch.Path());
     EXPECT_EQ(result.status, 0) << result.output;
 }
 

@@ -169,7 +169,7 @@ int GetEntityForCode(FC* policies, int code, TextString* out) {
 int IsEntityAllowed(FC* policies, int code) {
     int microsoft = policies ? policies->GetInt(Pol::UseOfMicrosoftEntitiesCode) : -1;
     int html40 = policies ? policies->GetInt(Pol::UseOfHTML40EntitiesCode) : -1;
-    bool strictRules = policies && policies->ruleSetCode == 2;
+    bool strictRules = policies && policies->ruleSetCode == kRuleSetSec;
 
     if (InRanges(code, {{0, 127}, {161, 255}})) return 1;
     if (InRanges(code, {{130, 140}, {145, 156}, {159, 159}})) return (microsoft == -1 || microsoft >= 1) ? 1 : 0;

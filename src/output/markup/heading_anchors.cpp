@@ -127,7 +127,7 @@ void SplitHeadingNumber(FC* policies, const int* lineType, int noEscaping, const
     TextString numberText, titleText(work);
     const HeadingLevelSpec* style = LevelStyle(policies, type);
     const bool prefixed = style && style->hasPrefix;
-    if (type >= 101 && type <= 106) {
+    if (type >= kLineNumberedHeading && type <= kLineNumberedHeadingLast) {
         numberText = NthWord(work, 1);
         titleText.Replace(numberText.buffer, "", 1, 1);
         for (int n = 2; prefixed && n <= 3; ++n) {
@@ -139,7 +139,7 @@ void SplitHeadingNumber(FC* policies, const int* lineType, int noEscaping, const
             if (IsSectionNumberWord(policies, word)) break;
         }
         titleText.Trim(0, " ");
-    } else if (type >= 151 && type <= 156) {
+    } else if (type >= kLineContents && type <= kLineContentsLast) {
         numberText = NthWord(work, 1);
         titleText.Replace(numberText.buffer, "", 1, 1);
         const TextString second = NthWord(work, 2);
@@ -220,7 +220,7 @@ void GetHeadingLinkName(const TextString* text, int lineType, FC* policies, int 
             TextString message("UNSUPPORTED CASE: Unknown heading type GetHeadingLinkName - ");
             message.AppendNumber('1', lineType, 0);
             message.AppendChar(' ');
-            policies->ReportMessage(message.buffer, 10);
+            policies->ReportMessage(message.buffer, kLevelAlways);
         }
         MakeAnchorText(policies, &copy, &copy);
         TextString first;

@@ -290,7 +290,7 @@ int RemoveMarkup(MessageReporter* reporter, TagRemovalOptions* options, const Te
             for (const auto& [message, count] : state.messages) {
                 std::string shown = message;
                 if (count > 1) shown += " (" + std::to_string(count) + " times)";
-                reporter->OutputMessage(shown.c_str(), 8);
+                reporter->OutputMessage(shown.c_str(), kLevelTagNote);
             }
         }
     }

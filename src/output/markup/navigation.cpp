@@ -66,7 +66,7 @@ void GetNavigationFileNames(FC* policies, const TextString& fileName, const Text
             TextString message("PROGRAM ERROR: Can't locate file \"");
             message.Append(name);
             message.Append("\" in file list");
-            policies->ReportMessage(message.buffer, 10);
+            policies->ReportMessage(message.buffer, kLevelAlways);
         }
     } else {
         if (index > 0) previous.Assign(files->TextAt(index - 1));

@@ -41,7 +41,7 @@ void ReportUnsupportedKind(FC* policies, const char* routine, int linkKind) {
     message.AppendNumber('1', linkKind, 0);
     message.Append(" in ");
     message.Append(routine);
-    policies->ReportMessage(message.buffer, 10);
+    policies->ReportMessage(message.buffer, kLevelAlways);
 }
 
 }  // namespace
