@@ -717,8 +717,14 @@ public:
     std::array<int, 4> headerSwitches{1, 1, 1, 1};
     std::array<int, 4> rowColumnIndexes{-1, -1, -1, -1};
     int dataRowCount = 0;
-    TextString messageText;  // the block's collected messages
+    // The block's collected messages, reported together when the block is
+    // written, or at once when they reach kHeldMessageBytes (a block with
+    // a message on every line, such as an unknown tag in every cell, would
+    // otherwise hold several times its own size in messages).
+    static constexpr int kHeldMessageBytes = 64 << 10;
+    TextString messageText;
     int messageLevel = 0;
+    bool messagesReportedEarly = false;  // some of the block's messages have been reported
 
     // ---- Padding of short rows (table output) ----
     // The empty cells written at the ends of this table's rows, counted
@@ -828,6 +834,11 @@ public:
     void SetSpecialFormat(int specialFormatCode);
     // Collects a message of the block (reported when the block is written).
     void Message(const char* text, int level);
+    // Adds a text to the block's messages, reporting them when they reach
+    // kHeldMessageBytes.
+    void HoldMessage(std::string_view text);
+    // Reports the block's messages as one message at `level`, and empties them.
+    void ReportHeldMessages(int level);
     // Applies the CHANGE_POLICY line at that index of the block.
     void ApplyPolicyLine(int lineIndex);
 
