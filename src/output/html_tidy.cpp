@@ -1922,8 +1922,9 @@ void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, TextString&& text) {
 
 namespace {
 
-// The passes that tidied a large text are dropped with their copies of it
-// (their scratch texts and pattern buffers), to be made again for the next.
+// The passes that tidied a text larger than kKeptScratchBytes are dropped
+// with their copies of it (their scratch texts and pattern buffers), to be
+// made again for the next.
 int GiveBackAfterLargeText(TidyBuffer* buffer, int result) {
     if (buffer->text.length > kKeptScratchBytes) buffer->passes.reset();
     return result;

@@ -26,11 +26,6 @@ class TidyPasses;  // html_tidy.cpp
 // One buffer of generated HTML being tidied: the text (changed in place),
 // one presence flag per tag kind found in it by the scan (outside
 // pre-formatted sections), and the state of the passes that tidy it.
-// A text the passes or a writer keep for reuse gives its room back once it
-// has served a text larger than this (a whole file of short lines can be one
-// table cell): kept, the copies of one large text would stay beside the next.
-constexpr int kKeptScratchBytes = 1 << 20;
-
 struct TidyBuffer {
     TidyBuffer();
     ~TidyBuffer();

@@ -49,7 +49,7 @@ constexpr int kLongCellLine = 131;  // longer cell lines go through the wrapping
 constexpr int kLooseBlockLines = 39;  // larger blocks are not kept together on one page
 constexpr int kDefaultPageWidth = 80;  // stands in for a "Page Width" of 0 or less
 // The scratch texts of the cell writers keep their room from cell to cell up
-// to kKeptScratchBytes (output/html_tidy.h); a larger one (a cell that holds
+// to kKeptScratchBytes (foundation/text_string.h); a larger one (a cell that holds
 // a whole block) is given back once its cell is written.
 
 // Padding short rows to the table's column count writes one empty cell per
