@@ -13,6 +13,12 @@
 #include <string>
 #include <string_view>
 
+// A scratch text that is refilled call after call keeps its room up to this
+// size; one that has served a larger text (a whole file of short lines can be
+// one table cell) gives its room back once that text is done, so that the
+// copies of one large text do not stay beside the next.
+constexpr int kKeptScratchBytes = 1 << 20;
+
 class TextString {
 public:
     // The text, always NUL-terminated; never null after construction.

@@ -536,12 +536,16 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     if (tidied && !plain) {
         // The buffer begins where the lines written so far end.
         tidy.startsInsidePre = insidePre;
-        HTML_ScanTidyBuffer(set, &tidy, pending);
+        // The buffer's text is moved to the passes and the tidied text back.
+        HTML_ScanTidyBuffer(set, &tidy, std::move(static_cast<TextString&>(pending)));
         if (set->IsOn(Pol::RemoveRedundantTags))
             HTML_TidyEmphasis(set, &tidy);
         else
             HTML_TidyMarkup(set, &tidy);
         std::swap(static_cast<TextString&>(pending), tidy.text);
+        // What the record keeps now is a text of earlier: the room of a large
+        // one is given back rather than kept beside the buffer.
+        if (tidy.text.capacity > kKeptScratchBytes) tidy.text = TextString();
     }
 
     // Lines leave from the front while more than kKeepAfterFlush characters
@@ -624,6 +628,8 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     // What stays: the lines not written, each ended by a newline.
     if (start >= total) {
         pending.MakeEmpty();
+        // A large text written whole gives its room back.
+        if (pending.capacity > kKeptScratchBytes) static_cast<TextString&>(pending) = TextString();
     } else {
         pending.SubString(start, total - start);
         if (pending.buffer[pending.length - 1] != '\n') pending.AppendChar('\n');

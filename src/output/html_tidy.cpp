@@ -1920,12 +1920,24 @@ void HTML_ScanTidyBuffer(FC* policies, TidyBuffer* buffer, TextString&& text) {
     ScanTidyText(policies, buffer);
 }
 
+namespace {
+
+// The passes that tidied a text larger than kKeptScratchBytes are dropped
+// with their copies of it (their scratch texts and pattern buffers), to be
+// made again for the next.
+int GiveBackAfterLargeText(TidyBuffer* buffer, int result) {
+    if (buffer->text.length > kKeptScratchBytes) buffer->passes.reset();
+    return result;
+}
+
+}  // namespace
+
 int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer) {
     if (!policies || !buffer) return 1;
-    return buffer->Passes().TidyEmphasis(policies, buffer);
+    return GiveBackAfterLargeText(buffer, buffer->Passes().TidyEmphasis(policies, buffer));
 }
 
 int HTML_TidyMarkup(FC* policies, TidyBuffer* buffer) {
     if (!policies || !buffer) return 1;
-    return buffer->Passes().TidyMarkup(policies, buffer);
+    return GiveBackAfterLargeText(buffer, buffer->Passes().TidyMarkup(policies, buffer));
 }

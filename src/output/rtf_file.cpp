@@ -214,26 +214,43 @@ int RTFFile::OpenAtLine(const char* name, FC* set, AnalysedLine* line, OutputDoc
     return OpenRTFFile(this, name, set, line, dynamic_cast<RTFFile*>(previous), flag);
 }
 
+namespace {
+
+// Whether WriteLine converts the text of a line (KOI8-R to Windows-1251, or
+// characters of an 8-bit encoding escaped for RTF).
+bool ConvertsLines(FC* set) {
+    if (!set || IsUtf8Text(set)) return false;
+    if (EncodingIs(set, "koi8-r")) return true;
+    // UTF-8 text is written as "\\uN?" as each line leaves (see
+    // writtenLineForm).
+    const TextString& encoding = set->GetText(Pol::CharacterEncoding);
+    return set->IsOn(Pol::InputJapanese) ||
+           (!encoding.IsEmpty() && !EncodingIs(set, "ascii") && !EncodingIs(set, "iso-8859-1"));
+}
+
+}  // namespace
+
 int RTFFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int) {
     if (!text) return 0;
-    if (set) {
-        if (EncodingIs(set, "koi8-r") && !IsUtf8Text(set)) text->ConvertKOI8RToWindows1251();
+    if (ConvertsLines(set)) {
+        if (EncodingIs(set, "koi8-r")) text->ConvertKOI8RToWindows1251();
         const TextString& encoding = set->GetText(Pol::CharacterEncoding);
-        // UTF-8 text is written as "\\uN?" as each line leaves (see
-        // writtenLineForm).
-        if (!IsUtf8Text(set) &&
-            (set->IsOn(Pol::InputJapanese) ||
-             (!encoding.IsEmpty() && !EncodingIs(set, "ascii") && !EncodingIs(set, "iso-8859-1")))) {
+        if (set->IsOn(Pol::InputJapanese) ||
+            (!encoding.IsEmpty() && !EncodingIs(set, "ascii") && !EncodingIs(set, "iso-8859-1"))) {
             TextLine escaped;
             escaped.Assign(text->buffer);
             escaped.EscapeForRTF(set);
             text->Assign(escaped.buffer);
         }
     }
+    return WriteConverted(set, document, text->buffer, text->length);
+}
+
+int RTFFile::WriteConverted(FC* set, OutputDocument* document, const char* text, int length) {
     if (document && document->fileStarted && IsBuffered(set)) {
         int result = 1;
         if (pending.length > kFlushThreshold) result = FlushBuffer(set, document, 0);
-        pending.Append(*text);
+        pending.AppendBytes(text, length);
         pending.AppendChar('\n');
         return result;
     }
@@ -241,12 +258,19 @@ int RTFFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int)
     if (!document) return 0;
     // Unwrapped: RTF reads a line end as nothing, so a line broken at a
     // blank would lose that blank.
-    return ::WriteLine(document, text->buffer) ? 1 : 0;
+    return ::WriteLine(document, text) ? 1 : 0;
 }
 
 int RTFFile::WriteText(FC* set, OutputDocument* document, const char* text) {
+    // A text that no step converts goes to the buffer as it stands (a table
+    // cell can hold a whole file).
+    const bool japanese = set && set->IsOn(Pol::InputJapanese) && !IsUtf8Text(set);
+    if (!japanese && !ConvertsLines(set)) {
+        const char* const line = text ? text : "";
+        return WriteConverted(set, document, line, static_cast<int>(std::strlen(line)));
+    }
     TextString line(text ? text : "");
-    if (set && set->IsOn(Pol::InputJapanese) && !IsUtf8Text(set)) {
+    if (japanese) {
         TextLine escaped;
         escaped.Assign(line.buffer);
         escaped.EscapeForRTF(set);
@@ -272,6 +296,7 @@ int RTFFile::FlushBuffer(FC* set, OutputDocument* document, int) {
         start = end + 1;
     }
     pending.MakeEmpty();
+    if (pending.capacity > kKeptScratchBytes) static_cast<TextString&>(pending) = TextString();
     return result;
 }
 

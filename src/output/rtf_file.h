@@ -56,6 +56,9 @@ public:
     // Tidies (RTF_TidyBuffer) and writes the buffer line by line; stops at
     // the first failed write.  The buffer is emptied in any case.
     int FlushBuffer(FC* set, OutputDocument* document, int final) override;
+    // The end of WriteLine: the converted line (`length` bytes at `text`,
+    // followed by a NUL) to the buffer, or written out.
+    int WriteConverted(FC* set, OutputDocument* document, const char* text, int length);
 
     // True while this document's output is buffered.
     bool IsBuffered(FC* set) const;

@@ -1144,8 +1144,8 @@ public:
     // Tallies line `i` and sets its cell flags.
     void TallyLine(int i) {
         PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
-        line.filledCellCount = 0;
-        line.firstFilledCell = -1;
+        PreForm::FilledCells& filled = engine.filledCells[static_cast<size_t>(i)];
+        filled = PreForm::FilledCells{};
         line.hasSpanningCell = 0;
         line.onlyLastCellFilled = 0;
         line.lastCellEmpty = 1;
@@ -1155,7 +1155,7 @@ public:
             engine.CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
         else
             engine.SplitLineIntoCells(&engine.scratchRow, i, 1);
-        LineTally tally{line, IsDataLine(engine, i)};
+        LineTally tally{line, filled, IsDataLine(engine, i)};
         if (tally.data) ++dataLines;
         if (byColumns) {
             // The cuts follow each other over all the columns.
@@ -1181,7 +1181,7 @@ public:
             if (k < count) CountEmptyCells(tally, k);
         }
         line.lastCellEmpty = tally.lastFilled ? 0 : 1;
-        line.onlyLastCellFilled = tally.lastFilled && line.filledCellCount == 1 ? 1 : 0;
+        line.onlyLastCellFilled = tally.lastFilled && filled.count == 1 ? 1 : 0;
         if (tally.data && tally.spans) ++engine.spanningLines;
     }
 
@@ -1233,6 +1233,7 @@ private:
     // it spans columns, and whether its last cell is filled.
     struct LineTally {
         PreFormLine& line;
+        PreForm::FilledCells& filled;
         bool data;
         bool spans = false;
         bool lastFilled = false;
@@ -1253,8 +1254,8 @@ private:
         const bool filled = end > first;
         const bool isLast = k + span >= count;
         if (filled) {
-            ++line.filledCellCount;
-            if (line.firstFilledCell < 0) line.firstFilledCell = k;
+            ++state.filled.count;
+            if (state.filled.first < 0) state.filled.first = static_cast<int16_t>(k);
         }
         if (isLast) state.lastFilled = filled;
         // A cell that starts before the last column and spans more than
@@ -1406,6 +1407,7 @@ void PreForm::GatherColumnStatistics() {
     extraSpans = spanningCells = spanningLines = 0;
     const int count = columnCount;
     ColumnTallyPass pass(*this);
+    filledCells.assign(static_cast<size_t>(lineCount), FilledCells{});
     for (int i = 0; i < lineCount; ++i) pass.TallyLine(i);
     pass.AddEmptyCells();
     const int most = pass.CountFirstColumnWinner();

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
@@ -58,11 +60,11 @@ void FlushWriters(PreForm& engine) {
 
 // Appends to a text that may grow large, doubling its room so that many
 // appends stay linear.
-void AppendGrowing(TextString& text, const char* more) {
-    const int extra = static_cast<int>(std::strlen(more));
+void AppendGrowing(TextString& text, std::string_view more) {
+    const int extra = static_cast<int>(more.size());
     const int needed = text.length + extra;
     if (needed > text.capacity) text.Reserve(std::max(needed, text.capacity * 2));
-    text.AppendBytes(more, extra);
+    text.AppendBytes(more.data(), extra);
 }
 
 // Reports the messages collected for the block as one message.  The block
@@ -70,16 +72,15 @@ void AppendGrowing(TextString& text, const char* more) {
 // is reported (a message about a current line of the main input is kept
 // with that line and not shown).
 void ReportBlockMessages(PreForm& engine, Context* context) {
+    engine.messagesReportedEarly = false;
     if (engine.messageText.IsEmpty()) return;
     if (context) {
         context->SetCurrentLine(&context->trackers.input, nullptr);
         context->SetCurrentLine(&context->trackers.output, nullptr);
     }
-    const TextString text(engine.messageText);
     const int level = engine.messageLevel;
-    engine.messageText.MakeEmpty();
     engine.messageLevel = 0;
-    engine.policies->ReportMessage(text.buffer, level);
+    engine.ReportHeldMessages(level);
 }
 
 }  // namespace
@@ -200,6 +201,40 @@ void PreForm::SetSpecialFormat(int specialFormatCode) {
 
 // Messages are collected in every pass: the block's analysis runs while the
 // output is written, and its findings would otherwise never be shown.
+void PreForm::ReportHeldMessages(int level) {
+    // Taken out first: reporting may add to the engine's messages.
+    const TextString text(std::move(messageText));
+    messageText.MakeEmpty();
+    policies->ReportMessage(text.buffer, level);
+}
+
+void PreForm::HoldMessage(std::string_view text) {
+    // After messages reported early, the next one still starts as a further
+    // line of the block's message: indented, its line break already written
+    // with the ones before it.
+    if (!messageText.IsEmpty())
+        AppendGrowing(messageText, kMessageSeparator);
+    else if (messagesReportedEarly)
+        AppendGrowing(messageText, std::string_view(kMessageSeparator).substr(1));
+    AppendGrowing(messageText, text);
+    if (messageText.length < kHeldMessageBytes || !policies) return;
+    // Reported now, as a message of no line, at the level of the messages
+    // so far (which the rest of the block's messages keep as their least).
+    Context* context = policies->context;
+    AnalysedLine* input = context ? context->trackers.input.currentLine : nullptr;
+    AnalysedLine* output = context ? context->trackers.output.currentLine : nullptr;
+    if (context) {
+        context->SetCurrentLine(&context->trackers.input, nullptr);
+        context->SetCurrentLine(&context->trackers.output, nullptr);
+    }
+    ReportHeldMessages(messageLevel);
+    messagesReportedEarly = true;
+    if (context) {
+        context->SetCurrentLine(&context->trackers.input, input);
+        context->SetCurrentLine(&context->trackers.output, output);
+    }
+}
+
 void PreForm::Message(const char* text, int level) {
     if (!text) return;
     if (!policies) {
@@ -209,8 +244,7 @@ void PreForm::Message(const char* text, int level) {
     }
     if (level < kLevelAlways - policies->GetInt(Pol::ErrorReportingLevel)) return;
     if (level > messageLevel) messageLevel = level;
-    if (!messageText.IsEmpty()) AppendGrowing(messageText, kMessageSeparator);
-    AppendGrowing(messageText, text);
+    HoldMessage(text);
 }
 
 void PreForm::ApplyPolicyLine(int lineIndex) {

@@ -186,10 +186,7 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
     done.AppendBytes(scratch.buffer + position, scratch.length - position);
 
     text->AssignChars(done.buffer, done.length);
-    if (scratch.annotation && !scratch.annotation->IsEmpty()) {
-        if (!messageText.IsEmpty()) messageText.Append("\n           ");
-        messageText.Append(*scratch.annotation);
-    }
+    if (scratch.annotation && !scratch.annotation->IsEmpty()) HoldMessage(scratch.annotation->view());
     if (policies->context) policies->context->ForgetLine(&scratch);
 }
 

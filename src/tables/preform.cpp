@@ -112,15 +112,16 @@ AnalysedLine* LineTextArena::Keep(std::unique_ptr<AnalysedLine> line) {
 // ---------------------------------------------------------------------------
 // Records
 
-static_assert(sizeof(PreFormLine) <= 48, "the line record grew: every line of a block pays for it");
+static_assert(sizeof(PreFormLine) <= 32, "the line record grew: every line of a block pays for it");
+static_assert(kFlagHasHeadingTag < (1u << PreFormLine::kFlagBits), "an attribute flag is beyond the record's bits");
 static_assert(std::is_trivially_destructible_v<PreFormLine>, "records are dropped with their chunk");
 
 PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text)
     : indent(line.leadingBlanks > 0 ? line.leadingBlanks : 0),
-      lineType(line.lineType),
       position(line.position),
       flags(line.flags),
-      tagCode(static_cast<int16_t>(line.tagCode)) {
+      tagCode(static_cast<int16_t>(line.tagCode)),
+      lineType(static_cast<int16_t>(line.lineType)) {
     const std::string_view layout = WithoutTrailingBlanks(line.taggedText);
     // A text equal to the tagged text (most lines: all three are) is the
     // layout text without being measured again.

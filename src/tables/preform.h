@@ -131,7 +131,7 @@ private:
 };
 
 // One line of the block.  A block holds one record per source line for the
-// whole conversion, so the record is kept small (48 bytes):
+// whole conversion, so the record is kept small (32 bytes):
 // - the texts live in the block's LineTextArena, the record points at them;
 // - the layout text is always kept; the display and raw texts are kept
 //   apart only when they differ from it (for a plain ASCII table all three
@@ -149,42 +149,44 @@ private:
 //   for tabs (as in a table delimited by tabs, where it would double the
 //   text kept) is kept as the list of those runs (TabRuns) and rebuilt
 //   when asked for;
-// - the 0/1 flags are bits.
+// - the 0/1 flags are bits, in one word with the attribute flags, and the
+//   line type and directive code take 16 bits each;
+// - what only table parsing reads of a line (its filled cells) is kept by
+//   the column statistics apart from the record, for the block's lines
+//   while a table is parsed (PreForm::filledCells).
 // Read the texts through Layout(), Display() and Raw(); change them through
 // the Set and Cut calls, which leave the other texts as they were.
 class PreFormLine {
 public:
     int length = 0;  // length of the layout text
     int indent = 0;  // leading blanks of the analysed line
-    int lineType = kLineText;
     SourcePosition position;
-    // Filled by the block statistics and used by table parsing and output.
-    int filledCellCount = 0;  // cells of the line with text
-    int firstFilledCell = -1;  // -1 when the line has no filled cell
-    int rowIndex = -1;
     // What the output of the line still needs from its analysed line: the
-    // attribute flags and the directive code (kStatementNone or a statement
-    // code of the preprocessor, all within 16 bits).
-    uint32_t flags = 0;
-    int16_t tagCode = kStatementNone;
+    // attribute flags (every one below 1 << kFlagBits) and the directive code
+    // (kStatementNone or a statement code of the preprocessor, all within 16
+    // bits).  The flags share one word with the 0/1 flags below.
+    static constexpr int kFlagBits = 23;
+    uint32_t flags : kFlagBits = 0;
     // 0/1 flags, filled by the block statistics.
-    uint8_t isRuleLine : 1 = 0;
-    uint8_t isBlank : 1 = 0;
-    uint8_t hasSpanningCell : 1 = 0;  // a cell before the last spans more than one column
-    uint8_t onlyLastCellFilled : 1 = 0;  // every cell but the last is empty
-    uint8_t lastCellEmpty : 1 = 0;
+    uint32_t isRuleLine : 1 = 0;
+    uint32_t isBlank : 1 = 0;
+    uint32_t hasSpanningCell : 1 = 0;  // a cell before the last spans more than one column
+    uint32_t onlyLastCellFilled : 1 = 0;  // every cell but the last is empty
+    uint32_t lastCellEmpty : 1 = 0;
     // The layout text holds UTF-8 characters beyond ASCII: `length` counts
     // the display positions its characters take, not its bytes.  Set when
     // the record is made.
-    uint8_t wide : 1 = 0;
+    uint32_t wide : 1 = 0;
     // Kept by the record itself: an OtherTexts record stands before the
     // layout text.  (A bit beside the others, so that it costs no byte.)
-    uint8_t hasOther : 1 = 0;
+    uint32_t hasOther : 1 = 0;
     // The line is a further line of the record of the line before it: a
     // quoted field of a comma-delimited table runs over the line end before
     // it (set by PreForm::FindRecords).  The record is one row, written
     // from its first line.
-    uint8_t continuesRecord : 1 = 0;
+    uint32_t continuesRecord : 1 = 0;
+    int16_t tagCode = kStatementNone;
+    int16_t lineType = kLineText;  // line types and statement codes are within 16 bits
 
     PreFormLine() = default;
     // The three texts (each without trailing blanks, and cut at a NUL byte),
@@ -275,7 +277,7 @@ void Decode(std::string_view layout, const unsigned char* runs, TextString& out)
 }  // namespace TabRuns
 
 // The lines of a block, in order.  Records are kept by value in chunks of
-// kChunkLines (a record costs its 48 bytes, with no pointer or allocator
+// kChunkLines (a record costs its 32 bytes, with no pointer or allocator
 // header beside it) and never move; lines[i] gives the record's address.
 // The chunks are carved from runs of pages of their own: kFirstRunChunks,
 // then kRunChunks at a time, a whole number of large pages.
@@ -326,7 +328,7 @@ public:
 private:
     static constexpr size_t kChunkLines = 4096;
     static constexpr size_t kChunkBytes = kChunkLines * sizeof(PreFormLine);
-    // 32 chunks make three large pages exactly; the first run does not.
+    // 32 chunks make two large pages exactly; the first run does not.
     static constexpr size_t kRunChunks = 32;
     static constexpr size_t kFirstRunChunks = 5;  // below a megabyte: a small block takes no large page
     static_assert(kRunChunks * kChunkBytes % PageRun::kLargePageBytes == 0);
@@ -629,6 +631,18 @@ public:
     std::vector<std::unique_ptr<PositionStatistics>> positionStatistics;
     std::vector<std::unique_ptr<PreFormColumn>> columns;
     int columnCount = 0;  // kept equal to the number of columns
+    // Per line of the block, from the column statistics for table parsing:
+    // how many of the line's cells hold text, and the first of them (-1:
+    // none).  Kept apart from the line records, which every line of every
+    // block pays for; a line the statistics have not tallied has none.
+    struct FilledCells {
+        int16_t count = 0;  // columns are bounded far below 2^15 (block_analysis.cpp)
+        int16_t first = -1;
+    };
+    std::vector<FilledCells> filledCells;
+    FilledCells FilledCellsOf(int i) const {
+        return static_cast<size_t>(i) < filledCells.size() ? filledCells[static_cast<size_t>(i)] : FilledCells{};
+    }
 
     // ---- Block kinds (from the special format code) ----
     int isTable = 0;
@@ -703,8 +717,14 @@ public:
     std::array<int, 4> headerSwitches{1, 1, 1, 1};
     std::array<int, 4> rowColumnIndexes{-1, -1, -1, -1};
     int dataRowCount = 0;
-    TextString messageText;  // the block's collected messages
+    // The block's collected messages, reported together when the block is
+    // written, or at once when they reach kHeldMessageBytes (a block with
+    // a message on every line, such as an unknown tag in every cell, would
+    // otherwise hold several times its own size in messages).
+    static constexpr int kHeldMessageBytes = 64 << 10;
+    TextString messageText;
     int messageLevel = 0;
+    bool messagesReportedEarly = false;  // some of the block's messages have been reported
 
     // ---- Padding of short rows (table output) ----
     // The empty cells written at the ends of this table's rows, counted
@@ -814,6 +834,11 @@ public:
     void SetSpecialFormat(int specialFormatCode);
     // Collects a message of the block (reported when the block is written).
     void Message(const char* text, int level);
+    // Adds a text to the block's messages, reporting them when they reach
+    // kHeldMessageBytes.
+    void HoldMessage(std::string_view text);
+    // Reports the block's messages as one message at `level`, and empties them.
+    void ReportHeldMessages(int level);
     // Applies the CHANGE_POLICY line at that index of the block.
     void ApplyPolicyLine(int lineIndex);
 

@@ -49,10 +49,8 @@ constexpr int kLongCellLine = 131;  // longer cell lines go through the wrapping
 constexpr int kLooseBlockLines = 39;  // larger blocks are not kept together on one page
 constexpr int kDefaultPageWidth = 80;  // stands in for a "Page Width" of 0 or less
 // The scratch texts of the cell writers keep their room from cell to cell up
-// to this size; a larger one (a cell that holds a whole block) is given back
-// once its cell is written, so that it does not stay taken for the rest of
-// the conversion.
-constexpr int kKeptScratchBytes = 1 << 20;
+// to kKeptScratchBytes (foundation/text_string.h); a larger one (a cell that holds
+// a whole block) is given back once its cell is written.
 
 // Padding short rows to the table's column count writes one empty cell per
 // missing column.  A row thousands of columns wide followed by many short rows

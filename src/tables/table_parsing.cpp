@@ -306,9 +306,10 @@ public:
 
     // Any other line: one filled cell continues the row, no filled cell
     // ends it, more start a row of their own.
-    void AddRowLine(int i, const PreFormLine& line) {
-        const int filled = line.filledCellCount;
-        const int column = line.firstFilledCell;
+    void AddRowLine(int i) {
+        const PreForm::FilledCells cells = table.FilledCellsOf(i);
+        const int filled = cells.count;
+        const int column = cells.first;
         if (!table.isDelimited && filled == 1 && column >= 0 && column < table.columnCount) {
             // One filled cell: the line continues the row.
             TableCell* cell = table.cellRow.GetAt(column);
@@ -489,7 +490,7 @@ void PreForm::ParseTable(int parseType) {
         else if (blankSeparatedRows)
             rows.AddBlankSeparatedLine(i);
         else
-            rows.AddRowLine(i, line);
+            rows.AddRowLine(i);
         // The row being gathered holds copies of its lines' cells: the texts
         // of the lines gathered are read no more.
         if (releaseWrittenTexts && !trial && (i + 1) % kReleaseStep == 0)

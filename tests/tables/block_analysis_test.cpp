@@ -88,7 +88,7 @@ TEST_F(BlockAnalysisTest, SingleBlankGapsAreRetriedWithSeparationTwo) {
     PreForm& words = Analyse({"AB CD EF", "GH IJ KL", "MN OP QR", "ST UV WX", "YZ AB CD", "EF GH IJ"});
     EXPECT_FALSE(Collected("Increasing"));
     EXPECT_EQ(words.columnCount, 3);
-    EXPECT_EQ(words.lines[0]->filledCellCount, 3);
+    EXPECT_EQ(words.FilledCellsOf(0).count, 3);
     EXPECT_EQ(words.columns[2]->width, 2);
 }
 
@@ -144,9 +144,12 @@ TEST_F(BlockAnalysisTest, ColumnsFoundAgainWithSeparationTwoMatchAFreshAnalysis)
                               column->isMostlyEmpty, column->isAlphanumeric, column->isSymbolic, column->isNumeric,
                               column->hasDominantValue, column->width, column->rtfWidth, column->alignments.samples,
                               column->spans.count, column->emptyCells.samples, column->numericCells.sumOfValues});
-        for (const auto& line : engine.lines)
-            result.push_back({line->filledCellCount, line->firstFilledCell, line->hasSpanningCell,
-                              line->onlyLastCellFilled, line->lastCellEmpty});
+        for (int i = 0; i < engine.lineCount; ++i) {
+            const PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
+            result.push_back({engine.FilledCellsOf(i).count, engine.FilledCellsOf(i).first,
+                              static_cast<int>(line.hasSpanningCell), static_cast<int>(line.onlyLastCellFilled),
+                              static_cast<int>(line.lastCellEmpty)});
+        }
         result.push_back({engine.extraSpans, engine.spanningCells, engine.spanningLines, engine.looksLikeTable,
                           engine.isTextBlock, engine.looksLikeDiagram, engine.minimumSeparation, engine.mergeCount,
                           engine.columnCount, engine.cellRow.Count()});
@@ -213,7 +216,7 @@ TEST_F(BlockAnalysisTest, AnIndentedSingleColumnBecomesTwoColumns) {
     EXPECT_EQ(block.columns[0]->boundary, 29);
     EXPECT_EQ(block.columns[0]->isMostlyEmpty, 1);
     EXPECT_EQ(block.lines[1]->Layout().str(), indent + "over the lazy dog and runs");
-    EXPECT_EQ(block.lines[1]->firstFilledCell, 1);
+    EXPECT_EQ(block.FilledCellsOf(1).first, 1);
     EXPECT_EQ(block.leftMargin, 0);
     EXPECT_EQ(block.smallestIndent, 0);
 }
@@ -374,8 +377,9 @@ TEST_F(BlockAnalysisTest, TheMissingCellsOfShortDelimitedLinesCountAsEmptyCells)
         const int count = static_cast<int>(std::count(text.begin(), text.end(), true));
         const auto first = std::find(text.begin(), text.end(), true);
         const PreFormLine& line = *engine->lines[i];
-        EXPECT_EQ(line.filledCellCount, count);
-        EXPECT_EQ(line.firstFilledCell, first == text.end() ? -1 : static_cast<int>(first - text.begin()));
+        EXPECT_EQ(engine->FilledCellsOf(static_cast<int>(i)).count, count);
+        EXPECT_EQ(engine->FilledCellsOf(static_cast<int>(i)).first,
+                  first == text.end() ? -1 : static_cast<int>(first - text.begin()));
         EXPECT_EQ(line.lastCellEmpty, text[4] ? 0 : 1);
         EXPECT_EQ(line.onlyLastCellFilled, text[4] && count == 1 ? 1 : 0);
         if (line.isBlank || line.isRuleLine) continue;
@@ -416,8 +420,8 @@ TEST_F(BlockAnalysisTest, LinesGetTheirCellFlags) {
     const std::vector<Expected> expected = {{3, 0, 0, 0, 0}, {1, 2, 0, 1, 0}, {2, 0, 1, 0, 0}, {1, 0, 0, 0, 1}};
     for (size_t i = 0; i < expected.size(); ++i) {
         const PreFormLine& line = *engine->lines[i];
-        EXPECT_EQ(line.filledCellCount, expected[i].filled) << i;
-        EXPECT_EQ(line.firstFilledCell, expected[i].first) << i;
+        EXPECT_EQ(engine->FilledCellsOf(static_cast<int>(i)).count, expected[i].filled) << i;
+        EXPECT_EQ(engine->FilledCellsOf(static_cast<int>(i)).first, expected[i].first) << i;
         EXPECT_EQ(line.hasSpanningCell, expected[i].spanning) << i;
         EXPECT_EQ(line.onlyLastCellFilled, expected[i].onlyLast) << i;
         EXPECT_EQ(line.lastCellEmpty, expected[i].lastEmpty) << i;

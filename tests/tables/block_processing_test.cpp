@@ -102,6 +102,32 @@ TEST_F(BlockProcessingTest, BlockMessagesAreReportedAfterTheBlockWithoutACurrent
     EXPECT_NE(Output().find("Just a sentence of text."), std::string::npos) << Output();
 }
 
+// A block with a message on every line does not hold them all: past the
+// bound they are reported as they come, as further lines of one message, so
+// that what is shown reads as before and nothing is lost.
+TEST_F(BlockProcessingTest, ManyBlockMessagesAreReportedAsTheyComeAndAllOfThem) {
+    AnalysedLine current;
+    current.SetText("some input line");
+    context.SetCurrentLine(&context.trackers.input, &current);
+    context.trackers.codeLocation = 1;
+    PreForm engine(&document, &set, nullptr);
+    std::string expected;
+    const int count = 3 * PreForm::kHeldMessageBytes / 40;
+    for (int i = 0; i < count; ++i) {
+        const std::string text = "TAG ERROR: Unrecognised tag \"Q\" : [[Q " + std::to_string(i) + "]]";
+        expected += (i ? "\n           " : "") + text;
+        engine.Message(text.c_str(), kLevelAlways);
+        ASSERT_LE(engine.messageText.length, PreForm::kHeldMessageBytes + 64) << i;
+    }
+    EXPECT_GE(messages.Messages().size(), 2u);
+    // Reported early, the messages belong to no line; the line is current again.
+    EXPECT_EQ(context.trackers.input.currentLine, &current);
+    engine.Process(11);  // reports the rest with the block
+    std::string shown;
+    for (const std::string& message : messages.Messages()) shown += (shown.empty() ? "" : "\n") + message;
+    EXPECT_EQ(shown, expected + "\n           UNSUPPORTED CASE: Special Format Code 11");
+}
+
 TEST_F(BlockProcessingTest, PolicyLineIsAppliedWithOrWithoutItsDirective) {
     const char* tagError =
         "TAG ERROR: Failed to remove directive \"$_$_CHANGE_POLICY\" from input line (may be case sensitive)";

@@ -36,6 +36,7 @@ protected:
         engine->AddColumn(10, 40, 40, -1);
         engine->tabConfig = set.GetDefaultTabConfig();
         TableCellRow row;
+        engine->filledCells.assign(static_cast<size_t>(engine->lineCount), PreForm::FilledCells{});
         for (int i = 0; i < engine->lineCount; ++i) {
             PreFormLine& line = *engine->lines[static_cast<size_t>(i)];
             const std::string layout = line.Layout().str();
@@ -49,8 +50,9 @@ protected:
             for (int c = 0; c < row.Count(); ++c) {
                 if (row.GetAt(c)->span > 1) line.hasSpanningCell = 1;
                 if (row.GetAt(c)->text.IsEmpty()) continue;
-                if (line.firstFilledCell < 0) line.firstFilledCell = c;
-                ++line.filledCellCount;
+                PreForm::FilledCells& filled = engine->filledCells[static_cast<size_t>(i)];
+                if (filled.first < 0) filled.first = static_cast<int16_t>(c);
+                ++filled.count;
             }
         }
         return engine;
@@ -163,13 +165,12 @@ TEST_F(TableParsingTest, CellLineBreakFollowsTheOutput) {
 
 TEST_F(TableParsingTest, PolicyLineIsAppliedAndDirectiveLinesAreNoRows) {
     auto engine = Engine({"alpha     one", "beta      two"});
-    for (int type : {1008, 1018}) {
+    for (int type : {kStatementChangePolicy, kStatementEndBlock}) {
         AnalysedLine directive;
-        directive.SetText(type == 1008 ? "$_$_CHANGE_POLICY Page Width : 60" : "$_$_END_BLOCK");
+        directive.SetText(type == kStatementChangePolicy ? "$_$_CHANGE_POLICY Page Width : 60" : "$_$_END_BLOCK");
         directive.lineType = directive.tagCode = type;
         engine->AddLine(directive);
-        engine->lines.back()->filledCellCount = 1;
-        engine->lines.back()->firstFilledCell = 0;
+        engine->filledCells.push_back(PreForm::FilledCells{1, 0});
     }
     engine->ParseTable(1);
     EXPECT_EQ(set.GetInt(Pol::PageWidth), 60);
