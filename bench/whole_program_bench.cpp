@@ -1,0 +1,281 @@
+// The whole program at work: the built `vendrel` run as a child on a
+// generated input of every shape of input_shapes.h, as a user runs it
+//     vendrel FILE [/TABBED|/COMMA] [/RTF] /OUTPUT=folder/ /SILENT
+// one benchmark per shape, to HTML and to RTF, on 10 MiB inputs, and the
+// short lines at 2 and 20 MiB besides.  The inputs are written once into a
+// temporary folder removed at exit; each run writes its output there and
+// the output is removed after it.  Every run is timed by the clock
+// (the child's start, reading, conversion, writing and exit), and reported
+// with counters:
+//   seconds       wall time of one run
+//   MB_per_s      input bytes (in millions) a second
+//   rise_MB       the child's peak resident set (wait4's ru_maxrss) above
+//                 that of a run on an empty file, in millions of bytes
+//   rise_x_input  that rise divided by the size of the input
+//   rise_per_line the rise per input line, in bytes
+//   footing_MB    the peak of the run on an empty file
+// Run it pinned to one core, with repetitions, and read the medians:
+//     taskset -c 7 build/release/bench/whole_program_bench
+//         --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+// (one command line)
+// VENDREL_BENCH_PROGRAM in the environment names another program to run in
+// place of the one built beside the benchmark (an earlier build, to compare
+// the two in one sitting).
+// At the end it prints the short lines' peak rise per input byte at 2 and
+// 20 MiB (the least of the runs), which should stay near each other: the
+// memory a line needs grows with the file alone.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "input_shapes.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using input_shapes::MakeInput;
+using input_shapes::Shape;
+
+constexpr size_t kMiB = size_t{1} << 20;
+constexpr size_t kDefaultSize = 10 * kMiB;
+
+enum class Output { Html, Rtf };
+
+// The table's reading the program is told of on the command line.
+enum class Reading { Aligned, Tabbed, Comma };
+
+struct ShapeCase {
+    Shape shape;
+    const char* name;
+    Reading reading;
+};
+
+// clang-format off
+constexpr ShapeCase kShapes[] = {
+    {Shape::SpaceAligned, "SpaceAligned", Reading::Aligned},
+    {Shape::Utf8Table, "Utf8Table", Reading::Aligned},
+    {Shape::Prose, "Prose", Reading::Aligned},
+    {Shape::TabDelimited, "TabDelimited", Reading::Tabbed},
+    {Shape::CommaDelimited, "CommaDelimited", Reading::Comma},
+    {Shape::ManyColumns, "ManyColumns", Reading::Tabbed},
+    {Shape::TaggedRows, "TaggedRows", Reading::Aligned},
+    {Shape::ShortLines, "ShortLines", Reading::Aligned},
+    {Shape::OneLongLine, "OneLongLine", Reading::Aligned},
+    {Shape::OneCharLines, "OneCharLines", Reading::Aligned},
+    {Shape::DenseTags, "DenseTags", Reading::Aligned},
+};
+// clang-format on
+
+// The folder of the generated inputs and the outputs, removed at exit.
+struct BenchFolder {
+    fs::path path;
+    BenchFolder() {
+        std::string pattern = (fs::temp_directory_path() / "vendrel_whole_program_XXXXXX").string();
+        if (!mkdtemp(pattern.data())) std::abort();
+        path = pattern;
+    }
+    ~BenchFolder() {
+        std::error_code error;
+        fs::remove_all(path, error);
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+};
+
+const fs::path& Folder() {
+    static const BenchFolder folder;
+    return folder.path;
+}
+
+struct Input {
+    std::string path;
+    double bytes = 0;
+    double lines = 0;
+};
+
+// The lines of a file, read in blocks.
+double CountLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    static char block[1 << 16];
+    double lines = 0;
+    while (in.read(block, sizeof block) || in.gcount() > 0)
+        lines += static_cast<double>(std::count(block, block + in.gcount(), '\n'));
+    return lines;
+}
+
+// The input file of a shape and size; written once, by a child process.
+// The peak resident set a child reports includes that of this process when
+// the child was started (its memory is the parent's until the program is
+// loaded), so this process never holds an input: it stays well below the
+// program's own footing.
+const Input& InputFile(const ShapeCase& shape, size_t bytes) {
+    static std::map<std::string, Input> made;
+    const std::string name = std::string(shape.name) + "_" + std::to_string(bytes / kMiB) + "mib";
+    auto found = made.find(name);
+    if (found != made.end()) return found->second;
+    Input input;
+    input.path = (Folder() / (name + ".txt")).string();
+    const pid_t writer = fork();
+    if (writer < 0) std::abort();
+    if (writer == 0) {
+        std::ofstream out(input.path, std::ios::binary);
+        if (bytes) out << MakeInput(shape.shape, bytes);
+        out.close();
+        _exit(out ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(writer, &status, 0) != writer || !WIFEXITED(status) || WEXITSTATUS(status) != 0) std::abort();
+    input.bytes = static_cast<double>(fs::file_size(input.path));
+    input.lines = CountLines(input.path);
+    return made.emplace(name, input).first->second;
+}
+
+struct RunResult {
+    bool ok = false;
+    double seconds = 0;
+    double peakBytes = 0;
+};
+
+const char* Program() {
+    static const char* const program = [] {
+        const char* named = std::getenv("VENDREL_BENCH_PROGRAM");
+        return named && *named ? named : VENDREL_PROGRAM;
+    }();
+    return program;
+}
+
+// One run of the program on `input`: its wall time and peak resident set.
+RunResult RunProgram(const std::string& input, Reading reading, Output output) {
+    const fs::path outputs = Folder() / "out";
+    std::error_code error;
+    fs::create_directories(outputs, error);
+    std::vector<std::string> words = {Program(), input};
+    if (reading == Reading::Tabbed) words.emplace_back("/TABBED");
+    if (reading == Reading::Comma) words.emplace_back("/COMMA");
+    if (output == Output::Rtf) words.emplace_back("/RTF");
+    words.push_back("/OUTPUT=" + outputs.string() + "/");
+    words.emplace_back("/SILENT");
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    // The child's standard output and error go nowhere: a shape's messages
+    // are not what is measured.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    RunResult result;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return result;
+    int status = 0;
+    struct rusage usage {};
+    const pid_t waited = wait4(child, &status, 0, &usage);
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.ok = waited == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    result.peakBytes = static_cast<double>(usage.ru_maxrss) * 1024.0;
+    fs::remove_all(outputs, error);
+    return result;
+}
+
+// The peak resident set of a run on an empty file, the program's own
+// footing, measured once for each output.
+double EmptyRunPeak(Output output) {
+    static std::map<Output, double> peaks;
+    auto found = peaks.find(output);
+    if (found != peaks.end()) return found->second;
+    static constexpr ShapeCase kEmpty = {Shape::ShortLines, "Empty", Reading::Aligned};
+    const std::string& path = InputFile(kEmpty, 0).path;
+    double least = 0;
+    for (int run = 0; run < 3; ++run) {
+        const RunResult result = RunProgram(path, Reading::Aligned, output);
+        if (result.ok && (least == 0 || result.peakBytes < least)) least = result.peakBytes;
+    }
+    return peaks[output] = least;
+}
+
+// The least rise per byte seen for each short-lines size, printed at the end.
+std::map<size_t, double>& ShortLinesRise() {
+    static std::map<size_t, double> rise;
+    return rise;
+}
+
+void RunShape(benchmark::State& state, const ShapeCase& shape, Output output, size_t bytes) {
+    const Input& input = InputFile(shape, bytes);
+    const double footing = EmptyRunPeak(output);
+    double rise = 0, seconds = 0;
+    for (auto _ : state) {
+        const RunResult result = RunProgram(input.path, shape.reading, output);
+        if (!result.ok) {
+            state.SkipWithError("vendrel failed");
+            return;
+        }
+        state.SetIterationTime(result.seconds);
+        seconds += result.seconds;
+        rise = std::max(rise, result.peakBytes - footing);
+    }
+    // Rates of the counters would be taken over this process's processor
+    // time, which the child's run is not: both are worked out here.
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["seconds"] = seconds / runs;
+    state.counters["MB_per_s"] = input.bytes / 1e6 * runs / seconds;
+    state.counters["rise_MB"] = rise / 1e6;
+    state.counters["rise_x_input"] = rise / input.bytes;
+    state.counters["rise_per_line"] = rise / std::max(input.lines, 1.0);
+    state.counters["footing_MB"] = footing / 1e6;
+    if (shape.shape == Shape::ShortLines && output == Output::Html) {
+        double& least = ShortLinesRise()[bytes];
+        const double perByte = rise / input.bytes;
+        if (least == 0 || perByte < least) least = perByte;
+    }
+}
+
+void Register(const ShapeCase& shape, Output output, size_t bytes) {
+    const std::string name = std::string("BM_Program/") + shape.name + "/" + std::to_string(bytes / kMiB) + "MiB/" +
+                             (output == Output::Rtf ? "RTF" : "HTML");
+    benchmark::RegisterBenchmark(
+        name.c_str(), [&shape, output, bytes](benchmark::State& state) { RunShape(state, shape, output, bytes); })
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+}
+
+[[maybe_unused]] const bool kRegistered = [] {
+    for (const Output output : {Output::Html, Output::Rtf})
+        for (const ShapeCase& shape : kShapes) Register(shape, output, kDefaultSize);
+    for (const ShapeCase& shape : kShapes)
+        if (shape.shape == Shape::ShortLines)
+            for (const size_t size : {2 * kMiB, 20 * kMiB}) Register(shape, Output::Html, size);
+    return true;
+}();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    for (const auto& [bytes, perByte] : ShortLinesRise())
+        std::printf("short lines, %zu MiB, HTML: peak rise %.2f bytes per input byte\n", bytes / kMiB, perByte);
+    return 0;
+}
