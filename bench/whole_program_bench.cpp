@@ -9,12 +9,17 @@
 // with counters:
 //   seconds       wall time of one run
 //   MB_per_s      input bytes (in millions) a second
+//   cpu_seconds   the processor time of the run (the child's user and
+//                 system time): steadier than the wall time on a machine
+//                 that other work shares
+//   MB_per_cpu_s  input bytes (in millions) a second of processor time
 //   rise_MB       the child's peak resident set (wait4's ru_maxrss) above
 //                 that of a run on an empty file, in millions of bytes
 //   rise_x_input  that rise divided by the size of the input
 //   rise_per_line the rise per input line, in bytes
 //   footing_MB    the peak of the run on an empty file
-// Run it pinned to one core, with repetitions, and read the medians:
+// Run it pinned to one core, with repetitions, and read the medians (and
+// the least figures, "_min", on a machine that other work shares):
 //     taskset -c 7 build/release/bench/whole_program_bench
 //         --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 // (one command line)
@@ -42,6 +47,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_folder.h"
 #include "input_shapes.h"
 
 extern char** environ;
@@ -83,24 +89,9 @@ constexpr ShapeCase kShapes[] = {
 // clang-format on
 
 // The folder of the generated inputs and the outputs, removed at exit.
-struct BenchFolder {
-    fs::path path;
-    BenchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "vendrel_whole_program_XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        path = pattern;
-    }
-    ~BenchFolder() {
-        std::error_code error;
-        fs::remove_all(path, error);
-    }
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
-};
-
 const fs::path& Folder() {
-    static const BenchFolder folder;
-    return folder.path;
+    static const bench_files::BenchFolder folder("vendrel_whole_program");
+    return folder.Path();
 }
 
 struct Input {
@@ -108,16 +99,6 @@ struct Input {
     double bytes = 0;
     double lines = 0;
 };
-
-// The lines of a file, read in blocks.
-double CountLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    static char block[1 << 16];
-    double lines = 0;
-    while (in.read(block, sizeof block) || in.gcount() > 0)
-        lines += static_cast<double>(std::count(block, block + in.gcount(), '\n'));
-    return lines;
-}
 
 // The input file of a shape and size; written once, by a child process.
 // The peak resident set a child reports includes that of this process when
@@ -142,15 +123,20 @@ const Input& InputFile(const ShapeCase& shape, size_t bytes) {
     int status = 0;
     if (waitpid(writer, &status, 0) != writer || !WIFEXITED(status) || WEXITSTATUS(status) != 0) std::abort();
     input.bytes = static_cast<double>(fs::file_size(input.path));
-    input.lines = CountLines(input.path);
+    input.lines = static_cast<double>(bench_files::CountLines(input.path));
     return made.emplace(name, input).first->second;
 }
 
 struct RunResult {
     bool ok = false;
     double seconds = 0;
+    double cpuSeconds = 0;
     double peakBytes = 0;
 };
+
+double Seconds(const timeval& time) {
+    return static_cast<double>(time.tv_sec) + 1e-6 * static_cast<double>(time.tv_usec);
+}
 
 const char* Program() {
     static const char* const program = [] {
@@ -192,6 +178,7 @@ RunResult RunProgram(const std::string& input, Reading reading, Output output) {
     const pid_t waited = wait4(child, &status, 0, &usage);
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.ok = waited == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    result.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
     result.peakBytes = static_cast<double>(usage.ru_maxrss) * 1024.0;
     fs::remove_all(outputs, error);
     return result;
@@ -222,7 +209,7 @@ std::map<size_t, double>& ShortLinesRise() {
 void RunShape(benchmark::State& state, const ShapeCase& shape, Output output, size_t bytes) {
     const Input& input = InputFile(shape, bytes);
     const double footing = EmptyRunPeak(output);
-    double rise = 0, seconds = 0;
+    double rise = 0, seconds = 0, cpuSeconds = 0;
     for (auto _ : state) {
         const RunResult result = RunProgram(input.path, shape.reading, output);
         if (!result.ok) {
@@ -231,6 +218,7 @@ void RunShape(benchmark::State& state, const ShapeCase& shape, Output output, si
         }
         state.SetIterationTime(result.seconds);
         seconds += result.seconds;
+        cpuSeconds += result.cpuSeconds;
         rise = std::max(rise, result.peakBytes - footing);
     }
     // Rates of the counters would be taken over this process's processor
@@ -238,6 +226,8 @@ void RunShape(benchmark::State& state, const ShapeCase& shape, Output output, si
     const double runs = static_cast<double>(state.iterations());
     state.counters["seconds"] = seconds / runs;
     state.counters["MB_per_s"] = input.bytes / 1e6 * runs / seconds;
+    state.counters["cpu_seconds"] = cpuSeconds / runs;
+    state.counters["MB_per_cpu_s"] = input.bytes / 1e6 * runs / cpuSeconds;
     state.counters["rise_MB"] = rise / 1e6;
     state.counters["rise_x_input"] = rise / input.bytes;
     state.counters["rise_per_line"] = rise / std::max(input.lines, 1.0);
@@ -256,7 +246,12 @@ void Register(const ShapeCase& shape, Output output, size_t bytes) {
         name.c_str(), [&shape, output, bytes](benchmark::State& state) { RunShape(state, shape, output, bytes); })
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
-        ->Iterations(1);
+        ->Iterations(1)
+        // The least of the repetitions besides their median: the run that
+        // other work on the machine slowed least.
+        ->ComputeStatistics("min", [](const std::vector<double>& values) {
+            return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
+        });
 }
 
 [[maybe_unused]] const bool kRegistered = [] {
