@@ -24,8 +24,11 @@
 //         --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 // (one command line)
 // VENDREL_BENCH_PROGRAM in the environment names another program to run in
-// place of the one built beside the benchmark (an earlier build, to compare
-// the two in one sitting).
+// place of the one built beside the benchmark; VENDREL_BENCH_BASELINE names
+// an earlier build to run beside it, in benchmarks of their own ending in
+// "/baseline".  With --benchmark_enable_random_interleaving=true the
+// repetitions of the two are run in a random order, so that a change of the
+// load on the machine during the sitting weighs on both alike.
 // At the end it prints the short lines' peak rise per input byte at 2 and
 // 20 MiB (the least of the runs), which should stay near each other: the
 // memory a line needs grows with the file alone.
@@ -45,6 +48,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench_folder.h"
@@ -138,20 +142,31 @@ double Seconds(const timeval& time) {
     return static_cast<double>(time.tv_sec) + 1e-6 * static_cast<double>(time.tv_usec);
 }
 
-const char* Program() {
-    static const char* const program = [] {
+// A program the benchmarks run, and the end of the names of its benchmarks.
+struct Contender {
+    std::string program;
+    std::string suffix;
+};
+
+// The program measured and, when one is named, the baseline beside it.
+const std::vector<Contender>& Contenders() {
+    static const std::vector<Contender> contenders = [] {
         const char* named = std::getenv("VENDREL_BENCH_PROGRAM");
-        return named && *named ? named : VENDREL_PROGRAM;
+        std::vector<Contender> list = {{named && *named ? named : VENDREL_PROGRAM, ""}};
+        if (const char* baseline = std::getenv("VENDREL_BENCH_BASELINE"); baseline && *baseline)
+            list.push_back({baseline, "/baseline"});
+        return list;
     }();
-    return program;
+    return contenders;
 }
 
-// One run of the program on `input`: its wall time and peak resident set.
-RunResult RunProgram(const std::string& input, Reading reading, Output output) {
+// One run of `program` on `input`: its wall and processor time and its peak
+// resident set.
+RunResult RunProgram(const std::string& program, const std::string& input, Reading reading, Output output) {
     const fs::path outputs = Folder() / "out";
     std::error_code error;
     fs::create_directories(outputs, error);
-    std::vector<std::string> words = {Program(), input};
+    std::vector<std::string> words = {program, input};
     if (reading == Reading::Tabbed) words.emplace_back("/TABBED");
     if (reading == Reading::Comma) words.emplace_back("/COMMA");
     if (output == Output::Rtf) words.emplace_back("/RTF");
@@ -184,34 +199,37 @@ RunResult RunProgram(const std::string& input, Reading reading, Output output) {
     return result;
 }
 
-// The peak resident set of a run on an empty file, the program's own
+// The peak resident set of a run of a program on an empty file, its own
 // footing, measured once for each output.
-double EmptyRunPeak(Output output) {
-    static std::map<Output, double> peaks;
-    auto found = peaks.find(output);
+double EmptyRunPeak(const Contender& contender, Output output) {
+    static std::map<std::pair<std::string, Output>, double> peaks;
+    const auto key = std::make_pair(contender.program, output);
+    auto found = peaks.find(key);
     if (found != peaks.end()) return found->second;
     static constexpr ShapeCase kEmpty = {Shape::ShortLines, "Empty", Reading::Aligned};
     const std::string& path = InputFile(kEmpty, 0).path;
     double least = 0;
     for (int run = 0; run < 3; ++run) {
-        const RunResult result = RunProgram(path, Reading::Aligned, output);
+        const RunResult result = RunProgram(contender.program, path, Reading::Aligned, output);
         if (result.ok && (least == 0 || result.peakBytes < least)) least = result.peakBytes;
     }
-    return peaks[output] = least;
+    return peaks[key] = least;
 }
 
-// The least rise per byte seen for each short-lines size, printed at the end.
-std::map<size_t, double>& ShortLinesRise() {
-    static std::map<size_t, double> rise;
+// The least rise per byte seen for each program and short-lines size,
+// printed at the end.
+std::map<std::pair<std::string, size_t>, double>& ShortLinesRise() {
+    static std::map<std::pair<std::string, size_t>, double> rise;
     return rise;
 }
 
-void RunShape(benchmark::State& state, const ShapeCase& shape, Output output, size_t bytes) {
+void RunShape(benchmark::State& state, const Contender& contender, const ShapeCase& shape, Output output,
+              size_t bytes) {
     const Input& input = InputFile(shape, bytes);
-    const double footing = EmptyRunPeak(output);
+    const double footing = EmptyRunPeak(contender, output);
     double rise = 0, seconds = 0, cpuSeconds = 0;
     for (auto _ : state) {
-        const RunResult result = RunProgram(input.path, shape.reading, output);
+        const RunResult result = RunProgram(contender.program, input.path, shape.reading, output);
         if (!result.ok) {
             state.SkipWithError("vendrel failed");
             return;
@@ -233,17 +251,19 @@ void RunShape(benchmark::State& state, const ShapeCase& shape, Output output, si
     state.counters["rise_per_line"] = rise / std::max(input.lines, 1.0);
     state.counters["footing_MB"] = footing / 1e6;
     if (shape.shape == Shape::ShortLines && output == Output::Html) {
-        double& least = ShortLinesRise()[bytes];
+        double& least = ShortLinesRise()[std::make_pair(contender.suffix, bytes)];
         const double perByte = rise / input.bytes;
         if (least == 0 || perByte < least) least = perByte;
     }
 }
 
-void Register(const ShapeCase& shape, Output output, size_t bytes) {
+void Register(const Contender& contender, const ShapeCase& shape, Output output, size_t bytes) {
     const std::string name = std::string("BM_Program/") + shape.name + "/" + std::to_string(bytes / kMiB) + "MiB/" +
-                             (output == Output::Rtf ? "RTF" : "HTML");
-    benchmark::RegisterBenchmark(
-        name.c_str(), [&shape, output, bytes](benchmark::State& state) { RunShape(state, shape, output, bytes); })
+                             (output == Output::Rtf ? "RTF" : "HTML") + contender.suffix;
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [&contender, &shape, output, bytes](benchmark::State& state) {
+                                     RunShape(state, contender, shape, output, bytes);
+                                 })
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1)
@@ -255,11 +275,13 @@ void Register(const ShapeCase& shape, Output output, size_t bytes) {
 }
 
 [[maybe_unused]] const bool kRegistered = [] {
-    for (const Output output : {Output::Html, Output::Rtf})
-        for (const ShapeCase& shape : kShapes) Register(shape, output, kDefaultSize);
-    for (const ShapeCase& shape : kShapes)
-        if (shape.shape == Shape::ShortLines)
-            for (const size_t size : {2 * kMiB, 20 * kMiB}) Register(shape, Output::Html, size);
+    for (const Contender& contender : Contenders()) {
+        for (const Output output : {Output::Html, Output::Rtf})
+            for (const ShapeCase& shape : kShapes) Register(contender, shape, output, kDefaultSize);
+        for (const ShapeCase& shape : kShapes)
+            if (shape.shape == Shape::ShortLines)
+                for (const size_t size : {2 * kMiB, 20 * kMiB}) Register(contender, shape, Output::Html, size);
+    }
     return true;
 }();
 
@@ -270,7 +292,8 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    for (const auto& [bytes, perByte] : ShortLinesRise())
-        std::printf("short lines, %zu MiB, HTML: peak rise %.2f bytes per input byte\n", bytes / kMiB, perByte);
+    for (const auto& [key, perByte] : ShortLinesRise())
+        std::printf("short lines, %zu MiB, HTML%s: peak rise %.2f bytes per input byte\n", key.second / kMiB,
+                    key.first.c_str(), perByte);
     return 0;
 }
