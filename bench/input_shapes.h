@@ -15,6 +15,12 @@
 //                   by the positions their characters take)
 //   WideTabbed      a tab-delimited header of 1,024 fields over rows of one
 //                   short field: a table as wide as a delimited one gets
+//   ManyColumns     a tab-delimited table of 400 columns of short numbers
+//   TaggedRows      the space-aligned table with an in-line tag opening
+//                   every row's first cell
+//   OneCharLines    lines of a single character, 2 bytes with the line end
+//   DenseTags       a space-aligned table whose cells are dense with in-line
+//                   tags the program does not know
 #pragma once
 
 #include <algorithm>
@@ -35,14 +41,25 @@ enum class Shape {
     OneLongLine,
     ShortLines,
     Utf8Table,
-    WideTabbed
+    WideTabbed,
+    ManyColumns,
+    TaggedRows,
+    OneCharLines,
+    DenseTags
 };
 
 // The fields of the wide table's header.
 inline constexpr int kWideTableFields = 1024;
 
-// One row of the table, 70 to 90 characters wide, columns aligned by blanks.
-inline std::string MakeRow(unsigned n) {
+// The columns of the table of short numbers.
+inline constexpr int kManyColumns = 400;
+
+// The tag opening the first cell of every row of the tagged table.
+inline constexpr const char* kRowTag = "[[VALIGN top]]";
+
+// One row of the table, 70 to 90 characters wide, columns aligned by blanks;
+// `lead` opens the first cell, which is widened by its length.
+inline std::string MakeRow(unsigned n, const char* lead = "") {
     static const char* const kFirst[] = {"Alice",  "Bartholomew", "Chen",    "Dolores",   "Emil", "Fatima",
                                          "Gregor", "Hanna",       "Ibrahim", "Josephine", "Kofi", "Lena"};
     static const char* const kLast[] = {"Johnson", "Okafor",   "Li",     "Smith-Barnes", "Novak", "Haddad",
@@ -50,12 +67,35 @@ inline std::string MakeRow(unsigned n) {
     static const char* const kCities[] = {"London",       "Rio de Janeiro", "Oslo",          "Cape Town", "Montreal",
                                           "Kuala Lumpur", "Lyon",           "San Francisco", "Accra",     "Tokyo"};
     unsigned h = n * 2654435761u;
-    char name[40];
-    std::snprintf(name, sizeof name, "%s %s", kFirst[h % 12], kLast[(h >> 8) % 11]);
-    char row[160];
-    std::snprintf(row, sizeof row, "%-22s %04u-%02u-%02u %9u.%02u %8u %10u.%u  %s", name, 1990 + (h >> 4) % 35,
-                  1 + (h >> 9) % 12, 1 + (h >> 13) % 28, (h >> 3) % 1000000, (h >> 7) % 100, (h >> 11) % 100000,
-                  (h >> 5) % 10000000, (h >> 2) % 10, kCities[(h >> 17) % 10]);
+    char name[80];
+    std::snprintf(name, sizeof name, "%s%s %s", lead, kFirst[h % 12], kLast[(h >> 8) % 11]);
+    char row[200];
+    std::snprintf(row, sizeof row, "%-*s %04u-%02u-%02u %9u.%02u %8u %10u.%u  %s",
+                  22 + static_cast<int>(std::strlen(lead)), name, 1990 + (h >> 4) % 35, 1 + (h >> 9) % 12,
+                  1 + (h >> 13) % 28, (h >> 3) % 1000000, (h >> 7) % 100, (h >> 11) % 100000, (h >> 5) % 10000000,
+                  (h >> 2) % 10, kCities[(h >> 17) % 10]);
+    return row;
+}
+
+// The header and the dashed rule of the space-aligned table, the first
+// column widened by `widen` characters.
+inline void AppendTableHead(std::string& text, size_t widen) {
+    const std::string blanks(widen, ' '), dashes(widen, '-');
+    text += "Name                   " + blanks + "Joined          Amount    Count     Balance  City\n";
+    text += "----------------------" + dashes + " ---------- ------------ -------- ------------ --------------\n";
+}
+
+// A row of four cells of 22 characters, each dense with unknown tags.
+inline std::string MakeDenseTagRow(unsigned n) {
+    std::string row;
+    for (unsigned cell = 0; cell < 4; ++cell) {
+        const unsigned h = (n * 4 + cell) * 2654435761u;
+        char text[40];
+        std::snprintf(text, sizeof text, "[[Q%c]]%c[[ZZ %u]]%c[[X]]%c", 'A' + h % 26, 'a' + (h >> 5) % 26,
+                      (h >> 9) % 10, 'a' + (h >> 13) % 26, 'a' + (h >> 17) % 26);
+        if (cell) row += "  ";
+        row += text;
+    }
     return row;
 }
 
@@ -178,13 +218,15 @@ inline std::string MakeInput(Shape shape, size_t bytes) {
     switch (shape) {
         case Shape::SpaceAligned:
         case Shape::Utf8Table:
-            text += "Name                   Joined          Amount    Count     Balance  City\n";
-            text += "---------------------- ---------- ------------ -------- ------------ --------------\n";
+        case Shape::TaggedRows: {
+            const char* lead = shape == Shape::TaggedRows ? kRowTag : "";
+            AppendTableHead(text, std::strlen(lead));
             for (unsigned n = 1; text.size() < bytes; ++n) {
-                text += shape == Shape::Utf8Table ? MakeUtf8Row(n) : MakeRow(n);
+                text += shape == Shape::Utf8Table ? MakeUtf8Row(n) : MakeRow(n, lead);
                 text += '\n';
             }
             break;
+        }
         case Shape::TabDelimited:
         case Shape::CommaDelimited:
         case Shape::CommaRecords: {
@@ -213,6 +255,33 @@ inline std::string MakeInput(Shape shape, size_t bytes) {
             }
             text += '\n';
             while (text.size() < bytes) text += "x\n";
+            break;
+        case Shape::ManyColumns:
+            for (int i = 0; i < kManyColumns; ++i) {
+                if (i) text += '\t';
+                text += "c" + std::to_string(i + 1);
+            }
+            text += '\n';
+            for (unsigned n = 1; text.size() < bytes; ++n) {
+                for (int i = 0; i < kManyColumns; ++i) {
+                    if (i) text += '\t';
+                    const unsigned h = (n * kManyColumns + static_cast<unsigned>(i)) * 2654435761u;
+                    text += std::to_string((h >> 12) % 1000);
+                }
+                text += '\n';
+            }
+            break;
+        case Shape::OneCharLines:
+            for (unsigned n = 0; text.size() < bytes; ++n) {
+                text += static_cast<char>('a' + (n * 2654435761u >> 16) % 26);
+                text += '\n';
+            }
+            break;
+        case Shape::DenseTags:
+            for (unsigned n = 0; text.size() < bytes; ++n) {
+                text += MakeDenseTagRow(n);
+                text += '\n';
+            }
             break;
         case Shape::Prose: AppendProse(text, bytes); break;
         case Shape::OneLongLine: AppendOneLongLine(text, bytes); break;

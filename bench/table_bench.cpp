@@ -32,6 +32,7 @@
 #include "platform/heap_blocks.h"
 #include "policies/fc.h"
 #include "tables/convert_to_table.h"
+#include "bench_folder.h"
 #include "input_shapes.h"
 
 namespace {
@@ -43,22 +44,9 @@ using input_shapes::Shape;
 void IgnoreText(const char*) {}
 
 // The folder of the generated inputs and their outputs, removed at exit.
-struct BenchFolder {
-    fs::path path;
-    BenchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "vendrel_table_bench_XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        path = pattern;
-    }
-    ~BenchFolder() {
-        std::error_code error;
-        fs::remove_all(path, error);
-    }
-};
-
 const fs::path& Folder() {
-    static const BenchFolder folder;
-    return folder.path;
+    static const bench_files::BenchFolder folder("vendrel_table_bench");
+    return folder.Path();
 }
 
 // The input file of a shape and size (in bytes); written once.
@@ -137,15 +125,6 @@ double PeakRise(const std::string& path, Shape shape) {
     return static_cast<double>(usage.ru_maxrss) * 1024.0 - before;
 }
 
-size_t CountLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    size_t lines = 0;
-    char block[1 << 16];
-    while (in.read(block, sizeof block) || in.gcount() > 0)
-        lines += static_cast<size_t>(std::count(block, block + in.gcount(), '\n'));
-    return lines;
-}
-
 // One conversion of the input per iteration, and its peak memory once.
 //   lines_per_s          input lines converted a second
 //   bytes_per_line_over  (short lines only) the peak rise above three times
@@ -153,7 +132,7 @@ size_t CountLines(const std::string& path) {
 void RunConversion(benchmark::State& state, Shape shape, const std::string& name, size_t bytes) {
     const std::string path = InputPath(shape, name, bytes);
     const auto size = static_cast<int64_t>(fs::file_size(path));
-    const double lines = static_cast<double>(CountLines(path));
+    const double lines = static_cast<double>(bench_files::CountLines(path));
     const double rise = PeakRise(path, shape);
     for (auto _ : state) {
         if (!ConvertOnce(path, shape)) {

@@ -1,5 +1,6 @@
 #include "analysis/analysis_routines.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "analysis/heading_list.h"
@@ -88,12 +89,26 @@ std::string_view BulletTestText(FC* set, std::string_view lineText) {
     return lineText.substr(0, static_cast<size_t>(LeadingWordsLength(lineText)));
 }
 
+namespace {
+
+// The closing marks of numbered, alphabetic and roman items, "(*)", entities
+// ("&bull;") and the markup of superscripts, looked up by byte: the test
+// runs on nearly every line, and a search for any of seven bytes costs a
+// search of the seven for each byte of the text.
+struct BulletMarks {
+    bool holds[256] = {};
+    constexpr BulletMarks() {
+        for (const char* mark = ")].}/&<"; *mark; ++mark) holds[static_cast<unsigned char>(*mark)] = true;
+    }
+};
+constexpr BulletMarks kBulletMarks;
+
+}  // namespace
+
 bool MayHoldBullet(FC* set, std::string_view text) {
-    // Closing marks of numbered, alphabetic and roman items, "(*)", entities
-    // ("&bull;") and the markup of superscripts.
-    constexpr std::string_view kBulletMarks = ")].}/&<";
-    return text.find_first_of(kBulletMarks) != std::string_view::npos || IsSpecialRuleSet(set) ||
-           (set && HoldsTagStart(*set, text));
+    const bool holdsMark = std::any_of(text.begin(), text.end(),
+                                       [](char c) { return kBulletMarks.holds[static_cast<unsigned char>(c)]; });
+    return holdsMark || IsSpecialRuleSet(set) || (set && HoldsTagStart(*set, text));
 }
 
 int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int allowRoman, int allowAlphabetic,

@@ -131,17 +131,34 @@ bool GetTagCode(FC& policies, const TextString& arguments, int n, int& out, bool
 }
 
 // Whether `name` stands in a comma-separated list (both compared without
-// regard to case).  An empty name stands in no list.
+// regard to case).  An empty name stands in no list.  The name framed by
+// commas is looked for in the list framed by commas, both read in place
+// (the test runs for every tag of every cell).  The name is read as a C
+// text: up to a NUL byte when it holds one, and then without the comma
+// after it.
 bool ListNames(const char* list, const TextString& name) {
     if (name.IsEmpty() || !list || !*list) return false;
-    TextString framed(",");
-    framed.Append(list);
-    framed.Append(",");
-    TextString wanted(",");
-    wanted.Append(name);
-    wanted.Append(",");
-    int at = -1;
-    return framed.Find(0, wanted.buffer, &at, 0);
+    const std::string_view items(list);
+    const size_t nameLength = strnlen(name.buffer, static_cast<size_t>(name.length));
+    const bool closed = nameLength == static_cast<size_t>(name.length);
+    const size_t framedLength = items.size() + 2;
+    const size_t wantedLength = nameLength + (closed ? 2 : 1);
+    const auto framedAt = [&](size_t i) { return i == 0 || i == framedLength - 1 ? ',' : items[i - 1]; };
+    const auto wantedAt = [&](size_t i) {
+        return i == 0 || (closed && i == wantedLength - 1) ? ',' : name.buffer[i - 1];
+    };
+    // A match begins at a comma of the framed list: the first, or one after
+    // a comma of the list.
+    const auto matchesAt = [&](size_t at) {
+        if (at + wantedLength > framedLength) return false;
+        for (size_t i = 1; i < wantedLength; ++i)
+            if (ToUpperAscii(framedAt(at + i)) != ToUpperAscii(wantedAt(i))) return false;
+        return true;
+    };
+    if (matchesAt(0)) return true;
+    for (size_t comma = items.find(','); comma != std::string_view::npos; comma = items.find(',', comma + 1))
+        if (matchesAt(comma + 1)) return true;
+    return false;
 }
 
 // Appends one message to an error text, on a continuation line when the
@@ -153,10 +170,11 @@ void AppendError(TextString& error, const TextString& message) {
 
 }  // namespace
 
-bool IsKnownTagName(const char* name) {
-    if (!name || !*name) return false;
-    // The names of the list and the extra names, sorted once for lookup; a
-    // name is known when it equals one of them without regard to case.
+namespace {
+
+// Whether a name in capitals is the name of a tag: one of the names of the
+// list or the extra names, sorted once for lookup.
+bool IsKnownUpperName(const std::string& upperName) {
     static const std::vector<std::string> known = [] {
         std::vector<std::string> names;
         const std::string& list = LiveTagNames();
@@ -169,7 +187,14 @@ bool IsKnownTagName(const char* name) {
         std::sort(names.begin(), names.end());
         return names;
     }();
-    return std::binary_search(known.begin(), known.end(), UpperCased(name));
+    return std::binary_search(known.begin(), known.end(), upperName);
+}
+
+}  // namespace
+
+bool IsKnownTagName(const char* name) {
+    // A name is known when it equals a tag's name without regard to case.
+    return name && *name && IsKnownUpperName(UpperCased(name));
 }
 
 bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,
@@ -189,10 +214,10 @@ bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, Tex
         level = kLevelAlways;
         return false;
     }
-    const bool known = IsKnownTagName(name.buffer);
+    const std::string upperName = UpperCased(name.buffer);
+    const bool known = !upperName.empty() && IsKnownUpperName(upperName);
 
     bool parsed = true;
-    const std::string upperName = UpperCased(name.buffer);
     if (upperName == "HTML" || upperName == "HTML_COMMENT") {
         // Raw HTML is passed on as written: only the separator after the name goes.
         if (cut + 1 < content.length) arguments.AssignSubstring(content.buffer, cut + 1, content.length - cut - 1);
@@ -223,7 +248,14 @@ bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, Tex
 bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
     // Names are recognised without regard to case, so a name written in
     // another case than the caller's keyword must go all the same.
-    if (tagName && *tagName) text.Replace(tagName, "", 1, 0);
+    // The name nearly always opens the text, where it is cut off in place.
+    if (tagName && *tagName) {
+        const int nameLength = static_cast<int>(std::strlen(tagName));
+        if (text.StartsWith(tagName, 0))
+            text.SubString(nameLength, text.length - nameLength);
+        else
+            text.Replace(tagName, "", 1, 0);
+    }
     text.CollapseBlanks();
     const TextString& prefix = policies.GetText(Pol::DirectiveDelimiter);
     if (!prefix.IsEmpty() && text.StartsWith(prefix.buffer, 0))
@@ -403,6 +435,8 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
     // copied to the result as the scan passes them.  A start delimiter found
     // beyond an end delimiter is kept rather than searched for again.
     TextString result;
+    // The texts of the tag looked at, kept for the next one.
+    TextString tag, content, name;
     int kept = 0;
     int position = 0;  // where the search goes on
     int copied = 0;  // the text before this is in the result
@@ -418,7 +452,6 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
         const int tagLength = end + endLength - start;
         bool remove = true;
         if (hasKeep || hasRemove) {
-            TextString tag, content, name;
             tag.AssignChars(work.buffer + start, tagLength);
             int nameEnd = 0;
             SplitTagContent(policies, tag, content, name, nameEnd);

@@ -20,7 +20,14 @@
 
 namespace {
 
-bool NameIs(const TextString& name, const char* wanted) { return name.Matches(wanted, 0, 0); }
+// (A tag's name is compared with a dozen names: each is compared in place,
+// its length known beforehand.)
+bool NameIs(const TextString& name, std::string_view wanted) {
+    if (static_cast<size_t>(name.length) != wanted.size()) return false;
+    for (size_t i = 0; i < wanted.size(); ++i)
+        if (ToUpperAscii(name.buffer[i]) != ToUpperAscii(wanted[i])) return false;
+    return true;
+}
 
 // Replaces the first occurrence of `tag` (case-sensitive) by `replacement`.
 void ReplaceFirst(TextString& text, const TextString& tag, const TextString& replacement) {

@@ -726,6 +726,17 @@ LineShape MeasureShape(const TextString& text) {
     return shape;
 }
 
+// Whether the `n` bytes at `work`, up to a NUL byte, hold three blanks in a
+// row.
+bool HoldsRunOfThreeBlanksBytewise(const char* work, int n) {
+    int run = 0;
+    for (int i = 0; i < n && work[i] != '\0'; ++i) {
+        run = work[i] == ' ' ? run + 1 : 0;
+        if (run >= 3) return true;
+    }
+    return false;
+}
+
 // Whether the text (without its leading and trailing white space, up to a
 // NUL byte, as the shape is measured) holds a run of three blanks or more:
 // a blank with blanks at the two places before it.  Sixteen bytes at a
@@ -735,6 +746,10 @@ bool HoldsRunOfThreeBlanks(const TextString& text) {
     const int end = std::max(start, LengthWithoutTrailingWhiteSpace(text));
     const char* work = text.buffer + start;
     const int n = end - start;
+    // A text shorter than sixteen bytes (most lines of a list of words) is
+    // looked at byte by byte, which costs less than gathering its bytes.
+    constexpr int kShortText = 16;
+    if (n < kShortText) return HoldsRunOfThreeBlanksBytewise(work, n);
 #if defined(__SSE2__)
     const __m128i blank = _mm_set1_epi8(' '), nul = _mm_setzero_si128();
     unsigned previous = 0;  // the blanks of the sixteen bytes before
@@ -767,12 +782,7 @@ bool HoldsRunOfThreeBlanks(const TextString& text) {
     }
     return false;
 #else
-    int run = 0;
-    for (int i = 0; i < n && work[i] != '\0'; ++i) {
-        run = work[i] == ' ' ? run + 1 : 0;
-        if (run >= 3) return true;
-    }
-    return false;
+    return HoldsRunOfThreeBlanksBytewise(work, n);
 #endif
 }
 

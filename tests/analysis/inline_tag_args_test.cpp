@@ -96,6 +96,27 @@ TEST(InlineTagArgs, RefusesNestedAndUnknownTags) {
     EXPECT_EQ(unknown.name, "BRR");  // the name is returned all the same
 }
 
+TEST(InlineTagArgs, TheTagNameGoesWhereverItStands) {
+    FC set;
+    struct Case {
+        const char* text;
+        const char* name;
+        const char* out;
+    };
+    // The first byte left is the placeholder that the marker takes.
+    const Case cases[] = {
+        {"TEXT a, b", "TEXT", "|a|b"},
+        {"text a, b", "TEXT", "|a|b"},  // another letter case
+        {"x TEXT a", "TEXT", "||a"},  // not at the start: the first one goes
+        {"TE a", "TEXT", "|E|a"},  // no whole name: the text stays
+    };
+    for (const Case& c : cases) {
+        TextString text(c.text);
+        ASSERT_TRUE(ParseTagArguments(set, text, c.name)) << c.text;
+        EXPECT_EQ(text.str(), c.out) << c.text;
+    }
+}
+
 TEST(InlineTagArgs, MarkerAvoidsCharactersOfTheText) {
     FC set;
     TextString text("TEXT a|b, c");
@@ -315,6 +336,13 @@ TEST(InlineTagArgs, RemovesTags) {
         {"[[", "]]", nullptr, nullptr, "a [[BR", "a [[BR", 0},
         {"[[", "]]", nullptr, nullptr, "[[[[]]]]", "]]", 0},
         {"[[", "]]", nullptr, nullptr, "[[]][[]]", "", 0},
+        // A list names a tag by a whole item, in any letter case, wherever
+        // the item stands in it; a part of an item names nothing.
+        {"[[", "]]", nullptr, "LEADING,WS", "[[ws 2]]a[[Leading]]b[[EXTRA_LEADING]]c", "ab[[EXTRA_LEADING]]c", 1},
+        {"[[", "]]", nullptr, "EXTRA_LEADING,FONT", "[[FONTS]]a[[LEADING]]b[[font 1]]", "[[FONTS]]a[[LEADING]]b", 2},
+        {"[[", "]]", "NB", nullptr, "[[NB]][[NBX]][[N]]", "[[NB]]", 1},
+        // A name that opens with a comma spans the items it holds.
+        {"[[", "]]", nullptr, "A,,X", "[[,x]]y[[,y]]", "y[[,y]]", 1},
     };
     for (const Case& c : cases) {
         TextString out("junk");
