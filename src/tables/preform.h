@@ -25,6 +25,7 @@
 #include "foundation/string_list.h"
 #include "foundation/text_string.h"
 #include "platform/heap_blocks.h"
+#include "tables/table_decision.h"
 
 class AnalysedLine;
 class FC;
@@ -681,6 +682,8 @@ public:
     int leadingBlankCount = 0;
     int headerColumnCount = 0;
     int centreTable = 0;  // the table start chose to centre the table
+    // What the table start decided (see table_decision.h).
+    TableDecision tableDecision;
     // Set by the writer whose ParseTable is the last look at the block's
     // lines: the texts of the lines gathered into rows are given back while
     // the table is written (a block written as one cell would otherwise
@@ -908,8 +911,13 @@ public:
     // 1 left, 2 centre, 3 right.
     int TableAlignment() const;
     // Whether the block has header rows, from the header-rows policy and the
-    // rule lines; may move `firstRuleLine` to the rule that ends the header.
+    // rule lines (DecideHeaderRows, kept in tableDecision); may move
+    // `firstRuleLine` to the rule that ends the header.
     bool DecideTableHeader();
+    // What the header-row rule reads of the block and its configuration.
+    HeaderRuleInput HeaderRule() const;
+    // The border, cell spacing and padding of tableDecision.
+    void DecideTableBorder(const TabConfig* config, bool header);
     // The HTML indent level of a block at `leftMargin`; a block indented far
     // without indent positions gets level 0 and `*centre` set.
     int TableIndentLevel(int* centre) const;

@@ -43,6 +43,7 @@ using engine_support::ConfigOf;
 using engine_support::IsOn;
 using engine_support::Write;
 
+constexpr int kTableGridBorder = 2;  // the BORDER of a table drawn as a grid
 constexpr int kRtfColumnGap = 216;  // twips between the cell edges beyond the column widths
 constexpr long kLeastFittedWidth = 720;  // twips: no column is narrowed below this (or its longest word)
 constexpr int kLongCellLine = 131;  // longer cell lines go through the wrapping writer
@@ -437,30 +438,28 @@ int PreForm::TableAlignment() const {
 // ---------------------------------------------------------------------------
 // Table start and end
 
-bool PreForm::DecideTableHeader() {
+HeaderRuleInput PreForm::HeaderRule() const {
     const TabConfig* config = ConfigOf(*this);
     const int lineTotal = static_cast<int>(lines.size());
     auto isRule = [&](int index) { return index >= 0 && index < lineTotal && lines[index]->isRuleLine; };
-    if (config && config->GetInt(TabPol::HeaderRows) > 0) return true;
-    if (ruleLineCount == 1 && firstRuleLine == 1 && lineCount == 3) return true;
-    if (ruleLineCount == 1 && firstRuleLine < 4 && firstRuleLine < lineCount - 2) return true;
-    if (ruleLineCount == 2 && firstRuleLine < 4 && secondRuleLine < lineCount - 2 && lineCount == lastRuleLine + 1)
-        return true;
-    if (ruleLineCount == 3 && secondRuleLine < 4 && secondRuleLine < lineCount - 2 && lineCount == lastRuleLine + 1)
-        return true;
-    if (ruleLineCount != 3) return false;
-    // A rule above the heading, one under it and one at the end.
-    int middle = -1;
-    for (int index : {4, 3, 2})
-        if (isRule(index)) {
-            middle = index;
-            break;
-        }
-    const bool top = isRule(0) || isRule(1);
-    const bool bottom = isRule(lineCount - 1) || isRule(lineCount - 2);
-    if (!top || middle < 0 || !bottom) return false;
-    firstRuleLine = middle;
-    return true;
+    HeaderRuleInput input;
+    input.lineCount = lineCount;
+    input.ruleLineCount = ruleLineCount;
+    input.firstRuleLine = firstRuleLine;
+    input.secondRuleLine = secondRuleLine;
+    input.lastRuleLine = lastRuleLine;
+    for (int index = 0; index < HeaderRuleInput::kHeadingRuleLines; ++index)
+        input.ruleAt[static_cast<size_t>(index)] = isRule(index);
+    input.ruleInLastTwo = isRule(lineCount - 1) || isRule(lineCount - 2);
+    input.policyHeaderRows = config ? config->GetInt(TabPol::HeaderRows) : 0;
+    input.policyHeaderColumns = config ? config->GetInt(TabPol::HeaderCols) : 0;
+    return input;
+}
+
+bool PreForm::DecideTableHeader() {
+    tableDecision.header = DecideHeaderRows(HeaderRule());
+    firstRuleLine = tableDecision.header.firstRuleLine;
+    return tableDecision.header.hasHeader;
 }
 
 // An indented table goes into the list level of its margin; one indented
@@ -729,6 +728,36 @@ void PreForm::FitRtfTableToPage() {
     use();
 }
 
+// The border: the configuration's size when it gives one; else a grid for
+// a table with header rows, none for a short or ruled table, no attribute
+// at all for a names-and-values list (which reads better without a grid).
+void PreForm::DecideTableBorder(const TabConfig* config, bool header) {
+    TableDecision& decision = tableDecision;
+    decision.bordered = false;
+    if (config && config->IsSet(TabPol::BorderSize)) {
+        const int size = config->GetInt(TabPol::BorderSize);
+        decision.borderSize = size > 0 ? size : 0;
+        decision.bordered = size > 0;
+    } else if (header && lineCount > 3) {
+        decision.borderSize = kTableGridBorder;
+        decision.bordered = true;
+    } else if (ruleLineCount > 1 || firstRuleLine > 3 ||
+               lineCount - headerLineCount - blankLineCount - ruleLineCount < 4) {
+        decision.borderSize = 0;
+    } else if (columnCount == 2 && !columns.empty() && columns[0]->hasDominantValue) {
+        decision.borderSize = TableDecision::kNoBorderAttribute;
+    } else {
+        decision.borderSize = kTableGridBorder;
+        decision.bordered = true;
+    }
+    decision.cellSpacing = 0;
+    if (config && config->IsSet(TabPol::CellSpacing) && config->GetInt(TabPol::CellSpacing) >= 1)
+        decision.cellSpacing = config->GetInt(TabPol::CellSpacing);
+    decision.cellPadding = decision.bordered ? 2 : 4;
+    if (config && config->IsSet(TabPol::CellPadding))
+        decision.cellPadding = std::max(0, config->GetInt(TabPol::CellPadding));
+}
+
 void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     int ownBordered = 0;
     int ownHeader = 0;
@@ -744,19 +773,31 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     const bool html = htmlOutput && htmlWriter;
     const bool rtf = rtfOutput && rtfWriter;
 
+    // The decision, before anything is written.
+    TableDecision& decision = tableDecision;
     const bool header = DecideTableHeader();
-    const int level = TableIndentLevel(&centreTable);
-    if (html) HTML_ChangeIndentLevel(htmlWriter, level, policies);
+    decision.indentLevel = TableIndentLevel(&centreTable);
     if (config) {
         config->centreTable = centreTable;
         // Percentage widths of the cells refer to this width.
         config->totalWidth = LaidOutTableWidth(config);
+    }
+    decision.alignment = TableAlignment();
+    DecideTableBorder(config, header);
+    decision.width.MakeEmpty();
+    decision.colours.MakeEmpty();
+    if (config) {
+        engine_support::AppendTableWidth(decision.width, *config);
+        engine_support::AppendTableColours(decision.colours, *config, policies);
+    }
+
+    if (html) HTML_ChangeIndentLevel(htmlWriter, decision.indentLevel, policies);
+    if (config)
         for (int c = 0; c < config->columnCount; ++c)
             if (config->largestStubIndent > kMaxIndentPositions && ReservedIndentPositions(config, c) > 0) {
                 Message("WARNING: Stub indent too deep; levels beyond 20 are written at level 20", kLevelAlways);
                 break;
             }
-    }
 
     if (html) {
         const char* comment = "<!-- Automatically detected TABLE structure -->";
@@ -771,43 +812,17 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
 
     // The start tag.
     TextString tag;
-    engine_support::AppendTableOpening(tag, TableAlignment(), context);
-
-    if (config && config->IsSet(TabPol::BorderSize)) {
-        const int size = config->GetInt(TabPol::BorderSize);
-        if (size > 0) {
-            tag.Append(" BORDER=");
-            tag.AppendNumber('1', size, 0);
-            *bordered = 1;
-        } else {
-            tag.Append(" BORDER=0");
-        }
-    } else if (header && lineCount > 3) {
-        tag.Append(" BORDER=2");
-        *bordered = 1;
-    } else if (ruleLineCount > 1 || firstRuleLine > 3 ||
-               lineCount - headerLineCount - blankLineCount - ruleLineCount < 4) {
-        tag.Append(" BORDER=0");
-    } else if (columnCount == 2 && !columns.empty() && columns[0]->hasDominantValue) {
-        // A list of names and values reads better without a grid.
-    } else {
-        tag.Append(" BORDER=2");
-        *bordered = 1;
+    engine_support::AppendTableOpening(tag, decision.alignment, context);
+    if (decision.borderSize != TableDecision::kNoBorderAttribute) {
+        tag.Append(" BORDER=");
+        tag.AppendNumber('1', decision.borderSize, 0);
     }
-
-    if (config) engine_support::AppendTableWidth(tag, *config);
-
-    int spacing = 0;
-    if (config && config->IsSet(TabPol::CellSpacing) && config->GetInt(TabPol::CellSpacing) >= 1)
-        spacing = config->GetInt(TabPol::CellSpacing);
-    int padding = *bordered ? 2 : 4;
-    if (config && config->IsSet(TabPol::CellPadding)) padding = std::max(0, config->GetInt(TabPol::CellPadding));
+    tag.Append(decision.width);
     tag.Append(" CELLSPACING=");
-    tag.AppendNumber('1', spacing, 0);
+    tag.AppendNumber('1', decision.cellSpacing, 0);
     tag.Append(" CELLPADDING=");
-    tag.AppendNumber('1', padding, 0);
-
-    if (config) engine_support::AppendTableColours(tag, *config, policies);
+    tag.AppendNumber('1', decision.cellPadding, 0);
+    tag.Append(decision.colours);
 
     if (html) {
         tag.Append(">");
@@ -826,6 +841,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
         OutputRtfCaption();
         rtfWriter->WriteText(policies, rtfWriter, "{");
     }
+    *bordered = decision.bordered ? 1 : 0;
     *hasHeader = header ? 1 : 0;
 }
 
