@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/text_string.h"
+#include "tables/row_record.h"
 #include "tables/table_cells.h"
 
 class AnalysedLine;
@@ -27,18 +28,19 @@ struct EngineScratch {
         TextString recordPiece;  // ConvertRowForOutput (a line of a record's field)
         TextString recordField;  // ConvertRowForOutput (a record's field as written)
         TextString plainCellMarkup;  // WritePlainCell
-        TextString rtfBorders;  // WriteRtfRowDefinition
+        TextString rtfBorders;  // WriteRtfRowDefinition (rtf_row_writer.cpp)
         TextString rtfDefinitionLine;  // WriteRtfRowDefinition
         TextString rtfParagraphLine;  // WriteRtfRowParagraph
         TextString rtfCellLine;  // WriteRtfCells
         TextString rtfCellText;  // WriteRtfCells
         TextString rtfOpening;  // WriteRtfCells
         TextString rtfClosing;  // WriteRtfCells
-        TextString rowTag;  // WriteHtmlRowStart
-        TextString cellText;  // WriteHtmlCells
-        TextString cellGutter;  // WriteHtmlCells
-        TextString cellStub;  // WriteHtmlCells
+        TextString rowTag;  // WriteHtmlRowStart (html_row_writer.cpp)
+        TextString cellText;  // WriteHtmlRow (html_row_writer.cpp)
+        TextString cellGutter;  // OutputTableRow (a merged filler cell)
+        TextString cellStub;  // OutputTableRow (a merged filler cell)
         std::vector<unsigned char> plainCells;  // OutputTableRow
+        RowRecord rowRecord;  // OutputTableRow, for the row writers
         TextString cellMarkup;  // OutputHtmlCell
         TextString stubCell;  // OutputHtmlCell
         TextString indentCell;  // OutputHtmlCell
