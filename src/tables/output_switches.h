@@ -3,12 +3,18 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include "foundation/source_position.h"
 #include "foundation/text_string.h"
 
 class FC;
 class OutputDocument;
+struct RowRecord;  // row_record.h
+struct RowWriterContext;  // row_writers.h
+
+// A row writer: writes one row record of a table (row_writers.h).
+using RowWriter = std::function<void(const RowRecord&, RowWriterContext&)>;
 
 // The format part of a cell: the texts around its content and its switches.
 class CellFormat {
@@ -30,4 +36,8 @@ struct OutputSwitches {
     int thirdOutput = 0;
     int extendedMarkupMode = 0;  // the policy set's markup mode is 1 or 2
     std::array<CellFormat, 2> defaultCellFormats;
+    // The row writer of each output, WriteHtmlRow and WriteRtfRow unless
+    // another is put in their place (a test reads the row records so).
+    RowWriter htmlRowWriter;
+    RowWriter rtfRowWriter;
 };

@@ -19,6 +19,7 @@
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 #include "policies/tab_config.h"
+#include "tables/row_writers.h"
 
 namespace {
 
@@ -35,6 +36,8 @@ bool HasNonBlank(LineText text) {
 
 PreForm::PreForm(OutputDocument* writer, FC* set, AnalysedLine*) {
     policies = set;
+    htmlRowWriter = WriteHtmlRow;
+    rtfRowWriter = WriteRtfRow;
     ResetCellFormat(defaultCellFormats[0]);
     ResetCellFormat(defaultCellFormats[1]);
     Context* context = set ? set->context : nullptr;

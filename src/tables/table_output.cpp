@@ -1311,12 +1311,12 @@ void PreForm::OutputTableRow(int lineIndex) {
     if (rtfOutput && rtfWriter) {
         FillRtfRow(*this, shape, row);
         RowWriterContext out{policies, rtfWriter, scratchBuffers, services};
-        WriteRtfRow(row, out);
+        rtfRowWriter(row, out);
     }
     if (htmlOutput && htmlWriter) {
         FillHtmlRow(*this, shape, row);
         RowWriterContext out{policies, htmlWriter, scratchBuffers, services};
-        WriteHtmlRow(row, out);
+        htmlRowWriter(row, out);
     }
 }
 
