@@ -50,7 +50,9 @@ struct TableDecision {
 
     HeaderRows header;
     int indentLevel = 0;  // HTML list level of the table
-    int alignment = 1;  // 1 left, 2 centre, 3 right
+    // 1 left, 2 centre, 3 right: the start's (the end asks again, as a
+    // policy line inside the table may change the configuration's).
+    int alignment = 1;
     int borderSize = 0;  // written as BORDER=; kNoBorderAttribute: not written
     bool bordered = false;  // a border is drawn
     int cellSpacing = 0;
