@@ -7,7 +7,6 @@
 // texts stay in the engine's cells (a cell may hold a whole block).
 #pragma once
 
-#include <cstdint>
 #include <vector>
 
 #include "foundation/text_string.h"
@@ -37,12 +36,12 @@ struct CellRecord {
     // The engine's cell, handed back to the engine's cell routines (its tags,
     // the full HTML cell); a writer does not read it.
     TableCell* cell = nullptr;
-    uint8_t headerColumn : 1 = 0;  // the column is a header column
-    uint8_t merged : 1 = 0;  // the empty cells that end the row, written as one
-    uint8_t ownText : 1 = 0;  // HTML: the text is written from the cell as it stands (a plain text)
-    uint8_t plainMarkup : 1 = 0;  // HTML: written as start tag, text and end tag
-    uint8_t rule : 1 = 0;  // HTML: the cell holds a rule ("<HR")
-    uint8_t drawnRule : 1 = 0;  // HTML: the text is a rule line, written as "<HR>"
+    bool headerColumn = false;  // the column is a header column
+    bool merged = false;  // the empty cells that end the row, written as one
+    bool ownText = false;  // HTML: the text is written from the cell as it stands (a plain text)
+    bool plainMarkup = false;  // HTML: written as start tag, text and end tag
+    bool rule = false;  // HTML: the cell holds a rule ("<HR")
+    bool drawnRule = false;  // HTML: the text is a rule line, written as "<HR>"
 };
 
 // One row, as it ended.

@@ -13,6 +13,7 @@
 class AnalysedLine;
 struct TidyBuffer;  // output/html_tidy.h
 
+// The engine's scratch buffers (a part of PreForm's state).
 struct EngineScratch {
     // Texts and lists that the cell cutting and the table writers refill for
     // every line, row or cell.  Kept here rather than in statics of those

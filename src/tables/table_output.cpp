@@ -1195,10 +1195,10 @@ void FillRtfRow(PreForm& table, const RowShape& shape, RowRecord& row) {
         record.span = StepOf(*cell);
         record.rowSpan = cell->rowSpan;
         record.alignment = cell->alignment;
-        record.headerColumn = c < table.headerColumnCount ? 1 : 0;
+        record.headerColumn = c < table.headerColumnCount;
         int last = std::min(count - 1, c + StepOf(*cell) - 1);
         if (shape.IsMerged(c)) {
-            record.merged = 1;
+            record.merged = true;
             record.span = count - c;
             last = count - 1;
         }
@@ -1239,7 +1239,7 @@ void FillHtmlRow(PreForm& table, const RowShape& shape, RowRecord& row) {
         record.text = &cell->text;
         record.font = cell->font;
         if (shape.IsMerged(c)) {
-            record.merged = 1;
+            record.merged = true;
             record.span = count - c;
             break;
         }
@@ -1249,7 +1249,7 @@ void FillHtmlRow(PreForm& table, const RowShape& shape, RowRecord& row) {
         record.htmlAlignment = configAlignment != 0 ? configAlignment : cell->alignment;
         record.gutter = &cell->gutterText;
         record.stub = &cell->stubText;
-        record.headerColumn = c < table.headerColumnCount ? 1 : 0;
+        record.headerColumn = c < table.headerColumnCount;
         // A plain cell is written from its own text, which the cell writer
         // then does not change; any other from a copy.
         const bool plainText = shape.IsPlain(c);
@@ -1257,11 +1257,11 @@ void FillHtmlRow(PreForm& table, const RowShape& shape, RowRecord& row) {
         bool isRule = !plainText && text.view().find("<HR") != std::string_view::npos;
         if (!isRule && cell->lineCount == 1 && text.length > 3 &&
             (IsRuleLine(text.buffer) || IsBorderedRule(text.view()))) {
-            record.drawnRule = 1;
+            record.drawnRule = true;
             isRule = true;
         }
-        record.ownText = plainText ? 1 : 0;
-        record.rule = isRule ? 1 : 0;
+        record.ownText = plainText;
+        record.rule = isRule;
         int vAlign = cell->vAlignment;
         const ColConfig* layout = laidOutTable ? config->Column(c) : nullptr;
         if (layout && layout->vAlignment >= 0) vAlign = layout->vAlignment;
@@ -1269,9 +1269,7 @@ void FillHtmlRow(PreForm& table, const RowShape& shape, RowRecord& row) {
         if (vAlign == row.vAlignment) vAlign = 0;
         record.vAlignment = vAlign;
         record.plainMarkup = plainText && !record.drawnRule && !laidOutTable && cell->gutterText.IsEmpty() &&
-                                     cell->stubText.IsEmpty() && (shape.headerRow || !record.headerColumn)
-                                 ? 1
-                                 : 0;
+                             cell->stubText.IsEmpty() && (shape.headerRow || !record.headerColumn);
         if (record.plainMarkup) record.width = FirstColumnShare(table, c + 1);
     }
 }

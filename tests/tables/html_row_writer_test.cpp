@@ -53,8 +53,8 @@ TEST_F(HtmlRowWriterTest, PlainCellsAreWrittenFromTheirRecords) {
         RowRecord row;
         row.headerRow = c.header;
         CellRecord cell = Cell(0, texts[0]);
-        cell.ownText = 1;
-        cell.plainMarkup = 1;
+        cell.ownText = true;
+        cell.plainMarkup = true;
         cell.width = c.width;
         cell.span = c.span;
         cell.rowSpan = c.rowSpan;
@@ -73,7 +73,7 @@ TEST_F(HtmlRowWriterTest, TheRowTagCarriesColourAndAlignment) {
     texts[0] = "x";
     RowRecord row;
     CellRecord cell = Cell(0, texts[0]);
-    cell.ownText = cell.plainMarkup = 1;
+    cell.ownText = cell.plainMarkup = true;
     row.cells.push_back(cell);
     const TextString colour("#F0F0F0");
     row.colour = &colour;
@@ -97,12 +97,12 @@ TEST_F(HtmlRowWriterTest, OtherCellsGoToTheEngineWithTheirTexts) {
     texts[3] = "";
     RowRecord row;
     CellRecord plain = Cell(0, texts[0]);
-    plain.ownText = 1;  // a plain text in a laid-out table: written in full
+    plain.ownText = true;  // a plain text in a laid-out table: written in full
     CellRecord tagged = Cell(1, texts[1]);
     CellRecord rule = Cell(2, texts[2]);
-    rule.drawnRule = rule.rule = 1;
+    rule.drawnRule = rule.rule = true;
     CellRecord merged = Cell(3, texts[3]);
-    merged.merged = 1;
+    merged.merged = true;
     merged.span = 5;
     row.cells = {plain, tagged, rule, merged};
     EXPECT_EQ(Write(row), (std::vector<std::string>{"  <TR>", "  </TR>"}));

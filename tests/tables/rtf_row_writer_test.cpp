@@ -94,7 +94,7 @@ TEST_F(RtfRowWriterTest, CellsAreBoldAlignedAndKeptAsTheRecordSays) {
         row.headerRow = c.header;
         row.lastLine = c.last;
         row.looseCells = c.looseCells;
-        row.cells[0].headerColumn = c.headerColumn ? 1 : 0;
+        row.cells[0].headerColumn = c.headerColumn;
         row.cells[0].alignment = c.alignment;
         const std::vector<std::string> lines = Write(row);
         ASSERT_EQ(lines.size(), 7u);
@@ -107,7 +107,7 @@ TEST_F(RtfRowWriterTest, CellsAreBoldAlignedAndKeptAsTheRecordSays) {
     RowRecord row = TwoCells();
     texts[0] = "";
     row.headerRow = true;
-    row.cells[1].merged = 1;
+    row.cells[1].merged = true;
     const std::vector<std::string> lines = Write(row);
     EXPECT_EQ(lines[4], "{\\b \\keepn\\intbl  \\b0 \\cell}");
     EXPECT_EQ(lines[5], " \\cell");
