@@ -1,13 +1,19 @@
 // For the row writer tests: engine services that record what the writers
-// ask of them, and the cells of hand-made row records.
+// ask of them, the cells of hand-made row records and a fixture that writes
+// them.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "analysis/analysed_line.h"
 #include "output/html_tidy.h"
+#include "policies/fc.h"
+#include "support/recording_document.h"
 #include "tables/row_writers.h"
+#include "tables/scratch_buffers.h"
 
 // Keeps what a row writer asks of the engine: "tags:" and the text of a
 // cell whose tags are run, "cell:" and the column, text and flags of a cell
@@ -36,3 +42,22 @@ inline CellRecord Cell(int column, TextString& text) {
     cell.text = &text;
     return cell;
 }
+
+// A policy set, a recording document, the engine's scratch buffers, the
+// recording services and the texts the records' cells point at.
+class RowWriterTest : public testing::Test {
+protected:
+    FC set;
+    RecordingDocument document;
+    EngineScratch scratch;
+    RecordingServices services;
+    std::vector<TextString> texts = std::vector<TextString>(4);
+
+    // Writes `row` with `writer`; gives the lines written.
+    std::vector<std::string> WriteWith(void (*writer)(const RowRecord&, RowWriterContext&), const RowRecord& row) {
+        document.Clear();
+        RowWriterContext out{&set, &document, scratch.scratchBuffers, services};
+        writer(row, out);
+        return document.Texts();
+    }
+};

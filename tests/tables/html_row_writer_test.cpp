@@ -3,29 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "policies/fc.h"
-#include "support/recording_document.h"
+#include "support/row_writer_services.h"
 #include "tables/row_record.h"
 #include "tables/row_writers.h"
-#include "support/row_writer_services.h"
-#include "tables/scratch_buffers.h"
 
 namespace {
 
-class HtmlRowWriterTest : public testing::Test {
+class HtmlRowWriterTest : public RowWriterTest {
 protected:
-    FC set;
-    RecordingDocument document;
-    EngineScratch scratch;
-    RecordingServices services;
-    std::vector<TextString> texts = std::vector<TextString>(4);
-
-    // Writes `row` and gives the lines written.
-    std::vector<std::string> Write(const RowRecord& row) {
-        RowWriterContext out{&set, &document, scratch.scratchBuffers, services};
-        WriteHtmlRow(row, out);
-        return document.Texts();
-    }
+    std::vector<std::string> Write(const RowRecord& row) { return WriteWith(WriteHtmlRow, row); }
 };
 
 // Plain cells are written from their records alone: the start tag's

@@ -3,23 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "policies/fc.h"
-#include "support/recording_document.h"
+#include "support/row_writer_services.h"
 #include "tables/row_record.h"
 #include "tables/row_writers.h"
-#include "support/row_writer_services.h"
-#include "tables/scratch_buffers.h"
 
 namespace {
 
-class RtfRowWriterTest : public testing::Test {
+class RtfRowWriterTest : public RowWriterTest {
 protected:
-    FC set;
-    RecordingDocument document;
-    EngineScratch scratch;
-    RecordingServices services;
-    std::vector<TextString> texts = std::vector<TextString>(3);
-
     // A row of two cells, "head" and "x", ending at 1000 and 2000 twips.
     RowRecord TwoCells() {
         texts[0] = "head";
@@ -33,12 +24,7 @@ protected:
         row.cells = {first, second};
         return row;
     }
-    std::vector<std::string> Write(const RowRecord& row) {
-        document.Clear();
-        RowWriterContext out{&set, &document, scratch.scratchBuffers, services};
-        WriteRtfRow(row, out);
-        return document.Texts();
-    }
+    std::vector<std::string> Write(const RowRecord& row) { return WriteWith(WriteRtfRow, row); }
 };
 
 // The row definition: the offset, one edge per cell, rule borders from the
