@@ -7,6 +7,7 @@
 #include "policies/alignments.h"
 #include "tables/preform.h"
 #include "tables/engine_support.h"
+#include "tables/row_writers.h"
 #include "tables/rule_lines.h"
 
 #include <algorithm>
@@ -37,16 +38,23 @@
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 
+using row_writing::Add;
+using row_writing::CellAttributes;
+using row_writing::FindTag;
+using row_writing::kLongCellLine;
+using row_writing::kLooseBlockLines;
+using row_writing::WriteCellLines;
+using row_writing::WritePlainCellLine;
+
 namespace {
 
 using engine_support::ConfigOf;
 using engine_support::IsOn;
 using engine_support::Write;
 
+constexpr int kTableGridBorder = 2;  // the BORDER of a table drawn as a grid
 constexpr int kRtfColumnGap = 216;  // twips between the cell edges beyond the column widths
 constexpr long kLeastFittedWidth = 720;  // twips: no column is narrowed below this (or its longest word)
-constexpr int kLongCellLine = 131;  // longer cell lines go through the wrapping writer
-constexpr int kLooseBlockLines = 39;  // larger blocks are not kept together on one page
 constexpr int kDefaultPageWidth = 80;  // stands in for a "Page Width" of 0 or less
 // The scratch texts of the cell writers keep their room from cell to cell up
 // to kKeptScratchBytes (foundation/text_string.h); a larger one (a cell that holds
@@ -68,48 +76,11 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, last - first);
 }
 
-// Appends without measuring the text again.  The cell writers run once per
-// cell of a table and their scratch texts keep their room from cell to cell:
-// a text with room for the piece takes it in place.
-[[gnu::noinline]] void AddGrowing(TextString& text, const char* from, int n) { text.AppendBytes(from, n); }
-
-inline void Add(TextString& text, std::string_view piece) {
-    const int n = static_cast<int>(piece.size());
-    const char* from = piece.data();
-    const bool inside = from >= text.buffer && from <= text.buffer + text.capacity;
-    if (n > 0 && !inside && n <= text.capacity - text.length) {
-        std::memcpy(text.buffer + text.length, from, piece.size());
-        text.length += n;
-        text.buffer[text.length] = '\0';
-        return;
-    }
-    AddGrowing(text, from, n);
-}
-
 bool MatchesAt(std::string_view text, size_t at, std::string_view pattern) {
     if (at + pattern.size() > text.size()) return false;
     for (size_t i = 0; i < pattern.size(); ++i)
         if (ToUpperAscii(text[at + i]) != ToUpperAscii(pattern[i])) return false;
     return true;
-}
-
-// Position of the first `pattern` (an upper-case tag such as "<BR>") at or
-// after `from`, in any letter case; npos when there is none.
-size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
-    if (from >= text.size() || pattern.size() < 2) return std::string_view::npos;
-    // Every cell line is searched: the places of "<" come from memchr, and
-    // the letter after it rules out most of them before the full compare.
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const char second = ToUpperAscii(pattern[1]);
-    for (const char* at = begin + from; at < end; ++at) {
-        at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
-        if (!at) break;
-        if (at + 1 < end && ToUpperAscii(at[1]) == second &&
-            MatchesAt(text, static_cast<size_t>(at - begin), pattern))
-            return static_cast<size_t>(at - begin);
-    }
-    return std::string_view::npos;
 }
 
 // Whether a cell's text, put between its start tag and "<BR>" and its end
@@ -316,6 +287,83 @@ void FormatLineBreakPieces(TextString& text, TextString& copy) {
     }
 }
 
+// The width of the table that percentage widths refer to: the laid-out
+// columns' HTML widths and spacings with their stub cells, plus the extra
+// width of a user table (0 when there is no layout; the percentage routine
+// then takes 800).  The reserved indent positions lie inside the width of
+// their column.
+int LaidOutTableWidth(const TabConfig* config) {
+    if (!config || config->columnCount <= 0) return 0;
+    long total = config->extraWidth;
+    for (int i = 0; i < config->columnCount; ++i) {
+        const ColConfig* column = config->Column(i);
+        if (!column || column->hidden) continue;
+        total += static_cast<long>(column->GetWidth(0)) + column->GetSpacing(0);
+        if (column->stubWidth > 0) total += column->stubWidth;
+    }
+    return static_cast<int>(std::clamp<long>(total, 0L, 1L << 30));
+}
+
+// Percentages are taken against the width filled in when the table started;
+// a table written without that start (user tables) measures its layout.
+int PercentBase(const TabConfig* config) {
+    if (!config || config->columnCount <= 0) return 0;
+    return config->totalWidth > 0 ? config->totalWidth : LaidOutTableWidth(config);
+}
+
+// A stub-indented column reserves room at its left for the deepest indent
+// of its cells: one position of 15 points per indent level, each written as
+// a spacer cell in front of a cell indented that far and covered by the
+// COLSPAN of a cell indented less.
+constexpr int kIndentPositionWidth = 15;
+// STUB_INDENT levels are small; a level far beyond this would write
+// thousands of spacer cells in every row.
+constexpr int kMaxIndentPositions = 20;
+
+// The indent positions that laid-out column `column` (from 0) reserves.
+int ReservedIndentPositions(const TabConfig* config, int column) {
+    const ColConfig* layout = config ? config->Column(column) : nullptr;
+    if (!layout || layout->stubIndent <= 0 || config->largestStubIndent <= 0) return 0;
+    return std::min(config->largestStubIndent, kMaxIndentPositions);
+}
+
+void AppendVerticalAlignment(TextString& tag, int vAlign) {
+    if (vAlign == kVerticalTop)
+        tag.Append(" VALIGN=\"TOP\"");
+    else if (vAlign == kVerticalBottom)
+        tag.Append(" VALIGN=\"BOTTOM\"");
+    else if (vAlign == kVerticalCentre)
+        tag.Append(" VALIGN=\"CENTER\"");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// What the row writers share with the cell routines (row_writers.h)
+
+namespace row_writing {
+
+[[gnu::noinline]] void AddGrowing(TextString& text, const char* from, int n) { text.AppendBytes(from, n); }
+
+// Position of the first `pattern` (an upper-case tag such as "<BR>") at or
+// after `from`, in any letter case; npos when there is none.
+size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
+    if (from >= text.size() || pattern.size() < 2) return std::string_view::npos;
+    // Every cell line is searched: the places of "<" come from memchr, and
+    // the letter after it rules out most of them before the full compare.
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char second = ToUpperAscii(pattern[1]);
+    for (const char* at = begin + from; at < end; ++at) {
+        at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
+        if (!at) break;
+        if (at + 1 < end && ToUpperAscii(at[1]) == second &&
+            MatchesAt(text, static_cast<size_t>(at - begin), pattern))
+            return static_cast<size_t>(at - begin);
+    }
+    return std::string_view::npos;
+}
+
 // Writes the text of one HTML cell as lines cut after each "<BR>"; a "<BR>"
 // followed by nothing but the end tag stays on its line, so that the last
 // line runs to the end tag.  Continuation lines are indented by 6 blanks
@@ -358,44 +406,32 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
     if (start < text.size() || !continuation) emit(text.substr(start), continuation);
 }
 
-// The width of the table that percentage widths refer to: the laid-out
-// columns' HTML widths and spacings with their stub cells, plus the extra
-// width of a user table (0 when there is no layout; the percentage routine
-// then takes 800).  The reserved indent positions lie inside the width of
-// their column.
-int LaidOutTableWidth(const TabConfig* config) {
-    if (!config || config->columnCount <= 0) return 0;
-    long total = config->extraWidth;
-    for (int i = 0; i < config->columnCount; ++i) {
-        const ColConfig* column = config->Column(i);
-        if (!column || column->hidden) continue;
-        total += static_cast<long>(column->GetWidth(0)) + column->GetSpacing(0);
-        if (column->stubWidth > 0) total += column->stubWidth;
+void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* set, bool percent, int percentBase) {
+    if (cell.width > 0 && cell.visibleColumns <= 1) {
+        Add(markup, " WIDTH=");
+        if (percent) {
+            TextString share;
+            FormatPercentWidth(set, cell.width, &share, percentBase);
+            markup.Append(share);
+        } else {
+            markup.AppendNumber('1', cell.width, 0);
+        }
     }
-    return static_cast<int>(std::clamp<long>(total, 0L, 1L << 30));
-}
-
-// Percentages are taken against the width filled in when the table started;
-// a table written without that start (user tables) measures its layout.
-int PercentBase(const TabConfig* config) {
-    if (!config || config->columnCount <= 0) return 0;
-    return config->totalWidth > 0 ? config->totalWidth : LaidOutTableWidth(config);
-}
-
-// A stub-indented column reserves room at its left for the deepest indent
-// of its cells: one position of 15 points per indent level, each written as
-// a spacer cell in front of a cell indented that far and covered by the
-// COLSPAN of a cell indented less.
-constexpr int kIndentPositionWidth = 15;
-// STUB_INDENT levels are small; a level far beyond this would write
-// thousands of spacer cells in every row.
-constexpr int kMaxIndentPositions = 20;
-
-// The indent positions that laid-out column `column` (from 0) reserves.
-int ReservedIndentPositions(const TabConfig* config, int column) {
-    const ColConfig* layout = config ? config->Column(column) : nullptr;
-    if (!layout || layout->stubIndent <= 0 || config->largestStubIndent <= 0) return 0;
-    return std::min(config->largestStubIndent, kMaxIndentPositions);
+    if (cell.span > 1) {
+        Add(markup, " COLSPAN=");
+        markup.AppendNumber('1', cell.span, 0);
+    }
+    if (cell.rowSpan > 1) {
+        Add(markup, " ROWSPAN=");
+        markup.AppendNumber('1', cell.rowSpan, 0);
+    }
+    const char* alignAttribute =
+        cell.alignment == kAlignmentCentre
+            ? " ALIGN=\"CENTER\""
+            : (cell.alignment == kAlignmentRight ? " ALIGN=\"RIGHT\"" : (cell.header ? " ALIGN=\"LEFT\"" : nullptr));
+    if (alignAttribute && !cell.onlySpacing) Add(markup, alignAttribute);
+    if (!cell.header) AppendVerticalAlignment(markup, cell.vAlign);
+    Add(markup, ">");
 }
 
 // The table font (face, size and style) in place of a paragraph style's
@@ -409,16 +445,7 @@ RTFFontOverride TableFontOverride(const FC* policies) {
     return font;
 }
 
-void AppendVerticalAlignment(TextString& tag, int vAlign) {
-    if (vAlign == kVerticalTop)
-        tag.Append(" VALIGN=\"TOP\"");
-    else if (vAlign == kVerticalBottom)
-        tag.Append(" VALIGN=\"BOTTOM\"");
-    else if (vAlign == kVerticalCentre)
-        tag.Append(" VALIGN=\"CENTER\"");
-}
-
-}  // namespace
+}  // namespace row_writing
 
 // ---------------------------------------------------------------------------
 // Table alignment
@@ -435,30 +462,28 @@ int PreForm::TableAlignment() const {
 // ---------------------------------------------------------------------------
 // Table start and end
 
-bool PreForm::DecideTableHeader() {
+HeaderRuleInput PreForm::HeaderRule() const {
     const TabConfig* config = ConfigOf(*this);
     const int lineTotal = static_cast<int>(lines.size());
     auto isRule = [&](int index) { return index >= 0 && index < lineTotal && lines[index]->isRuleLine; };
-    if (config && config->GetInt(TabPol::HeaderRows) > 0) return true;
-    if (ruleLineCount == 1 && firstRuleLine == 1 && lineCount == 3) return true;
-    if (ruleLineCount == 1 && firstRuleLine < 4 && firstRuleLine < lineCount - 2) return true;
-    if (ruleLineCount == 2 && firstRuleLine < 4 && secondRuleLine < lineCount - 2 && lineCount == lastRuleLine + 1)
-        return true;
-    if (ruleLineCount == 3 && secondRuleLine < 4 && secondRuleLine < lineCount - 2 && lineCount == lastRuleLine + 1)
-        return true;
-    if (ruleLineCount != 3) return false;
-    // A rule above the heading, one under it and one at the end.
-    int middle = -1;
-    for (int index : {4, 3, 2})
-        if (isRule(index)) {
-            middle = index;
-            break;
-        }
-    const bool top = isRule(0) || isRule(1);
-    const bool bottom = isRule(lineCount - 1) || isRule(lineCount - 2);
-    if (!top || middle < 0 || !bottom) return false;
-    firstRuleLine = middle;
-    return true;
+    HeaderRuleInput input;
+    input.lineCount = lineCount;
+    input.ruleLineCount = ruleLineCount;
+    input.firstRuleLine = firstRuleLine;
+    input.secondRuleLine = secondRuleLine;
+    input.lastRuleLine = lastRuleLine;
+    for (int index = 0; index < HeaderRuleInput::kHeadingRuleLines; ++index)
+        input.ruleAt[static_cast<size_t>(index)] = isRule(index);
+    input.ruleInLastTwo = isRule(lineCount - 1) || isRule(lineCount - 2);
+    input.policyHeaderRows = config ? config->GetInt(TabPol::HeaderRows) : 0;
+    input.policyHeaderColumns = config ? config->GetInt(TabPol::HeaderCols) : 0;
+    return input;
+}
+
+bool PreForm::DecideTableHeader() {
+    tableDecision.header = DecideHeaderRows(HeaderRule());
+    firstRuleLine = tableDecision.header.firstRuleLine;
+    return tableDecision.header.hasHeader;
 }
 
 // An indented table goes into the list level of its margin; one indented
@@ -727,6 +752,36 @@ void PreForm::FitRtfTableToPage() {
     use();
 }
 
+// The border: the configuration's size when it gives one; else a grid for
+// a table with header rows, none for a short or ruled table, no attribute
+// at all for a names-and-values list (which reads better without a grid).
+void PreForm::DecideTableBorder(const TabConfig* config, bool header) {
+    TableDecision& decision = tableDecision;
+    decision.bordered = false;
+    if (config && config->IsSet(TabPol::BorderSize)) {
+        const int size = config->GetInt(TabPol::BorderSize);
+        decision.borderSize = size > 0 ? size : 0;
+        decision.bordered = size > 0;
+    } else if (header && lineCount > 3) {
+        decision.borderSize = kTableGridBorder;
+        decision.bordered = true;
+    } else if (ruleLineCount > 1 || firstRuleLine > 3 ||
+               lineCount - headerLineCount - blankLineCount - ruleLineCount < 4) {
+        decision.borderSize = 0;
+    } else if (columnCount == 2 && !columns.empty() && columns[0]->hasDominantValue) {
+        decision.borderSize = TableDecision::kNoBorderAttribute;
+    } else {
+        decision.borderSize = kTableGridBorder;
+        decision.bordered = true;
+    }
+    decision.cellSpacing = 0;
+    if (config && config->IsSet(TabPol::CellSpacing) && config->GetInt(TabPol::CellSpacing) >= 1)
+        decision.cellSpacing = config->GetInt(TabPol::CellSpacing);
+    decision.cellPadding = decision.bordered ? 2 : 4;
+    if (config && config->IsSet(TabPol::CellPadding))
+        decision.cellPadding = std::max(0, config->GetInt(TabPol::CellPadding));
+}
+
 void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     int ownBordered = 0;
     int ownHeader = 0;
@@ -742,19 +797,31 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
     const bool html = htmlOutput && htmlWriter;
     const bool rtf = rtfOutput && rtfWriter;
 
+    // The decision, before anything is written.
+    TableDecision& decision = tableDecision;
     const bool header = DecideTableHeader();
-    const int level = TableIndentLevel(&centreTable);
-    if (html) HTML_ChangeIndentLevel(htmlWriter, level, policies);
+    decision.indentLevel = TableIndentLevel(&centreTable);
     if (config) {
         config->centreTable = centreTable;
         // Percentage widths of the cells refer to this width.
         config->totalWidth = LaidOutTableWidth(config);
+    }
+    decision.alignment = TableAlignment();
+    DecideTableBorder(config, header);
+    decision.width.MakeEmpty();
+    decision.colours.MakeEmpty();
+    if (config) {
+        engine_support::AppendTableWidth(decision.width, *config);
+        engine_support::AppendTableColours(decision.colours, *config, policies);
+    }
+
+    if (html) HTML_ChangeIndentLevel(htmlWriter, decision.indentLevel, policies);
+    if (config)
         for (int c = 0; c < config->columnCount; ++c)
             if (config->largestStubIndent > kMaxIndentPositions && ReservedIndentPositions(config, c) > 0) {
                 Message("WARNING: Stub indent too deep; levels beyond 20 are written at level 20", kLevelAlways);
                 break;
             }
-    }
 
     if (html) {
         const char* comment = "<!-- Automatically detected TABLE structure -->";
@@ -769,43 +836,17 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
 
     // The start tag.
     TextString tag;
-    engine_support::AppendTableOpening(tag, TableAlignment(), context);
-
-    if (config && config->IsSet(TabPol::BorderSize)) {
-        const int size = config->GetInt(TabPol::BorderSize);
-        if (size > 0) {
-            tag.Append(" BORDER=");
-            tag.AppendNumber('1', size, 0);
-            *bordered = 1;
-        } else {
-            tag.Append(" BORDER=0");
-        }
-    } else if (header && lineCount > 3) {
-        tag.Append(" BORDER=2");
-        *bordered = 1;
-    } else if (ruleLineCount > 1 || firstRuleLine > 3 ||
-               lineCount - headerLineCount - blankLineCount - ruleLineCount < 4) {
-        tag.Append(" BORDER=0");
-    } else if (columnCount == 2 && !columns.empty() && columns[0]->hasDominantValue) {
-        // A list of names and values reads better without a grid.
-    } else {
-        tag.Append(" BORDER=2");
-        *bordered = 1;
+    engine_support::AppendTableOpening(tag, decision.alignment, context);
+    if (decision.borderSize != TableDecision::kNoBorderAttribute) {
+        tag.Append(" BORDER=");
+        tag.AppendNumber('1', decision.borderSize, 0);
     }
-
-    if (config) engine_support::AppendTableWidth(tag, *config);
-
-    int spacing = 0;
-    if (config && config->IsSet(TabPol::CellSpacing) && config->GetInt(TabPol::CellSpacing) >= 1)
-        spacing = config->GetInt(TabPol::CellSpacing);
-    int padding = *bordered ? 2 : 4;
-    if (config && config->IsSet(TabPol::CellPadding)) padding = std::max(0, config->GetInt(TabPol::CellPadding));
+    tag.Append(decision.width);
     tag.Append(" CELLSPACING=");
-    tag.AppendNumber('1', spacing, 0);
+    tag.AppendNumber('1', decision.cellSpacing, 0);
     tag.Append(" CELLPADDING=");
-    tag.AppendNumber('1', padding, 0);
-
-    if (config) engine_support::AppendTableColours(tag, *config, policies);
+    tag.AppendNumber('1', decision.cellPadding, 0);
+    tag.Append(decision.colours);
 
     if (html) {
         tag.Append(">");
@@ -824,6 +865,7 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
         OutputRtfCaption();
         rtfWriter->WriteText(policies, rtfWriter, "{");
     }
+    *bordered = decision.bordered ? 1 : 0;
     *hasHeader = header ? 1 : 0;
 }
 
@@ -836,7 +878,7 @@ void PreForm::OutputRtfCaption() {
     const TabConfig* config = ConfigOf(*this);
     if (!config || !config->IsSet(TabPol::Caption) || config->GetText(TabPol::Caption).IsEmpty()) return;
     const TextString& caption = config->GetText(TabPol::Caption);
-    const RTFFontOverride font = TableFontOverride(policies);
+    const RTFFontOverride font = row_writing::TableFontOverride(policies);
     const RTFParagraphParts parts{1, 1, 1, 1, 0, 0, 0};  // its own alignment and keep
     TextString line;
     RTF_StartPara(policies, dynamic_cast<RTFFile*>(rtfWriter), kStyleBody, nullptr, line, &parts,
@@ -884,180 +926,6 @@ int FirstColumnShare(const PreForm& table, int column) {
     long scaled = characters * 800 / page;
     if (scaled < characters) scaled = characters * 120 / 100;
     return static_cast<int>(std::clamp(scaled, 0L, 1L << 30));
-}
-
-// The attributes of a cell's start tag after its name, and the ">" that
-// ends it: the width (for a cell covering one visible column), the column
-// and row spans, the horizontal alignment (header cells are left-aligned
-// unless told otherwise; a cell holding only spacing gets none) and, for a
-// data cell, the vertical alignment.
-struct CellAttributes {
-    int width = 0;
-    int visibleColumns = 1;
-    int span = 1;
-    int rowSpan = 1;
-    int alignment = 0;
-    int vAlign = 0;
-    bool onlySpacing = false;
-    bool header = false;
-};
-
-void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* set, const TabConfig* config,
-                          bool percent) {
-    if (cell.width > 0 && cell.visibleColumns <= 1) {
-        Add(markup, " WIDTH=");
-        if (percent) {
-            TextString share;
-            FormatPercentWidth(set, cell.width, &share, PercentBase(config));
-            markup.Append(share);
-        } else {
-            markup.AppendNumber('1', cell.width, 0);
-        }
-    }
-    if (cell.span > 1) {
-        Add(markup, " COLSPAN=");
-        markup.AppendNumber('1', cell.span, 0);
-    }
-    if (cell.rowSpan > 1) {
-        Add(markup, " ROWSPAN=");
-        markup.AppendNumber('1', cell.rowSpan, 0);
-    }
-    const char* alignAttribute =
-        cell.alignment == kAlignmentCentre
-            ? " ALIGN=\"CENTER\""
-            : (cell.alignment == kAlignmentRight ? " ALIGN=\"RIGHT\"" : (cell.header ? " ALIGN=\"LEFT\"" : nullptr));
-    if (alignAttribute && !cell.onlySpacing) Add(markup, alignAttribute);
-    if (!cell.header) AppendVerticalAlignment(markup, cell.vAlign);
-    Add(markup, ">");
-}
-
-// Writes a cell line the tidy passes leave as it is; the HTML file writer
-// takes it without scanning it again.  `piece`: WriteCellLines' scratch.
-void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::string_view endTag, bool minimise,
-                        TextString& piece) {
-    if (line.length <= kLongCellLine && typeid(*writer) == typeid(HTMLFile))
-        static_cast<HTMLFile*>(writer)->WritePlainLine(set, writer, line);
-    else
-        WriteCellLines(set, writer, line, endTag, minimise, piece);
-}
-
-// The short pieces of a plain cell's line, each padded to sixteen bytes so
-// that it is copied as one block.
-struct ShortPiece {
-    char bytes[16] = {};
-    size_t size = 0;
-    constexpr ShortPiece() = default;
-    constexpr ShortPiece(std::string_view text) : size(text.size()) {
-        for (size_t i = 0; i < text.size() && i < 16; ++i) bytes[i] = text[i];
-    }
-};
-// clang-format off
-enum ShortPieceIndex {
-    kNothing, kIndent, kHeaderName, kDataName, kAlignCentre, kAlignRight, kAlignLeft,
-    kVAlignTop, kVAlignBottom, kVAlignCentre, kHeaderEnd, kDataEnd
-};
-// clang-format on
-// clang-format off
-constexpr ShortPiece kShortPieces[] = {
-    ShortPiece(""), ShortPiece("    "), ShortPiece("<TH"), ShortPiece("<TD"),
-    ShortPiece(" ALIGN=\"CENTER\""), ShortPiece(" ALIGN=\"RIGHT\""), ShortPiece(" ALIGN=\"LEFT\""),
-    ShortPiece(" VALIGN=\"TOP\""), ShortPiece(" VALIGN=\"BOTTOM\""), ShortPiece(" VALIGN=\"CENTER\""),
-    ShortPiece("</TH>"), ShortPiece("</TD>")};
-// clang-format on
-static_assert(sizeof(" VALIGN=\"BOTTOM\"") - 1 <= 16, "short pieces fit sixteen bytes");
-
-// What writing a plain cell needs of its table and row, the same for every
-// cell of a row.
-struct PlainCellSettings {
-    FC* set = nullptr;
-    OutputDocument* writer = nullptr;
-    const TabConfig* config = nullptr;
-    bool minimise = false;
-    bool percent = false;
-    int configAlignment = 0;  // the configuration's cell alignment; 0: the cell's own
-
-    PlainCellSettings(FC* policies, OutputDocument* htmlWriter, const TabConfig* tableConfig)
-        : set(policies), writer(htmlWriter), config(tableConfig) {
-        minimise = IsOn(set, Pol::MinimiseHTMLFileSize);
-        percent = config && config->GetInt(TabPol::UsePercentageWidths);
-        configAlignment = config ? config->GetInt(TabPol::CellAlignment) : 0;
-    }
-};
-
-// Writes a plain cell (see IsPlainUntaggedCellText) of a table without a
-// layout, neither a header-column cell of a data row nor one with gutter or
-// stub text: it comes through the tags, the font and link markup, the line
-// formatting and the tidy passes unchanged, so it is written as its start
-// tag, its text and its end tag.
-void WritePlainCell(const PlainCellSettings& settings, const PreForm& table, const TableCell& cell,
-                    std::string_view text, int column, int vAlign, bool header) {
-    TextString& markup = table.scratchBuffers.plainCellMarkup;
-    const std::string_view endTag = header ? "</TH>" : "</TD>";
-    const int alignment = settings.configAlignment != 0 ? settings.configAlignment : cell.alignment;
-    const int width = FirstColumnShare(table, column);
-    if (width == 0 && cell.span <= 1 && cell.rowSpan <= 1) {
-        // Most cells: the start tag holds at most the alignments.  The
-        // pieces are put together in one go, each short one as sixteen
-        // bytes (the text's room has that much to spare).
-        const ShortPiece& indent = kShortPieces[settings.minimise ? kNothing : kIndent];
-        const ShortPiece& name = kShortPieces[header ? kHeaderName : kDataName];
-        const ShortPiece& align = kShortPieces[alignment == kAlignmentCentre  ? kAlignCentre
-                                               : alignment == kAlignmentRight ? kAlignRight
-                                               : header                       ? kAlignLeft
-                                                                              : kNothing];
-        const ShortPiece& valign =
-            kShortPieces[header || vAlign < 1 || vAlign > 3 ? kNothing : kVAlignTop + (vAlign - 1)];
-        const ShortPiece& end = kShortPieces[header ? kHeaderEnd : kDataEnd];
-        const size_t length = indent.size + name.size + align.size + valign.size + 1 + text.size() + end.size;
-        auto put = [&](char* out) {
-            for (const ShortPiece* piece : {&indent, &name, &align, &valign}) {
-                std::memcpy(out, piece->bytes, 16);
-                out += piece->size;
-            }
-            *out++ = '>';
-            std::memcpy(out, text.data(), text.size());
-            out += text.size();
-            std::memcpy(out, end.bytes, 16);
-        };
-        // The HTML file writer takes the line straight into its buffer.  A
-        // long line without a line break is written there as WriteLine
-        // writes it (see WriteCellLines), without a copy beside the buffer.
-        static_assert(HTMLFile::kPlainLineSpare >= 16, "the last piece is copied as sixteen bytes");
-        const bool shortLine = length <= static_cast<size_t>(kLongCellLine);
-        if (typeid(*settings.writer) == typeid(HTMLFile) &&
-            (shortLine || FindTag(text, "<BR>", 0) == std::string_view::npos)) {
-            HTMLFile* const html = static_cast<HTMLFile*>(settings.writer);
-            if (char* const space =
-                    html->PlainLineSpace(settings.set, settings.writer, static_cast<int>(length), nullptr)) {
-                put(space);
-                if (shortLine)
-                    html->EndPlainLine(static_cast<int>(length));
-                else
-                    html->EndLineWritten(static_cast<int>(length));
-                return;
-            }
-        }
-        markup.Reserve(static_cast<int>(length) + 16);
-        put(markup.buffer);
-        markup.length = static_cast<int>(length);
-        markup.buffer[length] = '\0';
-    } else {
-        markup.MakeEmpty();
-        if (!settings.minimise) Add(markup, "    ");
-        Add(markup, header ? "<TH" : "<TD");
-        CellAttributes attributes;
-        attributes.width = width;
-        attributes.visibleColumns = attributes.span = cell.span;
-        attributes.rowSpan = cell.rowSpan;
-        attributes.alignment = alignment;
-        attributes.vAlign = vAlign;
-        attributes.header = header;
-        AppendCellAttributes(markup, attributes, settings.set, settings.config, settings.percent);
-        Add(markup, text);
-        Add(markup, endTag);
-    }
-    WritePlainCellLine(settings.set, settings.writer, markup, endTag, settings.minimise,
-                       table.scratchBuffers.cellLinePiece);
 }
 
 }  // namespace
@@ -1222,11 +1090,59 @@ void PlaceCellsAndReadWSTags(PreForm& table, const RowShape& shape, const TextSt
 }
 
 // ---------------------------------------------------------------------------
-// RTF rows
+// The row record
 
-// The row definition: "\trowd" with the table's offset and one "\cellx" per
-// written cell (its right edge), with rule borders from the lines around.
-void WriteRtfRowDefinition(PreForm& table, const RowShape& shape) {
+// The engine's side of the row writers: the cell routines that read the
+// whole table.
+class EngineRowServices final : public RowWriterServices {
+public:
+    explicit EngineRowServices(PreForm& engine) : table(engine) {}
+
+    void RunCellTags(const CellRecord& cell, TextString& text) override {
+        table.ProcessCellTags(cell.cell, &text, cell.cell->position);
+    }
+
+    void WriteHtmlCell(const RowRecord& row, const CellRecord& cell, const CellRecord* previous,
+                       TextString& text) override {
+        const TableCell* before = previous ? previous->cell : nullptr;
+        const int headerRow = row.headerRow ? 1 : 0;
+        if (cell.merged) {
+            // The empty cells that end the row, as one spanning filler cell.
+            TableCell filler(table.policies, cell.cell->position, cell.cell->font);
+            filler.span = cell.span;
+            TextString& gutter = table.scratchBuffers.cellGutter;
+            TextString& stub = table.scratchBuffers.cellStub;
+            gutter.MakeEmpty();
+            stub.MakeEmpty();
+            table.OutputHtmlCell(row.vAlignment, 0, cell.column + 1, before, &filler, &gutter, &stub, &text, 0,
+                                 headerRow, 0, 0);
+            return;
+        }
+        // The cell writer changes the text it is given but only reads the
+        // gutter and stub texts: the cell's own are passed for those.
+        table.OutputHtmlCell(row.vAlignment, cell.vAlignment, cell.column + 1, before, cell.cell,
+                             &cell.cell->gutterText, &cell.cell->stubText, &text, cell.rule ? 1 : 0, headerRow,
+                             cell.headerColumn ? 1 : 0, 0);
+    }
+
+private:
+    PreForm& table;
+};
+
+// What both outputs read of the row.
+void FillRow(const PreForm& table, const RowShape& shape, RowRecord& row) {
+    row.closingLine = shape.lineIndex;
+    row.headerRow = shape.headerRow;
+    row.lastLine = shape.lastLine;
+    row.onlyLine = table.lineCount == 1;
+    row.winHelp = shape.winHelp;
+    row.loose = table.lineCount < 2 || table.lineCount > kLooseBlockLines || shape.winHelp;
+    row.looseCells = table.lineCount > kLooseBlockLines || shape.winHelp;
+}
+
+// The RTF row: the rule lines around it, the table's offset, and one cell
+// per written cell with its right edge.
+void FillRtfRow(PreForm& table, const RowShape& shape, RowRecord& row) {
     const int count = shape.count;
     const int lineIndex = shape.lineIndex;
     // Cell edges in twips, from the left of the table: the same for every
@@ -1242,11 +1158,10 @@ void WriteRtfRowDefinition(PreForm& table, const RowShape& shape) {
             edges[static_cast<size_t>(c)] = edge;
         }
     }
-    const long offset = table.RtfTableOffset();
+    row.rtfOffset = table.RtfTableOffset();
 
-    TextString& borders = table.scratchBuffers.rtfBorders;
-    TextString& line = table.scratchBuffers.rtfDefinitionLine;
-    borders.MakeEmpty();
+    row.ruleAbove = false;
+    row.ruleBelow = false;
     if (!shape.winHelp) {
         const int total = static_cast<int>(table.lines.size());
         auto isRule = [&](int index) {
@@ -1263,237 +1178,106 @@ void WriteRtfRowDefinition(PreForm& table, const RowShape& shape) {
         while (first > 0 && continues(first)) --first;
         int after = lineIndex + 1;
         while (continues(after)) ++after;
-        if (isRule(after)) Add(borders, "\\clbrdrb\\brdrs");
-        if (isRule(first - 1)) Add(borders, "\\clbrdrt\\brdrs");
+        row.ruleBelow = isRule(after);
+        row.ruleAbove = isRule(first - 1);
     }
 
-    line = "\\trowd \\trgaph108\\trleft";
-    line.AppendNumber('1', static_cast<int>(offset), 0);
-    Write(table.rtfWriter, table.policies, line);
+    row.cells.clear();
     for (int c = 0; c < count; c += StepOf(*table.cellRow.CellAt(c))) {
-        int last = std::min(count - 1, c + StepOf(*table.cellRow.CellAt(c)) - 1);
-        if (shape.IsMerged(c)) last = count - 1;
-        line = borders;
-        Add(line, "\\cellx");
-        line.AppendNumber('1', static_cast<int>(offset + edges[static_cast<size_t>(last)]), 0);
-        Write(table.rtfWriter, table.policies, line);
+        TableCell* cell = table.cellRow.CellAt(c);
+        CellRecord& record = row.cells.emplace_back();
+        record.column = c;
+        record.cell = cell;
+        record.text = &cell->text;
+        record.font = cell->font;
+        record.span = StepOf(*cell);
+        record.rowSpan = cell->rowSpan;
+        record.alignment = cell->alignment;
+        record.headerColumn = c < table.headerColumnCount;
+        int last = std::min(count - 1, c + StepOf(*cell) - 1);
+        if (shape.IsMerged(c)) {
+            record.merged = true;
+            record.span = count - c;
+            last = count - 1;
+        }
+        record.rightEdge = row.rtfOffset + edges[static_cast<size_t>(last)];
         if (last == count - 1) break;
     }
 }
 
-// The paragraph the row's cells are in, and the group the cells open.
-void WriteRtfRowParagraph(const PreForm& table, const RowShape& shape) {
+// The HTML row: a data row's colour (the count of data rows starts again
+// at each header row), the row's vertical alignment, and per written cell
+// how it is written: plain cells as their start tag, text and end tag, a
+// rule line as a rule, the others through the HTML cell writer.
+void FillHtmlRow(PreForm& table, const RowShape& shape, RowRecord& row) {
     FC* const policies = table.policies;
-    const int lineCount = table.lineCount;
-    TextString& line = table.scratchBuffers.rtfParagraphLine;
-    // Rows are kept with the next one, except in large blocks, in
-    // Windows Help source and on the last line of the block.
-    const bool loose = lineCount < 2 || lineCount > kLooseBlockLines || shape.winHelp;
-    if (!shape.lastLine || lineCount == 1) {
-        RTFFile* rtf = dynamic_cast<RTFFile*>(table.rtfWriter);
-        const RTFFontOverride font = TableFontOverride(policies);
-        const RTFFontOverride* override = font.font ? &font : nullptr;
-        TextString start;
-        if (loose) {
-            RTFParagraphParts parts{1, 1, 1, 1, 1, 1, 0};
-            RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, &parts, override);
-            line = "\\widctlpar\\intbl\\adjustright";
-        } else {
-            RTF_StartPara(policies, rtf, kStyleTable, nullptr, start, nullptr, override);
-            line = "\\keepn\\widctlpar\\intbl\\adjustright";
-        }
-        line.Append(start);
-    } else {
-        line = "\\widctlpar\\intbl\\adjustright";
-    }
-    Add(line, "{");
-    Write(table.rtfWriter, policies, line);
-}
-
-// One "\cell" line per written cell, its tags handled, bold in the header
-// row and columns, with the cell's alignment; merged trailing cells are one.
-void WriteRtfCells(PreForm& table, const RowShape& shape) {
-    const int lineCount = table.lineCount;
-    TextString& line = table.scratchBuffers.rtfCellLine;
-    TextString& text = table.scratchBuffers.rtfCellText;
-    TextString& opening = table.scratchBuffers.rtfOpening;
-    TextString& closing = table.scratchBuffers.rtfClosing;
-    const char* firstPrefix =
-        (shape.lastLine || lineCount > kLooseBlockLines || shape.winHelp) ? "\\intbl " : "\\keepn\\intbl ";
-    bool first = true;
-    for (int c = 0; c < shape.count; c += StepOf(*table.cellRow.CellAt(c))) {
-        TableCell* cell = table.cellRow.CellAt(c);
-        const bool merged = shape.IsMerged(c);
-        if (merged)
-            text.MakeEmpty();
-        else
-            text = cell->text;
-        if (text.IsEmpty()) text = " ";
-        if (!merged) table.ProcessCellTags(cell, &text, cell->position);
-        if (first) {
-            text.Insert(0, firstPrefix);
-            first = false;
-        }
-        opening.MakeEmpty();
-        closing.MakeEmpty();
-        if (!merged && (shape.headerRow || c < table.headerColumnCount)) {
-            Add(opening, "\\b ");
-            Add(closing, "\\b0 ");
-        }
-        if (!merged && cell->alignment == kAlignmentCentre) Add(opening, "\\qc ");
-        if (!merged && cell->alignment == kAlignmentRight) Add(opening, "\\qr ");
-        if (opening.IsEmpty()) {
-            line = text;
-            Add(line, "\\cell");
-        } else {
-            line = "{";
-            line.Append(opening);
-            line.Append(text);
-            line.Append(closing);
-            Add(line, "\\cell}");
-        }
-        Write(table.rtfWriter, table.policies, line);
-        if (merged) break;
-    }
-}
-
-void WriteRtfRow(PreForm& table, const RowShape& shape) {
-    WriteRtfRowDefinition(table, shape);
-    WriteRtfRowParagraph(table, shape);
-    WriteRtfCells(table, shape);
-    table.rtfWriter->WriteText(table.policies, table.rtfWriter,
-                               "}\\nowidctlpar\\widctlpar\\intbl\\adjustright {\\row }");
-}
-
-// ---------------------------------------------------------------------------
-// HTML rows
-
-// Writes the row's start tag, with the colour of a data row and a top
-// vertical alignment when its cells differ in height; gives that alignment
-// (1: top, 0: none), which the cells then need not repeat.
-int WriteHtmlRowStart(PreForm& table, const RowShape& shape, HTMLFile* plainWriter) {
-    FC* const policies = table.policies;
-    const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
+    const int count = shape.count;
     const TabConfig* config = ConfigOf(table);
-    TextString& tag = table.scratchBuffers.rowTag;
-    tag.MakeEmpty();
-    Add(tag, minimise ? "<TR" : "  <TR");
-    bool coloured = false;
+    row.colour = nullptr;
     if (shape.headerRow) {
         table.dataRowCount = 0;
     } else {
         ++table.dataRowCount;
-        if (config && config->GetInt(TabPol::ColourDataRows) && !IsOn(policies, Pol::SuppressAllColourMarkup)) {
-            const TextString& colour =
-                config->GetText(table.dataRowCount % 2 == 1 ? TabPol::OddRowColour : TabPol::EvenRowColour);
-            const int before = tag.length;
-            AppendHTMLColourAttribute(tag, "BGCOLOR", colour);
-            coloured = tag.length != before;
-        }
+        if (config && config->GetInt(TabPol::ColourDataRows) && !IsOn(policies, Pol::SuppressAllColourMarkup))
+            row.colour =
+                &config->GetText(table.dataRowCount % 2 == 1 ? TabPol::OddRowColour : TabPol::EvenRowColour);
     }
-    int rowVAlign = 0;
-    if (shape.uniform && shape.highest <= 1) {
-        Add(tag, ">");
-    } else {
-        tag.Append(" VALIGN=\"TOP\">");
-        rowVAlign = 1;
-    }
-    // Only a colour can make the tag anything but plain.
-    if (plainWriter &&
-        (!coloured || (HTML_TidyLeavesUnchanged(tag.view()) && !std::memchr(tag.buffer, '\n', tag.view().size()))))
-        plainWriter->WritePlainLine(policies, table.htmlWriter, tag);
-    else
-        Write(table.htmlWriter, policies, tag);
-    return rowVAlign;
-}
-
-// Writes the row's cells: plain cells straight, the others through the
-// HTML cell writer; merged trailing cells as one spanning filler cell.
-void WriteHtmlCells(PreForm& table, const RowShape& shape, int rowVAlign) {
-    FC* const policies = table.policies;
-    const int count = shape.count;
-    const bool headerRow = shape.headerRow;
-    const TabConfig* config = ConfigOf(table);
-    const TableCell* previous = nullptr;
+    row.vAlignment = shape.uniform && shape.highest <= 1 ? 0 : kVerticalTop;
+    row.percentWidths = config && config->GetInt(TabPol::UsePercentageWidths);
+    row.percentBase = PercentBase(config);
     const bool laidOutTable = config && config->columnCount > 0;
-    const PlainCellSettings plainSettings(policies, table.htmlWriter, config);
-    // The cell writer changes the text it is given but only reads the
-    // gutter and stub texts: a cell's own are passed for those.
-    TextString& text = table.scratchBuffers.cellText;
-    TextString& gutter = table.scratchBuffers.cellGutter;
-    TextString& stub = table.scratchBuffers.cellStub;
+    const int configAlignment = config ? config->GetInt(TabPol::CellAlignment) : 0;
+
+    row.cells.clear();
     for (int c = 0; c < count; c += StepOf(*table.cellRow.CellAt(c))) {
         TableCell* cell = table.cellRow.CellAt(c);
+        CellRecord& record = row.cells.emplace_back();
+        record.column = c;
+        record.cell = cell;
+        record.text = &cell->text;
+        record.font = cell->font;
         if (shape.IsMerged(c)) {
-            TableCell filler(policies, cell->position, cell->font);
-            filler.span = count - c;
-            text.MakeEmpty();
-            gutter.MakeEmpty();
-            stub.MakeEmpty();
-            table.OutputHtmlCell(rowVAlign, 0, c + 1, previous, &filler, &gutter, &stub, &text, 0, headerRow ? 1 : 0,
-                                 0, 0);
+            record.merged = true;
+            record.span = count - c;
             break;
         }
-        // A plain cell is written from its own text, which the cell
-        // writer then does not change; any other from a copy.
-        TextString* given = &cell->text;
-        bool plainText = shape.IsPlain(c);
-        int isRule = 0;
-        if (!plainText) {
-            // The row's RTF is written before it and its cells are reset
-            // before they are read again: the cell's text is moved, not
-            // copied (a cell may hold a whole block).
-            std::swap(text, cell->text);
-            cell->text.MakeEmpty();
-            given = &text;
-            isRule = text.view().find("<HR") != std::string_view::npos ? 1 : 0;
+        record.span = cell->span;
+        record.rowSpan = cell->rowSpan;
+        record.alignment = cell->alignment;
+        record.htmlAlignment = configAlignment != 0 ? configAlignment : cell->alignment;
+        record.gutter = &cell->gutterText;
+        record.stub = &cell->stubText;
+        record.headerColumn = c < table.headerColumnCount;
+        // A plain cell is written from its own text, which the cell writer
+        // then does not change; any other from a copy.
+        const bool plainText = shape.IsPlain(c);
+        const TextString& text = cell->text;
+        bool isRule = !plainText && text.view().find("<HR") != std::string_view::npos;
+        if (!isRule && cell->lineCount == 1 && text.length > 3 &&
+            (IsRuleLine(text.buffer) || IsBorderedRule(text.view()))) {
+            record.drawnRule = true;
+            isRule = true;
         }
-        if (!isRule && cell->lineCount == 1 && given->length > 3 &&
-            (IsRuleLine(given->buffer) || IsBorderedRule(given->view()))) {
-            text = "<HR>";
-            given = &text;
-            plainText = false;
-            isRule = 1;
-        }
+        record.ownText = plainText;
+        record.rule = isRule;
         int vAlign = cell->vAlignment;
-        const ColConfig* layout = config && config->columnCount > 0 ? config->Column(c) : nullptr;
+        const ColConfig* layout = laidOutTable ? config->Column(c) : nullptr;
         if (layout && layout->vAlignment >= 0) vAlign = layout->vAlignment;
         if (cell->vAlignmentOverride != 0) vAlign = cell->vAlignmentOverride;
-        if (vAlign == rowVAlign) vAlign = 0;
-        if (plainText && !laidOutTable && cell->gutterText.IsEmpty() && cell->stubText.IsEmpty() &&
-            (headerRow || c >= table.headerColumnCount)) {
-            WritePlainCell(plainSettings, table, *cell, given->view(), c + 1, vAlign, headerRow);
-            previous = cell;
-            continue;
-        }
-        table.OutputHtmlCell(rowVAlign, vAlign, c + 1, previous, cell, &cell->gutterText, &cell->stubText, given,
-                             isRule, headerRow ? 1 : 0, c < table.headerColumnCount ? 1 : 0, 0);
-        previous = cell;
+        if (vAlign == row.vAlignment) vAlign = 0;
+        record.vAlignment = vAlign;
+        record.plainMarkup = plainText && !record.drawnRule && !laidOutTable && cell->gutterText.IsEmpty() &&
+                             cell->stubText.IsEmpty() && (shape.headerRow || !record.headerColumn);
+        if (record.plainMarkup) record.width = FirstColumnShare(table, c + 1);
     }
-}
-
-void WriteHtmlRow(PreForm& table, const RowShape& shape) {
-    FC* const policies = table.policies;
-    OutputDocument* const htmlWriter = table.htmlWriter;
-    const bool minimise = IsOn(policies, Pol::MinimiseHTMLFileSize);
-    // Row tags and plain cells go to the HTML file writer as lines it
-    // need not scan again.
-    HTMLFile* const plainWriter =
-        typeid(*htmlWriter) == typeid(HTMLFile) ? static_cast<HTMLFile*>(htmlWriter) : nullptr;
-    const int rowVAlign = WriteHtmlRowStart(table, shape, plainWriter);
-    WriteHtmlCells(table, shape, rowVAlign);
-    static const TextString rowEnd("  </TR>"), minimisedRowEnd("</TR>");
-    if (plainWriter)
-        plainWriter->WritePlainLine(policies, htmlWriter, minimise ? minimisedRowEnd : rowEnd);
-    else
-        htmlWriter->WriteText(policies, htmlWriter, minimise ? "</TR>" : "  </TR>");
 }
 
 }  // namespace
 
 // Writes one assembled row: the shared steps (which cells have text, which
-// are plain, which only pad the row, where each stands), then the RTF row
-// and the HTML row.
+// are plain, which only pad the row, where each stands), then the row
+// record for each output that is on, handed to its row writer: RTF first,
+// then HTML (which takes the cells' texts over).
 void PreForm::OutputTableRow(int lineIndex) {
     if (!policies || columnCount <= 0) return;
     const int count = cellRow.Count();
@@ -1517,8 +1301,19 @@ void PreForm::OutputTableRow(int lineIndex) {
 
     PlaceCellsAndReadWSTags(*this, shape, tagStart);
 
-    if (rtfOutput && rtfWriter) WriteRtfRow(*this, shape);
-    if (htmlOutput && htmlWriter) WriteHtmlRow(*this, shape);
+    RowRecord& row = scratchBuffers.rowRecord;
+    FillRow(*this, shape, row);
+    EngineRowServices services(*this);
+    if (rtfOutput && rtfWriter) {
+        FillRtfRow(*this, shape, row);
+        RowWriterContext out{policies, rtfWriter, scratchBuffers, services};
+        rtfRowWriter(row, out);
+    }
+    if (htmlOutput && htmlWriter) {
+        FillHtmlRow(*this, shape, row);
+        RowWriterContext out{policies, htmlWriter, scratchBuffers, services};
+        htmlRowWriter(row, out);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -1650,8 +1445,20 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     const bool plainCell = extraLeading < 6 && PlainCellsPossible(*this) &&
                            IsPlainCell(*cell, *text, tagStart, CellByteKinds(*this, tagStart));
     if (plainCell && !laidOut && !hasGutter && !hasStub && !strong) {
-        WritePlainCell(PlainCellSettings(policies, htmlWriter, config), *this, *cell, text->view(), column, vAlign,
-                       isHeaderRow != 0);
+        CellRecord record;
+        record.width = FirstColumnShare(*this, column);
+        record.span = cell->span;
+        record.rowSpan = cell->rowSpan;
+        record.htmlAlignment = configAlignment != 0 ? configAlignment : cell->alignment;
+        record.vAlignment = vAlign;
+        const row_writing::PlainCellOutput out{policies,
+                                               htmlWriter,
+                                               minimise,
+                                               percent,
+                                               PercentBase(config),
+                                               scratchBuffers.plainCellMarkup,
+                                               scratchBuffers.cellLinePiece};
+        row_writing::WritePlainCell(out, record, text->view(), isHeaderRow != 0);
         return;
     }
 
@@ -1730,7 +1537,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     attributes.onlySpacing = onlySpacing;
     attributes.vAlign = vAlign;
     attributes.header = isHeaderRow != 0;
-    AppendCellAttributes(markup, attributes, policies, config, percent);
+    AppendCellAttributes(markup, attributes, policies, percent, PercentBase(config));
 
     // Gutter text stands in front of the cell's text, as a currency sign
     // stands in front of the amounts of its column.

@@ -141,26 +141,12 @@ int ApplyLeadingPolicyLines(PreForm& table, int count, bool applies) {
     return leadingPolicyEnd;
 }
 
-// The header rows (of a table with a header) and the header columns.
-void DecideHeaderRowsAndColumns(PreForm& table, const TabConfig* config, int hasHeader) {
-    if (hasHeader) {
-        const int policyRows = config ? config->GetInt(TabPol::HeaderRows) : 0;
-        if (policyRows >= 1) {
-            table.headerRowCount = policyRows;
-        } else {
-            // A rule line under the first rows marks them as the header; a
-            // rule on the last line does not, nor one at the very top (the
-            // table's upper border), where the second rule line counts.
-            const int first = table.firstRuleLine >= table.lineCount - 1 ? 0 : table.firstRuleLine;
-            table.headerRowCount = first != 0 ? first : table.secondRuleLine;
-        }
-        // No rule line (-1) means no header rows.
-        if (table.headerRowCount > table.lineCount / 2 || table.headerRowCount < 0) table.headerRowCount = 0;
-    }
-    // Header columns asked for by the policy apply with or without header
-    // rows.
-    const int policyColumns = config ? config->GetInt(TabPol::HeaderCols) : 0;
-    if (policyColumns > 0) table.headerColumnCount = policyColumns;
+// The header rows (of a table with a header) and the header columns, as
+// the table start decided them.
+void TakeHeaderRowsAndColumns(PreForm& table, int hasHeader) {
+    const HeaderRows& decided = table.tableDecision.header;
+    if (hasHeader) table.headerRowCount = decided.headerRowCount;
+    if (decided.headerColumnCount > 0) table.headerColumnCount = decided.headerColumnCount;
 }
 
 // Gathers the lines of a table into rows: one step per kind of line, and
@@ -435,7 +421,6 @@ void PreForm::ParseTable(int parseType) {
         Message("PROGRAM ERROR : No RTFFile inside ParseTable", kLevelAlways);
         return;
     }
-    const TabConfig* config = tabConfig ? tabConfig : (policies ? policies->GetDefaultTabConfig() : nullptr);
     const int count = std::min(lineCount, static_cast<int>(lines.size()));
     const bool trial = parseType == kParseTrial;
 
@@ -445,7 +430,7 @@ void PreForm::ParseTable(int parseType) {
     int bordered = 0;
     int hasHeader = 0;
     StartTable(parseType, &bordered, &hasHeader);
-    DecideHeaderRowsAndColumns(*this, config, hasHeader);
+    TakeHeaderRowsAndColumns(*this, hasHeader);
     // The RTF columns are fitted to the page once the header rows are
     // known: the words of their titles set the least widths.
     if (rtfOutput && rtfWriter && (parseType == kParseTable || parseType == kParseTextBlock)) FitRtfTableToPage();
@@ -516,6 +501,10 @@ void PreForm::ParseTable(int parseType) {
 void PreForm::StartTable(int parseType, int* bordered, int* hasHeader) {
     switch (parseType) {
         case kParseTrial:
+            // The trial starts no table and has no header rows, but decides
+            // as a table start would (the header columns are taken from
+            // it); the first rule line stays where it is.
+            tableDecision.header = DecideHeaderRows(HeaderRule());
             // The definition-list form suits two columns whose first column
             // is not one repeated value.
             if (!(columnCount == 2 && columns[0] && !columns[0]->hasDominantValue)) canUseDefinitionList = 0;

@@ -12,6 +12,8 @@
 #include "policies/tab_config.h"
 #include "support/recording_document.h"
 #include "tables/preform.h"
+#include "tables/row_record.h"
+#include "tables/row_writers.h"
 
 namespace {
 
@@ -152,6 +154,89 @@ TEST_F(TableOutputTest, RowsWriteCellsWithTheirAttributes) {
     EXPECT_EQ(document.Joined(),
               "<TR VALIGN=\"TOP\">|<TH ALIGN=\"LEFT\">a<BR>|b</TH>|"
               "<TH COLSPAN=2 ALIGN=\"LEFT\">wide</TH>|<TH ALIGN=\"LEFT\">c</TH>|</TR>");
+}
+
+// What the row writers are handed: the row records of the rows above and of
+// a few more, each written as a line by a writer put in place of the
+// format's own (HTML and RTF alike): "H" or "D" for a header or data row,
+// the row's vertical alignment, and per written cell "|", its text, its
+// span after "*", "#" for a header column, "=" for a text drawn as a rule,
+// "~" for a rule cell and "+" for the merged end of a row; in RTF the
+// row's rule lines above and below ("^", "_"), whether it is kept with the
+// next row ("k") and each cell's right edge after "@".
+TEST_F(TableOutputTest, RowsAreHandedToTheWritersAsRecords) {
+    struct Case {
+        const char* what;
+        bool rtf;
+        int lines;
+        std::vector<const char*> texts;
+        int closingLine;
+        std::string expected;
+        int headerRows = 0, leadingBlanks = 0, headerColumns = 0;
+        std::vector<int> ruleLines{};
+        std::vector<int> spans{};  // per cell; none: 1
+        std::vector<int> lineCounts{};  // per cell; none: 1
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"a data row: a header column, a rule drawn in a cell", false, 5, {"name", "x", "&nbsp;", "-----"}, 2,
+         "D v0|name#|x|&nbsp;|-----=~", 0, 0, 1},
+        {"a header row with a spanning cell and a cell of two lines", false, 5, {"a <BR> b", "wide", "", "c"}, 0,
+         "H v1|a <BR> b|wide*2|c", 1, 0, 0, {}, {1, 2, 1, 1}, {2, 1, 1, 1}},
+        {"header rows count after the leading blank lines", false, 5, {"x", "y"}, 1, "H v0|x|y", 1, 1},
+        {"the row after them is a data row", false, 5, {"x", "y"}, 2, "D v0|x|y", 1, 1},
+        {"a cell with a rule in its text", false, 5, {"<HR>", "y"}, 2, "D v0|<HR>~|y"},
+        {"RTF: the cells' right edges from the columns' widths", true, 5, {"head", "x"}, 0,
+         "H k@1108@1824", 1},
+        {"RTF: a large block keeps no rows together", true, 40, {"head", "x"}, 0, "H @1108@1824", 1},
+        {"RTF: rule lines above and below the row", true, 5, {"a", "b"}, 2, "D ^_k@1108@1824", 0, 0, 0,
+         {1, 3}},
+        {"RTF: a spanning cell ends at the edge of its last column", true, 5, {"wide", ""}, 2, "D k@1824", 0, 0, 0,
+         {}, {2, 1}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto engine = Engine(c.lines, static_cast<int>(c.texts.size()));
+        engine->columns[0]->rtfWidth = 1000;
+        if (engine->columns.size() > 1) engine->columns[1]->rtfWidth = 500;
+        engine->headerRowCount = c.headerRows;
+        engine->leadingBlankCount = c.leadingBlanks;
+        engine->headerColumnCount = c.headerColumns;
+        for (int line : c.ruleLines) engine->lines[static_cast<size_t>(line)]->isRuleLine = 1;
+        SetRow(*engine, c.texts);
+        for (size_t k = 0; k < c.spans.size(); ++k) engine->cellRow.GetAt(static_cast<int>(k))->span = c.spans[k];
+        for (size_t k = 0; k < c.lineCounts.size(); ++k)
+            engine->cellRow.GetAt(static_cast<int>(k))->lineCount = c.lineCounts[k];
+        engine->htmlOutput = c.rtf ? 0 : 1;
+        engine->rtfOutput = c.rtf ? 1 : 0;
+        engine->SetRTFWriter(&document);
+        std::string written;
+        auto record = [&written](const RowRecord& row, RowWriterContext&) {
+            written = row.headerRow ? "H " : "D ";
+            written += "v" + std::to_string(row.vAlignment);
+            for (const CellRecord& cell : row.cells) {
+                written += "|" + cell.text->str();
+                if (cell.span > 1) written += "*" + std::to_string(cell.span);
+                if (cell.headerColumn) written += "#";
+                if (cell.drawnRule) written += "=";
+                if (cell.rule) written += "~";
+                if (cell.merged) written += "+";
+            }
+        };
+        auto recordRtf = [&written](const RowRecord& row, RowWriterContext&) {
+            written = row.headerRow ? "H " : "D ";
+            if (row.ruleAbove) written += "^";
+            if (row.ruleBelow) written += "_";
+            if (!row.loose) written += "k";
+            for (const CellRecord& cell : row.cells) written += "@" + std::to_string(cell.rightEdge);
+        };
+        engine->htmlRowWriter = record;
+        engine->rtfRowWriter = recordRtf;
+        engine->OutputTableRow(c.closingLine);
+        EXPECT_EQ(written, c.expected);
+        EXPECT_TRUE(document.entries.empty());
+    }
 }
 
 // A cell of one line that is a rule, also one drawn with borders or with a

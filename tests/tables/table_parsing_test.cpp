@@ -12,6 +12,8 @@
 #include "support/engine_fixture.h"
 #include "support/recording_document.h"
 #include "tables/preform.h"
+#include "tables/row_record.h"
+#include "tables/row_writers.h"
 
 namespace {
 
@@ -56,6 +58,28 @@ protected:
             }
         }
         return engine;
+    }
+
+    // Puts a writer in place of the HTML row writer that keeps each row
+    // record it is handed as a line: "H" for a header row, "D" for a data
+    // row, then per written cell "|" and its text as the writer takes it,
+    // its span after "*" when it spans more than one column, "#" for a
+    // header column and "~" for a rule cell.
+    static std::vector<std::string> RecordRows(PreForm& engine) {
+        auto rows = std::make_shared<std::vector<std::string>>();
+        engine.htmlRowWriter = [rows](const RowRecord& row, RowWriterContext&) {
+            std::string line = row.headerRow ? "H" : "D";
+            for (const CellRecord& cell : row.cells) {
+                line += "|";
+                line += cell.drawnRule ? std::string("<HR>") : cell.text->str();
+                if (cell.span > 1) line += "*" + std::to_string(cell.span);
+                if (cell.headerColumn) line += "#";
+                if (cell.rule) line += "~";
+            }
+            rows->push_back(line);
+        };
+        engine.ParseTable(kParseTable);
+        return *rows;
     }
 
     // The HTML written, lines joined without their indentation.
@@ -118,6 +142,67 @@ TEST_F(TableParsingTest, LinesBecomeRows) {
         // Only a change of span inside a row is ambiguous, not a row's first line.
         EXPECT_EQ(engine->messageText.str(),
                   c.blankSeparated ? "WARNING: Ambiguous ColSpan Creating new row at (6,0) was 1 now 2" : "");
+    }
+}
+
+// The rows of LinesBecomeRows as the row records that the writers are
+// handed, with the decision the table start made.
+TEST_F(TableParsingTest, LinesBecomeRowRecords) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> lines;
+        std::vector<std::string> rows;
+        bool hasHeader = false, bordered = false;
+        int headerRows = 0, headerCols = 0, blankSeparated = 0;
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"lines with one filled cell continue the row",
+         {"Name      Value", "alpha     one", "          two", "          three", "beta      four"},
+         {"D|Name|Value", "D|alpha|one<BR>two<BR>three", "D|beta|four"}, false, true},
+        {"a rule under the first row makes it a header row",
+         {"Name      Value", "---------------", "alpha     one", "beta      two", "gamma     three"},
+         {"H|Name|Value", "D|alpha|one", "D|beta|two", "D|gamma|three"}, true, true},
+        {"a rule in the body of an unbordered table is a rule row",
+         {"a         1", "b         2", "c         3", "d         4", "---------------", "e         5"},
+         {"D|a|1", "D|b|2", "D|c|3", "D|d|4", "D|<HR>~|<HR>~", "D|e|5"}},
+        {"a run of rules is one heavy rule row",
+         {"a         1", "b         2", "c         3", "d         4", "-----------", "===========", "e         5"},
+         {"D|a|1", "D|b|2", "D|c|3", "D|d|4", "D|<HR SIZE=5 NOSHADE>~|<HR SIZE=5 NOSHADE>~", "D|e|5"}},
+        {"in a bordered table a blank line stays inside the row",
+         {"Name      Value", "---------------", "alpha     one", "", "          two", "beta      three"},
+         {"H|Name|Value", "D|alpha<BR>|one<BR><BR>two", "D|beta|three"}, true, true},
+        {"header rows count from the first line after the leading blanks",
+         {"", "h1        x", "h2        y", "h3        z", "d1        1", "d2        2"},
+         {"H|h1|x", "H|h2|y", "H|h3|z", "D|d1|1", "D|d2|2"}, true, true, 3},
+        {"header columns apply without header rows",
+         {"alpha     one", "beta      two"}, {"D|alpha#|one", "D|beta#|two"}, false, false, 0, 1},
+        {"a line with a spanning cell is a row of its own",
+         {"alpha     one", "Headings across", "          more", "beta      two"},
+         {"D|alpha|one", "D|Headings across*2", "D||more", "D|beta|two"}, false, true},
+        // The line break goes in before the text that follows it: a cell
+        // left without more text keeps it (the cell writer formats it).
+        {"blank-separated rows: a change of span starts a new row",
+         {"alpha     one", "          more", "", "Headings across", "", "beta      two", "Spanning heading"},
+         {"D|alpha<BR>|one<BR>more", "D|Headings across*2", "D|beta|two", "D|Spanning heading*2"}, false, true, 0, 0,
+         1},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        document.Clear();
+        set.GetDefaultTabConfig()->SetInt(TabPol::HeaderRows, c.headerRows);
+        set.GetDefaultTabConfig()->SetInt(TabPol::HeaderCols, c.headerCols);
+        auto engine = Engine(c.lines);
+        engine->blankSeparatedRows = c.blankSeparated;
+        EXPECT_EQ(RecordRows(*engine), c.rows);
+        const TableDecision& decision = engine->tableDecision;
+        EXPECT_EQ(decision.header.hasHeader, c.hasHeader);
+        if (c.hasHeader) {
+            EXPECT_EQ(engine->headerRowCount, decision.header.headerRowCount);
+        }
+        EXPECT_EQ(decision.bordered, c.bordered);
+        EXPECT_EQ(engine->headerColumnCount, c.headerCols);
     }
 }
 

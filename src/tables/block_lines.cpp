@@ -1,0 +1,424 @@
+// The block's lines: their texts (LineTextArena), records (PreFormLine,
+// with TabRuns) and storage (BlockLines).
+#include "tables/block_lines.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <string_view>
+
+#include "analysis/analysed_line.h"
+#include "foundation/unicode_text.h"
+#include "foundation/utilities.h"
+
+namespace {
+
+// The text as a copy of it keeps it (up to a NUL byte) without its trailing
+// blanks and tabs.
+std::string_view WithoutTrailingBlanks(const TextString& text) {
+    size_t n = strnlen(text.buffer, static_cast<size_t>(text.length));
+    while (n > 0 && IsBlankOrTab(text.buffer[n - 1])) --n;
+    return std::string_view(text.buffer, n);
+}
+
+// Whether two texts hold the same bytes.
+bool SameText(const TextString& a, const TextString& b) {
+    return a.length == b.length &&
+           (a.buffer == b.buffer || std::memcmp(a.buffer, b.buffer, static_cast<size_t>(a.length)) == 0);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The texts of the block's lines
+
+LineTextArena::~LineTextArena() = default;
+
+char* LineTextArena::Allocate(size_t bytes, size_t align) {
+    size_t skip = (align - reinterpret_cast<uintptr_t>(next) % align) % align;
+    if (skip + bytes > left) {
+        // A large text gets a chunk of its own; the newest chunk goes on
+        // taking the small ones.  (Pages and new[] of char are aligned for
+        // any fundamental type.)
+        if (bytes > kOwnChunkBytes) {
+            chunks.push_back(Chunk{PageRun(), std::make_unique_for_overwrite<char[]>(bytes), 0});
+            Note(chunks.back());
+            return chunks.back().heap.get();
+        }
+        const size_t size = filledChunks < kSmallChunks ? kChunkBytes : kLargeChunkBytes;
+        chunks.push_back(Chunk{PageRun(size), nullptr, 0});
+        ++filledChunks;
+        newest = chunks.size() - 1;
+        next = chunks.back().pages.data();
+        left = size;
+        skip = 0;
+    }
+    Note(chunks[newest]);
+    char* bytesAt = next + skip;
+    next += skip + bytes;
+    left -= skip + bytes;
+    return bytesAt;
+}
+
+void LineTextArena::ReleaseBefore(size_t line) {
+    // A block whose small texts fit in the small chunks keeps those chunks
+    // to its end: they then go to the runs kept for the next block, which
+    // writes pages already there (a run of small files, or a file of many
+    // small blocks) instead of faulting fresh ones in.  What stays is two
+    // megabytes at most; a large text's own chunk is given back as ever.
+    const bool keepSmallChunks = filledChunks <= kSmallChunks;
+    for (size_t k = 0; k < chunks.size(); ++k) {
+        Chunk& chunk = chunks[k];
+        if (!chunk.Held() || chunk.lastLine == kNoLine || chunk.lastLine >= line) continue;
+        if (keepSmallChunks && chunk.pages.data()) continue;
+        chunk.pages = PageRun();
+        chunk.heap.reset();
+        if (k == newest) {
+            next = nullptr;
+            left = 0;
+            newest = SIZE_MAX;
+        }
+    }
+}
+
+LineText LineTextArena::Copy(std::string_view text) {
+    if (text.empty()) return LineText{};
+    char* bytes = Allocate(text.size() + 1);
+    std::memcpy(bytes, text.data(), text.size());
+    bytes[text.size()] = '\0';
+    return LineText{bytes, static_cast<int>(text.size())};
+}
+
+AnalysedLine* LineTextArena::Keep(std::unique_ptr<AnalysedLine> line) {
+    kept.push_back(std::move(line));
+    return kept.back().get();
+}
+
+// ---------------------------------------------------------------------------
+// Records
+
+static_assert(sizeof(PreFormLine) <= 32, "the line record grew: every line of a block pays for it");
+static_assert(kFlagHasHeadingTag < (1u << PreFormLine::kFlagBits), "an attribute flag is beyond the record's bits");
+static_assert(std::is_trivially_destructible_v<PreFormLine>, "records are dropped with their chunk");
+
+PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text)
+    : indent(line.leadingBlanks > 0 ? line.leadingBlanks : 0),
+      position(line.position),
+      flags(line.flags),
+      tagCode(static_cast<int16_t>(line.tagCode)),
+      lineType(static_cast<int16_t>(line.lineType)) {
+    const std::string_view layout = WithoutTrailingBlanks(line.taggedText);
+    // A text equal to the tagged text (most lines: all three are) is the
+    // layout text without being measured again.
+    const TextString& tagged = line.taggedText;
+    const std::string_view display =
+        line.textIsTagged || SameText(line, tagged) ? layout : WithoutTrailingBlanks(line);
+    const std::string_view raw = SameText(line.rawText, tagged) ? layout : WithoutTrailingBlanks(line.rawText);
+    AnalysedLine* replacements = nullptr;
+    if (line.firstPairPresent || line.secondPairPresent) {
+        auto pairs = std::make_unique<AnalysedLine>();
+        pairs->CopyAnalysis(&line);
+        replacements = arena.Keep(std::move(pairs));
+    }
+    wide = utf8Text && unicode::HasNonAscii(layout.data(), layout.size());
+    Place(arena, layout, display, raw, replacements, line.originPosition);
+}
+
+void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::string_view display,
+                        std::string_view raw, AnalysedLine* replacements, const SourcePosition& origin) {
+    // Compared in place, copied only when kept.
+    const bool ownDisplay = display.data() != layout.data() && display != layout;
+    const bool rawIsLayout = raw.data() == layout.data() || raw == layout;
+    const bool rawIsDisplay = !rawIsLayout && ownDisplay && raw == display;
+    const bool sameOrigin = origin.unit == position.unit && origin.line == position.line;
+    if (!ownDisplay && rawIsLayout && !replacements && sameOrigin && !wide) {
+        // Nothing to keep beside the layout text.
+        const LineText copy = arena.Copy(layout);
+        layoutText = copy.buffer;
+        length = copy.length;
+        hasOther = 0;
+        return;
+    }
+    std::string runs;
+    const bool tabRuns = !rawIsLayout && !rawIsDisplay && TabRuns::Encode(layout, raw, runs);
+    const bool ownRaw = !rawIsLayout && !rawIsDisplay && !tabRuns;
+
+    const Source displaySource = ownDisplay ? Source::Own : Source::Layout;
+    const Source rawSource = rawIsLayout    ? Source::Layout
+                             : rawIsDisplay ? Source::Display
+                             : tabRuns      ? Source::TabRuns
+                                            : Source::Own;
+    const uint8_t before =
+        static_cast<uint8_t>((sameOrigin ? 0 : kHasOrigin) | (replacements ? kHasReplacements : 0));
+    const int layoutBytes = static_cast<int>(layout.size());
+    const int displayBytes = static_cast<int>(display.size());
+    const int rawBytes = static_cast<int>(raw.size());
+    const size_t headerBytes = (replacements ? 8 : 0) + (sameOrigin ? 0 : 8) + (ownDisplay ? 4 : 0) +
+                               (ownRaw ? 4 : 0) + sizeof layoutBytes + 1;
+    const size_t textBytes = layout.size() + 1 + (ownDisplay ? display.size() + 1 : 0) +
+                             (ownRaw ? raw.size() + 1 : 0) + (tabRuns ? runs.size() : 0);
+    char* at = arena.Allocate(headerBytes + textBytes);
+    auto put = [&at](const void* bytes, size_t size) {
+        if (size > 0) std::memcpy(at, bytes, size);
+        at += size;
+    };
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): the record stores the pointer's own bytes
+    static_assert(sizeof(SourcePosition) == 8 && sizeof(AnalysedLine*) <= 8);
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
+    if (replacements) put(&replacements, sizeof replacements);
+    if (!sameOrigin) put(&origin, sizeof origin);
+    if (ownDisplay) put(&displayBytes, sizeof displayBytes);
+    if (ownRaw) put(&rawBytes, sizeof rawBytes);
+    put(&layoutBytes, sizeof layoutBytes);
+    *at++ =
+        static_cast<char>(static_cast<uint8_t>(displaySource) | static_cast<uint8_t>(rawSource) << 2 | before << 4);
+    layoutText = at;
+    hasOther = 1;
+    auto putText = [&put, &at](std::string_view text, bool terminated) {
+        put(text.data(), text.size());
+        if (terminated) *at++ = '\0';
+    };
+    putText(layout, true);
+    if (ownDisplay) putText(display, true);
+    if (ownRaw) putText(raw, true);
+    if (tabRuns) putText(runs, false);
+    length = wide ? unicode::DisplayWidth(layoutText, layoutBytes) : layoutBytes;
+}
+
+PreFormLine::OtherTexts PreFormLine::Other() const {
+    OtherTexts other;
+    const char* at = layoutText - 1;
+    const auto tag = static_cast<uint8_t>(*at);
+    other.display = static_cast<Source>(tag & 3);
+    other.raw = static_cast<Source>((tag >> 2) & 3);
+    other.before = static_cast<uint8_t>(tag >> 4);
+    auto take = [&at](int& value) {
+        at -= sizeof value;
+        std::memcpy(&value, at, sizeof value);
+    };
+    take(other.layoutBytes);
+    if (other.raw == Source::Own) take(other.rawBytes);
+    if (other.display == Source::Own) take(other.displayBytes);
+    other.beforeEnd = at;
+    return other;
+}
+
+SourcePosition PreFormLine::OriginPosition() const {
+    if (!hasOther) return position;
+    const OtherTexts other = Other();
+    if (!(other.before & kHasOrigin)) return position;
+    SourcePosition origin;
+    std::memcpy(&origin, other.beforeEnd - sizeof origin, sizeof origin);
+    return origin;
+}
+
+AnalysedLine* PreFormLine::Replacements() const {
+    if (!hasOther) return nullptr;
+    const OtherTexts other = Other();
+    if (!(other.before & kHasReplacements)) return nullptr;
+    AnalysedLine* replacements = nullptr;
+    std::memcpy(&replacements, other.beforeEnd - ((other.before & kHasOrigin) ? 16 : 8),
+                sizeof replacements);  // NOLINT(bugprone-sizeof-expression): the pointer itself is read
+    return replacements;
+}
+
+LineText PreFormLine::Display() const {
+    if (!hasOther) return Layout();
+    const OtherTexts other = Other();
+    if (other.display == Source::Layout) return Layout();
+    return LineText{layoutText + other.layoutBytes + 1, other.displayBytes};
+}
+
+const char* PreFormLine::AfterTexts(const OtherTexts& other) const {
+    const char* after = layoutText + other.layoutBytes + 1;
+    if (other.display == Source::Own) after += other.displayBytes + 1;
+    return after;
+}
+
+LineText PreFormLine::Raw(TextString& scratch) const {
+    if (!hasOther) return Layout();
+    const OtherTexts other = Other();
+    switch (other.raw) {
+        case Source::Layout: return Layout();
+        case Source::Display: return Display();
+        case Source::Own: return LineText{AfterTexts(other), other.rawBytes};
+        case Source::TabRuns: break;
+    }
+    TabRuns::Decode(Layout().view(), reinterpret_cast<const unsigned char*>(AfterTexts(other)), scratch);
+    return LineText{scratch.buffer, scratch.length};
+}
+
+void PreFormLine::SetLayout(LineTextArena& arena, std::string_view text) {
+    // The texts are placed anew; the old bytes stay where they are until
+    // the copies are made.
+    TextString raw;
+    Place(arena, text, Display().view(), Raw(raw).view(), Replacements(), OriginPosition());
+}
+
+void PreFormLine::CutLayoutFront(LineTextArena& arena, int n) {
+    const LineText layout = Layout();
+    SetLayout(arena, n < layout.length ? layout.view().substr(static_cast<size_t>(n)) : std::string_view());
+}
+
+void PreFormLine::SetDisplay(LineTextArena& arena, std::string_view text) {
+    TextString raw;
+    Place(arena, Layout().view(), text, Raw(raw).view(), Replacements(), OriginPosition());
+}
+
+void PreFormLine::SetRaw(LineTextArena& arena, std::string_view text) {
+    Place(arena, Layout().view(), Display().view(), text, Replacements(), OriginPosition());
+}
+
+// ---------------------------------------------------------------------------
+// Tab runs
+
+namespace {
+
+// A number as 7-bit groups, lowest first; the high bit marks a group that
+// another follows.  The numbers are lengths and positions within a text,
+// below 2^31, and take at most five bytes.
+unsigned char* PutNumber(unsigned char* out, size_t n) {
+    for (; n >= 0x80; n >>= 7) *out++ = static_cast<unsigned char>(0x80 | (n & 0x7f));
+    *out++ = static_cast<unsigned char>(n);
+    return out;
+}
+constexpr size_t kMaxNumberBytes = 5;
+
+size_t TakeNumber(const unsigned char*& in) {
+    size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const unsigned char byte = *in++;
+        n |= static_cast<size_t>(byte & 0x7f) << shift;
+        if (!(byte & 0x80)) return n;
+    }
+}
+
+enum class RunsWritten { Done, NotRuns, NoRoom };
+
+// Writes the gap and length of each run from `out` on, counting them in
+// `count`; NoRoom when they would pass `limit`, NotRuns when the raw text
+// is not the layout text with runs of blanks made tabs.
+RunsWritten WriteRuns(std::string_view layout, std::string_view raw, unsigned char*& out, const unsigned char* limit,
+                      size_t& count) {
+    count = 0;
+    size_t j = 0;  // in the layout text
+    size_t lastEnd = 0;  // the end of the run before
+    for (size_t i = 0; i < raw.size();) {
+        // The text up to the next tab stands as it is in the layout text.
+        const void* tabAt = std::memchr(raw.data() + i, '\t', raw.size() - i);
+        const size_t tab = tabAt ? static_cast<size_t>(static_cast<const char*>(tabAt) - raw.data()) : raw.size();
+        const size_t piece = tab - i;
+        if (piece > layout.size() - j || std::memcmp(raw.data() + i, layout.data() + j, piece) != 0)
+            return RunsWritten::NotRuns;
+        j += piece;
+        if (tab == raw.size()) break;
+        // The blanks that follow the tab in the raw text follow its run in
+        // the layout text.
+        size_t k = tab + 1;
+        while (k < raw.size() && raw[k] == ' ') ++k;
+        if (k < raw.size() && raw[k] == '\t') return RunsWritten::NotRuns;
+        const size_t following = k - (tab + 1);
+        size_t blanks = 0;
+        while (j + blanks < layout.size() && layout[j + blanks] == ' ') ++blanks;
+        if (blanks < following + 1) return RunsWritten::NotRuns;
+        const size_t run = blanks - following;
+        if (static_cast<size_t>(limit - out) < 2 * kMaxNumberBytes) return RunsWritten::NoRoom;
+        out = PutNumber(out, j - lastEnd);
+        out = PutNumber(out, run);
+        ++count;
+        j += run;
+        lastEnd = j;
+        i = tab + 1;
+    }
+    return count > 0 && j == layout.size() ? RunsWritten::Done : RunsWritten::NotRuns;
+}
+
+// The count in front of the runs written from `body` to `end`, in the room
+// left for it before `body`; the whole goes to `runs`.
+void KeepRuns(size_t count, unsigned char* body, const unsigned char* end, std::string& runs, size_t bodyAt) {
+    unsigned char number[kMaxNumberBytes];
+    const auto bytes = static_cast<size_t>(PutNumber(number, count) - number);
+    std::memcpy(body - bytes, number, bytes);
+    if (bodyAt == 0) {
+        runs.assign(reinterpret_cast<const char*>(body - bytes), static_cast<size_t>(end - body) + bytes);
+    } else {
+        // `body` lies in `runs` itself, `bodyAt` bytes in.
+        runs.resize(static_cast<size_t>(end - body) + bodyAt);
+        runs.erase(0, bodyAt - bytes);
+    }
+}
+
+}  // namespace
+
+bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string& runs) {
+    // The numbers go after room for the count, which is known at the end.
+    // Those of a row of a few dozen columns are written on the stack, so
+    // that the short result is kept without allocating for the longest.
+    std::array<unsigned char, 256> local;
+    unsigned char* out = local.data() + kMaxNumberBytes;
+    size_t count = 0;
+    switch (WriteRuns(layout, raw, out, local.data() + local.size(), count)) {
+        case RunsWritten::Done: KeepRuns(count, local.data() + kMaxNumberBytes, out, runs, 0); return true;
+        case RunsWritten::NotRuns: return false;
+        case RunsWritten::NoRoom: break;
+    }
+    // Many columns: room for two numbers a tab, in `runs` itself.
+    size_t tabs = 0;
+    for (size_t at = raw.find('\t'); at != std::string_view::npos; at = raw.find('\t', at + 1)) ++tabs;
+    runs.resize((2 * tabs + 1) * kMaxNumberBytes);
+    auto* const start = reinterpret_cast<unsigned char*>(runs.data());
+    out = start + kMaxNumberBytes;
+    if (WriteRuns(layout, raw, out, start + runs.size(), count) != RunsWritten::Done) return false;
+    KeepRuns(count, start + kMaxNumberBytes, out, runs, kMaxNumberBytes);
+    return true;
+}
+
+void TabRuns::Decode(std::string_view layout, const unsigned char* runs, TextString& out) {
+    // A run of one blank or more gives back one tab, so the raw text is
+    // never longer than the layout text: it is made over a copy of that,
+    // each piece moved left over the blanks dropped before it.
+    out.AssignChars(layout.data(), static_cast<int>(layout.size()));
+    char* const text = out.buffer;
+    size_t count = TakeNumber(runs);
+    size_t read = 0;  // in the layout text
+    size_t write = 0;
+    for (; count > 0; --count) {
+        const size_t gap = TakeNumber(runs);
+        const size_t run = TakeNumber(runs);
+        if (write != read) std::memmove(text + write, text + read, gap);
+        write += gap;
+        text[write++] = '\t';
+        read += gap + run;
+    }
+    const size_t rest = layout.size() - read;
+    if (write != read) std::memmove(text + write, text + read, rest);
+    out.SubString(0, static_cast<int>(write + rest));
+}
+
+PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
+    if (count % kChunkLines == 0) {
+        if (runChunksUsed == runChunks) {
+            runChunks = runs.empty() ? kFirstRunChunks : kRunChunks;
+            runs.emplace_back(runChunks * kChunkBytes);
+            runChunksUsed = 0;
+        }
+        chunks.push_back(reinterpret_cast<PreFormLine*>(runs.back().data() + runChunksUsed * kChunkBytes));
+        ++runChunksUsed;
+    }
+    PreFormLine* at = chunks.back() + count % kChunkLines;
+    const LineTextArena::LineScope scope(texts, count);
+    PreFormLine& record = *new (at) PreFormLine(line, texts, utf8Text);
+    ++count;
+    return record;
+}
+
+void BlockLines::SetLayout(size_t i, std::string_view text) {
+    const LineTextArena::LineScope scope(texts, i);
+    (*this)[i]->SetLayout(texts, text);
+}
+
+void BlockLines::CutLayoutFront(size_t i, int n) {
+    const LineTextArena::LineScope scope(texts, i);
+    (*this)[i]->CutLayoutFront(texts, n);
+}

@@ -1,0 +1,359 @@
+// The block's lines: one PreFormLine per source line of the block, its
+// texts packed in the block's LineTextArena and the records in BlockLines,
+// with what is counted over them as they come in (PreForm::AddLine) and as
+// the analysis classifies them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "context/statement_codes.h"
+#include "foundation/line_types.h"
+#include "foundation/source_position.h"
+#include "foundation/text_string.h"
+#include "platform/heap_blocks.h"
+
+class AnalysedLine;
+
+// A text of a block line: `length` bytes at `buffer`, followed by a NUL.
+// The bytes belong to the line's block (see LineTextArena) and stay where
+// they are until the block is destroyed.
+struct LineText {
+    const char* buffer = "";
+    int length = 0;
+
+    std::string_view view() const { return std::string_view(buffer, static_cast<size_t>(length)); }
+    std::string str() const { return std::string(view()); }
+    bool IsEmpty() const { return length == 0; }
+};
+
+// The bytes of the texts of one block's lines.  A whole input file is one
+// block and every one of its lines is kept until the block is written, so
+// the texts are packed one after the other into large chunks rather than
+// held in a heap block each (an allocator header and rounding cost more
+// than the text of a short line).  Bytes once written are never changed or
+// moved: a line whose text changes gets new bytes, so that a text read
+// before the change (a LineText) keeps its value.  The block also keeps the
+// few analysed lines that hold the replacement pairs of an emphasis phrase
+// across lines.
+//
+// Each chunk notes the last line whose texts it holds, so that the chunks
+// of lines already written can be given back while the rest of the block is
+// written (ReleaseBefore): a block written as one cell would otherwise hold
+// its text twice.  A small block keeps them to its end, for the next block
+// to reuse.  Bytes allocated while no line is named (see LineScope) belong
+// to no line and are kept to the end.
+class LineTextArena {
+public:
+    LineTextArena() = default;
+    LineTextArena(const LineTextArena&) = delete;
+    LineTextArena& operator=(const LineTextArena&) = delete;
+    ~LineTextArena();
+
+    // `bytes` fresh bytes, at an address aligned to `align` (a power of two
+    // up to 16).
+    char* Allocate(size_t bytes, size_t align = 1);
+    // A copy of `text` followed by a NUL (the empty text needs no bytes).
+    LineText Copy(std::string_view text);
+    // Keeps `line` for the block's life; returns it.
+    AnalysedLine* Keep(std::unique_ptr<AnalysedLine> line);
+
+    // While it lives, the bytes allocated are texts of line `index`.
+    class LineScope {
+    public:
+        LineScope(LineTextArena& arena, size_t index) : arena(arena) { arena.owner = index; }
+        ~LineScope() { arena.owner = kNoLine; }
+        LineScope(const LineScope&) = delete;
+        LineScope& operator=(const LineScope&) = delete;
+
+    private:
+        LineTextArena& arena;
+    };
+
+    // Gives back every chunk that holds texts of lines before `line` only
+    // (a small block's chunks of small texts stay to its end).  The texts of
+    // those lines must not be read again.
+    void ReleaseBefore(size_t line);
+
+private:
+    // Texts are carved from chunks of kChunkBytes, and from kLargeChunkBytes
+    // once kSmallChunks are made (a large block gets large pages); a text
+    // larger than kOwnChunkBytes gets a chunk of its own, so that the unused
+    // tail of a chunk stays below a sixteenth of it.
+    static constexpr size_t kChunkBytes = 256u << 10;
+    static constexpr size_t kLargeChunkBytes = PageRun::kLargePageBytes;
+    static constexpr size_t kSmallChunks = 8;
+    static constexpr size_t kOwnChunkBytes = kChunkBytes / 16;
+    static constexpr size_t kNoLine = SIZE_MAX;  // bytes that belong to no line: kept
+    // A chunk for the small texts has pages of its own; a large text's own
+    // chunk comes from the heap (a mapping for each would be many).
+    struct Chunk {
+        PageRun pages;
+        std::unique_ptr<char[]> heap;
+        size_t lastLine = 0;  // the last line with texts here (kNoLine: kept to the end)
+        bool Held() const { return pages.data() || heap; }
+    };
+    std::vector<Chunk> chunks;
+    size_t filledChunks = 0;  // chunks made for the small texts
+    char* next = nullptr;  // the free bytes of the newest chunk
+    size_t left = 0;
+    size_t newest = SIZE_MAX;  // the index of the chunk `next` points into
+    size_t owner = kNoLine;  // the line the bytes allocated now belong to
+    std::vector<std::unique_ptr<AnalysedLine>> kept;
+
+    // Notes that `chunk` holds bytes of the current owner.
+    void Note(Chunk& chunk) const {
+        if (owner == kNoLine)
+            chunk.lastLine = kNoLine;
+        else if (chunk.lastLine != kNoLine && owner > chunk.lastLine)
+            chunk.lastLine = owner;
+    }
+};
+
+// One line of the block.  A block holds one record per source line for the
+// whole conversion, so the record is kept small (32 bytes):
+// - the texts live in the block's LineTextArena, the record points at them;
+// - the layout text is always kept; the display and raw texts are kept
+//   apart only when they differ from it (for a plain ASCII table all three
+//   are the same, and a large table would otherwise be held three times);
+// - what most lines do not need sits in a small record (OtherTexts, 5 to
+//   13 bytes, read and written byte by byte) placed in the arena directly
+//   before the layout text and found through the `hasOther` bit, so that
+//   most lines pay no pointer for it: where the display and raw texts are
+//   (their own bytes follow the layout text's) with the lengths of those
+//   kept apart, and the byte length of a wide line's layout text (`length`
+//   is that length on the others); before it, only on the lines that have
+//   them, the position in the main file of a line read from an included
+//   file and the replacement pairs;
+// - a raw text that is the layout text with some runs of blanks standing
+//   for tabs (as in a table delimited by tabs, where it would double the
+//   text kept) is kept as the list of those runs (TabRuns) and rebuilt
+//   when asked for;
+// - the 0/1 flags are bits, in one word with the attribute flags, and the
+//   line type and directive code take 16 bits each;
+// - what only table parsing reads of a line (its filled cells) is kept by
+//   the column statistics apart from the record, for the block's lines
+//   while a table is parsed (PreForm::filledCells).
+// Read the texts through Layout(), Display() and Raw(); change them through
+// the Set and Cut calls, which leave the other texts as they were.
+class PreFormLine {
+public:
+    int length = 0;  // length of the layout text
+    int indent = 0;  // leading blanks of the analysed line
+    SourcePosition position;
+    // What the output of the line still needs from its analysed line: the
+    // attribute flags (every one below 1 << kFlagBits) and the directive code
+    // (kStatementNone or a statement code of the preprocessor, all within 16
+    // bits).  The flags share one word with the 0/1 flags below.
+    static constexpr int kFlagBits = 23;
+    uint32_t flags : kFlagBits = 0;
+    // 0/1 flags, filled by the block statistics.
+    uint32_t isRuleLine : 1 = 0;
+    uint32_t isBlank : 1 = 0;
+    uint32_t hasSpanningCell : 1 = 0;  // a cell before the last spans more than one column
+    uint32_t onlyLastCellFilled : 1 = 0;  // every cell but the last is empty
+    uint32_t lastCellEmpty : 1 = 0;
+    // The layout text holds UTF-8 characters beyond ASCII: `length` counts
+    // the display positions its characters take, not its bytes.  Set when
+    // the record is made.
+    uint32_t wide : 1 = 0;
+    // Kept by the record itself: an OtherTexts record stands before the
+    // layout text.  (A bit beside the others, so that it costs no byte.)
+    uint32_t hasOther : 1 = 0;
+    // The line is a further line of the record of the line before it: a
+    // quoted field of a comma-delimited table runs over the line end before
+    // it (set by PreForm::FindRecords).  The record is one row, written
+    // from its first line.
+    uint32_t continuesRecord : 1 = 0;
+    int16_t tagCode = kStatementNone;
+    int16_t lineType = kLineText;  // line types and statement codes are within 16 bits
+
+    PreFormLine() = default;
+    // The three texts (each without trailing blanks, and cut at a NUL byte),
+    // length, indent, type, positions, tag code, flags and replacement pairs
+    // of the analysed line; the texts go to `arena`.  `utf8Text`: the text
+    // read is UTF-8, so that a layout text with characters beyond ASCII is
+    // measured in display positions.
+    PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text = false);
+
+    // The text before output escaping (tabs expanded, code-page conversions
+    // done): column detection and cell cutting work on it.
+    LineText Layout() const { return LineText{layoutText, hasOther ? OtherLayoutBytes() : length}; }
+    // The analysed line's text as converted for the output format.
+    LineText Display() const;
+    // The line as read (tabs kept): delimiter splitting works on it.  A raw
+    // text kept as the runs of its tabs is rebuilt into `scratch` (and is
+    // valid while `scratch` is unchanged); otherwise `scratch` is unused.
+    LineText Raw(TextString& scratch) const;
+    // Where the line stands in the main input file (for a line of an
+    // included file, the line that included it).
+    SourcePosition OriginPosition() const;
+    // The analysed line that holds the replacement pairs of an emphasis
+    // phrase across lines, for a line on which one starts or ends; null for
+    // the others.
+    AnalysedLine* Replacements() const;
+
+    // Replace one of the texts (the others keep their values); new bytes
+    // come from `arena`.  `length` follows the layout text.
+    void SetLayout(LineTextArena& arena, std::string_view text);
+    void SetDisplay(LineTextArena& arena, std::string_view text);
+    void SetRaw(LineTextArena& arena, std::string_view text);
+    // Drops the first n bytes of the layout text (all of it when it is not
+    // longer); the other texts keep their values.
+    void CutLayoutFront(LineTextArena& arena, int n);
+
+private:
+    // Where the display or raw text is: the layout text, bytes of its own
+    // (after the layout text's), (raw only) the display text, or (raw only)
+    // the layout text with the tab runs that follow the other bytes.
+    enum class Source : uint8_t { Layout, Own, Display, TabRuns };
+    // What stands before the lengths of the OtherTexts record, each 8 bytes.
+    static constexpr uint8_t kHasOrigin = 1;  // the SourcePosition in the main file
+    static constexpr uint8_t kHasReplacements = 2;  // the AnalysedLine* (kept by the arena)
+    // The record as read.  In the arena, going back from the layout text:
+    // one byte of the two sources and the `before` bits, the layout text's
+    // length, the raw text's length (only when it has bytes of its own),
+    // the display text's (likewise), then what `before` names.
+    struct OtherTexts {
+        int layoutBytes = 0;
+        int displayBytes = 0;  // 0 unless the display text has bytes of its own
+        int rawBytes = 0;  // 0 unless the raw text has bytes of its own
+        Source display = Source::Layout;
+        Source raw = Source::Layout;
+        uint8_t before = 0;  // kHasOrigin | kHasReplacements
+        const char* beforeEnd = nullptr;  // where what `before` names ends
+    };
+
+    const char* layoutText = "";
+
+    OtherTexts Other() const;
+    // The byte length of the layout text when an OtherTexts record is kept.
+    int OtherLayoutBytes() const {
+        int bytes;
+        std::memcpy(&bytes, layoutText - 1 - sizeof bytes, sizeof bytes);
+        return bytes;
+    }
+    // The bytes after the layout text, and after the display text when it
+    // has its own.
+    const char* AfterTexts(const OtherTexts& other) const;
+    // Gives the line its texts (with an OtherTexts record unless the line
+    // needs none) and measures the layout text.
+    void Place(LineTextArena& arena, std::string_view layout, std::string_view display, std::string_view raw,
+               AnalysedLine* replacements, const SourcePosition& origin);
+};
+
+// The runs of blanks of a layout text that stand for tabs of its raw text:
+// the raw text is the layout text with each run replaced by one tab.
+// Stored as a count and, per run, its distance from the end of the run
+// before and its length, each a variable-length number of 7-bit groups.
+namespace TabRuns {
+// Fills `runs` and returns true when `raw` is `layout` with runs of blanks
+// replaced by tabs and a run can be told from the blanks around it (no two
+// tabs are parted by blanks alone); false when the raw text has to be kept
+// as it is.
+bool Encode(std::string_view layout, std::string_view raw, std::string& runs);
+// The raw text again, into `out`.
+void Decode(std::string_view layout, const unsigned char* runs, TextString& out);
+}  // namespace TabRuns
+
+// The lines of a block, in order.  Records are kept by value in chunks of
+// kChunkLines (a record costs its 32 bytes, with no pointer or allocator
+// header beside it) and never move; lines[i] gives the record's address.
+// The chunks are carved from runs of pages of their own: kFirstRunChunks,
+// then kRunChunks at a time, a whole number of large pages.
+class BlockLines {
+public:
+    class iterator {
+    public:
+        using value_type = PreFormLine*;
+        using difference_type = std::ptrdiff_t;
+        iterator(const BlockLines* owner, size_t at) : lines(owner), index(at) {}
+        PreFormLine* operator*() const { return (*lines)[index]; }
+        iterator& operator++() {
+            ++index;
+            return *this;
+        }
+        bool operator==(const iterator& other) const { return index == other.index; }
+
+    private:
+        const BlockLines* lines;
+        size_t index;
+    };
+
+    BlockLines() = default;
+    BlockLines(const BlockLines&) = delete;
+    BlockLines& operator=(const BlockLines&) = delete;
+
+    size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    PreFormLine* operator[](size_t i) const { return chunks[i / kChunkLines] + i % kChunkLines; }
+    PreFormLine* front() const { return (*this)[0]; }
+    PreFormLine* back() const { return (*this)[count - 1]; }
+    iterator begin() const { return iterator(this, 0); }
+    iterator end() const { return iterator(this, count); }
+
+    // Appends the record of an analysed line (see PreFormLine).
+    PreFormLine& Add(const AnalysedLine& line, bool utf8Text);
+    // PreFormLine::SetLayout and CutLayoutFront of line i, its new bytes
+    // noted as the line's own (see LineTextArena::ReleaseBefore).
+    void SetLayout(size_t i, std::string_view text);
+    void CutLayoutFront(size_t i, int n);
+    // Gives back the texts of the lines before `line`, once nothing reads
+    // them again (they have been written); their records stay.
+    void ReleaseTextsBefore(size_t line) { texts.ReleaseBefore(line); }
+
+    // The bytes of the lines' texts.
+    LineTextArena texts;
+
+private:
+    static constexpr size_t kChunkLines = 4096;
+    static constexpr size_t kChunkBytes = kChunkLines * sizeof(PreFormLine);
+    // 32 chunks make two large pages exactly; the first run does not.
+    static constexpr size_t kRunChunks = 32;
+    static constexpr size_t kFirstRunChunks = 5;  // below a megabyte: a small block takes no large page
+    static_assert(kRunChunks * kChunkBytes % PageRun::kLargePageBytes == 0);
+    std::vector<PreFormLine*> chunks;
+    std::vector<PageRun> runs;
+    size_t runChunks = 0;  // chunks of the newest run
+    size_t runChunksUsed = 0;  // of them taken
+    size_t count = 0;
+};
+
+// Directive lines other than CHANGE_POLICY lines have done their work when
+// the file was read: they carry no text of the block.
+inline bool IsDirectiveLine(const PreFormLine& line) {
+    return line.tagCode != kStatementNone || (line.lineType >= kStatementFirst && line.lineType <= kStatementLast) ||
+           line.lineType == kStatementContentsList || line.lineType == kStatementNavigationBar;
+}
+
+// Whether a line of the block holds text of the table: no CHANGE_POLICY
+// line, no other directive line, no line consumed or ignored when read.
+inline bool IsTableTextLine(const PreFormLine& line) {
+    return line.lineType != kStatementChangePolicy && !IsDirectiveLine(line) && line.lineType != kLineConsumed &&
+           line.lineType != kLineIgnored;
+}
+
+// The engine's lines and their counts (a stage of PreForm).
+struct BlockLineState {
+    // ---- Counters ----
+    int lineCount = 0;
+    int blankLineCount = 0;  // blank lines below the header lines
+    int codeLineCount = 0;
+    int ruleLineCount = 0;  // rule lines below the header lines
+    int firstRuleLine = -1;
+    int secondRuleLine = -1;
+    int lastRuleLine = -1;
+    int mailHeaderLineCount = 0;
+    int headerLineCount = 0;  // leading lines the statistics skip
+
+    // ---- The lines and their measures ----
+    BlockLines lines;
+    int longestLength = -1;
+    int shortestLength = -1;
+    int smallestIndent = 80;
+};

@@ -1,0 +1,207 @@
+// The HTML row writer: one row record as a TR element.  Plain cells (see
+// RowRecord) are written here as their start tag, text and end tag; every
+// other cell goes through the engine's full HTML cell (PreForm::OutputHtmlCell,
+// with its laid-out extras and the tidy passes).
+#include "tables/row_writers.h"
+
+#include <cstring>
+#include <string_view>
+#include <typeinfo>
+#include <utility>
+
+#include "output/html_file.h"
+#include "output/html_tidy.h"
+#include "output/markup/colours.h"
+#include "output/output_document.h"
+#include "policies/alignments.h"
+#include "policies/fc.h"
+
+using row_writing::Add;
+using row_writing::kLongCellLine;
+
+namespace {
+
+// The short pieces of a plain cell's line, each padded to sixteen bytes so
+// that it is copied as one block.
+struct ShortPiece {
+    char bytes[16] = {};
+    size_t size = 0;
+    constexpr ShortPiece() = default;
+    constexpr ShortPiece(std::string_view text) : size(text.size()) {
+        for (size_t i = 0; i < text.size() && i < 16; ++i) bytes[i] = text[i];
+    }
+};
+// clang-format off
+enum ShortPieceIndex {
+    kNothing, kIndent, kHeaderName, kDataName, kAlignCentre, kAlignRight, kAlignLeft,
+    kVAlignTop, kVAlignBottom, kVAlignCentre, kHeaderEnd, kDataEnd
+};
+// clang-format on
+// clang-format off
+constexpr ShortPiece kShortPieces[] = {
+    ShortPiece(""), ShortPiece("    "), ShortPiece("<TH"), ShortPiece("<TD"),
+    ShortPiece(" ALIGN=\"CENTER\""), ShortPiece(" ALIGN=\"RIGHT\""), ShortPiece(" ALIGN=\"LEFT\""),
+    ShortPiece(" VALIGN=\"TOP\""), ShortPiece(" VALIGN=\"BOTTOM\""), ShortPiece(" VALIGN=\"CENTER\""),
+    ShortPiece("</TH>"), ShortPiece("</TD>")};
+// clang-format on
+static_assert(sizeof(" VALIGN=\"BOTTOM\"") - 1 <= 16, "short pieces fit sixteen bytes");
+
+// Writes the row's start tag, with the colour of a data row and a top
+// vertical alignment when its cells differ in height.
+void WriteHtmlRowStart(const RowRecord& row, RowWriterContext& out, bool minimise, HTMLFile* plainWriter) {
+    TextString& tag = out.scratch.rowTag;
+    tag.MakeEmpty();
+    Add(tag, minimise ? "<TR" : "  <TR");
+    bool coloured = false;
+    if (row.colour) {
+        const int before = tag.length;
+        AppendHTMLColourAttribute(tag, "BGCOLOR", *row.colour);
+        coloured = tag.length != before;
+    }
+    if (row.vAlignment == 0)
+        Add(tag, ">");
+    else
+        tag.Append(" VALIGN=\"TOP\">");
+    // Only a colour can make the tag anything but plain.
+    if (plainWriter &&
+        (!coloured || (HTML_TidyLeavesUnchanged(tag.view()) && !std::memchr(tag.buffer, '\n', tag.view().size()))))
+        plainWriter->WritePlainLine(out.policies, out.writer, tag);
+    else
+        out.writer->WriteText(out.policies, out.writer, tag.buffer);
+}
+
+}  // namespace
+
+namespace row_writing {
+
+// Writes a cell line the tidy passes leave as it is; the HTML file writer
+// takes it without scanning it again.  `piece`: WriteCellLines' scratch.
+void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::string_view endTag, bool minimise,
+                        TextString& piece) {
+    if (line.length <= kLongCellLine && typeid(*writer) == typeid(HTMLFile))
+        static_cast<HTMLFile*>(writer)->WritePlainLine(set, writer, line);
+    else
+        WriteCellLines(set, writer, line, endTag, minimise, piece);
+}
+
+void WritePlainCell(const PlainCellOutput& out, const CellRecord& cell, std::string_view text, bool header) {
+    TextString& markup = out.markup;
+    const std::string_view endTag = header ? "</TH>" : "</TD>";
+    const int alignment = cell.htmlAlignment;
+    const int vAlign = cell.vAlignment;
+    if (cell.width == 0 && cell.span <= 1 && cell.rowSpan <= 1) {
+        // Most cells: the start tag holds at most the alignments.  The
+        // pieces are put together in one go, each short one as sixteen
+        // bytes (the text's room has that much to spare).
+        const ShortPiece& indent = kShortPieces[out.minimise ? kNothing : kIndent];
+        const ShortPiece& name = kShortPieces[header ? kHeaderName : kDataName];
+        const ShortPiece& align = kShortPieces[alignment == kAlignmentCentre  ? kAlignCentre
+                                               : alignment == kAlignmentRight ? kAlignRight
+                                               : header                       ? kAlignLeft
+                                                                              : kNothing];
+        const ShortPiece& valign =
+            kShortPieces[header || vAlign < 1 || vAlign > 3 ? kNothing : kVAlignTop + (vAlign - 1)];
+        const ShortPiece& end = kShortPieces[header ? kHeaderEnd : kDataEnd];
+        const size_t length = indent.size + name.size + align.size + valign.size + 1 + text.size() + end.size;
+        auto put = [&](char* at) {
+            for (const ShortPiece* piece : {&indent, &name, &align, &valign}) {
+                std::memcpy(at, piece->bytes, 16);
+                at += piece->size;
+            }
+            *at++ = '>';
+            std::memcpy(at, text.data(), text.size());
+            at += text.size();
+            std::memcpy(at, end.bytes, 16);
+        };
+        // The HTML file writer takes the line straight into its buffer.  A
+        // long line without a line break is written there as WriteLine
+        // writes it (see WriteCellLines), without a copy beside the buffer.
+        static_assert(HTMLFile::kPlainLineSpare >= 16, "the last piece is copied as sixteen bytes");
+        const bool shortLine = length <= static_cast<size_t>(kLongCellLine);
+        if (typeid(*out.writer) == typeid(HTMLFile) &&
+            (shortLine || FindTag(text, "<BR>", 0) == std::string_view::npos)) {
+            HTMLFile* const html = static_cast<HTMLFile*>(out.writer);
+            if (char* const space = html->PlainLineSpace(out.set, out.writer, static_cast<int>(length), nullptr)) {
+                put(space);
+                if (shortLine)
+                    html->EndPlainLine(static_cast<int>(length));
+                else
+                    html->EndLineWritten(static_cast<int>(length));
+                return;
+            }
+        }
+        markup.Reserve(static_cast<int>(length) + 16);
+        put(markup.buffer);
+        markup.length = static_cast<int>(length);
+        markup.buffer[length] = '\0';
+    } else {
+        markup.MakeEmpty();
+        if (!out.minimise) Add(markup, "    ");
+        Add(markup, header ? "<TH" : "<TD");
+        CellAttributes attributes;
+        attributes.width = cell.width;
+        attributes.visibleColumns = attributes.span = cell.span;
+        attributes.rowSpan = cell.rowSpan;
+        attributes.alignment = alignment;
+        attributes.vAlign = vAlign;
+        attributes.header = header;
+        AppendCellAttributes(markup, attributes, out.set, out.percent, out.percentBase);
+        Add(markup, text);
+        Add(markup, endTag);
+    }
+    WritePlainCellLine(out.set, out.writer, markup, endTag, out.minimise, out.piece);
+}
+
+}  // namespace row_writing
+
+void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
+    const bool minimise = out.policies && out.policies->IsOn(Pol::MinimiseHTMLFileSize);
+    // Row tags and plain cells go to the HTML file writer as lines it
+    // need not scan again.
+    HTMLFile* const plainWriter =
+        typeid(*out.writer) == typeid(HTMLFile) ? static_cast<HTMLFile*>(out.writer) : nullptr;
+    WriteHtmlRowStart(row, out, minimise, plainWriter);
+
+    const row_writing::PlainCellOutput plain{out.policies,
+                                             out.writer,
+                                             minimise,
+                                             row.percentWidths,
+                                             row.percentBase,
+                                             out.scratch.plainCellMarkup,
+                                             out.scratch.cellLinePiece};
+    // A cell written from its own text (a plain text) leaves it as it is;
+    // any other is taken over into a scratch text, which the cell writer
+    // changes: the row's RTF is written before it and its cells are reset
+    // before they are read again, so the text is moved, not copied (a cell
+    // may hold a whole block).
+    TextString& text = out.scratch.cellText;
+    const CellRecord* previous = nullptr;
+    for (const CellRecord& cell : row.cells) {
+        if (cell.merged) {
+            text.MakeEmpty();
+            out.engine.WriteHtmlCell(row, cell, previous, text);
+            break;
+        }
+        TextString* given = cell.text;
+        if (!cell.ownText) {
+            std::swap(text, *cell.text);
+            cell.text->MakeEmpty();
+            given = &text;
+        }
+        if (cell.drawnRule) {
+            text = "<HR>";
+            given = &text;
+        }
+        if (cell.plainMarkup)
+            row_writing::WritePlainCell(plain, cell, given->view(), row.headerRow);
+        else
+            out.engine.WriteHtmlCell(row, cell, previous, *given);
+        previous = &cell;
+    }
+
+    static const TextString rowEnd("  </TR>"), minimisedRowEnd("</TR>");
+    if (plainWriter)
+        plainWriter->WritePlainLine(out.policies, out.writer, minimise ? minimisedRowEnd : rowEnd);
+    else
+        out.writer->WriteText(out.policies, out.writer, minimise ? "</TR>" : "  </TR>");
+}
