@@ -12,6 +12,9 @@ using row_writing::Add;
 
 namespace {
 
+// More than the line prefix and the "\\cell" add to a cell's text.
+constexpr int kCellLineExtra = 32;
+
 void Write(const RowWriterContext& out, const TextString& line) {
     out.writer->WriteText(out.policies, out.writer, line.buffer);
 }
@@ -74,10 +77,14 @@ void WriteRtfCells(const RowRecord& row, RowWriterContext& out) {
     bool first = true;
     for (const CellRecord& cell : row.cells) {
         const bool merged = cell.merged;
-        if (merged)
+        if (merged) {
             text.MakeEmpty();
-        else
+        } else {
+            // Room for the prefix and the "\\cell" that follow, so that a
+            // large text is not moved again to take them.
+            text.Reserve(cell.text->length + kCellLineExtra);
             text = *cell.text;
+        }
         if (text.IsEmpty()) text = " ";
         if (!merged) out.engine.RunCellTags(cell, text);
         if (first) {
@@ -93,16 +100,20 @@ void WriteRtfCells(const RowRecord& row, RowWriterContext& out) {
         if (!merged && cell.alignment == kAlignmentCentre) Add(opening, "\\qc ");
         if (!merged && cell.alignment == kAlignmentRight) Add(opening, "\\qr ");
         if (opening.IsEmpty()) {
-            line = text;
-            Add(line, "\\cell");
+            // The cell's own text ends the line (a cell can hold a whole block).
+            Add(text, "\\cell");
+            Write(out, text);
         } else {
             line = "{";
             line.Append(opening);
             line.Append(text);
             line.Append(closing);
             Add(line, "\\cell}");
+            Write(out, line);
         }
-        Write(out, line);
+        // A scratch text that served a large cell gives its room back.
+        for (TextString* scratch : {&text, &line})
+            if (scratch->capacity > kKeptScratchBytes) *scratch = TextString();
     }
 }
 
