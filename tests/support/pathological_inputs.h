@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <random>
 #include <string>
+#include <string_view>
 
 namespace pathological_inputs {
 
@@ -131,27 +132,22 @@ inline std::string LineOfEmphasisedWords(size_t scale) {
     return text;
 }
 
-// 50,000 emphasis phrases ("*a b*") on one line: each is replaced as the
-// phrase scan passes it, not by rebuilding the line at every phrase.
-inline std::string LineOfEmphasisPhrases(size_t scale) {
-    const size_t phrases = Scaled(50000, scale);
+// `piece` `count` times on one line that "END" closes.
+inline std::string LineOfRepeated(std::string_view piece, size_t count) {
     std::string text;
-    text.reserve(phrases * 6 + 8);
-    for (size_t i = 0; i < phrases; ++i) text += "*a b* ";
+    text.reserve(count * piece.size() + 8);
+    for (size_t i = 0; i < count; ++i) text += piece;
     text += "END\n";
     return text;
 }
 
+// 50,000 emphasis phrases ("*a b*") on one line: each is replaced as the
+// phrase scan passes it, not by rebuilding the line at every phrase.
+inline std::string LineOfEmphasisPhrases(size_t scale) { return LineOfRepeated("*a b* ", Scaled(50000, scale)); }
+
 // 200,000 start markers that no end follows ("*a"): the search for an end
 // is not begun again from every start.
-inline std::string LineOfUnclosedEmphasis(size_t scale) {
-    const size_t markers = Scaled(200000, scale);
-    std::string text;
-    text.reserve(markers * 3 + 8);
-    for (size_t i = 0; i < markers; ++i) text += "*a ";
-    text += "END\n";
-    return text;
-}
+inline std::string LineOfUnclosedEmphasis(size_t scale) { return LineOfRepeated("*a ", Scaled(200000, scale)); }
 
 struct Input {
     const char* name;
