@@ -216,32 +216,32 @@ int RTFFile::OpenAtLine(const char* name, FC* set, AnalysedLine* line, OutputDoc
 
 namespace {
 
-// Whether WriteLine converts the text of a line (KOI8-R to Windows-1251, or
-// characters of an 8-bit encoding escaped for RTF).
-bool ConvertsLines(FC* set) {
+// Whether WriteLine turns KOI8-R text into Windows-1251.
+bool ConvertsKoi8(FC* set) { return set && !IsUtf8Text(set) && EncodingIs(set, "koi8-r"); }
+
+// Whether WriteLine escapes the characters of an 8-bit encoding for RTF.
+// (UTF-8 text is written as "\\uN?" as each line leaves: see
+// writtenLineForm.)
+bool EscapesLines(FC* set) {
     if (!set || IsUtf8Text(set)) return false;
-    if (EncodingIs(set, "koi8-r")) return true;
-    // UTF-8 text is written as "\\uN?" as each line leaves (see
-    // writtenLineForm).
     const TextString& encoding = set->GetText(Pol::CharacterEncoding);
     return set->IsOn(Pol::InputJapanese) ||
            (!encoding.IsEmpty() && !EncodingIs(set, "ascii") && !EncodingIs(set, "iso-8859-1"));
 }
 
+// Whether WriteLine changes the text of a line at all.
+bool ConvertsLines(FC* set) { return ConvertsKoi8(set) || EscapesLines(set); }
+
 }  // namespace
 
 int RTFFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int) {
     if (!text) return 0;
-    if (ConvertsLines(set)) {
-        if (EncodingIs(set, "koi8-r")) text->ConvertKOI8RToWindows1251();
-        const TextString& encoding = set->GetText(Pol::CharacterEncoding);
-        if (set->IsOn(Pol::InputJapanese) ||
-            (!encoding.IsEmpty() && !EncodingIs(set, "ascii") && !EncodingIs(set, "iso-8859-1"))) {
-            TextLine escaped;
-            escaped.Assign(text->buffer);
-            escaped.EscapeForRTF(set);
-            text->Assign(escaped.buffer);
-        }
+    if (ConvertsKoi8(set)) text->ConvertKOI8RToWindows1251();
+    if (EscapesLines(set)) {
+        TextLine escaped;
+        escaped.Assign(text->buffer);
+        escaped.EscapeForRTF(set);
+        text->Assign(escaped.buffer);
     }
     return WriteConverted(set, document, text->buffer, text->length);
 }

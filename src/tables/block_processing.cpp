@@ -67,6 +67,13 @@ void AppendGrowing(TextString& text, std::string_view more) {
     text.AppendBytes(more.data(), extra);
 }
 
+// Makes `input` and `output` the current lines of the context's trackers.
+void SetCurrentLines(Context* context, AnalysedLine* input, AnalysedLine* output) {
+    if (!context) return;
+    context->SetCurrentLine(&context->trackers.input, input);
+    context->SetCurrentLine(&context->trackers.output, output);
+}
+
 // Reports the messages collected for the block as one message.  The block
 // summary belongs to no single input line, so no line is current while it
 // is reported (a message about a current line of the main input is kept
@@ -74,10 +81,7 @@ void AppendGrowing(TextString& text, std::string_view more) {
 void ReportBlockMessages(PreForm& engine, Context* context) {
     engine.messagesReportedEarly = false;
     if (engine.messageText.IsEmpty()) return;
-    if (context) {
-        context->SetCurrentLine(&context->trackers.input, nullptr);
-        context->SetCurrentLine(&context->trackers.output, nullptr);
-    }
+    SetCurrentLines(context, nullptr, nullptr);
     const int level = engine.messageLevel;
     engine.messageLevel = 0;
     engine.ReportHeldMessages(level);
@@ -223,16 +227,10 @@ void PreForm::HoldMessage(std::string_view text) {
     Context* context = policies->context;
     AnalysedLine* input = context ? context->trackers.input.currentLine : nullptr;
     AnalysedLine* output = context ? context->trackers.output.currentLine : nullptr;
-    if (context) {
-        context->SetCurrentLine(&context->trackers.input, nullptr);
-        context->SetCurrentLine(&context->trackers.output, nullptr);
-    }
+    SetCurrentLines(context, nullptr, nullptr);
     ReportHeldMessages(messageLevel);
     messagesReportedEarly = true;
-    if (context) {
-        context->SetCurrentLine(&context->trackers.input, input);
-        context->SetCurrentLine(&context->trackers.output, output);
-    }
+    SetCurrentLines(context, input, output);
 }
 
 void PreForm::Message(const char* text, int level) {
