@@ -307,6 +307,14 @@ public:
     // them again (they have been written); their records stay.
     void ReleaseTextsBefore(size_t line) { texts.ReleaseBefore(line); }
 
+    // Where line i stands in its input file, and where in the main input
+    // file (for a line of an included file, the line that included it).
+    SourcePosition Position(size_t i) const { return (*this)[i]->position; }
+    SourcePosition Origin(size_t i) const { return (*this)[i]->OriginPosition(); }
+    // The same of a record of these lines.
+    SourcePosition PositionOf(const PreFormLine& line) const { return line.position; }
+    SourcePosition OriginOf(const PreFormLine& line) const { return line.OriginPosition(); }
+
     // The bytes of the lines' texts.
     LineTextArena texts;
 

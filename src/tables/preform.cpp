@@ -79,7 +79,7 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
 void PreForm::AddColumn(int start, int gapEnd, int boundary, int score) {
     columns.push_back(std::make_unique<PreFormColumn>(start, gapEnd, boundary, score));
     columnCount = static_cast<int>(columns.size());
-    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->OriginPosition();
+    const SourcePosition where = lines.empty() ? SourcePosition() : lines.Origin(0);
     cellRow.Add(std::make_unique<TableCell>(policies, where, nullptr));
 }
 
