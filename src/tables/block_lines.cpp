@@ -35,30 +35,23 @@ bool SameText(const TextString& a, const TextString& b) {
 
 LineTextArena::~LineTextArena() = default;
 
-char* LineTextArena::Allocate(size_t bytes, size_t align) {
-    size_t skip = (align - reinterpret_cast<uintptr_t>(next) % align) % align;
-    if (skip + bytes > left) {
-        // A large text gets a chunk of its own; the newest chunk goes on
-        // taking the small ones.  (Pages and new[] of char are aligned for
-        // any fundamental type.)
-        if (bytes > kOwnChunkBytes) {
-            chunks.push_back(Chunk{PageRun(), std::make_unique_for_overwrite<char[]>(bytes), 0});
-            Note(chunks.back());
-            return chunks.back().heap.get();
-        }
-        const size_t size = filledChunks < kSmallChunks ? kChunkBytes : kLargeChunkBytes;
-        chunks.push_back(Chunk{PageRun(size), nullptr, 0});
-        ++filledChunks;
-        newest = chunks.size() - 1;
-        next = chunks.back().pages.data();
-        left = size;
-        skip = 0;
+char* LineTextArena::AllocateInNewChunk(size_t bytes) {
+    // A large text gets a chunk of its own; the newest chunk goes on taking
+    // the small ones.  (Pages and new[] of char are aligned for any
+    // fundamental type.)
+    if (bytes > kOwnChunkBytes) {
+        chunks.push_back(Chunk{PageRun(), std::make_unique_for_overwrite<char[]>(bytes), 0});
+        Note(chunks.back());
+        return chunks.back().heap.get();
     }
-    Note(chunks[newest]);
-    char* bytesAt = next + skip;
-    next += skip + bytes;
-    left -= skip + bytes;
-    return bytesAt;
+    const size_t size = filledChunks < kSmallChunks ? kChunkBytes : kLargeChunkBytes;
+    chunks.push_back(Chunk{PageRun(size), nullptr, 0});
+    ++filledChunks;
+    newest = chunks.size() - 1;
+    Note(chunks.back());
+    next = chunks.back().pages.data() + bytes;
+    left = size - bytes;
+    return chunks.back().pages.data();
 }
 
 void LineTextArena::ReleaseBefore(size_t line) {
@@ -415,7 +408,7 @@ PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
             runChunks = runs.empty() ? kFirstRunChunks : kRunChunks;
             runs.emplace_back(runChunks * kChunkBytes);
             runChunksUsed = 0;
-            const RecordRun run{reinterpret_cast<uintptr_t>(runs.back().data()), count};
+            const RecordRun run{reinterpret_cast<uintptr_t>(runs.back().data()), runs.back().size(), count};
             recordRuns.insert(
                 std::upper_bound(recordRuns.begin(), recordRuns.end(), run,
                                  [](const RecordRun& a, const RecordRun& b) { return a.start < b.start; }),
@@ -432,42 +425,46 @@ PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
     return record;
 }
 
-void BlockLines::NotePosition(const SourcePosition& position) {
+void BlockLines::StartPositionRun(const SourcePosition& position) {
     if (!positionRuns.empty()) {
         PositionRun& run = positionRuns.back();
-        if (position.unit == run.start.unit) {
-            const auto offset = static_cast<int64_t>(count - run.firstLine);
-            const int64_t gap = int64_t{position.line} - run.start.line;
-            if (run.step < 0 && (gap == 0 || gap == 1)) {
-                run.step = static_cast<int>(gap);
-                return;
-            }
-            if (run.step >= 0 && gap == run.step * offset) return;
+        const int64_t gap = int64_t{position.line} - run.start.line;
+        if (run.step < 0 && position.unit == run.start.unit && (gap == 0 || gap == 1)) {
+            run.step = static_cast<int>(gap);
+            nextUnit = position.unit;
+            nextLine = int64_t{position.line} + run.step;
+            return;
         }
     }
     positionRuns.push_back(PositionRun{count, position, -1});
+    nextUnit = kNoUnit;
 }
 
-SourcePosition BlockLines::Position(size_t i) const {
+SourcePosition BlockLines::PositionInRuns(size_t i) const {
     // The last run that starts at or before line i.
     auto after = std::upper_bound(positionRuns.begin(), positionRuns.end(), i,
                                   [](size_t line, const PositionRun& run) { return line < run.firstLine; });
-    if (after == positionRuns.begin()) return SourcePosition();
-    const PositionRun& run = *(after - 1);
-    const int64_t offset = run.step > 0 ? static_cast<int64_t>(i - run.firstLine) : 0;
-    return SourcePosition(run.start.unit, static_cast<int32_t>(run.start.line + offset));
+    return after == positionRuns.begin() ? SourcePosition() : (after - 1)->At(i);
 }
 
-SourcePosition BlockLines::PositionOf(const PreFormLine& line) const {
+void BlockLines::FindPosition(const PreFormLine& line) const {
+    positionAsked = &line;
+    positionFound = SourcePosition();
     const auto address = reinterpret_cast<uintptr_t>(&line);
-    // The last run of pages that starts at or before the record.
-    auto after = std::upper_bound(recordRuns.begin(), recordRuns.end(), address,
-                                  [](uintptr_t at, const RecordRun& run) { return at < run.start; });
-    if (after == recordRuns.begin()) return SourcePosition();
-    const RecordRun& run = *(after - 1);
-    const size_t i = run.firstLine + static_cast<size_t>(address - run.start) / sizeof(PreFormLine);
-    if (i >= count || (*this)[i] != &line) return SourcePosition();
-    return Position(i);
+    // The lines asked of follow one another: their run of pages is mostly
+    // the one before.  Otherwise the last run that starts at or before the
+    // record.
+    auto holds = [address](const RecordRun& run) { return address - run.start < run.bytes; };
+    if (runAsked >= recordRuns.size() || !holds(recordRuns[runAsked])) {
+        auto after = std::upper_bound(recordRuns.begin(), recordRuns.end(), address,
+                                      [](uintptr_t at, const RecordRun& run) { return at < run.start; });
+        if (after == recordRuns.begin() || !holds(*(after - 1))) return;
+        runAsked = static_cast<size_t>(after - 1 - recordRuns.begin());
+    }
+    // The chunks of a run are carved in order, line after line.
+    const RecordRun& run = recordRuns[runAsked];
+    const size_t i = run.firstLine + (address - run.start) / sizeof(PreFormLine);
+    if (i < count) Position(i);
 }
 
 void BlockLines::SetLayout(size_t i, std::string_view text) {

@@ -56,8 +56,16 @@ public:
     ~LineTextArena();
 
     // `bytes` fresh bytes, at an address aligned to `align` (a power of two
-    // up to 16).
-    char* Allocate(size_t bytes, size_t align = 1);
+    // up to 16).  (Every line's texts come through here.)
+    char* Allocate(size_t bytes, size_t align = 1) {
+        const size_t skip = (0 - reinterpret_cast<uintptr_t>(next)) & (align - 1);
+        if (skip + bytes > left) return AllocateInNewChunk(bytes);
+        Note(chunks[newest]);
+        char* bytesAt = next + skip;
+        next += skip + bytes;
+        left -= skip + bytes;
+        return bytesAt;
+    }
     // A copy of `text` followed by a NUL (the empty text needs no bytes).
     LineText Copy(std::string_view text);
     // Keeps `line` for the block's life; returns it.
@@ -106,6 +114,10 @@ private:
     size_t owner = kNoLine;  // the line the bytes allocated now belong to
     std::vector<std::unique_ptr<AnalysedLine>> kept;
 
+    // Allocate when the newest chunk has no room left: a chunk of the text's
+    // own, or a fresh chunk for the small texts (its start is aligned for
+    // any fundamental type).
+    char* AllocateInNewChunk(size_t bytes);
     // Notes that `chunk` holds bytes of the current owner.
     void Note(Chunk& chunk) const {
         if (owner == kNoLine)
@@ -336,11 +348,20 @@ public:
 
     // Where line i stands in its input file, and where in the main input
     // file (for a line of an included file, the line that included it).
-    SourcePosition Position(size_t i) const;
+    SourcePosition Position(size_t i) const {
+        positionAsked = (*this)[i];
+        positionFound = positionRuns.size() == 1 ? positionRuns.front().At(i) : PositionInRuns(i);
+        return positionFound;
+    }
     SourcePosition Origin(size_t i) const { return (*this)[i]->OriginPosition(Position(i)); }
     // The same of a record of these lines (found by its address; a record
-    // that is not one of them has no position).
-    SourcePosition PositionOf(const PreFormLine& line) const;
+    // that is not one of them has no position).  The cell conversion asks
+    // it of a row's line for every cell, after the row was made ready at the
+    // line's Position: the last answer is kept.
+    SourcePosition PositionOf(const PreFormLine& line) const {
+        if (&line != positionAsked) FindPosition(line);
+        return positionFound;
+    }
     SourcePosition OriginOf(const PreFormLine& line) const { return line.OriginPosition(PositionOf(line)); }
 
     // The bytes of the lines' texts.
@@ -362,6 +383,7 @@ private:
     // each (PositionOf).
     struct RecordRun {
         uintptr_t start;
+        size_t bytes;
         size_t firstLine;
     };
     std::vector<RecordRun> recordRuns;
@@ -372,10 +394,33 @@ private:
         size_t firstLine;
         SourcePosition start;
         int step;
+        SourcePosition At(size_t i) const {
+            return step > 0 ? SourcePosition(start.unit, static_cast<int32_t>(start.line + (i - firstLine))) : start;
+        }
     };
     std::vector<PositionRun> positionRuns;
+    // The record Position or PositionOf was asked of last, and its
+    // position.  (Records and their positions never change.)
+    mutable const PreFormLine* positionAsked = nullptr;
+    mutable SourcePosition positionFound;
+    mutable size_t runAsked = 0;  // the run of pages of the record asked of last
+    // Where the next line stands if it goes on the newest position run, once
+    // the run has its step (an impossible unit until then).
+    static constexpr int32_t kNoUnit = INT32_MIN;
+    int32_t nextUnit = kNoUnit;
+    int64_t nextLine = 0;
     // Notes where the line being added (line `count`) stands.
-    void NotePosition(const SourcePosition& position);
+    void NotePosition(const SourcePosition& position) {
+        if (position.unit == nextUnit && position.line == nextLine)
+            nextLine += positionRuns.back().step;
+        else
+            StartPositionRun(position);
+    }
+    // The line being added does not go on the newest run as its step says:
+    // it gives the run its step, or starts a run.
+    void StartPositionRun(const SourcePosition& position);
+    SourcePosition PositionInRuns(size_t i) const;
+    void FindPosition(const PreFormLine& line) const;
 };
 
 // Directive lines other than CHANGE_POLICY lines have done their work when
