@@ -611,6 +611,7 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     // characters call for the escaping.
     const unsigned char escapedBytes =
         context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
+    const SourcePosition linePosition = engine.lines.PositionOf(line);
     auto convert = [&](TextString& text) {
         unsigned char bytes;
         if (engine.htmlOutput) {
@@ -627,14 +628,14 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
         const bool untouched =
             dictionaryEmpty && !text.IsEmpty() && ConversionLeavesAlone(text, bytes, dotsMayBeReferences);
         if (context && untouched) {
-            context->trackers.output.position = engine.lines.PositionOf(line);
+            context->trackers.output.position = linePosition;
         } else if (context) {
             LoadScratchLine(scratch, text);
             scratch.lineType = line.lineType;
             scratch.flags = line.flags;
-            scratch.position = engine.lines.PositionOf(line);
+            scratch.position = linePosition;
             scratch.originPosition = engine.lines.OriginOf(line);
-            context->trackers.output.position = engine.lines.PositionOf(line);
+            context->trackers.output.position = linePosition;
             scratch.ConvertForOutput(*set, nullptr, 1, references, 1, 0, 1, 1);
             PutBackScratchLine(scratch, text);
             context->ForgetLine(&scratch);
