@@ -204,9 +204,9 @@ public:
     PreFormLine() = default;
     // The three texts (each without trailing blanks, and cut at a NUL byte),
     // length, type, origin position, flags and replacement pairs of the
-    // analysed line, and whether it has a tag code; the texts go to `arena`.  `utf8Text`: the text
-    // read is UTF-8, so that a layout text with characters beyond ASCII is
-    // measured in display positions.
+    // analysed line, and whether it has a tag code; the texts go to
+    // `arena`.  `utf8Text`: the text read is UTF-8, so that a layout text
+    // with characters beyond ASCII is measured in display positions.
     PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text = false);
 
     // The text before output escaping (tabs expanded, code-page conversions

@@ -253,7 +253,8 @@ TEST_F(PreFormTest, EveryLineKeepsWhereItStands) {
         std::vector<Step> steps;
     };
     std::vector<Step> many;
-    for (int i = 0; i < 9000; ++i) many.push_back({0, 1 + i + (i / 3000) * 5});  // a chunk of records and gaps
+    // Several runs of record pages, and gaps.
+    for (int i = 0; i < 30000; ++i) many.push_back({0, 1 + i + (i / 3000) * 5});
     const std::vector<Case> cases = {
         {"one line", {{0, 1}}},
         {"lines that follow one another", {{0, 1}, {0, 2}, {0, 3}, {0, 4}}},
@@ -275,18 +276,24 @@ TEST_F(PreFormTest, EveryLineKeepsWhereItStands) {
                 step.originUnit == -2 ? line.position : SourcePosition(step.originUnit, step.originLine);
             engine.AddLine(line);
         }
-        for (size_t i = 0; i < c.steps.size(); ++i) {
+        // By index in order, then by record from the last line back (each
+        // asked afresh, across the runs of record pages).
+        auto expected = [&](size_t i) { return std::pair(c.steps[i].unit, c.steps[i].line); };
+        auto origin = [&](size_t i) {
             const Step& step = c.steps[i];
-            const SourcePosition origin = step.originUnit == -2 ? SourcePosition(step.unit, step.line)
-                                                                : SourcePosition(step.originUnit, step.originLine);
+            return step.originUnit == -2 ? expected(i) : std::pair(step.originUnit, step.originLine);
+        };
+        for (size_t i = 0; i < c.steps.size(); ++i) {
             const SourcePosition byIndex = engine.lines.Position(i);
+            ASSERT_EQ(std::pair(byIndex.unit, byIndex.line), expected(i)) << i;
+            const SourcePosition from = engine.lines.Origin(i);
+            ASSERT_EQ(std::pair(from.unit, from.line), origin(i)) << i;
+        }
+        for (size_t i = c.steps.size(); i-- > 0;) {
             const SourcePosition byRecord = engine.lines.PositionOf(*engine.lines[i]);
-            ASSERT_EQ(std::pair(byIndex.unit, byIndex.line), std::pair(step.unit, step.line)) << i;
-            ASSERT_EQ(std::pair(byRecord.unit, byRecord.line), std::pair(step.unit, step.line)) << i;
-            ASSERT_EQ(std::pair(engine.lines.Origin(i).unit, engine.lines.Origin(i).line),
-                      std::pair(origin.unit, origin.line))
-                << i;
-            ASSERT_EQ(engine.lines.OriginOf(*engine.lines[i]).line, origin.line) << i;
+            ASSERT_EQ(std::pair(byRecord.unit, byRecord.line), expected(i)) << i;
+            const SourcePosition from = engine.lines.OriginOf(*engine.lines[i]);
+            ASSERT_EQ(std::pair(from.unit, from.line), origin(i)) << i;
         }
     }
     // A record that is not one of the block's lines has no position there.
