@@ -258,7 +258,10 @@ private:
         const char* beforeEnd = nullptr;  // where what `before` names ends
     };
 
-    const char* LayoutBytes() const { return reinterpret_cast<const char*>(static_cast<uintptr_t>(layoutAddress)); }
+    const char* LayoutBytes() const {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the address is kept in 48 bits (see the class)
+        return reinterpret_cast<const char*>(static_cast<uintptr_t>(layoutAddress));
+    }
     // `bytes` as layoutAddress keeps it; std::bad_alloc when the address
     // takes more than its bits.
     static uint64_t AddressOf(const char* bytes);
