@@ -281,19 +281,34 @@ int RTFFile::WriteText(FC* set, OutputDocument* document, const char* text) {
     return document && ::WriteLine(document, line.buffer) ? 1 : 0;
 }
 
+int RTFFile::WriteHandedOver(FC* set, OutputDocument* document, TextString& text) {
+    // Only what WriteText would put in the buffer as it stands; a text with
+    // a NUL byte ends there as WriteText reads it.
+    const bool japanese = set && set->IsOn(Pol::InputJapanese) && !IsUtf8Text(set);
+    if (text.length < kHandOverBytes || japanese || ConvertsLines(set) || !document || !document->fileStarted ||
+        !IsBuffered(set) || std::memchr(text.buffer, '\0', static_cast<size_t>(text.length)))
+        return WriteText(set, document, text.buffer);
+    // The tidy pass changes nothing across the end of a line (every form it
+    // replaces ends at a line end or holds none), so the lines pending are
+    // tidied and written now as they would be with the text after them.
+    const int result = FlushBuffer(set, document, 0);
+    std::swap(static_cast<TextString&>(pending), text);
+    pending.AppendChar('\n');
+    return result;
+}
+
 int RTFFile::FlushBuffer(FC* set, OutputDocument* document, int) {
     if (pending.IsEmpty()) return 1;
     if (IsBuffered(set)) RTF_TidyBuffer(set, pending);
-    // The buffer is written line by line and emptied whatever happens.
+    // The buffer is written line by line, each line ended in place (a line
+    // can hold a whole file), and emptied whatever happens.
     int result = document ? 1 : 0;
-    TextString piece;
     for (int start = 0; result && start < pending.length;) {
-        const void* lineEnd = std::memchr(pending.buffer + start, '\n', static_cast<size_t>(pending.length - start));
-        const int end =
-            lineEnd ? static_cast<int>(static_cast<const char*>(lineEnd) - pending.buffer) : pending.length;
-        piece.AssignChars(pending.buffer + start, end - start);
-        if (!::WriteLine(document, piece.buffer)) result = 0;
-        start = end + 1;
+        char* lineEnd = static_cast<char*>(
+            std::memchr(pending.buffer + start, '\n', static_cast<size_t>(pending.length - start)));
+        if (lineEnd) *lineEnd = '\0';
+        if (!::WriteLine(document, pending.buffer + start)) result = 0;
+        start = lineEnd ? static_cast<int>(lineEnd - pending.buffer) + 1 : pending.length;
     }
     pending.MakeEmpty();
     if (pending.capacity > kKeptScratchBytes) static_cast<TextString&>(pending) = TextString();

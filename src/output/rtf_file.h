@@ -53,6 +53,13 @@ public:
     int WriteLine(FC* set, OutputDocument* document, TextString* text, int unwrapped) override;
     // As WriteLine; header lines and other whole lines go through here.
     int WriteText(FC* set, OutputDocument* document, const char* text) override;
+    // As WriteText, for a text the caller is done with: a large one that
+    // goes to the buffer as it stands becomes the buffer (the text pending
+    // before it is written first), so that a table cell holding a whole
+    // file is not copied again.  `text` is left with some other text.
+    int WriteHandedOver(FC* set, OutputDocument* document, TextString& text);
+    // Texts from this size on are handed over rather than copied.
+    static constexpr int kHandOverBytes = 1 << 16;
     // Tidies (RTF_TidyBuffer) and writes the buffer line by line; stops at
     // the first failed write.  The buffer is emptied in any case.
     int FlushBuffer(FC* set, OutputDocument* document, int final) override;

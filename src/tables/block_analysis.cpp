@@ -491,7 +491,7 @@ void AddIndentColumn(PreForm& engine, int m) {
     }
     engine.smallestIndent = 0;
     engine.leftMargin = 0;
-    const SourcePosition where = engine.lines.empty() ? SourcePosition() : engine.lines.front()->OriginPosition();
+    const SourcePosition where = engine.lines.empty() ? SourcePosition() : engine.lines.Origin(0);
     engine.cellRow.Add(std::make_unique<TableCell>(engine.policies, where, nullptr));
 }
 

@@ -35,30 +35,23 @@ bool SameText(const TextString& a, const TextString& b) {
 
 LineTextArena::~LineTextArena() = default;
 
-char* LineTextArena::Allocate(size_t bytes, size_t align) {
-    size_t skip = (align - reinterpret_cast<uintptr_t>(next) % align) % align;
-    if (skip + bytes > left) {
-        // A large text gets a chunk of its own; the newest chunk goes on
-        // taking the small ones.  (Pages and new[] of char are aligned for
-        // any fundamental type.)
-        if (bytes > kOwnChunkBytes) {
-            chunks.push_back(Chunk{PageRun(), std::make_unique_for_overwrite<char[]>(bytes), 0});
-            Note(chunks.back());
-            return chunks.back().heap.get();
-        }
-        const size_t size = filledChunks < kSmallChunks ? kChunkBytes : kLargeChunkBytes;
-        chunks.push_back(Chunk{PageRun(size), nullptr, 0});
-        ++filledChunks;
-        newest = chunks.size() - 1;
-        next = chunks.back().pages.data();
-        left = size;
-        skip = 0;
+char* LineTextArena::AllocateInNewChunk(size_t bytes) {
+    // A large text gets a chunk of its own; the newest chunk goes on taking
+    // the small ones.  (Pages and new[] of char are aligned for any
+    // fundamental type.)
+    if (bytes > kOwnChunkBytes) {
+        chunks.push_back(Chunk{PageRun(), std::make_unique_for_overwrite<char[]>(bytes), 0});
+        Note(chunks.back());
+        return chunks.back().heap.get();
     }
-    Note(chunks[newest]);
-    char* bytesAt = next + skip;
-    next += skip + bytes;
-    left -= skip + bytes;
-    return bytesAt;
+    const size_t size = filledChunks < kSmallChunks ? kChunkBytes : kLargeChunkBytes;
+    chunks.push_back(Chunk{PageRun(size), nullptr, 0});
+    ++filledChunks;
+    newest = chunks.size() - 1;
+    Note(chunks.back());
+    next = chunks.back().pages.data() + bytes;
+    left = size - bytes;
+    return chunks.back().pages.data();
 }
 
 void LineTextArena::ReleaseBefore(size_t line) {
@@ -98,16 +91,18 @@ AnalysedLine* LineTextArena::Keep(std::unique_ptr<AnalysedLine> line) {
 // ---------------------------------------------------------------------------
 // Records
 
-static_assert(sizeof(PreFormLine) <= 32, "the line record grew: every line of a block pays for it");
+static_assert(sizeof(PreFormLine) <= 16, "the line record grew: every line of a block pays for it");
 static_assert(kFlagHasHeadingTag < (1u << PreFormLine::kFlagBits), "an attribute flag is beyond the record's bits");
 static_assert(std::is_trivially_destructible_v<PreFormLine>, "records are dropped with their chunk");
 
+uint64_t PreFormLine::AddressOf(const char* bytes) {
+    const auto address = reinterpret_cast<uintptr_t>(bytes);
+    if (address >> kAddressBits) throw std::bad_alloc();
+    return address;
+}
+
 PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text)
-    : indent(line.leadingBlanks > 0 ? line.leadingBlanks : 0),
-      position(line.position),
-      flags(line.flags),
-      tagCode(static_cast<int16_t>(line.tagCode)),
-      lineType(static_cast<int16_t>(line.lineType)) {
+    : flags(line.flags), hasTagCode(line.tagCode != kStatementNone ? 1 : 0), lineType(line.lineType) {
     const std::string_view layout = WithoutTrailingBlanks(line.taggedText);
     // A text equal to the tagged text (most lines: all three are) is the
     // layout text without being measured again.
@@ -122,20 +117,22 @@ PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool ut
         replacements = arena.Keep(std::move(pairs));
     }
     wide = utf8Text && unicode::HasNonAscii(layout.data(), layout.size());
-    Place(arena, layout, display, raw, replacements, line.originPosition);
+    const bool included =
+        line.originPosition.unit != line.position.unit || line.originPosition.line != line.position.line;
+    Place(arena, layout, display, raw, replacements, included ? &line.originPosition : nullptr);
 }
 
 void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::string_view display,
-                        std::string_view raw, AnalysedLine* replacements, const SourcePosition& origin) {
+                        std::string_view raw, AnalysedLine* replacements, const SourcePosition* origin) {
     // Compared in place, copied only when kept.
     const bool ownDisplay = display.data() != layout.data() && display != layout;
     const bool rawIsLayout = raw.data() == layout.data() || raw == layout;
     const bool rawIsDisplay = !rawIsLayout && ownDisplay && raw == display;
-    const bool sameOrigin = origin.unit == position.unit && origin.line == position.line;
+    const bool sameOrigin = origin == nullptr;
     if (!ownDisplay && rawIsLayout && !replacements && sameOrigin && !wide) {
         // Nothing to keep beside the layout text.
         const LineText copy = arena.Copy(layout);
-        layoutText = copy.buffer;
+        layoutAddress = AddressOf(copy.buffer);
         length = copy.length;
         hasOther = 0;
         return;
@@ -167,13 +164,14 @@ void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::stri
     static_assert(sizeof(SourcePosition) == 8 && sizeof(AnalysedLine*) <= 8);
     // NOLINTNEXTLINE(bugprone-sizeof-expression): the pointer itself is stored
     if (replacements) put(&replacements, sizeof replacements);
-    if (!sameOrigin) put(&origin, sizeof origin);
+    if (!sameOrigin) put(origin, sizeof *origin);
     if (ownDisplay) put(&displayBytes, sizeof displayBytes);
     if (ownRaw) put(&rawBytes, sizeof rawBytes);
     put(&layoutBytes, sizeof layoutBytes);
     *at++ =
         static_cast<char>(static_cast<uint8_t>(displaySource) | static_cast<uint8_t>(rawSource) << 2 | before << 4);
-    layoutText = at;
+    const char* const layoutText = at;
+    layoutAddress = AddressOf(layoutText);
     hasOther = 1;
     auto putText = [&put, &at](std::string_view text, bool terminated) {
         put(text.data(), text.size());
@@ -188,7 +186,7 @@ void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::stri
 
 PreFormLine::OtherTexts PreFormLine::Other() const {
     OtherTexts other;
-    const char* at = layoutText - 1;
+    const char* at = LayoutBytes() - 1;
     const auto tag = static_cast<uint8_t>(*at);
     other.display = static_cast<Source>(tag & 3);
     other.raw = static_cast<Source>((tag >> 2) & 3);
@@ -204,12 +202,17 @@ PreFormLine::OtherTexts PreFormLine::Other() const {
     return other;
 }
 
-SourcePosition PreFormLine::OriginPosition() const {
-    if (!hasOther) return position;
+const char* PreFormLine::OriginBytes() const {
+    if (!hasOther) return nullptr;
     const OtherTexts other = Other();
-    if (!(other.before & kHasOrigin)) return position;
+    return (other.before & kHasOrigin) ? other.beforeEnd - sizeof(SourcePosition) : nullptr;
+}
+
+SourcePosition PreFormLine::OriginPosition(const SourcePosition& position) const {
+    const char* bytes = OriginBytes();
+    if (!bytes) return position;
     SourcePosition origin;
-    std::memcpy(&origin, other.beforeEnd - sizeof origin, sizeof origin);
+    std::memcpy(&origin, bytes, sizeof origin);
     return origin;
 }
 
@@ -227,11 +230,11 @@ LineText PreFormLine::Display() const {
     if (!hasOther) return Layout();
     const OtherTexts other = Other();
     if (other.display == Source::Layout) return Layout();
-    return LineText{layoutText + other.layoutBytes + 1, other.displayBytes};
+    return LineText{LayoutBytes() + other.layoutBytes + 1, other.displayBytes};
 }
 
 const char* PreFormLine::AfterTexts(const OtherTexts& other) const {
-    const char* after = layoutText + other.layoutBytes + 1;
+    const char* after = LayoutBytes() + other.layoutBytes + 1;
     if (other.display == Source::Own) after += other.displayBytes + 1;
     return after;
 }
@@ -253,7 +256,8 @@ void PreFormLine::SetLayout(LineTextArena& arena, std::string_view text) {
     // The texts are placed anew; the old bytes stay where they are until
     // the copies are made.
     TextString raw;
-    Place(arena, text, Display().view(), Raw(raw).view(), Replacements(), OriginPosition());
+    const SourcePosition origin = OriginPosition(SourcePosition());
+    Place(arena, text, Display().view(), Raw(raw).view(), Replacements(), OriginBytes() ? &origin : nullptr);
 }
 
 void PreFormLine::CutLayoutFront(LineTextArena& arena, int n) {
@@ -263,11 +267,13 @@ void PreFormLine::CutLayoutFront(LineTextArena& arena, int n) {
 
 void PreFormLine::SetDisplay(LineTextArena& arena, std::string_view text) {
     TextString raw;
-    Place(arena, Layout().view(), text, Raw(raw).view(), Replacements(), OriginPosition());
+    const SourcePosition origin = OriginPosition(SourcePosition());
+    Place(arena, Layout().view(), text, Raw(raw).view(), Replacements(), OriginBytes() ? &origin : nullptr);
 }
 
 void PreFormLine::SetRaw(LineTextArena& arena, std::string_view text) {
-    Place(arena, Layout().view(), Display().view(), text, Replacements(), OriginPosition());
+    const SourcePosition origin = OriginPosition(SourcePosition());
+    Place(arena, Layout().view(), Display().view(), text, Replacements(), OriginBytes() ? &origin : nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -402,6 +408,11 @@ PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
             runChunks = runs.empty() ? kFirstRunChunks : kRunChunks;
             runs.emplace_back(runChunks * kChunkBytes);
             runChunksUsed = 0;
+            const RecordRun run{reinterpret_cast<uintptr_t>(runs.back().data()), runs.back().size(), count};
+            recordRuns.insert(
+                std::upper_bound(recordRuns.begin(), recordRuns.end(), run,
+                                 [](const RecordRun& a, const RecordRun& b) { return a.start < b.start; }),
+                run);
         }
         chunks.push_back(reinterpret_cast<PreFormLine*>(runs.back().data() + runChunksUsed * kChunkBytes));
         ++runChunksUsed;
@@ -409,8 +420,51 @@ PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
     PreFormLine* at = chunks.back() + count % kChunkLines;
     const LineTextArena::LineScope scope(texts, count);
     PreFormLine& record = *new (at) PreFormLine(line, texts, utf8Text);
+    NotePosition(line.position);
     ++count;
     return record;
+}
+
+void BlockLines::StartPositionRun(const SourcePosition& position) {
+    if (!positionRuns.empty()) {
+        PositionRun& run = positionRuns.back();
+        const int64_t gap = int64_t{position.line} - run.start.line;
+        if (run.step < 0 && position.unit == run.start.unit && (gap == 0 || gap == 1)) {
+            run.step = static_cast<int>(gap);
+            nextUnit = position.unit;
+            nextLine = int64_t{position.line} + run.step;
+            return;
+        }
+    }
+    positionRuns.push_back(PositionRun{count, position, -1});
+    nextUnit = kNoUnit;
+}
+
+SourcePosition BlockLines::PositionInRuns(size_t i) const {
+    // The last run that starts at or before line i.
+    auto after = std::upper_bound(positionRuns.begin(), positionRuns.end(), i,
+                                  [](size_t line, const PositionRun& run) { return line < run.firstLine; });
+    return after == positionRuns.begin() ? SourcePosition() : (after - 1)->At(i);
+}
+
+void BlockLines::FindPosition(const PreFormLine& line) const {
+    positionAsked = &line;
+    positionFound = SourcePosition();
+    const auto address = reinterpret_cast<uintptr_t>(&line);
+    // The lines asked of follow one another: their run of pages is mostly
+    // the one before.  Otherwise the last run that starts at or before the
+    // record.
+    auto holds = [address](const RecordRun& run) { return address - run.start < run.bytes; };
+    if (runAsked >= recordRuns.size() || !holds(recordRuns[runAsked])) {
+        auto after = std::upper_bound(recordRuns.begin(), recordRuns.end(), address,
+                                      [](uintptr_t at, const RecordRun& run) { return at < run.start; });
+        if (after == recordRuns.begin() || !holds(*(after - 1))) return;
+        runAsked = static_cast<size_t>(after - 1 - recordRuns.begin());
+    }
+    // The chunks of a run are carved in order, line after line.
+    const RecordRun& run = recordRuns[runAsked];
+    const size_t i = run.firstLine + (address - run.start) / sizeof(PreFormLine);
+    if (i < count) Position(i);
 }
 
 void BlockLines::SetLayout(size_t i, std::string_view text) {

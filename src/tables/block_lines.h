@@ -56,8 +56,16 @@ public:
     ~LineTextArena();
 
     // `bytes` fresh bytes, at an address aligned to `align` (a power of two
-    // up to 16).
-    char* Allocate(size_t bytes, size_t align = 1);
+    // up to 16).  (Every line's texts come through here.)
+    char* Allocate(size_t bytes, size_t align = 1) {
+        const size_t skip = (0 - reinterpret_cast<uintptr_t>(next)) & (align - 1);
+        if (skip + bytes > left) return AllocateInNewChunk(bytes);
+        Note(chunks[newest]);
+        char* bytesAt = next + skip;
+        next += skip + bytes;
+        left -= skip + bytes;
+        return bytesAt;
+    }
     // A copy of `text` followed by a NUL (the empty text needs no bytes).
     LineText Copy(std::string_view text);
     // Keeps `line` for the block's life; returns it.
@@ -106,6 +114,10 @@ private:
     size_t owner = kNoLine;  // the line the bytes allocated now belong to
     std::vector<std::unique_ptr<AnalysedLine>> kept;
 
+    // Allocate when the newest chunk has no room left: a chunk of the text's
+    // own, or a fresh chunk for the small texts (its start is aligned for
+    // any fundamental type).
+    char* AllocateInNewChunk(size_t bytes);
     // Notes that `chunk` holds bytes of the current owner.
     void Note(Chunk& chunk) const {
         if (owner == kNoLine)
@@ -116,8 +128,14 @@ private:
 };
 
 // One line of the block.  A block holds one record per source line for the
-// whole conversion, so the record is kept small (32 bytes):
-// - the texts live in the block's LineTextArena, the record points at them;
+// whole conversion, so the record is kept small (16 bytes):
+// - the texts live in the block's LineTextArena, the record points at them
+//   with the 48 bits a user-space address takes (x86-64 and AArch64 hand
+//   out higher ones only to a program that asks for them), and the line
+//   type takes the 16 bits beside them;
+// - where the line stands in its input is kept by BlockLines as runs of
+//   lines that follow one another (a block's lines mostly do): read it
+//   through BlockLines::Position and PositionOf;
 // - the layout text is always kept; the display and raw texts are kept
 //   apart only when they differ from it (for a plain ASCII table all three
 //   are the same, and a large table would otherwise be held three times);
@@ -134,8 +152,10 @@ private:
 //   for tabs (as in a table delimited by tabs, where it would double the
 //   text kept) is kept as the list of those runs (TabRuns) and rebuilt
 //   when asked for;
-// - the 0/1 flags are bits, in one word with the attribute flags, and the
-//   line type and directive code take 16 bits each;
+// - the 0/1 flags are bits, in one word with the attribute flags; of the
+//   in-line tag's statement code only whether there is one is kept (all
+//   that is asked of it, IsDirectiveLine); the leading blanks are counted
+//   as the line is added (PreForm::AddLine) and not kept;
 // - what only table parsing reads of a line (its filled cells) is kept by
 //   the column statistics apart from the record, for the block's lines
 //   while a table is parsed (PreForm::filledCells).
@@ -144,12 +164,9 @@ private:
 class PreFormLine {
 public:
     int length = 0;  // length of the layout text
-    int indent = 0;  // leading blanks of the analysed line
-    SourcePosition position;
     // What the output of the line still needs from its analysed line: the
-    // attribute flags (every one below 1 << kFlagBits) and the directive code
-    // (kStatementNone or a statement code of the preprocessor, all within 16
-    // bits).  The flags share one word with the 0/1 flags below.
+    // attribute flags (every one below 1 << kFlagBits).  The flags share
+    // one word with the 0/1 flags below.
     static constexpr int kFlagBits = 23;
     uint32_t flags : kFlagBits = 0;
     // 0/1 flags, filled by the block statistics.
@@ -170,20 +187,31 @@ public:
     // it (set by PreForm::FindRecords).  The record is one row, written
     // from its first line.
     uint32_t continuesRecord : 1 = 0;
-    int16_t tagCode = kStatementNone;
-    int16_t lineType = kLineText;  // line types and statement codes are within 16 bits
+    // The analysed line carried an in-line tag's statement code (its tag
+    // code was not kStatementNone).
+    uint32_t hasTagCode : 1 = 0;
+
+private:
+    static constexpr int kAddressBits = 48;
+    // The layout text's address (see LayoutBytes).
+    uint64_t layoutAddress : kAddressBits = AddressOf("");
+
+public:
+    // The line type or the statement code of a directive line: all of them
+    // are within 16 bits.
+    int lineType : 16 = kLineText;
 
     PreFormLine() = default;
     // The three texts (each without trailing blanks, and cut at a NUL byte),
-    // length, indent, type, positions, tag code, flags and replacement pairs
-    // of the analysed line; the texts go to `arena`.  `utf8Text`: the text
-    // read is UTF-8, so that a layout text with characters beyond ASCII is
-    // measured in display positions.
+    // length, type, origin position, flags and replacement pairs of the
+    // analysed line, and whether it has a tag code; the texts go to
+    // `arena`.  `utf8Text`: the text read is UTF-8, so that a layout text
+    // with characters beyond ASCII is measured in display positions.
     PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text = false);
 
     // The text before output escaping (tabs expanded, code-page conversions
     // done): column detection and cell cutting work on it.
-    LineText Layout() const { return LineText{layoutText, hasOther ? OtherLayoutBytes() : length}; }
+    LineText Layout() const { return LineText{LayoutBytes(), hasOther ? OtherLayoutBytes() : length}; }
     // The analysed line's text as converted for the output format.
     LineText Display() const;
     // The line as read (tabs kept): delimiter splitting works on it.  A raw
@@ -191,8 +219,9 @@ public:
     // valid while `scratch` is unchanged); otherwise `scratch` is unused.
     LineText Raw(TextString& scratch) const;
     // Where the line stands in the main input file (for a line of an
-    // included file, the line that included it).
-    SourcePosition OriginPosition() const;
+    // included file, the line that included it), for the line at `position`
+    // (see BlockLines::OriginOf).
+    SourcePosition OriginPosition(const SourcePosition& position) const;
     // The analysed line that holds the replacement pairs of an emphasis
     // phrase across lines, for a line on which one starts or ends; null for
     // the others.
@@ -229,22 +258,32 @@ private:
         const char* beforeEnd = nullptr;  // where what `before` names ends
     };
 
-    const char* layoutText = "";
+    const char* LayoutBytes() const {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): the address is kept in 48 bits (see the class)
+        return reinterpret_cast<const char*>(static_cast<uintptr_t>(layoutAddress));
+    }
+    // `bytes` as layoutAddress keeps it; std::bad_alloc when the address
+    // takes more than its bits.
+    static uint64_t AddressOf(const char* bytes);
+    // Where the line stands in the main file when a line of an included
+    // file keeps it; null otherwise.
+    const char* OriginBytes() const;
 
     OtherTexts Other() const;
     // The byte length of the layout text when an OtherTexts record is kept.
     int OtherLayoutBytes() const {
         int bytes;
-        std::memcpy(&bytes, layoutText - 1 - sizeof bytes, sizeof bytes);
+        std::memcpy(&bytes, LayoutBytes() - 1 - sizeof bytes, sizeof bytes);
         return bytes;
     }
     // The bytes after the layout text, and after the display text when it
     // has its own.
     const char* AfterTexts(const OtherTexts& other) const;
     // Gives the line its texts (with an OtherTexts record unless the line
-    // needs none) and measures the layout text.
+    // needs none) and measures the layout text.  `origin`: the position in
+    // the main file of a line of an included file (null for the others).
     void Place(LineTextArena& arena, std::string_view layout, std::string_view display, std::string_view raw,
-               AnalysedLine* replacements, const SourcePosition& origin);
+               AnalysedLine* replacements, const SourcePosition* origin);
 };
 
 // The runs of blanks of a layout text that stand for tabs of its raw text:
@@ -262,10 +301,13 @@ void Decode(std::string_view layout, const unsigned char* runs, TextString& out)
 }  // namespace TabRuns
 
 // The lines of a block, in order.  Records are kept by value in chunks of
-// kChunkLines (a record costs its 32 bytes, with no pointer or allocator
+// kChunkLines (a record costs its 16 bytes, with no pointer or allocator
 // header beside it) and never move; lines[i] gives the record's address.
 // The chunks are carved from runs of pages of their own: kFirstRunChunks,
-// then kRunChunks at a time, a whole number of large pages.
+// then kRunChunks at a time, a whole number of large pages.  Where the
+// lines stand in their input is kept beside the records as runs of lines
+// that follow one another (or repeat one position): a block read from one
+// file is one run, and a file it includes adds one or two.
 class BlockLines {
 public:
     class iterator {
@@ -307,13 +349,31 @@ public:
     // them again (they have been written); their records stay.
     void ReleaseTextsBefore(size_t line) { texts.ReleaseBefore(line); }
 
+    // Where line i stands in its input file, and where in the main input
+    // file (for a line of an included file, the line that included it).
+    SourcePosition Position(size_t i) const {
+        positionAsked = (*this)[i];
+        positionFound = positionRuns.size() == 1 ? positionRuns.front().At(i) : PositionInRuns(i);
+        return positionFound;
+    }
+    SourcePosition Origin(size_t i) const { return (*this)[i]->OriginPosition(Position(i)); }
+    // The same of a record of these lines (found by its address; a record
+    // that is not one of them has no position).  The cell conversion asks
+    // it of a row's line for every cell, after the row was made ready at the
+    // line's Position: the last answer is kept.
+    SourcePosition PositionOf(const PreFormLine& line) const {
+        if (&line != positionAsked) FindPosition(line);
+        return positionFound;
+    }
+    SourcePosition OriginOf(const PreFormLine& line) const { return line.OriginPosition(PositionOf(line)); }
+
     // The bytes of the lines' texts.
     LineTextArena texts;
 
 private:
     static constexpr size_t kChunkLines = 4096;
     static constexpr size_t kChunkBytes = kChunkLines * sizeof(PreFormLine);
-    // 32 chunks make two large pages exactly; the first run does not.
+    // 32 chunks make a large page exactly; the first run does not.
     static constexpr size_t kRunChunks = 32;
     static constexpr size_t kFirstRunChunks = 5;  // below a megabyte: a small block takes no large page
     static_assert(kRunChunks * kChunkBytes % PageRun::kLargePageBytes == 0);
@@ -322,12 +382,54 @@ private:
     size_t runChunks = 0;  // chunks of the newest run
     size_t runChunksUsed = 0;  // of them taken
     size_t count = 0;
+    // The runs of pages by address, with the index of the first line of
+    // each (PositionOf).
+    struct RecordRun {
+        uintptr_t start;
+        size_t bytes;
+        size_t firstLine;
+    };
+    std::vector<RecordRun> recordRuns;
+    // Lines from `firstLine` on stand at `start`, and (step 1) each on the
+    // line after the one before it, or (step 0) all at `start`; a run of
+    // one line has no step yet (-1).
+    struct PositionRun {
+        size_t firstLine;
+        SourcePosition start;
+        int step;
+        SourcePosition At(size_t i) const {
+            return step > 0 ? SourcePosition(start.unit, static_cast<int32_t>(start.line + (i - firstLine))) : start;
+        }
+    };
+    std::vector<PositionRun> positionRuns;
+    // The record Position or PositionOf was asked of last, and its
+    // position.  (Records and their positions never change.)
+    mutable const PreFormLine* positionAsked = nullptr;
+    mutable SourcePosition positionFound;
+    mutable size_t runAsked = 0;  // the run of pages of the record asked of last
+    // Where the next line stands if it goes on the newest position run, once
+    // the run has its step (an impossible unit until then).
+    static constexpr int32_t kNoUnit = INT32_MIN;
+    int32_t nextUnit = kNoUnit;
+    int64_t nextLine = 0;
+    // Notes where the line being added (line `count`) stands.
+    void NotePosition(const SourcePosition& position) {
+        if (position.unit == nextUnit && position.line == nextLine)
+            nextLine += positionRuns.back().step;
+        else
+            StartPositionRun(position);
+    }
+    // The line being added does not go on the newest run as its step says:
+    // it gives the run its step, or starts a run.
+    void StartPositionRun(const SourcePosition& position);
+    SourcePosition PositionInRuns(size_t i) const;
+    void FindPosition(const PreFormLine& line) const;
 };
 
 // Directive lines other than CHANGE_POLICY lines have done their work when
 // the file was read: they carry no text of the block.
 inline bool IsDirectiveLine(const PreFormLine& line) {
-    return line.tagCode != kStatementNone || (line.lineType >= kStatementFirst && line.lineType <= kStatementLast) ||
+    return line.hasTagCode || (line.lineType >= kStatementFirst && line.lineType <= kStatementLast) ||
            line.lineType == kStatementContentsList || line.lineType == kStatementNavigationBar;
 }
 

@@ -140,7 +140,7 @@ void PreForm::FindRecords() {
         // Taken as it stands: the line is a record of its own.
         if (!warned) {
             TextString message("WARNING: Quoted field not closed, taken as it stands at line ");
-            message.AppendNumber('1', opening.OriginPosition().line, 0);
+            message.AppendNumber('1', lines.OriginOf(opening).line, 0);
             Message(message.buffer, kLevelWarning);
             warned = true;
         }

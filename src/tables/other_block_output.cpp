@@ -84,7 +84,8 @@ void HighlightComment(FC* set, TextString& text, bool rtf) {
 
 // A scratch line that carries one block line through the output conversion
 // and the tag execution; the output tracker follows the line written.
-std::unique_ptr<AnalysedLine> ScratchLine(Context& context, const PreFormLine& line, const char* text) {
+std::unique_ptr<AnalysedLine> ScratchLine(Context& context, const BlockLines& lines, const PreFormLine& line,
+                                          const char* text) {
     auto scratch = std::make_unique<AnalysedLine>();
     scratch->SetText(text);
     TextString rawScratch;
@@ -92,17 +93,18 @@ std::unique_ptr<AnalysedLine> ScratchLine(Context& context, const PreFormLine& l
     scratch->rawText.Assign(raw.view());
     scratch->lineType = line.lineType;
     scratch->flags = line.flags;
-    scratch->position = line.position;
-    scratch->originPosition = line.OriginPosition();
-    context.trackers.output.position = line.position;
+    scratch->position = lines.PositionOf(line);
+    scratch->originPosition = lines.OriginOf(line);
+    context.trackers.output.position = scratch->position;
     return scratch;
 }
 
 // The positional link anchors of the line's source line put back.
-void ApplyLinkDefinitions(FC& set, const PreFormLine& line, AnalysedLine& scratch) {
+void ApplyLinkDefinitions(FC& set, const BlockLines& lines, const PreFormLine& line, AnalysedLine& scratch) {
     TextString out;
     const TextString layout(line.Layout().view());
-    set.ApplyLinkDefinitions(&line.position, &layout, 0, -1, -1, &scratch, &out);
+    const SourcePosition position = lines.PositionOf(line);
+    set.ApplyLinkDefinitions(&position, &layout, 0, -1, -1, &scratch, &out);
     scratch.AssignChars(out.buffer, out.length);
 }
 
@@ -124,8 +126,9 @@ int HangingIndent(const PreForm& engine) {
 
 // A mail-header value: the text after the key's colon, converted for output
 // with its blanks collapsed and trimmed.
-TextString ConvertHeaderValue(FC& set, Context& context, const PreFormLine& line, const TextString& value) {
-    std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, value.buffer);
+TextString ConvertHeaderValue(FC& set, Context& context, const BlockLines& lines, const PreFormLine& line,
+                              const TextString& value) {
+    std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, lines, line, value.buffer);
     scratch->ConvertForOutput(set, nullptr, 1, 0, 0, 0, 1, 1);
     TextString out;
     out.AssignChars(scratch->buffer, scratch->length);
@@ -158,7 +161,7 @@ void PreForm::OutputCodeSample() {
             continue;
         }
         if (IsDirectiveLine(line)) continue;
-        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display().buffer);
+        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, lines, line, line.Display().buffer);
         scratch->ApplyLinkDictionary(set);
         TextString text;
         text.AssignChars(scratch->buffer, scratch->length);
@@ -249,10 +252,10 @@ void PreForm::OutputPreformatted() {
             continue;
         }
         if (IsDirectiveLine(line)) continue;
-        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display().buffer);
+        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, lines, line, line.Display().buffer);
         scratch->ConvertForOutput(set, line.Replacements(), 1, references, emphasis,
                                   emphasis && line.Replacements() ? 1 : 0, 1, 0);
-        ApplyLinkDefinitions(set, line, *scratch);
+        ApplyLinkDefinitions(set, lines, line, *scratch);
         TextString messages;
         const int result = ExecuteTags(document, set, *scratch, 5, messages);
         if (result >= 0 && !messages.IsEmpty()) set.ReportMessage(messages.buffer, kLevelAlways);
@@ -342,9 +345,9 @@ void PreForm::OutputAsNormal() {
         // Ignored and dropped input lines are not part of the text.
         if (IsDirectiveLine(line) || type == kLineConsumed || type == kLineIgnored) continue;
 
-        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, line, line.Display().buffer);
+        std::unique_ptr<AnalysedLine> scratch = ScratchLine(context, lines, line, line.Display().buffer);
         scratch->ConvertForOutput(set, line.Replacements(), 1, 1, 1, 0, 1, 1);
-        ApplyLinkDefinitions(set, line, *scratch);
+        ApplyLinkDefinitions(set, lines, line, *scratch);
         TextString messages;
         // Mode 3 gets its turn when no tag of mode 0 gave a result.
         int result = ExecuteTags(document, set, *scratch, 0, messages);
@@ -409,12 +412,12 @@ void PreForm::OutputMailHeader() {
         OutputAsNormal();
         return;
     }
-    subject = ConvertHeaderValue(set, context, *subjectLine, subject);
-    sender = ConvertHeaderValue(set, context, *senderLine, sender);
-    if (dateLine) date = ConvertHeaderValue(set, context, *dateLine, date);
+    subject = ConvertHeaderValue(set, context, lines, *subjectLine, subject);
+    sender = ConvertHeaderValue(set, context, lines, *senderLine, sender);
+    if (dateLine) date = ConvertHeaderValue(set, context, lines, *dateLine, date);
 
     if (htmlOutput) {
-        const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->position;
+        const SourcePosition where = lines.empty() ? SourcePosition() : lines.Position(0);
         HTML_WriteHeadingAnchor(&set, htmlWriter, kLineMailHeading, where, subject, subject, subject);
         Write(htmlWriter, &set, "<!-- Start of auto-detected Mail header -->");
         Write(htmlWriter, &set, TextString("<H2>") + subject + "</H2>");
@@ -585,6 +588,6 @@ void PreForm::MergeLastTwoColumns() {
     kept.typicalSpan = 1;
     columns.pop_back();
     columnCount = static_cast<int>(columns.size());
-    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->OriginPosition();
+    const SourcePosition where = lines.empty() ? SourcePosition() : lines.Origin(0);
     cellRow.Reset(columnCount, policies, where, LineFont(0));
 }

@@ -65,13 +65,15 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
     PreFormLine& line = lines.Add(analysed, utf8Text);
     lineCount = static_cast<int>(lines.size());
 
-    // A CHANGE_POLICY line is no part of the block's layout.
-    if (line.lineType != kStatementChangePolicy && line.length - line.indent > 0) {
+    // A CHANGE_POLICY line is no part of the block's layout.  The line's
+    // indent counts here only: the record does not keep it.
+    const int indent = analysed.leadingBlanks > 0 ? analysed.leadingBlanks : 0;
+    if (line.lineType != kStatementChangePolicy && line.length - indent > 0) {
         if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
         if (shortestLength < 0 || line.length < shortestLength) shortestLength = line.length;
-        if (line.indent < smallestIndent && HasNonBlank(line.Layout()) && line.length > 0 &&
+        if (indent < smallestIndent && HasNonBlank(line.Layout()) && line.length > 0 &&
             !IsRuleLine(analysed.textIsTagged ? analysed.taggedText->buffer : analysed.buffer))
-            smallestIndent = line.indent;
+            smallestIndent = indent;
     }
     if (analysed.HasFlag(kFlagHeaderLine)) ++mailHeaderLineCount;
 }
@@ -79,7 +81,7 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
 void PreForm::AddColumn(int start, int gapEnd, int boundary, int score) {
     columns.push_back(std::make_unique<PreFormColumn>(start, gapEnd, boundary, score));
     columnCount = static_cast<int>(columns.size());
-    const SourcePosition where = lines.empty() ? SourcePosition() : lines.front()->OriginPosition();
+    const SourcePosition where = lines.empty() ? SourcePosition() : lines.Origin(0);
     cellRow.Add(std::make_unique<TableCell>(policies, where, nullptr));
 }
 

@@ -19,6 +19,16 @@ void Write(const RowWriterContext& out, const TextString& line) {
     out.writer->WriteText(out.policies, out.writer, line.buffer);
 }
 
+// A cell's line, done with once written: a large one is handed to the RTF
+// writer's buffer rather than copied there.
+void WriteCellLine(const RowWriterContext& out, TextString& line) {
+    auto* rtf = line.length >= RTFFile::kHandOverBytes ? dynamic_cast<RTFFile*>(out.writer) : nullptr;
+    if (rtf)
+        rtf->WriteHandedOver(out.policies, out.writer, line);
+    else
+        Write(out, line);
+}
+
 // The row definition: "\trowd" with the table's offset and one "\cellx" per
 // written cell (its right edge), with rule borders from the lines around.
 void WriteRtfRowDefinition(const RowRecord& row, RowWriterContext& out) {
@@ -102,14 +112,14 @@ void WriteRtfCells(const RowRecord& row, RowWriterContext& out) {
         if (opening.IsEmpty()) {
             // The cell's own text ends the line (a cell can hold a whole block).
             Add(text, "\\cell");
-            Write(out, text);
+            WriteCellLine(out, text);
         } else {
             line = "{";
             line.Append(opening);
             line.Append(text);
             line.Append(closing);
             Add(line, "\\cell}");
-            Write(out, line);
+            WriteCellLine(out, line);
         }
         // A scratch text that served a large cell gives its room back.
         for (TextString* scratch : {&text, &line})

@@ -445,7 +445,7 @@ void PrepareRow(PreForm& engine, TableCellRow* row, int lineIndex) {
     const int n = static_cast<int>(engine.columns.size());
     const bool validLine = lineIndex >= 0 && lineIndex < static_cast<int>(engine.lines.size());
     TableCellFields fresh;
-    fresh.position = validLine ? engine.lines[static_cast<size_t>(lineIndex)]->position : SourcePosition();
+    fresh.position = validLine ? engine.lines.Position(static_cast<size_t>(lineIndex)) : SourcePosition();
     fresh.font = engine.LineFont(lineIndex);
     if (row->Count() != n) row->Reset(n, engine.policies, fresh.position, fresh.font);
     row->PadFrom(0, fresh);
@@ -611,6 +611,7 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     // characters call for the escaping.
     const unsigned char escapedBytes =
         context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
+    const SourcePosition linePosition = engine.lines.PositionOf(line);
     auto convert = [&](TextString& text) {
         unsigned char bytes;
         if (engine.htmlOutput) {
@@ -627,14 +628,14 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
         const bool untouched =
             dictionaryEmpty && !text.IsEmpty() && ConversionLeavesAlone(text, bytes, dotsMayBeReferences);
         if (context && untouched) {
-            context->trackers.output.position = line.position;
+            context->trackers.output.position = linePosition;
         } else if (context) {
             LoadScratchLine(scratch, text);
             scratch.lineType = line.lineType;
             scratch.flags = line.flags;
-            scratch.position = line.position;
-            scratch.originPosition = line.OriginPosition();
-            context->trackers.output.position = line.position;
+            scratch.position = linePosition;
+            scratch.originPosition = engine.lines.OriginOf(line);
+            context->trackers.output.position = linePosition;
             scratch.ConvertForOutput(*set, nullptr, 1, references, 1, 0, 1, 1);
             PutBackScratchLine(scratch, text);
             context->ForgetLine(&scratch);

@@ -63,7 +63,7 @@ void ReportJoinedColumns(PreForm& table, const PreFormLine& line) {
     TextString message("WARNING: Columns beyond ");
     message.AppendNumber('1', table.columnCut.bound, 0);
     message.Append(" joined into the last cell from line ");
-    message.AppendNumber('1', line.OriginPosition().line, 0);
+    message.AppendNumber('1', table.lines.OriginOf(line).line, 0);
     table.Message(message.buffer, kLevelWarning);
 }
 
@@ -573,7 +573,7 @@ void PreForm::ResetRowForLine(TableCellRow* row, int lineIndex) {
     const PreFormLine* line = (lineIndex >= 0 && lineIndex < count) ? lines[static_cast<size_t>(lineIndex)]
                                                                     : (count > 0 ? lines.front() : nullptr);
     TableCellFields fresh;
-    fresh.position = line ? line->position : SourcePosition();
+    fresh.position = line ? lines.PositionOf(*line) : SourcePosition();
     fresh.font = LineFont(lineIndex);
     if (row->Count() != columnCount) row->Reset(columnCount, policies, fresh.position, fresh.font);
     TableCellRow::Padding& padding = row->PadFrom(0, fresh);

@@ -468,7 +468,8 @@ private:
         cellNumber = 0;
         cell = nullptr;
         if (kind == RowKind::Line) {
-            TableCell* rule = section->data.Add(&set, row, 1, Line(i).position, engine.LineFont(i));
+            TableCell* rule =
+                section->data.Add(&set, row, 1, engine.lines.Position(static_cast<size_t>(i)), engine.LineFont(i));
             rule->text = "-------";
             rule->span = std::max(columns, 1);
             rule->lineCount = 1;
@@ -479,7 +480,8 @@ private:
     void NewCell(int i) {
         if (section && (rowKind == RowKind::Head || rowKind == RowKind::Data)) {
             UserTableGrid& grid = rowKind == RowKind::Head ? section->header : section->data;
-            cell = grid.Add(&set, row, ++cellNumber, Line(i).position, engine.LineFont(i));
+            cell =
+                grid.Add(&set, row, ++cellNumber, engine.lines.Position(static_cast<size_t>(i)), engine.LineFont(i));
             cell->isHeaderCell = rowKind == RowKind::Head ? 1 : 0;
         } else {
             engine.Message("TAG ERROR: Can't place NEW_CELL tag here", kLevelAlways);

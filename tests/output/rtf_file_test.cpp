@@ -237,6 +237,52 @@ TEST_F(RTFFileTest, LongLinesKeepTheirBlanks) {
     EXPECT_EQ(std::string(written.TextAt(0)), text);
 }
 
+// A large text handed over to the buffer is written as a copy of it would
+// be: the lines pending before it are tidied alone, and the text after it.
+TEST_F(RTFFileTest, AHandedOverTextIsWrittenAsACopiedOne) {
+    const std::string large(RTFFile::kHandOverBytes, 'x');
+    struct Case {
+        const char* name;
+        std::vector<std::string> before;
+        std::string text;
+        const char* encoding;
+    };
+    const std::vector<Case> cases = {
+        {"nothing pending", {}, large + "\\par\\cell", ""},
+        {"tidied forms on both sides", {"{\\b a\\b0}", "text  ", "\\par "}, "  " + large + "\\line\\cell}}}", ""},
+        {"a text of several lines", {"x}}}"}, large + "  \nnext\\par \n" + large, ""},
+        {"just too short", {"{\\i a\\i0}"}, large.substr(1) + "\\par\\cell", ""},
+        {"an encoding that converts lines", {"a"}, large + "\xe9", "iso-8859-2"},
+        {"a NUL byte", {"a"}, large + std::string(1, '\0') + "\nmore", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        set.SetText(Pol::CharacterEncoding, c.encoding);
+        context.documentState.rtfOutput = 1;
+        std::vector<std::string> results;
+        for (const bool handOver : {false, true}) {
+            StringList written;
+            RTFFile document(set);
+            document.outputList = &written;
+            document.OpenForWrite("", 0, 0);
+            document.fileStarted = 1;
+            for (const std::string& line : c.before) document.WriteText(&set, &document, line.c_str());
+            TextString text(c.text);
+            if (handOver)
+                EXPECT_EQ(document.WriteHandedOver(&set, &document, text), 1);
+            else
+                EXPECT_EQ(document.WriteText(&set, &document, text.buffer), 1);
+            document.WriteText(&set, &document, "\\par\\cell after  ");
+            document.FlushBuffer(&set, &document, 1);
+            std::string all;
+            for (int i = 0; i < written.count; ++i) all += std::string(written.TextAt(i)) + "\n";
+            results.push_back(all);
+        }
+        EXPECT_GT(results[0].size(), large.size());
+        EXPECT_EQ(results[0], results[1]);
+    }
+}
+
 TEST(RTFTidyBuffer, RewritesLineEndsAndCells) {
     struct Case {
         const char* in;

@@ -61,7 +61,6 @@ TEST_F(PreFormTest, LineKeepsItsTextsAndCountsMailHeaders) {
     const PreFormLine& line = *engine.lines[1];
     EXPECT_EQ(line.Layout().str(), "  body");
     EXPECT_EQ(line.length, 6);
-    EXPECT_EQ(line.indent, 2);
     EXPECT_EQ(engine.lines[0]->Display().str(), "From: someone");
 }
 
@@ -228,8 +227,8 @@ TEST_F(PreFormTest, LinesFromAnIncludedFileKeepTheirOriginAndPairs) {
         analysed.originPosition = c.included ? SourcePosition(0, 42) : SourcePosition(3, 7);
         analysed.firstPairPresent = c.pairs ? 1 : 0;
         const PreFormLine line(analysed, arena);
-        EXPECT_EQ(line.OriginPosition().unit, c.included ? 0 : 3);
-        EXPECT_EQ(line.OriginPosition().line, c.included ? 42 : 7);
+        EXPECT_EQ(line.OriginPosition(SourcePosition(3, 7)).unit, c.included ? 0 : 3);
+        EXPECT_EQ(line.OriginPosition(SourcePosition(3, 7)).line, c.included ? 42 : 7);
         EXPECT_EQ(line.Replacements() != nullptr, c.pairs);
         if (line.Replacements()) {
             EXPECT_EQ(line.Replacements()->firstPairPresent, 1);
@@ -238,6 +237,70 @@ TEST_F(PreFormTest, LinesFromAnIncludedFileKeepTheirOriginAndPairs) {
         EXPECT_EQ(line.Raw(scratch).str(), c.tabbed ? "a\tb" : "a b");
         EXPECT_EQ(line.Layout().str(), c.tabbed ? "a       b" : "a b");
     }
+}
+
+TEST_F(PreFormTest, EveryLineKeepsWhereItStands) {
+    // The positions are kept as runs of lines that follow one another or
+    // repeat one position; each line reads its own back, by index and by
+    // record, with the origin of a line of an included file.
+    struct Step {
+        int unit, line;
+        int originUnit = -2;  // -2: the line's own position
+        int originLine = 0;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    std::vector<Step> many;
+    // Several runs of record pages, and gaps.
+    for (int i = 0; i < 30000; ++i) many.push_back({0, 1 + i + (i / 3000) * 5});
+    const std::vector<Case> cases = {
+        {"one line", {{0, 1}}},
+        {"lines that follow one another", {{0, 1}, {0, 2}, {0, 3}, {0, 4}}},
+        {"one position repeated", {{0, 5}, {0, 5}, {0, 5}, {0, 6}, {0, 7}}},
+        {"a gap and a step back", {{0, 1}, {0, 2}, {0, 9}, {0, 10}, {0, 3}, {0, 4}}},
+        {"an included file", {{0, 1}, {1, 1, 0, 1}, {1, 2, 0, 1}, {1, 3, 0, 1}, {0, 2}, {0, 3}}},
+        {"no positions", {{-1, -1}, {-1, -1}, {-1, -1}}},
+        {"the largest line numbers", {{0, 2147483646}, {0, 2147483647}, {0, 0}}},
+        {"many", many},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PreForm engine(nullptr, &set, nullptr);
+        for (const Step& step : c.steps) {
+            AnalysedLine line;
+            line.SetText("x");
+            line.position = SourcePosition(step.unit, step.line);
+            line.originPosition =
+                step.originUnit == -2 ? line.position : SourcePosition(step.originUnit, step.originLine);
+            engine.AddLine(line);
+        }
+        // By index in order, then by record from the last line back (each
+        // asked afresh, across the runs of record pages).
+        auto expected = [&](size_t i) { return std::pair(c.steps[i].unit, c.steps[i].line); };
+        auto origin = [&](size_t i) {
+            const Step& step = c.steps[i];
+            return step.originUnit == -2 ? expected(i) : std::pair(step.originUnit, step.originLine);
+        };
+        for (size_t i = 0; i < c.steps.size(); ++i) {
+            const SourcePosition byIndex = engine.lines.Position(i);
+            ASSERT_EQ(std::pair(byIndex.unit, byIndex.line), expected(i)) << i;
+            const SourcePosition from = engine.lines.Origin(i);
+            ASSERT_EQ(std::pair(from.unit, from.line), origin(i)) << i;
+        }
+        for (size_t i = c.steps.size(); i-- > 0;) {
+            const SourcePosition byRecord = engine.lines.PositionOf(*engine.lines[i]);
+            ASSERT_EQ(std::pair(byRecord.unit, byRecord.line), expected(i)) << i;
+            const SourcePosition from = engine.lines.OriginOf(*engine.lines[i]);
+            ASSERT_EQ(std::pair(from.unit, from.line), origin(i)) << i;
+        }
+    }
+    // A record that is not one of the block's lines has no position there.
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "line");
+    const PreFormLine copy = *engine.lines[0];
+    EXPECT_FALSE(engine.lines.PositionOf(copy).IsValid());
 }
 
 TEST_F(PreFormTest, LongTextsAndManyLinesKeepTheirBytes) {
@@ -297,7 +360,7 @@ TEST_F(PreFormTest, GivingBackTheTextsOfWrittenLinesKeepsTheRest) {
         for (size_t i = before; i < kLines; i += 997) {
             const std::string expected = i % 2 ? text(i) : text(i).substr(2);
             ASSERT_EQ(engine.lines[i]->Layout().str(), expected) << i;
-            ASSERT_EQ(engine.lines[i]->indent, 2) << i;
+            ASSERT_EQ(engine.lines[i]->length, static_cast<int>(expected.size())) << i;
         }
     }
     // New lines after a release get fresh bytes.

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "context/context.h"
+#include "output/rtf_file.h"
 #include "support/row_writer_services.h"
 #include "tables/row_record.h"
 #include "tables/row_writers.h"
@@ -109,6 +111,52 @@ TEST_F(RtfRowWriterTest, TheParagraphIsKeptWithTheNextRowUnlessLoose) {
     EXPECT_EQ(Write(row)[3].rfind("\\widctlpar\\intbl\\adjustright", 0), 0u);
     row.lastLine = true;
     EXPECT_EQ(Write(row)[3], "\\widctlpar\\intbl\\adjustright{");
+}
+
+// A cell that holds a large text (a whole block of lines) goes to the RTF
+// file's buffer without a copy; the file's lines are those a copy makes,
+// and the cells' own texts stay as they were.
+TEST_F(RtfRowWriterTest, LargeCellsReachTheFileAsTheyAre) {
+    Context context;
+    set.SetContext(&context);
+    context.documentState.rtfOutput = 1;
+    const std::string large(RTFFile::kHandOverBytes, 'w');
+    struct Case {
+        const char* what;
+        std::string first, second;
+        bool header;
+    };
+    const std::vector<Case> cases = {
+        {"a large first cell", large, "x", false},
+        {"a large second cell", "head", large + "\\par y", false},
+        {"large bold cells", large, large, true},
+        {"cells just too short", large.substr(10), large.substr(5), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RowRecord row = TwoCells();
+        texts[0] = c.first.c_str();
+        texts[1] = c.second.c_str();
+        row.headerRow = c.header;
+        const std::vector<std::string> copied = Write(row);
+        StringList written;
+        RTFFile file(set);
+        file.outputList = &written;
+        file.OpenForWrite("", 0, 0);
+        file.fileStarted = 1;
+        RowWriterContext out{&set, &file, scratch.scratchBuffers, services};
+        WriteRtfRow(row, out);
+        file.FlushBuffer(&set, &file, 1);
+        // The paragraph line (3) follows the file's paragraph state.
+        ASSERT_EQ(written.count, static_cast<int>(copied.size()));
+        for (size_t i = 0; i < copied.size(); ++i) {
+            if (i == 3) continue;
+            EXPECT_TRUE(written.TextAt(static_cast<int>(i)) == copied[i]) << i;
+        }
+        EXPECT_EQ(texts[0].str(), c.first);
+        EXPECT_EQ(texts[1].str(), c.second);
+    }
+    set.SetContext(nullptr);
 }
 
 }  // namespace
