@@ -22,6 +22,7 @@
 class Context;
 class FC;
 class OutputDocument;
+class PreformattedScoreRecord;
 
 // Attribute bits of the flag word.
 enum AnalysedLineFlag : uint32_t {
@@ -230,8 +231,10 @@ public:
     void CheckWhiteSpace(FC* set);
     // A short line after a long one: the next line becomes 3.
     void CheckShortPreviousLine(FC* set);
-    // The pre-formatted tidy at the end of the analysis of a line.
-    void TidyPreformatting(FC* set);
+    // The pre-formatted tidy at the end of the analysis of a line; `record`
+    // holds the score the line typing worked out, when it did (lists.h).
+    void TidyPreformatting(FC* set) { TidyPreformatting(set, nullptr); }
+    void TidyPreformatting(FC* set, PreformattedScoreRecord* record);
 
     // Headings and section numbers (headings.cpp).  Each works on this
     // line's section levels and the context's heading state; `deepest` is
