@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -47,8 +46,7 @@ enum AnalysedLineFlag : uint32_t {
     kFlagHasHeadingTag = 0x40000,
 };
 
-// The analysed line that `line` is, or null: a plain AnalysedLine is told
-// by its type at once, other lines (derived kinds) by a dynamic cast.
+// The analysed line that `line` is, or null, told by the line's mark.
 class AnalysedLine;
 inline AnalysedLine* AsAnalysedLine(TextLine* line);
 inline const AnalysedLine* AsAnalysedLine(const TextLine* line);
@@ -120,8 +118,14 @@ public:
     // The room a recycled record keeps for each of its texts.
     static constexpr int kKeptTextRoom = 64 * 1024;
 
-    AnalysedLine() { Reset(1); }
-    explicit AnalysedLine(AnalysedLine* previousLine) : TextLine(previousLine) { Reset(1); }
+    AnalysedLine() {
+        analysedMark.Set();
+        Reset(1);
+    }
+    explicit AnalysedLine(AnalysedLine* previousLine) : TextLine(previousLine) {
+        analysedMark.Set();
+        Reset(1);
+    }
     AnalysedLine(const AnalysedLine&) = delete;
     AnalysedLine& operator=(const AnalysedLine&) = delete;
     ~AnalysedLine() override;
@@ -313,9 +317,7 @@ public:
 };
 
 inline AnalysedLine* AsAnalysedLine(TextLine* line) {
-    if (!line) return nullptr;
-    if (typeid(*line) == typeid(AnalysedLine)) return static_cast<AnalysedLine*>(line);
-    return dynamic_cast<AnalysedLine*>(line);
+    return line && line->analysedMark.IsSet() ? static_cast<AnalysedLine*>(line) : nullptr;
 }
 
 inline const AnalysedLine* AsAnalysedLine(const TextLine* line) {
