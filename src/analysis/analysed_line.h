@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -22,6 +21,7 @@
 class Context;
 class FC;
 class OutputDocument;
+class PreformattedScoreRecord;
 
 // Attribute bits of the flag word.
 enum AnalysedLineFlag : uint32_t {
@@ -46,8 +46,7 @@ enum AnalysedLineFlag : uint32_t {
     kFlagHasHeadingTag = 0x40000,
 };
 
-// The analysed line that `line` is, or null: a plain AnalysedLine is told
-// by its type at once, other lines (derived kinds) by a dynamic cast.
+// The analysed line that `line` is, or null, told by the line's mark.
 class AnalysedLine;
 inline AnalysedLine* AsAnalysedLine(TextLine* line);
 inline const AnalysedLine* AsAnalysedLine(const TextLine* line);
@@ -119,8 +118,14 @@ public:
     // The room a recycled record keeps for each of its texts.
     static constexpr int kKeptTextRoom = 64 * 1024;
 
-    AnalysedLine() { Reset(1); }
-    explicit AnalysedLine(AnalysedLine* previousLine) : TextLine(previousLine) { Reset(1); }
+    AnalysedLine() {
+        analysedMark.Set();
+        Reset(1);
+    }
+    explicit AnalysedLine(AnalysedLine* previousLine) : TextLine(previousLine) {
+        analysedMark.Set();
+        Reset(1);
+    }
     AnalysedLine(const AnalysedLine&) = delete;
     AnalysedLine& operator=(const AnalysedLine&) = delete;
     ~AnalysedLine() override;
@@ -230,8 +235,10 @@ public:
     void CheckWhiteSpace(FC* set);
     // A short line after a long one: the next line becomes 3.
     void CheckShortPreviousLine(FC* set);
-    // The pre-formatted tidy at the end of the analysis of a line.
-    void TidyPreformatting(FC* set);
+    // The pre-formatted tidy at the end of the analysis of a line; `record`
+    // holds the score the line typing worked out, when it did (lists.h).
+    void TidyPreformatting(FC* set) { TidyPreformatting(set, nullptr); }
+    void TidyPreformatting(FC* set, PreformattedScoreRecord* record);
 
     // Headings and section numbers (headings.cpp).  Each works on this
     // line's section levels and the context's heading state; `deepest` is
@@ -310,9 +317,7 @@ public:
 };
 
 inline AnalysedLine* AsAnalysedLine(TextLine* line) {
-    if (!line) return nullptr;
-    if (typeid(*line) == typeid(AnalysedLine)) return static_cast<AnalysedLine*>(line);
-    return dynamic_cast<AnalysedLine*>(line);
+    return line && line->analysedMark.IsSet() ? static_cast<AnalysedLine*>(line) : nullptr;
 }
 
 inline const AnalysedLine* AsAnalysedLine(const TextLine* line) {

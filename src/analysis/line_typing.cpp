@@ -658,7 +658,7 @@ bool TypeBlankOrPageBreak(FC& set, AnalysedLine& line, Tracker& tracker, const T
 // The tests that mark the line without typing it: the contents list
 // boundary, bar lines, pre-formatted text, mail headers and centring.
 void MarkLineLayout(FC& set, Context& context, AnalysedLine& line, AnalysedLine* previousLine,
-                    const TextString& working, bool switchesOn) {
+                    const TextString& working, bool switchesOn, PreformattedScoreRecord& score) {
     const DocumentState::HeadingState& headings = context.documentState.headingState;
     if (headings.contentsGate == 0 && !headings.contentsLocked) UpdateContentsListBoundary(&set, line);
 
@@ -666,9 +666,9 @@ void MarkLineLayout(FC& set, Context& context, AnalysedLine& line, AnalysedLine*
 
     if (switchesOn && set.IsOn(Pol::LookForPreformattedText) && !line.HasFlag(kFlagBarLine) &&
         !line.HasFlag(kFlagNotAnalysed) && !line.HasFlag(kFlagProtected)) {
-        const int score = PreformattedScore(&set, &line, previousLine, 1);
-        if (score > 0) {
-            line.preFormatKind = score;
+        const int kind = score.Score(&set, &line, previousLine, 1);
+        if (kind > 0) {
+            line.preFormatKind = kind;
             line.SetFlag(kFlagPreformattedByScore, true);
             line.SetFlag(kFlagPreformatted, true);
         }
@@ -872,7 +872,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     if (TypeBlankOrPageBreak(*set, *this, tracker, working, previousSummary)) return;
 
-    MarkLineLayout(*set, *context, *this, previousLine, working, switchesOn);
+    PreformattedScoreRecord score;
+    MarkLineLayout(*set, *context, *this, previousLine, working, switchesOn, score);
 
     // Numbered headings: a level-1 number inside running text does not make
     // a heading.
@@ -905,7 +906,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     MarkParagraphsAndLineBreaks(*set, *this);
 
-    TidyPreformatting(set);
+    TidyPreformatting(set, &score);
 
     // A single quoted line inside running text was not a quotation after all.
     if (lineType == kLineText && previousLine && previousLine->lineType == kLineQuoted &&

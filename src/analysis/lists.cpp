@@ -786,66 +786,12 @@ bool HoldsRunOfThreeBlanks(const TextString& text) {
 #endif
 }
 
-// The shape and blank-column comparison of a line are each asked for twice
-// in a row for the same texts (when the line is typed and when its
-// pre-formatting is tidied): the last result is kept with the texts it was
-// worked out from, and given again for the same texts.
-LineShape MeasureShapeOnce(const TextString& text) {
-    struct Memo {
-        std::string text;
-        LineShape shape;
-        bool valid = false;
-    };
-    static Memo memo;
-    if (memo.valid && memo.text == text.view()) return memo.shape;
-    memo.shape = MeasureShape(text);
-    memo.text.assign(text.view());
-    memo.valid = true;
-    return memo.shape;
-}
-
-void CompareBlankColumnsOnce(const TextString& first, const TextString& second, double& ratio, int& runs) {
-    struct Memo {
-        std::string first, second;
-        double ratio = 0.0;
-        int runs = 0;
-        bool valid = false;
-    };
-    static Memo memo;
-    if (!(memo.valid && memo.first == first.view() && memo.second == second.view())) {
-        CompareBlankColumns(first, second, memo.ratio, memo.runs);
-        memo.first.assign(first.view());
-        memo.second.assign(second.view());
-        memo.valid = true;
-    }
-    ratio = memo.ratio;
-    runs = memo.runs;
-}
-
-// Whether a text is mostly punctuation; asked for twice in a row for the
-// same neighbour, as the shape is (see MeasureShapeOnce).
-bool IsMostlyPunctuationOnce(const TextString& text) {
-    struct Memo {
-        std::string text;
-        bool result = false;
-        bool valid = false;
-    };
-    static Memo memo;
-    constexpr int kLongestKept = 4096;  // a longer text is not kept
-    if (text.length > kLongestKept) return IsMostlyPunctuation(text.buffer);
-    if (memo.valid && memo.text == text.view()) return memo.result;
-    memo.result = IsMostlyPunctuation(text.buffer);
-    memo.text.assign(text.view());
-    memo.valid = true;
-    return memo.result;
-}
-
 // The part of the score that the line's own shape gives.
 int ShapeScore(FC* set, const AnalysedLine& line, int mode) {
     // In mode 1 a run of three blanks scores 7 whatever else the line holds:
     // the rest of the shape is not measured.
     if (mode == 1 && HoldsRunOfThreeBlanks(line.taggedText)) return 7;
-    const LineShape shape = MeasureShapeOnce(line.taggedText);
+    const LineShape shape = MeasureShape(line.taggedText);
     const int h = LeadingBlanks(line);
     const int width = GetInt(set, Pol::PageWidth, 80);
     const bool justified = GetInt(set, Pol::TextJustification, 1) == 4;
@@ -939,13 +885,14 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
         if (compare && d < 7) {
             double ratio = 0.0;
             int runs = 0;
-            CompareBlankColumnsOnce(*line, *neighbour, ratio, runs);
+            CompareBlankColumns(*line, *neighbour, ratio, runs);
             if (ratio > 0.8 && runs > 4) d += 3;
         }
     }
 
     int score = std::max(d, ShapeScore(set, *line, mode));
-    if (score < 5 && neighbour && IsOn(set, Pol::LookForDiagrams) && IsMostlyPunctuationOnce(neighbour->plainText)) {
+    if (score < 5 && neighbour && IsOn(set, Pol::LookForDiagrams) &&
+        IsMostlyPunctuation(neighbour->plainText->buffer)) {
         const TextString& own = line->plainText;
         const int ownStart = CountLeadingWhiteSpace(own);
         const int trimmedLength = std::max(ownStart, LengthWithoutTrailingWhiteSpace(own)) - ownStart;
@@ -957,7 +904,45 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
     return std::min(score, 9);
 }
 
-void AnalysedLine::TidyPreformatting(FC* set) {
+PreformattedScoreRecord::Inputs PreformattedScoreRecord::InputsOf(FC* set, const AnalysedLine* line,
+                                                                  const AnalysedLine* neighbour, int mode) {
+    Inputs in;
+    in.set = set;
+    in.mode = mode;
+    if (line) {
+        in.line = line;
+        in.text = line->buffer;
+        in.length = line->length;
+        in.lineType = line->lineType;
+        in.protectedMark = line->flags & kFlagProtected;
+    }
+    if (!neighbour) return in;
+    in.neighbour = neighbour;
+    in.neighbourType = neighbour->lineType;
+    in.neighbourMark = neighbour->flags & kFlagPreformatted;
+    in.neighbourKind = neighbour->preFormatKind;
+    const AnalysedLine* above = AsAnalysedLine(neighbour->previous);
+    if (!above) return in;
+    in.above = above;
+    in.aboveType = above->lineType;
+    in.aboveMark = above->flags & kFlagPreformatted;
+    const AnalysedLine* twoAbove = AsAnalysedLine(above->previous);
+    if (!twoAbove) return in;
+    in.twoAbove = twoAbove;
+    in.twoAboveMark = twoAbove->flags & kFlagPreformatted;
+    return in;
+}
+
+int PreformattedScoreRecord::Score(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode) {
+    const Inputs now = InputsOf(set, line, neighbour, mode);
+    if (valid && now == inputs) return score;
+    score = PreformattedScore(set, line, neighbour, mode);
+    inputs = now;
+    valid = true;
+    return score;
+}
+
+void AnalysedLine::TidyPreformatting(FC* set, PreformattedScoreRecord* record) {
     Tracker* tracker = CurrentTracker(set);
     const bool neverPreformatted = TrimmedLength(*this) > 110 || (tracker && tracker->inHTML);
     if (neverPreformatted) ClearPreformatted(*this);
@@ -966,7 +951,9 @@ void AnalysedLine::TidyPreformatting(FC* set) {
     if ((type >= kLineText && type <= kLineParagraphStart) || type == kLineDefinition || type == kStatementPage ||
         type == kLineNotAnalysed) {
         if (neverPreformatted || HasFlag(kFlagBarLine) || !IsOn(set, Pol::LookForPreformattedText)) return;
-        const int score = PreformattedScore(set, this, PreviousForAnalysis(this), 1);
+        const AnalysedLine* neighbour = PreviousForAnalysis(this);
+        const int score =
+            record ? record->Score(set, this, neighbour, 1) : PreformattedScore(set, this, neighbour, 1);
         if (score > 0) {
             preFormatKind = score;
             SetFlag(kFlagPreformattedByScore | kFlagPreformatted, true);

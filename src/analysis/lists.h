@@ -7,6 +7,8 @@
 // LIST_ITEM tag.
 #pragma once
 
+#include <cstdint>
+
 #include "analysis/analysed_line.h"
 #include "context/tracker.h"
 #include "foundation/line_types.h"
@@ -82,6 +84,47 @@ inline AnalysedLine* GetAnalysisPreviousLine(const AnalysedLine* line) {
 // `neighbour` is the previous line or null; `mode` 1 is the score of the
 // line analysis, mode 0 the stricter one used for underlined headings.
 int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode);
+
+// The line analysis asks for a line's score twice: as the line is typed and
+// as its pre-formatting is tidied at the end.  Between the two a line's
+// texts and measures stay as they were (the typing tests read them and
+// write only types and marks), but the typing may change the line's type and
+// the types and marks of the lines above it.  The record keeps the first
+// score with what of that the score reads: the line's type and protected
+// mark, and the neighbour and the two lines above it with their types,
+// pre-formatted marks and kinds; it gives the score again while they are
+// the same lines in the same state.  The current text's place and length
+// are kept too, as a guard.
+class PreformattedScoreRecord {
+public:
+    int Score(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode);
+
+private:
+    struct Inputs {
+        const FC* set = nullptr;
+        const AnalysedLine* line = nullptr;
+        const char* text = nullptr;
+        int length = 0;
+        int mode = 0;
+        int lineType = 0;
+        uint32_t protectedMark = 0;
+        const AnalysedLine* neighbour = nullptr;
+        int neighbourType = 0;
+        uint32_t neighbourMark = 0;
+        int neighbourKind = 0;
+        const AnalysedLine* above = nullptr;
+        int aboveType = 0;
+        uint32_t aboveMark = 0;
+        const AnalysedLine* twoAbove = nullptr;
+        uint32_t twoAboveMark = 0;
+        bool operator==(const Inputs&) const = default;
+    };
+    static Inputs InputsOf(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode);
+
+    Inputs inputs;
+    int score = 0;
+    bool valid = false;
+};
 
 // ---- LIST_ITEM tags ----
 

@@ -22,6 +22,24 @@ public:
     int lineType = kLineText;
     int counter = 0;
     int firstWordLength = -1;
+    // Whether the line is an analysed line (analysis/analysed_line.h), whose
+    // constructors set it: the line tests ask of their neighbours many times
+    // a line whether they are analysed lines, and a load answers that where
+    // a look at the line's dynamic type costs several.  A copy never takes
+    // the mark over: a plain line copied from an analysed one stays plain.
+    class AnalysedMark {
+    public:
+        AnalysedMark() = default;
+        AnalysedMark(const AnalysedMark&) noexcept {}
+        AnalysedMark& operator=(const AnalysedMark&) noexcept { return *this; }
+        ~AnalysedMark() = default;
+        bool IsSet() const { return set; }
+        void Set() { set = true; }
+
+    private:
+        bool set = false;
+    };
+    AnalysedMark analysedMark;
 
     TextLine() { Reset(1); }
     explicit TextLine(TextLine* previousLine) {

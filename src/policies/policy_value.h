@@ -50,6 +50,11 @@ class PolicyValue {
 public:
     int id = 0;
     int kind = 0;
+    // The value of a number (Int, Bool, Alignment, Choice).  It stands here
+    // rather than in NumberPolicyValue so that a number read of any value is
+    // one load without a look at the kind (policies are read for every line
+    // and cell): a text value never writes it, and it stays 0 there.
+    int iValue = 0;
     int sectionCode = 0;
     int category = 0;
     int isSet = 0;
@@ -94,7 +99,6 @@ protected:
 class NumberPolicyValue : public PolicyValue {
 public:
     int iDefault = 0;
-    int iValue = 0;
 
     void Name(const char* key, int category, const void* defaultValue, const char* choices) override;
     void CopyFrom(const PolicyValue& other) override;

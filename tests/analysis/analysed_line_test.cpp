@@ -154,6 +154,30 @@ TEST(AnalysedLine, ARecycledRecordIsANewOneWithItsBuffers) {
               "");
 }
 
+// Only a line made as an analysed line (or a kind of one) is told one; a
+// plain line copied from an analysed one, or assigned one, stays plain.
+TEST(AnalysedLine, OnlyAnAnalysedLineIsToldOne) {
+    struct Kind : AnalysedLine {};
+    AnalysedLine analysed;
+    Kind derived;
+    TextLine plain;
+    TextLine copied(analysed);
+    TextLine assigned;
+    assigned = derived;
+    const struct {
+        const char* name;
+        TextLine* line;
+        bool analysedLine;
+    } cases[] = {{"analysed", &analysed, true}, {"derived", &derived, true},    {"plain", &plain, false},
+                 {"copied", &copied, false},    {"assigned", &assigned, false}, {"none", nullptr, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(AsAnalysedLine(c.line) != nullptr, c.analysedLine) << c.name;
+        if (c.analysedLine) {
+            EXPECT_EQ(AsAnalysedLine(c.line), c.line) << c.name;
+        }
+    }
+}
+
 TEST(AnalysedLine, SetTextMeasuresBlanks) {
     const struct {
         const char* text;

@@ -411,6 +411,43 @@ TEST_F(ListsTest, PreformattedScores) {
     EXPECT_EQ(neighbour({{"+-----+"}, {"x"}}), 0);
 }
 
+// The record gives its first score again only while nothing the score reads
+// has changed: after each change below it gives what a fresh score gives.
+TEST_F(ListsTest, AScoreRecordFollowsEveryChangeTheScoreReads) {
+    const uint32_t pre = kFlagPreformatted;
+    const struct {
+        const char* change;
+        std::function<void(AnalysedLine& twoAbove, AnalysedLine& above, AnalysedLine& neighbour, AnalysedLine& line)>
+            apply;
+    } cases[] = {
+        {"nothing", [](auto&, auto&, auto&, auto&) {}},
+        {"the line's type", [](auto&, auto&, auto&, AnalysedLine& l) { l.lineType = kLineDefinition; }},
+        {"the line protected", [](auto&, auto&, auto&, AnalysedLine& l) { l.SetFlag(kFlagProtected, true); }},
+        {"the neighbour's type", [](auto&, auto&, AnalysedLine& n, auto&) { n.lineType = kLineUnderline; }},
+        {"the neighbour pre-formatted", [](auto&, auto&, AnalysedLine& n, auto&) { n.SetFlag(pre, false); }},
+        {"the neighbour's kind", [](auto&, auto&, AnalysedLine& n, auto&) { n.preFormatKind = 9; }},
+        {"the line above's type", [](auto&, AnalysedLine& a, auto&, auto&) { a.lineType = kLineNumberedHeading; }},
+        {"the line above pre-formatted", [](auto&, AnalysedLine& a, auto&, auto&) { a.SetFlag(pre, false); }},
+        {"the line two above pre-formatted", [](AnalysedLine& t, auto&, auto&, auto&) { t.SetFlag(pre, true); }},
+        {"the line's text", [](auto&, auto&, auto&, AnalysedLine& l) { l.Assign("            x"); }},
+    };
+    for (const auto& c : cases) {
+        for (const bool neighbourPreformatted : {true, false}) {
+            lines.clear();
+            AnalysedLine* twoAbove = Add({"        int a;", kLineText});
+            AnalysedLine* above = Add({"        int b;", kLineText, pre});
+            AnalysedLine* neighbour = Add({"        int c;", kLineText, neighbourPreformatted ? pre : 0u});
+            neighbour->preFormatKind = neighbourPreformatted ? 7 : 0;
+            AnalysedLine* line = Add({"        int d;", kLineText});
+            PreformattedScoreRecord record;
+            EXPECT_EQ(record.Score(&set, line, neighbour, 1), PreformattedScore(&set, line, neighbour, 1));
+            c.apply(*twoAbove, *above, *neighbour, *line);
+            EXPECT_EQ(record.Score(&set, line, neighbour, 1), PreformattedScore(&set, line, neighbour, 1))
+                << c.change << (neighbourPreformatted ? ", after a pre-formatted neighbour" : "");
+        }
+    }
+}
+
 TEST_F(ListsTest, PreformattedScoresOfLongLinesLookAcross64ByteBlocks) {
     // The shape is measured 64 bytes at a time: runs of blanks and the bar
     // pairs that straddle a block boundary count as one.
