@@ -9,6 +9,7 @@
 //   is read at most twice.
 #include "tables/delimited_fields.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "tables/preform.h"
@@ -25,25 +26,33 @@ bool DelimitedFieldReader::Next(TextString* out) {
         return false;
     }
     const int start = position;
-    bool inQuote = false;
     bool quoteMet = false;
     int i = start;
-    while (i < length) {
-        const char c = text[i];
-        if (inQuote) {
-            if (c == '"') {
-                if (i + 1 < length && text[i + 1] == '"') {
-                    i += 2;
-                    continue;
+    if (quotes) {
+        // Up to the first quote or the delimiter (most fields hold no
+        // quote); from a quote on, byte by byte.
+        while (i < length && text[i] != delimiter && text[i] != '"') ++i;
+        bool inQuote = false;
+        while (i < length) {
+            const char c = text[i];
+            if (inQuote) {
+                if (c == '"') {
+                    if (i + 1 < length && text[i + 1] == '"') {
+                        i += 2;
+                        continue;
+                    }
+                    inQuote = false;
                 }
-                inQuote = false;
+                ++i;
+                continue;
             }
+            if (c == delimiter) break;
+            if (c == '"') inQuote = quoteMet = true;
             ++i;
-            continue;
         }
-        if (c == delimiter) break;
-        if (quotes && c == '"') inQuote = quoteMet = true;
-        ++i;
+    } else {
+        const void* found = std::memchr(text + i, delimiter, static_cast<size_t>(length - i));
+        i = found ? static_cast<int>(static_cast<const char*>(found) - text) : length;
     }
     if (i >= length)
         done = true;
@@ -64,8 +73,11 @@ bool DelimitedFieldReader::Next(TextString* out) {
 }
 
 int CountDelimitedFields(std::string_view text, char delimiter) {
-    DelimitedFieldReader reader(text.data() ? text.data() : "", static_cast<int>(text.size()), delimiter,
-                                DelimiterHonoursQuotes(delimiter));
+    // Without quotes (or without a quote on the line) every delimiter
+    // separates: one field more than delimiters.
+    if (!DelimiterHonoursQuotes(delimiter) || text.find('"') == std::string_view::npos)
+        return 1 + static_cast<int>(std::count(text.begin(), text.end(), delimiter));
+    DelimitedFieldReader reader(text.data(), static_cast<int>(text.size()), delimiter, true);
     int fields = 0;
     while (reader.Next(nullptr)) ++fields;
     return fields;
