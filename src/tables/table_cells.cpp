@@ -1087,17 +1087,17 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     if (cuts->size() < static_cast<size_t>(limit)) cuts->resize(static_cast<size_t>(limit));
     CellCut* const out = cuts->data();
 
-    // The first cell alone (the vote over the first column's texts) of a
-    // line of ASCII text without the tag start delimiter's first byte (no
-    // cut can split a tag): found by reading the piece itself, without the
-    // map of the whole line's blanks.
-    if (limit == 1 && !wide &&
-        (open.length == 0 || !std::memchr(text, open.buffer[0], static_cast<size_t>(length)))) {
+    TagSpans tags(layout.view(), open, close);
+    // The first cell alone (the vote over the first column's texts, or a
+    // block of one column) of a line of ASCII text: found by reading the
+    // piece itself, without the map of the whole line's blanks.  The tags
+    // are looked for only as far as the cell's boundaries reach.
+    if (limit == 1 && !wide) {
         int last = 0;
         int boundary = std::max(-1, boundaryAsItStands(0));
         int end = boundary;
-        while (last < n - 1 && boundary >= 0 && boundary < length && !zeroWidth &&
-               !EndsCellAtBoundary(text[boundary])) {
+        while (last < n - 1 && boundary >= 0 && boundary < length &&
+               !((zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary))) {
             ++last;
             boundary = std::max(boundary, boundaryAsItStands(last));
             end = boundary;
@@ -1137,7 +1137,6 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         return true;
     }
 
-    TagSpans tags(layout.view(), open, close);
     const NonBlankMap textBytes(text, length, open.length > 0 ? open.buffer[0] : '\0');
     if (!textBytes.HasMark()) tags.NoTags();
     LineBorders borders(*this, text, length, wide);

@@ -174,7 +174,11 @@ TEST_F(TableCellsTest, CutsWithoutCellsMatchTheSplit) {
         "Name   Age  City",     "Long name here  5",  "[[FONT 1, Arial]] x", "| a  | b  ||",
         "ab",                   "  12    7.5    x  ", "a]] b [[c  d]] e",     "      ",
         "Tab\there  4  end", "1234567890123456789 beyond the last boundary", "|", "   |x|  ", "abcdef|ghijk-lmn",
-        "    7", "abcdefghijklmn"};
+        "    7", "abcdefghijklmn",
+        // In-line tags at and around the first boundary (a limited cut reads
+        // the tags only as far as its boundaries reach).
+        "[[B]]ab x", "ab [[I]]  c", "abcde[[X]] d", "abcdef[[X]] d", "[[ab cd ef", "ab   [[X]]", "a[[b c]]d e",
+        "abcdef[[X  Y]]ghijk l"};
     // clang-format on
     for (int zeroWidth : {0, 1}) {
         set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
