@@ -1185,29 +1185,36 @@ public:
         if (tally.data && tally.spans) ++engine.spanningLines;
     }
 
-    // How often the first column holds the winner of the vote: its filled
-    // cells on the data lines, cut again.
-    int CountFirstColumnWinner() {
+    // Whether the first column holds one value on more than half of the
+    // data lines, and on two at least: the winner of the vote is counted
+    // over its filled cells on the data lines, cut again, until the count
+    // decides it either way.
+    bool FirstColumnHasDominantValue() {
+        if (!FirstColumnVoted()) return false;
+        const auto decides = [this](int most) { return most >= 2 && most * 2 > dataLines; };
         int most = 0;
         if (!byColumns) {
             for (uint64_t hash : delimitedFirstTexts)
                 if (hash == firstTexts.candidate) ++most;
-        } else if (count > 0 && dataLines > 0 && firstTexts.votes > 0) {
-            for (int i = 0; i < engine.lineCount; ++i) {
-                if (!IsDataLine(engine, i)) continue;
-                const char* text = "";
-                int end = 0;
-                if (engine.CutLineAtColumns(i, 1, &cuts, 1, cutSettings) && !cuts.empty()) {
-                    text = engine.lines[static_cast<size_t>(i)]->Layout().buffer + cuts[0].first;
-                    end = cuts[0].length;
-                }
-                int first = 0;
-                while (first < end && IsBlankChar(text[first])) ++first;
-                while (end > first && IsBlankChar(text[end - 1])) --end;
-                if (end > first && HashText(text + first, end - first) == firstTexts.candidate) ++most;
-            }
+            return decides(most);
         }
-        return most;
+        for (int i = 0; i < engine.lineCount; ++i) {
+            // Too few lines are left for the winner to reach the half.
+            if (2 * (most + (engine.lineCount - i)) <= dataLines) return false;
+            if (!IsDataLine(engine, i)) continue;
+            const char* text = "";
+            int end = 0;
+            if (engine.CutLineAtColumns(i, 1, &cuts, 1, cutSettings) && !cuts.empty()) {
+                text = engine.lines[static_cast<size_t>(i)]->Layout().buffer + cuts[0].first;
+                end = cuts[0].length;
+            }
+            int first = 0;
+            while (first < end && IsBlankChar(text[first])) ++first;
+            while (end > first && IsBlankChar(text[end - 1])) --end;
+            if (end > first && HashText(text + first, end - first) == firstTexts.candidate && decides(++most))
+                return true;
+        }
+        return false;
     }
 
     // Adds the empty cells counted together (CountEmptyCells) to the
@@ -1225,7 +1232,6 @@ public:
 
     // Whether the first column's cells voted at all.
     bool FirstColumnVoted() const { return count > 0 && dataLines > 0 && firstTexts.votes > 0; }
-    int DataLines() const { return dataLines; }
     const ColumnTally& Tally(int k) const { return tallies[static_cast<size_t>(k)]; }
 
 private:
@@ -1410,13 +1416,13 @@ void PreForm::GatherColumnStatistics() {
     filledCells.assign(static_cast<size_t>(lineCount), FilledCells{});
     for (int i = 0; i < lineCount; ++i) pass.TallyLine(i);
     pass.AddEmptyCells();
-    const int most = pass.CountFirstColumnWinner();
+    const bool dominant = pass.FirstColumnHasDominantValue();
     // The scratch row is left holding the last line's cells, as a split of
     // every line would leave it.
     if (!isDelimited && count > 0 && lineCount > 0) SplitLineIntoCells(&scratchRow, lineCount - 1, 1);
 
     for (int k = 0; k < count; ++k) DeriveColumnValues(*columns[static_cast<size_t>(k)], pass.Tally(k));
-    if (pass.FirstColumnVoted()) columns[0]->hasDominantValue = most >= 2 && most * 2 > pass.DataLines() ? 1 : 0;
+    if (pass.FirstColumnVoted()) columns[0]->hasDominantValue = dominant ? 1 : 0;
 
     SetColumnWidths(*this, pass);
 }
