@@ -20,14 +20,11 @@ constexpr int kMaxRecordLines = 1000;
 
 }  // namespace
 
-bool DelimitedFieldReader::Next(TextString* out) {
-    if (done) {
-        if (out) out->MakeEmpty();
-        return false;
-    }
-    const int start = position;
+bool DelimitedFieldReader::NextRange(int* start, int* end, bool* unquote) {
+    if (done) return false;
+    const int first = position;
     bool quoteMet = false;
-    int i = start;
+    int i = first;
     if (quotes) {
         // Up to the first quote or the delimiter (most fields hold no
         // quote); from a quote on, byte by byte.
@@ -58,16 +55,29 @@ bool DelimitedFieldReader::Next(TextString* out) {
         done = true;
     else
         position = i + 1;
+    *start = first;
+    *end = i;
+    *unquote = i - first >= 2 && quoteMet && text[first] == '"' && text[i - 1] == '"';
+    return true;
+}
+
+bool DelimitedFieldReader::Next(TextString* out) {
+    int start = 0;
+    int end = 0;
+    bool unquote = false;
+    if (!NextRange(&start, &end, &unquote)) {
+        if (out) out->MakeEmpty();
+        return false;
+    }
     if (!out) return true;
-    const int n = i - start;
-    if (n >= 2 && quoteMet && text[start] == '"' && text[i - 1] == '"') {
+    if (unquote) {
         out->MakeEmpty();
-        for (int k = start + 1; k < i - 1; ++k) {
+        for (int k = start + 1; k < end - 1; ++k) {
             out->AppendChar(text[k]);
-            if (text[k] == '"' && k + 1 < i - 1 && text[k + 1] == '"') ++k;
+            if (text[k] == '"' && k + 1 < end - 1 && text[k + 1] == '"') ++k;
         }
     } else {
-        out->AssignChars(text + start, n);
+        out->AssignChars(text + start, end - start);
     }
     return true;
 }

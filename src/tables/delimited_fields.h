@@ -22,6 +22,10 @@ public:
     // The next field into `out` (empty for an empty field; `out` may be
     // null to pass over it); false when the text holds no further field.
     bool Next(TextString* out);
+    // The next field as it stands in the text, its bytes from `*start` up
+    // to `*end`, and whether Next would unquote it (`*unquote`); false when
+    // the text holds no further field.
+    bool NextRange(int* start, int* end, bool* unquote);
     // Whether the text holds no further field (Next would give false).
     bool AtEnd() const { return done; }
 

@@ -171,6 +171,13 @@ public:
     // CutLineAtColumns with settings read by ReadCutSettings.
     bool CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit,
                           const CutSettings& settings) const;
+    // The cut of SplitLineIntoCellsByDelimiter for the statistics (texts
+    // trimmed, alignments guessed from the texts) without the cells: one
+    // entry per field, its text in `*record` (the line's raw text, which
+    // may be made in `scratch`).  False, with no cuts, for a line that
+    // needs the split: a field to unquote, fields beyond the last column, a
+    // record of several lines, no columns or no such line.
+    bool CutLineAtDelimiters(int lineIndex, TextString& scratch, LineText* record, std::vector<CellCut>* cuts) const;
     int GetSpanWidth(const TableCell* cell, int ignoreStub, int firstColumn, int span) const;
     void CountCellLines(TableCellRow* row);
     int GuessHeaderVerticalAlignment(TableCellRow* row, int* mixed);

@@ -1262,6 +1262,41 @@ bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
     return joined;
 }
 
+bool PreForm::CutLineAtDelimiters(int lineIndex, TextString& scratch, LineText* record,
+                                  std::vector<CellCut>* cuts) const {
+    cuts->clear();
+    const size_t n = columns.size();
+    const auto index = static_cast<size_t>(lineIndex);
+    if (n == 0 || lineIndex < 0 || index >= lines.size()) return false;
+    if (index + 1 < lines.size() && lines[index + 1]->continuesRecord) return false;
+    const LineText raw = lines[index]->Raw(scratch);
+    DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, DelimiterHonoursQuotes(delimiter));
+    const int configured = ConfiguredAlignment(this);
+    int start = 0;
+    int end = 0;
+    bool unquote = false;
+    while (reader.NextRange(&start, &end, &unquote)) {
+        if (unquote || cuts->size() == n) {
+            cuts->clear();
+            return false;
+        }
+        CellCut& cut = cuts->emplace_back();
+        cut.column = static_cast<int>(cuts->size()) - 1;
+        const int length = end - start;
+        int leading = 0;
+        int trailing = 0;
+        CountOuterBlanks(raw.buffer + start, length, &leading, &trailing);
+        cut.alignment =
+            GuessTextAlignment(this, configured, 1, cut.column, 0, raw.buffer + start, length, leading, trailing, 1);
+        if (leading < length) {
+            cut.first = start + leading;
+            cut.length = length - leading - trailing;
+        }
+    }
+    *record = raw;
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Widths and vertical alignment
 

@@ -438,6 +438,61 @@ TEST_F(TableCellsTest, DelimitedLinesKeepQuotedCommasAndAppendExtraFields) {
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"5\" pipe", "\"x", "y\""}));
 }
 
+// The column statistics cut a delimited line without cells where its fields
+// stand in the line as they are; such a cut gives the texts and alignments
+// the split gives, and every other line is left to the split.
+TEST_F(TableCellsTest, DelimitedCutsWithoutCellsMatchTheSplit) {
+    struct Case {
+        char delimiter;
+        const char* line;
+        bool cut;  // cut without cells
+    };
+    const std::vector<Case> cases = {
+        {',', "a,b,c", true},        {',', " 42 , x ,  ", true},
+        {',', "a,b", true},          {',', "", true},
+        {',', "a,,\t", true},        {',', "a,b\"c,d", true},  // the quote does not begin the field
+        {',', "12.5,  7,-3", true},  {',', "a,b,c,d", false},  // a field beyond the last column
+        {',', "a,b,c,", false},      {',', "a,\"b,c\",d", false},  // a field to unquote
+        {',', "\"a\"", false},       {',', "\"\",x", false},
+        {'\t', "x\t y \t3", true},   {'\t', "\"q\"\tz", true},  // quotes mean nothing between tabs
+        {'\t', "1\t2\t3\t4", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        PreForm engine(nullptr, &set, nullptr);
+        Add(engine, c.line);
+        DelimitedColumns(engine, c.delimiter, 3);
+        std::vector<CellCut> cuts;
+        TextString scratch;
+        LineText record{};
+        ASSERT_EQ(engine.CutLineAtDelimiters(0, scratch, &record, &cuts), c.cut);
+        if (!c.cut) {
+            EXPECT_TRUE(cuts.empty());
+            continue;
+        }
+        engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
+        ASSERT_EQ(static_cast<int>(cuts.size()), std::min(engine.scratchRow.PaddingStart(), 3));
+        for (const CellCut& cut : cuts) {
+            const TableCell* cell = engine.scratchRow.GetAt(cut.column);
+            EXPECT_EQ(record.view().substr(static_cast<size_t>(cut.first), static_cast<size_t>(cut.length)),
+                      cell->text.str());
+            EXPECT_EQ(cut.span, 1);
+            EXPECT_EQ(cut.alignment, cell->alignment) << "column " << cut.column;
+        }
+    }
+
+    // A record of several lines is split whole.
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "1,\"first");
+    Add(engine, "second\",2");
+    DelimitedColumns(engine, ',', 3);
+    engine.FindRecords();
+    std::vector<CellCut> cuts;
+    TextString scratch;
+    LineText record{};
+    EXPECT_FALSE(engine.CutLineAtDelimiters(0, scratch, &record, &cuts));
+}
+
 // A delimited line fills the cells of its fields; the cells after them stay
 // padding until read, and read as the empty cells of their columns (for
 // output, "&nbsp;" aligned as their column is).  The fields beyond the last
