@@ -1152,39 +1152,14 @@ public:
         if (count == 0 || line.continuesRecord) return;
         LineTally tally{line, filled, IsDataLine(engine, i)};
         if (tally.data) ++dataLines;
-        LineText record{};
         if (byColumns) {
             // The cuts follow each other over all the columns.
             engine.CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
             const char* layout = line.Layout().buffer;
             for (const CellCut& cut : cuts)
                 CountCell(tally, cut.column, cut.span, layout + cut.first, cut.length, cut.alignment);
-        } else if (engine.CutLineAtDelimiters(i, rawScratch, &record, &cuts)) {
-            // A field each of the first columns; the rest are empty.
-            for (const CellCut& cut : cuts)
-                CountCell(tally, cut.column, 1, record.buffer + cut.first, cut.length, cut.alignment);
-            const int fields = static_cast<int>(cuts.size());
-            if (fields < count) CountEmptyCells(tally, fields);
-            splitOwed = i;
         } else {
-            engine.SplitLineIntoCells(&engine.scratchRow, i, 1);
-            splitOwed = -1;
-            // The cells after the line's last field are padding without text
-            // (see TableCellRow): counted together.
-            const TableCellRow& row = engine.scratchRow;
-            const bool emptyPadding = row.PaddingCells().text.IsEmpty();
-            const int stop = emptyPadding ? std::min(count, row.PaddingStart()) : count;
-            int k = 0;
-            while (k < stop) {
-                const TableCell* cell = row.GetAt(k);
-                int span = cell ? cell->span : 1;
-                if (span < 1) span = 1;
-                if (span > count - k) span = count - k;
-                CountCell(tally, k, span, cell ? cell->text.buffer : "", cell ? cell->text.length : 0,
-                          cell ? cell->alignment : 1);
-                k += span;
-            }
-            if (k < count) CountEmptyCells(tally, k);
+            TallyFields(tally, i);
         }
         line.lastCellEmpty = tally.lastFilled ? 0 : 1;
         line.onlyLastCellFilled = tally.lastFilled && filled.count == 1 ? 1 : 0;
@@ -1254,6 +1229,39 @@ private:
         bool spans = false;
         bool lastFilled = false;
     };
+
+    // The fields of line `i` of a delimited block.  Kept out of TallyLine,
+    // which the lines of a block with columns go through.
+    [[gnu::noinline]] void TallyFields(LineTally& tally, int i) {
+        LineText record{};
+        if (engine.CutLineAtDelimiters(i, rawScratch, &record, &cuts)) {
+            // A field each of the first columns; the rest are empty.
+            for (const CellCut& cut : cuts)
+                CountCell(tally, cut.column, 1, record.buffer + cut.first, cut.length, cut.alignment);
+            const int fields = static_cast<int>(cuts.size());
+            if (fields < count) CountEmptyCells(tally, fields);
+            splitOwed = i;
+            return;
+        }
+        engine.SplitLineIntoCells(&engine.scratchRow, i, 1);
+        splitOwed = -1;
+        // The cells after the line's last field are padding without text
+        // (see TableCellRow): counted together.
+        const TableCellRow& row = engine.scratchRow;
+        const bool emptyPadding = row.PaddingCells().text.IsEmpty();
+        const int stop = emptyPadding ? std::min(count, row.PaddingStart()) : count;
+        int k = 0;
+        while (k < stop) {
+            const TableCell* cell = row.GetAt(k);
+            int span = cell ? cell->span : 1;
+            if (span < 1) span = 1;
+            if (span > count - k) span = count - k;
+            CountCell(tally, k, span, cell ? cell->text.buffer : "", cell ? cell->text.length : 0,
+                      cell ? cell->alignment : 1);
+            k += span;
+        }
+        if (k < count) CountEmptyCells(tally, k);
+    }
 
     // The cell that starts at column k, of `span` columns: its text (the
     // `textLength` bytes at `text`) and alignment.

@@ -1133,7 +1133,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         else
             cut.alignment = GuessTextAlignment(this, configured, cut.span, 0, boundary + 1, text + first,
                                                pieceLength, leading, trailing, force);
-        cuts->resize(1);
+        if (cuts->size() != 1) cuts->resize(1);
         return true;
     }
 
@@ -1202,7 +1202,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         return made;
     };
     const int made = wide ? cutAll(boundaryByte) : cutAll(boundaryAsItStands);
-    cuts->resize(static_cast<size_t>(made));
+    if (cuts->size() != static_cast<size_t>(made)) cuts->resize(static_cast<size_t>(made));
     return true;
 }
 
