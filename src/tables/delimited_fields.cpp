@@ -69,17 +69,20 @@ bool DelimitedFieldReader::Next(TextString* out) {
         if (out) out->MakeEmpty();
         return false;
     }
-    if (!out) return true;
-    if (unquote) {
-        out->MakeEmpty();
-        for (int k = start + 1; k < end - 1; ++k) {
-            out->AppendChar(text[k]);
-            if (text[k] == '"' && k + 1 < end - 1 && text[k + 1] == '"') ++k;
-        }
-    } else {
-        out->AssignChars(text + start, end - start);
-    }
+    if (out) CopyField(start, end, unquote, out);
     return true;
+}
+
+void DelimitedFieldReader::CopyField(int start, int end, bool unquote, TextString* out) const {
+    if (!unquote) {
+        out->AssignChars(text + start, end - start);
+        return;
+    }
+    out->MakeEmpty();
+    for (int k = start + 1; k < end - 1; ++k) {
+        out->AppendChar(text[k]);
+        if (text[k] == '"' && k + 1 < end - 1 && text[k + 1] == '"') ++k;
+    }
 }
 
 int CountDelimitedFields(std::string_view text, char delimiter) {

@@ -26,6 +26,8 @@ public:
     // to `*end`, and whether Next would unquote it (`*unquote`); false when
     // the text holds no further field.
     bool NextRange(int* start, int* end, bool* unquote);
+    // The field NextRange gave into `out`, unquoted as it said.
+    void CopyField(int start, int end, bool unquote, TextString* out) const;
     // Whether the text holds no further field (Next would give false).
     bool AtEnd() const { return done; }
 

@@ -342,6 +342,22 @@ private:
     }
 };
 
+// The alignment of a cell that needs no look at its text: the configured
+// one, or (unless the guess is forced) a cell of one column's typical one.
+[[gnu::always_inline]] inline bool AlignmentOfSettings(const PreForm* engine, int configured, int span,
+                                                       int columnIndex, int force, int* alignment) {
+    if (configured != 0) {
+        *alignment = configured;
+        return true;
+    }
+    if (!force && span == 1 && engine && columnIndex >= 0 &&
+        columnIndex < static_cast<int>(engine->columns.size())) {
+        *alignment = engine->columns[static_cast<size_t>(columnIndex)]->typicalAlignment;
+        return true;
+    }
+    return false;
+}
+
 // TableCell::GuessAlignment for the `length` bytes at `s` of a cell that
 // spans `span` columns, with the configured alignment already read and the
 // outer blanks counted (CountOuterBlanks): the cell splitter guesses from
@@ -353,9 +369,8 @@ private:
 [[gnu::always_inline]] inline int GuessTextAlignment(const PreForm* engine, int configured, int span,
                                                      int columnIndex, int columnWidth, const char* s, int length,
                                                      int leading, int trailing, int force) {
-    if (configured != 0) return configured;
-    if (!force && span == 1 && engine && columnIndex >= 0 && columnIndex < static_cast<int>(engine->columns.size()))
-        return engine->columns[static_cast<size_t>(columnIndex)]->typicalAlignment;
+    int set = 0;
+    if (AlignmentOfSettings(engine, configured, span, columnIndex, force, &set)) return set;
     if (length <= 0) return 1;
 
     const int i = leading;
@@ -392,6 +407,8 @@ private:
 // GuessTextAlignment for a whole text, its outer blanks counted here.
 int GuessWholeTextAlignment(const PreForm* engine, int configured, int span, int columnIndex, int columnWidth,
                             const TextString& text, int force) {
+    int set = 0;
+    if (AlignmentOfSettings(engine, configured, span, columnIndex, force, &set)) return set;
     int leading = 0;
     int trailing = 0;
     CountOuterBlanks(text.buffer, text.length, &leading, &trailing);
@@ -1225,8 +1242,41 @@ bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
                               lines[static_cast<size_t>(lineIndex) + 1]->continuesRecord;
 
     DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, DelimiterHonoursQuotes(delimiter));
+    const int configured = ConfiguredAlignment(this);
+    // Each cell's alignment is guessed from its field before the field is
+    // trimmed.  A field that stands as it is in the line is copied trimmed;
+    // the last column's cell is done once the fields beyond it are joined
+    // to it.
+    auto finish = [&](TableCell& cell, int c) {
+        cell.column = c;
+        cell.span = 1;
+        cell.alignment = GuessWholeTextAlignment(this, configured, 1, c, 0, cell.text, noConvert);
+        TrimBlanks(cell.text);
+        if (severalLines) cell.lineCount = 1 + cell.text.CountChar('\n');
+    };
     int fields = 0;
-    for (; fields < n && !reader.AtEnd(); ++fields) reader.Next(&row->CellAt(fields)->text);
+    int start = 0;
+    int end = 0;
+    bool unquote = false;
+    for (; fields < n && reader.NextRange(&start, &end, &unquote); ++fields) {
+        TableCell& cell = *row->CellAt(fields);
+        if (unquote || fields == n - 1) {
+            reader.CopyField(start, end, unquote, &cell.text);
+            if (fields < n - 1) finish(cell, fields);
+            continue;
+        }
+        const char* field = raw.buffer + start;
+        const int length = end - start;
+        int leading = 0;
+        int trailing = 0;
+        CountOuterBlanks(field, length, &leading, &trailing);
+        cell.column = fields;
+        cell.span = 1;
+        cell.alignment =
+            GuessTextAlignment(this, configured, 1, fields, 0, field, length, leading, trailing, noConvert);
+        AssignPiece(cell.text, field + leading, leading < length ? length - leading - trailing : 0);
+        if (severalLines) cell.lineCount = 1 + cell.text.CountChar('\n');
+    }
     bool joined = false;
     if (fields == n && !reader.AtEnd()) {
         TextString& last = row->CellAt(n - 1)->text;
@@ -1238,15 +1288,7 @@ bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
         last.ReplaceChar(0, '\t', ' ', 0);
         joined = true;
     }
-    const int configured = ConfiguredAlignment(this);
-    for (int c = 0; c < fields; ++c) {
-        TableCell* cell = row->CellAt(c);
-        cell->column = c;
-        cell->span = 1;
-        cell->alignment = GuessWholeTextAlignment(this, configured, 1, c, 0, cell->text, noConvert);
-        TrimBlanks(cell->text);
-        if (severalLines) cell->lineCount = 1 + cell->text.CountChar('\n');
-    }
+    if (fields == n) finish(*row->CellAt(n - 1), n - 1);
     // The padding: empty cells of span 1 in their columns, aligned as an
     // empty text is (for output, by the column's typical alignment).
     TableCellRow::Padding& padding = row->PaddingCells();

@@ -493,6 +493,38 @@ TEST_F(TableCellsTest, DelimitedCutsWithoutCellsMatchTheSplit) {
     EXPECT_FALSE(engine.CutLineAtDelimiters(0, scratch, &record, &cuts));
 }
 
+// A field is trimmed after its alignment is guessed from it, whether it is
+// copied as it stands, unquoted, or (in the last column) joined to the
+// fields beyond the last column first.
+TEST_F(TableCellsTest, DelimitedFieldsAreTrimmedAfterTheirAlignmentIsGuessed) {
+    struct Case {
+        const char* line;
+        std::vector<std::string> texts;
+        std::vector<int> alignments;
+        bool joined;
+    };
+    const std::vector<Case> cases = {
+        {" a , b ,c ,d ", {"a", "b", "c ,d"}, {1, 1, 1}, true},
+        {"\" x \", 7 ,  ", {"x", "7", ""}, {1, 3, 1}, false},
+        {"\t1\t,   x,\" 5\"", {"1", "x", "5"}, {3, 3, 3}, false},
+        {"  ,,", {"", "", ""}, {1, 1, 1}, false},
+        {"9", {"9", "", ""}, {3, 1, 1}, false},
+        {"a,b,  \"c\" ,\td", {"a", "b", "\"c\" , d"}, {1, 1, 3}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        PreForm engine(nullptr, &set, nullptr);
+        Add(engine, c.line);
+        DelimitedColumns(engine, ',', 3);
+        EXPECT_EQ(engine.SplitLineIntoCells(&engine.scratchRow, 0, 1), c.joined);
+        EXPECT_EQ(Texts(engine.scratchRow), c.texts);
+        std::vector<int> alignments;
+        for (int k = 0; k < engine.scratchRow.Count(); ++k)
+            alignments.push_back(engine.scratchRow.GetAt(k)->alignment);
+        EXPECT_EQ(alignments, c.alignments);
+    }
+}
+
 // A delimited line fills the cells of its fields; the cells after them stay
 // padding until read, and read as the empty cells of their columns (for
 // output, "&nbsp;" aligned as their column is).  The fields beyond the last
