@@ -93,7 +93,8 @@ private:
 };
 
 // Whether the text holds an end delimiter that no start delimiter opened.
-bool HasUnbalancedEnd(std::string_view line, const TextString& openText, const TextString& closeText) {
+[[gnu::always_inline]] inline bool HasUnbalancedEnd(std::string_view line, const TextString& openText,
+                                                    const TextString& closeText) {
     const std::string_view open = openText.view(), close = closeText.view();
     if (open.empty() || close.empty()) return false;
     size_t cursor = 0;
@@ -603,32 +604,51 @@ void ConvertFieldLines(PreForm& engine, TextString& text, Convert& convert) {
     std::swap(text, written);
 }
 
-// Escapes the text of each cell as the reader escapes a line, converts it for
+// Escapes a cell text as the reader escapes a line and converts it for
 // output (links, emphasis, link dictionary and, when the table asks for it,
-// section references) and gives an empty HTML cell a non-breaking space.
-void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& line) {
-    FC* set = engine.policies;
-    Context* context = set ? set->context : nullptr;
-    const TabConfig* config = ConfigOf(&engine);
-    const int references = config && config->GetInt(TabPol::ConvertXRefs) ? 1 : 0;
-    const int savedLocation = context ? context->trackers.codeLocation : kNoCodeLocation;
-    if (context) context->trackers.codeLocation = kWritingOutput;
+// section references); an empty HTML cell becomes a non-breaking space.
+// Made for one line: it reads the settings the conversion needs once, and
+// the code location is back as it was when it ends.
+class CellConversion {
+public:
+    CellConversion(PreForm& owner, const PreFormLine& cellsLine)
+        : engine(owner),
+          line(cellsLine),
+          set(owner.policies),
+          context(set ? set->context : nullptr),
+          savedLocation(context ? context->trackers.codeLocation : kNoCodeLocation) {
+        const TabConfig* config = ConfigOf(&engine);
+        references = config && config->GetInt(TabPol::ConvertXRefs) ? 1 : 0;
+        if (context) context->trackers.codeLocation = kWritingOutput;
+        // Most cells are words and numbers that the conversion cannot
+        // change: they skip it (ConversionLeavesAlone).
+        dictionaryEmpty = set && set->GetLinkDefinitionCount() < 1;
+        dotsMayBeReferences = references && set && set->IsOn(Pol::ExpectNumberedHeadings);
+        // UTF-8 text keeps its characters beyond ASCII: only the markup
+        // characters call for the escaping.
+        escapedBytes = context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
+    }
+    CellConversion(const CellConversion&) = delete;
+    CellConversion& operator=(const CellConversion&) = delete;
+    ~CellConversion() {
+        if (context) context->trackers.codeLocation = savedLocation;
+    }
 
-    // Most cells are words and numbers that the conversion cannot change:
-    // they skip it (ConversionLeavesAlone).
-    const bool dictionaryEmpty = set && set->GetLinkDefinitionCount() < 1;
-    const bool dotsMayBeReferences = references && set && set->IsOn(Pol::ExpectNumberedHeadings);
+    // The text of a cell that holds `lineCount` lines.
+    void Convert(TextString& text, int lineCount) {
+        if (lineCount > 1)
+            ConvertFieldLines(engine, text, *this);
+        else if (!text.IsEmpty())
+            (*this)(text);
+        if (engine.htmlOutput && text.IsEmpty()) text.Assign("&nbsp;");
+    }
+    // What an empty cell becomes.
+    void ConvertEmpty(TextString& text) const {
+        if (engine.htmlOutput) text.Assign("&nbsp;");
+    }
 
-    // One scratch line serves every cell of every row: its texts keep their
-    // buffers, and each cell gives it the texts and attributes the
-    // conversion reads.
-    if (!engine.scratchBuffers.cellLine) engine.scratchBuffers.cellLine = std::make_unique<AnalysedLine>();
-    AnalysedLine& scratch = *engine.scratchBuffers.cellLine;
-    // UTF-8 text keeps its characters beyond ASCII: only the markup
-    // characters call for the escaping.
-    const unsigned char escapedBytes =
-        context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
-    auto convert = [&](TextString& text) {
+    // One line of a cell text.
+    void operator()(TextString& text) {
         unsigned char bytes;
         if (engine.htmlOutput) {
             bytes = LookAtCellBytes(text);
@@ -646,6 +666,11 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
         if (context && untouched) {
             context->trackers.output.position = line.position;
         } else if (context) {
+            // One scratch line serves every cell of every row: its texts
+            // keep their buffers, and each cell gives it the texts and
+            // attributes the conversion reads.
+            if (!engine.scratchBuffers.cellLine) engine.scratchBuffers.cellLine = std::make_unique<AnalysedLine>();
+            AnalysedLine& scratch = *engine.scratchBuffers.cellLine;
             LoadScratchLine(scratch, text);
             scratch.lineType = line.lineType;
             scratch.flags = line.flags;
@@ -657,7 +682,32 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
             context->ForgetLine(&scratch);
             scratch.trackingContext = nullptr;  // the Context may end before the scratch line
         }
-    };
+    }
+
+private:
+    PreForm& engine;
+    const PreFormLine& line;
+    FC* set;
+    Context* context;
+    const int savedLocation;
+    int references = 0;
+    bool dictionaryEmpty = false;
+    bool dotsMayBeReferences = false;
+    unsigned char escapedBytes = 0;
+};
+
+// Reports a line of a table whose text holds an end delimiter `close` of an
+// in-line tag that no start delimiter opened (HasUnbalancedEnd).
+void ReportUnbalancedEnd(PreForm& engine, const TextString& close) {
+    TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
+    message.Append(close);
+    message.AppendChar('"');
+    engine.Message(message.buffer, kLevelAlways);
+}
+
+// Converts the text of each cell of a row for output (CellConversion).
+void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& line) {
+    CellConversion conversion(engine, line);
     // Padding cells without text all become what an empty cell becomes;
     // any other padding is converted cell by cell.
     TableCellRow::Padding& padding = row->PaddingCells();
@@ -665,15 +715,9 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
     const int real = row->PaddingStart();
     for (int c = 0; c < real; ++c) {
         TableCell& cell = *row->CellAt(c);
-        TextString& text = cell.text;
-        if (cell.lineCount > 1)
-            ConvertFieldLines(engine, text, convert);
-        else if (!text.IsEmpty())
-            convert(text);
-        if (engine.htmlOutput && text.IsEmpty()) text.Assign("&nbsp;");
+        conversion.Convert(cell.text, cell.lineCount);
     }
-    if (real < row->Count() && engine.htmlOutput) padding.text.Assign("&nbsp;");
-    if (context) context->trackers.codeLocation = savedLocation;
+    if (real < row->Count()) conversion.ConvertEmpty(padding.text);
 }
 
 // ---------------------------------------------------------------------------
@@ -1007,14 +1051,38 @@ bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
         static const TextString kNoDelimiter;
         const TextString& open = policies ? policies->GetText(Pol::StartTagDelimiter) : kNoDelimiter;
         const TextString& close = policies ? policies->GetText(Pol::EndTagDelimiter) : kNoDelimiter;
-        if (HasUnbalancedEnd(layout.view(), open, close)) {
-            TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
-            message.Append(close);
-            message.AppendChar('"');
-            Message(message.buffer, kLevelAlways);
-        }
+        if (HasUnbalancedEnd(layout.view(), open, close)) ReportUnbalancedEnd(*this, close);
         ConvertRowForOutput(*this, row, line);
     }
+    return joined;
+}
+
+bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column) {
+    std::vector<CellCut>& cuts = scratchBuffers.cuts;
+    const CutSettings settings = ReadCutSettings();
+    if (!row || row->Count() != static_cast<int>(columns.size()) ||
+        !CutLineAtColumns(lineIndex, 0, &cuts, 0, settings))
+        return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+    // The line must hold text in that cell alone.
+    const CellCut* filled = nullptr;
+    for (const CellCut& cut : cuts) {
+        if (cut.length == 0) continue;
+        if (filled || cut.column != column) return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+        filled = &cut;
+    }
+    if (!filled) return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    const LineText layout = line.Layout();
+    TextString& text = row->CellAt(column)->text;
+    AssignPiece(text, layout.buffer + filled->first, filled->length);
+    // Text beyond the columns the detection stopped at stands in the last
+    // cell; its tabs are shown as blanks.
+    const bool joined = columnCut.joinedFrom >= 0 && line.length > columnCut.joinedFrom;
+    if (joined && filled == &cuts.back()) text.ReplaceChar(0, '\t', ' ', 0);
+    if (HasUnbalancedEnd(layout.view(), *settings.open, *settings.close))
+        ReportUnbalancedEnd(*this, *settings.close);
+    CellConversion conversion(*this, line);
+    conversion.Convert(text, 0);
     return joined;
 }
 
