@@ -604,51 +604,44 @@ void ConvertFieldLines(PreForm& engine, TextString& text, Convert& convert) {
     std::swap(text, written);
 }
 
-// Escapes a cell text as the reader escapes a line and converts it for
-// output (links, emphasis, link dictionary and, when the table asks for it,
-// section references); an empty HTML cell becomes a non-breaking space.
-// Made for one line: it reads the settings the conversion needs once, and
-// the code location is back as it was when it ends.
-class CellConversion {
-public:
-    CellConversion(PreForm& owner, const PreFormLine& cellsLine)
-        : engine(owner),
-          line(cellsLine),
-          set(owner.policies),
-          context(set ? set->context : nullptr),
-          savedLocation(context ? context->trackers.codeLocation : kNoCodeLocation) {
-        const TabConfig* config = ConfigOf(&engine);
-        references = config && config->GetInt(TabPol::ConvertXRefs) ? 1 : 0;
-        if (context) context->trackers.codeLocation = kWritingOutput;
-        // Most cells are words and numbers that the conversion cannot
-        // change: they skip it (ConversionLeavesAlone).
-        dictionaryEmpty = set && set->GetLinkDefinitionCount() < 1;
-        dotsMayBeReferences = references && set && set->IsOn(Pol::ExpectNumberedHeadings);
-        // UTF-8 text keeps its characters beyond ASCII: only the markup
-        // characters call for the escaping.
-        escapedBytes = context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
-    }
-    CellConversion(const CellConversion&) = delete;
-    CellConversion& operator=(const CellConversion&) = delete;
-    ~CellConversion() {
-        if (context) context->trackers.codeLocation = savedLocation;
-    }
+// Reports a line of a table whose text holds an end delimiter `close` of an
+// in-line tag that no start delimiter opened (HasUnbalancedEnd).
+void ReportUnbalancedEnd(PreForm& engine, const TextString& close) {
+    TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
+    message.Append(close);
+    message.AppendChar('"');
+    engine.Message(message.buffer, kLevelAlways);
+}
 
-    // The text of a cell that holds `lineCount` lines.
-    void Convert(TextString& text, int lineCount) {
-        if (lineCount > 1)
-            ConvertFieldLines(engine, text, *this);
-        else if (!text.IsEmpty())
-            (*this)(text);
-        if (engine.htmlOutput && text.IsEmpty()) text.Assign("&nbsp;");
-    }
-    // What an empty cell becomes.
-    void ConvertEmpty(TextString& text) const {
-        if (engine.htmlOutput) text.Assign("&nbsp;");
-    }
+// Hands `use` the conversion of a cell text for output, made for one line:
+// escaping as the reader escapes a line, then links, emphasis, the link
+// dictionary and, when the table asks for it, section references.  The
+// settings it needs are read once, and the code location is back as it was
+// when `use` returns.
+template <typename Use>
+void WithCellConversion(PreForm& engine, const PreFormLine& line, Use&& use) {
+    FC* set = engine.policies;
+    Context* context = set ? set->context : nullptr;
+    const TabConfig* config = ConfigOf(&engine);
+    const int references = config && config->GetInt(TabPol::ConvertXRefs) ? 1 : 0;
+    const int savedLocation = context ? context->trackers.codeLocation : kNoCodeLocation;
+    if (context) context->trackers.codeLocation = kWritingOutput;
 
-    // One line of a cell text.
-    void operator()(TextString& text) {
+    // Most cells are words and numbers that the conversion cannot change:
+    // they skip it (ConversionLeavesAlone).
+    const bool dictionaryEmpty = set && set->GetLinkDefinitionCount() < 1;
+    const bool dotsMayBeReferences = references && set && set->IsOn(Pol::ExpectNumberedHeadings);
+
+    // One scratch line serves every cell of every row: its texts keep their
+    // buffers, and each cell gives it the texts and attributes the
+    // conversion reads.
+    if (!engine.scratchBuffers.cellLine) engine.scratchBuffers.cellLine = std::make_unique<AnalysedLine>();
+    AnalysedLine& scratch = *engine.scratchBuffers.cellLine;
+    // UTF-8 text keeps its characters beyond ASCII: only the markup
+    // characters call for the escaping.
+    const unsigned char escapedBytes =
+        context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
+    auto convert = [&](TextString& text) {
         unsigned char bytes;
         if (engine.htmlOutput) {
             bytes = LookAtCellBytes(text);
@@ -666,11 +659,6 @@ public:
         if (context && untouched) {
             context->trackers.output.position = line.position;
         } else if (context) {
-            // One scratch line serves every cell of every row: its texts
-            // keep their buffers, and each cell gives it the texts and
-            // attributes the conversion reads.
-            if (!engine.scratchBuffers.cellLine) engine.scratchBuffers.cellLine = std::make_unique<AnalysedLine>();
-            AnalysedLine& scratch = *engine.scratchBuffers.cellLine;
             LoadScratchLine(scratch, text);
             scratch.lineType = line.lineType;
             scratch.flags = line.flags;
@@ -682,42 +670,36 @@ public:
             context->ForgetLine(&scratch);
             scratch.trackingContext = nullptr;  // the Context may end before the scratch line
         }
-    }
-
-private:
-    PreForm& engine;
-    const PreFormLine& line;
-    FC* set;
-    Context* context;
-    const int savedLocation;
-    int references = 0;
-    bool dictionaryEmpty = false;
-    bool dotsMayBeReferences = false;
-    unsigned char escapedBytes = 0;
-};
-
-// Reports a line of a table whose text holds an end delimiter `close` of an
-// in-line tag that no start delimiter opened (HasUnbalancedEnd).
-void ReportUnbalancedEnd(PreForm& engine, const TextString& close) {
-    TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
-    message.Append(close);
-    message.AppendChar('"');
-    engine.Message(message.buffer, kLevelAlways);
+    };
+    use(convert);
+    if (context) context->trackers.codeLocation = savedLocation;
 }
 
-// Converts the text of each cell of a row for output (CellConversion).
+// Converts the text of a cell of `lineCount` lines with `convert` (of
+// WithCellConversion); an empty HTML cell becomes a non-breaking space.
+template <typename Convert>
+void ConvertCellText(PreForm& engine, TextString& text, int lineCount, Convert& convert) {
+    if (lineCount > 1)
+        ConvertFieldLines(engine, text, convert);
+    else if (!text.IsEmpty())
+        convert(text);
+    if (engine.htmlOutput && text.IsEmpty()) text.Assign("&nbsp;");
+}
+
+// Converts the text of each cell of a row for output.
 void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& line) {
-    CellConversion conversion(engine, line);
-    // Padding cells without text all become what an empty cell becomes;
-    // any other padding is converted cell by cell.
-    TableCellRow::Padding& padding = row->PaddingCells();
-    if (!padding.text.IsEmpty() || padding.fields.lineCount > 1) row->FillIn();
-    const int real = row->PaddingStart();
-    for (int c = 0; c < real; ++c) {
-        TableCell& cell = *row->CellAt(c);
-        conversion.Convert(cell.text, cell.lineCount);
-    }
-    if (real < row->Count()) conversion.ConvertEmpty(padding.text);
+    WithCellConversion(engine, line, [&](auto& convert) {
+        // Padding cells without text all become what an empty cell becomes;
+        // any other padding is converted cell by cell.
+        TableCellRow::Padding& padding = row->PaddingCells();
+        if (!padding.text.IsEmpty() || padding.fields.lineCount > 1) row->FillIn();
+        const int real = row->PaddingStart();
+        for (int c = 0; c < real; ++c) {
+            TableCell& cell = *row->CellAt(c);
+            ConvertCellText(engine, cell.text, cell.lineCount, convert);
+        }
+        if (real < row->Count() && engine.htmlOutput) padding.text.Assign("&nbsp;");
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -1081,8 +1063,7 @@ bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int col
     if (joined && filled == &cuts.back()) text.ReplaceChar(0, '\t', ' ', 0);
     if (HasUnbalancedEnd(layout.view(), *settings.open, *settings.close))
         ReportUnbalancedEnd(*this, *settings.close);
-    CellConversion conversion(*this, line);
-    conversion.Convert(text, 0);
+    WithCellConversion(*this, line, [&](auto& convert) { ConvertCellText(*this, text, 1, convert); });
     return joined;
 }
 
