@@ -140,9 +140,8 @@ int ClampRtfWidth(double twips) {
 // The width of the widest line of a delimited cell's text (a field of a
 // record holds a line feed for each line end it runs over), in display
 // positions on a wide line.
-int WidestLine(const TextString& text, bool wide) {
+int WidestLine(std::string_view whole, bool wide) {
     int widest = 0;
-    const std::string_view whole = text.view();
     for (size_t start = 0;;) {
         const size_t end = whole.find('\n', start);
         const size_t stop = end == std::string_view::npos ? whole.size() : end;
@@ -1151,63 +1150,52 @@ public:
         line.lastCellEmpty = 1;
         // A further line of a record was split with the record's first line.
         if (count == 0 || line.continuesRecord) return;
-        if (byColumns)
-            engine.CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
-        else
-            engine.SplitLineIntoCells(&engine.scratchRow, i, 1);
         LineTally tally{line, filled, IsDataLine(engine, i)};
         if (tally.data) ++dataLines;
         if (byColumns) {
             // The cuts follow each other over all the columns.
+            engine.CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
             const char* layout = line.Layout().buffer;
             for (const CellCut& cut : cuts)
-                CountCell(tally, cut.column, cut.span, layout + cut.first, cut.length, cut.alignment, nullptr);
+                CountCell(tally, cut.column, cut.span, layout + cut.first, cut.length, cut.alignment);
         } else {
-            // The cells after the line's last field are padding without text
-            // (see TableCellRow): counted together.
-            const TableCellRow& row = engine.scratchRow;
-            const bool emptyPadding = row.PaddingCells().text.IsEmpty();
-            const int stop = emptyPadding ? std::min(count, row.PaddingStart()) : count;
-            int k = 0;
-            while (k < stop) {
-                const TableCell* cell = row.GetAt(k);
-                int span = cell ? cell->span : 1;
-                if (span < 1) span = 1;
-                if (span > count - k) span = count - k;
-                CountCell(tally, k, span, cell ? cell->text.buffer : "", cell ? cell->text.length : 0,
-                          cell ? cell->alignment : 1, cell);
-                k += span;
-            }
-            if (k < count) CountEmptyCells(tally, k);
+            TallyFields(tally, i);
         }
         line.lastCellEmpty = tally.lastFilled ? 0 : 1;
         line.onlyLastCellFilled = tally.lastFilled && filled.count == 1 ? 1 : 0;
         if (tally.data && tally.spans) ++engine.spanningLines;
     }
 
-    // How often the first column holds the winner of the vote: its filled
-    // cells on the data lines, cut again.
-    int CountFirstColumnWinner() {
+    // Whether the first column holds one value on more than half of the
+    // data lines, and on two at least: the winner of the vote is counted
+    // over its filled cells on the data lines, cut again, until the count
+    // decides it either way.
+    bool FirstColumnHasDominantValue() {
+        if (!FirstColumnVoted()) return false;
+        const auto decides = [this](int most) { return most >= 2 && most * 2 > dataLines; };
         int most = 0;
         if (!byColumns) {
             for (uint64_t hash : delimitedFirstTexts)
                 if (hash == firstTexts.candidate) ++most;
-        } else if (count > 0 && dataLines > 0 && firstTexts.votes > 0) {
-            for (int i = 0; i < engine.lineCount; ++i) {
-                if (!IsDataLine(engine, i)) continue;
-                const char* text = "";
-                int end = 0;
-                if (engine.CutLineAtColumns(i, 1, &cuts, 1, cutSettings) && !cuts.empty()) {
-                    text = engine.lines[static_cast<size_t>(i)]->Layout().buffer + cuts[0].first;
-                    end = cuts[0].length;
-                }
-                int first = 0;
-                while (first < end && IsBlankChar(text[first])) ++first;
-                while (end > first && IsBlankChar(text[end - 1])) --end;
-                if (end > first && HashText(text + first, end - first) == firstTexts.candidate) ++most;
-            }
+            return decides(most);
         }
-        return most;
+        for (int i = 0; i < engine.lineCount; ++i) {
+            // Too few lines are left for the winner to reach the half.
+            if (2 * (most + (engine.lineCount - i)) <= dataLines) return false;
+            if (!IsDataLine(engine, i)) continue;
+            const char* text = "";
+            int end = 0;
+            if (engine.CutLineAtColumns(i, 1, &cuts, 1, cutSettings) && !cuts.empty()) {
+                text = engine.lines[static_cast<size_t>(i)]->Layout().buffer + cuts[0].first;
+                end = cuts[0].length;
+            }
+            int first = 0;
+            while (first < end && IsBlankChar(text[first])) ++first;
+            while (end > first && IsBlankChar(text[end - 1])) --end;
+            if (end > first && HashText(text + first, end - first) == firstTexts.candidate && decides(++most))
+                return true;
+        }
+        return false;
     }
 
     // Adds the empty cells counted together (CountEmptyCells) to the
@@ -1223,9 +1211,12 @@ public:
         }
     }
 
+    // The line whose split the scratch row would hold after a split of
+    // every line, when it does not (-1 when it does).
+    int SplitOwed() const { return splitOwed; }
+
     // Whether the first column's cells voted at all.
     bool FirstColumnVoted() const { return count > 0 && dataLines > 0 && firstTexts.votes > 0; }
-    int DataLines() const { return dataLines; }
     const ColumnTally& Tally(int k) const { return tallies[static_cast<size_t>(k)]; }
 
 private:
@@ -1239,10 +1230,43 @@ private:
         bool lastFilled = false;
     };
 
+    // The fields of line `i` of a delimited block.  Kept out of TallyLine,
+    // which the lines of a block with columns go through.
+    [[gnu::noinline]] void TallyFields(LineTally& tally, int i) {
+        LineText record{};
+        if (engine.CutLineAtDelimiters(i, rawScratch, &record, &cuts)) {
+            // A field each of the first columns; the rest are empty.
+            for (const CellCut& cut : cuts)
+                CountCell(tally, cut.column, 1, record.buffer + cut.first, cut.length, cut.alignment);
+            const int fields = static_cast<int>(cuts.size());
+            if (fields < count) CountEmptyCells(tally, fields);
+            splitOwed = i;
+            return;
+        }
+        engine.SplitLineIntoCells(&engine.scratchRow, i, 1);
+        splitOwed = -1;
+        // The cells after the line's last field are padding without text
+        // (see TableCellRow): counted together.
+        const TableCellRow& row = engine.scratchRow;
+        const bool emptyPadding = row.PaddingCells().text.IsEmpty();
+        const int stop = emptyPadding ? std::min(count, row.PaddingStart()) : count;
+        int k = 0;
+        while (k < stop) {
+            const TableCell* cell = row.GetAt(k);
+            int span = cell ? cell->span : 1;
+            if (span < 1) span = 1;
+            if (span > count - k) span = count - k;
+            CountCell(tally, k, span, cell ? cell->text.buffer : "", cell ? cell->text.length : 0,
+                      cell ? cell->alignment : 1);
+            k += span;
+        }
+        if (k < count) CountEmptyCells(tally, k);
+    }
+
     // The cell that starts at column k, of `span` columns: its text (the
     // `textLength` bytes at `text`) and alignment.
     [[gnu::always_inline]] inline void CountCell(LineTally& state, int k, int span, const char* text, int textLength,
-                                                 int alignment, const TableCell* cell) {
+                                                 int alignment) {
         PreFormLine& line = state.line;
         // The text without the blanks around it (a cut has none).
         int first = 0;
@@ -1263,8 +1287,9 @@ private:
         // makes the line a row of its own.
         if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
         ColumnTally& tally = tallies[static_cast<size_t>(k)];
-        if (engine.isDelimited && line.lineType != kStatementChangePolicy && cell)
-            tally.widest = std::max(tally.widest, WidestLine(cell->text, line.wide));
+        if (!byColumns && line.lineType != kStatementChangePolicy)
+            tally.widest = std::max(tally.widest,
+                                    WidestLine(std::string_view(text, static_cast<size_t>(textLength)), line.wide));
         if (!state.data) return;
         tally.spans.Add(span);
         if (filled) {
@@ -1321,9 +1346,15 @@ private:
     PreForm& engine;
     const int count;
     // Lines of a block with columns are cut without cells (the texts stay
-    // in the lines); a delimited block is split into the scratch row.
+    // in the lines); so are the lines of a delimited block whose fields
+    // stand in the line as they are (its raw text may be made in
+    // `rawScratch`), and any other line is split into the scratch row.
     const bool byColumns;
     std::vector<CellCut> cuts;
+    TextString rawScratch;
+    // The last line of a delimited block that was cut without cells, when no
+    // line after it was split: the scratch row does not hold its cells.
+    int splitOwed = -1;
     // Nothing in this pass changes the settings the cuts read.
     const PreForm::CutSettings cutSettings;
     std::vector<ColumnTally> tallies;
@@ -1410,13 +1441,16 @@ void PreForm::GatherColumnStatistics() {
     filledCells.assign(static_cast<size_t>(lineCount), FilledCells{});
     for (int i = 0; i < lineCount; ++i) pass.TallyLine(i);
     pass.AddEmptyCells();
-    const int most = pass.CountFirstColumnWinner();
+    const bool dominant = pass.FirstColumnHasDominantValue();
     // The scratch row is left holding the last line's cells, as a split of
     // every line would leave it.
-    if (!isDelimited && count > 0 && lineCount > 0) SplitLineIntoCells(&scratchRow, lineCount - 1, 1);
+    if (!isDelimited && count > 0 && lineCount > 0)
+        SplitLineIntoCells(&scratchRow, lineCount - 1, 1);
+    else if (pass.SplitOwed() >= 0)
+        SplitLineIntoCells(&scratchRow, pass.SplitOwed(), 1);
 
     for (int k = 0; k < count; ++k) DeriveColumnValues(*columns[static_cast<size_t>(k)], pass.Tally(k));
-    if (pass.FirstColumnVoted()) columns[0]->hasDominantValue = most >= 2 && most * 2 > pass.DataLines() ? 1 : 0;
+    if (pass.FirstColumnVoted()) columns[0]->hasDominantValue = dominant ? 1 : 0;
 
     SetColumnWidths(*this, pass);
 }

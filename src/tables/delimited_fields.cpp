@@ -9,6 +9,7 @@
 //   is read at most twice.
 #include "tables/delimited_fields.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "tables/preform.h"
@@ -19,53 +20,77 @@ constexpr int kMaxRecordLines = 1000;
 
 }  // namespace
 
-bool DelimitedFieldReader::Next(TextString* out) {
-    if (done) {
-        if (out) out->MakeEmpty();
-        return false;
-    }
-    const int start = position;
-    bool inQuote = false;
+bool DelimitedFieldReader::NextRange(int* start, int* end, bool* unquote) {
+    if (done) return false;
+    const int first = position;
     bool quoteMet = false;
-    int i = start;
-    while (i < length) {
-        const char c = text[i];
-        if (inQuote) {
-            if (c == '"') {
-                if (i + 1 < length && text[i + 1] == '"') {
-                    i += 2;
-                    continue;
+    int i = first;
+    if (quotes) {
+        // Up to the first quote or the delimiter (most fields hold no
+        // quote); from a quote on, byte by byte.
+        while (i < length && text[i] != delimiter && text[i] != '"') ++i;
+        bool inQuote = false;
+        while (i < length) {
+            const char c = text[i];
+            if (inQuote) {
+                if (c == '"') {
+                    if (i + 1 < length && text[i + 1] == '"') {
+                        i += 2;
+                        continue;
+                    }
+                    inQuote = false;
                 }
-                inQuote = false;
+                ++i;
+                continue;
             }
+            if (c == delimiter) break;
+            if (c == '"') inQuote = quoteMet = true;
             ++i;
-            continue;
         }
-        if (c == delimiter) break;
-        if (quotes && c == '"') inQuote = quoteMet = true;
-        ++i;
+    } else {
+        const void* found = std::memchr(text + i, delimiter, static_cast<size_t>(length - i));
+        i = found ? static_cast<int>(static_cast<const char*>(found) - text) : length;
     }
     if (i >= length)
         done = true;
     else
         position = i + 1;
-    if (!out) return true;
-    const int n = i - start;
-    if (n >= 2 && quoteMet && text[start] == '"' && text[i - 1] == '"') {
-        out->MakeEmpty();
-        for (int k = start + 1; k < i - 1; ++k) {
-            out->AppendChar(text[k]);
-            if (text[k] == '"' && k + 1 < i - 1 && text[k + 1] == '"') ++k;
-        }
-    } else {
-        out->AssignChars(text + start, n);
-    }
+    *start = first;
+    *end = i;
+    *unquote = i - first >= 2 && quoteMet && text[first] == '"' && text[i - 1] == '"';
     return true;
 }
 
+bool DelimitedFieldReader::Next(TextString* out) {
+    int start = 0;
+    int end = 0;
+    bool unquote = false;
+    if (!NextRange(&start, &end, &unquote)) {
+        if (out) out->MakeEmpty();
+        return false;
+    }
+    if (out) CopyField(start, end, unquote, out);
+    return true;
+}
+
+void DelimitedFieldReader::CopyField(int start, int end, bool unquote, TextString* out) const {
+    if (!unquote) {
+        out->AssignChars(text + start, end - start);
+        return;
+    }
+    out->MakeEmpty();
+    for (int k = start + 1; k < end - 1; ++k) {
+        out->AppendChar(text[k]);
+        if (text[k] == '"' && k + 1 < end - 1 && text[k + 1] == '"') ++k;
+    }
+}
+
 int CountDelimitedFields(std::string_view text, char delimiter) {
-    DelimitedFieldReader reader(text.data() ? text.data() : "", static_cast<int>(text.size()), delimiter,
-                                DelimiterHonoursQuotes(delimiter));
+    // Without quotes (or without a quote on the line) every delimiter
+    // separates: one field more than delimiters.
+    if (!DelimiterHonoursQuotes(delimiter) || text.find('"') == std::string_view::npos)
+        return 1 + static_cast<int>(std::count(text.begin(), text.end(), delimiter));
+    DelimitedFieldReader reader(text.data(), static_cast<int>(text.size()), delimiter, true);
     int fields = 0;
     while (reader.Next(nullptr)) ++fields;
     return fields;

@@ -22,6 +22,12 @@ public:
     // The next field into `out` (empty for an empty field; `out` may be
     // null to pass over it); false when the text holds no further field.
     bool Next(TextString* out);
+    // The next field as it stands in the text, its bytes from `*start` up
+    // to `*end`, and whether Next would unquote it (`*unquote`); false when
+    // the text holds no further field.
+    bool NextRange(int* start, int* end, bool* unquote);
+    // The field NextRange gave into `out`, unquoted as it said.
+    void CopyField(int start, int end, bool unquote, TextString* out) const;
     // Whether the text holds no further field (Next would give false).
     bool AtEnd() const { return done; }
 

@@ -152,6 +152,11 @@ public:
     bool SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert);
     bool SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert);
     bool SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, int noConvert);
+    // SplitLineIntoCellsByColumns for output of a line whose one filled cell
+    // starts at `column`, for a reader of that cell's text alone: only that
+    // cell's text is cut and converted, the row's other cells are left as
+    // they were.  A line that holds text elsewhere is split whole.
+    bool SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column);
     // The cut of SplitLineIntoCellsByColumns without the cells: one entry
     // per cell of line `lineIndex`, alignments guessed from the text when
     // `force` is set (else a cell of one column takes its column's typical
@@ -171,6 +176,13 @@ public:
     // CutLineAtColumns with settings read by ReadCutSettings.
     bool CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit,
                           const CutSettings& settings) const;
+    // The cut of SplitLineIntoCellsByDelimiter for the statistics (texts
+    // trimmed, alignments guessed from the texts) without the cells: one
+    // entry per field, its text in `*record` (the line's raw text, which
+    // may be made in `scratch`).  False, with no cuts, for a line that
+    // needs the split: a field to unquote, fields beyond the last column, a
+    // record of several lines, no columns or no such line.
+    bool CutLineAtDelimiters(int lineIndex, TextString& scratch, LineText* record, std::vector<CellCut>* cuts) const;
     int GetSpanWidth(const TableCell* cell, int ignoreStub, int firstColumn, int span) const;
     void CountCellLines(TableCellRow* row);
     int GuessHeaderVerticalAlignment(TableCellRow* row, int* mixed);

@@ -93,7 +93,8 @@ private:
 };
 
 // Whether the text holds an end delimiter that no start delimiter opened.
-bool HasUnbalancedEnd(std::string_view line, const TextString& openText, const TextString& closeText) {
+[[gnu::always_inline]] inline bool HasUnbalancedEnd(std::string_view line, const TextString& openText,
+                                                    const TextString& closeText) {
     const std::string_view open = openText.view(), close = closeText.view();
     if (open.empty() || close.empty()) return false;
     size_t cursor = 0;
@@ -342,6 +343,22 @@ private:
     }
 };
 
+// The alignment of a cell that needs no look at its text: the configured
+// one, or (unless the guess is forced) a cell of one column's typical one.
+[[gnu::always_inline]] inline bool AlignmentOfSettings(const PreForm* engine, int configured, int span,
+                                                       int columnIndex, int force, int* alignment) {
+    if (configured != 0) {
+        *alignment = configured;
+        return true;
+    }
+    if (!force && span == 1 && engine && columnIndex >= 0 &&
+        columnIndex < static_cast<int>(engine->columns.size())) {
+        *alignment = engine->columns[static_cast<size_t>(columnIndex)]->typicalAlignment;
+        return true;
+    }
+    return false;
+}
+
 // TableCell::GuessAlignment for the `length` bytes at `s` of a cell that
 // spans `span` columns, with the configured alignment already read and the
 // outer blanks counted (CountOuterBlanks): the cell splitter guesses from
@@ -353,9 +370,8 @@ private:
 [[gnu::always_inline]] inline int GuessTextAlignment(const PreForm* engine, int configured, int span,
                                                      int columnIndex, int columnWidth, const char* s, int length,
                                                      int leading, int trailing, int force) {
-    if (configured != 0) return configured;
-    if (!force && span == 1 && engine && columnIndex >= 0 && columnIndex < static_cast<int>(engine->columns.size()))
-        return engine->columns[static_cast<size_t>(columnIndex)]->typicalAlignment;
+    int set = 0;
+    if (AlignmentOfSettings(engine, configured, span, columnIndex, force, &set)) return set;
     if (length <= 0) return 1;
 
     const int i = leading;
@@ -392,6 +408,8 @@ private:
 // GuessTextAlignment for a whole text, its outer blanks counted here.
 int GuessWholeTextAlignment(const PreForm* engine, int configured, int span, int columnIndex, int columnWidth,
                             const TextString& text, int force) {
+    int set = 0;
+    if (AlignmentOfSettings(engine, configured, span, columnIndex, force, &set)) return set;
     int leading = 0;
     int trailing = 0;
     CountOuterBlanks(text.buffer, text.length, &leading, &trailing);
@@ -586,10 +604,22 @@ void ConvertFieldLines(PreForm& engine, TextString& text, Convert& convert) {
     std::swap(text, written);
 }
 
-// Escapes the text of each cell as the reader escapes a line, converts it for
-// output (links, emphasis, link dictionary and, when the table asks for it,
-// section references) and gives an empty HTML cell a non-breaking space.
-void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& line) {
+// Reports a line of a table whose text holds an end delimiter `close` of an
+// in-line tag that no start delimiter opened (HasUnbalancedEnd).
+void ReportUnbalancedEnd(PreForm& engine, const TextString& close) {
+    TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
+    message.Append(close);
+    message.AppendChar('"');
+    engine.Message(message.buffer, kLevelAlways);
+}
+
+// Hands `use` the conversion of a cell text for output, made for one line:
+// escaping as the reader escapes a line, then links, emphasis, the link
+// dictionary and, when the table asks for it, section references.  The
+// settings it needs are read once, and the code location is back as it was
+// when `use` returns.
+template <typename Use>
+void WithCellConversion(PreForm& engine, const PreFormLine& line, Use&& use) {
     FC* set = engine.policies;
     Context* context = set ? set->context : nullptr;
     const TabConfig* config = ConfigOf(&engine);
@@ -642,22 +672,35 @@ void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& 
             scratch.trackingContext = nullptr;  // the Context may end before the scratch line
         }
     };
-    // Padding cells without text all become what an empty cell becomes;
-    // any other padding is converted cell by cell.
-    TableCellRow::Padding& padding = row->PaddingCells();
-    if (!padding.text.IsEmpty() || padding.fields.lineCount > 1) row->FillIn();
-    const int real = row->PaddingStart();
-    for (int c = 0; c < real; ++c) {
-        TableCell& cell = *row->CellAt(c);
-        TextString& text = cell.text;
-        if (cell.lineCount > 1)
-            ConvertFieldLines(engine, text, convert);
-        else if (!text.IsEmpty())
-            convert(text);
-        if (engine.htmlOutput && text.IsEmpty()) text.Assign("&nbsp;");
-    }
-    if (real < row->Count() && engine.htmlOutput) padding.text.Assign("&nbsp;");
+    use(convert);
     if (context) context->trackers.codeLocation = savedLocation;
+}
+
+// Converts the text of a cell of `lineCount` lines with `convert` (of
+// WithCellConversion); an empty HTML cell becomes a non-breaking space.
+template <typename Convert>
+void ConvertCellText(PreForm& engine, TextString& text, int lineCount, Convert& convert) {
+    if (lineCount > 1)
+        ConvertFieldLines(engine, text, convert);
+    else if (!text.IsEmpty())
+        convert(text);
+    if (engine.htmlOutput && text.IsEmpty()) text.Assign("&nbsp;");
+}
+
+// Converts the text of each cell of a row for output.
+void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& line) {
+    WithCellConversion(engine, line, [&](auto& convert) {
+        // Padding cells without text all become what an empty cell becomes;
+        // any other padding is converted cell by cell.
+        TableCellRow::Padding& padding = row->PaddingCells();
+        if (!padding.text.IsEmpty() || padding.fields.lineCount > 1) row->FillIn();
+        const int real = row->PaddingStart();
+        for (int c = 0; c < real; ++c) {
+            TableCell& cell = *row->CellAt(c);
+            ConvertCellText(engine, cell.text, cell.lineCount, convert);
+        }
+        if (real < row->Count() && engine.htmlOutput) padding.text.Assign("&nbsp;");
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -991,14 +1034,37 @@ bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
         static const TextString kNoDelimiter;
         const TextString& open = policies ? policies->GetText(Pol::StartTagDelimiter) : kNoDelimiter;
         const TextString& close = policies ? policies->GetText(Pol::EndTagDelimiter) : kNoDelimiter;
-        if (HasUnbalancedEnd(layout.view(), open, close)) {
-            TextString message("INFO: Unbalanced tag delimiter inside table cell :\"");
-            message.Append(close);
-            message.AppendChar('"');
-            Message(message.buffer, kLevelAlways);
-        }
+        if (HasUnbalancedEnd(layout.view(), open, close)) ReportUnbalancedEnd(*this, close);
         ConvertRowForOutput(*this, row, line);
     }
+    return joined;
+}
+
+bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column) {
+    std::vector<CellCut>& cuts = scratchBuffers.cuts;
+    const CutSettings settings = ReadCutSettings();
+    if (!row || row->Count() != static_cast<int>(columns.size()) ||
+        !CutLineAtColumns(lineIndex, 0, &cuts, 0, settings))
+        return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+    // The line must hold text in that cell alone.
+    const CellCut* filled = nullptr;
+    for (const CellCut& cut : cuts) {
+        if (cut.length == 0) continue;
+        if (filled || cut.column != column) return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+        filled = &cut;
+    }
+    if (!filled) return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    const LineText layout = line.Layout();
+    TextString& text = row->CellAt(column)->text;
+    AssignPiece(text, layout.buffer + filled->first, filled->length);
+    // Text beyond the columns the detection stopped at stands in the last
+    // cell; its tabs are shown as blanks.
+    const bool joined = columnCut.joinedFrom >= 0 && line.length > columnCut.joinedFrom;
+    if (joined && filled == &cuts.back()) text.ReplaceChar(0, '\t', ' ', 0);
+    if (HasUnbalancedEnd(layout.view(), *settings.open, *settings.close))
+        ReportUnbalancedEnd(*this, *settings.close);
+    WithCellConversion(*this, line, [&](auto& convert) { ConvertCellText(*this, text, 1, convert); });
     return joined;
 }
 
@@ -1088,17 +1154,17 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     if (cuts->size() < static_cast<size_t>(limit)) cuts->resize(static_cast<size_t>(limit));
     CellCut* const out = cuts->data();
 
-    // The first cell alone (the vote over the first column's texts) of a
-    // line of ASCII text without the tag start delimiter's first byte (no
-    // cut can split a tag): found by reading the piece itself, without the
-    // map of the whole line's blanks.
-    if (limit == 1 && !wide &&
-        (open.length == 0 || !std::memchr(text, open.buffer[0], static_cast<size_t>(length)))) {
+    TagSpans tags(layout.view(), open, close);
+    // The first cell alone (the vote over the first column's texts, or a
+    // block of one column) of a line of ASCII text: found by reading the
+    // piece itself, without the map of the whole line's blanks.  The tags
+    // are looked for only as far as the cell's boundaries reach.
+    if (limit == 1 && !wide) {
         int last = 0;
         int boundary = std::max(-1, boundaryAsItStands(0));
         int end = boundary;
-        while (last < n - 1 && boundary >= 0 && boundary < length && !zeroWidth &&
-               !EndsCellAtBoundary(text[boundary])) {
+        while (last < n - 1 && boundary >= 0 && boundary < length &&
+               !((zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary))) {
             ++last;
             boundary = std::max(boundary, boundaryAsItStands(last));
             end = boundary;
@@ -1134,11 +1200,10 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         else
             cut.alignment = GuessTextAlignment(this, configured, cut.span, 0, boundary + 1, text + first,
                                                pieceLength, leading, trailing, force);
-        cuts->resize(1);
+        if (cuts->size() != 1) cuts->resize(1);
         return true;
     }
 
-    TagSpans tags(layout.view(), open, close);
     const NonBlankMap textBytes(text, length, open.length > 0 ? open.buffer[0] : '\0');
     if (!textBytes.HasMark()) tags.NoTags();
     LineBorders borders(*this, text, length, wide);
@@ -1204,7 +1269,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         return made;
     };
     const int made = wide ? cutAll(boundaryByte) : cutAll(boundaryAsItStands);
-    cuts->resize(static_cast<size_t>(made));
+    if (cuts->size() != static_cast<size_t>(made)) cuts->resize(static_cast<size_t>(made));
     return true;
 }
 
@@ -1227,8 +1292,41 @@ bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
                               lines[static_cast<size_t>(lineIndex) + 1]->continuesRecord;
 
     DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, DelimiterHonoursQuotes(delimiter));
+    const int configured = ConfiguredAlignment(this);
+    // Each cell's alignment is guessed from its field before the field is
+    // trimmed.  A field that stands as it is in the line is copied trimmed;
+    // the last column's cell is done once the fields beyond it are joined
+    // to it.
+    auto finish = [&](TableCell& cell, int c) {
+        cell.column = c;
+        cell.span = 1;
+        cell.alignment = GuessWholeTextAlignment(this, configured, 1, c, 0, cell.text, noConvert);
+        TrimBlanks(cell.text);
+        if (severalLines) cell.lineCount = 1 + cell.text.CountChar('\n');
+    };
     int fields = 0;
-    for (; fields < n && !reader.AtEnd(); ++fields) reader.Next(&row->CellAt(fields)->text);
+    int start = 0;
+    int end = 0;
+    bool unquote = false;
+    for (; fields < n && reader.NextRange(&start, &end, &unquote); ++fields) {
+        TableCell& cell = *row->CellAt(fields);
+        if (unquote || fields == n - 1) {
+            reader.CopyField(start, end, unquote, &cell.text);
+            if (fields < n - 1) finish(cell, fields);
+            continue;
+        }
+        const char* field = raw.buffer + start;
+        const int length = end - start;
+        int leading = 0;
+        int trailing = 0;
+        CountOuterBlanks(field, length, &leading, &trailing);
+        cell.column = fields;
+        cell.span = 1;
+        cell.alignment =
+            GuessTextAlignment(this, configured, 1, fields, 0, field, length, leading, trailing, noConvert);
+        AssignPiece(cell.text, field + leading, leading < length ? length - leading - trailing : 0);
+        if (severalLines) cell.lineCount = 1 + cell.text.CountChar('\n');
+    }
     bool joined = false;
     if (fields == n && !reader.AtEnd()) {
         TextString& last = row->CellAt(n - 1)->text;
@@ -1240,15 +1338,7 @@ bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
         last.ReplaceChar(0, '\t', ' ', 0);
         joined = true;
     }
-    const int configured = ConfiguredAlignment(this);
-    for (int c = 0; c < fields; ++c) {
-        TableCell* cell = row->CellAt(c);
-        cell->column = c;
-        cell->span = 1;
-        cell->alignment = GuessWholeTextAlignment(this, configured, 1, c, 0, cell->text, noConvert);
-        TrimBlanks(cell->text);
-        if (severalLines) cell->lineCount = 1 + cell->text.CountChar('\n');
-    }
+    if (fields == n) finish(*row->CellAt(n - 1), n - 1);
     // The padding: empty cells of span 1 in their columns, aligned as an
     // empty text is (for output, by the column's typical alignment).
     TableCellRow::Padding& padding = row->PaddingCells();
@@ -1262,6 +1352,41 @@ bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
     if (severalLines) padding.fields.lineCount = 1;
     if (!noConvert) ConvertRowForOutput(*this, row, line);
     return joined;
+}
+
+bool PreForm::CutLineAtDelimiters(int lineIndex, TextString& scratch, LineText* record,
+                                  std::vector<CellCut>* cuts) const {
+    cuts->clear();
+    const size_t n = columns.size();
+    const auto index = static_cast<size_t>(lineIndex);
+    if (n == 0 || lineIndex < 0 || index >= lines.size()) return false;
+    if (index + 1 < lines.size() && lines[index + 1]->continuesRecord) return false;
+    const LineText raw = lines[index]->Raw(scratch);
+    DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, DelimiterHonoursQuotes(delimiter));
+    const int configured = ConfiguredAlignment(this);
+    int start = 0;
+    int end = 0;
+    bool unquote = false;
+    while (reader.NextRange(&start, &end, &unquote)) {
+        if (unquote || cuts->size() == n) {
+            cuts->clear();
+            return false;
+        }
+        CellCut& cut = cuts->emplace_back();
+        cut.column = static_cast<int>(cuts->size()) - 1;
+        const int length = end - start;
+        int leading = 0;
+        int trailing = 0;
+        CountOuterBlanks(raw.buffer + start, length, &leading, &trailing);
+        cut.alignment =
+            GuessTextAlignment(this, configured, 1, cut.column, 0, raw.buffer + start, length, leading, trailing, 1);
+        if (leading < length) {
+            cut.first = start + leading;
+            cut.length = length - leading - trailing;
+        }
+    }
+    *record = raw;
+    return true;
 }
 
 // ---------------------------------------------------------------------------

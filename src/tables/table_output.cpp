@@ -349,14 +349,22 @@ namespace row_writing {
 // after `from`, in any letter case; npos when there is none.
 size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
     if (from >= text.size() || pattern.size() < 2) return std::string_view::npos;
-    // Every cell line is searched: the places of "<" come from memchr, and
-    // the letter after it rules out most of them before the full compare.
+    // Every cell line is searched: the places of "<" are looked for over a
+    // few bytes in place (a cell of many short lines has one every few
+    // bytes), beyond them by memchr, and the letter after each rules out
+    // most of them before the full compare.
+    constexpr ptrdiff_t kNearBytes = 16;
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char second = ToUpperAscii(pattern[1]);
     for (const char* at = begin + from; at < end; ++at) {
-        at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
-        if (!at) break;
+        const char* const near = end - at > kNearBytes ? at + kNearBytes : end;
+        while (at < near && *at != '<') ++at;
+        if (at == near) {
+            if (near == end) break;
+            at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
+            if (!at) break;
+        }
         if (at + 1 < end && ToUpperAscii(at[1]) == second &&
             MatchesAt(text, static_cast<size_t>(at - begin), pattern))
             return static_cast<size_t>(at - begin);
@@ -1604,9 +1612,12 @@ void HTML_FormatCellLines(const TextString* text, TextString* out, TextString& s
         FormatLineBreakPieces(*out, scratch);
     }
     // A superscript or subscript at the very start would be raised above an
-    // empty line; a blank in front keeps it on the line.
+    // empty line; a blank in front keeps it on the line.  (The first
+    // superscript decides when there is one: a subscript at the start of a
+    // text with a superscript later is left as it is.)
     const std::string_view formatted = out->view();
-    const size_t sup = FindTag(formatted, "<SUP>", 0);
-    const bool protect = sup != std::string_view::npos ? sup == 0 : FindTag(formatted, "<SUB>", 0) == 0;
+    bool protect = MatchesAt(formatted, 0, "<SUP>");
+    if (!protect && MatchesAt(formatted, 0, "<SUB>"))
+        protect = FindTag(formatted, "<SUP>", 0) == std::string_view::npos;
     if (protect) out->Insert(0, "&nbsp;");
 }

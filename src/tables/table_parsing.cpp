@@ -442,6 +442,9 @@ void PreForm::ParseTable(int parseType) {
     bool textSeen = false;
     bool joinReported = false;  // a line's text beyond the columns was reported
     RowGatherer rows(*this, parseType, count, bordered);
+    // Whether a line with one filled cell continues the row (see
+    // RowGatherer::AddRowLine).
+    const bool rowsContinueCells = parseType == kParseTable && !isDelimited && !blankSeparatedRows;
 
     for (int i = 0; i < count; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
@@ -451,7 +454,13 @@ void PreForm::ParseTable(int parseType) {
         }
         // A further line of a record was cut with the record's first line.
         if (!IsTableTextLine(line) || line.continuesRecord) continue;
-        const bool joined = SplitLineIntoCells(&scratchRow, i, 0);
+        // A line that only continues the row's one filled cell (see
+        // RowGatherer::AddRowLine) is read for that cell's text alone.
+        const FilledCells filled = FilledCellsOf(i);
+        const bool continuesCell = rowsContinueCells && filled.count == 1 && !line.isBlank && !line.isRuleLine &&
+                                   !line.hasSpanningCell && filled.first >= 0 && filled.first < columnCount;
+        const bool joined = continuesCell ? SplitFilledCellForOutput(&scratchRow, i, filled.first)
+                                          : SplitLineIntoCells(&scratchRow, i, 0);
         if (joined && !trial && !joinReported) {
             ReportJoinedColumns(*this, line);
             joinReported = true;

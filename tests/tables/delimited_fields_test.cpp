@@ -27,6 +27,9 @@ TEST(DelimitedFieldsTest, FieldsAreUnquotedOnce) {
         {"\"\"\"a,b\"\"\"", 1, 1, "\"a,b\""},
         {" a b ,c", 1, 1, " a b "},
         {"a,\"open,b", 2, 1, "\"open,b"},
+        // A quote after the first bytes of a field still groups the rest.
+        {"ab\"c,d\"e,f", 1, 1, "ab\"c,d\"e"},
+        {"ab\"c,d\"e,f", 2, 1, "f"},
         {"a", 0, 0, ""},
         // A record's line feed is a byte of its field.
         {"1,\"first\nsecond, third\",5", 2, 1, "first\nsecond, third"},
@@ -49,10 +52,20 @@ TEST(DelimitedFieldsTest, FieldsAreCountedAsTheyAreRead) {
                                                              {"a,\"b,c\",d", 3},
                                                              {"\"say \"\"hi, there\"\"\",1", 2},
                                                              {"a,\"open, never", 2},
-                                                             {"1,\"x\n,y\",2", 3}};
+                                                             {"1,\"x\n,y\",2", 3},
+                                                             {"ab\"c,d\"e,f", 2},
+                                                             {",,", 3}};
     for (const auto& [text, fields] : commas) EXPECT_EQ(CountDelimitedFields(text, ','), fields) << text;
     // Quotes mean nothing between tabs.
     EXPECT_EQ(CountDelimitedFields("a\t\"b\tc\"", '\t'), 3);
+    EXPECT_EQ(CountDelimitedFields("", '\t'), 1);
+    EXPECT_EQ(CountDelimitedFields("\t\t", '\t'), 3);
+    const std::string tabbed = "a\t\"b\tc\"\t";
+    DelimitedFieldReader reader(tabbed.data(), static_cast<int>(tabbed.size()), '\t', false);
+    std::vector<std::string> fields;
+    TextString field;
+    while (reader.Next(&field)) fields.push_back(field.str());
+    EXPECT_EQ(fields, (std::vector<std::string>{"a", "\"b", "c\"", ""}));
 }
 
 // Where a quoted field runs on: only a field that begins with its quote, and

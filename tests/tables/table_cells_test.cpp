@@ -174,7 +174,11 @@ TEST_F(TableCellsTest, CutsWithoutCellsMatchTheSplit) {
         "Name   Age  City",     "Long name here  5",  "[[FONT 1, Arial]] x", "| a  | b  ||",
         "ab",                   "  12    7.5    x  ", "a]] b [[c  d]] e",     "      ",
         "Tab\there  4  end", "1234567890123456789 beyond the last boundary", "|", "   |x|  ", "abcdef|ghijk-lmn",
-        "    7", "abcdefghijklmn"};
+        "    7", "abcdefghijklmn",
+        // In-line tags at and around the first boundary (a limited cut reads
+        // the tags only as far as its boundaries reach).
+        "[[B]]ab x", "ab [[I]]  c", "abcde[[X]] d", "abcdef[[X]] d", "[[ab cd ef", "ab   [[X]]", "a[[b c]]d e",
+        "abcdef[[X  Y]]ghijk l"};
     // clang-format on
     for (int zeroWidth : {0, 1}) {
         set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
@@ -432,6 +436,93 @@ TEST_F(TableCellsTest, DelimitedLinesKeepQuotedCommasAndAppendExtraFields) {
     Add(engine, "5\" pipe\t\"x\ty\"");
     engine.SplitLineIntoCells(&engine.scratchRow, 2, 1);
     EXPECT_EQ(Texts(engine.scratchRow), (std::vector<std::string>{"5\" pipe", "\"x", "y\""}));
+}
+
+// The column statistics cut a delimited line without cells where its fields
+// stand in the line as they are; such a cut gives the texts and alignments
+// the split gives, and every other line is left to the split.
+TEST_F(TableCellsTest, DelimitedCutsWithoutCellsMatchTheSplit) {
+    struct Case {
+        char delimiter;
+        const char* line;
+        bool cut;  // cut without cells
+    };
+    const std::vector<Case> cases = {
+        {',', "a,b,c", true},        {',', " 42 , x ,  ", true},
+        {',', "a,b", true},          {',', "", true},
+        {',', "a,,\t", true},        {',', "a,b\"c,d", true},  // the quote does not begin the field
+        {',', "12.5,  7,-3", true},  {',', "a,b,c,d", false},  // a field beyond the last column
+        {',', "a,b,c,", false},      {',', "a,\"b,c\",d", false},  // a field to unquote
+        {',', "\"a\"", false},       {',', "\"\",x", false},
+        {'\t', "x\t y \t3", true},   {'\t', "\"q\"\tz", true},  // quotes mean nothing between tabs
+        {'\t', "1\t2\t3\t4", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        PreForm engine(nullptr, &set, nullptr);
+        Add(engine, c.line);
+        DelimitedColumns(engine, c.delimiter, 3);
+        std::vector<CellCut> cuts;
+        TextString scratch;
+        LineText record{};
+        ASSERT_EQ(engine.CutLineAtDelimiters(0, scratch, &record, &cuts), c.cut);
+        if (!c.cut) {
+            EXPECT_TRUE(cuts.empty());
+            continue;
+        }
+        engine.SplitLineIntoCells(&engine.scratchRow, 0, 1);
+        ASSERT_EQ(static_cast<int>(cuts.size()), std::min(engine.scratchRow.PaddingStart(), 3));
+        for (const CellCut& cut : cuts) {
+            const TableCell* cell = engine.scratchRow.GetAt(cut.column);
+            EXPECT_EQ(record.view().substr(static_cast<size_t>(cut.first), static_cast<size_t>(cut.length)),
+                      cell->text.str());
+            EXPECT_EQ(cut.span, 1);
+            EXPECT_EQ(cut.alignment, cell->alignment) << "column " << cut.column;
+        }
+    }
+
+    // A record of several lines is split whole.
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "1,\"first");
+    Add(engine, "second\",2");
+    DelimitedColumns(engine, ',', 3);
+    engine.FindRecords();
+    std::vector<CellCut> cuts;
+    TextString scratch;
+    LineText record{};
+    EXPECT_FALSE(engine.CutLineAtDelimiters(0, scratch, &record, &cuts));
+}
+
+// A field is trimmed after its alignment is guessed from it, whether it is
+// copied as it stands, unquoted, or (in the last column) joined to the
+// fields beyond the last column first.
+TEST_F(TableCellsTest, DelimitedFieldsAreTrimmedAfterTheirAlignmentIsGuessed) {
+    struct Case {
+        const char* line;
+        std::vector<std::string> texts;
+        std::vector<int> alignments;
+        bool joined;
+    };
+    const std::vector<Case> cases = {
+        {" a , b ,c ,d ", {"a", "b", "c ,d"}, {1, 1, 1}, true},
+        {"\" x \", 7 ,  ", {"x", "7", ""}, {1, 3, 1}, false},
+        {"\t1\t,   x,\" 5\"", {"1", "x", "5"}, {3, 3, 3}, false},
+        {"  ,,", {"", "", ""}, {1, 1, 1}, false},
+        {"9", {"9", "", ""}, {3, 1, 1}, false},
+        {"a,b,  \"c\" ,\td", {"a", "b", "\"c\" , d"}, {1, 1, 3}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        PreForm engine(nullptr, &set, nullptr);
+        Add(engine, c.line);
+        DelimitedColumns(engine, ',', 3);
+        EXPECT_EQ(engine.SplitLineIntoCells(&engine.scratchRow, 0, 1), c.joined);
+        EXPECT_EQ(Texts(engine.scratchRow), c.texts);
+        std::vector<int> alignments;
+        for (int k = 0; k < engine.scratchRow.Count(); ++k)
+            alignments.push_back(engine.scratchRow.GetAt(k)->alignment);
+        EXPECT_EQ(alignments, c.alignments);
+    }
 }
 
 // A delimited line fills the cells of its fields; the cells after them stay

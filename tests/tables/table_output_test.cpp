@@ -427,6 +427,14 @@ TEST(FormatCellLinesTest, TrimsPiecesAndProtectsRaisedStarts) {
         {"x<SUP>2</SUP>", "x<SUP>2</SUP>"},
         // The first superscript decides, not a subscript at the start.
         {"<SUB>i</SUB><SUP>2</SUP>", "<SUB>i</SUB><SUP>2</SUP>"},
+        {"<sub>i</sub> and a longer text than sixteen bytes <sup>2</sup>",
+         "<sub>i</sub> and a longer text than sixteen bytes <sup>2</sup>"},
+        {"<Sub>a<BR><SUB>b", "&nbsp;<Sub>a<BR><SUB>b"},
+        // Breaks near and far from each other.
+        {"0123456789abcde<BR>0123456789abcdef<BR>0123456789abcdefg<BR>x",
+         "0123456789abcde<BR>0123456789abcdef<BR>0123456789abcdefg<BR>x"},
+        {" a piece far longer than sixteen bytes <br> b <x> <BR>c",
+         "a piece far longer than sixteen bytes<BR>b <x><BR>c"},
         // Empty pieces: a "&nbsp;" that fits in the room its piece and the
         // break leave, and ones that outgrow it at the start, in the middle
         // and at the end of the text.

@@ -206,6 +206,50 @@ TEST_F(TableParsingTest, LinesBecomeRowRecords) {
     }
 }
 
+// A line whose one filled cell continues the row is read for that cell's
+// text alone; the rows, texts and messages are those of a split of the
+// whole line, also where the line is just off that road (text in two
+// cells, a line the statistics counted otherwise, escaping, an unbalanced
+// tag end, text beyond the columns with tabs in it).
+TEST_F(TableParsingTest, LinesThatContinueACellAreReadForThatCellAlone) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> lines;
+        std::vector<std::string> rows;
+        std::string messages;
+        int joinedFrom = -1;
+        int miscounted = -1;  // a line whose statistics say one filled cell in the first column
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"continued cells in either column",
+         {"alpha     one", "          two & <b>", "more", "beta      four"},
+         {"D|alpha<BR>more|one<BR>two &amp; &lt;b&gt;", "D|beta|four"}, ""},
+        {"a line with text in two cells starts a row",
+         {"alpha     one", "          two", "gamma     three"}, {"D|alpha|one<BR>two", "D|gamma|three"}, ""},
+        {"a line counted with one filled cell that holds two",
+         {"alpha     one", "beta      two", "          three"}, {"D|alpha<BR>beta|one<BR>three"}, "", -1, 1},
+        {"an unbalanced tag end in a continued cell",
+         {"alpha     one", "          two ]] x"},
+         {"D|alpha|one<BR>two ]] x"}, "INFO: Unbalanced tag delimiter inside table cell :\"]]\""},
+        {"text beyond the columns in a continued last cell",
+         {"alpha     one", "          two\tand\tmore"},
+         {"D|alpha|one<BR>two and more"},
+         "WARNING: Columns beyond 0 joined into the last cell from line -1",
+         12},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        document.Clear();
+        auto engine = Engine(c.lines);
+        engine->columnCut.joinedFrom = c.joinedFrom;
+        if (c.miscounted >= 0) engine->filledCells[static_cast<size_t>(c.miscounted)] = PreForm::FilledCells{1, 0};
+        EXPECT_EQ(RecordRows(*engine), c.rows);
+        EXPECT_EQ(engine->messageText.str(), c.messages);
+    }
+}
+
 TEST_F(TableParsingTest, TrialGivesUpTheDefinitionListForLongTerms) {
     struct Case {
         std::vector<const char*> lines;
