@@ -663,7 +663,7 @@ bool TextString::SubString(int index, int n) {
     return true;
 }
 
-int TextString::Trim(int trailingOnly, const char* set) {
+int TextString::TrimEdges(int trailingOnly, const char* set) {
     if (!set) set = " ";
     if ((set[0] == ' ' && (set[1] == '\0' || (set[1] == '\t' && set[2] == '\0'))) ||
         (set[0] == '\t' && set[1] == ' ' && set[2] == '\0')) {

@@ -721,7 +721,7 @@ int ExecuteLiteral(CellTagCall& call) { return call.Execute(kLiteralTagMode); }
 using CellTagHandler = int (*)(CellTagCall&);
 
 struct CellTagEntry {
-    const char* name;
+    std::string_view name;
     CellTagHandler handle;
 };
 
@@ -760,8 +760,15 @@ constexpr CellTagEntry kCellTagHandlers[] = {
 
 // The handler of the tag named `name`; null when the cell has none for it.
 CellTagHandler FindCellTagHandler(const TextString& name) {
+    const std::string_view wanted = name.view();
+    auto same = [wanted](std::string_view known) {
+        for (size_t i = 0; i < known.size(); ++i)
+            if (ToUpperAscii(wanted[i]) != known[i]) return false;
+        return true;
+    };
+    // The names are upper case; most differ from the tag's in length.
     for (const CellTagEntry& entry : kCellTagHandlers)
-        if (NameIs(name, entry.name)) return entry.handle;
+        if (entry.name.size() == wanted.size() && same(entry.name)) return entry.handle;
     return nullptr;
 }
 

@@ -322,6 +322,26 @@ TEST(TextStringEdit, SubStringTrimCollapseTabs) {
         EXPECT_EQ(blank.str(), "") << set;
     }
 
+    // Texts with no blank at either end are left at once; those with one at
+    // one end only, or trimmed of another set, are trimmed as ever.
+    struct TrimCase {
+        const char* text;
+        int trailingOnly;
+        const char* set;
+        const char* expected;
+    };
+    const TrimCase trimCases[] = {
+        {"a", 0, " ", "a"},     {"a b", 0, " ", "a b"}, {" a", 0, " ", "a"}, {"a\t", 0, " ", "a"},
+        {"\ta", 1, " ", "\ta"}, {"a ", 1, " ", "a"},    {" ", 0, " ", ""},   {"", 0, " ", ""},
+        {"xax", 0, "x", "a"},   {"a", 0, "a", ""},      {"ab", 0, "", "ab"}, {"\ta\t", 0, "\t", "a"},
+    };
+    for (const TrimCase& c : trimCases) {
+        TextString text(c.text);
+        EXPECT_EQ(text.Trim(c.trailingOnly, c.set), 1);
+        EXPECT_EQ(text.str(), c.expected) << '"' << c.text << "\" " << c.trailingOnly << " \"" << c.set << '"';
+        EXPECT_EQ(text.buffer[text.length], '\0');
+    }
+
     TextString c("  a \t b");
     c.CollapseBlanks();
     EXPECT_EQ(c.str(), " a b");

@@ -52,6 +52,7 @@ TEST_F(CellTagsTest, EachTagOfAnHtmlCellGivesItsTextAndMessages) {
     const std::vector<TagCase> cases = {
         {"a[[BR]]b[[br]]", "a<BR>b<BR>", ""},
         {"x[[EM]]y", "x--y", ""},
+        {"x[[eM]]y[[Null_Char]][[cancel_LEAD]]", "x--y", ""},  // names in any letter case
         {"x[[DOT_LEADERS]]", "x ", ""},
         {"[[QUAD C]]x", "<BR>x", ""},
         {"[[QUAD C]][[QUAD Z]]x", "<BR><BR>x",
