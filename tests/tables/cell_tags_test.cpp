@@ -240,6 +240,10 @@ TEST_F(CellTagsTest, WsPlacementSetsTheQuadAlignment) {
         {"a[[WS]]b", 0, "INFO: Middle WS tags not implemented.  Row 3"},
         {"x [[WS", 0, "WARNING: Failed to interpret WS tag placement in row 3"},
         {"x [[BR]]", 0, ""},
+        // A WS tag after another tag's opening; no WS tag after an opening.
+        {"[[BR]]x [[Ws]]", 1, "INFO: WS tags interpreted as QUAD=L in row 3"},
+        {"[[BR]]x [ [WS]", 0, ""},
+        {"x [[WSX]]", 0, "WARNING: Failed to interpret WS tag placement in row 3"},
     };
     for (const Case& c : cases) {
         FreshCell(false, 0);
