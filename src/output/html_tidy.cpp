@@ -1848,8 +1848,9 @@ void TidyPasses::TidyEmphasisCovered(FC* policies, TidyBuffer* b) {
 void TidyPasses::TidyPlainTableText(TidyBuffer* b) {
     TextString& text = b->text;
     StartAtLineStart(text);
-    // Its only "&" are standing non-breaking spaces (an empty cell's).
-    if (std::memchr(text.buffer, '&', static_cast<size_t>(text.length))) ReplaceAll(text, "&nbsp;<BR>", "<BR>");
+    // Its only "&" are standing non-breaking spaces (an empty cell's); the
+    // flag is the one the full passes go by.
+    if (b->nonBreakingSpace) ReplaceAll(text, "&nbsp;<BR>", "<BR>");
     if (b->dataCellStart && b->dataCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TD", "</TD>");
     if (b->headerCellStart && b->headerCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TH", "</TH>");
     DropLeadingNewlines(text);
