@@ -678,7 +678,11 @@ bool TextString::SubString(int index, int n) {
     return true;
 }
 
-int TextString::TrimEdges(int trailingOnly, const char* set) {
+int TextString::Trim(int trailingOnly, const char* set) {
+    // Most texts trimmed of blanks (cells, fields) have none at either end.
+    if (length > 0 && set && set[0] == ' ' && set[1] == '\0' && !IsBlankOrTab(buffer[0]) &&
+        !IsBlankOrTab(buffer[length - 1]))
+        return 1;
     if (!set) set = " ";
     if ((set[0] == ' ' && (set[1] == '\0' || (set[1] == '\t' && set[2] == '\0'))) ||
         (set[0] == '\t' && set[1] == ' ' && set[2] == '\0')) {

@@ -154,7 +154,6 @@ private:
     int AssignCharsGrowing(const char* source, int n);
     TextString& CopyGrowing(const TextString& other);
     bool MatchAt(int pos, const char* pattern, int patternLength, int caseSensitive) const;
-    int TrimEdges(int trailingOnly, const char* set);
 };
 
 TextString operator+(const char* text, const TextString& string);
@@ -179,15 +178,6 @@ inline char ToLowerAscii(char c) {
     return IsAsciiUpper(u) ? static_cast<char>(u - 'A' + 'a') : c;
 }
 inline bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
-
-// Most texts trimmed of blanks (cells, fields) have none at either end:
-// they are known so here, without a call.
-inline int TextString::Trim(int trailingOnly, const char* set) {
-    if (length > 0 && set && set[0] == ' ' && set[1] == '\0' && !IsBlankOrTab(buffer[0]) &&
-        !IsBlankOrTab(buffer[length - 1]))
-        return 1;
-    return TrimEdges(trailingOnly, set);
-}
 
 // Number of blanks (spaces) at the start of a text.
 inline int CountLeadingBlanks(const TextString& text) {
