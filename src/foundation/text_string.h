@@ -116,6 +116,8 @@ public:
     bool ReplaceFrom(int start, const char* find, const char* with, int maxCount, int caseSensitive,
                      const char* mask, int* count);
     bool SubString(int index, int n);
+    // Takes the bytes of `set` (a blank brings the tab) off both ends, or off
+    // the end only.
     int Trim(int trailingOnly, const char* set);
     int CollapseBlanks();
     void ExpandTabs(int tabWidth);

@@ -1038,19 +1038,43 @@ void DropLeadingNewlines(TextString& text) {
     if (n > 0) text.SubString(n, text.length - n);
 }
 
+// Whether a "&" at `p` (in the text from `begin` to `end`) is a
+// non-breaking space that the passes leave as it is: "&nbsp;" with no blank
+// on either side and no line break after it.  With `allowBreaks`, one that
+// a "<BR>" follows counts too: the plain passes take it off in front of the
+// break, as the full passes do (see TidyPasses::TidyPlainTableText).
+bool StandingNonBreakingSpace(const char* begin, const char* p, const char* end, bool allowBreaks) {
+    constexpr std::string_view kSpace = "&nbsp;";
+    if (static_cast<size_t>(end - p) < kSpace.size() || std::memcmp(p, kSpace.data(), kSpace.size()) != 0 ||
+        (p > begin && p[-1] == ' '))
+        return false;
+    const char* const after = p + kSpace.size();
+    if (after == end) return true;
+    if (*after == ' ') return false;
+    if (end - after >= 3 && after[0] == '<' && (after[1] == 'B' || after[1] == 'b') &&
+        (after[2] == 'R' || after[2] == 'r'))
+        return allowBreaks && end - after >= 4 && after[1] == 'B' && after[2] == 'R' && after[3] == '>';
+    return true;
+}
+
 // Whether the text is a plain table text: every tag in it is a table row or
 // cell tag ("<TR", "<TD", "<TH" or an end tag of these, in upper case, the
 // name ended by ">" or a blank) or, with `allowBreaks`, a "<BR>"; and it
-// holds no "&", no "-->", no placeholder or NUL byte, and no empty or blank
-// line (nor begins with one).  With `flags`, the presence flags of the tags
-// and newlines found are set as the scan sets them (the caller clears them).
+// holds no "&" but a standing "&nbsp;" (see StandingNonBreakingSpace), no
+// "-->", no placeholder or NUL byte, and no empty or blank line (nor begins
+// with one).  With `flags`, the presence flags of the tags, non-breaking
+// spaces and newlines found are set as the scan sets them (the caller
+// clears them).
 //
 // Every pass looks for something such a text cannot hold: a tag of another
-// kind ("<P", "<FONT", "<EM>", "</LI>", "<!--", ...), "&nbsp;", "-->", a
-// newline followed by white space and another newline, or a pre-formatted
-// part; and the newline put in front of a text of several lines is taken
-// off again when the text does not begin with a blank line.  Only the pass
-// over cell-ending line breaks can act on it, and only on its "<BR>" tags.
+// kind ("<P", "<FONT", "<EM>", "</LI>", "<!--", ...), "&nbsp;" beside a
+// blank, "-->", a newline followed by white space and another newline, or a
+// pre-formatted part; and the newline put in front of a text of several
+// lines is taken off again when the text does not begin with a blank line.
+// Only the pass over cell-ending line breaks can act on it, on its "<BR>"
+// tags, after the one that takes "&nbsp;" off in front of a "<BR>".  (An
+// empty cell holds "&nbsp;": the rows of a table with empty cells stay
+// plain.)
 bool PlainTableText(const char* const begin, const char* const end, bool allowBreaks, TidyBuffer* flags) {
     if (begin == end) return true;
     if (NewlineRunAt(begin, end) || *begin == '\n') return false;  // begins with an empty or blank line
@@ -1085,7 +1109,11 @@ bool PlainTableText(const char* const begin, const char* const end, bool allowBr
             }
             case '\n': newline = true; return !NewlineRunAt(p + 1, end);
             case '-': return !(end - p >= 3 && p[1] == '-' && p[2] == '>');
-            default:  // "&", a placeholder or a NUL byte
+            case '&':
+                if (!StandingNonBreakingSpace(begin, p, end, allowBreaks)) return false;
+                if (flags) flags->nonBreakingSpace = 1;
+                return true;
+            default:  // a placeholder or a NUL byte
                 return false;
         }
     };
@@ -1814,11 +1842,15 @@ void TidyPasses::TidyEmphasisCovered(FC* policies, TidyBuffer* b) {
     TidyMarkupCovered(s, b);
 }
 
-// The tidy passes over a plain table text (see PlainTableText): the
-// cell-ending line breaks go, as the full passes would take them.
+// The tidy passes over a plain table text (see PlainTableText): a
+// non-breaking space in front of a line break and the cell-ending line
+// breaks go, as the full passes would take them.
 void TidyPasses::TidyPlainTableText(TidyBuffer* b) {
     TextString& text = b->text;
     StartAtLineStart(text);
+    // Its only "&" are standing non-breaking spaces (an empty cell's); the
+    // flag is the one the full passes go by.
+    if (b->nonBreakingSpace) ReplaceAll(text, "&nbsp;<BR>", "<BR>");
     if (b->dataCellStart && b->dataCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TD", "</TD>");
     if (b->headerCellStart && b->headerCellEnd && b->lineBreak) DropCellEndBreaks(text, "<TH", "</TH>");
     DropLeadingNewlines(text);

@@ -16,7 +16,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "analysis/analysed_line.h"
@@ -82,6 +84,22 @@ bool MayHold(const TextString& text, const TextString& delimiter) {
     return upper != lower && std::memchr(text.buffer, upper, size);
 }
 
+// Whether `text` holds the start delimiter `start` followed by `name`,
+// found as TextString::Find finds the two put together: without regard to
+// letter case.
+bool HoldsTagOpening(const TextString& text, const TextString& start, std::string_view name) {
+    const size_t n = name.size();
+    int at = -1;
+    for (int from = 0; text.Find(from, start.buffer, &at, 0); from = at + 1) {
+        const int after = at + start.length;
+        if (static_cast<size_t>(text.length - after) < n) return false;
+        size_t i = 0;
+        while (i < n && ToUpperAscii(text.buffer[after + i]) == ToUpperAscii(name[i])) ++i;
+        if (i == n) return true;
+    }
+    return false;
+}
+
 // The next tag of `text` at or after `from`: its first and last character.
 // When a second start delimiter stands before the end delimiter, the tag is
 // the one that starts last: "a [[ b [[BR]]" holds the tag "[[BR]]" and the
@@ -106,7 +124,8 @@ bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& 
     const TextString& start = set.GetText(Pol::StartTagDelimiter);
     const TextString& end = set.GetText(Pol::EndTagDelimiter);
     if (tag.length < start.length + end.length) return false;
-    TextString content;
+    // The content is normalised where the arguments are kept.
+    TextString& content = arguments;
     content.AssignSubstring(tag.buffer, start.length, tag.length - start.length - end.length);
     content.CollapseBlanks();
     content.Trim(0, " ");
@@ -120,7 +139,6 @@ bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& 
         }
     }
     name.AssignSubstring(content.buffer, 0, nameEnd);
-    arguments = content;
     return ParseTagArguments(set, arguments, name.buffer);
 }
 
@@ -151,8 +169,16 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
     if (start.IsEmpty() || end.IsEmpty() || !text->Find(0, start.buffer, nullptr, 0)) return;
 
     // The tags run on a line of their own, placed at the cell's source, so
-    // that executed tags see where the cell came from.
-    AnalysedLine scratch;
+    // that executed tags see where the cell came from.  The engine keeps the
+    // line from cell to cell with the room of its texts; it is made a fresh
+    // line first.  It is taken for the call and given back at its end, so
+    // that a tag whose executor comes back here finds none and makes its own.
+    std::unique_ptr<AnalysedLine> line = std::move(scratchBuffers.cellTagLine);
+    if (line)
+        line->Recycle(nullptr);
+    else
+        line = std::make_unique<AnalysedLine>();
+    AnalysedLine& scratch = *line;
     scratch.SetText(text->buffer);
     scratch.SetPosition(policies, where);
     scratch.SetOriginPosition(policies, where);
@@ -162,11 +188,11 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
     // from `position` on as it was.  (Rewriting the whole line at every tag
     // made a cell of many tags take time quadratic in its length.)
     TextString done;
+    TextString tag;
     int position = 0;
     int first = -1, last = -1;
     while (FindCellTag(scratch, position, start, end, &first, &last)) {
         done.AppendBytes(scratch.buffer + position, first - position);
-        TextString tag;
         tag.AssignChars(scratch.buffer + first, last - first + 1);
         const int remaining = scratch.length - first;
         int next = first;
@@ -188,6 +214,9 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
     text->AssignChars(done.buffer, done.length);
     if (scratch.annotation && !scratch.annotation->IsEmpty()) HoldMessage(scratch.annotation->view());
     if (policies->context) policies->context->ForgetLine(&scratch);
+    // A line that held a long text gives its room back.
+    scratch.ReleaseTexts(AnalysedLine::kKeptTextRoom);
+    scratchBuffers.cellTagLine = std::move(line);
 }
 
 // ---------------------------------------------------------------------------
@@ -721,7 +750,7 @@ int ExecuteLiteral(CellTagCall& call) { return call.Execute(kLiteralTagMode); }
 using CellTagHandler = int (*)(CellTagCall&);
 
 struct CellTagEntry {
-    const char* name;
+    std::string_view name;
     CellTagHandler handle;
 };
 
@@ -760,8 +789,15 @@ constexpr CellTagEntry kCellTagHandlers[] = {
 
 // The handler of the tag named `name`; null when the cell has none for it.
 CellTagHandler FindCellTagHandler(const TextString& name) {
+    const std::string_view wanted = name.view();
+    auto same = [wanted](std::string_view known) {
+        for (size_t i = 0; i < known.size(); ++i)
+            if (ToUpperAscii(wanted[i]) != known[i]) return false;
+        return true;
+    };
+    // The names are upper case; most differ from the tag's in length.
     for (const CellTagEntry& entry : kCellTagHandlers)
-        if (NameIs(name, entry.name)) return entry.handle;
+        if (entry.name.size() == wanted.size() && same(entry.name)) return entry.handle;
     return nullptr;
 }
 
@@ -914,8 +950,7 @@ void PreForm::ProcessWSTags(TableCell* cell, TextString* text) {
     if (!MayHold(*text, start)) return;
     const TextString& end = set.GetText(Pol::EndTagDelimiter);
     if (start.IsEmpty() || end.IsEmpty()) return;
-    const TextString opening = start + "WS";
-    if (!text->Find(0, opening.buffer, nullptr, 0)) return;
+    if (!HoldsTagOpening(*text, start, "WS")) return;
 
     // Only the WS tags are left in a copy of the text, without markup.
     TextString copy;

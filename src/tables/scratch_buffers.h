@@ -22,6 +22,7 @@ struct EngineScratch {
     // nothing in one outlives the call that fills it.
     struct ScratchBuffers {
         std::unique_ptr<AnalysedLine> cellLine;  // ConvertRowForOutput (made on first use)
+        std::unique_ptr<AnalysedLine> cellTagLine;  // ProcessCellTags (made on first use)
         std::vector<CellCut> cuts;  // SplitLineIntoCellsByColumns
         TextString extraField;  // SplitLineIntoCellsByDelimiter
         TextString rawLine;  // SplitLineIntoCellsByDelimiter, RecordRaw

@@ -112,6 +112,35 @@ TEST(TextStringCompare, MatchesStartsWithFind) {
     EXPECT_EQ(TextString("a,b,,c").CountChar(','), 3);
 }
 
+// A letter is looked for sixteen bytes at a time: the first place of a word
+// in either case is found wherever it stands against those blocks; bytes
+// other than letters that differ only in bit 0x20 ("[" and "{", "@" and
+// "`") stay apart.
+TEST(TextStringCompare, FindWithoutCaseAtEveryPlace) {
+    const std::string filler = "[{@`^~ 0123456789 ZYX[{@`^~ wvu 0123456789 [{@`^~ ";
+    for (size_t at = 0; at <= filler.size(); ++at) {
+        for (const char* word : {"Kite", "kITE"}) {
+            std::string text = filler;
+            text.insert(at, word);
+            text += "KITE";  // a second place, after the first
+            const TextString hay(text);
+            int position = -2;
+            EXPECT_TRUE(hay.Find(0, "kite", &position, 0));
+            EXPECT_EQ(position, static_cast<int>(at)) << at << ' ' << word;
+            EXPECT_TRUE(hay.FindChar(0, 'k', &position, 0));
+            EXPECT_EQ(position, static_cast<int>(at)) << at << ' ' << word;
+            // From just after the first place on, the second is found.
+            EXPECT_TRUE(hay.Find(static_cast<int>(at) + 1, "KiTe", &position, 0));
+            EXPECT_EQ(position, static_cast<int>(text.size() - 4)) << at;
+        }
+    }
+    int position = -2;
+    EXPECT_FALSE(TextString("[[[[[[[[[[[[[[[[[[[[@@@@").Find(0, "{", &position, 0));
+    EXPECT_FALSE(TextString("@@@@@@@@@@@@@@@@@@@@@@").Find(0, "`", &position, 0));
+    EXPECT_FALSE(TextString("ZYXWVUTSRQPONMLJIHGFEDCBA zyx").Find(0, "k", &position, 0));
+    EXPECT_EQ(position, -1);
+}
+
 TEST(TextStringCompare, CompareTextN) {
     EXPECT_EQ(CompareTextN("abc", "abd", 2, 0), 0);
     EXPECT_EQ(CompareTextN("ab", "abc", 3, 0), -1);
@@ -320,6 +349,26 @@ TEST(TextStringEdit, SubStringTrimCollapseTabs) {
         TextString blank(" \t ");
         blank.Trim(0, set);
         EXPECT_EQ(blank.str(), "") << set;
+    }
+
+    // Texts with no blank at either end are left at once; those with one at
+    // one end only, or trimmed of another set, are trimmed as ever.
+    struct TrimCase {
+        const char* text;
+        int trailingOnly;
+        const char* set;
+        const char* expected;
+    };
+    const TrimCase trimCases[] = {
+        {"a", 0, " ", "a"},     {"a b", 0, " ", "a b"}, {" a", 0, " ", "a"}, {"a\t", 0, " ", "a"},
+        {"\ta", 1, " ", "\ta"}, {"a ", 1, " ", "a"},    {" ", 0, " ", ""},   {"", 0, " ", ""},
+        {"xax", 0, "x", "a"},   {"a", 0, "a", ""},      {"ab", 0, "", "ab"}, {"\ta\t", 0, "\t", "a"},
+    };
+    for (const TrimCase& c : trimCases) {
+        TextString text(c.text);
+        EXPECT_EQ(text.Trim(c.trailingOnly, c.set), 1);
+        EXPECT_EQ(text.str(), c.expected) << '"' << c.text << "\" " << c.trailingOnly << " \"" << c.set << '"';
+        EXPECT_EQ(text.buffer[text.length], '\0');
     }
 
     TextString c("  a \t b");

@@ -301,7 +301,15 @@ TEST_F(HtmlTidyTest, TextsTheCheckPassesStayUnchanged) {
         {"  \n<TR>\n", false},  // begins with a blank line
         {"<TR>\n \t\n</TR>\n", false},  // a blank line
         {"<TD>a<BR></TD>\n", false},  // a line break
-        {"<TD>&nbsp;</TD>\n", false},  // a non-breaking space
+        {"<TD>&nbsp;</TD>\n<TD>a&nbsp;b</TD>\n", true},  // standing non-breaking spaces
+        {"&nbsp;<TD>&nbsp;&nbsp;</TD>\n&nbsp;", true},
+        {"<TD> &nbsp;</TD>\n", false},  // a blank before a non-breaking space
+        {"<TD>&nbsp; </TD>\n", false},  // a blank after it
+        {"<TD>&nbsp;<BR></TD>\n", false},  // a line break after it
+        {"<TD>&nbsp;<br></TD>\n", false},
+        {"<TD>&nbsp</TD>\n", false},  // no entity
+        {"<TD>&amp;</TD>\n", false},  // another entity
+        {"<TD>&NBSP;</TD>\n", false},
         {"<TD>a --> b</TD>\n", false},  // a comment end
         {"<TD><!-- c --></TD>\n", false},  // a comment
         {"<TD>a</TD>\n<P>b</P>\n", false},  // a paragraph
@@ -332,8 +340,18 @@ TEST_F(HtmlTidyTest, TextsTheCheckPassesStayUnchanged) {
 // the same flags and the same text.
 TEST_F(HtmlTidyTest, PlainTableTextsTakeTheShortWayAlike) {
     const std::string texts[] = {
-        "    <TD ALIGN=\"RIGHT\">1990-01-02<BR></TD>", "<TD><BR></TD>",  "<TD> <BR><BR></TD><TH>x<BR></TH>",
-        "<TD>a<BR>b<BR></TD>\n<TH>c<BR></TH>\n</TR>",  "</TD><BR></TD>", "<TR><TD>a - b</TD></TR>",
+        "    <TD ALIGN=\"RIGHT\">1990-01-02<BR></TD>",
+        "<TD><BR></TD>",
+        "<TD> <BR><BR></TD><TH>x<BR></TH>",
+        "<TD>a<BR>b<BR></TD>\n<TH>c<BR></TH>\n</TR>",
+        "</TD><BR></TD>",
+        "<TR><TD>a - b</TD></TR>",
+        // Non-breaking spaces: an empty cell's, one before a line break (which
+        // the passes take off) and two before one (of which one goes).
+        "<TD>&nbsp;<BR></TD>",
+        "<TD>&nbsp;<BR><BR></TD>\n<TD>a&nbsp;b<BR></TD>",
+        "<TH>&nbsp;&nbsp;<BR></TH>",
+        "&nbsp;<TD>x&nbsp;<BR>y</TD>&nbsp;",
     };
     set.strongOpen = "<TD>";  // an emphasis text that a cell tag matches
     for (const std::string& text : texts) {
@@ -349,7 +367,7 @@ TEST_F(HtmlTidyTest, PlainTableTextsTakeTheShortWayAlike) {
             &TidyBuffer::dataCellStart, &TidyBuffer::dataCellEnd, &TidyBuffer::headerCellStart,
             &TidyBuffer::headerCellEnd, &TidyBuffer::rowStart,    &TidyBuffer::rowEnd,
             &TidyBuffer::lineBreak,     &TidyBuffer::newline,     &TidyBuffer::tableMarkup,
-            &TidyBuffer::emphasis,      &TidyBuffer::preformatted};
+            &TidyBuffer::emphasis,      &TidyBuffer::preformatted, &TidyBuffer::nonBreakingSpace};
         // clang-format on
         for (const auto field : fields) EXPECT_EQ(plain.*field, full.*field);
         EXPECT_EQ(plain.tagKinds, full.tagKinds);

@@ -52,6 +52,7 @@ TEST_F(CellTagsTest, EachTagOfAnHtmlCellGivesItsTextAndMessages) {
     const std::vector<TagCase> cases = {
         {"a[[BR]]b[[br]]", "a<BR>b<BR>", ""},
         {"x[[EM]]y", "x--y", ""},
+        {"x[[eM]]y[[Null_Char]][[cancel_LEAD]]", "x--y", ""},  // names in any letter case
         {"x[[DOT_LEADERS]]", "x ", ""},
         {"[[QUAD C]]x", "<BR>x", ""},
         {"[[QUAD C]][[QUAD Z]]x", "<BR><BR>x",
@@ -239,6 +240,10 @@ TEST_F(CellTagsTest, WsPlacementSetsTheQuadAlignment) {
         {"a[[WS]]b", 0, "INFO: Middle WS tags not implemented.  Row 3"},
         {"x [[WS", 0, "WARNING: Failed to interpret WS tag placement in row 3"},
         {"x [[BR]]", 0, ""},
+        // A WS tag after another tag's opening; no WS tag after an opening.
+        {"[[BR]]x [[Ws]]", 1, "INFO: WS tags interpreted as QUAD=L in row 3"},
+        {"[[BR]]x [ [WS]", 0, ""},
+        {"x [[WSX]]", 0, "WARNING: Failed to interpret WS tag placement in row 3"},
     };
     for (const Case& c : cases) {
         FreshCell(false, 0);
