@@ -145,28 +145,53 @@ unsigned char ConversionBytesIn(const TextString& text) {
 
 // Whether the word scan leaves the text as it is, judged in one pass: it
 // holds no ':' (which could mark a link), and every run of bytes between
-// blanks, tabs and NUL bytes is one whose words no tidier looks at: without
-// '@' and backspaces, and either without dots and with at most two slashes
-// (no address can be in it: a name, a date such as "2020-01-12") or without
-// letters and with fewer than two dots (a number such as "1,234.50").  The
-// words of both scans lie inside these runs and hold no more dots, slashes,
-// letters, '@' or backspaces than the run does.
-bool WordScanLeavesAlone(const TextString& text) {
+// blanks, tabs and NUL bytes is one whose words no tidier changes or reports:
+// without '@' and backspaces, and one of these:
+// - without dots and with at most two slashes (a name, a date such as
+//   "2020-01-12");
+// - without letters and with fewer than two dots (a number such as
+//   "1,234.50");
+// - a word at the end of a sentence ("market."): its one dot is its last
+//   byte and it holds no slash.  The web tidier takes that dot for sentence
+//   punctuation, and no dot or slash is left that an address needs; the
+//   newsgroup tidier takes it for a name only when it is known: when it ends
+//   with one of the tidier's own hierarchies, or when the policies list
+//   names and the word is longer than seven bytes (shorter ones are never
+//   looked up).  Such runs are left to the scan.
+// The words of both scans lie inside these runs and hold no more dots,
+// slashes, letters, '@' or backspaces than the run does; the word that holds
+// a run's last byte ends where the run ends.
+bool WordScanLeavesAlone(const FC& set, const TextString& text) {
     const char* const begin = text.buffer;
     const char* const end = begin + text.length;
     auto endsRun = [](char c) { return c == ' ' || c == '\t' || c == '\0'; };
     auto isLetter = [](char c) { return IsAsciiLetter(static_cast<unsigned char>(c)); };
+    // Names of the policies' own are looked up only for words of eight bytes
+    // or more.
+    constexpr size_t kLongestUnlistedName = 7;
+    const bool listedGroups = set.usenetGroups.count > 0;
     // Only a run with a dot or a slash can hold an address, so only the runs
-    // around those bytes are looked at, each once.  A run with a dot is left
-    // alone when it holds no letter and no other dot: it is read from the
-    // dot on, so that a line of prose ("word." in its first sentence) or of
-    // delimited fields is told at once.
+    // around those bytes are looked at, each once, from the dot on: a dot
+    // with a letter or another dot after it in its run ends the judgement at
+    // once (a line of delimited fields is told quickly).
     for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '.', static_cast<size_t>(end - p))));) {
         const char* after = p + 1;
         for (; after < end && !endsRun(*after); ++after)
             if (*after == '.' || isLetter(*after)) return false;
-        for (const char* before = p; before > begin && !endsRun(before[-1]); --before)
-            if (before[-1] == '.' || isLetter(before[-1])) return false;
+        const char* first = p;
+        bool letters = false;
+        bool slashes = false;
+        for (; first > begin && !endsRun(first[-1]); --first) {
+            if (first[-1] == '.') return false;
+            letters = letters || isLetter(first[-1]);
+            slashes = slashes || first[-1] == '/';
+        }
+        if (letters) {
+            const bool sentenceEnd = after == p + 1 && !slashes;
+            const std::string_view run(first, static_cast<size_t>(after - first));
+            if (!sentenceEnd || EndsWithNewsHierarchy(run) || (listedGroups && run.size() > kLongestUnlistedName))
+                return false;
+        }
         p = after;
     }
     for (const char never : {':', '@', '\b'})
@@ -218,7 +243,7 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     // (it leaves a text without such bytes alone) and whether emphasis can
     // be marked; after a conversion that ran, the text is looked at again.
     unsigned char bytes = ConversionBytesIn(*this);
-    if (doWords && (bytes & kWordScanByte) && !WordScanLeavesAlone(*this)) {
+    if (doWords && (bytes & kWordScanByte) && !WordScanLeavesAlone(set, *this)) {
         // A scan that changed nothing leaves the bytes as they were looked at.
         const bool changedByBlankWords = ConvertWords(set, 1, format == kOutputHTML, true);
         const bool changed =

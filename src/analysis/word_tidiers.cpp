@@ -575,6 +575,20 @@ int TidyEmailWord(FC& set, AnalysedLine& line, const TextString& word, int& repl
 // ---------------------------------------------------------------------------
 // Newsgroup names
 
+namespace {
+
+// The beginnings by which a name is a newsgroup without the policy's list.
+constexpr const char* kNewsHierarchies[] = {"alt.",  "rec.",  "sci.",        "soc.",  "comp.",
+                                            "misc.", "news.", "humanities.", "news:", "snews:"};
+
+}  // namespace
+
+bool EndsWithNewsHierarchy(std::string_view text) {
+    for (const char* hierarchy : kNewsHierarchies)
+        if (EndsWithNoCase(text, hierarchy)) return true;
+    return false;
+}
+
 int TidyUSENETWord(FC& set, AnalysedLine& line, const TextString& word, int& replaced, TextString& replacement,
                    TextString& refusedCore, TextString& display) {
     const int format = OutputFormat(set);
@@ -636,8 +650,7 @@ int TidyUSENETWord(FC& set, AnalysedLine& line, const TextString& word, int& rep
             firstDot = false;
             if (n > 7) {
                 const string_view name = w.substr(skip);
-                for (const char* hierarchy :
-                     {"alt.", "rec.", "sci.", "soc.", "comp.", "misc.", "news.", "humanities.", "news:", "snews:"})
+                for (const char* hierarchy : kNewsHierarchies)
                     if (StartsWithNoCase(name, hierarchy)) known = true;
                 if (!known && i > skip) {
                     const TextString firstPart = ToText(w.substr(skip, i - skip));
