@@ -584,8 +584,12 @@ constexpr const char* kNewsHierarchies[] = {"alt.",  "rec.",  "sci.",        "so
 }  // namespace
 
 bool EndsWithNewsHierarchy(std::string_view text) {
-    for (const char* hierarchy : kNewsHierarchies)
-        if (EndsWithNoCase(text, hierarchy)) return true;
+    if (text.size() < 2) return false;
+    // The letter before the last byte tells most words apart before the
+    // whole ending is compared (the hierarchies are written in lower case).
+    const char beforeLast = ToLowerAscii(text[text.size() - 2]);
+    for (const string_view hierarchy : kNewsHierarchies)
+        if (hierarchy[hierarchy.size() - 2] == beforeLast && EndsWithNoCase(text, hierarchy)) return true;
     return false;
 }
 
