@@ -22,6 +22,10 @@
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 void SendLineMessage(FC& set, AnalysedLine& line, const TextString& text, int level) {
@@ -125,6 +129,8 @@ int WordLengthAt(const char* p, const char* end, char delimiter) {
 // those that can mark emphasis ("_" and "*").
 constexpr unsigned char kWordScanByte = 1;
 constexpr unsigned char kEmphasisByte = 2;
+constexpr std::string_view kWordScanBytes = ".:/@\b";
+constexpr std::string_view kEmphasisBytes = "_*";
 
 // Which of the two kinds of byte the text holds (both bits as soon as both
 // are seen).
@@ -132,14 +138,29 @@ unsigned char ConversionBytesIn(const TextString& text) {
     struct Table {
         unsigned char kind[256] = {};
         Table() {
-            for (unsigned char c : {'.', ':', '/', '@', '\b'}) kind[c] = kWordScanByte;
-            for (unsigned char c : {'_', '*'}) kind[c] = kEmphasisByte;
+            for (char c : kWordScanBytes) kind[static_cast<unsigned char>(c)] = kWordScanByte;
+            for (char c : kEmphasisBytes) kind[static_cast<unsigned char>(c)] = kEmphasisByte;
         }
     };
     static const Table table;
+    constexpr unsigned char kBoth = kWordScanByte | kEmphasisByte;
     unsigned char seen = 0;
-    for (int i = 0; i < text.length && seen != (kWordScanByte | kEmphasisByte); ++i)
-        seen |= table.kind[static_cast<unsigned char>(text.buffer[i])];
+    int i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes are looked at together while that many are left: a
+    // kind is seen when any of them equals one of its bytes.
+    auto anyOf = [](__m128i v, std::string_view bytes) {
+        __m128i equal = _mm_setzero_si128();
+        for (char c : bytes) equal = _mm_or_si128(equal, _mm_cmpeq_epi8(v, _mm_set1_epi8(c)));
+        return _mm_movemask_epi8(equal) != 0;
+    };
+    for (; i + 16 <= text.length && seen != kBoth; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer + i));
+        if (anyOf(v, kWordScanBytes)) seen |= kWordScanByte;
+        if (anyOf(v, kEmphasisBytes)) seen |= kEmphasisByte;
+    }
+#endif
+    for (; i < text.length && seen != kBoth; ++i) seen |= table.kind[static_cast<unsigned char>(text.buffer[i])];
     return seen;
 }
 

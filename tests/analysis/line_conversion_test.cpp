@@ -232,6 +232,19 @@ TEST_F(LineConversionTest, EmphasisOnlyWhenAsked) {
     EXPECT_EQ(line.str().find('*'), std::string::npos);
 }
 
+TEST_F(LineConversionTest, AddressesAndEmphasisAreFoundAtEveryPlaceOfTheText) {
+    // The text is looked at sixteen bytes at a time and the rest byte by
+    // byte: an address or an emphasis mark on either side of a block's edge
+    // and in the rest is still found.
+    for (size_t lead = 0; lead <= 40; ++lead) {
+        const std::string pad(lead, 'x');
+        EXPECT_NE(Convert(pad + " www.example.com").find("<A HREF"), std::string::npos) << lead;
+        EXPECT_NE(Convert(pad + " alt.fan.vendrel").find("<A HREF"), std::string::npos) << lead;
+        EXPECT_EQ(Convert(pad + " *bold* x").find('*'), std::string::npos) << lead;
+        EXPECT_EQ(Convert(pad + " x *bold*").find('*'), std::string::npos) << lead;
+    }
+}
+
 TEST_F(LineConversionTest, RtfLinksAreFieldsAndAreNotLinkedTwice) {
     const std::string out = Convert("See www.example.com now", 1);
     EXPECT_EQ(out.rfind("See {\\field{\\*\\fldinst {\\fs", 0), 0u);
