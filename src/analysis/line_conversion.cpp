@@ -22,6 +22,10 @@
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 void SendLineMessage(FC& set, AnalysedLine& line, const TextString& text, int level) {
@@ -125,6 +129,8 @@ int WordLengthAt(const char* p, const char* end, char delimiter) {
 // those that can mark emphasis ("_" and "*").
 constexpr unsigned char kWordScanByte = 1;
 constexpr unsigned char kEmphasisByte = 2;
+constexpr std::string_view kWordScanBytes = ".:/@\b";
+constexpr std::string_view kEmphasisBytes = "_*";
 
 // Which of the two kinds of byte the text holds (both bits as soon as both
 // are seen).
@@ -132,41 +138,81 @@ unsigned char ConversionBytesIn(const TextString& text) {
     struct Table {
         unsigned char kind[256] = {};
         Table() {
-            for (unsigned char c : {'.', ':', '/', '@', '\b'}) kind[c] = kWordScanByte;
-            for (unsigned char c : {'_', '*'}) kind[c] = kEmphasisByte;
+            for (char c : kWordScanBytes) kind[static_cast<unsigned char>(c)] = kWordScanByte;
+            for (char c : kEmphasisBytes) kind[static_cast<unsigned char>(c)] = kEmphasisByte;
         }
     };
     static const Table table;
+    constexpr unsigned char kBoth = kWordScanByte | kEmphasisByte;
     unsigned char seen = 0;
-    for (int i = 0; i < text.length && seen != (kWordScanByte | kEmphasisByte); ++i)
-        seen |= table.kind[static_cast<unsigned char>(text.buffer[i])];
+    int i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes are looked at together while that many are left: a
+    // kind is seen when any of them equals one of its bytes.
+    auto anyOf = [](__m128i v, std::string_view bytes) {
+        __m128i equal = _mm_setzero_si128();
+        for (char c : bytes) equal = _mm_or_si128(equal, _mm_cmpeq_epi8(v, _mm_set1_epi8(c)));
+        return _mm_movemask_epi8(equal) != 0;
+    };
+    for (; i + 16 <= text.length && seen != kBoth; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer + i));
+        if (anyOf(v, kWordScanBytes)) seen |= kWordScanByte;
+        if (anyOf(v, kEmphasisBytes)) seen |= kEmphasisByte;
+    }
+#endif
+    for (; i < text.length && seen != kBoth; ++i) seen |= table.kind[static_cast<unsigned char>(text.buffer[i])];
     return seen;
 }
 
 // Whether the word scan leaves the text as it is, judged in one pass: it
 // holds no ':' (which could mark a link), and every run of bytes between
-// blanks, tabs and NUL bytes is one whose words no tidier looks at: without
-// '@' and backspaces, and either without dots and with at most two slashes
-// (no address can be in it: a name, a date such as "2020-01-12") or without
-// letters and with fewer than two dots (a number such as "1,234.50").  The
-// words of both scans lie inside these runs and hold no more dots, slashes,
-// letters, '@' or backspaces than the run does.
-bool WordScanLeavesAlone(const TextString& text) {
+// blanks, tabs and NUL bytes is one whose words no tidier changes or reports:
+// without '@' and backspaces, and one of these:
+// - without dots and with at most two slashes (a name, a date such as
+//   "2020-01-12");
+// - without letters and with fewer than two dots (a number such as
+//   "1,234.50");
+// - a word at the end of a sentence ("market."): its one dot is its last
+//   byte and it holds no slash.  The web tidier takes that dot for sentence
+//   punctuation, and no dot or slash is left that an address needs; the
+//   newsgroup tidier takes it for a name only when it is known: when it ends
+//   with one of the tidier's own hierarchies, or when the policies list
+//   names and the word is longer than seven bytes (shorter ones are never
+//   looked up).  Such runs are left to the scan.
+// The words of both scans lie inside these runs and hold no more dots,
+// slashes, letters, '@' or backspaces than the run does; the word that holds
+// a run's last byte ends where the run ends.
+bool WordScanLeavesAlone(const FC& set, const TextString& text) {
     const char* const begin = text.buffer;
     const char* const end = begin + text.length;
     auto endsRun = [](char c) { return c == ' ' || c == '\t' || c == '\0'; };
     auto isLetter = [](char c) { return IsAsciiLetter(static_cast<unsigned char>(c)); };
+    // Names of the policies' own are looked up only for words of eight bytes
+    // or more.
+    constexpr size_t kLongestUnlistedName = 7;
+    const bool listedGroups = set.usenetGroups.count > 0;
     // Only a run with a dot or a slash can hold an address, so only the runs
-    // around those bytes are looked at, each once.  A run with a dot is left
-    // alone when it holds no letter and no other dot: it is read from the
-    // dot on, so that a line of prose ("word." in its first sentence) or of
-    // delimited fields is told at once.
+    // around those bytes are looked at, each once, from the dot on: a dot
+    // with a letter or another dot after it in its run ends the judgement at
+    // once (a line of delimited fields is told quickly).
     for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '.', static_cast<size_t>(end - p))));) {
         const char* after = p + 1;
         for (; after < end && !endsRun(*after); ++after)
             if (*after == '.' || isLetter(*after)) return false;
-        for (const char* before = p; before > begin && !endsRun(before[-1]); --before)
-            if (before[-1] == '.' || isLetter(before[-1])) return false;
+        const char* first = p;
+        bool letters = false;
+        bool slashes = false;
+        for (; first > begin && !endsRun(first[-1]); --first) {
+            if (first[-1] == '.') return false;
+            letters = letters || isLetter(first[-1]);
+            slashes = slashes || first[-1] == '/';
+        }
+        if (letters) {
+            const bool sentenceEnd = after == p + 1 && !slashes;
+            const std::string_view run(first, static_cast<size_t>(after - first));
+            if (!sentenceEnd || EndsWithNewsHierarchy(run) || (listedGroups && run.size() > kLongestUnlistedName))
+                return false;
+        }
         p = after;
     }
     for (const char never : {':', '@', '\b'})
@@ -218,7 +264,7 @@ void AnalysedLine::ConvertForOutput(FC& set, AnalysedLine* source, int doWords, 
     // (it leaves a text without such bytes alone) and whether emphasis can
     // be marked; after a conversion that ran, the text is looked at again.
     unsigned char bytes = ConversionBytesIn(*this);
-    if (doWords && (bytes & kWordScanByte) && !WordScanLeavesAlone(*this)) {
+    if (doWords && (bytes & kWordScanByte) && !WordScanLeavesAlone(set, *this)) {
         // A scan that changed nothing leaves the bytes as they were looked at.
         const bool changedByBlankWords = ConvertWords(set, 1, format == kOutputHTML, true);
         const bool changed =

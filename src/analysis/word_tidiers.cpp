@@ -575,6 +575,24 @@ int TidyEmailWord(FC& set, AnalysedLine& line, const TextString& word, int& repl
 // ---------------------------------------------------------------------------
 // Newsgroup names
 
+namespace {
+
+// The beginnings by which a name is a newsgroup without the policy's list.
+constexpr const char* kNewsHierarchies[] = {"alt.",  "rec.",  "sci.",        "soc.",  "comp.",
+                                            "misc.", "news.", "humanities.", "news:", "snews:"};
+
+}  // namespace
+
+bool EndsWithNewsHierarchy(std::string_view text) {
+    if (text.size() < 2) return false;
+    // The letter before the last byte tells most words apart before the
+    // whole ending is compared (the hierarchies are written in lower case).
+    const char beforeLast = ToLowerAscii(text[text.size() - 2]);
+    for (const string_view hierarchy : kNewsHierarchies)
+        if (hierarchy[hierarchy.size() - 2] == beforeLast && EndsWithNoCase(text, hierarchy)) return true;
+    return false;
+}
+
 int TidyUSENETWord(FC& set, AnalysedLine& line, const TextString& word, int& replaced, TextString& replacement,
                    TextString& refusedCore, TextString& display) {
     const int format = OutputFormat(set);
@@ -636,8 +654,7 @@ int TidyUSENETWord(FC& set, AnalysedLine& line, const TextString& word, int& rep
             firstDot = false;
             if (n > 7) {
                 const string_view name = w.substr(skip);
-                for (const char* hierarchy :
-                     {"alt.", "rec.", "sci.", "soc.", "comp.", "misc.", "news.", "humanities.", "news:", "snews:"})
+                for (const char* hierarchy : kNewsHierarchies)
                     if (StartsWithNoCase(name, hierarchy)) known = true;
                 if (!known && i > skip) {
                     const TextString firstPart = ToText(w.substr(skip, i - skip));

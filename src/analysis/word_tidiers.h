@@ -18,6 +18,8 @@
 // never end the attribute early.
 #pragma once
 
+#include <string_view>
+
 #include "foundation/text_string.h"
 
 class AnalysedLine;
@@ -88,6 +90,12 @@ int TidyEmailWord(FC& set, AnalysedLine& line, const TextString& word, int& repl
 // `refusedCore` receives the name that the report shows.
 int TidyUSENETWord(FC& set, AnalysedLine& line, const TextString& word, int& replaced, TextString& replacement,
                    TextString& refusedCore, TextString& display);
+
+// Whether the text ends with one of the beginnings by which the newsgroup
+// tidier knows a name without the policy's list ("comp.", "news:"...),
+// letters in any case.  A word whose only dot is its last byte can be known
+// by them only when it ends with one of them.
+bool EndsWithNewsHierarchy(std::string_view text);
 
 // Words emphasised by backspace overstriking, as printed by manual-page
 // formatters: "B\bBo\bo" is bold, "_\bu_\bl" underlined (the underline forms

@@ -422,13 +422,32 @@ struct CharacterKinds {
 
 constexpr CharacterKinds kCharacterKinds;
 
+// Punctuation and marks of every byte packed for one addition a byte: the
+// low half of the sum counts punctuation, the high half marks.  Each half
+// holds the count of a text of up to 2^32 - 1 bytes.
+constexpr int kMarkCountShift = 32;
+struct PunctuationSums {
+    uint64_t sum[256] = {};
+    constexpr PunctuationSums() {
+        for (int c = 0; c < 256; ++c) {
+            const uint8_t kind = kCharacterKinds.kind[c];
+            if ((kind & kKindMask) != kKindPunctuation) continue;
+            sum[c] = 1;
+            if (kind & kMarkBit) sum[c] |= uint64_t{1} << kMarkCountShift;
+        }
+    }
+};
+
+constexpr PunctuationSums kPunctuationSums;
+
 }  // namespace
 
-void CountCharacterClasses(const char* text, CharacterClassCounts* counts) {
-    *counts = CharacterClassCounts{};
-    if (!text || !*text) return;
+namespace {
 
-    const int n = static_cast<int>(std::strlen(text));
+// CountCharacterClasses of the `n` bytes of a text whose length is known.
+void CountCharacterClassesOf(const char* text, int n, CharacterClassCounts* counts) {
+    *counts = CharacterClassCounts{};
+    if (n <= 0) return;
     int first = 0;
     while (first < n && text[first] == ' ') ++first;
     int last = n - 1;
@@ -484,6 +503,12 @@ void CountCharacterClasses(const char* text, CharacterClassCounts* counts) {
     counts->letterRepeats = letterRepeats;
 }
 
+}  // namespace
+
+void CountCharacterClasses(const char* text, CharacterClassCounts* counts) {
+    CountCharacterClassesOf(text, text ? static_cast<int>(std::strlen(text)) : 0, counts);
+}
+
 void CountCharacterClasses(const char* text, int* characters, int* span, int* blanks, int* innerBlanks,
                            int* ruleMarks, int* punctuation, int* letters, int* digits, int* letterChanges,
                            int* marks, int* letterRepeats) {
@@ -503,14 +528,34 @@ void CountCharacterClasses(const char* text, int* characters, int* span, int* bl
 }
 
 bool IsMostlyPunctuation(const char* text) {
+    if (!text || !*text) return false;
+    // A span of twenty characters or more is judged by its own rule.
+    constexpr size_t kLongSpan = 20;
+    // Such a text whose punctuation is no more than half its characters and
+    // a quarter of its span is told by the punctuation alone (as most lines
+    // of prose are); its blanks and repeated letters are counted only when
+    // they can matter.
+    const size_t n = std::strlen(text);
+    if (n >= kLongSpan) {
+        uint64_t sums = 0;
+        for (size_t i = 0; i < n; ++i) sums += kPunctuationSums.sum[static_cast<unsigned char>(text[i])];
+        const uint64_t punctuation = sums & 0xFFFFFFFFu;
+        const uint64_t marks = sums >> kMarkCountShift;
+        const uint64_t counted = 4 * marks > 3 * punctuation ? punctuation - marks : punctuation;
+        size_t first = 0;
+        while (first < n && text[first] == ' ') ++first;
+        size_t last = n;
+        while (last > first && text[last - 1] == ' ') --last;
+        if (last - first >= kLongSpan && counted <= n / 2 && 4 * counted <= last - first) return false;
+    }
     CharacterClassCounts k;
-    CountCharacterClasses(text, &k);
+    CountCharacterClassesOf(text, static_cast<int>(n), &k);
     int p = k.punctuation;
     if (4 * k.marks > 3 * p) p -= k.marks;
     const int span = k.span;
     const int c = p + k.innerBlanks + k.letterRepeats;
     if (span <= 3) return (p > 0 && p == span) || (p > 1 && c == span);
-    if (span >= 20) return k.characters / 2 < p || (span < 4 * p && 3 * c >= span);
+    if (span >= static_cast<int>(kLongSpan)) return k.characters / 2 < p || (span < 4 * p && 3 * c >= span);
     return 3 * p >= 2 * span || (span < 3 * p && 3 * c >= 2 * span) || (p > 0 && 5 * c >= 4 * span) || c >= span - 1;
 }
 

@@ -83,6 +83,61 @@ TEST_F(LineConversionTest, TextsTheWordScanSkipsComeOutAsTheFullScanLeavesThem) 
     }
 }
 
+TEST_F(LineConversionTest, WordsAtTheEndOfASentenceAndWordsJustOffThatSkip) {
+    // A word whose one dot ends it and that holds no slash is left alone
+    // without its word scan; words with a trigger byte elsewhere, around
+    // markup or in a tag, and words that name a known newsgroup go through
+    // the scan.  Either way the text must be what the two scans make of it.
+    struct Case {
+        const char* text;
+        bool changed;  // the scans turn something into a link
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"growth market. each continue.", false}, {".market", false}, {"mar.ket", false}, {"market..", false},
+        {"/market.", false}, {"mar/ket.", false}, {"market/.", false}, {"a/b/c/market.", false},
+        {"@market.", false}, {"mar@ket.", false}, {"market@.", false}, {"user@example.", false},
+        {"user@example.org.", true}, {":market.", false}, {"mar:ket.", false}, {"see news:comp.lang.", true},
+        {"\bmarket.", false}, {"mar\bket.", false}, {"M\bMARKET.", true}, {"market.)", false},
+        {"(market.", false}, {"\"market.", false}, {"market.\"", false}, {"Market, year.", false},
+        {"&lt;market.", false}, {"market.&gt;", false}, {"&lt;market.&gt;", false}, {"<B>market.</B>", false},
+        {"market.<BR>", false}, {"x,market.", false}, {"12345.", false}, {"ann\xC3\xA9" "e.", false},
+        {"www.example.com.", true}, {"example.com.", false}, {"humanities.", true}, {"HUMANITIES.", false},
+        {"Humanities.", true}, {"the humanities.", true}, {"comp. alt. misc. news.", false},
+        {"xcomp.", false}, {"[[market.]]", false}, {"[[www.example.com]] market.", true},
+        {"market.\tyear.", false}, {"a. b. c.", false},
+    };
+    // clang-format on
+    auto check = [&](const Case& c, bool expectChange) {
+        for (int format : {0, 1}) {
+            context.outputFormat = format;
+            AnalysedLine whole;
+            whole.Assign(c.text);
+            whole.ConvertForOutput(set, nullptr, 1, 0, 0, 0, 0, 0);
+            AnalysedLine scanned;
+            scanned.Assign(c.text);
+            scanned.ConvertLine(set, 1, format == 0);
+            scanned.ConvertLine(set, 0, format == 0);
+            EXPECT_EQ(whole.str(), scanned.str()) << c.text << " format " << format;
+            EXPECT_EQ(whole.flags, scanned.flags) << c.text;
+            EXPECT_EQ(whole.extraWrapWidth, scanned.extraWrapWidth) << c.text;
+            EXPECT_EQ(whole.str() != c.text, expectChange) << c.text << " format " << format;
+        }
+    };
+    for (const Case& c : cases) check(c, c.changed);
+    // Tags are protected once seen.
+    context.documentState.headingSwitches[DocumentState::kInlineTagsSeen] = 1;
+    for (const Case& c :
+         {Case{"[[www.example.com]] market.", false}, Case{"[[market.]] www.example.com now.", true}})
+        check(c, c.changed);
+    context.documentState.headingSwitches[DocumentState::kInlineTagsSeen] = 0;
+    // With names of its own in the policies, a longer word can name one.
+    set.usenetGroups.Add("customers");
+    for (const Case& c :
+         {Case{"customers.", true}, Case{"our customers.", true}, Case{"growth.", false}, Case{"custom.", false}})
+        check(c, c.changed);
+}
+
 TEST_F(LineConversionTest, AddressesBecomeLinks) {
     struct Case {
         const char* text;
@@ -175,6 +230,19 @@ TEST_F(LineConversionTest, EmphasisOnlyWhenAsked) {
     EXPECT_EQ(line.str(), "a *bold* word");
     line.ConvertForOutput(set, nullptr, 1, 1, 1, 1, 1, 1);
     EXPECT_EQ(line.str().find('*'), std::string::npos);
+}
+
+TEST_F(LineConversionTest, AddressesAndEmphasisAreFoundAtEveryPlaceOfTheText) {
+    // The text is looked at sixteen bytes at a time and the rest byte by
+    // byte: an address or an emphasis mark on either side of a block's edge
+    // and in the rest is still found.
+    for (size_t lead = 0; lead <= 40; ++lead) {
+        const std::string pad(lead, 'x');
+        EXPECT_NE(Convert(pad + " www.example.com").find("<A HREF"), std::string::npos) << lead;
+        EXPECT_NE(Convert(pad + " alt.fan.vendrel").find("<A HREF"), std::string::npos) << lead;
+        EXPECT_EQ(Convert(pad + " *bold* x").find('*'), std::string::npos) << lead;
+        EXPECT_EQ(Convert(pad + " x *bold*").find('*'), std::string::npos) << lead;
+    }
 }
 
 TEST_F(LineConversionTest, RtfLinksAreFieldsAndAreNotLinkedTwice) {

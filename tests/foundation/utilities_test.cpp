@@ -303,6 +303,19 @@ TEST(Utilities, IsMostlyPunctuationByRegion) {
         {"-----------------------------", true},
         {"==== Title text here ====", true},
         {"| 12 | 34 | 56 | 78 | 90 |", false},
+        // Twenty characters or more: punctuation of a quarter of the span
+        // at most, and at most half the characters, is never mostly
+        // punctuation; just over it, the blanks between words count.
+        {"abcdefghijklmnop----", false},
+        {"abcdefghijklmno-----", false},
+        {"a a a a a a a a -----", false},
+        {"a a a a a a a a ------", true},
+        {"a a a a a a a a ------          ", true},  // the span, not the length
+        {"          a a a a a a a a ------", true},
+        {"a a a a a a a a -----           ", false},
+        {"a.b.c.d.e.f.g.h.i.j.k.l", false},  // mostly marks: they do not count
+        {"..........----------abcd", true},
+        {"ab----------------------", true},
     };
     for (const Case& c : cases) EXPECT_EQ(IsMostlyPunctuation(c.text), c.expected) << "'" << c.text << "'";
 }
