@@ -224,6 +224,8 @@ public:
     bool HasBar() const { return hasBar; }
     // Whether the line holds the marked byte anywhere.
     bool HasMark() const { return hasMark; }
+    // Whether the line holds neither a "|" nor the marked byte.
+    bool Plain() const { return !(hasBar | hasMark); }
 
     // The first text byte in [from, to), or `to` when there is none.
     int FirstText(int from, int to) const {
@@ -1273,10 +1275,10 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         return made;
     };
     int made = 0;
-    if (wide)
-        made = cutAll(boundaryByte, std::false_type{});
-    else if (!textBytes.HasMark() && !textBytes.HasBar())
+    if (!wide && textBytes.Plain())
         made = cutAll(boundaryAsItStands, std::true_type{});
+    else if (wide)
+        made = cutAll(boundaryByte, std::false_type{});
     else
         made = cutAll(boundaryAsItStands, std::false_type{});
     if (cuts->size() != static_cast<size_t>(made)) cuts->resize(static_cast<size_t>(made));
