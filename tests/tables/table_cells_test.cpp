@@ -302,6 +302,52 @@ TEST_F(TableCellsTest, PiecesOfLongLinesAreCutAsTheyRead) {
     }
 }
 
+// A line of ASCII text without a "|" or the first byte of the tag start
+// delimiter is cut by a plainer instance of the cutter.  Lines just off
+// that path, a byte of their text made a "|" or that byte (with no tag
+// after it), are cut where the same line with a letter there is.
+TEST_F(TableCellsTest, LinesJustOffThePlainCutAreCutAlike) {
+    const char mark = set.GetText(Pol::StartTagDelimiter).buffer[0];
+    struct Case {
+        const char* line;
+        int changed;  // the byte made a "|" or the mark
+    };
+    const std::vector<Case> cases = {{"abcdef  12  xy  z", 2},
+                                     {"abcdef  12  xy  z", 13},
+                                     {"abcdefgh 12 x", 7},
+                                     {"  ab    7.5    x  ", 3},
+                                     {"ab  cdefghijklmnop", 13},
+                                     {"a", 0},
+                                     {"abcdefghijklmnopqrstuvwxyz 1", 20}};
+    std::vector<CellCut> plainCuts, offCuts;
+    for (int zeroWidth : {0, 1}) {
+        set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
+        for (const Case& c : cases) {
+            for (char offPath : {'|', mark}) {
+                std::string changed = c.line;
+                changed[static_cast<size_t>(c.changed)] = offPath;
+                SCOPED_TRACE(changed + " zero width " + std::to_string(zeroWidth));
+                PreForm engine(nullptr, &set, nullptr);
+                Add(engine, c.line);
+                Add(engine, changed.c_str());
+                Columns(engine, {6, 11, 14});
+                for (int force : {0, 1}) {
+                    ASSERT_TRUE(engine.CutLineAtColumns(0, force, &plainCuts));
+                    ASSERT_TRUE(engine.CutLineAtColumns(1, force, &offCuts));
+                    ASSERT_EQ(plainCuts.size(), offCuts.size());
+                    for (size_t k = 0; k < plainCuts.size(); ++k) {
+                        EXPECT_EQ(offCuts[k].column, plainCuts[k].column);
+                        EXPECT_EQ(offCuts[k].span, plainCuts[k].span);
+                        EXPECT_EQ(offCuts[k].first, plainCuts[k].first);
+                        EXPECT_EQ(offCuts[k].length, plainCuts[k].length);
+                        EXPECT_EQ(offCuts[k].alignment, plainCuts[k].alignment);
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST_F(TableCellsTest, AResetCellIsAFreshCell) {
     const FontSpec font;
     const SourcePosition where(2, 7);
