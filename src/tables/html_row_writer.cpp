@@ -84,7 +84,18 @@ void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::
         WriteCellLines(set, writer, line, endTag, minimise, piece);
 }
 
-void WritePlainCell(const PlainCellOutput& out, const CellRecord& cell, std::string_view text, bool header) {
+}  // namespace row_writing
+
+namespace {
+
+// WritePlainCell, for plain cells (`onlySpacing` false) and for the empty
+// cells written as plain cells, whose start tag has no horizontal alignment
+// (a separate instance: most cells are plain ones).
+template <bool onlySpacing>
+void WritePlainCellAs(const row_writing::PlainCellOutput& out, const CellRecord& cell, std::string_view text,
+                      bool header) {
+    using row_writing::CellAttributes;
+    using row_writing::FindTag;
     TextString& markup = out.markup;
     const std::string_view endTag = header ? "</TH>" : "</TD>";
     const int alignment = cell.htmlAlignment;
@@ -95,10 +106,11 @@ void WritePlainCell(const PlainCellOutput& out, const CellRecord& cell, std::str
         // bytes (the text's room has that much to spare).
         const ShortPiece& indent = kShortPieces[out.minimise ? kNothing : kIndent];
         const ShortPiece& name = kShortPieces[header ? kHeaderName : kDataName];
-        const ShortPiece& align = kShortPieces[alignment == kAlignmentCentre  ? kAlignCentre
-                                               : alignment == kAlignmentRight ? kAlignRight
-                                               : header                       ? kAlignLeft
-                                                                              : kNothing];
+        const ShortPiece& align = kShortPieces[onlySpacing                     ? kNothing
+                                               : alignment == kAlignmentCentre ? kAlignCentre
+                                               : alignment == kAlignmentRight  ? kAlignRight
+                                               : header                        ? kAlignLeft
+                                                                               : kNothing];
         const ShortPiece& valign =
             kShortPieces[header || vAlign < 1 || vAlign > 3 ? kNothing : kVAlignTop + (vAlign - 1)];
         const ShortPiece& end = kShortPieces[header ? kHeaderEnd : kDataEnd];
@@ -144,15 +156,21 @@ void WritePlainCell(const PlainCellOutput& out, const CellRecord& cell, std::str
         attributes.rowSpan = cell.rowSpan;
         attributes.alignment = alignment;
         attributes.vAlign = vAlign;
+        attributes.onlySpacing = onlySpacing;
         attributes.header = header;
         AppendCellAttributes(markup, attributes, out.set, out.percent, out.percentBase);
         Add(markup, text);
         Add(markup, endTag);
     }
-    WritePlainCellLine(out.set, out.writer, markup, endTag, out.minimise, out.piece);
+    row_writing::WritePlainCellLine(out.set, out.writer, markup, endTag, out.minimise, out.piece);
 }
 
-}  // namespace row_writing
+}  // namespace
+
+void row_writing::WritePlainCell(const PlainCellOutput& out, const CellRecord& cell, std::string_view text,
+                                 bool header) {
+    WritePlainCellAs<false>(out, cell, text, header);
+}
 
 void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
     const bool minimise = out.policies && out.policies->IsOn(Pol::MinimiseHTMLFileSize);
@@ -193,7 +211,8 @@ void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
             given = &text;
         }
         if (cell.plainMarkup)
-            row_writing::WritePlainCell(plain, cell, given->view(), row.headerRow);
+            (cell.onlySpacing ? WritePlainCellAs<true> : row_writing::WritePlainCell)(plain, cell, given->view(),
+                                                                                      row.headerRow);
         else
             out.engine.WriteHtmlCell(row, cell, previous, *given);
         previous = &cell;

@@ -40,6 +40,9 @@ struct CellRecord {
     bool merged = false;  // the empty cells that end the row, written as one
     bool ownText = false;  // HTML: the text is written from the cell as it stands (a plain text)
     bool plainMarkup = false;  // HTML: written as start tag, text and end tag
+    // HTML: the text is the "&nbsp;" of an empty cell, written as a plain
+    // cell whose start tag has no horizontal alignment.
+    bool onlySpacing = false;
     bool rule = false;  // HTML: the cell holds a rule ("<HR")
     bool drawnRule = false;  // HTML: the text is a rule line, written as "<HR>"
 };

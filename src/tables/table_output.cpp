@@ -68,6 +68,8 @@ constexpr int kDefaultPageWidth = 80;  // stands in for a "Page Width" of 0 or l
 // cell spanning them.
 constexpr long kPaddingCellLimit = 200000;  // counted in PreForm::rowPadding
 
+constexpr std::string_view kEmptyCellText = "&nbsp;";  // what the cell splitter gives an empty HTML cell
+
 std::string_view TrimBlanks(std::string_view text) {
     size_t first = 0;
     while (first < text.size() && IsBlankOrTab(text[first])) ++first;
@@ -955,6 +957,7 @@ struct RowShape {
     bool winHelp = false;
     bool lastLine = false;
     const std::vector<unsigned char>* plainCells = nullptr;  // per cell: 1 for a plain cell
+    bool emptyCells = false;  // HTML: some cells may be empty cells written as plain cells
 
     // Padding cells beyond the cells marked are not plain.
     bool IsPlain(int c) const {
@@ -1041,6 +1044,7 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
         plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
         if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
+            shape.emptyCells = cellsMayBePlain;
         } else {
             tailStart = std::min(count, c + StepOf(cell));
             tailCells = 0;
@@ -1049,6 +1053,7 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     if (rest < count) {
         if (IsNoText(padding.text, html)) {
             tailCells += count - rest;
+            shape.emptyCells = shape.emptyCells || cellsMayBePlain;
         } else {
             tailStart = count;
             tailCells = 0;
@@ -1213,6 +1218,28 @@ void FillRtfRow(PreForm& table, const RowShape& shape, RowRecord& row) {
     }
 }
 
+// An empty cell holds the "&nbsp;" the cell splitter gives it.  Where no
+// font markup can go around it (see PlainCellsPossible), it needs no link
+// and no byte of it can start a tag, the HTML cell writer would only take
+// the line break off it again: such a cell is written as a plain cell whose
+// start tag has no horizontal alignment.  Marks them in the row's record
+// (rows seldom have any: kept out of FillHtmlRow's loop over the cells).
+void MarkEmptyPlainCells(PreForm& table, bool laidOutTable, bool headerRow, RowRecord& row) {
+    const TextString& tagStart = table.policies->GetText(Pol::StartTagDelimiter);
+    if (laidOutTable || MayHoldTag(kEmptyCellText, tagStart, CellByteKinds(table, tagStart))) return;
+    for (CellRecord& record : row.cells) {
+        const TableCell& cell = *record.cell;
+        if (record.merged || record.plainMarkup || record.rule || record.drawnRule ||
+            cell.text.view() != kEmptyCellText || !cell.linkAnchor.IsEmpty() || !cell.gutterText.IsEmpty() ||
+            !cell.stubText.IsEmpty() || (!headerRow && record.headerColumn))
+            continue;
+        record.ownText = true;
+        record.plainMarkup = true;
+        record.onlySpacing = true;
+        record.width = FirstColumnShare(table, record.column + 1);
+    }
+}
+
 // The HTML row: a data row's colour (the count of data rows starts again
 // at each header row), the row's vertical alignment, and per written cell
 // how it is written: plain cells as their start tag, text and end tag, a
@@ -1278,6 +1305,7 @@ void FillHtmlRow(PreForm& table, const RowShape& shape, RowRecord& row) {
                              cell->stubText.IsEmpty() && (shape.headerRow || !record.headerColumn);
         if (record.plainMarkup) record.width = FirstColumnShare(table, c + 1);
     }
+    if (shape.emptyCells) MarkEmptyPlainCells(table, laidOutTable, shape.headerRow, row);
 }
 
 }  // namespace

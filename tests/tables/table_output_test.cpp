@@ -295,6 +295,91 @@ TEST_F(TableOutputTest, CellsComeOutAsTheTidyPassesMakeThem) {
     }
 }
 
+// An empty cell ("&nbsp;") of a row is written without the HTML cell
+// writer where that writer would only take its line break off; cells just
+// off that road (a blank, another entity, a tag, a link, a header column,
+// a tag start the text may begin) go through the writer.  Each comes out as
+// the writer makes the same cell on its own.
+TEST_F(TableOutputTest, EmptyCellsComeOutAsTheCellWriterMakesThem) {
+    struct Case {
+        const char* what;
+        const char* text;
+        std::string expected;  // the cell's line
+        bool headerRow = false;
+        bool headerColumn = false;
+        int alignment = 3;
+        int vAlignment = 0;  // the cell's override
+        int span = 1;
+        const char* tagStart = nullptr;
+        const char* link = nullptr;
+        int cellAlignment = 0;  // the configuration's
+        bool colours = false;
+        bool minimise = false;
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"an empty cell: no alignment", "&nbsp;", "    <TD>&nbsp;</TD>"},
+        {"in a header row", "&nbsp;", "    <TH>&nbsp;</TH>", true},
+        {"centred", "&nbsp;", "    <TD>&nbsp;</TD>", false, false, 2},
+        {"its own vertical alignment", "&nbsp;", "    <TD VALIGN=\"BOTTOM\">&nbsp;</TD>", false, false, 3, 2},
+        {"spanning two columns", "&nbsp;", "    <TD COLSPAN=2>&nbsp;</TD>", false, false, 3, 0, 2},
+        {"the configuration's alignment", "&nbsp;", "    <TD>&nbsp;</TD>", false, false, 3, 0, 1, nullptr,
+         nullptr, 2},
+        {"coloured rows", "&nbsp;", "    <TD>&nbsp;</TD>", false, false, 3, 0, 1, nullptr, nullptr, 0, true},
+        {"minimised", "&nbsp;", "<TD>&nbsp;</TD>", false, false, 3, 0, 1, nullptr, nullptr, 0, false, true},
+        {"a header column", "&nbsp;", "    <TD><STRONG>&nbsp;</STRONG></TD>", false, true},
+        {"with a blank", " &nbsp;", "    <TD>&nbsp;</TD>"},
+        {"two of them", "&nbsp;&nbsp;", "    <TD>&nbsp;</TD>"},
+        {"another entity", "&amp;", "    <TD ALIGN=\"RIGHT\">&amp;</TD>"},
+        {"a tag start the text begins", "&nbsp;", "", false, false, 3, 0, 1, "&"},
+        {"a tag start a later byte begins", "&nbsp;", "", false, false, 3, 0, 1, "p("},
+        {"a contents link", "&nbsp;", "    <TD><A HREF=\"#c1\">&nbsp;</A></TD>", false, false, 3, 0, 1, nullptr,
+         "c1"},
+    };
+    // clang-format on
+    const TextString tagStart(set.GetText(Pol::StartTagDelimiter));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        set.SetInt(Pol::MinimiseHTMLFileSize, c.minimise ? 1 : 0);
+        if (c.tagStart) set.SetText(Pol::StartTagDelimiter, c.tagStart);
+        config->SetInt(TabPol::CellAlignment, c.cellAlignment);
+        config->SetInt(TabPol::ColourDataRows, c.colours ? 1 : 0);
+        auto engine = Engine(5, 4);
+        engine->headerRowCount = c.headerRow ? 1 : 0;
+        engine->headerColumnCount = c.headerColumn ? 2 : 0;
+        auto setCell = [&](TableCell& cell) {
+            cell.text = c.text;
+            cell.lineCount = 1;
+            cell.alignment = c.alignment;
+            cell.vAlignmentOverride = c.vAlignment;
+            cell.span = c.span;
+            if (c.link) cell.linkAnchor = c.link;
+        };
+        // The cell on its own, through the HTML cell writer.
+        TableCell alone(&set, SourcePosition(), nullptr);
+        setCell(alone);
+        TextString text(c.text), gutter, stub;
+        document.Clear();
+        engine->OutputHtmlCell(0, c.vAlignment, 2, nullptr, &alone, &gutter, &stub, &text, 0, c.headerRow ? 1 : 0,
+                               c.headerColumn ? 1 : 0, 0);
+        const std::string written = document.Joined();
+        if (!c.expected.empty()) {
+            EXPECT_EQ(written, c.expected);
+        }
+
+        // The same cell second in a row of cells with text.
+        document.Clear();
+        SetRow(*engine, {"a", c.text, "b", "c"});
+        setCell(*engine->cellRow.GetAt(1));
+        if (c.span > 1) engine->cellRow.GetAt(2)->text = "";
+        engine->OutputTableRow(c.headerRow ? 0 : 2);
+        const std::vector<std::string> texts = document.Texts();
+        ASSERT_GE(texts.size(), 3u);
+        EXPECT_EQ(texts[2], written);
+        set.SetText(Pol::StartTagDelimiter, tagStart.buffer);
+    }
+}
+
 TEST_F(TableOutputTest, EmptyRowsAreNotWritten) {
     auto engine = Engine(5, 3);
     SetRow(*engine, {"", "  ", "&nbsp;"});
