@@ -216,6 +216,23 @@ bool SplitPlainArguments(TextString& text) {
     return true;
 }
 
+// ListNames for a name read by ReadPlainTagName: one without commas or NUL
+// bytes, so that it is listed when an item equals it.
+bool ListHoldsPlainName(const char* list, std::string_view name) {
+    if (!list) return false;
+    const std::string_view items(list);
+    for (size_t start = 0; start <= items.size();) {
+        size_t end = items.find(',', start);
+        if (end == std::string_view::npos) end = items.size();
+        if (end - start == name.size() &&
+            std::equal(name.begin(), name.end(), items.begin() + static_cast<std::ptrdiff_t>(start),
+                       [](char a, char b) { return ToUpperAscii(a) == ToUpperAscii(b); }))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 // Appends one message to an error text, on a continuation line when the
 // text already holds one.
 void AppendError(TextString& error, const TextString& message) {
@@ -515,20 +532,23 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
         bool remove = true;
         if (hasKeep || hasRemove) {
             const std::string_view tagText(work.buffer + start, static_cast<size_t>(tagLength));
+            const char* const list = hasKeep ? keepList : removeList;
             std::string_view plainName;
+            bool listed = false;
             if (ReadPlainTagName(tagText, startDelimiter, static_cast<size_t>(end - start), plainName)) {
-                name.AssignChars(plainName.data(), static_cast<int>(plainName.size()));
+                listed = ListHoldsPlainName(list, plainName);
             } else {
                 tag.AssignChars(work.buffer + start, tagLength);
                 int nameEnd = 0;
                 SplitTagContent(policies, tag, content, name, nameEnd);
+                if (markup) {
+                    name.Replace("</", "", 0, 1);
+                    name.Replace("<", "", 0, 1);
+                    name.Replace(">", "", 0, 1);
+                }
+                listed = ListNames(list, name);
             }
-            if (markup) {
-                name.Replace("</", "", 0, 1);
-                name.Replace("<", "", 0, 1);
-                name.Replace(">", "", 0, 1);
-            }
-            remove = hasKeep ? !ListNames(keepList, name) : ListNames(removeList, name);
+            remove = hasKeep ? !listed : listed;
         }
         if (remove) {
             result.AppendBytes(work.buffer + copied, start - copied);
