@@ -161,6 +161,78 @@ bool ListNames(const char* list, const TextString& name) {
     return false;
 }
 
+// The name of a tag read straight from its text, where the text is plain:
+// the start delimiter, a run of letters, digits and underscores, then a
+// blank, comma, "=" or the end delimiter at `endAt`, and no second start
+// delimiter before the tag ends.  Such a tag gives SplitTagContent's name
+// without collapsing or copying it.  False where the text is not so plain
+// (a tab, a blank or odd byte after the delimiter, delimiters holding
+// blanks), and the caller splits it in full.
+bool ReadPlainTagName(std::string_view tag, std::string_view startDelimiter, size_t endAt, std::string_view& name) {
+    if (startDelimiter.empty() || startDelimiter.find_first_of(" \t") != std::string_view::npos) return false;
+    if (tag.find(startDelimiter, 1) != std::string_view::npos) return false;
+    const size_t first = startDelimiter.size();
+    size_t at = first;
+    while (at < endAt && (IsAsciiAlnum(tag[at]) || tag[at] == '_')) ++at;
+    if (at == first) return false;
+    if (at < endAt && !(tag[at] == ' ' || tag[at] == ',' || tag[at] == '=')) return false;
+    name = tag.substr(first, at - first);
+    return true;
+}
+
+// The arguments of a tag in the common plain form, split as
+// SplitAtSeparators splits them (separators ", ", names dropped) but in
+// place: "|" before each field, the fields cut at the commas, or at the
+// blanks where there is no comma, and trimmed.  The first byte is the
+// placeholder the marker takes.  False, with the text untouched, where a
+// quote, "=", "|", tab or NUL byte needs the full reading, and for an
+// empty text.
+bool SplitPlainArguments(TextString& text) {
+    const std::string_view all = text.view();
+    constexpr std::string_view kNeedFullReading("\"=|\t\0", 5);
+    if (all.empty() || all.find_first_of(kNeedFullReading) != std::string_view::npos) return false;
+    constexpr char kMarker = '|';
+    const std::string_view rest = all.substr(1);
+    const char separator =
+        rest.find(',') == std::string_view::npos && rest.find(' ') != std::string_view::npos ? ' ' : ',';
+    // Each field is written at or before where it was read.
+    char* const out = text.buffer;
+    size_t written = 0;
+    out[written++] = kMarker;
+    for (size_t start = 1;;) {
+        size_t end = all.find(separator, start);
+        if (end == std::string_view::npos) end = all.size();
+        size_t first = start;
+        size_t last = end;
+        while (first < last && all[first] == ' ') ++first;
+        while (last > first && all[last - 1] == ' ') --last;
+        std::memmove(out + written, all.data() + first, last - first);
+        written += last - first;
+        if (end >= all.size()) break;
+        out[written++] = kMarker;
+        start = end + 1;
+    }
+    text.SubString(0, static_cast<int>(written));
+    return true;
+}
+
+// ListNames for a name read by ReadPlainTagName: one without commas or NUL
+// bytes, so that it is listed when an item equals it.
+bool ListHoldsPlainName(const char* list, std::string_view name) {
+    if (!list) return false;
+    const std::string_view items(list);
+    for (size_t start = 0; start <= items.size();) {
+        size_t end = items.find(',', start);
+        if (end == std::string_view::npos) end = items.size();
+        if (end - start == name.size() &&
+            std::equal(name.begin(), name.end(), items.begin() + static_cast<std::ptrdiff_t>(start),
+                       [](char a, char b) { return ToUpperAscii(a) == ToUpperAscii(b); }))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 // Appends one message to an error text, on a continuation line when the
 // text already holds one.
 void AppendError(TextString& error, const TextString& message) {
@@ -261,6 +333,7 @@ bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
     if (!prefix.IsEmpty() && text.StartsWith(prefix.buffer, 0))
         text.SubString(prefix.length, text.length - prefix.length);
 
+    if (SplitPlainArguments(text)) return true;
     TextString split;
     if (!SplitAtSeparators(&text, ", ", 1, &split)) {
         TextString message("PROGRAM ERROR: Can't parse tag ");
@@ -425,7 +498,13 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
         out = text;
         return 0;
     }
-    const TextString work(text);
+    // The scan reads the text in place, unless it holds a NUL byte: then it
+    // reads a copy, which ends there.  `out` may be `text` itself: it is
+    // written only once the scan is done.
+    TextString copy;
+    const bool holdsNul = std::memchr(text.buffer, '\0', static_cast<size_t>(text.length)) != nullptr;
+    if (holdsNul) copy = TextString(text);
+    const TextString& work = holdsNul ? copy : text;
     const bool hasKeep = keepList && *keepList;
     const bool hasRemove = removeList && *removeList;
     const bool markup = std::strcmp(startDelimiter, "<") == 0 && std::strcmp(endDelimiter, ">") == 0;
@@ -452,15 +531,24 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
         const int tagLength = end + endLength - start;
         bool remove = true;
         if (hasKeep || hasRemove) {
-            tag.AssignChars(work.buffer + start, tagLength);
-            int nameEnd = 0;
-            SplitTagContent(policies, tag, content, name, nameEnd);
-            if (markup) {
-                name.Replace("</", "", 0, 1);
-                name.Replace("<", "", 0, 1);
-                name.Replace(">", "", 0, 1);
+            const std::string_view tagText(work.buffer + start, static_cast<size_t>(tagLength));
+            const char* const list = hasKeep ? keepList : removeList;
+            std::string_view plainName;
+            bool listed = false;
+            if (ReadPlainTagName(tagText, startDelimiter, static_cast<size_t>(end - start), plainName)) {
+                listed = ListHoldsPlainName(list, plainName);
+            } else {
+                tag.AssignChars(work.buffer + start, tagLength);
+                int nameEnd = 0;
+                SplitTagContent(policies, tag, content, name, nameEnd);
+                if (markup) {
+                    name.Replace("</", "", 0, 1);
+                    name.Replace("<", "", 0, 1);
+                    name.Replace(">", "", 0, 1);
+                }
+                listed = ListNames(list, name);
             }
-            remove = hasKeep ? !ListNames(keepList, name) : ListNames(removeList, name);
+            remove = hasKeep ? !listed : listed;
         }
         if (remove) {
             result.AppendBytes(work.buffer + copied, start - copied);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/utilities.h"
 #include "policies/fc.h"
 
 namespace {
@@ -310,6 +311,64 @@ TEST(InlineTagArgs, RealReader) {
     double value = 0;
     EXPECT_TRUE(GetTagRealOrDefault(set, TextString("|abc"), 1, value, 0.5));
     EXPECT_DOUBLE_EQ(value, 0.5);
+}
+
+// Plain tags (a name of letters, digits and underscores right after the
+// delimiter) have their names read in place; every tag just off that form
+// is named as before.
+TEST(InlineTagArgs, RemovalNamesPlainTagsAsOthers) {
+    FC set;
+    struct Case {
+        const char* keep;
+        const char* text;
+        const char* out;
+        int kept;
+    };
+    const Case cases[] = {
+        {nullptr, "[[VALIGN top]]a", "a", 0},
+        {nullptr, "[[valign Top]]a", "a", 0},
+        {nullptr, "[[VALIGN]]a", "a", 0},
+        {nullptr, "[[VALIGN=top]]a[[VALIGN,top]]b", "ab", 0},
+        {nullptr, "[[FONT  1]]a[[font 1,2]]b", "ab", 0},
+        {nullptr, "[[ VALIGN top]]a[[  VALIGN]]b", "ab", 0},
+        {nullptr, "[[VALIGN\ttop]]a", "[[VALIGN\ttop]]a", 1},
+        {nullptr, "[[VALIGNS top]]a[[VALIG]]b[[V_2 x]]c", "[[VALIGNS top]]a[[VALIG]]b[[V_2 x]]c", 3},
+        {nullptr, "[[VALIGN-top]]a[[=VALIGN]]b[[]]c", "[[VALIGN-top]]a[[=VALIGN]]b[[]]c", 3},
+        {nullptr, "[[VALIGN [[FONT 1]] top]]a", "[[VALIGN [[FONT 1]] top]]a", 1},
+        {nullptr, "[[VALIGN [[x]]a[[FONT]]", "[[VALIGN [[x]]a", 1},
+        {"VALIGN", "[[VALIGN top]]a[[NB]]b[[valign]]", "[[VALIGN top]]ab[[valign]]", 2},
+    };
+    for (const Case& c : cases) {
+        TextString out("junk");
+        EXPECT_EQ(RemoveTags(set, "[[", "]]", c.keep, c.keep ? nullptr : "VALIGN,FONT", TextString(c.text), out),
+                  c.kept)
+            << c.text;
+        EXPECT_EQ(out.str(), c.out) << c.text;
+    }
+    // A text holding a NUL byte is read as far as a copy of it reaches.
+    TextString withNul;
+    withNul.AssignChars("[[VALIGN\0 x]]a", 14);
+    TextString out;
+    EXPECT_EQ(RemoveTags(set, "[[", "]]", nullptr, "VALIGN", withNul, out), 0);
+    EXPECT_EQ(out.str(), "[[VALIGN");
+}
+
+// Plain argument lists are split in place; the result is the full
+// reading's for them and for lists just off that form.
+TEST(InlineTagArgs, PlainArgumentsSplitAsTheFullReading) {
+    FC set;
+    const char* const texts[] = {" top",  " a, b ",  " a b",    " a  b ",   " a b,c", " , ,",  " a,",
+                                 "x",     " ",       " a=b",    " \"a b\"", " a|b",   " a\tb", " a , b c",
+                                 " a,,b", "  top  ", " x=1, y", "|top",     ",top"};
+    for (const char* text : texts) {
+        TextString expected(text);
+        expected.CollapseBlanks();
+        TextString split;
+        ASSERT_TRUE(SplitAtSeparators(&expected, ", ", 1, &split)) << text;
+        TextString parsed(text);
+        ASSERT_TRUE(ParseTagArguments(set, parsed, nullptr)) << text;
+        EXPECT_EQ(parsed.str(), split.str()) << text;
+    }
 }
 
 TEST(InlineTagArgs, RemovesTags) {
