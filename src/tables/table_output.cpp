@@ -591,6 +591,9 @@ std::vector<long> TitleWordWidths(PreForm& table) {
     const bool headerRows = table.headerRowCount > 0;
     const int end = std::min(total, headerRows ? leadingBlanks + table.headerRowCount : first + 1);
     const double blank = engine_support::TextTwips(table, " ", headerRows);
+    // A cell in which no tag starts is measured as it stands: a title that
+    // holds a whole file is not copied once more.
+    const TextString& tagStart = table.policies->GetText(Pol::StartTagDelimiter);
     TextString plain;
     std::string word;
     for (int i = first; i < end; ++i) {
@@ -599,8 +602,10 @@ std::vector<long> TitleWordWidths(PreForm& table) {
         for (int c = 0; c < count && c < table.scratchRow.Count(); ++c) {
             const TableCell& cell = *table.scratchRow.CellAt(c);
             if (cell.span != 1) continue;
-            RemoveInLineTags(*table.policies, nullptr, nullptr, cell.text, plain);
-            const std::string_view text = plain.view();
+            const bool tagged =
+                !tagStart.IsEmpty() && cell.text.view().find(tagStart.buffer[0]) != std::string_view::npos;
+            if (tagged) RemoveInLineTags(*table.policies, nullptr, nullptr, cell.text, plain);
+            const std::string_view text = tagged ? plain.view() : cell.text.view();
             for (size_t at = 0; at < text.size();) {
                 const size_t start = text.find_first_not_of(" \t\n", at);
                 if (start == std::string_view::npos) break;

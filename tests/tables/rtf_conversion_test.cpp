@@ -12,6 +12,7 @@
 
 #include "context/context.h"
 #include "foundation/fonts.h"
+#include "output/rtf_file.h"
 #include "policies/fc.h"
 #include "support/rtf_braces.h"
 #include "support/temp_folder.h"
@@ -248,6 +249,51 @@ TEST(RTFConversionTest, AColumnOfLongWordsGivesRoomToTheTitles) {
     EXPECT_LE(total - 108, 8306);
     EXPECT_LT(widths.back(), 720);
     EXPECT_GE(whole, 4);
+}
+
+// The words of the titles are measured without their in-line tags, cell by
+// cell, and the title cells are written with them all the same; a title
+// line that holds a whole file (a cell the writer takes over rather than
+// copies) is written whole, tagged or not.
+TEST(RTFConversionTest, TitlesAreMeasuredWithoutTheirTagsAndWrittenWithThem) {
+    const std::string rule = "----      ---  ----  -------\n";
+    const std::string rows = "root        1   0.0  init\nalice    1822   1.2  firefox\nbob      2051   0.3  bash\n";
+    std::string words;
+    for (int i = 0; words.size() < RTFFile::kHandOverBytes; ++i) words += "w" + std::to_string(i % 97) + " ";
+    words.pop_back();
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string cell;  // the line of the title's last cell as written
+        std::vector<const char*> titles;  // the title words as measured
+        bool bold;  // the titles are a header row
+    };
+    const std::vector<const char*> titles = {"USER", "PID", "%CPU", "COMMAND"};
+    const std::string plain = "USER      PID  %CPU  COMMAND\n";
+    const std::string tagged = "USER      PID  %CPU  COM[[BR]]MAND\n";
+    const Case cases[] = {
+        {"plain titles", plain + rows, "COMMAND\\cell", titles, false},
+        {"a tag inside a title word", tagged + rows, "COM\\par MAND\\cell", titles, false},
+        {"a plain header row", plain + rule + rows, "{\\b COMMAND\\b0 \\cell}", titles, true},
+        {"a tagged header row", tagged + rule + rows, "{\\b COM\\par MAND\\b0 \\cell}", titles, true},
+        {"a large title line", words + "\n", "\\intbl " + words + "\\cell", {"w96"}, false},
+        {"a large tagged title line", "[[BR]]" + words + "\n", "\\intbl \\par " + words + "\\cell", {"w96"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RTFConversion conversion;
+        conversion.code = 1;
+        const std::string rtf = conversion.Convert(c.text);
+        EXPECT_NE(rtf.find("\n" + c.cell + "\n"), std::string::npos) << rtf.substr(rtf.find("\\trowd"), 1000);
+        const std::vector<long> widths = FirstRowWidths(rtf);
+        ASSERT_EQ(widths.size(), c.titles.size());
+        for (size_t k = 0; k < widths.size(); ++k)
+            EXPECT_GE(widths[k], WordTwips(c.titles[k], c.bold)) << c.titles[k];
+        // The tag takes no room of its own.
+        if (c.text.find("COM[[BR]]MAND") != std::string::npos) {
+            EXPECT_LT(widths.back(), WordTwips("COM[[BR]]MAND", c.bold));
+        }
+    }
 }
 
 // The cells that pad a short line of a delimited table are the empty cells
