@@ -348,6 +348,62 @@ TEST_F(TableCellsTest, LinesJustOffThePlainCutAreCutAlike) {
     }
 }
 
+// The one cell of a line of a block of one column is cut apart from the
+// cut of every cell.  It must be the first cell of a block of two columns
+// whose first boundary is where the one column's is, for the short cut's
+// lines and for lines just off it (borders, tabs, tags, blanks only, wide
+// characters); and the cell the output cuts alone must be the split's.
+TEST_F(TableCellsTest, TheCellOfABlockOfOneColumnIsCutAsAFirstCell) {
+    // clang-format off
+    const std::vector<const char*> lines = {
+        "abc", "  abc  ", "   7", "12.5", "\tab\t", "|abc|", "| a | b |", "|", "||x", "a|", "", "   ",
+        "x [[B]]y z", "[[FONT 1, Arial]]", "a]] b", "\xC3\xA9 x", "\xE6\x97\xA5\xE6\x9C\xAC 12", "  \xCE\xB1  "};
+    // clang-format on
+    for (int zeroWidth : {0, 1}) {
+        for (int configured : {0, 2}) {
+            const int framed = configured == 0 ? zeroWidth : 1 - zeroWidth;  // "|" at the ends are borders
+            set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
+            set.GetDefaultTabConfig()->SetInt(TabPol::CellAlignment, configured);
+            PreForm one(nullptr, &set, nullptr);
+            PreForm two(nullptr, &set, nullptr);
+            for (const char* line : lines) {
+                Add(one, line);
+                Add(two, line);
+            }
+            Columns(one, {});
+            Columns(two, {79});
+            for (PreForm* engine : {&one, &two}) {
+                engine->columns[0]->typicalAlignment = 2;
+                engine->AnalyseLineStatistics();
+                engine->GatherPositionStatistics();
+                engine->barFramedLines = framed;
+                engine->SplitLineIntoCells(&engine->scratchRow, 0, 1);
+                engine->SplitLineIntoCells(&engine->cellRow, 0, 1);
+            }
+            std::vector<CellCut> oneCuts, twoCuts;
+            for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+                for (int force : {0, 1}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << '"' << lines[static_cast<size_t>(i)] << "\" zero width " << zeroWidth
+                                 << " configured " << configured << " framed " << framed << " force " << force);
+                    ASSERT_TRUE(one.CutLineAtColumns(i, force, &oneCuts));
+                    ASSERT_TRUE(two.CutLineAtColumns(i, force, &twoCuts));
+                    ASSERT_EQ(oneCuts.size(), 1u);
+                    EXPECT_EQ(oneCuts[0].column, 0);
+                    EXPECT_EQ(oneCuts[0].span, 1);
+                    EXPECT_EQ(oneCuts[0].first, twoCuts[0].first);
+                    EXPECT_EQ(oneCuts[0].length, twoCuts[0].length);
+                    EXPECT_EQ(oneCuts[0].alignment, twoCuts[0].alignment);
+                }
+                const bool split = one.SplitLineIntoCellsByColumns(&one.scratchRow, i, 0);
+                EXPECT_EQ(one.SplitFilledCellForOutput(&one.cellRow, i, 0), split) << lines[static_cast<size_t>(i)];
+                EXPECT_EQ(one.cellRow.GetAt(0)->text.str(), one.scratchRow.GetAt(0)->text.str())
+                    << lines[static_cast<size_t>(i)];
+            }
+        }
+    }
+}
+
 TEST_F(TableCellsTest, AResetCellIsAFreshCell) {
     const FontSpec font;
     const SourcePosition where(2, 7);
