@@ -1317,6 +1317,35 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     return CutLine(*this, lineIndex, force, cuts, cellLimit, settings);
 }
 
+PreForm::TwoColumnCut PreForm::CutOfTwoColumns(int lineIndex, const CutSettings& settings) const {
+    if (columns.size() != 2 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size()))
+        return TwoColumnCut::kUnknown;
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    if (line.wide) return TwoColumnCut::kUnknown;
+    const LineText layout = line.Layout();
+    const char* text = layout.buffer;
+    const int length = layout.length;
+    const TextString& open = *settings.open;
+    const bool tags = open.length > 0 && settings.close->length > 0;
+    bool mark = false;
+    for (int p = 0; p < length; ++p) {
+        if (text[p] == '|') return TwoColumnCut::kUnknown;  // borders
+        if (tags && text[p] == open.buffer[0]) mark = true;
+    }
+    // The first cell runs on over its boundary where the line goes on past
+    // it with a character that does not end a cell (CutAllCells), or with
+    // one inside a tag.
+    const int boundary = std::max(-1, columns[0]->boundary);
+    if (boundary >= 0 && boundary < length) {
+        if (!settings.zeroWidth && !EndsCellAtBoundary(text[boundary])) return TwoColumnCut::kSpans;
+        if (mark) return TwoColumnCut::kUnknown;
+    }
+    // The second cell is the rest of the line.
+    for (int p = boundary + 1; p < length; ++p)
+        if (!IsBlankOrTab(text[p])) return TwoColumnCut::kLastFilled;
+    return TwoColumnCut::kLastEmpty;
+}
+
 // Cuts the raw text at the delimiter.  Comma fields are read (and unquoted
 // once) as GetDelimitedField reads them; other delimiters cut wherever they
 // stand, as the block analysis counts their fields.  Fields beyond the last

@@ -404,6 +404,64 @@ TEST_F(TableCellsTest, TheCellOfABlockOfOneColumnIsCutAsAFirstCell) {
     }
 }
 
+// The merging of two columns may read the cut of a line from its first
+// boundary alone.  Where it claims to know the cut, the cut must agree: the
+// first cell runs on over the boundary, or the second is empty or filled;
+// lines just off that road (a "|", a tag that may hold the boundary) are
+// left to the cut.
+TEST_F(TableCellsTest, TheCutOfTwoColumnsReadAtTheBoundaryIsTheCut) {
+    using Cut = PreForm::TwoColumnCut;
+    struct Case {
+        const char* line;
+        Cut expected;  // with boundaries that may end cells where they stand
+    };
+    const std::vector<Case> cases = {
+        {"abcde", Cut::kSpans},        {"abc 12", Cut::kLastFilled},
+        {"abc", Cut::kLastEmpty},      {"abc    ", Cut::kLastEmpty},
+        {"abc \t ", Cut::kLastEmpty},  {"abc-x", Cut::kLastFilled},
+        {"abc*x", Cut::kLastFilled},   {"   x", Cut::kSpans},
+        {"    x", Cut::kLastFilled},   {"", Cut::kLastEmpty},
+        {"abc 1]]", Cut::kLastFilled}, {"abc [[B]]", Cut::kUnknown},  // a tag may hold the boundary
+        {"a[[ B]]x", Cut::kUnknown},   {"a[[B]] x", Cut::kSpans},
+        {"ab[[B]]", Cut::kSpans},      {"abc |", Cut::kUnknown},
+        {"|abc", Cut::kUnknown},
+    };
+    for (int zeroWidth : {0, 1}) {
+        set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
+        for (int boundary : {3, -1, 40}) {
+            PreForm engine(nullptr, &set, nullptr);
+            for (const Case& c : cases) Add(engine, c.line);
+            Columns(engine, {boundary});
+            engine.AnalyseLineStatistics();
+            engine.GatherPositionStatistics();
+            const PreForm::CutSettings settings = engine.ReadCutSettings();
+            std::vector<CellCut> cuts;
+            for (int i = 0; i < static_cast<int>(cases.size()); ++i) {
+                const Case& c = cases[static_cast<size_t>(i)];
+                SCOPED_TRACE(testing::Message()
+                             << '"' << c.line << "\" zero width " << zeroWidth << " boundary " << boundary);
+                const Cut cut = engine.CutOfTwoColumns(i, settings);
+                if (zeroWidth == 0 && boundary == 3) {
+                    EXPECT_EQ(cut, c.expected);
+                }
+                if (cut == Cut::kUnknown) continue;
+                ASSERT_TRUE(engine.CutLineAtColumns(i, 1, &cuts));
+                ASSERT_FALSE(cuts.empty());
+                EXPECT_EQ(cut == Cut::kSpans, cuts[0].span == 2);
+                if (cut != Cut::kSpans) {
+                    ASSERT_EQ(cuts.size(), 2u);
+                    EXPECT_EQ(cut == Cut::kLastFilled, cuts[1].length > 0);
+                }
+            }
+        }
+    }
+    // Not two columns: only the cut can tell.
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "abc 12");
+    Columns(engine, {3, 6});
+    EXPECT_EQ(engine.CutOfTwoColumns(0, engine.ReadCutSettings()), Cut::kUnknown);
+}
+
 TEST_F(TableCellsTest, AResetCellIsAFreshCell) {
     const FontSpec font;
     const SourcePosition where(2, 7);
