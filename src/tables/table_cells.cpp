@@ -1325,25 +1325,27 @@ PreForm::TwoColumnCut PreForm::CutOfTwoColumns(int lineIndex, const CutSettings&
     const LineText layout = line.Layout();
     const char* text = layout.buffer;
     const int length = layout.length;
-    const TextString& open = *settings.open;
-    const bool tags = open.length > 0 && settings.close->length > 0;
-    bool mark = false;
-    for (int p = 0; p < length; ++p) {
-        if (text[p] == '|') return TwoColumnCut::kUnknown;  // borders
-        if (tags && text[p] == open.buffer[0]) mark = true;
-    }
     // The first cell runs on over its boundary where the line goes on past
     // it with a character that does not end a cell (CutAllCells), or with
     // one inside a tag.
     const int boundary = std::max(-1, columns[0]->boundary);
     if (boundary >= 0 && boundary < length) {
         if (!settings.zeroWidth && !EndsCellAtBoundary(text[boundary])) return TwoColumnCut::kSpans;
-        if (mark) return TwoColumnCut::kUnknown;
+        const TextString& open = *settings.open;
+        if (open.length > 0 && settings.close->length > 0 &&
+            std::memchr(text, open.buffer[0], static_cast<size_t>(length)))
+            return TwoColumnCut::kUnknown;
     }
-    // The second cell is the rest of the line.
-    for (int p = boundary + 1; p < length; ++p)
-        if (!IsBlankOrTab(text[p])) return TwoColumnCut::kLastFilled;
-    return TwoColumnCut::kLastEmpty;
+    // The second cell is the rest of the line: any text but a "|" fills it,
+    // and a "|" may be a border that the cut takes off.
+    bool bar = false;
+    for (int p = boundary + 1; p < length; ++p) {
+        if (text[p] == '|')
+            bar = true;
+        else if (!IsBlankOrTab(text[p]))
+            return TwoColumnCut::kLastFilled;
+    }
+    return bar ? TwoColumnCut::kUnknown : TwoColumnCut::kLastEmpty;
 }
 
 // Cuts the raw text at the delimiter.  Comma fields are read (and unquoted

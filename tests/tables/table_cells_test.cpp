@@ -407,25 +407,40 @@ TEST_F(TableCellsTest, TheCellOfABlockOfOneColumnIsCutAsAFirstCell) {
 // The merging of two columns may read the cut of a line from its first
 // boundary alone.  Where it claims to know the cut, the cut must agree: the
 // first cell runs on over the boundary, or the second is empty or filled;
-// lines just off that road (a "|", a tag that may hold the boundary) are
-// left to the cut.
+// lines just off that road (a tag that may hold the boundary, a second cell
+// of "|" and blanks) are left to the cut.
 TEST_F(TableCellsTest, TheCutOfTwoColumnsReadAtTheBoundaryIsTheCut) {
     using Cut = PreForm::TwoColumnCut;
     struct Case {
         const char* line;
         Cut expected;  // with boundaries that may end cells where they stand
     };
+    // clang-format off
     const std::vector<Case> cases = {
-        {"abcde", Cut::kSpans},        {"abc 12", Cut::kLastFilled},
-        {"abc", Cut::kLastEmpty},      {"abc    ", Cut::kLastEmpty},
-        {"abc \t ", Cut::kLastEmpty},  {"abc-x", Cut::kLastFilled},
-        {"abc*x", Cut::kLastFilled},   {"   x", Cut::kSpans},
-        {"    x", Cut::kLastFilled},   {"", Cut::kLastEmpty},
-        {"abc 1]]", Cut::kLastFilled}, {"abc [[B]]", Cut::kUnknown},  // a tag may hold the boundary
-        {"a[[ B]]x", Cut::kUnknown},   {"a[[B]] x", Cut::kSpans},
-        {"ab[[B]]", Cut::kSpans},      {"abc |", Cut::kUnknown},
-        {"|abc", Cut::kUnknown},
+        {"abcde", Cut::kSpans},
+        {"abc 12", Cut::kLastFilled},
+        {"abc", Cut::kLastEmpty},
+        {"abc    ", Cut::kLastEmpty},
+        {"abc \t ", Cut::kLastEmpty},
+        {"abc-x", Cut::kLastFilled},
+        {"abc*x", Cut::kLastFilled},
+        {"   x", Cut::kSpans},
+        {"    x", Cut::kLastFilled},
+        {"", Cut::kLastEmpty},
+        {"abc 1]]", Cut::kLastFilled},
+        {"abc [[B]]", Cut::kUnknown},  // a tag may hold the boundary
+        {"a[[ B]]x", Cut::kUnknown},
+        {"a[[B]] x", Cut::kSpans},
+        {"ab[[B]]", Cut::kSpans},
+        {"abc |", Cut::kUnknown},  // a "|" may be a border
+        {"abc ||  ", Cut::kUnknown},
+        {"abc |x", Cut::kLastFilled},
+        {"abc| 1", Cut::kLastFilled},
+        {"|abc", Cut::kSpans},
+        {"|ab |", Cut::kUnknown},
+        {"|ab|", Cut::kLastEmpty},
     };
+    // clang-format on
     for (int zeroWidth : {0, 1}) {
         set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
         for (int boundary : {3, -1, 40}) {
