@@ -420,15 +420,68 @@ bool MergeSpannedColumns(PreForm& engine, bool* attempted) {
     return false;
 }
 
+// The merge a sweep of MergeColumnsLoop makes of a block of two columns,
+// when the cuts of the lines (CutOfTwoColumns) decide it without the
+// column statistics: the last column is mostly empty (DeriveColumnValues:
+// more than three quarters of the data lines leave it empty), or else the
+// first column's typical span is above one (more than a fifth of the data
+// lines have its cell run on over the boundary).  Each data line gives
+// each column one cell.
+enum class TwoColumnMerge { kUnknown, kLastTwo, kPair };
+
+TwoColumnMerge MergeOfTwoColumns(const PreForm& engine, int sparse, int factor) {
+    if (engine.columnCount != 2 || engine.separatorColumns || engine.layoutColumns) return TwoColumnMerge::kUnknown;
+    int data = 0;
+    for (int i = 0; i < engine.lineCount; ++i)
+        if (!engine.lines[static_cast<size_t>(i)]->continuesRecord && IsDataLine(engine, i)) ++data;
+    if (data == 0) return TwoColumnMerge::kUnknown;
+    const PreForm::CutSettings settings = engine.ReadCutSettings();
+    int spans = 0;
+    int filled = 0;
+    int left = data;
+    for (int i = 0; i < engine.lineCount; ++i) {
+        if (engine.lines[static_cast<size_t>(i)]->continuesRecord || !IsDataLine(engine, i)) continue;
+        --left;
+        switch (engine.CutOfTwoColumns(i, settings)) {
+            case PreForm::TwoColumnCut::kUnknown: return TwoColumnMerge::kUnknown;
+            case PreForm::TwoColumnCut::kSpans: ++spans; break;
+            case PreForm::TwoColumnCut::kLastFilled: ++filled; break;
+            case PreForm::TwoColumnCut::kLastEmpty: break;
+        }
+        // Neither merge can come any more.
+        if ((sparse || 4 * filled >= data) && (factor < 5 || 5 * (spans + left) <= data))
+            return TwoColumnMerge::kUnknown;
+    }
+    if (!sparse && 4 * filled < data) return TwoColumnMerge::kLastTwo;
+    if (factor >= 5 && 5 * spans > data) return TwoColumnMerge::kPair;
+    return TwoColumnMerge::kUnknown;
+}
+
 // The merging loop: each sweep gathers the column statistics and merges
 // what they ask for; the loop goes on while a sweep merged columns, for at
 // most kMaxMergeSweeps sweeps.  Returns true when it gathered the
 // statistics once and tried no merge (the columns are as it found them).
+//
+// A block of two columns whose merge the cuts decide (MergeOfTwoColumns)
+// is merged before the statistics are gathered: the merge is all the sweep
+// would do with them, and the next sweep gathers them afresh (so never in
+// the last sweep).
 bool MergeColumnsLoop(PreForm& engine) {
     const int sparse = TableSetting(engine, TabPol::ExpectSparseTables);
     const int factor = TableSetting(engine, TabPol::MergingFactor);
     bool attempted = false;
     for (int sweep = 0; sweep < kMaxMergeSweeps; ++sweep) {
+        const TwoColumnMerge early =
+            sweep + 1 < kMaxMergeSweeps ? MergeOfTwoColumns(engine, sparse, factor) : TwoColumnMerge::kUnknown;
+        if (early != TwoColumnMerge::kUnknown) {
+            attempted = true;
+            if (early == TwoColumnMerge::kLastTwo)
+                MergeLastTwo(engine);
+            else
+                MergePair(engine, 0);
+            ++engine.mergeCount;
+            continue;
+        }
         engine.GatherColumnStatistics();
         bool merged = false;
         if (!engine.separatorColumns && !engine.layoutColumns && !sparse && engine.columnCount >= 2 &&

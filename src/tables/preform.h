@@ -173,6 +173,15 @@ public:
         const TextString* close = nullptr;
     };
     CutSettings ReadCutSettings() const;
+    // How the cut of line `lineIndex` of a block of two columns
+    // (CutLineAtColumns) leaves its cells, read from the first boundary and
+    // the bytes after it: the first cell runs on over the boundary
+    // (`kSpans`), or the second cell is empty or holds text.  `kUnknown`
+    // where only the cut can tell: a wide line, an in-line tag that may hold
+    // the boundary, a second cell of "|" and blanks (borders?), or not two
+    // columns.
+    enum class TwoColumnCut { kUnknown, kSpans, kLastEmpty, kLastFilled };
+    TwoColumnCut CutOfTwoColumns(int lineIndex, const CutSettings& settings) const;
     // CutLineAtColumns with settings read by ReadCutSettings.
     bool CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit,
                           const CutSettings& settings) const;

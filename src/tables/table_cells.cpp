@@ -251,7 +251,7 @@ public:
     // The first text byte in [from, to] and one past the last; false when
     // there is none.  A range within one word of the map (most cells) takes
     // a few operations on it.
-    bool TextWithin(int from, int to, int* textStart, int* textEnd) const {
+    [[gnu::always_inline]] bool TextWithin(int from, int to, int* textStart, int* textEnd) const {
         const int word = from >> 6;
         if (word == to >> 6) {
             const uint64_t range = (~uint64_t{0} << (from & 63)) & (~uint64_t{0} >> (63 - (to & 63)));
@@ -1043,57 +1043,71 @@ bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
     return joined;
 }
 
-bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column) {
-    std::vector<CellCut>& cuts = scratchBuffers.cuts;
-    const CutSettings settings = ReadCutSettings();
-    if (!row || row->Count() != static_cast<int>(columns.size()) ||
-        !CutLineAtColumns(lineIndex, 0, &cuts, 0, settings))
-        return SplitLineIntoCellsByColumns(row, lineIndex, 0);
-    // The line must hold text in that cell alone.
-    const CellCut* filled = nullptr;
-    for (const CellCut& cut : cuts) {
-        if (cut.length == 0) continue;
-        if (filled || cut.column != column) return SplitLineIntoCellsByColumns(row, lineIndex, 0);
-        filled = &cut;
+namespace {
+
+// The first cell alone of a line of ASCII text (the vote over the first
+// column's texts, or a block of one column): CutLineAtColumns with a limit
+// of one cell, found by reading the piece itself, without the map of the
+// whole line's blanks.  The tags are looked for only as far as the cell's
+// boundaries reach.  Kept apart from the cut of every cell, so that a line
+// of a block of one column pays for none of its set-up.
+[[gnu::noinline]] bool CutFirstCell(const PreForm& engine, LineText layout, int force,
+                                    const PreForm::CutSettings& settings, std::vector<CellCut>* cuts) {
+    const char* text = layout.buffer;
+    const int length = layout.length;
+    const int n = static_cast<int>(engine.columns.size());
+    auto boundaryAt = [&](int c) { return engine.columns[static_cast<size_t>(c)]->boundary; };
+    int last = 0;
+    int boundary = std::max(-1, boundaryAt(0));
+    int end = boundary;
+    if (n > 1) {
+        TagSpans tags(layout.view(), *settings.open, *settings.close);
+        while (last < n - 1 && boundary >= 0 && boundary < length &&
+               !((settings.zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary))) {
+            ++last;
+            boundary = std::max(boundary, boundaryAt(last));
+            end = boundary;
+        }
     }
-    if (!filled) return SplitLineIntoCellsByColumns(row, lineIndex, 0);
-    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
-    const LineText layout = line.Layout();
-    TextString& text = row->CellAt(column)->text;
-    AssignPiece(text, layout.buffer + filled->first, filled->length);
-    // Text beyond the columns the detection stopped at stands in the last
-    // cell; its tabs are shown as blanks.
-    const bool joined = columnCut.joinedFrom >= 0 && line.length > columnCut.joinedFrom;
-    if (joined && filled == &cuts.back()) text.ReplaceChar(0, '\t', ' ', 0);
-    if (HasUnbalancedEnd(layout.view(), *settings.open, *settings.close))
-        ReportUnbalancedEnd(*this, *settings.close);
-    WithCellConversion(*this, line, [&](auto& convert) { ConvertCellText(*this, text, 1, convert); });
-    return joined;
-}
-
-PreForm::CutSettings PreForm::ReadCutSettings() const {
-    static const TextString kNoDelimiter;
-    CutSettings settings;
-    const TabConfig* config = ConfigOf(this);
-    settings.zeroWidth = config && config->GetInt(TabPol::ZeroWidthBoundaries);
-    settings.configured = config ? config->GetInt(TabPol::CellAlignment) : 0;  // ConfiguredAlignment
-    settings.open = policies ? &policies->GetText(Pol::StartTagDelimiter) : &kNoDelimiter;
-    settings.close = policies ? &policies->GetText(Pol::EndTagDelimiter) : &kNoDelimiter;
-    return settings;
-}
-
-bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit) const {
-    return CutLineAtColumns(lineIndex, force, cuts, cellLimit, ReadCutSettings());
-}
-
-bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit,
-                               const CutSettings& settings) const {
-    const int n = static_cast<int>(columns.size());
-    if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) {
-        cuts->clear();
-        return false;
+    if (last == n - 1) end = std::max(length - 1, boundary);
+    int first = 0;
+    int stop = std::min(end, length - 1);
+    if (stop >= 0 && (text[0] == '|' || text[stop] == '|')) {
+        LineBorders borders(engine, text, length, false);
+        first = borders.SkipLeading(first, stop);
+        stop = borders.SkipTrailing(first, stop);
     }
-    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    if (cuts->size() != 1) cuts->resize(1);
+    CellCut& cut = cuts->front();
+    cut.column = 0;
+    cut.span = last + 1;
+    cut.first = 0;
+    cut.length = 0;
+    const int pieceLength = stop >= first ? stop - first + 1 : 0;
+    int textStart = first;
+    int textEnd = stop + 1;
+    while (textStart < textEnd && IsBlankOrTab(text[textStart])) ++textStart;
+    while (textEnd > textStart && IsBlankOrTab(text[textEnd - 1])) --textEnd;
+    int leading = pieceLength;
+    int trailing = pieceLength;
+    if (textEnd > textStart) {
+        leading = textStart - first;
+        trailing = stop + 1 - textEnd;
+        cut.first = textStart;
+        cut.length = textEnd - textStart;
+    }
+    if (settings.configured == 0 && !force && cut.span == 1)
+        cut.alignment = engine.columns[0]->typicalAlignment;
+    else
+        cut.alignment = GuessTextAlignment(&engine, settings.configured, cut.span, 0, boundary + 1, text + first,
+                                           pieceLength, leading, trailing, force);
+    return true;
+}
+
+// CutLineAtColumns for any other line of a block of `n` columns: the cuts
+// of its cells, up to `cellLimit` of them.
+[[gnu::noinline]] bool CutAllCells(const PreForm& engine, const PreFormLine& line, int n, int force,
+                                   std::vector<CellCut>* cuts, int cellLimit, const PreForm::CutSettings& settings) {
     const LineText layout = line.Layout();
     const char* text = layout.buffer;
     const int length = layout.length;
@@ -1113,7 +1127,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     // that combine with it.
     auto withMarks = [&](int end) { return unicode::NoPositionRunEnd(text, length, end); };
     auto boundaryByte = [&](int c) __attribute__((always_inline)) {
-        const int position = columns[static_cast<size_t>(c)]->boundary;
+        const int position = engine.columns[static_cast<size_t>(c)]->boundary;
         if (position < 0) return position;
         if (position < walkedPosition) {
             walkedPosition = walkedByte = 0;
@@ -1145,7 +1159,7 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
             walkedByte = runEnd;
         }
     };
-    auto boundaryAsItStands = [&](int c) { return columns[static_cast<size_t>(c)]->boundary; };
+    auto boundaryAsItStands = [&](int c) { return engine.columns[static_cast<size_t>(c)]->boundary; };
     const bool zeroWidth = settings.zeroWidth;
     const int configured = settings.configured;
     const TextString& open = *settings.open;
@@ -1158,58 +1172,9 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
     CellCut* const out = cuts->data();
 
     TagSpans tags(layout.view(), open, close);
-    // The first cell alone (the vote over the first column's texts, or a
-    // block of one column) of a line of ASCII text: found by reading the
-    // piece itself, without the map of the whole line's blanks.  The tags
-    // are looked for only as far as the cell's boundaries reach.
-    if (limit == 1 && !wide) {
-        int last = 0;
-        int boundary = std::max(-1, boundaryAsItStands(0));
-        int end = boundary;
-        while (last < n - 1 && boundary >= 0 && boundary < length &&
-               !((zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary))) {
-            ++last;
-            boundary = std::max(boundary, boundaryAsItStands(last));
-            end = boundary;
-        }
-        if (last == n - 1) end = std::max(length - 1, boundary);
-        int first = 0;
-        int stop = std::min(end, length - 1);
-        if (stop >= 0 && (text[0] == '|' || text[stop] == '|')) {
-            LineBorders borders(*this, text, length, false);
-            first = borders.SkipLeading(first, stop);
-            stop = borders.SkipTrailing(first, stop);
-        }
-        CellCut& cut = out[0];
-        cut.column = 0;
-        cut.span = last + 1;
-        cut.first = 0;
-        cut.length = 0;
-        const int pieceLength = stop >= first ? stop - first + 1 : 0;
-        int textStart = first;
-        int textEnd = stop + 1;
-        while (textStart < textEnd && IsBlankOrTab(text[textStart])) ++textStart;
-        while (textEnd > textStart && IsBlankOrTab(text[textEnd - 1])) --textEnd;
-        int leading = pieceLength;
-        int trailing = pieceLength;
-        if (textEnd > textStart) {
-            leading = textStart - first;
-            trailing = stop + 1 - textEnd;
-            cut.first = textStart;
-            cut.length = textEnd - textStart;
-        }
-        if (configured == 0 && !force && cut.span == 1)
-            cut.alignment = columns[0]->typicalAlignment;
-        else
-            cut.alignment = GuessTextAlignment(this, configured, cut.span, 0, boundary + 1, text + first,
-                                               pieceLength, leading, trailing, force);
-        if (cuts->size() != 1) cuts->resize(1);
-        return true;
-    }
-
     const NonBlankMap textBytes(text, length, open.length > 0 ? open.buffer[0] : '\0');
     if (!textBytes.HasMark()) tags.NoTags();
-    LineBorders borders(*this, text, length, wide);
+    LineBorders borders(engine, text, length, wide);
     // The cutting, made once for each way of reading the boundaries, so that
     // a line of ASCII text pays nothing for the wide ones, and once more for
     // the most common line: ASCII text without a tag or a "|" (`Plain`),
@@ -1266,9 +1231,9 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
                 cut.length = textEnd - textStart;
             }
             if (configured == 0 && !force && span == 1)  // the column's typical alignment (GuessTextAlignment)
-                cut.alignment = columns[static_cast<size_t>(c)]->typicalAlignment;
+                cut.alignment = engine.columns[static_cast<size_t>(c)]->typicalAlignment;
             else
-                cut.alignment = GuessTextAlignment(this, configured, span, c, boundary - start + 1, text + first,
+                cut.alignment = GuessTextAlignment(&engine, configured, span, c, boundary - start + 1, text + first,
                                                    pieceLength, leading, trailing, force);
             c = last + 1;
         }
@@ -1283,6 +1248,104 @@ bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* c
         made = cutAll(boundaryAsItStands, std::false_type{});
     if (cuts->size() != static_cast<size_t>(made)) cuts->resize(static_cast<size_t>(made));
     return true;
+}
+
+// CutLineAtColumns.  The first cell alone, and the one cell of a block of
+// one column, of a line of ASCII text are cut by CutFirstCell; the cut of
+// the output of a block of one column comes here too, so that a line pays
+// for the set-up of neither CutLineAtColumns nor CutAllCells.
+[[gnu::always_inline]] inline bool CutLine(const PreForm& engine, int lineIndex, int force,
+                                           std::vector<CellCut>* cuts, int cellLimit,
+                                           const PreForm::CutSettings& settings) {
+    const int n = static_cast<int>(engine.columns.size());
+    if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(engine.lines.size())) {
+        cuts->clear();
+        return false;
+    }
+    const PreFormLine& line = *engine.lines[static_cast<size_t>(lineIndex)];
+    if ((cellLimit == 1 || n == 1) && !line.wide) return CutFirstCell(engine, line.Layout(), force, settings, cuts);
+    return CutAllCells(engine, line, n, force, cuts, cellLimit, settings);
+}
+
+}  // namespace
+
+bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column) {
+    std::vector<CellCut>& cuts = scratchBuffers.cuts;
+    const CutSettings settings = ReadCutSettings();
+    if (!row || row->Count() != static_cast<int>(columns.size()) ||
+        !CutLine(*this, lineIndex, 0, &cuts, 0, settings))
+        return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+    // The line must hold text in that cell alone.
+    const CellCut* filled = nullptr;
+    for (const CellCut& cut : cuts) {
+        if (cut.length == 0) continue;
+        if (filled || cut.column != column) return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+        filled = &cut;
+    }
+    if (!filled) return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    const LineText layout = line.Layout();
+    TextString& text = row->CellAt(column)->text;
+    AssignPiece(text, layout.buffer + filled->first, filled->length);
+    // Text beyond the columns the detection stopped at stands in the last
+    // cell; its tabs are shown as blanks.
+    const bool joined = columnCut.joinedFrom >= 0 && line.length > columnCut.joinedFrom;
+    if (joined && filled == &cuts.back()) text.ReplaceChar(0, '\t', ' ', 0);
+    if (HasUnbalancedEnd(layout.view(), *settings.open, *settings.close))
+        ReportUnbalancedEnd(*this, *settings.close);
+    WithCellConversion(*this, line, [&](auto& convert) { ConvertCellText(*this, text, 1, convert); });
+    return joined;
+}
+
+PreForm::CutSettings PreForm::ReadCutSettings() const {
+    static const TextString kNoDelimiter;
+    CutSettings settings;
+    const TabConfig* config = ConfigOf(this);
+    settings.zeroWidth = config && config->GetInt(TabPol::ZeroWidthBoundaries);
+    settings.configured = config ? config->GetInt(TabPol::CellAlignment) : 0;  // ConfiguredAlignment
+    settings.open = policies ? &policies->GetText(Pol::StartTagDelimiter) : &kNoDelimiter;
+    settings.close = policies ? &policies->GetText(Pol::EndTagDelimiter) : &kNoDelimiter;
+    return settings;
+}
+
+bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit) const {
+    return CutLineAtColumns(lineIndex, force, cuts, cellLimit, ReadCutSettings());
+}
+
+bool PreForm::CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit,
+                               const CutSettings& settings) const {
+    return CutLine(*this, lineIndex, force, cuts, cellLimit, settings);
+}
+
+PreForm::TwoColumnCut PreForm::CutOfTwoColumns(int lineIndex, const CutSettings& settings) const {
+    if (columns.size() != 2 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size()))
+        return TwoColumnCut::kUnknown;
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    if (line.wide) return TwoColumnCut::kUnknown;
+    const LineText layout = line.Layout();
+    const char* text = layout.buffer;
+    const int length = layout.length;
+    // The first cell runs on over its boundary where the line goes on past
+    // it with a character that does not end a cell (CutAllCells), or with
+    // one inside a tag.
+    const int boundary = std::max(-1, columns[0]->boundary);
+    if (boundary >= 0 && boundary < length) {
+        if (!settings.zeroWidth && !EndsCellAtBoundary(text[boundary])) return TwoColumnCut::kSpans;
+        const TextString& open = *settings.open;
+        if (open.length > 0 && settings.close->length > 0 &&
+            std::memchr(text, open.buffer[0], static_cast<size_t>(length)))
+            return TwoColumnCut::kUnknown;
+    }
+    // The second cell is the rest of the line: any text but a "|" fills it,
+    // and a "|" may be a border that the cut takes off.
+    bool bar = false;
+    for (int p = boundary + 1; p < length; ++p) {
+        if (text[p] == '|')
+            bar = true;
+        else if (!IsBlankOrTab(text[p]))
+            return TwoColumnCut::kLastFilled;
+    }
+    return bar ? TwoColumnCut::kUnknown : TwoColumnCut::kLastEmpty;
 }
 
 // Cuts the raw text at the delimiter.  Comma fields are read (and unquoted

@@ -774,3 +774,45 @@ TEST_F(BlockAnalysisTest, BarsAreCutOffOnlyWhereTheyAreBorders) {
 }
 
 }  // namespace
+
+// A block of two columns whose lines alone decide the merge is merged
+// before its statistics are gathered: the last column mostly empty, or else
+// the first column's cells running on over the boundary on more than a
+// fifth of the data lines.  At that bound, and with a line that the
+// boundary alone cannot cut (a tag), the block is merged as its statistics
+// decide.
+TEST_F(BlockAnalysisTest, TwoColumnsAreMergedAtTheBoundsOfTheirStatistics) {
+    struct Case {
+        int filled;  // "abc 12": the second cell filled
+        int spans;  // "abcde": the first cell runs on over the boundary
+        int empty;  // "abc": the second cell empty
+        int columns;  // after the analysis
+    };
+    const std::vector<Case> cases = {{8, 3, 5, 2},  {8, 4, 4, 1},  {20, 5, 0, 2},
+                                     {20, 6, 0, 1}, {13, 7, 0, 1}, {16, 4, 1, 2}};
+    for (const Case& c : cases) {
+        for (const char* filled : {"abc 12", "abc [[B]]"}) {
+            // The kinds of line spread over the block; the first filled
+            // line as given.
+            std::vector<std::string> block;
+            const int total = c.filled + c.spans + c.empty;
+            for (int k = 0; k < total; ++k) {
+                const int at = k * 7 % total;
+                block.push_back(at == 0                   ? filled
+                                : at < c.filled           ? "abc 12"
+                                : at < c.filled + c.spans ? "abcde"
+                                                          : "abc");
+            }
+            SCOPED_TRACE(testing::Message() << c.filled << " filled, " << c.spans << " spanning, " << c.empty
+                                            << " empty, first " << filled);
+            SetUp();
+            Analyse(block);
+            EXPECT_EQ(engine->columnCount, c.columns);
+            EXPECT_EQ(engine->mergeCount, 2 - c.columns);
+            // The statistics describe the columns the block ends with.
+            ASSERT_EQ(engine->columnCount, static_cast<int>(engine->columns.size()));
+            EXPECT_EQ(engine->columns[0]->typicalSpan, 1);
+            EXPECT_EQ(engine->FilledCellsOf(0).count, c.columns);  // the first line fills every cell
+        }
+    }
+}

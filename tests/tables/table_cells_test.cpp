@@ -348,6 +348,135 @@ TEST_F(TableCellsTest, LinesJustOffThePlainCutAreCutAlike) {
     }
 }
 
+// The one cell of a line of a block of one column is cut apart from the
+// cut of every cell.  It must be the first cell of a block of two columns
+// whose first boundary is where the one column's is, for the short cut's
+// lines and for lines just off it (borders, tabs, tags, blanks only, wide
+// characters); and the cell the output cuts alone must be the split's.
+TEST_F(TableCellsTest, TheCellOfABlockOfOneColumnIsCutAsAFirstCell) {
+    // clang-format off
+    const std::vector<const char*> lines = {
+        "abc", "  abc  ", "   7", "12.5", "\tab\t", "|abc|", "| a | b |", "|", "||x", "a|", "", "   ",
+        "x [[B]]y z", "[[FONT 1, Arial]]", "a]] b", "\xC3\xA9 x", "\xE6\x97\xA5\xE6\x9C\xAC 12", "  \xCE\xB1  "};
+    // clang-format on
+    for (int zeroWidth : {0, 1}) {
+        for (int configured : {0, 2}) {
+            const int framed = configured == 0 ? zeroWidth : 1 - zeroWidth;  // "|" at the ends are borders
+            set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
+            set.GetDefaultTabConfig()->SetInt(TabPol::CellAlignment, configured);
+            PreForm one(nullptr, &set, nullptr);
+            PreForm two(nullptr, &set, nullptr);
+            for (const char* line : lines) {
+                Add(one, line);
+                Add(two, line);
+            }
+            Columns(one, {});
+            Columns(two, {79});
+            for (PreForm* engine : {&one, &two}) {
+                engine->columns[0]->typicalAlignment = 2;
+                engine->AnalyseLineStatistics();
+                engine->GatherPositionStatistics();
+                engine->barFramedLines = framed;
+                engine->SplitLineIntoCells(&engine->scratchRow, 0, 1);
+                engine->SplitLineIntoCells(&engine->cellRow, 0, 1);
+            }
+            std::vector<CellCut> oneCuts, twoCuts;
+            for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+                for (int force : {0, 1}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << '"' << lines[static_cast<size_t>(i)] << "\" zero width " << zeroWidth
+                                 << " configured " << configured << " framed " << framed << " force " << force);
+                    ASSERT_TRUE(one.CutLineAtColumns(i, force, &oneCuts));
+                    ASSERT_TRUE(two.CutLineAtColumns(i, force, &twoCuts));
+                    ASSERT_EQ(oneCuts.size(), 1u);
+                    EXPECT_EQ(oneCuts[0].column, 0);
+                    EXPECT_EQ(oneCuts[0].span, 1);
+                    EXPECT_EQ(oneCuts[0].first, twoCuts[0].first);
+                    EXPECT_EQ(oneCuts[0].length, twoCuts[0].length);
+                    EXPECT_EQ(oneCuts[0].alignment, twoCuts[0].alignment);
+                }
+                const bool split = one.SplitLineIntoCellsByColumns(&one.scratchRow, i, 0);
+                EXPECT_EQ(one.SplitFilledCellForOutput(&one.cellRow, i, 0), split) << lines[static_cast<size_t>(i)];
+                EXPECT_EQ(one.cellRow.GetAt(0)->text.str(), one.scratchRow.GetAt(0)->text.str())
+                    << lines[static_cast<size_t>(i)];
+            }
+        }
+    }
+}
+
+// The merging of two columns may read the cut of a line from its first
+// boundary alone.  Where it claims to know the cut, the cut must agree: the
+// first cell runs on over the boundary, or the second is empty or filled;
+// lines just off that road (a tag that may hold the boundary, a second cell
+// of "|" and blanks) are left to the cut.
+TEST_F(TableCellsTest, TheCutOfTwoColumnsReadAtTheBoundaryIsTheCut) {
+    using Cut = PreForm::TwoColumnCut;
+    struct Case {
+        const char* line;
+        Cut expected;  // with boundaries that may end cells where they stand
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"abcde", Cut::kSpans},
+        {"abc 12", Cut::kLastFilled},
+        {"abc", Cut::kLastEmpty},
+        {"abc    ", Cut::kLastEmpty},
+        {"abc \t ", Cut::kLastEmpty},
+        {"abc-x", Cut::kLastFilled},
+        {"abc*x", Cut::kLastFilled},
+        {"   x", Cut::kSpans},
+        {"    x", Cut::kLastFilled},
+        {"", Cut::kLastEmpty},
+        {"abc 1]]", Cut::kLastFilled},
+        {"abc [[B]]", Cut::kUnknown},  // a tag may hold the boundary
+        {"a[[ B]]x", Cut::kUnknown},
+        {"a[[B]] x", Cut::kSpans},
+        {"ab[[B]]", Cut::kSpans},
+        {"abc |", Cut::kUnknown},  // a "|" may be a border
+        {"abc ||  ", Cut::kUnknown},
+        {"abc |x", Cut::kLastFilled},
+        {"abc| 1", Cut::kLastFilled},
+        {"|abc", Cut::kSpans},
+        {"|ab |", Cut::kUnknown},
+        {"|ab|", Cut::kLastEmpty},
+    };
+    // clang-format on
+    for (int zeroWidth : {0, 1}) {
+        set.GetDefaultTabConfig()->SetInt(TabPol::ZeroWidthBoundaries, zeroWidth);
+        for (int boundary : {3, -1, 40}) {
+            PreForm engine(nullptr, &set, nullptr);
+            for (const Case& c : cases) Add(engine, c.line);
+            Columns(engine, {boundary});
+            engine.AnalyseLineStatistics();
+            engine.GatherPositionStatistics();
+            const PreForm::CutSettings settings = engine.ReadCutSettings();
+            std::vector<CellCut> cuts;
+            for (int i = 0; i < static_cast<int>(cases.size()); ++i) {
+                const Case& c = cases[static_cast<size_t>(i)];
+                SCOPED_TRACE(testing::Message()
+                             << '"' << c.line << "\" zero width " << zeroWidth << " boundary " << boundary);
+                const Cut cut = engine.CutOfTwoColumns(i, settings);
+                if (zeroWidth == 0 && boundary == 3) {
+                    EXPECT_EQ(cut, c.expected);
+                }
+                if (cut == Cut::kUnknown) continue;
+                ASSERT_TRUE(engine.CutLineAtColumns(i, 1, &cuts));
+                ASSERT_FALSE(cuts.empty());
+                EXPECT_EQ(cut == Cut::kSpans, cuts[0].span == 2);
+                if (cut != Cut::kSpans) {
+                    ASSERT_EQ(cuts.size(), 2u);
+                    EXPECT_EQ(cut == Cut::kLastFilled, cuts[1].length > 0);
+                }
+            }
+        }
+    }
+    // Not two columns: only the cut can tell.
+    PreForm engine(nullptr, &set, nullptr);
+    Add(engine, "abc 12");
+    Columns(engine, {3, 6});
+    EXPECT_EQ(engine.CutOfTwoColumns(0, engine.ReadCutSettings()), Cut::kUnknown);
+}
+
 TEST_F(TableCellsTest, AResetCellIsAFreshCell) {
     const FontSpec font;
     const SourcePosition where(2, 7);
