@@ -603,8 +603,13 @@ void AnalyseDelimited(PreForm& engine) {
     for (size_t i = 0; i < engine.lines.size(); ++i) {
         const PreFormLine& line = *engine.lines[i];
         if (line.lineType == kStatementChangePolicy || line.continuesRecord) continue;
-        most = std::max(
-            most, CountDelimitedFields(engine.RecordRaw(static_cast<int>(i), rawScratch).view(), engine.delimiter));
+        // A line whose raw text is kept as its tab runs has a field more
+        // than runs when tabs delimit (and is a record of its own).
+        const unsigned char* runs = engine.delimiter == '\t' ? line.TabRunsOfRaw() : nullptr;
+        const int fields =
+            runs ? 1 + static_cast<int>(std::min<size_t>(TabRuns::Walk(runs).Left(), kMaxDelimitedColumns))
+                 : CountDelimitedFields(engine.RecordRaw(static_cast<int>(i), rawScratch).view(), engine.delimiter);
+        most = std::max(most, fields);
     }
     if (most > kMaxDelimitedColumns) engine.columnCut.bound = kMaxDelimitedColumns;
     most = std::min(most, kMaxDelimitedColumns);

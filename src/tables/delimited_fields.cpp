@@ -25,6 +25,22 @@ bool DelimitedFieldReader::NextRange(int* start, int* end, bool* unquote) {
     const int first = position;
     bool quoteMet = false;
     int i = first;
+    if (tabs) {
+        // The field ends where the next run starts, the next field where it
+        // ends.
+        size_t runStart = 0;
+        size_t runEnd = 0;
+        *start = first;
+        *unquote = false;
+        if (tabs->Next(&runStart, &runEnd)) {
+            *end = static_cast<int>(runStart);
+            position = static_cast<int>(runEnd);
+        } else {
+            *end = length;
+            done = true;
+        }
+        return true;
+    }
     if (quotes) {
         // Up to the first quote or the delimiter (most fields hold no
         // quote); from a quote on, byte by byte.
@@ -94,6 +110,13 @@ int CountDelimitedFields(std::string_view text, char delimiter) {
     int fields = 0;
     while (reader.Next(nullptr)) ++fields;
     return fields;
+}
+
+DelimitedFieldReader LineFields(const PreFormLine& line, char delimiter, TextString& scratch) {
+    const unsigned char* runs = delimiter == '\t' ? line.TabRunsOfRaw() : nullptr;
+    if (runs) return DelimitedFieldReader(line.Layout(), runs);
+    const LineText raw = line.Raw(scratch);
+    return DelimitedFieldReader(raw.buffer, raw.length, delimiter, DelimiterHonoursQuotes(delimiter));
 }
 
 int GetDelimitedField(const char* text, int fieldNumber, char delimiter, TextString* out) {

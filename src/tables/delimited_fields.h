@@ -3,9 +3,11 @@
 // ends (as spreadsheets and databases export a field that holds line breaks).
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "foundation/text_string.h"
+#include "tables/block_lines.h"
 
 // Walks the fields of a delimited text from left to right.  With quotes
 // honoured, a '"' outside quotes opens a quoted part, in which the delimiter
@@ -18,6 +20,14 @@ class DelimitedFieldReader {
 public:
     DelimitedFieldReader(const char* text, int length, char delimiter, bool honourQuotes)
         : text(text), length(text ? length : 0), delimiter(delimiter), quotes(honourQuotes), done(text == nullptr) {}
+    // The tab-delimited fields of a raw text kept as the tab runs of its
+    // layout text (see TabRuns), read in the layout text: each field is the
+    // piece between two runs.  The ranges are in the layout text.
+    DelimitedFieldReader(LineText layout, const unsigned char* runs)
+        : text(layout.buffer), length(layout.length), delimiter('\t'), quotes(false), done(false), tabs(runs) {}
+
+    // The text the ranges of NextRange are in.
+    LineText Text() const { return LineText{text, length}; }
 
     // The next field into `out` (empty for an empty field; `out` may be
     // null to pass over it); false when the text holds no further field.
@@ -38,7 +48,15 @@ private:
     bool quotes;
     int position = 0;
     bool done;
+    // The runs still to be read, when the fields are read in a layout text.
+    std::optional<TabRuns::Walk> tabs;
 };
+
+// The fields of `line`'s raw text, delimited by `delimiter` (quotes
+// honoured as DelimiterHonoursQuotes says).  Tabs delimiting a raw text
+// kept as its tab runs, the fields are read in the layout text; any other
+// raw text rebuilt is rebuilt into `scratch`.
+DelimitedFieldReader LineFields(const PreFormLine& line, char delimiter, TextString& scratch);
 
 // Whether quotes group the fields of a table with this delimiter: only a
 // comma-delimited table's.
