@@ -20,27 +20,11 @@ constexpr int kMaxRecordLines = 1000;
 
 }  // namespace
 
-bool DelimitedFieldReader::NextRange(int* start, int* end, bool* unquote) {
+bool DelimitedFieldReader::NextInText(int* start, int* end, bool* unquote) {
     if (done) return false;
     const int first = position;
     bool quoteMet = false;
     int i = first;
-    if (tabs) {
-        // The field ends where the next run starts, the next field where it
-        // ends.
-        size_t runStart = 0;
-        size_t runEnd = 0;
-        *start = first;
-        *unquote = false;
-        if (tabs->Next(&runStart, &runEnd)) {
-            *end = static_cast<int>(runStart);
-            position = static_cast<int>(runEnd);
-        } else {
-            *end = length;
-            done = true;
-        }
-        return true;
-    }
     if (quotes) {
         // Up to the first quote or the delimiter (most fields hold no
         // quote); from a quote on, byte by byte.

@@ -3,6 +3,7 @@
 // ends (as spreadsheets and databases export a field that holds line breaks).
 #pragma once
 
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -18,8 +19,15 @@
 // is linear in the text length.
 class DelimitedFieldReader {
 public:
+    // (Quotes are honoured only when the text holds one: most lines of a
+    // comma-delimited table hold none, and their fields are found as the
+    // delimiter is.)
     DelimitedFieldReader(const char* text, int length, char delimiter, bool honourQuotes)
-        : text(text), length(text ? length : 0), delimiter(delimiter), quotes(honourQuotes), done(text == nullptr) {}
+        : text(text),
+          length(text ? length : 0),
+          delimiter(delimiter),
+          quotes(honourQuotes && text && std::memchr(text, '"', static_cast<size_t>(this->length))),
+          done(text == nullptr) {}
     // The tab-delimited fields of a raw text kept as the tab runs of its
     // layout text (see TabRuns), read in the layout text: each field is the
     // piece between two runs.  The ranges are in the layout text.
@@ -35,7 +43,9 @@ public:
     // The next field as it stands in the text, its bytes from `*start` up
     // to `*end`, and whether Next would unquote it (`*unquote`); false when
     // the text holds no further field.
-    bool NextRange(int* start, int* end, bool* unquote);
+    bool NextRange(int* start, int* end, bool* unquote) {
+        return tabs ? NextInLayout(start, end, unquote) : NextInText(start, end, unquote);
+    }
     // The field NextRange gave into `out`, unquoted as it said.
     void CopyField(int start, int end, bool unquote, TextString* out) const;
     // Whether the text holds no further field (Next would give false).
@@ -50,6 +60,25 @@ private:
     bool done;
     // The runs still to be read, when the fields are read in a layout text.
     std::optional<TabRuns::Walk> tabs;
+
+    bool NextInText(int* start, int* end, bool* unquote);
+    // The field ends where the next run starts, the next field where it
+    // ends.
+    bool NextInLayout(int* start, int* end, bool* unquote) {
+        if (done) return false;
+        size_t runStart = 0;
+        size_t runEnd = 0;
+        *start = position;
+        *unquote = false;
+        if (tabs->Next(&runStart, &runEnd)) {
+            *end = static_cast<int>(runStart);
+            position = static_cast<int>(runEnd);
+        } else {
+            *end = length;
+            done = true;
+        }
+        return true;
+    }
 };
 
 // The fields of `line`'s raw text, delimited by `delimiter` (quotes
