@@ -171,6 +171,16 @@ TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
         {"a b", "a\tb\tc", -1},  // the layout text ends first
         {"a       b   ", "a\tb", -1},  // the layout text goes on
         {"a b", "a b", -1},  // no tab
+        // Pieces longer than the sixteen bytes compared at a time, differing
+        // in the first block, in the second, or where the layout text ends.
+        {std::string(20, 'x') + "    y", std::string(20, 'x') + "\ty", 1},
+        {std::string(16, 'x') + "        " + std::string(16, 'y') + "   z",
+         std::string(16, 'x') + "\t" + std::string(16, 'y') + "\tz", 2},
+        {"xxZ" + std::string(20, 'x') + "   y", "xxQ" + std::string(20, 'x') + "\ty", -1},
+        {std::string(17, 'x') + "Z" + std::string(5, 'x') + "   y",
+         std::string(17, 'x') + "Q" + std::string(5, 'x') + "\ty", -1},
+        {std::string(18, 'x'), std::string(18, 'x') + "yy\tz", -1},
+        {std::string(18, 'x') + "\t  y", std::string(18, 'x') + "\ty", -1},  // a tab left in the layout text
     };
     // A hundred tabs, and runs and pieces whose numbers take several bytes.
     Case many{"", "", 100};
