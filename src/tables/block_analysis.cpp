@@ -1240,9 +1240,12 @@ private:
     [[gnu::noinline]] void TallyFields(LineTally& tally, int i) {
         LineText record{};
         if (engine.CutLineAtDelimiters(i, rawScratch, &record, &cuts)) {
-            // A field each of the first columns; the rest are empty.
+            // A field each of the first columns; the rest are empty.  (A
+            // line holds no line feed, a field's width is its length, but
+            // it is asked once rather than for every field.)
+            const bool lineFeeds = std::memchr(record.buffer, '\n', static_cast<size_t>(record.length)) != nullptr;
             for (const CellCut& cut : cuts)
-                CountCell(tally, cut.column, 1, record.buffer + cut.first, cut.length, cut.alignment);
+                CountCell(tally, cut.column, 1, record.buffer + cut.first, cut.length, cut.alignment, lineFeeds);
             const int fields = static_cast<int>(cuts.size());
             if (fields < count) CountEmptyCells(tally, fields);
             splitOwed = i;
@@ -1269,9 +1272,10 @@ private:
     }
 
     // The cell that starts at column k, of `span` columns: its text (the
-    // `textLength` bytes at `text`) and alignment.
+    // `textLength` bytes at `text`, with line feeds only if `lineFeeds`) and
+    // alignment.
     [[gnu::always_inline]] inline void CountCell(LineTally& state, int k, int span, const char* text, int textLength,
-                                                 int alignment) {
+                                                 int alignment, bool lineFeeds = true) {
         PreFormLine& line = state.line;
         // The text without the blanks around it (a cut has none).
         int first = 0;
@@ -1292,9 +1296,12 @@ private:
         // makes the line a row of its own.
         if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
         ColumnTally& tally = tallies[static_cast<size_t>(k)];
-        if (!byColumns && line.lineType != kStatementChangePolicy)
-            tally.widest = std::max(tally.widest,
-                                    WidestLine(std::string_view(text, static_cast<size_t>(textLength)), line.wide));
+        if (!byColumns && line.lineType != kStatementChangePolicy) {
+            const std::string_view whole(text, static_cast<size_t>(textLength));
+            tally.widest = std::max(tally.widest, lineFeeds   ? WidestLine(whole, line.wide)
+                                                  : line.wide ? unicode::DisplayWidth(text, textLength)
+                                                              : textLength);
+        }
         if (!state.data) return;
         tally.spans.Add(span);
         if (filled) {
