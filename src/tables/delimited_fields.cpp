@@ -113,6 +113,9 @@ int GetDelimitedField(const char* text, int fieldNumber, char delimiter, TextStr
 }
 
 bool QuotedFieldRunsOn(std::string_view text, bool inField) {
+    // A line read from outside a field opens none without a quote (most
+    // lines of a table hold none).
+    if (!inField && text.find('"') == std::string_view::npos) return false;
     bool inQuote = inField;
     bool quoteOpensField = inField;  // the open quote (if any) was the first character of its field
     bool atFieldStart = !inField;

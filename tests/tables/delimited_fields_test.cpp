@@ -86,6 +86,7 @@ TEST(DelimitedFieldsTest, OnlyAFieldOpenedByItsQuoteRunsOverTheLineEnd) {
         {"1,\"a\",\"b", false, true},  // a later field opens
         {"1,\"a\"b\"c", false, false},  // reopened inside the field
         {"", false, false},
+        {"1,2,no quote", false, false},
         {"second line\",5", true, false},
         {"still inside", true, true},
         {"", true, true},  // a blank line of the field
