@@ -1132,6 +1132,12 @@ void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separa
 
 namespace {
 
+// What is known of a cell text that ColumnTallyPass::CountCell is given.
+struct CellTextShape {
+    bool trimmed = false;  // no blanks or tabs around it
+    bool lineFeeds = true;  // it may hold line feeds
+};
+
 // The tallies of GatherColumnStatistics: one pass over the lines of the
 // block fills the tallies of every column over the data lines and sets the
 // cell flags of every line.
@@ -1240,12 +1246,13 @@ private:
     [[gnu::noinline]] void TallyFields(LineTally& tally, int i) {
         LineText record{};
         if (engine.CutLineAtDelimiters(i, rawScratch, &record, &cuts)) {
-            // A field each of the first columns; the rest are empty.  (A
-            // line holds no line feed, a field's width is its length, but
-            // it is asked once rather than for every field.)
-            const bool lineFeeds = std::memchr(record.buffer, '\n', static_cast<size_t>(record.length)) != nullptr;
+            // A field each of the first columns; the rest are empty.  The
+            // cuts are trimmed; a line holds no line feed (a field's width is
+            // its length), but that is asked once rather than of each field.
+            const CellTextShape shape{
+                true, std::memchr(record.buffer, '\n', static_cast<size_t>(record.length)) != nullptr};
             for (const CellCut& cut : cuts)
-                CountCell(tally, cut.column, 1, record.buffer + cut.first, cut.length, cut.alignment, lineFeeds);
+                CountCell(tally, cut.column, 1, record.buffer + cut.first, cut.length, cut.alignment, shape);
             const int fields = static_cast<int>(cuts.size());
             if (fields < count) CountEmptyCells(tally, fields);
             splitOwed = i;
@@ -1272,15 +1279,14 @@ private:
     }
 
     // The cell that starts at column k, of `span` columns: its text (the
-    // `textLength` bytes at `text`, with line feeds only if `lineFeeds`) and
-    // alignment.
+    // `textLength` bytes at `text`, shaped as `shape` says) and alignment.
     [[gnu::always_inline]] inline void CountCell(LineTally& state, int k, int span, const char* text, int textLength,
-                                                 int alignment, bool lineFeeds = true) {
+                                                 int alignment, CellTextShape shape = {}) {
         PreFormLine& line = state.line;
         // The text without the blanks around it (a cut has none).
         int first = 0;
         int end = textLength;
-        if (!byColumns) {
+        if (!byColumns && !shape.trimmed) {
             while (first < end && IsBlankChar(text[first])) ++first;
             while (end > first && IsBlankChar(text[end - 1])) --end;
         }
@@ -1298,9 +1304,9 @@ private:
         ColumnTally& tally = tallies[static_cast<size_t>(k)];
         if (!byColumns && line.lineType != kStatementChangePolicy) {
             const std::string_view whole(text, static_cast<size_t>(textLength));
-            tally.widest = std::max(tally.widest, lineFeeds   ? WidestLine(whole, line.wide)
-                                                  : line.wide ? unicode::DisplayWidth(text, textLength)
-                                                              : textLength);
+            tally.widest = std::max(tally.widest, shape.lineFeeds ? WidestLine(whole, line.wide)
+                                                  : line.wide     ? unicode::DisplayWidth(text, textLength)
+                                                                  : textLength);
         }
         if (!state.data) return;
         tally.spans.Add(span);
