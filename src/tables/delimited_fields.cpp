@@ -27,8 +27,13 @@ bool DelimitedFieldReader::NextInText(int* start, int* end, bool* unquote) {
     int i = first;
     if (quotes) {
         // Up to the first quote or the delimiter (most fields hold no
-        // quote); from a quote on, byte by byte.
-        while (i < length && text[i] != delimiter && text[i] != '"') ++i;
+        // quote); from a quote on, byte by byte.  The field's first
+        // delimiter is found as it is without quotes, and the quote after
+        // it once for all the fields up to it: each byte is looked at no
+        // more than twice.
+        if (nextQuote < i) nextQuote = FindByte(i, '"');
+        const int delimiterAt = FindByte(i, delimiter);
+        i = std::min(delimiterAt, nextQuote);
         bool inQuote = false;
         while (i < length) {
             const char c = text[i];
@@ -48,8 +53,7 @@ bool DelimitedFieldReader::NextInText(int* start, int* end, bool* unquote) {
             ++i;
         }
     } else {
-        const void* found = std::memchr(text + i, delimiter, static_cast<size_t>(length - i));
-        i = found ? static_cast<int>(static_cast<const char*>(found) - text) : length;
+        i = FindByte(i, delimiter);
     }
     if (i >= length)
         done = true;
@@ -59,6 +63,11 @@ bool DelimitedFieldReader::NextInText(int* start, int* end, bool* unquote) {
     *end = i;
     *unquote = i - first >= 2 && quoteMet && text[first] == '"' && text[i - 1] == '"';
     return true;
+}
+
+int DelimitedFieldReader::FindByte(int from, char byte) const {
+    const void* found = std::memchr(text + from, byte, static_cast<size_t>(length - from));
+    return found ? static_cast<int>(static_cast<const char*>(found) - text) : length;
 }
 
 bool DelimitedFieldReader::Next(TextString* out) {

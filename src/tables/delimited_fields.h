@@ -23,11 +23,12 @@ public:
     // comma-delimited table hold none, and their fields are found as the
     // delimiter is.)
     DelimitedFieldReader(const char* text, int length, char delimiter, bool honourQuotes)
-        : text(text),
-          length(text ? length : 0),
-          delimiter(delimiter),
-          quotes(honourQuotes && text && std::memchr(text, '"', static_cast<size_t>(this->length))),
-          done(text == nullptr) {}
+        : text(text), length(text ? length : 0), delimiter(delimiter), quotes(false), done(text == nullptr) {
+        const void* quote =
+            honourQuotes && text ? std::memchr(text, '"', static_cast<size_t>(this->length)) : nullptr;
+        quotes = quote != nullptr;
+        if (quote) nextQuote = static_cast<int>(static_cast<const char*>(quote) - text);
+    }
     // The tab-delimited fields of a raw text kept as the tab runs of its
     // layout text (see TabRuns), read in the layout text: each field is the
     // piece between two runs.  The ranges are in the layout text.
@@ -57,11 +58,16 @@ private:
     char delimiter;
     bool quotes;
     int position = 0;
+    // Where the first quote at or after `position` is, when not before it
+    // (the text's length when there is none).
+    int nextQuote = -1;
     bool done;
     // The runs still to be read, when the fields are read in a layout text.
     std::optional<TabRuns::Walk> tabs;
 
     bool NextInText(int* start, int* end, bool* unquote);
+    // Where the first `byte` at or after `from` is (the length when none).
+    int FindByte(int from, char byte) const;
     // The field ends where the next run starts, the next field where it
     // ends.
     bool NextInLayout(int* start, int* end, bool* unquote) {

@@ -34,6 +34,15 @@ TEST(DelimitedFieldsTest, FieldsAreUnquotedOnce) {
         // A record's line feed is a byte of its field.
         {"1,\"first\nsecond, third\",5", 2, 1, "first\nsecond, third"},
         {"1,\"first\nsecond, third\",5", 3, 1, "5"},
+        // Quotes after fields without one, and a quote the next field
+        // reopens.
+        {"a,b,\"c,d\",e,\"f\"", 2, 1, "b"},
+        {"a,b,\"c,d\",e,\"f\"", 3, 1, "c,d"},
+        {"a,b,\"c,d\",e,\"f\"", 4, 1, "e"},
+        {"a,b,\"c,d\",e,\"f\"", 5, 1, "f"},
+        {"a,b\"c,d,\"e\",g", 2, 1, "b\"c,d,\"e\",g"},
+        {"a,b\"c,d,\"e\",g", 3, 0, ""},
+        {"a,b\"c,d\"e,g", 3, 1, "g"},
     };
     for (const Case& c : cases) {
         TextString out("stale");
