@@ -3,6 +3,8 @@
 // ends (as spreadsheets and databases export a field that holds line breaks).
 #pragma once
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -49,6 +51,11 @@ public:
     }
     // The field NextRange gave into `out`, unquoted as it said.
     void CopyField(int start, int end, bool unquote, TextString* out) const;
+    // The number of fields still to be read when it is known without
+    // reading them (fields read in a layout text); 0 otherwise.
+    int FieldsKnown() const {
+        return tabs && !done ? static_cast<int>(std::min<size_t>(tabs->Left(), INT_MAX - 1)) + 1 : 0;
+    }
     // Whether the text holds no further field (Next would give false).
     bool AtEnd() const { return done; }
 

@@ -1318,6 +1318,9 @@ bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
         TrimBlanks(cell.text);
         if (severalLines) cell.lineCount = 1 + cell.text.CountChar('\n');
     };
+    // Where the number of fields is known, their cells are made ready at
+    // once rather than one by one.
+    if (const int known = reader.FieldsKnown(); known > 0) row->CellAt(std::min(known, n) - 1);
     int fields = 0;
     int start = 0;
     int end = 0;

@@ -243,12 +243,21 @@ TEST_F(RecordsTest, TabFieldsReadInTheLayoutTextAreTheRawTextsFields) {
         bool inLayout;  // the fields are read in the layout text
     };
     const std::vector<Case> cases = {
-        {"Name\tValue\tUnit", true}, {"\tafter an empty first field", true},
+        {"Name\tValue\tUnit", true},
+        {"\tafter an empty first field", true},
         {"  1.5\t  2 \t3", true},  // blanks around the fields (alignments)
         {"\"q\tr\"\ts", true},  // quotes group nothing between tabs
         {"a\t\tb", false},  // an empty field: two tabs side by side
         {"a\t \tb", false},  // tabs parted by a blank
-        {"no tab at all", false},    {"x\t\t", false},  // trailing empty fields are no fields
+        {"no tab at all", false},
+        {"x\t\t", false},  // trailing empty fields are no fields
+        // A column of numbers, right aligned, and short lines whose cell of
+        // it is padding (aligned as the column is).
+        {"p\tq\t1", true},
+        {"r\ts\t22", true},
+        {"t\tu\t333", true},
+        {"short\tline", true},
+        {"v\tw\t4444", true},
     };
     // The same lines with their tabs expanded in the layout text (as read)
     // and with the tabs standing in it (every raw text is the layout text).
