@@ -322,6 +322,26 @@ size_t SamePieceBeforeTab(std::string_view raw, std::string_view layout) {
     return k;
 }
 
+// The blanks a text starts with (a tab's run: a few blanks mostly).
+size_t LeadingBlanks(std::string_view text) {
+    size_t k = 0;
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' ');
+    for (; text.size() - k >= 16; k += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + k));
+        const auto others = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, blank))) & 0xffffu;
+        if (others != 0) return k + static_cast<size_t>(__builtin_ctz(others));
+    }
+#endif
+    while (k < text.size() && text[k] == ' ') ++k;
+    return k;
+}
+
+// The text from byte `at` on (`at` is within it).
+std::string_view Rest(std::string_view text, size_t at) {
+    return std::string_view(text.data() + at, text.size() - at);
+}
+
 // How far WriteRuns got: it goes on from there after NoRoom.
 struct RunsRead {
     size_t i = 0;  // in the raw text
@@ -341,7 +361,7 @@ RunsWritten WriteRuns(std::string_view layout, std::string_view raw, unsigned ch
     size_t& lastEnd = read.lastEnd;
     for (size_t& i = read.i; i < raw.size();) {
         // The text up to the next tab stands as it is in the layout text.
-        const size_t tab = i + SamePieceBeforeTab(raw.substr(i), layout.substr(j));
+        const size_t tab = i + SamePieceBeforeTab(Rest(raw, i), Rest(layout, j));
         if (tab < raw.size() && raw[tab] != '\t') return RunsWritten::NotRuns;
         const size_t piece = tab - i;
         if (tab == raw.size()) {
@@ -356,8 +376,7 @@ RunsWritten WriteRuns(std::string_view layout, std::string_view raw, unsigned ch
         while (k < raw.size() && raw[k] == ' ') ++k;
         if (k < raw.size() && raw[k] == '\t') return RunsWritten::NotRuns;
         const size_t following = k - (tab + 1);
-        size_t blanks = 0;
-        while (j + blanks < layout.size() && layout[j + blanks] == ' ') ++blanks;
+        const size_t blanks = LeadingBlanks(Rest(layout, j));
         if (blanks < following + 1) return RunsWritten::NotRuns;
         const size_t run = blanks - following;
         out = PutNumber(out, j - lastEnd);
