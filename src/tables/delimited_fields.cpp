@@ -20,40 +20,36 @@ constexpr int kMaxRecordLines = 1000;
 
 }  // namespace
 
-bool DelimitedFieldReader::NextInText(int* start, int* end, bool* unquote) {
+bool DelimitedFieldReader::NextInQuotes(int* start, int* end, bool* unquote) {
     if (done) return false;
     const int first = position;
     bool quoteMet = false;
     int i = first;
-    if (quotes) {
-        // Up to the first quote or the delimiter (most fields hold no
-        // quote); from a quote on, byte by byte.  The field's first
-        // delimiter is found as it is without quotes, and the quote after
-        // it once for all the fields up to it: each byte is looked at no
-        // more than twice.
-        if (nextQuote < i) nextQuote = FindByte(i, '"');
-        const int delimiterAt = FindByte(i, delimiter);
-        i = std::min(delimiterAt, nextQuote);
-        bool inQuote = false;
-        while (i < length) {
-            const char c = text[i];
-            if (inQuote) {
-                if (c == '"') {
-                    if (i + 1 < length && text[i + 1] == '"') {
-                        i += 2;
-                        continue;
-                    }
-                    inQuote = false;
+    // Up to the first quote or the delimiter (most fields hold no
+    // quote); from a quote on, byte by byte.  The field's first
+    // delimiter is found as it is without quotes, and the quote after
+    // it once for all the fields up to it: each byte is looked at no
+    // more than twice.
+    if (nextQuote < i) nextQuote = FindByte(i, '"');
+    const int delimiterAt = FindByte(i, delimiter);
+    i = std::min(delimiterAt, nextQuote);
+    bool inQuote = false;
+    while (i < length) {
+        const char c = text[i];
+        if (inQuote) {
+            if (c == '"') {
+                if (i + 1 < length && text[i + 1] == '"') {
+                    i += 2;
+                    continue;
                 }
-                ++i;
-                continue;
+                inQuote = false;
             }
-            if (c == delimiter) break;
-            if (c == '"') inQuote = quoteMet = true;
             ++i;
+            continue;
         }
-    } else {
-        i = FindByte(i, delimiter);
+        if (c == delimiter) break;
+        if (c == '"') inQuote = quoteMet = true;
+        ++i;
     }
     if (i >= length)
         done = true;

@@ -47,7 +47,8 @@ public:
     // to `*end`, and whether Next would unquote it (`*unquote`); false when
     // the text holds no further field.
     bool NextRange(int* start, int* end, bool* unquote) {
-        return tabs ? NextInLayout(start, end, unquote) : NextInText(start, end, unquote);
+        if (tabs) return NextInLayout(start, end, unquote);
+        return quotes ? NextInQuotes(start, end, unquote) : NextAtDelimiter(start, end, unquote);
     }
     // The field NextRange gave into `out`, unquoted as it said.
     void CopyField(int start, int end, bool unquote, TextString* out) const;
@@ -72,11 +73,28 @@ private:
     // The runs still to be read, when the fields are read in a layout text.
     std::optional<TabRuns::Walk> tabs;
 
-    bool NextInText(int* start, int* end, bool* unquote);
+    // A text with quotes honoured.
+    bool NextInQuotes(int* start, int* end, bool* unquote);
     // Where the first `byte` at or after `from` is (the length when none).
     int FindByte(int from, char byte) const;
     // The field ends where the next run starts, the next field where it
     // ends.
+    // A text without quotes (or with quotes not honoured): the field ends
+    // at the next delimiter.
+    bool NextAtDelimiter(int* start, int* end, bool* unquote) {
+        if (done) return false;
+        const void* found = std::memchr(text + position, delimiter, static_cast<size_t>(length - position));
+        *start = position;
+        *unquote = false;
+        if (found) {
+            *end = static_cast<int>(static_cast<const char*>(found) - text);
+            position = *end + 1;
+        } else {
+            *end = length;
+            done = true;
+        }
+        return true;
+    }
     bool NextInLayout(int* start, int* end, bool* unquote) {
         if (done) return false;
         size_t runStart = 0;
