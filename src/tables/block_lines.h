@@ -151,7 +151,8 @@ private:
 // - a raw text that is the layout text with some runs of blanks standing
 //   for tabs (as in a table delimited by tabs, where it would double the
 //   text kept) is kept as the list of those runs (TabRuns) and rebuilt
-//   when asked for;
+//   when asked for; its tab-delimited fields are read in the layout text
+//   without rebuilding it (TabRunsOfRaw, LineFields);
 // - the 0/1 flags are bits, in one word with the attribute flags; of the
 //   in-line tag's statement code only whether there is one is kept (all
 //   that is asked of it, IsDirectiveLine); the leading blanks are counted
