@@ -740,8 +740,17 @@ void TextString::ExpandTabs(int tabWidth) {
     constexpr int64_t kExpandSlack = 16;
     const auto head = static_cast<const char*>(firstTab) - buffer;
     const int64_t tabs = std::count(buffer + head, buffer + length, '\t');
-    const int64_t most = int64_t{length} + tabs * (tabWidth - 1) + kExpandSlack;
-    if (most > INT32_MAX - 2) throw std::bad_alloc();  // texts beyond 2 GB are not supported
+    int64_t most = int64_t{length} + tabs * (tabWidth - 1) + kExpandSlack;
+    if (most > INT32_MAX - 2) {
+        // A line of a gigabyte or more: room for what it expands to exactly
+        // (what is written then still stays behind what is read, as the
+        // text grows at every tab).
+        int64_t expanded = head;
+        for (int i = static_cast<int>(head); i < length; ++i)
+            expanded += buffer[i] == '\t' ? tabWidth - expanded % tabWidth : 1;
+        most = expanded + kExpandSlack;
+        if (most > INT32_MAX - 2) throw std::bad_alloc();  // texts beyond 2 GB are not supported
+    }
     Reserve(static_cast<int>(most));
     const int64_t shift = most - length;
     std::memmove(buffer + head + shift, buffer + head, static_cast<size_t>(length - head));
