@@ -1,5 +1,6 @@
 #include "foundation/text_string.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -727,25 +728,69 @@ int TextString::CollapseBlanks() {
 }
 
 void TextString::ExpandTabs(int tabWidth) {
-    if (tabWidth < 1 || !std::memchr(buffer, '\t', static_cast<size_t>(length))) return;
-    // The expanded text is built in a buffer kept from line to line (a
-    // tab-delimited file expands every line), unless a long line made it
-    // large; the text between the tabs is copied a run at a time.
-    static std::string result;
-    constexpr size_t kKeptBuffer = 65536;
-    result.clear();
-    result.reserve(static_cast<size_t>(length) + 64);
-    const char* p = buffer;
-    const char* const end = buffer + length;
-    while (p < end) {
-        const char* tab = static_cast<const char*>(std::memchr(p, '\t', static_cast<size_t>(end - p)));
-        result.append(p, static_cast<size_t>((tab ? tab : end) - p));
-        if (!tab) break;
-        result.append(static_cast<size_t>(tabWidth) - result.size() % static_cast<size_t>(tabWidth), ' ');
-        p = tab + 1;
+    if (tabWidth < 1) return;
+    const void* firstTab = std::memchr(buffer, '\t', static_cast<size_t>(length));
+    if (!firstTab) return;
+    // Each tab becomes 1 to tabWidth blanks.  The text from its first tab on
+    // is moved to the end of room for the longest it can grow to, and
+    // kExpandSlack bytes more, and expanded forward from there in place (a
+    // tab-delimited file expands every line, in the buffer the line is read
+    // into).  What is written stays kExpandSlack bytes or more behind what
+    // is still to be read, so that sixteen bytes are stored at a time.
+    constexpr int64_t kExpandSlack = 16;
+    const auto head = static_cast<const char*>(firstTab) - buffer;
+    const int64_t tabs = std::count(buffer + head, buffer + length, '\t');
+    int64_t most = int64_t{length} + tabs * (tabWidth - 1) + kExpandSlack;
+    if (most > INT32_MAX - 2) {
+        // A line of a gigabyte or more: room for what it expands to exactly
+        // (what is written then still stays behind what is read, as the
+        // text grows at every tab).
+        int64_t expanded = head;
+        for (int i = static_cast<int>(head); i < length; ++i)
+            expanded += buffer[i] == '\t' ? tabWidth - expanded % tabWidth : 1;
+        most = expanded + kExpandSlack;
+        if (most > INT32_MAX - 2) throw std::bad_alloc();  // texts beyond 2 GB are not supported
     }
-    AssignChars(result.data(), static_cast<int>(result.size()));
-    if (result.capacity() > kKeptBuffer) std::string().swap(result);
+    Reserve(static_cast<int>(most));
+    const int64_t shift = most - length;
+    std::memmove(buffer + head + shift, buffer + head, static_cast<size_t>(length - head));
+    const char* in = buffer + head + shift;
+    const char* const end = buffer + most;
+    char* out = buffer + head;
+    auto expandTab = [&] {
+        const int64_t blanks = tabWidth - (out - buffer) % tabWidth;
+        if (blanks <= kExpandSlack) {
+            std::memset(out, ' ', kExpandSlack);
+        } else {
+            std::memset(out, ' ', static_cast<size_t>(blanks));
+        }
+        out += blanks;
+    };
+#if defined(__SSE2__)
+    const __m128i tab = _mm_set1_epi8('\t');
+    while (end - in >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+        const auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tab)));
+        if (found == 0) {
+            in += 16;
+            out += 16;
+            continue;
+        }
+        const int before = __builtin_ctz(found);
+        in += before + 1;
+        out += before;
+        expandTab();
+    }
+#endif
+    while (in < end) {
+        const char c = *in++;
+        if (c == '\t')
+            expandTab();
+        else
+            *out++ = c;
+    }
+    SetLength(static_cast<int>(out - buffer));
 }
 
 void TextString::RemoveCharClass(int kind) {

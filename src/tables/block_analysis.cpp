@@ -656,8 +656,13 @@ void AnalyseDelimited(PreForm& engine) {
     for (size_t i = 0; i < engine.lines.size(); ++i) {
         const PreFormLine& line = *engine.lines[i];
         if (line.lineType == kStatementChangePolicy || line.continuesRecord) continue;
-        most = std::max(
-            most, CountDelimitedFields(engine.RecordRaw(static_cast<int>(i), rawScratch).view(), engine.delimiter));
+        // A line whose raw text is kept as its tab runs has a field more
+        // than runs when tabs delimit (and is a record of its own).
+        const unsigned char* runs = engine.delimiter == '\t' ? line.TabRunsOfRaw() : nullptr;
+        const int fields =
+            runs ? 1 + static_cast<int>(std::min<size_t>(TabRuns::Walk(runs).Left(), kMaxDelimitedColumns))
+                 : CountDelimitedFields(engine.RecordRaw(static_cast<int>(i), rawScratch).view(), engine.delimiter);
+        most = std::max(most, fields);
     }
     if (most > kMaxDelimitedColumns) engine.columnCut.bound = kMaxDelimitedColumns;
     most = std::min(most, kMaxDelimitedColumns);
@@ -1180,6 +1185,12 @@ void PreForm::DetectColumns(int separation) { DetectColumnsBounded(*this, separa
 
 namespace {
 
+// What is known of a cell text that ColumnTallyPass::CountCell is given.
+struct CellTextShape {
+    bool trimmed = false;  // no blanks or tabs around it
+    bool lineFeeds = true;  // it may hold line feeds
+};
+
 // The tallies of GatherColumnStatistics: one pass over the lines of the
 // block fills the tallies of every column over the data lines and sets the
 // cell flags of every line.
@@ -1288,9 +1299,13 @@ private:
     [[gnu::noinline]] void TallyFields(LineTally& tally, int i) {
         LineText record{};
         if (engine.CutLineAtDelimiters(i, rawScratch, &record, &cuts)) {
-            // A field each of the first columns; the rest are empty.
+            // A field each of the first columns; the rest are empty.  The
+            // cuts are trimmed; a line holds no line feed (a field's width is
+            // its length), but that is asked once rather than of each field.
+            const CellTextShape shape{
+                true, std::memchr(record.buffer, '\n', static_cast<size_t>(record.length)) != nullptr};
             for (const CellCut& cut : cuts)
-                CountCell(tally, cut.column, 1, record.buffer + cut.first, cut.length, cut.alignment);
+                CountCell(tally, cut.column, 1, record.buffer + cut.first, cut.length, cut.alignment, shape);
             const int fields = static_cast<int>(cuts.size());
             if (fields < count) CountEmptyCells(tally, fields);
             splitOwed = i;
@@ -1317,14 +1332,14 @@ private:
     }
 
     // The cell that starts at column k, of `span` columns: its text (the
-    // `textLength` bytes at `text`) and alignment.
+    // `textLength` bytes at `text`, shaped as `shape` says) and alignment.
     [[gnu::always_inline]] inline void CountCell(LineTally& state, int k, int span, const char* text, int textLength,
-                                                 int alignment) {
+                                                 int alignment, CellTextShape shape = {}) {
         PreFormLine& line = state.line;
         // The text without the blanks around it (a cut has none).
         int first = 0;
         int end = textLength;
-        if (!byColumns) {
+        if (!byColumns && !shape.trimmed) {
             while (first < end && IsBlankChar(text[first])) ++first;
             while (end > first && IsBlankChar(text[end - 1])) --end;
         }
@@ -1340,9 +1355,12 @@ private:
         // makes the line a row of its own.
         if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
         ColumnTally& tally = tallies[static_cast<size_t>(k)];
-        if (!byColumns && line.lineType != kStatementChangePolicy)
-            tally.widest = std::max(tally.widest,
-                                    WidestLine(std::string_view(text, static_cast<size_t>(textLength)), line.wide));
+        if (!byColumns && line.lineType != kStatementChangePolicy) {
+            const std::string_view whole(text, static_cast<size_t>(textLength));
+            tally.widest = std::max(tally.widest, shape.lineFeeds ? WidestLine(whole, line.wide)
+                                                  : line.wide     ? unicode::DisplayWidth(text, textLength)
+                                                                  : textLength);
+        }
         if (!state.data) return;
         tally.spans.Add(span);
         if (filled) {

@@ -12,6 +12,10 @@
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The text as a copy of it keeps it (up to a NUL byte) without its trailing
@@ -252,6 +256,12 @@ LineText PreFormLine::Raw(TextString& scratch) const {
     return LineText{scratch.buffer, scratch.length};
 }
 
+const unsigned char* PreFormLine::TabRunsOfRaw() const {
+    if (!hasOther) return nullptr;
+    const OtherTexts other = Other();
+    return other.raw == Source::TabRuns ? reinterpret_cast<const unsigned char*>(AfterTexts(other)) : nullptr;
+}
+
 void PreFormLine::SetLayout(LineTextArena& arena, std::string_view text) {
     // The texts are placed anew; the old bytes stay where they are until
     // the copies are made.
@@ -281,9 +291,7 @@ void PreFormLine::SetRaw(LineTextArena& arena, std::string_view text) {
 
 namespace {
 
-// A number as 7-bit groups, lowest first; the high bit marks a group that
-// another follows.  The numbers are lengths and positions within a text,
-// below 2^31, and take at most five bytes.
+// A number as TabRuns keeps it.
 unsigned char* PutNumber(unsigned char* out, size_t n) {
     for (; n >= 0x80; n >>= 7) *out++ = static_cast<unsigned char>(0x80 | (n & 0x7f));
     *out++ = static_cast<unsigned char>(n);
@@ -291,45 +299,86 @@ unsigned char* PutNumber(unsigned char* out, size_t n) {
 }
 constexpr size_t kMaxNumberBytes = 5;
 
-size_t TakeNumber(const unsigned char*& in) {
-    size_t n = 0;
-    for (int shift = 0;; shift += 7) {
-        const unsigned char byte = *in++;
-        n |= static_cast<size_t>(byte & 0x7f) << shift;
-        if (!(byte & 0x80)) return n;
-    }
-}
-
 enum class RunsWritten { Done, NotRuns, NoRoom };
 
-// Writes the gap and length of each run from `out` on, counting them in
-// `count`; NoRoom when they would pass `limit`, NotRuns when the raw text
-// is not the layout text with runs of blanks made tabs.
-RunsWritten WriteRuns(std::string_view layout, std::string_view raw, unsigned char*& out, const unsigned char* limit,
-                      size_t& count) {
-    count = 0;
+// The bytes the raw text's start has in common with the layout text's
+// before its first tab (the fields of a table of many columns are short:
+// they are compared sixteen bytes at a time where the processor compares
+// vectors of bytes).
+size_t SamePieceBeforeTab(std::string_view raw, std::string_view layout) {
+    size_t k = 0;
+#if defined(__SSE2__)
+    const __m128i tab = _mm_set1_epi8('\t');
+    for (; raw.size() - k >= 16 && layout.size() - k >= 16; k += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(raw.data() + k));
+        const __m128i laid = _mm_loadu_si128(reinterpret_cast<const __m128i*>(layout.data() + k));
+        const auto same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, laid)));
+        const auto stop = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tab))) | (~same & 0xffffu);
+        if (stop != 0) return k + static_cast<size_t>(__builtin_ctz(stop));
+    }
+#endif
+    const size_t common = std::min(raw.size(), layout.size());
+    while (k < common && raw[k] != '\t' && raw[k] == layout[k]) ++k;
+    return k;
+}
+
+// The blanks a text starts with (a tab's run: a few blanks mostly).
+size_t LeadingBlanks(std::string_view text) {
+    size_t k = 0;
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' ');
+    for (; text.size() - k >= 16; k += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + k));
+        const auto others = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, blank))) & 0xffffu;
+        if (others != 0) return k + static_cast<size_t>(__builtin_ctz(others));
+    }
+#endif
+    while (k < text.size() && text[k] == ' ') ++k;
+    return k;
+}
+
+// The text from byte `at` on (`at` is within it).
+std::string_view Rest(std::string_view text, size_t at) {
+    return std::string_view(text.data() + at, text.size() - at);
+}
+
+// How far WriteRuns got: it goes on from there after NoRoom.
+struct RunsRead {
+    size_t i = 0;  // in the raw text
     size_t j = 0;  // in the layout text
     size_t lastEnd = 0;  // the end of the run before
-    for (size_t i = 0; i < raw.size();) {
+    size_t count = 0;  // the runs written
+};
+
+// Writes the gap and length of each run from `out` on, counting them;
+// NoRoom when they would pass `limit` (`read` then tells where to go on
+// with more room), NotRuns when the raw text is not the layout text with
+// runs of blanks made tabs.
+RunsWritten WriteRuns(std::string_view layout, std::string_view raw, unsigned char*& out, const unsigned char* limit,
+                      RunsRead& read) {
+    size_t& count = read.count;
+    size_t& j = read.j;
+    size_t& lastEnd = read.lastEnd;
+    for (size_t& i = read.i; i < raw.size();) {
         // The text up to the next tab stands as it is in the layout text.
-        const void* tabAt = std::memchr(raw.data() + i, '\t', raw.size() - i);
-        const size_t tab = tabAt ? static_cast<size_t>(static_cast<const char*>(tabAt) - raw.data()) : raw.size();
+        const size_t tab = i + SamePieceBeforeTab(Rest(raw, i), Rest(layout, j));
+        if (tab < raw.size() && raw[tab] != '\t') return RunsWritten::NotRuns;
         const size_t piece = tab - i;
-        if (piece > layout.size() - j || std::memcmp(raw.data() + i, layout.data() + j, piece) != 0)
-            return RunsWritten::NotRuns;
+        if (tab == raw.size()) {
+            j += piece;
+            break;
+        }
+        if (static_cast<size_t>(limit - out) < 2 * kMaxNumberBytes) return RunsWritten::NoRoom;
         j += piece;
-        if (tab == raw.size()) break;
         // The blanks that follow the tab in the raw text follow its run in
         // the layout text.
         size_t k = tab + 1;
         while (k < raw.size() && raw[k] == ' ') ++k;
         if (k < raw.size() && raw[k] == '\t') return RunsWritten::NotRuns;
         const size_t following = k - (tab + 1);
-        size_t blanks = 0;
-        while (j + blanks < layout.size() && layout[j + blanks] == ' ') ++blanks;
+        const size_t blanks = LeadingBlanks(Rest(layout, j));
         if (blanks < following + 1) return RunsWritten::NotRuns;
         const size_t run = blanks - following;
-        if (static_cast<size_t>(limit - out) < 2 * kMaxNumberBytes) return RunsWritten::NoRoom;
         out = PutNumber(out, j - lastEnd);
         out = PutNumber(out, run);
         ++count;
@@ -363,21 +412,28 @@ bool TabRuns::Encode(std::string_view layout, std::string_view raw, std::string&
     // that the short result is kept without allocating for the longest.
     std::array<unsigned char, 256> local;
     unsigned char* out = local.data() + kMaxNumberBytes;
-    size_t count = 0;
-    switch (WriteRuns(layout, raw, out, local.data() + local.size(), count)) {
-        case RunsWritten::Done: KeepRuns(count, local.data() + kMaxNumberBytes, out, runs, 0); return true;
+    RunsRead read;
+    switch (WriteRuns(layout, raw, out, local.data() + local.size(), read)) {
+        case RunsWritten::Done: KeepRuns(read.count, local.data() + kMaxNumberBytes, out, runs, 0); return true;
         case RunsWritten::NotRuns: return false;
         case RunsWritten::NoRoom: break;
     }
-    // Many columns: room for two numbers a tab, in `runs` itself.
-    size_t tabs = 0;
-    for (size_t at = raw.find('\t'); at != std::string_view::npos; at = raw.find('\t', at + 1)) ++tabs;
-    runs.resize((2 * tabs + 1) * kMaxNumberBytes);
-    auto* const start = reinterpret_cast<unsigned char*>(runs.data());
-    out = start + kMaxNumberBytes;
-    if (WriteRuns(layout, raw, out, start + runs.size(), count) != RunsWritten::Done) return false;
-    KeepRuns(count, start + kMaxNumberBytes, out, runs, kMaxNumberBytes);
-    return true;
+    // Many columns: the numbers go on in `runs` itself, which doubles
+    // whenever they fill it (each line is read once).
+    auto written = static_cast<size_t>(out - local.data());
+    runs.assign(reinterpret_cast<const char*>(local.data()), written);
+    for (;;) {
+        runs.resize(2 * runs.size());
+        auto* const start = reinterpret_cast<unsigned char*>(runs.data());
+        out = start + written;
+        switch (WriteRuns(layout, raw, out, start + runs.size(), read)) {
+            case RunsWritten::Done:
+                KeepRuns(read.count, start + kMaxNumberBytes, out, runs, kMaxNumberBytes);
+                return true;
+            case RunsWritten::NotRuns: return false;
+            case RunsWritten::NoRoom: written = static_cast<size_t>(out - start); break;
+        }
+    }
 }
 
 void TabRuns::Decode(std::string_view layout, const unsigned char* runs, TextString& out) {
@@ -386,16 +442,14 @@ void TabRuns::Decode(std::string_view layout, const unsigned char* runs, TextStr
     // each piece moved left over the blanks dropped before it.
     out.AssignChars(layout.data(), static_cast<int>(layout.size()));
     char* const text = out.buffer;
-    size_t count = TakeNumber(runs);
+    TabRuns::Walk walk(runs);
     size_t read = 0;  // in the layout text
     size_t write = 0;
-    for (; count > 0; --count) {
-        const size_t gap = TakeNumber(runs);
-        const size_t run = TakeNumber(runs);
+    for (size_t start = 0, end = 0; walk.Next(&start, &end); read = end) {
+        const size_t gap = start - read;
         if (write != read) std::memmove(text + write, text + read, gap);
         write += gap;
         text[write++] = '\t';
-        read += gap + run;
     }
     const size_t rest = layout.size() - read;
     if (write != read) std::memmove(text + write, text + read, rest);

@@ -151,7 +151,8 @@ private:
 // - a raw text that is the layout text with some runs of blanks standing
 //   for tabs (as in a table delimited by tabs, where it would double the
 //   text kept) is kept as the list of those runs (TabRuns) and rebuilt
-//   when asked for;
+//   when asked for; its tab-delimited fields are read in the layout text
+//   without rebuilding it (TabRunsOfRaw, LineFields);
 // - the 0/1 flags are bits, in one word with the attribute flags; of the
 //   in-line tag's statement code only whether there is one is kept (all
 //   that is asked of it, IsDirectiveLine); the leading blanks are counted
@@ -218,6 +219,9 @@ public:
     // text kept as the runs of its tabs is rebuilt into `scratch` (and is
     // valid while `scratch` is unchanged); otherwise `scratch` is unused.
     LineText Raw(TextString& scratch) const;
+    // The runs of the raw text's tabs (see TabRuns) when it is kept as
+    // them; null otherwise.
+    const unsigned char* TabRunsOfRaw() const;
     // Where the line stands in the main input file (for a line of an
     // included file, the line that included it), for the line at `position`
     // (see BlockLines::OriginOf).
@@ -289,7 +293,10 @@ private:
 // The runs of blanks of a layout text that stand for tabs of its raw text:
 // the raw text is the layout text with each run replaced by one tab.
 // Stored as a count and, per run, its distance from the end of the run
-// before and its length, each a variable-length number of 7-bit groups.
+// before and its length, each a variable-length number of 7-bit groups
+// (lowest first; the high bit marks a group that another follows).  The
+// numbers are lengths and positions within a text, below 2^31, and take at
+// most five bytes.
 namespace TabRuns {
 // Fills `runs` and returns true when `raw` is `layout` with runs of blanks
 // replaced by tabs and a run can be told from the blanks around it (no two
@@ -298,6 +305,39 @@ namespace TabRuns {
 bool Encode(std::string_view layout, std::string_view raw, std::string& runs);
 // The raw text again, into `out`.
 void Decode(std::string_view layout, const unsigned char* runs, TextString& out);
+
+// The runs from left to right, where each stands in the layout text: the
+// pieces of the layout text between them are the raw text's pieces between
+// its tabs, so the raw text's tab-delimited fields are read there without
+// rebuilding it.
+class Walk {
+public:
+    explicit Walk(const unsigned char* runs) : at(runs), left(Take()) {}
+    // The runs not walked yet.
+    size_t Left() const { return left; }
+    // The next run: from `*start` to `*end` in the layout text; false after
+    // the last.
+    bool Next(size_t* start, size_t* end) {
+        if (left == 0) return false;
+        --left;
+        *start = after + Take();
+        after = *end = *start + Take();
+        return true;
+    }
+
+private:
+    const unsigned char* at;
+    size_t left;
+    size_t after = 0;  // the end of the run before
+    size_t Take() {
+        size_t n = 0;
+        for (int shift = 0;; shift += 7) {
+            const unsigned char byte = *at++;
+            n |= static_cast<size_t>(byte & 0x7f) << shift;
+            if (!(byte & 0x80)) return n;
+        }
+    }
+};
 }  // namespace TabRuns
 
 // The lines of a block, in order.  Records are kept by value in chunks of

@@ -20,36 +20,36 @@ constexpr int kMaxRecordLines = 1000;
 
 }  // namespace
 
-bool DelimitedFieldReader::NextRange(int* start, int* end, bool* unquote) {
+bool DelimitedFieldReader::NextInQuotes(int* start, int* end, bool* unquote) {
     if (done) return false;
     const int first = position;
     bool quoteMet = false;
     int i = first;
-    if (quotes) {
-        // Up to the first quote or the delimiter (most fields hold no
-        // quote); from a quote on, byte by byte.
-        while (i < length && text[i] != delimiter && text[i] != '"') ++i;
-        bool inQuote = false;
-        while (i < length) {
-            const char c = text[i];
-            if (inQuote) {
-                if (c == '"') {
-                    if (i + 1 < length && text[i + 1] == '"') {
-                        i += 2;
-                        continue;
-                    }
-                    inQuote = false;
+    // Up to the first quote or the delimiter (most fields hold no
+    // quote); from a quote on, byte by byte.  The field's first
+    // delimiter is found as it is without quotes, and the quote after
+    // it once for all the fields up to it: each byte is looked at no
+    // more than twice.
+    if (nextQuote < i) nextQuote = FindByte(i, '"');
+    const int delimiterAt = FindByte(i, delimiter);
+    i = std::min(delimiterAt, nextQuote);
+    bool inQuote = false;
+    while (i < length) {
+        const char c = text[i];
+        if (inQuote) {
+            if (c == '"') {
+                if (i + 1 < length && text[i + 1] == '"') {
+                    i += 2;
+                    continue;
                 }
-                ++i;
-                continue;
+                inQuote = false;
             }
-            if (c == delimiter) break;
-            if (c == '"') inQuote = quoteMet = true;
             ++i;
+            continue;
         }
-    } else {
-        const void* found = std::memchr(text + i, delimiter, static_cast<size_t>(length - i));
-        i = found ? static_cast<int>(static_cast<const char*>(found) - text) : length;
+        if (c == delimiter) break;
+        if (c == '"') inQuote = quoteMet = true;
+        ++i;
     }
     if (i >= length)
         done = true;
@@ -59,6 +59,11 @@ bool DelimitedFieldReader::NextRange(int* start, int* end, bool* unquote) {
     *end = i;
     *unquote = i - first >= 2 && quoteMet && text[first] == '"' && text[i - 1] == '"';
     return true;
+}
+
+int DelimitedFieldReader::FindByte(int from, char byte) const {
+    const void* found = std::memchr(text + from, byte, static_cast<size_t>(length - from));
+    return found ? static_cast<int>(static_cast<const char*>(found) - text) : length;
 }
 
 bool DelimitedFieldReader::Next(TextString* out) {
@@ -96,6 +101,13 @@ int CountDelimitedFields(std::string_view text, char delimiter) {
     return fields;
 }
 
+DelimitedFieldReader LineFields(const PreFormLine& line, char delimiter, TextString& scratch) {
+    const unsigned char* runs = delimiter == '\t' ? line.TabRunsOfRaw() : nullptr;
+    if (runs) return DelimitedFieldReader(line.Layout(), runs);
+    const LineText raw = line.Raw(scratch);
+    return DelimitedFieldReader(raw.buffer, raw.length, delimiter, DelimiterHonoursQuotes(delimiter));
+}
+
 int GetDelimitedField(const char* text, int fieldNumber, char delimiter, TextString* out) {
     if (out) out->MakeEmpty();
     if (!text || fieldNumber < 1) return 0;
@@ -106,6 +118,9 @@ int GetDelimitedField(const char* text, int fieldNumber, char delimiter, TextStr
 }
 
 bool QuotedFieldRunsOn(std::string_view text, bool inField) {
+    // A line read from outside a field opens none without a quote (most
+    // lines of a table hold none).
+    if (!inField && text.find('"') == std::string_view::npos) return false;
     bool inQuote = inField;
     bool quoteOpensField = inField;  // the open quote (if any) was the first character of its field
     bool atFieldStart = !inField;

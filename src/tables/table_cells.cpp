@@ -1362,11 +1362,13 @@ bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
     const int n = static_cast<int>(columns.size());
     if (n == 0 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return false;
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
-    const LineText raw = RecordRaw(lineIndex, scratchBuffers.recordText);
     const bool severalLines = static_cast<size_t>(lineIndex) + 1 < lines.size() &&
                               lines[static_cast<size_t>(lineIndex) + 1]->continuesRecord;
-
-    DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, DelimiterHonoursQuotes(delimiter));
+    const LineText record = severalLines ? RecordRaw(lineIndex, scratchBuffers.recordText) : LineText{};
+    DelimitedFieldReader reader = severalLines ? DelimitedFieldReader(record.buffer, record.length, delimiter,
+                                                                      DelimiterHonoursQuotes(delimiter))
+                                               : LineFields(line, delimiter, scratchBuffers.recordText);
+    const LineText raw = reader.Text();
     const int configured = ConfiguredAlignment(this);
     // Each cell's alignment is guessed from its field before the field is
     // trimmed.  A field that stands as it is in the line is copied trimmed;
@@ -1379,6 +1381,9 @@ bool PreForm::SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, in
         TrimBlanks(cell.text);
         if (severalLines) cell.lineCount = 1 + cell.text.CountChar('\n');
     };
+    // Where the number of fields is known, their cells are made ready at
+    // once rather than one by one.
+    if (const int known = reader.FieldsKnown(); known > 0) row->CellAt(std::min(known, n) - 1);
     int fields = 0;
     int start = 0;
     int end = 0;
@@ -1436,8 +1441,8 @@ bool PreForm::CutLineAtDelimiters(int lineIndex, TextString& scratch, LineText* 
     const auto index = static_cast<size_t>(lineIndex);
     if (n == 0 || lineIndex < 0 || index >= lines.size()) return false;
     if (index + 1 < lines.size() && lines[index + 1]->continuesRecord) return false;
-    const LineText raw = lines[index]->Raw(scratch);
-    DelimitedFieldReader reader(raw.buffer, raw.length, delimiter, DelimiterHonoursQuotes(delimiter));
+    DelimitedFieldReader reader = LineFields(*lines[index], delimiter, scratch);
+    const LineText raw = reader.Text();
     const int configured = ConfiguredAlignment(this);
     int start = 0;
     int end = 0;

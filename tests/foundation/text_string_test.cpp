@@ -399,12 +399,31 @@ TEST(TextStringEdit, SubStringTrimCollapseTabs) {
         {"x\t", 8, "x       "},
         {std::string(100000, 'x') + "\ty", 8, std::string(100000, 'x') + std::string(8, ' ') + "y"},
         {"q\tr", 8, "q       r"},
+        // Tabs within and across sixteen-byte blocks, wide stops, and a
+        // line of many short fields.
+        {std::string(15, 'a') + "\t" + std::string(17, 'b') + "\t\tc", 8,
+         std::string(15, 'a') + " " + std::string(17, 'b') + std::string(7, ' ') + std::string(8, ' ') + "c"},
+        {"a\tb\t", 20, "a" + std::string(19, ' ') + "b" + std::string(19, ' ')},
+        {"\t\t\t", 1, "   "},
     };
     for (const auto& tabCase : tabCases) {
         TextString text(tabCase.text);
         text.ExpandTabs(tabCase.width);
         EXPECT_EQ(text.str(), tabCase.expanded) << tabCase.text.size();
+        EXPECT_EQ(text.buffer[text.length], '\0');
     }
+    // Fields of 0 to 10 bytes, each followed by a tab: each field starts at
+    // a tab stop, and ends one blank or more before the next.
+    std::string fields;
+    std::string expanded;
+    for (int i = 0; i < 500; ++i) {
+        const std::string field(static_cast<size_t>(i % 11), static_cast<char>('a' + i % 26));
+        fields += field + "\t";
+        expanded += field + std::string(field.size() < 8 ? 8 - field.size() : 16 - field.size(), ' ');
+    }
+    TextString many(fields);
+    many.ExpandTabs(8);
+    EXPECT_EQ(many.str(), expanded);
 
     TextString k("a1 b2\t-c");
     k.RemoveCharClass(3);
@@ -454,6 +473,7 @@ TEST(TextStringAssign, CharsInPlaceFromAnywhere) {
     for (const auto& c : cases) {
         TextString s("abcdefgh");
         const char* before = s.buffer;
+        const int size = s.BufferSize();
         const std::string all = c.self ? std::string("abcdefgh") : source;
         const std::string expected =
             c.from < 0 ? "" : all.substr(static_cast<size_t>(c.from), static_cast<size_t>(c.n));
@@ -463,7 +483,9 @@ TEST(TextStringAssign, CharsInPlaceFromAnywhere) {
             s.AssignChars((c.self ? s.buffer : source.data()) + c.from, c.n);
         EXPECT_EQ(s.str(), expected) << c.self << " " << c.from << "+" << c.n;
         EXPECT_EQ(s.buffer[s.length], '\0');
-        EXPECT_EQ(s.buffer == before, c.sameBuffer) << c.self << " " << c.from << "+" << c.n;
+        // (A buffer that grows may stay where it is.)
+        EXPECT_EQ(s.buffer == before && s.BufferSize() == size, c.sameBuffer)
+            << c.self << " " << c.from << "+" << c.n;
     }
     TextString empty;
     empty.AssignChars("", 0);  // the shared empty buffer is never written

@@ -344,6 +344,15 @@ TEST_F(BlockAnalysisTest, DelimitedBlocksHaveAsManyColumnsAsTheWidestLine) {
     EXPECT_EQ(engine->columns[0]->width, 3);
     EXPECT_EQ(engine->columns[1]->width, 3);
     EXPECT_EQ(engine->columns[2]->width, 2);
+    // In display positions in UTF-8 text (a wide character takes two).
+    SetUp();
+    context.documentState.utf8Text = 1;
+    engine->SetSpecialFormat(7);
+    engine->delimiter = '\t';
+    Analyse({"\xC3\xA4\t\xD0\x96\xD0\x96\xD0\x96", "\xE6\x97\xA5\xE6\x9C\xAC\tb"});
+    EXPECT_EQ(engine->columns[0]->width, 4);
+    EXPECT_EQ(engine->columns[1]->width, 3);
+    context.documentState.utf8Text = 0;
 }
 
 // How often a frequency table holds `value`.

@@ -34,6 +34,15 @@ TEST(DelimitedFieldsTest, FieldsAreUnquotedOnce) {
         // A record's line feed is a byte of its field.
         {"1,\"first\nsecond, third\",5", 2, 1, "first\nsecond, third"},
         {"1,\"first\nsecond, third\",5", 3, 1, "5"},
+        // Quotes after fields without one, and a quote the next field
+        // reopens.
+        {"a,b,\"c,d\",e,\"f\"", 2, 1, "b"},
+        {"a,b,\"c,d\",e,\"f\"", 3, 1, "c,d"},
+        {"a,b,\"c,d\",e,\"f\"", 4, 1, "e"},
+        {"a,b,\"c,d\",e,\"f\"", 5, 1, "f"},
+        {"a,b\"c,d,\"e\",g", 2, 1, "b\"c,d,\"e\",g"},
+        {"a,b\"c,d,\"e\",g", 3, 0, ""},
+        {"a,b\"c,d\"e,g", 3, 1, "g"},
     };
     for (const Case& c : cases) {
         TextString out("stale");
@@ -86,6 +95,7 @@ TEST(DelimitedFieldsTest, OnlyAFieldOpenedByItsQuoteRunsOverTheLineEnd) {
         {"1,\"a\",\"b", false, true},  // a later field opens
         {"1,\"a\"b\"c", false, false},  // reopened inside the field
         {"", false, false},
+        {"1,2,no quote", false, false},
         {"second line\",5", true, false},
         {"still inside", true, true},
         {"", true, true},  // a blank line of the field
@@ -221,6 +231,108 @@ TEST_F(RecordsTest, ARecordEndsAtTheBoundOrADirectiveLine) {
     engine->Process(8);
     for (size_t i = 0; i < engine->lines.size(); ++i) EXPECT_EQ(engine->lines[i]->continuesRecord, 0) << i;
     EXPECT_EQ(messages.Count("WARNING: Quoted field not closed"), 1);
+}
+
+// A tab-delimited line whose raw text is kept as the tab runs of its layout
+// text has its fields read in the layout text.  The lines just off that road
+// (empty fields, tabs parted by blanks, no tab) and those on it give the
+// fields and the table that the raw texts give.
+TEST_F(RecordsTest, TabFieldsReadInTheLayoutTextAreTheRawTextsFields) {
+    struct Case {
+        const char* raw;
+        bool inLayout;  // the fields are read in the layout text
+    };
+    const std::vector<Case> cases = {
+        {"Name\tValue\tUnit", true},
+        {"\tafter an empty first field", true},
+        {"  1.5\t  2 \t3", true},  // blanks around the fields (alignments)
+        {"\"q\tr\"\ts", true},  // quotes group nothing between tabs
+        {"a\t\tb", false},  // an empty field: two tabs side by side
+        {"a\t \tb", false},  // tabs parted by a blank
+        {"no tab at all", false},
+        {"x\t\t", false},  // trailing empty fields are no fields
+        // A column of numbers, right aligned, and short lines whose cell of
+        // it is padding (aligned as the column is).
+        {"p\tq\t1", true},
+        {"r\ts\t22", true},
+        {"t\tu\t333", true},
+        {"short\tline", true},
+        {"v\tw\t4444", true},
+    };
+    // The same lines with their tabs expanded in the layout text (as read)
+    // and with the tabs standing in it (every raw text is the layout text).
+    auto lines = [&](bool expanded) {
+        auto made = std::make_unique<PreForm>(&document, &set, nullptr);
+        int number = 0;
+        for (const Case& c : cases) {
+            TextString layout(c.raw);
+            if (expanded) layout.ExpandTabs(8);
+            AnalysedLine line;
+            line.SetText(layout.buffer);
+            line.taggedText = layout.buffer;
+            line.rawText = c.raw;
+            line.position = line.originPosition = SourcePosition(0, ++number);
+            made->AddLine(line);
+        }
+        return made;
+    };
+    engine = lines(true);
+    const std::unique_ptr<PreForm> reference = lines(false);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].raw);
+        const PreFormLine& line = *engine->lines[i];
+        EXPECT_EQ(line.TabRunsOfRaw() != nullptr, cases[i].inLayout);
+        TextString scratch;
+        TextString raw;
+        DelimitedFieldReader read = LineFields(line, '\t', scratch);
+        const LineText rawText = line.Raw(raw);
+        DelimitedFieldReader expected(rawText.buffer, rawText.length, '\t', false);
+        TextString field;
+        TextString expectedField;
+        while (expected.Next(&expectedField)) {
+            ASSERT_TRUE(read.Next(&field));
+            EXPECT_EQ(field.str(), expectedField.str());
+        }
+        EXPECT_FALSE(read.Next(&field));
+    }
+    // The statistics' cuts and the table written (the second table of the
+    // document has the next number).
+    engine->Process(7);
+    const std::string html = document.Joined("\n");
+    document.Clear();
+    reference->Process(7);
+    std::string expected = document.Joined("\n");
+    const size_t number = expected.find("table_1");
+    ASSERT_NE(number, std::string::npos);
+    EXPECT_EQ(html, expected.replace(number, 7, "table_0"));
+    EXPECT_EQ(engine->columnCount, 3);
+    EXPECT_NE(html.find("<TD>\"q</TD>"), std::string::npos) << html;
+}
+
+// Fields beyond the last column are joined to its cell with blanks, read in
+// the layout text as from the raw text.
+TEST_F(RecordsTest, FieldsBeyondTheLastColumnJoinItsCell) {
+    for (const bool expanded : {true, false}) {
+        SCOPED_TRACE(expanded);
+        std::string raw;
+        for (int i = 0; i < 1030; ++i) raw += std::to_string(i) + "\t";
+        raw += "end";
+        TextString layout(raw.c_str());
+        if (expanded) layout.ExpandTabs(8);
+        AnalysedLine line;
+        line.SetText(layout.buffer);
+        line.taggedText = layout.buffer;
+        line.rawText = raw.c_str();
+        document.Clear();
+        engine = std::make_unique<PreForm>(&document, &set, nullptr);
+        engine->AddLine(line);
+        EXPECT_EQ(engine->lines[0]->TabRunsOfRaw() != nullptr, expanded);
+        engine->Process(7);
+        const std::string html = document.Joined("\n");
+        EXPECT_EQ(engine->columnCount, 1024);
+        EXPECT_NE(html.find(">1023 1024 1025 1026 1027 1028 1029 end</TD>"), std::string::npos)
+            << html.substr(html.size() - 300);
+    }
 }
 
 TEST_F(RecordsTest, TabDelimitedLinesStayLines) {

@@ -171,6 +171,16 @@ TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
         {"a b", "a\tb\tc", -1},  // the layout text ends first
         {"a       b   ", "a\tb", -1},  // the layout text goes on
         {"a b", "a b", -1},  // no tab
+        // Pieces longer than the sixteen bytes compared at a time, differing
+        // in the first block, in the second, or where the layout text ends.
+        {std::string(20, 'x') + "    y", std::string(20, 'x') + "\ty", 1},
+        {std::string(16, 'x') + "        " + std::string(16, 'y') + "   z",
+         std::string(16, 'x') + "\t" + std::string(16, 'y') + "\tz", 2},
+        {"xxZ" + std::string(20, 'x') + "   y", "xxQ" + std::string(20, 'x') + "\ty", -1},
+        {std::string(17, 'x') + "Z" + std::string(5, 'x') + "   y",
+         std::string(17, 'x') + "Q" + std::string(5, 'x') + "\ty", -1},
+        {std::string(18, 'x'), std::string(18, 'x') + "yy\tz", -1},
+        {std::string(18, 'x') + "\t  y", std::string(18, 'x') + "\ty", -1},  // a tab left in the layout text
     };
     // A hundred tabs, and runs and pieces whose numbers take several bytes.
     Case many{"", "", 100};
@@ -191,6 +201,17 @@ TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
     wide.layout += "z";
     wide.raw += "z";
     cases.push_back(wide);
+    // So many that the numbers outgrow their room several times over, with
+    // a line that turns out not to be runs at its far end.
+    Case wider{"", "", 5000};
+    for (int i = 0; i < 5000; ++i) {
+        wider.layout += std::to_string(i) + "   ";
+        wider.raw += std::to_string(i) + "\t";
+    }
+    wider.layout += "end";
+    wider.raw += "end";
+    cases.push_back(wider);
+    cases.push_back({wider.layout + "x", wider.raw + "\ty", -1});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.raw.substr(0, 40));
         std::string runs;
@@ -203,6 +224,19 @@ TEST(TabRunsTest, RawTextsAreRebuiltFromTheRunsTheirTabsBecame) {
         TextString out("left over");
         TabRuns::Decode(c.layout, reinterpret_cast<const unsigned char*>(runs.data()), out);
         EXPECT_EQ(out.str(), c.raw);
+        // The walk finds each run where it stands: the layout text's pieces
+        // between them joined by tabs are the raw text.
+        TabRuns::Walk walk(reinterpret_cast<const unsigned char*>(runs.data()));
+        EXPECT_EQ(walk.Left(), static_cast<size_t>(c.runs));
+        std::string joined;
+        size_t after = 0;
+        for (size_t start = 0, end = 0; walk.Next(&start, &end); after = end) {
+            ASSERT_LE(after, start);
+            ASSERT_LT(start, end);
+            EXPECT_GE(c.layout.find_first_not_of(' ', start), end);  // a run is blanks
+            joined += c.layout.substr(after, start - after) + "\t";
+        }
+        EXPECT_EQ(joined + c.layout.substr(after), c.raw);
     }
 }
 
