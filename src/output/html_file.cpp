@@ -489,14 +489,6 @@ char* HTMLFile::PlainLineSpace(FC* set, OutputDocument* document, int room, int*
     return pending.buffer + before;
 }
 
-void HTMLFile::EndPlainLine(int length) {
-    const bool extend = plainLength == pending.length;
-    pending.buffer[pending.length + length] = '\n';
-    pending.length += length + 1;
-    pending.buffer[pending.length] = '\0';
-    if (extend) plainLength = pending.length;
-}
-
 void HTMLFile::AddPendingLine(const char* text, int length, bool knownPlain) {
     const int before = pending.length;
     if (length < 0) length = 0;

@@ -79,7 +79,23 @@ public:
     // in the buffer, rather than once beside it and again in it.
     static constexpr int kPlainLineSpare = 16;
     char* PlainLineSpace(FC* set, OutputDocument* document, int room, int* result);
-    void EndPlainLine(int length);
+    // PlainLineSpace for a writer the caller has found buffering
+    // (IsBuffered, with this writer as the document) and that writes many
+    // short lines in a row (the cells of a table row): looked at once for
+    // them all, not once a line.
+    char* BufferedPlainLineSpace(FC* set, int room) {
+        if (pending.length > kFlushThreshold) FlushBuffer(set, this, 0);
+        if (pending.capacity - pending.length < room + kPlainLineSpare + 1)
+            pending.Reserve(pending.length + room + kPlainLineSpare + 1);
+        return pending.buffer + pending.length;
+    }
+    void EndPlainLine(int length) {
+        const bool extend = plainLength == pending.length;
+        pending.buffer[pending.length + length] = '\n';
+        pending.length += length + 1;
+        pending.buffer[pending.length] = '\0';
+        if (extend) plainLength = pending.length;
+    }
     void EndLineWritten(int length) { EndPendingLine(length, false); }
     // Tidies the buffer (buffered mode) and writes lines from its front; a
     // flush that is not `all` keeps the last output, at most 341 characters.

@@ -84,6 +84,12 @@ void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::
         WriteCellLines(set, writer, line, endTag, minimise, piece);
 }
 
+HTMLFile* BufferingHtmlFile(FC* set, OutputDocument* writer) {
+    if (typeid(*writer) != typeid(HTMLFile)) return nullptr;
+    HTMLFile* const html = static_cast<HTMLFile*>(writer);
+    return html->IsBuffered(set, html) ? html : nullptr;
+}
+
 }  // namespace row_writing
 
 namespace {
@@ -130,17 +136,14 @@ void WritePlainCellAs(const row_writing::PlainCellOutput& out, const CellRecord&
         // writes it (see WriteCellLines), without a copy beside the buffer.
         static_assert(HTMLFile::kPlainLineSpare >= 16, "the last piece is copied as sixteen bytes");
         const bool shortLine = length <= static_cast<size_t>(kLongCellLine);
-        if (typeid(*out.writer) == typeid(HTMLFile) &&
-            (shortLine || FindTag(text, "<BR>", 0) == std::string_view::npos)) {
-            HTMLFile* const html = static_cast<HTMLFile*>(out.writer);
-            if (char* const space = html->PlainLineSpace(out.set, out.writer, static_cast<int>(length), nullptr)) {
-                put(space);
-                if (shortLine)
-                    html->EndPlainLine(static_cast<int>(length));
-                else
-                    html->EndLineWritten(static_cast<int>(length));
-                return;
-            }
+        if (HTMLFile* const html = out.buffered;
+            html && (shortLine || FindTag(text, "<BR>", 0) == std::string_view::npos)) {
+            put(html->BufferedPlainLineSpace(out.set, static_cast<int>(length)));
+            if (shortLine)
+                html->EndPlainLine(static_cast<int>(length));
+            else
+                html->EndLineWritten(static_cast<int>(length));
+            return;
         }
         markup.Reserve(static_cast<int>(length) + 16);
         put(markup.buffer);
@@ -186,7 +189,8 @@ void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
                                              row.percentWidths,
                                              row.percentBase,
                                              out.scratch.plainCellMarkup,
-                                             out.scratch.cellLinePiece};
+                                             out.scratch.cellLinePiece,
+                                             row_writing::BufferingHtmlFile(out.policies, out.writer)};
     // A cell written from its own text (a plain text) leaves it as it is;
     // any other is taken over into a scratch text, which the cell writer
     // changes: the row's RTF is written before it and its cells are reset

@@ -137,26 +137,53 @@ bool IsPlainUntaggedCellText(std::string_view text, const TextString& start, con
     return true;
 }
 
-// The same for a cell's own text.  A text of at most sixteen bytes in a
-// buffer of at least that many (most cells: their buffers are reused row
-// after row) is looked at in one vector compare.
-bool IsPlainUntaggedCellText(const TextString& text, const TextString& start, const unsigned char* kinds) {
+// The same for a cell's own text, for the cells of a row: what the test
+// reads of the delimiter is made once, when the row starts.  A text of at
+// most sixteen bytes in a buffer of at least that many (most cells: their
+// buffers are reused row after row) is looked at in one vector compare.
+class PlainCellText {
+public:
+    // `kinds`: CellByteKinds for `start`.
+    PlainCellText(const TextString& start, const unsigned char* kinds) : start(start), kinds(kinds) {
 #if defined(__SSE2__)
-    if (text.length > 0 && text.length <= 16 && text.capacity >= 16 && !start.IsEmpty()) {
-        if (IsBlankOrTab(text.buffer[0]) || IsBlankOrTab(text.buffer[text.length - 1])) return false;
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer));
-        auto is = [&](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
-        const __m128i stops = _mm_or_si128(
-            _mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('\n'))),
-            _mm_or_si128(_mm_or_si128(is('\0'), is('\x01')),
-                         _mm_or_si128(is(ToLowerAscii(start.buffer[0])), is(ToUpperAscii(start.buffer[0])))));
-        // Only the text's own bytes count, not what its buffer holds after it.
-        const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(stops)) & ((1u << text.length) - 1);
-        return found == 0;
-    }
+        if (!start.IsEmpty()) {
+            vectors = true;
+            lower = _mm_set1_epi8(ToLowerAscii(start.buffer[0]));
+            upper = _mm_set1_epi8(ToUpperAscii(start.buffer[0]));
+        }
 #endif
-    return IsPlainUntaggedCellText(text.view(), start, kinds);
-}
+    }
+
+    [[gnu::always_inline]] bool Holds(const TextString& text) const {
+#if defined(__SSE2__)
+        if (vectors && text.length > 0 && text.length <= 16 && text.capacity >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer));
+            auto is = [&](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+            const __m128i stops =
+                _mm_or_si128(_mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('\n'))),
+                             _mm_or_si128(_mm_or_si128(is('\0'), is('\x01')),
+                                          _mm_or_si128(_mm_cmpeq_epi8(bytes, lower), _mm_cmpeq_epi8(bytes, upper))));
+            const __m128i blanks = _mm_or_si128(is(' '), is('\t'));
+            // Only the text's own bytes count, not what its buffer holds
+            // after it; blanks only at its ends.
+            const unsigned own = (1u << text.length) - 1;
+            const unsigned ends = 1u | (1u << (text.length - 1));
+            return ((static_cast<unsigned>(_mm_movemask_epi8(stops)) & own) |
+                    (static_cast<unsigned>(_mm_movemask_epi8(blanks)) & ends)) == 0;
+        }
+#endif
+        return IsPlainUntaggedCellText(text.view(), start, kinds);
+    }
+
+private:
+    const TextString& start;
+    const unsigned char* kinds;
+#if defined(__SSE2__)
+    bool vectors = false;  // there is a delimiter
+    __m128i lower = _mm_setzero_si128();
+    __m128i upper = _mm_setzero_si128();
+#endif
+};
 
 // Whether the table's cells can be plain cells at all: not under the rule
 // set that removes spans from them, and not while font changes around a
@@ -168,9 +195,9 @@ bool PlainCellsPossible(const PreForm& table) {
 // Whether a cell of such a table, holding `text`, is a plain cell: its text
 // is a plain untagged cell text and it needs no contents link.  The HTML
 // cell writer leaves such a text as it is.
-bool IsPlainCell(const TableCell& cell, const TextString& text, const TextString& tagStart,
-                 const unsigned char* kinds) {
-    return cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(text, tagStart, kinds);
+[[gnu::always_inline]] inline bool IsPlainCell(const TableCell& cell, const TextString& text,
+                                               const PlainCellText& plainText) {
+    return cell.linkAnchor.IsEmpty() && plainText.Holds(text);
 }
 
 // Whether the text may hold a tag: whether the first character of the tag
@@ -1025,12 +1052,11 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     const TableCellRow& row = table.cellRow;
     const int count = shape.count;
     const bool cellsMayBePlain = html && PlainCellsPossible(table);
-    const unsigned char* const kinds = CellByteKinds(table, tagStart);
+    const PlainCellText plainText(tagStart, CellByteKinds(table, tagStart));
     // Padding cells are alike: when they are not plain cells they are
     // dealt with as one.
     const TableCellRow::Padding& padding = row.PaddingCells();
-    const bool plainPadding =
-        row.PaddingStart() < count && cellsMayBePlain && IsPlainUntaggedCellText(padding.text, tagStart, kinds);
+    const bool plainPadding = row.PaddingStart() < count && cellsMayBePlain && plainText.Holds(padding.text);
     const int walked = std::min(count, plainPadding ? count : row.PaddingStart());
     plainCells.assign(static_cast<size_t>(walked), 0);
 
@@ -1040,7 +1066,7 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     long tailCells = 0;
     const int rest = WalkCellsBeforePadding(row, count, plainPadding, [&](int c) {
         const TableCell& cell = *row.CellAt(c);
-        const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, tagStart, kinds);
+        const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, plainText);
         plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
         if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
@@ -1479,7 +1505,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
     const bool strong = !isHeaderRow && isHeaderColumn;
     const bool plainCell = extraLeading < 6 && PlainCellsPossible(*this) &&
-                           IsPlainCell(*cell, *text, tagStart, CellByteKinds(*this, tagStart));
+                           IsPlainCell(*cell, *text, PlainCellText(tagStart, CellByteKinds(*this, tagStart)));
     if (plainCell && !laidOut && !hasGutter && !hasStub && !strong) {
         CellRecord record;
         record.width = FirstColumnShare(*this, column);
@@ -1493,7 +1519,8 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
                                                percent,
                                                PercentBase(config),
                                                scratchBuffers.plainCellMarkup,
-                                               scratchBuffers.cellLinePiece};
+                                               scratchBuffers.cellLinePiece,
+                                               row_writing::BufferingHtmlFile(policies, htmlWriter)};
         row_writing::WritePlainCell(out, record, text->view(), isHeaderRow != 0);
         return;
     }

@@ -377,11 +377,18 @@ TEST_F(HTMLFileTest, PlainLinesComeOutAsIfWrittenAsText) {
         for (int round = 0; round < 40; ++round)
             for (const auto& [text, plain] : lines) {
                 const TextString line(text.c_str());
-                if (usePlain && plain && round % 2 == 0) {
+                if (usePlain && plain && round % 3 == 0) {
                     writer.WritePlainLine(&set, &writer, line);
                 } else if (usePlain && plain) {
-                    // Put together in the writer's own buffer.
-                    char* space = writer.PlainLineSpace(&set, &writer, line.length, nullptr);
+                    // Put together in the writer's own buffer, found buffering
+                    // line by line or once for many lines.
+                    char* space = nullptr;
+                    if (round % 3 == 1) {
+                        space = writer.PlainLineSpace(&set, &writer, line.length, nullptr);
+                    } else {
+                        EXPECT_TRUE(writer.IsBuffered(&set, &writer));
+                        space = writer.BufferedPlainLineSpace(&set, line.length);
+                    }
                     EXPECT_NE(space, nullptr);
                     if (!space) continue;
                     std::memcpy(space, line.buffer, static_cast<size_t>(line.length));

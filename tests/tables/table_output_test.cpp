@@ -262,7 +262,9 @@ TEST_F(TableOutputTest, CellsComeOutAsTheTidyPassesMakeThem) {
         "Z\xfcrich", "trailing ", "  leading", "<B>bold</B>", "<HR>", "&nbsp;", "a\x01b",
         // Around sixteen bytes, with the byte that matters last.
         "abcdefghijklmno", "abcdefghijklmnop", "abcdefghijklmno>", "abcdefghijklmn&p", "abcdefghijklmno[",
-        "abcdefghijklmnopq", "abcdefghijklmnop&", "abcdefghijklmn ", "[[BR]]x"};
+        "abcdefghijklmnopq", "abcdefghijklmnop&", "abcdefghijklmn ", "[[BR]]x",
+        // Blanks count only at the ends.
+        "abcdefghijklmno ", "abcdefghijklmno\t", "\tx", "x\t", " x", "a b", "abcdefg\tijklmnop", "a \t b"};
     // clang-format on
     auto engine = Engine(3, 1);
     for (const std::string& cellText : texts) {
