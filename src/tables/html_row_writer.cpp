@@ -94,12 +94,33 @@ HTMLFile* BufferingHtmlFile(FC* set, OutputDocument* writer) {
 
 namespace {
 
+// The start tag of the plain cells of a row up to its ">", kept from cell
+// to cell: a row's cells mostly share their alignments, and the tag is put
+// together again only for a cell whose alignments differ from those it was
+// made for.
+struct PlainStartTag {
+    int alignment = -1;  // the alignments it was made for (-1: none yet)
+    int vAlign = -1;
+    bool onlySpacing = false;
+    size_t size = 0;
+    char bytes[4 * 16 + 16] = {};  // four short pieces and the ">", each copied as sixteen bytes
+};
+
+// Copies `n` bytes as blocks of sixteen: up to fifteen bytes more are
+// written after them (the caller's room has that much to spare).
+inline char* CopyBlocks(char* at, const char* from, size_t n) {
+    for (size_t i = 0; i < n; i += 16) std::memcpy(at + i, from + i, 16);
+    return at + n;
+}
+
 // WritePlainCell, for plain cells (`onlySpacing` false) and for the empty
 // cells written as plain cells, whose start tag has no horizontal alignment
-// (a separate instance: most cells are plain ones).
+// (a separate instance: most cells are plain ones).  `startTag`: the row's
+// (see PlainStartTag).  `wholeBlock`: sixteen bytes may be read from the
+// text's start, whatever its length (a text's buffer of that many).
 template <bool onlySpacing>
 void WritePlainCellAs(const row_writing::PlainCellOutput& out, const CellRecord& cell, std::string_view text,
-                      bool header) {
+                      bool header, PlainStartTag& startTag, bool wholeBlock) {
     using row_writing::CellAttributes;
     using row_writing::FindTag;
     TextString& markup = out.markup;
@@ -110,24 +131,35 @@ void WritePlainCellAs(const row_writing::PlainCellOutput& out, const CellRecord&
         // Most cells: the start tag holds at most the alignments.  The
         // pieces are put together in one go, each short one as sixteen
         // bytes (the text's room has that much to spare).
-        const ShortPiece& indent = kShortPieces[out.minimise ? kNothing : kIndent];
-        const ShortPiece& name = kShortPieces[header ? kHeaderName : kDataName];
-        const ShortPiece& align = kShortPieces[onlySpacing                     ? kNothing
-                                               : alignment == kAlignmentCentre ? kAlignCentre
-                                               : alignment == kAlignmentRight  ? kAlignRight
-                                               : header                        ? kAlignLeft
-                                                                               : kNothing];
-        const ShortPiece& valign =
-            kShortPieces[header || vAlign < 1 || vAlign > 3 ? kNothing : kVAlignTop + (vAlign - 1)];
-        const ShortPiece& end = kShortPieces[header ? kHeaderEnd : kDataEnd];
-        const size_t length = indent.size + name.size + align.size + valign.size + 1 + text.size() + end.size;
-        auto put = [&](char* at) {
+        if (startTag.alignment != alignment || startTag.vAlign != vAlign || startTag.onlySpacing != onlySpacing) {
+            const ShortPiece& indent = kShortPieces[out.minimise ? kNothing : kIndent];
+            const ShortPiece& name = kShortPieces[header ? kHeaderName : kDataName];
+            const ShortPiece& align = kShortPieces[onlySpacing                     ? kNothing
+                                                   : alignment == kAlignmentCentre ? kAlignCentre
+                                                   : alignment == kAlignmentRight  ? kAlignRight
+                                                   : header                        ? kAlignLeft
+                                                                                   : kNothing];
+            const ShortPiece& valign =
+                kShortPieces[header || vAlign < 1 || vAlign > 3 ? kNothing : kVAlignTop + (vAlign - 1)];
+            char* at = startTag.bytes;
             for (const ShortPiece* piece : {&indent, &name, &align, &valign}) {
                 std::memcpy(at, piece->bytes, 16);
                 at += piece->size;
             }
             *at++ = '>';
-            std::memcpy(at, text.data(), text.size());
+            startTag.size = static_cast<size_t>(at - startTag.bytes);
+            startTag.alignment = alignment;
+            startTag.vAlign = vAlign;
+            startTag.onlySpacing = onlySpacing;
+        }
+        const ShortPiece& end = kShortPieces[header ? kHeaderEnd : kDataEnd];
+        const size_t length = startTag.size + text.size() + end.size;
+        auto put = [&](char* at) {
+            at = CopyBlocks(at, startTag.bytes, startTag.size);
+            if (wholeBlock && text.size() <= 16)
+                std::memcpy(at, text.data(), 16);
+            else
+                std::memcpy(at, text.data(), text.size());
             at += text.size();
             std::memcpy(at, end.bytes, 16);
         };
@@ -172,7 +204,8 @@ void WritePlainCellAs(const row_writing::PlainCellOutput& out, const CellRecord&
 
 void row_writing::WritePlainCell(const PlainCellOutput& out, const CellRecord& cell, std::string_view text,
                                  bool header) {
-    WritePlainCellAs<false>(out, cell, text, header);
+    PlainStartTag startTag;
+    WritePlainCellAs<false>(out, cell, text, header, startTag, false);
 }
 
 void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
@@ -197,6 +230,7 @@ void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
     // before they are read again, so the text is moved, not copied (a cell
     // may hold a whole block).
     TextString& text = out.scratch.cellText;
+    PlainStartTag startTag;
     const CellRecord* previous = nullptr;
     for (const CellRecord& cell : row.cells) {
         if (cell.merged) {
@@ -215,8 +249,9 @@ void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
             given = &text;
         }
         if (cell.plainMarkup)
-            (cell.onlySpacing ? WritePlainCellAs<true> : row_writing::WritePlainCell)(plain, cell, given->view(),
-                                                                                      row.headerRow);
+            (cell.onlySpacing ? WritePlainCellAs<true> : WritePlainCellAs<false>)(plain, cell, given->view(),
+                                                                                  row.headerRow, startTag,
+                                                                                  given->capacity >= 16);
         else
             out.engine.WriteHtmlCell(row, cell, previous, *given);
         previous = &cell;

@@ -53,6 +53,56 @@ TEST_F(HtmlRowWriterTest, PlainCellsAreWrittenFromTheirRecords) {
     EXPECT_TRUE(services.calls.empty());
 }
 
+// The cells of a row share their start tag while their alignments do: a
+// cell whose alignments differ from the cell's before it, in either
+// direction, and texts around sixteen bytes in buffers with and without room
+// to spare come out as each cell does in a row of its own.
+TEST_F(HtmlRowWriterTest, PlainCellsOfARowComeOutAsEachOnItsOwn) {
+    struct Case {
+        int alignment, vAlignment;
+        bool onlySpacing;
+        const char* text;
+        bool roomy;  // the text's buffer has room for more
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {3, 0, false, "12.50", true}, {3, 0, false, "7", false}, {1, 0, false, "Kofi", true},
+        {2, 0, false, "abcdefghijklmnop", true}, {2, 2, false, "abcdefghijklmnopq", true}, {3, 2, false, "x", false},
+        {3, 2, true, "&nbsp;", true}, {3, 2, false, "abcdefghijklmnop", false}, {3, 3, false, "y", true},
+        {1, 1, true, "&nbsp;", false}, {1, 1, false, "z", true}};
+    // clang-format on
+    std::vector<TextString> cellTexts(cases.size());
+    auto cellOf = [&](size_t i) {
+        const Case& c = cases[i];
+        if (c.roomy) cellTexts[i].Reserve(64);
+        cellTexts[i] = c.text;
+        CellRecord cell = Cell(static_cast<int>(i), cellTexts[i]);
+        cell.ownText = cell.plainMarkup = true;
+        cell.onlySpacing = c.onlySpacing;
+        cell.htmlAlignment = c.alignment;
+        cell.vAlignment = c.vAlignment;
+        return cell;
+    };
+    for (const bool header : {false, true}) {
+        SCOPED_TRACE(header ? "a header row" : "a data row");
+        RowRecord row;
+        row.headerRow = header;
+        std::vector<std::string> alone = {"  <TR>"};
+        for (size_t i = 0; i < cases.size(); ++i) {
+            RowRecord single;
+            single.headerRow = header;
+            single.cells.push_back(cellOf(i));
+            const std::vector<std::string> written = Write(single);
+            ASSERT_EQ(written.size(), 3u);
+            alone.push_back(written[1]);
+            row.cells.push_back(cellOf(i));
+        }
+        alone.push_back("  </TR>");
+        EXPECT_EQ(Write(row), alone);
+    }
+    EXPECT_TRUE(services.calls.empty());
+}
+
 // The row's tag carries a data row's colour and the row's vertical
 // alignment; minimised HTML has no indentation.
 TEST_F(HtmlRowWriterTest, TheRowTagCarriesColourAndAlignment) {
