@@ -378,25 +378,32 @@ namespace row_writing {
 // after `from`, in any letter case; npos when there is none.
 size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
     if (from >= text.size() || pattern.size() < 2) return std::string_view::npos;
-    // Every cell line is searched: the places of "<" are looked for over a
-    // few bytes in place (a cell of many short lines has one every few
-    // bytes), beyond them by memchr, and the letter after each rules out
-    // most of them before the full compare.
-    constexpr ptrdiff_t kNearBytes = 16;
+    // Every cell line is searched (a cell of many short lines has a "<"
+    // every few bytes): the next "<" is looked for sixteen bytes at a time
+    // where that many are left, and the letter after it rules out most
+    // places before the full compare.
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char second = ToUpperAscii(pattern[1]);
     for (const char* at = begin + from; at < end; ++at) {
-        const char* const near = end - at > kNearBytes ? at + kNearBytes : end;
-        while (at < near && *at != '<') ++at;
-        if (at == near) {
-            if (near == end) break;
-            at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
-            if (!at) break;
+#if defined(__SSE2__)
+        const __m128i open = _mm_set1_epi8('<');
+        while (end - at >= 16) {
+            const unsigned found = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), open)));
+            if (found) {
+                at += __builtin_ctz(found);
+                break;
+            }
+            at += 16;
         }
-        if (at + 1 < end && ToUpperAscii(at[1]) == second &&
-            MatchesAt(text, static_cast<size_t>(at - begin), pattern))
-            return static_cast<size_t>(at - begin);
+#endif
+        while (at < end && *at != '<') ++at;
+        if (at == end) break;
+        if (static_cast<size_t>(end - at) < pattern.size() || ToUpperAscii(at[1]) != second) continue;
+        size_t matched = 2;
+        while (matched < pattern.size() && ToUpperAscii(at[matched]) == ToUpperAscii(pattern[matched])) ++matched;
+        if (matched == pattern.size()) return static_cast<size_t>(at - begin);
     }
     return std::string_view::npos;
 }
@@ -411,9 +418,22 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag, bool minimise,
                     TextString& line) {
     const std::string_view text = cell.view();
+    // Where the HTML file writer buffers, a line of several goes straight
+    // into its buffer, added as WriteText adds a line; not from a text with
+    // a NUL byte, which ends the line WriteText is given.
+    HTMLFile* html = nullptr;
     auto emit = [&](std::string_view piece, bool continuation) {
         if (!continuation && piece.size() == text.size() && piece.size() > static_cast<size_t>(kLongCellLine)) {
             document->WriteLine(set, document, &cell, 0);
+            return;
+        }
+        const std::string_view indent = continuation && !minimise ? "      " : "";
+        const int length = static_cast<int>(indent.size() + piece.size());
+        if (html && length <= kLongCellLine) {
+            char* const at = html->BufferedPlainLineSpace(set, length);
+            std::memcpy(at, indent.data(), indent.size());
+            std::memcpy(at + indent.size(), piece.data(), piece.size());
+            html->EndLineWritten(length);
             return;
         }
         line.MakeEmpty();
@@ -433,6 +453,7 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
         document->WriteText(set, document, cell.buffer);
         return;
     }
+    if (!std::memchr(text.data(), '\0', text.size())) html = row_writing::BufferingHtmlFile(set, document);
     for (size_t at = firstBreak; at != std::string_view::npos; at = FindTag(text, "<BR>", at + 4)) {
         const size_t cut = at + 4;
         if (cut >= text.size() || text.substr(cut) == endTag) break;
