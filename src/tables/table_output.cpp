@@ -1287,6 +1287,13 @@ void MarkEmptyPlainCells(PreForm& table, bool laidOutTable, bool headerRow, RowR
     }
 }
 
+// Rule lines, of either kind (IsRuleLine, IsBorderedRule), are made of rule
+// characters, borders and blanks: a text that starts with a letter, a digit
+// or a byte beyond ASCII (most cells) is none, and is not looked at further.
+bool MayBeRuleLine(char first) {
+    return !IsAsciiAlnum(static_cast<unsigned char>(first)) && static_cast<unsigned char>(first) < 0x80;
+}
+
 // The HTML row: a data row's colour (the count of data rows starts again
 // at each header row), the row's vertical alignment, and per written cell
 // how it is written: plain cells as their start tag, text and end tag, a
@@ -1335,7 +1342,7 @@ void FillHtmlRow(PreForm& table, const RowShape& shape, RowRecord& row) {
         const bool plainText = shape.IsPlain(c);
         const TextString& text = cell->text;
         bool isRule = !plainText && text.view().find("<HR") != std::string_view::npos;
-        if (!isRule && cell->lineCount == 1 && text.length > 3 &&
+        if (!isRule && cell->lineCount == 1 && text.length > 3 && MayBeRuleLine(text.buffer[0]) &&
             (IsRuleLine(text.buffer) || IsBorderedRule(text.view()))) {
             record.drawnRule = true;
             isRule = true;

@@ -8,6 +8,7 @@
 #include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "foundation/string_list.h"
+#include "foundation/utilities.h"
 #include "output/html_file.h"
 #include "output/html_tidy.h"
 #include "policies/fc.h"
@@ -16,6 +17,7 @@
 #include "tables/preform.h"
 #include "tables/row_record.h"
 #include "tables/row_writers.h"
+#include "tables/rule_lines.h"
 
 namespace {
 
@@ -252,11 +254,24 @@ TEST_F(TableOutputTest, CellsDrawnAsRulesAreWrittenAsRules) {
     for (size_t at = html.find("<HR>"); at != std::string::npos; at = html.find("<HR>", at + 1)) ++rules;
     EXPECT_EQ(rules, 3) << html;
     EXPECT_NE(html.find("-a--"), std::string::npos) << html;
+
+    // Only texts that start with a letter, a digit or a byte beyond ASCII
+    // skip the look for a rule: a text that starts with any other byte is
+    // drawn whenever either kind of rule line says it is one.
+    const std::vector<std::string> texts = {"=====", "_____", "~~~~~",  "+----+", " ----", "\t----", ": ---",
+                                            "---:",  "- - -", "| -- |", "----a",  "a----", "1----",  "\xc3\xa9----",
+                                            "Z----", "*----", "#----",  ".----",  "(----)"};
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        const bool rule = IsRuleLine(text.c_str()) || IsBorderedRule(text);
+        auto single = Engine(5, 1);
+        SetRow(*single, {text.c_str()});
+        document.Clear();
+        single->OutputTableRow(2);
+        EXPECT_EQ(document.Joined().find("<HR>") != std::string::npos, rule) << document.Joined();
+    }
 }
 
-// A cell written as one line without the tidy passes must come out as the
-// passes would have made it: texts that look plain but are not, and texts
-// that are, each against the tidied markup of the cell.
 TEST_F(TableOutputTest, CellsComeOutAsTheTidyPassesMakeThem) {
     // clang-format off
     const std::vector<std::string> texts = {
