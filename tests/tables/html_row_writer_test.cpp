@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "context/context.h"
+#include "foundation/string_list.h"
+#include "output/html_file.h"
+#include "output/tag_executors.h"
 #include "support/row_writer_services.h"
 #include "tables/row_record.h"
 #include "tables/row_writers.h"
@@ -101,6 +106,84 @@ TEST_F(HtmlRowWriterTest, PlainCellsOfARowComeOutAsEachOnItsOwn) {
         EXPECT_EQ(Write(row), alone);
     }
     EXPECT_TRUE(services.calls.empty());
+}
+
+// A buffering HTML file writer takes a row's short plain cells straight
+// into its buffer; the row comes out as the same row's lines written one by
+// one: cells around the longest short line, wider, spanning and empty
+// cells among them, in a data row and a header row.
+TEST(HtmlRowWriterBufferTest, RowsComeOutAsIfWrittenLineByLine) {
+    Context context;
+    InstallTagExecutors(context);
+    FC set;
+    set.SetContext(&context);
+    context.documentState.htmlOutput = 1;
+    EngineScratch scratch;
+    RecordingServices services;
+    struct Case {
+        size_t length;
+        int alignment = 1, vAlignment = 0, width = 0, span = 1;
+        bool onlySpacing = false;
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {3}, {3, 3}, {110, 2, 1}, {112, 3}, {113}, {114}, {116, 2}, {117}, {118, 1, 3}, {200}, {5, 1, 0, 120},
+        {7, 2, 0, 0, 2}, {6, 3, 2, 0, 1, true}, {4, 3}, {12, 3, 0, 0, 1, true}};
+    // clang-format on
+    std::vector<TextString> texts(cases.size());
+    for (const bool header : {false, true}) {
+        SCOPED_TRACE(header ? "a header row" : "a data row");
+        RowRecord row;
+        row.headerRow = header;
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const Case& c = cases[i];
+            std::string text = c.onlySpacing ? "&nbsp;" : std::string(c.length, static_cast<char>('a' + i % 26));
+            if (!c.onlySpacing && c.length > 2) text[c.length / 2] = ' ';
+            texts[i] = text.c_str();
+            CellRecord cell = Cell(static_cast<int>(i), texts[i]);
+            cell.ownText = cell.plainMarkup = true;
+            cell.htmlAlignment = c.alignment;
+            cell.vAlignment = c.vAlignment;
+            cell.width = c.width;
+            cell.span = c.span;
+            cell.onlySpacing = c.onlySpacing;
+            row.cells.push_back(cell);
+        }
+        RecordingDocument lines;
+        RowWriterContext toLines{&set, &lines, scratch.scratchBuffers, services};
+        WriteHtmlRow(row, toLines);
+        ASSERT_EQ(lines.entries.size(), cases.size() + 2);
+
+        auto run = [&](bool asRow) {
+            HTMLFile writer;
+            StringList out;
+            writer.outputList = &out;
+            writer.OpenForWrite("", 0, 0);
+            writer.fileStarted = 1;
+            writer.policies = &set;
+            RowWriterContext toFile{&set, &writer, scratch.scratchBuffers, services};
+            for (int round = 0; round < 30; ++round) {
+                if (asRow) {
+                    WriteHtmlRow(row, toFile);
+                    continue;
+                }
+                for (const RecordingDocument::Entry& entry : lines.entries) {
+                    TextString text(std::string_view(entry.text));
+                    if (entry.call == RecordingDocument::Call::Line)
+                        writer.WriteLine(&set, &writer, &text, entry.option);
+                    else
+                        writer.WriteText(&set, &writer, text.buffer);
+                }
+            }
+            writer.FlushBuffer(&set, &writer, 1);
+            std::vector<std::string> result;
+            for (int i = 0; i < out.count; ++i) result.push_back(out.TextAt(i));
+            return result;
+        };
+        const std::vector<std::string> lineByLine = run(false);
+        ASSERT_GT(lineByLine.size(), 30 * cases.size());
+        EXPECT_EQ(run(true), lineByLine);
+    }
 }
 
 // The row's tag carries a data row's colour and the row's vertical
