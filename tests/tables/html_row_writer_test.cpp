@@ -1,18 +1,28 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "context/context.h"
-#include "foundation/string_list.h"
 #include "output/html_file.h"
 #include "output/tag_executors.h"
+#include "support/html_file_lines.h"
 #include "support/row_writer_services.h"
 #include "tables/row_record.h"
 #include "tables/row_writers.h"
 
 namespace {
+
+// A plain cell of a record, written from its own text.
+CellRecord PlainCell(int column, TextString& text, int alignment, int vAlignment, int width, int span) {
+    CellRecord cell = Cell(column, text);
+    cell.ownText = cell.plainMarkup = true;
+    cell.htmlAlignment = alignment;
+    cell.vAlignment = vAlignment;
+    cell.width = width;
+    cell.span = span;
+    return cell;
+}
 
 class HtmlRowWriterTest : public RowWriterTest {
 protected:
@@ -43,14 +53,8 @@ TEST_F(HtmlRowWriterTest, PlainCellsAreWrittenFromTheirRecords) {
         texts[0] = "x";
         RowRecord row;
         row.headerRow = c.header;
-        CellRecord cell = Cell(0, texts[0]);
-        cell.ownText = true;
-        cell.plainMarkup = true;
-        cell.width = c.width;
-        cell.span = c.span;
+        CellRecord cell = PlainCell(0, texts[0], c.alignment, c.vAlignment, c.width, c.span);
         cell.rowSpan = c.rowSpan;
-        cell.htmlAlignment = c.alignment;
-        cell.vAlignment = c.vAlignment;
         row.cells.push_back(cell);
         EXPECT_EQ(Write(row), (std::vector<std::string>{"  <TR>", c.expected, "  </TR>"}));
         EXPECT_EQ(texts[0].str(), "x");  // a plain cell's text stays the cell's
@@ -81,11 +85,8 @@ TEST_F(HtmlRowWriterTest, PlainCellsOfARowComeOutAsEachOnItsOwn) {
         const Case& c = cases[i];
         if (c.roomy) cellTexts[i].Reserve(64);
         cellTexts[i] = c.text;
-        CellRecord cell = Cell(static_cast<int>(i), cellTexts[i]);
-        cell.ownText = cell.plainMarkup = true;
+        CellRecord cell = PlainCell(static_cast<int>(i), cellTexts[i], c.alignment, c.vAlignment, 0, 1);
         cell.onlySpacing = c.onlySpacing;
-        cell.htmlAlignment = c.alignment;
-        cell.vAlignment = c.vAlignment;
         return cell;
     };
     for (const bool header : {false, true}) {
@@ -140,12 +141,7 @@ TEST(HtmlRowWriterBufferTest, RowsComeOutAsIfWrittenLineByLine) {
             std::string text = c.onlySpacing ? "&nbsp;" : std::string(c.length, static_cast<char>('a' + i % 26));
             if (!c.onlySpacing && c.length > 2) text[c.length / 2] = ' ';
             texts[i] = text.c_str();
-            CellRecord cell = Cell(static_cast<int>(i), texts[i]);
-            cell.ownText = cell.plainMarkup = true;
-            cell.htmlAlignment = c.alignment;
-            cell.vAlignment = c.vAlignment;
-            cell.width = c.width;
-            cell.span = c.span;
+            CellRecord cell = PlainCell(static_cast<int>(i), texts[i], c.alignment, c.vAlignment, c.width, c.span);
             cell.onlySpacing = c.onlySpacing;
             row.cells.push_back(cell);
         }
@@ -155,30 +151,15 @@ TEST(HtmlRowWriterBufferTest, RowsComeOutAsIfWrittenLineByLine) {
         ASSERT_EQ(lines.entries.size(), cases.size() + 2);
 
         auto run = [&](bool asRow) {
-            HTMLFile writer;
-            StringList out;
-            writer.outputList = &out;
-            writer.OpenForWrite("", 0, 0);
-            writer.fileStarted = 1;
-            writer.policies = &set;
-            RowWriterContext toFile{&set, &writer, scratch.scratchBuffers, services};
-            for (int round = 0; round < 30; ++round) {
-                if (asRow) {
-                    WriteHtmlRow(row, toFile);
-                    continue;
-                }
-                for (const RecordingDocument::Entry& entry : lines.entries) {
-                    TextString text(std::string_view(entry.text));
-                    if (entry.call == RecordingDocument::Call::Line)
-                        writer.WriteLine(&set, &writer, &text, entry.option);
+            return HtmlFileLines(set, [&](HTMLFile& writer) {
+                RowWriterContext toFile{&set, &writer, scratch.scratchBuffers, services};
+                for (int round = 0; round < 30; ++round) {
+                    if (asRow)
+                        WriteHtmlRow(row, toFile);
                     else
-                        writer.WriteText(&set, &writer, text.buffer);
+                        WriteRecorded(lines, set, writer);
                 }
-            }
-            writer.FlushBuffer(&set, &writer, 1);
-            std::vector<std::string> result;
-            for (int i = 0; i < out.count; ++i) result.push_back(out.TextAt(i));
-            return result;
+            });
         };
         const std::vector<std::string> lineByLine = run(false);
         ASSERT_GT(lineByLine.size(), 30 * cases.size());

@@ -7,12 +7,12 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
-#include "foundation/string_list.h"
 #include "foundation/utilities.h"
 #include "output/html_file.h"
 #include "output/html_tidy.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
+#include "support/html_file_lines.h"
 #include "support/recording_document.h"
 #include "tables/preform.h"
 #include "tables/row_record.h"
@@ -638,30 +638,16 @@ TEST_F(TableOutputTest, CellLinesComeOutAsIfWrittenOneByOne) {
         ASSERT_GT(lines.entries.size(), 1u);
 
         auto run = [&](bool asCell) {
-            HTMLFile writer;
-            StringList out;
-            writer.outputList = &out;
-            writer.OpenForWrite("", 0, 0);
-            writer.fileStarted = 1;
-            writer.policies = &set;
-            for (int round = 0; round < 60; ++round) {
-                if (asCell) {
-                    TextString text(std::string_view(c.text)), piece;
-                    row_writing::WriteCellLines(&set, &writer, text, c.endTag, c.minimise, piece);
-                    continue;
+            return HtmlFileLines(set, [&](HTMLFile& writer) {
+                for (int round = 0; round < 60; ++round) {
+                    if (asCell) {
+                        TextString text(std::string_view(c.text)), piece;
+                        row_writing::WriteCellLines(&set, &writer, text, c.endTag, c.minimise, piece);
+                    } else {
+                        WriteRecorded(lines, set, writer);
+                    }
                 }
-                for (const RecordingDocument::Entry& entry : lines.entries) {
-                    TextString text(std::string_view(entry.text));
-                    if (entry.call == RecordingDocument::Call::Line)
-                        writer.WriteLine(&set, &writer, &text, entry.option);
-                    else
-                        writer.WriteText(&set, &writer, text.buffer);
-                }
-            }
-            writer.FlushBuffer(&set, &writer, 1);
-            std::vector<std::string> result;
-            for (int i = 0; i < out.count; ++i) result.push_back(out.TextAt(i));
-            return result;
+            });
         };
         const std::vector<std::string> oneByOne = run(false);
         ASSERT_GT(oneByOne.size(), 60u);
