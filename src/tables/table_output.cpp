@@ -379,23 +379,25 @@ namespace row_writing {
 size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
     if (from >= text.size() || pattern.size() < 2) return std::string_view::npos;
     // Every cell line is searched (a cell of many short lines has a "<"
-    // every few bytes): the next "<" is looked for sixteen bytes at a time
-    // where that many are left, and the letter after it rules out most
-    // places before the full compare.
+    // every few bytes): the next "<" is looked for in the next sixteen bytes
+    // in one compare, beyond them by memchr, and the letter after it rules
+    // out most places before the full compare.
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char second = ToUpperAscii(pattern[1]);
     for (const char* at = begin + from; at < end; ++at) {
 #if defined(__SSE2__)
-        const __m128i open = _mm_set1_epi8('<');
-        while (end - at >= 16) {
-            const unsigned found = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), open)));
+        if (end - at >= 16) {
+            const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), _mm_set1_epi8('<'))));
             if (found) {
                 at += __builtin_ctz(found);
-                break;
+            } else {
+                // Beyond those sixteen bytes the next "<" may be far off
+                // (a long text of words): memchr takes larger steps.
+                at = static_cast<const char*>(std::memchr(at + 16, '<', static_cast<size_t>(end - at - 16)));
+                if (!at) break;
             }
-            at += 16;
         }
 #endif
         while (at < end && *at != '<') ++at;
