@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdio>
 #include <cstdint>
@@ -237,9 +238,10 @@ int TextString::AppendNumber(char style, int value, int addBlank) {
             Append(roman.buffer);
         }
     } else {
+        // As "%i" writes it; numbers are written for every table row and cell.
         char text[16];
-        std::snprintf(text, sizeof text, "%i", value);
-        Append(text);
+        const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+        AppendBytes(text, static_cast<int>(end.ptr - text));
     }
     if (addBlank) AppendChar(' ');
     return 1;

@@ -489,14 +489,6 @@ char* HTMLFile::PlainLineSpace(FC* set, OutputDocument* document, int room, int*
     return pending.buffer + before;
 }
 
-void HTMLFile::EndPlainLine(int length) {
-    const bool extend = plainLength == pending.length;
-    pending.buffer[pending.length + length] = '\n';
-    pending.length += length + 1;
-    pending.buffer[pending.length] = '\0';
-    if (extend) plainLength = pending.length;
-}
-
 void HTMLFile::AddPendingLine(const char* text, int length, bool knownPlain) {
     const int before = pending.length;
     if (length < 0) length = 0;
@@ -516,7 +508,76 @@ void HTMLFile::EndPendingLine(int length, bool knownPlain) {
     pending.buffer[pending.length] = '\0';
     if (extend && (knownPlain || HTML_TidyLeavesUnchanged(std::string_view(
                                      pending.buffer + before, static_cast<size_t>(pending.length - before)))))
-        plainLength = pending.length;
+        ExtendPlainFront(length, knownPlain);
+}
+
+void HTMLFile::MeasurePlainFront() {
+    plainLines = 0;
+    plainWidest = 0;
+    plainFirstLine = 0;
+    plainBase = 0;
+    int lineStart = 0;
+    for (int i = 0; i < plainLength; ++i) {
+        if (pending.buffer[i] != '\n') continue;
+        plainLineStarts[static_cast<size_t>(plainLines % kLineStarts)] = lineStart;
+        ++plainLines;
+        plainWidest = std::max(plainWidest, i - lineStart);
+        lineStart = i + 1;
+    }
+}
+
+int HTMLFile::FlushPlainLines(OutputDocument* document, int all) {
+    char* const data = pending.buffer;
+    const int total = pending.length;
+    // FlushBuffer writes lines from the front while more than
+    // kKeepAfterFlush characters would be left, counting each line without
+    // its newline: line i, starting at s, is written while
+    // total - (s - i) > kKeepAfterFlush.  s - i grows from line to line, so
+    // the lines kept are those at the back for which it does not hold.
+    int keep = 0;  // the lines kept, from the back
+    int start = total;  // where the first of them starts
+    if (!all) {
+        while (keep < plainLines) {
+            const int index = plainLines - keep - 1;
+            // The line before `start`: where it starts is kept for the last
+            // lines, and looked for from its newline back for others.
+            int lineStart = start - 1;
+            if (keep < kLineStarts) {
+                lineStart = static_cast<int>(
+                    plainLineStarts[static_cast<size_t>((plainFirstLine + index) % kLineStarts)] - plainBase);
+            } else {
+                while (lineStart > 0 && data[lineStart - 1] != '\n') --lineStart;
+            }
+            if (total - (lineStart - index) > kKeepAfterFlush) break;
+            start = lineStart;
+            ++keep;
+        }
+    }
+    int result = 1;
+    if (start > 0) {
+        // The lines before `start` as one run, ended in the buffer for the
+        // while at the newline of the last.
+        const char saved = data[start - 1];
+        data[start - 1] = '\0';
+        const bool written = document->IsOpen() && document->PutLine(data);
+        data[start - 1] = saved;
+        if (!written) {
+            result = 0;
+            if (document == this) ReportOwnWriteFailure();
+        }
+    }
+    plainFirstLine += plainLines - keep;
+    plainBase += start;
+    if (start >= total) {
+        pending.MakeEmpty();
+        if (pending.capacity > kKeptScratchBytes) static_cast<TextString&>(pending) = TextString();
+        plainWidest = 0;
+    } else {
+        pending.SubString(start, total - start);
+    }
+    plainLength = pending.length;
+    plainLines = keep;
+    return result;
 }
 
 int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
@@ -557,6 +618,9 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     // the width) are passed on together: a run of them is one text with
     // newlines inside, which the line writer ends with the last newline.
     const bool joinLines = document && !document->outputList;
+    if (plain && joinLines && plainLength == pending.length && total == pending.length && data[total - 1] == '\n' &&
+        plainLines >= 0 && plainWidest <= std::max(document->width, 1))
+        return FlushPlainLines(document, all);
     int runStart = -1;  // the run of lines not yet passed on: [runStart, runEnd)
     int runEnd = -1;
     int result = 1;
@@ -637,6 +701,7 @@ int HTMLFile::FlushBuffer(FC* set, OutputDocument* document, int all) {
     // What stays of a plain buffer is plain; what stays of a tidied one is
     // looked at once, so that the lines added next can be followed again.
     plainLength = plain || HTML_TidyLeavesUnchanged(pending) ? pending.length : 0;
+    MeasurePlainFront();
     return result;
 }
 

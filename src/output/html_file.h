@@ -5,6 +5,8 @@
 // lines are wrapped to 90 columns at blanks.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "output/html_tidy.h"
@@ -30,6 +32,21 @@ public:
     // text the tidy passes leave unchanged (see HTML_TidyLeavesUnchanged):
     // a flush scans only what was added after it.
     int plainLength = 0;
+    // What is known of the lines of that front: how many there are (-1: not
+    // known) and a length none of them exceeds.  A flush of a buffer that is
+    // plain throughout, with every line known to fit the width, finds where
+    // to stop from these rather than line by line (FlushPlainLines).
+    int plainLines = 0;
+    int plainWidest = 0;
+    // Where the last lines of the front start, so that a flush need not look
+    // for them: line n of the output (counted since the front was last
+    // measured) at kLineStarts[n % kLineStarts] as a count of the bytes
+    // buffered before it; plainFirstLine and plainBase are the line and the
+    // byte count at the front of the buffer.
+    static constexpr int kLineStarts = 64;
+    std::array<int64_t, kLineStarts> plainLineStarts{};
+    int64_t plainFirstLine = 0;
+    int64_t plainBase = 0;
     int pendingFirstPageOption = 0;
     TextString pendingStem;
 
@@ -79,7 +96,23 @@ public:
     // in the buffer, rather than once beside it and again in it.
     static constexpr int kPlainLineSpare = 16;
     char* PlainLineSpace(FC* set, OutputDocument* document, int room, int* result);
-    void EndPlainLine(int length);
+    // PlainLineSpace for a writer the caller has found buffering
+    // (IsBuffered, with this writer as the document) and that writes many
+    // short lines in a row (the cells of a table row): looked at once for
+    // them all, not once a line.
+    char* BufferedPlainLineSpace(FC* set, int room) {
+        if (pending.length > kFlushThreshold) FlushBuffer(set, this, 0);
+        if (pending.capacity - pending.length < room + kPlainLineSpare + 1)
+            pending.Reserve(pending.length + room + kPlainLineSpare + 1);
+        return pending.buffer + pending.length;
+    }
+    void EndPlainLine(int length) {
+        const bool extend = plainLength == pending.length;
+        pending.buffer[pending.length + length] = '\n';
+        pending.length += length + 1;
+        pending.buffer[pending.length] = '\0';
+        if (extend) ExtendPlainFront(length, true);
+    }
     void EndLineWritten(int length) { EndPendingLine(length, false); }
     // Tidies the buffer (buffered mode) and writes lines from its front; a
     // flush that is not `all` keeps the last output, at most 341 characters.
@@ -109,6 +142,27 @@ private:
     void AddPendingLine(const char* text, int length, bool knownPlain);
     // Adds the `length` bytes after the pending text as a line.
     void EndPendingLine(int length, bool knownPlain);
+    // The plain front now takes in the whole buffer, the line of `length`
+    // bytes last added among it; `oneLine`: that text holds no newline of
+    // its own.
+    void ExtendPlainFront(int length, bool oneLine) {
+        plainLength = pending.length;
+        if (!oneLine) {
+            plainLines = -1;
+        } else if (plainLines >= 0) {
+            plainLineStarts[static_cast<size_t>((plainFirstLine + plainLines) % kLineStarts)] =
+                plainBase + pending.length - length - 1;
+            ++plainLines;
+        }
+        if (length > plainWidest) plainWidest = length;
+    }
+    // Takes the count and the widest line of the plain front from the
+    // buffer (after a flush: what it keeps is short).
+    void MeasurePlainFront();
+    // FlushBuffer for a buffer that is plain throughout and whose lines all
+    // fit the width: the lines written are one run, and where it stops is
+    // found from the back of the buffer.
+    int FlushPlainLines(OutputDocument* document, int all);
     // Reports the first failed write of the file ("ERROR: Can't write file").
     void ReportOwnWriteFailure();
 };

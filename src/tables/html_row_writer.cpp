@@ -84,66 +84,130 @@ void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::
         WriteCellLines(set, writer, line, endTag, minimise, piece);
 }
 
+HTMLFile* BufferingHtmlFile(FC* set, OutputDocument* writer) {
+    if (typeid(*writer) != typeid(HTMLFile)) return nullptr;
+    HTMLFile* const html = static_cast<HTMLFile*>(writer);
+    return html->IsBuffered(set, html) ? html : nullptr;
+}
+
 }  // namespace row_writing
 
 namespace {
 
+// The start tag of the plain cells of a row up to its ">", kept from cell
+// to cell: a row's cells mostly share their alignments, and the tag is put
+// together again only for a cell whose alignments differ from those it was
+// made for.
+struct PlainStartTag {
+    int alignment = -1;  // the alignments it was made for (-1: none yet)
+    int vAlign = -1;
+    bool onlySpacing = false;
+    size_t size = 0;
+    char bytes[4 * 16 + 16] = {};  // four short pieces and the ">", each copied as sixteen bytes
+};
+
+// Copies `n` bytes as blocks of sixteen: up to fifteen bytes more are
+// written after them (the caller's room has that much to spare).
+inline char* CopyBlocks(char* at, const char* from, size_t n) {
+    for (size_t i = 0; i < n; i += 16) std::memcpy(at + i, from + i, 16);
+    return at + n;
+}
+
+// Makes `startTag` the start tag of a cell with the alignments given, unless
+// it is that already.
+template <bool onlySpacing>
+[[gnu::always_inline]] inline void MatchStartTag(PlainStartTag& startTag, const row_writing::PlainCellOutput& out,
+                                                 int alignment, int vAlign, bool header) {
+    if (startTag.alignment == alignment && startTag.vAlign == vAlign && startTag.onlySpacing == onlySpacing) return;
+    const ShortPiece& indent = kShortPieces[out.minimise ? kNothing : kIndent];
+    const ShortPiece& name = kShortPieces[header ? kHeaderName : kDataName];
+    const ShortPiece& align = kShortPieces[onlySpacing                     ? kNothing
+                                           : alignment == kAlignmentCentre ? kAlignCentre
+                                           : alignment == kAlignmentRight  ? kAlignRight
+                                           : header                        ? kAlignLeft
+                                                                           : kNothing];
+    const ShortPiece& valign =
+        kShortPieces[header || vAlign < 1 || vAlign > 3 ? kNothing : kVAlignTop + (vAlign - 1)];
+    char* at = startTag.bytes;
+    for (const ShortPiece* piece : {&indent, &name, &align, &valign}) {
+        std::memcpy(at, piece->bytes, 16);
+        at += piece->size;
+    }
+    *at++ = '>';
+    startTag.size = static_cast<size_t>(at - startTag.bytes);
+    startTag.alignment = alignment;
+    startTag.vAlign = vAlign;
+    startTag.onlySpacing = onlySpacing;
+}
+
+// Puts a cell's line together at `at`: the start tag, the text (sixteen
+// bytes of it at once where `wholeBlock` allows, see WritePlainCellAs) and
+// the end tag, with sixteen bytes of room to spare after it.
+inline void PutPlainCell(char* at, const PlainStartTag& startTag, std::string_view text, bool wholeBlock,
+                         const ShortPiece& end) {
+    at = CopyBlocks(at, startTag.bytes, startTag.size);
+    if (wholeBlock && text.size() <= 16)
+        std::memcpy(at, text.data(), 16);
+    else
+        std::memcpy(at, text.data(), text.size());
+    at += text.size();
+    std::memcpy(at, end.bytes, 16);
+}
+
+// The common case of WritePlainCellAs, in line in the loop over a row's
+// cells: a cell whose start tag holds at most its alignments, written as a
+// short line straight into the buffer of a buffering HTML file writer.
+// False, and nothing written, for any other.
+template <bool onlySpacing>
+[[gnu::always_inline]] inline bool WriteShortPlainCell(const row_writing::PlainCellOutput& out,
+                                                       const CellRecord& cell, std::string_view text, bool header,
+                                                       PlainStartTag& startTag, bool wholeBlock) {
+    HTMLFile* const html = out.buffered;
+    if (!html || cell.width != 0 || cell.span > 1 || cell.rowSpan > 1) return false;
+    MatchStartTag<onlySpacing>(startTag, out, cell.htmlAlignment, cell.vAlignment, header);
+    const ShortPiece& end = kShortPieces[header ? kHeaderEnd : kDataEnd];
+    const size_t length = startTag.size + text.size() + end.size;
+    if (length > static_cast<size_t>(kLongCellLine)) return false;
+    static_assert(HTMLFile::kPlainLineSpare >= 16, "the last piece is copied as sixteen bytes");
+    PutPlainCell(html->BufferedPlainLineSpace(out.set, static_cast<int>(length)), startTag, text, wholeBlock, end);
+    html->EndPlainLine(static_cast<int>(length));
+    return true;
+}
+
 // WritePlainCell, for plain cells (`onlySpacing` false) and for the empty
 // cells written as plain cells, whose start tag has no horizontal alignment
-// (a separate instance: most cells are plain ones).
+// (a separate instance: most cells are plain ones).  `startTag`: the row's
+// (see PlainStartTag).  `wholeBlock`: sixteen bytes may be read from the
+// text's start, whatever its length (a text's buffer of that many).
 template <bool onlySpacing>
 void WritePlainCellAs(const row_writing::PlainCellOutput& out, const CellRecord& cell, std::string_view text,
-                      bool header) {
+                      bool header, PlainStartTag& startTag, bool wholeBlock) {
     using row_writing::CellAttributes;
     using row_writing::FindTag;
+    if (WriteShortPlainCell<onlySpacing>(out, cell, text, header, startTag, wholeBlock)) return;
     TextString& markup = out.markup;
     const std::string_view endTag = header ? "</TH>" : "</TD>";
     const int alignment = cell.htmlAlignment;
     const int vAlign = cell.vAlignment;
     if (cell.width == 0 && cell.span <= 1 && cell.rowSpan <= 1) {
-        // Most cells: the start tag holds at most the alignments.  The
-        // pieces are put together in one go, each short one as sixteen
-        // bytes (the text's room has that much to spare).
-        const ShortPiece& indent = kShortPieces[out.minimise ? kNothing : kIndent];
-        const ShortPiece& name = kShortPieces[header ? kHeaderName : kDataName];
-        const ShortPiece& align = kShortPieces[onlySpacing                     ? kNothing
-                                               : alignment == kAlignmentCentre ? kAlignCentre
-                                               : alignment == kAlignmentRight  ? kAlignRight
-                                               : header                        ? kAlignLeft
-                                                                               : kNothing];
-        const ShortPiece& valign =
-            kShortPieces[header || vAlign < 1 || vAlign > 3 ? kNothing : kVAlignTop + (vAlign - 1)];
+        // The start tag holds at most the alignments.  The pieces are put
+        // together in one go, each short one as sixteen bytes (the text's
+        // room has that much to spare).
+        MatchStartTag<onlySpacing>(startTag, out, alignment, vAlign, header);
         const ShortPiece& end = kShortPieces[header ? kHeaderEnd : kDataEnd];
-        const size_t length = indent.size + name.size + align.size + valign.size + 1 + text.size() + end.size;
-        auto put = [&](char* at) {
-            for (const ShortPiece* piece : {&indent, &name, &align, &valign}) {
-                std::memcpy(at, piece->bytes, 16);
-                at += piece->size;
-            }
-            *at++ = '>';
-            std::memcpy(at, text.data(), text.size());
-            at += text.size();
-            std::memcpy(at, end.bytes, 16);
-        };
-        // The HTML file writer takes the line straight into its buffer.  A
-        // long line without a line break is written there as WriteLine
-        // writes it (see WriteCellLines), without a copy beside the buffer.
-        static_assert(HTMLFile::kPlainLineSpare >= 16, "the last piece is copied as sixteen bytes");
-        const bool shortLine = length <= static_cast<size_t>(kLongCellLine);
-        if (typeid(*out.writer) == typeid(HTMLFile) &&
-            (shortLine || FindTag(text, "<BR>", 0) == std::string_view::npos)) {
-            HTMLFile* const html = static_cast<HTMLFile*>(out.writer);
-            if (char* const space = html->PlainLineSpace(out.set, out.writer, static_cast<int>(length), nullptr)) {
-                put(space);
-                if (shortLine)
-                    html->EndPlainLine(static_cast<int>(length));
-                else
-                    html->EndLineWritten(static_cast<int>(length));
-                return;
-            }
+        const size_t length = startTag.size + text.size() + end.size;
+        // A long line without a line break is written into the HTML file
+        // writer's buffer as WriteLine writes it (see WriteCellLines),
+        // without a copy beside the buffer.
+        HTMLFile* const html = out.buffered;
+        if (html && FindTag(text, "<BR>", 0) == std::string_view::npos) {
+            PutPlainCell(html->BufferedPlainLineSpace(out.set, static_cast<int>(length)), startTag, text, wholeBlock,
+                         end);
+            html->EndLineWritten(static_cast<int>(length));
+            return;
         }
         markup.Reserve(static_cast<int>(length) + 16);
-        put(markup.buffer);
+        PutPlainCell(markup.buffer, startTag, text, wholeBlock, end);
         markup.length = static_cast<int>(length);
         markup.buffer[length] = '\0';
     } else {
@@ -169,7 +233,8 @@ void WritePlainCellAs(const row_writing::PlainCellOutput& out, const CellRecord&
 
 void row_writing::WritePlainCell(const PlainCellOutput& out, const CellRecord& cell, std::string_view text,
                                  bool header) {
-    WritePlainCellAs<false>(out, cell, text, header);
+    PlainStartTag startTag;
+    WritePlainCellAs<false>(out, cell, text, header, startTag, false);
 }
 
 void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
@@ -186,13 +251,15 @@ void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
                                              row.percentWidths,
                                              row.percentBase,
                                              out.scratch.plainCellMarkup,
-                                             out.scratch.cellLinePiece};
+                                             out.scratch.cellLinePiece,
+                                             row_writing::BufferingHtmlFile(out.policies, out.writer)};
     // A cell written from its own text (a plain text) leaves it as it is;
     // any other is taken over into a scratch text, which the cell writer
     // changes: the row's RTF is written before it and its cells are reset
     // before they are read again, so the text is moved, not copied (a cell
     // may hold a whole block).
     TextString& text = out.scratch.cellText;
+    PlainStartTag startTag;
     const CellRecord* previous = nullptr;
     for (const CellRecord& cell : row.cells) {
         if (cell.merged) {
@@ -210,10 +277,13 @@ void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
             text = "<HR>";
             given = &text;
         }
-        if (cell.plainMarkup)
-            (cell.onlySpacing ? WritePlainCellAs<true> : row_writing::WritePlainCell)(plain, cell, given->view(),
-                                                                                      row.headerRow);
-        else
+        if (cell.plainMarkup) {
+            const bool wholeBlock = given->capacity >= 16;
+            if (cell.onlySpacing)
+                WritePlainCellAs<true>(plain, cell, given->view(), row.headerRow, startTag, wholeBlock);
+            else if (!WriteShortPlainCell<false>(plain, cell, given->view(), row.headerRow, startTag, wholeBlock))
+                WritePlainCellAs<false>(plain, cell, given->view(), row.headerRow, startTag, wholeBlock);
+        } else
             out.engine.WriteHtmlCell(row, cell, previous, *given);
         previous = &cell;
     }

@@ -15,6 +15,7 @@
 #include "tables/scratch_buffers.h"
 
 class FC;
+class HTMLFile;
 class OutputDocument;
 class TabConfig;
 
@@ -97,6 +98,10 @@ void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* se
 void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::string_view endTag, bool minimise,
                         TextString& piece);
 
+// `writer` as the HTML file writer when it buffers its output, else null
+// (see PlainCellOutput::buffered).
+HTMLFile* BufferingHtmlFile(FC* set, OutputDocument* writer);
+
 // What writing a plain cell needs beyond its record, the same for every
 // cell of a row.
 struct PlainCellOutput {
@@ -107,6 +112,9 @@ struct PlainCellOutput {
     int percentBase = 0;
     TextString& markup;  // scratch: the cell's line
     TextString& piece;  // scratch: WriteCellLines'
+    // `writer` as the HTML file writer when it buffers (HTMLFile::IsBuffered),
+    // else null: its lines are put together in its buffer.
+    HTMLFile* buffered = nullptr;
 };
 // Writes a plain cell of a table without a layout, neither a header-column
 // cell of a data row nor one with gutter or stub text, holding `text`: a

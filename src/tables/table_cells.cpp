@@ -545,7 +545,8 @@ bool HasTwoDots(const char* s, int n) {
 // - the link dictionary can match any word: it must be empty;
 // - trimming removes outer blanks and tabs, and an RTF text ending in "}}}"
 //   gets a blank: the text must start and end with neither.
-bool ConversionLeavesAlone(const TextString& text, unsigned char kinds, bool dotsMayBeReferences) {
+[[gnu::always_inline]] inline bool ConversionLeavesAlone(const TextString& text, unsigned char kinds,
+                                                         bool dotsMayBeReferences) {
     if (kinds & kConvertedByte) return false;
     if (kinds & kDotByte) {
         if ((kinds & kLetterByte) || dotsMayBeReferences) return false;
@@ -645,7 +646,24 @@ void WithCellConversion(PreForm& engine, const PreFormLine& line, Use&& use) {
     const unsigned char escapedBytes =
         context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
     const SourcePosition linePosition = engine.lines.PositionOf(line);
-    auto convert = [&](TextString& text) {
+    // The whole conversion, for a text it may change (kept out of line).
+    auto convertFully = [&](TextString& text) {
+        if (context) {
+            LoadScratchLine(scratch, text);
+            scratch.lineType = line.lineType;
+            scratch.flags = line.flags;
+            scratch.position = linePosition;
+            scratch.originPosition = engine.lines.OriginOf(line);
+            context->trackers.output.position = linePosition;
+            scratch.ConvertForOutput(*set, nullptr, 1, references, 1, 0, 1, 1);
+            PutBackScratchLine(scratch, text);
+            context->ForgetLine(&scratch);
+            scratch.trackingContext = nullptr;  // the Context may end before the scratch line
+        }
+    };
+    // Most cells: escaped as needed and found untouched, in line in the
+    // loop over a row's cells.
+    auto convert = [&](TextString & text) __attribute__((always_inline)) {
         unsigned char bytes;
         if (engine.htmlOutput) {
             bytes = LookAtCellBytes(text);
@@ -660,20 +678,10 @@ void WithCellConversion(PreForm& engine, const PreFormLine& line, Use&& use) {
         }
         const bool untouched =
             dictionaryEmpty && !text.IsEmpty() && ConversionLeavesAlone(text, bytes, dotsMayBeReferences);
-        if (context && untouched) {
+        if (context && untouched)
             context->trackers.output.position = linePosition;
-        } else if (context) {
-            LoadScratchLine(scratch, text);
-            scratch.lineType = line.lineType;
-            scratch.flags = line.flags;
-            scratch.position = linePosition;
-            scratch.originPosition = engine.lines.OriginOf(line);
-            context->trackers.output.position = linePosition;
-            scratch.ConvertForOutput(*set, nullptr, 1, references, 1, 0, 1, 1);
-            PutBackScratchLine(scratch, text);
-            context->ForgetLine(&scratch);
-            scratch.trackingContext = nullptr;  // the Context may end before the scratch line
-        }
+        else
+            convertFully(text);
     };
     use(convert);
     if (context) context->trackers.codeLocation = savedLocation;

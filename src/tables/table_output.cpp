@@ -137,26 +137,53 @@ bool IsPlainUntaggedCellText(std::string_view text, const TextString& start, con
     return true;
 }
 
-// The same for a cell's own text.  A text of at most sixteen bytes in a
-// buffer of at least that many (most cells: their buffers are reused row
-// after row) is looked at in one vector compare.
-bool IsPlainUntaggedCellText(const TextString& text, const TextString& start, const unsigned char* kinds) {
+// The same for a cell's own text, for the cells of a row: what the test
+// reads of the delimiter is made once, when the row starts.  A text of at
+// most sixteen bytes in a buffer of at least that many (most cells: their
+// buffers are reused row after row) is looked at in one vector compare.
+class PlainCellText {
+public:
+    // `kinds`: CellByteKinds for `start`.
+    PlainCellText(const TextString& start, const unsigned char* kinds) : start(start), kinds(kinds) {
 #if defined(__SSE2__)
-    if (text.length > 0 && text.length <= 16 && text.capacity >= 16 && !start.IsEmpty()) {
-        if (IsBlankOrTab(text.buffer[0]) || IsBlankOrTab(text.buffer[text.length - 1])) return false;
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer));
-        auto is = [&](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
-        const __m128i stops = _mm_or_si128(
-            _mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('\n'))),
-            _mm_or_si128(_mm_or_si128(is('\0'), is('\x01')),
-                         _mm_or_si128(is(ToLowerAscii(start.buffer[0])), is(ToUpperAscii(start.buffer[0])))));
-        // Only the text's own bytes count, not what its buffer holds after it.
-        const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(stops)) & ((1u << text.length) - 1);
-        return found == 0;
-    }
+        if (!start.IsEmpty()) {
+            vectors = true;
+            lower = _mm_set1_epi8(ToLowerAscii(start.buffer[0]));
+            upper = _mm_set1_epi8(ToUpperAscii(start.buffer[0]));
+        }
 #endif
-    return IsPlainUntaggedCellText(text.view(), start, kinds);
-}
+    }
+
+    [[gnu::always_inline]] bool Holds(const TextString& text) const {
+#if defined(__SSE2__)
+        if (vectors && text.length > 0 && text.length <= 16 && text.capacity >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.buffer));
+            auto is = [&](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+            const __m128i stops =
+                _mm_or_si128(_mm_or_si128(_mm_or_si128(is('<'), is('>')), _mm_or_si128(is('&'), is('\n'))),
+                             _mm_or_si128(_mm_or_si128(is('\0'), is('\x01')),
+                                          _mm_or_si128(_mm_cmpeq_epi8(bytes, lower), _mm_cmpeq_epi8(bytes, upper))));
+            const __m128i blanks = _mm_or_si128(is(' '), is('\t'));
+            // Only the text's own bytes count, not what its buffer holds
+            // after it; blanks only at its ends.
+            const unsigned own = (1u << text.length) - 1;
+            const unsigned ends = 1u | (1u << (text.length - 1));
+            return ((static_cast<unsigned>(_mm_movemask_epi8(stops)) & own) |
+                    (static_cast<unsigned>(_mm_movemask_epi8(blanks)) & ends)) == 0;
+        }
+#endif
+        return IsPlainUntaggedCellText(text.view(), start, kinds);
+    }
+
+private:
+    const TextString& start;
+    const unsigned char* kinds;
+#if defined(__SSE2__)
+    bool vectors = false;  // there is a delimiter
+    __m128i lower = _mm_setzero_si128();
+    __m128i upper = _mm_setzero_si128();
+#endif
+};
 
 // Whether the table's cells can be plain cells at all: not under the rule
 // set that removes spans from them, and not while font changes around a
@@ -168,9 +195,9 @@ bool PlainCellsPossible(const PreForm& table) {
 // Whether a cell of such a table, holding `text`, is a plain cell: its text
 // is a plain untagged cell text and it needs no contents link.  The HTML
 // cell writer leaves such a text as it is.
-bool IsPlainCell(const TableCell& cell, const TextString& text, const TextString& tagStart,
-                 const unsigned char* kinds) {
-    return cell.linkAnchor.IsEmpty() && IsPlainUntaggedCellText(text, tagStart, kinds);
+[[gnu::always_inline]] inline bool IsPlainCell(const TableCell& cell, const TextString& text,
+                                               const PlainCellText& plainText) {
+    return cell.linkAnchor.IsEmpty() && plainText.Holds(text);
 }
 
 // Whether the text may hold a tag: whether the first character of the tag
@@ -351,25 +378,34 @@ namespace row_writing {
 // after `from`, in any letter case; npos when there is none.
 size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
     if (from >= text.size() || pattern.size() < 2) return std::string_view::npos;
-    // Every cell line is searched: the places of "<" are looked for over a
-    // few bytes in place (a cell of many short lines has one every few
-    // bytes), beyond them by memchr, and the letter after each rules out
-    // most of them before the full compare.
-    constexpr ptrdiff_t kNearBytes = 16;
+    // Every cell line is searched (a cell of many short lines has a "<"
+    // every few bytes): the next "<" is looked for in the next sixteen bytes
+    // in one compare, beyond them by memchr, and the letter after it rules
+    // out most places before the full compare.
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char second = ToUpperAscii(pattern[1]);
     for (const char* at = begin + from; at < end; ++at) {
-        const char* const near = end - at > kNearBytes ? at + kNearBytes : end;
-        while (at < near && *at != '<') ++at;
-        if (at == near) {
-            if (near == end) break;
-            at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
-            if (!at) break;
+#if defined(__SSE2__)
+        if (end - at >= 16) {
+            const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), _mm_set1_epi8('<'))));
+            if (found) {
+                at += __builtin_ctz(found);
+            } else {
+                // Beyond those sixteen bytes the next "<" may be far off
+                // (a long text of words): memchr takes larger steps.
+                at = static_cast<const char*>(std::memchr(at + 16, '<', static_cast<size_t>(end - at - 16)));
+                if (!at) break;
+            }
         }
-        if (at + 1 < end && ToUpperAscii(at[1]) == second &&
-            MatchesAt(text, static_cast<size_t>(at - begin), pattern))
-            return static_cast<size_t>(at - begin);
+#endif
+        while (at < end && *at != '<') ++at;
+        if (at == end) break;
+        if (static_cast<size_t>(end - at) < pattern.size() || ToUpperAscii(at[1]) != second) continue;
+        size_t matched = 2;
+        while (matched < pattern.size() && ToUpperAscii(at[matched]) == ToUpperAscii(pattern[matched])) ++matched;
+        if (matched == pattern.size()) return static_cast<size_t>(at - begin);
     }
     return std::string_view::npos;
 }
@@ -384,9 +420,22 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag, bool minimise,
                     TextString& line) {
     const std::string_view text = cell.view();
+    // Where the HTML file writer buffers, a line of several goes straight
+    // into its buffer, added as WriteText adds a line; not from a text with
+    // a NUL byte, which ends the line WriteText is given.
+    HTMLFile* html = nullptr;
     auto emit = [&](std::string_view piece, bool continuation) {
         if (!continuation && piece.size() == text.size() && piece.size() > static_cast<size_t>(kLongCellLine)) {
             document->WriteLine(set, document, &cell, 0);
+            return;
+        }
+        const std::string_view indent = continuation && !minimise ? "      " : "";
+        const int length = static_cast<int>(indent.size() + piece.size());
+        if (html && length <= kLongCellLine) {
+            char* const at = html->BufferedPlainLineSpace(set, length);
+            std::memcpy(at, indent.data(), indent.size());
+            std::memcpy(at + indent.size(), piece.data(), piece.size());
+            html->EndLineWritten(length);
             return;
         }
         line.MakeEmpty();
@@ -406,6 +455,7 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
         document->WriteText(set, document, cell.buffer);
         return;
     }
+    if (!std::memchr(text.data(), '\0', text.size())) html = row_writing::BufferingHtmlFile(set, document);
     for (size_t at = firstBreak; at != std::string_view::npos; at = FindTag(text, "<BR>", at + 4)) {
         const size_t cut = at + 4;
         if (cut >= text.size() || text.substr(cut) == endTag) break;
@@ -1030,12 +1080,11 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     const TableCellRow& row = table.cellRow;
     const int count = shape.count;
     const bool cellsMayBePlain = html && PlainCellsPossible(table);
-    const unsigned char* const kinds = CellByteKinds(table, tagStart);
+    const PlainCellText plainText(tagStart, CellByteKinds(table, tagStart));
     // Padding cells are alike: when they are not plain cells they are
     // dealt with as one.
     const TableCellRow::Padding& padding = row.PaddingCells();
-    const bool plainPadding =
-        row.PaddingStart() < count && cellsMayBePlain && IsPlainUntaggedCellText(padding.text, tagStart, kinds);
+    const bool plainPadding = row.PaddingStart() < count && cellsMayBePlain && plainText.Holds(padding.text);
     const int walked = std::min(count, plainPadding ? count : row.PaddingStart());
     plainCells.assign(static_cast<size_t>(walked), 0);
 
@@ -1045,7 +1094,7 @@ long MarkPlainCellsAndTail(const PreForm& table, bool html, const TextString& ta
     long tailCells = 0;
     const int rest = WalkCellsBeforePadding(row, count, plainPadding, [&](int c) {
         const TableCell& cell = *row.CellAt(c);
-        const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, tagStart, kinds);
+        const bool plain = cellsMayBePlain && IsPlainCell(cell, cell.text, plainText);
         plainCells[static_cast<size_t>(c)] = plain ? 1 : 0;
         if (!plain && IsFillerCell(cell, html)) {
             ++tailCells;
@@ -1245,6 +1294,13 @@ void MarkEmptyPlainCells(PreForm& table, bool laidOutTable, bool headerRow, RowR
     }
 }
 
+// Rule lines, of either kind (IsRuleLine, IsBorderedRule), are made of rule
+// characters, borders and blanks: a text that starts with a letter, a digit
+// or a byte beyond ASCII (most cells) is none, and is not looked at further.
+bool MayBeRuleLine(char first) {
+    return !IsAsciiAlnum(static_cast<unsigned char>(first)) && static_cast<unsigned char>(first) < 0x80;
+}
+
 // The HTML row: a data row's colour (the count of data rows starts again
 // at each header row), the row's vertical alignment, and per written cell
 // how it is written: plain cells as their start tag, text and end tag, a
@@ -1293,7 +1349,7 @@ void FillHtmlRow(PreForm& table, const RowShape& shape, RowRecord& row) {
         const bool plainText = shape.IsPlain(c);
         const TextString& text = cell->text;
         bool isRule = !plainText && text.view().find("<HR") != std::string_view::npos;
-        if (!isRule && cell->lineCount == 1 && text.length > 3 &&
+        if (!isRule && cell->lineCount == 1 && text.length > 3 && MayBeRuleLine(text.buffer[0]) &&
             (IsRuleLine(text.buffer) || IsBorderedRule(text.view()))) {
             record.drawnRule = true;
             isRule = true;
@@ -1484,7 +1540,7 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     const TextString& tagStart = policies->GetText(Pol::StartTagDelimiter);
     const bool strong = !isHeaderRow && isHeaderColumn;
     const bool plainCell = extraLeading < 6 && PlainCellsPossible(*this) &&
-                           IsPlainCell(*cell, *text, tagStart, CellByteKinds(*this, tagStart));
+                           IsPlainCell(*cell, *text, PlainCellText(tagStart, CellByteKinds(*this, tagStart)));
     if (plainCell && !laidOut && !hasGutter && !hasStub && !strong) {
         CellRecord record;
         record.width = FirstColumnShare(*this, column);
@@ -1498,7 +1554,8 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
                                                percent,
                                                PercentBase(config),
                                                scratchBuffers.plainCellMarkup,
-                                               scratchBuffers.cellLinePiece};
+                                               scratchBuffers.cellLinePiece,
+                                               row_writing::BufferingHtmlFile(policies, htmlWriter)};
         row_writing::WritePlainCell(out, record, text->view(), isHeaderRow != 0);
         return;
     }

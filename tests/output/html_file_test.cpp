@@ -377,11 +377,18 @@ TEST_F(HTMLFileTest, PlainLinesComeOutAsIfWrittenAsText) {
         for (int round = 0; round < 40; ++round)
             for (const auto& [text, plain] : lines) {
                 const TextString line(text.c_str());
-                if (usePlain && plain && round % 2 == 0) {
+                if (usePlain && plain && round % 3 == 0) {
                     writer.WritePlainLine(&set, &writer, line);
                 } else if (usePlain && plain) {
-                    // Put together in the writer's own buffer.
-                    char* space = writer.PlainLineSpace(&set, &writer, line.length, nullptr);
+                    // Put together in the writer's own buffer, found buffering
+                    // line by line or once for many lines.
+                    char* space = nullptr;
+                    if (round % 3 == 1) {
+                        space = writer.PlainLineSpace(&set, &writer, line.length, nullptr);
+                    } else {
+                        EXPECT_TRUE(writer.IsBuffered(&set, &writer));
+                        space = writer.BufferedPlainLineSpace(&set, line.length);
+                    }
                     EXPECT_NE(space, nullptr);
                     if (!space) continue;
                     std::memcpy(space, line.buffer, static_cast<size_t>(line.length));
@@ -397,4 +404,75 @@ TEST_F(HTMLFileTest, PlainLinesComeOutAsIfWrittenAsText) {
     const std::vector<std::string> asText = run(false);
     ASSERT_GT(asText.size(), 100u);
     EXPECT_EQ(run(true), asText);
+}
+
+// A file's buffer of plain lines that all fit the width is flushed as one
+// run found from the back of the buffer; the file must come out as the same
+// lines written as text make it, and each flush keep what it keeps for the
+// tidy passes: lines up to and beyond the width, many tiny lines kept at
+// once, text the tidy passes change, a text of two lines, a PRE section.
+TEST_F(HTMLFileTest, PlainLinesFlushedAsOneRunComeOutAsText) {
+    const std::string kFlushAll = "(flush all)";
+    std::vector<std::pair<std::string, bool>> lines;  // the line, whether it is plain
+    for (int i = 0; i < 40; ++i)
+        lines.emplace_back("    <TD>" + std::string(static_cast<size_t>(i % 9) * 9, 'c') + "</TD>", true);
+    for (const int width : {89, 90, 91, 120}) lines.emplace_back(std::string(static_cast<size_t>(width), 'w'), true);
+    for (int i = 0; i < 300; ++i) lines.emplace_back(std::string(static_cast<size_t>(i % 3 + 1), 't'), true);
+    lines.emplace_back("", false);  // the tidy passes take out an empty line
+    // After a flush of all, wide lines, then more short ones kept at once
+    // than the writer keeps the starts of.
+    lines.emplace_back(kFlushAll, false);
+    for (int i = 0; i < 8; ++i) lines.emplace_back(std::string(90, 'v'), true);
+    for (int i = 0; i < 160; ++i) lines.emplace_back("s", true);
+    lines.emplace_back("<P>", false);
+    lines.emplace_back("two\nlines", false);
+    for (int i = 0; i < 50; ++i) lines.emplace_back("  <TR>", true);
+    lines.emplace_back("<PRE>", false);
+    lines.emplace_back("    <TD>in pre</TD>", true);
+    lines.emplace_back("</PRE>", false);
+    for (int i = 0; i < 60; ++i)
+        lines.emplace_back("    <TD ALIGN=\"RIGHT\">" + std::to_string(i * 37) + "</TD>", true);
+    struct Run {
+        std::string file;
+        std::vector<std::string> kept;  // the buffer after each flush
+    };
+    auto run = [&](bool usePlain, const char* name) {
+        const std::filesystem::path path = folder / name;
+        HTMLFile writer;
+        EXPECT_TRUE(writer.OpenForWrite(path.string().c_str(), 0, 0));
+        writer.fileStarted = 1;
+        writer.policies = &set;
+        context.documentState.htmlOutput = 1;
+        Run result;
+        for (int round = 0; round < 12; ++round)
+            for (const auto& [text, plain] : lines) {
+                const TextString line(text.c_str());
+                const int before = writer.pending.length;
+                if (text == kFlushAll) {
+                    writer.FlushBuffer(&set, &writer, 1);
+                    continue;
+                }
+                if (!usePlain || !plain) {
+                    writer.WriteText(&set, &writer, line.buffer);
+                } else if (round % 2 == 0) {
+                    writer.WritePlainLine(&set, &writer, line);
+                } else {
+                    char* space = writer.BufferedPlainLineSpace(&set, line.length);
+                    std::memcpy(space, line.buffer, static_cast<size_t>(line.length));
+                    writer.EndPlainLine(line.length);
+                }
+                if (writer.pending.length <= before) result.kept.push_back(writer.pending.str());
+            }
+        writer.FlushBuffer(&set, &writer, 1);
+        writer.Close();
+        std::ifstream in(path, std::ios::binary);
+        result.file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return result;
+    };
+    const Run asText = run(false, "text.html");
+    ASSERT_GT(asText.file.size(), 20000u);
+    ASSERT_GT(asText.kept.size(), 50u);
+    const Run asPlain = run(true, "plain.html");
+    EXPECT_EQ(asPlain.file, asText.file);
+    EXPECT_EQ(asPlain.kept, asText.kept);
 }

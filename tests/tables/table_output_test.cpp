@@ -7,13 +7,17 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "foundation/utilities.h"
+#include "output/html_file.h"
 #include "output/html_tidy.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
+#include "support/html_file_lines.h"
 #include "support/recording_document.h"
 #include "tables/preform.h"
 #include "tables/row_record.h"
 #include "tables/row_writers.h"
+#include "tables/rule_lines.h"
 
 namespace {
 
@@ -250,11 +254,24 @@ TEST_F(TableOutputTest, CellsDrawnAsRulesAreWrittenAsRules) {
     for (size_t at = html.find("<HR>"); at != std::string::npos; at = html.find("<HR>", at + 1)) ++rules;
     EXPECT_EQ(rules, 3) << html;
     EXPECT_NE(html.find("-a--"), std::string::npos) << html;
+
+    // Only texts that start with a letter, a digit or a byte beyond ASCII
+    // skip the look for a rule: a text that starts with any other byte is
+    // drawn whenever either kind of rule line says it is one.
+    const std::vector<std::string> texts = {"=====", "_____", "~~~~~",  "+----+", " ----", "\t----", ": ---",
+                                            "---:",  "- - -", "| -- |", "----a",  "a----", "1----",  "\xc3\xa9----",
+                                            "Z----", "*----", "#----",  ".----",  "(----)"};
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        const bool rule = IsRuleLine(text.c_str()) || IsBorderedRule(text);
+        auto single = Engine(5, 1);
+        SetRow(*single, {text.c_str()});
+        document.Clear();
+        single->OutputTableRow(2);
+        EXPECT_EQ(document.Joined().find("<HR>") != std::string::npos, rule) << document.Joined();
+    }
 }
 
-// A cell written as one line without the tidy passes must come out as the
-// passes would have made it: texts that look plain but are not, and texts
-// that are, each against the tidied markup of the cell.
 TEST_F(TableOutputTest, CellsComeOutAsTheTidyPassesMakeThem) {
     // clang-format off
     const std::vector<std::string> texts = {
@@ -262,7 +279,9 @@ TEST_F(TableOutputTest, CellsComeOutAsTheTidyPassesMakeThem) {
         "Z\xfcrich", "trailing ", "  leading", "<B>bold</B>", "<HR>", "&nbsp;", "a\x01b",
         // Around sixteen bytes, with the byte that matters last.
         "abcdefghijklmno", "abcdefghijklmnop", "abcdefghijklmno>", "abcdefghijklmn&p", "abcdefghijklmno[",
-        "abcdefghijklmnopq", "abcdefghijklmnop&", "abcdefghijklmn ", "[[BR]]x"};
+        "abcdefghijklmnopq", "abcdefghijklmnop&", "abcdefghijklmn ", "[[BR]]x",
+        // Blanks count only at the ends.
+        "abcdefghijklmno ", "abcdefghijklmno\t", "\tx", "x\t", " x", "a b", "abcdefg\tijklmnop", "a \t b"};
     // clang-format on
     auto engine = Engine(3, 1);
     for (const std::string& cellText : texts) {
@@ -498,6 +517,30 @@ TEST_F(TableOutputTest, PaddingOfShortRowsIsCappedPerTable) {
     EXPECT_TRUE(html.kept.empty());
 }
 
+// A tag is looked for sixteen bytes at a time: tags on either side of such
+// a block, in any letter case, cut short by the text's end, or looked for
+// from inside one are found where a plain search finds them.
+TEST(FindTagTest, FindsTagsWhereASearchFindsThem) {
+    const std::vector<std::string> tags = {"<BR>",  "<br>",  "<bR>",  "<B>",   "<BR",
+                                           "<<BR>", "<SUP>", "<sup>", "< BR>", "<"};
+    for (const std::string& tag : tags) {
+        for (size_t before = 0; before < 40; ++before) {
+            for (const size_t after : {0, 1, 20}) {
+                const std::string text = std::string(before, 'x') + tag + std::string(after, 'y') + "<Br>";
+                std::string upper = text;
+                for (char& c : upper) c = ToUpperAscii(c);
+                for (const std::string pattern : {"<BR>", "<SUP>"}) {
+                    for (const size_t from : {size_t{0}, before, before + 1, text.size() - 2}) {
+                        SCOPED_TRACE(text + " " + pattern + " from " + std::to_string(from));
+                        EXPECT_EQ(row_writing::FindTag(text, pattern, from), upper.find(pattern, from));
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(row_writing::FindTag("<BR>", "<BR>", 4), std::string_view::npos);
+}
+
 TEST(FormatCellLinesTest, TrimsPiecesAndProtectsRaisedStarts) {
     const std::vector<std::pair<const char*, const char*>> cases = {
         {"  plain  ", "plain"},
@@ -563,6 +606,52 @@ TEST(FormatCellLinesTest, CellsOfABlockAreFormattedWhole) {
         TextString small(" a <BR><BR>b");
         HTML_FormatCellLines(&small, &small);
         EXPECT_EQ(small.str(), "a<BR>&nbsp;<BR>b");
+    }
+}
+
+// The lines of a cell of several go straight into a buffering HTML file
+// writer's buffer; they come out as the same lines written one by one do,
+// with long lines among them, a NUL byte in the text, minimised or not.
+TEST_F(TableOutputTest, CellLinesComeOutAsIfWrittenOneByOne) {
+    const std::string longLine(140, 'w');
+    struct Case {
+        const char* what;
+        std::string text;
+        bool minimise = false;
+        const char* endTag = "</TD>";
+    };
+    const std::vector<Case> cases = {
+        {"short lines", "    <TD>a<BR>b<BR>c</TD>"},
+        {"minimised", "<TD>a<BR>b<BR>c</TD>", true},
+        {"a break before the end tag", "    <TH>a<BR>b<BR></TH>", false, "</TH>"},
+        {"a long line among them", "    <TD>a<BR>" + longLine + "<BR>" + longLine.substr(0, 125) + "<BR>c</TD>"},
+        {"a long first line", "    <TD>" + longLine + "<BR>c</TD>"},
+        {"a NUL byte", std::string("    <TD>a<BR>b\0x<BR>c</TD>", 25)},
+        {"markup the tidy passes change", "    <TD><B></B>a<BR>&amp;<BR>c</TD>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The lines one by one, as a writer that does not buffer is given them.
+        RecordingDocument lines;
+        TextString cell(std::string_view(c.text)), scratch;
+        row_writing::WriteCellLines(&set, &lines, cell, c.endTag, c.minimise, scratch);
+        ASSERT_GT(lines.entries.size(), 1u);
+
+        auto run = [&](bool asCell) {
+            return HtmlFileLines(set, [&](HTMLFile& writer) {
+                for (int round = 0; round < 60; ++round) {
+                    if (asCell) {
+                        TextString text(std::string_view(c.text)), piece;
+                        row_writing::WriteCellLines(&set, &writer, text, c.endTag, c.minimise, piece);
+                    } else {
+                        WriteRecorded(lines, set, writer);
+                    }
+                }
+            });
+        };
+        const std::vector<std::string> oneByOne = run(false);
+        ASSERT_GT(oneByOne.size(), 60u);
+        EXPECT_EQ(run(true), oneByOne);
     }
 }
 
