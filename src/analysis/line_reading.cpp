@@ -1,6 +1,7 @@
 // The reading-time conversion of a line: blanks measured, the characters the
 // output format reserves escaped, Macintosh characters and terminal escape
 // sequences converted, and the cleaned text kept as the line's input text.
+#include <cstdint>
 #include <cstring>
 
 #include "analysis/analysed_line.h"
@@ -29,6 +30,16 @@ Context* ReadingContext(FC* set) {
 // escaping changes.  A text without them is left as it is by those steps.
 constexpr unsigned kHighBytes = 1, kEscapeByte = 2, kMarkupBytes = 4;
 
+struct ConvertibleBytes {
+    uint8_t found[256] = {};
+    constexpr ConvertibleBytes() {
+        for (int c = 128; c < 256; ++c) found[c] = kHighBytes;
+        found[27] = kEscapeByte;
+        for (const char* markup = "&<>"; *markup; ++markup) found[static_cast<unsigned char>(*markup)] = kMarkupBytes;
+    }
+};
+constexpr ConvertibleBytes kConvertibleBytes;
+
 unsigned FindConvertibleBytes(const TextString& text) {
     const char* const bytes = text.buffer;
     const int n = text.length;
@@ -54,12 +65,9 @@ unsigned FindConvertibleBytes(const TextString& text) {
         return found;
     }
 #endif
-    for (; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c > 127) found |= kHighBytes;
-        if (c == 27) found |= kEscapeByte;
-        if (c == '&' || c == '<' || c == '>') found |= kMarkupBytes;
-    }
+    // A shorter text (most lines of a list of words) takes what each of its
+    // bytes is from a table.
+    for (; i < n; ++i) found |= kConvertibleBytes.found[static_cast<unsigned char>(bytes[i])];
     return found;
 }
 

@@ -882,11 +882,16 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
         bool compare = true;
         d = NeighbourScore(set, *line, *neighbour, compare);
         if (d < 0) return 0;
-        if (compare && d < 7) {
+        // Columns shared with the neighbour count from five runs of blanks
+        // on: a run is a blank after a byte that is none (or at the start),
+        // so five take nine bytes at least, in both texts.
+        constexpr int kSharedColumnRuns = 5;
+        constexpr int kShortestColumnText = 2 * kSharedColumnRuns - 1;
+        if (compare && d < 7 && std::min(line->length, neighbour->length) >= kShortestColumnText) {
             double ratio = 0.0;
             int runs = 0;
             CompareBlankColumns(*line, *neighbour, ratio, runs);
-            if (ratio > 0.8 && runs > 4) d += 3;
+            if (ratio > 0.8 && runs >= kSharedColumnRuns) d += 3;
         }
     }
 
