@@ -111,6 +111,32 @@ bool MayHoldBullet(FC* set, std::string_view text) {
     return holdsMark || IsSpecialRuleSet(set) || (set && HoldsTagStart(*set, text));
 }
 
+std::optional<std::string_view> BulletCandidateText(FC* set, std::string_view lineText) {
+    // The two tests above in one: the line is searched for the tag start
+    // once (a front of a line without it holds none either), and a line
+    // that starts with a byte other than a blank, a tab or '&' has its first
+    // word for its leading words (only words of "&nbsp;" are passed over),
+    // which is looked at as it is found.
+    const bool tagged = set && HoldsTagStart(*set, lineText);
+    if (tagged) return lineText;
+    const bool special = IsSpecialRuleSet(set);
+    if (CodeLocation(set) == kWritingOutput) {
+        if (special || MayHoldBullet(nullptr, lineText)) return lineText;
+        return std::nullopt;
+    }
+    if (!lineText.empty() && lineText[0] != '&' && !IsBlankOrTab(lineText[0])) {
+        size_t end = 0;
+        bool holdsMark = false;
+        for (; end < lineText.size() && !IsBlankOrTab(lineText[end]); ++end)
+            holdsMark = holdsMark || kBulletMarks.holds[static_cast<unsigned char>(lineText[end])];
+        if (holdsMark || special) return lineText.substr(0, end);
+        return std::nullopt;
+    }
+    const std::string_view tested = lineText.substr(0, static_cast<size_t>(LeadingWordsLength(lineText)));
+    if (special || MayHoldBullet(nullptr, tested)) return tested;
+    return std::nullopt;
+}
+
 int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int allowRoman, int allowAlphabetic,
                         TextString& bullet) {
     bullet.MakeEmpty();

@@ -35,7 +35,8 @@ struct ConvertibleBytes {
     constexpr ConvertibleBytes() {
         for (int c = 128; c < 256; ++c) found[c] = kHighBytes;
         found[27] = kEscapeByte;
-        for (const char* markup = "&<>"; *markup; ++markup) found[static_cast<unsigned char>(*markup)] = kMarkupBytes;
+        for (const char* markup = "&<>"; *markup; ++markup)
+            found[static_cast<unsigned char>(*markup)] = kMarkupBytes;
     }
 };
 constexpr ConvertibleBytes kConvertibleBytes;

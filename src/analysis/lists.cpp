@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "analysis/analysed_line.h"
@@ -236,9 +237,9 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     // them large.
     static TextString text, bullet;
     constexpr int kKeptCopy = 4096;
-    const std::string_view tested = BulletTestText(set, work);
-    if (!MayHoldBullet(set, tested)) return 0;
-    text.AssignChars(tested.data(), static_cast<int>(tested.size()));
+    const std::optional<std::string_view> tested = BulletCandidateText(set, work);
+    if (!tested) return 0;
+    text.AssignChars(tested->data(), static_cast<int>(tested->size()));
     const int type = DetermineBulletType(set, text, set->IsOn(Pol::ExpectNumberedBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectRomanNumeralBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectAlphabeticBullets) ? 1 : 0, bullet);
