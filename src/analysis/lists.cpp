@@ -673,13 +673,25 @@ int CountBits(uint64_t x) {
     return static_cast<int>((x * 0x0101010101010101ull) >> 56);
 }
 
-LineShape MeasureShape(const TextString& text) {
-    LineShape shape;
-    // The text without its leading and trailing white space.
+// The text whose shape is measured: a line's text without its leading and
+// trailing white space (`n` bytes at `work`), which may be read back as far
+// as `lowest`, the start of the line's text.
+struct ShapeText {
+    const char* work;
+    int n;
+    const char* lowest;
+};
+
+ShapeText ShapeTextOf(const TextString& text) {
     const int start = CountLeadingWhiteSpace(text);
     const int end = std::max(start, LengthWithoutTrailingWhiteSpace(text));
-    const char* work = text.buffer + start;
-    int n = end - start;
+    return ShapeText{text.buffer + start, end - start, text.buffer};
+}
+
+LineShape MeasureShape(const ShapeText& text) {
+    LineShape shape;
+    const char* work = text.work;
+    int n = text.n;
     // A NUL byte ends the text here as it ends a copy of it.
     if (const void* nul = std::memchr(work, '\0', static_cast<size_t>(n)))
         n = static_cast<int>(static_cast<const char*>(nul) - work);
@@ -689,10 +701,10 @@ LineShape MeasureShape(const TextString& text) {
     // next 64 bytes giving the places beyond the block.  The few marked bytes
     // are visited one by one.
     uint64_t previousBlanks = 0, blanks = 0, marks = 0, nextBlanks = 0, nextMarks = 0;
-    if (n > 0) ShapeMasks(work, std::min(64, n), text.buffer, blanks, marks);
+    if (n > 0) ShapeMasks(work, std::min(64, n), text.lowest, blanks, marks);
     for (int base = 0; base < n; base += 64) {
         if (base + 64 < n) {
-            ShapeMasks(work + base + 64, std::min(64, n - base - 64), text.buffer, nextBlanks, nextMarks);
+            ShapeMasks(work + base + 64, std::min(64, n - base - 64), text.lowest, nextBlanks, nextMarks);
         } else {
             nextBlanks = 0;
             nextMarks = 0;
@@ -727,31 +739,54 @@ LineShape MeasureShape(const TextString& text) {
     return shape;
 }
 
-// Whether the `n` bytes at `work`, up to a NUL byte, hold three blanks in a
-// row.
-bool HoldsRunOfThreeBlanksBytewise(const char* work, int n) {
+// MeasureShape of a short text, byte by byte in one pass: costs less than
+// gathering its bytes into masks.  A run of blanks counts for every length
+// up to its own as it ends.
+LineShape MeasureShortShape(const ShapeText& text) {
+    LineShape shape;
+    const char* work = text.work;
+    // A NUL byte ends the text here as it ends a copy of it.
+    int n = 0;
+    while (n < text.n && work[n] != '\0') ++n;
     int run = 0;
-    for (int i = 0; i < n && work[i] != '\0'; ++i) {
-        run = work[i] == ' ' ? run + 1 : 0;
-        if (run >= 3) return true;
+    auto endRun = [&shape, &run] {
+        for (int k = 2; k <= std::min(run, 6); ++k) ++shape.runs[k];
+        run = 0;
+    };
+    for (int i = 0; i < n; ++i) {
+        const char c = work[i];
+        if (c == ' ') {
+            ++run;
+            continue;
+        }
+        endRun();
+        switch (c) {
+            case '|':
+                ++shape.bars;
+                if (i > 0 && work[i - 1] == '|') ++shape.bars;
+                break;
+            case '+':
+                if (i + 1 >= n || work[i + 1] != '+') ++shape.bars;
+                break;
+            case '-':
+            case '=':
+                if (i > 0 && work[i - 1] == c) ++shape.bars;
+                break;
+            default: break;
+        }
     }
-    return false;
+    endRun();
+    return shape;
 }
 
 // Whether the text (without its leading and trailing white space, up to a
 // NUL byte, as the shape is measured) holds a run of three blanks or more:
 // a blank with blanks at the two places before it.  Sixteen bytes at a
 // time, stopping at the first such run.
-bool HoldsRunOfThreeBlanks(const TextString& text) {
-    const int start = CountLeadingWhiteSpace(text);
-    const int end = std::max(start, LengthWithoutTrailingWhiteSpace(text));
-    const char* work = text.buffer + start;
-    const int n = end - start;
-    // A text shorter than sixteen bytes (most lines of a list of words) is
-    // looked at byte by byte, which costs less than gathering its bytes.
-    constexpr int kShortText = 16;
-    if (n < kShortText) return HoldsRunOfThreeBlanksBytewise(work, n);
+bool HoldsRunOfThreeBlanks(const ShapeText& text) {
 #if defined(__SSE2__)
+    const char* work = text.work;
+    const int n = text.n;
     const __m128i blank = _mm_set1_epi8(' '), nul = _mm_setzero_si128();
     unsigned previous = 0;  // the blanks of the sixteen bytes before
     for (int i = 0; i < n; i += 16) {
@@ -760,7 +795,7 @@ bool HoldsRunOfThreeBlanks(const TextString& text) {
         int skip = 0;
         if (m == 16) {
             v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(work + i));
-        } else if (work + i + m - 16 >= text.buffer) {
+        } else if (work + i + m - 16 >= text.lowest) {
             // The sixteen bytes that end with the last one; those before
             // `i` are dropped.
             v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(work + i + m - 16));
@@ -783,16 +818,26 @@ bool HoldsRunOfThreeBlanks(const TextString& text) {
     }
     return false;
 #else
-    return HoldsRunOfThreeBlanksBytewise(work, n);
+    return MeasureShortShape(text).LongestAtLeast(3);
 #endif
 }
 
 // The part of the score that the line's own shape gives.
 int ShapeScore(FC* set, const AnalysedLine& line, int mode) {
     // In mode 1 a run of three blanks scores 7 whatever else the line holds:
-    // the rest of the shape is not measured.
-    if (mode == 1 && HoldsRunOfThreeBlanks(line.taggedText)) return 7;
-    const LineShape shape = MeasureShape(line.taggedText);
+    // the rest of the shape of a longer text is not measured.  A text
+    // shorter than sixteen bytes (most lines of a list of words) is measured
+    // whole, in one pass.
+    constexpr int kShortShapeText = 16;
+    const ShapeText text = ShapeTextOf(line.taggedText);
+    LineShape shape;
+    if (text.n < kShortShapeText) {
+        shape = MeasureShortShape(text);
+        if (mode == 1 && shape.LongestAtLeast(3)) return 7;
+    } else {
+        if (mode == 1 && HoldsRunOfThreeBlanks(text)) return 7;
+        shape = MeasureShape(text);
+    }
     const int h = LeadingBlanks(line);
     const int width = GetInt(set, Pol::PageWidth, 80);
     const bool justified = GetInt(set, Pol::TextJustification, 1) == 4;
@@ -939,11 +984,31 @@ PreformattedScoreRecord::Inputs PreformattedScoreRecord::InputsOf(FC* set, const
     return in;
 }
 
+bool PreformattedScoreRecord::Holds(const FC* set, const AnalysedLine* line, const AnalysedLine* neighbour,
+                                    int mode) const {
+    // What InputsOf would gather, compared as it is read: the second ask of
+    // a line (nearly always answered here) builds no record.
+    const Inputs& in = inputs;
+    if (in.set != set || in.mode != mode || in.line != line || in.neighbour != neighbour) return false;
+    if (line && (in.text != line->buffer || in.length != line->length || in.lineType != line->lineType ||
+                 in.protectedMark != (line->flags & kFlagProtected)))
+        return false;
+    if (!neighbour) return true;
+    if (in.neighbourType != neighbour->lineType || in.neighbourMark != (neighbour->flags & kFlagPreformatted) ||
+        in.neighbourKind != neighbour->preFormatKind)
+        return false;
+    const AnalysedLine* above = AsAnalysedLine(neighbour->previous);
+    if (in.above != above) return false;
+    if (!above) return true;
+    if (in.aboveType != above->lineType || in.aboveMark != (above->flags & kFlagPreformatted)) return false;
+    const AnalysedLine* twoAbove = AsAnalysedLine(above->previous);
+    return in.twoAbove == twoAbove && (!twoAbove || in.twoAboveMark == (twoAbove->flags & kFlagPreformatted));
+}
+
 int PreformattedScoreRecord::Score(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode) {
-    const Inputs now = InputsOf(set, line, neighbour, mode);
-    if (valid && now == inputs) return score;
+    if (valid && Holds(set, line, neighbour, mode)) return score;
     score = PreformattedScore(set, line, neighbour, mode);
-    inputs = now;
+    inputs = InputsOf(set, line, neighbour, mode);
     valid = true;
     return score;
 }
