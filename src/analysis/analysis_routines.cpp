@@ -76,8 +76,10 @@ bool IsNonBulletEntity(const TextString& bullet) {
 namespace {
 
 // Whether `text` holds the first character of the in-line tag delimiter.
+// (An empty delimiter is found in every text.)
 bool HoldsTagStart(FC& set, std::string_view text) {
-    return text.find(set.GetText(Pol::StartTagDelimiter).view().substr(0, 1)) != std::string_view::npos;
+    const TextString& delimiter = set.GetText(Pol::StartTagDelimiter);
+    return delimiter.length == 0 || (!text.empty() && std::memchr(text.data(), delimiter.buffer[0], text.size()));
 }
 
 }  // namespace

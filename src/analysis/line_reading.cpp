@@ -134,6 +134,7 @@ void AnalysedLine::TidyLine(FC* set) {
     // conversion after it; a text that the escaping changes is looked at again.
     unsigned found = 0;
     bool foundValid = false;
+    bool escaped = false;
     if (format == kOutputHTML || format == kOutputPDF) {
         found = FindConvertibleBytes(*this);
         foundValid = true;
@@ -146,9 +147,13 @@ void AnalysedLine::TidyLine(FC* set) {
                 ((found & kMarkupBytes) || ((found & kHighBytes) && !context->documentState.utf8Text))) {
                 HTML_EscapeText(set, *this);
                 foundValid = false;
+                escaped = true;
             }
             break;
-        case kOutputRTF: RTF_EscapeText(set, *this); break;
+        case kOutputRTF:
+            RTF_EscapeText(set, *this);
+            escaped = true;
+            break;
         case kOutputText:
         case kOutputPDF: break;
         default:
@@ -157,7 +162,7 @@ void AnalysedLine::TidyLine(FC* set) {
     }
 
     // Escaping changes the length; trailing blanks still do not count.
-    trimmedLength = LengthWithoutTrailingBlanks(*this);
+    if (escaped) trimmedLength = LengthWithoutTrailingBlanks(*this);
 
     // The input text is the escaped text; the reading-time conversion makes
     // it again from the converted text (outside a user-defined table).
