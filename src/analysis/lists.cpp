@@ -688,6 +688,20 @@ ShapeText ShapeTextOf(const TextString& text) {
     return ShapeText{text.buffer + start, end - start, text.buffer};
 }
 
+// What the byte at `i` of the `n` bytes at `work` adds to the bars of the
+// shape: a '|' one (two after another '|'), the last '+' of a run one, a
+// '-' or '=' after its like one; any other byte nothing.
+int BarsAt(const char* work, int n, int i) {
+    const char c = work[i];
+    switch (c) {
+        case '|': return i > 0 && work[i - 1] == '|' ? 2 : 1;
+        case '+': return i + 1 >= n || work[i + 1] != '+' ? 1 : 0;
+        case '-':
+        case '=': return i > 0 && work[i - 1] == c ? 1 : 0;
+        default: return 0;
+    }
+}
+
 LineShape MeasureShape(const ShapeText& text) {
     LineShape shape;
     const char* work = text.work;
@@ -718,19 +732,7 @@ LineShape MeasureShape(const ShapeText& text) {
         while (marks) {
             const int i = base + __builtin_ctzll(marks);
             marks &= marks - 1;
-            const char c = work[i];
-            switch (c) {
-                case '|':
-                    ++shape.bars;
-                    if (i > 0 && work[i - 1] == '|') ++shape.bars;
-                    break;
-                case '+':
-                    if (i + 1 >= n || work[i + 1] != '+') ++shape.bars;
-                    break;
-                default:  // '-' and '='
-                    if (i > 0 && work[i - 1] == c) ++shape.bars;
-                    break;
-            }
+            shape.bars += BarsAt(work, n, i);
         }
         previousBlanks = blanks;
         blanks = nextBlanks;
@@ -760,20 +762,7 @@ LineShape MeasureShortShape(const ShapeText& text) {
             continue;
         }
         endRun();
-        switch (c) {
-            case '|':
-                ++shape.bars;
-                if (i > 0 && work[i - 1] == '|') ++shape.bars;
-                break;
-            case '+':
-                if (i + 1 >= n || work[i + 1] != '+') ++shape.bars;
-                break;
-            case '-':
-            case '=':
-                if (i > 0 && work[i - 1] == c) ++shape.bars;
-                break;
-            default: break;
-        }
+        shape.bars += BarsAt(work, n, i);
     }
     endRun();
     return shape;
