@@ -76,8 +76,10 @@ bool IsNonBulletEntity(const TextString& bullet) {
 namespace {
 
 // Whether `text` holds the first character of the in-line tag delimiter.
+// (An empty delimiter is found in every text.)
 bool HoldsTagStart(FC& set, std::string_view text) {
-    return text.find(set.GetText(Pol::StartTagDelimiter).view().substr(0, 1)) != std::string_view::npos;
+    const TextString& delimiter = set.GetText(Pol::StartTagDelimiter);
+    return delimiter.length == 0 || (!text.empty() && std::memchr(text.data(), delimiter.buffer[0], text.size()));
 }
 
 }  // namespace
@@ -109,6 +111,32 @@ bool MayHoldBullet(FC* set, std::string_view text) {
     const bool holdsMark = std::any_of(text.begin(), text.end(),
                                        [](char c) { return kBulletMarks.holds[static_cast<unsigned char>(c)]; });
     return holdsMark || IsSpecialRuleSet(set) || (set && HoldsTagStart(*set, text));
+}
+
+std::optional<std::string_view> BulletCandidateText(FC* set, std::string_view lineText) {
+    // The two tests above in one: the line is searched for the tag start
+    // once (a front of a line without it holds none either), and a line
+    // that starts with a byte other than a blank, a tab or '&' has its first
+    // word for its leading words (only words of "&nbsp;" are passed over),
+    // which is looked at as it is found.
+    const bool tagged = set && HoldsTagStart(*set, lineText);
+    if (tagged) return lineText;
+    const bool special = IsSpecialRuleSet(set);
+    if (CodeLocation(set) == kWritingOutput) {
+        if (special || MayHoldBullet(nullptr, lineText)) return lineText;
+        return std::nullopt;
+    }
+    if (!lineText.empty() && lineText[0] != '&' && !IsBlankOrTab(lineText[0])) {
+        size_t end = 0;
+        bool holdsMark = false;
+        for (; end < lineText.size() && !IsBlankOrTab(lineText[end]); ++end)
+            holdsMark = holdsMark || kBulletMarks.holds[static_cast<unsigned char>(lineText[end])];
+        if (holdsMark || special) return lineText.substr(0, end);
+        return std::nullopt;
+    }
+    const std::string_view tested = lineText.substr(0, static_cast<size_t>(LeadingWordsLength(lineText)));
+    if (special || MayHoldBullet(nullptr, tested)) return tested;
+    return std::nullopt;
 }
 
 int DetermineBulletType(FC* set, TextString& lineText, int allowNumbered, int allowRoman, int allowAlphabetic,

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include <array>
+#include <optional>
 
 #include "context/section_numbers.h"
 #include "foundation/source_position.h"
@@ -38,6 +39,9 @@ std::string_view BulletTestText(FC* set, std::string_view lineText);
 // not the special rules, under which one character is a bullet.  Most lines
 // of a file end here without the test's copies.
 bool MayHoldBullet(FC* set, std::string_view text);
+// BulletTestText of `lineText` when MayHoldBullet of it holds, else nothing:
+// the bullet test of every line asks both.
+std::optional<std::string_view> BulletCandidateText(FC* set, std::string_view lineText);
 
 // ---- Known headings ----
 

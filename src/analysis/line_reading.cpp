@@ -1,6 +1,7 @@
 // The reading-time conversion of a line: blanks measured, the characters the
 // output format reserves escaped, Macintosh characters and terminal escape
 // sequences converted, and the cleaned text kept as the line's input text.
+#include <cstdint>
 #include <cstring>
 
 #include "analysis/analysed_line.h"
@@ -29,6 +30,17 @@ Context* ReadingContext(FC* set) {
 // escaping changes.  A text without them is left as it is by those steps.
 constexpr unsigned kHighBytes = 1, kEscapeByte = 2, kMarkupBytes = 4;
 
+struct ConvertibleBytes {
+    uint8_t found[256] = {};
+    constexpr ConvertibleBytes() {
+        for (int c = 128; c < 256; ++c) found[c] = kHighBytes;
+        found[27] = kEscapeByte;
+        for (const char* markup = "&<>"; *markup; ++markup)
+            found[static_cast<unsigned char>(*markup)] = kMarkupBytes;
+    }
+};
+constexpr ConvertibleBytes kConvertibleBytes;
+
 unsigned FindConvertibleBytes(const TextString& text) {
     const char* const bytes = text.buffer;
     const int n = text.length;
@@ -54,12 +66,9 @@ unsigned FindConvertibleBytes(const TextString& text) {
         return found;
     }
 #endif
-    for (; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c > 127) found |= kHighBytes;
-        if (c == 27) found |= kEscapeByte;
-        if (c == '&' || c == '<' || c == '>') found |= kMarkupBytes;
-    }
+    // A shorter text (most lines of a list of words) takes what each of its
+    // bytes is from a table.
+    for (; i < n; ++i) found |= kConvertibleBytes.found[static_cast<unsigned char>(bytes[i])];
     return found;
 }
 
@@ -125,6 +134,7 @@ void AnalysedLine::TidyLine(FC* set) {
     // conversion after it; a text that the escaping changes is looked at again.
     unsigned found = 0;
     bool foundValid = false;
+    bool escaped = false;
     if (format == kOutputHTML || format == kOutputPDF) {
         found = FindConvertibleBytes(*this);
         foundValid = true;
@@ -137,9 +147,13 @@ void AnalysedLine::TidyLine(FC* set) {
                 ((found & kMarkupBytes) || ((found & kHighBytes) && !context->documentState.utf8Text))) {
                 HTML_EscapeText(set, *this);
                 foundValid = false;
+                escaped = true;
             }
             break;
-        case kOutputRTF: RTF_EscapeText(set, *this); break;
+        case kOutputRTF:
+            RTF_EscapeText(set, *this);
+            escaped = true;
+            break;
         case kOutputText:
         case kOutputPDF: break;
         default:
@@ -148,7 +162,7 @@ void AnalysedLine::TidyLine(FC* set) {
     }
 
     // Escaping changes the length; trailing blanks still do not count.
-    trimmedLength = LengthWithoutTrailingBlanks(*this);
+    if (escaped) trimmedLength = LengthWithoutTrailingBlanks(*this);
 
     // The input text is the escaped text; the reading-time conversion makes
     // it again from the converted text (outside a user-defined table).

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "analysis/analysed_line.h"
@@ -236,9 +237,9 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     // them large.
     static TextString text, bullet;
     constexpr int kKeptCopy = 4096;
-    const std::string_view tested = BulletTestText(set, work);
-    if (!MayHoldBullet(set, tested)) return 0;
-    text.AssignChars(tested.data(), static_cast<int>(tested.size()));
+    const std::optional<std::string_view> tested = BulletCandidateText(set, work);
+    if (!tested) return 0;
+    text.AssignChars(tested->data(), static_cast<int>(tested->size()));
     const int type = DetermineBulletType(set, text, set->IsOn(Pol::ExpectNumberedBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectRomanNumeralBullets) ? 1 : 0,
                                          set->IsOn(Pol::ExpectAlphabeticBullets) ? 1 : 0, bullet);
@@ -672,13 +673,39 @@ int CountBits(uint64_t x) {
     return static_cast<int>((x * 0x0101010101010101ull) >> 56);
 }
 
-LineShape MeasureShape(const TextString& text) {
-    LineShape shape;
-    // The text without its leading and trailing white space.
+// The text whose shape is measured: a line's text without its leading and
+// trailing white space (`n` bytes at `work`), which may be read back as far
+// as `lowest`, the start of the line's text.
+struct ShapeText {
+    const char* work;
+    int n;
+    const char* lowest;
+};
+
+ShapeText ShapeTextOf(const TextString& text) {
     const int start = CountLeadingWhiteSpace(text);
     const int end = std::max(start, LengthWithoutTrailingWhiteSpace(text));
-    const char* work = text.buffer + start;
-    int n = end - start;
+    return ShapeText{text.buffer + start, end - start, text.buffer};
+}
+
+// What the byte at `i` of the `n` bytes at `work` adds to the bars of the
+// shape: a '|' one (two after another '|'), the last '+' of a run one, a
+// '-' or '=' after its like one; any other byte nothing.
+int BarsAt(const char* work, int n, int i) {
+    const char c = work[i];
+    switch (c) {
+        case '|': return i > 0 && work[i - 1] == '|' ? 2 : 1;
+        case '+': return i + 1 >= n || work[i + 1] != '+' ? 1 : 0;
+        case '-':
+        case '=': return i > 0 && work[i - 1] == c ? 1 : 0;
+        default: return 0;
+    }
+}
+
+LineShape MeasureShape(const ShapeText& text) {
+    LineShape shape;
+    const char* work = text.work;
+    int n = text.n;
     // A NUL byte ends the text here as it ends a copy of it.
     if (const void* nul = std::memchr(work, '\0', static_cast<size_t>(n)))
         n = static_cast<int>(static_cast<const char*>(nul) - work);
@@ -688,10 +715,10 @@ LineShape MeasureShape(const TextString& text) {
     // next 64 bytes giving the places beyond the block.  The few marked bytes
     // are visited one by one.
     uint64_t previousBlanks = 0, blanks = 0, marks = 0, nextBlanks = 0, nextMarks = 0;
-    if (n > 0) ShapeMasks(work, std::min(64, n), text.buffer, blanks, marks);
+    if (n > 0) ShapeMasks(work, std::min(64, n), text.lowest, blanks, marks);
     for (int base = 0; base < n; base += 64) {
         if (base + 64 < n) {
-            ShapeMasks(work + base + 64, std::min(64, n - base - 64), text.buffer, nextBlanks, nextMarks);
+            ShapeMasks(work + base + 64, std::min(64, n - base - 64), text.lowest, nextBlanks, nextMarks);
         } else {
             nextBlanks = 0;
             nextMarks = 0;
@@ -705,19 +732,7 @@ LineShape MeasureShape(const TextString& text) {
         while (marks) {
             const int i = base + __builtin_ctzll(marks);
             marks &= marks - 1;
-            const char c = work[i];
-            switch (c) {
-                case '|':
-                    ++shape.bars;
-                    if (i > 0 && work[i - 1] == '|') ++shape.bars;
-                    break;
-                case '+':
-                    if (i + 1 >= n || work[i + 1] != '+') ++shape.bars;
-                    break;
-                default:  // '-' and '='
-                    if (i > 0 && work[i - 1] == c) ++shape.bars;
-                    break;
-            }
+            shape.bars += BarsAt(work, n, i);
         }
         previousBlanks = blanks;
         blanks = nextBlanks;
@@ -726,31 +741,41 @@ LineShape MeasureShape(const TextString& text) {
     return shape;
 }
 
-// Whether the `n` bytes at `work`, up to a NUL byte, hold three blanks in a
-// row.
-bool HoldsRunOfThreeBlanksBytewise(const char* work, int n) {
+// MeasureShape of a short text, byte by byte in one pass: costs less than
+// gathering its bytes into masks.  A run of blanks counts for every length
+// up to its own as it ends.
+LineShape MeasureShortShape(const ShapeText& text) {
+    LineShape shape;
+    const char* work = text.work;
+    // A NUL byte ends the text here as it ends a copy of it.
+    int n = 0;
+    while (n < text.n && work[n] != '\0') ++n;
     int run = 0;
-    for (int i = 0; i < n && work[i] != '\0'; ++i) {
-        run = work[i] == ' ' ? run + 1 : 0;
-        if (run >= 3) return true;
+    auto endRun = [&shape, &run] {
+        for (int k = 2; k <= std::min(run, 6); ++k) ++shape.runs[k];
+        run = 0;
+    };
+    for (int i = 0; i < n; ++i) {
+        const char c = work[i];
+        if (c == ' ') {
+            ++run;
+            continue;
+        }
+        endRun();
+        shape.bars += BarsAt(work, n, i);
     }
-    return false;
+    endRun();
+    return shape;
 }
 
 // Whether the text (without its leading and trailing white space, up to a
 // NUL byte, as the shape is measured) holds a run of three blanks or more:
 // a blank with blanks at the two places before it.  Sixteen bytes at a
 // time, stopping at the first such run.
-bool HoldsRunOfThreeBlanks(const TextString& text) {
-    const int start = CountLeadingWhiteSpace(text);
-    const int end = std::max(start, LengthWithoutTrailingWhiteSpace(text));
-    const char* work = text.buffer + start;
-    const int n = end - start;
-    // A text shorter than sixteen bytes (most lines of a list of words) is
-    // looked at byte by byte, which costs less than gathering its bytes.
-    constexpr int kShortText = 16;
-    if (n < kShortText) return HoldsRunOfThreeBlanksBytewise(work, n);
+bool HoldsRunOfThreeBlanks(const ShapeText& text) {
 #if defined(__SSE2__)
+    const char* work = text.work;
+    const int n = text.n;
     const __m128i blank = _mm_set1_epi8(' '), nul = _mm_setzero_si128();
     unsigned previous = 0;  // the blanks of the sixteen bytes before
     for (int i = 0; i < n; i += 16) {
@@ -759,7 +784,7 @@ bool HoldsRunOfThreeBlanks(const TextString& text) {
         int skip = 0;
         if (m == 16) {
             v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(work + i));
-        } else if (work + i + m - 16 >= text.buffer) {
+        } else if (work + i + m - 16 >= text.lowest) {
             // The sixteen bytes that end with the last one; those before
             // `i` are dropped.
             v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(work + i + m - 16));
@@ -782,16 +807,26 @@ bool HoldsRunOfThreeBlanks(const TextString& text) {
     }
     return false;
 #else
-    return HoldsRunOfThreeBlanksBytewise(work, n);
+    return MeasureShortShape(text).LongestAtLeast(3);
 #endif
 }
 
 // The part of the score that the line's own shape gives.
 int ShapeScore(FC* set, const AnalysedLine& line, int mode) {
     // In mode 1 a run of three blanks scores 7 whatever else the line holds:
-    // the rest of the shape is not measured.
-    if (mode == 1 && HoldsRunOfThreeBlanks(line.taggedText)) return 7;
-    const LineShape shape = MeasureShape(line.taggedText);
+    // the rest of the shape of a longer text is not measured.  A text
+    // shorter than sixteen bytes (most lines of a list of words) is measured
+    // whole, in one pass.
+    constexpr int kShortShapeText = 16;
+    const ShapeText text = ShapeTextOf(line.taggedText);
+    LineShape shape;
+    if (text.n < kShortShapeText) {
+        shape = MeasureShortShape(text);
+        if (mode == 1 && shape.LongestAtLeast(3)) return 7;
+    } else {
+        if (mode == 1 && HoldsRunOfThreeBlanks(text)) return 7;
+        shape = MeasureShape(text);
+    }
     const int h = LeadingBlanks(line);
     const int width = GetInt(set, Pol::PageWidth, 80);
     const bool justified = GetInt(set, Pol::TextJustification, 1) == 4;
@@ -882,11 +917,16 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
         bool compare = true;
         d = NeighbourScore(set, *line, *neighbour, compare);
         if (d < 0) return 0;
-        if (compare && d < 7) {
+        // Columns shared with the neighbour count from five runs of blanks
+        // on: a run is a blank after a byte that is none (or at the start),
+        // so five take nine bytes at least, in both texts.
+        constexpr int kSharedColumnRuns = 5;
+        constexpr int kShortestColumnText = 2 * kSharedColumnRuns - 1;
+        if (compare && d < 7 && std::min(line->length, neighbour->length) >= kShortestColumnText) {
             double ratio = 0.0;
             int runs = 0;
             CompareBlankColumns(*line, *neighbour, ratio, runs);
-            if (ratio > 0.8 && runs > 4) d += 3;
+            if (ratio > 0.8 && runs >= kSharedColumnRuns) d += 3;
         }
     }
 
@@ -933,11 +973,31 @@ PreformattedScoreRecord::Inputs PreformattedScoreRecord::InputsOf(FC* set, const
     return in;
 }
 
+bool PreformattedScoreRecord::Holds(const FC* set, const AnalysedLine* line, const AnalysedLine* neighbour,
+                                    int mode) const {
+    // What InputsOf would gather, compared as it is read: the second ask of
+    // a line (nearly always answered here) builds no record.
+    const Inputs& in = inputs;
+    if (in.set != set || in.mode != mode || in.line != line || in.neighbour != neighbour) return false;
+    if (line && (in.text != line->buffer || in.length != line->length || in.lineType != line->lineType ||
+                 in.protectedMark != (line->flags & kFlagProtected)))
+        return false;
+    if (!neighbour) return true;
+    if (in.neighbourType != neighbour->lineType || in.neighbourMark != (neighbour->flags & kFlagPreformatted) ||
+        in.neighbourKind != neighbour->preFormatKind)
+        return false;
+    const AnalysedLine* above = AsAnalysedLine(neighbour->previous);
+    if (in.above != above) return false;
+    if (!above) return true;
+    if (in.aboveType != above->lineType || in.aboveMark != (above->flags & kFlagPreformatted)) return false;
+    const AnalysedLine* twoAbove = AsAnalysedLine(above->previous);
+    return in.twoAbove == twoAbove && (!twoAbove || in.twoAboveMark == (twoAbove->flags & kFlagPreformatted));
+}
+
 int PreformattedScoreRecord::Score(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode) {
-    const Inputs now = InputsOf(set, line, neighbour, mode);
-    if (valid && now == inputs) return score;
+    if (valid && Holds(set, line, neighbour, mode)) return score;
     score = PreformattedScore(set, line, neighbour, mode);
-    inputs = now;
+    inputs = InputsOf(set, line, neighbour, mode);
     valid = true;
     return score;
 }

@@ -120,6 +120,8 @@ private:
         bool operator==(const Inputs&) const = default;
     };
     static Inputs InputsOf(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode);
+    // Whether InputsOf the same arguments would give the kept inputs.
+    bool Holds(const FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode) const;
 
     Inputs inputs;
     int score = 0;

@@ -684,8 +684,11 @@ void TextFile::HandOnNewestLine(TextString& to) {
     history.pop_back();
     historyCount = static_cast<int>(history.size());
     // The texts trade buffers: the line read is not copied, and the room `to`
-    // had may serve a later read.
-    std::swap(to, *newest);
+    // had may serve a later read.  (Traded field by field: each text keeps
+    // a buffer it owns or the shared empty one, without the moves' frees.)
+    std::swap(to.buffer, newest->buffer);
+    std::swap(to.length, newest->length);
+    std::swap(to.capacity, newest->capacity);
     KeepSpareLine(std::move(newest));
 }
 

@@ -4,11 +4,14 @@
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "context/code_locations.h"
 #include "context/context.h"
 #include "policies/fc.h"
+#include "policies/output_formats.h"
 #include "support/reading_harness.h"
 
 namespace {
@@ -342,3 +345,46 @@ TEST(AnalysedLine, ReadingEscapesAndConvertsWhereverTheBytesStand) {
 }
 
 }  // namespace
+
+namespace {
+
+// The current text's length without its trailing blanks.
+int TrimmedLengthOf(std::string_view text) {
+    size_t n = text.size();
+    while (n > 0 && text[n - 1] == ' ') --n;
+    return static_cast<int>(n);
+}
+
+}  // namespace
+
+// The reading-time tidy measures a line's blanks after the escaping for the
+// output format, which may lengthen the text: a line the escaping leaves
+// alone keeps the measure taken before it.
+TEST(AnalysedLine, TheTidyMeasuresTheEscapedText) {
+    const struct {
+        int format;
+        const char* text;
+        const char* escaped;
+    } cases[] = {
+        {kOutputHTML, "plain  ", "plain  "},
+        {kOutputHTML, "  a & b  ", "  a &amp; b  "},
+        {kOutputHTML, "x<y\t", "x&lt;y\t"},
+        {kOutputHTML, "   ", "   "},
+        {kOutputHTML, "", ""},
+        {kOutputRTF, "plain  ", "plain  "},
+        {kOutputRTF, "a{b}  ", "a\\'7bb\\'7d  "},
+        {kOutputRTF, " \\ ", " \\\\ "},
+    };
+    for (const auto& c : cases) {
+        Context context;
+        context.outputFormat = c.format;
+        context.trackers.codeLocation = kReadingInput;
+        FC set;
+        set.SetContext(&context);
+        AnalysedLine line;
+        line.SetText(c.text);
+        line.TidyLine(&set);
+        EXPECT_EQ(line.view(), c.escaped) << c.format << " '" << c.text << "'";
+        EXPECT_EQ(line.trimmedLength, TrimmedLengthOf(line.view())) << c.format << " '" << c.text << "'";
+    }
+}

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -144,6 +146,59 @@ TEST_F(AnalysisRoutinesTest, OnlyLinesThatMayHoldABulletAreTested) {
         EXPECT_EQ(MayHoldBullet(&set, "* Text"), rules == 1);
         EXPECT_EQ(MayHoldBullet(&set, "kxe 281"), rules == 1);
     }
+}
+
+// The bullet test asks for the text it reads and whether that may hold a
+// bullet in one step: it answers as the two steps do, for lines on either
+// side of its short road (a line that starts with a plain first word), in
+// every code location, under the special rules and with an empty tag start.
+TEST_F(AnalysisRoutinesTest, TheCandidateTextIsWhatTheTwoStepsGive) {
+    const char* const lines[] = {
+        "kxe 281",
+        "aaaaa",
+        "a",
+        "1. Text",
+        "1.Text more",
+        "Text 1.",
+        "x} y",
+        "&nbsp;3. Text",
+        "&nbsp; 3. Text",
+        "&NBSP;&nbsp; a) b",
+        "&amp; x",
+        "&nbsp;",
+        " 1. Text",
+        "\t1. x",
+        "  kxe 281",
+        "[[FONT 1]]",
+        "word [[FONT 1]]",
+        "(*)",
+        "plain/word",
+        "plain\tword.",
+        "",
+        "&",
+    };
+    const TextString tagStart(set.GetText(Pol::StartTagDelimiter));
+    for (const char* delimiter : {"[[", ""}) {
+        set.SetText(Pol::StartTagDelimiter, delimiter);
+        for (const int rules : {0, 1}) {
+            set.ruleSetCode = rules;
+            for (const int location : {1, 2, 3}) {
+                context.trackers.codeLocation = location;
+                for (const char* text : lines) {
+                    const std::string_view tested = BulletTestText(&set, text);
+                    const std::optional<std::string_view> candidate = BulletCandidateText(&set, text);
+                    const std::string where = std::string("'") + text + "' rules " + std::to_string(rules) +
+                                              " location " + std::to_string(location) + " delimiter '" + delimiter +
+                                              "'";
+                    ASSERT_EQ(candidate.has_value(), MayHoldBullet(&set, tested)) << where;
+                    EXPECT_EQ(candidate.value_or(tested), tested) << where;
+                }
+            }
+        }
+    }
+    set.SetText(Pol::StartTagDelimiter, tagStart.buffer);
+    context.trackers.codeLocation = 2;
+    set.ruleSetCode = 0;
 }
 
 TEST_F(AnalysisRoutinesTest, BulletPermissions) {

@@ -448,6 +448,84 @@ TEST_F(ListsTest, AScoreRecordFollowsEveryChangeTheScoreReads) {
     }
 }
 
+// Lines shorter than sixteen bytes without their outer blanks (most lines of
+// a list of words) are measured byte by byte: runs of blanks of each length,
+// bars, repeated rule marks and runs of '+' score as in a longer line.
+TEST_F(ListsTest, PreformattedScoresOfShortLines) {
+    const struct {
+        std::string text;
+        int mode1, mode0, justified1, justified0;
+    } cases[] = {
+        {"a", 0, 0, 0, 0},
+        {"|", 0, 0, 0, 0},
+        {"+", 0, 0, 0, 0},
+        {"-", 0, 0, 0, 0},
+        {"=", 0, 0, 0, 0},
+        {"a b", 0, 0, 0, 0},
+        {"a  b", 0, 0, 0, 0},
+        {"a   b", 7, 0, 7, 0},
+        {"a    b", 7, 0, 7, 0},
+        {"a     b", 7, 0, 7, 0},
+        {"a      b", 7, 9, 7, 9},
+        {"a  b  c", 0, 0, 0, 0},
+        {"a  b  c  d", 3, 0, 0, 0},
+        {"a  b  c  d  e", 7, 3, 0, 0},
+        {"||", 6, 0, 6, 0},
+        {"|a|b|", 6, 0, 6, 0},
+        {"+--+", 6, 0, 6, 0},
+        {"++", 0, 0, 0, 0},
+        {"a+b", 0, 0, 0, 0},
+        {"--", 0, 0, 0, 0},
+        {"==", 0, 0, 0, 0},
+        {"-=-", 0, 0, 0, 0},
+        {"a|b|c|d|e", 6, 7, 6, 7},
+        {"| | |", 6, 0, 6, 0},
+        {" a  b", 0, 0, 0, 0},
+        {"a  b ", 0, 0, 0, 0},
+        {"\ta  b\t", 0, 0, 0, 0},
+        {"a\t\tb", 0, 0, 0, 0},
+        {"a b c d e f g", 0, 0, 0, 0},
+        {"x--y==z", 0, 0, 0, 0},
+        {"a  b  c  d  e  f", 7, 7, 0, 0},
+        {"a  b  c  d  e f", 7, 3, 0, 0},
+        {"a   b  c  d  e f", 7, 3, 7, 0},
+        {"+-+-+-+-+-+-+-+", 6, 7, 6, 7},
+        {"+-+-+-+-+-+-+-+-", 6, 7, 6, 7},
+        {"|  |  |  |  |", 7, 7, 6, 7},
+        {"a      b      c", 7, 9, 7, 9},
+        {"kxe 281", 0, 0, 0, 0},
+        {"aaaaa", 0, 0, 0, 0},
+        {"nmo 4726", 0, 0, 0, 0},
+        {"=-=-=-=", 0, 0, 0, 0},
+        {"a  +  b", 0, 0, 0, 0},
+        {"-- --", 0, 0, 0, 0},
+        {"|| ||", 6, 7, 6, 7},
+        {"a- -b", 0, 0, 0, 0},
+        {"---", 0, 0, 0, 0},
+        {"----", 6, 0, 6, 0},
+        {"-----", 6, 7, 6, 7},
+        {"===", 0, 0, 0, 0},
+        {"====", 6, 0, 6, 0},
+        {"+ + +", 6, 0, 6, 0},
+        {"++ ++ ++", 6, 0, 6, 0},
+        {"|||", 6, 7, 6, 7},
+        {"-|-", 0, 0, 0, 0},
+        {"a   b   c", 7, 3, 7, 0},
+        {"a   b   c   d", 7, 7, 7, 0},
+        {"a    b    c", 7, 3, 7, 0},
+        {"a    b    c    d", 7, 7, 7, 3},
+        {"a     b     c", 7, 3, 7, 3},
+    };
+    for (const auto& c : cases) {
+        set.SetInt(Pol::TextJustification, 1);
+        EXPECT_EQ(Score(c.text, 1), c.mode1) << "'" << c.text << "'";
+        EXPECT_EQ(Score(c.text, 0), c.mode0) << "'" << c.text << "'";
+        set.SetInt(Pol::TextJustification, 4);  // justified text spreads its blanks
+        EXPECT_EQ(Score(c.text, 1), c.justified1) << "'" << c.text << "' justified";
+        EXPECT_EQ(Score(c.text, 0), c.justified0) << "'" << c.text << "' justified";
+    }
+}
+
 TEST_F(ListsTest, PreformattedScoresOfLongLinesLookAcross64ByteBlocks) {
     // The shape is measured 64 bytes at a time: runs of blanks and the bar
     // pairs that straddle a block boundary count as one.
