@@ -244,9 +244,9 @@ void AppendError(TextString& error, const TextString& message) {
 
 namespace {
 
-// Whether a name in capitals is the name of a tag: one of the names of the
-// list or the extra names, sorted once for lookup.
-bool IsKnownUpperName(const std::string& upperName) {
+// The tag names, in capitals and sorted for lookup: the names of the list
+// and the extra names.
+const std::vector<std::string>& SortedTagNames() {
     static const std::vector<std::string> known = [] {
         std::vector<std::string> names;
         const std::string& list = LiveTagNames();
@@ -259,62 +259,127 @@ bool IsKnownUpperName(const std::string& upperName) {
         std::sort(names.begin(), names.end());
         return names;
     }();
-    return std::binary_search(known.begin(), known.end(), upperName);
+    return known;
+}
+
+// The longest tag name: a longer name is not looked up.
+constexpr size_t kLongestTagName = 18;
+
+// Whether `name` (any case) is the name of a tag.  The name is put in
+// capitals in a buffer on the stack: it is looked up for every tag read.
+bool IsKnownName(std::string_view name) {
+    if (name.empty() || name.size() > kLongestTagName) return false;
+    char upper[kLongestTagName];
+    for (size_t i = 0; i < name.size(); ++i) upper[i] = ToUpperAscii(name[i]);
+    const std::string_view wanted(upper, name.size());
+    const std::vector<std::string>& known = SortedTagNames();
+    const auto at = std::lower_bound(known.begin(), known.end(), wanted,
+                                     [](const std::string& a, std::string_view b) { return a < b; });
+    return at != known.end() && *at == wanted;
+}
+
+// A name as a C text: up to a NUL byte when it holds one.
+std::string_view CName(const TextString& name) {
+    return std::string_view(name.buffer, strnlen(name.buffer, static_cast<size_t>(name.length)));
+}
+
+bool SameNameNoCase(std::string_view name, std::string_view wanted) {
+    return name.size() == wanted.size() && std::equal(name.begin(), name.end(), wanted.begin(), [](char a, char b) {
+               return ToUpperAscii(a) == ToUpperAscii(b);
+           });
+}
+
+// The name of a tag text read in place (see ReadPlainTagName), where the
+// text opens with the start delimiter and closes with the end delimiter,
+// and neither delimiter holds a blank, a tab or a letter: then the name is
+// the one SplitTagContent gives (collapsing blanks can neither make nor
+// break such a delimiter, and the case-blind search for a second start
+// delimiter finds what an exact one finds).
+bool ReadPlainTagNameOf(const FC& policies, std::string_view tag, std::string_view& name) {
+    const std::string_view start = policies.GetText(Pol::StartTagDelimiter).view();
+    const std::string_view end = policies.GetText(Pol::EndTagDelimiter).view();
+    const auto plainDelimiter = [](std::string_view delimiter) {
+        return !delimiter.empty() && std::none_of(delimiter.begin(), delimiter.end(), [](char c) {
+            return c == ' ' || c == '\t' || IsAsciiLetter(static_cast<unsigned char>(c));
+        });
+    };
+    if (!plainDelimiter(start) || !plainDelimiter(end) || tag.size() <= start.size() + end.size() ||
+        tag.substr(0, start.size()) != start || tag.substr(tag.size() - end.size()) != end)
+        return false;
+    return ReadPlainTagName(tag, start, tag.size() - end.size(), name);
 }
 
 }  // namespace
 
 bool IsKnownTagName(const char* name) {
     // A name is known when it equals a tag's name without regard to case.
-    return name && *name && IsKnownUpperName(UpperCased(name));
+    return name && IsKnownName(name);
 }
 
-bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,
-                  TextString& error, int& level) {
+TagReading ReadTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,
+                   UnknownTagArguments unknownArguments) {
     name.MakeEmpty();
     arguments.MakeEmpty();
-    error.MakeEmpty();
-    level = -1;
+    // Reading arguments reports a fault only when no marker character is
+    // free, which needs a "|" in the tag.
+    const bool unknownArgumentsWait =
+        unknownArguments == UnknownTagArguments::kLeftUnread && tagText.view().find('|') == std::string_view::npos;
+    if (unknownArgumentsWait) {
+        std::string_view plainName;
+        if (ReadPlainTagNameOf(policies, tagText.view(), plainName) && !IsKnownName(plainName)) {
+            name.AssignChars(plainName.data(), static_cast<int>(plainName.size()));
+            return TagReading::kUnknownName;
+        }
+    }
 
     TextString content;
     int cut = 0;
     if (!SplitTagContent(policies, tagText, content, name, cut)) {
         name.MakeEmpty();
-        error.Assign("Incomplete tag, or nested tag - \"");
-        error.Append(tagText);
-        error.Append("\"");
-        level = kLevelAlways;
-        return false;
+        return TagReading::kNestedOrIncomplete;
     }
-    const std::string upperName = UpperCased(name.buffer);
-    const bool known = !upperName.empty() && IsKnownUpperName(upperName);
+    const std::string_view cName = CName(name);
+    const bool known = IsKnownName(cName);
+    if (!known && unknownArgumentsWait) return TagReading::kUnknownName;
 
     bool parsed = true;
-    if (upperName == "HTML" || upperName == "HTML_COMMENT") {
+    if (SameNameNoCase(cName, "HTML") || SameNameNoCase(cName, "HTML_COMMENT")) {
         // Raw HTML is passed on as written: only the separator after the name goes.
         if (cut + 1 < content.length) arguments.AssignSubstring(content.buffer, cut + 1, content.length - cut - 1);
     } else {
-        arguments = content;
+        arguments = std::move(content);
         parsed = ParseTagArguments(policies, arguments, name.buffer);
     }
+    if (!known) return TagReading::kUnknownName;
+    // The parser has reported a fault itself; the caller still learns why.
+    return parsed ? TagReading::kRecognised : TagReading::kUnparsable;
+}
 
-    if (!known) {
-        error.Assign("Unrecognised tag \"");
-        error.Append(name);
-        error.Append("\" : ");
-        error.Append(tagText);
-        level = kLevelAlways;
-        return false;
+void DescribeTagReading(TagReading reading, const TextString& name, const TextString& tagText, TextString& error,
+                        int& level) {
+    error.MakeEmpty();
+    level = reading == TagReading::kRecognised ? -1 : kLevelAlways;
+    const auto compose = [&](std::initializer_list<std::string_view> pieces) {
+        size_t size = 0;
+        for (const std::string_view piece : pieces) size += piece.size();
+        if (size < static_cast<size_t>(INT_MAX / 2)) error.Reserve(static_cast<int>(size));
+        for (const std::string_view piece : pieces) error.AppendBytes(piece.data(), static_cast<int>(piece.size()));
+    };
+    switch (reading) {
+        case TagReading::kRecognised: break;
+        case TagReading::kNestedOrIncomplete:
+            compose({"Incomplete tag, or nested tag - \"", tagText.view(), "\""});
+            break;
+        case TagReading::kUnknownName: compose({"Unrecognised tag \"", name.view(), "\" : ", tagText.view()}); break;
+        case TagReading::kUnparsable: compose({"Can't parse tag \"", tagText.view(), "\""}); break;
     }
-    if (!parsed) {
-        // The parser has reported the fault; the caller still learns why.
-        error.Assign("Can't parse tag \"");
-        error.Append(tagText);
-        error.Append("\"");
-        level = kLevelAlways;
-        return false;
-    }
-    return true;
+}
+
+bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,
+                  TextString& error, int& level) {
+    const TagReading reading = ReadTag(policies, tagText, name, arguments, UnknownTagArguments::kRead);
+    DescribeTagReading(reading, name, tagText, error, level);
+    return reading == TagReading::kRecognised;
 }
 
 bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
@@ -333,6 +398,11 @@ bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
     if (!prefix.IsEmpty() && text.StartsWith(prefix.buffer, 0))
         text.SubString(prefix.length, text.length - prefix.length);
 
+    // No argument: the list of one empty argument.
+    if (text.IsEmpty()) {
+        text.Assign("|");
+        return true;
+    }
     if (SplitPlainArguments(text)) return true;
     TextString split;
     if (!SplitAtSeparators(&text, ", ", 1, &split)) {

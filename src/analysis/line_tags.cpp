@@ -83,9 +83,13 @@ void AnalysedLine::LineMessage(Context& context, const TextString& text, int) {
 
 bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set,
                               TextString& messages, int& level) {
-    TextString name, arguments, error;
-    int recogniseLevel = -1;
-    if (!RecogniseTag(set, tag, name, arguments, error, recogniseLevel)) {
+    TextString name, arguments;
+    // A tag of an unknown name is not executed: its arguments are not read.
+    const TagReading reading = ReadTag(set, tag, name, arguments, UnknownTagArguments::kLeftUnread);
+    if (reading != TagReading::kRecognised) {
+        TextString error;
+        int recogniseLevel = -1;
+        DescribeTagReading(reading, name, tag, error, recogniseLevel);
         if (!messages.IsEmpty()) messages.Append("\n           ");
         messages.Append("TAG ERROR: ");
         messages.Append(error);
@@ -121,9 +125,13 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
 
 void AnalysedLine::ProcessInLineTag(const TextString& tag, FC& set) {
     TextString replacement(" ");
-    TextString name, arguments, error;
-    int level = -1;
-    const bool recognised = RecogniseTag(set, tag, name, arguments, error, level);
+    TextString name, arguments;
+    // Of the tags whose names are unknown, only FOLIO and QUAD are read for
+    // their arguments.
+    TagReading reading = ReadTag(set, tag, name, arguments, UnknownTagArguments::kLeftUnread);
+    if (reading == TagReading::kUnknownName && (NameIs(name, "FOLIO") || NameIs(name, "QUAD")))
+        reading = ReadTag(set, tag, name, arguments, UnknownTagArguments::kRead);
+    const bool recognised = reading == TagReading::kRecognised;
     Context* context = set.context;
     DocumentState* state = context ? &context->documentState : nullptr;
     if (recognised && state) state->headingSwitches[DocumentState::kInlineTagsSeen] = 1;
