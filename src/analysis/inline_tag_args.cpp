@@ -3,6 +3,7 @@
 #include "analysis/inline_tag_args.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -48,6 +49,17 @@ const std::string& LiveTagNames() {
 
 // Known as well, by whole-name comparison.
 constexpr const char* kExtraTagNames[] = {"CONTENTS_LIST", "NAVIGATION_BAR", "TOC", "OT", "CT", "DEBUG"};
+
+bool SameNameNoCase(std::string_view name, std::string_view wanted) {
+    return name.size() == wanted.size() && std::equal(name.begin(), name.end(), wanted.begin(), [](char a, char b) {
+               return ToUpperAscii(a) == ToUpperAscii(b);
+           });
+}
+
+// Whether `text` opens with a non-empty `prefix`, without regard to case.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return !prefix.empty() && text.size() >= prefix.size() && SameNameNoCase(text.substr(0, prefix.size()), prefix);
+}
 
 std::string UpperCased(const char* text) {
     std::string out = text ? text : "";
@@ -244,49 +256,40 @@ void AppendError(TextString& error, const TextString& message) {
 
 namespace {
 
-// The tag names, in capitals and sorted for lookup: the names of the list
-// and the extra names.
-const std::vector<std::string>& SortedTagNames() {
-    static const std::vector<std::string> known = [] {
-        std::vector<std::string> names;
+// The longest tag name: a longer name is not looked up.
+constexpr size_t kLongestTagName = 18;
+
+// The tag names, in capitals, by their length: the names of the list and the
+// extra names.  A name is looked for among the few of its length.
+using TagNamesByLength = std::array<std::vector<std::string>, kLongestTagName + 1>;
+const TagNamesByLength& TagNamesOfEachLength() {
+    static const TagNamesByLength known = [] {
+        TagNamesByLength names;
+        const auto add = [&](std::string name) { names.at(name.size()).push_back(std::move(name)); };
         const std::string& list = LiveTagNames();
         for (size_t start = 1; start < list.size();) {
             const size_t end = list.find('!', start);
-            names.push_back(list.substr(start, end - start));
+            add(list.substr(start, end - start));
             start = end + 1;
         }
-        for (const char* extra : kExtraTagNames) names.emplace_back(extra);
-        std::sort(names.begin(), names.end());
+        for (const char* extra : kExtraTagNames) add(extra);
         return names;
     }();
     return known;
 }
 
-// The longest tag name: a longer name is not looked up.
-constexpr size_t kLongestTagName = 18;
-
-// Whether `name` (any case) is the name of a tag.  The name is put in
-// capitals in a buffer on the stack: it is looked up for every tag read.
+// Whether `name` (any case) is the name of a tag: it is looked up for every
+// tag read, in place.
 bool IsKnownName(std::string_view name) {
     if (name.empty() || name.size() > kLongestTagName) return false;
-    char upper[kLongestTagName];
-    for (size_t i = 0; i < name.size(); ++i) upper[i] = ToUpperAscii(name[i]);
-    const std::string_view wanted(upper, name.size());
-    const std::vector<std::string>& known = SortedTagNames();
-    const auto at = std::lower_bound(known.begin(), known.end(), wanted,
-                                     [](const std::string& a, std::string_view b) { return a < b; });
-    return at != known.end() && *at == wanted;
+    for (const std::string& known : TagNamesOfEachLength()[name.size()])
+        if (ToUpperAscii(name[0]) == known[0] && SameNameNoCase(name, known)) return true;
+    return false;
 }
 
 // A name as a C text: up to a NUL byte when it holds one.
 std::string_view CName(const TextString& name) {
     return std::string_view(name.buffer, strnlen(name.buffer, static_cast<size_t>(name.length)));
-}
-
-bool SameNameNoCase(std::string_view name, std::string_view wanted) {
-    return name.size() == wanted.size() && std::equal(name.begin(), name.end(), wanted.begin(), [](char a, char b) {
-               return ToUpperAscii(a) == ToUpperAscii(b);
-           });
 }
 
 // The name of a tag text read in place (see ReadPlainTagName), where the
@@ -387,15 +390,16 @@ bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
     // another case than the caller's keyword must go all the same.
     // The name nearly always opens the text, where it is cut off in place.
     if (tagName && *tagName) {
-        const int nameLength = static_cast<int>(std::strlen(tagName));
-        if (text.StartsWith(tagName, 0))
+        const std::string_view nameText(tagName);
+        const int nameLength = static_cast<int>(nameText.size());
+        if (StartsWithNoCase(text.view(), nameText))
             text.SubString(nameLength, text.length - nameLength);
         else
             text.Replace(tagName, "", 1, 0);
     }
     text.CollapseBlanks();
     const TextString& prefix = policies.GetText(Pol::DirectiveDelimiter);
-    if (!prefix.IsEmpty() && text.StartsWith(prefix.buffer, 0))
+    if (!prefix.IsEmpty() && StartsWithNoCase(text.view(), std::string_view(prefix.buffer)))
         text.SubString(prefix.length, text.length - prefix.length);
 
     // No argument: the list of one empty argument.
@@ -417,8 +421,8 @@ bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
     return true;
 }
 
-bool GetTagArgument(FC&, const TextString& arguments, int n, TextString& out) {
-    out.MakeEmpty();
+bool FindTagArgument(const TextString& arguments, int n, std::string_view& out) {
+    out = {};
     if (arguments.IsEmpty() || n < 1) return false;
     const char marker = arguments.buffer[0];
     int start = 1;
@@ -426,12 +430,19 @@ bool GetTagArgument(FC&, const TextString& arguments, int n, TextString& out) {
         int end = start;
         while (end < arguments.length && arguments.buffer[end] != marker) ++end;
         if (field == n) {
-            out.AssignSubstring(arguments.buffer, start, end - start);
+            out = std::string_view(arguments.buffer + start, static_cast<size_t>(end - start));
             return true;
         }
         if (end >= arguments.length) return false;
         start = end + 1;
     }
+}
+
+bool GetTagArgument(FC&, const TextString& arguments, int n, TextString& out) {
+    std::string_view argument;
+    const bool present = FindTagArgument(arguments, n, argument);
+    out.AssignChars(argument.data(), static_cast<int>(argument.size()));
+    return present;
 }
 
 TextString JoinTagArguments(const TextString& arguments) {

@@ -8,6 +8,8 @@
 // the first character of "|#?/\+^&*=~" that the text does not contain.
 #pragma once
 
+#include <string_view>
+
 #include "foundation/text_string.h"
 
 class CharBuffer;
@@ -62,6 +64,8 @@ bool ParseTagArguments(FC& policies, TextString& text, const char* tagName);
 // Argument n (from 1) of a normalised argument list; empty when absent.
 // Returns whether the list holds an argument n.
 bool GetTagArgument(FC& policies, const TextString& arguments, int n, TextString& out);
+// The same read in place: `out` views the argument within `arguments`.
+bool FindTagArgument(const TextString& arguments, int n, std::string_view& out);
 
 // The argument list as running text: the leading marker dropped and every
 // further marker turned into a blank.

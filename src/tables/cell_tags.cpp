@@ -144,11 +144,13 @@ bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& 
 
 // A vertical alignment letter: T 1 (top), B 2 (bottom), C 3 (centre); 0 for
 // anything else.
-int VerticalCode(FC& set, const TextString& arguments) {
-    TextString value;
-    if (!TryGetTagString(set, arguments, 1, value)) return kVerticalNone;
-    value.Trim(0, " ");
-    switch (ToUpperAscii(value.At(0))) {
+int VerticalCode(const TextString& arguments) {
+    std::string_view value;
+    FindTagArgument(arguments, 1, value);
+    // The first letter after any blanks or tabs.
+    size_t first = 0;
+    while (first < value.size() && IsBlankOrTab(value[first])) ++first;
+    switch (first < value.size() ? ToUpperAscii(value[first]) : '\0') {
         case 'T': return kVerticalTop;
         case 'B': return kVerticalBottom;
         case 'C': return kVerticalCentre;
@@ -585,7 +587,7 @@ int HandleVerticalAlignment(CellTagCall& call) {
         call.engine.Message("TAG ERROR: VERTICAL_ALIGNMMENT tag only allowed in header cells", kLevelAlways);
         return call.Remove();
     }
-    const int alignment = VerticalCode(call.set, call.arguments);
+    const int alignment = VerticalCode(call.arguments);
     if (alignment == kVerticalNone) {
         call.Fault("TAG ERROR: Failed to parse - ");
         return call.Remove();
@@ -688,7 +690,7 @@ int HandleVAlign(CellTagCall& call) {
     TableCell* cell = call.cell;
     if (cell && cell->vAlignmentOverride != kVerticalNone)
         call.Fault("TAG ERROR: Duplicate VALIGN tag in table cell: ");
-    const int alignment = VerticalCode(call.set, call.arguments);
+    const int alignment = VerticalCode(call.arguments);
     if (alignment == kVerticalNone)
         call.Fault("TAG ERROR: Invalid VALIGN tag in table cell: ");
     else if (cell)
