@@ -2,6 +2,7 @@
 // overrides of the text line's wrapping and upper-case test.
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -59,6 +60,9 @@ TextString FontKey(const FontSpec& font) {
         key.Append("-0");
     return key;
 }
+
+// The tag replacements whose room a line keeps from one batch to the next.
+constexpr size_t kKeptTagBatchRoom = 8;
 
 // One line after `position`, without running over.
 SourcePosition OneLineOn(SourcePosition position) {
@@ -267,6 +271,8 @@ void AssignTo(TextString& text, std::string_view value) {
     text.AssignChars(value.data(), static_cast<int>(value.size()));
 }
 void AssignTo(SharedText& text, std::string_view value) { text.Assign(value); }
+TextString& Editable(TextString& text) { return text; }
+TextString& Editable(SharedText& text) { return text.Edit(); }
 
 // Replaces, in order, the first occurrence of each batch tag that stands after
 // the previous one's: the one pass equal to replacing the tags one by one.
@@ -274,6 +280,42 @@ void AssignTo(SharedText& text, std::string_view value) { text.Assign(value); }
 // current text alone.
 template <typename Text>
 void ReplaceTagsInOnePass(Text& text, const std::vector<AnalysedLine::TagReplacement>& batch, bool currentText) {
+    const auto applies = [currentText](const AnalysedLine::TagReplacement& entry) {
+        return currentText || !entry.currentTextOnly;
+    };
+    const auto pieceOf = [currentText](const AnalysedLine::TagReplacement& entry) -> const std::string& {
+        return currentText ? entry.ForCurrentText() : entry.replacement;
+    };
+    // Tags nearly always give way to something no longer (a blank, "?"):
+    // then the text is rewritten in place, the part written never reaching
+    // the part still to be read.  A text the tags are not in stays as it is
+    // (and a shared one shared).
+    if (std::all_of(batch.begin(), batch.end(), [&](const AnalysedLine::TagReplacement& entry) {
+            return !applies(entry) || pieceOf(entry).size() <= entry.tag.size();
+        })) {
+        TextString* edited = nullptr;
+        size_t read = 0;
+        size_t written = 0;
+        for (const AnalysedLine::TagReplacement& entry : batch) {
+            if (!applies(entry)) continue;
+            const std::string_view source = edited ? edited->view() : ViewOf(text);
+            const size_t at = source.find(entry.tag, read);
+            if (at == std::string_view::npos) continue;
+            if (!edited) edited = &Editable(text);
+            char* const buffer = edited->buffer;
+            std::memmove(buffer + written, buffer + read, at - read);
+            written += at - read;
+            const std::string& piece = pieceOf(entry);
+            std::memcpy(buffer + written, piece.data(), piece.size());
+            written += piece.size();
+            read = at + entry.tag.size();
+        }
+        if (!edited) return;
+        const size_t rest = static_cast<size_t>(edited->length) - read;
+        std::memmove(edited->buffer + written, edited->buffer + read, rest);
+        edited->SubString(0, static_cast<int>(written + rest));
+        return;
+    }
     const std::string_view source = ViewOf(text);
     std::string out;
     out.reserve(source.size());
@@ -309,8 +351,9 @@ void AnalysedLine::EndTagBatch() {
     }
     ReplaceTagsInOnePass(*this, tagBatch, true);
     if (allTexts) trimmedLength = plainText.Length();
+    // The room of a few replacements is kept for the next line's tags.
     tagBatch.clear();
-    tagBatch.shrink_to_fit();
+    if (tagBatch.capacity() > kKeptTagBatchRoom) tagBatch.shrink_to_fit();
 }
 
 std::vector<AnalysedLine::TagReplacement> AnalysedLine::TakeTagBatch() {
