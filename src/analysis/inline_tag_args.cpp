@@ -181,8 +181,16 @@ bool ListNames(const char* list, const TextString& name) {
 // (a tab, a blank or odd byte after the delimiter, delimiters holding
 // blanks), and the caller splits it in full.
 bool ReadPlainTagName(std::string_view tag, std::string_view startDelimiter, size_t endAt, std::string_view& name) {
-    if (startDelimiter.empty() || startDelimiter.find_first_of(" \t") != std::string_view::npos) return false;
-    if (tag.find(startDelimiter, 1) != std::string_view::npos) return false;
+    // Tags and delimiters are short: their bytes are read in plain loops,
+    // cheaper here than the library's searches.
+    if (startDelimiter.empty() ||
+        std::any_of(startDelimiter.begin(), startDelimiter.end(), [](char c) { return c == ' ' || c == '\t'; }))
+        return false;
+    const char opening = startDelimiter[0];
+    const std::string_view delimiterRest = startDelimiter.substr(1);
+    for (size_t i = 1; i + startDelimiter.size() <= tag.size(); ++i)
+        if (tag[i] == opening && std::equal(delimiterRest.begin(), delimiterRest.end(), tag.begin() + i + 1))
+            return false;
     const size_t first = startDelimiter.size();
     size_t at = first;
     while (at < endAt && (IsAsciiAlnum(tag[at]) || tag[at] == '_')) ++at;
@@ -638,6 +646,12 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
             ++kept;
         }
         position = start + tagLength;
+    }
+    // Where every tag stays (the common case of a remove list), the text
+    // is the result as it stands.
+    if (copied == 0 && !holdsNul) {
+        if (&out != &text) out = text;
+        return kept;
     }
     result.AppendBytes(work.buffer + copied, work.length - copied);
     out = std::move(result);

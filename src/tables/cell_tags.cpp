@@ -110,8 +110,14 @@ bool FindCellTag(const TextString& text, int from, const TextString& start, cons
     if (from < 0 || from >= text.length || !text.Find(from, start.buffer, &open, 0)) return false;
     int close = -1;
     if (!text.Find(open + start.length, end.buffer, &close, 0)) return false;
+    // A start delimiter without letters is looked for again only between
+    // the two: the case-blind search finds no other.
+    const std::string_view between(text.buffer + open + 1, static_cast<size_t>(close - open - 1));
+    const bool caseless = std::none_of(start.buffer, start.buffer + start.length,
+                                       [](char c) { return IsAsciiLetter(static_cast<unsigned char>(c)); });
     int again = -1;
-    while (text.Find(open + 1, start.buffer, &again, 0) && again + start.length <= close) open = again;
+    if (!caseless || between.find(std::string_view(start.buffer)) != std::string_view::npos)
+        while (text.Find(open + 1, start.buffer, &again, 0) && again + start.length <= close) open = again;
     *first = open;
     *last = close + end.length - 1;
     return true;

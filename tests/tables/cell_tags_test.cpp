@@ -103,6 +103,8 @@ TEST_F(CellTagsTest, EachTagOfAnHtmlCellGivesItsTextAndMessages) {
         {"[[ZZ]][[ZZ]]", "[[ZZ]][[ZZ]]",
          "TAG ERROR: Unrecognised tag \"ZZ\" : [[ZZ]]\n           TAG ERROR: Unrecognised tag \"ZZ\" : [[ZZ]]"},
         {"a [[ b[[EM]]", "a [[ b--", ""},
+        {"a[[EM]][ [[BR]][", "a--[ <BR>[", ""},
+        {"[[EM[[ [[BR]]", "[[EM[[ <BR>", ""},
     };
     for (const TagCase& c : cases) {
         SCOPED_TRACE(c.text);
