@@ -244,10 +244,7 @@ bool ListHoldsPlainName(const char* list, std::string_view name) {
     for (size_t start = 0; start <= items.size();) {
         size_t end = items.find(',', start);
         if (end == std::string_view::npos) end = items.size();
-        if (end - start == name.size() &&
-            std::equal(name.begin(), name.end(), items.begin() + static_cast<std::ptrdiff_t>(start),
-                       [](char a, char b) { return ToUpperAscii(a) == ToUpperAscii(b); }))
-            return true;
+        if (SameNameNoCase(std::string_view(items.data() + start, end - start), name)) return true;
         start = end + 1;
     }
     return false;

@@ -306,7 +306,7 @@ void ReplaceTagsInOnePass(Text& text, const std::vector<AnalysedLine::TagReplace
             std::memmove(buffer + written, buffer + read, at - read);
             written += at - read;
             const std::string& piece = pieceOf(entry);
-            std::memcpy(buffer + written, piece.data(), piece.size());
+            std::copy(piece.begin(), piece.end(), buffer + written);
             written += piece.size();
             read = at + entry.tag.size();
         }
