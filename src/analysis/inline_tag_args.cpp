@@ -3,6 +3,7 @@
 #include "analysis/inline_tag_args.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -48,6 +49,17 @@ const std::string& LiveTagNames() {
 
 // Known as well, by whole-name comparison.
 constexpr const char* kExtraTagNames[] = {"CONTENTS_LIST", "NAVIGATION_BAR", "TOC", "OT", "CT", "DEBUG"};
+
+bool SameNameNoCase(std::string_view name, std::string_view wanted) {
+    return name.size() == wanted.size() && std::equal(name.begin(), name.end(), wanted.begin(), [](char a, char b) {
+               return ToUpperAscii(a) == ToUpperAscii(b);
+           });
+}
+
+// Whether `text` opens with a non-empty `prefix`, without regard to case.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return !prefix.empty() && text.size() >= prefix.size() && SameNameNoCase(text.substr(0, prefix.size()), prefix);
+}
 
 std::string UpperCased(const char* text) {
     std::string out = text ? text : "";
@@ -169,8 +181,16 @@ bool ListNames(const char* list, const TextString& name) {
 // (a tab, a blank or odd byte after the delimiter, delimiters holding
 // blanks), and the caller splits it in full.
 bool ReadPlainTagName(std::string_view tag, std::string_view startDelimiter, size_t endAt, std::string_view& name) {
-    if (startDelimiter.empty() || startDelimiter.find_first_of(" \t") != std::string_view::npos) return false;
-    if (tag.find(startDelimiter, 1) != std::string_view::npos) return false;
+    // Tags and delimiters are short: their bytes are read in plain loops,
+    // cheaper here than the library's searches.
+    if (startDelimiter.empty() ||
+        std::any_of(startDelimiter.begin(), startDelimiter.end(), [](char c) { return c == ' ' || c == '\t'; }))
+        return false;
+    const char opening = startDelimiter[0];
+    const std::string_view delimiterRest = startDelimiter.substr(1);
+    for (size_t i = 1; i + startDelimiter.size() <= tag.size(); ++i)
+        if (tag[i] == opening && std::equal(delimiterRest.begin(), delimiterRest.end(), tag.begin() + i + 1))
+            return false;
     const size_t first = startDelimiter.size();
     size_t at = first;
     while (at < endAt && (IsAsciiAlnum(tag[at]) || tag[at] == '_')) ++at;
@@ -224,10 +244,7 @@ bool ListHoldsPlainName(const char* list, std::string_view name) {
     for (size_t start = 0; start <= items.size();) {
         size_t end = items.find(',', start);
         if (end == std::string_view::npos) end = items.size();
-        if (end - start == name.size() &&
-            std::equal(name.begin(), name.end(), items.begin() + static_cast<std::ptrdiff_t>(start),
-                       [](char a, char b) { return ToUpperAscii(a) == ToUpperAscii(b); }))
-            return true;
+        if (SameNameNoCase(std::string_view(items.data() + start, end - start), name)) return true;
         start = end + 1;
     }
     return false;
@@ -244,77 +261,133 @@ void AppendError(TextString& error, const TextString& message) {
 
 namespace {
 
-// Whether a name in capitals is the name of a tag: one of the names of the
-// list or the extra names, sorted once for lookup.
-bool IsKnownUpperName(const std::string& upperName) {
-    static const std::vector<std::string> known = [] {
-        std::vector<std::string> names;
+// The longest tag name: a longer name is not looked up.
+constexpr size_t kLongestTagName = 18;
+
+// The tag names, in capitals, by their length: the names of the list and the
+// extra names.  A name is looked for among the few of its length.
+using TagNamesByLength = std::array<std::vector<std::string>, kLongestTagName + 1>;
+const TagNamesByLength& TagNamesOfEachLength() {
+    static const TagNamesByLength known = [] {
+        TagNamesByLength names;
+        const auto add = [&](std::string name) { names.at(name.size()).push_back(std::move(name)); };
         const std::string& list = LiveTagNames();
         for (size_t start = 1; start < list.size();) {
             const size_t end = list.find('!', start);
-            names.push_back(list.substr(start, end - start));
+            add(list.substr(start, end - start));
             start = end + 1;
         }
-        for (const char* extra : kExtraTagNames) names.emplace_back(extra);
-        std::sort(names.begin(), names.end());
+        for (const char* extra : kExtraTagNames) add(extra);
         return names;
     }();
-    return std::binary_search(known.begin(), known.end(), upperName);
+    return known;
+}
+
+// Whether `name` (any case) is the name of a tag: it is looked up for every
+// tag read, in place.
+bool IsKnownName(std::string_view name) {
+    if (name.empty() || name.size() > kLongestTagName) return false;
+    for (const std::string& known : TagNamesOfEachLength()[name.size()])
+        if (ToUpperAscii(name[0]) == known[0] && SameNameNoCase(name, known)) return true;
+    return false;
+}
+
+// A name as a C text: up to a NUL byte when it holds one.
+std::string_view CName(const TextString& name) {
+    return std::string_view(name.buffer, strnlen(name.buffer, static_cast<size_t>(name.length)));
+}
+
+// The name of a tag text read in place (see ReadPlainTagName), where the
+// text opens with the start delimiter and closes with the end delimiter,
+// and neither delimiter holds a blank, a tab or a letter: then the name is
+// the one SplitTagContent gives (collapsing blanks can neither make nor
+// break such a delimiter, and the case-blind search for a second start
+// delimiter finds what an exact one finds).
+bool ReadPlainTagNameOf(const FC& policies, std::string_view tag, std::string_view& name) {
+    const std::string_view start = policies.GetText(Pol::StartTagDelimiter).view();
+    const std::string_view end = policies.GetText(Pol::EndTagDelimiter).view();
+    const auto plainDelimiter = [](std::string_view delimiter) {
+        return !delimiter.empty() && std::none_of(delimiter.begin(), delimiter.end(), [](char c) {
+            return c == ' ' || c == '\t' || IsAsciiLetter(static_cast<unsigned char>(c));
+        });
+    };
+    if (!plainDelimiter(start) || !plainDelimiter(end) || tag.size() <= start.size() + end.size() ||
+        tag.substr(0, start.size()) != start || tag.substr(tag.size() - end.size()) != end)
+        return false;
+    return ReadPlainTagName(tag, start, tag.size() - end.size(), name);
 }
 
 }  // namespace
 
 bool IsKnownTagName(const char* name) {
     // A name is known when it equals a tag's name without regard to case.
-    return name && *name && IsKnownUpperName(UpperCased(name));
+    return name && IsKnownName(name);
 }
 
-bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,
-                  TextString& error, int& level) {
+TagReading ReadTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,
+                   UnknownTagArguments unknownArguments) {
     name.MakeEmpty();
     arguments.MakeEmpty();
-    error.MakeEmpty();
-    level = -1;
+    // Reading arguments reports a fault only when no marker character is
+    // free, which needs a "|" in the tag.
+    const bool unknownArgumentsWait =
+        unknownArguments == UnknownTagArguments::kLeftUnread && tagText.view().find('|') == std::string_view::npos;
+    if (unknownArgumentsWait) {
+        std::string_view plainName;
+        if (ReadPlainTagNameOf(policies, tagText.view(), plainName) && !IsKnownName(plainName)) {
+            name.AssignChars(plainName.data(), static_cast<int>(plainName.size()));
+            return TagReading::kUnknownName;
+        }
+    }
 
     TextString content;
     int cut = 0;
     if (!SplitTagContent(policies, tagText, content, name, cut)) {
         name.MakeEmpty();
-        error.Assign("Incomplete tag, or nested tag - \"");
-        error.Append(tagText);
-        error.Append("\"");
-        level = kLevelAlways;
-        return false;
+        return TagReading::kNestedOrIncomplete;
     }
-    const std::string upperName = UpperCased(name.buffer);
-    const bool known = !upperName.empty() && IsKnownUpperName(upperName);
+    const std::string_view cName = CName(name);
+    const bool known = IsKnownName(cName);
+    if (!known && unknownArgumentsWait) return TagReading::kUnknownName;
 
     bool parsed = true;
-    if (upperName == "HTML" || upperName == "HTML_COMMENT") {
+    if (SameNameNoCase(cName, "HTML") || SameNameNoCase(cName, "HTML_COMMENT")) {
         // Raw HTML is passed on as written: only the separator after the name goes.
         if (cut + 1 < content.length) arguments.AssignSubstring(content.buffer, cut + 1, content.length - cut - 1);
     } else {
-        arguments = content;
+        arguments = std::move(content);
         parsed = ParseTagArguments(policies, arguments, name.buffer);
     }
+    if (!known) return TagReading::kUnknownName;
+    // The parser has reported a fault itself; the caller still learns why.
+    return parsed ? TagReading::kRecognised : TagReading::kUnparsable;
+}
 
-    if (!known) {
-        error.Assign("Unrecognised tag \"");
-        error.Append(name);
-        error.Append("\" : ");
-        error.Append(tagText);
-        level = kLevelAlways;
-        return false;
+void DescribeTagReading(TagReading reading, const TextString& name, const TextString& tagText, TextString& error,
+                        int& level) {
+    error.MakeEmpty();
+    level = reading == TagReading::kRecognised ? -1 : kLevelAlways;
+    const auto compose = [&](std::initializer_list<std::string_view> pieces) {
+        size_t size = 0;
+        for (const std::string_view piece : pieces) size += piece.size();
+        if (size < static_cast<size_t>(INT_MAX / 2)) error.Reserve(static_cast<int>(size));
+        for (const std::string_view piece : pieces) error.AppendBytes(piece.data(), static_cast<int>(piece.size()));
+    };
+    switch (reading) {
+        case TagReading::kRecognised: break;
+        case TagReading::kNestedOrIncomplete:
+            compose({"Incomplete tag, or nested tag - \"", tagText.view(), "\""});
+            break;
+        case TagReading::kUnknownName: compose({"Unrecognised tag \"", name.view(), "\" : ", tagText.view()}); break;
+        case TagReading::kUnparsable: compose({"Can't parse tag \"", tagText.view(), "\""}); break;
     }
-    if (!parsed) {
-        // The parser has reported the fault; the caller still learns why.
-        error.Assign("Can't parse tag \"");
-        error.Append(tagText);
-        error.Append("\"");
-        level = kLevelAlways;
-        return false;
-    }
-    return true;
+}
+
+bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,
+                  TextString& error, int& level) {
+    const TagReading reading = ReadTag(policies, tagText, name, arguments, UnknownTagArguments::kRead);
+    DescribeTagReading(reading, name, tagText, error, level);
+    return reading == TagReading::kRecognised;
 }
 
 bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
@@ -322,17 +395,23 @@ bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
     // another case than the caller's keyword must go all the same.
     // The name nearly always opens the text, where it is cut off in place.
     if (tagName && *tagName) {
-        const int nameLength = static_cast<int>(std::strlen(tagName));
-        if (text.StartsWith(tagName, 0))
+        const std::string_view nameText(tagName);
+        const int nameLength = static_cast<int>(nameText.size());
+        if (StartsWithNoCase(text.view(), nameText))
             text.SubString(nameLength, text.length - nameLength);
         else
             text.Replace(tagName, "", 1, 0);
     }
     text.CollapseBlanks();
     const TextString& prefix = policies.GetText(Pol::DirectiveDelimiter);
-    if (!prefix.IsEmpty() && text.StartsWith(prefix.buffer, 0))
+    if (!prefix.IsEmpty() && StartsWithNoCase(text.view(), std::string_view(prefix.buffer)))
         text.SubString(prefix.length, text.length - prefix.length);
 
+    // No argument: the list of one empty argument.
+    if (text.IsEmpty()) {
+        text.Assign("|");
+        return true;
+    }
     if (SplitPlainArguments(text)) return true;
     TextString split;
     if (!SplitAtSeparators(&text, ", ", 1, &split)) {
@@ -347,8 +426,8 @@ bool ParseTagArguments(FC& policies, TextString& text, const char* tagName) {
     return true;
 }
 
-bool GetTagArgument(FC&, const TextString& arguments, int n, TextString& out) {
-    out.MakeEmpty();
+bool FindTagArgument(const TextString& arguments, int n, std::string_view& out) {
+    out = {};
     if (arguments.IsEmpty() || n < 1) return false;
     const char marker = arguments.buffer[0];
     int start = 1;
@@ -356,12 +435,19 @@ bool GetTagArgument(FC&, const TextString& arguments, int n, TextString& out) {
         int end = start;
         while (end < arguments.length && arguments.buffer[end] != marker) ++end;
         if (field == n) {
-            out.AssignSubstring(arguments.buffer, start, end - start);
+            out = std::string_view(arguments.buffer + start, static_cast<size_t>(end - start));
             return true;
         }
         if (end >= arguments.length) return false;
         start = end + 1;
     }
+}
+
+bool GetTagArgument(FC&, const TextString& arguments, int n, TextString& out) {
+    std::string_view argument;
+    const bool present = FindTagArgument(arguments, n, argument);
+    out.AssignChars(argument.data(), static_cast<int>(argument.size()));
+    return present;
 }
 
 TextString JoinTagArguments(const TextString& arguments) {
@@ -557,6 +643,12 @@ int RemoveTags(FC& policies, const char* startDelimiter, const char* endDelimite
             ++kept;
         }
         position = start + tagLength;
+    }
+    // Where every tag stays (the common case of a remove list), the text
+    // is the result as it stands.
+    if (copied == 0 && !holdsNul) {
+        if (&out != &text) out = text;
+        return kept;
     }
     result.AppendBytes(work.buffer + copied, work.length - copied);
     out = std::move(result);

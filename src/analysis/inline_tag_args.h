@@ -8,6 +8,8 @@
 // the first character of "|#?/\+^&*=~" that the text does not contain.
 #pragma once
 
+#include <string_view>
+
 #include "foundation/text_string.h"
 
 class CharBuffer;
@@ -30,6 +32,26 @@ bool IsKnownTagName(const char* name);
 bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,
                   TextString& error, int& level);
 
+// What reading a tag text found: RecogniseTag's outcomes, before any error
+// text is composed.
+enum class TagReading { kRecognised, kNestedOrIncomplete, kUnknownName, kUnparsable };
+
+// Whether ReadTag reads the arguments of a tag whose name is unknown.
+enum class UnknownTagArguments { kRead, kLeftUnread };
+
+// RecogniseTag without the error text, for callers that show none or make
+// their own.  With kLeftUnread the arguments of a tag of an unknown name are
+// left empty where reading them could report no fault (the tag holds no
+// "|", the first marker character); a plain tag's name is then read in
+// place.  Recognised tags always have their arguments read.
+TagReading ReadTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,
+                   UnknownTagArguments unknownArguments);
+
+// The error text and level RecogniseTag gives for a reading: empty and -1
+// for a recognised tag.
+void DescribeTagReading(TagReading reading, const TextString& name, const TextString& tagText, TextString& error,
+                        int& level);
+
 // Normalises `text` (a tag's content, name included) in place: the first
 // occurrence of `tagName` is removed (without regard to case, as names are
 // recognised that way), blanks are collapsed, the directive prefix is removed
@@ -42,6 +64,8 @@ bool ParseTagArguments(FC& policies, TextString& text, const char* tagName);
 // Argument n (from 1) of a normalised argument list; empty when absent.
 // Returns whether the list holds an argument n.
 bool GetTagArgument(FC& policies, const TextString& arguments, int n, TextString& out);
+// The same read in place: `out` views the argument within `arguments`.
+bool FindTagArgument(const TextString& arguments, int n, std::string_view& out);
 
 // The argument list as running text: the leading marker dropped and every
 // further marker turned into a blank.

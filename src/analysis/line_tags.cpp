@@ -2,6 +2,7 @@
 // overrides of the text line's wrapping and upper-case test.
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -60,6 +61,9 @@ TextString FontKey(const FontSpec& font) {
     return key;
 }
 
+// The tag replacements whose room a line keeps from one batch to the next.
+constexpr size_t kKeptTagBatchRoom = 8;
+
 // One line after `position`, without running over.
 SourcePosition OneLineOn(SourcePosition position) {
     if (position.line < INT_MAX) position.line += 1;
@@ -83,9 +87,13 @@ void AnalysedLine::LineMessage(Context& context, const TextString& text, int) {
 
 bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set,
                               TextString& messages, int& level) {
-    TextString name, arguments, error;
-    int recogniseLevel = -1;
-    if (!RecogniseTag(set, tag, name, arguments, error, recogniseLevel)) {
+    TextString name, arguments;
+    // A tag of an unknown name is not executed: its arguments are not read.
+    const TagReading reading = ReadTag(set, tag, name, arguments, UnknownTagArguments::kLeftUnread);
+    if (reading != TagReading::kRecognised) {
+        TextString error;
+        int recogniseLevel = -1;
+        DescribeTagReading(reading, name, tag, error, recogniseLevel);
         if (!messages.IsEmpty()) messages.Append("\n           ");
         messages.Append("TAG ERROR: ");
         messages.Append(error);
@@ -121,9 +129,13 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
 
 void AnalysedLine::ProcessInLineTag(const TextString& tag, FC& set) {
     TextString replacement(" ");
-    TextString name, arguments, error;
-    int level = -1;
-    const bool recognised = RecogniseTag(set, tag, name, arguments, error, level);
+    TextString name, arguments;
+    // Of the tags whose names are unknown, only FOLIO and QUAD are read for
+    // their arguments.
+    TagReading reading = ReadTag(set, tag, name, arguments, UnknownTagArguments::kLeftUnread);
+    if (reading == TagReading::kUnknownName && (NameIs(name, "FOLIO") || NameIs(name, "QUAD")))
+        reading = ReadTag(set, tag, name, arguments, UnknownTagArguments::kRead);
+    const bool recognised = reading == TagReading::kRecognised;
     Context* context = set.context;
     DocumentState* state = context ? &context->documentState : nullptr;
     if (recognised && state) state->headingSwitches[DocumentState::kInlineTagsSeen] = 1;
@@ -259,6 +271,8 @@ void AssignTo(TextString& text, std::string_view value) {
     text.AssignChars(value.data(), static_cast<int>(value.size()));
 }
 void AssignTo(SharedText& text, std::string_view value) { text.Assign(value); }
+TextString& Editable(TextString& text) { return text; }
+TextString& Editable(SharedText& text) { return text.Edit(); }
 
 // Replaces, in order, the first occurrence of each batch tag that stands after
 // the previous one's: the one pass equal to replacing the tags one by one.
@@ -266,6 +280,42 @@ void AssignTo(SharedText& text, std::string_view value) { text.Assign(value); }
 // current text alone.
 template <typename Text>
 void ReplaceTagsInOnePass(Text& text, const std::vector<AnalysedLine::TagReplacement>& batch, bool currentText) {
+    const auto applies = [currentText](const AnalysedLine::TagReplacement& entry) {
+        return currentText || !entry.currentTextOnly;
+    };
+    const auto pieceOf = [currentText](const AnalysedLine::TagReplacement& entry) -> const std::string& {
+        return currentText ? entry.ForCurrentText() : entry.replacement;
+    };
+    // Tags nearly always give way to something no longer (a blank, "?"):
+    // then the text is rewritten in place, the part written never reaching
+    // the part still to be read.  A text the tags are not in stays as it is
+    // (and a shared one shared).
+    if (std::all_of(batch.begin(), batch.end(), [&](const AnalysedLine::TagReplacement& entry) {
+            return !applies(entry) || pieceOf(entry).size() <= entry.tag.size();
+        })) {
+        TextString* edited = nullptr;
+        size_t read = 0;
+        size_t written = 0;
+        for (const AnalysedLine::TagReplacement& entry : batch) {
+            if (!applies(entry)) continue;
+            const std::string_view source = edited ? edited->view() : ViewOf(text);
+            const size_t at = source.find(entry.tag, read);
+            if (at == std::string_view::npos) continue;
+            if (!edited) edited = &Editable(text);
+            char* const buffer = edited->buffer;
+            std::memmove(buffer + written, buffer + read, at - read);
+            written += at - read;
+            const std::string& piece = pieceOf(entry);
+            std::copy(piece.begin(), piece.end(), buffer + written);
+            written += piece.size();
+            read = at + entry.tag.size();
+        }
+        if (!edited) return;
+        const size_t rest = static_cast<size_t>(edited->length) - read;
+        std::memmove(edited->buffer + written, edited->buffer + read, rest);
+        edited->SubString(0, static_cast<int>(written + rest));
+        return;
+    }
     const std::string_view source = ViewOf(text);
     std::string out;
     out.reserve(source.size());
@@ -301,8 +351,9 @@ void AnalysedLine::EndTagBatch() {
     }
     ReplaceTagsInOnePass(*this, tagBatch, true);
     if (allTexts) trimmedLength = plainText.Length();
+    // The room of a few replacements is kept for the next line's tags.
     tagBatch.clear();
-    tagBatch.shrink_to_fit();
+    if (tagBatch.capacity() > kKeptTagBatchRoom) tagBatch.shrink_to_fit();
 }
 
 std::vector<AnalysedLine::TagReplacement> AnalysedLine::TakeTagBatch() {

@@ -718,9 +718,14 @@ int TextString::Trim(int trailingOnly, const char* set) {
 }
 
 int TextString::CollapseBlanks() {
-    int write = 0;
-    bool previousBlank = false;
-    for (int read = 0; read < length; ++read) {
+    // Most texts (tags, their arguments) hold no run of blanks: they are
+    // only read, up to the second blank of the first run.
+    int read = 1;
+    while (read < length && !(IsBlankOrTab(buffer[read]) && IsBlankOrTab(buffer[read - 1]))) ++read;
+    if (read >= length) return 1;
+    int write = read;
+    bool previousBlank = true;
+    for (; read < length; ++read) {
         bool blank = IsBlankOrTab(buffer[read]);
         if (!(blank && previousBlank)) buffer[write++] = buffer[read];
         previousBlank = blank;

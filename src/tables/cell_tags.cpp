@@ -110,8 +110,14 @@ bool FindCellTag(const TextString& text, int from, const TextString& start, cons
     if (from < 0 || from >= text.length || !text.Find(from, start.buffer, &open, 0)) return false;
     int close = -1;
     if (!text.Find(open + start.length, end.buffer, &close, 0)) return false;
+    // A start delimiter without letters is looked for again only between
+    // the two: the case-blind search finds no other.
+    const std::string_view between(text.buffer + open + 1, static_cast<size_t>(close - open - 1));
+    const bool caseless = std::none_of(start.buffer, start.buffer + start.length,
+                                       [](char c) { return IsAsciiLetter(static_cast<unsigned char>(c)); });
     int again = -1;
-    while (text.Find(open + 1, start.buffer, &again, 0) && again + start.length <= close) open = again;
+    if (!caseless || between.find(std::string_view(start.buffer)) != std::string_view::npos)
+        while (text.Find(open + 1, start.buffer, &again, 0) && again + start.length <= close) open = again;
     *first = open;
     *last = close + end.length - 1;
     return true;
@@ -144,11 +150,13 @@ bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& 
 
 // A vertical alignment letter: T 1 (top), B 2 (bottom), C 3 (centre); 0 for
 // anything else.
-int VerticalCode(FC& set, const TextString& arguments) {
-    TextString value;
-    if (!TryGetTagString(set, arguments, 1, value)) return kVerticalNone;
-    value.Trim(0, " ");
-    switch (ToUpperAscii(value.At(0))) {
+int VerticalCode(const TextString& arguments) {
+    std::string_view value;
+    FindTagArgument(arguments, 1, value);
+    // The first letter after any blanks or tabs.
+    size_t first = 0;
+    while (first < value.size() && IsBlankOrTab(value[first])) ++first;
+    switch (first < value.size() ? ToUpperAscii(value[first]) : '\0') {
         case 'T': return kVerticalTop;
         case 'B': return kVerticalBottom;
         case 'C': return kVerticalCentre;
@@ -585,7 +593,7 @@ int HandleVerticalAlignment(CellTagCall& call) {
         call.engine.Message("TAG ERROR: VERTICAL_ALIGNMMENT tag only allowed in header cells", kLevelAlways);
         return call.Remove();
     }
-    const int alignment = VerticalCode(call.set, call.arguments);
+    const int alignment = VerticalCode(call.arguments);
     if (alignment == kVerticalNone) {
         call.Fault("TAG ERROR: Failed to parse - ");
         return call.Remove();
@@ -688,7 +696,7 @@ int HandleVAlign(CellTagCall& call) {
     TableCell* cell = call.cell;
     if (cell && cell->vAlignmentOverride != kVerticalNone)
         call.Fault("TAG ERROR: Duplicate VALIGN tag in table cell: ");
-    const int alignment = VerticalCode(call.set, call.arguments);
+    const int alignment = VerticalCode(call.arguments);
     if (alignment == kVerticalNone)
         call.Fault("TAG ERROR: Invalid VALIGN tag in table cell: ");
     else if (cell)

@@ -359,7 +359,7 @@ TEST(InlineTagArgs, PlainArgumentsSplitAsTheFullReading) {
     FC set;
     const char* const texts[] = {" top",  " a, b ",  " a b",    " a  b ",   " a b,c", " , ,",  " a,",
                                  "x",     " ",       " a=b",    " \"a b\"", " a|b",   " a\tb", " a , b c",
-                                 " a,,b", "  top  ", " x=1, y", "|top",     ",top"};
+                                 " a,,b", "  top  ", " x=1, y", "|top",     ",top",   ""};
     for (const char* text : texts) {
         TextString expected(text);
         expected.CollapseBlanks();
@@ -368,6 +368,83 @@ TEST(InlineTagArgs, PlainArgumentsSplitAsTheFullReading) {
         TextString parsed(text);
         ASSERT_TRUE(ParseTagArguments(set, parsed, nullptr)) << text;
         EXPECT_EQ(parsed.str(), split.str()) << text;
+    }
+}
+
+// Reading a tag without the error text, the arguments of unknown names
+// left unread, gives the full recognition's outcome and name, and its
+// arguments wherever the tag is recognised; the error composed afterwards is
+// the full recognition's.  The tags are plain and just off plain, under the
+// usual delimiters and under delimiters a policy sets.
+TEST(InlineTagArgs, ReadingATagAgreesWithRecognisingIt) {
+    struct Delimiters {
+        const char* start;
+        const char* end;
+    };
+    const Delimiters delimiterSets[] = {{"[[", "]]"}, {"<<", ">>"}, {"{", "}"}, {"q(", ")q"}, {"[ ", " ]"}};
+    // Tags as written with "[[" and "]]"; the delimiters are swapped in.
+    const char* const bodies[] = {"VALIGN top",
+                                  "valign Top",
+                                  "VALIGN",
+                                  "QA",
+                                  "ZZ 0",
+                                  "X",
+                                  "FONT 1, Arial, 12",
+                                  "font 2",
+                                  "BR",
+                                  "br",
+                                  "SUPER 2",
+                                  "HTML <b>x</b>",
+                                  "html_comment x",
+                                  "CAD",
+                                  "FOLIO 1, 2",
+                                  "QUAD C",
+                                  "VALIGN\ttop",
+                                  "VALIGN  top ",
+                                  " VALIGN top",
+                                  "VALIGN=top",
+                                  "VALIGN,top",
+                                  "VALIGN|top",
+                                  "Q|#?/\\+^&*=~",
+                                  "NB|#?/\\+^&*=~",
+                                  "V_2 x",
+                                  "VALIGN-top",
+                                  "=VALIGN",
+                                  "",
+                                  "VALIGN [[x",
+                                  "FONT [[x",
+                                  "HEADING_KEYPHRASES a",
+                                  "HEADING_KEYPHRASESS a",
+                                  "TOC",
+                                  "toc"};
+    for (const Delimiters& delimiters : delimiterSets) {
+        FC set;
+        set.SetText(Pol::StartTagDelimiter, delimiters.start);
+        set.SetText(Pol::EndTagDelimiter, delimiters.end);
+        for (const char* body : bodies) {
+            std::string inner = body;
+            const size_t nested = inner.find("[[");
+            if (nested != std::string::npos) inner.replace(nested, 2, delimiters.start);
+            const std::string text = std::string(delimiters.start) + inner + delimiters.end;
+            const TextString tag(text);
+            TextString name, arguments, error;
+            int level = 0;
+            const bool recognised = RecogniseTag(set, tag, name, arguments, error, level);
+            for (const UnknownTagArguments unknown :
+                 {UnknownTagArguments::kRead, UnknownTagArguments::kLeftUnread}) {
+                TextString readName("junk"), readArguments("junk"), readError("junk");
+                int readLevel = 0;
+                const TagReading reading = ReadTag(set, tag, readName, readArguments, unknown);
+                EXPECT_EQ(reading == TagReading::kRecognised, recognised) << text;
+                EXPECT_EQ(readName.str(), name.str()) << text;
+                if (recognised || unknown == UnknownTagArguments::kRead) {
+                    EXPECT_EQ(readArguments.str(), arguments.str()) << text;
+                }
+                DescribeTagReading(reading, readName, tag, readError, readLevel);
+                EXPECT_EQ(readError.str(), error.str()) << text;
+                EXPECT_EQ(readLevel, level) << text;
+            }
+        }
     }
 }
 

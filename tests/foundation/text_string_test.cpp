@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 TEST(TextStringGrowth, EmptyTextsOwnNoBufferAndCopiesFit) {
     TextString s;
@@ -373,9 +374,25 @@ TEST(TextStringEdit, SubStringTrimCollapseTabs) {
         EXPECT_EQ(text.buffer[text.length], '\0');
     }
 
-    TextString c("  a \t b");
-    c.CollapseBlanks();
-    EXPECT_EQ(c.str(), " a b");
+    // Runs of blanks and tabs keep their first byte, wherever they stand.
+    const std::pair<const char*, const char*> collapseCases[] = {
+        {"  a \t b", " a b"},
+        {"", ""},
+        {" ", " "},
+        {"a", "a"},
+        {"a b", "a b"},
+        {"a  ", "a "},
+        {"\t\t", "\t"},
+        {"a\t b\t\tc", "a\tb\tc"},
+        {"ab  c d", "ab c d"},
+        {"a b c  ", "a b c "},
+    };
+    for (const auto& [text, expected] : collapseCases) {
+        TextString c(text);
+        EXPECT_EQ(c.CollapseBlanks(), 1);
+        EXPECT_EQ(c.str(), expected) << '"' << text << '"';
+        EXPECT_EQ(c.buffer[c.length], '\0');
+    }
 
     TextString tab("ab\tc");
     tab.ExpandTabs(8);

@@ -91,4 +91,45 @@ TEST_F(InlineTagScanTest, TheLineShowsWhatItsTagsStandFor) {
     EXPECT_EQ(context.documentState.headingSwitches[DocumentState::kInlineTagsSeen], 1);
 }
 
+// Every tag of a line gives way to what it stands for, in the current,
+// plain and input texts alike, wherever it stands; a tag written twice is
+// replaced at each place.  Replacements shorter than their tags and longer
+// ones (escaped text in the current text) are mixed; the delimiters may be
+// set by policy.
+TEST_F(InlineTagScanTest, EachTagGivesWayInEveryTextOfTheLine) {
+    struct Case {
+        const char* start;
+        const char* end;
+        const char* text;
+        const char* current;
+        const char* plain;
+    };
+    const std::vector<Case> cases = {
+        {"[[", "]]", "[[VALIGN top]]Smith 1", " Smith 1", " Smith 1"},
+        {"[[", "]]", "a[[ZZ 0]]b[[X]]c", "a b c", "a b c"},
+        {"[[", "]]", "[[OT]]x[[CT]]", "++x--", "++x--"},
+        {"[[", "]]", "[[X]]a[[X]]", " a ", " a "},
+        {"[[", "]]", "abc[[ENTITY 65]]", "abc?", "abc?"},
+        {"[[", "]]", "[[TEXT <<<<<<<<]] [[QA]]", "&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;  ", "<<<<<<<<  "},
+        {"[[", "]]", "[[TEXT <]]x[[TEXT <<<<<<<<]]", "&lt;x&lt;&lt;&lt;&lt;&lt;&lt;&lt;&lt;", "<x<<<<<<<<"},
+        {"[[", "]]", "no tags", "no tags", "no tags"},
+        {"<<", ">>", "a<<ZZ>>b<<OT>>", "a b++", "a b++"},
+        {"<<", ">>", "a[[ZZ]]b", "a[[ZZ]]b", "a[[ZZ]]b"},
+    };
+    for (const Case& c : cases) {
+        set.SetText(Pol::StartTagDelimiter, c.start);
+        set.SetText(Pol::EndTagDelimiter, c.end);
+        AnalysedLine line;
+        line.Assign(c.text);
+        line.taggedText = c.text;
+        line.plainText = c.text;
+        line.inputText = c.text;
+        document.ProcessInLineTags(&line, &set);
+        EXPECT_EQ(line.str(), c.current) << c.text;
+        EXPECT_EQ(line.plainText->str(), c.plain) << c.text;
+        EXPECT_EQ(line.inputText->str(), c.plain) << c.text;
+        EXPECT_EQ(line.taggedText->str(), c.text) << c.text;
+    }
+}
+
 }  // namespace

@@ -70,6 +70,13 @@ TEST_F(CellTagsTest, EachTagOfAnHtmlCellGivesItsTextAndMessages) {
          "TAG ERROR: Duplicate VALIGN tag in table cell: [[VALIGN]]\n           "
          "TAG ERROR: Invalid VALIGN tag in table cell: [[VALIGN]]"},
         {"[[VALIGN B]][[VALIGN T]]", "", "TAG ERROR: Duplicate VALIGN tag in table cell: [[VALIGN T]]"},
+        // The first letter of the first argument, blanks before it passed over.
+        {"[[VALIGN c]]", "", ""},
+        {"[[valign \" \tbottom\"]]", "", ""},
+        {"[[VALIGN x]]", "", "TAG ERROR: Invalid VALIGN tag in table cell: [[VALIGN x]]"},
+        {"[[VALIGN \"  \"]]", "", "TAG ERROR: Invalid VALIGN tag in table cell: [[VALIGN \"  \"]]"},
+        {"[[VALIGN ,T]]", "", "TAG ERROR: Invalid VALIGN tag in table cell: [[VALIGN ,T]]"},
+        {"[[VALIGN a=t]]", "", ""},
         {"[[BASELINE]]", "", "TAG ERROR: BASELINE tag is only valid inside a HEAD_CELL"},
         {"[[BASELINE]]", "", "", true},
         {"[[VERTICAL_ALIGNMENT B]]", "", "TAG ERROR: VERTICAL_ALIGNMMENT tag only allowed in header cells"},
@@ -96,6 +103,8 @@ TEST_F(CellTagsTest, EachTagOfAnHtmlCellGivesItsTextAndMessages) {
         {"[[ZZ]][[ZZ]]", "[[ZZ]][[ZZ]]",
          "TAG ERROR: Unrecognised tag \"ZZ\" : [[ZZ]]\n           TAG ERROR: Unrecognised tag \"ZZ\" : [[ZZ]]"},
         {"a [[ b[[EM]]", "a [[ b--", ""},
+        {"a[[EM]][ [[BR]][", "a--[ <BR>[", ""},
+        {"[[EM[[ [[BR]]", "[[EM[[ <BR>", ""},
     };
     for (const TagCase& c : cases) {
         SCOPED_TRACE(c.text);
