@@ -1270,8 +1270,11 @@ namespace {
 }  // namespace
 
 bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column) {
+    return SplitFilledCellForOutput(row, lineIndex, column, ReadCutSettings());
+}
+
+bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings) {
     std::vector<CellCut>& cuts = scratchBuffers.cuts;
-    const CutSettings settings = ReadCutSettings();
     if (!row || row->Count() != static_cast<int>(columns.size()) ||
         !CutLine(*this, lineIndex, 0, &cuts, 0, settings))
         return SplitLineIntoCellsByColumns(row, lineIndex, 0);
