@@ -475,7 +475,7 @@ void PreForm::ParseTable(int parseType) {
     // Whether a line with one filled cell continues the row (see
     // RowGatherer::AddRowLine).
     const bool rowsContinueCells = parseType == kParseTable && !isDelimited && !blankSeparatedRows;
-    // The cuts of those lines read the settings once, and again after a
+    // The cuts of the lines read the settings once, and again after a
     // CHANGE_POLICY line was applied.
     CutSettings cutSettings = ReadCutSettings();
 
@@ -494,7 +494,8 @@ void PreForm::ParseTable(int parseType) {
                                    !line.hasSpanningCell && filled.first >= 0 && filled.first < columnCount;
         if (rows.TakePoliciesApplied()) cutSettings = ReadCutSettings();
         const bool joined = continuesCell ? SplitFilledCellForOutput(&scratchRow, i, filled.first, cutSettings)
-                                          : SplitLineIntoCells(&scratchRow, i, 0);
+                            : isDelimited ? SplitLineIntoCellsByDelimiter(&scratchRow, i, 0)
+                                          : SplitLineIntoCellsByColumns(&scratchRow, i, 0, cutSettings);
         if (joined && !trial && !joinReported) {
             ReportJoinedColumns(*this, line);
             joinReported = true;
