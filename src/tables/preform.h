@@ -173,6 +173,10 @@ public:
         const TextString* close = nullptr;
     };
     CutSettings ReadCutSettings() const;
+    // SplitFilledCellForOutput and SplitLineIntoCellsByColumns with the
+    // settings read beforehand.
+    bool SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings);
+    bool SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert, const CutSettings& settings);
     // How the cut of line `lineIndex` of a block of two columns
     // (CutLineAtColumns) leaves its cells, read from the first boundary and
     // the bytes after it: the first cell runs on over the boundary

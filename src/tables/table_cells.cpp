@@ -146,15 +146,17 @@ void CountOuterBlanks(const char* s, int length, int* leading, int* trailing) {
     *trailing = j;
 }
 
-// Numeric characters to the alignment guess: kind 1 always, kind 2 only in
-// the extended markup mode.
+// Numeric characters to the alignment guess: digits and "%", "*", ",",
+// ".", ":" always (`plain`), and in the extended markup mode "$", "(", ")",
+// "+", "-" and the pound sign as well (`extended`); 1 for such a byte.
 struct AlignmentNumerics {
-    unsigned char kind[256] = {};
+    unsigned char plain[256] = {};
+    unsigned char extended[256] = {};
     AlignmentNumerics() {
-        for (unsigned char c = '0'; c <= '9'; ++c) kind[c] = 1;
-        for (unsigned char c : {'%', '*', ',', '.', ':'}) kind[c] = 1;
-        for (unsigned char c : {'$', '(', ')', '+', '-'}) kind[c] = 2;
-        kind[kPoundSign] = 2;
+        for (unsigned char c = '0'; c <= '9'; ++c) plain[c] = extended[c] = 1;
+        for (unsigned char c : {'%', '*', ',', '.', ':'}) plain[c] = extended[c] = 1;
+        for (unsigned char c : {'$', '(', ')', '+', '-'}) extended[c] = 1;
+        extended[kPoundSign] = 1;
     }
 };
 const AlignmentNumerics kAlignmentNumerics;
@@ -400,12 +402,17 @@ private:
         byBlanks = 3;
     if (byBlanks == 3 || p >= end) return byBlanks;
 
-    // Numeric when every byte between the outer blanks is of kind 1 to
-    // `accepted` (kind - 1 wraps round for kind 0).
-    const AlignmentNumerics& numerics = kAlignmentNumerics;
-    const unsigned char accepted = engine && engine->extendedMarkupMode ? 2 : 1;
-    while (p < end && static_cast<unsigned char>(numerics.kind[*p] - 1) < accepted) ++p;
-    return p == end ? 3 : byBlanks;
+    // Numeric when every byte between the outer blanks is.  A text that
+    // starts with another byte (most text) is told by that byte; the rest
+    // is read four bytes a step while as many are left.
+    const unsigned char* numeric =
+        engine && engine->extendedMarkupMode ? kAlignmentNumerics.extended : kAlignmentNumerics.plain;
+    if (!numeric[*p]) return byBlanks;
+    for (++p; end - p >= 4; p += 4)
+        if (!(numeric[p[0]] & numeric[p[1]] & numeric[p[2]] & numeric[p[3]])) return byBlanks;
+    for (; p < end; ++p)
+        if (!numeric[*p]) return byBlanks;
+    return 3;
 }
 
 // GuessTextAlignment for a whole text, its outer blanks counted here.
@@ -1017,10 +1024,15 @@ bool PreForm::SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert
 // from; for output a cell of one column takes its column's typical
 // alignment.
 bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert) {
+    return SplitLineIntoCellsByColumns(row, lineIndex, noConvert, ReadCutSettings());
+}
+
+bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert,
+                                          const CutSettings& settings) {
     if (!row) return false;
     PrepareRow(*this, row, lineIndex);
     std::vector<CellCut>& cuts = scratchBuffers.cuts;
-    if (!CutLineAtColumns(lineIndex, noConvert, &cuts)) return false;
+    if (!CutLineAtColumns(lineIndex, noConvert, &cuts, 0, settings)) return false;
     row->FillIn();  // the cuts run over every column
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
     const LineText layout = line.Layout();
@@ -1042,10 +1054,8 @@ bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
     if (joined) row->CellAt(cuts.back().column)->text.ReplaceChar(0, '\t', ' ', 0);
 
     if (!noConvert) {
-        static const TextString kNoDelimiter;
-        const TextString& open = policies ? policies->GetText(Pol::StartTagDelimiter) : kNoDelimiter;
-        const TextString& close = policies ? policies->GetText(Pol::EndTagDelimiter) : kNoDelimiter;
-        if (HasUnbalancedEnd(layout.view(), open, close)) ReportUnbalancedEnd(*this, close);
+        if (HasUnbalancedEnd(layout.view(), *settings.open, *settings.close))
+            ReportUnbalancedEnd(*this, *settings.close);
         ConvertRowForOutput(*this, row, line);
     }
     return joined;
@@ -1278,19 +1288,22 @@ namespace {
 }  // namespace
 
 bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column) {
+    return SplitFilledCellForOutput(row, lineIndex, column, ReadCutSettings());
+}
+
+bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings) {
     std::vector<CellCut>& cuts = scratchBuffers.cuts;
-    const CutSettings settings = ReadCutSettings();
     if (!row || row->Count() != static_cast<int>(columns.size()) ||
         !CutLine(*this, lineIndex, 0, &cuts, 0, settings))
-        return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+        return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
     // The line must hold text in that cell alone.
     const CellCut* filled = nullptr;
     for (const CellCut& cut : cuts) {
         if (cut.length == 0) continue;
-        if (filled || cut.column != column) return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+        if (filled || cut.column != column) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
         filled = &cut;
     }
-    if (!filled) return SplitLineIntoCellsByColumns(row, lineIndex, 0);
+    if (!filled) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
     const LineText layout = line.Layout();
     TextString& text = row->CellAt(column)->text;

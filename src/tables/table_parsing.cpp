@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -78,6 +79,11 @@ void ReportParseType(PreForm& engine, int parseType) {
 bool CellHasText(const TableCell* cell) {
     if (!cell) return false;
     const TextString& text = cell->text;
+    // Most cell texts have no blanks around them, and one that is not six
+    // bytes long cannot be "&nbsp;".
+    if (text.length > 0 && text.length != 6 && !IsBlankOrTab(text.buffer[0]) &&
+        !IsBlankOrTab(text.buffer[text.length - 1]))
+        return true;
     int first = 0;
     int last = text.length - 1;
     while (first <= last && IsBlankOrTab(text.buffer[first])) ++first;
@@ -97,14 +103,20 @@ constexpr int kLargeCellBytes = kMappedBlockBytes / 16;
 // in linear time.  (Such a cell keeps pages of the usual size: it grows
 // while the texts of the lines it gathers are given back a large page at a
 // time, and large pages on both sides would hold up to two more of them.)
+//
+// The bytes are copied in place once the room is there: the bytes appended
+// (a line break, another cell's text) never lie in the cell text itself.
 void AppendToCell(TextString& text, const char* more, int count) {
+    if (!more || count <= 0) return;
     const int needed = text.length + count;
     if (needed > text.capacity) {
         int room = std::max(needed, text.capacity * 2);
         if (room > kLargeCellBytes && room < kMappedBlockBytes) room = kMappedBlockBytes;
         text.Reserve(room);
     }
-    text.AppendBytes(more, count);
+    std::memcpy(text.buffer + text.length, more, static_cast<size_t>(count));
+    text.length = needed;
+    text.buffer[needed] = '\0';
 }
 
 void AppendToCell(TextString& text, const TextString& more) { AppendToCell(text, more.buffer, more.length); }
@@ -159,7 +171,8 @@ public:
           count(lines),
           trial(type == kParseTrial),
           applies(type >= kParseTable && type <= kParseTextBlock),
-          bordered(isBordered) {}
+          bordered(isBordered),
+          lineBreak(engine.CellLineBreak(type)) {}
 
     int lastRowEnd = -1;
 
@@ -174,10 +187,12 @@ public:
                 message.Append(" applies from the next table");
                 table.Message(message.buffer, kLevelAlways);
             }
-            if (RowInProgress())
+            if (RowInProgress()) {
                 waitingPolicyLines.push_back(i);
-            else
+            } else {
                 table.ApplyPolicyLine(i);
+                policiesApplied = true;
+            }
         } else if (parseType != kParseTrial) {
             table.Message("UNSUPPORTED CASE: Policy line inside ParseTable", kLevelAlways);
         }
@@ -189,7 +204,7 @@ public:
             TableCell* cell = table.cellRow.GetAt(j);
             const TableCell* cut = table.scratchRow.GetAt(j);
             if (!cell || !cut) continue;
-            table.AddCellLineBreak(parseType, j);
+            AddLineBreak(*cell);
             if (CellHasText(cut)) {
                 if (line.isRuleLine && j > 0 && table.htmlOutput)
                     AppendToCell(cell->text, "<HR NOSHADE>", 12);
@@ -216,7 +231,7 @@ public:
                 if (CellHasText(table.scratchRow.GetAt(j))) ++cell->lineCount;
                 continue;
             }
-            table.AddCellLineBreak(parseType, j);
+            AddLineBreak(*cell);
             ++cell->lineCount;
         }
         if (stop < table.columnCount && stop < row.Count()) {
@@ -265,7 +280,7 @@ public:
                 if (CellHasText(cut)) ++cell->lineCount;
                 continue;
             }
-            table.AddCellLineBreak(parseType, j);
+            AddLineBreak(*cell);
             if (cell->lineCount == 0) cell->span = cut->span;
             if (CellHasText(cut)) AppendToCell(cell->text, cut->text);
             ++cell->lineCount;
@@ -301,7 +316,7 @@ public:
             TableCell* cell = table.cellRow.GetAt(column);
             const TableCell* cut = table.scratchRow.GetAt(column);
             if (cell && cut) {
-                table.AddCellLineBreak(parseType, column);
+                AddLineBreak(*cell);
                 if (!trial && CellHasText(cut)) AppendToCell(cell->text, cut->text);
                 ++cell->lineCount;
             }
@@ -315,9 +330,14 @@ public:
     // CHANGE_POLICY lines met while a row was being gathered apply from the
     // next row on: they wait until that row is written.
     void ApplyWaitingPolicyLines() {
+        if (waitingPolicyLines.empty()) return;
         for (int index : waitingPolicyLines) table.ApplyPolicyLine(index);
         waitingPolicyLines.clear();
+        policiesApplied = true;
     }
+
+    // Whether CHANGE_POLICY lines were applied since the last call.
+    bool TakePoliciesApplied() { return std::exchange(policiesApplied, false); }
 
     // The first line whose text is still to be read: a CHANGE_POLICY line
     // that waits, or else the line after `i`, the last one gathered.
@@ -330,7 +350,17 @@ private:
     const bool trial;
     const bool applies;
     const int bordered;
+    // What PreForm::AddCellLineBreak puts before more text in a cell: the
+    // same for every cell of the table.
+    const std::string_view lineBreak;
     std::vector<int> waitingPolicyLines;
+    bool policiesApplied = false;
+
+    // PreForm::AddCellLineBreak for a cell of the row.
+    void AddLineBreak(TableCell& cell) {
+        if (cell.lineCount > 0 && !lineBreak.empty())
+            AppendToCell(cell.text, lineBreak.data(), static_cast<int>(lineBreak.size()));
+    }
 
     bool RowInProgress() const {
         const TableCellRow& row = table.cellRow;
@@ -445,6 +475,9 @@ void PreForm::ParseTable(int parseType) {
     // Whether a line with one filled cell continues the row (see
     // RowGatherer::AddRowLine).
     const bool rowsContinueCells = parseType == kParseTable && !isDelimited && !blankSeparatedRows;
+    // The cuts of the lines read the settings once, and again after a
+    // CHANGE_POLICY line was applied.
+    CutSettings cutSettings = ReadCutSettings();
 
     for (int i = 0; i < count; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
@@ -459,8 +492,10 @@ void PreForm::ParseTable(int parseType) {
         const FilledCells filled = FilledCellsOf(i);
         const bool continuesCell = rowsContinueCells && filled.count == 1 && !line.isBlank && !line.isRuleLine &&
                                    !line.hasSpanningCell && filled.first >= 0 && filled.first < columnCount;
-        const bool joined = continuesCell ? SplitFilledCellForOutput(&scratchRow, i, filled.first)
-                                          : SplitLineIntoCells(&scratchRow, i, 0);
+        if (rows.TakePoliciesApplied()) cutSettings = ReadCutSettings();
+        const bool joined = continuesCell ? SplitFilledCellForOutput(&scratchRow, i, filled.first, cutSettings)
+                            : isDelimited ? SplitLineIntoCellsByDelimiter(&scratchRow, i, 0)
+                                          : SplitLineIntoCellsByColumns(&scratchRow, i, 0, cutSettings);
         if (joined && !trial && !joinReported) {
             ReportJoinedColumns(*this, line);
             joinReported = true;

@@ -81,6 +81,15 @@ TEST_F(TableCellsTest, GuessAlignmentFollowsItsOrderOfTests) {
         {" 12 ", 0, 3},  // as many blanks before as after
         {"  7 ", 3, 1},  // blanks that fill the column
         {"1 2", 0, 1},  // a blank inside is not numeric
+        // Texts read four bytes a step: a byte that is not numeric wherever
+        // it stands stops the guess.
+        {"123456789", 0, 3},
+        {"12345678x", 0, 1},
+        {"1234x6789", 0, 1},
+        {"12x456789", 0, 1},
+        {"x23456789", 0, 1},
+        {"12345x7", 0, 1},
+        {"1234.67:9%", 0, 3},
     };
     PreForm engine(nullptr, &set, nullptr);
     TableCell cell(&set, SourcePosition(), nullptr);
@@ -90,6 +99,8 @@ TEST_F(TableCellsTest, GuessAlignmentFollowsItsOrderOfTests) {
 
     engine.extendedMarkupMode = 1;
     EXPECT_EQ(cell.GuessAlignment(&engine, 0, 0, TextString("$(12)"), 1), 3);
+    EXPECT_EQ(cell.GuessAlignment(&engine, 0, 0, TextString("-1,234.50"), 1), 3);
+    EXPECT_EQ(cell.GuessAlignment(&engine, 0, 0, TextString("+12345/78"), 1), 1);
 
     // Not forced, a one-column cell takes its column's typical alignment.
     Columns(engine, {});

@@ -232,6 +232,9 @@ TEST_F(TableParsingTest, LinesThatContinueACellAreReadForThatCellAlone) {
         {"an unbalanced tag end in a continued cell",
          {"alpha     one", "          two ]] x"},
          {"D|alpha|one<BR>two ]] x"}, "INFO: Unbalanced tag delimiter inside table cell :\"]]\""},
+        {"continued texts around six bytes, and one that reads as an empty cell's",
+         {"alpha     one", "          sixsix", "          seven77", "          five5", "          &nbsp;"},
+         {"D|alpha|one<BR>sixsix<BR>seven77<BR>five5<BR>&amp;nbsp;"}, ""},
         {"text beyond the columns in a continued last cell",
          {"alpha     one", "          two\tand\tmore"},
          {"D|alpha|one<BR>two and more"},
@@ -246,6 +249,43 @@ TEST_F(TableParsingTest, LinesThatContinueACellAreReadForThatCellAlone) {
         engine->columnCut.joinedFrom = c.joinedFrom;
         if (c.miscounted >= 0) engine->filledCells[static_cast<size_t>(c.miscounted)] = PreForm::FilledCells{1, 0};
         EXPECT_EQ(RecordRows(*engine), c.rows);
+        EXPECT_EQ(engine->messageText.str(), c.messages);
+    }
+}
+
+TEST_F(TableParsingTest, ContinuedCellsAreCutWithThePoliciesOfTheirRow) {
+    struct Case {
+        const char* what;
+        const char* policy;  // a CHANGE_POLICY line before the second row, if any
+        const char* continued;
+        std::string messages;
+    };
+    const std::vector<Case> cases = {
+        {"the delimiters of the table's start", nullptr, "          three ]] x",
+         "INFO: Unbalanced tag delimiter inside table cell :\"]]\""},
+        {"the end delimiter changed for the second row", "$_$_CHANGE_POLICY End tag delimiter : }}",
+         "          three ]] x", ""},
+        {"the changed end delimiter is found", "$_$_CHANGE_POLICY End tag delimiter : }}", "          three }} x",
+         "INFO: Unbalanced tag delimiter inside table cell :\"}}\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        set.SetText(Pol::EndTagDelimiter, "]]", false);
+        auto engine = Engine({"alpha     one"});
+        auto add = [&](const char* text, bool policy, PreForm::FilledCells filled) {
+            AnalysedLine line;
+            line.SetText(text);
+            if (policy) line.lineType = line.tagCode = kStatementChangePolicy;
+            engine->AddLine(line);
+            engine->filledCells.push_back(filled);
+        };
+        // The policy line waits for the first row to end, which the second
+        // row's two cells do; the third line continues the second cell.
+        if (c.policy) add(c.policy, true, PreForm::FilledCells{});
+        add("beta      two", false, PreForm::FilledCells{2, 0});
+        add(c.continued, false, PreForm::FilledCells{1, 1});
+        const std::string continued = std::string(c.continued).substr(10);
+        EXPECT_EQ(RecordRows(*engine), (std::vector<std::string>{"D|alpha|one", "D|beta|two<BR>" + continued}));
         EXPECT_EQ(engine->messageText.str(), c.messages);
     }
 }
