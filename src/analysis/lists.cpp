@@ -944,39 +944,40 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
     return std::min(score, 9);
 }
 
-PreformattedScoreRecord::Inputs PreformattedScoreRecord::InputsOf(FC* set, const AnalysedLine* line,
-                                                                  const AnalysedLine* neighbour, int mode) {
-    Inputs in;
+void PreformattedScoreRecord::Take(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode) {
+    // Written field by field into the kept record: a line's first ask costs
+    // no record built aside and copied.  Fields of lines that are not there
+    // keep what they held: Holds reads none of them once the line before
+    // them differs.
+    Inputs& in = inputs;
     in.set = set;
     in.mode = mode;
+    in.line = line;
+    in.neighbour = neighbour;
     if (line) {
-        in.line = line;
         in.text = line->buffer;
         in.length = line->length;
         in.lineType = line->lineType;
         in.protectedMark = line->flags & kFlagProtected;
     }
-    if (!neighbour) return in;
-    in.neighbour = neighbour;
+    if (!neighbour) return;
     in.neighbourType = neighbour->lineType;
     in.neighbourMark = neighbour->flags & kFlagPreformatted;
     in.neighbourKind = neighbour->preFormatKind;
     const AnalysedLine* above = AsAnalysedLine(neighbour->previous);
-    if (!above) return in;
     in.above = above;
+    if (!above) return;
     in.aboveType = above->lineType;
     in.aboveMark = above->flags & kFlagPreformatted;
     const AnalysedLine* twoAbove = AsAnalysedLine(above->previous);
-    if (!twoAbove) return in;
     in.twoAbove = twoAbove;
-    in.twoAboveMark = twoAbove->flags & kFlagPreformatted;
-    return in;
+    if (twoAbove) in.twoAboveMark = twoAbove->flags & kFlagPreformatted;
 }
 
 bool PreformattedScoreRecord::Holds(const FC* set, const AnalysedLine* line, const AnalysedLine* neighbour,
                                     int mode) const {
-    // What InputsOf would gather, compared as it is read: the second ask of
-    // a line (nearly always answered here) builds no record.
+    // What Take would write, compared as it is read: the second ask of a
+    // line (nearly always answered here) builds no record.
     const Inputs& in = inputs;
     if (in.set != set || in.mode != mode || in.line != line || in.neighbour != neighbour) return false;
     if (line && (in.text != line->buffer || in.length != line->length || in.lineType != line->lineType ||
@@ -997,7 +998,7 @@ bool PreformattedScoreRecord::Holds(const FC* set, const AnalysedLine* line, con
 int PreformattedScoreRecord::Score(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode) {
     if (valid && Holds(set, line, neighbour, mode)) return score;
     score = PreformattedScore(set, line, neighbour, mode);
-    inputs = InputsOf(set, line, neighbour, mode);
+    Take(set, line, neighbour, mode);
     valid = true;
     return score;
 }
