@@ -202,9 +202,10 @@ bool IsNumberingPrefix(const FC& set, std::string_view word) {
     return holds(set.headingLevels) || holds(set.contentsLevels);
 }
 
-// What the line typing reads of the two lines before a line, taken as they
-// stand before it is typed: the part of SummariseLine (lists.h) it uses.
-// No line reads as type 1 without flags.
+// What the line typing reads of the line before a line (of the one before
+// that it reads the type alone), taken as it stands before the line is
+// typed: the part of SummariseLine (lists.h) it uses.  No line reads as
+// type 1 without flags.
 struct NeighbourSummary {
     int lineType = kLineBlank;
     bool preformatted = false;
@@ -863,7 +864,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
     AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
     AnalysedLine* lineBeforePrevious = previousLine ? AsAnalysed(previousLine->previous) : nullptr;
     const NeighbourSummary previousSummary = SummariseNeighbour(*context, previousLine);
-    const NeighbourSummary beforePreviousSummary = SummariseNeighbour(*context, lineBeforePrevious);
+    // Of the line before that only its type is read.
+    const int beforePreviousType = lineBeforePrevious ? lineBeforePrevious->lineType : kLineBlank;
     if (lineType == kLineNotAnalysed) lineType = kLineText;
 
     if (TypeDirectiveLine(*context, *this)) return;
@@ -877,9 +879,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     // Numbered headings: a level-1 number inside running text does not make
     // a heading.
-    const bool mayStandHere =
-        !(previousSummary.lineType == kLineText && beforePreviousSummary.lineType == kLineText &&
-          set->IsOn(Pol::ExpectBlankLinesBetweenParas));
+    const bool mayStandHere = !(previousSummary.lineType == kLineText && beforePreviousType == kLineText &&
+                                set->IsOn(Pol::ExpectBlankLinesBetweenParas));
     const int candidate = FindNumberedHeading(*set, *this, working, words, mayStandHere);
 
     if (candidate == 0 && (lineType == kLineText || lineType == kLineParagraphStart)) {
@@ -910,6 +911,6 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     // A single quoted line inside running text was not a quotation after all.
     if (lineType == kLineText && previousLine && previousLine->lineType == kLineQuoted &&
-        beforePreviousSummary.lineType == kLineText)
+        beforePreviousType == kLineText)
         previousLine->lineType = kLineText;
 }
