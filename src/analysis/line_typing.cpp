@@ -372,12 +372,15 @@ bool AnalysedLine::CheckMailHeaderLine(const TextString& workingText) {
 // Bar lines, centring, quoted text
 
 bool AnalysedLine::CheckBarLine() {
-    if (plainText->CountChar('|') != 1) return false;
-    const int start = CountLeadingBlanks(plainText);
-    const int end = LengthWithoutTrailingBlanks(plainText);
-    const bool opens = end - start >= 2 && plainText->buffer[start] == '|' && plainText->buffer[start + 1] == ' ';
-    const bool closes = end - start >= 2 && plainText->buffer[end - 1] == '|' && plainText->buffer[end - 2] == ' ';
+    // A bar line opens or closes with its one '|': its ends are looked at
+    // before its bars are counted.
+    const TextString& text = plainText;
+    const int start = CountLeadingBlanks(text);
+    const int end = LengthWithoutTrailingBlanks(text);
+    const bool opens = end - start >= 2 && text.buffer[start] == '|' && text.buffer[start + 1] == ' ';
+    const bool closes = end - start >= 2 && text.buffer[end - 1] == '|' && text.buffer[end - 2] == ' ';
     if (!opens && !closes) return false;
+    if (text.CountChar('|') != 1) return false;
 
     SetFlag(kFlagBarLine, true);
     SetFlag(kFlagPreformattedByScore, false);

@@ -741,30 +741,44 @@ LineShape MeasureShape(const ShapeText& text) {
     return shape;
 }
 
+// What a byte is to the measure of a short shape: a blank, a byte that may
+// add bars, the NUL that ends the text, or any other.
+enum class ShapeByte : uint8_t { kOther, kBlank, kBar, kEnd };
+struct ShapeBytes {
+    ShapeByte kind[256] = {};
+    constexpr ShapeBytes() {
+        kind[static_cast<unsigned char>(' ')] = ShapeByte::kBlank;
+        for (const char* bar = "|+-="; *bar; ++bar) kind[static_cast<unsigned char>(*bar)] = ShapeByte::kBar;
+        kind[0] = ShapeByte::kEnd;
+    }
+};
+constexpr ShapeBytes kShapeBytes;
+
 // MeasureShape of a short text, byte by byte in one pass: costs less than
 // gathering its bytes into masks.  A run of blanks counts for every length
 // up to its own as it ends.
 LineShape MeasureShortShape(const ShapeText& text) {
     LineShape shape;
     const char* work = text.work;
-    // A NUL byte ends the text here as it ends a copy of it.
-    int n = 0;
-    while (n < text.n && work[n] != '\0') ++n;
-    int run = 0;
-    auto endRun = [&shape, &run] {
+    const int n = text.n;
+    const auto countRun = [&shape](int run) {
         for (int k = 2; k <= std::min(run, 6); ++k) ++shape.runs[k];
-        run = 0;
     };
+    int run = 0;
     for (int i = 0; i < n; ++i) {
-        const char c = work[i];
-        if (c == ' ') {
+        const ShapeByte kind = kShapeBytes.kind[static_cast<unsigned char>(work[i])];
+        if (kind == ShapeByte::kBlank) {
             ++run;
             continue;
         }
-        endRun();
-        shape.bars += BarsAt(work, n, i);
+        // A NUL byte ends the text here as it ends a copy of it (a '+'
+        // before it is the last of its run either way).
+        if (kind == ShapeByte::kEnd) break;
+        if (run >= 2) countRun(run);
+        run = 0;
+        if (kind == ShapeByte::kBar) shape.bars += BarsAt(work, n, i);
     }
-    endRun();
+    if (run >= 2) countRun(run);
     return shape;
 }
 
