@@ -690,19 +690,29 @@ void MarkLineLayout(FC& set, Context& context, AnalysedLine& line, AnalysedLine*
 // `mayStandHere` is false for a line inside running text.
 int FindNumberedHeading(FC& set, AnalysedLine& line, const TextString& working, LineWords& words,
                         bool mayStandHere) {
+    const auto levelsClear = [&line] {
+        for (const int level : line.sectionLevels)
+            if (level != -1) return false;
+        return true;
+    };
+    const char* const textEnd = working.buffer + working.length;
+
+    // A first word without a digit gives no number either: the test would
+    // only clear the section levels, so with them clear already it is passed
+    // over (as most lines are).
     int candidate = 0;
-    if (words.Has(0)) candidate = line.CheckNumberedHeading(&set, working, 1, -1, mayStandHere);
+    if (words.Has(0) && (WordHoldsDigit(words.Word(0), textEnd) || !levelsClear()))
+        candidate = line.CheckNumberedHeading(&set, working, 1, -1, mayStandHere);
 
     // The keyword forms below test the text from the second word on, and
     // from the third when the second names a heading.  A second word that
     // holds no digit and names no heading gives no number: that test would
     // only clear the section levels, so with the levels clear already the
     // forms (and the keyword and prefix look-ups) are passed over.
-    const auto keywordFormsFindNothing = [&line, &working](LineWords& words) {
-        for (const int level : line.sectionLevels)
-            if (level != -1) return false;
+    const auto keywordFormsFindNothing = [&levelsClear, textEnd](LineWords& words) {
+        if (!levelsClear()) return false;
         const std::string_view second = words.Word(1);
-        return !WordHoldsDigit(second, working.buffer + working.length) && !HoldsHeadingKeyword(second);
+        return !WordHoldsDigit(second, textEnd) && !HoldsHeadingKeyword(second);
     };
 
     // "Chapter 3", "Section 2.1", or a numbering style's prefix before the
