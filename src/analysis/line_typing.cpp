@@ -202,9 +202,10 @@ bool IsNumberingPrefix(const FC& set, std::string_view word) {
     return holds(set.headingLevels) || holds(set.contentsLevels);
 }
 
-// What the line typing reads of the two lines before a line, taken as they
-// stand before it is typed: the part of SummariseLine (lists.h) it uses.
-// No line reads as type 1 without flags.
+// What the line typing reads of the line before a line (of the one before
+// that it reads the type alone), taken as it stands before the line is
+// typed: the part of SummariseLine (lists.h) it uses.  No line reads as
+// type 1 without flags.
 struct NeighbourSummary {
     int lineType = kLineBlank;
     bool preformatted = false;
@@ -371,12 +372,15 @@ bool AnalysedLine::CheckMailHeaderLine(const TextString& workingText) {
 // Bar lines, centring, quoted text
 
 bool AnalysedLine::CheckBarLine() {
-    if (plainText->CountChar('|') != 1) return false;
-    const int start = CountLeadingBlanks(plainText);
-    const int end = LengthWithoutTrailingBlanks(plainText);
-    const bool opens = end - start >= 2 && plainText->buffer[start] == '|' && plainText->buffer[start + 1] == ' ';
-    const bool closes = end - start >= 2 && plainText->buffer[end - 1] == '|' && plainText->buffer[end - 2] == ' ';
+    // A bar line opens or closes with its one '|': its ends are looked at
+    // before its bars are counted.
+    const TextString& text = plainText;
+    const int start = CountLeadingBlanks(text);
+    const int end = LengthWithoutTrailingBlanks(text);
+    const bool opens = end - start >= 2 && text.buffer[start] == '|' && text.buffer[start + 1] == ' ';
+    const bool closes = end - start >= 2 && text.buffer[end - 1] == '|' && text.buffer[end - 2] == ' ';
     if (!opens && !closes) return false;
+    if (text.CountChar('|') != 1) return false;
 
     SetFlag(kFlagBarLine, true);
     SetFlag(kFlagPreformattedByScore, false);
@@ -686,19 +690,29 @@ void MarkLineLayout(FC& set, Context& context, AnalysedLine& line, AnalysedLine*
 // `mayStandHere` is false for a line inside running text.
 int FindNumberedHeading(FC& set, AnalysedLine& line, const TextString& working, LineWords& words,
                         bool mayStandHere) {
+    const auto levelsClear = [&line] {
+        for (const int level : line.sectionLevels)
+            if (level != -1) return false;
+        return true;
+    };
+    const char* const textEnd = working.buffer + working.length;
+
+    // A first word without a digit gives no number either: the test would
+    // only clear the section levels, so with them clear already it is passed
+    // over (as most lines are).
     int candidate = 0;
-    if (words.Has(0)) candidate = line.CheckNumberedHeading(&set, working, 1, -1, mayStandHere);
+    if (words.Has(0) && (WordHoldsDigit(words.Word(0), textEnd) || !levelsClear()))
+        candidate = line.CheckNumberedHeading(&set, working, 1, -1, mayStandHere);
 
     // The keyword forms below test the text from the second word on, and
     // from the third when the second names a heading.  A second word that
     // holds no digit and names no heading gives no number: that test would
     // only clear the section levels, so with the levels clear already the
     // forms (and the keyword and prefix look-ups) are passed over.
-    const auto keywordFormsFindNothing = [&line, &working](LineWords& words) {
-        for (const int level : line.sectionLevels)
-            if (level != -1) return false;
+    const auto keywordFormsFindNothing = [&levelsClear, textEnd](LineWords& words) {
+        if (!levelsClear()) return false;
         const std::string_view second = words.Word(1);
-        return !WordHoldsDigit(second, working.buffer + working.length) && !HoldsHeadingKeyword(second);
+        return !WordHoldsDigit(second, textEnd) && !HoldsHeadingKeyword(second);
     };
 
     // "Chapter 3", "Section 2.1", or a numbering style's prefix before the
@@ -863,7 +877,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
     AnalysedLine* previousLine = GetAnalysisPreviousLine(this);
     AnalysedLine* lineBeforePrevious = previousLine ? AsAnalysed(previousLine->previous) : nullptr;
     const NeighbourSummary previousSummary = SummariseNeighbour(*context, previousLine);
-    const NeighbourSummary beforePreviousSummary = SummariseNeighbour(*context, lineBeforePrevious);
+    // Of the line before that only its type is read.
+    const int beforePreviousType = lineBeforePrevious ? lineBeforePrevious->lineType : kLineBlank;
     if (lineType == kLineNotAnalysed) lineType = kLineText;
 
     if (TypeDirectiveLine(*context, *this)) return;
@@ -877,9 +892,8 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     // Numbered headings: a level-1 number inside running text does not make
     // a heading.
-    const bool mayStandHere =
-        !(previousSummary.lineType == kLineText && beforePreviousSummary.lineType == kLineText &&
-          set->IsOn(Pol::ExpectBlankLinesBetweenParas));
+    const bool mayStandHere = !(previousSummary.lineType == kLineText && beforePreviousType == kLineText &&
+                                set->IsOn(Pol::ExpectBlankLinesBetweenParas));
     const int candidate = FindNumberedHeading(*set, *this, working, words, mayStandHere);
 
     if (candidate == 0 && (lineType == kLineText || lineType == kLineParagraphStart)) {
@@ -910,6 +924,6 @@ void AnalysedLine::AnalyseLine(FC* set) {
 
     // A single quoted line inside running text was not a quotation after all.
     if (lineType == kLineText && previousLine && previousLine->lineType == kLineQuoted &&
-        beforePreviousSummary.lineType == kLineText)
+        beforePreviousType == kLineText)
         previousLine->lineType = kLineText;
 }

@@ -741,30 +741,44 @@ LineShape MeasureShape(const ShapeText& text) {
     return shape;
 }
 
+// What a byte is to the measure of a short shape: a blank, a byte that may
+// add bars, the NUL that ends the text, or any other.
+enum class ShapeByte : uint8_t { kOther, kBlank, kBar, kEnd };
+struct ShapeBytes {
+    ShapeByte kind[256] = {};
+    constexpr ShapeBytes() {
+        kind[static_cast<unsigned char>(' ')] = ShapeByte::kBlank;
+        for (const char* bar = "|+-="; *bar; ++bar) kind[static_cast<unsigned char>(*bar)] = ShapeByte::kBar;
+        kind[0] = ShapeByte::kEnd;
+    }
+};
+constexpr ShapeBytes kShapeBytes;
+
 // MeasureShape of a short text, byte by byte in one pass: costs less than
 // gathering its bytes into masks.  A run of blanks counts for every length
 // up to its own as it ends.
 LineShape MeasureShortShape(const ShapeText& text) {
     LineShape shape;
     const char* work = text.work;
-    // A NUL byte ends the text here as it ends a copy of it.
-    int n = 0;
-    while (n < text.n && work[n] != '\0') ++n;
-    int run = 0;
-    auto endRun = [&shape, &run] {
+    const int n = text.n;
+    const auto countRun = [&shape](int run) {
         for (int k = 2; k <= std::min(run, 6); ++k) ++shape.runs[k];
-        run = 0;
     };
+    int run = 0;
     for (int i = 0; i < n; ++i) {
-        const char c = work[i];
-        if (c == ' ') {
+        const ShapeByte kind = kShapeBytes.kind[static_cast<unsigned char>(work[i])];
+        if (kind == ShapeByte::kBlank) {
             ++run;
             continue;
         }
-        endRun();
-        shape.bars += BarsAt(work, n, i);
+        // A NUL byte ends the text here as it ends a copy of it (a '+'
+        // before it is the last of its run either way).
+        if (kind == ShapeByte::kEnd) break;
+        if (run >= 2) countRun(run);
+        run = 0;
+        if (kind == ShapeByte::kBar) shape.bars += BarsAt(work, n, i);
     }
-    endRun();
+    if (run >= 2) countRun(run);
     return shape;
 }
 
@@ -944,39 +958,40 @@ int PreformattedScore(FC* set, const AnalysedLine* line, const AnalysedLine* nei
     return std::min(score, 9);
 }
 
-PreformattedScoreRecord::Inputs PreformattedScoreRecord::InputsOf(FC* set, const AnalysedLine* line,
-                                                                  const AnalysedLine* neighbour, int mode) {
-    Inputs in;
+void PreformattedScoreRecord::Take(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode) {
+    // Written field by field into the kept record: a line's first ask costs
+    // no record built aside and copied.  Fields of lines that are not there
+    // keep what they held: Holds reads none of them once the line before
+    // them differs.
+    Inputs& in = inputs;
     in.set = set;
     in.mode = mode;
+    in.line = line;
+    in.neighbour = neighbour;
     if (line) {
-        in.line = line;
         in.text = line->buffer;
         in.length = line->length;
         in.lineType = line->lineType;
         in.protectedMark = line->flags & kFlagProtected;
     }
-    if (!neighbour) return in;
-    in.neighbour = neighbour;
+    if (!neighbour) return;
     in.neighbourType = neighbour->lineType;
     in.neighbourMark = neighbour->flags & kFlagPreformatted;
     in.neighbourKind = neighbour->preFormatKind;
     const AnalysedLine* above = AsAnalysedLine(neighbour->previous);
-    if (!above) return in;
     in.above = above;
+    if (!above) return;
     in.aboveType = above->lineType;
     in.aboveMark = above->flags & kFlagPreformatted;
     const AnalysedLine* twoAbove = AsAnalysedLine(above->previous);
-    if (!twoAbove) return in;
     in.twoAbove = twoAbove;
-    in.twoAboveMark = twoAbove->flags & kFlagPreformatted;
-    return in;
+    if (twoAbove) in.twoAboveMark = twoAbove->flags & kFlagPreformatted;
 }
 
 bool PreformattedScoreRecord::Holds(const FC* set, const AnalysedLine* line, const AnalysedLine* neighbour,
                                     int mode) const {
-    // What InputsOf would gather, compared as it is read: the second ask of
-    // a line (nearly always answered here) builds no record.
+    // What Take would write, compared as it is read: the second ask of a
+    // line (nearly always answered here) builds no record.
     const Inputs& in = inputs;
     if (in.set != set || in.mode != mode || in.line != line || in.neighbour != neighbour) return false;
     if (line && (in.text != line->buffer || in.length != line->length || in.lineType != line->lineType ||
@@ -997,7 +1012,7 @@ bool PreformattedScoreRecord::Holds(const FC* set, const AnalysedLine* line, con
 int PreformattedScoreRecord::Score(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode) {
     if (valid && Holds(set, line, neighbour, mode)) return score;
     score = PreformattedScore(set, line, neighbour, mode);
-    inputs = InputsOf(set, line, neighbour, mode);
+    Take(set, line, neighbour, mode);
     valid = true;
     return score;
 }

@@ -100,27 +100,29 @@ public:
     int Score(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode);
 
 private:
+    // Read only while `valid`: a record of a line not asked yet is left
+    // unwritten (the line analysis makes one a line).
     struct Inputs {
-        const FC* set = nullptr;
-        const AnalysedLine* line = nullptr;
-        const char* text = nullptr;
-        int length = 0;
-        int mode = 0;
-        int lineType = 0;
-        uint32_t protectedMark = 0;
-        const AnalysedLine* neighbour = nullptr;
-        int neighbourType = 0;
-        uint32_t neighbourMark = 0;
-        int neighbourKind = 0;
-        const AnalysedLine* above = nullptr;
-        int aboveType = 0;
-        uint32_t aboveMark = 0;
-        const AnalysedLine* twoAbove = nullptr;
-        uint32_t twoAboveMark = 0;
-        bool operator==(const Inputs&) const = default;
+        const FC* set;
+        const AnalysedLine* line;
+        const char* text;
+        int length;
+        int mode;
+        int lineType;
+        uint32_t protectedMark;
+        const AnalysedLine* neighbour;
+        int neighbourType;
+        uint32_t neighbourMark;
+        int neighbourKind;
+        const AnalysedLine* above;
+        int aboveType;
+        uint32_t aboveMark;
+        const AnalysedLine* twoAbove;
+        uint32_t twoAboveMark;
     };
-    static Inputs InputsOf(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode);
-    // Whether InputsOf the same arguments would give the kept inputs.
+    // Keeps what the score of these arguments reads.
+    void Take(FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode);
+    // Whether Take of the same arguments would keep what is kept.
     bool Holds(const FC* set, const AnalysedLine* line, const AnalysedLine* neighbour, int mode) const;
 
     Inputs inputs;

@@ -143,6 +143,9 @@ TEST_F(LineTypingTest, ABarLineHasOneBarAtItsStartOrEnd) {
         {"   | indented", true, "     indented"},
         {"| framed on both sides |", false, "| framed on both sides |"},
         {"a|b", false, "a|b"},
+        {"| opens with a second | inside", false, "| opens with a second | inside"},
+        {"a|b closes |", false, "a|b closes |"},
+        {"\t| a tab before |", false, "\t| a tab before |"},
         {"|no blank after", false, "|no blank after"},
         {"no blank before|", false, "no blank before|"},
         {"|", false, "|"},
@@ -336,6 +339,32 @@ TEST(LineTypingRead, KeywordsBeforeWordsWithoutNumbers) {
     EXPECT_EQ(TypeOf(harness, "Part Seven"), 0);
     EXPECT_EQ(TypeOf(harness, "Section Chapter 1"), 101);
     EXPECT_EQ(TypeOf(harness, "Part 2"), 101);
+}
+
+// The first word is read for a section number when it holds a digit,
+// wherever the digit stands in it; a digit in a later word makes no heading.
+TEST(LineTypingRead, TheFirstWordIsReadForANumberWhereverItsDigitStands) {
+    const struct {
+        const char* line;
+        int type;
+    } cases[] = {
+        {"1 Start", 101},
+        {"2. Dotted", 211},
+        {"3.1 Deeper", 0},
+        {"(1) Parenthesised", 101},
+        {"A4 Lettered", 0},
+        {"Part5 Joined", 0},
+        {"abcdefghijklmnopqrstu6 Long", 0},
+        {"  7 Indented", 0},
+        {"abc 9 Later", 0},
+        {"abc def", 0},
+    };
+    for (const auto& c : cases) {
+        ReadingHarness harness;
+        harness.SetPolicy("Expect Contents List : No");
+        harness.AnalyseText(std::string(c.line) + "\nText.\n");
+        EXPECT_EQ(TypeOf(harness, c.line), c.type) << c.line;
+    }
 }
 
 TEST(LineTypingRead, ALevelOneNumberInRunningTextIsNoHeading) {

@@ -580,6 +580,28 @@ TEST_F(ListsTest, ARunOfThreeBlanksAnywhereInTheShapeScoresSeven) {
     }
 }
 
+TEST_F(ListsTest, TheShapeOfAShortTextEndsAtANulByte) {
+    // Bars and runs of blanks are measured up to a NUL byte: a run that
+    // reaches it ends there and counts, a '+' before it is the last of its
+    // run, and nothing after it counts.
+    const struct {
+        std::string tagged;
+        int mode1, mode0;
+    } cases[] = {
+        {std::string("|") + '\0' + "||", 0, 0},      {std::string("||") + '\0' + "||", 6, 0},
+        {std::string("+") + '\0' + "+", 0, 0},       {std::string("++") + '\0' + "+-+", 0, 0},
+        {std::string("a  ") + '\0' + "   b", 0, 0},  {std::string("a  b  c  d") + '\0' + "xx", 3, 0},
+        {std::string("a      ") + '\0' + "b", 7, 9}, {std::string("a  b  c  d  e") + '\0', 7, 3},
+    };
+    for (const auto& c : cases) {
+        lines.clear();
+        AnalysedLine* line = Add({"text"});
+        line->taggedText = TextString(std::string_view(c.tagged));
+        EXPECT_EQ(PreformattedScore(&set, line, nullptr, 1), c.mode1) << VisibleBytes(c.tagged);
+        EXPECT_EQ(PreformattedScore(&set, line, nullptr, 0), c.mode0) << VisibleBytes(c.tagged);
+    }
+}
+
 TEST_F(ListsTest, PreformattedTidy) {
     const Check tidy = Void(&AnalysedLine::TidyPreformatting, &set);
     Run({{"", 1}, {"Name      Value"}}, tidy);
