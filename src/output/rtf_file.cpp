@@ -8,6 +8,11 @@
 #include <cstring>
 #include <ctime>
 #include <set>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
@@ -297,18 +302,110 @@ int RTFFile::WriteHandedOver(FC* set, OutputDocument* document, TextString& text
     return result;
 }
 
+namespace {
+
+// The forms the tidy pass rewrites, in the order it rewrites them.
+struct TidyForm {
+    const char* from;
+    const char* to;
+};
+constexpr TidyForm kTidyForms[] = {
+    {"\\b0}\n", "\\b0} \n"}, {"\\i0}\n", "\\i0} \n"}, {"\\line\\cell", "\\cell"}, {"\\par\\cell", "\\cell"},
+    {"  \n", " \n"},         {"\\par \n", "\\par\n"}, {"}}}\n", "}}} \n"},
+};
+
+// Whether the `form.size()` bytes at `at` are `form` (lower case) in either
+// letter case.
+bool MatchesNoCase(const char* at, std::string_view form) {
+    for (size_t i = 0; i < form.size(); ++i)
+        if (ToLowerAscii(at[i]) != form[i]) return false;
+    return true;
+}
+
+// The forms the tidy pass rewrites within a line, in lower case.  Both start
+// with a backslash and a letter that no other form here starts with.
+constexpr std::string_view kLineCell = "\\line\\cell";
+constexpr std::string_view kParCell = "\\par\\cell";
+
+// Whether one of the forms within a line starts at `p` (before `end`).
+bool InLineFormAt(const char* p, const char* end) {
+    const std::string_view form = ToLowerAscii(p[1]) == 'l' ? kLineCell : kParCell;
+    return static_cast<size_t>(end - p) >= form.size() && MatchesNoCase(p, form);
+}
+
+// The first place in [from, end) where a form within a line starts, or
+// `end`.  A backslash followed by "l" or "p" in either case is a candidate:
+// sixteen places at a time where the processor compares vectors of bytes
+// (SSE2), the rest one by one.
+const char* FindInLineForm(const char* from, const char* end) {
+    const char* p = from;
+#if defined(__SSE2__)
+    const __m128i fold = _mm_set1_epi8(0x20);
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i l = _mm_set1_epi8('l');
+    const __m128i pLetter = _mm_set1_epi8('p');
+    for (; end - p > 16; p += 16) {  // the sixteen places and the byte after them
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i next = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1)), fold);
+        unsigned candidates = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
+            _mm_cmpeq_epi8(here, backslash), _mm_or_si128(_mm_cmpeq_epi8(next, l), _mm_cmpeq_epi8(next, pLetter)))));
+        for (; candidates != 0; candidates &= candidates - 1) {
+            const char* at = p + __builtin_ctz(candidates);
+            if (InLineFormAt(at, end)) return at;
+        }
+    }
+#endif
+    for (; end - p > 1; ++p) {
+        const char next = ToLowerAscii(p[1]);
+        if (*p == '\\' && (next == 'l' || next == 'p') && InLineFormAt(p, end)) return p;
+    }
+    return end;
+}
+
+// Whether the tidy pass could change the end of the line [begin, end) that
+// a newline follows, the line holding no form within a line.  The forms at
+// a line end are each made only from a line that shows one of these
+// endings.
+bool EndMayChange(const char* begin, const char* end) {
+    if (begin == end || (end[-1] != '}' && end[-1] != ' ')) return false;
+    constexpr std::string_view kAtEnd[] = {"\\b0}", "\\i0}", "  ", "\\par ", "}}}"};
+    for (const std::string_view form : kAtEnd)
+        if (static_cast<size_t>(end - begin) >= form.size() && MatchesNoCase(end - form.size(), form)) return true;
+    return false;
+}
+
+}  // namespace
+
 int RTFFile::FlushBuffer(FC* set, OutputDocument* document, int) {
     if (pending.IsEmpty()) return 1;
-    if (IsBuffered(set)) RTF_TidyBuffer(set, pending);
-    // The buffer is written line by line, each line ended in place (a line
-    // can hold a whole file), and emptied whatever happens.
+    // The buffer is tidied and written line by line, each line ended in
+    // place (a line can hold a whole file), and emptied whatever happens.
+    // Every form the tidy pass rewrites lies within one line (its newline
+    // at most ends it), so tidying line by line is tidying the buffer; only
+    // the few lines that hold one are copied for it.
+    const bool tidy = IsBuffered(set);
+    TextString tidied;
+    const char* const bufferEnd = pending.buffer + pending.length;
+    const char* nextForm = nullptr;  // the next form within a line, once looked for
     int result = document ? 1 : 0;
     for (int start = 0; result && start < pending.length;) {
-        char* lineEnd = static_cast<char*>(
-            std::memchr(pending.buffer + start, '\n', static_cast<size_t>(pending.length - start)));
-        if (lineEnd) *lineEnd = '\0';
-        if (!::WriteLine(document, pending.buffer + start)) result = 0;
-        start = lineEnd ? static_cast<int>(lineEnd - pending.buffer) + 1 : pending.length;
+        char* const begin = pending.buffer + start;
+        char* lineEnd = static_cast<char*>(std::memchr(begin, '\n', static_cast<size_t>(pending.length - start)));
+        const bool ended = lineEnd != nullptr;
+        if (!ended) lineEnd = pending.buffer + pending.length;
+        const char* text = begin;
+        if (tidy && (!nextForm || nextForm < begin)) nextForm = FindInLineForm(begin, bufferEnd);
+        if (tidy && (nextForm < lineEnd || (ended && EndMayChange(begin, lineEnd)))) {
+            tidied.MakeEmpty();
+            tidied.AppendBytes(begin, static_cast<int>(lineEnd - begin) + (ended ? 1 : 0));
+            RTF_TidyBuffer(set, tidied);
+            if (ended) tidied.buffer[tidied.length - 1] = '\0';  // its newline, kept last by the tidy pass
+            text = tidied.buffer;
+        } else {
+            *lineEnd = '\0';
+        }
+        if (!::WriteLine(document, text)) result = 0;
+        start = static_cast<int>(lineEnd - pending.buffer) + 1;
     }
     pending.MakeEmpty();
     if (pending.capacity > kKeptScratchBytes) static_cast<TextString&>(pending) = TextString();
@@ -698,15 +795,8 @@ void RTF_GetMargins(FC* set, int* top, int* bottom, int* left, int* right) {
 }
 
 int RTF_TidyBuffer(FC*, TextString& buffer) {
-    static const struct {
-        const char* from;
-        const char* to;
-    } kReplacements[] = {
-        {"\\b0}\n", "\\b0} \n"}, {"\\i0}\n", "\\i0} \n"}, {"\\line\\cell", "\\cell"}, {"\\par\\cell", "\\cell"},
-        {"  \n", " \n"},         {"\\par \n", "\\par\n"}, {"}}}\n", "}}} \n"},
-    };
     // Each form in one pass over the buffer, whatever the number of its
     // occurrences; letter case is not regarded.
-    for (const auto& item : kReplacements) buffer.ReplaceFrom(0, item.from, item.to, 0, 0, nullptr, nullptr);
+    for (const TidyForm& item : kTidyForms) buffer.ReplaceFrom(0, item.from, item.to, 0, 0, nullptr, nullptr);
     return 1;
 }

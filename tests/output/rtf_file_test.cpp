@@ -237,6 +237,54 @@ TEST_F(RTFFileTest, LongLinesKeepTheirBlanks) {
     EXPECT_EQ(std::string(written.TextAt(0)), text);
 }
 
+// The buffer is tidied line by line, copying only lines that may change:
+// lines on and just off each form, at every place within the sixteen bytes
+// looked at together, come out as the tidy pass makes them of the whole
+// buffer.
+TEST_F(RTFFileTest, FlushedLinesAreTidiedAsTheWholeBuffer) {
+    const std::vector<std::string> forms = {
+        "\\line\\cell",   "\\LiNe\\CELL", "\\lin\\cell",  "\\line \\cell", "\\line\\cel",
+        "\\par\\cell",    "\\PAR\\Cell",  "\\pa\\cell",   "\\parx\\cell",  "\\par\\line\\cell",
+        "\\\\line\\cell", "line\\cell",   "\\lpar\\cell",
+    };
+    const std::vector<std::string> endings = {
+        "\\b0}",  "\\B0}",  "\\b0",  "b0}",     "\\b0} ", "\\i0}", "\\I0}", "\\i1}", " ",    "  ",   "   ",
+        "\\par ", "\\PAR ", "\\par", "\\par  ", "par ",   "}}}",   "}}",    "} }}",  "}}}}", "}}} ", "",
+    };
+    std::vector<std::vector<std::string>> cases;
+    for (const std::string& form : forms)
+        for (int before = 0; before <= 18; ++before) {
+            cases.push_back({std::string(static_cast<size_t>(before), 'x') + form});
+            cases.push_back({std::string(static_cast<size_t>(before), '\\') + form + " tail"});
+        }
+    for (const std::string& ending : endings)
+        for (const std::string& start : {std::string(), std::string("x"), std::string(20, 'y') + "\\line\\cell"})
+            cases.push_back({start + ending});
+    // Forms broken by a line end, and several lines written at once.
+    cases.push_back({"a\\line", "\\cell b", "\\par", "\\cell"});
+    cases.push_back({"a\\line\n\\cell\\par \nx}}}\n\\b0}"});
+    cases.push_back({"", "\\", "\\l", "\\p", std::string(40, '\\')});
+    context.documentState.rtfOutput = 1;
+    for (const std::vector<std::string>& lines : cases) {
+        std::string buffered;
+        for (const std::string& line : lines) buffered += line + "\n";
+        SCOPED_TRACE(buffered);
+        TextString whole(buffered);
+        RTF_TidyBuffer(&set, whole);
+        std::string expected = whole.str();
+        StringList written;
+        RTFFile document(set);
+        document.outputList = &written;
+        document.OpenForWrite("", 0, 0);
+        document.fileStarted = 1;
+        for (const std::string& line : lines) document.WriteText(&set, &document, line.c_str());
+        EXPECT_EQ(document.FlushBuffer(&set, &document, 1), 1);
+        std::string all;
+        for (int i = 0; i < written.count; ++i) all += std::string(written.TextAt(i)) + "\n";
+        EXPECT_EQ(all, expected);
+    }
+}
+
 // A large text handed over to the buffer is written as a copy of it would
 // be: the lines pending before it are tidied alone, and the text after it.
 TEST_F(RTFFileTest, AHandedOverTextIsWrittenAsACopiedOne) {
