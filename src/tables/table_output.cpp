@@ -424,7 +424,10 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
     // into its buffer, added as WriteText adds a line; not from a text with
     // a NUL byte, which ends the line WriteText is given.
     HTMLFile* html = nullptr;
-    auto emit = [&](std::string_view piece, bool continuation) {
+    // Whether the lines cut from the cell are known to be left as they are
+    // by the tidy passes of the writer's flush (worked out below).
+    bool plainCell = false;
+    auto emit = [&](std::string_view piece, bool continuation, bool last) {
         if (!continuation && piece.size() == text.size() && piece.size() > static_cast<size_t>(kLongCellLine)) {
             document->WriteLine(set, document, &cell, 0);
             return;
@@ -435,7 +438,13 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
             char* const at = html->BufferedPlainLineSpace(set, length);
             std::memcpy(at, indent.data(), indent.size());
             std::memcpy(at + indent.size(), piece.data(), piece.size());
-            html->EndLineWritten(length);
+            // A line of a plain cell is plain as the cell is, but for the
+            // last one (which may be blank) and one whose "&" the indent
+            // puts a blank in front of: those are looked at on their own.
+            if (plainCell && !last && !(indent.size() > 0 && piece.front() == '&'))
+                html->EndPlainLine(length);
+            else
+                html->EndLineWritten(length);
             return;
         }
         line.MakeEmpty();
@@ -456,14 +465,19 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
         return;
     }
     if (!std::memchr(text.data(), '\0', text.size())) html = row_writing::BufferingHtmlFile(set, document);
+    // A cell the passes leave as it is, in one line, is cut after its line
+    // breaks into lines they leave as they are: no tag or "-->" spans a cut
+    // (each cut follows a "<BR>"), and the lines begin and end where the
+    // cell's "<BR>" tags end, which the check looks past.
+    plainCell = html && !std::memchr(text.data(), '\n', text.size()) && HTML_TidyLeavesUnchanged(text);
     for (size_t at = firstBreak; at != std::string_view::npos; at = FindTag(text, "<BR>", at + 4)) {
         const size_t cut = at + 4;
         if (cut >= text.size() || text.substr(cut) == endTag) break;
-        emit(text.substr(start, cut - start), continuation);
+        emit(text.substr(start, cut - start), continuation, false);
         continuation = true;
         start = cut;
     }
-    if (start < text.size() || !continuation) emit(text.substr(start), continuation);
+    if (start < text.size() || !continuation) emit(text.substr(start), continuation, true);
 }
 
 void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* set, bool percent, int percentBase) {

@@ -628,6 +628,20 @@ TEST_F(TableOutputTest, CellLinesComeOutAsIfWrittenOneByOne) {
         {"a long first line", "    <TD>" + longLine + "<BR>c</TD>"},
         {"a NUL byte", std::string("    <TD>a<BR>b\0x<BR>c</TD>", 25)},
         {"markup the tidy passes change", "    <TD><B></B>a<BR>&amp;<BR>c</TD>"},
+        // Cells the passes leave as they are, and cells just off them: their
+        // lines are taken without a look or looked at one by one.
+        {"a plain cell", "    <TD>a<BR>b - c<BR>d&nbsp;e<BR>&nbsp;<BR>x --<BR>f</TD>"},
+        {"a plain cell minimised", "<TD>a<BR>&nbsp;b<BR>c</TD>", true},
+        {"an indented line opening with an entity", "    <TD>a<BR>&nbsp;b<BR>c</TD>"},
+        {"a blank last line", "    <TD>a<BR>b<BR>   "},
+        {"a blank last line minimised", "<TD>a<BR>b<BR>   ", true},
+        {"a non-breaking space before a break", "    <TD>a<BR>&nbsp;&nbsp;<BR>c</TD>"},
+        {"a break before an end tag", "    <TD>a<BR></TD><TD>b<BR>c</TD>"},
+        {"a line opening with an end tag", "    <TD>a<BR></TH>b<BR>c</TD>"},
+        {"a comment end", "    <TD>a<BR>b --> c<BR>d</TD>"},
+        {"a newline", "    <TD>a<BR>b\n<BR>c</TD>"},
+        {"a blank line", "    <TD>a<BR>\n  \n<BR>c</TD>"},
+        {"a break in lower case", "    <TD>a<br>b<BR>c</TD>"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
