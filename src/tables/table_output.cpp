@@ -206,6 +206,15 @@ bool PlainCellsPossible(const PreForm& table) {
 // `kinds`: CellByteKinds for `start`.
 bool MayHoldTag(std::string_view text, const TextString& start, const unsigned char* kinds) {
     if (start.IsEmpty()) return true;
+    // A long text (a cell that holds a whole block) is searched by memchr
+    // for each letter case of the character.
+    constexpr size_t kSearchedFrom = 64;
+    if (text.size() >= kSearchedFrom) {
+        const char lower = ToLowerAscii(start.buffer[0]);
+        const char upper = ToUpperAscii(start.buffer[0]);
+        return std::memchr(text.data(), lower, text.size()) ||
+               (upper != lower && std::memchr(text.data(), upper, text.size()));
+    }
     for (const char c : text)
         if (kinds[static_cast<unsigned char>(c)] & kMayStartTag) return true;
     return false;

@@ -10,6 +10,7 @@
 #include "foundation/utilities.h"
 #include "output/html_file.h"
 #include "output/html_tidy.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 #include "support/html_file_lines.h"
@@ -397,6 +398,36 @@ TEST_F(TableOutputTest, EmptyCellsComeOutAsTheCellWriterMakesThem) {
         EXPECT_EQ(texts[2], written);
         set.SetText(Pol::StartTagDelimiter, tagStart.buffer);
     }
+}
+
+// A cell's WS tags are found whatever its length (a long cell is searched
+// another way) and whichever letter case the delimiter's first character
+// is written in: WS tags at both ends stand for a centring QUAD tag.
+TEST_F(TableOutputTest, WSTagsAreFoundInShortAndLongCells) {
+    InstallTagExecutors(context);
+    const TextString tagStart(set.GetText(Pol::StartTagDelimiter));
+    for (const char* delimiter : {"[[", "x[", "X["}) {
+        for (const bool swapped : {false, true}) {
+            for (const size_t length : {size_t{10}, size_t{62}, size_t{64}, size_t{200}}) {
+                std::string start(delimiter);
+                if (swapped && start[0] != '[')
+                    start[0] = static_cast<char>(start[0] ^ 0x20);  // the other letter case
+                SCOPED_TRACE(start + " " + std::to_string(length));
+                set.SetText(Pol::StartTagDelimiter, delimiter);
+                const std::string tag = start + "WS]]";
+                const std::string digits(length, '7');
+                for (const bool tagged : {true, false}) {
+                    const std::string text = tagged ? tag + " " + digits + " " + tag : digits;
+                    auto engine = Engine(5, 1);
+                    document.Clear();
+                    SetRow(*engine, {text.c_str()});
+                    engine->OutputTableRow(2);
+                    EXPECT_EQ(engine->cellRow.GetAt(0)->quadAlignment, tagged ? 2 : 0) << tagged;
+                }
+            }
+        }
+    }
+    set.SetText(Pol::StartTagDelimiter, tagStart.buffer);
 }
 
 TEST_F(TableOutputTest, EmptyRowsAreNotWritten) {
