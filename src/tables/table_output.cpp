@@ -279,12 +279,18 @@ bool IsOnlySpacing(std::string_view text) {
 // as long, so that what is written never reaches what is still to be read;
 // from a "&nbsp;" that would reach it on, the rest is built in `copy` (the
 // caller's scratch text, which is left holding the text's earlier buffer).
+// Bytes that already stand where they go are not moved: a text with nothing
+// to trim is only read.
 void FormatLineBreakPieces(TextString& text, TextString& copy) {
     const std::string_view in = text.view();
     char* const data = text.buffer;
     bool copying = false;
     size_t write = 0;
     auto put = [&](const char* from, size_t n, size_t room) {
+        if (!copying && from == data + write) {
+            write += n;
+            return;
+        }
         if (!copying && write + n > room) {
             copying = true;
             copy.MakeEmpty();
@@ -304,7 +310,8 @@ void FormatLineBreakPieces(TextString& text, TextString& copy) {
         const size_t at = FindTag(in, "<BR>", start);
         const bool last = at == std::string_view::npos;
         const size_t pieceEnd = last ? in.size() : at;
-        const std::string_view piece = TrimBlanks(in.substr(start, pieceEnd - start));
+        std::string_view piece = in.substr(start, pieceEnd - start);
+        if (!piece.empty() && (IsBlankOrTab(piece.front()) || IsBlankOrTab(piece.back()))) piece = TrimBlanks(piece);
         // The bytes up to the next piece's start may be written over; after
         // the last piece, the whole buffer.
         const size_t room = last ? static_cast<size_t>(text.capacity) : at + 4;
@@ -313,7 +320,8 @@ void FormatLineBreakPieces(TextString& text, TextString& copy) {
         else if (!(last && afterBreak))
             put("&nbsp;", 6, room);
         if (last) break;
-        put("<BR>", 4, room);
+        // The text's own "<BR>" where it is one in upper case.
+        put(std::memcmp(data + at, "<BR>", 4) == 0 ? data + at : "<BR>", 4, room);
         afterBreak = true;
         start = at + 4;
     }

@@ -594,6 +594,13 @@ TEST(FormatCellLinesTest, TrimsPiecesAndProtectsRaisedStarts) {
          "0123456789abcde<BR>0123456789abcdef<BR>0123456789abcdefg<BR>x"},
         {" a piece far longer than sixteen bytes <br> b <x> <BR>c",
          "a piece far longer than sixteen bytes<BR>b <x><BR>c"},
+        // Texts with nothing to trim are only read; a break in other letter
+        // case is written in upper case, in place and after a moved piece.
+        {"a<BR>b<BR>c", "a<BR>b<BR>c"},
+        {"a<br>b<Br>c", "a<BR>b<BR>c"},
+        {"a <br>b", "a<BR>b"},
+        {"a<BR> b<bR>c<BR>d", "a<BR>b<BR>c<BR>d"},
+        {"a\t<BR>\tb", "a<BR>b"},
         // Empty pieces: a "&nbsp;" that fits in the room its piece and the
         // break leave, and ones that outgrow it at the start, in the middle
         // and at the end of the text.
