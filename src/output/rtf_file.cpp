@@ -385,28 +385,48 @@ int RTFFile::FlushBuffer(FC* set, OutputDocument* document, int) {
     // the few lines that hold one are copied for it.
     const bool tidy = IsBuffered(set);
     TextString tidied;
-    const char* const bufferEnd = pending.buffer + pending.length;
+    char* const data = pending.buffer;
+    const char* const bufferEnd = data + pending.length;
     const char* nextForm = nullptr;  // the next form within a line, once looked for
+    // Lines written to a file or the console as they stand are passed on
+    // together: a run of them is one text with newlines inside, which the
+    // line writer ends with the last newline.  Not where the writer keeps
+    // lines one by one or changes them, nor past a NUL byte (which ends the
+    // line it stands in).
+    const bool joinLines = document && !document->outputList && !document->writtenLineForm &&
+                           strnlen(data, static_cast<size_t>(pending.length)) == static_cast<size_t>(pending.length);
     int result = document ? 1 : 0;
+    int runStart = -1;  // the run of lines not yet written: [runStart, runEnd)
+    int runEnd = -1;
+    auto writeRun = [&]() {
+        if (runStart < 0) return;
+        data[runEnd] = '\0';
+        if (!::WriteLine(document, data + runStart)) result = 0;
+        runStart = -1;
+    };
     for (int start = 0; result && start < pending.length;) {
-        char* const begin = pending.buffer + start;
+        char* const begin = data + start;
         char* lineEnd = static_cast<char*>(std::memchr(begin, '\n', static_cast<size_t>(pending.length - start)));
         const bool ended = lineEnd != nullptr;
-        if (!ended) lineEnd = pending.buffer + pending.length;
-        const char* text = begin;
+        if (!ended) lineEnd = data + pending.length;
         if (tidy && (!nextForm || nextForm < begin)) nextForm = FindInLineForm(begin, bufferEnd);
         if (tidy && (nextForm < lineEnd || (ended && EndMayChange(begin, lineEnd)))) {
+            writeRun();
             tidied.MakeEmpty();
             tidied.AppendBytes(begin, static_cast<int>(lineEnd - begin) + (ended ? 1 : 0));
             RTF_TidyBuffer(set, tidied);
             if (ended) tidied.buffer[tidied.length - 1] = '\0';  // its newline, kept last by the tidy pass
-            text = tidied.buffer;
+            if (result && !::WriteLine(document, tidied.buffer)) result = 0;
+        } else if (joinLines) {
+            if (runStart < 0) runStart = start;
+            runEnd = static_cast<int>(lineEnd - data);
         } else {
             *lineEnd = '\0';
+            if (!::WriteLine(document, begin)) result = 0;
         }
-        if (!::WriteLine(document, text)) result = 0;
-        start = static_cast<int>(lineEnd - pending.buffer) + 1;
+        start = static_cast<int>(lineEnd - data) + 1;
     }
+    if (result) writeRun();
     pending.MakeEmpty();
     if (pending.capacity > kKeptScratchBytes) static_cast<TextString&>(pending) = TextString();
     return result;

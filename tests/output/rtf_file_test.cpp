@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <set>
 #include <string>
@@ -282,6 +283,57 @@ TEST_F(RTFFileTest, FlushedLinesAreTidiedAsTheWholeBuffer) {
         std::string all;
         for (int i = 0; i < written.count; ++i) all += std::string(written.TextAt(i)) + "\n";
         EXPECT_EQ(all, expected);
+    }
+}
+
+// Lines written to a file leave the buffer in runs; they come out as the
+// lines kept one by one do: around lines that are tidied, with a NUL byte in
+// the buffer, with a last line that no newline ends.
+TEST_F(RTFFileTest, LinesWrittenToAFileInRunsComeOutAsOneByOne) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"a", "b", "c"},
+        {"{\\b x\\b0}", "plain", "\\par\\cell y", "more", "end  "},
+        {"first", "", "", "last"},
+        {"a", std::string("b\0hidden", 8), "c"},
+        {"a\nb", "c\\line\\cell\nd"},
+    };
+    context.documentState.rtfOutput = 1;
+    for (const auto& lines : cases) {
+        SCOPED_TRACE(lines.front());
+        for (const bool ended : {true, false}) {
+            auto fill = [&](RTFFile& document) {
+                document.fileStarted = 1;
+                for (const std::string& line : lines) {
+                    TextString text{std::string_view(line)};
+                    document.WriteLine(&set, &document, &text, 0);
+                }
+                // The buffer as a handed-over text leaves it: its last line without a newline.
+                if (!ended) {
+                    TextString last(std::string(RTFFile::kHandOverBytes, 'z'));
+                    document.WriteHandedOver(&set, &document, last);
+                }
+                EXPECT_EQ(document.FlushBuffer(&set, &document, 1), 1);
+            };
+            StringList written;
+            {
+                RTFFile document(set);
+                document.outputList = &written;
+                document.OpenForWrite("", 0, 0);
+                fill(document);
+            }
+            std::string expected;
+            for (int i = 0; i < written.count; ++i) expected += std::string(written.TextAt(i)) + "\n";
+            const std::string path = (folder / "runs.rtf").string();
+            {
+                RTFFile document(set);
+                ASSERT_TRUE(document.OpenForWrite(path.c_str(), 0, 0));
+                fill(document);
+                document.TextFile::CloseAll();
+            }
+            std::ifstream stream(path, std::ios::binary);
+            const std::string file((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+            EXPECT_EQ(file, expected);
+        }
     }
 }
 
