@@ -200,21 +200,24 @@ bool PlainCellsPossible(const PreForm& table) {
     return cell.linkAnchor.IsEmpty() && plainText.Holds(text);
 }
 
+// A long text (a cell that holds a whole block) is searched by memchr for
+// each letter case of the delimiter's first character.
+constexpr size_t kTagSearchedFrom = 64;
+[[gnu::noinline]] bool LongTextMayHoldTag(std::string_view text, const TextString& start) {
+    const char lower = ToLowerAscii(start.buffer[0]);
+    const char upper = ToUpperAscii(start.buffer[0]);
+    return std::memchr(text.data(), lower, text.size()) ||
+           (upper != lower && std::memchr(text.data(), upper, text.size()));
+}
+
 // Whether the text may hold a tag: whether the first character of the tag
 // start delimiter is in it, in either letter case, as the cell tag scans
 // look for it (true when there is no delimiter: the scans decide).
 // `kinds`: CellByteKinds for `start`.
-bool MayHoldTag(std::string_view text, const TextString& start, const unsigned char* kinds) {
+[[gnu::always_inline]] inline bool MayHoldTag(std::string_view text, const TextString& start,
+                                              const unsigned char* kinds) {
     if (start.IsEmpty()) return true;
-    // A long text (a cell that holds a whole block) is searched by memchr
-    // for each letter case of the character.
-    constexpr size_t kSearchedFrom = 64;
-    if (text.size() >= kSearchedFrom) {
-        const char lower = ToLowerAscii(start.buffer[0]);
-        const char upper = ToUpperAscii(start.buffer[0]);
-        return std::memchr(text.data(), lower, text.size()) ||
-               (upper != lower && std::memchr(text.data(), upper, text.size()));
-    }
+    if (text.size() >= kTagSearchedFrom) return LongTextMayHoldTag(text, start);
     for (const char c : text)
         if (kinds[static_cast<unsigned char>(c)] & kMayStartTag) return true;
     return false;
