@@ -237,10 +237,17 @@ bool EscapesLines(FC* set) {
 // Whether WriteLine changes the text of a line at all.
 bool ConvertsLines(FC* set) { return ConvertsKoi8(set) || EscapesLines(set); }
 
+// Whether no step converts a line for certain, looked at first: without a
+// named encoding or Japanese input (the common case) none does.
+bool ConvertsNothing(FC* set) {
+    return !set || (set->GetText(Pol::CharacterEncoding).IsEmpty() && !set->IsOn(Pol::InputJapanese));
+}
+
 }  // namespace
 
 int RTFFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int) {
     if (!text) return 0;
+    if (ConvertsNothing(set)) return WriteConverted(set, document, text->buffer, text->length);
     if (ConvertsKoi8(set)) text->ConvertKOI8RToWindows1251();
     if (EscapesLines(set)) {
         TextLine escaped;
@@ -255,8 +262,9 @@ int RTFFile::WriteConverted(FC* set, OutputDocument* document, const char* text,
     if (document && document->fileStarted && IsBuffered(set)) {
         int result = 1;
         if (pending.length > kFlushThreshold) result = FlushBuffer(set, document, 0);
-        pending.AppendBytes(text, length);
-        pending.AppendChar('\n');
+        // The text with the NUL after it, which becomes its newline.
+        pending.AppendBytes(text, length + 1);
+        pending.buffer[pending.length - 1] = '\n';
         return result;
     }
     if (!pending.IsEmpty()) FlushBuffer(set, document, 1);
@@ -269,8 +277,9 @@ int RTFFile::WriteConverted(FC* set, OutputDocument* document, const char* text,
 int RTFFile::WriteText(FC* set, OutputDocument* document, const char* text) {
     // A text that no step converts goes to the buffer as it stands (a table
     // cell can hold a whole file).
-    const bool japanese = set && set->IsOn(Pol::InputJapanese) && !IsUtf8Text(set);
-    if (!japanese && !ConvertsLines(set)) {
+    const bool asItStands = ConvertsNothing(set);
+    const bool japanese = !asItStands && set->IsOn(Pol::InputJapanese) && !IsUtf8Text(set);
+    if (asItStands || (!japanese && !ConvertsLines(set))) {
         const char* const line = text ? text : "";
         return WriteConverted(set, document, line, static_cast<int>(std::strlen(line)));
     }

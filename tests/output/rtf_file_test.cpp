@@ -286,6 +286,43 @@ TEST_F(RTFFileTest, FlushedLinesAreTidiedAsTheWholeBuffer) {
     }
 }
 
+// Lines go to the buffer as they stand unless an encoding is named or the
+// input is Japanese; just off that road, the steps that convert them run.
+TEST_F(RTFFileTest, LinesAreConvertedOnlyWhereAStepConvertsThem) {
+    struct Case {
+        const char* encoding;
+        bool japanese;
+        bool asItStands;
+    };
+    const Case cases[] = {
+        {"", false, true},        {"ascii", false, true}, {"iso-8859-1", false, true}, {"iso-8859-2", false, false},
+        {"koi8-r", false, false}, {"", true, false},
+    };
+    context.documentState.rtfOutput = 1;
+    const std::string text = "a\xe9\xc1z";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.encoding) + (c.japanese ? " japanese" : ""));
+        set.SetText(Pol::CharacterEncoding, c.encoding);
+        set.SetInt(Pol::InputJapanese, c.japanese ? 1 : 0);
+        for (const bool asText : {true, false}) {
+            StringList written;
+            RTFFile document(set);
+            document.outputList = &written;
+            document.OpenForWrite("", 0, 0);
+            document.fileStarted = 1;
+            TextString line(text.c_str());
+            EXPECT_EQ(asText ? document.WriteText(&set, &document, line.buffer)
+                             : document.WriteLine(&set, &document, &line, 0),
+                      1);
+            document.FlushBuffer(&set, &document, 1);
+            ASSERT_EQ(written.count, 1);
+            EXPECT_EQ(std::string(written.TextAt(0)) == text, c.asItStands) << written.TextAt(0);
+        }
+    }
+    set.SetText(Pol::CharacterEncoding, "");
+    set.SetInt(Pol::InputJapanese, 0);
+}
+
 // Lines written to a file leave the buffer in runs; they come out as the
 // lines kept one by one do: around lines that are tidied, with a NUL byte in
 // the buffer, with a last line that no newline ends.
