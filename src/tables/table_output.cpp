@@ -217,7 +217,8 @@ constexpr size_t kTagSearchedFrom = 64;
 [[gnu::always_inline]] inline bool MayHoldTag(std::string_view text, const TextString& start,
                                               const unsigned char* kinds) {
     if (start.IsEmpty()) return true;
-    if (text.size() >= kTagSearchedFrom) return LongTextMayHoldTag(text, start);
+    if (text.size() >= kTagSearchedFrom) [[unlikely]]
+        return LongTextMayHoldTag(text, start);
     for (const char c : text)
         if (kinds[static_cast<unsigned char>(c)] & kMayStartTag) return true;
     return false;
