@@ -50,6 +50,19 @@ protected:
         for (const auto& line : lines) text += line + "\n";
         return text;
     }
+    // Points the document at `written` and starts it: lines wait in its
+    // buffer until a flush.
+    static void StartListedDocument(RTFFile& document, StringList& written) {
+        document.outputList = &written;
+        document.OpenForWrite("", 0, 0);
+        document.fileStarted = 1;
+    }
+    // The listed lines, each ended by a newline.
+    static std::string ListedText(const StringList& written) {
+        std::string all;
+        for (int i = 0; i < written.count; ++i) all += std::string(written.TextAt(i)) + "\n";
+        return all;
+    }
     static int IndexOf(const std::vector<std::string>& lines, const std::string& wanted) {
         for (size_t i = 0; i < lines.size(); ++i)
             if (lines[i] == wanted) return static_cast<int>(i);
@@ -224,9 +237,7 @@ TEST_F(RTFFileTest, FontEntryFollowsTheCharacterEncoding) {
 TEST_F(RTFFileTest, LongLinesKeepTheirBlanks) {
     StringList written;
     RTFFile document(set);
-    document.outputList = &written;
-    document.OpenForWrite("", 0, 0);
-    document.fileStarted = 1;
+    StartListedDocument(document, written);
     context.documentState.rtfOutput = 1;
     std::string text;
     for (int i = 0; i < 40; ++i) text += "word ";
@@ -275,13 +286,10 @@ TEST_F(RTFFileTest, FlushedLinesAreTidiedAsTheWholeBuffer) {
         std::string expected = whole.str();
         StringList written;
         RTFFile document(set);
-        document.outputList = &written;
-        document.OpenForWrite("", 0, 0);
-        document.fileStarted = 1;
+        StartListedDocument(document, written);
         for (const std::string& line : lines) document.WriteText(&set, &document, line.c_str());
         EXPECT_EQ(document.FlushBuffer(&set, &document, 1), 1);
-        std::string all;
-        for (int i = 0; i < written.count; ++i) all += std::string(written.TextAt(i)) + "\n";
+        const std::string all = ListedText(written);
         EXPECT_EQ(all, expected);
     }
 }
@@ -307,9 +315,7 @@ TEST_F(RTFFileTest, LinesAreConvertedOnlyWhereAStepConvertsThem) {
         for (const bool asText : {true, false}) {
             StringList written;
             RTFFile document(set);
-            document.outputList = &written;
-            document.OpenForWrite("", 0, 0);
-            document.fileStarted = 1;
+            StartListedDocument(document, written);
             TextString line(text.c_str());
             EXPECT_EQ(asText ? document.WriteText(&set, &document, line.buffer)
                              : document.WriteLine(&set, &document, &line, 0),
@@ -358,8 +364,7 @@ TEST_F(RTFFileTest, LinesWrittenToAFileInRunsComeOutAsOneByOne) {
                 document.OpenForWrite("", 0, 0);
                 fill(document);
             }
-            std::string expected;
-            for (int i = 0; i < written.count; ++i) expected += std::string(written.TextAt(i)) + "\n";
+            const std::string expected = ListedText(written);
             const std::string path = (folder / "runs.rtf").string();
             {
                 RTFFile document(set);
@@ -400,9 +405,7 @@ TEST_F(RTFFileTest, AHandedOverTextIsWrittenAsACopiedOne) {
         for (const bool handOver : {false, true}) {
             StringList written;
             RTFFile document(set);
-            document.outputList = &written;
-            document.OpenForWrite("", 0, 0);
-            document.fileStarted = 1;
+            StartListedDocument(document, written);
             for (const std::string& line : c.before) document.WriteText(&set, &document, line.c_str());
             TextString text(c.text);
             if (handOver)
@@ -411,8 +414,7 @@ TEST_F(RTFFileTest, AHandedOverTextIsWrittenAsACopiedOne) {
                 EXPECT_EQ(document.WriteText(&set, &document, text.buffer), 1);
             document.WriteText(&set, &document, "\\par\\cell after  ");
             document.FlushBuffer(&set, &document, 1);
-            std::string all;
-            for (int i = 0; i < written.count; ++i) all += std::string(written.TextAt(i)) + "\n";
+            const std::string all = ListedText(written);
             results.push_back(all);
         }
         EXPECT_GT(results[0].size(), large.size());
