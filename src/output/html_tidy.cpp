@@ -1059,12 +1059,13 @@ bool StandingNonBreakingSpace(const char* begin, const char* p, const char* end,
 
 // Whether the text is a plain table text: every tag in it is a table row or
 // cell tag ("<TR", "<TD", "<TH" or an end tag of these, in upper case, the
-// name ended by ">" or a blank) or, with `allowBreaks`, a "<BR>"; and it
-// holds no "&" but a standing "&nbsp;" (see StandingNonBreakingSpace), no
-// "-->", no placeholder or NUL byte, and no empty or blank line (nor begins
-// with one).  With `flags`, the presence flags of the tags, non-breaking
-// spaces and newlines found are set as the scan sets them (the caller
-// clears them).
+// name ended by ">" or a blank) or a "<BR>"; and it holds no "&" but a
+// standing "&nbsp;" (see StandingNonBreakingSpace), no "-->", no
+// placeholder or NUL byte, and no empty or blank line (nor begins with one).
+// Without `allowBreaks` only the "<BR>" tags the passes leave as they are
+// count: none directly in front of an end tag "</T" or after an "&nbsp;".
+// With `flags`, the presence flags of the tags, non-breaking spaces and
+// newlines found are set as the scan sets them (the caller clears them).
 //
 // Every pass looks for something such a text cannot hold: a tag of another
 // kind ("<P", "<FONT", "<EM>", "</LI>", "<!--", ...), "&nbsp;" beside a
@@ -1098,7 +1099,12 @@ bool PlainTableText(const char* const begin, const char* const end, bool allowBr
                     kinds |= TagKind(p[1], p[2]);
                     return true;
                 }
-                if (allowBreaks && !closing && name[0] == 'B' && name[1] == 'R' && name[2] == '>') {
+                if (!closing && name[0] == 'B' && name[1] == 'R' && name[2] == '>') {
+                    if (!allowBreaks) {
+                        // The cell-end pass would take it off in front of "</TD>" or "</TH>".
+                        const char* const after = name + 3;
+                        return !(end - after >= 3 && after[0] == '<' && after[1] == '/' && after[2] == 'T');
+                    }
                     if (flags) {
                         flags->lineBreak = 1;
                         kinds |= TagKind('B', 'R');

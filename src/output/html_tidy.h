@@ -88,9 +88,11 @@ int HTML_TidyEmphasis(FC* policies, TidyBuffer* buffer);
 // known to leave the text as it is, for a text that does not begin inside
 // a <PRE> section: every tag in it is a table row or cell tag ("<TR", "<TD",
 // "<TH" or an end tag of these, in upper case, the name ended by ">" or a
-// blank), and it holds no "&", no "-->", no placeholder or NUL byte and no
-// empty or blank line.  A buffer of table rows whose cells were tidied one
-// by one usually is such a text.  False when in doubt.
+// blank) or a "<BR>" neither directly before an end tag "</T" nor after an
+// "&nbsp;", and it holds no "&" but a standing "&nbsp;", no "-->", no
+// placeholder or NUL byte and no empty or blank line.  A buffer of table
+// rows whose cells were tidied one by one usually is such a text.  False
+// when in doubt.
 bool HTML_TidyLeavesUnchanged(const TextString& text);
 // The same for a piece of a text: the byte after the piece must be readable
 // (a NUL-terminated text's end, or more of the text).

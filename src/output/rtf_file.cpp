@@ -8,6 +8,11 @@
 #include <cstring>
 #include <ctime>
 #include <set>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
@@ -232,10 +237,17 @@ bool EscapesLines(FC* set) {
 // Whether WriteLine changes the text of a line at all.
 bool ConvertsLines(FC* set) { return ConvertsKoi8(set) || EscapesLines(set); }
 
+// Whether no step converts a line for certain, looked at first: without a
+// named encoding or Japanese input (the common case) none does.
+bool ConvertsNothing(FC* set) {
+    return !set || (set->GetText(Pol::CharacterEncoding).IsEmpty() && !set->IsOn(Pol::InputJapanese));
+}
+
 }  // namespace
 
 int RTFFile::WriteLine(FC* set, OutputDocument* document, TextString* text, int) {
     if (!text) return 0;
+    if (ConvertsNothing(set)) return WriteConverted(set, document, text->buffer, text->length);
     if (ConvertsKoi8(set)) text->ConvertKOI8RToWindows1251();
     if (EscapesLines(set)) {
         TextLine escaped;
@@ -250,8 +262,9 @@ int RTFFile::WriteConverted(FC* set, OutputDocument* document, const char* text,
     if (document && document->fileStarted && IsBuffered(set)) {
         int result = 1;
         if (pending.length > kFlushThreshold) result = FlushBuffer(set, document, 0);
-        pending.AppendBytes(text, length);
-        pending.AppendChar('\n');
+        // The text with the NUL after it, which becomes its newline.
+        pending.AppendBytes(text, length + 1);
+        pending.buffer[pending.length - 1] = '\n';
         return result;
     }
     if (!pending.IsEmpty()) FlushBuffer(set, document, 1);
@@ -264,8 +277,9 @@ int RTFFile::WriteConverted(FC* set, OutputDocument* document, const char* text,
 int RTFFile::WriteText(FC* set, OutputDocument* document, const char* text) {
     // A text that no step converts goes to the buffer as it stands (a table
     // cell can hold a whole file).
-    const bool japanese = set && set->IsOn(Pol::InputJapanese) && !IsUtf8Text(set);
-    if (!japanese && !ConvertsLines(set)) {
+    const bool asItStands = ConvertsNothing(set);
+    const bool japanese = !asItStands && set->IsOn(Pol::InputJapanese) && !IsUtf8Text(set);
+    if (asItStands || (!japanese && !ConvertsLines(set))) {
         const char* const line = text ? text : "";
         return WriteConverted(set, document, line, static_cast<int>(std::strlen(line)));
     }
@@ -297,19 +311,131 @@ int RTFFile::WriteHandedOver(FC* set, OutputDocument* document, TextString& text
     return result;
 }
 
+namespace {
+
+// The forms the tidy pass rewrites, in the order it rewrites them.
+struct TidyForm {
+    const char* from;
+    const char* to;
+};
+constexpr TidyForm kTidyForms[] = {
+    {"\\b0}\n", "\\b0} \n"}, {"\\i0}\n", "\\i0} \n"}, {"\\line\\cell", "\\cell"}, {"\\par\\cell", "\\cell"},
+    {"  \n", " \n"},         {"\\par \n", "\\par\n"}, {"}}}\n", "}}} \n"},
+};
+
+// Whether the `form.size()` bytes at `at` are `form` (lower case) in either
+// letter case.
+bool MatchesNoCase(const char* at, std::string_view form) {
+    for (size_t i = 0; i < form.size(); ++i)
+        if (ToLowerAscii(at[i]) != form[i]) return false;
+    return true;
+}
+
+// The forms the tidy pass rewrites within a line, in lower case.  Both start
+// with a backslash and a letter that no other form here starts with.
+constexpr std::string_view kLineCell = "\\line\\cell";
+constexpr std::string_view kParCell = "\\par\\cell";
+
+// Whether one of the forms within a line starts at `p` (before `end`).
+bool InLineFormAt(const char* p, const char* end) {
+    const std::string_view form = ToLowerAscii(p[1]) == 'l' ? kLineCell : kParCell;
+    return static_cast<size_t>(end - p) >= form.size() && MatchesNoCase(p, form);
+}
+
+// The first place in [from, end) where a form within a line starts, or
+// `end`.  A backslash followed by "l" or "p" in either case is a candidate:
+// sixteen places at a time where the processor compares vectors of bytes
+// (SSE2), the rest one by one.
+const char* FindInLineForm(const char* from, const char* end) {
+    const char* p = from;
+#if defined(__SSE2__)
+    const __m128i fold = _mm_set1_epi8(0x20);
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i l = _mm_set1_epi8('l');
+    const __m128i pLetter = _mm_set1_epi8('p');
+    for (; end - p > 16; p += 16) {  // the sixteen places and the byte after them
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i next = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1)), fold);
+        unsigned candidates = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
+            _mm_cmpeq_epi8(here, backslash), _mm_or_si128(_mm_cmpeq_epi8(next, l), _mm_cmpeq_epi8(next, pLetter)))));
+        for (; candidates != 0; candidates &= candidates - 1) {
+            const char* at = p + __builtin_ctz(candidates);
+            if (InLineFormAt(at, end)) return at;
+        }
+    }
+#endif
+    for (; end - p > 1; ++p) {
+        const char next = ToLowerAscii(p[1]);
+        if (*p == '\\' && (next == 'l' || next == 'p') && InLineFormAt(p, end)) return p;
+    }
+    return end;
+}
+
+// Whether the tidy pass could change the end of the line [begin, end) that
+// a newline follows, the line holding no form within a line.  The forms at
+// a line end are each made only from a line that shows one of these
+// endings.
+bool EndMayChange(const char* begin, const char* end) {
+    if (begin == end || (end[-1] != '}' && end[-1] != ' ')) return false;
+    constexpr std::string_view kAtEnd[] = {"\\b0}", "\\i0}", "  ", "\\par ", "}}}"};
+    for (const std::string_view form : kAtEnd)
+        if (static_cast<size_t>(end - begin) >= form.size() && MatchesNoCase(end - form.size(), form)) return true;
+    return false;
+}
+
+}  // namespace
+
 int RTFFile::FlushBuffer(FC* set, OutputDocument* document, int) {
     if (pending.IsEmpty()) return 1;
-    if (IsBuffered(set)) RTF_TidyBuffer(set, pending);
-    // The buffer is written line by line, each line ended in place (a line
-    // can hold a whole file), and emptied whatever happens.
+    // The buffer is tidied and written line by line, each line ended in
+    // place (a line can hold a whole file), and emptied whatever happens.
+    // Every form the tidy pass rewrites lies within one line (its newline
+    // at most ends it), so tidying line by line is tidying the buffer; only
+    // the few lines that hold one are copied for it.
+    const bool tidy = IsBuffered(set);
+    TextString tidied;
+    char* const data = pending.buffer;
+    const char* const bufferEnd = data + pending.length;
+    const char* nextForm = nullptr;  // the next form within a line, once looked for
+    // Lines written to a file or the console as they stand are passed on
+    // together: a run of them is one text with newlines inside, which the
+    // line writer ends with the last newline.  Not where the writer keeps
+    // lines one by one or changes them, nor past a NUL byte (which ends the
+    // line it stands in).
+    const bool joinLines = document && !document->outputList && !document->writtenLineForm &&
+                           strnlen(data, static_cast<size_t>(pending.length)) == static_cast<size_t>(pending.length);
     int result = document ? 1 : 0;
+    int runStart = -1;  // the run of lines not yet written: [runStart, runEnd)
+    int runEnd = -1;
+    auto writeRun = [&]() {
+        if (runStart < 0) return;
+        data[runEnd] = '\0';
+        if (!::WriteLine(document, data + runStart)) result = 0;
+        runStart = -1;
+    };
     for (int start = 0; result && start < pending.length;) {
-        char* lineEnd = static_cast<char*>(
-            std::memchr(pending.buffer + start, '\n', static_cast<size_t>(pending.length - start)));
-        if (lineEnd) *lineEnd = '\0';
-        if (!::WriteLine(document, pending.buffer + start)) result = 0;
-        start = lineEnd ? static_cast<int>(lineEnd - pending.buffer) + 1 : pending.length;
+        char* const begin = data + start;
+        char* lineEnd = static_cast<char*>(std::memchr(begin, '\n', static_cast<size_t>(pending.length - start)));
+        const bool ended = lineEnd != nullptr;
+        if (!ended) lineEnd = data + pending.length;
+        if (tidy && (!nextForm || nextForm < begin)) nextForm = FindInLineForm(begin, bufferEnd);
+        if (tidy && (nextForm < lineEnd || (ended && EndMayChange(begin, lineEnd)))) {
+            writeRun();
+            tidied.MakeEmpty();
+            tidied.AppendBytes(begin, static_cast<int>(lineEnd - begin) + (ended ? 1 : 0));
+            RTF_TidyBuffer(set, tidied);
+            if (ended) tidied.buffer[tidied.length - 1] = '\0';  // its newline, kept last by the tidy pass
+            if (result && !::WriteLine(document, tidied.buffer)) result = 0;
+        } else if (joinLines) {
+            if (runStart < 0) runStart = start;
+            runEnd = static_cast<int>(lineEnd - data);
+        } else {
+            *lineEnd = '\0';
+            if (!::WriteLine(document, begin)) result = 0;
+        }
+        start = static_cast<int>(lineEnd - data) + 1;
     }
+    if (result) writeRun();
     pending.MakeEmpty();
     if (pending.capacity > kKeptScratchBytes) static_cast<TextString&>(pending) = TextString();
     return result;
@@ -698,15 +824,8 @@ void RTF_GetMargins(FC* set, int* top, int* bottom, int* left, int* right) {
 }
 
 int RTF_TidyBuffer(FC*, TextString& buffer) {
-    static const struct {
-        const char* from;
-        const char* to;
-    } kReplacements[] = {
-        {"\\b0}\n", "\\b0} \n"}, {"\\i0}\n", "\\i0} \n"}, {"\\line\\cell", "\\cell"}, {"\\par\\cell", "\\cell"},
-        {"  \n", " \n"},         {"\\par \n", "\\par\n"}, {"}}}\n", "}}} \n"},
-    };
     // Each form in one pass over the buffer, whatever the number of its
     // occurrences; letter case is not regarded.
-    for (const auto& item : kReplacements) buffer.ReplaceFrom(0, item.from, item.to, 0, 0, nullptr, nullptr);
+    for (const TidyForm& item : kTidyForms) buffer.ReplaceFrom(0, item.from, item.to, 0, 0, nullptr, nullptr);
     return 1;
 }

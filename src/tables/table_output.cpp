@@ -200,12 +200,25 @@ bool PlainCellsPossible(const PreForm& table) {
     return cell.linkAnchor.IsEmpty() && plainText.Holds(text);
 }
 
+// A long text (a cell that holds a whole block) is searched by memchr for
+// each letter case of the delimiter's first character.
+constexpr size_t kTagSearchedFrom = 64;
+[[gnu::noinline]] bool LongTextMayHoldTag(std::string_view text, const TextString& start) {
+    const char lower = ToLowerAscii(start.buffer[0]);
+    const char upper = ToUpperAscii(start.buffer[0]);
+    return std::memchr(text.data(), lower, text.size()) ||
+           (upper != lower && std::memchr(text.data(), upper, text.size()));
+}
+
 // Whether the text may hold a tag: whether the first character of the tag
 // start delimiter is in it, in either letter case, as the cell tag scans
 // look for it (true when there is no delimiter: the scans decide).
 // `kinds`: CellByteKinds for `start`.
-bool MayHoldTag(std::string_view text, const TextString& start, const unsigned char* kinds) {
+[[gnu::always_inline]] inline bool MayHoldTag(std::string_view text, const TextString& start,
+                                              const unsigned char* kinds) {
     if (start.IsEmpty()) return true;
+    if (text.size() >= kTagSearchedFrom) [[unlikely]]
+        return LongTextMayHoldTag(text, start);
     for (const char c : text)
         if (kinds[static_cast<unsigned char>(c)] & kMayStartTag) return true;
     return false;
@@ -270,12 +283,18 @@ bool IsOnlySpacing(std::string_view text) {
 // as long, so that what is written never reaches what is still to be read;
 // from a "&nbsp;" that would reach it on, the rest is built in `copy` (the
 // caller's scratch text, which is left holding the text's earlier buffer).
+// Bytes that already stand where they go are not moved: a text with nothing
+// to trim is only read.
 void FormatLineBreakPieces(TextString& text, TextString& copy) {
     const std::string_view in = text.view();
     char* const data = text.buffer;
     bool copying = false;
     size_t write = 0;
     auto put = [&](const char* from, size_t n, size_t room) {
+        if (!copying && from == data + write) {
+            write += n;
+            return;
+        }
         if (!copying && write + n > room) {
             copying = true;
             copy.MakeEmpty();
@@ -295,7 +314,8 @@ void FormatLineBreakPieces(TextString& text, TextString& copy) {
         const size_t at = FindTag(in, "<BR>", start);
         const bool last = at == std::string_view::npos;
         const size_t pieceEnd = last ? in.size() : at;
-        const std::string_view piece = TrimBlanks(in.substr(start, pieceEnd - start));
+        std::string_view piece = in.substr(start, pieceEnd - start);
+        if (!piece.empty() && (IsBlankOrTab(piece.front()) || IsBlankOrTab(piece.back()))) piece = TrimBlanks(piece);
         // The bytes up to the next piece's start may be written over; after
         // the last piece, the whole buffer.
         const size_t room = last ? static_cast<size_t>(text.capacity) : at + 4;
@@ -304,7 +324,8 @@ void FormatLineBreakPieces(TextString& text, TextString& copy) {
         else if (!(last && afterBreak))
             put("&nbsp;", 6, room);
         if (last) break;
-        put("<BR>", 4, room);
+        // The text's own "<BR>" where it is one in upper case.
+        put(std::memcmp(data + at, "<BR>", 4) == 0 ? data + at : "<BR>", 4, room);
         afterBreak = true;
         start = at + 4;
     }
@@ -424,7 +445,10 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
     // into its buffer, added as WriteText adds a line; not from a text with
     // a NUL byte, which ends the line WriteText is given.
     HTMLFile* html = nullptr;
-    auto emit = [&](std::string_view piece, bool continuation) {
+    // Whether the lines cut from the cell are known to be left as they are
+    // by the tidy passes of the writer's flush (worked out below).
+    bool plainCell = false;
+    auto emit = [&](std::string_view piece, bool continuation, bool last) {
         if (!continuation && piece.size() == text.size() && piece.size() > static_cast<size_t>(kLongCellLine)) {
             document->WriteLine(set, document, &cell, 0);
             return;
@@ -435,7 +459,13 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
             char* const at = html->BufferedPlainLineSpace(set, length);
             std::memcpy(at, indent.data(), indent.size());
             std::memcpy(at + indent.size(), piece.data(), piece.size());
-            html->EndLineWritten(length);
+            // A line of a plain cell is plain as the cell is, but for the
+            // last one (which may be blank) and one whose "&" the indent
+            // puts a blank in front of: those are looked at on their own.
+            if (plainCell && !last && !(indent.size() > 0 && piece.front() == '&'))
+                html->EndPlainLine(length);
+            else
+                html->EndLineWritten(length);
             return;
         }
         line.MakeEmpty();
@@ -456,14 +486,19 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
         return;
     }
     if (!std::memchr(text.data(), '\0', text.size())) html = row_writing::BufferingHtmlFile(set, document);
+    // A cell the passes leave as it is, in one line, is cut after its line
+    // breaks into lines they leave as they are: no tag or "-->" spans a cut
+    // (each cut follows a "<BR>"), and the lines begin and end where the
+    // cell's "<BR>" tags end, which the check looks past.
+    plainCell = html && !std::memchr(text.data(), '\n', text.size()) && HTML_TidyLeavesUnchanged(text);
     for (size_t at = firstBreak; at != std::string_view::npos; at = FindTag(text, "<BR>", at + 4)) {
         const size_t cut = at + 4;
         if (cut >= text.size() || text.substr(cut) == endTag) break;
-        emit(text.substr(start, cut - start), continuation);
+        emit(text.substr(start, cut - start), continuation, false);
         continuation = true;
         start = cut;
     }
-    if (start < text.size() || !continuation) emit(text.substr(start), continuation);
+    if (start < text.size() || !continuation) emit(text.substr(start), continuation, true);
 }
 
 void AppendCellAttributes(TextString& markup, const CellAttributes& cell, FC* set, bool percent, int percentBase) {

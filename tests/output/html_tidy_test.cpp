@@ -300,7 +300,20 @@ TEST_F(HtmlTidyTest, TextsTheCheckPassesStayUnchanged) {
         {"\n<TR>\n", false},  // begins with an empty line
         {"  \n<TR>\n", false},  // begins with a blank line
         {"<TR>\n \t\n</TR>\n", false},  // a blank line
-        {"<TD>a<BR></TD>\n", false},  // a line break
+        {"<TD>a<BR></TD>\n", false},  // a line break in front of a cell end
+        {"<TD>a<BR><BR></TD>\n", false},
+        {"<TH>a<BR></TH>\n", false},
+        {"<TD>a<BR></TR>\n", false},
+        {"<TD>a<BR>\n</TD>\n", true},  // line breaks the passes leave
+        {"<TD>a<BR>b<BR>\n      c<BR><BR>d</TD>\n", true},
+        {"<TD>a<BR> </TD>\n", true},
+        {"<TD>a<BR>", true},
+        {"<TD>a<BR></T", false},
+        {"<TD>&nbsp;<BR>b</TD>\n", false},  // a non-breaking space in front of one
+        {"<TD>&nbsp;&nbsp;<BR>b</TD>\n", false},
+        {"<TD>&nbsp;\n<BR>b</TD>\n", true},
+        {"<TD>a<br>b</TD>\n", false},
+        {"<TD>a<BR >b</TD>\n", false},
         {"<TD>&nbsp;</TD>\n<TD>a&nbsp;b</TD>\n", true},  // standing non-breaking spaces
         {"&nbsp;<TD>&nbsp;&nbsp;</TD>\n&nbsp;", true},
         {"<TD> &nbsp;</TD>\n", false},  // a blank before a non-breaking space

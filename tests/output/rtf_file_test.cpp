@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <set>
 #include <string>
@@ -48,6 +49,19 @@ protected:
         std::string text;
         for (const auto& line : lines) text += line + "\n";
         return text;
+    }
+    // Points the document at `written` and starts it: lines wait in its
+    // buffer until a flush.
+    static void StartListedDocument(RTFFile& document, StringList& written) {
+        document.outputList = &written;
+        document.OpenForWrite("", 0, 0);
+        document.fileStarted = 1;
+    }
+    // The listed lines, each ended by a newline.
+    static std::string ListedText(const StringList& written) {
+        std::string all;
+        for (int i = 0; i < written.count; ++i) all += std::string(written.TextAt(i)) + "\n";
+        return all;
     }
     static int IndexOf(const std::vector<std::string>& lines, const std::string& wanted) {
         for (size_t i = 0; i < lines.size(); ++i)
@@ -223,9 +237,7 @@ TEST_F(RTFFileTest, FontEntryFollowsTheCharacterEncoding) {
 TEST_F(RTFFileTest, LongLinesKeepTheirBlanks) {
     StringList written;
     RTFFile document(set);
-    document.outputList = &written;
-    document.OpenForWrite("", 0, 0);
-    document.fileStarted = 1;
+    StartListedDocument(document, written);
     context.documentState.rtfOutput = 1;
     std::string text;
     for (int i = 0; i < 40; ++i) text += "word ";
@@ -235,6 +247,136 @@ TEST_F(RTFFileTest, LongLinesKeepTheirBlanks) {
     document.FlushBuffer(&set, &document, 1);
     ASSERT_EQ(written.count, 1);
     EXPECT_EQ(std::string(written.TextAt(0)), text);
+}
+
+// The buffer is tidied line by line, copying only lines that may change:
+// lines on and just off each form, at every place within the sixteen bytes
+// looked at together, come out as the tidy pass makes them of the whole
+// buffer.
+TEST_F(RTFFileTest, FlushedLinesAreTidiedAsTheWholeBuffer) {
+    const std::vector<std::string> forms = {
+        "\\line\\cell",   "\\LiNe\\CELL", "\\lin\\cell",  "\\line \\cell", "\\line\\cel",
+        "\\par\\cell",    "\\PAR\\Cell",  "\\pa\\cell",   "\\parx\\cell",  "\\par\\line\\cell",
+        "\\\\line\\cell", "line\\cell",   "\\lpar\\cell",
+    };
+    const std::vector<std::string> endings = {
+        "\\b0}",  "\\B0}",  "\\b0",  "b0}",     "\\b0} ", "\\i0}", "\\I0}", "\\i1}", " ",    "  ",   "   ",
+        "\\par ", "\\PAR ", "\\par", "\\par  ", "par ",   "}}}",   "}}",    "} }}",  "}}}}", "}}} ", "",
+    };
+    std::vector<std::vector<std::string>> cases;
+    for (const std::string& form : forms)
+        for (int before = 0; before <= 18; ++before) {
+            cases.push_back({std::string(static_cast<size_t>(before), 'x') + form});
+            cases.push_back({std::string(static_cast<size_t>(before), '\\') + form + " tail"});
+        }
+    for (const std::string& ending : endings)
+        for (const std::string& start : {std::string(), std::string("x"), std::string(20, 'y') + "\\line\\cell"})
+            cases.push_back({start + ending});
+    // Forms broken by a line end, and several lines written at once.
+    cases.push_back({"a\\line", "\\cell b", "\\par", "\\cell"});
+    cases.push_back({"a\\line\n\\cell\\par \nx}}}\n\\b0}"});
+    cases.push_back({"", "\\", "\\l", "\\p", std::string(40, '\\')});
+    context.documentState.rtfOutput = 1;
+    for (const std::vector<std::string>& lines : cases) {
+        std::string buffered;
+        for (const std::string& line : lines) buffered += line + "\n";
+        SCOPED_TRACE(buffered);
+        TextString whole(buffered);
+        RTF_TidyBuffer(&set, whole);
+        std::string expected = whole.str();
+        StringList written;
+        RTFFile document(set);
+        StartListedDocument(document, written);
+        for (const std::string& line : lines) document.WriteText(&set, &document, line.c_str());
+        EXPECT_EQ(document.FlushBuffer(&set, &document, 1), 1);
+        const std::string all = ListedText(written);
+        EXPECT_EQ(all, expected);
+    }
+}
+
+// Lines go to the buffer as they stand unless an encoding is named or the
+// input is Japanese; just off that road, the steps that convert them run.
+TEST_F(RTFFileTest, LinesAreConvertedOnlyWhereAStepConvertsThem) {
+    struct Case {
+        const char* encoding;
+        bool japanese;
+        bool asItStands;
+    };
+    const Case cases[] = {
+        {"", false, true},        {"ascii", false, true}, {"iso-8859-1", false, true}, {"iso-8859-2", false, false},
+        {"koi8-r", false, false}, {"", true, false},
+    };
+    context.documentState.rtfOutput = 1;
+    const std::string text = "a\xe9\xc1z";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.encoding) + (c.japanese ? " japanese" : ""));
+        set.SetText(Pol::CharacterEncoding, c.encoding);
+        set.SetInt(Pol::InputJapanese, c.japanese ? 1 : 0);
+        for (const bool asText : {true, false}) {
+            StringList written;
+            RTFFile document(set);
+            StartListedDocument(document, written);
+            TextString line(text.c_str());
+            EXPECT_EQ(asText ? document.WriteText(&set, &document, line.buffer)
+                             : document.WriteLine(&set, &document, &line, 0),
+                      1);
+            document.FlushBuffer(&set, &document, 1);
+            ASSERT_EQ(written.count, 1);
+            EXPECT_EQ(std::string(written.TextAt(0)) == text, c.asItStands) << written.TextAt(0);
+        }
+    }
+    set.SetText(Pol::CharacterEncoding, "");
+    set.SetInt(Pol::InputJapanese, 0);
+}
+
+// Lines written to a file leave the buffer in runs; they come out as the
+// lines kept one by one do: around lines that are tidied, with a NUL byte in
+// the buffer, with a last line that no newline ends.
+TEST_F(RTFFileTest, LinesWrittenToAFileInRunsComeOutAsOneByOne) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"a", "b", "c"},
+        {"{\\b x\\b0}", "plain", "\\par\\cell y", "more", "end  "},
+        {"first", "", "", "last"},
+        {"a", std::string("b\0hidden", 8), "c"},
+        {"a\nb", "c\\line\\cell\nd"},
+    };
+    context.documentState.rtfOutput = 1;
+    for (const auto& lines : cases) {
+        SCOPED_TRACE(lines.front());
+        for (const bool ended : {true, false}) {
+            auto fill = [&](RTFFile& document) {
+                document.fileStarted = 1;
+                for (const std::string& line : lines) {
+                    TextString text{std::string_view(line)};
+                    document.WriteLine(&set, &document, &text, 0);
+                }
+                // The buffer as a handed-over text leaves it: its last line without a newline.
+                if (!ended) {
+                    TextString last(std::string(RTFFile::kHandOverBytes, 'z'));
+                    document.WriteHandedOver(&set, &document, last);
+                }
+                EXPECT_EQ(document.FlushBuffer(&set, &document, 1), 1);
+            };
+            StringList written;
+            {
+                RTFFile document(set);
+                document.outputList = &written;
+                document.OpenForWrite("", 0, 0);
+                fill(document);
+            }
+            const std::string expected = ListedText(written);
+            const std::string path = (folder / "runs.rtf").string();
+            {
+                RTFFile document(set);
+                ASSERT_TRUE(document.OpenForWrite(path.c_str(), 0, 0));
+                fill(document);
+                document.TextFile::CloseAll();
+            }
+            std::ifstream stream(path, std::ios::binary);
+            const std::string file((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+            EXPECT_EQ(file, expected);
+        }
+    }
 }
 
 // A large text handed over to the buffer is written as a copy of it would
@@ -263,9 +405,7 @@ TEST_F(RTFFileTest, AHandedOverTextIsWrittenAsACopiedOne) {
         for (const bool handOver : {false, true}) {
             StringList written;
             RTFFile document(set);
-            document.outputList = &written;
-            document.OpenForWrite("", 0, 0);
-            document.fileStarted = 1;
+            StartListedDocument(document, written);
             for (const std::string& line : c.before) document.WriteText(&set, &document, line.c_str());
             TextString text(c.text);
             if (handOver)
@@ -274,8 +414,7 @@ TEST_F(RTFFileTest, AHandedOverTextIsWrittenAsACopiedOne) {
                 EXPECT_EQ(document.WriteText(&set, &document, text.buffer), 1);
             document.WriteText(&set, &document, "\\par\\cell after  ");
             document.FlushBuffer(&set, &document, 1);
-            std::string all;
-            for (int i = 0; i < written.count; ++i) all += std::string(written.TextAt(i)) + "\n";
+            const std::string all = ListedText(written);
             results.push_back(all);
         }
         EXPECT_GT(results[0].size(), large.size());

@@ -10,6 +10,7 @@
 #include "foundation/utilities.h"
 #include "output/html_file.h"
 #include "output/html_tidy.h"
+#include "output/tag_executors.h"
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 #include "support/html_file_lines.h"
@@ -399,6 +400,36 @@ TEST_F(TableOutputTest, EmptyCellsComeOutAsTheCellWriterMakesThem) {
     }
 }
 
+// A cell's WS tags are found whatever its length (a long cell is searched
+// another way) and whichever letter case the delimiter's first character
+// is written in: WS tags at both ends stand for a centring QUAD tag.
+TEST_F(TableOutputTest, WSTagsAreFoundInShortAndLongCells) {
+    InstallTagExecutors(context);
+    const TextString tagStart(set.GetText(Pol::StartTagDelimiter));
+    for (const char* delimiter : {"[[", "x[", "X["}) {
+        for (const bool swapped : {false, true}) {
+            for (const size_t length : {size_t{10}, size_t{62}, size_t{64}, size_t{200}}) {
+                std::string start(delimiter);
+                if (swapped && start[0] != '[')
+                    start[0] = static_cast<char>(start[0] ^ 0x20);  // the other letter case
+                SCOPED_TRACE(start + " " + std::to_string(length));
+                set.SetText(Pol::StartTagDelimiter, delimiter);
+                const std::string tag = start + "WS]]";
+                const std::string digits(length, '7');
+                for (const bool tagged : {true, false}) {
+                    const std::string text = tagged ? tag + " " + digits + " " + tag : digits;
+                    auto engine = Engine(5, 1);
+                    document.Clear();
+                    SetRow(*engine, {text.c_str()});
+                    engine->OutputTableRow(2);
+                    EXPECT_EQ(engine->cellRow.GetAt(0)->quadAlignment, tagged ? 2 : 0) << tagged;
+                }
+            }
+        }
+    }
+    set.SetText(Pol::StartTagDelimiter, tagStart.buffer);
+}
+
 TEST_F(TableOutputTest, EmptyRowsAreNotWritten) {
     auto engine = Engine(5, 3);
     SetRow(*engine, {"", "  ", "&nbsp;"});
@@ -563,6 +594,13 @@ TEST(FormatCellLinesTest, TrimsPiecesAndProtectsRaisedStarts) {
          "0123456789abcde<BR>0123456789abcdef<BR>0123456789abcdefg<BR>x"},
         {" a piece far longer than sixteen bytes <br> b <x> <BR>c",
          "a piece far longer than sixteen bytes<BR>b <x><BR>c"},
+        // Texts with nothing to trim are only read; a break in other letter
+        // case is written in upper case, in place and after a moved piece.
+        {"a<BR>b<BR>c", "a<BR>b<BR>c"},
+        {"a<br>b<Br>c", "a<BR>b<BR>c"},
+        {"a <br>b", "a<BR>b"},
+        {"a<BR> b<bR>c<BR>d", "a<BR>b<BR>c<BR>d"},
+        {"a\t<BR>\tb", "a<BR>b"},
         // Empty pieces: a "&nbsp;" that fits in the room its piece and the
         // break leave, and ones that outgrow it at the start, in the middle
         // and at the end of the text.
@@ -628,6 +666,20 @@ TEST_F(TableOutputTest, CellLinesComeOutAsIfWrittenOneByOne) {
         {"a long first line", "    <TD>" + longLine + "<BR>c</TD>"},
         {"a NUL byte", std::string("    <TD>a<BR>b\0x<BR>c</TD>", 25)},
         {"markup the tidy passes change", "    <TD><B></B>a<BR>&amp;<BR>c</TD>"},
+        // Cells the passes leave as they are, and cells just off them: their
+        // lines are taken without a look or looked at one by one.
+        {"a plain cell", "    <TD>a<BR>b - c<BR>d&nbsp;e<BR>&nbsp;<BR>x --<BR>f</TD>"},
+        {"a plain cell minimised", "<TD>a<BR>&nbsp;b<BR>c</TD>", true},
+        {"an indented line opening with an entity", "    <TD>a<BR>&nbsp;b<BR>c</TD>"},
+        {"a blank last line", "    <TD>a<BR>b<BR>   "},
+        {"a blank last line minimised", "<TD>a<BR>b<BR>   ", true},
+        {"a non-breaking space before a break", "    <TD>a<BR>&nbsp;&nbsp;<BR>c</TD>"},
+        {"a break before an end tag", "    <TD>a<BR></TD><TD>b<BR>c</TD>"},
+        {"a line opening with an end tag", "    <TD>a<BR></TH>b<BR>c</TD>"},
+        {"a comment end", "    <TD>a<BR>b --> c<BR>d</TD>"},
+        {"a newline", "    <TD>a<BR>b\n<BR>c</TD>"},
+        {"a blank line", "    <TD>a<BR>\n  \n<BR>c</TD>"},
+        {"a break in lower case", "    <TD>a<br>b<BR>c</TD>"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
