@@ -1216,7 +1216,11 @@ public:
         if (count == 0 || line.continuesRecord) return;
         LineTally tally{line, filled, IsDataLine(engine, i)};
         if (tally.data) ++dataLines;
-        if (byColumns) {
+        CellCut only;
+        if (count == 1 && byColumns && engine.CutOnlyCell(i, 1, cutSettings, &only)) {
+            // A block of one column: the line's one cell, without a list of cuts.
+            CountCell(tally, 0, only.span, line.Layout().buffer + only.first, only.length, only.alignment);
+        } else if (byColumns) {
             // The cuts follow each other over all the columns.
             engine.CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
             const char* layout = line.Layout().buffer;

@@ -1063,12 +1063,61 @@ bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
 
 namespace {
 
+// The cut of a cell of an ASCII line whose text runs to byte `end` (the
+// last byte of its columns, or of the line) and whose last column ends at
+// `boundary`: the borders at its ends cut off, the text trimmed, the
+// alignment guessed from the piece when `force` is set.  Shared by the cut
+// of the first cell and that of a block of one column.
+[[gnu::always_inline]] inline void CutPieceOfLine(const PreForm& engine, const char* text, int length, int end,
+                                                  int boundary, int span, int force,
+                                                  const PreForm::CutSettings& settings, CellCut& cut) {
+    int first = 0;
+    int stop = std::min(end, length - 1);
+    if (stop >= 0 && (text[0] == '|' || text[stop] == '|')) {
+        LineBorders borders(engine, text, length, false);
+        first = borders.SkipLeading(first, stop);
+        stop = borders.SkipTrailing(first, stop);
+    }
+    cut.column = 0;
+    cut.span = span;
+    cut.first = 0;
+    cut.length = 0;
+    const int pieceLength = stop >= first ? stop - first + 1 : 0;
+    int textStart = first;
+    int textEnd = stop + 1;
+    while (textStart < textEnd && IsBlankOrTab(text[textStart])) ++textStart;
+    while (textEnd > textStart && IsBlankOrTab(text[textEnd - 1])) --textEnd;
+    int leading = pieceLength;
+    int trailing = pieceLength;
+    if (textEnd > textStart) {
+        leading = textStart - first;
+        trailing = stop + 1 - textEnd;
+        cut.first = textStart;
+        cut.length = textEnd - textStart;
+    }
+    if (settings.configured == 0 && !force && span == 1)
+        cut.alignment = engine.columns[0]->typicalAlignment;
+    else
+        cut.alignment = GuessTextAlignment(&engine, settings.configured, span, 0, boundary + 1, text + first,
+                                           pieceLength, leading, trailing, force);
+}
+
+// The one cell of an ASCII line of a block of one column: the whole line,
+// its borders cut off.  No boundary can end it early, so no tag is looked
+// for.
+[[gnu::always_inline]] inline void CutOnlyCellOfLine(const PreForm& engine, LineText layout, int force,
+                                                     const PreForm::CutSettings& settings, CellCut& cut) {
+    const int boundary = std::max(-1, engine.columns[0]->boundary);
+    CutPieceOfLine(engine, layout.buffer, layout.length, std::max(layout.length - 1, boundary), boundary, 1, force,
+                   settings, cut);
+}
+
 // The first cell alone of a line of ASCII text (the vote over the first
-// column's texts, or a block of one column): CutLineAtColumns with a limit
-// of one cell, found by reading the piece itself, without the map of the
-// whole line's blanks.  The tags are looked for only as far as the cell's
-// boundaries reach.  Kept apart from the cut of every cell, so that a line
-// of a block of one column pays for none of its set-up.
+// column's texts): CutLineAtColumns with a limit of one cell, found by
+// reading the piece itself, without the map of the whole line's blanks.
+// The tags are looked for only as far as the cell's boundaries reach.  Kept
+// apart from the cut of every cell, so that such a line pays for none of
+// its set-up.
 [[gnu::noinline]] bool CutFirstCell(const PreForm& engine, LineText layout, int force,
                                     const PreForm::CutSettings& settings, std::vector<CellCut>* cuts) {
     const char* text = layout.buffer;
@@ -1088,37 +1137,8 @@ namespace {
         }
     }
     if (last == n - 1) end = std::max(length - 1, boundary);
-    int first = 0;
-    int stop = std::min(end, length - 1);
-    if (stop >= 0 && (text[0] == '|' || text[stop] == '|')) {
-        LineBorders borders(engine, text, length, false);
-        first = borders.SkipLeading(first, stop);
-        stop = borders.SkipTrailing(first, stop);
-    }
     if (cuts->size() != 1) cuts->resize(1);
-    CellCut& cut = cuts->front();
-    cut.column = 0;
-    cut.span = last + 1;
-    cut.first = 0;
-    cut.length = 0;
-    const int pieceLength = stop >= first ? stop - first + 1 : 0;
-    int textStart = first;
-    int textEnd = stop + 1;
-    while (textStart < textEnd && IsBlankOrTab(text[textStart])) ++textStart;
-    while (textEnd > textStart && IsBlankOrTab(text[textEnd - 1])) --textEnd;
-    int leading = pieceLength;
-    int trailing = pieceLength;
-    if (textEnd > textStart) {
-        leading = textStart - first;
-        trailing = stop + 1 - textEnd;
-        cut.first = textStart;
-        cut.length = textEnd - textStart;
-    }
-    if (settings.configured == 0 && !force && cut.span == 1)
-        cut.alignment = engine.columns[0]->typicalAlignment;
-    else
-        cut.alignment = GuessTextAlignment(&engine, settings.configured, cut.span, 0, boundary + 1, text + first,
-                                           pieceLength, leading, trailing, force);
+    CutPieceOfLine(engine, text, length, end, boundary, last + 1, force, settings, cuts->front());
     return true;
 }
 
@@ -1268,10 +1288,11 @@ namespace {
     return true;
 }
 
-// CutLineAtColumns.  The first cell alone, and the one cell of a block of
-// one column, of a line of ASCII text are cut by CutFirstCell; the cut of
-// the output of a block of one column comes here too, so that a line pays
-// for the set-up of neither CutLineAtColumns nor CutAllCells.
+// CutLineAtColumns.  The one cell of a block of one column and the first
+// cell alone of a line of ASCII text are cut by CutOnlyCellOfLine and
+// CutFirstCell; the cut of the output of a block of one column comes here
+// too, so that a line pays for the set-up of neither CutLineAtColumns nor
+// CutAllCells.
 [[gnu::always_inline]] inline bool CutLine(const PreForm& engine, int lineIndex, int force,
                                            std::vector<CellCut>* cuts, int cellLimit,
                                            const PreForm::CutSettings& settings) {
@@ -1281,7 +1302,12 @@ namespace {
         return false;
     }
     const PreFormLine& line = *engine.lines[static_cast<size_t>(lineIndex)];
-    if ((cellLimit == 1 || n == 1) && !line.wide) return CutFirstCell(engine, line.Layout(), force, settings, cuts);
+    if (n == 1 && !line.wide) {
+        if (cuts->size() != 1) cuts->resize(1);
+        CutOnlyCellOfLine(engine, line.Layout(), force, settings, cuts->front());
+        return true;
+    }
+    if (cellLimit == 1 && !line.wide) return CutFirstCell(engine, line.Layout(), force, settings, cuts);
     return CutAllCells(engine, line, n, force, cuts, cellLimit, settings);
 }
 
@@ -1292,18 +1318,26 @@ bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int col
 }
 
 bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings) {
-    std::vector<CellCut>& cuts = scratchBuffers.cuts;
-    if (!row || row->Count() != static_cast<int>(columns.size()) ||
-        !CutLine(*this, lineIndex, 0, &cuts, 0, settings))
-        return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
     // The line must hold text in that cell alone.
     const CellCut* filled = nullptr;
-    for (const CellCut& cut : cuts) {
-        if (cut.length == 0) continue;
-        if (filled || cut.column != column) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
-        filled = &cut;
+    bool filledIsLast = true;
+    CellCut only;
+    if (row && row->Count() == 1 && CutOnlyCell(lineIndex, 0, settings, &only)) {
+        if (only.length == 0 || column != 0) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
+        filled = &only;
+    } else {
+        std::vector<CellCut>& cuts = scratchBuffers.cuts;
+        if (!row || row->Count() != static_cast<int>(columns.size()) ||
+            !CutLine(*this, lineIndex, 0, &cuts, 0, settings))
+            return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
+        for (const CellCut& cut : cuts) {
+            if (cut.length == 0) continue;
+            if (filled || cut.column != column) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
+            filled = &cut;
+        }
+        if (!filled) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
+        filledIsLast = filled == &cuts.back();
     }
-    if (!filled) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
     const LineText layout = line.Layout();
     TextString& text = row->CellAt(column)->text;
@@ -1311,11 +1345,19 @@ bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int col
     // Text beyond the columns the detection stopped at stands in the last
     // cell; its tabs are shown as blanks.
     const bool joined = columnCut.joinedFrom >= 0 && line.length > columnCut.joinedFrom;
-    if (joined && filled == &cuts.back()) text.ReplaceChar(0, '\t', ' ', 0);
+    if (joined && filledIsLast) text.ReplaceChar(0, '\t', ' ', 0);
     if (HasUnbalancedEnd(layout.view(), *settings.open, *settings.close))
         ReportUnbalancedEnd(*this, *settings.close);
     WithCellConversion(*this, line, [&](auto& convert) { ConvertCellText(*this, text, 1, convert); });
     return joined;
+}
+
+bool PreForm::CutOnlyCell(int lineIndex, int force, const CutSettings& settings, CellCut* cut) const {
+    if (columns.size() != 1 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return false;
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    if (line.wide) return false;
+    CutOnlyCellOfLine(*this, line.Layout(), force, settings, *cut);
+    return true;
 }
 
 PreForm::CutSettings PreForm::ReadCutSettings() const {
