@@ -1112,8 +1112,17 @@ namespace {
                    settings, cut);
 }
 
+// CutOnlyCellOfLine into a list of one cut.  Apart from CutFirstCell, whose
+// set-up a line of one column need not pay for.
+[[gnu::noinline]] bool CutOnlyCellIntoCuts(const PreForm& engine, LineText layout, int force,
+                                           const PreForm::CutSettings& settings, std::vector<CellCut>* cuts) {
+    if (cuts->size() != 1) cuts->resize(1);
+    CutOnlyCellOfLine(engine, layout, force, settings, cuts->front());
+    return true;
+}
+
 // The first cell alone of a line of ASCII text (the vote over the first
-// column's texts): CutLineAtColumns with a limit of one cell, found by
+// column's texts, or a block of one column): CutLineAtColumns with a limit of one cell, found by
 // reading the piece itself, without the map of the whole line's blanks.
 // The tags are looked for only as far as the cell's boundaries reach.  Kept
 // apart from the cut of every cell, so that such a line pays for none of
@@ -1123,6 +1132,7 @@ namespace {
     const char* text = layout.buffer;
     const int length = layout.length;
     const int n = static_cast<int>(engine.columns.size());
+    if (n == 1) return CutOnlyCellIntoCuts(engine, layout, force, settings, cuts);
     auto boundaryAt = [&](int c) { return engine.columns[static_cast<size_t>(c)]->boundary; };
     int last = 0;
     int boundary = std::max(-1, boundaryAt(0));
@@ -1288,11 +1298,10 @@ namespace {
     return true;
 }
 
-// CutLineAtColumns.  The one cell of a block of one column and the first
-// cell alone of a line of ASCII text are cut by CutOnlyCellOfLine and
-// CutFirstCell; the cut of the output of a block of one column comes here
-// too, so that a line pays for the set-up of neither CutLineAtColumns nor
-// CutAllCells.
+// CutLineAtColumns.  The first cell alone, and the one cell of a block of
+// one column, of a line of ASCII text are cut by CutFirstCell; the cut of
+// the output of a block of one column comes here too, so that a line pays
+// for the set-up of neither CutLineAtColumns nor CutAllCells.
 [[gnu::always_inline]] inline bool CutLine(const PreForm& engine, int lineIndex, int force,
                                            std::vector<CellCut>* cuts, int cellLimit,
                                            const PreForm::CutSettings& settings) {
@@ -1302,12 +1311,7 @@ namespace {
         return false;
     }
     const PreFormLine& line = *engine.lines[static_cast<size_t>(lineIndex)];
-    if (n == 1 && !line.wide) {
-        if (cuts->size() != 1) cuts->resize(1);
-        CutOnlyCellOfLine(engine, line.Layout(), force, settings, cuts->front());
-        return true;
-    }
-    if (cellLimit == 1 && !line.wide) return CutFirstCell(engine, line.Layout(), force, settings, cuts);
+    if ((cellLimit == 1 || n == 1) && !line.wide) return CutFirstCell(engine, line.Layout(), force, settings, cuts);
     return CutAllCells(engine, line, n, force, cuts, cellLimit, settings);
 }
 
