@@ -961,10 +961,10 @@ void PreForm::AnalyseLineStatistics() {
         const bool counted = i >= headerLineCount;
         const int firstText = FirstNonBlank(text);
         line.isBlank = firstText == text.length ? 1 : 0;
-        line.isRuleLine =
-            !line.isBlank && kRuleStarts.may[static_cast<unsigned char>(text.buffer[firstText])] && IsRuleText(text.view())
-                ? 1
-                : 0;
+        line.isRuleLine = !line.isBlank && kRuleStarts.may[static_cast<unsigned char>(text.buffer[firstText])] &&
+                                  IsRuleText(text.view())
+                              ? 1
+                              : 0;
         if (line.isBlank) {
             if (counted) ++blankLineCount;
             continue;

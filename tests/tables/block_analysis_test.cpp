@@ -285,10 +285,12 @@ TEST_F(BlockAnalysisTest, ARuleLineHoldsRuleCharactersAndNoText) {
 // it, must be judged as the rule test judges them.
 TEST_F(BlockAnalysisTest, TheFirstByteOfALineTellsItFromARuleAsTheRuleTestDoes) {
     const std::string rule(30, '-');
+    // clang-format off
     const std::vector<std::string> lines = {
         "a" + rule, "  Z" + rule, "9" + rule, "\xC3\xA9" + rule, "\t" + rule, " \t " + rule, "|" + rule + "|",
         "+" + rule + "+", ":" + rule, "_____", "~~~~~", "= = = = =", "*" + rule, "." + rule, rule + "a",
         rule, "   ", "", "|", "-", "- x", "  ----  ----"};
+    // clang-format on
     for (const std::string& line : lines) Add(line);
     engine->AnalyseLineStatistics();
     for (size_t i = 0; i < lines.size(); ++i) {
