@@ -57,11 +57,25 @@ constexpr long long kMaxRtfWidth = 1000000;
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
 
-bool IsBlankText(LineText text) {
-    for (int i = 0; i < text.length; ++i)
-        if (!IsBlankChar(text.buffer[i])) return false;
-    return true;
+// The first byte of a text that is neither a blank nor a tab (the length
+// when there is none).
+int FirstNonBlank(LineText text) {
+    int i = 0;
+    while (i < text.length && IsBlankChar(text.buffer[i])) ++i;
+    return i;
 }
+
+// Whether a line whose text begins (blanks aside) with a byte may be a rule
+// line, by that byte.  A rule line holds no letter, digit or byte beyond
+// ASCII (IsRuleText): a line of text, which mostly begins with one, is told
+// by a look at a table rather than the rule test.
+struct RuleStarts {
+    bool may[256] = {};
+    RuleStarts() {
+        for (int c = 0; c < 0x80; ++c) may[c] = !IsAsciiAlnum(static_cast<unsigned char>(c));
+    }
+};
+const RuleStarts kRuleStarts;
 
 // Whether the text (of a line that is not blank) begins and ends with "|",
 // blanks aside.
@@ -945,8 +959,12 @@ void PreForm::AnalyseLineStatistics() {
         }
         const LineText text = line.Layout();
         const bool counted = i >= headerLineCount;
-        line.isBlank = IsBlankText(text) ? 1 : 0;
-        line.isRuleLine = !line.isBlank && IsRuleText(text.view()) ? 1 : 0;
+        const int firstText = FirstNonBlank(text);
+        line.isBlank = firstText == text.length ? 1 : 0;
+        line.isRuleLine = !line.isBlank && kRuleStarts.may[static_cast<unsigned char>(text.buffer[firstText])] &&
+                                  IsRuleText(text.view())
+                              ? 1
+                              : 0;
         if (line.isBlank) {
             if (counted) ++blankLineCount;
             continue;
@@ -1200,6 +1218,7 @@ public:
         : engine(owner),
           count(owner.columnCount),
           byColumns(!owner.isDelimited),
+          oneColumn(byColumns && count == 1),
           cutSettings(owner.ReadCutSettings()),
           tallies(static_cast<size_t>(owner.columnCount)),
           emptyFrom(static_cast<size_t>(owner.columnCount), 0) {}
@@ -1216,7 +1235,10 @@ public:
         if (count == 0 || line.continuesRecord) return;
         LineTally tally{line, filled, IsDataLine(engine, i)};
         if (tally.data) ++dataLines;
-        if (byColumns) {
+        if (oneColumn && engine.CutOnlyCell(i, 1, cutSettings, &onlyCut)) {
+            // A block of one column: the line's one cell, without a list of cuts.
+            CountCell(tally, 0, 1, line.Layout().buffer + onlyCut.first, onlyCut.length, onlyCut.alignment);
+        } else if (byColumns) {
             // The cuts follow each other over all the columns.
             engine.CutLineAtColumns(i, 1, &cuts, 0, cutSettings);
             const char* layout = line.Layout().buffer;
@@ -1421,6 +1443,9 @@ private:
     // stand in the line as they are (its raw text may be made in
     // `rawScratch`), and any other line is split into the scratch row.
     const bool byColumns;
+    // A block of one column cuts each line's one cell into `onlyCut`.
+    const bool oneColumn;
+    CellCut onlyCut;
     std::vector<CellCut> cuts;
     TextString rawScratch;
     // The last line of a delimited block that was cut without cells, when no

@@ -189,6 +189,10 @@ public:
     // CutLineAtColumns with settings read by ReadCutSettings.
     bool CutLineAtColumns(int lineIndex, int force, std::vector<CellCut>* cuts, int cellLimit,
                           const CutSettings& settings) const;
+    // The one cut CutLineAtColumns makes of line `lineIndex` of a block of
+    // one column, into `*cut`, for a line of ASCII text; false, with no cut,
+    // for any other line or block.
+    bool CutOnlyCell(int lineIndex, int force, const CutSettings& settings, CellCut* cut) const;
     // The cut of SplitLineIntoCellsByDelimiter for the statistics (texts
     // trimmed, alignments guessed from the texts) without the cells: one
     // entry per field, its text in `*record` (the line's raw text, which

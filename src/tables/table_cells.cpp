@@ -1063,31 +1063,14 @@ bool PreForm::SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int 
 
 namespace {
 
-// The first cell alone of a line of ASCII text (the vote over the first
-// column's texts, or a block of one column): CutLineAtColumns with a limit
-// of one cell, found by reading the piece itself, without the map of the
-// whole line's blanks.  The tags are looked for only as far as the cell's
-// boundaries reach.  Kept apart from the cut of every cell, so that a line
-// of a block of one column pays for none of its set-up.
-[[gnu::noinline]] bool CutFirstCell(const PreForm& engine, LineText layout, int force,
-                                    const PreForm::CutSettings& settings, std::vector<CellCut>* cuts) {
-    const char* text = layout.buffer;
-    const int length = layout.length;
-    const int n = static_cast<int>(engine.columns.size());
-    auto boundaryAt = [&](int c) { return engine.columns[static_cast<size_t>(c)]->boundary; };
-    int last = 0;
-    int boundary = std::max(-1, boundaryAt(0));
-    int end = boundary;
-    if (n > 1) {
-        TagSpans tags(layout.view(), *settings.open, *settings.close);
-        while (last < n - 1 && boundary >= 0 && boundary < length &&
-               !((settings.zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary))) {
-            ++last;
-            boundary = std::max(boundary, boundaryAt(last));
-            end = boundary;
-        }
-    }
-    if (last == n - 1) end = std::max(length - 1, boundary);
+// The cut of a cell of an ASCII line whose text runs to byte `end` (the
+// last byte of its columns, or of the line) and whose last column ends at
+// `boundary`: the borders at its ends cut off, the text trimmed, the
+// alignment guessed from the piece when `force` is set.  Shared by the cut
+// of the first cell and that of a block of one column.
+[[gnu::always_inline]] inline void CutPieceOfLine(const PreForm& engine, const char* text, int length, int end,
+                                                  int boundary, int span, int force,
+                                                  const PreForm::CutSettings& settings, CellCut& cut) {
     int first = 0;
     int stop = std::min(end, length - 1);
     if (stop >= 0 && (text[0] == '|' || text[stop] == '|')) {
@@ -1095,10 +1078,8 @@ namespace {
         first = borders.SkipLeading(first, stop);
         stop = borders.SkipTrailing(first, stop);
     }
-    if (cuts->size() != 1) cuts->resize(1);
-    CellCut& cut = cuts->front();
     cut.column = 0;
-    cut.span = last + 1;
+    cut.span = span;
     cut.first = 0;
     cut.length = 0;
     const int pieceLength = stop >= first ? stop - first + 1 : 0;
@@ -1114,11 +1095,60 @@ namespace {
         cut.first = textStart;
         cut.length = textEnd - textStart;
     }
-    if (settings.configured == 0 && !force && cut.span == 1)
+    if (settings.configured == 0 && !force && span == 1)
         cut.alignment = engine.columns[0]->typicalAlignment;
     else
-        cut.alignment = GuessTextAlignment(&engine, settings.configured, cut.span, 0, boundary + 1, text + first,
+        cut.alignment = GuessTextAlignment(&engine, settings.configured, span, 0, boundary + 1, text + first,
                                            pieceLength, leading, trailing, force);
+}
+
+// The one cell of an ASCII line of a block of one column: the whole line,
+// its borders cut off.  No boundary can end it early, so no tag is looked
+// for.
+[[gnu::always_inline]] inline void CutOnlyCellOfLine(const PreForm& engine, LineText layout, int force,
+                                                     const PreForm::CutSettings& settings, CellCut& cut) {
+    const int boundary = std::max(-1, engine.columns[0]->boundary);
+    CutPieceOfLine(engine, layout.buffer, layout.length, std::max(layout.length - 1, boundary), boundary, 1, force,
+                   settings, cut);
+}
+
+// CutOnlyCellOfLine into a list of one cut.  Apart from CutFirstCell, whose
+// set-up a line of one column need not pay for.
+[[gnu::noinline]] bool CutOnlyCellIntoCuts(const PreForm& engine, LineText layout, int force,
+                                           const PreForm::CutSettings& settings, std::vector<CellCut>* cuts) {
+    if (cuts->size() != 1) cuts->resize(1);
+    CutOnlyCellOfLine(engine, layout, force, settings, cuts->front());
+    return true;
+}
+
+// The first cell alone of a line of ASCII text (the vote over the first
+// column's texts, or a block of one column): CutLineAtColumns with a limit of one cell, found by
+// reading the piece itself, without the map of the whole line's blanks.
+// The tags are looked for only as far as the cell's boundaries reach.  Kept
+// apart from the cut of every cell, so that such a line pays for none of
+// its set-up.
+[[gnu::noinline]] bool CutFirstCell(const PreForm& engine, LineText layout, int force,
+                                    const PreForm::CutSettings& settings, std::vector<CellCut>* cuts) {
+    const char* text = layout.buffer;
+    const int length = layout.length;
+    const int n = static_cast<int>(engine.columns.size());
+    if (n == 1) return CutOnlyCellIntoCuts(engine, layout, force, settings, cuts);
+    auto boundaryAt = [&](int c) { return engine.columns[static_cast<size_t>(c)]->boundary; };
+    int last = 0;
+    int boundary = std::max(-1, boundaryAt(0));
+    int end = boundary;
+    if (n > 1) {
+        TagSpans tags(layout.view(), *settings.open, *settings.close);
+        while (last < n - 1 && boundary >= 0 && boundary < length &&
+               !((settings.zeroWidth || EndsCellAtBoundary(text[boundary])) && !tags.Splits(boundary))) {
+            ++last;
+            boundary = std::max(boundary, boundaryAt(last));
+            end = boundary;
+        }
+    }
+    if (last == n - 1) end = std::max(length - 1, boundary);
+    if (cuts->size() != 1) cuts->resize(1);
+    CutPieceOfLine(engine, text, length, end, boundary, last + 1, force, settings, cuts->front());
     return true;
 }
 
@@ -1292,18 +1322,26 @@ bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int col
 }
 
 bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings) {
-    std::vector<CellCut>& cuts = scratchBuffers.cuts;
-    if (!row || row->Count() != static_cast<int>(columns.size()) ||
-        !CutLine(*this, lineIndex, 0, &cuts, 0, settings))
-        return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
     // The line must hold text in that cell alone.
     const CellCut* filled = nullptr;
-    for (const CellCut& cut : cuts) {
-        if (cut.length == 0) continue;
-        if (filled || cut.column != column) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
-        filled = &cut;
+    bool filledIsLast = true;
+    CellCut only;
+    if (row && row->Count() == 1 && CutOnlyCell(lineIndex, 0, settings, &only)) {
+        if (only.length == 0 || column != 0) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
+        filled = &only;
+    } else {
+        std::vector<CellCut>& cuts = scratchBuffers.cuts;
+        if (!row || row->Count() != static_cast<int>(columns.size()) ||
+            !CutLine(*this, lineIndex, 0, &cuts, 0, settings))
+            return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
+        for (const CellCut& cut : cuts) {
+            if (cut.length == 0) continue;
+            if (filled || cut.column != column) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
+            filled = &cut;
+        }
+        if (!filled) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
+        filledIsLast = filled == &cuts.back();
     }
-    if (!filled) return SplitLineIntoCellsByColumns(row, lineIndex, 0, settings);
     const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
     const LineText layout = line.Layout();
     TextString& text = row->CellAt(column)->text;
@@ -1311,11 +1349,19 @@ bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int col
     // Text beyond the columns the detection stopped at stands in the last
     // cell; its tabs are shown as blanks.
     const bool joined = columnCut.joinedFrom >= 0 && line.length > columnCut.joinedFrom;
-    if (joined && filled == &cuts.back()) text.ReplaceChar(0, '\t', ' ', 0);
+    if (joined && filledIsLast) text.ReplaceChar(0, '\t', ' ', 0);
     if (HasUnbalancedEnd(layout.view(), *settings.open, *settings.close))
         ReportUnbalancedEnd(*this, *settings.close);
     WithCellConversion(*this, line, [&](auto& convert) { ConvertCellText(*this, text, 1, convert); });
     return joined;
+}
+
+bool PreForm::CutOnlyCell(int lineIndex, int force, const CutSettings& settings, CellCut* cut) const {
+    if (columns.size() != 1 || lineIndex < 0 || lineIndex >= static_cast<int>(lines.size())) return false;
+    const PreFormLine& line = *lines[static_cast<size_t>(lineIndex)];
+    if (line.wide) return false;
+    CutOnlyCellOfLine(*this, line.Layout(), force, settings, *cut);
+    return true;
 }
 
 PreForm::CutSettings PreForm::ReadCutSettings() const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/analysed_line.h"
@@ -10,6 +11,7 @@
 #include "policies/tab_config.h"
 #include "support/recording_document.h"
 #include "tables/preform.h"
+#include "tables/rule_lines.h"
 
 namespace {
 
@@ -275,6 +277,28 @@ TEST_F(BlockAnalysisTest, ARuleLineHoldsRuleCharactersAndNoText) {
         PreForm& block = Analyse({"Name    Units", c.line, "Alpha   12"});
         EXPECT_EQ(block.ruleLineCount, c.ruleLines) << c.line;
         EXPECT_EQ(block.lines[1]->isRuleLine, c.ruleLines) << c.line;
+    }
+}
+
+// A line whose text begins with a letter, a digit or a byte beyond ASCII is
+// told from a rule line by that byte alone; lines just off that road, and on
+// it, must be judged as the rule test judges them.
+TEST_F(BlockAnalysisTest, TheFirstByteOfALineTellsItFromARuleAsTheRuleTestDoes) {
+    const std::string rule(30, '-');
+    // clang-format off
+    const std::vector<std::string> lines = {
+        "a" + rule, "  Z" + rule, "9" + rule, "\xC3\xA9" + rule, "\t" + rule, " \t " + rule, "|" + rule + "|",
+        "+" + rule + "+", ":" + rule, "_____", "~~~~~", "= = = = =", "*" + rule, "." + rule, rule + "a",
+        rule, "   ", "", "|", "-", "- x", "  ----  ----"};
+    // clang-format on
+    for (const std::string& line : lines) Add(line);
+    engine->AnalyseLineStatistics();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const PreFormLine& line = *engine->lines[i];
+        const std::string_view text = line.Layout().view();
+        const bool blank = text.find_first_not_of(" \t") == std::string_view::npos;
+        EXPECT_EQ(line.isBlank, blank ? 1 : 0) << '"' << lines[i] << '"';
+        EXPECT_EQ(line.isRuleLine, !blank && IsRuleText(text) ? 1 : 0) << '"' << lines[i] << '"';
     }
 }
 

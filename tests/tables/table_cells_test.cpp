@@ -363,12 +363,14 @@ TEST_F(TableCellsTest, LinesJustOffThePlainCutAreCutAlike) {
 // cut of every cell.  It must be the first cell of a block of two columns
 // whose first boundary is where the one column's is, for the short cut's
 // lines and for lines just off it (borders, tabs, tags, blanks only, wide
-// characters); and the cell the output cuts alone must be the split's.
+// characters), also where it is cut without a list of cuts; and the cell
+// the output cuts alone must be the split's.
 TEST_F(TableCellsTest, TheCellOfABlockOfOneColumnIsCutAsAFirstCell) {
     // clang-format off
     const std::vector<const char*> lines = {
         "abc", "  abc  ", "   7", "12.5", "\tab\t", "|abc|", "| a | b |", "|", "||x", "a|", "", "   ",
-        "x [[B]]y z", "[[FONT 1, Arial]]", "a]] b", "\xC3\xA9 x", "\xE6\x97\xA5\xE6\x9C\xAC 12", "  \xCE\xB1  "};
+        "x [[B]]y z", "[[FONT 1, Arial]]", "a]] b", "\xC3\xA9 x", "\xE6\x97\xA5\xE6\x9C\xAC 12", "  \xCE\xB1  ",
+        "  1,234.5", "7 |", "| 12 |  ", "a\tb  c", "$(3)", "-"};
     // clang-format on
     for (int zeroWidth : {0, 1}) {
         for (int configured : {0, 2}) {
@@ -392,6 +394,7 @@ TEST_F(TableCellsTest, TheCellOfABlockOfOneColumnIsCutAsAFirstCell) {
                 engine->SplitLineIntoCells(&engine->cellRow, 0, 1);
             }
             std::vector<CellCut> oneCuts, twoCuts;
+            const PreForm::CutSettings settings = one.ReadCutSettings();
             for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
                 for (int force : {0, 1}) {
                     SCOPED_TRACE(testing::Message()
@@ -405,6 +408,22 @@ TEST_F(TableCellsTest, TheCellOfABlockOfOneColumnIsCutAsAFirstCell) {
                     EXPECT_EQ(oneCuts[0].first, twoCuts[0].first);
                     EXPECT_EQ(oneCuts[0].length, twoCuts[0].length);
                     EXPECT_EQ(oneCuts[0].alignment, twoCuts[0].alignment);
+                    // The cut without a list of cuts: an ASCII line of a
+                    // block of one column only.
+                    CellCut only;
+                    only.length = -1;
+                    const bool ascii = !one.lines[static_cast<size_t>(i)]->wide;
+                    EXPECT_EQ(one.CutOnlyCell(i, force, settings, &only), ascii);
+                    if (ascii) {
+                        EXPECT_EQ(only.column, 0);
+                        EXPECT_EQ(only.span, 1);
+                        EXPECT_EQ(only.first, twoCuts[0].first);
+                        EXPECT_EQ(only.length, twoCuts[0].length);
+                        EXPECT_EQ(only.alignment, twoCuts[0].alignment);
+                    } else {
+                        EXPECT_EQ(only.length, -1);
+                    }
+                    EXPECT_FALSE(two.CutOnlyCell(i, force, settings, &only));
                 }
                 const bool split = one.SplitLineIntoCellsByColumns(&one.scratchRow, i, 0);
                 EXPECT_EQ(one.SplitFilledCellForOutput(&one.cellRow, i, 0), split) << lines[static_cast<size_t>(i)];
