@@ -91,12 +91,8 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
     // A tag of an unknown name is not executed: its arguments are not read.
     const TagReading reading = ReadTag(set, tag, name, arguments, UnknownTagArguments::kLeftUnread);
     if (reading != TagReading::kRecognised) {
-        TextString error;
-        int recogniseLevel = -1;
-        DescribeTagReading(reading, name, tag, error, recogniseLevel);
-        if (!messages.IsEmpty()) messages.Append("\n           ");
-        messages.Append("TAG ERROR: ");
-        messages.Append(error);
+        AppendTagReadingError(reading, name, tag,
+                              messages.IsEmpty() ? "TAG ERROR: " : "\n           TAG ERROR: ", messages);
         level = kLevelAlways;
         // The tag stays in the text.  Its markup characters were kept as
         // they are when the line was read, for a tag's executor to write;
