@@ -312,7 +312,8 @@ bool ReadPlainTagNameOf(const FC& policies, std::string_view tag, std::string_vi
         });
     };
     if (!plainDelimiter(start) || !plainDelimiter(end) || tag.size() <= start.size() + end.size() ||
-        tag.substr(0, start.size()) != start || tag.substr(tag.size() - end.size()) != end)
+        !std::equal(start.begin(), start.end(), tag.begin()) ||
+        !std::equal(end.begin(), end.end(), tag.end() - static_cast<std::ptrdiff_t>(end.size())))
         return false;
     return ReadPlainTagName(tag, start, tag.size() - end.size(), name);
 }
@@ -383,11 +384,22 @@ TagReadingError DescribeReading(TagReading reading, const TextString& name, cons
     return {};
 }
 
-// Appends `prefix` and the error text to `out`, whose room is made for the
-// whole at once (an unknown tag's message is composed for every such tag).
+// The longest error text put together on the stack before it is appended.
+constexpr size_t kComposedErrorBytes = 256;
+
+// Appends `prefix` and the error text to `out` (an unknown tag's message is
+// composed for every such tag): a short text is put together first and
+// appended at once, a longer one piece by piece with room made for the whole.
 void AppendReadingError(const TagReadingError& error, std::string_view prefix, TextString& out) {
     size_t size = prefix.size();
     for (size_t i = 0; i < error.count; ++i) size += error.pieces[i].size();
+    if (size <= kComposedErrorBytes) {
+        std::array<char, kComposedErrorBytes> composed;
+        char* at = std::copy(prefix.begin(), prefix.end(), composed.data());
+        for (size_t i = 0; i < error.count; ++i) at = std::copy(error.pieces[i].begin(), error.pieces[i].end(), at);
+        out.AppendBytes(composed.data(), static_cast<int>(size));
+        return;
+    }
     if (size < static_cast<size_t>(INT_MAX / 2) - static_cast<size_t>(out.length))
         out.Reserve(out.length + static_cast<int>(size));
     out.AppendBytes(prefix.data(), static_cast<int>(prefix.size()));
