@@ -124,9 +124,9 @@ bool FindCellTag(const TextString& text, int from, const TextString& start, cons
 }
 
 // Splits a tag text into its name (up to the first blank, comma or "=" after
-// its first character) and its normalised argument list.  False when it
-// cannot be split.
-bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& arguments) {
+// its first character) and its content, normalised, in `arguments`.  False
+// when it cannot be split.
+bool SplitCellTagName(FC& set, const TextString& tag, TextString& name, TextString& arguments) {
     const TextString& start = set.GetText(Pol::StartTagDelimiter);
     const TextString& end = set.GetText(Pol::EndTagDelimiter);
     if (tag.length < start.length + end.length) return false;
@@ -145,7 +145,19 @@ bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& 
         }
     }
     name.AssignSubstring(content.buffer, 0, nameEnd);
+    return true;
+}
+
+// Turns the content SplitCellTagName left in `arguments` into the tag's
+// normalised argument list.  False when it cannot be read.
+bool ReadCellTagArguments(FC& set, const TextString& name, TextString& arguments) {
     return ParseTagArguments(set, arguments, name.buffer);
+}
+
+// Splits a tag text into its name and its normalised argument list.  False
+// when it cannot be split.
+bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& arguments) {
+    return SplitCellTagName(set, tag, name, arguments) && ReadCellTagArguments(set, name, arguments);
 }
 
 // A vertical alignment letter: T 1 (top), B 2 (bottom), C 3 (centre); 0 for
@@ -820,13 +832,18 @@ int RunCellTag(PreForm& engine, int mode, TableCell* cell, AnalysedLine& scratch
                      .setUp = setUp};
 
     // A tag that cannot be split into its name and arguments is dropped.
-    if (!SplitCellTag(call.set, tagText, call.name, call.arguments)) {
+    // The cell's own handler of the tag reads the arguments; else the tag
+    // runs as an ordinary in-line tag, whose executor reads the tag again,
+    // and its arguments are read here only where reading them can fail (no
+    // marker character is free, which needs a "|" in the tag).
+    const bool split = SplitCellTagName(call.set, tagText, call.name, call.arguments);
+    const CellTagHandler handle = split ? FindCellTagHandler(call.name) : nullptr;
+    const bool readArguments = handle || call.arguments.view().find('|') != std::string_view::npos;
+    if (!split || (readArguments && !ReadCellTagArguments(call.set, call.name, call.arguments))) {
         call.Remove();
         return 0;
     }
-    // The cell's own handler of the tag, or else the tag runs as an ordinary
-    // in-line tag.
-    if (const CellTagHandler handle = FindCellTagHandler(call.name)) return handle(call);
+    if (handle) return handle(call);
     return call.Execute(mode);
 }
 
