@@ -894,8 +894,9 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
     // position with every tag dealt with, and the scratch line keeps the text
     // from `position` on as it was.  (Rewriting the whole line at every tag
     // made a cell of many tags take time quadratic in its length.)
-    TextString done;
-    TextString tag;
+    TextString& done = texts.done;
+    TextString& tag = texts.tag;
+    done.MakeEmpty();
     int position = 0;
     int first = -1, last = -1;
     while (FindCellTag(scratch, position, start, end, &first, &last)) {
@@ -928,7 +929,7 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
         static_cast<TextString&>(scratch) = TextString();
     }
     scratchBuffers.cellTagLine = std::move(line);
-    for (TextString* kept : {&texts.name, &texts.arguments, &texts.messages})
+    for (TextString* kept : {&texts.name, &texts.arguments, &texts.messages, &texts.tag, &texts.done})
         if (kept->capacity > kKeptScratchBytes) *kept = TextString();
     scratchBuffers.cellTagTexts = std::move(tagTexts);
 }

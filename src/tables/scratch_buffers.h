@@ -28,6 +28,8 @@ struct EngineScratch {
             TextString name;
             TextString arguments;
             TextString messages;  // of a tag run by its executor
+            TextString tag;  // the tag as written
+            TextString done;  // the cell's text before the scan position
         };
         std::unique_ptr<CellTagTexts> cellTagTexts;  // made on first use
         std::vector<CellCut> cuts;  // SplitLineIntoCellsByColumns
