@@ -90,6 +90,12 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
     TextString name, arguments;
     // A tag of an unknown name is not executed: its arguments are not read.
     const TagReading reading = ReadTag(set, tag, name, arguments, UnknownTagArguments::kLeftUnread);
+    return ExecuteReadTag(mode, document, tag, reading, name, arguments, set, messages, level);
+}
+
+bool AnalysedLine::ExecuteReadTag(int mode, OutputDocument* document, const TextString& tag, TagReading reading,
+                                  const TextString& name, const TextString& arguments, FC& set, TextString& messages,
+                                  int& level) {
     if (reading != TagReading::kRecognised) {
         AppendTagReadingError(reading, name, tag,
                               messages.IsEmpty() ? "TAG ERROR: " : "\n           TAG ERROR: ", messages);

@@ -441,9 +441,9 @@ int CellTagCall::SplitAt(int at) {
 // the line's tag batch and appended to what is done, without the line being
 // touched (see ExecuteTagAlone).
 int CellTagCall::Execute(int executorMode) {
-    Line();
     const bool wholeLine = NameIs(name, "END_HEADING");
     if (done && !wholeLine) return ExecuteTagAlone(executorMode);
+    Line();
     const int shift = wholeLine ? JoinWhole(tagStart) : 0;
     const int from = tagStart + shift;  // the tag's place in the line the executor sees
     const int to = tagEnd + shift;
@@ -469,13 +469,19 @@ int CellTagCall::Execute(int executorMode) {
 // recorded, not written into the line, and goes to what is done; the scan
 // goes on after the tag.  Joining the line, or moving its rest, at every tag
 // made a cell of many tags take time quadratic in its length.
+//
+// The tag is read as the executors read it, into the texts the cell's own
+// reading is done with.  A tag that is not recognised (an unknown name, as
+// in most cells dense with tags) is reported and kept as text without the
+// scratch line made a line.
 int CellTagCall::ExecuteTagAlone(int executorMode) {
     messages.MakeEmpty();
     int level = -1;
     OutputDocument* document = engine.htmlOutput ? engine.htmlWriter : engine.rtfWriter;
-    Line();
+    const TagReading reading = ReadTag(set, tagText, name, arguments, UnknownTagArguments::kLeftUnread);
+    if (reading == TagReading::kRecognised) Line();
     scratch.BeginTagBatch();
-    scratch.ExecuteTag(executorMode, document, tagText, set, messages, level);
+    scratch.ExecuteReadTag(executorMode, document, tagText, reading, name, arguments, set, messages, level);
     const std::vector<AnalysedLine::TagReplacement> batch = scratch.TakeTagBatch();
     if (!messages.IsEmpty()) engine.Message(messages.buffer, level >= 0 ? level : kLevelAlways);
     const std::string_view tag(scratch.buffer + tagStart, static_cast<size_t>(tagLength));
