@@ -482,7 +482,7 @@ int CellTagCall::ExecuteTagAlone(int executorMode) {
     if (reading == TagReading::kRecognised) Line();
     scratch.BeginTagBatch();
     scratch.ExecuteReadTag(executorMode, document, tagText, reading, name, arguments, set, messages, level);
-    const std::vector<AnalysedLine::TagReplacement> batch = scratch.TakeTagBatch();
+    std::vector<AnalysedLine::TagReplacement> batch = scratch.TakeTagBatch();
     if (!messages.IsEmpty()) engine.Message(messages.buffer, level >= 0 ? level : kLevelAlways);
     const std::string_view tag(scratch.buffer + tagStart, static_cast<size_t>(tagLength));
     const auto replaced = std::find_if(batch.begin(), batch.end(),
@@ -490,6 +490,9 @@ int CellTagCall::ExecuteTagAlone(int executorMode) {
     const std::string_view piece = replaced != batch.end() ? std::string_view(replaced->ForCurrentText()) : tag;
     done->AppendBytes(piece.data(), static_cast<int>(piece.size()));
     next = tagEnd + 1;
+    // The batch's room goes back to the line for the cell's next tag.
+    batch.clear();
+    scratch.tagBatch = std::move(batch);
     return 1;
 }
 
