@@ -22,6 +22,7 @@ class Context;
 class FC;
 class OutputDocument;
 class PreformattedScoreRecord;
+enum class TagReading;  // analysis/inline_tag_args.h
 
 // Attribute bits of the flag word.
 enum AnalysedLineFlag : uint32_t {
@@ -203,6 +204,13 @@ public:
     void ReplaceTag(const TextString& tag, const TextString& replacement, const TextString& currentReplacement);
     virtual bool ExecuteTag(int mode, OutputDocument* document, const TextString& tag, FC& set, TextString& messages,
                             int& level);
+    // ExecuteTag for a tag read already, as it reads it (ReadTag leaving an
+    // unknown tag's arguments unread).  A tag not recognised only adds its
+    // message and, in HTML, its escaped text as its replacement: it needs
+    // nothing of the line but the replacement (or the batch) it goes to.
+    bool ExecuteReadTag(int mode, OutputDocument* document, const TextString& tag, TagReading reading,
+                        const TextString& name, const TextString& arguments, FC& set, TextString& messages,
+                        int& level);
 
     // Lists, definitions, rulers, pre-formatted text (src/analysis/lists.cpp).
     // The "previous line" of these tests is GetAnalysisPreviousLine(this)

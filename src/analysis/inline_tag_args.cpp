@@ -312,7 +312,8 @@ bool ReadPlainTagNameOf(const FC& policies, std::string_view tag, std::string_vi
         });
     };
     if (!plainDelimiter(start) || !plainDelimiter(end) || tag.size() <= start.size() + end.size() ||
-        tag.substr(0, start.size()) != start || tag.substr(tag.size() - end.size()) != end)
+        !std::equal(start.begin(), start.end(), tag.begin()) ||
+        !std::equal(end.begin(), end.end(), tag.end() - static_cast<std::ptrdiff_t>(end.size())))
         return false;
     return ReadPlainTagName(tag, start, tag.size() - end.size(), name);
 }
@@ -363,24 +364,61 @@ TagReading ReadTag(FC& policies, const TextString& tagText, TextString& name, Te
     return parsed ? TagReading::kRecognised : TagReading::kUnparsable;
 }
 
+namespace {
+
+// The pieces of the error text of a reading, in order (none for a
+// recognised tag).
+struct TagReadingError {
+    std::array<std::string_view, 4> pieces{};
+    size_t count = 0;
+};
+
+TagReadingError DescribeReading(TagReading reading, const TextString& name, const TextString& tagText) {
+    switch (reading) {
+        case TagReading::kRecognised: return {};
+        case TagReading::kNestedOrIncomplete:
+            return {{"Incomplete tag, or nested tag - \"", tagText.view(), "\""}, 3};
+        case TagReading::kUnknownName: return {{"Unrecognised tag \"", name.view(), "\" : ", tagText.view()}, 4};
+        case TagReading::kUnparsable: return {{"Can't parse tag \"", tagText.view(), "\""}, 3};
+    }
+    return {};
+}
+
+// The longest error text put together on the stack before it is appended.
+constexpr size_t kComposedErrorBytes = 256;
+
+// Appends `prefix` and the error text to `out` (an unknown tag's message is
+// composed for every such tag): a short text is put together first and
+// appended at once, a longer one piece by piece with room made for the whole.
+void AppendReadingError(const TagReadingError& error, std::string_view prefix, TextString& out) {
+    size_t size = prefix.size();
+    for (size_t i = 0; i < error.count; ++i) size += error.pieces[i].size();
+    if (size <= kComposedErrorBytes) {
+        std::array<char, kComposedErrorBytes> composed;
+        char* at = std::copy(prefix.begin(), prefix.end(), composed.data());
+        for (size_t i = 0; i < error.count; ++i) at = std::copy(error.pieces[i].begin(), error.pieces[i].end(), at);
+        out.AppendBytes(composed.data(), static_cast<int>(size));
+        return;
+    }
+    if (size < static_cast<size_t>(INT_MAX / 2) - static_cast<size_t>(out.length))
+        out.Reserve(out.length + static_cast<int>(size));
+    out.AppendBytes(prefix.data(), static_cast<int>(prefix.size()));
+    for (size_t i = 0; i < error.count; ++i)
+        out.AppendBytes(error.pieces[i].data(), static_cast<int>(error.pieces[i].size()));
+}
+
+}  // namespace
+
 void DescribeTagReading(TagReading reading, const TextString& name, const TextString& tagText, TextString& error,
                         int& level) {
     error.MakeEmpty();
     level = reading == TagReading::kRecognised ? -1 : kLevelAlways;
-    const auto compose = [&](std::initializer_list<std::string_view> pieces) {
-        size_t size = 0;
-        for (const std::string_view piece : pieces) size += piece.size();
-        if (size < static_cast<size_t>(INT_MAX / 2)) error.Reserve(static_cast<int>(size));
-        for (const std::string_view piece : pieces) error.AppendBytes(piece.data(), static_cast<int>(piece.size()));
-    };
-    switch (reading) {
-        case TagReading::kRecognised: break;
-        case TagReading::kNestedOrIncomplete:
-            compose({"Incomplete tag, or nested tag - \"", tagText.view(), "\""});
-            break;
-        case TagReading::kUnknownName: compose({"Unrecognised tag \"", name.view(), "\" : ", tagText.view()}); break;
-        case TagReading::kUnparsable: compose({"Can't parse tag \"", tagText.view(), "\""}); break;
-    }
+    AppendReadingError(DescribeReading(reading, name, tagText), {}, error);
+}
+
+void AppendTagReadingError(TagReading reading, const TextString& name, const TextString& tagText,
+                           std::string_view prefix, TextString& out) {
+    AppendReadingError(DescribeReading(reading, name, tagText), prefix, out);
 }
 
 bool RecogniseTag(FC& policies, const TextString& tagText, TextString& name, TextString& arguments,

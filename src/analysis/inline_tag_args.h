@@ -51,6 +51,9 @@ TagReading ReadTag(FC& policies, const TextString& tagText, TextString& name, Te
 // for a recognised tag.
 void DescribeTagReading(TagReading reading, const TextString& name, const TextString& tagText, TextString& error,
                         int& level);
+// Appends `prefix` and the error text DescribeTagReading gives to `out`.
+void AppendTagReadingError(TagReading reading, const TextString& name, const TextString& tagText,
+                           std::string_view prefix, TextString& out);
 
 // Normalises `text` (a tag's content, name included) in place: the first
 // occurrence of `tagName` is removed (without regard to case, as names are

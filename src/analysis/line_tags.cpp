@@ -90,13 +90,15 @@ bool AnalysedLine::ExecuteTag(int mode, OutputDocument* document, const TextStri
     TextString name, arguments;
     // A tag of an unknown name is not executed: its arguments are not read.
     const TagReading reading = ReadTag(set, tag, name, arguments, UnknownTagArguments::kLeftUnread);
+    return ExecuteReadTag(mode, document, tag, reading, name, arguments, set, messages, level);
+}
+
+bool AnalysedLine::ExecuteReadTag(int mode, OutputDocument* document, const TextString& tag, TagReading reading,
+                                  const TextString& name, const TextString& arguments, FC& set, TextString& messages,
+                                  int& level) {
     if (reading != TagReading::kRecognised) {
-        TextString error;
-        int recogniseLevel = -1;
-        DescribeTagReading(reading, name, tag, error, recogniseLevel);
-        if (!messages.IsEmpty()) messages.Append("\n           ");
-        messages.Append("TAG ERROR: ");
-        messages.Append(error);
+        AppendTagReadingError(reading, name, tag,
+                              messages.IsEmpty() ? "TAG ERROR: " : "\n           TAG ERROR: ", messages);
         level = kLevelAlways;
         // The tag stays in the text.  Its markup characters were kept as
         // they are when the line was read, for a tag's executor to write;

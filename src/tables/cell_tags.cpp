@@ -124,9 +124,9 @@ bool FindCellTag(const TextString& text, int from, const TextString& start, cons
 }
 
 // Splits a tag text into its name (up to the first blank, comma or "=" after
-// its first character) and its normalised argument list.  False when it
-// cannot be split.
-bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& arguments) {
+// its first character) and its content, normalised, in `arguments`.  False
+// when it cannot be split.
+bool SplitCellTagName(FC& set, const TextString& tag, TextString& name, TextString& arguments) {
     const TextString& start = set.GetText(Pol::StartTagDelimiter);
     const TextString& end = set.GetText(Pol::EndTagDelimiter);
     if (tag.length < start.length + end.length) return false;
@@ -145,7 +145,19 @@ bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& 
         }
     }
     name.AssignSubstring(content.buffer, 0, nameEnd);
+    return true;
+}
+
+// Turns the content SplitCellTagName left in `arguments` into the tag's
+// normalised argument list.  False when it cannot be read.
+bool ReadCellTagArguments(FC& set, const TextString& name, TextString& arguments) {
     return ParseTagArguments(set, arguments, name.buffer);
+}
+
+// Splits a tag text into its name and its normalised argument list.  False
+// when it cannot be split.
+bool SplitCellTag(FC& set, const TextString& tag, TextString& name, TextString& arguments) {
+    return SplitCellTagName(set, tag, name, arguments) && ReadCellTagArguments(set, name, arguments);
 }
 
 // A vertical alignment letter: T 1 (top), B 2 (bottom), C 3 (centre); 0 for
@@ -165,67 +177,6 @@ int VerticalCode(const TextString& arguments) {
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// The scan over a cell's tags
-
-void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePosition& where) {
-    if (!text || !policies) return;
-    const TextString& start = policies->GetText(Pol::StartTagDelimiter);
-    if (!MayHold(*text, start)) return;
-    const TextString& end = policies->GetText(Pol::EndTagDelimiter);
-    if (start.IsEmpty() || end.IsEmpty() || !text->Find(0, start.buffer, nullptr, 0)) return;
-
-    // The tags run on a line of their own, placed at the cell's source, so
-    // that executed tags see where the cell came from.  The engine keeps the
-    // line from cell to cell with the room of its texts; it is made a fresh
-    // line first.  It is taken for the call and given back at its end, so
-    // that a tag whose executor comes back here finds none and makes its own.
-    std::unique_ptr<AnalysedLine> line = std::move(scratchBuffers.cellTagLine);
-    if (line)
-        line->Recycle(nullptr);
-    else
-        line = std::make_unique<AnalysedLine>();
-    AnalysedLine& scratch = *line;
-    scratch.SetText(text->buffer);
-    scratch.SetPosition(policies, where);
-    scratch.SetOriginPosition(policies, where);
-
-    // The result is built in one pass: `done` holds the text before the scan
-    // position with every tag dealt with, and the scratch line keeps the text
-    // from `position` on as it was.  (Rewriting the whole line at every tag
-    // made a cell of many tags take time quadratic in its length.)
-    TextString done;
-    TextString tag;
-    int position = 0;
-    int first = -1, last = -1;
-    while (FindCellTag(scratch, position, start, end, &first, &last)) {
-        done.AppendBytes(scratch.buffer + position, first - position);
-        tag.AssignChars(scratch.buffer + first, last - first + 1);
-        const int remaining = scratch.length - first;
-        int next = first;
-        int keep = 0;
-        ProcessCellTag(kWriteCellMode, cell, &scratch, &next, first, last, tag, &keep, &done);
-        // Whatever the handler did, the text left to scan must shrink: a tag
-        // left as it was, or markup that starts with a delimiter again, is
-        // never looked at a second time (it is kept as text).
-        next = std::clamp(next, 0, scratch.length);
-        if (scratch.length - next >= remaining) {
-            const int passed = scratch.length - remaining + 1;
-            done.AppendBytes(scratch.buffer + next, passed - next);
-            next = passed;
-        }
-        position = next;
-    }
-    done.AppendBytes(scratch.buffer + position, scratch.length - position);
-
-    text->AssignChars(done.buffer, done.length);
-    if (scratch.annotation && !scratch.annotation->IsEmpty()) HoldMessage(scratch.annotation->view());
-    if (policies->context) policies->context->ForgetLine(&scratch);
-    // A line that held a long text gives its room back.
-    scratch.ReleaseTexts(AnalysedLine::kKeptTextRoom);
-    scratchBuffers.cellTagLine = std::move(line);
-}
 
 // ---------------------------------------------------------------------------
 // Rules inside cells
@@ -374,6 +325,18 @@ TextString CellLineRule(PreForm& engine, const TableCell* cell, const TextString
 
 namespace {
 
+// The scan of a cell's tags holds the cell's text in the scratch line
+// without making it a line: most tags (VALIGN, BR, QUAD ...) only change the
+// cell or the text, and recycling the line, giving it the cell's texts and
+// its place cost more than such a tag.  The line is made ready when a handler
+// first needs it as a line (a tag run by its executor, a FONT or COLOUR tag),
+// from the cell's text as it came and the text the scan holds by then.
+struct CellLineSetUp {
+    const char* cellText;
+    const SourcePosition& where;
+    bool ready = false;
+};
+
 // One cell tag being handled: where it stands in the scratch line, what it
 // says, and the ways it leaves its handler.  Each way sets `next`, where the
 // scan goes on.
@@ -394,9 +357,14 @@ struct CellTagCall {
     int& next;
     int& kept;
     TextString* done;
-    TextString name;
-    TextString arguments;
+    TextString& name;
+    TextString& arguments;
+    TextString& messages;
+    // Set while the scratch line holds no more than the text being scanned:
+    // Line() makes it the cell's line when a handler first needs one.
+    CellLineSetUp* setUp;
 
+    AnalysedLine& Line();
     int Replace(const char* with);
     int Remove() { return Replace(""); }
     int Skip();
@@ -406,6 +374,22 @@ struct CellTagCall {
     int Execute(int executorMode);
     void Fault(const char* text) const;
 };
+
+AnalysedLine& CellTagCall::Line() {
+    if (!setUp || setUp->ready) return scratch;
+    setUp->ready = true;
+    // Handlers before this one may have changed the text (a WS tag trims
+    // it): the changed text stays the line's current text.
+    const bool unchanged = scratch.view() == std::string_view(setUp->cellText);
+    TextString current;
+    if (!unchanged) current = static_cast<const TextString&>(scratch);
+    scratch.Recycle(nullptr);
+    scratch.SetText(setUp->cellText);
+    if (!unchanged) scratch.AssignChars(current.buffer, current.length);
+    scratch.SetPosition(&set, setUp->where);
+    scratch.SetOriginPosition(&set, setUp->where);
+    return scratch;
+}
 
 int CellTagCall::Replace(const char* with) {
     if (done) {
@@ -459,11 +443,12 @@ int CellTagCall::SplitAt(int at) {
 int CellTagCall::Execute(int executorMode) {
     const bool wholeLine = NameIs(name, "END_HEADING");
     if (done && !wholeLine) return ExecuteTagAlone(executorMode);
+    Line();
     const int shift = wholeLine ? JoinWhole(tagStart) : 0;
     const int from = tagStart + shift;  // the tag's place in the line the executor sees
     const int to = tagEnd + shift;
     const TextString before(scratch);
-    TextString messages;
+    messages.MakeEmpty();
     int level = -1;
     OutputDocument* document = engine.htmlOutput ? engine.htmlWriter : engine.rtfWriter;
     scratch.ExecuteTag(executorMode, document, tagText, set, messages, level);
@@ -484,13 +469,20 @@ int CellTagCall::Execute(int executorMode) {
 // recorded, not written into the line, and goes to what is done; the scan
 // goes on after the tag.  Joining the line, or moving its rest, at every tag
 // made a cell of many tags take time quadratic in its length.
+//
+// The tag is read as the executors read it, into the texts the cell's own
+// reading is done with.  A tag that is not recognised (an unknown name, as
+// in most cells dense with tags) is reported and kept as text without the
+// scratch line made a line.
 int CellTagCall::ExecuteTagAlone(int executorMode) {
-    TextString messages;
+    messages.MakeEmpty();
     int level = -1;
     OutputDocument* document = engine.htmlOutput ? engine.htmlWriter : engine.rtfWriter;
+    const TagReading reading = ReadTag(set, tagText, name, arguments, UnknownTagArguments::kLeftUnread);
+    if (reading == TagReading::kRecognised) Line();
     scratch.BeginTagBatch();
-    scratch.ExecuteTag(executorMode, document, tagText, set, messages, level);
-    const std::vector<AnalysedLine::TagReplacement> batch = scratch.TakeTagBatch();
+    scratch.ExecuteReadTag(executorMode, document, tagText, reading, name, arguments, set, messages, level);
+    std::vector<AnalysedLine::TagReplacement> batch = scratch.TakeTagBatch();
     if (!messages.IsEmpty()) engine.Message(messages.buffer, level >= 0 ? level : kLevelAlways);
     const std::string_view tag(scratch.buffer + tagStart, static_cast<size_t>(tagLength));
     const auto replaced = std::find_if(batch.begin(), batch.end(),
@@ -498,6 +490,9 @@ int CellTagCall::ExecuteTagAlone(int executorMode) {
     const std::string_view piece = replaced != batch.end() ? std::string_view(replaced->ForCurrentText()) : tag;
     done->AppendBytes(piece.data(), static_cast<int>(piece.size()));
     next = tagEnd + 1;
+    // The batch's room goes back to the line for the cell's next tag.
+    batch.clear();
+    scratch.tagBatch = std::move(batch);
     return 1;
 }
 
@@ -521,7 +516,7 @@ int BreakLine(CellTagCall& call) {
 
 int HandleFont(CellTagCall& call) {
     FontSpec font;
-    if (!GetTagFont(&call.set, &call.scratch, call.name, call.arguments, font)) {
+    if (!GetTagFont(&call.set, &call.Line(), call.name, call.arguments, font)) {
         call.Fault("TAG ERROR: Invalid FONT tag in table cell: ");
         call.Remove();
         return 0;
@@ -732,7 +727,7 @@ int RemoveTag(CellTagCall& call) { return call.Remove(); }
 int HandleColour(CellTagCall& call) {
     if (!call.building) return call.Execute(call.mode);
     TextString colour;
-    if (!GetTagColour(&call.set, &call.scratch, call.name, call.arguments, colour)) {
+    if (!GetTagColour(&call.set, &call.Line(), call.name, call.arguments, colour)) {
         TextString text("TAG ERROR: Invalid ");
         text.Append(call.name);
         text.Append(" tag in table cell: ");
@@ -814,20 +809,23 @@ CellTagHandler FindCellTagHandler(const TextString& name) {
 // ---------------------------------------------------------------------------
 // One tag
 
-int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, int* position, int tagStart,
-                            int tagEnd, const TextString& tagText, int* keep, TextString* done) {
-    int localPosition = tagStart;
-    int localKeep = 0;
-    int& next = position ? *position : localPosition;
-    int& kept = keep ? *keep : localKeep;
+namespace {
+
+using CellTagTexts = EngineScratch::ScratchBuffers::CellTagTexts;
+
+// Handles one tag of the scratch line (see PreForm::ProcessCellTag); the
+// tag's name, arguments and messages are read into `texts`.
+int RunCellTag(PreForm& engine, int mode, TableCell* cell, AnalysedLine& scratch, CellLineSetUp* setUp, int& next,
+               int& kept, int tagStart, int tagEnd, const TextString& tagText, TextString* done,
+               CellTagTexts& texts) {
     kept = 0;
     next = tagStart;
-    if (!policies || !scratch || tagStart < 0 || tagEnd < tagStart || tagEnd >= scratch->length) return 0;
-    CellTagCall call{.engine = *this,
-                     .set = *policies,
-                     .config = ConfigOf(*this),
+    if (!engine.policies || tagStart < 0 || tagEnd < tagStart || tagEnd >= scratch.length) return 0;
+    CellTagCall call{.engine = engine,
+                     .set = *engine.policies,
+                     .config = ConfigOf(engine),
                      .cell = cell,
-                     .scratch = *scratch,
+                     .scratch = scratch,
                      .mode = mode,
                      .building = mode == kBuildConfigurationMode,
                      .tagStart = tagStart,
@@ -837,18 +835,112 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
                      .next = next,
                      .kept = kept,
                      .done = done,
-                     .name = {},
-                     .arguments = {}};
+                     .name = texts.name,
+                     .arguments = texts.arguments,
+                     .messages = texts.messages,
+                     .setUp = setUp};
 
     // A tag that cannot be split into its name and arguments is dropped.
-    if (!SplitCellTag(call.set, tagText, call.name, call.arguments)) {
+    // The cell's own handler of the tag reads the arguments; else the tag
+    // runs as an ordinary in-line tag, whose executor reads the tag again,
+    // and its arguments are read here only where reading them can fail (no
+    // marker character is free, which needs a "|" in the tag).
+    const bool split = SplitCellTagName(call.set, tagText, call.name, call.arguments);
+    const CellTagHandler handle = split ? FindCellTagHandler(call.name) : nullptr;
+    const bool readArguments = handle || call.arguments.view().find('|') != std::string_view::npos;
+    if (!split || (readArguments && !ReadCellTagArguments(call.set, call.name, call.arguments))) {
         call.Remove();
         return 0;
     }
-    // The cell's own handler of the tag, or else the tag runs as an ordinary
-    // in-line tag.
-    if (const CellTagHandler handle = FindCellTagHandler(call.name)) return handle(call);
+    if (handle) return handle(call);
     return call.Execute(mode);
+}
+
+}  // namespace
+
+int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, int* position, int tagStart,
+                            int tagEnd, const TextString& tagText, int* keep, TextString* done) {
+    int localPosition = tagStart;
+    int localKeep = 0;
+    int& next = position ? *position : localPosition;
+    int& kept = keep ? *keep : localKeep;
+    kept = 0;
+    next = tagStart;
+    if (!scratch) return 0;
+    CellTagTexts texts;
+    return RunCellTag(*this, mode, cell, *scratch, nullptr, next, kept, tagStart, tagEnd, tagText, done, texts);
+}
+
+// ---------------------------------------------------------------------------
+// The scan over a cell's tags
+
+void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePosition& where) {
+    if (!text || !policies) return;
+    const TextString& start = policies->GetText(Pol::StartTagDelimiter);
+    if (!MayHold(*text, start)) return;
+    const TextString& end = policies->GetText(Pol::EndTagDelimiter);
+    if (start.IsEmpty() || end.IsEmpty() || !text->Find(0, start.buffer, nullptr, 0)) return;
+
+    // The tags run on a line of their own, placed at the cell's source, so
+    // that executed tags see where the cell came from.  The engine keeps the
+    // line from cell to cell with the room of its texts; it holds the cell's
+    // text, and is made a fresh line placed at the cell only when a handler
+    // needs one (CellLineSetUp).  The line, and the texts the tags' names and
+    // arguments are read into, are taken for the call and given back at its
+    // end, so that a tag whose executor comes back here finds none and makes
+    // its own.
+    std::unique_ptr<AnalysedLine> line = std::move(scratchBuffers.cellTagLine);
+    if (!line) line = std::make_unique<AnalysedLine>();
+    std::unique_ptr<CellTagTexts> tagTexts = std::move(scratchBuffers.cellTagTexts);
+    if (!tagTexts) tagTexts = std::make_unique<CellTagTexts>();
+    CellTagTexts& texts = *tagTexts;
+    AnalysedLine& scratch = *line;
+    // The line's text as the line is given it: up to a NUL byte.
+    scratch.Assign(text->buffer);
+    CellLineSetUp setUp{.cellText = text->buffer, .where = where};
+
+    // The result is built in one pass: `done` holds the text before the scan
+    // position with every tag dealt with, and the scratch line keeps the text
+    // from `position` on as it was.  (Rewriting the whole line at every tag
+    // made a cell of many tags take time quadratic in its length.)
+    TextString& done = texts.done;
+    TextString& tag = texts.tag;
+    done.MakeEmpty();
+    int position = 0;
+    int first = -1, last = -1;
+    while (FindCellTag(scratch, position, start, end, &first, &last)) {
+        done.AppendBytes(scratch.buffer + position, first - position);
+        tag.AssignChars(scratch.buffer + first, last - first + 1);
+        const int remaining = scratch.length - first;
+        int next = first;
+        int keep = 0;
+        RunCellTag(*this, kWriteCellMode, cell, scratch, &setUp, next, keep, first, last, tag, &done, texts);
+        // Whatever the handler did, the text left to scan must shrink: a tag
+        // left as it was, or markup that starts with a delimiter again, is
+        // never looked at a second time (it is kept as text).
+        next = std::clamp(next, 0, scratch.length);
+        if (scratch.length - next >= remaining) {
+            const int passed = scratch.length - remaining + 1;
+            done.AppendBytes(scratch.buffer + next, passed - next);
+            next = passed;
+        }
+        position = next;
+    }
+    done.AppendBytes(scratch.buffer + position, scratch.length - position);
+
+    text->AssignChars(done.buffer, done.length);
+    if (setUp.ready) {
+        if (scratch.annotation && !scratch.annotation->IsEmpty()) HoldMessage(scratch.annotation->view());
+        if (policies->context) policies->context->ForgetLine(&scratch);
+        // A line that held a long text gives its room back.
+        scratch.ReleaseTexts(AnalysedLine::kKeptTextRoom);
+    } else if (scratch.capacity > AnalysedLine::kKeptTextRoom) {
+        static_cast<TextString&>(scratch) = TextString();
+    }
+    scratchBuffers.cellTagLine = std::move(line);
+    for (TextString* kept : {&texts.name, &texts.arguments, &texts.messages, &texts.tag, &texts.done})
+        if (kept->capacity > kKeptScratchBytes) *kept = TextString();
+    scratchBuffers.cellTagTexts = std::move(tagTexts);
 }
 
 // ---------------------------------------------------------------------------

@@ -23,6 +23,15 @@ struct EngineScratch {
     struct ScratchBuffers {
         std::unique_ptr<AnalysedLine> cellLine;  // ConvertRowForOutput (made on first use)
         std::unique_ptr<AnalysedLine> cellTagLine;  // ProcessCellTags (made on first use)
+        // ProcessCellTags: what a cell's tags are read into, tag by tag.
+        struct CellTagTexts {
+            TextString name;
+            TextString arguments;
+            TextString messages;  // of a tag run by its executor
+            TextString tag;  // the tag as written
+            TextString done;  // the cell's text before the scan position
+        };
+        std::unique_ptr<CellTagTexts> cellTagTexts;  // made on first use
         std::vector<CellCut> cuts;  // SplitLineIntoCellsByColumns
         TextString extraField;  // SplitLineIntoCellsByDelimiter
         TextString rawLine;  // SplitLineIntoCellsByDelimiter, RecordRaw

@@ -443,8 +443,36 @@ TEST(InlineTagArgs, ReadingATagAgreesWithRecognisingIt) {
                 DescribeTagReading(reading, readName, tag, readError, readLevel);
                 EXPECT_EQ(readError.str(), error.str()) << text;
                 EXPECT_EQ(readLevel, level) << text;
+                TextString appended("before");
+                AppendTagReadingError(reading, readName, tag, "; ", appended);
+                EXPECT_EQ(appended.str(), "before; " + error.str()) << text;
             }
         }
+    }
+}
+
+// The error text of a reading, appended after a prefix: short texts and
+// texts longer than any put together at once.
+TEST(InlineTagArgs, AppendsTheErrorTextOfAReading) {
+    const std::string longTag = "[[ZZ " + std::string(400, 'x') + "]]";
+    struct Case {
+        TagReading reading;
+        std::string name;
+        std::string tag;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {TagReading::kRecognised, "BR", "[[BR]]", "m\nTAG ERROR: "},
+        {TagReading::kUnknownName, "ZZ", "[[ZZ 1]]", "m\nTAG ERROR: Unrecognised tag \"ZZ\" : [[ZZ 1]]"},
+        {TagReading::kUnknownName, "ZZ", longTag, "m\nTAG ERROR: Unrecognised tag \"ZZ\" : " + longTag},
+        {TagReading::kNestedOrIncomplete, "", "[[A [[B]]",
+         "m\nTAG ERROR: Incomplete tag, or nested tag - \"[[A [[B]]\""},
+        {TagReading::kUnparsable, "NB", longTag, "m\nTAG ERROR: Can't parse tag \"" + longTag + "\""},
+    };
+    for (const Case& c : cases) {
+        TextString out("m");
+        AppendTagReadingError(c.reading, TextString(c.name), TextString(c.tag), "\nTAG ERROR: ", out);
+        EXPECT_EQ(out.str(), c.expected) << c.tag;
     }
 }
 

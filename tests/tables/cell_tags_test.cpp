@@ -114,6 +114,65 @@ TEST_F(CellTagsTest, EachTagOfAnHtmlCellGivesItsTextAndMessages) {
     }
 }
 
+// Tags a cell hands to the executors, next to tags the cell handles itself,
+// in cells one after another of one engine: what one cell's tags leave
+// behind must not show in the next.  Every tag is written, or reported, as
+// it always was.
+TEST_F(CellTagsTest, TagsOfSuccessiveCellsComeOutAsTheyStand) {
+    const std::string longTag = "[[ZZ " + std::string(300, 'a') + "]]";
+    const std::string unknownZZ = "TAG ERROR: Unrecognised tag \"ZZ\" : [[ZZ]]";
+    struct Case {
+        std::string text;
+        std::string expected;
+        std::string messages;  // the engine's, for the cell
+        std::string reported = {};  // one message reported through the policy set
+        bool rtf = false;
+    };
+    const std::vector<Case> cases = {
+        {"[[ZZ]]a", "[[ZZ]]a", unknownZZ},
+        {"a", "a", ""},
+        {"a[[zz 1, 2]]b", "a[[zz 1, 2]]b", "TAG ERROR: Unrecognised tag \"zz\" : [[zz 1, 2]]"},
+        {"ab[[ZZ x=1]]", "ab[[ZZ x=1]]", "TAG ERROR: Unrecognised tag \"ZZ\" : [[ZZ x=1]]"},
+        {"[[ZZ a|b]]", "[[ZZ a|b]]", "TAG ERROR: Unrecognised tag \"ZZ\" : [[ZZ a|b]]"},
+        // No marker character is free: the tag cannot be read and goes.
+        {"[[ZZ |#?/\\+^&*=~]]x", "x", "", "PROGRAM ERROR: Can't parse tag ZZ= |#?/\\+^&*=~"},
+        {"[[VALIGN |#?/\\+^&*=~]]x", "x", "", "PROGRAM ERROR: Can't parse tag VALIGN= |#?/\\+^&*=~"},
+        {longTag, longTag, "TAG ERROR: Unrecognised tag \"ZZ\" : " + longTag},
+        {"[[VALIGN T]]a[[ZZ]]b[[SUPER 2]]c[[BR]]", "a[[ZZ]]b<SUP>2</SUP>c<BR>", unknownZZ},
+        {"[[BR]][[COLOUR red]]x[[ZZ]]", "<BR>x[[ZZ]]", unknownZZ},
+        // Tags run by their executors after a WS tag has trimmed the text.
+        {"  a [[WS]] [[SUPER 2]]  ", "a  <SUP>2</SUP>", ""},
+        {"  [[WS]]a[[ZZ]]  ", "a[[ZZ]]", unknownZZ},
+        {"a [[ZZ [[SUPER 2]]", "a [[ZZ <SUP>2</SUP>", ""},
+        {"[[EM]]", "--", ""},
+        {"a[[ZZ 1]]b[[BR]]", "a[[ZZ 1]]b\\par ", "TAG ERROR: Unrecognised tag \"ZZ\" : [[ZZ 1]]", "", true},
+        {"[[VALIGN B]]", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        engine->htmlOutput = c.rtf ? 0 : 1;
+        engine->rtfOutput = c.rtf ? 1 : 0;
+        FreshCell(false, 0);
+        messages.Clear();
+        EXPECT_EQ(Tags(c.text.c_str()), c.expected);
+        EXPECT_EQ(engine->messageText.str(), c.messages);
+        if (!c.reported.empty()) {
+            EXPECT_EQ(messages.Count(c.reported), 1);
+        }
+    }
+    EXPECT_EQ(cell->vAlignmentOverride, 2);
+
+    // Delimiters of the policy set's own: an unknown tag's markup characters
+    // are written as text.
+    engine->htmlOutput = 1;
+    engine->rtfOutput = 0;
+    set.SetText(Pol::StartTagDelimiter, "<<");
+    set.SetText(Pol::EndTagDelimiter, ">>");
+    FreshCell(false, 0);
+    EXPECT_EQ(Tags("a<<ZZ 1>>b<<BR>>c[[BR]]"), "a&lt;&lt;ZZ 1&gt;&gt;b<BR>c[[BR]]");
+    EXPECT_EQ(engine->messageText.str(), "TAG ERROR: Unrecognised tag \"ZZ\" : <<ZZ 1>>");
+}
+
 TEST_F(CellTagsTest, EachExecutedTagIsReplacedWhereItStands) {
     // Text before a tag that reads like it (a literal tag, a tag written
     // earlier) is never taken for it; and a cell of many tags that write
