@@ -189,8 +189,10 @@ bool HoldsHeadingKeyword(std::string_view word) {
 // Whether the word is the prefix text of a heading or contents numbering
 // style ("Part" for '"Part" N. at indent 0').
 bool IsNumberingPrefix(const FC& set, std::string_view word) {
-    // Most styles have no prefix: the two fixed lists are passed over with
-    // one test of each style.
+    // Most styles have no prefix, and mostly none has: then the two fixed
+    // lists are not read at all; otherwise they are passed over with one
+    // test of each style.
+    if (!set.numberingPrefixes) return false;
     auto holds = [word](const auto& levels) {
         for (const HeadingLevelSpec& spec : levels) {
             if (spec.prefix.length > 0 &&

@@ -312,6 +312,7 @@ TEST(LineTypingRead, KeywordHeadingsReadTheNumberAfterTheKeyword) {
     ReadingHarness harness;
     harness.SetPolicy("Expect Contents List : No");
     harness.policies.headingLevels[2].prefix = "Part";
+    harness.policies.CountNumberingPrefixes();
     harness.AnalyseText(
         "Chapter 1 The start\nText.\n\nSection 1.1 More\nText.\n\nSubject Chapter 2 Later\nText.\n\nPart 3 "
         "Last\nText.\n"
@@ -332,6 +333,7 @@ TEST(LineTypingRead, KeywordsBeforeWordsWithoutNumbers) {
     ReadingHarness harness;
     harness.SetPolicy("Expect Contents List : No");
     harness.policies.headingLevels[2].prefix = "Part";
+    harness.policies.CountNumberingPrefixes();
     harness.AnalyseText(
         "Chapter Two 3 ideas\nText.\n\nPart Seven of a line long enough\nText.\n\nSection Chapter 1 Start\nText.\n\n"
         "Part 2 of a line long enough to be read sixteen bytes at a time\nText.\n");
