@@ -18,7 +18,6 @@
 #include "context/statement_codes.h"
 #include "context/tracker.h"
 #include "foundation/line_types.h"
-#include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
@@ -114,14 +113,35 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+#if defined(__SSE2__)
+// Short texts are looked at sixteen bytes at once, read from a buffer that
+// holds that many from where the text starts (a TextString's buffer holds
+// two bytes more than its room); the bytes after the text are left out.
+constexpr int kOneLook = 16;
+__m128i LookAt(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+// The bits of the first `n` bytes (n at most kOneLook) of a look.
+unsigned FirstBytes(size_t n) { return (1u << n) - 1; }
+#endif
+
 // The working text of a line looked at as blank-separated words, in place:
 // the first word is found at once, the words after it only when they are
 // asked for (most lines never need more than whether a second word exists).
 // Each word remembers where it starts, so that the rest of the text from
-// that word on can be handed to the numbered-heading test.
+// that word on can be handed to the numbered-heading test.  A text of up to
+// sixteen bytes in a buffer of sixteen bytes or more (most lines) has its
+// three words found at once, from one look at its blanks and tabs.
 class LineWords {
 public:
-    explicit LineWords(const TextString& text) : bytes(text.buffer), n(text.length) { Scan(0, 0); }
+    explicit LineWords(const TextString& text) : bytes(text.buffer), n(text.length) {
+#if defined(__SSE2__)
+        // (A buffer holds two bytes more than the text's room: see TextString.)
+        if (n <= kOneLook && text.capacity + 2 >= kOneLook) {
+            ScanAtOnce();
+            return;
+        }
+#endif
+        Scan(0, 0);
+    }
 
     bool Has(int word) {
         // (`scanned` is at least 1 from the construction on; the test says so
@@ -147,6 +167,28 @@ private:
     int starts[3] = {-1, -1, -1};
     int ends[3] = {0, 0, 0};
     int scanned = 0;  // the words looked for so far
+
+#if defined(__SSE2__)
+    // The three words of a text of at most kOneLook bytes, read as one block
+    // of kOneLook bytes (those after the text are read and left out): a word
+    // starts at a byte that is no blank or tab after one that is (or at the
+    // start) and ends after such a byte before a blank or tab (or the end).
+    void ScanAtOnce() {
+        const __m128i v = LookAt(bytes);
+        const auto blanks = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')))));
+        const unsigned inWords = ~blanks & FirstBytes(static_cast<size_t>(n));
+        unsigned firsts = inWords & ~(inWords << 1);
+        unsigned lasts = inWords & ~(inWords >> 1);
+        scanned = 3;
+        for (int word = 0; word < 3 && firsts != 0; ++word) {
+            starts[word] = __builtin_ctz(firsts);
+            ends[word] = __builtin_ctz(lasts) + 1;
+            firsts &= firsts - 1;
+            lasts &= lasts - 1;
+        }
+    }
+#endif
 
     void Scan(int word, int from) {
         int i = from;
@@ -189,8 +231,10 @@ bool HoldsHeadingKeyword(std::string_view word) {
 // Whether the word is the prefix text of a heading or contents numbering
 // style ("Part" for '"Part" N. at indent 0').
 bool IsNumberingPrefix(const FC& set, std::string_view word) {
-    // Most styles have no prefix: the two fixed lists are passed over with
-    // one test of each style.
+    // Most styles have no prefix, and mostly none has: then the two fixed
+    // lists are not read at all; otherwise they are passed over with one
+    // test of each style.
+    if (!set.numberingPrefixes) return false;
     auto holds = [word](const auto& levels) {
         for (const HeadingLevelSpec& spec : levels) {
             if (spec.prefix.length > 0 &&
@@ -859,8 +903,7 @@ void AnalysedLine::AnalyseLine(FC* set) {
     FollowLineWithTracker(*set, *context, *this, tracker);
 
     // (Only bytes above 127 change: a text without them keeps sharing.)
-    if (context->characterConversion && !context->documentState.utf8Text &&
-        unicode::HasNonAscii(plainText.View().data(), plainText.View().size()))
+    if (context->characterConversion && !context->documentState.utf8Text && HoldsNonAscii(plainText))
         plainText.Edit().ConvertDOSCharacters(0, context->outputFormat != kOutputRTF, nullptr);
 
     MarkHeadingTag(*set, *this, tracker);

@@ -10,7 +10,13 @@
 #include <cstdint>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "foundation/shared_text.h"
 #include "foundation/text_string.h"
+#include "foundation/unicode_text.h"
 
 class FC;
 
@@ -63,6 +69,26 @@ bool FormatNumericAddress(int64_t number, TextString& text);
 // code samples are expected.
 bool IsCodeLine(const TextString& text, int extended);
 bool IsCodeLine(std::string_view text, int extended);  // the same test on bytes in place
+
+// Whether the text holds a byte above 127 (asked of every line while input
+// characters are converted, hence inline).
+inline bool HoldsNonAscii(const SharedText& text) {
+    const std::string_view view = text.View();
+#if defined(__SSE2__)
+    // A short text in a buffer of its own of sixteen bytes or more (most
+    // lines) is looked at in one go: a buffer of less room than
+    // SharedText::kShareFrom is never shared, and holds two bytes more than
+    // its room; the bytes after the text are left out.
+    constexpr int kOneLook = 16;
+    const int room = text.Room();
+    if (view.size() <= static_cast<size_t>(kOneLook) && room + 2 >= kOneLook && room < SharedText::kShareFrom) {
+        const auto high =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(view.data()))));
+        return (high & ((1u << view.size()) - 1)) != 0;
+    }
+#endif
+    return unicode::HasNonAscii(view.data(), view.size());
+}
 
 // True for the directive line types 1001-1034.  A type above 1034 is
 // reported as an unsupported case and counts as a directive.

@@ -1,5 +1,6 @@
 #include "policies/fc.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -227,6 +228,7 @@ void FC::ResetPolicies(const char* keep) {
     bulletChars.fill(0xFF);
     for (HeadingLevelSpec& spec : headingLevels) spec.Reset();
     for (HeadingLevelSpec& spec : contentsLevels) spec.Reset();
+    numberingPrefixes = false;
     recognisedHeadings = 0;
     usenetGroups.Clear();
     sectionFilter.Clear();
@@ -348,6 +350,7 @@ void FC::TakeList(int list, const FC& other) {
         case kHeadingNumberingList:
             headingLevels = other.headingLevels;
             contentsLevels = other.contentsLevels;
+            numberingPrefixes = other.numberingPrefixes;
             recognisedHeadings = other.recognisedHeadings;
             break;
         case kUsenetList: usenetGroups.Assign(&other.usenetGroups); break;
@@ -381,6 +384,14 @@ void FC::RecomputeBulletsExpected() {
          IsOn(Pol::RecogniseDashBullet) || IsOn(Pol::ExpectRomanNumeralBullets) || bulletCount > 0)
             ? 1
             : 0;
+}
+
+void FC::CountNumberingPrefixes() {
+    const auto anyPrefix = [](const auto& levels) {
+        return std::any_of(levels.begin(), levels.end(),
+                           [](const HeadingLevelSpec& spec) { return spec.prefix.length > 0; });
+    };
+    numberingPrefixes = anyPrefix(headingLevels) || anyPrefix(contentsLevels);
 }
 
 // ---------------------------------------------------------------------------

@@ -146,6 +146,9 @@ public:
     void ResetPolicies(const char* keep = nullptr);
     void ResetRunState(const char* keep = nullptr);
     void CopyPolicies(const FC& other);
+    // Works out `numberingPrefixes` from the numbering styles (wherever
+    // they change).
+    void CountNumberingPrefixes();
     void MergeChangedPolicies(const FC& other, int withFlags);
     void CopyReporterSettings(const FC& other);
     void ClearOwnedLists();
@@ -255,6 +258,11 @@ public:
     std::array<HeadingLevelSpec, 6> headingLevels;
     std::array<HeadingLevelSpec, 6> contentsLevels;
     int recognisedHeadings = 0;  // heading levels with a numbering style
+    // Whether a heading or contents numbering style has a prefix text
+    // ("Part" of '"Part" N.'): while none has, no word of a line is such a
+    // prefix and the line typing looks for none.  Worked out by
+    // CountNumberingPrefixes wherever the styles change.
+    bool numberingPrefixes = false;
     StringList usenetGroups;
     StringList sectionFilter;
 

@@ -281,6 +281,7 @@ void TakeLevelStyle(FC& set, PolicyLine& line, const TextString&, Special which)
     HeadingLevelSpec parsed;
     if (!parsed.Parse(level, styleText)) return;
     spec = parsed;
+    set.CountNumberingPrefixes();
     line.taken = 1;
     line.category = 1;
     set.listSet.headingNumbering = 1;

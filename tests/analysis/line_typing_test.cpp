@@ -312,6 +312,7 @@ TEST(LineTypingRead, KeywordHeadingsReadTheNumberAfterTheKeyword) {
     ReadingHarness harness;
     harness.SetPolicy("Expect Contents List : No");
     harness.policies.headingLevels[2].prefix = "Part";
+    harness.policies.CountNumberingPrefixes();
     harness.AnalyseText(
         "Chapter 1 The start\nText.\n\nSection 1.1 More\nText.\n\nSubject Chapter 2 Later\nText.\n\nPart 3 "
         "Last\nText.\n"
@@ -332,6 +333,7 @@ TEST(LineTypingRead, KeywordsBeforeWordsWithoutNumbers) {
     ReadingHarness harness;
     harness.SetPolicy("Expect Contents List : No");
     harness.policies.headingLevels[2].prefix = "Part";
+    harness.policies.CountNumberingPrefixes();
     harness.AnalyseText(
         "Chapter Two 3 ideas\nText.\n\nPart Seven of a line long enough\nText.\n\nSection Chapter 1 Start\nText.\n\n"
         "Part 2 of a line long enough to be read sixteen bytes at a time\nText.\n");
@@ -364,6 +366,34 @@ TEST(LineTypingRead, TheFirstWordIsReadForANumberWhereverItsDigitStands) {
         harness.SetPolicy("Expect Contents List : No");
         harness.AnalyseText(std::string(c.line) + "\nText.\n");
         EXPECT_EQ(TypeOf(harness, c.line), c.type) << c.line;
+    }
+}
+
+// The words of a line are found the same way whether the line fits the
+// sixteen bytes that short lines are read in at once or not: lines of 15 to
+// 18 bytes, with their second or third word at the edge, and with tabs.
+TEST(LineTypingRead, WordsAreFoundAlikeOnEitherSideOfSixteenBytes) {
+    const struct {
+        const char* line;
+        int type;
+    } cases[] = {
+        {"Chapter 1 Opens", 101},    {"Chapter 1 Starts", 101}, {"Chapter 1 Started", 101},
+        {"Chapter 1 Starting", 101}, {"Chapter 1", 101},        {"Chapter 1 ", 101},
+        {"Chapter\t1 Tabbed", 101},  {"Part 1 Of The En", 101}, {"Part 1 Of The End", 101},
+        {"Part Seven Of It", 0},     {"Part Seven Of Its", 0},  {"Section Chapter 1", 101},
+        {"Section Chapter 1 ", 101}, {"Sectio Chapter 1", 0},   {"Chapter Two 1 ab", 0},
+        {"abcdefghijklmno 1", 0},    {"abcdefghijklmnop 1", 0}, {"abc def ghi jkl m", 0},
+    };
+    for (const auto& c : cases) {
+        ReadingHarness harness;
+        harness.SetPolicy("Expect Contents List : No");
+        harness.policies.headingLevels[2].prefix = "Part";
+        harness.policies.CountNumberingPrefixes();
+        harness.AnalyseText(std::string(c.line) + "\nText.\n");
+        std::string shown(c.line);
+        for (char& ch : shown)
+            if (ch == '\t') ch = ' ';
+        EXPECT_EQ(TypeOf(harness, shown.substr(0, 7).c_str()), c.type) << c.line;
     }
 }
 

@@ -363,3 +363,44 @@ TEST(RecognisersTest, BlankColumnsOfLongTexts) {
 }
 
 }  // namespace
+
+// A byte above 127 is found wherever it stands in a text on either side of
+// the sixteen bytes read at once, and a byte after the text (left in the
+// buffer by a longer text before) is not taken for one; so are long texts
+// and those that share a buffer.
+TEST(RecognisersTest, HoldsNonAsciiOnEitherSideOfSixteenBytes) {
+    const struct {
+        int length;
+        int highAt;  // -1 none
+        bool expected;
+    } cases[] = {
+        {0, -1, false}, {1, 0, true},   {1, -1, false},  {15, 14, true}, {15, -1, false},
+        {16, 15, true}, {16, 0, true},  {16, -1, false}, {17, 16, true}, {17, -1, false},
+        {17, 3, true},  {40, 39, true}, {40, -1, false},
+    };
+    for (const auto& c : cases) {
+        for (const int room : {0, 14, 64}) {
+            SharedText text;
+            // A longer text of high bytes first, so that the bytes after the
+            // text are high ones.
+            if (room > 0) text = std::string(static_cast<size_t>(room), '\xE9').c_str();
+            std::string bytes(static_cast<size_t>(c.length), 'a');
+            if (c.highAt >= 0) bytes[static_cast<size_t>(c.highAt)] = '\x82';
+            text.Assign(bytes);
+            EXPECT_EQ(HoldsNonAscii(text), c.expected) << c.length << " " << c.highAt << " " << room;
+        }
+    }
+    // A long text shares its buffer with its copy; a trimmed part of it is
+    // read in place.
+    std::string longText(SharedText::kShareFrom + 10, 'x');
+    longText.back() = '\xC4';
+    SharedText whole;
+    whole = longText.c_str();
+    const SharedText copy(whole);
+    EXPECT_TRUE(HoldsNonAscii(copy));
+    SharedText part;
+    part.AssignPart(longText, 0, 12, whole);
+    EXPECT_FALSE(HoldsNonAscii(part));
+    part.AssignPart(longText, 2, static_cast<int>(longText.size()) - 2, whole);
+    EXPECT_TRUE(HoldsNonAscii(part));
+}

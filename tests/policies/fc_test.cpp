@@ -180,6 +180,23 @@ TEST(PolicySet, SpecialKeys) {
 
     EXPECT_EQ(Parse(set, "    Heading level 2 = \"\" N.N.N at indent 8"), 0);
     EXPECT_EQ(set.headingLevels[2].indent, 8);
+    // A style without a prefix text leaves the set with none; one with a
+    // prefix, for headings or contents, gives it one, and a reset or a list
+    // copied from a set without any clears it again.
+    EXPECT_FALSE(set.numberingPrefixes);
+    for (const char* line :
+         {"Heading level 4 = \"Part\" N. at indent 0", "Contents level 1 = \"Book\" N at indent 2"}) {
+        FC prefixed;
+        EXPECT_EQ(Parse(prefixed, line), 0);
+        EXPECT_TRUE(prefixed.numberingPrefixes) << line;
+        FC taken;
+        taken.MergeChangedPolicies(prefixed, 1);
+        EXPECT_TRUE(taken.numberingPrefixes) << line;
+        taken.CopyPolicies(set);
+        EXPECT_FALSE(taken.numberingPrefixes) << line;
+        EXPECT_EQ(Parse(prefixed, "Heading level 4 = \"\" N. at indent 0"), 0);
+        EXPECT_EQ(prefixed.numberingPrefixes, line[0] == 'C') << line;
+    }
     EXPECT_TRUE(set.IsOn(Pol::ExpectSecondWordHeadings));
     EXPECT_EQ(Parse(set, "    Heading level 7 = \"\" N at indent 0"), 2);
     EXPECT_EQ(Parse(set, "We have 9  recognised headings"), 2);
