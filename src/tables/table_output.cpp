@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <typeinfo>
@@ -406,6 +407,21 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char second = ToUpperAscii(pattern[1]);
+    // A tag of four bytes ("<BR>") is compared in one word after its "<":
+    // a letter's case bit is masked off, any other byte must be as it is.
+    const bool fourBytes = pattern.size() == 4;
+    uint32_t tagWord = 0;
+    uint32_t caseMask = 0;
+    if (fourBytes) {
+        unsigned char want[4] = {0, 0, 0, 0};
+        unsigned char mask[4] = {0, 0xFF, 0xFF, 0xFF};
+        for (size_t k = 1; k < 4; ++k) {
+            want[k] = static_cast<unsigned char>(ToUpperAscii(pattern[k]));
+            if (IsAsciiUpper(want[k])) mask[k] = 0xDF;
+        }
+        std::memcpy(&tagWord, want, sizeof tagWord);
+        std::memcpy(&caseMask, mask, sizeof caseMask);
+    }
     for (const char* at = begin + from; at < end; ++at) {
 #if defined(__SSE2__)
         if (end - at >= 16) {
@@ -423,6 +439,12 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 #endif
         while (at < end && *at != '<') ++at;
         if (at == end) break;
+        if (fourBytes && end - at >= 4) {
+            uint32_t word;
+            std::memcpy(&word, at, sizeof word);
+            if ((word & caseMask) == tagWord) return static_cast<size_t>(at - begin);
+            continue;
+        }
         if (static_cast<size_t>(end - at) < pattern.size() || ToUpperAscii(at[1]) != second) continue;
         size_t matched = 2;
         while (matched < pattern.size() && ToUpperAscii(at[matched]) == ToUpperAscii(pattern[matched])) ++matched;
