@@ -624,6 +624,19 @@ void ReportUnbalancedEnd(PreForm& engine, const TextString& close) {
     engine.Message(message.buffer, kLevelAlways);
 }
 
+// The settings of PreForm::ReadConversionSettings, read in line where a row
+// is converted.
+[[gnu::always_inline]] inline PreForm::ConversionSettings ReadConversion(const PreForm& engine) {
+    PreForm::ConversionSettings settings;
+    const FC* set = engine.policies;
+    const TabConfig* config = ConfigOf(&engine);
+    settings.references = config && config->GetInt(TabPol::ConvertXRefs);
+    settings.dictionaryEmpty = set && set->GetLinkDefinitionCount() < 1;
+    settings.dotsMayBeReferences = settings.references && set && set->IsOn(Pol::ExpectNumberedHeadings);
+    settings.utf8Text = set && set->context && set->context->documentState.utf8Text;
+    return settings;
+}
+
 // Hands `use` the conversion of a cell text for output, made for one line
 // standing at `linePosition`: escaping as the reader escapes a line, then
 // links, emphasis, the link dictionary and, when the table asks for it,
@@ -707,7 +720,7 @@ void ConvertCellText(PreForm& engine, TextString& text, int lineCount, Convert& 
 // Converts the text of each cell of a row for output.
 void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& line) {
     const SourcePosition linePosition = engine.lines.PositionOf(line);
-    WithCellConversion(engine, engine.ReadConversionSettings(), line, linePosition, [&](auto& convert) {
+    WithCellConversion(engine, ReadConversion(engine), line, linePosition, [&](auto& convert) {
         // Padding cells without text all become what an empty cell becomes;
         // any other padding is converted cell by cell.
         TableCellRow::Padding& padding = row->PaddingCells();
@@ -1368,15 +1381,7 @@ bool PreForm::CutOnlyCell(int lineIndex, int force, const CutSettings& settings,
     return true;
 }
 
-PreForm::ConversionSettings PreForm::ReadConversionSettings() const {
-    ConversionSettings settings;
-    const TabConfig* config = ConfigOf(this);
-    settings.references = config && config->GetInt(TabPol::ConvertXRefs);
-    settings.dictionaryEmpty = policies && policies->GetLinkDefinitionCount() < 1;
-    settings.dotsMayBeReferences = settings.references && policies && policies->IsOn(Pol::ExpectNumberedHeadings);
-    settings.utf8Text = policies && policies->context && policies->context->documentState.utf8Text;
-    return settings;
-}
+PreForm::ConversionSettings PreForm::ReadConversionSettings() const { return ReadConversion(*this); }
 
 PreForm::CutSettings PreForm::ReadCutSettings() const {
     static const TextString kNoDelimiter;

@@ -407,21 +407,15 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char second = ToUpperAscii(pattern[1]);
-    // A tag of four bytes ("<BR>") is compared in one word after its "<":
-    // a letter's case bit is masked off, any other byte must be as it is.
-    const bool fourBytes = pattern.size() == 4;
-    uint32_t tagWord = 0;
-    uint32_t caseMask = 0;
-    if (fourBytes) {
-        unsigned char want[4] = {0, 0, 0, 0};
-        unsigned char mask[4] = {0, 0xFF, 0xFF, 0xFF};
-        for (size_t k = 1; k < 4; ++k) {
-            want[k] = static_cast<unsigned char>(ToUpperAscii(pattern[k]));
-            if (IsAsciiUpper(want[k])) mask[k] = 0xDF;
-        }
-        std::memcpy(&tagWord, want, sizeof tagWord);
-        std::memcpy(&caseMask, mask, sizeof caseMask);
-    }
+    // The line break, looked for after every cell line, is compared in one
+    // word: its letters' case bits masked off, its "<" and ">" as they are.
+    const bool lineBreak = pattern.size() == 4 && std::memcmp(pattern.data(), "<BR>", 4) == 0;
+    constexpr unsigned char kBreakBytes[4] = {'<', 'B', 'R', '>'};
+    constexpr unsigned char kBreakMask[4] = {0xFF, 0xDF, 0xDF, 0xFF};
+    uint32_t breakWord;
+    uint32_t caseMask;
+    std::memcpy(&breakWord, kBreakBytes, sizeof breakWord);
+    std::memcpy(&caseMask, kBreakMask, sizeof caseMask);
     for (const char* at = begin + from; at < end; ++at) {
 #if defined(__SSE2__)
         if (end - at >= 16) {
@@ -439,10 +433,10 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 #endif
         while (at < end && *at != '<') ++at;
         if (at == end) break;
-        if (fourBytes && end - at >= 4) {
+        if (lineBreak && end - at >= 4) {
             uint32_t word;
             std::memcpy(&word, at, sizeof word);
-            if ((word & caseMask) == tagWord) return static_cast<size_t>(at - begin);
+            if ((word & caseMask) == breakWord) return static_cast<size_t>(at - begin);
             continue;
         }
         if (static_cast<size_t>(end - at) < pattern.size() || ToUpperAscii(at[1]) != second) continue;
