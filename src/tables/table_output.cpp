@@ -455,7 +455,7 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 // that is one line goes to the writer as it stands, not copied first.  A
 // line of several is put together in `line`, the caller's scratch text too.
 void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag, bool minimise,
-                    TextString& line) {
+                    TextString& line, bool knownPlain) {
     const std::string_view text = cell.view();
     // Where the HTML file writer buffers, a line of several goes straight
     // into its buffer, added as WriteText adds a line; not from a text with
@@ -506,7 +506,8 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
     // breaks into lines they leave as they are: no tag or "-->" spans a cut
     // (each cut follows a "<BR>"), and the lines begin and end where the
     // cell's "<BR>" tags end, which the check looks past.
-    plainCell = html && !std::memchr(text.data(), '\n', text.size()) && HTML_TidyLeavesUnchanged(text);
+    plainCell =
+        html && !std::memchr(text.data(), '\n', text.size()) && (knownPlain || HTML_TidyLeavesUnchanged(text));
     for (size_t at = firstBreak; at != std::string_view::npos; at = FindTag(text, "<BR>", at + 4)) {
         const size_t cut = at + 4;
         if (cut >= text.size() || text.substr(cut) == endTag) break;
@@ -1722,7 +1723,9 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     TidyBuffer& buffer = *scratchBuffers.tidy;
     HTML_ScanTidyBuffer(policies, &buffer, std::move(*text));
     HTML_TidyEmphasis(policies, &buffer);
-    WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise, scratchBuffers.cellLinePiece);
+    // The passes tell when they left a plain cell: it is not looked at again.
+    WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise, scratchBuffers.cellLinePiece,
+                   policies && buffer.plainAfterPasses);
     if (buffer.text.capacity > kKeptScratchBytes) buffer.text = TextString();
 }
 
