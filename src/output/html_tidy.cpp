@@ -801,6 +801,7 @@ void ClearFlags(TidyBuffer* b) {
     b->preformatted = 0;
     b->tagKinds = 0;
     b->plainTableText = 0;
+    b->plainAfterPasses = 0;
 }
 
 // The scan of one text for the presence flags.  Every "<" is a tag for the
@@ -1877,15 +1878,47 @@ void TidyPasses::ScanOutsidePre(FC* policies, TidyBuffer* buffer) {
     buffer->preformatted = 1;
 }
 
+namespace {
+
+// Whether a plain table text (see PlainTableText) with the presence flags
+// `b` has of it is left by TidyPlainTableText as a text the passes leave as
+// it is.  Such a text without a newline, a non-breaking space or a row tag
+// differs from a plain text with no line break allowed (see
+// HTML_TidyLeavesUnchanged) only in the "<BR>" tags in front of its end
+// tags, and the cell-end pass takes those off in front of each "</TD>" or
+// "</TH>" when the cells' start tags are there too.  What the pass left in
+// `tidied` must hold no "&" (the non-breaking space an emptied cell gets)
+// and no end tag but those two.
+bool StaysPlainAfterPasses(const TidyBuffer& b, std::string_view tidied) {
+    if (b.newline || b.nonBreakingSpace || b.rowStart || b.rowEnd) return false;
+    if (b.lineBreak && ((b.dataCellEnd && !b.dataCellStart) || (b.headerCellEnd && !b.headerCellStart)))
+        return false;
+    if (std::memchr(tidied.data(), '&', tidied.size())) return false;
+    const char* const end = tidied.data() + tidied.size();
+    for (const char* slash = static_cast<const char*>(std::memchr(tidied.data(), '/', tidied.size()));
+         slash != nullptr;
+         slash = static_cast<const char*>(std::memchr(slash + 1, '/', static_cast<size_t>(end - slash - 1)))) {
+        // Every "</" of a plain text ends a "</TD", "</TH" (or "</TR") tag
+        // that a ">" or a blank ends.
+        if (slash > tidied.data() && slash[-1] == '<' && (end - slash < 4 || slash[3] != '>')) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 // Runs `passes` over the buffer with its PRE sections set aside; plain
 // table text needs only the cell-end pass.
 template <typename Passes>
 int TidyPasses::RunTidyPasses(TidyBuffer* buffer, Passes passes) {
+    const bool scannedPlain = buffer->plainTableText && !buffer->preformatted && !buffer->startsInsidePre;
     const bool plain = PlainBuffer(buffer);
     // The passes change the text: passes run after these look at it again.
     buffer->plainTableText = 0;
+    buffer->plainAfterPasses = 0;
     if (plain) {
         TidyPlainTableText(buffer);
+        if (scannedPlain && StaysPlainAfterPasses(*buffer, buffer->text.view())) buffer->plainAfterPasses = 1;
         return 1;
     }
     const bool covered = buffer->preformatted || buffer->startsInsidePre;

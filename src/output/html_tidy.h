@@ -62,6 +62,12 @@ struct TidyBuffer {
     // and line-break tags only; see HTML_TidyLeavesUnchanged), which the
     // passes then take the short way.
     int plainTableText = 0;
+    // Set by the passes (cleared by the scan and before they run) when they
+    // took a plain table text the short way and left a text they leave as
+    // it is (see HTML_TidyLeavesUnchanged): it held no newline, non-breaking
+    // space or row tag, every end tag it keeps is "</TD>" or "</TH>", and
+    // the line breaks in front of those were taken off.
+    int plainAfterPasses = 0;
 
     // The passes' state: their rule lists (built on first use and kept),
     // their callback passes and the scratch texts they refill, made by the

@@ -173,9 +173,21 @@ public:
         const TextString* close = nullptr;
     };
     CutSettings ReadCutSettings() const;
+    // The settings the output conversion of a cell text reads (cross
+    // references asked for, numbered headings expected, an empty link
+    // dictionary, UTF-8 text), read once for a pass that converts many
+    // lines while the settings cannot change.
+    struct ConversionSettings {
+        bool references = false;
+        bool dotsMayBeReferences = false;
+        bool dictionaryEmpty = false;
+        bool utf8Text = false;
+    };
+    ConversionSettings ReadConversionSettings() const;
     // SplitFilledCellForOutput and SplitLineIntoCellsByColumns with the
     // settings read beforehand.
-    bool SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings);
+    bool SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings,
+                                  const ConversionSettings& conversion);
     bool SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert, const CutSettings& settings);
     // How the cut of line `lineIndex` of a block of two columns
     // (CutLineAtColumns) leaves its cells, read from the first boundary and

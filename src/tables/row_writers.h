@@ -71,9 +71,10 @@ inline void Add(TextString& text, std::string_view piece) {
 size_t FindTag(std::string_view text, std::string_view pattern, size_t from);
 
 // Writes the text of one HTML cell as lines cut after each "<BR>" (see
-// table_output.cpp).
+// table_output.cpp).  `knownPlain`: the tidy passes are known to leave the
+// cell as it is (see TidyBuffer::plainAfterPasses).
 void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag, bool minimise,
-                    TextString& line);
+                    TextString& line, bool knownPlain = false);
 
 // The attributes of a cell's start tag after its name, and the ">" that
 // ends it: the width (for a cell covering one visible column), the column

@@ -624,24 +624,38 @@ void ReportUnbalancedEnd(PreForm& engine, const TextString& close) {
     engine.Message(message.buffer, kLevelAlways);
 }
 
-// Hands `use` the conversion of a cell text for output, made for one line:
-// escaping as the reader escapes a line, then links, emphasis, the link
-// dictionary and, when the table asks for it, section references.  The
-// settings it needs are read once, and the code location is back as it was
-// when `use` returns.
+// The settings of PreForm::ReadConversionSettings, read in line where a row
+// is converted.
+[[gnu::always_inline]] inline PreForm::ConversionSettings ReadConversion(const PreForm& engine) {
+    PreForm::ConversionSettings settings;
+    const FC* set = engine.policies;
+    const TabConfig* config = ConfigOf(&engine);
+    settings.references = config && config->GetInt(TabPol::ConvertXRefs);
+    settings.dictionaryEmpty = set && set->GetLinkDefinitionCount() < 1;
+    settings.dotsMayBeReferences = settings.references && set && set->IsOn(Pol::ExpectNumberedHeadings);
+    settings.utf8Text = set && set->context && set->context->documentState.utf8Text;
+    return settings;
+}
+
+// Hands `use` the conversion of a cell text for output, made for one line
+// standing at `linePosition`: escaping as the reader escapes a line, then
+// links, emphasis, the link dictionary and, when the table asks for it,
+// section references.  The settings it needs are read beforehand (see
+// ReadConversionSettings), and the code location is back as it was when
+// `use` returns.
 template <typename Use>
-void WithCellConversion(PreForm& engine, const PreFormLine& line, Use&& use) {
+void WithCellConversion(PreForm& engine, const PreForm::ConversionSettings& settings, const PreFormLine& line,
+                        const SourcePosition& linePosition, Use&& use) {
     FC* set = engine.policies;
     Context* context = set ? set->context : nullptr;
-    const TabConfig* config = ConfigOf(&engine);
-    const int references = config && config->GetInt(TabPol::ConvertXRefs) ? 1 : 0;
+    const int references = settings.references ? 1 : 0;
     const int savedLocation = context ? context->trackers.codeLocation : kNoCodeLocation;
     if (context) context->trackers.codeLocation = kWritingOutput;
 
     // Most cells are words and numbers that the conversion cannot change:
     // they skip it (ConversionLeavesAlone).
-    const bool dictionaryEmpty = set && set->GetLinkDefinitionCount() < 1;
-    const bool dotsMayBeReferences = references && set && set->IsOn(Pol::ExpectNumberedHeadings);
+    const bool dictionaryEmpty = settings.dictionaryEmpty;
+    const bool dotsMayBeReferences = settings.dotsMayBeReferences;
 
     // One scratch line serves every cell of every row: its texts keep their
     // buffers, and each cell gives it the texts and attributes the
@@ -650,9 +664,7 @@ void WithCellConversion(PreForm& engine, const PreFormLine& line, Use&& use) {
     AnalysedLine& scratch = *engine.scratchBuffers.cellLine;
     // UTF-8 text keeps its characters beyond ASCII: only the markup
     // characters call for the escaping.
-    const unsigned char escapedBytes =
-        context && context->documentState.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
-    const SourcePosition linePosition = engine.lines.PositionOf(line);
+    const unsigned char escapedBytes = settings.utf8Text ? kEscapedByte : kEscapedByte | kHighByte;
     // The whole conversion, for a text it may change (kept out of line).
     auto convertFully = [&](TextString& text) {
         if (context) {
@@ -707,7 +719,8 @@ void ConvertCellText(PreForm& engine, TextString& text, int lineCount, Convert& 
 
 // Converts the text of each cell of a row for output.
 void ConvertRowForOutput(PreForm& engine, TableCellRow* row, const PreFormLine& line) {
-    WithCellConversion(engine, line, [&](auto& convert) {
+    const SourcePosition linePosition = engine.lines.PositionOf(line);
+    WithCellConversion(engine, ReadConversion(engine), line, linePosition, [&](auto& convert) {
         // Padding cells without text all become what an empty cell becomes;
         // any other padding is converted cell by cell.
         TableCellRow::Padding& padding = row->PaddingCells();
@@ -1318,10 +1331,11 @@ namespace {
 }  // namespace
 
 bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column) {
-    return SplitFilledCellForOutput(row, lineIndex, column, ReadCutSettings());
+    return SplitFilledCellForOutput(row, lineIndex, column, ReadCutSettings(), ReadConversionSettings());
 }
 
-bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings) {
+bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings,
+                                       const ConversionSettings& conversion) {
     // The line must hold text in that cell alone.
     const CellCut* filled = nullptr;
     bool filledIsLast = true;
@@ -1352,7 +1366,10 @@ bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int col
     if (joined && filledIsLast) text.ReplaceChar(0, '\t', ' ', 0);
     if (HasUnbalancedEnd(layout.view(), *settings.open, *settings.close))
         ReportUnbalancedEnd(*this, *settings.close);
-    WithCellConversion(*this, line, [&](auto& convert) { ConvertCellText(*this, text, 1, convert); });
+    // The line is found by its index, not by its record's address.
+    const SourcePosition linePosition = lines.Position(static_cast<size_t>(lineIndex));
+    WithCellConversion(*this, conversion, line, linePosition,
+                       [&](auto& convert) { ConvertCellText(*this, text, 1, convert); });
     return joined;
 }
 
@@ -1363,6 +1380,8 @@ bool PreForm::CutOnlyCell(int lineIndex, int force, const CutSettings& settings,
     CutOnlyCellOfLine(*this, line.Layout(), force, settings, *cut);
     return true;
 }
+
+PreForm::ConversionSettings PreForm::ReadConversionSettings() const { return ReadConversion(*this); }
 
 PreForm::CutSettings PreForm::ReadCutSettings() const {
     static const TextString kNoDelimiter;

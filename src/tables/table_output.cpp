@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <typeinfo>
@@ -406,6 +407,15 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char second = ToUpperAscii(pattern[1]);
+    // The line break, looked for after every cell line, is compared in one
+    // word: its letters' case bits masked off, its "<" and ">" as they are.
+    const bool lineBreak = pattern.size() == 4 && std::memcmp(pattern.data(), "<BR>", 4) == 0;
+    constexpr unsigned char kBreakBytes[4] = {'<', 'B', 'R', '>'};
+    constexpr unsigned char kBreakMask[4] = {0xFF, 0xDF, 0xDF, 0xFF};
+    uint32_t breakWord;
+    uint32_t caseMask;
+    std::memcpy(&breakWord, kBreakBytes, sizeof breakWord);
+    std::memcpy(&caseMask, kBreakMask, sizeof caseMask);
     for (const char* at = begin + from; at < end; ++at) {
 #if defined(__SSE2__)
         if (end - at >= 16) {
@@ -423,6 +433,12 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 #endif
         while (at < end && *at != '<') ++at;
         if (at == end) break;
+        if (lineBreak && end - at >= 4) {
+            uint32_t word;
+            std::memcpy(&word, at, sizeof word);
+            if ((word & caseMask) == breakWord) return static_cast<size_t>(at - begin);
+            continue;
+        }
         if (static_cast<size_t>(end - at) < pattern.size() || ToUpperAscii(at[1]) != second) continue;
         size_t matched = 2;
         while (matched < pattern.size() && ToUpperAscii(at[matched]) == ToUpperAscii(pattern[matched])) ++matched;
@@ -439,7 +455,7 @@ size_t FindTag(std::string_view text, std::string_view pattern, size_t from) {
 // that is one line goes to the writer as it stands, not copied first.  A
 // line of several is put together in `line`, the caller's scratch text too.
 void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::string_view endTag, bool minimise,
-                    TextString& line) {
+                    TextString& line, bool knownPlain) {
     const std::string_view text = cell.view();
     // Where the HTML file writer buffers, a line of several goes straight
     // into its buffer, added as WriteText adds a line; not from a text with
@@ -490,7 +506,8 @@ void WriteCellLines(FC* set, OutputDocument* document, TextString& cell, std::st
     // breaks into lines they leave as they are: no tag or "-->" spans a cut
     // (each cut follows a "<BR>"), and the lines begin and end where the
     // cell's "<BR>" tags end, which the check looks past.
-    plainCell = html && !std::memchr(text.data(), '\n', text.size()) && HTML_TidyLeavesUnchanged(text);
+    plainCell =
+        html && !std::memchr(text.data(), '\n', text.size()) && (knownPlain || HTML_TidyLeavesUnchanged(text));
     for (size_t at = firstBreak; at != std::string_view::npos; at = FindTag(text, "<BR>", at + 4)) {
         const size_t cut = at + 4;
         if (cut >= text.size() || text.substr(cut) == endTag) break;
@@ -1706,7 +1723,9 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     TidyBuffer& buffer = *scratchBuffers.tidy;
     HTML_ScanTidyBuffer(policies, &buffer, std::move(*text));
     HTML_TidyEmphasis(policies, &buffer);
-    WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise, scratchBuffers.cellLinePiece);
+    // The passes tell when they left a plain cell: it is not looked at again.
+    WriteCellLines(policies, htmlWriter, buffer.text, endTag, minimise, scratchBuffers.cellLinePiece,
+                   policies && buffer.plainAfterPasses);
     if (buffer.text.capacity > kKeptScratchBytes) buffer.text = TextString();
 }
 

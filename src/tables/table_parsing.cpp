@@ -475,9 +475,10 @@ void PreForm::ParseTable(int parseType) {
     // Whether a line with one filled cell continues the row (see
     // RowGatherer::AddRowLine).
     const bool rowsContinueCells = parseType == kParseTable && !isDelimited && !blankSeparatedRows;
-    // The cuts of the lines read the settings once, and again after a
-    // CHANGE_POLICY line was applied.
+    // The cuts of the lines and the conversion of their cells read the
+    // settings once, and again after a CHANGE_POLICY line was applied.
     CutSettings cutSettings = ReadCutSettings();
+    ConversionSettings conversion = ReadConversionSettings();
 
     for (int i = 0; i < count; ++i) {
         const PreFormLine& line = *lines[static_cast<size_t>(i)];
@@ -492,8 +493,12 @@ void PreForm::ParseTable(int parseType) {
         const FilledCells filled = FilledCellsOf(i);
         const bool continuesCell = rowsContinueCells && filled.count == 1 && !line.isBlank && !line.isRuleLine &&
                                    !line.hasSpanningCell && filled.first >= 0 && filled.first < columnCount;
-        if (rows.TakePoliciesApplied()) cutSettings = ReadCutSettings();
-        const bool joined = continuesCell ? SplitFilledCellForOutput(&scratchRow, i, filled.first, cutSettings)
+        if (rows.TakePoliciesApplied()) {
+            cutSettings = ReadCutSettings();
+            conversion = ReadConversionSettings();
+        }
+        const bool joined = continuesCell
+                                ? SplitFilledCellForOutput(&scratchRow, i, filled.first, cutSettings, conversion)
                             : isDelimited ? SplitLineIntoCellsByDelimiter(&scratchRow, i, 0)
                                           : SplitLineIntoCellsByColumns(&scratchRow, i, 0, cutSettings);
         if (joined && !trial && !joinReported) {

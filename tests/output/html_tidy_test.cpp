@@ -390,4 +390,46 @@ TEST_F(HtmlTidyTest, PlainTableTextsTakeTheShortWayAlike) {
     }
 }
 
+// The passes tell when the plain text they tidied is one they leave as it
+// is: never for a text the check finds changed, and for a cell of lines
+// whose last line break goes with the end tag.  Texts just off that road: a
+// non-breaking space (or one the cell-end pass puts in an emptied cell), a
+// newline, a row tag, an end tag ended by a blank or without its start tag.
+TEST_F(HtmlTidyTest, PassesTellWhenTheyLeaveAPlainText) {
+    const std::pair<std::string, bool> cases[] = {
+        {"    <TD>a<BR>b<BR>c<BR></TD>", true},
+        {"<TD>a<BR>b</TD>", true},
+        {"<TD>1/2<BR>3/4<BR><BR></TD>", true},
+        {"<TH>a<BR></TH>", true},
+        {"<TD>a<BR>b<BR></TD><TH>c<BR></TH>", true},
+        {"<TD>a</TD>", true},
+        {"<TD> <BR><BR></TD>", false},
+        {"<TD><BR></TD>", false},
+        {"<TD>&nbsp;<BR>b</TD>", false},
+        {"<TD>a&nbsp;b</TD>", false},
+        {"<TD>a\n<BR>b</TD>", false},
+        {"<TD>a<BR></TR>", false},
+        {"<TR><TD>a</TD></TR>", false},
+        {"<TD>a<BR></TD ><TD>b</TD>", false},
+        {"</TD>a<BR></TD>", false},
+        {"<TD>a<BR></TH>", false},
+        {"<TD><P>a</P></TD>", false},
+        {"<TD>a<br></TD>", false},
+    };
+    for (const auto& [text, plain] : cases) {
+        for (const bool emphasis : {false, true}) {
+            SCOPED_TRACE(text + (emphasis ? " emphasis" : ""));
+            TidyBuffer buffer;
+            buffer.plainAfterPasses = 1;  // the scan clears it
+            HTML_ScanTidyBuffer(&set, &buffer, TextString(text));
+            EXPECT_EQ(buffer.plainAfterPasses, 0);
+            EXPECT_EQ(emphasis ? HTML_TidyEmphasis(&set, &buffer) : HTML_TidyMarkup(&set, &buffer), 1);
+            EXPECT_EQ(buffer.plainAfterPasses, plain ? 1 : 0);
+            if (buffer.plainAfterPasses) {
+                EXPECT_TRUE(HTML_TidyLeavesUnchanged(buffer.text));
+            }
+        }
+    }
+}
+
 }  // namespace

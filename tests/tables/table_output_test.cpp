@@ -550,17 +550,20 @@ TEST_F(TableOutputTest, PaddingOfShortRowsIsCappedPerTable) {
 
 // A tag is looked for sixteen bytes at a time: tags on either side of such
 // a block, in any letter case, cut short by the text's end, or looked for
-// from inside one are found where a plain search finds them.
+// from inside one are found where a plain search finds them.  A tag of four
+// bytes is compared as a word: bytes that differ from the tag's own by the
+// case bit alone and are no letters do not match.
 TEST(FindTagTest, FindsTagsWhereASearchFindsThem) {
-    const std::vector<std::string> tags = {"<BR>",  "<br>",  "<bR>",  "<B>",   "<BR",
-                                           "<<BR>", "<SUP>", "<sup>", "< BR>", "<"};
+    const std::vector<std::string> tags = {"<BR>",  "<br>",    "<bR>",    "<B>",  "<BR",     "<<BR>",
+                                           "<SUP>", "<sup>",   "< BR>",   "<",    "<BR\x1E", "<\x02R>",
+                                           "<h1>",  "<H\x11>", "<H1\x1E", "<BR><"};
     for (const std::string& tag : tags) {
         for (size_t before = 0; before < 40; ++before) {
             for (const size_t after : {0, 1, 20}) {
                 const std::string text = std::string(before, 'x') + tag + std::string(after, 'y') + "<Br>";
                 std::string upper = text;
                 for (char& c : upper) c = ToUpperAscii(c);
-                for (const std::string pattern : {"<BR>", "<SUP>"}) {
+                for (const std::string pattern : {"<BR>", "<SUP>", "<H1>"}) {
                     for (const size_t from : {size_t{0}, before, before + 1, text.size() - 2}) {
                         SCOPED_TRACE(text + " " + pattern + " from " + std::to_string(from));
                         EXPECT_EQ(row_writing::FindTag(text, pattern, from), upper.find(pattern, from));
