@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "analysis/heading_list.h"
 #include "analysis/inline_tag_args.h"
 #include "context/code_locations.h"
@@ -113,7 +117,49 @@ bool MayHoldBullet(FC* set, std::string_view text) {
     return holdsMark || IsSpecialRuleSet(set) || (set && HoldsTagStart(*set, text));
 }
 
-std::optional<std::string_view> BulletCandidateText(FC* set, std::string_view lineText) {
+#if defined(__SSE2__)
+namespace {
+
+// BulletCandidateText of a text of up to sixteen bytes with sixteen bytes
+// readable from its start, outside the output pass: one look at its bytes
+// finds the tag start, the end of its first word and the bullet marks in it
+// (the bytes after the text are left out).
+std::optional<std::string_view> ShortBulletCandidateText(FC& set, std::string_view lineText) {
+    const TextString& delimiter = set.GetText(Pol::StartTagDelimiter);
+    if (delimiter.length == 0) return lineText;
+    const auto n = static_cast<unsigned>(lineText.size());
+    const unsigned valid = (1u << n) - 1;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lineText.data()));
+    const auto mask = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+    const auto bits = [](__m128i m) { return static_cast<unsigned>(_mm_movemask_epi8(m)); };
+    if (bits(mask(delimiter.buffer[0])) & valid) return lineText;
+    const bool special = IsSpecialRuleSet(&set);
+    if (n == 0 || lineText[0] == '&' || IsBlankOrTab(lineText[0])) {
+        const std::string_view tested = lineText.substr(0, static_cast<size_t>(LeadingWordsLength(lineText)));
+        if (special || MayHoldBullet(nullptr, tested)) return tested;
+        return std::nullopt;
+    }
+    const unsigned blanks = bits(_mm_or_si128(mask(' '), mask('\t'))) | ~valid;
+    const auto end = static_cast<unsigned>(__builtin_ctz(blanks));
+    const __m128i marks =
+        _mm_or_si128(_mm_or_si128(_mm_or_si128(mask(')'), mask(']')), _mm_or_si128(mask('.'), mask('}'))),
+                     _mm_or_si128(_mm_or_si128(mask('/'), mask('&')), mask('<')));
+    if ((bits(marks) & ((1u << end) - 1)) || special) return lineText.substr(0, end);
+    return std::nullopt;
+}
+
+}  // namespace
+#endif
+
+std::optional<std::string_view> BulletCandidateText(FC* set, std::string_view lineText, int readable) {
+#if defined(__SSE2__)
+    constexpr int kOneLook = 16;
+    if (set && readable >= kOneLook && lineText.size() <= static_cast<size_t>(kOneLook) &&
+        CodeLocation(set) != kWritingOutput)
+        return ShortBulletCandidateText(*set, lineText);
+#else
+    (void)readable;
+#endif
     // The two tests above in one: the line is searched for the tag start
     // once (a front of a line without it holds none either), and a line
     // that starts with a byte other than a blank, a tab or '&' has its first

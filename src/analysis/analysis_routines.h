@@ -40,8 +40,10 @@ std::string_view BulletTestText(FC* set, std::string_view lineText);
 // of a file end here without the test's copies.
 bool MayHoldBullet(FC* set, std::string_view text);
 // BulletTestText of `lineText` when MayHoldBullet of it holds, else nothing:
-// the bullet test of every line asks both.
-std::optional<std::string_view> BulletCandidateText(FC* set, std::string_view lineText);
+// the bullet test of every line asks both.  `readable`: the bytes that may be
+// read from lineText.data() on (the room of its buffer; 0 when unknown), which
+// lets a short text be looked at in place.
+std::optional<std::string_view> BulletCandidateText(FC* set, std::string_view lineText, int readable = 0);
 
 // ---- Known headings ----
 

@@ -4,6 +4,7 @@
 // tests it calls are in headings.cpp and lists.cpp.
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "analysis/analysed_line.h"
@@ -63,6 +64,16 @@ bool IsBlankText(const TextString& text) {
     return true;
 }
 
+#if defined(__SSE2__)
+// Short texts are looked at sixteen bytes at once, read from a buffer that
+// holds that many from where the text starts (a TextString's buffer holds
+// two bytes more than its room); the bytes after the text are left out.
+constexpr int kOneLook = 16;
+__m128i LookAt(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+// The bits of the first `n` bytes (n at most kOneLook) of a look.
+unsigned FirstBytes(size_t n) { return (1u << n) - 1; }
+#endif
+
 // Whether the text holds byte `a` or byte `b`: one pass over it.
 bool HoldsEither(const TextString& text, char a, char b) {
     const char* const bytes = text.buffer;
@@ -78,8 +89,15 @@ bool HoldsEither(const TextString& text, char a, char b) {
         if (hit(bytes + i)) return true;
     if (i == n) return false;
     // The last sixteen bytes, overlapping those already looked at; a
-    // shorter text from a copy padded with bytes that are neither.
+    // shorter text in place when its buffer holds sixteen bytes, else from
+    // a copy padded with bytes that are neither.
     if (n >= 16) return hit(bytes + n - 16);
+    if (text.capacity + 2 >= kOneLook) {
+        const __m128i v = LookAt(bytes);
+        const auto found = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, first), _mm_cmpeq_epi8(v, second))));
+        return (found & FirstBytes(static_cast<size_t>(n))) != 0;
+    }
     char tail[16];
     const char neither = static_cast<char>(a + 1) != b ? static_cast<char>(a + 1) : static_cast<char>(a + 2);
     std::memset(tail, neither, sizeof tail);
@@ -112,16 +130,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
         if (ToUpperAscii(a[i]) != ToUpperAscii(b[i])) return false;
     return true;
 }
-
-#if defined(__SSE2__)
-// Short texts are looked at sixteen bytes at once, read from a buffer that
-// holds that many from where the text starts (a TextString's buffer holds
-// two bytes more than its room); the bytes after the text are left out.
-constexpr int kOneLook = 16;
-__m128i LookAt(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
-// The bits of the first `n` bytes (n at most kOneLook) of a look.
-unsigned FirstBytes(size_t n) { return (1u << n) - 1; }
-#endif
 
 // The working text of a line looked at as blank-separated words, in place:
 // the first word is found at once, the words after it only when they are
@@ -587,12 +595,17 @@ void FollowLineWithTracker(FC& set, Context& context, AnalysedLine& line, Tracke
 void MarkHeadingTag(FC& set, AnalysedLine& line, Tracker& tracker) {
     // The opening of a HEADING tag, kept from line to line in a text that
     // keeps its room; it is built again only when the delimiter changed.
+    // The delimiter (a byte or two) is compared with the kept opening byte by
+    // byte up to its NUL: a call to measure it and one to compare cost more.
     static TextString headingTag;
     const TextString& startDelimiter = set.GetText(Pol::StartTagDelimiter);
-    const int delimiterLength = static_cast<int>(std::strlen(startDelimiter.buffer));
     constexpr int kHeadingLength = 7;  // "HEADING"
-    if (headingTag.length != delimiterLength + kHeadingLength ||
-        std::memcmp(headingTag.buffer, startDelimiter.buffer, static_cast<size_t>(delimiterLength)) != 0) {
+    int delimiterLength = 0;
+    bool sameDelimiter = true;
+    for (; startDelimiter.buffer[delimiterLength] != '\0'; ++delimiterLength)
+        sameDelimiter = sameDelimiter && delimiterLength < headingTag.length &&
+                        headingTag.buffer[delimiterLength] == startDelimiter.buffer[delimiterLength];
+    if (!sameDelimiter || headingTag.length != delimiterLength + kHeadingLength) {
         headingTag.AssignChars(startDelimiter.buffer, delimiterLength);
         headingTag.Append("HEADING");
     }
@@ -620,7 +633,7 @@ void MarkHeadingTag(FC& set, AnalysedLine& line, Tracker& tracker) {
 // analysis started from inside this one has a copy of its own.
 class WorkingText {
 public:
-    explicit WorkingText(const AnalysedLine& line) : copy(++analysisDepth == 1 ? sharedText : ownText) {
+    explicit WorkingText(const AnalysedLine& line) : copy(++analysisDepth == 1 ? sharedText : ownText.emplace()) {
         const int lead = CountLeadingBlanks(line);
         const auto rest = static_cast<size_t>(line.length - lead);
         const int length = static_cast<int>(strnlen(line.buffer + lead, rest));
@@ -644,7 +657,7 @@ public:
 private:
     inline static int analysisDepth = 0;
     inline static TextString sharedText;
-    TextString ownText;
+    std::optional<TextString> ownText;  // made only for a nested analysis
     TextString& copy;
     const TextString* text = nullptr;
 };

@@ -204,21 +204,22 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     const int lastIndent = LastIndentPosition(set);
     if (lastIndent >= 0 && blanks > lastIndent + 6) return 0;
 
-    // The line from its first non-blank on, read in place.
-    const std::string_view work = view().substr(static_cast<size_t>(CountLeadingWhiteSpace(*this)));
+    // The line from its first non-blank on, read in place (its buffer holds
+    // two bytes more than its room: see TextString).
+    const int lead = CountLeadingWhiteSpace(*this);
+    const std::string_view work = view().substr(static_cast<size_t>(lead));
     if (work.empty()) return 0;
-    const bool bulletsAllowed = Permitted(set, kPermissionBullets);
+    // (The permission is asked only where it decides.)
+    const auto bulletsAllowed = [set] { return Permitted(set, kPermissionBullets); };
 
-    if (bulletsAllowed) {
-        // "- item" (but not "- - -"), "o item", or one of the set's own
-        // bullet characters followed by a blank.
+    // "- item" (but not "- - -"), "o item", or one of the set's own bullet
+    // characters followed by a blank: the second byte is a blank in each.
+    if (work.size() >= 2 && work[1] == ' ' && bulletsAllowed()) {
         if (work.starts_with("- ") && work.find("- -") == std::string_view::npos) return 210;
         if (work.starts_with("o ")) return 210;
         const int own = std::min(set->bulletCount, static_cast<int>(set->bulletChars.size()));
         for (int i = 0; i < own; ++i)
-            if (work.size() >= 2 &&
-                static_cast<unsigned char>(work[0]) == set->bulletChars[static_cast<size_t>(i)] && work[1] == ' ')
-                return 210;
+            if (static_cast<unsigned char>(work[0]) == set->bulletChars[static_cast<size_t>(i)]) return 210;
     }
 
     // A first word of one bullet character, '-' or found only once in the
@@ -228,7 +229,7 @@ int AnalysedLine::CheckBulletLine(FC* set) {
         const bool alphanumeric = std::any_of(work.begin(), work.end(),
                                               [](char k) { return IsAsciiAlnum(static_cast<unsigned char>(k)); });
         if ((c == '-' || std::count(work.begin(), work.end(), c) == 1) && alphanumeric)
-            return bulletsAllowed ? 210 : 0;
+            return bulletsAllowed() ? 210 : 0;
     }
 
     // Numbered, alphabetic and roman items, read from a copy of the line
@@ -237,7 +238,7 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     // them large.
     static TextString text, bullet;
     constexpr int kKeptCopy = 4096;
-    const std::optional<std::string_view> tested = BulletCandidateText(set, work);
+    const std::optional<std::string_view> tested = BulletCandidateText(set, work, capacity + 2 - lead);
     if (!tested) return 0;
     text.AssignChars(tested->data(), static_cast<int>(tested->size()));
     const int type = DetermineBulletType(set, text, set->IsOn(Pol::ExpectNumberedBullets) ? 1 : 0,
@@ -246,7 +247,7 @@ int AnalysedLine::CheckBulletLine(FC* set) {
     if (text.capacity > kKeptCopy) text = TextString();
     if (bullet.capacity > kKeptCopy) bullet = TextString();
     switch (type) {
-        case kLineBulletItem: return bulletsAllowed ? kLineBulletItem : 0;
+        case kLineBulletItem: return bulletsAllowed() ? kLineBulletItem : 0;
         case kLineNumberItem: return Permitted(set, kPermissionNumberedItems) ? kLineNumberItem : 0;
         case kLineAlphaItem:
         case kLineCapitalAlphaItem: return Permitted(set, kPermissionAlphabeticItems) ? type : 0;

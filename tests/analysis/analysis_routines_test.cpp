@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -176,6 +177,14 @@ TEST_F(AnalysisRoutinesTest, TheCandidateTextIsWhatTheTwoStepsGive) {
         "plain\tword.",
         "",
         "&",
+        // Either side of sixteen bytes, which are looked at in one go.
+        "abcdefghijklmno)",
+        "abcdefghijklmnop)",
+        "abcdefghijklmn[[",
+        "abcdefghijklmnop [[",
+        "abcdefghij klmn)",
+        "abcdefghijklmno",
+        "x",
     };
     const TextString tagStart(set.GetText(Pol::StartTagDelimiter));
     for (const char* delimiter : {"[[", ""}) {
@@ -192,6 +201,15 @@ TEST_F(AnalysisRoutinesTest, TheCandidateTextIsWhatTheTwoStepsGive) {
                                               "'";
                     ASSERT_EQ(candidate.has_value(), MayHoldBullet(&set, tested)) << where;
                     EXPECT_EQ(candidate.value_or(tested), tested) << where;
+                    // The same text in a buffer that may be read beyond it, whose
+                    // further bytes are marks, blanks and tag starts.
+                    std::string padded = std::string(text) + std::string(32, ')');
+                    for (size_t k = std::strlen(text); k < padded.size(); k += 3) padded[k] = k % 2 ? '[' : ' ';
+                    const std::string_view inPlace(padded.data(), std::strlen(text));
+                    const std::optional<std::string_view> read =
+                        BulletCandidateText(&set, inPlace, static_cast<int>(padded.size()));
+                    ASSERT_EQ(read.has_value(), candidate.has_value()) << where;
+                    EXPECT_EQ(read.value_or(""), candidate.value_or("")) << where;
                 }
             }
         }

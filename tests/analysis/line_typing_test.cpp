@@ -484,9 +484,17 @@ TEST(LineTypingRead, EmphasisMarksAreFoundAnywhereInTheLine) {
         std::string text;
         std::string after;
     } cases[] = {
-        {"*bold*", "<STRONG>bold</STRONG>"},       {a20 + " *bold* x", a20 + " <STRONG>bold</STRONG> x"},
-        {"x _it_ " + b40, "x <EM>it</EM> " + b40}, {b40 + " _last_", b40 + " <EM>last</EM>"},
+        {"*bold*", "<STRONG>bold</STRONG>"},
+        {a20 + " *bold* x", a20 + " <STRONG>bold</STRONG> x"},
+        {"x _it_ " + b40, "x <EM>it</EM> " + b40},
+        {b40 + " _last_", b40 + " <EM>last</EM>"},
         {b40 + " no marks", b40 + " no marks"},
+        // Short lines are looked at in place: marks at their first and last
+        // bytes, on either side of sixteen bytes.
+        {"*a* b", "<STRONG>a</STRONG> b"},
+        {"abcdefghij _xy_", "abcdefghij <EM>xy</EM>"},
+        {"abcdefghijk _xy_", "abcdefghijk <EM>xy</EM>"},
+        {"abcdefghijkl _xy_", "abcdefghijkl <EM>xy</EM>"},
     };
     for (const auto& c : cases) {
         ReadingHarness harness;
@@ -505,6 +513,29 @@ TEST(LineTypingRead, AHeadingTagClosesTheOpenListItem) {
     EXPECT_NE(harness.typed[1].flags & kFlagHasHeadingTag, 0u);
     EXPECT_EQ(types[2], 1);  // no longer inside the item
     EXPECT_EQ(TrackerListItemNumber(harness.context.trackers.analysis), 0);
+}
+
+TEST(LineTypingRead, AHeadingTagIsFoundWithTheDelimiterInForce) {
+    // The opening looked for is kept from line to line and made again when
+    // the delimiter changes: to one of another length, or of the same
+    // length, or one that starts like the one before.
+    const struct {
+        const char* delimiter;
+        const char* line;
+        bool heading;
+    } cases[] = {
+        {"[[", "[[HEADING 2, Title]]", true},    {"<<", "<<HEADING 2, Title>>", true},
+        {"<<", "[[HEADING 2, Title]]", false},   {"<", "<HEADING 2, Title>", true},
+        {"<<<", "<<HEADING 2, Title>>", false},  {"<<<", "<<<HEADING 2, Title>>>", true},
+        {"[[", "<<<HEADING 2, Title>>>", false}, {"[[", "A [[heading 1, x]] late", true},
+    };
+    for (const auto& c : cases) {
+        ReadingHarness harness;
+        harness.policies.SetText(Pol::StartTagDelimiter, c.delimiter);
+        harness.AnalyseText(std::string(c.line) + "\n");
+        ASSERT_FALSE(harness.typed.empty()) << c.delimiter << " " << c.line;
+        EXPECT_EQ((harness.typed[0].flags & kFlagHasHeadingTag) != 0, c.heading) << c.delimiter << " " << c.line;
+    }
 }
 
 TEST(LineTypingRead, AUserTableOutsideTheItemIndentEndsTheItem) {
