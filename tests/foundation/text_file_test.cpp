@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -60,6 +61,13 @@ protected:
         return ReadLines(file);
     }
 
+    // Opens `file` on the entries of `list`, filled with `entries`.
+    static void OpenOnList(TextFile& file, StringList& list, std::initializer_list<const char*> entries) {
+        for (const char* entry : entries) list.Add(entry);
+        file.inputList = &list;
+        ASSERT_TRUE(file.OpenForRead(nullptr));
+    }
+
     TempFolder temp{"text_file_test"};
     std::string dir = temp.Path().string();
 };
@@ -89,11 +97,8 @@ TEST_F(TextFileTest, OpenForReadRefusalsAndInputList) {
     EXPECT_EQ(output.openFailure, "Is a directory");
 
     StringList list;
-    list.Add("first");
-    list.Add("second");
     TextFile fromList;
-    fromList.inputList = &list;
-    ASSERT_TRUE(fromList.OpenForRead(nullptr));
+    OpenOnList(fromList, list, {"first", "second"});
     EXPECT_EQ(ReadLines(fromList), (Lines{"first", "second"}));
 }
 
@@ -489,13 +494,10 @@ TEST_F(TextFileTest, LinesReadIntoATextAreTheLinesReadThroughTheHistory) {
     }
 
     StringList list;
-    list.Add("first");
-    list.Add("second");
     TextFile fromList;
-    fromList.inputList = &list;
-    ASSERT_TRUE(fromList.OpenForRead(nullptr));
+    OpenOnList(fromList, list, {"first", "", "third"});
     Lines lines;
     TextString to("an earlier line");
     while (fromList.ReadRawLineInto(to)) lines.push_back(to.str());
-    EXPECT_EQ(lines, (Lines{"first", "second"}));
+    EXPECT_EQ(lines, (Lines{"first", "", "third"}));
 }
