@@ -21,8 +21,15 @@ AnalysedLine::~AnalysedLine() {
 }
 
 void AnalysedLine::Reset(int keep) {
+    ResetAnalysis(keep);
+    if (!keep) MakeEmpty();
+    taggedText.MakeEmpty();
+    plainText.MakeEmpty();
+}
+
+void AnalysedLine::ResetAnalysis(int keep) {
     if (trackingContext) trackingContext->ForgetLine(this);
-    TextLine::Reset(keep);
+    TextLine::Reset(1);
     textIsTagged = false;
     lineType = kLineText;
     trimmedLength = -1;
@@ -30,8 +37,6 @@ void AnalysedLine::Reset(int keep) {
     position.Clear();
     originPosition.Clear();
     tagCode = kStatementNone;
-    taggedText.MakeEmpty();
-    plainText.MakeEmpty();
     extraWrapWidth = 0;
     mark = 0;
     flags = kFlagDefault;
@@ -52,8 +57,9 @@ void AnalysedLine::Reset(int keep) {
 }
 
 void AnalysedLine::Recycle(AnalysedLine* previousLine) {
-    Reset(0);
-    // The texts Reset leaves alone, and what a new record does not have yet.
+    // The texts are emptied once, by ReleaseTexts (Reset would empty three
+    // of them first).
+    ResetAnalysis(0);
     ReleaseTexts(kKeptTextRoom);
     trackingContext = nullptr;
     LinkAfter(previousLine);

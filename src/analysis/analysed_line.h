@@ -322,6 +322,11 @@ public:
     // The context whose trackers may point at this line; Reset and the
     // destructor make it forget the line (set by Context::SetCurrentLine).
     Context* trackingContext = nullptr;
+
+private:
+    // What Reset does but for the current, tagged and plain texts, which
+    // Reset empties and Recycle releases.
+    void ResetAnalysis(int keep);
 };
 
 inline AnalysedLine* AsAnalysedLine(TextLine* line) {

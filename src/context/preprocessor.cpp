@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "analysis/analysed_line.h"
@@ -73,11 +74,15 @@ void MarkLine(AnalysedLine& line, const PreprocessorState& state, const Context&
 // ---------------------------------------------------------------------------
 // Keywords
 
+namespace {
+// The prefix a directive has where the policies set none.
+const TextString kDefaultPrefixText(kDefaultDirectivePrefix);
+}  // namespace
+
 const TextString& GetDirectivePrefix(const FC& policies) {
-    static const TextString defaultPrefix(kDefaultDirectivePrefix);
     const TextString& prefix = policies.GetText(Pol::DirectiveDelimiter);
     // An empty prefix would make every line a directive: keep the default.
-    return prefix.length > 0 ? prefix : defaultPrefix;
+    return prefix.length > 0 ? prefix : kDefaultPrefixText;
 }
 
 void EnsureDirectiveKeywords(FC& policies) {
@@ -327,8 +332,7 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
         // were carried out (up to a NUL byte, as a copy of it would hold).
         // The copy is made only where the text can change or a directive
         // works on it.
-        TextString copy;
-        bool copied = false;
+        std::optional<TextString> copy;
         std::string_view before;
         auto textBefore = [&line, &before]() {
             if (!before.data())
@@ -339,18 +343,17 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
         if (mayHoldTags && !state.inHtmlFragmentDefinition && !state.inTextFragmentDefinition &&
             state.ignoreDepth <= 0 && ContainsText(textBefore(), tags.startDelimiter) &&
             ContainsText(textBefore(), tags.endDelimiter)) {
-            copy.AssignChars(before.data(), static_cast<int>(before.size()));
-            copied = true;
+            copy.emplace().AssignChars(before.data(), static_cast<int>(before.size()));
             reader.ProcessInLineTags(&line, &policies);
         }
 
         const TextString& prefix = GetDirectivePrefix(policies);
-        if (copied ? LineStartsWith(copy, prefix.buffer) : LineStartsWith(line.taggedText, prefix.buffer)) {
-            if (!copied) {
+        if (copy ? LineStartsWith(*copy, prefix.buffer) : LineStartsWith(line.taggedText, prefix.buffer)) {
+            if (!copy) {
                 const std::string_view text = textBefore();
-                copy.AssignChars(text.data(), static_cast<int>(text.size()));
+                copy.emplace().AssignChars(text.data(), static_cast<int>(text.size()));
             }
-            if (ProcessDirective(reader, line, policies, copy, htmlLineFlag) == 1) continue;
+            if (ProcessDirective(reader, line, policies, *copy, htmlLineFlag) == 1) continue;
         }
 
         if (!state.sectionIncluded || state.ignoreDepth > 0) continue;

@@ -95,18 +95,18 @@ int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
         }
         // Then the file.
         while (!accepted) {
-            if (ReadRawLine()) {
+            // Nearly always the line is empty here (a line held back by the
+            // acceptance test is the exception): the line is read into it
+            // then, without a stop in the history.
+            const bool intoLine = line.length == 0;
+            if (intoLine ? ReadRawLineInto(line) : ReadRawLine()) {
                 ReportReadWarnings(policies);
                 if (linesToSkip > 0) {
                     --linesToSkip;
+                    if (intoLine) line.MakeEmpty();
                     continue;
                 }
-                // Nearly always the line is empty here (a line held back by
-                // the acceptance test is the exception): the line read moves
-                // into it then, uncopied.
-                if (line.length == 0) {
-                    HandOnNewestLine(line);
-                } else {
+                if (!intoLine) {
                     const TextString& newest = *history.back();
                     line.AppendBytes(newest.buffer, newest.length);
                 }

@@ -605,25 +605,42 @@ bool TextFile::ReadRawLine() {
     } else {
         entry = std::make_unique<TextString>();
     }
+    if (ReadFileLine(*entry)) {
+        AddHistoryLine(entry.release());
+        return true;
+    }
+    KeepSpareLine(std::move(entry));
+    return false;
+}
+
+bool TextFile::ReadRawLineInto(TextString& to) {
+    if (!forReading || inputList) {
+        if (!ReadRawLine()) return false;
+        HandOnNewestLine(to);
+        return true;
+    }
+    return ReadFileLine(to);
+}
+
+bool TextFile::ReadFileLine(TextString& line) {
     while (depth > 0) {
         if (fileStates.back().encoding == Encoding::Unknown) DetectEncoding();
         FileState& state = fileStates.back();
         bool got = false;
         if (state.blankLinesDue > 0) {
             --state.blankLinesDue;
-            entry->MakeEmpty();
+            line.MakeEmpty();
             got = true;
         } else if (state.encoding == Encoding::EightBit || state.encoding == Encoding::Utf8) {
-            got = ReadByteLine(*entry);
+            got = ReadByteLine(line);
         } else {
-            got = ReadSixteenBitLine(*entry);
+            got = ReadSixteenBitLine(line);
         }
         if (got) {
             FileState& read = fileStates.back();
             ++read.lineNumber;
             // 8-bit text in 8-bit text stays as it was read.
-            if (read.encoding != Encoding::EightBit || utf8Text == 1) ConvertLine(*entry);
-            AddHistoryLine(entry.release());
+            if (read.encoding != Encoding::EightBit || utf8Text == 1) ConvertLine(line);
             ++linesRead;
             return true;
         }
@@ -631,7 +648,6 @@ bool TextFile::ReadRawLine() {
         if (depth == 1) break;
         CloseTopFile();
     }
-    KeepSpareLine(std::move(entry));
     return false;
 }
 

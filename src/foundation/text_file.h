@@ -141,6 +141,10 @@ public:
     // text is dropped) and the line leaves the history, so that a long line
     // is never held twice.  `to` is emptied when the history is empty.
     void HandOnNewestLine(TextString& to);
+    // Reads the next line into `to` (its room reused), as ReadRawLine and
+    // HandOnNewestLine leave it but without passing through the history.
+    // False at the end of all input (`to` may be emptied then).
+    bool ReadRawLineInto(TextString& to);
     // Name of the top file, or null when none is open.
     const char* GetTopFileName() const { return depth > 0 ? fileNames.back().c_str() : nullptr; }
 
@@ -191,6 +195,9 @@ private:
     // Reads the bytes through the next line end; false at the end of the
     // file.  NUL bytes become blanks.
     bool ReadByteLine(TextString& line);
+    // The next line of the open files into `line`, counted; false at the
+    // end of all input.
+    bool ReadFileLine(TextString& line);
     // After a CR: takes the CRs and the LF that belong to the same line end.
     void TakeCarriageReturnEnd(FileState& state);
     bool ReadSixteenBitLine(TextString& line);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -60,6 +61,13 @@ protected:
         return ReadLines(file);
     }
 
+    // Opens `file` on the entries of `list`, filled with `entries`.
+    static void OpenOnList(TextFile& file, StringList& list, std::initializer_list<const char*> entries) {
+        for (const char* entry : entries) list.Add(entry);
+        file.inputList = &list;
+        ASSERT_TRUE(file.OpenForRead(nullptr));
+    }
+
     TempFolder temp{"text_file_test"};
     std::string dir = temp.Path().string();
 };
@@ -89,11 +97,8 @@ TEST_F(TextFileTest, OpenForReadRefusalsAndInputList) {
     EXPECT_EQ(output.openFailure, "Is a directory");
 
     StringList list;
-    list.Add("first");
-    list.Add("second");
     TextFile fromList;
-    fromList.inputList = &list;
-    ASSERT_TRUE(fromList.OpenForRead(nullptr));
+    OpenOnList(fromList, list, {"first", "second"});
     EXPECT_EQ(ReadLines(fromList), (Lines{"first", "second"}));
 }
 
@@ -460,4 +465,39 @@ TEST_F(TextFileTest, LinesHandedOnLeaveTheHistoryWhole) {
     EXPECT_FALSE(file.ReadRawLine());
     file.HandOnNewestLine(to);
     EXPECT_TRUE(to.IsEmpty());
+}
+
+TEST_F(TextFileTest, LinesReadIntoATextAreTheLinesReadThroughTheHistory) {
+    const std::string longLine(70000, 'w');
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"plain lines", "ab\ncd\n\nlast"},
+        {"line ends of every kind", "one\r\ntwo\rthree\r\r\rfour\n"},
+        {"a NUL byte", std::string("a\0b\nc\n", 6)},
+        {"an empty file", ""},
+        {"a long line between short ones", "x\n" + longLine + "\ny\n"},
+        {"UTF-16 with its mark", kLeMark + Utf16le(u"\u00e9t\u00e9\nhiver\n")},
+        {"8-bit text", "caf\xE9\nna\xEFve\n"},
+    };
+    for (const auto& c : cases) {
+        const Lines expected = ReadFile(c.bytes);
+        TextFile file;
+        ASSERT_TRUE(file.OpenForRead(Write("into.txt", c.bytes).c_str())) << c.name;
+        Lines lines;
+        TextString to;
+        while (file.ReadRawLineInto(to)) lines.push_back(to.str());
+        EXPECT_EQ(lines, expected) << c.name;
+        EXPECT_EQ(file.linesRead, static_cast<int>(expected.size())) << c.name;
+        EXPECT_EQ(file.historyCount, 0) << c.name;
+    }
+
+    StringList list;
+    TextFile fromList;
+    OpenOnList(fromList, list, {"first", "", "third"});
+    Lines lines;
+    TextString to("an earlier line");
+    while (fromList.ReadRawLineInto(to)) lines.push_back(to.str());
+    EXPECT_EQ(lines, (Lines{"first", "", "third"}));
 }
