@@ -152,11 +152,6 @@ public:
     bool SplitLineIntoCells(TableCellRow* row, int lineIndex, int noConvert);
     bool SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert);
     bool SplitLineIntoCellsByDelimiter(TableCellRow* row, int lineIndex, int noConvert);
-    // SplitLineIntoCellsByColumns for output of a line whose one filled cell
-    // starts at `column`, for a reader of that cell's text alone: only that
-    // cell's text is cut and converted, the row's other cells are left as
-    // they were.  A line that holds text elsewhere is split whole.
-    bool SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column);
     // The cut of SplitLineIntoCellsByColumns without the cells: one entry
     // per cell of line `lineIndex`, alignments guessed from the text when
     // `force` is set (else a cell of one column takes its column's typical
@@ -184,10 +179,14 @@ public:
         bool utf8Text = false;
     };
     ConversionSettings ReadConversionSettings() const;
-    // SplitFilledCellForOutput and SplitLineIntoCellsByColumns with the
-    // settings read beforehand.
+    // SplitLineIntoCellsByColumns for output of a line whose one filled cell
+    // starts at `column`, for a reader of that cell's text alone: only that
+    // cell's text is cut and converted, the row's other cells are left as
+    // they were.  A line that holds text elsewhere is split whole.  The
+    // settings are read beforehand (ReadCutSettings, ReadConversionSettings).
     bool SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings,
                                   const ConversionSettings& conversion);
+    // SplitLineIntoCellsByColumns with the cut settings read beforehand.
     bool SplitLineIntoCellsByColumns(TableCellRow* row, int lineIndex, int noConvert, const CutSettings& settings);
     // How the cut of line `lineIndex` of a block of two columns
     // (CutLineAtColumns) leaves its cells, read from the first boundary and

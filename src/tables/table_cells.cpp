@@ -1330,10 +1330,6 @@ namespace {
 
 }  // namespace
 
-bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column) {
-    return SplitFilledCellForOutput(row, lineIndex, column, ReadCutSettings(), ReadConversionSettings());
-}
-
 bool PreForm::SplitFilledCellForOutput(TableCellRow* row, int lineIndex, int column, const CutSettings& settings,
                                        const ConversionSettings& conversion) {
     // The line must hold text in that cell alone.

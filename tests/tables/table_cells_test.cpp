@@ -426,7 +426,10 @@ TEST_F(TableCellsTest, TheCellOfABlockOfOneColumnIsCutAsAFirstCell) {
                     EXPECT_FALSE(two.CutOnlyCell(i, force, settings, &only));
                 }
                 const bool split = one.SplitLineIntoCellsByColumns(&one.scratchRow, i, 0);
-                EXPECT_EQ(one.SplitFilledCellForOutput(&one.cellRow, i, 0), split) << lines[static_cast<size_t>(i)];
+                EXPECT_EQ(one.SplitFilledCellForOutput(&one.cellRow, i, 0, one.ReadCutSettings(),
+                                                       one.ReadConversionSettings()),
+                          split)
+                    << lines[static_cast<size_t>(i)];
                 EXPECT_EQ(one.cellRow.GetAt(0)->text.str(), one.scratchRow.GetAt(0)->text.str())
                     << lines[static_cast<size_t>(i)];
             }
