@@ -11,6 +11,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 
 #include "app/base_dialog.h"
 #include "app/ui_services.h"
@@ -85,6 +86,7 @@ public:
     void BeginWaitCursor() override { target_->BeginWaitCursor(); }
     void EndWaitCursor() override { target_->EndWaitCursor(); }
     int RunModal(DialogModel& dialog) override { return target_->RunModal(dialog); }
+    void AfterFocusChange(std::function<void()> step) override { target_->AfterFocusChange(std::move(step)); }
 
 private:
     UiServices* target_;

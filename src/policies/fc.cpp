@@ -24,7 +24,15 @@ using namespace catalogue_tokens;
 
 const PolicyDefinition kCatalogue[] = {
 #define POLICY(id, key, kind, category, number, text, section, flags) \
-    {Pol::id, key, kind, category, number, text, PolicySection::section, (flags) == WriteFlag::OptionalInt},
+    {Pol::id,                                                                                \
+     key,                                                                                    \
+     kind,                                                                                   \
+     category,                                                                               \
+     number,                                                                                 \
+     text,                                                                                   \
+     PolicySection::section,                                                                 \
+     (flags) == WriteFlag::OptionalInt,                                                      \
+     (flags) == WriteFlag::WhenSet},
 #include "policies/policy_catalogue.def"
 #undef POLICY
 };

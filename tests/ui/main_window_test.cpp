@@ -1026,7 +1026,7 @@ TEST_F(MainWindowRunTest, ClosingWithEditedPoliciesAsksAndNoClosesWithoutSaving)
     const ServiceCall question = services.Messages()[0];
     EXPECT_EQ(question.caption, "Save Changes");
     EXPECT_EQ(question.text, "Save changes made to your policy?");
-    EXPECT_EQ(question.buttons, MessageButtons::kYesNo);
+    EXPECT_EQ(question.buttons, MessageButtons::kYesNoCancel);
     EXPECT_EQ(question.icon, MessageIcon::kQuestion);
     EXPECT_EQ(question.number, 2);
     EXPECT_TRUE(D().IsEnded());
