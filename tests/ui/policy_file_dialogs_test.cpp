@@ -412,6 +412,51 @@ TEST_F(SavePolicyDialogTest, TheChooserAddsPolAndAsksBeforeReplacingAFile) {
     EXPECT_EQ(ReadWhole(folder / "there.pol"), "Document Title: Before\n");
 }
 
+// The name offered is the loaded file's; Save over a file that is there
+// asks the replace question once, whether the name was typed, offered or
+// chosen in the chooser (which asked already).
+TEST_F(SavePolicyDialogTest, SavingOverAFileThatIsThereAsksOnce) {
+    owner->runPolicyFileName = TextPathOf("title.pol");
+    ASSERT_TRUE(owner->LoadPolicyFile());
+    owner->WorkingSet().SetText(Pol::DocumentKeywords, "edited", true);
+    owner->policiesEdited = 1;
+    SavePolicyDialog dialog(*owner);
+    dialog.CreateWindow();
+    EXPECT_EQ(std::string(dialog.ControlText(kSavePolicyFileName)), PathOf("title.pol"));
+    const std::string question = "Vendrel: The file \"" + PathOf("title.pol") + "\" exists already. Replace it?";
+
+    // No: nothing is written, and the dialog stays open for another name.
+    services.QueueAnswer(MessageAnswer::kNo);
+    dialog.Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_FALSE(dialog.IsEnded());
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{question});
+    EXPECT_EQ(ReadWhole(folder / "title.pol"), kTitleFile);
+    ASSERT_EQ(services.Messages()[0].number, 2);  // "No" is the default
+
+    // Yes: replaced.
+    services.ClearLog();
+    services.QueueAnswer(MessageAnswer::kYes);
+    dialog.Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_TRUE(dialog.IsEnded());
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{question});
+    EXPECT_NE(ReadWhole(folder / "title.pol").find("edited"), std::string::npos);
+
+    // Typed: the same question.  Chosen in the chooser: asked there only.
+    ASSERT_TRUE(WriteWhole(folder / "there.pol", "Document Title: Before\n"));
+    services.ClearLog();
+    services.QueueAnswer(MessageAnswer::kNo);
+    EXPECT_EQ(Save(PathOf("there")), kIdCancel);
+    EXPECT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(ReadWhole(folder / "there.pol"), "Document Title: Before\n");
+    services.ClearLog();
+    services.QueueFile(PathOf("there.pol").c_str());
+    services.QueueAnswer(MessageAnswer::kYes);
+    services.QueueRun().Press(kSavePolicyBrowse).Press(kIdOk);
+    EXPECT_EQ(RunSavePolicyDialog(*owner), kIdOk);
+    EXPECT_EQ(services.Messages().size(), 1u);
+    EXPECT_NE(ReadWhole(folder / "there.pol").find("edited"), std::string::npos);
+}
+
 TEST_F(SavePolicyDialogTest, ChangedOnlyWritesOnlySetPoliciesEvenAfterAnAnalysis) {
     owner->AnalysedFileSet().SetInt(Pol::PageWidth, 132);
     owner->fileAnalysed = 1;
@@ -688,6 +733,207 @@ TEST_F(PolicyFilesFromTheWindowTest, YesOnClosingSavesAndAnUnwritableNameKeepsTh
     ASSERT_EQ(services.Messages().size(), 2u);  // the question, then the unwritable folder
     EXPECT_EQ(services.Messages()[1].caption, "Output File Error");
     EXPECT_NE(ReadWhole(folder / "kept.pol").find("Edited"), std::string::npos);
+    EXPECT_FALSE(window->WindowExists());
+}
+
+// Every road that loads a policy file over the policies the user changed and
+// kept asks first, before anything is reset or the file in use changes:
+// Cancel leaves the field, the file and the changes; No lets the changes go;
+// Yes saves them to the file they belong to (the one in use, never the one
+// about to be loaded) and then loads.
+TEST_F(PolicyFilesFromTheWindowTest, ALoadThatWouldDiscardTheUsersChangesAsksFirstOnEveryRoad) {
+    using Pols = SettingsPolicyPage;
+    DialogModel& main = window->Dialog();
+    window->settings.autoDdeUpdates = false;
+    window->settings.policyHistory[0] = TextPathOf("keywords.pol");
+    const std::string keywords = PathOf("keywords.pol");
+    auto settingsPage = [&] {
+        EXPECT_TRUE(window->OnCommand(kCommandSettingsPolicyFiles));
+        Pols& page = window->SettingsSheet()->policy;
+        SetCheck(page, Pols::kUseDefault, true);
+        return &page;
+    };
+    // Where keywords.pol stands in the list of policy files.
+    auto listed = [&] {
+        int index = 0;
+        for (const TextString& entry : window->settings.policyHistory) {
+            if (entry.str() == keywords) return index;
+            if (!entry.IsEmpty()) ++index;
+        }
+        ADD_FAILURE() << "keywords.pol is not listed";
+        return 0;
+    };
+    // Each road gives the name of keywords.pol; `saving` queues the save
+    // dialog's run, in the order the dialogs open.
+    const struct {
+        const char* road;
+        std::function<void(const std::function<void()>& saving)> give;
+    } roads[] = {
+        {"typed into the window",
+         [&](const std::function<void()>& saving) {
+             saving();
+             main.SetControlText(MainWindow::kPolicyCombo, keywords.c_str());
+             main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kEditChanged);
+             main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kFocusLost);
+         }},
+        {"picked in the window",
+         [&](const std::function<void()>& saving) {
+             saving();
+             main.SetSelection(MainWindow::kPolicyCombo, listed());
+             main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kSelectionEnded);
+         }},
+        {"browsed to in the window",
+         [&](const std::function<void()>& saving) {
+             saving();
+             services.QueueFile(keywords.c_str());
+             main.Notify(MainWindow::kPolicyButton, NotifyEvent::kClicked);
+         }},
+        {"typed into the policy-file dialog",
+         [&](const std::function<void()>& saving) {
+             services.QueueRun()
+                 .SetText(kPolicyFileCombo, keywords.c_str())
+                 .Notify(kPolicyFileCombo, NotifyEvent::kFocusLost)
+                 .Press(kIdOk);
+             saving();
+             window->OnCommand(kCommandLoadPolicyFile);
+         }},
+        {"picked in the policy-file dialog",
+         [&](const std::function<void()>& saving) {
+             services.QueueRun().Select(kPolicyFileCombo, listed()).Press(kIdOk);
+             saving();
+             window->OnCommand(kCommandLoadPolicyFile);
+         }},
+        {"browsed to in the policy-file dialog",
+         [&](const std::function<void()>& saving) {
+             services.QueueFile(keywords.c_str());
+             services.QueueRun().Press(kPolicyFileBrowse).Press(kIdOk);
+             saving();
+             window->OnCommand(kCommandLoadPolicyFile);
+         }},
+        {"typed into the settings page",
+         [&](const std::function<void()>& saving) {
+             Pols* page = settingsPage();
+             saving();
+             TypeInto(*page, Pols::kFile, keywords.c_str());
+             Press(*window->SettingsSheet(), kIdCancel);
+         }},
+        {"OK on the settings page",
+         [&](const std::function<void()>& saving) {
+             settingsPage()->SetControlText(Pols::kFile, keywords.c_str());
+             saving();
+             Press(*window->SettingsSheet(), kIdOk);
+             if (window->SettingsSheet()->IsShown()) Press(*window->SettingsSheet(), kIdCancel);
+         }},
+    };
+    for (const auto& road : roads) {
+        for (const MessageAnswer answer : {MessageAnswer::kCancel, MessageAnswer::kNo, MessageAnswer::kYes}) {
+            const std::string what = std::string(road.road) + ", answer " + std::to_string(static_cast<int>(answer));
+            SCOPED_TRACE(what);
+            // title.pol in use, and a change of the user's kept over it.
+            ASSERT_TRUE(WriteWhole(folder / "title.pol", kTitleFile));
+            window->policiesEdited = 0;
+            main.SetControlText(MainWindow::kPolicyCombo, PathOf("title.pol").c_str());
+            main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kFocusLost);
+            ASSERT_EQ(window->runPolicyFileName.str(), PathOf("title.pol"));
+            window->WorkingSet().SetText(Pol::DocumentDescription, "changed by the user", true);
+            window->policiesEdited = 1;
+            window->settings.defaultPolicyFile.MakeEmpty();
+            services.ClearLog();
+
+            services.QueueAnswer(answer);
+            road.give([&] {
+                if (answer != MessageAnswer::kYes) return;
+                // The name offered is the file in use: saved over it.
+                services.QueueRun().Press(kIdOk);
+                services.QueueAnswer(MessageAnswer::kYes);
+            });
+            EXPECT_TRUE(services.RefusedSteps().empty());
+            ASSERT_FALSE(services.Messages().empty());
+            EXPECT_EQ(services.Messages()[0].caption, "Save Changes");
+            EXPECT_EQ(services.Messages()[0].buttons, MessageButtons::kYesNoCancel);
+            EXPECT_EQ(services.Messages()[0].number, 1);
+            const std::string title = ReadWhole(folder / "title.pol");
+            EXPECT_EQ(title.find("changed by the user") != std::string::npos, answer == MessageAnswer::kYes)
+                << title;
+            EXPECT_EQ(ReadWhole(folder / "keywords.pol"), kKeywordsFile);
+            if (answer == MessageAnswer::kCancel) {
+                EXPECT_EQ(services.Messages().size(), 1u);
+                EXPECT_EQ(window->runPolicyFileName.str(), PathOf("title.pol"));
+                EXPECT_EQ(std::string(main.ControlText(MainWindow::kPolicyCombo)), PathOf("title.pol"));
+                EXPECT_EQ(window->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From the file");
+                EXPECT_EQ(window->policiesEdited, 1);
+                EXPECT_EQ(window->WorkingSet().GetText(Pol::DocumentDescription).str(), "changed by the user");
+                EXPECT_EQ(window->settings.defaultPolicyFile.str(), "");
+            } else {
+                EXPECT_EQ(window->runPolicyFileName.str(), keywords);
+                EXPECT_EQ(window->PolicyFileSet().GetText(Pol::DocumentKeywords).str(), "staff, cities");
+                EXPECT_EQ(window->policiesEdited, 0);
+                EXPECT_FALSE(window->WorkingSet().IsSet(Pol::DocumentDescription));
+            }
+        }
+    }
+}
+
+// The question is not asked from inside the change of focus: it waits until
+// the focus has gone where the user sent it.  Reset asks nothing.
+TEST_F(PolicyFilesFromTheWindowTest, TheLoadQuestionWaitsForTheFocusAndResetAsksNothing) {
+    DialogModel& main = window->Dialog();
+    window->policiesEdited = 1;
+    services.HoldFieldWork(true);
+    main.SetControlText(MainWindow::kPolicyCombo, PathOf("title.pol").c_str());
+    main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kFocusLost);
+    EXPECT_TRUE(services.Messages().empty());
+    services.QueueAnswer(MessageAnswer::kNo);
+    services.SettleFocus();
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Save Changes: Save changes made to your policy?"});
+    EXPECT_EQ(window->runPolicyFileName.str(), PathOf("title.pol"));
+
+    window->policiesEdited = 1;
+    services.ClearLog();
+    main.Notify(MainWindow::kResetButton, NotifyEvent::kClicked);
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Reset to defaults: Done"});
+    EXPECT_EQ(window->policiesEdited, 0);
+}
+
+// Exit asks about changed policies with Yes, No and Cancel (No the default,
+// Cancel for Escape): Cancel, and Yes with the save dialog cancelled or
+// failing, keep the program open with its changes.
+TEST_F(PolicyFilesFromTheWindowTest, CancelOnExitAndASaveThatDidNotHappenKeepTheWindowOpen) {
+    window->WorkingSet().SetText(Pol::DocumentTitle, "Edited");
+    window->policiesEdited = 1;
+    const struct {
+        const char* why;
+        std::function<void()> answer;
+    } stays[] = {
+        {"Cancel", [&] { services.QueueAnswer(MessageAnswer::kCancel); }},
+        {"Yes, then Cancel in the save dialog",
+         [&] {
+             services.QueueAnswer(MessageAnswer::kYes);
+             services.QueueRun().SetText(kSavePolicyFileName, PathOf("never.pol").c_str()).Press(kIdCancel);
+         }},
+        {"Yes, and the save fails",
+         [&] {
+             services.QueueAnswer(MessageAnswer::kYes);
+             services.QueueRun().SetText(kSavePolicyFileName, PathOf("no folder/never.pol").c_str()).Press(kIdOk);
+         }},
+    };
+    for (const auto& stay : stays) {
+        SCOPED_TRACE(stay.why);
+        services.ClearLog();
+        stay.answer();
+        EXPECT_TRUE(window->OnCommand(kCommandExit));
+        EXPECT_TRUE(services.RefusedSteps().empty());
+        ASSERT_FALSE(services.Messages().empty());
+        EXPECT_EQ(services.Messages()[0].buttons, MessageButtons::kYesNoCancel);
+        EXPECT_EQ(services.Messages()[0].number, 2);
+        EXPECT_TRUE(window->WindowExists());
+        EXPECT_FALSE(window->Dialog().IsEnded());
+        EXPECT_EQ(window->policiesEdited, 1);
+        EXPECT_FALSE(fs::exists(folder / "never.pol"));
+    }
+    // No closes without saving.
+    services.QueueAnswer(MessageAnswer::kNo);
+    EXPECT_TRUE(window->OnCommand(kCommandExit));
     EXPECT_FALSE(window->WindowExists());
 }
 
