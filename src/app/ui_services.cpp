@@ -11,7 +11,8 @@ UiServices::~UiServices() = default;
 MessageAnswer DefaultAnswer(MessageButtons buttons, int defaultButton) {
     switch (buttons) {
         case MessageButtons::kOk: return MessageAnswer::kOk;
-        case MessageButtons::kYesNo: return defaultButton == kSecondButton ? MessageAnswer::kNo : MessageAnswer::kYes;
+        case MessageButtons::kYesNo:
+            return defaultButton == kSecondButton ? MessageAnswer::kNo : MessageAnswer::kYes;
         case MessageButtons::kYesNoCancel:
             if (defaultButton == kSecondButton) return MessageAnswer::kNo;
             return defaultButton == kThirdButton ? MessageAnswer::kCancel : MessageAnswer::kYes;

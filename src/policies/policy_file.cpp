@@ -824,7 +824,8 @@ void PolicyFileWriter::ParagraphAndAnalysisGroups(const std::vector<Pol>& ids) {
                                    Pol::InputPageMarkers};
     // The marker size goes with the markers, and is kept when given
     // without them.
-    if (set_.IsOn(Pol::InputPageMarkers) || set_.IsSet(Pol::PageMarkerSize)) paragraphs.push_back(Pol::PageMarkerSize);
+    if (set_.IsOn(Pol::InputPageMarkers) || set_.IsSet(Pol::PageMarkerSize))
+        paragraphs.push_back(Pol::PageMarkerSize);
     if (all_ || AnySet(paragraphs)) {
         sink_.PutLine("");
         for (Pol id : paragraphs) WritePolicy(id);

@@ -927,8 +927,9 @@ void MainWindow::PolicyFileLeft() {
     // The name the field is left with loads once the focus has gone where
     // the user sent it: a click on a button is not lost, and the button's
     // action runs with the file loaded.
-    services.DeferFieldWork(window_.get(),
-                            [this, typed = TextString(window_->ControlText(kPolicyCombo))] { TakeTypedPolicyFile(typed); });
+    services.DeferFieldWork(window_.get(), [this, typed = TextString(window_->ControlText(kPolicyCombo))] {
+        TakeTypedPolicyFile(typed);
+    });
 }
 
 void MainWindow::TakeTypedPolicyFile(const TextString& typed) {

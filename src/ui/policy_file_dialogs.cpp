@@ -132,7 +132,8 @@ void PolicyFileDialog::FileLeft() {
     if (busy_) return;
     // The name the field is left with loads once the focus has moved: the
     // click that moved it (Close, say) then acts with the file loaded.
-    Services().DeferFieldWork(this, [this, typed = TextString(ControlText(kPolicyFileCombo))] { LoadTypedFile(typed); });
+    Services().DeferFieldWork(this,
+                              [this, typed = TextString(ControlText(kPolicyFileCombo))] { LoadTypedFile(typed); });
 }
 
 void PolicyFileDialog::LoadTypedFile(const TextString& typed) {

@@ -107,7 +107,8 @@ MessageAnswer ScriptedUiServices::ShowMessage(const char* caption, const char* t
     const MessageAnswer answer = answers_.front();
     answers_.pop_front();
     // OK, and Cancel where the box has none, stand for its default button.
-    if (answer == MessageAnswer::kOk || (answer == MessageAnswer::kCancel && buttons != MessageButtons::kYesNoCancel))
+    if (answer == MessageAnswer::kOk ||
+        (answer == MessageAnswer::kCancel && buttons != MessageButtons::kYesNoCancel))
         return byDefault;
     return answer;
 }

@@ -76,8 +76,7 @@ TEST(ColourPickerTest, APickedColourBecomesItsNameOrSixLowerCaseDigits) {
     const Case cases[] = {
         {"ff0000", Rgb(0, 0xff, 0xff), true, "Aqua"},  // never "Cyan"
         {"Red", Rgb(0xff, 0, 0xff), true, "Fuchsia"},  // never "Magenta"
-        {"Red", Rgb(0xc0, 0xc0, 0xc0), true, "Silver"},
-        {"Red", Rgb(0xab, 0x0c, 0xef), true, "ab0cef"},
+        {"Red", Rgb(0xc0, 0xc0, 0xc0), true, "Silver"}, {"Red", Rgb(0xab, 0x0c, 0xef), true, "ab0cef"},
         {"#AB0CEF", std::nullopt, false, "#AB0CEF"},  // cancelled: unchanged
     };
     for (const Case& c : cases) {

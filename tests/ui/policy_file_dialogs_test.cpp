@@ -1128,8 +1128,8 @@ std::vector<std::string> EveryOtherValueLine() {
             lines.push_back(OtherValueLine(scratch.Policy(id), definition.optionalInt));
     }
     for (TabPol id : TablePoliciesInWriterOrder())
-        lines.push_back(OtherValueLine(scratch.GetDefaultTabConfig()->Policy(id),
-                                       GetTablePolicyDefinition(id).optionalInt));
+        lines.push_back(
+            OtherValueLine(scratch.GetDefaultTabConfig()->Policy(id), GetTablePolicyDefinition(id).optionalInt));
     return lines;
 }
 
