@@ -11,7 +11,6 @@
 #pragma once
 
 #include <memory>
-#include <utility>
 
 #include "app/base_dialog.h"
 #include "app/ui_services.h"
@@ -86,7 +85,7 @@ public:
     void BeginWaitCursor() override { target_->BeginWaitCursor(); }
     void EndWaitCursor() override { target_->EndWaitCursor(); }
     int RunModal(DialogModel& dialog) override { return target_->RunModal(dialog); }
-    void AfterFocusChange(std::function<void()> step) override { target_->AfterFocusChange(std::move(step)); }
+    void AfterFocusChange(const std::function<void()>& step) override { target_->AfterFocusChange(step); }
 
 private:
     UiServices* target_;

@@ -126,7 +126,7 @@ public:
 
     // Runs `step` once the change of focus the user is making is over:
     // here, with no desktop whose focus changes, at once.
-    virtual void AfterFocusChange(std::function<void()> step) { step(); }
+    virtual void AfterFocusChange(const std::function<void()>& step) { step(); }
 
 private:
     std::function<void()> fieldWork_;

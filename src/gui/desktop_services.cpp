@@ -76,8 +76,8 @@ DesktopServices::DesktopServices() = default;
 
 DesktopServices::~DesktopServices() = default;
 
-void DesktopServices::AfterFocusChange(std::function<void()> step) {
-    waitingStep_ = std::move(step);
+void DesktopServices::AfterFocusChange(const std::function<void()>& step) {
+    waitingStep_ = step;
     if (wxTheApp == nullptr) {
         RunStepWhenSettled();
         return;

@@ -41,7 +41,7 @@ public:
     // the mouse button that may have moved the focus is released (the
     // click it ends then comes first), and no run holds the windows: the
     // step runs as an action of the user (a run scope around it).
-    void AfterFocusChange(std::function<void()> step) override;
+    void AfterFocusChange(const std::function<void()>& step) override;
 
     // The file chooser the services show, made and not shown: titled
     // `title` (the program's name when empty), in the folder of `path`

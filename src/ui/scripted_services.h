@@ -169,7 +169,7 @@ public:
     int RunModal(DialogModel& dialog) override;
 
     // At once, unless held.
-    void AfterFocusChange(std::function<void()> step) override {
+    void AfterFocusChange(const std::function<void()>& step) override {
         if (!holdFieldWork_) step();
     }
 

@@ -264,9 +264,8 @@ TEST(DialogModelTest, WorkAFieldLeftRunsBeforeTheNextActionOfAnyDialog) {
     form.CreateWindow();
     other.CreateWindow();
     std::vector<std::string> done;
-    form.On(kNameEdit, NotifyEvent::kFocusLost, [&] {
-        services.DeferFieldWork(&form, [&] { done.push_back("load"); });
-    });
+    form.On(kNameEdit, NotifyEvent::kFocusLost,
+            [&] { services.DeferFieldWork(&form, [&] { done.push_back("load"); }); });
     form.On(kFlagCheck, NotifyEvent::kClicked, [&] { done.push_back("click"); });
     other.On(kFlagCheck, NotifyEvent::kClicked, [&] { done.push_back("other click"); });
 
