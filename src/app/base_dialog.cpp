@@ -26,6 +26,26 @@ BaseDialog::BaseDialog(UiServices& uiServices, const std::string& settingsPath)
 
 BaseDialog::~BaseDialog() = default;
 
+namespace {
+
+// The question about changed policies keeps its English text and caption.
+constexpr const char* kSaveChangesCaption = "Save Changes";
+constexpr const char* kSaveChangesText = "Save changes made to your policy?";
+
+}  // namespace
+
+bool BaseDialog::OfferToSaveEdits(int defaultButton) {
+    if (!policiesEdited) return true;
+    switch (services.ShowMessage(kSaveChangesCaption, kSaveChangesText, MessageButtons::kYesNoCancel,
+                                 MessageIcon::kQuestion, defaultButton)) {
+        case MessageAnswer::kNo: return true;
+        case MessageAnswer::kYes: return RunSavePolicyDialog();
+        case MessageAnswer::kOk:
+        case MessageAnswer::kCancel: break;
+    }
+    return false;
+}
+
 MainDialog::MainDialog(UiServices& uiServices, const std::string& settingsPath)
     : BaseDialog(uiServices, settingsPath) {
     // The browser is detected quietly: a console run has no window in
@@ -69,6 +89,8 @@ void MainDialog::ResetToDefaults() {
     policyFileLoaded = 0;
     policiesEdited = 0;
     runPolicyFileName.MakeEmpty();
+    // The runs that follow use no policy file, and say none.
+    context->policyFileNameText.MakeEmpty();
     PolicyFileText.MakeEmpty();
     RefreshControls();
     SheetsReset();

@@ -191,9 +191,19 @@ public:
     // written to (the output directory when no file converted yet).
     TextString LastOutputPath();
     void NotifyPoliciesChanged(int kind);
-    // Runs the dialog that saves the policies to a policy file; the window
-    // (ui/) has it, the data half only reports that it has none.
-    virtual void RunSavePolicyDialog();
+    // Runs the dialog that saves the policies to a policy file: true when
+    // it wrote the file.  The window (ui/) has it; the data half only
+    // reports that it has none.
+    virtual bool RunSavePolicyDialog();
+    // The policies the user changed in the sheets and kept (the
+    // policies-edited flag) are about to be lost: offered for saving with
+    // the question "Save changes made to your policy?", Yes, No and Cancel
+    // (Escape), `defaultButton` the default.  True when the caller may go
+    // on: nothing was edited, the user let the changes go (No), or saved
+    // them (Yes, and the save dialog wrote the file, which is the file the
+    // changes belong to: the current policy file is offered).  False for
+    // Cancel, and for Yes when nothing was saved.
+    bool OfferToSaveEdits(int defaultButton);
 
 protected:
     // Tells the user that no file matched `spec` (or the command line's

@@ -383,8 +383,9 @@ void BaseDialog::NotifyPoliciesChanged(int kind) {
     if (kind == 4) outputChanged = {1, 1};
 }
 
-void BaseDialog::RunSavePolicyDialog() {
+bool BaseDialog::RunSavePolicyDialog() {
     PolicyFileSet().ReportMessage("PROGRAM ERROR: no window to save the policies from", kLevelAlways);
+    return false;
 }
 
 bool BaseDialog::MakeOutputFileName(const TextString& fileSpec, TextString& outName) {
@@ -432,6 +433,7 @@ bool BaseDialog::LoadPolicyFile() {
         policiesEdited = 0;
         policyFile.ResetPolicies();
         policyFileLoaded = 0;
+        if (context) context->policyFileNameText.MakeEmpty();
         return false;
     }
     TextFile file;

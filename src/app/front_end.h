@@ -85,6 +85,7 @@ public:
     void BeginWaitCursor() override { target_->BeginWaitCursor(); }
     void EndWaitCursor() override { target_->EndWaitCursor(); }
     int RunModal(DialogModel& dialog) override { return target_->RunModal(dialog); }
+    void AfterFocusChange(const std::function<void()>& step) override { target_->AfterFocusChange(step); }
 
 private:
     UiServices* target_;

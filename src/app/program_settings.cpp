@@ -38,8 +38,7 @@ class SilentUiServices : public ConsoleUiServices {
 public:
     MessageAnswer ShowMessage(const char*, const char*, MessageButtons buttons, MessageIcon,
                               int defaultButton) override {
-        if (buttons == MessageButtons::kYesNo) return defaultButton == 2 ? MessageAnswer::kNo : MessageAnswer::kYes;
-        return MessageAnswer::kOk;
+        return DefaultAnswer(buttons, defaultButton);
     }
     bool ChooseFile(bool, const char*, const char*, TextString&) override { return false; }
     bool ChooseFolder(const char*, TextString&) override { return false; }

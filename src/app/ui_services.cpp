@@ -8,10 +8,48 @@
 
 UiServices::~UiServices() = default;
 
+MessageAnswer DefaultAnswer(MessageButtons buttons, int defaultButton) {
+    switch (buttons) {
+        case MessageButtons::kOk: return MessageAnswer::kOk;
+        case MessageButtons::kYesNo:
+            return defaultButton == kSecondButton ? MessageAnswer::kNo : MessageAnswer::kYes;
+        case MessageButtons::kYesNoCancel:
+            if (defaultButton == kSecondButton) return MessageAnswer::kNo;
+            return defaultButton == kThirdButton ? MessageAnswer::kCancel : MessageAnswer::kYes;
+    }
+    return MessageAnswer::kOk;
+}
+
 void UiServices::ShowMessageSlots(int captionSlot, int textSlot) {
     // The caption is copied: looking up the text must not be able to move it.
     TextString caption(GetMessageText(captionSlot));
     ShowMessage(caption.buffer, GetMessageText(textSlot));
+}
+
+void UiServices::DeferFieldWork(const DialogModel* owner, std::function<void()> work) {
+    RunFieldWork();
+    fieldWork_ = std::move(work);
+    fieldWorkOwner_ = owner;
+    if (!fieldWork_) return;
+    AfterFocusChange([this, alive = std::weak_ptr<const bool>(alive_)] {
+        if (!alive.expired()) RunFieldWork();
+    });
+}
+
+bool UiServices::RunFieldWork() {
+    if (!fieldWork_) return false;
+    // Taken out first: what the work does may hand work of its own.
+    const std::function<void()> work = std::move(fieldWork_);
+    fieldWork_ = nullptr;
+    fieldWorkOwner_ = nullptr;
+    work();
+    return true;
+}
+
+void UiServices::DropFieldWorkOf(const DialogModel* owner) {
+    if (fieldWorkOwner_ != owner) return;
+    fieldWork_ = nullptr;
+    fieldWorkOwner_ = nullptr;
 }
 
 TextString ConsoleUiServices::FormatMessageLine(const char* caption, const char* text) {
@@ -40,8 +78,7 @@ MessageAnswer ConsoleUiServices::ShowMessage(const char* caption, const char* te
     TextString line = FormatMessageLine(caption, text);
     std::fprintf(stderr, "%s\n", line.buffer);
     std::fflush(stderr);
-    if (buttons == MessageButtons::kYesNo) return defaultButton == 2 ? MessageAnswer::kNo : MessageAnswer::kYes;
-    return MessageAnswer::kOk;
+    return DefaultAnswer(buttons, defaultButton);
 }
 
 namespace {

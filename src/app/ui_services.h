@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "foundation/text_string.h"
@@ -14,8 +16,17 @@
 class DialogModel;
 
 enum class MessageIcon { kExclamation, kQuestion, kInformation, kStop };
-enum class MessageButtons { kOk, kYesNo };
-enum class MessageAnswer { kOk, kYes, kNo };
+enum class MessageButtons { kOk, kYesNo, kYesNoCancel };
+enum class MessageAnswer { kOk, kYes, kNo, kCancel };
+
+// The buttons of a message box by place, as its default is given.
+inline constexpr int kFirstButton = 1;
+inline constexpr int kSecondButton = 2;
+inline constexpr int kThirdButton = 3;
+
+// What the default button of a box with those buttons answers (OK for a box
+// with OK alone).
+MessageAnswer DefaultAnswer(MessageButtons buttons, int defaultButton);
 
 // A colour as the desktop takes it: red in the low byte, then green, then
 // blue.
@@ -39,7 +50,8 @@ public:
     virtual ~UiServices();
 
     // Shows a message box and returns the button chosen.  `defaultButton` is
-    // 1 for the first button, 2 for the second.  An empty caption stands for
+    // the place of the default button (kFirstButton ...).  A box with a
+    // Cancel button answers Cancel to Escape.  An empty caption stands for
     // the product name.
     virtual MessageAnswer ShowMessage(const char* caption, const char* text,
                                       MessageButtons buttons = MessageButtons::kOk,
@@ -93,6 +105,34 @@ public:
     // A message box whose caption and text are message-text slots, with the
     // exclamation icon and an OK button.
     void ShowMessageSlots(int captionSlot, int textSlot);
+
+    // ---- Work a field starts when the focus leaves it ----
+    // Leaving a field can start work that shows a question and holds the
+    // windows while it runs (loading the policy file the field names).
+    // Done inside the change of focus, it would take the click that moved
+    // the focus: the button under the pressed mouse is disabled before the
+    // button is released, and the click is lost.  So the field hands the
+    // work here: it runs once the change of focus is over (AfterFocusChange)
+    // and before anything else the user does, since every action a dialog
+    // is told of runs it first.  One piece of work waits at a time: handing
+    // another runs the earlier one first.  `owner` is the dialog the work
+    // belongs to; when its window goes the work goes with it.
+    void DeferFieldWork(const DialogModel* owner, std::function<void()> work);
+    // Runs the waiting work, if any; true when there was some.
+    bool RunFieldWork();
+    bool HasFieldWork() const { return static_cast<bool>(fieldWork_); }
+    // Drops the work of `owner`, whose window goes.
+    void DropFieldWorkOf(const DialogModel* owner);
+
+    // Runs `step` once the change of focus the user is making is over:
+    // here, with no desktop whose focus changes, at once.
+    virtual void AfterFocusChange(const std::function<void()>& step) { step(); }
+
+private:
+    std::function<void()> fieldWork_;
+    const DialogModel* fieldWorkOwner_ = nullptr;
+    // A step handed on to run later finds the services gone by this.
+    std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
 
 // Message boxes as one line "caption: text" on standard error (line breaks

@@ -10,9 +10,12 @@
 #include <wx/filename.h>
 #include <wx/fontdlg.h>
 #include <wx/msgdlg.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
+#include <chrono>
 #include <cstdio>
+#include <utility>
 
 #include "foundation/product_identity.h"
 #include "gui/model_window.h"
@@ -64,7 +67,42 @@ long IconStyle(MessageIcon icon) {
     return wxICON_WARNING;
 }
 
+// How often a step waiting for the mouse button's release looks again.
+constexpr std::chrono::milliseconds kSettleInterval{25};
+
 }  // namespace
+
+DesktopServices::DesktopServices() = default;
+
+DesktopServices::~DesktopServices() = default;
+
+void DesktopServices::AfterFocusChange(const std::function<void()>& step) {
+    waitingStep_ = step;
+    if (wxTheApp == nullptr) {
+        RunStepWhenSettled();
+        return;
+    }
+    if (!settleTimer_) {
+        settleTimer_ = std::make_unique<wxTimer>();
+        settleTimer_->Bind(wxEVT_TIMER, [this](wxTimerEvent&) { RunStepWhenSettled(); });
+    }
+    // The toolkit's turn first: the events of the change of focus, the
+    // press of a button among them, are handled by then.
+    settleTimer_->StartOnce(0);
+}
+
+void DesktopServices::RunStepWhenSettled() {
+    if (!waitingStep_) return;
+    const bool pressed = wxTheApp != nullptr && wxGetMouseState().ButtonIsDown(wxMOUSE_BTN_ANY);
+    if ((pressed || RunScope::Active()) && settleTimer_) {
+        settleTimer_->StartOnce(static_cast<int>(kSettleInterval.count()));
+        return;
+    }
+    const std::function<void()> step = std::move(waitingStep_);
+    waitingStep_ = nullptr;
+    const RunScope run;
+    step();
+}
 
 wxWindow* DesktopServices::Parent() {
     // A window on its way out, or hidden, is no owner: a dialog goes with
@@ -82,15 +120,25 @@ wxWindow* DesktopServices::Parent() {
 MessageAnswer DesktopServices::ShowMessage(const char* caption, const char* text, MessageButtons buttons,
                                            MessageIcon icon, int defaultButton) {
     long style = IconStyle(icon);
-    if (buttons == MessageButtons::kYesNo) {
-        style |= wxYES_NO | (defaultButton == 2 ? wxNO_DEFAULT : wxYES_DEFAULT);
-    } else {
-        style |= wxOK;
+    switch (buttons) {
+        case MessageButtons::kOk: style |= wxOK; break;
+        case MessageButtons::kYesNo:
+            style |= wxYES_NO | (defaultButton == kSecondButton ? wxNO_DEFAULT : wxYES_DEFAULT);
+            break;
+        case MessageButtons::kYesNoCancel:
+            // With a Cancel button, Escape answers Cancel.
+            style |= wxYES_NO | wxCANCEL;
+            style |= defaultButton == kSecondButton  ? wxNO_DEFAULT
+                     : defaultButton == kThirdButton ? wxCANCEL_DEFAULT
+                                                     : wxYES_DEFAULT;
+            break;
     }
     wxMessageDialog box(Parent(), ToWx(DesktopMessageText(text)), Caption(caption), style);
     const int answer = ShowPaused(box);
     if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
-    return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;
+    if (answer == wxID_YES) return MessageAnswer::kYes;
+    if (buttons == MessageButtons::kYesNoCancel && answer != wxID_NO) return MessageAnswer::kCancel;
+    return MessageAnswer::kNo;
 }
 
 bool DesktopServices::ChooseFile(bool forSaving, const char* title, const char* filter, TextString& path) {

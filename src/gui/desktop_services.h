@@ -3,17 +3,24 @@
 // modal dialogs rendered from their window descriptions.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "app/ui_services.h"
 
 class wxFileDialog;
+class wxTimer;
 class wxWindow;
 
 enum class FileChooserKind { kOpen, kOpenSeveral, kSave };
 
 class DesktopServices : public UiServices {
 public:
+    DesktopServices();
+    ~DesktopServices() override;
+    DesktopServices(const DesktopServices&) = delete;
+    DesktopServices& operator=(const DesktopServices&) = delete;
+
     MessageAnswer ShowMessage(const char* caption, const char* text, MessageButtons buttons = MessageButtons::kOk,
                               MessageIcon icon = MessageIcon::kExclamation, int defaultButton = 1) override;
     bool ChooseFile(bool forSaving, const char* title, const char* filter, TextString& path) override;
@@ -30,6 +37,11 @@ public:
     // A dialog without a window description cannot be shown: it is reported
     // on standard error and ends with Cancel.
     int RunModal(DialogModel& dialog) override;
+    // Once the toolkit has handled the events of the change of focus, and
+    // the mouse button that may have moved the focus is released (the
+    // click it ends then comes first), and no run holds the windows: the
+    // step runs as an action of the user (a run scope around it).
+    void AfterFocusChange(const std::function<void()>& step) override;
 
     // The file chooser the services show, made and not shown: titled
     // `title` (the program's name when empty), in the folder of `path`
@@ -43,4 +55,10 @@ private:
     // The window a desktop dialog belongs to: the active one, else the
     // program's top window.
     static wxWindow* Parent();
+    // Runs the waiting step now, or looks again a little later while a
+    // mouse button is down or a run holds the windows.
+    void RunStepWhenSettled();
+
+    std::function<void()> waitingStep_;
+    std::unique_ptr<wxTimer> settleTimer_;
 };

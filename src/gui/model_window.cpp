@@ -228,6 +228,7 @@ void ModelWindow::Build() {
     window_->SetSizer(whole);
 
     for (const auto& [id, widget] : widgets_) Mirror(id);
+    if (auto* button = dynamic_cast<wxButton*>(Widget(description_.defaultButton))) button->SetDefault();
     if (afterBuilt) afterBuilt(*window_);
     AlignLabelColumns();
     if (wxNotebook* tabs = Tabs()) WidenToTabLabels(*tabs);

@@ -24,7 +24,7 @@ using namespace catalogue_tokens;
 
 const PolicyDefinition kCatalogue[] = {
 #define POLICY(id, key, kind, category, number, text, section, flags) \
-    {Pol::id, key, kind, category, number, text, PolicySection::section, (flags) == WriteFlag::OptionalInt},
+    {Pol::id, key, kind, category, number, text, PolicySection::section, (flags) == OPT, (flags) == SET},
 #include "policies/policy_catalogue.def"
 #undef POLICY
 };

@@ -70,6 +70,7 @@ struct PolicyDefinition {
     const char* defaultText;
     PolicySection section;
     bool optionalInt;  // an Int written "(none)" when 0 or less
+    bool onlyWhenSet;  // written only when set, also when every policy is written
 };
 const PolicyDefinition& GetPolicyDefinition(Pol id);
 

@@ -647,6 +647,7 @@ private:
     }
     void WritePolicy(Pol id) {
         const PolicyDefinition& definition = GetPolicyDefinition(id);
+        if (definition.onlyWhenSet && !set_.IsSet(id)) return;
         if (definition.optionalInt && id != Pol::ErrorReportingLevel)
             WriteOptionalIntLine(sink_, all_, dynamic_cast<const IntPolicyValue&>(set_.Policy(id)));
         else
@@ -687,7 +688,6 @@ private:
 
     bool Plain(const Section& section) { return PlainSection(section.section, section.name); }
     bool RuleSet(const Section& section);
-    bool Tarnell(const Section& section);
     bool GeneralAnalysis(const Section& section);
     void PositionLines();
     void DefinitionLines();
@@ -708,7 +708,9 @@ using W = PolicyFileWriter;
 const W::Section W::kSections[] = {
     {PolicySection::NotWritten, "[Rule Set]", &W::RuleSet, true},
     {PolicySection::Messages, "[Messages]", &W::Plain, true},
-    {PolicySection::Tarnell, "[Tarnell]", &W::Tarnell, true},
+    // Whatever the rule set: a saved file keeps the markup policies a file
+    // or the user gave ("Add FONT markup" without a rule set).
+    {PolicySection::Tarnell, "[Tarnell]", &W::Plain, true},
     {PolicySection::Tagging, "[Tagging]", &W::Plain, true},
     {PolicySection::GeneralAnalysis, "[General Analysis]", &W::GeneralAnalysis, true},
     {PolicySection::Bullets, "[Bullets]", &W::Bullets, false},
@@ -750,12 +752,6 @@ bool PolicyFileWriter::RuleSet(const Section& section) {
         default: set_.ReportMessage("UNSUPPORTED CASE: Unexpected Rule Set", kLevelAlways); break;
     }
     return true;
-}
-
-// Written only under a rule set.
-bool PolicyFileWriter::Tarnell(const Section& section) {
-    if (!IsRuleSet(set_.ruleSetCode)) return false;
-    return PlainSection(section.section, section.name);
 }
 
 bool PolicyFileWriter::GeneralAnalysis(const Section& section) {
@@ -826,7 +822,10 @@ void PolicyFileWriter::ParagraphAndAnalysisGroups(const std::vector<Pol>& ids) {
                                    Pol::InputDoubleSpaced,
                                    Pol::InputChangeBars,
                                    Pol::InputPageMarkers};
-    if (set_.IsOn(Pol::InputPageMarkers)) paragraphs.push_back(Pol::PageMarkerSize);
+    // The marker size goes with the markers, and is kept when given
+    // without them.
+    if (set_.IsOn(Pol::InputPageMarkers) || set_.IsSet(Pol::PageMarkerSize))
+        paragraphs.push_back(Pol::PageMarkerSize);
     if (all_ || AnySet(paragraphs)) {
         sink_.PutLine("");
         for (Pol id : paragraphs) WritePolicy(id);

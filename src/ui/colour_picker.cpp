@@ -8,13 +8,9 @@
 
 namespace {
 
-struct ColourName {
-    const char* name;
-    const char* hex;
-};
-
 // The names a colour text may use, with their colours.  "Magenta" and
-// "Aqua" are read, but a picked colour is never given them.
+// "Cyan" are read, but a picked colour is never given them: a policy takes
+// the standard HTML names only ("Fuchsia", "Aqua").
 // clang-format off
 constexpr ColourName kReadNames[] = {
     {"White", "ffffff"},   {"Black", "000000"},  {"Red", "ff0000"},    {"Green", "008000"},
@@ -24,10 +20,11 @@ constexpr ColourName kReadNames[] = {
     {"Purple", "800080"},  {"Teal", "008080"},
 };
 
-// The names given to a picked colour.
+// The names given to a picked colour: each one a colour policy takes back
+// from a policy file.
 constexpr ColourName kPickedNames[] = {
     {"White", "ffffff"},   {"Black", "000000"},  {"Red", "ff0000"},    {"Green", "008000"},
-    {"Blue", "0000ff"},    {"Cyan", "00ffff"},   {"Yellow", "ffff00"}, {"Fuchsia", "ff00ff"},
+    {"Blue", "0000ff"},    {"Aqua", "00ffff"},   {"Yellow", "ffff00"}, {"Fuchsia", "ff00ff"},
     {"Silver", "c0c0c0"},  {"Lime", "00ff00"},   {"Gray", "808080"},   {"Olive", "808000"},
     {"Maroon", "800000"},  {"Navy", "000080"},   {"Purple", "800080"}, {"Teal", "008080"},
 };
@@ -42,6 +39,8 @@ constexpr int kBlueShift = 16;
 constexpr PlatformColour kChannelMask = 0xff;
 
 }  // namespace
+
+std::span<const ColourName> PickedColourNames() { return kPickedNames; }
 
 int HexDigitValue(char c) {
     const int value = AsciiHexDigitValue(c);

@@ -8,10 +8,21 @@
 // counts 0.
 #pragma once
 
+#include <span>
+
 #include "app/ui_services.h"
 #include "foundation/text_string.h"
 
 class DialogModel;
+
+// A colour name with its six lower-case hexadecimal digits.
+struct ColourName {
+    const char* name;
+    const char* hex;
+};
+
+// The names ChooseColour gives a picked colour, each with its colour.
+std::span<const ColourName> PickedColourNames();
 
 // The value 0-15 of a hexadecimal digit ('0'-'9', 'a'-'f', 'A'-'F'); any
 // other character is 0.
@@ -24,8 +35,9 @@ int HexDigitValue(char c);
 PlatformColour ColourTextToRGB(const TextString& colourText);
 
 // Lets the user pick a colour, preset with the colour of `colourText`.  A
-// picked colour becomes six lower-case hexadecimal digits, or its name when
-// it has one; nothing picked leaves the text as it was (false).
+// picked colour becomes its name when PickedColourNames has it, else six
+// lower-case hexadecimal digits; nothing picked leaves the text as it was
+// (false).
 bool ChooseColour(UiServices& services, TextString& colourText);
 
 // Paints the swatch control `controlId` in the colour of `fillColourText`,

@@ -10,7 +10,7 @@ DialogObserver::~DialogObserver() = default;
 
 DialogModel::DialogModel(int templateId, UiServices& services) : templateId_(templateId), services_(services) {}
 
-DialogModel::~DialogModel() = default;
+DialogModel::~DialogModel() { services_.DropFieldWorkOf(this); }
 
 void DialogModel::SetCaption(const char* text) {
     caption_ = text;
@@ -192,6 +192,7 @@ void DialogModel::RaiseWindow() {
 
 void DialogModel::DestroyWindow() {
     if (!hasWindow_) return;
+    services_.DropFieldWorkOf(this);
     OnDestroy();
     hasWindow_ = false;
     shown_ = false;
@@ -214,6 +215,9 @@ void DialogModel::SetWindowSize(int width, int height) {
 void DialogModel::On(int id, NotifyEvent event, Handler handler) { handlers_[{id, event}] = std::move(handler); }
 
 bool DialogModel::Notify(int id, NotifyEvent event) {
+    // Work the leaving of a field started comes before what the user did
+    // next: the click that moved the focus acts on what the field named.
+    services_.RunFieldWork();
     auto found = handlers_.find({id, event});
     if (found != handlers_.end() && found->second) {
         // A copy: the handler may register handlers of its own.

@@ -180,7 +180,8 @@ public:
     // registration for the same pair replaces the earlier one.
     void On(int id, NotifyEvent event, Handler handler);
     // The user's action: the front end has already written the widget's
-    // value into the control.  OK, Cancel and the close box have default
+    // value into the control.  Work a field's leaving left waiting (see
+    // UiServices::DeferFieldWork) runs first.  OK, Cancel and the close box have default
     // handling when no handler is registered for them.  True when anything
     // handled it.
     bool Notify(int id, NotifyEvent event);

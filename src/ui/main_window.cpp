@@ -132,10 +132,6 @@ constexpr LanguageCommand kLanguageCommands[] = {
     {kCommandLanguageSwedish, kLanguageSwedish},
 };
 
-// The closing question keeps its English text and caption.
-constexpr const char* kSaveChangesCaption = "Save Changes";
-constexpr const char* kSaveChangesText = "Save changes made to your policy?";
-
 // The name a chooser for input files proposes in a folder.
 constexpr const char* kTextFilePattern = "*.txt";
 
@@ -222,16 +218,20 @@ void MainWindow::AddHandlers() {
     dialog.On(kConvertButton, NotifyEvent::kClicked, [this] { Convert(); });
     dialog.On(kViewResultsButton, NotifyEvent::kClicked, [this] { ViewResults(); });
     dialog.On(kFileSpecCombo, NotifyEvent::kFocusLost, [this] { TakeTypedFileSpec(); });
-    dialog.On(kFileSpecCombo, NotifyEvent::kListClosed, [this] { TakePickedFileSpec(); });
+    // A pick is made when the selection is made; the toolkit may tell of
+    // the list's closing before that (GTK does) or after.
+    dialog.On(kFileSpecCombo, NotifyEvent::kSelectionEnded, [this] { TakePickedFileSpec(); });
+    dialog.On(kFileSpecCombo, NotifyEvent::kListClosed, [this] { TakeNewPickedFileSpec(); });
     dialog.On(kFileSpecCombo, NotifyEvent::kEditChanged, [this] { FileSpecEdited(); });
     dialog.On(kFileSpecCombo, NotifyEvent::kTextChanged, [this] { FileSpecEdited(); });
     dialog.On(kInputTypeCombo, NotifyEvent::kSelectionEnded, [this] { InputTypeChosen(); });
     dialog.On(kOutputKindCombo, NotifyEvent::kSelectionEnded, [this] { OutputKindChosen(); });
     for (int id : kExtensionButtons) dialog.On(id, NotifyEvent::kClicked, [this] { ExtensionClicked(); });
     dialog.On(kOutputDirectoryCombo, NotifyEvent::kFocusLost, [this] { TidyOutputDirectory(); });
-    dialog.On(kOutputDirectoryCombo, NotifyEvent::kListClosed, [this] { TakePickedOutputDirectory(); });
+    dialog.On(kOutputDirectoryCombo, NotifyEvent::kSelectionEnded, [this] { TakePickedOutputDirectory(); });
+    dialog.On(kOutputDirectoryCombo, NotifyEvent::kListClosed, [this] { TakeNewPickedOutputDirectory(); });
     dialog.On(kOutputDirectoryButton, NotifyEvent::kClicked, [this] { ChooseOutputDirectory(); });
-    dialog.On(kPolicyCombo, NotifyEvent::kFocusLost, [this] { TakeTypedPolicyFile(); });
+    dialog.On(kPolicyCombo, NotifyEvent::kFocusLost, [this] { PolicyFileLeft(); });
     dialog.On(kPolicyCombo, NotifyEvent::kSelectionEnded, [this] { TakePickedPolicyFile(); });
     dialog.On(kPolicyButton, NotifyEvent::kClicked, [this] { BrowsePolicyFile(); });
     dialog.On(kResetButton, NotifyEvent::kClicked, [this] { ResetToDefaults(); });
@@ -306,11 +306,9 @@ void MainWindow::Close() {
             settings.filesHistory[i] =
                 i < static_cast<int>(files->items.size()) ? files->items[static_cast<size_t>(i)] : TextString();
     }
-    if (policiesEdited) {
-        const MessageAnswer answer = services.ShowMessage(kSaveChangesCaption, kSaveChangesText,
-                                                          MessageButtons::kYesNo, MessageIcon::kQuestion, 2);
-        if (answer == MessageAnswer::kYes) RunSavePolicyDialog();
-    }
+    // No is the default; Cancel, or a save that did not happen, keeps the
+    // window open.
+    if (!OfferToSaveEdits(kSecondButton)) return;
     window_->EndDialog(kIdCancel);
     Destroy();
 }
@@ -444,6 +442,8 @@ void MainWindow::EnableToolTips(bool on) {
 
 bool MainWindow::OnCommand(int commandId) {
     if (!menu_.HasCommand(commandId)) return false;
+    // A field left for the menu has its say first.
+    services.RunFieldWork();
     for (const SheetCommand& sheet : kSheetCommands) {
         if (sheet.command != commandId) continue;
         OpenSheet(sheet.kind, sheet.topic);
@@ -514,7 +514,7 @@ bool MainWindow::OnCommand(int commandId) {
 
 void MainWindow::RunPolicyFileDialog() { ::RunPolicyFileDialog(*this); }
 
-void MainWindow::RunSavePolicyDialog() { ::RunSavePolicyDialog(*this); }
+bool MainWindow::RunSavePolicyDialog() { return ::RunSavePolicyDialog(*this) == kIdOk; }
 
 void MainWindow::ShowAboutBox() { ::RunAboutDialog(*this); }
 
@@ -763,10 +763,21 @@ void MainWindow::FileSpecEdited() {
         commandLineSpecs.clear();
 }
 
+const TextString* MainWindow::PickedEntry(int comboId) const {
+    const DialogControl* combo = window_->Control(comboId);
+    if (combo->selection < 0 || combo->selection >= static_cast<int>(combo->items.size())) return nullptr;
+    return &combo->items[static_cast<size_t>(combo->selection)];
+}
+
+void MainWindow::TakeNewPickedFileSpec() {
+    const TextString* entry = PickedEntry(kFileSpecCombo);
+    if (entry != nullptr && *entry != FileSpec) TakePickedFileSpec();
+}
+
 void MainWindow::TakePickedFileSpec() {
-    const DialogControl* combo = window_->Control(kFileSpecCombo);
-    if (combo->selection == kNoSelection) return;
-    const TextString entry = combo->items[static_cast<size_t>(combo->selection)];
+    const TextString* picked = PickedEntry(kFileSpecCombo);
+    if (picked == nullptr) return;
+    const TextString entry = *picked;
     if (entry != FileSpec) commandLineSpecs.clear();
     FileSpec = entry;
     TextString directory, rest;
@@ -782,6 +793,7 @@ void MainWindow::TakePickedFileSpec() {
 }
 
 void MainWindow::DropFiles(const std::vector<TextString>& paths) {
+    services.RunFieldWork();
     if (paths.empty()) return;
     TextString directory, name;
     SplitAtLastSlash(paths.back(), directory, name);
@@ -848,10 +860,15 @@ void MainWindow::TidyOutputDirectory() {
     if (OutputDirectory != before) OutputDirectoryChosen = true;
 }
 
+void MainWindow::TakeNewPickedOutputDirectory() {
+    const TextString* entry = PickedEntry(kOutputDirectoryCombo);
+    if (entry != nullptr && *entry != OutputDirectory) TakePickedOutputDirectory();
+}
+
 void MainWindow::TakePickedOutputDirectory() {
-    const DialogControl* combo = window_->Control(kOutputDirectoryCombo);
-    if (combo->selection == kNoSelection) return;
-    OutputDirectory = combo->items[static_cast<size_t>(combo->selection)];
+    const TextString* entry = PickedEntry(kOutputDirectoryCombo);
+    if (entry == nullptr) return;
+    OutputDirectory = *entry;
     OutputDirectoryChosen = true;
     if (OutputDirectory.length > 1) EndWithSlash(OutputDirectory);
     RefreshControls();
@@ -881,9 +898,16 @@ bool MainWindow::LoadCurrentPolicyFile() {
 }
 
 void MainWindow::TakePickedPolicyFile() {
-    const DialogControl* combo = window_->Control(kPolicyCombo);
-    if (combo->selection == kNoSelection) return;
-    PolicyFileText = combo->items[static_cast<size_t>(combo->selection)];
+    const TextString* entry = PickedEntry(kPolicyCombo);
+    if (entry == nullptr) return;
+    const TextString picked = *entry;
+    // Asked before anything is reset: Cancel leaves the field and the
+    // policies as they were.
+    if (!OfferToSaveEdits(kFirstButton)) {
+        RefreshControls();
+        return;
+    }
+    PolicyFileText = picked;
     runPolicyFileName = PolicyFileText;
     PolicyFileSet().ResetPolicies();
     WorkingSet().ResetPolicies();
@@ -898,10 +922,23 @@ void MainWindow::TakePickedPolicyFile() {
     RefreshControls();
 }
 
-void MainWindow::TakeTypedPolicyFile() {
+void MainWindow::PolicyFileLeft() {
     if (PolicySelectionBusy) return;
-    const TextString typed(window_->ControlText(kPolicyCombo));
-    if (typed == PolicyFileText) return;
+    // The name the field is left with loads once the focus has gone where
+    // the user sent it: a click on a button is not lost, and the button's
+    // action runs with the file loaded.
+    services.DeferFieldWork(window_.get(), [this, typed = TextString(window_->ControlText(kPolicyCombo))] {
+        TakeTypedPolicyFile(typed);
+    });
+}
+
+void MainWindow::TakeTypedPolicyFile(const TextString& typed) {
+    if (PolicySelectionBusy || typed == PolicyFileText) return;
+    // Cancel puts the field back; nothing loads.
+    if (!OfferToSaveEdits(kFirstButton)) {
+        RefreshControls();
+        return;
+    }
     const TextString previous = PolicyFileText;
     PolicyFileText = typed;
     runPolicyFileName = typed;
@@ -916,6 +953,7 @@ void MainWindow::TakeTypedPolicyFile() {
 void MainWindow::BrowsePolicyFile() {
     TextString path = PolicyFileText;
     if (!services.ChooseFile(false, "", GetMessageText(kMsgPolicyFilesFilter), path)) return;
+    if (!OfferToSaveEdits(kFirstButton)) return;
     const TextString previous = PolicyFileText;
     PolicyFileText = path;
     runPolicyFileName = path;

@@ -102,8 +102,9 @@ public:
     void Destroy();
     // The closing of the window (close box, File > Exit): the file history,
     // the extension and the output kind are kept, edited policies are
-    // offered for saving, then the dialog ends with Cancel and its window is
-    // destroyed.
+    // offered for saving (Yes, No, Cancel; No the default), then the dialog
+    // ends with Cancel and its window is destroyed.  Cancel, or a save that
+    // did not happen, keeps the window open.
     void Close();
     // A command of the menu; false for a command the menu does not have.
     bool OnCommand(int commandId);
@@ -129,8 +130,12 @@ public:
     // dropping (or named on the command line) are converted only while the
     // field shows them.
     void FileSpecEdited();
-    // An entry of the `Files` history was picked (1122).
+    // An entry of the `Files` history was picked (1122): the selection the
+    // list has is taken.  The list closing takes a selection that is not
+    // taken yet (the toolkit tells of the closing before the selection, or
+    // after it).
     void TakePickedFileSpec();
+    void TakeNewPickedFileSpec();
     void InputTypeChosen();
     void OutputKindChosen();
     void ExtensionClicked();
@@ -138,10 +143,17 @@ public:
     // is to be chosen with the folder chooser.
     void TidyOutputDirectory();
     void TakePickedOutputDirectory();
+    void TakeNewPickedOutputDirectory();
     void ChooseOutputDirectory();
     // The policy file field: typed, picked from its history, or chosen with
-    // the file chooser.
-    void TakeTypedPolicyFile();
+    // the file chooser.  A load that would discard the policies the user
+    // changed first offers to save them; Cancel loads nothing and the field
+    // shows the file in use again.
+    // The field was left: the name it holds loads once the focus has moved
+    // (UiServices::DeferFieldWork).
+    void PolicyFileLeft();
+    // Loads `typed` when the field showed another name.
+    void TakeTypedPolicyFile(const TextString& typed);
     void TakePickedPolicyFile();
     void BrowsePolicyFile();
     // Opens a property sheet on `topic` (texts/sheet_topics.h).
@@ -154,10 +166,10 @@ public:
     void CheckForNewerVersion();
     // File > Load policy file: the policy-file dialog.
     void RunPolicyFileDialog();
-    // File > Save policy file, and "Yes" to saving edited policies on
-    // closing: the save dialog, which stays open until the file is written
-    // or the user cancels.
-    void RunSavePolicyDialog() override;
+    // File > Save policy file, and "Yes" to saving edited policies: the
+    // save dialog, which stays open until the file is written or the user
+    // cancels.  True when the file was written.
+    bool RunSavePolicyDialog() override;
     // Help > About: the About box.
     void ShowAboutBox();
 
@@ -222,6 +234,8 @@ private:
     void TakeKeptChoices();
     // The input and output directories of a newly chosen file.
     void TakeFileDirectory(const TextString& directory);
+    // The entry selected in the list of combo box `comboId`, or null.
+    const TextString* PickedEntry(int comboId) const;
     // Adds a missing "/" to a directory that is not empty.
     static void EndWithSlash(TextString& directory);
     // Loads the current policy file; on success it goes on top of the

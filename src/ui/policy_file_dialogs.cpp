@@ -56,7 +56,7 @@ PolicyFileDialog::PolicyFileDialog(BaseDialog& owner)
     On(kPolicyFileBrowse, NotifyEvent::kClicked, [this] { Browse(); });
     On(kPolicyFileSaveOptions, NotifyEvent::kClicked, [this] { SaveOptions(); });
     On(kPolicyFileReset, NotifyEvent::kClicked, [this] { ResetToDefaults(); });
-    On(kPolicyFileCombo, NotifyEvent::kFocusLost, [this] { LoadTypedFile(); });
+    On(kPolicyFileCombo, NotifyEvent::kFocusLost, [this] { FileLeft(); });
     On(kPolicyFileCombo, NotifyEvent::kSelectionEnded, [this] { LoadChosenFile(); });
     On(kIdHelpCommand, NotifyEvent::kClicked, [this] { ShowUserGuide(owner_, kPolicyFileGuideSection); });
 }
@@ -121,17 +121,29 @@ void PolicyFileDialog::Browse() {
     TextString path(PolicyFileText);
     const TextString title(ControlText(kPolicyFileLabel));
     if (!Services().ChooseFile(false, title.buffer, GetMessageText(kMsgPolicyFilesFilter), path)) return;
+    if (!owner_.OfferToSaveEdits(kFirstButton)) return;
     const TextString previous(PolicyFileText);
     PolicyFileText = path;
     LoadOrFallBack(previous);
     UpdateData(false);
 }
 
-void PolicyFileDialog::LoadTypedFile() {
+void PolicyFileDialog::FileLeft() {
     if (busy_) return;
-    const TextString previous(PolicyFileText);
-    if (!UpdateData(true)) return;
-    if (!(PolicyFileText == previous)) LoadOrFallBack(previous);
+    // The name the field is left with loads once the focus has moved: the
+    // click that moved it (Close, say) then acts with the file loaded.
+    Services().DeferFieldWork(this,
+                              [this, typed = TextString(ControlText(kPolicyFileCombo))] { LoadTypedFile(typed); });
+}
+
+void PolicyFileDialog::LoadTypedFile(const TextString& typed) {
+    if (busy_ || typed == PolicyFileText) return;
+    // Cancel puts the field back; nothing loads.
+    if (owner_.OfferToSaveEdits(kFirstButton)) {
+        const TextString previous(PolicyFileText);
+        PolicyFileText = typed;
+        LoadOrFallBack(previous);
+    }
     owner_.runPolicyFileName = PolicyFileText;
     UpdateData(false);
 }
@@ -140,7 +152,14 @@ void PolicyFileDialog::LoadChosenFile() {
     const DialogControl* combo = Control(kPolicyFileCombo);
     if (combo == nullptr || combo->selection < 0 || combo->selection >= static_cast<int>(combo->items.size()))
         return;
-    PolicyFileText = combo->items[static_cast<size_t>(combo->selection)];
+    const TextString picked = combo->items[static_cast<size_t>(combo->selection)];
+    // Asked before anything is reset: Cancel leaves the field and the
+    // policies as they were.
+    if (!owner_.OfferToSaveEdits(kFirstButton)) {
+        UpdateData(false);
+        return;
+    }
+    PolicyFileText = picked;
     owner_.runPolicyFileName = PolicyFileText;
     // A file chosen from the list starts from the defaults: nothing of the
     // file loaded before, nor of the user's changes, stays behind.
@@ -211,6 +230,7 @@ void SavePolicyDialog::Browse() {
     if (path.CountChar('.') == 0) path.Append(kPolicyExtension);
     if (!MayReplaceFile(Services(), path)) return;
     FileName = path;
+    replaceAgreed_ = path;
     UpdateData(false);
 }
 
@@ -227,6 +247,11 @@ void SavePolicyDialog::OnOk() {
         FileName = directory + name + kPolicyExtension;
         UpdateData(false);
     }
+    // A file that is there (the loaded one, as offered) is replaced only
+    // when the user agrees, once: a name agreed to in the chooser is not
+    // asked about again.  No leaves the dialog open for another name.
+    if (FileName != replaceAgreed_ && !MayReplaceFile(Services(), FileName)) return;
+    replaceAgreed_ = FileName;
     // The policies stay in the owner when the file cannot be written, and
     // so does this dialog: the user can choose another name.
     if (!WritePolicies()) return;
@@ -311,6 +336,8 @@ const WindowDescription& SavePolicyDialogLayout() {
              {kSavePolicyBrowse, Kind::kPushButton}}},
            {{{kSavePolicyChangedOnly, Kind::kRadioButton}}},
            {{{kSavePolicyAll, Kind::kRadioButton}}}}},
-         {kNoControl, {{{{kIdOk, Kind::kPushButton}, {kIdCancel, Kind::kPushButton}}, true}}}}};
+         {kNoControl, {{{{kIdOk, Kind::kPushButton}, {kIdCancel, Kind::kPushButton}}, true}}}},
+        // Return saves.
+        kIdOk};
     return layout;
 }

@@ -71,8 +71,15 @@ private:
     // Loads the owner's policy file; on failure the field becomes `fallback`.
     // Either way the owner's policy file then follows the field.
     void LoadOrFallBack(const TextString& fallback);
+    // Browse, a typed name and a chosen one first offer to save the
+    // policies the user changed, which the load would discard; Cancel loads
+    // nothing and the field shows the file in use again.
     void Browse();
-    void LoadTypedFile();
+    // The field was left: the name it holds loads once the focus has moved
+    // (UiServices::DeferFieldWork).
+    void FileLeft();
+    // Loads `typed` when the field showed another name.
+    void LoadTypedFile(const TextString& typed);
     void LoadChosenFile();
     void SaveOptions();
     void ResetToDefaults();
@@ -99,8 +106,9 @@ public:
 protected:
     void OnInitDialog() override;
     void ExchangeData(DataExchange& exchange) override;
-    // "Save": writes the file and ends the dialog; when there is no name or
-    // the file cannot be written the dialog stays open.
+    // "Save": writes the file and ends the dialog; when there is no name,
+    // the user does not want the file there replaced, or the file cannot be
+    // written, the dialog stays open.
     void OnOk() override;
 
 private:
@@ -111,6 +119,9 @@ private:
 
     BaseDialog& owner_;
     int shownLanguage_ = -1;
+    // The file the user agreed to replace (the chooser's question, or
+    // Save's): Save does not ask again about it.
+    TextString replaceAgreed_;
 };
 
 // Runs the dialogs modally for `owner` and returns the id that ended them.

@@ -102,11 +102,15 @@ MessageAnswer ScriptedUiServices::ShowMessage(const char* caption, const char* t
     call.icon = icon;
     call.number = defaultButton;
     if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
-    const MessageAnswer byDefault = defaultButton == 2 ? MessageAnswer::kNo : MessageAnswer::kYes;
+    const MessageAnswer byDefault = DefaultAnswer(buttons, defaultButton);
     if (answers_.empty()) return byDefault;
     const MessageAnswer answer = answers_.front();
     answers_.pop_front();
-    return answer == MessageAnswer::kOk ? byDefault : answer;
+    // OK, and Cancel where the box has none, stand for its default button.
+    if (answer == MessageAnswer::kOk ||
+        (answer == MessageAnswer::kCancel && buttons != MessageButtons::kYesNoCancel))
+        return byDefault;
+    return answer;
 }
 
 bool ScriptedUiServices::ChooseFile(bool forSaving, const char* title, const char* filter, TextString& path) {

@@ -3,9 +3,13 @@
 //
 // Every call is kept in a log, in order, with what was asked.  Answers come
 // from queues the test fills beforehand:
-// - a message box with Yes and No takes the next queued answer, or its
-//   default button when none is queued; a box with only OK answers OK and
-//   takes nothing from the queue;
+// - a message box with Yes and No (and Cancel) takes the next queued
+//   answer, or its default button when none is queued; a box with only OK
+//   answers OK and takes nothing from the queue;
+// - work a field starts when the focus leaves it runs at once, unless held
+//   (HoldFieldWork): it then waits for the next action a dialog is told of,
+//   or for SettleFocus, as it waits on a desktop while the mouse button that
+//   moved the focus is still down;
 // - each chooser takes the next result queued for its kind, and chooses
 //   nothing when its queue is empty (or the queued result is "nothing");
 // - a modal dialog runs the next queued script: its steps are carried out
@@ -126,6 +130,11 @@ public:
     // reference stays valid until that run starts.
     ModalScript& QueueRun();
     void SetDesktopSize(int width, int height) { desktop_ = {width, height}; }
+    // Work a field starts when it loses the focus waits (held) or runs at
+    // once (not held, the start).
+    void HoldFieldWork(bool hold) { holdFieldWork_ = hold; }
+    // The change of focus is over: work held so far runs.
+    void SettleFocus() { RunFieldWork(); }
 
     // ---- What the test checks ----
     const std::vector<ServiceCall>& Log() const { return log_; }
@@ -159,6 +168,11 @@ public:
     // window and returns the id that ended it.
     int RunModal(DialogModel& dialog) override;
 
+    // At once, unless held.
+    void AfterFocusChange(const std::function<void()>& step) override {
+        if (!holdFieldWork_) step();
+    }
+
 private:
     ServiceCall& Record(ServiceCallKind kind, const char* caption = "", const char* text = "");
     void RunStep(DialogModel& dialog, const ModalScript::Step& step);
@@ -178,4 +192,5 @@ private:
     std::string clipboard_;
     DesktopSize desktop_{kDefaultDesktopWidth, kDefaultDesktopHeight};
     int waitDepth_ = 0;
+    bool holdFieldWork_ = false;
 };

@@ -239,8 +239,11 @@ SettingsPolicyPage::SettingsPolicyPage(UiServices& services)
     AddSettingCheck(kUseDefault, &ProgramSettings::defaultPolicyUsed);
     AddSettingText(kFile, &ProgramSettings::defaultPolicyFile);
     AddSettingCheck(kAlwaysReload, &ProgramSettings::alwaysReload);
-    // Leaving the field loads a new file at once.
-    On(kFile, NotifyEvent::kFocusLost, [this] { FileLeft(); });
+    // Leaving the field loads a new file, as soon as the focus has moved:
+    // the click that moved it (OK, say) then acts with the file loaded.
+    On(kFile, NotifyEvent::kFocusLost, [this] {
+        Services().DeferFieldWork(this, [this, typed = TextString(ControlText(kFile))] { FileLeft(typed); });
+    });
     On(kBrowse, NotifyEvent::kClicked, [this] { Browse(); });
 }
 
@@ -267,6 +270,9 @@ bool SettingsPolicyPage::NeedsLoading() const {
 
 bool SettingsPolicyPage::MakeCurrentAndLoad(const TextString& name) {
     MainDialog& owner = *mainDialog_;
+    // The policies the user changed would go: offered for saving (to the
+    // file in use) first, and Cancel loads nothing.
+    if (!owner.OfferToSaveEdits(kFirstButton)) return false;
     const TextString previousRun = owner.runPolicyFileName;
     const TextString previousField = owner.PolicyFileText;
     owner.runPolicyFileName = name;
@@ -282,11 +288,11 @@ bool SettingsPolicyPage::MakeCurrentAndLoad(const TextString& name) {
     return loaded;
 }
 
-void SettingsPolicyPage::FileLeft() {
+void SettingsPolicyPage::FileLeft(const TextString& typed) {
     if (mainDialog_ == nullptr) return;
     SettingText& file = Text(kFile);
     const TextString before = file.text;
-    file.text = ControlText(kFile);
+    file.text = typed;
     if (file.text == before) return;
     // Marked first: loading reloads the sheet, which keeps a changed value.
     SettingChanged(file.changed);

@@ -178,10 +178,13 @@ protected:
     void StoreOwn(ProgramSettings& settings) override;
 
 private:
-    void FileLeft();
+    // The field was left with `typed` (run once the focus has moved).
+    void FileLeft(const TextString& typed);
     void Browse();
     // Makes `name` the main dialog's current policy file and loads it; on
-    // failure the previous current file is put back.  True when it loaded.
+    // failure the previous current file is put back.  The policies the user
+    // changed are offered for saving first; Cancel loads nothing.  True when
+    // it loaded.
     bool MakeCurrentAndLoad(const TextString& name);
     // The use flag is on and the field names a file other than the current
     // one.

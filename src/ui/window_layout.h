@@ -63,6 +63,9 @@ struct LayoutGroup {
 struct WindowDescription {
     int templateId = 0;
     std::vector<LayoutGroup> groups;
+    // The button Return presses wherever the focus is (the dialog's default
+    // button), or kNoControl.
+    int defaultButton = kNoControl;
 
     // Every control of the description, in order.
     std::vector<LayoutControl> Controls() const;

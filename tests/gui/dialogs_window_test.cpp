@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
+#include <wx/uiaction.h>
 
 #include <filesystem>
 #include <functional>
@@ -63,6 +64,27 @@ TEST(DialogWindowsTest, EachOpensAndEndsWithOkAndWithCancel) {
         EXPECT_EQ(RunAndEnd(desktop, dialog, PressOk), kIdOk);
         EXPECT_EQ(RunAndEnd(desktop, dialog, CloseBox), kIdCancel);
     }
+}
+
+// Return in the file name field of "Save policies to file" saves, as Save
+// does: Save is the dialog's default button.
+TEST(DialogWindowsTest, ReturnInTheSaveDialogSaves) {
+    TempFolder temp{"save on return"};
+    ASSERT_TRUE(temp.Made());
+    DesktopServices desktop;
+    MainDialog owner(desktop, (temp / "settings").string());
+    owner.settings.displayToolTips = false;
+    owner.runPolicyFileName = (temp / "return.pol").c_str();
+    SavePolicyDialog dialog(owner);
+    const int result = RunAndEnd(desktop, dialog, [&](ModelWindow& window) {
+        window.Widget(kSavePolicyFileName)->SetFocus();
+        wxUIActionSimulator user;
+        user.Char(WXK_RETURN);
+        // Return that does nothing leaves the dialog to Cancel.
+        if (!PumpUntil([&] { return dialog.IsEnded(); }, 2000)) PressCancel(window);
+    });
+    EXPECT_EQ(result, kIdOk);
+    EXPECT_TRUE(std::filesystem::exists(temp / "return.pol"));
 }
 
 }  // namespace

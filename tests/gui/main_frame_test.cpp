@@ -15,6 +15,7 @@
 #include <wx/slider.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <filesystem>
 #include <memory>
@@ -265,6 +266,53 @@ TEST_F(MainFrameTest, TypingAFileNameAndPressingConvertConvertsIt) {
     EXPECT_EQ(FromWx(lines->GetValue()), status.Text.str());
     EXPECT_TRUE(screen.frame->StatusView().Window()->IsShown());
     EXPECT_EQ(StateOf(screen), StateOf(headless));
+}
+
+// A person picks the older of two files from the File(s) list: the list
+// opened, the entry chosen with the keys.  GTK tells of the list's closing
+// before the selection changes; the window takes the entry picked, shows its
+// names at once, and Convert converts the file picked into its own output.
+TEST_F(MainFrameTest, AFilePickedFromTheHistoryListIsTheFileConverted) {
+    Session screen("frame_pick", true, nullptr);
+    WriteWhole(screen.folder / "older.txt", "Name    Age\nAnn     31\nBob     45\n");
+    WriteWhole(screen.folder / "newer.txt", "Town    Rank\nOslo    1\nRome    2\n");
+    screen.TypeFileName(screen.Path("older.txt"));
+    screen.TypeFileName(screen.Path("newer.txt"));
+    auto* combo = static_cast<wxComboBox*>(screen.frame->View().Widget(W::kFileSpecCombo));
+    ASSERT_EQ(combo->GetCount(), 2u);
+    ASSERT_EQ(FromWx(combo->GetString(1)), screen.Path("older.txt"));
+    // What the toolkit tells, in its order.
+    std::vector<std::string> told;
+    combo->Bind(wxEVT_COMBOBOX_CLOSEUP, [&](wxCommandEvent& event) {
+        told.push_back("closed");
+        event.Skip();
+    });
+    combo->Bind(wxEVT_COMBOBOX, [&](wxCommandEvent& event) {
+        told.push_back("selected");
+        event.Skip();
+    });
+    screen.Act();
+    combo->SetFocus();
+    Pump(100);
+    wxUIActionSimulator user;
+    // The list opened from the keyboard (Alt+Down) on its first entry; Down
+    // to the second, taken with Return.
+    user.Char(WXK_DOWN, wxMOD_ALT);
+    Pump(300);
+    user.Char(WXK_DOWN);
+    Pump(100);
+    user.Char(WXK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return told.size() >= 2; }, 2000)) << told.size();
+    EXPECT_EQ(told, (std::vector<std::string>{"closed", "selected"}));
+    Pump(100);
+    EXPECT_EQ(screen.main->FileSpec.str(), screen.Path("older.txt"));
+    EXPECT_EQ(screen.D().ControlText(W::kOutputNameEdit), std::string("older.html"));
+    EXPECT_EQ(FromWx(static_cast<wxTextCtrl*>(screen.frame->View().Widget(W::kOutputNameEdit))->GetValue()),
+              "older.html");
+    EXPECT_EQ(FromWx(screen.Frame()->GetTitle()), "older.txt - Vendrel");
+    screen.Press(W::kConvertButton);
+    EXPECT_NE(ReadWhole(screen.folder / "older.html").find("Ann"), std::string::npos);
+    EXPECT_FALSE(fs::exists(screen.folder / "newer.html"));
 }
 
 TEST_F(MainFrameTest, ALanguageSwitchThroughTheMenuRelabelsWindowAndMenu) {

@@ -9,6 +9,7 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
+#include <wx/uiaction.h>
 
 #include <filesystem>
 #include <functional>
@@ -32,6 +33,8 @@
 #include "ui/status_window.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // The desktop's services, remembering the modal dialog they run.
 class WatchedDesktop : public DesktopServices {
@@ -131,6 +134,51 @@ TEST(WindowUseTest, ThePolicyFileDialogEndsEveryWayAfterALoadAndTheMainWindowGoe
         ChooseFromMenu(frame, kCommandAutoViewResults);
         EXPECT_NE(main.settings.autoDdeUpdates, autoView);
     }
+    AttachStatusWindow(nullptr);
+}
+
+// A person types a policy file's name into the main window's field and
+// clicks "Convert File(s)..." at once: the button takes the focus as it is
+// pressed, the file loads (its lines in the status window) once the button
+// is released, and the click converts with the file's policies.
+TEST(WindowUseTest, TheClickThatLeavesThePolicyFieldConvertsWithTheFileLoaded) {
+    TempFolder folder{"click after field"};
+    ASSERT_TRUE(folder.Made());
+    TheConsoleStatus().consoleEcho = false;
+    WriteWhole(folder / "a.txt", "Name    Age\nAnn     31\nBob     45\n");
+    WriteWhole(folder / "border.pol", "Default TABLE border size : 5\n");
+    DesktopServices desktop;
+    MainWindow main(desktop, (folder / "settings").string());
+    main.settings.displayToolTips = false;
+    main.settings.displayStatusDialog = true;
+    main.settings.autoDdeUpdates = false;
+    main.settings.autoDismissStatusDialog = false;
+    MainFrame frame(main);
+    main.Show();
+    wxTopLevelWindow* window = frame.View().Window();
+    // Clear of the status window, which shows at the desktop's far corner.
+    window->Move(0, 0);
+    Pump(200);
+    {
+        const RunScope run;
+        main.Dialog().SetControlText(MainWindow::kFileSpecCombo, (folder / "a.txt").c_str());
+        main.Dialog().Notify(MainWindow::kFileSpecCombo, NotifyEvent::kFocusLost);
+    }
+    auto* policy = static_cast<wxComboBox*>(frame.View().Widget(MainWindow::kPolicyCombo));
+    policy->SetFocus();
+    policy->SetValue(ToWx((folder / "border.pol").string()));
+    Pump(100);
+    wxWindow* convert = frame.View().Widget(MainWindow::kConvertButton);
+    wxUIActionSimulator user;
+    user.MouseMove(convert->GetScreenRect().GetPosition() + wxPoint(8, 8));
+    Pump(100);
+    user.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return fs::exists(folder / "a.html"); }, 5000)) << "the click was lost";
+    EXPECT_EQ(main.runPolicyFileName.str(), (folder / "border.pol").string());
+    EXPECT_NE(ReadWhole(folder / "a.html").find("BORDER=5"), std::string::npos);
+    EXPECT_FALSE(desktop.HasFieldWork());
+    EXPECT_FALSE(RunDisabledWindows());
+    EXPECT_TRUE(window->IsEnabled());
     AttachStatusWindow(nullptr);
 }
 

@@ -451,7 +451,11 @@ TEST(PolicyFileWriter, FreshAllFileLines) {
     EXPECT_TRUE(has("Rule set to be used              : (none)"));
     EXPECT_TRUE(has("[Composition Units]"));
     EXPECT_TRUE(has("[Text Substitution]"));
-    EXPECT_FALSE(has("[Tarnell]"));
+    // Its policies are written whatever the rule set.
+    EXPECT_TRUE(has("[Tarnell]"));
+    EXPECT_TRUE(has("Add FONT markup" + std::string(27, ' ') + ": No"));
+    // Written only when set.
+    EXPECT_FALSE(has("Display messages" + std::string(26, ' ') + ": Yes"));
     EXPECT_TRUE(has("We have 0  recognised headings"));
     EXPECT_TRUE(has("Definition Char                  : (none)"));
     EXPECT_TRUE(has("Definition Char                  : '-' (weak)"));

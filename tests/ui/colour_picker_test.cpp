@@ -5,8 +5,12 @@
 #include <optional>
 #include <string>
 
-#include "ui/scripted_services.h"
+#include "foundation/text_file.h"
+#include "policies/fc.h"
+#include "policies/tab_config.h"
+#include "support/temp_folder.h"
 #include "ui/dialog_model.h"
+#include "ui/scripted_services.h"
 
 namespace {
 
@@ -70,10 +74,9 @@ TEST(ColourPickerTest, APickedColourBecomesItsNameOrSixLowerCaseDigits) {
         const char* after;
     };
     const Case cases[] = {
-        {"ff0000", Rgb(0, 0xff, 0xff), true, "Cyan"},
+        {"ff0000", Rgb(0, 0xff, 0xff), true, "Aqua"},  // never "Cyan"
         {"Red", Rgb(0xff, 0, 0xff), true, "Fuchsia"},  // never "Magenta"
-        {"Red", Rgb(0xc0, 0xc0, 0xc0), true, "Silver"},
-        {"Red", Rgb(0xab, 0x0c, 0xef), true, "ab0cef"},
+        {"Red", Rgb(0xc0, 0xc0, 0xc0), true, "Silver"}, {"Red", Rgb(0xab, 0x0c, 0xef), true, "ab0cef"},
         {"#AB0CEF", std::nullopt, false, "#AB0CEF"},  // cancelled: unchanged
     };
     for (const Case& c : cases) {
@@ -85,6 +88,41 @@ TEST(ColourPickerTest, APickedColourBecomesItsNameOrSixLowerCaseDigits) {
         EXPECT_EQ(text.str(), c.after);
         ASSERT_TRUE(services.preset.has_value());
         EXPECT_EQ(*services.preset, ColourTextToRGB(TextString(c.before)));
+    }
+}
+
+// Every name the picker gives is one a colour policy takes back: a picked
+// colour saved in a policy file is read again without a warning, and shows
+// the colour picked.
+TEST(ColourPickerTest, EveryNamedPickedColourLoadsBackFromASavedPolicyFile) {
+    TempFolder folder{"colour names"};
+    ASSERT_TRUE(folder.Made());
+    const std::string path = (folder / "colours.pol").string();
+    ASSERT_FALSE(PickedColourNames().empty());
+    for (const ColourName& named : PickedColourNames()) {
+        SCOPED_TRACE(named.name);
+        ColourChooserServices services;
+        services.picked = ColourTextToRGB(TextString(named.hex));
+        TextString text("Red");
+        ASSERT_TRUE(ChooseColour(services, text));
+        EXPECT_EQ(text.str(), named.name);
+        FC saved;
+        saved.SetText(Pol::UnvisitedLinkColour, text.c_str());
+        saved.GetDefaultTabConfig()->SetText(TabPol::TableColour, text.c_str());
+        TextFile writer;
+        ASSERT_TRUE(writer.OpenForWrite(path.c_str(), 0, 0));
+        saved.WritePolicyFile(writer, false);
+        writer.CloseAll();
+        FC loaded;
+        TextFile reader;
+        ASSERT_TRUE(reader.OpenForRead(path.c_str()));
+        testing::internal::CaptureStderr();
+        loaded.ReadPolicyFile(reader);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        reader.CloseAll();
+        EXPECT_EQ(loaded.GetText(Pol::UnvisitedLinkColour).str(), named.name);
+        EXPECT_EQ(loaded.GetDefaultTabConfig()->GetText(TabPol::TableColour).str(), named.name);
+        EXPECT_EQ(ColourTextToRGB(loaded.GetText(Pol::UnvisitedLinkColour)), *services.picked);
     }
 }
 

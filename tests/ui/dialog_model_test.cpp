@@ -252,6 +252,50 @@ TEST(DialogModelTest, HandlersComeBeforeTheDefaultButtons) {
     EXPECT_EQ(dialog.Result(), kIdCancel);
 }
 
+// Work a field's leaving hands on waits (the desktop still changing the
+// focus) until the next action any dialog is told of, and runs before that
+// action; handing on more work runs the earlier first; a dialog whose window
+// goes takes its work with it.
+TEST(DialogModelTest, WorkAFieldLeftRunsBeforeTheNextActionOfAnyDialog) {
+    ScriptedUiServices services;
+    services.HoldFieldWork(true);
+    FormDialog form(services);
+    FormDialog other(services);
+    form.CreateWindow();
+    other.CreateWindow();
+    std::vector<std::string> done;
+    form.On(kNameEdit, NotifyEvent::kFocusLost,
+            [&] { services.DeferFieldWork(&form, [&] { done.push_back("load"); }); });
+    form.On(kFlagCheck, NotifyEvent::kClicked, [&] { done.push_back("click"); });
+    other.On(kFlagCheck, NotifyEvent::kClicked, [&] { done.push_back("other click"); });
+
+    form.Notify(kNameEdit, NotifyEvent::kFocusLost);
+    EXPECT_TRUE(done.empty());
+    form.Notify(kFlagCheck, NotifyEvent::kClicked);
+    EXPECT_EQ(done, (std::vector<std::string>{"load", "click"}));
+
+    done.clear();
+    form.Notify(kNameEdit, NotifyEvent::kFocusLost);
+    other.Notify(kFlagCheck, NotifyEvent::kClicked);
+    EXPECT_EQ(done, (std::vector<std::string>{"load", "other click"}));
+
+    done.clear();
+    form.Notify(kNameEdit, NotifyEvent::kFocusLost);
+    services.DeferFieldWork(&other, [&] { done.push_back("second"); });
+    EXPECT_EQ(done, std::vector<std::string>{"load"});
+    services.SettleFocus();
+    EXPECT_EQ(done, (std::vector<std::string>{"load", "second"}));
+    EXPECT_FALSE(services.HasFieldWork());
+
+    done.clear();
+    form.Notify(kNameEdit, NotifyEvent::kFocusLost);
+    other.DestroyWindow();  // not the work's dialog
+    EXPECT_TRUE(services.HasFieldWork());
+    form.DestroyWindow();
+    EXPECT_FALSE(services.HasFieldWork());
+    EXPECT_TRUE(done.empty());
+}
+
 TEST(DialogModelTest, WithoutAWindowNothingIsExchanged) {
     ScriptedUiServices services;
     FormDialog dialog(services);

@@ -905,6 +905,130 @@ TEST_F(MainWindowRunTest, ATypedNameStaysWhenTheHistoryListClosesWithoutAChoice)
     EXPECT_EQ(window->OutputFileName.str(), "typed.html");
 }
 
+// A pick from a history list as the toolkit tells of it: the list closes,
+// the field shows the entry, the entry is selected; or (another toolkit) the
+// selection first and the closing after.
+void PickAsTheToolkitTells(DialogModel& dialog, int id, int index, bool closedFirst) {
+    const std::string entry = dialog.Control(id)->items[static_cast<size_t>(index)].str();
+    if (closedFirst) dialog.Notify(id, NotifyEvent::kListClosed);
+    dialog.SetControlText(id, entry.c_str());
+    dialog.Notify(id, NotifyEvent::kEditChanged);
+    dialog.SetSelection(id, index);
+    dialog.Notify(id, NotifyEvent::kSelectionEnded);
+    if (!closedFirst) dialog.Notify(id, NotifyEvent::kListClosed);
+}
+
+// Whichever the toolkit tells of first, the list's closing (GTK) or the
+// selection, a pick is the entry picked: the output name, the folders and
+// the title follow at once, and Convert writes the picked file's table into
+// the picked file's own output.
+TEST_F(MainWindowRunTest, APickFromAHistoryListIsTheEntryPickedInEitherOrderOfEvents) {
+    fs::create_directories(temp / "older");
+    fs::create_directories(temp / "newer");
+    fs::create_directories(temp / "out");
+    Write("older/staff.txt", "Name    Age\nAnn     31\nBob     45\n");
+    Write("newer/towns.txt", "Town    Rank\nOslo    1\nRome    2\n");
+    Write("one.pol", "Document Title: From one\n");
+    Write("two.pol", "Document Title: From two\n");
+    for (const bool closedFirst : {true, false}) {
+        SCOPED_TRACE(closedFirst ? "closed first" : "selected first");
+        fs::remove(temp / "older/staff.html");
+        fs::remove(temp / "newer/towns.html");
+        fs::remove(temp / "out/staff.html");
+        window = MakeWindow();
+        Shown();
+        Type(W::kFileSpecCombo, Path("older/staff.txt"));
+        Type(W::kFileSpecCombo, Path("newer/towns.txt"));
+        ASSERT_EQ(Text(W::kFileSpecCombo), Path("newer/towns.txt"));
+        ASSERT_EQ(D().Control(W::kFileSpecCombo)->items.size(), 2u);
+
+        PickAsTheToolkitTells(D(), W::kFileSpecCombo, 1, closedFirst);
+        EXPECT_EQ(window->FileSpec.str(), Path("older/staff.txt"));
+        EXPECT_EQ(Text(W::kOutputNameEdit), "staff.html");
+        EXPECT_EQ(window->InputDirectory.str(), Path("older/"));
+        EXPECT_EQ(Text(W::kOutputDirectoryCombo), Path("older/"));
+        EXPECT_EQ(D().Caption().str(), "staff.txt - Vendrel");
+        ASSERT_TRUE(window->Convert());
+        EXPECT_NE(ReadWhole(temp / "older/staff.html").find("Ann"), std::string::npos);
+        EXPECT_FALSE(Exists("newer/towns.html"));
+
+        // The output directory's history: "older/" on top, "out/" below.
+        window->settings.outDirHistory[1] = TextString(Path("out/").c_str());
+        window->RefreshControls();
+        PickAsTheToolkitTells(D(), W::kOutputDirectoryCombo, 1, closedFirst);
+        EXPECT_EQ(window->OutputDirectory.str(), Path("out/"));
+        EXPECT_TRUE(window->OutputDirectoryChosen);
+        ASSERT_TRUE(window->Convert());
+        EXPECT_TRUE(Exists("out/staff.html"));
+
+        // The policy files' history.
+        window->settings.policyHistory[0] = TextString(Path("one.pol").c_str());
+        window->settings.policyHistory[1] = TextString(Path("two.pol").c_str());
+        window->RefreshControls();
+        PickAsTheToolkitTells(D(), W::kPolicyCombo, 1, closedFirst);
+        EXPECT_EQ(window->runPolicyFileName.str(), Path("two.pol"));
+        EXPECT_EQ(window->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From two");
+        EXPECT_EQ(Text(W::kPolicyCombo), Path("two.pol"));
+    }
+}
+
+// GTK tells of the policy field losing the focus while the button that took
+// it is still pressed: the file loads once the change of focus is over, and
+// the button's action runs after it, with the file's policies.  A file that
+// does not load leaves the previous policies and name, and the action runs
+// with them.
+TEST_F(MainWindowRunTest, TheClickThatLeavesThePolicyFieldActsAfterTheFileLoaded) {
+    Write("a.txt", "Name    Age\nAnn     31\nBob     45\n");
+    Write("border.pol", "Default TABLE border size : 5\n");
+    Type(W::kFileSpecCombo, Path("a.txt"));
+    services.HoldFieldWork(true);
+    for (const std::string& typed : {Path("border.pol"), Path("missing.pol")}) {
+        SCOPED_TRACE(typed);
+        services.ClearLog();
+        fs::remove(temp / "a.html");
+        D().SetControlText(W::kPolicyCombo, typed.c_str());
+        D().Notify(W::kPolicyCombo, NotifyEvent::kEditChanged);
+        D().Notify(W::kPolicyCombo, NotifyEvent::kFocusLost);
+        // Nothing yet: the button is still down.
+        EXPECT_TRUE(services.Log().empty());
+        Click(W::kConvertButton);
+        EXPECT_EQ(window->runPolicyFileName.str(), Path("border.pol"));
+        EXPECT_EQ(Text(W::kPolicyCombo), Path("border.pol"));
+        EXPECT_EQ(window->policyFileLoaded, 1);
+        EXPECT_NE(ReadWhole(temp / "a.html").find("BORDER=5"), std::string::npos);
+    }
+    EXPECT_EQ(Captions(), std::vector<std::string>{GetMessageText(kMsgPolicyFileError)});
+    // Work the focus change left that no action came after runs when the
+    // change is over; none waits then.
+    D().SetControlText(W::kPolicyCombo, "");
+    D().Notify(W::kPolicyCombo, NotifyEvent::kFocusLost);
+    EXPECT_EQ(window->policyFileLoaded, 1);
+    services.SettleFocus();
+    EXPECT_EQ(window->policyFileLoaded, 0);
+    EXPECT_FALSE(services.HasFieldWork());
+}
+
+// A run after Reset uses no policy file and names none.
+TEST_F(MainWindowRunTest, ARunAfterResetNamesNoPolicyFile) {
+    Write("a.txt", "Name    Age\nAnn     31\n");
+    Write("p2.pol", "Default TABLE border size : 3\n");
+    Type(W::kFileSpecCombo, Path("a.txt"));
+    Type(W::kPolicyCombo, Path("p2.pol"));
+    const auto named = [this] {
+        const StringList& lines = window->Status().Lines;
+        for (int i = 0; i < lines.count; ++i)
+            if (std::string(lines.TextAt(i)).find("using policy file") != std::string::npos) return true;
+        return false;
+    };
+    ASSERT_TRUE(window->Convert());
+    EXPECT_TRUE(named());
+    EXPECT_NE(ReadWhole(temp / "a.html").find("BORDER=3"), std::string::npos);
+    Click(W::kResetButton);
+    ASSERT_TRUE(window->Convert());
+    EXPECT_FALSE(named());
+    EXPECT_EQ(ReadWhole(temp / "a.html").find("BORDER=3"), std::string::npos);
+}
+
 TEST_F(MainWindowRunTest, AConversionWhileTheOutputSheetIsOpenKeepsWhatTheUserChanged) {
     Write("a.txt", "Name  Age\nAnn   31\n");
     Type(W::kFileSpecCombo, Path("a.txt"));
@@ -1026,7 +1150,7 @@ TEST_F(MainWindowRunTest, ClosingWithEditedPoliciesAsksAndNoClosesWithoutSaving)
     const ServiceCall question = services.Messages()[0];
     EXPECT_EQ(question.caption, "Save Changes");
     EXPECT_EQ(question.text, "Save changes made to your policy?");
-    EXPECT_EQ(question.buttons, MessageButtons::kYesNo);
+    EXPECT_EQ(question.buttons, MessageButtons::kYesNoCancel);
     EXPECT_EQ(question.icon, MessageIcon::kQuestion);
     EXPECT_EQ(question.number, 2);
     EXPECT_TRUE(D().IsEnded());

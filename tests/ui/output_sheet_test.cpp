@@ -288,13 +288,13 @@ TEST_F(OutputSheetTest, APickedColourIsWrittenAndMarked) {
     services.QueueColour(0x00ffff00);  // cyan: blue and green
     Open(kTopicTableGeneration);
     Press(sheet->table, TablePage::kBackgroundButton);
-    EXPECT_STREQ(sheet->table.ControlText(TablePage::kBackground), "Cyan");
-    EXPECT_EQ(sheet->table.Control(TablePage::kBackgroundSwatch)->fillColour, ColourTextToRGB("Cyan"));
+    EXPECT_STREQ(sheet->table.ControlText(TablePage::kBackground), "Aqua");
+    EXPECT_EQ(sheet->table.Control(TablePage::kBackgroundSwatch)->fillColour, ColourTextToRGB("Aqua"));
     services.QueueNothingChosen(ScriptedUiServices::Chooser::kColour);
     Press(sheet->table, TablePage::kBorderButton);
     EXPECT_TRUE(sheet->table.Bound(TablePage::kBorderColour)->changed);
     Ok();
-    EXPECT_EQ(Working().GetDefaultTabConfig()->GetText(TabPol::TableColour).str(), "Cyan");
+    EXPECT_EQ(Working().GetDefaultTabConfig()->GetText(TabPol::TableColour).str(), "Aqua");
 }
 
 TEST_F(OutputSheetTest, ChoosingABodyFontShowsItInTablesButStoresOnlyTheBodyFont) {

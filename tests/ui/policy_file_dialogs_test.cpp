@@ -16,6 +16,7 @@
 #include "foundation/text_file.h"
 #include "platform/output_files.h"
 #include "policies/fc.h"
+#include "policies/tab_config.h"
 #include "support/dialog_owner.h"
 #include "support/message_lines.h"
 #include "support/page_actions.h"
@@ -164,9 +165,13 @@ TEST_F(PolicyFileDialogTest, AHistoryPickResetsTheSetsBeforeLoading) {
 
     PolicyFileDialog dialog(*owner);
     dialog.CreateWindow();
+    // The user lets the changes go.
+    services.QueueAnswer(MessageAnswer::kNo);
     dialog.SetSelection(kPolicyFileCombo, 0);
     dialog.Notify(kPolicyFileCombo, NotifyEvent::kSelectionEnded);
     EXPECT_FALSE(dialog.IsBusy());
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Save Changes: Save changes made to your policy?"});
+    services.ClearLog();
     EXPECT_EQ(owner->runPolicyFileName.str(), PathOf("keywords.pol"));
     EXPECT_EQ(owner->PolicyFileSet().GetText(Pol::DocumentKeywords).str(), "staff, cities");
     // Nothing of the file before, nor of the user's changes, is left.
@@ -407,6 +412,51 @@ TEST_F(SavePolicyDialogTest, TheChooserAddsPolAndAsksBeforeReplacingAFile) {
     EXPECT_EQ(ReadWhole(folder / "there.pol"), "Document Title: Before\n");
 }
 
+// The name offered is the loaded file's; Save over a file that is there
+// asks the replace question once, whether the name was typed, offered or
+// chosen in the chooser (which asked already).
+TEST_F(SavePolicyDialogTest, SavingOverAFileThatIsThereAsksOnce) {
+    owner->runPolicyFileName = TextPathOf("title.pol");
+    ASSERT_TRUE(owner->LoadPolicyFile());
+    owner->WorkingSet().SetText(Pol::DocumentKeywords, "edited", true);
+    owner->policiesEdited = 1;
+    SavePolicyDialog dialog(*owner);
+    dialog.CreateWindow();
+    EXPECT_EQ(std::string(dialog.ControlText(kSavePolicyFileName)), PathOf("title.pol"));
+    const std::string question = "Vendrel: The file \"" + PathOf("title.pol") + "\" exists already. Replace it?";
+
+    // No: nothing is written, and the dialog stays open for another name.
+    services.QueueAnswer(MessageAnswer::kNo);
+    dialog.Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_FALSE(dialog.IsEnded());
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{question});
+    EXPECT_EQ(ReadWhole(folder / "title.pol"), kTitleFile);
+    ASSERT_EQ(services.Messages()[0].number, 2);  // "No" is the default
+
+    // Yes: replaced.
+    services.ClearLog();
+    services.QueueAnswer(MessageAnswer::kYes);
+    dialog.Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_TRUE(dialog.IsEnded());
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{question});
+    EXPECT_NE(ReadWhole(folder / "title.pol").find("edited"), std::string::npos);
+
+    // Typed: the same question.  Chosen in the chooser: asked there only.
+    ASSERT_TRUE(WriteWhole(folder / "there.pol", "Document Title: Before\n"));
+    services.ClearLog();
+    services.QueueAnswer(MessageAnswer::kNo);
+    EXPECT_EQ(Save(PathOf("there")), kIdCancel);
+    EXPECT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(ReadWhole(folder / "there.pol"), "Document Title: Before\n");
+    services.ClearLog();
+    services.QueueFile(PathOf("there.pol").c_str());
+    services.QueueAnswer(MessageAnswer::kYes);
+    services.QueueRun().Press(kSavePolicyBrowse).Press(kIdOk);
+    EXPECT_EQ(RunSavePolicyDialog(*owner), kIdOk);
+    EXPECT_EQ(services.Messages().size(), 1u);
+    EXPECT_NE(ReadWhole(folder / "there.pol").find("edited"), std::string::npos);
+}
+
 TEST_F(SavePolicyDialogTest, ChangedOnlyWritesOnlySetPoliciesEvenAfterAnAnalysis) {
     owner->AnalysedFileSet().SetInt(Pol::PageWidth, 132);
     owner->fileAnalysed = 1;
@@ -443,6 +493,7 @@ TEST_F(SavePolicyDialogTest, EditsAndTheLoadedFileAreSavedOnlyWhenTheirFlagsAreS
         SCOPED_TRACE(c.loaded * 10 + c.edited);
         owner->policyFileLoaded = c.loaded;
         owner->policiesEdited = c.edited;
+        fs::remove(folder / "flags.pol");
         ASSERT_EQ(Save(PathOf("flags.pol")), kIdOk);
         const std::string text = ReadWhole(folder / "flags.pol");
         EXPECT_EQ(text.find("staff, cities") != std::string::npos, c.keywords) << text;
@@ -493,16 +544,22 @@ TEST_F(SavePolicyDialogTest, AFileThatCannotBeWrittenIsToldOnceAndTheDialogStays
     EXPECT_EQ(services.Messages()[0].text.rfind("Unable to write the file \"" + unwritable + "\": ", 0), 0u);
     EXPECT_TRUE(History().empty());
 
-    // A write that fails leaves the earlier file as it was.
+    // A write that fails leaves the earlier file as it was (the user agreed
+    // to replace it).
     SetWriteFault(WriteFault::kWrite, "kept.pol");
     dialog.SetControlText(kSavePolicyFileName, PathOf("kept.pol").c_str());
+    services.QueueAnswer(MessageAnswer::kYes);
     dialog.Notify(kIdOk, NotifyEvent::kClicked);
     SetWriteFault(WriteFault::kNone, "");
     EXPECT_FALSE(dialog.IsEnded());
-    EXPECT_EQ(services.Messages().size(), 2u);
+    ASSERT_EQ(services.Messages().size(), 3u);
+    EXPECT_EQ(services.Messages()[1].buttons, MessageButtons::kYesNo);
+    EXPECT_EQ(services.Messages()[2].caption, "Output File Error");
     EXPECT_EQ(ReadWhole(folder / "kept.pol"), "Document Title: Before\n");
 
+    // Saving again: the user was asked about this file already.
     dialog.Notify(kIdOk, NotifyEvent::kClicked);
+    EXPECT_EQ(services.Messages().size(), 3u);
     EXPECT_TRUE(dialog.IsEnded());
     EXPECT_NE(ReadWhole(folder / "kept.pol").find("Edited"), std::string::npos);
     // No temporary file is left behind.
@@ -610,10 +667,14 @@ TEST_F(PolicyFilesFromTheWindowTest, ANameThatCannotBeOpenedLeavesThePoliciesThe
     for (const auto& road : roads) {
         for (const std::string& name : {PathOf("missing.pol"), PathOf("a folder.pol")}) {
             services.ClearLog();
+            // Asked first about the edits, the user lets them go; the file
+            // does not open, and so they stay.
+            services.QueueAnswer(MessageAnswer::kNo);
             road.give(name);
             const std::string what = std::string(road.road) + ": " + name;
-            ASSERT_EQ(services.Messages().size(), 1u) << what;
-            EXPECT_EQ(services.Messages()[0].caption, "Policy File Error") << what;
+            ASSERT_EQ(services.Messages().size(), 2u) << what;
+            EXPECT_EQ(services.Messages()[0].caption, "Save Changes") << what;
+            EXPECT_EQ(services.Messages()[1].caption, "Policy File Error") << what;
             EXPECT_EQ(window->runPolicyFileName.str(), PathOf("title.pol")) << what;
             EXPECT_EQ(std::string(main.ControlText(MainWindow::kPolicyCombo)), PathOf("title.pol")) << what;
             EXPECT_EQ(window->policyFileLoaded, 1) << what;
@@ -672,6 +733,207 @@ TEST_F(PolicyFilesFromTheWindowTest, YesOnClosingSavesAndAnUnwritableNameKeepsTh
     ASSERT_EQ(services.Messages().size(), 2u);  // the question, then the unwritable folder
     EXPECT_EQ(services.Messages()[1].caption, "Output File Error");
     EXPECT_NE(ReadWhole(folder / "kept.pol").find("Edited"), std::string::npos);
+    EXPECT_FALSE(window->WindowExists());
+}
+
+// Every road that loads a policy file over the policies the user changed and
+// kept asks first, before anything is reset or the file in use changes:
+// Cancel leaves the field, the file and the changes; No lets the changes go;
+// Yes saves them to the file they belong to (the one in use, never the one
+// about to be loaded) and then loads.
+TEST_F(PolicyFilesFromTheWindowTest, ALoadThatWouldDiscardTheUsersChangesAsksFirstOnEveryRoad) {
+    using Pols = SettingsPolicyPage;
+    DialogModel& main = window->Dialog();
+    window->settings.autoDdeUpdates = false;
+    window->settings.policyHistory[0] = TextPathOf("keywords.pol");
+    const std::string keywords = PathOf("keywords.pol");
+    auto settingsPage = [&] {
+        EXPECT_TRUE(window->OnCommand(kCommandSettingsPolicyFiles));
+        Pols& page = window->SettingsSheet()->policy;
+        SetCheck(page, Pols::kUseDefault, true);
+        return &page;
+    };
+    // Where keywords.pol stands in the list of policy files.
+    auto listed = [&] {
+        int index = 0;
+        for (const TextString& entry : window->settings.policyHistory) {
+            if (entry.str() == keywords) return index;
+            if (!entry.IsEmpty()) ++index;
+        }
+        ADD_FAILURE() << "keywords.pol is not listed";
+        return 0;
+    };
+    // Each road gives the name of keywords.pol; `saving` queues the save
+    // dialog's run, in the order the dialogs open.
+    const struct {
+        const char* road;
+        std::function<void(const std::function<void()>& saving)> give;
+    } roads[] = {
+        {"typed into the window",
+         [&](const std::function<void()>& saving) {
+             saving();
+             main.SetControlText(MainWindow::kPolicyCombo, keywords.c_str());
+             main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kEditChanged);
+             main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kFocusLost);
+         }},
+        {"picked in the window",
+         [&](const std::function<void()>& saving) {
+             saving();
+             main.SetSelection(MainWindow::kPolicyCombo, listed());
+             main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kSelectionEnded);
+         }},
+        {"browsed to in the window",
+         [&](const std::function<void()>& saving) {
+             saving();
+             services.QueueFile(keywords.c_str());
+             main.Notify(MainWindow::kPolicyButton, NotifyEvent::kClicked);
+         }},
+        {"typed into the policy-file dialog",
+         [&](const std::function<void()>& saving) {
+             services.QueueRun()
+                 .SetText(kPolicyFileCombo, keywords.c_str())
+                 .Notify(kPolicyFileCombo, NotifyEvent::kFocusLost)
+                 .Press(kIdOk);
+             saving();
+             window->OnCommand(kCommandLoadPolicyFile);
+         }},
+        {"picked in the policy-file dialog",
+         [&](const std::function<void()>& saving) {
+             services.QueueRun().Select(kPolicyFileCombo, listed()).Press(kIdOk);
+             saving();
+             window->OnCommand(kCommandLoadPolicyFile);
+         }},
+        {"browsed to in the policy-file dialog",
+         [&](const std::function<void()>& saving) {
+             services.QueueFile(keywords.c_str());
+             services.QueueRun().Press(kPolicyFileBrowse).Press(kIdOk);
+             saving();
+             window->OnCommand(kCommandLoadPolicyFile);
+         }},
+        {"typed into the settings page",
+         [&](const std::function<void()>& saving) {
+             Pols* page = settingsPage();
+             saving();
+             TypeInto(*page, Pols::kFile, keywords.c_str());
+             Press(*window->SettingsSheet(), kIdCancel);
+         }},
+        {"OK on the settings page",
+         [&](const std::function<void()>& saving) {
+             settingsPage()->SetControlText(Pols::kFile, keywords.c_str());
+             saving();
+             Press(*window->SettingsSheet(), kIdOk);
+             if (window->SettingsSheet()->IsShown()) Press(*window->SettingsSheet(), kIdCancel);
+         }},
+    };
+    for (const auto& road : roads) {
+        for (const MessageAnswer answer : {MessageAnswer::kCancel, MessageAnswer::kNo, MessageAnswer::kYes}) {
+            const std::string what = std::string(road.road) + ", answer " + std::to_string(static_cast<int>(answer));
+            SCOPED_TRACE(what);
+            // title.pol in use, and a change of the user's kept over it.
+            ASSERT_TRUE(WriteWhole(folder / "title.pol", kTitleFile));
+            window->policiesEdited = 0;
+            main.SetControlText(MainWindow::kPolicyCombo, PathOf("title.pol").c_str());
+            main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kFocusLost);
+            ASSERT_EQ(window->runPolicyFileName.str(), PathOf("title.pol"));
+            window->WorkingSet().SetText(Pol::DocumentDescription, "changed by the user", true);
+            window->policiesEdited = 1;
+            window->settings.defaultPolicyFile.MakeEmpty();
+            services.ClearLog();
+
+            services.QueueAnswer(answer);
+            road.give([&] {
+                if (answer != MessageAnswer::kYes) return;
+                // The name offered is the file in use: saved over it.
+                services.QueueRun().Press(kIdOk);
+                services.QueueAnswer(MessageAnswer::kYes);
+            });
+            EXPECT_TRUE(services.RefusedSteps().empty());
+            ASSERT_FALSE(services.Messages().empty());
+            EXPECT_EQ(services.Messages()[0].caption, "Save Changes");
+            EXPECT_EQ(services.Messages()[0].buttons, MessageButtons::kYesNoCancel);
+            EXPECT_EQ(services.Messages()[0].number, 1);
+            const std::string title = ReadWhole(folder / "title.pol");
+            EXPECT_EQ(title.find("changed by the user") != std::string::npos, answer == MessageAnswer::kYes)
+                << title;
+            EXPECT_EQ(ReadWhole(folder / "keywords.pol"), kKeywordsFile);
+            if (answer == MessageAnswer::kCancel) {
+                EXPECT_EQ(services.Messages().size(), 1u);
+                EXPECT_EQ(window->runPolicyFileName.str(), PathOf("title.pol"));
+                EXPECT_EQ(std::string(main.ControlText(MainWindow::kPolicyCombo)), PathOf("title.pol"));
+                EXPECT_EQ(window->PolicyFileSet().GetText(Pol::DocumentTitle).str(), "From the file");
+                EXPECT_EQ(window->policiesEdited, 1);
+                EXPECT_EQ(window->WorkingSet().GetText(Pol::DocumentDescription).str(), "changed by the user");
+                EXPECT_EQ(window->settings.defaultPolicyFile.str(), "");
+            } else {
+                EXPECT_EQ(window->runPolicyFileName.str(), keywords);
+                EXPECT_EQ(window->PolicyFileSet().GetText(Pol::DocumentKeywords).str(), "staff, cities");
+                EXPECT_EQ(window->policiesEdited, 0);
+                EXPECT_FALSE(window->WorkingSet().IsSet(Pol::DocumentDescription));
+            }
+        }
+    }
+}
+
+// The question is not asked from inside the change of focus: it waits until
+// the focus has gone where the user sent it.  Reset asks nothing.
+TEST_F(PolicyFilesFromTheWindowTest, TheLoadQuestionWaitsForTheFocusAndResetAsksNothing) {
+    DialogModel& main = window->Dialog();
+    window->policiesEdited = 1;
+    services.HoldFieldWork(true);
+    main.SetControlText(MainWindow::kPolicyCombo, PathOf("title.pol").c_str());
+    main.Notify(MainWindow::kPolicyCombo, NotifyEvent::kFocusLost);
+    EXPECT_TRUE(services.Messages().empty());
+    services.QueueAnswer(MessageAnswer::kNo);
+    services.SettleFocus();
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Save Changes: Save changes made to your policy?"});
+    EXPECT_EQ(window->runPolicyFileName.str(), PathOf("title.pol"));
+
+    window->policiesEdited = 1;
+    services.ClearLog();
+    main.Notify(MainWindow::kResetButton, NotifyEvent::kClicked);
+    EXPECT_EQ(MessageLines(services), std::vector<std::string>{"Reset to defaults: Done"});
+    EXPECT_EQ(window->policiesEdited, 0);
+}
+
+// Exit asks about changed policies with Yes, No and Cancel (No the default,
+// Cancel for Escape): Cancel, and Yes with the save dialog cancelled or
+// failing, keep the program open with its changes.
+TEST_F(PolicyFilesFromTheWindowTest, CancelOnExitAndASaveThatDidNotHappenKeepTheWindowOpen) {
+    window->WorkingSet().SetText(Pol::DocumentTitle, "Edited");
+    window->policiesEdited = 1;
+    const struct {
+        const char* why;
+        std::function<void()> answer;
+    } stays[] = {
+        {"Cancel", [&] { services.QueueAnswer(MessageAnswer::kCancel); }},
+        {"Yes, then Cancel in the save dialog",
+         [&] {
+             services.QueueAnswer(MessageAnswer::kYes);
+             services.QueueRun().SetText(kSavePolicyFileName, PathOf("never.pol").c_str()).Press(kIdCancel);
+         }},
+        {"Yes, and the save fails",
+         [&] {
+             services.QueueAnswer(MessageAnswer::kYes);
+             services.QueueRun().SetText(kSavePolicyFileName, PathOf("no folder/never.pol").c_str()).Press(kIdOk);
+         }},
+    };
+    for (const auto& stay : stays) {
+        SCOPED_TRACE(stay.why);
+        services.ClearLog();
+        stay.answer();
+        EXPECT_TRUE(window->OnCommand(kCommandExit));
+        EXPECT_TRUE(services.RefusedSteps().empty());
+        ASSERT_FALSE(services.Messages().empty());
+        EXPECT_EQ(services.Messages()[0].buttons, MessageButtons::kYesNoCancel);
+        EXPECT_EQ(services.Messages()[0].number, 2);
+        EXPECT_TRUE(window->WindowExists());
+        EXPECT_FALSE(window->Dialog().IsEnded());
+        EXPECT_EQ(window->policiesEdited, 1);
+        EXPECT_FALSE(fs::exists(folder / "never.pol"));
+    }
+    // No closes without saving.
+    services.QueueAnswer(MessageAnswer::kNo);
+    EXPECT_TRUE(window->OnCommand(kCommandExit));
     EXPECT_FALSE(window->WindowExists());
 }
 
@@ -805,6 +1067,167 @@ TEST_F(PolicyRoundTripTest, SavedFilesAreReadWithoutRefusals) {
     const std::string nothing = ReadWhole(folder / "nothing.pol");
     EXPECT_EQ(nothing.find("Minimise"), std::string::npos) << nothing;
     EXPECT_EQ(nothing.find("Omit <HEAD>"), std::string::npos) << nothing;
+}
+
+// ---- Every policy a file gives, loaded, saved and loaded again ----
+
+// The policy line that gives `value` (a scratch copy, changed here) a value
+// other than its default, as a user would write it.
+// An Int the writer writes "(none)" for when it is 0 or less is given a
+// positive value: 0 and "(none)" say the same.
+std::string OtherValueLine(PolicyValue& value, bool noneAtZero) {
+    // Texts with a form of their own.
+    const std::map<std::string, std::string> kFormed = {{"Default table layout", "2, 5, 9"}};
+    if (const auto formed = kFormed.find(value.key.str()); formed != kFormed.end())
+        return formed->first + " : " + formed->second;
+    switch (value.kind) {
+        case kPolicyInt: {
+            auto& number = static_cast<IntPolicyValue&>(value);
+            number.iValue = number.iDefault < number.highest ? number.iDefault + 1 : number.iDefault - 1;
+            if (noneAtZero && number.iValue <= 0) number.iValue = number.iDefault + 2;
+            break;
+        }
+        case kPolicyBool: value.iValue = value.iValue != 0 ? 0 : 1; break;
+        // The next alignment (left, centre ...) or choice (counted from 1).
+        case kPolicyAlignment:
+        case kPolicyChoice: value.iValue = static_cast<NumberPolicyValue&>(value).iDefault + 1; break;
+        case kPolicyColour: {
+            auto& text = static_cast<TextPolicyValue&>(value);
+            text.tValue = text.tDefault == TextString("Navy") ? "Teal" : "Navy";
+            break;
+        }
+        case kPolicyFont: static_cast<TextPolicyValue&>(value).tValue = "Arial, Bold, 11"; break;
+        default: static_cast<TextPolicyValue&>(value).tValue = "given"; break;
+    }
+    TextString text;
+    value.FormatValue(text);
+    return value.key.str() + " : " + text.str();
+}
+
+// The lines of `got` that are not those of `wanted`, each after the line
+// wanted ("wanted -> got").
+std::vector<std::string> Differences(const std::vector<std::string>& wanted, const std::vector<std::string>& got) {
+    std::vector<std::string> differences;
+    for (size_t i = 0; i < std::max(wanted.size(), got.size()); ++i) {
+        const std::string one = i < wanted.size() ? wanted[i] : "(none)";
+        const std::string other = i < got.size() ? got[i] : "(none)";
+        if (one != other) differences.push_back(one + " -> " + other);
+    }
+    return differences;
+}
+
+// A policy line for each policy of both catalogues that a policy file
+// gives, at a value other than its default.
+std::vector<std::string> EveryOtherValueLine() {
+    std::vector<std::string> lines;
+    FC scratch;
+    for (int i = 0; i < kPolicyCount; ++i) {
+        const auto id = static_cast<Pol>(i);
+        const PolicyDefinition& definition = GetPolicyDefinition(id);
+        if (definition.section != PolicySection::NotWritten)
+            lines.push_back(OtherValueLine(scratch.Policy(id), definition.optionalInt));
+    }
+    for (TabPol id : TablePoliciesInWriterOrder())
+        lines.push_back(
+            OtherValueLine(scratch.GetDefaultTabConfig()->Policy(id), GetTablePolicyDefinition(id).optionalInt));
+    return lines;
+}
+
+// What a set holds of every policy of both catalogues: each value as a file
+// gives it, and whether it was given.
+std::vector<std::string> Holdings(FC& set) {
+    std::vector<std::string> held;
+    auto add = [&](const PolicyValue& value) {
+        TextString text;
+        value.FormatValue(text);
+        held.push_back(value.key.str() + (value.isSet ? " (given) : " : " : ") + text.str());
+    };
+    for (int i = 0; i < kPolicyCount; ++i) {
+        const auto id = static_cast<Pol>(i);
+        // The run's and the window's own are not the file's.
+        if (GetPolicyDefinition(id).section != PolicySection::NotWritten) add(set.Policy(id));
+    }
+    for (TabPol id : TablePoliciesInWriterOrder()) add(set.GetDefaultTabConfig()->Policy(id));
+    return held;
+}
+
+class EveryPolicyRoundTripTest : public SavePolicyDialogTest {
+protected:
+    // Loads the policy file `name` into the owner; the status lines of the
+    // load.
+    std::vector<std::string> Load(const std::string& name) {
+        owner->runPolicyFileName = TextPathOf(name);
+        EXPECT_TRUE(owner->LoadPolicyFile()) << name;
+        std::vector<std::string> lines;
+        const StringList& shown = TheStatusWindow().Lines;
+        for (int i = 0; i < shown.count; ++i) lines.emplace_back(shown.TextAt(i));
+        return lines;
+    }
+    // Saves what is in force over the loaded file, as the user does: the
+    // name offered is the loaded file's, and the user agrees to replace it.
+    void SaveOverTheLoadedFile(int choice = kSaveChangedOnly) {
+        services.QueueAnswer(MessageAnswer::kYes);
+        services.QueueRun()
+            .ChooseRadio(kSavePolicyChangedOnly, kSavePolicyAll,
+                         choice == kSaveAll ? kSavePolicyAll : kSavePolicyChangedOnly)
+            .Press(kIdOk);
+        ASSERT_EQ(RunSavePolicyDialog(*owner), kIdOk);
+    }
+    // Every line the reader refused or warned of.
+    static std::vector<std::string> Complaints(const std::vector<std::string>& lines) {
+        std::vector<std::string> complaints;
+        for (const std::string& line : lines)
+            if (line.rfind("POLICY:", 0) == 0 || line.find("WARNING") != std::string::npos ||
+                line.find("ERROR") != std::string::npos)
+                complaints.push_back(line);
+        return complaints;
+    }
+};
+
+// A file giving any one policy at a value other than its default, loaded and
+// saved over itself, loads again to the very policies that were in force:
+// the one it gives still given (among them those of "[Tarnell]" without a
+// rule set, and the few no section of the file lists, such as "Display
+// messages"), every other one as it was.
+TEST_F(EveryPolicyRoundTripTest, AFileGivingAnyOnePolicyLoadsBackToThePoliciesItGave) {
+    const std::vector<std::string> lines = EveryOtherValueLine();
+    ASSERT_GT(lines.size(), 200u);
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line);
+        ASSERT_TRUE(WriteWhole(folder / "one.pol", line + "\n"));
+        EXPECT_EQ(Complaints(Load("one.pol")), std::vector<std::string>{});
+        const std::vector<std::string> inForce = Holdings(owner->PolicyFileSet());
+        SaveOverTheLoadedFile();
+        EXPECT_EQ(Complaints(Load("one.pol")), std::vector<std::string>{});
+        EXPECT_EQ(Differences(inForce, Holdings(owner->PolicyFileSet())), std::vector<std::string>{})
+            << ReadWhole(folder / "one.pol");
+    }
+}
+
+// A file giving every policy, with the user's changes over it: saved
+// (changed policies only, and all) and loaded again, the policies are those
+// that were in force, the user's changes included.
+TEST_F(EveryPolicyRoundTripTest, EveryPolicyGivenAndChangedLoadsBackAsItWasInForce) {
+    std::string given;
+    for (const std::string& line : EveryOtherValueLine()) given += line + "\n";
+    for (const int choice : {kSaveChangedOnly, kSaveAll}) {
+        SCOPED_TRACE(choice);
+        ASSERT_TRUE(WriteWhole(folder / "every.pol", given));
+        ASSERT_EQ(Complaints(Load("every.pol")), std::vector<std::string>{});
+        // The user's changes, kept from a sheet.
+        owner->WorkingSet().SetInt(Pol::DisplayMessages, 1);
+        owner->WorkingSet().SetInt(Pol::AddFontMarkup, 0);
+        owner->WorkingSet().SetText(Pol::DocumentTitle, "Changed by the user");
+        owner->WorkingSet().GetDefaultTabConfig()->SetInt(TabPol::BorderSize, 7);
+        owner->policiesEdited = 1;
+        FC inForce;
+        inForce.CopyPolicies(owner->PolicyFileSet());
+        inForce.MergeChangedPolicies(owner->WorkingSet(), 1);
+        const std::vector<std::string> wanted = Holdings(inForce);
+        SaveOverTheLoadedFile(choice);
+        EXPECT_EQ(Complaints(Load("every.pol")), std::vector<std::string>{});
+        EXPECT_EQ(Differences(wanted, Holdings(owner->PolicyFileSet())), std::vector<std::string>{});
+    }
 }
 
 }  // namespace

@@ -169,8 +169,24 @@ TEST(ScriptedServicesTest, MessageBoxesTakeQueuedAnswersOrTheirDefault) {
               MessageAnswer::kNo);
     EXPECT_EQ(services.ShowMessage("Go on", "Go?", MessageButtons::kYesNo, MessageIcon::kQuestion, 1),
               MessageAnswer::kYes);
+    // With Cancel as well: each default by its place, and a queued Cancel.
+    const struct {
+        int defaultButton;
+        MessageAnswer answer;
+    } defaults[] = {{1, MessageAnswer::kYes}, {2, MessageAnswer::kNo}, {3, MessageAnswer::kCancel}};
+    for (const auto& byDefault : defaults)
+        EXPECT_EQ(services.ShowMessage("Save Changes", "Save?", MessageButtons::kYesNoCancel, MessageIcon::kQuestion,
+                                       byDefault.defaultButton),
+                  byDefault.answer);
+    services.QueueAnswer(MessageAnswer::kCancel);
+    EXPECT_EQ(services.ShowMessage("Save", "?", MessageButtons::kYesNoCancel, MessageIcon::kQuestion, 2),
+              MessageAnswer::kCancel);
+    // A box without Cancel takes a queued Cancel as its default.
+    services.QueueAnswer(MessageAnswer::kCancel);
+    EXPECT_EQ(services.ShowMessage("Go on", "Go?", MessageButtons::kYesNo, MessageIcon::kQuestion, 2),
+              MessageAnswer::kNo);
     const std::vector<ServiceCall> messages = services.Messages();
-    ASSERT_EQ(messages.size(), 4u);
+    ASSERT_EQ(messages.size(), 9u);
     EXPECT_EQ(messages[1].caption, "Save Changes");
     EXPECT_EQ(messages[1].text, "Save?");
     EXPECT_EQ(messages[1].buttons, MessageButtons::kYesNo);

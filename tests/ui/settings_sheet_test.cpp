@@ -324,6 +324,24 @@ TEST_F(SettingsSheetTest, LeavingThePolicyFileFieldLoadsTheFileAtOnce) {
     EXPECT_TRUE(Settings().defaultPolicyUsed);
 }
 
+// GTK tells of the field losing the focus while OK, which took it, is still
+// pressed: the file loads once the change of focus is over, before OK acts,
+// and the one press of OK closes the sheet.
+TEST_F(SettingsSheetTest, OkPressedOnceAfterTypingTheDefaultPolicyFileLoadsItAndCloses) {
+    Write("house.pol", "Error reporting level : 2\n");
+    SheetSettings& sheet = Open(kCommandSettingsPolicyFiles);
+    SetCheck(sheet.policy, Pols::kUseDefault, true);
+    services.HoldFieldWork(true);
+    TypeInto(sheet.policy, Pols::kFile, Path("house.pol").c_str());
+    EXPECT_TRUE(window->runPolicyFileName.IsEmpty());
+    Ok();
+    EXPECT_FALSE(sheet.HasWindow());
+    EXPECT_EQ(window->runPolicyFileName.str(), Path("house.pol"));
+    EXPECT_EQ(Settings().defaultPolicyFile.str(), Path("house.pol"));
+    EXPECT_EQ(window->PolicyFileSet().GetInt(Pol::ErrorReportingLevel), 2);
+    EXPECT_TRUE(services.Messages().empty());
+}
+
 TEST_F(SettingsSheetTest, TurningTheDefaultPolicyFileOffForgetsItsName) {
     Settings().defaultPolicyUsed = true;
     Settings().defaultPolicyFile = "/somewhere/house.pol";
