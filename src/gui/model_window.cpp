@@ -216,8 +216,7 @@ void ModelWindow::Build() {
         if (event.GetEventObject() == window_) {
             window_ = nullptr;
             panel_ = nullptr;
-            widgets_.clear();
-            labelColumns_.clear();
+            ForgetWidgets();
         }
         event.Skip();
     });
@@ -254,8 +253,7 @@ void ModelWindow::BuildPage() {
         // The sheet's window took the page's widgets with it.
         if (event.GetEventObject() == panel_) {
             panel_ = nullptr;
-            widgets_.clear();
-            labelColumns_.clear();
+            ForgetWidgets();
         }
         event.Skip();
     });
@@ -295,7 +293,14 @@ void ModelWindow::BuildControls() {
             for (const LayoutControl& control : row.controls) groupStretches |= control.lines > 1 && control.stretch;
         }
         if (group.boxId != kNoControl) {
-            auto* box = new wxStaticBoxSizer(wxVERTICAL, panel_);
+            // The box is made with its caption, as every labelled control
+            // is: a page built for a later opening shows it at once.
+            std::string caption;
+            if (model_.HasControl(group.boxId)) {
+                caption = LabelOf(group.boxId);
+                shownText_[group.boxId] = caption;
+            }
+            auto* box = new wxStaticBoxSizer(wxVERTICAL, panel_, wxControl::EscapeMnemonics(ToWx(caption)));
             widgets_[group.boxId] = box->GetStaticBox();
             layouts_[group.boxId] = {group.boxId, ControlKind::kGroupBox};
             parent = box->GetStaticBox();
@@ -550,11 +555,7 @@ void ModelWindow::DestroyWidgets() {
         wxPanel* panel = panel_;
         for (const auto& [id, widget] : widgets_) widget->SetEvtHandlerEnabled(false);
         panel_ = nullptr;
-        widgets_.clear();
-        labelColumns_.clear();
-        layouts_.clear();
-        shownText_.clear();
-        shownItems_.clear();
+        ForgetWidgets();
         // A page goes when its sheet's window goes, or the sheet's view
         // does: never from an event of its own widgets.
         panel->Destroy();
@@ -569,12 +570,19 @@ void ModelWindow::DestroyWidgets() {
     window->SetEvtHandlerEnabled(false);
     window_ = nullptr;
     panel_ = nullptr;
+    ForgetWidgets();
+    window->Destroy();
+}
+
+void ModelWindow::ForgetWidgets() {
     widgets_.clear();
     labelColumns_.clear();
     layouts_.clear();
     shownText_.clear();
     shownItems_.clear();
-    window->Destroy();
+    // A layout queued on a window that is gone never runs.
+    relayoutPending_ = false;
+    placeWhenShown_.reset();
 }
 
 void ModelWindow::SetFrozen(bool frozen, int keepId) {

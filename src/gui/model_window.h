@@ -121,6 +121,10 @@ private:
     // Builds the description's groups and rows on panel_.
     void BuildControls();
     void DestroyWidgets();
+    // Forgets the widgets and everything kept about them (what each was
+    // last given, their layouts, a layout queued): the next widgets start
+    // afresh, as the first did.
+    void ForgetWidgets();
     wxWindow* MakeControl(wxWindow* parent, const LayoutControl& layout, bool firstRadioOfGroup);
     void BindEvents(wxWindow* widget, const LayoutControl& layout);
     // Copies the control's state to its widget without firing an event.
