@@ -888,11 +888,22 @@ void ModelWindow::ReportRect() {
 }
 
 void ModelWindow::OnCharHook(wxKeyEvent& event) {
+    // Ctrl+PageDown and Ctrl+PageUp change the tab of a sheet whatever
+    // control has the focus: the window has them before the control (a
+    // list or a slider would take them for its own steps).
+    const int key = event.GetKeyCode();
+    const bool pageDown = key == WXK_PAGEDOWN || key == WXK_NUMPAD_PAGEDOWN;
+    const bool pageUp = key == WXK_PAGEUP || key == WXK_NUMPAD_PAGEUP;
+    if (event.GetModifiers() == wxMOD_CONTROL && (pageDown || pageUp) && model_.HasControl(kIdTabControl)) {
+        if (!frozen_ && mirroring_ == 0)
+            Forward(kIdTabControl, pageDown ? NotifyEvent::kNextTab : NotifyEvent::kPreviousTab);
+        return;
+    }
     if (event.HasAnyModifiers() || frozen_ || mirroring_ > 0) {
         event.Skip();
         return;
     }
-    switch (event.GetKeyCode()) {
+    switch (key) {
         case WXK_F1:
             for (const int help : {kIdHelp, kIdHelpCommand}) {
                 if (model_.HasControl(help) && model_.IsEnabled(help)) {

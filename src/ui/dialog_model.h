@@ -51,6 +51,11 @@ enum class NotifyEvent {
     kPageLeft,
     kCloseBox,
     kFilesDropped,
+    // The keyboard's step to the next or the previous tab of a sheet
+    // (Ctrl+PageDown, Ctrl+PageUp), on the tab control, from whichever of
+    // the sheet's controls has the focus.
+    kNextTab,
+    kPreviousTab,
 };
 
 // The steps of a dialog's window that an observer is told of.
