@@ -686,6 +686,8 @@ void ModelWindow::Mirror(int id) {
         }
         case ControlKind::kEdit: {
             auto* edit = static_cast<wxTextCtrl*>(widget);
+            // The toolkit refuses what goes beyond the length as it is typed.
+            if (control->maxLength > 0) edit->SetMaxLength(static_cast<unsigned long>(control->maxLength));
             if (textChanged && fromWidget_ != id) {
                 // A text that only grew (the status window's lines) is
                 // appended: the control keeps what it shows.

@@ -158,6 +158,10 @@ void DialogModel::SetCaret(int id, int position) {
     ChangeControl(id, [&](DialogControl& control) { control.caret = std::clamp(position, 0, control.text.length); });
 }
 
+void DialogModel::SetMaxLength(int id, int length) {
+    ChangeControl(id, [&](DialogControl& control) { control.maxLength = std::max(length, 0); });
+}
+
 void DialogModel::SetFocus(int id) {
     if (id != kNoControl && !HasControl(id)) return;
     focus_ = id;

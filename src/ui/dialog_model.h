@@ -84,6 +84,7 @@ struct DialogControl {
     PlatformColour fillColour = 0;  // colour swatch
     PlatformColour textColour = 0;
     int caret = 0;  // edit: where the caret stands (an empty selection), kept in view
+    int maxLength = 0;  // edit: the most characters the user can type into it; 0 no limit
 };
 
 struct WindowRect {
@@ -156,6 +157,10 @@ public:
     // Places the caret of an edit at `position` (clamped to its text) and
     // scrolls it into view.
     void SetCaret(int id, int position);
+    // Limits what the user can type into an edit to `length` characters
+    // (0: no limit).  The model's text is not cut: the dialog's data
+    // exchange checks it.
+    void SetMaxLength(int id, int length);
     // Focus: a control id of the dialog, or kNoControl.
     void SetFocus(int id);
     int FocusedControl() const { return focus_; }

@@ -213,6 +213,7 @@ const DialogModel& MainWindow::Dialog() const { return *window_; }
 
 void MainWindow::AddControls() {
     for (const TemplateControl& control : kTemplate) window_->AddControl(control.id, control.kind, control.text);
+    window_->SetMaxLength(kDelimiterEdit, kDelimiterLength);
     window_->SetCaption(TitleFor(TextString()).buffer);
 }
 
@@ -318,7 +319,12 @@ void MainWindow::Close() {
 bool MainWindow::WindowExists() const { return window_->HasWindow(); }
 
 void MainWindow::ExchangeData(DataExchange& exchange) {
-    exchange.Text(kDelimiterEdit, DelimiterText, kDelimiterLength);
+    // Taking the values, the delimiter's check comes last: a delimiter
+    // refused takes none of the other fields with it.  Until a take
+    // accepts it, the refused text stays in its field (a refresh of the
+    // others does not put the delimiter taken before over it).
+    const bool saving = exchange.Saving();
+    if (!saving && !delimiterRefused_) exchange.Text(kDelimiterEdit, DelimiterText, kDelimiterLength);
     exchange.Text(kFileSpecCombo, FileSpec);
     exchange.Selection(kOutputKindCombo, OutputKind);
     exchange.Selection(kInputTypeCombo, InputFileType);
@@ -326,6 +332,10 @@ void MainWindow::ExchangeData(DataExchange& exchange) {
     exchange.Text(kOutputNameEdit, OutputFileName);
     exchange.Text(kPolicyCombo, PolicyFileText);
     exchange.Radio(kExtensionButtons, ExtensionChoice);
+    if (saving) {
+        exchange.Text(kDelimiterEdit, DelimiterText, kDelimiterLength);
+        delimiterRefused_ = exchange.Failed();
+    }
 }
 
 void MainWindow::TakeControlValues() { TakeCheckedValues(); }

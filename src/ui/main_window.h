@@ -254,4 +254,7 @@ private:
     // The current policy file is loaded at the first showing only: a later
     // showing must not throw away what the sheets changed.
     bool shownBefore_ = false;
+    // The delimiter field holds a text its check refused: the user's, kept
+    // there until a take of the values accepts it.
+    bool delimiterRefused_ = false;
 };

@@ -346,15 +346,29 @@ TEST_F(MainWindowTest, DelimiterIsOneCharacterAndWaitsForInputTypeThree) {
     EXPECT_EQ(services.Messages()[0].text, "Enter no more than 1 characters.");
     EXPECT_EQ(dialog.FocusedControl(), W::kDelimiterEdit);
 
-    // Nothing else is taken while the delimiter is refused.
+    // A refused delimiter takes no other field with it, and stays as it was
+    // typed while the others are taken and shown: a file name typed and
+    // left is taken, with the names it gives.
     services.ClearLog();
-    Select(W::kInputTypeCombo, W::kInputPlainText);
-    EXPECT_EQ(window->InputFileType, W::kInputOtherDelimiter);
-    EXPECT_EQ(services.Messages().size(), 1u);
+    Type(W::kFileSpecCombo, Path("table.txt"));
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].text, "Enter no more than 1 characters.");
+    EXPECT_EQ(window->FileSpec.str(), Path("table.txt"));
+    EXPECT_EQ(Text(W::kFileSpecCombo), Path("table.txt"));
+    EXPECT_EQ(Text(W::kOutputNameEdit), "table.html");
+    EXPECT_EQ(Text(W::kDelimiterEdit), ";;");
+    EXPECT_EQ(window->DelimiterText.str(), "");
+    EXPECT_EQ(dialog.FocusedControl(), W::kDelimiterEdit);
+    // Mended, the delimiter is taken with the next values.
+    services.ClearLog();
     dialog.SetControlText(W::kDelimiterEdit, ";");
     Select(W::kInputTypeCombo, W::kInputPlainText);
+    EXPECT_TRUE(services.Messages().empty());
     EXPECT_EQ(window->DelimiterText.str(), ";");
+    EXPECT_EQ(Text(W::kFileSpecCombo), Path("table.txt"));
     EXPECT_FALSE(dialog.IsEnabled(W::kDelimiterEdit));
+    // The user cannot type more than the one character.
+    EXPECT_EQ(dialog.Control(W::kDelimiterEdit)->maxLength, W::kDelimiterLength);
 }
 
 TEST_F(MainWindowTest, OutputKindAndExtensionAgreeOnRtf) {
