@@ -209,6 +209,20 @@ void DialogModel::MoveWindow(int left, int top) {
     WindowChanged(WindowStep::kMoved);
 }
 
+WindowRect KeptOnDesktop(const WindowRect& rect, const DesktopSize& desktop) {
+    WindowRect kept = rect;
+    // Into the desktop from its far edges first; the near edges win where
+    // the window is larger than the desktop.
+    kept.left = std::max(0, std::min(rect.left, desktop.width - rect.width));
+    kept.top = std::max(0, std::min(rect.top, desktop.height - rect.height));
+    return kept;
+}
+
+void DialogModel::PlaceOnDesktop(int left, int top) {
+    const WindowRect kept = KeptOnDesktop({left, top, rect_.width, rect_.height}, services_.GetDesktopSize());
+    MoveWindow(kept.left, kept.top);
+}
+
 void DialogModel::SetWindowSize(int width, int height) {
     rect_.width = width;
     rect_.height = height;

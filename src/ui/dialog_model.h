@@ -94,6 +94,13 @@ struct WindowRect {
     int height = 0;
 };
 
+// The place where a window of `rect`'s size stands when it is asked to
+// stand at `rect`'s left and top on a desktop of `desktop`'s size: moved
+// just as far as it takes to bring the whole window onto the desktop, its
+// size kept.  A window wider or higher than the desktop keeps its left or
+// top edge on it (its title bar stays where the user can take it).
+WindowRect KeptOnDesktop(const WindowRect& rect, const DesktopSize& desktop);
+
 class DialogModel;
 
 // Told of every step of a dialog's window and every change of a control; the
@@ -178,6 +185,9 @@ public:
     void DestroyWindow();
     const WindowRect& Rect() const { return rect_; }
     void MoveWindow(int left, int top);
+    // Moves the window to `left`, `top`, or as near to it as keeps the
+    // whole window on the desktop (KeptOnDesktop).
+    void PlaceOnDesktop(int left, int top);
     // The size the laid-out window takes; the front end sets it after layout,
     // tests set it.  Placement reads it.
     void SetWindowSize(int width, int height);
