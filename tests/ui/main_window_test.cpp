@@ -817,6 +817,21 @@ TEST_F(MainWindowRunTest, InputTypeThreeNeedsADelimiter) {
     EXPECT_EQ(delimiter().str(), "");
 }
 
+// Each run numbers its tables from table_0, however many runs the window
+// made before; within a run the numbers go on from file to file.
+TEST_F(MainWindowRunTest, EveryRunNumbersItsTablesFromTableZero) {
+    Write("first.txt", "Name   Town\nAda    Oslo\nBob    Rome\n");
+    Write("second.txt", "Item   Cost\nTea    3\nJam    4\n");
+    Type(W::kFileSpecCombo, Path("first.txt"));
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(window->Convert());
+        EXPECT_NE(ReadWhole(temp / "first.html").find("ID=\"table_0\""), std::string::npos) << "run " << run;
+    }
+    Drop({Path("first.txt").c_str(), Path("second.txt").c_str()});
+    EXPECT_NE(ReadWhole(temp / "first.html").find("ID=\"table_0\""), std::string::npos);
+    EXPECT_NE(ReadWhole(temp / "second.html").find("ID=\"table_1\""), std::string::npos);
+}
+
 TEST_F(MainWindowRunTest, ClipboardOutputPutsTheHtmlOnTheClipboard) {
     Write("clip.txt", "Name\tTown\nAda\tOslo\n");
     Type(W::kFileSpecCombo, Path("clip.txt"));
