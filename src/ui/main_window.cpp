@@ -8,6 +8,7 @@
 #include "context/context.h"
 #include "foundation/product_identity.h"
 #include "foundation/utilities.h"
+#include "platform/file_status.h"
 #include "policies/fc.h"
 #include "texts/combo_history.h"
 #include "texts/dialog_ids.h"
@@ -943,6 +944,8 @@ void MainWindow::ViewResults() {
             services.ShowMessageSlots(kMsgNoConversionDoneYet, kMsgMustConvertFirst);
         else
             services.ShowMessageSlots(kMsgInputFileError, kMsgChooseAFileFirst);
+        // A conversion to the clipboard writes no file to show.
+        if (GetOutputMode() == kOutputToClipboard) return;
         Convert();
         if (lastOutputFileName.IsEmpty()) return;
     }
@@ -960,6 +963,15 @@ void MainWindow::ViewResults() {
         return;
     }
     const TextString file = LastOutputPath();
+    // A name noted but no file there (a framed document's frame page, which
+    // the user provides, or a file removed since): the user is told, and
+    // no viewer is handed a file that is not there.
+    if (KindOfPath(file.str()) != PathKind::kOther) {
+        TextString text(GetMessageText(kMsgFileNotFound));
+        FillMessagePlaceholders(text, {{"ffffff", file.c_str()}});
+        services.ShowMessage(GetMessageText(kMsgOutputFileError), text.c_str());
+        return;
+    }
     // Programs get their arguments as they are: the path needs no quotes.
     if (rtf) {
         viewer.StartViewer(file, command);

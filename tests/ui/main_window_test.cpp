@@ -1144,6 +1144,47 @@ TEST_F(MainWindowViewTest, AnRtfFileGoesToTheViewerAsItIs) {
     EXPECT_EQ(Recorded(), Path("two words.rtf") + "\n");
 }
 
+// After output to the clipboard View Results shows the last file written,
+// or says there is none; a file that is gone is named, never shown.
+TEST_F(MainWindowViewTest, ViewResultsShowsOnlyAFileThatWasWritten) {
+    Write("emp.txt", "Name   Age\nAnn    31\n");
+    Type(W::kFileSpecCombo, Path("emp.txt"));
+    // Only the clipboard so far: no file to show, and no run again.
+    Select(W::kOutputKindCombo, W::kOutputHtmlClipboard);
+    ASSERT_TRUE(window->Convert());
+    services.ClearLog();
+    Click(W::kViewResultsButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].text, "Must convert a file first");
+    EXPECT_EQ(CountCalls(ServiceCallKind::kClipboard), 0);
+    EXPECT_FALSE(Exists("emp.html"));
+
+    // "emp.htm" written, then the clipboard with ".html": the file shown is
+    // the one written.
+    Select(W::kOutputKindCombo, W::kOutputHtmlFiles);
+    ChooseExtension(W::kHtmExtensionButton);
+    ASSERT_TRUE(window->Convert());
+    ASSERT_TRUE(Exists("emp.htm"));
+    ChooseExtension(W::kHtmlExtensionButton);
+    Select(W::kOutputKindCombo, W::kOutputHtmlClipboard);
+    ASSERT_TRUE(window->Convert());
+    ASSERT_FALSE(Exists("emp.html"));
+    services.ClearLog();
+    Click(W::kViewResultsButton);
+    EXPECT_TRUE(services.Messages().empty());
+    EXPECT_EQ(Recorded(), "file://" + Path("emp.htm") + "\n");
+
+    // The file removed since: named, and no viewer started.
+    ForgetRecording();
+    fs::remove(temp / "emp.htm");
+    Click(W::kViewResultsButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "Output File Error");
+    EXPECT_EQ(services.Messages()[0].text, "Unable to locate file \"" + Path("emp.htm") + "\"");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(fs::exists(recorder + ".args"));
+}
+
 TEST_F(MainWindowViewTest, HelpContentsOpensTheUserGuide) {
     Write("guide.html", "<p>Guide</p>\n");
     window->settings.htmlDoco = Path("guide.html").c_str();
