@@ -467,7 +467,9 @@ bool MainWindow::OnCommand(int commandId) {
     }
     switch (commandId) {
         case kCommandConvert:
-            if (Browse()) Convert();
+            // Browse, then Convert; the chooser starts at the file shown.
+            TakeControlValues();
+            if (ChooseFilesFrom(ShownFileProposal())) Convert();
             break;
         case kCommandLoadPolicyFile:
             RunPolicyFileDialog();
@@ -716,10 +718,24 @@ bool MainWindow::Convert() {
     return RunConversion();
 }
 
-bool MainWindow::Browse() {
+TextString MainWindow::BrowseFolder() const {
     TextString folder = InputDirectory.IsEmpty() ? settings.currentDir : InputDirectory;
     EndWithSlash(folder);
-    std::vector<TextString> paths{folder + kTextFilePattern};
+    return folder;
+}
+
+TextString MainWindow::ShownFileProposal() const {
+    TextString directory, name;
+    SplitFileSpec(FileSpec, directory, name);
+    // Several files, or none: the folder, as Browse has it.
+    if (name.IsEmpty() || name.At(0) == '"') return BrowseFolder() + kTextFilePattern;
+    return (directory.IsEmpty() ? BrowseFolder() : directory) + name;
+}
+
+bool MainWindow::Browse() { return ChooseFilesFrom(BrowseFolder() + kTextFilePattern); }
+
+bool MainWindow::ChooseFilesFrom(const TextString& proposal) {
+    std::vector<TextString> paths{proposal};
     const bool chosen = services.ChooseFiles("", GetMessageText(kMsgTextFilesFilter), paths) && !paths.empty();
     if (chosen) {
         TextString directory, name;

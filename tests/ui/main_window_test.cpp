@@ -590,6 +590,33 @@ TEST_F(MainWindowRunTest, ConvertWithAnEmptyFieldBrowsesAndACancelEndsSilently) 
     EXPECT_TRUE(services.Messages().empty());
 }
 
+// File > Convert is Browse, then Convert: its chooser starts at the file the
+// field shows, typed and not left yet, and converts what is chosen.
+TEST_F(MainWindowRunTest, FileConvertChoosesFromTheFileShownAndConvertsTheChoice) {
+    Write("shown.txt", "Name   Town\nAda    Oslo\n");
+    Write("chosen.txt", "Item   Cost\nTea    3\n");
+    Type(W::kFileSpecCombo, Path("first.txt"));
+    // Typed over, the field not left: the chooser proposes what it shows.
+    D().SetControlText(W::kFileSpecCombo, Path("shown.txt").c_str());
+    services.ClearLog();
+    services.QueueFiles({TextString(Path("chosen.txt").c_str())});
+    EXPECT_TRUE(window->OnCommand(kCommandConvert));
+    ASSERT_FALSE(services.Log().empty());
+    EXPECT_EQ(services.Log()[0].kind, ServiceCallKind::kChooseFiles);
+    EXPECT_EQ(services.Log()[0].path, Path("shown.txt"));
+    EXPECT_TRUE(Exists("chosen.html"));
+    EXPECT_FALSE(Exists("shown.html"));
+    // A bare name is proposed in the input folder; several files, the folder.
+    D().SetControlText(W::kFileSpecCombo, "bare.txt");
+    services.ClearLog();
+    window->OnCommand(kCommandConvert);
+    EXPECT_EQ(services.Log().at(0).path, directory + "bare.txt");
+    D().SetControlText(W::kFileSpecCombo, (directory + "\"/a.txt\" \"/b.txt\"").c_str());
+    services.ClearLog();
+    window->OnCommand(kCommandConvert);
+    EXPECT_EQ(services.Log().at(0).path, directory + "*.txt");
+}
+
 TEST_F(MainWindowRunTest, BrowsingToOneCsvFileSelectsCommaInputAndConverts) {
     Write("data.csv", "Name,Town\nAda,Oslo\n");
     services.QueueFiles({TextString(Path("data.csv").c_str())});
