@@ -10,7 +10,10 @@
 #include <wx/filename.h>
 #include <wx/fontdlg.h>
 #include <wx/msgdlg.h>
+#include <wx/sizer.h>
 #include <wx/utils.h>
+// The generic message box builds on what wx/msgdlg.h declares.
+#include <wx/generic/msgdlgg.h>
 
 #include <cstdio>
 
@@ -54,6 +57,36 @@ void SplitProposal(const TextString& path, wxString& folder, wxString& name) {
     if (name.find_first_of("*?") != wxString::npos) name.clear();
 }
 
+// The room the desktop's frame takes in a title bar beside the title: the
+// window's icon and its buttons.
+constexpr int kTitleBarRoom = 120;
+
+// A message box at least as wide as its title needs: a desktop's frame
+// cuts a title wider than the box ("Reset to defaults" over "Done").
+class TitledMessageBox : public wxGenericMessageDialog {
+public:
+    TitledMessageBox(wxWindow* parent, const wxString& text, const wxString& caption, long style)
+        : wxGenericMessageDialog(parent, text, caption, style) {
+        // Escape answers as the desktop's own boxes do: Cancel where there
+        // is one, No to a question, else OK (never Yes).
+        if ((style & wxCANCEL) != 0)
+            SetEscapeId(wxID_CANCEL);
+        else if ((style & wxYES_NO) != 0)
+            SetEscapeId(wxID_NO);
+        else
+            SetEscapeId(wxID_OK);
+    }
+
+protected:
+    void AddMessageDialogDetails(wxSizer* sizer) override {
+        // Title bars set their text in a bold face, wider than the box's.
+        const wxFont titleFont = GetFont().Bold();
+        int titleWidth = 0;
+        GetTextExtent(GetTitle(), &titleWidth, nullptr, nullptr, nullptr, &titleFont);
+        sizer->Add(titleWidth + kTitleBarRoom, 0);
+    }
+};
+
 long IconStyle(MessageIcon icon) {
     switch (icon) {
         case MessageIcon::kExclamation: return wxICON_WARNING;
@@ -87,7 +120,7 @@ MessageAnswer DesktopServices::ShowMessage(const char* caption, const char* text
     } else {
         style |= wxOK;
     }
-    wxMessageDialog box(Parent(), ToWx(DesktopMessageText(text)), Caption(caption), style);
+    TitledMessageBox box(Parent(), ToWx(DesktopMessageText(text)), Caption(caption), style);
     const int answer = ShowPaused(box);
     if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
     return answer == wxID_YES ? MessageAnswer::kYes : MessageAnswer::kNo;
