@@ -12,10 +12,12 @@
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 // The generic message box builds on what wx/msgdlg.h declares.
 #include <wx/generic/msgdlgg.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "foundation/product_identity.h"
 #include "gui/model_window.h"
@@ -99,6 +101,29 @@ long IconStyle(MessageIcon icon) {
 
 }  // namespace
 
+namespace {
+
+// The windows of the open ActingWindow scopes, the innermost last; a window
+// deleted meanwhile (a sheet closed by the action, deleted while a message
+// box waits) is null there.
+std::vector<wxWeakRef<wxWindow>>& ActingWindows() {
+    static std::vector<wxWeakRef<wxWindow>> acting;
+    return acting;
+}
+
+}  // namespace
+
+ActingWindow::ActingWindow(wxWindow* window) { ActingWindows().emplace_back(window); }
+
+ActingWindow::~ActingWindow() { ActingWindows().pop_back(); }
+
+wxWindow* ActingWindow::Current() {
+    const std::vector<wxWeakRef<wxWindow>>& acting = ActingWindows();
+    for (auto it = acting.rbegin(); it != acting.rend(); ++it)
+        if (it->get() != nullptr) return it->get();
+    return nullptr;
+}
+
 wxWindow* DesktopServices::Parent() {
     // A window on its way out, or hidden, is no owner: a dialog goes with
     // the window it belongs to.
@@ -108,6 +133,8 @@ wxWindow* DesktopServices::Parent() {
     };
     wxWindow* active = wxGetActiveWindow();
     if (active != nullptr && usable(wxGetTopLevelParent(active))) return wxGetTopLevelParent(active);
+    wxWindow* acting = ActingWindow::Current();
+    if (usable(acting)) return acting;
     wxWindow* top = wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
     return usable(top) ? top : nullptr;
 }

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "gui/desktop_services.h"
 #include "gui/program_icon.h"
 #include "gui/run_repaint.h"
 #include "gui/wx_text.h"
@@ -515,6 +516,8 @@ void ModelWindow::Forward(int id, NotifyEvent event) {
     ReportRect();
     // The model may run a conversion: the windows take no input meanwhile.
     const RunScope run;
+    // What the action opens (a message box) belongs to this window.
+    const ActingWindow acting(TopWindow());
     model_.Notify(id, event);
     EndModalWhenEnded();
 }

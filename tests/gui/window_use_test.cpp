@@ -206,6 +206,25 @@ TEST(WindowUseTest, AMessageBoxShowsItsWholeTitleAndEscapeNeverAnswersYes) {
     }
 }
 
+// The window acting owns what its action opens, the innermost first; one
+// deleted meanwhile (a sheet closed by the action) owns nothing.
+TEST(WindowUseTest, TheActingWindowIsTheInnermostThatStillExists) {
+    EXPECT_EQ(ActingWindow::Current(), nullptr);
+    wxFrame main(nullptr, wxID_ANY, "main");
+    {
+        const ActingWindow outer(&main);
+        auto* sheet = new wxFrame(nullptr, wxID_ANY, "sheet");
+        {
+            const ActingWindow inner(sheet);
+            EXPECT_EQ(ActingWindow::Current(), sheet);
+            delete sheet;
+            EXPECT_EQ(ActingWindow::Current(), &main);
+        }
+        EXPECT_EQ(ActingWindow::Current(), &main);
+    }
+    EXPECT_EQ(ActingWindow::Current(), nullptr);
+}
+
 TEST(WindowUseTest, TheFileChooserStartsInTheFolderTheProgramGivesUnderItsTitle) {
     TempFolder folder{"chooser start"};
     ASSERT_TRUE(folder.Made());
