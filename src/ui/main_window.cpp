@@ -533,19 +533,22 @@ void MainWindow::ShowAboutBox() { ::RunAboutDialog(*this); }
 
 void MainWindow::OpenSheet(SheetKind kind, int topic) {
     TakeControlValues();
-    // The analysis sheet works on the working set itself; the output and
-    // settings sheets on a view of every policy in force.
-    FC& loadFrom = kind == SheetKind::kAnalysis ? WorkingSet() : SettingsView();
-    if (kind != SheetKind::kAnalysis) PrepareSettingsView();
-    StoreToPolicySet(loadFrom);
+    // The output and settings sheets are loaded from a view of every policy
+    // in force.
     if (kind != SheetKind::kAnalysis) {
-        ShowSheet(kind, topic, loadFrom);
+        PrepareSettingsView();
+        StoreToPolicySet(SettingsView());
+        ShowSheet(kind, topic, SettingsView());
         return;
     }
     // The analysis sheet shows what a run would use, a loaded policy file
-    // included, and stores what the user changes into the working set.
+    // included, and stores what the user changes into the working set.  The
+    // window's own choices go into the view it is loaded from, never into
+    // the working set: every later run would take them from there over the
+    // user's next choice (the extension chosen after the sheet opened).
     FC inForce;
     PrepareAnalysisView(inForce);
+    StoreToPolicySet(inForce);
     ShowSheet(kind, topic, inForce);
 }
 

@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/analysis_sheet.h"
 
 #include <gtest/gtest.h>
 
@@ -615,6 +616,21 @@ TEST_F(MainWindowRunTest, FileConvertChoosesFromTheFileShownAndConvertsTheChoice
     services.ClearLog();
     window->OnCommand(kCommandConvert);
     EXPECT_EQ(services.Log().at(0).path, directory + "*.txt");
+}
+
+// Opening the analysis sheet writes none of the window's choices into the
+// policies the user edits: an extension chosen afterwards is the one used.
+TEST_F(MainWindowRunTest, AnExtensionChosenAfterTheAnalysisSheetOpenedIsUsed) {
+    Write("sheet.txt", "Name  Age\nAnn   31\n");
+    Type(W::kFileSpecCombo, Path("sheet.txt"));
+    ASSERT_TRUE(window->OnCommand(kCommandAnalysisFileStructure));
+    window->AnalysisSheet()->Notify(kIdCancel, NotifyEvent::kClicked);
+    EXPECT_FALSE(window->WorkingSet().IsSet(Pol::UseHTMExtension));
+    ChooseExtension(W::kHtmExtensionButton);
+    ASSERT_TRUE(window->Convert());
+    EXPECT_TRUE(Exists("sheet.htm"));
+    EXPECT_FALSE(Exists("sheet.html"));
+    EXPECT_EQ(window->ExtensionChoice, W::kExtensionHtm);
 }
 
 TEST_F(MainWindowRunTest, BrowsingToOneCsvFileSelectsCommaInputAndConverts) {
