@@ -559,7 +559,9 @@ bool BaseDialog::ConvertOneFile(const TextString& path) {
         else
             display = name + "_frame" + extension;
     }
-    NoteLastOutput(context->currentOutputFileName, display);
+    // Output to the clipboard writes no file: "View Results" goes on
+    // showing the last file written.
+    if (!outputList) NoteLastOutput(context->currentOutputFileName, display);
     SetFileName(name + extension);
     LoadFromPolicySet(second, SixthSet());
 

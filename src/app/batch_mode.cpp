@@ -169,6 +169,16 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
     dialog.commandLineSpecs.push_back(full);
 }
 
+TextString DdeDisabledWarning() {
+    // Every language ends the text with its pointer, one sentence after a
+    // full stop and two blanks.
+    constexpr const char* kLastSentenceBreak = ".  ";
+    const std::string text = GetMessageText(kMsgDdeDisabled);
+    const size_t cut = text.rfind(kLastSentenceBreak);
+    if (cut == std::string::npos) return TextString(text.c_str());
+    return TextString(text.substr(0, cut + 1).c_str());
+}
+
 int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen, GraphicalDesktop desktop) {
     ProgramSettings& settings = dialog.settings;
     const bool wordsRefused = dialog.context && dialog.context->runParameters.refusedWords > 0;
@@ -197,7 +207,7 @@ int RunFromCommandLine(MainDialog& dialog, bool fileWordSeen, GraphicalDesktop d
         // follows it.
         const bool mainWindow = desktop.StartMainWindow();
         if (settings.useDdeToViewHtml && settings.ddeWorking == "No") {
-            dialog.services.ShowMessageSlots(kMsgDdeProblems, kMsgDdeDisabled);
+            dialog.services.ShowMessage(GetMessageText(kMsgDdeProblems), DdeDisabledWarning().c_str());
             settings.useDdeToViewHtml = false;
         }
         if (mainWindow) return desktop.frontEnd->RunMainWindow(dialog);

@@ -65,6 +65,12 @@ private:
     std::vector<const QualifierDef*> qualifiersSeen_;
 };
 
+// The warning shown at start-up when a DDE request of the last run never
+// returned: message text 25 without its last sentence, which sends the user
+// to the Viewers page to switch DDE on again.  This system has no DDE and
+// that page shows the switch disabled, so the pointer is left out.
+TextString DdeDisabledWarning();
+
 // Runs what the parsed command line asks for: batch mode when files were
 // named, else the main window.  `desktop` is what may open windows: the main
 // window when no file was named, the status window during a batch run with

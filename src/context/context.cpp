@@ -107,6 +107,8 @@ void Context::ResetRunLists() {
     steeringLines.Clear();
     runCounters.fill(0);
     runText.MakeEmpty();
+    // Each run numbers its tables from "table_0".
+    tableCounter = 0;
 }
 
 void Context::StartNewFile(const char* inputFileName) {

@@ -217,7 +217,8 @@ public:
                                  TextString* replacement);
     TagExecutor tagExecutor = nullptr;
     // Tables written in this run: "table_" + the counter names the next
-    // one.  No per-file reset touches it.
+    // one.  No per-file reset touches it; each run starts it at 0
+    // (ResetRunLists).
     int tableCounter = 0;
     // A block of the table engine is being written (the tidy pass reads it).
     int blockOutputInProgress = 0;

@@ -11,11 +11,16 @@
 #include <wx/fontdlg.h>
 #include <wx/msgdlg.h>
 #include <wx/timer.h>
+#include <wx/sizer.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
+// The generic message box builds on what wx/msgdlg.h declares.
+#include <wx/generic/msgdlgg.h>
 
 #include <chrono>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "foundation/product_identity.h"
 #include "gui/model_window.h"
@@ -56,6 +61,36 @@ void SplitProposal(const TextString& path, wxString& folder, wxString& name) {
     name = proposed.GetFullName();
     if (name.find_first_of("*?") != wxString::npos) name.clear();
 }
+
+// The room the desktop's frame takes in a title bar beside the title: the
+// window's icon and its buttons.
+constexpr int kTitleBarRoom = 120;
+
+// A message box at least as wide as its title needs: a desktop's frame
+// cuts a title wider than the box ("Reset to defaults" over "Done").
+class TitledMessageBox : public wxGenericMessageDialog {
+public:
+    TitledMessageBox(wxWindow* parent, const wxString& text, const wxString& caption, long style)
+        : wxGenericMessageDialog(parent, text, caption, style) {
+        // Escape answers as the desktop's own boxes do: Cancel where there
+        // is one, No to a question, else OK (never Yes).
+        if ((style & wxCANCEL) != 0)
+            SetEscapeId(wxID_CANCEL);
+        else if ((style & wxYES_NO) != 0)
+            SetEscapeId(wxID_NO);
+        else
+            SetEscapeId(wxID_OK);
+    }
+
+protected:
+    void AddMessageDialogDetails(wxSizer* sizer) override {
+        // Title bars set their text in a bold face, wider than the box's.
+        const wxFont titleFont = GetFont().Bold();
+        int titleWidth = 0;
+        GetTextExtent(GetTitle(), &titleWidth, nullptr, nullptr, nullptr, &titleFont);
+        sizer->Add(titleWidth + kTitleBarRoom, 0);
+    }
+};
 
 long IconStyle(MessageIcon icon) {
     switch (icon) {
@@ -104,6 +139,29 @@ void DesktopServices::RunStepWhenSettled() {
     step();
 }
 
+namespace {
+
+// The windows of the open ActingWindow scopes, the innermost last; a window
+// deleted meanwhile (a sheet closed by the action, deleted while a message
+// box waits) is null there.
+std::vector<wxWeakRef<wxWindow>>& ActingWindows() {
+    static std::vector<wxWeakRef<wxWindow>> acting;
+    return acting;
+}
+
+}  // namespace
+
+ActingWindow::ActingWindow(wxWindow* window) { ActingWindows().emplace_back(window); }
+
+ActingWindow::~ActingWindow() { ActingWindows().pop_back(); }
+
+wxWindow* ActingWindow::Current() {
+    const std::vector<wxWeakRef<wxWindow>>& acting = ActingWindows();
+    for (auto it = acting.rbegin(); it != acting.rend(); ++it)
+        if (it->get() != nullptr) return it->get();
+    return nullptr;
+}
+
 wxWindow* DesktopServices::Parent() {
     // A window on its way out, or hidden, is no owner: a dialog goes with
     // the window it belongs to.
@@ -113,6 +171,8 @@ wxWindow* DesktopServices::Parent() {
     };
     wxWindow* active = wxGetActiveWindow();
     if (active != nullptr && usable(wxGetTopLevelParent(active))) return wxGetTopLevelParent(active);
+    wxWindow* acting = ActingWindow::Current();
+    if (usable(acting)) return acting;
     wxWindow* top = wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
     return usable(top) ? top : nullptr;
 }
@@ -133,7 +193,7 @@ MessageAnswer DesktopServices::ShowMessage(const char* caption, const char* text
                                                      : wxYES_DEFAULT;
             break;
     }
-    wxMessageDialog box(Parent(), ToWx(DesktopMessageText(text)), Caption(caption), style);
+    TitledMessageBox box(Parent(), ToWx(DesktopMessageText(text)), Caption(caption), style);
     const int answer = ShowPaused(box);
     if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
     if (answer == wxID_YES) return MessageAnswer::kYes;

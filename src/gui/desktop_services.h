@@ -14,6 +14,24 @@ class wxWindow;
 
 enum class FileChooserKind { kOpen, kOpenSeveral, kSave };
 
+// The window whose user action a model is handling, for as long as the
+// scope lives (scopes nest; the innermost counts).  A message box or a
+// chooser the action opens belongs to it: while the focus moves from one
+// control to the next (a field left by Tab) the desktop names no active
+// window, and the box would otherwise go to the main window and bring that
+// in front of a sheet that raised it.
+class ActingWindow {
+public:
+    explicit ActingWindow(wxWindow* window);
+    ~ActingWindow();
+    ActingWindow(const ActingWindow&) = delete;
+    ActingWindow& operator=(const ActingWindow&) = delete;
+
+    // The innermost acting window, null outside every scope (or when it
+    // has been deleted meanwhile).
+    static wxWindow* Current();
+};
+
 class DesktopServices : public UiServices {
 public:
     DesktopServices();
@@ -52,8 +70,8 @@ public:
                                                          const char* filter, const TextString& path);
 
 private:
-    // The window a desktop dialog belongs to: the active one, else the
-    // program's top window.
+    // The window a desktop dialog belongs to: the active one, else the one
+    // acting (ActingWindow), else the program's top window.
     static wxWindow* Parent();
     // Runs the waiting step now, or looks again a little later while a
     // mouse button is down or a run holds the windows.

@@ -53,13 +53,17 @@ void MenuBarView::Append(const MenuEntry& entry, wxMenu* menu) {
     }
 }
 
-wxMenuItem* MenuBarView::CheckableItem(wxMenu* menu, int position) {
+wxMenuItem* MenuBarView::ItemMarkedAs(wxMenu* menu, int position, bool checked) {
     wxMenuItem* item = menu->FindItemByPosition(static_cast<size_t>(position));
-    if (item->IsCheckable()) return item;
+    if (item->IsCheckable() == checked) return item;
     const int id = item->GetId();
     const wxString label = item->GetItemLabel();
+    const bool enabled = item->IsEnabled();
     menu->Destroy(item);
-    return menu->InsertCheckItem(static_cast<size_t>(position), id, label);
+    const auto at = static_cast<size_t>(position);
+    wxMenuItem* made = checked ? menu->InsertCheckItem(at, id, label) : menu->Insert(at, id, label);
+    made->Enable(enabled);
+    return made;
 }
 
 int MenuBarView::ItemId(int commandId) {
@@ -106,7 +110,7 @@ void MenuBarView::OnMenuEntryChanged(MenuModel&, Menu& menu, int position) {
     }
     if (entry->kind == MenuEntryKind::kSeparator) return;
     wxMenuItem* item = shown->FindItemByPosition(static_cast<size_t>(position));
-    if (entry->kind == MenuEntryKind::kItem && entry->checked) item = CheckableItem(shown, position);
+    if (entry->kind == MenuEntryKind::kItem) item = ItemMarkedAs(shown, position, entry->checked);
     if (item->GetItemLabel() != text) item->SetItemLabel(text);
     if (item->IsCheckable() && item->IsChecked() != entry->checked) item->Check(entry->checked);
     if (item->IsEnabled() != entry->enabled) item->Enable(entry->enabled);

@@ -39,8 +39,10 @@ public:
 private:
     void Fill(const Menu& model, wxMenu* menu);
     void Append(const MenuEntry& entry, wxMenu* menu);
-    // The item at `position`, made a check item first when it is not one.
-    wxMenuItem* CheckableItem(wxMenu* menu, int position);
+    // The item at `position` as a check item while `checked`, else as a
+    // plain one: a mark shows exactly where the model checks an item, and
+    // an item no longer checked shows no empty box beside the others.
+    wxMenuItem* ItemMarkedAs(wxMenu* menu, int position, bool checked);
 
     MenuModel& model_;
     std::function<void(int)> onCommand_;

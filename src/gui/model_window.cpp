@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "gui/desktop_services.h"
 #include "gui/program_icon.h"
 #include "gui/run_repaint.h"
 #include "gui/wx_text.h"
@@ -216,8 +217,7 @@ void ModelWindow::Build() {
         if (event.GetEventObject() == window_) {
             window_ = nullptr;
             panel_ = nullptr;
-            widgets_.clear();
-            labelColumns_.clear();
+            ForgetWidgets();
         }
         event.Skip();
     });
@@ -255,8 +255,7 @@ void ModelWindow::BuildPage() {
         // The sheet's window took the page's widgets with it.
         if (event.GetEventObject() == panel_) {
             panel_ = nullptr;
-            widgets_.clear();
-            labelColumns_.clear();
+            ForgetWidgets();
         }
         event.Skip();
     });
@@ -296,7 +295,14 @@ void ModelWindow::BuildControls() {
             for (const LayoutControl& control : row.controls) groupStretches |= control.lines > 1 && control.stretch;
         }
         if (group.boxId != kNoControl) {
-            auto* box = new wxStaticBoxSizer(wxVERTICAL, panel_);
+            // The box is made with its caption, as every labelled control
+            // is: a page built for a later opening shows it at once.
+            std::string caption;
+            if (model_.HasControl(group.boxId)) {
+                caption = LabelOf(group.boxId);
+                shownText_[group.boxId] = caption;
+            }
+            auto* box = new wxStaticBoxSizer(wxVERTICAL, panel_, wxControl::EscapeMnemonics(ToWx(caption)));
             widgets_[group.boxId] = box->GetStaticBox();
             layouts_[group.boxId] = {group.boxId, ControlKind::kGroupBox};
             parent = box->GetStaticBox();
@@ -511,6 +517,8 @@ void ModelWindow::Forward(int id, NotifyEvent event) {
     ReportRect();
     // The model may run a conversion: the windows take no input meanwhile.
     const RunScope run;
+    // What the action opens (a message box) belongs to this window.
+    const ActingWindow acting(TopWindow());
     model_.Notify(id, event);
     EndModalWhenEnded();
 }
@@ -551,11 +559,7 @@ void ModelWindow::DestroyWidgets() {
         wxPanel* panel = panel_;
         for (const auto& [id, widget] : widgets_) widget->SetEvtHandlerEnabled(false);
         panel_ = nullptr;
-        widgets_.clear();
-        labelColumns_.clear();
-        layouts_.clear();
-        shownText_.clear();
-        shownItems_.clear();
+        ForgetWidgets();
         // A page goes when its sheet's window goes, or the sheet's view
         // does: never from an event of its own widgets.
         panel->Destroy();
@@ -570,12 +574,19 @@ void ModelWindow::DestroyWidgets() {
     window->SetEvtHandlerEnabled(false);
     window_ = nullptr;
     panel_ = nullptr;
+    ForgetWidgets();
+    window->Destroy();
+}
+
+void ModelWindow::ForgetWidgets() {
     widgets_.clear();
     labelColumns_.clear();
     layouts_.clear();
     shownText_.clear();
     shownItems_.clear();
-    window->Destroy();
+    // A layout queued on a window that is gone never runs.
+    relayoutPending_ = false;
+    placeWhenShown_.reset();
 }
 
 void ModelWindow::SetFrozen(bool frozen, int keepId) {
@@ -679,6 +690,8 @@ void ModelWindow::Mirror(int id) {
         }
         case ControlKind::kEdit: {
             auto* edit = static_cast<wxTextCtrl*>(widget);
+            // The toolkit refuses what goes beyond the length as it is typed.
+            if (control->maxLength > 0) edit->SetMaxLength(static_cast<unsigned long>(control->maxLength));
             if (textChanged && fromWidget_ != id) {
                 // A text that only grew (the status window's lines) is
                 // appended: the control keeps what it shows.
@@ -881,11 +894,22 @@ void ModelWindow::ReportRect() {
 }
 
 void ModelWindow::OnCharHook(wxKeyEvent& event) {
+    // Ctrl+PageDown and Ctrl+PageUp change the tab of a sheet whatever
+    // control has the focus: the window has them before the control (a
+    // list or a slider would take them for its own steps).
+    const int key = event.GetKeyCode();
+    const bool pageDown = key == WXK_PAGEDOWN || key == WXK_NUMPAD_PAGEDOWN;
+    const bool pageUp = key == WXK_PAGEUP || key == WXK_NUMPAD_PAGEUP;
+    if (event.GetModifiers() == wxMOD_CONTROL && (pageDown || pageUp) && model_.HasControl(kIdTabControl)) {
+        if (!frozen_ && mirroring_ == 0)
+            Forward(kIdTabControl, pageDown ? NotifyEvent::kNextTab : NotifyEvent::kPreviousTab);
+        return;
+    }
     if (event.HasAnyModifiers() || frozen_ || mirroring_ > 0) {
         event.Skip();
         return;
     }
-    switch (event.GetKeyCode()) {
+    switch (key) {
         case WXK_F1:
             for (const int help : {kIdHelp, kIdHelpCommand}) {
                 if (model_.HasControl(help) && model_.IsEnabled(help)) {

@@ -21,7 +21,9 @@
 // keeps its size; one too small for its controls grows at once.
 //
 // Keys: Escape ends a dialog as its Cancel (or, without one, its close box)
-// would; F1 presses the dialog's Help button, or calls onHelpKey.
+// would; F1 presses the dialog's Help button, or calls onHelpKey; in a
+// property sheet Ctrl+PageDown and Ctrl+PageUp step to the next and the
+// previous tab from any of its controls.
 //
 // Where the desktop reports where windows stand (X11), the window's
 // position and size go back to the model as the toolkit reports a move or a
@@ -121,6 +123,10 @@ private:
     // Builds the description's groups and rows on panel_.
     void BuildControls();
     void DestroyWidgets();
+    // Forgets the widgets and everything kept about them (what each was
+    // last given, their layouts, a layout queued): the next widgets start
+    // afresh, as the first did.
+    void ForgetWidgets();
     wxWindow* MakeControl(wxWindow* parent, const LayoutControl& layout, bool firstRadioOfGroup);
     void BindEvents(wxWindow* widget, const LayoutControl& layout);
     // Copies the control's state to its widget without firing an event.

@@ -2,6 +2,7 @@
 
 #include "texts/dialog_ids.h"
 #include "texts/ui_slots.h"
+#include "texts/ui_texts.h"
 
 namespace {
 
@@ -86,10 +87,26 @@ constexpr DialogTextEntry kDialogTexts[] = {
     {kMainDialogId, kNoCaptionSlot, kMainDialogTexts},
 };
 
+// The controls the table leaves unpaired: the label of the Table
+// generation page's table alignment list (1273), and the RTF Settings
+// page's "Mirror Margins" box (1562) and "Charset" label (1601, which the
+// More HTML Options dialog pairs with the same slot).
+constexpr ExtraDialogText kExtraDialogTexts[] = {
+    {kTablePageDialogId, 1273, ExtraTextSource::kLabelText, kLabelTableAlignment},
+    {kRTFSettingsPageDialogId, 1562, ExtraTextSource::kLabelText, kLabelMirrorMargins},
+    {kRTFSettingsPageDialogId, 1601, ExtraTextSource::kUiText, 571},
+};
+
 }  // namespace
 
 const DialogTextEntry* FindDialogTexts(int dialogId) {
     for (const DialogTextEntry& entry : kDialogTexts)
         if (entry.dialogId == dialogId) return &entry;
     return nullptr;
+}
+
+std::span<const ExtraDialogText> ExtraDialogTexts() { return kExtraDialogTexts; }
+
+const char* ExtraDialogTextInForce(const ExtraDialogText& item) {
+    return item.source == ExtraTextSource::kLabelText ? GetLabelText(item.slot) : GetUiText(item.slot);
 }

@@ -25,3 +25,21 @@ struct DialogTextEntry {
 
 // The entry of a dialog template id; null for an id the table does not hold.
 const DialogTextEntry* FindDialogTexts(int dialogId);
+
+// Beside the table: the few controls it pairs with no slot, so that they
+// too are labelled in every language.  Each takes a UI-text slot or a label
+// text of its own (texts/ui_texts.h, GetLabelText); a dialog applies them
+// after the table's own pairs, which stay as they are.
+enum class ExtraTextSource { kUiText, kLabelText };
+
+struct ExtraDialogText {
+    int dialogId;
+    int controlId;
+    ExtraTextSource source;
+    int slot;  // a UI-text slot, or a LabelTextSlot
+};
+
+// Every extra pair, grouped by dialog, in the order they are applied.
+std::span<const ExtraDialogText> ExtraDialogTexts();
+// The text of an extra pair in the current language.
+const char* ExtraDialogTextInForce(const ExtraDialogText& item);

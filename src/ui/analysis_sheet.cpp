@@ -250,5 +250,5 @@ void SheetAnalysis::OnInitDialog() {
     const int* positions = Owner().settings.windowPositions;
     if (positions[kAnalysisLeft] >= 0 && positions[kAnalysisTop] >= 0) return;
     const DesktopSize desktop = Services().GetDesktopSize();
-    MoveWindow(kDesktopMargin, desktop.height - Rect().height - kDesktopMargin);
+    PlaceOnDesktop(kDesktopMargin, desktop.height - Rect().height - kDesktopMargin);
 }

@@ -36,11 +36,11 @@ void BaseSheet::Place() {
     const int left = positions[leftSlot_];
     const int top = positions[leftSlot_ + 1];
     if (left >= 0 && top >= 0) {
-        MoveWindow(left, top);
+        PlaceOnDesktop(left, top);
         return;
     }
     const DesktopSize desktop = Services().GetDesktopSize();
-    MoveWindow(desktop.width - Rect().width - kDesktopMargin, desktop.height - Rect().height - kDesktopMargin);
+    PlaceOnDesktop(desktop.width - Rect().width - kDesktopMargin, desktop.height - Rect().height - kDesktopMargin);
 }
 
 void BaseSheet::SavePosition() {

@@ -10,7 +10,9 @@
 //
 // Its window is placed 30 pixels in from the right and bottom edges of the
 // desktop, or where the user last left it (a saved position with both
-// coordinates 0 or more); closing the window saves where it stands.
+// coordinates 0 or more), moved as far as it takes to be wholly on the
+// desktop (a sheet grown wider in another language); closing the window
+// saves where it stands.
 #pragma once
 
 #include "app/program_settings.h"

@@ -158,6 +158,10 @@ void DialogModel::SetCaret(int id, int position) {
     ChangeControl(id, [&](DialogControl& control) { control.caret = std::clamp(position, 0, control.text.length); });
 }
 
+void DialogModel::SetMaxLength(int id, int length) {
+    ChangeControl(id, [&](DialogControl& control) { control.maxLength = std::max(length, 0); });
+}
+
 void DialogModel::SetFocus(int id) {
     if (id != kNoControl && !HasControl(id)) return;
     focus_ = id;
@@ -204,6 +208,20 @@ void DialogModel::MoveWindow(int left, int top) {
     rect_.left = left;
     rect_.top = top;
     WindowChanged(WindowStep::kMoved);
+}
+
+WindowRect KeptOnDesktop(const WindowRect& rect, const DesktopSize& desktop) {
+    WindowRect kept = rect;
+    // Into the desktop from its far edges first; the near edges win where
+    // the window is larger than the desktop.
+    kept.left = std::max(0, std::min(rect.left, desktop.width - rect.width));
+    kept.top = std::max(0, std::min(rect.top, desktop.height - rect.height));
+    return kept;
+}
+
+void DialogModel::PlaceOnDesktop(int left, int top) {
+    const WindowRect kept = KeptOnDesktop({left, top, rect_.width, rect_.height}, services_.GetDesktopSize());
+    MoveWindow(kept.left, kept.top);
 }
 
 void DialogModel::SetWindowSize(int width, int height) {

@@ -51,6 +51,11 @@ enum class NotifyEvent {
     kPageLeft,
     kCloseBox,
     kFilesDropped,
+    // The keyboard's step to the next or the previous tab of a sheet
+    // (Ctrl+PageDown, Ctrl+PageUp), on the tab control, from whichever of
+    // the sheet's controls has the focus.
+    kNextTab,
+    kPreviousTab,
 };
 
 // The steps of a dialog's window that an observer is told of.
@@ -79,6 +84,7 @@ struct DialogControl {
     PlatformColour fillColour = 0;  // colour swatch
     PlatformColour textColour = 0;
     int caret = 0;  // edit: where the caret stands (an empty selection), kept in view
+    int maxLength = 0;  // edit: the most characters the user can type into it; 0 no limit
 };
 
 struct WindowRect {
@@ -87,6 +93,13 @@ struct WindowRect {
     int width = 0;
     int height = 0;
 };
+
+// The place where a window of `rect`'s size stands when it is asked to
+// stand at `rect`'s left and top on a desktop of `desktop`'s size: moved
+// just as far as it takes to bring the whole window onto the desktop, its
+// size kept.  A window wider or higher than the desktop keeps its left or
+// top edge on it (its title bar stays where the user can take it).
+WindowRect KeptOnDesktop(const WindowRect& rect, const DesktopSize& desktop);
 
 class DialogModel;
 
@@ -151,6 +164,10 @@ public:
     // Places the caret of an edit at `position` (clamped to its text) and
     // scrolls it into view.
     void SetCaret(int id, int position);
+    // Limits what the user can type into an edit to `length` characters
+    // (0: no limit).  The model's text is not cut: the dialog's data
+    // exchange checks it.
+    void SetMaxLength(int id, int length);
     // Focus: a control id of the dialog, or kNoControl.
     void SetFocus(int id);
     int FocusedControl() const { return focus_; }
@@ -168,6 +185,9 @@ public:
     void DestroyWindow();
     const WindowRect& Rect() const { return rect_; }
     void MoveWindow(int left, int top);
+    // Moves the window to `left`, `top`, or as near to it as keeps the
+    // whole window on the desktop (KeptOnDesktop).
+    void PlaceOnDesktop(int left, int top);
     // The size the laid-out window takes; the front end sets it after layout,
     // tests set it.  Placement reads it.
     void SetWindowSize(int width, int height);

@@ -59,12 +59,20 @@ void ApplyDialogTexts(DialogModel* dialog, int dialogId) {
     if (entry == nullptr || !CanLabel(dialog)) return;
     if (entry->captionSlot != kNoCaptionSlot) SetDialogCaption(dialog, entry->captionSlot);
     for (const DialogTextItem& item : entry->items) SetDialogItemText(dialog, item.controlId, item.slot);
+    for (const ExtraDialogText& extra : ExtraDialogTexts()) {
+        if (extra.dialogId == dialogId && dialog->HasControl(extra.controlId))
+            dialog->SetControlText(extra.controlId, ExtraDialogTextInForce(extra));
+    }
 }
 
 TextString DialogItemTextInForce(const DialogModel& dialog, int controlId) {
     if (const DialogTextEntry* entry = FindDialogTexts(dialog.TemplateId())) {
         for (const DialogTextItem& item : entry->items)
             if (item.controlId == controlId) return TextString(GetUiText(item.slot));
+    }
+    for (const ExtraDialogText& extra : ExtraDialogTexts()) {
+        if (extra.dialogId == dialog.TemplateId() && extra.controlId == controlId)
+            return TextString(ExtraDialogTextInForce(extra));
     }
     return TextString(dialog.ControlText(controlId));
 }

@@ -28,12 +28,13 @@ void SetDialogItemText(DialogModel* dialog, int controlId, int slot);
 void SetSheetTexts(DialogModel* sheet, int captionSlot);
 
 // Relabels a dialog from the per-dialog table: its caption (when the table
-// gives one), then each listed control in order.  An id the table does not
+// gives one), then each listed control in order, then the controls the
+// table pairs with no slot (ExtraDialogTexts).  An id the table does not
 // hold changes nothing.
 void ApplyDialogTexts(DialogModel* dialog, int dialogId);
 
 // The text control `controlId` shows once `dialog` is labelled in the
 // language in force: the per-dialog table's text when the table lists the
-// control, else the control's own.  A front end sizes a page that has no
+// control (or its extra pairs do), else the control's own.  A front end sizes a page that has no
 // window yet by it.
 TextString DialogItemTextInForce(const DialogModel& dialog, int controlId);

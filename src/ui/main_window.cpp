@@ -8,6 +8,7 @@
 #include "context/context.h"
 #include "foundation/product_identity.h"
 #include "foundation/utilities.h"
+#include "platform/file_status.h"
 #include "policies/fc.h"
 #include "texts/combo_history.h"
 #include "texts/dialog_ids.h"
@@ -209,6 +210,7 @@ const DialogModel& MainWindow::Dialog() const { return *window_; }
 
 void MainWindow::AddControls() {
     for (const TemplateControl& control : kTemplate) window_->AddControl(control.id, control.kind, control.text);
+    window_->SetMaxLength(kDelimiterEdit, kDelimiterLength);
     window_->SetCaption(TitleFor(TextString()).buffer);
 }
 
@@ -316,7 +318,12 @@ void MainWindow::Close() {
 bool MainWindow::WindowExists() const { return window_->HasWindow(); }
 
 void MainWindow::ExchangeData(DataExchange& exchange) {
-    exchange.Text(kDelimiterEdit, DelimiterText, kDelimiterLength);
+    // Taking the values, the delimiter's check comes last: a delimiter
+    // refused takes none of the other fields with it.  Until a take
+    // accepts it, the refused text stays in its field (a refresh of the
+    // others does not put the delimiter taken before over it).
+    const bool saving = exchange.Saving();
+    if (!saving && !delimiterRefused_) exchange.Text(kDelimiterEdit, DelimiterText, kDelimiterLength);
     exchange.Text(kFileSpecCombo, FileSpec);
     exchange.Selection(kOutputKindCombo, OutputKind);
     exchange.Selection(kInputTypeCombo, InputFileType);
@@ -324,6 +331,10 @@ void MainWindow::ExchangeData(DataExchange& exchange) {
     exchange.Text(kOutputNameEdit, OutputFileName);
     exchange.Text(kPolicyCombo, PolicyFileText);
     exchange.Radio(kExtensionButtons, ExtensionChoice);
+    if (saving) {
+        exchange.Text(kDelimiterEdit, DelimiterText, kDelimiterLength);
+        delimiterRefused_ = exchange.Failed();
+    }
 }
 
 void MainWindow::TakeControlValues() { TakeCheckedValues(); }
@@ -456,7 +467,9 @@ bool MainWindow::OnCommand(int commandId) {
     }
     switch (commandId) {
         case kCommandConvert:
-            if (Browse()) Convert();
+            // Browse, then Convert; the chooser starts at the file shown.
+            TakeControlValues();
+            if (ChooseFilesFrom(ShownFileProposal())) Convert();
             break;
         case kCommandLoadPolicyFile:
             RunPolicyFileDialog();
@@ -520,19 +533,22 @@ void MainWindow::ShowAboutBox() { ::RunAboutDialog(*this); }
 
 void MainWindow::OpenSheet(SheetKind kind, int topic) {
     TakeControlValues();
-    // The analysis sheet works on the working set itself; the output and
-    // settings sheets on a view of every policy in force.
-    FC& loadFrom = kind == SheetKind::kAnalysis ? WorkingSet() : SettingsView();
-    if (kind != SheetKind::kAnalysis) PrepareSettingsView();
-    StoreToPolicySet(loadFrom);
+    // The output and settings sheets are loaded from a view of every policy
+    // in force.
     if (kind != SheetKind::kAnalysis) {
-        ShowSheet(kind, topic, loadFrom);
+        PrepareSettingsView();
+        StoreToPolicySet(SettingsView());
+        ShowSheet(kind, topic, SettingsView());
         return;
     }
     // The analysis sheet shows what a run would use, a loaded policy file
-    // included, and stores what the user changes into the working set.
+    // included, and stores what the user changes into the working set.  The
+    // window's own choices go into the view it is loaded from, never into
+    // the working set: every later run would take them from there over the
+    // user's next choice (the extension chosen after the sheet opened).
     FC inForce;
     PrepareAnalysisView(inForce);
+    StoreToPolicySet(inForce);
     ShowSheet(kind, topic, inForce);
 }
 
@@ -705,10 +721,24 @@ bool MainWindow::Convert() {
     return RunConversion();
 }
 
-bool MainWindow::Browse() {
+TextString MainWindow::BrowseFolder() const {
     TextString folder = InputDirectory.IsEmpty() ? settings.currentDir : InputDirectory;
     EndWithSlash(folder);
-    std::vector<TextString> paths{folder + kTextFilePattern};
+    return folder;
+}
+
+TextString MainWindow::ShownFileProposal() const {
+    TextString directory, name;
+    SplitFileSpec(FileSpec, directory, name);
+    // Several files, or none: the folder, as Browse has it.
+    if (name.IsEmpty() || name.At(0) == '"') return BrowseFolder() + kTextFilePattern;
+    return (directory.IsEmpty() ? BrowseFolder() : directory) + name;
+}
+
+bool MainWindow::Browse() { return ChooseFilesFrom(BrowseFolder() + kTextFilePattern); }
+
+bool MainWindow::ChooseFilesFrom(const TextString& proposal) {
+    std::vector<TextString> paths{proposal};
     const bool chosen = services.ChooseFiles("", GetMessageText(kMsgTextFilesFilter), paths) && !paths.empty();
     if (chosen) {
         TextString directory, name;
@@ -971,6 +1001,8 @@ void MainWindow::ViewResults() {
             services.ShowMessageSlots(kMsgNoConversionDoneYet, kMsgMustConvertFirst);
         else
             services.ShowMessageSlots(kMsgInputFileError, kMsgChooseAFileFirst);
+        // A conversion to the clipboard writes no file to show.
+        if (GetOutputMode() == kOutputToClipboard) return;
         Convert();
         if (lastOutputFileName.IsEmpty()) return;
     }
@@ -988,6 +1020,15 @@ void MainWindow::ViewResults() {
         return;
     }
     const TextString file = LastOutputPath();
+    // A name noted but no file there (a framed document's frame page, which
+    // the user provides, or a file removed since): the user is told, and
+    // no viewer is handed a file that is not there.
+    if (KindOfPath(file.str()) != PathKind::kOther) {
+        TextString text(GetMessageText(kMsgFileNotFound));
+        FillMessagePlaceholders(text, {{"ffffff", file.c_str()}});
+        services.ShowMessage(GetMessageText(kMsgOutputFileError), text.c_str());
+        return;
+    }
     // Programs get their arguments as they are: the path needs no quotes.
     if (rtf) {
         viewer.StartViewer(file, command);

@@ -119,8 +119,8 @@ public:
     // False when nothing was converted (a check failed, Browse was
     // cancelled or the run failed).
     bool Convert();
-    // "Browse...": lets the user choose the files to convert.  False when
-    // nothing was chosen.
+    // "Browse...": lets the user choose the files to convert, in the input
+    // folder.  False when nothing was chosen.
     bool Browse();
     // "View Results...": shows the output of the last conversion.
     void ViewResults();
@@ -222,6 +222,14 @@ private:
     // quoted names of the multi-file form: such a name cannot be told apart
     // from that form (unless it was chosen, and is converted by its path).
     bool IsReadableFileSpec() const;
+    // Browse's chooser, proposing `proposal` (a folder and a pattern, or a
+    // file); what is chosen becomes the field's files.
+    bool ChooseFilesFrom(const TextString& proposal);
+    // The folder Browse starts in: the input folder, else the current one.
+    TextString BrowseFolder() const;
+    // What File > Convert's chooser proposes: the one file the field shows
+    // (in Browse's folder when it names none), else Browse's proposal.
+    TextString ShownFileProposal() const;
     // The output-file name from the file specification.
     void DeriveOutputFileName();
     // Input type 2 for a ".csv" file, back to 0 from 2 for any other.
@@ -268,4 +276,7 @@ private:
     // The current policy file is loaded at the first showing only: a later
     // showing must not throw away what the sheets changed.
     bool shownBefore_ = false;
+    // The delimiter field holds a text its check refused: the user's, kept
+    // there until a take of the values accepts it.
+    bool delimiterRefused_ = false;
 };

@@ -99,8 +99,8 @@ void SheetSettings::OnInitDialog() {
     const int* positions = Owner().settings.windowPositions;
     if (positions[kSettingsLeft] >= 0 && positions[kSettingsTop] >= 0) return;
     const DesktopSize desktop = Services().GetDesktopSize();
-    MoveWindow((desktop.width - Rect().width) / 2 + kCentreOffsetX,
-               (desktop.height - Rect().height) / 2 + kCentreOffsetY);
+    PlaceOnDesktop((desktop.width - Rect().width) / 2 + kCentreOffsetX,
+                   (desktop.height - Rect().height) / 2 + kCentreOffsetY);
 }
 
 // What OK and Apply store is saved at once, not only at the next run or

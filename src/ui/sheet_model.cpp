@@ -10,6 +10,8 @@ SheetModel::SheetModel(int templateId, UiServices& services, ApplyButton apply) 
         On(kIdApply, NotifyEvent::kClicked, [this] { Apply(); });
     }
     On(kIdTabControl, NotifyEvent::kSelectionEnded, [this] { TabChosen(); });
+    On(kIdTabControl, NotifyEvent::kNextTab, [this] { StepTabs(1); });
+    On(kIdTabControl, NotifyEvent::kPreviousTab, [this] { StepTabs(-1); });
 }
 
 void SheetModel::AddPage(DialogModel& page, const char* tabLabel) {
@@ -68,6 +70,13 @@ bool SheetModel::SetActivePage(int index) {
 
 void SheetModel::TabChosen() {
     if (!SetActivePage(Selection(kIdTabControl))) SetSelection(kIdTabControl, activePage_);
+}
+
+void SheetModel::StepTabs(int step) {
+    const int count = PageCount();
+    if (count < 2 || activePage_ < 0) return;
+    SetSelection(kIdTabControl, ((activePage_ + step) % count + count) % count);
+    TabChosen();
 }
 
 void SheetModel::ShowActivePage() {

@@ -11,7 +11,10 @@
 // of a relabelled tab or a new active page as a change of that control, like
 // any other.  A front end that lets the user click a tab writes the selection
 // and notifies kSelectionEnded on kIdTabControl; the sheet then switches,
-// or puts the selection back when the page being left refuses.
+// or puts the selection back when the page being left refuses.  The
+// keyboard's steps between tabs (kNextTab, kPreviousTab on kIdTabControl)
+// go to the neighbouring tab, from the last to the first and back round, as
+// a click on that tab would.
 //
 // Pages behave as a sheet's pages do: a page's window is made when the page
 // is first shown, and stays (hidden) when another page is shown; leaving a
@@ -90,6 +93,8 @@ private:
     // A user's tab click: the selection of the tab control is the page
     // wanted.
     void TabChosen();
+    // The keyboard's step of `step` tabs (1 the next, -1 the previous).
+    void StepTabs(int step);
     // The active page takes its values; true when they pass or there is no
     // page with a window.
     bool ActivePageAccepts();

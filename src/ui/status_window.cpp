@@ -104,12 +104,12 @@ void StatusWindow::Place() {
         const int left = Owner->settings.windowPositions[kStatusLeft];
         const int top = Owner->settings.windowPositions[kStatusTop];
         if (left >= 0 && top >= 0) {
-            MoveWindow(left, top);
+            PlaceOnDesktop(left, top);
             return;
         }
     }
     const DesktopSize desktop = Services().GetDesktopSize();
-    MoveWindow(desktop.width - rect.width - kDesktopMargin, desktop.height - rect.height - kDesktopMargin);
+    PlaceOnDesktop(desktop.width - rect.width - kDesktopMargin, desktop.height - rect.height - kDesktopMargin);
 }
 
 void StatusWindow::StorePosition() {

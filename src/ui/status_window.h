@@ -71,7 +71,7 @@ public:
 
     // Moves the window to its place: the stored position when the owner has
     // one, else kDesktopMargin in from the bottom-right corner of the
-    // desktop.  The size does not change.
+    // desktop; either way wholly on the desktop.  The size does not change.
     void Place();
     // Stores the window's left and top edges as its position in the owner's
     // settings (nothing without an owner).

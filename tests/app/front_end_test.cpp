@@ -15,6 +15,8 @@
 #include "app/conversion_run.h"
 #include "app/front_end_module.h"
 #include "foundation/run_status.h"
+#include "texts/message_slots.h"
+#include "texts/message_texts.h"
 #include "support/temp_folder.h"
 #include "ui/scripted_services.h"
 
@@ -139,9 +141,29 @@ TEST_F(StartUpTest, TheDdeWarningBeforeTheMainWindowUsesTheDesktopsMessageBox) {
     dialog->settings.useDdeToViewHtml = true;
     dialog->settings.ddeWorking = "No";
     Run(false);
-    EXPECT_EQ(frontEnd.desktopServices.Messages().size(), 1u);
+    ASSERT_EQ(frontEnd.desktopServices.Messages().size(), 1u);
+    EXPECT_EQ(frontEnd.desktopServices.Messages()[0].caption, "Problems using DDE detected");
+    // No pointer to the Viewers page, whose DDE switch is disabled here.
+    EXPECT_EQ(frontEnd.desktopServices.Messages()[0].text,
+              "Problems detected using DDE last time.\n\rDisabling DDE.");
     EXPECT_TRUE(console.Messages().empty());
     EXPECT_FALSE(dialog->settings.useDdeToViewHtml);
+}
+
+TEST(DdeWarningTest, EveryLanguageLeavesOutOnlyThePointerToTheViewersPage) {
+    for (const int code : {kLanguageEnglish, kLanguageGerman, kLanguageSpanish, kLanguageFrench, kLanguagePortuguese,
+                           kLanguageItalian, kLanguageSwedish}) {
+        SetMessageLanguage(code);
+        const std::string whole = GetMessageText(kMsgDdeDisabled);
+        const std::string shown = DdeDisabledWarning().str();
+        // The pointer names the page by its menu path ("Settings/Viewers").
+        EXPECT_NE(whole.find('/'), std::string::npos) << code;
+        EXPECT_EQ(shown.find('/'), std::string::npos) << code << ": " << shown;
+        EXPECT_EQ(whole.compare(0, shown.size(), shown), 0) << code;
+        EXPECT_EQ(shown.back(), '.') << code;
+        EXPECT_NE(shown.find("\n\r"), std::string::npos) << code << ": both lines' first sentences stay";
+    }
+    SetMessageLanguage(kLanguageEnglish);
 }
 
 TEST_F(StartUpTest, WithoutAWindowTheUsageAndTheOneLineAreShown) {

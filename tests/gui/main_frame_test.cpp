@@ -328,6 +328,12 @@ TEST_F(MainFrameTest, ALanguageSwitchThroughTheMenuRelabelsWindowAndMenu) {
     const int swedish = screen.frame->MenuBar().ItemId(kCommandLanguageSwedish);
     ASSERT_NE(languages->FindItem(swedish), nullptr);
     EXPECT_TRUE(languages->IsChecked(swedish));
+    // Only the language in force carries a mark: English, checked at the
+    // start, shows no empty box once Swedish is chosen, as no other does.
+    for (size_t i = 0; i < languages->GetMenuItemCount(); ++i) {
+        const wxMenuItem* item = languages->FindItemByPosition(i);
+        EXPECT_EQ(item->IsCheckable(), item->GetId() == swedish) << FromWx(item->GetItemLabelText());
+    }
     // Every label on the screen is the model's.
     for (const int id : screen.D().ControlIds()) {
         const DialogControl* control = screen.D().Control(id);

@@ -5,6 +5,7 @@
 // where the program says.
 #include <gtest/gtest.h>
 #include <wx/combobox.h>
+#include <wx/dialog.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
@@ -208,6 +209,68 @@ TEST(WindowUseTest, TheStatusWindowComesBackWhereTheUserLeftIt) {
     Pump(50);
     EXPECT_EQ(window->GetPosition(), left);
     status.DestroyWindow();
+}
+
+// A message box is as wide as its title needs (the frame would cut it), and
+// Escape answers as the desktop's boxes do: OK, or No to a question.
+TEST(WindowUseTest, AMessageBoxShowsItsWholeTitleAndEscapeNeverAnswersYes) {
+    DesktopServices desktop;
+    wxFrame owner(nullptr, wxID_ANY, "owner");
+    owner.Show();
+    Pump(50);
+    constexpr char kCaption[] = "Reset to defaults";
+    const struct {
+        MessageButtons buttons;
+        int defaultButton;
+        MessageAnswer escape;
+    } cases[] = {
+        {MessageButtons::kOk, 1, MessageAnswer::kOk},
+        {MessageButtons::kYesNo, 1, MessageAnswer::kNo},
+        {MessageButtons::kYesNo, 2, MessageAnswer::kNo},
+    };
+    for (const auto& c : cases) {
+        int boxWidth = 0;
+        int titleWidth = 0;
+        wxTimer timer;
+        timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            for (wxWindow* window : wxTopLevelWindows) {
+                auto* box = dynamic_cast<wxDialog*>(window);
+                if (box == nullptr || !box->IsModal() || box->GetTitle() != kCaption) continue;
+                timer.Stop();
+                boxWidth = box->GetClientSize().GetWidth();
+                const wxFont bold = box->GetFont().Bold();
+                box->GetTextExtent(kCaption, &titleWidth, nullptr, nullptr, nullptr, &bold);
+                Send(*box, WXK_ESCAPE);
+                return;
+            }
+        });
+        timer.Start(50);
+        const MessageAnswer answer =
+            desktop.ShowMessage(kCaption, "Done", c.buttons, MessageIcon::kExclamation, c.defaultButton);
+        timer.Stop();
+        EXPECT_EQ(answer, c.escape) << static_cast<int>(c.buttons) << " " << c.defaultButton;
+        EXPECT_GT(titleWidth, 0);
+        EXPECT_GT(boxWidth, titleWidth) << "the box is narrower than its title";
+    }
+}
+
+// The window acting owns what its action opens, the innermost first; one
+// deleted meanwhile (a sheet closed by the action) owns nothing.
+TEST(WindowUseTest, TheActingWindowIsTheInnermostThatStillExists) {
+    EXPECT_EQ(ActingWindow::Current(), nullptr);
+    wxFrame main(nullptr, wxID_ANY, "main");
+    {
+        const ActingWindow outer(&main);
+        auto* sheet = new wxFrame(nullptr, wxID_ANY, "sheet");
+        {
+            const ActingWindow inner(sheet);
+            EXPECT_EQ(ActingWindow::Current(), sheet);
+            delete sheet;
+            EXPECT_EQ(ActingWindow::Current(), &main);
+        }
+        EXPECT_EQ(ActingWindow::Current(), &main);
+    }
+    EXPECT_EQ(ActingWindow::Current(), nullptr);
 }
 
 TEST(WindowUseTest, TheFileChooserStartsInTheFolderTheProgramGivesUnderItsTitle) {

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <regex>
 
+#include "texts/label_text_tables.h"
 #include "texts/menu_text_tables.h"
 #include "texts/message_tables.h"
 #include "texts/tool_tip_tables.h"
@@ -14,6 +15,7 @@ const char* TranslationTableName(TranslationTable table) {
         case TranslationTable::kUi: return "ui";
         case TranslationTable::kMenus: return "menus";
         case TranslationTable::kTips: return "tips";
+        case TranslationTable::kLabels: return "labels";
     }
     return "?";
 }
@@ -36,17 +38,18 @@ using RowsFunction = std::span<const TextRow> (*)();
 
 struct LanguageRowFunctions {
     int code;
-    RowsFunction messages, ui, menus, tips;
+    RowsFunction messages, ui, menus, tips, labels;
 };
 
 constexpr LanguageRowFunctions kRowFunctions[] = {
-    {kLanguageEnglish, EnglishMessageRows, EnglishUiRows, EnglishMenuRows, EnglishToolTipRows},
-    {kLanguageGerman, GermanMessageRows, GermanUiRows, GermanMenuRows, GermanToolTipRows},
-    {kLanguageSpanish, SpanishMessageRows, SpanishUiRows, SpanishMenuRows, SpanishToolTipRows},
-    {kLanguageFrench, FrenchMessageRows, FrenchUiRows, FrenchMenuRows, FrenchToolTipRows},
-    {kLanguagePortuguese, PortugueseMessageRows, PortugueseUiRows, PortugueseMenuRows, PortugueseToolTipRows},
-    {kLanguageItalian, ItalianMessageRows, ItalianUiRows, ItalianMenuRows, ItalianToolTipRows},
-    {kLanguageSwedish, SwedishMessageRows, SwedishUiRows, SwedishMenuRows, SwedishToolTipRows},
+    {kLanguageEnglish, EnglishMessageRows, EnglishUiRows, EnglishMenuRows, EnglishToolTipRows, EnglishLabelRows},
+    {kLanguageGerman, GermanMessageRows, GermanUiRows, GermanMenuRows, GermanToolTipRows, GermanLabelRows},
+    {kLanguageSpanish, SpanishMessageRows, SpanishUiRows, SpanishMenuRows, SpanishToolTipRows, SpanishLabelRows},
+    {kLanguageFrench, FrenchMessageRows, FrenchUiRows, FrenchMenuRows, FrenchToolTipRows, FrenchLabelRows},
+    {kLanguagePortuguese, PortugueseMessageRows, PortugueseUiRows, PortugueseMenuRows, PortugueseToolTipRows,
+     PortugueseLabelRows},
+    {kLanguageItalian, ItalianMessageRows, ItalianUiRows, ItalianMenuRows, ItalianToolTipRows, ItalianLabelRows},
+    {kLanguageSwedish, SwedishMessageRows, SwedishUiRows, SwedishMenuRows, SwedishToolTipRows, SwedishLabelRows},
 };
 
 }  // namespace
@@ -59,6 +62,7 @@ std::span<const TextRow> LanguageRows(TranslationTable table, int code) {
             case TranslationTable::kUi: return language.ui();
             case TranslationTable::kMenus: return language.menus();
             case TranslationTable::kTips: return language.tips();
+            case TranslationTable::kLabels: return language.labels();
         }
     }
     return {};
@@ -75,7 +79,7 @@ std::optional<SameAsEnglish> ReadSameAsEnglish(int code, std::string& error) {
                              TranslationFolderName(code) + "/same_as_english.txt";
     std::ifstream in(path);
     if (!in) return std::nullopt;
-    static const std::regex kEntry(R"(^(messages|ui|menus|tips) ([0-9]+) # (\S.*)$)");
+    static const std::regex kEntry(R"(^(messages|ui|menus|tips|labels) ([0-9]+) # (\S.*)$)");
     SameAsEnglish list;
     std::string line;
     int number = 0;

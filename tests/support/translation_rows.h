@@ -14,14 +14,15 @@
 
 #include "texts/language_texts.h"
 
-enum class TranslationTable { kMessages, kUi, kMenus, kTips };
+enum class TranslationTable { kMessages, kUi, kMenus, kTips, kLabels };
 
 inline constexpr TranslationTable kTranslationTables[] = {TranslationTable::kMessages, TranslationTable::kUi,
-                                                          TranslationTable::kMenus, TranslationTable::kTips};
+                                                          TranslationTable::kMenus, TranslationTable::kTips,
+                                                          TranslationTable::kLabels};
 inline constexpr int kTranslationCodes[] = {kLanguageGerman,     kLanguageSpanish, kLanguageFrench,
                                             kLanguagePortuguese, kLanguageItalian, kLanguageSwedish};
 
-// "messages", "ui", "menus", "tips": the file name of the table.
+// "messages", "ui", "menus", "tips", "labels": the file name of the table.
 const char* TranslationTableName(TranslationTable table);
 // "de", "es", "fr", "pt", "it", "sv".
 const char* TranslationFolderName(int code);

@@ -128,6 +128,38 @@ TEST(DialogModelTest, TheCaretStaysWithinTheEditsText) {
     dialog.SetCaret(4242, 1);  // no such control: nothing
 }
 
+TEST(DialogModelTest, AWindowIsKeptOnTheDesktopWithItsSize) {
+    const DesktopSize desktop{1280, 1024};
+    const struct {
+        WindowRect asked;
+        int left, top;
+    } cases[] = {
+        {{100, 200, 600, 400}, 100, 200},  // on the desktop: stays
+        {{0, 0, 1280, 1024}, 0, 0},  // as large as the desktop
+        {{768, 100, 600, 400}, 680, 100},  // 88 pixels past the right edge
+        {{100, 900, 600, 400}, 100, 624},  // past the bottom edge
+        {{-50, -20, 600, 400}, 0, 0},  // past the left and top edges
+        {{2000, 3000, 600, 400}, 680, 624},  // far off
+        {{300, 300, 1500, 1100}, 0, 0},  // larger than the desktop: its title bar on it
+        {{-300, 500, 1500, 300}, 0, 500},  // wider only: its left edge on it
+    };
+    for (const auto& c : cases) {
+        const WindowRect kept = KeptOnDesktop(c.asked, desktop);
+        EXPECT_EQ(kept.left, c.left) << c.asked.left << "," << c.asked.top;
+        EXPECT_EQ(kept.top, c.top) << c.asked.left << "," << c.asked.top;
+        EXPECT_EQ(kept.width, c.asked.width);
+        EXPECT_EQ(kept.height, c.asked.height);
+    }
+    // A dialog placed so stands there, on the services' desktop.
+    ScriptedUiServices services;
+    services.SetDesktopSize(desktop.width, desktop.height);
+    DialogModel dialog(500, services);
+    dialog.SetWindowSize(600, 400);
+    dialog.PlaceOnDesktop(768, 100);
+    EXPECT_EQ(dialog.Rect().left, 680);
+    EXPECT_EQ(dialog.Rect().top, 100);
+}
+
 TEST(DialogModelTest, ChoosingAComboEntryTakesItsText) {
     ScriptedUiServices services;
     FormDialog dialog(services);

@@ -111,4 +111,48 @@ TEST_F(DialogTextsTest, ALanguageSwitchRelabelsOnlyDialogsWithAWindow) {
     EXPECT_STREQ(open.ControlText(1442), "Drag and drop properties");
 }
 
+// The three controls the per-dialog table pairs with no slot get a text in
+// every language beside it; the table's own pairs are left as they were.
+TEST_F(DialogTextsTest, TheControlsTheTableLeavesUnpairedAreLabelledInEveryLanguage) {
+    constexpr int kTableAlignmentLabel = 1273;
+    constexpr int kMirrorMargins = 1562;
+    constexpr int kCharsetLabel = 1601;
+    const struct {
+        int code;
+        const char* tableAlignment;
+        const char* mirrorMargins;
+        const char* charset;
+    } languages[] = {
+        {kLanguageEnglish, "Table alignment", "Mirror Margins", "Charset"},
+        {kLanguageGerman, "Ausrichtung der Tabelle", "Gespiegelte Ränder", "Zeichensatz"},
+        {kLanguageSpanish, "Alineación de la tabla", "Márgenes simétricos", "Juego de caracteres"},
+        {kLanguageFrench, "Alignement du tableau", "Marges en miroir", "Jeu de caractères"},
+        {kLanguagePortuguese, "Alinhamento da tabela", "Margens espelhadas", "Conjunto de caracteres"},
+        {kLanguageItalian, "Allineamento della tabella", "Margini speculari", "Set di caratteri"},
+        {kLanguageSwedish, "Justering av tabellen", "Spegelvända marginaler", "Teckenuppsättning"},
+    };
+    for (const auto& language : languages) {
+        SetUiLanguage(language.code);
+        TemplateDialog table(kTablePageDialogId, services);
+        table.AddControl(kTableAlignmentLabel, ControlKind::kLabel, kPlaceholder);
+        TemplateDialog rtf(kRTFSettingsPageDialogId, services);
+        rtf.AddControl(kMirrorMargins, ControlKind::kCheckBox, kPlaceholder);
+        rtf.AddControl(kCharsetLabel, ControlKind::kLabel, kPlaceholder);
+        // A page not made yet is sized by the same texts.
+        EXPECT_EQ(DialogItemTextInForce(table, kTableAlignmentLabel).str(), language.tableAlignment);
+        ApplyDialogTexts(&table, kTablePageDialogId);
+        ApplyDialogTexts(&rtf, kRTFSettingsPageDialogId);
+        EXPECT_STREQ(table.ControlText(kTableAlignmentLabel), language.tableAlignment) << language.code;
+        EXPECT_STREQ(rtf.ControlText(kMirrorMargins), language.mirrorMargins) << language.code;
+        EXPECT_STREQ(rtf.ControlText(kCharsetLabel), language.charset) << language.code;
+        EXPECT_STREQ(rtf.ControlText(kCharsetLabel), GetUiText(571)) << "the slot every language has";
+    }
+    for (const auto& [dialogId, controlId] :
+         {std::pair{kTablePageDialogId, kTableAlignmentLabel}, std::pair{kRTFSettingsPageDialogId, kMirrorMargins},
+          std::pair{kRTFSettingsPageDialogId, kCharsetLabel}}) {
+        for (const DialogTextItem& item : FindDialogTexts(dialogId)->items)
+            EXPECT_NE(item.controlId, controlId) << "the table itself pairs " << controlId;
+    }
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/analysis_sheet.h"
 
 #include <gtest/gtest.h>
 
@@ -346,15 +347,29 @@ TEST_F(MainWindowTest, DelimiterIsOneCharacterAndWaitsForInputTypeThree) {
     EXPECT_EQ(services.Messages()[0].text, "Enter no more than 1 characters.");
     EXPECT_EQ(dialog.FocusedControl(), W::kDelimiterEdit);
 
-    // Nothing else is taken while the delimiter is refused.
+    // A refused delimiter takes no other field with it, and stays as it was
+    // typed while the others are taken and shown: a file name typed and
+    // left is taken, with the names it gives.
     services.ClearLog();
-    Select(W::kInputTypeCombo, W::kInputPlainText);
-    EXPECT_EQ(window->InputFileType, W::kInputOtherDelimiter);
-    EXPECT_EQ(services.Messages().size(), 1u);
+    Type(W::kFileSpecCombo, Path("table.txt"));
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].text, "Enter no more than 1 characters.");
+    EXPECT_EQ(window->FileSpec.str(), Path("table.txt"));
+    EXPECT_EQ(Text(W::kFileSpecCombo), Path("table.txt"));
+    EXPECT_EQ(Text(W::kOutputNameEdit), "table.html");
+    EXPECT_EQ(Text(W::kDelimiterEdit), ";;");
+    EXPECT_EQ(window->DelimiterText.str(), "");
+    EXPECT_EQ(dialog.FocusedControl(), W::kDelimiterEdit);
+    // Mended, the delimiter is taken with the next values.
+    services.ClearLog();
     dialog.SetControlText(W::kDelimiterEdit, ";");
     Select(W::kInputTypeCombo, W::kInputPlainText);
+    EXPECT_TRUE(services.Messages().empty());
     EXPECT_EQ(window->DelimiterText.str(), ";");
+    EXPECT_EQ(Text(W::kFileSpecCombo), Path("table.txt"));
     EXPECT_FALSE(dialog.IsEnabled(W::kDelimiterEdit));
+    // The user cannot type more than the one character.
+    EXPECT_EQ(dialog.Control(W::kDelimiterEdit)->maxLength, W::kDelimiterLength);
 }
 
 TEST_F(MainWindowTest, OutputKindAndExtensionAgreeOnRtf) {
@@ -574,6 +589,48 @@ TEST_F(MainWindowRunTest, ConvertWithAnEmptyFieldBrowsesAndACancelEndsSilently) 
     EXPECT_TRUE(window->OnCommand(kCommandConvert));
     EXPECT_EQ(services.Log().size(), 1u);
     EXPECT_TRUE(services.Messages().empty());
+}
+
+// File > Convert is Browse, then Convert: its chooser starts at the file the
+// field shows, typed and not left yet, and converts what is chosen.
+TEST_F(MainWindowRunTest, FileConvertChoosesFromTheFileShownAndConvertsTheChoice) {
+    Write("shown.txt", "Name   Town\nAda    Oslo\n");
+    Write("chosen.txt", "Item   Cost\nTea    3\n");
+    Type(W::kFileSpecCombo, Path("first.txt"));
+    // Typed over, the field not left: the chooser proposes what it shows.
+    D().SetControlText(W::kFileSpecCombo, Path("shown.txt").c_str());
+    services.ClearLog();
+    services.QueueFiles({TextString(Path("chosen.txt").c_str())});
+    EXPECT_TRUE(window->OnCommand(kCommandConvert));
+    ASSERT_FALSE(services.Log().empty());
+    EXPECT_EQ(services.Log()[0].kind, ServiceCallKind::kChooseFiles);
+    EXPECT_EQ(services.Log()[0].path, Path("shown.txt"));
+    EXPECT_TRUE(Exists("chosen.html"));
+    EXPECT_FALSE(Exists("shown.html"));
+    // A bare name is proposed in the input folder; several files, the folder.
+    D().SetControlText(W::kFileSpecCombo, "bare.txt");
+    services.ClearLog();
+    window->OnCommand(kCommandConvert);
+    EXPECT_EQ(services.Log().at(0).path, directory + "bare.txt");
+    D().SetControlText(W::kFileSpecCombo, (directory + "\"/a.txt\" \"/b.txt\"").c_str());
+    services.ClearLog();
+    window->OnCommand(kCommandConvert);
+    EXPECT_EQ(services.Log().at(0).path, directory + "*.txt");
+}
+
+// Opening the analysis sheet writes none of the window's choices into the
+// policies the user edits: an extension chosen afterwards is the one used.
+TEST_F(MainWindowRunTest, AnExtensionChosenAfterTheAnalysisSheetOpenedIsUsed) {
+    Write("sheet.txt", "Name  Age\nAnn   31\n");
+    Type(W::kFileSpecCombo, Path("sheet.txt"));
+    ASSERT_TRUE(window->OnCommand(kCommandAnalysisFileStructure));
+    window->AnalysisSheet()->Notify(kIdCancel, NotifyEvent::kClicked);
+    EXPECT_FALSE(window->WorkingSet().IsSet(Pol::UseHTMExtension));
+    ChooseExtension(W::kHtmExtensionButton);
+    ASSERT_TRUE(window->Convert());
+    EXPECT_TRUE(Exists("sheet.htm"));
+    EXPECT_FALSE(Exists("sheet.html"));
+    EXPECT_EQ(window->ExtensionChoice, W::kExtensionHtm);
 }
 
 TEST_F(MainWindowRunTest, BrowsingToOneCsvFileSelectsCommaInputAndConverts) {
@@ -801,6 +858,21 @@ TEST_F(MainWindowRunTest, InputTypeThreeNeedsADelimiter) {
     Select(W::kInputTypeCombo, W::kInputPlainText);
     Click(W::kConvertButton);
     EXPECT_EQ(delimiter().str(), "");
+}
+
+// Each run numbers its tables from table_0, however many runs the window
+// made before; within a run the numbers go on from file to file.
+TEST_F(MainWindowRunTest, EveryRunNumbersItsTablesFromTableZero) {
+    Write("first.txt", "Name   Town\nAda    Oslo\nBob    Rome\n");
+    Write("second.txt", "Item   Cost\nTea    3\nJam    4\n");
+    Type(W::kFileSpecCombo, Path("first.txt"));
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(window->Convert());
+        EXPECT_NE(ReadWhole(temp / "first.html").find("ID=\"table_0\""), std::string::npos) << "run " << run;
+    }
+    Drop({Path("first.txt").c_str(), Path("second.txt").c_str()});
+    EXPECT_NE(ReadWhole(temp / "first.html").find("ID=\"table_0\""), std::string::npos);
+    EXPECT_NE(ReadWhole(temp / "second.html").find("ID=\"table_1\""), std::string::npos);
 }
 
 TEST_F(MainWindowRunTest, ClipboardOutputPutsTheHtmlOnTheClipboard) {
@@ -1237,6 +1309,47 @@ TEST_F(MainWindowViewTest, AnRtfFileGoesToTheViewerAsItIs) {
     EXPECT_TRUE(window->OnCommand(kCommandViewResults));
     EXPECT_TRUE(services.Messages().empty());
     EXPECT_EQ(Recorded(), Path("two words.rtf") + "\n");
+}
+
+// After output to the clipboard View Results shows the last file written,
+// or says there is none; a file that is gone is named, never shown.
+TEST_F(MainWindowViewTest, ViewResultsShowsOnlyAFileThatWasWritten) {
+    Write("emp.txt", "Name   Age\nAnn    31\n");
+    Type(W::kFileSpecCombo, Path("emp.txt"));
+    // Only the clipboard so far: no file to show, and no run again.
+    Select(W::kOutputKindCombo, W::kOutputHtmlClipboard);
+    ASSERT_TRUE(window->Convert());
+    services.ClearLog();
+    Click(W::kViewResultsButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].text, "Must convert a file first");
+    EXPECT_EQ(CountCalls(ServiceCallKind::kClipboard), 0);
+    EXPECT_FALSE(Exists("emp.html"));
+
+    // "emp.htm" written, then the clipboard with ".html": the file shown is
+    // the one written.
+    Select(W::kOutputKindCombo, W::kOutputHtmlFiles);
+    ChooseExtension(W::kHtmExtensionButton);
+    ASSERT_TRUE(window->Convert());
+    ASSERT_TRUE(Exists("emp.htm"));
+    ChooseExtension(W::kHtmlExtensionButton);
+    Select(W::kOutputKindCombo, W::kOutputHtmlClipboard);
+    ASSERT_TRUE(window->Convert());
+    ASSERT_FALSE(Exists("emp.html"));
+    services.ClearLog();
+    Click(W::kViewResultsButton);
+    EXPECT_TRUE(services.Messages().empty());
+    EXPECT_EQ(Recorded(), "file://" + Path("emp.htm") + "\n");
+
+    // The file removed since: named, and no viewer started.
+    ForgetRecording();
+    fs::remove(temp / "emp.htm");
+    Click(W::kViewResultsButton);
+    ASSERT_EQ(services.Messages().size(), 1u);
+    EXPECT_EQ(services.Messages()[0].caption, "Output File Error");
+    EXPECT_EQ(services.Messages()[0].text, "Unable to locate file \"" + Path("emp.htm") + "\"");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(fs::exists(recorder + ".args"));
 }
 
 TEST_F(MainWindowViewTest, HelpContentsOpensTheUserGuide) {

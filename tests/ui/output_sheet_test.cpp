@@ -167,6 +167,11 @@ TEST_F(OutputSheetTest, PlacementFollowsTheSavedPositionOnlyWhenBothCoordinatesA
         {100, -5, defaultLeft, defaultTop},
         {0, 0, 0, 0},
         {120, 80, 120, 80},
+        // A saved place that would put part of the window off the desktop
+        // (a wider sheet after a change of language) is moved onto it.
+        {ScriptedUiServices::kDefaultDesktopWidth - 100, 80, ScriptedUiServices::kDefaultDesktopWidth - kWidth, 80},
+        {5000, 5000, ScriptedUiServices::kDefaultDesktopWidth - kWidth,
+         ScriptedUiServices::kDefaultDesktopHeight - kHeight},
     };
     sheet->SetWindowSize(kWidth, kHeight);
     for (const auto& c : cases) {

@@ -168,6 +168,31 @@ TEST(SheetModelTest, APageWithAValueOutOfRangeIsNotLeft) {
     EXPECT_EQ(services.Messages().size(), 1u);
 }
 
+TEST(SheetModelTest, TheKeyboardStepsRoundTheTabsAsClicksOnThemWould) {
+    ScriptedUiServices services;
+    TestSheet sheet(services);
+    sheet.CreateWindow();
+    const struct {
+        NotifyEvent step;
+        int page;
+    } steps[] = {
+        {NotifyEvent::kNextTab, 1},     {NotifyEvent::kNextTab, 2},     {NotifyEvent::kNextTab, 0},
+        {NotifyEvent::kPreviousTab, 2}, {NotifyEvent::kPreviousTab, 1}, {NotifyEvent::kPreviousTab, 0},
+    };
+    for (const auto& step : steps) {
+        sheet.Notify(kIdTabControl, step.step);
+        EXPECT_EQ(sheet.ActivePageIndex(), step.page);
+        EXPECT_EQ(sheet.Selection(kIdTabControl), step.page);
+        EXPECT_TRUE(sheet.Page(step.page).IsShown());
+    }
+    // A page whose value fails is not left by the keyboard either.
+    sheet.first.SetControlText(kCountEdit, "12");
+    sheet.Notify(kIdTabControl, NotifyEvent::kPreviousTab);
+    EXPECT_EQ(sheet.ActivePageIndex(), 0);
+    EXPECT_EQ(sheet.Selection(kIdTabControl), 0);
+    EXPECT_EQ(services.Messages().size(), 1u);
+}
+
 TEST(SheetModelTest, DestroyingTheSheetDestroysThePagesWindows) {
     ScriptedUiServices services;
     TestSheet sheet(services);
