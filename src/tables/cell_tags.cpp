@@ -25,9 +25,11 @@
 #include "analysis/inline_tag_args.h"
 #include "analysis/tag_dispatch.h"
 #include "context/context.h"
+#include "context/keyword_tables.h"
 #include "foundation/fonts.h"
 #include "output/font_markup.h"
 #include "output/markup/colours.h"
+#include "output/markup/escaping.h"
 #include "output/output_document.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
@@ -363,6 +365,9 @@ struct CellTagCall {
     // Set while the scratch line holds no more than the text being scanned:
     // Line() makes it the cell's line when a handler first needs one.
     CellLineSetUp* setUp;
+    // The tag's name is one of the tags the program knows (the in-line tag
+    // table, or a tag the cell handles): it is never left in a cell as text.
+    bool knownName = false;
 
     AnalysedLine& Line();
     int Replace(const char* with);
@@ -373,6 +378,7 @@ struct CellTagCall {
     int SplitAt(int at);
     int Execute(int executorMode);
     void Fault(const char* text) const;
+    int RejectHere();
 };
 
 AnalysedLine& CellTagCall::Line() {
@@ -473,7 +479,11 @@ int CellTagCall::Execute(int executorMode) {
 // The tag is read as the executors read it, into the texts the cell's own
 // reading is done with.  A tag that is not recognised (an unknown name, as
 // in most cells dense with tags) is reported and kept as text without the
-// scratch line made a line.
+// scratch line made a line; one of the program's own tags is reported and
+// removed instead.  A recognised tag that its executor leaves as it stands
+// (its work is done where a line is written, not in a cell) is removed with
+// a message that it has no place in a cell: every tag in a cell acts or is
+// reported, and none is left as its own text.
 int CellTagCall::ExecuteTagAlone(int executorMode) {
     messages.MakeEmpty();
     int level = -1;
@@ -487,8 +497,15 @@ int CellTagCall::ExecuteTagAlone(int executorMode) {
     const std::string_view tag(scratch.buffer + tagStart, static_cast<size_t>(tagLength));
     const auto replaced = std::find_if(batch.begin(), batch.end(),
                                        [&](const AnalysedLine::TagReplacement& entry) { return entry.tag == tag; });
-    const std::string_view piece = replaced != batch.end() ? std::string_view(replaced->ForCurrentText()) : tag;
-    done->AppendBytes(piece.data(), static_cast<int>(piece.size()));
+    const bool recognised = reading == TagReading::kRecognised;
+    if (recognised && replaced == batch.end()) {
+        RejectHere();
+    } else if (!recognised && knownName) {
+        // Reported by the reading.
+    } else {
+        const std::string_view piece = replaced != batch.end() ? std::string_view(replaced->ForCurrentText()) : tag;
+        done->AppendBytes(piece.data(), static_cast<int>(piece.size()));
+    }
     next = tagEnd + 1;
     // The batch's room goes back to the line for the cell's next tag.
     batch.clear();
@@ -500,6 +517,16 @@ void CellTagCall::Fault(const char* text) const {
     TextString composed(text);
     composed.Append(tagText);
     engine.Message(composed.buffer, kLevelAlways);
+}
+
+// A tag that has no meaning in a table cell (a link, a link point, a contents
+// list, a heading ...) is reported with its name and removed.
+int CellTagCall::RejectHere() {
+    TextString text("TAG ERROR: ");
+    for (int i = 0; i < name.length; ++i) text.AppendChar(ToUpperAscii(name.buffer[i]));
+    text.Append(" tag not valid in a table cell: ");
+    Fault(text.buffer);
+    return Remove();
 }
 
 // A line break inside the cell (BR, and the break a QUAD tag makes).
@@ -577,8 +604,23 @@ int HandleLineRule(CellTagCall& call) {
     return call.Replace(CellLineRule(call.engine, call.cell, call.arguments).buffer);
 }
 
-// CURRENCY and GUTTER stay in the text.
-int KeepTag(CellTagCall& call) { return call.Skip(); }
+// The tags that mean nothing in a cell: GOTO, HYPERLINK, LINKPOINT, POPUP,
+// PAGE_MARKER, TOC and CONTENTS_LIST are made where a line is written,
+// CURRENCY and GUTTER have no effect in this program's cells, END_HEADING
+// would write a heading into the row.  Each is kept while the configuration
+// is built and reported and removed when the cell is written.
+int RejectTag(CellTagCall& call) { return call.building ? call.Skip() : call.RejectHere(); }
+
+// A HEADING tag makes no heading in a cell: it is reported, and the heading
+// text it gives stays in the cell as text.
+int RejectHeading(CellTagCall& call) {
+    if (call.building) return call.Skip();
+    TextString text;
+    GetTagStringOrDefault(call.set, call.arguments, 2, text, "");
+    if (call.engine.htmlOutput) text = HTML_EscapeMarkupOnce(text);
+    call.RejectHere();
+    return call.Replace(text.buffer);
+}
 
 int HandleEmDash(CellTagCall& call) { return call.Replace("--"); }
 
@@ -768,8 +810,17 @@ constexpr CellTagEntry kCellTagHandlers[] = {
     {"LEADING", HandleLeading},
     {"LINERULE", HandleLineRule},
     {"BR", BreakLine},
-    {"CURRENCY", KeepTag},
-    {"GUTTER", KeepTag},
+    {"CURRENCY", RejectTag},
+    {"GUTTER", RejectTag},
+    {"GOTO", RejectTag},
+    {"HYPERLINK", RejectTag},
+    {"LINKPOINT", RejectTag},
+    {"POPUP", RejectTag},
+    {"PAGE_MARKER", RejectTag},
+    {"TOC", RejectTag},
+    {"CONTENTS_LIST", RejectTag},
+    {"HEADING", RejectHeading},
+    {"END_HEADING", RejectTag},
     {"EM", HandleEmDash},
     {"VERTICAL_ALIGNMENT", HandleVerticalAlignment},
     {"STUB_INDENT", HandleStubIndent},
@@ -789,6 +840,13 @@ constexpr CellTagEntry kCellTagHandlers[] = {
     {"CT", ExecuteLiteral},
     {"TEXT", ExecuteLiteral},
 };
+
+// Whether `name` is one of the in-line tag table's names.
+bool IsInlineTagTableName(const TextString& name) {
+    for (int slot = 0; slot < kInlineTagSlots; ++slot)
+        if (const char* known = GetInlineTagName(slot); known && *known && NameIs(name, known)) return true;
+    return false;
+}
 
 // The handler of the tag named `name`; null when the cell has none for it.
 CellTagHandler FindCellTagHandler(const TextString& name) {
@@ -838,7 +896,8 @@ int RunCellTag(PreForm& engine, int mode, TableCell* cell, AnalysedLine& scratch
                      .name = texts.name,
                      .arguments = texts.arguments,
                      .messages = texts.messages,
-                     .setUp = setUp};
+                     .setUp = setUp,
+                     .knownName = false};
 
     // A tag that cannot be split into its name and arguments is dropped.
     // The cell's own handler of the tag reads the arguments; else the tag
@@ -847,6 +906,7 @@ int RunCellTag(PreForm& engine, int mode, TableCell* cell, AnalysedLine& scratch
     // marker character is free, which needs a "|" in the tag).
     const bool split = SplitCellTagName(call.set, tagText, call.name, call.arguments);
     const CellTagHandler handle = split ? FindCellTagHandler(call.name) : nullptr;
+    call.knownName = handle || (split && IsInlineTagTableName(call.name));
     const bool readArguments = handle || call.arguments.view().find('|') != std::string_view::npos;
     if (!split || (readArguments && !ReadCellTagArguments(call.set, call.name, call.arguments))) {
         call.Remove();
@@ -873,6 +933,38 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
 
 // ---------------------------------------------------------------------------
 // The scan over a cell's tags
+
+namespace {
+
+// The executors' mark that a cell's tags are being run, for the time of one
+// scan; a tag whose executor comes back to a cell of its own finds the mark
+// set again and put back as it was.
+class CellTagsScope {
+public:
+    explicit CellTagsScope(Context* context)
+        : state_(context ? &context->documentState.inlineTagState.cell : nullptr) {
+        if (!state_) return;
+        saved_ = *state_;
+        *state_ = TableCellTags{.active = 1, .openGroups = 0};
+    }
+    ~CellTagsScope() {
+        if (state_) *state_ = saved_;
+    }
+    CellTagsScope(const CellTagsScope&) = delete;
+    CellTagsScope& operator=(const CellTagsScope&) = delete;
+
+    // The RTF groups the cell's tags opened, closed at the end of its text.
+    void CloseGroups(TextString& text) const {
+        if (!state_) return;
+        for (int i = 0; i < state_->openGroups; ++i) text.AppendChar('}');
+    }
+
+private:
+    TableCellTags* state_;
+    TableCellTags saved_;
+};
+
+}  // namespace
 
 void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePosition& where) {
     if (!text || !policies) return;
@@ -906,6 +998,7 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
     TextString& done = texts.done;
     TextString& tag = texts.tag;
     done.MakeEmpty();
+    const CellTagsScope cellTags(policies->context);
     int position = 0;
     int first = -1, last = -1;
     while (FindCellTag(scratch, position, start, end, &first, &last)) {
@@ -927,6 +1020,7 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
         position = next;
     }
     done.AppendBytes(scratch.buffer + position, scratch.length - position);
+    cellTags.CloseGroups(done);
 
     text->AssignChars(done.buffer, done.length);
     if (setUp.ready) {
