@@ -141,6 +141,41 @@ TEST(HTMLReferWindowsPunctuation, EightBitTextOnly) {
     EXPECT_EQ(text.str(), "a&lt;b caf\xC3\xA9");
 }
 
+// A value of a policy or a directive reaches the page in the page's own
+// encoding: as it is where the two agree, else its characters beyond ASCII
+// as references, the 8-bit value read in the Windows code page.
+TEST(ValueForPage, KeptWhereTheEncodingsAgreeElseReferred) {
+    struct Case {
+        const char* encoding;  // "Character encoding"
+        int utf8;  // the conversion's text is UTF-8
+        const char* value;
+        const char* html;
+        const char* rtf;
+    };
+    const Case cases[] = {
+        {"", 0, "Caf\xC3\xA9", "Caf&#233;", "Caf\\u233?"},
+        {"", 0, "Caf\xE9 \x96", "Caf\xE9 \x96", "Caf\xE9 \x96"},
+        {"", 1, "Caf\xE9 \x96", "Caf&#233; &#8211;", "Caf\\u233? \\u8211?"},
+        {"", 1, "Caf\xC3\xA9", "Caf\xC3\xA9", "Caf\xC3\xA9"},
+        {"", 0, "plain <text>", "plain <text>", "plain <text>"},
+        // The page's declared charset decides an HTML page's encoding.
+        {"utf-8", 0, "Caf\xE9", "Caf&#233;", "Caf\xE9"},
+        {"windows-1251", 1, "\xD0\x96", "&#1046;", "\xD0\x96"},
+    };
+    for (const Case& c : cases) {
+        Context context;
+        context.documentState.utf8Text = c.utf8;
+        FC set;
+        set.context = &context;
+        set.SetText(Pol::CharacterEncoding, c.encoding);
+        TextString html(c.value), rtf(c.value);
+        HTML_WriteValueForPage(&set, html);
+        RTF_WriteValueForPage(&set, rtf);
+        EXPECT_EQ(html.str(), c.html) << c.value << " " << c.encoding << c.utf8;
+        EXPECT_EQ(rtf.str(), c.rtf) << c.value << " " << c.encoding << c.utf8;
+    }
+}
+
 TEST(HTMLEscapeLeftTag, EscapesMarkupButNotTheEntitiesAlreadyThere) {
     const struct {
         const char* in;
