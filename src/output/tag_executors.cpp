@@ -609,9 +609,9 @@ bool ExecuteSpaces(TagCall& call) {
 
 bool ExecuteSourceFile(TagCall& call) {
     TextString text;
-    const bool read = ArgumentCount(call.arguments) > 1 ? ReadGivenText(call, text)
-                                                        : GetTagStringOrDefault(call.set, call.arguments, 1, text,
-                                                                                "source file");
+    const bool read = ArgumentCount(call.arguments) > 1
+                          ? ReadGivenText(call, text)
+                          : GetTagStringOrDefault(call.set, call.arguments, 1, text, "source file");
     if (!read) {
         call.ArgumentsFault();
         return false;

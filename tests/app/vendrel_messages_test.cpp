@@ -223,9 +223,8 @@ TEST_F(MessagesTest, EntitiesWarnOnlyWhereAPolicyRestrictsThem) {
         EXPECT_EQ(run.status, 0) << run.err;
         for (const char* code : {"8212", "945", "150"}) {
             const bool warned = std::find(c.warned.begin(), c.warned.end(), std::string(code)) != c.warned.end();
-            EXPECT_EQ(run.ErrHas("WARNING: Entity \"&#" + std::string(code) + ";" + warning), warned)
-                << code << "\n"
-                << run.err;
+            EXPECT_EQ(run.ErrHas("WARNING: Entity \"&#" + std::string(code) + ";" + warning), warned) << code << "\n"
+                                                                                                      << run.err;
         }
     }
 }

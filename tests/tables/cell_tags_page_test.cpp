@@ -98,8 +98,8 @@ std::vector<HtmlPiece> ReadHtml(const std::string& page) {
     size_t i = 0;
     while (i < page.size()) {
         const bool letterNext = i + 1 < page.size() && std::isalpha(static_cast<unsigned char>(page[i + 1]));
-        const bool endNext = i + 2 < page.size() && page[i + 1] == '/' &&
-                             std::isalpha(static_cast<unsigned char>(page[i + 2]));
+        const bool endNext =
+            i + 2 < page.size() && page[i + 1] == '/' && std::isalpha(static_cast<unsigned char>(page[i + 2]));
         if (page[i] != '<' || (!letterNext && !endNext && page.compare(i, 2, "<!") != 0)) {
             text += page[i++];
             continue;
@@ -228,8 +228,8 @@ std::vector<TagCase> Cases() {
           "SAVE_CONTEXT", "STYLE", "VARIABLE", "NEW_PAGE", "TOC", "RULESET", "CONTENTS_LIST", "BASELINE", "FOLIO"})
         names.insert(name);
     names.erase("HTML");  // raw HTML by design
-    const std::set<std::string> rejected = {"GOTO",     "HYPERLINK", "LINKPOINT", "POPUP",      "PAGE_MARKER",
-                                            "TOC",      "CONTENTS_LIST", "CURRENCY", "GUTTER", "END_HEADING"};
+    const std::set<std::string> rejected = {"GOTO", "HYPERLINK",     "LINKPOINT", "POPUP",  "PAGE_MARKER",
+                                            "TOC",  "CONTENTS_LIST", "CURRENCY",  "GUTTER", "END_HEADING"};
     std::vector<TagCase> cases;
     for (const std::string& name : names) {
         TagCase c{name, "[[" + name + " " + kHostile + "]]", std::nullopt, rejected.count(name) != 0};
@@ -299,8 +299,8 @@ TEST(CellTagsPageTest, NoTagInAnHtmlCellWritesItsInputAsMarkup) {
         }
         // A comment's text stays a comment, and reads as it was given.
         if (c.name == "HTML_COMMENT") {
-            const auto comment = std::find_if(cell.begin(), cell.end(),
-                                              [](const HtmlPiece& p) { return p.kind == HtmlPiece::Kind::kComment; });
+            const auto comment = std::find_if(
+                cell.begin(), cell.end(), [](const HtmlPiece& p) { return p.kind == HtmlPiece::Kind::kComment; });
             ASSERT_NE(comment, cell.end());
             EXPECT_EQ(Squeezed(comment->text), Squeezed(kHostile));
         }

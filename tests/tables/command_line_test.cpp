@@ -235,7 +235,8 @@ TEST(CommandLineTest, ProgramArgumentsKeepBlanksAndRefuseSteeringFiles) {
     for (const char* argument : {"/OUTPUT= x", "/OUTPUT=\tx", "/o= "}) {
         Context blank;
         const Parsed parsed = Parse(blank, argument, CommandLineSource::kProgramArgument);
-        EXPECT_EQ(parsed.log, std::vector<std::string>{"Missing value after \"=\" for qualifier /OUTPUT"}) << argument;
+        EXPECT_EQ(parsed.log, std::vector<std::string>{"Missing value after \"=\" for qualifier /OUTPUT"})
+            << argument;
         EXPECT_TRUE(blank.runParameters.outputSpec.IsEmpty()) << argument;
         EXPECT_TRUE(blank.runParameters.inputSpec.IsEmpty()) << argument;
     }

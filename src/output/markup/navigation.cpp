@@ -43,8 +43,8 @@ TextString SingleDocumentName(const Context* context, const TextString& fileName
 
 // The names of the neighbours of a file of the output-file list, each with
 // the run's output extension (see GetNavigationFileNames).
-void ListedFileNames(FC* policies, const TextString& fileName, int& fileIndex, TextString& next,
-                     TextString& current, TextString& previous, TextString& first) {
+void ListedFileNames(FC* policies, const TextString& fileName, int& fileIndex, TextString& next, TextString& current,
+                     TextString& previous, TextString& first) {
     Context* context = policies ? policies->context : nullptr;
     TextString name;
     if (!fileName.IsEmpty()) {
