@@ -9,65 +9,29 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "context/context.h"
 #include "context/keyword_tables.h"
-#include "foundation/utilities.h"
-#include "policies/fc.h"
 #include "support/document_text.h"
+#include "support/file_conversion.h"
 #include "support/rtf_braces.h"
-#include "support/temp_folder.h"
-#include "tables/convert_to_table.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Markup in HTML and in RTF, a blank and a double quote.
 const std::string kHostile = "<img src=x onerror=alert(1)> \\par}{ \"q\"";
 // The same without the quote, for an argument written between quotes.
 const std::string kQuotable = "<img src=x onerror=alert(1)> \\par}{";
 
-std::string gMessages;
-void KeepMessage(const char* text) {
-    gMessages += text;
-    gMessages += '\n';
-}
-void IgnoreText(const char*) {}
-
-struct Converted {
-    std::string page;
-    std::string messages;
-};
-
 // The file `lines` above a three-column table whose third column holds
-// `cell` in its first data row, converted in a fresh folder.
-Converted Convert(const std::string& lines, const std::string& cell, bool rtf) {
-    TempFolder folder("vendrel_cell_tags_page");
-    if (!folder.Made()) return {};
-    const fs::path input = folder / "table.txt";
-    std::ofstream(input, std::ios::binary) << lines << "Name   Age  City\n"
-                                           << "-----  ---  ----\n"
-                                           << "Alice  30   " << cell << "\n"
-                                           << "Bob    25   Rome\n"
-                                           << "Carol  41   Oslo\n";
-    Context context;
-    gMessages.clear();
-    context.sink.SetMessageCallback(KeepMessage);
-    context.sink.SetStatusCallback(IgnoreText);
-    context.outputFormat = rtf ? 1 : 0;
-    FC master, run, file;
-    master.SetContext(&context);
-    run.SetContext(&context);
-    if (!ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), 1, nullptr))
-        return {};
-    return {ReadWhole(fs::path(input).replace_extension(rtf ? ".rtf" : ".html")), gMessages};
+// `cell` in its first data row, converted.
+FileConversion Convert(const std::string& lines, const std::string& cell, bool rtf) {
+    return ConvertFileBytes(lines + "Name   Age  City\n" + "-----  ---  ----\n" + "Alice  30   " + cell + "\n" +
+                                "Bob    25   Rome\n" + "Carol  41   Oslo\n",
+                            rtf);
 }
 
 // ---- Reading HTML as a browser reads its markup ----
@@ -275,9 +239,9 @@ void ExpectReportedOnce(const TagCase& c, const std::string& messages) {
 TEST(CellTagsPageTest, NoTagInAnHtmlCellWritesItsInputAsMarkup) {
     for (const TagCase& c : Cases()) {
         SCOPED_TRACE(c.tag);
-        const Converted converted = Convert(kDefinition, "a" + c.tag + "b", false);
-        ASSERT_FALSE(converted.page.empty());
-        const std::vector<HtmlPiece> pieces = ReadHtml(converted.page);
+        const FileConversion converted = Convert(kDefinition, "a" + c.tag + "b", false);
+        ASSERT_FALSE(converted.output.empty());
+        const std::vector<HtmlPiece> pieces = ReadHtml(converted.output);
         for (const HtmlPiece& piece : pieces) {
             if (piece.kind != HtmlPiece::Kind::kStart) continue;
             EXPECT_NE(piece.name, "IMG");
@@ -287,7 +251,7 @@ TEST(CellTagsPageTest, NoTagInAnHtmlCellWritesItsInputAsMarkup) {
             }
         }
         const std::vector<HtmlPiece> cell = ThirdCell(pieces, "Alice");
-        ASSERT_FALSE(cell.empty()) << converted.page;
+        ASSERT_FALSE(cell.empty()) << converted.output;
         const std::string shown = ShownText(cell);
         if (c.shows) {
             EXPECT_EQ(shown, Squeezed("a" + *c.shows + "b"));
@@ -311,11 +275,11 @@ TEST(CellTagsPageTest, NoTagInAnHtmlCellWritesItsInputAsMarkup) {
 TEST(CellTagsPageTest, NoTagInAnRtfCellBreaksTheDocumentsGroups) {
     for (const TagCase& c : Cases()) {
         SCOPED_TRACE(c.tag);
-        const Converted converted = Convert(kDefinition, "a" + c.tag + "b", true);
-        ASSERT_EQ(converted.page.rfind("{\\rtf", 0), 0u);
-        EXPECT_TRUE(RtfBracesBalance(converted.page));
-        const std::string line = RtfThirdCellLine(converted.page, "Alice");
-        ASSERT_NE(line.find("\\cell"), std::string::npos) << converted.page;
+        const FileConversion converted = Convert(kDefinition, "a" + c.tag + "b", true);
+        ASSERT_EQ(converted.output.rfind("{\\rtf", 0), 0u);
+        EXPECT_TRUE(RtfBracesBalance(converted.output));
+        const std::string line = RtfThirdCellLine(converted.output, "Alice");
+        ASSERT_NE(line.find("\\cell"), std::string::npos) << converted.output;
         // The cell opens no group it does not close, and closes none it
         // did not open.
         EXPECT_TRUE(RtfBracesBalance(line)) << line;

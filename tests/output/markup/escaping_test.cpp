@@ -7,6 +7,21 @@
 #include "context/context.h"
 #include "policies/fc.h"
 
+namespace {
+
+// A policy set whose text is UTF-8 or 8-bit, under a "Character encoding".
+struct EncodedText {
+    Context context;
+    FC set;
+    EncodedText(const char* encoding, int utf8) {
+        context.documentState.utf8Text = utf8;
+        set.context = &context;
+        set.SetText(Pol::CharacterEncoding, encoding);
+    }
+};
+
+}  // namespace
+
 TEST(HTMLEscapeText, EscapesMarkupAndLatin1Characters) {
     FC set;
     struct Case {
@@ -122,13 +137,9 @@ TEST(HTMLReferWindowsPunctuation, EightBitTextOnly) {
         {"", 1, "h\xC3\xB4tel \xE2\x95\x92", "h\xC3\xB4tel \xE2\x95\x92"},
     };
     for (const Case& c : cases) {
-        Context context;
-        context.documentState.utf8Text = c.utf8;
-        FC set;
-        set.context = &context;
-        set.SetText(Pol::CharacterEncoding, c.encoding);
+        EncodedText encoded(c.encoding, c.utf8);
         TextString text(c.in);
-        HTML_ReferWindowsPunctuation(&set, text);
+        HTML_ReferWindowsPunctuation(&encoded.set, text);
         EXPECT_EQ(text.str(), c.out) << c.encoding << " utf8=" << c.utf8;
     }
     // UTF-8 text keeps its characters through the escaping.
@@ -163,14 +174,10 @@ TEST(ValueForPage, KeptWhereTheEncodingsAgreeElseReferred) {
         {"windows-1251", 1, "\xD0\x96", "&#1046;", "\xD0\x96"},
     };
     for (const Case& c : cases) {
-        Context context;
-        context.documentState.utf8Text = c.utf8;
-        FC set;
-        set.context = &context;
-        set.SetText(Pol::CharacterEncoding, c.encoding);
+        EncodedText encoded(c.encoding, c.utf8);
         TextString html(c.value), rtf(c.value);
-        HTML_WriteValueForPage(&set, html);
-        RTF_WriteValueForPage(&set, rtf);
+        HTML_WriteValueForPage(&encoded.set, html);
+        RTF_WriteValueForPage(&encoded.set, rtf);
         EXPECT_EQ(html.str(), c.html) << c.value << " " << c.encoding << c.utf8;
         EXPECT_EQ(rtf.str(), c.rtf) << c.value << " " << c.encoding << c.utf8;
     }
