@@ -373,9 +373,7 @@ struct CellTagCall {
     int Replace(const char* with);
     int Remove() { return Replace(""); }
     int Skip();
-    int JoinWhole(int from);
     int ExecuteTagAlone(int executorMode);
-    int SplitAt(int at);
     int Execute(int executorMode);
     void Fault(const char* text) const;
     int RejectHere();
@@ -415,44 +413,19 @@ int CellTagCall::Skip() {
     return 1;
 }
 
-// In the one-pass scan, a handler that needs the whole line has what is
-// done so far joined to the rest of the scratch line from `from` on;
-// the returned shift moves a place of the scratch line into the joined
-// one.  Splitting at `at` gives the text before it back to *done.
-int CellTagCall::JoinWhole(int from) {
-    if (!done) return 0;
-    const int shift = done->length - from;
-    TextString whole(*done);
-    whole.AppendBytes(scratch.buffer + from, scratch.length - from);
-    scratch.AssignChars(whole.buffer, whole.length);
-    return shift;
-}
-
-int CellTagCall::SplitAt(int at) {
-    at = std::clamp(at, 0, scratch.length);
-    if (!done) return at;
-    done->AssignChars(scratch.buffer, at);
-    const TextString rest(std::string_view(scratch.buffer + at, static_cast<size_t>(scratch.length - at)));
-    scratch.AssignChars(rest.buffer, rest.length);
-    return 0;
-}
-
 // The tag runs as an ordinary in-line tag of the scratch line, which
 // replaces it by its markup.  The scan goes on after the markup (after
 // the tag when it was left as it was); when the executor changed the
 // line elsewhere the scan looks again from the tag's place.
 //
-// END_HEADING takes the text before it for the heading, so its executor sees
-// the whole line.  In the one-pass scan any other tag's markup is taken from
-// the line's tag batch and appended to what is done, without the line being
-// touched (see ExecuteTagAlone).
+// In the one-pass scan the tag's markup is taken from the line's tag batch
+// and appended to what is done, without the line being touched (see
+// ExecuteTagAlone).
 int CellTagCall::Execute(int executorMode) {
-    const bool wholeLine = NameIs(name, "END_HEADING");
-    if (done && !wholeLine) return ExecuteTagAlone(executorMode);
+    if (done) return ExecuteTagAlone(executorMode);
     Line();
-    const int shift = wholeLine ? JoinWhole(tagStart) : 0;
-    const int from = tagStart + shift;  // the tag's place in the line the executor sees
-    const int to = tagEnd + shift;
+    const int from = tagStart;
+    const int to = tagEnd;
     const TextString before(scratch);
     messages.MakeEmpty();
     int level = -1;
@@ -466,7 +439,6 @@ int CellTagCall::Execute(int executorMode) {
     const bool tailSame = markupEnd >= from && std::memcmp(scratch.buffer + markupEnd, before.buffer + to + 1,
                                                            static_cast<size_t>(tail)) == 0;
     next = headSame && tailSame ? markupEnd : from;
-    if (done) next = SplitAt(next);
     return 1;
 }
 
