@@ -13,6 +13,7 @@
 #include "context/context.h"
 #include "foundation/product_identity.h"
 #include "foundation/utilities.h"
+#include "output/markup/escaping.h"
 #include "output/markup/navigation.h"
 #include "platform/file_status.h"
 #include "policies/fc.h"
@@ -127,6 +128,9 @@ void GetNavigationName(FC& set, NavigationName which, TextString& value) {
         case NavigationName::First: value = first; break;
         case NavigationName::ContentsLink: value = contentsLink; break;
     }
+    // A file name may hold any character: it is written so that it can stand
+    // in the fragment's text or between the quotes of a link's address.
+    value = HTML_EscapeAttribute(value);
 }
 
 // The replacement text of the in-line tag executor for the tag; false when

@@ -240,8 +240,9 @@ private:
     void PrepareRunSet(FC& runSet, Context& run);
     // Finds the run's input files; returns the dialog's file specification.
     TextString GatherRunFiles(Context& run);
-    // Shows the results of a run in which every file converted.
-    void ShowRunResults(const Context& run);
+    // Shows the results of a run in which every file converted; what it
+    // has to say goes through the run's policy set, and its message filter.
+    void ShowRunResults(const Context& run, const FC& runSet);
 };
 
 class MainDialog : public BaseDialog {

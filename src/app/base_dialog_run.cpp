@@ -704,7 +704,7 @@ bool BaseDialog::RunConversion() {
         return false;
     }
     if (settings.autoDismissStatusDialog) status.Hide();
-    ShowRunResults(run);
+    ShowRunResults(run, runSet);
     return true;
 }
 
@@ -769,7 +769,7 @@ void BaseDialog::ReportNoFilesFound(TextString spec) {
     StatusMessageCallback((TextString("ERROR: ") + text).buffer);
 }
 
-void BaseDialog::ShowRunResults(const Context& run) {
+void BaseDialog::ShowRunResults(const Context& run, const FC& runSet) {
     ResultViewer viewer(settings, services, LanguageCode);
     ResultViewer::RunResults results;
     results.runSucceeded = true;
@@ -778,6 +778,6 @@ void BaseDialog::ShowRunResults(const Context& run) {
     results.outputFormat = run.outputFormat;
     // The file the run wrote, in the folder it wrote it to.
     if (!lastOutputFileName.IsEmpty()) results.lastOutputFileName = LastOutputPath();
-    results.status = StatusMessageCallback;
+    results.status = [&runSet](const char* text) { runSet.ReportMessage(text, kLevelAlways); };
     viewer.ShowRunResults(results);
 }

@@ -1,5 +1,6 @@
 // State the in-line tag executors keep for the file being written: the
-// last CHANGE_INDENT values and a heading opened by a HEADING tag.
+// last CHANGE_INDENT values, a heading opened by a HEADING tag, and whether
+// the tags of a table cell are being run.
 #pragma once
 
 #include "foundation/source_position.h"
@@ -19,7 +20,18 @@ struct TaggedHeading {
     SourcePosition position;
 };
 
+// The table cell whose tags are being run (PreForm::ProcessCellTags).  In a
+// cell the executors write only what a cell can hold, and the texts they
+// take from the input (an argument, a variable's value) come out as text.
+struct TableCellTags {
+    int active = 0;
+    // RTF groups that tags of the cell opened (an FO font override); the
+    // cell closes them at its end.
+    int openGroups = 0;
+};
+
 struct InlineTagState {
     int indentChange[2] = {0, 0};  // the two values of the last CHANGE_INDENT tag
     TaggedHeading heading;
+    TableCellTags cell;
 };

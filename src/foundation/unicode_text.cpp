@@ -318,6 +318,16 @@ int SequenceLength(const unsigned char* p, size_t n) {
     return need;
 }
 
+bool IsValidUtf8(const char* text, size_t n) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    for (size_t i = AsciiPrefix(text, n); i < n; i += AsciiPrefix(text + i, n - i)) {
+        const int length = SequenceLength(bytes + i, n - i);
+        if (length <= 0) return false;
+        i += static_cast<size_t>(length);
+    }
+    return true;
+}
+
 uint32_t NextCharacterChecked(const char* text, int length, int* i) {
     const auto* p = reinterpret_cast<const unsigned char*>(text + *i);
     const unsigned c = p[0];

@@ -45,6 +45,12 @@ inline size_t AsciiPrefix(const char* text, size_t n) {
 // bytes are the valid start of a longer sequence.
 int SequenceLength(const unsigned char* p, size_t n);
 
+// Whether the `n` bytes at `text` are valid UTF-8 throughout (ASCII is).
+bool IsValidUtf8(const char* text, size_t n);
+inline bool IsValidUtf8(const TextString& text) {
+    return text.length <= 0 || IsValidUtf8(text.buffer, static_cast<size_t>(text.length));
+}
+
 // NextCharacter for what its quick path leaves.
 uint32_t NextCharacterChecked(const char* text, int length, int* i);
 

@@ -134,9 +134,11 @@ TextString ExecuteHeadTextTags(FC* set, OutputDocument* document, const TextStri
     return result;
 }
 
-// An attribute value between double quotes, escaped.
-TextString Quoted(const TextString& value) {
+// An attribute value between double quotes, in the page's encoding and
+// escaped.
+TextString Quoted(FC* set, const TextString& value) {
     TextString text(value);
+    HTML_WriteValueForPage(set, text);
     HTML_EscapeHeadText(&text, true);
     return TextString("\"") + text + "\"";
 }
@@ -144,8 +146,9 @@ TextString Quoted(const TextString& value) {
 // A META content between single quotes (it holds a double quote), escaped:
 // the single quotes it holds written as references, so that no value ends
 // its attribute early.
-TextString SingleQuoted(const TextString& value) {
+TextString SingleQuoted(FC* set, const TextString& value) {
     TextString text(value);
+    HTML_WriteValueForPage(set, text);
     HTML_EscapeHeadText(&text, false);
     text.Replace("'", "&#39;", 0, 1);
     return TextString("'") + text + "'";
@@ -159,9 +162,9 @@ void WriteUserMetaTags(FC* set, OutputDocument* document) {
         int at = -1;
         const bool doubleQuote = tag.content.FindChar(0, '"', &at, 1);
         TextString line("  <META NAME=");
-        line.Append(Quoted(tag.name));
+        line.Append(Quoted(set, tag.name));
         line.Append(" CONTENT=");
-        line.Append(doubleQuote ? SingleQuoted(tag.content) : Quoted(tag.content));
+        line.Append(doubleQuote ? SingleQuoted(set, tag.content) : Quoted(set, tag.content));
         line.Append(">");
         WriteWrapped(set, document, line);
     }
@@ -225,9 +228,9 @@ void WriteHead(OutputDocument* document, const TextString& title, const TextStri
     HTML_GetTitleText(set, document, options.directoryPage, title, &line);
     WriteText(set, document, line);
 
-    if (!baseURL.IsEmpty()) WriteText(set, document, TextString("  <BASE HREF=") + Quoted(baseURL) + ">");
+    if (!baseURL.IsEmpty()) WriteText(set, document, TextString("  <BASE HREF=") + Quoted(set, baseURL) + ">");
     if (!styleSheet.IsEmpty()) {
-        line = TextString("  <LINK REL=\"StyleSheet\" HREF=") + Quoted(styleSheet);
+        line = TextString("  <LINK REL=\"StyleSheet\" HREF=") + Quoted(set, styleSheet);
         if (set->GetInt(Pol::HTMLVersion) > 1) line.Append(" TYPE=\"text/css\"");
         line.Append(">");
         WriteText(set, document, line);
@@ -237,16 +240,19 @@ void WriteHead(OutputDocument* document, const TextString& title, const TextStri
     const TextString& directiveIcon = context->documentState.documentTexts[DocumentState::kDocumentShortcutIcon];
     const TextString& icon = directiveIcon.IsEmpty() ? set->GetText(Pol::ShortcutIconURL) : directiveIcon;
     if (!icon.IsEmpty())
-        WriteWrapped(set, document, TextString("  <LINK REL=\"SHORTCUT ICON\" HREF=") + Quoted(icon) + ">");
+        WriteWrapped(set, document, TextString("  <LINK REL=\"SHORTCUT ICON\" HREF=") + Quoted(set, icon) + ">");
 
     if (!keywords.IsEmpty()) {
         WriteWrapped(set, document, "  <META NAME=\"Keywords\"");
-        WriteWrapped(set, document, TextString("        CONTENT=") + Quoted(keywords) + ">");
+        WriteWrapped(set, document, TextString("        CONTENT=") + Quoted(set, keywords) + ">");
     }
     if (!description.IsEmpty()) {
-        const TextString text = ExecuteHeadTextTags(set, document, description);
+        // In the page's encoding before its tags add their own text.
+        TextString value(description);
+        HTML_WriteValueForPage(set, value);
+        const TextString text = ExecuteHeadTextTags(set, document, value);
         WriteWrapped(set, document, "  <META NAME=\"Description\"");
-        WriteWrapped(set, document, TextString("        CONTENT=") + Quoted(text) + ">");
+        WriteWrapped(set, document, TextString("        CONTENT=") + Quoted(set, text) + ">");
     }
     WriteUserMetaTags(set, document);
     if (commentCode <= 1)
@@ -383,12 +389,6 @@ void HTML_GetGeneratorComment(FC* set, TextString* out) {
     out->Append(" -->");
 }
 
-TextString HTML_DeclaredCharset(FC* set) {
-    if (!set) return TextString();
-    const TextString& declared = set->GetText(Pol::CharacterEncoding);
-    return declared.IsEmpty() && IsUtf8Text(set) ? TextString("UTF-8") : declared;
-}
-
 void HTML_GetTitleText(FC* set, OutputDocument* document, int directoryPage, const TextString& title,
                        TextString* out) {
     if (!out) return;
@@ -409,7 +409,9 @@ void HTML_GetTitleText(FC* set, OutputDocument* document, int directoryPage, con
         out->Append("\"</TITLE>");
         return;
     }
-    TextString text = ExecuteHeadTextTags(set, document, title);
+    TextString value(title);
+    HTML_WriteValueForPage(set, value);
+    TextString text = ExecuteHeadTextTags(set, document, value);
     HTML_EscapeHeadText(&text, false);
     out->Assign("  <TITLE>");
     out->Append(text);
@@ -440,7 +442,7 @@ void HTML_GetBodyTag(FC* set, TextString* out) {
     const TextString& image = set->GetText(Pol::BackgroundImage);
     if (!image.IsEmpty()) {
         out->Append(" BACKGROUND=");
-        out->Append(Quoted(image));
+        out->Append(Quoted(set, image));
     }
     out->Append(">");
     if (IsRightToLeft(set)) out->Append("\n<DIV ALIGN=\"RIGHT\">");

@@ -50,10 +50,8 @@ int HTML_EndDocument(OutputDocument* document, AnalysedLine* line, FC* set, cons
 void HTML_GetFrameFragments(FC* set, TextString* headerFrame, TextString* footerFrame, TextString* mainHeader,
                             TextString* mainFooter);
 
-// The charset a page declares in its META line: "Character encoding" as a
-// policy gives it, or "UTF-8" for UTF-8 text when none is given; empty when
-// the page declares none.
-TextString HTML_DeclaredCharset(FC* set);
+// The charset a page declares in its META line is HTML_DeclaredCharset
+// (output/markup/escaping.h).
 
 // The four head texts; each builder empties `out` first.
 // The DOCTYPE line for "HTML version to be targeted"; empty when the head is

@@ -126,7 +126,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
         return;
     }
     index.document = std::move(document);
-    index.utf8Page = unicode::NamesUtf8(HTML_DeclaredCharset(&set));
+    index.utf8Page = HTML_PageIsUtf8(&set);
 
     TextString title, description, keywords, styleSheet, scriptFile, pageHeader;
     GetDirectoryPageTexts(set, &title, &description, &keywords, &styleSheet, &scriptFile, &pageHeader, nullptr);

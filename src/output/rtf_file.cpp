@@ -91,8 +91,10 @@ void Write(RTFFile* document, FC* set, const TextString& text) { document->Write
 TextString InfoText(FC* set, RTFFile* document, const TextString& text, bool executeTags) {
     TextString result(text);
     // Escaped as a line of the body is, before its tags run: what a tag puts
-    // in comes escaped already, and is not escaped a second time.
+    // in comes escaped already, and is not escaped a second time.  Then in
+    // the document's encoding.
     RTF_EscapeText(set, result);
+    RTF_WriteValueForPage(set, result);
     if (executeTags && document) {
         AnalysedLine line;
         line.SetText(result.buffer);

@@ -48,6 +48,11 @@ constexpr int64_t kMaxRTFPointSize = 1638;
 // RTF (format 1 with the RTF output flag), or plain text (anything else).
 enum class Output { Html, Rtf, Plain };
 
+bool InTableCell(Context* context) {
+    const InlineTagState* state = GetInlineTagState(context);
+    return state && state->cell.active;
+}
+
 Output OutputOf(const FC* policies) {
     const Context* context = policies ? policies->context : nullptr;
     if (!context) return Output::Plain;
@@ -70,6 +75,7 @@ struct TagCall {
     FC& set;
     Context* context;  // may be null
     Output output;
+    bool inCell;  // the tag stands in a table cell (see TableCellTags)
     int& replace;
     TextString& replacement;
 
@@ -127,6 +133,38 @@ bool DifferByMoreThanTwo(int64_t a, int64_t b) {
     const uint64_t difference = a > b ? static_cast<uint64_t>(a) - static_cast<uint64_t>(b)
                                       : static_cast<uint64_t>(b) - static_cast<uint64_t>(a);
     return difference > 2;
+}
+
+// The text a tag is given: one argument read as a text (quotes removed),
+// more than one (a text with blanks or commas) as written.  False when no
+// argument can be read.
+bool ReadGivenText(TagCall& call, TextString& text) {
+    text.MakeEmpty();
+    if (ArgumentCount(call.arguments) > 1) {
+        text = RawTagArgumentText(call.set, call.tag, call.name);
+        text.Trim(0, " ");
+        return true;
+    }
+    return TryGetTagString(call.set, call.arguments, 1, text);
+}
+
+// A text a tag takes from its own argument, written into a table cell.  The
+// cell's text was escaped before its tags ran: in RTF wholly, in HTML all
+// but the tags (so that they can be read), whose 8-bit characters may have
+// become entities all the same.  So in HTML the argument is escaped here,
+// once, and in RTF it stands as it is.
+void EscapeCellArgument(const TagCall& call, TextString& text) {
+    if (call.inCell && call.output == Output::Html) text = HTML_EscapeMarkupOnce(text);
+}
+
+// A text a tag takes from elsewhere in the input (a variable's value),
+// written into a table cell: as the text it is, in either format.
+void EscapeCellValue(TagCall& call, TextString& text) {
+    if (!call.inCell) return;
+    if (call.output == Output::Html)
+        text = HTML_EscapeAttribute(text);
+    else if (call.output == Output::Rtf)
+        RTF_EscapeText(&call.set, text);
 }
 
 TextString Repeated(const char* piece, int64_t count) {
@@ -403,7 +441,14 @@ bool ExecuteFO(TagCall& call) {
     }
     if (size > kMaxRTFPointSize) size = kMaxRTFPointSize;
 
+    // In a table cell the override opens a group of its own, which the cell
+    // closes at its end: the cell's text lies in no group that the override
+    // could close and open again.
     TextString out("}{");
+    if (call.inCell) {
+        out.Assign("{");
+        if (InlineTagState* state = GetInlineTagState(call.context)) ++state->cell.openGroups;
+    }
     if (call.set.GetText(Pol::CharacterEncoding).Matches("windows-1256", 0, 0)) {
         out.Append("\\ltrch \\af");
         out.AppendNumber('1', fontNumber, 0);
@@ -431,7 +476,7 @@ bool ExecuteFont(TagCall& call) {
         return true;
     }
     if (call.output == Output::Html && call.context) {
-        if (IsListStart(call.context->documentState.blocks.Innermost())) {
+        if (!call.inCell && IsListStart(call.context->documentState.blocks.Innermost())) {
             call.Report("WARNING: Suppressing FONT markup near start of list", kLevelWarning);
             RecordFontChange(call, font, false);
             call.Remove();
@@ -466,7 +511,8 @@ bool ExecuteFont(TagCall& call) {
 
 bool ExecuteFraction(TagCall& call) {
     // The whole argument text, so that "1 / 2" reads as well as "1/2".
-    TextString argument = JoinTagArguments(call.arguments);
+    TextString argument;
+    ReadGivenText(call, argument);
     argument.Trim(0, " ");
     if (argument.IsEmpty()) {
         ReportTagParseFault(&call.set, call.line, call.tag, call.name, 1);
@@ -485,6 +531,8 @@ bool ExecuteFraction(TagCall& call) {
     if (denominator.IsEmpty())
         call.Report(TextString("TAG ERROR: FRACTION has no denominator - ") + argument, kLevelAlways);
     if (call.output == Output::Html) {
+        EscapeCellArgument(call, numerator);
+        EscapeCellArgument(call, denominator);
         TextString out("<SUP>");
         out.Append(numerator);
         out.Append("</SUP>/<SMALL>");
@@ -561,10 +609,14 @@ bool ExecuteSpaces(TagCall& call) {
 
 bool ExecuteSourceFile(TagCall& call) {
     TextString text;
-    if (!GetTagStringOrDefault(call.set, call.arguments, 1, text, "source file")) {
+    const bool read = ArgumentCount(call.arguments) > 1
+                          ? ReadGivenText(call, text)
+                          : GetTagStringOrDefault(call.set, call.arguments, 1, text, "source file");
+    if (!read) {
         call.ArgumentsFault();
         return false;
     }
+    EscapeCellArgument(call, text);
     call.Replace(text);
     return true;
 }
@@ -615,6 +667,7 @@ bool ExecuteVariable(TagCall& call) {
                              value);
     else
         value = variable;
+    EscapeCellValue(call, value);
     call.Replace(value);
     return true;
 }
@@ -696,7 +749,8 @@ bool ExecutePage(TagCall& call) {
 }
 
 bool ExecuteNewPage(TagCall& call) {
-    if (call.output == Output::Html && call.document) {
+    // A page break cannot stand in a table cell: there it is a blank.
+    if (call.output == Output::Html && call.document && !call.inCell) {
         HTML_ChangeIndentLevel(call.document, 0, &call.set);
         HTML_WriteRule(&call.set, call.document, call.mode, TextString("<HR NOSHADE>"));
         call.Remove();
@@ -710,19 +764,13 @@ bool ExecuteNewPage(TagCall& call) {
 }
 
 bool ExecuteScript(TagCall& call, const char* htmlOpen, const char* htmlClose, const char* rtfOpen) {
-    // The text as given: one argument read as a text (quotes removed), more
-    // than one (a text with blanks or commas) as written.
     TextString text;
-    if (ArgumentCount(call.arguments) > 1) {
-        text = RawTagArgumentText(call.set, call.tag, call.name);
-        text.Trim(0, " ");
-    } else {
-        TryGetTagString(call.set, call.arguments, 1, text);
-    }
+    ReadGivenText(call, text);
     if (text.IsEmpty()) {
         call.ArgumentsFault();
         return false;
     }
+    EscapeCellArgument(call, text);
     TextString out;
     if (call.output == Output::Html || call.mode == 8) {
         out.Assign(htmlOpen);
@@ -1030,6 +1078,7 @@ bool ExecuteTag(int mode, AnalysedLine* line, const TextString& tagText, const T
                      *policies,
                      policies->context,
                      OutputOf(policies),
+                     InTableCell(policies->context),
                      replaceOut,
                      replacementOut};
         return entry.execute(call);

@@ -25,9 +25,11 @@
 #include "analysis/inline_tag_args.h"
 #include "analysis/tag_dispatch.h"
 #include "context/context.h"
+#include "context/keyword_tables.h"
 #include "foundation/fonts.h"
 #include "output/font_markup.h"
 #include "output/markup/colours.h"
+#include "output/markup/escaping.h"
 #include "output/output_document.h"
 #include "policies/fc.h"
 #include "policies/policy_value.h"
@@ -363,16 +365,18 @@ struct CellTagCall {
     // Set while the scratch line holds no more than the text being scanned:
     // Line() makes it the cell's line when a handler first needs one.
     CellLineSetUp* setUp;
+    // The tag's name is one of the tags the program knows (the in-line tag
+    // table, or a tag the cell handles): it is never left in a cell as text.
+    bool knownName = false;
 
     AnalysedLine& Line();
     int Replace(const char* with);
     int Remove() { return Replace(""); }
     int Skip();
-    int JoinWhole(int from);
     int ExecuteTagAlone(int executorMode);
-    int SplitAt(int at);
     int Execute(int executorMode);
     void Fault(const char* text) const;
+    int RejectHere();
 };
 
 AnalysedLine& CellTagCall::Line() {
@@ -409,44 +413,19 @@ int CellTagCall::Skip() {
     return 1;
 }
 
-// In the one-pass scan, a handler that needs the whole line has what is
-// done so far joined to the rest of the scratch line from `from` on;
-// the returned shift moves a place of the scratch line into the joined
-// one.  Splitting at `at` gives the text before it back to *done.
-int CellTagCall::JoinWhole(int from) {
-    if (!done) return 0;
-    const int shift = done->length - from;
-    TextString whole(*done);
-    whole.AppendBytes(scratch.buffer + from, scratch.length - from);
-    scratch.AssignChars(whole.buffer, whole.length);
-    return shift;
-}
-
-int CellTagCall::SplitAt(int at) {
-    at = std::clamp(at, 0, scratch.length);
-    if (!done) return at;
-    done->AssignChars(scratch.buffer, at);
-    const TextString rest(std::string_view(scratch.buffer + at, static_cast<size_t>(scratch.length - at)));
-    scratch.AssignChars(rest.buffer, rest.length);
-    return 0;
-}
-
 // The tag runs as an ordinary in-line tag of the scratch line, which
 // replaces it by its markup.  The scan goes on after the markup (after
 // the tag when it was left as it was); when the executor changed the
 // line elsewhere the scan looks again from the tag's place.
 //
-// END_HEADING takes the text before it for the heading, so its executor sees
-// the whole line.  In the one-pass scan any other tag's markup is taken from
-// the line's tag batch and appended to what is done, without the line being
-// touched (see ExecuteTagAlone).
+// In the one-pass scan the tag's markup is taken from the line's tag batch
+// and appended to what is done, without the line being touched (see
+// ExecuteTagAlone).
 int CellTagCall::Execute(int executorMode) {
-    const bool wholeLine = NameIs(name, "END_HEADING");
-    if (done && !wholeLine) return ExecuteTagAlone(executorMode);
+    if (done) return ExecuteTagAlone(executorMode);
     Line();
-    const int shift = wholeLine ? JoinWhole(tagStart) : 0;
-    const int from = tagStart + shift;  // the tag's place in the line the executor sees
-    const int to = tagEnd + shift;
+    const int from = tagStart;
+    const int to = tagEnd;
     const TextString before(scratch);
     messages.MakeEmpty();
     int level = -1;
@@ -460,7 +439,6 @@ int CellTagCall::Execute(int executorMode) {
     const bool tailSame = markupEnd >= from && std::memcmp(scratch.buffer + markupEnd, before.buffer + to + 1,
                                                            static_cast<size_t>(tail)) == 0;
     next = headSame && tailSame ? markupEnd : from;
-    if (done) next = SplitAt(next);
     return 1;
 }
 
@@ -473,7 +451,11 @@ int CellTagCall::Execute(int executorMode) {
 // The tag is read as the executors read it, into the texts the cell's own
 // reading is done with.  A tag that is not recognised (an unknown name, as
 // in most cells dense with tags) is reported and kept as text without the
-// scratch line made a line.
+// scratch line made a line; one of the program's own tags is reported and
+// removed instead.  A recognised tag that its executor leaves as it stands
+// (its work is done where a line is written, not in a cell) is removed with
+// a message that it has no place in a cell: every tag in a cell acts or is
+// reported, and none is left as its own text.
 int CellTagCall::ExecuteTagAlone(int executorMode) {
     messages.MakeEmpty();
     int level = -1;
@@ -487,8 +469,15 @@ int CellTagCall::ExecuteTagAlone(int executorMode) {
     const std::string_view tag(scratch.buffer + tagStart, static_cast<size_t>(tagLength));
     const auto replaced = std::find_if(batch.begin(), batch.end(),
                                        [&](const AnalysedLine::TagReplacement& entry) { return entry.tag == tag; });
-    const std::string_view piece = replaced != batch.end() ? std::string_view(replaced->ForCurrentText()) : tag;
-    done->AppendBytes(piece.data(), static_cast<int>(piece.size()));
+    const bool recognised = reading == TagReading::kRecognised;
+    if (recognised && replaced == batch.end()) {
+        RejectHere();
+    } else if (!recognised && knownName) {
+        // Reported by the reading.
+    } else {
+        const std::string_view piece = replaced != batch.end() ? std::string_view(replaced->ForCurrentText()) : tag;
+        done->AppendBytes(piece.data(), static_cast<int>(piece.size()));
+    }
     next = tagEnd + 1;
     // The batch's room goes back to the line for the cell's next tag.
     batch.clear();
@@ -500,6 +489,16 @@ void CellTagCall::Fault(const char* text) const {
     TextString composed(text);
     composed.Append(tagText);
     engine.Message(composed.buffer, kLevelAlways);
+}
+
+// A tag that has no meaning in a table cell (a link, a link point, a contents
+// list, a heading ...) is reported with its name and removed.
+int CellTagCall::RejectHere() {
+    TextString text("TAG ERROR: ");
+    for (int i = 0; i < name.length; ++i) text.AppendChar(ToUpperAscii(name.buffer[i]));
+    text.Append(" tag not valid in a table cell: ");
+    Fault(text.buffer);
+    return Remove();
 }
 
 // A line break inside the cell (BR, and the break a QUAD tag makes).
@@ -577,8 +576,23 @@ int HandleLineRule(CellTagCall& call) {
     return call.Replace(CellLineRule(call.engine, call.cell, call.arguments).buffer);
 }
 
-// CURRENCY and GUTTER stay in the text.
-int KeepTag(CellTagCall& call) { return call.Skip(); }
+// The tags that mean nothing in a cell: GOTO, HYPERLINK, LINKPOINT, POPUP,
+// PAGE_MARKER, TOC and CONTENTS_LIST are made where a line is written,
+// CURRENCY and GUTTER have no effect in this program's cells, END_HEADING
+// would write a heading into the row.  Each is kept while the configuration
+// is built and reported and removed when the cell is written.
+int RejectTag(CellTagCall& call) { return call.building ? call.Skip() : call.RejectHere(); }
+
+// A HEADING tag makes no heading in a cell: it is reported, and the heading
+// text it gives stays in the cell as text.
+int RejectHeading(CellTagCall& call) {
+    if (call.building) return call.Skip();
+    TextString text;
+    GetTagStringOrDefault(call.set, call.arguments, 2, text, "");
+    if (call.engine.htmlOutput) text = HTML_EscapeMarkupOnce(text);
+    call.RejectHere();
+    return call.Replace(text.buffer);
+}
 
 int HandleEmDash(CellTagCall& call) { return call.Replace("--"); }
 
@@ -768,8 +782,17 @@ constexpr CellTagEntry kCellTagHandlers[] = {
     {"LEADING", HandleLeading},
     {"LINERULE", HandleLineRule},
     {"BR", BreakLine},
-    {"CURRENCY", KeepTag},
-    {"GUTTER", KeepTag},
+    {"CURRENCY", RejectTag},
+    {"GUTTER", RejectTag},
+    {"GOTO", RejectTag},
+    {"HYPERLINK", RejectTag},
+    {"LINKPOINT", RejectTag},
+    {"POPUP", RejectTag},
+    {"PAGE_MARKER", RejectTag},
+    {"TOC", RejectTag},
+    {"CONTENTS_LIST", RejectTag},
+    {"HEADING", RejectHeading},
+    {"END_HEADING", RejectTag},
     {"EM", HandleEmDash},
     {"VERTICAL_ALIGNMENT", HandleVerticalAlignment},
     {"STUB_INDENT", HandleStubIndent},
@@ -789,6 +812,13 @@ constexpr CellTagEntry kCellTagHandlers[] = {
     {"CT", ExecuteLiteral},
     {"TEXT", ExecuteLiteral},
 };
+
+// Whether `name` is one of the in-line tag table's names.
+bool IsInlineTagTableName(const TextString& name) {
+    for (int slot = 0; slot < kInlineTagSlots; ++slot)
+        if (const char* known = GetInlineTagName(slot); known && *known && NameIs(name, known)) return true;
+    return false;
+}
 
 // The handler of the tag named `name`; null when the cell has none for it.
 CellTagHandler FindCellTagHandler(const TextString& name) {
@@ -838,7 +868,8 @@ int RunCellTag(PreForm& engine, int mode, TableCell* cell, AnalysedLine& scratch
                      .name = texts.name,
                      .arguments = texts.arguments,
                      .messages = texts.messages,
-                     .setUp = setUp};
+                     .setUp = setUp,
+                     .knownName = false};
 
     // A tag that cannot be split into its name and arguments is dropped.
     // The cell's own handler of the tag reads the arguments; else the tag
@@ -847,6 +878,7 @@ int RunCellTag(PreForm& engine, int mode, TableCell* cell, AnalysedLine& scratch
     // marker character is free, which needs a "|" in the tag).
     const bool split = SplitCellTagName(call.set, tagText, call.name, call.arguments);
     const CellTagHandler handle = split ? FindCellTagHandler(call.name) : nullptr;
+    call.knownName = handle || (split && IsInlineTagTableName(call.name));
     const bool readArguments = handle || call.arguments.view().find('|') != std::string_view::npos;
     if (!split || (readArguments && !ReadCellTagArguments(call.set, call.name, call.arguments))) {
         call.Remove();
@@ -873,6 +905,38 @@ int PreForm::ProcessCellTag(int mode, TableCell* cell, AnalysedLine* scratch, in
 
 // ---------------------------------------------------------------------------
 // The scan over a cell's tags
+
+namespace {
+
+// The executors' mark that a cell's tags are being run, for the time of one
+// scan; a tag whose executor comes back to a cell of its own finds the mark
+// set again and put back as it was.
+class CellTagsScope {
+public:
+    explicit CellTagsScope(Context* context)
+        : state_(context ? &context->documentState.inlineTagState.cell : nullptr) {
+        if (!state_) return;
+        saved_ = *state_;
+        *state_ = TableCellTags{.active = 1, .openGroups = 0};
+    }
+    ~CellTagsScope() {
+        if (state_) *state_ = saved_;
+    }
+    CellTagsScope(const CellTagsScope&) = delete;
+    CellTagsScope& operator=(const CellTagsScope&) = delete;
+
+    // The RTF groups the cell's tags opened, closed at the end of its text.
+    void CloseGroups(TextString& text) const {
+        if (!state_) return;
+        for (int i = 0; i < state_->openGroups; ++i) text.AppendChar('}');
+    }
+
+private:
+    TableCellTags* state_;
+    TableCellTags saved_;
+};
+
+}  // namespace
 
 void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePosition& where) {
     if (!text || !policies) return;
@@ -906,6 +970,7 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
     TextString& done = texts.done;
     TextString& tag = texts.tag;
     done.MakeEmpty();
+    const CellTagsScope cellTags(policies->context);
     int position = 0;
     int first = -1, last = -1;
     while (FindCellTag(scratch, position, start, end, &first, &last)) {
@@ -927,6 +992,7 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
         position = next;
     }
     done.AppendBytes(scratch.buffer + position, scratch.length - position);
+    cellTags.CloseGroups(done);
 
     text->AssignChars(done.buffer, done.length);
     if (setUp.ready) {

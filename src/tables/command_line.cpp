@@ -16,8 +16,6 @@ struct Word {
     size_t end = 0;
 };
 
-bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
-
 std::vector<Word> SplitWords(const std::string& line, CommandLineSource source) {
     std::vector<Word> words;
     if (source == CommandLineSource::kProgramArgument) {
@@ -175,8 +173,11 @@ bool ExtractQualifier(TextString& line, Context& context, const QualifierDef& qu
             restEnd = removeEnd = next.end;
         }
         if (hasEquals) {
-            if (rest.empty()) {
-                if (restEnd < text.size())
+            // A blank or tab right after "=" leaves the qualifier without a
+            // value (in a line that ends the word; in one argument of the
+            // program's command line the argument goes on after it).
+            if (rest.empty() || IsBlankOrTab(rest[0])) {
+                if (restEnd < text.size() || !rest.empty())
                     Log(context, "Missing value after " + Quoted("=") + " for qualifier " + fullForm);
             } else if (rest[0] == '"') {
                 const size_t close = rest.find('"', 1);

@@ -10,6 +10,7 @@
 #include "foundation/fonts.h"
 #include "foundation/text_string.h"
 #include "output/markup/colours.h"
+#include "output/markup/escaping.h"
 #include "output/output_document.h"
 #include "policies/alignments.h"
 #include "policies/fc.h"
@@ -77,6 +78,18 @@ inline void AppendTableColours(TextString& tag, const TabConfig& config, const F
         AppendHTMLColourAttribute(tag, "BGCOLOR", config.GetText(TabPol::TableColour));
     if (config.IsSet(TabPol::BorderColour))
         AppendHTMLColourAttribute(tag, "BORDERCOLOR", config.GetText(TabPol::BorderColour));
+}
+
+// The table's caption line, "<CAPTION>" and its text in the page's encoding,
+// none of it markup; empty when the table has no caption.
+inline TextString HtmlCaptionLine(const TabConfig& config, const FC* set) {
+    if (!config.IsSet(TabPol::Caption) || config.GetText(TabPol::Caption).IsEmpty()) return TextString();
+    TextString text(config.GetText(TabPol::Caption));
+    HTML_WriteValueForPage(set, text);
+    TextString line("<CAPTION>");
+    line.Append(HTML_EscapeMarkupOnce(text));
+    line.Append("</CAPTION>");
+    return line;
 }
 
 // The table's width as a TABLE attribute, when one is set; a width that is

@@ -971,12 +971,9 @@ void PreForm::OutputTableStart(int* bordered, int* hasHeader) {
             context->documentState.blocks.Add(policies, htmlWriter, tag);
         else
             Write(htmlWriter, policies, tag);
-        if (config && config->IsSet(TabPol::Caption) && !config->GetText(TabPol::Caption).IsEmpty()) {
-            TextString caption("<CAPTION>");
-            caption.Append(HTML_EscapeMarkupOnce(config->GetText(TabPol::Caption)));
-            caption.Append("</CAPTION>");
+        if (const TextString caption = config ? engine_support::HtmlCaptionLine(*config, policies) : TextString();
+            !caption.IsEmpty())
             Write(htmlWriter, policies, caption);
-        }
     }
     if (rtf) {
         OutputRtfCaption();
@@ -1004,7 +1001,9 @@ void PreForm::OutputRtfCaption() {
     line.Append("\\keepn\\qc ");
     // A caption from a policy file reaches here raw, one from the document
     // escaped already: either way no brace of it may open or close a group.
-    line.Append(RTF_EscapeMarkupOnce(caption));
+    TextString text = RTF_EscapeMarkupOnce(caption);
+    RTF_WriteValueForPage(policies, text);
+    line.Append(text);
     line.Append("\\par}");
     Write(rtfWriter, policies, line);
 }

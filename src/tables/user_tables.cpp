@@ -1087,12 +1087,8 @@ void PreForm::OutputUserTableStart() {
         context->documentState.blocks.Add(&set, htmlWriter, tag);
     else
         Write(htmlWriter, &set, tag);
-    if (config->IsSet(TabPol::Caption) && !config->GetText(TabPol::Caption).IsEmpty()) {
-        TextString caption("<CAPTION>");
-        caption.Append(HTML_EscapeMarkupOnce(config->GetText(TabPol::Caption)));
-        caption.Append("</CAPTION>");
+    if (const TextString caption = engine_support::HtmlCaptionLine(*config, &set); !caption.IsEmpty())
         Write(htmlWriter, &set, caption);
-    }
 }
 
 void PreForm::OutputUserTableRows(UserTableGrid* grid, int isHeader) {

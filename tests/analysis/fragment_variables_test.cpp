@@ -207,6 +207,13 @@ TEST_F(FragmentVariablesTest, NeighbouringOutputFiles) {
     set.names.outputExtension = ".htm";
     const std::string line =
         "[[PREV_PAGE]] [[CURRENT_PAGE]] [[NEXT_PAGE]] [[CONTENTS_TOP]] [[CONTENTS_NEXT_SECTION]]";
+    // A document written as one file (no file list) is the only page, named
+    // as written, its name fit for an address between quotes.
+    context.currentOutputFileName = "out/R&D \"report\".htm";
+    const std::string single = "R&amp;D &quot;report&quot;.htm";
+    EXPECT_EQ(Expand(line), single + " " + single + " " + single + " " + single + " " + single);
+    EXPECT_EQ(recorder->Count("ERROR"), 0);
+
     StringList& files = context.documentState.outputFiles;  // the last is the file being written
     files.Add("book");
     EXPECT_EQ(Expand(line), "book.htm book.htm book.htm book.htm book.htm");

@@ -8,6 +8,7 @@
 #include "output/markup/heading_anchors.h"
 #include "output/markup/navigation.h"
 #include "policies/fc.h"
+#include "support/recording_document.h"
 
 namespace {
 
@@ -487,6 +488,26 @@ TEST_F(NavigationTest, NeighbouringFiles) {
     EXPECT_EQ(n.next, "c.html");
     n = Get("zzz", 0);  // an index given is used as it is
     EXPECT_EQ(n.current, "a.html");
+}
+
+// A run that writes its document as one file lists no output files: the
+// document is every neighbour of itself, and nothing is missing.
+TEST_F(NavigationTest, OneDocumentIsItsOwnNeighbour) {
+    MessageRecorder messages(context);
+    context.documentState.outputFiles.Clear();
+    context.currentOutputFileName = "/out/table.html";
+    for (const char* file : {"", "/out/table.html"}) {
+        Names n = Get(file);
+        EXPECT_EQ(n.index, -1);
+        for (const std::string& name : {n.next, n.current, n.previous, n.first, n.contents})
+            EXPECT_EQ(name, "table.html") << file;
+    }
+    set.SetInt(Pol::GenerateExternalContentsFile, 1);
+    set.names.contentsFileName = "/out/contents.html";
+    Names n = Get("");
+    EXPECT_EQ(n.current, "table.html");
+    EXPECT_EQ(n.first, "contents.html");
+    EXPECT_EQ(messages.Count("PROGRAM ERROR"), 0);
 }
 
 TEST_F(NavigationTest, UnknownFilesAndIndexesOutsideTheList) {

@@ -7,8 +7,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/program_run.h"
 #include "support/temp_folder.h"
@@ -197,6 +199,59 @@ TEST_F(MessagesTest, EachPolicyLineIsQuotedOnce) {
     EXPECT_TRUE(run.ErrHas("POLICY: Ignored - Missing colon in \"Page Width seventy\"\n")) << run.err;
     EXPECT_TRUE(run.ErrHas("POLICY: Ignored - \\[Unknown section]\\\n")) << run.err;
     EXPECT_TRUE(run.ErrHas("POLICY: Ignored - \\No such policy : 3\\\n")) << run.err;
+}
+
+// An entity that no policy restricts draws no warning; the warnings come
+// with the restricting policy, or with the HTML 3.2 page, which knows no
+// HTML 4.0 entities.
+TEST_F(MessagesTest, EntitiesWarnOnlyWhereAPolicyRestrictsThem) {
+    Write("a.txt", std::string(kTable) + "Delta   [[ENTITY 8212]] [[ENTITY 945]] [[ENTITY 150]]\n");
+    const std::string warning = "\" is not supported by all target browsers";
+    const struct {
+        const char* policies;
+        std::vector<const char*> warned;
+    } cases[] = {
+        {"", {}},
+        {"Use of HTML 4.0 entities code : 2\n", {"945"}},
+        {"Use of Microsoft entities code : 0\n", {"150"}},
+        {"HTML version to be targeted : HTML 3.2\n", {"8212", "945"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.policies);
+        Write("p.pol", c.policies);
+        const ProgramRun run = Run("a.txt p.pol");
+        EXPECT_EQ(run.status, 0) << run.err;
+        for (const char* code : {"8212", "945", "150"}) {
+            const bool warned = std::find(c.warned.begin(), c.warned.end(), std::string(code)) != c.warned.end();
+            EXPECT_EQ(run.ErrHas("WARNING: Entity \"&#" + std::string(code) + ";" + warning), warned) << code << "\n"
+                                                                                                      << run.err;
+        }
+    }
+}
+
+// A blank right after "=" leaves the qualifier without its value, and says
+// so; the output keeps its own name.
+TEST_F(MessagesTest, ABlankAfterEqualsIsAMissingValue) {
+    Write("a.txt", kTable);
+    const ProgramRun run = Run("a.txt '/OUTPUT= x'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.ErrHas("Missing value after \"=\" for qualifier /OUTPUT")) << run.err;
+    EXPECT_TRUE(fs::exists(folder / "a.html"));
+    EXPECT_FALSE(fs::exists(folder / " x.html"));
+}
+
+// Every INFO message passes the message filter: the note that the results
+// are not shown without a desktop is hidden with the other INFO messages.
+TEST_F(MessagesTest, InfoMessagesAreHiddenWhenAsked) {
+    Write("a.txt", kTable);
+    const std::string note = "INFO: No desktop display";
+    ProgramRun run = Run("a.txt");
+    EXPECT_TRUE(run.ErrHas(note) || run.out.find(note) != std::string::npos) << run.err;
+    Write("p.pol", "Suppress INFO messages : Yes\n");
+    run = Run("a.txt p.pol");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(run.ErrHas(note)) << run.err;
+    EXPECT_EQ(run.out.find(note), std::string::npos) << run.out;
 }
 
 }  // namespace

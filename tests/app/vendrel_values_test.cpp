@@ -141,4 +141,72 @@ TEST(ValuesTest, TextTagArgumentIsTextInRtf) {
     EXPECT_NE(document.find("\\'7b\\\\b x\\'7d"), std::string::npos) << document;
 }
 
+// A footer fragment of a document written as one file names its pages: the
+// document is its own current, next and previous page, and no file list is
+// missed.
+TEST(ValuesTest, PageNamesInAFragmentOfOneDocument) {
+    TempFolder folder("vendrel_values");
+    ASSERT_TRUE(folder.Made());
+    ASSERT_TRUE(WriteWhole(folder / "t.txt",
+                           "$_$_DEFINE_HTML_FRAGMENT HTML_FOOTER\n"
+                           "<P>[[CURRENT_PAGE]] [[NEXT_PAGE]] [[PREV_PAGE]]</P>\n"
+                           "$_$_END_BLOCK\n" +
+                               std::string(kTable)));
+    const ProgramRun run = RunVendrel(folder.Path(), "t.txt");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(run.ErrHas("PROGRAM ERROR")) << run.err;
+    const std::string page = ReadWhole(folder / "t.html");
+    EXPECT_NE(page.find("<P>t.html t.html t.html</P>"), std::string::npos) << page;
+}
+
+// A value of a policy file is UTF-8 when it is valid UTF-8, else 8-bit text
+// of the Windows code page, and reaches the page in the page's encoding:
+// as it is where the two agree, else as character references (HTML, whose
+// head declares nothing new) or "\uN?" (RTF).
+TEST(ValuesTest, PolicyValuesReachThePageInItsEncoding) {
+    const std::string utf8Value = "Caf\xC3\xA9";
+    const std::string eightBitValue = "Caf\xE9";
+    const std::string asciiTable = kTable;
+    const std::string eightBitTable = std::string(kTable) + "Delta   na\xEFve\n";
+    const std::string utf8Table = std::string(kTable) + "Delta   na\xC3\xAFve\n";
+    struct Case {
+        const char* name;
+        std::string value;
+        std::string table;
+        std::string html;  // the value as the HTML page holds it
+        bool declaresUtf8;  // the HTML page's head declares UTF-8
+        std::string rtf;  // as the RTF document holds it
+    };
+    const Case cases[] = {
+        {"utf8 value, ascii table", utf8Value, asciiTable, "Caf&#233;", false, "Caf\\u233?"},
+        {"utf8 value, 8-bit table", utf8Value, eightBitTable, "Caf&#233;", false, "Caf\\u233?"},
+        {"utf8 value, utf8 table", utf8Value, utf8Table, utf8Value, true, "Caf\\u233?"},
+        {"8-bit value, utf8 table", eightBitValue, utf8Table, "Caf&#233;", true, "Caf\\u233?"},
+        {"8-bit value, 8-bit table", eightBitValue, eightBitTable, eightBitValue, false, eightBitValue},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder("vendrel_values");
+        ASSERT_TRUE(folder.Made());
+        ASSERT_TRUE(WriteWhole(folder / "t.txt", c.table));
+        ASSERT_TRUE(WriteWhole(folder / "p.pol", "Document Title : " + c.value + "\nDefault TABLE caption : " +
+                                                     c.value + "\nDocument Keywords : " + c.value + "\n"));
+        ProgramRun run = RunVendrel(folder.Path(), "t.txt p.pol");
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::string page = ReadWhole(folder / "t.html");
+        EXPECT_NE(page.find("<TITLE>" + c.html + "</TITLE>"), std::string::npos) << page;
+        EXPECT_NE(page.find("<CAPTION>" + c.html + "</CAPTION>"), std::string::npos) << page;
+        EXPECT_NE(page.find("CONTENT=\"" + c.html + "\""), std::string::npos) << page;
+        EXPECT_EQ(page.find("charset=UTF-8") != std::string::npos, c.declaresUtf8) << page;
+        EXPECT_EQ(page.find("charset=") != std::string::npos, c.declaresUtf8) << page;
+
+        run = RunVendrel(folder.Path(), "t.txt p.pol /RTF");
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::string document = ReadWhole(folder / "t.rtf");
+        EXPECT_NE(document.find("{\\title " + c.rtf + "}"), std::string::npos) << document.substr(0, 3000);
+        EXPECT_NE(document.find("{\\keywords " + c.rtf + "}"), std::string::npos) << document.substr(0, 3000);
+        EXPECT_NE(document.find("\\keepn\\qc " + c.rtf + "\\par}"), std::string::npos) << document;
+    }
+}
+
 }  // namespace

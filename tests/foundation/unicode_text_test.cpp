@@ -137,6 +137,14 @@ TEST(UnicodeTextTest, SequenceLengths) {
         }
 }
 
+TEST(UnicodeTextTest, ValidUtf8Throughout) {
+    for (const char* valid : {"", "plain", "Caf\xC3\xA9", "\xE2\x82\xAC 5", "x\xF0\x9F\x98\x80y"})
+        EXPECT_TRUE(unicode::IsValidUtf8(TextString(valid))) << valid;
+    // A Latin-1 byte, a sequence cut short at the end, an overlong form.
+    for (const char* invalid : {"Caf\xE9", "ab\xC3", "\xC0\x80", "\xE9t\xC3\xA9"})
+        EXPECT_FALSE(unicode::IsValidUtf8(TextString(invalid))) << invalid;
+}
+
 TEST(UnicodeTextTest, LineConversions) {
     // Invalid bytes as Windows-1252, the undefined ones as U+FFFD; box
     // drawing as the ASCII it draws.

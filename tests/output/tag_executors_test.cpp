@@ -104,6 +104,9 @@ TEST_F(TagExecutorsTest, HtmlReplacements) {
         {"[[RULESET]]", "no Ruleset"},
         {"[[SOURCE_FILE]]", "source file"},
         {"[[SOURCE_FILE \"a, b.c\"]]", "a, b.c"},
+        // A text of several words, as the SUPER tag reads it: as written.
+        {"[[SOURCE_FILE a b, c=d]]", "a b, c=d"},
+        {"[[FRACTION x=1, y/2]]", "<SUP>x=1, y</SUP>/<SMALL>2</SMALL>"},
         {"[[FILENAME]]", "in/a&amp;b.txt"},
         {"[[DEBUG x]]", ""},
         {"[[PAGE]]", ""},

@@ -231,6 +231,16 @@ TEST(CommandLineTest, ProgramArgumentsKeepBlanksAndRefuseSteeringFiles) {
     Parse(context, "/OUTPUT=/data/my dir/x.html", CommandLineSource::kProgramArgument);
     EXPECT_EQ(context.runParameters.outputSpec.str(), "/data/my dir/x.html");
 
+    // A blank or tab right after "=" leaves the argument without a value.
+    for (const char* argument : {"/OUTPUT= x", "/OUTPUT=\tx", "/o= "}) {
+        Context blank;
+        const Parsed parsed = Parse(blank, argument, CommandLineSource::kProgramArgument);
+        EXPECT_EQ(parsed.log, std::vector<std::string>{"Missing value after \"=\" for qualifier /OUTPUT"})
+            << argument;
+        EXPECT_TRUE(blank.runParameters.outputSpec.IsEmpty()) << argument;
+        EXPECT_TRUE(blank.runParameters.inputSpec.IsEmpty()) << argument;
+    }
+
     Context steering;
     const Parsed parsed = Parse(steering, "@list.txt", CommandLineSource::kProgramArgument);
     EXPECT_EQ(parsed.log, std::vector<std::string>{"Steering files not yet supported"});

@@ -5,58 +5,24 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "context/context.h"
 #include "foundation/unicode_text.h"
-#include "policies/fc.h"
 #include "support/document_text.h"
-#include "support/temp_folder.h"
-#include "tables/convert_to_table.h"
+#include "support/file_conversion.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using Rows = std::vector<std::vector<std::string>>;
 
-void IgnoreText(const char*) {}
-std::string gMessages;
-void KeepMessage(const char* text) {
-    gMessages += text;
-    gMessages += '\n';
-}
-
-struct Conversion {
-    std::string output;
-    std::string messages;
-};
+using Conversion = FileConversion;
 
 // Converts `bytes` as a file of a fresh folder (code 1: a table; 7: a
-// delimited one).  The folder is removed afterwards.
+// delimited one).
 Conversion Convert(const std::string& bytes, bool rtf = false, int code = 1, const char* encoding = nullptr,
                    const char* name = "table.txt") {
-    TempFolder folder("vendrel_unicode");
-    if (!folder.Made()) return {"cannot make a folder", ""};
-    const fs::path input = folder / name;
-    std::ofstream(input, std::ios::binary) << bytes;
-    Context context;
-    gMessages.clear();
-    context.sink.SetMessageCallback(KeepMessage);
-    context.sink.SetStatusCallback(IgnoreText);
-    context.outputFormat = rtf ? 1 : 0;
-    FC master, run, file;
-    master.SetContext(&context);
-    run.SetContext(&context);
-    if (encoding) master.SetText(Pol::CharacterEncoding, encoding, true);
-    const bool converted =
-        ConvertToTable(master, run, file, context, TextString(input.string().c_str()), TextString(), code, nullptr);
-    Conversion result{
-        converted ? ReadWhole(fs::path(input).replace_extension(rtf ? ".rtf" : ".html")) : "conversion failed",
-        gMessages};
-    return result;
+    return ConvertFileBytes(bytes, rtf, code, encoding, name);
 }
 
 std::vector<uint32_t> Decode(const std::string& utf8) {

@@ -166,9 +166,23 @@ int GetEntityForCode(FC* policies, int code, TextString* out) {
     return IsEntityAllowed(policies, code);
 }
 
+namespace {
+
+// An entity-code policy as the check reads it: its value where the user or a
+// rule set gave one, else -1 (no restriction).  The format's default stays
+// for the HTML 4.0 entities of an HTML 3.2 page, which knows none of them.
+int EntityCode(const FC* policies, Pol id) {
+    if (!policies) return -1;
+    if (policies->IsSet(id)) return policies->GetInt(id);
+    if (id == Pol::UseOfHTML40EntitiesCode && policies->GetInt(Pol::HTMLVersion) == 1) return policies->GetInt(id);
+    return -1;
+}
+
+}  // namespace
+
 int IsEntityAllowed(FC* policies, int code) {
-    int microsoft = policies ? policies->GetInt(Pol::UseOfMicrosoftEntitiesCode) : -1;
-    int html40 = policies ? policies->GetInt(Pol::UseOfHTML40EntitiesCode) : -1;
+    const int microsoft = EntityCode(policies, Pol::UseOfMicrosoftEntitiesCode);
+    const int html40 = EntityCode(policies, Pol::UseOfHTML40EntitiesCode);
     bool strictRules = policies && policies->ruleSetCode == kRuleSetSec;
 
     if (InRanges(code, {{0, 127}, {161, 255}})) return 1;

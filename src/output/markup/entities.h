@@ -59,7 +59,9 @@ int GetEntityForCode(FC* policies, int code, TextString* out);
 // codes 0-127 and 161-255; the Microsoft code-page characters and the HTML
 // 4.0 entities by "Use of Microsoft entities code" and "Use of HTML 4.0
 // entities code" (-1 meaning no restriction) and the rule set; never for the
-// rest.  Without a policy set both codes count as -1 and the rule set as 0.
+// rest.  A code neither the user nor a rule set gave counts as -1, but for
+// the HTML 4.0 code of an HTML 3.2 page, whose format default (0) holds.
+// Without a policy set both codes count as -1 and the rule set as 0.
 int IsEntityAllowed(FC* policies, int code);
 
 // The code of an entity text: a name in the table (case-sensitive) or a

@@ -89,6 +89,36 @@ void RTF_WriteUnicodeCharacters(TextString& text) {
     text.AssignChars(out.data(), static_cast<int>(out.size()));
 }
 
+TextString HTML_DeclaredCharset(const FC* policies) {
+    if (!policies) return TextString();
+    const TextString& declared = policies->GetText(Pol::CharacterEncoding);
+    return declared.IsEmpty() && IsUtf8Text(policies) ? TextString("UTF-8") : declared;
+}
+
+bool HTML_PageIsUtf8(const FC* policies) { return unicode::NamesUtf8(HTML_DeclaredCharset(policies)); }
+
+namespace {
+
+// The value as UTF-8 text, when it is not in the page's encoding; false when
+// it is (or holds nothing beyond ASCII).
+bool DiffersFromPage(TextString& text, bool pageIsUtf8) {
+    if (!unicode::HasNonAscii(text)) return false;
+    const bool valueIsUtf8 = unicode::IsValidUtf8(text);
+    if (valueIsUtf8 == pageIsUtf8) return false;
+    if (!valueIsUtf8) unicode::Windows1252ToUtf8(text);
+    return true;
+}
+
+}  // namespace
+
+void HTML_WriteValueForPage(const FC* policies, TextString& text) {
+    if (DiffersFromPage(text, HTML_PageIsUtf8(policies))) HTML_WriteCharacterReferences(text);
+}
+
+void RTF_WriteValueForPage(const FC* policies, TextString& text) {
+    if (DiffersFromPage(text, IsUtf8Text(policies))) RTF_WriteUnicodeCharacters(text);
+}
+
 void RTF_EscapeText(FC* /*policies*/, TextString& text) {
     bool any = false;
     for (int i = 0; i < text.length && !any; ++i) {

@@ -35,6 +35,24 @@ void HTML_WriteCharacterReferences(TextString& text);
 // its two surrogate units.
 void RTF_WriteUnicodeCharacters(TextString& text);
 
+// The charset a page declares in its META line: "Character encoding" as a
+// policy gives it, or "UTF-8" for UTF-8 text when none is given; empty when
+// the page declares none.
+TextString HTML_DeclaredCharset(const FC* policies);
+
+// Whether an HTML page holds UTF-8 text: the charset it declares is UTF-8.
+bool HTML_PageIsUtf8(const FC* policies);
+
+// A value given by a policy or a directive (a title, a description, a
+// caption ...) in the encoding of the page it is written into.  A value that
+// is valid UTF-8 is UTF-8 text, any other 8-bit text of the Windows code
+// page.  Where the value and the page agree it stays as it is; otherwise its
+// characters beyond ASCII become character references ("&#233;") in HTML
+// (the page's head says nothing new) and "\uN?" in RTF.  The RTF form is
+// made after the value is escaped for RTF.
+void HTML_WriteValueForPage(const FC* policies, TextString& text);
+void RTF_WriteValueForPage(const FC* policies, TextString& text);
+
 // Escapes text for RTF output in place: "\" becomes "\\", "{" becomes "\'7b"
 // and "}" becomes "\'7d".  Text must be escaped exactly once: escaping it a
 // second time doubles the backslashes it added.

@@ -12,36 +12,40 @@ bool SameNameIgnoringCase(const TextString& a, const TextString& b) {
     return a.length == b.length && CompareTextN(a.buffer, b.buffer, a.length, 1) == 0;
 }
 
-// The name of the external contents file without its folder and extension,
-// as the names of the output-file list are kept.
-TextString ContentsFileBaseName(const FC& policies) {
-    const TextString& path = policies.names.contentsFileName;
+// The name of a file without its folder.
+TextString WithoutFolder(const TextString& path) {
     int start = 0;
     for (int i = 0; i < path.length; ++i)
         if (path.buffer[i] == '/' || path.buffer[i] == '\\') start = i + 1;
-    int end = path.length;
-    for (int i = path.length - 1; i >= start; --i)
-        if (path.buffer[i] == '.') {
-            end = i;
-            break;
-        }
     TextString name;
-    name.AssignChars(path.buffer + start, end - start);
+    name.AssignChars(path.buffer + start, path.length - start);
     return name;
 }
 
-}  // namespace
+// The name of the external contents file without its folder and extension,
+// as the names of the output-file list are kept.
+TextString ContentsFileBaseName(const FC& policies) {
+    TextString name = WithoutFolder(policies.names.contentsFileName);
+    int dot = -1;
+    for (int i = name.length - 1; i >= 0 && dot < 0; --i)
+        if (name.buffer[i] == '.') dot = i;
+    if (dot >= 0) name.SubString(0, dot);
+    return name;
+}
 
-void GetNavigationFileNames(FC* policies, const TextString& fileName, const TextLine* line, int& fileIndex,
-                            TextString& next, TextString& current, TextString& previous, TextString& first,
-                            TextString& contentsLink) {
-    next.MakeEmpty();
-    current.MakeEmpty();
-    previous.MakeEmpty();
-    first.MakeEmpty();
-    contentsLink.MakeEmpty();
+// The name of the one page a run writes when it lists no output files (a
+// document not split into several): `fileName` without its folder, or the
+// file being written; empty when the run lists its output files.
+TextString SingleDocumentName(const Context* context, const TextString& fileName) {
+    if (!context || context->documentState.outputFiles.count > 0) return TextString();
+    return WithoutFolder(fileName.IsEmpty() ? context->currentOutputFileName : fileName);
+}
+
+// The names of the neighbours of a file of the output-file list, each with
+// the run's output extension (see GetNavigationFileNames).
+void ListedFileNames(FC* policies, const TextString& fileName, int& fileIndex, TextString& next, TextString& current,
+                     TextString& previous, TextString& first) {
     Context* context = policies ? policies->context : nullptr;
-
     TextString name;
     if (!fileName.IsEmpty()) {
         int dot = -1;
@@ -84,6 +88,33 @@ void GetNavigationFileNames(FC* policies, const TextString& fileName, const Text
     for (TextString* result : {&previous, &current, &next, &first}) {
         if (result->IsEmpty()) *result = name;
         result->Append(extension);
+    }
+}
+
+}  // namespace
+
+void GetNavigationFileNames(FC* policies, const TextString& fileName, const TextLine* line, int& fileIndex,
+                            TextString& next, TextString& current, TextString& previous, TextString& first,
+                            TextString& contentsLink) {
+    next.MakeEmpty();
+    current.MakeEmpty();
+    previous.MakeEmpty();
+    first.MakeEmpty();
+    contentsLink.MakeEmpty();
+
+    // A document written as one file is the only page: every neighbour is
+    // that page itself.
+    const TextString single = SingleDocumentName(policies ? policies->context : nullptr, fileName);
+    if (!single.IsEmpty()) {
+        previous = single;
+        current = single;
+        next = single;
+        first = single;
+        if (policies->IsOn(Pol::GenerateExternalContentsFile))
+            first = ContentsFileBaseName(*policies) + policies->names.outputExtension;
+        fileIndex = -1;
+    } else {
+        ListedFileNames(policies, fileName, fileIndex, next, current, previous, first);
     }
 
     contentsLink = first;

@@ -22,7 +22,11 @@ constexpr int kLookUpNavigationFile = -99;
 // and has one.  `fileIndex` (below -1: look the file up by name) receives the
 // index used.  A file that is not in the context's output-file list, or an
 // index outside it, is reported ("PROGRAM ERROR: Can't locate file ...") and
-// every name becomes the looked-up name with the extension.
+// every name becomes the looked-up name with the extension.  A run that
+// lists no output files writes its document as one file, the only page:
+// every name is then that file's name (`fileName`, else the file being
+// written, without its folder), `first` the external contents file when
+// one is asked for, and `fileIndex` -1.
 void GetNavigationFileNames(FC* policies, const TextString& fileName, const TextLine* line, int& fileIndex,
                             TextString& next, TextString& current, TextString& previous, TextString& first,
                             TextString& contentsLink);

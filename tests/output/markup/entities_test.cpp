@@ -210,6 +210,20 @@ TEST(Entities, IsEntityAllowedByClass) {
     EXPECT_EQ(out.str(), "&mdash;");
 }
 
+// The entity codes that nobody set count as -1, whatever the catalogue's
+// default; an HTML 3.2 page keeps its default of 0 for the HTML 4.0 code.
+TEST(Entities, UnsetEntityCodesRestrictNothing) {
+    FC set;
+    for (int code : {8212, 945, 150, 128}) EXPECT_EQ(IsEntityAllowed(&set, code), 1) << code;
+    set.SetInt(Pol::HTMLVersion, 1);
+    EXPECT_EQ(IsEntityAllowed(&set, 8212), 0);
+    EXPECT_EQ(IsEntityAllowed(&set, 150), 1);
+    set.SetInt(Pol::UseOfHTML40EntitiesCode, 3);
+    EXPECT_EQ(IsEntityAllowed(&set, 945), 1);
+    set.SetInt(Pol::UseOfMicrosoftEntitiesCode, 0);
+    EXPECT_EQ(IsEntityAllowed(&set, 150), 0);
+}
+
 TEST(Entities, AllowedCodesAboveLatin1AreTableEntries) {
     // The allowed-entity classes and the table must name the same characters.
     const EntityTable& table = GetEntityTable();

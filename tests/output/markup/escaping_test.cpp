@@ -7,6 +7,21 @@
 #include "context/context.h"
 #include "policies/fc.h"
 
+namespace {
+
+// A policy set whose text is UTF-8 or 8-bit, under a "Character encoding".
+struct EncodedText {
+    Context context;
+    FC set;
+    EncodedText(const char* encoding, int utf8) {
+        context.documentState.utf8Text = utf8;
+        set.context = &context;
+        set.SetText(Pol::CharacterEncoding, encoding);
+    }
+};
+
+}  // namespace
+
 TEST(HTMLEscapeText, EscapesMarkupAndLatin1Characters) {
     FC set;
     struct Case {
@@ -122,13 +137,9 @@ TEST(HTMLReferWindowsPunctuation, EightBitTextOnly) {
         {"", 1, "h\xC3\xB4tel \xE2\x95\x92", "h\xC3\xB4tel \xE2\x95\x92"},
     };
     for (const Case& c : cases) {
-        Context context;
-        context.documentState.utf8Text = c.utf8;
-        FC set;
-        set.context = &context;
-        set.SetText(Pol::CharacterEncoding, c.encoding);
+        EncodedText encoded(c.encoding, c.utf8);
         TextString text(c.in);
-        HTML_ReferWindowsPunctuation(&set, text);
+        HTML_ReferWindowsPunctuation(&encoded.set, text);
         EXPECT_EQ(text.str(), c.out) << c.encoding << " utf8=" << c.utf8;
     }
     // UTF-8 text keeps its characters through the escaping.
@@ -139,6 +150,37 @@ TEST(HTMLReferWindowsPunctuation, EightBitTextOnly) {
     TextString text("a<b caf\xC3\xA9");
     HTML_EscapeText(&set, text);
     EXPECT_EQ(text.str(), "a&lt;b caf\xC3\xA9");
+}
+
+// A value of a policy or a directive reaches the page in the page's own
+// encoding: as it is where the two agree, else its characters beyond ASCII
+// as references, the 8-bit value read in the Windows code page.
+TEST(ValueForPage, KeptWhereTheEncodingsAgreeElseReferred) {
+    struct Case {
+        const char* encoding;  // "Character encoding"
+        int utf8;  // the conversion's text is UTF-8
+        const char* value;
+        const char* html;
+        const char* rtf;
+    };
+    const Case cases[] = {
+        {"", 0, "Caf\xC3\xA9", "Caf&#233;", "Caf\\u233?"},
+        {"", 0, "Caf\xE9 \x96", "Caf\xE9 \x96", "Caf\xE9 \x96"},
+        {"", 1, "Caf\xE9 \x96", "Caf&#233; &#8211;", "Caf\\u233? \\u8211?"},
+        {"", 1, "Caf\xC3\xA9", "Caf\xC3\xA9", "Caf\xC3\xA9"},
+        {"", 0, "plain <text>", "plain <text>", "plain <text>"},
+        // The page's declared charset decides an HTML page's encoding.
+        {"utf-8", 0, "Caf\xE9", "Caf&#233;", "Caf\xE9"},
+        {"windows-1251", 1, "\xD0\x96", "&#1046;", "\xD0\x96"},
+    };
+    for (const Case& c : cases) {
+        EncodedText encoded(c.encoding, c.utf8);
+        TextString html(c.value), rtf(c.value);
+        HTML_WriteValueForPage(&encoded.set, html);
+        RTF_WriteValueForPage(&encoded.set, rtf);
+        EXPECT_EQ(html.str(), c.html) << c.value << " " << c.encoding << c.utf8;
+        EXPECT_EQ(rtf.str(), c.rtf) << c.value << " " << c.encoding << c.utf8;
+    }
 }
 
 TEST(HTMLEscapeLeftTag, EscapesMarkupButNotTheEntitiesAlreadyThere) {
