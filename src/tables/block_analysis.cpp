@@ -18,6 +18,14 @@
 //   the detected columns begins);
 // - the merging loop runs at most kMaxMergeSweeps sweeps (each sweep gathers
 //   the column statistics of every line once).
+//
+// A block of one column is no table, with two exceptions: a heading, a
+// rule and one value; and a short list (IsShortList: kShortListLeastLines
+// to kShortListMostLines lines of text, none wider than kShortListWidest
+// positions after the margin, no blank line), which is a table with a row
+// for each line.  A longer column is a dump of data rather than a list to
+// read: its rows would cost many times its own bytes (an RTF row of one
+// short cell takes some twenty times the line), so it stays one cell.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -51,6 +59,9 @@ constexpr int kMaxPositions = 4096;
 constexpr int kMaxDetectedColumns = 256;
 constexpr int kMaxDelimitedColumns = 1024;
 constexpr int kMaxMergeSweeps = 64;
+constexpr int kShortListLeastLines = 3;
+constexpr int kShortListMostLines = 10000;
+constexpr int kShortListWidest = 40;
 // An RTF column is never wider than this many twips, so that the cell edges
 // summed over the widest delimited table stay far from overflowing.
 constexpr long long kMaxRtfWidth = 1000000;
@@ -595,6 +606,28 @@ void AddIndentColumn(PreForm& engine, int m) {
     engine.cellRow.Add(std::make_unique<TableCell>(engine.policies, where, nullptr));
 }
 
+// Whether a block of one column is a short list of values: from
+// kShortListLeastLines to kShortListMostLines lines of text besides the
+// rules, no line wider than kShortListWidest positions (the margin cut)
+// and no blank line between two of them (blank lines before or after the
+// list part nothing).  Longer lines, or paragraphs apart, are text.
+bool IsShortList(const PreForm& engine) {
+    int textLines = 0;
+    bool started = false;  // a line that is not blank was seen
+    bool gap = false;  // a blank line followed it
+    for (const PreFormLine* line : engine.lines) {
+        if (!IsTableTextLine(*line)) continue;
+        if (line->isBlank) {
+            gap = started;
+            continue;
+        }
+        if (gap || line->length > kShortListWidest) return false;
+        started = true;
+        if (!line->isRuleLine && ++textLines > kShortListMostLines) return false;
+    }
+    return textLines >= kShortListLeastLines;
+}
+
 // Whether two column lists stand at the same positions with the same scores.
 bool SamePositions(const std::vector<std::unique_ptr<PreFormColumn>>& a,
                    const std::vector<std::unique_ptr<PreFormColumn>>& b) {
@@ -648,6 +681,7 @@ bool DetectionPass(PreForm& engine, int s) {
         return false;
     }
 
+    engine.isShortList = 0;
     bool repeatable = true;
     if (engine.rtfOutput && engine.columnCount == 2) {
         engine.GatherColumnStatistics();
@@ -665,8 +699,15 @@ bool DetectionPass(PreForm& engine, int s) {
         const bool headingRuleValue =
             engine.lineCount == 3 && engine.ruleLineCount == 1 && engine.lines[1]->isRuleLine;
         if (!headingRuleValue) {
-            engine.looksLikeTable = 0;
-            if (engine.smallestIndent >= PageWidth(engine) / 4) engine.isTextBlock = 1;
+            // An indented column is a text block (below); a short list, a
+            // table of one column; any other column, text.
+            if (engine.smallestIndent >= PageWidth(engine) / 4)
+                engine.isTextBlock = 1;
+            else if (IsShortList(engine))
+                engine.isShortList = 1;
+            if (!engine.isShortList) engine.looksLikeTable = 0;
+            // Blank lines around a list part no rows of it.
+            if (engine.isShortList) engine.blankSeparatedRows = 0;
         }
     }
 
