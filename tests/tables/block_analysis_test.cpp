@@ -316,7 +316,8 @@ TEST_F(BlockAnalysisTest, AColumnWithoutTextOfItsOwnJoinsItsNeighbour) {
         "Count  Name      City", "    5  Alice     Paris", "   12  Bob       Rome", "  130  Carol     Oslo",
         "   17  Dave      Lima", "    7  Eve       Bern",  "   64  Frank     Kiev", "  512  Grace     Riga"};
     std::vector<std::string> cpus = {"CPU NODE SOCKET CORE ONLINE"};
-    for (int i = 0; i < 8; ++i) cpus.push_back("  " + std::to_string(i) + "    0      0    " + std::to_string(i) + " yes");
+    for (int i = 0; i < 8; ++i)
+        cpus.push_back("  " + std::to_string(i) + "    0      0    " + std::to_string(i) + " yes");
     std::vector<std::string> owned = counts;
     owned[3] = "x 130  Carol     Oslo";
     struct Case {
@@ -334,18 +335,24 @@ TEST_F(BlockAnalysisTest, AColumnWithoutTextOfItsOwnJoinsItsNeighbour) {
         {"counts' first row", counts, 1, {"5", "Alice", "Paris"}},
         // (CORE and ONLINE, a blank apart, are one column as ever.)
         {"processors", cpus, 1, {"0", "0", "0", "0 yes"}},
-        {"ids under a dashed rule", {"id   name", "---  ----", "  0  a", "  1  b", "  2  c", "  3  d", "  4  e", "  5  f"},
-         2, {"0", "a"}},
+        {"ids under a dashed rule",
+         {"id   name", "---  ----", "  0  a", "  1  b", "  2  c", "  3  d", "  4  e", "  5  f"},
+         2,
+         {"0", "a"}},
         {"ranks under a rule of =",
          {"Rank  Team        Points", "====  ==========  ======", "   1  Ajax            71",
           "   2  Feyenoord       68", "   3  PSV             64", "  10  Utrecht         41",
           "  11  Twente          39", "  12  Heracles        30"},
-         2, {"1", "Ajax", "71"}},
+         2,
+         {"1", "Ajax", "71"}},
         // A sparse table loses the empty column, and keeps its own empty cells.
         {"a sparse table",
          {"Count  Name      City", "    5  Alice     Paris", "   12            Rome", "  130  Carol",
           "   17  Dave      Lima", "    7            Bern", "   64  Frank     Kiev", "  512  Grace"},
-         2, {"12", "", "Rome"}, 5, 1},
+         2,
+         {"12", "", "Rome"},
+         5,
+         1},
         // Just off the rule: one line with a text of its own in the column,
         // or merging turned towards never, keep the empty cells.
         {"a text of its own", owned, 3, {"x", "130", "Carol", "Oslo"}},

@@ -387,7 +387,8 @@ std::vector<ReadRow> ExpectedRows(const fs::path& file) {
         row.header = line.compare(0, tab, "header") == 0;
         while (tab != std::string::npos) {
             const size_t next = line.find('\t', tab + 1);
-            row.cells.push_back(line.substr(tab + 1, next == std::string::npos ? std::string::npos : next - tab - 1));
+            row.cells.push_back(
+                line.substr(tab + 1, next == std::string::npos ? std::string::npos : next - tab - 1));
             tab = next;
         }
         rows.push_back(row);
