@@ -646,6 +646,7 @@ bool SamePositions(const std::vector<std::unique_ptr<PreFormColumn>>& a,
 // and changed neither the columns nor the lines: a pass over the same
 // columns would then do exactly the same work.
 bool DetectionPass(PreForm& engine, int s) {
+    engine.isShortList = 0;
     const TabConfig* config = ConfigOf(engine);
     bool overflow = false;
     if (config && config->columnCount > 0) {
@@ -681,7 +682,6 @@ bool DetectionPass(PreForm& engine, int s) {
         return false;
     }
 
-    engine.isShortList = 0;
     bool repeatable = true;
     if (engine.rtfOutput && engine.columnCount == 2) {
         engine.GatherColumnStatistics();

@@ -65,8 +65,8 @@ public:
     int looksLikeMailHeader = 0;
     int canUseDefinitionList = 0;  // two columns (RTF)
     int isTextBlock = 0;  // a single column
-    // One column of a few short lines: a table with a row for each line
-    // (set by the analysis; table parsing reads it).
+    // One column of short lines, a short list: a table with a row for each
+    // line (set by the analysis; table parsing reads it).
     int isShortList = 0;
     int isSparse = 0;
     int blankSeparatedRows = 0;
