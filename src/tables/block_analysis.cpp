@@ -18,6 +18,14 @@
 //   the detected columns begins);
 // - the merging loop runs at most kMaxMergeSweeps sweeps (each sweep gathers
 //   the column statistics of every line once).
+//
+// A block of one column is no table, with two exceptions: a heading, a
+// rule and one value; and a short list (IsShortList: kShortListLeastLines
+// to kShortListMostLines lines of text, none wider than kShortListWidest
+// positions after the margin, no blank line), which is a table with a row
+// for each line.  A longer column is a dump of data rather than a list to
+// read: its rows would cost many times its own bytes (an RTF row of one
+// short cell takes some twenty times the line), so it stays one cell.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -51,6 +59,9 @@ constexpr int kMaxPositions = 4096;
 constexpr int kMaxDetectedColumns = 256;
 constexpr int kMaxDelimitedColumns = 1024;
 constexpr int kMaxMergeSweeps = 64;
+constexpr int kShortListLeastLines = 3;
+constexpr int kShortListMostLines = 10000;
+constexpr int kShortListWidest = 40;
 // An RTF column is never wider than this many twips, so that the cell edges
 // summed over the widest delimited table stay far from overflowing.
 constexpr long long kMaxRtfWidth = 1000000;
@@ -434,6 +445,30 @@ bool MergeSpannedColumns(PreForm& engine, bool* attempted) {
     return false;
 }
 
+// A column in which no line of text has a cell of its own is no column:
+// what text it holds belongs to cells that run on over one of its
+// boundaries, and its other cells are blank.  It joins the neighbour those
+// cells cover (the next one when they cover both), and only its own empty
+// cells go.  A first column of values right-aligned under a header that
+// starts further left makes one: the blanks in front of the values are a
+// column that only the header's cell reaches.  Every such column is merged
+// in one sweep, from the last, so that the columns left of a merge keep
+// the statistics they were judged by.  True when columns were merged.
+bool MergeColumnsWithoutText(PreForm& engine) {
+    bool merged = false;
+    for (int k = engine.columnCount - 1; k >= 0 && engine.columnCount > 1; --k) {
+        const PreFormColumn& column = *engine.columns[static_cast<size_t>(k)];
+        if (column.ownCells > 0 || column.cellsIntoNext + column.cellsFromPrevious == 0) continue;
+        if (column.cellsIntoNext > 0 && k + 1 < engine.columnCount) {
+            if (MergePair(engine, k)) merged = true;
+        } else if (k > 0) {
+            if (MergePair(engine, k - 1)) merged = true;
+            --k;  // the column before is the merged one
+        }
+    }
+    return merged;
+}
+
 // The merge a sweep of MergeColumnsLoop makes of a block of two columns,
 // when the cuts of the lines (CutOfTwoColumns) decide it without the
 // column statistics: the last column is mostly empty (DeriveColumnValues:
@@ -527,6 +562,16 @@ bool MergeColumnsLoop(PreForm& engine) {
                     merged = MergeSpannedColumns(engine, &attempted);
             }
         }
+        // Once the merges above leave the columns as they are, and unless
+        // merging is turned towards never, the columns without text of
+        // their own go.  (The merge counter stays: these are no poorly
+        // filled columns, and the second try with a wider separation is
+        // made as it would be without them.)
+        if (!merged && factor >= 2 && !engine.separatorColumns && !engine.layoutColumns && !engine.isDelimited &&
+            MergeColumnsWithoutText(engine)) {
+            attempted = true;
+            merged = true;
+        }
         if (!merged) return sweep == 0 && !attempted;
     }
     return false;
@@ -561,6 +606,28 @@ void AddIndentColumn(PreForm& engine, int m) {
     engine.cellRow.Add(std::make_unique<TableCell>(engine.policies, where, nullptr));
 }
 
+// Whether a block of one column is a short list of values: from
+// kShortListLeastLines to kShortListMostLines lines of text besides the
+// rules, no line wider than kShortListWidest positions (the margin cut)
+// and no blank line between two of them (blank lines before or after the
+// list part nothing).  Longer lines, or paragraphs apart, are text.
+bool IsShortList(const PreForm& engine) {
+    int textLines = 0;
+    bool started = false;  // a line that is not blank was seen
+    bool gap = false;  // a blank line followed it
+    for (const PreFormLine* line : engine.lines) {
+        if (!IsTableTextLine(*line)) continue;
+        if (line->isBlank) {
+            gap = started;
+            continue;
+        }
+        if (gap || line->length > kShortListWidest) return false;
+        started = true;
+        if (!line->isRuleLine && ++textLines > kShortListMostLines) return false;
+    }
+    return textLines >= kShortListLeastLines;
+}
+
 // Whether two column lists stand at the same positions with the same scores.
 bool SamePositions(const std::vector<std::unique_ptr<PreFormColumn>>& a,
                    const std::vector<std::unique_ptr<PreFormColumn>>& b) {
@@ -579,6 +646,7 @@ bool SamePositions(const std::vector<std::unique_ptr<PreFormColumn>>& a,
 // and changed neither the columns nor the lines: a pass over the same
 // columns would then do exactly the same work.
 bool DetectionPass(PreForm& engine, int s) {
+    engine.isShortList = 0;
     const TabConfig* config = ConfigOf(engine);
     bool overflow = false;
     if (config && config->columnCount > 0) {
@@ -631,8 +699,15 @@ bool DetectionPass(PreForm& engine, int s) {
         const bool headingRuleValue =
             engine.lineCount == 3 && engine.ruleLineCount == 1 && engine.lines[1]->isRuleLine;
         if (!headingRuleValue) {
-            engine.looksLikeTable = 0;
-            if (engine.smallestIndent >= PageWidth(engine) / 4) engine.isTextBlock = 1;
+            // An indented column is a text block (below); a short list, a
+            // table of one column; any other column, text.
+            if (engine.smallestIndent >= PageWidth(engine) / 4)
+                engine.isTextBlock = 1;
+            else if (IsShortList(engine))
+                engine.isShortList = 1;
+            if (!engine.isShortList) engine.looksLikeTable = 0;
+            // Blank lines around a list part no rows of it.
+            if (engine.isShortList) engine.blankSeparatedRows = 0;
         }
     }
 
@@ -746,6 +821,10 @@ struct ColumnTally {
     std::array<int, 2> symbolic{};
     std::array<int, 2> numeric{};
     int widest = 0;
+    // Filled cells of the lines of text (see PreFormColumn::ownCells).
+    int ownCells = 0;
+    int cellsIntoNext = 0;
+    int cellsFromPrevious = 0;
 };
 
 // What a character of a cell adds to the column statistics' counts, four
@@ -1233,7 +1312,8 @@ public:
         line.lastCellEmpty = 1;
         // A further line of a record was split with the record's first line.
         if (count == 0 || line.continuesRecord) return;
-        LineTally tally{line, filled, IsDataLine(engine, i)};
+        LineTally tally{line, filled, IsDataLine(engine, i),
+                        byColumns && !line.isBlank && !line.isRuleLine && IsTableTextLine(line)};
         if (tally.data) ++dataLines;
         if (oneColumn && engine.CutOnlyCell(i, 1, cutSettings, &onlyCut)) {
             // A block of one column: the line's one cell, without a list of cuts.
@@ -1312,6 +1392,10 @@ private:
         PreFormLine& line;
         PreForm::FilledCells& filled;
         bool data;
+        // A line of a block with columns that is written as a row of text
+        // (the header lines the statistics skip too): its filled cells say
+        // which columns hold text of their own.
+        bool text;
         bool spans = false;
         bool lastFilled = false;
     };
@@ -1377,6 +1461,7 @@ private:
         // makes the line a row of its own.
         if (span > 1 && k < count - 1) line.hasSpanningCell = 1;
         ColumnTally& tally = tallies[static_cast<size_t>(k)];
+        if (filled && state.text) CountCover(k, span);
         if (!byColumns && line.lineType != kStatementChangePolicy) {
             const std::string_view whole(text, static_cast<size_t>(textLength));
             tally.widest = std::max(tally.widest, shape.lineFeeds ? WidestLine(whole, line.wide)
@@ -1423,6 +1508,22 @@ private:
             ColumnTally& covered = tallies[static_cast<size_t>(c)];
             covered.spans.Add(1);
             ++covered.empty[1];
+        }
+    }
+
+    // Where a filled cell of a line of text stands: in column k alone, or
+    // over the columns k .. k + span - 1, each of which it joins to its
+    // neighbours inside the span.
+    void CountCover(int k, int span) {
+        if (span <= 1) {
+            ++tallies[static_cast<size_t>(k)].ownCells;
+            return;
+        }
+        const int last = std::min(k + span, count) - 1;
+        for (int c = k; c <= last; ++c) {
+            ColumnTally& covered = tallies[static_cast<size_t>(c)];
+            if (c < last) ++covered.cellsIntoNext;
+            if (c > k) ++covered.cellsFromPrevious;
         }
     }
 
@@ -1489,6 +1590,9 @@ void DeriveColumnValues(PreFormColumn& column, const ColumnTally& tally) {
     if (column.isSymbolic || CountOf(column.alphanumericCells, 1) * 5 < column.alphanumericCells.samples * 4)
         column.isAlphanumeric = 0;
     column.isNumeric = column.isMostlyEmpty ? 0 : MostFrequent(column.numericCells, 0).value;
+    column.ownCells = tally.ownCells;
+    column.cellsIntoNext = tally.cellsIntoNext;
+    column.cellsFromPrevious = tally.cellsFromPrevious;
 }
 
 // Widths: characters from the boundary of the column before to the

@@ -32,6 +32,14 @@ public:
     int isSymbolic = 0;
     int isNumeric = 0;
     int hasDominantValue = 0;  // first column: one value dominates its cells (set by the column statistics)
+    // Where the column's text stands, over the lines of text (rules
+    // aside), from the column statistics: cells that cover this column
+    // only, and cells that run on over a boundary and cover this column
+    // and the one after it, or this one and the one before it (a cell of
+    // three columns or more counts in the middle ones both ways).
+    int ownCells = 0;
+    int cellsIntoNext = 0;
+    int cellsFromPrevious = 0;
     int defaultVAlignment = 0;  // vertical alignment a fresh cell of the column gets (0 none)
     int width = 0;  // characters
     int rtfWidth = 0;  // twips

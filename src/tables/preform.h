@@ -65,6 +65,9 @@ public:
     int looksLikeMailHeader = 0;
     int canUseDefinitionList = 0;  // two columns (RTF)
     int isTextBlock = 0;  // a single column
+    // One column of short lines, a short list: a table with a row for each
+    // line (set by the analysis; table parsing reads it).
+    int isShortList = 0;
     int isSparse = 0;
     int blankSeparatedRows = 0;
     // Most lines of text of the block begin and end with "|": the first and

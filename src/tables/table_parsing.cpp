@@ -305,13 +305,14 @@ public:
         }
     }
 
-    // Any other line: one filled cell continues the row, no filled cell
-    // ends it, more start a row of their own.
+    // Any other line: one filled cell continues the row (but for a short
+    // list, whose lines are rows), no filled cell ends it, more start a row
+    // of their own.
     void AddRowLine(int i) {
         const PreForm::FilledCells cells = table.FilledCellsOf(i);
         const int filled = cells.count;
         const int column = cells.first;
-        if (!table.isDelimited && filled == 1 && column >= 0 && column < table.columnCount) {
+        if (!table.isDelimited && !table.isShortList && filled == 1 && column >= 0 && column < table.columnCount) {
             // One filled cell: the line continues the row.
             TableCell* cell = table.cellRow.GetAt(column);
             const TableCell* cut = table.scratchRow.GetAt(column);
@@ -474,7 +475,7 @@ void PreForm::ParseTable(int parseType) {
     RowGatherer rows(*this, parseType, count, bordered);
     // Whether a line with one filled cell continues the row (see
     // RowGatherer::AddRowLine).
-    const bool rowsContinueCells = parseType == kParseTable && !isDelimited && !blankSeparatedRows;
+    const bool rowsContinueCells = parseType == kParseTable && !isDelimited && !blankSeparatedRows && !isShortList;
     // The cuts of the lines and the conversion of their cells read the
     // settings once, and again after a CHANGE_POLICY line was applied.
     CutSettings cutSettings = ReadCutSettings();

@@ -245,9 +245,156 @@ TEST_F(BlockAnalysisTest, HeadingRuleAndValueAreAOneColumnTable) {
     EXPECT_EQ(table.ruleLineCount, 1);
     EXPECT_EQ(table.firstRuleLine, 1);
     EXPECT_EQ(table.looksLikeTable, 1);
+    EXPECT_EQ(table.isShortList, 0);
 
     SetUp();
-    EXPECT_EQ(Analyse({"Total", "of all", "42"}).looksLikeTable, 0);
+    EXPECT_EQ(Analyse({"Total", "of all"}).looksLikeTable, 0);
+}
+
+// A block of one column is a table of a row a line when it is a short list:
+// three lines of text or more (rules aside), none wider than 40 positions
+// once the margin is cut, and no blank line between them.  Longer lines,
+// paragraphs apart and an indented column keep the rules of one column.
+TEST_F(BlockAnalysisTest, AShortColumnOfLinesIsAList) {
+    const std::string forty(40, 'x');
+    const std::string indent(30, ' ');
+    struct Case {
+        const char* what;
+        std::vector<std::string> lines;
+        int list;
+        int table;
+        int textBlock = 0;
+        int utf8 = 0;
+    };
+    const std::vector<Case> cases = {
+        {"names", {"Name", "Alice", "Bob", "Carol"}, 1, 1},
+        {"right-aligned names", {"   Name", "  Alice", "    Bob", "  Carol"}, 1, 1},
+        {"a rule under the first line", {"Name", "----", "Alice", "Bob"}, 1, 1},
+        {"three lines", {"a", "b", "c"}, 1, 1},
+        {"two lines", {"a", "b"}, 0, 0},
+        {"two lines and a rule", {"a", "b", "---"}, 0, 0},
+        {"lines of 40 positions", {forty, forty, forty}, 1, 1},
+        {"a line of 41", {forty, forty + "x", forty}, 0, 0},
+        {"41 positions less the margin", {" " + forty, " " + forty, " " + forty}, 1, 1},
+        {"blank lines around the list", {"", "a", "b", "c", "", ""}, 1, 1},
+        {"a blank line between", {"a", "b", "", "c", "d"}, 0, 0},
+        {"an indented column is a text block", {indent + "a", indent + "b", indent + "c"}, 0, 0, 1},
+        {"a heading, a rule and a value", {"Total", "-----", "42"}, 0, 1},
+        {"40 positions of UTF-8 text", {"caf\xC3\xA9" + std::string(36, 'e'), "b", "c"}, 1, 1, 0, 1},
+        {"41 positions of UTF-8 text", {"caf\xC3\xA9" + std::string(37, 'e'), "b", "c"}, 0, 0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        context.documentState.utf8Text = c.utf8;
+        PreForm& block = Analyse(c.lines);
+        EXPECT_EQ(block.columnCount, c.textBlock ? 2 : 1);
+        EXPECT_EQ(block.isShortList, c.list);
+        EXPECT_EQ(block.looksLikeTable, c.table);
+        EXPECT_EQ(block.isTextBlock, c.textBlock);
+        EXPECT_EQ(block.blankSeparatedRows, 0);
+    }
+}
+
+// A list ends at a bound of lines: a longer column is one cell, as any
+// other column of text.
+TEST_F(BlockAnalysisTest, AListHasABoundOfLines) {
+    for (const int lines : {10000, 10001}) {
+        SetUp();
+        for (int i = 0; i < lines; ++i) Add("item" + std::to_string(i));
+        engine->Analyse();
+        EXPECT_EQ(engine->columnCount, 1) << lines;
+        EXPECT_EQ(engine->isShortList, lines <= 10000 ? 1 : 0) << lines;
+    }
+}
+
+// A column in which no line of text has a cell of its own (its only text
+// is the part of a cell that runs on from or into a neighbour) joins the
+// neighbour; every other column stays as it was.
+TEST_F(BlockAnalysisTest, AColumnWithoutTextOfItsOwnJoinsItsNeighbour) {
+    const std::vector<std::string> counts = {
+        "Count  Name      City", "    5  Alice     Paris", "   12  Bob       Rome", "  130  Carol     Oslo",
+        "   17  Dave      Lima", "    7  Eve       Bern",  "   64  Frank     Kiev", "  512  Grace     Riga"};
+    std::vector<std::string> cpus = {"CPU NODE SOCKET CORE ONLINE"};
+    for (int i = 0; i < 8; ++i)
+        cpus.push_back("  " + std::to_string(i) + "    0      0    " + std::to_string(i) + " yes");
+    std::vector<std::string> owned = counts;
+    owned[3] = "x 130  Carol     Oslo";
+    struct Case {
+        const char* what;
+        std::vector<std::string> lines;
+        int row;  // a line and its cells
+        std::vector<std::string> cells;
+        int factor = 5;
+        int sparse = 0;
+    };
+    const std::vector<Case> cases = {
+        // Values right-aligned under a header that starts further left: the
+        // blanks in front of them are no column.
+        {"counts", counts, 0, {"Count", "Name", "City"}},
+        {"counts' first row", counts, 1, {"5", "Alice", "Paris"}},
+        // (CORE and ONLINE, a blank apart, are one column as ever.)
+        {"processors", cpus, 1, {"0", "0", "0", "0 yes"}},
+        {"ids under a dashed rule",
+         {"id   name", "---  ----", "  0  a", "  1  b", "  2  c", "  3  d", "  4  e", "  5  f"},
+         2,
+         {"0", "a"}},
+        {"ranks under a rule of =",
+         {"Rank  Team        Points", "====  ==========  ======", "   1  Ajax            71",
+          "   2  Feyenoord       68", "   3  PSV             64", "  10  Utrecht         41",
+          "  11  Twente          39", "  12  Heracles        30"},
+         2,
+         {"1", "Ajax", "71"}},
+        // A sparse table loses the empty column, and keeps its own empty cells.
+        {"a sparse table",
+         {"Count  Name      City", "    5  Alice     Paris", "   12            Rome", "  130  Carol",
+          "   17  Dave      Lima", "    7            Bern", "   64  Frank     Kiev", "  512  Grace"},
+         2,
+         {"12", "", "Rome"},
+         5,
+         1},
+        // Just off the rule: one line with a text of its own in the column,
+        // or merging turned towards never, keep the empty cells.
+        {"a text of its own", owned, 3, {"x", "130", "Carol", "Oslo"}},
+        {"the column's own text stays apart", owned, 1, {"", "5", "Alice", "Paris"}},
+        {"merging never", counts, 1, {"", "5", "Alice", "Paris"}, 1},
+        // Bars part columns that keep their cells.
+        {"bars", {"| CPU | NAME |", "|   0 | a    |", "|   1 | b    |", "|  12 | c    |"}, 1, {"0", "a"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        Config().SetInt(TabPol::MergingFactor, c.factor);
+        Config().SetInt(TabPol::ExpectSparseTables, c.sparse);
+        Analyse(c.lines);
+        EXPECT_EQ(CellTexts(c.row), c.cells);
+        EXPECT_EQ(engine->looksLikeTable, 1);
+    }
+}
+
+// Where the text of each column stands, as the column statistics count it
+// over the lines of text: cells of the column alone, and cells that run on
+// over a boundary into the next column or from the one before.  Rule lines
+// count nothing.
+TEST_F(BlockAnalysisTest, TheColumnStatisticsSayWhoseTextAColumnHolds) {
+    Add("one       two       three");
+    Add("a long text running  here");
+    Add("--------- --------- -----");
+    Add("                    alone");
+    Add("an even longer sentence runs on");
+    Columns({9, 19});
+    engine->AnalyseLineStatistics();
+    engine->GatherColumnStatistics();
+    struct Expected {
+        int own, intoNext, fromPrevious;
+    };
+    const std::vector<Expected> expected = {{1, 2, 0}, {1, 1, 2}, {3, 0, 1}};
+    for (size_t k = 0; k < expected.size(); ++k) {
+        const PreFormColumn& column = *engine->columns[k];
+        EXPECT_EQ(column.ownCells, expected[k].own) << k;
+        EXPECT_EQ(column.cellsIntoNext, expected[k].intoNext) << k;
+        EXPECT_EQ(column.cellsFromPrevious, expected[k].fromPrevious) << k;
+    }
 }
 
 TEST_F(BlockAnalysisTest, ARuleLineHoldsRuleCharactersAndNoText) {

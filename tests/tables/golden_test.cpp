@@ -375,18 +375,22 @@ std::vector<ReadRow> RtfRows(const std::string& rtf) {
 }
 
 // The rows a ".cells" file lists: a line a row, "header" or "row" and then
-// the cells, all parted by tabs.
+// the cells, all parted by tabs (an empty cell is an empty field, also the
+// last one of a line).
 std::vector<ReadRow> ExpectedRows(const fs::path& file) {
     std::vector<ReadRow> rows;
     std::istringstream lines(ReadWhole(file));
     std::string line;
     while (std::getline(lines, line)) {
         ReadRow row;
-        std::istringstream fields(line);
-        std::string field;
-        std::getline(fields, field, '\t');
-        row.header = field == "header";
-        while (std::getline(fields, field, '\t')) row.cells.push_back(field);
+        size_t tab = line.find('\t');
+        row.header = line.compare(0, tab, "header") == 0;
+        while (tab != std::string::npos) {
+            const size_t next = line.find('\t', tab + 1);
+            row.cells.push_back(
+                line.substr(tab + 1, next == std::string::npos ? std::string::npos : next - tab - 1));
+            tab = next;
+        }
         rows.push_back(row);
     }
     return rows;

@@ -30,12 +30,13 @@ protected:
         context.trackers.codeLocation = 3;
     }
 
-    // An engine holding `texts` in two columns (0-9 and 10 on), with the
-    // line flags and rule-line positions the analysis would give them.
-    std::unique_ptr<PreForm> Engine(const std::vector<const char*>& texts) {
+    // An engine holding `texts` in two columns (0-9 and 10 on), or in one,
+    // with the line flags and rule-line positions the analysis would give
+    // them.
+    std::unique_ptr<PreForm> Engine(const std::vector<const char*>& texts, int columns = 2) {
         auto engine = EngineWithLines(texts);
-        engine->AddColumn(0, 9, 9, -1);
-        engine->AddColumn(10, 40, 40, -1);
+        if (columns == 2) engine->AddColumn(0, 9, 9, -1);
+        engine->AddColumn(columns == 2 ? 10 : 0, 40, 40, -1);
         engine->tabConfig = set.GetDefaultTabConfig();
         TableCellRow row;
         engine->filledCells.assign(static_cast<size_t>(engine->lineCount), PreForm::FilledCells{});
@@ -203,6 +204,33 @@ TEST_F(TableParsingTest, LinesBecomeRowRecords) {
         }
         EXPECT_EQ(decision.bordered, c.bordered);
         EXPECT_EQ(engine->headerColumnCount, c.headerCols);
+    }
+}
+
+// A table of one column is one cell of its lines, but for a short list,
+// whose lines are rows (a rule under the first makes it a header row).
+TEST_F(TableParsingTest, AShortListHasARowForEachLine) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> lines;
+        int list;
+        std::vector<std::string> rows;
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"a list", {"Name", "Alice", "Bob", "Carol"}, 1, {"D|Name", "D|Alice", "D|Bob", "D|Carol"}},
+        {"a list under a rule", {"Name", "----", "Alice", "Bob", "Carol"}, 1, {"H|Name", "D|Alice", "D|Bob", "D|Carol"}},
+        {"a column of text", {"Name", "Alice", "Bob", "Carol"}, 0, {"D|Name<BR>Alice<BR>Bob<BR>Carol"}},
+        {"a column of text under a rule", {"Name", "----", "Alice", "Bob", "Carol"}, 0,
+         {"H|Name", "D|Alice<BR>Bob<BR>Carol"}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        document.Clear();
+        auto engine = Engine(c.lines, 1);
+        engine->isShortList = c.list;
+        EXPECT_EQ(RecordRows(*engine), c.rows);
     }
 }
 
