@@ -315,7 +315,11 @@ void PreForm::OutputAsNormal() {
         RTF_SetStyleIfChanged(&set, AsRTF(rtfWriter), kRTFParagraphOrdinary, set.GetIndentLevel(leftMargin));
 
     OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
+    // The user's HTML goes where it stands among the lines.
+    size_t passThrough = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
+        for (; passThrough < passThroughLines.size() && passThroughLines[passThrough].linesAbove <= i; ++passThrough)
+            WritePassThroughLine(passThroughLines[passThrough]);
         const PreFormLine& line = *lines[i];
         const int type = line.lineType;
         // A rule drawn in the text (a line of dashes, an underline) has no
@@ -367,6 +371,7 @@ void PreForm::OutputAsNormal() {
         HTML_ChangeIndentLevel(htmlWriter, 0, &set);
         Write(htmlWriter, &set, endComment);
     }
+    for (; passThrough < passThroughLines.size(); ++passThrough) WritePassThroughLine(passThroughLines[passThrough]);
 }
 
 // ---------------------------------------------------------------------------

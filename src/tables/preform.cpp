@@ -78,6 +78,15 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
     if (analysed.HasFlag(kFlagHeaderLine)) ++mailHeaderLineCount;
 }
 
+void PreForm::AddPassThroughLine(const AnalysedLine& line) {
+    // The text as the line holds it after reading: neither escaped nor
+    // converted (see AnalysedLine::TidyLine), up to a NUL byte.
+    const TextString& text = line.textIsTagged ? static_cast<const TextString&>(line.taggedText) : line;
+    const size_t length = strnlen(text.buffer, static_cast<size_t>(text.length > 0 ? text.length : 0));
+    passThroughLines.push_back(PassThroughLine{passThroughText.size(), length, lines.size()});
+    passThroughText.append(text.buffer, length);
+}
+
 void PreForm::AddColumn(int start, int gapEnd, int boundary, int score) {
     columns.push_back(std::make_unique<PreFormColumn>(start, gapEnd, boundary, score));
     columnCount = static_cast<int>(columns.size());
