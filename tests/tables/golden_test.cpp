@@ -410,7 +410,9 @@ std::set<std::string> Words(const std::string& text) {
 }
 
 // Whether `line` begins with the directive `name` ("$_$_" and the name).
-bool IsDirective(const std::string& line, const char* name) { return line.rfind(std::string("$_$_") + name, 0) == 0; }
+bool IsDirective(const std::string& line, const char* name) {
+    return line.rfind(std::string("$_$_") + name, 0) == 0;
+}
 
 // The golden inputs with a ".cells" file beside them (an input whose name
 // ends in "_rtf" and has none shares the file of the name without it) come
@@ -447,7 +449,8 @@ TEST(GoldenConversionTest, TablesHoldTheRowsAndCellsAReaderCounts) {
             if (IsDirective(line, "BEGIN_HTML")) inHtml = true;
             if (IsDirective(line, "END_HTML")) inHtml = false;
             const size_t text = line.find_first_not_of(' ');
-            if (inDefinition || inHtml || (text != std::string::npos && line.compare(text, 4, "$_$_") == 0)) continue;
+            if (inDefinition || inHtml || (text != std::string::npos && line.compare(text, 4, "$_$_") == 0))
+                continue;
             for (const std::string& word : Words(line))
                 EXPECT_EQ(inCells.count(word), 1u) << word << " of: " << line;
         }
