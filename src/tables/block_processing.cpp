@@ -264,7 +264,7 @@ void PreForm::Message(const char* text, int level) {
 }
 
 void PreForm::WritePassThroughLines(bool below) {
-    if (passThroughLines.empty()) return;
+    if (passThrough.lines.empty()) return;
     // The lines up to the last one of text; the user's HTML among them
     // stands above or inside the table.
     size_t textEnd = 0;
@@ -275,14 +275,15 @@ void PreForm::WritePassThroughLines(bool below) {
             break;
         }
     }
-    for (const PassThroughLine& line : passThroughLines)
+    for (const PassThroughLines::Line& line : passThrough.lines)
         if ((line.linesAbove >= textEnd) == below) WritePassThroughLine(line);
 }
 
-void PreForm::WritePassThroughLine(const PassThroughLine& line) {
+void PreForm::WritePassThroughLine(const PassThroughLines::Line& line) {
     if (!htmlOutput || !htmlWriter) return;
     TextString& text = scratchBuffers.passThroughLine;
-    text.AssignChars(passThroughText.data() + line.offset, static_cast<int>(line.length));
+    const std::string_view bytes = passThrough.TextOf(line);
+    text.AssignChars(bytes.data(), static_cast<int>(bytes.size()));
     htmlWriter->WriteText(policies, htmlWriter, text.buffer);
 }
 

@@ -82,17 +82,23 @@ FileBlocks::FileBlocks(OutputDocument* writer, FC& set, int code)
 
 FileBlocks::~FileBlocks() = default;
 
-PreForm& FileBlocks::Current(bool userTable, bool fresh) {
+FileBlocks::Block& FileBlocks::Current(bool userTable, bool fresh) {
     const int code = userTable && !wholeFileIsUserTable ? kSpecialUserTable : fileCode;
     if (fresh || blocks.empty() || blocks.back().code != code) {
-        auto engine = std::make_unique<PreForm>(writer, &set, nullptr);
-        if (set.context && set.context->outputFormat == kOutputRTF)
-            engine->SetRTFWriter(writer);
-        else
-            engine->SetHTMLWriter(writer);
-        blocks.push_back(Block{std::move(engine), code});
+        Block block;
+        block.first = block.end = lines.size();
+        block.code = code;
+        blocks.push_back(std::move(block));
     }
-    return *blocks.back().engine;
+    return blocks.back();
+}
+
+void FileBlocks::Take(Block& block, const AnalysedLine& line) {
+    // Columns are measured in display positions: only a line of UTF-8 text
+    // with characters beyond ASCII needs them counted.
+    const bool utf8Text = set.context && set.context->documentState.utf8Text;
+    block.measures.Note(lines.Add(line, utf8Text), line);
+    block.end = lines.size();
 }
 
 void FileBlocks::ReportStrayDirective(const AnalysedLine& line) {
@@ -101,21 +107,22 @@ void FileBlocks::ReportStrayDirective(const AnalysedLine& line) {
     message.Append(UserTableDirectiveName(slot));
     message.Append(" outside a user table dropped at line ");
     message.AppendNumber('1', MessageLineOf(line), 0);
-    Current(false).Message(message.buffer, kLevelWarning);
+    Current(false).warnings.push_back(message.str());
 }
 
 bool FileBlocks::AddLine(const AnalysedLine& line) {
     const LineRole role = RoleOfLine(line, set);
     if (role == LineRole::kDropped) return false;
     if (role == LineRole::kPassThrough) {
-        Current(inUserTable || wholeFileIsUserTable).AddPassThroughLine(line);
+        Block& block = Current(inUserTable || wholeFileIsUserTable);
+        block.passThrough.Add(line, block.end - block.first);
         return true;
     }
 
     if (wholeFileIsUserTable) {
         // The file is one user table: its own markers are no lines of it.
         if (role == LineRole::kUserTableStart || role == LineRole::kBlockEnd) return false;
-        Current(true).AddLine(line);
+        Take(Current(true), line);
         return true;
     }
 
@@ -127,18 +134,18 @@ bool FileBlocks::AddLine(const AnalysedLine& line) {
     }
     if (inUserTable) {
         if (role == LineRole::kBlockEnd || role == LineRole::kUserTableStart) return false;
-        Current(true).AddLine(line);
+        Take(Current(true), line);
         return true;
     }
 
     switch (role) {
         case LineRole::kText:
-        case LineRole::kPolicy: Current(false).AddLine(line); return true;
+        case LineRole::kPolicy: Take(Current(false), line); return true;
         case LineRole::kDrawnRule:
             // Drawn where the block may be written as text; a table has no
             // place for it.
             if (fileCode != kSpecialNone) return false;
-            Current(false).AddLine(line);
+            Take(Current(false), line);
             return true;
         case LineRole::kUserTableStart:
             // The line opens the table; its rows start on the next line.
@@ -156,10 +163,32 @@ void FileBlocks::EndOfInput() {
     TextString message("WARNING: BEGIN_USER_TABLE at line ");
     message.AppendNumber('1', userTableLine, 0);
     message.Append(" has no END_USER_TABLE: the user table runs to the end of the file");
-    Current(true).Message(message.buffer, kLevelWarning);
+    Current(true).warnings.push_back(message.str());
     inUserTable = false;
 }
 
 void FileBlocks::Process() {
-    for (Block& block : blocks) block.engine->Process(block.code);
+    // A block that is all the file's lines takes them over; each of several
+    // gets copies of its lines' records, which share the texts of `lines`.
+    const bool one = blocks.size() == 1;
+    for (Block& block : blocks) {
+        PreForm engine(writer, &set, nullptr);
+        if (set.context && set.context->outputFormat == kOutputRTF)
+            engine.SetRTFWriter(writer);
+        else
+            engine.SetHTMLWriter(writer);
+        if (one) {
+            engine.lines = std::move(lines);
+        } else {
+            for (size_t i = block.first; i < block.end; ++i) engine.lines.AddCopy(lines, i);
+        }
+        engine.lineCount = static_cast<int>(engine.lines.size());
+        engine.TakeMeasures(block.measures);
+        engine.passThrough = std::move(block.passThrough);
+        for (const std::string& warning : block.warnings) engine.Message(warning.c_str(), kLevelWarning);
+        engine.Process(block.code);
+        // The texts of the lines written are read no more.
+        if (!one) lines.ReleaseTextsBefore(block.end);
+        block = Block();
+    }
 }

@@ -10,13 +10,14 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
+#include <string>
 #include <vector>
+
+#include "tables/block_lines.h"
 
 class AnalysedLine;
 class FC;
 class OutputDocument;
-class PreForm;
 
 // What a line that leaves the ring is to the blocks of its file.
 enum class LineRole {
@@ -54,22 +55,35 @@ public:
     size_t BlockCount() const { return blocks.size(); }
 
 private:
+    // A block before it is written: a run of the file's lines, with what
+    // stands among them.  A file may hold many blocks (a user table every
+    // few lines), so a block costs no more than this until it is written:
+    // its lines are kept with those of every other block, and its engine
+    // is made only to write it.
     struct Block {
-        std::unique_ptr<PreForm> engine;
+        size_t first = 0;  // its lines in `lines`
+        size_t end = 0;
         int code = 0;  // the special format code it is written with
+        LineMeasures measures;
+        PassThroughLines passThrough;
+        std::vector<std::string> warnings;
     };
     OutputDocument* writer;
     FC& set;
     const int fileCode;
     // The whole file is one user table (format codes 5 and 6).
     const bool wholeFileIsUserTable;
+    // The lines of every block, in file order.
+    BlockLines lines;
     std::vector<Block> blocks;
     bool inUserTable = false;
     int userTableLine = 0;  // the line of the open user table's BEGIN_USER_TABLE
 
     // The block that takes the lines now: a new one when the newest is of
     // another kind (`userTable`) or `fresh` is asked for.
-    PreForm& Current(bool userTable, bool fresh = false);
+    Block& Current(bool userTable, bool fresh = false);
+    // Adds the line to the current block.
+    void Take(Block& block, const AnalysedLine& line);
     // A NEW_ROW, NEW_CELL or COLUMN_DETAILS line outside a user table.
     void ReportStrayDirective(const AnalysedLine& line);
 };

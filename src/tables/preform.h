@@ -83,20 +83,8 @@ public:
     int messageLevel = 0;
     bool messagesReportedEarly = false;  // some of the block's messages have been reported
 
-    // ---- The user's HTML among the block's lines ----
-    // HTML_LINE directives and the lines of a BEGIN_HTML block are the
-    // user's HTML: no lines of the block (its analysis never sees them), but
-    // written as they stand, unwrapped, outside the table: before the block
-    // when they stand above its last line of text, after it when they stand
-    // below.  RTF has no place for them (as for the HTML tag).  Their texts
-    // are packed one after the other in `passThroughText`.
-    struct PassThroughLine {
-        size_t offset = 0;  // in passThroughText
-        size_t length = 0;
-        size_t linesAbove = 0;  // the block's lines that stand above it
-    };
-    std::vector<PassThroughLine> passThroughLines;
-    std::string passThroughText;
+    // ---- The user's HTML among the block's lines (see PassThroughLines) ----
+    PassThroughLines passThrough;
 
     // ---- User-specified tables: the table being written by ParseUserTable ----
     struct UserTableState {
@@ -127,8 +115,8 @@ public:
     // smallest indent and the count of mail-header lines.
     void AddLine(const AnalysedLine& line);
     // Keeps the line's text as the user's HTML, at the block's end as it
-    // stands now (see PassThroughLine).
-    void AddPassThroughLine(const AnalysedLine& line);
+    // stands now.
+    void AddPassThroughLine(const AnalysedLine& line) { passThrough.Add(line, lines.size()); }
     // Appends one column (typical alignment and span 1, alphanumeric) and a
     // cell for it, placed at the origin of the block's first line.
     void AddColumn(int start, int gapEnd, int boundary, int score);
@@ -169,7 +157,7 @@ public:
     // Writes the user's HTML that stands above the block's last line of
     // text (`below` false) or below it (true).
     void WritePassThroughLines(bool below);
-    void WritePassThroughLine(const PassThroughLine& line);
+    void WritePassThroughLine(const PassThroughLines::Line& line);
 
     // ---- Block analysis (block_analysis.cpp) ----
     void Analyse();
