@@ -1,10 +1,12 @@
-// PreForm: the table engine of one input file.  The per-file conversion
-// hands it every line that leaves its ring of analysed lines, and at the
-// end of the file PreForm::Process writes the collected block through the
-// output document.  The engine's state is the sum of its stages', each
-// declared with its records in a header of its own:
-// - the block's lines and their counts (block_lines.h: PreFormLine,
-//   BlockLines, BlockLineState);
+// PreForm: the table engine of one block of an input file (a file without
+// user tables is one block).  The blocks of the file (file_blocks.h) give
+// it the block's lines once the whole input has been read, and
+// PreForm::Process writes the block through the output document.  The
+// engine's state is the sum of its stages', each declared with its records
+// in a header of its own:
+// - the block's lines and their counts, and the user's HTML among them
+//   (block_lines.h: PreFormLine, BlockLines, BlockLineState,
+//   PassThroughLines);
 // - the column statistics and the columns (columns.h: PositionStatistics,
 //   PreFormColumn, ColumnState);
 // - the table's decision, made before its first markup (table_decision.h:
