@@ -21,6 +21,9 @@
 //   OneCharLines    lines of a single character, 2 bytes with the line end
 //   DenseTags       a space-aligned table whose cells are dense with in-line
 //                   tags the program does not know
+//   UserTables      the space-aligned table with a user table of two rows
+//                   of two cells after every tenth row: a block every few
+//                   lines
 #pragma once
 
 #include <algorithm>
@@ -45,7 +48,8 @@ enum class Shape {
     ManyColumns,
     TaggedRows,
     OneCharLines,
-    DenseTags
+    DenseTags,
+    UserTables
 };
 
 // The fields of the wide table's header.
@@ -281,6 +285,17 @@ inline std::string MakeInput(Shape shape, size_t bytes) {
             for (unsigned n = 0; text.size() < bytes; ++n) {
                 text += MakeDenseTagRow(n);
                 text += '\n';
+            }
+            break;
+        case Shape::UserTables:
+            AppendTableHead(text, 0);
+            for (unsigned n = 1; text.size() < bytes; ++n) {
+                text += MakeRow(n);
+                text += '\n';
+                if (n % 10 != 0) continue;
+                text += "$_$_BEGIN_USER_TABLE\n$_$_NEW_ROW head\n$_$_NEW_CELL\nNote\n$_$_NEW_CELL\nRow\n";
+                text += "$_$_NEW_ROW\n$_$_NEW_CELL\nchecked\n$_$_NEW_CELL\n" + std::to_string(n) + "\n";
+                text += "$_$_END_USER_TABLE\n";
             }
             break;
         case Shape::Prose: AppendProse(text, bytes); break;

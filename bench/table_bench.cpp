@@ -160,6 +160,7 @@ constexpr ShapeName kShapes[] = {
     {Shape::CommaDelimited, "CommaDelimited"}, {Shape::CommaRecords, "CommaRecords"}, {Shape::Prose, "Prose"},
     {Shape::OneLongLine, "OneLongLine"}, {Shape::ShortLines, "ShortLines"},
     {Shape::Utf8Table, "Utf8Table"}, {Shape::WideTabbed, "WideTabbed"},
+    {Shape::UserTables, "UserTables"},
 };
 // clang-format on
 

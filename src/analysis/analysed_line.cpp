@@ -36,6 +36,7 @@ void AnalysedLine::ResetAnalysis(int keep) {
     leadingBlanks = -1;
     position.Clear();
     originPosition.Clear();
+    fileLine = 0;
     tagCode = kStatementNone;
     extraWrapWidth = 0;
     mark = 0;

@@ -106,6 +106,10 @@ public:
     std::array<int, 6> sectionLevels{-1, -1, -1, -1, -1, -1};
     SourcePosition position;
     SourcePosition originPosition;
+    // The line of the main input file it was read at, as an editor counts
+    // them (set by the conversion as the line is read; 0 when unknown):
+    // what a message about the line names.
+    int fileLine = 0;
     int tagCode = kStatementNone;
     int specialBlock = 0;  // kind of the special block the preprocessor was in
     std::unique_ptr<TextString> annotation;

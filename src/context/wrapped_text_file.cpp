@@ -40,8 +40,7 @@ void AppendEndPreMarker(FC* policies, WrappedTextFile* reader) {
 }
 
 WrappedTextFile::~WrappedTextFile() {
-    pendingLines.Clear();
-    nextPending = 0;
+    ClearPending();
     // A later reader may be built at this one's address: it must not take
     // this reader's remainder.
     if (gHeldBack.owner == this) ResetHeldBackRemainder();
@@ -52,22 +51,35 @@ int WrappedTextFile::WriteWrapped(TextLine* line) {
     return WriteWrappedLine(this, line, 0, 0, 0);
 }
 
+void WrappedTextFile::ClearPending() {
+    pendingLines.Clear();
+    nextPending = 0;
+    ownPending.clear();
+}
+
+void WrappedTextFile::InsertPending(const char* text) {
+    pendingLines.InsertAt(nextPending, text);
+    if (static_cast<size_t>(nextPending) < ownPending.size())
+        ownPending.insert(ownPending.begin() + nextPending, false);
+}
+
+void WrappedTextFile::MarkPendingAsOwn() {
+    ownPending.assign(static_cast<size_t>(pendingLines.count), true);
+    for (int i = 0; i < nextPending && i < pendingLines.count; ++i) ownPending[static_cast<size_t>(i)] = false;
+}
+
 bool WrappedTextFile::TakePendingLine(TextLine& line, FC& policies, int* accepted) {
     const StringListEntry* entry = pendingLines.GetAt(nextPending);
     if (!entry) {
         // An index left beyond the list (the list emptied by someone else).
-        if (nextPending != 0) {
-            pendingLines.Clear();
-            nextPending = 0;
-        }
+        if (nextPending != 0) ClearPending();
         return false;
     }
     line.Append(entry->text);
+    lastLineIsOwn =
+        static_cast<size_t>(nextPending) < ownPending.size() && ownPending[static_cast<size_t>(nextPending)];
     ++nextPending;
-    if (nextPending >= pendingLines.count) {
-        pendingLines.Clear();
-        nextPending = 0;
-    }
+    if (nextPending >= pendingLines.count) ClearPending();
     *accepted = GatherCharsetStatistics(line, &policies);
     return true;
 }
@@ -80,6 +92,7 @@ void WrappedTextFile::ReportReadWarnings(FC& policies) {
 
 int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
     int result = 0;
+    lastLineIsOwn = false;
 
     if (gHeldBack.owner == this) {
         // The remainder of a form-feed line: delivered as it is, without a
@@ -100,6 +113,7 @@ int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
             // then, without a stop in the history.
             const bool intoLine = line.length == 0;
             if (intoLine ? ReadRawLineInto(line) : ReadRawLine()) {
+                lastLineIsOwn = false;
                 ReportReadWarnings(policies);
                 if (linesToSkip > 0) {
                     --linesToSkip;

@@ -4,6 +4,8 @@
 // which output lines are written with word wrapping.
 #pragma once
 
+#include <vector>
+
 #include "foundation/string_list.h"
 #include "foundation/text_file.h"
 #include "foundation/text_line.h"
@@ -22,6 +24,9 @@ public:
     int nextPending = 0;  // index of the next pending line to deliver
     int endOfInputSeen = 0;  // the file ran dry and the end marker was considered
     int linesToSkip = 0;  // file lines still to drop at the start of the file
+    // The line delivered last was one of the program's own (see
+    // MarkPendingAsOwn), not a line of the user's text.
+    bool lastLineIsOwn = false;
 
     WrappedTextFile() = default;
     // Empties the pending list; a held-back remainder of this reader is
@@ -51,14 +56,24 @@ public:
     // Queues a line to be delivered after the lines already queued.
     void AppendPending(const char* text) { pendingLines.Add(text); }
     // Inserts a line so that it is the very next one delivered.
-    void InsertPending(const char* text) { pendingLines.InsertAt(nextPending, text); }
+    void InsertPending(const char* text);
+    // The lines queued so far are the program's own (the definitions and the
+    // page marker a rule set adds to every file), not the user's text: when
+    // one is delivered, lastLineIsOwn is set.
+    void MarkPendingAsOwn();
     // Number of queued lines not yet delivered.
     int PendingCount() const { return pendingLines.count - nextPending; }
 
 private:
+    // Which pending lines are the program's own: one mark a pending line
+    // from the first (index 0 of pendingLines) up to the last marked one;
+    // the lines after those are the user's.
+    std::vector<bool> ownPending;
+
     // Appends the next pending line to `line` and runs the acceptance test;
     // false when no pending line is left.  *accepted tells the test's result.
     bool TakePendingLine(TextLine& line, FC& policies, int* accepted);
+    void ClearPending();
 };
 
 // Writes `line` to `file`, cut into pieces of at most the file's width at its

@@ -147,6 +147,9 @@ public:
     bool ReadRawLineInto(TextString& to);
     // Name of the top file, or null when none is open.
     const char* GetTopFileName() const { return depth > 0 ? fileNames.back().c_str() : nullptr; }
+    // The lines read so far from the file opened first (a line of a file it
+    // includes counts as the line that included it); 0 when none is open.
+    int MainFileLineNumber() const { return fileStates.empty() ? 0 : fileStates.front().lineNumber; }
 
 private:
     enum class Encoding { Unknown, EightBit, Utf8, LittleEndian16, BigEndian16 };

@@ -26,6 +26,12 @@ std::string_view WithoutTrailingBlanks(const TextString& text) {
     return std::string_view(text.buffer, n);
 }
 
+bool HasNonBlank(LineText text) {
+    for (int i = 0; i < text.length; ++i)
+        if (!IsBlankOrTab(text.buffer[i])) return true;
+    return false;
+}
+
 // Whether two texts hold the same bytes.
 bool SameText(const TextString& a, const TextString& b) {
     return a.length == b.length &&
@@ -456,7 +462,7 @@ void TabRuns::Decode(std::string_view layout, const unsigned char* runs, TextStr
     out.SubString(0, static_cast<int>(write + rest));
 }
 
-PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
+PreFormLine* BlockLines::NextRecord() {
     if (count % kChunkLines == 0) {
         if (runChunksUsed == runChunks) {
             runChunks = runs.empty() ? kFirstRunChunks : kRunChunks;
@@ -471,12 +477,46 @@ PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
         chunks.push_back(reinterpret_cast<PreFormLine*>(runs.back().data() + runChunksUsed * kChunkBytes));
         ++runChunksUsed;
     }
-    PreFormLine* at = chunks.back() + count % kChunkLines;
+    return chunks.back() + count % kChunkLines;
+}
+
+PreFormLine& BlockLines::Add(const AnalysedLine& line, bool utf8Text) {
+    PreFormLine* at = NextRecord();
     const LineTextArena::LineScope scope(texts, count);
     PreFormLine& record = *new (at) PreFormLine(line, texts, utf8Text);
     NotePosition(line.position);
     ++count;
     return record;
+}
+
+PreFormLine& BlockLines::AddCopy(const BlockLines& from, size_t i) {
+    PreFormLine* at = NextRecord();
+    PreFormLine& record = *new (at) PreFormLine(*from[i]);
+    NotePosition(from.Position(i));
+    ++count;
+    return record;
+}
+
+void LineMeasures::Note(const PreFormLine& line, const AnalysedLine& analysed) {
+    // A CHANGE_POLICY line is no part of the block's layout.  The line's
+    // indent counts here only: the record does not keep it.
+    const int indent = analysed.leadingBlanks > 0 ? analysed.leadingBlanks : 0;
+    if (line.lineType != kStatementChangePolicy && line.length - indent > 0) {
+        if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
+        if (shortestLength < 0 || line.length < shortestLength) shortestLength = line.length;
+        if (indent < smallestIndent && HasNonBlank(line.Layout()) && line.length > 0 &&
+            !IsRuleLine(analysed.textIsTagged ? analysed.taggedText->buffer : analysed.buffer))
+            smallestIndent = indent;
+    }
+    if (analysed.HasFlag(kFlagHeaderLine)) ++mailHeaderLineCount;
+}
+
+void PassThroughLines::Add(const AnalysedLine& line, size_t linesAbove) {
+    const TextString& current = line.textIsTagged ? static_cast<const TextString&>(line.taggedText) : line;
+    // Up to a NUL byte, as a copy of the text keeps it.
+    const size_t length = strnlen(current.buffer, static_cast<size_t>(current.length > 0 ? current.length : 0));
+    lines.push_back(Line{text.size(), length, linesAbove});
+    text.append(current.buffer, length);
 }
 
 void BlockLines::StartPositionRun(const SourcePosition& position) {

@@ -53,6 +53,10 @@ public:
     LineTextArena() = default;
     LineTextArena(const LineTextArena&) = delete;
     LineTextArena& operator=(const LineTextArena&) = delete;
+    // The bytes stay where they are: texts read before a move keep their
+    // values.
+    LineTextArena(LineTextArena&&) noexcept = default;
+    LineTextArena& operator=(LineTextArena&&) noexcept = default;
     ~LineTextArena();
 
     // `bytes` fresh bytes, at an address aligned to `align` (a power of two
@@ -370,6 +374,9 @@ public:
     BlockLines() = default;
     BlockLines(const BlockLines&) = delete;
     BlockLines& operator=(const BlockLines&) = delete;
+    // Records and texts stay where they are.
+    BlockLines(BlockLines&&) noexcept = default;
+    BlockLines& operator=(BlockLines&&) noexcept = default;
 
     size_t size() const { return count; }
     bool empty() const { return count == 0; }
@@ -381,6 +388,10 @@ public:
 
     // Appends the record of an analysed line (see PreFormLine).
     PreFormLine& Add(const AnalysedLine& line, bool utf8Text);
+    // Appends a copy of line i of `from`, at its position: the copy shares
+    // the texts of the line in `from`, which must outlive these lines
+    // (and keep those texts: see ReleaseTextsBefore).
+    PreFormLine& AddCopy(const BlockLines& from, size_t i);
     // PreFormLine::SetLayout and CutLayoutFront of line i, its new bytes
     // noted as the line's own (see LineTextArena::ReleaseBefore).
     void SetLayout(size_t i, std::string_view text);
@@ -442,6 +453,8 @@ private:
         }
     };
     std::vector<PositionRun> positionRuns;
+    // The place of the next record.
+    PreFormLine* NextRecord();
     // The record Position or PositionOf was asked of last, and its
     // position.  (Records and their positions never change.)
     mutable const PreFormLine* positionAsked = nullptr;
@@ -480,6 +493,43 @@ inline bool IsTableTextLine(const PreFormLine& line) {
            line.lineType != kLineIgnored;
 }
 
+// The user's HTML among a block's lines: HTML_LINE directives and the lines
+// of a BEGIN_HTML block are no lines of the block (its analysis never sees
+// them), but are written as they stand, unwrapped, outside the table: before
+// the block when they stand above its last line of text, after it when they
+// stand below (a block written as text keeps them in place).  RTF has no
+// place for them (as for the HTML tag).  Their texts are packed one after
+// the other.
+struct PassThroughLines {
+    struct Line {
+        size_t offset = 0;  // in `text`
+        size_t length = 0;
+        size_t linesAbove = 0;  // the block's lines that stand above it
+    };
+    std::vector<Line> lines;
+    std::string text;
+
+    // Keeps the text of `line` as it was read (neither escaped nor
+    // converted, see AnalysedLine::TidyLine), with `linesAbove` lines of
+    // the block above it.
+    void Add(const AnalysedLine& line, size_t linesAbove);
+    std::string_view TextOf(const Line& line) const {
+        return std::string_view(text).substr(line.offset, line.length);
+    }
+};
+
+// The measures of a block taken as its lines come in: the longest and
+// shortest line of text, the smallest indent, the mail-header lines.
+struct LineMeasures {
+    int longestLength = -1;
+    int shortestLength = -1;
+    int smallestIndent = 80;
+    int mailHeaderLineCount = 0;
+
+    // Counts `line`, the record made of `analysed`, in.
+    void Note(const PreFormLine& line, const AnalysedLine& analysed);
+};
+
 // The engine's lines and their counts (a stage of PreForm).
 struct BlockLineState {
     // ---- Counters ----
@@ -498,4 +548,15 @@ struct BlockLineState {
     int longestLength = -1;
     int shortestLength = -1;
     int smallestIndent = 80;
+
+    // The measures as LineMeasures keeps them, and back.
+    LineMeasures Measures() const {
+        return LineMeasures{longestLength, shortestLength, smallestIndent, mailHeaderLineCount};
+    }
+    void TakeMeasures(const LineMeasures& measures) {
+        longestLength = measures.longestLength;
+        shortestLength = measures.shortestLength;
+        smallestIndent = measures.smallestIndent;
+        mailHeaderLineCount = measures.mailHeaderLineCount;
+    }
 };

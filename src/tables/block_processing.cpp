@@ -126,40 +126,37 @@ void PreForm::Process(int specialFormatCode) {
 
     if (HasContent(*this)) {
         Analyse();
-
-        if (isUserTable) {
-            ParseUserTable();
-        } else if (isDelimited) {
-            releaseWrittenTexts = true;
-            ParseTable(kParseTable);
-        } else if (isUnderwriter) {
-            Message("PROGRAM ERROR : Underwriter sections not supported in this variant", kLevelAlways);
-        } else if (isInversePyramid) {
-            OutputInversePyramid();
-        } else if (isDiagram || (looksLikeDiagram && !isTable && !isCode && !isPreformatted)) {
-            // A single real line is not worth a diagram.
-            if (lineCount - headerLineCount - blankLineCount > 1 || isDiagram)
-                OutputPreformatted();
-            else
-                OutputAsNormal();
-        } else if (isCode || (looksLikeCode && !isTable && !isPreformatted)) {
-            if (config && config->GetInt(TabPol::UseCodeMarkup))
-                OutputCodeSample();
-            else
-                OutputPreformatted();
-        } else if (looksLikeMailHeader) {
-            OutputMailHeader();
-        } else if (isPreformatted) {
-            OutputPreformatted();
-        } else if (isTextBlock) {
-            OutputTextBlock();
-        } else if (isTable ||
-                   (lineCount - headerLineCount - ruleLineCount - blankLineCount >= 2 && looksLikeTable)) {
-            releaseWrittenTexts = !canUseDefinitionList;
-            ParseTable(canUseDefinitionList ? kParseDefinitionList : kParseTable);
-        } else {
-            OutputAsNormal();
+        const BlockOutput output = ChooseOutput(config);
+        // Text keeps the user's HTML where it stands; every other kind of
+        // block has it before and after.
+        const bool inPlace = output == BlockOutput::kText;
+        if (!inPlace) WritePassThroughLines(false);
+        switch (output) {
+            case BlockOutput::kUserTable: ParseUserTable(); break;
+            case BlockOutput::kDelimitedTable:
+                releaseWrittenTexts = true;
+                ParseTable(kParseTable);
+                break;
+            case BlockOutput::kRefused:
+                Message("PROGRAM ERROR : Underwriter sections not supported in this variant", kLevelAlways);
+                break;
+            case BlockOutput::kInversePyramid: OutputInversePyramid(); break;
+            case BlockOutput::kPreformatted: OutputPreformatted(); break;
+            case BlockOutput::kCodeSample: OutputCodeSample(); break;
+            case BlockOutput::kMailHeader: OutputMailHeader(); break;
+            case BlockOutput::kTextBlock: OutputTextBlock(); break;
+            case BlockOutput::kTable:
+                releaseWrittenTexts = !canUseDefinitionList;
+                ParseTable(canUseDefinitionList ? kParseDefinitionList : kParseTable);
+                break;
+            case BlockOutput::kText: OutputAsNormal(); break;
         }
+        if (!inPlace) WritePassThroughLines(true);
+    } else {
+        // Nothing to write, but the policies change where the lines stand.
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i]->lineType == kStatementChangePolicy) ApplyPolicyLine(static_cast<int>(i));
+        WritePassThroughLines(true);
     }
 
     releaseWrittenTexts = false;
@@ -167,6 +164,27 @@ void PreForm::Process(int specialFormatCode) {
     context->blockOutputInProgress = 0;
     ReportBlockMessages(*this, context);
     context->trackers.codeLocation = savedLocation;
+}
+
+PreForm::BlockOutput PreForm::ChooseOutput(const TabConfig* config) const {
+    if (isUserTable) return BlockOutput::kUserTable;
+    if (isDelimited) return BlockOutput::kDelimitedTable;
+    if (isUnderwriter) return BlockOutput::kRefused;
+    if (isInversePyramid) return BlockOutput::kInversePyramid;
+    if (isDiagram || (looksLikeDiagram && !isTable && !isCode && !isPreformatted)) {
+        // A single real line is not worth a diagram.
+        return lineCount - headerLineCount - blankLineCount > 1 || isDiagram ? BlockOutput::kPreformatted
+                                                                             : BlockOutput::kText;
+    }
+    if (isCode || (looksLikeCode && !isTable && !isPreformatted))
+        return config && config->GetInt(TabPol::UseCodeMarkup) ? BlockOutput::kCodeSample
+                                                               : BlockOutput::kPreformatted;
+    if (looksLikeMailHeader) return BlockOutput::kMailHeader;
+    if (isPreformatted) return BlockOutput::kPreformatted;
+    if (isTextBlock) return BlockOutput::kTextBlock;
+    if (isTable || (lineCount - headerLineCount - ruleLineCount - blankLineCount >= 2 && looksLikeTable))
+        return BlockOutput::kTable;
+    return BlockOutput::kText;
 }
 
 void PreForm::SetSpecialFormat(int specialFormatCode) {
@@ -243,6 +261,30 @@ void PreForm::Message(const char* text, int level) {
     if (level < kLevelAlways - policies->GetInt(Pol::ErrorReportingLevel)) return;
     if (level > messageLevel) messageLevel = level;
     HoldMessage(text);
+}
+
+void PreForm::WritePassThroughLines(bool below) {
+    if (passThrough.lines.empty()) return;
+    // The lines up to the last one of text; the user's HTML among them
+    // stands above or inside the table.
+    size_t textEnd = 0;
+    for (size_t i = lines.size(); i > 0; --i) {
+        const PreFormLine& line = *lines[i - 1];
+        if (IsTableTextLine(line) && HasNonBlankText(line.Layout())) {
+            textEnd = i;
+            break;
+        }
+    }
+    for (const PassThroughLines::Line& line : passThrough.lines)
+        if ((line.linesAbove >= textEnd) == below) WritePassThroughLine(line);
+}
+
+void PreForm::WritePassThroughLine(const PassThroughLines::Line& line) {
+    if (!htmlOutput || !htmlWriter) return;
+    TextString& text = scratchBuffers.passThroughLine;
+    const std::string_view bytes = passThrough.TextOf(line);
+    text.AssignChars(bytes.data(), static_cast<int>(bytes.size()));
+    htmlWriter->WriteText(policies, htmlWriter, text.buffer);
 }
 
 void PreForm::ApplyPolicyLine(int lineIndex) {

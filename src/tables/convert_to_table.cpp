@@ -24,7 +24,7 @@
 #include "platform/heap_blocks.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
-#include "tables/preform.h"
+#include "tables/file_blocks.h"
 
 namespace {
 
@@ -204,12 +204,12 @@ void AnnounceFile(FC& master, Context& context, const TextString& inputPath) {
 int Before(int slot) { return slot == 0 ? kLineRingSize - 1 : slot - 1; }
 int After(int slot) { return slot == kLineRingSize - 1 ? 0 : slot + 1; }
 
-// The ring of analysed lines of one file, with the table engine that takes
-// the lines leaving it.  Every record is linked after the one read before
-// it; the ring owns its records.
+// The ring of analysed lines of one file, with the blocks of the file that
+// take the lines leaving it.  Every record is linked after the one read
+// before it; the ring owns its records.
 class LineRing {
 public:
-    LineRing(FC& set, PreForm& engine) : set(set), engine(engine), slots(kLineRingSize) {
+    LineRing(FC& set, FileBlocks& blocks) : set(set), blocks(blocks), slots(kLineRingSize) {
         slots[0] = std::make_unique<AnalysedLine>();
     }
     ~LineRing() {
@@ -270,7 +270,7 @@ public:
 
 private:
     FC& set;
-    PreForm& engine;
+    FileBlocks& blocks;
     std::vector<std::unique_ptr<AnalysedLine>> slots;
     int index = 0;
     bool wrapped = false;
@@ -280,14 +280,12 @@ private:
         Notify(RingEvent::Analysed, line);
     }
     void HandOn(AnalysedLine& line) {
-        if (!IsPassedToTableEngine(line.lineType)) return;
         // No analysis reads this record again (it is the oldest of the ring,
         // or the input has ended): a long line's analysis texts go before
-        // the engine copies the line.
+        // the blocks copy the line.
         line.ReleaseAnalysisTexts();
         line.GiveBackCurrentText();
-        engine.AddLine(line);
-        Notify(RingEvent::HandedOn, line);
+        if (blocks.AddLine(line)) Notify(RingEvent::HandedOn, line);
     }
 };
 
@@ -333,28 +331,6 @@ bool CloseWriter(OutputDocument& writer, FC& set, Context& context) {
 }
 
 }  // namespace
-
-bool IsPassedToTableEngine(int lineType) {
-    // CHANGE_POLICY lines of the output policies go to the engine, which
-    // applies them where they stand.
-    switch (lineType) {
-        case kStatementEndIgnore:
-        case kStatementReserved:
-        case kStatementEndSpecialBlock:
-        case kStatementBeginContents:
-        case kStatementEndContents:
-        case kStatementResetBlock:
-        case kStatementDefineVariable:
-        case kStatementResetHTMLFragment:
-        case kStatementResetTextFragment:
-        case kStatementAllow:
-        case kStatementDisallow:
-        case kStatementBeginUserTable:
-        case -1:
-        case -4: return false;
-        default: return true;
-    }
-}
 
 TextString OutputFilePath(FC& master, FC& run, Context& context, const TextString& inputPath,
                           const TextString& outputLocation) {
@@ -490,40 +466,45 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
         return false;
     }
 
-    // The ring, the engine, the default definitions.
+    // The ring, the blocks, the default definitions.
     {
-        PreForm engine(writer.get(), &file, nullptr);
-        if (context.outputFormat == kOutputRTF)
-            engine.SetRTFWriter(writer.get());
-        else
-            engine.SetHTMLWriter(writer.get());
+        FileBlocks blocks(writer.get(), file, specialFormatCode);
         state.htmlOutput = 1;
         DefineDefaultFolioBlocks(&file, &reader);
+        // What the program queued so far is no text of the user's.
+        reader.MarkPendingAsOwn();
 
         // Read, analyse, hand on.
-        LineRing ring(file, engine);
+        LineRing ring(file, blocks);
         ReadingPosition reading;
         // The ring's current record is always fresh or just recycled, so the
         // reader need not reset it again.
         while (ReadPreprocessedLine(reader, ring.Current(), file, true)) {
             AnalysedLine& line = ring.Current();
+            line.fileLine = reader.MainFileLineNumber();
             HandleDefinitionLine(file, context, reading, line);
+            // A line the program added (a rule set's page marker) is no line
+            // of the table; its definitions are kept.
+            if (reader.lastLineIsOwn && line.tagCode == kStatementNone) line.lineType = kLineConsumed;
             Notify(RingEvent::Read, line);
             ring.LineRead(reading.linesRead);
         }
 
-        // The end of the input: the last lines, then the block is written.
+        // The end of the input: the last lines, then the blocks are written.
         ring.Flush(LinesToIgnoreAtEnd(file));
+        blocks.EndOfInput();
         // The head waited for the whole input (see OutputDocument::deferHead).
         writer->WriteDeferredHead();
-        engine.Process(specialFormatCode);
+        blocks.Process();
 
-        // The document foot.
+        // The document foot.  A footer fragment defined anywhere in the
+        // input is the page's, as one defined before the table: the lookup
+        // from no position sees every definition, and of several the last.
         if (context.outputFormat == kOutputHTML) {
             TextString footer = file.GetText(Pol::HTMLFooterFile);
             int index = -1;
-            if (state.defines.FindPreviousDefinition(kDefinitionFragment, TextString("HTML_FOOTER"), reading.current,
-                                                     0, &index, true))
+            if (state.defines.FindPreviousDefinition(kDefinitionFragment, TextString("HTML_FOOTER"),
+                                                     SourcePosition(), 0, &index, true))
                 footer = "*HTML_FOOTER*";
             PageEndOptions options;
             options.pageOption = 1;

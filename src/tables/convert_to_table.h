@@ -3,8 +3,9 @@
 // writer for the output format (which writes the document head), reads the
 // file line by line through the preprocessor into a ring of 40 analysed
 // lines (a line is analysed once its successor has been read), hands each
-// line that leaves the ring to the table engine, and at the end lets the
-// engine write the block, writes the document foot and closes the files.
+// line that leaves the ring to the blocks of the file (file_blocks.h), and
+// at the end has the blocks written, writes the document foot and closes
+// the files.
 #pragma once
 
 #include "foundation/text_string.h"
@@ -35,12 +36,6 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
 // the output format has no writer.
 TextString OutputFilePath(FC& master, FC& run, Context& context, const TextString& inputPath,
                           const TextString& outputLocation);
-
-// Whether a line of this type goes on to the table engine: directive lines
-// that have done their work (CHANGE_POLICY, ignore and contents sections,
-// resets, variables, ALLOW/DISALLOW, user tables) and consumed lines (-1,
-// -4) never do.
-bool IsPassedToTableEngine(int lineType);
 
 // What happens to a line in the ring: it was read (and its positions set),
 // it was analysed, it was handed to the table engine.

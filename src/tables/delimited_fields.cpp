@@ -3,7 +3,8 @@
 // Bounds that keep any input linear:
 // - a record runs over at most kMaxRecordLines lines: a quote still open at
 //   the end of the last of them (or of the block, or before a directive
-//   line) is taken as it stands, and the record is its first line alone;
+//   line: of a conversion only CHANGE_POLICY lines reach the block) is taken
+//   as it stands, and the record is its first line alone;
 // - a record that fails so is looked for from each of its lines once more,
 //   but none of them can open a record (see QuotedFieldRunsOn), so every line
 //   is read at most twice.

@@ -315,7 +315,12 @@ void PreForm::OutputAsNormal() {
         RTF_SetStyleIfChanged(&set, AsRTF(rtfWriter), kRTFParagraphOrdinary, set.GetIndentLevel(leftMargin));
 
     OutputDocument* document = htmlOutput ? htmlWriter : rtfWriter;
+    // The user's HTML goes where it stands among the lines: `next` is the
+    // first of it not written yet.
+    size_t next = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
+        for (; next < passThrough.lines.size() && passThrough.lines[next].linesAbove <= i; ++next)
+            WritePassThroughLine(passThrough.lines[next]);
         const PreFormLine& line = *lines[i];
         const int type = line.lineType;
         // A rule drawn in the text (a line of dashes, an underline) has no
@@ -367,6 +372,7 @@ void PreForm::OutputAsNormal() {
         HTML_ChangeIndentLevel(htmlWriter, 0, &set);
         Write(htmlWriter, &set, endComment);
     }
+    for (; next < passThrough.lines.size(); ++next) WritePassThroughLine(passThrough.lines[next]);
 }
 
 // ---------------------------------------------------------------------------

@@ -21,16 +21,6 @@
 #include "policies/tab_config.h"
 #include "tables/row_writers.h"
 
-namespace {
-
-bool HasNonBlank(LineText text) {
-    for (int i = 0; i < text.length; ++i)
-        if (!IsBlankOrTab(text.buffer[i])) return true;
-    return false;
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // The engine
 
@@ -62,20 +52,11 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
     // Columns are measured in display positions: only a line of UTF-8 text
     // with characters beyond ASCII needs them counted.
     const bool utf8Text = policies && policies->context && policies->context->documentState.utf8Text;
-    PreFormLine& line = lines.Add(analysed, utf8Text);
+    const PreFormLine& line = lines.Add(analysed, utf8Text);
     lineCount = static_cast<int>(lines.size());
-
-    // A CHANGE_POLICY line is no part of the block's layout.  The line's
-    // indent counts here only: the record does not keep it.
-    const int indent = analysed.leadingBlanks > 0 ? analysed.leadingBlanks : 0;
-    if (line.lineType != kStatementChangePolicy && line.length - indent > 0) {
-        if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
-        if (shortestLength < 0 || line.length < shortestLength) shortestLength = line.length;
-        if (indent < smallestIndent && HasNonBlank(line.Layout()) && line.length > 0 &&
-            !IsRuleLine(analysed.textIsTagged ? analysed.taggedText->buffer : analysed.buffer))
-            smallestIndent = indent;
-    }
-    if (analysed.HasFlag(kFlagHeaderLine)) ++mailHeaderLineCount;
+    LineMeasures measures = Measures();
+    measures.Note(line, analysed);
+    TakeMeasures(measures);
 }
 
 void PreForm::AddColumn(int start, int gapEnd, int boundary, int score) {

@@ -1,10 +1,12 @@
-// PreForm: the table engine of one input file.  The per-file conversion
-// hands it every line that leaves its ring of analysed lines, and at the
-// end of the file PreForm::Process writes the collected block through the
-// output document.  The engine's state is the sum of its stages', each
-// declared with its records in a header of its own:
-// - the block's lines and their counts (block_lines.h: PreFormLine,
-//   BlockLines, BlockLineState);
+// PreForm: the table engine of one block of an input file (a file without
+// user tables is one block).  The blocks of the file (file_blocks.h) give
+// it the block's lines once the whole input has been read, and
+// PreForm::Process writes the block through the output document.  The
+// engine's state is the sum of its stages', each declared with its records
+// in a header of its own:
+// - the block's lines and their counts, and the user's HTML among them
+//   (block_lines.h: PreFormLine, BlockLines, BlockLineState,
+//   PassThroughLines);
 // - the column statistics and the columns (columns.h: PositionStatistics,
 //   PreFormColumn, ColumnState);
 // - the table's decision, made before its first markup (table_decision.h:
@@ -19,6 +21,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -85,6 +88,9 @@ public:
     int messageLevel = 0;
     bool messagesReportedEarly = false;  // some of the block's messages have been reported
 
+    // ---- The user's HTML among the block's lines (see PassThroughLines) ----
+    PassThroughLines passThrough;
+
     // ---- User-specified tables: the table being written by ParseUserTable ----
     struct UserTableState {
         int columns = 0;  // the table's column count: the most NEW_CELLs in one row
@@ -113,6 +119,9 @@ public:
     // Appends one line and updates the longest and shortest lengths, the
     // smallest indent and the count of mail-header lines.
     void AddLine(const AnalysedLine& line);
+    // Keeps the line's text as the user's HTML, at the block's end as it
+    // stands now.
+    void AddPassThroughLine(const AnalysedLine& line) { passThrough.Add(line, lines.size()); }
     // Appends one column (typical alignment and span 1, alphanumeric) and a
     // cell for it, placed at the origin of the block's first line.
     void AddColumn(int start, int gapEnd, int boundary, int score);
@@ -136,6 +145,24 @@ public:
     void ReportHeldMessages(int level);
     // Applies the CHANGE_POLICY line at that index of the block.
     void ApplyPolicyLine(int lineIndex);
+    // How a block is written, as its kind and the analysis decide.
+    enum class BlockOutput {
+        kUserTable,
+        kDelimitedTable,
+        kRefused,  // the underwriter kind
+        kInversePyramid,
+        kPreformatted,
+        kCodeSample,
+        kMailHeader,
+        kTextBlock,
+        kTable,
+        kText,  // ordinary text (OutputAsNormal)
+    };
+    BlockOutput ChooseOutput(const TabConfig* config) const;
+    // Writes the user's HTML that stands above the block's last line of
+    // text (`below` false) or below it (true).
+    void WritePassThroughLines(bool below);
+    void WritePassThroughLine(const PassThroughLines::Line& line);
 
     // ---- Block analysis (block_analysis.cpp) ----
     void Analyse();

@@ -56,6 +56,7 @@ struct EngineScratch {
         TextString stubCell;  // OutputHtmlCell
         TextString indentCell;  // OutputHtmlCell
         TextString cleanedText;  // OutputHtmlCell
+        TextString passThroughLine;  // WritePassThroughLine
         // OutputHtmlCell (made on first use): the cell's text as the tidy
         // passes take it, with their rule lists and scratch texts.
         std::unique_ptr<TidyBuffer> tidy;

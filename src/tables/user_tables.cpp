@@ -81,12 +81,27 @@ bool StartsWithKeyword(const TextString& text, const TextString& keyword) {
     return !IsAsciiAlnum(next) && next != '_';
 }
 
+}  // namespace
+
+int UserTableDirectiveOf(const FC& set, const Context& context, const TextString& text) {
+    const TextString& prefix = set.GetText(Pol::DirectiveDelimiter);
+    if (prefix.IsEmpty() || !text.StartsWith(prefix.buffer, 0)) return -1;
+    for (const int slot : {kDirNewRow, kDirNewCell, kDirColumnDetails})
+        if (StartsWithKeyword(text, context.directives[slot])) return slot;
+    return -1;
+}
+
+namespace {
+
 LineKind KindOf(const FC& set, const Context& context, const TextString& text) {
     const TextString& prefix = set.GetText(Pol::DirectiveDelimiter);
     if (prefix.IsEmpty() || !text.StartsWith(prefix.buffer, 0)) return LineKind::Text;
-    if (StartsWithKeyword(text, context.directives[kDirNewRow])) return LineKind::NewRow;
-    if (StartsWithKeyword(text, context.directives[kDirNewCell])) return LineKind::NewCell;
-    if (StartsWithKeyword(text, context.directives[kDirColumnDetails])) return LineKind::ColumnDetails;
+    switch (UserTableDirectiveOf(set, context, text)) {
+        case kDirNewRow: return LineKind::NewRow;
+        case kDirNewCell: return LineKind::NewCell;
+        case kDirColumnDetails: return LineKind::ColumnDetails;
+        default: break;
+    }
     if (StartsWithKeyword(text, context.directives[kDirLineRule]) ||
         StartsWithKeyword(text, context.directives[kDirBeginUserTable]))
         return LineKind::CellDirective;

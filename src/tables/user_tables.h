@@ -9,6 +9,8 @@
 #include "foundation/text_string.h"
 #include "tables/preform.h"
 
+class Context;
+
 // The cells of the header part or the data part of one table section.  Row
 // numbers count from 1 within the section, column numbers from 1 within the
 // row.  PreForm::PlaceUserTableCells fills the placement fields.
@@ -56,3 +58,9 @@ public:
 // (points), "in"/"ins" (72 points) or "cm" (28.346456692913385 points),
 // rounded to whole points.  False when the text is not such a width.
 bool ParseUserColumnWidth(const TextString& text, int* points);
+
+// The user-table directive `text` begins with (NEW_ROW, NEW_CELL or
+// COLUMN_DETAILS, as the context's directive keywords spell them, in any
+// case, as a whole word): its keyword slot (kDirNewRow ...), or -1 for any
+// other text.
+int UserTableDirectiveOf(const FC& set, const Context& context, const TextString& text);

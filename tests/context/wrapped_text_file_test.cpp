@@ -123,6 +123,28 @@ TEST_F(ReaderTest, PendingLinesAndTheHeldBackRemainder) {
     EXPECT_EQ(ReadAll(reader, set), Lines({"late"}));
 }
 
+// The lines queued before MarkPendingAsOwn are the program's own; a line
+// inserted among them, one queued later and the file's lines are not.
+TEST_F(ReaderTest, OwnLinesAreToldFromTheUsersLines) {
+    WrappedTextFile reader;
+    ASSERT_TRUE(reader.OpenForRead(Write("file 1\nfile 2\n").c_str()));
+    reader.AppendPending("own 1");
+    reader.AppendPending("own 2");
+    reader.MarkPendingAsOwn();
+    reader.AppendPending("queued later");
+    std::vector<std::pair<std::string, bool>> read;
+    for (int n = 0; n < 10; ++n) {
+        const std::string text = Next(reader, set);
+        if (text == "<end>") break;
+        read.emplace_back(text, reader.lastLineIsOwn);
+        if (text == "own 1") reader.InsertPending("inserted");
+    }
+    const std::vector<std::pair<std::string, bool>> expected = {{"own 1", true},   {"inserted", false},
+                                                                {"own 2", true},   {"queued later", false},
+                                                                {"file 1", false}, {"file 2", false}};
+    EXPECT_EQ(read, expected);
+}
+
 TEST_F(ReaderTest, RemainderStaysWithItsReaderAndInput) {
     WrappedTextFile reader;
     ASSERT_TRUE(reader.OpenForRead(Write("\fTitle\nsecond\n").c_str()));

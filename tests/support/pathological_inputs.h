@@ -149,6 +149,17 @@ inline std::string LineOfEmphasisPhrases(size_t scale) { return LineOfRepeated("
 // is not begun again from every start.
 inline std::string LineOfUnclosedEmphasis(size_t scale) { return LineOfRepeated("*a ", Scaled(200000, scale)); }
 
+// 20,000 user tables of one cell, each followed by a line of a table: a
+// block every few lines (every block is kept until the input has been read).
+inline std::string ManyUserTables(size_t scale) {
+    std::string text;
+    for (size_t i = 0; i < Scaled(20000, scale); ++i) {
+        text += "$_$_BEGIN_USER_TABLE\n$_$_NEW_ROW\n$_$_NEW_CELL\n" + Word(i) + "\n$_$_END_USER_TABLE\n";
+        text += "Item " + std::to_string(i) + "    " + Word(i) + "\n";
+    }
+    return text + "END\n";
+}
+
 struct Input {
     const char* name;
     std::string (*make)(size_t scale);
@@ -172,6 +183,7 @@ inline const Input kInputs[] = {
     {"LineOfEmphasisedWords", LineOfEmphasisedWords, "END"},
     {"LineOfEmphasisPhrases", LineOfEmphasisPhrases, "END"},
     {"LineOfUnclosedEmphasis", LineOfUnclosedEmphasis, "END"},
+    {"ManyUserTables", ManyUserTables, "END"},
 };
 
 // Comma-delimited records whose quoted fields run over line ends: 50 fields

@@ -5,7 +5,8 @@
 // single line, 50,000 alternating rule and text lines, binary bytes, an
 // empty file, a cell of 400,000 tags, 200,000 words that become links (on
 // one line and as a paragraph), 200,000 emphasised words, 50,000 emphasis
-// phrases and 200,000 unclosed emphasis markers on one line; and each ordinary shape of a large
+// phrases and 200,000 unclosed emphasis markers on one line, 20,000 user
+// tables among table lines; and each ordinary shape of a large
 // input (tables aligned by blanks, by tabs, by commas, prose, one long line,
 // many short lines, a UTF-8 table) at 1.5 MB.  Each must finish (CTest gives
 // these tests their own, longer time-out) and its output must stay linear in

@@ -337,6 +337,48 @@ TEST_F(PreFormTest, EveryLineKeepsWhereItStands) {
     EXPECT_FALSE(engine.lines.PositionOf(copy).IsValid());
 }
 
+// The blocks of a file are cut from one store of lines: a block's copies
+// of some of the lines, and a block that takes the whole store over, read
+// the same texts, positions and origins as the store.
+TEST_F(PreFormTest, CopiedAndMovedLinesKeepTheirTextsAndPositions) {
+    BlockLines store;
+    std::vector<std::string> texts;
+    for (int i = 0; i < 9000; ++i) {
+        AnalysedLine line;
+        texts.push_back(i % 3 ? "row " + std::to_string(i) : std::string(300, static_cast<char>('a' + i % 26)));
+        line.SetText(texts.back().c_str());
+        line.taggedText = TextString(texts.back().c_str());
+        line.rawText = TextString((texts.back() + (i % 5 ? "" : " raw")).c_str());
+        line.position = SourcePosition(0, 1 + i + i / 1000);
+        line.originPosition = i % 7 ? line.position : SourcePosition(0, 5);
+        store.Add(line, false);
+    }
+    auto same = [&](const BlockLines& lines, size_t first) {
+        TextString a, b;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const size_t k = first + i;
+            ASSERT_EQ(lines[i]->Layout().str(), texts[k]) << k;
+            ASSERT_EQ(lines[i]->Raw(a).str(), store[k]->Raw(b).str()) << k;
+            ASSERT_EQ(lines.Position(i).line, store.Position(k).line) << k;
+            ASSERT_EQ(lines.Origin(i).line, store.Origin(k).line) << k;
+            ASSERT_EQ(lines.PositionOf(*lines[i]).line, store.Position(k).line) << k;
+        }
+    };
+    for (const auto& [first, end] : {std::pair<size_t, size_t>{0, 1}, {10, 4200}, {4200, 9000}}) {
+        SCOPED_TRACE(first);
+        BlockLines block;
+        for (size_t i = first; i < end; ++i) block.AddCopy(store, i);
+        ASSERT_EQ(block.size(), end - first);
+        same(block, first);
+    }
+    BlockLines whole = std::move(store);
+    ASSERT_EQ(whole.size(), texts.size());
+    for (size_t i = 0; i < whole.size(); i += 97) {
+        ASSERT_EQ(whole[i]->Layout().str(), texts[i]);
+        ASSERT_EQ(whole.PositionOf(*whole[i]).line, static_cast<int>(1 + i + i / 1000));
+    }
+}
+
 TEST_F(PreFormTest, LongTextsAndManyLinesKeepTheirBytes) {
     // Texts larger than a chunk's share get bytes of their own; the texts
     // packed around them stay intact.
