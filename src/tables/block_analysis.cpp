@@ -20,12 +20,10 @@
 //   the column statistics of every line once).
 //
 // A block of one column is no table, with two exceptions: a heading, a
-// rule and one value; and a short list (IsShortList: kShortListLeastLines
-// to kShortListMostLines lines of text, none wider than kShortListWidest
+// rule and one value; and a list of short values (IsShortList: at least
+// kShortListLeastLines lines of text, none wider than kShortListWidest
 // positions after the margin, no blank line), which is a table with a row
-// for each line.  A longer column is a dump of data rather than a list to
-// read: its rows would cost many times its own bytes (an RTF row of one
-// short cell takes some twenty times the line), so it stays one cell.
+// for each line, however many lines it has.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -60,7 +58,6 @@ constexpr int kMaxDetectedColumns = 256;
 constexpr int kMaxDelimitedColumns = 1024;
 constexpr int kMaxMergeSweeps = 64;
 constexpr int kShortListLeastLines = 3;
-constexpr int kShortListMostLines = 10000;
 constexpr int kShortListWidest = 40;
 // An RTF column is never wider than this many twips, so that the cell edges
 // summed over the widest delimited table stay far from overflowing.
@@ -606,11 +603,10 @@ void AddIndentColumn(PreForm& engine, int m) {
     engine.cellRow.Add(std::make_unique<TableCell>(engine.policies, where, nullptr));
 }
 
-// Whether a block of one column is a short list of values: from
-// kShortListLeastLines to kShortListMostLines lines of text besides the
-// rules, no line wider than kShortListWidest positions (the margin cut)
-// and no blank line between two of them (blank lines before or after the
-// list part nothing).  Longer lines, or paragraphs apart, are text.
+// Whether a block of one column is a list of short values: at least
+// kShortListLeastLines lines of text besides the rules, no line wider than
+// kShortListWidest positions (the margin cut) and no blank line between two
+// of them (blank lines before or after the list part nothing).  Longer lines, or paragraphs apart, are text.
 bool IsShortList(const PreForm& engine) {
     int textLines = 0;
     bool started = false;  // a line that is not blank was seen
@@ -623,7 +619,7 @@ bool IsShortList(const PreForm& engine) {
         }
         if (gap || line->length > kShortListWidest) return false;
         started = true;
-        if (!line->isRuleLine && ++textLines > kShortListMostLines) return false;
+        if (!line->isRuleLine) ++textLines;
     }
     return textLines >= kShortListLeastLines;
 }
