@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -84,8 +86,8 @@ public:
         if (!file_.writeError) return;
         TextString message("ERROR: Can't write file \"");
         message.Append(context_.sink.logFileName);
-        message.Append("\": ");
-        message.Append(SystemErrorText(file_.writeError).c_str());
+        message.Append("\"");
+        AppendReason(message, file_.WriteFailureText());
         runSet.ReportMessage(message.buffer, kLevelAlways);
     }
 
@@ -504,7 +506,25 @@ bool BaseDialog::PrepareAndConvert(const TextString& path, const TextString& out
     // the rule set and the user's changes are merged over it.
     OfferOutputChoice(SecondSet());
     context->RegisterInlineTagKeywords(&policyFile);
-    return ConvertToTable(policyFile, SixthSet(), SecondSet(), *context, path, outputName, code, outputList);
+    std::string reason;
+    try {
+        return ConvertToTable(policyFile, SixthSet(), SecondSet(), *context, path, outputName, code, outputList);
+    } catch (const std::bad_alloc&) {
+        reason = "not enough memory";
+    } catch (const std::exception& fault) {
+        reason = fault.what();
+    }
+    // What was written of the file is gone with the writers; whatever the
+    // file left in the run's state is reset when the next file starts.
+    if (outputList) outputList->Clear();
+    TextString message("ERROR: Conversion of \"");
+    message.Append(path);
+    message.Append("\" failed");
+    AppendReason(message, reason);
+    message.Append(" (the earlier output is kept)");
+    policyFile.ReportMessage(message.buffer, kLevelAlways);
+    TheRunStatus().NoteFailure();
+    return false;
 }
 
 TextString BaseDialog::OutputLocation() {

@@ -54,6 +54,12 @@ public:
     // for writing; 0 while none failed.  A file closed after a failure
     // never replaces its target.
     int writeError = 0;
+    // Why a file written whole was kept from its target when no system call
+    // failed (the run reads the target); set with writeError.
+    std::string writeRefusal;
+    // A copy into a target that failed midway left the target cut: the
+    // temporary file that holds the whole new content (kept).
+    std::string keptTemporary;
     // Why the last open that failed did (OpenForRead, OpenForWrite,
     // SwitchToFile): the system's words, or what the file stack refused (a
     // file being read already, the depth limit), for the caller's message.
@@ -90,12 +96,24 @@ public:
     void (*writtenLineForm)(TextString& line) = nullptr;
 
     TextFile() = default;
+    // Abandons what it still writes (AbandonAll): a file reaches its target
+    // only when its owner closes it, so a conversion cut short (by an
+    // exception, say) leaves every earlier output as it was.
     virtual ~TextFile();
     TextFile(const TextFile&) = delete;
     TextFile& operator=(const TextFile&) = delete;
 
-    // Closes every stacked file, then resets the stack.  Returns 1.
+    // Closes every stacked file, then resets the stack; a file written
+    // without failure replaces its target.  Returns 1.
     virtual int CloseAll();
+    // Closes every stacked file as CloseAll does, except that no file being
+    // written reaches its target: each target stays as it was, and the
+    // temporary goes.  Returns 1.
+    int AbandonAll();
+    // What the message about a failed write of the file says after its name:
+    // the system's words for writeError (and the temporary kept after a
+    // copy that failed midway), or writeRefusal; empty without a failure.
+    std::string WriteFailureText() const;
     // Opens `name` for writing (or only notes console / list output).
     virtual bool OpenForWrite(const char* name, int toConsoleOutput, int binary);
     // Opens `name` for reading on top of the stack.  Refuses an empty name, a
@@ -166,6 +184,8 @@ private:
         size_t chunkEnd = 0;
     };
     std::vector<FileState> fileStates;
+    // Set while AbandonAll closes the files.
+    bool abandoning_ = false;
     struct Refusal {
         std::string name;  // empty when there is none
         std::string reason;

@@ -55,9 +55,9 @@ FontSpec EntryFont(FC& set, Context& context, bool bold) {
 }  // namespace
 
 MasterIndex::MasterIndex() = default;
-MasterIndex::~MasterIndex() {
-    if (document) document->CloseAll();
-}
+// A page the run did not end (HTML_EndMasterIndex) is abandoned with its
+// document: the earlier page stays.
+MasterIndex::~MasterIndex() = default;
 
 void GetDirectoryPageTexts(FC& set, TextString* title, TextString* description, TextString* keywords,
                            TextString* styleSheet, TextString* scriptFile, TextString* pageHeader,

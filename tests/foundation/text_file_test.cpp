@@ -388,6 +388,7 @@ TEST_F(TextFileTest, WriteLineTargets) {
         EXPECT_TRUE(file.PutString(TextString("")));
         file.outputList = &list;  // the list takes the line instead of the file
         EXPECT_TRUE(file.PutLine("listed"));
+        file.CloseAll();
     }
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "alpha\n\n");
@@ -399,6 +400,29 @@ TEST_F(TextFileTest, WriteLineTargets) {
     testing::internal::CaptureStdout();
     EXPECT_TRUE(WriteLine(&console, "on the console"));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "on the console\n");
+}
+
+// A file reaches its target only when its owner closes it: one abandoned,
+// or gone with its owner unclosed (a conversion cut short by an exception),
+// leaves the target as it was and no temporary beside it.
+TEST_F(TextFileTest, OnlyAClosedFileReplacesItsTarget) {
+    const std::string path = Write("out.txt", "earlier\n");
+    for (const bool abandon : {true, false}) {
+        SCOPED_TRACE(abandon ? "abandoned" : "destroyed");
+        {
+            TextFile file;
+            ASSERT_TRUE(file.OpenForWrite(path.c_str(), 0, 0));
+            EXPECT_TRUE(file.PutLine("half of a document"));
+            if (abandon) file.AbandonAll();
+        }
+        EXPECT_EQ(ReadWhole(path), "earlier\n");
+        EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(path).parent_path()), {}), 1);
+    }
+    TextFile file;
+    ASSERT_TRUE(file.OpenForWrite(path.c_str(), 0, 0));
+    EXPECT_TRUE(file.PutLine("whole"));
+    file.CloseAll();
+    EXPECT_EQ(ReadWhole(path), "whole\n");
 }
 
 TEST_F(TextFileTest, ResetFileStackClosesHandles) {
