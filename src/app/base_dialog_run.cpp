@@ -121,7 +121,10 @@ private:
 // The run's files are known to the writers only while it runs.
 class RunFilesScope {
 public:
-    RunFilesScope() { TheRunFiles().Clear(); }
+    RunFilesScope() {
+        TheRunFiles().Clear();
+        TheRunFiles().Begin();
+    }
     ~RunFilesScope() { TheRunFiles().Clear(); }
     RunFilesScope(const RunFilesScope&) = delete;
     RunFilesScope& operator=(const RunFilesScope&) = delete;
@@ -208,7 +211,9 @@ struct RunPlan {
 
 // Plans the run over the Context's input files.  A file named on the
 // command line (`namedFiles`, wildcards left out) is always an input that
-// no write of the run may replace.  A file reached twice is converted
+// no write of the run may replace, and so is every file the policies name
+// for a conversion to read (a header file, say: `outputOf` gives the
+// document of an input and adds those files to its second argument).  A file reached twice is converted
 // once.  A file found only through a wildcard that is the document of
 // another input is that input's earlier output: not an input, and it may
 // be replaced.  A document that would replace an input, or a file an
@@ -227,6 +232,7 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
     std::unordered_set<std::string> seen;
     // The first file writing each document, by key text.
     std::unordered_map<std::string, size_t> outputs;
+    std::vector<TextString> namedForReading;
     for (int i = 0; i < run.inputFiles.count; ++i) {
         const char* entry = run.inputFiles.TextAt(i);
         if (!entry || !*entry) continue;
@@ -237,7 +243,7 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
         file.inputKey = KeyOfFile(file.input.str());
         if (!seen.insert(file.inputKey.Text()).second) continue;
         file.named = named.count(file.inputKey.Text()) != 0;
-        file.output = outputOf(file.input);
+        file.output = outputOf(file.input, namedForReading);
         if (!file.output.IsEmpty()) {
             file.outputKey = KeyOfFile(file.output.str());
             // A file whose output is itself is nobody's earlier output.
@@ -257,6 +263,7 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
     }
     for (const PlannedFile& file : plan.files)
         if (file.convert) runFiles.AddInput(file.input.str());
+    for (const TextString& read : namedForReading) runFiles.AddInput(read.str());
     for (size_t i = 0; i < plan.files.size(); ++i) {
         PlannedFile& file = plan.files[i];
         if (!file.convert || file.output.IsEmpty()) continue;
@@ -678,8 +685,8 @@ bool BaseDialog::RunConversion() {
     if (!runPolicyFileName.IsEmpty()) namedFiles.push_back(runPolicyFileName);
     TheRunFiles().reporter = &run.sink;
     const TextString outputLocation = OutputLocation();
-    RunPlan plan = PlanRun(run, namedFiles, [&](const TextString& input) {
-        return OutputFilePath(PolicyFileSet(), SixthSet(), run, input, outputLocation);
+    RunPlan plan = PlanRun(run, namedFiles, [&](const TextString& input, std::vector<TextString>& reads) {
+        return OutputFilePath(PolicyFileSet(), SixthSet(), run, input, outputLocation, &reads);
     });
 
     if (logWanted) OpenRunLog(log, plan, runSet, run, outputFolder);
