@@ -42,6 +42,8 @@ TextString FilledMessage(int slot, const char* placeholder, const TextString& va
     return text;
 }
 
+TextString Quoted(const TextString& name) { return TextString("\"") + name + "\""; }
+
 // The run's log file: attached to the Context's logging sink while open,
 // detached when the run ends on any road.
 class RunLog {
@@ -53,10 +55,9 @@ public:
     RunLog(const RunLog&) = delete;
     RunLog& operator=(const RunLog&) = delete;
 
-    // Opens the log the run asks for (step by step as the messages say):
-    // the named file, else "Morvane.log" in the output directory.
     // The path of the log the run asks for: the named file, else
-    // "Morvane.log", in the output directory unless the name has a folder.
+    // "Morvane.log"; a bare name is in the output directory, a name with a
+    // folder part is taken from the current folder.
     TextString Path(FC& runSet, const TextString& outputDirectory) const {
         TextString name = context_.runParameters.logFileName;
         if (name.IsEmpty()) name = runSet.GetText(Pol::OutputLogFilename);
@@ -66,15 +67,15 @@ public:
         return directoryPart.IsEmpty() ? outputDirectory + name : name;
     }
 
-    // Opens the log at `path` (step by step as the messages say), else
-    // "Morvane.log" in the output directory.
-    void Open(FC& runSet, const TextString& outputDirectory, TextString path) {
+    // Opens the log at `path`.  A log that cannot be opened fails the run
+    // (the files are still converted); no other file is written in its
+    // place, since whatever stands at another name may be the user's.
+    void Open(FC& runSet, const TextString& path) {
         if (TryOpen(runSet, path)) return;
-        ReportFailedOpen(path);
-        path = outputDirectory + "Morvane.log";
-        context_.LogSessionLine(FilledMessage(kMsgOpeningInstead, "ffffff", path));
-        if (TryOpen(runSet, path)) return;
-        ReportFailedOpen(path);
+        TextString message("ERROR: Can't open log file ");
+        message.Append(Quoted(path));
+        AppendReason(message, file_.openFailure);
+        context_.sink.OutputMessage(message.buffer, kLevelAlways);
     }
 
     // Closes the log; a write or close failure is reported once.
@@ -92,12 +93,6 @@ public:
     }
 
 private:
-    void ReportFailedOpen(const TextString& path) {
-        TextString message = FilledMessage(kMsgLogFileFailed, "ffffff", path);
-        AppendReason(message, file_.openFailure);
-        context_.LogSessionLine(message);
-    }
-
     bool TryOpen(FC& runSet, const TextString& path) {
         if (!file_.OpenForWrite(path.buffer, 0, 0)) return false;
         open_ = true;
@@ -129,8 +124,6 @@ public:
     RunFilesScope(const RunFilesScope&) = delete;
     RunFilesScope& operator=(const RunFilesScope&) = delete;
 };
-
-TextString Quoted(const TextString& name) { return TextString("\"") + name + "\""; }
 
 // `folder` taken from the current directory when it is relative; an empty
 // folder is the current directory.  Ends in "/".
@@ -273,7 +266,8 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
         if (const std::string* input = runFiles.FindInput(file.output.str())) {
             refusal = TextString("ERROR: Output file would overwrite the input file ") +
                       Quoted(TextString(std::string_view(*input))) + ": " + Quoted(file.input) + " not converted";
-        } else if (earlier != plan.documents.end()) {
+        } else if (earlier != plan.documents.end() && KindOfFile(file.output.str()) != FileKind::kCharacterDevice) {
+            // (Documents written to one device follow one another there.)
             refusal = TextString("ERROR: Output file ") + Quoted(file.output) + " is written for " +
                       Quoted(plan.files[earlier->second].input) + ": " + Quoted(file.input) + " not converted";
         } else if (!kind.IsEmpty()) {
@@ -281,7 +275,7 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
                       Quoted(file.input) + " not converted";
         }
         if (refusal.IsEmpty()) {
-            plan.documents.emplace(file.outputKey.Text(), i);
+            if (earlier == plan.documents.end()) plan.documents.emplace(file.outputKey.Text(), i);
             runFiles.AddWriteTarget(file.output.str());
             continue;
         }
@@ -309,7 +303,7 @@ void OpenRunLog(RunLog& log, const RunPlan& plan, FC& runSet, Context& run, cons
         ReportNotWritten(run, "Log file", logPath, refusal);
         return;
     }
-    log.Open(runSet, outputFolder, logPath);
+    log.Open(runSet, logPath);
     TheRunFiles().AddWriteTarget(logPath.str());
 }
 
@@ -664,7 +658,7 @@ bool BaseDialog::RunConversion() {
     RunLog log(run);
     const bool logWanted = run.runParameters.logFile || runSet.IsOn(Pol::CreateLogFile);
     if (run.inputFiles.count == 0) {
-        if (logWanted) log.Open(runSet, outputFolder, log.Path(runSet, outputFolder));
+        if (logWanted) log.Open(runSet, log.Path(runSet, outputFolder));
         ReportNoFilesFound(spec);
         runStatus.NoteFailure();
         log.Close(runSet);
@@ -799,8 +793,10 @@ void BaseDialog::ShowRunResults(const Context& run) {
     results.batchMode = batchMode != 0;
     results.outputMode = GetOutputMode();
     results.outputFormat = run.outputFormat;
-    // The file the run wrote, in the folder it wrote it to.
-    if (!lastOutputFileName.IsEmpty()) results.lastOutputFileName = LastOutputPath();
+    // The file the run wrote, in the folder it wrote it to; output written
+    // to a device is nothing to show.
+    if (!lastOutputFileName.IsEmpty() && KindOfFile(LastOutputPath().str()) == FileKind::kRegular)
+        results.lastOutputFileName = LastOutputPath();
     results.status = StatusMessageCallback;
     viewer.ShowRunResults(results);
 }

@@ -11,6 +11,7 @@
 #include "output/markup/colours.h"
 #include "output/markup/escaping.h"
 #include "output/paragraphs.h"
+#include "platform/file_status.h"
 #include "platform/paths.h"
 #include "policies/fc.h"
 
@@ -83,6 +84,18 @@ TextString MasterIndexPageName(FC& set, Context& context, const TextString& dire
     TextString name;
     if (!context.runParameters.indexFile.IsEmpty()) {
         name = context.runParameters.indexFile;
+        // A name with a folder part is a path as the user typed it: taken
+        // from the current folder, as a "/LOG=" name is.  A bare name stays
+        // beside the output.
+        TextString folderPart;
+        GetDirectoryPart(name, &folderPart);
+        if (!folderPart.IsEmpty() && IsRelativePath(name)) {
+            std::string here = CurrentDirectory();
+            if (!here.empty() && here.back() != '/') here.push_back('/');
+            TextString resolved;
+            ResolveRelativePath(TextString(std::string_view(here)), name, &resolved);
+            return resolved;
+        }
     } else if (set.GetText(Pol::DirectoryFilename).IsEmpty()) {
         name = directory;
         name.Append("dirindex");
