@@ -752,8 +752,10 @@ bool WriteLineAsItStands(TextFile* file, const char* text);
 bool WriteLine(TextFile* file, const char* text) {
     if (!file) return false;
     if (!text) text = "";
-    if (file->writtenLineForm && unicode::HasNonAscii(text, std::strlen(text))) {
-        TextString line(text);
+    const size_t length = std::strlen(text);
+    if (file->writtenLineForm && unicode::HasNonAsciiOrControl(text, length)) {
+        TextString& line = file->formedLine;
+        line.AssignChars(text, static_cast<int>(length));
         file->writtenLineForm(line);
         return WriteLineAsItStands(file, line.buffer);
     }

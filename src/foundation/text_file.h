@@ -90,10 +90,13 @@ public:
     StringList* outputList = nullptr;  // not owned; lines written are added to it when set
     int inputPosition = 0;  // next entry of inputList
     int binaryMode = 0;  // the last file opened for writing asked for binary mode
-    // Brings each line written that holds characters beyond ASCII to the
-    // form the document writes them in; null: lines are written as they
-    // stand.
+    // Brings each line written that holds characters beyond ASCII or
+    // control characters (unicode::HasNonAsciiOrControl) to the form the
+    // document writes them in; null: lines are written as they stand.
     void (*writtenLineForm)(TextString& line) = nullptr;
+    // The room in which a line is brought to that form, reused line after
+    // line.
+    TextString formedLine;
 
     TextFile() = default;
     // Abandons what it still writes (AbandonAll): a file reaches its target

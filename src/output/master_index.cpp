@@ -140,6 +140,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
     }
     index.document = std::move(document);
     index.utf8Page = unicode::NamesUtf8(HTML_DeclaredCharset(&set));
+    index.document->writtenLineForm = index.utf8Page ? HTML_ReplaceControlCharacters : HTML_ReferControlCharacters;
 
     TextString title, description, keywords, styleSheet, scriptFile, pageHeader;
     GetDirectoryPageTexts(set, &title, &description, &keywords, &styleSheet, &scriptFile, &pageHeader, nullptr);
