@@ -63,6 +63,13 @@ private:
     MainDialog& dialog_;
     // The qualifiers accepted so far: one given again is refused.
     std::vector<const QualifierDef*> qualifiersSeen_;
+    // The ".pol" words passed over for a later one, in order.
+    std::vector<TextString> policyWordsPassedOver_;
+
+    // Warns (among the qualifiers' messages) of choices the command line
+    // made twice: the policy file used when several were named, and the
+    // layout used when /TABLE, /TABBED and /COMMA were given together.
+    void ReportChoicesMadeTwice(Context& context) const;
 };
 
 // Runs what the parsed command line asks for: batch mode when files were

@@ -168,6 +168,9 @@ public:
     bool ReadRawLineInto(TextString& to);
     // Name of the top file, or null when none is open.
     const char* GetTopFileName() const { return depth > 0 ? fileNames.back().c_str() : nullptr; }
+    // The number of the last line read from the top file (1 for its first
+    // line); 0 when none is open or nothing was read from it yet.
+    int TopLineNumber() const { return depth > 0 ? fileStates.back().lineNumber : 0; }
 
 private:
     enum class Encoding { Unknown, EightBit, Utf8, LittleEndian16, BigEndian16 };
