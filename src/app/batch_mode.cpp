@@ -106,7 +106,7 @@ void ConverterCommandLineInfo::ParseArguments(int argc, char** argv) {
 
 void ConverterCommandLineInfo::ReportChoicesMadeTwice(Context& context) const {
     for (const TextString& passedOver : policyWordsPassedOver_)
-        context.LogSessionLine(TextString("WARNING: Policy file \"") + dialog_.runPolicyFileName +
+        context.LogSessionLine(TextString("WARNING: Policy file \"") + policyWord_ +
                                "\" is used; \"" + passedOver + "\", named before it, is not");
 
     // The layouts in the order in which a later one wins (ConvertOneFile).
@@ -122,19 +122,17 @@ void ConverterCommandLineInfo::ReportChoicesMadeTwice(Context& context) const {
     };
     TextString given;
     int count = 0;
-    const char* used = nullptr;
+    const auto* used = std::begin(layouts);
     for (const auto& layout : layouts) {
         if (!layout.given) continue;
         ++count;
         given.AppendChar(' ');
         given.Append(layout.qualifier);
-        used = layout.qualifier;
+        used = &layout;
     }
     if (count < 2) return;
-    for (const auto& layout : layouts)
-        if (layout.qualifier == used)
-            context.LogSessionLine(TextString("WARNING: Layout qualifiers") + given +
-                                   " given together: the input is read as " + layout.layout + " (" + used + ")");
+    context.LogSessionLine(TextString("WARNING: Layout qualifiers") + given + " given together: the input is read as " +
+                           used->layout + " (" + used->qualifier + ")");
 }
 
 void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bool) {
@@ -163,8 +161,8 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
     }
     const size_t length = std::strlen(word);
     if (length >= 4 && ::strcasecmp(word + length - 4, ".pol") == 0) {
-        if (!dialog.runPolicyFileName.IsEmpty() && !(dialog.runPolicyFileName == word))
-            policyWordsPassedOver_.push_back(dialog.runPolicyFileName);
+        if (!policyWord_.IsEmpty() && !(policyWord_ == word)) policyWordsPassedOver_.push_back(policyWord_);
+        policyWord_ = word;
         dialog.runPolicyFileName = word;
         return;
     }

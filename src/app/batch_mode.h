@@ -63,7 +63,8 @@ private:
     MainDialog& dialog_;
     // The qualifiers accepted so far: one given again is refused.
     std::vector<const QualifierDef*> qualifiersSeen_;
-    // The ".pol" words passed over for a later one, in order.
+    // The last ".pol" word, and those passed over for a later one, in order.
+    TextString policyWord_;
     std::vector<TextString> policyWordsPassedOver_;
 
     // Warns (among the qualifiers' messages) of choices the command line

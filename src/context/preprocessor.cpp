@@ -275,15 +275,14 @@ void ReportDroppedAsciiBlock(const WrappedTextFile& reader, FC& policies) {
 // of the file, which the user is told.
 void ReportUnclosedIgnoredBlock(FC& policies) {
     PreprocessorState& state = policies.preprocessor;
-    if (state.ignoreDepth <= 0) return;
+    if (state.ignoreDepth <= 0 || state.unclosedBlockReported) return;
+    state.unclosedBlockReported = 1;
     TextString message("WARNING: ");
     message.Append(state.ignoreStartIsAscii ? "BEGIN_ASCII" : "BEGIN_IGNORE");
     message.Append(" on ");
     message.Append(LineOfFile(state.ignoreStartLine, state.ignoreStartFile));
     message.Append(" is never closed: every line after it is dropped");
     policies.OutputMessage(message.buffer, kLevelWarning);
-    // The block ends with the input.
-    state.ignoreDepth = 0;
 }
 
 }  // namespace

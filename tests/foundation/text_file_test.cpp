@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -423,6 +424,24 @@ TEST_F(TextFileTest, OnlyAClosedFileReplacesItsTarget) {
     EXPECT_TRUE(file.PutLine("whole"));
     file.CloseAll();
     EXPECT_EQ(ReadWhole(path), "whole\n");
+}
+
+// A copy into a hard-linked target that fails midway: the failure names
+// the temporary that holds the whole new content.
+TEST_F(TextFileTest, AFailedCopyNamesTheTemporaryItKept) {
+    const std::string path = Write("linked.html", "earlier\n");
+    fs::create_hard_link(path, Path("other.html"));
+    SetWriteFault(WriteFault::kCopy, "linked.html");
+    TextFile file;
+    ASSERT_TRUE(file.OpenForWrite(path.c_str(), 0, 0));
+    EXPECT_TRUE(file.PutLine("the new content"));
+    file.CloseAll();
+    SetWriteFault(WriteFault::kNone, "");
+    ASSERT_FALSE(file.keptTemporary.empty());
+    EXPECT_EQ(ReadWhole(file.keptTemporary), "the new content\n");
+    EXPECT_EQ(file.WriteFailureText(), SystemErrorText(ENOSPC) +
+                                           "; the file is cut, and its new content is whole in \"" +
+                                           file.keptTemporary + "\"");
 }
 
 TEST_F(TextFileTest, ResetFileStackClosesHandles) {
