@@ -58,9 +58,22 @@ namespace {
 constexpr const char* kReplacementReference = "&#65533;";
 constexpr const char* kReplacementUtf8 = "\xEF\xBF\xBD";
 
-bool IsDisallowedCode(uint32_t code) {
+// A form feed that begins a written line is a page break (the reader gives
+// every page break a line of its own): it keeps its role, in pre-formatted
+// text above all.  Anywhere else it is a control like the others.
+constexpr char kFormFeed = '\f';
+
+bool IsDisallowedCode(uint32_t code, int at) {
+    if (code == static_cast<uint32_t>(kFormFeed) && at == 0) return false;
     return (code < 0x80 && unicode::IsDisallowedControl(static_cast<unsigned char>(code))) ||
            (code >= 0x80 && code <= 0x9F);
+}
+
+// The same for a byte of 8-bit text, whose bytes beyond ASCII are the
+// characters of its code page.
+bool IsDisallowedByte(char c, int at) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x80 && IsDisallowedCode(byte, at);
 }
 
 bool HasNonAsciiOrControl(const TextString& text) {
@@ -74,8 +87,9 @@ void HTML_WriteCharacterReferences(TextString& text) {
     std::string out;
     out.reserve(static_cast<size_t>(text.length) + 32);
     for (int i = 0; i < text.length;) {
+        const int at = i;
         const uint32_t code = unicode::NextCharacter(text.buffer, text.length, &i);
-        if (IsDisallowedCode(code))
+        if (IsDisallowedCode(code, at))
             out += kReplacementReference;
         else if (code < 0x80)
             out.push_back(static_cast<char>(code));
@@ -91,13 +105,13 @@ void HTML_ReplaceControlCharacters(TextString& text) {
     int next = 0;
     for (; first < text.length; first = next) {
         next = first;
-        if (IsDisallowedCode(unicode::NextCharacter(text.buffer, text.length, &next))) break;
+        if (IsDisallowedCode(unicode::NextCharacter(text.buffer, text.length, &next), first)) break;
     }
     if (first >= text.length) return;
     std::string out(text.buffer, static_cast<size_t>(first));
     for (int i = first; i < text.length;) {
         const int start = i;
-        if (IsDisallowedCode(unicode::NextCharacter(text.buffer, text.length, &i)))
+        if (IsDisallowedCode(unicode::NextCharacter(text.buffer, text.length, &i), start))
             out += kReplacementUtf8;
         else
             out.append(text.buffer + start, static_cast<size_t>(i - start));
@@ -107,16 +121,15 @@ void HTML_ReplaceControlCharacters(TextString& text) {
 
 void HTML_ReferControlCharacters(TextString& text) {
     int first = 0;
-    while (first < text.length && !unicode::IsDisallowedControl(static_cast<unsigned char>(text.buffer[first])))
-        ++first;
+    while (first < text.length && !IsDisallowedByte(text.buffer[first], first)) ++first;
     if (first >= text.length) return;
     std::string out(text.buffer, static_cast<size_t>(first));
     for (int i = first; i < text.length; ++i) {
-        const auto c = static_cast<unsigned char>(text.buffer[i]);
-        if (unicode::IsDisallowedControl(c))
+        const char c = text.buffer[i];
+        if (IsDisallowedByte(c, i))
             out += kReplacementReference;
         else
-            out.push_back(static_cast<char>(c));
+            out.push_back(c);
     }
     text.AssignChars(out.data(), static_cast<int>(out.size()));
 }

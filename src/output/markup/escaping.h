@@ -39,9 +39,9 @@ void HTML_WriteCharacterReferences(TextString& text);
 void HTML_ReplaceControlCharacters(TextString& text);
 void HTML_ReferControlCharacters(TextString& text);
 // The written form of the lines of an HTML document of these policies (for
-// TextFile::writtenLineForm): one of the three above.  Form feeds that
-// begin a page have become page breaks by then; one left in the text is a
-// control like the others.
+// TextFile::writtenLineForm): one of the three above.  A form feed that
+// begins a line keeps its role there, a page break (in pre-formatted text
+// above all); anywhere else it is a control like the others.
 using HtmlLineForm = void (*)(TextString& line);
 HtmlLineForm HTML_WrittenLineForm(FC* policies);
 

@@ -226,6 +226,10 @@ TEST(ControlCharacters, WrittenAsTheReplacementCharacter) {
         {HTML_ReplaceControlCharacters, "Z\xC3\xBCrich", "Z\xC3\xBCrich"},
         {HTML_WriteCharacterReferences, "\x02Z\xC3\xBC\xC2\x9B", "&#65533;Z&#252;&#65533;"},
         {HTML_ReferControlCharacters, "\x96 dash\x08\x1F", "\x96 dash&#65533;&#65533;"},
+        // A page break keeps its form feed.
+        {HTML_ReplaceControlCharacters, "\x0C", "\x0C"},
+        {HTML_ReferControlCharacters, "\x0C" "page\x0C", "\x0C" "page&#65533;"},
+        {HTML_WriteCharacterReferences, "\x0C\xC3\xA9\x0C", "\x0C&#233;&#65533;"},
     };
     for (const auto& c : cases) {
         TextString text(c.in);
