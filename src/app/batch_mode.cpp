@@ -106,8 +106,8 @@ void ConverterCommandLineInfo::ParseArguments(int argc, char** argv) {
 
 void ConverterCommandLineInfo::ReportChoicesMadeTwice(Context& context) const {
     for (const TextString& passedOver : policyWordsPassedOver_)
-        context.LogSessionLine(TextString("WARNING: Policy file \"") + policyWord_ +
-                               "\" is used; \"" + passedOver + "\", named before it, is not");
+        context.LogSessionLine(TextString("WARNING: Policy file \"") + policyWord_ + "\" is used; \"" + passedOver +
+                               "\", named before it, is not");
 
     // The layouts in the order in which a later one wins (ConvertOneFile).
     const RunParameters& run = context.runParameters;
@@ -131,8 +131,8 @@ void ConverterCommandLineInfo::ReportChoicesMadeTwice(Context& context) const {
         used = &layout;
     }
     if (count < 2) return;
-    context.LogSessionLine(TextString("WARNING: Layout qualifiers") + given + " given together: the input is read as " +
-                           used->layout + " (" + used->qualifier + ")");
+    context.LogSessionLine(TextString("WARNING: Layout qualifiers") + given +
+                           " given together: the input is read as " + used->layout + " (" + used->qualifier + ")");
 }
 
 void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bool) {

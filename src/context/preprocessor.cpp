@@ -336,7 +336,8 @@ int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, 
                     line.LineMessage(*context, TextString(directive.surplusMessage), kLevelAlways);
                 } else {
                     --state.ignoreDepth;
-                    if (state.ignoreDepth == 0 && state.ignoreStartIsAscii) ReportDroppedAsciiBlock(reader, policies);
+                    if (state.ignoreDepth == 0 && state.ignoreStartIsAscii)
+                        ReportDroppedAsciiBlock(reader, policies);
                 }
                 line.tagCode = kStatementEndIgnore;
                 result = 0;

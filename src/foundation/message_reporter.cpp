@@ -30,7 +30,8 @@ bool IsShownEscaped(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\n
 // A C1 control written in UTF-8: C2 80 to C2 9F.
 bool IsUtf8C1Control(const TextString& text, int i) {
     return static_cast<unsigned char>(text.buffer[i]) == 0xC2 && i + 1 < text.length &&
-           static_cast<unsigned char>(text.buffer[i + 1]) >= 0x80 && static_cast<unsigned char>(text.buffer[i + 1]) <= 0x9F;
+           static_cast<unsigned char>(text.buffer[i + 1]) >= 0x80 &&
+           static_cast<unsigned char>(text.buffer[i + 1]) <= 0x9F;
 }
 
 }  // namespace

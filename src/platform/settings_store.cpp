@@ -384,9 +384,9 @@ bool SettingsStore::Save() {
     // A file the program would not read back is not written: the file stays
     // as it is, and every later run reads it.
     if (merged.size() > kMostSettingsBytes) {
-        ReportFailure("the settings would pass " + std::to_string(kMostSettingsBytes) +
-                          " bytes, the most the program reads",
-                      "");
+        ReportFailure(
+            "the settings would pass " + std::to_string(kMostSettingsBytes) + " bytes, the most the program reads",
+            "");
         return false;
     }
     if (merged != content && !ReplaceFile(merged)) return false;

@@ -330,7 +330,7 @@ void MakeNames(FC& master, FC& run, Context& context, const TextString& inputPat
 // The policies that name a file a conversion reads.  (The text of a file
 // cannot change them: see the CHANGE_POLICY directive.)
 constexpr Pol kPoliciesNamingFilesRead[] = {
-    Pol::HTMLHeaderFile,      Pol::HTMLFooterFile,      Pol::HTMLScriptFile, Pol::FragmentsFile,
+    Pol::HTMLHeaderFile,      Pol::HTMLFooterFile,      Pol::HTMLScriptFile,       Pol::FragmentsFile,
     Pol::StyleFile,           Pol::LinkDictionaryFile,  Pol::TextSubstitutionFile, Pol::DirectoryHeaderFile,
     Pol::DirectoryFooterFile, Pol::DirectoryScriptFile,
 };

@@ -417,9 +417,8 @@ TEST_F(ConversionRunTest, AFileThatFailsByAnExceptionIsAbandonedAndTheRunGoesOn)
         EXPECT_TRUE(TheRunStatus().Failed());
         const std::string reason = badAlloc ? "not enough memory" : "the disk caught fire";
         // The name as the multi-file form of the windows gives it.
-        EXPECT_TRUE(HasLine(TheStatusWindow().Lines,
-                            "ERROR: Conversion of \"" + directory + "/t.txt\" failed: " + reason +
-                                " (the earlier output is kept)"));
+        EXPECT_TRUE(HasLine(TheStatusWindow().Lines, "ERROR: Conversion of \"" + directory + "/t.txt\" failed: " +
+                                                         reason + " (the earlier output is kept)"));
         EXPECT_EQ(ReadWhole(folder / "t.html"), "earlier\n");
         EXPECT_NE(ReadWhole(folder / "z.html").find("Zoe"), std::string::npos);
         for (const auto& entry : fs::directory_iterator(folder))

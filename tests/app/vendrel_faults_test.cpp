@@ -228,7 +228,10 @@ TEST_F(FaultsTest, IndexAndLogNamesWithAFolderAreTakenFromTheCurrentFolder) {
 // a form feed that begins a line (a page break); a file name's control
 // characters reach the terminal escaped.
 TEST_F(FaultsTest, ControlCharactersReachNeitherThePageNorTheTerminal) {
-    const std::string controls = "Bell\a and escape \x1B" "A, form\x0C" "feed, delete\x7F.\n";
+    const std::string controls =
+        "Bell\a and escape \x1B"
+        "A, form\x0C"
+        "feed, delete\x7F.\n";
     struct Case {
         const char* name;
         std::string text;

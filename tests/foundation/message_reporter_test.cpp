@@ -207,7 +207,9 @@ TEST(ShowControlCharactersTest, ControlsAreShownEscaped) {
         {"plain \"name\" \xC3\xA9 stays", "plain \"name\" \xC3\xA9 stays"},
         {"tab\tand\nline feed stay", "tab\tand\nline feed stay"},
         {"\x1B[31mred\x1B[0m", "\\x1B[31mred\\x1B[0m"},
-        {"a\x01" "b\x7F\rc\x0C", "a\\x01b\\x7F\\x0Dc\\x0C"},
+        {"a\x01"
+         "b\x7F\rc\x0C",
+         "a\\x01b\\x7F\\x0Dc\\x0C"},
         {"C1 \xC2\x9B and \xC2\xA0 kept", "C1 \\u009B and \xC2\xA0 kept"},
     };
     for (const auto& c : cases) {

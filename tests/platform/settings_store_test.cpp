@@ -379,8 +379,9 @@ TEST_F(SettingsStoreTest, ASaveNeverPassesTheSizeThatIsRead) {
     EXPECT_FALSE(store.Save());
     store.WriteText("\\Long", std::string(4000, 'v').c_str());
     EXPECT_FALSE(store.Save());
-    EXPECT_EQ(warnings, std::vector<std::string>{"WARNING: Can't save the program settings in " + path +
-                                                 ": the settings would pass 1048576 bytes, the most the program reads"});
+    EXPECT_EQ(warnings,
+              std::vector<std::string>{"WARNING: Can't save the program settings in " + path +
+                                       ": the settings would pass 1048576 bytes, the most the program reads"});
     EXPECT_EQ(FileContent(), nearly);
     // What fits is saved.
     SettingsStore again(path);

@@ -40,7 +40,8 @@ ProgramRun RunVendrelWithMemoryLimit(const std::filesystem::path& folder, const 
     for (char** entry = environ; *entry; ++entry) {
         const std::string variable = *entry;
         const std::string name = variable.substr(0, variable.find('='));
-        if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "XDG_CONFIG_HOME") environment.push_back(variable);
+        if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "XDG_CONFIG_HOME")
+            environment.push_back(variable);
     }
     std::vector<char*> envp;
     for (std::string& variable : environment) envp.push_back(variable.data());

@@ -138,7 +138,7 @@ HtmlLineForm HTML_WrittenLineForm(FC* policies) {
     if (!IsUtf8Text(policies)) return HTML_ReferControlCharacters;
     const TextString& declared = policies->GetText(Pol::CharacterEncoding);
     return declared.IsEmpty() || unicode::NamesUtf8(declared) ? HTML_ReplaceControlCharacters
-                                                               : HTML_WriteCharacterReferences;
+                                                              : HTML_WriteCharacterReferences;
 }
 
 void RTF_WriteUnicodeCharacters(TextString& text) {

@@ -221,14 +221,22 @@ TEST(ControlCharacters, WrittenAsTheReplacementCharacter) {
         const char* in;
         const char* out;
     } cases[] = {
-        {HTML_ReplaceControlCharacters, "a\x01" "b\x1B\x0C\x7F\tc\r", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\tc\r"},
+        {HTML_ReplaceControlCharacters,
+         "a\x01"
+         "b\x1B\x0C\x7F\tc\r",
+         "a\xEF\xBF\xBD"
+         "b\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\tc\r"},
         {HTML_ReplaceControlCharacters, "Z\xC3\xBCrich \xC2\x85", "Z\xC3\xBCrich \xEF\xBF\xBD"},
         {HTML_ReplaceControlCharacters, "Z\xC3\xBCrich", "Z\xC3\xBCrich"},
         {HTML_WriteCharacterReferences, "\x02Z\xC3\xBC\xC2\x9B", "&#65533;Z&#252;&#65533;"},
         {HTML_ReferControlCharacters, "\x96 dash\x08\x1F", "\x96 dash&#65533;&#65533;"},
         // A page break keeps its form feed.
         {HTML_ReplaceControlCharacters, "\x0C", "\x0C"},
-        {HTML_ReferControlCharacters, "\x0C" "page\x0C", "\x0C" "page&#65533;"},
+        {HTML_ReferControlCharacters,
+         "\x0C"
+         "page\x0C",
+         "\x0C"
+         "page&#65533;"},
         {HTML_WriteCharacterReferences, "\x0C\xC3\xA9\x0C", "\x0C&#233;&#65533;"},
     };
     for (const auto& c : cases) {
