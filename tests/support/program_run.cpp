@@ -13,14 +13,11 @@
 
 extern char** environ;
 
-ProgramRun RunVendrel(const std::filesystem::path& folder, const std::string& arguments, const std::string& prefix) {
-    const std::string out = folder.string() + ".out";
-    const std::string err = folder.string() + ".err";
-    const std::string command = "cd '" + folder.string() +
-                                "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
-                                (folder / "cfg").string() + "' timeout 60 " + prefix + " '" VENDREL_BINARY "' " +
-                                arguments + " < /dev/null > '" + out + "' 2> '" + err + "'";
-    const int status = std::system(command.c_str());
+namespace {
+
+// The run of a program that ended with `status` (a wait status), its
+// streams taken from the capture files `out` and `err`, which go.
+ProgramRun TakeRun(int status, const std::string& out, const std::string& err) {
     ProgramRun run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = ReadWhole(out);
@@ -29,6 +26,18 @@ ProgramRun RunVendrel(const std::filesystem::path& folder, const std::string& ar
     std::filesystem::remove(out, ignored);
     std::filesystem::remove(err, ignored);
     return run;
+}
+
+}  // namespace
+
+ProgramRun RunVendrel(const std::filesystem::path& folder, const std::string& arguments, const std::string& prefix) {
+    const std::string out = folder.string() + ".out";
+    const std::string err = folder.string() + ".err";
+    const std::string command = "cd '" + folder.string() +
+                                "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
+                                (folder / "cfg").string() + "' timeout 60 " + prefix + " '" VENDREL_BINARY "' " +
+                                arguments + " < /dev/null > '" + out + "' 2> '" + err + "'";
+    return TakeRun(std::system(command.c_str()), out, err);
 }
 
 ProgramRun RunVendrelWithMemoryLimit(const std::filesystem::path& folder, const std::vector<std::string>& words,
@@ -51,7 +60,6 @@ ProgramRun RunVendrelWithMemoryLimit(const std::filesystem::path& folder, const 
     std::vector<char*> argv;
     for (std::string& word : arguments) argv.push_back(word.data());
     argv.push_back(nullptr);
-    ProgramRun run;
     const pid_t child = ::fork();
     if (child == 0) {
         // Only calls that are safe after a fork: everything was made before.
@@ -66,17 +74,11 @@ ProgramRun RunVendrelWithMemoryLimit(const std::filesystem::path& folder, const 
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
-    if (child < 0) return run;
+    if (child < 0) return ProgramRun();
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadWhole(out);
-    run.err = ReadWhole(err);
-    std::error_code ignored;
-    std::filesystem::remove(out, ignored);
-    std::filesystem::remove(err, ignored);
-    return run;
+    return TakeRun(status, out, err);
 }
 
 bool AsUserWhoMayNotDoEverything(std::string* prefix) {
