@@ -206,12 +206,12 @@ struct RunPlan {
 // command line (`namedFiles`, wildcards left out) is always an input that
 // no write of the run may replace, and so is every file the policies name
 // for a conversion to read (a header file, say: `outputOf` gives the
-// document of an input and adds those files to its second argument).  A file reached twice is converted
-// once.  A file found only through a wildcard that is the document of
-// another input is that input's earlier output: not an input, and it may
-// be replaced.  A document that would replace an input, or a file an
-// earlier document writes, is refused.  Files are looked up hashed: a run
-// over many files plans in linear time.
+// document of an input and adds those files to its second argument).  A
+// file reached twice is converted once.  A file found only through a
+// wildcard that is the document of another input is that input's earlier
+// output: not an input, and it may be replaced.  A document that would
+// replace an input, or a file an earlier document writes, is refused.
+// Files are looked up hashed: a run over many files plans in linear time.
 template <typename OutputOf>
 RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputOf outputOf) {
     RunPlan plan;

@@ -757,7 +757,10 @@ bool WriteLine(TextFile* file, const char* text) {
         TextString& line = file->formedLine;
         line.AssignChars(text, static_cast<int>(length));
         file->writtenLineForm(line);
-        return WriteLineAsItStands(file, line.buffer);
+        const bool written = WriteLineAsItStands(file, line.buffer);
+        // The room of a long line is given back rather than held.
+        if (line.capacity > TextFile::kFormedLineRoom) line = TextString();
+        return written;
     }
     return WriteLineAsItStands(file, text);
 }

@@ -95,8 +95,9 @@ public:
     // document writes them in; null: lines are written as they stand.
     void (*writtenLineForm)(TextString& line) = nullptr;
     // The room in which a line is brought to that form, reused line after
-    // line.
+    // line up to kFormedLineRoom bytes.
     TextString formedLine;
+    static constexpr int kFormedLineRoom = 64 * 1024;
 
     TextFile() = default;
     // Abandons what it still writes (AbandonAll): a file reaches its target
