@@ -223,7 +223,11 @@ private:
     // file name) as what "View Results" shows under `shownName`.
     void NoteLastOutput(const TextString& outputFile, const TextString& shownName);
     // The per-file policy preparation and conversion shared by ConvertOneFile
-    // and ReanalyseFile.
+    // and ReanalyseFile.  A conversion that fails by an exception (out of
+    // memory among them) is abandoned: its outputs never reach their
+    // targets (their text files are gone with the stack), the file is
+    // reported with the reason and false returned, and the next file starts
+    // from the state every file starts from.
     bool PrepareAndConvert(const TextString& path, const TextString& outputName, int code, StringList* outputList);
     // Reads the master policy file into `set` (AlwaysReload); an unopenable
     // file is reported and leaves the set as it was.

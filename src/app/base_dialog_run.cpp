@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -40,6 +42,8 @@ TextString FilledMessage(int slot, const char* placeholder, const TextString& va
     return text;
 }
 
+TextString Quoted(const TextString& name) { return TextString("\"") + name + "\""; }
+
 // The run's log file: attached to the Context's logging sink while open,
 // detached when the run ends on any road.
 class RunLog {
@@ -51,10 +55,9 @@ public:
     RunLog(const RunLog&) = delete;
     RunLog& operator=(const RunLog&) = delete;
 
-    // Opens the log the run asks for (step by step as the messages say):
-    // the named file, else "Morvane.log" in the output directory.
     // The path of the log the run asks for: the named file, else
-    // "Morvane.log", in the output directory unless the name has a folder.
+    // "Morvane.log"; a bare name is in the output directory, a name with a
+    // folder part is taken from the current folder.
     TextString Path(FC& runSet, const TextString& outputDirectory) const {
         TextString name = context_.runParameters.logFileName;
         if (name.IsEmpty()) name = runSet.GetText(Pol::OutputLogFilename);
@@ -64,15 +67,15 @@ public:
         return directoryPart.IsEmpty() ? outputDirectory + name : name;
     }
 
-    // Opens the log at `path` (step by step as the messages say), else
-    // "Morvane.log" in the output directory.
-    void Open(FC& runSet, const TextString& outputDirectory, TextString path) {
+    // Opens the log at `path`.  A log that cannot be opened fails the run
+    // (the files are still converted); no other file is written in its
+    // place, since whatever stands at another name may be the user's.
+    void Open(FC& runSet, const TextString& path) {
         if (TryOpen(runSet, path)) return;
-        ReportFailedOpen(path);
-        path = outputDirectory + "Morvane.log";
-        context_.LogSessionLine(FilledMessage(kMsgOpeningInstead, "ffffff", path));
-        if (TryOpen(runSet, path)) return;
-        ReportFailedOpen(path);
+        TextString message("ERROR: Can't open log file ");
+        message.Append(Quoted(path));
+        AppendReason(message, file_.openFailure);
+        context_.sink.OutputMessage(message.buffer, kLevelAlways);
     }
 
     // Closes the log; a write or close failure is reported once.
@@ -84,18 +87,12 @@ public:
         if (!file_.writeError) return;
         TextString message("ERROR: Can't write file \"");
         message.Append(context_.sink.logFileName);
-        message.Append("\": ");
-        message.Append(SystemErrorText(file_.writeError).c_str());
+        message.Append("\"");
+        AppendReason(message, file_.WriteFailureText());
         runSet.ReportMessage(message.buffer, kLevelAlways);
     }
 
 private:
-    void ReportFailedOpen(const TextString& path) {
-        TextString message = FilledMessage(kMsgLogFileFailed, "ffffff", path);
-        AppendReason(message, file_.openFailure);
-        context_.LogSessionLine(message);
-    }
-
     bool TryOpen(FC& runSet, const TextString& path) {
         if (!file_.OpenForWrite(path.buffer, 0, 0)) return false;
         open_ = true;
@@ -119,13 +116,14 @@ private:
 // The run's files are known to the writers only while it runs.
 class RunFilesScope {
 public:
-    RunFilesScope() { TheRunFiles().Clear(); }
+    RunFilesScope() {
+        TheRunFiles().Clear();
+        TheRunFiles().Begin();
+    }
     ~RunFilesScope() { TheRunFiles().Clear(); }
     RunFilesScope(const RunFilesScope&) = delete;
     RunFilesScope& operator=(const RunFilesScope&) = delete;
 };
-
-TextString Quoted(const TextString& name) { return TextString("\"") + name + "\""; }
 
 // `folder` taken from the current directory when it is relative; an empty
 // folder is the current directory.  Ends in "/".
@@ -206,12 +204,14 @@ struct RunPlan {
 
 // Plans the run over the Context's input files.  A file named on the
 // command line (`namedFiles`, wildcards left out) is always an input that
-// no write of the run may replace.  A file reached twice is converted
-// once.  A file found only through a wildcard that is the document of
-// another input is that input's earlier output: not an input, and it may
-// be replaced.  A document that would replace an input, or a file an
-// earlier document writes, is refused.  Files are looked up hashed: a run
-// over many files plans in linear time.
+// no write of the run may replace, and so is every file the policies name
+// for a conversion to read (a header file, say: `outputOf` gives the
+// document of an input and adds those files to its second argument).  A
+// file reached twice is converted once.  A file found only through a
+// wildcard that is the document of another input is that input's earlier
+// output: not an input, and it may be replaced.  A document that would
+// replace an input, or a file an earlier document writes, is refused.
+// Files are looked up hashed: a run over many files plans in linear time.
 template <typename OutputOf>
 RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputOf outputOf) {
     RunPlan plan;
@@ -225,6 +225,7 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
     std::unordered_set<std::string> seen;
     // The first file writing each document, by key text.
     std::unordered_map<std::string, size_t> outputs;
+    std::vector<TextString> namedForReading;
     for (int i = 0; i < run.inputFiles.count; ++i) {
         const char* entry = run.inputFiles.TextAt(i);
         if (!entry || !*entry) continue;
@@ -235,7 +236,7 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
         file.inputKey = KeyOfFile(file.input.str());
         if (!seen.insert(file.inputKey.Text()).second) continue;
         file.named = named.count(file.inputKey.Text()) != 0;
-        file.output = outputOf(file.input);
+        file.output = outputOf(file.input, namedForReading);
         if (!file.output.IsEmpty()) {
             file.outputKey = KeyOfFile(file.output.str());
             // A file whose output is itself is nobody's earlier output.
@@ -255,6 +256,7 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
     }
     for (const PlannedFile& file : plan.files)
         if (file.convert) runFiles.AddInput(file.input.str());
+    for (const TextString& read : namedForReading) runFiles.AddInput(read.str());
     for (size_t i = 0; i < plan.files.size(); ++i) {
         PlannedFile& file = plan.files[i];
         if (!file.convert || file.output.IsEmpty()) continue;
@@ -264,7 +266,8 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
         if (const std::string* input = runFiles.FindInput(file.output.str())) {
             refusal = TextString("ERROR: Output file would overwrite the input file ") +
                       Quoted(TextString(std::string_view(*input))) + ": " + Quoted(file.input) + " not converted";
-        } else if (earlier != plan.documents.end()) {
+        } else if (earlier != plan.documents.end() && KindOfFile(file.output.str()) != FileKind::kCharacterDevice) {
+            // (Documents written to one device follow one another there.)
             refusal = TextString("ERROR: Output file ") + Quoted(file.output) + " is written for " +
                       Quoted(plan.files[earlier->second].input) + ": " + Quoted(file.input) + " not converted";
         } else if (!kind.IsEmpty()) {
@@ -272,7 +275,7 @@ RunPlan PlanRun(Context& run, const std::vector<TextString>& namedFiles, OutputO
                       Quoted(file.input) + " not converted";
         }
         if (refusal.IsEmpty()) {
-            plan.documents.emplace(file.outputKey.Text(), i);
+            if (earlier == plan.documents.end()) plan.documents.emplace(file.outputKey.Text(), i);
             runFiles.AddWriteTarget(file.output.str());
             continue;
         }
@@ -300,7 +303,7 @@ void OpenRunLog(RunLog& log, const RunPlan& plan, FC& runSet, Context& run, cons
         ReportNotWritten(run, "Log file", logPath, refusal);
         return;
     }
-    log.Open(runSet, outputFolder, logPath);
+    log.Open(runSet, logPath);
     TheRunFiles().AddWriteTarget(logPath.str());
 }
 
@@ -506,7 +509,25 @@ bool BaseDialog::PrepareAndConvert(const TextString& path, const TextString& out
     // the rule set and the user's changes are merged over it.
     OfferOutputChoice(SecondSet());
     context->RegisterInlineTagKeywords(&policyFile);
-    return ConvertToTable(policyFile, SixthSet(), SecondSet(), *context, path, outputName, code, outputList);
+    std::string reason;
+    try {
+        return ConvertToTable(policyFile, SixthSet(), SecondSet(), *context, path, outputName, code, outputList);
+    } catch (const std::bad_alloc&) {
+        reason = "not enough memory";
+    } catch (const std::exception& fault) {
+        reason = fault.what();
+    }
+    // What was written of the file is gone with the writers; whatever the
+    // file left in the run's state is reset when the next file starts.
+    if (outputList) outputList->Clear();
+    TextString message("ERROR: Conversion of \"");
+    message.Append(path);
+    message.Append("\" failed");
+    AppendReason(message, reason);
+    message.Append(" (the earlier output is kept)");
+    policyFile.ReportMessage(message.buffer, kLevelAlways);
+    TheRunStatus().NoteFailure();
+    return false;
 }
 
 TextString BaseDialog::OutputLocation() {
@@ -641,7 +662,7 @@ bool BaseDialog::RunConversion() {
     RunLog log(run);
     const bool logWanted = run.runParameters.logFile || runSet.IsOn(Pol::CreateLogFile);
     if (run.inputFiles.count == 0) {
-        if (logWanted) log.Open(runSet, outputFolder, log.Path(runSet, outputFolder));
+        if (logWanted) log.Open(runSet, log.Path(runSet, outputFolder));
         ReportNoFilesFound(spec);
         runStatus.NoteFailure();
         log.Close(runSet);
@@ -662,8 +683,8 @@ bool BaseDialog::RunConversion() {
     if (!runPolicyFileName.IsEmpty()) namedFiles.push_back(runPolicyFileName);
     TheRunFiles().reporter = &run.sink;
     const TextString outputLocation = OutputLocation();
-    RunPlan plan = PlanRun(run, namedFiles, [&](const TextString& input) {
-        return OutputFilePath(PolicyFileSet(), SixthSet(), run, input, outputLocation);
+    RunPlan plan = PlanRun(run, namedFiles, [&](const TextString& input, std::vector<TextString>& reads) {
+        return OutputFilePath(PolicyFileSet(), SixthSet(), run, input, outputLocation, &reads);
     });
 
     if (logWanted) OpenRunLog(log, plan, runSet, run, outputFolder);
@@ -776,8 +797,10 @@ void BaseDialog::ShowRunResults(const Context& run, const FC& runSet) {
     results.batchMode = batchMode != 0;
     results.outputMode = GetOutputMode();
     results.outputFormat = run.outputFormat;
-    // The file the run wrote, in the folder it wrote it to.
-    if (!lastOutputFileName.IsEmpty()) results.lastOutputFileName = LastOutputPath();
+    // The file the run wrote, in the folder it wrote it to; output written
+    // to a device is nothing to show.
+    if (!lastOutputFileName.IsEmpty() && KindOfFile(LastOutputPath().str()) == FileKind::kRegular)
+        results.lastOutputFileName = LastOutputPath();
     results.status = [&runSet](const char* text) { runSet.ReportMessage(text, kLevelAlways); };
     viewer.ShowRunResults(results);
 }

@@ -95,12 +95,44 @@ void ConverterCommandLineInfo::ParseArguments(int argc, char** argv) {
         ParseParam(qualifier ? word + 1 : word, qualifier, i == argc - 1);
     }
     if (!context) return;
+    ReportChoicesMadeTwice(*context);
     // The filter of the default message policies with the switches given
     // ("/SILENT" turns "Display messages" off).
     FC switches;
     switches.SetInt(Pol::DisplayMessages, context->runParameters.messages ? 1 : 0, true);
     switches.LoadMessageFilters(context->sink);
     context->ShowHeldSessionLines();
+}
+
+void ConverterCommandLineInfo::ReportChoicesMadeTwice(Context& context) const {
+    for (const TextString& passedOver : policyWordsPassedOver_)
+        context.LogSessionLine(TextString("WARNING: Policy file \"") + policyWord_ + "\" is used; \"" + passedOver +
+                               "\", named before it, is not");
+
+    // The layouts in the order in which a later one wins (ConvertOneFile).
+    const RunParameters& run = context.runParameters;
+    const struct {
+        int given;
+        const char* qualifier;
+        const char* layout;
+    } layouts[] = {
+        {run.plainTable, "/TABLE", "a plain-text table"},
+        {run.tabDelimited, "/TABBED", "a tab-delimited table"},
+        {run.commaDelimited, "/COMMA", "a comma-delimited table"},
+    };
+    TextString given;
+    int count = 0;
+    const auto* used = std::begin(layouts);
+    for (const auto& layout : layouts) {
+        if (!layout.given) continue;
+        ++count;
+        given.AppendChar(' ');
+        given.Append(layout.qualifier);
+        used = &layout;
+    }
+    if (count < 2) return;
+    context.LogSessionLine(TextString("WARNING: Layout qualifiers") + given +
+                           " given together: the input is read as " + used->layout + " (" + used->qualifier + ")");
 }
 
 void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bool) {
@@ -129,6 +161,8 @@ void ConverterCommandLineInfo::ParseParam(const char* word, bool isQualifier, bo
     }
     const size_t length = std::strlen(word);
     if (length >= 4 && ::strcasecmp(word + length - 4, ".pol") == 0) {
+        if (!policyWord_.IsEmpty() && !(policyWord_ == word)) policyWordsPassedOver_.push_back(policyWord_);
+        policyWord_ = word;
         dialog.runPolicyFileName = word;
         return;
     }

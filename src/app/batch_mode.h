@@ -63,6 +63,14 @@ private:
     MainDialog& dialog_;
     // The qualifiers accepted so far: one given again is refused.
     std::vector<const QualifierDef*> qualifiersSeen_;
+    // The last ".pol" word, and those passed over for a later one, in order.
+    TextString policyWord_;
+    std::vector<TextString> policyWordsPassedOver_;
+
+    // Warns (among the qualifiers' messages) of choices the command line
+    // made twice: the policy file used when several were named, and the
+    // layout used when /TABLE, /TABBED and /COMMA were given together.
+    void ReportChoicesMadeTwice(Context& context) const;
 };
 
 // The warning shown at start-up when a DDE request of the last run never

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/message_reporter.h"
 #include "foundation/run_status.h"
 #include "platform/file_search.h"
 #include "platform/file_status.h"
@@ -36,12 +37,14 @@ void ConsoleStatusDisplay::AddMessage(const char* text) {
     for (;;) {
         const char* end = std::strchr(piece, '\n');
         const size_t length = end ? static_cast<size_t>(end - piece) : std::strlen(piece);
-        std::string line(piece, length);
-        while (!line.empty() && line.back() == '\r') line.pop_back();
-        Lines.Add(line.c_str());
+        std::string_view cut(piece, length);
+        while (!cut.empty() && cut.back() == '\r') cut.remove_suffix(1);
+        TextString line(cut);
+        ShowControlCharacters(line);
+        Lines.Add(line.buffer);
         if (consoleEcho) {
-            line.push_back('\n');
-            std::fwrite(line.data(), 1, line.size(), stderr);
+            line.AppendChar('\n');
+            std::fwrite(line.buffer, 1, static_cast<size_t>(line.length), stderr);
         }
         if (!end) break;
         piece = end + 1;

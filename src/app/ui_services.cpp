@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "foundation/message_reporter.h"
 #include "foundation/product_identity.h"
 #include "texts/dialog_ids.h"
 #include "texts/message_texts.h"
@@ -76,6 +77,7 @@ TextString ConsoleUiServices::FormatMessageLine(const char* caption, const char*
 MessageAnswer ConsoleUiServices::ShowMessage(const char* caption, const char* text, MessageButtons buttons,
                                              MessageIcon, int defaultButton) {
     TextString line = FormatMessageLine(caption, text);
+    ShowControlCharacters(line);
     std::fprintf(stderr, "%s\n", line.buffer);
     std::fflush(stderr);
     return DefaultAnswer(buttons, defaultButton);

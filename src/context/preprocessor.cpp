@@ -224,6 +224,69 @@ bool SplitInlineLineRule(WrappedTextFile& reader, AnalysedLine& line, FC& polici
 // ---------------------------------------------------------------------------
 // The preprocessor
 
+namespace {
+
+// The name of the file the reader reads now, as it was opened.
+TextString ReadingFileName(const WrappedTextFile& reader) {
+    const char* name = reader.GetTopFileName();
+    return TextString(name ? name : "");
+}
+
+// "line 5 of \"x.txt\"".
+TextString LineOfFile(int lineNumber, const TextString& file) {
+    TextString text("line ");
+    text.AppendNumber('1', lineNumber, 0);
+    text.Append(" of \"");
+    text.Append(file);
+    text.AppendChar('"');
+    return text;
+}
+
+void NoteIgnoreStart(const WrappedTextFile& reader, PreprocessorState& state, bool ascii) {
+    state.ignoreStartFile = ReadingFileName(reader);
+    state.ignoreStartLine = reader.TopLineNumber();
+    state.ignoreStartIsAscii = ascii ? 1 : 0;
+}
+
+// A BEGIN_ASCII block is dropped like an ignored one; as its name promises
+// text rather than nothing, its lines are named once.
+void ReportDroppedAsciiBlock(const WrappedTextFile& reader, FC& policies) {
+    const PreprocessorState& state = policies.preprocessor;
+    const TextString file = ReadingFileName(reader);
+    TextString message("INFO: BEGIN_ASCII block dropped: ");
+    if (file == state.ignoreStartFile) {
+        message.Append("lines ");
+        message.AppendNumber('1', state.ignoreStartLine, 0);
+        message.Append(" to ");
+        message.AppendNumber('1', reader.TopLineNumber(), 0);
+        message.Append(" of \"");
+        message.Append(file);
+        message.AppendChar('"');
+    } else {
+        message.Append("from ");
+        message.Append(LineOfFile(state.ignoreStartLine, state.ignoreStartFile));
+        message.Append(" to ");
+        message.Append(LineOfFile(reader.TopLineNumber(), file));
+    }
+    policies.OutputMessage(message.buffer, kLevelAlways);
+}
+
+// At the end of the input: an ignored block still open has taken the rest
+// of the file, which the user is told.
+void ReportUnclosedIgnoredBlock(FC& policies) {
+    PreprocessorState& state = policies.preprocessor;
+    if (state.ignoreDepth <= 0 || state.unclosedBlockReported) return;
+    state.unclosedBlockReported = 1;
+    TextString message("WARNING: ");
+    message.Append(state.ignoreStartIsAscii ? "BEGIN_ASCII" : "BEGIN_IGNORE");
+    message.Append(" on ");
+    message.Append(LineOfFile(state.ignoreStartLine, state.ignoreStartFile));
+    message.Append(" is never closed: every line after it is dropped");
+    policies.OutputMessage(message.buffer, kLevelWarning);
+}
+
+}  // namespace
+
 int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, TextString& text,
                      int& htmlLineFlag) {
     Context* context = policies.context;
@@ -266,12 +329,16 @@ int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, 
             if (!LineStartsWith(text, keywords[directive.slot].buffer)) continue;
             matched = true;
             if (directive.begin) {
+                if (state.ignoreDepth == 0) NoteIgnoreStart(reader, state, directive.slot == kDirBeginAscii);
                 ++state.ignoreDepth;
             } else {
-                if (state.ignoreDepth < 1)
+                if (state.ignoreDepth < 1) {
                     line.LineMessage(*context, TextString(directive.surplusMessage), kLevelAlways);
-                else
+                } else {
                     --state.ignoreDepth;
+                    if (state.ignoreDepth == 0 && state.ignoreStartIsAscii)
+                        ReportDroppedAsciiBlock(reader, policies);
+                }
                 line.tagCode = kStatementEndIgnore;
                 result = 0;
             }
@@ -313,6 +380,7 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
         if (!lineIsReset) line.Reset(0);
         lineIsReset = false;
         if (!reader.ReadSourceLine(line, policies)) {
+            if (context) ReportUnclosedIgnoredBlock(policies);
             result = 0;
             break;
         }

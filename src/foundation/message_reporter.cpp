@@ -23,6 +23,45 @@ void AppendReason(TextString& message, const std::string& reason) {
     message.Append(reason.c_str());
 }
 
+namespace {
+
+bool IsShownEscaped(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\n') || c == 0x7F; }
+
+// A C1 control written in UTF-8: C2 80 to C2 9F.
+bool IsUtf8C1Control(const TextString& text, int i) {
+    return static_cast<unsigned char>(text.buffer[i]) == 0xC2 && i + 1 < text.length &&
+           static_cast<unsigned char>(text.buffer[i + 1]) >= 0x80 &&
+           static_cast<unsigned char>(text.buffer[i + 1]) <= 0x9F;
+}
+
+}  // namespace
+
+void ShowControlCharacters(TextString& text) {
+    int first = 0;
+    while (first < text.length && !IsShownEscaped(static_cast<unsigned char>(text.buffer[first])) &&
+           !IsUtf8C1Control(text, first))
+        ++first;
+    if (first == text.length) return;
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown(text.buffer, static_cast<size_t>(first));
+    for (int i = first; i < text.length; ++i) {
+        const auto c = static_cast<unsigned char>(text.buffer[i]);
+        if (IsShownEscaped(c)) {
+            shown += "\\x";
+            shown += kHex[c >> 4];
+            shown += kHex[c & 15];
+        } else if (IsUtf8C1Control(text, i)) {
+            const auto code = static_cast<unsigned char>(text.buffer[++i]);
+            shown += "\\u00";
+            shown += kHex[code >> 4];
+            shown += kHex[code & 15];
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    text.AssignChars(shown.data(), static_cast<int>(shown.size()));
+}
+
 TextString MessageExcerpt(const TextString& text) {
     if (text.length <= kMessageExcerptLength) return text;
     // A cut before a UTF-8 continuation byte moves back to its character's
@@ -110,6 +149,7 @@ void MessageReporter::OutputMessage(const char* text, int level) { ShowMessage(t
 
 void MessageReporter::ShowMessage(const char* text, int level) {
     currentText.Assign(OrEmpty(text));
+    ShowControlCharacters(currentText);
     TheRunStatus().NoteMessage(currentText.view());
     int byLevel = IsSuppressedByLevel(level);
     int byClass = IsSuppressedByPrefix(currentText);
@@ -124,6 +164,7 @@ void MessageReporter::OutputStatus(const char* text) {
     TheRunStatus().NoteMessage(OrEmpty(text));
     if (reportingLevel <= 0) return;
     currentText.Assign(OrEmpty(text));
+    ShowControlCharacters(currentText);
     if (IsSuppressedByPrefix(currentText)) return;
     if (statusCallback)
         statusCallback(currentText.buffer);
@@ -146,6 +187,7 @@ void MessageSink::Reset() {
 // level and the display switch allow it as well.
 void MessageSink::OutputMessage(const char* text, int level) {
     currentText.Assign(OrEmpty(text));
+    ShowControlCharacters(currentText);
     TheRunStatus().NoteMessage(currentText.view());
     int byLevel = IsSuppressedByLevel(level);
     int byClass = IsSuppressedByPrefix(currentText);
@@ -161,6 +203,7 @@ void MessageSink::OutputStatus(const char* text) {
     TheRunStatus().NoteMessage(OrEmpty(text));
     if (reportingLevel <= 0) return;
     currentText.Assign(OrEmpty(text));
+    ShowControlCharacters(currentText);
     if (IsSuppressedByPrefix(currentText)) return;
     if (logFile) WriteLine(logFile, currentText.buffer);
     if (statusCallback)

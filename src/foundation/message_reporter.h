@@ -26,6 +26,13 @@ TextString MessageExcerpt(const TextString& text);
 // Ends a message about something that could not be done with ": " and the
 // reason (the system's words, or what refused it), when one is known.
 void AppendReason(TextString& message, const std::string& reason);
+// The control characters of a message shown as escapes, so that a file name
+// or a policy line quoted in it can never move the terminal's cursor or
+// change its colours: each C0 control but tab and line feed, and DEL, as
+// "\xHH" (ESC is "\x1B"); each C1 control of UTF-8 text (U+0080 to
+// U+009F) as "\uHHHH".  Every message and status line passes through it
+// before it is shown or logged.
+void ShowControlCharacters(TextString& text);
 
 // Receives one shown message or status line.  The dialog program installs the
 // status window's append routine; the reporter relies only on the call

@@ -23,10 +23,20 @@ const std::string* RunFiles::FileSet::Find(const std::string& path) const {
 void RunFiles::Clear() {
     inputs_ = FileSet();
     targets_ = FileSet();
+    written_ = FileSet();
     reporter = nullptr;
+    active_ = false;
 }
 
 void RunFiles::AddInput(const std::string& path) { inputs_.Add(path); }
+
+void RunFiles::NoteRead(const std::string& path) {
+    if (active_ && !inputs_.Find(path)) inputs_.Add(path);
+}
+
+void RunFiles::NoteWritten(const std::string& path) {
+    if (active_) written_.Add(path);
+}
 
 void RunFiles::AddWriteTarget(const std::string& path) { targets_.Add(path); }
 
@@ -35,9 +45,9 @@ const std::string* RunFiles::FindInput(const std::string& path) const { return i
 const std::string* RunFiles::FindWriteTarget(const std::string& path) const { return targets_.Find(path); }
 
 bool RunFiles::MayRead(const std::string& path) const {
-    if (!FindWriteTarget(path)) return true;
+    if (!written_.Find(path)) return true;
     if (reporter) {
-        const std::string message = "ERROR: \"" + path + "\" is written by this run: not read";
+        const std::string message = "ERROR: \"" + path + "\" was written by this run: not read";
         reporter->OutputMessage(message.c_str(), kLevelAlways);
     }
     return false;

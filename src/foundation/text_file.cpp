@@ -167,7 +167,7 @@ int SixteenBitOrder(const unsigned char* bytes, size_t n) {
 
 }  // namespace
 
-TextFile::~TextFile() { CloseAll(); }
+TextFile::~TextFile() { AbandonAll(); }
 
 // ---------------------------------------------------------------------------
 // The file stack
@@ -178,12 +178,38 @@ int TextFile::CloseAll() {
     return 1;
 }
 
+int TextFile::AbandonAll() {
+    abandoning_ = true;
+    TextFile::CloseAll();
+    abandoning_ = false;
+    return 1;
+}
+
+std::string TextFile::WriteFailureText() const {
+    if (!writeRefusal.empty()) return writeRefusal;
+    if (!writeError) return std::string();
+    std::string text = SystemErrorText(writeError);
+    if (!keptTemporary.empty())
+        text += "; the file is cut, and its new content is whole in \"" + keptTemporary + "\"";
+    return text;
+}
+
 void TextFile::CloseHandle(FILE* handle) {
     auto output = std::find_if(outputStreams.begin(), outputStreams.end(),
                                [handle](const OutputStream& entry) { return entry.stream == handle; });
     if (output != outputStreams.end()) {
-        const int failure = CloseOutputStream(*output, writeError == 0);
+        bool keep = writeError == 0 && !abandoning_;
+        // A file the run has read since this one was opened (an include
+        // naming it) keeps what it holds.
+        if (keep && !output->temporary.empty() && TheRunFiles().FindInput(output->target)) {
+            keep = false;
+            writeError = EEXIST;
+            writeRefusal = "the run reads this file, so it is kept as it was";
+        }
+        const int failure = CloseOutputStream(*output, keep);
         if (failure && !writeError) writeError = failure;
+        if (!output->keptTemporary.empty()) keptTemporary = output->keptTemporary;
+        if (keep && !failure) TheRunFiles().NoteWritten(output->target);
         outputStreams.erase(output);
     } else {
         std::fclose(handle);
@@ -208,7 +234,7 @@ bool TextFile::OpenForWrite(const char* name, int toConsoleOutput, int binary) {
         // Binary mode either way: every line end written is a single LF.
         // An input of the run is never opened for writing.
         if (name && TheRunFiles().FindInput(name)) {
-            openFailure = "it is an input of this run";
+            openFailure = "the run reads this file";
             errno = EEXIST;
             if (depth == 0) isOpen = 0;
             return false;
@@ -259,8 +285,8 @@ bool TextFile::OpenForRead(const char* name) {
         return false;
     };
     if (!name || !*name) return refuse("no file name");
-    // A file the run writes is not read while it is written.
-    if (!TheRunFiles().MayRead(name)) return refuse("the run writes this file");
+    // A file the run wrote holds the run's output, not the user's text.
+    if (!TheRunFiles().MayRead(name)) return refuse("the run wrote this file");
     // A file may not include itself, under its own name or any other.
     if (IsFileOpen(name)) return refuse(kIncludeLoop);
     if (depth >= kMaxDepth)
@@ -286,6 +312,8 @@ bool TextFile::OpenForRead(const char* name) {
         if (depth == 0) isOpen = 0;
         return false;
     }
+    // No write of the run may replace it now.
+    TheRunFiles().NoteRead(name);
     DetectEncoding();
     isOpen = 1;
     forReading = 1;
@@ -724,10 +752,15 @@ bool WriteLineAsItStands(TextFile* file, const char* text);
 bool WriteLine(TextFile* file, const char* text) {
     if (!file) return false;
     if (!text) text = "";
-    if (file->writtenLineForm && unicode::HasNonAscii(text, std::strlen(text))) {
-        TextString line(text);
+    const size_t length = std::strlen(text);
+    if (file->writtenLineForm && unicode::HasNonAsciiOrControl(text, length)) {
+        TextString& line = file->formedLine;
+        line.AssignChars(text, static_cast<int>(length));
         file->writtenLineForm(line);
-        return WriteLineAsItStands(file, line.buffer);
+        const bool written = WriteLineAsItStands(file, line.buffer);
+        // The room of a long line is given back rather than held.
+        if (line.capacity > TextFile::kFormedLineRoom) line = TextString();
+        return written;
     }
     return WriteLineAsItStands(file, text);
 }

@@ -54,6 +54,12 @@ public:
     // for writing; 0 while none failed.  A file closed after a failure
     // never replaces its target.
     int writeError = 0;
+    // Why a file written whole was kept from its target when no system call
+    // failed (the run reads the target); set with writeError.
+    std::string writeRefusal;
+    // A copy into a target that failed midway left the target cut: the
+    // temporary file that holds the whole new content (kept).
+    std::string keptTemporary;
     // Why the last open that failed did (OpenForRead, OpenForWrite,
     // SwitchToFile): the system's words, or what the file stack refused (a
     // file being read already, the depth limit), for the caller's message.
@@ -84,18 +90,34 @@ public:
     StringList* outputList = nullptr;  // not owned; lines written are added to it when set
     int inputPosition = 0;  // next entry of inputList
     int binaryMode = 0;  // the last file opened for writing asked for binary mode
-    // Brings each line written that holds characters beyond ASCII to the
-    // form the document writes them in; null: lines are written as they
-    // stand.
+    // Brings each line written that holds characters beyond ASCII or
+    // control characters (unicode::HasNonAsciiOrControl) to the form the
+    // document writes them in; null: lines are written as they stand.
     void (*writtenLineForm)(TextString& line) = nullptr;
+    // The room in which a line is brought to that form, reused line after
+    // line up to kFormedLineRoom bytes.
+    TextString formedLine;
+    static constexpr int kFormedLineRoom = 64 * 1024;
 
     TextFile() = default;
+    // Abandons what it still writes (AbandonAll): a file reaches its target
+    // only when its owner closes it, so a conversion cut short (by an
+    // exception, say) leaves every earlier output as it was.
     virtual ~TextFile();
     TextFile(const TextFile&) = delete;
     TextFile& operator=(const TextFile&) = delete;
 
-    // Closes every stacked file, then resets the stack.  Returns 1.
+    // Closes every stacked file, then resets the stack; a file written
+    // without failure replaces its target.  Returns 1.
     virtual int CloseAll();
+    // Closes every stacked file as CloseAll does, except that no file being
+    // written reaches its target: each target stays as it was, and the
+    // temporary goes.  Returns 1.
+    int AbandonAll();
+    // What the message about a failed write of the file says after its name:
+    // the system's words for writeError (and the temporary kept after a
+    // copy that failed midway), or writeRefusal; empty without a failure.
+    std::string WriteFailureText() const;
     // Opens `name` for writing (or only notes console / list output).
     virtual bool OpenForWrite(const char* name, int toConsoleOutput, int binary);
     // Opens `name` for reading on top of the stack.  Refuses an empty name, a
@@ -150,6 +172,9 @@ public:
     // The lines read so far from the file opened first (a line of a file it
     // includes counts as the line that included it); 0 when none is open.
     int MainFileLineNumber() const { return fileStates.empty() ? 0 : fileStates.front().lineNumber; }
+    // The number of the last line read from the top file (1 for its first
+    // line); 0 when none is open or nothing was read from it yet.
+    int TopLineNumber() const { return depth > 0 ? fileStates.back().lineNumber : 0; }
 
 private:
     enum class Encoding { Unknown, EightBit, Utf8, LittleEndian16, BigEndian16 };
@@ -169,6 +194,8 @@ private:
         size_t chunkEnd = 0;
     };
     std::vector<FileState> fileStates;
+    // Set while AbandonAll closes the files.
+    bool abandoning_ = false;
     struct Refusal {
         std::string name;  // empty when there is none
         std::string reason;

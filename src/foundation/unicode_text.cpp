@@ -293,6 +293,29 @@ bool HasNonAscii(const char* text, size_t n) {
     return false;
 }
 
+bool HasNonAsciiOrControl(const char* text, size_t n) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Shifted by 0x60, the printable bytes 0x20 to 0x7E become the signed
+    // values -128 to -34, and every other byte one above them.
+    const __m128i shift = _mm_set1_epi8(0x60), bound = _mm_set1_epi8(-33);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_add_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)), shift);
+        if (_mm_movemask_epi8(_mm_cmplt_epi8(v, bound)) == 0xFFFF) continue;
+        // A tab, a line end, or a byte that counts.
+        for (size_t j = i; j < i + 16; ++j) {
+            const auto c = static_cast<unsigned char>(text[j]);
+            if (c >= 0x80 || IsDisallowedControl(c)) return true;
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80 || IsDisallowedControl(c)) return true;
+    }
+    return false;
+}
+
 int SequenceLength(const unsigned char* p, size_t n) {
     const unsigned c = p[0];
     int need;

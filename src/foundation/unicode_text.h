@@ -24,6 +24,15 @@ inline bool HasNonAscii(const TextString& text) {
     return text.length > 0 && HasNonAscii(text.buffer, static_cast<size_t>(text.length));
 }
 
+// Whether a byte is a control character that HTML text may not hold: a C0
+// control other than tab, line feed and carriage return, or DEL.
+inline bool IsDisallowedControl(unsigned char c) {
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
+}
+// True when one of the `n` bytes at `text` is above 0x7F or a disallowed
+// control (IsDisallowedControl).
+bool HasNonAsciiOrControl(const char* text, size_t n);
+
 // How many of the `n` bytes at `text` are ASCII before the first that is
 // not.  Inline: the column walks of wide lines call it for every run of
 // ASCII between two other characters.

@@ -11,11 +11,15 @@
 #include <memory>
 
 #include "gui/wx_text.h"
+#include "platform/process_launch.h"
 
 namespace {
 
 // The time between asking the main loop to end and its end.
 constexpr int kExitDelayMs = 10;
+// How often the viewers the windows started are looked at, so that one that
+// has ended is reaped rather than left a zombie until the next start.
+constexpr int kReapIntervalMs = 2000;
 
 class VendrelApp : public wxApp {
 public:
@@ -33,6 +37,7 @@ struct ToolkitState {
     bool started = false;
     std::unique_ptr<wxEventLoopBase> loop;
     std::unique_ptr<wxTimer> exitTimer;
+    std::unique_ptr<wxTimer> reapTimer;
 };
 
 ToolkitState& State() {
@@ -46,6 +51,12 @@ public:
     void Notify() override {
         if (wxTheApp != nullptr) wxTheApp->ExitMainLoop();
     }
+};
+
+// Reaps the started viewers that have ended; never waits.
+class ReapTimer : public wxTimer {
+public:
+    void Notify() override { ReapStartedPrograms(); }
 };
 
 }  // namespace
@@ -68,6 +79,8 @@ bool StartToolkit() {
     wxTheApp->SetExitOnFrameDelete(true);
     state.loop.reset(wxTheApp->GetTraits()->CreateEventLoop());
     wxEventLoopBase::SetActive(state.loop.get());
+    state.reapTimer = std::make_unique<ReapTimer>();
+    state.reapTimer->Start(kReapIntervalMs);
     state.started = true;
     return true;
 }
@@ -91,6 +104,7 @@ void StopToolkit() {
     ToolkitState& state = State();
     if (!state.started) return;
     state.exitTimer.reset();
+    state.reapTimer.reset();
     wxEventLoopBase::SetActive(nullptr);
     state.loop.reset();
     wxEntryCleanup();

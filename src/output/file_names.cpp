@@ -8,6 +8,7 @@
 #include "foundation/text_file.h"
 #include "foundation/text_line.h"
 #include "foundation/utilities.h"
+#include "platform/file_status.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
 
@@ -35,6 +36,14 @@ TextString Directive(FC* policies, const char* keyword) {
     TextString text(policies->GetText(Pol::DirectiveDelimiter));
     text.Append(keyword);
     return text;
+}
+
+// Whether `path` names an existing file that is neither a regular file nor
+// a folder: a character device takes the output where it stands, and a
+// FIFO, socket or block device is refused there, under its own name.
+bool NamesSpecialFile(const TextString& path) {
+    const FileKind kind = KindOfFile(path.str());
+    return kind != FileKind::kMissing && kind != FileKind::kRegular && kind != FileKind::kDirectory;
 }
 
 // `name` resolved against `directory`; the name itself when there is no
@@ -395,6 +404,10 @@ void ApplyOutputSpecification(FC* policies, const TextString& defaultDirectory, 
     TextString specDirectory, specName, specExtension;
     const TextString spec =
         (policies && policies->context) ? policies->context->runParameters.outputSpec : TextString();
+    if (!spec.IsEmpty() && NamesSpecialFile(spec)) {
+        *out = spec;
+        return;
+    }
     if (!spec.IsEmpty()) {
         SplitPath(spec, &specDirectory, &specName, &specExtension);
         int position = 0;

@@ -30,7 +30,10 @@ void SetContentsListMode(FC* policies);
 
 // Applies the run's output specification (the /OUTPUT qualifier) to an output
 // name: its folder, name and extension replace the defaults where given ("[*]",
-// "*" and ".*" keep the default).  `out` = folder + name + extension.
+// "*" and ".*" keep the default).  `out` = folder + name + extension.  A
+// specification that names an existing character device (/dev/null, a
+// terminal) is the output as it stands: no extension is added to it (nor
+// to a FIFO, socket or block device, which the run then refuses by name).
 void ApplyOutputSpecification(FC* policies, const TextString& defaultDirectory, const TextString& defaultName,
                               const TextString& defaultExtension, TextString* out);
 

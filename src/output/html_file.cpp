@@ -292,11 +292,9 @@ int HTMLFile::OpenNewFile(const char* name, FC* set, int firstPageOption, int co
     fileStarted = 1;
     Context* context = set->context;
     // UTF-8 text in a page declared in another charset: its characters
-    // beyond ASCII are written as character references.
-    const TextString& declared = set->GetText(Pol::CharacterEncoding);
-    writtenLineForm = IsUtf8Text(set) && !declared.IsEmpty() && !unicode::NamesUtf8(declared)
-                          ? HTML_WriteCharacterReferences
-                          : nullptr;
+    // beyond ASCII are written as character references; and no page holds
+    // a control character that HTML does not allow.
+    writtenLineForm = HTML_WrittenLineForm(set);
 
     // The stem: the name without the known directories, or the DOS file
     // name root.

@@ -11,6 +11,7 @@
 #include "output/markup/colours.h"
 #include "output/markup/escaping.h"
 #include "output/paragraphs.h"
+#include "platform/file_status.h"
 #include "platform/paths.h"
 #include "policies/fc.h"
 
@@ -55,9 +56,9 @@ FontSpec EntryFont(FC& set, Context& context, bool bold) {
 }  // namespace
 
 MasterIndex::MasterIndex() = default;
-MasterIndex::~MasterIndex() {
-    if (document) document->CloseAll();
-}
+// A page the run did not end (HTML_EndMasterIndex) is abandoned with its
+// document: the earlier page stays.
+MasterIndex::~MasterIndex() = default;
 
 void GetDirectoryPageTexts(FC& set, TextString* title, TextString* description, TextString* keywords,
                            TextString* styleSheet, TextString* scriptFile, TextString* pageHeader,
@@ -83,6 +84,18 @@ TextString MasterIndexPageName(FC& set, Context& context, const TextString& dire
     TextString name;
     if (!context.runParameters.indexFile.IsEmpty()) {
         name = context.runParameters.indexFile;
+        // A name with a folder part is a path as the user typed it: taken
+        // from the current folder, as a "/LOG=" name is.  A bare name stays
+        // beside the output.
+        TextString folderPart;
+        GetDirectoryPart(name, &folderPart);
+        if (!folderPart.IsEmpty() && IsRelativePath(name)) {
+            std::string here = CurrentDirectory();
+            if (!here.empty() && here.back() != '/') here.push_back('/');
+            TextString resolved;
+            ResolveRelativePath(TextString(std::string_view(here)), name, &resolved);
+            return resolved;
+        }
     } else if (set.GetText(Pol::DirectoryFilename).IsEmpty()) {
         name = directory;
         name.Append("dirindex");
@@ -127,6 +140,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
     }
     index.document = std::move(document);
     index.utf8Page = HTML_PageIsUtf8(&set);
+    index.document->writtenLineForm = index.utf8Page ? HTML_ReplaceControlCharacters : HTML_ReferControlCharacters;
 
     TextString title, description, keywords, styleSheet, scriptFile, pageHeader;
     GetDirectoryPageTexts(set, &title, &description, &keywords, &styleSheet, &scriptFile, &pageHeader, nullptr);

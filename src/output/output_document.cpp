@@ -5,6 +5,7 @@
 
 #include "analysis/analysed_line.h"
 #include "context/context.h"
+#include "foundation/message_reporter.h"
 #include "policies/fc.h"
 
 int OutputDocument::ReadSourceLine(TextLine& line, FC& policies) {
@@ -25,10 +26,7 @@ void OutputDocument::ReportWriteFailure(FC* set, const TextString& name) {
     TextString message("ERROR: Can't write file \"");
     message.Append(name);
     message.Append("\"");
-    if (writeError) {
-        message.Append(": ");
-        message.Append(SystemErrorText(writeError).c_str());
-    }
+    AppendReason(message, WriteFailureText());
     set->ReportMessage(message.buffer, kLevelAlways);
 }
 

@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -245,44 +247,92 @@ bool WriteAll(int descriptor, const char* data, size_t size) {
     return true;
 }
 
-// Copies the whole temporary into the target over its old content; 0 or
-// the error number.  The room the new content needs is taken before a byte
-// of the target changes: a disk without it leaves the target as it was.
-int CopyInto(const std::string& temporary, const std::string& target) {
+int SystemReserve(int descriptor, off_t bytes) { return ::fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0, bytes); }
+
+long long SystemFreeBytes(int descriptor) {
+    struct statvfs info {};
+    if (::fstatvfs(descriptor, &info) != 0) return -1;
+    // The blocks kept for the superuser are free to the superuser only.
+    const unsigned long long blocks = ::geteuid() == 0 ? info.f_bfree : info.f_bavail;
+    const unsigned long long size = info.f_frsize ? info.f_frsize : info.f_bsize;
+    if (size != 0 && blocks > static_cast<unsigned long long>(LLONG_MAX) / size) return LLONG_MAX;
+    return static_cast<long long>(blocks * size);
+}
+
+RoomCalls gRoomCalls{SystemReserve, SystemFreeBytes};
+
+// Makes sure the open target `to` can take `bytes` of new content before a
+// byte of it changes: 0, or the error number that refuses the copy.
+int MakeRoom(int to, off_t bytes) {
+    if (bytes <= 0) return 0;
+    if (gRoomCalls.reserve(to, bytes) == 0) return 0;
+    const int error = errno;
+    if (error != EOPNOTSUPP && error != ENOSYS) return error;
+    // Room cannot be reserved here: the free space must hold the whole new
+    // content (the target's own blocks are not counted on), else the old
+    // content stays.
+    const long long room = gRoomCalls.freeBytes(to);
+    return room >= 0 && room < static_cast<long long>(bytes) ? ENOSPC : 0;
+}
+
+// What a copy into a target came to.
+struct CopyOutcome {
+    int error = 0;  // 0, or the error number of what failed
+    bool targetChanged = false;  // a write into the target was begun
+};
+
+// Copies the whole temporary into the target over its old content.  The
+// room the new content needs is made sure of before a byte of the target
+// changes (MakeRoom): a disk without it leaves the target as it was.
+CopyOutcome CopyInto(const std::string& temporary, const std::string& target) {
+    CopyOutcome outcome;
     const int from = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
-    if (from < 0) return errno;
+    if (from < 0) {
+        outcome.error = errno;
+        return outcome;
+    }
     struct stat info {};
     if (::fstat(from, &info) != 0) {
-        const int error = errno;
+        outcome.error = errno;
         ::close(from);
-        return error;
+        return outcome;
     }
     const int to = OpenExisting(target, S_IFREG);
     if (to < 0) {
-        const int error = errno;
+        outcome.error = errno;
         ::close(from);
-        return error;
+        return outcome;
     }
-    int failure = 0;
-    if (info.st_size > 0 && ::fallocate(to, FALLOC_FL_KEEP_SIZE, 0, info.st_size) != 0 && errno != EOPNOTSUPP &&
-        errno != ENOSYS)
-        failure = errno;
+    int failure = MakeRoom(to, info.st_size);
     if (!failure) {
+        const bool faulty = FaultFor(target, WriteFault::kCopy);
         auto piece = std::make_unique<char[]>(kCopyPiece);
         for (;;) {
             const ssize_t got = ::read(from, piece.get(), kCopyPiece);
             if (got < 0 && errno == EINTR) continue;
-            if (got < 0 || (got > 0 && !WriteAll(to, piece.get(), static_cast<size_t>(got)))) {
+            if (got < 0) {
                 failure = errno;
                 break;
             }
             if (got == 0) break;
+            outcome.targetChanged = true;
+            if (faulty) {
+                // Half of the first piece reaches the target, then the disk is full.
+                WriteAll(to, piece.get(), static_cast<size_t>(got + 1) / 2);
+                failure = ENOSPC;
+                break;
+            }
+            if (!WriteAll(to, piece.get(), static_cast<size_t>(got))) {
+                failure = errno;
+                break;
+            }
         }
     }
     if (!failure && ::ftruncate(to, info.st_size) != 0) failure = errno;
     if (::close(to) != 0 && !failure) failure = errno;
     ::close(from);
-    return failure;
+    outcome.error = failure;
+    return outcome;
 }
 
 // Opens a character device in place.
@@ -397,8 +447,14 @@ int CloseOutputStream(OutputStream& output, bool keep) {
         const bool deliver = keep && !failure;
         if (deliver && output.copyInto) {
             const TerminationHeld held;
-            failure = CopyInto(output.temporary, output.target);
-            ::unlink(output.temporary.c_str());
+            const CopyOutcome copy = CopyInto(output.temporary, output.target);
+            failure = copy.error;
+            // A target cut by a failed copy: the temporary is the only whole
+            // copy of the new content, kept for the user.
+            if (failure && copy.targetChanged)
+                output.keptTemporary = output.temporary;
+            else
+                ::unlink(output.temporary.c_str());
             UnlistTemporary(output.signalSlot);
         } else {
             if (deliver && std::rename(output.temporary.c_str(), output.target.c_str()) != 0) failure = errno;
@@ -425,6 +481,14 @@ void RemoveTemporariesOnTermination() {
 }
 
 std::string SystemErrorText(int error) { return std::system_category().message(error); }
+
+RoomCalls SystemRoomCalls() { return RoomCalls{SystemReserve, SystemFreeBytes}; }
+
+void SetRoomCalls(const RoomCalls& calls) {
+    const RoomCalls system = SystemRoomCalls();
+    gRoomCalls.reserve = calls.reserve ? calls.reserve : system.reserve;
+    gRoomCalls.freeBytes = calls.freeBytes ? calls.freeBytes : system.freeBytes;
+}
 
 void SetWriteFault(WriteFault fault, const std::string& pathEnding) {
     gFault = fault;

@@ -10,10 +10,16 @@
 //    is first resolved through symbolic links (the link stays, the file it
 //    points to is replaced) and the temporary takes its mode;
 //  - by copying the temporary into the target, for a target with more than
-//    one hard link (a rename would part it from its other names).  Room for
-//    the copy is taken first, so a full disk leaves the target as it was;
-//    only a kill during that short copy can cut it.
-// On any failure the temporary is removed and the target stays as it was.
+//    one hard link (a rename would part it from its other names).  The old
+//    content is overwritten only when the new content is sure to fit: the
+//    room for it is reserved first (fallocate), and where the file system
+//    cannot reserve room, its free space must hold the whole new content,
+//    else the copy is refused and the target stays as it was.  A copy that
+//    fails midway (or a kill during it) leaves the target cut; the
+//    temporary, the only whole copy of the new content then, is kept and
+//    named (OutputStream::keptTemporary), and no signal removes it.
+// On any other failure the temporary is removed and the target stays as it
+// was.
 // Where no temporary can be made (no free inode, no space, no permission)
 // nothing is written and the target stays as it was.
 //
@@ -59,6 +65,9 @@ struct OutputStream {
     std::string temporary;  // the temporary file written first; empty for a device
     bool copyInto = false;  // the target has other hard links: copied into, not renamed onto
     int signalSlot = -1;  // where the temporary's name waits for a termination signal
+    // Set by a close whose copy into the target failed midway: the
+    // temporary, kept, holding the whole new content.
+    std::string keptTemporary;
 };
 
 // Opens `path` for writing (see above).  An existing target the user cannot
@@ -69,8 +78,10 @@ OutputStream OpenOutputStream(const std::string& path, int* error);
 
 // Closes the stream.  With `keep` (everything was written) the content
 // reaches the target; otherwise, or when the close, the rename or the copy
-// fails, the target stays as it was.  The temporary file is gone in every
-// case.  Returns 0, or the error number of what failed.
+// fails before the target changed, the target stays as it was.  The
+// temporary file is gone in every case but one: a copy into the target that
+// failed midway keeps it (see above).  Returns 0, or the error number of
+// what failed (ENOSPC when the free space cannot hold a copy).
 int CloseOutputStream(OutputStream& output, bool keep);
 
 // Makes SIGTERM, SIGINT and SIGHUP remove the temporary files being written
@@ -84,8 +95,21 @@ std::string SystemErrorText(int error);
 
 // A seam for tests: every file opened afterwards whose path ends in
 // `pathEnding` fails each write (kWrite, "No space left on device"), its
-// close (kClose, "Input/output error") or the making of its temporary file
-// (kCreate, "No space left on device", as with no free inode).  kNone clears
-// it.
-enum class WriteFault { kNone, kWrite, kClose, kCreate };
+// close (kClose, "Input/output error"), the making of its temporary file
+// (kCreate, "No space left on device", as with no free inode) or, for a
+// target copied into, the copy after half of its first piece (kCopy, "No
+// space left on device").  kNone clears it.
+enum class WriteFault { kNone, kWrite, kClose, kCreate, kCopy };
 void SetWriteFault(WriteFault fault, const std::string& pathEnding);
+
+// The calls by which a copy into a target makes sure of its room: reserving
+// `bytes` in the open file without changing its size (0, or -1 with errno
+// set; EOPNOTSUPP where the file system cannot reserve), and the bytes the
+// file system of the open file still gives this user (-1 when unknown).  A
+// seam for tests, which put fakes in; the system's by default.
+struct RoomCalls {
+    int (*reserve)(int descriptor, off_t bytes) = nullptr;
+    long long (*freeBytes)(int descriptor) = nullptr;
+};
+RoomCalls SystemRoomCalls();
+void SetRoomCalls(const RoomCalls& calls);

@@ -1,5 +1,6 @@
 #include "platform/process_launch.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -54,8 +55,25 @@ int StartProgram(const std::vector<std::string>& words, pid_t* pid) {
     argv.reserve(copies.size() + 1);
     for (std::string& word : copies) argv.push_back(word.data());
     argv.push_back(nullptr);
+    // The child's own session, and /dev/null for its three standard streams.
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+    if (int error = posix_spawnattr_init(&attributes); error != 0) return error;
+    if (int error = posix_spawn_file_actions_init(&actions); error != 0) {
+        posix_spawnattr_destroy(&attributes);
+        return error;
+    }
+    int error = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    constexpr int kStandardStreams[] = {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};
+    for (const int stream : kStandardStreams) {
+        if (error != 0) break;
+        error = posix_spawn_file_actions_addopen(&actions, stream, "/dev/null",
+                                                 stream == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
+    }
     pid_t child = 0;
-    int error = posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ);
+    if (error == 0) error = posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     if (error != 0) return error;
     gStarted.push_back(child);
     if (pid != nullptr) *pid = child;

@@ -3,10 +3,14 @@
 // A viewer is started with an argument vector (the program, the words of its
 // command and last a file name or an address), never through a shell, so
 // names with blanks, quotes or other shell characters reach it as they are.
-// The caller does not wait for it.  Started children are remembered and
-// reaped with non-blocking waits at every later start (and by
-// ReapStartedPrograms), so no finished viewer stays a zombie and no other
-// child of the process is ever waited for.
+// It goes its own way: its standard input, output and error are /dev/null
+// and it runs in a session of its own, so that it holds no pipe of the
+// program's (a script's `vendrel ... | cat` ends when vendrel does) and no
+// signal of the program's terminal reaches it.  The caller does not wait
+// for it.  Started children are remembered and reaped with non-blocking
+// waits at every later start (and by ReapStartedPrograms, which the
+// windows call from time to time), so no finished viewer stays a zombie
+// and no other child of the process is ever waited for.
 #pragma once
 
 #include <sys/types.h>

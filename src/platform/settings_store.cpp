@@ -381,6 +381,14 @@ bool SettingsStore::Save() {
         return false;
     }
     std::string merged = Merge(content, pending_);
+    // A file the program would not read back is not written: the file stays
+    // as it is, and every later run reads it.
+    if (merged.size() > kMostSettingsBytes) {
+        ReportFailure(
+            "the settings would pass " + std::to_string(kMostSettingsBytes) + " bytes, the most the program reads",
+            "");
+        return false;
+    }
     if (merged != content && !ReplaceFile(merged)) return false;
 
     Rebuild(Parse(merged));

@@ -23,7 +23,8 @@
 // the old one, so that no reader ever sees a half-written file; a symbolic
 // link stays and the file it names is replaced, its mode kept.
 //
-// The file is read only when it is a regular file of at most 1 MiB.  One
+// The file is read only when it is a regular file of at most 1 MiB, and no
+// save makes it larger than that (the save is refused instead).  One
 // that exists but is not read (no permission, a FIFO, a link to a device,
 // too large) is never written over: the store stays empty (the program runs
 // with its defaults) and saves nothing.  Nor is a read-only file replaced.

@@ -96,6 +96,12 @@ struct PolicyListFlags {
 // contents list.  Cleared for each file by FC::ResetRunState.
 struct PreprocessorState {
     int ignoreDepth = 0;  // nesting of BEGIN_IGNORE / BEGIN_ASCII blocks (one counter)
+    // Where the outermost ignored block began, for the messages that name
+    // its lines: the file, its line, and whether it is a BEGIN_ASCII block.
+    TextString ignoreStartFile;
+    int ignoreStartLine = 0;
+    int ignoreStartIsAscii = 0;
+    int unclosedBlockReported = 0;  // the end of the input found it still open
     int sectionIncluded = 1;  // the current document section is converted
     int inSpecialBlock = 0;  // between the start and end directive of a special block
     int specialBlockKind = 0;  // 1 table, 2 code, 3 diagram, 4 pre-formatted, 6 user, 7 delimited, 8 comma

@@ -21,6 +21,7 @@
 #include "output/html_file.h"
 #include "output/rtf_file.h"
 #include "output/tag_executors.h"
+#include "platform/file_status.h"
 #include "platform/heap_blocks.h"
 #include "policies/fc.h"
 #include "policies/output_formats.h"
@@ -324,6 +325,31 @@ void MakeNames(FC& master, FC& run, Context& context, const TextString& inputPat
                         &names.statisticsName);
 }
 
+// The policies that name a file a conversion reads.  (The text of a file
+// cannot change them: see the CHANGE_POLICY directive.)
+constexpr Pol kPoliciesNamingFilesRead[] = {
+    Pol::HTMLHeaderFile,      Pol::HTMLFooterFile,      Pol::HTMLScriptFile,       Pol::FragmentsFile,
+    Pol::StyleFile,           Pol::LinkDictionaryFile,  Pol::TextSubstitutionFile, Pol::DirectoryHeaderFile,
+    Pol::DirectoryFooterFile, Pol::DirectoryScriptFile,
+};
+
+void FindFilesNamedForReading(FC& naming, const Context& context, const TextString& inputDirectory,
+                              std::vector<TextString>& found) {
+    for (const Pol policy : kPoliciesNamingFilesRead) {
+        const TextString& name = naming.GetText(policy);
+        if (name.IsEmpty()) continue;
+        for (const TextString* folder : {&inputDirectory, &context.policyFolder}) {
+            TextString path;
+            if (folder->IsEmpty())
+                path = name;
+            else
+                ResolveRelativePath(*folder, name, &path);
+            if (KindOfFile(path.str()) == FileKind::kRegular) found.push_back(path);
+        }
+        if (KindOfFile(name.str()) == FileKind::kRegular) found.push_back(name);
+    }
+}
+
 // Closes the output file; false when a write or the close failed (reported
 // once, naming the file).
 bool CloseWriter(OutputDocument& writer, FC& set, Context& context) {
@@ -333,10 +359,11 @@ bool CloseWriter(OutputDocument& writer, FC& set, Context& context) {
 }  // namespace
 
 TextString OutputFilePath(FC& master, FC& run, Context& context, const TextString& inputPath,
-                          const TextString& outputLocation) {
+                          const TextString& outputLocation, std::vector<TextString>* namedForReading) {
     OutputNames names;
     FC naming;
     MakeNames(master, run, context, inputPath, outputLocation, naming, names);
+    if (namedForReading) FindFilesNamedForReading(naming, context, names.inputDirectory, *namedForReading);
     naming.SetText(Pol::InputDirectory, names.inputDirectory.buffer, false);
     naming.SetText(Pol::OutputDirectory, names.outputDirectory.buffer, false);
     const TextString outputFile = names.outputDirectory + names.outputName;

@@ -8,6 +8,8 @@
 // the files.
 #pragma once
 
+#include <vector>
+
 #include "foundation/text_string.h"
 
 class AnalysedLine;
@@ -33,9 +35,14 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
 
 // The path of the document ConvertToTable would write for `inputPath`
 // with the same policies, before anything is read or written; empty when
-// the output format has no writer.
+// the output format has no writer.  With `namedForReading`, it receives the
+// files that those policies name for the conversion to read (the HTML and
+// directory header, footer and script files, the fragments, styles, link
+// dictionary and text substitution files), each as it is found where the
+// readers look (as named, beside the input, beside the policy file); a
+// name that finds no file is left out.
 TextString OutputFilePath(FC& master, FC& run, Context& context, const TextString& inputPath,
-                          const TextString& outputLocation);
+                          const TextString& outputLocation, std::vector<TextString>* namedForReading = nullptr);
 
 // What happens to a line in the ring: it was read (and its positions set),
 // it was analysed, it was handed to the table engine.

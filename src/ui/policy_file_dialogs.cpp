@@ -4,6 +4,7 @@
 
 #include "app/base_dialog.h"
 #include "app/ui_services.h"
+#include "foundation/message_reporter.h"
 #include "foundation/text_file.h"
 #include "foundation/utilities.h"
 #include "platform/output_files.h"
@@ -277,19 +278,21 @@ bool SavePolicyDialog::WritePolicies() {
     // Written to a temporary file that replaces the target only when whole.
     TextFile file;
     int error = 0;
+    std::string reason;
     if (file.OpenForWrite(FileName.buffer, 0, 0)) {
         scratch.WritePolicyFile(file, SaveAll == kSaveAll);
         file.CloseAll();
         error = file.writeError;
+        reason = file.WriteFailureText();
     } else {
         error = errno != 0 ? errno : EIO;
+        reason = SystemErrorText(error);
     }
     scratch.ClearOwnedLists();
     if (error == 0) return true;
     TextString text(GetMessageText(kMsgUnableToWriteFile));
     FillMessagePlaceholders(text, {{"ffffff", FileName.buffer}});
-    text.Append(": ");
-    text.Append(SystemErrorText(error).c_str());
+    AppendReason(text, reason);
     const TextString caption(GetMessageText(kMsgOutputFileError));
     Services().ShowMessage(caption.buffer, text.buffer);
     return false;

@@ -174,7 +174,7 @@ void StatusWindow::SaveToFile() {
         for (int i = 0; i < Lines.count && written; ++i) written = file.PutLine(Lines.TextAt(i));
         file.CloseAll();
         written = written && file.writeError == 0;
-        if (file.writeError != 0) reason = SystemErrorText(file.writeError);
+        if (file.writeError != 0) reason = file.WriteFailureText();
     }
     if (!written) {
         TextString message(GetMessageText(kMsgUnableToWriteFile));

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <new>
+#include <stdexcept>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,9 +15,11 @@
 
 #include "app/base_dialog.h"
 #include "app/ui_services.h"
+#include "analysis/analysed_line.h"
 #include "context/context.h"
 #include "foundation/run_status.h"
 #include "platform/output_files.h"
+#include "tables/convert_to_table.h"
 #include "ui/scripted_services.h"
 #include "support/temp_folder.h"
 #include "texts/message_texts.h"
@@ -359,10 +364,9 @@ TEST_F(ConversionRunTest, EveryWriterReportsAFailedWriteOrCloseOnce) {
 }
 
 // No temporary file can be made (no free inode, no space): nothing is
-// written, the earlier file stays whole.  A document or the index page
-// fails the run naming the file; a log that cannot be opened is noted and
-// the run's log goes to Morvane.log instead, as for any log that cannot be
-// opened.
+// written, the earlier file stays whole.  A document, the index page or
+// the log fails the run naming the file; no other log is written in the
+// place of one that cannot be opened.
 TEST_F(ConversionRunTest, NoRoomForATemporaryLeavesEveryTargetAsItWas) {
     Write("a.txt", "Name  Age\nAnn   31\n");
     for (const WriterCase& c : kWriterCases) {
@@ -370,13 +374,53 @@ TEST_F(ConversionRunTest, NoRoomForATemporaryLeavesEveryTargetAsItWas) {
         Write(c.target, "earlier\n");
         const StringList& lines = RunWithFault(c.target, c.rtf, WriteFault::kCreate);
         const bool log = std::string(c.target) == "run.log";
-        EXPECT_EQ(TheRunStatus().Failed(), !log);
-        if (log) {
-            EXPECT_NE(ReadWhole(folder / "Morvane.log").find("a.txt"), std::string::npos);
-        } else {
-            EXPECT_EQ(LinesStartingWith(lines, "ERROR: Can't open file \"" + directory + c.target + "\""), 1);
-        }
+        EXPECT_TRUE(TheRunStatus().Failed());
+        const std::string opened = log ? "ERROR: Can't open log file \"" : "ERROR: Can't open file \"";
+        EXPECT_EQ(LinesStartingWith(lines, opened + directory + c.target + "\""), 1);
+        EXPECT_FALSE(fs::exists(folder / "Morvane.log"));
         EXPECT_EQ(ReadWhole(folder / c.target), "earlier\n");
+        for (const auto& entry : fs::directory_iterator(folder))
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+}
+
+// A line of the text that makes the conversion fail by an exception, as
+// running out of memory does.
+bool gThrowBadAlloc = true;
+void ThrowAtBoom(RingEvent event, const AnalysedLine& line, void*) {
+    if (event != RingEvent::Read || !std::strstr(line.buffer, "BOOM")) return;
+    if (gThrowBadAlloc) throw std::bad_alloc();
+    throw std::runtime_error("the disk caught fire");
+}
+
+// A conversion that fails by an exception, whether from the windows or a
+// batch run (one road): the file is reported and abandoned (its earlier
+// output stays), the run goes on with the next file and fails.
+TEST_F(ConversionRunTest, AFileThatFailsByAnExceptionIsAbandonedAndTheRunGoesOn) {
+    Write("t.txt", "Name  Age\nBOOM  1\nAnn   31\n");
+    Write("z.txt", "Name  Age\nZoe   44\n");
+    for (const bool badAlloc : {true, false}) {
+        SCOPED_TRACE(badAlloc ? "out of memory" : "another exception");
+        Write("t.html", "earlier\n");
+        fs::remove(folder / "z.html");
+        dialog->SetInputDirectory(Path(""));
+        dialog->SetOutputDirectory(Path(""));
+        dialog->SetInputFileSpec(TextString("\"/t.txt\" \"/z.txt\""));
+        dialog->batchMode = 0;
+        TheStatusWindow().Clear();
+        TheRunStatus().Reset();
+        gThrowBadAlloc = badAlloc;
+        SetLineRingObserver(ThrowAtBoom, nullptr);
+        const bool converted = dialog->RunConversion();
+        SetLineRingObserver(nullptr, nullptr);
+        EXPECT_FALSE(converted);
+        EXPECT_TRUE(TheRunStatus().Failed());
+        const std::string reason = badAlloc ? "not enough memory" : "the disk caught fire";
+        // The name as the multi-file form of the windows gives it.
+        EXPECT_TRUE(HasLine(TheStatusWindow().Lines, "ERROR: Conversion of \"" + directory + "/t.txt\" failed: " +
+                                                         reason + " (the earlier output is kept)"));
+        EXPECT_EQ(ReadWhole(folder / "t.html"), "earlier\n");
+        EXPECT_NE(ReadWhole(folder / "z.html").find("Zoe"), std::string::npos);
         for (const auto& entry : fs::directory_iterator(folder))
             EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
     }

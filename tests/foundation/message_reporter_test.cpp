@@ -196,6 +196,35 @@ TEST_F(MessageSinkTest, CopySettingsDetachesTheLog) {
     EXPECT_EQ(g_messages, Texts{"after"});
 }
 
+// A message never moves the terminal's cursor or changes its colours: the
+// control characters of a file name or policy line quoted in it are shown
+// escaped, wherever the message goes.
+TEST(ShowControlCharactersTest, ControlsAreShownEscaped) {
+    const struct {
+        const char* in;
+        const char* shown;
+    } cases[] = {
+        {"plain \"name\" \xC3\xA9 stays", "plain \"name\" \xC3\xA9 stays"},
+        {"tab\tand\nline feed stay", "tab\tand\nline feed stay"},
+        {"\x1B[31mred\x1B[0m", "\\x1B[31mred\\x1B[0m"},
+        {"a\x01"
+         "b\x7F\rc\x0C",
+         "a\\x01b\\x7F\\x0Dc\\x0C"},
+        {"C1 \xC2\x9B and \xC2\xA0 kept", "C1 \\u009B and \xC2\xA0 kept"},
+    };
+    for (const auto& c : cases) {
+        TextString text(c.in);
+        ShowControlCharacters(text);
+        EXPECT_EQ(text.str(), c.shown) << c.in;
+    }
+    // And so it is shown and logged.
+    MessageReporter reporter;
+    reporter.SetMessageCallback(RecordMessage);
+    g_messages.clear();
+    reporter.OutputMessage("ERROR: Error opening x\x1B[2Jy", kLevelAlways);
+    EXPECT_EQ(g_messages, Texts{"ERROR: Error opening x\\x1B[2Jy"});
+}
+
 }  // namespace
 
 // A text quoted in a message is cut after 200 characters, never inside a

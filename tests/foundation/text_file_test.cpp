@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -388,6 +389,7 @@ TEST_F(TextFileTest, WriteLineTargets) {
         EXPECT_TRUE(file.PutString(TextString("")));
         file.outputList = &list;  // the list takes the line instead of the file
         EXPECT_TRUE(file.PutLine("listed"));
+        file.CloseAll();
     }
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "alpha\n\n");
@@ -399,6 +401,47 @@ TEST_F(TextFileTest, WriteLineTargets) {
     testing::internal::CaptureStdout();
     EXPECT_TRUE(WriteLine(&console, "on the console"));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "on the console\n");
+}
+
+// A file reaches its target only when its owner closes it: one abandoned,
+// or gone with its owner unclosed (a conversion cut short by an exception),
+// leaves the target as it was and no temporary beside it.
+TEST_F(TextFileTest, OnlyAClosedFileReplacesItsTarget) {
+    const std::string path = Write("out.txt", "earlier\n");
+    for (const bool abandon : {true, false}) {
+        SCOPED_TRACE(abandon ? "abandoned" : "destroyed");
+        {
+            TextFile file;
+            ASSERT_TRUE(file.OpenForWrite(path.c_str(), 0, 0));
+            EXPECT_TRUE(file.PutLine("half of a document"));
+            if (abandon) file.AbandonAll();
+        }
+        EXPECT_EQ(ReadWhole(path), "earlier\n");
+        EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(path).parent_path()), {}), 1);
+    }
+    TextFile file;
+    ASSERT_TRUE(file.OpenForWrite(path.c_str(), 0, 0));
+    EXPECT_TRUE(file.PutLine("whole"));
+    file.CloseAll();
+    EXPECT_EQ(ReadWhole(path), "whole\n");
+}
+
+// A copy into a hard-linked target that fails midway: the failure names
+// the temporary that holds the whole new content.
+TEST_F(TextFileTest, AFailedCopyNamesTheTemporaryItKept) {
+    const std::string path = Write("linked.html", "earlier\n");
+    fs::create_hard_link(path, Path("other.html"));
+    SetWriteFault(WriteFault::kCopy, "linked.html");
+    TextFile file;
+    ASSERT_TRUE(file.OpenForWrite(path.c_str(), 0, 0));
+    EXPECT_TRUE(file.PutLine("the new content"));
+    file.CloseAll();
+    SetWriteFault(WriteFault::kNone, "");
+    ASSERT_FALSE(file.keptTemporary.empty());
+    EXPECT_EQ(ReadWhole(file.keptTemporary), "the new content\n");
+    EXPECT_EQ(file.WriteFailureText(), SystemErrorText(ENOSPC) +
+                                           "; the file is cut, and its new content is whole in \"" +
+                                           file.keptTemporary + "\"");
 }
 
 TEST_F(TextFileTest, ResetFileStackClosesHandles) {

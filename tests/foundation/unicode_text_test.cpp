@@ -173,4 +173,20 @@ TEST(UnicodeTextTest, LineConversions) {
         EXPECT_FALSE(unicode::NamesUtf8(TextString(name))) << name;
 }
 
+// The test that decides whether a written line needs its HTML form: every
+// byte beyond ASCII and every control but tab, line feed and carriage
+// return, wherever it stands (in a 16-byte stretch or after the last one).
+TEST(HasNonAsciiOrControlTest, FindsEveryByteThatCounts) {
+    const std::string plain = "All printable ~ text\twith tabs\r\n and more of it, well past sixteen bytes";
+    EXPECT_FALSE(unicode::HasNonAsciiOrControl(plain.data(), plain.size()));
+    for (const char c : {'\x01', '\x08', '\x0B', '\x0C', '\x1B', '\x1F', '\x7F', '\x80', '\xC3', '\xFF'}) {
+        for (size_t at = 0; at < plain.size(); at += 7) {
+            std::string text = plain;
+            text[at] = c;
+            EXPECT_TRUE(unicode::HasNonAsciiOrControl(text.data(), text.size())) << int(c) << " at " << at;
+            EXPECT_FALSE(unicode::HasNonAsciiOrControl(text.data(), at)) << int(c) << " before " << at;
+        }
+    }
+}
+
 }  // namespace

@@ -28,7 +28,10 @@ protected:
     fs::path folder = temp.Path();
 
     void SetUp() override { ASSERT_TRUE(temp.Made()); }
-    void TearDown() override { SetWriteFault(WriteFault::kNone, ""); }
+    void TearDown() override {
+        SetWriteFault(WriteFault::kNone, "");
+        SetRoomCalls(SystemRoomCalls());
+    }
     void Write(const fs::path& path, const std::string& content) {
         std::ofstream(path, std::ios::binary) << content;
     }
@@ -236,6 +239,69 @@ TEST_F(OutputFilesTest, ACopyWithoutRoomLeavesTheTargetAsItWas) {
     fs::remove(disk / "filler");
     EXPECT_EQ(WriteThrough(disk / "a.html", content), 0);
     EXPECT_EQ(ReadWhole(disk / "b.html"), content);
+}
+
+// Fakes of a file system that cannot reserve room (ext2, say), with the
+// free space the test gives it.
+long long gFakeFreeBytes = 0;
+int RefuseReservation(int, off_t) {
+    errno = EOPNOTSUPP;
+    return -1;
+}
+long long FakeFreeBytes(int) { return gFakeFreeBytes; }
+
+// Where room cannot be reserved, the old content of a hard-linked target is
+// overwritten only when the free space holds the whole new content; else
+// both names keep the old content and the copy is refused as a full disk.
+TEST_F(OutputFilesTest, WithoutReservationACopyNeedsTheFreeSpaceForTheNewContent) {
+    SetRoomCalls(RoomCalls{RefuseReservation, FakeFreeBytes});
+    const std::string content(size_t{100} * 1024, 'n');
+    struct Case {
+        long long freeBytes;
+        int error;
+    };
+    const Case cases[] = {
+        {static_cast<long long>(content.size()) - 1, ENOSPC},
+        {0, ENOSPC},
+        {static_cast<long long>(content.size()), 0},
+        {-1, 0},  // the free space cannot be told: the copy goes ahead
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.freeBytes);
+        Write(folder / "a.html", "earlier");
+        fs::remove(folder / "b.html");
+        fs::create_hard_link(folder / "a.html", folder / "b.html");
+        gFakeFreeBytes = c.freeBytes;
+        int error = -1;
+        OutputStream output = OpenOutputStream((folder / "a.html").string(), &error);
+        ASSERT_NE(output.stream, nullptr);
+        std::fwrite(content.data(), 1, content.size(), output.stream);
+        EXPECT_EQ(CloseOutputStream(output, true), c.error);
+        EXPECT_TRUE(output.keptTemporary.empty());
+        const std::string expected = c.error ? "earlier" : content;
+        EXPECT_EQ(ReadWhole(folder / "a.html"), expected);
+        EXPECT_EQ(ReadWhole(folder / "b.html"), expected);
+        EXPECT_EQ(Entries(), (std::vector<std::string>{"a.html", "b.html"}));
+    }
+}
+
+// A copy that fails once the target has begun to change keeps the
+// temporary, the only whole copy of the new content, and names it.
+TEST_F(OutputFilesTest, ACopyThatFailsMidwayKeepsTheWholeTemporary) {
+    Write(folder / "a.html", std::string(1000, 'o'));
+    fs::create_hard_link(folder / "a.html", folder / "b.html");
+    SetWriteFault(WriteFault::kCopy, "a.html");
+    const std::string content(4000, 'n');
+    int error = -1;
+    OutputStream output = OpenOutputStream((folder / "a.html").string(), &error);
+    ASSERT_NE(output.stream, nullptr);
+    std::fwrite(content.data(), 1, content.size(), output.stream);
+    EXPECT_EQ(CloseOutputStream(output, true), ENOSPC);
+    ASSERT_FALSE(output.keptTemporary.empty());
+    EXPECT_EQ(fs::path(output.keptTemporary).parent_path(), folder);
+    EXPECT_EQ(ReadWhole(output.keptTemporary), content);
+    EXPECT_NE(ReadWhole(folder / "b.html"), content);  // cut
+    EXPECT_EQ(Entries().size(), 3u);
 }
 
 }  // namespace

@@ -46,6 +46,21 @@ TEST_F(ProcessLaunchTest, TheArgumentArrivesAsOneWordWithoutAShell) {
     EXPECT_EQ(errno, ECHILD);
 }
 
+// A viewer holds none of the program's streams (a pipe the program writes
+// to ends with the program) and runs in a session of its own.
+TEST_F(ProcessLaunchTest, AProgramStartsOnDevNullInASessionOfItsOwn) {
+    const fs::path record = folder / "streams.txt";
+    const fs::path script = Script("streams",
+                                   "for fd in 0 1 2; do set -- \"$@\" \"$(readlink /proc/$$/fd/$fd)\"; done\n"
+                                   "shift; printf '%s\\n' \"$@\" $$ \"$(cut -d' ' -f6 /proc/$$/stat)\" > '" +
+                                       record.string() + "'\n");
+    pid_t pid = 0;
+    ASSERT_EQ(StartProgram(script.string(), "x", &pid), 0);
+    WaitForStartedPrograms();
+    const std::string pidText = std::to_string(pid);
+    EXPECT_EQ(ReadWhole(record), "/dev/null\n/dev/null\n/dev/null\n" + pidText + "\n" + pidText + "\n");
+}
+
 TEST_F(ProcessLaunchTest, AMissingProgramGivesTheSystemErrorNumber) {
     EXPECT_EQ(StartProgram((folder / "no such program").string(), "x"), ENOENT);
     EXPECT_EQ(StartProgram("", "x"), ENOENT);

@@ -363,4 +363,32 @@ TEST_F(SettingsStoreTest, AFailedSaveWarnsOnce) {
     EXPECT_EQ(warning.rfind("WARNING: ", 0), 0u);
 }
 
+// A save never makes the file larger than the program reads: one that would
+// is refused with one warning naming the file and the limit, and the file
+// stays as it was, readable by every later run.
+TEST_F(SettingsStoreTest, ASaveNeverPassesTheSizeThatIsRead) {
+    fs::create_directories(fs::path(path).parent_path());
+    constexpr size_t kLimit = size_t{1} << 20;
+    const std::string nearly = "\\A=1\n# " + std::string(kLimit - 2600, '#') + "\n";
+    ASSERT_TRUE(WriteWhole(path, nearly));
+    SettingsStore store(path);
+    std::vector<std::string> warnings;
+    store.SetWarningSink([&](const char* text) { warnings.emplace_back(text); });
+    ASSERT_TRUE(store.Load());
+    store.WriteText("\\Long", std::string(3000, 'v').c_str());
+    EXPECT_FALSE(store.Save());
+    store.WriteText("\\Long", std::string(4000, 'v').c_str());
+    EXPECT_FALSE(store.Save());
+    EXPECT_EQ(warnings,
+              std::vector<std::string>{"WARNING: Can't save the program settings in " + path +
+                                       ": the settings would pass 1048576 bytes, the most the program reads"});
+    EXPECT_EQ(FileContent(), nearly);
+    // What fits is saved.
+    SettingsStore again(path);
+    ASSERT_TRUE(again.Load());
+    again.WriteText("\\Short", "s");
+    EXPECT_TRUE(again.Save());
+    EXPECT_LE(FileContent().size(), kLimit);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 struct ProgramRun {
     int status = -1;  // the exit status; -1 when it did not exit normally
@@ -21,6 +22,12 @@ struct ProgramRun {
 // be tested too.
 ProgramRun RunVendrel(const std::filesystem::path& folder, const std::string& arguments,
                       const std::string& prefix = "");
+
+// Runs `vendrel words...` in `folder` as RunVendrel does, with its address
+// space limited to `addressSpaceBytes` (RLIMIT_AS, set in the child before
+// the program starts).
+ProgramRun RunVendrelWithMemoryLimit(const std::filesystem::path& folder, const std::vector<std::string>& words,
+                                     unsigned long long addressSpaceBytes);
 
 // The command words that run a program as the user "nobody" when the tests
 // run as root (who may read and write everything), else none; false when

@@ -53,18 +53,92 @@ void HTML_ReferWindowsPunctuation(FC* policies, TextString& text) {
     if (changed) text.AssignChars(out.data(), static_cast<int>(out.size()));
 }
 
+namespace {
+
+constexpr const char* kReplacementReference = "&#65533;";
+constexpr const char* kReplacementUtf8 = "\xEF\xBF\xBD";
+
+// A form feed that begins a written line is a page break (the reader gives
+// every page break a line of its own): it keeps its role, in pre-formatted
+// text above all.  Anywhere else it is a control like the others.
+constexpr char kFormFeed = '\f';
+
+bool IsDisallowedCode(uint32_t code, int at) {
+    if (code == static_cast<uint32_t>(kFormFeed) && at == 0) return false;
+    return (code < 0x80 && unicode::IsDisallowedControl(static_cast<unsigned char>(code))) ||
+           (code >= 0x80 && code <= 0x9F);
+}
+
+// The same for a byte of 8-bit text, whose bytes beyond ASCII are the
+// characters of its code page.
+bool IsDisallowedByte(char c, int at) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x80 && IsDisallowedCode(byte, at);
+}
+
+bool HasNonAsciiOrControl(const TextString& text) {
+    return text.length > 0 && unicode::HasNonAsciiOrControl(text.buffer, static_cast<size_t>(text.length));
+}
+
+}  // namespace
+
 void HTML_WriteCharacterReferences(TextString& text) {
-    if (!unicode::HasNonAscii(text)) return;
+    if (!HasNonAsciiOrControl(text)) return;
     std::string out;
     out.reserve(static_cast<size_t>(text.length) + 32);
     for (int i = 0; i < text.length;) {
+        const int at = i;
         const uint32_t code = unicode::NextCharacter(text.buffer, text.length, &i);
-        if (code < 0x80)
+        if (IsDisallowedCode(code, at))
+            out += kReplacementReference;
+        else if (code < 0x80)
             out.push_back(static_cast<char>(code));
         else
             out += "&#" + std::to_string(code) + ";";
     }
     text.AssignChars(out.data(), static_cast<int>(out.size()));
+}
+
+void HTML_ReplaceControlCharacters(TextString& text) {
+    // Most lines that come here hold letters beyond ASCII only.
+    int first = 0;
+    int next = 0;
+    for (; first < text.length; first = next) {
+        next = first;
+        if (IsDisallowedCode(unicode::NextCharacter(text.buffer, text.length, &next), first)) break;
+    }
+    if (first >= text.length) return;
+    std::string out(text.buffer, static_cast<size_t>(first));
+    for (int i = first; i < text.length;) {
+        const int start = i;
+        if (IsDisallowedCode(unicode::NextCharacter(text.buffer, text.length, &i), start))
+            out += kReplacementUtf8;
+        else
+            out.append(text.buffer + start, static_cast<size_t>(i - start));
+    }
+    text.AssignChars(out.data(), static_cast<int>(out.size()));
+}
+
+void HTML_ReferControlCharacters(TextString& text) {
+    int first = 0;
+    while (first < text.length && !IsDisallowedByte(text.buffer[first], first)) ++first;
+    if (first >= text.length) return;
+    std::string out(text.buffer, static_cast<size_t>(first));
+    for (int i = first; i < text.length; ++i) {
+        const char c = text.buffer[i];
+        if (IsDisallowedByte(c, i))
+            out += kReplacementReference;
+        else
+            out.push_back(c);
+    }
+    text.AssignChars(out.data(), static_cast<int>(out.size()));
+}
+
+HtmlLineForm HTML_WrittenLineForm(FC* policies) {
+    if (!IsUtf8Text(policies)) return HTML_ReferControlCharacters;
+    const TextString& declared = policies->GetText(Pol::CharacterEncoding);
+    return declared.IsEmpty() || unicode::NamesUtf8(declared) ? HTML_ReplaceControlCharacters
+                                                              : HTML_WriteCharacterReferences;
 }
 
 void RTF_WriteUnicodeCharacters(TextString& text) {

@@ -27,8 +27,23 @@ bool IsUtf8Text(const FC* policies);
 void HTML_ReferWindowsPunctuation(FC* policies, TextString& text);
 
 // Every character beyond ASCII of UTF-8 text as a numeric character
-// reference ("&#1061;"), for a page declared in another charset.
+// reference ("&#1061;"), for a page declared in another charset; a control
+// character that HTML does not allow (a C0 control but tab, line feed and
+// carriage return, DEL, a C1 control) as "&#65533;", the replacement
+// character.
 void HTML_WriteCharacterReferences(TextString& text);
+// The control characters that HTML does not allow, as HTML_WriteCharacterReferences
+// writes them, in the two other kinds of page: as the replacement character
+// U+FFFD itself in a page declared UTF-8; as "&#65533;" in a page of 8-bit
+// text, whose other bytes stay.
+void HTML_ReplaceControlCharacters(TextString& text);
+void HTML_ReferControlCharacters(TextString& text);
+// The written form of the lines of an HTML document of these policies (for
+// TextFile::writtenLineForm): one of the three above.  A form feed that
+// begins a line keeps its role there, a page break (in pre-formatted text
+// above all); anywhere else it is a control like the others.
+using HtmlLineForm = void (*)(TextString& line);
+HtmlLineForm HTML_WrittenLineForm(FC* policies);
 
 // Every character beyond ASCII of UTF-8 text as "\uN?": N is the UTF-16 code
 // unit as a signed 16-bit number; a character beyond U+FFFF is written as

@@ -253,3 +253,47 @@ TEST(RTFEscapeMarkupOnce, EscapesWhatIsRawAndKeepsWhatIsEscaped) {
         EXPECT_EQ(depth, 0) << c.in;
     }
 }
+
+// No page holds a control character that HTML does not allow: in a page
+// declared UTF-8 it becomes U+FFFD, in any other "&#65533;"; tab, line
+// feed and carriage return stay, and so do the other characters.
+TEST(ControlCharacters, WrittenAsTheReplacementCharacter) {
+    const struct {
+        void (*form)(TextString&);
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {HTML_ReplaceControlCharacters,
+         "a\x01"
+         "b\x1B\x0C\x7F\tc\r",
+         "a\xEF\xBF\xBD"
+         "b\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\tc\r"},
+        {HTML_ReplaceControlCharacters, "Z\xC3\xBCrich \xC2\x85", "Z\xC3\xBCrich \xEF\xBF\xBD"},
+        {HTML_ReplaceControlCharacters, "Z\xC3\xBCrich", "Z\xC3\xBCrich"},
+        {HTML_WriteCharacterReferences, "\x02Z\xC3\xBC\xC2\x9B", "&#65533;Z&#252;&#65533;"},
+        {HTML_ReferControlCharacters, "\x96 dash\x08\x1F", "\x96 dash&#65533;&#65533;"},
+        // A page break keeps its form feed.
+        {HTML_ReplaceControlCharacters, "\x0C", "\x0C"},
+        {HTML_ReferControlCharacters,
+         "\x0C"
+         "page\x0C",
+         "\x0C"
+         "page&#65533;"},
+        {HTML_WriteCharacterReferences, "\x0C\xC3\xA9\x0C", "\x0C&#233;&#65533;"},
+    };
+    for (const auto& c : cases) {
+        TextString text(c.in);
+        c.form(text);
+        EXPECT_EQ(text.str(), c.out) << c.in;
+    }
+    // The form by the page: its text and the charset it is declared in.
+    Context context;
+    FC set;
+    set.context = &context;
+    context.documentState.utf8Text = 0;
+    EXPECT_EQ(HTML_WrittenLineForm(&set), HTML_ReferControlCharacters);
+    context.documentState.utf8Text = 1;
+    EXPECT_EQ(HTML_WrittenLineForm(&set), HTML_ReplaceControlCharacters);
+    set.SetText(Pol::CharacterEncoding, "iso-8859-1", true);
+    EXPECT_EQ(HTML_WrittenLineForm(&set), HTML_WriteCharacterReferences);
+}
