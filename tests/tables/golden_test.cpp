@@ -297,8 +297,25 @@ std::vector<ReadRow> HtmlRows(const std::string& html) {
     return rows;
 }
 
+// A character as UTF-8.
+std::string Utf8Of(unsigned code) {
+    std::string out;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
 // The text of RTF: control words and braces dropped, escaped characters
-// kept.
+// kept, a Unicode character ("\uN" and the one character that stands for
+// it) as UTF-8.
 std::string RtfText(const std::string& rtf) {
     std::string out;
     for (size_t i = 0; i < rtf.size(); ++i) {
@@ -309,6 +326,16 @@ std::string RtfText(const std::string& rtf) {
             continue;
         }
         const char next = rtf[++i];
+        if (next == 'u' && i + 1 < rtf.size() &&
+            (std::isdigit(static_cast<unsigned char>(rtf[i + 1])) || rtf[i + 1] == '-')) {
+            size_t used = 0;
+            const int code = std::stoi(rtf.substr(i + 1), &used);
+            out += Utf8Of(static_cast<unsigned>(code < 0 ? code + 65536 : code) & 0xFFFF);
+            i += used;
+            if (i + 1 < rtf.size() && rtf[i + 1] == ' ') ++i;
+            if (i + 1 < rtf.size()) ++i;  // the character for readers without Unicode
+            continue;
+        }
         if (std::isalpha(static_cast<unsigned char>(next))) {
             while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i]))) ++i;
             if (i < rtf.size() && rtf[i] == '-') ++i;
