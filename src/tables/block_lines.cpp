@@ -34,6 +34,13 @@ bool SameText(const TextString& a, const TextString& b) {
 
 }  // namespace
 
+int BarOfBarLine(const AnalysedLine& line) {
+    if (!line.HasFlag(kFlagBarLine)) return -1;
+    const TextString& tagged = line.taggedText;
+    const int at = line.barOffset;
+    return at >= 0 && at < tagged.length && tagged.buffer[at] == ' ' ? at : -1;
+}
+
 // ---------------------------------------------------------------------------
 // The texts of the block's lines
 
@@ -107,13 +114,24 @@ uint64_t PreFormLine::AddressOf(const char* bytes) {
 
 PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text)
     : flags(line.flags), hasTagCode(line.tagCode != kStatementNone ? 1 : 0), lineType(line.lineType) {
-    const std::string_view layout = WithoutTrailingBlanks(line.taggedText);
+    const TextString& tagged = line.taggedText;
+    const std::string_view taggedView = WithoutTrailingBlanks(tagged);
+    // The bar the line analysis blanked on a bar line is the cells' text:
+    // the layout text has it back, the display text (a line of text) and
+    // the raw text stay as the analysis left them.
+    std::string withBar;
+    const int bar = BarOfBarLine(line);
+    if (bar >= 0) {
+        withBar.assign(tagged.buffer, strnlen(tagged.buffer, static_cast<size_t>(tagged.length)));
+        if (static_cast<size_t>(bar) < withBar.size()) withBar[static_cast<size_t>(bar)] = '|';
+        while (!withBar.empty() && IsBlankOrTab(withBar.back())) withBar.pop_back();
+    }
+    const std::string_view layout = bar >= 0 ? std::string_view(withBar) : taggedView;
     // A text equal to the tagged text (most lines: all three are) is the
     // layout text without being measured again.
-    const TextString& tagged = line.taggedText;
     const std::string_view display =
-        line.textIsTagged || SameText(line, tagged) ? layout : WithoutTrailingBlanks(line);
-    const std::string_view raw = SameText(line.rawText, tagged) ? layout : WithoutTrailingBlanks(line.rawText);
+        line.textIsTagged || SameText(line, tagged) ? taggedView : WithoutTrailingBlanks(line);
+    const std::string_view raw = SameText(line.rawText, tagged) ? taggedView : WithoutTrailingBlanks(line.rawText);
     AnalysedLine* replacements = nullptr;
     if (line.firstPairPresent || line.secondPairPresent) {
         auto pairs = std::make_unique<AnalysedLine>();

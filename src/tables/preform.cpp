@@ -67,7 +67,10 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
 
     // A CHANGE_POLICY line is no part of the block's layout.  The line's
     // indent counts here only: the record does not keep it.
-    const int indent = analysed.leadingBlanks > 0 ? analysed.leadingBlanks : 0;
+    int indent = analysed.leadingBlanks > 0 ? analysed.leadingBlanks : 0;
+    // The bar of a bar line stands in the layout text, where it may begin
+    // the line's text.
+    if (const int bar = BarOfBarLine(analysed); bar >= 0) indent = std::min(indent, bar);
     if (line.lineType != kStatementChangePolicy && line.length - indent > 0) {
         if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
         if (shortestLength < 0 || line.length < shortestLength) shortestLength = line.length;

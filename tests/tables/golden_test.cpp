@@ -402,18 +402,22 @@ std::vector<ReadRow> RtfRows(const std::string& rtf) {
 }
 
 // The rows a ".cells" file lists: a line a row, "header" or "row" and then
-// the cells, all parted by tabs.
+// the cells, all parted by tabs (an empty cell is an empty field).
 std::vector<ReadRow> ExpectedRows(const fs::path& file) {
     std::vector<ReadRow> rows;
     std::istringstream lines(ReadWhole(file));
     std::string line;
     while (std::getline(lines, line)) {
+        // Every tab parts two fields: a line ending in a tab ends with an
+        // empty cell.
         ReadRow row;
-        std::istringstream fields(line);
-        std::string field;
-        std::getline(fields, field, '\t');
-        row.header = field == "header";
-        while (std::getline(fields, field, '\t')) row.cells.push_back(field);
+        size_t start = line.find('\t');
+        row.header = line.compare(0, start, "header") == 0;
+        while (start != std::string::npos) {
+            const size_t next = line.find('\t', start + 1);
+            row.cells.push_back(line.substr(start + 1, next == std::string::npos ? next : next - start - 1));
+            start = next;
+        }
         rows.push_back(row);
     }
     return rows;
