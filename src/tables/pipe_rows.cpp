@@ -294,7 +294,8 @@ bool AlignPipeRows(PreForm& engine) {
         for (int at = 0; at < static_cast<int>(laid.size());) {
             if (IsSeparatorByte(laid, static_cast<size_t>(at)) &&
                 !std::binary_search(barPositions.begin(), barPositions.end(), position) &&
-                static_cast<size_t>(position) < marks.size() && 2 * ++marks[static_cast<size_t>(position)] > countedLines)
+                static_cast<size_t>(position) < marks.size() &&
+                2 * ++marks[static_cast<size_t>(position)] > countedLines)
                 return false;
             position += line.wide ? unicode::NextWidth(laid.data(), static_cast<int>(laid.size()), &at) : (++at, 1);
         }

@@ -305,8 +305,13 @@ std::string Utf8Of(unsigned code) {
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
@@ -315,9 +320,10 @@ std::string Utf8Of(unsigned code) {
 
 // The text of RTF: control words and braces dropped, escaped characters
 // kept, a Unicode character ("\uN" and the one character that stands for
-// it) as UTF-8.
+// it; a character beyond the basic plane as its two surrogates) as UTF-8.
 std::string RtfText(const std::string& rtf) {
     std::string out;
+    unsigned highSurrogate = 0;
     for (size_t i = 0; i < rtf.size(); ++i) {
         const char c = rtf[i];
         if (c == '{' || c == '}') continue;
@@ -329,8 +335,16 @@ std::string RtfText(const std::string& rtf) {
         if (next == 'u' && i + 1 < rtf.size() &&
             (std::isdigit(static_cast<unsigned char>(rtf[i + 1])) || rtf[i + 1] == '-')) {
             size_t used = 0;
-            const int code = std::stoi(rtf.substr(i + 1), &used);
-            out += Utf8Of(static_cast<unsigned>(code < 0 ? code + 65536 : code) & 0xFFFF);
+            const int value = std::stoi(rtf.substr(i + 1), &used);
+            const unsigned code = static_cast<unsigned>(value < 0 ? value + 65536 : value) & 0xFFFF;
+            if (code >= 0xD800 && code < 0xDC00) {
+                highSurrogate = code;
+            } else if (code >= 0xDC00 && code < 0xE000 && highSurrogate != 0) {
+                out += Utf8Of(0x10000 + ((highSurrogate - 0xD800) << 10) + (code - 0xDC00));
+                highSurrogate = 0;
+            } else {
+                out += Utf8Of(code);
+            }
             i += used;
             if (i + 1 < rtf.size() && rtf[i + 1] == ' ') ++i;
             if (i + 1 < rtf.size()) ++i;  // the character for readers without Unicode
