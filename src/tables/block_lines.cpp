@@ -116,17 +116,6 @@ PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool ut
     : flags(line.flags), hasTagCode(line.tagCode != kStatementNone ? 1 : 0), lineType(line.lineType) {
     const TextString& tagged = line.taggedText;
     const std::string_view taggedView = WithoutTrailingBlanks(tagged);
-    // The bar the line analysis blanked on a bar line is the cells' text:
-    // the layout text has it back, the display text (a line of text) and
-    // the raw text stay as the analysis left them.
-    std::string withBar;
-    const int bar = BarOfBarLine(line);
-    if (bar >= 0) {
-        withBar.assign(tagged.buffer, strnlen(tagged.buffer, static_cast<size_t>(tagged.length)));
-        if (static_cast<size_t>(bar) < withBar.size()) withBar[static_cast<size_t>(bar)] = '|';
-        while (!withBar.empty() && IsBlankOrTab(withBar.back())) withBar.pop_back();
-    }
-    const std::string_view layout = bar >= 0 ? std::string_view(withBar) : taggedView;
     // A text equal to the tagged text (most lines: all three are) is the
     // layout text without being measured again.
     const std::string_view display =
@@ -138,10 +127,21 @@ PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool ut
         pairs->CopyAnalysis(&line);
         replacements = arena.Keep(std::move(pairs));
     }
-    wide = utf8Text && unicode::HasNonAscii(layout.data(), layout.size());
+    wide = utf8Text && unicode::HasNonAscii(taggedView.data(), taggedView.size());
     const bool included =
         line.originPosition.unit != line.position.unit || line.originPosition.line != line.position.line;
-    Place(arena, layout, display, raw, replacements, included ? &line.originPosition : nullptr);
+    Place(arena, taggedView, display, raw, replacements, included ? &line.originPosition : nullptr);
+    // The bar the line analysis blanked on a bar line is the cells' text:
+    // the layout text has it back, the display text (a line of text) and
+    // the raw text stay as the analysis left them.
+    if (line.HasFlag(kFlagBarLine)) [[unlikely]] {
+        if (const int bar = BarOfBarLine(line); bar >= 0) {
+            std::string withBar(tagged.buffer, strnlen(tagged.buffer, static_cast<size_t>(tagged.length)));
+            if (static_cast<size_t>(bar) < withBar.size()) withBar[static_cast<size_t>(bar)] = '|';
+            while (!withBar.empty() && IsBlankOrTab(withBar.back())) withBar.pop_back();
+            SetLayout(arena, withBar);
+        }
+    }
 }
 
 void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::string_view display,

@@ -9,10 +9,14 @@
 // the rest of the engine (the detection, the cut, the parse) reads it as it
 // reads an aligned pipe table.  The display and raw texts stay as they are.
 //
-// The rule reads every line of the block a few times over (the bars of
-// each line, then the widths of its cells, then the laid-out text twice):
-// linear in the block's bytes, and only for a block whose lines are mostly
-// framed by bars; any other block is left after one look at a flag.
+// Bounds that keep it linear: the rule reads every line of the block a few
+// times over (its bars, then the widths of its cells, then its laid-out
+// text; twice for the few rows whose cells hold a separator byte), and only
+// for a block whose lines are mostly framed by bars (any other block is
+// left after one look at a flag); an aligned pipe or box table is known by
+// the first look at its bars.  The laid-out lines may grow the block by at
+// most kLaidGrowth times (kLaidBytesFloor for a small one): a table whose
+// rows would grow more is left as it is.
 #include "tables/pipe_rows.h"
 
 #include <algorithm>
@@ -30,6 +34,11 @@ namespace {
 
 // A row of a pipe table has two cells at least.
 constexpr size_t kLeastBars = 3;
+// The laid-out lines take at most kLaidGrowth times the bytes they took,
+// or kLaidBytesFloor bytes for a small table (whose one long cell pads
+// every row).
+constexpr size_t kLaidGrowth = 4;
+constexpr size_t kLaidBytesFloor = size_t{1} << 20;
 
 // Whether the "|" at byte `at` is escaped: an odd number of backslashes
 // stands before it.
@@ -73,15 +82,30 @@ bool FramedByBars(LineText text, const std::vector<int>& bars) {
     return bars.front() == first && bars.back() == last;
 }
 
-// The display positions of the bytes `bars` of a line (the bytes
-// themselves unless the line is wide).
+// Whether the bars at the bytes `bars` of a line stand at the display
+// positions `positions` (the bytes themselves unless the line is wide).
+bool BarsStandAt(LineText text, bool wide, const std::vector<int>& bars, const std::vector<int>& positions) {
+    if (bars.size() != positions.size()) return false;
+    if (!wide) return bars == positions;
+    int byte = 0;
+    int position = 0;
+    for (size_t k = 0; k < bars.size(); ++k) {
+        position += unicode::DisplayWidth(text.buffer + byte, bars[k] - byte);
+        byte = bars[k];
+        if (position != positions[k]) return false;
+    }
+    return true;
+}
+
+// The display positions of the bytes `bars` of a line.
 void PositionsOf(LineText text, bool wide, const std::vector<int>& bars, std::vector<int>& positions) {
     positions.assign(bars.begin(), bars.end());
     if (!wide) return;
     int byte = 0;
     int position = 0;
     for (int& at : positions) {
-        while (byte < at) position += unicode::NextWidth(text.buffer, text.length, &byte);
+        position += unicode::DisplayWidth(text.buffer + byte, at - byte);
+        byte = at;
         at = position;
     }
 }
@@ -92,11 +116,22 @@ void TrimCell(const char* text, int* from, int* to) {
     while (*to > *from && IsBlankOrTab(text[*to - 1])) --*to;
 }
 
+// Calls `bar` with the byte of each escaped bar in [from, to).
+template <typename Bar>
+void ForEachEscapedBar(const char* text, int from, int to, Bar&& bar) {
+    for (int at = from; at < to;) {
+        const char* found = static_cast<const char*>(std::memchr(text + at, '|', static_cast<size_t>(to - at)));
+        if (!found) return;
+        at = static_cast<int>(found - text);
+        if (IsEscaped(text, at)) bar(at);
+        ++at;
+    }
+}
+
 // The backslashes a cell's text drops: one before each escaped bar.
 int DroppedBackslashes(const char* text, int from, int to) {
     int dropped = 0;
-    for (int at = from; at < to; ++at)
-        if (text[at] == '|' && IsEscaped(text, at)) ++dropped;
+    ForEachEscapedBar(text, from, to, [&](int) { ++dropped; });
     return dropped;
 }
 
@@ -106,6 +141,14 @@ int CellWidth(const char* text, int from, int to, bool wide) {
     return shown - DroppedBackslashes(text, from, to);
 }
 
+// Whether the byte at `at` of a text (whose bytes before it from `first`
+// on are known) counts as a separator where it stands, as the position
+// statistics count them: "*", "|", and "+" after "-" or "=".
+bool IsSeparatorByte(const char* text, int first, int at) {
+    const char c = text[at];
+    return c == '*' || c == '|' || (c == '+' && at > first && (text[at - 1] == '-' || text[at - 1] == '='));
+}
+
 // The rows of the block laid out at their bars: the width of each column's
 // text (the widest of its cells, at least 1) and the text of a line laid
 // out by them.
@@ -113,14 +156,28 @@ class PipeLayout {
 public:
     explicit PipeLayout(size_t bars) : widths(bars - 1, 1) {}
 
-    // Takes in the widths of the cells of a row.
-    void Measure(LineText text, bool wide, const std::vector<int>& bars) {
+    // Takes in the widths of the cells of a row.  True when a cell holds a
+    // byte that counts as a separator where it stands ("*", an escaped
+    // bar, a "+" after "-" or "=").
+    bool Measure(LineText text, bool wide, const std::vector<int>& bars) {
+        bool separators = false;
         for (size_t k = 0; k + 1 < bars.size(); ++k) {
             int from = bars[k] + 1;
             int to = bars[k + 1];
             TrimCell(text.buffer, &from, &to);
             widths[k] = std::max(widths[k], CellWidth(text.buffer, from, to, wide));
+            if (!separators)
+                for (int at = from; at < to && !separators; ++at)
+                    separators = IsSeparatorByte(text.buffer, from, at);
         }
+        return separators;
+    }
+
+    // The bytes a line laid out by these widths takes (at least).
+    size_t LaidBytes() const {
+        size_t bytes = 1;
+        for (const int width : widths) bytes += static_cast<size_t>(width) + 3;
+        return bytes;
     }
 
     // The display position of each bar of a laid-out line.
@@ -153,10 +210,12 @@ public:
             const bool right = from - start > stop - to;
             out += ' ';
             if (right) out.append(pad, ' ');
-            for (int at = from; at < to; ++at)
-                if (!(text.buffer[at] == '\\' && at + 1 < to && text.buffer[at + 1] == '|' &&
-                      IsEscaped(text.buffer, at + 1)))
-                    out += text.buffer[at];
+            int run = from;  // the text not appended yet
+            ForEachEscapedBar(text.buffer, from, to, [&](int bar) {
+                out.append(text.buffer + run, static_cast<size_t>(bar - 1 - run));
+                run = bar;
+            });
+            out.append(text.buffer + run, static_cast<size_t>(to - run));
             if (!right) out.append(pad, ' ');
             out += ' ';
             out += closing;
@@ -189,12 +248,44 @@ private:
     }
 };
 
-// Whether a byte of a laid-out row would count as a separator where it
-// stands (as the position statistics count "*", "|" and a "+" after "-" or
-// "=").
-bool IsSeparatorByte(const std::string& text, size_t at) {
-    const char c = text[at];
-    return c == '*' || c == '|' || (c == '+' && at > 0 && (text[at - 1] == '-' || text[at - 1] == '='));
+// Whether a line of text of ASCII bytes holds unescaped bars at the bytes
+// `bars` (of another line), its first and last text among them.
+bool HoldsBarsAt(LineText text, const std::vector<int>& bars) {
+    if (text.length != bars.back() + 1) return false;  // the layout text has no trailing blanks
+    int firstText = 0;
+    while (firstText < text.length && IsBlankOrTab(text.buffer[firstText])) ++firstText;
+    if (firstText != bars.front()) return false;
+    for (const int at : bars)
+        if (text.buffer[at] != '|' || IsEscaped(text.buffer, at)) return false;
+    return true;
+}
+
+// Whether every line of text from line `first` on has bars at the
+// positions of the first one's bars, its text framed by them: an aligned
+// pipe or box table, known by one look at each line's bars.  False when a
+// line's bars, or its number of bars, may stand elsewhere.
+bool BarsLineUp(const PreForm& engine, int first, int lineCount) {
+    std::vector<int> reference;  // bytes and positions alike: the first line is ASCII
+    std::vector<int> bars;
+    for (int i = first; i < lineCount; ++i) {
+        const PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
+        if (line.isBlank || line.isRuleLine || line.continuesRecord || line.lineType == kStatementChangePolicy)
+            continue;
+        const LineText text = line.Layout();
+        if (reference.empty()) {
+            if (line.wide) return false;
+            FindBars(text, false, reference);
+            if (!FramedByBars(text, reference)) return false;
+            continue;
+        }
+        if (!line.wide) {
+            if (!HoldsBarsAt(text, reference)) return false;
+            continue;
+        }
+        FindBars(text, false, bars);
+        if (!FramedByBars(text, bars) || !BarsStandAt(text, true, bars, reference)) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -203,9 +294,11 @@ bool AlignPipeRows(PreForm& engine) {
     if (engine.isDelimited || !engine.barFramedLines) return false;
     const int lineCount = std::min(engine.lineCount, static_cast<int>(engine.lines.size()));
     const int first = std::max(engine.headerLineCount, 0);
-    auto counts = [&](const PreFormLine& line) {
+    auto lineAt = [&](int i) -> const PreFormLine& { return *engine.lines[static_cast<size_t>(i)]; };
+    auto counts = [](const PreFormLine& line) {
         return !line.isBlank && !line.continuesRecord && line.lineType != kStatementChangePolicy;
     };
+    if (BarsLineUp(engine, first, lineCount)) return false;
 
     // Every line of text framed by its bars; the number of bars most of
     // them hold (a majority vote, counted again after it).  The bars of the
@@ -214,14 +307,13 @@ bool AlignPipeRows(PreForm& engine) {
     std::vector<uint32_t> barCounts(static_cast<size_t>(lineCount), 0);
     std::vector<int> bars;
     std::vector<int> reference;  // the bars' positions on the first row
-    std::vector<int> positions;
-    bool wanderFromFirst = false;
+    bool wander = false;
     int textLines = 0;
     int countedLines = 0;
     size_t candidate = 0;
     int votes = 0;
     for (int i = first; i < lineCount; ++i) {
-        const PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
+        const PreFormLine& line = lineAt(i);
         if (!counts(line)) continue;
         ++countedLines;
         const LineText text = line.Layout();
@@ -232,19 +324,21 @@ bool AlignPipeRows(PreForm& engine) {
         ++textLines;
         if (votes == 0) candidate = bars.size();
         votes += candidate == bars.size() ? 1 : -1;
-        if (wanderFromFirst || (!reference.empty() && bars.size() != reference.size())) continue;
-        PositionsOf(text, line.wide, bars, positions);
         if (reference.empty())
-            reference = positions;
-        else if (positions != reference)
-            wanderFromFirst = true;
+            PositionsOf(text, line.wide, bars, reference);
+        else if (!wander && bars.size() == reference.size() && !BarsStandAt(text, line.wide, bars, reference))
+            wander = true;
     }
     if (candidate < kLeastBars) return false;
-    if (candidate == reference.size() && !wanderFromFirst) return false;  // the bars line up
+    // The first row has as many bars as most rows: the bars wander when
+    // they stood elsewhere on one of them.  Otherwise the rows with as many
+    // bars as most are compared among themselves below.
+    const bool known = candidate == reference.size();
+    if (known && !wander) return false;
     int rows = 0;
     int laidLines = 0;
     for (int i = first; i < lineCount; ++i) {
-        const PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
+        const PreFormLine& line = lineAt(i);
         if (!counts(line) || barCounts[static_cast<size_t>(i)] != candidate) continue;
         ++laidLines;
         if (!line.isRuleLine) ++rows;
@@ -253,57 +347,68 @@ bool AlignPipeRows(PreForm& engine) {
     // the lines the statistics count: their bars become separators.
     if (2 * rows <= textLines || 2 * laidLines <= countedLines) return false;
 
-    // Whether the bars of those rows stand anywhere else than those of the
-    // first of them; the widths of their cells.
+    // The widths of the rows' cells; the rows whose cells hold a separator
+    // byte are marked (the bar counts' top bit).
+    constexpr uint32_t kHoldsSeparator = uint32_t{1} << 31;
     auto isLaid = [&](int i) {
-        const PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
-        return counts(line) && barCounts[static_cast<size_t>(i)] == candidate;
+        return counts(lineAt(i)) && (barCounts[static_cast<size_t>(i)] & ~kHoldsSeparator) == candidate;
     };
-    auto isRow = [&](int i) { return isLaid(i) && !engine.lines[static_cast<size_t>(i)]->isRuleLine; };
-    reference.clear();
-    bool wander = false;
+    auto isRow = [&](int i) { return isLaid(i) && !lineAt(i).isRuleLine; };
+    if (!known) reference.clear();
     PipeLayout layout(candidate);
+    size_t bytes = 0;  // the laid-out lines' bytes as they stand
     for (int i = first; i < lineCount; ++i) {
-        if (!isRow(i)) continue;
-        const PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
+        if (!isLaid(i)) continue;
+        const PreFormLine& line = lineAt(i);
         const LineText text = line.Layout();
+        bytes += static_cast<size_t>(text.length);
+        if (line.isRuleLine) continue;
         FindBars(text, false, bars);
-        layout.Measure(text, line.wide, bars);
+        if (layout.Measure(text, line.wide, bars)) barCounts[static_cast<size_t>(i)] |= kHoldsSeparator;
         if (wander) continue;
-        PositionsOf(text, line.wide, bars, positions);
         if (reference.empty())
-            reference = positions;
-        else if (positions != reference)
+            PositionsOf(text, line.wide, bars, reference);
+        else if (!BarsStandAt(text, line.wide, bars, reference))
             wander = true;
     }
     if (!wander) return false;
+    // Padded to the widest cell of its column, every line is as wide as the
+    // widest: one long cell would make a large block many times its size.
+    const size_t laidBytes = layout.LaidBytes() * static_cast<size_t>(laidLines);
+    if (laidBytes > std::max(kLaidBytesFloor, kLaidGrowth * bytes)) return false;
 
-    // The laid-out rows must not line up a separator character of their
-    // cells' texts ("*", an escaped "|") on most lines: it would part a
-    // column of its own.
+    // The laid-out rows must not line up a separator byte of their cells'
+    // texts ("*", an escaped "|") on most lines: it would part a column of
+    // its own.
     const std::vector<int> barPositions = layout.BarPositions();
     std::vector<int> marks(static_cast<size_t>(barPositions.back()) + 1, 0);
     std::string laid;
     for (int i = first; i < lineCount; ++i) {
-        if (!isRow(i)) continue;
-        const PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
+        if (!isRow(i) || !(barCounts[static_cast<size_t>(i)] & kHoldsSeparator)) continue;
+        const PreFormLine& line = lineAt(i);
         const LineText text = line.Layout();
         FindBars(text, false, bars);
         layout.Lay(text, line.wide, false, bars, laid);
+        const int laidLength = static_cast<int>(laid.size());
         int position = 0;
-        for (int at = 0; at < static_cast<int>(laid.size());) {
-            if (IsSeparatorByte(laid, static_cast<size_t>(at)) &&
+        for (int at = 0; at < laidLength;) {
+            if (IsSeparatorByte(laid.data(), 0, at) &&
                 !std::binary_search(barPositions.begin(), barPositions.end(), position) &&
                 static_cast<size_t>(position) < marks.size() &&
                 2 * ++marks[static_cast<size_t>(position)] > countedLines)
                 return false;
-            position += line.wide ? unicode::NextWidth(laid.data(), static_cast<int>(laid.size()), &at) : (++at, 1);
+            if (line.wide) {
+                position += unicode::NextWidth(laid.data(), laidLength, &at);
+            } else {
+                ++position;
+                ++at;
+            }
         }
     }
 
     for (int i = first; i < lineCount; ++i) {
         if (!isLaid(i)) continue;
-        const PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
+        const PreFormLine& line = lineAt(i);
         const LineText text = line.Layout();
         FindBars(text, line.isRuleLine, bars);
         layout.Lay(text, line.wide, line.isRuleLine, bars, laid);
@@ -313,7 +418,7 @@ bool AlignPipeRows(PreForm& engine) {
     int longest = -1;
     int shortest = -1;
     for (int i = 0; i < lineCount; ++i) {
-        const PreFormLine& line = *engine.lines[static_cast<size_t>(i)];
+        const PreFormLine& line = lineAt(i);
         if (line.isBlank || line.lineType == kStatementChangePolicy) continue;
         longest = std::max(longest, line.length);
         shortest = shortest < 0 ? line.length : std::min(shortest, line.length);

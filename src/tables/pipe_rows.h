@@ -15,7 +15,8 @@ class PreForm;
 // after it stays right-justified).  An escaped bar ("\|") becomes a "|" of
 // the cell's text.  Lines with another number of bars are left as they
 // are, and so is a block whose bars line up already (box and aligned pipe
-// tables), or in which the laid-out cells would put a separator character
-// of their text at one position on most lines.  Runs on the margin-cut
+// tables), in which the laid-out cells would put a separator character of
+// their text at one position on most lines, or whose laid-out lines would
+// grow it beyond its bound (pipe_rows.cpp).  Runs on the margin-cut
 // layout texts after the line statistics; true when it changed the block.
 bool AlignPipeRows(PreForm& engine);

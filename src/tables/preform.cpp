@@ -70,7 +70,8 @@ void PreForm::AddLine(const AnalysedLine& analysed) {
     int indent = analysed.leadingBlanks > 0 ? analysed.leadingBlanks : 0;
     // The bar of a bar line stands in the layout text, where it may begin
     // the line's text.
-    if (const int bar = BarOfBarLine(analysed); bar >= 0) indent = std::min(indent, bar);
+    if (analysed.HasFlag(kFlagBarLine)) [[unlikely]]
+        if (const int bar = BarOfBarLine(analysed); bar >= 0) indent = std::min(indent, bar);
     if (line.lineType != kStatementChangePolicy && line.length - indent > 0) {
         if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
         if (shortestLength < 0 || line.length < shortestLength) shortestLength = line.length;

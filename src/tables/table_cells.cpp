@@ -148,28 +148,34 @@ void CountOuterBlanks(const char* s, int length, int* leading, int* trailing) {
 
 // Numeric characters to the alignment guess: digits and "%", "*", ",",
 // ".", ":" always (`plain`), and in the extended markup mode "$", "(", ")",
-// "+", "-" and the pound sign as well (`extended`); 1 for such a byte.
+// "+", "-" and the pound sign as well (`extended`); 1 for such a byte.  The
+// bytes a signed number starts with (`signs`): "+", "-", and the first byte
+// of the minus sign U+2212 in UTF-8 (E2 88 92).
+constexpr unsigned char kMinusSignLead = 0xE2;
 struct AlignmentNumerics {
     unsigned char plain[256] = {};
     unsigned char extended[256] = {};
+    unsigned char signs[256] = {};
     AlignmentNumerics() {
         for (unsigned char c = '0'; c <= '9'; ++c) plain[c] = extended[c] = 1;
         for (unsigned char c : {'%', '*', ',', '.', ':'}) plain[c] = extended[c] = 1;
         for (unsigned char c : {'$', '(', ')', '+', '-'}) extended[c] = 1;
         extended[kPoundSign] = 1;
+        for (unsigned char c : {'+', '-'}) signs[c] = 1;
+        signs[kMinusSignLead] = 1;
     }
 };
 const AlignmentNumerics kAlignmentNumerics;
 
-// The bytes a signed number starts with: "+", "-", and the first byte of
-// the minus sign U+2212 in UTF-8 (E2 88 92).
-constexpr unsigned char kMinusSignLead = 0xE2;
-bool MayStartSignedNumber(unsigned char c) { return c == '+' || c == '-' || c == kMinusSignLead; }
-
-// Whether the engine's text is read as UTF-8.
-bool EngineReadsUtf8(const PreForm* engine) {
+// The alignment of a text of the bytes [from, end) that starts with a
+// sign: right (3) for a signed number, else `byBlanks`.  Out of line: most
+// cells need it not.
+[[gnu::noinline]] int SignedNumberAlignment(const PreForm* engine, const unsigned char* from,
+                                            const unsigned char* end, int byBlanks) {
     const FC* set = engine ? engine->policies : nullptr;
-    return set && set->context && set->context->documentState.utf8Text;
+    const bool utf8 = set && set->context && set->context->documentState.utf8Text;
+    const std::string_view text(reinterpret_cast<const char*>(from), static_cast<size_t>(end - from));
+    return IsSignedNumber(text, utf8) ? 3 : byBlanks;
 }
 
 // Which bytes of a line are neither blanks nor tabs, one bit per byte (bit
@@ -414,22 +420,19 @@ private:
     if (byBlanks == 3 || p >= end) return byBlanks;
 
     // Numeric when every byte between the outer blanks is, or when the text
-    // is a signed number (IsSignedNumber).  A text that starts with another
-    // byte (most text) is told by that byte; the rest is read four bytes a
-    // step while as many are left.
+    // is a signed number (SignedNumberAlignment).  A text that starts with
+    // another byte (most text) is told by that byte; the rest is read four
+    // bytes a step while as many are left.  Only a text whose first byte is
+    // no numeric one may be a signed number that is not numeric anyway:
+    // what is left of a signed number is.
     const unsigned char* numeric =
         engine && engine->extendedMarkupMode ? kAlignmentNumerics.extended : kAlignmentNumerics.plain;
-    const unsigned char* const from = p;
-    auto signedNumber = [&] {
-        return MayStartSignedNumber(*from) &&
-               IsSignedNumber(std::string_view(reinterpret_cast<const char*>(from), static_cast<size_t>(end - from)),
-                              EngineReadsUtf8(engine));
-    };
-    if (!numeric[*p]) return signedNumber() ? 3 : byBlanks;
+    if (!numeric[*p])
+        return kAlignmentNumerics.signs[*p] ? SignedNumberAlignment(engine, p, end, byBlanks) : byBlanks;
     for (++p; end - p >= 4; p += 4)
-        if (!(numeric[p[0]] & numeric[p[1]] & numeric[p[2]] & numeric[p[3]])) return signedNumber() ? 3 : byBlanks;
+        if (!(numeric[p[0]] & numeric[p[1]] & numeric[p[2]] & numeric[p[3]])) return byBlanks;
     for (; p < end; ++p)
-        if (!numeric[*p]) return signedNumber() ? 3 : byBlanks;
+        if (!numeric[*p]) return byBlanks;
     return 3;
 }
 
