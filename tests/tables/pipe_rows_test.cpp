@@ -142,6 +142,23 @@ TEST_F(PipeRowsTest, BlocksJustOffTheRuleAreLeftAsTheyAre) {
     EXPECT_EQ(Layouts(), (std::vector<std::string>{"| a | b |", "| 1 | 22 |", "| 333 | 4 |"}));
 }
 
+// Every laid-out row is as wide as the widest: a small table is laid out
+// whatever its widest cell, a large one only while it grows by a bounded
+// factor.
+TEST_F(PipeRowsTest, OneLongCellPadsASmallTableButNotALargeOne) {
+    const std::string longCell(300, 'x');
+    Analyse({"| a | b |", "| 1 | 22 |", "| 333 | " + longCell + " |"});
+    EXPECT_EQ(CellsOf(1), (Cells{"1", "22"}));
+    EXPECT_EQ(engine->lines[1]->Layout().length, 310);
+
+    SetUp();
+    std::vector<std::string> lines = {"| a | b |"};
+    for (int i = 0; i < 20000; ++i) lines.push_back(i % 2 ? "| 1 | 22 |" : "| 333 | 4 |");
+    lines.push_back("| 5 | " + longCell + " |");
+    Analyse(lines);
+    EXPECT_EQ(engine->lines[1]->Layout().str(), "| 333 | 4 |");
+}
+
 // The rule reads the block's margin-cut layout texts and follows them in
 // the block's measures.
 TEST_F(PipeRowsTest, TheBlocksMeasuresFollowTheLaidOutRows) {
