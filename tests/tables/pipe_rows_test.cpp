@@ -6,35 +6,27 @@
 #include <string>
 #include <vector>
 
-#include "analysis/analysed_line.h"
-#include "context/context.h"
-#include "policies/fc.h"
-#include "support/recording_document.h"
+#include "support/engine_fixture.h"
 #include "tables/preform.h"
 
 namespace {
 
 using Cells = std::vector<std::string>;
 
-class PipeRowsTest : public testing::Test {
+class PipeRowsTest : public EngineFixture {
 protected:
-    Context context;
-    MessageRecorder messages{context};
-    FC set;
     std::unique_ptr<PreForm> engine;
 
-    void SetUp() override {
-        set.SetContext(&context);
+    // A fresh engine holding `lines` of UTF-8 text, analysed (as a
+    // comma-delimited block when `delimited`).
+    void Analyse(const std::vector<std::string>& lines, bool delimited = false) {
         context.documentState.utf8Text = 1;
-        engine = std::make_unique<PreForm>(nullptr, &set, nullptr);
-        engine->tabConfig = set.GetDefaultTabConfig();
-    }
-
-    void Analyse(const std::vector<std::string>& lines) {
-        for (const std::string& text : lines) {
-            AnalysedLine line;
-            line.SetText(text.c_str());
-            engine->AddLine(line);
+        std::vector<const char*> texts;
+        for (const std::string& text : lines) texts.push_back(text.c_str());
+        engine = EngineWithLines(texts);
+        if (delimited) {
+            engine->isDelimited = 1;
+            engine->delimiter = ',';
         }
         engine->Analyse();
     }
@@ -92,7 +84,6 @@ TEST_F(PipeRowsTest, RowsWhoseBarsWanderAreCutAtTheirOwnBars) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SetUp();
         Analyse(c.lines);
         std::vector<Cells> found;
         for (int i = 0; i < engine->lineCount; ++i)
@@ -130,15 +121,11 @@ TEST_F(PipeRowsTest, BlocksJustOffTheRuleAreLeftAsTheyAre) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SetUp();
         Analyse(c.lines);
         EXPECT_EQ(Layouts(), c.lines);
     }
     // A delimited block is cut at its delimiter only.
-    SetUp();
-    engine->isDelimited = 1;
-    engine->delimiter = ',';
-    Analyse({"| a | b |", "| 1 | 22 |", "| 333 | 4 |"});
+    Analyse({"| a | b |", "| 1 | 22 |", "| 333 | 4 |"}, true);
     EXPECT_EQ(Layouts(), (std::vector<std::string>{"| a | b |", "| 1 | 22 |", "| 333 | 4 |"}));
 }
 
@@ -151,7 +138,6 @@ TEST_F(PipeRowsTest, OneLongCellPadsASmallTableButNotALargeOne) {
     EXPECT_EQ(CellsOf(1), (Cells{"1", "22"}));
     EXPECT_EQ(engine->lines[1]->Layout().length, 310);
 
-    SetUp();
     std::vector<std::string> lines = {"| a | b |"};
     for (int i = 0; i < 20000; ++i) lines.push_back(i % 2 ? "| 1 | 22 |" : "| 333 | 4 |");
     lines.push_back("| 5 | " + longCell + " |");
