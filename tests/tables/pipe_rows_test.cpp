@@ -109,6 +109,7 @@ TEST_F(PipeRowsTest, BlocksJustOffTheRuleAreLeftAsTheyAre) {
     };
     const std::vector<Case> cases = {
         {"the bars line up", {"| id | name |", "|----|------|", "| 1  | Jose |", "| 2  | Ana  |"}},
+        {"the rows line up, their rule does not", {"| id | name |", "|---|---|", "| 1  | Jose |", "| 2  | Ana  |"}},
         {"an aligned box", {"+----+------+", "| id | name |", "+----+------+", "| 1  | Jose |", "+----+------+"}},
         {"a line of text without bars",
          {"| id | name |", "|---|---|", "| 1 | Ana María |", "22 | Bo |", "| 3 | Cy |"}},
