@@ -49,7 +49,8 @@ enum class Shape {
     TaggedRows,
     OneCharLines,
     DenseTags,
-    UserTables
+    UserTables,
+    PipeRows
 };
 
 // The fields of the wide table's header.
@@ -133,6 +134,19 @@ inline std::string MakeUtf8Row(unsigned n) {
                   (h >> 5) % 10000000, (h >> 2) % 10);
     return Padded(std::string(kFirst[h % 12]) + " " + kLast[(h >> 8) % 11], 22) + " " + numbers +
            kCities[(h >> 17) % 10];
+}
+
+// The same fields as a row of a Markdown table written without padding
+// (its bars stand elsewhere on every line), the names in UTF-8.
+inline std::string MakePipeRow(unsigned n) {
+    static const char* const kNames[] = {"Zo\u00eb M\u00fcller",  "Chen Li",
+                                         "\u674e \u738b",         "Dolores Smith-Barnes",
+                                         "\u00c9mile Nov\u00e1k", "Kofi Mensah"};
+    const unsigned h = n * 2654435761u;
+    char numbers[80];
+    std::snprintf(numbers, sizeof numbers, " | %04u-%02u-%02u | %u.%02u | %u | ", 1990 + (h >> 4) % 35,
+                  1 + (h >> 9) % 12, 1 + (h >> 13) % 28, (h >> 3) % 1000000, (h >> 7) % 100, (h >> 11) % 100000);
+    return std::string("| ") + kNames[h % 6] + numbers + (h % 7 == 0 ? "a \\| b" : "ok") + " |";
 }
 
 // The fields of one row of the space-aligned table, without their padding,
@@ -296,6 +310,13 @@ inline std::string MakeInput(Shape shape, size_t bytes) {
                 text += "$_$_BEGIN_USER_TABLE\n$_$_NEW_ROW head\n$_$_NEW_CELL\nNote\n$_$_NEW_CELL\nRow\n";
                 text += "$_$_NEW_ROW\n$_$_NEW_CELL\nchecked\n$_$_NEW_CELL\n" + std::to_string(n) + "\n";
                 text += "$_$_END_USER_TABLE\n";
+            }
+            break;
+        case Shape::PipeRows:
+            text += "| Name | Joined | Amount | Count | Note |\n|---|---|---|---|---|\n";
+            for (unsigned n = 1; text.size() < bytes; ++n) {
+                text += MakePipeRow(n);
+                text += '\n';
             }
             break;
         case Shape::Prose: AppendProse(text, bytes); break;

@@ -89,6 +89,7 @@ constexpr ShapeCase kShapes[] = {
     {Shape::OneLongLine, "OneLongLine", Reading::Aligned},
     {Shape::OneCharLines, "OneCharLines", Reading::Aligned},
     {Shape::DenseTags, "DenseTags", Reading::Aligned},
+    {Shape::PipeRows, "PipeRows", Reading::Aligned},
 };
 // clang-format on
 

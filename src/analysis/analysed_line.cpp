@@ -48,6 +48,7 @@ void AnalysedLine::ResetAnalysis(int keep) {
     firstPairStart = -1;
     secondPairPresent = 0;
     secondPairStart = -1;
+    barOffset = -1;
     if (!keep) {
         annotation.reset();
         firstFind.reset();
@@ -115,6 +116,7 @@ void AnalysedLine::CopyAnalysis(const AnalysedLine* other) {
     firstPairStart = other->firstPairStart;
     secondPairPresent = other->secondPairPresent;
     secondPairStart = other->secondPairStart;
+    barOffset = other->barOffset;
     annotation = CopyOwned(other->annotation);
     firstFind = CopyOwned(other->firstFind);
     firstReplacement = CopyOwned(other->firstReplacement);

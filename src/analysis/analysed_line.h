@@ -119,6 +119,10 @@ public:
     int secondPairPresent = 0;
     std::unique_ptr<TextString> secondFind, secondReplacement;
     int secondPairStart = -1;
+    // A bar line (kFlagBarLine): where its bar stood in the tagged text
+    // before it was blanked (-1: no bar there, or no bar line).  A table
+    // keeps the bar as text of its cell.
+    int barOffset = -1;
 
     // The room a recycled record keeps for each of its texts.
     static constexpr int kKeptTextRoom = 64 * 1024;

@@ -434,6 +434,18 @@ bool AnalysedLine::CheckBarLine() {
     if (!opens && !closes) return false;
     if (text.CountChar('|') != 1) return false;
 
+    // The bar as it stands in the tagged text, the first or last of its
+    // non-blank bytes.
+    const TextString& tagged = taggedText;
+    const int taggedStart = CountLeadingBlanks(tagged);
+    const int taggedEnd = LengthWithoutTrailingBlanks(tagged);
+    barOffset = -1;
+    if (taggedEnd > taggedStart) {
+        if (opens && tagged.buffer[taggedStart] == '|')
+            barOffset = taggedStart;
+        else if (closes && tagged.buffer[taggedEnd - 1] == '|')
+            barOffset = taggedEnd - 1;
+    }
     SetFlag(kFlagBarLine, true);
     SetFlag(kFlagPreformattedByScore, false);
     SetFlag(kFlagPreformatted, false);

@@ -49,6 +49,7 @@
 #include "tables/delimited_fields.h"
 #include "tables/preform.h"
 #include "tables/engine_support.h"
+#include "tables/pipe_rows.h"
 #include "tables/rule_lines.h"
 
 namespace {
@@ -969,6 +970,8 @@ void PreForm::Analyse() {
     if (shortestLength < 1) shortestLength = 1;
 
     AnalyseLineStatistics();
+    // A pipe table whose bars wander is laid out at its own bars first.
+    AlignPipeRows(*this);
     bool anyText = false;
     for (const PreFormLine* line : lines)
         if (!line->isBlank) anyText = true;

@@ -40,6 +40,13 @@ bool SameText(const TextString& a, const TextString& b) {
 
 }  // namespace
 
+int BarOfBarLine(const AnalysedLine& line) {
+    if (!line.HasFlag(kFlagBarLine)) return -1;
+    const TextString& tagged = line.taggedText;
+    const int at = line.barOffset;
+    return at >= 0 && at < tagged.length && tagged.buffer[at] == ' ' ? at : -1;
+}
+
 // ---------------------------------------------------------------------------
 // The texts of the block's lines
 
@@ -113,23 +120,34 @@ uint64_t PreFormLine::AddressOf(const char* bytes) {
 
 PreFormLine::PreFormLine(const AnalysedLine& line, LineTextArena& arena, bool utf8Text)
     : flags(line.flags), hasTagCode(line.tagCode != kStatementNone ? 1 : 0), lineType(line.lineType) {
-    const std::string_view layout = WithoutTrailingBlanks(line.taggedText);
+    const TextString& tagged = line.taggedText;
+    const std::string_view taggedView = WithoutTrailingBlanks(tagged);
     // A text equal to the tagged text (most lines: all three are) is the
     // layout text without being measured again.
-    const TextString& tagged = line.taggedText;
     const std::string_view display =
-        line.textIsTagged || SameText(line, tagged) ? layout : WithoutTrailingBlanks(line);
-    const std::string_view raw = SameText(line.rawText, tagged) ? layout : WithoutTrailingBlanks(line.rawText);
+        line.textIsTagged || SameText(line, tagged) ? taggedView : WithoutTrailingBlanks(line);
+    const std::string_view raw = SameText(line.rawText, tagged) ? taggedView : WithoutTrailingBlanks(line.rawText);
     AnalysedLine* replacements = nullptr;
     if (line.firstPairPresent || line.secondPairPresent) {
         auto pairs = std::make_unique<AnalysedLine>();
         pairs->CopyAnalysis(&line);
         replacements = arena.Keep(std::move(pairs));
     }
-    wide = utf8Text && unicode::HasNonAscii(layout.data(), layout.size());
+    wide = utf8Text && unicode::HasNonAscii(taggedView.data(), taggedView.size());
     const bool included =
         line.originPosition.unit != line.position.unit || line.originPosition.line != line.position.line;
-    Place(arena, layout, display, raw, replacements, included ? &line.originPosition : nullptr);
+    Place(arena, taggedView, display, raw, replacements, included ? &line.originPosition : nullptr);
+    // The bar the line analysis blanked on a bar line is the cells' text:
+    // the layout text has it back, the display text (a line of text) and
+    // the raw text stay as the analysis left them.
+    if (line.HasFlag(kFlagBarLine)) [[unlikely]] {
+        if (const int bar = BarOfBarLine(line); bar >= 0) {
+            std::string withBar(tagged.buffer, strnlen(tagged.buffer, static_cast<size_t>(tagged.length)));
+            if (static_cast<size_t>(bar) < withBar.size()) withBar[static_cast<size_t>(bar)] = '|';
+            while (!withBar.empty() && IsBlankOrTab(withBar.back())) withBar.pop_back();
+            SetLayout(arena, withBar);
+        }
+    }
 }
 
 void PreFormLine::Place(LineTextArena& arena, std::string_view layout, std::string_view display,
@@ -500,7 +518,11 @@ PreFormLine& BlockLines::AddCopy(const BlockLines& from, size_t i) {
 void LineMeasures::Note(const PreFormLine& line, const AnalysedLine& analysed) {
     // A CHANGE_POLICY line is no part of the block's layout.  The line's
     // indent counts here only: the record does not keep it.
-    const int indent = analysed.leadingBlanks > 0 ? analysed.leadingBlanks : 0;
+    int indent = analysed.leadingBlanks > 0 ? analysed.leadingBlanks : 0;
+    // The bar of a bar line stands in the layout text, where it may begin
+    // the line's text.
+    if (analysed.HasFlag(kFlagBarLine)) [[unlikely]]
+        if (const int bar = BarOfBarLine(analysed); bar >= 0) indent = std::min(indent, bar);
     if (line.lineType != kStatementChangePolicy && line.length - indent > 0) {
         if (longestLength < 0 || line.length > longestLength) longestLength = line.length;
         if (shortestLength < 0 || line.length < shortestLength) shortestLength = line.length;

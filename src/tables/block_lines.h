@@ -479,6 +479,11 @@ private:
     void FindPosition(const PreFormLine& line) const;
 };
 
+// Where the bar of a bar line (a line of text with one "|" at its start or
+// end, which the line analysis blanks) stood in its tagged text; -1 for any
+// other line.  A block line keeps the bar in its layout text.
+int BarOfBarLine(const AnalysedLine& line);
+
 // Directive lines other than CHANGE_POLICY lines have done their work when
 // the file was read: they carry no text of the block.
 inline bool IsDirectiveLine(const PreFormLine& line) {

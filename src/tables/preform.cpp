@@ -40,7 +40,8 @@ PreForm::PreForm(OutputDocument* writer, FC* set, AnalysedLine*) {
         htmlWriter = writer;
     }
     // The policy set keeps no markup mode of its own yet, so the alignment
-    // guess allows only the plain numeric characters.
+    // guess allows only the plain numeric characters (and, in any mode,
+    // signed numbers).
     extendedMarkupMode = 0;
 }
 

@@ -148,18 +148,35 @@ void CountOuterBlanks(const char* s, int length, int* leading, int* trailing) {
 
 // Numeric characters to the alignment guess: digits and "%", "*", ",",
 // ".", ":" always (`plain`), and in the extended markup mode "$", "(", ")",
-// "+", "-" and the pound sign as well (`extended`); 1 for such a byte.
+// "+", "-" and the pound sign as well (`extended`); 1 for such a byte.  The
+// bytes a signed number starts with (`signs`): "+", "-", and the first byte
+// of the minus sign U+2212 in UTF-8 (E2 88 92).
+constexpr unsigned char kMinusSignLead = 0xE2;
 struct AlignmentNumerics {
     unsigned char plain[256] = {};
     unsigned char extended[256] = {};
+    unsigned char signs[256] = {};
     AlignmentNumerics() {
         for (unsigned char c = '0'; c <= '9'; ++c) plain[c] = extended[c] = 1;
         for (unsigned char c : {'%', '*', ',', '.', ':'}) plain[c] = extended[c] = 1;
         for (unsigned char c : {'$', '(', ')', '+', '-'}) extended[c] = 1;
         extended[kPoundSign] = 1;
+        for (unsigned char c : {'+', '-'}) signs[c] = 1;
+        signs[kMinusSignLead] = 1;
     }
 };
 const AlignmentNumerics kAlignmentNumerics;
+
+// The alignment of a text of the bytes [from, end) that starts with a
+// sign: right (3) for a signed number, else `byBlanks`.  Out of line: most
+// cells need it not.
+[[gnu::noinline]] int SignedNumberAlignment(const PreForm* engine, const unsigned char* from,
+                                            const unsigned char* end, int byBlanks) {
+    const FC* set = engine ? engine->policies : nullptr;
+    const bool utf8 = set && set->context && set->context->documentState.utf8Text;
+    const std::string_view text(reinterpret_cast<const char*>(from), static_cast<size_t>(end - from));
+    return IsSignedNumber(text, utf8) ? 3 : byBlanks;
+}
 
 // Which bytes of a line are neither blanks nor tabs, one bit per byte (bit
 // p % 64 of word p / 64), so that the text of each cut piece is found
@@ -402,12 +419,16 @@ private:
         byBlanks = 3;
     if (byBlanks == 3 || p >= end) return byBlanks;
 
-    // Numeric when every byte between the outer blanks is.  A text that
-    // starts with another byte (most text) is told by that byte; the rest
-    // is read four bytes a step while as many are left.
+    // Numeric when every byte between the outer blanks is, or when the text
+    // is a signed number (SignedNumberAlignment).  A text that starts with
+    // another byte (most text) is told by that byte; the rest is read four
+    // bytes a step while as many are left.  Only a text whose first byte is
+    // no numeric one may be a signed number that is not numeric anyway:
+    // what is left of a signed number is.
     const unsigned char* numeric =
         engine && engine->extendedMarkupMode ? kAlignmentNumerics.extended : kAlignmentNumerics.plain;
-    if (!numeric[*p]) return byBlanks;
+    if (!numeric[*p])
+        return kAlignmentNumerics.signs[*p] ? SignedNumberAlignment(engine, p, end, byBlanks) : byBlanks;
     for (++p; end - p >= 4; p += 4)
         if (!(numeric[p[0]] & numeric[p[1]] & numeric[p[2]] & numeric[p[3]])) return byBlanks;
     for (; p < end; ++p)
@@ -803,6 +824,61 @@ int CellLinesNeeded(const PreForm& engine, const TableCell* cell, int column) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Signed numbers
+
+bool IsSignedNumber(std::string_view text, bool utf8Text) {
+    size_t at = 0;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-'))
+        at = 1;
+    else if (utf8Text && text.substr(0, 3) == "\xE2\x88\x92")  // U+2212
+        at = 3;
+    else
+        return false;
+    size_t end = text.size();
+    if (end > at && text[end - 1] == '%') --end;
+    if (end <= at) return false;
+
+    // Groups of digits parted by single "," or "."; a group is checked as
+    // the separator after it is reached.
+    int separators = 0;
+    char firstKind = '\0';  // the first separator
+    int ofFirstKind = 0;
+    char lastKind = '\0';
+    int firstGroup = 0;  // digits before the first separator
+    bool inner = true;  // every group between two separators has three digits
+    int run = 0;  // digits of the group being read
+    for (size_t k = at; k < end; ++k) {
+        const char c = text[k];
+        if (IsAsciiDigit(static_cast<unsigned char>(c))) {
+            ++run;
+            continue;
+        }
+        if (c != ',' && c != '.') return false;
+        if (run == 0 && k != at) return false;  // two separators in a row
+        if (separators == 0) {
+            firstGroup = run;
+            firstKind = c;
+        } else if (run != 3) {
+            inner = false;
+        }
+        if (c == firstKind) ++ofFirstKind;
+        lastKind = c;
+        ++separators;
+        run = 0;
+    }
+    if (run == 0) return false;  // a number ends with a digit
+    // One separator is a decimal mark or a thousands separator (".5" has
+    // nothing before it).
+    if (separators <= 1) return true;
+    if (firstGroup == 0 || firstGroup > 3 || !inner) return false;
+    // Thousands separators of one kind: the last group has three digits
+    // too.  Of both kinds: the thousands separators, then one decimal mark
+    // of the other kind, last.
+    if (ofFirstKind == separators) return run == 3;
+    return lastKind != firstKind && ofFirstKind == separators - 1;
+}
 
 // ---------------------------------------------------------------------------
 // TableCell

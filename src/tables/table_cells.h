@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -199,6 +200,15 @@ private:
     // row holds: a row read through a const reference fills them in too.
     mutable int paddingStart = 0;
 };
+
+// Whether a cell text (without its outer blanks) is a signed number, which
+// the alignment guess counts numeric beside the texts of digits, "%", "*",
+// ",", ".", ":": a "+", "-" or (in UTF-8 text) U+2212 minus sign, then
+// digits with at most one decimal mark and thousands separators ("," or
+// "."; a group between two separators has three digits), and an optional
+// "%" ("-3.0", "+21.8%", "-1,200.50", "-1.200,50", "-.5").  A text with a
+// sign inside or a version's dots ("1-2", "-1.2.3") is none.
+bool IsSignedNumber(std::string_view text, bool utf8Text);
 
 // Formats the lines of a cell text: trimmed pieces between "<BR>", empty
 // ones as "&nbsp;", a leading superscript or subscript protected.  `text`

@@ -299,10 +299,33 @@ std::vector<ReadRow> HtmlRows(const std::string& html) {
     return rows;
 }
 
+// A character as UTF-8.
+std::string Utf8Of(unsigned code) {
+    std::string out;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
 // The text of RTF: control words and braces dropped, escaped characters
-// kept.
+// kept, a Unicode character ("\uN" and the one character that stands for
+// it; a character beyond the basic plane as its two surrogates) as UTF-8.
 std::string RtfText(const std::string& rtf) {
     std::string out;
+    unsigned highSurrogate = 0;
     for (size_t i = 0; i < rtf.size(); ++i) {
         const char c = rtf[i];
         if (c == '{' || c == '}') continue;
@@ -311,6 +334,24 @@ std::string RtfText(const std::string& rtf) {
             continue;
         }
         const char next = rtf[++i];
+        if (next == 'u' && i + 1 < rtf.size() &&
+            (std::isdigit(static_cast<unsigned char>(rtf[i + 1])) || rtf[i + 1] == '-')) {
+            size_t used = 0;
+            const int value = std::stoi(rtf.substr(i + 1), &used);
+            const unsigned code = static_cast<unsigned>(value < 0 ? value + 65536 : value) & 0xFFFF;
+            if (code >= 0xD800 && code < 0xDC00) {
+                highSurrogate = code;
+            } else if (code >= 0xDC00 && code < 0xE000 && highSurrogate != 0) {
+                out += Utf8Of(0x10000 + ((highSurrogate - 0xD800) << 10) + (code - 0xDC00));
+                highSurrogate = 0;
+            } else {
+                out += Utf8Of(code);
+            }
+            i += used;
+            if (i + 1 < rtf.size() && rtf[i + 1] == ' ') ++i;
+            if (i + 1 < rtf.size()) ++i;  // the character for readers without Unicode
+            continue;
+        }
         if (std::isalpha(static_cast<unsigned char>(next))) {
             while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i]))) ++i;
             if (i < rtf.size() && rtf[i] == '-') ++i;
@@ -384,6 +425,8 @@ std::vector<ReadRow> ExpectedRows(const fs::path& file) {
     std::istringstream lines(ReadWhole(file));
     std::string line;
     while (std::getline(lines, line)) {
+        // Every tab parts two fields: a line ending in a tab ends with an
+        // empty cell.
         ReadRow row;
         size_t tab = line.find('\t');
         row.header = line.compare(0, tab, "header") == 0;

@@ -122,7 +122,7 @@ const ShapeCase kShapes[] = {
     {"SpaceAligned", Shape::SpaceAligned}, {"TabDelimited", Shape::TabDelimited},
     {"CommaDelimited", Shape::CommaDelimited}, {"Prose", Shape::Prose},
     {"OneLongLine", Shape::OneLongLine}, {"ShortLines", Shape::ShortLines},
-    {"Utf8Table", Shape::Utf8Table},
+    {"Utf8Table", Shape::Utf8Table}, {"PipeRows", Shape::PipeRows},
 };
 // clang-format on
 

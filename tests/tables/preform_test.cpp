@@ -114,6 +114,49 @@ TEST_F(PreFormTest, DisplayAndRawTextsKeepTheirValuesWhenTheLayoutChanges) {
     }
 }
 
+// The line analysis blanks the one bar of a bar line ("| text", "text |")
+// in the line's texts: the block's layout text, which the cells are cut
+// from, has it back, and it counts for the margin; the display text (the
+// line as text) keeps the blank.
+TEST_F(PreFormTest, TheBarOfABarLineStaysInTheLayoutText) {
+    struct Case {
+        const char* text;
+        const char* layout;
+        const char* display;
+        int indent;
+    };
+    const std::vector<Case> cases = {
+        {"| Status=Not/Inst", "| Status=Not/Inst", "  Status=Not/Inst", 0},
+        {"  |  x", "  |  x", "     x", 2},
+        {"Total 12 |", "Total 12 |", "Total 12", 0},
+        // No bar lines: the texts stay as they are.
+        {"|| x", "|| x", "|| x", 0},
+        {"|/ Err?", "|/ Err?", "|/ Err?", 0},
+        {"| framed |", "| framed |", "| framed |", 0},
+        {"a | b", "a | b", "a | b", 0},
+    };
+    for (const Case& c : cases) {
+        PreForm engine(nullptr, &set, nullptr);
+        AnalysedLine line;
+        line.SetText(c.text);
+        line.CheckBarLine();
+        engine.AddLine(line);
+        const PreFormLine& added = *engine.lines[0];
+        EXPECT_EQ(added.Layout().str(), c.layout) << c.text;
+        EXPECT_EQ(added.Display().str(), c.display) << c.text;
+        EXPECT_EQ(engine.smallestIndent, c.indent) << c.text;
+    }
+    // A line that was a bar line once and is read afresh is none.
+    AnalysedLine line;
+    line.SetText("| x");
+    line.CheckBarLine();
+    line.Recycle(nullptr);
+    line.SetText("  x");
+    PreForm engine(nullptr, &set, nullptr);
+    engine.AddLine(line);
+    EXPECT_EQ(engine.lines[0]->Layout().str(), "  x");
+}
+
 TEST_F(PreFormTest, CuttingTheMarginKeepsTheOtherTextsAndMeasuresTheRest) {
     // The margin goes from the layout text only; a wide line is measured
     // in display positions, its bytes still read whole.

@@ -114,6 +114,89 @@ TEST_F(TableCellsTest, GuessAlignmentFollowsItsOrderOfTests) {
     EXPECT_EQ(cell.GuessAlignment(&engine, 0, 10, TextString("abc"), 1), 3);
 }
 
+TEST(SignedNumberTest, ASignThenDigitsWithTheirSeparatorsAndAPercentSign) {
+    struct Case {
+        const char* text;
+        bool utf8;
+        bool expected;
+    };
+    const std::vector<Case> cases = {
+        {"-3.0", false, true},
+        {"+21.8%", false, true},
+        {"-10.2", false, true},
+        {"-4", false, true},
+        {"-.5", false, true},
+        {"-1,200.50", false, true},
+        {"-1.200,50", false, true},
+        {"+1,234,567", false, true},
+        {"-12345.678", false, true},
+        {"\xE2\x88\x92"
+         "7.5",
+         true, true},  // U+2212
+        {"\xE2\x88\x92"
+         "7.5",
+         false, false},  // three bytes of 8-bit text
+        // Just off the rule.
+        {"3.0", false, false},  // no sign: the plain test's
+        {"-", false, false},
+        {"-%", false, false},
+        {"--3", false, false},
+        {"- 3", false, false},
+        {"-3-", false, false},
+        {"1-2", false, false},
+        {"-3.", false, false},
+        {"-1..2", false, false},
+        {"-1.2.3", false, false},  // a version
+        {"-1,20,000", false, false},
+        {"-1,234.5.6", false, false},
+        {"-1.234,567.8", false, false},
+        {"-1234,567.8", false, false},
+        {"-.5.6", false, false},
+        {"-12:30", false, false},  // a time
+        {"-2024-01-02", false, false},
+        {"-3.0%%", false, false},
+        {"-$5", false, false},
+        {"-x", false, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsSignedNumber(c.text, c.utf8), c.expected) << '"' << c.text << '"';
+}
+
+TEST_F(TableCellsTest, SignedNumbersAreRightAlignedAsOtherNumbersAre) {
+    struct Case {
+        const char* text;
+        int width;
+        int expected;
+    };
+    const std::vector<Case> cases = {
+        {" -3.0", 5, 3},  // blanks alone give left
+        {"-10.2", 5, 3},
+        {" +21.8%  ", 9, 3},
+        {"-1,200.50", 0, 3},
+        {"  -7 ", 0, 3},
+        {"     ", 5, 1},
+        {" -7  ", 3, 1},  // blanks that fill the column
+        {" -1.2.3", 7, 1},
+        {" -12:30", 7, 1},
+        {" 2024-01-02", 11, 1},
+        {" 1.2.3", 6, 3},  // as the plain test has it
+        {" - 3", 4, 1},
+        {" \xE2\x88\x92"
+         "3",
+         0, 1},  // 8-bit text
+    };
+    PreForm engine(nullptr, &set, nullptr);
+    TableCell cell(&set, SourcePosition(), nullptr);
+    for (const Case& c : cases)
+        EXPECT_EQ(cell.GuessAlignment(&engine, 0, c.width, TextString(c.text), 1), c.expected)
+            << '"' << c.text << '"';
+    context.documentState.utf8Text = 1;
+    EXPECT_EQ(cell.GuessAlignment(&engine, 0, 0,
+                                  TextString(" \xE2\x88\x92"
+                                             "3"),
+                                  1),
+              3);
+}
+
 TEST_F(TableCellsTest, UnquoteNeedsEnclosingQuotesAndAComma) {
     const std::vector<std::pair<const char*, const char*>> cases = {
         {"\"a,b\"", "a,b"},
