@@ -28,7 +28,7 @@ the output agree; an RTF document's creation time and the dates of the run
 are masked.
 
 Usage: compare_outputs.py BEFORE AFTER [--jobs N] [--scale N] [--keep DIR]
-                          [--only REGEX]
+                          [--only REGEX] [--inputs DIR ...]
   BEFORE, AFTER  a build folder (holding vendrel, libvendrel_engine.a and
                  CMakeCache.txt) or the vendrel program in one
   --jobs N       conversions at a time (default 6)
@@ -37,6 +37,9 @@ Usage: compare_outputs.py BEFORE AFTER [--jobs N] [--scale N] [--keep DIR]
   --keep DIR     work in DIR (made empty first) and leave the inputs and
                  both sides' outputs there
   --only REGEX   convert only the inputs whose name matches
+  --inputs DIR   also convert every file of DIR (not its sub-folders), such
+                 as the shapes ../shared/bench/gen_shapes.py writes; may be
+                 given more than once
 Exit status: 0 when no output differs, 1 when one does, 2 on a usage
 error or when a build or the driver cannot be used.
 """
@@ -131,9 +134,17 @@ def golden_policy(path):
     return None
 
 
-def gather_inputs(work, driver, scale):
+def gather_inputs(work, driver, scale, extra_folders=()):
     """(name, input, policy or None) of every input, copied under work/in."""
     inputs = []
+    for number, folder in enumerate(extra_folders):
+        if not os.path.isdir(folder):
+            raise Failure(f"{folder} is no folder of inputs")
+        for name in sorted(os.listdir(folder)):
+            path = os.path.join(folder, name)
+            if os.path.isfile(path):
+                relative = os.path.join(f"extra{number}", name)
+                inputs.append((relative, copy_in(path, work, relative), None))
     data = os.path.join(HERE, "tests", "data")
     policy_table = os.path.join(work, "in", "generated", "policy_table.txt")
     for folder, _, files in sorted(os.walk(data)):
@@ -236,6 +247,7 @@ def main(argv):
     parser.add_argument("--scale", type=int, default=20)
     parser.add_argument("--keep")
     parser.add_argument("--only")
+    parser.add_argument("--inputs", action="append", default=[])
     options = parser.parse_args(argv[1:])
     if options.jobs < 1 or options.scale < 1:
         parser.error("--jobs and --scale take a number above 0")
@@ -261,7 +273,7 @@ def compare(builds, work, options):
     with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
         for future in [pool.submit(build.build_driver, work) for build in builds]:
             future.result()
-    inputs = gather_inputs(work, builds[0].driver, options.scale)
+    inputs = gather_inputs(work, builds[0].driver, options.scale, options.inputs)
     if options.only:
         inputs = [entry for entry in inputs if re.search(options.only, entry[0])]
     jobs = [(name, source, policy, code, extension, output_format)
