@@ -1,6 +1,11 @@
 #include "texts/dialog_texts.h"
 
+#include <array>
+#include <cstddef>
+#include <iterator>
+
 #include "texts/dialog_ids.h"
+#include "texts/page_texts.h"
 #include "texts/ui_slots.h"
 #include "texts/ui_texts.h"
 
@@ -32,10 +37,6 @@ constexpr DialogTextItem kSavePolicyDialogTexts[] = {{1393, 229}, {1089, 230},  
 constexpr DialogTextItem kColoursPageTexts[] = {{1419, 270}, {1369, 271}, {1060, 272}, {1370, 273},
                                                 {1061, 274}, {1371, 275}, {1062, 276}, {1372, 277},
                                                 {1063, 278}, {1373, 279}, {1064, 280}, {1446, 281}};
-constexpr DialogTextItem kTablePageTexts[] = {{1132, 285}, {1133, 286}, {1136, 287}, {1138, 288}, {1139, 289},
-                                              {1135, 290}, {1170, 291}, {1420, 292}, {1140, 293}, {1150, 294},
-                                              {1141, 295}, {1061, 296}, {1256, 297}, {1146, 298}, {1062, 299},
-                                              {1148, 300}, {1063, 301}, {1271, 302}, {1272, 303}, {1208, 304}};
 constexpr DialogTextItem kTabAnalPageTexts[] = {{1132, 285}, {1205, 351}, {1206, 352}, {1204, 353},
                                                 {1487, 354}, {1488, 355}, {1490, 356}, {1491, 357},
                                                 {1496, 358}, {1492, 359}, {1493, 360}, {1495, 361}};
@@ -72,7 +73,6 @@ constexpr DialogTextEntry kDialogTexts[] = {
     {kPolicyFileDialogId, kUiPolicyFileCaption, kPolicyFileDialogTexts},
     {kSavePolicyDialogId, 228, kSavePolicyDialogTexts},
     {kColoursPageDialogId, kUiTabColours, kColoursPageTexts},
-    {kTablePageDialogId, kUiTabTableGeneration, kTablePageTexts},
     {kTabAnalPageDialogId, kUiTabTableAnalysis, kTabAnalPageTexts},
     {kFontPageDialogId, kUiTabFonts, kFontPageTexts},
     {kSettingsDragPageDialogId, kUiTabDragAndDrop, kSettingsDragPageTexts},
@@ -87,25 +87,72 @@ constexpr DialogTextEntry kDialogTexts[] = {
     {kMainDialogId, kNoCaptionSlot, kMainDialogTexts},
 };
 
-// The controls the table leaves unpaired: the label of the Table
-// generation page's table alignment list (1273), and the RTF Settings
-// page's "Mirror Margins" box (1562) and "Charset" label (1601, which the
-// More HTML Options dialog pairs with the same slot).
-constexpr ExtraDialogText kExtraDialogTexts[] = {
-    {kTablePageDialogId, 1273, ExtraTextSource::kLabelText, kLabelTableAlignment},
-    {kRTFSettingsPageDialogId, 1562, ExtraTextSource::kLabelText, kLabelMirrorMargins},
-    {kRTFSettingsPageDialogId, 1601, ExtraTextSource::kUiText, 571},
-};
+// The pages described by tables (texts/page_texts.h): each page's pairs are
+// its rows labelled by the per-dialog table, in row order.
+constexpr bool IsTablePair(const PageTextRow& row) { return row.label.source == LabelSource::kTablePair; }
+constexpr auto kPagePairRows = PageRowsWhere<IsTablePair>();
+
+constexpr auto kPagePairs = [] {
+    std::array<DialogTextItem, kPagePairRows.size()> pairs{};
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        pairs[i] = {kPagePairRows[i].row->controlId, kPagePairRows[i].row->label.slot};
+    return pairs;
+}();
+
+constexpr auto kPageEntries = [] {
+    std::array<DialogTextEntry, std::size(kSheetPageTexts)> entries{};
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const PageTexts& page = kSheetPageTexts[i];
+        std::size_t count = 0;
+        for (const PageRowRef& ref : kPagePairRows)
+            if (ref.page == &page) ++count;
+        entries[i] = {page.dialogId, page.captionSlot, std::span(kPagePairs.data() + first, count)};
+        first += count;
+    }
+    return entries;
+}();
+
+// The controls the table leaves unpaired, labelled beside it: the pages'
+// rows whose text is a UI text or a label text of its own (the label of the
+// Table generation page's table alignment list, the RTF Settings page's
+// "Mirror Margins" box and its "Charset" label, which the More HTML Options
+// dialog pairs with the same slot).
+constexpr bool IsBeside(const PageTextRow& row) {
+    return row.label.source == LabelSource::kUiTextBeside || row.label.source == LabelSource::kLabelTextBeside;
+}
+constexpr auto kBesideRows = PageRowsWhere<IsBeside>();
+
+constexpr auto kExtraDialogTexts = [] {
+    std::array<ExtraDialogText, kBesideRows.size()> extras{};
+    for (std::size_t i = 0; i < extras.size(); ++i) {
+        const PageTextRow& row = *kBesideRows[i].row;
+        const ExtraTextSource source = row.label.source == LabelSource::kLabelTextBeside
+                                           ? ExtraTextSource::kLabelText
+                                           : ExtraTextSource::kUiText;
+        extras[i] = {kBesideRows[i].page->dialogId, row.controlId, source, row.label.slot};
+    }
+    return extras;
+}();
 
 }  // namespace
 
 const DialogTextEntry* FindDialogTexts(int dialogId) {
     for (const DialogTextEntry& entry : kDialogTexts)
         if (entry.dialogId == dialogId) return &entry;
+    for (const DialogTextEntry& entry : kPageEntries)
+        if (entry.dialogId == dialogId) return &entry;
     return nullptr;
 }
 
-std::span<const ExtraDialogText> ExtraDialogTexts() { return kExtraDialogTexts; }
+// TRANSIENT until the RTF Settings page has its table.
+constexpr ExtraDialogText kTransientExtras[] = {
+    {kTablePageDialogId, 1273, ExtraTextSource::kLabelText, kLabelTableAlignment},
+    {kRTFSettingsPageDialogId, 1562, ExtraTextSource::kLabelText, kLabelMirrorMargins},
+    {kRTFSettingsPageDialogId, 1601, ExtraTextSource::kUiText, 571},
+};
+std::span<const ExtraDialogText> ExtraDialogTexts() { return kTransientExtras; }
+static_assert(kExtraDialogTexts.size() == 1);
 
 const char* ExtraDialogTextInForce(const ExtraDialogText& item) {
     return item.source == ExtraTextSource::kLabelText ? GetLabelText(item.slot) : GetUiText(item.slot);

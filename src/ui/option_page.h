@@ -31,51 +31,11 @@
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 #include "ui/dialog_model.h"
+#include "ui/page_table.h"
 #include "ui/tool_tips.h"
 
 class BaseDialog;
 class BaseSheet;
-
-// A policy a control shows: a policy of the set itself or one of the set's
-// default table configuration.
-class PolicyRef {
-public:
-    PolicyRef(Pol id) : plain_(id) {}  // NOLINT: a control names its policy either way
-    PolicyRef(TabPol id) : table_(id), isTable_(true) {}  // NOLINT
-
-    int Number(const FC& set) const;
-    const TextString& Text(const FC& set) const;
-    bool IsSet(const FC& set) const;
-    void SetNumber(FC& set, int value) const;
-    void SetText(FC& set, const char* text) const;
-    // The kind of policy the main dialog is told of when the policy is
-    // stored: its catalogue category; every table item reports 4 (an output
-    // change).
-    int Category() const;
-    // The category the catalogue gives the policy, table items included.
-    int CatalogueCategory() const;
-
-private:
-    Pol plain_ = Pol::Count;
-    TabPol table_ = TabPol::Count;
-    bool isTable_ = false;
-};
-
-// What a bound control shows.
-enum class BoundKind {
-    kCheck,  // check box, on when the policy is not 0
-    kInvertedCheck,  // check box, on when the policy is 0
-    kText,  // edit or combo box showing a text
-    kNumber,  // edit showing a whole number within a range
-    kColour,  // edit showing a colour text, with the page's swatches
-    kRadioPair,  // two radio buttons: the second on when the policy is not 0
-    kRadioPairFirstOn,  // two radio buttons: the first on when the policy is not 0
-    kChoiceList,  // list whose index is the policy's choice - 1
-    kAlignmentList,  // list of alignments (AlignmentToListIndex)
-};
-
-// When a bound text field compares its text.
-enum class CompareWhen { kOnFocusLost, kOnEveryEdit };
 
 struct BoundControl {
     BoundControl(int id, BoundKind boundKind, PolicyRef boundPolicy)
@@ -114,8 +74,9 @@ public:
     // The page's labels, tips and the lists it fills from texts in the
     // language now in force.
     virtual void ChangeLanguage(int language);
-    // Enables, disables and hides the controls as the values ask.
-    virtual void RefreshEnabling() {}
+    // Enables, disables and hides the controls as the values ask: by
+    // default as the page's table says.
+    virtual void RefreshEnabling();
 
     // The bound control of that id, or null.
     const BoundControl* Bound(int controlId) const;
@@ -125,6 +86,16 @@ public:
     void SetModified();
 
 protected:
+    // ---- The page's table ----
+    // Makes the page's controls from its table (ui/page_table.h): each with
+    // its kind and English label, bound as its row says; the enabling, the
+    // swatches and the alignment lists then follow the rows.
+    void AddControls(std::span<const PageControl> controls);
+    // Whether control `controlId` counts as on for the enabling: a bound
+    // check box (or radio pair, list) whose value is not 0.  A page that
+    // shows a box in a way of its own answers for it.
+    virtual bool IsOn(int controlId) const;
+
     // ---- Binding controls to policies ----
     void BindCheck(int id, PolicyRef policy);
     void BindInvertedCheck(int id, PolicyRef policy);
@@ -165,11 +136,13 @@ protected:
     void NotifyStored(int category);
     BaseDialog* Owner() const;
 
-    // Repaints the swatches of the page's colour fields.
-    virtual void PaintSwatches() {}
+    // Repaints the swatches of the page's colour fields: by default those
+    // of its table.
+    virtual void PaintSwatches();
     // Refills the lists the page fills from texts (on set-up and a change of
-    // language), keeping their selections.
-    virtual void FillTextLists() {}
+    // language), keeping their selections: by default the table's alignment
+    // lists.
+    virtual void FillTextLists();
 
     void OnInitDialog() override;
     void OnDestroy() override;
@@ -187,6 +160,11 @@ private:
     // The page became the sheet's shown page.
     void OnSetActive();
 
+    // Whether the rule of `enabling` holds now.
+    bool Holds(const Enabling& enabling) const;
+    void BindRow(const PageControl& control);
+
+    std::span<const PageControl> controls_;
     BaseSheet* sheet_ = nullptr;
     int topicCode_ = 0;
     ToolTipControl tips_;

@@ -19,39 +19,18 @@
 // "Attempt TABLE generation" of the set itself.
 class TablePage : public OptionPage {
 public:
-    // Controls with a value.
-    static constexpr int kAttemptTables = 1132;
-    static constexpr int kHeaderRows = 1137;
-    static constexpr int kCellPadding = 1142;
-    static constexpr int kCellSpacing = 1143;
-    static constexpr int kBorderSize = 1134;
-    static constexpr int kTableWidth = 1171;
-    static constexpr int kBackground = 1144;
-    static constexpr int kBorderColour = 1145;
-    static constexpr int kColourRows = 1256;
-    static constexpr int kOddRows = 1147;
-    static constexpr int kEvenRows = 1151;
-    static constexpr int kTableAlignment = 1274;
-    static constexpr int kCellAlignment = 1270;
-    static constexpr int kConvertXRefs = 1208;  // hidden
-    // Swatches and colour buttons.
-    static constexpr int kBackgroundSwatch = 1149;
-    static constexpr int kBorderSwatch = 1076;
-    static constexpr int kOddSwatch = 1077;
-    static constexpr int kEvenSwatch = 1078;
-    static constexpr int kBackgroundButton = 1150;
-    static constexpr int kBorderButton = 1061;
-    static constexpr int kOddButton = 1062;
-    static constexpr int kEvenButton = 1063;
+    // The controls (texts/pages/table_generation.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/table_generation.def"
+#undef PAGE_CONTROL
 
     explicit TablePage(UiServices& services);
 
-    void RefreshEnabling() override;
+    // The page's table.
+    static std::span<const PageControl> Controls();
 
 protected:
     void LoadValues(const FC& set) override;
-    void PaintSwatches() override;
-    void FillTextLists() override;
 };
 
 // "Added HTML": title, description, keywords, the included files with their

@@ -45,22 +45,6 @@ constexpr int kOrientationGroup = 1470;
 constexpr int kMarginsGroup = 1471;
 constexpr int kMarginLabels[] = {1479, 1480, 1481, 1482};
 constexpr int kCharsetLabel = 1601;
-// Table generation.
-constexpr int kTableTagGroup = 1133;
-constexpr int kHeaderRowsLabel = 1136;
-constexpr int kPaddingLabel = 1138;
-constexpr int kSpacingLabel = 1139;
-constexpr int kBorderSizeLabel = 1135;
-constexpr int kWidthLabel = 1170;
-constexpr int kTableColoursGroup = 1420;
-constexpr int kTableBackgroundLabel = 1140;
-constexpr int kBorderColourLabel = 1141;
-constexpr int kOddLabel = 1146;
-constexpr int kEvenLabel = 1148;
-constexpr int kCellGroup = 1271;
-constexpr int kTableAlignmentLabel = 1273;
-constexpr int kCellAlignmentLabel = 1272;
-constexpr int kCrossRefsGroup = 1209;
 // More HTML options.
 constexpr int kHtmlOptionsGroup = 1584;
 constexpr int kBaseUrlLabel = 1581;
@@ -73,10 +57,8 @@ constexpr int kFieldChars = 30;
 constexpr int kNumberChars = 8;
 constexpr int kColourChars = 10;
 constexpr int kSwatchChars = 6;
-// The language and paper lists show this many entries, the alignment lists
-// their five.
+// The language and paper lists show this many entries.
 constexpr int kListLines = 4;
-constexpr int kAlignmentLines = 5;
 
 LayoutControl Label(int id) { return {id, ControlKind::kLabel}; }
 LayoutControl Field(int id, ControlKind kind = ControlKind::kEdit, int widthChars = kFieldChars) {
@@ -194,25 +176,24 @@ WindowDescription RtfSettingsLayout() {
 
 WindowDescription TableLayout() {
     using Page = TablePage;
-    return {
-        kTablePageDialogId,
-        {{kNoControl, {{{Check(Page::kAttemptTables)}}}},
-         {kTableTagGroup,
-          {{{Label(kHeaderRowsLabel), Number(Page::kHeaderRows), Label(kWidthLabel), Number(Page::kTableWidth)}},
-           {{Label(kPaddingLabel), Number(Page::kCellPadding), Label(kSpacingLabel), Number(Page::kCellSpacing)}},
-           {{Label(kBorderSizeLabel), Number(Page::kBorderSize)}}}},
-         {kTableColoursGroup,
-          {ColourRow(kTableBackgroundLabel, Page::kBackground, Page::kBackgroundSwatch, Page::kBackgroundButton),
-           ColourRow(kBorderColourLabel, Page::kBorderColour, Page::kBorderSwatch, Page::kBorderButton),
-           {{Check(Page::kColourRows)}},
-           ColourRow(kOddLabel, Page::kOddRows, Page::kOddSwatch, Page::kOddButton),
-           ColourRow(kEvenLabel, Page::kEvenRows, Page::kEvenSwatch, Page::kEvenButton)}},
+    return PageLayout(
+        kTablePageDialogId, Page::Controls(),
+        {{kNoControl, {Line({Page::kAttemptTables})}},
+         {Page::kTableTagGroup,
+          {Line({Page::kHeaderRowsLabel, Page::kHeaderRows, Page::kWidthLabel, Page::kTableWidth}),
+           Line({Page::kPaddingLabel, Page::kCellPadding, Page::kSpacingLabel, Page::kCellSpacing}),
+           Line({Page::kBorderSizeLabel, Page::kBorderSize})}},
+         {Page::kTableColoursGroup,
+          {Line({Page::kBackgroundLabel, Page::kBackground, Page::kBackgroundSwatch, Page::kBackgroundButton}),
+           Line({Page::kBorderColourLabel, Page::kBorderColour, Page::kBorderSwatch, Page::kBorderButton}),
+           Line({Page::kColourRows}), Line({Page::kOddLabel, Page::kOddRows, Page::kOddSwatch, Page::kOddButton}),
+           Line({Page::kEvenLabel, Page::kEvenRows, Page::kEvenSwatch, Page::kEvenButton})}},
          // The two alignment lists side by side: the page fits a screen 768
          // pixels high.
-         {kCellGroup,
-          {{{Label(kTableAlignmentLabel), List(Page::kTableAlignment, kAlignmentLines), Label(kCellAlignmentLabel),
-             List(Page::kCellAlignment, kAlignmentLines)}}}},
-         {kCrossRefsGroup, {{{Check(Page::kConvertXRefs)}}}}}};
+         {Page::kCellGroup,
+          {Line({Page::kTableAlignmentLabel, Page::kTableAlignment, Page::kCellAlignmentLabel,
+                 Page::kCellAlignment})}},
+         {Page::kCrossRefsGroup, {Line({Page::kConvertXRefs})}}});
 }
 
 }  // namespace

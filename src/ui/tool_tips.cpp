@@ -1,6 +1,10 @@
 #include "ui/tool_tips.h"
 
+#include <array>
+#include <cstddef>
+
 #include "texts/dialog_ids.h"
+#include "texts/page_texts.h"
 #include "texts/tool_tip_texts.h"
 #include "ui/dialog_model.h"
 #include "ui/dialog_texts.h"
@@ -15,8 +19,6 @@ constexpr int kHyperlinksTips[] = {2030, 1275, 1276, 1274, 1459, 1591, 2029, 145
                                    1210, 1030, 1032, 1033, 1031, 1034, 1265, 1313};
 constexpr int kPolicyFileTips[] = {1121, 1003, 1071, 1072};
 constexpr int kColoursTips[] = {1446, 1005, 1004, 2008, 1006, 2007};
-constexpr int kTableTips[] = {1132, 1137, 1134, 1143, 1142, 1270, 1144, 1150, 1145,
-                              1061, 1147, 1256, 1062, 1151, 1063, 1171, 1208};
 constexpr int kTabAnalTips[] = {1132, 9006, 1204, 1496};
 constexpr int kSettingsDragTips[] = {1130, 1129, 1237};
 constexpr int kSettingsViewerTips[] = {1283, 1287, 1286, 1289, 1288, 1127, 1075, 1131, 2077, 1452};
@@ -39,7 +41,6 @@ constexpr ToolTipRow kToolTipRows[] = {
     {kHyperlinksPageDialogId, kHyperlinksTips},
     {kPolicyFileDialogId, kPolicyFileTips},
     {kColoursPageDialogId, kColoursTips},
-    {kTablePageDialogId, kTableTips},
     {kTabAnalPageDialogId, kTabAnalTips},
     {kSettingsDragPageDialogId, kSettingsDragTips},
     {kSettingsViewerPageDialogId, kSettingsViewerTips},
@@ -52,9 +53,28 @@ constexpr ToolTipRow kToolTipRows[] = {
     {kMainDialogId, kMainDialogTips},
 };
 
+// The pages described by tables: the controls whose rows give them a tip,
+// in row order.
+constexpr bool ShowsTip(const PageTextRow& row) { return row.tip.source != TipSource::kNone; }
+constexpr auto kPageTipRows = PageRowsWhere<ShowsTip>();
+constexpr auto kPageTips = [] {
+    std::array<int, kPageTipRows.size()> ids{};
+    for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = kPageTipRows[i].row->controlId;
+    return ids;
+}();
+
+std::span<const int> PageTips(const PageTexts& page) {
+    std::size_t first = 0;
+    while (first < kPageTipRows.size() && kPageTipRows[first].page != &page) ++first;
+    std::size_t end = first;
+    while (end < kPageTipRows.size() && kPageTipRows[end].page == &page) ++end;
+    return std::span(kPageTips).subspan(first, end - first);
+}
+
 }  // namespace
 
 std::span<const int> ToolTipTable(int dialogId) {
+    if (const PageTexts* page = FindPageTexts(dialogId)) return PageTips(*page);
     for (const ToolTipRow& row : kToolTipRows)
         if (row.dialogId == dialogId) return row.controls;
     return {};
