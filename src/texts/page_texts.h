@@ -81,8 +81,32 @@ struct PageTextRow {
 const char* EnglishLabelOf(const LabelRef& label);
 
 // A page's rows by namespace: its control names as constants, and kRows.
+#define VENDREL_PAGE_TABLE "texts/pages/added_html.def"
+#define VENDREL_PAGE added_html_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/document_colours.def"
+#define VENDREL_PAGE document_colours_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/fonts.def"
+#define VENDREL_PAGE fonts_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/hyperlinks.def"
+#define VENDREL_PAGE hyperlinks_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/rtf_document.def"
+#define VENDREL_PAGE rtf_document_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/rtf_settings.def"
+#define VENDREL_PAGE rtf_settings_page
+#include "texts/page_text_rows.inc"
 #define VENDREL_PAGE_TABLE "texts/pages/table_generation.def"
 #define VENDREL_PAGE table_generation_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/file_structure.def"
+#define VENDREL_PAGE file_structure_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/table_analysis.def"
+#define VENDREL_PAGE table_analysis_page
 #include "texts/page_text_rows.inc"
 
 // One page: its template, the UI slot of its caption (its tab label) and
@@ -93,9 +117,18 @@ struct PageTexts {
     std::span<const PageTextRow> rows;
 };
 
-// Every page described by a table.
+// Every page described by a table: the output sheet's in tab order, then
+// the analysis sheet's.
 inline constexpr PageTexts kSheetPageTexts[] = {
+    {kAddedHTMLPageDialogId, kUiTabAddedHtml, added_html_page::kRows},
+    {kColoursPageDialogId, kUiTabColours, document_colours_page::kRows},
+    {kFontPageDialogId, kUiTabFonts, fonts_page::kRows},
+    {kHyperlinksPageDialogId, kUiTabHyperlinks, hyperlinks_page::kRows},
+    {kRTFDocumentPageDialogId, kUiTabRtfDocumentDetails, rtf_document_page::kRows},
+    {kRTFSettingsPageDialogId, kUiTabRtfSettings, rtf_settings_page::kRows},
     {kTablePageDialogId, kUiTabTableGeneration, table_generation_page::kRows},
+    {kFileStructPageDialogId, kUiTabFileStructure, file_structure_page::kRows},
+    {kTabAnalPageDialogId, kUiTabTableAnalysis, table_analysis_page::kRows},
 };
 
 // The page of that template, or null.

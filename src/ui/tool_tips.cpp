@@ -14,19 +14,11 @@ namespace {
 // The templates of this program that show tips.  Lists are as the templates
 // were drawn, so some name controls a template lacks (2009 and 1016 in the
 // main dialog): registering skips those.
-constexpr int kAddedHtmlTips[] = {1026, 1185, 1191, 1028, 1029, 1027, 1010, 1009, 1011};
-constexpr int kHyperlinksTips[] = {2030, 1275, 1276, 1274, 1459, 1591, 2029, 1458,
-                                   1210, 1030, 1032, 1033, 1031, 1034, 1265, 1313};
 constexpr int kPolicyFileTips[] = {1121, 1003, 1071, 1072};
-constexpr int kColoursTips[] = {1446, 1005, 1004, 2008, 1006, 2007};
-constexpr int kTabAnalTips[] = {1132, 9006, 1204, 1496};
 constexpr int kSettingsDragTips[] = {1130, 1129, 1237};
 constexpr int kSettingsViewerTips[] = {1283, 1287, 1286, 1289, 1288, 1127, 1075, 1131, 2077, 1452};
 constexpr int kSettingsDocoTips[] = {1128, 1076};
 constexpr int kSettingsMessagesTips[] = {1217};
-constexpr int kRtfDocumentTips[] = {1301, 1303, 1305, 1302, 1304, 1311, 1310, 1309};
-constexpr int kFileStructTips[] = {1042, 1273, 1043, 1044, 1455, 1456, 1463, 1524, 1457, 1316};
-constexpr int kRtfSettingsTips[] = {1600};
 constexpr int kMoreHtmlOptionsTips[] = {1580, 1583, 1582, 1526, 1600};
 constexpr int kMainDialogTips[] = {1015, 1122, 1001, 2009, 1012, 1621, 1080,
                                    1077, 1078, 1079, 1016, 1505, 1520, 1198};
@@ -37,18 +29,11 @@ struct ToolTipRow {
 };
 
 constexpr ToolTipRow kToolTipRows[] = {
-    {kAddedHTMLPageDialogId, kAddedHtmlTips},
-    {kHyperlinksPageDialogId, kHyperlinksTips},
     {kPolicyFileDialogId, kPolicyFileTips},
-    {kColoursPageDialogId, kColoursTips},
-    {kTabAnalPageDialogId, kTabAnalTips},
     {kSettingsDragPageDialogId, kSettingsDragTips},
     {kSettingsViewerPageDialogId, kSettingsViewerTips},
     {kSettingsDocoPageDialogId, kSettingsDocoTips},
     {kSettingsMessagesPageDialogId, kSettingsMessagesTips},
-    {kRTFDocumentPageDialogId, kRtfDocumentTips},
-    {kFileStructPageDialogId, kFileStructTips},
-    {kRTFSettingsPageDialogId, kRtfSettingsTips},
     {kMoreHtmlOptionsDialogId, kMoreHtmlOptionsTips},
     {kMainDialogId, kMainDialogTips},
 };
