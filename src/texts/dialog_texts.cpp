@@ -27,14 +27,6 @@ constexpr DialogTextItem kPolicyFileDialogTexts[] = {{1391, 218},           {100
                                                      {kIdHelpCommand, 222}, {1018, 223}, {kIdOk, 224}};
 constexpr DialogTextItem kSavePolicyDialogTexts[] = {{1393, 229}, {1089, 230},      {1090, 231},
                                                      {1091, 232}, {kIdCancel, 233}, {kIdOk, 234}};
-constexpr DialogTextItem kSettingsDragPageTexts[] = {{1442, 391}, {1130, 392}, {1129, 393}, {1237, 394}};
-constexpr DialogTextItem kSettingsViewerPageTexts[] = {{1288, 399}, {1235, 400}, {1283, 401}, {1287, 402},
-                                                       {1075, 403}, {1236, 404}, {2077, 405}, {1452, 406}};
-constexpr DialogTextItem kSettingsPolicyPageTexts[] = {{1428, 410}, {1124, 411}, {1126, 412}, {1310, 413}};
-constexpr DialogTextItem kSettingsDocoPageTexts[] = {{1429, 418}, {1076, 419}};
-constexpr DialogTextItem kSettingsMessagesPageTexts[] = {{1430, 424}, {1394, 425}, {1395, 426},
-                                                         {1431, 427}, {1276, 428}, {1277, 429},
-                                                         {1278, 430}, {1279, 431}, {1280, 432}};
 constexpr DialogTextItem kMoreHtmlOptionsDialogTexts[] = {{1584, 569}, {1580, 566},      {1583, 567}, {1581, 568},
                                                           {1363, 70},  {1525, 92},       {1056, 51},  {1599, 570},
                                                           {1601, 571}, {kIdCancel, 539}, {kIdOk, 540}};
@@ -47,11 +39,6 @@ constexpr DialogTextEntry kDialogTexts[] = {
     {kStatusWindowDialogId, 188, kStatusWindowTexts},
     {kPolicyFileDialogId, kUiPolicyFileCaption, kPolicyFileDialogTexts},
     {kSavePolicyDialogId, 228, kSavePolicyDialogTexts},
-    {kSettingsDragPageDialogId, kUiTabDragAndDrop, kSettingsDragPageTexts},
-    {kSettingsViewerPageDialogId, kUiTabViewers, kSettingsViewerPageTexts},
-    {kSettingsPolicyPageDialogId, kUiTabPolicyFiles, kSettingsPolicyPageTexts},
-    {kSettingsDocoPageDialogId, kUiTabDocumentation, kSettingsDocoPageTexts},
-    {kSettingsMessagesPageDialogId, kUiTabMessages, kSettingsMessagesPageTexts},
     {kMoreHtmlOptionsDialogId, 565, kMoreHtmlOptionsDialogTexts},
     {kMainDialogId, kNoCaptionSlot, kMainDialogTexts},
 };

@@ -108,6 +108,21 @@ const char* EnglishLabelOf(const LabelRef& label);
 #define VENDREL_PAGE_TABLE "texts/pages/table_analysis.def"
 #define VENDREL_PAGE table_analysis_page
 #include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/documentation.def"
+#define VENDREL_PAGE documentation_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/drag_and_drop.def"
+#define VENDREL_PAGE drag_and_drop_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/messages.def"
+#define VENDREL_PAGE messages_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/policy_files.def"
+#define VENDREL_PAGE policy_files_page
+#include "texts/page_text_rows.inc"
+#define VENDREL_PAGE_TABLE "texts/pages/viewers.def"
+#define VENDREL_PAGE viewers_page
+#include "texts/page_text_rows.inc"
 
 // One page: its template, the UI slot of its caption (its tab label) and
 // its rows.
@@ -117,8 +132,8 @@ struct PageTexts {
     std::span<const PageTextRow> rows;
 };
 
-// Every page described by a table: the output sheet's in tab order, then
-// the analysis sheet's.
+// Every page described by a table: the output sheet's, the analysis
+// sheet's and the program-settings sheet's, each sheet's in tab order.
 inline constexpr PageTexts kSheetPageTexts[] = {
     {kAddedHTMLPageDialogId, kUiTabAddedHtml, added_html_page::kRows},
     {kColoursPageDialogId, kUiTabColours, document_colours_page::kRows},
@@ -129,6 +144,11 @@ inline constexpr PageTexts kSheetPageTexts[] = {
     {kTablePageDialogId, kUiTabTableGeneration, table_generation_page::kRows},
     {kFileStructPageDialogId, kUiTabFileStructure, file_structure_page::kRows},
     {kTabAnalPageDialogId, kUiTabTableAnalysis, table_analysis_page::kRows},
+    {kSettingsDocoPageDialogId, kUiTabDocumentation, documentation_page::kRows},
+    {kSettingsDragPageDialogId, kUiTabDragAndDrop, drag_and_drop_page::kRows},
+    {kSettingsMessagesPageDialogId, kUiTabMessages, messages_page::kRows},
+    {kSettingsPolicyPageDialogId, kUiTabPolicyFiles, policy_files_page::kRows},
+    {kSettingsViewerPageDialogId, kUiTabViewers, viewers_page::kRows},
 };
 
 // The page of that template, or null.

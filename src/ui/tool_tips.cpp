@@ -15,10 +15,6 @@ namespace {
 // were drawn, so some name controls a template lacks (2009 and 1016 in the
 // main dialog): registering skips those.
 constexpr int kPolicyFileTips[] = {1121, 1003, 1071, 1072};
-constexpr int kSettingsDragTips[] = {1130, 1129, 1237};
-constexpr int kSettingsViewerTips[] = {1283, 1287, 1286, 1289, 1288, 1127, 1075, 1131, 2077, 1452};
-constexpr int kSettingsDocoTips[] = {1128, 1076};
-constexpr int kSettingsMessagesTips[] = {1217};
 constexpr int kMoreHtmlOptionsTips[] = {1580, 1583, 1582, 1526, 1600};
 constexpr int kMainDialogTips[] = {1015, 1122, 1001, 2009, 1012, 1621, 1080,
                                    1077, 1078, 1079, 1016, 1505, 1520, 1198};
@@ -30,10 +26,6 @@ struct ToolTipRow {
 
 constexpr ToolTipRow kToolTipRows[] = {
     {kPolicyFileDialogId, kPolicyFileTips},
-    {kSettingsDragPageDialogId, kSettingsDragTips},
-    {kSettingsViewerPageDialogId, kSettingsViewerTips},
-    {kSettingsDocoPageDialogId, kSettingsDocoTips},
-    {kSettingsMessagesPageDialogId, kSettingsMessagesTips},
     {kMoreHtmlOptionsDialogId, kMoreHtmlOptionsTips},
     {kMainDialogId, kMainDialogTips},
 };
