@@ -24,38 +24,14 @@ struct SharedToolTipText {
 
 namespace tool_tip_owners {
 
-// The dialogs that are no sheet page: the controls that own a text ...
-inline constexpr int kDialogOwners[] = {
-    // Main dialog.
-    1015,
-    1122,
-    1012,
-    1621,
-    1080,
-    1077,
-    1505,
-    1520,
-    1198,
-    // Policy-file dialog.
-    1071,
-    // More HTML options dialog.
-    1580,
-    1583,
-    1582,
-    1526,
-    1600,
-};
+// The dialogs that are no sheet page, the main dialog's first, then the
+// policy-file dialog's and the More HTML Options dialog's: the controls that
+// own a text ...
+inline constexpr int kDialogOwners[] = {1015, 1122, 1012, 1621, 1080, 1077, 1505, 1520,
+                                        1198, 1071, 1580, 1583, 1582, 1526, 1600};
 // ... and those that show another's.
-inline constexpr SharedToolTipText kDialogShared[] = {
-    // Main dialog.
-    {1001, 1122},
-    {1078, 1077},
-    {1079, 1077},
-    // Policy-file dialog.
-    {1121, 1505},
-    {1003, 1505},
-    {1072, 1520},
-};
+inline constexpr SharedToolTipText kDialogShared[] = {{1001, 1122}, {1078, 1077}, {1079, 1077},
+                                                      {1121, 1505}, {1003, 1505}, {1072, 1520}};
 
 constexpr bool HasOwnTip(const PageTextRow& row) { return row.tip.source == TipSource::kOwn; }
 constexpr bool HasOthersTip(const PageTextRow& row) { return row.tip.source == TipSource::kOfOther; }

@@ -32,8 +32,8 @@ void OptionPage::BindRow(const PageControl& control) {
     }
     if (binding.kind != BindingKind::kPolicy) return;
     switch (binding.bound) {
-        case BoundKind::kCheck: BindCheck(id, binding.policy); break;
-        case BoundKind::kInvertedCheck: BindInvertedCheck(id, binding.policy); break;
+        case BoundKind::kCheck:
+        case BoundKind::kInvertedCheck: BindCheck(id, binding.policy, binding.bound); break;
         case BoundKind::kText: BindText(id, binding.policy, binding.when); break;
         case BoundKind::kNumber: BindNumber(id, binding.policy, binding.minValue, binding.maxValue); break;
         case BoundKind::kColour: BindColour(id, binding.policy); break;
@@ -115,13 +115,8 @@ bool OptionPage::AnyChanged() const {
     return false;
 }
 
-void OptionPage::BindCheck(int id, PolicyRef policy) {
-    bound_.emplace_back(id, BoundKind::kCheck, policy);
-    On(id, NotifyEvent::kClicked, [this, id] { SelectionMade(MutableBound(id)->changed); });
-}
-
-void OptionPage::BindInvertedCheck(int id, PolicyRef policy) {
-    bound_.emplace_back(id, BoundKind::kInvertedCheck, policy);
+void OptionPage::BindCheck(int id, PolicyRef policy, BoundKind kind) {
+    bound_.emplace_back(id, kind, policy);
     On(id, NotifyEvent::kClicked, [this, id] { SelectionMade(MutableBound(id)->changed); });
 }
 
@@ -334,14 +329,6 @@ void OptionPage::ExchangeData(DataExchange& dx) {
         }
     }
     ExchangeOwn(dx);
-}
-
-void OptionPage::HideAlways(std::span<const int> ids) {
-    for (int id : ids) ShowControl(id, false);
-}
-
-void OptionPage::EnableAll(std::span<const int> ids, bool enabled) {
-    for (int id : ids) EnableControl(id, enabled);
 }
 
 // ---- Histories and lists ----

@@ -5,12 +5,15 @@
 // Most controls of a page show one policy each in a plain way: a check box a
 // yes/no policy, an edit a text or a whole number, a colour field a colour
 // text, a pair of radio buttons a yes/no policy, a list the choice of a
-// choice policy.  A page binds such a control to its policy once
-// (`BindCheck`, `BindText` ...) and the binding then does all of it: its
-// member, its changed flag, loading, storing (the policy marked set and the
-// main dialog told the policy's category), data exchange and the control's
-// events.  What a page shows in a way of its own (fonts, cross references,
-// lists of words) it writes beside the bindings with the same helpers.
+// choice policy.  Each page's controls stand in a table of their own
+// (ui/page_table.h): the row of such a control names its policy, and the
+// binding then does all of it: its member, its changed flag, loading,
+// storing (the policy marked set and the main dialog told the policy's
+// category), data exchange and the control's events.  The rows also say when
+// a control is enabled or hidden, which swatch shows which colour field and
+// which button picks its colour.  What a page shows in a way of its own
+// (fonts, cross references, lists of words) it writes beside the bindings
+// with the helpers below.
 //
 // The events of a bound control, told once for every page:
 // - a check box, radio button or list selection takes the values, sets its
@@ -78,6 +81,8 @@ public:
     // default as the page's table says.
     virtual void RefreshEnabling();
 
+    // The rows the page made its controls from (AddControls).
+    std::span<const PageControl> TableControls() const { return controls_; }
     // The bound control of that id, or null.
     const BoundControl* Bound(int controlId) const;
     // True when any changed flag of the page is set.
@@ -96,15 +101,7 @@ protected:
     // shows a box in a way of its own answers for it.
     virtual bool IsOn(int controlId) const;
 
-    // ---- Binding controls to policies ----
-    void BindCheck(int id, PolicyRef policy);
-    void BindInvertedCheck(int id, PolicyRef policy);
-    void BindText(int id, PolicyRef policy, CompareWhen when = CompareWhen::kOnFocusLost);
-    void BindNumber(int id, PolicyRef policy, int minValue, int maxValue);
-    void BindColour(int id, PolicyRef policy);
-    void BindRadioPair(int first, int second, PolicyRef policy, bool firstWhenOn);
-    void BindChoiceList(int id, PolicyRef policy);
-    void BindAlignmentList(int id, PolicyRef policy);
+    // ---- The bound controls ----
     BoundControl* MutableBound(int controlId);
 
     // Loads one binding from `set` (whatever its changed flag) and stores
@@ -150,10 +147,6 @@ protected:
     // Pages add their own members after the bindings.
     virtual void ExchangeOwn(DataExchange&) {}
 
-    // Hides every control of `ids`.
-    void HideAlways(std::span<const int> ids);
-    void EnableAll(std::span<const int> ids, bool enabled);
-
     std::vector<BoundControl> bound_;
 
 private:
@@ -162,7 +155,15 @@ private:
 
     // Whether the rule of `enabling` holds now.
     bool Holds(const Enabling& enabling) const;
+    // Binds a row's control as its row says.
     void BindRow(const PageControl& control);
+    void BindCheck(int id, PolicyRef policy, BoundKind kind);
+    void BindText(int id, PolicyRef policy, CompareWhen when);
+    void BindNumber(int id, PolicyRef policy, int minValue, int maxValue);
+    void BindColour(int id, PolicyRef policy);
+    void BindRadioPair(int first, int second, PolicyRef policy, bool firstWhenOn);
+    void BindChoiceList(int id, PolicyRef policy);
+    void BindAlignmentList(int id, PolicyRef policy);
 
     std::span<const PageControl> controls_;
     BaseSheet* sheet_ = nullptr;
