@@ -191,8 +191,8 @@ void ChangeValue(OptionPage& page, const PageControl& row) {
         case BoundKind::kText: TypeInto(page, row.id, "Changed text"); break;
         case BoundKind::kColour: TypeInto(page, row.id, "123456"); break;
         case BoundKind::kNumber: {
-            const int value = control.text.str() == std::to_string(binding.minValue) ? binding.maxValue
-                                                                                     : binding.minValue;
+            const int value =
+                control.text.str() == std::to_string(binding.minValue) ? binding.maxValue : binding.minValue;
             TypeInto(page, row.id, std::to_string(value).c_str());
             break;
         }
