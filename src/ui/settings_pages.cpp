@@ -36,8 +36,10 @@ ProgramSettings* SettingsPage::Settings() const { return Owner() == nullptr ? nu
 void SettingsPage::AddSettingControls(std::span<const PageControl> controls) {
     AddControls(controls);
     for (const PageControl& control : controls) {
-        if (control.binding.kind == BindingKind::kSettingCheck) AddSettingCheck(control.id, control.binding.settingCheck);
-        if (control.binding.kind == BindingKind::kSettingText) AddSettingText(control.id, control.binding.settingText);
+        if (control.binding.kind == BindingKind::kSettingCheck)
+            AddSettingCheck(control.id, control.binding.settingCheck);
+        if (control.binding.kind == BindingKind::kSettingText)
+            AddSettingText(control.id, control.binding.settingText);
     }
 }
 

@@ -16,7 +16,8 @@ WindowDescription DragLayout() {
     using Page = SettingsDragPage;
     return PageLayout(
         kSettingsDragPageDialogId, Page::Controls(),
-        {{Page::kDragGroup, {Line({Page::kViewResults}), Line({Page::kViewStatusWindow}), Line({Page::kStartProgram})}}});
+        {{Page::kDragGroup,
+          {Line({Page::kViewResults}), Line({Page::kViewStatusWindow}), Line({Page::kStartProgram})}}});
 }
 
 WindowDescription MessagesLayout() {
@@ -30,19 +31,21 @@ WindowDescription MessagesLayout() {
 
 WindowDescription PolicyLayout() {
     using Page = SettingsPolicyPage;
-    return PageLayout(kSettingsPolicyPageDialogId, Page::Controls(),
-                      {{Page::kDefaultPolicyGroup,
-                        {Line({Page::kUseDefault}), Line({Page::kFile, Page::kBrowse}), Line({Page::kAlwaysReload})}}});
+    return PageLayout(
+        kSettingsPolicyPageDialogId, Page::Controls(),
+        {{Page::kDefaultPolicyGroup,
+          {Line({Page::kUseDefault}), Line({Page::kFile, Page::kBrowse}), Line({Page::kAlwaysReload})}}});
 }
 
 WindowDescription ViewerLayout() {
     using Page = SettingsViewerPage;
-    return PageLayout(kSettingsViewerPageDialogId, Page::Controls(),
-                      {{kNoControl,
-                        {Line({Page::kBrowserLabel}), Line({Page::kBrowserCommand, Page::kBrowseBrowser}),
-                         Line({Page::kRtfLabel}), Line({Page::kRtfCommand, Page::kBrowseRtf}), Line({Page::kAutoView}),
-                         Line({Page::kUseDde}), Line({Page::kServiceLabel, Page::kServiceList}),
-                         Line({Page::kOtherService}), Line({Page::kUrlPrefix})}}});
+    return PageLayout(
+        kSettingsViewerPageDialogId, Page::Controls(),
+        {{kNoControl,
+          {Line({Page::kBrowserLabel}), Line({Page::kBrowserCommand, Page::kBrowseBrowser}), Line({Page::kRtfLabel}),
+           Line({Page::kRtfCommand, Page::kBrowseRtf}), Line({Page::kAutoView}), Line({Page::kUseDde}),
+           Line({Page::kServiceLabel, Page::kServiceList}), Line({Page::kOtherService}),
+           Line({Page::kUrlPrefix})}}});
 }
 
 }  // namespace
