@@ -11,19 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/base_dialog.h"
-#include "app/conversion_run.h"
-#include "foundation/run_status.h"
 #include "support/page_actions.h"
-#include "support/temp_folder.h"
+#include "support/sheet_fixture.h"
 #include "texts/page_texts.h"
 #include "texts/tool_tip_tables.h"
 #include "texts/tool_tip_texts.h"
 #include "texts/ui_texts.h"
 #include "ui/analysis_sheet.h"
 #include "ui/dialog_texts.h"
-#include "ui/output_sheet.h"
-#include "ui/scripted_services.h"
 #include "ui/settings_sheet.h"
 
 namespace {
@@ -33,53 +28,44 @@ const char kNoTip[] = "*** No Tool Tip text for this control ***";
 const int kLanguages[] = {kLanguageEnglish,    kLanguageGerman,  kLanguageSpanish, kLanguageFrench,
                           kLanguagePortuguese, kLanguageItalian, kLanguageSwedish};
 
-class PageTableTest : public testing::Test {
+class PageTableTest : public OutputSheetFixture {
 protected:
+    PageTableTest() : OutputSheetFixture("page_table") {}
+
     void SetUp() override {
-        ASSERT_TRUE(temp.Made());
-        TheConsoleStatus().consoleEcho = false;
-        dialog = std::make_unique<MainDialog>(services, (temp / "settings").string());
-        dialog->settings.viewResults = false;
-        dialog->settings.autoDdeUpdates = false;
+        OutputSheetFixture::SetUp();
         dialog->settings.displayToolTips = true;
-        output = std::make_unique<Sheet>(*dialog, services);
+        output = sheet.get();
         analysis = std::make_unique<SheetAnalysis>(*dialog, services);
         settings = std::make_unique<SheetSettings>(*dialog, services);
-        for (BaseSheet* sheet : Sheets())
-            for (int i = 0; i < sheet->PageCount(); ++i) pages.push_back(&static_cast<OptionPage&>(sheet->Page(i)));
+        for (BaseSheet* each : Sheets())
+            for (int i = 0; i < each->PageCount(); ++i) pages.push_back(&static_cast<OptionPage&>(each->Page(i)));
     }
     void TearDown() override {
-        output.reset();
         analysis.reset();
         settings.reset();
-        dialog->ChangeLanguage(kLanguageEnglish);
-        dialog.reset();
+        OutputSheetFixture::TearDown();
         SetUiLanguage(kLanguageEnglish);
         SetToolTipLanguage(kLanguageEnglish);
-        TheConsoleStatus().consoleEcho = true;
     }
 
-    std::vector<BaseSheet*> Sheets() const { return {output.get(), analysis.get(), settings.get()}; }
+    std::vector<BaseSheet*> Sheets() const { return {output, analysis.get(), settings.get()}; }
 
     // Every sheet opened and every page shown once (its window made, its
     // tips registered).
     void OpenEveryPage() {
-        FC& set = dialog->WorkingSet();
-        for (BaseSheet* sheet : Sheets()) {
-            sheet->Open(set, set, dialog->SixthSet(), 0);
-            for (int i = 0; i < sheet->PageCount(); ++i) sheet->SetActivePage(i);
+        for (BaseSheet* each : Sheets()) {
+            each->Open(Working(), Working(), dialog->SixthSet(), 0);
+            for (int i = 0; i < each->PageCount(); ++i) each->SetActivePage(i);
         }
     }
 
     void ChangeLanguage(int code) {
         dialog->ChangeLanguage(code);
-        for (BaseSheet* sheet : Sheets()) sheet->ChangeLanguage(code);
+        for (BaseSheet* each : Sheets()) each->ChangeLanguage(code);
     }
 
-    TempFolder temp{"page_table"};
-    ScriptedUiServices services;
-    std::unique_ptr<MainDialog> dialog;
-    std::unique_ptr<Sheet> output;
+    Sheet* output = nullptr;
     std::unique_ptr<SheetAnalysis> analysis;
     std::unique_ptr<SheetSettings> settings;
     std::vector<OptionPage*> pages;
@@ -228,7 +214,7 @@ TEST_F(PageTableTest, EveryBoundControlStoresIntoThePolicyItsRowNames) {
             page->Load(stored, stored);
             EXPECT_EQ(bound->number, number) << Where(*page, row.id);
             EXPECT_EQ(bound->text.str(), text) << Where(*page, row.id);
-            page->Load(dialog->WorkingSet(), dialog->WorkingSet());
+            page->Load(Working(), Working());
         }
 }
 
