@@ -2,6 +2,11 @@
 // UI-text slot (texts/ui_texts.h) that becomes the dialog's caption and the
 // slot that becomes the text of each of its controls.
 //
+// The entries of the property sheets' pages are made from the pages'
+// tables (texts/page_texts.h): a page's pairs are its rows labelled by a
+// UI slot, in row order; the other dialogs' pairs are listed in
+// dialog_texts.cpp.
+//
 // A dialog or page is relabelled from its entry when it is set up and
 // whenever the language changes; the labels of the templates are only
 // placeholders until then.  One slot may label several controls of a dialog.
@@ -27,9 +32,10 @@ struct DialogTextEntry {
 const DialogTextEntry* FindDialogTexts(int dialogId);
 
 // Beside the table: the few controls it pairs with no slot, so that they
-// too are labelled in every language.  Each takes a UI-text slot or a label
-// text of its own (texts/ui_texts.h, GetLabelText); a dialog applies them
-// after the table's own pairs, which stay as they are.
+// too are labelled in every language (the pages' rows labelled beside it).
+// Each takes a UI-text slot or a label text of its own (texts/ui_texts.h,
+// GetLabelText); a dialog applies them after the table's own pairs, which
+// stay as they are.
 enum class ExtraTextSource { kUiText, kLabelText };
 
 struct ExtraDialogText {

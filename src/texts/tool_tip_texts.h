@@ -5,11 +5,13 @@
 #pragma once
 
 #include "texts/language_texts.h"
+#include "texts/tool_tip_owners.h"
 
 class ToolTipTexts {
 public:
-    // The number of distinct texts.
-    static constexpr int kTextCount = 90;
+    // The number of distinct texts: one a control that owns one
+    // (texts/tool_tip_owners.h).
+    static constexpr int kTextCount = static_cast<int>(kToolTipTextOwners.size());
     // The current code before any language is chosen.
     static constexpr int kNoLanguage = 0;
 

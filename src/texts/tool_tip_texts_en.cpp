@@ -1,9 +1,9 @@
 // English tool-tip texts.
 //
 // The base language: every control that shows a tool tip has its text here,
-// keyed by the control id that owns it (tool_tip_texts.cpp lists the
-// controls that show the text of another).  Every other language is laid
-// over these rows.
+// keyed by the control id that owns it (texts/tool_tip_owners.h says which
+// controls own a text and which show the text of another).  Every other
+// language is laid over these rows.
 // Texts are UTF-8, the encoding of file names, the terminal and the desktop.
 
 #include "texts/tool_tip_tables.h"

@@ -19,36 +19,19 @@ constexpr int kAnalysisCategory = 2;
 
 // ---- File structure ----
 
+std::span<const PageControl> FileStructPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/file_structure.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
+
 FileStructPage::FileStructPage(UiServices& services)
     : OptionPage(kFileStructPageDialogId, kTopicFileStructure, services) {
     SetCaption("File structure");
-    AddControl(1434, ControlKind::kGroupBox, "Expected file contents");
-    AddControl(kKeepItSimple, ControlKind::kCheckBox, "Expect only a simple layout (no section headings)");
-    AddControl(kCodeSamples, ControlKind::kCheckBox, "Expect \"C\"-like code samples");
-    AddControl(1432, ControlKind::kGroupBox, "Text attributes");
-    AddControl(kDoubleSpaced, ControlKind::kCheckBox, "File is double spaced");
-    AddControl(kPageMarkers, ControlKind::kCheckBox, "File has page markers");
-    AddControl(kPageMarkerSizeLabel, ControlKind::kLabel, "Size (in lines)");
-    AddControl(kPageMarkerSize, ControlKind::kEdit);
-    AddControl(kJustificationLabel, ControlKind::kLabel, "Text justification");
-    AddControl(kJustification, ControlKind::kList);
-    AddControl(kChangeBars, ControlKind::kCheckBox, "File has change bars");
-    AddControl(kDosCharacters, ControlKind::kCheckBox, "Contains DOS characters");
-    AddControl(kJapanese, ControlKind::kCheckBox, "Contains Japanese characters");
-    AddControl(kMime, ControlKind::kCheckBox, "Contains Mime-encoded quotable characters");
-    AddControl(kPclCodes, ControlKind::kCheckBox, "Contains PCL printer codes");
-
-    BindCheck(kKeepItSimple, Pol::KeepItSimple);
-    BindCheck(kCodeSamples, Pol::ExpectCodeSamples);
-    BindCheck(kDoubleSpaced, Pol::InputDoubleSpaced);
-    BindCheck(kPageMarkers, Pol::InputPageMarkers);
-    BindNumber(kPageMarkerSize, Pol::PageMarkerSize, kFewestMarkerLines, kMostMarkerLines);
-    BindAlignmentList(kJustification, Pol::TextJustification);
-    BindCheck(kChangeBars, Pol::InputChangeBars);
-    BindCheck(kDosCharacters, Pol::InputDOSCharacters);
-    BindCheck(kJapanese, Pol::InputJapanese);
-    BindCheck(kMime, Pol::InputMIME);
-    BindCheck(kPclCodes, Pol::InputPCLCodes);
+    AddControls(Controls());
 
     // Picking the entry already shown changes nothing.
     On(kJustification, NotifyEvent::kSelectionEnded, [this] {
@@ -66,42 +49,20 @@ void FileStructPage::Store(FC& set) {
     if (any) NotifyStored(kAnalysisCategory);
 }
 
-void FileStructPage::RefreshEnabling() {
-    const bool markers = Bound(kPageMarkers)->number != 0;
-    const int ids[] = {kPageMarkerSizeLabel, kPageMarkerSize};
-    EnableAll(ids, markers);
-}
-
-void FileStructPage::FillTextLists() {
-    const int selection = Selection(kJustification);
-    SetItems(kJustification, AlignmentListItems());
-    SetSelection(kJustification, selection);
-}
-
 // ---- Table analysis ----
+
+std::span<const PageControl> TabAnalPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/table_analysis.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
 
 TabAnalPage::TabAnalPage(UiServices& services) : OptionPage(kTabAnalPageDialogId, kTopicTableAnalysis, services) {
     SetCaption("Table analysis");
-    AddControl(1487, ControlKind::kGroupBox, "Detection");
-    AddControl(kAttemptTables, ControlKind::kCheckBox, "Attempt TABLE recognition and generation");
-    AddControl(1488, ControlKind::kLabel, "Extend preformatted regions");
-    AddControl(1490, ControlKind::kLabel, "Low");
-    AddControl(kExtendingFactor, ControlKind::kSlider);
-    AddControl(1491, ControlKind::kLabel, "High");
-    AddControl(1205, ControlKind::kGroupBox, "Analysing columns");
-    AddControl(kSparseColumns, ControlKind::kCheckBox, "Is the table expected to have sparse columns");
-    AddControl(kIgnoreHeader, ControlKind::kCheckBox, "Ignore table header when analysing column positions");
-    AddControl(1492, ControlKind::kLabel, "Merge together \"poor\" columns");
-    AddControl(1493, ControlKind::kLabel, "Never");
-    AddControl(kMergingFactor, ControlKind::kSlider);
-    AddControl(1495, ControlKind::kLabel, "Always");
-    AddControl(1206, ControlKind::kLabel, "Minimum number of spaces between columns");
-    AddControl(kMinSeparation, ControlKind::kEdit);
-
-    BindCheck(kAttemptTables, Pol::AttemptTableGeneration);
-    BindCheck(kSparseColumns, TabPol::ExpectSparseTables);
-    BindCheck(kIgnoreHeader, TabPol::IgnoreHeaderInAnalysis);
-    BindNumber(kMinSeparation, TabPol::MinColumnSeparation, kLeastSeparation, kMostSeparation);
+    AddControls(Controls());
 
     for (const Slider& slider : sliders_)
         On(slider.controlId, NotifyEvent::kSliderMoved, [this, id = slider.controlId] { SliderMoved(id); });
@@ -169,11 +130,6 @@ void TabAnalPage::Store(FC& set) {
 void TabAnalPage::ResetChanged() {
     OptionPage::ResetChanged();
     for (Slider& slider : sliders_) slider.changed = false;
-}
-
-void TabAnalPage::RefreshEnabling() {
-    const int hidden[] = {kAttemptTables};
-    HideAlways(hidden);
 }
 
 void TabAnalPage::OnInitDialog() {

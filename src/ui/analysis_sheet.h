@@ -14,6 +14,8 @@
 // desktop, or where the user last left it.
 #pragma once
 
+#include <span>
+
 #include "policies/tab_config.h"
 #include "ui/base_sheet.h"
 #include "ui/option_page.h"
@@ -23,46 +25,33 @@ class FC;
 // "File structure": eleven policies of the set itself.
 class FileStructPage : public OptionPage {
 public:
-    static constexpr int kKeepItSimple = 1043;
-    static constexpr int kCodeSamples = 1044;
-    static constexpr int kDoubleSpaced = 1273;
-    static constexpr int kPageMarkers = 1316;
-    static constexpr int kPageMarkerSizeLabel = 1317;
-    static constexpr int kPageMarkerSize = 1318;
-    static constexpr int kJustificationLabel = 1023;
-    static constexpr int kJustification = 1042;
-    static constexpr int kChangeBars = 1457;
-    static constexpr int kDosCharacters = 1455;
-    static constexpr int kJapanese = 1456;
-    static constexpr int kMime = 1463;
-    static constexpr int kPclCodes = 1524;
+    // The controls (texts/pages/file_structure.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/file_structure.def"
+#undef PAGE_CONTROL
     // The page-marker sizes a field accepts, in lines.
     static constexpr int kFewestMarkerLines = 0;
     static constexpr int kMostMarkerLines = 10000;
 
     explicit FileStructPage(UiServices& services);
 
+    // The page's table.
+    static std::span<const PageControl> Controls();
+
     // Stores the changed values, each telling the main dialog its category;
     // a stored value of any category then asks for a fresh analysis as well,
     // since every value of the page says how the file is to be read.
     void Store(FC& set) override;
-    // The page-marker size is offered only for a file with page markers.
-    void RefreshEnabling() override;
-
-protected:
-    void FillTextLists() override;
 };
 
 // "Table analysis": "Attempt TABLE generation" of the set and five values of
 // its default table configuration.
 class TabAnalPage : public OptionPage {
 public:
-    static constexpr int kAttemptTables = 1132;  // hidden
-    static constexpr int kExtendingFactor = 1489;  // slider
-    static constexpr int kSparseColumns = 1204;
-    static constexpr int kIgnoreHeader = 1496;
-    static constexpr int kMergingFactor = 1494;  // slider
-    static constexpr int kMinSeparation = 9006;
+    // The controls (texts/pages/table_analysis.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/table_analysis.def"
+#undef PAGE_CONTROL
     // Both sliders run from "Low" (or "Never") to "High" (or "Always").
     static constexpr int kSliderMin = 0;
     static constexpr int kSliderMax = 10;
@@ -73,9 +62,11 @@ public:
 
     explicit TabAnalPage(UiServices& services);
 
+    // The page's table.
+    static std::span<const PageControl> Controls();
+
     void Store(FC& set) override;
     void ResetChanged() override;
-    void RefreshEnabling() override;
 
     // A slider's value as the page holds it, and whether the user moved it.
     int SliderValue(int sliderId) const;

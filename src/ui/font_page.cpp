@@ -15,22 +15,15 @@ constexpr int kDefaultPointSize = 12;
 constexpr const char* kBaseFontSizes[] = {"8",  "9",  "10", "11", "12", "14", "16", "18",
                                           "20", "22", "24", "26", "28", "36", "48", "72"};
 
-constexpr int kHiddenControls[] = {
-    1375, 1376, 1498, FontPage::kBaseFontSize, FontPage::kDeltaFontSize, 1602, FontPage::kStyleFile, 1604};
-
+// Each font field with the button of its chooser.
 struct FontField {
     int fieldId;
     int buttonId;
-    int labelId;
-    const char* label;
-    Pol policy;
 };
 constexpr FontField kFontFields[] = {
-    {FontPage::kBodyFont, 1263, 1377, "Body text", Pol::DefaultFont},
-    {FontPage::kHeadingFont, 1264, 1378, "Headings", Pol::HeadingFont},
-    {FontPage::kTableFont, 1265, 1379, "Tables", Pol::TableFont},
-    {FontPage::kFixedFont, 1266, 1380, "Fixed pitch text", Pol::FixedFont},
-    {FontPage::kContentsFont, 1267, 1381, "Table of contents", Pol::ContentsFont},
+    {FontPage::kBodyFont, FontPage::kBodyButton},         {FontPage::kHeadingFont, FontPage::kHeadingButton},
+    {FontPage::kTableFont, FontPage::kTableButton},       {FontPage::kFixedFont, FontPage::kFixedButton},
+    {FontPage::kContentsFont, FontPage::kContentsButton},
 };
 
 // A field of a font text, blanks around it removed; empty when missing.
@@ -67,38 +60,22 @@ TextString FontChoiceToText(const FontChoice& font) {
     return text;
 }
 
+std::span<const PageControl> FontPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/fonts.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
+
 FontPage::FontPage(UiServices& services) : OptionPage(kFontPageDialogId, kTopicFonts, services) {
     SetCaption("Fonts");
-    AddControl(1521, ControlKind::kGroupBox, "Implementation");
-    AddControl(kUseCss, ControlKind::kRadioButton, "Cascading Style sheets (CSS)");
-    AddControl(kUseFontTags, ControlKind::kRadioButton, "<FONT> ... </FONT> tags");
-    for (const FontField& field : kFontFields) {
-        AddControl(field.labelId, ControlKind::kLabel, field.label);
-        AddControl(field.fieldId, ControlKind::kEdit);
-        AddControl(field.buttonId, ControlKind::kPushButton, "...");
-    }
-    AddControl(1498, ControlKind::kGroupBox);
-    AddControl(1375, ControlKind::kLabel, "BASEFONT (in pts)");
-    AddControl(kBaseFontSize, ControlKind::kComboBox);
-    AddControl(1376, ControlKind::kLabel, "Delta font size");
-    AddControl(kDeltaFontSize, ControlKind::kEdit);
-    AddControl(1602, ControlKind::kLabel, "Style file");
-    AddControl(kStyleFile, ControlKind::kComboBox);
-    AddControl(1604, ControlKind::kPushButton, "Browse...");
-
-    BindRadioPair(kUseCss, kUseFontTags, Pol::UseCSSForFonts, true);
-    for (const FontField& field : kFontFields) {
-        BindText(field.fieldId, field.policy);
-        const int id = field.fieldId;
-        // The field is read-only: its text comes from the chooser and from
-        // loads, and a change of it is no request for the chooser.
-        On(field.buttonId, NotifyEvent::kClicked, [this, id] { ChooseFontFor(id); });
-    }
-    BindNumber(kBaseFontSize, Pol::BaseFontSize, 1, 1638);
-    // The policy's own range: a value a policy file gives never locks the
-    // page, whose field the user cannot see.
-    BindNumber(kDeltaFontSize, Pol::DeltaFontSize, -100, 100);
-    BindText(kStyleFile, Pol::StyleFile);
+    AddControls(Controls());
+    // A font field is read-only: its text comes from the chooser and from
+    // loads, and a change of it is no request for the chooser.
+    for (const FontField& field : kFontFields)
+        On(field.buttonId, NotifyEvent::kClicked, [this, id = field.fieldId] { ChooseFontFor(id); });
     On(kBaseFontSize, NotifyEvent::kSelectionEnded, [this] { UpdateData(true); });
 }
 
@@ -110,8 +87,6 @@ void FontPage::LoadValues(const FC& set) {
     BoundControl* contents = MutableBound(kContentsFont);
     if (!contents->changed && !set.IsSet(Pol::ContentsFont)) contents->text = set.GetText(Pol::HeadingFont);
 }
-
-void FontPage::RefreshEnabling() { HideAlways(kHiddenControls); }
 
 void FontPage::OnInitDialog() {
     std::vector<TextString> sizes;

@@ -8,11 +8,6 @@ namespace {
 // The domain-name check and the weak-FTP box are shown as one and loaded
 // together.
 constexpr int kLoadedTogether[] = {HyperlinksPage::kCheckDomainSyntax, HyperlinksPage::kWeakFtpLinks};
-constexpr int kHiddenControls[] = {HyperlinksPage::kBreakAfterUrls, 1234, 1060, HyperlinksPage::kCrossRefLevel,
-                                   HyperlinksPage::kCrossRefs};
-constexpr int kHierarchiesLabel = 1059;
-constexpr int kCrossRefLevelLabel = 1060;
-constexpr int kWindowNameLabel = 1312;
 // What "Cross-refs at level" holds when cross references are off.
 constexpr int kCrossRefsOff = -1;
 // The highest level the field takes: the policy's own range, so that a
@@ -23,47 +18,19 @@ constexpr int kHierarchiesCategory = 4;
 
 }  // namespace
 
+std::span<const PageControl> HyperlinksPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/hyperlinks.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
+
 HyperlinksPage::HyperlinksPage(UiServices& services)
     : OptionPage(kHyperlinksPageDialogId, kTopicHyperlinks, services) {
     SetCaption("Hyperlinks");
-    AddControl(1412, ControlKind::kGroupBox, "Add hyperlinks");
-    AddControl(kCreateHyperlinks, ControlKind::kCheckBox, "http://  and www references");
-    AddControl(kFtpLinks, ControlKind::kCheckBox, "ftp:// references");
-    AddControl(kWeakFtpLinks, ControlKind::kCheckBox, "Allow \"weak\" FTP links");
-    AddControl(kCheckDomainSyntax, ControlKind::kCheckBox, "Check domain name syntax");
-    AddControl(kGopherLinks, ControlKind::kCheckBox, "gopher:// references");
-    AddControl(kTelnetLinks, ControlKind::kCheckBox, "telnet:// references");
-    AddControl(kMailtoLinks, ControlKind::kCheckBox, "Email addresses");
-    AddControl(kEmailWithNumbers, ControlKind::kCheckBox, "Allow address that start with numbers");
-    AddControl(kNewsLinks, ControlKind::kCheckBox, "USENET newsgroups");
-    AddControl(kKnownGroupsOnly, ControlKind::kCheckBox,
-               "Only link groups in the standard hierarchies (alt., comp., rec., sci., soc. etc)");
-    AddControl(kHierarchiesLabel, ControlKind::kLabel, "Additional hierarchies to recognise");
-    AddControl(kHierarchies, ControlKind::kEdit);
-    AddControl(kBreakAfterUrls, ControlKind::kCheckBox, "Add <BR> markup to lines with URLs");
-    AddControl(1234, ControlKind::kGroupBox, "Section cross-references");
-    AddControl(kCrossRefs, ControlKind::kCheckBox, "Add hyperlinks to cross-references to numbered sections");
-    AddControl(kCrossRefLevelLabel, ControlKind::kLabel, "At what level of cross-section to start adding links");
-    AddControl(kCrossRefLevel, ControlKind::kEdit);
-    AddControl(1293, ControlKind::kGroupBox, "Browser behaviour when hyperlink clicked");
-    AddControl(kNewWindow, ControlKind::kCheckBox,
-               "Open a new browser window when an external hyperlink is clicked");
-    AddControl(kWindowNameLabel, ControlKind::kLabel, "Name of other window");
-    AddControl(kWindowName, ControlKind::kEdit);
-
-    BindCheck(kCreateHyperlinks, Pol::CreateHyperlinks);
-    BindCheck(kMailtoLinks, Pol::CreateMailtoLinks);
-    BindCheck(kEmailWithNumbers, Pol::AllowEmailBeginningWithNumbers);
-    BindCheck(kCheckDomainSyntax, Pol::CheckDomainNameSyntax);
-    BindCheck(kFtpLinks, Pol::CreateFTPLinks);
-    BindInvertedCheck(kWeakFtpLinks, Pol::OnlyAllowExplicitFTPLinks);
-    BindCheck(kGopherLinks, Pol::CreateGopherLinks);
-    BindCheck(kTelnetLinks, Pol::CreateTelnetLinks);
-    BindCheck(kNewsLinks, Pol::CreateNEWSLinks);
-    BindCheck(kKnownGroupsOnly, Pol::OnlyUseKnownGroups);
-    BindCheck(kBreakAfterUrls, Pol::AddBRToLinesWithURLs);
-    BindCheck(kNewWindow, Pol::OpenLinksInNewWindow);
-    BindText(kWindowName, Pol::NewBrowserWindowName);
+    AddControls(Controls());
 
     auto takeValues = [this] { UpdateData(true); };
     On(kHierarchies, NotifyEvent::kFocusLost, takeValues);
@@ -113,19 +80,6 @@ void HyperlinksPage::ExchangeOwn(DataExchange& dx) {
     if (dx.Saving() && !dx.Failed() && level != crossRefLevel_) MarkChanged(crossRefsChanged_);
 }
 
-void HyperlinksPage::RefreshEnabling() {
-    auto on = [this](int id) { return Bound(id)->number != 0; };
-    const bool news = on(kNewsLinks);
-    EnableControl(kKnownGroupsOnly, news);
-    EnableControl(kHierarchiesLabel, news && !on(kKnownGroupsOnly));
-    EnableControl(kHierarchies, news && !on(kKnownGroupsOnly));
-    EnableControl(kCrossRefLevelLabel, crossRefs_ != 0);
-    EnableControl(kCrossRefLevel, crossRefs_ != 0);
-    EnableControl(kEmailWithNumbers, on(kMailtoLinks));
-    EnableControl(kWeakFtpLinks, on(kFtpLinks));
-    EnableControl(kBreakAfterUrls, on(kMailtoLinks) || on(kCreateHyperlinks) || on(kFtpLinks) || on(kGopherLinks) ||
-                                       on(kTelnetLinks));
-    EnableControl(kWindowNameLabel, on(kNewWindow));
-    EnableControl(kWindowName, on(kNewWindow));
-    HideAlways(kHiddenControls);
+bool HyperlinksPage::IsOn(int controlId) const {
+    return controlId == kCrossRefs ? crossRefs_ != 0 : OptionPage::IsOn(controlId);
 }

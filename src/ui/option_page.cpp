@@ -8,61 +8,85 @@
 #include "policies/alignments.h"
 #include "texts/combo_history.h"
 #include "texts/message_texts.h"
+#include "texts/page_texts.h"
 #include "ui/base_sheet.h"
 #include "ui/colour_picker.h"
 #include "ui/data_exchange.h"
 
-namespace {
-
-// The category every table-configuration item reports: an output change.
-constexpr int kTableItemCategory = 4;
-
-}  // namespace
-
-// ---- PolicyRef ----
-
-int PolicyRef::Number(const FC& set) const {
-    if (!isTable_) return set.GetInt(plain_);
-    const TabConfig* config = set.GetDefaultTabConfig();
-    return config == nullptr ? 0 : config->GetInt(table_);
-}
-
-const TextString& PolicyRef::Text(const FC& set) const {
-    static const TextString kNone;
-    if (!isTable_) return set.GetText(plain_);
-    const TabConfig* config = set.GetDefaultTabConfig();
-    return config == nullptr ? kNone : config->GetText(table_);
-}
-
-bool PolicyRef::IsSet(const FC& set) const {
-    if (!isTable_) return set.IsSet(plain_);
-    const TabConfig* config = set.GetDefaultTabConfig();
-    return config != nullptr && config->IsSet(table_);
-}
-
-void PolicyRef::SetNumber(FC& set, int value) const {
-    if (!isTable_) {
-        set.SetInt(plain_, value, true);
-        return;
-    }
-    if (TabConfig* config = set.GetDefaultTabConfig()) config->SetInt(table_, value, true);
-}
-
-void PolicyRef::SetText(FC& set, const char* text) const {
-    if (!isTable_) {
-        set.SetText(plain_, text, true);
-        return;
-    }
-    if (TabConfig* config = set.GetDefaultTabConfig()) config->SetText(table_, text, true);
-}
-
-int PolicyRef::Category() const { return isTable_ ? kTableItemCategory : GetPolicyDefinition(plain_).category; }
-
-int PolicyRef::CatalogueCategory() const {
-    return isTable_ ? GetTablePolicyDefinition(table_).category : GetPolicyDefinition(plain_).category;
-}
-
 // ---- OptionPage ----
+
+void OptionPage::AddControls(std::span<const PageControl> controls) {
+    controls_ = controls;
+    for (const PageControl& control : controls) {
+        AddControl(control.id, control.kind, EnglishLabelOf(control.label));
+        BindRow(control);
+    }
+}
+
+void OptionPage::BindRow(const PageControl& control) {
+    const Binding& binding = control.binding;
+    const int id = control.id;
+    if (binding.kind == BindingKind::kColourPicker) {
+        On(id, NotifyEvent::kClicked, [this, field = binding.otherId] { PickColour(field); });
+        return;
+    }
+    if (binding.kind != BindingKind::kPolicy) return;
+    switch (binding.bound) {
+        case BoundKind::kCheck:
+        case BoundKind::kInvertedCheck: BindCheck(id, binding.policy, binding.bound); break;
+        case BoundKind::kText: BindText(id, binding.policy, binding.when); break;
+        case BoundKind::kNumber: BindNumber(id, binding.policy, binding.minValue, binding.maxValue); break;
+        case BoundKind::kColour: BindColour(id, binding.policy); break;
+        case BoundKind::kRadioPair: BindRadioPair(id, binding.otherId, binding.policy, false); break;
+        case BoundKind::kRadioPairFirstOn: BindRadioPair(id, binding.otherId, binding.policy, true); break;
+        case BoundKind::kChoiceList: BindChoiceList(id, binding.policy); break;
+        case BoundKind::kAlignmentList: BindAlignmentList(id, binding.policy); break;
+    }
+}
+
+bool OptionPage::IsOn(int controlId) const {
+    const BoundControl* bound = Bound(controlId);
+    return bound != nullptr && bound->number != 0;
+}
+
+bool OptionPage::Holds(const Enabling& enabling) const {
+    const std::span<const EnableCondition> conditions(enabling.conditions.data(),
+                                                      static_cast<size_t>(enabling.count));
+    auto met = [this](const EnableCondition& condition) { return IsOn(condition.controlId) == condition.on; };
+    switch (enabling.rule) {
+        case Enabling::Rule::kAlways: return true;
+        case Enabling::Rule::kNever: return false;
+        case Enabling::Rule::kWhileAll: return std::all_of(conditions.begin(), conditions.end(), met);
+        case Enabling::Rule::kWhileAny: return std::any_of(conditions.begin(), conditions.end(), met);
+    }
+    return true;
+}
+
+void OptionPage::RefreshEnabling() {
+    for (const PageControl& control : controls_) {
+        // A control enabled always is left as it is.
+        if (control.enabling.rule != Enabling::Rule::kAlways) EnableControl(control.id, Holds(control.enabling));
+        if (control.enabling.hidden) ShowControl(control.id, false);
+    }
+}
+
+void OptionPage::PaintSwatches() {
+    for (const PageControl& control : controls_) {
+        if (control.binding.kind != BindingKind::kSwatch) continue;
+        const TextString& colour = Bound(control.binding.otherId)->text;
+        PaintColourSwatch(*this, control.id, colour, colour);
+    }
+}
+
+void OptionPage::FillTextLists() {
+    for (const PageControl& control : controls_) {
+        if (control.binding.kind != BindingKind::kPolicy || control.binding.bound != BoundKind::kAlignmentList)
+            continue;
+        const int selection = Selection(control.id);
+        SetItems(control.id, AlignmentListItems());
+        SetSelection(control.id, selection);
+    }
+}
 
 OptionPage::OptionPage(int templateId, int topicCode, UiServices& services)
     : DialogModel(templateId, services), topicCode_(topicCode) {
@@ -91,13 +115,8 @@ bool OptionPage::AnyChanged() const {
     return false;
 }
 
-void OptionPage::BindCheck(int id, PolicyRef policy) {
-    bound_.emplace_back(id, BoundKind::kCheck, policy);
-    On(id, NotifyEvent::kClicked, [this, id] { SelectionMade(MutableBound(id)->changed); });
-}
-
-void OptionPage::BindInvertedCheck(int id, PolicyRef policy) {
-    bound_.emplace_back(id, BoundKind::kInvertedCheck, policy);
+void OptionPage::BindCheck(int id, PolicyRef policy, BoundKind kind) {
+    bound_.emplace_back(id, kind, policy);
     On(id, NotifyEvent::kClicked, [this, id] { SelectionMade(MutableBound(id)->changed); });
 }
 
@@ -310,14 +329,6 @@ void OptionPage::ExchangeData(DataExchange& dx) {
         }
     }
     ExchangeOwn(dx);
-}
-
-void OptionPage::HideAlways(std::span<const int> ids) {
-    for (int id : ids) ShowControl(id, false);
-}
-
-void OptionPage::EnableAll(std::span<const int> ids, bool enabled) {
-    for (int id : ids) EnableControl(id, enabled);
 }
 
 // ---- Histories and lists ----

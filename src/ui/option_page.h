@@ -5,12 +5,15 @@
 // Most controls of a page show one policy each in a plain way: a check box a
 // yes/no policy, an edit a text or a whole number, a colour field a colour
 // text, a pair of radio buttons a yes/no policy, a list the choice of a
-// choice policy.  A page binds such a control to its policy once
-// (`BindCheck`, `BindText` ...) and the binding then does all of it: its
-// member, its changed flag, loading, storing (the policy marked set and the
-// main dialog told the policy's category), data exchange and the control's
-// events.  What a page shows in a way of its own (fonts, cross references,
-// lists of words) it writes beside the bindings with the same helpers.
+// choice policy.  Each page's controls stand in a table of their own
+// (ui/page_table.h): the row of such a control names its policy, and the
+// binding then does all of it: its member, its changed flag, loading,
+// storing (the policy marked set and the main dialog told the policy's
+// category), data exchange and the control's events.  The rows also say when
+// a control is enabled or hidden, which swatch shows which colour field and
+// which button picks its colour.  What a page shows in a way of its own
+// (fonts, cross references, lists of words) it writes beside the bindings
+// with the helpers below.
 //
 // The events of a bound control, told once for every page:
 // - a check box, radio button or list selection takes the values, sets its
@@ -31,51 +34,11 @@
 #include "policies/fc.h"
 #include "policies/tab_config.h"
 #include "ui/dialog_model.h"
+#include "ui/page_table.h"
 #include "ui/tool_tips.h"
 
 class BaseDialog;
 class BaseSheet;
-
-// A policy a control shows: a policy of the set itself or one of the set's
-// default table configuration.
-class PolicyRef {
-public:
-    PolicyRef(Pol id) : plain_(id) {}  // NOLINT: a control names its policy either way
-    PolicyRef(TabPol id) : table_(id), isTable_(true) {}  // NOLINT
-
-    int Number(const FC& set) const;
-    const TextString& Text(const FC& set) const;
-    bool IsSet(const FC& set) const;
-    void SetNumber(FC& set, int value) const;
-    void SetText(FC& set, const char* text) const;
-    // The kind of policy the main dialog is told of when the policy is
-    // stored: its catalogue category; every table item reports 4 (an output
-    // change).
-    int Category() const;
-    // The category the catalogue gives the policy, table items included.
-    int CatalogueCategory() const;
-
-private:
-    Pol plain_ = Pol::Count;
-    TabPol table_ = TabPol::Count;
-    bool isTable_ = false;
-};
-
-// What a bound control shows.
-enum class BoundKind {
-    kCheck,  // check box, on when the policy is not 0
-    kInvertedCheck,  // check box, on when the policy is 0
-    kText,  // edit or combo box showing a text
-    kNumber,  // edit showing a whole number within a range
-    kColour,  // edit showing a colour text, with the page's swatches
-    kRadioPair,  // two radio buttons: the second on when the policy is not 0
-    kRadioPairFirstOn,  // two radio buttons: the first on when the policy is not 0
-    kChoiceList,  // list whose index is the policy's choice - 1
-    kAlignmentList,  // list of alignments (AlignmentToListIndex)
-};
-
-// When a bound text field compares its text.
-enum class CompareWhen { kOnFocusLost, kOnEveryEdit };
 
 struct BoundControl {
     BoundControl(int id, BoundKind boundKind, PolicyRef boundPolicy)
@@ -114,9 +77,12 @@ public:
     // The page's labels, tips and the lists it fills from texts in the
     // language now in force.
     virtual void ChangeLanguage(int language);
-    // Enables, disables and hides the controls as the values ask.
-    virtual void RefreshEnabling() {}
+    // Enables, disables and hides the controls as the values ask: by
+    // default as the page's table says.
+    virtual void RefreshEnabling();
 
+    // The rows the page made its controls from (AddControls).
+    std::span<const PageControl> TableControls() const { return controls_; }
     // The bound control of that id, or null.
     const BoundControl* Bound(int controlId) const;
     // True when any changed flag of the page is set.
@@ -125,15 +91,17 @@ public:
     void SetModified();
 
 protected:
-    // ---- Binding controls to policies ----
-    void BindCheck(int id, PolicyRef policy);
-    void BindInvertedCheck(int id, PolicyRef policy);
-    void BindText(int id, PolicyRef policy, CompareWhen when = CompareWhen::kOnFocusLost);
-    void BindNumber(int id, PolicyRef policy, int minValue, int maxValue);
-    void BindColour(int id, PolicyRef policy);
-    void BindRadioPair(int first, int second, PolicyRef policy, bool firstWhenOn);
-    void BindChoiceList(int id, PolicyRef policy);
-    void BindAlignmentList(int id, PolicyRef policy);
+    // ---- The page's table ----
+    // Makes the page's controls from its table (ui/page_table.h): each with
+    // its kind and English label, bound as its row says; the enabling, the
+    // swatches and the alignment lists then follow the rows.
+    void AddControls(std::span<const PageControl> controls);
+    // Whether control `controlId` counts as on for the enabling: a bound
+    // check box (or radio pair, list) whose value is not 0.  A page that
+    // shows a box in a way of its own answers for it.
+    virtual bool IsOn(int controlId) const;
+
+    // ---- The bound controls ----
     BoundControl* MutableBound(int controlId);
 
     // Loads one binding from `set` (whatever its changed flag) and stores
@@ -165,11 +133,13 @@ protected:
     void NotifyStored(int category);
     BaseDialog* Owner() const;
 
-    // Repaints the swatches of the page's colour fields.
-    virtual void PaintSwatches() {}
+    // Repaints the swatches of the page's colour fields: by default those
+    // of its table.
+    virtual void PaintSwatches();
     // Refills the lists the page fills from texts (on set-up and a change of
-    // language), keeping their selections.
-    virtual void FillTextLists() {}
+    // language), keeping their selections: by default the table's alignment
+    // lists.
+    virtual void FillTextLists();
 
     void OnInitDialog() override;
     void OnDestroy() override;
@@ -177,16 +147,25 @@ protected:
     // Pages add their own members after the bindings.
     virtual void ExchangeOwn(DataExchange&) {}
 
-    // Hides every control of `ids`.
-    void HideAlways(std::span<const int> ids);
-    void EnableAll(std::span<const int> ids, bool enabled);
-
     std::vector<BoundControl> bound_;
 
 private:
     // The page became the sheet's shown page.
     void OnSetActive();
 
+    // Whether the rule of `enabling` holds now.
+    bool Holds(const Enabling& enabling) const;
+    // Binds a row's control as its row says.
+    void BindRow(const PageControl& control);
+    void BindCheck(int id, PolicyRef policy, BoundKind kind);
+    void BindText(int id, PolicyRef policy, CompareWhen when);
+    void BindNumber(int id, PolicyRef policy, int minValue, int maxValue);
+    void BindColour(int id, PolicyRef policy);
+    void BindRadioPair(int first, int second, PolicyRef policy, bool firstWhenOn);
+    void BindChoiceList(int id, PolicyRef policy);
+    void BindAlignmentList(int id, PolicyRef policy);
+
+    std::span<const PageControl> controls_;
     BaseSheet* sheet_ = nullptr;
     int topicCode_ = 0;
     ToolTipControl tips_;

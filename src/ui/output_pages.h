@@ -3,11 +3,13 @@
 // generation.  Each shows a group of output policies of a policy set and
 // writes back only what the user changed (see OptionPage).
 //
-// Controls marked hidden below are hidden by every enabling refresh; their
-// values are loaded and stored all the same, so that a policy file's value
-// passes through the sheet unchanged.
+// Each page's controls stand in its table, texts/pages/<page>.def (see
+// ui/page_table.h): controls the table hides are hidden by every enabling
+// refresh; their values are loaded and stored all the same, so that a
+// policy file's value passes through the sheet unchanged.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "foundation/text_string.h"
@@ -19,67 +21,36 @@
 // "Attempt TABLE generation" of the set itself.
 class TablePage : public OptionPage {
 public:
-    // Controls with a value.
-    static constexpr int kAttemptTables = 1132;
-    static constexpr int kHeaderRows = 1137;
-    static constexpr int kCellPadding = 1142;
-    static constexpr int kCellSpacing = 1143;
-    static constexpr int kBorderSize = 1134;
-    static constexpr int kTableWidth = 1171;
-    static constexpr int kBackground = 1144;
-    static constexpr int kBorderColour = 1145;
-    static constexpr int kColourRows = 1256;
-    static constexpr int kOddRows = 1147;
-    static constexpr int kEvenRows = 1151;
-    static constexpr int kTableAlignment = 1274;
-    static constexpr int kCellAlignment = 1270;
-    static constexpr int kConvertXRefs = 1208;  // hidden
-    // Swatches and colour buttons.
-    static constexpr int kBackgroundSwatch = 1149;
-    static constexpr int kBorderSwatch = 1076;
-    static constexpr int kOddSwatch = 1077;
-    static constexpr int kEvenSwatch = 1078;
-    static constexpr int kBackgroundButton = 1150;
-    static constexpr int kBorderButton = 1061;
-    static constexpr int kOddButton = 1062;
-    static constexpr int kEvenButton = 1063;
+    // The controls (texts/pages/table_generation.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/table_generation.def"
+#undef PAGE_CONTROL
 
     explicit TablePage(UiServices& services);
 
-    void RefreshEnabling() override;
+    // The page's table.
+    static std::span<const PageControl> Controls();
 
 protected:
     void LoadValues(const FC& set) override;
-    void PaintSwatches() override;
-    void FillTextLists() override;
 };
 
 // "Added HTML": title, description, keywords, the included files with their
 // histories, and the advanced options of the More HTML Options dialog.
 class AddedHTMLPage : public OptionPage {
 public:
-    static constexpr int kTitle = 1026;
-    static constexpr int kUseFirstHeading = 1185;  // hidden
-    static constexpr int kUseFirstLine = 1191;  // hidden
-    static constexpr int kDescription = 1028;
-    static constexpr int kKeywords = 1029;
-    static constexpr int kBackgroundImage = 1027;
-    static constexpr int kHeaderFile = 1009;
-    static constexpr int kFooterFile = 1010;
-    static constexpr int kScriptFile = 1011;
-    static constexpr int kShortcutIcon = 9016;
-    static constexpr int kBrowseBackground = 1052;
-    static constexpr int kBrowseHeader = 1053;
-    static constexpr int kBrowseFooter = 1054;
-    static constexpr int kBrowseScript = 1055;
-    static constexpr int kBrowseIcon = 1056;
-    static constexpr int kAdvancedOptions = 1579;
+    // The controls (texts/pages/added_html.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/added_html.def"
+#undef PAGE_CONTROL
 
     explicit AddedHTMLPage(UiServices& services);
 
+    // The page's table.
+    static std::span<const PageControl> Controls();
+
     void Store(FC& set) override;
     void ResetChanged() override;
-    void RefreshEnabling() override;
 
     // The five values of the advanced options, with their set flags (the
     // changed flags of this page for them).
@@ -114,46 +85,30 @@ private:
 // "Document colours".
 class ColoursPage : public OptionPage {
 public:
-    static constexpr int kSuppressColours = 1446;
-    static constexpr int kBackground = 1004;
-    static constexpr int kText = 1005;
-    static constexpr int kLink = 1006;
-    static constexpr int kVisitedLink = 2007;
-    static constexpr int kActiveLink = 2008;
-    static constexpr int kBackgroundSwatch = 1074;
-    static constexpr int kTextSwatch = 1078;
-    static constexpr int kLinkSwatch = 1079;
-    static constexpr int kVisitedSwatch = 1080;
-    static constexpr int kActiveSwatch = 1081;
-    static constexpr int kFirstButton = 1060;  // 1060-1064: background, text, link, visited, active
+    // The controls (texts/pages/document_colours.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/document_colours.def"
+#undef PAGE_CONTROL
 
     explicit ColoursPage(UiServices& services);
 
-    void RefreshEnabling() override;
-
-protected:
-    void PaintSwatches() override;
+    // The page's table.
+    static std::span<const PageControl> Controls();
 };
 
 // "Fonts": the five font texts ("face, style, size"), their font choosers
 // and the font implementation.
 class FontPage : public OptionPage {
 public:
-    static constexpr int kUseCss = 1522;
-    static constexpr int kUseFontTags = 1523;
-    static constexpr int kBodyFont = 1254;
-    static constexpr int kHeadingFont = 1255;
-    static constexpr int kTableFont = 1256;
-    static constexpr int kFixedFont = 1257;
-    static constexpr int kContentsFont = 1258;
-    static constexpr int kBaseFontSize = 1252;  // hidden
-    static constexpr int kDeltaFontSize = 1253;  // hidden
-    static constexpr int kStyleFile = 1603;  // hidden
-    static constexpr int kFirstFontButton = 1263;  // 1263-1267: body, headings, tables, fixed, contents
+    // The controls (texts/pages/fonts.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/fonts.def"
+#undef PAGE_CONTROL
 
     explicit FontPage(UiServices& services);
 
-    void RefreshEnabling() override;
+    // The page's table.
+    static std::span<const PageControl> Controls();
 
 protected:
     void LoadValues(const FC& set) override;
@@ -175,28 +130,18 @@ TextString FontChoiceToText(const FontChoice& font);
 // "Hyperlinks".
 class HyperlinksPage : public OptionPage {
 public:
-    static constexpr int kCreateHyperlinks = 2030;
-    static constexpr int kMailtoLinks = 2029;
-    static constexpr int kEmailWithNumbers = 1458;
-    static constexpr int kCheckDomainSyntax = 1591;
-    static constexpr int kFtpLinks = 1274;
-    static constexpr int kWeakFtpLinks = 1459;
-    static constexpr int kGopherLinks = 1275;
-    static constexpr int kTelnetLinks = 1276;
-    static constexpr int kNewsLinks = 1030;
-    static constexpr int kKnownGroupsOnly = 1032;
-    static constexpr int kHierarchies = 1033;
-    static constexpr int kBreakAfterUrls = 1210;  // hidden
-    static constexpr int kCrossRefs = 1031;  // hidden
-    static constexpr int kCrossRefLevel = 1034;  // hidden
-    static constexpr int kNewWindow = 1265;
-    static constexpr int kWindowName = 1313;
+    // The controls (texts/pages/hyperlinks.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/hyperlinks.def"
+#undef PAGE_CONTROL
 
     explicit HyperlinksPage(UiServices& services);
 
+    // The page's table.
+    static std::span<const PageControl> Controls();
+
     void Store(FC& set) override;
     void ResetChanged() override;
-    void RefreshEnabling() override;
 
     // The list of further news hierarchies as the page shows it, and the
     // cross-reference box and level.
@@ -207,6 +152,8 @@ public:
 protected:
     void LoadValues(const FC& set) override;
     void ExchangeOwn(DataExchange& dx) override;
+    // The cross-reference box is on while the page's own value is.
+    bool IsOn(int controlId) const override;
 
 private:
     TextString hierarchies_;
@@ -219,16 +166,15 @@ private:
 // "Document details" of an RTF document.
 class RTFDocumentPage : public OptionPage {
 public:
-    static constexpr int kTitle = 1301;
-    static constexpr int kSubject = 1302;
-    static constexpr int kAuthor = 1303;
-    static constexpr int kManager = 1304;
-    static constexpr int kCompany = 1305;
-    static constexpr int kCategory = 1309;
-    static constexpr int kKeywords = 1310;
-    static constexpr int kComments = 1311;
+    // The controls (texts/pages/rtf_document.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/rtf_document.def"
+#undef PAGE_CONTROL
 
     explicit RTFDocumentPage(UiServices& services);
+
+    // The page's table.
+    static std::span<const PageControl> Controls();
 
     void Store(FC& set) override;
 };
@@ -242,20 +188,17 @@ TextString CharsetName(const TextString& entry);
 // character encoding.
 class RTFSettingsPage : public OptionPage {
 public:
-    static constexpr int kLanguage = 1465;
-    static constexpr int kPaperSize = 1485;
-    static constexpr int kPortrait = 1468;
-    static constexpr int kLandscape = 1469;
-    static constexpr int kTopMargin = 1475;
-    static constexpr int kBottomMargin = 1476;
-    static constexpr int kLeftMargin = 1477;
-    static constexpr int kRightMargin = 1478;
-    static constexpr int kMirrorMargins = 1562;
-    static constexpr int kCharset = 1600;
+    // The controls (texts/pages/rtf_settings.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/rtf_settings.def"
+#undef PAGE_CONTROL
     // The margins a field accepts, in centimetres.
     static constexpr double kLargestMargin = 100.0;
 
     explicit RTFSettingsPage(UiServices& services);
+
+    // The page's table.
+    static std::span<const PageControl> Controls();
 
     void Store(FC& set) override;
     void ResetChanged() override;

@@ -3,216 +3,127 @@
 #include "texts/dialog_ids.h"
 #include "ui/more_html_options_dialog.h"
 #include "ui/output_pages.h"
+#include "ui/page_table.h"
 
 namespace {
 
-// The controls' own ids that the pages name only where they make them.
-// Added HTML.
-constexpr int kTitleGroup = 1296;
-constexpr int kTitleLabel = 1356;
-constexpr int kDescriptionLabel = 1357;
-constexpr int kKeywordsLabel = 1358;
-constexpr int kBackgroundImageLabel = 1359;
-constexpr int kShortcutIconLabel = 1363;
-constexpr int kIncludeGroup = 1402;
-constexpr int kHeaderLabel = 1360;
-constexpr int kFooterLabel = 1361;
-constexpr int kScriptLabel = 1362;
-// Document colours.
-constexpr int kColoursGroup = 1419;
-constexpr int kColourLabels[] = {1369, 1370, 1371, 1372, 1373};
-// Fonts.
-constexpr int kImplementationGroup = 1521;
-constexpr int kFontLabels[] = {1377, 1378, 1379, 1380, 1381};
-constexpr int kSizesGroup = 1498;
-constexpr int kBaseFontLabel = 1375;
-constexpr int kDeltaFontLabel = 1376;
-constexpr int kStyleFileLabel = 1602;
-constexpr int kStyleFileBrowse = 1604;
-// Hyperlinks.
-constexpr int kAddLinksGroup = 1412;
-constexpr int kHierarchiesLabel = 1059;
-constexpr int kCrossRefGroup = 1234;
-constexpr int kCrossRefLevelLabel = 1060;
-constexpr int kBrowserGroup = 1293;
-constexpr int kWindowNameLabel = 1312;
-// RTF document details: each field's label.
-constexpr int kDetailLabels[] = {1443, 1297, 1298, 1299, 1300, 1306, 1307, 1308};
-// RTF settings.
-constexpr int kLanguageLabel = 1466;
-constexpr int kPaperLabel = 1483;
-constexpr int kOrientationGroup = 1470;
-constexpr int kMarginsGroup = 1471;
-constexpr int kMarginLabels[] = {1479, 1480, 1481, 1482};
-constexpr int kCharsetLabel = 1601;
-// Table generation.
-constexpr int kTableTagGroup = 1133;
-constexpr int kHeaderRowsLabel = 1136;
-constexpr int kPaddingLabel = 1138;
-constexpr int kSpacingLabel = 1139;
-constexpr int kBorderSizeLabel = 1135;
-constexpr int kWidthLabel = 1170;
-constexpr int kTableColoursGroup = 1420;
-constexpr int kTableBackgroundLabel = 1140;
-constexpr int kBorderColourLabel = 1141;
-constexpr int kOddLabel = 1146;
-constexpr int kEvenLabel = 1148;
-constexpr int kCellGroup = 1271;
-constexpr int kTableAlignmentLabel = 1273;
-constexpr int kCellAlignmentLabel = 1272;
-constexpr int kCrossRefsGroup = 1209;
-// More HTML options.
+// The More HTML Options dialog's controls that it names only here.
 constexpr int kHtmlOptionsGroup = 1584;
 constexpr int kBaseUrlLabel = 1581;
 constexpr int kFragmentsGroup = 1525;
 constexpr int kFragmentsLabel = 1363;
 constexpr int kEncodingGroup = 1599;
-
-// A field's least width, in average characters.
-constexpr int kFieldChars = 30;
-constexpr int kNumberChars = 8;
-constexpr int kColourChars = 10;
-constexpr int kSwatchChars = 6;
-// The language and paper lists show this many entries, the alignment lists
-// their five.
-constexpr int kListLines = 4;
-constexpr int kAlignmentLines = 5;
+constexpr int kCharsetLabel = 1601;
 
 LayoutControl Label(int id) { return {id, ControlKind::kLabel}; }
-LayoutControl Field(int id, ControlKind kind = ControlKind::kEdit, int widthChars = kFieldChars) {
-    return {id, kind, true, 1, widthChars};
+LayoutControl Field(int id, ControlKind kind = ControlKind::kEdit) {
+    return {id, kind, Cell::Field.stretch, Cell::Field.lines, Cell::Field.widthChars};
 }
-LayoutControl Number(int id) { return {id, ControlKind::kEdit, false, 1, kNumberChars}; }
 LayoutControl Button(int id) { return {id, ControlKind::kPushButton}; }
 LayoutControl Check(int id) { return {id, ControlKind::kCheckBox}; }
-LayoutControl Radio(int id) { return {id, ControlKind::kRadioButton}; }
-LayoutControl List(int id, int lines = kListLines) { return {id, ControlKind::kList, true, lines}; }
-
-// A colour field: its label, the text, the swatch painted in it and the
-// button of the colour picker.
-LayoutRow ColourRow(int labelId, int fieldId, int swatchId, int buttonId) {
-    return {{Label(labelId),
-             {fieldId, ControlKind::kEdit, false, 1, kColourChars},
-             {swatchId, ControlKind::kColourSwatch, false, 1, kSwatchChars},
-             Button(buttonId)}};
-}
 
 WindowDescription AddedHtmlLayout() {
     using Page = AddedHTMLPage;
-    return {
-        kAddedHTMLPageDialogId,
-        {{kTitleGroup,
-          {{{Check(Page::kUseFirstHeading), Check(Page::kUseFirstLine)}},
-           {{Label(kTitleLabel), Field(Page::kTitle)}},
-           {{Label(kDescriptionLabel), Field(Page::kDescription)}},
-           {{Label(kKeywordsLabel), Field(Page::kKeywords)}},
-           {{Label(kBackgroundImageLabel), Field(Page::kBackgroundImage, ControlKind::kComboBox),
-             Button(Page::kBrowseBackground)}},
-           {{Label(kShortcutIconLabel), Field(Page::kShortcutIcon, ControlKind::kComboBox),
-             Button(Page::kBrowseIcon)}}}},
-         {kIncludeGroup,
-          {{{Label(kHeaderLabel), Field(Page::kHeaderFile, ControlKind::kComboBox), Button(Page::kBrowseHeader)}},
-           {{Label(kFooterLabel), Field(Page::kFooterFile, ControlKind::kComboBox), Button(Page::kBrowseFooter)}},
-           {{Label(kScriptLabel), Field(Page::kScriptFile, ControlKind::kComboBox), Button(Page::kBrowseScript)}}}},
-         {kNoControl, {{{Button(Page::kAdvancedOptions)}, true}}}}};
+    return PageLayout(
+        kAddedHTMLPageDialogId, Page::Controls(),
+        {{Page::kTitleGroup,
+          {Line({Page::kUseFirstHeading, Page::kUseFirstLine}), Line({Page::kTitleLabel, Page::kTitle}),
+           Line({Page::kDescriptionLabel, Page::kDescription}), Line({Page::kKeywordsLabel, Page::kKeywords}),
+           Line({Page::kBackgroundImageLabel, Page::kBackgroundImage, Page::kBrowseBackground}),
+           Line({Page::kShortcutIconLabel, Page::kShortcutIcon, Page::kBrowseIcon})}},
+         {Page::kIncludeGroup,
+          {Line({Page::kHeaderLabel, Page::kHeaderFile, Page::kBrowseHeader}),
+           Line({Page::kFooterLabel, Page::kFooterFile, Page::kBrowseFooter}),
+           Line({Page::kScriptLabel, Page::kScriptFile, Page::kBrowseScript})}},
+         {kNoControl, {Line({Page::kAdvancedOptions}, true)}}});
 }
 
 WindowDescription ColoursLayout() {
     using Page = ColoursPage;
-    LayoutGroup colours{kColoursGroup, {}};
-    const int fields[] = {Page::kBackground, Page::kText, Page::kLink, Page::kVisitedLink, Page::kActiveLink};
-    const int swatches[] = {Page::kBackgroundSwatch, Page::kTextSwatch, Page::kLinkSwatch, Page::kVisitedSwatch,
-                            Page::kActiveSwatch};
-    for (int i = 0; i < 5; ++i) {
-        colours.rows.push_back(ColourRow(kColourLabels[i], fields[i], swatches[i], Page::kFirstButton + i));
-    }
-    return {kColoursPageDialogId, {{kNoControl, {{{Check(Page::kSuppressColours)}}}}, colours}};
+    return PageLayout(
+        kColoursPageDialogId, Page::Controls(),
+        {{kNoControl, {Line({Page::kSuppressColours})}},
+         {Page::kColoursGroup,
+          {Line({Page::kBackgroundLabel, Page::kBackground, Page::kBackgroundSwatch, Page::kBackgroundButton}),
+           Line({Page::kTextLabel, Page::kText, Page::kTextSwatch, Page::kTextButton}),
+           Line({Page::kLinkLabel, Page::kLink, Page::kLinkSwatch, Page::kLinkButton}),
+           Line({Page::kVisitedLabel, Page::kVisitedLink, Page::kVisitedSwatch, Page::kVisitedButton}),
+           Line({Page::kActiveLabel, Page::kActiveLink, Page::kActiveSwatch, Page::kActiveButton})}}});
 }
 
 WindowDescription FontsLayout() {
     using Page = FontPage;
-    LayoutGroup fonts{kNoControl, {}};
-    const int fields[] = {Page::kBodyFont, Page::kHeadingFont, Page::kTableFont, Page::kFixedFont,
-                          Page::kContentsFont};
-    for (int i = 0; i < 5; ++i) {
-        // A font's text comes from the font chooser ("...") and from loads.
-        LayoutControl font = Field(fields[i]);
-        font.readOnly = true;
-        fonts.rows.push_back({{Label(kFontLabels[i]), font, Button(Page::kFirstFontButton + i)}});
-    }
-    return {
-        kFontPageDialogId,
-        {{kImplementationGroup, {{{Radio(Page::kUseCss)}}, {{Radio(Page::kUseFontTags)}}}},
-         fonts,
-         {kSizesGroup,
-          {{{Label(kBaseFontLabel), Field(Page::kBaseFontSize, ControlKind::kComboBox, kNumberChars),
-             Label(kDeltaFontLabel), Number(Page::kDeltaFontSize)}},
-           {{Label(kStyleFileLabel), Field(Page::kStyleFile, ControlKind::kComboBox), Button(kStyleFileBrowse)}}}}}};
+    return PageLayout(
+        kFontPageDialogId, Page::Controls(),
+        {{Page::kImplementationGroup, {Line({Page::kUseCss}), Line({Page::kUseFontTags})}},
+         {kNoControl,
+          {Line({Page::kBodyLabel, Page::kBodyFont, Page::kBodyButton}),
+           Line({Page::kHeadingLabel, Page::kHeadingFont, Page::kHeadingButton}),
+           Line({Page::kTableLabel, Page::kTableFont, Page::kTableButton}),
+           Line({Page::kFixedLabel, Page::kFixedFont, Page::kFixedButton}),
+           Line({Page::kContentsLabel, Page::kContentsFont, Page::kContentsButton})}},
+         {Page::kSizesGroup,
+          {Line({Page::kBaseFontLabel, Page::kBaseFontSize, Page::kDeltaFontLabel, Page::kDeltaFontSize}),
+           Line({Page::kStyleFileLabel, Page::kStyleFile, Page::kStyleFileBrowse})}}});
 }
 
 WindowDescription HyperlinksLayout() {
     using Page = HyperlinksPage;
-    return {kHyperlinksPageDialogId,
-            {{kAddLinksGroup,
-              {{{Check(Page::kCreateHyperlinks), Check(Page::kCheckDomainSyntax)}},
-               {{Check(Page::kFtpLinks), Check(Page::kWeakFtpLinks)}},
-               {{Check(Page::kGopherLinks), Check(Page::kTelnetLinks)}},
-               {{Check(Page::kMailtoLinks), Check(Page::kEmailWithNumbers)}},
-               {{Check(Page::kNewsLinks), Check(Page::kKnownGroupsOnly)}},
-               {{Label(kHierarchiesLabel), Field(Page::kHierarchies)}},
-               {{Check(Page::kBreakAfterUrls)}}}},
-             {kCrossRefGroup,
-              {{{Check(Page::kCrossRefs)}}, {{Label(kCrossRefLevelLabel), Number(Page::kCrossRefLevel)}}}},
-             {kBrowserGroup, {{{Check(Page::kNewWindow)}}, {{Label(kWindowNameLabel), Field(Page::kWindowName)}}}}}};
+    return PageLayout(
+        kHyperlinksPageDialogId, Page::Controls(),
+        {{Page::kAddLinksGroup,
+          {Line({Page::kCreateHyperlinks, Page::kCheckDomainSyntax}), Line({Page::kFtpLinks, Page::kWeakFtpLinks}),
+           Line({Page::kGopherLinks, Page::kTelnetLinks}), Line({Page::kMailtoLinks, Page::kEmailWithNumbers}),
+           Line({Page::kNewsLinks, Page::kKnownGroupsOnly}), Line({Page::kHierarchiesLabel, Page::kHierarchies}),
+           Line({Page::kBreakAfterUrls})}},
+         {Page::kCrossRefGroup, {Line({Page::kCrossRefs}), Line({Page::kCrossRefLevelLabel, Page::kCrossRefLevel})}},
+         {Page::kBrowserGroup, {Line({Page::kNewWindow}), Line({Page::kWindowNameLabel, Page::kWindowName})}}});
 }
 
 WindowDescription RtfDocumentLayout() {
     using Page = RTFDocumentPage;
-    LayoutGroup details{kNoControl, {}};
-    const int fields[] = {Page::kTitle,   Page::kSubject,  Page::kAuthor,   Page::kManager,
-                          Page::kCompany, Page::kCategory, Page::kKeywords, Page::kComments};
-    for (int i = 0; i < 8; ++i) details.rows.push_back({{Label(kDetailLabels[i]), Field(fields[i])}});
-    return {kRTFDocumentPageDialogId, {details}};
+    return PageLayout(
+        kRTFDocumentPageDialogId, Page::Controls(),
+        {{kNoControl,
+          {Line({Page::kTitleLabel, Page::kTitle}), Line({Page::kSubjectLabel, Page::kSubject}),
+           Line({Page::kAuthorLabel, Page::kAuthor}), Line({Page::kManagerLabel, Page::kManager}),
+           Line({Page::kCompanyLabel, Page::kCompany}), Line({Page::kCategoryLabel, Page::kCategory}),
+           Line({Page::kKeywordsLabel, Page::kKeywords}), Line({Page::kCommentsLabel, Page::kComments})}}});
 }
 
 WindowDescription RtfSettingsLayout() {
     using Page = RTFSettingsPage;
-    const int margins[] = {Page::kTopMargin, Page::kBottomMargin, Page::kLeftMargin, Page::kRightMargin};
-    LayoutGroup marginGroup{kMarginsGroup, {}};
-    for (int i = 0; i < 4; i += 2) {
-        marginGroup.rows.push_back(
-            {{Label(kMarginLabels[i]), Number(margins[i]), Label(kMarginLabels[i + 1]), Number(margins[i + 1])}});
-    }
-    marginGroup.rows.push_back({{Check(Page::kMirrorMargins)}});
-    return {kRTFSettingsPageDialogId,
-            {{kNoControl,
-              {{{Label(kLanguageLabel), List(Page::kLanguage)}}, {{Label(kPaperLabel), List(Page::kPaperSize)}}}},
-             {kOrientationGroup, {{{Radio(Page::kPortrait), Radio(Page::kLandscape)}}}},
-             marginGroup,
-             {kNoControl, {{{Label(kCharsetLabel), Field(Page::kCharset, ControlKind::kComboBox)}}}}}};
+    return PageLayout(
+        kRTFSettingsPageDialogId, Page::Controls(),
+        {{kNoControl, {Line({Page::kLanguageLabel, Page::kLanguage}), Line({Page::kPaperLabel, Page::kPaperSize})}},
+         {Page::kOrientationGroup, {Line({Page::kPortrait, Page::kLandscape})}},
+         {Page::kMarginsGroup,
+          {Line({Page::kTopLabel, Page::kTopMargin, Page::kBottomLabel, Page::kBottomMargin}),
+           Line({Page::kLeftLabel, Page::kLeftMargin, Page::kRightLabel, Page::kRightMargin}),
+           Line({Page::kMirrorMargins})}},
+         {kNoControl, {Line({Page::kCharsetLabel, Page::kCharset})}}});
 }
 
 WindowDescription TableLayout() {
     using Page = TablePage;
-    return {
-        kTablePageDialogId,
-        {{kNoControl, {{{Check(Page::kAttemptTables)}}}},
-         {kTableTagGroup,
-          {{{Label(kHeaderRowsLabel), Number(Page::kHeaderRows), Label(kWidthLabel), Number(Page::kTableWidth)}},
-           {{Label(kPaddingLabel), Number(Page::kCellPadding), Label(kSpacingLabel), Number(Page::kCellSpacing)}},
-           {{Label(kBorderSizeLabel), Number(Page::kBorderSize)}}}},
-         {kTableColoursGroup,
-          {ColourRow(kTableBackgroundLabel, Page::kBackground, Page::kBackgroundSwatch, Page::kBackgroundButton),
-           ColourRow(kBorderColourLabel, Page::kBorderColour, Page::kBorderSwatch, Page::kBorderButton),
-           {{Check(Page::kColourRows)}},
-           ColourRow(kOddLabel, Page::kOddRows, Page::kOddSwatch, Page::kOddButton),
-           ColourRow(kEvenLabel, Page::kEvenRows, Page::kEvenSwatch, Page::kEvenButton)}},
+    return PageLayout(
+        kTablePageDialogId, Page::Controls(),
+        {{kNoControl, {Line({Page::kAttemptTables})}},
+         {Page::kTableTagGroup,
+          {Line({Page::kHeaderRowsLabel, Page::kHeaderRows, Page::kWidthLabel, Page::kTableWidth}),
+           Line({Page::kPaddingLabel, Page::kCellPadding, Page::kSpacingLabel, Page::kCellSpacing}),
+           Line({Page::kBorderSizeLabel, Page::kBorderSize})}},
+         {Page::kTableColoursGroup,
+          {Line({Page::kBackgroundLabel, Page::kBackground, Page::kBackgroundSwatch, Page::kBackgroundButton}),
+           Line({Page::kBorderColourLabel, Page::kBorderColour, Page::kBorderSwatch, Page::kBorderButton}),
+           Line({Page::kColourRows}), Line({Page::kOddLabel, Page::kOddRows, Page::kOddSwatch, Page::kOddButton}),
+           Line({Page::kEvenLabel, Page::kEvenRows, Page::kEvenSwatch, Page::kEvenButton})}},
          // The two alignment lists side by side: the page fits a screen 768
          // pixels high.
-         {kCellGroup,
-          {{{Label(kTableAlignmentLabel), List(Page::kTableAlignment, kAlignmentLines), Label(kCellAlignmentLabel),
-             List(Page::kCellAlignment, kAlignmentLines)}}}},
-         {kCrossRefsGroup, {{{Check(Page::kConvertXRefs)}}}}}};
+         {Page::kCellGroup,
+          {Line({Page::kTableAlignmentLabel, Page::kTableAlignment, Page::kCellAlignmentLabel,
+                 Page::kCellAlignment})}},
+         {Page::kCrossRefsGroup, {Line({Page::kConvertXRefs})}}});
 }
 
 }  // namespace

@@ -8,31 +8,8 @@
 
 namespace {
 
-struct DetailField {
-    int fieldId;
-    int labelId;
-    const char* label;
-    Pol policy;
-};
-constexpr DetailField kDetailFields[] = {
-    {RTFDocumentPage::kTitle, 1443, "Title :", Pol::DocumentTitle},
-    {RTFDocumentPage::kSubject, 1297, "Subject:", Pol::DocumentSubject},
-    {RTFDocumentPage::kAuthor, 1298, "Author:", Pol::DocumentAuthor},
-    {RTFDocumentPage::kManager, 1299, "Manager:", Pol::DocumentManager},
-    {RTFDocumentPage::kCompany, 1300, "Company:", Pol::DocumentCompanyName},
-    {RTFDocumentPage::kCategory, 1306, "Category:", Pol::DocumentCategory},
-    {RTFDocumentPage::kKeywords, 1307, "Keywords:", Pol::DocumentKeywords},
-    {RTFDocumentPage::kComments, 1308, "Comments:", Pol::DocumentComments},
-};
-
 // The proofing language "None" as its list shows it.
 constexpr char kNoLanguageShown[] = "(none)";
-
-struct MarginLabel {
-    int labelId;
-    const char* label;
-};
-constexpr MarginLabel kMarginLabels[] = {{1479, "Top"}, {1480, "Bottom"}, {1481, "Left"}, {1482, "Right"}};
 
 // A margin text of a policy as a number; 0 when it is none.
 double MarginOf(const TextString& text) { return std::strtod(text.c_str(), nullptr); }
@@ -41,14 +18,19 @@ double MarginOf(const TextString& text) { return std::strtod(text.c_str(), nullp
 
 // ---- RTFDocumentPage ----
 
+std::span<const PageControl> RTFDocumentPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/rtf_document.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
+
 RTFDocumentPage::RTFDocumentPage(UiServices& services)
     : OptionPage(kRTFDocumentPageDialogId, kTopicDocumentSettings, services) {
     SetCaption("Document details");
-    for (const DetailField& field : kDetailFields) {
-        AddControl(field.labelId, ControlKind::kLabel, field.label);
-        AddControl(field.fieldId, ControlKind::kEdit);
-        BindText(field.fieldId, field.policy);
-    }
+    AddControls(Controls());
 }
 
 void RTFDocumentPage::Store(FC& set) {
@@ -104,29 +86,19 @@ TextString CharsetName(const TextString& entry) {
 
 // ---- RTFSettingsPage ----
 
+std::span<const PageControl> RTFSettingsPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/rtf_settings.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
+
 RTFSettingsPage::RTFSettingsPage(UiServices& services)
     : OptionPage(kRTFSettingsPageDialogId, kTopicRtfSettings, services) {
     SetCaption("RTF configuration");
-    AddControl(1466, ControlKind::kLabel, "Document language :");
-    AddControl(kLanguage, ControlKind::kList);
-    AddControl(1483, ControlKind::kLabel, "Paper Size :");
-    AddControl(kPaperSize, ControlKind::kList);
-    AddControl(1470, ControlKind::kGroupBox, "Orientation");
-    AddControl(kPortrait, ControlKind::kRadioButton, "Portrait");
-    AddControl(kLandscape, ControlKind::kRadioButton, "Landscape");
-    AddControl(1471, ControlKind::kGroupBox, "Margins (in cm)");
-    for (size_t i = 0; i < std::size(kMarginLabels); ++i) {
-        AddControl(kMarginLabels[i].labelId, ControlKind::kLabel, kMarginLabels[i].label);
-        AddControl(margins_[i].controlId, ControlKind::kEdit);
-    }
-    AddControl(kMirrorMargins, ControlKind::kCheckBox, "Mirror Margins");
-    AddControl(1601, ControlKind::kLabel, "Charset");
-    AddControl(kCharset, ControlKind::kComboBox);
-
-    BindChoiceList(kLanguage, Pol::LanguageForProofing);
-    BindChoiceList(kPaperSize, Pol::PaperSize);
-    BindRadioPair(kPortrait, kLandscape, Pol::UseLandscapeMode, false);
-    BindCheck(kMirrorMargins, Pol::MirrorMargins);
+    AddControls(Controls());
 
     for (Margin& margin : margins_)
         On(margin.controlId, NotifyEvent::kTextChanged, [this, &margin] { MarkChanged(margin.changed); });

@@ -33,6 +33,18 @@ SettingsPage::SettingsPage(int templateId, int topicCode, UiServices& services)
 
 ProgramSettings* SettingsPage::Settings() const { return Owner() == nullptr ? nullptr : &Owner()->settings; }
 
+void SettingsPage::AddSettingControls(std::span<const PageControl> controls) {
+    AddControls(controls);
+    for (const PageControl& control : controls) {
+        if (control.binding.kind == BindingKind::kSettingCheck)
+            AddSettingCheck(control.id, control.binding.settingCheck);
+        if (control.binding.kind == BindingKind::kSettingText)
+            AddSettingText(control.id, control.binding.settingText);
+    }
+}
+
+bool SettingsPage::IsOn(int controlId) const { return CheckValue(controlId) || OptionPage::IsOn(controlId); }
+
 void SettingsPage::AddSettingCheck(int id, bool ProgramSettings::*field) {
     checks_.push_back({id, field});
     On(id, NotifyEvent::kClicked, [this, id] {
@@ -127,13 +139,19 @@ void SettingsPage::ExchangeOwn(DataExchange& dx) {
 
 // ---- SettingsDocoPage ----
 
+std::span<const PageControl> SettingsDocoPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/documentation.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
+
 SettingsDocoPage::SettingsDocoPage(UiServices& services)
     : SettingsPage(kSettingsDocoPageDialogId, kTopicDocumentation, services) {
     SetCaption("Documentation");
-    AddControl(1429, ControlKind::kGroupBox, "Location of HTML documentation on this machine");
-    AddControl(kDocumentation, ControlKind::kEdit);
-    AddControl(kBrowse, ControlKind::kPushButton, "Browse...");
-    AddSettingText(kDocumentation, &ProgramSettings::htmlDoco);
+    AddSettingControls(Controls());
     On(kBrowse, NotifyEvent::kClicked, [this] { Browse(); });
 }
 
@@ -158,39 +176,37 @@ void SettingsDocoPage::Browse() {
 
 // ---- SettingsDragPage ----
 
+std::span<const PageControl> SettingsDragPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/drag_and_drop.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
+
 SettingsDragPage::SettingsDragPage(UiServices& services)
     : SettingsPage(kSettingsDragPageDialogId, kTopicDragAndDrop, services) {
     SetCaption("Drag'n'Drop");
-    AddControl(1442, ControlKind::kGroupBox, "Drag and drop properties");
-    AddControl(kViewResults, ControlKind::kCheckBox, "View results in browser once conversion is complete");
-    AddControl(kViewStatusWindow, ControlKind::kCheckBox, "Show the status screen during the conversion(s)");
-    AddControl(kStartProgram, ControlKind::kCheckBox, "Start program after conversion complete");
-    AddSettingCheck(kViewResults, &ProgramSettings::viewResults);
-    AddSettingCheck(kViewStatusWindow, &ProgramSettings::viewStatusWindow);
-    AddSettingCheck(kStartProgram, &ProgramSettings::startProgram);
+    AddSettingControls(Controls());
 }
 
 // ---- SettingsMessagesPage ----
 
+std::span<const PageControl> SettingsMessagesPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/messages.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
+
 SettingsMessagesPage::SettingsMessagesPage(UiServices& services)
     : OptionPage(kSettingsMessagesPageDialogId, kTopicDiagnostics, services) {
     SetCaption("Messages");
-    AddControl(1430, ControlKind::kGroupBox, "Error reporting level");
-    AddControl(1394, ControlKind::kLabel, "Low");
-    AddControl(kReportingLevel, ControlKind::kSlider);
+    AddControls(Controls());
     SetRange(kReportingLevel, kLowestLevel, kHighestLevel);
-    AddControl(1395, ControlKind::kLabel, "High");
-    AddControl(1431, ControlKind::kGroupBox, "Message filtering");
-    AddControl(kShowInfo, ControlKind::kCheckBox, "Show INFO messages");
-    AddControl(kShowWarnings, ControlKind::kCheckBox, "Show WARNING messages");
-    AddControl(kShowProgramErrors, ControlKind::kCheckBox, "Show PROGRAM ERROR messages");
-    AddControl(kShowTagErrors, ControlKind::kCheckBox, "Show TAG ERROR messages");
-    AddControl(kShowUrls, ControlKind::kCheckBox, "Show URL messages");
-    BindInvertedCheck(kShowInfo, Pol::SuppressINFOMessages);
-    BindInvertedCheck(kShowWarnings, Pol::SuppressWARNINGMessages);
-    BindInvertedCheck(kShowProgramErrors, Pol::SuppressProgramERRORMessages);
-    BindInvertedCheck(kShowTagErrors, Pol::SuppressTAGERRORMessages);
-    BindInvertedCheck(kShowUrls, Pol::SuppressURLMessages);
     On(kReportingLevel, NotifyEvent::kSliderMoved, [this] { SliderMoved(); });
 }
 
@@ -227,30 +243,25 @@ void SettingsMessagesPage::ExchangeOwn(DataExchange& dx) {
 
 // ---- SettingsPolicyPage ----
 
+std::span<const PageControl> SettingsPolicyPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/policy_files.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
+
 SettingsPolicyPage::SettingsPolicyPage(UiServices& services)
     : SettingsPage(kSettingsPolicyPageDialogId, kTopicPolicyFiles, services) {
     SetCaption("Policy files");
-    AddControl(1428, ControlKind::kGroupBox, "Default policy file");
-    AddControl(kUseDefault, ControlKind::kCheckBox, "Use a default policy file");
-    AddControl(kFile, ControlKind::kEdit);
-    AddControl(kBrowse, ControlKind::kPushButton, "Browse...");
-    AddControl(kAlwaysReload, ControlKind::kCheckBox,
-               "Always reload policy file during conversion (slower, but picks up any changes)");
-    AddSettingCheck(kUseDefault, &ProgramSettings::defaultPolicyUsed);
-    AddSettingText(kFile, &ProgramSettings::defaultPolicyFile);
-    AddSettingCheck(kAlwaysReload, &ProgramSettings::alwaysReload);
+    AddSettingControls(Controls());
     // Leaving the field loads a new file, as soon as the focus has moved:
     // the click that moved it (OK, say) then acts with the file loaded.
     On(kFile, NotifyEvent::kFocusLost, [this] {
         Services().DeferFieldWork(this, [this, typed = TextString(ControlText(kFile))] { FileLeft(typed); });
     });
     On(kBrowse, NotifyEvent::kClicked, [this] { Browse(); });
-}
-
-void SettingsPolicyPage::RefreshEnabling() {
-    const bool used = CheckValue(kUseDefault);
-    EnableControl(kFile, used);
-    EnableControl(kBrowse, used);
 }
 
 void SettingsPolicyPage::LoadOwn(const ProgramSettings&) {
@@ -360,30 +371,22 @@ constexpr const char* kServiceNames[] = {"IExplore", "NETSCAPE", "Opera", "Mozil
 
 }  // namespace
 
+std::span<const PageControl> SettingsViewerPage::Controls() {
+    static constexpr PageControl kControls[] = {
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ROW
+#include "texts/pages/viewers.def"
+#undef PAGE_CONTROL
+    };
+    return kControls;
+}
+
 SettingsViewerPage::SettingsViewerPage(UiServices& services)
     : SettingsPage(kSettingsViewerPageDialogId, kTopicViewers, services) {
     SetCaption("Viewers");
-    AddControl(1235, ControlKind::kLabel, "Command used to view .HTML results");
-    AddControl(kBrowserCommand, ControlKind::kEdit);
-    AddControl(kBrowseBrowser, ControlKind::kPushButton, "Browse...");
-    AddControl(1236, ControlKind::kLabel, "Command used to view .RTF results");
-    AddControl(kRtfCommand, ControlKind::kEdit);
-    AddControl(kBrowseRtf, ControlKind::kPushButton, "Browse...");
-    AddControl(kUseDde, ControlKind::kCheckBox, "Use DDE to view results");
-    AddControl(kAutoView, ControlKind::kCheckBox, "Automatically view results after each conversion");
-    AddControl(kServiceLabel, ControlKind::kLabel, "DDE service name");
-    AddControl(kServiceList, ControlKind::kList);
-    AddControl(kOtherService, ControlKind::kEdit);
-    AddControl(kUrlPrefix, ControlKind::kCheckBox, "Add \"file://localhost/\" prefix to URLs");
+    AddSettingControls(Controls());
     std::vector<TextString> entries;
     for (const char* entry : kServiceEntries) entries.emplace_back(entry);
     SetItems(kServiceList, std::move(entries));
-
-    AddSettingText(kBrowserCommand, &ProgramSettings::browserCommand);
-    AddSettingText(kRtfCommand, &ProgramSettings::viewRtfCommand);
-    AddSettingCheck(kUseDde, &ProgramSettings::useDdeToViewHtml);
-    AddSettingCheck(kAutoView, &ProgramSettings::autoDdeUpdates);
-    AddSettingCheck(kUrlPrefix, &ProgramSettings::addUrlPrefix);
     auto serviceChosen = [this] {
         UpdateData(true);
         SettingChanged(serviceChanged_);
@@ -407,14 +410,6 @@ TextString SettingsViewerPage::ServiceName(int entry, const TextString& otherNam
     if (entry == kOtherServiceEntry) return otherName;
     if (entry < 0 || entry >= static_cast<int>(std::size(kServiceNames))) return TextString(kServiceNames[0]);
     return TextString(kServiceNames[entry]);
-}
-
-void SettingsViewerPage::RefreshEnabling() {
-    // There is no DDE on this system: results are shown by starting the
-    // program, so the DDE switch and service are shown as they are stored
-    // but cannot be changed.
-    const int ddeControls[] = {kUseDde, kServiceLabel, kServiceList, kOtherService};
-    EnableAll(ddeControls, false);
 }
 
 void SettingsViewerPage::LoadOwn(const ProgramSettings& settings) {

@@ -15,6 +15,7 @@
 // enables Apply.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "app/program_settings.h"
@@ -55,6 +56,12 @@ protected:
         bool changed = false;
     };
 
+    // Makes the page's controls from its table (OptionPage::AddControls),
+    // those bound to a setting with AddSettingCheck and AddSettingText.
+    void AddSettingControls(std::span<const PageControl> controls);
+    // A check box showing a setting counts as on while it is checked.
+    bool IsOn(int controlId) const override;
+
     // A check box showing a yes/no setting: a click takes it and marks it
     // changed.
     void AddSettingCheck(int id, bool ProgramSettings::*field);
@@ -94,10 +101,15 @@ protected:
 // "Documentation": where the user guide is on this machine.
 class SettingsDocoPage : public SettingsPage {
 public:
-    static constexpr int kDocumentation = 1128;  // `HTMLDoco`: the guide's HTML file itself
-    static constexpr int kBrowse = 1076;
+    // The controls (texts/pages/documentation.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/documentation.def"
+#undef PAGE_CONTROL
 
     explicit SettingsDocoPage(UiServices& services);
+
+    // The page's table.
+    static std::span<const PageControl> Controls();
 
 protected:
     void LoadOwn(const ProgramSettings& settings) override;
@@ -109,27 +121,32 @@ private:
 // "Drag'n'Drop": what a run started by dropping files on the program does.
 class SettingsDragPage : public SettingsPage {
 public:
-    static constexpr int kViewResults = 1129;
-    static constexpr int kViewStatusWindow = 1130;
-    static constexpr int kStartProgram = 1237;
+    // The controls (texts/pages/drag_and_drop.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/drag_and_drop.def"
+#undef PAGE_CONTROL
 
     explicit SettingsDragPage(UiServices& services);
+
+    // The page's table.
+    static std::span<const PageControl> Controls();
 };
 
 // "Messages": the error reporting level (a slider 0 to 10) and five boxes
 // "Show ..." that each show a suppression policy the other way round.
 class SettingsMessagesPage : public OptionPage {
 public:
-    static constexpr int kReportingLevel = 1217;
-    static constexpr int kShowInfo = 1276;
-    static constexpr int kShowProgramErrors = 1277;
-    static constexpr int kShowWarnings = 1278;
-    static constexpr int kShowTagErrors = 1279;
-    static constexpr int kShowUrls = 1280;
+    // The controls (texts/pages/messages.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/messages.def"
+#undef PAGE_CONTROL
     static constexpr int kLowestLevel = 0;
     static constexpr int kHighestLevel = 10;
 
     explicit SettingsMessagesPage(UiServices& services);
+
+    // The page's table.
+    static std::span<const PageControl> Controls();
 
     void Store(FC& set) override;
     void ResetChanged() override;
@@ -154,14 +171,15 @@ private:
 // field, the current file and the setting keep their previous names).
 class SettingsPolicyPage : public SettingsPage {
 public:
-    static constexpr int kUseDefault = 1124;
-    static constexpr int kFile = 1125;
-    static constexpr int kBrowse = 1126;
-    static constexpr int kAlwaysReload = 1310;
+    // The controls (texts/pages/policy_files.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/policy_files.def"
+#undef PAGE_CONTROL
 
     explicit SettingsPolicyPage(UiServices& services);
 
-    void RefreshEnabling() override;
+    // The page's table.
+    static std::span<const PageControl> Controls();
 
     // The page's own part of OK and Apply, before anything is stored: a new
     // default file is made current and loaded.  False, with the field back
@@ -199,22 +217,17 @@ private:
 // "file://" prefix of addresses.
 class SettingsViewerPage : public SettingsPage {
 public:
-    static constexpr int kBrowserCommand = 1127;
-    static constexpr int kBrowseBrowser = 1075;
-    static constexpr int kRtfCommand = 1131;
-    static constexpr int kBrowseRtf = 2077;
-    static constexpr int kUseDde = 1283;
-    static constexpr int kAutoView = 1288;
-    static constexpr int kServiceLabel = 1287;
-    static constexpr int kServiceList = 1286;
-    static constexpr int kOtherService = 1289;
-    static constexpr int kUrlPrefix = 1452;
+    // The controls (texts/pages/viewers.def).
+#define PAGE_CONTROL VENDREL_PAGE_CONTROL_ID
+#include "texts/pages/viewers.def"
+#undef PAGE_CONTROL
     // The entry of the service list that takes its name from kOtherService.
     static constexpr int kOtherServiceEntry = 4;
 
     explicit SettingsViewerPage(UiServices& services);
 
-    void RefreshEnabling() override;
+    // The page's table.
+    static std::span<const PageControl> Controls();
 
     // The list entry of a stored DDE service name ("IExplore" and empty the
     // first, a name of no entry the last), and the name an entry stores.

@@ -1,79 +1,51 @@
 #include "ui/settings_sheet_layout.h"
 
 #include "texts/dialog_ids.h"
+#include "ui/page_table.h"
 #include "ui/settings_pages.h"
 
 namespace {
 
-// The controls' own ids that the pages name only where they make them.
-constexpr int kDocumentationGroup = 1429;
-constexpr int kDragGroup = 1442;
-constexpr int kLevelGroup = 1430;
-constexpr int kLowLabel = 1394;
-constexpr int kHighLabel = 1395;
-constexpr int kFilterGroup = 1431;
-constexpr int kDefaultPolicyGroup = 1428;
-constexpr int kBrowserLabel = 1235;
-constexpr int kRtfLabel = 1236;
-
-// A path or command field's least width, in average characters.
-constexpr int kPathChars = 40;
-// The DDE service list shows every entry.
-constexpr int kServiceLines = 5;
-
-LayoutControl Label(int id) { return {id, ControlKind::kLabel}; }
-LayoutControl Path(int id) { return {id, ControlKind::kEdit, true, 1, kPathChars}; }
-LayoutControl Button(int id) { return {id, ControlKind::kPushButton}; }
-LayoutControl Check(int id) { return {id, ControlKind::kCheckBox}; }
-
 WindowDescription DocoLayout() {
     using Page = SettingsDocoPage;
-    return {kSettingsDocoPageDialogId,
-            {{kDocumentationGroup, {{{Path(Page::kDocumentation), Button(Page::kBrowse)}}}}}};
+    return PageLayout(kSettingsDocoPageDialogId, Page::Controls(),
+                      {{Page::kDocumentationGroup, {Line({Page::kDocumentation, Page::kBrowse})}}});
 }
 
 WindowDescription DragLayout() {
     using Page = SettingsDragPage;
-    return {kSettingsDragPageDialogId,
-            {{kDragGroup,
-              {{{Check(Page::kViewResults)}}, {{Check(Page::kViewStatusWindow)}}, {{Check(Page::kStartProgram)}}}}}};
+    return PageLayout(
+        kSettingsDragPageDialogId, Page::Controls(),
+        {{Page::kDragGroup,
+          {Line({Page::kViewResults}), Line({Page::kViewStatusWindow}), Line({Page::kStartProgram})}}});
 }
 
 WindowDescription MessagesLayout() {
     using Page = SettingsMessagesPage;
-    return {kSettingsMessagesPageDialogId,
-            {{kLevelGroup,
-              {{{Label(kLowLabel), {Page::kReportingLevel, ControlKind::kSlider, true}, Label(kHighLabel)}}}},
-             {kFilterGroup,
-              {{{Check(Page::kShowInfo)}},
-               {{Check(Page::kShowWarnings)}},
-               {{Check(Page::kShowProgramErrors)}},
-               {{Check(Page::kShowTagErrors)}},
-               {{Check(Page::kShowUrls)}}}}}};
+    return PageLayout(kSettingsMessagesPageDialogId, Page::Controls(),
+                      {{Page::kLevelGroup, {Line({Page::kLowLabel, Page::kReportingLevel, Page::kHighLabel})}},
+                       {Page::kFilterGroup,
+                        {Line({Page::kShowInfo}), Line({Page::kShowWarnings}), Line({Page::kShowProgramErrors}),
+                         Line({Page::kShowTagErrors}), Line({Page::kShowUrls})}}});
 }
 
 WindowDescription PolicyLayout() {
     using Page = SettingsPolicyPage;
-    return {kSettingsPolicyPageDialogId,
-            {{kDefaultPolicyGroup,
-              {{{Check(Page::kUseDefault)}},
-               {{Path(Page::kFile), Button(Page::kBrowse)}},
-               {{Check(Page::kAlwaysReload)}}}}}};
+    return PageLayout(
+        kSettingsPolicyPageDialogId, Page::Controls(),
+        {{Page::kDefaultPolicyGroup,
+          {Line({Page::kUseDefault}), Line({Page::kFile, Page::kBrowse}), Line({Page::kAlwaysReload})}}});
 }
 
 WindowDescription ViewerLayout() {
     using Page = SettingsViewerPage;
-    return {kSettingsViewerPageDialogId,
-            {{kNoControl,
-              {{{Label(kBrowserLabel)}},
-               {{Path(Page::kBrowserCommand), Button(Page::kBrowseBrowser)}},
-               {{Label(kRtfLabel)}},
-               {{Path(Page::kRtfCommand), Button(Page::kBrowseRtf)}},
-               {{Check(Page::kAutoView)}},
-               {{Check(Page::kUseDde)}},
-               {{Label(Page::kServiceLabel), {Page::kServiceList, ControlKind::kList, true, kServiceLines}}},
-               {{Path(Page::kOtherService)}},
-               {{Check(Page::kUrlPrefix)}}}}}};
+    return PageLayout(
+        kSettingsViewerPageDialogId, Page::Controls(),
+        {{kNoControl,
+          {Line({Page::kBrowserLabel}), Line({Page::kBrowserCommand, Page::kBrowseBrowser}), Line({Page::kRtfLabel}),
+           Line({Page::kRtfCommand, Page::kBrowseRtf}), Line({Page::kAutoView}), Line({Page::kUseDde}),
+           Line({Page::kServiceLabel, Page::kServiceList}), Line({Page::kOtherService}),
+           Line({Page::kUrlPrefix})}}});
 }
 
 }  // namespace

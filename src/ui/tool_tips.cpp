@@ -1,6 +1,10 @@
 #include "ui/tool_tips.h"
 
+#include <array>
+#include <cstddef>
+
 #include "texts/dialog_ids.h"
+#include "texts/page_texts.h"
 #include "texts/tool_tip_texts.h"
 #include "ui/dialog_model.h"
 #include "ui/dialog_texts.h"
@@ -10,21 +14,7 @@ namespace {
 // The templates of this program that show tips.  Lists are as the templates
 // were drawn, so some name controls a template lacks (2009 and 1016 in the
 // main dialog): registering skips those.
-constexpr int kAddedHtmlTips[] = {1026, 1185, 1191, 1028, 1029, 1027, 1010, 1009, 1011};
-constexpr int kHyperlinksTips[] = {2030, 1275, 1276, 1274, 1459, 1591, 2029, 1458,
-                                   1210, 1030, 1032, 1033, 1031, 1034, 1265, 1313};
 constexpr int kPolicyFileTips[] = {1121, 1003, 1071, 1072};
-constexpr int kColoursTips[] = {1446, 1005, 1004, 2008, 1006, 2007};
-constexpr int kTableTips[] = {1132, 1137, 1134, 1143, 1142, 1270, 1144, 1150, 1145,
-                              1061, 1147, 1256, 1062, 1151, 1063, 1171, 1208};
-constexpr int kTabAnalTips[] = {1132, 9006, 1204, 1496};
-constexpr int kSettingsDragTips[] = {1130, 1129, 1237};
-constexpr int kSettingsViewerTips[] = {1283, 1287, 1286, 1289, 1288, 1127, 1075, 1131, 2077, 1452};
-constexpr int kSettingsDocoTips[] = {1128, 1076};
-constexpr int kSettingsMessagesTips[] = {1217};
-constexpr int kRtfDocumentTips[] = {1301, 1303, 1305, 1302, 1304, 1311, 1310, 1309};
-constexpr int kFileStructTips[] = {1042, 1273, 1043, 1044, 1455, 1456, 1463, 1524, 1457, 1316};
-constexpr int kRtfSettingsTips[] = {1600};
 constexpr int kMoreHtmlOptionsTips[] = {1580, 1583, 1582, 1526, 1600};
 constexpr int kMainDialogTips[] = {1015, 1122, 1001, 2009, 1012, 1621, 1080,
                                    1077, 1078, 1079, 1016, 1505, 1520, 1198};
@@ -35,26 +25,33 @@ struct ToolTipRow {
 };
 
 constexpr ToolTipRow kToolTipRows[] = {
-    {kAddedHTMLPageDialogId, kAddedHtmlTips},
-    {kHyperlinksPageDialogId, kHyperlinksTips},
     {kPolicyFileDialogId, kPolicyFileTips},
-    {kColoursPageDialogId, kColoursTips},
-    {kTablePageDialogId, kTableTips},
-    {kTabAnalPageDialogId, kTabAnalTips},
-    {kSettingsDragPageDialogId, kSettingsDragTips},
-    {kSettingsViewerPageDialogId, kSettingsViewerTips},
-    {kSettingsDocoPageDialogId, kSettingsDocoTips},
-    {kSettingsMessagesPageDialogId, kSettingsMessagesTips},
-    {kRTFDocumentPageDialogId, kRtfDocumentTips},
-    {kFileStructPageDialogId, kFileStructTips},
-    {kRTFSettingsPageDialogId, kRtfSettingsTips},
     {kMoreHtmlOptionsDialogId, kMoreHtmlOptionsTips},
     {kMainDialogId, kMainDialogTips},
 };
 
+// The pages described by tables: the controls whose rows give them a tip,
+// in row order.
+constexpr bool ShowsTip(const PageTextRow& row) { return row.tip.source != TipSource::kNone; }
+constexpr auto kPageTipRows = PageRowsWhere<ShowsTip>();
+constexpr auto kPageTips = [] {
+    std::array<int, kPageTipRows.size()> ids{};
+    for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = kPageTipRows[i].row->controlId;
+    return ids;
+}();
+
+std::span<const int> PageTips(const PageTexts& page) {
+    std::size_t first = 0;
+    while (first < kPageTipRows.size() && kPageTipRows[first].page != &page) ++first;
+    std::size_t end = first;
+    while (end < kPageTipRows.size() && kPageTipRows[end].page == &page) ++end;
+    return std::span(kPageTips).subspan(first, end - first);
+}
+
 }  // namespace
 
 std::span<const int> ToolTipTable(int dialogId) {
+    if (const PageTexts* page = FindPageTexts(dialogId)) return PageTips(*page);
     for (const ToolTipRow& row : kToolTipRows)
         if (row.dialogId == dialogId) return row.controls;
     return {};

@@ -476,9 +476,12 @@ std::vector<RoundTripCase> RoundTripCases() {
                                                      {"Tahoma", 400, true, 9},
                                                      {"Courier", 700, true, 8},
                                                      {"Arial Narrow", 400, false, 10}};
+                         const int buttons[] = {FontPage::kBodyButton, FontPage::kHeadingButton,
+                                                FontPage::kTableButton, FontPage::kFixedButton,
+                                                FontPage::kContentsButton};
                          for (int i = 0; i < 5; ++i) {
                              services.QueueFont(fonts[i]);
-                             Press(p, FontPage::kFirstFontButton + i);
+                             Press(p, buttons[i]);
                          }
                          Pick(p, FontPage::kBaseFontSize, 6);  // "16"
                          TypeInto(p, FontPage::kDeltaFontSize, "2");
