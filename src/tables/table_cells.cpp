@@ -1001,6 +1001,13 @@ TableCellRow::Padding& TableCellRow::PadFrom(int first, const TableCellFields& f
     return like;
 }
 
+void TableCellRow::ReleasePaddingTexts() {
+    for (int c = paddingStart; c < Count(); ++c) {
+        TextString& text = cells[static_cast<size_t>(c)]->text;
+        if (text.capacity > kKeptScratchBytes) text = TextString();
+    }
+}
+
 void TableCellRow::FillInBefore(int end) const {
     end = std::min(end, Count());
     const Padding& like = *padding;
