@@ -22,16 +22,18 @@ bool SameByte(char a, char b, int caseSensitive) {
     return caseSensitive ? a == b : ToUpperAscii(a) == ToUpperAscii(b);
 }
 
-// The length of a C text; TextTooLarge for one no text may hold.
-int SafeStrlen(const char* text) {
+int SafeStrlen(const char* text) { return text ? static_cast<int>(std::strlen(text)) : 0; }
+
+// The length of a C text a text grows by; TextTooLarge for one no text may
+// hold (whose length would not even fit an int).
+int GrowingStrlen(const char* text) {
     if (!text) return 0;
     const size_t n = std::strlen(text);
-    if (n > static_cast<size_t>(kMaxTextLength))
-        ThrowTextTooLarge(static_cast<int64_t>(std::min<size_t>(n, INT64_MAX)));
+    if (n > static_cast<size_t>(kMaxTextLength)) ThrowTextTooLarge(static_cast<int64_t>(n));
     return static_cast<int>(n);
 }
 
-// "2 GiB", as the limit is spoken of: the buffer of the longest text.
+// What a TextTooLarge says of `subject`.
 std::string TooLargeText(int64_t wanted, const std::string& subject) {
     return subject + " would be " + std::to_string(wanted) + " bytes long, more than the 2 GiB a text may hold";
 }
@@ -90,7 +92,7 @@ TextString::TextString(const char* text) : TextString() { Assign(text); }
 TextString::TextString(int value) : TextString() { AppendNumber('1', value, 0); }
 
 TextString::TextString(std::string_view text) : TextString() {
-    AssignChars(text.data(), GrownLength(0, static_cast<int64_t>(std::min<size_t>(text.size(), INT64_MAX))));
+    AssignChars(text.data(), GrownLength(0, static_cast<int64_t>(text.size())));
 }
 
 TextString::~TextString() {
@@ -154,7 +156,7 @@ void TextString::Reserve(int64_t n) {
 
 int TextString::Assign(const char* text) {
     if (text == buffer) return 1;
-    int n = SafeStrlen(text);
+    int n = GrowingStrlen(text);
     Reserve(n);
     if (n > 0) std::memmove(buffer, text, static_cast<size_t>(n));
     SetLength(n);
@@ -209,7 +211,7 @@ int TextString::AppendChar(char c) {
 
 int TextString::Append(const char* text) {
     if (!text || !*text) return 1;
-    return AppendBytes(text, SafeStrlen(text));
+    return AppendBytes(text, GrowingStrlen(text));
 }
 
 int TextString::AppendBytes(const char* text, int n) {
@@ -587,7 +589,7 @@ bool TextString::InsertChar(int position, char c) {
 
 int TextString::Insert(int position, const char* text) {
     if (position < 0 || position > length) return 0;
-    int n = SafeStrlen(text);
+    int n = GrowingStrlen(text);
     if (n == 0) return 1;
     TextString copy(text);  // the text may lie inside our own buffer
     Reserve(int64_t{length} + n);
@@ -805,7 +807,10 @@ void TextString::ExpandTabs(int tabWidth) {
     char* out = buffer + head;
     auto expandTab = [&] {
         const int64_t blanks = tabWidth - (out - buffer) % tabWidth;
-        std::memset(out, ' ', static_cast<size_t>(blanks <= slack ? slack : blanks));
+        if (blanks <= kExpandSlack && slack > 0)
+            std::memset(out, ' ', kExpandSlack);
+        else
+            std::memset(out, ' ', static_cast<size_t>(blanks));
         out += blanks;
     };
 #if defined(__SSE2__)

@@ -34,8 +34,8 @@ public:
     explicit TextTooLarge(int64_t wanted);
     int64_t Wanted() const { return wanted_; }
     bool Named() const { return named_; }
-    // The same failure said of `subject` ("line 2 of \"a.txt\""), unless
-    // it is said of something already.
+    // The same failure said of `subject` ("line 2", "a table cell of line
+    // 2"), unless it is said of something already.
     TextTooLarge Naming(const std::string& subject) const;
 
 private:
@@ -203,6 +203,12 @@ private:
     TextString& CopyGrowing(const TextString& other);
     bool MatchAt(int pos, const char* pattern, int patternLength, int caseSensitive) const;
 };
+
+// A text whose room passes kKeptScratchBytes is emptied and gives its room
+// back (a scratch text done with a large text); any other is left as it is.
+inline void GiveBackLargeRoom(TextString& text) {
+    if (text.capacity > kKeptScratchBytes) text = TextString();
+}
 
 TextString operator+(const char* text, const TextString& string);
 std::ostream& operator<<(std::ostream& stream, const TextString& string);

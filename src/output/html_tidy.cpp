@@ -96,6 +96,24 @@ size_t FindText(std::string_view v, std::string_view what, size_t from = 0) {
     return kNotFound;
 }
 
+// The last occurrence of `what` (not empty) in `v` that ends at or before
+// `end`, or kNotFound: FindText backward, with memrchr.
+size_t FindTextBefore(std::string_view v, std::string_view what, size_t end) {
+    const size_t n = what.size();
+    if (n == 0 || end > v.size() || end < n) return kNotFound;
+    const char* const data = v.data();
+    const char first = what[0];
+    // The places the text can begin are data .. data + end - n.
+    for (size_t places = end - n + 1; places > 0;) {
+        const void* found = memrchr(data, first, places);
+        if (found == nullptr) return kNotFound;
+        const char* const p = static_cast<const char*>(found);
+        if (SameChars(p + 1, what.data() + 1, n - 1)) return static_cast<size_t>(p - data);
+        places = static_cast<size_t>(p - data);
+    }
+    return kNotFound;
+}
+
 bool Contains(std::string_view v, std::string_view what) { return FindText(v, what) != kNotFound; }
 
 bool Contains(const TextString& text, std::string_view what) { return Contains(text.view(), what); }
@@ -1341,7 +1359,7 @@ bool TidyPasses::ReplaceAll(TextString& text, std::string_view find, std::string
     // at or after it.
     size_t end = oldLength;
     size_t out = static_cast<size_t>(newLength);
-    size_t found = old.rfind(find, oldLength - find.size());
+    size_t found = FindTextBefore(old, find, oldLength);
     for (size_t left = count; left > 0; --left) {
         const size_t after = found + find.size();
         out -= end - after;
@@ -1349,7 +1367,7 @@ bool TidyPasses::ReplaceAll(TextString& text, std::string_view find, std::string
         out -= with.size();
         std::memcpy(grown + out, with.data(), with.size());
         end = found;
-        if (left > 1) found = old.rfind(find, found - find.size());
+        if (left > 1) found = FindTextBefore(old, find, found);
     }
     text.length = newLength;
     text.buffer[newLength] = '\0';

@@ -330,7 +330,9 @@ void MakeNames(FC& master, FC& run, Context& context, const TextString& inputPat
 // a text may hold: the output file closes as after a failed write, which
 // never replaces its target (the earlier output is kept), without the
 // writer's last flush; the file is reported, and the run fails.  The
-// reading is left where it was: no message goes to the line being read.
+// conversion stopped in the middle of a stage: the message is shown
+// directly, not kept by the line that stage had in hand, and the stage is
+// over.
 void AbandonTooLarge(OutputDocument& writer, FC& set, Context& context, const TextString& inputPath,
                      const TextTooLarge& failure) {
     if (!writer.writeError) writer.writeError = EFBIG;

@@ -90,11 +90,10 @@ HTMLFile* BufferingHtmlFile(FC* set, OutputDocument* writer) {
     return html->IsBuffered(set, html) ? html : nullptr;
 }
 
-bool WriteLongCellLineInBuffer(FC* set, OutputDocument* writer, std::string_view start, std::string_view text,
-                               std::string_view end) {
+bool PutLongCellLineInBuffer(FC* set, OutputDocument* writer, std::string_view start, std::string_view text,
+                             std::string_view end) {
     const size_t length = start.size() + text.size() + end.size();
-    if (length <= static_cast<size_t>(kLongCellLine) || FindTag(text, "<BR>", 0) != std::string_view::npos)
-        return false;
+    if (FindTag(text, "<BR>", 0) != std::string_view::npos) return false;
     HTMLFile* const html = BufferingHtmlFile(set, writer);
     if (!html) return false;
     char* at = html->BufferedPlainLineSpace(set, GrownLength(0, static_cast<int64_t>(length)));
@@ -294,18 +293,23 @@ void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
             text = "<HR>";
             given = &text;
         }
+        // The row's HTML is written last and a cell's text is not read once
+        // it is written: a large one gives its room back at once, not after
+        // the flush that writing the rest of the row may start.  (A short
+        // plain cell, the common case, has no room to give back.)
         if (cell.plainMarkup) {
             const bool wholeBlock = given->capacity >= 16;
-            if (cell.onlySpacing)
+            if (cell.onlySpacing) {
                 WritePlainCellAs<true>(plain, cell, given->view(), row.headerRow, startTag, wholeBlock);
-            else if (!WriteShortPlainCell<false>(plain, cell, given->view(), row.headerRow, startTag, wholeBlock))
+            } else if (!WriteShortPlainCell<false>(plain, cell, given->view(), row.headerRow, startTag,
+                                                   wholeBlock)) {
                 WritePlainCellAs<false>(plain, cell, given->view(), row.headerRow, startTag, wholeBlock);
-        } else
+                GiveBackLargeRoom(*given);
+            }
+        } else {
             out.engine.WriteHtmlCell(row, cell, previous, *given);
-        // The row's HTML is written last and a cell's text is not read once
-        // it is written: a large one gives its room back now, not after the
-        // flush that writing the rest of the row may start.
-        if (given->capacity > kKeptScratchBytes) *given = TextString();
+            GiveBackLargeRoom(*given);
+        }
         previous = &cell;
     }
 

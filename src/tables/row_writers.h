@@ -108,8 +108,14 @@ HTMLFile* BufferingHtmlFile(FC* set, OutputDocument* writer);
 // goes through WriteLine whole), put together in the buffer of a buffering
 // HTML file writer: a cell that holds a whole block is not copied beside the
 // buffer first.  False, and nothing written, for any other line or writer.
-bool WriteLongCellLineInBuffer(FC* set, OutputDocument* writer, std::string_view start, std::string_view text,
-                               std::string_view end);
+bool PutLongCellLineInBuffer(FC* set, OutputDocument* writer, std::string_view start, std::string_view text,
+                             std::string_view end);
+inline bool WriteLongCellLineInBuffer(FC* set, OutputDocument* writer, std::string_view start, std::string_view text,
+                                      std::string_view end) {
+    // Most cell lines are short: they are not looked at further.
+    return start.size() + text.size() + end.size() > static_cast<size_t>(kLongCellLine) &&
+           PutLongCellLineInBuffer(set, writer, start, text, end);
+}
 
 // What writing a plain cell needs beyond its record, the same for every
 // cell of a row.

@@ -1002,10 +1002,7 @@ TableCellRow::Padding& TableCellRow::PadFrom(int first, const TableCellFields& f
 }
 
 void TableCellRow::ReleasePaddingTexts() {
-    for (int c = paddingStart; c < Count(); ++c) {
-        TextString& text = cells[static_cast<size_t>(c)]->text;
-        if (text.capacity > kKeptScratchBytes) text = TextString();
-    }
+    for (int c = paddingStart; c < Count(); ++c) GiveBackLargeRoom(cells[static_cast<size_t>(c)]->text);
 }
 
 void TableCellRow::FillInBefore(int end) const {

@@ -124,11 +124,11 @@ void AppendToCell(TextString& text, const TextString& more) { AppendToCell(text,
 // Appends a cut cell's text to the row's cell.  A large cut that starts an
 // empty cell is taken over rather than copied: nothing reads a cut once it
 // is gathered, and the next line is cut into a reset row.
-void AppendCutToCell(TextString& text, TextString& cut) {
-    if (text.IsEmpty() && cut.capacity > kKeptScratchBytes)
+[[gnu::always_inline]] inline void AppendCutToCell(TextString& text, TextString& cut) {
+    if (text.length == 0 && cut.capacity > kKeptScratchBytes) [[unlikely]]
         std::swap(text, cut);
     else
-        AppendToCell(text, cut);
+        AppendToCell(text, cut.buffer, cut.length);
 }
 
 // A cut cell becomes the row's cell: its text, span, alignments and lines
