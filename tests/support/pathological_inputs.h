@@ -104,6 +104,19 @@ inline std::string CellOfManyExecutedTags(size_t scale) {
 }
 inline std::string LineOfManyExecutedTags(size_t scale) { return ManyExecutedTags("Some text.\n\n", "\n", scale); }
 
+// 500 tags in a table cell that each expand to 10,000 blanks (the most a
+// SPACES tag writes): 60,000 bytes of HTML for each 16 bytes of input, a
+// cell of 30 MB held about twice, not once for each step it passes.
+constexpr size_t kExpandingTagGrowth = 60000 / 16 + 1;
+inline std::string CellOfManyExpandingTags(size_t scale) {
+    const size_t tags = Scaled(500, scale);
+    std::string text = "Name    Value\nAlpha   ";
+    text.reserve(text.size() + tags * 16 + 32);
+    for (size_t i = 0; i < tags; ++i) text += "[[SPACES 10000]]";
+    text += "END\nBeta    2\n";
+    return text;
+}
+
 // 200,000 words that the word scan turns into links, on one line and as a
 // paragraph of 2,000 lines: the scan builds the converted line in one pass,
 // not by rewriting the line at every word it replaces.
@@ -166,6 +179,11 @@ struct Input {
     // A word at the end of the input that the output must hold (null: none
     // is looked for).
     const char* lastWord = nullptr;
+    // The most output one input byte may cause, where the input's tags
+    // write far more than they take (0: the markup of a table's cells, see
+    // the pathological-input tests); the run's memory is then bounded by
+    // its output.
+    size_t outputGrowth = 0;
 };
 
 inline const Input kInputs[] = {
@@ -177,6 +195,7 @@ inline const Input kInputs[] = {
     {"EmptyFile", Nothing},
     {"CellOfManyTags", CellOfManyTags, "Beta"},
     {"CellOfManyExecutedTags", CellOfManyExecutedTags, "Beta"},
+    {"CellOfManyExpandingTags", CellOfManyExpandingTags, "Beta", kExpandingTagGrowth},
     {"LineOfManyExecutedTags", LineOfManyExecutedTags, "END"},
     {"LineOfManyLinks", LineOfManyLinks, "END"},
     {"ParagraphOfManyLinks", ParagraphOfManyLinks, "END"},
