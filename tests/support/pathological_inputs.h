@@ -76,16 +76,18 @@ inline std::string RandomBytes(size_t scale) {
 
 inline std::string Nothing(size_t) { return ""; }
 
-// One table cell holding 400,000 line-break tags: the cell's tags are dealt
-// with in one pass, not by rewriting the cell at every tag.
-inline std::string CellOfManyTags(size_t scale) {
-    const size_t tags = Scaled(400000, scale);
+// A table whose first row's cell holds `piece` `count` times and "END".
+inline std::string CellOfRepeated(std::string_view piece, size_t count) {
     std::string text = "Name    Value\nAlpha   ";
-    text.reserve(text.size() + tags * 7 + 32);
-    for (size_t i = 0; i < tags; ++i) text += "x[[BR]]";
+    text.reserve(text.size() + count * piece.size() + 32);
+    for (size_t i = 0; i < count; ++i) text += piece;
     text += "END\nBeta    2\n";
     return text;
 }
+
+// One table cell holding 400,000 line-break tags: the cell's tags are dealt
+// with in one pass, not by rewriting the cell at every tag.
+inline std::string CellOfManyTags(size_t scale) { return CellOfRepeated("x[[BR]]", Scaled(400000, scale)); }
 
 // 200,000 tags that run their executors (SPACES writes blanks, SUPER its
 // markup), in a table cell and in a line of text: each tag's markup is put in
@@ -109,12 +111,7 @@ inline std::string LineOfManyExecutedTags(size_t scale) { return ManyExecutedTag
 // cell of 30 MB held about twice, not once for each step it passes.
 constexpr size_t kExpandingTagGrowth = 60000 / 16 + 1;
 inline std::string CellOfManyExpandingTags(size_t scale) {
-    const size_t tags = Scaled(500, scale);
-    std::string text = "Name    Value\nAlpha   ";
-    text.reserve(text.size() + tags * 16 + 32);
-    for (size_t i = 0; i < tags; ++i) text += "[[SPACES 10000]]";
-    text += "END\nBeta    2\n";
-    return text;
+    return CellOfRepeated("[[SPACES 10000]]", Scaled(500, scale));
 }
 
 // 200,000 words that the word scan turns into links, on one line and as a
