@@ -132,7 +132,7 @@ public:
     void Replace(int i, int n, std::string_view with) {
         if (!edited_) {
             edited_ = true;
-            out_.Reserve(text_.length + text_.length / 2);
+            out_.ReserveAbout(int64_t{text_.length} + text_.length / 2);
         }
         out_.AppendBytes(text_.buffer + copied_, i - copied_);
         out_.AppendBytes(with.data(), static_cast<int>(with.size()));
@@ -385,7 +385,7 @@ void TidyEmphasisLine(FC& set, TextString& text, AnalysedLine* line) {
         int changed = 0;
         if (!userTable) TidyEmphasisWord(set, word, changed, replacement);
         if (changed) {
-            if (!anyChanged) converted.Reserve(text.length + text.length / 2);
+            if (!anyChanged) converted.ReserveAbout(int64_t{text.length} + text.length / 2);
             anyChanged = true;
             converted.AppendBytes(text.buffer + copied, position - copied);
             converted.Append(replacement);

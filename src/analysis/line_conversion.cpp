@@ -467,9 +467,7 @@ bool AnalysedLine::ConvertWords(FC& set, int blankWords, int html, bool holdsSca
             StringList& found = context->documentState.linksFound;
             if (!ListHoldsExactly(found, display)) found.Add(display.buffer);
         }
-        if (copied == 0)
-            converted.Reserve(static_cast<int>(
-                std::min<int64_t>(INT32_MAX - 2, static_cast<int64_t>(length) + replacement.length)));
+        if (copied == 0) converted.ReserveAbout(static_cast<int64_t>(length) + replacement.length);
         converted.AppendBytes(buffer + copied, position - copied);
         converted.Append(replacement);
         position += n;
@@ -615,7 +613,7 @@ void AnalysedLine::ConvertReferences(FC& set) {
             position += wordLength;
             continue;
         }
-        if (copied == 0) converted.Reserve(length + length / 2);
+        if (copied == 0) converted.ReserveAbout(int64_t{length} + length / 2);
         converted.AppendBytes(buffer + copied, at - copied);
         converted.Append(link);
         position = at + core.length;

@@ -366,7 +366,10 @@ int ProcessDirective(WrappedTextFile& reader, AnalysedLine& line, FC& policies, 
     return result;
 }
 
-int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& policies, bool lineIsReset) {
+namespace {
+
+// ReadPreprocessedLine, whose failures are said of the line read.
+int ReadAndPreprocessLine(WrappedTextFile& reader, AnalysedLine& line, FC& policies, bool lineIsReset) {
     Context* context = policies.context;
     if (context) context->trackers.codeLocation = kReadingInput;
     PreprocessorState& state = policies.preprocessor;
@@ -434,4 +437,14 @@ int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& polici
         context->trackers.codeLocation = kNoCodeLocation;
     }
     return result;
+}
+
+}  // namespace
+
+int ReadPreprocessedLine(WrappedTextFile& reader, AnalysedLine& line, FC& policies, bool lineIsReset) {
+    try {
+        return ReadAndPreprocessLine(reader, line, policies, lineIsReset);
+    } catch (const TextTooLarge& failure) {
+        throw failure.Naming(reader.LastLineRead());
+    }
 }

@@ -226,10 +226,13 @@ void ExpandTabs(TextLine& line, FC* set) {
     // positions the characters take.
     std::string result;
     result.reserve(static_cast<size_t>(line.length) + 64);
-    int column = 0;
+    int64_t column = 0;
     for (int i = 0; i < line.length;) {
         if (line.buffer[i] == '\t') {
-            const int blanks = tabWidth - column % tabWidth;
+            const int64_t blanks = tabWidth - column % tabWidth;
+            // A line that would grow beyond the most a text may hold is
+            // refused before it does.
+            GrownLength(static_cast<int64_t>(result.size()), blanks + (line.length - i - 1));
             result.append(static_cast<size_t>(blanks), ' ');
             column += blanks;
             ++i;

@@ -163,10 +163,18 @@ int WrappedTextFile::ReadSourceLine(TextLine& line, FC& policies) {
     line.PreprocessLine(&policies);
     ApplyTextCommands(line, &policies);
     line.rawText = static_cast<const TextString&>(line);
-    if (!IsRuleSet(policies.ruleSetCode)) ExpandTabs(line, &policies);
+    if (!IsRuleSet(policies.ruleSetCode)) {
+        try {
+            ExpandTabs(line, &policies);
+        } catch (const TextTooLarge& failure) {
+            throw failure.Naming(LastLineRead() + " with its tabs expanded");
+        }
+    }
     line.TidyLine(&policies);
     return 1;
 }
+
+std::string WrappedTextFile::LastLineRead() const { return "line " + std::to_string(MainFileLineNumber()); }
 
 int WriteWrappedLine(WrappedTextFile* file, TextLine* line, int noWrap, int optionA, int optionB) {
     if (!file || !file->IsOpen() || !line) return 0;

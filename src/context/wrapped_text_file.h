@@ -52,6 +52,10 @@ public:
 
     // Reports the warnings of the reading (as messages) and forgets them.
     void ReportReadWarnings(FC& policies);
+    // The line read last, as a message about the file read names it:
+    // "line 12" (a line of an included file counts as the line of the file
+    // read that included it).
+    std::string LastLineRead() const;
 
     // Queues a line to be delivered after the lines already queued.
     void AppendPending(const char* text) { pendingLines.Add(text); }

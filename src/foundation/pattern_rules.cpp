@@ -142,9 +142,10 @@ void CharBuffer::MoveGap(int position) {
 void CharBuffer::GrowGap(int n) {
     const int tail = length_ - gapStart_;
     // Room to spare, so that a run of insertions does not copy the whole
-    // text each time.
-    const int wanted = length_ + n + std::max(256, length_ / 2);
-    const int size = ((wanted + 1) / 256) * 256;
+    // text each time (but no more than a text may hold).
+    const int64_t wanted =
+        std::min<int64_t>(int64_t{GrownLength(length_, n)} + std::max(256, length_ / 2), kMaxTextLength);
+    const int size = static_cast<int>((wanted + 1) / 256 * 256);
     std::unique_ptr<char[]> grown(new char[static_cast<size_t>(size) + 256]);
     const int newCapacity = size + 255;
     const int newGap = newCapacity - length_;
@@ -180,10 +181,11 @@ void CharBuffer::Clear(int release) {
     text_[0] = '\0';
 }
 
-void CharBuffer::Reserve(int n) {
+void CharBuffer::Reserve(int64_t n) {
     CloseGap();
     if (n < capacity_) return;
-    const int size = ((n + 1) / 256) * 256;
+    if (n > kMaxTextLength) ThrowTextTooLarge(n);
+    const int size = static_cast<int>((n + 1) / 256 * 256);
     std::unique_ptr<char[]> grown(new char[static_cast<size_t>(size) + 256]);
     if (text_) {
         std::memcpy(grown.get(), text_.get(), static_cast<size_t>(length_) + 1);
@@ -228,7 +230,9 @@ void CharBuffer::Append(const char* text, int n) {
     }
     CloseGap();
     // Grow with room to spare, so that a long run of appends costs linear time.
-    if (length_ + n >= capacity_) Reserve(length_ + n + std::max(256, length_ / 2));
+    const int needed = GrownLength(length_, n);
+    if (needed >= capacity_)
+        Reserve(std::min<int64_t>(int64_t{needed} + std::max(256, length_ / 2), kMaxTextLength));
     std::memcpy(text_.get() + length_, text, static_cast<size_t>(n));
     length_ += n;
     text_[length_] = '\0';
@@ -832,9 +836,11 @@ int PatternList::Scan(const char* text, const ScanOptions* options) {
         sourceText_ = nullptr;
         return 0;
     }
-    // The working copy is taken first: the text may be this list's own result.
+    // The working copy is taken first: the text may be this list's own
+    // result.  The result is the working text when the scan ends (see
+    // FinishScan), so that a text is held twice while it is scanned, not
+    // three times.
     working_.Assign(text);
-    result_.Assign(working_.Text());
     sourceText_ = text;
     textEnd_ = working_.Length();
     scanPosition_ = 0;
@@ -920,6 +926,11 @@ int PatternList::Scan(const char* text, const ScanOptions* options) {
 void PatternList::FinishScan() {
     result_.Swap(working_);
     working_.Clear(0);
+}
+
+void PatternList::ReleaseTexts() {
+    working_.Clear(1);
+    result_.Clear(1);
 }
 
 int PatternList::RunAction(PatternRule* rule, PatternMatch* match, CharBuffer* working, int* position) {
@@ -1048,6 +1059,11 @@ int PatternRewriter::InsertAction(PatternRule* rule, PatternMatch* match, CharBu
     // the matched text is copied after the inserted text.
     if (position != nullptr) *position = match->end;
     return kPatternChanged;
+}
+
+void PatternRewriter::ReleaseTexts() {
+    PatternList::ReleaseTexts();
+    output_.Clear(1);
 }
 
 void PatternRewriter::FinishScan() {

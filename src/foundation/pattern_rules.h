@@ -91,8 +91,9 @@ public:
     // Frees the buffer when `release` is non-zero; otherwise makes sure a
     // buffer exists and empties it.
     void Clear(int release);
-    // Makes room for `n` characters (and the terminating NUL).
-    void Reserve(int n);
+    // Makes room for `n` characters (and the terminating NUL); TextTooLarge
+    // beyond kMaxTextLength.
+    void Reserve(int64_t n);
     // Empties the buffer, then copies `text` (null gives the empty text).
     void Assign(const char* text);
     // Appends `n` characters of `text`.
@@ -248,6 +249,10 @@ public:
     int CompletedMatchCount() const { return completedMatches_; }
 
     const CharBuffer& Result() const { return result_; }
+    // Gives back the room of the result and of the scan's copies (a large
+    // text's, once the caller has taken the result): the result is then
+    // empty.
+    virtual void ReleaseTexts();
     const char* ResultText() const { return result_.Text(); }
     int ResultLength() const { return result_.Length(); }
     void GetResult(TextString* out) const { result_.CopyTo(out); }
@@ -314,6 +319,7 @@ public:
         return AddRule(kind, pattern, text, caseSensitive, callback, userData);
     }
     void FinishScan() override;
+    void ReleaseTexts() override;
     int ReplaceAction(PatternRule* rule, PatternMatch* match, CharBuffer* working, int* position) override;
     int InsertAction(PatternRule* rule, PatternMatch* match, CharBuffer* working, int* position) override;
 

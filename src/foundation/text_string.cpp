@@ -24,7 +24,35 @@ bool SameByte(char a, char b, int caseSensitive) {
 
 int SafeStrlen(const char* text) { return text ? static_cast<int>(std::strlen(text)) : 0; }
 
+// The length of a C text a text grows by; TextTooLarge for one no text may
+// hold (whose length would not even fit an int).
+int GrowingStrlen(const char* text) {
+    if (!text) return 0;
+    const size_t n = std::strlen(text);
+    if (n > static_cast<size_t>(kMaxTextLength)) ThrowTextTooLarge(static_cast<int64_t>(n));
+    return static_cast<int>(n);
+}
+
+// What a TextTooLarge says of `subject`.
+std::string TooLargeText(int64_t wanted, const std::string& subject) {
+    return subject + " would be " + std::to_string(wanted) + " bytes long, more than the 2 GiB a text may hold";
+}
+
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// The limit
+
+TextTooLarge::TextTooLarge(int64_t wanted) : TextTooLarge(wanted, "a text") { named_ = false; }
+
+TextTooLarge::TextTooLarge(int64_t wanted, const std::string& subject)
+    : std::length_error(TooLargeText(wanted, subject)), wanted_(wanted), named_(true) {}
+
+TextTooLarge TextTooLarge::Naming(const std::string& subject) const {
+    return named_ ? *this : TextTooLarge(wanted_, subject);
+}
+
+void ThrowTextTooLarge(int64_t wanted) { throw TextTooLarge(wanted); }
 
 // ---------------------------------------------------------------------------
 // Construction and assignment
@@ -64,7 +92,7 @@ TextString::TextString(const char* text) : TextString() { Assign(text); }
 TextString::TextString(int value) : TextString() { AppendNumber('1', value, 0); }
 
 TextString::TextString(std::string_view text) : TextString() {
-    AssignChars(text.data(), static_cast<int>(text.size()));
+    AssignChars(text.data(), GrownLength(0, static_cast<int64_t>(text.size())));
 }
 
 TextString::~TextString() {
@@ -101,20 +129,21 @@ TextString& TextString::operator=(const char* text) {
 int TextString::BufferSize() const { return buffer == gEmptyBuffer ? 0 : capacity + 2; }
 
 // A text gets a buffer that fits it; when it grows beyond a buffer it
-// already had, the new one is half as large again, so that a text built by
-// appending costs time in proportion to its length.  Buffers come from
-// malloc and grow with realloc: a large one (a cell that collects a whole
-// text, a line of many megabytes) is then moved by the system without its
-// bytes being copied and its pages touched again.
-void TextString::Reserve(int n) {
+// already had, the new one is half as large again (up to the largest a text
+// may have), so that a text built by appending costs time in proportion to
+// its length.  Buffers come from malloc and grow with realloc: a large one
+// (a cell that collects a whole text, a line of many megabytes) is then
+// moved by the system without its bytes being copied and its pages touched
+// again.
+void TextString::Reserve(int64_t n) {
     if (capacity >= n) return;
-    int64_t wanted = static_cast<int64_t>(n) + 2;
+    if (n > kMaxTextLength) ThrowTextTooLarge(n);
+    int64_t wanted = n + 2;
     if (buffer != gEmptyBuffer && buffer != nullptr) {
         const int64_t grown = static_cast<int64_t>(capacity) + 2 + (static_cast<int64_t>(capacity) + 2) / 2;
         if (grown > wanted) wanted = grown;
     }
-    int64_t size = FittedSize(wanted);
-    if (size > INT32_MAX) size = INT32_MAX;  // texts beyond 2 GB are not supported
+    const int64_t size = std::min<int64_t>(FittedSize(wanted), int64_t{kMaxTextLength} + 2);
     const bool owned = buffer != gEmptyBuffer && buffer != nullptr;
     char* fresh = static_cast<char*>(owned ? std::realloc(buffer, static_cast<size_t>(size))
                                            : std::malloc(static_cast<size_t>(size)));
@@ -127,7 +156,7 @@ void TextString::Reserve(int n) {
 
 int TextString::Assign(const char* text) {
     if (text == buffer) return 1;
-    int n = SafeStrlen(text);
+    int n = GrowingStrlen(text);
     Reserve(n);
     if (n > 0) std::memmove(buffer, text, static_cast<size_t>(n));
     SetLength(n);
@@ -174,7 +203,7 @@ int TextString::AssignSubstring(const char* source, int start, int n) {
 // Appending
 
 int TextString::AppendChar(char c) {
-    Reserve(length + 1);
+    Reserve(int64_t{length} + 1);
     buffer[length] = c;
     SetLength(length + 1);
     return 1;
@@ -182,7 +211,7 @@ int TextString::AppendChar(char c) {
 
 int TextString::Append(const char* text) {
     if (!text || !*text) return 1;
-    return AppendBytes(text, SafeStrlen(text));
+    return AppendBytes(text, GrowingStrlen(text));
 }
 
 int TextString::AppendBytes(const char* text, int n) {
@@ -199,7 +228,7 @@ int TextString::AppendBytes(const char* text, int n) {
         copy.AssignChars(text, n);
         return AppendBytes(copy.buffer, n);
     }
-    Reserve(length + n);
+    Reserve(int64_t{length} + n);
     std::memcpy(buffer + length, text, static_cast<size_t>(n));
     SetLength(length + n);
     return 1;
@@ -551,7 +580,7 @@ bool TextString::GetNextField(int* position, char delimiter, TextString* out) co
 
 bool TextString::InsertChar(int position, char c) {
     if (position < 0 || position > length) return false;
-    Reserve(length + 1);
+    Reserve(int64_t{length} + 1);
     std::memmove(buffer + position + 1, buffer + position, static_cast<size_t>(length - position));
     buffer[position] = c;
     SetLength(length + 1);
@@ -560,10 +589,10 @@ bool TextString::InsertChar(int position, char c) {
 
 int TextString::Insert(int position, const char* text) {
     if (position < 0 || position > length) return 0;
-    int n = SafeStrlen(text);
+    int n = GrowingStrlen(text);
     if (n == 0) return 1;
     TextString copy(text);  // the text may lie inside our own buffer
-    Reserve(length + n);
+    Reserve(int64_t{length} + n);
     std::memmove(buffer + position + n, buffer + position, static_cast<size_t>(length - position));
     std::memcpy(buffer + position, copy.buffer, static_cast<size_t>(n));
     SetLength(length + n);
@@ -659,13 +688,16 @@ bool TextString::ReplaceFrom(int start, const char* find, const char* with, int 
         }
         result.append(buffer + i, static_cast<size_t>(at - i));
         result.append(replacement);
+        // A text replaced into one too long is refused before it is made.
+        if (result.size() > static_cast<size_t>(kMaxTextLength))
+            ThrowTextTooLarge(static_cast<int64_t>(result.size()) + (length - at - n));
         ++replaced;
         if (count) ++*count;
         i = at + n;
     }
     if (replaced > 0) {
         result.append(buffer + i, static_cast<size_t>(length - i));
-        Reserve(static_cast<int>(result.size()));
+        Reserve(static_cast<int64_t>(result.size()));
         std::memcpy(buffer, result.data(), result.size());
         SetLength(static_cast<int>(result.size()));
     }
@@ -734,6 +766,12 @@ int TextString::CollapseBlanks() {
     return 1;
 }
 
+int64_t ColumnAfterTabs(std::string_view text, int tabWidth, int64_t column) {
+    if (tabWidth < 1) return column + static_cast<int64_t>(text.size());
+    for (const char c : text) column += c == '\t' ? tabWidth - column % tabWidth : 1;
+    return column;
+}
+
 void TextString::ExpandTabs(int tabWidth) {
     if (tabWidth < 1) return;
     const void* firstTab = std::memchr(buffer, '\t', static_cast<size_t>(length));
@@ -747,18 +785,21 @@ void TextString::ExpandTabs(int tabWidth) {
     constexpr int64_t kExpandSlack = 16;
     const auto head = static_cast<const char*>(firstTab) - buffer;
     const int64_t tabs = std::count(buffer + head, buffer + length, '\t');
-    int64_t most = int64_t{length} + tabs * (tabWidth - 1) + kExpandSlack;
-    if (most > INT32_MAX - 2) {
-        // A line of a gigabyte or more: room for what it expands to exactly
-        // (what is written then still stays behind what is read, as the
-        // text grows at every tab).
-        int64_t expanded = head;
-        for (int i = static_cast<int>(head); i < length; ++i)
-            expanded += buffer[i] == '\t' ? tabWidth - expanded % tabWidth : 1;
-        most = expanded + kExpandSlack;
-        if (most > INT32_MAX - 2) throw std::bad_alloc();  // texts beyond 2 GB are not supported
+    int64_t slack = kExpandSlack;
+    int64_t most = int64_t{length} + tabs * (tabWidth - 1) + slack;
+    if (most > kMaxTextLength) {
+        // A line of a gigabyte or more: room for what it expands to exactly,
+        // counted before anything is moved (what is written then still
+        // stays behind what is read, as the text grows at every tab).  A
+        // text that only just fits is expanded a byte at a time, without
+        // the slack.
+        const int64_t expanded =
+            ColumnAfterTabs(std::string_view(buffer + head, static_cast<size_t>(length - head)), tabWidth, head);
+        if (expanded > kMaxTextLength) ThrowTextTooLarge(expanded);
+        if (expanded + slack > kMaxTextLength) slack = 0;
+        most = expanded + slack;
     }
-    Reserve(static_cast<int>(most));
+    Reserve(most);
     const int64_t shift = most - length;
     std::memmove(buffer + head + shift, buffer + head, static_cast<size_t>(length - head));
     const char* in = buffer + head + shift;
@@ -766,16 +807,15 @@ void TextString::ExpandTabs(int tabWidth) {
     char* out = buffer + head;
     auto expandTab = [&] {
         const int64_t blanks = tabWidth - (out - buffer) % tabWidth;
-        if (blanks <= kExpandSlack) {
+        if (blanks <= kExpandSlack && slack > 0)
             std::memset(out, ' ', kExpandSlack);
-        } else {
+        else
             std::memset(out, ' ', static_cast<size_t>(blanks));
-        }
         out += blanks;
     };
 #if defined(__SSE2__)
     const __m128i tab = _mm_set1_epi8('\t');
-    while (end - in >= 16) {
+    while (slack > 0 && end - in >= 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
         const auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tab)));

@@ -10,8 +10,51 @@
 #include <cstdint>
 #include <cstring>
 #include <iosfwd>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+
+// The longest text a TextString holds: its buffer (the text, its NUL and a
+// byte to spare) is counted in an int32_t, so a text stays below 2 GiB.
+// Every growth of a text is checked against it in 64 bits, where no sum of
+// two lengths overflows: a text that would pass it is never made (see
+// TextTooLarge), whatever the growth (an append, an insertion, a
+// replacement, a reservation, tabs expanded).
+constexpr int32_t kMaxTextLength = INT32_MAX - 2;
+
+// Thrown where a text would grow beyond kMaxTextLength.  The text stays as
+// it was.  `what()` says what was too large, in words that may follow
+// "failed: " in a message.  Where a text grows nothing is known of what it
+// is ("a text"); a caller that knows (a line of a file, a table cell) throws
+// the failure again said of that (Naming), and the innermost caller that
+// knows names it.
+class TextTooLarge : public std::length_error {
+public:
+    // `wanted`: the length the text would have had.
+    explicit TextTooLarge(int64_t wanted);
+    int64_t Wanted() const { return wanted_; }
+    bool Named() const { return named_; }
+    // The same failure said of `subject` ("line 2", "a table cell of line
+    // 2"), unless it is said of something already.
+    TextTooLarge Naming(const std::string& subject) const;
+
+private:
+    TextTooLarge(int64_t wanted, const std::string& subject);
+    int64_t wanted_;
+    bool named_;
+};
+
+// Throws TextTooLarge for a text that would be `wanted` bytes long.
+[[noreturn]] void ThrowTextTooLarge(int64_t wanted);
+
+// The length of a text of `length` bytes grown by `extra`; TextTooLarge when
+// it passes kMaxTextLength.
+inline int GrownLength(int64_t length, int64_t extra) {
+    const int64_t grown = length + extra;
+    if (grown > kMaxTextLength) [[unlikely]]
+        ThrowTextTooLarge(grown);
+    return static_cast<int>(grown);
+}
 
 // A scratch text that is refilled call after call keeps its room up to this
 // size; one that has served a larger text (a whole file of short lines can be
@@ -50,7 +93,12 @@ public:
     TextString& operator=(const char* text);
 
     // ---- Construction and assignment ----
-    void Reserve(int n);
+    // Room for a text of `n` bytes; TextTooLarge beyond kMaxTextLength.
+    void Reserve(int64_t n);
+    // Room for about `n` bytes, a guess of what a text will need: kept
+    // within kMaxTextLength (a text that then grows beyond it fails where
+    // it grows).
+    void ReserveAbout(int64_t n) { Reserve(n < kMaxTextLength ? n : kMaxTextLength); }
     int Assign(const char* text);
     // A text that fits the buffer already owned is copied here, without a
     // call (lines and their copies are assigned several times each).
@@ -156,12 +204,23 @@ private:
     bool MatchAt(int pos, const char* pattern, int patternLength, int caseSensitive) const;
 };
 
+// A text whose room passes kKeptScratchBytes is emptied and gives its room
+// back (a scratch text done with a large text); any other is left as it is.
+inline void GiveBackLargeRoom(TextString& text) {
+    if (text.capacity > kKeptScratchBytes) text = TextString();
+}
+
 TextString operator+(const char* text, const TextString& string);
 std::ostream& operator<<(std::ostream& stream, const TextString& string);
 bool operator==(const TextString& a, const TextString& b);
 bool operator==(const TextString& a, const char* b);
 
 int CompareTextN(const char* a, const char* b, int n, int ignoreCase);
+
+// The column (counted from 0) after `text` begun at `column`, each tab
+// taking the text to the next multiple of `tabWidth` as ExpandTabs does, in
+// 64 bits: the length the text expands to, for a text begun at 0.
+int64_t ColumnAfterTabs(std::string_view text, int tabWidth, int64_t column = 0);
 
 // ASCII-only character classes, independent of the locale.
 inline bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }

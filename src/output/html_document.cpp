@@ -348,7 +348,7 @@ bool IsEntityReferenceAt(const TextString& text, int at) {
 void HTML_EscapeHeadText(TextString* text, bool attribute) {
     if (!text) return;
     TextString out;
-    out.Reserve(text->length + 16);
+    out.ReserveAbout(int64_t{text->length} + 16);
     for (int i = 0; i < text->length; ++i) {
         const char c = text->buffer[i];
         if (c == '&' && !IsEntityReferenceAt(*text, i))

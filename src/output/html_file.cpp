@@ -483,14 +483,15 @@ char* HTMLFile::PlainLineSpace(FC* set, OutputDocument* document, int room, int*
     if (pending.length > kFlushThreshold) flushed = FlushBuffer(set, document, 0);
     if (result) *result = flushed;
     const int before = pending.length;
-    if (pending.capacity - before < room + kPlainLineSpare + 1) pending.Reserve(before + room + kPlainLineSpare + 1);
+    if (pending.capacity - before < int64_t{room} + kPlainLineSpare + 1)
+        pending.Reserve(int64_t{before} + room + kPlainLineSpare + 1);
     return pending.buffer + before;
 }
 
 void HTMLFile::AddPendingLine(const char* text, int length, bool knownPlain) {
     const int before = pending.length;
     if (length < 0) length = 0;
-    if (pending.capacity - before < length + 1) pending.Reserve(before + length + 1);
+    if (pending.capacity - before < int64_t{length} + 1) pending.Reserve(int64_t{before} + length + 1);
     if (length > 0) std::memcpy(pending.buffer + before, text, static_cast<size_t>(length));
     EndPendingLine(length, knownPlain);
 }

@@ -102,8 +102,8 @@ public:
     // them all, not once a line.
     char* BufferedPlainLineSpace(FC* set, int room) {
         if (pending.length > kFlushThreshold) FlushBuffer(set, this, 0);
-        if (pending.capacity - pending.length < room + kPlainLineSpare + 1)
-            pending.Reserve(pending.length + room + kPlainLineSpare + 1);
+        if (pending.capacity - pending.length < int64_t{room} + kPlainLineSpare + 1)
+            pending.Reserve(int64_t{pending.length} + room + kPlainLineSpare + 1);
         return pending.buffer + pending.length;
     }
     void EndPlainLine(int length) {

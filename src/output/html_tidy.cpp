@@ -96,6 +96,24 @@ size_t FindText(std::string_view v, std::string_view what, size_t from = 0) {
     return kNotFound;
 }
 
+// The last occurrence of `what` (not empty) in `v` that ends at or before
+// `end`, or kNotFound: FindText backward, with memrchr.
+size_t FindTextBefore(std::string_view v, std::string_view what, size_t end) {
+    const size_t n = what.size();
+    if (n == 0 || end > v.size() || end < n) return kNotFound;
+    const char* const data = v.data();
+    const char first = what[0];
+    // The places the text can begin are data .. data + end - n.
+    for (size_t places = end - n + 1; places > 0;) {
+        const void* found = memrchr(data, first, places);
+        if (found == nullptr) return kNotFound;
+        const char* const p = static_cast<const char*>(found);
+        if (SameChars(p + 1, what.data() + 1, n - 1)) return static_cast<size_t>(p - data);
+        places = static_cast<size_t>(p - data);
+    }
+    return kNotFound;
+}
+
 bool Contains(std::string_view v, std::string_view what) { return FindText(v, what) != kNotFound; }
 
 bool Contains(const TextString& text, std::string_view what) { return Contains(text.view(), what); }
@@ -346,6 +364,21 @@ uint64_t RunKinds(const std::string& run) {
     return 0;
 }
 
+// Takes the result of `list`'s scan of `text` (which ran `actions`) into
+// `text`; true when the text changed.  The list's copies of a large text are
+// given back at once: the passes run one after another over a flush that
+// may hold a whole block, and every list's copies would stay beside it.
+bool TakeScanResult(PatternList& list, int actions, TextString& text) {
+    const CharBuffer& result = list.Result();
+    const bool large = std::max(text.length, result.Length()) > kKeptScratchBytes;
+    const bool changed =
+        actions > 0 && (result.Length() != text.length ||
+                        std::memcmp(result.Text(), text.buffer, static_cast<size_t>(text.length)) != 0);
+    if (changed) text.AssignChars(result.Text(), result.Length());
+    if (large) list.ReleaseTexts();
+    return changed;
+}
+
 class RuleList {
 public:
     // `copying`: run by a PatternRewriter (kind 1 to 4, kind 4 dropping the
@@ -402,12 +435,7 @@ public:
         PatternList& list = ListFor(usable);
         const int actions =
             copying_ ? static_cast<PatternRewriter&>(list).Apply(text.c_str()) : list.Scan(text.c_str());
-        if (actions == 0) return false;
-        const CharBuffer& result = list.Result();
-        if (result.Length() == text.length && std::memcmp(result.Text(), text.buffer, text.length) == 0)
-            return false;
-        text.AssignChars(result.Text(), result.Length());
-        return true;
+        return TakeScanResult(list, actions, text);
     }
 
     // Runs the rules, and once more when they changed the text.
@@ -591,14 +619,7 @@ public:
     }
 
     // Scans the text; true when the text changed.
-    bool Run(TextString& text) {
-        if (list_.Scan(text.c_str()) == 0) return false;
-        const CharBuffer& result = list_.Result();
-        if (result.Length() == text.length && std::memcmp(result.Text(), text.buffer, text.length) == 0)
-            return false;
-        text.AssignChars(result.Text(), result.Length());
-        return true;
-    }
+    bool Run(TextString& text) { return TakeScanResult(list_, list_.Scan(text.c_str()), text); }
 
 private:
     PatternList list_;
@@ -1277,9 +1298,7 @@ private:
     std::unique_ptr<CallbackPass> paragraphs;  // ParagraphSpanPass
     PreShield shield;  // RunTidyPasses
     // The scratch texts.
-    TextString replaced;  // ReplaceAll
     TextString fontTagsRemoved;  // RemoveFontStartTags
-    TextString started;  // StartAtLineStart
     TextString contentC, contentK;  // FontSpanHasContent
     TextString bareRule;  // IsRuleTag
     TextString fontSpan, fontSpanC, fontSpanK;  // FontSpanCallback
@@ -1306,19 +1325,52 @@ bool TidyPasses::ReplaceAll(TextString& text, std::string_view find, std::string
     const std::string_view v = text.view();
     size_t at = FindText(v, find);
     if (at == kNotFound) return false;
-    TextString& out = replaced;
-    out.MakeEmpty();
-    // Room for the text and a few longer replacements: a long text is not
-    // copied again and again as the result grows.
-    out.Reserve(static_cast<int>(std::min<size_t>(v.size() + v.size() / 16 + 64, INT32_MAX - 2)));
-    size_t copied = 0;
-    for (; at != kNotFound; at = FindText(v, find, copied)) {
-        out.AppendBytes(v.data() + copied, static_cast<int>(at - copied));
-        out.AppendBytes(with.data(), static_cast<int>(with.size()));
-        copied = at + find.size();
+    // In the text's own buffer: a flush may tidy a whole block at once, and
+    // a copy would hold it twice.  A replacement no longer than what it
+    // replaces is written forward, behind what is still to be read.
+    char* const data = text.buffer;
+    if (with.size() <= find.size()) {
+        size_t out = at;
+        size_t copied = at;
+        for (; at != kNotFound; at = FindText(v, find, copied)) {
+            std::memmove(data + out, data + copied, at - copied);
+            out += at - copied;
+            std::memcpy(data + out, with.data(), with.size());
+            out += with.size();
+            copied = at + find.size();
+        }
+        std::memmove(data + out, data + copied, v.size() - copied);
+        text.SubString(0, static_cast<int>(out + v.size() - copied));
+        return true;
     }
-    out.AppendBytes(v.data() + copied, static_cast<int>(v.size() - copied));
-    std::swap(text, out);
+    // A longer one: the occurrences are counted, the text given room for
+    // the result, and the result written backward from the end.  The
+    // occurrences found from the end are those found from the start, as no
+    // pattern these passes replace can overlap itself.
+    size_t count = 0;
+    for (size_t from = at; from != kNotFound; from = FindText(v, find, from + find.size())) ++count;
+    const size_t oldLength = v.size();
+    const int newLength =
+        GrownLength(static_cast<int64_t>(oldLength), static_cast<int64_t>(count * (with.size() - find.size())));
+    text.Reserve(newLength);
+    char* const grown = text.buffer;
+    const std::string_view old(grown, oldLength);
+    // The bytes before `end` are not moved yet, and what is written lies
+    // at or after it.
+    size_t end = oldLength;
+    size_t out = static_cast<size_t>(newLength);
+    size_t found = FindTextBefore(old, find, oldLength);
+    for (size_t left = count; left > 0; --left) {
+        const size_t after = found + find.size();
+        out -= end - after;
+        std::memmove(grown + out, grown + after, end - after);
+        out -= with.size();
+        std::memcpy(grown + out, with.data(), with.size());
+        end = found;
+        if (left > 1) found = FindTextBefore(old, find, found);
+    }
+    text.length = newLength;
+    text.buffer[newLength] = '\0';
     return true;
 }
 
@@ -1351,9 +1403,7 @@ void TidyPasses::RemoveFontStartTags(TextString& text) {
 
 void TidyPasses::StartAtLineStart(TextString& text) {
     if (!std::memchr(text.buffer, '\n', static_cast<size_t>(text.length))) return;  // a single line
-    started.AssignChars("\n", 1);
-    started.Append(text);
-    std::swap(started, text);
+    text.Insert(0, "\n");
 }
 
 // Every newline followed by white space and another newline becomes one

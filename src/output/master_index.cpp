@@ -155,7 +155,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
 TextString MakeIndexLink(const TextString& pageDirectory, const TextString& target) {
     const std::string text = RelativePath(pageDirectory.c_str(), target.c_str());
     TextString out;
-    out.Reserve(static_cast<int>(text.size()) + 16);
+    out.ReserveAbout(static_cast<int64_t>(text.size()) + 16);
     static const char kHex[] = "0123456789ABCDEF";
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);

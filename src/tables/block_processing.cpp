@@ -61,10 +61,9 @@ void FlushWriters(PreForm& engine) {
 // Appends to a text that may grow large, doubling its room so that many
 // appends stay linear.
 void AppendGrowing(TextString& text, std::string_view more) {
-    const int extra = static_cast<int>(more.size());
-    const int needed = text.length + extra;
-    if (needed > text.capacity) text.Reserve(std::max(needed, text.capacity * 2));
-    text.AppendBytes(more.data(), extra);
+    const int needed = GrownLength(text.length, static_cast<int64_t>(more.size()));
+    if (needed > text.capacity) text.ReserveAbout(std::max<int64_t>(needed, int64_t{text.capacity} * 2));
+    text.AppendBytes(more.data(), needed - text.length);
 }
 
 // Makes `input` and `output` the current lines of the context's trackers.

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -936,6 +937,43 @@ private:
     TableCellTags saved_;
 };
 
+// The scan of PreForm::ProcessCellTags over the scratch line: the result is
+// built in one pass, `texts.done` holding the text before the scan position
+// with every tag dealt with, and the scratch line keeping the text from
+// `position` on as it was.  (Rewriting the whole line at every tag made a
+// cell of many tags take time quadratic in its length.)
+void ScanCellTags(PreForm& engine, TableCell* cell, AnalysedLine& scratch, CellLineSetUp& setUp,
+                  const TextString& start, const TextString& end, CellTagTexts& texts) {
+    TextString& done = texts.done;
+    TextString& tag = texts.tag;
+    int position = 0;
+    int first = -1, last = -1;
+    while (FindCellTag(scratch, position, start, end, &first, &last)) {
+        done.AppendBytes(scratch.buffer + position, first - position);
+        tag.AssignChars(scratch.buffer + first, last - first + 1);
+        const int remaining = scratch.length - first;
+        int next = first;
+        int keep = 0;
+        RunCellTag(engine, kWriteCellMode, cell, scratch, &setUp, next, keep, first, last, tag, &done, texts);
+        // Whatever the handler did, the text left to scan must shrink: a tag
+        // left as it was, or markup that starts with a delimiter again, is
+        // never looked at a second time (it is kept as text).
+        next = std::clamp(next, 0, scratch.length);
+        if (scratch.length - next >= remaining) {
+            const int passed = scratch.length - remaining + 1;
+            done.AppendBytes(scratch.buffer + next, passed - next);
+            next = passed;
+        }
+        position = next;
+    }
+    done.AppendBytes(scratch.buffer + position, scratch.length - position);
+}
+
+// What a cell too large to be held is called in the message.
+std::string CellOfLine(const SourcePosition& where) {
+    return where.unit == 0 && where.line > 0 ? "a table cell of line " + std::to_string(where.line) : "a table cell";
+}
+
 }  // namespace
 
 void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePosition& where) {
@@ -963,38 +1001,22 @@ void PreForm::ProcessCellTags(TableCell* cell, TextString* text, const SourcePos
     scratch.Assign(text->buffer);
     CellLineSetUp setUp{.cellText = text->buffer, .where = where};
 
-    // The result is built in one pass: `done` holds the text before the scan
-    // position with every tag dealt with, and the scratch line keeps the text
-    // from `position` on as it was.  (Rewriting the whole line at every tag
-    // made a cell of many tags take time quadratic in its length.)
     TextString& done = texts.done;
-    TextString& tag = texts.tag;
     done.MakeEmpty();
     const CellTagsScope cellTags(policies->context);
-    int position = 0;
-    int first = -1, last = -1;
-    while (FindCellTag(scratch, position, start, end, &first, &last)) {
-        done.AppendBytes(scratch.buffer + position, first - position);
-        tag.AssignChars(scratch.buffer + first, last - first + 1);
-        const int remaining = scratch.length - first;
-        int next = first;
-        int keep = 0;
-        RunCellTag(*this, kWriteCellMode, cell, scratch, &setUp, next, keep, first, last, tag, &done, texts);
-        // Whatever the handler did, the text left to scan must shrink: a tag
-        // left as it was, or markup that starts with a delimiter again, is
-        // never looked at a second time (it is kept as text).
-        next = std::clamp(next, 0, scratch.length);
-        if (scratch.length - next >= remaining) {
-            const int passed = scratch.length - remaining + 1;
-            done.AppendBytes(scratch.buffer + next, passed - next);
-            next = passed;
-        }
-        position = next;
+    try {
+        ScanCellTags(*this, cell, scratch, setUp, start, end, texts);
+    } catch (const TextTooLarge& failure) {
+        throw failure.Naming(CellOfLine(where));
     }
-    done.AppendBytes(scratch.buffer + position, scratch.length - position);
     cellTags.CloseGroups(done);
 
-    text->AssignChars(done.buffer, done.length);
+    // A large result takes the place of the text rather than being copied
+    // into it: the cell is held once.
+    if (done.capacity > kKeptScratchBytes)
+        std::swap(*text, done);
+    else
+        text->AssignChars(done.buffer, done.length);
     if (setUp.ready) {
         if (scratch.annotation && !scratch.annotation->IsEmpty()) HoldMessage(scratch.annotation->view());
         if (policies->context) policies->context->ForgetLine(&scratch);

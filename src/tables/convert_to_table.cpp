@@ -1,5 +1,6 @@
 #include "tables/convert_to_table.h"
 
+#include <cerrno>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "foundation/line_types.h"
 #include "foundation/message_reporter.h"
 #include "foundation/product_identity.h"
+#include "foundation/run_status.h"
 #include "foundation/unicode_text.h"
 #include "foundation/utilities.h"
 #include "output/file_names.h"
@@ -350,6 +352,27 @@ void FindFilesNamedForReading(FC& naming, const Context& context, const TextStri
     }
 }
 
+// The end of a conversion in which a text would have grown beyond the most
+// a text may hold: the output file closes as after a failed write, which
+// never replaces its target (the earlier output is kept), without the
+// writer's last flush; the file is reported, and the run fails.  The
+// conversion stopped in the middle of a stage: the message is shown
+// directly, not kept by the line that stage had in hand, and the stage is
+// over.
+void AbandonTooLarge(OutputDocument& writer, FC& set, Context& context, const TextString& inputPath,
+                     const TextTooLarge& failure) {
+    if (!writer.writeError) writer.writeError = EFBIG;
+    writer.TextFile::CloseAll();
+    context.trackers.codeLocation = kNoCodeLocation;
+    TextString message("ERROR: Conversion of \"");
+    message.Append(inputPath);
+    message.Append("\" failed: ");
+    message.Append(failure.what());
+    message.Append(" (the earlier output is kept)");
+    TheRunStatus().NoteFailure();
+    set.OutputMessage(message.buffer, kLevelAlways);
+}
+
 // Closes the output file; false when a write or the close failed (reported
 // once, naming the file).
 bool CloseWriter(OutputDocument& writer, FC& set, Context& context) {
@@ -493,8 +516,10 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
         return false;
     }
 
-    // The ring, the blocks, the default definitions.
-    {
+    // The ring, the blocks, the default definitions.  A text that would
+    // grow beyond the most a text may hold ends the file's conversion (see
+    // AbandonTooLarge).
+    try {
         FileBlocks blocks(writer.get(), file, specialFormatCode);
         state.htmlOutput = 1;
         DefineDefaultFolioBlocks(&file, &reader);
@@ -542,6 +567,10 @@ bool ConvertToTable(FC& master, FC& run, FC& file, Context& context, const TextS
             // Closes the paragraph, text and document groups the header opened.
             CloseRTFFile(rtf, &file);
         }
+    } catch (const TextTooLarge& failure) {
+        reader.CloseAll();
+        AbandonTooLarge(*writer, file, context, inputPath, failure);
+        return false;
     }
 
     // Close everything.

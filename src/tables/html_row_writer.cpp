@@ -90,6 +90,21 @@ HTMLFile* BufferingHtmlFile(FC* set, OutputDocument* writer) {
     return html->IsBuffered(set, html) ? html : nullptr;
 }
 
+bool PutLongCellLineInBuffer(FC* set, OutputDocument* writer, std::string_view start, std::string_view text,
+                             std::string_view end) {
+    const size_t length = start.size() + text.size() + end.size();
+    if (FindTag(text, "<BR>", 0) != std::string_view::npos) return false;
+    HTMLFile* const html = BufferingHtmlFile(set, writer);
+    if (!html) return false;
+    char* at = html->BufferedPlainLineSpace(set, GrownLength(0, static_cast<int64_t>(length)));
+    for (const std::string_view piece : {start, text, end}) {
+        std::memcpy(at, piece.data(), piece.size());
+        at += piece.size();
+    }
+    html->EndLineWritten(static_cast<int>(length));
+    return true;
+}
+
 }  // namespace row_writing
 
 namespace {
@@ -206,7 +221,7 @@ void WritePlainCellAs(const row_writing::PlainCellOutput& out, const CellRecord&
             html->EndLineWritten(static_cast<int>(length));
             return;
         }
-        markup.Reserve(static_cast<int>(length) + 16);
+        markup.Reserve(static_cast<int64_t>(length) + 16);
         PutPlainCell(markup.buffer, startTag, text, wholeBlock, end);
         markup.length = static_cast<int>(length);
         markup.buffer[length] = '\0';
@@ -223,6 +238,7 @@ void WritePlainCellAs(const row_writing::PlainCellOutput& out, const CellRecord&
         attributes.onlySpacing = onlySpacing;
         attributes.header = header;
         AppendCellAttributes(markup, attributes, out.set, out.percent, out.percentBase);
+        if (row_writing::WriteLongCellLineInBuffer(out.set, out.writer, markup.view(), text, endTag)) return;
         Add(markup, text);
         Add(markup, endTag);
     }
@@ -277,14 +293,23 @@ void WriteHtmlRow(const RowRecord& row, RowWriterContext& out) {
             text = "<HR>";
             given = &text;
         }
+        // The row's HTML is written last and a cell's text is not read once
+        // it is written: a large one gives its room back at once, not after
+        // the flush that writing the rest of the row may start.  (A short
+        // plain cell, the common case, has no room to give back.)
         if (cell.plainMarkup) {
             const bool wholeBlock = given->capacity >= 16;
-            if (cell.onlySpacing)
+            if (cell.onlySpacing) {
                 WritePlainCellAs<true>(plain, cell, given->view(), row.headerRow, startTag, wholeBlock);
-            else if (!WriteShortPlainCell<false>(plain, cell, given->view(), row.headerRow, startTag, wholeBlock))
+            } else if (!WriteShortPlainCell<false>(plain, cell, given->view(), row.headerRow, startTag,
+                                                   wholeBlock)) {
                 WritePlainCellAs<false>(plain, cell, given->view(), row.headerRow, startTag, wholeBlock);
-        } else
+                GiveBackLargeRoom(*given);
+            }
+        } else {
             out.engine.WriteHtmlCell(row, cell, previous, *given);
+            GiveBackLargeRoom(*given);
+        }
         previous = &cell;
     }
 

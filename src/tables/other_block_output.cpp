@@ -173,7 +173,7 @@ void PreForm::OutputCodeSample() {
             while (blanks < text.length && text.buffer[blanks] == ' ') ++blanks;
             if (blanks > 0) {
                 TextString spaces;
-                spaces.Reserve(blanks * 6);
+                spaces.Reserve(int64_t{blanks} * 6);
                 for (int k = 0; k < blanks; ++k) spaces.Append("&nbsp;");
                 Write(htmlWriter, &set, spaces);
             }

@@ -103,6 +103,20 @@ void WritePlainCellLine(FC* set, OutputDocument* writer, TextString& line, std::
 // (see PlainCellOutput::buffered).
 HTMLFile* BufferingHtmlFile(FC* set, OutputDocument* writer);
 
+// Writes the cell line `start` + `text` + `end` as WritePlainCellLine would
+// (a line too long for the plain writer and without a line break in `text`
+// goes through WriteLine whole), put together in the buffer of a buffering
+// HTML file writer: a cell that holds a whole block is not copied beside the
+// buffer first.  False, and nothing written, for any other line or writer.
+bool PutLongCellLineInBuffer(FC* set, OutputDocument* writer, std::string_view start, std::string_view text,
+                             std::string_view end);
+inline bool WriteLongCellLineInBuffer(FC* set, OutputDocument* writer, std::string_view start, std::string_view text,
+                                      std::string_view end) {
+    // Most cell lines are short: they are not looked at further.
+    return start.size() + text.size() + end.size() > static_cast<size_t>(kLongCellLine) &&
+           PutLongCellLineInBuffer(set, writer, start, text, end);
+}
+
 // What writing a plain cell needs beyond its record, the same for every
 // cell of a row.
 struct PlainCellOutput {

@@ -92,7 +92,7 @@ void WriteRtfCells(const RowRecord& row, RowWriterContext& out) {
         } else {
             // Room for the prefix and the "\\cell" that follow, so that a
             // large text is not moved again to take them.
-            text.Reserve(cell.text->length + kCellLineExtra);
+            text.ReserveAbout(int64_t{cell.text->length} + kCellLineExtra);
             text = *cell.text;
         }
         if (text.IsEmpty()) text = " ";

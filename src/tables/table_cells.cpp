@@ -1077,6 +1077,10 @@ TableCellRow::Padding& TableCellRow::PadFrom(int first, const TableCellFields& f
     return like;
 }
 
+void TableCellRow::ReleasePaddingTexts() {
+    for (int c = paddingStart; c < Count(); ++c) GiveBackLargeRoom(cells[static_cast<size_t>(c)]->text);
+}
+
 void TableCellRow::FillInBefore(int end) const {
     end = std::min(end, Count());
     const Padding& like = *padding;

@@ -189,6 +189,10 @@ public:
     // (the padding cells before it are filled in first); the record is
     // returned for the rest of what they hold.
     Padding& PadFrom(int first, const TableCellFields& fields);
+    // Gives back the room of the padding cells' large texts (a cut of a long
+    // line leaves it there): a padding cell's text is made again when it
+    // is filled in.
+    void ReleasePaddingTexts();
     // Fills in the padding cells before `end`; all of them.
     void FillInBefore(int end) const;
     void FillIn() const { FillInBefore(Count()); }

@@ -299,7 +299,7 @@ void FormatLineBreakPieces(TextString& text, TextString& copy) {
         if (!copying && write + n > room) {
             copying = true;
             copy.MakeEmpty();
-            copy.Reserve(static_cast<int>(in.size() + 16));
+            copy.ReserveAbout(static_cast<int64_t>(in.size()) + 16);
             copy.AppendBytes(data, static_cast<int>(write));
         }
         if (copying) {
@@ -1700,6 +1700,8 @@ void PreForm::OutputHtmlCell(int, int vAlign, int column, const TableCell*, Tabl
     if (!strong && !(hasGutter && laidOut) && (plainCell || IsPlainCellText(text->view()))) {
         // The tidy passes would only take off the line break in front of
         // the end tag: the cell is written as one line as it stands.
+        if (row_writing::WriteLongCellLineInBuffer(policies, htmlWriter, markup.view(), text->view(), endTag))
+            return;
         Add(markup, text->view());
         Add(markup, endTag);
         WritePlainCellLine(policies, htmlWriter, markup, endTag, minimise, scratchBuffers.cellLinePiece);

@@ -108,11 +108,11 @@ constexpr int kLargeCellBytes = kMappedBlockBytes / 16;
 // (a line break, another cell's text) never lie in the cell text itself.
 void AppendToCell(TextString& text, const char* more, int count) {
     if (!more || count <= 0) return;
-    const int needed = text.length + count;
+    const int needed = GrownLength(text.length, count);
     if (needed > text.capacity) {
-        int room = std::max(needed, text.capacity * 2);
+        int64_t room = std::max<int64_t>(needed, int64_t{text.capacity} * 2);
         if (room > kLargeCellBytes && room < kMappedBlockBytes) room = kMappedBlockBytes;
-        text.Reserve(room);
+        text.ReserveAbout(room);
     }
     std::memcpy(text.buffer + text.length, more, static_cast<size_t>(count));
     text.length = needed;
@@ -120,6 +120,16 @@ void AppendToCell(TextString& text, const char* more, int count) {
 }
 
 void AppendToCell(TextString& text, const TextString& more) { AppendToCell(text, more.buffer, more.length); }
+
+// Appends a cut cell's text to the row's cell.  A large cut that starts an
+// empty cell is taken over rather than copied: nothing reads a cut once it
+// is gathered, and the next line is cut into a reset row.
+[[gnu::always_inline]] inline void AppendCutToCell(TextString& text, TextString& cut) {
+    if (text.length == 0 && cut.capacity > kKeptScratchBytes) [[unlikely]]
+        std::swap(text, cut);
+    else
+        AppendToCell(text, cut.buffer, cut.length);
+}
 
 // A cut cell becomes the row's cell: its text, span, alignments and lines
 // (more than none only for a record's field that runs over line ends).  The
@@ -202,14 +212,14 @@ public:
     void AddTextBlockLine(const PreFormLine& line) {
         for (int j = 0; j < table.columnCount; ++j) {
             TableCell* cell = table.cellRow.GetAt(j);
-            const TableCell* cut = table.scratchRow.GetAt(j);
+            TableCell* cut = table.scratchRow.GetAt(j);
             if (!cell || !cut) continue;
             AddLineBreak(*cell);
             if (CellHasText(cut)) {
                 if (line.isRuleLine && j > 0 && table.htmlOutput)
                     AppendToCell(cell->text, "<HR NOSHADE>", 12);
                 else
-                    AppendToCell(cell->text, cut->text);
+                    AppendCutToCell(cell->text, cut->text);
             }
             ++cell->lineCount;
         }
@@ -274,7 +284,7 @@ public:
         if (!trial && SpansChanged(i)) EndRowAt(i - 1, i);
         for (int j = 0; j < table.columnCount; ++j) {
             TableCell* cell = table.cellRow.GetAt(j);
-            const TableCell* cut = table.scratchRow.GetAt(j);
+            TableCell* cut = table.scratchRow.GetAt(j);
             if (!cell || !cut) continue;
             if (trial) {
                 if (CellHasText(cut)) ++cell->lineCount;
@@ -282,7 +292,7 @@ public:
             }
             AddLineBreak(*cell);
             if (cell->lineCount == 0) cell->span = cut->span;
-            if (CellHasText(cut)) AppendToCell(cell->text, cut->text);
+            if (CellHasText(cut)) AppendCutToCell(cell->text, cut->text);
             ++cell->lineCount;
             const int span = cut->span;
             if (cell->span == span) continue;
@@ -315,10 +325,10 @@ public:
         if (!table.isDelimited && !table.isShortList && filled == 1 && column >= 0 && column < table.columnCount) {
             // One filled cell: the line continues the row.
             TableCell* cell = table.cellRow.GetAt(column);
-            const TableCell* cut = table.scratchRow.GetAt(column);
+            TableCell* cut = table.scratchRow.GetAt(column);
             if (cell && cut) {
                 AddLineBreak(*cell);
-                if (!trial && CellHasText(cut)) AppendToCell(cell->text, cut->text);
+                if (!trial && CellHasText(cut)) AppendCutToCell(cell->text, cut->text);
                 ++cell->lineCount;
             }
         } else if (!table.isDelimited && filled == 0) {
@@ -532,8 +542,10 @@ void PreForm::ParseTable(int parseType) {
             lines.ReleaseTextsBefore(static_cast<size_t>(rows.FirstLineStillRead(i)));
     }
     // The scratch row is reset after each line; as every line is cut into a
-    // fresh row, only the reset after the last one is ever seen.
+    // fresh row, only the reset after the last one is ever seen.  The room
+    // of a long line's cut is not kept through the writing of the table.
     if (lastCut >= 0) ResetRowForLine(&scratchRow, lastCut);
+    scratchRow.ReleasePaddingTexts();
     // Every line is gathered: the last row is written without their texts.
     if (releaseWrittenTexts && !trial && count > 0)
         lines.ReleaseTextsBefore(static_cast<size_t>(rows.FirstLineStillRead(count - 1)));

@@ -335,6 +335,31 @@ TEST(PatternRules, ListCallbackReplacesFontSpans) {
     EXPECT_EQ(rule->totalActions, 2);
 }
 
+// A list and a rewriter that gave back the room of their texts scan the
+// next text as before: the result is that text's alone.
+TEST(PatternRules, ScansAfterTheTextsAreGivenBack) {
+    PatternList list;
+    ASSERT_NE(list.AddTextRule(kRuleReplace, "ab", "X", 1), nullptr);
+    PatternRewriter rewriter;
+    ASSERT_NE(rewriter.AddTextRule(kRuleReplace, "ab", "Y", 1), nullptr);
+    const std::string longText = std::string(100000, 'c') + "ab" + std::string(100000, 'c');
+    EXPECT_EQ(list.Scan(longText.c_str()), 1);
+    EXPECT_EQ(rewriter.Apply(longText.c_str()), 1);
+    list.ReleaseTexts();
+    rewriter.ReleaseTexts();
+    EXPECT_EQ(Result(list), "");
+    EXPECT_EQ(Result(rewriter), "");
+    EXPECT_FALSE(list.Result().IsAllocated());
+    EXPECT_FALSE(rewriter.Output().IsAllocated());
+    EXPECT_EQ(list.Scan("xaby"), 1);
+    EXPECT_EQ(Result(list), "xXy");
+    EXPECT_EQ(rewriter.Apply("xaby"), 1);
+    EXPECT_EQ(Result(rewriter), "xYy");
+    // A scan that acts nowhere leaves the text as it was.
+    EXPECT_EQ(list.Scan("cd"), 0);
+    EXPECT_EQ(Result(list), "cd");
+}
+
 TEST(PatternRules, RewriterCallbackEmitsReplacement) {
     int calls = 0;
     PatternRewriter rewriter;

@@ -553,3 +553,97 @@ TEST(TextStringNumbers, ToRealAndToInteger) {
         EXPECT_EQ(v, c.value) << c.style << c.text;
     }
 }
+
+// A text held at `length` bytes in a buffer of the largest size a text may
+// have.  The buffer's pages are taken only where they are written (its
+// last bytes), so that a text near the limit costs little memory.
+TextString NearTheLimit(int length) {
+    TextString text("head");
+    text.Reserve(kMaxTextLength);
+    text.length = length;
+    text.buffer[length] = '\0';
+    return text;
+}
+
+TEST(TextStringLimit, EveryGrowthPastTheLimitFailsAndLeavesTheText) {
+    const struct {
+        const char* name;
+        int length;  // the text's length before the growth
+        void (*grow)(TextString&);
+    } growths[] = {
+        {"AppendBytes", kMaxTextLength - 3, [](TextString& t) { t.AppendBytes("abcd", 4); }},
+        {"AppendBytes of a length that overflows an int", 2000000000,
+         [](TextString& t) {
+             const TextString piece = NearTheLimit(1000000000);
+             t.AppendBytes(piece.buffer + 4, 400000000);
+         }},
+        {"Append", kMaxTextLength - 1, [](TextString& t) { t.Append("ab"); }},
+        {"AppendChar", kMaxTextLength, [](TextString& t) { t.AppendChar('a'); }},
+        {"AppendNumber", kMaxTextLength - 2, [](TextString& t) { t.AppendNumber('1', 1234, 0); }},
+        {"Insert", kMaxTextLength - 2, [](TextString& t) { t.Insert(0, "abc"); }},
+        {"InsertChar", kMaxTextLength, [](TextString& t) { t.InsertChar(4, 'a'); }},
+        {"Reserve", 4, [](TextString& t) { t.Reserve(int64_t{kMaxTextLength} + 1); }},
+        {"operator+=", kMaxTextLength, [](TextString& t) { t += "a"; }},
+    };
+    for (const auto& growth : growths) {
+        SCOPED_TRACE(growth.name);
+        TextString text = NearTheLimit(growth.length);
+        EXPECT_THROW(growth.grow(text), TextTooLarge);
+        EXPECT_EQ(text.length, growth.length);
+        EXPECT_EQ(std::string_view(text.buffer, 4), "head");
+    }
+    // Up to the limit itself every growth succeeds.
+    TextString full = NearTheLimit(kMaxTextLength - 4);
+    full.AppendBytes("abcd", 4);
+    EXPECT_EQ(full.length, kMaxTextLength);
+    EXPECT_EQ(full.view().substr(static_cast<size_t>(kMaxTextLength) - 4), "abcd");
+    EXPECT_EQ(full.buffer[kMaxTextLength], '\0');
+}
+
+TEST(TextStringLimit, TheFailureSaysHowLongTheTextWouldBeAndOfWhat) {
+    TextString text = NearTheLimit(kMaxTextLength - 1);
+    try {
+        text.Append("abc");
+        FAIL() << "no failure";
+    } catch (const TextTooLarge& failure) {
+        EXPECT_EQ(failure.Wanted(), int64_t{kMaxTextLength} + 2);
+        EXPECT_FALSE(failure.Named());
+        EXPECT_STREQ(failure.what(), "a text would be 2147483647 bytes long, more than the 2 GiB a text may hold");
+        const TextTooLarge cell = failure.Naming("a table cell of line 2");
+        EXPECT_STREQ(cell.what(),
+                     "a table cell of line 2 would be 2147483647 bytes long, more than the 2 GiB a text may hold");
+        // The innermost name stands.
+        EXPECT_STREQ(cell.Naming("line 2").what(), cell.what());
+    }
+}
+
+TEST(TextStringLimit, TabsThatWouldExpandPastTheLimitAreRefusedBeforeTheyAre) {
+    // 34 M tabs at 64 blanks each: 2,176,000,002 bytes, counted in 64 bits.
+    const std::string tabs(34000000, '\t');
+    TextString line("A" + tabs + "x");
+    EXPECT_EQ(ColumnAfterTabs(line.view(), 64), int64_t{34000000} * 64 + 1);
+    try {
+        line.ExpandTabs(64);
+        FAIL() << "no failure";
+    } catch (const TextTooLarge& failure) {
+        EXPECT_EQ(failure.Wanted(), int64_t{34000000} * 64 + 1);
+    }
+    EXPECT_EQ(line.length, 34000002);
+    EXPECT_EQ(line.view().substr(0, 2), "A\t");
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// A text that expands to the limit itself, with no room left for the
+// blocks the expansion stores at a time: expanded byte by byte, it is all
+// there.  (Two gigabytes written: not under the sanitizers.)
+TEST(TextStringLimit, TabsThatExpandToTheLimitItselfAreAllExpanded) {
+    constexpr int kTabs = kMaxTextLength / 64;
+    constexpr int kTail = kMaxTextLength - kTabs * 64;
+    TextString line(std::string(kTabs, '\t') + std::string(kTail, 'z'));
+    line.ExpandTabs(64);
+    ASSERT_EQ(line.length, kMaxTextLength);
+    const std::string_view text = line.view();
+    EXPECT_EQ(text.find_first_not_of(' '), static_cast<size_t>(kTabs) * 64);
+    EXPECT_EQ(text.substr(static_cast<size_t>(kTabs) * 64), std::string(kTail, 'z'));
+}
+#endif

@@ -81,6 +81,39 @@ TEST_F(HtmlTidyTest, MarkupStepsInOrder) {
     }
 }
 
+// The steps rewrite a text in its own buffer, however often they act and
+// however long it is (a flush may hold a whole block of megabytes): a text
+// of many pieces each step treats alike comes out as the pieces do, one by
+// one.
+TEST_F(HtmlTidyTest, StepsActAlikeOnEveryPieceOfALongText) {
+    const struct {
+        const char* name;
+        std::string piece;
+    } cases[] = {
+        {"comments on lines of their own", "x<!-- c -->y\n"},
+        {"non-breaking spaces", "a &nbsp; b&nbsp;<BR>\n"},
+        {"newlines", "a\n  \n\n\t\nb\n"},
+        {"list item ends", "<UL>\n<LI CLASS=\"x\">a</LI><LI CLASS=\"x\">b</LI>\n</UL>\n"},
+        {"cell-ending line breaks", "<TD>x<BR><BR></TD><TD><BR></TD>\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string once = Tidy("a\n" + c.piece);
+        ASSERT_EQ(once.substr(0, 2), "a\n");
+        const std::string tidied = once.substr(2);
+        // Three pieces, and enough for a text beyond the room the passes
+        // keep from text to text.
+        for (const size_t count : {size_t{3}, (size_t{kKeptScratchBytes} / c.piece.size()) + 2}) {
+            std::string text = "a\n", expected = "a\n";
+            for (size_t i = 0; i < count; ++i) {
+                text += c.piece;
+                expected += tidied;
+            }
+            EXPECT_EQ(Tidy(text), expected) << count;
+        }
+    }
+}
+
 // A step whose tags the scan did not find is skipped.
 TEST_F(HtmlTidyTest, StepsNeedTheirTags) {
     struct Skip {

@@ -76,16 +76,18 @@ inline std::string RandomBytes(size_t scale) {
 
 inline std::string Nothing(size_t) { return ""; }
 
-// One table cell holding 400,000 line-break tags: the cell's tags are dealt
-// with in one pass, not by rewriting the cell at every tag.
-inline std::string CellOfManyTags(size_t scale) {
-    const size_t tags = Scaled(400000, scale);
+// A table whose first row's cell holds `piece` `count` times and "END".
+inline std::string CellOfRepeated(std::string_view piece, size_t count) {
     std::string text = "Name    Value\nAlpha   ";
-    text.reserve(text.size() + tags * 7 + 32);
-    for (size_t i = 0; i < tags; ++i) text += "x[[BR]]";
+    text.reserve(text.size() + count * piece.size() + 32);
+    for (size_t i = 0; i < count; ++i) text += piece;
     text += "END\nBeta    2\n";
     return text;
 }
+
+// One table cell holding 400,000 line-break tags: the cell's tags are dealt
+// with in one pass, not by rewriting the cell at every tag.
+inline std::string CellOfManyTags(size_t scale) { return CellOfRepeated("x[[BR]]", Scaled(400000, scale)); }
 
 // 200,000 tags that run their executors (SPACES writes blanks, SUPER its
 // markup), in a table cell and in a line of text: each tag's markup is put in
@@ -103,6 +105,14 @@ inline std::string CellOfManyExecutedTags(size_t scale) {
     return ManyExecutedTags("Name    Value\nAlpha   ", "\nBeta    2\n", scale);
 }
 inline std::string LineOfManyExecutedTags(size_t scale) { return ManyExecutedTags("Some text.\n\n", "\n", scale); }
+
+// 500 tags in a table cell that each expand to 10,000 blanks (the most a
+// SPACES tag writes): 60,000 bytes of HTML for each 16 bytes of input, a
+// cell of 30 MB held about twice, not once for each step it passes.
+constexpr size_t kExpandingTagGrowth = 60000 / 16 + 1;
+inline std::string CellOfManyExpandingTags(size_t scale) {
+    return CellOfRepeated("[[SPACES 10000]]", Scaled(500, scale));
+}
 
 // 200,000 words that the word scan turns into links, on one line and as a
 // paragraph of 2,000 lines: the scan builds the converted line in one pass,
@@ -166,6 +176,11 @@ struct Input {
     // A word at the end of the input that the output must hold (null: none
     // is looked for).
     const char* lastWord = nullptr;
+    // The most output one input byte may cause, where the input's tags
+    // write far more than they take (0: the markup of a table's cells, see
+    // the pathological-input tests); the run's memory is then bounded by
+    // its output.
+    size_t outputGrowth = 0;
 };
 
 inline const Input kInputs[] = {
@@ -177,6 +192,7 @@ inline const Input kInputs[] = {
     {"EmptyFile", Nothing},
     {"CellOfManyTags", CellOfManyTags, "Beta"},
     {"CellOfManyExecutedTags", CellOfManyExecutedTags, "Beta"},
+    {"CellOfManyExpandingTags", CellOfManyExpandingTags, "Beta", kExpandingTagGrowth},
     {"LineOfManyExecutedTags", LineOfManyExecutedTags, "END"},
     {"LineOfManyLinks", LineOfManyLinks, "END"},
     {"ParagraphOfManyLinks", ParagraphOfManyLinks, "END"},

@@ -68,17 +68,21 @@ ProgramRun RunVendrelWithMemoryLimit(const std::filesystem::path& folder, const 
         const int outFile = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int errFile = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || outFile < 0 || errFile < 0 || ::dup2(in, 0) < 0 || ::dup2(outFile, 1) < 0 ||
-            ::dup2(errFile, 2) < 0 || ::chdir(folder.c_str()) != 0 || ::setrlimit(RLIMIT_AS, &limit) != 0)
+            ::dup2(errFile, 2) < 0 || ::chdir(folder.c_str()) != 0 ||
+            (addressSpaceBytes > 0 && ::setrlimit(RLIMIT_AS, &limit) != 0))
             ::_exit(127);
-        ::alarm(60);  // a time limit, as RunVendrel's
+        ::alarm(120);  // a time limit, as RunVendrel's
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     if (child < 0) return ProgramRun();
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (::wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
     }
-    return TakeRun(status, out, err);
+    ProgramRun run = TakeRun(status, out, err);
+    run.peakBytes = static_cast<long long>(usage.ru_maxrss) * 1024;  // kilobytes on Linux
+    return run;
 }
 
 bool AsUserWhoMayNotDoEverything(std::string* prefix) {

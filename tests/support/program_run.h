@@ -11,6 +11,9 @@ struct ProgramRun {
     int status = -1;  // the exit status; -1 when it did not exit normally
     std::string out;
     std::string err;
+    // The most memory the program held at once (its peak resident set), in
+    // bytes; -1 where it was not measured (RunVendrel).
+    long long peakBytes = -1;
 
     bool ErrHas(const std::string& text) const { return err.find(text) != std::string::npos; }
 };
@@ -25,7 +28,7 @@ ProgramRun RunVendrel(const std::filesystem::path& folder, const std::string& ar
 
 // Runs `vendrel words...` in `folder` as RunVendrel does, with its address
 // space limited to `addressSpaceBytes` (RLIMIT_AS, set in the child before
-// the program starts).
+// the program starts; 0: no limit), and measures its peak memory (wait4).
 ProgramRun RunVendrelWithMemoryLimit(const std::filesystem::path& folder, const std::vector<std::string>& words,
                                      unsigned long long addressSpaceBytes);
 

@@ -240,7 +240,7 @@ bool EntityBeginsAt(const TextString& text, int at) {
 
 TextString HTML_EscapeMarkupOnce(const TextString& text) {
     TextString out;
-    out.Reserve(text.length + 16);
+    out.ReserveAbout(int64_t{text.length} + 16);
     for (int i = 0; i < text.length; ++i) {
         switch (text.buffer[i]) {
             case '<': out.Append("&lt;"); break;
@@ -259,7 +259,7 @@ TextString HTML_EscapeMarkupOnce(const TextString& text) {
 
 TextString RTF_EscapeMarkupOnce(const TextString& text) {
     TextString out;
-    out.Reserve(text.length + 16);
+    out.ReserveAbout(int64_t{text.length} + 16);
     for (int i = 0; i < text.length; ++i) {
         const char c = text.buffer[i];
         if (c == '{' || c == '}') {
@@ -285,7 +285,7 @@ TextString RTF_EscapeMarkupOnce(const TextString& text) {
 
 TextString HTML_CommentText(const TextString& text) {
     TextString out;
-    out.Reserve(text.length + 8);
+    out.ReserveAbout(int64_t{text.length} + 8);
     for (int i = 0; i < text.length; ++i) {
         out.AppendChar(text.buffer[i]);
         if (text.buffer[i] == '-' && i + 1 < text.length && text.buffer[i + 1] == '-') out.AppendChar(' ');
@@ -295,7 +295,7 @@ TextString HTML_CommentText(const TextString& text) {
 
 TextString HTML_EscapeAttribute(const TextString& text) {
     TextString out;
-    out.Reserve(text.length + 16);
+    out.ReserveAbout(int64_t{text.length} + 16);
     for (int i = 0; i < text.length; ++i) {
         switch (text.buffer[i]) {
             case '&': out.Append("&amp;"); break;
