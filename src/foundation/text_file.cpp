@@ -753,10 +753,10 @@ bool WriteLine(TextFile* file, const char* text) {
     if (!file) return false;
     if (!text) text = "";
     const size_t length = std::strlen(text);
-    if (file->writtenLineForm && unicode::HasNonAsciiOrControl(text, length)) {
+    if (file->writtenLineForm && file->writtenLineForm.needed(text, length)) {
         TextString& line = file->formedLine;
         line.AssignChars(text, static_cast<int>(length));
-        file->writtenLineForm(line);
+        file->writtenLineForm.apply(line);
         const bool written = WriteLineAsItStands(file, line.buffer);
         // The room of a long line is given back rather than held.
         if (line.capacity > TextFile::kFormedLineRoom) line = TextString();

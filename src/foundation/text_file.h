@@ -90,10 +90,17 @@ public:
     StringList* outputList = nullptr;  // not owned; lines written are added to it when set
     int inputPosition = 0;  // next entry of inputList
     int binaryMode = 0;  // the last file opened for writing asked for binary mode
-    // Brings each line written that holds characters beyond ASCII or
-    // control characters (unicode::HasNonAsciiOrControl) to the form the
-    // document writes them in; null: lines are written as they stand.
-    void (*writtenLineForm)(TextString& line) = nullptr;
+    // Brings each line written that holds what `needed` looks for (the
+    // characters beyond ASCII, the control characters) to the form the
+    // document writes them in; without one, lines are written as they stand.
+    // The look is the form's own, so that a line it would leave as it is
+    // costs one scan and no copy.
+    struct LineForm {
+        bool (*needed)(const char* text, size_t length) = nullptr;
+        void (*apply)(TextString& line) = nullptr;
+        explicit operator bool() const { return apply != nullptr; }
+    };
+    LineForm writtenLineForm;
     // The room in which a line is brought to that form, reused line after
     // line up to kFormedLineRoom bytes.
     TextString formedLine;

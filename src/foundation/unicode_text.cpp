@@ -297,16 +297,18 @@ bool HasNonAsciiOrControl(const char* text, size_t n) {
     size_t i = 0;
 #if defined(__SSE2__)
     // Shifted by 0x60, the printable bytes 0x20 to 0x7E become the signed
-    // values -128 to -34, and every other byte one above them.
-    const __m128i shift = _mm_set1_epi8(0x60), bound = _mm_set1_epi8(-33);
+    // values -128 to -34, and every other byte one above them; of those, the
+    // tab and the line ends are allowed.  A buffer of many lines is looked
+    // at sixteen bytes at a time however many line ends it holds.
+    const __m128i shift = _mm_set1_epi8(0x60), bound = _mm_set1_epi8(-34);
+    const __m128i tab = _mm_set1_epi8('\t'), newline = _mm_set1_epi8('\n'), carriage = _mm_set1_epi8('\r');
     for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_add_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)), shift);
-        if (_mm_movemask_epi8(_mm_cmplt_epi8(v, bound)) == 0xFFFF) continue;
-        // A tab, a line end, or a byte that counts.
-        for (size_t j = i; j < i + 16; ++j) {
-            const auto c = static_cast<unsigned char>(text[j]);
-            if (c >= 0x80 || IsDisallowedControl(c)) return true;
-        }
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const __m128i other = _mm_cmpgt_epi8(_mm_add_epi8(bytes, shift), bound);
+        const __m128i allowed =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, tab),
+                         _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, carriage)));
+        if (_mm_movemask_epi8(_mm_andnot_si128(allowed, other)) != 0) return true;
     }
 #endif
     for (; i < n; ++i) {
@@ -315,6 +317,69 @@ bool HasNonAsciiOrControl(const char* text, size_t n) {
     }
     return false;
 }
+
+namespace {
+
+// Whether the character that the byte at `at` belongs to, as a walk through
+// the text from its start decodes it (a byte of no valid sequence standing
+// for itself), is a C1 control (U+0080 to U+009F).  A valid sequence that
+// holds the byte begins with a lead byte at most three bytes before it, and
+// a lead byte is never part of an earlier sequence: the walk decodes it
+// there as it is decoded here.
+bool C1Character(const char* text, size_t n, size_t at) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    for (size_t lead = at >= 3 ? at - 3 : 0; lead <= at; ++lead) {
+        if (bytes[lead] < 0xC0) continue;
+        const int length = SequenceLength(bytes + lead, n - lead);
+        if (length <= 0 || lead + static_cast<size_t>(length) <= at) continue;
+        return bytes[lead] == 0xC2 && bytes[lead + 1] <= 0x9F;
+    }
+    return bytes[at] >= 0x80 && bytes[at] <= 0x9F;
+}
+
+// The two controls' scans in one: with `c1`, a C1 control of UTF-8 text
+// counts too.  Sixteen bytes at a time: a mask of the controls that count,
+// and one of the bytes a C1 control may stand in (0x80 to 0x9F, and the lead
+// byte 0xC2), whose characters are then looked at.
+bool HasControl(const char* text, size_t n, bool c1) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i shift = _mm_set1_epi8(0x60), bound = _mm_set1_epi8(-34);
+    const __m128i tab = _mm_set1_epi8('\t'), newline = _mm_set1_epi8('\n'), carriage = _mm_set1_epi8('\r');
+    const __m128i high = _mm_set1_epi8(static_cast<char>(0x80)), c1Span = _mm_set1_epi8(0x20);
+    const __m128i lead = _mm_set1_epi8(static_cast<char>(0xC2));
+    for (; i + 16 <= n; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const __m128i other = _mm_cmpgt_epi8(_mm_add_epi8(bytes, shift), bound);
+        const __m128i allowed =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, tab),
+                         _mm_or_si128(_mm_cmpeq_epi8(bytes, newline), _mm_cmpeq_epi8(bytes, carriage)));
+        const auto highBytes = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+        if (static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(allowed, other))) & ~highBytes) return true;
+        if (!c1 || highBytes == 0) continue;
+        // 0x80 to 0x9F: below 0x20 once 0x80 is taken off, as signed bytes
+        // at or above zero.
+        const __m128i low = _mm_xor_si128(bytes, high);
+        const __m128i inSpan = _mm_and_si128(_mm_cmplt_epi8(low, c1Span), _mm_cmpgt_epi8(low, _mm_set1_epi8(-1)));
+        for (auto candidates =
+                 static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(inSpan, _mm_cmpeq_epi8(bytes, lead))));
+             candidates != 0; candidates &= candidates - 1)
+            if (C1Character(text, n, i + static_cast<size_t>(__builtin_ctz(candidates)))) return true;
+    }
+#endif
+    for (; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80 && IsDisallowedControl(c)) return true;
+        if (c1 && (c == 0xC2 || (c >= 0x80 && c <= 0x9F)) && C1Character(text, n, i)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool HasDisallowedControl(const char* text, size_t n) { return HasControl(text, n, false); }
+
+bool HasControlOrC1(const char* text, size_t n) { return HasControl(text, n, true); }
 
 int SequenceLength(const unsigned char* p, size_t n) {
     const unsigned c = p[0];

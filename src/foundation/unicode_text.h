@@ -32,6 +32,11 @@ inline bool IsDisallowedControl(unsigned char c) {
 // True when one of the `n` bytes at `text` is above 0x7F or a disallowed
 // control (IsDisallowedControl).
 bool HasNonAsciiOrControl(const char* text, size_t n);
+// True when one of the `n` bytes at `text` is a disallowed control
+// (IsDisallowedControl); the bytes above 0x7F are not looked at.
+bool HasDisallowedControl(const char* text, size_t n);
+// The same, or a C1 control (U+0080 to U+009F) written in UTF-8.
+bool HasControlOrC1(const char* text, size_t n);
 
 // How many of the `n` bytes at `text` are ASCII before the first that is
 // not.  Inline: the column walks of wide lines call it for every run of

@@ -140,7 +140,7 @@ void HTML_StartMasterIndex(FC& set, Context& context, const TextString& director
     }
     index.document = std::move(document);
     index.utf8Page = HTML_PageIsUtf8(&set);
-    index.document->writtenLineForm = index.utf8Page ? HTML_ReplaceControlCharacters : HTML_ReferControlCharacters;
+    index.document->writtenLineForm = HTML_LineFormOfPage(&set, index.utf8Page);
 
     TextString title, description, keywords, styleSheet, scriptFile, pageHeader;
     GetDirectoryPageTexts(set, &title, &description, &keywords, &styleSheet, &scriptFile, &pageHeader, nullptr);

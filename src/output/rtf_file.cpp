@@ -449,7 +449,7 @@ int OpenRTFFile(RTFFile* document, const char* inputName, FC* set, AnalysedLine*
     document->fileStarted = 1;
     if (previous) CloseRTFFile(previous, set);
     if (document->IsOpen()) document->TextFile::CloseAll();
-    document->writtenLineForm = IsUtf8Text(set) ? RTF_WriteUnicodeCharacters : nullptr;
+    document->writtenLineForm = RTF_WrittenLineForm(set);
     Context* context = set->context;
 
     TextString name;

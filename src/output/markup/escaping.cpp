@@ -134,11 +134,22 @@ void HTML_ReferControlCharacters(TextString& text) {
     text.AssignChars(out.data(), static_cast<int>(out.size()));
 }
 
-HtmlLineForm HTML_WrittenLineForm(FC* policies) {
-    if (!IsUtf8Text(policies)) return HTML_ReferControlCharacters;
+TextFile::LineForm HTML_WrittenLineForm(FC* policies) {
+    if (!IsUtf8Text(policies)) return {unicode::HasDisallowedControl, HTML_ReferControlCharacters};
     const TextString& declared = policies->GetText(Pol::CharacterEncoding);
-    return declared.IsEmpty() || unicode::NamesUtf8(declared) ? HTML_ReplaceControlCharacters
-                                                              : HTML_WriteCharacterReferences;
+    if (declared.IsEmpty() || unicode::NamesUtf8(declared))
+        return {unicode::HasControlOrC1, HTML_ReplaceControlCharacters};
+    return {unicode::HasNonAsciiOrControl, HTML_WriteCharacterReferences};
+}
+
+TextFile::LineForm HTML_LineFormOfPage(FC*, bool utf8Page) {
+    if (utf8Page) return {unicode::HasControlOrC1, HTML_ReplaceControlCharacters};
+    return {unicode::HasDisallowedControl, HTML_ReferControlCharacters};
+}
+
+TextFile::LineForm RTF_WrittenLineForm(FC* policies) {
+    if (!IsUtf8Text(policies)) return {};
+    return {unicode::HasNonAscii, RTF_WriteUnicodeCharacters};
 }
 
 void RTF_WriteUnicodeCharacters(TextString& text) {

@@ -1,6 +1,7 @@
 // Escaping of generated text for the two output formats.
 #pragma once
 
+#include "foundation/text_file.h"
 #include "foundation/text_string.h"
 
 class FC;
@@ -39,11 +40,18 @@ void HTML_WriteCharacterReferences(TextString& text);
 void HTML_ReplaceControlCharacters(TextString& text);
 void HTML_ReferControlCharacters(TextString& text);
 // The written form of the lines of an HTML document of these policies (for
-// TextFile::writtenLineForm): one of the three above.  A form feed that
-// begins a line keeps its role there, a page break (in pre-formatted text
-// above all); anywhere else it is a control like the others.
-using HtmlLineForm = void (*)(TextString& line);
-HtmlLineForm HTML_WrittenLineForm(FC* policies);
+// TextFile::writtenLineForm): one of the three above, with the look that
+// tells a line it changes.  A form feed that begins a line keeps its role
+// there, a page break (in pre-formatted text above all); anywhere else it is
+// a control like the others.
+TextFile::LineForm HTML_WrittenLineForm(FC* policies);
+// The same for a page of these policies when the page's own charset is
+// known to be UTF-8 (`utf8Page`) or not.
+TextFile::LineForm HTML_LineFormOfPage(FC* policies, bool utf8Page);
+
+// The written form of the lines of an RTF document of these policies (UTF-8
+// text as "\uN?"), or none.
+TextFile::LineForm RTF_WrittenLineForm(FC* policies);
 
 // Every character beyond ASCII of UTF-8 text as "\uN?": N is the UTF-16 code
 // unit as a signed 16-bit number; a character beyond U+FFFF is written as

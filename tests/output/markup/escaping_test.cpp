@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "context/context.h"
@@ -291,9 +292,45 @@ TEST(ControlCharacters, WrittenAsTheReplacementCharacter) {
     FC set;
     set.context = &context;
     context.documentState.utf8Text = 0;
-    EXPECT_EQ(HTML_WrittenLineForm(&set), HTML_ReferControlCharacters);
+    EXPECT_EQ(HTML_WrittenLineForm(&set).apply, HTML_ReferControlCharacters);
     context.documentState.utf8Text = 1;
-    EXPECT_EQ(HTML_WrittenLineForm(&set), HTML_ReplaceControlCharacters);
+    EXPECT_EQ(HTML_WrittenLineForm(&set).apply, HTML_ReplaceControlCharacters);
     set.SetText(Pol::CharacterEncoding, "iso-8859-1", true);
-    EXPECT_EQ(HTML_WrittenLineForm(&set), HTML_WriteCharacterReferences);
+    EXPECT_EQ(HTML_WrittenLineForm(&set).apply, HTML_WriteCharacterReferences);
+}
+
+// A written line is brought to its form only when the form's look finds
+// something in it: the look never passes over a line its form would change.
+// Random lines of the bytes that matter (controls, line ends, the UTF-8 lead
+// of the C1 controls and what follows it, letters beyond ASCII), long enough
+// to run through the sixteen-byte scans and their tails.
+TEST(WrittenLineFormTest, TheLookFindsEveryLineTheFormChanges) {
+    Context context;
+    FC set;
+    set.context = &context;
+    std::vector<TextFile::LineForm> forms;
+    context.documentState.utf8Text = 0;
+    forms.push_back(HTML_WrittenLineForm(&set));
+    context.documentState.utf8Text = 1;
+    forms.push_back(HTML_WrittenLineForm(&set));
+    forms.push_back(RTF_WrittenLineForm(&set));
+    set.SetText(Pol::CharacterEncoding, "iso-8859-1", true);
+    forms.push_back(HTML_WrittenLineForm(&set));
+    forms.push_back(HTML_LineFormOfPage(&set, true));
+    forms.push_back(HTML_LineFormOfPage(&set, false));
+    const std::string alphabet("ab\t\n\r\x0C\x01\x1F\x7F\xC2\x80\x9F\xA0\xBF\xC3\xA9\xE2\x82\xF0\x90\xED");
+    std::mt19937 random(7);
+    for (int round = 0; round < 20000; ++round) {
+        std::string line(random() % 40, 'x');
+        for (char& c : line)
+            if (random() % 2 == 0) c = alphabet[random() % alphabet.size()];
+        for (const TextFile::LineForm& form : forms) {
+            ASSERT_TRUE(form);
+            TextString formed(line.c_str());
+            form.apply(formed);
+            if (formed.str() != line) {
+                EXPECT_TRUE(form.needed(line.data(), line.size())) << line;
+            }
+        }
+    }
 }
